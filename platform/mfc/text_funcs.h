@@ -1,0 +1,33 @@
+// The framework's free text functions and the path helpers.
+#pragma once
+
+#include "platform/mfc/cstring.h"
+
+// The text after the first `first`, then (when `second` is not empty) after the
+// first `second` in what remains. Empty when a separator does not occur.
+CString StringAfter(const CString& text, const CString& first, const CString& second = CString());
+
+// The text before the first `sep`; the whole text when `sep` does not occur.
+CString StringBefore(const CString& text, const CString& sep);
+
+// A number as text: at least `width` digits before the point (zero-padded) and
+// `decimals` digits after it.
+CString ToString(double value, int width, int decimals);
+CString ToString(int value);
+
+namespace kiln::path {
+
+// True when the path ends in "/" or "\".
+bool EndsWithSeparator(const CString& path);
+
+// `dir` and `name` joined with exactly one "/".
+CString Join(const CString& dir, const CString& name);
+
+// Where a template lives: the document folder, then "/../Template/" (or
+// "../Template/" when the folder already ends in a separator), then the file.
+CString TemplateFile(const CString& docFolder, const CString& fileName);
+
+// Backslashes turned into slashes, so that paths of the original form work here.
+CString Normalize(const CString& path);
+
+}  // namespace kiln::path

@@ -1,0 +1,28 @@
+#include "platform/mfc/text_funcs.h"
+
+#include <gtest/gtest.h>
+
+TEST(TextFuncs, StringAfterAndBefore) {
+    EXPECT_EQ(StringAfter("http://x/Zel/2006/CIM-Sec#FCType.ST", "#", "."), "ST");
+    EXPECT_EQ(StringAfter("sec:Foo", ":"), "Foo");
+    EXPECT_EQ(StringAfter("LN/DO", "."), "");
+    EXPECT_EQ(StringAfter("a#b", "#", "."), "");
+    EXPECT_EQ(StringAfter("Mod.stVal.q", "."), "stVal.q");
+    EXPECT_EQ(StringBefore("DOM#id", "#"), "DOM");
+    EXPECT_EQ(StringBefore("noseparator", "."), "noseparator");
+    EXPECT_EQ(ToString(3.0, 2, 0), "03");
+    EXPECT_EQ(ToString(42), "42");
+}
+
+TEST(TextFuncs, TemplatePathFollowsTheDocumentFolder) {
+    using namespace kiln::path;
+    EXPECT_TRUE(EndsWithSeparator("a/"));
+    EXPECT_TRUE(EndsWithSeparator("a\\"));
+    EXPECT_FALSE(EndsWithSeparator("a"));
+    EXPECT_FALSE(EndsWithSeparator(""));
+    EXPECT_EQ(TemplateFile("/ws/doc", "ICD_Template.xml"), "/ws/doc/../Template/ICD_Template.xml");
+    EXPECT_EQ(TemplateFile("/ws/doc/", "ICD_Template.xml"), "/ws/doc/../Template/ICD_Template.xml");
+    EXPECT_EQ(TemplateFile("C:\\ws\\doc\\", "a.xml"), "C:/ws/doc/../Template/a.xml");
+    EXPECT_EQ(Join("/ws/", "/doc"), "/ws/doc");
+    EXPECT_EQ(Join("", "doc"), "doc");
+}
