@@ -184,3 +184,17 @@ struct CCmdUI_Eq {
     void Enable(bool b = true) { bEnabled = b; }
     void SetText(const CString& s) { sText = s; }
 };
+
+// What the document answers about one existing resource: its handle, its
+// name and the domain that holds it.
+struct Struct_RscInst {
+    URI_Ref uRsc;
+    CString sName;
+    CString sDomain;
+};
+
+// Further settings of a new domain: a text and a list of (key, value) pairs.
+struct DomainTypeDfn {
+    CString sText;
+    Struct_Pairs vList;
+};

@@ -1,0 +1,174 @@
+#include "core/kiln_main.h"
+#include "platform/mfc/text_funcs.h"
+
+namespace {
+
+constexpr const char* kNameAttr = "cim:Naming.name";
+constexpr const char* kOrdAttr = "e301:OrdNaming.ord";
+constexpr const char* kAbstractRole = "sec:LNodeType.Abstract_Type";
+
+// The short form of a functional constraint: "ST" of "...#FCType.ST".
+CString fcShort(const CString& value) { return StringAfter(value, "#", "."); }
+
+// Keeps a member whose path names one of the functional constraints.
+bool passesConstraints(const CString& path, const std::vector<CString>& constraints) {
+    for (const CString& c : constraints) {
+        if (path.Find("[" + c) > 0 || path.Find(c + "]") > 0 || path.Find("," + c + ",") > 0) return true;
+    }
+    return false;
+}
+
+// Takes a type off the walk's path when the walk below it ends.
+class PathMark {
+public:
+    PathMark(std::set<std::string>& onPath, const std::string& key) : m_onPath(onPath), m_key(key) {
+        if (!m_key.empty()) m_onPath.insert(m_key);
+    }
+    ~PathMark() {
+        if (!m_key.empty()) m_onPath.erase(m_key);
+    }
+    PathMark(const PathMark&) = delete;
+    PathMark& operator=(const PathMark&) = delete;
+
+private:
+    std::set<std::string>& m_onPath;
+    std::string m_key;
+};
+
+}  // namespace
+
+bool CKiln_Main::Get_DOs_of_Std_LNType(std::vector<URI_Ref>& dos, std::vector<URI_Ref>& packages, URI_Ref& lnType) {
+    std::set<std::string> visited;
+    return Get_DOs_of_Std_LNType_Walk(dos, packages, lnType, visited);
+}
+
+bool CKiln_Main::Get_DOs_of_Std_LNType_Walk(std::vector<URI_Ref>& dos, std::vector<URI_Ref>& packages,
+                                            URI_Ref& lnType, std::set<std::string>& visited) {
+    visited.insert(lnType.sUri);
+    std::vector<URI_Ref> own;
+    URI_Ref last;
+    if (DocMtd_get_descendent_BUris(lnType, "sec:LNodeType.DOs", own, last, kOrdAttr, SortPolicy_ByOrd) == 0)
+        return false;
+    const URI_Ref package = DocMtd_getFirstUri_ofAsso(lnType, "sec:LNodeType.TypePackage");
+    for (const URI_Ref& d : own) {
+        dos.push_back(d);
+        packages.push_back(package);
+    }
+    URI_Ref abstractType = DocMtd_getFirstUri_ofAsso(lnType, kAbstractRole);
+    if (abstractType.IsEmpty() || visited.count(abstractType.sUri)) return true;
+    return Get_DOs_of_Std_LNType_Walk(dos, packages, abstractType, visited);
+}
+
+URI_Ref CKiln_Main::Get_DO_Dfn(URI_Ref& lnode, CString doName) {
+    URI_Ref lnType = DocMtd_getFirstUri_ofAsso(lnode, "sec:LNode.LNodeType");
+    std::vector<URI_Ref> types;
+    Get_AbstractTypes(lnType, &types, kAbstractRole);
+    for (const URI_Ref& type : types) {
+        std::vector<URI_Ref> members;
+        if (!DocMtd_get_Association_BUris(type, "sec:LNodeType.DOs", members, kOrdAttr, SortPolicy_ByOrd))
+            return URI_Ref();
+        for (const URI_Ref& d : members) {
+            if (DocMtd_getValue_ofAttr(d, kNameAttr) == doName) return d;
+        }
+    }
+    return URI_Ref();
+}
+
+bool CKiln_Main::Get_DAs_of_aDO(URI_Ref& obj, Struct_DAs_ofDO* pOut, CString prefix,
+                                std::vector<CString>* pConstraints) {
+    std::set<std::string> onPath;
+    return Get_DAs_of_aDO_Walk(obj, pOut, prefix, pConstraints, onPath);
+}
+
+bool CKiln_Main::Get_DAs_of_aDO_Walk(URI_Ref& obj, Struct_DAs_ofDO* pOut, const CString& prefix,
+                                     std::vector<CString>* pConstraints, std::set<std::string>& onPath) {
+    if (!pOut) return false;
+    CString typeRole, memberPath, subPath;
+    if (obj.sClass == "sec:DO") {
+        typeRole = "sec:DO.DefinedBy_DOType";
+        memberPath = typeRole + "/sec:DOType.Contains_DAs";
+        subPath = typeRole + "/sec:DOType.Contains_SDOs";
+        if (pOut->sDOName.IsEmpty()) {
+            pOut->sDOName = DocMtd_getValue_ofAttr(obj, kNameAttr);
+            pOut->uDO = obj;
+        }
+    } else if (obj.sClass == "sec:SDO") {
+        typeRole = "sec:SDO.DefinedBy_DOType";
+        memberPath = typeRole + "/sec:DOType.Contains_DAs";
+        subPath = typeRole + "/sec:DOType.Contains_SDOs";
+    } else if (obj.sClass == "sec:DA" || obj.sClass == "sec:BDA") {
+        typeRole = "sec:BDA.DefinedBy_Struct";
+        memberPath = typeRole + "/sec:DAType.Contains_BDAs";
+    } else {
+        return false;
+    }
+
+    // A type that already lies on the walk's path (an SDO or a structure that
+    // contains itself) adds nothing more.
+    const URI_Ref type = DocMtd_getFirstUri_ofAsso(obj, typeRole);
+    if (type.IsSet() && onPath.count(type.sUri)) return true;
+    PathMark mark(onPath, type.sUri);
+
+    URI_Ref last;
+    if (!subPath.IsEmpty()) {
+        std::vector<URI_Ref> subs;
+        if (DocMtd_get_descendent_BUris(obj, subPath, subs, last, kOrdAttr, SortPolicy_ByOrd) == 0) return false;
+        for (URI_Ref& sub : subs) {
+            Get_DAs_of_aDO_Walk(sub, pOut, prefix + DocMtd_getValue_ofAttr(sub, kNameAttr) + ".", pConstraints,
+                                onPath);
+        }
+    }
+
+    std::vector<URI_Ref> members;
+    if (DocMtd_get_descendent_BUris(obj, memberPath, members, last, kOrdAttr, SortPolicy_ByOrd) == 0) return false;
+    for (URI_Ref& member : members) {
+        const CString name = DocMtd_getValue_ofAttr(member, kNameAttr);
+        CString fcText;
+        if (member.sClass == "sec:DA") {
+            const CString fc0 = DocMtd_getValue_ofAttr(member, "sec:DA.fc_0");
+            if (fc0.IsEmpty()) continue;
+            fcText = fcShort(fc0);
+            const CString fc1 = DocMtd_getValue_ofAttr(member, "sec:DA.fc_1");
+            if (!fc1.IsEmpty()) {
+                fcText += "," + fcShort(fc1);
+                const CString fc2 = DocMtd_getValue_ofAttr(member, "sec:DA.fc_2");
+                if (!fc2.IsEmpty()) fcText += "," + fcShort(fc2);
+            }
+            fcText = "[" + fcText + "]";
+        }
+        const CString path = prefix + name + fcText;
+        if (pConstraints && !passesConstraints(path, *pConstraints)) continue;
+        if ((member.sClass == "sec:DA" || member.sClass == "sec:BDA") &&
+            DocMtd_getValue_ofAttr(member, "sec:BDA.bType").Find("#PreBasicTypeEnum.Struct") > 0) {
+            if (!Get_DAs_of_aDO_Walk(member, pOut, path + ".", pConstraints, onPath)) return false;
+            continue;
+        }
+        Struct_DAItem item;
+        item.sName = name + fcText;
+        item.sPath = path;
+        item.uRsc = member;
+        pOut->vDAs.push_back(item);
+    }
+    return true;
+}
+
+URI_Ref CKiln_Main::Get_DA_Dfn(URI_Ref& obj, CString path) {
+    Struct_DAs_ofDO das;
+    if (!Get_DAs_of_aDO(obj, &das, "", nullptr)) return URI_Ref();
+    for (const Struct_DAItem& item : das.vDAs) {
+        if (item.sPath == path) return item.uRsc;
+    }
+    return URI_Ref();
+}
+
+URI_Ref CKiln_Main::Get_Dfn_ofDARef(URI_Ref& daRef) {
+    URI_Ref lnode = DocMtd_getFirstUri_ofAsso(daRef, "sec:DARef.LNode");
+    if (lnode.IsEmpty()) return URI_Ref();
+    const CString doName = DocMtd_getValue_ofAttr(daRef, "sec:DARef.doName");
+    if (doName.IsEmpty()) return URI_Ref();
+    URI_Ref dataObject = Get_DO_Dfn(lnode, doName);
+    if (dataObject.IsEmpty()) return URI_Ref();
+    const CString daName = DocMtd_getValue_ofAttr(daRef, "sec:DARef.daName");
+    if (daName.IsEmpty()) return URI_Ref();
+    return Get_DA_Dfn(dataObject, daName);
+}

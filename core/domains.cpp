@@ -1,0 +1,79 @@
+#include "core/kiln_main.h"
+#include "platform/mfc/text_funcs.h"
+#include "platform/ui/ui_functions.h"
+
+namespace {
+
+void notice(const CString& text) { _AfxMessageBox(text, MB_OK, "", nullptr); }
+
+}  // namespace
+
+CString CKiln_Main::Get_DomainName_withCreate(URI_Ref& parent, const CString& cls, CString& name, bool bInstType) {
+    CString domain;
+    if (parent.IsSet()) DocMtd_DEnv_Get_Rsc_Domain(parent, domain);
+    if (cls.IsEmpty()) return domain;
+
+    CString typeName, title, serverMessage;
+    if (cls == "sec:TypePackage" || cls == "sec:ProductPackage") {
+        CString prompt;
+        if (cls == "sec:TypePackage") {
+            typeName = bInstType ? "二次模型数据类型包" : "二次模型标准定义包3";
+            prompt = "请输入" + name + "名称";
+            serverMessage = "数据库连接错误-030！";
+        } else {
+            typeName = "二次模型装置类型包";
+            name.Empty();
+            prompt = "请输入新建装置类型包的名称";
+            serverMessage = "数据库连接错误-031！";
+        }
+        const CString prefix = Get_DomainPrefix_Default("");
+        if (!Mtd_InputName_withDomainName(prefix, name, domain, prompt)) return CString();
+        title = cls == "sec:TypePackage" ? name : name + " 产品类型包";
+        if (domain.IsEmpty() || typeName.IsEmpty()) return domain;
+        if (m_Doc.IsDatabaseDoc() && !DocMtd_DEnv_ServerTest()) {
+            notice(serverMessage);
+            return CString();
+        }
+        if (DocMtd_Test_DomainExist(domain)) return domain;
+    } else if (cls == "sec:ICD") {
+        typeName = "二次模型装置ICD包";
+        if (parent.sClass != "sec:Product") return CString();
+        domain = StringBefore(CString(parent.sUri), "#") + "." + "icd#";
+        domain.MakeLower();
+        if (m_Doc.IsDatabaseDoc() && !DocMtd_DEnv_ServerTest()) {
+            notice("数据库连接错误-032！");
+            return CString();
+        }
+        if (DocMtd_Test_DomainExist(domain)) return domain;
+        title = DocMtd_getFirstValue_ofAsso(parent, "sec:Product.ProductPackage", "cim:Naming.name") + " ICD模型";
+        if (domain.IsEmpty() || typeName.IsEmpty()) return domain;
+    } else {
+        return domain;
+    }
+
+    URI_Ref type;
+    if (!Proc_FindCreatableType_ByName(typeName, typeName, type) || type.IsEmpty()) {
+        notice("域类型不存在！");
+        return CString();
+    }
+    if (!Proc_Create_a_Domain_byType(domain, type, title, DomainTypeDfn())) {
+        notice("创建新域“" + domain + "”失败！");
+        return CString();
+    }
+    return domain;
+}
+
+CString CKiln_Main::Get_NewRscSeq(URI_Ref parent, CString asso) {
+    std::vector<URI_Ref> members;
+    if (parent.IsEmpty()) {
+        DocMtd_get_Uris_byClassName(asso, members, "", SortPolicy_ByName);
+    } else if (asso.Find('/') >= 0) {
+        URI_Ref last;
+        DocMtd_get_descendent_BUris(parent, asso, members, last, "e301:OrdNaming.ord", SortPolicy_ByOrd);
+    } else {
+        return DocMtd_GetSeqNumber_byAsso(parent, asso, nullptr);
+    }
+    CString number;
+    number.Format("%d", static_cast<int>(members.size()) + 1);
+    return number;
+}

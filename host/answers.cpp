@@ -1,0 +1,227 @@
+#include "host/answers.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+
+namespace kiln::host {
+
+namespace {
+
+std::string Join(const std::vector<std::string>& v, const char* sep) {
+    std::string s;
+    for (size_t i = 0; i < v.size(); ++i) s += (i ? sep : "") + v[i];
+    return s;
+}
+
+std::string Quoted(const std::string& s) { return "\"" + s + "\""; }
+
+std::string TrimBlanks(const std::string& s) {
+    size_t b = s.find_first_not_of(" \t\r\n");
+    if (b == std::string::npos) return {};
+    size_t e = s.find_last_not_of(" \t\r\n");
+    return s.substr(b, e - b + 1);
+}
+
+// The row whose display text is `text`; failing that, the row whose text
+// equals it without blanks at the ends; then the row whose value it is.
+int FindRow(const std::vector<std::string>& choices, const std::vector<std::string>& values, const std::string& text) {
+    for (size_t i = 0; i < choices.size(); ++i)
+        if (choices[i] == text) return static_cast<int>(i);
+    const std::string t = TrimBlanks(text);
+    for (size_t i = 0; i < choices.size(); ++i)
+        if (TrimBlanks(choices[i]) == t) return static_cast<int>(i);
+    for (size_t i = 0; i < values.size(); ++i)
+        if (values[i] == text) return static_cast<int>(i);
+    return -1;
+}
+
+bool HasButton(const Question& q, const std::string& b) {
+    return std::find(q.buttons.begin(), q.buttons.end(), b) != q.buttons.end();
+}
+
+// The answer kind that fits a question.
+const char* KindFor(Question::Kind k) {
+    switch (k) {
+        case Question::Kind::MessageBox: return "ok/yes/no";
+        case Question::Kind::Text: return "text";
+        case Question::Kind::Choice: return "choice";
+        case Question::Kind::Button: return "button";
+        case Question::Kind::Resource: return "resource";
+        case Question::Kind::OpenFile:
+        case Question::Kind::SaveFile: return "file";
+        case Question::Kind::Dialog: return "ok/choice";
+    }
+    return "?";
+}
+
+}  // namespace
+
+std::string Question::Describe() const {
+    switch (kind) {
+        case Kind::MessageBox: {
+            std::string s = "the " + Join(buttons, "/") + " box " + Quoted(text);
+            if (!caption.empty()) s += " (caption " + Quoted(caption) + ")";
+            return s;
+        }
+        case Kind::Text: return "the input box " + Quoted(text);
+        case Kind::Choice: return "the choice box " + Quoted(text);
+        case Kind::Button: return "the button box " + Quoted(text) + " (buttons: " + Join(buttons, ", ") + ")";
+        case Kind::Resource: return "the resource box " + Quoted(text);
+        case Kind::OpenFile: return "the open-file dialog " + Quoted(text);
+        case Kind::SaveFile: return "the save-file dialog " + Quoted(text);
+        case Kind::Dialog: return "the dialog " + Quoted(text) + (caption.empty() ? "" : " (" + Quoted(caption) + ")");
+    }
+    return Quoted(text);
+}
+
+std::string ResolvePath(const std::string& path, const std::string& baseDir) {
+    namespace fs = std::filesystem;
+    fs::path p(path);
+    if (p.is_absolute() || baseDir.empty()) return p.lexically_normal().string();
+    return (fs::path(baseDir) / p).lexically_normal().string();
+}
+
+bool Answerer::FromQueue(const Question& q, const Answer& a, Reply& reply, std::string& error) const {
+    auto misfit = [&](const std::string& why) {
+        error = "the answer \"" + a.kind + (a.value.empty() ? "" : " " + a.value) + "\" (" + a.where +
+                ") does not fit " + q.Describe() + ": " + why;
+        return false;
+    };
+    if (a.kind == "cancel") {
+        if (q.kind == Question::Kind::MessageBox && !HasButton(q, "cancel"))
+            return misfit("it has no Cancel button");
+        reply.cancelled = true;
+        reply.button = "cancel";
+        reply.shown = "cancel";
+        return true;
+    }
+    switch (q.kind) {
+        case Question::Kind::MessageBox:
+            if (a.kind != "ok" && a.kind != "yes" && a.kind != "no")
+                return misfit("it needs one of " + Join(q.buttons, ", "));
+            if (!HasButton(q, a.kind)) return misfit("its buttons are " + Join(q.buttons, ", "));
+            reply.button = a.kind;
+            reply.shown = a.kind;
+            return true;
+        case Question::Kind::Text:
+            if (a.kind != "text") return misfit("it needs answer text");
+            reply.text = a.value;
+            reply.shown = Quoted(a.value);
+            return true;
+        case Question::Kind::Choice:
+        case Question::Kind::Resource:
+        case Question::Kind::Button: {
+            const char* need = KindFor(q.kind);
+            if (a.kind != need) return misfit(std::string("it needs answer ") + need);
+            const auto& rows = q.kind == Question::Kind::Button ? q.buttons : q.choices;
+            int i = FindRow(rows, q.kind == Question::Kind::Resource ? q.values : std::vector<std::string>{}, a.value);
+            if (i < 0) return misfit("no row is " + Quoted(a.value) + "; it offers " + (rows.empty() ? "nothing" : Join(rows, ", ")));
+            reply.index = i;
+            reply.shown = Quoted(rows[static_cast<size_t>(i)]);
+            return true;
+        }
+        case Question::Kind::OpenFile:
+        case Question::Kind::SaveFile:
+            if (a.kind != "file") return misfit("it needs answer file");
+            reply.text = ResolvePath(a.value, a.baseDir);
+            reply.shown = reply.text;
+            if (q.kind == Question::Kind::OpenFile) {
+                std::error_code ec;
+                if (!std::filesystem::is_regular_file(reply.text, ec)) return misfit("there is no file " + reply.text);
+            }
+            return true;
+        case Question::Kind::Dialog:
+            // OK closes the dialog as it opened; a choice picks one of its rows first.
+            if (a.kind == "ok") {
+                reply.button = "ok";
+                reply.shown = "ok";
+                return true;
+            }
+            if (a.kind == "choice") {
+                int i = FindRow(q.choices, {}, a.value);
+                if (i < 0) return misfit("no row is " + Quoted(a.value));
+                reply.button = "ok";
+                reply.index = i;
+                reply.shown = Quoted(q.choices[static_cast<size_t>(i)]);
+                return true;
+            }
+            return misfit("it needs answer ok, answer choice or answer cancel");
+    }
+    return misfit("unknown question");
+}
+
+bool Answerer::FromTerminal(const Question& q, Reply& reply, std::string& error) {
+    std::ostream& out = *m_prompt;
+    out << "\n" << q.Describe() << "\n";
+    const auto& rows = q.kind == Question::Kind::Button ? q.buttons : q.choices;
+    const bool listed = q.kind == Question::Kind::Choice || q.kind == Question::Kind::Resource ||
+                        q.kind == Question::Kind::Button || q.kind == Question::Kind::Dialog;
+    if (listed)
+        for (size_t i = 0; i < rows.size(); ++i) out << "  " << (i + 1) << ") " << rows[i] << "\n";
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        switch (q.kind) {
+            case Question::Kind::MessageBox: out << "answer (" << Join(q.buttons, "/") << "): "; break;
+            case Question::Kind::Text: out << "text (empty line: cancel): "; break;
+            case Question::Kind::OpenFile:
+            case Question::Kind::SaveFile: out << "file path (empty line: cancel): "; break;
+            default: out << "number or text (empty line: cancel): "; break;
+        }
+        out.flush();
+        std::string line;
+        if (!std::getline(*m_in, line)) {
+            error = "no answer for " + q.Describe() + ": the terminal closed";
+            return false;
+        }
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        Answer a;
+        a.where = "terminal";
+        if (q.kind == Question::Kind::Dialog && TrimBlanks(line) == "ok") {
+            a.kind = "ok";
+        } else if (q.kind == Question::Kind::MessageBox) {
+            std::string t = TrimBlanks(line);
+            for (const auto& b : q.buttons)
+                if (!t.empty() && b.compare(0, t.size(), t) == 0) a.kind = b;
+            if (a.kind.empty()) {
+                out << "please type one of " << Join(q.buttons, ", ") << "\n";
+                continue;
+            }
+        } else if (line.empty()) {
+            a.kind = "cancel";
+        } else {
+            a.kind = q.kind == Question::Kind::Dialog ? "choice" : KindFor(q.kind);
+            a.value = line;
+            if (listed) {
+                char* end = nullptr;
+                long n = std::strtol(line.c_str(), &end, 10);
+                if (end && *end == '\0' && n >= 1 && static_cast<size_t>(n) <= rows.size())
+                    a.value = rows[static_cast<size_t>(n - 1)];
+            }
+            if (a.kind == "file") a.baseDir = std::filesystem::current_path().string();
+        }
+        std::string why;
+        if (FromQueue(q, a, reply, why)) {
+            reply.shown += " (typed)";
+            return true;
+        }
+        out << why << "\n";
+    }
+    error = "no answer for " + q.Describe() + " after five tries";
+    return false;
+}
+
+bool Answerer::Take(const Question& q, Reply& reply, std::string& error) {
+    reply = Reply{};
+    if (!m_queue.empty()) {
+        Answer a = m_queue.front();
+        m_queue.pop_front();
+        return FromQueue(q, a, reply, error);
+    }
+    if (m_in && m_prompt) return FromTerminal(q, reply, error);
+    const std::string hint =
+        q.kind == Question::Kind::MessageBox ? Join(q.buttons, "|") : std::string(KindFor(q.kind)) + " ...";
+    error = "no answer for " + q.Describe() + "; queue one with `answer " + hint + "` before the event";
+    return false;
+}
+
+}  // namespace kiln::host

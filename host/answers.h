@@ -1,0 +1,74 @@
+// The answers to the plug-in's questions: queued by `answer` events, taken
+// in order by the questions that follow; a question without a queued answer
+// is asked on the terminal when there is one, otherwise it fails.
+#pragma once
+
+#include <deque>
+#include <istream>
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace kiln::host {
+
+// A question as the host shows it.
+struct Question {
+    enum class Kind { MessageBox, Text, Choice, Button, Resource, OpenFile, SaveFile, Dialog };
+    Kind kind = Kind::MessageBox;
+    std::string text;                  // the message or prompt
+    std::string caption;
+    std::vector<std::string> buttons;  // a message box: of "ok", "yes", "no", "cancel"; a button box: the texts
+    std::vector<std::string> choices;  // Choice, Resource, Dialog: the display texts of the rows
+    std::vector<std::string> values;   // Resource: the identifiers, parallel to `choices`
+    std::string defaultText;           // Text: the text the box starts with; files: the file name offered
+
+    std::string Describe() const;  // "the yes/no box \"...\"" for error texts
+};
+
+// How a question was answered.
+struct Reply {
+    bool cancelled = false;
+    std::string button;  // a message box: "ok", "yes", "no" or "cancel"
+    std::string text;    // Text: the text; files: the path
+    int index = -1;      // Choice, Button, Resource, Dialog: the row or button chosen
+    std::string shown;   // the answer as the transcript prints it
+};
+
+// One queued answer.
+struct Answer {
+    std::string kind;     // ok yes no cancel text choice file button resource
+    std::string value;
+    std::string where;    // the event that queued it, "demo.kiln:7"
+    std::string baseDir;  // relative file paths are taken from here
+};
+
+class Answerer {
+public:
+    void Queue(Answer a) { m_queue.push_back(std::move(a)); }
+    size_t Pending() const { return m_queue.size(); }
+    const std::deque<Answer>& Queued() const { return m_queue; }
+
+    // Questions without a queued answer are asked here (a terminal), or
+    // fail when `in` is null.
+    void SetTerminal(std::istream* in, std::ostream* prompt) {
+        m_in = in;
+        m_prompt = prompt;
+    }
+
+    // Answers a question. False, with an error text that names the question,
+    // when no answer fits.
+    bool Take(const Question& q, Reply& reply, std::string& error);
+
+private:
+    bool FromQueue(const Question& q, const Answer& a, Reply& reply, std::string& error) const;
+    bool FromTerminal(const Question& q, Reply& reply, std::string& error);
+
+    std::deque<Answer> m_queue;
+    std::istream* m_in = nullptr;
+    std::ostream* m_prompt = nullptr;
+};
+
+// `path` made absolute against `baseDir` when it is relative.
+std::string ResolvePath(const std::string& path, const std::string& baseDir);
+
+}  // namespace kiln::host

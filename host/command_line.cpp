@@ -1,0 +1,116 @@
+#include "host/command_line.h"
+
+#include <cstdio>
+
+#include "host/events.h"
+
+namespace kiln::host {
+
+bool ParseCommandLine(const std::vector<std::string>& args, CommandLine& cl, std::string& error) {
+    cl = CommandLine{};
+    if (args.empty() || args[0] == "--help" || args[0] == "-h") {
+        if (args.size() > 1) {
+            error = "--help takes nothing after it";
+            return false;
+        }
+        cl.verb = CommandLine::Verb::Help;
+        return true;
+    }
+    const std::string& verb = args[0];
+    if (verb == "help") {
+        if (args.size() == 1) {
+            cl.verb = CommandLine::Verb::Help;
+            return true;
+        }
+        if (args.size() > 2) {
+            error = "usage: kiln help [EVENT]";
+            return false;
+        }
+        cl.verb = CommandLine::Verb::HelpEvent;
+        cl.topic = args[1];
+        return true;
+    }
+    if (verb == "init") {
+        if (args.size() != 2 || args[1].empty() || args[1][0] == '-') {
+            error = "usage: kiln init DIR";
+            return false;
+        }
+        cl.verb = CommandLine::Verb::Init;
+        cl.dir = args[1];
+        return true;
+    }
+    if (verb == "run") {
+        cl.verb = CommandLine::Verb::Run;
+        for (size_t i = 1; i < args.size(); ++i) {
+            const std::string& a = args[i];
+            if (a == "-e") {
+                if (i + 1 >= args.size()) {
+                    error = "-e needs an event, e.g. -e 'tree'";
+                    return false;
+                }
+                cl.events.push_back(args[++i]);
+            } else if (a.size() > 1 && a[0] == '-') {
+                error = "unknown option " + a + " of kiln run";
+                return false;
+            } else if (cl.dir.empty()) {
+                cl.dir = a;
+            } else if (cl.script.empty()) {
+                cl.script = a;
+            } else {
+                error = "kiln run takes one workspace and at most one script";
+                return false;
+            }
+        }
+        if (cl.dir.empty()) {
+            error = "usage: kiln run DIR [SCRIPT] [-e EVENT]...";
+            return false;
+        }
+        if (cl.script.empty() && cl.events.empty()) {
+            error = "kiln run needs a script or at least one -e EVENT";
+            return false;
+        }
+        return true;
+    }
+    error = "unknown command \"" + verb + "\" (kiln --help)";
+    return false;
+}
+
+std::string UsageText() {
+    std::string s =
+        "kiln: the headless host of the IEC 61850 device-model editor\n"
+        "\n"
+        "usage:\n"
+        "  kiln init DIR                       make a workspace: DIR/Template and the document DIR/document\n"
+        "  kiln run DIR SCRIPT [-e EVENT]...   open the workspace's document, play the script's events\n"
+        "  kiln run DIR -e EVENT [-e EVENT]... and the -e events after them, then save the document\n"
+        "  kiln help EVENT                     explain one event\n"
+        "  kiln --help                         this text\n"
+        "\n"
+        "A run opens the document, starts the plug-in, plays the events and saves the document only\n"
+        "when every event has passed. Message boxes, status texts and questions are printed in the\n"
+        "order they come. A question that no `answer` event answers is asked on the terminal when\n"
+        "the standard input is one; otherwise the run fails and the document is not saved.\n"
+        "The exit status is 0 on success, 1 when a run fails, 2 for a wrong command line or script.\n"
+        "\n"
+        "Events (one a line in a script; a line beginning with # is a comment; quote texts that\n"
+        "hold blanks with \"...\"):\n";
+    for (const auto& e : EventSpecs()) {
+        char line[256];
+        std::snprintf(line, sizeof line, "  %-28s %s\n", e.usage, e.summary);
+        s += line;
+    }
+    s +=
+        "\n"
+        "The installation's templates and standard domains are read from $KILN_HOME (by default\n"
+        "the folder kiln was built from): $KILN_HOME/Template and $KILN_HOME/domains.\n";
+    return s;
+}
+
+bool EventHelpText(const std::string& name, std::string& text) {
+    const EventSpec* e = FindEventSpec(name);
+    if (!e) return false;
+    text = std::string("usage: ") + e->usage + "\n\n" + e->help + "\n";
+    return true;
+}
+
+}  // namespace kiln::host

@@ -1,0 +1,144 @@
+#include "host/events.h"
+
+#include <cstdlib>
+
+#include "host/views.h"
+
+namespace kiln::host {
+
+const std::vector<EventSpec>& EventSpecs() {
+    static const std::vector<EventSpec> specs = {
+        {"view", "view VIEW", "choose the view that the next events act on",
+         "Chooses the host view that the next events act on. VIEW is one of the tree views\n"
+         "TreeView_User (the start view), TreeView_Preset, TreeView_ICDPreset, TreeView_ICDPreset2,\n"
+         "TreeView_Manager, or one of the property views 超文本视图1, 超文本视图2. Choosing a\n"
+         "view forgets the selected item.",
+         1, 1},
+        {"tree", "tree [DEPTH]", "print the tree of the current view",
+         "Prints the tree of the current tree view as the plug-in fills it: the top level, then\n"
+         "the children of every item, indented by two blanks a level, each item's text as the\n"
+         "plug-in gives it. DEPTH limits the levels printed (1: the top level only); without it\n"
+         "every level is printed. An item whose resource already stands above it on its branch\n"
+         "is printed but not opened again.",
+         0, 1},
+        {"select", "select [TEXT ...]", "select a tree item by its path of texts",
+         "Selects the tree item reached from the top level of the current tree view by its path\n"
+         "of item texts, one TEXT per level (quote a text that holds blanks), and clicks it as a\n"
+         "user would. Without TEXT it selects nothing, so that `rclick` clicks empty space.\n"
+         "Example: select \"IEC61850\" \"LN类\" \"LLN0\"",
+         0, -1},
+        {"select-uri", "select-uri URI", "select the tree item of a resource",
+         "Selects the first tree item of the current tree view, in the order the tree is printed,\n"
+         "whose resource has the identifier URI (\"DOMAIN#id\"), and clicks it. When the tree\n"
+         "does not show that resource, the resource itself is selected, as a resource item.",
+         1, 1},
+        {"rclick", "rclick", "right-click the selected item and print its menu",
+         "Right-clicks the selected item (or empty space when nothing is selected) in the current\n"
+         "view and prints the popup menu that the plug-in built: one line per item, its text and\n"
+         "its command string; separators print as \"----\". In a property view the selected\n"
+         "resource is right-clicked on its page.",
+         0, 0},
+        {"menu", "menu ITEM", "choose an item of the last popup menu",
+         "Chooses the item of the last popup menu whose text or command string is ITEM (the\n"
+         "text is tried first, blanks at its ends ignored). The host asks the plug-in for the\n"
+         "command's state and then runs the command; a disabled item is an error.",
+         1, 1},
+        {"answer", "answer KIND [VALUE]", "queue the answer to a question that follows",
+         "Queues the answer to the next question that the plug-in asks; answers are used in the\n"
+         "order they were queued, and each fits one kind of question:\n"
+         "  answer ok | yes | no | cancel   a message box with those buttons; cancel also\n"
+         "                                  closes any other question without an answer\n"
+         "  answer text TEXT                an input box with free text\n"
+         "  answer choice TEXT              an input box with a list: the row whose display text\n"
+         "                                  is TEXT\n"
+         "  answer file PATH                a file dialog (a relative PATH is taken from the\n"
+         "                                  folder of the script, or the current folder for -e)\n"
+         "  answer button TEXT              the button-choice box: the button with that text\n"
+         "  answer resource TEXT            the pick-a-resource box: the resource with that text\n"
+         "                                  or identifier\n"
+         "Notices (message boxes with only an OK button) need no answer. A question that finds\n"
+         "no answer is asked on the terminal when the standard input is one; otherwise the run\n"
+         "fails, naming the question, and the document is not saved. Answers left unused at the\n"
+         "end are an error as well.",
+         1, 2},
+        {"edit", "edit FIELD VALUE", "edit a field of the selected resource's property page",
+         "Edits the field FIELD (a role such as cim:Naming.name) of the selected resource in the\n"
+         "property view 超文本视图1: the plug-in prepares the editor, the host prints it, then\n"
+         "hands VALUE to the plug-in's change handler. For a field with a list, VALUE is the\n"
+         "display text of a row (or its value). When the handler accepts the value, the host\n"
+         "stores it in the field.",
+         2, 2},
+        {"import", "import FILE TYPE [readonly]", "import a domain file as a new domain",
+         "Reads the CIM-XML domain file FILE into the document as a new domain of the domain\n"
+         "type TYPE (such as 二次模型标准定义包3 or 二次模型数据类型包); with readonly the new\n"
+         "domain cannot be edited. A relative FILE is taken like an answered file path.",
+         2, 3},
+        {"save", "save", "save the document now",
+         "Saves the document into its folder. The run saves it once more at its end, when every\n"
+         "event has passed.",
+         0, 0},
+        {"echo", "echo TEXT ...", "print a line into the transcript",
+         "Prints its words, joined by blanks, as a line of the transcript.", 0, -1},
+    };
+    return specs;
+}
+
+const EventSpec* FindEventSpec(const std::string& name) {
+    for (const auto& s : EventSpecs())
+        if (name == s.name) return &s;
+    return nullptr;
+}
+
+const std::vector<AnswerKindSpec>& AnswerKinds() {
+    static const std::vector<AnswerKindSpec> kinds = {
+        {"ok", false, "OK of a message box"},
+        {"yes", false, "Yes of a message box"},
+        {"no", false, "No of a message box"},
+        {"cancel", false, "Cancel of any question"},
+        {"text", true, "the text typed into an input box"},
+        {"choice", true, "the row of an input box's list, by its display text"},
+        {"file", true, "the path chosen in a file dialog"},
+        {"button", true, "the button of the button-choice box, by its text"},
+        {"resource", true, "the resource of the pick-a-resource box, by its text or identifier"},
+    };
+    return kinds;
+}
+
+const AnswerKindSpec* FindAnswerKind(const std::string& kind) {
+    for (const auto& k : AnswerKinds())
+        if (kind == k.kind) return &k;
+    return nullptr;
+}
+
+static bool IsCount(const std::string& s) {
+    if (s.empty() || s.size() > 6) return false;
+    for (char c : s)
+        if (c < '0' || c > '9') return false;
+    return std::atoi(s.c_str()) > 0;
+}
+
+std::string CheckEventArgs(const EventSpec& spec, const std::vector<std::string>& args) {
+    const int n = static_cast<int>(args.size());
+    const std::string name = spec.name;
+    if (name == "answer") {
+        if (n < 1) return "answer needs a kind: ok, yes, no, cancel, text, choice, file, button or resource";
+        const AnswerKindSpec* kind = FindAnswerKind(args[0]);
+        if (!kind)
+            return "unknown answer kind \"" + args[0] +
+                   "\" (ok, yes, no, cancel, text, choice, file, button, resource)";
+        if (kind->takesValue && n != 2) return "answer " + args[0] + " needs one value";
+        if (!kind->takesValue && n != 1) return "answer " + args[0] + " takes no value";
+        if (args[0] == "file" && args[1].empty()) return "answer file needs a path";
+        return {};
+    }
+    if (n < spec.minArgs || (spec.maxArgs >= 0 && n > spec.maxArgs)) return std::string("usage: ") + spec.usage;
+    if (name == "view" && !IsKnownView(args[0])) return "unknown view \"" + args[0] + "\"; " + KnownViewsText();
+    if (name == "tree" && n == 1 && !IsCount(args[0])) return "the depth of tree must be a positive number";
+    if (name == "select-uri" && args[0].find('#') == std::string::npos)
+        return "\"" + args[0] + "\" is no resource identifier (DOMAIN#id)";
+    if (name == "import" && n == 3 && args[2] != "readonly") return "import takes readonly as its third word";
+    if (name == "edit" && args[0].empty()) return "edit needs a field name";
+    return {};
+}
+
+}  // namespace kiln::host

@@ -1,0 +1,38 @@
+// The table of host events: their names, forms and help texts, and the check
+// of an event's arguments that the script parser runs.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace kiln::host {
+
+struct EventSpec {
+    const char* name;
+    const char* usage;    // "select [TEXT ...]"
+    const char* summary;  // one line for `kiln --help`
+    const char* help;     // the paragraph of `kiln help EVENT`
+    int minArgs;
+    int maxArgs;  // -1: no limit
+};
+
+// Every event, in the order the help lists them.
+const std::vector<EventSpec>& EventSpecs();
+
+// The event of that name, or null.
+const EventSpec* FindEventSpec(const std::string& name);
+
+// The kinds of `answer`, in the order the help lists them.
+struct AnswerKindSpec {
+    const char* kind;
+    bool takesValue;
+    const char* help;
+};
+const std::vector<AnswerKindSpec>& AnswerKinds();
+const AnswerKindSpec* FindAnswerKind(const std::string& kind);
+
+// Checks the arguments of an event; an empty text when they are right,
+// otherwise what is wrong.
+std::string CheckEventArgs(const EventSpec& spec, const std::vector<std::string>& args);
+
+}  // namespace kiln::host

@@ -1,0 +1,150 @@
+#include "host/script.h"
+
+#include "host/events.h"
+
+namespace kiln::host {
+
+std::string Event::Where() const {
+    if (origin == "-e") return "-e " + std::to_string(line);
+    return origin + ":" + std::to_string(line);
+}
+
+std::string ScriptError::What() const {
+    if (origin == "-e") return "-e " + std::to_string(line) + ": " + message;
+    return origin + ":" + std::to_string(line) + ": " + message;
+}
+
+static bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+
+bool SplitWords(std::string_view line, std::vector<std::string>& words, std::string& error) {
+    words.clear();
+    size_t i = 0;
+    while (i < line.size()) {
+        while (i < line.size() && IsBlank(line[i])) ++i;
+        if (i >= line.size()) break;
+        std::string word;
+        if (line[i] == '"') {
+            ++i;
+            bool closed = false;
+            while (i < line.size()) {
+                char c = line[i];
+                if (c == '"') {
+                    closed = true;
+                    ++i;
+                    break;
+                }
+                if (c == '\\') {
+                    if (i + 1 >= line.size()) break;
+                    char n = line[i + 1];
+                    if (n == '"' || n == '\\') word += n;
+                    else if (n == 'n') word += '\n';
+                    else if (n == 't') word += '\t';
+                    else {
+                        error = std::string("unknown escape \\") + n + " in a quoted text (use \\\" \\\\ \\n \\t)";
+                        return false;
+                    }
+                    i += 2;
+                    continue;
+                }
+                word += c;
+                ++i;
+            }
+            if (!closed) {
+                error = "a quoted text is not closed";
+                return false;
+            }
+            if (i < line.size() && !IsBlank(line[i])) {
+                error = "a quoted text must be followed by a blank";
+                return false;
+            }
+        } else {
+            while (i < line.size() && !IsBlank(line[i])) {
+                if (line[i] == '"') {
+                    error = "a quote inside a word; quote the whole word";
+                    return false;
+                }
+                word += line[i++];
+            }
+        }
+        words.push_back(std::move(word));
+    }
+    return true;
+}
+
+std::string QuoteWord(const std::string& word) {
+    bool plain = !word.empty();
+    for (char c : word)
+        if (IsBlank(c) || c == '"' || c == '\\') plain = false;
+    if (plain) return word;
+    std::string q = "\"";
+    for (char c : word) {
+        if (c == '"' || c == '\\') q += '\\';
+        if (c == '\n') {
+            q += "\\n";
+            continue;
+        }
+        if (c == '\t') {
+            q += "\\t";
+            continue;
+        }
+        q += c;
+    }
+    return q + "\"";
+}
+
+static std::string_view Trim(std::string_view s) {
+    size_t b = 0, e = s.size();
+    while (b < e && IsBlank(s[b])) ++b;
+    while (e > b && IsBlank(s[e - 1])) --e;
+    return s.substr(b, e - b);
+}
+
+bool ParseLine(std::string_view line, const std::string& origin, int lineNo, Event& event, bool& has,
+               ScriptError& error) {
+    has = false;
+    std::string_view text = Trim(line);
+    // A UTF-8 byte-order mark at the head of a file is not part of the line.
+    if (lineNo == 1 && text.substr(0, 3) == "\xEF\xBB\xBF") text = Trim(text.substr(3));
+    if (text.empty() || text[0] == '#') return true;
+    error = ScriptError{origin, lineNo, {}};
+    std::vector<std::string> words;
+    if (!SplitWords(text, words, error.message)) return false;
+    const EventSpec* spec = FindEventSpec(words[0]);
+    if (!spec) {
+        error.message = "unknown event \"" + words[0] + "\" (kiln --help lists the events)";
+        return false;
+    }
+    std::vector<std::string> args(words.begin() + 1, words.end());
+    std::string bad = CheckEventArgs(*spec, args);
+    if (!bad.empty()) {
+        error.message = bad;
+        return false;
+    }
+    event.origin = origin;
+    event.line = lineNo;
+    event.name = words[0];
+    event.args = std::move(args);
+    event.text = std::string(text);
+    has = true;
+    return true;
+}
+
+bool ParseScript(std::string_view text, const std::string& origin, std::vector<Event>& events,
+                 ScriptError& error) {
+    int lineNo = 0;
+    size_t pos = 0;
+    while (pos <= text.size()) {
+        size_t nl = text.find('\n', pos);
+        std::string_view line = text.substr(pos, nl == std::string_view::npos ? std::string_view::npos : nl - pos);
+        ++lineNo;
+        Event ev;
+        bool has = false;
+        if (!ParseLine(line, origin, lineNo, ev, has, error)) return false;
+        if (has) events.push_back(std::move(ev));
+        if (nl == std::string_view::npos) break;
+        pos = nl + 1;
+    }
+    return true;
+}
+
+}  // namespace kiln::host

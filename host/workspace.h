@@ -1,0 +1,44 @@
+// Workspaces: a folder holding Template/ (the installation's templates) and
+// the document folder beside it, so that a template is found from the
+// document folder as "../Template/<name>".
+#pragma once
+
+#include <string>
+
+namespace kiln::host {
+
+class Transcript;
+
+// The name of the document folder inside a workspace.
+constexpr const char* kDocumentFolder = "document";
+// The manifest that marks a document folder.
+constexpr const char* kManifestFile = "document.xml";
+// The default domain prefix of a new document.
+constexpr const char* kDefaultDomainPrefix = "kiln";
+// The domain type of the standard definitions and the file that holds them.
+constexpr const char* kStdDomainType = "二次模型标准定义包3";
+constexpr const char* kStdDomainFile = "domains/IEC61850_std.xml";
+constexpr const char* kStdDomainClass = "sec:TypePackage";
+
+// Where the installation's files are: $KILN_HOME, or else the folder the
+// program was built from.
+struct Installation {
+    std::string root;
+
+    static Installation Find();
+    std::string TemplateDir() const;
+    std::string StdDomainFile() const;  // empty when the installation has none
+};
+
+// Makes a workspace in `dir` (which must not hold a document yet): copies
+// the templates, creates the document with the default domain prefix and,
+// when the installation has standard definitions, imports them as a domain
+// that cannot be edited. Reports its steps to the transcript. On failure
+// the folders it made are removed again.
+bool InitWorkspace(const std::string& dir, const Installation& inst, Transcript& out, std::string& error);
+
+// The document folder of a workspace; false, with a message that says what
+// is missing, when `dir` is not a workspace.
+bool FindDocumentFolder(const std::string& dir, std::string& docFolder, std::string& error);
+
+}  // namespace kiln::host

@@ -1,0 +1,479 @@
+#include "platform/framework/cim_doc.h"
+
+#include <algorithm>
+#include <climits>
+
+#include "platform/framework/cim_store.h"
+
+namespace kiln::cim {
+
+const EnvDomainType kEnvDomainTypes[6] = {
+    {"DT_1", "二次模型标准定义包1"}, {"DT_2", "二次模型标准定义包2"}, {"DT_3", "二次模型标准定义包3"},
+    {"DT_4", "二次模型数据类型包"},  {"DT_5", "二次模型装置类型包"},  {"DT_6", "二次模型装置ICD包"},
+};
+
+std::string FileTypeValue() { return std::string(kModelNamespace) + "#DomainFileTypeEnum.CIM-XML"; }
+
+long long AtoiValue(std::string_view s) {
+    size_t i = 0;
+    while (i < s.size() && (s[i] == ' ' || (s[i] >= '\t' && s[i] <= '\r'))) ++i;
+    bool neg = false;
+    if (i < s.size() && (s[i] == '+' || s[i] == '-')) neg = s[i++] == '-';
+    long long v = 0;
+    for (; i < s.size() && s[i] >= '0' && s[i] <= '9'; ++i) {
+        if (v < LLONG_MAX / 10) v = v * 10 + (s[i] - '0');  // saturate instead of overflowing
+    }
+    return neg ? -v : v;
+}
+
+Store::Store(const CCimSchema* s) : schema(s) {
+    if (!schema) return;
+    byClass.resize(static_cast<size_t>(schema->ClassCount()));
+    deadInClass.resize(byClass.size());
+    int env = AddDomain(kEnvDomain, "", "文档环境", false);
+    domains[static_cast<size_t>(env)].env = true;
+    int cls = schema->ClassId("dEnv:DomainType");
+    int nameRole = schema->RoleId("cim:Naming.name");
+    int typeRole = schema->RoleId("dEnv:DomainTypeBase.fileType");
+    if (cls < 0 || nameRole < 0 || typeRole < 0) return;
+    for (const EnvDomainType& t : kEnvDomainTypes) {
+        Idx i = Create(std::string(kEnvDomain) + t.id, cls, env);
+        SetAttr(i, nameRole, t.name);
+        SetAttr(i, typeRole, FileTypeValue());
+    }
+    domains[static_cast<size_t>(env)].modified = false;
+}
+
+const std::string* Store::Attr(Idx i, int role) const {
+    for (const AttrVal& a : rsc[i].attrs)
+        if (a.role == role) return &a.value;
+    return nullptr;
+}
+
+void Store::SetAttr(Idx i, int role, std::string_view value) {
+    Touch(i);
+    for (AttrVal& a : rsc[i].attrs) {
+        if (a.role == role) {
+            a.value.assign(value);
+            return;
+        }
+    }
+    rsc[i].attrs.push_back({static_cast<uint16_t>(role), std::string(value)});
+}
+
+const std::vector<Idx>* Store::Links(Idx i, int role) const {
+    for (const LinkList& l : rsc[i].links)
+        if (l.role == role) return &l.targets;
+    return nullptr;
+}
+
+std::vector<Idx>& Store::LinksMut(Idx i, int role) {
+    for (LinkList& l : rsc[i].links)
+        if (l.role == role) return l.targets;
+    rsc[i].links.push_back({static_cast<uint16_t>(role), {}});
+    return rsc[i].links.back().targets;
+}
+
+bool Store::Link(Idx i, int role, Idx t) {
+    int rev = schema->Role(role).reverse;
+    // Look for an existing link in the shorter of the two ends.
+    const std::vector<Idx>* a = Links(i, role);
+    const std::vector<Idx>* b = Links(t, rev);
+    if (a && b) {
+        bool exists = a->size() <= b->size() ? std::find(a->begin(), a->end(), t) != a->end()
+                                             : std::find(b->begin(), b->end(), i) != b->end();
+        if (exists) return false;
+    }
+    LinksMut(i, role).push_back(t);
+    LinksMut(t, rev).push_back(i);
+    Touch(i);
+    Touch(t);
+    return true;
+}
+
+namespace {
+bool EraseOne(std::vector<Idx>& v, Idx x) {
+    // Members are usually appended last, so search from the back.
+    for (size_t k = v.size(); k-- > 0;) {
+        if (v[k] == x) {
+            v.erase(v.begin() + static_cast<std::ptrdiff_t>(k));
+            return true;
+        }
+    }
+    return false;
+}
+}  // namespace
+
+bool Store::Unlink(Idx i, int role, Idx t) {
+    int rev = schema->Role(role).reverse;
+    bool found = false;
+    for (LinkList& l : rsc[i].links)
+        if (l.role == role) found = EraseOne(l.targets, t);
+    if (!found) return false;
+    for (LinkList& l : rsc[t].links)
+        if (l.role == rev) EraseOne(l.targets, i);
+    Touch(i);
+    Touch(t);
+    return true;
+}
+
+void Store::UnlinkAll(Idx i, int role) {
+    int rev = schema->Role(role).reverse;
+    std::vector<Idx> targets;
+    for (LinkList& l : rsc[i].links)
+        if (l.role == role) targets.swap(l.targets);
+    for (Idx t : targets) {
+        if (t == i) {
+            // a link to itself: its reverse end is in this same resource
+            for (LinkList& l : rsc[i].links)
+                if (l.role == rev) EraseOne(l.targets, i);
+            continue;
+        }
+        for (LinkList& l : rsc[t].links)
+            if (l.role == rev) EraseOne(l.targets, i);
+        Touch(t);
+    }
+    if (!targets.empty()) Touch(i);
+}
+
+Idx Store::Create(std::string uri, int cls, int domain) {
+    Idx i = static_cast<Idx>(rsc.size());
+    rsc.emplace_back();
+    Resource& r = rsc.back();
+    r.uri = std::move(uri);
+    r.cls = static_cast<uint16_t>(cls);
+    r.domain = static_cast<uint16_t>(domain);
+    byUri.emplace(std::string_view(r.uri), i);
+    byClass[static_cast<size_t>(cls)].push_back(i);
+    ++live;
+    domains[static_cast<size_t>(domain)].modified = true;
+    return i;
+}
+
+void Store::Kill(Idx i) {
+    Resource& r = rsc[i];
+    if (!r.alive) return;
+    Touch(i);
+    std::vector<LinkList> links;
+    links.swap(r.links);
+    for (const LinkList& l : links) {
+        int rev = schema->Role(l.role).reverse;
+        for (Idx t : l.targets) {
+            if (t == i) continue;
+            for (LinkList& tl : rsc[t].links)
+                if (tl.role == rev) EraseOne(tl.targets, i);
+            Touch(t);
+        }
+    }
+    byUri.erase(std::string_view(r.uri));
+    r.alive = false;
+    r.attrs.clear();
+    r.attrs.shrink_to_fit();
+    --live;
+    // Drop dead slots from the class list once they are the larger part.
+    std::vector<Idx>& members = byClass[r.cls];
+    uint32_t& dead = deadInClass[r.cls];
+    if (++dead > 64 && dead * 2 > members.size()) {
+        members.erase(std::remove_if(members.begin(), members.end(), [&](Idx k) { return !rsc[k].alive; }),
+                      members.end());
+        dead = 0;
+    }
+}
+
+std::string Store::NewLocalId(int domain, int cls) {
+    Domain& d = domains[static_cast<size_t>(domain)];
+    const std::string& cn = schema->Class(cls).name;
+    size_t colon = cn.find(':');
+    std::string stem = colon == std::string::npos ? cn : cn.substr(colon + 1);
+    std::string uri;
+    do {
+        uri = d.name + stem + "_" + std::to_string(d.nextId++);
+    } while (byUri.count(uri));
+    return uri;
+}
+
+int Store::AddDomain(const std::string& name, const std::string& typeName, const std::string& title, bool editable) {
+    int id = static_cast<int>(domains.size());
+    Domain d;
+    d.name = name;
+    d.typeName = typeName;
+    d.title = title;
+    d.editable = editable;
+    d.modified = true;
+    domains.push_back(std::move(d));
+    domainIds[name] = id;
+    return id;
+}
+
+uint32_t Store::NextMark() const {
+    if (mark.size() < rsc.size()) mark.resize(rsc.size(), 0);
+    if (++markGen == 0) {  // wrapped: forget every old mark
+        std::fill(mark.begin(), mark.end(), 0);
+        markGen = 1;
+    }
+    return markGen;
+}
+
+}  // namespace kiln::cim
+
+using namespace kiln::cim;
+
+// ---------------------------------------------------------------------------
+
+CBase_CimDoc::CBase_CimDoc() : m_p(std::make_unique<Store>(CCimSchema::Shared())) {}
+
+CBase_CimDoc::~CBase_CimDoc() = default;
+
+bool CBase_CimDoc::isOpened() const { return m_p->schema != nullptr; }
+
+const CString& CBase_CimDoc::LastError() const { return m_error; }
+
+const CCimSchema* CBase_CimDoc::Schema() const { return m_p->schema; }
+
+void CBase_CimDoc::Clear() {
+    std::string prefix = m_p->prefix;
+    m_p = std::make_unique<Store>(CCimSchema::Shared());
+    m_p->prefix = prefix;
+}
+
+int CBase_CimDoc::ResourceCount() const { return static_cast<int>(m_p->live); }
+
+void CBase_CimDoc::InjectFault(const CString& op, int skip) {
+    m_faultOp = op;
+    m_faultSkip = skip < 0 ? 0 : skip;
+}
+
+void CBase_CimDoc::ClearFault() {
+    m_faultOp.Empty();
+    m_faultSkip = -1;
+}
+
+bool CBase_CimDoc::Fault(const char* op) const {
+    if (m_faultSkip < 0) return false;
+    if (!m_faultOp.IsEmpty() && m_faultOp != op) return false;
+    if (m_faultSkip > 0) {
+        --m_faultSkip;
+        return false;
+    }
+    m_faultSkip = -1;
+    m_error = CString("注入的故障：") + op;
+    return true;
+}
+
+bool CBase_CimDoc::Fail(const CString& text) const {
+    m_error = text;
+    return false;
+}
+
+// ---- resources -------------------------------------------------------------
+
+namespace {
+
+// The live resource of a handle, kNone for an empty or stale one.
+Idx Lookup(const Store& s, const URI_Ref& h) {
+    if (h.sUri.empty()) return kNone;
+    return s.Find(h.sUri);
+}
+
+URI_Ref Handle(const Store& s, Idx i) { return URI_Ref(s.R(i).uri, s.ClassName(i)); }
+
+}  // namespace
+
+URI_Ref CBase_CimDoc::Find(const CString& uri) const {
+    if (!m_p->schema) return URI_Ref();
+    Idx i = m_p->Find(uri.str());
+    return i == kNone ? URI_Ref() : Handle(*m_p, i);
+}
+
+bool CBase_CimDoc::Exists(const URI_Ref& rsc) const { return m_p->schema && Lookup(*m_p, rsc) != kNone; }
+
+bool CBase_CimDoc::CreateResource(const CString& domain, const CString& cls, URI_Ref& out, const CString& name) {
+    Store& s = *m_p;
+    if (!s.schema) return Fail("文档模式未加载");
+    if (Fault("create")) return false;
+    int d = s.DomainId(domain.str());
+    if (d < 0 || !s.domains[static_cast<size_t>(d)].alive) return Fail("域不存在：" + domain);
+    if (s.domains[static_cast<size_t>(d)].env) return Fail("不能在文档环境中创建对象");
+    int c = s.schema->ClassId(cls.str());
+    if (c < 0) return Fail("未知的类：" + cls);
+    if (s.schema->Class(c).isAbstract) return Fail("抽象类不能创建对象：" + cls);
+    Idx i = s.Create(s.NewLocalId(d, c), c, d);
+    if (!name.IsEmpty()) s.SetAttr(i, s.schema->RoleId("cim:Naming.name"), name.str());
+    out = Handle(s, i);
+    return true;
+}
+
+bool CBase_CimDoc::DeleteResource(const URI_Ref& rsc) {
+    Store& s = *m_p;
+    if (!s.schema) return Fail("文档模式未加载");
+    if (Fault("delete")) return false;
+    Idx i = Lookup(s, rsc);
+    if (i == kNone) return Fail("对象不存在：" + CString(rsc.sUri));
+    if (s.domains[s.R(i).domain].env) return Fail("不能删除文档环境中的对象");
+    s.Kill(i);
+    return true;
+}
+
+// ---- attributes ------------------------------------------------------------
+
+bool CBase_CimDoc::GetAttribute(const URI_Ref& rsc, const CString& role, CString& value) const {
+    const Store& s = *m_p;
+    if (!s.schema) return Fail("文档模式未加载");
+    if (Fault("query")) return false;
+    Idx i = Lookup(s, rsc);
+    if (i == kNone) return Fail("对象不存在：" + CString(rsc.sUri));
+    int r = s.schema->RoleOf(s.R(i).cls, role.str());
+    const std::string* v = r >= 0 ? s.Attr(i, r) : nullptr;
+    value = v ? CString(*v) : CString();
+    return true;
+}
+
+bool CBase_CimDoc::SetAttribute(const URI_Ref& rsc, const CString& role, const CString& value) {
+    Store& s = *m_p;
+    if (!s.schema) return Fail("文档模式未加载");
+    if (Fault("modify")) return false;
+    Idx i = Lookup(s, rsc);
+    if (i == kNone) return Fail("对象不存在：" + CString(rsc.sUri));
+    int r = s.schema->RoleOf(s.R(i).cls, role.str());
+    if (r < 0 || s.schema->Role(r).kind != RoleKind::Attribute)
+        return Fail("类" + CString(s.ClassName(i)) + "没有属性" + role);
+    s.SetAttr(i, r, value.str());
+    return true;
+}
+
+bool CBase_CimDoc::CopyAttributes(const URI_Ref& src, const URI_Ref& dst, const CStringArray& except) {
+    Store& s = *m_p;
+    if (!s.schema) return Fail("文档模式未加载");
+    if (Fault("copy")) return false;
+    Idx a = Lookup(s, src), b = Lookup(s, dst);
+    if (a == kNone || b == kNone) return Fail("对象不存在");
+    const CCimSchema& sc = *s.schema;
+    int ordRole = sc.RoleId("e301:OrdNaming.ord");
+    auto excluded = [&](int role) {
+        if (role == ordRole) return true;
+        const RoleInfo& ri = sc.Role(role);
+        for (const CString& e : except) {
+            if (e.str() == ri.name || e.str() == ri.shortName || sc.RoleId(e.str()) == role) return true;
+        }
+        return false;
+    };
+    std::vector<AttrVal> copy = s.R(a).attrs;  // a and b may be the same resource
+    for (const AttrVal& v : copy) {
+        if (excluded(v.role) || !sc.RoleApplies(v.role, s.R(b).cls)) continue;
+        s.SetAttr(b, v.role, v.value);
+    }
+    return true;
+}
+
+// ---- links -------------------------------------------------------------------
+
+namespace {
+
+// Why a link cannot be made, or "" when it can.
+CString LinkRefusal(const Store& s, Idx i, int role, Idx t, const CString& roleName) {
+    if (i == kNone) return "对象不存在";
+    if (role < 0 || s.schema->Role(role).kind != RoleKind::Association)
+        return "类" + CString(s.ClassName(i)) + "没有关联" + roleName;
+    if (t == kNone) return "关联目标不存在";
+    if (!s.schema->IsA(s.R(t).cls, s.schema->Role(role).target))
+        return "关联" + roleName + "不接受类" + CString(s.ClassName(t)) + "的目标";
+    return CString();
+}
+
+}  // namespace
+
+bool CBase_CimDoc::AddLink(const URI_Ref& rsc, const CString& role, const URI_Ref& target) {
+    Store& s = *m_p;
+    if (!s.schema) return Fail("文档模式未加载");
+    if (Fault("add")) return false;
+    Idx i = Lookup(s, rsc), t = Lookup(s, target);
+    int r = i == kNone ? -1 : s.schema->RoleOf(s.R(i).cls, role.str());
+    CString why = LinkRefusal(s, i, r, t, role);
+    if (!why.IsEmpty()) return Fail(why);
+    s.Link(i, r, t);  // an existing link is kept as it is
+    return true;
+}
+
+bool CBase_CimDoc::DelLink(const URI_Ref& rsc, const CString& role, const URI_Ref& target) {
+    Store& s = *m_p;
+    if (!s.schema) return Fail("文档模式未加载");
+    if (Fault("del")) return false;
+    Idx i = Lookup(s, rsc), t = Lookup(s, target);
+    if (i == kNone || t == kNone) return Fail("对象不存在");
+    int r = s.schema->RoleOf(s.R(i).cls, role.str());
+    if (r < 0 || !s.Unlink(i, r, t)) return Fail("没有这条关联：" + role);
+    return true;
+}
+
+bool CBase_CimDoc::ClearLinks(const URI_Ref& rsc, const CString& role) {
+    Store& s = *m_p;
+    if (!s.schema) return Fail("文档模式未加载");
+    if (Fault("clear")) return false;
+    Idx i = Lookup(s, rsc);
+    if (i == kNone) return Fail("对象不存在：" + CString(rsc.sUri));
+    int r = s.schema->RoleOf(s.R(i).cls, role.str());
+    if (r >= 0 && s.schema->Role(r).kind == RoleKind::Association) s.UnlinkAll(i, r);
+    return true;  // a role the class does not have holds no links
+}
+
+bool CBase_CimDoc::UpdateLink(const URI_Ref& rsc, const CString& role, const URI_Ref& target) {
+    Store& s = *m_p;
+    if (!s.schema) return Fail("文档模式未加载");
+    if (Fault("update")) return false;
+    Idx i = Lookup(s, rsc);
+    int r = i == kNone ? -1 : s.schema->RoleOf(s.R(i).cls, role.str());
+    if (target.sUri.empty()) {
+        if (i == kNone) return Fail("对象不存在：" + CString(rsc.sUri));
+        if (r < 0 || s.schema->Role(r).kind != RoleKind::Association)
+            return Fail("类" + CString(s.ClassName(i)) + "没有关联" + role);
+        s.UnlinkAll(i, r);
+        return true;
+    }
+    Idx t = Lookup(s, target);
+    CString why = LinkRefusal(s, i, r, t, role);
+    if (!why.IsEmpty()) return Fail(why);
+    s.UnlinkAll(i, r);
+    s.Link(i, r, t);
+    return true;
+}
+
+// ---- schema ------------------------------------------------------------------
+
+CString CBase_CimDoc::ReverseRole(const CString& role) const {
+    if (!m_p->schema) return CString();
+    int r = m_p->schema->RoleId(role.str());
+    if (r < 0 || m_p->schema->Role(r).kind != RoleKind::Association) return CString();
+    return CString(m_p->schema->Role(m_p->schema->Role(r).reverse).name);
+}
+
+bool CBase_CimDoc::GetClassDfn(const CString& cls, CClassDfn& out) const {
+    if (!m_p->schema) return Fail("文档模式未加载");
+    return m_p->schema->FillClassDfn(m_p->schema->ClassId(cls.str()), out) || Fail("未知的类：" + cls);
+}
+
+bool CBase_CimDoc::GetAttrDfn(const CString& cls, const CString& role, Struct_AttrDfn& out) const {
+    const CCimSchema* sc = m_p->schema;
+    if (!sc) return Fail("文档模式未加载");
+    int r = sc->RoleOf(sc->ClassId(cls.str()), role.str());
+    if (r < 0 || sc->Role(r).kind != RoleKind::Attribute) return Fail("类" + cls + "没有属性" + role);
+    sc->FillAttrDfn(r, out);
+    return true;
+}
+
+bool CBase_CimDoc::GetAssoDfn(const CString& cls, const CString& role, Struct_AssoDfn& out) const {
+    const CCimSchema* sc = m_p->schema;
+    if (!sc) return Fail("文档模式未加载");
+    int r = sc->RoleOf(sc->ClassId(cls.str()), role.str());
+    if (r < 0 || sc->Role(r).kind != RoleKind::Association) return Fail("类" + cls + "没有关联" + role);
+    sc->FillAssoDfn(r, out);
+    return true;
+}
+
+bool CBase_CimDoc::GetEnumDfn(const CString& name, CEnumClassDfn& out) const {
+    const CCimSchema* sc = m_p->schema;
+    if (!sc) return Fail("文档模式未加载");
+    int e = sc->EnumId(name.str());
+    if (e < 0) return Fail("未知的枚举：" + name);
+    sc->FillEnumDfn(e, out);
+    return true;
+}

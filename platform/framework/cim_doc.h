@@ -1,0 +1,181 @@
+// The framework's document: every resource of the model in memory, split
+// into domains, with its attributes and links; saved as a folder holding a
+// manifest and one CIM-XML file per domain.
+#pragma once
+
+#include <memory>
+#include <vector>
+
+#include "platform/framework/records.h"
+#include "platform/framework/xml_cim_ep.h"
+#include "platform/mfc/containers.h"
+#include "platform/mfc/cstring.h"
+
+namespace kiln::cim {
+class CCimSchema;
+struct Store;
+}  // namespace kiln::cim
+
+// The document's configuration record. The flag lets a tree click show the
+// resource in the property view and lets links of the HTML views be followed.
+struct CXML_Cim_Cfg {
+    bool m_bSyncViews = true;
+};
+
+// Class of the handles that stand for domains (Proc_FromName_toDomain).
+inline constexpr const char* kDomainHandleClass = "dEnv:Domain";
+// The domain of the document environment (the domain types); never saved.
+inline constexpr const char* kEnvDomain = "denv#";
+
+class CBase_CimDoc {
+public:
+    CBase_CimDoc();
+    ~CBase_CimDoc();
+    CBase_CimDoc(const CBase_CimDoc&) = delete;
+    CBase_CimDoc& operator=(const CBase_CimDoc&) = delete;
+
+    // ---- state ------------------------------------------------------------
+    // True when the schema was loaded and the document can be used.
+    bool isOpened() const;
+    bool Reload() { return true; }
+    CXML_Cim_Cfg& cim_cfg() { return m_cfg; }
+    // The document's EP file and common configuration (empty XML documents here).
+    CXML_Cim_Ep& cim_ep() { return m_ep; }
+    CBase_XML& common_cfg() { return m_common; }
+    // The reason of the last failed call (empty after a success is not guaranteed).
+    const CString& LastError() const;
+    const kiln::cim::CCimSchema* Schema() const;
+
+    // Empties the document: only the environment domain with its domain types stays.
+    void Clear();
+    // Number of live resources (environment included).
+    int ResourceCount() const;
+
+    // ---- persistence ------------------------------------------------------
+    // A document is a folder: manifest "document.xml" plus one CIM-XML file
+    // per domain. Open replaces the document only when everything was read.
+    bool Open(const CString& folder);
+    // Writes every file under a new name, then replaces the manifest in one
+    // rename; on failure the previous files stay whole and in use.
+    bool Save(const CString& folder);
+    bool Save();  // to the folder of the last Open or Save
+    const CString& DocPath() const;  // the document folder ("" when never saved)
+    void SetDocPath(const CString& folder);
+
+    // Reads an external CIM-XML file into a new domain of the given domain
+    // type; the domain is named by `domain` or, when empty, after the file
+    // (default prefix + "." + file stem + "#"). `requiredClass` (a leading
+    // "*" is ignored) must occur in the file when not empty.
+    bool ImportDomainFile(const CString& file, const URI_Ref& domainType, const CString& requiredClass,
+                          const CString& domain = "", CString* newDomain = nullptr);
+
+    // ---- domains ----------------------------------------------------------
+    CString GetDomainPrefixDefault() const;
+    void SetDomainPrefixDefault(const CString& prefix);
+    // Domain names end in "#" and hold no other "#".
+    static bool IsValidDomainName(const CString& name);
+    bool CreateDomain(const CString& name, const URI_Ref& type, const CString& title, bool editable = true);
+    bool Is_DomainExist(const CString& name) const;
+    bool IsDomainEditable(const CString& name) const;
+    bool SetDomainEditable(const CString& name, bool editable);
+    CString DomainTypeName(const CString& name) const;  // "cim:Naming.name" of its type
+    CString DomainTitle(const CString& name) const;
+    std::vector<CString> DomainNames() const;  // in creation order, environment first
+    bool Get_Rsc_Domain(const URI_Ref& rsc, CString& domain) const;
+    // The domain type (a "dEnv:DomainType" resource) of that name.
+    bool FindDomainType(const CString& name, URI_Ref& type) const;
+    bool Delete_a_Domain(const CString& name);  // removes its resources and their links
+    bool IsDomainModified(const CString& name) const;
+    bool Is_Tmp_Domain(const CString& name) const;
+    bool ServerTest() const;
+    // Domain contents as CIM-XML text or file; reading adds to the named
+    // domain, creating it (editable, without type) when it does not exist.
+    bool CimDomainToStr(const CString& domain, CString& text) const;
+    bool StrToCimDomain(const CString& text, const CString& domain);
+    bool CimDomainToFile(const CString& domain, const CString& file) const;
+    bool FileToCimDomain(const CString& file, const CString& domain);
+    bool Import_DomainData(const CString& domain, const CString& file);
+    // Named text blocks kept with a domain and saved in the manifest.
+    bool SetDataBlock(const CString& domain, const CString& key, const CString& data);
+    bool GetDataBlock(const CString& domain, const CString& key, CString& data) const;
+    bool SetDataBlock_byFile(const CString& domain, const CString& key, const CString& file);
+    bool GetDataBlock_byFile(const CString& domain, const CString& key, const CString& file) const;
+    // Loads "<drawer folder>/<name of key>.xml" into a temporary domain named
+    // `domain` (kept when it already exists); false without a drawer folder.
+    bool OpenDrawerOfKey(const URI_Ref& key, CString& domain);
+    void SetDrawerFolder(const CString& folder);
+
+    // Database flag: the document is held on a server. Off by default.
+    bool IsDatabaseDoc() const { return m_bDatabase; }
+    void SetDatabaseDoc(bool on) { m_bDatabase = on; }
+    void SetServerReachable(bool on) { m_bServerReachable = on; }
+
+    // ---- resources --------------------------------------------------------
+    bool CreateResource(const CString& domain, const CString& cls, URI_Ref& out, const CString& name);
+    bool DeleteResource(const URI_Ref& rsc);
+    URI_Ref Find(const CString& uri) const;  // empty when no such resource
+    bool Exists(const URI_Ref& rsc) const;
+
+    // Attributes. A role the resource's class does not have reads as "".
+    bool GetAttribute(const URI_Ref& rsc, const CString& role, CString& value) const;
+    bool SetAttribute(const URI_Ref& rsc, const CString& role, const CString& value);
+    // Copies the source's attribute values except "e301:OrdNaming.ord" and the
+    // listed roles (a full role or the text after its last ".").
+    bool CopyAttributes(const URI_Ref& src, const URI_Ref& dst, const CStringArray& except);
+
+    // Links. Either end may be named; the store keeps the other end.
+    bool AddLink(const URI_Ref& rsc, const CString& role, const URI_Ref& target);
+    bool DelLink(const URI_Ref& rsc, const CString& role, const URI_Ref& target);
+    bool ClearLinks(const URI_Ref& rsc, const CString& role);
+    // Replaces every link of the role by one to `target` (none when empty).
+    bool UpdateLink(const URI_Ref& rsc, const CString& role, const URI_Ref& target);
+
+    // Queries. `out` is replaced; false only when the query fails (empty or
+    // stale start). Policy 1 sorts by the GBK bytes of the attribute, 2 by its
+    // bytes, 3 by its atoi value; ties keep creation order; 0 keeps link order.
+    bool Targets(const URI_Ref& rsc, const CString& role, std::vector<URI_Ref>& out,
+                 const CString& sortAttr = "", int policy = 0) const;
+    // Along "role/role/..."; the result holds no duplicates and is sorted once.
+    bool PathTargets(const URI_Ref& start, const CString& path, std::vector<URI_Ref>& out,
+                     const CString& sortAttr = "", int policy = 0) const;
+    // Every resource of exactly that class.
+    bool ByClass(const CString& cls, std::vector<URI_Ref>& out, const CString& sortAttr = "", int policy = 0) const;
+    // The index-th (0-based; -1 = first) target at the end of the path, of
+    // class `cls` (or a subclass) when given, other than `except`; `count`
+    // receives the number of such targets.
+    URI_Ref FirstTarget(const URI_Ref& rsc, const CString& path, int index = -1, const CString& cls = "",
+                        const URI_Ref& except = URI_Ref(), int* count = nullptr) const;
+    // Number of targets along a role or path; -1 for an empty or stale handle.
+    int CountTargets(const URI_Ref& rsc, const CString& path) const;
+
+    // ---- schema -----------------------------------------------------------
+    CString ReverseRole(const CString& role) const;
+    bool GetClassDfn(const CString& cls, CClassDfn& out) const;
+    bool GetAttrDfn(const CString& cls, const CString& role, Struct_AttrDfn& out) const;
+    bool GetAssoDfn(const CString& cls, const CString& role, Struct_AssoDfn& out) const;
+    bool GetEnumDfn(const CString& name, CEnumClassDfn& out) const;
+
+    // ---- tests ------------------------------------------------------------
+    // Makes a later call fail: the first call of operation `op` (any
+    // operation when empty) after `skip` such calls. Operations: "create",
+    // "delete", "modify", "add", "del", "clear", "update", "copy", "query",
+    // "domain", "import", "open", and "save" (where `skip` counts files
+    // written before the failure). One injection at a time; it fires once.
+    void InjectFault(const CString& op = "", int skip = 0);
+    void ClearFault();
+
+private:
+    bool Fault(const char* op) const;
+    bool Fail(const CString& text) const;
+
+    std::unique_ptr<kiln::cim::Store> m_p;
+    CXML_Cim_Cfg m_cfg;
+    CXML_Cim_Ep m_ep;
+    CBase_XML m_common;
+    CString m_docPath;
+    bool m_bDatabase = false;
+    bool m_bServerReachable = true;
+    mutable CString m_error;
+    mutable CString m_faultOp;
+    mutable int m_faultSkip = -1;  // -1: no fault armed
+};

@@ -1,0 +1,179 @@
+// Domains of the document: names, types, editable flags, data blocks.
+#include <fstream>
+#include <sstream>
+
+#include "platform/framework/cim_doc.h"
+#include "platform/framework/cim_store.h"
+
+using namespace kiln::cim;
+
+namespace {
+
+// A live domain of that name, -1 when none.
+int LiveDomain(const Store& s, const CString& name) {
+    int d = s.DomainId(name.str());
+    return d >= 0 && s.domains[static_cast<size_t>(d)].alive ? d : -1;
+}
+
+}  // namespace
+
+CString CBase_CimDoc::GetDomainPrefixDefault() const { return CString(m_p->prefix); }
+
+void CBase_CimDoc::SetDomainPrefixDefault(const CString& prefix) { m_p->prefix = prefix.str(); }
+
+bool CBase_CimDoc::IsValidDomainName(const CString& name) {
+    const std::string& n = name.str();
+    if (n.size() < 2 || n.back() != '#' || n.find('#') != n.size() - 1) return false;
+    for (unsigned char c : n)
+        if (c < 0x20 || c == '/' || c == '\\' || c == '"' || c == '<' || c == '>' || c == '&') return false;
+    return true;
+}
+
+bool CBase_CimDoc::CreateDomain(const CString& name, const URI_Ref& type, const CString& title, bool editable) {
+    Store& s = *m_p;
+    if (!s.schema) return Fail("文档模式未加载");
+    if (Fault("domain")) return false;
+    if (!IsValidDomainName(name)) return Fail("域名无效（应以“#”结尾且只含一个“#”）：" + name);
+    if (s.DomainId(name.str()) >= 0) return Fail("域已存在：" + name);
+    Idx t = type.sUri.empty() ? kNone : s.Find(type.sUri);
+    if (t == kNone || s.ClassName(t) != "dEnv:DomainType") return Fail("域类型不存在");
+    const std::string* typeName = s.Attr(t, s.schema->RoleId("cim:Naming.name"));
+    s.AddDomain(name.str(), typeName ? *typeName : std::string(), title.str(), editable);
+    return true;
+}
+
+bool CBase_CimDoc::Is_DomainExist(const CString& name) const { return LiveDomain(*m_p, name) >= 0; }
+
+bool CBase_CimDoc::IsDomainEditable(const CString& name) const {
+    int d = LiveDomain(*m_p, name);
+    return d >= 0 && m_p->domains[static_cast<size_t>(d)].editable;
+}
+
+bool CBase_CimDoc::SetDomainEditable(const CString& name, bool editable) {
+    int d = LiveDomain(*m_p, name);
+    if (d < 0 || m_p->domains[static_cast<size_t>(d)].env) return Fail("域不存在：" + name);
+    m_p->domains[static_cast<size_t>(d)].editable = editable;
+    return true;
+}
+
+CString CBase_CimDoc::DomainTypeName(const CString& name) const {
+    int d = LiveDomain(*m_p, name);
+    return d < 0 ? CString() : CString(m_p->domains[static_cast<size_t>(d)].typeName);
+}
+
+CString CBase_CimDoc::DomainTitle(const CString& name) const {
+    int d = LiveDomain(*m_p, name);
+    return d < 0 ? CString() : CString(m_p->domains[static_cast<size_t>(d)].title);
+}
+
+std::vector<CString> CBase_CimDoc::DomainNames() const {
+    std::vector<CString> out;
+    for (const Domain& d : m_p->domains)
+        if (d.alive) out.emplace_back(d.name);
+    return out;
+}
+
+bool CBase_CimDoc::Get_Rsc_Domain(const URI_Ref& rsc, CString& domain) const {
+    const Store& s = *m_p;
+    Idx i = rsc.sUri.empty() ? kNone : s.Find(rsc.sUri);
+    if (i == kNone) {
+        domain.Empty();
+        return Fail("对象不存在：" + CString(rsc.sUri));
+    }
+    domain = s.domains[s.R(i).domain].name;
+    return true;
+}
+
+bool CBase_CimDoc::FindDomainType(const CString& name, URI_Ref& type) const {
+    const Store& s = *m_p;
+    type.Clear();
+    if (!s.schema || name.IsEmpty()) return Fail("域类型不存在：" + name);
+    int cls = s.schema->ClassId("dEnv:DomainType");
+    int nameRole = s.schema->RoleId("cim:Naming.name");
+    if (cls < 0) return Fail("域类型不存在：" + name);
+    for (Idx i : s.byClass[static_cast<size_t>(cls)]) {
+        if (!s.R(i).alive) continue;
+        const std::string* n = s.Attr(i, nameRole);
+        if (n && *n == name.str()) {
+            type = URI_Ref(s.R(i).uri, s.ClassName(i));
+            return true;
+        }
+    }
+    return Fail("域类型不存在：" + name);
+}
+
+bool CBase_CimDoc::Delete_a_Domain(const CString& name) {
+    Store& s = *m_p;
+    if (Fault("domain")) return false;
+    int d = LiveDomain(s, name);
+    if (d < 0) return Fail("域不存在：" + name);
+    if (s.domains[static_cast<size_t>(d)].env) return Fail("不能删除文档环境");
+    for (size_t i = 0; i < s.rsc.size(); ++i)
+        if (s.rsc[i].alive && s.rsc[i].domain == d) s.Kill(static_cast<Idx>(i));
+    s.domains[static_cast<size_t>(d)].alive = false;
+    s.domainIds.erase(name.str());
+    return true;
+}
+
+bool CBase_CimDoc::IsDomainModified(const CString& name) const {
+    int d = LiveDomain(*m_p, name);
+    return d >= 0 && m_p->domains[static_cast<size_t>(d)].modified;
+}
+
+bool CBase_CimDoc::Is_Tmp_Domain(const CString& name) const {
+    int d = LiveDomain(*m_p, name);
+    return d >= 0 && m_p->domains[static_cast<size_t>(d)].temporary;
+}
+
+bool CBase_CimDoc::ServerTest() const {
+    if (m_bDatabase && !m_bServerReachable) return Fail("数据库服务器不可达");
+    return true;
+}
+
+// ---- data blocks ------------------------------------------------------------
+
+bool CBase_CimDoc::SetDataBlock(const CString& domain, const CString& key, const CString& data) {
+    int d = LiveDomain(*m_p, domain);
+    if (d < 0 || m_p->domains[static_cast<size_t>(d)].env) return Fail("域不存在：" + domain);
+    if (key.IsEmpty()) return Fail("数据块的名称为空");
+    Domain& dom = m_p->domains[static_cast<size_t>(d)];
+    dom.modified = true;
+    for (auto& b : dom.blocks) {
+        if (b.first == key.str()) {
+            b.second = data.str();
+            return true;
+        }
+    }
+    dom.blocks.emplace_back(key.str(), data.str());
+    return true;
+}
+
+bool CBase_CimDoc::GetDataBlock(const CString& domain, const CString& key, CString& data) const {
+    int d = LiveDomain(*m_p, domain);
+    if (d < 0) return Fail("域不存在：" + domain);
+    for (const auto& b : m_p->domains[static_cast<size_t>(d)].blocks) {
+        if (b.first == key.str()) {
+            data = b.second;
+            return true;
+        }
+    }
+    return Fail("数据块不存在：" + key);
+}
+
+bool CBase_CimDoc::SetDataBlock_byFile(const CString& domain, const CString& key, const CString& file) {
+    std::ifstream in(file.str(), std::ios::binary);
+    if (!in) return Fail("不能读取文件：" + file);
+    std::stringstream ss;
+    ss << in.rdbuf();
+    return SetDataBlock(domain, key, CString(ss.str()));
+}
+
+bool CBase_CimDoc::GetDataBlock_byFile(const CString& domain, const CString& key, const CString& file) const {
+    CString data;
+    if (!GetDataBlock(domain, key, data)) return false;
+    std::ofstream out(file.str(), std::ios::binary | std::ios::trunc);
+    if (!out || !out.write(data.GetString(), data.GetLength()) || !out.flush()) return Fail("不能写入文件：" + file);
+    return true;
+}
+
+void CBase_CimDoc::SetDrawerFolder(const CString& folder) { m_p->drawerFolder = folder.str(); }

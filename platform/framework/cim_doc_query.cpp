@@ -1,0 +1,218 @@
+// The document's list queries: targets of a role, of a path, resources by
+// class, each sorted once with keys computed once per member.
+#include <algorithm>
+#include <numeric>
+
+#include "platform/framework/cim_doc.h"
+#include "platform/framework/cim_store.h"
+#include "platform/mfc/gbk.h"
+
+using namespace kiln::cim;
+
+namespace {
+
+Idx Lookup(const Store& s, const URI_Ref& h) { return h.sUri.empty() ? kNone : s.Find(h.sUri); }
+
+bool IsAscii(const std::string& t) {
+    for (unsigned char c : t)
+        if (c >= 0x80) return false;
+    return true;
+}
+
+// Sorts `items` (resource indices in link or discovery order) by the policy
+// and writes their handles to `out`. Policy 1: GBK bytes of the attribute;
+// 2: its bytes; 3: its atoi value; anything else keeps the order given. Ties
+// keep creation order (the resource index).
+void SortAndEmit(const Store& s, std::vector<Idx>& items, const CString& sortAttr, int policy,
+                 std::vector<URI_Ref>& out) {
+    const CCimSchema& sc = *s.schema;
+    std::string attr = sortAttr.str();
+    if (attr.empty() && policy == 1) attr = "cim:Naming.name";
+    if (attr.empty() && policy == 3) attr = "e301:OrdNaming.ord";
+    int role = attr.empty() ? -1 : sc.RoleId(attr);
+    auto valueOf = [&](Idx i) -> const std::string* {
+        if (role < 0 || !sc.RoleApplies(role, s.R(i).cls)) return nullptr;
+        return s.Attr(i, role);
+    };
+    static const std::string kEmpty;
+
+    if (policy == 3) {
+        std::vector<std::pair<long long, Idx>> keyed;
+        keyed.reserve(items.size());
+        for (Idx i : items) {
+            const std::string* v = valueOf(i);
+            keyed.emplace_back(v ? AtoiValue(*v) : 0, i);
+        }
+        std::sort(keyed.begin(), keyed.end());
+        for (size_t k = 0; k < keyed.size(); ++k) items[k] = keyed[k].second;
+    } else if (policy == 1 || policy == 2) {
+        // Keys are computed once; the sort moves indices only.
+        std::vector<std::string> keys(items.size());
+        for (size_t k = 0; k < items.size(); ++k) {
+            const std::string* v = valueOf(items[k]);
+            const std::string& t = v ? *v : kEmpty;
+            keys[k] = (policy == 1 && !IsAscii(t)) ? kiln::text::Utf8ToGbk(t) : t;
+        }
+        std::vector<uint32_t> order(items.size());
+        std::iota(order.begin(), order.end(), 0u);
+        std::sort(order.begin(), order.end(), [&](uint32_t a, uint32_t b) {
+            int c = keys[a].compare(keys[b]);
+            return c != 0 ? c < 0 : items[a] < items[b];
+        });
+        std::vector<Idx> sorted(items.size());
+        for (size_t k = 0; k < order.size(); ++k) sorted[k] = items[order[k]];
+        items.swap(sorted);
+    }
+    out.clear();
+    out.reserve(items.size());
+    for (Idx i : items) out.emplace_back(s.R(i).uri, s.ClassName(i));
+}
+
+// The role ids of a "/"-joined path; an unknown step is -1 and walks empty.
+std::vector<int> PathRoles(const CCimSchema& sc, const std::string& path) {
+    std::vector<int> roles;
+    size_t start = 0;
+    while (true) {
+        size_t slash = path.find('/', start);
+        std::string_view step(path.data() + start, (slash == std::string::npos ? path.size() : slash) - start);
+        int r = sc.RoleId(step);
+        roles.push_back(r >= 0 && sc.Role(r).kind == RoleKind::Association ? r : -1);
+        if (slash == std::string::npos) break;
+        start = slash + 1;
+    }
+    return roles;
+}
+
+// The targets of `i` along `role` when the role applies to its class.
+const std::vector<Idx>* Step(const Store& s, Idx i, int role) {
+    if (role < 0 || !s.schema->RoleApplies(role, s.R(i).cls)) return nullptr;
+    return s.Links(i, role);
+}
+
+// Every resource reached along the path, once each, in discovery order.
+std::vector<Idx> Walk(const Store& s, Idx start, const std::vector<int>& roles) {
+    std::vector<Idx> frontier{start};
+    for (int role : roles) {
+        std::vector<Idx> next;
+        uint32_t gen = s.NextMark();
+        for (Idx i : frontier) {
+            const std::vector<Idx>* t = Step(s, i, role);
+            if (!t) continue;
+            for (Idx k : *t) {
+                if (s.mark[k] == gen) continue;
+                s.mark[k] = gen;
+                next.push_back(k);
+            }
+        }
+        frontier.swap(next);
+        if (frontier.empty()) break;
+    }
+    return frontier;
+}
+
+}  // namespace
+
+bool CBase_CimDoc::Targets(const URI_Ref& rsc, const CString& role, std::vector<URI_Ref>& out,
+                           const CString& sortAttr, int policy) const {
+    const Store& s = *m_p;
+    // The start may be an element of `out`: look it up before `out` is emptied.
+    Idx i = s.schema ? Lookup(s, rsc) : kNone;
+    CString missing = rsc.sUri;
+    out.clear();
+    if (!s.schema) return Fail("文档模式未加载");
+    if (Fault("query")) return false;
+    if (i == kNone) return Fail("对象不存在：" + missing);
+    int r = s.schema->RoleId(role.str());
+    const std::vector<Idx>* t = (r >= 0 && s.schema->Role(r).kind == RoleKind::Association) ? Step(s, i, r) : nullptr;
+    if (!t) return true;  // a role the class does not have has no targets
+    std::vector<Idx> items(*t);
+    SortAndEmit(s, items, sortAttr, policy, out);
+    return true;
+}
+
+bool CBase_CimDoc::PathTargets(const URI_Ref& start, const CString& path, std::vector<URI_Ref>& out,
+                               const CString& sortAttr, int policy) const {
+    const Store& s = *m_p;
+    Idx i = s.schema ? Lookup(s, start) : kNone;
+    CString missing = start.sUri;
+    out.clear();
+    if (!s.schema) return Fail("文档模式未加载");
+    if (Fault("query")) return false;
+    if (i == kNone) return Fail("对象不存在：" + missing);
+    std::vector<Idx> items = Walk(s, i, PathRoles(*s.schema, path.str()));
+    SortAndEmit(s, items, sortAttr, policy, out);
+    return true;
+}
+
+bool CBase_CimDoc::ByClass(const CString& cls, std::vector<URI_Ref>& out, const CString& sortAttr,
+                           int policy) const {
+    const Store& s = *m_p;
+    out.clear();
+    if (!s.schema) return Fail("文档模式未加载");
+    if (Fault("query")) return false;
+    int c = s.schema->ClassId(cls.str());
+    if (c < 0) return true;  // no resource has a class the schema does not know
+    std::vector<Idx> items;
+    for (Idx i : s.byClass[static_cast<size_t>(c)])
+        if (s.R(i).alive) items.push_back(i);
+    SortAndEmit(s, items, sortAttr, policy, out);
+    return true;
+}
+
+URI_Ref CBase_CimDoc::FirstTarget(const URI_Ref& rsc, const CString& path, int index, const CString& cls,
+                                  const URI_Ref& except, int* count) const {
+    const Store& s = *m_p;
+    if (count) *count = 0;
+    if (!s.schema) {
+        Fail("文档模式未加载");
+        return URI_Ref();
+    }
+    if (Fault("query")) return URI_Ref();
+    Idx i = Lookup(s, rsc);
+    if (i == kNone) {
+        Fail("对象不存在：" + CString(rsc.sUri));
+        return URI_Ref();
+    }
+    int want = cls.IsEmpty() ? -1 : s.schema->ClassId(cls.str());
+    if (!cls.IsEmpty() && want < 0) return URI_Ref();
+    Idx skip = except.sUri.empty() ? kNone : s.Find(except.sUri);
+    std::vector<int> roles = PathRoles(*s.schema, path.str());
+    int pick = index < 0 ? 0 : index;
+    auto matches = [&](Idx k) { return k != skip && (want < 0 || s.schema->IsA(s.R(k).cls, want)); };
+
+    if (roles.size() == 1 && !count) {
+        // The common case: one role, no count wanted; stop at the match.
+        const std::vector<Idx>* t = Step(s, i, roles[0]);
+        if (!t) return URI_Ref();
+        for (Idx k : *t)
+            if (matches(k) && pick-- == 0) return URI_Ref(s.R(k).uri, s.ClassName(k));
+        return URI_Ref();
+    }
+    std::vector<Idx> all = Walk(s, i, roles);
+    URI_Ref found;
+    int n = 0;
+    for (Idx k : all) {
+        if (!matches(k)) continue;
+        if (n == pick) found = URI_Ref(s.R(k).uri, s.ClassName(k));
+        ++n;
+    }
+    if (count) *count = n;
+    return found;
+}
+
+int CBase_CimDoc::CountTargets(const URI_Ref& rsc, const CString& path) const {
+    const Store& s = *m_p;
+    if (!s.schema) return -1;
+    if (Fault("query")) return -1;
+    Idx i = Lookup(s, rsc);
+    if (i == kNone) {
+        Fail("对象不存在：" + CString(rsc.sUri));
+        return -1;
+    }
+    std::vector<int> roles = PathRoles(*s.schema, path.str());
+    if (roles.size() == 1) {
+        const std::vector<Idx>* t = Step(s, i, roles[0]);
+        return t ? static_cast<int>(t->size()) : 0;
+    }
+    return static_cast<int>(Walk(s, i, roles).size());
+}

@@ -1,0 +1,121 @@
+// The in-memory form of the document, shared by the document's source files
+// (not part of the public interface).
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <utility>
+#include <vector>
+
+#include "platform/framework/cim_schema.h"
+
+namespace kiln::cim {
+
+using Idx = uint32_t;
+inline constexpr Idx kNone = 0xFFFFFFFFu;
+
+// The targets of one role of one resource, in link order.
+struct LinkList {
+    uint16_t role = 0;
+    std::vector<Idx> targets;
+};
+
+struct AttrVal {
+    uint16_t role = 0;
+    std::string value;
+};
+
+// One resource. Its index in Store::rsc is its creation order and never
+// changes; a deleted resource stays as a dead slot.
+struct Resource {
+    std::string uri;  // domain name + local id
+    uint16_t cls = 0;
+    uint16_t domain = 0;
+    bool alive = true;
+    std::vector<AttrVal> attrs;
+    std::vector<LinkList> links;
+};
+
+struct Domain {
+    std::string name;
+    std::string typeName;  // "cim:Naming.name" of its dEnv:DomainType
+    std::string title;
+    bool editable = true;
+    bool modified = false;
+    bool temporary = false;
+    bool env = false;  // the document environment: never saved, never deleted
+    bool alive = true;
+    uint64_t nextId = 1;
+    std::vector<std::pair<std::string, std::string>> blocks;  // data blocks
+};
+
+struct Store {
+    explicit Store(const CCimSchema* s);
+
+    const CCimSchema* schema;
+    std::deque<Resource> rsc;  // a deque: elements never move, so the map may view their uri
+    std::unordered_map<std::string_view, Idx> byUri;
+    std::vector<std::vector<Idx>> byClass;  // creation order; may hold dead slots
+    std::vector<uint32_t> deadInClass;
+    std::vector<Domain> domains;
+    NameMap domainIds;
+    std::string prefix = "kiln";
+    std::string drawerFolder;
+    size_t live = 0;
+    // Marks for duplicate-free walks: mark[i] == markGen means seen.
+    mutable std::vector<uint32_t> mark;
+    mutable uint32_t markGen = 0;
+
+    // ---- lookup ----
+    Idx Find(std::string_view uri) const {
+        auto it = byUri.find(uri);
+        return it == byUri.end() ? kNone : it->second;
+    }
+    Resource& R(Idx i) { return rsc[i]; }
+    const Resource& R(Idx i) const { return rsc[i]; }
+    const std::string& ClassName(Idx i) const { return schema->Class(rsc[i].cls).name; }
+    int DomainId(std::string_view name) const {
+        auto it = domainIds.find(name);
+        return it == domainIds.end() ? -1 : it->second;
+    }
+
+    // ---- attributes ----
+    const std::string* Attr(Idx i, int role) const;
+    void SetAttr(Idx i, int role, std::string_view value);
+
+    // ---- links ----
+    const std::vector<Idx>* Links(Idx i, int role) const;
+    std::vector<Idx>& LinksMut(Idx i, int role);
+    // Adds i -role-> t and the reverse end; false when the link already exists.
+    bool Link(Idx i, int role, Idx t);
+    // Removes one link and its reverse end; false when there is none.
+    bool Unlink(Idx i, int role, Idx t);
+    void UnlinkAll(Idx i, int role);
+
+    // ---- resources ----
+    Idx Create(std::string uri, int cls, int domain);
+    void Kill(Idx i);  // removes the resource and every link at both ends
+    std::string NewLocalId(int domain, int cls);
+
+    // ---- domains ----
+    int AddDomain(const std::string& name, const std::string& typeName, const std::string& title, bool editable);
+    void Touch(Idx i) { domains[rsc[i].domain].modified = true; }
+
+    uint32_t NextMark() const;
+};
+
+// The value of a decimal text read like atoi: leading blanks, a sign, digits.
+long long AtoiValue(std::string_view s);
+
+// The environment's domain types: names and the file type value.
+struct EnvDomainType {
+    const char* id;
+    const char* name;
+};
+extern const EnvDomainType kEnvDomainTypes[6];
+std::string FileTypeValue();  // model namespace + "#DomainFileTypeEnum.CIM-XML"
+
+}  // namespace kiln::cim

@@ -1,0 +1,201 @@
+#include <algorithm>
+#include <cctype>
+#include <cstring>
+
+#include <pugixml.hpp>
+
+#include "platform/framework/cimxml.h"
+#include "platform/mfc/gbk.h"
+
+namespace kiln::cim {
+
+namespace {
+
+struct LinkRef {
+    Idx src;
+    int role;
+    const char* target;  // points into the parsed text, alive with the document
+};
+
+// The place of a node: the file and the node's byte offset in it.
+std::string Where(const std::string& source, const pugi::xml_node& n) {
+    return source + "（偏移 " + std::to_string(n.offset_debug()) + "）";
+}
+
+// The text of an attribute element: all its text pieces; false when it holds elements.
+bool ElementText(const pugi::xml_node& e, std::string& out) {
+    out.clear();
+    for (pugi::xml_node c = e.first_child(); c; c = c.next_sibling()) {
+        pugi::xml_node_type t = c.type();
+        if (t == pugi::node_pcdata || t == pugi::node_cdata)
+            out += c.value();
+        else if (t == pugi::node_element)
+            return false;
+    }
+    return true;
+}
+
+bool OnlyBlanks(const char* s) {
+    for (; *s; ++s)
+        if (!std::isspace(static_cast<unsigned char>(*s))) return false;
+    return true;
+}
+
+}  // namespace
+
+bool ToUtf8Text(std::string& bytes, std::string& error) {
+    if (bytes.size() >= 2 && ((bytes[0] == '\xFF' && bytes[1] == '\xFE') || (bytes[0] == '\xFE' && bytes[1] == '\xFF'))) {
+        std::string out;
+        if (!kiln::text::ToUtf8(bytes, "UTF-16", out)) {
+            error = "文件不是有效的UTF-16文本";
+            return false;
+        }
+        bytes.swap(out);
+    }
+    if (bytes.compare(0, 3, "\xEF\xBB\xBF") == 0) bytes.erase(0, 3);
+    if (bytes.compare(0, 5, "<?xml") != 0) return true;
+    size_t end = bytes.find("?>");
+    if (end == std::string::npos) return true;  // the parser reports it
+    std::string decl = bytes.substr(0, end);
+    size_t at = decl.find("encoding");
+    if (at == std::string::npos) return true;
+    size_t q = decl.find_first_of("\"'", at);
+    if (q == std::string::npos) return true;
+    size_t q2 = decl.find(decl[q], q + 1);
+    if (q2 == std::string::npos) return true;
+    std::string enc = decl.substr(q + 1, q2 - q - 1);
+    std::string lower = enc;
+    std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char c) { return std::tolower(c); });
+    if (lower == "utf-8" || lower == "utf8") return true;
+    const char* from = enc.c_str();
+    if (lower == "gb2312" || lower == "gbk" || lower == "gb18030" || lower == "cp936") from = "GB18030";
+    std::string out;
+    if (!kiln::text::ToUtf8(bytes, from, out)) {
+        error = "文件内容不符合其声明的编码" + enc;
+        return false;
+    }
+    // Say so in the declaration, so that nobody converts the text again.
+    size_t p = out.find(enc);
+    if (p != std::string::npos && p < out.find("?>")) out.replace(p, enc.size(), "UTF-8");
+    bytes.swap(out);
+    return true;
+}
+
+bool ReadDomain(Store& s, int domain, std::string& text, const std::string& source,
+                std::vector<PendingLink>* deferred, std::string& error, std::vector<Idx>* createdOut) {
+    const CCimSchema& sc = *s.schema;
+    pugi::xml_document doc;
+    pugi::xml_parse_result pr = doc.load_buffer_inplace(text.data(), text.size(), pugi::parse_default | pugi::parse_ws_pcdata_single,
+                                                        pugi::encoding_utf8);
+    if (!pr) {
+        error = source + "：XML格式错误（偏移 " + std::to_string(pr.offset) + "）：" + pr.description();
+        return false;
+    }
+    pugi::xml_node root = doc.document_element();
+    if (std::string_view(root.name()) != "rdf:RDF") {
+        error = source + "：根元素不是rdf:RDF";
+        return false;
+    }
+
+    const std::string dname = s.domains[static_cast<size_t>(domain)].name;
+    std::vector<Idx> created;
+    std::vector<LinkRef> links;
+    std::string key;
+    std::string value;
+    auto fail = [&](std::string why) {
+        for (size_t k = created.size(); k-- > 0;) s.Kill(created[k]);
+        error = std::move(why);
+        return false;
+    };
+
+    size_t count = 0;
+    for (pugi::xml_node e = root.first_child(); e; e = e.next_sibling()) ++count;
+    s.byUri.reserve(s.byUri.size() + count);
+
+    // Pass 1: resources and attributes; links are kept for pass 2 so that a
+    // link may name a resource written further down the file.
+    for (pugi::xml_node e = root.first_child(); e; e = e.next_sibling()) {
+        if (e.type() != pugi::node_element) {
+            if ((e.type() == pugi::node_pcdata || e.type() == pugi::node_cdata) && !OnlyBlanks(e.value()))
+                return fail(Where(source, e) + "：rdf:RDF中有多余的文本");
+            continue;
+        }
+        int cls = sc.ClassId(e.name());
+        if (cls < 0) return fail(Where(source, e) + "：未知的类" + e.name());
+        if (sc.Class(cls).isAbstract) return fail(Where(source, e) + "：抽象类" + e.name() + "不能有对象");
+        const char* local = e.attribute("rdf:ID").value();
+        if (!*local) return fail(Where(source, e) + "：" + e.name() + "缺少rdf:ID");
+        if (std::strchr(local, '#')) return fail(Where(source, e) + "：rdf:ID含有“#”：" + local);
+        key.assign(dname).append(local);
+        if (s.Find(key) != kNone) return fail(Where(source, e) + "：标识重复：" + key);
+        Idx i = s.Create(key, cls, domain);
+        created.push_back(i);
+        for (pugi::xml_node c = e.first_child(); c; c = c.next_sibling()) {
+            if (c.type() != pugi::node_element) {
+                if ((c.type() == pugi::node_pcdata || c.type() == pugi::node_cdata) && !OnlyBlanks(c.value()))
+                    return fail(Where(source, c) + "：对象元素中有多余的文本");
+                continue;
+            }
+            int role = sc.RoleOf(cls, c.name());
+            if (role < 0) return fail(Where(source, c) + "：类" + e.name() + "没有属性或关联" + c.name());
+            pugi::xml_attribute res = c.attribute("rdf:resource");
+            if (sc.Role(role).kind == RoleKind::Attribute) {
+                if (res) return fail(Where(source, c) + "：属性" + c.name() + "不能带rdf:resource");
+                if (!ElementText(c, value)) return fail(Where(source, c) + "：属性" + c.name() + "含有元素");
+                if (s.Attr(i, role)) return fail(Where(source, c) + "：属性" + c.name() + "重复");
+                s.SetAttr(i, role, value);
+            } else {
+                if (!res || !*res.value())
+                    return fail(Where(source, c) + "：关联" + c.name() + "缺少rdf:resource");
+                links.push_back({i, role, res.value()});
+            }
+        }
+    }
+
+    // Pass 2: links. "#id" is a resource of this file, "DOMAIN#id" one of another domain.
+    for (const LinkRef& l : links) {
+        const char* target = l.target;
+        const char* hash = std::strchr(target, '#');
+        if (!hash || std::strchr(hash + 1, '#') || !hash[1])
+            return fail(source + "：关联目标的标识无效：" + target);
+        bool here = hash == target;
+        if (here)
+            key.assign(dname).append(target + 1);
+        else
+            key.assign(target);
+        Idx t = s.Find(key);
+        if (t == kNone) {
+            if (!here && deferred) {
+                deferred->push_back({l.src, l.role, key});
+                continue;
+            }
+            return fail(source + "：关联目标不存在：" + key);
+        }
+        const RoleInfo& ri = sc.Role(l.role);
+        if (!sc.IsA(s.R(t).cls, ri.target))
+            return fail(source + "：关联" + ri.name + "不接受类" + s.ClassName(t) + "的目标" + key);
+        s.Link(l.src, l.role, t);  // a link mentioned twice is kept once
+    }
+    if (createdOut) createdOut->insert(createdOut->end(), created.begin(), created.end());
+    return true;
+}
+
+bool ResolvePending(Store& s, const std::vector<PendingLink>& pending, std::string& error) {
+    const CCimSchema& sc = *s.schema;
+    for (const PendingLink& p : pending) {
+        Idx t = s.Find(p.target);
+        if (t == kNone) {
+            error = "关联目标不存在：" + p.target;
+            return false;
+        }
+        const RoleInfo& ri = sc.Role(p.role);
+        if (!sc.IsA(s.R(t).cls, ri.target)) {
+            error = "关联" + ri.name + "不接受类" + s.ClassName(t) + "的目标" + p.target;
+            return false;
+        }
+        s.Link(p.src, p.role, t);
+    }
+    return true;
+}
+
+}  // namespace kiln::cim

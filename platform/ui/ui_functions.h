@@ -1,0 +1,23 @@
+// The free functions of the framework and the class library that reach the
+// user: message boxes, the shell opener and the cursor position. They go to
+// the current user-interface services (Ui_Current).
+#pragma once
+
+#include "platform/mfc/cstring.h"
+#include "platform/ui/win_types.h"
+
+class CWnd;
+
+// The framework's message box: the button pressed (IDOK, IDYES, IDNO, ...).
+int _AfxMessageBox(const CString& text, UINT type = MB_OK, const CString& caption = CString(),
+                   CWnd* parent = nullptr);
+
+// The class library's message box; the host tells it apart from the
+// framework's. The help identifier is not used.
+int AfxMessageBox(const CString& text, UINT type = MB_OK, UINT helpId = 0);
+
+// Opens a file with its associated program; false when that failed.
+bool KQ_ShellExec(const CString& path, CWnd* parent = nullptr, const CString& params = CString());
+
+// The cursor position in screen coordinates; TRUE.
+BOOL GetCursorPos(POINT* point);

@@ -1,0 +1,178 @@
+#include "platform/xml/base_xml.h"
+
+#include "platform/mfc/text_funcs.h"
+#include "platform/xml/xml_doc_state.h"
+#include "platform/xml/xml_file.h"
+#include "platform/xml/xml_names.h"
+
+namespace {
+
+std::shared_ptr<kiln::xml::XmlDocState> NewState() noexcept {
+    try {
+        return std::make_shared<kiln::xml::XmlDocState>();
+    } catch (...) {
+        return nullptr;
+    }
+}
+
+// "@name" with a plain attribute name after the "@".
+bool IsAttributePath(const CString& path) {
+    return path.GetLength() > 1 && path.GetAt(0) == '@' && kiln::xml::IsXmlName(std::string_view(path.str()).substr(1));
+}
+
+}  // namespace
+
+CBase_XML::CBase_XML() : m_pDoc(NewState()) {}
+
+bool CBase_XML::Load(const CString& path) {
+    try {
+        auto state = std::make_shared<kiln::xml::XmlDocState>();
+        bool ok = kiln::xml::LoadXmlFile(kiln::path::Normalize(path).str(), *state);
+        // A failed load leaves an empty document, never a half-read one.
+        m_pDoc = ok ? std::move(state) : std::make_shared<kiln::xml::XmlDocState>();
+        m_bLoaded = ok;
+        m_strPath = ok ? path : CString();
+        return ok;
+    } catch (...) {
+        m_bLoaded = false;
+        return false;
+    }
+}
+
+bool CBase_XML::SaveAs(const CString& path, bool bOverwrite) {
+    try {
+        if (!m_pDoc || !kiln::xml::SaveXmlFile(m_pDoc->doc, kiln::path::Normalize(path).str(), bOverwrite))
+            return false;
+        m_strPath = path;
+        return true;
+    } catch (...) {
+        return false;
+    }
+}
+
+bool CBase_XML::Set_Default_NameSpase(const CString& uri) {
+    try {
+        if (uri.IsEmpty()) return false;
+        m_strDefaultNs = uri;
+        pugi::xml_node root = m_pDoc ? m_pDoc->doc.document_element() : pugi::xml_node();
+        // A document element that declares a default namespace keeps it; new
+        // elements then inherit that one.
+        if (root && !root.attribute("xmlns")) return root.prepend_attribute("xmlns").set_value(uri.GetString());
+        return true;
+    } catch (...) {
+        return false;
+    }
+}
+
+XmlNode CBase_XML::Get_NodePtr(const XmlNode& node, const CString& path) const { return node.SelectSingleNode(path); }
+
+XmlNode CBase_XML::AddNewNode_withAttrs(const XmlNode& parent, const CString& element, const CStringArray& attrs) {
+    try {
+        if (parent.IsNull()) return XmlNode();
+        for (const CString& name : attrs)
+            if (!name.IsEmpty() && !kiln::xml::IsXmlName(name.str())) return XmlNode();
+        XmlNode created = parent.AppendChild(element);
+        if (created.IsNull()) return XmlNode();
+        pugi::xml_node node = created.PugiNode();
+        bool ok = true;
+        // A new root of an empty document declares the recorded namespace.
+        if (parent.PugiNode().type() == pugi::node_document && !m_strDefaultNs.IsEmpty())
+            ok = node.append_attribute("xmlns").set_value(m_strDefaultNs.GetString());
+        for (const CString& name : attrs) {
+            if (!ok) break;
+            if (name.IsEmpty() || node.attribute(name.GetString())) continue;
+            ok = static_cast<bool>(node.append_attribute(name.GetString()));
+        }
+        if (!ok) {
+            parent.RemoveChild(created);
+            return XmlNode();
+        }
+        return created;
+    } catch (...) {
+        return XmlNode();
+    }
+}
+
+XmlNode CBase_XML::AddNewNode_withAttr(const XmlNode& parent, const CString& element, const CString& attr) {
+    try {
+        CStringArray attrs;
+        if (!attr.IsEmpty()) attrs.Add(attr);
+        return AddNewNode_withAttrs(parent, element, attrs);
+    } catch (...) {
+        return XmlNode();
+    }
+}
+
+bool CBase_XML::Write_NodeValueString(const XmlNode& node, const CString& path, const CString& text) {
+    try {
+        if (node.IsNull()) return false;
+        XmlNode target = node.SelectSingleNode(path);
+        if (!target.IsNull()) return target.SetText(text);
+        if (IsAttributePath(path)) return node.SetAttribute(path.Mid(1), text);
+        return false;
+    } catch (...) {
+        return false;
+    }
+}
+
+bool CBase_XML::Write_NodeValueString_withCreate(const XmlNode& node, const CString& child, const CString& text) {
+    try {
+        if (node.IsNull()) return false;
+        XmlNode target = node.SelectSingleNode(child);
+        if (!target.IsNull()) return target.SetText(text);
+        if (IsAttributePath(child)) return node.SetAttribute(child.Mid(1), text);
+        if (!kiln::xml::IsXmlName(child.str()) || !node.IsElement()) return false;
+        XmlNode created = node.AppendChild(child);
+        return !created.IsNull() && created.SetText(text);
+    } catch (...) {
+        return false;
+    }
+}
+
+bool CBase_XML::Get_NodeText(const XmlNode& node, const CString& path, CString& out) {
+    try {
+        out.Empty();
+        XmlNode found = node.SelectSingleNode(path);
+        if (found.IsNull()) return false;
+        out = found.GetText();
+        return true;
+    } catch (...) {
+        return false;
+    }
+}
+
+CString CBase_XML::XPathLiteral(const CString& value) {
+    try {
+        if (value.Find('\'') < 0) return "'" + value + "'";
+        if (value.Find('"') < 0) return "\"" + value + "\"";
+        // Both quote kinds: concat('a', "'", 'b'), one piece per run between
+        // apostrophes.
+        CString result = "concat(";
+        int start = 0;
+        bool first = true;
+        while (true) {
+            int quote = value.Find('\'', start);
+            CString piece = quote < 0 ? value.Mid(start) : value.Mid(start, quote - start);
+            if (!piece.IsEmpty()) {
+                result += first ? "'" : ", '";
+                result += piece + "'";
+                first = false;
+            }
+            if (quote < 0) break;
+            result += first ? "\"'\"" : ", \"'\"";
+            first = false;
+            start = quote + 1;
+        }
+        return result + ")";
+    } catch (...) {
+        return "''";
+    }
+}
+
+XmlNode CBase_XML::GetDocumentElement() const {
+    if (!m_pDoc) return XmlNode();
+    pugi::xml_node root = m_pDoc->doc.document_element();
+    return root ? XmlNode(m_pDoc, root) : XmlNode();
+}
+
+XmlNode CBase_XML::GetDocument() const { return m_pDoc ? XmlNode(m_pDoc, m_pDoc->doc) : XmlNode(); }

@@ -1,0 +1,126 @@
+#include "platform/xml/gb18030_decode.h"
+
+#include <iconv.h>
+
+#include <cstdint>
+#include <cstring>
+#include <memory>
+
+namespace kiln::xml {
+
+namespace {
+
+constexpr unsigned kLeadFirst = 0x81, kLeadLast = 0xFE;   // lead byte of two- and four-byte codes
+constexpr unsigned kTrailFirst = 0x40, kTrailLast = 0xFE;  // trail byte of two-byte codes (not 0x7F)
+constexpr unsigned kTrailCount = kTrailLast - kTrailFirst + 1;
+
+// Code point of every two-byte code, 0 where iconv refuses the code.
+class TwoByteTable {
+public:
+    TwoByteTable() : m_cp(new uint32_t[(kLeadLast - kLeadFirst + 1) * kTrailCount]()) {
+        iconv_t cd = iconv_open("UTF-32LE", "GB18030");
+        if (cd == reinterpret_cast<iconv_t>(-1)) return;  // every code then goes through iconv below
+        for (unsigned lead = kLeadFirst; lead <= kLeadLast; ++lead) {
+            for (unsigned trail = kTrailFirst; trail <= kTrailLast; ++trail) {
+                if (trail == 0x7F) continue;
+                char src[2] = {static_cast<char>(lead), static_cast<char>(trail)};
+                unsigned char dst[8];
+                char* s = src;
+                char* d = reinterpret_cast<char*>(dst);
+                size_t sl = 2, dl = sizeof dst;
+                iconv(cd, nullptr, nullptr, nullptr, nullptr);
+                if (iconv(cd, &s, &sl, &d, &dl) == static_cast<size_t>(-1) || dl != sizeof dst - 4) continue;
+                m_cp[Index(lead, trail)] = dst[0] | (dst[1] << 8) | (dst[2] << 16) | (static_cast<uint32_t>(dst[3]) << 24);
+            }
+        }
+        iconv_close(cd);
+    }
+    uint32_t At(unsigned lead, unsigned trail) const { return m_cp[Index(lead, trail)]; }
+
+private:
+    static size_t Index(unsigned lead, unsigned trail) { return (lead - kLeadFirst) * kTrailCount + (trail - kTrailFirst); }
+    std::unique_ptr<uint32_t[]> m_cp;
+};
+
+const TwoByteTable& Table() {
+    static const TwoByteTable table;
+    return table;
+}
+
+char* PutUtf8(uint32_t cp, char* out) {
+    if (cp < 0x80) {
+        *out++ = static_cast<char>(cp);
+    } else if (cp < 0x800) {
+        *out++ = static_cast<char>(0xC0 | (cp >> 6));
+        *out++ = static_cast<char>(0x80 | (cp & 0x3F));
+    } else if (cp < 0x10000) {
+        *out++ = static_cast<char>(0xE0 | (cp >> 12));
+        *out++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        *out++ = static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+        *out++ = static_cast<char>(0xF0 | (cp >> 18));
+        *out++ = static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+        *out++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        *out++ = static_cast<char>(0x80 | (cp & 0x3F));
+    }
+    return out;
+}
+
+// One code of `len` bytes through iconv; false when iconv refuses it.
+bool ThroughIconv(iconv_t& cd, const unsigned char* p, size_t len, char*& out) {
+    if (cd == reinterpret_cast<iconv_t>(-1)) cd = iconv_open("UTF-8", "GB18030");
+    if (cd == reinterpret_cast<iconv_t>(-1)) return false;
+    char* s = reinterpret_cast<char*>(const_cast<unsigned char*>(p));
+    size_t sl = len, dl = 4 * len;
+    return iconv(cd, &s, &sl, &out, &dl) != static_cast<size_t>(-1) && sl == 0;
+}
+
+}  // namespace
+
+bool Gb18030ToUtf8(const char* in, size_t size, char* out, size_t& outSize) {
+    const TwoByteTable& table = Table();
+    const auto* p = reinterpret_cast<const unsigned char*>(in);
+    const unsigned char* end = p + size;
+    char* o = out;
+    iconv_t cd = reinterpret_cast<iconv_t>(-1);  // opened on the first code that needs it
+    bool ok = true;
+    while (p < end) {
+        if (*p < 0x80) {
+            // Markup is ASCII: copy whole runs, eight bytes at a time.
+            const unsigned char* q = p;
+            uint64_t word;
+            while (q + 8 <= end && (std::memcpy(&word, q, 8), (word & 0x8080808080808080ULL) == 0)) q += 8;
+            while (q < end && *q < 0x80) ++q;
+            std::memcpy(o, p, static_cast<size_t>(q - p));
+            o += q - p;
+            p = q;
+            continue;
+        }
+        unsigned lead = p[0];
+        unsigned trail = p + 1 < end ? p[1] : 0;
+        if (lead >= kLeadFirst && lead <= kLeadLast && trail >= kTrailFirst && trail <= kTrailLast && trail != 0x7F) {
+            uint32_t cp = table.At(lead, trail);
+            if (cp != 0) {
+                o = PutUtf8(cp, o);
+            } else if (!ThroughIconv(cd, p, 2, o)) {
+                ok = false;
+                break;
+            }
+            p += 2;
+        } else if (lead >= kLeadFirst && lead <= kLeadLast && trail >= 0x30 && trail <= 0x39 && p + 4 <= end) {
+            if (!ThroughIconv(cd, p, 4, o)) {
+                ok = false;
+                break;
+            }
+            p += 4;
+        } else {
+            ok = false;  // a lone or truncated lead byte, or 0x80 / 0xFF
+            break;
+        }
+    }
+    if (cd != reinterpret_cast<iconv_t>(-1)) iconv_close(cd);
+    outSize = static_cast<size_t>(o - out);
+    return ok;
+}
+
+}  // namespace kiln::xml

@@ -1,0 +1,15 @@
+// Fast GB18030 (and so GBK and GB2312) to UTF-8 conversion for large files.
+// The two-byte codes go through a table that is read from iconv once; the
+// rare four-byte codes go through iconv itself. The result equals iconv's.
+#pragma once
+
+#include <cstddef>
+
+namespace kiln::xml {
+
+// Converts `size` bytes at `in` into `out`, which must hold at least
+// 2 * size bytes (no code grows more than that). False on a byte sequence
+// that is not GB18030.
+bool Gb18030ToUtf8(const char* in, size_t size, char* out, size_t& outSize);
+
+}  // namespace kiln::xml

@@ -1,0 +1,13 @@
+// Name checks of the XML layer.
+#pragma once
+
+#include <string_view>
+
+namespace kiln::xml {
+
+// True for a name that may stand as an element or attribute name: a letter,
+// "_" or a non-ASCII character first, then also digits, "-" and "."; at most
+// one ":" and not at either end ("s103:Config", "zScl:base").
+bool IsXmlName(std::string_view name);
+
+}  // namespace kiln::xml

@@ -1,0 +1,203 @@
+#include "platform/xml/xml_node.h"
+
+#include <string>
+
+#include "platform/xml/xml_doc_state.h"
+#include "platform/xml/xml_names.h"
+
+namespace {
+
+void AppendTextBelow(const pugi::xml_node& node, std::string& out) {
+    for (pugi::xml_node child = node.first_child(); child; child = child.next_sibling()) {
+        switch (child.type()) {
+        case pugi::node_pcdata:
+        case pugi::node_cdata:
+            out += child.value();
+            break;
+        case pugi::node_element:
+            AppendTextBelow(child, out);
+            break;
+        default:
+            break;
+        }
+    }
+}
+
+}  // namespace
+
+bool XmlNode::IsElement() const { return !m_attr && m_node.type() == pugi::node_element; }
+
+pugi::xpath_node XmlNode::AsXPathNode() const {
+    return m_attr ? pugi::xpath_node(m_attr, m_node) : pugi::xpath_node(m_node);
+}
+
+CString XmlNode::NodeName() const {
+    try {
+        if (m_attr) return CString(m_attr.name());
+        switch (m_node.type()) {
+        case pugi::node_element:
+        case pugi::node_pi:
+            return CString(m_node.name());
+        case pugi::node_pcdata:
+            return CString("#text");
+        case pugi::node_cdata:
+            return CString("#cdata-section");
+        case pugi::node_comment:
+            return CString("#comment");
+        case pugi::node_document:
+            return CString("#document");
+        default:
+            return CString();
+        }
+    } catch (...) {
+        return CString();
+    }
+}
+
+CString XmlNode::GetText() const {
+    try {
+        if (m_attr) return CString(m_attr.value());
+        switch (m_node.type()) {
+        case pugi::node_element:
+        case pugi::node_document: {
+            // The common case, an element holding one text, without a copy loop.
+            pugi::xml_node first = m_node.first_child();
+            if (first && !first.next_sibling() &&
+                (first.type() == pugi::node_pcdata || first.type() == pugi::node_cdata))
+                return CString(first.value());
+            std::string text;
+            AppendTextBelow(m_node, text);
+            return CString(std::move(text));
+        }
+        case pugi::node_pcdata:
+        case pugi::node_cdata:
+        case pugi::node_comment:
+        case pugi::node_pi:
+            return CString(m_node.value());
+        default:
+            return CString();
+        }
+    } catch (...) {
+        return CString();
+    }
+}
+
+// pugixml handles change the document through non-const members; a handle
+// here is const like a pointer, so the members below work on a copy.
+
+bool XmlNode::SetText(const CString& text) const {
+    pugi::xml_attribute attr = m_attr;
+    if (attr) return attr.set_value(text.GetString());
+    pugi::xml_node node = m_node;
+    switch (node.type()) {
+    case pugi::node_element: {
+        while (pugi::xml_node child = node.first_child()) node.remove_child(child);
+        if (text.IsEmpty()) return true;
+        return node.append_child(pugi::node_pcdata).set_value(text.GetString());
+    }
+    case pugi::node_pcdata:
+    case pugi::node_cdata:
+    case pugi::node_comment:
+        return node.set_value(text.GetString());
+    default:
+        return false;
+    }
+}
+
+XmlNode XmlNode::ParentNode() const {
+    if (m_attr) return XmlNode(m_doc, m_node);
+    pugi::xml_node parent = m_node.parent();
+    return parent ? XmlNode(m_doc, parent) : XmlNode();
+}
+
+XmlNode XmlNode::SelectSingleNode(const CString& xpath) const {
+    if (IsNull() || !m_doc) return XmlNode();
+    const std::string& path = xpath.str();
+    try {
+        // The paths the readers use most ("@name", ".", "Header") are answered
+        // directly; they select exactly what the XPath would.
+        if (path == ".") return *this;
+        if (path.size() > 1 && path[0] == '@' && kiln::xml::IsXmlName(std::string_view(path).substr(1))) {
+            if (!IsElement()) return XmlNode();
+            pugi::xml_attribute a = m_node.attribute(path.c_str() + 1);
+            return a ? XmlNode(m_doc, m_node, a) : XmlNode();
+        }
+        if (kiln::xml::IsXmlName(path)) {
+            if (m_attr) return XmlNode();
+            for (pugi::xml_node c = m_node.first_child(); c; c = c.next_sibling())
+                if (c.type() == pugi::node_element && path == c.name()) return XmlNode(m_doc, c);
+            return XmlNode();
+        }
+        const pugi::xpath_query* query = m_doc->Query(path);
+        if (!query) return XmlNode();
+        pugi::xpath_node found = query->evaluate_node(AsXPathNode());
+        if (!found) return XmlNode();
+        return XmlNode(m_doc, found);
+    } catch (...) {
+        return XmlNode();
+    }
+}
+
+XmlNodeList XmlNode::SelectNodes(const CString& xpath) const {
+    if (IsNull() || !m_doc) return XmlNodeList();
+    try {
+        const pugi::xpath_query* query = m_doc->Query(xpath.str());
+        if (!query) return XmlNodeList();
+        pugi::xpath_node_set set = query->evaluate_node_set(AsXPathNode());
+        set.sort();  // unions ("FCDA|FCD") in document order as well
+        return XmlNodeList(m_doc, std::move(set));
+    } catch (...) {
+        return XmlNodeList();
+    }
+}
+
+XmlNode XmlNode::AppendChild(const CString& name) const {
+    if (m_attr || !kiln::xml::IsXmlName(name.str())) return XmlNode();
+    pugi::xml_node node = m_node;
+    if (node.type() == pugi::node_document) {
+        for (pugi::xml_node c = node.first_child(); c; c = c.next_sibling())
+            if (c.type() == pugi::node_element) return XmlNode();  // one root only
+    } else if (node.type() != pugi::node_element) {
+        return XmlNode();
+    }
+    pugi::xml_node child = node.append_child(pugi::node_element);
+    if (!child) return XmlNode();
+    if (!child.set_name(name.GetString())) {
+        node.remove_child(child);
+        return XmlNode();
+    }
+    return XmlNode(m_doc, child);
+}
+
+bool XmlNode::RemoveChild(const XmlNode& child) const {
+    if (m_attr || child.m_attr || !child.m_node || !m_node) return false;
+    if (child.m_node.parent() != m_node) return false;
+    pugi::xml_node node = m_node;
+    return node.remove_child(child.m_node);
+}
+
+bool XmlNode::GetAttribute(const CString& name, CString& value) const {
+    try {
+        value.Empty();
+        if (!IsElement()) return false;
+        pugi::xml_attribute a = m_node.attribute(name.GetString());
+        if (!a) return false;
+        value = a.value();
+        return true;
+    } catch (...) {
+        return false;
+    }
+}
+
+bool XmlNode::SetAttribute(const CString& name, const CString& value) const {
+    if (!IsElement() || !kiln::xml::IsXmlName(name.str())) return false;
+    pugi::xml_node node = m_node;
+    pugi::xml_attribute a = node.attribute(name.GetString());
+    if (!a) a = node.append_attribute(name.GetString());
+    return a && a.set_value(value.GetString());
+}
+
+XmlNode XmlNodeList::Item(long index) const {
+    if (index < 0 || index >= Length()) return XmlNode();
+    return XmlNode(m_doc, m_set[static_cast<size_t>(index)]);
+}

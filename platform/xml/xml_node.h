@@ -1,0 +1,110 @@
+// Node handles of the XML layer: a node (element, attribute, text, or the
+// document itself) and a list of selected nodes.
+//
+// A handle is a small value that keeps its document alive (like a reference-
+// counted DOM node pointer); the default handle is null, meaning "no node".
+// Every operation on a null handle returns false, an empty text or a null
+// handle, and no operation throws.
+//
+// XPath names match the qualified names as written in the file: "/SCL/IED"
+// matches in a file whose root declares a default namespace, and
+// "s103:Config" or "@zScl:base" match those literal names.
+//
+// Removing a child frees it: handles that still point into the removed
+// subtree must not be used afterwards.
+#pragma once
+
+#include <pugixml.hpp>
+
+#include <cstddef>
+#include <memory>
+
+#include "platform/mfc/cstring.h"
+
+namespace kiln::xml {
+class XmlDocState;
+}
+
+class XmlNodeList;
+
+class XmlNode {
+public:
+    XmlNode() = default;
+
+    bool IsNull() const { return !m_node && !m_attr; }
+    explicit operator bool() const { return !IsNull(); }
+    bool IsElement() const;
+    bool IsAttribute() const { return static_cast<bool>(m_attr); }
+
+    // The qualified name of an element or attribute ("s103:Config"); "#text",
+    // "#cdata-section", "#comment", "#document" for the other kinds.
+    CString NodeName() const;
+
+    // The node text: an attribute's value; for an element or the document all
+    // the text below it, concatenated in document order.
+    CString GetText() const;
+    // Replaces an attribute's value, or an element's content by one text.
+    bool SetText(const CString& text) const;
+
+    // The element or document that holds this node; an attribute's element.
+    XmlNode ParentNode() const;
+
+    // XPath relative to this node. SelectSingleNode gives the first match in
+    // document order; both give nothing for an invalid XPath.
+    XmlNode SelectSingleNode(const CString& xpath) const;
+    XmlNodeList SelectNodes(const CString& xpath) const;
+
+    // A new element appended as the last child of this element (or as the
+    // root of an empty document). It carries no namespace declaration of its
+    // own, so it is in the default namespace of its ancestors. Null when the
+    // name is not a valid XML name or this node cannot hold elements.
+    XmlNode AppendChild(const CString& name) const;
+    // Removes a direct child (element, text, comment) with its subtree.
+    bool RemoveChild(const XmlNode& child) const;
+
+    // Attribute of this element: false (and an empty value) when absent.
+    bool GetAttribute(const CString& name, CString& value) const;
+    // Sets an attribute, appending it after the existing ones when absent.
+    bool SetAttribute(const CString& name, const CString& value) const;
+
+    friend bool operator==(const XmlNode& a, const XmlNode& b) {
+        return a.m_node == b.m_node && a.m_attr == b.m_attr;
+    }
+    friend bool operator!=(const XmlNode& a, const XmlNode& b) { return !(a == b); }
+
+    // For the layer itself and its benchmark: the underlying pugixml node.
+    pugi::xml_node PugiNode() const { return m_node; }
+    pugi::xml_attribute PugiAttribute() const { return m_attr; }
+
+private:
+    friend class CBase_XML;
+    friend class XmlNodeList;
+    XmlNode(std::shared_ptr<kiln::xml::XmlDocState> doc, pugi::xml_node node, pugi::xml_attribute attr = {})
+        : m_doc(std::move(doc)), m_node(node), m_attr(attr) {}
+    XmlNode(std::shared_ptr<kiln::xml::XmlDocState> doc, const pugi::xpath_node& xn)
+        : m_doc(std::move(doc)), m_node(xn.attribute() ? xn.parent() : xn.node()), m_attr(xn.attribute()) {}
+    pugi::xpath_node AsXPathNode() const;
+
+    std::shared_ptr<kiln::xml::XmlDocState> m_doc;
+    pugi::xml_node m_node;       // the node, or an attribute's element
+    pugi::xml_attribute m_attr;  // set when the handle is an attribute
+};
+
+// The nodes an XPath selected, in document order.
+class XmlNodeList {
+public:
+    XmlNodeList() = default;
+
+    long Length() const { return static_cast<long>(m_set.size()); }
+    bool IsEmpty() const { return m_set.empty(); }
+    // Null outside 0 .. Length() - 1.
+    XmlNode Item(long index) const;
+
+private:
+    friend class XmlNode;
+    XmlNodeList(std::shared_ptr<kiln::xml::XmlDocState> doc, pugi::xpath_node_set set)
+        : m_doc(std::move(doc)), m_set(std::move(set)) {}
+
+    std::shared_ptr<kiln::xml::XmlDocState> m_doc;
+    pugi::xpath_node_set m_set;
+};

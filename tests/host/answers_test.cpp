@@ -1,0 +1,104 @@
+#include "host/answers.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+using namespace kiln::host;
+
+namespace {
+Question YesNo(std::string text) {
+    Question q;
+    q.kind = Question::Kind::MessageBox;
+    q.text = std::move(text);
+    q.caption = "$?$删除确认";
+    q.buttons = {"yes", "no"};
+    return q;
+}
+Question Choice(std::vector<std::string> rows, std::vector<std::string> values = {}) {
+    Question q;
+    q.kind = values.empty() ? Question::Kind::Choice : Question::Kind::Resource;
+    q.text = "选择逻辑节点类型：";
+    q.choices = std::move(rows);
+    q.values = std::move(values);
+    return q;
+}
+}  // namespace
+
+TEST(HostAnswers, QueuedAnswersAreTakenInOrder) {
+    Answerer a;
+    a.Queue({"yes", "", "s:1", ""});
+    a.Queue({"choice", "PTOC", "s:2", ""});
+    a.Queue({"file", "out/x.icd", "s:3", "/work/ws"});
+    a.Queue({"resource", "P#2", "s:4", ""});
+    a.Queue({"cancel", "", "s:5", ""});
+    Reply r;
+    std::string err;
+    ASSERT_TRUE(a.Take(YesNo("删除吗？"), r, err)) << err;
+    EXPECT_EQ(r.button, "yes");
+    ASSERT_TRUE(a.Take(Choice({"GGIO", " PTOC "}), r, err)) << err;
+    EXPECT_EQ(r.index, 1);  // blanks at the ends of a row do not count
+    Question f;
+    f.kind = Question::Kind::SaveFile;
+    ASSERT_TRUE(a.Take(f, r, err)) << err;
+    EXPECT_EQ(r.text, "/work/ws/out/x.icd");
+    ASSERT_TRUE(a.Take(Choice({"包一", "包二"}, {"P#1", "P#2"}), r, err)) << err;
+    EXPECT_EQ(r.index, 1);  // a resource by its identifier
+    Question t;
+    t.kind = Question::Kind::Text;
+    ASSERT_TRUE(a.Take(t, r, err)) << err;
+    EXPECT_TRUE(r.cancelled);
+    EXPECT_EQ(a.Pending(), 0u);
+}
+
+TEST(HostAnswers, AMisfitNamesTheQuestionAndTheAnswer) {
+    Reply r;
+    std::string err;
+    {
+        Answerer a;
+        a.Queue({"text", "abc", "demo.kiln:4", ""});
+        EXPECT_FALSE(a.Take(YesNo("确定删除吗？"), r, err));
+        EXPECT_NE(err.find("demo.kiln:4"), std::string::npos) << err;
+        EXPECT_NE(err.find("确定删除吗？"), std::string::npos) << err;
+    }
+    {
+        Answerer a;
+        a.Queue({"ok", "", "s:1", ""});
+        EXPECT_FALSE(a.Take(YesNo("确定删除吗？"), r, err));  // no OK button
+        a.Queue({"cancel", "", "s:2", ""});
+        EXPECT_FALSE(a.Take(YesNo("确定删除吗？"), r, err));  // no Cancel button
+        EXPECT_NE(err.find("no Cancel"), std::string::npos) << err;
+    }
+    {
+        Answerer a;
+        a.Queue({"choice", "MMXU", "s:1", ""});
+        EXPECT_FALSE(a.Take(Choice({"GGIO", "PTOC"}), r, err));
+        EXPECT_NE(err.find("GGIO, PTOC"), std::string::npos) << err;
+    }
+    {
+        Answerer a;  // nothing queued, no terminal
+        EXPECT_FALSE(a.Take(YesNo("确定删除吗？"), r, err));
+        EXPECT_NE(err.find("no answer for the yes/no box \"确定删除吗？\""), std::string::npos) << err;
+        EXPECT_NE(err.find("answer yes|no"), std::string::npos) << err;
+    }
+}
+
+TEST(HostAnswers, TheTerminalIsAskedWhenNothingIsQueued) {
+    std::istringstream in("maybe\nn\n2\n\n");
+    std::ostringstream prompt;
+    Answerer a;
+    a.SetTerminal(&in, &prompt);
+    Reply r;
+    std::string err;
+    ASSERT_TRUE(a.Take(YesNo("确定删除吗？"), r, err)) << err;
+    EXPECT_EQ(r.button, "no");  // "maybe" was refused, "n" taken as no
+    EXPECT_NE(prompt.str().find("please type one of yes, no"), std::string::npos);
+    ASSERT_TRUE(a.Take(Choice({"GGIO", "PTOC"}), r, err)) << err;
+    EXPECT_EQ(r.index, 1);
+    Question t;
+    t.kind = Question::Kind::Text;
+    ASSERT_TRUE(a.Take(t, r, err)) << err;
+    EXPECT_TRUE(r.cancelled);
+    EXPECT_FALSE(a.Take(t, r, err));  // end of input
+    EXPECT_NE(err.find("terminal closed"), std::string::npos);
+}

@@ -1,0 +1,303 @@
+// Saving, opening and importing documents and domain files.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <algorithm>
+#include <map>
+
+#include "platform/framework/cim_schema.h"
+#include "platform/mfc/gbk.h"
+#include "tests/platform/framework/doc_fixture.h"
+
+namespace fs = std::filesystem;
+using kiln::cim::CCimSchema;
+using kiln::cim::RoleKind;
+
+namespace {
+
+std::string TempDir(const char* tag) {
+    std::string d = (fs::temp_directory_path() / ("kiln_doc_" + std::string(tag) + "_" + std::to_string(getpid()))).string();
+    fs::remove_all(d);
+    fs::create_directories(d);
+    return d;
+}
+
+std::string Slurp(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+void Spit(const std::string& path, const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
+
+// Everything the document says about its resources, per resource: class,
+// domain, attribute values, and the targets of every named role in order.
+std::map<std::string, std::string> Dump(CDocServices& svc) {
+    const CCimSchema& sc = *svc.m_Doc.Schema();
+    std::map<std::string, std::string> out;
+    for (int c = 0; c < sc.ClassCount(); ++c) {
+        std::vector<URI_Ref> list;
+        svc.DocMtd_get_Uris_byClassName(CString(sc.Class(c).name), list, "", SortPolicy_None);
+        for (const URI_Ref& r : list) {
+            std::string& s = out[r.sUri];
+            CString dom;
+            svc.DocMtd_DEnv_Get_Rsc_Domain(r, dom);
+            s = r.sClass + " @" + dom.str() + "\n";
+            for (int k = 0; k < sc.RoleCount(); ++k) {
+                const auto& ri = sc.Role(k);
+                if (ri.name.empty() || !sc.RoleApplies(k, c)) continue;
+                if (ri.kind == RoleKind::Attribute) {
+                    CString v;
+                    if (svc.DocMtd_get_attribute_value(r, CString(ri.name), v) && !v.IsEmpty())
+                        s += ri.name + "=" + v.str() + "\n";
+                } else {
+                    std::vector<URI_Ref> t;
+                    svc.DocMtd_get_Association_BUris(r, CString(ri.name), t, "", SortPolicy_None);
+                    if (t.empty()) continue;
+                    std::vector<std::string> ids;
+                    for (const URI_Ref& x : t) ids.push_back(x.sUri);
+                    // Files keep the order of the written end; the other end
+                    // is rebuilt in reading order, so compare it as a set.
+                    if (!ri.written) std::sort(ids.begin(), ids.end());
+                    s += ri.name + "->";
+                    for (const std::string& x : ids) s += " " + x;
+                    s += "\n";
+                }
+            }
+        }
+    }
+    return out;
+}
+
+const char* kHeader =
+    "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+    "<rdf:RDF xmlns:rdf=\"http://www.w3.org/1999/02/22-rdf-syntax-ns#\" "
+    "xmlns:cim=\"http://iec.ch/TC57/2003/CIM-schema-cim10#\" xmlns:sec=\"http://kiln.local/Zel/2006/CIM-Sec#\" "
+    "xmlns:e301=\"http://kiln.local/Zel/2006/e301#\">\n";
+
+}  // namespace
+
+class PersistTest : public DocTest {
+protected:
+    std::string dir;
+    void SetUp() override {
+        DocTest::SetUp();
+        dir = TempDir(::testing::UnitTest::GetInstance()->current_test_info()->name());
+    }
+    void TearDown() override { fs::remove_all(dir); }
+
+    // One resource of every creatable class spread over three domains, every
+    // attribute role set somewhere and one link for every association pair.
+    void FillWithEveryClass() {
+        const CCimSchema& sc = *doc.Schema();
+        URI_Ref type;
+        svc.Proc_FindCreatableType_ByName("二次模型数据类型包", "", type);
+        ASSERT_TRUE(svc.Proc_Create_a_Domain_byType("kiln.third#", type, "第三", DomainTypeDfn()));
+        const CString domains[] = {kPkgDomain, kIcdDomain, "kiln.third#"};
+        std::vector<URI_Ref> byClass(static_cast<size_t>(sc.ClassCount()));
+        for (int c = 0; c < sc.ClassCount(); ++c) {
+            if (sc.Class(c).isAbstract) continue;
+            byClass[static_cast<size_t>(c)] = Make(domains[c % 3], CString(sc.Class(c).name), "n" + std::to_string(c));
+        }
+        // A resource of the class (or a subclass) for each end.
+        auto some = [&](int cls) {
+            for (int c = 0; c < sc.ClassCount(); ++c)
+                if (byClass[static_cast<size_t>(c)].IsSet() && sc.IsA(c, cls)) return byClass[static_cast<size_t>(c)];
+            return URI_Ref();
+        };
+        int n = 0;
+        for (int r = 0; r < sc.RoleCount(); ++r) {
+            const auto& ri = sc.Role(r);
+            if (ri.name.empty() || sc.RoleId(ri.name) != r) continue;
+            URI_Ref src = some(ri.owner);
+            ASSERT_TRUE(src.IsSet()) << ri.name;
+            if (ri.kind == RoleKind::Attribute) {
+                std::string v = "v" + std::to_string(++n) + " <&>\"' 中文\n\ttab\r end  ";
+                ASSERT_TRUE(svc.DocMtd_Modify_attribute_value(src, CString(ri.name), CString(v))) << ri.name;
+            } else if (ri.written) {
+                ASSERT_TRUE(svc.DocMtd_add_Association(src, CString(ri.name), some(ri.target))) << ri.name;
+            }
+        }
+        // Order matters: a parent list written from three children.
+        URI_Ref ld = some(sc.ClassId("sec:LDevice"));
+        for (int k = 0; k < 3; ++k) Child(ld, "sec:LNode", "sec:LNode.LDevice", "extra");
+        svc.DocMtd_Modify_attribute_value(ld, "cim:Naming.description", "");  // an empty value
+        svc.DocMtd_Modify_attribute_value(ld, "cim:Naming.pathName", "  ");   // blanks only
+        svc.DocMtd_DEnv_SetDataBlock(kIcdDomain, "blk", "数据 & <x>");
+    }
+};
+
+TEST_F(PersistTest, SaveAndOpenGiveTheSameDocument) {
+    FillWithEveryClass();
+    doc.SetDomainPrefixDefault("pfx");
+    auto before = Dump(svc);
+    ASSERT_GT(before.size(), 50u);
+    ASSERT_TRUE(doc.Save(CString(dir))) << svc.LastDocError();
+    EXPECT_FALSE(svc.DocMtd_DEnv_IsDomainModified(kPkgDomain));
+
+    CDocServices other;
+    ASSERT_TRUE(other.m_Doc.Open(CString(dir))) << other.LastDocError();
+    auto after = Dump(other);
+    ASSERT_EQ(after.size(), before.size());
+    for (const auto& [uri, text] : before) EXPECT_EQ(after[uri], text) << uri;
+    EXPECT_EQ(other.Get_DomainPrefix_Default(), "pfx");
+    EXPECT_EQ(other.DocMtd_Get_DocPath(), CString(dir));
+    EXPECT_EQ(other.m_Doc.DomainTypeName(kIcdDomain), "二次模型装置ICD包");
+    EXPECT_EQ(other.m_Doc.DomainTitle(kPkgDomain), "标准");
+    CString blk;
+    ASSERT_TRUE(other.DocMtd_DEnv_GetDataBlock(kIcdDomain, "blk", blk));
+    EXPECT_EQ(blk, "数据 & <x>");
+
+    // Saving again replaces the files of the previous save.
+    ASSERT_TRUE(other.m_Doc.Save());
+    int files = 0;
+    for (auto& e : fs::directory_iterator(dir)) files += e.path().extension() == ".xml";
+    EXPECT_EQ(files, 1 + 3) << "manifest and one file per domain";
+}
+
+TEST_F(PersistTest, FilesHaveTheAgreedForm) {
+    URI_Ref pkg = Make(kPkgDomain, "sec:TypePackage", "IEC61850");
+    URI_Ref t = Child(pkg, "sec:LNodeType", "sec:LNodeType.TypePackage", "LLN0", "1");
+    URI_Ref icd = Make(kIcdDomain, "sec:ICD", "I");
+    ASSERT_TRUE(svc.DocMtd_add_Association(icd, "sec:ICD.TypePackage", pkg));
+    CString text;
+    ASSERT_TRUE(svc.DocMtd_DEnv_CimDomainToStr(kPkgDomain, text));
+    std::string s = text.str();
+    std::string tl = t.sUri.substr(t.sUri.find('#'));
+    EXPECT_NE(s.find("<rdf:RDF "), std::string::npos);
+    EXPECT_NE(s.find("<sec:LNodeType rdf:ID=\"" + tl.substr(1) + "\">"), std::string::npos) << s;
+    EXPECT_NE(s.find("<sec:LNodeType.TypePackage rdf:resource=\"#" + pkg.sUri.substr(pkg.sUri.find('#') + 1) + "\"/>"),
+              std::string::npos);
+    EXPECT_EQ(s.find("sec:TypePackage.LNodeTypes"), std::string::npos) << "each link is written once, child side";
+    // The package's ICD link is written on the package, naming the other domain in full.
+    EXPECT_NE(s.find("<sec:TypePackage.ICD rdf:resource=\"" + icd.sUri + "\"/>"), std::string::npos);
+}
+
+TEST_F(PersistTest, ImportReadsAnExternalFileIntoANewDomain) {
+    URI_Ref enumType = Make(kPkgDomain, "sec:EnumType", "E");
+    std::string file = dir + "/Std Types.xml";
+    Spit(file, std::string(kHeader) +
+                   "  <sec:TypePackage rdf:ID=\"TP1\">\n    <cim:Naming.name>IEC61850</cim:Naming.name>\n"
+                   // the link of LNT_LLN0 to TP1 once more, from this end: kept once
+                   "    <sec:TypePackage.LNodeTypes rdf:resource=\"#LNT_LLN0\"/>\n"
+                   "    <sec:TypePackage.ref>http://www.iec.ch/61850/2003</sec:TypePackage.ref>\n  </sec:TypePackage>\n"
+                   "  <sec:LNodeType rdf:ID=\"LNT_LLN0\">\n    <cim:Naming.name>LLN0</cim:Naming.name>\n"
+                   "    <e301:OrdNaming.ord>1</e301:OrdNaming.ord>\n    <sec:LNodeType.TypePackage rdf:resource=\"#TP1\"/>\n"
+                   "  </sec:LNodeType>\n"
+                   "  <sec:DA rdf:ID=\"DA_17\">\n    <sec:BDA.bType>whatever</sec:BDA.bType>\n"
+                   "    <sec:BDA.DefinedBy_EnumType rdf:resource=\"" + enumType.sUri + "\"/>\n  </sec:DA>\n"
+                   "  <sec:TypePackage rdf:ID=\"TP2\">\n    <sec:TypePackage.LNodeTypes rdf:resource=\"#LNT_LLN0\"/>\n"
+                   "  </sec:TypePackage>\n</rdf:RDF>\n");
+    URI_Ref type;
+    svc.Proc_FindCreatableType_ByName("二次模型标准定义包1", "", type);
+    CString dom;
+    ASSERT_TRUE(svc.Import_ExterDomainFile(type, "sec:TypePackage", CString(file), &dom)) << svc.LastDocError();
+    EXPECT_EQ(dom, "kiln.Std Types#");
+    EXPECT_EQ(doc.DomainTypeName(dom), "二次模型标准定义包1");
+    URI_Ref tp = svc.DocMtd_TestBy_URIRef(dom + "TP1");
+    ASSERT_TRUE(tp.IsSet());
+    std::vector<URI_Ref> out;
+    svc.DocMtd_get_Association_BUris(tp, "sec:TypePackage.LNodeTypes", out, "", SortPolicy_ByOrd);
+    ASSERT_EQ(out.size(), 1u);
+    EXPECT_EQ(out[0].sUri, dom.str() + "LNT_LLN0");
+    // LNT_LLN0 names TP1; TP2 names LNT_LLN0 from the package side: two links, both kept.
+    svc.DocMtd_get_Association_BUris(out[0], "sec:LNodeType.TypePackage", out, "", SortPolicy_None);
+    EXPECT_EQ(out.size(), 2u);
+    svc.DocMtd_get_Association_BUris(enumType, "sec:EnumType.TypeOf_BDA", out, "", SortPolicy_None);
+    ASSERT_EQ(out.size(), 1u);
+    EXPECT_EQ(out[0].sClass, "sec:DA");
+
+    // The same file again: its domain exists now.
+    EXPECT_FALSE(svc.Import_ExterDomainFile(type, "sec:TypePackage", CString(file)));
+    // A file without the class the domain type asks for is refused.
+    std::string other = dir + "/other.xml";
+    Spit(other, std::string(kHeader) + "<sec:LNodeType rdf:ID=\"x\"/></rdf:RDF>");
+    int count = doc.ResourceCount();
+    EXPECT_FALSE(svc.Import_ExterDomainFile(type, "*sec:ProductPackage", CString(other)));
+    EXPECT_EQ(doc.ResourceCount(), count);
+    EXPECT_FALSE(svc.DocMtd_Test_DomainExist("kiln.other#"));
+}
+
+TEST_F(PersistTest, GbkFilesAreConverted) {
+    std::string body = std::string("<?xml version=\"1.0\" encoding=\"GB2312\"?>\n") + (kHeader + std::string(kHeader).find('\n') + 1) +
+                       "<sec:TypePackage rdf:ID=\"P\"><cim:Naming.name>标准定义包</cim:Naming.name></sec:TypePackage></rdf:RDF>";
+    std::string file = dir + "/gbk.xml";
+    Spit(file, kiln::text::Utf8ToGbk(body));
+    URI_Ref type;
+    svc.Proc_FindCreatableType_ByName("二次模型标准定义包2", "", type);
+    CString dom;
+    ASSERT_TRUE(svc.Import_ExterDomainFile(type, "", CString(file), &dom)) << svc.LastDocError();
+    EXPECT_EQ(svc.DocMtd_getValue_ofAttr(svc.DocMtd_TestBy_URIRef(dom + "P"), "cim:Naming.name"), "标准定义包");
+}
+
+TEST_F(PersistTest, BadFilesAreRefusedAndChangeNothing) {
+    URI_Ref type;
+    svc.Proc_FindCreatableType_ByName("二次模型标准定义包3", "", type);
+    URI_Ref ln = Make(kIcdDomain, "sec:LNode", "LN");
+    auto before = Dump(svc);
+    struct Case {
+        const char* name;
+        std::string body;
+        const char* says;
+    } cases[] = {
+        {"truncated", std::string(kHeader) + "<sec:TypePackage rdf:ID=\"a\">", "XML"},
+        {"unknown_class", std::string(kHeader) + "<sec:TypePackage rdf:ID=\"a\"/><sec:Foo rdf:ID=\"b\"/></rdf:RDF>", "sec:Foo"},
+        {"unknown_role", std::string(kHeader) + "<sec:TypePackage rdf:ID=\"a\"><sec:DA.fc_0>ST</sec:DA.fc_0></sec:TypePackage></rdf:RDF>", "sec:DA.fc_0"},
+        {"no_id", std::string(kHeader) + "<sec:TypePackage><cim:Naming.name>x</cim:Naming.name></sec:TypePackage></rdf:RDF>", "rdf:ID"},
+        {"duplicate_id", std::string(kHeader) + "<sec:TypePackage rdf:ID=\"a\"/><sec:TypePackage rdf:ID=\"a\"/></rdf:RDF>", "标识重复"},
+        {"dangling_link", std::string(kHeader) + "<sec:LNodeType rdf:ID=\"a\"><sec:LNodeType.TypePackage rdf:resource=\"#zz\"/></sec:LNodeType></rdf:RDF>", "zz"},
+        // a link into the existing document whose target class the role does not admit
+        {"wrong_target", std::string(kHeader) + "<sec:LNodeType rdf:ID=\"a\"><sec:LNodeType.TypePackage rdf:resource=\"" + ln.sUri + "\"/></sec:LNodeType></rdf:RDF>", "sec:LNode"},
+        {"wrong_root", "<?xml version=\"1.0\"?><SCL/>", "rdf:RDF"},
+    };
+    for (const Case& c : cases) {
+        std::string file = dir + "/" + c.name + ".xml";
+        Spit(file, c.body);
+        EXPECT_FALSE(svc.Import_ExterDomainFile(type, "", CString(file))) << c.name;
+        EXPECT_NE(svc.LastDocError().Find(c.says), -1) << c.name << ": " << svc.LastDocError();
+        EXPECT_FALSE(svc.DocMtd_Test_DomainExist(CString("kiln.") + c.name + "#")) << c.name;
+        EXPECT_TRUE(svc.DocMtd_getFirstUri_ofAsso(ln, "sec:LNode.DARefs").IsEmpty());
+    }
+    EXPECT_EQ(Dump(svc), before);
+
+    // A document whose domain file is broken does not replace the open one.
+    ASSERT_TRUE(doc.Save(CString(dir + "/doc")));
+    for (auto& e : fs::directory_iterator(dir + "/doc"))
+        if (e.path().filename().string().rfind("domain-2", 0) == 0) Spit(e.path().string(), cases[1].body);
+    URI_Ref keep = Make(kPkgDomain, "sec:TypePackage", "unsaved");
+    EXPECT_FALSE(doc.Open(CString(dir + "/doc")));
+    EXPECT_NE(svc.LastDocError().Find("sec:Foo"), -1);
+    EXPECT_EQ(svc.DocMtd_TestBy_URIRef(CString(keep.sUri)), keep);
+}
+
+TEST_F(PersistTest, AFailedSaveLeavesThePreviousFilesWhole) {
+    FillWithEveryClass();
+    ASSERT_TRUE(doc.Save(CString(dir)));
+    auto saved = Dump(svc);
+    std::map<std::string, std::string> files;
+    for (auto& e : fs::directory_iterator(dir)) files[e.path().filename().string()] = Slurp(e.path().string());
+
+    Make(kPkgDomain, "sec:TypePackage", "later");
+    // Fail after the first domain file, then before the manifest.
+    for (int skip : {1, 3}) {
+        doc.InjectFault("save", skip);
+        EXPECT_FALSE(doc.Save(CString(dir)));
+        std::map<std::string, std::string> now;
+        for (auto& e : fs::directory_iterator(dir)) now[e.path().filename().string()] = Slurp(e.path().string());
+        EXPECT_EQ(now, files) << "skip " << skip;
+    }
+    // A real write failure: the file name the next save uses is taken by a folder.
+    std::string gen2;
+    for (auto& [name, body] : files)
+        if (name.rfind("domain-2-", 0) == 0) gen2 = name.substr(0, name.find("-g")) + "-g2.xml";
+    ASSERT_FALSE(gen2.empty());
+    fs::create_directory(dir + "/" + gen2);
+    EXPECT_FALSE(doc.Save(CString(dir)));
+    EXPECT_NE(svc.LastDocError().Find(gen2.c_str()), -1) << svc.LastDocError();
+    fs::remove(dir + "/" + gen2);
+
+    CDocServices other;
+    ASSERT_TRUE(other.m_Doc.Open(CString(dir)));
+    EXPECT_EQ(Dump(other), saved);
+}

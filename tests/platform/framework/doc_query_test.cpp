@@ -1,0 +1,112 @@
+// Sorted list queries of the document store.
+#include "tests/platform/framework/doc_fixture.h"
+
+using Strs = std::vector<std::string>;
+
+TEST_F(DocTest, OrderPolicySortsByNumberStablyInCreationOrder) {
+    URI_Ref lnt = Make(kPkgDomain, "sec:LNodeType", "T");
+    // Created in this order; linked in another, so creation order and link order differ.
+    std::vector<std::pair<const char*, const char*>> rows = {
+        {"ten", "10"}, {"two", "2"}, {"one", "1"}, {"blank", ""}, {"text", "abc"},
+        {"minus", "-1"}, {"three", " 3x"}, {"twoB", "2"}};
+    std::vector<URI_Ref> made;
+    for (auto& [name, ord] : rows) made.push_back(Make(kPkgDomain, "sec:DO", name, ord));
+    for (size_t k = made.size(); k-- > 0;) ASSERT_TRUE(svc.DocMtd_add_Association(made[k], "sec:DO.LNodeType", lnt));
+
+    std::vector<URI_Ref> out{lnt, lnt, lnt};  // the list is replaced, not appended to
+    ASSERT_TRUE(svc.DocMtd_get_Association_BUris(lnt, "sec:LNodeType.DOs", out, "e301:OrdNaming.ord", SortPolicy_ByOrd));
+    EXPECT_EQ(Names(out), (Strs{"minus", "blank", "text", "one", "two", "twoB", "three", "ten"}));
+
+    ASSERT_TRUE(svc.DocMtd_get_Association_BUris(lnt, "sec:LNodeType.DOs", out, "", SortPolicy_None));
+    EXPECT_EQ(Names(out).front(), "twoB") << "policy 0 keeps link order";
+}
+
+TEST_F(DocTest, NamePolicyComparesGbkBytes) {
+    URI_Ref pkg = Make(kPkgDomain, "sec:TypePackage", "P");
+    // UTF-8 order would be 张 < 李 < 阿; GBK (pinyin) order is 阿 < 李 < 张, after ASCII.
+    for (const char* n : {"张三", "b", "李四", "阿", "B", "李四"}) Child(pkg, "sec:DOType", "sec:DOType.TypePackage", n);
+    std::vector<URI_Ref> out;
+    ASSERT_TRUE(svc.DocMtd_get_Association_BUris(pkg, "sec:TypePackage.DOTypes", out, "cim:Naming.name", SortPolicy_ByName));
+    EXPECT_EQ(Names(out), (Strs{"B", "b", "阿", "李四", "李四", "张三"}));
+    // Equal names keep creation order.
+    std::vector<URI_Ref> all;
+    svc.DocMtd_get_Association_BUris(pkg, "sec:TypePackage.DOTypes", all, "", SortPolicy_None);
+    EXPECT_EQ(out[3], all[2]);
+    EXPECT_EQ(out[4], all[5]);
+}
+
+TEST_F(DocTest, PathQueriesSortOnceWithoutDuplicates) {
+    URI_Ref pkg = Make(kPkgDomain, "sec:TypePackage", "P");
+    URI_Ref t1 = Child(pkg, "sec:LNodeType", "sec:LNodeType.TypePackage", "T1", "1");
+    URI_Ref t2 = Child(pkg, "sec:LNodeType", "sec:LNodeType.TypePackage", "T2", "2");
+    Child(t1, "sec:DO", "sec:DO.LNodeType", "d", "1");
+    Child(t1, "sec:DO", "sec:DO.LNodeType", "a", "2");
+    Child(t2, "sec:DO", "sec:DO.LNodeType", "c", "1");
+    Child(t2, "sec:DO", "sec:DO.LNodeType", "b", "2");
+
+    std::vector<URI_Ref> out;
+    URI_Ref last;
+    ASSERT_EQ(svc.DocMtd_get_descendent_BUris(pkg, "sec:TypePackage.LNodeTypes/sec:LNodeType.DOs", out, last,
+                                              "cim:Naming.name", SortPolicy_ByName), 1);
+    EXPECT_EQ(Names(out), (Strs{"a", "b", "c", "d"})) << "one sort over the whole result";
+    ASSERT_NE(svc.DocMtd_get_descendent_BUris(pkg, "sec:TypePackage.LNodeTypes/sec:LNodeType.DOs", out, last,
+                                              "e301:OrdNaming.ord", SortPolicy_ByOrd), 0);
+    EXPECT_EQ(Names(out), (Strs{"d", "c", "a", "b"}));
+
+    // Three logical nodes, two of one type: the types come once each.
+    URI_Ref ld = Make(kIcdDomain, "sec:LDevice", "LD");
+    for (URI_Ref t : {t1, t1, t2}) {
+        URI_Ref ln = Child(ld, "sec:LNode", "sec:LNode.LDevice", "LN");
+        ASSERT_TRUE(svc.DocMtd_add_Association(ln, "sec:LNode.LNodeType", t));
+    }
+    ASSERT_EQ(svc.DocMtd_get_descendent_BUris(ld, "sec:LDevice.LNodes/sec:LNode.LNodeType", out, last, "", SortPolicy_ByName), 1);
+    EXPECT_EQ(Names(out), (Strs{"T1", "T2"}));
+    int count = 0;
+    EXPECT_EQ(svc.DocMtd_getFirstUri_ofAsso(ld, "sec:LDevice.LNodes/sec:LNode.LNodeType", -1, "", URI_Ref(), &count), t1);
+    EXPECT_EQ(count, 2);
+    EXPECT_EQ(svc.DocMtd_getFirstValue_ofAsso(ld, "sec:LDevice.LNodes/sec:LNode.LNodeType", "cim:Naming.name"), "T1");
+
+    // An empty result is success; a path through an unknown role walks empty.
+    out.push_back(ld);
+    ASSERT_EQ(svc.DocMtd_get_descendent_BUris(pkg, "sec:TypePackage.DOTypes/sec:DOType.Contains_DAs", out, last, "", SortPolicy_ByOrd), 1);
+    EXPECT_TRUE(out.empty());
+    out.push_back(ld);
+    ASSERT_EQ(svc.DocMtd_get_descendent_BUris(ld, "sec:LDevice.LNodes/sec:Nope.X", out, last, "", SortPolicy_ByOrd), 1);
+    EXPECT_TRUE(out.empty());
+    // A role of another class (as "ICD:Add DOI" asks an LNode for LN-type DOs) walks empty too.
+    out.push_back(ld);
+    EXPECT_TRUE(svc.DocMtd_get_Association_BUris(ld, "sec:LNodeType.DOs", out, "", SortPolicy_ByOrd));
+    EXPECT_TRUE(out.empty());
+    EXPECT_TRUE(svc.DocMtd_getFirstUri_ofAsso(ld, "sec:Nope.X").IsEmpty());
+    EXPECT_EQ(svc.DocMtd_getFirstValue_ofAsso(ld, "sec:Nope.X", "cim:Naming.name"), "");
+}
+
+TEST_F(DocTest, ClassQueryAndSequenceNumbers) {
+    std::vector<URI_Ref> out;
+    ASSERT_TRUE(svc.DocMtd_get_Uris_byClassName("sec:ICD", out, "", SortPolicy_ByName));
+    EXPECT_TRUE(out.empty());
+    Make(kIcdDomain, "sec:ICD", "Z");
+    Make(kIcdDomain, "sec:ICD", "A");
+    URI_Ref gone = Make(kIcdDomain, "sec:ICD", "M");
+    Make(kIcdDomain, "sec:IED", "not an ICD");
+    svc.DocMtd_delete_a_Rsc(gone);
+    ASSERT_TRUE(svc.DocMtd_get_Uris_byClassName("sec:ICD", out, "", SortPolicy_ByName));
+    EXPECT_EQ(Names(out), (Strs{"A", "Z"}));
+    EXPECT_TRUE(svc.DocMtd_get_Uris_byClassName("sec:Foo", out, "", SortPolicy_ByName));
+    EXPECT_TRUE(out.empty());
+
+    URI_Ref dot = Make(kPkgDomain, "sec:DOType", "T");
+    int n = -1;
+    EXPECT_EQ(svc.DocMtd_GetSeqNumber_byAsso(dot, "sec:DOType.Contains_DAs", &n), "1");
+    EXPECT_EQ(n, 0);
+    for (int k = 0; k < 3; ++k) Child(dot, "sec:DA", "sec:DA.MemberOf_DOType", "da");
+    EXPECT_EQ(svc.DocMtd_GetSeqNumber_byAsso(dot, "sec:DOType.Contains_DAs", &n), "4");
+    EXPECT_EQ(n, 3);
+    EXPECT_EQ(svc.DocMtd_GetSeqNumber_byAsso(URI_Ref(), "sec:DOType.Contains_DAs", &n), "");
+    EXPECT_EQ(n, 0);
+
+    std::vector<URI_Ref> list;
+    svc.DocMtd_get_Association_BUris(dot, "sec:DOType.Contains_DAs", list, "", SortPolicy_None);
+    EXPECT_EQ(Search_URISequence(list, URI_Ref(list[2].sUri, "other class")), 2);
+    EXPECT_EQ(Search_URISequence(list, dot), -1);
+}

@@ -1,0 +1,52 @@
+// The fast GB18030 decoder against iconv (through the text layer).
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "platform/mfc/gbk.h"
+#include "platform/xml/gb18030_decode.h"
+
+namespace {
+
+// The fast decoder's answer: false, or true with the text.
+bool Fast(const std::string& in, std::string& out) {
+    std::unique_ptr<char[]> buf(new char[2 * in.size() + 16]);
+    size_t n = 0;
+    bool ok = kiln::xml::Gb18030ToUtf8(in.data(), in.size(), buf.get(), n);
+    out.assign(buf.get(), n);
+    return ok;
+}
+
+}  // namespace
+
+TEST(Gb18030Decode, EveryTwoByteCodeAndEverySingleByteAsIconv) {
+    int differences = 0;
+    for (unsigned lead = 0x80; lead <= 0xFF; ++lead) {
+        for (unsigned trail = 0x00; trail <= 0xFF; ++trail) {
+            // Each code between ASCII letters, so that a wrong length shows.
+            std::string in = std::string("a") + static_cast<char>(lead) + static_cast<char>(trail) + "z";
+            std::string fast, slow;
+            bool fastOk = Fast(in, fast);
+            bool slowOk = kiln::text::GbkToUtf8(in, slow);
+            if (fastOk != slowOk || (fastOk && fast != slow)) {
+                if (++differences <= 5) ADD_FAILURE() << std::hex << "code " << lead << " " << trail;
+            }
+        }
+    }
+    EXPECT_EQ(differences, 0);
+}
+
+TEST(Gb18030Decode, FourByteCodesLongTextsAndBrokenInput) {
+    // Four-byte codes: U+0080 and an emoji outside the BMP.
+    const std::string text = "<r a=\"\xC2\x80 \xF0\x9F\x98\x80 装置\"/>" + std::string(100, 'x') + "保护";
+    std::string out;
+    ASSERT_TRUE(Fast(kiln::text::Utf8ToGbk(text), out));
+    EXPECT_EQ(out, text);
+    // Truncated at the end: a lead byte alone, half a four-byte code.
+    EXPECT_FALSE(Fast("ab\xD7", out));
+    EXPECT_FALSE(Fast("ab\x81\x30", out));
+    EXPECT_FALSE(Fast("ab\x81\x30\x81", out));
+    EXPECT_TRUE(Fast("", out));
+    EXPECT_EQ(out, "");
+}

@@ -1,0 +1,123 @@
+// Loading: declared encodings, byte-order marks, failures, shared copies.
+#include <gtest/gtest.h>
+
+#include "platform/mfc/gbk.h"
+#include "platform/xml/base_xml.h"
+#include "tests/platform/xml/temp_folder.h"
+
+namespace {
+
+// UTF-16 with a byte-order mark, written by hand: ASCII characters, and
+// U+4FDD (保) wherever the text holds "#".
+std::string Utf16(const std::string& ascii, bool bigEndian) {
+    std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+    for (char c : ascii) {
+        char hi = c == '#' ? '\x4F' : '\0', lo = c == '#' ? '\xDD' : c;
+        bytes += bigEndian ? std::string{hi, lo} : std::string{lo, hi};
+    }
+    return bytes;
+}
+
+}  // namespace
+
+class XmlLoad : public TempFolderTest {};
+
+TEST_F(XmlLoad, Gb2312FileGivesChineseAttributeValuesInUtf8) {
+    const std::string utf8 =
+        "<?xml version=\"1.0\" encoding=\"GB2312\"?>\n"
+        "<SCL><IED name=\"PL2201\" desc=\"线路保护\"><LN desc=\"距离保护一段\"/></IED></SCL>";
+    std::string gbk = kiln::text::Utf8ToGbk(utf8);
+    ASSERT_NE(gbk, utf8);  // the file really holds GBK bytes
+    CBase_XML xml;
+    ASSERT_TRUE(xml.Load(WriteFile("gb.icd", gbk).c_str()));
+    CString desc;
+    EXPECT_TRUE(CBase_XML::Get_NodeText(xml.GetDocumentElement(), "IED/@desc", desc));
+    EXPECT_EQ(desc, "线路保护");
+    EXPECT_TRUE(CBase_XML::Get_NodeText(xml.GetDocumentElement(), "IED/LN/@desc", desc));
+    EXPECT_EQ(desc, "距离保护一段");
+}
+
+TEST_F(XmlLoad, EveryGbkLabelAndOtherIconvEncodingsAreHonoured) {
+    for (const char* label : {"GBK", "gb18030", "CP936"}) {
+        std::string text = std::string("<?xml version='1.0' encoding='") + label + "'?><r a=\"装置\"/>";
+        CBase_XML xml;
+        ASSERT_TRUE(xml.Load(WriteFile("f.xml", kiln::text::Utf8ToGbk(text)).c_str())) << label;
+        CString a;
+        CBase_XML::Get_NodeText(xml.GetDocumentElement(), "@a", a);
+        EXPECT_EQ(a, "装置") << label;
+    }
+    // Latin-1: the byte E9 is é.
+    CBase_XML latin;
+    ASSERT_TRUE(latin.Load(WriteFile("l.xml", "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><r a=\"caf\xE9\"/>").c_str()));
+    CString a;
+    CBase_XML::Get_NodeText(latin.GetDocumentElement(), "@a", a);
+    EXPECT_EQ(a, "caf\xC3\xA9");
+}
+
+TEST_F(XmlLoad, Utf8WithoutDeclarationOrWithByteOrderMark) {
+    CBase_XML plain, bom;
+    ASSERT_TRUE(plain.Load(WriteFile("p.xml", "<r a=\"线路\"/>").c_str()));
+    ASSERT_TRUE(bom.Load(WriteFile("b.xml", "\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"GBK\"?><r a=\"线路\"/>").c_str()));
+    CString a;
+    CBase_XML::Get_NodeText(plain.GetDocumentElement(), "@a", a);
+    EXPECT_EQ(a, "线路");
+    // The mark says UTF-8 and wins over the label.
+    CBase_XML::Get_NodeText(bom.GetDocumentElement(), "@a", a);
+    EXPECT_EQ(a, "线路");
+    EXPECT_EQ(bom.GetDocumentElement().NodeName(), "r");
+}
+
+TEST_F(XmlLoad, Utf16WithByteOrderMarkInBothByteOrders) {
+    const std::string text = "<?xml version=\"1.0\" encoding=\"UTF-16\"?><SCL><IED name=\"#1\"/></SCL>";
+    for (bool bigEndian : {false, true}) {
+        CBase_XML xml;
+        ASSERT_TRUE(xml.Load(WriteFile("u16.xml", Utf16(text, bigEndian)).c_str())) << bigEndian;
+        CString name;
+        EXPECT_TRUE(CBase_XML::Get_NodeText(xml.GetDocumentElement(), "/SCL/IED/@name", name));
+        EXPECT_EQ(name, "保1");
+    }
+}
+
+TEST_F(XmlLoad, MissingMalformedAndUnreadableFilesGiveFalse) {
+    CBase_XML xml;
+    EXPECT_FALSE(xml.Load(PathOf("none.xml").c_str()));
+    EXPECT_FALSE(xml.Load(""));
+    EXPECT_FALSE(xml.Load(m_dir.string().c_str()));  // a folder
+    EXPECT_FALSE(xml.Load(WriteFile("empty.xml", "").c_str()));
+    EXPECT_FALSE(xml.Load(WriteFile("open.xml", "<SCL><IED></SCL>").c_str()));
+    EXPECT_FALSE(xml.Load(WriteFile("text.xml", "not xml at all").c_str()));
+    EXPECT_FALSE(xml.Load(WriteFile("comment.xml", "<?xml version=\"1.0\"?><!-- only -->").c_str()));
+    EXPECT_FALSE(xml.Load(WriteFile("enc.xml", "<?xml version=\"1.0\" encoding=\"NO-SUCH-CODE\"?><r/>").c_str()));
+    // A lone lead byte is not GBK.
+    EXPECT_FALSE(xml.Load(WriteFile("bad.xml", "<?xml version=\"1.0\" encoding=\"GBK\"?><r a=\"\xD7\"/>").c_str()));
+    EXPECT_FALSE(xml.IsLoaded());
+}
+
+TEST_F(XmlLoad, FailedLoadLeavesAnEmptyDocumentAndCopiesKeepTheirs) {
+    CBase_XML xml;
+    ASSERT_TRUE(xml.Load(WriteFile("a.xml", "<a><b/></a>").c_str()));
+    CBase_XML copy = xml;
+    XmlNode b = xml.Get_NodePtr(xml.GetDocumentElement(), "b");
+    ASSERT_FALSE(b.IsNull());
+
+    // The copy shares the document: a change through one shows in the other.
+    EXPECT_TRUE(copy.Write_NodeValueString(copy.GetDocumentElement(), "@x", "1"));
+    CString x;
+    EXPECT_TRUE(CBase_XML::Get_NodeText(xml.GetDocumentElement(), "@x", x));
+    EXPECT_EQ(x, "1");
+
+    EXPECT_FALSE(xml.Load(PathOf("none.xml").c_str()));
+    EXPECT_TRUE(xml.GetDocumentElement().IsNull());
+    EXPECT_TRUE(xml.GetPath().IsEmpty());
+    // The copy and a node taken before still hold the old document.
+    EXPECT_EQ(copy.GetDocumentElement().NodeName(), "a");
+    EXPECT_EQ(b.ParentNode().NodeName(), "a");
+}
+
+TEST_F(XmlLoad, WindowsStylePathsAreAccepted) {
+    std::filesystem::create_directories(m_dir / "Template");
+    WriteFile("Template/T.xml", "<t/>");
+    CBase_XML xml;
+    EXPECT_TRUE(xml.Load((m_dir.string() + "\\Template\\T.xml").c_str()));
+    EXPECT_EQ(xml.GetDocumentElement().NodeName(), "t");
+}

@@ -1,0 +1,167 @@
+// Creating elements, writing values and saving.
+#include <gtest/gtest.h>
+
+#include "platform/mfc/gbk.h"
+#include "platform/xml/base_xml.h"
+#include "tests/platform/xml/temp_folder.h"
+
+namespace {
+
+const char* kSclNs = "http://www.iec.ch/61850/2003/SCL";
+
+CStringArray Names(std::initializer_list<const char*> names) {
+    CStringArray a;
+    for (const char* n : names) a.Add(n);
+    return a;
+}
+
+CString TextOf(const XmlNode& node, const char* path) {
+    CString out;
+    CBase_XML::Get_NodeText(node, path, out);
+    return out;
+}
+
+}  // namespace
+
+class XmlWrite : public TempFolderTest {};
+
+TEST_F(XmlWrite, CreateSaveAndReloadWithTheDefaultNamespace) {
+    CBase_XML xml;
+    ASSERT_TRUE(xml.Set_Default_NameSpase(kSclNs));
+    XmlNode scl = xml.AddNewNode_withAttrs(xml.GetDocument(), "SCL", Names({"version"}));
+    ASSERT_FALSE(scl.IsNull());
+    EXPECT_TRUE(xml.AddNewNode_withAttrs(xml.GetDocument(), "Second", Names({})).IsNull());  // one root
+    XmlNode ied = xml.AddNewNode_withAttrs(scl, "IED", Names({"name", "type", "desc"}));
+    XmlNode ld = xml.AddNewNode_withAttr(ied, "LDevice", "inst");
+    XmlNode val = xml.AddNewNode_withAttr(xml.AddNewNode_withAttr(ld, "DAI", "name"), "Val", "");
+    ASSERT_FALSE(val.IsNull());
+    EXPECT_TRUE(xml.Write_NodeValueString(ied, "@name", "PL2201"));
+    EXPECT_TRUE(xml.Write_NodeValueString(ied, "@desc", "线路保护"));
+    EXPECT_TRUE(xml.Write_NodeValueString(val, ".", "on"));
+
+    const std::string path = PathOf("out.icd");
+    ASSERT_TRUE(xml.SaveAs(path.c_str(), true));
+    const std::string text = ReadFile(path);
+    EXPECT_EQ(text.rfind("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n", 0), 0u);
+    EXPECT_EQ(CountOf(text, "xmlns"), 1u);
+    EXPECT_EQ(CountOf(text, "xmlns=\"\""), 0u);
+    EXPECT_NE(text.find("<SCL xmlns=\"http://www.iec.ch/61850/2003/SCL\" version=\"\">"), std::string::npos);
+    // Attributes in creation order, the unwritten one kept empty; children indented.
+    EXPECT_NE(text.find("<IED name=\"PL2201\" type=\"\" desc=\"线路保护\">"), std::string::npos);
+    EXPECT_NE(text.find("\n\t\t<LDevice inst=\"\">"), std::string::npos);
+    EXPECT_NE(text.find("<Val>on</Val>"), std::string::npos);
+
+    CBase_XML back;
+    ASSERT_TRUE(back.Load(path.c_str()));
+    EXPECT_EQ(TextOf(back.GetDocumentElement(), "/SCL/IED/@desc"), "线路保护");
+    EXPECT_EQ(TextOf(back.GetDocumentElement(), "/SCL/IED/LDevice/DAI/Val"), "on");
+    EXPECT_EQ(back.GetPath(), CString(path.c_str()));
+}
+
+TEST_F(XmlWrite, NewElementsInATemplateInheritItsNamespace) {
+    CBase_XML tpl;
+    ASSERT_TRUE(tpl.Load(WriteFile("t.xml", "<SCL xmlns=\"http://www.iec.ch/61850/2003/SCL\"><Header id=\"\"/>"
+                                            "<IED type=\"\"><AccessPoint><Server/></AccessPoint></IED></SCL>")
+                             .c_str()));
+    ASSERT_TRUE(tpl.Set_Default_NameSpase(kSclNs));
+    XmlNode server = tpl.Get_NodePtr(tpl.GetDocumentElement(), "//Server");
+    XmlNode ld = tpl.AddNewNode_withAttrs(server, "LDevice", Names({"inst"}));
+    tpl.AddNewNode_withAttrs(ld, "LN0", Names({"lnClass", "inst", "lnType"}));
+    ASSERT_TRUE(tpl.SaveAs(PathOf("o.icd").c_str(), true));
+    std::string text = ReadFile(PathOf("o.icd"));
+    EXPECT_EQ(CountOf(text, "xmlns"), 1u);
+    EXPECT_NE(text.find("<LN0 lnClass=\"\" inst=\"\" lnType=\"\" />"), std::string::npos);
+
+    // A template without a default namespace receives the recorded one on its
+    // root; one that declares another keeps its own.
+    CBase_XML bare, other;
+    ASSERT_TRUE(bare.Load(WriteFile("b.xml", "<MICS a=\"1\"><Header/></MICS>").c_str()));
+    EXPECT_TRUE(bare.Set_Default_NameSpase("http://www.example.com/Zel/2004/MICS"));
+    EXPECT_EQ(TextOf(bare.GetDocumentElement(), "@xmlns"), "http://www.example.com/Zel/2004/MICS");
+    ASSERT_TRUE(other.Load(WriteFile("c.xml", "<M xmlns=\"urn:own\"/>").c_str()));
+    EXPECT_TRUE(other.Set_Default_NameSpase("urn:new"));
+    EXPECT_EQ(TextOf(other.GetDocumentElement(), "@xmlns"), "urn:own");
+    EXPECT_FALSE(other.Set_Default_NameSpase(""));
+}
+
+TEST_F(XmlWrite, AttributeListsAndInvalidNames) {
+    CBase_XML xml;
+    XmlNode root = xml.AddNewNode_withAttrs(xml.GetDocument(), "Report", Names({}));
+    XmlNode entry = xml.AddNewNode_withAttrs(root, "other_error", Names({"name", "", "error", "name", "parent"}));
+    ASSERT_FALSE(entry.IsNull());
+    pugi::xml_node n = entry.PugiNode();
+    std::string order;
+    for (pugi::xml_attribute a : n.attributes()) order += std::string(a.name()) + ",";
+    EXPECT_EQ(order, "name,error,parent,");
+    EXPECT_FALSE(xml.AddNewNode_withAttr(root, "Semantic_Desc", "").PugiNode().first_attribute());
+    XmlNode prefixed = xml.AddNewNode_withAttrs(root, "s103:Config", Names({"typ", "zScl:base"}));
+    EXPECT_EQ(prefixed.NodeName(), "s103:Config");
+    EXPECT_TRUE(xml.Write_NodeValueString(prefixed, "@zScl:base", "B"));
+    EXPECT_EQ(TextOf(root, "s103:Config/@zScl:base"), "B");
+
+    EXPECT_TRUE(xml.AddNewNode_withAttr(root, "bad name", "a").IsNull());
+    EXPECT_TRUE(xml.AddNewNode_withAttr(root, "", "a").IsNull());
+    EXPECT_TRUE(xml.AddNewNode_withAttr(root, "x", "1a").IsNull());
+    EXPECT_TRUE(xml.AddNewNode_withAttr(XmlNode(), "x", "a").IsNull());
+    EXPECT_TRUE(xml.AddNewNode_withAttr(entry.SelectSingleNode("@name"), "x", "a").IsNull());
+    // A refused element leaves nothing behind.
+    EXPECT_EQ(root.SelectNodes("*").Length(), 3);
+}
+
+TEST_F(XmlWrite, WritingValuesAndTexts) {
+    CBase_XML xml;
+    ASSERT_TRUE(xml.Load(WriteFile("m.xml", "<MICS iedModel=\"\"><DA name=\"a\"><x/>old</DA></MICS>").c_str()));
+    XmlNode root = xml.GetDocumentElement();
+    XmlNode da = xml.Get_NodePtr(root, "DA");
+    EXPECT_TRUE(xml.Write_NodeValueString(root, "@iedModel", "Dev"));
+    // An attribute the element lacks is added after the others.
+    EXPECT_TRUE(xml.Write_NodeValueString(da, "@type", "INT32"));
+    EXPECT_STREQ(da.PugiNode().last_attribute().name(), "type");
+    // "." replaces the element's whole content by the text.
+    EXPECT_TRUE(xml.Write_NodeValueString(da, ".", "new"));
+    EXPECT_TRUE(xml.Get_NodePtr(da, "x").IsNull());
+    EXPECT_EQ(TextOf(da, "."), "new");
+    // A child element is written only when it exists, unless created.
+    EXPECT_FALSE(xml.Write_NodeValueString(da, "Semantic_Desc", "d"));
+    EXPECT_TRUE(xml.Write_NodeValueString_withCreate(da, "Val", "1"));
+    EXPECT_TRUE(xml.Write_NodeValueString_withCreate(da, "Val", "2"));
+    XmlNodeList vals = da.SelectNodes("Val");
+    ASSERT_EQ(vals.Length(), 1);
+    EXPECT_EQ(vals.Item(0).GetText(), "2");
+    EXPECT_FALSE(xml.Write_NodeValueString(XmlNode(), "@a", "1"));
+    EXPECT_FALSE(xml.Write_NodeValueString_withCreate(da, "a b", "1"));
+    EXPECT_FALSE(xml.Write_NodeValueString(da, "@", "1"));
+
+    // Markup and both quote kinds in values survive a save and a load.
+    const CString tricky = "a<b & \"c\" 'd'>";
+    EXPECT_TRUE(xml.Write_NodeValueString(da, "@name", tricky));
+    EXPECT_TRUE(xml.Write_NodeValueString(da, "Val", tricky));
+    ASSERT_TRUE(xml.SaveAs(PathOf("m2.xml").c_str(), true));
+    CBase_XML back;
+    ASSERT_TRUE(back.Load(PathOf("m2.xml").c_str()));
+    EXPECT_EQ(TextOf(back.GetDocumentElement(), "DA/@name"), tricky);
+    EXPECT_EQ(TextOf(back.GetDocumentElement(), "DA/Val"), tricky);
+}
+
+TEST_F(XmlWrite, SavingGbkInputWritesUtf8AndFailuresLeaveNoFile) {
+    CBase_XML xml;
+    std::string gbk = kiln::text::Utf8ToGbk("<?xml version=\"1.0\" encoding=\"GBK\"?>\n<!-- 模板 --><r d=\"保护\"/>");
+    ASSERT_TRUE(xml.Load(WriteFile("g.xml", gbk).c_str()));
+    ASSERT_TRUE(xml.SaveAs(PathOf("u.xml").c_str(), true));
+    std::string text = ReadFile(PathOf("u.xml"));
+    EXPECT_EQ(CountOf(text, "encoding="), 1u);
+    EXPECT_NE(text.find("encoding=\"UTF-8\""), std::string::npos);
+    EXPECT_NE(text.find("<!-- 模板 -->"), std::string::npos);  // comments are kept
+    EXPECT_NE(text.find("d=\"保护\""), std::string::npos);
+
+    // Not overwriting an existing file, a missing folder, an empty document.
+    EXPECT_FALSE(xml.SaveAs(PathOf("u.xml").c_str(), false));
+    EXPECT_EQ(ReadFile(PathOf("u.xml")), text);
+    EXPECT_FALSE(xml.SaveAs(PathOf("no/such/dir/x.xml").c_str(), true));
+    CBase_XML empty;
+    EXPECT_FALSE(empty.SaveAs(PathOf("e.xml").c_str(), true));
+    EXPECT_FALSE(std::filesystem::exists(PathOf("e.xml")));
+    size_t files = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(m_dir)) files += entry.is_regular_file();
+    EXPECT_EQ(files, 2u);  // g.xml and u.xml: no temporary file is left
+}

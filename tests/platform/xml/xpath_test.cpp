@@ -1,0 +1,201 @@
+// Selection by XPath as the readers and writers use it, node text and the
+// node operations.
+#include <gtest/gtest.h>
+
+#include "platform/xml/base_xml.h"
+#include "tests/platform/xml/temp_folder.h"
+
+namespace {
+
+const char* kScl = R"(<?xml version="1.0" encoding="UTF-8"?>
+<SCL xmlns="http://www.iec.ch/61850/2003/SCL" xmlns:zScl="http://www.example.com/zScl">
+  <Header id="H1" revision=""/>
+  <IED name="PL2201" type="PCS">
+    <AccessPoint name="S1"><Server>
+      <LDevice inst="PROT">
+        <LN0 lnClass="LLN0" inst="" lnType="LLN0_T">
+          <DataSet name="ds1"><FCDA doName="A"/><FCD doName="B"/><FCDA doName="C"/></DataSet>
+          <Inputs><ExtRef iedName="X"/></Inputs>
+          <DOI name="Mod"><DAI name="stVal"><Val>on</Val></DAI><SDI name="origin"><DAI name="orCat"><Val>1</Val></DAI></SDI></DOI>
+        </LN0>
+      </LDevice>
+    </Server></AccessPoint>
+  </IED>
+  <DataTypeTemplates>
+    <LNodeType id="Base" lnClass="PTOC"><DO name="Str"/><DO name="Op"/></LNodeType>
+    <LNodeType id="Derived" lnClass="PTOC" zScl:base="Base"><DO name="Str"/><DO name="Extra"/></LNodeType>
+    <LNodeType id="it's &quot;odd&quot;" lnClass="GGIO"/>
+    <LNodeType id="it's" lnClass="QUOTE1"/>
+    <LNodeType id="say &quot;x&quot;" lnClass="QUOTE2"/>
+    <LNodeType id="''&quot;x'" lnClass="QUOTE3"/>
+    <DAType id="T"><BDA name="s" bType="Struct"/><BDA name="l" bType="struct"/></DAType>
+    <Name name="a" changeto="b"/>
+  </DataTypeTemplates>
+</SCL>)";
+
+const char* kItb = R"(<ITB xmlns="http://www.example.com/Zel/2004/ITB" xmlns:s103="urn:s103" xmlns:sQV103="urn:sqv103">
+  <InfoItem name="i1"><s103:Config s103:cpu="1" fun="160" inf=""/></InfoItem>
+  <InfoItem name="i2"><sQV103:Config sQV103:cpu="2"/></InfoItem>
+  <Process><Parameter name="p1"/><parameter name="p2"/><Parameter name="p3"/></Process>
+</ITB>)";
+
+CString TextOf(const XmlNode& node, const char* path) {
+    CString out;
+    CBase_XML::Get_NodeText(node, path, out);
+    return out;
+}
+
+}  // namespace
+
+class XmlSelect : public TempFolderTest {
+protected:
+    void SetUp() override {
+        TempFolderTest::SetUp();
+        ASSERT_TRUE(m_scl.Load(WriteFile("a.icd", kScl).c_str()));
+        m_root = m_scl.GetDocumentElement();
+        ASSERT_FALSE(m_root.IsNull());
+    }
+    CBase_XML m_scl;
+    XmlNode m_root;
+};
+
+TEST_F(XmlSelect, PlainNamesMatchInAFileWithTheSclDefaultNamespace) {
+    XmlNode ied = m_scl.Get_NodePtr(m_root, "/SCL/IED");
+    ASSERT_FALSE(ied.IsNull());
+    EXPECT_EQ(TextOf(ied, "@name"), "PL2201");
+    EXPECT_EQ(m_scl.Get_NodePtr(m_root, "IED"), ied);
+    EXPECT_EQ(m_scl.Get_NodePtr(ied, "/SCL/IED"), ied);  // absolute from any context
+    EXPECT_EQ(m_scl.Get_NodePtr(m_root, "//Server").NodeName(), "Server");
+    EXPECT_EQ(m_scl.Get_NodePtr(m_root, "/SCL/DataTypeTemplates").NodeName(), "DataTypeTemplates");
+    EXPECT_EQ(m_root.SelectNodes("/SCL/DataTypeTemplates/Name").Length(), 1);
+    EXPECT_TRUE(m_scl.Get_NodePtr(m_root, "/IED").IsNull());
+    EXPECT_TRUE(m_scl.Get_NodePtr(m_root, "Server").IsNull());  // not a child of the root
+}
+
+TEST_F(XmlSelect, PrefixedNamesMatchLiterally) {
+    XmlNode derived = m_scl.Get_NodePtr(m_root, "DataTypeTemplates/LNodeType[@zScl:base='Base']");
+    ASSERT_FALSE(derived.IsNull());
+    EXPECT_EQ(TextOf(derived, "@id"), "Derived");
+    EXPECT_EQ(TextOf(derived, "@zScl:base"), "Base");
+    CString base = "unchanged";
+    EXPECT_FALSE(CBase_XML::Get_NodeText(m_scl.Get_NodePtr(m_root, "DataTypeTemplates/LNodeType"), "@zScl:base", base));
+    EXPECT_EQ(base, "");
+
+    CBase_XML itb;
+    ASSERT_TRUE(itb.Load(WriteFile("t.itb", kItb).c_str()));
+    XmlNodeList items = itb.GetDocumentElement().SelectNodes("InfoItem");
+    ASSERT_EQ(items.Length(), 2);
+    XmlNode config = itb.Get_NodePtr(items.Item(0), "s103:Config");
+    ASSERT_FALSE(config.IsNull());
+    EXPECT_EQ(config.NodeName(), "s103:Config");
+    EXPECT_EQ(TextOf(config, "@s103:cpu"), "1");
+    EXPECT_TRUE(itb.Get_NodePtr(items.Item(0), "sQV103:Config").IsNull());
+    EXPECT_TRUE(itb.Get_NodePtr(items.Item(0), "s103:config").IsNull());  // case matters
+    EXPECT_EQ(TextOf(itb.Get_NodePtr(items.Item(1), "sQV103:Config"), "@sQV103:cpu"), "2");
+    // Either spelling, in document order.
+    XmlNodeList params = itb.Get_NodePtr(itb.GetDocumentElement(), "Process").SelectNodes("Parameter|parameter");
+    ASSERT_EQ(params.Length(), 3);
+    EXPECT_EQ(TextOf(params.Item(1), "@name"), "p2");
+}
+
+TEST_F(XmlSelect, PredicatesUnionsAndDescendants) {
+    XmlNode dtt = m_scl.Get_NodePtr(m_root, "/SCL/DataTypeTemplates");
+    EXPECT_EQ(TextOf(m_scl.Get_NodePtr(dtt, "LNodeType[@id='Base']"), "@lnClass"), "PTOC");
+    XmlNodeList structs = m_scl.Get_NodePtr(dtt, "DAType").SelectNodes("BDA[@bType='Struct']");
+    ASSERT_EQ(structs.Length(), 1);  // "struct" does not match
+    EXPECT_EQ(TextOf(structs.Item(0), "@name"), "s");
+
+    XmlNode ln0 = m_scl.Get_NodePtr(m_root, "//LN0");
+    XmlNodeList fcdas = m_scl.Get_NodePtr(ln0, "DataSet").SelectNodes("FCDA|FCD");
+    ASSERT_EQ(fcdas.Length(), 3);
+    EXPECT_EQ(TextOf(fcdas.Item(0), "@doName"), "A");
+    EXPECT_EQ(fcdas.Item(1).NodeName(), "FCD");
+    EXPECT_EQ(TextOf(fcdas.Item(2), "@doName"), "C");
+    EXPECT_TRUE(fcdas.Item(3).IsNull());
+    EXPECT_TRUE(fcdas.Item(-1).IsNull());
+
+    EXPECT_EQ(ln0.SelectNodes("Inputs/ExtRef").Length(), 1);
+    XmlNodeList dais = m_scl.Get_NodePtr(ln0, "DOI").SelectNodes(".//DAI");
+    ASSERT_EQ(dais.Length(), 2);
+    EXPECT_EQ(TextOf(dais.Item(0), "@name"), "stVal");
+    EXPECT_EQ(TextOf(dais.Item(1), "@name"), "orCat");
+    EXPECT_TRUE(m_scl.Get_NodePtr(m_scl.Get_NodePtr(ln0, "DOI"), "DAI[@name='dU']").IsNull());
+}
+
+TEST_F(XmlSelect, IdsWithQuotesAreDataInAPredicate) {
+    XmlNode dtt = m_scl.Get_NodePtr(m_root, "DataTypeTemplates");
+    struct Case {
+        const char* id;
+        const char* lnClass;
+    };
+    for (Case c : {Case{"it's \"odd\"", "GGIO"}, Case{"it's", "QUOTE1"}, Case{"say \"x\"", "QUOTE2"},
+                   Case{"''\"x'", "QUOTE3"}, Case{"Base", "PTOC"}}) {
+        CString path = "LNodeType[@id=" + CBase_XML::XPathLiteral(c.id) + "]";
+        XmlNodeList found = dtt.SelectNodes(path);
+        ASSERT_EQ(found.Length(), 1) << path;
+        EXPECT_EQ(TextOf(found.Item(0), "@lnClass"), c.lnClass) << path;
+    }
+    // Text pasted into quotes by hand breaks the path: nothing is found, nothing throws.
+    EXPECT_TRUE(m_scl.Get_NodePtr(dtt, CString("LNodeType[@id='") + "it's" + "']").IsNull());
+    EXPECT_EQ(dtt.SelectNodes("LNodeType[@id='it's']").Length(), 0);
+    EXPECT_TRUE(m_scl.Get_NodePtr(dtt, "LNodeType[").IsNull());
+    CString out = "x";
+    EXPECT_FALSE(CBase_XML::Get_NodeText(dtt, "@@", out));
+    EXPECT_EQ(out, "");
+}
+
+TEST_F(XmlSelect, NodeTextPresentEmptyAbsentAndNull) {
+    XmlNode header = m_scl.Get_NodePtr(m_root, "Header");
+    CString out = "x";
+    EXPECT_TRUE(CBase_XML::Get_NodeText(header, "@revision", out));  // present, empty
+    EXPECT_EQ(out, "");
+    out = "x";
+    EXPECT_FALSE(CBase_XML::Get_NodeText(header, "@version", out));  // absent
+    EXPECT_EQ(out, "");
+    out = "x";
+    EXPECT_FALSE(CBase_XML::Get_NodeText(XmlNode(), "@id", out));
+    EXPECT_EQ(out, "");
+    XmlNode val = m_scl.Get_NodePtr(m_root, "//DAI[@name='stVal']/Val");
+    EXPECT_TRUE(CBase_XML::Get_NodeText(val, ".", out));
+    EXPECT_EQ(out, "on");
+    // An element's text is all the text below it.
+    EXPECT_EQ(TextOf(m_scl.Get_NodePtr(m_root, "//DOI"), "."), "on1");
+}
+
+TEST_F(XmlSelect, NameParentRemoveAndListsOfNodes) {
+    XmlNode orCat = m_scl.Get_NodePtr(m_root, "//DAI[@name='orCat']");
+    EXPECT_EQ(orCat.NodeName(), "DAI");
+    EXPECT_EQ(orCat.ParentNode().NodeName(), "SDI");
+    EXPECT_EQ(orCat.ParentNode().ParentNode().NodeName(), "DOI");
+    EXPECT_EQ(m_root.ParentNode(), m_scl.GetDocument());
+    EXPECT_TRUE(m_scl.GetDocument().ParentNode().IsNull());
+    XmlNode attr = orCat.SelectSingleNode("@name");
+    EXPECT_TRUE(attr.IsAttribute());
+    EXPECT_EQ(attr.NodeName(), "name");
+    EXPECT_EQ(attr.ParentNode(), orCat);
+
+    // The in-file base rule of the type-package import: drop the DOs the base declares.
+    XmlNode dtt = m_scl.Get_NodePtr(m_root, "DataTypeTemplates");
+    XmlNode derived = m_scl.Get_NodePtr(dtt, "LNodeType[@id='Derived']");
+    XmlNodeList baseDos = m_scl.Get_NodePtr(dtt, "LNodeType[@id='Base']").SelectNodes("DO");
+    for (long i = 0; i < baseDos.Length(); ++i) {
+        CString name = TextOf(baseDos.Item(i), "@name");
+        XmlNodeList same = derived.SelectNodes("DO[@name=" + CBase_XML::XPathLiteral(name) + "]");
+        for (long k = 0; k < same.Length(); ++k) EXPECT_TRUE(derived.RemoveChild(same.Item(k)));
+    }
+    XmlNodeList left = derived.SelectNodes("DO");
+    ASSERT_EQ(left.Length(), 1);
+    EXPECT_EQ(TextOf(left.Item(0), "@name"), "Extra");
+    // Only a direct child can be removed.
+    EXPECT_FALSE(dtt.RemoveChild(left.Item(0)));
+    EXPECT_FALSE(derived.RemoveChild(derived.SelectSingleNode("@id")));
+    EXPECT_FALSE(XmlNode().RemoveChild(left.Item(0)));
+
+    // Null handles answer emptily.
+    XmlNode none;
+    EXPECT_TRUE(none.SelectSingleNode(".").IsNull());
+    EXPECT_EQ(none.SelectNodes("//DAI").Length(), 0);
+    EXPECT_EQ(none.NodeName(), "");
+    EXPECT_FALSE(none.SetText("x"));
+    EXPECT_TRUE(m_scl.Get_NodePtr(none, "/SCL").IsNull());
+}
