@@ -13,6 +13,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <string>
@@ -268,7 +269,7 @@ int main(int argc, char** argv) {
     std::printf("bare pugixml parse of %.1f MB: %.2f s, peak %ld MB\n", bytes / 1048576.0, parseSecs, parseMb);
     std::printf("open: %lld resources in %.2f s, peak %ld MB; open / bare parse = %.2f (limit 3)\n", reopened,
                 openSecs, openMb, openSecs / parseSecs);
-    std::filesystem::remove_all(dir);
+    if (!std::getenv("KILN_BENCH_KEEP")) std::filesystem::remove_all(dir);  // kept for profiling a phase
     bool ok = reopened == m.resources && openSecs <= 3 * parseSecs;
     std::printf("%s\n", ok ? "OK" : "FAILED");
     return ok ? 0 : 1;

@@ -34,8 +34,9 @@ CString CKiln_Main::GetRscText(URI_Ref& rsc, bool bLabelled) {
     Struct_RscInst inst;
     if (!DocMtd_TestBy_RscInst(rsc.sUri, &inst, 0, true)) return "???";
     const CString N = inst.sName;
-    // The class the document holds the resource under.
-    URI_Ref self = inst.uRsc.sClass.empty() ? rsc : inst.uRsc;
+    // The handle's class decides; a handle without one takes the document's.
+    URI_Ref self = rsc;
+    if (self.sClass.empty()) self.sClass = inst.uRsc.sClass;
     const CString cls = self.sClass;
     const CString D = DocMtd_getValue_ofAttr(self, "cim:Naming.description");
 

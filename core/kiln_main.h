@@ -2,7 +2,7 @@
 // the handlers it overrides of CBase_AppCim, and deletes it through its
 // virtual destructor. It holds the plug-in's shared state (the standard type
 // package of the open document and its LLN0 and LPHD types, the copy buffer,
-// the check report) and the model operations that every part of the plug-in
+// the check report) and the model operations that the whole plug-in
 // shares. Its members are defined in the .cpp files of core/ named after
 // what they hold.
 #pragma once
@@ -154,7 +154,7 @@ public:
     // ======================================================================
     // Type queries: instance types, inheritance, packages (type_queries.cpp)
     // The walks along single links stop at a resource they already passed,
-    // so cyclic data ends with what its acyclic part gives.
+    // so cyclic data ends with what its acyclic portion gives.
     // ======================================================================
     // True for a package or type whose "...isInstType" is exactly "true".
     bool Is_InstType(URI_Ref& rsc);
@@ -208,6 +208,59 @@ public:
     // ======================================================================
     // CREATORS: the NewRsc_ family
     // ======================================================================
+    // Each makes one resource (and what belongs to it) in its parent's
+    // domain, with its name, order number, links and defaults; true with the
+    // handle in *pOut. False when refused (the message shown: edit lock,
+    // wrong parent, cancelled question) or when a document call failed
+    // (what the creator made is deleted again, no message).
+    // ---- products and type packages                  (create_products.cpp)
+    bool NewRsc_ProductPackage(URI_Ref* pOut);
+    bool NewRsc_Product(URI_Ref* pOut, URI_Ref package, CString name);
+    bool NewRsc_ProductVer(URI_Ref* pOut, URI_Ref product, URI_Ref icd, CString name);
+    bool NewRsc_TypePackage(URI_Ref* pOut, CString name, bool bInstType, URI_Ref icd);
+    // ---- types and their members                      (create_types.cpp)
+    bool NewRsc_LNodeType(URI_Ref* pOut, URI_Ref package);
+    bool NewRsc_DOType(URI_Ref* pOut, URI_Ref package);
+    bool NewRsc_DAType(URI_Ref* pOut, URI_Ref package);
+    bool NewRsc_DO(URI_Ref* pOut, URI_Ref lnType, CString seq);
+    bool NewRsc_SDO(URI_Ref* pOut, URI_Ref doType, CString ord);
+    bool NewRsc_DA(URI_Ref* pOut, URI_Ref doType, CString ord);
+    bool NewRsc_BDA(URI_Ref* pOut, URI_Ref daType, CString seq);
+    bool NewRsc_Val(URI_Ref* pOut, URI_Ref owner);
+    bool NewRsc_EnumType(URI_Ref* pOut, URI_Ref package);
+    bool NewRsc_EnumVal(URI_Ref* pOut, URI_Ref enumType, CString seq);
+    bool NewRsc_DOSemantic(URI_Ref* pOut, URI_Ref package);
+    bool NewRsc_DASemantic(URI_Ref* pOut, URI_Ref package);
+    // ---- the ICD structure                            (create_icd.cpp)
+    bool NewRsc_ICD(URI_Ref* pOut, URI_Ref dependPackage, CString name, bool bExtDOFreely, URI_Ref product);
+    bool NewRsc_IED(URI_Ref* pOut, URI_Ref icd);
+    bool NewRsc_LDevice(URI_Ref* pOut, URI_Ref parent, URI_Ref lln0Type, URI_Ref lphdType, URI_Ref templateLD);
+    bool NewRsc_LNode(URI_Ref* pOut, URI_Ref ld, URI_Ref lnType, bool bInstNo);
+    bool NewRsc_DOI(URI_Ref* pOut, URI_Ref lnode, URI_Ref dataObject);
+    bool NewRsc_DAI(URI_Ref* pOut, URI_Ref doi, URI_Ref dataAttr, CString name);
+    // ---- data sets, control blocks, settings          (create_controls.cpp)
+    bool NewRsc_DataSet(URI_Ref* pOut, URI_Ref lnode);
+    bool NewRsc_FCDA(URI_Ref* pOut, URI_Ref dataSet);
+    bool NewRsc_RCB(URI_Ref* pOut, URI_Ref lnode, URI_Ref dataSet);
+    bool NewRsc_ClientLN(URI_Ref* pOut, URI_Ref rcb);
+    bool NewRsc_LCB(URI_Ref* pOut, URI_Ref lnode, URI_Ref dataSet);
+    bool NewRsc_Log(URI_Ref* pOut, URI_Ref lnode);
+    bool NewRsc_SGCB(URI_Ref* pOut, URI_Ref lnode);
+    bool NewRsc_SettingGroup(URI_Ref* pOut, URI_Ref sgcb);
+    bool NewRsc_SettingData(URI_Ref* pOut, URI_Ref settingGroup);
+    bool NewRsc_ExtRef(URI_Ref* pOut, URI_Ref lnode);
+    // ---- SV, GSE and signals                          (create_signals.cpp)
+    bool NewRsc_SV(URI_Ref* pOut, URI_Ref lnode);
+    bool NewRsc_GSE(URI_Ref* pOut, URI_Ref lnode);
+    bool NewRsc_SignalList(URI_Ref* pOut, URI_Ref ied);
+    bool NewRsc_OutSignal(URI_Ref* pOut, URI_Ref signalList);
+    bool NewRsc_InSignal(URI_Ref* pOut, URI_Ref signalList);
+    // ---- information table and mapping                (create_itb.cpp)
+    bool NewRsc_ITB(URI_Ref* pOut, URI_Ref icd);
+    bool NewRsc_InfoItem(URI_Ref* pOut, URI_Ref itb);
+    bool NewRsc_InfoGroup(URI_Ref* pOut, URI_Ref itb, CString name);
+    bool NewRsc_M2I(URI_Ref* pOut, URI_Ref icd, URI_Ref itb, bool bMapItems);
+    bool NewRsc_MapItem(URI_Ref* pOut, URI_Ref m2i, URI_Ref infoItem);
 
 private:
     // ---- helpers of the walks ----

@@ -45,7 +45,7 @@ private:
     CBase_Cmd& TreeView(const char* event);
     std::string ItemText(Struct_ItemDesc& item);
     std::vector<Struct_ItemDesc> Children(Struct_ItemDesc* parent);
-    void PrintItems(Struct_ItemDesc* parent, int level, int depth, std::vector<std::string>& open);
+    int PrintItems(Struct_ItemDesc* parent, int level, int depth, std::vector<std::string>& open);
     bool FindByUri(Struct_ItemDesc* parent, const std::string& uri, int level, std::vector<std::string>& open,
                    size_t& budget, Struct_ItemDesc& found);
     void Click(Struct_ItemDesc& item);

@@ -141,9 +141,12 @@ Idx Store::Create(std::string uri, int cls, int domain) {
     rsc.emplace_back();
     Resource& r = rsc.back();
     r.uri = std::move(uri);
+    if (!byUri.Insert(std::string_view(r.uri), i)) {
+        rsc.pop_back();
+        return kNone;
+    }
     r.cls = static_cast<uint16_t>(cls);
     r.domain = static_cast<uint16_t>(domain);
-    byUri.emplace(std::string_view(r.uri), i);
     byClass[static_cast<size_t>(cls)].push_back(i);
     ++live;
     domains[static_cast<size_t>(domain)].modified = true;
@@ -165,7 +168,7 @@ void Store::Kill(Idx i) {
             Touch(t);
         }
     }
-    byUri.erase(std::string_view(r.uri));
+    byUri.Erase(std::string_view(r.uri));
     r.alive = false;
     r.attrs.clear();
     r.attrs.shrink_to_fit();
@@ -188,7 +191,7 @@ std::string Store::NewLocalId(int domain, int cls) {
     std::string uri;
     do {
         uri = d.name + stem + "_" + std::to_string(d.nextId++);
-    } while (byUri.count(uri));
+    } while (byUri.Find(uri) != kNone);
     return uri;
 }
 
@@ -203,6 +206,76 @@ int Store::AddDomain(const std::string& name, const std::string& typeName, const
     domains.push_back(std::move(d));
     domainIds[name] = id;
     return id;
+}
+
+Idx UriIndex::Find(std::string_view key) const {
+    if (m_slots.empty()) return kNone;
+    uint32_t h = Hash(key);
+    size_t mask = m_slots.size() - 1;
+    for (size_t k = h & mask;; k = (k + 1) & mask) {
+        const Slot& sl = m_slots[k];
+        if (sl.idx == kNone) return kNone;
+        if (sl.idx != kGone && sl.hash == h && m_rsc[sl.idx].uri == key) return sl.idx;
+    }
+}
+
+bool UriIndex::Insert(std::string_view key, Idx idx) {
+    if ((m_used + 1) * 2 > m_slots.size()) Grow(std::max<size_t>(64, (m_live + 1) * 4));
+    uint32_t h = Hash(key);
+    size_t mask = m_slots.size() - 1;
+    size_t reuse = SIZE_MAX;
+    for (size_t k = h & mask;; k = (k + 1) & mask) {
+        Slot& sl = m_slots[k];
+        if (sl.idx == kNone) {
+            if (reuse == SIZE_MAX) {
+                reuse = k;
+                ++m_used;
+            }
+            m_slots[reuse] = {h, idx};
+            ++m_live;
+            return true;
+        }
+        if (sl.idx == kGone) {
+            if (reuse == SIZE_MAX) reuse = k;
+        } else if (sl.hash == h && m_rsc[sl.idx].uri == key) {
+            return false;
+        }
+    }
+}
+
+void UriIndex::Erase(std::string_view key) {
+    if (m_slots.empty()) return;
+    uint32_t h = Hash(key);
+    size_t mask = m_slots.size() - 1;
+    for (size_t k = h & mask;; k = (k + 1) & mask) {
+        Slot& sl = m_slots[k];
+        if (sl.idx == kNone) return;
+        if (sl.idx != kGone && sl.hash == h && m_rsc[sl.idx].uri == key) {
+            sl.idx = kGone;
+            --m_live;
+            return;
+        }
+    }
+}
+
+void UriIndex::Reserve(size_t n) {
+    if (n * 2 > m_slots.size()) Grow(n * 2);
+}
+
+void UriIndex::Grow(size_t want) {
+    size_t cap = 64;
+    while (cap < want) cap <<= 1;
+    std::vector<Slot> old;
+    old.swap(m_slots);
+    m_slots.assign(cap, Slot{0, kNone});
+    m_used = m_live;
+    size_t mask = cap - 1;
+    for (const Slot& sl : old) {
+        if (sl.idx == kNone || sl.idx == kGone) continue;
+        size_t k = sl.hash & mask;
+        while (m_slots[k].idx != kNone) k = (k + 1) & mask;
+        m_slots[k] = sl;
+    }
 }
 
 uint32_t Store::NextMark() const {
@@ -231,9 +304,10 @@ const CString& CBase_CimDoc::LastError() const { return m_error; }
 const CCimSchema* CBase_CimDoc::Schema() const { return m_p->schema; }
 
 void CBase_CimDoc::Clear() {
-    std::string prefix = m_p->prefix;
-    m_p = std::make_unique<Store>(CCimSchema::Shared());
-    m_p->prefix = prefix;
+    auto fresh = std::make_unique<Store>(CCimSchema::Shared());
+    fresh->prefix = m_p->prefix;
+    fresh->drawerFolder = m_p->drawerFolder;
+    m_p = std::move(fresh);
 }
 
 int CBase_CimDoc::ResourceCount() const { return static_cast<int>(m_p->live); }
@@ -337,6 +411,7 @@ bool CBase_CimDoc::SetAttribute(const URI_Ref& rsc, const CString& role, const C
     int r = s.schema->RoleOf(s.R(i).cls, role.str());
     if (r < 0 || s.schema->Role(r).kind != RoleKind::Attribute)
         return Fail("类" + CString(s.ClassName(i)) + "没有属性" + role);
+    if (s.domains[s.R(i).domain].env) return Fail("不能修改文档环境中的对象");
     s.SetAttr(i, r, value.str());
     return true;
 }

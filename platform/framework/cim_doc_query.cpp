@@ -46,12 +46,20 @@ void SortAndEmit(const Store& s, std::vector<Idx>& items, const CString& sortAtt
         std::sort(keyed.begin(), keyed.end());
         for (size_t k = 0; k < keyed.size(); ++k) items[k] = keyed[k].second;
     } else if (policy == 1 || policy == 2) {
-        // Keys are computed once; the sort moves indices only.
-        std::vector<std::string> keys(items.size());
+        // Keys are computed once; the sort moves indices only. ASCII text is
+        // its own GBK form, so only other names are converted (and stored).
+        std::vector<std::string> converted;
+        converted.reserve(items.size());  // no reallocation: the views below stay valid
+        std::vector<std::string_view> keys(items.size());
         for (size_t k = 0; k < items.size(); ++k) {
             const std::string* v = valueOf(items[k]);
             const std::string& t = v ? *v : kEmpty;
-            keys[k] = (policy == 1 && !IsAscii(t)) ? kiln::text::Utf8ToGbk(t) : t;
+            if (policy == 1 && !IsAscii(t)) {
+                converted.push_back(kiln::text::Utf8ToGbk(t));
+                keys[k] = converted.back();
+            } else {
+                keys[k] = t;
+            }
         }
         std::vector<uint32_t> order(items.size());
         std::iota(order.begin(), order.end(), 0u);

@@ -48,6 +48,7 @@ std::mutex g_mutex;
 std::string g_override;
 std::string g_loadError;
 std::unique_ptr<CCimSchema> g_shared;
+std::vector<std::unique_ptr<CCimSchema>> g_retired;
 bool g_tried = false;
 
 }  // namespace
@@ -243,7 +244,8 @@ void CCimSchema::SetSchemaPath(const std::string& path) {
     std::lock_guard<std::mutex> lock(g_mutex);
     g_override = path;
     g_tried = false;
-    g_shared.reset();
+    // Documents made before keep pointing at the schema they were made with.
+    if (g_shared) g_retired.push_back(std::move(g_shared));
     g_loadError.clear();
 }
 

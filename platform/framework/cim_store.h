@@ -52,12 +52,40 @@ struct Domain {
     std::vector<std::pair<std::string, std::string>> blocks;  // data blocks
 };
 
+// Resource identifier -> index: open addressing over a flat array that keeps
+// each key's hash, so that growing never touches the identifiers and a
+// lookup costs one probe run and one comparison.
+class UriIndex {
+public:
+    explicit UriIndex(const std::deque<Resource>& rsc) : m_rsc(rsc) {}
+    Idx Find(std::string_view key) const;
+    // False (and nothing inserted) when the key is present already.
+    bool Insert(std::string_view key, Idx idx);
+    void Erase(std::string_view key);
+    void Reserve(size_t n);
+    size_t Size() const { return m_live; }
+
+private:
+    struct Slot {
+        uint32_t hash;
+        Idx idx;  // kNone: empty; kGone: erased
+    };
+    static constexpr Idx kGone = 0xFFFFFFFEu;
+    static uint32_t Hash(std::string_view key) { return static_cast<uint32_t>(std::hash<std::string_view>()(key)); }
+    void Grow(size_t slots);
+
+    const std::deque<Resource>& m_rsc;
+    std::vector<Slot> m_slots;
+    size_t m_live = 0;
+    size_t m_used = 0;  // live and erased slots
+};
+
 struct Store {
     explicit Store(const CCimSchema* s);
 
     const CCimSchema* schema;
     std::deque<Resource> rsc;  // a deque: elements never move, so the map may view their uri
-    std::unordered_map<std::string_view, Idx> byUri;
+    UriIndex byUri{rsc};
     std::vector<std::vector<Idx>> byClass;  // creation order; may hold dead slots
     std::vector<uint32_t> deadInClass;
     std::vector<Domain> domains;
@@ -70,10 +98,7 @@ struct Store {
     mutable uint32_t markGen = 0;
 
     // ---- lookup ----
-    Idx Find(std::string_view uri) const {
-        auto it = byUri.find(uri);
-        return it == byUri.end() ? kNone : it->second;
-    }
+    Idx Find(std::string_view uri) const { return byUri.Find(uri); }
     Resource& R(Idx i) { return rsc[i]; }
     const Resource& R(Idx i) const { return rsc[i]; }
     const std::string& ClassName(Idx i) const { return schema->Class(rsc[i].cls).name; }
@@ -96,6 +121,7 @@ struct Store {
     void UnlinkAll(Idx i, int role);
 
     // ---- resources ----
+    // kNone (and nothing made) when the identifier is taken.
     Idx Create(std::string uri, int cls, int domain);
     void Kill(Idx i);  // removes the resource and every link at both ends
     std::string NewLocalId(int domain, int cls);

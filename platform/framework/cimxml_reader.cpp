@@ -1,5 +1,6 @@
 #include <algorithm>
 #include <cctype>
+#include <cstdint>
 #include <cstring>
 
 #include <pugixml.hpp>
@@ -33,6 +34,40 @@ bool ElementText(const pugi::xml_node& e, std::string& out) {
             return false;
     }
     return true;
+}
+
+// Role lookup by element name. Resources of one class list their roles in
+// the same order, so the role met at the same place in the previous element
+// of the class is tried first, with a plain comparison instead of a hash.
+class RoleCache {
+public:
+    explicit RoleCache(const CCimSchema& sc) : m_sc(sc), m_seen(static_cast<size_t>(sc.ClassCount())) {}
+    int Of(int cls, size_t pos, const char* name) {
+        auto& seq = m_seen[static_cast<size_t>(cls)];
+        if (pos < seq.size() && seq[pos].first == name) return seq[pos].second;
+        int role = m_sc.RoleOf(cls, name);
+        if (pos < seq.size())
+            seq[pos] = {name, role};
+        else if (pos == seq.size())
+            seq.emplace_back(name, role);
+        return role;
+    }
+
+private:
+    const CCimSchema& m_sc;
+    std::vector<std::vector<std::pair<std::string, int>>> m_seen;
+};
+
+// The number after the last "_" of a local id ("DAI_17" -> 17), 0 when none.
+uint64_t Serial(const char* local) {
+    const char* us = std::strrchr(local, '_');
+    if (!us || !us[1]) return 0;
+    uint64_t v = 0;
+    for (const char* p = us + 1; *p; ++p) {
+        if (*p < '0' || *p > '9' || v > (UINT64_MAX - 9) / 10) return 0;
+        v = v * 10 + static_cast<uint64_t>(*p - '0');
+    }
+    return v;
 }
 
 bool OnlyBlanks(const char* s) {
@@ -102,6 +137,8 @@ bool ReadDomain(Store& s, int domain, std::string& text, const std::string& sour
     std::vector<LinkRef> links;
     std::string key;
     std::string value;
+    RoleCache roles(sc);
+    uint64_t maxSerial = 0;
     auto fail = [&](std::string why) {
         for (size_t k = created.size(); k-- > 0;) s.Kill(created[k]);
         error = std::move(why);
@@ -110,7 +147,7 @@ bool ReadDomain(Store& s, int domain, std::string& text, const std::string& sour
 
     size_t count = 0;
     for (pugi::xml_node e = root.first_child(); e; e = e.next_sibling()) ++count;
-    s.byUri.reserve(s.byUri.size() + count);
+    s.byUri.Reserve(s.byUri.Size() + count);
 
     // Pass 1: resources and attributes; links are kept for pass 2 so that a
     // link may name a resource written further down the file.
@@ -127,16 +164,18 @@ bool ReadDomain(Store& s, int domain, std::string& text, const std::string& sour
         if (!*local) return fail(Where(source, e) + "：" + e.name() + "缺少rdf:ID");
         if (std::strchr(local, '#')) return fail(Where(source, e) + "：rdf:ID含有“#”：" + local);
         key.assign(dname).append(local);
-        if (s.Find(key) != kNone) return fail(Where(source, e) + "：标识重复：" + key);
         Idx i = s.Create(key, cls, domain);
+        if (i == kNone) return fail(Where(source, e) + "：标识重复：" + key);
         created.push_back(i);
+        maxSerial = std::max(maxSerial, Serial(local));
+        size_t pos = 0;
         for (pugi::xml_node c = e.first_child(); c; c = c.next_sibling()) {
             if (c.type() != pugi::node_element) {
                 if ((c.type() == pugi::node_pcdata || c.type() == pugi::node_cdata) && !OnlyBlanks(c.value()))
                     return fail(Where(source, c) + "：对象元素中有多余的文本");
                 continue;
             }
-            int role = sc.RoleOf(cls, c.name());
+            int role = roles.Of(cls, pos++, c.name());
             if (role < 0) return fail(Where(source, c) + "：类" + e.name() + "没有属性或关联" + c.name());
             pugi::xml_attribute res = c.attribute("rdf:resource");
             if (sc.Role(role).kind == RoleKind::Attribute) {
@@ -176,6 +215,9 @@ bool ReadDomain(Store& s, int domain, std::string& text, const std::string& sour
             return fail(source + "：关联" + ri.name + "不接受类" + s.ClassName(t) + "的目标" + key);
         s.Link(l.src, l.role, t);  // a link mentioned twice is kept once
     }
+    // New identifiers of the domain continue after the numbers read here.
+    Domain& dom = s.domains[static_cast<size_t>(domain)];
+    dom.nextId = std::max(dom.nextId, maxSerial + 1);
     if (createdOut) createdOut->insert(createdOut->end(), created.begin(), created.end());
     return true;
 }

@@ -35,12 +35,23 @@ std::string StripSlash(std::string p) {
 }
 
 bool ReadBytes(const std::string& path, std::string& out) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
-    std::stringstream ss;
-    ss << in.rdbuf();
-    out = ss.str();
-    return true;
+    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    struct stat st;
+    bool ok = fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+    if (ok) {
+        out.resize(static_cast<size_t>(st.st_size));
+        size_t got = 0;
+        while (got < out.size()) {
+            ssize_t n = read(fd, out.data() + got, out.size() - got);
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) break;
+            got += static_cast<size_t>(n);
+        }
+        out.resize(got);
+    }
+    close(fd);
+    return ok;
 }
 
 bool MakeDirs(const std::string& path) {

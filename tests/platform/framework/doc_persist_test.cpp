@@ -301,3 +301,88 @@ TEST_F(PersistTest, AFailedSaveLeavesThePreviousFilesWhole) {
     ASSERT_TRUE(other.m_Doc.Open(CString(dir)));
     EXPECT_EQ(Dump(other), saved);
 }
+
+TEST_F(PersistTest, DomainServices) {
+    URI_Ref pkg = Make(kPkgDomain, "sec:TypePackage", "P");
+    URI_Ref lnt = Child(pkg, "sec:LNodeType", "sec:LNodeType.TypePackage", "T");
+    URI_Ref ln = Make(kIcdDomain, "sec:LNode", "LN");
+    ASSERT_TRUE(svc.DocMtd_add_Association(ln, "sec:LNode.LNodeType", lnt));
+
+    // A member of the package's LN types whose class link is the key.
+    URI_Ref std1 = Make(kPkgDomain, "sec:LNodeType", "LLN0");
+    ASSERT_TRUE(svc.DocMtd_add_Association(lnt, "sec:LNodeType.ClassOf_LNType", std1));
+    URI_Ref found;
+    ASSERT_TRUE(svc.DocMtd_Find_aURI_InAsso(std1, pkg, "sec:TypePackage.LNodeTypes", found, "sec:LNodeType.ClassOf_LNType"));
+    EXPECT_EQ(found, lnt);
+    EXPECT_FALSE(svc.DocMtd_Find_aURI_InAsso(ln, pkg, "sec:TypePackage.LNodeTypes", found, "sec:LNodeType.ClassOf_LNType"));
+
+    // A domain written to a file and read into another domain.
+    std::string file = dir + "/pkg.xml";
+    ASSERT_TRUE(svc.DocMtd_DEnv_CimDomainToFile(kPkgDomain, CString(file)));
+    ASSERT_TRUE(svc.DocMtd_DEnv_FileToCimDomain(CString(file), "copy#"));
+    URI_Ref copyT = svc.DocMtd_TestBy_URIRef("copy#" + CString(lnt.sUri.substr(lnt.sUri.find('#') + 1)));
+    ASSERT_TRUE(copyT.IsSet());
+    EXPECT_EQ(svc.DocMtd_getFirstValue_ofAsso(copyT, "sec:LNodeType.TypePackage", "cim:Naming.name"), "P");
+    EXPECT_FALSE(svc.DocMtd_DEnv_FileToCimDomain(CString(file), "copy#")) << "its ids are taken now";
+
+    // Deleting a domain removes its resources and the links into it.
+    ASSERT_TRUE(svc.DocMtd_DEnvDelete_a_Domain(kPkgDomain));
+    EXPECT_FALSE(svc.DocMtd_Test_DomainExist(kPkgDomain));
+    EXPECT_TRUE(svc.DocMtd_TestBy_URIRef(CString(lnt.sUri)).IsEmpty());
+    EXPECT_TRUE(svc.DocMtd_getFirstUri_ofAsso(ln, "sec:LNode.LNodeType").IsEmpty());
+    EXPECT_FALSE(svc.DocMtd_DEnvDelete_a_Domain(kEnvDomain));
+
+    // Data blocks travel with the document.
+    ASSERT_TRUE(svc.DocMtd_DEnv_SetDataBlock(kIcdDomain, "k", "v1"));
+    ASSERT_TRUE(svc.DocMtd_DEnv_SetDataBlock(kIcdDomain, "k", "v2"));
+    CString v;
+    ASSERT_TRUE(svc.DocMtd_DEnv_GetDataBlock(kIcdDomain, "k", v));
+    EXPECT_EQ(v, "v2");
+    EXPECT_FALSE(svc.DocMtd_DEnv_GetDataBlock(kIcdDomain, "other", v));
+
+    // New identifiers after opening do not collide with those read.
+    ASSERT_TRUE(doc.Save(CString(dir + "/d")));
+    CDocServices other;
+    ASSERT_TRUE(other.m_Doc.Open(CString(dir + "/d")));
+    URI_Ref fresh;
+    ASSERT_TRUE(other.DocMtd_create_a_Rsc(kIcdDomain, "sec:LNode", fresh, "new"));
+    EXPECT_NE(fresh, ln);
+    EXPECT_EQ(other.DocMtd_getValue_ofAttr(other.DocMtd_TestBy_URIRef(CString(ln.sUri)), "cim:Naming.name"), "LN");
+}
+
+TEST_F(PersistTest, DrawerFilesLoadIntoTemporaryDomains) {
+    URI_Ref product = Make(kIcdDomain, "sec:Product", "P100");
+    CString dom;
+    EXPECT_FALSE(svc.DrrMtd_Open_a_Drawer_ofKeyRsc(product, dom)) << "no drawer by default";
+    doc.SetDrawerFolder(CString(dir));
+    Spit(dir + "/P100.xml", std::string(kHeader) + "<sec:ICD rdf:ID=\"icd1\"/></rdf:RDF>");
+    ASSERT_TRUE(svc.DrrMtd_Open_a_Drawer_ofKeyRsc(product, dom)) << svc.LastDocError();
+    EXPECT_TRUE(svc.DocMtd_DEnv_Is_Tmp_Domain(dom));
+    EXPECT_TRUE(svc.DocMtd_TestBy_URIRef(dom + "icd1").IsSet());
+    CString again = dom;
+    EXPECT_TRUE(svc.DrrMtd_Open_a_Drawer_ofKeyRsc(product, again)) << "an open drawer is reused";
+    EXPECT_EQ(again, dom);
+}
+
+TEST(SchemaPath, OverrideEnvironmentAndDefault) {
+    std::string def = CCimSchema::SchemaPath();
+    EXPECT_NE(def.find("cim_schema.xml"), std::string::npos);
+    setenv("KILN_SCHEMA_FILE", "/from/env.xml", 1);
+    EXPECT_EQ(CCimSchema::SchemaPath(), "/from/env.xml");
+    unsetenv("KILN_SCHEMA_FILE");
+    CDocServices before;
+    CCimSchema::SetSchemaPath("/no/such/schema.xml");
+    EXPECT_EQ(CCimSchema::SchemaPath(), "/no/such/schema.xml");
+    CDocServices broken;
+    EXPECT_FALSE(broken.m_Doc.isOpened());
+    EXPECT_NE(CCimSchema::LoadError().find("/no/such/schema.xml"), std::string::npos);
+    URI_Ref r;
+    EXPECT_FALSE(broken.DocMtd_create_a_Rsc("a#", "sec:LNode", r, "x"));
+    CCimSchema::SetSchemaPath("");
+    EXPECT_EQ(CCimSchema::SchemaPath(), def);
+    EXPECT_TRUE(before.m_Doc.isOpened()) << "documents keep their schema";
+    URI_Ref t;
+    EXPECT_TRUE(before.Proc_FindCreatableType_ByName("二次模型装置ICD包", "", t));
+    CDocServices after;
+    EXPECT_TRUE(after.m_Doc.isOpened());
+}

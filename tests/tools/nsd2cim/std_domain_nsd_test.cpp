@@ -305,9 +305,11 @@ TEST_F(StdDomainVsNsd, ConstructedClassesCarryTheirMembers) {
         EXPECT_EQ(ix().MemberNames(t, "sec:BDA.MemberOf_DAType"), expected);
     }
     const std::string av = ix().One("sec:DAType", "AnalogueValue");
-    EXPECT_EQ(ix().Value(ix().Member(av, "sec:BDA.MemberOf_DAType", "i"), "sec:BDA.bType", "PreBasicTypeEnum"), "INT32");
-    EXPECT_EQ(ix().Value(ix().Member(av, "sec:BDA.MemberOf_DAType", "f"), "sec:BDA.bType", "PreBasicTypeEnum"),
-              "FLOAT32");
+    auto bType = [&](const char* m) {
+        return ix().Value(ix().Member(av, "sec:BDA.MemberOf_DAType", m), "sec:BDA.bType", "PreBasicTypeEnum");
+    };
+    EXPECT_EQ(bType("i"), "INT32");
+    EXPECT_EQ(bType("f"), "FLOAT32");
     // Quality is a basic type of 7-2 (a packed list), not a constructed class.
     EXPECT_TRUE(nsd().d72.document_element().child("BasicTypes").find_child_by_attribute("name", "Quality"));
     EXPECT_TRUE(ix().Named("sec:DAType", "Quality").empty());

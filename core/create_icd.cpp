@@ -1,0 +1,167 @@
+// Creators of the ICD structure: the ICD with its IED, server and template
+// package, logical devices with their LLN0 and LPHD nodes, logical nodes,
+// DOIs and DAIs.
+#include <vector>
+
+#include "core/create_pattern.h"
+#include "core/kiln_main.h"
+#include "platform/ui/ui_functions.h"
+
+using kiln::core::BoolText;
+using kiln::core::CNewRsc;
+using kiln::core::kErrAddAsso;
+using kiln::core::kRoleName;
+using kiln::core::kRoleOrd;
+
+namespace {
+
+// The LN class of an LN type: the name of the standard class it is made
+// from; a type without one (a class of the standard package itself) is its
+// own class.
+CString LnClassOfType(CKiln_Main& app, const URI_Ref& lnType) {
+    URI_Ref cls = app.DocMtd_getFirstUri_ofAsso(lnType, "sec:LNodeType.ClassOf_LNType");
+    return app.DocMtd_getValue_ofAttr(cls.IsSet() ? cls : lnType, kRoleName);
+}
+
+}  // namespace
+
+bool CKiln_Main::NewRsc_ICD(URI_Ref* pOut, URI_Ref dependPackage, CString name, bool bExtDOFreely, URI_Ref product) {
+    if (product.IsEmpty()) {
+        _AfxMessageBox("内部错误 - E992！", MB_OK, "", nullptr);
+        return false;
+    }
+    if (product.sClass != "sec:Product") {
+        _AfxMessageBox("产品型号指定错误！", MB_OK, "", nullptr);
+        return false;
+    }
+    CNewRsc c(*this, pOut, "W0057");
+    CString unused;
+    CString domain = Get_DomainName_withCreate(product, "sec:ICD", unused, true);
+    if (m_bUseDrawer) {
+        URI_Ref serial = DocMtd_getFirstUri_ofAsso(product, "sec:Product.ProductSerial");
+        if (!DrrMtd_Open_a_Drawer_ofKeyRsc(serial, domain, true, 100)) {
+            _AfxMessageBox("从DrawerFile中加载临时域失败（007）！", MB_OK, "", nullptr);
+            return false;
+        }
+    }
+    if (!c.Lock(domain)) return false;
+    c.ClearOut();
+    if (name.IsEmpty()) name = "Product_" + Get_NewRscSeq(URI_Ref(), "sec:ICD");
+    if (dependPackage.IsEmpty()) dependPackage = m_uStdTypePackage;
+    return c.Build([&] {
+        URI_Ref icd = c.Create("sec:ICD", name);
+        c.Write(icd, "sec:ICD.extDOFreely", BoolText(bExtDOFreely));
+        URI_Ref ied, pkg;
+        // The IED's clean-up takes its server along.
+        c.Adopt(NewRsc_IED(&ied, icd), ied, "sec:IED.Servers");
+        c.Adopt(NewRsc_TypePackage(&pkg, name + "模板类包", true, icd), pkg);
+        if (dependPackage.IsSet()) c.Link(pkg, "sec:TypePackage.Depend_TypePackage", dependPackage, kErrAddAsso);
+        c.Link(icd, "sec:ICD.Product", product, kErrAddAsso);
+        return icd;
+    });
+}
+
+bool CKiln_Main::NewRsc_IED(URI_Ref* pOut, URI_Ref icd) {
+    CNewRsc c(*this, pOut, "W0070");
+    if (!c.Admit(icd, {"sec:ICD"}, "指定ICD错误！")) return false;
+    return c.Build([&] {
+        URI_Ref ied = c.Create("sec:IED", "TEMPLATE");
+        c.Link(ied, "sec:IED.ICD", icd);
+        URI_Ref server = c.Create("sec:Server", "IED_Server");
+        c.Link(server, "sec:Server.IED", ied);
+        return ied;
+    });
+}
+
+bool CKiln_Main::NewRsc_LDevice(URI_Ref* pOut, URI_Ref parent, URI_Ref lln0Type, URI_Ref lphdType,
+                                URI_Ref templateLD) {
+    CNewRsc c(*this, pOut, "W0071");
+    if (!c.Admit(parent, {"sec:IED", "sec:TypePackage"}, "指定IED或TypePackage错误！")) return false;
+    // Under an IED the device is an instance, numbered among the devices of
+    // all its servers; under a package it is a template.
+    const bool bTemplate = parent.sClass == "sec:TypePackage";
+    const CString n =
+        Get_NewRscSeq(parent, bTemplate ? "sec:TypePackage.Base_LDevices" : "sec:IED.Servers/sec:Server.LDevices");
+    return c.Build([&] {
+        URI_Ref ld = c.Create("sec:LDevice", "LD_" + n);
+        c.Write(ld, kRoleOrd, n);
+        if (bTemplate)
+            c.Link(ld, "sec:LDevice.TypePackage", parent);
+        else
+            c.Link(ld, "sec:LDevice.Server", DocMtd_getFirstUri_ofAsso(parent, "sec:IED.Servers"));
+        c.Write(ld, "sec:LDevice.isAbstract", BoolText(bTemplate));
+        // LLN0 and LPHD keep their plain names; their instance numbers stay.
+        const std::pair<const URI_Ref*, const char*> kFixedNodes[] = {{&lln0Type, "LLN0"}, {&lphdType, "LPHD"}};
+        for (const auto& [type, nodeName] : kFixedNodes) {
+            if (type->IsEmpty()) continue;
+            URI_Ref node;
+            c.Adopt(NewRsc_LNode(&node, ld, *type, true), node);
+            c.Write(node, kRoleName, nodeName);
+        }
+        if (templateLD.sClass == "sec:LDevice") c.Link(ld, "sec:LDevice.Abstract_LDevice", templateLD);
+        return ld;
+    });
+}
+
+bool CKiln_Main::NewRsc_LNode(URI_Ref* pOut, URI_Ref ld, URI_Ref lnType, bool bInstNo) {
+    CNewRsc c(*this, pOut, "W0072");
+    if (!c.Admit(ld, {"sec:LDevice"}, "指定 LDevice 错误！")) return false;
+    const CString n = Get_NewRscSeq(ld, "sec:LDevice.LNodes");
+    CString name = "LN_" + n, inst;
+    if (lnType.IsSet()) {
+        const CString lnClass = LnClassOfType(*this, lnType);
+        if (bInstNo) {
+            // The instance number counts the device's nodes of the same class;
+            // it does not look for a free number.
+            std::vector<URI_Ref> nodes;
+            if (!DocMtd_get_Association_BUris(ld, "sec:LDevice.LNodes", nodes, kRoleOrd, SortPolicy_ByOrd))
+                return false;
+            int count = 0;
+            for (const URI_Ref& node : nodes) {
+                URI_Ref nodeType = DocMtd_getFirstUri_ofAsso(node, "sec:LNode.LNodeType");
+                if (nodeType.IsSet() && LnClassOfType(*this, nodeType) == lnClass) ++count;
+            }
+            inst.Format("%d", count + 1);
+        }
+        name = lnClass + inst;
+    }
+    return c.Build([&] {
+        URI_Ref node = c.Create("sec:LNode", name);
+        // A failed instance number does not undo the node.
+        if (bInstNo) DocMtd_Modify_attribute_value(node, "sec:LNode.lnInst", inst);
+        c.Link(node, "sec:LNode.LDevice", ld);
+        c.Write(node, kRoleOrd, n);
+        if (lnType.IsSet()) c.Link(node, "sec:LNode.LNodeType", lnType);
+        return node;
+    });
+}
+
+bool CKiln_Main::NewRsc_DOI(URI_Ref* pOut, URI_Ref lnode, URI_Ref dataObject) {
+    CNewRsc c(*this, pOut, "W0073");
+    if (!c.Admit(lnode, {"sec:LNode"}, "指定 LNode 错误！")) return false;
+    const CString n = Get_NewRscSeq(lnode, "sec:LNode.DOIs");
+    return c.Build([&] {
+        URI_Ref doi = c.Create("sec:DOI", "DOI_" + n);
+        c.Link(doi, "sec:DOI.LNode", lnode);
+        if (dataObject.IsSet()) {
+            c.Link(doi, "sec:DOI.DO", dataObject);
+            c.Write(doi, kRoleName, DocMtd_getValue_ofAttr(dataObject, kRoleName, nullptr, false));
+        }
+        c.Write(doi, kRoleOrd, n);
+        return doi;
+    });
+}
+
+bool CKiln_Main::NewRsc_DAI(URI_Ref* pOut, URI_Ref doi, URI_Ref dataAttr, CString name) {
+    CNewRsc c(*this, pOut, "W0074");
+    if (!c.Admit(doi, {"sec:DOI"}, "指定 DOI 错误！")) return false;
+    const CString n = Get_NewRscSeq(doi, "sec:DOI.DAIs");
+    return c.Build([&] {
+        URI_Ref dai = c.Create("sec:DAI", "DAI_" + n);
+        c.Link(dai, "sec:DAI.DOI", doi);
+        if (dataAttr.sClass == "sec:BDA" || dataAttr.sClass == "sec:DA") c.Link(dai, "sec:DAI.BDA", dataAttr);
+        if (!name.IsEmpty()) c.Write(dai, kRoleName, name);
+        c.Write(dai, kRoleOrd, n);
+        return dai;
+    });
+}

@@ -1,0 +1,89 @@
+#include "core/create_pattern.h"
+
+#include "core/kiln_main.h"
+#include "platform/ui/ui_functions.h"
+
+namespace kiln::core {
+
+CNewRsc::CNewRsc(CKiln_Main& app, URI_Ref* out, const char* lockNo) : m_app(app), m_pOut(out), m_sLockNo(lockNo) {}
+
+bool CNewRsc::Admit(const URI_Ref& parent, std::initializer_list<const char*> classes, const char* message) {
+    if (!LockParentDomain(parent)) return false;
+    ClearOut();
+    return classes.size() == 0 || Expect(parent, classes, message);
+}
+
+bool CNewRsc::Lock(const CString& domain) {
+    m_sDomain = domain;
+    if (m_app.DocMtd_DEnv_IsDomainEditable(domain)) return true;
+    _AfxMessageBox(CString("当前域不可编辑！-") + m_sLockNo, MB_OK, "", nullptr);
+    return false;
+}
+
+bool CNewRsc::LockParentDomain(const URI_Ref& parent) {
+    URI_Ref p = parent;
+    CString name;
+    return Lock(m_app.Get_DomainName_withCreate(p, "", name, true));
+}
+
+void CNewRsc::ClearOut() {
+    if (m_pOut) m_pOut->Clear();
+}
+
+bool CNewRsc::Expect(const URI_Ref& rsc, std::initializer_list<const char*> classes, const char* message) {
+    for (const char* cls : classes)
+        if (rsc.sClass == cls) return true;
+    _AfxMessageBox(message, MB_OK, "", nullptr);
+    return false;
+}
+
+bool CNewRsc::CountNext(const URI_Ref& parent, const CString& path, CString& n, const char* onlyClass) {
+    std::vector<URI_Ref> members;
+    URI_Ref last;
+    if (m_app.DocMtd_get_descendent_BUris(parent, path, members, last, kRoleOrd, SortPolicy_ByOrd) == 0)
+        return false;
+    int count = 0;
+    for (const URI_Ref& r : members)
+        if (onlyClass == nullptr || r.sClass == onlyClass) ++count;
+    n.Format("%d", count + 1);
+    return true;
+}
+
+URI_Ref CNewRsc::Create(const CString& cls, const CString& name, const char* error) {
+    URI_Ref rsc;
+    if (!m_app.DocMtd_create_a_Rsc(m_sDomain, cls, rsc, name, "", URI_Ref()) || rsc.IsEmpty())
+        throw CCreateFault(error);
+    m_vMade.push_back({rsc, nullptr});
+    return rsc;
+}
+
+void CNewRsc::Link(const URI_Ref& rsc, const CString& role, const URI_Ref& target, const char* error) {
+    Require(m_app.DocMtd_add_Association(rsc, role, target), error);
+}
+
+void CNewRsc::Write(const URI_Ref& rsc, const CString& role, const CString& value, const char* error) {
+    Require(m_app.DocMtd_Modify_attribute_value(rsc, role, value), error);
+}
+
+void CNewRsc::Adopt(bool made, const URI_Ref& rsc, const char* memberRole) {
+    Require(made, kErrCreatingRsc);
+    if (rsc.IsSet()) m_vMade.push_back({rsc, memberRole});
+}
+
+void CNewRsc::Require(bool ok, const char* error) {
+    if (!ok) throw CCreateFault(error);
+}
+
+void CNewRsc::Rollback() {
+    for (auto it = m_vMade.rbegin(); it != m_vMade.rend(); ++it) {
+        if (it->memberRole) {
+            std::vector<URI_Ref> members;
+            m_app.DocMtd_get_Association_BUris(it->rsc, it->memberRole, members, kRoleOrd, SortPolicy_ByOrd);
+            for (const URI_Ref& member : members) m_app.DocMtd_delete_a_Rsc(member);
+        }
+        m_app.DocMtd_delete_a_Rsc(it->rsc);
+    }
+    m_vMade.clear();
+}
+
+}  // namespace kiln::core

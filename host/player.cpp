@@ -1,0 +1,350 @@
+#include "host/player.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <exception>
+
+#include "host/views.h"
+#include "platform/framework/app_cim.h"
+#include "platform/framework/wnd.h"
+#include "platform/ui/ui_error.h"
+
+namespace kiln::host {
+
+namespace {
+
+// Levels printed or searched at most, whatever the tree holds.
+constexpr int kMaxLevels = 64;
+// Items a search by identifier looks at before it gives up.
+constexpr size_t kSearchBudget = 200000;
+
+[[noreturn]] void Fail(const std::string& message) { throw EventFailure{message}; }
+
+std::string Trimmed(const std::string& s) {
+    size_t b = s.find_first_not_of(" \t");
+    if (b == std::string::npos) return {};
+    size_t e = s.find_last_not_of(" \t");
+    return s.substr(b, e - b + 1);
+}
+
+std::string Quoted(const std::string& s) { return "\"" + s + "\""; }
+
+// What marks an item on its branch: its resource, key and label. Folder
+// items carry the resource of their parent, so the key and the label count.
+std::string Mark(const Struct_ItemDesc& item) {
+    return item.uRsc.sUri + '\x1f' + item.sKey.str() + '\x1f' + item.sText2.str();
+}
+
+std::string List(const std::vector<std::string>& v) {
+    std::string s;
+    const size_t shown = std::min<size_t>(v.size(), 20);
+    for (size_t i = 0; i < shown; ++i) s += (i ? ", " : "") + Quoted(v[i]);
+    if (v.size() > shown) s += ", ... (" + std::to_string(v.size()) + " in all)";
+    return v.empty() ? "no items" : s;
+}
+
+}  // namespace
+
+Player::Player(CBase_AppCim& app, HostUi& ui, Transcript& out, Answerer& answers, std::string docFolder)
+    : m_app(app), m_ui(ui), m_out(out), m_answers(answers), m_docFolder(std::move(docFolder)) {
+    m_view = m_app.Mtd_View_of_sID(kStartView);
+}
+
+bool Player::Play(const Event& ev, std::string& error) {
+    m_out.Event(ev.text);
+    m_baseDir = ev.baseDir;
+    try {
+        Run(ev);
+        // Messages posted during the event (a picked menu item) are handled
+        // before the next event, as when a handler has returned.
+        AfxPumpMessages();
+    } catch (const EventFailure& f) {
+        error = f.message;
+    } catch (const CUiScriptError& e) {
+        error = m_ui.Failed() ? m_ui.Failure() : e.what();
+    } catch (const std::exception& e) {
+        error = std::string("the plug-in failed: ") + e.what();
+    } catch (...) {
+        error = "the plug-in failed with an unknown exception";
+    }
+    // A question that found no answer fails the event even when the plug-in
+    // caught what was thrown to it.
+    if (error.empty() && m_ui.Failed()) error = m_ui.Failure();
+    if (!error.empty()) {
+        error = ev.Where() + ": " + error;
+        return false;
+    }
+    return true;
+}
+
+void Player::Run(const Event& ev) {
+    const auto& a = ev.args;
+    if (ev.name == "view") View(a[0]);
+    else if (ev.name == "tree") Tree(a.empty() ? kMaxLevels : std::min(kMaxLevels, std::atoi(a[0].c_str())));
+    else if (ev.name == "select") Select(a);
+    else if (ev.name == "select-uri") SelectUri(a[0]);
+    else if (ev.name == "rclick") RClick();
+    else if (ev.name == "menu") Menu(a[0]);
+    else if (ev.name == "answer") m_answers.Queue({a[0], a.size() > 1 ? a[1] : "", ev.Where(), m_baseDir});
+    else if (ev.name == "edit") Edit(a[0], a[1]);
+    else if (ev.name == "import") Import(a[0], a[1], a.size() > 2);
+    else if (ev.name == "save") {
+        std::string error;
+        if (!Save(error)) Fail(error);
+    } else if (ev.name == "echo") {
+        std::string line;
+        for (size_t i = 0; i < a.size(); ++i) line += (i ? " " : "") + a[i];
+        m_out.Line(line);
+    } else {
+        Fail("the host cannot play the event " + ev.name);
+    }
+}
+
+bool Player::Save(std::string& error) {
+    if (!m_app.m_Doc.Save(m_docFolder.c_str())) {
+        error = "cannot save the document into " + m_docFolder + ": " + m_app.LastDocError().str();
+        return false;
+    }
+    m_out.Line("[document] saved");
+    return true;
+}
+
+// ---- views and trees ----
+
+void Player::View(const std::string& sid) {
+    CBase_Cmd* view = m_app.Mtd_View_of_sID(sid.c_str());
+    if (!view) Fail("the host has no view " + sid);
+    m_view = view;
+    m_selected.reset();
+    m_ui.ForgetMenu();
+}
+
+CBase_Cmd& Player::TreeView(const char* event) {
+    if (!m_view || m_view->m_nKind != kTreeViewKind)
+        Fail(std::string(event) + " needs a tree view; the current view is " +
+             (m_view ? m_view->m_sID.str() : std::string("none")) + " (choose one with view)");
+    return *m_view;
+}
+
+std::string Player::ItemText(Struct_ItemDesc& item) {
+    // The item carries the text the plug-in gave it; an item without one is
+    // asked for its text, as the host does for items of its own.
+    if (!item.sText3.IsEmpty()) return item.sText3.str();
+    CString text;
+    if (m_app.TreeMsg_OnGetRscText(m_view, &item, &text) && !text.IsEmpty()) return text.str();
+    return item.uRsc.sUri.empty() ? "(no text)" : item.uRsc.sUri;
+}
+
+std::vector<Struct_ItemDesc> Player::Children(Struct_ItemDesc* parent) {
+    std::vector<Struct_ItemDesc> items;
+    m_app.TreeMsg_OnSetChildItems(m_view, parent, &items);
+    return items;
+}
+
+int Player::PrintItems(Struct_ItemDesc* parent, int level, int depth, std::vector<std::string>& open) {
+    std::vector<Struct_ItemDesc> items = Children(parent);
+    for (auto& item : items) {
+        m_out.Line(ItemText(item), 2 * level);
+        if (level >= depth) continue;
+        const std::string mark = Mark(item);
+        // An item that already stands above itself on its branch is not opened again.
+        if (std::find(open.begin(), open.end(), mark) != open.end()) continue;
+        open.push_back(mark);
+        PrintItems(&item, level + 1, depth, open);
+        open.pop_back();
+    }
+    return static_cast<int>(items.size());
+}
+
+void Player::Tree(int depth) {
+    TreeView("tree");
+    std::vector<std::string> open;
+    if (PrintItems(nullptr, 1, depth, open) == 0) m_out.Line("(the tree is empty)", 2);
+}
+
+void Player::Click(Struct_ItemDesc& item) {
+    m_selected = item;
+    m_app.TreeMsg_OnClick(m_view, &*m_selected);
+}
+
+void Player::Select(const std::vector<std::string>& path) {
+    TreeView("select");
+    m_ui.ForgetMenu();
+    if (path.empty()) {
+        m_selected.reset();
+        return;
+    }
+    std::optional<Struct_ItemDesc> at;
+    std::string where = "at the top of " + m_view->m_sID.str();
+    std::string walked;
+    for (const std::string& text : path) {
+        std::vector<Struct_ItemDesc> items = Children(at ? &*at : nullptr);
+        std::vector<std::string> texts;
+        int hit = -1;
+        for (size_t i = 0; i < items.size(); ++i) {
+            texts.push_back(ItemText(items[i]));
+            if (hit < 0 && texts.back() == text) hit = static_cast<int>(i);
+        }
+        for (size_t i = 0; hit < 0 && i < items.size(); ++i)
+            if (Trimmed(texts[i]) == Trimmed(text)) hit = static_cast<int>(i);
+        if (hit < 0) Fail("no item " + Quoted(text) + " " + where + "; there are " + List(texts));
+        at = items[static_cast<size_t>(hit)];
+        walked += (walked.empty() ? "" : " / ") + texts[static_cast<size_t>(hit)];
+        where = "under " + Quoted(walked);
+    }
+    Click(*at);
+}
+
+bool Player::FindByUri(Struct_ItemDesc* parent, const std::string& uri, int level, std::vector<std::string>& open,
+                       size_t& budget, Struct_ItemDesc& found) {
+    std::vector<Struct_ItemDesc> items = Children(parent);
+    for (auto& item : items) {
+        if (budget == 0) return false;
+        --budget;
+        if (item.uRsc.sUri == uri) {
+            found = item;
+            return true;
+        }
+    }
+    if (level >= kMaxLevels) return false;
+    for (auto& item : items) {
+        const std::string mark = Mark(item);
+        if (std::find(open.begin(), open.end(), mark) != open.end()) continue;
+        open.push_back(mark);
+        const bool hit = FindByUri(&item, uri, level + 1, open, budget, found);
+        open.pop_back();
+        if (hit) return true;
+    }
+    return false;
+}
+
+void Player::SelectUri(const std::string& uri) {
+    TreeView("select-uri");
+    m_ui.ForgetMenu();
+    Struct_ItemDesc item;
+    std::vector<std::string> open;
+    size_t budget = kSearchBudget;
+    if (!FindByUri(nullptr, uri, 1, open, budget, item)) {
+        // Not in the tree: the resource itself, as a resource item.
+        URI_Ref rsc = m_app.m_Doc.Find(uri.c_str());
+        if (rsc.IsEmpty()) Fail("the document has no resource " + uri);
+        m_app.TreeMtd_SetItemDetail(&item, rsc, rsc.sClass.c_str(), "", true, "");
+        m_out.Line("(" + uri + " is not in the tree of " + m_view->m_sID.str() + "; selected as a resource)", 2);
+    }
+    Click(item);
+}
+
+void Player::RClick() {
+    if (!m_view) Fail("no view is chosen");
+    m_ui.ForgetMenu();
+    if (m_view->m_nKind == kTreeViewKind) {
+        m_app.TreeMsg_OnRClick(m_view, m_selected ? &*m_selected : nullptr);
+    } else {
+        // In a property view the page's own resource is right-clicked.
+        m_app.HtmlMsg_OnRClick(m_view, URI_Ref(), CString(), nullptr);
+    }
+    if (!m_ui.MenuShown()) m_out.Line("[menu] none shown");
+}
+
+void Player::Menu(const std::string& wanted) {
+    if (!m_ui.MenuShown()) Fail("no popup menu is open; right-click first (rclick)");
+    const auto& menu = m_ui.LastMenu();
+    const MenuEntry* hit = nullptr;
+    auto find = [&](auto pred) {
+        for (const auto& e : menu)
+            if (!hit && pred(e)) hit = &e;
+    };
+    find([&](const MenuEntry& e) { return e.text == wanted || e.menuText == wanted; });
+    find([&](const MenuEntry& e) { return Trimmed(e.text) == Trimmed(wanted) || Trimmed(e.menuText) == Trimmed(wanted); });
+    find([&](const MenuEntry& e) { return e.command == wanted; });
+    if (!hit) {
+        std::vector<std::string> items;
+        for (const auto& e : menu) items.push_back(e.text);
+        Fail("the menu has no item " + Quoted(wanted) + "; it has " + List(items));
+    }
+    const MenuEntry entry = *hit;
+    m_ui.ForgetMenu();
+    if (entry.command.empty()) Fail("the menu item " + Quoted(entry.text) + " has no command");
+    // The host asks for the command's state before it runs the command.
+    CCmdUI_Eq state;
+    state.sText = entry.menuText.c_str();
+    state.bEnabled = entry.enabled;
+    m_app.Msg_OnAppCommandUpdate(entry.command.c_str(), &state);
+    if (!state.bEnabled) Fail("the menu item " + Quoted(entry.text) + " (" + entry.command + ") is disabled");
+    m_out.Line("[command] " + entry.command);
+    // The picked item goes to the application, which maps it back to its
+    // command string and calls the command handler.
+    if (!m_app.Mtd_OnMenuCommand(entry.nID)) Fail("nobody handled the menu item " + Quoted(entry.text));
+}
+
+// ---- property editing ----
+
+void Player::Edit(const std::string& field, const std::string& value) {
+    CBase_Cmd* view = m_app.m_pHtmlPropView ? m_app.m_pHtmlPropView : m_app.Mtd_View_of_sID(kPropertyView);
+    if (!view) Fail("the host has no property view");
+    URI_Ref rsc = view->m_uShown;
+    if (rsc.IsEmpty() && m_selected) rsc = m_selected->uRsc;
+    if (rsc.IsEmpty()) Fail("no resource is shown or selected; select one first");
+
+    const CString role = field.c_str();
+    CString oldValue;
+    Struct_AttrDfn attr;
+    if (m_app.DocMtd_Get_AttrDfn(rsc.sClass.c_str(), role, attr)) oldValue = m_app.DocMtd_getValue_ofAttr(rsc, role);
+    else oldValue = m_app.DocMtd_getFirstUri_ofAsso(rsc, role).sUri;
+
+    const std::string what = field + " of " + Quoted(m_app.DocMtd_getValue_ofAttr(rsc, "cim:Naming.name").str()) +
+                             " (" + rsc.sUri + ")";
+    Struct_EditPack pack;
+    if (!m_app.HtmlMsg_OnPrepareEditField(view, rsc, role, CString(), &pack)) {
+        m_out.Line("[edit] " + what + ": not editable");
+        return;
+    }
+    CString newValue = value.c_str();
+    if (pack.nEditKind == 7) {
+        std::vector<std::string> rows;
+        int hit = -1;
+        for (size_t i = 0; i < pack.vList.vPairs.size(); ++i) {
+            rows.push_back(pack.vList.vPairs[i].first.str());
+            if (hit < 0 && rows.back() == value) hit = static_cast<int>(i);
+        }
+        for (size_t i = 0; hit < 0 && i < rows.size(); ++i)
+            if (Trimmed(rows[i]) == Trimmed(value)) hit = static_cast<int>(i);
+        for (size_t i = 0; hit < 0 && i < rows.size(); ++i)
+            if (pack.vList.vPairs[i].second == value.c_str()) hit = static_cast<int>(i);
+        m_out.Ask("edit", what + ", was " + Quoted(oldValue.str()), rows,
+                  hit < 0 ? "(no such row)" : Quoted(rows[static_cast<size_t>(hit)]));
+        if (hit < 0) Fail("the list of " + field + " has no row " + Quoted(value) + "; it has " + List(rows));
+        newValue = pack.vList.vPairs[static_cast<size_t>(hit)].second;
+    } else {
+        m_out.Line("[edit] " + what + ", was " + Quoted(oldValue.str()) + " -> " + Quoted(value));
+    }
+    CString display;
+    int refresh = -1;
+    const bool store = m_app.HtmlMsg_OnFieldChanged(view, rsc, role, oldValue, newValue, &display, &refresh);
+    std::string result = store ? "stored " + Quoted(newValue.str()) : "not stored by the host";
+    if (!display.IsEmpty()) result += ", shown as " + Quoted(display.str());
+    if (refresh >= 0) result += ", refresh " + std::to_string(refresh);
+    if (store && !m_app.DocMtd_Modify_attribute_value(rsc, role, newValue))
+        Fail("cannot store " + field + ": " + m_app.LastDocError().str());
+    m_out.Line("-> " + result, 2);
+    view->Mtd_Refresh(0);
+}
+
+// ---- domains ----
+
+void Player::Import(const std::string& file, const std::string& type, bool readOnly) {
+    const std::string path = ResolvePath(file, m_baseDir);
+    URI_Ref domainType;
+    if (!m_app.Proc_FindCreatableType_ByName(type.c_str(), type.c_str(), domainType))
+        Fail("the document has no domain type " + Quoted(type));
+    CString domain;
+    if (!m_app.Import_ExterDomainFile(domainType, CString(), path.c_str(), &domain))
+        Fail("cannot import " + path + ": " + m_app.LastDocError().str());
+    if (readOnly && !m_app.m_Doc.SetDomainEditable(domain, false))
+        Fail("cannot make the domain " + domain.str() + " read-only: " + m_app.LastDocError().str());
+    m_out.Line("[import] " + file + " -> domain " + domain.str() + " (" + type + (readOnly ? ", read-only" : "") +
+               ")");
+    m_app.Mtd_AllViews_Refresh(nullptr, nullptr, 0);
+}
+
+}  // namespace kiln::host

@@ -1,0 +1,126 @@
+#include "host/session.h"
+
+#include <exception>
+
+#include "host/answers.h"
+#include "host/host_ui.h"
+#include "host/player.h"
+#include "host/transcript.h"
+#include "host/workspace.h"
+#include "platform/framework/app_cim.h"
+#include "platform/framework/wnd.h"
+#include "platform/mfc/extension_module.h"
+#include "platform/ui/ui_error.h"
+
+namespace kiln::host {
+
+namespace {
+
+// Calls a handler of the plug-in; false, with the reason, when it threw.
+template <typename F>
+bool Guarded(HostUi& ui, F&& call, std::string& error) {
+    try {
+        call();
+    } catch (const CUiScriptError& e) {
+        error = ui.Failed() ? ui.Failure() : e.what();
+    } catch (const std::exception& e) {
+        error = std::string("the plug-in failed: ") + e.what();
+    } catch (...) {
+        error = "the plug-in failed with an unknown exception";
+    }
+    if (error.empty() && ui.Failed()) error = ui.Failure();
+    return error.empty();
+}
+
+void PrintDomains(CBase_CimDoc& doc, Transcript& out) {
+    int count = 0;
+    for (const CString& name : doc.DomainNames()) {
+        if (name == kEnvDomain) continue;
+        ++count;
+        std::string line = name.str();
+        const CString type = doc.DomainTypeName(name);
+        if (!type.IsEmpty()) line += "  " + type.str();
+        if (!doc.IsDomainEditable(name)) line += "  read-only";
+        out.Line(line, 4);
+    }
+    if (count == 0) out.Line("(no domains)", 4);
+}
+
+std::string Unused(const Answerer& answers) {
+    std::string s;
+    for (const auto& a : answers.Queued())
+        s += "\n  answer " + a.kind + (a.value.empty() ? "" : " " + QuoteWord(a.value)) + " (" + a.where + ")";
+    return s;
+}
+
+}  // namespace
+
+RunResult RunWorkspace(const RunSettings& settings, const PluginModule& module, std::ostream& outStream) {
+    Transcript out(outStream);
+    out.SetProgress(settings.progress);
+    RunResult result;
+    auto fail = [&](const std::string& error) {
+        result.status = 1;
+        result.error = error;
+        out.Error(error);
+        out.Line("the document was not saved");
+        return result;
+    };
+
+    std::string docFolder;
+    std::string error;
+    if (!FindDocumentFolder(settings.workspace, docFolder, error)) return fail(error);
+
+    Answerer answers;
+    answers.SetTerminal(settings.terminalIn, settings.terminalPrompt);
+    HostUi ui(out, answers);
+    CUiServicesScope scope(&ui);
+
+    if (module.entry && module.entry(DLL_PROCESS_ATTACH) == 0)
+        return fail("the plug-in module did not load (its entry point refused to attach)");
+    std::unique_ptr<CBase_AppCim> app;
+    bool saved = false;
+    if (Guarded(ui, [&] { app = module.create(); }, error) && !app) error = "the plug-in object was not made";
+
+    if (error.empty()) {
+        app->Mtd_CreateStandardViews();
+        AfxSetMainWnd(app->Mtd_MainWnd());
+        ui.SetApp(app.get());
+        if (!app->m_Doc.Open(docFolder.c_str()))
+            error = "cannot open the document " + docFolder + ": " + app->LastDocError().str();
+    }
+    if (error.empty()) {
+        out.Line("[document] opened");
+        PrintDomains(app->m_Doc, out);
+        bool accepted = false;
+        if (Guarded(ui, [&] { accepted = app->Msg_OnOpenDocument(); }, error) && !accepted)
+            error = "the plug-in refused the document";
+    }
+    if (error.empty()) {
+        for (const auto& view : app->Mtd_Views())
+            if (view->m_nKind == ViewClass_Tree && !Guarded(ui, [&] { app->TreeMsg_OnPresetClassIcons(view.get()); }, error))
+                break;
+    }
+    if (error.empty()) {
+        Player player(*app, ui, out, answers, docFolder);
+        for (const Event& ev : settings.events)
+            if (!player.Play(ev, error)) break;
+        if (error.empty() && answers.Pending() > 0)
+            error = std::to_string(answers.Pending()) + " queued answer(s) found no question:" + Unused(answers);
+        if (error.empty()) saved = player.Save(error);
+    }
+
+    // The plug-in is destroyed and the module unloaded whatever happened.
+    if (app) {
+        std::string ignored;
+        ui.SetApp(nullptr);
+        Guarded(ui, [&] { app.reset(); }, ignored);
+        AfxSetMainWnd(nullptr);
+    }
+    if (module.entry) module.entry(DLL_PROCESS_DETACH);
+    out.EndProgress();
+    if (!error.empty() || !saved) return fail(error.empty() ? "the document was not saved" : error);
+    return result;
+}
+
+}  // namespace kiln::host
