@@ -56,6 +56,8 @@ const std::vector<EventSpec>& EventSpecs() {
          "  answer button TEXT              the button-choice box: the button with that text\n"
          "  answer resource TEXT            the pick-a-resource box: the resource with that text\n"
          "                                  or identifier\n"
+         "A dialog takes answer ok (closed with OK), answer choice TEXT (its row TEXT picked, then\n"
+         "OK) or answer cancel.\n"
          "Notices (message boxes with only an OK button) need no answer. A question that finds\n"
          "no answer is asked on the terminal when the standard input is one; otherwise the run\n"
          "fails, naming the question, and the document is not saved. Answers left unused at the\n"
@@ -78,7 +80,9 @@ const std::vector<EventSpec>& EventSpecs() {
          "event has passed.",
          0, 0},
         {"echo", "echo TEXT ...", "print a line into the transcript",
-         "Prints its words, joined by blanks, as a line of the transcript.", 0, -1},
+         "Prints its words, joined by blanks, as a line of the transcript (the event itself is\n"
+         "not shown).",
+         0, -1},
     };
     return specs;
 }

@@ -51,7 +51,8 @@ Player::Player(CBase_AppCim& app, HostUi& ui, Transcript& out, Answerer& answers
 }
 
 bool Player::Play(const Event& ev, std::string& error) {
-    m_out.Event(ev.text);
+    // An echo prints its own line; every other event is shown as written.
+    if (ev.name != "echo") m_out.Event(ev.text);
     m_baseDir = ev.baseDir;
     try {
         Run(ev);

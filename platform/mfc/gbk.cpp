@@ -8,12 +8,45 @@ namespace kiln::text {
 
 namespace {
 
+const iconv_t kNoConverter = reinterpret_cast<iconv_t>(-1);
+
+// One converter per direction and thread, opened on first use: sorting by
+// name converts many short keys, and opening a converter costs far more
+// than converting a name.
+class CachedConverter {
+public:
+    CachedConverter(const char* from, const char* to) : m_from(from), m_to(to) {}
+    ~CachedConverter() {
+        if (m_cd != kNoConverter) iconv_close(m_cd);
+    }
+    iconv_t get() {
+        if (m_cd == kNoConverter) m_cd = iconv_open(m_to, m_from);
+        if (m_cd != kNoConverter) iconv(m_cd, nullptr, nullptr, nullptr, nullptr);  // reset the shift state
+        return m_cd;
+    }
+
+private:
+    const char* m_from;
+    const char* m_to;
+    iconv_t m_cd = kNoConverter;
+};
+
+iconv_t fixedConverter(const char* from, const char* to) {
+    thread_local CachedConverter toGbk("UTF-8", "GB18030");
+    thread_local CachedConverter fromGbk("GB18030", "UTF-8");
+    if (std::string_view(from) == "UTF-8" && std::string_view(to) == "GB18030") return toGbk.get();
+    if (std::string_view(from) == "GB18030" && std::string_view(to) == "UTF-8") return fromGbk.get();
+    return kNoConverter;
+}
+
 // Converts with iconv; on an invalid sequence either copies the byte through
 // (lenient) or stops and reports failure.
 bool convert(std::string_view in, const char* from, const char* to, bool lenient, std::string& out) {
     out.clear();
-    iconv_t cd = iconv_open(to, from);
-    if (cd == reinterpret_cast<iconv_t>(-1)) return false;
+    iconv_t cd = fixedConverter(from, to);
+    const bool cached = cd != kNoConverter;
+    if (!cached) cd = iconv_open(to, from);
+    if (cd == kNoConverter) return false;
     std::string buf(in.size() * 4 + 16, '\0');
     char* src = const_cast<char*>(in.data());
     size_t srcLeft = in.size();
@@ -34,7 +67,7 @@ bool convert(std::string_view in, const char* from, const char* to, bool lenient
         ++src;
         --srcLeft;
     }
-    iconv_close(cd);
+    if (!cached) iconv_close(cd);
     return ok;
 }
 

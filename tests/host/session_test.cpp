@@ -126,7 +126,6 @@ echo done
     否
   -> "否"
   -> stored "false", shown as "否"
-> echo done
 done
 [document] saved
 )");

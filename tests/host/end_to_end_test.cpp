@@ -1,0 +1,110 @@
+// The kiln program with the real plug-in: the demo script on a fresh
+// workspace, and the failures that must leave the document as it was.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+
+#include "host/workspace.h"
+#include "tests/host/host_fixture.h"
+
+using namespace kiln::host;
+using namespace kiln::host::test;
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Result {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+// Runs kiln with the arguments (already quoted for the shell), without a
+// terminal on its standard input.
+Result Kiln(const TempDir& dir, const std::string& args) {
+    const std::string errFile = dir.str("stderr.txt");
+    const std::string cmd = std::string("KILN_HOME='") + KILN_SOURCE_DIR + "' '" + KILN_BINARY + "' " + args +
+                            " < /dev/null 2> '" + errFile + "'";
+    Result r;
+    FILE* p = popen(cmd.c_str(), "r");
+    if (!p) return r;
+    char buf[4096];
+    size_t n;
+    while ((n = fread(buf, 1, sizeof buf, p)) > 0) r.out.append(buf, n);
+    const int rc = pclose(p);
+    r.status = WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
+    r.err = ReadFile(errFile);
+    return r;
+}
+
+bool Has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+class HostEndToEnd : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!fs::is_directory(fs::path(KILN_SOURCE_DIR) / "Template"))
+            GTEST_SKIP() << "the installation has no Template folder";
+        Result r = Kiln(m_dir, "init '" + Workspace() + "'");
+        ASSERT_EQ(r.status, 0) << r.out << r.err;
+    }
+    std::string Workspace() const { return m_dir.str("ws"); }
+    fs::path DocFolder() const { return m_dir.path() / "ws" / kDocumentFolder; }
+
+    TempDir m_dir;
+};
+
+}  // namespace
+
+TEST_F(HostEndToEnd, TheDemoOpensTheDocumentAndShowsWhatThePlugInShows) {
+    const bool withStd = fs::exists(fs::path(KILN_SOURCE_DIR) / kStdDomainFile);
+    Result r = Kiln(m_dir, "run '" + Workspace() + "' '" + KILN_SOURCE_DIR + "/examples/demo.kiln'");
+    ASSERT_EQ(r.status, 0) << r.out << r.err;
+    EXPECT_EQ(r.err, "");
+    EXPECT_TRUE(Has(r.out, "[document] opened\n")) << r.out;
+    EXPECT_TRUE(Has(r.out, "> view TreeView_Manager\n> tree\n  二次模型标准定义包1\n")) << r.out;
+    if (withStd) {
+        EXPECT_TRUE(Has(r.out, "    kiln.IEC61850_std#  二次模型标准定义包3  read-only\n")) << r.out;
+        EXPECT_TRUE(Has(r.out, "  二次模型标准定义包3\n    kiln.IEC61850_std#\n")) << r.out;
+        // The plug-in found the standard type package: it did not ask for it.
+        EXPECT_FALSE(Has(r.out, "没有发现IEC61850-7-x标准类型定义")) << r.out;
+    }
+    EXPECT_TRUE(Has(r.out, "[document] saved\n")) << r.out;
+}
+
+TEST_F(HostEndToEnd, FailuresLeaveTheSavedDocumentUnchanged) {
+    const auto before = Snapshot(DocFolder());
+
+    // A bad line: nothing runs.
+    Result r = Kiln(m_dir, "run '" + Workspace() + "' -e tree -e 'select \"open'");
+    EXPECT_EQ(r.status, 2);
+    EXPECT_TRUE(Has(r.err, "-e 2: a quoted text is not closed")) << r.err;
+    EXPECT_EQ(Snapshot(DocFolder()), before);
+
+    // A missing workspace.
+    r = Kiln(m_dir, "run '" + m_dir.str("nowhere") + "' -e tree");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(Has(r.err, "no workspace at " + m_dir.str("nowhere"))) << r.err;
+
+    // An event that fails after others passed.
+    r = Kiln(m_dir, "run '" + Workspace() + "' -e tree -e 'select 没有的项'");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(Has(r.err, "-e 2: no item \"没有的项\" at the top of TreeView_User")) << r.err;
+    EXPECT_TRUE(Has(r.out, "the document was not saved\n")) << r.out;
+    EXPECT_EQ(Snapshot(DocFolder()), before);
+
+    // An answer that no question takes.
+    r = Kiln(m_dir, "run '" + Workspace() + "' -e 'answer yes'");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(Has(r.err, "1 queued answer(s) found no question")) << r.err;
+    EXPECT_EQ(Snapshot(DocFolder()), before);
+
+    // A corrupt document.
+    fs::path manifest = DocFolder() / kManifestFile;
+    WriteFile(manifest, ReadFile(manifest).substr(0, 40));
+    const auto corrupt = Snapshot(DocFolder());
+    r = Kiln(m_dir, "run '" + Workspace() + "' -e tree");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(Has(r.err, "cannot open the document " + DocFolder().string())) << r.err;
+    EXPECT_EQ(Snapshot(DocFolder()), corrupt);
+}
