@@ -1,6 +1,7 @@
 // Creators of what a logical node carries besides its data: data sets and
 // their members, report and log control blocks with their clients and logs,
 // setting-group control with its groups and data, and external references.
+#include <utility>
 #include <vector>
 
 #include "core/create_pattern.h"

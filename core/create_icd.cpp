@@ -1,6 +1,7 @@
 // Creators of the ICD structure: the ICD with its IED, server and template
 // package, logical devices with their LLN0 and LPHD nodes, logical nodes,
 // DOIs and DAIs.
+#include <utility>
 #include <vector>
 
 #include "core/create_pattern.h"

@@ -2,7 +2,7 @@
 
 #include <cstdlib>
 
-#include "host/views.h"
+#include "platform/framework/view_cmd.h"
 
 namespace kiln::host {
 
@@ -112,6 +112,22 @@ const AnswerKindSpec* FindAnswerKind(const std::string& kind) {
     for (const auto& k : AnswerKinds())
         if (kind == k.kind) return &k;
     return nullptr;
+}
+
+// The views of the host (the framework's standard views).
+static const char* const kViews[] = {kView_TreeUser,    kView_TreePreset, kView_TreeICDPreset, kView_TreeICDPreset2,
+                                     kView_TreeManager, kView_Html1,      kView_Html2};
+
+static bool IsKnownView(const std::string& sid) {
+    for (const char* v : kViews)
+        if (sid == v) return true;
+    return false;
+}
+
+static std::string KnownViewsText() {
+    std::string s = "known views:";
+    for (const char* v : kViews) s += std::string(" ") + v;
+    return s;
 }
 
 static bool IsCount(const std::string& s) {

@@ -5,11 +5,13 @@
 // later `menu` event can pick an item.
 #pragma once
 
+#include <exception>
 #include <string>
 #include <vector>
 
 #include "host/answers.h"
 #include "host/transcript.h"
+#include "platform/ui/ui_error.h"
 #include "platform/ui/ui_services.h"
 
 class CBase_AppCim;
@@ -79,5 +81,31 @@ private:
     std::vector<MenuEntry> m_menu;
     std::string m_failure;
 };
+
+// The failure of a host event; the message says what went wrong.
+struct EventFailure {
+    std::string message;
+};
+
+// Runs `call` (a host event or a handler of the plug-in). False, with the
+// reason, when it failed, when it threw, or when a question found no
+// answer (even one whose error the plug-in caught).
+template <typename F>
+bool GuardedCall(HostUi& ui, F&& call, std::string& error) {
+    error.clear();
+    try {
+        call();
+    } catch (const EventFailure& f) {
+        error = f.message;
+    } catch (const CUiScriptError& e) {
+        error = ui.Failed() ? ui.Failure() : e.what();
+    } catch (const std::exception& e) {
+        error = std::string("the plug-in failed: ") + e.what();
+    } catch (...) {
+        error = "the plug-in failed with an unknown exception";
+    }
+    if (error.empty() && ui.Failed()) error = ui.Failure();
+    return error.empty();
+}
 
 }  // namespace kiln::host

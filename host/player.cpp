@@ -2,12 +2,9 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <exception>
 
-#include "host/views.h"
 #include "platform/framework/app_cim.h"
 #include "platform/framework/wnd.h"
-#include "platform/ui/ui_error.h"
 
 namespace kiln::host {
 
@@ -47,35 +44,24 @@ std::string List(const std::vector<std::string>& v) {
 
 Player::Player(CBase_AppCim& app, HostUi& ui, Transcript& out, Answerer& answers, std::string docFolder)
     : m_app(app), m_ui(ui), m_out(out), m_answers(answers), m_docFolder(std::move(docFolder)) {
-    m_view = m_app.Mtd_View_of_sID(kStartView);
+    m_view = m_app.Mtd_View_of_sID(kView_TreeUser);
 }
 
 bool Player::Play(const Event& ev, std::string& error) {
     // An echo prints its own line; every other event is shown as written.
     if (ev.name != "echo") m_out.Event(ev.text);
     m_baseDir = ev.baseDir;
-    try {
-        Run(ev);
-        // Messages posted during the event (a picked menu item) are handled
-        // before the next event, as when a handler has returned.
-        AfxPumpMessages();
-    } catch (const EventFailure& f) {
-        error = f.message;
-    } catch (const CUiScriptError& e) {
-        error = m_ui.Failed() ? m_ui.Failure() : e.what();
-    } catch (const std::exception& e) {
-        error = std::string("the plug-in failed: ") + e.what();
-    } catch (...) {
-        error = "the plug-in failed with an unknown exception";
-    }
-    // A question that found no answer fails the event even when the plug-in
-    // caught what was thrown to it.
-    if (error.empty() && m_ui.Failed()) error = m_ui.Failure();
-    if (!error.empty()) {
-        error = ev.Where() + ": " + error;
-        return false;
-    }
-    return true;
+    const bool ok = GuardedCall(
+        m_ui,
+        [&] {
+            Run(ev);
+            // Messages posted during the event (a picked menu item) are
+            // handled before the next event, as when a handler has returned.
+            AfxPumpMessages();
+        },
+        error);
+    if (!ok) error = ev.Where() + ": " + error;
+    return ok;
 }
 
 void Player::Run(const Event& ev) {
@@ -121,7 +107,7 @@ void Player::View(const std::string& sid) {
 }
 
 CBase_Cmd& Player::TreeView(const char* event) {
-    if (!m_view || m_view->m_nKind != kTreeViewKind)
+    if (!m_view || m_view->m_nKind != ViewClass_Tree)
         Fail(std::string(event) + " needs a tree view; the current view is " +
              (m_view ? m_view->m_sID.str() : std::string("none")) + " (choose one with view)");
     return *m_view;
@@ -198,6 +184,7 @@ void Player::Select(const std::vector<std::string>& path) {
 
 bool Player::FindByUri(Struct_ItemDesc* parent, const std::string& uri, int level, std::vector<std::string>& open,
                        size_t& budget, Struct_ItemDesc& found) {
+    // In the order the tree is printed: an item, then what lies below it.
     std::vector<Struct_ItemDesc> items = Children(parent);
     for (auto& item : items) {
         if (budget == 0) return false;
@@ -206,9 +193,7 @@ bool Player::FindByUri(Struct_ItemDesc* parent, const std::string& uri, int leve
             found = item;
             return true;
         }
-    }
-    if (level >= kMaxLevels) return false;
-    for (auto& item : items) {
+        if (level >= kMaxLevels) continue;
         const std::string mark = Mark(item);
         if (std::find(open.begin(), open.end(), mark) != open.end()) continue;
         open.push_back(mark);
@@ -238,7 +223,7 @@ void Player::SelectUri(const std::string& uri) {
 void Player::RClick() {
     if (!m_view) Fail("no view is chosen");
     m_ui.ForgetMenu();
-    if (m_view->m_nKind == kTreeViewKind) {
+    if (m_view->m_nKind == ViewClass_Tree) {
         m_app.TreeMsg_OnRClick(m_view, m_selected ? &*m_selected : nullptr);
     } else {
         // In a property view the page's own resource is right-clicked.
@@ -281,7 +266,7 @@ void Player::Menu(const std::string& wanted) {
 // ---- property editing ----
 
 void Player::Edit(const std::string& field, const std::string& value) {
-    CBase_Cmd* view = m_app.m_pHtmlPropView ? m_app.m_pHtmlPropView : m_app.Mtd_View_of_sID(kPropertyView);
+    CBase_Cmd* view = m_app.m_pHtmlPropView ? m_app.m_pHtmlPropView : m_app.Mtd_View_of_sID(kView_Html1);
     if (!view) Fail("the host has no property view");
     URI_Ref rsc = view->m_uShown;
     if (rsc.IsEmpty() && m_selected) rsc = m_selected->uRsc;

@@ -16,11 +16,6 @@ class CBase_Cmd;
 
 namespace kiln::host {
 
-// The failure of one event; the message says what went wrong.
-struct EventFailure {
-    std::string message;
-};
-
 class Player {
 public:
     Player(CBase_AppCim& app, HostUi& ui, Transcript& out, Answerer& answers, std::string docFolder);

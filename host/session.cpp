@@ -1,7 +1,5 @@
 #include "host/session.h"
 
-#include <exception>
-
 #include "host/answers.h"
 #include "host/host_ui.h"
 #include "host/player.h"
@@ -10,27 +8,10 @@
 #include "platform/framework/app_cim.h"
 #include "platform/framework/wnd.h"
 #include "platform/mfc/extension_module.h"
-#include "platform/ui/ui_error.h"
 
 namespace kiln::host {
 
 namespace {
-
-// Calls a handler of the plug-in; false, with the reason, when it threw.
-template <typename F>
-bool Guarded(HostUi& ui, F&& call, std::string& error) {
-    try {
-        call();
-    } catch (const CUiScriptError& e) {
-        error = ui.Failed() ? ui.Failure() : e.what();
-    } catch (const std::exception& e) {
-        error = std::string("the plug-in failed: ") + e.what();
-    } catch (...) {
-        error = "the plug-in failed with an unknown exception";
-    }
-    if (error.empty() && ui.Failed()) error = ui.Failure();
-    return error.empty();
-}
 
 void PrintDomains(CBase_CimDoc& doc, Transcript& out) {
     int count = 0;
@@ -48,8 +29,12 @@ void PrintDomains(CBase_CimDoc& doc, Transcript& out) {
 
 std::string Unused(const Answerer& answers) {
     std::string s;
-    for (const auto& a : answers.Queued())
-        s += "\n  answer " + a.kind + (a.value.empty() ? "" : " " + QuoteWord(a.value)) + " (" + a.where + ")";
+    for (const auto& a : answers.Queued()) {
+        s += "\n  answer ";
+        s += a.kind;
+        if (!a.value.empty()) s.append(" ").append(QuoteWord(a.value));
+        s.append(" (").append(a.where).append(")");
+    }
     return s;
 }
 
@@ -80,7 +65,7 @@ RunResult RunWorkspace(const RunSettings& settings, const PluginModule& module, 
         return fail("the plug-in module did not load (its entry point refused to attach)");
     std::unique_ptr<CBase_AppCim> app;
     bool saved = false;
-    if (Guarded(ui, [&] { app = module.create(); }, error) && !app) error = "the plug-in object was not made";
+    if (GuardedCall(ui, [&] { app = module.create(); }, error) && !app) error = "the plug-in object was not made";
 
     if (error.empty()) {
         app->Mtd_CreateStandardViews();
@@ -93,13 +78,15 @@ RunResult RunWorkspace(const RunSettings& settings, const PluginModule& module, 
         out.Line("[document] opened");
         PrintDomains(app->m_Doc, out);
         bool accepted = false;
-        if (Guarded(ui, [&] { accepted = app->Msg_OnOpenDocument(); }, error) && !accepted)
+        if (GuardedCall(ui, [&] { accepted = app->Msg_OnOpenDocument(); }, error) && !accepted)
             error = "the plug-in refused the document";
     }
     if (error.empty()) {
-        for (const auto& view : app->Mtd_Views())
-            if (view->m_nKind == ViewClass_Tree && !Guarded(ui, [&] { app->TreeMsg_OnPresetClassIcons(view.get()); }, error))
-                break;
+        // The trees are set up: each registers its class icons.
+        for (const auto& view : app->Mtd_Views()) {
+            if (view->m_nKind != ViewClass_Tree) continue;
+            if (!GuardedCall(ui, [&] { app->TreeMsg_OnPresetClassIcons(view.get()); }, error)) break;
+        }
     }
     if (error.empty()) {
         Player player(*app, ui, out, answers, docFolder);
@@ -114,7 +101,7 @@ RunResult RunWorkspace(const RunSettings& settings, const PluginModule& module, 
     if (app) {
         std::string ignored;
         ui.SetApp(nullptr);
-        Guarded(ui, [&] { app.reset(); }, ignored);
+        GuardedCall(ui, [&] { app.reset(); }, ignored);
         AfxSetMainWnd(nullptr);
     }
     if (module.entry) module.entry(DLL_PROCESS_DETACH);

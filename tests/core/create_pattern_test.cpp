@@ -2,6 +2,7 @@
 // the edit lock with its own number, the parent test with its own text, the
 // name, order number and link of a new resource, and the clean-up after any
 // failed create, link or attribute write.
+#include <ostream>
 #include <string>
 
 #include "tests/core/create_scaffold.h"
@@ -118,6 +119,9 @@ const CreatorCase kCases[] = {
     {"MapItem", [](CKiln_Main& a, URI_Ref* o, const URI_Ref& p) { return a.NewRsc_MapItem(o, p, {}); }, Parent::M2I,
      "W0089", "指定M2I错误！", "sec:MapItem", "Item1", "1", "sec:MapItem.M2I", Parent::M2I, 3},
 };
+
+// Test names and failure texts show the row by its label.
+void PrintTo(const CreatorCase& k, std::ostream* os) { *os << k.label; }
 
 class CreatorRow : public CreateTest, public ::testing::WithParamInterface<CreatorCase> {
 protected:

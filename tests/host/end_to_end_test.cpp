@@ -43,8 +43,7 @@ bool Has(const std::string& text, const std::string& part) { return text.find(pa
 class HostEndToEnd : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (!fs::is_directory(fs::path(KILN_SOURCE_DIR) / "Template"))
-            GTEST_SKIP() << "the installation has no Template folder";
+        ASSERT_TRUE(fs::is_directory(fs::path(KILN_SOURCE_DIR) / "Template")) << "the installation has no templates";
         Result r = Kiln(m_dir, "init '" + Workspace() + "'");
         ASSERT_EQ(r.status, 0) << r.out << r.err;
     }
