@@ -94,7 +94,7 @@ std::string UsageText() {
         "\n"
         "Events (one a line in a script; a line beginning with # is a comment; quote texts that\n"
         "hold blanks with \"...\"):\n";
-    for (const auto& e : EventSpecs()) {
+    for (const auto& e : EventDefs()) {
         char line[256];
         std::snprintf(line, sizeof line, "  %-28s %s\n", e.usage, e.summary);
         s += line;
@@ -107,7 +107,7 @@ std::string UsageText() {
 }
 
 bool EventHelpText(const std::string& name, std::string& text) {
-    const EventSpec* e = FindEventSpec(name);
+    const EventDef* e = FindEventDef(name);
     if (!e) return false;
     text = std::string("usage: ") + e->usage + "\n\n" + e->help + "\n";
     return true;

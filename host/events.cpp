@@ -6,8 +6,8 @@
 
 namespace kiln::host {
 
-const std::vector<EventSpec>& EventSpecs() {
-    static const std::vector<EventSpec> specs = {
+const std::vector<EventDef>& EventDefs() {
+    static const std::vector<EventDef> defs = {
         {"view", "view VIEW", "choose the view that the next events act on",
          "Chooses the host view that the next events act on. VIEW is one of the tree views\n"
          "TreeView_User (the start view), TreeView_Preset, TreeView_ICDPreset, TreeView_ICDPreset2,\n"
@@ -84,17 +84,17 @@ const std::vector<EventSpec>& EventSpecs() {
          "not shown).",
          0, -1},
     };
-    return specs;
+    return defs;
 }
 
-const EventSpec* FindEventSpec(const std::string& name) {
-    for (const auto& s : EventSpecs())
+const EventDef* FindEventDef(const std::string& name) {
+    for (const auto& s : EventDefs())
         if (name == s.name) return &s;
     return nullptr;
 }
 
-const std::vector<AnswerKindSpec>& AnswerKinds() {
-    static const std::vector<AnswerKindSpec> kinds = {
+const std::vector<AnswerKindDef>& AnswerKinds() {
+    static const std::vector<AnswerKindDef> kinds = {
         {"ok", false, "OK of a message box"},
         {"yes", false, "Yes of a message box"},
         {"no", false, "No of a message box"},
@@ -108,7 +108,7 @@ const std::vector<AnswerKindSpec>& AnswerKinds() {
     return kinds;
 }
 
-const AnswerKindSpec* FindAnswerKind(const std::string& kind) {
+const AnswerKindDef* FindAnswerKind(const std::string& kind) {
     for (const auto& k : AnswerKinds())
         if (kind == k.kind) return &k;
     return nullptr;
@@ -137,12 +137,12 @@ static bool IsCount(const std::string& s) {
     return std::atoi(s.c_str()) > 0;
 }
 
-std::string CheckEventArgs(const EventSpec& spec, const std::vector<std::string>& args) {
+std::string CheckEventArgs(const EventDef& def, const std::vector<std::string>& args) {
     const int n = static_cast<int>(args.size());
-    const std::string name = spec.name;
+    const std::string name = def.name;
     if (name == "answer") {
         if (n < 1) return "answer needs a kind: ok, yes, no, cancel, text, choice, file, button or resource";
-        const AnswerKindSpec* kind = FindAnswerKind(args[0]);
+        const AnswerKindDef* kind = FindAnswerKind(args[0]);
         if (!kind)
             return "unknown answer kind \"" + args[0] +
                    "\" (ok, yes, no, cancel, text, choice, file, button, resource)";
@@ -151,7 +151,7 @@ std::string CheckEventArgs(const EventSpec& spec, const std::vector<std::string>
         if (args[0] == "file" && args[1].empty()) return "answer file needs a path";
         return {};
     }
-    if (n < spec.minArgs || (spec.maxArgs >= 0 && n > spec.maxArgs)) return std::string("usage: ") + spec.usage;
+    if (n < def.minArgs || (def.maxArgs >= 0 && n > def.maxArgs)) return std::string("usage: ") + def.usage;
     if (name == "view" && !IsKnownView(args[0])) return "unknown view \"" + args[0] + "\"; " + KnownViewsText();
     if (name == "tree" && n == 1 && !IsCount(args[0])) return "the depth of tree must be a positive number";
     if (name == "select-uri" && args[0].find('#') == std::string::npos)

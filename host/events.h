@@ -7,7 +7,7 @@
 
 namespace kiln::host {
 
-struct EventSpec {
+struct EventDef {
     const char* name;
     const char* usage;    // "select [TEXT ...]"
     const char* summary;  // one line for `kiln --help`
@@ -17,22 +17,22 @@ struct EventSpec {
 };
 
 // Every event, in the order the help lists them.
-const std::vector<EventSpec>& EventSpecs();
+const std::vector<EventDef>& EventDefs();
 
 // The event of that name, or null.
-const EventSpec* FindEventSpec(const std::string& name);
+const EventDef* FindEventDef(const std::string& name);
 
 // The kinds of `answer`, in the order the help lists them.
-struct AnswerKindSpec {
+struct AnswerKindDef {
     const char* kind;
     bool takesValue;
     const char* help;
 };
-const std::vector<AnswerKindSpec>& AnswerKinds();
-const AnswerKindSpec* FindAnswerKind(const std::string& kind);
+const std::vector<AnswerKindDef>& AnswerKinds();
+const AnswerKindDef* FindAnswerKind(const std::string& kind);
 
 // Checks the arguments of an event; an empty text when they are right,
 // otherwise what is wrong.
-std::string CheckEventArgs(const EventSpec& spec, const std::vector<std::string>& args);
+std::string CheckEventArgs(const EventDef& def, const std::vector<std::string>& args);
 
 }  // namespace kiln::host

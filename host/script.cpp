@@ -109,13 +109,13 @@ bool ParseLine(std::string_view line, const std::string& origin, int lineNo, Eve
     error = ScriptError{origin, lineNo, {}};
     std::vector<std::string> words;
     if (!SplitWords(text, words, error.message)) return false;
-    const EventSpec* spec = FindEventSpec(words[0]);
-    if (!spec) {
+    const EventDef* def = FindEventDef(words[0]);
+    if (!def) {
         error.message = "unknown event \"" + words[0] + "\" (kiln --help lists the events)";
         return false;
     }
     std::vector<std::string> args(words.begin() + 1, words.end());
-    std::string bad = CheckEventArgs(*spec, args);
+    std::string bad = CheckEventArgs(*def, args);
     if (!bad.empty()) {
         error.message = bad;
         return false;

@@ -138,7 +138,7 @@ TEST(HostCommandLine, VerbsAndTheirErrors) {
 
 TEST(HostCommandLine, HelpCoversEveryEvent) {
     std::string usage = UsageText();
-    for (const auto& e : EventSpecs()) {
+    for (const auto& e : EventDefs()) {
         EXPECT_NE(usage.find(e.usage), std::string::npos) << e.name;
         std::string text;
         ASSERT_TRUE(EventHelpText(e.name, text));
