@@ -4,17 +4,11 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "host/text.h"
+
 namespace kiln::host {
 
 namespace {
-
-std::string Join(const std::vector<std::string>& v, const char* sep) {
-    std::string s;
-    for (size_t i = 0; i < v.size(); ++i) s += (i ? sep : "") + v[i];
-    return s;
-}
-
-std::string Quoted(const std::string& s) { return "\"" + s + "\""; }
 
 std::string TrimBlanks(const std::string& s) {
     size_t b = s.find_first_not_of(" \t\r\n");

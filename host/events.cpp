@@ -75,6 +75,18 @@ const std::vector<EventDef>& EventDefs() {
          "type TYPE (such as 二次模型标准定义包3 or 二次模型数据类型包); with readonly the new\n"
          "domain cannot be edited. A relative FILE is taken like an answered file path.",
          2, 3},
+        {"show", "show URI [ROLE [LIMIT]]", "print a resource of the document",
+         "Prints the resource whose identifier is URI (\"DOMAIN#id\") as the document holds it,\n"
+         "without asking the plug-in: a head line with its identifier, its name (cim:Naming.name)\n"
+         "and its class, then every other attribute value it holds (ROLE = \"VALUE\") and, for\n"
+         "every association role along which it has links, their number and the names of the\n"
+         "first five targets (\"... N more\" for the rest), roles in the order of the schema.\n"
+         "With ROLE (an association role such as sec:TypePackage.LNodeTypes) it prints the head\n"
+         "line and every target along that role instead, its name and identifier, in sibling\n"
+         "order (e301:OrdNaming.ord); LIMIT prints only the first LIMIT of them. An unknown URI,\n"
+         "or a ROLE that its class has no association for, fails the run.\n"
+         "Example: show kiln.IEC61850_std#StdTypePackage sec:TypePackage.LNodeTypes 5",
+         1, 3},
         {"save", "save", "save the document now",
          "Saves the document into its folder. The run saves it once more at its end, when every\n"
          "event has passed.",
@@ -154,8 +166,10 @@ std::string CheckEventArgs(const EventDef& def, const std::vector<std::string>& 
     if (n < def.minArgs || (def.maxArgs >= 0 && n > def.maxArgs)) return std::string("usage: ") + def.usage;
     if (name == "view" && !IsKnownView(args[0])) return "unknown view \"" + args[0] + "\"; " + KnownViewsText();
     if (name == "tree" && n == 1 && !IsCount(args[0])) return "the depth of tree must be a positive number";
-    if (name == "select-uri" && args[0].find('#') == std::string::npos)
+    if ((name == "select-uri" || name == "show") && args[0].find('#') == std::string::npos)
         return "\"" + args[0] + "\" is no resource identifier (DOMAIN#id)";
+    if (name == "show" && n > 1 && args[1].empty()) return "show needs a role after the identifier";
+    if (name == "show" && n == 3 && !IsCount(args[2])) return "the limit of show must be a positive number";
     if (name == "import" && n == 3 && args[2] != "readonly") return "import takes readonly as its third word";
     if (name == "edit" && args[0].empty()) return "edit needs a field name";
     return {};

@@ -1,17 +1,12 @@
 #include "host/host_ui.h"
 
+#include "host/text.h"
 #include "platform/framework/app_cim.h"
 #include "platform/ui/ui_error.h"
 
 namespace kiln::host {
 
 namespace {
-
-std::string Join(const std::vector<std::string>& v, const char* sep) {
-    std::string s;
-    for (size_t i = 0; i < v.size(); ++i) s += (i ? sep : "") + v[i];
-    return s;
-}
 
 // The buttons of a message-box type, as the answers name them.
 std::vector<std::string> ButtonsOf(UINT type) {

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "host/show.h"
+#include "host/text.h"
 #include "platform/framework/app_cim.h"
 #include "platform/framework/wnd.h"
 
@@ -23,8 +25,6 @@ std::string Trimmed(const std::string& s) {
     size_t e = s.find_last_not_of(" \t");
     return s.substr(b, e - b + 1);
 }
-
-std::string Quoted(const std::string& s) { return "\"" + s + "\""; }
 
 // What marks an item on its branch: its resource, key and label. Folder
 // items carry the resource of their parent, so the key and the label count.
@@ -75,6 +75,7 @@ void Player::Run(const Event& ev) {
     else if (ev.name == "answer") m_answers.Queue({a[0], a.size() > 1 ? a[1] : "", ev.Where(), m_baseDir});
     else if (ev.name == "edit") Edit(a[0], a[1]);
     else if (ev.name == "import") Import(a[0], a[1], a.size() > 2);
+    else if (ev.name == "show") Show(a);
     else if (ev.name == "save") {
         std::string error;
         if (!Save(error)) Fail(error);
@@ -331,6 +332,16 @@ void Player::Import(const std::string& file, const std::string& type, bool readO
     m_out.Line("[import] " + file + " -> domain " + domain.str() + " (" + type + (readOnly ? ", read-only" : "") +
                ")");
     m_app.Mtd_AllViews_Refresh(nullptr, nullptr, 0);
+}
+
+// ---- inspection ----
+
+void Player::Show(const std::vector<std::string>& args) {
+    // The host reads the document store itself; no handler of the plug-in takes part.
+    const std::string role = args.size() > 1 ? args[1] : std::string();
+    const size_t limit = args.size() > 2 ? static_cast<size_t>(std::atoi(args[2].c_str())) : 0;
+    std::string error;
+    if (!ShowResource(m_app.m_Doc, m_out, args[0], role, limit, error)) Fail(error);
 }
 
 }  // namespace kiln::host

@@ -36,6 +36,7 @@ private:
     void Menu(const std::string& item);
     void Edit(const std::string& field, const std::string& value);
     void Import(const std::string& file, const std::string& type, bool readOnly);
+    void Show(const std::vector<std::string>& args);
 
     CBase_Cmd& TreeView(const char* event);
     std::string ItemText(Struct_ItemDesc& item);

@@ -71,8 +71,8 @@ bool SplitWords(std::string_view line, std::vector<std::string>& words, std::str
     return true;
 }
 
-std::string QuoteWord(const std::string& word) {
-    bool plain = !word.empty();
+std::string QuoteWord(const std::string& word, bool always) {
+    bool plain = !always && !word.empty();
     for (char c : word)
         if (IsBlank(c) || c == '"' || c == '\\') plain = false;
     if (plain) return word;

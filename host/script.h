@@ -36,9 +36,9 @@ struct ScriptError {
 // or a bad escape.
 bool SplitWords(std::string_view line, std::vector<std::string>& words, std::string& error);
 
-// Quotes a word when it is empty or holds blanks, quotes or backslashes, so
-// that SplitWords gives it back unchanged.
-std::string QuoteWord(const std::string& word);
+// Quotes a word when it is empty or holds blanks, quotes or backslashes (or
+// always, when asked), so that SplitWords gives it back unchanged.
+std::string QuoteWord(const std::string& word, bool always = false);
 
 // Parses and checks one line. A blank line or a comment gives no event
 // (result true, `has` false).

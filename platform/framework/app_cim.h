@@ -179,7 +179,7 @@ public:
     // "_", and "#". False when cancelled or the name is empty.
     bool Mtd_InputName_withDomainName(const CString& prefix, CString& name, CString& domain, const CString& prompt);
     // Asks for a CIM-XML file and imports it into a new domain of the
-    // domain type; `classText` names a class the file must hold. A refusal
+    // domain type; `classText` as Import_ExterDomainFile takes it. A refusal
     // of the document is shown with its reason. False when cancelled or
     // refused.
     bool Import_ExterDomainData(URI_Ref domainType, CString classText);

@@ -64,8 +64,10 @@ public:
 
     // Reads an external CIM-XML file into a new domain of the given domain
     // type; the domain is named by `domain` or, when empty, after the file
-    // (default prefix + "." + file stem + "#"). `requiredClass` (a leading
-    // "*" is ignored) must occur in the file when not empty.
+    // (default prefix + "." + file stem + "#"). `requiredClass`, when not
+    // empty, must occur in the file; with a leading "*" it names the class
+    // the domain's resources hang under elsewhere (an ICD domain under its
+    // product package), which is known but need not be in the file.
     bool ImportDomainFile(const CString& file, const URI_Ref& domainType, const CString& requiredClass,
                           const CString& domain = "", CString* newDomain = nullptr);
 

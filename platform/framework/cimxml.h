@@ -40,6 +40,11 @@ bool ReadDomain(Store& s, int domain, std::string& text, const std::string& sour
 // that does not exist or that the role does not admit.
 bool ResolvePending(Store& s, const std::vector<PendingLink>& pending, std::string& error);
 
+// The modified flags of every domain, and putting them back: a refused read
+// leaves the document as it was, flags included.
+std::vector<bool> ModifiedFlags(const Store& s);
+void RestoreModifiedFlags(Store& s, const std::vector<bool>& flags);
+
 // Turns a file's bytes into UTF-8 text by its declared encoding (GB2312,
 // GBK and GB18030 are converted; UTF-8 is kept).
 bool ToUtf8Text(std::string& bytes, std::string& error);

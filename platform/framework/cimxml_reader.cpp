@@ -78,6 +78,17 @@ bool OnlyBlanks(const char* s) {
 
 }  // namespace
 
+std::vector<bool> ModifiedFlags(const Store& s) {
+    std::vector<bool> flags;
+    flags.reserve(s.domains.size());
+    for (const Domain& d : s.domains) flags.push_back(d.modified);
+    return flags;
+}
+
+void RestoreModifiedFlags(Store& s, const std::vector<bool>& flags) {
+    for (size_t d = 0; d < flags.size() && d < s.domains.size(); ++d) s.domains[d].modified = flags[d];
+}
+
 bool ToUtf8Text(std::string& bytes, std::string& error) {
     if (bytes.size() >= 2 && ((bytes[0] == '\xFF' && bytes[1] == '\xFE') || (bytes[0] == '\xFE' && bytes[1] == '\xFF'))) {
         std::string out;
@@ -139,8 +150,10 @@ bool ReadDomain(Store& s, int domain, std::string& text, const std::string& sour
     std::string value;
     RoleCache roles(sc);
     uint64_t maxSerial = 0;
+    const std::vector<bool> modified = ModifiedFlags(s);
     auto fail = [&](std::string why) {
         for (size_t k = created.size(); k-- > 0;) s.Kill(created[k]);
+        RestoreModifiedFlags(s, modified);
         error = std::move(why);
         return false;
     };

@@ -362,7 +362,11 @@ bool CBase_CimDoc::ImportDomainFile(const CString& file, const URI_Ref& domainTy
     Idx t = domainType.sUri.empty() ? kNone : s.Find(domainType.sUri);
     if (t == kNone || s.ClassName(t) != "dEnv:DomainType") return Fail("域类型不存在");
     std::string cls = requiredClass.str();
-    if (!cls.empty() && cls[0] == '*') cls.erase(0, 1);
+    bool mustHold = true;
+    if (!cls.empty() && cls[0] == '*') {
+        cls.erase(0, 1);
+        mustHold = false;
+    }
     int want = cls.empty() ? -1 : s.schema->ClassId(cls);
     if (!cls.empty() && want < 0) return Fail("未知的类：" + CString(cls));
 
@@ -376,10 +380,12 @@ bool CBase_CimDoc::ImportDomainFile(const CString& file, const URI_Ref& domainTy
     if (!ToUtf8Text(text, error)) return Fail(file + "：" + CString(error));
 
     const std::string* typeName = s.Attr(t, s.schema->RoleId("cim:Naming.name"));
+    const std::vector<bool> modified = ModifiedFlags(s);
     int d = s.AddDomain(name, typeName ? *typeName : std::string(), stem, true);
     std::vector<Idx> created;
     auto drop = [&]() {
         for (size_t k = created.size(); k-- > 0;) s.Kill(created[k]);
+        RestoreModifiedFlags(s, modified);
         s.domainIds.erase(name);
         s.domains[static_cast<size_t>(d)].alive = false;
     };
@@ -387,7 +393,7 @@ bool CBase_CimDoc::ImportDomainFile(const CString& file, const URI_Ref& domainTy
         drop();
         return Fail(CString(error));
     }
-    if (want >= 0) {
+    if (want >= 0 && mustHold) {
         bool found = false;
         for (Idx i : created) found = found || s.schema->IsA(s.R(i).cls, want);
         if (!found) {

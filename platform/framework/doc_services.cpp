@@ -159,8 +159,12 @@ bool CDocServices::Proc_FindCreatableType_ByName(const CString& name, const CStr
 }
 
 bool CDocServices::Proc_FromName_toDomain(const CString& domain, URI_Ref& handle) {
-    if (!m_Doc.Is_DomainExist(domain)) return false;
-    handle = URI_Ref(domain.str(), kDomainHandleClass);
+    // A name without its final "#" (as a drawing file's name gives it) names
+    // the domain that adds one.
+    CString name = domain;
+    if (!m_Doc.Is_DomainExist(name) && !name.IsEmpty() && name.Find('#') < 0) name += "#";
+    if (!m_Doc.Is_DomainExist(name)) return false;
+    handle = URI_Ref(name.str(), kDomainHandleClass);
     return true;
 }
 

@@ -91,7 +91,8 @@ public:
                                      const DomainTypeDfn& dfn);
     // The "dEnv:DomainType" named `name` (or, failing that, `altName`).
     bool Proc_FindCreatableType_ByName(const CString& name, const CString& altName, URI_Ref& type);
-    // The handle (class "dEnv:Domain") of the domain of that name.
+    // The handle (class "dEnv:Domain") of the domain of that name; a name
+    // without "#" finds the domain named with a final "#" added.
     bool Proc_FromName_toDomain(const CString& domain, URI_Ref& handle);
     CString Get_DomainPrefix_Default(const CString& reserved = "");
 
@@ -119,7 +120,9 @@ public:
 
     // The file part of Import_ExterDomainData: reads an external CIM-XML file
     // into a new domain of the given domain type. `classText` names a class the
-    // file must hold ("sec:TypePackage", "*sec:ProductPackage"; "" for any).
+    // file must hold ("sec:TypePackage"), or with a leading "*" the class its
+    // resources belong under, which need not be in it ("*sec:ProductPackage");
+    // "" for any.
     bool Import_ExterDomainFile(const URI_Ref& domainType, const CString& classText, const CString& file,
                                 CString* newDomain = nullptr);
 };

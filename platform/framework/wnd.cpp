@@ -56,6 +56,38 @@ BOOL CWnd::DestroyWindow() {
     return TRUE;
 }
 
+BOOL CWnd::EnableWindow(BOOL bEnable) {
+    bool wasDisabled = !m_bEnabled;
+    m_bEnabled = bEnable != FALSE;
+    return wasDisabled ? TRUE : FALSE;
+}
+
+void CWnd::GetWindowRect(RECT* lpRect) const {
+    if (lpRect) *lpRect = m_rect;
+}
+
+void CWnd::MoveWindow(int x, int y, int nWidth, int nHeight, BOOL /*bRepaint*/) {
+    m_rect.left = x;
+    m_rect.top = y;
+    m_rect.right = x + nWidth;
+    m_rect.bottom = y + nHeight;
+}
+
+BOOL CWnd::SetWindowPos(const CWnd* /*pWndInsertAfter*/, int x, int y, int cx, int cy, UINT nFlags) {
+    long width = m_rect.right - m_rect.left, height = m_rect.bottom - m_rect.top;
+    if (!(nFlags & SWP_NOMOVE)) {
+        m_rect.left = x;
+        m_rect.top = y;
+    }
+    if (!(nFlags & SWP_NOSIZE)) {
+        width = cx;
+        height = cy;
+    }
+    m_rect.right = m_rect.left + width;
+    m_rect.bottom = m_rect.top + height;
+    return TRUE;
+}
+
 BOOL CWnd::PostMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     Queue().push_back({this, message, wParam, lParam});
     return TRUE;

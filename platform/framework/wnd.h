@@ -55,6 +55,19 @@ public:
     BOOL m_bStorage = FALSE;
     CString m_strLicKey;
 
+    // Enabled state, text (m_strWindowName) and place (m_rect, in screen
+    // pixels) of the window.
+    bool m_bEnabled = true;
+    BOOL EnableWindow(BOOL bEnable = TRUE);  // nonzero when it was disabled
+    BOOL IsWindowEnabled() const { return m_bEnabled ? TRUE : FALSE; }
+    void SetWindowText(const char* text) { m_strWindowName = text; }
+    void GetWindowText(CString& text) const { text = m_strWindowName; }
+    int GetDlgCtrlID() const { return static_cast<int>(m_nCtrlID); }
+    void GetWindowRect(RECT* lpRect) const;
+    void MoveWindow(int x, int y, int nWidth, int nHeight, BOOL bRepaint = TRUE);
+    // Moves and/or sizes the window; SWP_NOMOVE and SWP_NOSIZE keep that part.
+    BOOL SetWindowPos(const CWnd* pWndInsertAfter, int x, int y, int cx, int cy, UINT nFlags);
+
     // Queues the message for this window; FALSE without a window object.
     BOOL PostMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
     // Delivers the message at once.
@@ -65,6 +78,11 @@ public:
     // A command (menu item identifier in wParam); TRUE when handled.
     virtual BOOL OnCommand(WPARAM wParam, LPARAM lParam);
 };
+
+// SetWindowPos flags.
+constexpr UINT SWP_NOSIZE = 0x1;
+constexpr UINT SWP_NOMOVE = 0x2;
+constexpr UINT SWP_NOZORDER = 0x4;
 
 // Delivers the posted messages, the ones posted meanwhile included, in
 // order; the number delivered.

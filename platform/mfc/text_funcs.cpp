@@ -1,6 +1,8 @@
 #include "platform/mfc/text_funcs.h"
 
 #include <cstdio>
+#include <string>
+#include <utility>
 
 CString StringAfter(const CString& text, const CString& first, const CString& second) {
     CString rest = text;
@@ -37,6 +39,40 @@ CString ToString(int value) {
     CString s;
     s.Format("%d", value);
     return s;
+}
+
+int Search_StringArray(const CStringArray& list, const CString& text) {
+    for (int i = 0; i < list.GetSize(); ++i)
+        if (list[i] == text) return i;
+    return -1;
+}
+
+CString create_path(const CString& path, const CString& pattern, const CString& folder) {
+    CString p = kiln::path::Normalize(path);
+    int slash = p.ReverseFind('/');
+    CString dir = slash < 0 ? CString() : p.Left(slash);
+    CString file = p.Mid(slash + 1);
+    int dot = file.ReverseFind('.');
+    // A leading point starts a hidden name, not an extension.
+    CString name = dot > 0 ? file.Left(dot) : file;
+    CString ext = dot > 0 ? file.Mid(dot + 1) : CString();
+    // One pass over the pattern, so that a replacement is never read again.
+    CString out;
+    const std::pair<const char*, const CString*> keys[] = {
+        {"**name**", &name}, {"**ext**", &ext}, {"**file**", &file}, {"**path**", &dir}};
+    for (int i = 0; i < pattern.GetLength();) {
+        bool replaced = false;
+        for (const auto& [key, value] : keys) {
+            if (pattern.str().compare(static_cast<size_t>(i), std::char_traits<char>::length(key), key) == 0) {
+                out += *value;
+                i += static_cast<int>(std::char_traits<char>::length(key));
+                replaced = true;
+                break;
+            }
+        }
+        if (!replaced) out += pattern.GetAt(i++);
+    }
+    return folder.IsEmpty() ? out : kiln::path::Join(folder, out);
 }
 
 namespace kiln::path {

@@ -1,6 +1,7 @@
 // The framework's free text functions and the path helpers.
 #pragma once
 
+#include "platform/mfc/containers.h"
 #include "platform/mfc/cstring.h"
 
 // The text after the first `first`, then (when `second` is not empty) after the
@@ -14,6 +15,17 @@ CString StringBefore(const CString& text, const CString& sep);
 // `decimals` digits after it.
 CString ToString(double value, int width, int decimals);
 CString ToString(int value);
+
+// The index of the first text of the list equal to `text` (exact), -1 when none.
+int Search_StringArray(const CStringArray& list, const CString& text);
+
+// A path or name made from the file `path` by the pattern: "**name**" stands
+// for the file name without folder and extension, "**ext**" for the
+// extension (without its point), "**file**" for the file name with its
+// extension and "**path**" for the folder that holds the file; any other text
+// is kept. When `folder` is not empty the result is placed in that folder.
+// So ("D:\vp\PL2201.svg", "**name**", "") gives "PL2201".
+CString create_path(const CString& path, const CString& pattern, const CString& folder);
 
 namespace kiln::path {
 

@@ -392,6 +392,11 @@ Struct_UiDialogAnswer CScriptedUi::RunModal(const Struct_UiDialogRequest& reques
     call.kind = Enum_UiCall::ModalDialog;
     call.sText = request.sDialog;
     call.sCaption = request.sCaption;
+    for (const auto& row : request.vRows) {
+        CString line;
+        for (size_t i = 0; i < row.size(); ++i) line += (i ? " | " : "") + row[i];
+        call.vList.Add(line, CString());
+    }
     Answer a = Next(call);
     call.nAnswer = a.dialog.nResult;
     Record(call);

@@ -73,6 +73,7 @@ public:
 
     // ---- what the host reports ----
     void SetCursorPos(long x, long y) { m_cursor.x = x; m_cursor.y = y; }
+    void SetScreenSize(long cx, long cy) { m_screen.x = cx; m_screen.y = cy; }
     void SetShellOpenResult(bool ok) { m_bShellOpenResult = ok; }
 
     // ---- the record ----
@@ -115,6 +116,7 @@ public:
     void WaitCursor(bool begin) override;
     void CommonMenu(const CString& viewId, const URI_Ref& rsc) override;
     POINT CursorPos() override { return m_cursor; }
+    POINT ScreenSize() override { return m_screen; }
 
 private:
     // How a queued answer answers.
@@ -141,6 +143,7 @@ private:
     std::vector<std::string> m_vFailures;
     std::function<void(const std::string&)> m_onFailure;
     POINT m_cursor{100, 100};
+    POINT m_screen{1920, 1080};
     bool m_bShellOpenResult = true;
     int m_nWaitDepth = 0;
     bool m_bInstalled = false;

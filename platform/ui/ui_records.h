@@ -105,7 +105,8 @@ struct Struct_UiDialogAnswer {
 //     extension, sText the filter, nType the flags;
 //   PopupMenu: vList (text, command) of every item, popups' items after
 //     their popup, separators as ("", ""); x and y the position, nType the flags;
-//   ModalDialog: sText the dialog, sCaption its caption;
+//   ModalDialog: sText the dialog, sCaption its caption, vList its rows
+//     (the cells of a row joined by " | ", "");
 //   StatusText: sText;
 //   AllViewsRefresh/AllViewsLocate: sCaption the view's identifier (empty for
 //     none), uRsc the resource, nType the view class;

@@ -62,6 +62,8 @@ public:
     virtual void CommonMenu(const CString& viewId, const URI_Ref& rsc) = 0;
     // The cursor position in screen coordinates.
     virtual POINT CursorPos() = 0;
+    // The size of the primary screen in pixels (x the width, y the height).
+    virtual POINT ScreenSize() { return POINT{1920, 1080}; }
 };
 
 // The services the framework uses now. Never null: without installed

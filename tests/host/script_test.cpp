@@ -80,6 +80,10 @@ TEST(HostScriptParse, BadLinesNameTheirLine) {
         {"menu a b\n", 1, "usage: menu ITEM"},
         {"rclick now\n", 1, "usage: rclick"},
         {"select-uri nohash\n", 1, "no resource identifier"},
+        {"show nohash\n", 1, "no resource identifier"},
+        {"show a#b sec:TypePackage.LNodeTypes 0\n", 1, "limit of show must be a positive number"},
+        {"show a#b \"\" 5\n", 1, "needs a role"},
+        {"show a#b r 1 2\n", 1, "usage: show URI [ROLE [LIMIT]]"},
         {"import a.xml 二次模型数据类型包 writable\n", 1, "readonly"},
         {"# ok\nselect \"open\n", 2, "not closed"},
     };

@@ -167,6 +167,11 @@ TEST_F(HostTest, FailedRunsNameTheCauseAndLeaveTheDocumentUnchanged) {
         {"select IEC61850 LN类 MMXU\n",
          "no item \"MMXU\" under \"IEC61850 / LN类\"; there are \"LLN0\", \"LPHD\""},
         {"select-uri kiln.IEC61850_std#nothing\n", "the document has no resource kiln.IEC61850_std#nothing"},
+        // show events that name what the document does not hold
+        {"show kiln.IEC61850_std#nothing\n", "t.kiln:1: the document has no resource kiln.IEC61850_std#nothing"},
+        {"show kiln.IEC61850_std#TP1 sec:TypePackage.ref\n",
+         "sec:TypePackage.ref is an attribute of sec:TypePackage, not an association"},
+        {"show kiln.IEC61850_std#TP1 sec:LNodeType.DOs 2\n", "sec:TypePackage has no association sec:LNodeType.DOs"},
         {"view 超文本视图1\ntree\n", "t.kiln:2: tree needs a tree view; the current view is 超文本视图1"},
         {"edit cim:Naming.name X\n", "no resource is shown or selected"},
         {"select\nrclick\nanswer text 甲\nmenu 增加类型包\nselect 甲\nedit sec:TypePackage.isInstType 也许\n",
@@ -262,6 +267,55 @@ tree
                                     "> rclick\n[menu]\n    \"增加 LN 类型 \"  ICD:Add LNodeType\n"))
         << run.transcript;
     EXPECT_TRUE(Has(run.transcript, "> tree\n  (the tree is empty)\n")) << run.transcript;
+}
+
+TEST_F(HostTest, ShowPrintsAResourceAsTheDocumentHoldsIt) {
+    {
+        // Seven LN types: LPHD comes before LLN0 in sibling order, though
+        // LLN0 was linked first.
+        CBase_CimDoc doc;
+        ASSERT_TRUE(doc.Open(DocFolder().string().c_str())) << doc.LastError();
+        const URI_Ref pkg = doc.Find("kiln.IEC61850_std#TP1");
+        ASSERT_TRUE(doc.SetAttribute(doc.Find("kiln.IEC61850_std#LNT_LLN0"), "e301:OrdNaming.ord", "3"));
+        ASSERT_TRUE(doc.SetAttribute(pkg, "cim:Naming.description", "line one\nline \"two\""));
+        for (int i = 1; i <= 5; ++i) {
+            URI_Ref lnt;
+            ASSERT_TRUE(doc.CreateResource("kiln.IEC61850_std#", "sec:LNodeType", lnt, ("X" + std::to_string(i)).c_str()));
+            ASSERT_TRUE(doc.SetAttribute(lnt, "e301:OrdNaming.ord", std::to_string(9 + i).c_str()));
+            ASSERT_TRUE(doc.AddLink(lnt, "sec:LNodeType.TypePackage", pkg));
+        }
+        ASSERT_TRUE(doc.Save(DocFolder().string().c_str())) << doc.LastError();
+    }
+    Played run = Play(R"(show kiln.IEC61850_std#TP1
+show kiln.IEC61850_std#TP1 sec:TypePackage.LNodeTypes 2
+show kiln.IEC61850_std#TP1 sec:TypePackage.LNodeTypes
+show kiln.IEC61850_std#LNT_LPHD
+show kiln.IEC61850_std#LNT_LPHD sec:LNodeType.DOs
+)");
+    ASSERT_EQ(run.result.status, 0) << run.transcript;
+    const std::string head = "[resource] kiln.IEC61850_std#TP1  \"IEC61850\"  sec:TypePackage (类型声明包)\n";
+    // Values are quoted as a script would write them; the name stands in the head line only.
+    EXPECT_TRUE(Has(run.transcript, "> show kiln.IEC61850_std#TP1\n" + head +
+                                        "    cim:Naming.description = \"line one\\nline \\\"two\\\"\"\n"
+                                        "    sec:TypePackage.ref = \"http://www.iec.ch/61850/2003\"\n"
+                                        "    sec:TypePackage.LNodeTypes -> 7: \"LPHD\", \"LLN0\", \"X1\", \"X2\", \"X3\", ... 2 more\n"
+                                        "> show"))
+        << run.transcript;
+    EXPECT_TRUE(Has(run.transcript, "> show kiln.IEC61850_std#TP1 sec:TypePackage.LNodeTypes 2\n" + head +
+                                        "    sec:TypePackage.LNodeTypes -> 7\n"
+                                        "      \"LPHD\"  kiln.IEC61850_std#LNT_LPHD\n"
+                                        "      \"LLN0\"  kiln.IEC61850_std#LNT_LLN0\n"
+                                        "      ... 5 more\n"))
+        << run.transcript;
+    // Without a limit every target is listed.
+    EXPECT_TRUE(Has(run.transcript, "      \"X5\"  kiln.IEC61850_std#LNodeType_")) << run.transcript;
+    EXPECT_FALSE(Has(run.transcript, "... 0 more")) << run.transcript;
+    // The other end of a link, and a role without links.
+    EXPECT_TRUE(Has(run.transcript, "[resource] kiln.IEC61850_std#LNT_LPHD  \"LPHD\"  sec:LNodeType (LN类型)\n"
+                                    "    e301:OrdNaming.ord = \"2\"\n"
+                                    "    sec:LNodeType.TypePackage -> 1: \"IEC61850\"\n> show"))
+        << run.transcript;
+    EXPECT_TRUE(Has(run.transcript, "    sec:LNodeType.DOs -> 0\n[document] saved\n")) << run.transcript;
 }
 
 TEST_F(HostTest, ADomainFileIsImportedReadOnly) {

@@ -187,6 +187,11 @@ TEST_F(DocTest, ResourcesAndDomains) {
     ASSERT_TRUE(svc.Proc_FromName_toDomain(kIcdDomain, handle));
     EXPECT_EQ(handle.sClass, kDomainHandleClass);
     EXPECT_FALSE(svc.Proc_FromName_toDomain("nothing#", handle));
+    // A drawing file's name (create_path with "**name**") finds its domain without the "#".
+    ASSERT_TRUE(svc.Proc_FromName_toDomain("kiln.icd", handle));
+    EXPECT_EQ(handle.sUri, kIcdDomain.str());
+    EXPECT_FALSE(svc.Proc_FromName_toDomain("kiln", handle));
+    EXPECT_FALSE(svc.Proc_FromName_toDomain("", handle));
 
     // Every domain type the issue lists exists, with a CIM-XML file type.
     for (const char* name : {"二次模型标准定义包1", "二次模型标准定义包2", "二次模型标准定义包3", "二次模型数据类型包",

@@ -214,9 +214,30 @@ TEST_F(PersistTest, ImportReadsAnExternalFileIntoANewDomain) {
     std::string other = dir + "/other.xml";
     Spit(other, std::string(kHeader) + "<sec:LNodeType rdf:ID=\"x\"/></rdf:RDF>");
     int count = doc.ResourceCount();
-    EXPECT_FALSE(svc.Import_ExterDomainFile(type, "*sec:ProductPackage", CString(other)));
+    EXPECT_FALSE(svc.Import_ExterDomainFile(type, "sec:TypePackage", CString(other)));
     EXPECT_EQ(doc.ResourceCount(), count);
     EXPECT_FALSE(svc.DocMtd_Test_DomainExist("kiln.other#"));
+    EXPECT_FALSE(svc.Import_ExterDomainFile(type, "*sec:NoSuchClass", CString(other)));
+    EXPECT_EQ(doc.ResourceCount(), count);
+    // A refused file that linked into another domain takes its links back and
+    // leaves that domain unmodified.
+    URI_Ref pkg = Make(kPkgDomain, "sec:TypePackage", "P");
+    ASSERT_TRUE(doc.Save(CString(dir + "/saved")));
+    Spit(other, std::string(kHeader) + "<sec:LNodeType rdf:ID=\"x\"><sec:LNodeType.TypePackage rdf:resource=\"" +
+                    pkg.sUri + "\"/></sec:LNodeType></rdf:RDF>");
+    EXPECT_FALSE(svc.Import_ExterDomainFile(type, "sec:TypePackage", CString(other)));
+    EXPECT_FALSE(doc.IsDomainModified(kPkgDomain));
+    EXPECT_TRUE(svc.DocMtd_getFirstUri_ofAsso(pkg, "sec:TypePackage.LNodeTypes").IsEmpty());
+    // "*": the class the resources hang under elsewhere. An ICD domain holds no
+    // product package; its ICD names its product in another domain.
+    URI_Ref product = Make(kPkgDomain, "sec:Product", "P1");
+    std::string icdFile = dir + "/abc.icd.xml";
+    Spit(icdFile, std::string(kHeader) + "<sec:ICD rdf:ID=\"ICD_1\"><sec:ICD.Product rdf:resource=\"" +
+                      product.sUri + "\"/></sec:ICD></rdf:RDF>");
+    svc.Proc_FindCreatableType_ByName("二次模型装置ICD包", "", type);
+    ASSERT_TRUE(svc.Import_ExterDomainFile(type, "*sec:ProductPackage", CString(icdFile), &dom))
+        << svc.LastDocError();
+    EXPECT_EQ(svc.DocMtd_getFirstUri_ofAsso(svc.DocMtd_TestBy_URIRef(dom + "ICD_1"), "sec:ICD.Product"), product);
 }
 
 TEST_F(PersistTest, GbkFilesAreConverted) {

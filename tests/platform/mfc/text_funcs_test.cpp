@@ -26,3 +26,23 @@ TEST(TextFuncs, TemplatePathFollowsTheDocumentFolder) {
     EXPECT_EQ(Join("/ws/", "/doc"), "/ws/doc");
     EXPECT_EQ(Join("", "doc"), "doc");
 }
+
+TEST(TextFuncs, SearchStringArrayAndPathPatterns) {
+    CStringArray list;
+    EXPECT_EQ(Search_StringArray(list, ""), -1);
+    list.Add("LLN0");
+    list.Add("lln0");
+    list.Add("LLN0");
+    EXPECT_EQ(Search_StringArray(list, "LLN0"), 0);
+    EXPECT_EQ(Search_StringArray(list, "lln0"), 1);
+    EXPECT_EQ(Search_StringArray(list, "LLN"), -1);
+
+    EXPECT_EQ(create_path("D:\\vp\\PL2201.svg", "**name**", ""), "PL2201");
+    EXPECT_EQ(create_path("/ws/doc/a.b.svg", "**name**", ""), "a.b");
+    EXPECT_EQ(create_path("/ws/doc/a.b.svg", "**path**/**name**.xml", ""), "/ws/doc/a.b.xml");
+    EXPECT_EQ(create_path("noext", "**name**|**ext**|**file**", ""), "noext||noext");
+    EXPECT_EQ(create_path("/d/.hidden", "**name**", ""), ".hidden");
+    // A file named like a key is taken as it is, not replaced again.
+    EXPECT_EQ(create_path("/d/**ext**.svg", "**name**", "/out/"), "/out/**ext**");
+    EXPECT_EQ(create_path("/d/x.svg", "*name*", ""), "*name*");
+}
