@@ -154,5 +154,29 @@ TEST_F(OpenDocumentTest, OpeningAgainRecomputesTheHandles) {
     EXPECT_TRUE(app.m_uStdLPHDType.IsEmpty());
 }
 
+// The installation's standard definitions, imported as a domain the way a new
+// workspace gets them: opening finds their package and its LLN0 and LPHD.
+TEST(OpenShippedStandard, FindsThePackageAndItsLln0AndLphd) {
+    CScriptedUi ui;
+    CKiln_Main app;
+    app.m_Doc.SetDomainPrefixDefault("kiln");
+    URI_Ref type;
+    ASSERT_TRUE(app.Proc_FindCreatableType_ByName("二次模型标准定义包3", "", type));
+    ASSERT_TRUE(app.Import_ExterDomainFile(type, "sec:TypePackage",
+                                           CString(KILN_SOURCE_DIR) + "/domains/IEC61850_std.xml"))
+        << app.LastDocError();
+
+    EXPECT_TRUE(app.Msg_OnOpenDocument());
+
+    EXPECT_TRUE(ui.Messages().empty());
+    ASSERT_TRUE(app.m_uStdTypePackage.IsSet());
+    EXPECT_EQ(app.DocMtd_getValue_ofAttr(app.m_uStdTypePackage, "sec:TypePackage.ref"), kStdTypePackageRef);
+    ASSERT_TRUE(app.m_uStdLLN0Type.IsSet());
+    ASSERT_TRUE(app.m_uStdLPHDType.IsSet());
+    EXPECT_EQ(app.DocMtd_getValue_ofAttr(app.m_uStdLLN0Type, "cim:Naming.name"), "LLN0");
+    EXPECT_EQ(app.DocMtd_getValue_ofAttr(app.m_uStdLPHDType, "cim:Naming.name"), "LPHD");
+    EXPECT_EQ(app.DocMtd_getFirstUri_ofAsso(app.m_uStdLLN0Type, "sec:LNodeType.TypePackage"), app.m_uStdTypePackage);
+}
+
 }  // namespace
 }  // namespace kiln::test
