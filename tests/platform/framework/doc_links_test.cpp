@@ -193,7 +193,7 @@ TEST_F(DocTest, ResourcesAndDomains) {
     EXPECT_FALSE(svc.Proc_FromName_toDomain("kiln", handle));
     EXPECT_FALSE(svc.Proc_FromName_toDomain("", handle));
 
-    // Every domain type the issue lists exists, with a CIM-XML file type.
+    // Every domain type the plug-in asks for exists, with a CIM-XML file type.
     for (const char* name : {"二次模型标准定义包1", "二次模型标准定义包2", "二次模型标准定义包3", "二次模型数据类型包",
                              "二次模型装置类型包", "二次模型装置ICD包"}) {
         ASSERT_TRUE(svc.Proc_FindCreatableType_ByName(name, name, type)) << name;
