@@ -13,9 +13,11 @@ bool CollectEvents(const CommandLine& cl, std::vector<Event>& events, std::strin
     namespace fs = std::filesystem;
     std::error_code ec;
     if (!cl.script.empty()) {
+        // A folder opens like a file but reads as nothing: the run would play
+        // no event and still save.
         std::ifstream in(cl.script, std::ios::binary);
-        if (!in) {
-            error = "cannot read the script " + cl.script;
+        if (!in || fs::is_directory(cl.script, ec)) {
+            error = "cannot read the script " + cl.script + (in ? ": it is a folder" : "");
             return false;
         }
         std::ostringstream text;

@@ -55,6 +55,14 @@ TEST_F(HostCli, ABadScriptLineStopsTheRunBeforeItStarts) {
     o = Kiln({"run", Workspace(), m_dir.str("missing.kiln")});
     EXPECT_EQ(o.status, kExitUsage);
     EXPECT_TRUE(Has(o.err, "cannot read the script")) << o.err;
+
+    // A folder given as the script: nothing runs, nothing is saved.
+    o = Kiln({"run", Workspace(), m_dir.str("ws")});
+    EXPECT_EQ(o.status, kExitUsage);
+    EXPECT_TRUE(Has(o.err, "cannot read the script " + m_dir.str("ws") + ": it is a folder")) << o.err;
+    EXPECT_EQ(o.out, "");
+    EXPECT_EQ(m_attached, 0);
+    EXPECT_EQ(Snapshot(DocFolder()), before);
 }
 
 TEST_F(HostCli, ScriptAndInlineEventsPlayInOrder) {
