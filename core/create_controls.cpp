@@ -8,60 +8,30 @@
 #include "core/kiln_main.h"
 #include "platform/framework/cim_schema.h"
 
+using kiln::core::CMemberKind;
 using kiln::core::CNewRsc;
 using kiln::core::kRoleName;
 using kiln::core::kRoleOrd;
+using kiln::core::NewMember;
+using kiln::core::NewUnnumbered;
 
 namespace {
 
-// A member of a parent's list: numbered along the parent's role, named
-// prefix + number, linked back and ordered by that number.
-struct ListMember {
-    const char* cls;
-    const char* lockNo;
-    const char* parentCls;
-    const char* parentMessage;
-    const char* parentRole;
-    const char* prefix;
-    const char* linkRole;
-};
-
-constexpr ListMember kDataSet{"sec:DataSet", "W0075", "sec:LNode", "指定 LNode 错误！", "sec:LNode.DataSets",
-                              "DataSet_", "sec:DataSet.LNode"};
-constexpr ListMember kFCDA{"sec:FCDA", "W0076", "sec:DataSet", "指定 DataSet 错误！", "sec:DataSet.FCDAs", "FCDA_",
-                           "sec:FCDA.DataSet"};
-constexpr ListMember kClientLN{"sec:ClientLN", "W0078", "sec:RCB", "指定 RCB 错误！", "sec:RCB.ClientLNs", "Client_",
-                               "sec:ClientLN.RCB"};
-constexpr ListMember kSettingGroup{"sec:SettingGroup", "W0082", "sec:SGCB", "指定 SGCB 错误！",
-                                   "sec:SGCB.SettingGroups", "SG_", "sec:SettingGroup.SGCB"};
-constexpr ListMember kSettingData{"sec:SettingData", "W0083", "sec:SettingGroup", "指定 SettingGroup 错误！",
-                                  "sec:SettingGroup.SettingDatas", "SetData_", "sec:SettingData.SettingGroup"};
-constexpr ListMember kExtRef{"sec:ExtRef", "W0084", "sec:LNode", "指定 LNode 错误！", "sec:LNode.ExtRefs", "ExtRef_",
-                             "sec:ExtRef.LNode"};
-
-bool NewListMember(CKiln_Main& app, URI_Ref* pOut, URI_Ref parent, const ListMember& k) {
-    CNewRsc c(app, pOut, k.lockNo);
-    if (!c.Admit(parent, {k.parentCls}, k.parentMessage)) return false;
-    const CString n = app.Get_NewRscSeq(parent, k.parentRole);
-    return c.Build([&] {
-        URI_Ref rsc = c.Create(k.cls, k.prefix + n);
-        c.Link(rsc, k.linkRole, parent);
-        c.Write(rsc, kRoleOrd, n);
-        return rsc;
-    });
-}
-
+constexpr CMemberKind kDataSet{"sec:DataSet", "W0075", "sec:LNode", "指定 LNode 错误！", "sec:LNode.DataSets",
+                               "DataSet_", "sec:DataSet.LNode"};
+constexpr CMemberKind kFCDA{"sec:FCDA", "W0076", "sec:DataSet", "指定 DataSet 错误！", "sec:DataSet.FCDAs", "FCDA_",
+                            "sec:FCDA.DataSet"};
+constexpr CMemberKind kClientLN{"sec:ClientLN", "W0078", "sec:RCB", "指定 RCB 错误！", "sec:RCB.ClientLNs",
+                                "Client_", "sec:ClientLN.RCB"};
+constexpr CMemberKind kSettingGroup{"sec:SettingGroup", "W0082", "sec:SGCB", "指定 SGCB 错误！",
+                                    "sec:SGCB.SettingGroups", "SG_", "sec:SettingGroup.SGCB"};
+constexpr CMemberKind kSettingData{"sec:SettingData", "W0083", "sec:SettingGroup", "指定 SettingGroup 错误！",
+                                   "sec:SettingGroup.SettingDatas", "SetData_", "sec:SettingData.SettingGroup"};
+constexpr CMemberKind kExtRef{"sec:ExtRef", "W0084", "sec:LNode", "指定 LNode 错误！", "sec:LNode.ExtRefs",
+                              "ExtRef_", "sec:ExtRef.LNode"};
 // The one-of-a-kind blocks of a logical node: a fixed name and no number.
-bool NewNamedBlock(CKiln_Main& app, URI_Ref* pOut, URI_Ref lnode, const char* lockNo, const char* cls,
-                   const char* name, const char* linkRole) {
-    CNewRsc c(app, pOut, lockNo);
-    if (!c.Admit(lnode, {"sec:LNode"}, "指定 LNode 错误！")) return false;
-    return c.Build([&] {
-        URI_Ref rsc = c.Create(cls, name);
-        c.Link(rsc, linkRole, lnode);
-        return rsc;
-    });
-}
+constexpr CMemberKind kLog{"sec:Log", "W0080", "sec:LNode", "指定 LNode 错误！", nullptr, "Log", "sec:Log.LNode"};
+constexpr CMemberKind kSGCB{"sec:SGCB", "W0081", "sec:LNode", "指定 LNode 错误！", nullptr, "SGCB", "sec:SGCB.LNode"};
 
 // A trigger option of a control block: the model namespace + "#TrgOpControlTypeEnum." + value.
 CString TrgOp(const char* value) {
@@ -75,29 +45,25 @@ CString BlockName(CKiln_Main& app, const char* prefix, const URI_Ref& dataSet, c
 
 }  // namespace
 
-bool CKiln_Main::NewRsc_DataSet(URI_Ref* pOut, URI_Ref lnode) { return NewListMember(*this, pOut, lnode, kDataSet); }
+bool CKiln_Main::NewRsc_DataSet(URI_Ref* pOut, URI_Ref lnode) { return NewMember(*this, pOut, lnode, kDataSet); }
 
-bool CKiln_Main::NewRsc_FCDA(URI_Ref* pOut, URI_Ref dataSet) { return NewListMember(*this, pOut, dataSet, kFCDA); }
+bool CKiln_Main::NewRsc_FCDA(URI_Ref* pOut, URI_Ref dataSet) { return NewMember(*this, pOut, dataSet, kFCDA); }
 
-bool CKiln_Main::NewRsc_ClientLN(URI_Ref* pOut, URI_Ref rcb) { return NewListMember(*this, pOut, rcb, kClientLN); }
+bool CKiln_Main::NewRsc_ClientLN(URI_Ref* pOut, URI_Ref rcb) { return NewMember(*this, pOut, rcb, kClientLN); }
 
 bool CKiln_Main::NewRsc_SettingGroup(URI_Ref* pOut, URI_Ref sgcb) {
-    return NewListMember(*this, pOut, sgcb, kSettingGroup);
+    return NewMember(*this, pOut, sgcb, kSettingGroup);
 }
 
 bool CKiln_Main::NewRsc_SettingData(URI_Ref* pOut, URI_Ref settingGroup) {
-    return NewListMember(*this, pOut, settingGroup, kSettingData);
+    return NewMember(*this, pOut, settingGroup, kSettingData);
 }
 
-bool CKiln_Main::NewRsc_ExtRef(URI_Ref* pOut, URI_Ref lnode) { return NewListMember(*this, pOut, lnode, kExtRef); }
+bool CKiln_Main::NewRsc_ExtRef(URI_Ref* pOut, URI_Ref lnode) { return NewMember(*this, pOut, lnode, kExtRef); }
 
-bool CKiln_Main::NewRsc_Log(URI_Ref* pOut, URI_Ref lnode) {
-    return NewNamedBlock(*this, pOut, lnode, "W0080", "sec:Log", "Log", "sec:Log.LNode");
-}
+bool CKiln_Main::NewRsc_Log(URI_Ref* pOut, URI_Ref lnode) { return NewUnnumbered(*this, pOut, lnode, kLog); }
 
-bool CKiln_Main::NewRsc_SGCB(URI_Ref* pOut, URI_Ref lnode) {
-    return NewNamedBlock(*this, pOut, lnode, "W0081", "sec:SGCB", "SGCB", "sec:SGCB.LNode");
-}
+bool CKiln_Main::NewRsc_SGCB(URI_Ref* pOut, URI_Ref lnode) { return NewUnnumbered(*this, pOut, lnode, kSGCB); }
 
 bool CKiln_Main::NewRsc_RCB(URI_Ref* pOut, URI_Ref lnode, URI_Ref dataSet) {
     CNewRsc c(*this, pOut, "W0077");

@@ -6,32 +6,27 @@
 #include "core/kiln_main.h"
 #include "platform/ui/ui_functions.h"
 
+using kiln::core::CMemberKind;
 using kiln::core::CNewRsc;
 using kiln::core::kErrCreatingRsc;
 using kiln::core::kRoleName;
 using kiln::core::kRoleOrd;
+using kiln::core::NewMember;
+using kiln::core::NewUnnumbered;
 
-bool CKiln_Main::NewRsc_ITB(URI_Ref* pOut, URI_Ref icd) {
-    CNewRsc c(*this, pOut, "W0085");
-    if (!c.Admit(icd, {"sec:ICD"}, "指定ICD错误！")) return false;
-    return c.Build([&] {
-        URI_Ref itb = c.Create("sec:ITB", "ITB");
-        c.Link(itb, "sec:ITB.ICD", icd);
-        return itb;
-    });
-}
+namespace {
 
-bool CKiln_Main::NewRsc_InfoItem(URI_Ref* pOut, URI_Ref itb) {
-    CNewRsc c(*this, pOut, "W0088");
-    if (!c.Admit(itb, {"sec:ITB"}, "指定ITB错误！")) return false;
-    const CString n = Get_NewRscSeq(itb, "sec:ITB.InfoItems");
-    return c.Build([&] {
-        URI_Ref item = c.Create("sec:InfoItem", "Item" + n);
-        c.Link(item, "sec:InfoItem.ITB", itb);
-        c.Write(item, kRoleOrd, n);
-        return item;
-    });
-}
+constexpr CMemberKind kITB{"sec:ITB", "W0085", "sec:ICD", "指定ICD错误！", nullptr, "ITB", "sec:ITB.ICD"};
+constexpr CMemberKind kInfoItem{"sec:InfoItem", "W0088", "sec:ITB", "指定ITB错误！", "sec:ITB.InfoItems", "Item",
+                                "sec:InfoItem.ITB"};
+constexpr CMemberKind kMapItem{"sec:MapItem", "W0089", "sec:M2I", "指定M2I错误！", "sec:M2I.MapItems", "Item",
+                               "sec:MapItem.M2I"};
+
+}  // namespace
+
+bool CKiln_Main::NewRsc_ITB(URI_Ref* pOut, URI_Ref icd) { return NewUnnumbered(*this, pOut, icd, kITB); }
+
+bool CKiln_Main::NewRsc_InfoItem(URI_Ref* pOut, URI_Ref itb) { return NewMember(*this, pOut, itb, kInfoItem); }
 
 bool CKiln_Main::NewRsc_InfoGroup(URI_Ref* pOut, URI_Ref itb, CString name) {
     CNewRsc c(*this, pOut, "W0087");
@@ -84,13 +79,11 @@ bool CKiln_Main::NewRsc_M2I(URI_Ref* pOut, URI_Ref icd, URI_Ref itb, bool bMapIt
 }
 
 bool CKiln_Main::NewRsc_MapItem(URI_Ref* pOut, URI_Ref m2i, URI_Ref infoItem) {
-    CNewRsc c(*this, pOut, "W0089");
-    if (!c.Admit(m2i, {"sec:M2I"}, "指定M2I错误！")) return false;
-    const CString n = Get_NewRscSeq(m2i, "sec:M2I.MapItems");
+    CNewRsc c(*this, pOut, kMapItem.lockNo);
+    if (!c.Admit(m2i, kMapItem)) return false;
+    const CString n = Get_NewRscSeq(m2i, kMapItem.parentRole);
     return c.Build([&] {
-        URI_Ref mapItem = c.Create("sec:MapItem", "Item" + n);
-        c.Link(mapItem, "sec:MapItem.M2I", m2i);
-        c.Write(mapItem, kRoleOrd, n);
+        URI_Ref mapItem = c.CreateMember(kMapItem, m2i, n, n);
         if (infoItem.IsSet()) c.Link(mapItem, "sec:MapItem.InfoItem", infoItem);
         return mapItem;
     });

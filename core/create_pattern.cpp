@@ -13,6 +13,11 @@ bool CNewRsc::Admit(const URI_Ref& parent, std::initializer_list<const char*> cl
     return classes.size() == 0 || Expect(parent, classes, message);
 }
 
+bool CNewRsc::Admit(const URI_Ref& parent, const CMemberKind& kind) {
+    if (!kind.parentCls) return Admit(parent);
+    return Admit(parent, {kind.parentCls}, kind.parentMessage);
+}
+
 bool CNewRsc::Lock(const CString& domain) {
     m_sDomain = domain;
     if (m_app.DocMtd_DEnv_IsDomainEditable(domain)) return true;
@@ -65,6 +70,14 @@ void CNewRsc::Write(const URI_Ref& rsc, const CString& role, const CString& valu
     Require(m_app.DocMtd_Modify_attribute_value(rsc, role, value), error);
 }
 
+URI_Ref CNewRsc::CreateMember(const CMemberKind& kind, const URI_Ref& parent, const CString& n,
+                              const CString& ord) {
+    URI_Ref rsc = Create(kind.cls, kind.prefix + n);
+    Link(rsc, kind.linkRole, parent);
+    Write(rsc, kRoleOrd, ord);
+    return rsc;
+}
+
 void CNewRsc::Adopt(bool made, const URI_Ref& rsc, const char* memberRole) {
     Require(made, kErrCreatingRsc);
     if (rsc.IsSet()) m_vMade.push_back({rsc, memberRole});
@@ -84,6 +97,23 @@ void CNewRsc::Rollback() {
         m_app.DocMtd_delete_a_Rsc(it->rsc);
     }
     m_vMade.clear();
+}
+
+bool NewMember(CKiln_Main& app, URI_Ref* pOut, const URI_Ref& parent, const CMemberKind& kind, const CString& given) {
+    CNewRsc c(app, pOut, kind.lockNo);
+    if (!c.Admit(parent, kind)) return false;
+    const CString n = given.IsEmpty() ? app.Get_NewRscSeq(parent, kind.parentRole) : given;
+    return c.Build([&] { return c.CreateMember(kind, parent, n, n); });
+}
+
+bool NewUnnumbered(CKiln_Main& app, URI_Ref* pOut, const URI_Ref& parent, const CMemberKind& kind) {
+    CNewRsc c(app, pOut, kind.lockNo);
+    if (!c.Admit(parent, kind)) return false;
+    return c.Build([&] {
+        URI_Ref rsc = c.Create(kind.cls, kind.prefix);
+        c.Link(rsc, kind.linkRole, parent);
+        return rsc;
+    });
 }
 
 }  // namespace kiln::core

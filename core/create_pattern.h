@@ -8,7 +8,8 @@
 //
 // A creator therefore reads as its own differences: its class, its parent
 // test, its name and number, its links and defaults, its lock number and what
-// its clean-up must also remove (Adopt).
+// its clean-up must also remove (Adopt). Most members of a parent's list
+// differ only in the row of a CMemberKind table.
 #pragma once
 
 #include <initializer_list>
@@ -27,13 +28,24 @@ inline constexpr const char* kErrCreatingRsc = "Error creating Rsc";
 inline constexpr const char* kErrUpdatingRsc = "Error updating Rsc";
 inline constexpr const char* kErrAddAsso = "Error add Asso";
 
-inline constexpr const char* kRoleName = "cim:Naming.name";
-inline constexpr const char* kRoleOrd = "e301:OrdNaming.ord";
-
 // A failed document call inside a creator. It never leaves the creator.
 class CCreateFault : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
+};
+
+// What a creator of one kind of member passes into the pattern. A numbered
+// member is numbered along the parent's list, named prefix + number, linked
+// back to the parent and ordered by the number (NewMember); an unnumbered one
+// is named by the prefix alone and not ordered (NewUnnumbered).
+struct CMemberKind {
+    const char* cls;
+    const char* lockNo;         // such as "W0075"
+    const char* parentCls;      // null: any parent is taken
+    const char* parentMessage;  // shown for a parent of another class
+    const char* parentRole;     // the parent's list, which numbers the member (null: unnumbered)
+    const char* prefix;         // the whole name of an unnumbered member
+    const char* linkRole;       // from the member to its parent
 };
 
 class CNewRsc {
@@ -50,6 +62,8 @@ public:
     // `message` is shown. Without classes the parent is not tested.
     bool Admit(const URI_Ref& parent, std::initializer_list<const char*> classes = {},
                const char* message = nullptr);
+    // The same with the kind's parent class and message.
+    bool Admit(const URI_Ref& parent, const CMemberKind& kind);
 
     // The same steps one by one, for creators that take them in another order.
     // Lock() shows "当前域不可编辑！-" + the lock number when the domain may not
@@ -93,6 +107,9 @@ public:
     void Link(const URI_Ref& rsc, const CString& role, const URI_Ref& target, const char* error = kErrUpdatingRsc);
     // An attribute value.
     void Write(const URI_Ref& rsc, const CString& role, const CString& value, const char* error = kErrUpdatingRsc);
+    // A member of the kind named prefix + n, linked to the parent, then
+    // ordered `ord`.
+    URI_Ref CreateMember(const CMemberKind& kind, const URI_Ref& parent, const CString& n, const CString& ord);
     // The result of a nested creator: false raises "Error creating Rsc";
     // true makes the resource part of the clean-up, together with its
     // members along `memberRole` when given (found when the clean-up runs).
@@ -113,6 +130,15 @@ private:
     CString m_sDomain;
     std::vector<Made> m_vMade;
 };
+
+// The whole creator of a member of the kind: numbered by `given` or, when
+// that is empty, by the next sequence number along the parent's list.
+bool NewMember(CKiln_Main& app, URI_Ref* pOut, const URI_Ref& parent, const CMemberKind& kind,
+               const CString& given = CString());
+
+// The creator of a member of the kind that takes no number: named by the
+// prefix alone, linked to the parent and not ordered.
+bool NewUnnumbered(CKiln_Main& app, URI_Ref* pOut, const URI_Ref& parent, const CMemberKind& kind);
 
 // "true" or "false".
 inline const char* BoolText(bool b) { return b ? "true" : "false"; }

@@ -3,41 +3,35 @@
 #include "core/create_pattern.h"
 #include "core/kiln_main.h"
 
+using kiln::core::CMemberKind;
 using kiln::core::CNewRsc;
 using kiln::core::kErrCreatingRsc;
 using kiln::core::kRoleOrd;
+using kiln::core::NewUnnumbered;
 
 namespace {
 
-// A member counted among the parent's members along the role (only those of
-// its own class when `onlyClass` is set), numbered and ordered count + 1;
-// its order number is written before its link.
-struct CountedMember {
-    const char* cls;
-    const char* parentCls;
-    const char* parentMessage;
-    const char* parentRole;
-    const char* onlyClass;
-    const char* prefix;
-    const char* linkRole;
-};
-
 // SV and GSE share the node's list "sec:LNode.CBs" and its link "sec:CB.LNode",
 // but each class is numbered on its own.
-constexpr CountedMember kSV{"sec:SV", "sec:LNode", "指定uLNode错误！", "sec:LNode.CBs", "sec:SV", "采样控制块_",
-                            "sec:CB.LNode"};
-constexpr CountedMember kGSE{"sec:GSE", "sec:LNode", "指定LNode错误！", "sec:LNode.CBs", "sec:GSE", "GSE控制块_",
-                             "sec:CB.LNode"};
-constexpr CountedMember kOutSignal{"sec:OutSignal", "sec:SignalList", "指定SignalList错误！",
-                                   "sec:SignalList.OutSignals", nullptr, "输出信号_", "sec:OutSignal.SignalList"};
-constexpr CountedMember kInSignal{"sec:InSignal", "sec:SignalList", "指定SignalList错误！",
-                                  "sec:SignalList.InSignals", nullptr, "输入信号_", "sec:InSignal.SignalList"};
+constexpr CMemberKind kSV{"sec:SV", "W0070", "sec:LNode", "指定uLNode错误！", "sec:LNode.CBs", "采样控制块_",
+                          "sec:CB.LNode"};
+constexpr CMemberKind kGSE{"sec:GSE", "W0070", "sec:LNode", "指定LNode错误！", "sec:LNode.CBs", "GSE控制块_",
+                           "sec:CB.LNode"};
+constexpr CMemberKind kOutSignal{"sec:OutSignal", "W0070", "sec:SignalList", "指定SignalList错误！",
+                                 "sec:SignalList.OutSignals", "输出信号_", "sec:OutSignal.SignalList"};
+constexpr CMemberKind kInSignal{"sec:InSignal", "W0070", "sec:SignalList", "指定SignalList错误！",
+                                "sec:SignalList.InSignals", "输入信号_", "sec:InSignal.SignalList"};
+constexpr CMemberKind kSignalList{"sec:SignalList", "W0070", "sec:IED", "指定IED错误！", nullptr, "信号列表",
+                                  "sec:SignalList.IED"};
 
-bool NewCountedMember(CKiln_Main& app, URI_Ref* pOut, URI_Ref parent, const CountedMember& k) {
-    CNewRsc c(app, pOut, "W0070");
-    if (!c.Admit(parent, {k.parentCls}, k.parentMessage)) return false;
+// A member counted among the parent's members along its list (only those of
+// its own class with bPerClass), numbered and ordered count + 1; its order
+// number is written before its link.
+bool NewCountedMember(CKiln_Main& app, URI_Ref* pOut, URI_Ref parent, const CMemberKind& k, bool bPerClass) {
+    CNewRsc c(app, pOut, k.lockNo);
+    if (!c.Admit(parent, k)) return false;
     CString n;
-    if (!c.CountNext(parent, k.parentRole, n, k.onlyClass)) return false;
+    if (!c.CountNext(parent, k.parentRole, n, bPerClass ? k.cls : nullptr)) return false;
     return c.Build([&] {
         URI_Ref rsc = c.Create(k.cls, k.prefix + n);
         c.Write(rsc, kRoleOrd, n, kErrCreatingRsc);
@@ -48,24 +42,16 @@ bool NewCountedMember(CKiln_Main& app, URI_Ref* pOut, URI_Ref parent, const Coun
 
 }  // namespace
 
-bool CKiln_Main::NewRsc_SV(URI_Ref* pOut, URI_Ref lnode) { return NewCountedMember(*this, pOut, lnode, kSV); }
+bool CKiln_Main::NewRsc_SV(URI_Ref* pOut, URI_Ref lnode) { return NewCountedMember(*this, pOut, lnode, kSV, true); }
 
-bool CKiln_Main::NewRsc_GSE(URI_Ref* pOut, URI_Ref lnode) { return NewCountedMember(*this, pOut, lnode, kGSE); }
+bool CKiln_Main::NewRsc_GSE(URI_Ref* pOut, URI_Ref lnode) { return NewCountedMember(*this, pOut, lnode, kGSE, true); }
 
 bool CKiln_Main::NewRsc_OutSignal(URI_Ref* pOut, URI_Ref signalList) {
-    return NewCountedMember(*this, pOut, signalList, kOutSignal);
+    return NewCountedMember(*this, pOut, signalList, kOutSignal, false);
 }
 
 bool CKiln_Main::NewRsc_InSignal(URI_Ref* pOut, URI_Ref signalList) {
-    return NewCountedMember(*this, pOut, signalList, kInSignal);
+    return NewCountedMember(*this, pOut, signalList, kInSignal, false);
 }
 
-bool CKiln_Main::NewRsc_SignalList(URI_Ref* pOut, URI_Ref ied) {
-    CNewRsc c(*this, pOut, "W0070");
-    if (!c.Admit(ied, {"sec:IED"}, "指定IED错误！")) return false;
-    return c.Build([&] {
-        URI_Ref list = c.Create("sec:SignalList", "信号列表");
-        c.Link(list, "sec:SignalList.IED", ied);
-        return list;
-    });
-}
+bool CKiln_Main::NewRsc_SignalList(URI_Ref* pOut, URI_Ref ied) { return NewUnnumbered(*this, pOut, ied, kSignalList); }

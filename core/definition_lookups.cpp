@@ -1,10 +1,11 @@
 #include "core/kiln_main.h"
 #include "platform/mfc/text_funcs.h"
 
+using kiln::core::kRoleName;
+using kiln::core::kRoleOrd;
+
 namespace {
 
-constexpr const char* kNameAttr = "cim:Naming.name";
-constexpr const char* kOrdAttr = "e301:OrdNaming.ord";
 constexpr const char* kAbstractRole = "sec:LNodeType.Abstract_Type";
 
 // The short form of a functional constraint: "ST" of "...#FCType.ST".
@@ -39,24 +40,20 @@ private:
 
 bool CKiln_Main::Get_DOs_of_Std_LNType(std::vector<URI_Ref>& dos, std::vector<URI_Ref>& packages, URI_Ref& lnType) {
     std::set<std::string> visited;
-    return Get_DOs_of_Std_LNType_Walk(dos, packages, lnType, visited);
-}
-
-bool CKiln_Main::Get_DOs_of_Std_LNType_Walk(std::vector<URI_Ref>& dos, std::vector<URI_Ref>& packages,
-                                            URI_Ref& lnType, std::set<std::string>& visited) {
-    visited.insert(lnType.sUri);
-    std::vector<URI_Ref> own;
-    URI_Ref last;
-    if (DocMtd_get_descendent_BUris(lnType, "sec:LNodeType.DOs", own, last, kOrdAttr, SortPolicy_ByOrd) == 0)
-        return false;
-    const URI_Ref package = DocMtd_getFirstUri_ofAsso(lnType, "sec:LNodeType.TypePackage");
-    for (const URI_Ref& d : own) {
-        dos.push_back(d);
-        packages.push_back(package);
+    for (URI_Ref type = lnType;;) {
+        visited.insert(type.sUri);
+        std::vector<URI_Ref> own;
+        URI_Ref last;
+        if (DocMtd_get_descendent_BUris(type, "sec:LNodeType.DOs", own, last, kRoleOrd, SortPolicy_ByOrd) == 0)
+            return false;
+        const URI_Ref package = DocMtd_getFirstUri_ofAsso(type, "sec:LNodeType.TypePackage");
+        for (const URI_Ref& d : own) {
+            dos.push_back(d);
+            packages.push_back(package);
+        }
+        type = DocMtd_getFirstUri_ofAsso(type, kAbstractRole);
+        if (type.IsEmpty() || visited.count(type.sUri)) return true;
     }
-    URI_Ref abstractType = DocMtd_getFirstUri_ofAsso(lnType, kAbstractRole);
-    if (abstractType.IsEmpty() || visited.count(abstractType.sUri)) return true;
-    return Get_DOs_of_Std_LNType_Walk(dos, packages, abstractType, visited);
 }
 
 URI_Ref CKiln_Main::Get_DO_Dfn(URI_Ref& lnode, CString doName) {
@@ -65,10 +62,10 @@ URI_Ref CKiln_Main::Get_DO_Dfn(URI_Ref& lnode, CString doName) {
     Get_AbstractTypes(lnType, &types, kAbstractRole);
     for (const URI_Ref& type : types) {
         std::vector<URI_Ref> members;
-        if (!DocMtd_get_Association_BUris(type, "sec:LNodeType.DOs", members, kOrdAttr, SortPolicy_ByOrd))
+        if (!DocMtd_get_Association_BUris(type, "sec:LNodeType.DOs", members, kRoleOrd, SortPolicy_ByOrd))
             return URI_Ref();
         for (const URI_Ref& d : members) {
-            if (DocMtd_getValue_ofAttr(d, kNameAttr) == doName) return d;
+            if (DocMtd_getValue_ofAttr(d, kRoleName) == doName) return d;
         }
     }
     return URI_Ref();
@@ -89,7 +86,7 @@ bool CKiln_Main::Get_DAs_of_aDO_Walk(URI_Ref& obj, Struct_DAs_ofDO* pOut, const 
         memberPath = typeRole + "/sec:DOType.Contains_DAs";
         subPath = typeRole + "/sec:DOType.Contains_SDOs";
         if (pOut->sDOName.IsEmpty()) {
-            pOut->sDOName = DocMtd_getValue_ofAttr(obj, kNameAttr);
+            pOut->sDOName = DocMtd_getValue_ofAttr(obj, kRoleName);
             pOut->uDO = obj;
         }
     } else if (obj.sClass == "sec:SDO") {
@@ -112,17 +109,17 @@ bool CKiln_Main::Get_DAs_of_aDO_Walk(URI_Ref& obj, Struct_DAs_ofDO* pOut, const 
     URI_Ref last;
     if (!subPath.IsEmpty()) {
         std::vector<URI_Ref> subs;
-        if (DocMtd_get_descendent_BUris(obj, subPath, subs, last, kOrdAttr, SortPolicy_ByOrd) == 0) return false;
+        if (DocMtd_get_descendent_BUris(obj, subPath, subs, last, kRoleOrd, SortPolicy_ByOrd) == 0) return false;
         for (URI_Ref& sub : subs) {
-            Get_DAs_of_aDO_Walk(sub, pOut, prefix + DocMtd_getValue_ofAttr(sub, kNameAttr) + ".", pConstraints,
+            Get_DAs_of_aDO_Walk(sub, pOut, prefix + DocMtd_getValue_ofAttr(sub, kRoleName) + ".", pConstraints,
                                 onPath);
         }
     }
 
     std::vector<URI_Ref> members;
-    if (DocMtd_get_descendent_BUris(obj, memberPath, members, last, kOrdAttr, SortPolicy_ByOrd) == 0) return false;
+    if (DocMtd_get_descendent_BUris(obj, memberPath, members, last, kRoleOrd, SortPolicy_ByOrd) == 0) return false;
     for (URI_Ref& member : members) {
-        const CString name = DocMtd_getValue_ofAttr(member, kNameAttr);
+        const CString name = DocMtd_getValue_ofAttr(member, kRoleName);
         CString fcText;
         if (member.sClass == "sec:DA") {
             const CString fc0 = DocMtd_getValue_ofAttr(member, "sec:DA.fc_0");

@@ -1,9 +1,9 @@
 #include "core/kiln_main.h"
 #include "platform/mfc/text_funcs.h"
 
-namespace {
+using kiln::core::kRoleName;
 
-constexpr const char* kNameAttr = "cim:Naming.name";
+namespace {
 
 // The winding's number after its transformer's name.
 CString windingWord(const CString& windingType) {
@@ -23,11 +23,11 @@ CString CKiln_Main::LNodeText(const URI_Ref& lnode, bool bLabelled, const CStrin
     // Without a class of its own the node shows the LN class of its type;
     // the node itself stays as it is.
     if (lnClass.IsEmpty())
-        lnClass = DocMtd_getFirstValue_ofAsso(lnode, "sec:LNode.LNodeType/sec:LNodeType.ClassOf_LNType", kNameAttr);
+        lnClass = DocMtd_getFirstValue_ofAsso(lnode, "sec:LNode.LNodeType/sec:LNodeType.ClassOf_LNType", kRoleName);
     CString text = "[" + prefix + "]" + lnClass + "[" + lnInst + "]";
     if (!desc.IsEmpty()) text += "(" + desc + ")";
     if (bLabelled) return "逻辑节点:" + text;
-    return DocMtd_getFirstValue_ofAsso(lnode, "sec:LNode.LDevice", kNameAttr) + "/" + text;
+    return DocMtd_getFirstValue_ofAsso(lnode, "sec:LNode.LDevice", kRoleName) + "/" + text;
 }
 
 CString CKiln_Main::GetRscText(URI_Ref& rsc, bool bLabelled) {
@@ -72,7 +72,7 @@ CString CKiln_Main::GetRscText(URI_Ref& rsc, bool bLabelled) {
     } else if (cls == "sec:BDA") {
         label = "子数据属性:";
     } else if (cls == "cim:TransformerWinding") {
-        body = DocMtd_getFirstValue_ofAsso(self, "cim:TransformerWinding.MemberOf_PowerTransformer", kNameAttr) +
+        body = DocMtd_getFirstValue_ofAsso(self, "cim:TransformerWinding.MemberOf_PowerTransformer", kRoleName) +
                windingWord(DocMtd_getValue_ofAttr(self, "cim:TransformerWinding.windingType"));
     } else {
         CClassDfn dfn;

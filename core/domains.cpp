@@ -29,7 +29,7 @@ CString CKiln_Main::Get_DomainName_withCreate(URI_Ref& parent, const CString& cl
         const CString prefix = Get_DomainPrefix_Default("");
         if (!Mtd_InputName_withDomainName(prefix, name, domain, prompt)) return CString();
         title = cls == "sec:TypePackage" ? name : name + " 产品类型包";
-        if (domain.IsEmpty() || typeName.IsEmpty()) return domain;
+        if (domain.IsEmpty()) return domain;
         if (m_Doc.IsDatabaseDoc() && !DocMtd_DEnv_ServerTest()) {
             notice(serverMessage);
             return CString();
@@ -46,7 +46,7 @@ CString CKiln_Main::Get_DomainName_withCreate(URI_Ref& parent, const CString& cl
         }
         if (DocMtd_Test_DomainExist(domain)) return domain;
         title = DocMtd_getFirstValue_ofAsso(parent, "sec:Product.ProductPackage", "cim:Naming.name") + " ICD模型";
-        if (domain.IsEmpty() || typeName.IsEmpty()) return domain;
+        if (domain.IsEmpty()) return domain;
     } else {
         return domain;
     }

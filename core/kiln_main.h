@@ -31,6 +31,13 @@ enum LNodeUseEnum {
 // the IEC 61850-6 (2003) SCL namespace without its final "/SCL".
 inline constexpr const char* kStdTypePackageRef = "http://www.iec.ch/61850/2003";
 
+namespace kiln::core {
+// The name of every resource, and its 1-based position among its siblings
+// (decimal text), by which member lists are sorted.
+inline constexpr const char* kRoleName = "cim:Naming.name";
+inline constexpr const char* kRoleOrd = "e301:OrdNaming.ord";
+}  // namespace kiln::core
+
 class CKiln_Main : public CBase_AppCim {
 public:
     // ======================================================================
@@ -263,14 +270,10 @@ public:
     bool NewRsc_MapItem(URI_Ref* pOut, URI_Ref m2i, URI_Ref infoItem);
 
 private:
-    // ---- helpers of the walks ----
+    // The data-attribute walk below Get_DAs_of_aDO; `onPath` holds the types
+    // the walk is inside of.
     bool Get_DAs_of_aDO_Walk(URI_Ref& obj, Struct_DAs_ofDO* pOut, const CString& prefix,
                              std::vector<CString>* pConstraints, std::set<std::string>& onPath);
-    bool Get_LNode_NameSpace_Walk(URI_Ref& lnType, CString& ns, std::set<std::string>& visited);
-    bool Get_DOs_of_Std_LNType_Walk(std::vector<URI_Ref>& dos, std::vector<URI_Ref>& packages, URI_Ref& lnType,
-                                    std::set<std::string>& visited);
-    bool Is_InTheAsso_OR_Self_Walk(const URI_Ref& a, const CString& asso, const URI_Ref& b,
-                                   std::set<std::string>& visited);
     // The logical-node text of GetRscText.
     CString LNodeText(const URI_Ref& lnode, bool bLabelled, const CString& desc);
 };

@@ -2,6 +2,9 @@
 #include "platform/mfc/gbk.h"
 #include "platform/ui/ui_functions.h"
 
+using kiln::core::kRoleName;
+using kiln::core::kRoleOrd;
+
 namespace {
 
 constexpr const char* kDependRole = "sec:TypePackage.Depend_TypePackage";
@@ -66,50 +69,48 @@ bool CKiln_Main::Get_Depend_TypePackage(URI_Ref package, std::vector<URI_Ref>* p
 }
 
 bool CKiln_Main::Get_LNode_NameSpace(URI_Ref& lnType, CString& ns) {
-    std::set<std::string> visited;
-    return Get_LNode_NameSpace_Walk(lnType, ns, visited);
-}
-
-bool CKiln_Main::Get_LNode_NameSpace_Walk(URI_Ref& lnType, CString& ns, std::set<std::string>& visited) {
     static const char* const kLoopMessage = "求逻辑节点的继承名称空间时发生错误，可能由于抽象类型形成闭环。";
-    visited.insert(lnType.sUri);
-    URI_Ref package = DocMtd_getFirstUri_ofAsso(lnType, "sec:LNodeType.TypePackage");
-    if (package.IsEmpty()) return false;
-    const bool isStd = m_uStdTypePackage.IsSet() && package == m_uStdTypePackage;
-    if (ns.IsEmpty()) {
-        if (isStd) return true;
-        ns = DocMtd_getValue_ofAttr(package, "cim:Naming.name");
-    } else {
-        ns += ">";
-        ns += isStd ? CString("IEC 61850-7-4:2003") : DocMtd_getValue_ofAttr(package, "cim:Naming.name");
-        if (kiln::text::GbkLength(ns.str()) > 255) {
+    std::set<std::string> visited;
+    for (URI_Ref type = lnType;;) {
+        visited.insert(type.sUri);
+        URI_Ref package = DocMtd_getFirstUri_ofAsso(type, "sec:LNodeType.TypePackage");
+        if (package.IsEmpty()) return false;
+        const bool isStd = m_uStdTypePackage.IsSet() && package == m_uStdTypePackage;
+        if (ns.IsEmpty()) {
+            if (isStd) return true;
+            ns = DocMtd_getValue_ofAttr(package, kRoleName);
+        } else {
+            ns += ">";
+            ns += isStd ? CString("IEC 61850-7-4:2003") : DocMtd_getValue_ofAttr(package, kRoleName);
+            if (kiln::text::GbkLength(ns.str()) > 255) {
+                _AfxMessageBox(kLoopMessage, MB_OK, "", nullptr);
+                return false;
+            }
+        }
+        URI_Ref abstractType = DocMtd_getFirstUri_ofAsso(type, kAbstractRole);
+        if (abstractType.IsEmpty()) return true;
+        if (visited.count(abstractType.sUri)) {
             _AfxMessageBox(kLoopMessage, MB_OK, "", nullptr);
             return false;
         }
+        type = abstractType;
     }
-    URI_Ref abstractType = DocMtd_getFirstUri_ofAsso(lnType, kAbstractRole);
-    if (abstractType.IsEmpty()) return true;
-    if (visited.count(abstractType.sUri)) {
-        _AfxMessageBox(kLoopMessage, MB_OK, "", nullptr);
-        return false;
-    }
-    return Get_LNode_NameSpace_Walk(abstractType, ns, visited);
 }
 
 bool CKiln_Main::Is_InTheAsso_OR_Self(URI_Ref a, CString asso, URI_Ref b) {
-    std::set<std::string> visited;
-    return Is_InTheAsso_OR_Self_Walk(a, asso, b, visited);
-}
-
-bool CKiln_Main::Is_InTheAsso_OR_Self_Walk(const URI_Ref& a, const CString& asso, const URI_Ref& b,
-                                           std::set<std::string>& visited) {
     if (a == b) return true;
-    visited.insert(a.sUri);
-    std::vector<URI_Ref> targets;
-    DocMtd_get_Association_BUris(a, asso, targets, "e301:OrdNaming.ord", SortPolicy_ByOrd);
-    for (const URI_Ref& t : targets) {
-        if (t == b) return true;
-        if (!visited.count(t.sUri) && Is_InTheAsso_OR_Self_Walk(t, asso, b, visited)) return true;
+    // Every resource reachable from a is looked at once.
+    std::set<std::string> visited{a.sUri};
+    std::vector<URI_Ref> pending{a};
+    while (!pending.empty()) {
+        const URI_Ref from = pending.back();
+        pending.pop_back();
+        std::vector<URI_Ref> targets;
+        DocMtd_get_Association_BUris(from, asso, targets, kRoleOrd, SortPolicy_ByOrd);
+        for (const URI_Ref& t : targets) {
+            if (t == b) return true;
+            if (visited.insert(t.sUri).second) pending.push_back(t);
+        }
     }
     return false;
 }

@@ -10,26 +10,6 @@ namespace kiln::host {
 
 namespace {
 
-std::string TrimBlanks(const std::string& s) {
-    size_t b = s.find_first_not_of(" \t\r\n");
-    if (b == std::string::npos) return {};
-    size_t e = s.find_last_not_of(" \t\r\n");
-    return s.substr(b, e - b + 1);
-}
-
-// The row whose display text is `text`; failing that, the row whose text
-// equals it without blanks at the ends; then the row whose value it is.
-int FindRow(const std::vector<std::string>& choices, const std::vector<std::string>& values, const std::string& text) {
-    for (size_t i = 0; i < choices.size(); ++i)
-        if (choices[i] == text) return static_cast<int>(i);
-    const std::string t = TrimBlanks(text);
-    for (size_t i = 0; i < choices.size(); ++i)
-        if (TrimBlanks(choices[i]) == t) return static_cast<int>(i);
-    for (size_t i = 0; i < values.size(); ++i)
-        if (values[i] == text) return static_cast<int>(i);
-    return -1;
-}
-
 bool HasButton(const Question& q, const std::string& b) {
     return std::find(q.buttons.begin(), q.buttons.end(), b) != q.buttons.end();
 }
@@ -50,6 +30,17 @@ const char* KindFor(Question::Kind k) {
 }
 
 }  // namespace
+
+int FindRow(const std::vector<std::string>& choices, const std::vector<std::string>& values, const std::string& text) {
+    for (size_t i = 0; i < choices.size(); ++i)
+        if (choices[i] == text) return static_cast<int>(i);
+    const std::string t = Trim(text);
+    for (size_t i = 0; i < choices.size(); ++i)
+        if (Trim(choices[i]) == t) return static_cast<int>(i);
+    for (size_t i = 0; i < values.size(); ++i)
+        if (values[i] == text) return static_cast<int>(i);
+    return -1;
+}
 
 std::string Question::Describe() const {
     switch (kind) {
@@ -170,10 +161,10 @@ bool Answerer::FromTerminal(const Question& q, Reply& reply, std::string& error)
         if (!line.empty() && line.back() == '\r') line.pop_back();
         Answer a;
         a.where = "terminal";
-        if (q.kind == Question::Kind::Dialog && TrimBlanks(line) == "ok") {
+        if (q.kind == Question::Kind::Dialog && Trim(line) == "ok") {
             a.kind = "ok";
         } else if (q.kind == Question::Kind::MessageBox) {
-            std::string t = TrimBlanks(line);
+            const std::string t = Trim(line);
             for (const auto& b : q.buttons)
                 if (!t.empty() && b.compare(0, t.size(), t) == 0) a.kind = b;
             if (a.kind.empty()) {

@@ -20,7 +20,6 @@ struct Question {
     std::vector<std::string> buttons;  // a message box: of "ok", "yes", "no", "cancel"; a button box: the texts
     std::vector<std::string> choices;  // Choice, Resource, Dialog: the display texts of the rows
     std::vector<std::string> values;   // Resource: the identifiers, parallel to `choices`
-    std::string defaultText;           // Text: the text the box starts with; files: the file name offered
 
     std::string Describe() const;  // "the yes/no box \"...\"" for error texts
 };
@@ -67,6 +66,11 @@ private:
     std::istream* m_in = nullptr;
     std::ostream* m_prompt = nullptr;
 };
+
+// The row whose display text is `text`; failing that, the row whose text
+// equals it without blanks at the ends; then the row whose value (parallel
+// to `choices`, may be empty) it is. -1 when none.
+int FindRow(const std::vector<std::string>& choices, const std::vector<std::string>& values, const std::string& text);
 
 // `path` made absolute against `baseDir` when it is relative.
 std::string ResolvePath(const std::string& path, const std::string& baseDir);

@@ -8,71 +8,50 @@ namespace kiln::host {
 
 bool ParseCommandLine(const std::vector<std::string>& args, CommandLine& cl, std::string& error) {
     cl = CommandLine{};
+    auto wrong = [&](std::string message) {
+        error = std::move(message);
+        return false;
+    };
     if (args.empty() || args[0] == "--help" || args[0] == "-h") {
-        if (args.size() > 1) {
-            error = "--help takes nothing after it";
-            return false;
-        }
+        if (args.size() > 1) return wrong("--help takes nothing after it");
         cl.verb = CommandLine::Verb::Help;
         return true;
     }
     const std::string& verb = args[0];
     if (verb == "help") {
-        if (args.size() == 1) {
-            cl.verb = CommandLine::Verb::Help;
-            return true;
+        if (args.size() > 2) return wrong("usage: kiln help [EVENT]");
+        if (args.size() == 2) {
+            cl.verb = CommandLine::Verb::HelpEvent;
+            cl.topic = args[1];
         }
-        if (args.size() > 2) {
-            error = "usage: kiln help [EVENT]";
-            return false;
-        }
-        cl.verb = CommandLine::Verb::HelpEvent;
-        cl.topic = args[1];
         return true;
     }
     if (verb == "init") {
-        if (args.size() != 2 || args[1].empty() || args[1][0] == '-') {
-            error = "usage: kiln init DIR";
-            return false;
-        }
+        if (args.size() != 2 || args[1].empty() || args[1][0] == '-') return wrong("usage: kiln init DIR");
         cl.verb = CommandLine::Verb::Init;
         cl.dir = args[1];
         return true;
     }
-    if (verb == "run") {
-        cl.verb = CommandLine::Verb::Run;
-        for (size_t i = 1; i < args.size(); ++i) {
-            const std::string& a = args[i];
-            if (a == "-e") {
-                if (i + 1 >= args.size()) {
-                    error = "-e needs an event, e.g. -e 'tree'";
-                    return false;
-                }
-                cl.events.push_back(args[++i]);
-            } else if (a.size() > 1 && a[0] == '-') {
-                error = "unknown option " + a + " of kiln run";
-                return false;
-            } else if (cl.dir.empty()) {
-                cl.dir = a;
-            } else if (cl.script.empty()) {
-                cl.script = a;
-            } else {
-                error = "kiln run takes one workspace and at most one script";
-                return false;
-            }
+    if (verb != "run") return wrong("unknown command \"" + verb + "\" (kiln --help)");
+    cl.verb = CommandLine::Verb::Run;
+    for (size_t i = 1; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (a == "-e") {
+            if (i + 1 >= args.size()) return wrong("-e needs an event, e.g. -e 'tree'");
+            cl.events.push_back(args[++i]);
+        } else if (a.size() > 1 && a[0] == '-') {
+            return wrong("unknown option " + a + " of kiln run");
+        } else if (cl.dir.empty()) {
+            cl.dir = a;
+        } else if (cl.script.empty()) {
+            cl.script = a;
+        } else {
+            return wrong("kiln run takes one workspace and at most one script");
         }
-        if (cl.dir.empty()) {
-            error = "usage: kiln run DIR [SCRIPT] [-e EVENT]...";
-            return false;
-        }
-        if (cl.script.empty() && cl.events.empty()) {
-            error = "kiln run needs a script or at least one -e EVENT";
-            return false;
-        }
-        return true;
     }
-    error = "unknown command \"" + verb + "\" (kiln --help)";
-    return false;
+    if (cl.dir.empty()) return wrong("usage: kiln run DIR [SCRIPT] [-e EVENT]...");
+    if (cl.script.empty() && cl.events.empty()) return wrong("kiln run needs a script or at least one -e EVENT");
+    return true;
 }
 
 std::string UsageText() {

@@ -105,25 +105,27 @@ const EventDef* FindEventDef(const std::string& name) {
     return nullptr;
 }
 
-const std::vector<AnswerKindDef>& AnswerKinds() {
-    static const std::vector<AnswerKindDef> kinds = {
-        {"ok", false, "OK of a message box"},
-        {"yes", false, "Yes of a message box"},
-        {"no", false, "No of a message box"},
-        {"cancel", false, "Cancel of any question"},
-        {"text", true, "the text typed into an input box"},
-        {"choice", true, "the row of an input box's list, by its display text"},
-        {"file", true, "the path chosen in a file dialog"},
-        {"button", true, "the button of the button-choice box, by its text"},
-        {"resource", true, "the resource of the pick-a-resource box, by its text or identifier"},
-    };
-    return kinds;
-}
+namespace {
+// The kinds of `answer` and whether each takes a value.
+struct AnswerKind {
+    const char* kind;
+    bool takesValue;
+};
+const AnswerKind kAnswerKinds[] = {{"ok", false},    {"yes", false},  {"no", false},     {"cancel", false},
+                                   {"text", true},   {"choice", true}, {"file", true},   {"button", true},
+                                   {"resource", true}};
+}  // namespace
 
-const AnswerKindDef* FindAnswerKind(const std::string& kind) {
-    for (const auto& k : AnswerKinds())
+static const AnswerKind* FindAnswerKind(const std::string& kind) {
+    for (const auto& k : kAnswerKinds)
         if (kind == k.kind) return &k;
     return nullptr;
+}
+
+static std::string AnswerKindsText() {
+    std::string s;
+    for (const auto& k : kAnswerKinds) s += std::string(s.empty() ? "" : ", ") + k.kind;
+    return s;
 }
 
 // The views of the host (the framework's standard views).
@@ -153,11 +155,9 @@ std::string CheckEventArgs(const EventDef& def, const std::vector<std::string>& 
     const int n = static_cast<int>(args.size());
     const std::string name = def.name;
     if (name == "answer") {
-        if (n < 1) return "answer needs a kind: ok, yes, no, cancel, text, choice, file, button or resource";
-        const AnswerKindDef* kind = FindAnswerKind(args[0]);
-        if (!kind)
-            return "unknown answer kind \"" + args[0] +
-                   "\" (ok, yes, no, cancel, text, choice, file, button, resource)";
+        if (n < 1) return "answer needs a kind: " + AnswerKindsText();
+        const AnswerKind* kind = FindAnswerKind(args[0]);
+        if (!kind) return "unknown answer kind \"" + args[0] + "\" (" + AnswerKindsText() + ")";
         if (kind->takesValue && n != 2) return "answer " + args[0] + " needs one value";
         if (!kind->takesValue && n != 1) return "answer " + args[0] + " takes no value";
         if (args[0] == "file" && args[1].empty()) return "answer file needs a path";

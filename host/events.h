@@ -22,15 +22,6 @@ const std::vector<EventDef>& EventDefs();
 // The event of that name, or null.
 const EventDef* FindEventDef(const std::string& name);
 
-// The kinds of `answer`, in the order the help lists them.
-struct AnswerKindDef {
-    const char* kind;
-    bool takesValue;
-    const char* help;
-};
-const std::vector<AnswerKindDef>& AnswerKinds();
-const AnswerKindDef* FindAnswerKind(const std::string& kind);
-
 // Checks the arguments of an event; an empty text when they are right,
 // otherwise what is wrong.
 std::string CheckEventArgs(const EventDef& def, const std::vector<std::string>& args);

@@ -2,7 +2,6 @@
 
 #include "host/text.h"
 #include "platform/framework/app_cim.h"
-#include "platform/ui/ui_error.h"
 
 namespace kiln::host {
 
@@ -79,7 +78,6 @@ int HostUi::MessageBox(Enum_UiCall /*source*/, const CString& text, UINT type, c
 bool HostUi::InputBox(const CString& prompt, CString& value, const Struct_EditPack* pack, bool /*flag*/) {
     Question q;
     q.text = prompt.str();
-    q.defaultText = value.str();
     const bool list = pack && pack->nEditKind == 7;
     q.kind = list ? Question::Kind::Choice : Question::Kind::Text;
     if (list)
@@ -118,7 +116,6 @@ bool HostUi::FileDialog(const Struct_UiFileRequest& request, CString& path) {
     q.kind = request.bOpen ? Question::Kind::OpenFile : Question::Kind::SaveFile;
     q.text = request.sFilter.str();
     if (!request.sFileName.IsEmpty()) q.text = request.sFileName.str() + " (" + q.text + ")";
-    q.defaultText = request.sFileName.str();
     Reply r = Ask(q);
     if (r.cancelled) return false;
     path = r.text;

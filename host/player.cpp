@@ -19,13 +19,6 @@ constexpr size_t kSearchBudget = 200000;
 
 [[noreturn]] void Fail(const std::string& message) { throw EventFailure{message}; }
 
-std::string Trimmed(const std::string& s) {
-    size_t b = s.find_first_not_of(" \t");
-    if (b == std::string::npos) return {};
-    size_t e = s.find_last_not_of(" \t");
-    return s.substr(b, e - b + 1);
-}
-
 // What marks an item on its branch: its resource, key and label. Folder
 // items carry the resource of their parent, so the key and the label count.
 std::string Mark(const Struct_ItemDesc& item) {
@@ -80,9 +73,7 @@ void Player::Run(const Event& ev) {
         std::string error;
         if (!Save(error)) Fail(error);
     } else if (ev.name == "echo") {
-        std::string line;
-        for (size_t i = 0; i < a.size(); ++i) line += (i ? " " : "") + a[i];
-        m_out.Line(line);
+        m_out.Line(Join(a, " "));
     } else {
         Fail("the host cannot play the event " + ev.name);
     }
@@ -168,13 +159,8 @@ void Player::Select(const std::vector<std::string>& path) {
     for (const std::string& text : path) {
         std::vector<Struct_ItemDesc> items = Children(at ? &*at : nullptr);
         std::vector<std::string> texts;
-        int hit = -1;
-        for (size_t i = 0; i < items.size(); ++i) {
-            texts.push_back(ItemText(items[i]));
-            if (hit < 0 && texts.back() == text) hit = static_cast<int>(i);
-        }
-        for (size_t i = 0; hit < 0 && i < items.size(); ++i)
-            if (Trimmed(texts[i]) == Trimmed(text)) hit = static_cast<int>(i);
+        for (auto& item : items) texts.push_back(ItemText(item));
+        const int hit = FindRow(texts, {}, text);
         if (hit < 0) Fail("no item " + Quoted(text) + " " + where + "; there are " + List(texts));
         at = items[static_cast<size_t>(hit)];
         walked += (walked.empty() ? "" : " / ") + texts[static_cast<size_t>(hit)];
@@ -242,7 +228,7 @@ void Player::Menu(const std::string& wanted) {
             if (!hit && pred(e)) hit = &e;
     };
     find([&](const MenuEntry& e) { return e.text == wanted || e.menuText == wanted; });
-    find([&](const MenuEntry& e) { return Trimmed(e.text) == Trimmed(wanted) || Trimmed(e.menuText) == Trimmed(wanted); });
+    find([&](const MenuEntry& e) { return Trim(e.text) == Trim(wanted) || Trim(e.menuText) == Trim(wanted); });
     find([&](const MenuEntry& e) { return e.command == wanted; });
     if (!hit) {
         std::vector<std::string> items;
@@ -288,16 +274,12 @@ void Player::Edit(const std::string& field, const std::string& value) {
     }
     CString newValue = value.c_str();
     if (pack.nEditKind == 7) {
-        std::vector<std::string> rows;
-        int hit = -1;
-        for (size_t i = 0; i < pack.vList.vPairs.size(); ++i) {
-            rows.push_back(pack.vList.vPairs[i].first.str());
-            if (hit < 0 && rows.back() == value) hit = static_cast<int>(i);
+        std::vector<std::string> rows, values;
+        for (const auto& [shown, stored] : pack.vList.vPairs) {
+            rows.push_back(shown.str());
+            values.push_back(stored.str());
         }
-        for (size_t i = 0; hit < 0 && i < rows.size(); ++i)
-            if (Trimmed(rows[i]) == Trimmed(value)) hit = static_cast<int>(i);
-        for (size_t i = 0; hit < 0 && i < rows.size(); ++i)
-            if (pack.vList.vPairs[i].second == value.c_str()) hit = static_cast<int>(i);
+        const int hit = FindRow(rows, values, value);
         m_out.Ask("edit", what + ", was " + Quoted(oldValue.str()), rows,
                   hit < 0 ? "(no such row)" : Quoted(rows[static_cast<size_t>(hit)]));
         if (hit < 0) Fail("the list of " + field + " has no row " + Quoted(value) + "; it has " + List(rows));

@@ -1,18 +1,18 @@
 #include "host/script.h"
 
 #include "host/events.h"
+#include "host/text.h"
 
 namespace kiln::host {
 
-std::string Event::Where() const {
-    if (origin == "-e") return "-e " + std::to_string(line);
-    return origin + ":" + std::to_string(line);
+// "demo.kiln:12", or "-e 2" for the events of the command line.
+static std::string Place(const std::string& origin, int line) {
+    return origin + (origin == "-e" ? " " : ":") + std::to_string(line);
 }
 
-std::string ScriptError::What() const {
-    if (origin == "-e") return "-e " + std::to_string(line) + ": " + message;
-    return origin + ":" + std::to_string(line) + ": " + message;
-}
+std::string Event::Where() const { return Place(origin, line); }
+
+std::string ScriptError::What() const { return Place(origin, line) + ": " + message; }
 
 static bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
@@ -92,17 +92,10 @@ std::string QuoteWord(const std::string& word, bool always) {
     return q + "\"";
 }
 
-static std::string_view Trim(std::string_view s) {
-    size_t b = 0, e = s.size();
-    while (b < e && IsBlank(s[b])) ++b;
-    while (e > b && IsBlank(s[e - 1])) --e;
-    return s.substr(b, e - b);
-}
-
 bool ParseLine(std::string_view line, const std::string& origin, int lineNo, Event& event, bool& has,
                ScriptError& error) {
     has = false;
-    std::string_view text = Trim(line);
+    std::string text = Trim(line);
     // A UTF-8 byte-order mark at the head of a file is not part of the line.
     if (lineNo == 1 && text.substr(0, 3) == "\xEF\xBB\xBF") text = Trim(text.substr(3));
     if (text.empty() || text[0] == '#') return true;
@@ -124,7 +117,7 @@ bool ParseLine(std::string_view line, const std::string& origin, int lineNo, Eve
     event.line = lineNo;
     event.name = words[0];
     event.args = std::move(args);
-    event.text = std::string(text);
+    event.text = std::move(text);
     has = true;
     return true;
 }

@@ -13,7 +13,6 @@ namespace {
 
 // The sibling order of the document: by "e301:OrdNaming.ord", ties in creation order.
 constexpr const char* kOrdRole = "e301:OrdNaming.ord";
-constexpr int kByOrd = 3;
 constexpr const char* kNameRole = "cim:Naming.name";
 
 // A value as a script would write it, so that blanks, quotes and line
@@ -63,7 +62,7 @@ bool ShowResource(const CBase_CimDoc& doc, Transcript& out, const std::string& u
 
     std::vector<URI_Ref> targets;
     if (!role.empty()) {
-        if (!doc.Targets(rsc, role.c_str(), targets, kOrdRole, kByOrd)) {
+        if (!doc.Targets(rsc, role.c_str(), targets, kOrdRole, SortPolicy_ByOrd)) {
             error = "cannot read " + role + " of " + uri + ": " + doc.LastError().str();
             return false;
         }
@@ -81,7 +80,7 @@ bool ShowResource(const CBase_CimDoc& doc, Transcript& out, const std::string& u
         out.Line(a.sText1.str() + " = " + Shown(value.str()), 4);
     }
     for (const std::string& r : assoRoles) {
-        if (!doc.Targets(rsc, r.c_str(), targets, kOrdRole, kByOrd)) {
+        if (!doc.Targets(rsc, r.c_str(), targets, kOrdRole, SortPolicy_ByOrd)) {
             error = "cannot read " + r + " of " + uri + ": " + doc.LastError().str();
             return false;
         }

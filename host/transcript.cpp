@@ -1,5 +1,7 @@
 #include "host/transcript.h"
 
+#include "host/text.h"
+
 namespace kiln::host {
 
 // Writes `head` and `text`; lines after the first of a text that holds line
@@ -65,8 +67,8 @@ void Transcript::Menu(const std::vector<MenuLine>& items) {
     for (const auto& m : items) {
         const int indent = 4 + 4 * m.depth;
         if (m.separator) Write("", "----", indent);
-        else if (m.command.empty()) Write("", "\"" + m.text + "\" >", indent);
-        else Write("", "\"" + m.text + "\"  " + m.command + (m.enabled ? "" : "  (disabled)"), indent);
+        else if (m.command.empty()) Write("", Quoted(m.text) + " >", indent);
+        else Write("", Quoted(m.text) + "  " + m.command + (m.enabled ? "" : "  (disabled)"), indent);
     }
 }
 

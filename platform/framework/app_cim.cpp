@@ -14,7 +14,6 @@ constexpr UINT kCommonMenuId = 0x7F00;
 constexpr const char* kSeparatorCommand = "_分隔符_";
 constexpr const char* kImportExternalCommand = "COMMON:Import ExternalData";
 constexpr const char* kImportExternalText = "导入域数据";
-constexpr const char* kDomainTypeClass = "dEnv:DomainType";
 constexpr const char* kNameRole = "cim:Naming.name";
 
 }  // namespace

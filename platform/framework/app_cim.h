@@ -11,7 +11,6 @@
 // of an external domain, and the framework's error text.
 #pragma once
 
-#include <cstdint>
 #include <vector>
 
 #include "platform/framework/app_base.h"

@@ -4,7 +4,6 @@
 
 namespace {
 
-constexpr const char* kDomainTypeClass = "dEnv:DomainType";
 constexpr const char* kNameRole = "cim:Naming.name";
 
 }  // namespace
@@ -65,14 +64,10 @@ bool CBase_AppCim::TreeMsg_OnGetRscText(CBase_Cmd*, Struct_ItemDesc* pItem, CStr
         *pText = DocMtd_getValue_ofAttr(rsc, kNameRole);
         return true;
     }
-    if (rsc.sClass == kDomainHandleClass) {
-        for (const CString& domain : m_Doc.DomainNames()) {
-            URI_Ref handle;
-            if (Proc_FromName_toDomain(domain, handle) && handle == rsc) {
-                *pText = domain;
-                return true;
-            }
-        }
+    // A domain's handle carries the domain's name.
+    if (rsc.sClass == kDomainHandleClass && m_Doc.Is_DomainExist(rsc.sUri)) {
+        *pText = rsc.sUri;
+        return true;
     }
     return false;
 }

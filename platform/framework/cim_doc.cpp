@@ -1,7 +1,6 @@
 #include "platform/framework/cim_doc.h"
 
 #include <algorithm>
-#include <climits>
 
 #include "platform/framework/cim_store.h"
 
@@ -14,25 +13,13 @@ const EnvDomainType kEnvDomainTypes[6] = {
 
 std::string FileTypeValue() { return std::string(kModelNamespace) + "#DomainFileTypeEnum.CIM-XML"; }
 
-long long AtoiValue(std::string_view s) {
-    size_t i = 0;
-    while (i < s.size() && (s[i] == ' ' || (s[i] >= '\t' && s[i] <= '\r'))) ++i;
-    bool neg = false;
-    if (i < s.size() && (s[i] == '+' || s[i] == '-')) neg = s[i++] == '-';
-    long long v = 0;
-    for (; i < s.size() && s[i] >= '0' && s[i] <= '9'; ++i) {
-        if (v < LLONG_MAX / 10) v = v * 10 + (s[i] - '0');  // saturate instead of overflowing
-    }
-    return neg ? -v : v;
-}
-
 Store::Store(const CCimSchema* s) : schema(s) {
     if (!schema) return;
     byClass.resize(static_cast<size_t>(schema->ClassCount()));
     deadInClass.resize(byClass.size());
     int env = AddDomain(kEnvDomain, "", "文档环境", false);
     domains[static_cast<size_t>(env)].env = true;
-    int cls = schema->ClassId("dEnv:DomainType");
+    int cls = schema->ClassId(kDomainTypeClass);
     int nameRole = schema->RoleId("cim:Naming.name");
     int typeRole = schema->RoleId("dEnv:DomainTypeBase.fileType");
     if (cls < 0 || nameRole < 0 || typeRole < 0) return;
@@ -195,6 +182,14 @@ std::string Store::NewLocalId(int domain, int cls) {
     return uri;
 }
 
+bool Store::DomainTypeName(const URI_Ref& type, std::string& name) const {
+    Idx t = Find(type);
+    if (t == kNone || ClassName(t) != kDomainTypeClass) return false;
+    const std::string* n = Attr(t, schema->RoleId("cim:Naming.name"));
+    name = n ? *n : std::string();
+    return true;
+}
+
 int Store::AddDomain(const std::string& name, const std::string& typeName, const std::string& title, bool editable) {
     int id = static_cast<int>(domains.size());
     Domain d;
@@ -339,49 +334,40 @@ bool CBase_CimDoc::Fail(const CString& text) const {
     return false;
 }
 
-// ---- resources -------------------------------------------------------------
-
-namespace {
-
-// The live resource of a handle, kNone for an empty or stale one.
-Idx Lookup(const Store& s, const URI_Ref& h) {
-    if (h.sUri.empty()) return kNone;
-    return s.Find(h.sUri);
+bool CBase_CimDoc::Usable(const char* op) const {
+    if (!m_p->schema) return Fail("文档模式未加载");
+    return !op || !Fault(op);
 }
 
-URI_Ref Handle(const Store& s, Idx i) { return URI_Ref(s.R(i).uri, s.ClassName(i)); }
-
-}  // namespace
+// ---- resources -------------------------------------------------------------
 
 URI_Ref CBase_CimDoc::Find(const CString& uri) const {
     if (!m_p->schema) return URI_Ref();
     Idx i = m_p->Find(uri.str());
-    return i == kNone ? URI_Ref() : Handle(*m_p, i);
+    return i == kNone ? URI_Ref() : m_p->Handle(i);
 }
 
-bool CBase_CimDoc::Exists(const URI_Ref& rsc) const { return m_p->schema && Lookup(*m_p, rsc) != kNone; }
+bool CBase_CimDoc::Exists(const URI_Ref& rsc) const { return m_p->Find(rsc) != kNone; }
 
 bool CBase_CimDoc::CreateResource(const CString& domain, const CString& cls, URI_Ref& out, const CString& name) {
     Store& s = *m_p;
-    if (!s.schema) return Fail("文档模式未加载");
-    if (Fault("create")) return false;
-    int d = s.DomainId(domain.str());
-    if (d < 0 || !s.domains[static_cast<size_t>(d)].alive) return Fail("域不存在：" + domain);
+    if (!Usable("create")) return false;
+    int d = s.LiveDomain(domain.str());
+    if (d < 0) return Fail("域不存在：" + domain);
     if (s.domains[static_cast<size_t>(d)].env) return Fail("不能在文档环境中创建对象");
     int c = s.schema->ClassId(cls.str());
     if (c < 0) return Fail("未知的类：" + cls);
     if (s.schema->Class(c).isAbstract) return Fail("抽象类不能创建对象：" + cls);
     Idx i = s.Create(s.NewLocalId(d, c), c, d);
     if (!name.IsEmpty()) s.SetAttr(i, s.schema->RoleId("cim:Naming.name"), name.str());
-    out = Handle(s, i);
+    out = s.Handle(i);
     return true;
 }
 
 bool CBase_CimDoc::DeleteResource(const URI_Ref& rsc) {
     Store& s = *m_p;
-    if (!s.schema) return Fail("文档模式未加载");
-    if (Fault("delete")) return false;
-    Idx i = Lookup(s, rsc);
+    if (!Usable("delete")) return false;
+    Idx i = s.Find(rsc);
     if (i == kNone) return Fail("对象不存在：" + CString(rsc.sUri));
     if (s.domains[s.R(i).domain].env) return Fail("不能删除文档环境中的对象");
     s.Kill(i);
@@ -392,9 +378,8 @@ bool CBase_CimDoc::DeleteResource(const URI_Ref& rsc) {
 
 bool CBase_CimDoc::GetAttribute(const URI_Ref& rsc, const CString& role, CString& value) const {
     const Store& s = *m_p;
-    if (!s.schema) return Fail("文档模式未加载");
-    if (Fault("query")) return false;
-    Idx i = Lookup(s, rsc);
+    if (!Usable("query")) return false;
+    Idx i = s.Find(rsc);
     if (i == kNone) return Fail("对象不存在：" + CString(rsc.sUri));
     int r = s.schema->RoleOf(s.R(i).cls, role.str());
     const std::string* v = r >= 0 ? s.Attr(i, r) : nullptr;
@@ -404,9 +389,8 @@ bool CBase_CimDoc::GetAttribute(const URI_Ref& rsc, const CString& role, CString
 
 bool CBase_CimDoc::SetAttribute(const URI_Ref& rsc, const CString& role, const CString& value) {
     Store& s = *m_p;
-    if (!s.schema) return Fail("文档模式未加载");
-    if (Fault("modify")) return false;
-    Idx i = Lookup(s, rsc);
+    if (!Usable("modify")) return false;
+    Idx i = s.Find(rsc);
     if (i == kNone) return Fail("对象不存在：" + CString(rsc.sUri));
     int r = s.schema->RoleOf(s.R(i).cls, role.str());
     if (r < 0 || s.schema->Role(r).kind != RoleKind::Attribute)
@@ -418,9 +402,8 @@ bool CBase_CimDoc::SetAttribute(const URI_Ref& rsc, const CString& role, const C
 
 bool CBase_CimDoc::CopyAttributes(const URI_Ref& src, const URI_Ref& dst, const CStringArray& except) {
     Store& s = *m_p;
-    if (!s.schema) return Fail("文档模式未加载");
-    if (Fault("copy")) return false;
-    Idx a = Lookup(s, src), b = Lookup(s, dst);
+    if (!Usable("copy")) return false;
+    Idx a = s.Find(src), b = s.Find(dst);
     if (a == kNone || b == kNone) return Fail("对象不存在");
     const CCimSchema& sc = *s.schema;
     int ordRole = sc.RoleId("e301:OrdNaming.ord");
@@ -444,11 +427,18 @@ bool CBase_CimDoc::CopyAttributes(const URI_Ref& src, const URI_Ref& dst, const 
 
 namespace {
 
-// Why a link cannot be made, or "" when it can.
-CString LinkRefusal(const Store& s, Idx i, int role, Idx t, const CString& roleName) {
+// Why `i` cannot hold links of `role`, or "" when it can.
+CString RoleRefusal(const Store& s, Idx i, int role, const CString& roleName) {
     if (i == kNone) return "对象不存在";
     if (role < 0 || s.schema->Role(role).kind != RoleKind::Association)
         return "类" + CString(s.ClassName(i)) + "没有关联" + roleName;
+    return CString();
+}
+
+// Why the link from `i` to `t` cannot be made, or "" when it can.
+CString LinkRefusal(const Store& s, Idx i, int role, Idx t, const CString& roleName) {
+    CString why = RoleRefusal(s, i, role, roleName);
+    if (!why.IsEmpty()) return why;
     if (t == kNone) return "关联目标不存在";
     if (!s.schema->IsA(s.R(t).cls, s.schema->Role(role).target))
         return "关联" + roleName + "不接受类" + CString(s.ClassName(t)) + "的目标";
@@ -459,9 +449,8 @@ CString LinkRefusal(const Store& s, Idx i, int role, Idx t, const CString& roleN
 
 bool CBase_CimDoc::AddLink(const URI_Ref& rsc, const CString& role, const URI_Ref& target) {
     Store& s = *m_p;
-    if (!s.schema) return Fail("文档模式未加载");
-    if (Fault("add")) return false;
-    Idx i = Lookup(s, rsc), t = Lookup(s, target);
+    if (!Usable("add")) return false;
+    Idx i = s.Find(rsc), t = s.Find(target);
     int r = i == kNone ? -1 : s.schema->RoleOf(s.R(i).cls, role.str());
     CString why = LinkRefusal(s, i, r, t, role);
     if (!why.IsEmpty()) return Fail(why);
@@ -471,9 +460,8 @@ bool CBase_CimDoc::AddLink(const URI_Ref& rsc, const CString& role, const URI_Re
 
 bool CBase_CimDoc::DelLink(const URI_Ref& rsc, const CString& role, const URI_Ref& target) {
     Store& s = *m_p;
-    if (!s.schema) return Fail("文档模式未加载");
-    if (Fault("del")) return false;
-    Idx i = Lookup(s, rsc), t = Lookup(s, target);
+    if (!Usable("del")) return false;
+    Idx i = s.Find(rsc), t = s.Find(target);
     if (i == kNone || t == kNone) return Fail("对象不存在");
     int r = s.schema->RoleOf(s.R(i).cls, role.str());
     if (r < 0 || !s.Unlink(i, r, t)) return Fail("没有这条关联：" + role);
@@ -482,9 +470,8 @@ bool CBase_CimDoc::DelLink(const URI_Ref& rsc, const CString& role, const URI_Re
 
 bool CBase_CimDoc::ClearLinks(const URI_Ref& rsc, const CString& role) {
     Store& s = *m_p;
-    if (!s.schema) return Fail("文档模式未加载");
-    if (Fault("clear")) return false;
-    Idx i = Lookup(s, rsc);
+    if (!Usable("clear")) return false;
+    Idx i = s.Find(rsc);
     if (i == kNone) return Fail("对象不存在：" + CString(rsc.sUri));
     int r = s.schema->RoleOf(s.R(i).cls, role.str());
     if (r >= 0 && s.schema->Role(r).kind == RoleKind::Association) s.UnlinkAll(i, r);
@@ -493,22 +480,15 @@ bool CBase_CimDoc::ClearLinks(const URI_Ref& rsc, const CString& role) {
 
 bool CBase_CimDoc::UpdateLink(const URI_Ref& rsc, const CString& role, const URI_Ref& target) {
     Store& s = *m_p;
-    if (!s.schema) return Fail("文档模式未加载");
-    if (Fault("update")) return false;
-    Idx i = Lookup(s, rsc);
+    if (!Usable("update")) return false;
+    Idx i = s.Find(rsc), t = s.Find(target);
     int r = i == kNone ? -1 : s.schema->RoleOf(s.R(i).cls, role.str());
-    if (target.sUri.empty()) {
-        if (i == kNone) return Fail("对象不存在：" + CString(rsc.sUri));
-        if (r < 0 || s.schema->Role(r).kind != RoleKind::Association)
-            return Fail("类" + CString(s.ClassName(i)) + "没有关联" + role);
-        s.UnlinkAll(i, r);
-        return true;
-    }
-    Idx t = Lookup(s, target);
-    CString why = LinkRefusal(s, i, r, t, role);
+    // An empty target only clears the role.
+    bool clear = target.sUri.empty();
+    CString why = clear ? RoleRefusal(s, i, r, role) : LinkRefusal(s, i, r, t, role);
     if (!why.IsEmpty()) return Fail(why);
     s.UnlinkAll(i, r);
-    s.Link(i, r, t);
+    if (!clear) s.Link(i, r, t);
     return true;
 }
 
@@ -522,33 +502,33 @@ CString CBase_CimDoc::ReverseRole(const CString& role) const {
 }
 
 bool CBase_CimDoc::GetClassDfn(const CString& cls, CClassDfn& out) const {
-    if (!m_p->schema) return Fail("文档模式未加载");
+    if (!Usable(nullptr)) return false;
     return m_p->schema->FillClassDfn(m_p->schema->ClassId(cls.str()), out) || Fail("未知的类：" + cls);
 }
 
 bool CBase_CimDoc::GetAttrDfn(const CString& cls, const CString& role, Struct_AttrDfn& out) const {
-    const CCimSchema* sc = m_p->schema;
-    if (!sc) return Fail("文档模式未加载");
-    int r = sc->RoleOf(sc->ClassId(cls.str()), role.str());
-    if (r < 0 || sc->Role(r).kind != RoleKind::Attribute) return Fail("类" + cls + "没有属性" + role);
-    sc->FillAttrDfn(r, out);
+    if (!Usable(nullptr)) return false;
+    const CCimSchema& sc = *m_p->schema;
+    int r = sc.RoleOf(sc.ClassId(cls.str()), role.str());
+    if (r < 0 || sc.Role(r).kind != RoleKind::Attribute) return Fail("类" + cls + "没有属性" + role);
+    sc.FillAttrDfn(r, out);
     return true;
 }
 
 bool CBase_CimDoc::GetAssoDfn(const CString& cls, const CString& role, Struct_AssoDfn& out) const {
-    const CCimSchema* sc = m_p->schema;
-    if (!sc) return Fail("文档模式未加载");
-    int r = sc->RoleOf(sc->ClassId(cls.str()), role.str());
-    if (r < 0 || sc->Role(r).kind != RoleKind::Association) return Fail("类" + cls + "没有关联" + role);
-    sc->FillAssoDfn(r, out);
+    if (!Usable(nullptr)) return false;
+    const CCimSchema& sc = *m_p->schema;
+    int r = sc.RoleOf(sc.ClassId(cls.str()), role.str());
+    if (r < 0 || sc.Role(r).kind != RoleKind::Association) return Fail("类" + cls + "没有关联" + role);
+    sc.FillAssoDfn(r, out);
     return true;
 }
 
 bool CBase_CimDoc::GetEnumDfn(const CString& name, CEnumClassDfn& out) const {
-    const CCimSchema* sc = m_p->schema;
-    if (!sc) return Fail("文档模式未加载");
-    int e = sc->EnumId(name.str());
+    if (!Usable(nullptr)) return false;
+    const CCimSchema& sc = *m_p->schema;
+    int e = sc.EnumId(name.str());
     if (e < 0) return Fail("未知的枚举：" + name);
-    sc->FillEnumDfn(e, out);
+    sc.FillEnumDfn(e, out);
     return true;
 }

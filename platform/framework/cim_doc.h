@@ -3,6 +3,7 @@
 // manifest and one CIM-XML file per domain.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <vector>
 
@@ -24,6 +25,8 @@ struct CXML_Cim_Cfg {
 
 // Class of the handles that stand for domains (Proc_FromName_toDomain).
 inline constexpr const char* kDomainHandleClass = "dEnv:Domain";
+// Class of the domain types of the document environment.
+inline constexpr const char* kDomainTypeClass = "dEnv:DomainType";
 // The domain of the document environment (the domain types); never saved.
 inline constexpr const char* kEnvDomain = "denv#";
 
@@ -169,6 +172,12 @@ public:
 private:
     bool Fault(const char* op) const;
     bool Fail(const CString& text) const;
+    // False, with the reason, when the document has no schema or the armed
+    // fault fires for `op` (null: no fault looked at).
+    bool Usable(const char* op) const;
+    // The start of a list query, looked up before `out` is emptied (it may be
+    // one of its elements); false, with the reason, when the query cannot run.
+    bool BeginQuery(const URI_Ref& start, std::vector<URI_Ref>& out, uint32_t& index) const;
 
     std::unique_ptr<kiln::cim::Store> m_p;
     CXML_Cim_Cfg m_cfg;

@@ -1,21 +1,11 @@
 // Domains of the document: names, types, editable flags, data blocks.
 #include <fstream>
-#include <sstream>
 
 #include "platform/framework/cim_doc.h"
 #include "platform/framework/cim_store.h"
+#include "platform/mfc/file_io.h"
 
 using namespace kiln::cim;
-
-namespace {
-
-// A live domain of that name, -1 when none.
-int LiveDomain(const Store& s, const CString& name) {
-    int d = s.DomainId(name.str());
-    return d >= 0 && s.domains[static_cast<size_t>(d)].alive ? d : -1;
-}
-
-}  // namespace
 
 CString CBase_CimDoc::GetDomainPrefixDefault() const { return CString(m_p->prefix); }
 
@@ -31,38 +21,36 @@ bool CBase_CimDoc::IsValidDomainName(const CString& name) {
 
 bool CBase_CimDoc::CreateDomain(const CString& name, const URI_Ref& type, const CString& title, bool editable) {
     Store& s = *m_p;
-    if (!s.schema) return Fail("文档模式未加载");
-    if (Fault("domain")) return false;
+    if (!Usable("domain")) return false;
     if (!IsValidDomainName(name)) return Fail("域名无效（应以“#”结尾且只含一个“#”）：" + name);
     if (s.DomainId(name.str()) >= 0) return Fail("域已存在：" + name);
-    Idx t = type.sUri.empty() ? kNone : s.Find(type.sUri);
-    if (t == kNone || s.ClassName(t) != "dEnv:DomainType") return Fail("域类型不存在");
-    const std::string* typeName = s.Attr(t, s.schema->RoleId("cim:Naming.name"));
-    s.AddDomain(name.str(), typeName ? *typeName : std::string(), title.str(), editable);
+    std::string typeName;
+    if (!s.DomainTypeName(type, typeName)) return Fail("域类型不存在");
+    s.AddDomain(name.str(), typeName, title.str(), editable);
     return true;
 }
 
-bool CBase_CimDoc::Is_DomainExist(const CString& name) const { return LiveDomain(*m_p, name) >= 0; }
+bool CBase_CimDoc::Is_DomainExist(const CString& name) const { return m_p->LiveDomain(name.str()) >= 0; }
 
 bool CBase_CimDoc::IsDomainEditable(const CString& name) const {
-    int d = LiveDomain(*m_p, name);
+    int d = m_p->LiveDomain(name.str());
     return d >= 0 && m_p->domains[static_cast<size_t>(d)].editable;
 }
 
 bool CBase_CimDoc::SetDomainEditable(const CString& name, bool editable) {
-    int d = LiveDomain(*m_p, name);
+    int d = m_p->LiveDomain(name.str());
     if (d < 0 || m_p->domains[static_cast<size_t>(d)].env) return Fail("域不存在：" + name);
     m_p->domains[static_cast<size_t>(d)].editable = editable;
     return true;
 }
 
 CString CBase_CimDoc::DomainTypeName(const CString& name) const {
-    int d = LiveDomain(*m_p, name);
+    int d = m_p->LiveDomain(name.str());
     return d < 0 ? CString() : CString(m_p->domains[static_cast<size_t>(d)].typeName);
 }
 
 CString CBase_CimDoc::DomainTitle(const CString& name) const {
-    int d = LiveDomain(*m_p, name);
+    int d = m_p->LiveDomain(name.str());
     return d < 0 ? CString() : CString(m_p->domains[static_cast<size_t>(d)].title);
 }
 
@@ -75,7 +63,7 @@ std::vector<CString> CBase_CimDoc::DomainNames() const {
 
 bool CBase_CimDoc::Get_Rsc_Domain(const URI_Ref& rsc, CString& domain) const {
     const Store& s = *m_p;
-    Idx i = rsc.sUri.empty() ? kNone : s.Find(rsc.sUri);
+    Idx i = s.Find(rsc);
     if (i == kNone) {
         domain.Empty();
         return Fail("对象不存在：" + CString(rsc.sUri));
@@ -88,14 +76,14 @@ bool CBase_CimDoc::FindDomainType(const CString& name, URI_Ref& type) const {
     const Store& s = *m_p;
     type.Clear();
     if (!s.schema || name.IsEmpty()) return Fail("域类型不存在：" + name);
-    int cls = s.schema->ClassId("dEnv:DomainType");
+    int cls = s.schema->ClassId(kDomainTypeClass);
     int nameRole = s.schema->RoleId("cim:Naming.name");
     if (cls < 0) return Fail("域类型不存在：" + name);
     for (Idx i : s.byClass[static_cast<size_t>(cls)]) {
         if (!s.R(i).alive) continue;
         const std::string* n = s.Attr(i, nameRole);
         if (n && *n == name.str()) {
-            type = URI_Ref(s.R(i).uri, s.ClassName(i));
+            type = s.Handle(i);
             return true;
         }
     }
@@ -105,7 +93,7 @@ bool CBase_CimDoc::FindDomainType(const CString& name, URI_Ref& type) const {
 bool CBase_CimDoc::Delete_a_Domain(const CString& name) {
     Store& s = *m_p;
     if (Fault("domain")) return false;
-    int d = LiveDomain(s, name);
+    int d = s.LiveDomain(name.str());
     if (d < 0) return Fail("域不存在：" + name);
     if (s.domains[static_cast<size_t>(d)].env) return Fail("不能删除文档环境");
     for (size_t i = 0; i < s.rsc.size(); ++i)
@@ -116,12 +104,12 @@ bool CBase_CimDoc::Delete_a_Domain(const CString& name) {
 }
 
 bool CBase_CimDoc::IsDomainModified(const CString& name) const {
-    int d = LiveDomain(*m_p, name);
+    int d = m_p->LiveDomain(name.str());
     return d >= 0 && m_p->domains[static_cast<size_t>(d)].modified;
 }
 
 bool CBase_CimDoc::Is_Tmp_Domain(const CString& name) const {
-    int d = LiveDomain(*m_p, name);
+    int d = m_p->LiveDomain(name.str());
     return d >= 0 && m_p->domains[static_cast<size_t>(d)].temporary;
 }
 
@@ -133,7 +121,7 @@ bool CBase_CimDoc::ServerTest() const {
 // ---- data blocks ------------------------------------------------------------
 
 bool CBase_CimDoc::SetDataBlock(const CString& domain, const CString& key, const CString& data) {
-    int d = LiveDomain(*m_p, domain);
+    int d = m_p->LiveDomain(domain.str());
     if (d < 0 || m_p->domains[static_cast<size_t>(d)].env) return Fail("域不存在：" + domain);
     if (key.IsEmpty()) return Fail("数据块的名称为空");
     Domain& dom = m_p->domains[static_cast<size_t>(d)];
@@ -149,7 +137,7 @@ bool CBase_CimDoc::SetDataBlock(const CString& domain, const CString& key, const
 }
 
 bool CBase_CimDoc::GetDataBlock(const CString& domain, const CString& key, CString& data) const {
-    int d = LiveDomain(*m_p, domain);
+    int d = m_p->LiveDomain(domain.str());
     if (d < 0) return Fail("域不存在：" + domain);
     for (const auto& b : m_p->domains[static_cast<size_t>(d)].blocks) {
         if (b.first == key.str()) {
@@ -161,11 +149,9 @@ bool CBase_CimDoc::GetDataBlock(const CString& domain, const CString& key, CStri
 }
 
 bool CBase_CimDoc::SetDataBlock_byFile(const CString& domain, const CString& key, const CString& file) {
-    std::ifstream in(file.str(), std::ios::binary);
-    if (!in) return Fail("不能读取文件：" + file);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return SetDataBlock(domain, key, CString(ss.str()));
+    std::string data;
+    if (!kiln::file::ReadFile(file.str(), data)) return Fail("不能读取文件：" + file);
+    return SetDataBlock(domain, key, CString(data));
 }
 
 bool CBase_CimDoc::GetDataBlock_byFile(const CString& domain, const CString& key, const CString& file) const {

@@ -6,12 +6,11 @@
 #include "platform/framework/cim_doc.h"
 #include "platform/framework/cim_store.h"
 #include "platform/mfc/gbk.h"
+#include "platform/mfc/text_funcs.h"
 
 using namespace kiln::cim;
 
 namespace {
-
-Idx Lookup(const Store& s, const URI_Ref& h) { return h.sUri.empty() ? kNone : s.Find(h.sUri); }
 
 bool IsAscii(const std::string& t) {
     for (unsigned char c : t)
@@ -41,7 +40,7 @@ void SortAndEmit(const Store& s, std::vector<Idx>& items, const CString& sortAtt
         keyed.reserve(items.size());
         for (Idx i : items) {
             const std::string* v = valueOf(i);
-            keyed.emplace_back(v ? AtoiValue(*v) : 0, i);
+            keyed.emplace_back(v ? kiln::text::AtoiValue(*v) : 0, i);
         }
         std::sort(keyed.begin(), keyed.end());
         for (size_t k = 0; k < keyed.size(); ++k) items[k] = keyed[k].second;
@@ -73,7 +72,7 @@ void SortAndEmit(const Store& s, std::vector<Idx>& items, const CString& sortAtt
     }
     out.clear();
     out.reserve(items.size());
-    for (Idx i : items) out.emplace_back(s.R(i).uri, s.ClassName(i));
+    for (Idx i : items) out.push_back(s.Handle(i));
 }
 
 // The role ids of a "/"-joined path; an unknown step is -1 and walks empty.
@@ -120,16 +119,19 @@ std::vector<Idx> Walk(const Store& s, Idx start, const std::vector<int>& roles) 
 
 }  // namespace
 
+bool CBase_CimDoc::BeginQuery(const URI_Ref& start, std::vector<URI_Ref>& out, uint32_t& index) const {
+    index = m_p->Find(start);
+    CString missing = start.sUri;
+    out.clear();
+    if (!Usable("query")) return false;
+    return index != kNone || Fail("对象不存在：" + missing);
+}
+
 bool CBase_CimDoc::Targets(const URI_Ref& rsc, const CString& role, std::vector<URI_Ref>& out,
                            const CString& sortAttr, int policy) const {
     const Store& s = *m_p;
-    // The start may be an element of `out`: look it up before `out` is emptied.
-    Idx i = s.schema ? Lookup(s, rsc) : kNone;
-    CString missing = rsc.sUri;
-    out.clear();
-    if (!s.schema) return Fail("文档模式未加载");
-    if (Fault("query")) return false;
-    if (i == kNone) return Fail("对象不存在：" + missing);
+    Idx i = kNone;
+    if (!BeginQuery(rsc, out, i)) return false;
     int r = s.schema->RoleId(role.str());
     const std::vector<Idx>* t = (r >= 0 && s.schema->Role(r).kind == RoleKind::Association) ? Step(s, i, r) : nullptr;
     if (!t) return true;  // a role the class does not have has no targets
@@ -141,12 +143,8 @@ bool CBase_CimDoc::Targets(const URI_Ref& rsc, const CString& role, std::vector<
 bool CBase_CimDoc::PathTargets(const URI_Ref& start, const CString& path, std::vector<URI_Ref>& out,
                                const CString& sortAttr, int policy) const {
     const Store& s = *m_p;
-    Idx i = s.schema ? Lookup(s, start) : kNone;
-    CString missing = start.sUri;
-    out.clear();
-    if (!s.schema) return Fail("文档模式未加载");
-    if (Fault("query")) return false;
-    if (i == kNone) return Fail("对象不存在：" + missing);
+    Idx i = kNone;
+    if (!BeginQuery(start, out, i)) return false;
     std::vector<Idx> items = Walk(s, i, PathRoles(*s.schema, path.str()));
     SortAndEmit(s, items, sortAttr, policy, out);
     return true;
@@ -156,8 +154,7 @@ bool CBase_CimDoc::ByClass(const CString& cls, std::vector<URI_Ref>& out, const 
                            int policy) const {
     const Store& s = *m_p;
     out.clear();
-    if (!s.schema) return Fail("文档模式未加载");
-    if (Fault("query")) return false;
+    if (!Usable("query")) return false;
     int c = s.schema->ClassId(cls.str());
     if (c < 0) return true;  // no resource has a class the schema does not know
     std::vector<Idx> items;
@@ -171,19 +168,15 @@ URI_Ref CBase_CimDoc::FirstTarget(const URI_Ref& rsc, const CString& path, int i
                                   const URI_Ref& except, int* count) const {
     const Store& s = *m_p;
     if (count) *count = 0;
-    if (!s.schema) {
-        Fail("文档模式未加载");
-        return URI_Ref();
-    }
-    if (Fault("query")) return URI_Ref();
-    Idx i = Lookup(s, rsc);
+    if (!Usable("query")) return URI_Ref();
+    Idx i = s.Find(rsc);
     if (i == kNone) {
         Fail("对象不存在：" + CString(rsc.sUri));
         return URI_Ref();
     }
     int want = cls.IsEmpty() ? -1 : s.schema->ClassId(cls.str());
     if (!cls.IsEmpty() && want < 0) return URI_Ref();
-    Idx skip = except.sUri.empty() ? kNone : s.Find(except.sUri);
+    Idx skip = s.Find(except);
     std::vector<int> roles = PathRoles(*s.schema, path.str());
     int pick = index < 0 ? 0 : index;
     auto matches = [&](Idx k) { return k != skip && (want < 0 || s.schema->IsA(s.R(k).cls, want)); };
@@ -193,7 +186,7 @@ URI_Ref CBase_CimDoc::FirstTarget(const URI_Ref& rsc, const CString& path, int i
         const std::vector<Idx>* t = Step(s, i, roles[0]);
         if (!t) return URI_Ref();
         for (Idx k : *t)
-            if (matches(k) && pick-- == 0) return URI_Ref(s.R(k).uri, s.ClassName(k));
+            if (matches(k) && pick-- == 0) return s.Handle(k);
         return URI_Ref();
     }
     std::vector<Idx> all = Walk(s, i, roles);
@@ -201,7 +194,7 @@ URI_Ref CBase_CimDoc::FirstTarget(const URI_Ref& rsc, const CString& path, int i
     int n = 0;
     for (Idx k : all) {
         if (!matches(k)) continue;
-        if (n == pick) found = URI_Ref(s.R(k).uri, s.ClassName(k));
+        if (n == pick) found = s.Handle(k);
         ++n;
     }
     if (count) *count = n;
@@ -210,9 +203,8 @@ URI_Ref CBase_CimDoc::FirstTarget(const URI_Ref& rsc, const CString& path, int i
 
 int CBase_CimDoc::CountTargets(const URI_Ref& rsc, const CString& path) const {
     const Store& s = *m_p;
-    if (!s.schema) return -1;
-    if (Fault("query")) return -1;
-    Idx i = Lookup(s, rsc);
+    if (!Usable("query")) return -1;
+    Idx i = s.Find(rsc);
     if (i == kNone) {
         Fail("对象不存在：" + CString(rsc.sUri));
         return -1;

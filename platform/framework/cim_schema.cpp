@@ -4,10 +4,12 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <memory>
 #include <mutex>
-#include <sstream>
 
 #include <pugixml.hpp>
+
+#include "platform/mfc/file_io.h"
 
 #ifndef KILN_SCHEMA_DEFAULT
 #define KILN_SCHEMA_DEFAULT ""
@@ -54,14 +56,12 @@ bool g_tried = false;
 }  // namespace
 
 bool CCimSchema::LoadFile(const std::string& path, std::string& error) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
+    std::string text;
+    if (!kiln::file::ReadFile(path, text)) {
         error = "cannot read the schema file " + path;
         return false;
     }
-    std::stringstream ss;
-    ss << in.rdbuf();
-    if (!LoadText(ss.str(), error)) {
+    if (!LoadText(text, error)) {
         error = path + ": " + error;
         return false;
     }

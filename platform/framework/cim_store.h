@@ -6,7 +6,6 @@
 #include <deque>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -99,12 +98,20 @@ struct Store {
 
     // ---- lookup ----
     Idx Find(std::string_view uri) const { return byUri.Find(uri); }
+    // The live resource of a handle; kNone for an empty or stale one.
+    Idx Find(const URI_Ref& h) const { return byUri.Find(h.sUri); }
+    URI_Ref Handle(Idx i) const { return URI_Ref(rsc[i].uri, ClassName(i)); }
     Resource& R(Idx i) { return rsc[i]; }
     const Resource& R(Idx i) const { return rsc[i]; }
     const std::string& ClassName(Idx i) const { return schema->Class(rsc[i].cls).name; }
     int DomainId(std::string_view name) const {
         auto it = domainIds.find(name);
         return it == domainIds.end() ? -1 : it->second;
+    }
+    // A live domain of that name, -1 when none.
+    int LiveDomain(std::string_view name) const {
+        int d = DomainId(name);
+        return d >= 0 && domains[static_cast<size_t>(d)].alive ? d : -1;
     }
 
     // ---- attributes ----
@@ -128,13 +135,12 @@ struct Store {
 
     // ---- domains ----
     int AddDomain(const std::string& name, const std::string& typeName, const std::string& title, bool editable);
+    // The "cim:Naming.name" of a domain type; false when `type` is no domain type.
+    bool DomainTypeName(const URI_Ref& type, std::string& name) const;
     void Touch(Idx i) { domains[rsc[i].domain].modified = true; }
 
     uint32_t NextMark() const;
 };
-
-// The value of a decimal text read like atoi: leading blanks, a sign, digits.
-long long AtoiValue(std::string_view s);
 
 // The environment's domain types: names and the file type value.
 struct EnvDomainType {

@@ -118,10 +118,6 @@ bool WriteDomain(const Store& s, int domain, const std::vector<Idx>& members, Xm
     return out.Flush();
 }
 
-}  // namespace kiln::cim
-
-namespace kiln::cim {
-
 std::vector<std::vector<Idx>> MembersByDomain(const Store& s) {
     std::vector<std::vector<Idx>> out(s.domains.size());
     for (size_t i = 0; i < s.rsc.size(); ++i)

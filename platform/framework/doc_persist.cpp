@@ -8,7 +8,6 @@
 
 #include <cerrno>
 #include <cstring>
-#include <fstream>
 #include <set>
 #include <sstream>
 
@@ -17,6 +16,8 @@
 #include "platform/framework/cim_doc.h"
 #include "platform/framework/cim_store.h"
 #include "platform/framework/cimxml.h"
+#include "platform/mfc/file_io.h"
+#include "platform/mfc/text_funcs.h"
 
 using namespace kiln::cim;
 
@@ -24,34 +25,9 @@ namespace {
 
 constexpr const char* kManifest = "document.xml";
 
-std::string Join(const std::string& dir, const std::string& name) {
-    if (dir.empty()) return name;
-    return dir.back() == '/' ? dir + name : dir + "/" + name;
-}
-
 std::string StripSlash(std::string p) {
     while (p.size() > 1 && p.back() == '/') p.pop_back();
     return p;
-}
-
-bool ReadBytes(const std::string& path, std::string& out) {
-    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return false;
-    struct stat st;
-    bool ok = fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
-    if (ok) {
-        out.resize(static_cast<size_t>(st.st_size));
-        size_t got = 0;
-        while (got < out.size()) {
-            ssize_t n = read(fd, out.data() + got, out.size() - got);
-            if (n < 0 && errno == EINTR) continue;
-            if (n <= 0) break;
-            got += static_cast<size_t>(n);
-        }
-        out.resize(got);
-    }
-    close(fd);
-    return ok;
 }
 
 bool MakeDirs(const std::string& path) {
@@ -63,22 +39,11 @@ bool MakeDirs(const std::string& path) {
     return mkdir(path.c_str(), 0755) == 0 || errno == EEXIST;
 }
 
-// Writes to a file descriptor; the file is synced to disk before it counts as written.
+// Writes to a file descriptor.
 class FdSink : public XmlSink {
 public:
     explicit FdSink(int fd) : m_fd(fd) {}
-    bool Put(const char* data, size_t n) override {
-        while (n > 0) {
-            ssize_t w = write(m_fd, data, n);
-            if (w < 0) {
-                if (errno == EINTR) continue;
-                return false;
-            }
-            data += w;
-            n -= static_cast<size_t>(w);
-        }
-        return true;
-    }
+    bool Put(const char* data, size_t n) override { return kiln::file::WriteAll(m_fd, data, n); }
 
 private:
     int m_fd;
@@ -93,10 +58,11 @@ public:
     }
 };
 
-// Writes a whole file through `fill`; false with the reason in `error`.
+// Writes a whole file through `fill`, synced to disk before it counts as
+// written; false with the reason in `error`.
 template <typename Fill>
 bool WriteFile(const std::string& path, Fill fill, std::string& error) {
-    int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
     if (fd < 0) {
         error = "不能写入文件" + path + "：" + std::strerror(errno);
         return false;
@@ -133,22 +99,11 @@ struct OldManifest {
 OldManifest ReadOldManifest(const std::string& folder) {
     OldManifest m;
     pugi::xml_document doc;
-    if (!doc.load_file(Join(folder, kManifest).c_str())) return m;
+    if (!doc.load_file(kiln::path::Join(folder, kManifest).GetString())) return m;
     pugi::xml_node root = doc.child("KilnDocument");
     m.generation = root.attribute("generation").as_llong(0);
     for (pugi::xml_node d : root.children("Domain")) m.files.emplace_back(d.attribute("file").value());
     return m;
-}
-
-std::string FileStem(const std::string& path) {
-    size_t slash = path.find_last_of("/\\");
-    std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-    size_t dot = name.rfind('.');
-    if (dot != std::string::npos && dot > 0) name.erase(dot);
-    std::string out;
-    for (char c : name)
-        if (c != '#') out += c;
-    return out;
 }
 
 }  // namespace
@@ -164,7 +119,7 @@ bool CBase_CimDoc::Save() {
 
 bool CBase_CimDoc::Save(const CString& folderText) {
     Store& s = *m_p;
-    if (!s.schema) return Fail("文档模式未加载");
+    if (!Usable(nullptr)) return false;
     std::string folder = StripSlash(folderText.str());
     if (!MakeDirs(folder)) return Fail("不能创建文件夹：" + CString(folder));
     OldManifest old = ReadOldManifest(folder);
@@ -174,7 +129,7 @@ bool CBase_CimDoc::Save(const CString& folderText) {
     std::vector<std::vector<Idx>> members = MembersByDomain(s);
     std::vector<std::string> written;
     auto abandon = [&](const std::string& why) {
-        for (const std::string& f : written) unlink(Join(folder, f).c_str());
+        for (const std::string& f : written) unlink(kiln::path::Join(folder, f).GetString());
         return Fail(CString(why));
     };
 
@@ -194,7 +149,7 @@ bool CBase_CimDoc::Save(const CString& folderText) {
         std::string file = "domain-" + std::to_string(++k) + "-g" + std::to_string(gen) + ".xml";
         if (Fault("save")) return abandon(m_error.str());
         bool ok = WriteFile(
-            Join(folder, file),
+            kiln::path::Join(folder, file).str(),
             [&](XmlSink& sink) { return WriteDomain(s, static_cast<int>(d), members[d], sink); }, error);
         written.push_back(file);
         if (!ok) return abandon(error);
@@ -215,20 +170,16 @@ bool CBase_CimDoc::Save(const CString& folderText) {
     if (Fault("save")) return abandon(m_error.str());
     std::ostringstream text;
     man.save(text, "  ", pugi::format_default, pugi::encoding_utf8);
-    std::string tmp = std::string(kManifest) + ".tmp";
-    std::string body = text.str();
-    bool ok = WriteFile(
-        Join(folder, tmp), [&](XmlSink& sink) { return sink.Put(body.data(), body.size()); }, error);
-    written.push_back(tmp);
-    if (!ok) return abandon(error);
-    if (rename(Join(folder, tmp).c_str(), Join(folder, kManifest).c_str()) != 0)
-        return abandon("不能替换清单文件：" + std::string(std::strerror(errno)));
+    int err = 0;
+    if (!kiln::file::ReplaceFile(kiln::path::Join(folder, kManifest).str(), text.str(), true, &err))
+        return abandon("不能替换清单文件：" + std::string(std::strerror(err)));
     SyncDir(folder);
 
     // The new manifest is in place: the previous generation's files go.
     std::set<std::string> keep(written.begin(), written.end());
     for (const std::string& f : old.files)
-        if (!f.empty() && f.find('/') == std::string::npos && !keep.count(f)) unlink(Join(folder, f).c_str());
+        if (!f.empty() && f.find('/') == std::string::npos && !keep.count(f))
+            unlink(kiln::path::Join(folder, f).GetString());
 
     m_docPath = folder;
     for (Domain& d : s.domains) d.modified = false;
@@ -240,7 +191,7 @@ bool CBase_CimDoc::Open(const CString& folderText) {
     if (!schema) return Fail("文档模式未加载：" + CString(CCimSchema::LoadError()));
     if (Fault("open")) return false;
     std::string folder = StripSlash(folderText.str());
-    std::string manPath = Join(folder, kManifest);
+    std::string manPath = kiln::path::Join(folder, kManifest).str();
     pugi::xml_document man;
     pugi::xml_parse_result pr = man.load_file(manPath.c_str());
     if (!pr) return Fail("不能读取文档清单" + CString(manPath) + "：" + pr.description());
@@ -269,8 +220,8 @@ bool CBase_CimDoc::Open(const CString& folderText) {
     std::vector<PendingLink> pending;
     std::string error, text;
     for (const auto& [d, file] : files) {
-        std::string path = Join(folder, file);
-        if (!ReadBytes(path, text)) return Fail("不能读取域文件：" + CString(path));
+        std::string path = kiln::path::Join(folder, file).str();
+        if (!kiln::file::ReadFile(path, text)) return Fail("不能读取域文件：" + CString(path));
         if (!ToUtf8Text(text, error) || !ReadDomain(s, d, text, path, &pending, error)) return Fail(CString(error));
     }
     if (!ResolvePending(s, pending, error)) return Fail(CString(error));
@@ -309,8 +260,8 @@ bool ReadInto(Store& s, const std::string& domain, std::string& text, const std:
 
 bool CBase_CimDoc::CimDomainToStr(const CString& domain, CString& text) const {
     const Store& s = *m_p;
-    int d = s.DomainId(domain.str());
-    if (d < 0 || !s.domains[static_cast<size_t>(d)].alive) return Fail("域不存在：" + domain);
+    int d = s.LiveDomain(domain.str());
+    if (d < 0) return Fail("域不存在：" + domain);
     StringSink sink;
     WriteDomain(s, d, MembersByDomain(s)[static_cast<size_t>(d)], sink);
     text = std::move(sink.text);
@@ -320,22 +271,14 @@ bool CBase_CimDoc::CimDomainToStr(const CString& domain, CString& text) const {
 bool CBase_CimDoc::CimDomainToFile(const CString& domain, const CString& file) const {
     CString text;
     if (!CimDomainToStr(domain, text)) return false;
-    std::string error;
-    std::string tmp = file.str() + ".tmp";
-    if (!WriteFile(tmp, [&](XmlSink& sink) { return sink.Put(text.GetString(), text.str().size()); }, error)) {
-        unlink(tmp.c_str());
-        return Fail(CString(error));
-    }
-    if (rename(tmp.c_str(), file.GetString()) != 0) {
-        unlink(tmp.c_str());
-        return Fail("不能写入文件：" + file);
-    }
+    int err = 0;
+    if (!kiln::file::ReplaceFile(file.str(), text.str(), true, &err))
+        return Fail("不能写入文件" + file + "：" + std::strerror(err));
     return true;
 }
 
 bool CBase_CimDoc::StrToCimDomain(const CString& text, const CString& domain) {
-    if (!m_p->schema) return Fail("文档模式未加载");
-    if (Fault("import")) return false;
+    if (!Usable("import")) return false;
     if (!IsValidDomainName(domain)) return Fail("域名无效：" + domain);
     std::string t = text.str(), error;
     return ReadInto(*m_p, domain.str(), t, "文本", error) || Fail(CString(error));
@@ -346,21 +289,19 @@ bool CBase_CimDoc::FileToCimDomain(const CString& file, const CString& domain) {
 }
 
 bool CBase_CimDoc::Import_DomainData(const CString& domain, const CString& file) {
-    if (!m_p->schema) return Fail("文档模式未加载");
-    if (Fault("import")) return false;
+    if (!Usable("import")) return false;
     if (!IsValidDomainName(domain)) return Fail("域名无效：" + domain);
     std::string text, error;
-    if (!ReadBytes(file.str(), text)) return Fail("不能读取文件：" + file);
+    if (!kiln::file::ReadFile(file.str(), text)) return Fail("不能读取文件：" + file);
     return ReadInto(*m_p, domain.str(), text, file.str(), error) || Fail(CString(error));
 }
 
 bool CBase_CimDoc::ImportDomainFile(const CString& file, const URI_Ref& domainType, const CString& requiredClass,
                                     const CString& domain, CString* newDomain) {
     Store& s = *m_p;
-    if (!s.schema) return Fail("文档模式未加载");
-    if (Fault("import")) return false;
-    Idx t = domainType.sUri.empty() ? kNone : s.Find(domainType.sUri);
-    if (t == kNone || s.ClassName(t) != "dEnv:DomainType") return Fail("域类型不存在");
+    if (!Usable("import")) return false;
+    std::string typeName;
+    if (!s.DomainTypeName(domainType, typeName)) return Fail("域类型不存在");
     std::string cls = requiredClass.str();
     bool mustHold = true;
     if (!cls.empty() && cls[0] == '*') {
@@ -371,17 +312,19 @@ bool CBase_CimDoc::ImportDomainFile(const CString& file, const URI_Ref& domainTy
     if (!cls.empty() && want < 0) return Fail("未知的类：" + CString(cls));
 
     std::string text, error;
-    if (!ReadBytes(file.str(), text)) return Fail("不能读取文件：" + file);
-    std::string stem = FileStem(file.str());
+    if (!kiln::file::ReadFile(file.str(), text)) return Fail("不能读取文件：" + file);
+    // The file's name without folder and extension; a "#" would break the domain name.
+    CString stemText = create_path(file, "**name**", "");
+    stemText.Remove('#');
+    std::string stem = stemText.str();
     std::string name = domain.str();
     if (name.empty()) name = (s.prefix.empty() ? stem : s.prefix + "." + stem) + "#";
     if (!IsValidDomainName(CString(name))) return Fail("域名无效：" + CString(name));
     if (s.DomainId(name) >= 0) return Fail("域已存在：" + CString(name));
     if (!ToUtf8Text(text, error)) return Fail(file + "：" + CString(error));
 
-    const std::string* typeName = s.Attr(t, s.schema->RoleId("cim:Naming.name"));
     const std::vector<bool> modified = ModifiedFlags(s);
-    int d = s.AddDomain(name, typeName ? *typeName : std::string(), stem, true);
+    int d = s.AddDomain(name, typeName, stem, true);
     std::vector<Idx> created;
     auto drop = [&]() {
         for (size_t k = created.size(); k-- > 0;) s.Kill(created[k]);
@@ -407,9 +350,9 @@ bool CBase_CimDoc::ImportDomainFile(const CString& file, const URI_Ref& domainTy
 
 bool CBase_CimDoc::OpenDrawerOfKey(const URI_Ref& key, CString& domain) {
     Store& s = *m_p;
-    if (!s.schema) return Fail("文档模式未加载");
+    if (!Usable(nullptr)) return false;
     if (s.drawerFolder.empty()) return Fail("没有设置抽屉文件的位置");
-    Idx k = key.sUri.empty() ? kNone : s.Find(key.sUri);
+    Idx k = s.Find(key);
     if (k == kNone) return Fail("对象不存在：" + CString(key.sUri));
     const std::string* n = s.Attr(k, s.schema->RoleId("cim:Naming.name"));
     std::string name = n && !n->empty() ? *n : s.R(k).uri.substr(s.R(k).uri.find('#') + 1);
@@ -417,8 +360,8 @@ bool CBase_CimDoc::OpenDrawerOfKey(const URI_Ref& key, CString& domain) {
     if (!IsValidDomainName(domain)) return Fail("域名无效：" + domain);
     int existing = s.DomainId(domain.str());
     if (existing >= 0) return true;
-    std::string path = Join(s.drawerFolder, name + ".xml"), text, error;
-    if (!ReadBytes(path, text)) return Fail("不能读取抽屉文件：" + CString(path));
+    std::string path = kiln::path::Join(s.drawerFolder, name + ".xml").str(), text, error;
+    if (!kiln::file::ReadFile(path, text)) return Fail("不能读取抽屉文件：" + CString(path));
     if (!ReadInto(s, domain.str(), text, path, error)) return Fail(CString(error));
     s.domains[static_cast<size_t>(s.DomainId(domain.str()))].temporary = true;
     return true;

@@ -3,10 +3,7 @@
 // ---- attributes ---------------------------------------------------------------
 
 bool CDocServices::DocMtd_get_attribute_value(const URI_Ref& rsc, const CString& role, CString& value) {
-    CString v;
-    if (!m_Doc.GetAttribute(rsc, role, v)) return false;
-    value = v;
-    return true;
+    return m_Doc.GetAttribute(rsc, role, value);  // a failed read leaves `value` as it was
 }
 
 CString CDocServices::DocMtd_getValue_ofAttr(const URI_Ref& rsc, const CString& role, bool* pFound, bool) {

@@ -31,7 +31,6 @@ struct URI_Ref {
 enum Enum_SortPolicy {
     SortPolicy_None = 0,
     SortPolicy_ByName = 1,
-    SortPolicy_ByValue = 2,
     SortPolicy_ByOrd = 3,
 };
 
@@ -71,17 +70,8 @@ struct Struct_EditPack {
     int nInt6 = 0;
     int nInt7 = 0;
 
-    Struct_EditPack() { Reset(); }
-    void Reset() {
-        sText1.Empty();
-        sText2.Empty();
-        nInt1 = nInt2 = nInt3 = nInt4 = nInt5 = 0;
-        nEditKind = 2;
-        vList.Clear();
-        vList2.Clear();
-        bFlag = false;
-        nInt6 = nInt7 = 0;
-    }
+    // Every field back to its default above (edit kind 2, empty lists).
+    void Reset() { *this = Struct_EditPack(); }
     void Add_ListItem(CString display, CString value) { vList.Add(std::move(display), std::move(value)); }
 };
 
@@ -98,17 +88,8 @@ struct Struct_ItemDesc {
     int nInt2 = 0;
     int nInt3 = 0;
 
-    Struct_ItemDesc() { Clear(); }
-    void Clear() {
-        uRsc.Clear();
-        sKey.Empty();
-        sText2.Empty();
-        sText3.Empty();
-        sText4.Empty();
-        nInt1 = 0;
-        bFlag1 = bFlag2 = true;
-        nInt2 = nInt3 = 0;
-    }
+    // Every field back to its default above (both flags true).
+    void Clear() { *this = Struct_ItemDesc(); }
 };
 
 // Schema definition of one attribute. sText6 is the value type (booleans

@@ -68,7 +68,7 @@ public:
     // Moves and/or sizes the window; SWP_NOMOVE and SWP_NOSIZE keep that part.
     BOOL SetWindowPos(const CWnd* pWndInsertAfter, int x, int y, int cx, int cy, UINT nFlags);
 
-    // Queues the message for this window; FALSE without a window object.
+    // Queues the message for this window; TRUE.
     BOOL PostMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
     // Delivers the message at once.
     LRESULT SendMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0);

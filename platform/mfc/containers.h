@@ -1,4 +1,4 @@
-// The small class-library containers: CStringArray and a typed array.
+// The class library's CStringArray, over a typed array.
 #pragma once
 
 #include <algorithm>
@@ -22,7 +22,6 @@ public:
     void SetAt(int i, const T& v) {
         if (i >= 0 && i < GetSize()) m_v[static_cast<size_t>(i)] = v;
     }
-    T& ElementAt(int i) { return m_v.at(static_cast<size_t>(i)); }
     T& operator[](int i) { return m_v.at(static_cast<size_t>(i)); }
     const T& operator[](int i) const { return m_v.at(static_cast<size_t>(i)); }
     void InsertAt(int i, const T& v) {
@@ -46,12 +45,9 @@ public:
     auto end() { return m_v.end(); }
     auto begin() const { return m_v.begin(); }
     auto end() const { return m_v.end(); }
-    std::vector<T>& vec() { return m_v; }
-    const std::vector<T>& vec() const { return m_v; }
 
 private:
     std::vector<T> m_v;
 };
 
 using CStringArray = CArrayOf<CString>;
-using CUIntArray = CArrayOf<unsigned int>;

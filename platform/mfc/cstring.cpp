@@ -42,12 +42,6 @@ int CString::ReverseFind(char c) const {
     return p == std::string::npos ? -1 : static_cast<int>(p);
 }
 
-int CString::FindOneOf(const char* chars) const {
-    if (!chars || !*chars) return -1;
-    size_t p = m_s.find_first_of(chars);
-    return p == std::string::npos ? -1 : static_cast<int>(p);
-}
-
 CString CString::Left(int count) const {
     if (count <= 0) return CString();
     return CString(m_s.substr(0, static_cast<size_t>(count)));
@@ -69,16 +63,6 @@ CString CString::Mid(int first, int count) const {
     if (first < 0) first = 0;
     if (count <= 0 || first >= GetLength()) return CString();
     return CString(m_s.substr(static_cast<size_t>(first), static_cast<size_t>(count)));
-}
-
-CString CString::SpanIncluding(const char* chars) const {
-    size_t n = m_s.find_first_not_of(chars ? chars : "");
-    return CString(m_s.substr(0, n));
-}
-
-CString CString::SpanExcluding(const char* chars) const {
-    size_t n = (chars && *chars) ? m_s.find_first_of(chars) : std::string::npos;
-    return CString(m_s.substr(0, n));
 }
 
 CString CString::Tokenize(const char* delims, int& start) const {
@@ -159,11 +143,6 @@ CString& CString::MakeLower() {
 
 CString& CString::MakeUpper() {
     for (char& c : m_s) c = asciiUpper(c);
-    return *this;
-}
-
-CString& CString::MakeReverse() {
-    std::reverse(m_s.begin(), m_s.end());
     return *this;
 }
 

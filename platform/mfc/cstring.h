@@ -35,15 +35,12 @@ public:
     int Find(char c, int start = 0) const;
     int Find(const char* sub, int start = 0) const;
     int ReverseFind(char c) const;
-    int FindOneOf(const char* chars) const;
 
     // extraction: counts are clamped to the text, negative counts give ""
     CString Left(int count) const;
     CString Right(int count) const;
     CString Mid(int first) const;
     CString Mid(int first, int count) const;
-    CString SpanIncluding(const char* chars) const;
-    CString SpanExcluding(const char* chars) const;
     CString Tokenize(const char* delims, int& start) const;
 
     // modification
@@ -55,7 +52,6 @@ public:
     int Delete(int index, int count = 1);
     CString& MakeLower();
     CString& MakeUpper();
-    CString& MakeReverse();
     CString& Trim();
     CString& Trim(char c);
     CString& Trim(const char* chars);

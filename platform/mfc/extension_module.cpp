@@ -1,9 +1,11 @@
 #include "platform/mfc/extension_module.h"
 
+#include "platform/mfc/file_io.h"
+#include "platform/mfc/text_funcs.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
-#include <fstream>
 #include <sstream>
 
 namespace {
@@ -136,16 +138,6 @@ bool parseControl(const std::vector<Token>& t, CDialogItemTemplate& item) {
     return readStyles(t, pos + 1, item.vStyles) && !item.vStyles.empty();
 }
 
-bool readFile(const CString& path, std::string& text) {
-    std::ifstream in(path.str(), std::ios::binary);
-    if (!in) return false;
-    std::ostringstream ss;
-    ss << in.rdbuf();
-    if (in.bad()) return false;
-    text = ss.str();
-    return true;
-}
-
 }  // namespace
 
 const CDialogItemTemplate* CDialogTemplate::FindItem(int id) const {
@@ -227,8 +219,7 @@ bool AfxParseResourceScript(const std::string& text, std::vector<CDialogTemplate
 }
 
 CString AfxModuleResourceFile(const CString& modulePath) {
-    CString path = modulePath;
-    path.Replace('\\', '/');
+    CString path = kiln::path::Normalize(modulePath);
     int slash = path.ReverseFind('/');
     CString folder = slash >= 0 ? path.Left(slash + 1) : CString();
     CString stem = slash >= 0 ? path.Mid(slash + 1) : path;
@@ -244,7 +235,7 @@ bool AfxInitExtensionModule(AFX_EXTENSION_MODULE& state, const CString& modulePa
     std::string text;
     std::vector<CDialogTemplate> dialogs;
     std::string error;
-    if (!readFile(file, text) || !AfxParseResourceScript(text, dialogs, error)) return false;
+    if (!kiln::file::ReadFile(file.str(), text) || !AfxParseResourceScript(text, dialogs, error)) return false;
     state.sModulePath = modulePath;
     state.sResourceFile = file;
     state.vDialogs = std::move(dialogs);

@@ -2,6 +2,7 @@
 
 #include <iconv.h>
 
+#include <algorithm>
 #include <cerrno>
 
 namespace kiln::text {
@@ -47,7 +48,9 @@ bool convert(std::string_view in, const char* from, const char* to, bool lenient
     const bool cached = cd != kNoConverter;
     if (!cached) cd = iconv_open(to, from);
     if (cd == kNoConverter) return false;
-    std::string buf(in.size() * 4 + 16, '\0');
+    // A short text converts in one call; a large one piece by piece, so that
+    // the buffer never needs four times the text's size.
+    std::string buf(std::min<size_t>(in.size() * 4 + 16, 64 * 1024), '\0');
     char* src = const_cast<char*>(in.data());
     size_t srcLeft = in.size();
     bool ok = true;
@@ -92,13 +95,7 @@ bool ToUtf8(std::string_view in, const char* fromEncoding, std::string& out) {
 }
 
 int GbkLength(std::string_view utf8) {
-    bool ascii = true;
-    for (unsigned char c : utf8)
-        if (c >= 0x80) {
-            ascii = false;
-            break;
-        }
-    if (ascii) return static_cast<int>(utf8.size());
+    if (!HasDoubleByte(utf8)) return static_cast<int>(utf8.size());  // ASCII is the same in both
     return static_cast<int>(Utf8ToGbk(utf8).size());
 }
 

@@ -1,5 +1,6 @@
 #include "platform/mfc/text_funcs.h"
 
+#include <climits>
 #include <cstdio>
 #include <string>
 #include <utility>
@@ -74,6 +75,23 @@ CString create_path(const CString& path, const CString& pattern, const CString& 
     }
     return folder.IsEmpty() ? out : kiln::path::Join(folder, out);
 }
+
+namespace kiln::text {
+
+long long AtoiValue(std::string_view s) {
+    size_t i = 0;
+    while (i < s.size() && (s[i] == ' ' || (s[i] >= '\t' && s[i] <= '\r'))) ++i;
+    bool neg = false;
+    if (i < s.size() && (s[i] == '+' || s[i] == '-')) neg = s[i++] == '-';
+    long long v = 0;
+    for (; i < s.size() && s[i] >= '0' && s[i] <= '9'; ++i) {
+        int d = s[i] - '0';
+        v = v > (LLONG_MAX - d) / 10 ? LLONG_MAX : v * 10 + d;
+    }
+    return neg ? -v : v;
+}
+
+}  // namespace kiln::text
 
 namespace kiln::path {
 

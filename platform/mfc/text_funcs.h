@@ -1,6 +1,8 @@
 // The framework's free text functions and the path helpers.
 #pragma once
 
+#include <string_view>
+
 #include "platform/mfc/containers.h"
 #include "platform/mfc/cstring.h"
 
@@ -26,6 +28,15 @@ int Search_StringArray(const CStringArray& list, const CString& text);
 // is kept. When `folder` is not empty the result is placed in that folder.
 // So ("D:\vp\PL2201.svg", "**name**", "") gives "PL2201".
 CString create_path(const CString& path, const CString& pattern, const CString& folder);
+
+namespace kiln::text {
+
+// The number at the start of a text, read as the C library's atoi reads it
+// (leading blanks, an optional sign, the digits up to the first other
+// character; 0 when there are none), but saturating instead of overflowing.
+long long AtoiValue(std::string_view text);
+
+}  // namespace kiln::text
 
 namespace kiln::path {
 

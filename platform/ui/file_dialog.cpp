@@ -1,5 +1,6 @@
 #include "platform/ui/file_dialog.h"
 
+#include "platform/mfc/text_funcs.h"
 #include "platform/ui/ui_services.h"
 
 CFileDialog::CFileDialog(BOOL bOpenFileDialog, const char* lpszDefExt, const char* lpszFileName, DWORD dwFlags,
@@ -31,17 +32,9 @@ int CFileDialog::DoModal() {
     return IDCANCEL;
 }
 
-namespace {
-
-int LastSeparator(const CString& path) {
-    int slash = path.ReverseFind('/');
-    int back = path.ReverseFind('\\');
-    return slash > back ? slash : back;
+CString CFileDialog::GetFileName() const {
+    return m_strPath.Mid(kiln::path::Normalize(m_strPath).ReverseFind('/') + 1);
 }
-
-}  // namespace
-
-CString CFileDialog::GetFileName() const { return m_strPath.Mid(LastSeparator(m_strPath) + 1); }
 
 CString CFileDialog::GetFileExt() const {
     CString name = GetFileName();

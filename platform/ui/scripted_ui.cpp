@@ -44,6 +44,17 @@ bool IsMessageBox(Enum_UiCall kind) {
     return kind == Enum_UiCall::FrameworkMessageBox || kind == Enum_UiCall::LibraryMessageBox;
 }
 
+// The record of a notice about views: the view's identifier, the resource
+// and the view class or hint, as ui_records.h lays them out.
+Struct_UiCall ViewNotice(Enum_UiCall kind, const CString& viewId, const URI_Ref& rsc, int number) {
+    Struct_UiCall call;
+    call.kind = kind;
+    call.sCaption = viewId;
+    call.uRsc = rsc;
+    call.nType = static_cast<UINT>(number);
+    return call;
+}
+
 // Every item of a menu and its popups, depth first.
 void Flatten(const std::vector<Struct_UiMenuItem>& items, std::vector<const Struct_UiMenuItem*>& out) {
     for (const auto& item : items) {
@@ -413,41 +424,23 @@ void CScriptedUi::StatusText(const CString& text) {
 }
 
 void CScriptedUi::AllViewsRefresh(const CString& viewId, const URI_Ref& rsc, int viewClass) {
-    Struct_UiCall call;
-    call.kind = Enum_UiCall::AllViewsRefresh;
-    call.sCaption = viewId;
-    call.uRsc = rsc;
-    call.nType = static_cast<UINT>(viewClass);
-    Record(call);
+    Record(ViewNotice(Enum_UiCall::AllViewsRefresh, viewId, rsc, viewClass));
 }
 
 void CScriptedUi::AllViewsLocate(const CString& viewId, const URI_Ref& rsc, int viewClass) {
-    Struct_UiCall call;
-    call.kind = Enum_UiCall::AllViewsLocate;
-    call.sCaption = viewId;
-    call.uRsc = rsc;
-    call.nType = static_cast<UINT>(viewClass);
-    Record(call);
+    Record(ViewNotice(Enum_UiCall::AllViewsLocate, viewId, rsc, viewClass));
 }
 
 void CScriptedUi::ViewRefresh(const CString& viewId, int hint) {
-    Struct_UiCall call;
-    call.kind = Enum_UiCall::ViewRefresh;
-    call.sCaption = viewId;
-    call.nType = static_cast<UINT>(hint);
-    Record(call);
+    Record(ViewNotice(Enum_UiCall::ViewRefresh, viewId, URI_Ref(), hint));
 }
 
 void CScriptedUi::ViewShow(const CString& viewId, const URI_Ref& rsc, const CString& key, const CString& anchor,
                            int hint) {
-    Struct_UiCall call;
-    call.kind = Enum_UiCall::ViewShow;
-    call.sCaption = viewId;
-    call.uRsc = rsc;
+    Struct_UiCall call = ViewNotice(Enum_UiCall::ViewShow, viewId, rsc, hint);
     call.sValue = key;
     call.sText = anchor;
-    call.nType = static_cast<UINT>(hint);
-    Record(call);
+    Record(std::move(call));
 }
 
 bool CScriptedUi::ShellOpen(const CString& path, const CString& params) {
@@ -469,9 +462,5 @@ void CScriptedUi::WaitCursor(bool begin) {
 }
 
 void CScriptedUi::CommonMenu(const CString& viewId, const URI_Ref& rsc) {
-    Struct_UiCall call;
-    call.kind = Enum_UiCall::CommonMenu;
-    call.sCaption = viewId;
-    call.uRsc = rsc;
-    Record(call);
+    Record(ViewNotice(Enum_UiCall::CommonMenu, viewId, rsc, 0));
 }

@@ -35,9 +35,6 @@ enum class Enum_UiCall {
 // A readable name of the kind, for failure texts and transcripts.
 const char* UiCallName(Enum_UiCall kind);
 
-// True for the kinds that need an answer from the user.
-bool UiCallIsQuestion(Enum_UiCall kind);
-
 // One item of a popup menu as the host shows it: the item identifier, the
 // text, and the command string the framework recorded for it (empty for
 // items of the class library's own).

@@ -29,23 +29,6 @@ const char* UiCallName(Enum_UiCall kind) {
     return "call";
 }
 
-bool UiCallIsQuestion(Enum_UiCall kind) {
-    switch (kind) {
-        case Enum_UiCall::FrameworkMessageBox:
-        case Enum_UiCall::LibraryMessageBox:
-        case Enum_UiCall::InputBox:
-        case Enum_UiCall::ButtonChoice:
-        case Enum_UiCall::PickResource:
-        case Enum_UiCall::OpenFile:
-        case Enum_UiCall::SaveFile:
-        case Enum_UiCall::PopupMenu:
-        case Enum_UiCall::ModalDialog:
-            return true;
-        default:
-            return false;
-    }
-}
-
 namespace {
 
 // The services in force before the host (or a test) installs its own:

@@ -15,9 +15,15 @@ std::shared_ptr<kiln::xml::XmlDocState> NewState() noexcept {
     }
 }
 
-// "@name" with a plain attribute name after the "@".
-bool IsAttributePath(const CString& path) {
-    return path.GetLength() > 1 && path.GetAt(0) == '@' && kiln::xml::IsXmlName(std::string_view(path.str()).substr(1));
+// Sets the value of what `path` selects under `node`. An attribute path that
+// selects nothing adds the attribute; with `create`, a child name that
+// selects nothing appends the child.
+bool WriteValue(const XmlNode& node, const CString& path, const CString& text, bool create) {
+    if (node.IsNull()) return false;
+    XmlNode target = node.SelectSingleNode(path);
+    if (target.IsNull() && kiln::xml::IsAttributePath(path.str())) return node.SetAttribute(path.Mid(1), text);
+    if (target.IsNull() && create && node.IsElement()) target = node.AppendChild(path);
+    return !target.IsNull() && target.SetText(text);
 }
 
 }  // namespace
@@ -105,11 +111,7 @@ XmlNode CBase_XML::AddNewNode_withAttr(const XmlNode& parent, const CString& ele
 
 bool CBase_XML::Write_NodeValueString(const XmlNode& node, const CString& path, const CString& text) {
     try {
-        if (node.IsNull()) return false;
-        XmlNode target = node.SelectSingleNode(path);
-        if (!target.IsNull()) return target.SetText(text);
-        if (IsAttributePath(path)) return node.SetAttribute(path.Mid(1), text);
-        return false;
+        return WriteValue(node, path, text, false);
     } catch (...) {
         return false;
     }
@@ -117,13 +119,7 @@ bool CBase_XML::Write_NodeValueString(const XmlNode& node, const CString& path, 
 
 bool CBase_XML::Write_NodeValueString_withCreate(const XmlNode& node, const CString& child, const CString& text) {
     try {
-        if (node.IsNull()) return false;
-        XmlNode target = node.SelectSingleNode(child);
-        if (!target.IsNull()) return target.SetText(text);
-        if (IsAttributePath(child)) return node.SetAttribute(child.Mid(1), text);
-        if (!kiln::xml::IsXmlName(child.str()) || !node.IsElement()) return false;
-        XmlNode created = node.AppendChild(child);
-        return !created.IsNull() && created.SetText(text);
+        return WriteValue(node, child, text, true);
     } catch (...) {
         return false;
     }

@@ -70,7 +70,7 @@ public:
 
 private:
     CString m_strPath;                               // the file last loaded or saved
-    std::shared_ptr<kiln::xml::XmlDocState> m_pDoc;  // never null
+    std::shared_ptr<kiln::xml::XmlDocState> m_pDoc;  // null only when memory ran out
     bool m_bLoaded = false;                          // the document came from a file
     CString m_strDefaultNs;                          // the namespace of new elements
 };

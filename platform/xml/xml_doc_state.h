@@ -14,7 +14,7 @@ class XmlDocState {
 public:
     // The file's bytes after conversion to UTF-8; the document's texts point
     // into it (parsed in place), so it is declared before the document.
-    std::unique_ptr<char[]> buffer;
+    std::string buffer;
     pugi::xml_document doc;
 
     // The compiled query for an XPath text, or null when the text is not a

@@ -28,4 +28,6 @@ bool IsXmlName(std::string_view name) {
     return !atStart;
 }
 
+bool IsAttributePath(std::string_view path) { return path.size() > 1 && path[0] == '@' && IsXmlName(path.substr(1)); }
+
 }  // namespace kiln::xml

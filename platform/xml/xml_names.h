@@ -10,4 +10,7 @@ namespace kiln::xml {
 // one ":" and not at either end ("s103:Config", "zScl:base").
 bool IsXmlName(std::string_view name);
 
+// True for "@" and such a name: the path of one attribute of the context node.
+bool IsAttributePath(std::string_view path);
+
 }  // namespace kiln::xml

@@ -117,7 +117,7 @@ XmlNode XmlNode::SelectSingleNode(const CString& xpath) const {
         // The paths the readers use most ("@name", ".", "Header") are answered
         // directly; they select exactly what the XPath would.
         if (path == ".") return *this;
-        if (path.size() > 1 && path[0] == '@' && kiln::xml::IsXmlName(std::string_view(path).substr(1))) {
+        if (kiln::xml::IsAttributePath(path)) {
             if (!IsElement()) return XmlNode();
             pugi::xml_attribute a = m_node.attribute(path.c_str() + 1);
             return a ? XmlNode(m_doc, m_node, a) : XmlNode();

@@ -1,7 +1,5 @@
 // Defaults of report and log control blocks, the log an LCB finds, SV and GSE
 // numbered per class in one list, fixed-name blocks and signals.
-#include <utility>
-
 #include "platform/framework/cim_schema.h"
 #include "tests/core/create_scaffold.h"
 
@@ -19,23 +17,16 @@ TEST_F(ControlBlockTest, ReportBlockForADataSet) {
     EXPECT_EQ(Get(rcb2, "cim:Naming.name"), "RCB_dsAlarm");
     EXPECT_EQ(Get(rcb2, "e301:OrdNaming.ord"), "2");
     EXPECT_EQ(First(rcb2, "sec:RCB.DataSet"), dataSet);
-    const std::pair<const char*, CString> kDefaults[] = {
-        {"sec:RCB.rptID", "RCB_dsAlarm"},
-        {"sec:RCB.confRev", "1"},
-        {"sec:RCB.optSequenceNumber", "true"},
-        {"sec:RCB.optReportTimeStamp", "true"},
-        {"sec:RCB.optReasonForInclusion", "true"},
-        {"sec:RCB.optDataSetName", "true"},
-        {"sec:RCB.optDataReference", "true"},
-        {"sec:RCB.optBufferOverflow", "true"},
-        {"sec:RCB.optEntryID", "true"},
-        {"sec:RCB.optConfRevision", "true"},
-        {"sec:RCB.bufIm", "1500"},
-        {"sec:RCB.trgOp", TrgOp("DChg_DUpd")},
-        {"sec:RCB.intgPd", "15000"},
-        {"sec:RCB.BRCB_or_URCB", "true"},
-    };
-    for (const auto& [role, value] : kDefaults) EXPECT_EQ(Get(rcb2, role), value) << role;
+    // It reports under its own name, buffered, with every option on.
+    EXPECT_EQ(Get(rcb2, "sec:RCB.rptID"), "RCB_dsAlarm");
+    EXPECT_EQ(Get(rcb2, "sec:RCB.BRCB_or_URCB"), "true");
+    for (const char* option : {"SequenceNumber", "ReportTimeStamp", "ReasonForInclusion", "DataSetName",
+                               "DataReference", "BufferOverflow", "EntryID", "ConfRevision"})
+        EXPECT_EQ(Get(rcb2, CString("sec:RCB.opt") + option), "true") << option;
+    EXPECT_EQ(Get(rcb2, "sec:RCB.confRev"), "1");
+    EXPECT_EQ(Get(rcb2, "sec:RCB.bufIm"), "1500");
+    EXPECT_EQ(Get(rcb2, "sec:RCB.intgPd"), "15000");
+    EXPECT_EQ(Get(rcb2, "sec:RCB.trgOp"), TrgOp("DChg_DUpd"));
 
     URI_Ref rcb3;
     ASSERT_TRUE(app.NewRsc_RCB(&rcb3, lnode, URI_Ref()));
@@ -51,20 +42,14 @@ TEST_F(ControlBlockTest, LogBlockDefaultsAndItsLog) {
     EXPECT_EQ(Get(lcb, "cim:Naming.name"), "LCB_ds1");
     EXPECT_EQ(First(lcb, "sec:LCB.DataSet"), dataSet);
     EXPECT_TRUE(First(lcb, "sec:LCB.Log").IsEmpty());
-    const std::pair<const char*, CString> kDefaults[] = {
-        {"sec:LCB.logEna", "true"},
-        {"sec:LCB.optReasonForInclusion", "true"},
-        {"sec:LCB.trgOp", TrgOp("DChg")},
-        {"sec:LCB.intgPd", "10000"},
-    };
-    for (const auto& [role, value] : kDefaults) EXPECT_EQ(Get(lcb, role), value) << role;
+    EXPECT_EQ(Get(lcb, "sec:LCB.logEna"), "true");
+    EXPECT_EQ(Get(lcb, "sec:LCB.optReasonForInclusion"), "true");
+    EXPECT_EQ(Get(lcb, "sec:LCB.trgOp"), TrgOp("DChg"));
+    EXPECT_EQ(Get(lcb, "sec:LCB.intgPd"), "10000");
 
     // The first log of any node of the server's devices.
-    URI_Ref ld2 = Make(kIcdDomain, "sec:LDevice", "LD2", 2);
-    Link(ld2, "sec:LDevice.Server", server);
-    URI_Ref other = MakeLNode(ld2, "", "GGIO", "1", 1);
-    URI_Ref log = Make(kIcdDomain, "sec:Log", "Log");
-    Link(log, "sec:Log.LNode", other);
+    URI_Ref ld2 = MakeUnder(server, "sec:LDevice", "LD2", "sec:LDevice.Server", 2);
+    URI_Ref log = MakeUnder(MakeLNode(ld2, "", "GGIO", "1", 1), "sec:Log", "Log", "sec:Log.LNode");
     ASSERT_TRUE(app.NewRsc_LCB(&lcb, lnode, URI_Ref()));
     EXPECT_EQ(Get(lcb, "cim:Naming.name"), "LCB_2");
     EXPECT_EQ(First(lcb, "sec:LCB.Log"), log);
@@ -74,8 +59,7 @@ TEST_F(ControlBlockTest, LogOfADeviceWithoutServer) {
     URI_Ref tld = Make(kInstDomain, "sec:LDevice", "T", 1);
     URI_Ref n1 = MakeLNode(tld, "", "LLN0", "", 1);
     URI_Ref n2 = MakeLNode(tld, "", "GGIO", "1", 2);
-    URI_Ref log = Make(kInstDomain, "sec:Log", "Log");
-    Link(log, "sec:Log.LNode", n2);
+    URI_Ref log = MakeUnder(n2, "sec:Log", "Log", "sec:Log.LNode");
     URI_Ref lcb;
     ASSERT_TRUE(app.NewRsc_LCB(&lcb, n1, URI_Ref()));
     EXPECT_EQ(First(lcb, "sec:LCB.Log"), log);

@@ -1,8 +1,6 @@
 // The ICD with its IED, server and template package; logical devices with
 // their LLN0 and LPHD nodes; logical nodes with their instance numbers; DOIs
 // and DAIs.
-#include <string>
-
 #include "tests/core/create_scaffold.h"
 
 namespace kiln::test {
@@ -21,8 +19,7 @@ TEST_F(IcdTest, RefusesAMissingOrWrongProductBeforeItsDomain) {
 }
 
 TEST_F(IcdTest, NewIcdHasIedServerAndTemplatePackage) {
-    URI_Ref other = Make(kIcdDomain, "sec:ICD", "ICD2");
-    (void)other;
+    Make(kIcdDomain, "sec:ICD", "ICD2");
     URI_Ref out;
     ASSERT_TRUE(app.NewRsc_ICD(&out, URI_Ref(), "", true, product));
     EXPECT_TRUE(Messages().empty());
@@ -78,23 +75,7 @@ TEST_F(IcdTest, LockedDomainAndMissingDrawer) {
 // Whatever document call fails, the ICD, its IED, the IED's server and the
 // template package are all taken back.
 TEST_F(IcdTest, FailureTakesBackTheWholeStructure) {
-    int failures = 0;
-    for (const char* op : {"create", "add", "modify"}) {
-        for (int skip = 0; skip < 8; ++skip) {
-            SCOPED_TRACE(std::string(op) + " " + std::to_string(skip));
-            const int before = Count();
-            Doc().InjectFault(op, skip);
-            URI_Ref out;
-            const bool made = app.NewRsc_ICD(&out, URI_Ref(), "", false, product);
-            Doc().ClearFault();
-            if (made) continue;
-            ++failures;
-            EXPECT_EQ(Count(), before);
-            EXPECT_TRUE(out.IsEmpty());
-        }
-    }
-    EXPECT_EQ(failures, 11);
-    EXPECT_TRUE(Messages().empty());
+    EXPECT_EQ(FailEachCall(8, [&](URI_Ref* out) { return app.NewRsc_ICD(out, URI_Ref(), "", false, product); }), 11);
 }
 
 class LDeviceTest : public CreateTest {
@@ -127,10 +108,8 @@ TEST_F(LDeviceTest, InstanceDeviceWithLln0AndLphd) {
     }
 
     // Devices are numbered among those of all the IED's servers.
-    URI_Ref server2 = Make(kIcdDomain, "sec:Server", "S2");
-    Link(server2, "sec:Server.IED", ied);
-    URI_Ref ld3 = Make(kIcdDomain, "sec:LDevice", "X", 3);
-    Link(ld3, "sec:LDevice.Server", server2);
+    URI_Ref server2 = MakeUnder(ied, "sec:Server", "S2", "sec:Server.IED");
+    MakeUnder(server2, "sec:LDevice", "X", "sec:LDevice.Server", 3);
     ASSERT_TRUE(app.NewRsc_LDevice(&dev, ied, URI_Ref(), URI_Ref(), URI_Ref()));
     EXPECT_EQ(Get(dev, "cim:Naming.name"), "LD_4");
     EXPECT_TRUE(Targets(dev, "sec:LDevice.LNodes").empty());
@@ -149,24 +128,11 @@ TEST_F(LDeviceTest, TemplateDeviceInAPackage) {
 }
 
 TEST_F(LDeviceTest, FailureTakesBackDeviceAndNodes) {
-    int failures = 0;
-    for (const char* op : {"create", "add", "modify"}) {
-        for (int skip = 0; skip < 10; ++skip) {
-            SCOPED_TRACE(std::string(op) + " " + std::to_string(skip));
-            const int before = Count();
-            Doc().InjectFault(op, skip);
-            URI_Ref out;
-            const bool made = app.NewRsc_LDevice(&out, ied, lln0Type, lphdType, URI_Ref());
-            Doc().ClearFault();
-            if (made) continue;
-            ++failures;
-            EXPECT_EQ(Count(), before);
-        }
-    }
     // The device's four calls, four of each node (the instance number's
     // write does not count) and the two renamings.
-    EXPECT_EQ(failures, 14);
-    EXPECT_TRUE(Messages().empty());
+    EXPECT_EQ(FailEachCall(10,
+                           [&](URI_Ref* out) { return app.NewRsc_LDevice(out, ied, lln0Type, lphdType, URI_Ref()); }),
+              14);
 }
 
 using LNodeTest = CreateTest;

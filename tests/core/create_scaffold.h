@@ -4,6 +4,8 @@
 // kind that a creator takes as its parent.
 #pragma once
 
+#include <functional>
+#include <initializer_list>
 #include <vector>
 
 #include "tests/core/fixture.h"
@@ -53,6 +55,13 @@ protected:
     std::vector<URI_Ref> Targets(const URI_Ref& rsc, const CString& role);
     // The message boxes shown since the last ClearCalls.
     std::vector<CString> Messages() const { return ui.Messages(); }
+    // Runs `create` once with each of the first `calls` document calls of
+    // each operation failing in turn. A failed run must leave the document
+    // as it was and the out-handle empty; a run that still succeeds must
+    // have made something; no run may show a message. Returns the number of
+    // failed runs.
+    int FailEachCall(int calls, const std::function<bool(URI_Ref* out)>& create,
+                     std::initializer_list<const char*> ops = {"create", "add", "modify"});
 
     URI_Ref prodPkg, product, icd, ied, server, ld, lnode, dataSet, rcb, sgcb, settingGroup, doi, signalList, itb, m2i,
         infoGroup;

@@ -90,22 +90,12 @@ TEST_F(ProductTest, ProductRefusalsLeaveTheOutHandle) {
 }
 
 TEST_F(ProductTest, ProductTakenBackAfterEachFailingCall) {
-    int failures = 0;
-    for (const char* op : {"create", "add", "modify"}) {
-        for (int skip = 0; skip < 3; ++skip) {
-            const int before = Count();
-            ui.AnswerInputChoice("Other");
-            Doc().InjectFault(op, skip);
-            URI_Ref out;
-            const bool made = app.NewRsc_Product(&out, prodPkg, "");
-            Doc().ClearFault();
-            if (made) continue;
-            ++failures;
-            EXPECT_EQ(Count(), before);
-        }
-    }
-    EXPECT_EQ(failures, 3);
-    EXPECT_TRUE(Messages().empty());
+    EXPECT_EQ(FailEachCall(3,
+                           [&](URI_Ref* out) {
+                               ui.AnswerInputChoice("Other");
+                               return app.NewRsc_Product(out, prodPkg, "");
+                           }),
+              3);
 }
 
 TEST_F(ProductTest, ProductVersionWithIcdAndTime) {
@@ -192,16 +182,9 @@ TEST_F(TypePackageTest, PackageOfAnIcdLivesInItsDomainUnasked) {
     EXPECT_FALSE(app.NewRsc_TypePackage(&pkg, "X", true, icd));
     EXPECT_EQ(Messages(), std::vector<CString>{"当前域不可编辑！-W0056"});
     ASSERT_TRUE(Doc().SetDomainEditable(kIcdDomain, true));
+    ui.ClearCalls();
 
-    int failures = 0;
-    for (const char* op : {"create", "add", "modify"}) {
-        const int before = Count();
-        Doc().InjectFault(op, 0);
-        if (!app.NewRsc_TypePackage(&pkg, "X", true, icd)) ++failures;
-        Doc().ClearFault();
-        EXPECT_EQ(Count(), before);
-    }
-    EXPECT_EQ(failures, 3);
+    EXPECT_EQ(FailEachCall(1, [&](URI_Ref* out) { return app.NewRsc_TypePackage(out, "X", true, icd); }), 3);
     EXPECT_EQ(Targets(icd, "sec:ICD.TypePackage").size(), 1u);
 }
 

@@ -10,28 +10,29 @@ protected:
     CString Plain(URI_Ref rsc) { return app.GetRscText(rsc, false); }
 };
 
-TEST_F(DisplayTextTest, TypePackagesByTheirInstanceFlag) {
-    EXPECT_EQ(Labelled(m.stdPkg), "标准定义:IEC61850");
-    EXPECT_EQ(Plain(m.stdPkg), "IEC61850");
-    EXPECT_EQ(Labelled(m.instPkg), "产品类型包:P1");
-    EXPECT_EQ(Plain(m.instPkg), "P1");
-}
-
-TEST_F(DisplayTextTest, TypesAndMembersCarryTheirLabels) {
-    EXPECT_EQ(Labelled(m.sps), "DO类型:SPS");
-    EXPECT_EQ(Plain(m.sps), "SPS");
-    EXPECT_EQ(Labelled(m.ptocOp), "数据对象:Op");
-    EXPECT_EQ(Labelled(m.wyePhsA), "子数据对象:phsA");
-    EXPECT_EQ(Labelled(m.vector), "DA类型:Vector");
-    EXPECT_EQ(Labelled(m.orCat), "子数据属性:orCat");
-    EXPECT_EQ(Plain(m.orCat), "orCat");
-}
-
-TEST_F(DisplayTextTest, DataAttributeShowsItsFunctionalConstraint) {
-    EXPECT_EQ(Labelled(m.spsStVal), "数据属性:stVal (ST)");
-    EXPECT_EQ(Plain(m.spsStVal), "stVal (ST)");
-    URI_Ref bare = MakeDA(m.sps, "x", 9, "", "BOOLEAN");
-    EXPECT_EQ(Labelled(bare), "数据属性:x");
+// A type package is labelled by its instance flag, a DA shows its
+// functional constraint when it has one; the plain text drops the label.
+TEST_F(DisplayTextTest, ClassLabelsAndThePlainText) {
+    const URI_Ref bare = MakeDA(m.sps, "x", 9, "", "BOOLEAN");
+    const struct {
+        URI_Ref rsc;
+        const char* labelled;
+        const char* plain;
+    } kCases[] = {
+        {m.stdPkg, "标准定义:IEC61850", "IEC61850"},
+        {m.instPkg, "产品类型包:P1", "P1"},
+        {m.sps, "DO类型:SPS", "SPS"},
+        {m.ptocOp, "数据对象:Op", "Op"},
+        {m.wyePhsA, "子数据对象:phsA", "phsA"},
+        {m.vector, "DA类型:Vector", "Vector"},
+        {m.orCat, "子数据属性:orCat", "orCat"},
+        {m.spsStVal, "数据属性:stVal (ST)", "stVal (ST)"},
+        {bare, "数据属性:x", "x"},
+    };
+    for (const auto& k : kCases) {
+        EXPECT_EQ(Labelled(k.rsc), k.labelled);
+        EXPECT_EQ(Plain(k.rsc), k.plain);
+    }
 }
 
 TEST_F(DisplayTextTest, LNodeTypeShowsItsDescriptionOnlyAsInstanceType) {
@@ -112,8 +113,8 @@ TEST_F(DisplayTextTest, OtherClassesByTheirDisplayNameOrClassName) {
 
 TEST_F(DisplayTextTest, WindingShowsItsTransformerAndNumber) {
     URI_Ref transformer = Make(kInstDomain, "cim:PowerTransformer", "1号主变");
-    URI_Ref winding = Make(kInstDomain, "cim:TransformerWinding", "W");
-    Link(winding, "cim:TransformerWinding.MemberOf_PowerTransformer", transformer);
+    URI_Ref winding =
+        MakeUnder(transformer, "cim:TransformerWinding", "W", "cim:TransformerWinding.MemberOf_PowerTransformer");
     Set(winding, "cim:TransformerWinding.windingType", EnumValue("WindingType", "primary"));
     EXPECT_EQ(Labelled(winding), "1号主变第一绕组");
     Set(winding, "cim:TransformerWinding.windingType", EnumValue("WindingType", "quaternary"));

@@ -30,30 +30,32 @@ TEST_F(DomainTest, OrdinaryRequestGivesTheParentsDomain) {
     EXPECT_TRUE(ui.Calls().empty());
 }
 
-TEST_F(DomainTest, InstanceTypePackageAsksForANameAndCreatesItsDomain) {
-    ui.AnswerInput("产品A");
-    CString name = "产品类型包";
-    const CString domain = DomainFor(URI_Ref(), "sec:TypePackage", name, true);
+// The flag picks the domain type; the question shows the package's word.
+TEST_F(DomainTest, TypePackageAsksForANameAndCreatesADomainOfItsKind) {
+    const struct {
+        bool inst;
+        const char *word, *typed, *prompt, *domainType;
+    } kCases[] = {
+        {true, "产品类型包", "产品A", "请输入产品类型包名称", "二次模型数据类型包"},
+        {false, "标准定义包", "标准B", "请输入标准定义包名称", "二次模型标准定义包3"},
+    };
+    for (const auto& k : kCases) {
+        SCOPED_TRACE(k.typed);
+        ui.AnswerInput(k.typed);
+        CString name = k.word;
+        const CString domain = DomainFor(URI_Ref(), "sec:TypePackage", name, k.inst);
 
-    EXPECT_EQ(domain, "kiln.产品A#");
-    EXPECT_EQ(name, "产品A");
-    const Struct_UiCall* box = ui.LastOf(Enum_UiCall::InputBox);
-    ASSERT_NE(box, nullptr);
-    EXPECT_EQ(box->sText, "请输入产品类型包名称");
-    EXPECT_EQ(box->sValue, "产品类型包");
-    EXPECT_TRUE(Doc().Is_DomainExist(domain));
-    EXPECT_EQ(Doc().DomainTypeName(domain), "二次模型数据类型包");
-    EXPECT_EQ(Doc().DomainTitle(domain), "产品A");
+        EXPECT_EQ(domain, "kiln." + CString(k.typed) + "#");
+        EXPECT_EQ(name, k.typed);
+        const Struct_UiCall* box = ui.LastOf(Enum_UiCall::InputBox);
+        ASSERT_NE(box, nullptr);
+        EXPECT_EQ(box->sText, k.prompt);
+        EXPECT_EQ(box->sValue, k.word);
+        EXPECT_TRUE(Doc().Is_DomainExist(domain));
+        EXPECT_EQ(Doc().DomainTypeName(domain), k.domainType);
+        EXPECT_EQ(Doc().DomainTitle(domain), k.typed);
+    }
     EXPECT_TRUE(ui.Messages().empty());
-}
-
-TEST_F(DomainTest, StandardTypePackageTakesTheDeclarationType) {
-    ui.AnswerInput("标准B");
-    CString name = "标准定义包";
-    const CString domain = DomainFor(URI_Ref(), "sec:TypePackage", name, false);
-    EXPECT_EQ(domain, "kiln.标准B#");
-    EXPECT_EQ(ui.LastOf(Enum_UiCall::InputBox)->sText, "请输入标准定义包名称");
-    EXPECT_EQ(Doc().DomainTypeName(domain), "二次模型标准定义包3");
 }
 
 TEST_F(DomainTest, ExistingDomainIsUsedAsItIs) {

@@ -38,6 +38,13 @@ CString CoreTest::ToText(int n) {
     return s;
 }
 
+URI_Ref CoreTest::MakeUnder(const URI_Ref& parent, const CString& cls, const CString& name, const CString& role,
+                           int ord) {
+    URI_Ref rsc = Make(DomainOf(parent), cls, name, ord);
+    Link(rsc, role, parent);
+    return rsc;
+}
+
 void CoreTest::Set(const URI_Ref& rsc, const CString& role, const CString& value) {
     if (!Doc().SetAttribute(rsc, role, value))
         ADD_FAILURE() << "cannot set " << role << " of " << rsc.sUri << ": " << Doc().LastError();
@@ -67,50 +74,45 @@ URI_Ref CoreTest::MakeTypePackage(const CString& domain, const CString& name, bo
     return pkg;
 }
 
+URI_Ref CoreTest::MakeType(const URI_Ref& pkg, const CString& cls, const CString& name, int ord) {
+    URI_Ref t = Make(DomainOf(pkg), cls, name, ord);
+    Set(t, cls + ".isInstType", Get(pkg, "sec:TypePackage.isInstType"));
+    Link(t, cls + ".TypePackage", pkg);
+    return t;
+}
+
 URI_Ref CoreTest::MakeLNodeType(const URI_Ref& pkg, const CString& name, int ord, const URI_Ref& abstractType) {
-    URI_Ref t = Make(DomainOf(pkg), "sec:LNodeType", name, ord);
-    Set(t, "sec:LNodeType.isInstType", Get(pkg, "sec:TypePackage.isInstType"));
-    Link(t, "sec:LNodeType.TypePackage", pkg);
+    URI_Ref t = MakeType(pkg, "sec:LNodeType", name, ord);
     if (abstractType.IsSet()) Link(t, "sec:LNodeType.Abstract_Type", abstractType);
     return t;
 }
 
 URI_Ref CoreTest::MakeDOType(const URI_Ref& pkg, const CString& name, int ord) {
-    URI_Ref t = Make(DomainOf(pkg), "sec:DOType", name, ord);
-    Set(t, "sec:DOType.isInstType", Get(pkg, "sec:TypePackage.isInstType"));
-    Link(t, "sec:DOType.TypePackage", pkg);
-    return t;
+    return MakeType(pkg, "sec:DOType", name, ord);
 }
 
 URI_Ref CoreTest::MakeDAType(const URI_Ref& pkg, const CString& name, int ord) {
-    URI_Ref t = Make(DomainOf(pkg), "sec:DAType", name, ord);
-    Set(t, "sec:DAType.isInstType", Get(pkg, "sec:TypePackage.isInstType"));
-    Link(t, "sec:DAType.TypePackage", pkg);
-    return t;
+    return MakeType(pkg, "sec:DAType", name, ord);
 }
 
 URI_Ref CoreTest::MakeEnumType(const URI_Ref& pkg, const CString& name, int ord, const std::vector<CString>& values) {
-    URI_Ref t = Make(DomainOf(pkg), "sec:EnumType", name, ord);
-    Link(t, "sec:EnumType.TypePackage", pkg);
+    URI_Ref t = MakeUnder(pkg, "sec:EnumType", name, "sec:EnumType.TypePackage", ord);
     int n = 0;
     for (const CString& v : values) {
-        URI_Ref val = Make(DomainOf(pkg), "sec:EnumVal", v, ++n);
+        URI_Ref val = MakeUnder(t, "sec:EnumVal", v, "sec:EnumVal.EnumType", ++n);
         Set(val, "sec:EnumVal.val", ToText(n));
-        Link(val, "sec:EnumVal.EnumType", t);
     }
     return t;
 }
 
 URI_Ref CoreTest::MakeDO(const URI_Ref& lnType, const CString& name, int ord, const URI_Ref& doType) {
-    URI_Ref d = Make(DomainOf(lnType), "sec:DO", name, ord);
-    Link(d, "sec:DO.LNodeType", lnType);
+    URI_Ref d = MakeUnder(lnType, "sec:DO", name, "sec:DO.LNodeType", ord);
     if (doType.IsSet()) Link(d, "sec:DO.DefinedBy_DOType", doType);
     return d;
 }
 
 URI_Ref CoreTest::MakeSDO(const URI_Ref& doType, const CString& name, int ord, const URI_Ref& sdoType) {
-    URI_Ref s = Make(DomainOf(doType), "sec:SDO", name, ord);
-    Link(s, "sec:SDO.MemberOf_DOType", doType);
+    URI_Ref s = MakeUnder(doType, "sec:SDO", name, "sec:SDO.MemberOf_DOType", ord);
     if (sdoType.IsSet()) Link(s, "sec:SDO.DefinedBy_DOType", sdoType);
     return s;
 }
@@ -126,8 +128,7 @@ const char* typeRoleOf(const CString& bType) {
 
 URI_Ref CoreTest::MakeDA(const URI_Ref& doType, const CString& name, int ord, const CString& fc,
                          const CString& bType, const URI_Ref& structOrEnum) {
-    URI_Ref a = Make(DomainOf(doType), "sec:DA", name, ord);
-    Link(a, "sec:DA.MemberOf_DOType", doType);
+    URI_Ref a = MakeUnder(doType, "sec:DA", name, "sec:DA.MemberOf_DOType", ord);
     if (!fc.IsEmpty()) Set(a, "sec:DA.fc_0", EnumValue("FCType", fc));
     if (!bType.IsEmpty()) Set(a, "sec:BDA.bType", EnumValue("PreBasicTypeEnum", bType));
     if (const char* role = typeRoleOf(bType); role && structOrEnum.IsSet()) Link(a, role, structOrEnum);
@@ -136,8 +137,7 @@ URI_Ref CoreTest::MakeDA(const URI_Ref& doType, const CString& name, int ord, co
 
 URI_Ref CoreTest::MakeBDA(const URI_Ref& daType, const CString& name, int ord, const CString& bType,
                           const URI_Ref& structOrEnum) {
-    URI_Ref b = Make(DomainOf(daType), "sec:BDA", name, ord);
-    Link(b, "sec:BDA.MemberOf_DAType", daType);
+    URI_Ref b = MakeUnder(daType, "sec:BDA", name, "sec:BDA.MemberOf_DAType", ord);
     if (!bType.IsEmpty()) Set(b, "sec:BDA.bType", EnumValue("PreBasicTypeEnum", bType));
     if (const char* role = typeRoleOf(bType); role && structOrEnum.IsSet()) Link(b, role, structOrEnum);
     return b;
@@ -149,11 +149,10 @@ URI_Ref CoreTest::MakeLDevice(const CString& domain, const CString& name, int or
 
 URI_Ref CoreTest::MakeLNode(const URI_Ref& ld, const CString& prefix, const CString& lnClass, const CString& lnInst,
                             int ord, const URI_Ref& lnType) {
-    URI_Ref n = Make(DomainOf(ld), "sec:LNode", prefix + lnClass + lnInst, ord);
+    URI_Ref n = MakeUnder(ld, "sec:LNode", prefix + lnClass + lnInst, "sec:LNode.LDevice", ord);
     if (!prefix.IsEmpty()) Set(n, "sec:LNode.prefix", prefix);
     if (!lnClass.IsEmpty()) Set(n, "sec:LNode.lnClass", lnClass);
     if (!lnInst.IsEmpty()) Set(n, "sec:LNode.lnInst", lnInst);
-    Link(n, "sec:LNode.LDevice", ld);
     if (lnType.IsSet()) Link(n, "sec:LNode.LNodeType", lnType);
     return n;
 }

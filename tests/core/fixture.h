@@ -37,6 +37,9 @@ protected:
     void MakeDomain(const CString& domain, const CString& typeName, bool editable = true);
     // A resource; ord > 0 writes "e301:OrdNaming.ord".
     URI_Ref Make(const CString& domain, const CString& cls, const CString& name, int ord = 0);
+    // A resource in the parent's domain, linked to the parent along `role`.
+    URI_Ref MakeUnder(const URI_Ref& parent, const CString& cls, const CString& name, const CString& role,
+                      int ord = 0);
     void Set(const URI_Ref& rsc, const CString& role, const CString& value);
     void Link(const URI_Ref& rsc, const CString& role, const URI_Ref& target);
     CString Get(const URI_Ref& rsc, const CString& role);
@@ -63,6 +66,10 @@ protected:
     URI_Ref MakeLDevice(const CString& domain, const CString& name, int ord);
     URI_Ref MakeLNode(const URI_Ref& ld, const CString& prefix, const CString& lnClass, const CString& lnInst, int ord,
                       const URI_Ref& lnType = URI_Ref());
+
+private:
+    // An LN, DO or DA type of the package, of the package's kind.
+    URI_Ref MakeType(const URI_Ref& pkg, const CString& cls, const CString& name, int ord);
 };
 
 // The standard package "IEC61850" (domain kiln.std#, ref = the IEC 61850

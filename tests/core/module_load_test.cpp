@@ -3,6 +3,7 @@
 // file is missing or broken, and succeeds when it lies beside the module.
 #include <dlfcn.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -19,8 +20,11 @@ constexpr int kProcessAttach = 1;
 class ModuleLoadTest : public ::testing::Test {
 protected:
     void SetUp() override {
+        // Named after the test and the process, so that test runs of other
+        // build folders at the same time use folders of their own.
         dir = fs::temp_directory_path() /
-              ("kiln_module_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+              ("kiln_module_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) + "_" +
+               std::to_string(getpid()));
         fs::remove_all(dir);
         fs::create_directories(dir);
         module = dir / "libkiln_core.so";

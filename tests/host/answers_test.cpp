@@ -32,6 +32,8 @@ TEST(HostAnswers, QueuedAnswersAreTakenInOrder) {
     a.Queue({"file", "out/x.icd", "s:3", "/work/ws"});
     a.Queue({"resource", "P#2", "s:4", ""});
     a.Queue({"cancel", "", "s:5", ""});
+    a.Queue({"choice", "第二行", "s:6", ""});
+    a.Queue({"ok", "", "s:7", ""});
     Reply r;
     std::string err;
     ASSERT_TRUE(a.Take(YesNo("删除吗？"), r, err)) << err;
@@ -48,6 +50,16 @@ TEST(HostAnswers, QueuedAnswersAreTakenInOrder) {
     t.kind = Question::Kind::Text;
     ASSERT_TRUE(a.Take(t, r, err)) << err;
     EXPECT_TRUE(r.cancelled);
+    // A dialog: a row picked, then OK; or OK alone, which picks nothing.
+    Question d;
+    d.kind = Question::Kind::Dialog;
+    d.choices = {"第一行 | x", "第二行"};
+    ASSERT_TRUE(a.Take(d, r, err)) << err;
+    EXPECT_EQ(r.index, 1);
+    EXPECT_EQ(r.button, "ok");
+    ASSERT_TRUE(a.Take(d, r, err)) << err;
+    EXPECT_EQ(r.index, -1);
+    EXPECT_EQ(r.button, "ok");
     EXPECT_EQ(a.Pending(), 0u);
 }
 
@@ -74,6 +86,17 @@ TEST(HostAnswers, AMisfitNamesTheQuestionAndTheAnswer) {
         a.Queue({"choice", "MMXU", "s:1", ""});
         EXPECT_FALSE(a.Take(Choice({"GGIO", "PTOC"}), r, err));
         EXPECT_NE(err.find("GGIO, PTOC"), std::string::npos) << err;
+    }
+    {
+        Answerer a;
+        a.Queue({"text", "abc", "s:1", ""});
+        Question d;
+        d.kind = Question::Kind::Dialog;
+        d.text = "CDlg_Grid";
+        EXPECT_FALSE(a.Take(d, r, err));
+        EXPECT_NE(err.find("the dialog \"CDlg_Grid\": it needs answer ok, answer choice or answer cancel"),
+                  std::string::npos)
+            << err;
     }
     {
         Answerer a;  // nothing queued, no terminal

@@ -33,8 +33,6 @@ protected:
     }
 };
 
-bool Has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
-
 }  // namespace
 
 TEST_F(HostCli, ABadScriptLineStopsTheRunBeforeItStarts) {
@@ -66,9 +64,13 @@ TEST_F(HostCli, ABadScriptLineStopsTheRunBeforeItStarts) {
 }
 
 TEST_F(HostCli, ScriptAndInlineEventsPlayInOrder) {
-    WriteFile(m_dir.path() / "s" / "a.kiln", "select\nrclick\nanswer text 包X\n");
+    // A relative path in a script is taken from the script's folder.
+    WriteFile(m_dir.path() / "s" / "a.kiln",
+              "select IEC61850\nrclick\nanswer file out.Type\nmenu 导出类型包\n"
+              "select\nrclick\nanswer text 包X\n");
     Output o = Kiln({"run", Workspace(), m_dir.str("s/a.kiln"), "-e", "menu 增加类型包", "-e", "tree 1"});
     ASSERT_EQ(o.status, kExitOk) << o.out << o.err;
+    EXPECT_EQ(ReadFile(m_dir.path() / "s" / "out.Type"), "IEC61850\n") << o.out;
     EXPECT_TRUE(Has(o.out, "> answer text 包X\n> menu 增加类型包\n[command] ICD:Add TypePackage\n"
                            "[input] 请输入类型包名称 -> \"包X\"\n[status] 已创建类型包包X\n> tree 1\n  IEC61850\n  包X\n"
                            "[document] saved\n"))

@@ -41,8 +41,6 @@ Result Kiln(const TempDir& dir, const std::string& args) {
     return r;
 }
 
-bool Has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
-
 class HostEndToEnd : public ::testing::Test {
 protected:
     void SetUp() override {

@@ -33,6 +33,9 @@ void MakeInstallation(const std::filesystem::path& root, bool withDomains = true
 void WriteFile(const std::filesystem::path& file, const std::string& text);
 std::string ReadFile(const std::filesystem::path& file);
 
+// True when `part` occurs in `text`.
+inline bool Has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
 // Every file of a folder (name -> content), to see that a document was not
 // touched.
 std::map<std::string, std::string> Snapshot(const std::filesystem::path& folder);

@@ -17,7 +17,7 @@ std::vector<std::string> Names(const std::filesystem::path& folder, const char* 
     CBase_CimDoc doc;
     EXPECT_TRUE(doc.Open(folder.string().c_str())) << doc.LastError();
     std::vector<URI_Ref> list;
-    doc.ByClass(cls, list, "cim:Naming.name", 1);
+    doc.ByClass(cls, list, "cim:Naming.name", SortPolicy_ByName);
     std::vector<std::string> names;
     for (const auto& r : list) {
         CString name;
@@ -26,8 +26,6 @@ std::vector<std::string> Names(const std::filesystem::path& folder, const char* 
     }
     return names;
 }
-
-bool Has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
 }  // namespace
 
@@ -280,7 +278,9 @@ TEST_F(HostTest, ShowPrintsAResourceAsTheDocumentHoldsIt) {
         ASSERT_TRUE(doc.SetAttribute(pkg, "cim:Naming.description", "line one\nline \"two\""));
         for (int i = 1; i <= 5; ++i) {
             URI_Ref lnt;
-            ASSERT_TRUE(doc.CreateResource("kiln.IEC61850_std#", "sec:LNodeType", lnt, ("X" + std::to_string(i)).c_str()));
+            CString name;
+            name.Format("X%d", i);
+            ASSERT_TRUE(doc.CreateResource("kiln.IEC61850_std#", "sec:LNodeType", lnt, name));
             ASSERT_TRUE(doc.SetAttribute(lnt, "e301:OrdNaming.ord", std::to_string(9 + i).c_str()));
             ASSERT_TRUE(doc.AddLink(lnt, "sec:LNodeType.TypePackage", pkg));
         }

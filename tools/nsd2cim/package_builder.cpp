@@ -150,6 +150,15 @@ private:
         // name no type here.
     }
 
+    // What a DA and a BDA share: the value type, array size, default value and
+    // name semantic.
+    void SetValue(CimResource& r, const NsdAttribute& a, const std::string& where) {
+        SetValueType(r, a, where);
+        if (!a.sizeAttribute.empty()) r.Attr("sec:BDA.count", a.sizeAttribute);
+        if (!a.defaultValue.empty()) r.Attr("sec:BDA.valueStr", a.defaultValue);
+        r.Link("sec:BDA.DASemantic", DaSemantic(a.name));
+    }
+
     void BuildEnumerations() {
         int ord = 0;
         for (const NsdEnumeration& e : nsd_.enumerations) {
@@ -185,10 +194,7 @@ private:
             CimResource b = Member("sec:BDA", ids_.Make("BDA_" + name + "_" + m.name), m.name, ++ord);
             b.Attr("sec:BDA.presence", EnumValue("PresenceTypeEnum", presence));
             b.Link("sec:BDA.MemberOf_DAType", id);
-            SetValueType(b, m, "DA class " + name + "." + m.name);
-            if (!m.sizeAttribute.empty()) b.Attr("sec:BDA.count", m.sizeAttribute);
-            if (!m.defaultValue.empty()) b.Attr("sec:BDA.valueStr", m.defaultValue);
-            b.Link("sec:BDA.DASemantic", DaSemantic(m.name));
+            SetValue(b, m, "DA class " + name + "." + m.name);
             daGroup_.push_back(std::move(b));
         }
     }
@@ -266,10 +272,7 @@ private:
         if (!trgOp.empty()) d.Attr("sec:DA.trgOp", EnumValue("TrgOpTypeEnum", trgOp));
         d.Attr("sec:BDA.presence", EnumValue("PresenceTypeEnum", PresenceOf(a.presCond)));
         d.Link("sec:DA.MemberOf_DOType", typeId);
-        SetValueType(d, a, where);
-        if (!a.sizeAttribute.empty()) d.Attr("sec:BDA.count", a.sizeAttribute);
-        if (!a.defaultValue.empty()) d.Attr("sec:BDA.valueStr", a.defaultValue);
-        d.Link("sec:BDA.DASemantic", DaSemantic(a.name));
+        SetValue(d, a, where);
         doGroup_.push_back(std::move(d));
     }
 

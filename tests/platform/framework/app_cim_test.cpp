@@ -304,6 +304,12 @@ TEST(AppCim, TheManagerViewListsDomainTypesAndTheirDomains) {
     ASSERT_EQ(1u, app.commands.size());
     EXPECT_EQ(CString("COMMON:Import ExternalData"), app.commands[0]);
     EXPECT_EQ(3, ui.CountOf(Enum_UiCall::CommonMenu));
+
+    // The handle of a domain that is gone has no text.
+    ASSERT_TRUE(app.DocMtd_DEnvDelete_a_Domain("abc.icd#"));
+    text = "kept";
+    EXPECT_FALSE(app.TreeMsg_OnGetRscText(manager, &domains[0], &text));
+    EXPECT_EQ(CString("kept"), text);
 }
 
 TEST(AppCim, NodeValuesComeFromAttributesOrChildElements) {

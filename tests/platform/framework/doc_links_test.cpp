@@ -83,9 +83,12 @@ TEST_F(DocTest, DelUpdateAndClearKeepBothEndsConsistent) {
     // A refused update keeps the old link.
     EXPECT_FALSE(svc.DocMtd_update_Association(b, "sec:LNode.LDevice", a));
     EXPECT_EQ(svc.DocMtd_getFirstUri_ofAsso(b, "sec:LNode.LDevice"), ld2);
-    // An empty target clears the role.
+    // An empty target clears the role; a role the class does not have is refused.
     ASSERT_TRUE(svc.DocMtd_update_Association(b, "sec:LNode.LDevice", URI_Ref()));
     EXPECT_TRUE(svc.DocMtd_getFirstUri_ofAsso(b, "sec:LNode.LDevice").IsEmpty());
+    EXPECT_FALSE(svc.DocMtd_update_Association(b, "sec:LDevice.LNodes", URI_Ref()));
+    EXPECT_FALSE(
+        svc.DocMtd_update_Association(URI_Ref("kiln.icd#gone", "sec:LNode"), "sec:LNode.LDevice", URI_Ref()));
 
     svc.DocMtd_add_Association(a, "sec:LNode.LDevice", ld2);
     svc.DocMtd_add_Association(b, "sec:LNode.LDevice", ld2);

@@ -340,6 +340,15 @@ TEST_F(PersistTest, DomainServices) {
     // A domain written to a file and read into another domain.
     std::string file = dir + "/pkg.xml";
     ASSERT_TRUE(svc.DocMtd_DEnv_CimDomainToFile(kPkgDomain, CString(file)));
+    ASSERT_TRUE(svc.DocMtd_DEnv_CimDomainToFile(kPkgDomain, CString(file))) << "an existing file is replaced";
+    // A file that cannot take the target's place leaves the target as it was
+    // and no temporary file behind.
+    const std::string taken = dir + "/taken.xml";
+    fs::create_directory(taken);
+    EXPECT_FALSE(svc.DocMtd_DEnv_CimDomainToFile(kPkgDomain, CString(taken)));
+    EXPECT_TRUE(fs::is_directory(taken));
+    for (auto& e : fs::directory_iterator(dir))
+        EXPECT_EQ(e.path().filename().string().find(".tmp"), std::string::npos) << e.path();
     ASSERT_TRUE(svc.DocMtd_DEnv_FileToCimDomain(CString(file), "copy#"));
     URI_Ref copyT = svc.DocMtd_TestBy_URIRef("copy#" + CString(lnt.sUri.substr(lnt.sUri.find('#') + 1)));
     ASSERT_TRUE(copyT.IsSet());
@@ -360,6 +369,16 @@ TEST_F(PersistTest, DomainServices) {
     ASSERT_TRUE(svc.DocMtd_DEnv_GetDataBlock(kIcdDomain, "k", v));
     EXPECT_EQ(v, "v2");
     EXPECT_FALSE(svc.DocMtd_DEnv_GetDataBlock(kIcdDomain, "other", v));
+    // Blocks from and to files, byte for byte; a folder is no file.
+    const std::string blockFile = dir + "/block.bin";
+    const std::string bytes("a\0b\xFF\r\n", 6);
+    Spit(blockFile, bytes);
+    ASSERT_TRUE(svc.DocMtd_DEnv_SetDataBlock_byFile(kIcdDomain, "bin", CString(blockFile)));
+    fs::remove(blockFile);
+    ASSERT_TRUE(svc.DocMtd_DEnv_GetDataBlock_byFile(kIcdDomain, "bin", CString(blockFile)));
+    EXPECT_EQ(Slurp(blockFile), bytes);
+    EXPECT_FALSE(svc.DocMtd_DEnv_SetDataBlock_byFile(kIcdDomain, "dir", CString(dir)));
+    EXPECT_FALSE(svc.DocMtd_DEnv_GetDataBlock(kIcdDomain, "dir", v));
 
     // New identifiers after opening do not collide with those read.
     ASSERT_TRUE(doc.Save(CString(dir + "/d")));

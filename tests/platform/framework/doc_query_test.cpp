@@ -8,17 +8,19 @@ TEST_F(DocTest, OrderPolicySortsByNumberStablyInCreationOrder) {
     // Created in this order; linked in another, so creation order and link order differ.
     std::vector<std::pair<const char*, const char*>> rows = {
         {"ten", "10"}, {"two", "2"}, {"one", "1"}, {"blank", ""}, {"text", "abc"},
-        {"minus", "-1"}, {"three", " 3x"}, {"twoB", "2"}};
+        {"minus", "-1"}, {"three", " 3x"}, {"twoB", "2"},
+        // beyond the range of a 64-bit number: the largest value, not a wrapped or cut one
+        {"huge", "9300000000000000000"}, {"e18", "1000000000000000000"}};
     std::vector<URI_Ref> made;
     for (auto& [name, ord] : rows) made.push_back(Make(kPkgDomain, "sec:DO", name, ord));
     for (size_t k = made.size(); k-- > 0;) ASSERT_TRUE(svc.DocMtd_add_Association(made[k], "sec:DO.LNodeType", lnt));
 
     std::vector<URI_Ref> out{lnt, lnt, lnt};  // the list is replaced, not appended to
     ASSERT_TRUE(svc.DocMtd_get_Association_BUris(lnt, "sec:LNodeType.DOs", out, "e301:OrdNaming.ord", SortPolicy_ByOrd));
-    EXPECT_EQ(Names(out), (Strs{"minus", "blank", "text", "one", "two", "twoB", "three", "ten"}));
+    EXPECT_EQ(Names(out), (Strs{"minus", "blank", "text", "one", "two", "twoB", "three", "ten", "e18", "huge"}));
 
     ASSERT_TRUE(svc.DocMtd_get_Association_BUris(lnt, "sec:LNodeType.DOs", out, "", SortPolicy_None));
-    EXPECT_EQ(Names(out).front(), "twoB") << "policy 0 keeps link order";
+    EXPECT_EQ(Names(out).front(), "e18") << "policy 0 keeps link order";
 }
 
 TEST_F(DocTest, NamePolicyComparesGbkBytes) {

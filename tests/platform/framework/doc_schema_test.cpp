@@ -33,7 +33,8 @@ TEST_F(DocTest, SchemaLookupsFollowInheritance) {
         EXPECT_TRUE(svc.DocMtd_Get_AttrDfn(cls, "cim:Naming.name", a)) << cls;
         CClassDfn d;
         ASSERT_TRUE(svc.DocMtd_Get_ClassDfn(cls, d));
-        EXPECT_FALSE(d.sText5.IsEmpty() && d.sText3.IsEmpty()) << cls;
+        EXPECT_EQ(d.sText1, cls);
+        EXPECT_FALSE(d.sText5.IsEmpty()) << cls << " has no display name";
     }
     CClassDfn d;
     ASSERT_TRUE(svc.DocMtd_Get_ClassDfn("sec:DataSet", d));

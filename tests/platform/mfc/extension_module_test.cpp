@@ -1,9 +1,11 @@
 #include "platform/mfc/extension_module.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
+#include <string>
 
 namespace fs = std::filesystem;
 
@@ -52,7 +54,8 @@ TEST(ResourceScript, ModuleResourceFileSitsBesideTheModule) {
 }
 
 TEST(ExtensionModule, LaterModuleIsSearchedFirstAndTermUnlinksOnlyItsOwn) {
-    const fs::path dir = fs::temp_directory_path() / "kiln_extmod_chain";
+    // One folder per process: test runs of other build folders may run at the same time.
+    const fs::path dir = fs::temp_directory_path() / ("kiln_extmod_chain_" + std::to_string(getpid()));
     fs::remove_all(dir);
     fs::create_directories(dir / "resources");
     const CString module((dir / "libdemo.so").string());

@@ -14,6 +14,16 @@ TEST(Gbk, RoundTripAndByteLengths) {
     EXPECT_EQ(GbkLength("ABC"), 3);
     EXPECT_TRUE(HasDoubleByte("a装"));
     EXPECT_FALSE(HasDoubleByte("abc"));
+
+    // A text far longer than one conversion step, with characters across the steps' seams.
+    std::string longText;
+    for (int i = 0; i < 30000; ++i) longText += "装置A";
+    std::string longGbk = Utf8ToGbk(longText);
+    EXPECT_EQ(longGbk.size(), 150000u);
+    EXPECT_EQ(GbkLength(longText), 150000);
+    std::string back;
+    EXPECT_TRUE(ToUtf8(longGbk, "GB2312", back));
+    EXPECT_EQ(back, longText);
 }
 
 TEST(Gbk, CharactersOutsideGbkSurviveTheRoundTrip) {

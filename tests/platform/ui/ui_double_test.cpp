@@ -70,6 +70,42 @@ TEST(ScriptedUi, NoticesNeedNoAnswerAndLeaveTheQueueAlone) {
     EXPECT_EQ((std::vector<CString>{"导入成功!", "存在M2I映射,不能删除IED", "是否查看报告？"}), ui.Messages());
 }
 
+TEST(ScriptedUi, ViewNoticesAndTheWaitCursorAreRecordedWithTheirFields) {
+    CScriptedUi ui;
+    const URI_Ref ied("DOM#IED_1", "sec:IED");
+    Ui_Current().AllViewsRefresh("", ied, 3);
+    Ui_Current().AllViewsLocate("Tree", ied, 0);
+    Ui_Current().ViewRefresh("Html", 2);
+    Ui_Current().ViewShow("Html", ied, "IED_1", "#LD1", 5);
+    Ui_Current().CommonMenu("Tree", ied);
+    Ui_Current().WaitCursor(true);
+    Ui_Current().WaitCursor(true);
+    Ui_Current().WaitCursor(false);
+
+    ASSERT_EQ(8u, ui.Calls().size());
+    const Struct_UiCall& refresh = ui.Calls()[0];
+    EXPECT_EQ(Enum_UiCall::AllViewsRefresh, refresh.kind);
+    EXPECT_TRUE(refresh.sCaption.IsEmpty());
+    EXPECT_EQ(ied, refresh.uRsc);
+    EXPECT_EQ(3u, refresh.nType);
+    const Struct_UiCall& locate = ui.Calls()[1];
+    EXPECT_EQ(Enum_UiCall::AllViewsLocate, locate.kind);
+    EXPECT_EQ(CString("Tree"), locate.sCaption);
+    EXPECT_EQ(Enum_UiCall::ViewRefresh, ui.Calls()[2].kind);
+    EXPECT_EQ(2u, ui.Calls()[2].nType);
+    EXPECT_TRUE(ui.Calls()[2].uRsc.IsEmpty());
+    const Struct_UiCall& show = *ui.LastOf(Enum_UiCall::ViewShow);
+    EXPECT_EQ(CString("Html"), show.sCaption);
+    EXPECT_EQ(ied, show.uRsc);
+    EXPECT_EQ(CString("IED_1"), show.sValue);
+    EXPECT_EQ(CString("#LD1"), show.sText);
+    EXPECT_EQ(5u, show.nType);
+    EXPECT_EQ(CString("Tree"), ui.LastOf(Enum_UiCall::CommonMenu)->sCaption);
+    EXPECT_EQ(ied, ui.LastOf(Enum_UiCall::CommonMenu)->uRsc);
+    EXPECT_EQ(1, ui.WaitCursorDepth());
+    EXPECT_EQ(2, ui.CountOf(Enum_UiCall::WaitCursorBegin));
+}
+
 TEST(ScriptedUi, FrameworkAndClassLibraryMessageBoxesAreToldApart) {
     CScriptedUi ui;
     ui.AnswerCancel();
@@ -217,6 +253,13 @@ TEST(ScriptedUi, FileDialogsAreAnsweredByKind) {
     // An answer for an open dialog does not answer a save dialog.
     CFileDialog save2(FALSE, "Type", "Pkg", 6, "*.Type");
     EXPECT_THROW(save2.DoModal(), CUiScriptError);
+    // A path of the original form splits at its backslashes and last point.
+    ui.AnswerOpenFile("D:\\vp\\Prot.v2.icd");
+    CFileDialog open3(TRUE);
+    ASSERT_EQ(IDOK, open3.DoModal());
+    EXPECT_EQ(CString("Prot.v2.icd"), open3.GetFileName());
+    EXPECT_EQ(CString("icd"), open3.GetFileExt());
+    EXPECT_EQ(CString("Prot.v2"), open3.GetFileTitle());
     ui.TakeFailures();
     ui.VerifyAllAnswered();
     ui.TakeFailures();

@@ -46,12 +46,18 @@ TEST_F(XmlLoad, EveryGbkLabelAndOtherIconvEncodingsAreHonoured) {
         CBase_XML::Get_NodeText(xml.GetDocumentElement(), "@a", a);
         EXPECT_EQ(a, "装置") << label;
     }
-    // Latin-1: the byte E9 is é.
+    // Latin-1: the byte E9 is é. The long value makes the file larger than
+    // one conversion step.
     CBase_XML latin;
-    ASSERT_TRUE(latin.Load(WriteFile("l.xml", "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><r a=\"caf\xE9\"/>").c_str()));
-    CString a;
+    const std::string latinFile = "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><r a=\"caf\xE9\" b=\"" +
+                                  std::string(100000, '\xE9') + "\"/>";
+    ASSERT_TRUE(latin.Load(WriteFile("l.xml", latinFile).c_str()));
+    CString a, b;
     CBase_XML::Get_NodeText(latin.GetDocumentElement(), "@a", a);
     EXPECT_EQ(a, "caf\xC3\xA9");
+    CBase_XML::Get_NodeText(latin.GetDocumentElement(), "@b", b);
+    ASSERT_EQ(b.GetLength(), 200000);
+    EXPECT_EQ(b.Right(4), "\xC3\xA9\xC3\xA9");
 }
 
 TEST_F(XmlLoad, Utf8WithoutDeclarationOrWithByteOrderMark) {

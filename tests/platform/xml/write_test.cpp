@@ -129,8 +129,17 @@ TEST_F(XmlWrite, WritingValuesAndTexts) {
     ASSERT_EQ(vals.Length(), 1);
     EXPECT_EQ(vals.Item(0).GetText(), "2");
     EXPECT_FALSE(xml.Write_NodeValueString(XmlNode(), "@a", "1"));
+    EXPECT_FALSE(xml.Write_NodeValueString_withCreate(XmlNode(), "Val", "1"));
     EXPECT_FALSE(xml.Write_NodeValueString_withCreate(da, "a b", "1"));
+    EXPECT_FALSE(xml.Write_NodeValueString_withCreate(da, "Val/x", "1"));
     EXPECT_FALSE(xml.Write_NodeValueString(da, "@", "1"));
+    // With creation, an attribute path adds the attribute, not a child.
+    EXPECT_TRUE(xml.Write_NodeValueString_withCreate(da, "@sAddr", "3:1"));
+    EXPECT_EQ(TextOf(da, "@sAddr"), "3:1");
+    EXPECT_EQ(da.SelectNodes("*").Length(), 1);  // still only Val
+    // The document node is no element: nothing is created under it.
+    EXPECT_FALSE(xml.Write_NodeValueString_withCreate(xml.GetDocument(), "Other", "1"));
+    EXPECT_EQ(xml.GetDocument().SelectNodes("*").Length(), 1);
 
     // Markup and both quote kinds in values survive a save and a load.
     const CString tricky = "a<b & \"c\" 'd'>";
