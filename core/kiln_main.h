@@ -269,6 +269,32 @@ public:
     bool NewRsc_M2I(URI_Ref* pOut, URI_Ref icd, URI_Ref itb, bool bMapItems);
     bool NewRsc_MapItem(URI_Ref* pOut, URI_Ref m2i, URI_Ref infoItem);
 
+    // ---- instantiation from standard types      (instantiate.cpp)
+
+    // ---- choice lists for input boxes             (choice_lists.cpp)
+
+    // ======================================================================
+    // EDITING AND CHECKING (editing/)
+    // ======================================================================
+    // ---- sibling order, renaming, deletion, M2I upkeep
+
+    // ---- copy and paste
+
+    // ---- automatic generation and M2I matching
+
+    // ---- consistency checks and their report
+
+    // ======================================================================
+    // VIEWS (views/)
+    // ======================================================================
+    // ---- context menus
+
+    // ---- trees and property editing
+
+    // ======================================================================
+    // COMMANDS (commands/)
+    // ======================================================================
+
 private:
     // The data-attribute walk below Get_DAs_of_aDO; `onPath` holds the types
     // the walk is inside of.
