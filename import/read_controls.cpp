@@ -93,7 +93,6 @@ bool CKiln_Import::Import_LCB(CKiln_Main* app, URI_Ref lnode, XmlNode node, CStr
 
 void CKiln_Import::LinkLCBsToLogs(CKiln_Main* app) {
     for (const PendingLCB& p : m_vPendingLCBs) {
-        if (app->DocMtd_getFirstUri_ofAsso(p.lcb, "sec:LCB.Log").IsSet()) continue;
         URI_Ref log;
         if (!p.logName.IsEmpty()) {
             for (const DeviceLog& d : m_vDeviceLogs)
@@ -111,7 +110,9 @@ void CKiln_Import::LinkLCBsToLogs(CKiln_Main* app) {
         if (log.IsEmpty())
             for (const DeviceLog& d : m_vDeviceLogs)
                 if (d.ld == p.ld) log = d.log;
-        if (log.IsSet()) app->DocMtd_add_Association(p.lcb, "sec:LCB.Log", log);
+        // Without a Log of its own the LCB keeps the one its creator chose.
+        if (log.IsSet() && app->DocMtd_getFirstUri_ofAsso(p.lcb, "sec:LCB.Log") != log)
+            app->DocMtd_update_Association(p.lcb, "sec:LCB.Log", log);
     }
 }
 
