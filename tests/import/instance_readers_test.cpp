@@ -343,3 +343,98 @@ TEST_F(ImportTest, SettingGroupNumbersAreCheckedWithoutOverflow) {
 
 }  // namespace
 }  // namespace kiln::test
+
+namespace kiln::test {
+namespace {
+
+// An Ed1 file of another maker's style: no version attributes, Private
+// elements of the maker's own everywhere, attributes in another order.
+const char* const kEd1 = R"(<?xml version="1.0" encoding="UTF-8"?>
+<SCL xmlns="http://www.iec.ch/61850/2003/SCL" xmlns:xsi="http://www.w3.org/2001/XMLSchema-instance" xmlns:mk="http://maker.example/private">
+ <Header id="MK-100" nameStructure="IEDName" toolID="mk-tool"/>
+ <IED type="MK100" manufacturer="maker" configVersion="1.0" name="MK100" desc="测控装置">
+  <Private type="mk:info"><mk:board slot="1"/></Private>
+  <AccessPoint name="S1"><Server><Authentication none="true"/>
+   <LDevice desc="测控" inst="MEAS">
+    <LN0 desc="逻辑节点零" lnType="MK_LLN0" lnClass="LLN0" inst="">
+     <DataSet name="dsAin" desc="遥测"><FCDA ldInst="MEAS" prefix="" lnClass="MMXU" lnInst="1" doName="A" fc="MX"/></DataSet>
+     <ReportControl name="urcbAin" desc="遥测报告" datSet="dsAin" intgPd="0" rptID="MK100MEAS/LLN0$RP$urcbAin" confRev="1" buffered="false">
+      <TrgOps dchg="true" qchg="false" dupd="false" period="false"/>
+      <OptFields seqNum="true" timeStamp="true" dataSet="true" reasonCode="true" dataRef="false" bufOvfl="false" entryID="false" configRef="true" segmentation="false"/>
+      <RptEnabled max="16"/>
+     </ReportControl>
+     <DOI name="Mod" desc="模式"><DAI name="ctlModel" valKind="RO"><Val>status-only</Val></DAI></DOI>
+     <Private type="mk:vars">x</Private>
+    </LN0>
+    <LN desc="物理装置" lnType="MK_LPHD" lnClass="LPHD" inst="1" prefix=""/>
+    <LN desc="测量" lnType="MK_MMXU" lnClass="MMXU" inst="1" prefix="">
+     <DOI name="A" desc="相电流"><SDI name="phsA"><SDI name="cVal"><SDI name="mag"><DAI name="f" sAddr="3.1"><Val>0</Val></DAI></SDI></SDI></SDI></DOI>
+    </LN>
+   </LDevice>
+  </Server></AccessPoint>
+ </IED>
+ <DataTypeTemplates>
+  <LNodeType lnClass="LLN0" id="MK_LLN0"><DO type="MK_INC" name="Mod"/></LNodeType>
+  <LNodeType lnClass="LPHD" id="MK_LPHD"><DO type="MK_INC" name="PhyHealth"/></LNodeType>
+  <LNodeType lnClass="MMXU" id="MK_MMXU"><DO type="MK_WYE" name="A"/></LNodeType>
+  <DOType cdc="INC" id="MK_INC"><DA fc="ST" dchg="true" bType="INT32" name="stVal"/><DA fc="CF" bType="Enum" type="MK_ctl" name="ctlModel"/></DOType>
+  <DOType cdc="WYE" id="MK_WYE"><SDO type="MK_CMV" name="phsA"/></DOType>
+  <DOType cdc="CMV" id="MK_CMV"><DA fc="MX" dchg="true" bType="Struct" type="MK_Vec" name="cVal"/></DOType>
+  <DAType id="MK_Vec"><BDA bType="Struct" type="MK_AV" name="mag"/></DAType>
+  <DAType id="MK_AV"><BDA bType="FLOAT32" name="f"/></DAType>
+  <EnumType id="MK_ctl"><EnumVal ord="0">status-only</EnumVal></EnumType>
+ </DataTypeTemplates>
+</SCL>)";
+
+TEST_F(ImportTest, AnEd1FileOfAnotherMakerImportsCleanly) {
+    ImportIcd(kEd1);
+    EXPECT_EQ(AllEntries(), std::vector<ReportEntry>{});
+    EXPECT_EQ(imp.m_strHeaderId, "MK-100");
+    URI_Ref meas = Device("MEAS");
+    EXPECT_EQ(Get(meas, "cim:Naming.description"), "测控");
+    EXPECT_EQ(NamesOf(Members(meas, "sec:LDevice.LNodes")), (std::vector<CString>{"LLN0", "LPHD1", "MMXU1"}));
+    URI_Ref lln0 = Node(meas, "LLN0");
+    URI_Ref rcb = Members(lln0, "sec:LNode.RCBs")[0];
+    EXPECT_EQ(Get(rcb, "sec:RCB.BRCB_or_URCB"), "false");
+    EXPECT_EQ(Get(rcb, "sec:RCB.optConfRevision"), "true");
+    EXPECT_EQ(Get(rcb, "sec:RCB.optDataReference"), "false");
+    EXPECT_EQ(Get(rcb, "sec:RCB.trgOp"), EnumValue("TrgOpControlTypeEnum", "DChg"));
+    EXPECT_EQ(Target(rcb, "sec:RCB.DataSet"), Members(lln0, "sec:LNode.DataSets")[0]);
+    URI_Ref a = Member(Node(meas, "MMXU1"), "sec:LNode.DOIs", "A");
+    std::vector<URI_Ref> dais = Members(a, "sec:DOI.DAIs");
+    ASSERT_EQ(dais.size(), 1u);
+    EXPECT_EQ(Get(dais[0], "cim:Naming.name"), "phsA.cVal[MX].mag.f");
+    EXPECT_EQ(Get(dais[0], "sec:DAI.sAddr"), "3.1");
+    EXPECT_EQ(Target(dais[0], "sec:DAI.BDA"), Members(ShellOf(imp.m_mapNewDATypes, "MK_AV"), "sec:DAType.Contains_BDAs")[0]);
+    EXPECT_EQ(daIndex.count("MEAS/MMXU1.A.phsA.cVal[MX].mag.f"), 1u);
+    EXPECT_EQ(imp.m_mapInstPaths.count("MEAS/MMXU1.A.phsA"), 1u);
+    EXPECT_EQ(Get(Member(lln0, "sec:LNode.DOIs", "Mod"), "sec:DOI.cdcType"), "INC");
+}
+
+TEST_F(ImportTest, ARefusedDeviceOrNodeSkipsEverythingBelowIt) {
+    ImportIcd(Scl(R"(<LNodeType id="L0" lnClass="LLN0"><DO name="Mod" type="T"/></LNodeType>
+<LNodeType id="PH" lnClass="LPHD"/><DOType id="T" cdc="INC"><DA name="stVal" fc="ST" bType="INT32"/></DOType>)"));
+    ASSERT_TRUE(Doc().SetDomainEditable(DomainOf(icd), false));
+    const int before = Doc().ResourceCount();
+    LoadScl(Scl("", R"(<IED name="I"><AccessPoint><Server><LDevice inst="LD"><LN0 lnClass="LLN0" lnType="L0">
+<DOI name="Nope"/><DataSet name="d"><FCDA ldInst="LD"/></DataSet><LogControl datSet="x"/><Log/><Log/></LN0>
+<LN lnClass="LPHD" inst="1" lnType="PH"/></LDevice></Server></AccessPoint></IED>)"));
+    imp.Import_IED(&app, icd, scl.Get_NodePtr(scl.GetDocumentElement(), "IED"));
+    EXPECT_EQ(Doc().ResourceCount(), before);
+    // No finding of the skipped children: only the creator's refusal is seen.
+    EXPECT_EQ(AllEntries(), std::vector<ReportEntry>{});
+    EXPECT_EQ(ui.Messages().size(), 1u);
+
+    // A device that is made, with a node the creator refuses.
+    ASSERT_TRUE(Doc().SetDomainEditable(DomainOf(icd), true));
+    URI_Ref ld;
+    ASSERT_TRUE(app.NewRsc_LDevice(&ld, Ied(), URI_Ref(), URI_Ref(), URI_Ref()));
+    ASSERT_TRUE(Doc().SetDomainEditable(DomainOf(icd), false));
+    EXPECT_FALSE(imp.Import_LNode(&app, ld, scl.Get_NodePtr(scl.GetDocumentElement(), "IED/AccessPoint/Server/LDevice/LN0"),
+                                  "1", URI_Ref(), URI_Ref(), "ILD", false));
+    EXPECT_EQ(AllEntries(), std::vector<ReportEntry>{});
+    EXPECT_TRUE(imp.m_mapInstLNodes.empty());
+}
+
+}  // namespace
+}  // namespace kiln::test
