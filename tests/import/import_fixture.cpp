@@ -50,11 +50,19 @@ ImportTest::ImportTest() {
     }
     EXPECT_FALSE(imp.m_pOtherErrorsNode.IsNull());
 
-    // The standard tables, from the standard package.
     imp.m_pMain = &app;
     imp.m_pSourceXml = &scl;
+    UseStandardPackage(m.stdPkg);
+    ui.ClearCalls();
+}
+
+void ImportTest::UseStandardPackage(const URI_Ref& stdPkg) {
+    for (ImportNameTable* t : {&imp.m_mapKnownLNodeTypes, &imp.m_mapKnownDOTypes, &imp.m_mapKnownDATypes,
+                               &imp.m_mapKnownEnumTypes, &imp.m_mapKnownDOSemantics, &imp.m_mapKnownDASemantics,
+                               &imp.m_mapKnownDOs})
+        t->clear();
     auto fill = [&](const char* role, ImportNameTable& table) {
-        for (const URI_Ref& t : Members(m.stdPkg, role)) table.emplace(Get(t, "cim:Naming.name"), t);
+        for (const URI_Ref& t : Members(stdPkg, role)) table.emplace(Get(t, "cim:Naming.name"), t);
     };
     fill("sec:TypePackage.LNodeTypes", imp.m_mapKnownLNodeTypes);
     fill("sec:TypePackage.DOTypes", imp.m_mapKnownDOTypes);
@@ -69,7 +77,6 @@ ImportTest::ImportTest() {
             for (const URI_Ref& d : Members(t, "sec:LNodeType.DOs"))
                 imp.m_mapKnownDOs.emplace(cls + Get(d, "cim:Naming.name"), d);
     }
-    ui.ClearCalls();
 }
 
 XmlNode ImportTest::LoadScl(const std::string& text) {

@@ -38,6 +38,10 @@ protected:
     URI_Ref semMod, semStr, semStVal, semQ, semPhsA;  // standard DO and DA semantics
     URI_Ref enBeh;       // the standard enumeration "850EN_Beh"
 
+    // Fills the importer's tables of standard definitions from the package
+    // (LN classes, CDCs, DA classes, enumerations, semantics, and the DOs of
+    // each LN class with those of its abstract classes).
+    void UseStandardPackage(const URI_Ref& stdPkg);
     // Writes the text to a file and loads it, as an import loads its file.
     XmlNode LoadScl(const std::string& text);
     // The first pass over the templates: shells of every EnumType, DAType,

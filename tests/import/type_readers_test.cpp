@@ -293,3 +293,65 @@ TEST_F(ImportTest, ARefusingCreatorSkipsItsElementAndChildren) {
 
 }  // namespace
 }  // namespace kiln::test
+
+namespace kiln::test {
+namespace {
+
+// A file in the style of a standard-conformant Ed2 ICD, read against the
+// shipped standard definitions: every basic type, constraint and class it
+// uses is known, so the report stays empty.
+TEST_F(ImportTest, AStandardConformantFileGivesNoFindingsAgainstTheShippedDefinitions) {
+    const CString file = CString(KILN_SOURCE_DIR) + "/domains/IEC61850_std.xml";
+    URI_Ref type;
+    ASSERT_TRUE(app.Proc_FindCreatableType_ByName("二次模型标准定义包3", "", type));
+    CString domain;
+    ASSERT_TRUE(app.Import_ExterDomainFile(type, "sec:TypePackage", file, &domain)) << app.LastDocError();
+    std::vector<URI_Ref> packages;
+    app.DocMtd_get_Uris_byClassName("sec:TypePackage", packages, "", SortPolicy_ByName);
+    URI_Ref shipped;
+    for (const URI_Ref& p : packages)
+        if (DomainOf(p) == domain) shipped = p;
+    ASSERT_TRUE(shipped.IsSet());
+    UseStandardPackage(shipped);
+
+    imp.m_strHeaderId = "STD-1";
+    ImportTemplates(Scl(R"(
+<LNodeType id="GGIO_1" lnClass="GGIO" desc="通用输入输出"><DO name="Beh" type="ENS_1"/><DO name="SPCSO" type="SPC_1"/><DO name="Pos" type="DPC_1"/></LNodeType>
+<DOType id="ENS_1" cdc="ENS"><DA name="stVal" fc="ST" bType="Enum" type="BehaviourModeKind" dchg="true"/><DA name="q" fc="ST" bType="Quality" qchg="true"/><DA name="t" fc="ST" bType="Timestamp"/></DOType>
+<DOType id="SPC_1" cdc="SPC">
+  <DA name="origin" fc="ST" bType="Struct" type="Orig_1"/><DA name="ctlNum" fc="ST" bType="INT8U"/>
+  <DA name="stVal" fc="ST" bType="BOOLEAN" dchg="true"/><DA name="q" fc="ST" bType="Quality" qchg="true"/><DA name="t" fc="ST" bType="Timestamp"/>
+  <DA name="opRcvd" fc="OR" bType="BOOLEAN" dchg="true"/><DA name="blkEna" fc="BL" bType="BOOLEAN"/>
+  <DA name="ctlModel" fc="CF" bType="Enum" type="CtlModelKind"><Val>direct-with-normal-security</Val></DA>
+  <DA name="SBO" fc="CO" bType="VisString129"/><DA name="Oper" fc="CO" bType="Struct" type="Oper_1"/>
+  <DA name="cdcName" fc="EX" bType="VisString255"/>
+</DOType>
+<DOType id="DPC_1" cdc="DPC"><DA name="stVal" fc="ST" bType="Dbpos" dchg="true"/><DA name="Oper" fc="CO" bType="Struct" type="Oper_1"/></DOType>
+<DAType id="Oper_1"><BDA name="ctlVal" bType="BOOLEAN"/><BDA name="operTm" bType="Timestamp"/><BDA name="origin" bType="Struct" type="Orig_1"/>
+  <BDA name="ctlNum" bType="INT8U"/><BDA name="T" bType="Timestamp"/><BDA name="Test" bType="BOOLEAN"/><BDA name="Check" bType="Check"/></DAType>
+<DAType id="Orig_1"><BDA name="orCat" bType="Enum" type="OriginatorCategoryKind"/><BDA name="orIdent" bType="Octet64"/></DAType>
+<EnumType id="CtlModelKind"><EnumVal ord="0">status-only</EnumVal></EnumType>
+)"));
+    imp.Check_DATypeClassOf(&app);
+    EXPECT_EQ(AllEntries(), std::vector<ReportEntry>{});
+    EXPECT_TRUE(ShellOf(imp.m_mapNewEnumTypes, "CtlModelKind").IsEmpty());  // the standard's own
+    URI_Ref oper = ShellOf(imp.m_mapNewDATypes, "Oper_1");
+    EXPECT_EQ(Get(Target(oper, "sec:DAType.ClassOf_DAType"), "cim:Naming.name"), "Oper_BOOLEAN");
+    EXPECT_EQ(Get(Target(ShellOf(imp.m_mapNewDATypes, "Orig_1"), "sec:DAType.ClassOf_DAType"), "cim:Naming.name"),
+              "Originator");
+    URI_Ref spc = ShellOf(imp.m_mapNewDOTypes, "SPC_1");
+    URI_Ref ctlModel = Member(spc, "sec:DOType.Contains_DAs", "ctlModel");
+    EXPECT_EQ(Get(Target(ctlModel, "sec:BDA.DefinedBy_EnumType"), "cim:Naming.name"), "850EN_CtlModelKind");
+    EXPECT_EQ(Get(ctlModel, "sec:BDA.valueStr"), "direct-with-normal-security");
+    EXPECT_EQ(Get(Member(spc, "sec:DOType.Contains_DAs", "blkEna"), "sec:DA.fc_0"), EnumValue("FCType", "BL"));
+    // Beh is a DO of GGIO's abstract class: the standard semantic, no namespace.
+    URI_Ref beh = Member(ShellOf(imp.m_mapNewLNodeTypes, "GGIO_1"), "sec:LNodeType.DOs", "Beh");
+    EXPECT_TRUE(Target(beh, "sec:DO.DOSemantic").IsSet());
+    EXPECT_EQ(Get(beh, "sec:DO.SemanticNs"), "");
+    // Pos is no DO of GGIO: it carries the header id.
+    EXPECT_EQ(Get(Member(ShellOf(imp.m_mapNewLNodeTypes, "GGIO_1"), "sec:LNodeType.DOs", "Pos"), "sec:DO.SemanticNs"),
+              "STD-1");
+}
+
+}  // namespace
+}  // namespace kiln::test
