@@ -164,6 +164,10 @@ bool CKiln_Import::Import_RCB(CKiln_Main* app, URI_Ref lnode, XmlNode node, CStr
                                        ReadAttr(node, "buffered", text) ? text : CString("false"));
     if (ReadAttr(node, "rptID", text)) app->DocMtd_Modify_attribute_value(rcb, "sec:RCB.rptID", text);
     if (ReadAttr(node, "bufTime", text)) app->DocMtd_Modify_attribute_value(rcb, "sec:RCB.bufIm", text);
+    // Values of the block that SCL has no attribute for; the writers keep them
+    // as zScl: attributes.
+    for (const char* role : {"sqNum", "purgeBuf", "entryID", "timeOfEntry"})
+        if (ReadAttr(node, role, text)) app->DocMtd_Modify_attribute_value(rcb, CString("sec:RCB.") + role, text);
     if (ReadAttr(node, "datSet", text)) {
         auto it = dataSets.find(text);
         if (it != dataSets.end()) {

@@ -37,7 +37,7 @@ const char* const kIed = R"(
       </DataSet>
       <DataSet name="dsTrip" desc="second of the name"/>
       <DataSet name="dsNoLN"><FCDA name="m" ldInst="PROT" doName="X" fc="ST"/></DataSet>
-      <ReportControl name="brcbTrip" datSet="dsTrip" rptID="r1" confRev="3" buffered="true" bufTime="50" intgPd="1000">
+      <ReportControl name="brcbTrip" datSet="dsTrip" rptID="r1" confRev="3" buffered="true" bufTime="50" intgPd="1000" zScl:sqNum="7" zScl:purgeBuf="false">
         <TrgOps dchg="true" period="true" gi="true"/>
         <OptFields seqNum="true" timeStamp="false" dataSet="true"/>
         <RptEnabled max="2"><ClientLN iedName="HMI" ldInst="LD0" lnClass="IHMI" lnInst="1"/><ClientLN iedName="GW" ldInst="LD0" prefix="A" lnClass="ITCI" lnInst="2" name="c2"/></RptEnabled>
@@ -254,6 +254,9 @@ TEST_F(InstanceTest, ControlBlocks) {
     EXPECT_EQ(Get(b, "sec:RCB.BRCB_or_URCB"), "true");
     EXPECT_EQ(Get(b, "sec:RCB.rptID"), "r1");
     EXPECT_EQ(Get(b, "sec:RCB.bufIm"), "50");
+    EXPECT_EQ(Get(b, "sec:RCB.sqNum"), "7");
+    EXPECT_EQ(Get(b, "sec:RCB.purgeBuf"), "false");
+    EXPECT_EQ(Get(b, "sec:RCB.entryID"), "");
     EXPECT_EQ(Target(b, "sec:RCB.DataSet"), sets[0]);  // the first data set of the name
     std::vector<URI_Ref> clients = Members(b, "sec:RCB.ClientLNs");
     ASSERT_EQ(clients.size(), 2u);
