@@ -13,7 +13,7 @@
 #include <set>
 #include <vector>
 
-#include "core/kiln_main.h"
+#include "platform/framework/records.h"
 #include "platform/mfc/containers.h"
 #include "platform/mfc/cstring.h"
 #include "platform/xml/base_xml.h"
