@@ -4,7 +4,10 @@
 // The walks remember the types they are inside of, so a type that contains
 // itself ends the descent there; a type used twice side by side is walked
 // both times.
+#include <map>
 #include <set>
+#include <utility>
+#include <vector>
 #include <string>
 
 #include "import/import_util.h"
@@ -17,9 +20,22 @@ namespace {
 
 using OnPath = std::set<std::string>;
 
+// Paths in the order a walk enters them, for tables that many DOs of one
+// type share: the same walk with another start is the start put in front.
+struct PathList {
+    std::vector<std::pair<CString, URI_Ref>> paths;
+    void emplace(const CString& path, const URI_Ref& member) { paths.emplace_back(path, member); }
+    void AddTo(ImportNameTable& table, const CString& start) const {
+        for (const auto& [path, member] : paths) table.emplace(start + path, member);
+    }
+};
+
 CString NameOf(CKiln_Main* app, const URI_Ref& rsc) { return app->DocMtd_getValue_ofAttr(rsc, kRoleName); }
 
-void SDOWalk(CKiln_Main* app, const URI_Ref& member, ImportNameTable& table, const CString& path, OnPath& onPath) {
+// The walks hand each path with its member to `add`: a table's first-wins
+// insertion, or a list that keeps the walk's order.
+template <typename Add>
+void SDOWalk(CKiln_Main* app, const URI_Ref& member, Add& table, const CString& path, OnPath& onPath) {
     URI_Ref type = app->DocMtd_getFirstUri_ofAsso(member, "sec:SDO.DefinedBy_DOType");
     table.emplace(path, member);
     if (type.IsEmpty() || !onPath.insert(type.sUri).second) return;
@@ -31,7 +47,8 @@ void SDOWalk(CKiln_Main* app, const URI_Ref& member, ImportNameTable& table, con
     onPath.erase(type.sUri);
 }
 
-void BDAWalk(CKiln_Main* app, const URI_Ref& member, ImportNameTable& table, const CString& withFc,
+template <typename Add>
+void BDAWalk(CKiln_Main* app, const URI_Ref& member, Add& table, const CString& withFc,
              const CString& plain, OnPath& onPath) {
     const CString n = "." + NameOf(app, member);
     table.emplace(withFc + n, member);
@@ -43,10 +60,12 @@ void BDAWalk(CKiln_Main* app, const URI_Ref& member, ImportNameTable& table, con
     onPath.erase(type.sUri);
 }
 
-void DAWalk(CKiln_Main* app, const URI_Ref& member, ImportNameTable& table, const CString& path, OnPath& onPath);
+template <typename Add>
+void DAWalk(CKiln_Main* app, const URI_Ref& member, Add& table, const CString& path, OnPath& onPath);
 
 // The SDO, DA and struct-member paths of one DO type below the path.
-void DOTypeWalk(CKiln_Main* app, const URI_Ref& type, ImportNameTable& table, const CString& path, OnPath& onPath) {
+template <typename Add>
+void DOTypeWalk(CKiln_Main* app, const URI_Ref& type, Add& table, const CString& path, OnPath& onPath) {
     for (const URI_Ref& sdo : MembersByOrd(app, type, "sec:DOType.Contains_SDOs"))
         DAWalk(app, sdo, table, path + "." + NameOf(app, sdo), onPath);
     for (const URI_Ref& da : MembersByOrd(app, type, "sec:DOType.Contains_DAs")) {
@@ -62,7 +81,8 @@ void DOTypeWalk(CKiln_Main* app, const URI_Ref& type, ImportNameTable& table, co
     }
 }
 
-void DAWalk(CKiln_Main* app, const URI_Ref& member, ImportNameTable& table, const CString& path, OnPath& onPath) {
+template <typename Add>
+void DAWalk(CKiln_Main* app, const URI_Ref& member, Add& table, const CString& path, OnPath& onPath) {
     table.emplace(path, member);
     URI_Ref type = app->DocMtd_getFirstUri_ofAsso(member, "sec:SDO.DefinedBy_DOType");
     if (type.IsEmpty() || !onPath.insert(type.sUri).second) return;
@@ -127,24 +147,48 @@ bool ForEachInstanceDO(CKiln_Main* app, const URI_Ref& icd, Visit visit) {
 }  // namespace
 
 bool CKiln_Import::Index_ICD_DAs(CKiln_Main* app, URI_Ref icd, ImportNameTable& daPaths) {
+    std::map<std::string, PathList> byType;  // the paths below each DO type, walked once
+    CString lastNode, nodeName;
     return ForEachInstanceDO(app, icd, [&](const CString& ldName, const URI_Ref& node, const URI_Ref& d) {
         URI_Ref doType = app->DocMtd_getFirstUri_ofAsso(d, "sec:DO.DefinedBy_DOType");
         if (doType.IsEmpty()) return;
-        CollectDOTypePaths(app, doType, daPaths, ldName + "/" + NameOf(app, node) + "." + NameOf(app, d));
+        if (node.sUri != lastNode.str()) {
+            lastNode = node.sUri;
+            nodeName = NameOf(app, node);
+        }
+        auto it = byType.find(doType.sUri);
+        if (it == byType.end()) {
+            it = byType.emplace(doType.sUri, PathList()).first;
+            OnPath onPath{doType.sUri};
+            DOTypeWalk(app, doType, it->second, CString(), onPath);
+        }
+        it->second.AddTo(daPaths, ldName + "/" + nodeName + "." + NameOf(app, d));
     });
 }
 
 bool CKiln_Import::Index_ICD_LNodes(CKiln_Main* app, URI_Ref icd) {
     if (icd.IsEmpty()) return false;
+    std::map<std::string, PathList> byType;  // the SDO paths below each DO type, walked once
+    CString lastNode, lnName;
     return ForEachInstanceDO(app, icd, [&](const CString& ldName, const URI_Ref& node, const URI_Ref& d) {
-        const CString lnName = app->DocMtd_getValue_ofAttr(node, "sec:LNode.prefix") +
-                               app->DocMtd_getValue_ofAttr(node, "sec:LNode.lnClass") +
-                               app->DocMtd_getValue_ofAttr(node, "sec:LNode.lnInst");
+        if (node.sUri != lastNode.str()) {
+            lastNode = node.sUri;
+            lnName = app->DocMtd_getValue_ofAttr(node, "sec:LNode.prefix") +
+                     app->DocMtd_getValue_ofAttr(node, "sec:LNode.lnClass") +
+                     app->DocMtd_getValue_ofAttr(node, "sec:LNode.lnInst");
+        }
         const CString path = ldName + "/" + lnName + "." + NameOf(app, d);
         m_mapInstPaths.emplace(path, d);
         URI_Ref doType = app->DocMtd_getFirstUri_ofAsso(d, "sec:DO.DefinedBy_DOType");
         if (doType.IsEmpty()) return;
-        for (const URI_Ref& sdo : MembersByOrd(app, doType, "sec:DOType.Contains_SDOs"))
-            Collect_SDOPaths(app, sdo, &m_mapInstPaths, path + "." + NameOf(app, sdo));
+        auto it = byType.find(doType.sUri);
+        if (it == byType.end()) {
+            it = byType.emplace(doType.sUri, PathList()).first;
+            for (const URI_Ref& sdo : MembersByOrd(app, doType, "sec:DOType.Contains_SDOs")) {
+                OnPath onPath;
+                SDOWalk(app, sdo, it->second, "." + NameOf(app, sdo), onPath);
+            }
+        }
+        it->second.AddTo(m_mapInstPaths, path);
     });
 }
