@@ -1,5 +1,5 @@
-// The view and command handlers of the plug-in object. The views and the
-// command dispatcher fill them; until then each answers as the framework
+// The view and command handlers of the plug-in object that the views and
+// the command dispatcher do not fill yet: each answers as the framework
 // does, so that a host can already drive the plug-in.
 #include "core/kiln_main.h"
 

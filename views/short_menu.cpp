@@ -142,8 +142,8 @@ void CKiln_Main::ShortMenu(CBase_Cmd* pView, URI_Ref rsc, URI_Ref rsc2, CString 
     }
     Mtd_Clear_MN_Varibles();
 
-    // A menu bar whose one popup entry holds the items; destroying the bar
-    // destroys the popup.
+    // A menu bar whose one popup entry holds the items. The popup belongs
+    // to the bar once appended; destroying the bar destroys both.
     CMenu bar;
     bar.CreateMenu();
     CMenu popup;
@@ -154,6 +154,8 @@ void CKiln_Main::ShortMenu(CBase_Cmd* pView, URI_Ref rsc, URI_Ref rsc2, CString 
 
     int shown = -1;
     Mtd_ShortMenu_Clear();
+    // Outside edit level 1 types, their members and devices get no menu,
+    // and the current resource stays.
     if (m_nEditLevel != 1 && IsHiddenOutsideLevel1(rsc.sClass)) return;
     // A view of another kind (or none) gets no menu and stores nothing.
     if (pView && HasPluginMenu(*pView)) {
@@ -178,6 +180,7 @@ void CKiln_Main::ShortMenu(CBase_Cmd* pView, URI_Ref rsc, URI_Ref rsc2, CString 
     // The menu opens one pixel left of the cursor; a picked item reaches
     // the main window as a command, which the framework turns into the
     // item's command string for Msg_OnAppCommand.
-    bar.GetSubMenu(shown)->TrackPopupMenu(TPM_RIGHTBUTTON, static_cast<int>(cursor.x) - 1,
-                                          static_cast<int>(cursor.y), AfxGetMainWnd(), nullptr);
+    if (CMenu* menu = bar.GetSubMenu(shown))
+        menu->TrackPopupMenu(TPM_RIGHTBUTTON, static_cast<int>(cursor.x) - 1, static_cast<int>(cursor.y),
+                             AfxGetMainWnd(), nullptr);
 }

@@ -218,8 +218,8 @@ TEST_F(MenuTest, EveryMenuUnderEveryConditionMatchesTheGolden) {
         if (items.empty()) out << "    (empty)\n";
         for (const std::string& item : items) {
             const size_t bar = item.find('|');
-            out << "    " << (bar == std::string::npos ? item : "\"" + item.substr(0, bar) + "\"  " + item.substr(bar + 1))
-                << "\n";
+            if (bar == std::string::npos) out << "    " << item << "\n";
+            else out << "    \"" << item.substr(0, bar) << "\"  " << item.substr(bar + 1) << "\n";
         }
         EXPECT_EQ(app.m_uCurRsc.sUri, rsc.sUri);
         EXPECT_EQ(app.m_uCurRsc.sClass, rsc.sClass);

@@ -165,6 +165,9 @@ TEST_F(MenuTest, LevelsAndViewKinds) {
     Menu(kView_TreeUser, m.lnTypeInst, "", false);
     Menu(kView_TreeUser, m.ldevice, "", false);
     EXPECT_EQ(app.m_uCurRsc, m.icd);
+    // Without a view there is no menu either.
+    app.ShortMenu(nullptr, m.ied, URI_Ref(), "");
+    EXPECT_EQ(app.m_uCurRsc, m.icd);
     app.m_nEditLevel = 3;
     EXPECT_EQ(Menu(kView_TreeUser, m.ied), Items{});
     app.m_nEditLevel = 0;
