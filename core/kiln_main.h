@@ -288,6 +288,14 @@ public:
     // VIEWS (views/)
     // ======================================================================
     // ---- context menus
+    // Shows the context menu of rsc in the view (views/short_menu.cpp): in
+    // "TreeView_Manager" the framework's own menu; in a view of kind 1 to 3
+    // the items of rsc's class that the edit level, the label and the
+    // resource's properties allow (possibly none), after which rsc, rsc2 and
+    // the view are the current resource, second resource and view of the
+    // commands. No menu, and nothing stored, in a view of another kind or
+    // for a class the edit level hides.
+    void ShortMenu(CBase_Cmd* pView, URI_Ref rsc, URI_Ref rsc2, CString label);
 
     // ---- trees and property editing
 
