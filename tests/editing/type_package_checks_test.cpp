@@ -13,6 +13,7 @@ namespace {
 //               T_NoCdc (no CDC)
 //               T_WYE (WYE): DA phsA[MX]; SDOs phsA T_CMV, phsB T_SPS, phsX T_CMV, phsC (untyped), neut T_NoCdc
 //               T_CMV (CMV): cVal[MX], q[MX]
+//               T_INC2 (INC): stVal[MX]
 //   DATypes:    D1: x, x
 // The standard INC gets a second ctlModel (FC SP).
 class TypePackageChecksTest : public ChecksTest {
@@ -35,6 +36,7 @@ protected:
         URI_Ref cmv = Typed(MakeDOType(pkg, "T_CMV", 5), m.cmv);
         MakeDA(cmv, "cVal", 1, "MX", "Struct", m.vector);
         MakeDA(cmv, "q", 2, "MX", "Quality");
+        MakeDA(Typed(MakeDOType(pkg, "T_INC2", 6), m.inc), "stVal", 1, "MX", "INT32");
         MakeDA(wye, "phsA", 1, "MX", "Quality");
         MakeSDO(wye, "phsA", 1, cmv);
         MakeSDO(wye, "phsB", 2, sps);
@@ -102,8 +104,9 @@ TEST_F(TypePackageChecksTest, SdoCdcsAndFunctionalConstraints) {
                               {"错误：  P3的DOTypeName: T_WYE的SDO: phsC", " 未指定DOType ！"},
                               {"错误：  P3的DOType: T_NoCdc", " 未指定CDC ！"},
                               {"错误：  P3的DOType: T_WYE的DA: phsA", "FC为MX，而标准中为"},
+                              {"错误：  P3的DOType: T_INC2的DA: stVal", "FC为MX，而标准中为STSV"},
                           }));
-    EXPECT_EQ(app.m_nReportErrors, 8);
+    EXPECT_EQ(app.m_nReportErrors, 9);
 }
 
 }  // namespace
