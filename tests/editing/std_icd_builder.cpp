@@ -16,8 +16,8 @@ CString Num(int n) {
     return t;
 }
 
-// The short FC of an enumeration value ("...#FCType.ST" gives "ST").
-CString ShortFc(const CString& value) {
+// The value name of an enumeration value ("...#FCType.ST" gives "ST").
+CString ValueName(const CString& value) {
     const int dot = value.ReverseFind('.');
     return dot >= 0 ? value.Mid(dot + 1) : value;
 }
@@ -49,6 +49,10 @@ bool StdIcdBuilder::Link(const URI_Ref& from, const char* role, const URI_Ref& t
 
 bool StdIcdBuilder::SetValue(const URI_Ref& rsc, const char* role, const CString& value) {
     return s.DocMtd_Modify_attribute_value(rsc, role, value) || Fail(CString("set ") + role);
+}
+
+bool StdIcdBuilder::Wanted(const URI_Ref& d) {
+    return !mandatoryOnly || ValueName(s.DocMtd_getValue_ofAttr(d, "sec:DO.presence")) == "M";
 }
 
 CString StdIcdBuilder::Name(const URI_Ref& rsc) { return s.DocMtd_getValue_ofAttr(rsc, kName); }
@@ -126,7 +130,7 @@ URI_Ref StdIcdBuilder::LNodeTypeOf(const CString& lnClass) {
         std::vector<URI_Ref> dos;
         s.DocMtd_get_Association_BUris(c, "sec:LNodeType.DOs", dos, kOrd, SortPolicy_ByOrd);
         for (const URI_Ref& d : dos) {
-            if (!names.insert(Name(d).str()).second) continue;
+            if (!names.insert(Name(d).str()).second || !Wanted(d)) continue;
             URI_Ref copy = Create(m_typeDomain, "sec:DO", Name(d), ++ord);
             Link(copy, "sec:DO.LNodeType", type);
             std::vector<std::string> onPath;
@@ -164,7 +168,7 @@ URI_Ref StdIcdBuilder::AddLNode(const URI_Ref& ld, const CString& lnClass, const
         std::vector<URI_Ref> das;
         s.DocMtd_get_Association_BUris(doType, "sec:DOType.Contains_DAs", das, kOrd, SortPolicy_ByOrd);
         for (const URI_Ref& da : das) {
-            const CString fc = ShortFc(s.DocMtd_getValue_ofAttr(da, "sec:DA.fc_0"));
+            const CString fc = ValueName(s.DocMtd_getValue_ofAttr(da, "sec:DA.fc_0"));
             if (fc != "ST" && fc != "MX") continue;
             ++members;
             URI_Ref fcda = Create(m_icdDomain, "sec:FCDA", "FCDA" + Num(members), members);

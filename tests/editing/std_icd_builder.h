@@ -34,6 +34,9 @@ public:
     // turn, each numbered per class.
     bool AddLDevice(const CString& name, int nodes, const std::vector<CString>& classes);
 
+    // Copy only the mandatory DOs (presence "M") of the standard classes.
+    bool mandatoryOnly = false;
+
     URI_Ref package, icd, ied, server;
     int lnodeCount = 0;
     int resourceCount = 0;
@@ -48,6 +51,8 @@ private:
     URI_Ref DOTypeOf(const URI_Ref& cdc, std::vector<std::string>& onPath);
     URI_Ref AddLNode(const URI_Ref& ld, const CString& lnClass, const CString& inst, int ord);
     bool Fail(const CString& what);
+    // False when only mandatory DOs are copied and `d` is not one.
+    bool Wanted(const URI_Ref& d);
 
     CDocServices& s;
     URI_Ref m_stdPkg;

@@ -49,6 +49,19 @@ TEST_F(StdPackageCheckTest, TheStandardPackageChecksClean) {
     EXPECT_EQ(app.m_nReportErrors, 0);
 }
 
+TEST_F(StdPackageCheckTest, AnInstanceCopyOfEveryStandardClassChecksClean) {
+    kiln::model::StdIcdBuilder b(app, app.m_uStdTypePackage, "kiln.types#", "kiln.icd#");
+    ASSERT_TRUE(b.MakePackage("P"));
+    std::vector<URI_Ref> classes;
+    ASSERT_TRUE(app.DocMtd_get_Association_BUris_SortByOrd(app.m_uStdTypePackage, "sec:TypePackage.LNodeTypes",
+                                                           classes));
+    ASSERT_GT(classes.size(), 100u);
+    for (const URI_Ref& c : classes)
+        ASSERT_TRUE(b.LNodeTypeOf(app.DocMtd_getValue_ofAttr(c, "cim:Naming.name")).IsSet()) << b.LastError();
+    EXPECT_TRUE(app.Only_Check_TypePackage(b.package));
+    EXPECT_EQ(ui.Messages(), std::vector<CString>{"检查完毕,TypePackage正确!"});
+}
+
 TEST_F(StdPackageCheckTest, AnIcdBuiltFromTheStandardChecksClean) {
     kiln::model::StdIcdBuilder b(app, app.m_uStdTypePackage, "kiln.types#", "kiln.icd#");
     ASSERT_TRUE(b.MakePackage("P"));
