@@ -1,5 +1,5 @@
 // The report file shared by the checks and the imports: where it lies, what
-// the installation's template holds, completing a template, saving.
+// the installation's template holds, completing a template.
 #include <filesystem>
 
 #include "tests/editing/checks_fixture.h"
@@ -55,20 +55,6 @@ TEST_F(ReportFileTest, ATemplateGetsTheGroupsItLacksOnce) {
     fs::remove(workspace / "Template" / "Report_Template.xml");
     EXPECT_FALSE(app.Load_ReportTemplate(report));
     EXPECT_TRUE(ui.Calls().empty());
-}
-
-TEST_F(ReportFileTest, SavingWritesTheReportOrSaysWhereItFailed) {
-    CBase_XML report;
-    ASSERT_TRUE(app.Load_ReportTemplate(report));
-    const CString path = app.Get_ReportSavePath();
-    EXPECT_TRUE(app.Save_Report(report, path));
-    CBase_XML again;
-    EXPECT_TRUE(again.Load(path));
-    EXPECT_TRUE(ui.Calls().empty());
-
-    const CString missing = (workspace / "no_such_folder" / "Report.xml").string().c_str();
-    EXPECT_FALSE(app.Save_Report(report, missing));
-    EXPECT_EQ(ui.Messages(), std::vector<CString>{missing + "文件保存不成功！"});
 }
 
 }  // namespace

@@ -68,7 +68,11 @@ TEST_F(StdPackageCheckTest, AnIcdBuiltFromTheStandardChecksClean) {
     ASSERT_TRUE(b.MakeIcd("ICD1")) << b.LastError();
     ASSERT_TRUE(b.AddLDevice("PROT", 12, {"PTOC", "PTRC", "XCBR", "CSWI", "MMXU", "GGIO"})) << b.LastError();
     ASSERT_TRUE(b.AddLDevice("MEAS", 4, {"MMXU", "MSQI"})) << b.LastError();
-    EXPECT_TRUE(app.Check_ICD_IsCorrect(b.icd));
+    try {
+        EXPECT_TRUE(app.Check_ICD_IsCorrect(b.icd));
+    } catch (const CUiScriptError&) {
+        // The unanswered question after findings; the double has failed the test.
+    }
     EXPECT_EQ(ui.Messages(), std::vector<CString>{"检查完毕,ICD正确!"});
     if (app.m_nReportErrors > 0) {
         // Name the findings to make a failure readable.
