@@ -121,6 +121,19 @@ TEST_F(CheckDriversTest, AnIcdWithoutIedOrPackageSkipsThoseChecks) {
     EXPECT_EQ(ui.Messages(), std::vector<CString>{"检查完毕,ICD正确!"});
 }
 
+TEST_F(CheckDriversTest, ACircleOfPackageDependenciesEndsTheWalk) {
+    URI_Ref p4 = MakeTypePackage(kInstDomain, "P4", true);
+    Link(p4, "sec:TypePackage.Depend_TypePackage", m.instPkg);
+    ASSERT_TRUE(Doc().UpdateLink(m.instPkg, "sec:TypePackage.Depend_TypePackage", p4));
+    EXPECT_TRUE(app.Check_ICD_IsCorrect(icd.icd));
+    // The package walk says so once per walk (the driver's and the data
+    // references'); both packages of the circle are checked.
+    const CString nested = "类型声明包的依赖性描述存在嵌套！";
+    EXPECT_EQ(ui.Messages(), (std::vector<CString>{nested, nested, "检查完毕,ICD正确!"}));
+    EXPECT_EQ(Statuses(), (std::vector<CString>{"正在检查IED", "正在检查TypePackage: P1", "正在检查TypePackage: P4",
+                                                "正在检查ICD的DARef相关关联 ", " "}));
+}
+
 TEST_F(CheckDriversTest, AMissingOrBrokenTemplateStopsBeforeAnyCheck) {
     const fs::path tmpl = workspace / "Template" / "Report_Template.xml";
     const CString expected = (docFolder.string() + "/../Template/Report_Template.xmlReport_Tempalte.xml文件格式不正确, "
