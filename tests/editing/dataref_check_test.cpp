@@ -80,17 +80,21 @@ TEST_F(DARefCheckTest, AMissingTargetNamesAllItsUsersInClassOrder) {
     AddRef("sec:SettingData", "sd1", sg1, "sec:SettingData.SettingGroup", lln0, "Mod", "setVal");
     AddRef("sec:EntryData", "en1", URI_Ref(), "", lln0, "Mod", "setVal");
     Fcda("f9", ds1, lln0, "Mod", "setVal");
+    AddRef("sec:ExtRef", "x1", ptoc1, "sec:ExtRef.LNode", lln0, "Mod", "setVal");
+    AddRef("sec:ExtRef", "x2", ptoc1, "sec:ExtRef.LNode", lln0, "Mod", "setVal");
     EXPECT_TRUE(Run());
     // Keys ascending: PROT/LLN0... before PROT/PTOC1...
     EXPECT_EQ(Findings(),
               (std::vector<Finding>{
                   {"错误：  P1_LLN0/Mod.setVal",
-                   "lnType下按此路径找不到此DO或DA,而  en1  LD: PROT的LNode: LLN0的DataSet: DS1的f9  LD: PROT的LNode: "
-                   "LLN0的SGCB: SGCB的sd1中已应用"},
+                   "lnType下按此路径找不到此DO或DA,而  en1  LD: PROT的LNode: PTOC1的x1  LD: PROT的LNode: PTOC1的x2  LD: "
+                   "PROT的LNode: LLN0的DataSet: DS1的f9  LD: PROT的LNode: LLN0的SGCB: SGCB的sd1中已应用"},
+                  {"错误：  ExtRef:   LD: PROT的LNode: PTOC1的x1  LD: PROT的LNode: PTOC1的x2",
+                   "toDA相同,都为:PROT/LLN0.Mod.setVal"},
                   {"错误：  P1_PTOC/Xyz.stVal", "lnType下按此路径找不到此DO或DA,而  m1  m2  m3中已应用"},
                   {"错误：  MapItem:   m1  m2  m3", "toDA相同,都为:PROT/PTOC1.Xyz.stVal"},
               }));
-    EXPECT_EQ(app.m_nReportErrors, 3);
+    EXPECT_EQ(app.m_nReportErrors, 4);
 }
 
 TEST_F(DARefCheckTest, InheritedDOsResolveUnderTheDerivedTypesName) {
