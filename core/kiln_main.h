@@ -7,6 +7,7 @@
 // what they hold.
 #pragma once
 
+#include <map>
 #include <set>
 #include <string>
 #include <vector>
@@ -283,11 +284,90 @@ public:
     // ---- automatic generation and M2I matching
 
     // ---- consistency checks and their report
+    // The report file, shared by the checks and the imports (core/report_file.cpp).
+    // "Report_Template.xml" of the installation: the document folder, then
+    // "../Template/", then the file name.
+    CString Get_ReportTemplatePath();
+    // Where a filled report is saved: "Report.xml" in the document folder.
+    CString Get_ReportSavePath();
+    // Loads the template into `xml` as a fresh document. False, with nothing
+    // shown, when the file is missing or not well-formed. The group nodes the
+    // writers look up ("other_errors", "ICD" with its ten categories, "M2I")
+    // are added when the template lacks them, so no entry is ever lost.
+    bool Load_ReportTemplate(CBase_XML& xml);
+    // Saves the report to `path`; when that fails, shows the path followed by
+    // "文件保存不成功！" and returns false.
+    bool Save_Report(CBase_XML& xml, const CString& path);
+
+    // The check drivers (editing/check_drivers.cpp): load the template into
+    // m_xmlReport, run the checks in their fixed order, show the summary,
+    // save the report when something was found and offer to open it. False
+    // only when the template cannot be loaded (after a message).
+    bool Check_ICD_IsCorrect(URI_Ref icd);
+    bool Only_Check_TypePackage(URI_Ref package);
+
+    // A full logical-node name ("[prefix]class[inst]") borne by `count` (>= 2)
+    // nodes of one logical device.
+    struct RepeatedName {
+        CString name;
+        int count = 0;
+    };
+    // Appends one record per node whose full name another node of the
+    // device shares; false when the device has no logical node
+    // (editing/icd_checks.cpp).
+    bool Check_LNodeName(URI_Ref& ldevice, std::vector<RepeatedName>& repeated);
+
+private:
+    // The checks below write each finding into the report as an error and
+    // change nothing in the model. Tests reach them through the probe.
+    friend struct KilnChecksProbe;
+    // ICD structure (editing/icd_checks.cpp).
+    bool Check_IED(URI_Ref ied);
+    bool Check_Asso_Num(URI_Ref rsc, CString assoc, int min, int max, CString prefix, bool report);
+    bool Chech_Name_Repeat(URI_Ref rsc, CStringArray& assocs, CString attr, CString prefix, CString classFilter);
+    bool Chech_AbstractType_Name_Repeat(URI_Ref rsc, CStringArray& assocs, CString abstractAssoc, CString attr,
+                                        CString prefix, CString classFilter);
+    // Data references of an ICD against the types of their logical nodes
+    // (editing/dataref_check.cpp). The path map holds every DO, SDO, DA
+    // and BDA path of the LNodeTypes of a package ("T/Pos.Oper[CO].ctlVal").
+    bool Chech_DARef_RepeatORhasDODA(URI_Ref icd);
+    bool GetLNTypeDOSDODA(URI_Ref typePackage, std::map<CString, URI_Ref>& paths);
+    bool GetSDODA(URI_Ref doType, std::map<CString, URI_Ref>& paths, CString prefix);
+    bool GetDABDA(URI_Ref daType, std::map<CString, URI_Ref>& paths, CString prefix);
+    // Type packages (editing/type_package_checks.cpp).
+    bool Check_TypePackageNoRepeatName(URI_Ref package);
+    bool Chech_TypePackage_DOCDC(URI_Ref package);
+    bool Chech_TypePackage_SDOCDC_DAfc(URI_Ref package);
+    // Shared steps of the two drivers (editing/check_drivers.cpp).
+    bool Begin_CheckReport();
+    void Check_TypePackages(const std::vector<URI_Ref>& packages);
+    void Finish_CheckReport(bool bIcd);
+    // The path walks below GetSDODA and GetDABDA: `onPath` holds the types
+    // the walk is inside of; a type met again there is a cycle, reported
+    // once per type in `reported` and not entered.
+    void GetSDODA_Walk(URI_Ref doType, std::map<CString, URI_Ref>& paths, const CString& prefix,
+                       std::set<std::string>& onPath, std::set<std::string>& reported);
+    void GetDABDA_Walk(URI_Ref daType, std::map<CString, URI_Ref>& paths, const CString& prefix,
+                       std::set<std::string>& onPath, std::set<std::string>& reported);
+    // Fills `chain` with a type and its abstract types (Get_AbstractTypes);
+    // when the chain runs in a circle, one finding under `where` and false.
+    bool AbstractChain_Checked(const URI_Ref& type, const CString& abstractAssoc, const CString& where,
+                               std::vector<URI_Ref>& chain);
+
+public:
 
     // ======================================================================
     // VIEWS (views/)
     // ======================================================================
     // ---- context menus
+    // Shows the context menu of rsc in the view (views/short_menu.cpp): in
+    // "TreeView_Manager" the framework's own menu; in a view of kind 1 to 3
+    // the items of rsc's class that the edit level, the label and the
+    // resource's properties allow (possibly none), after which rsc, rsc2 and
+    // the view are the current resource, second resource and view of the
+    // commands. No menu, and nothing stored, in a view of another kind or
+    // for a class the edit level hides.
+    void ShortMenu(CBase_Cmd* pView, URI_Ref rsc, URI_Ref rsc2, CString label);
 
     // ---- trees and property editing
 
