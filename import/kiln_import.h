@@ -182,6 +182,7 @@ private:
         URI_Ref lcb;
         URI_Ref ld;
         CString logName;
+        CString ldInst;  // the device of the Log, when the file names it
     };
 
     // A report entry under `category` made with m_saReportAttrs; counts into
@@ -203,8 +204,8 @@ private:
     void ImportMemberVals(CKiln_Main* app, const URI_Ref& owner, const XmlNode& node, const char* valueRole);
     // The entry of a logical device in m_vDeviceLogs, made when missing.
     DeviceLog& DeviceLogOf(CKiln_Main* app, const URI_Ref& ld);
-    // Links the LCBs still without a Log to the Log their "logName" names
-    // (by Log name, then by device name), else to their own device's Log.
+    // Links each LCB to the Log its "ldInst" and "logName" name, else to
+    // its own device's Log.
     void LinkLCBsToLogs(CKiln_Main* app);
 
     std::vector<DeviceLog> m_vDeviceLogs;    // the devices of the run that read a Log element

@@ -87,29 +87,28 @@ bool CKiln_Import::Import_LCB(CKiln_Main* app, URI_Ref lnode, XmlNode node, CStr
         app->DocMtd_add_Association(lcb, "sec:LCB.DataSet", it->second);
     }
     m_vLCBs.push_back(lcb);
-    m_vPendingLCBs.push_back({lcb, app->DocMtd_getFirstUri_ofAsso(lnode, "sec:LNode.LDevice"), AttrText(node, "logName")});
+    m_vPendingLCBs.push_back({lcb, app->DocMtd_getFirstUri_ofAsso(lnode, "sec:LNode.LDevice"),
+                              AttrText(node, "logName"), AttrText(node, "ldInst")});
     return true;
 }
 
 void CKiln_Import::LinkLCBsToLogs(CKiln_Main* app) {
+    auto logWhere = [this](auto test) {
+        for (const DeviceLog& d : m_vDeviceLogs)
+            if (d.log.IsSet() && test(d)) return d.log;
+        return URI_Ref();
+    };
     for (const PendingLCB& p : m_vPendingLCBs) {
         URI_Ref log;
-        if (!p.logName.IsEmpty()) {
-            for (const DeviceLog& d : m_vDeviceLogs)
-                if (d.log.IsSet() && d.logName == p.logName) {
-                    log = d.log;
-                    break;
-                }
-            if (log.IsEmpty())
-                for (const DeviceLog& d : m_vDeviceLogs)
-                    if (d.log.IsSet() && d.ldName == p.logName) {
-                        log = d.log;
-                        break;
-                    }
+        // The device the file names, then a Log of the name (the LCB's own
+        // device first), then a device of that name, then its own device.
+        if (!p.ldInst.IsEmpty()) log = logWhere([&](const DeviceLog& d) { return d.ldName == p.ldInst; });
+        if (log.IsEmpty() && !p.logName.IsEmpty()) {
+            log = logWhere([&](const DeviceLog& d) { return d.ld == p.ld && d.logName == p.logName; });
+            if (log.IsEmpty()) log = logWhere([&](const DeviceLog& d) { return d.logName == p.logName; });
+            if (log.IsEmpty()) log = logWhere([&](const DeviceLog& d) { return d.ldName == p.logName; });
         }
-        if (log.IsEmpty())
-            for (const DeviceLog& d : m_vDeviceLogs)
-                if (d.ld == p.ld) log = d.log;
+        if (log.IsEmpty()) log = logWhere([&](const DeviceLog& d) { return d.ld == p.ld; });
         // Without a Log of its own the LCB keeps the one its creator chose.
         if (log.IsSet() && app->DocMtd_getFirstUri_ofAsso(p.lcb, "sec:LCB.Log") != log)
             app->DocMtd_update_Association(p.lcb, "sec:LCB.Log", log);

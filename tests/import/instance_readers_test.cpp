@@ -441,3 +441,35 @@ TEST_F(ImportTest, ARefusedDeviceOrNodeSkipsEverythingBelowIt) {
 
 }  // namespace
 }  // namespace kiln::test
+
+namespace kiln::test {
+namespace {
+
+TEST_F(ImportTest, LogControlsFindTheLogOfTheirDevice) {
+    const std::string device = R"(<LN0 lnClass="LLN0" lnType="L0"><DataSet name="ds"/><Log name="Log"/>%s</LN0>
+<LN lnClass="LPHD" inst="1" lnType="PH"/>)";
+    auto ld = [&](const char* inst, const char* lcbs) {
+        std::string text = device;
+        text.replace(text.find("%s"), 2, lcbs);
+        return std::string("<LDevice inst=\"") + inst + "\">" + text + "</LDevice>";
+    };
+    ImportIcd(Scl(R"(<LNodeType id="L0" lnClass="LLN0"/><LNodeType id="PH" lnClass="LPHD"/>)",
+                  "<IED name=\"I\"><AccessPoint><Server>" + ld("A", "") +
+                      ld("B", R"(<LogControl name="own" datSet="ds" logName="Log"/>
+<LogControl name="named" datSet="ds" ldInst="A" logName="Log"/><LogControl name="plain" datSet="ds"/>)") +
+                      "</Server></AccessPoint></IED>"));
+    URI_Ref logA = Target(Node(Device("A"), "LLN0"), "sec:LNode.Log");
+    URI_Ref lln0B = Node(Device("B"), "LLN0");
+    URI_Ref logB = Target(lln0B, "sec:LNode.Log");
+    ASSERT_TRUE(logA.IsSet());
+    ASSERT_TRUE(logB.IsSet());
+    std::vector<URI_Ref> lcbs = Members(lln0B, "sec:LNode.LCBs");
+    ASSERT_EQ(lcbs.size(), 3u);
+    EXPECT_EQ(Target(lcbs[0], "sec:LCB.Log"), logB);  // both Logs are named "Log": its own device's
+    EXPECT_EQ(Target(lcbs[1], "sec:LCB.Log"), logA);  // the device the file names
+    EXPECT_EQ(Target(lcbs[2], "sec:LCB.Log"), logB);
+    EXPECT_EQ(Entries("other_errors"), std::vector<ReportEntry>{});
+}
+
+}  // namespace
+}  // namespace kiln::test
