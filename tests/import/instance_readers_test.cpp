@@ -74,10 +74,11 @@ const char* const kIed = R"(
   <Server>
    <LDevice inst="MEAS"><LN0 lnClass="LLN0" inst="1" lnType="LLN0_T"><Log name="x"/><Log name="y"/></LN0><LN lnClass="LPHD" inst="1" lnType="LPHD_T"/></LDevice>
    <LDevice inst="CTRL">
-     <LN0 lnClass="LLN0" inst="" lnType="LLN0_T" zScl:prefix="Z"><DataSet name="ds"/>
+     <LN0 lnClass="LLN0" inst="" lnType="LLN0_T" zScl:prefix="Z">
        <LogControl name="toLog" datSet="ds" logName="PROTLog"/>
        <LogControl name="toDevice" logName="MEAS"/>
        <LogControl name="nowhere"/>
+       <DataSet name="ds"/>
      </LN0>
      <LN lnClass="LPHD" inst="1" lnType="LPHD_T"/>
    </LDevice>
@@ -297,6 +298,7 @@ TEST_F(InstanceTest, ControlBlocks) {
     std::vector<URI_Ref> ctrl = Members(Node(Device("CTRL"), "ZLLN0"), "sec:LNode.LCBs");
     ASSERT_EQ(ctrl.size(), 3u);
     EXPECT_EQ(Target(ctrl[0], "sec:LCB.Log"), protLog);
+    EXPECT_TRUE(Target(ctrl[0], "sec:LCB.DataSet").IsSet());  // a data set after the block
     EXPECT_EQ(Target(ctrl[1], "sec:LCB.Log"), measLog);
     EXPECT_EQ(Members(ctrl[1], "sec:LCB.Log").size(), 1u);
     EXPECT_EQ(Target(ctrl[2], "sec:LCB.Log"), protLog);
