@@ -158,7 +158,7 @@ TEST_F(DocTest, FunctionalConstraintsAndBasicTypesAreThoseOfScl2007) {
     const std::vector<std::string> fcs = SclEnumeration(text, "tFCEnum");
     const std::vector<std::string> basicTypes = SclEnumeration(text, "tPredefinedBasicTypeEnum");
     ASSERT_EQ(fcs.size(), 13u);
-    ASSERT_EQ(basicTypes.size(), 39u);
+    ASSERT_EQ(basicTypes.size(), 38u);
     EXPECT_EQ(SchemaValues(svc, "FCType"), fcs);
     EXPECT_EQ(SchemaValues(svc, "PreBasicTypeEnum"), basicTypes);
     EXPECT_FALSE(SchemaValues(svc, "ITBDataTypeEnum").empty());
