@@ -192,8 +192,11 @@ bool CInstantiation::Create(const TypeKind& k, const URI_Ref& stdClass, const UR
                             const URI_Ref& enumType, URI_Ref* out) {
     if (!(m_app.*k.create)(out, package)) return false;
     if (!m_app.DocMtd_add_Association(*out, k.classOfRole, stdClass)) return false;
+    // The new type keeps its creator's instance flag; the mark of an
+    // abstract standard class is the class's, not its instances'.
     CStringArray except;
     except.Add("isInstType");
+    except.Add("isAbstract");
     if (!m_app.DocMtd_Copy_RscAttributes(stdClass, *out, except, true, false)) return false;
 
     CString base = m_app.DocMtd_getFirstValue_ofAsso(package, "sec:TypePackage.ICD", kRoleName);

@@ -395,7 +395,13 @@ TEST_F(InstantiateTest, ACyclicBaseChainEnds) {
     Link(a, "sec:LNodeType.Abstract_Type", b);
     MakeDO(a, "DoA", 1, m.sps);
     MakeDO(b, "DoB", 1, m.sps);
-    EXPECT_EQ(Names(Build(a, "with M"), "sec:LNodeType.DOs"), (std::vector<CString>{"DoA", "DoB"}));
+    Set(a, "sec:LNodeType.isAbstract", "true");
+    Set(a, "sec:LNodeType.prefix", "Cy");
+    URI_Ref inst = Build(a, "with M");
+    EXPECT_EQ(Names(inst, "sec:LNodeType.DOs"), (std::vector<CString>{"DoA", "DoB"}));
+    EXPECT_EQ(Get(inst, "sec:LNodeType.prefix"), "Cy");
+    EXPECT_EQ(Get(inst, "sec:LNodeType.isAbstract"), "") << "an instance type is never abstract";
+    EXPECT_EQ(Get(inst, "sec:LNodeType.isInstType"), "true");
 }
 
 TEST_F(InstantiateTest, ASelfReferencingStructureIsTypedByItself) {
