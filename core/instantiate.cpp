@@ -397,8 +397,9 @@ bool CKiln_Main::AutoLink_NameSemantic(URI_Ref& package, CString kind) {
         {"sec:TypePackage.DASemantics", "sec:TypePackage.DOTypes/sec:DOType.Contains_DAs", "sec:BDA.DASemantic"},
         {nullptr, "sec:TypePackage.DOTypes/sec:DOType.Contains_SDOs", "sec:SDO.DASemantic"},
         {"sec:TypePackage.DASemantics", "sec:TypePackage.DATypes/sec:DAType.Contains_BDAs", "sec:BDA.DASemantic"}};
+    // Any other kind links nothing.
     const Pass* passes = kind == "DO" ? kDoPasses : kDaPasses;
-    const size_t count = kind == "DO" ? std::size(kDoPasses) : std::size(kDaPasses);
+    const size_t count = kind == "DO" ? std::size(kDoPasses) : kind == "DA" ? std::size(kDaPasses) : 0;
 
     Struct_Pairs table;
     for (size_t p = 0; p < count; ++p) {
