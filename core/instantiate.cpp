@@ -124,6 +124,7 @@ private:
     bool Skipped(const URI_Ref& member);
     // The enumeration a type was built with (empty when none).
     URI_Ref EnumOf(const URI_Ref& type);
+    URI_Ref EnumOfWalk(const URI_Ref& type, std::map<std::string, bool>& onPath);
     // Whether a standard type holds an enumerated data attribute without an
     // enumeration, directly or in a structure it contains.
     bool HasOpenEnum(const URI_Ref& stdType);
@@ -330,9 +331,44 @@ void CInstantiation::SetValueText(const URI_Ref& instType, const URI_Ref& member
 }
 
 URI_Ref CInstantiation::EnumOf(const URI_Ref& type) {
+    std::map<std::string, bool> onPath;
+    return EnumOfWalk(type, onPath);
+}
+
+// The type's record of its enumeration; for a type without one (made by an
+// import or a copy), the enumeration of its first member that the standard
+// class leaves open, so that such a type is reused as one built here would be.
+URI_Ref CInstantiation::EnumOfWalk(const URI_Ref& type, std::map<std::string, bool>& onPath) {
     const TypeKind* k = TypeKindOf(type);
     if (!k || !k->enumRole) return URI_Ref();
-    return m_app.DocMtd_getFirstUri_ofAsso(type, k->enumRole);
+    const URI_Ref recorded = m_app.DocMtd_getFirstUri_ofAsso(type, k->enumRole);
+    if (recorded.IsSet()) return recorded;
+    const URI_Ref stdClass = m_app.DocMtd_getFirstUri_ofAsso(type, k->classOfRole);
+    if (stdClass.IsEmpty() || !HasOpenEnum(stdClass) || !onPath.emplace(type.sUri, true).second) return URI_Ref();
+    const char* role = type.sClass == "sec:DOType" ? "sec:DOType.Contains_DAs" : "sec:DAType.Contains_BDAs";
+    std::vector<URI_Ref> stdMembers, members;
+    m_app.DocMtd_get_Association_BUris(stdClass, role, stdMembers, kRoleOrd, SortPolicy_ByOrd);
+    m_app.DocMtd_get_Association_BUris(type, role, members, kRoleOrd, SortPolicy_ByOrd);
+    for (const URI_Ref& sm : stdMembers) {
+        const CString bType = m_app.DocMtd_getValue_ofAttr(sm, "sec:BDA.bType");
+        const bool isStruct = bType.Find("#PreBasicTypeEnum.Struct") >= 0;
+        if (isStruct) {
+            const URI_Ref t = m_app.DocMtd_getFirstUri_ofAsso(sm, "sec:BDA.DefinedBy_Struct");
+            if (t.IsEmpty() || !HasOpenEnum(t)) continue;
+        } else if (bType.Find("#PreBasicTypeEnum.Enum") <= 0 ||
+                   m_app.DocMtd_getFirstUri_ofAsso(sm, "sec:BDA.DefinedBy_EnumType").IsSet()) {
+            continue;
+        }
+        const CString name = m_app.DocMtd_getValue_ofAttr(sm, kRoleName);
+        for (const URI_Ref& member : members) {
+            if (m_app.DocMtd_getValue_ofAttr(member, kRoleName) != name) continue;
+            const URI_Ref found =
+                isStruct ? EnumOfWalk(m_app.DocMtd_getFirstUri_ofAsso(member, "sec:BDA.DefinedBy_Struct"), onPath)
+                         : m_app.DocMtd_getFirstUri_ofAsso(member, "sec:BDA.DefinedBy_EnumType");
+            if (found.IsSet()) return found;
+        }
+    }
+    return URI_Ref();
 }
 
 bool CInstantiation::HasOpenEnum(const URI_Ref& stdType) {

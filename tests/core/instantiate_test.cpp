@@ -329,6 +329,22 @@ TEST_F(PerObjectEnumTest, EachDataObjectGetsATypeOfItsOwnEnumeration) {
     EXPECT_EQ(First(added, "sec:BDA.DefinedBy_EnumType"), health);
 }
 
+// A type made by an import carries no record of its enumeration; its open
+// value attribute tells it, so it is reused as a type built here would be.
+TEST_F(PerObjectEnumTest, ATypeWithoutItsRecordIsKnownByItsValueAttribute) {
+    URI_Ref imported = MakeDOType(m.instPkg, "P1_ENS_BehaviourModeKind", 5);
+    Link(imported, "sec:DOType.ClassOf_DOType", ens);
+    MakeDA(imported, "stVal", 1, "ST", "Enum", beh);
+    URI_Ref inst = Build(ln, "with M");
+    EXPECT_EQ(TypeOf(inst, "Beh"), imported);
+    EXPECT_NE(TypeOf(inst, "Health"), imported);
+    EXPECT_NE(TypeOf(inst, "Any"), imported);
+    URI_Ref subVal = MakeDA(ens, "subVal", 3, "SV", "Enum");
+    URI_Ref added;
+    ASSERT_TRUE(app.Add_InstMember_byStd(imported, subVal, added, ""));
+    EXPECT_EQ(First(added, "sec:BDA.DefinedBy_EnumType"), beh);
+}
+
 // ---- messages and refusals ----
 
 TEST_F(InstantiateTest, IncompleteStandardClassesAreReported) {
