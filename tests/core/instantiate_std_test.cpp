@@ -149,13 +149,15 @@ protected:
             const URI_Ref e = Doc().FirstTarget(a, "sec:BDA.DefinedBy_EnumType");
             if (bType.Find("#PreBasicTypeEnum.Enum") > 0) {
                 EXPECT_TRUE(e.IsSet()) << name << " of " << d.name << " has no enumeration";
-                if (!d.enumeration.empty() && (name == "stVal" || name == "setVal" || name == "subVal"))
+                if (!d.enumeration.empty() && (name == "stVal" || name == "setVal" || name == "subVal")) {
                     EXPECT_EQ(Name(e), "850EN_" + d.enumeration) << name;
+                }
             }
         }
         for (const std::string& n : mandatory) EXPECT_TRUE(have.count(n)) << d.cdc << " lacks " << n;
-        if (!d.enumeration.empty() && Name(Doc().FirstTarget(type, "sec:DOType.DefinedBy_EnumType")).size())
+        if (!d.enumeration.empty() && Name(Doc().FirstTarget(type, "sec:DOType.DefinedBy_EnumType")).size()) {
             EXPECT_EQ(Name(type), "P1_" + d.cdc + "_" + d.enumeration);
+        }
         (void)scope;
     }
 
@@ -186,13 +188,18 @@ TEST_F(StdInstantiateTest, BehHealthAndModGetTheirEnumerations) {
     EXPECT_EQ(Name(types["Beh"]), "P1_ENS_BehaviourModeKind");
     EXPECT_EQ(Name(types["Mod"]), "P1_ENC_BehaviourModeKind");
     // Mod's operate structure carries the mode kind to its control value.
+    int controlValues = 0;
     for (const URI_Ref& a : Members(types["Mod"], "sec:DOType.Contains_DAs")) {
         if (Name(a) != "Oper") continue;
         const URI_Ref oper = Doc().FirstTarget(a, "sec:BDA.DefinedBy_Struct");
-        for (const URI_Ref& b : Members(oper, "sec:DAType.Contains_BDAs"))
-            if (Name(b) == "ctlVal")
+        for (const URI_Ref& b : Members(oper, "sec:DAType.Contains_BDAs")) {
+            if (Name(b) == "ctlVal") {
                 EXPECT_EQ(Name(Doc().FirstTarget(b, "sec:BDA.DefinedBy_EnumType")), "850EN_BehaviourModeKind");
+                ++controlValues;
+            }
+        }
     }
+    EXPECT_EQ(controlValues, 1);
     EXPECT_TRUE(ui.Messages().empty());
 }
 

@@ -261,8 +261,12 @@ TEST_F(DocTest, ChangeStampsMoveWithTheirClassAndRoleOnly) {
     EXPECT_EQ(stamp("sec:LNodeType", "cim:Naming.name"), name) << "another role";
     for (int step = 0; step < 3; ++step) {
         link = stamp("sec:LNode", "sec:LNode.LNodeType");
-        if (step == 0) ASSERT_TRUE(svc.DocMtd_update_Association(node, "sec:LNode.LNodeType", cls));
-        if (step == 1) ASSERT_TRUE(svc.DocMtd_del_Association(node, "sec:LNode.LNodeType", cls));
+        if (step == 0) {
+            ASSERT_TRUE(svc.DocMtd_update_Association(node, "sec:LNode.LNodeType", cls));
+        }
+        if (step == 1) {
+            ASSERT_TRUE(svc.DocMtd_del_Association(node, "sec:LNode.LNodeType", cls));
+        }
         if (step == 2) {
             ASSERT_TRUE(svc.DocMtd_add_Association(node, "sec:LNode.LNodeType", type));
             link = stamp("sec:LNode", "sec:LNode.LNodeType");
