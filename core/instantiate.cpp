@@ -249,9 +249,9 @@ bool CInstantiation::AddMembers(const TypeKind& k, const URI_Ref& stdClass, cons
         if (!role || m_scope == "with no") continue;
         std::vector<URI_Ref> members, declaredBy;
         URI_Ref last;
-        URI_Ref std = stdClass;
+        URI_Ref lnClass = stdClass;
         if (isLN) {
-            if (!m_app.Get_DOs_of_Std_LNType(members, declaredBy, std)) return false;
+            if (!m_app.Get_DOs_of_Std_LNType(members, declaredBy, lnClass)) return false;
         } else if (m_app.DocMtd_get_descendent_BUris(stdClass, role, members, last, kRoleOrd, SortPolicy_ByOrd) == 0) {
             return false;
         }

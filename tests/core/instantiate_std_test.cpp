@@ -46,11 +46,11 @@ protected:
                                                CString(KILN_SOURCE_DIR) + "/domains/IEC61850_std.xml"))
             << app.LastDocError();
         ASSERT_TRUE(app.Msg_OnOpenDocument());
-        std = app.m_uStdTypePackage;
-        ASSERT_TRUE(std.IsSet());
+        stdPkg = app.m_uStdTypePackage;
+        ASSERT_TRUE(stdPkg.IsSet());
         MakeDomain(kInstDomain, "二次模型数据类型包");
         pkg = MakeTypePackage(kInstDomain, "P1", true);
-        Link(pkg, "sec:TypePackage.Depend_TypePackage", std);
+        Link(pkg, "sec:TypePackage.Depend_TypePackage", stdPkg);
         ui.ClearCalls();
     }
 
@@ -105,7 +105,7 @@ protected:
         return out;
     }
     URI_Ref StdLnClass(const char* name) {
-        for (const URI_Ref& t : Members(std, "sec:TypePackage.LNodeTypes"))
+        for (const URI_Ref& t : Members(stdPkg, "sec:TypePackage.LNodeTypes"))
             if (Get(t, "cim:Naming.name") == name) return t;
         return URI_Ref();
     }
@@ -162,7 +162,7 @@ protected:
     }
 
     pugi::xml_document d73, d74, d81;
-    URI_Ref std, pkg;
+    URI_Ref stdPkg, pkg;
 };
 
 TEST_F(StdInstantiateTest, PtocMmxuAndXcbrFollowTheNsdInEveryScope) {
