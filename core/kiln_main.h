@@ -271,8 +271,48 @@ public:
     bool NewRsc_MapItem(URI_Ref* pOut, URI_Ref m2i, URI_Ref infoItem);
 
     // ---- instantiation from standard types      (instantiate.cpp)
+    // Scope: "with M", "with M/C", "with M/C/O", "with no", or empty to ask
+    // the user once for the whole tree of types built.
+    // An instance type of the standard class that the package's chain of
+    // instance packages may use (the user picks among several), or a new one
+    // named after the package (or its ICD) and the class, with the class's
+    // members of the scope. False when refused, cancelled or failed; what was
+    // created stays.
+    bool GetType_FromStandard(URI_Ref stdClass, URI_Ref package, URI_Ref* out, bool forceNew, CString scope);
+    // Adds to the instance type a copy of a member of its standard class,
+    // typed by an instance type of the member's standard type.
+    bool Add_InstMember_byStd(URI_Ref& instType, URI_Ref& stdMember, URI_Ref& out, CString scope);
+    // Links the package's DOs (kind "DO") or DAs, SDOs and BDAs ("DA") to the
+    // name-semantic entries of the same name of its declaration packages.
+    bool AutoLink_NameSemantic(URI_Ref& package, CString kind);
+    // The nodes of the logical device numbered last, counted per LN class,
+    // with the document's change stamps of what the count depends on; kept
+    // between creations so that numbering n nodes costs n, not n²
+    // (create_icd.cpp).
+    struct LNodeClassCount {
+        std::string sDevice;
+        std::vector<uint64_t> vStamps;
+        std::vector<std::pair<CString, int>> vPerClass;
+    };
+    LNodeClassCount m_LNodeClassCount;
 
     // ---- choice lists for input boxes             (choice_lists.cpp)
+    // Each appends (display text, URI text) rows to the record's list, sets
+    // its edit kind to 7 and changes nothing; false when a lookup fails.
+    // The types of the package reached along packagePath (and of its
+    // dependency chain) listed along listRole, without the resource and the
+    // targets of exclusionPath; instFlag "true"/"false" picks instance or
+    // standard types ("" the package's own kind). Instance types may be
+    // restricted to those of the resource's current standard class.
+    bool SetEditPackList_forType(Struct_EditPack* pPack, URI_Ref rsc, CString packagePath, CString listRole,
+                                 CString exclusionPath, CString instFlag);
+    // The instance LN types of the node's current LN class in its ICD's chain.
+    bool SetEditPackList_forLNodeType_toLNClass(Struct_EditPack* pPack, URI_Ref lnode);
+    // The targets of the path from the resource (without one: every resource
+    // of the class named by the path), by their display texts.
+    bool SetEditPackList_byPath(Struct_EditPack* pPack, URI_Ref start, CString path);
+    // The type packages the package may depend on, marked "  (产品系列)" or "  (标准)".
+    bool SetEditPack_forDependPackage(Struct_EditPack* pPack, URI_Ref package);
 
     // ======================================================================
     // EDITING AND CHECKING (editing/)

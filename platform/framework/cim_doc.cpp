@@ -16,6 +16,7 @@ std::string FileTypeValue() { return std::string(kModelNamespace) + "#DomainFile
 Store::Store(const CCimSchema* s) : schema(s) {
     if (!schema) return;
     byClass.resize(static_cast<size_t>(schema->ClassCount()));
+    stamps.resize(static_cast<size_t>(schema->ClassCount()) * static_cast<size_t>(schema->RoleCount()));
     deadInClass.resize(byClass.size());
     int env = AddDomain(kEnvDomain, "", "文档环境", false);
     domains[static_cast<size_t>(env)].env = true;
@@ -37,8 +38,16 @@ const std::string* Store::Attr(Idx i, int role) const {
     return nullptr;
 }
 
+void Store::Stamp(Idx i, int role) {
+    static uint64_t last = 0;  // one sequence for every store, so no two changes share a stamp
+    if (role < 0) return;
+    stamps[static_cast<size_t>(rsc[i].cls) * static_cast<size_t>(schema->RoleCount()) + static_cast<size_t>(role)] =
+        ++last;
+}
+
 void Store::SetAttr(Idx i, int role, std::string_view value) {
     Touch(i);
+    Stamp(i, role);
     for (AttrVal& a : rsc[i].attrs) {
         if (a.role == role) {
             a.value.assign(value);
@@ -75,6 +84,8 @@ bool Store::Link(Idx i, int role, Idx t) {
     LinksMut(t, rev).push_back(i);
     Touch(i);
     Touch(t);
+    Stamp(i, role);
+    Stamp(t, rev);
     return true;
 }
 
@@ -101,6 +112,8 @@ bool Store::Unlink(Idx i, int role, Idx t) {
         if (l.role == rev) EraseOne(l.targets, i);
     Touch(i);
     Touch(t);
+    Stamp(i, role);
+    Stamp(t, rev);
     return true;
 }
 
@@ -119,8 +132,12 @@ void Store::UnlinkAll(Idx i, int role) {
         for (LinkList& l : rsc[t].links)
             if (l.role == rev) EraseOne(l.targets, i);
         Touch(t);
+        Stamp(t, rev);
     }
-    if (!targets.empty()) Touch(i);
+    if (!targets.empty()) {
+        Touch(i);
+        Stamp(i, role);
+    }
 }
 
 Idx Store::Create(std::string uri, int cls, int domain) {
@@ -148,13 +165,16 @@ void Store::Kill(Idx i) {
     links.swap(r.links);
     for (const LinkList& l : links) {
         int rev = schema->Role(l.role).reverse;
+        if (!l.targets.empty()) Stamp(i, l.role);
         for (Idx t : l.targets) {
             if (t == i) continue;
             for (LinkList& tl : rsc[t].links)
                 if (tl.role == rev) EraseOne(tl.targets, i);
             Touch(t);
+            Stamp(t, rev);
         }
     }
+    for (const AttrVal& a : r.attrs) Stamp(i, a.role);
     byUri.Erase(std::string_view(r.uri));
     r.alive = false;
     r.attrs.clear();
@@ -306,6 +326,15 @@ void CBase_CimDoc::Clear() {
 }
 
 int CBase_CimDoc::ResourceCount() const { return static_cast<int>(m_p->live); }
+
+uint64_t CBase_CimDoc::ChangeStamp(const CString& cls, const CString& role) const {
+    const Store& s = *m_p;
+    if (!s.schema) return 0;
+    const int c = s.schema->ClassId(cls.str());
+    const int r = s.schema->RoleId(role.str());
+    if (c < 0 || r < 0) return 0;
+    return s.stamps[static_cast<size_t>(c) * static_cast<size_t>(s.schema->RoleCount()) + static_cast<size_t>(r)];
+}
 
 void CBase_CimDoc::InjectFault(const CString& op, int skip) {
     m_faultOp = op;

@@ -92,6 +92,13 @@ struct Store {
     std::string prefix = "kiln";
     std::string drawerFolder;
     size_t live = 0;
+    // Change stamps, one per class and role (class * role count + role): a
+    // number unique in the process, renewed whenever a resource of the
+    // class gains, changes or loses a value or link of the role; 0 while
+    // none did. A caller that derived something from those roles compares
+    // the stamps to learn cheaply whether it may have changed.
+    std::vector<uint64_t> stamps;
+    void Stamp(Idx i, int role);
     // Marks for duplicate-free walks: mark[i] == markGen means seen.
     mutable std::vector<uint32_t> mark;
     mutable uint32_t markGen = 0;
