@@ -48,9 +48,60 @@ void Store::SetAttr(Idx i, int role, std::string_view value) {
     rsc[i].attrs.push_back({static_cast<uint16_t>(role), std::string(value)});
 }
 
+namespace {
+
+// Removes the holes a list's removals left.
+void Squeeze(LinkList& l) {
+    if (l.holes == 0) return;
+    l.targets.erase(std::remove(l.targets.begin(), l.targets.end(), kNone), l.targets.end());
+    l.holes = 0;
+    l.head = 0;
+}
+
+// Removes one x from the list; false when it is not there. The search runs
+// from both ends at once, so that a list emptied from its front or from its
+// back costs a constant per removal; the removed place becomes a hole unless
+// it is the last one.
+bool EraseOne(LinkList& l, Idx x) {
+    std::vector<Idx>& v = l.targets;
+    size_t lo = l.head, hi = v.size(), at = SIZE_MAX;
+    while (lo < hi) {
+        if (v[lo] == x) {
+            at = lo;
+            break;
+        }
+        if (v[hi - 1] == x) {
+            at = hi - 1;
+            break;
+        }
+        ++lo;
+        --hi;
+    }
+    if (at == SIZE_MAX) return false;
+    v[at] = kNone;
+    ++l.holes;
+    while (!v.empty() && v.back() == kNone) {
+        v.pop_back();
+        --l.holes;
+    }
+    if (l.holes == 0 || v.empty()) {
+        l.head = 0;
+        return true;
+    }
+    while (v[l.head] == kNone) ++l.head;
+    if (l.holes > 16 && size_t{l.holes} * 2 > v.size()) Squeeze(l);
+    return true;
+}
+
+}  // namespace
+
 const std::vector<Idx>* Store::Links(Idx i, int role) const {
-    for (const LinkList& l : rsc[i].links)
-        if (l.role == role) return &l.targets;
+    for (const LinkList& l : rsc[i].links) {
+        if (l.role != role) continue;
+        // The store itself is never const; only this view of it is.
+        if (l.holes) Squeeze(const_cast<LinkList&>(l));
+        return &l.targets;
+    }
     return nullptr;
 }
 
@@ -78,27 +129,14 @@ bool Store::Link(Idx i, int role, Idx t) {
     return true;
 }
 
-namespace {
-bool EraseOne(std::vector<Idx>& v, Idx x) {
-    // Members are usually appended last, so search from the back.
-    for (size_t k = v.size(); k-- > 0;) {
-        if (v[k] == x) {
-            v.erase(v.begin() + static_cast<std::ptrdiff_t>(k));
-            return true;
-        }
-    }
-    return false;
-}
-}  // namespace
-
 bool Store::Unlink(Idx i, int role, Idx t) {
     int rev = schema->Role(role).reverse;
     bool found = false;
     for (LinkList& l : rsc[i].links)
-        if (l.role == role) found = EraseOne(l.targets, t);
+        if (l.role == role) found = EraseOne(l, t);
     if (!found) return false;
     for (LinkList& l : rsc[t].links)
-        if (l.role == rev) EraseOne(l.targets, i);
+        if (l.role == rev) EraseOne(l, i);
     Touch(i);
     Touch(t);
     return true;
@@ -107,17 +145,22 @@ bool Store::Unlink(Idx i, int role, Idx t) {
 void Store::UnlinkAll(Idx i, int role) {
     int rev = schema->Role(role).reverse;
     std::vector<Idx> targets;
-    for (LinkList& l : rsc[i].links)
-        if (l.role == role) targets.swap(l.targets);
+    for (LinkList& l : rsc[i].links) {
+        if (l.role != role) continue;
+        targets.swap(l.targets);
+        l.holes = 0;
+        l.head = 0;
+    }
     for (Idx t : targets) {
+        if (t == kNone) continue;
         if (t == i) {
             // a link to itself: its reverse end is in this same resource
             for (LinkList& l : rsc[i].links)
-                if (l.role == rev) EraseOne(l.targets, i);
+                if (l.role == rev) EraseOne(l, i);
             continue;
         }
         for (LinkList& l : rsc[t].links)
-            if (l.role == rev) EraseOne(l.targets, i);
+            if (l.role == rev) EraseOne(l, i);
         Touch(t);
     }
     if (!targets.empty()) Touch(i);
@@ -149,9 +192,9 @@ void Store::Kill(Idx i) {
     for (const LinkList& l : links) {
         int rev = schema->Role(l.role).reverse;
         for (Idx t : l.targets) {
-            if (t == i) continue;
+            if (t == i || t == kNone) continue;
             for (LinkList& tl : rsc[t].links)
-                if (tl.role == rev) EraseOne(tl.targets, i);
+                if (tl.role == rev) EraseOne(tl, i);
             Touch(t);
         }
     }

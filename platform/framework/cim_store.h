@@ -16,10 +16,16 @@ namespace kiln::cim {
 using Idx = uint32_t;
 inline constexpr Idx kNone = 0xFFFFFFFFu;
 
-// The targets of one role of one resource, in link order.
+// The targets of one role of one resource, in link order. A removal leaves
+// kNone in its place (a hole) and moves `head` past the holes at the front,
+// so that removing a long list's members one by one costs no shifting; the
+// holes are squeezed out when they are the larger part of the list and
+// before the list is read (Store::Links), so that readers never see one.
 struct LinkList {
     uint16_t role = 0;
     std::vector<Idx> targets;
+    uint32_t holes = 0;
+    uint32_t head = 0;  // targets before it are all holes
 };
 
 struct AttrVal {
@@ -119,6 +125,7 @@ struct Store {
     void SetAttr(Idx i, int role, std::string_view value);
 
     // ---- links ----
+    // Squeezes the holes out of the list first (the list is logically const).
     const std::vector<Idx>* Links(Idx i, int role) const;
     std::vector<Idx>& LinksMut(Idx i, int role);
     // Adds i -role-> t and the reverse end; false when the link already exists.
