@@ -123,11 +123,7 @@ bool CKiln_Main::Rsc_Adjust_Order(URI_Ref rsc, int nPos, int* pCount) {
     }
     if (nPos == -1) nPos = n;
     if (nPos == -999) {
-        for (int k = 0; k < n; ++k) {
-            const CString wanted = Decimal(k + 1);
-            if (DocMtd_getValue_ofAttr(siblings[static_cast<size_t>(k)], kRoleOrd) != wanted)
-                DocMtd_Modify_attribute_value(siblings[static_cast<size_t>(k)], kRoleOrd, wanted);
-        }
+        for (int k = 0; k < n; ++k) DocMtd_Modify_attribute_value(siblings[static_cast<size_t>(k)], kRoleOrd, Decimal(k + 1));
         return true;
     }
     if (n == 0) return false;

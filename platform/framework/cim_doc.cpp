@@ -56,27 +56,51 @@ void Squeeze(LinkList& l) {
     l.targets.erase(std::remove(l.targets.begin(), l.targets.end(), kNone), l.targets.end());
     l.holes = 0;
     l.head = 0;
+    l.where.reset();
 }
 
-// Removes one x from the list; false when it is not there. The search runs
-// from both ends at once, so that a list emptied from its front or from its
-// back costs a constant per removal; the removed place becomes a hole unless
-// it is the last one.
-bool EraseOne(LinkList& l, Idx x) {
-    std::vector<Idx>& v = l.targets;
-    size_t lo = l.head, hi = v.size(), at = SIZE_MAX;
+// Lists at least this long find a removed target through their positions.
+constexpr size_t kIndexedLength = 64;
+
+// The position of x in a long list, SIZE_MAX when it is not there. The
+// positions are (re)built when they miss: targets appended since they were
+// built are not in them.
+size_t IndexedFind(LinkList& l, Idx x) {
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        if (!l.where || attempt == 1) {
+            l.where = std::make_unique<std::unordered_map<Idx, uint32_t>>();
+            l.where->reserve(l.targets.size());
+            for (size_t k = l.head; k < l.targets.size(); ++k)
+                if (l.targets[k] != kNone) (*l.where)[l.targets[k]] = static_cast<uint32_t>(k);
+        }
+        auto it = l.where->find(x);
+        if (it != l.where->end() && it->second < l.targets.size() && l.targets[it->second] == x) {
+            const size_t at = it->second;
+            l.where->erase(it);
+            return at;
+        }
+    }
+    return SIZE_MAX;
+}
+
+// The position of x found from both ends at once, SIZE_MAX when it is not there.
+size_t ScanFind(const LinkList& l, Idx x) {
+    const std::vector<Idx>& v = l.targets;
+    size_t lo = l.head, hi = v.size();
     while (lo < hi) {
-        if (v[lo] == x) {
-            at = lo;
-            break;
-        }
-        if (v[hi - 1] == x) {
-            at = hi - 1;
-            break;
-        }
+        if (v[lo] == x) return lo;
+        if (v[hi - 1] == x) return hi - 1;
         ++lo;
         --hi;
     }
+    return SIZE_MAX;
+}
+
+// Removes one x from the list; false when it is not there. The removed
+// place becomes a hole unless it is the last one.
+bool EraseOne(LinkList& l, Idx x) {
+    std::vector<Idx>& v = l.targets;
+    const size_t at = (l.where || v.size() >= kIndexedLength) ? IndexedFind(l, x) : ScanFind(l, x);
     if (at == SIZE_MAX) return false;
     v[at] = kNone;
     ++l.holes;
@@ -95,6 +119,14 @@ bool EraseOne(LinkList& l, Idx x) {
 
 }  // namespace
 
+namespace {
+// Keeps the positions of a list (when it has them) up with an appended target.
+void RememberLast(Resource& r, int role, const std::vector<Idx>& targets) {
+    for (LinkList& l : r.links)
+        if (l.role == role && l.where) (*l.where)[targets.back()] = static_cast<uint32_t>(targets.size() - 1);
+}
+}  // namespace
+
 const std::vector<Idx>* Store::Links(Idx i, int role) const {
     for (const LinkList& l : rsc[i].links) {
         if (l.role != role) continue;
@@ -108,8 +140,9 @@ const std::vector<Idx>* Store::Links(Idx i, int role) const {
 std::vector<Idx>& Store::LinksMut(Idx i, int role) {
     for (LinkList& l : rsc[i].links)
         if (l.role == role) return l.targets;
-    rsc[i].links.push_back({static_cast<uint16_t>(role), {}});
-    return rsc[i].links.back().targets;
+    LinkList& added = rsc[i].links.emplace_back();
+    added.role = static_cast<uint16_t>(role);
+    return added.targets;
 }
 
 bool Store::Link(Idx i, int role, Idx t) {
@@ -122,8 +155,12 @@ bool Store::Link(Idx i, int role, Idx t) {
                                              : std::find(b->begin(), b->end(), i) != b->end();
         if (exists) return false;
     }
-    LinksMut(i, role).push_back(t);
-    LinksMut(t, rev).push_back(i);
+    std::vector<Idx>& forward = LinksMut(i, role);
+    forward.push_back(t);
+    RememberLast(rsc[i], role, forward);
+    std::vector<Idx>& backward = LinksMut(t, rev);
+    backward.push_back(i);
+    RememberLast(rsc[t], rev, backward);
     Touch(i);
     Touch(t);
     return true;
@@ -150,6 +187,7 @@ void Store::UnlinkAll(Idx i, int role) {
         targets.swap(l.targets);
         l.holes = 0;
         l.head = 0;
+        l.where.reset();
     }
     for (Idx t : targets) {
         if (t == kNone) continue;

@@ -4,8 +4,10 @@
 
 #include <cstdint>
 #include <deque>
+#include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -17,15 +19,19 @@ using Idx = uint32_t;
 inline constexpr Idx kNone = 0xFFFFFFFFu;
 
 // The targets of one role of one resource, in link order. A removal leaves
-// kNone in its place (a hole) and moves `head` past the holes at the front,
-// so that removing a long list's members one by one costs no shifting; the
-// holes are squeezed out when they are the larger part of the list and
-// before the list is read (Store::Links), so that readers never see one.
+// kNone in its place (a hole), so that removing a long list's members one by
+// one costs no shifting; the holes are squeezed out when they are the larger
+// part of the list and before the list is read (Store::Links), so that
+// readers never see one. A long list from which links are removed keeps the
+// position of each target, so that a removal finds its place at once.
 struct LinkList {
     uint16_t role = 0;
     std::vector<Idx> targets;
     uint32_t holes = 0;
     uint32_t head = 0;  // targets before it are all holes
+    // Target -> position; built on the first removal from a long list,
+    // dropped when the list is squeezed. It may lack targets appended since.
+    std::unique_ptr<std::unordered_map<Idx, uint32_t>> where;
 };
 
 struct AttrVal {
