@@ -52,68 +52,67 @@ namespace {
 
 // Removes the holes a list's removals left.
 void Squeeze(LinkList& l) {
-    if (l.holes == 0) return;
-    l.targets.erase(std::remove(l.targets.begin(), l.targets.end(), kNone), l.targets.end());
-    l.holes = 0;
-    l.head = 0;
-    l.where.reset();
+    if (!l.gaps) return;
+    if (l.gaps->holes) l.targets.erase(std::remove(l.targets.begin(), l.targets.end(), kNone), l.targets.end());
+    l.gaps.reset();
 }
 
-// Lists at least this long find a removed target through their positions.
-constexpr size_t kIndexedLength = 64;
+// Lists at least this long remove through holes and positions; shorter
+// ones simply close the gap.
+constexpr size_t kLongList = 64;
 
 // The position of x in a long list, SIZE_MAX when it is not there. The
 // positions are (re)built when they miss: targets appended since they were
-// built are not in them.
+// built may not be in them.
 size_t IndexedFind(LinkList& l, Idx x) {
+    LinkGaps& g = *l.gaps;
     for (int attempt = 0; attempt < 2; ++attempt) {
-        if (!l.where || attempt == 1) {
-            l.where = std::make_unique<std::unordered_map<Idx, uint32_t>>();
-            l.where->reserve(l.targets.size());
-            for (size_t k = l.head; k < l.targets.size(); ++k)
-                if (l.targets[k] != kNone) (*l.where)[l.targets[k]] = static_cast<uint32_t>(k);
+        if (!g.indexed || attempt == 1) {
+            g.where.clear();
+            g.where.reserve(l.targets.size());
+            for (size_t k = g.head; k < l.targets.size(); ++k)
+                if (l.targets[k] != kNone) g.where[l.targets[k]] = static_cast<uint32_t>(k);
+            g.indexed = true;
         }
-        auto it = l.where->find(x);
-        if (it != l.where->end() && it->second < l.targets.size() && l.targets[it->second] == x) {
+        auto it = g.where.find(x);
+        if (it != g.where.end() && it->second < l.targets.size() && l.targets[it->second] == x) {
             const size_t at = it->second;
-            l.where->erase(it);
+            g.where.erase(it);
             return at;
         }
     }
     return SIZE_MAX;
 }
 
-// The position of x found from both ends at once, SIZE_MAX when it is not there.
-size_t ScanFind(const LinkList& l, Idx x) {
-    const std::vector<Idx>& v = l.targets;
-    size_t lo = l.head, hi = v.size();
-    while (lo < hi) {
-        if (v[lo] == x) return lo;
-        if (v[hi - 1] == x) return hi - 1;
-        ++lo;
-        --hi;
-    }
-    return SIZE_MAX;
-}
-
-// Removes one x from the list; false when it is not there. The removed
-// place becomes a hole unless it is the last one.
+// Removes one x from the list; false when it is not there.
 bool EraseOne(LinkList& l, Idx x) {
     std::vector<Idx>& v = l.targets;
-    const size_t at = (l.where || v.size() >= kIndexedLength) ? IndexedFind(l, x) : ScanFind(l, x);
+    if (!l.gaps && v.size() < kLongList) {
+        // Members are usually appended last, so search from the back.
+        for (size_t k = v.size(); k-- > 0;) {
+            if (v[k] == x) {
+                v.erase(v.begin() + static_cast<std::ptrdiff_t>(k));
+                return true;
+            }
+        }
+        return false;
+    }
+    if (!l.gaps) l.gaps = std::make_unique<LinkGaps>();
+    LinkGaps& g = *l.gaps;
+    const size_t at = IndexedFind(l, x);
     if (at == SIZE_MAX) return false;
     v[at] = kNone;
-    ++l.holes;
+    ++g.holes;
     while (!v.empty() && v.back() == kNone) {
         v.pop_back();
-        --l.holes;
+        --g.holes;
     }
-    if (l.holes == 0 || v.empty()) {
-        l.head = 0;
+    if (g.holes == 0 || v.empty()) {
+        g.head = 0;
         return true;
     }
-    while (v[l.head] == kNone) ++l.head;
-    if (l.holes > 16 && size_t{l.holes} * 2 > v.size()) Squeeze(l);
+    while (v[g.head] == kNone) ++g.head;
+    if (g.holes > 16 && size_t{g.holes} * 2 > v.size()) Squeeze(l);
     return true;
 }
 
@@ -123,7 +122,8 @@ namespace {
 // Keeps the positions of a list (when it has them) up with an appended target.
 void RememberLast(Resource& r, int role, const std::vector<Idx>& targets) {
     for (LinkList& l : r.links)
-        if (l.role == role && l.where) (*l.where)[targets.back()] = static_cast<uint32_t>(targets.size() - 1);
+        if (l.role == role && l.gaps && l.gaps->indexed)
+            l.gaps->where[targets.back()] = static_cast<uint32_t>(targets.size() - 1);
 }
 }  // namespace
 
@@ -131,7 +131,7 @@ const std::vector<Idx>* Store::Links(Idx i, int role) const {
     for (const LinkList& l : rsc[i].links) {
         if (l.role != role) continue;
         // The store itself is never const; only this view of it is.
-        if (l.holes) Squeeze(const_cast<LinkList&>(l));
+        if (l.gaps && l.gaps->holes) Squeeze(const_cast<LinkList&>(l));
         return &l.targets;
     }
     return nullptr;
@@ -185,9 +185,7 @@ void Store::UnlinkAll(Idx i, int role) {
     for (LinkList& l : rsc[i].links) {
         if (l.role != role) continue;
         targets.swap(l.targets);
-        l.holes = 0;
-        l.head = 0;
-        l.where.reset();
+        l.gaps.reset();
     }
     for (Idx t : targets) {
         if (t == kNone) continue;

@@ -18,20 +18,24 @@ namespace kiln::cim {
 using Idx = uint32_t;
 inline constexpr Idx kNone = 0xFFFFFFFFu;
 
-// The targets of one role of one resource, in link order. A removal leaves
-// kNone in its place (a hole), so that removing a long list's members one by
-// one costs no shifting; the holes are squeezed out when they are the larger
-// part of the list and before the list is read (Store::Links), so that
-// readers never see one. A long list from which links are removed keeps the
-// position of each target, so that a removal finds its place at once.
+// What a long link list keeps while links are removed from it: a removal
+// leaves kNone in its place (a hole), so that removing the members one by
+// one costs no shifting, and the position of each target lets a removal find
+// its place at once. The holes are squeezed out (and this dropped) when they
+// are the larger part of the list and before the list is read
+// (Store::Links), so that readers never see one.
+struct LinkGaps {
+    uint32_t holes = 0;
+    uint32_t head = 0;                          // targets before it are all holes
+    bool indexed = false;                       // `where` was built
+    std::unordered_map<Idx, uint32_t> where;    // target -> position; may lack targets appended since
+};
+
+// The targets of one role of one resource, in link order.
 struct LinkList {
     uint16_t role = 0;
     std::vector<Idx> targets;
-    uint32_t holes = 0;
-    uint32_t head = 0;  // targets before it are all holes
-    // Target -> position; built on the first removal from a long list,
-    // dropped when the list is squeezed. It may lack targets appended since.
-    std::unique_ptr<std::unordered_map<Idx, uint32_t>> where;
+    std::unique_ptr<LinkGaps> gaps;  // only while links are removed from a long list
 };
 
 struct AttrVal {

@@ -93,20 +93,29 @@ TEST_F(DocRemovalTest, AListWithRemovedLinksSavesClearsAndDeletesCleanly) {
 }
 
 TEST_F(DocRemovalTest, ClearingAListWithRemovedPlacesLeavesItEmptyForNewLinks) {
-    MakeDevice(60);
+    MakeDevice(100);
     for (int k = 0; k < 30; ++k) Remove(k);
     EXPECT_TRUE(doc.ClearLinks(ld, "sec:LDevice.LNodes"));
     EXPECT_TRUE(Linked(doc).empty());
-    for (int k = 30; k < 60; ++k) EXPECT_TRUE(doc.FirstTarget(nodes[k], "sec:LNode.LDevice").IsEmpty()) << k;
+    for (int k = 30; k < 100; ++k) EXPECT_TRUE(doc.FirstTarget(nodes[k], "sec:LNode.LDevice").IsEmpty()) << k;
     EXPECT_TRUE(doc.AddLink(nodes[45], "sec:LNode.LDevice", ld));
     EXPECT_EQ(Linked(doc), std::vector<std::string>{"N45"});
-    // The reverse end of a type: nodes of one type removed from the front.
+    // The reverse end of a type: nodes of one type removed from the front,
+    // and links added and removed between.
     URI_Ref type = Make(kPkgDomain, "sec:LNodeType", "T");
-    for (int k = 30; k < 60; ++k) EXPECT_TRUE(doc.AddLink(nodes[k], "sec:LNode.LNodeType", type));
-    for (int k = 30; k < 55; ++k) EXPECT_TRUE(doc.DeleteResource(nodes[k]));
-    EXPECT_EQ(doc.CountTargets(type, "sec:LNodeType.LNode"), 5);
-    EXPECT_TRUE(doc.UpdateLink(nodes[57], "sec:LNode.LNodeType", URI_Ref()));
-    EXPECT_EQ(doc.CountTargets(type, "sec:LNodeType.LNode"), 4);
+    for (int k = 30; k < 100; ++k) EXPECT_TRUE(doc.AddLink(nodes[k], "sec:LNode.LNodeType", type));
+    for (int k = 30; k < 80; ++k) EXPECT_TRUE(doc.DeleteResource(nodes[k]));
+    EXPECT_EQ(doc.CountTargets(type, "sec:LNodeType.LNode"), 20);
+    EXPECT_TRUE(doc.UpdateLink(nodes[97], "sec:LNode.LNodeType", URI_Ref()));
+    EXPECT_TRUE(doc.AddLink(nodes[97], "sec:LNode.LNodeType", type));
+    EXPECT_TRUE(doc.DelLink(nodes[80], "sec:LNode.LNodeType", type));
+    EXPECT_TRUE(doc.DelLink(nodes[97], "sec:LNode.LNodeType", type));
+    EXPECT_FALSE(doc.DelLink(nodes[97], "sec:LNode.LNodeType", type));
+    std::vector<URI_Ref> left;
+    EXPECT_TRUE(doc.Targets(type, "sec:LNodeType.LNode", left));
+    ASSERT_EQ(left.size(), 18u);
+    EXPECT_EQ(left.front(), nodes[81]);
+    EXPECT_EQ(left.back(), nodes[99]);
 }
 
 }  // namespace
