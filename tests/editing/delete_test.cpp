@@ -228,6 +228,8 @@ struct OrphanCase {
     bool withM2I;
 };
 
+void PrintTo(const OrphanCase& c, std::ostream* os) { *os << c.name; }
+
 class OrphanWalkTest : public EditingTest, public ::testing::WithParamInterface<OrphanCase> {};
 
 TEST_P(OrphanWalkTest, NothingIsLeftWithoutItsOwner) {
