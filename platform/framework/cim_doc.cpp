@@ -50,11 +50,23 @@ void Store::SetAttr(Idx i, int role, std::string_view value) {
 
 namespace {
 
-// Removes the holes a list's removals left.
-void Squeeze(LinkList& l) {
-    if (!l.gaps) return;
-    if (l.gaps->holes) l.targets.erase(std::remove(l.targets.begin(), l.targets.end(), kNone), l.targets.end());
-    l.gaps.reset();
+// Removes the holes a list's removals left and forgets its gaps.
+void Squeeze(Store& s, Idx owner, LinkList& l) {
+    if (!l.gapped) return;
+    auto it = s.gaps.find(Store::GapKey(owner, l.role));
+    if (it != s.gaps.end()) {
+        if (it->second.holes)
+            l.targets.erase(std::remove(l.targets.begin(), l.targets.end(), kNone), l.targets.end());
+        s.gaps.erase(it);
+    }
+    l.gapped = false;
+}
+
+// Forgets the gaps of a list that is emptied or goes with its resource.
+void DropGaps(Store& s, Idx owner, LinkList& l) {
+    if (!l.gapped) return;
+    s.gaps.erase(Store::GapKey(owner, l.role));
+    l.gapped = false;
 }
 
 // Lists at least this long remove through holes and positions; shorter
@@ -64,18 +76,17 @@ constexpr size_t kLongList = 64;
 // The position of x in a long list, SIZE_MAX when it is not there. The
 // positions are (re)built when they miss: targets appended since they were
 // built may not be in them.
-size_t IndexedFind(LinkList& l, Idx x) {
-    LinkGaps& g = *l.gaps;
+size_t IndexedFind(LinkGaps& g, const std::vector<Idx>& v, Idx x) {
     for (int attempt = 0; attempt < 2; ++attempt) {
         if (!g.indexed || attempt == 1) {
             g.where.clear();
-            g.where.reserve(l.targets.size());
-            for (size_t k = g.head; k < l.targets.size(); ++k)
-                if (l.targets[k] != kNone) g.where[l.targets[k]] = static_cast<uint32_t>(k);
+            g.where.reserve(v.size());
+            for (size_t k = g.head; k < v.size(); ++k)
+                if (v[k] != kNone) g.where[v[k]] = static_cast<uint32_t>(k);
             g.indexed = true;
         }
         auto it = g.where.find(x);
-        if (it != g.where.end() && it->second < l.targets.size() && l.targets[it->second] == x) {
+        if (it != g.where.end() && it->second < v.size() && v[it->second] == x) {
             const size_t at = it->second;
             g.where.erase(it);
             return at;
@@ -84,10 +95,10 @@ size_t IndexedFind(LinkList& l, Idx x) {
     return SIZE_MAX;
 }
 
-// Removes one x from the list; false when it is not there.
-bool EraseOne(LinkList& l, Idx x) {
+// Removes one x from the list of `owner`; false when it is not there.
+bool EraseOne(Store& s, Idx owner, LinkList& l, Idx x) {
     std::vector<Idx>& v = l.targets;
-    if (!l.gaps && v.size() < kLongList) {
+    if (!l.gapped && v.size() < kLongList) {
         // Members are usually appended last, so search from the back.
         for (size_t k = v.size(); k-- > 0;) {
             if (v[k] == x) {
@@ -97,9 +108,9 @@ bool EraseOne(LinkList& l, Idx x) {
         }
         return false;
     }
-    if (!l.gaps) l.gaps = std::make_unique<LinkGaps>();
-    LinkGaps& g = *l.gaps;
-    const size_t at = IndexedFind(l, x);
+    LinkGaps& g = s.gaps[Store::GapKey(owner, l.role)];
+    l.gapped = true;
+    const size_t at = IndexedFind(g, v, x);
     if (at == SIZE_MAX) return false;
     v[at] = kNone;
     ++g.holes;
@@ -112,26 +123,24 @@ bool EraseOne(LinkList& l, Idx x) {
         return true;
     }
     while (v[g.head] == kNone) ++g.head;
-    if (g.holes > 16 && size_t{g.holes} * 2 > v.size()) Squeeze(l);
+    if (g.holes > 16 && size_t{g.holes} * 2 > v.size()) Squeeze(s, owner, l);
     return true;
 }
 
-}  // namespace
-
-namespace {
 // Keeps the positions of a list (when it has them) up with an appended target.
-void RememberLast(Resource& r, int role, const std::vector<Idx>& targets) {
-    for (LinkList& l : r.links)
-        if (l.role == role && l.gaps && l.gaps->indexed)
-            l.gaps->where[targets.back()] = static_cast<uint32_t>(targets.size() - 1);
+void RememberLast(Store& s, Idx owner, int role, const std::vector<Idx>& targets) {
+    auto it = s.gaps.find(Store::GapKey(owner, role));
+    if (it != s.gaps.end() && it->second.indexed)
+        it->second.where[targets.back()] = static_cast<uint32_t>(targets.size() - 1);
 }
+
 }  // namespace
 
 const std::vector<Idx>* Store::Links(Idx i, int role) const {
     for (const LinkList& l : rsc[i].links) {
         if (l.role != role) continue;
         // The store itself is never const; only this view of it is.
-        if (l.gaps && l.gaps->holes) Squeeze(const_cast<LinkList&>(l));
+        if (l.gapped) Squeeze(const_cast<Store&>(*this), i, const_cast<LinkList&>(l));
         return &l.targets;
     }
     return nullptr;
@@ -157,10 +166,10 @@ bool Store::Link(Idx i, int role, Idx t) {
     }
     std::vector<Idx>& forward = LinksMut(i, role);
     forward.push_back(t);
-    RememberLast(rsc[i], role, forward);
+    if (!gaps.empty()) RememberLast(*this, i, role, forward);
     std::vector<Idx>& backward = LinksMut(t, rev);
     backward.push_back(i);
-    RememberLast(rsc[t], rev, backward);
+    if (!gaps.empty()) RememberLast(*this, t, rev, backward);
     Touch(i);
     Touch(t);
     return true;
@@ -170,10 +179,10 @@ bool Store::Unlink(Idx i, int role, Idx t) {
     int rev = schema->Role(role).reverse;
     bool found = false;
     for (LinkList& l : rsc[i].links)
-        if (l.role == role) found = EraseOne(l, t);
+        if (l.role == role) found = EraseOne(*this, i, l, t);
     if (!found) return false;
     for (LinkList& l : rsc[t].links)
-        if (l.role == rev) EraseOne(l, i);
+        if (l.role == rev) EraseOne(*this, t, l, i);
     Touch(i);
     Touch(t);
     return true;
@@ -185,18 +194,18 @@ void Store::UnlinkAll(Idx i, int role) {
     for (LinkList& l : rsc[i].links) {
         if (l.role != role) continue;
         targets.swap(l.targets);
-        l.gaps.reset();
+        DropGaps(*this, i, l);
     }
     for (Idx t : targets) {
         if (t == kNone) continue;
         if (t == i) {
             // a link to itself: its reverse end is in this same resource
             for (LinkList& l : rsc[i].links)
-                if (l.role == rev) EraseOne(l, i);
+                if (l.role == rev) EraseOne(*this, i, l, i);
             continue;
         }
         for (LinkList& l : rsc[t].links)
-            if (l.role == rev) EraseOne(l, i);
+            if (l.role == rev) EraseOne(*this, t, l, i);
         Touch(t);
     }
     if (!targets.empty()) Touch(i);
@@ -225,12 +234,13 @@ void Store::Kill(Idx i) {
     Touch(i);
     std::vector<LinkList> links;
     links.swap(r.links);
-    for (const LinkList& l : links) {
+    for (LinkList& l : links) {
+        DropGaps(*this, i, l);
         int rev = schema->Role(l.role).reverse;
         for (Idx t : l.targets) {
             if (t == i || t == kNone) continue;
             for (LinkList& tl : rsc[t].links)
-                if (tl.role == rev) EraseOne(tl, i);
+                if (tl.role == rev) EraseOne(*this, t, tl, i);
             Touch(t);
         }
     }

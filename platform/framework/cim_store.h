@@ -4,7 +4,6 @@
 
 #include <cstdint>
 #include <deque>
-#include <memory>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -18,24 +17,24 @@ namespace kiln::cim {
 using Idx = uint32_t;
 inline constexpr Idx kNone = 0xFFFFFFFFu;
 
-// What a long link list keeps while links are removed from it: a removal
-// leaves kNone in its place (a hole), so that removing the members one by
-// one costs no shifting, and the position of each target lets a removal find
-// its place at once. The holes are squeezed out (and this dropped) when they
-// are the larger part of the list and before the list is read
-// (Store::Links), so that readers never see one.
+// What a long link list keeps while links are removed from it (in
+// Store::gaps): a removal leaves kNone in its place (a hole), so that
+// removing the members one by one costs no shifting, and the position of
+// each target lets a removal find its place at once. The holes are squeezed
+// out (and this dropped) when they are the larger part of the list and
+// before the list is read (Store::Links), so that readers never see one.
 struct LinkGaps {
     uint32_t holes = 0;
-    uint32_t head = 0;                          // targets before it are all holes
-    bool indexed = false;                       // `where` was built
-    std::unordered_map<Idx, uint32_t> where;    // target -> position; may lack targets appended since
+    uint32_t head = 0;                        // targets before it are all holes
+    bool indexed = false;                     // `where` was built
+    std::unordered_map<Idx, uint32_t> where;  // target -> position; may lack targets appended since
 };
 
 // The targets of one role of one resource, in link order.
 struct LinkList {
     uint16_t role = 0;
+    bool gapped = false;  // Store::gaps holds the list's LinkGaps
     std::vector<Idx> targets;
-    std::unique_ptr<LinkGaps> gaps;  // only while links are removed from a long list
 };
 
 struct AttrVal {
@@ -108,6 +107,9 @@ struct Store {
     std::string prefix = "kiln";
     std::string drawerFolder;
     size_t live = 0;
+    // The lists that links are being removed from, by GapKey(resource, role).
+    std::unordered_map<uint64_t, LinkGaps> gaps;
+    static uint64_t GapKey(Idx i, int role) { return (uint64_t{i} << 16) | static_cast<uint16_t>(role); }
     // Marks for duplicate-free walks: mark[i] == markGen means seen.
     mutable std::vector<uint32_t> mark;
     mutable uint32_t markGen = 0;
