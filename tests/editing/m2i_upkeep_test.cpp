@@ -19,7 +19,8 @@ protected:
         ui.ClearCalls();
     }
     URI_Ref Item(const URI_Ref& node, const CString& doName, const CString& daName) {
-        URI_Ref item = MakeUnder(m2i, "sec:MapItem", "M" + ToText(++count), "sec:MapItem.M2I", count);
+        ++count;
+        URI_Ref item = MakeUnder(m2i, "sec:MapItem", "M" + ToText(count), "sec:MapItem.M2I", count);
         if (node.IsSet()) Link(item, "sec:DARef.LNode", node);
         Set(item, "sec:DARef.doName", doName);
         Set(item, "sec:DARef.daName", daName);
