@@ -318,6 +318,54 @@ public:
     // EDITING AND CHECKING (editing/)
     // ======================================================================
     // ---- sibling order, renaming, deletion, M2I upkeep
+    // Sibling order                                     (editing/sibling_order.cpp)
+    // Moves the resource to place nPos among the siblings its class has (-1:
+    // the last place; -999: numbers all siblings 1..n in their order). With
+    // pCount only the number of siblings is given. False when refused
+    // ("当前域不可编辑！-W0104"), when the class has no sibling order, or when
+    // nothing changed.
+    bool Rsc_Adjust_Order(URI_Ref rsc, int nPos, int* pCount = nullptr);
+    // The same move among the resources reached from rsc along `path` (rsc
+    // included), renumbered 1..n first; false for a place outside 1..n.
+    bool Change_Ord_To(URI_Ref rsc, CString path, int nPos);
+    // Asks for the place ("请输入序号："); false when cancelled.
+    bool Change_Ord_To_AskPosition(URI_Ref rsc, CString path);
+    bool Change_Ord_UpOne(URI_Ref rsc, CString path);
+    bool Change_Ord_DownOne(URI_Ref rsc, CString path);
+    // Adds nAmount to the number of every resource along `path` from `start`
+    // whose number is at least nFirst. Always true.
+    bool Change_AllOrd_DownNum(URI_Ref start, CString path, int nFirst, int nAmount);
+    bool Change_AllOrd_DownOne(URI_Ref start, CString path, int nFirst);
+    // Numbers the information items of an ITB by group number, then entry
+    // number, giving an item without identifier its old number as one.
+    bool Rsc_ITB_AutoOrd(URI_Ref itb);
+    // Numbers the logical nodes of a logical device 1..n per LN class and
+    // names them after it (LLN0 and LPHD stay); for an ICD, of all its
+    // logical devices. Always true.
+    bool Rsc_AutoSort_LD_LNodeInst(URI_Ref ld);
+    bool Rsc_AutoSortLNodeInst(URI_Ref icd);
+    // Renaming and deletion                             (editing/rename.cpp, editing/delete.cpp)
+    // Renames the resource; an ICD also renames its IED and type package, an
+    // instance-type package also its types, where their names begin with the
+    // old name. *pTypesRenamed tells whether a package's types were in it.
+    bool Rsc_Rename(URI_Ref rsc, CString newName, bool* pTypesRenamed = nullptr);
+    // Deletes the resource with everything it owns, unless a type is still
+    // used, an ITB has an M2I, or an IED's ICD has an M2I. With bAsk the user
+    // confirms first and member failures are reported. The remaining
+    // siblings keep contiguous numbers.
+    bool Rsc_Delete(URI_Ref rsc, bool bAsk);
+    // M2I upkeep                                        (editing/m2i_upkeep.cpp)
+    // Empties the names of every mapping item of the M2I that no longer
+    // resolve in the model. Always true; nothing is shown.
+    bool Refresh_M2I(URI_Ref m2i);
+    // Empties the data-attribute name of every mapping item. Always true.
+    bool Rsc_Del_DA_M2I(URI_Ref m2i);
+    // The resolvers of Refresh_M2I: a data-object name ("A" or "A.phsA")
+    // among candidates; the leading sub-data objects of an attribute name;
+    // an attribute path ("cVal.mag.f", "stVal[ST]") among candidates.
+    bool isDOName_In_DOSequence(CString name, std::vector<URI_Ref> candidates, URI_Ref& found);
+    bool GetSDO_FromDO(CString text, URI_Ref start, CString& rest, URI_Ref& lastSDO);
+    bool isDAName_In_DASequence(CString path, std::vector<URI_Ref> candidates);
 
     // ---- copy and paste
 
