@@ -73,6 +73,15 @@ TEST(ImportBasicTypes, TheListIsTheSchemasPredefinedBasicTypes) {
     EXPECT_EQ(ours, fromSchema);
 }
 
+TEST_F(ImportTest, TheSchemaOffersEveryAcceptedBasicType) {
+    CEnumClassDfn dfn;
+    ASSERT_TRUE(app.DocMtd_Get_EnumClassDfn("PreBasicTypeEnum", dfn));
+    std::vector<std::string> schema;
+    for (const Struct_EnumValDfn& v : dfn.vValues) schema.push_back(v.sText2.str());
+    std::vector<std::string> ours(kiln::import::kBasicTypes, kiln::import::kBasicTypes + kiln::import::kBasicTypeCount);
+    EXPECT_EQ(schema, ours);
+}
+
 TEST(ImportKeyDAs, TheFixedTableAndItsLookups) {
     CKiln_Import imp;
     EXPECT_FALSE(imp.IsKeyDA("SPS", "stVal"));  // empty before it is filled
