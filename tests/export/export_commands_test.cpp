@@ -153,6 +153,37 @@ TEST_F(ExportCommandTest, WriterFailureSavesNothing) {
     EXPECT_EQ(ModelText(), before);
 }
 
+TEST_F(ExportCommandTest, QueryFailureAnywhereSavesNothing) {
+    // A failure injected into each document read in turn: the export either
+    // completes, or stops (before the dialog without a message, after it with
+    // the template message) and leaves no file.
+    const CString fault = CString(Path("document/../Template/ICD_Template.xml").c_str()) + kTemplateFault;
+    const std::string before = ModelText();
+    int failedAfterDialog = 0;
+    for (int skip = 0; skip < 120; ++skip) {
+        for (const char* file : {"q.icd", "q.mics", "q.Type"}) fs::remove(Path(file));
+        for (bool bIcd : {true, false}) {
+            CScriptedUi local;  // answers a run leaves unused are no failure here
+            local.SetFailureHandler([](const std::string&) {});
+            if (bIcd) local.AnswerNo();
+            local.AnswerSaveFile(Path(bIcd ? "q.icd" : "q.Type").c_str());
+            Doc().InjectFault("query", skip);
+            const bool ok = bIcd ? app.Rsc_ICD_Export(c.icd, false) : app.Rsc_TypePackage_Export(c.pkg);
+            Doc().ClearFault();
+            EXPECT_EQ(fs::exists(Path(bIcd ? "q.icd" : "q.Type")), ok) << skip;
+            const bool dialog = local.CountOf(Enum_UiCall::SaveFile) == 1;
+            const std::vector<CString> shown = local.Messages();
+            if (!ok && dialog) {
+                ++failedAfterDialog;
+                EXPECT_EQ(shown.back(), fault) << skip;
+            }
+            if (!ok && !dialog) EXPECT_EQ(shown.size(), bIcd ? 1u : 0u) << skip;
+        }
+    }
+    EXPECT_GT(failedAfterDialog, 20);
+    EXPECT_EQ(ModelText(), before);
+}
+
 TEST_F(ExportCommandTest, UnwritableTargetsShowTheCreateMessage) {
     const std::string noDir = Path("missing/dev.icd");
     EXPECT_FALSE(ExportIcd(noDir));

@@ -91,13 +91,14 @@ TEST_F(TypesTest, CyclesEndTheWalks) {
     MakeSDO(m.wye, "self", 4, m.wye);
     MakeBDA(m.vector, "again", 3, "Struct", m.vector);
     Link(m.commonLN, "sec:LNodeType.Abstract_Type", m.mmxu);
+    MakeDO(c.mmxuT, "PhV", 2, m.wye);  // its SDO paths are walked with the M2I answer
     bool ok = false;
-    pugi::xml_node dtt = Templates(WriteIcd(c.icd, false, &ok));
+    pugi::xml_node dtt = Templates(WriteIcd(c.icd, true, &ok));
     EXPECT_TRUE(ok);
     EXPECT_EQ(Select(dtt, "DOType[@id='WYE']/SDO/@name"), (std::vector<std::string>{"phsA", "phsB", "phsC", "self"}));
     EXPECT_EQ(Select(dtt, "DOType/@id").size(), 6u);
     EXPECT_EQ(Select(dtt, "LNodeType[@id='MMXU_T']/DO/@name"),
-              (std::vector<std::string>{"A", "Mod", "Beh", "NamPlt"}));
+              (std::vector<std::string>{"PhV", "A", "Mod", "Beh", "NamPlt"}));
 }
 
 TEST_F(TypesTest, TypePackageMatchesTheGoldenFile) {
