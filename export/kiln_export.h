@@ -49,16 +49,14 @@ public:
     // segment. False for a path or segment that begins with "." or "[", or
     // one whose last segment is empty.
     bool Add_DAI_Path(const CString& path, const CString& value);
-    // Writes this node as an element under `parent`, with everything below.
+    // Writes this node as an element under `parent`, with everything below;
+    // each DOI or SDI element goes into *pNodes (when given) under its
+    // dotted path below `path`, so that later values of the node share it.
     bool Write_Node(const XmlNode& parent, CBase_XML& xml, std::map<std::string, XmlNode>* pNodes,
                     const CString& path) const;
     // Writes the DAIs of this node, then its SDI children, under `element`.
     bool Write_Contents(const XmlNode& element, CBase_XML& xml, std::map<std::string, XmlNode>* pNodes,
                         const CString& path) const;
-
-    const CString& Name() const { return m_strName; }
-    const std::vector<std::pair<CString, CString>>& Entries() const { return m_vEntries; }
-    const std::vector<std::unique_ptr<SDIObj>>& Children() const { return m_vChildren; }
 
 protected:
     CString m_strName;
@@ -100,12 +98,6 @@ public:
                                   bool bWithBaseLDevices);
     // The MICS document of an ICD; false only when the ICD has no type package.
     bool Export_MICS(CKiln_Main* pMain, CBase_XML& xml, const URI_Ref& icd);
-
-    // The types collected so far (read by the commands' tests and the MICS writer).
-    const std::vector<URI_Ref>& LNodeTypesInUse() const { return m_lnTypeList; }
-    const std::vector<URI_Ref>& DOTypesInUse() const { return m_doTypeList; }
-    const std::vector<URI_Ref>& DATypesInUse() const { return m_daTypeList; }
-    const std::vector<URI_Ref>& EnumTypesInUse() const { return m_enumTypeList; }
 
 private:
     // ---- logical nodes and their children ----

@@ -19,14 +19,6 @@ std::string NodeKey(CKiln_Main* pMain, const URI_Ref& lnode, CString& lnClass) {
 
 }  // namespace
 
-CKiln_Export::CKiln_Export() = default;
-
-CKiln_Export::~CKiln_Export() = default;
-
-void CKiln_Export::AddOnce(std::vector<URI_Ref>& list, std::set<std::string>& uris, const URI_Ref& rsc) {
-    if (uris.insert(rsc.sUri).second) list.push_back(rsc);
-}
-
 bool CKiln_Export::Export_ICD_IED(CKiln_Main* pMain, CBase_XML& xml, const URI_Ref& icd, bool bFromM2I) {
     m_bFromM2I = bFromM2I;
     std::vector<URI_Ref> devices;

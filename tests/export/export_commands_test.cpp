@@ -37,6 +37,7 @@ TEST_F(ExportCommandTest, IcdHeaderDialogMicsFileAndMessage) {
     EXPECT_EQ(dialog->sText, "*.icd");
 
     const pugi::xml_document& scl = LoadFile(Path("dev.icd"));
+    EXPECT_STREQ(scl.child("SCL").attribute("xmlns:zScl").value(), kiln::exporter::kZsclNamespace);
     pugi::xml_node header = scl.child("SCL").child("Header");
     EXPECT_STREQ(header.attribute("id").value(), "Prot");
     EXPECT_STREQ(header.attribute("revision").value(), "5");
@@ -103,7 +104,9 @@ TEST_F(ExportCommandTest, EmptyResourceOrBrokenTemplateFailsWithoutMessageOrFile
         ui.ClearCalls();
         ui.AnswerNo();
         EXPECT_FALSE(app.Rsc_ICD_Export(c.icd, false)) << r.file << " " << r.text;
-        if (std::string(r.file) == "ICD_Template.xml") EXPECT_FALSE(app.Rsc_TypePackage_Export(c.pkg));
+        if (std::string(r.file) == "ICD_Template.xml") {
+            EXPECT_FALSE(app.Rsc_TypePackage_Export(c.pkg));
+        }
         EXPECT_EQ(ui.CountOf(Enum_UiCall::SaveFile), 0);
         EXPECT_EQ(ui.Messages().size(), 1u);  // the question, no notice
         fs::copy_file(keep, Path("Template/") + r.file, fs::copy_options::overwrite_existing);
@@ -177,7 +180,9 @@ TEST_F(ExportCommandTest, QueryFailureAnywhereSavesNothing) {
                 ++failedAfterDialog;
                 EXPECT_EQ(shown.back(), fault) << skip;
             }
-            if (!ok && !dialog) EXPECT_EQ(shown.size(), bIcd ? 1u : 0u) << skip;
+            if (!ok && !dialog) {
+                EXPECT_EQ(shown.size(), bIcd ? 1u : 0u) << skip;
+            }
         }
     }
     EXPECT_GT(failedAfterDialog, 20);
