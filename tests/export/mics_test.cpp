@@ -7,7 +7,7 @@ namespace {
 
 class MicsTest : public ExportTest {
 protected:
-    // Runs the writer on the project's template; the document as text.
+    // Runs the writer on the project's template and reads back what it saved.
     const pugi::xml_document& Run(const URI_Ref& icd, bool expect = true) {
         CBase_XML xml;
         EXPECT_TRUE(xml.Load(Path("Template/MICS_Template.xml").c_str()));
@@ -55,6 +55,32 @@ TEST_F(MicsTest, SpacesTypesAndNames) {
     EXPECT_EQ(Select(root, "SemanticSpaces/SemanticSpace/A_Name[@name_ID='PTOC_T']/Semantic_Desc"),
               std::vector<std::string>{"Semantic_Desc"});
     EXPECT_STREQ(root.select_node("//A_Name[@name_ID='PTOC_T']/Semantic_Desc").node().text().get(), "过流");
+}
+
+TEST_F(MicsTest, DependencyChainAndInheritedSemantics) {
+    const CompleteIcd c = BuildCompleteIcd();
+    Doc().ClearLinks(c.pkg, "sec:TypePackage.Depend_TypePackage");
+    Link(c.pkg, "sec:TypePackage.Depend_TypePackage", m.instPkg);
+    Set(c.ptocT, "sec:LNodeType.prefix", "P");
+    URI_Ref stdSem = MakeUnder(m.stdPkg, "sec:DOSemantic", "Str", "sec:DOSemantic.TypePackage");
+    Link(m.ptocStr, "sec:DO.DOSemantic", stdSem);
+    URI_Ref ownSem = MakeUnder(m.instPkg, "sec:DOSemantic", "Op", "sec:DOSemantic.TypePackage");
+    Set(ownSem, "cim:Naming.description", "动作");
+    Link(m.ptocOp, "sec:DO.DOSemantic", ownSem);
+
+    const pugi::xml_document& doc = Run(c.icd);
+    pugi::xml_node root = doc.child("MICS");
+    EXPECT_EQ(Select(root, "SemanticSpaces/SemanticSpace/@space_ID"),
+              (std::vector<std::string>{"Prot_Ver2_Rev5", "P1"}));
+    EXPECT_EQ(Select(root, "SemanticSpaces/SemanticSpace/@depend_SpaceID"),
+              (std::vector<std::string>{"P1", "IEC61850"}));
+    EXPECT_EQ(Select(root, "LNodeTypes/LNodeType[@name_ID='PTOC_T']/DO/@space_ID"),
+              (std::vector<std::string>{"Prot_Ver2_Rev5", "IEC 61850-7-4:2003", "P1", "", "", ""}));
+    // The inherited Op of P1 has an A_Name that carries its description as an attribute.
+    pugi::xml_node own = root.select_node("SemanticSpaces/SemanticSpace[1]/A_Name[@name_ID='Op'][2]").node();
+    EXPECT_STREQ(own.attribute("Semantic_Desc").value(), "动作");
+    EXPECT_TRUE(own.children().begin() == own.children().end());
+    EXPECT_TRUE(Select(root, "SemanticSpaces/SemanticSpace/A_Name[@name_ID='Str']").empty());
 }
 
 TEST_F(MicsTest, FreeExtensionAndNoPackage) {
