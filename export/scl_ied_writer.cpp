@@ -8,17 +8,6 @@
 
 using namespace kiln::exporter;
 
-namespace {
-
-// What identifies a logical node inside its LDevice element.
-std::string NodeKey(CKiln_Main* pMain, const URI_Ref& lnode, CString& lnClass) {
-    lnClass = LnClassOf(pMain, lnode);
-    return (Attr(pMain, lnode, "sec:LNode.prefix") + "|" + lnClass + "|" + Attr(pMain, lnode, "sec:LNode.lnInst"))
-        .str();
-}
-
-}  // namespace
-
 bool CKiln_Export::Export_ICD_IED(CKiln_Main* pMain, CBase_XML& xml, const URI_Ref& icd, bool bFromM2I) {
     m_bFromM2I = bFromM2I;
     std::vector<URI_Ref> devices;
@@ -68,32 +57,33 @@ bool CKiln_Export::Export_LDevice(CKiln_Main* pMain, const XmlNode& parent, CBas
     struct Node {
         URI_Ref rsc;
         bool bInherited;
+        CString lnClass;
+        std::string key;  // prefix, class and instance
     };
     std::vector<Node> nodes;
     for (size_t i = 0; i < chain.size(); ++i) {
         std::vector<URI_Ref> own;
         if (!Members(pMain, chain[i], "sec:LDevice.LNodes", own)) return false;
-        for (const URI_Ref& n : own) nodes.push_back({n, i > 0});
+        for (const URI_Ref& n : own) {
+            Node node{n, i > 0, LnClassOf(pMain, n), std::string()};
+            node.key = (Attr(pMain, n, "sec:LNode.prefix") + "|" + node.lnClass + "|" +
+                        Attr(pMain, n, "sec:LNode.lnInst")).str();
+            nodes.push_back(std::move(node));
+        }
     }
 
     // LN0 stands first and only once; an inherited node that repeats one
     // already written (prefix, class and instance) is left out.
     std::vector<URI_Ref> order;
-    std::set<std::string> written;
-    bool bHaveLN0 = false;
-    for (const Node& n : nodes) {
-        CString lnClass;
-        NodeKey(pMain, n.rsc, lnClass);
-        if (lnClass == "LLN0" && !bHaveLN0) {
-            order.insert(order.begin(), n.rsc);
-            bHaveLN0 = true;
+    for (const Node& n : nodes)
+        if (n.lnClass == "LLN0") {
+            order.push_back(n.rsc);
+            break;
         }
-    }
+    std::set<std::string> written;
     for (const Node& n : nodes) {
-        CString lnClass;
-        std::string key = NodeKey(pMain, n.rsc, lnClass);
-        if (lnClass == "LLN0") continue;  // the first is placed above
-        if (!written.insert(key).second && n.bInherited) continue;
+        if (n.lnClass == "LLN0") continue;
+        if (!written.insert(n.key).second && n.bInherited) continue;
         order.push_back(n.rsc);
     }
     for (const URI_Ref& n : order)
