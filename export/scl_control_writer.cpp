@@ -33,6 +33,8 @@ NodeRef ReadNodeRef(CKiln_Main* pMain, const URI_Ref& lnode) {
     r.prefix = Attr(pMain, lnode, "sec:LNode.prefix");
     r.lnClass = LnClassOf(pMain, lnode);
     r.lnInst = Attr(pMain, lnode, "sec:LNode.lnInst");
+    // LLN0 is written as LN0, which has neither prefix nor instance.
+    if (r.lnClass == "LLN0") r.prefix = r.lnInst = CString();
     return r;
 }
 

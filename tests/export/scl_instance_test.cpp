@@ -136,7 +136,9 @@ TEST_F(InstanceTest, ValueTreesFoldDottedNames) {
         if (r.expected) {
             std::vector<std::string> dois = Select(LDevice(doc), "LN[@inst='7']/DOI/@name");
             EXPECT_EQ(dois.size(), *r.expected ? 1u : 0u) << label;
-            if (!dois.empty()) EXPECT_EQ(Tree(LDevice(doc).select_node("LN[@inst='7']/DOI").node()), r.expected);
+            if (!dois.empty()) {
+                EXPECT_EQ(Tree(LDevice(doc).select_node("LN[@inst='7']/DOI").node()), r.expected);
+            }
         }
         app.DocMtd_delete_a_Rsc(ln);
     }
@@ -270,6 +272,9 @@ TEST_F(InstanceTest, DataSetMembersAndInputs) {
         Set(f, "sec:FCDA.fc", EnumValue("FCType", "SG"));
         return f;
     };
+    // LLN0 is written as LN0 without prefix and instance, and so it is named.
+    Set(c.lln0, "sec:LNode.prefix", "Q");
+    Set(c.lln0, "sec:LNode.lnInst", "1");
     member(c.lln0, "Mod", "ctlModel", 3);
     member(c.ptoc, "Str", "setMag[SG]", 4);
     member(c.ptoc, "Gone", "stVal", 5);
@@ -286,8 +291,10 @@ TEST_F(InstanceTest, DataSetMembersAndInputs) {
     EXPECT_EQ(Select(ds, "FCDA[@doName='Str']/@daName"), std::vector<std::string>{"setMag"});
 
     // Inputs: one element, ExtRefs in order, name as intAddr, description as desc.
-    URI_Ref second = MakeUnder(c.mmxu, "sec:ExtRef", "Gone_In", "sec:ExtRef.LNode", 2);
-    (void)second;
+    MakeUnder(c.mmxu, "sec:ExtRef", "Gone_In", "sec:ExtRef.LNode", 2);
+    URI_Ref toLln0 = MakeUnder(c.mmxu, "sec:ExtRef", "Mode_In", "sec:ExtRef.LNode", 3);
+    Link(toLln0, "sec:DARef.LNode", c.lln0);
+    Set(toLln0, "sec:DARef.doName", "Mod");
     pugi::xml_node ln = LDevice(WriteIcd(c.icd, false)).select_node("LN[@lnClass='MMXU']").node();
     EXPECT_EQ(Select(ln, "Inputs"), std::vector<std::string>{"Inputs"});
     pugi::xml_node ext = ln.child("Inputs").child("ExtRef");
@@ -297,6 +304,8 @@ TEST_F(InstanceTest, DataSetMembersAndInputs) {
     EXPECT_STREQ(ext.attribute("prefix").value(), "P");
     EXPECT_STREQ(ext.attribute("intAddr").value(), "Trip_In");
     EXPECT_EQ(AttrNames(ext.next_sibling()), std::vector<std::string>{"intAddr"});
+    EXPECT_EQ(AttrNames(ext.next_sibling().next_sibling()),
+              (std::vector<std::string>{"iedName", "ldInst", "lnClass", "doName", "intAddr"}));
 }
 
 }  // namespace

@@ -35,7 +35,9 @@ protected:
         URI_Ref r;
         EXPECT_TRUE(app.DocMtd_create_a_Rsc(dom, cls, r, name)) << app.LastDocError();
         if (ord > 0) app.DocMtd_Modify_attribute_value(r, "e301:OrdNaming.ord", CString(std::to_string(ord)));
-        if (role) EXPECT_TRUE(app.DocMtd_add_Association(r, role, parent)) << role;
+        if (role) {
+            EXPECT_TRUE(app.DocMtd_add_Association(r, role, parent)) << role;
+        }
         return r;
     }
 
