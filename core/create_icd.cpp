@@ -24,6 +24,60 @@ CString LnClassOfType(CKiln_Main& app, const URI_Ref& lnType) {
     return app.DocMtd_getValue_ofAttr(cls.IsSet() ? cls : lnType, kRoleName);
 }
 
+// What the class of a device's node depends on: its device link, its type
+// link, the type's class link and the names of types and classes.
+const std::pair<const char*, const char*> kCountDependsOn[] = {
+    {"sec:LNode", "sec:LNode.LDevice"},
+    {"sec:LNode", "sec:LNode.LNodeType"},
+    {"sec:LNodeType", "sec:LNodeType.ClassOf_LNType"},
+    {"sec:LNodeType", "cim:Naming.name"},
+};
+
+std::vector<uint64_t> CountStamps(CKiln_Main& app) {
+    std::vector<uint64_t> stamps;
+    for (const auto& [cls, role] : kCountDependsOn) stamps.push_back(app.m_Doc.ChangeStamp(cls, role));
+    return stamps;
+}
+
+int& CountOf(CKiln_Main::LNodeClassCount& count, const CString& lnClass) {
+    for (auto& [cls, n] : count.vPerClass)
+        if (cls == lnClass) return n;
+    count.vPerClass.emplace_back(lnClass, 0);
+    return count.vPerClass.back().second;
+}
+
+// The number of the device's nodes of the LN class: from the kept count
+// while nothing it depends on changed, else counted afresh. False when the
+// device's nodes cannot be listed.
+bool CountNodesOfClass(CKiln_Main& app, const URI_Ref& ld, const CString& lnClass, int& n) {
+    CKiln_Main::LNodeClassCount& kept = app.m_LNodeClassCount;
+    std::vector<uint64_t> stamps = CountStamps(app);
+    if (kept.sDevice != ld.sUri || kept.vStamps != stamps) {
+        std::vector<URI_Ref> nodes;
+        if (!app.DocMtd_get_Association_BUris(ld, "sec:LDevice.LNodes", nodes, kRoleOrd, SortPolicy_ByOrd)) {
+            kept = {};
+            return false;
+        }
+        kept = {};
+        for (const URI_Ref& node : nodes) {
+            URI_Ref nodeType = app.DocMtd_getFirstUri_ofAsso(node, "sec:LNode.LNodeType");
+            if (nodeType.IsSet()) ++CountOf(kept, LnClassOfType(app, nodeType));
+        }
+        kept.sDevice = ld.sUri;
+        kept.vStamps = std::move(stamps);
+    }
+    n = CountOf(kept, lnClass);
+    return true;
+}
+
+// After a node of the class was added to the device counted just before.
+void NoteNewNode(CKiln_Main& app, const URI_Ref& ld, const CString& lnClass) {
+    CKiln_Main::LNodeClassCount& kept = app.m_LNodeClassCount;
+    if (kept.sDevice != ld.sUri) return;
+    ++CountOf(kept, lnClass);
+    kept.vStamps = CountStamps(app);
+}
+
 }  // namespace
 
 bool CKiln_Main::NewRsc_ICD(URI_Ref* pOut, URI_Ref dependPackage, CString name, bool bExtDOFreely, URI_Ref product) {
@@ -114,19 +168,13 @@ bool CKiln_Main::NewRsc_LNode(URI_Ref* pOut, URI_Ref ld, URI_Ref lnType, bool bI
         if (bInstNo) {
             // The instance number counts the device's nodes of the same class;
             // it does not look for a free number.
-            std::vector<URI_Ref> nodes;
-            if (!DocMtd_get_Association_BUris(ld, "sec:LDevice.LNodes", nodes, kRoleOrd, SortPolicy_ByOrd))
-                return false;
             int count = 0;
-            for (const URI_Ref& node : nodes) {
-                URI_Ref nodeType = DocMtd_getFirstUri_ofAsso(node, "sec:LNode.LNodeType");
-                if (nodeType.IsSet() && LnClassOfType(*this, nodeType) == lnClass) ++count;
-            }
+            if (!CountNodesOfClass(*this, ld, lnClass, count)) return false;
             inst.Format("%d", count + 1);
         }
         name = lnClass + inst;
     }
-    return c.Build([&] {
+    const bool made = c.Build([&] {
         URI_Ref node = c.Create("sec:LNode", name);
         // A failed instance number does not undo the node.
         if (bInstNo) DocMtd_Modify_attribute_value(node, "sec:LNode.lnInst", inst);
@@ -135,6 +183,8 @@ bool CKiln_Main::NewRsc_LNode(URI_Ref* pOut, URI_Ref ld, URI_Ref lnType, bool bI
         if (lnType.IsSet()) c.Link(node, "sec:LNode.LNodeType", lnType);
         return node;
     });
+    if (made && bInstNo && lnType.IsSet()) NoteNewNode(*this, ld, LnClassOfType(*this, lnType));
+    return made;
 }
 
 bool CKiln_Main::NewRsc_DOI(URI_Ref* pOut, URI_Ref lnode, URI_Ref dataObject) {

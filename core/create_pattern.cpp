@@ -56,6 +56,7 @@ bool CNewRsc::CountNext(const URI_Ref& parent, const CString& path, CString& n, 
 
 URI_Ref CNewRsc::Create(const CString& cls, const CString& name, const char* error) {
     URI_Ref rsc;
+    m_vMade.reserve(m_vMade.size() + 1);  // so that recording the new resource cannot fail
     if (!m_app.DocMtd_create_a_Rsc(m_sDomain, cls, rsc, name, "", URI_Ref()) || rsc.IsEmpty())
         throw CCreateFault(error);
     m_vMade.push_back({rsc, nullptr});

@@ -4,7 +4,8 @@
 // class, and then makes the resource with document calls that raise
 // CCreateFault on failure. Build() catches that fault inside the creator,
 // deletes every resource the creator made so far and returns false without a
-// message; on success it hands the new resource to the out-handle.
+// message; any other exception deletes them as well and passes on. On
+// success it hands the new resource to the out-handle.
 //
 // A creator therefore reads as its own differences: its class, its parent
 // test, its name and number, its links and defaults, its lock number and what
@@ -98,6 +99,12 @@ public:
         } catch (const CCreateFault&) {
             Rollback();
             return false;
+        } catch (...) {
+            // Any other exception (a question the user cannot answer, an
+            // allocation failure) also takes back what was made; it then
+            // goes on to the caller.
+            Rollback();
+            throw;
         }
     }
 

@@ -1,18 +1,10 @@
-// The view and command handlers of the plug-in object. The views and the
-// command dispatcher fill them; until then each answers as the framework
+// The view and command handlers of the plug-in object that the views and
+// the command dispatcher do not fill yet: each answers as the framework
 // does, so that a host can already drive the plug-in.
 #include "core/kiln_main.h"
 
-bool CKiln_Main::TreeMsg_OnRClick(CBase_Cmd* pView, Struct_ItemDesc* pItem) {
-    return CBase_AppCim::TreeMsg_OnRClick(pView, pItem);
-}
-
 bool CKiln_Main::TreeMsg_OnClick(CBase_Cmd* pView, Struct_ItemDesc* pItem) {
     return CBase_AppCim::TreeMsg_OnClick(pView, pItem);
-}
-
-bool CKiln_Main::TreeMsg_OnDoubleClick(CBase_Cmd* pView, Struct_ItemDesc* pItem) {
-    return CBase_AppCim::TreeMsg_OnDoubleClick(pView, pItem);
 }
 
 bool CKiln_Main::TreeMsg_OnSetChildItems(CBase_Cmd* pView, Struct_ItemDesc* pParent,
@@ -26,10 +18,6 @@ bool CKiln_Main::TreeMsg_OnGetRscText(CBase_Cmd* pView, Struct_ItemDesc* pItem, 
     return CBase_AppCim::TreeMsg_OnGetRscText(pView, pItem, pText);
 }
 
-bool CKiln_Main::TreeMsg_OnBeginDrag(CBase_Cmd* pView, Struct_ItemDesc* pItem) {
-    return CBase_AppCim::TreeMsg_OnBeginDrag(pView, pItem);
-}
-
 bool CKiln_Main::TreeMsg_OnEndDrag(CBase_Cmd* pView, Struct_ItemDesc* pDragged, Struct_ItemDesc* pTarget) {
     return CBase_AppCim::TreeMsg_OnEndDrag(pView, pDragged, pTarget);
 }
@@ -41,10 +29,6 @@ bool CKiln_Main::HtmlMsg_OnSetXsltFile(CBase_Cmd* pView, URI_Ref rsc, CString* p
 
 bool CKiln_Main::HtmlMsg_OnBeforeNavigate(CBase_Cmd* pView, URI_Ref& target, CString link, bool bFlag) {
     return CBase_AppCim::HtmlMsg_OnBeforeNavigate(pView, target, link, bFlag);
-}
-
-bool CKiln_Main::HtmlMsg_OnRClick(CBase_Cmd* pView, URI_Ref rsc, CString text, Struct_Pairs* pPairs) {
-    return CBase_AppCim::HtmlMsg_OnRClick(pView, rsc, text, pPairs);
 }
 
 bool CKiln_Main::HtmlMsg_OnPrepareEditField(CBase_Cmd* pView, URI_Ref rsc, CString field, CString text,
@@ -61,16 +45,6 @@ bool CKiln_Main::VgMsg_OnFileOpen(CBase_Cmd* pView, CString file, int* pInt, boo
     return CBase_AppCim::VgMsg_OnFileOpen(pView, file, pInt, pFlag1, pFlag2);
 }
 
-bool CKiln_Main::VgMsg_AfterFileOpened(CBase_Cmd* pView) { return CBase_AppCim::VgMsg_AfterFileOpened(pView); }
-
-bool CKiln_Main::VgMsg_BeforeSaveModified(CBase_Cmd* pView, CString* pText) {
-    return CBase_AppCim::VgMsg_BeforeSaveModified(pView, pText);
-}
-
-bool CKiln_Main::VgMsg_OnClick(CBase_Cmd* pView, URI_Ref rsc, URI_Ref rsc2) {
-    return CBase_AppCim::VgMsg_OnClick(pView, rsc, rsc2);
-}
-
 bool CKiln_Main::VgMsg_OnClickLink(CBase_Cmd* pView, URI_Ref from, URI_Ref to, double x, double y, bool bFlag) {
     return CBase_AppCim::VgMsg_OnClickLink(pView, from, to, x, y, bFlag);
 }
@@ -79,16 +53,8 @@ bool CKiln_Main::VgMsg_OnDblClick(CBase_Cmd* pView, URI_Ref rsc, URI_Ref rsc2) {
     return CBase_AppCim::VgMsg_OnDblClick(pView, rsc, rsc2);
 }
 
-bool CKiln_Main::VgMsg_OnRClick(CBase_Cmd* pView, URI_Ref rsc, URI_Ref rsc2, std::vector<URI_Ref>& selected) {
-    return CBase_AppCim::VgMsg_OnRClick(pView, rsc, rsc2, selected);
-}
-
 bool CKiln_Main::VgMsg_OnMouseMove(CBase_Cmd* pView, URI_Ref rsc, bool* pFlag) {
     return CBase_AppCim::VgMsg_OnMouseMove(pView, rsc, pFlag);
-}
-
-bool CKiln_Main::VgMsg_OnZoomChange(CBase_Cmd* pView, long nOld, long nNew) {
-    return CBase_AppCim::VgMsg_OnZoomChange(pView, nOld, nNew);
 }
 
 bool CKiln_Main::VgMsg_OnSetLinks_ofFoot(CBase_Cmd* pView, URI_Ref rsc, std::vector<Struct_CIMLinkInst>* pLinks) {
@@ -100,25 +66,8 @@ bool CKiln_Main::VgMsg_OnSetShape_ofObj(CBase_Cmd* pView, URI_Ref& rsc, CString*
     return CBase_AppCim::VgMsg_OnSetShape_ofObj(pView, rsc, pShape, pList, pPairs);
 }
 
-unsigned long CKiln_Main::VgMsg_OnSetColor_ofFoot(CBase_Cmd* pView, URI_Ref& rsc, URI_Ref& rsc2) {
-    return CBase_AppCim::VgMsg_OnSetColor_ofFoot(pView, rsc, rsc2);
-}
-
 bool CKiln_Main::VgMsg_OnAddLink(CBase_Cmd* pView, URI_Ref from, URI_Ref to, CString style, int* pInt) {
     return CBase_AppCim::VgMsg_OnAddLink(pView, from, to, style, pInt);
-}
-
-bool CKiln_Main::VgMsg_BeforeDeleteRsc(CBase_Cmd* pView, int nKind, std::vector<URI_Ref>& rscs, bool bFlag,
-                                       bool& bOut) {
-    return CBase_AppCim::VgMsg_BeforeDeleteRsc(pView, nKind, rscs, bFlag, bOut);
-}
-
-bool CKiln_Main::VgMsg_BeforeDeleteLink(CBase_Cmd* pView, std::vector<Struct_LinkLineDesc>& links) {
-    return CBase_AppCim::VgMsg_BeforeDeleteLink(pView, links);
-}
-
-bool CKiln_Main::VgMsg_OnPasteNew(CBase_Cmd* pView, const std::vector<URI_Ref>& pasted, std::vector<URI_Ref>& out) {
-    return CBase_AppCim::VgMsg_OnPasteNew(pView, pasted, out);
 }
 
 void CKiln_Main::Msg_OnAppCommand(CString command) { CBase_AppCim::Msg_OnAppCommand(command); }

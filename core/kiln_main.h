@@ -7,6 +7,7 @@
 // what they hold.
 #pragma once
 
+#include <map>
 #include <set>
 #include <string>
 #include <vector>
@@ -270,19 +271,178 @@ public:
     bool NewRsc_MapItem(URI_Ref* pOut, URI_Ref m2i, URI_Ref infoItem);
 
     // ---- instantiation from standard types      (instantiate.cpp)
+    // Scope: "with M", "with M/C", "with M/C/O", "with no", or empty to ask
+    // the user once for the whole tree of types built.
+    // An instance type of the standard class that the package's chain of
+    // instance packages may use (the user picks among several), or a new one
+    // named after the package (or its ICD) and the class, with the class's
+    // members of the scope. False when refused, cancelled or failed; what was
+    // created stays.
+    bool GetType_FromStandard(URI_Ref stdClass, URI_Ref package, URI_Ref* out, bool forceNew, CString scope);
+    // Adds to the instance type a copy of a member of its standard class,
+    // typed by an instance type of the member's standard type.
+    bool Add_InstMember_byStd(URI_Ref& instType, URI_Ref& stdMember, URI_Ref& out, CString scope);
+    // Links the package's DOs (kind "DO") or DAs, SDOs and BDAs ("DA") to the
+    // name-semantic entries of the same name of its declaration packages.
+    bool AutoLink_NameSemantic(URI_Ref& package, CString kind);
+    // The nodes of the logical device numbered last, counted per LN class,
+    // with the document's change stamps of what the count depends on; kept
+    // between creations so that numbering n nodes costs n, not n²
+    // (create_icd.cpp).
+    struct LNodeClassCount {
+        std::string sDevice;
+        std::vector<uint64_t> vStamps;
+        std::vector<std::pair<CString, int>> vPerClass;
+    };
+    LNodeClassCount m_LNodeClassCount;
 
     // ---- choice lists for input boxes             (choice_lists.cpp)
+    // Each appends (display text, URI text) rows to the record's list, sets
+    // its edit kind to 7 and changes nothing; false when a lookup fails.
+    // The types of the package reached along packagePath (and of its
+    // dependency chain) listed along listRole, without the resource and the
+    // targets of exclusionPath; instFlag "true"/"false" picks instance or
+    // standard types ("" the package's own kind). Instance types may be
+    // restricted to those of the resource's current standard class.
+    bool SetEditPackList_forType(Struct_EditPack* pPack, URI_Ref rsc, CString packagePath, CString listRole,
+                                 CString exclusionPath, CString instFlag);
+    // The instance LN types of the node's current LN class in its ICD's chain.
+    bool SetEditPackList_forLNodeType_toLNClass(Struct_EditPack* pPack, URI_Ref lnode);
+    // The targets of the path from the resource (without one: every resource
+    // of the class named by the path), by their display texts.
+    bool SetEditPackList_byPath(Struct_EditPack* pPack, URI_Ref start, CString path);
+    // The type packages the package may depend on, marked "  (产品系列)" or "  (标准)".
+    bool SetEditPack_forDependPackage(Struct_EditPack* pPack, URI_Ref package);
 
     // ======================================================================
     // EDITING AND CHECKING (editing/)
     // ======================================================================
     // ---- sibling order, renaming, deletion, M2I upkeep
+    // Sibling order                                     (editing/sibling_order.cpp)
+    // Moves the resource to place nPos among the siblings its class has (-1:
+    // the last place; -999: numbers all siblings 1..n in their order). With
+    // pCount only the number of siblings is given. False when refused
+    // ("当前域不可编辑！-W0104"), when the class has no sibling order, or when
+    // nothing changed.
+    bool Rsc_Adjust_Order(URI_Ref rsc, int nPos, int* pCount = nullptr);
+    // The same move among the resources reached from rsc along `path` (rsc
+    // included), renumbered 1..n first; false for a place outside 1..n.
+    bool Change_Ord_To(URI_Ref rsc, CString path, int nPos);
+    // Asks for the place ("请输入序号："); false when cancelled.
+    bool Change_Ord_To_AskPosition(URI_Ref rsc, CString path);
+    bool Change_Ord_UpOne(URI_Ref rsc, CString path);
+    bool Change_Ord_DownOne(URI_Ref rsc, CString path);
+    // Adds nAmount to the number of every resource along `path` from `start`
+    // whose number is at least nFirst. Always true.
+    bool Change_AllOrd_DownNum(URI_Ref start, CString path, int nFirst, int nAmount);
+    bool Change_AllOrd_DownOne(URI_Ref start, CString path, int nFirst);
+    // Numbers the information items of an ITB by group number, then entry
+    // number, giving an item without identifier its old number as one.
+    bool Rsc_ITB_AutoOrd(URI_Ref itb);
+    // Numbers the logical nodes of a logical device 1..n per LN class and
+    // names them after it (LLN0 and LPHD stay); for an ICD, of all its
+    // logical devices. Always true.
+    bool Rsc_AutoSort_LD_LNodeInst(URI_Ref ld);
+    bool Rsc_AutoSortLNodeInst(URI_Ref icd);
+    // Renaming and deletion                             (editing/rename.cpp, editing/delete.cpp)
+    // Renames the resource; an ICD also renames its IED and type package, an
+    // instance-type package also its types, where their names begin with the
+    // old name. *pTypesRenamed tells whether a package's types were in it.
+    bool Rsc_Rename(URI_Ref rsc, CString newName, bool* pTypesRenamed = nullptr);
+    // Deletes the resource with everything it owns, unless a type is still
+    // used, an ITB has an M2I, or an IED's ICD has an M2I. With bAsk the user
+    // confirms first and member failures are reported. The remaining
+    // siblings keep contiguous numbers.
+    bool Rsc_Delete(URI_Ref rsc, bool bAsk);
+    // M2I upkeep                                        (editing/m2i_upkeep.cpp)
+    // Empties the names of every mapping item of the M2I that no longer
+    // resolve in the model. Always true; nothing is shown.
+    bool Refresh_M2I(URI_Ref m2i);
+    // Empties the data-attribute name of every mapping item. Always true.
+    bool Rsc_Del_DA_M2I(URI_Ref m2i);
+    // The resolvers of Refresh_M2I: a data-object name ("A" or "A.phsA")
+    // among candidates; the leading sub-data objects of an attribute name;
+    // an attribute path ("cVal.mag.f", "stVal[ST]") among candidates.
+    bool isDOName_In_DOSequence(CString name, std::vector<URI_Ref> candidates, URI_Ref& found);
+    bool GetSDO_FromDO(CString text, URI_Ref start, CString& rest, URI_Ref& lastSDO);
+    bool isDAName_In_DASequence(CString path, std::vector<URI_Ref> candidates);
 
     // ---- copy and paste
 
     // ---- automatic generation and M2I matching
 
     // ---- consistency checks and their report
+    // The report file, shared by the checks and the imports (core/report_file.cpp).
+    // "Report_Template.xml" of the installation: the document folder, then
+    // "../Template/", then the file name.
+    CString Get_ReportTemplatePath();
+    // Where a filled report is saved: "Report.xml" in the document folder.
+    CString Get_ReportSavePath();
+    // Loads the template into `xml` as a fresh document. False, with nothing
+    // shown, when the file is missing or not well-formed. The group nodes the
+    // writers look up ("other_errors", "ICD" with its ten categories, "M2I")
+    // are added when the template lacks them, so no entry is ever lost.
+    bool Load_ReportTemplate(CBase_XML& xml);
+    // Saves the report to `path`; when that fails, shows the path followed by
+    // "文件保存不成功！" and returns false.
+    bool Save_Report(CBase_XML& xml, const CString& path);
+
+    // The check drivers (editing/check_drivers.cpp): load the template into
+    // m_xmlReport, run the checks in their fixed order, show the summary,
+    // save the report when something was found and offer to open it. False
+    // only when the template cannot be loaded (after a message).
+    bool Check_ICD_IsCorrect(URI_Ref icd);
+    bool Only_Check_TypePackage(URI_Ref package);
+
+    // A full logical-node name ("[prefix]class[inst]") borne by `count` (>= 2)
+    // nodes of one logical device.
+    struct RepeatedName {
+        CString name;
+        int count = 0;
+    };
+    // Appends one record per node whose full name another node of the
+    // device shares; false when the device has no logical node
+    // (editing/icd_checks.cpp).
+    bool Check_LNodeName(URI_Ref& ldevice, std::vector<RepeatedName>& repeated);
+
+private:
+    // The checks below write each finding into the report as an error and
+    // change nothing in the model. Tests reach them through the probe.
+    friend struct KilnChecksProbe;
+    // ICD structure (editing/icd_checks.cpp).
+    bool Check_IED(URI_Ref ied);
+    bool Check_Asso_Num(URI_Ref rsc, CString assoc, int min, int max, CString prefix, bool report);
+    bool Chech_Name_Repeat(URI_Ref rsc, CStringArray& assocs, CString attr, CString prefix, CString classFilter);
+    bool Chech_AbstractType_Name_Repeat(URI_Ref rsc, CStringArray& assocs, CString abstractAssoc, CString attr,
+                                        CString prefix, CString classFilter);
+    // Data references of an ICD against the types of their logical nodes
+    // (editing/dataref_check.cpp). The path map holds every DO, SDO, DA
+    // and BDA path of the LNodeTypes of a package ("T/Pos.Oper[CO].ctlVal").
+    bool Chech_DARef_RepeatORhasDODA(URI_Ref icd);
+    bool GetLNTypeDOSDODA(URI_Ref typePackage, std::map<CString, URI_Ref>& paths);
+    bool GetSDODA(URI_Ref doType, std::map<CString, URI_Ref>& paths, CString prefix);
+    bool GetDABDA(URI_Ref daType, std::map<CString, URI_Ref>& paths, CString prefix);
+    // Type packages (editing/type_package_checks.cpp).
+    bool Check_TypePackageNoRepeatName(URI_Ref package);
+    bool Chech_TypePackage_DOCDC(URI_Ref package);
+    bool Chech_TypePackage_SDOCDC_DAfc(URI_Ref package);
+    // Shared steps of the two drivers (editing/check_drivers.cpp).
+    bool Begin_CheckReport();
+    void Check_TypePackages(const std::vector<URI_Ref>& packages);
+    void Finish_CheckReport(bool bIcd);
+    // The path walks below GetSDODA and GetDABDA: `onPath` holds the types
+    // the walk is inside of; a type met again there is a cycle, reported
+    // once per type in `reported` and not entered.
+    void GetSDODA_Walk(URI_Ref doType, std::map<CString, URI_Ref>& paths, const CString& prefix,
+                       std::set<std::string>& onPath, std::set<std::string>& reported);
+    void GetDABDA_Walk(URI_Ref daType, std::map<CString, URI_Ref>& paths, const CString& prefix,
+                       std::set<std::string>& onPath, std::set<std::string>& reported);
+    // Fills `chain` with a type and its abstract types (Get_AbstractTypes);
+    // when the chain runs in a circle, one finding under `where` and false.
+    bool AbstractChain_Checked(const URI_Ref& type, const CString& abstractAssoc, const CString& where,
+                               std::vector<URI_Ref>& chain);
+
+public:
 
     // ---- exports (export/)
     // "ICD:Export ICD": the ICD as an SCL file with its MICS document beside
@@ -295,6 +455,14 @@ public:
     // VIEWS (views/)
     // ======================================================================
     // ---- context menus
+    // Shows the context menu of rsc in the view (views/short_menu.cpp): in
+    // "TreeView_Manager" the framework's own menu; in a view of kind 1 to 3
+    // the items of rsc's class that the edit level, the label and the
+    // resource's properties allow (possibly none), after which rsc, rsc2 and
+    // the view are the current resource, second resource and view of the
+    // commands. No menu, and nothing stored, in a view of another kind or
+    // for a class the edit level hides.
+    void ShortMenu(CBase_Cmd* pView, URI_Ref rsc, URI_Ref rsc2, CString label);
 
     // ---- trees and property editing
 

@@ -16,6 +16,7 @@ std::string FileTypeValue() { return std::string(kModelNamespace) + "#DomainFile
 Store::Store(const CCimSchema* s) : schema(s) {
     if (!schema) return;
     byClass.resize(static_cast<size_t>(schema->ClassCount()));
+    stamps.resize(static_cast<size_t>(schema->ClassCount()) * static_cast<size_t>(schema->RoleCount()));
     deadInClass.resize(byClass.size());
     int env = AddDomain(kEnvDomain, "", "文档环境", false);
     domains[static_cast<size_t>(env)].env = true;
@@ -37,8 +38,16 @@ const std::string* Store::Attr(Idx i, int role) const {
     return nullptr;
 }
 
+void Store::Stamp(Idx i, int role) {
+    static uint64_t last = 0;  // one sequence for every store, so no two changes share a stamp
+    if (role < 0) return;
+    stamps[static_cast<size_t>(rsc[i].cls) * static_cast<size_t>(schema->RoleCount()) + static_cast<size_t>(role)] =
+        ++last;
+}
+
 void Store::SetAttr(Idx i, int role, std::string_view value) {
     Touch(i);
+    Stamp(i, role);
     for (AttrVal& a : rsc[i].attrs) {
         if (a.role == role) {
             a.value.assign(value);
@@ -48,17 +57,110 @@ void Store::SetAttr(Idx i, int role, std::string_view value) {
     rsc[i].attrs.push_back({static_cast<uint16_t>(role), std::string(value)});
 }
 
+namespace {
+
+// Removes the holes a list's removals left and forgets its gaps.
+void Squeeze(Store& s, Idx owner, LinkList& l) {
+    if (!l.gapped) return;
+    auto it = s.gaps.find(Store::GapKey(owner, l.role));
+    if (it != s.gaps.end()) {
+        if (it->second.holes)
+            l.targets.erase(std::remove(l.targets.begin(), l.targets.end(), kNone), l.targets.end());
+        s.gaps.erase(it);
+    }
+    l.gapped = false;
+}
+
+// Forgets the gaps of a list that is emptied or goes with its resource.
+void DropGaps(Store& s, Idx owner, LinkList& l) {
+    if (!l.gapped) return;
+    s.gaps.erase(Store::GapKey(owner, l.role));
+    l.gapped = false;
+}
+
+// Lists at least this long remove through holes and positions; shorter
+// ones simply close the gap.
+constexpr size_t kLongList = 64;
+
+// The position of x in a long list, SIZE_MAX when it is not there. The
+// positions are (re)built when they miss: targets appended since they were
+// built may not be in them.
+size_t IndexedFind(LinkGaps& g, const std::vector<Idx>& v, Idx x) {
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        if (!g.indexed || attempt == 1) {
+            g.where.clear();
+            g.where.reserve(v.size());
+            for (size_t k = g.head; k < v.size(); ++k)
+                if (v[k] != kNone) g.where[v[k]] = static_cast<uint32_t>(k);
+            g.indexed = true;
+        }
+        auto it = g.where.find(x);
+        if (it != g.where.end() && it->second < v.size() && v[it->second] == x) {
+            const size_t at = it->second;
+            g.where.erase(it);
+            return at;
+        }
+    }
+    return SIZE_MAX;
+}
+
+// Removes one x from the list of `owner`; false when it is not there.
+bool EraseOne(Store& s, Idx owner, LinkList& l, Idx x) {
+    std::vector<Idx>& v = l.targets;
+    if (!l.gapped && v.size() < kLongList) {
+        // Members are usually appended last, so search from the back.
+        for (size_t k = v.size(); k-- > 0;) {
+            if (v[k] == x) {
+                v.erase(v.begin() + static_cast<std::ptrdiff_t>(k));
+                return true;
+            }
+        }
+        return false;
+    }
+    LinkGaps& g = s.gaps[Store::GapKey(owner, l.role)];
+    l.gapped = true;
+    const size_t at = IndexedFind(g, v, x);
+    if (at == SIZE_MAX) return false;
+    v[at] = kNone;
+    ++g.holes;
+    while (!v.empty() && v.back() == kNone) {
+        v.pop_back();
+        --g.holes;
+    }
+    if (g.holes == 0 || v.empty()) {
+        g.head = 0;
+        return true;
+    }
+    while (v[g.head] == kNone) ++g.head;
+    if (g.holes > 16 && size_t{g.holes} * 2 > v.size()) Squeeze(s, owner, l);
+    return true;
+}
+
+// Keeps the positions of a list (when it has them) up with an appended target.
+void RememberLast(Store& s, Idx owner, int role, const std::vector<Idx>& targets) {
+    auto it = s.gaps.find(Store::GapKey(owner, role));
+    if (it != s.gaps.end() && it->second.indexed)
+        it->second.where[targets.back()] = static_cast<uint32_t>(targets.size() - 1);
+}
+
+}  // namespace
+
 const std::vector<Idx>* Store::Links(Idx i, int role) const {
-    for (const LinkList& l : rsc[i].links)
-        if (l.role == role) return &l.targets;
+    for (const LinkList& l : rsc[i].links) {
+        if (l.role != role) continue;
+        // The store itself is never const; only this view of it is.
+        if (l.gapped) Squeeze(const_cast<Store&>(*this), i, const_cast<LinkList&>(l));
+        return &l.targets;
+    }
     return nullptr;
 }
 
 std::vector<Idx>& Store::LinksMut(Idx i, int role) {
     for (LinkList& l : rsc[i].links)
         if (l.role == role) return l.targets;
-    rsc[i].links.push_back({static_cast<uint16_t>(role), {}});
-    return rsc[i].links.back().targets;
+    LinkList& added = rsc[i].links.emplace_back();
+    added.role = static_cast<uint16_t>(role);
+    return added.targets;
 }
 
 bool Store::Link(Idx i, int role, Idx t) {
@@ -71,56 +173,59 @@ bool Store::Link(Idx i, int role, Idx t) {
                                              : std::find(b->begin(), b->end(), i) != b->end();
         if (exists) return false;
     }
-    LinksMut(i, role).push_back(t);
-    LinksMut(t, rev).push_back(i);
+    std::vector<Idx>& forward = LinksMut(i, role);
+    forward.push_back(t);
+    if (!gaps.empty()) RememberLast(*this, i, role, forward);
+    std::vector<Idx>& backward = LinksMut(t, rev);
+    backward.push_back(i);
+    if (!gaps.empty()) RememberLast(*this, t, rev, backward);
     Touch(i);
     Touch(t);
+    Stamp(i, role);
+    Stamp(t, rev);
     return true;
 }
-
-namespace {
-bool EraseOne(std::vector<Idx>& v, Idx x) {
-    // Members are usually appended last, so search from the back.
-    for (size_t k = v.size(); k-- > 0;) {
-        if (v[k] == x) {
-            v.erase(v.begin() + static_cast<std::ptrdiff_t>(k));
-            return true;
-        }
-    }
-    return false;
-}
-}  // namespace
 
 bool Store::Unlink(Idx i, int role, Idx t) {
     int rev = schema->Role(role).reverse;
     bool found = false;
     for (LinkList& l : rsc[i].links)
-        if (l.role == role) found = EraseOne(l.targets, t);
+        if (l.role == role) found = EraseOne(*this, i, l, t);
     if (!found) return false;
     for (LinkList& l : rsc[t].links)
-        if (l.role == rev) EraseOne(l.targets, i);
+        if (l.role == rev) EraseOne(*this, t, l, i);
     Touch(i);
     Touch(t);
+    Stamp(i, role);
+    Stamp(t, rev);
     return true;
 }
 
 void Store::UnlinkAll(Idx i, int role) {
     int rev = schema->Role(role).reverse;
     std::vector<Idx> targets;
-    for (LinkList& l : rsc[i].links)
-        if (l.role == role) targets.swap(l.targets);
+    for (LinkList& l : rsc[i].links) {
+        if (l.role != role) continue;
+        targets.swap(l.targets);
+        DropGaps(*this, i, l);
+    }
     for (Idx t : targets) {
+        if (t == kNone) continue;
         if (t == i) {
             // a link to itself: its reverse end is in this same resource
             for (LinkList& l : rsc[i].links)
-                if (l.role == rev) EraseOne(l.targets, i);
+                if (l.role == rev) EraseOne(*this, i, l, i);
             continue;
         }
         for (LinkList& l : rsc[t].links)
-            if (l.role == rev) EraseOne(l.targets, i);
+            if (l.role == rev) EraseOne(*this, t, l, i);
         Touch(t);
+        Stamp(t, rev);
     }
-    if (!targets.empty()) Touch(i);
+    if (!targets.empty()) {
+        Touch(i);
+        Stamp(i, role);
+    }
 }
 
 Idx Store::Create(std::string uri, int cls, int domain) {
@@ -146,15 +251,19 @@ void Store::Kill(Idx i) {
     Touch(i);
     std::vector<LinkList> links;
     links.swap(r.links);
-    for (const LinkList& l : links) {
+    for (LinkList& l : links) {
+        DropGaps(*this, i, l);
         int rev = schema->Role(l.role).reverse;
+        if (!l.targets.empty()) Stamp(i, l.role);
         for (Idx t : l.targets) {
-            if (t == i) continue;
+            if (t == i || t == kNone) continue;
             for (LinkList& tl : rsc[t].links)
-                if (tl.role == rev) EraseOne(tl.targets, i);
+                if (tl.role == rev) EraseOne(*this, t, tl, i);
             Touch(t);
+            Stamp(t, rev);
         }
     }
+    for (const AttrVal& a : r.attrs) Stamp(i, a.role);
     byUri.Erase(std::string_view(r.uri));
     r.alive = false;
     r.attrs.clear();
@@ -306,6 +415,15 @@ void CBase_CimDoc::Clear() {
 }
 
 int CBase_CimDoc::ResourceCount() const { return static_cast<int>(m_p->live); }
+
+uint64_t CBase_CimDoc::ChangeStamp(const CString& cls, const CString& role) const {
+    const Store& s = *m_p;
+    if (!s.schema) return 0;
+    const int c = s.schema->ClassId(cls.str());
+    const int r = s.schema->RoleId(role.str());
+    if (c < 0 || r < 0) return 0;
+    return s.stamps[static_cast<size_t>(c) * static_cast<size_t>(s.schema->RoleCount()) + static_cast<size_t>(r)];
+}
 
 void CBase_CimDoc::InjectFault(const CString& op, int skip) {
     m_faultOp = op;

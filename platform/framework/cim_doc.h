@@ -152,6 +152,10 @@ public:
                         const URI_Ref& except = URI_Ref(), int* count = nullptr) const;
     // Number of targets along a role or path; -1 for an empty or stale handle.
     int CountTargets(const URI_Ref& rsc, const CString& path) const;
+    // A number that changes whenever a resource of the class gains, changes
+    // or loses a value or link of the role (0 while none did, and for an
+    // unknown class or role); no two changes, in any document, share one.
+    uint64_t ChangeStamp(const CString& cls, const CString& role) const;
 
     // ---- schema -----------------------------------------------------------
     CString ReverseRole(const CString& role) const;

@@ -6,6 +6,7 @@
 #include <deque>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -16,9 +17,23 @@ namespace kiln::cim {
 using Idx = uint32_t;
 inline constexpr Idx kNone = 0xFFFFFFFFu;
 
+// What a long link list keeps while links are removed from it (in
+// Store::gaps): a removal leaves kNone in its place (a hole), so that
+// removing the members one by one costs no shifting, and the position of
+// each target lets a removal find its place at once. The holes are squeezed
+// out (and this dropped) when they are the larger part of the list and
+// before the list is read (Store::Links), so that readers never see one.
+struct LinkGaps {
+    uint32_t holes = 0;
+    uint32_t head = 0;                        // targets before it are all holes
+    bool indexed = false;                     // `where` was built
+    std::unordered_map<Idx, uint32_t> where;  // target -> position; may lack targets appended since
+};
+
 // The targets of one role of one resource, in link order.
 struct LinkList {
     uint16_t role = 0;
+    bool gapped = false;  // Store::gaps holds the list's LinkGaps
     std::vector<Idx> targets;
 };
 
@@ -92,6 +107,16 @@ struct Store {
     std::string prefix = "kiln";
     std::string drawerFolder;
     size_t live = 0;
+    // Change stamps, one per class and role (class * role count + role): a
+    // number unique in the process, renewed whenever a resource of the
+    // class gains, changes or loses a value or link of the role; 0 while
+    // none did. A caller that derived something from those roles compares
+    // the stamps to learn cheaply whether it may have changed.
+    std::vector<uint64_t> stamps;
+    void Stamp(Idx i, int role);
+    // The lists that links are being removed from, by GapKey(resource, role).
+    std::unordered_map<uint64_t, LinkGaps> gaps;
+    static uint64_t GapKey(Idx i, int role) { return (uint64_t{i} << 16) | static_cast<uint16_t>(role); }
     // Marks for duplicate-free walks: mark[i] == markGen means seen.
     mutable std::vector<uint32_t> mark;
     mutable uint32_t markGen = 0;
@@ -119,6 +144,7 @@ struct Store {
     void SetAttr(Idx i, int role, std::string_view value);
 
     // ---- links ----
+    // Squeezes the holes out of the list first (the list is logically const).
     const std::vector<Idx>* Links(Idx i, int role) const;
     std::vector<Idx>& LinksMut(Idx i, int role);
     // Adds i -role-> t and the reverse end; false when the link already exists.

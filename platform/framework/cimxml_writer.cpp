@@ -97,6 +97,7 @@ bool WriteDomain(const Store& s, int domain, const std::vector<Idx>& members, Xm
             const RoleInfo& ri = sc.Role(l.role);
             if (!ri.written) continue;
             for (Idx t : l.targets) {
+                if (t == kNone) continue;  // the place of a removed link
                 const Resource& tr = s.rsc[t];
                 out.Put("    <");
                 out.Put(ri.name);

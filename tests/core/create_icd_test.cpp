@@ -163,6 +163,38 @@ TEST_F(LNodeTest, InstanceNumberCountsTheNodesOfTheClass) {
     EXPECT_TRUE(First(node, "sec:LNode.LNodeType").IsEmpty());
 }
 
+// The count kept between creations follows every change it depends on.
+TEST_F(LNodeTest, InstanceNumbersFollowChangesBetweenCreations) {
+    auto next = [&](const URI_Ref& device, const URI_Ref& type) {
+        URI_Ref node;
+        EXPECT_TRUE(app.NewRsc_LNode(&node, device, type, true));
+        return node;
+    };
+    auto instOf = [&](const URI_Ref& node) { return Get(node, "sec:LNode.lnInst"); };
+    // ld holds PTOC1 (P1_PTOC) already.
+    URI_Ref a = next(ld, m.p1Ptoc), b = next(ld, m.p1Ptoc);
+    EXPECT_EQ(instOf(a), "2");
+    EXPECT_EQ(instOf(b), "3");
+    // Another device counts on its own, and the first one's count holds.
+    URI_Ref other = MakeUnder(server, "sec:LDevice", "LD9", "sec:LDevice.Server", 9);
+    EXPECT_EQ(instOf(next(other, m.p1Ptoc)), "1");
+    EXPECT_EQ(instOf(next(ld, m.p1Ptoc)), "4");
+    // A node deleted.
+    ASSERT_TRUE(Doc().DeleteResource(a));
+    EXPECT_EQ(instOf(next(ld, m.p1Ptoc)), "4");
+    // A node retyped to another class, and one made outside the creator.
+    ASSERT_TRUE(Doc().UpdateLink(b, "sec:LNode.LNodeType", m.mmxu));
+    EXPECT_EQ(instOf(next(ld, m.p1Ptoc)), "4");
+    MakeLNode(ld, "", "PTOC", "", 20, m.p1Ptoc);
+    EXPECT_EQ(instOf(next(ld, m.p1Ptoc)), "6");
+    EXPECT_EQ(instOf(next(ld, m.mmxu)), "2");
+    // The LN type's class changed, and a class renamed.
+    ASSERT_TRUE(Doc().UpdateLink(m.p1Ptoc, "sec:LNodeType.ClassOf_LNType", m.mmxu));
+    EXPECT_EQ(instOf(next(ld, m.mmxu)), "9");
+    Set(m.mmxu, "cim:Naming.name", "MMXN");
+    EXPECT_EQ(Get(next(ld, m.mmxu), "cim:Naming.name"), "MMXN10");
+}
+
 TEST_F(LNodeTest, DoiAndDaiTakeTheirDefinitions) {
     URI_Ref newDoi;
     ASSERT_TRUE(app.NewRsc_DOI(&newDoi, lnode, m.p1PtocOp));

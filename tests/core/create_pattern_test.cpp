@@ -2,10 +2,12 @@
 // the edit lock with its own number, the parent test with its own text, the
 // name, order number and link of a new resource, and the clean-up after any
 // failed create, link or attribute write.
+#include <new>
 #include <ostream>
 #include <string>
 #include <vector>
 
+#include "core/create_pattern.h"
 #include "tests/core/create_scaffold.h"
 
 namespace kiln::test {
@@ -182,6 +184,25 @@ TEST_P(CreatorRow, MakesItsNameNumberAndLink) {
 // was, shows nothing and leaves the out-handle empty.
 TEST_P(CreatorRow, TakesBackWhatItMadeWhenTheDocumentFails) {
     EXPECT_EQ(FailEachCall(20, [&](URI_Ref* out) { return Create(out, ParentRsc()); }), GetParam().failable);
+}
+
+// An exception of another kind (a question the host cannot answer, an
+// allocation failure) takes back what the creator made and goes on upward.
+TEST_F(CreateTest, AnyExceptionTakesBackWhatWasMade) {
+    const int before = Count();
+    kiln::core::CNewRsc c(app, nullptr, "W0058");
+    ASSERT_TRUE(c.Admit(m.instPkg, {"sec:TypePackage"}, "指定TypePackage错误！"));
+    URI_Ref made;
+    EXPECT_THROW(c.Build([&]() -> URI_Ref {
+                     made = c.Create("sec:DOType", "half");
+                     c.Create("sec:DOType", "other");
+                     throw std::bad_alloc();
+                 }),
+                 std::bad_alloc);
+    EXPECT_TRUE(made.IsSet());
+    EXPECT_FALSE(Doc().Exists(made));
+    EXPECT_EQ(Count(), before);
+    EXPECT_TRUE(Messages().empty());
 }
 
 INSTANTIATE_TEST_SUITE_P(Creators, CreatorRow, ::testing::ValuesIn(kCases),

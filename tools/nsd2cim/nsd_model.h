@@ -59,6 +59,9 @@ struct NsdDataObject {
     std::string type;  // a CDC name
     std::string presCond;
     bool transient = false;
+    // The type of the values the CDC leaves open (the enumeration of an ENS,
+    // ENC or ENG data object, the value type of a CTS); empty when none.
+    std::string underlyingType;
 };
 
 struct NsdLnClass {

@@ -116,7 +116,8 @@ void Read74(const pugi::xml_node& root, NsdSet& out) {
         for (auto d : c.children("DataObject")) {
             ln.dataObjects.push_back({d.attribute("name").value(), d.attribute("type").value(),
                                       d.attribute("presCond").value(),
-                                      d.attribute("transient").as_bool()});
+                                      d.attribute("transient").as_bool(),
+                                      d.attribute("underlyingType").value()});
         }
         out.lnClasses.push_back(std::move(ln));
     }

@@ -340,6 +340,8 @@ private:
             if (!done.insert(ln.name).second) continue;
             const std::string& id = lnIds.at(ln.name);
             CimResource t = Type("sec:LNodeType", id, ln.name, ++typeOrd, true);
+            // Abstract classes are bases only; the lists of classes to instantiate skip them.
+            if (ln.isAbstract) t.Attr("sec:LNodeType.isAbstract", "true");
             if (!ln.base.empty()) {
                 auto b = lnIds.find(ln.base);
                 if (b == lnIds.end())
@@ -362,6 +364,11 @@ private:
                 else
                     o.Link("sec:DO.DefinedBy_DOType", c->second);
                 o.Link("sec:DO.DOSemantic", DoSemantic(d.name));
+                // The CDCs ENS, ENC and ENG leave the enumeration of their values
+                // open; the LN class sets it per data object. Other underlying
+                // types (basic types, the placeholder "EnumDA") name no enumeration.
+                if (auto e = enumIds_.find(d.underlyingType); e != enumIds_.end())
+                    o.Link("sec:DO.DefinedBy_EnumType", e->second);
                 lnGroup_.push_back(std::move(o));
             }
         }

@@ -235,3 +235,46 @@ TEST_F(DocTest, DatabaseFlagAndFaultInjection) {
     EXPECT_TRUE(none.IsEmpty());
     EXPECT_EQ(doc.ResourceCount(), before);
 }
+
+// A change stamp moves with every change of its class and role, and only then.
+TEST_F(DocTest, ChangeStampsMoveWithTheirClassAndRoleOnly) {
+    URI_Ref type = Make(kPkgDomain, "sec:LNodeType", "T");
+    URI_Ref cls = Make(kPkgDomain, "sec:LNodeType", "C");
+    URI_Ref node = Make(kPkgDomain, "sec:LNode", "N");
+    auto stamp = [&](const char* c, const char* role) { return doc.ChangeStamp(c, role); };
+    EXPECT_EQ(stamp("sec:LNode", "sec:NoSuchRole"), 0u);
+    EXPECT_EQ(stamp("sec:NoSuchClass", "cim:Naming.name"), 0u);
+
+    uint64_t name = stamp("sec:LNodeType", "cim:Naming.name");
+    const uint64_t nodeName = stamp("sec:LNode", "cim:Naming.name");
+    ASSERT_TRUE(svc.DocMtd_Modify_attribute_value(cls, "cim:Naming.name", "C2"));
+    EXPECT_NE(stamp("sec:LNodeType", "cim:Naming.name"), name);
+    EXPECT_EQ(stamp("sec:LNode", "cim:Naming.name"), nodeName) << "another class";
+    name = stamp("sec:LNodeType", "cim:Naming.name");
+
+    // A link moves both of its ends; updating and clearing move them again.
+    uint64_t link = stamp("sec:LNode", "sec:LNode.LNodeType");
+    uint64_t back = stamp("sec:LNodeType", "sec:LNodeType.LNode");
+    ASSERT_TRUE(svc.DocMtd_add_Association(node, "sec:LNode.LNodeType", type));
+    EXPECT_NE(stamp("sec:LNode", "sec:LNode.LNodeType"), link);
+    EXPECT_NE(stamp("sec:LNodeType", "sec:LNodeType.LNode"), back);
+    EXPECT_EQ(stamp("sec:LNodeType", "cim:Naming.name"), name) << "another role";
+    for (int step = 0; step < 3; ++step) {
+        link = stamp("sec:LNode", "sec:LNode.LNodeType");
+        if (step == 0) {
+            ASSERT_TRUE(svc.DocMtd_update_Association(node, "sec:LNode.LNodeType", cls));
+        }
+        if (step == 1) {
+            ASSERT_TRUE(svc.DocMtd_del_Association(node, "sec:LNode.LNodeType", cls));
+        }
+        if (step == 2) {
+            ASSERT_TRUE(svc.DocMtd_add_Association(node, "sec:LNode.LNodeType", type));
+            link = stamp("sec:LNode", "sec:LNode.LNodeType");
+            ASSERT_TRUE(svc.DocMtd_delete_a_Rsc(type));  // the other end goes away
+        }
+        EXPECT_NE(stamp("sec:LNode", "sec:LNode.LNodeType"), link) << step;
+    }
+    name = stamp("sec:LNodeType", "cim:Naming.name");
+    ASSERT_TRUE(svc.DocMtd_delete_a_Rsc(cls));
+    EXPECT_NE(stamp("sec:LNodeType", "cim:Naming.name"), name) << "a deleted resource loses its values";
+}

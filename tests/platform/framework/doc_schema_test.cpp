@@ -2,6 +2,7 @@
 #include "tests/platform/framework/doc_fixture.h"
 
 #include "platform/framework/cim_schema.h"
+#include "platform/mfc/text_funcs.h"
 
 using kiln::cim::CCimSchema;
 using kiln::cim::RoleKind;
@@ -73,7 +74,7 @@ TEST_F(DocTest, SchemaFileCoversTheDesignTables) {
 
     CEnumClassDfn e;
     ASSERT_TRUE(svc.DocMtd_Get_EnumClassDfn("FCType", e));
-    ASSERT_EQ(e.vValues.size(), 10u);
+    ASSERT_EQ(e.vValues.size(), 13u);
     EXPECT_EQ(e.vValues[0].sText1, CString(kiln::cim::kModelNamespace) + "#FCType.ST");
     EXPECT_FALSE(e.vValues[0].sText4.IsEmpty());
     ASSERT_TRUE(svc.DocMtd_Get_EnumClassDfn("SIUnitEnum", e));
@@ -115,4 +116,50 @@ TEST(SchemaFile, BrokenSchemasAreRefused) {
     EXPECT_FALSE(s.LoadFile("/nonexistent/schema.xml", err));
     EXPECT_TRUE(s.LoadText("<Schema><Class name='a:A'/><Association role='a:A.me' from='a:A' to='a:A' max='n'/></Schema>", err)) << err;
     EXPECT_GE(s.Role(s.RoleId("a:A.me")).maxMult, 10);
+}
+
+namespace {
+
+// The values of one simple type of an SCL schema file, in their order.
+std::vector<std::string> SclEnumeration(const std::string& text, const std::string& typeName) {
+    std::vector<std::string> values;
+    size_t p = text.find("<xs:simpleType name=\"" + typeName + "\"");
+    if (p == std::string::npos) return values;
+    const size_t end = text.find("</xs:simpleType>", p);
+    const std::string tag = "<xs:enumeration value=\"";
+    while ((p = text.find(tag, p)) != std::string::npos && p < end) {
+        p += tag.size();
+        values.push_back(text.substr(p, text.find('"', p) - p));
+    }
+    return values;
+}
+
+std::vector<std::string> SchemaValues(CDocServices& svc, const char* enumName) {
+    CEnumClassDfn e;
+    std::vector<std::string> values;
+    if (!svc.DocMtd_Get_EnumClassDfn(enumName, e)) return values;
+    for (const auto& v : e.vValues) values.push_back(StringAfter(v.sText1, "#", ".").str());
+    return values;
+}
+
+}  // namespace
+
+// The choice lists offer what the 2007 edition of SCL allows: its functional
+// constraints and its predefined basic types, in its order.
+TEST_F(DocTest, FunctionalConstraintsAndBasicTypesAreThoseOfScl2007) {
+    const std::string path = std::string(KILN_SHARED_DIR) + "/xsd/SCL2007B4/SCL_Enums.xsd";
+    FILE* f = fopen(path.c_str(), "rb");
+    if (!f) GTEST_SKIP() << "no " << path << ": ../shared is absent";
+    std::string text;
+    char buf[4096];
+    for (size_t n; (n = fread(buf, 1, sizeof buf, f)) > 0;) text.append(buf, n);
+    fclose(f);
+
+    const std::vector<std::string> fcs = SclEnumeration(text, "tFCEnum");
+    const std::vector<std::string> basicTypes = SclEnumeration(text, "tPredefinedBasicTypeEnum");
+    ASSERT_EQ(fcs.size(), 13u);
+    ASSERT_EQ(basicTypes.size(), 38u);
+    EXPECT_EQ(SchemaValues(svc, "FCType"), fcs);
+    EXPECT_EQ(SchemaValues(svc, "PreBasicTypeEnum"), basicTypes);
+    EXPECT_FALSE(SchemaValues(svc, "ITBDataTypeEnum").empty());
 }

@@ -371,3 +371,59 @@ TEST_F(StdDomainVsNsd, EveryClassOfTheNsdIsInThePackage) {
 }
 
 }  // namespace
+
+namespace {
+
+// Every LN class element of 7-4 with its tag, and every data object with the
+// name of its class.
+std::vector<pugi::xml_node> LnClassElements(const pugi::xml_document& d74) {
+    std::vector<pugi::xml_node> out;
+    for (pugi::xml_node c : d74.document_element().child("LNClasses").children())
+        if (std::string(c.name()) == "LNClass" || std::string(c.name()) == "AbstractLNClass") out.push_back(c);
+    return out;
+}
+
+}  // namespace
+
+// Abstract classes carry the mark that keeps them out of the lists of
+// classes to instantiate; no other class does.
+TEST_F(StdDomainVsNsd, AbstractClassesAreMarked) {
+    int marked = 0;
+    for (pugi::xml_node c : LnClassElements(nsd().d74)) {
+        const std::string t = ix().One("sec:LNodeType", c.attribute("name").value());
+        ASSERT_FALSE(t.empty()) << c.attribute("name").value();
+        const bool isAbstract = std::string(c.name()) == "AbstractLNClass";
+        EXPECT_EQ(ix().Attr(t, "sec:LNodeType.isAbstract"), isAbstract ? "true" : "") << ix().Name(t);
+        marked += isAbstract;
+    }
+    EXPECT_EQ(marked, 39);
+}
+
+// The enumeration that 7-4 gives a data object of an enumerated CDC is
+// linked from the data object; the CDC keeps its value attributes open.
+TEST_F(StdDomainVsNsd, EnumeratedDataObjectsNameTheirEnumeration) {
+    int linked = 0;
+    for (pugi::xml_node c : LnClassElements(nsd().d74)) {
+        const std::string t = ix().One("sec:LNodeType", c.attribute("name").value());
+        for (pugi::xml_node d : c.children("DataObject")) {
+            if (std::string(d.attribute("presCond").value()) == "F") continue;
+            const std::string o = ix().Member(t, "sec:DO.LNodeType", d.attribute("name").value());
+            ASSERT_FALSE(o.empty()) << ix().Name(t) << "." << d.attribute("name").value();
+            const std::string underlying = d.attribute("underlyingType").value();
+            const bool isEnum = !underlying.empty() && nsd().Enumeration(underlying);
+            EXPECT_EQ(ix().LinkName(o, "sec:DO.DefinedBy_EnumType"), isEnum ? "850EN_" + underlying : "")
+                << ix().Name(t) << "." << ix().Name(o);
+            linked += isEnum;
+        }
+    }
+    EXPECT_EQ(linked, 90);
+    // Beh, Health and Mod of the common base class.
+    const std::string domainLn = ix().One("sec:LNodeType", "DomainLN");
+    for (const auto& [name, kind] : {std::pair<const char*, const char*>{"Beh", "850EN_BehaviourModeKind"},
+                                     {"Health", "850EN_HealthKind"},
+                                     {"Mod", "850EN_BehaviourModeKind"}})
+        EXPECT_EQ(ix().LinkName(ix().Member(domainLn, "sec:DO.LNodeType", name), "sec:DO.DefinedBy_EnumType"), kind);
+    const std::string ensStVal = ix().Member(ix().One("sec:DOType", "ENS"), "sec:DA.MemberOf_DOType", "stVal");
+    EXPECT_EQ(ix().Value(ensStVal, "sec:BDA.bType", "PreBasicTypeEnum"), "Enum");
+    EXPECT_FALSE(ix().HasRole(ensStVal, "sec:BDA.DefinedBy_EnumType"));
+}

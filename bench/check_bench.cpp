@@ -1,0 +1,240 @@
+// Consistency-check benchmark: on the shipped standard package, ICDs of
+// 1,000 and 2,000 logical nodes are built (instance types copied from the
+// standard classes' mandatory members; DOIs, DAIs and a data set per node) and checked as a
+// whole, once clean and once with a faulty data-set member in every node
+// (so that the report holds one finding per node and is saved). The time
+// must grow linearly: twice the model, at most 2.2 times the time (median
+// of the runs). The standard package is checked as well: the driver, its
+// names walked as a package's, and an instance copy of every standard
+// class through the package driver.
+//
+//   check_bench [runs=7]
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/kiln_main.h"
+#include "platform/ui/ui_services.h"
+#include "tests/editing/std_icd_builder.h"
+
+namespace fs = std::filesystem;
+
+// The private checks the benchmark times directly.
+struct KilnChecksProbe {
+    static bool Check_TypePackageNoRepeatName(CKiln_Main& a, URI_Ref pkg) {
+        return a.Check_TypePackageNoRepeatName(pkg);
+    }
+};
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double Ms(Clock::time_point since) { return std::chrono::duration<double, std::milli>(Clock::now() - since).count(); }
+
+double Median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+[[noreturn]] void Die(const std::string& what) {
+    std::fprintf(stderr, "check_bench: %s\n", what.c_str());
+    std::exit(1);
+}
+
+const char* const kClasses[] = {"PTOC", "PTRC", "XCBR", "CSWI", "MMXU", "GGIO", "PDIF", "RREC", "MSQI", "XSWI"};
+constexpr int kNodesPerDevice = 50;
+
+// The user: answers No to every question ("是否查看报告？" is the only one
+// the checks ask), counts them, and fails on anything else a check cannot ask.
+struct BenchUi : Ifc_UiServices {
+    int questions = 0;
+    int MessageBox(Enum_UiCall, const CString&, UINT type, const CString&) override {
+        if (type == MB_OK) return IDOK;
+        ++questions;
+        return IDNO;
+    }
+    bool InputBox(const CString&, CString&, const Struct_EditPack*, bool) override { Die("input box"); }
+    int ButtonChoice(const CString&, const CString&, const Struct_Pairs&, int) override { Die("button box"); }
+    int PickResource(const CString&, const Struct_Pairs&, int) override { Die("pick box"); }
+    bool FileDialog(const Struct_UiFileRequest&, CString&) override { Die("file dialog"); }
+    UINT TrackPopupMenu(const Struct_UiMenu&) override { Die("popup menu"); }
+    Struct_UiDialogAnswer RunModal(const Struct_UiDialogRequest&) override { Die("dialog"); }
+    void StatusText(const CString&) override {}
+    void AllViewsRefresh(const CString&, const URI_Ref&, int) override {}
+    void AllViewsLocate(const CString&, const URI_Ref&, int) override {}
+    void ViewRefresh(const CString&, int) override {}
+    void ViewShow(const CString&, const URI_Ref&, const CString&, const CString&, int) override {}
+    bool ShellOpen(const CString&, const CString&) override { return true; }
+    void WaitCursor(bool) override {}
+    void CommonMenu(const CString&, const URI_Ref&) override {}
+    POINT CursorPos() override { return POINT{0, 0}; }
+};
+
+// A document on the standard package, with the workspace its report needs.
+BenchUi g_ui;
+
+struct Bench {
+    std::unique_ptr<CKiln_Main> app;
+    fs::path workspace;
+
+    explicit Bench(const fs::path& ws) : workspace(ws) {
+        fs::create_directories(ws / "Template");
+        fs::create_directories(ws / "doc");
+        fs::copy_file(fs::path(KILN_SOURCE_DIR) / "Template" / "Report_Template.xml",
+                      ws / "Template" / "Report_Template.xml", fs::copy_options::overwrite_existing);
+        app = std::make_unique<CKiln_Main>();
+        CBase_CimDoc& doc = app->m_Doc;
+        doc.SetDomainPrefixDefault("kiln");
+        doc.SetDocPath((ws / "doc").string().c_str());
+        URI_Ref type;
+        if (!app->Proc_FindCreatableType_ByName("二次模型标准定义包3", "", type) ||
+            !app->Import_ExterDomainFile(type, "sec:TypePackage", CString(KILN_SOURCE_DIR) + "/domains/IEC61850_std.xml"))
+            Die("cannot import the standard package: " + app->LastDocError().str());
+        if (!app->Msg_OnOpenDocument() || app->m_uStdTypePackage.IsEmpty()) Die("no standard package");
+        for (const char* d : {"kiln.types#", "kiln.icd#"}) {
+            URI_Ref t;
+            doc.FindDomainType(d[5] == 't' ? "二次模型数据类型包" : "二次模型装置ICD包", t);
+            if (!doc.CreateDomain(d, t, d, true)) Die("cannot create a domain");
+        }
+    }
+    ~Bench() {
+        app.reset();
+        std::error_code ec;
+        fs::remove_all(workspace, ec);
+    }
+};
+
+// An ICD of about `nodes` logical nodes in a document of its own.
+struct IcdRun {
+    Bench bench;
+    kiln::model::StdIcdBuilder builder;
+    double buildMs = 0;
+    std::vector<double> clean, faulty;
+    int findings = 0;
+
+    IcdRun(int nodes, const fs::path& ws)
+        : bench(ws), builder(*bench.app, bench.app->m_uStdTypePackage, "kiln.types#", "kiln.icd#") {
+        builder.mandatoryOnly = true;
+        const std::vector<CString> classes(std::begin(kClasses), std::end(kClasses));
+        Clock::time_point t0 = Clock::now();
+        if (!builder.MakePackage("P") || !builder.MakeIcd("ICD1")) Die(builder.LastError().str());
+        // LLN0 and LPHD count among the nodes of each device.
+        for (int d = 0; d * kNodesPerDevice < nodes; ++d) {
+            CString name;
+            name.Format("LD%d", d + 1);
+            if (!builder.AddLDevice(name, kNodesPerDevice - 2, classes)) Die(builder.LastError().str());
+        }
+        buildMs = Ms(t0);
+    }
+    void CheckClean() {
+        Clock::time_point t0 = Clock::now();
+        bench.app->Check_ICD_IsCorrect(builder.icd);
+        clean.push_back(Ms(t0));
+        if (bench.app->m_nReportErrors != 0) Die("the built ICD does not check clean");
+    }
+    // One data-set member per node naming a DA its type lacks.
+    void AddFaults() {
+        CKiln_Main& app = *bench.app;
+        std::vector<URI_Ref> dataSets;
+        app.DocMtd_get_Uris_byClassName("sec:DataSet", dataSets, "", SortPolicy_None);
+        for (const URI_Ref& ds : dataSets) {
+            URI_Ref fcda;
+            app.DocMtd_create_a_Rsc("kiln.icd#", "sec:FCDA", fcda, "bad");
+            app.DocMtd_add_Association(fcda, "sec:FCDA.DataSet", ds);
+            app.DocMtd_add_Association(fcda, "sec:DARef.LNode", app.DocMtd_getFirstUri_ofAsso(ds, "sec:DataSet.LNode"));
+            app.DocMtd_Modify_attribute_value(fcda, "sec:DARef.doName", "Beh");
+            app.DocMtd_Modify_attribute_value(fcda, "sec:DARef.daName", "noSuchDA");
+        }
+    }
+    void CheckFaulty() {
+        const int asked = g_ui.questions;
+        Clock::time_point t0 = Clock::now();
+        bench.app->Check_ICD_IsCorrect(builder.icd);
+        faulty.push_back(Ms(t0));
+        findings = bench.app->m_nReportErrors;
+        if (g_ui.questions != asked + 1 || !fs::exists(bench.workspace / "doc" / "Report.xml"))
+            Die("the faulty ICD gave no report");
+    }
+    void Print() {
+        std::printf("  %5d LNs, %7d resources: built %8.1f ms; clean %8.1f ms; one fault per node %8.1f ms "
+                    "(%d findings, report saved)\n",
+                    builder.lnodeCount, builder.resourceCount, buildMs, Median(clean), Median(faulty), findings);
+    }
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    CUiServicesScope ui(&g_ui);
+    const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 7;
+    const fs::path base = fs::temp_directory_path() / ("kiln_check_bench_" + std::to_string(getpid()));
+
+    // The standard package.
+    {
+        Bench b(base / "std");
+        CKiln_Main& app = *b.app;
+        std::vector<double> driver, names, copy;
+        for (int r = 0; r < runs; ++r) {
+            Clock::time_point t0 = Clock::now();
+            app.Only_Check_TypePackage(app.m_uStdTypePackage);
+            driver.push_back(Ms(t0));
+            app.Load_ReportTemplate(app.m_xmlReport);
+            app.m_pReportNode = app.m_xmlReport.Get_NodePtr(app.m_xmlReport.GetDocumentElement(), "other_errors");
+            app.m_nReportErrors = 0;
+            t0 = Clock::now();
+            KilnChecksProbe::Check_TypePackageNoRepeatName(app, app.m_uStdTypePackage);
+            names.push_back(Ms(t0));
+            if (app.m_nReportErrors != 0) Die("the standard package repeats names");
+        }
+        kiln::model::StdIcdBuilder builder(app, app.m_uStdTypePackage, "kiln.types#", "kiln.icd#");
+        if (!builder.MakePackage("P")) Die(builder.LastError().str());
+        std::vector<URI_Ref> classes;
+        app.DocMtd_get_Association_BUris_SortByOrd(app.m_uStdTypePackage, "sec:TypePackage.LNodeTypes", classes);
+        for (const URI_Ref& c : classes)
+            if (builder.LNodeTypeOf(app.DocMtd_getValue_ofAttr(c, "cim:Naming.name")).IsEmpty())
+                Die(builder.LastError().str());
+        for (int r = 0; r < runs; ++r) {
+            Clock::time_point t0 = Clock::now();
+            app.Only_Check_TypePackage(builder.package);
+            copy.push_back(Ms(t0));
+            if (app.m_nReportErrors != 0) Die("the copy of the standard classes does not check clean");
+        }
+        std::printf("standard package (%zu LN classes), median of %d runs:\n", classes.size(), runs);
+        std::printf("  package driver on the standard package      %8.2f ms (nothing to check)\n", Median(driver));
+        std::printf("  repeated names of the standard package      %8.2f ms, 0 findings\n", Median(names));
+        std::printf("  package driver on a copy of every class     %8.2f ms, 0 findings (%d resources)\n",
+                    Median(copy), builder.resourceCount);
+    }
+
+    // ICDs of 1,000 and 2,000 logical nodes, checked in turn so that both
+    // see the same load of the machine.
+    IcdRun small(1000, base / "icd1000");
+    IcdRun large(2000, base / "icd2000");
+    for (int r = 0; r < runs; ++r) {
+        small.CheckClean();
+        large.CheckClean();
+    }
+    small.AddFaults();
+    large.AddFaults();
+    for (int r = 0; r < runs; ++r) {
+        small.CheckFaulty();
+        large.CheckFaulty();
+    }
+    std::printf("ICD check, median of %d runs:\n", runs);
+    small.Print();
+    large.Print();
+    const double cleanRatio = Median(large.clean) / Median(small.clean);
+    const double faultyRatio = Median(large.faulty) / Median(small.faulty);
+    std::printf("  2x the model: clean %.2fx, with faults %.2fx the time (limit 2.2)\n", cleanRatio, faultyRatio);
+    std::error_code ec;
+    fs::remove_all(base, ec);
+    return cleanRatio <= 2.2 && faultyRatio <= 2.2 ? 0 : 1;
+}

@@ -1,0 +1,44 @@
+// The report file of the checks and the imports: where its template and the
+// saved report lie, loading the template and saving the filled report.
+#include "core/kiln_main.h"
+#include "platform/mfc/text_funcs.h"
+#include "platform/ui/ui_functions.h"
+
+namespace {
+
+// The groups under the "ICD" node that the imports write into, in order.
+constexpr const char* kImportCategories[] = {"LNodes", "LDevices", "LNodeTypes", "DOTypes", "DATypes",
+                                             "DOs",    "DAs",      "BDAs",       "DOIs",    "DAIs"};
+
+// The child element `name` of `parent`, appended when there is none.
+XmlNode ChildWithCreate(const XmlNode& parent, const char* name) {
+    XmlNode child = parent.SelectSingleNode(name);
+    return child ? child : parent.AppendChild(name);
+}
+
+}  // namespace
+
+CString CKiln_Main::Get_ReportTemplatePath() {
+    return kiln::path::TemplateFile(DocMtd_Get_DocPath(), "Report_Template.xml");
+}
+
+CString CKiln_Main::Get_ReportSavePath() {
+    const CString folder = kiln::path::Normalize(DocMtd_Get_DocPath());
+    return folder + (kiln::path::EndsWithSeparator(folder) ? "" : "/") + "Report.xml";
+}
+
+bool CKiln_Main::Load_ReportTemplate(CBase_XML& xml) {
+    if (!xml.Load(Get_ReportTemplatePath())) return false;
+    const XmlNode root = xml.GetDocumentElement();
+    if (!root) return false;
+    const XmlNode icd = ChildWithCreate(root, "ICD");
+    for (const char* category : kImportCategories) ChildWithCreate(icd, category);
+    ChildWithCreate(root, "M2I");
+    return !ChildWithCreate(root, "other_errors").IsNull();
+}
+
+bool CKiln_Main::Save_Report(CBase_XML& xml, const CString& path) {
+    if (xml.SaveAs(path, true)) return true;
+    _AfxMessageBox(path + "文件保存不成功！", MB_OK, "", nullptr);
+    return false;
+}

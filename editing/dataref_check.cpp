@@ -1,0 +1,205 @@
+// The data-reference check of an ICD: every setting entry, external input,
+// data-set member, log entry and mapping item must name a DO, SDO, DA or
+// BDA that the type of its logical node has, and no target may be used
+// twice by members of one class.
+#include <array>
+
+#include "core/kiln_main.h"
+
+using kiln::core::kRoleName;
+using kiln::core::kRoleOrd;
+
+namespace {
+
+// The user classes of a target, in the order their lists are reported.
+enum UserList { Users_EntryData, Users_ExtRef, Users_FCDA, Users_MapItem, Users_SettingData, Users_Count };
+constexpr const char* kUserLabels[Users_Count] = {"EntryData: ", "ExtRef: ", "FCDA: ", "MapItem: ", "SettingData: "};
+
+// The users of one target key; the type path is the first user's.
+struct TargetUsage {
+    CString typePath;
+    std::array<std::vector<CString>, Users_Count> users;
+};
+
+// Every entry of the list, each preceded by two blanks.
+CString JoinUsers(const std::vector<CString>& users) {
+    CString text;
+    for (const CString& user : users) text += "  " + user;
+    return text;
+}
+
+// The text after the last "."; the whole text without one.
+CString AfterLastDot(const CString& text) {
+    const int dot = text.ReverseFind('.');
+    return dot >= 0 ? text.Mid(dot + 1) : text;
+}
+
+}  // namespace
+
+bool CKiln_Main::Chech_DARef_RepeatORhasDODA(URI_Ref icd) {
+    const URI_Ref server = DocMtd_getFirstUri_ofAsso(icd, "sec:ICD.IED/sec:IED.Servers");
+    if (server.IsEmpty()) return false;
+
+    // The usage table, keyed by target (LD/LN.DO[.DA]).
+    std::map<CString, TargetUsage> usage;
+    auto name = [this](const URI_Ref& rsc) { return DocMtd_getValue_ofAttr(rsc, kRoleName); };
+    // "LD: x的LNode: y的" for the logical node reached from `from` along `toNode`.
+    auto placeOf = [this](const URI_Ref& from, const CString& toNode) {
+        return "LD: " + DocMtd_getFirstValue_ofAsso(from, toNode + "/sec:LNode.LDevice", kRoleName) + "的LNode: " +
+               DocMtd_getFirstValue_ofAsso(from, toNode, kRoleName) + "的";
+    };
+
+    std::vector<URI_Ref> devices;
+    DocMtd_get_Association_BUris(server, "sec:Server.LDevices", devices, kRoleOrd, SortPolicy_ByOrd);
+    for (const URI_Ref& device : devices) {
+        const CString deviceName = name(device);
+        std::vector<URI_Ref> nodes;
+        DocMtd_get_Association_BUris(device, "sec:LDevice.LNodes", nodes, kRoleOrd, SortPolicy_ByOrd);
+        for (const URI_Ref& node : nodes) {
+            const CString nodeName = name(node);
+            const URI_Ref lnType = DocMtd_getFirstUri_ofAsso(node, "sec:LNode.LNodeType");
+            if (lnType.IsEmpty()) {
+                Write_error_to_Report("LNode: " + nodeName, " lnType 为空！", true);
+                continue;
+            }
+            const CString typeName = name(lnType);
+            std::vector<URI_Ref> refs;
+            DocMtd_get_Association_BUris(node, "sec:LNode.DARefs", refs, kRoleOrd, SortPolicy_ByOrd);
+            for (const URI_Ref& ref : refs) {
+                const CString doName = DocMtd_getValue_ofAttr(ref, "sec:DARef.doName");
+                if (doName.IsEmpty()) continue;
+                const CString daName = DocMtd_getValue_ofAttr(ref, "sec:DARef.daName");
+                const CString below = daName.IsEmpty() ? doName : doName + "." + daName;
+                auto [it, isNew] = usage.try_emplace(deviceName + "/" + nodeName + "." + below);
+                if (isNew) it->second.typePath = typeName + "/" + below;
+
+                const CString refName = name(ref);
+                if (ref.sClass == "sec:SettingData") {
+                    const URI_Ref sgcb =
+                        DocMtd_getFirstUri_ofAsso(ref, "sec:SettingData.SettingGroup/sec:SettingGroup.SGCB");
+                    it->second.users[Users_SettingData].push_back(placeOf(sgcb, "sec:SGCB.LNode") + "SGCB: " +
+                                                                  name(sgcb) + "的" + refName);
+                } else if (ref.sClass == "sec:ExtRef") {
+                    it->second.users[Users_ExtRef].push_back(placeOf(ref, "sec:ExtRef.LNode") + refName);
+                } else if (ref.sClass == "sec:FCDA") {
+                    const URI_Ref dataSet = DocMtd_getFirstUri_ofAsso(ref, "sec:FCDA.DataSet");
+                    it->second.users[Users_FCDA].push_back(placeOf(dataSet, "sec:DataSet.LNode") + "DataSet: " +
+                                                           name(dataSet) + "的" + refName);
+                } else if (ref.sClass == "sec:EntryData") {
+                    it->second.users[Users_EntryData].push_back(refName);
+                } else if (ref.sClass == "sec:MapItem") {
+                    it->second.users[Users_MapItem].push_back(refName);
+                }
+            }
+        }
+    }
+
+    // The paths of the ICD's instance packages.
+    std::map<CString, URI_Ref> paths;
+    const URI_Ref package = DocMtd_getFirstUri_ofAsso(icd, "sec:ICD.TypePackage");
+    if (package.IsSet()) {
+        std::vector<URI_Ref> packages;
+        GetTypePackage_Depended(&packages, package, true);
+        for (const URI_Ref& p : packages) GetLNTypeDOSDODA(p, paths);
+    }
+
+    for (const auto& [key, record] : usage) {
+        if (!paths.count(record.typePath)) {
+            CString users;
+            for (const std::vector<CString>& list : record.users) users += JoinUsers(list);
+            Write_error_to_Report(record.typePath, "lnType下按此路径找不到此DO或DA,而" + users + "中已应用", true);
+        }
+        for (int list = 0; list < Users_Count; ++list) {
+            if (record.users[list].size() < 2) continue;
+            Write_error_to_Report(kUserLabels[list] + JoinUsers(record.users[list]), "toDA相同,都为:" + key, true);
+        }
+    }
+    return true;
+}
+
+bool CKiln_Main::GetLNTypeDOSDODA(URI_Ref typePackage, std::map<CString, URI_Ref>& paths) {
+    std::set<std::string> onPath, reported;
+    std::vector<URI_Ref> lnTypes;
+    DocMtd_get_Association_BUris(typePackage, "sec:TypePackage.LNodeTypes", lnTypes, kRoleOrd, SortPolicy_ByOrd);
+    for (const URI_Ref& lnType : lnTypes) {
+        // Every key carries the name of the type walked, also for inherited DOs.
+        const CString typeName = DocMtd_getValue_ofAttr(lnType, kRoleName);
+        std::vector<URI_Ref> chain;
+        AbstractChain_Checked(lnType, "sec:LNodeType.Abstract_Type", typeName, chain);
+        for (const URI_Ref& type : chain) {
+            std::vector<URI_Ref> dos;
+            DocMtd_get_Association_BUris(type, "sec:LNodeType.DOs", dos, kRoleOrd, SortPolicy_ByOrd);
+            for (const URI_Ref& dataObject : dos) {
+                const CString key = typeName + "/" + DocMtd_getValue_ofAttr(dataObject, kRoleName);
+                paths.emplace(key, dataObject);
+                GetSDODA_Walk(DocMtd_getFirstUri_ofAsso(dataObject, "sec:DO.DefinedBy_DOType"), paths, key, onPath,
+                              reported);
+            }
+        }
+    }
+    return true;
+}
+
+bool CKiln_Main::GetSDODA(URI_Ref doType, std::map<CString, URI_Ref>& paths, CString prefix) {
+    std::set<std::string> onPath, reported;
+    GetSDODA_Walk(doType, paths, prefix, onPath, reported);
+    return true;
+}
+
+bool CKiln_Main::GetDABDA(URI_Ref daType, std::map<CString, URI_Ref>& paths, CString prefix) {
+    std::set<std::string> onPath, reported;
+    GetDABDA_Walk(daType, paths, prefix, onPath, reported);
+    return true;
+}
+
+namespace {
+
+// Enters `type` into the walk's path; false (and one finding per type, under
+// `where`) when the walk is already inside it.
+bool EnterType(CKiln_Main& app, const URI_Ref& type, const CString& where, std::set<std::string>& onPath,
+               std::set<std::string>& reported) {
+    if (onPath.insert(type.sUri).second) return true;
+    if (reported.insert(type.sUri).second)
+        app.Write_error_to_Report(where, "类型嵌套形成闭环：" + app.DocMtd_getValue_ofAttr(type, kRoleName), true);
+    return false;
+}
+
+}  // namespace
+
+void CKiln_Main::GetSDODA_Walk(URI_Ref doType, std::map<CString, URI_Ref>& paths, const CString& prefix,
+                               std::set<std::string>& onPath, std::set<std::string>& reported) {
+    if (doType.IsEmpty() || !EnterType(*this, doType, prefix, onPath, reported)) return;
+    std::vector<URI_Ref> sdos;
+    DocMtd_get_Association_BUris(doType, "sec:DOType.Contains_SDOs", sdos, kRoleOrd, SortPolicy_ByOrd);
+    for (const URI_Ref& sdo : sdos) {
+        const CString key = prefix + "." + DocMtd_getValue_ofAttr(sdo, kRoleName);
+        paths.emplace(key, sdo);
+        GetSDODA_Walk(DocMtd_getFirstUri_ofAsso(sdo, "sec:SDO.DefinedBy_DOType"), paths, key, onPath, reported);
+    }
+    std::vector<URI_Ref> das;
+    DocMtd_get_Association_BUris(doType, "sec:DOType.Contains_DAs", das, kRoleOrd, SortPolicy_ByOrd);
+    for (const URI_Ref& da : das) {
+        const CString plain = prefix + "." + DocMtd_getValue_ofAttr(da, kRoleName);
+        const CString withFc = plain + "[" + AfterLastDot(DocMtd_getValue_ofAttr(da, "sec:DA.fc_0")) + "]";
+        paths.emplace(plain, da);
+        paths.emplace(withFc, da);
+        const URI_Ref structType = DocMtd_getFirstUri_ofAsso(da, "sec:BDA.DefinedBy_Struct");
+        if (structType.IsEmpty()) continue;
+        GetDABDA_Walk(structType, paths, plain, onPath, reported);
+        GetDABDA_Walk(structType, paths, withFc, onPath, reported);
+    }
+    onPath.erase(doType.sUri);
+}
+
+void CKiln_Main::GetDABDA_Walk(URI_Ref daType, std::map<CString, URI_Ref>& paths, const CString& prefix,
+                               std::set<std::string>& onPath, std::set<std::string>& reported) {
+    if (daType.IsEmpty() || !EnterType(*this, daType, prefix, onPath, reported)) return;
+    std::vector<URI_Ref> bdas;
+    DocMtd_get_Association_BUris(daType, "sec:DAType.Contains_BDAs", bdas, kRoleOrd, SortPolicy_ByOrd);
+    for (const URI_Ref& bda : bdas) {
+        const CString key = prefix + "." + DocMtd_getValue_ofAttr(bda, kRoleName);
+        paths.emplace(key, bda);
+        GetDABDA_Walk(DocMtd_getFirstUri_ofAsso(bda, "sec:BDA.DefinedBy_Struct"), paths, key, onPath, reported);
+    }
+    onPath.erase(daType.sUri);
+}

@@ -1,0 +1,236 @@
+// Deleting a resource with everything it owns: the refusals that protect
+// types, ITBs and IEDs still in use, the cascade over the member lists, and
+// the upkeep of the remaining siblings' numbers.
+#include <vector>
+
+#include "core/kiln_main.h"
+#include "editing/sibling_table.h"
+#include "platform/ui/ui_functions.h"
+
+using kiln::core::kRoleOrd;
+
+namespace {
+
+// One list of members deleted before their owner. A member that cannot be
+// deleted stops the owner's deletion (with the row's message, when the
+// deletion was asked for) or is passed over.
+struct CMemberList {
+    const char* path;
+    bool stops;
+};
+
+struct CCascadeRow {
+    const char* cls;
+    std::vector<CMemberList> lists;
+    const char* stopMessage;
+};
+
+constexpr bool kStop = true;
+constexpr bool kPass = false;
+
+// Besides the lists that stop or pass over as their owner's row says, the
+// owned lists of SV and GSE control blocks, SDIs, DAI values, information
+// groups, signal lists and base logical devices go with their owner and are
+// passed over, so that a deletion leaves no resource without its owner. A
+// product's ICDs stay.
+const std::vector<CCascadeRow>& CascadeRows() {
+    static const std::vector<CCascadeRow> rows = {
+        {"sec:ProductPackage", {{"sec:ProductPackage.Products", kPass}}, nullptr},
+        {"sec:Product", {{"sec:Product.ProductVers", kPass}}, nullptr},
+        {"sec:TypePackage",
+         {{"sec:TypePackage.LNodeTypes", kStop},
+          {"sec:TypePackage.DOTypes", kStop},
+          {"sec:TypePackage.DATypes", kStop},
+          {"sec:TypePackage.EnumTypes", kStop},
+          {"sec:TypePackage.DOSemantics", kStop},
+          {"sec:TypePackage.DASemantics", kStop},
+          {"sec:TypePackage.Base_LDevices", kPass}},
+         "删除 TypePackage 时发生错误！"},
+        {"sec:ICD",
+         {{"sec:ICD.IED", kStop}, {"sec:ICD.TypePackage", kStop}, {"sec:ICD.ITB", kStop}, {"sec:ICD.M2I", kStop}},
+         "删除 ICD 时发生错误！"},
+        {"sec:LNodeType", {{"sec:LNodeType.DOs", kPass}}, nullptr},
+        {"sec:DOType",
+         {{"sec:DOType.Contains_SDOs", kPass},
+          {"sec:DOType.Contains_DAs", kPass},
+          {"sec:DOType.Contains_DAs/sec:BDA.Vals", kPass}},
+         nullptr},
+        {"sec:DAType", {{"sec:DAType.Contains_BDAs", kPass}}, nullptr},
+        {"sec:DA", {{"sec:BDA.Vals", kPass}}, nullptr},
+        {"sec:BDA", {{"sec:BDA.Vals", kPass}}, nullptr},
+        {"sec:EnumType", {{"sec:EnumType.EnumVals", kPass}}, nullptr},
+        {"sec:IED", {{"sec:IED.Servers", kPass}, {"sec:IED.SignalLists", kPass}}, nullptr},
+        {"sec:SignalList", {{"sec:SignalList.InSignals", kPass}, {"sec:SignalList.OutSignals", kPass}}, nullptr},
+        {"sec:Server", {{"sec:Server.LDevices", kStop}}, "删除 IED 时发生错误！"},
+        {"sec:LDevice", {{"sec:LDevice.LNodes", kStop}}, "删除 LDevice 时发生错误！"},
+        {"sec:LNode",
+         {{"sec:LNode.DOIs", kStop},
+          {"sec:LNode.ExtRefs", kStop},
+          {"sec:LNode.RCBs", kStop},
+          {"sec:LNode.DataSets", kStop},
+          {"sec:LNode.LCBs", kStop},
+          {"sec:LNode.Log", kStop},
+          {"sec:LNode.SGCB", kStop},
+          {"sec:LNode.CBs", kPass}},
+         "删除 LNode 时发生错误！"},
+        {"sec:DOI", {{"sec:DOI.DAIs", kStop}, {"sec:DOI.SDIs", kPass}}, "删除 DOI 时发生错误！"},
+        {"sec:SDI", {{"sec:SDI.DAIs", kPass}}, nullptr},
+        {"sec:DAI", {{"sec:DAI.Vals", kPass}}, nullptr},
+        {"sec:DataSet", {{"sec:DataSet.FCDAs", kPass}}, nullptr},
+        {"sec:RCB", {{"sec:RCB.ClientLNs", kPass}}, nullptr},
+        {"sec:SGCB", {{"sec:SGCB.SettingGroups", kPass}}, nullptr},
+        {"sec:SettingGroup", {{"sec:SettingGroup.SettingDatas", kPass}}, nullptr},
+        {"sec:ITB", {{"sec:ITB.InfoItems", kPass}, {"sec:ITB.InfoGroups", kPass}}, nullptr},
+        {"sec:M2I", {{"sec:M2I.MapItems", kPass}}, nullptr},
+    };
+    return rows;
+}
+
+const CCascadeRow* FindCascadeRow(const std::string& cls) {
+    for (const CCascadeRow& row : CascadeRows())
+        if (cls == row.cls) return &row;
+    return nullptr;
+}
+
+// A usage refusal: a resource found along the association refuses the deletion.
+struct CRefusal {
+    const char* cls;
+    const char* asso;
+    const char* message;
+    bool onlyOutsideBulk;  // skipped while a package, product or ICD is deleted as a whole
+};
+
+const CRefusal kRefusals[] = {
+    {"sec:LNodeType", "sec:LNodeType.Inst_LNTypes", "由于存在基于该标准类型的逻辑节点实例类型，不能继续删除！", true},
+    {"sec:LNodeType", "sec:LNodeType.LNode", "由于存在属于该类型的逻辑节点实例，不能继续删除！", true},
+    {"sec:DOType", "sec:DOType.Inst_DOTypes", "由于存在基于该标准类型的DO实例类型，不能继续删除！", true},
+    {"sec:DOType", "sec:DOType.TypeOf_DO", "由于存在属于该类型的DO，不能继续删除！", true},
+    {"sec:DOType", "sec:DOType.TypeOf_SDO", "由于存在属于该类型的SDO，不能继续删除！", true},
+    {"sec:DAType", "sec:DAType.Inst_DATypes", "由于存在基于该标准类型的DA实例类型，不能继续删除！", true},
+    {"sec:DAType", "sec:DAType.Structof_BDA", "由于存在属于该类型的DA/BDA，不能继续删除！", true},
+    {"sec:EnumType", "sec:EnumType.TypeOf_BDA", "由于存在被该类型定义的DA/BDA，不能继续删除！", false},
+    {"sec:ITB", "sec:ITB.M2I", "因为还存在依赖于本ITB的M2I，不能删除！", false},
+};
+
+// Sets the bulk-delete flag for one deletion and gives the previous value
+// back when that deletion returns.
+class CBulkScope {
+public:
+    CBulkScope(bool& flag, bool on) : m_flag(flag), m_previous(flag) {
+        if (on) m_flag = true;
+    }
+    ~CBulkScope() { m_flag = m_previous; }
+    CBulkScope(const CBulkScope&) = delete;
+    CBulkScope& operator=(const CBulkScope&) = delete;
+
+private:
+    bool& m_flag;
+    bool m_previous;
+};
+
+bool IsBulkClass(const std::string& cls) {
+    return cls == "sec:ProductPackage" || cls == "sec:Product" || cls == "sec:TypePackage" || cls == "sec:ICD";
+}
+
+// True when the members of the list are a sibling list of their own whose
+// owner is the resource the list starts from: when that resource goes, its
+// members need not be moved behind their siblings one by one.
+bool IsOwnSiblingList(CKiln_Main& app, const CString& path, const URI_Ref& member) {
+    const kiln::editing::CSiblingRow* row = kiln::editing::FindSiblingRow(member.sClass);
+    return row && !row->siblingPath && app.DocMtd_GetReverseAsso(row->ownerAsso) == path;
+}
+
+class CDeletion {
+public:
+    explicit CDeletion(CKiln_Main& app) : m_app(app) {}
+
+    // `ownerGoes`: the resource is a member of a list its owner deletes
+    // whole, so its siblings are renumbered once afterwards instead.
+    bool Delete(const URI_Ref& rsc, bool ask, bool ownerGoes) {
+        if (rsc.IsEmpty()) return false;
+        CString domain;
+        m_app.DocMtd_DEnv_Get_Rsc_Domain(rsc, domain);
+        if (!m_app.DocMtd_DEnv_IsDomainEditable(domain)) {
+            _AfxMessageBox("当前域不可编辑！-W0090", MB_OK, "", nullptr);
+            return false;
+        }
+        if (ask) {
+            URI_Ref shown = rsc;
+            const CString question = "确实要删除“" + m_app.GetRscText(shown, true) + "”吗？";
+            if (_AfxMessageBox(question, MB_YESNO, "$?$删除确认", nullptr) != IDYES) return false;
+        }
+        CBulkScope bulk(m_app.m_bBulkDelete, IsBulkClass(rsc.sClass));
+        if (!PassesRefusals(rsc)) return false;
+
+        if (const CCascadeRow* row = FindCascadeRow(rsc.sClass)) {
+            for (const CMemberList& list : row->lists) {
+                if (!DeleteMembers(rsc, list, ask, row->stopMessage)) return false;
+            }
+        }
+        if (rsc.sClass == "sec:ICD" && !m_app.DocMtd_getFirstUri_ofAsso(rsc, "sec:ICD.TypePackage").IsEmpty()) {
+            _AfxMessageBox("因为还存在属于该ICD工程的配置类型包，不能删除！", MB_OK, "", nullptr);
+            return false;
+        }
+        if (!ownerGoes && kiln::editing::FindSiblingRow(rsc.sClass)) m_app.Rsc_Adjust_Order(rsc, -1, nullptr);
+        if (!m_app.DocMtd_delete_a_Rsc(rsc)) {
+            _AfxMessageBox("删除资源时发生错误！", MB_OK, "", nullptr);
+            return false;
+        }
+        if (ask) m_app.Mtd_AllViews_Refresh(nullptr, nullptr, 0);
+        return true;
+    }
+
+private:
+    bool PassesRefusals(const URI_Ref& rsc) {
+        for (const CRefusal& refusal : kRefusals) {
+            if (rsc.sClass != refusal.cls || (refusal.onlyOutsideBulk && m_app.m_bBulkDelete)) continue;
+            int users = 0;
+            if (m_app.DocMtd_GetSeqNumber_byAsso(rsc, refusal.asso, &users).IsEmpty()) return false;
+            if (users > 0) {
+                _AfxMessageBox(refusal.message, MB_OK, "", nullptr);
+                return false;
+            }
+        }
+        if (rsc.sClass == "sec:IED" && !m_app.DocMtd_getFirstUri_ofAsso(rsc, "sec:IED.ICD/sec:ICD.M2I").IsEmpty()) {
+            AfxMessageBox("存在M2I映射,不能删除IED", MB_OK);
+            return false;
+        }
+        return true;
+    }
+
+    // Deletes the members of one list; false when the list cannot be read or
+    // a member that stops its owner could not be deleted.
+    bool DeleteMembers(const URI_Ref& owner, const CMemberList& list, bool ask, const char* stopMessage) {
+        std::vector<URI_Ref> members;
+        URI_Ref last;
+        if (m_app.DocMtd_get_descendent_BUris(owner, list.path, members, last, kRoleOrd, SortPolicy_ByOrd) == 0)
+            return false;
+        if (members.empty()) return true;
+        const bool own = IsOwnSiblingList(m_app, list.path, members.front());
+        bool complete = true, stopped = false;
+        for (const URI_Ref& member : members) {
+            if (Delete(member, false, own)) continue;
+            complete = false;
+            if (list.stops) {
+                stopped = true;
+                break;
+            }
+        }
+        // Members that stay keep contiguous numbers in their order, as if
+        // each deleted one had been moved behind them first.
+        if (own && !complete) {
+            std::vector<URI_Ref> rest;
+            if (m_app.DocMtd_get_descendent_BUris(owner, list.path, rest, last, kRoleOrd, SortPolicy_ByOrd))
+                m_app.Sort_Reset_Ord(&rest, true, kRoleOrd);
+        }
+        if (!stopped) return true;
+        if (ask && stopMessage) _AfxMessageBox(stopMessage, MB_OK, "", nullptr);
+        return false;
+    }
+
+    CKiln_Main& m_app;
+};
+
+}  // namespace
+
+bool CKiln_Main::Rsc_Delete(URI_Ref rsc, bool bAsk) { return CDeletion(*this).Delete(rsc, bAsk, false); }
