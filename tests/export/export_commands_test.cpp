@@ -51,6 +51,7 @@ TEST_F(ExportCommandTest, IcdHeaderDialogMicsFileAndMessage) {
     EXPECT_EQ(ui.Messages(), (std::vector<CString>{"是否由M2I生成DOI DAI",
                                                    CString(Path("dev.icd").c_str()) + "模板文件与" +
                                                        Path("dev.mics").c_str() + "文件导出成功！"}));
+    EXPECT_EQ(ui.CountOf(Enum_UiCall::WaitCursorBegin), 1);  // from the file choice to the end
     EXPECT_EQ(ui.WaitCursorDepth(), 0);
     EXPECT_EQ(ModelText(), before);
 }
@@ -82,9 +83,9 @@ TEST_F(ExportCommandTest, CancelledDialogWritesAndShowsNothing) {
     EXPECT_TRUE(app.Rsc_ICD_Export(c.icd, false));
     ui.AnswerFileCancel();
     EXPECT_TRUE(app.Rsc_TypePackage_Export(c.pkg));
-    EXPECT_TRUE(ui.Messages().size() == 1);  // the M2I question only
+    EXPECT_EQ(ui.Messages().size(), 1u);  // the M2I question only
     EXPECT_TRUE(fs::is_empty(ws + "/document"));
-    EXPECT_EQ(ui.WaitCursorDepth(), 0);
+    EXPECT_EQ(ui.CountOf(Enum_UiCall::WaitCursorBegin), 0);
 }
 
 TEST_F(ExportCommandTest, EmptyResourceOrBrokenTemplateFailsWithoutMessageOrFile) {
