@@ -444,6 +444,13 @@ private:
 
 public:
 
+    // ---- exports (export/)
+    // "ICD:Export ICD": the ICD as an SCL file with its MICS document beside
+    // it; the second argument is not read.
+    bool Rsc_ICD_Export(URI_Ref icd, bool bUnused);
+    // "ICD:Export TypePackage": the package as an SCL file of type templates.
+    bool Rsc_TypePackage_Export(URI_Ref package);
+
     // ======================================================================
     // VIEWS (views/)
     // ======================================================================

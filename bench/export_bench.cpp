@@ -1,0 +1,176 @@
+// Export benchmark: builds an ICD whose SCL file is about 50 MB (logical
+// devices full of DOIs with valued DAIs), exports it through the exporter
+// (IED instance, data-type templates, save), then loads the written file
+// with bare pugixml and times saving that same DOM.
+//
+//   export_bench [folder=/tmp] [lds=45]
+// Exits with 1 when the export takes more than twice the bare save.
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include <pugixml.hpp>
+
+#include "core/kiln_main.h"
+#include "export/kiln_export.h"
+#include "platform/framework/cim_schema.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double Seconds(Clock::time_point since) { return std::chrono::duration<double>(Clock::now() - since).count(); }
+
+CString Num(int n) {
+    CString t;
+    t.Format("%d", n);
+    return t;
+}
+
+class Builder {
+public:
+    explicit Builder(CKiln_Main& app) : m_app(app) {}
+    URI_Ref Add(const CString& dom, const char* cls, const CString& name, int ord, const char* role,
+                const URI_Ref& parent) {
+        URI_Ref r;
+        Check(m_app.DocMtd_create_a_Rsc(dom, cls, r, name), "create");
+        if (ord > 0) Check(m_app.DocMtd_Modify_attribute_value(r, "e301:OrdNaming.ord", Num(ord)), "ord");
+        if (role) Check(m_app.DocMtd_add_Association(r, role, parent), role);
+        return r;
+    }
+    void Set(const URI_Ref& r, const char* role, const CString& v) { Check(m_app.DocMtd_Modify_attribute_value(r, role, v), role); }
+    void Link(const URI_Ref& r, const char* role, const URI_Ref& t) { Check(m_app.DocMtd_add_Association(r, role, t), role); }
+    void Check(bool ok, const char* what) {
+        if (ok) return;
+        std::fprintf(stderr, "failed: %s: %s\n", what, m_app.LastDocError().GetString());
+        std::exit(1);
+    }
+
+private:
+    CKiln_Main& m_app;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const std::string folder = argc > 1 ? argv[1] : "/tmp";
+    const int lds = argc > 2 ? std::atoi(argv[2]) : 45;
+    const std::string out = folder + "/kiln_export_bench.icd";
+    const std::string resaved = folder + "/kiln_export_bench_pugi.icd";
+
+    CKiln_Main app;
+    app.m_Doc.SetDomainPrefixDefault("kiln");
+    Builder b(app);
+    const CString ns = CString(kiln::cim::kModelNamespace) + "#";
+    URI_Ref type;
+    b.Check(app.Proc_FindCreatableType_ByName("二次模型装置ICD包", "", type), "domain type");
+    const CString dom = "kiln.icd#";
+    b.Check(app.Proc_Create_a_Domain_byType(dom, type, "ICD", DomainTypeDfn()), "domain");
+
+    const Clock::time_point buildStart = Clock::now();
+    URI_Ref icd = b.Add(dom, "sec:ICD", "Bench_Ver1_Rev1", 0, nullptr, URI_Ref());
+    URI_Ref ied = b.Add(dom, "sec:IED", "TEMPLATE", 0, "sec:IED.ICD", icd);
+    URI_Ref server = b.Add(dom, "sec:Server", "IED_Server", 0, "sec:Server.IED", ied);
+    URI_Ref pkg = b.Add(dom, "sec:TypePackage", "BenchPkg", 0, "sec:TypePackage.ICD", icd);
+    b.Set(pkg, "sec:TypePackage.isInstType", "true");
+
+    // 30 DO types of 14 DAs, 50 LN types of 12 DOs.
+    constexpr int kDAs = 14, kDOs = 12;
+    std::vector<URI_Ref> doTypes, lnTypes;
+    for (int i = 0; i < 30; ++i) {
+        URI_Ref t = b.Add(dom, "sec:DOType", "DOType_" + Num(i), i + 1, "sec:DOType.TypePackage", pkg);
+        for (int k = 0; k < kDAs; ++k) {
+            URI_Ref da = b.Add(dom, "sec:DA", "da" + Num(k), k + 1, "sec:DA.MemberOf_DOType", t);
+            b.Set(da, "sec:DA.fc_0", ns + "FCType.ST");
+            b.Set(da, "sec:BDA.bType", ns + "PreBasicTypeEnum.INT32");
+        }
+        doTypes.push_back(t);
+    }
+    for (int i = 0; i < 50; ++i) {
+        URI_Ref t = b.Add(dom, "sec:LNodeType", "LNType_" + Num(i), i + 1, "sec:LNodeType.TypePackage", pkg);
+        for (int k = 0; k < kDOs; ++k) {
+            URI_Ref d = b.Add(dom, "sec:DO", "DO" + Num(k), k + 1, "sec:DO.LNodeType", t);
+            b.Link(d, "sec:DO.DefinedBy_DOType", doTypes[static_cast<size_t>((i + k) % 30)]);
+        }
+        lnTypes.push_back(t);
+    }
+    long dais = 0;
+    for (int l = 0; l < lds; ++l) {
+        URI_Ref ld = b.Add(dom, "sec:LDevice", "LD" + Num(l), l + 1, "sec:LDevice.Server", server);
+        for (int n = 0; n < 100; ++n) {
+            URI_Ref ln = b.Add(dom, "sec:LNode", "GGIO" + Num(n + 1), n + 1, "sec:LNode.LDevice", ld);
+            b.Set(ln, "sec:LNode.lnInst", Num(n + 1));
+            b.Link(ln, "sec:LNode.LNodeType", lnTypes[static_cast<size_t>(n % 50)]);
+            for (int d = 0; d < kDOs; ++d) {
+                URI_Ref doi = b.Add(dom, "sec:DOI", "DO" + Num(d), d + 1, "sec:DOI.LNode", ln);
+                for (int a = 0; a < kDAs; ++a) {
+                    URI_Ref dai = b.Add(dom, "sec:DAI", "da" + Num(a), a + 1, "sec:DAI.DOI", doi);
+                    b.Set(dai, "sec:DAI.valueStr", "value_" + Num(a));
+                    ++dais;
+                }
+            }
+        }
+    }
+    std::printf("model: %d logical devices, %ld valued DAIs, built in %.2f s\n", lds, dais, Seconds(buildStart));
+
+    // The model reads of the value trees alone (what no faster XML can save).
+    const Clock::time_point readStart = Clock::now();
+    {
+        std::vector<URI_Ref> devices, nodes, dois;
+        URI_Ref last;
+        app.DocMtd_get_descendent_BUris(icd, "sec:ICD.IED/sec:IED.Servers/sec:Server.LDevices", devices, last,
+                                        kiln::core::kRoleOrd, SortPolicy_ByOrd);
+        for (const URI_Ref& ld : devices) {
+            app.DocMtd_get_Association_BUris(ld, "sec:LDevice.LNodes", nodes, kiln::core::kRoleOrd, SortPolicy_ByOrd);
+            for (const URI_Ref& ln : nodes) {
+                app.DocMtd_get_Association_BUris(ln, "sec:LNode.DOIs", dois, kiln::core::kRoleOrd, SortPolicy_ByOrd);
+                for (const URI_Ref& doi : dois) {
+                    bool ok = false;
+                    DOIObj tree(&app, doi, ok);
+                    b.Check(ok, "value tree");
+                }
+            }
+        }
+    }
+    const double readSeconds = Seconds(readStart);
+
+    // The export as the command runs it, without the questions and the dialog.
+    CBase_XML xml;
+    const std::string tmpl = std::string(KILN_SOURCE_DIR) + "/Template/ICD_Template.xml";
+    b.Check(xml.Load(tmpl.c_str()) && xml.Set_Default_NameSpase(kiln::exporter::kSclNamespace), "template");
+    const Clock::time_point exportStart = Clock::now();
+    CKiln_Export exporter;
+    b.Check(exporter.Export_ICD_IED(&app, xml, icd, false), "IED");
+    b.Check(exporter.Export_ICD_TypePackages(xml.Get_NodePtr(xml.GetDocumentElement(), "DataTypeTemplates"), &app,
+                                             xml, icd),
+            "templates");
+    const double writeSeconds = Seconds(exportStart);
+    b.Check(xml.SaveAs(out.c_str(), true), "save");
+    const double exportSeconds = Seconds(exportStart);
+    const double mb = static_cast<double>(std::filesystem::file_size(out)) / (1024.0 * 1024.0);
+
+    pugi::xml_document doc;
+    if (!doc.load_file(out.c_str())) {
+        std::fprintf(stderr, "failed: reload\n");
+        return 1;
+    }
+    const Clock::time_point saveStart = Clock::now();
+    if (!doc.save_file(resaved.c_str(), "\t", pugi::format_default, pugi::encoding_utf8)) {
+        std::fprintf(stderr, "failed: pugixml save\n");
+        return 1;
+    }
+    const double pugiSeconds = Seconds(saveStart);
+    const double ratio = exportSeconds / pugiSeconds;
+    std::printf("SCL file: %.1f MB\n", mb);
+    std::printf("export: %.3f s (writers %.3f s, save %.3f s)\n", exportSeconds, writeSeconds,
+                exportSeconds - writeSeconds);
+    std::printf("of which the model reads of the value trees: %.3f s\n", readSeconds);
+    std::printf("pugixml save of the same DOM: %.3f s\n", pugiSeconds);
+    std::printf("ratio: %.2f (target 2.0)\n", ratio);
+    std::filesystem::remove(out);
+    std::filesystem::remove(resaved);
+    return ratio <= 2.0 ? 0 : 1;
+}

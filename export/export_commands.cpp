@@ -1,0 +1,165 @@
+// The two commands that write SCL files: the ICD export (with its MICS
+// document beside it) and the type-package export.
+#include "core/kiln_main.h"
+#include "export/export_util.h"
+#include "export/kiln_export.h"
+#include "platform/framework/wnd.h"
+#include "platform/mfc/text_funcs.h"
+#include "platform/ui/file_dialog.h"
+#include "platform/ui/ui_functions.h"
+
+namespace kiln::exporter {
+namespace {
+
+constexpr const char* kToolId = "Tessary 2007";
+constexpr DWORD kSaveFlags = 6;  // hide read-only, prompt before overwriting
+
+// The header's id and revision from the exported resource's name: the
+// revision is what follows the first "_Rev", the id what precedes the first
+// "_Ver" (the whole name without one).
+struct HeaderNames {
+    CString id;
+    CString revision;
+};
+
+HeaderNames DeriveHeader(const CString& name) {
+    HeaderNames h;
+    int rev = name.Find("_Rev");
+    if (rev >= 0) h.revision = name.Mid(rev + 4);
+    int ver = name.Find("_Ver");
+    h.id = ver >= 0 ? name.Left(ver) : name;
+    return h;
+}
+
+// Loads a template from the template folder and sets its default namespace.
+bool LoadTemplate(CKiln_Main* pMain, CBase_XML& xml, const char* file, const char* ns, CString& path) {
+    path = kiln::path::TemplateFile(pMain->DocMtd_Get_DocPath(), file);
+    return xml.Load(path) && xml.Set_Default_NameSpase(ns);
+}
+
+// The wait cursor of the main window from the file choice to the command's end.
+class WaitCursor {
+public:
+    WaitCursor() {
+        if (CWnd* w = AfxGetMainWnd()) {
+            w->BeginWaitCursor();
+            m_pWnd = w;
+        }
+    }
+    ~WaitCursor() {
+        if (m_pWnd) m_pWnd->EndWaitCursor();
+    }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+
+private:
+    CWnd* m_pWnd = nullptr;
+};
+
+void Notice(const CString& text) { _AfxMessageBox(text, MB_OK); }
+
+}  // namespace
+
+// The MICS file beside the chosen SCL file: its extension replaced by
+// ".mics", or ".mics" appended when the file name has none.
+CString MicsPathFor(const CString& path) {
+    int slash = std::max(path.ReverseFind('/'), path.ReverseFind('\\'));
+    int dot = path.ReverseFind('.');
+    if (dot > slash) return path.Left(dot) + ".mics";
+    return path + ".mics";
+}
+
+}  // namespace kiln::exporter
+
+using namespace kiln::exporter;
+
+bool CKiln_Main::Rsc_ICD_Export(URI_Ref icd, bool /*bUnused*/) {
+    if (icd.IsEmpty()) return false;
+    const bool bFromM2I = _AfxMessageBox("是否由M2I生成DOI DAI", MB_YESNO) == IDYES;
+
+    CBase_XML scl, mics;
+    CString sclTemplate, micsTemplate;
+    if (!LoadTemplate(this, scl, "ICD_Template.xml", kSclNamespace, sclTemplate)) return false;
+    if (!LoadTemplate(this, mics, "MICS_Template.xml", kMicsNamespace, micsTemplate)) return false;
+
+    CString name;
+    if (!ReadName(this, icd, name)) return false;
+    CFileDialog dlg(FALSE, "icd", name, kSaveFlags, "*.icd");
+    if (dlg.DoModal() != IDOK) return true;
+    const CString path = dlg.GetPathName();
+    WaitCursor wait;
+
+    const HeaderNames h = DeriveHeader(name);
+    XmlNode root = scl.GetDocumentElement();
+    if (XmlNode header = scl.Get_NodePtr(root, "Header")) {
+        Put(scl, header, "id", h.id);
+        Put(scl, header, "revision", h.revision);
+        CString version;
+        if (DocMtd_get_attribute_value(icd, "sec:ICD.icdVersion", version)) Put(scl, header, "version", version);
+        Put(scl, header, "toolID", kToolId);
+    }
+
+    const CString templateFault = sclTemplate + "模板文件格式不正确, 导出不成功！";
+    CKiln_Export exporter;
+    if (!exporter.Export_ICD_IED(this, scl, icd, bFromM2I)) {
+        Notice(templateFault);
+        return false;
+    }
+    if (!exporter.Export_ICD_TypePackages(scl.Get_NodePtr(root, "DataTypeTemplates"), this, scl, icd)) {
+        Notice(templateFault);
+        return false;
+    }
+    const CString micsPath = MicsPathFor(path);
+    exporter.Export_MICS(this, mics, icd);
+
+    if (!scl.SaveAs(path, true)) {
+        Notice("创建" + path + "文件失败！");
+        return false;
+    }
+    if (!mics.SaveAs(micsPath, true)) {
+        Notice("创建" + micsPath + "文件失败！");
+        return false;
+    }
+    Notice(path + "模板文件" + "与" + micsPath + "文件导出成功！");
+    return true;
+}
+
+bool CKiln_Main::Rsc_TypePackage_Export(URI_Ref package) {
+    if (package.IsEmpty()) return false;
+    CBase_XML scl;
+    CString sclTemplate;
+    if (!LoadTemplate(this, scl, "ICD_Template.xml", kSclNamespace, sclTemplate)) return false;
+
+    CString name;
+    if (!ReadName(this, package, name)) return false;
+    const HeaderNames h = DeriveHeader(name);
+    // A package carries the version of the ICD it belongs to; others none.
+    const CString version = DocMtd_getFirstValue_ofAsso(package, "sec:TypePackage.ICD", "sec:ICD.icdVersion");
+
+    CFileDialog dlg(FALSE, "Type", h.id, kSaveFlags, "*.Type");
+    if (dlg.DoModal() != IDOK) return true;
+    const CString path = dlg.GetPathName();
+    WaitCursor wait;
+
+    XmlNode root = scl.GetDocumentElement();
+    if (XmlNode header = scl.Get_NodePtr(root, "Header")) {
+        Put(scl, header, "id", h.id);
+        Put(scl, header, "version", version);
+        Put(scl, header, "revision", h.revision);
+        Put(scl, header, "toolID", kToolId);
+    }
+
+    const CString templateFault = sclTemplate + "模板文件格式不正确, 导出不成功！";
+    XmlNode templates = scl.Get_NodePtr(root, "DataTypeTemplates");
+    CKiln_Export exporter;
+    if (!templates || !exporter.Export_Alone_TypePackage(templates, this, scl, package, true)) {
+        Notice(templateFault);
+        return false;
+    }
+    if (!scl.SaveAs(path, true)) {
+        Notice("创建" + path + "文件失败！");
+        return false;
+    }
+    Notice(path + "模板文件文件导出成功！");
+    return true;
+}

@@ -1,0 +1,170 @@
+// CKiln_Export: the exporter of one export command. It lives on the
+// command's stack, writes one SCL file (the IED instance and the data-type
+// templates of the types in use, or one type package) and the MICS document
+// of an ICD, and changes nothing in the model.
+//
+// The writers create every element with its full attribute list, then fill
+// the values attribute by attribute; a false result travels up unchanged and
+// the command saves nothing.
+#pragma once
+
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "platform/framework/records.h"
+#include "platform/mfc/containers.h"
+#include "platform/mfc/cstring.h"
+#include "platform/xml/base_xml.h"
+#include "platform/xml/xml_node.h"
+
+class CKiln_Main;
+
+namespace kiln::exporter {
+// The namespaces of the written files.
+inline constexpr const char* kSclNamespace = "http://www.iec.ch/61850/2003/SCL";
+inline constexpr const char* kMicsNamespace = "http://kiln.local/Zel/2004/MICS";
+// The namespace of the system's own attributes in SCL files ("zScl:base" ...);
+// the ICD template declares it.
+inline constexpr const char* kZsclNamespace = "http://kiln.local/Zel/2007/zScl";
+}  // namespace kiln::exporter
+
+// One node of the value tree of a DOI: the DAIs that end here (name, value)
+// and the SDI nodes below, in order of first use.
+class SDIObj {
+public:
+    SDIObj() = default;
+    explicit SDIObj(const CString& name) : m_strName(name) {}
+    virtual ~SDIObj() = default;
+    SDIObj(const SDIObj&) = delete;
+    SDIObj& operator=(const SDIObj&) = delete;
+
+    virtual CString GetTypeName() const { return "SDI"; }
+    bool IsEmpty() const { return m_vEntries.empty() && m_vChildren.empty(); }
+    SDIObj* Find_Child(const CString& name) const;
+    // Adds the dotted DAI path ("pulseConfig.onDur", "origin.orCat[0]") with
+    // its value below this node; an index in brackets is dropped from every
+    // segment. False for a path or segment that begins with "." or "[", or
+    // one whose last segment is empty.
+    bool Add_DAI_Path(const CString& path, const CString& value);
+    // Writes this node as an element under `parent`, with everything below;
+    // each DOI or SDI element goes into *pNodes (when given) under its
+    // dotted path below `path`, so that later values of the node share it.
+    bool Write_Node(const XmlNode& parent, CBase_XML& xml, std::map<std::string, XmlNode>* pNodes,
+                    const CString& path) const;
+    // Writes the DAIs of this node, then its SDI children, under `element`.
+    bool Write_Contents(const XmlNode& element, CBase_XML& xml, std::map<std::string, XmlNode>* pNodes,
+                        const CString& path) const;
+
+protected:
+    CString m_strName;
+    std::vector<std::pair<CString, CString>> m_vEntries;
+    std::vector<std::unique_ptr<SDIObj>> m_vChildren;
+};
+
+// The root of one DOI's value tree: the DAIs of the DOI that carry a value.
+class DOIObj : public SDIObj {
+public:
+    // bOk is true only when the whole tree was built.
+    DOIObj(CKiln_Main* pMain, const URI_Ref& doi, bool& bOk);
+    CString GetTypeName() const override { return "DOI"; }
+};
+
+class CKiln_Export {
+public:
+    // The element tables of one logical node: dotted path to element, and DO
+    // or SDO path to description.
+    using NodeTable = std::map<std::string, XmlNode>;
+    using DescTable = std::map<std::string, CString>;
+
+    CKiln_Export();
+    ~CKiln_Export();
+    CKiln_Export(const CKiln_Export&) = delete;
+    CKiln_Export& operator=(const CKiln_Export&) = delete;
+
+    // ---- entry writers ----
+    // The IED of an ICD: its type and one LDevice per logical device.
+    bool Export_ICD_IED(CKiln_Main* pMain, CBase_XML& xml, const URI_Ref& icd, bool bFromM2I);
+    // One logical device under `parent`; bTypePackage writes a base device
+    // of a type-package file (own nodes only, with AbstractLD).
+    bool Export_LDevice(CKiln_Main* pMain, const XmlNode& parent, CBase_XML& xml, const URI_Ref& ld,
+                        bool bTypePackage);
+    // The types in use of the last Export_ICD_IED under DataTypeTemplates.
+    bool Export_ICD_TypePackages(const XmlNode& node, CKiln_Main* pMain, CBase_XML& xml, const URI_Ref& icd);
+    // One type package whole under DataTypeTemplates.
+    bool Export_Alone_TypePackage(const XmlNode& node, CKiln_Main* pMain, CBase_XML& xml, const URI_Ref& package,
+                                  bool bWithBaseLDevices);
+    // The MICS document of an ICD; false only when the ICD has no type package.
+    bool Export_MICS(CKiln_Main* pMain, CBase_XML& xml, const URI_Ref& icd);
+
+private:
+    // ---- logical nodes and their children ----
+    bool Export_LNode(const XmlNode& parent, CKiln_Main* pMain, CBase_XML& xml, const URI_Ref& lnode);
+    bool Export_SGCB(const XmlNode& parent, CKiln_Main* pMain, CBase_XML& xml, const URI_Ref& sgcb);
+    bool Export_Log(const XmlNode& parent, CKiln_Main* pMain, CBase_XML& xml, const URI_Ref& log);
+    bool Export_LCBs(const XmlNode& parent, CKiln_Main* pMain, CBase_XML& xml, const URI_Ref& lcb);
+    bool Export_DataSets(const XmlNode& parent, CKiln_Main* pMain, CBase_XML& xml, const URI_Ref& dataSet);
+    bool Export_ExtRefs(const XmlNode& parent, CKiln_Main* pMain, CBase_XML& xml, const URI_Ref& extRef);
+    bool Export_RCBs(const XmlNode& parent, CKiln_Main* pMain, CBase_XML& xml, const URI_Ref& rcb);
+    // TrgOps of a control block from its stored trigger value; bGi forces gi.
+    bool Export_TrgOps(const XmlNode& parent, CBase_XML& xml, const CString& trgOp, bool bGi);
+
+    // ---- values from the mapping items ----
+    bool Add_SDO_to_InstDO_map(CKiln_Main* pMain, const URI_Ref& sdo, DescTable& descs, const CString& path,
+                               std::set<std::string>& onPath);
+    bool Export_DOI(const XmlNode& lnElement, CKiln_Main* pMain, CBase_XML& xml, const URI_Ref& mapItem, bool bFlag,
+                    NodeTable& nodes, DescTable& descs);
+    XmlNode Write_SDI_and_GET_DAI(const XmlNode& lnElement, CBase_XML& xml, const CString& doPath,
+                                  const CString& daPath, NodeTable& nodes, bool bFlag, const CString& value,
+                                  const CString& desc);
+
+    // ---- data-type templates ----
+    bool Export_LNodeType(const XmlNode& parent, CKiln_Main* pMain, CBase_XML& xml, const URI_Ref& type);
+    bool Export_DO(const XmlNode& parent, CKiln_Main* pMain, CBase_XML& xml, const URI_Ref& dataObject);
+    bool Export_DOType(const XmlNode& parent, CKiln_Main* pMain, CBase_XML& xml, const URI_Ref& type);
+    bool Export_DA(const XmlNode& parent, CKiln_Main* pMain, CBase_XML& xml, const URI_Ref& member, bool bAsBDA);
+    bool Export_DAType(const XmlNode& parent, CKiln_Main* pMain, CBase_XML& xml, const URI_Ref& type);
+    bool Export_EnumType(const XmlNode& parent, CKiln_Main* pMain, CBase_XML& xml, const URI_Ref& type);
+    bool Export_EnumVals(const XmlNode& parent, CKiln_Main* pMain, CBase_XML& xml, const URI_Ref& value);
+    bool Get_m_doTypeList(CKiln_Main* pMain, const URI_Ref& member);
+    bool Get_m_daTypeList(CKiln_Main* pMain, const URI_Ref& member);
+    // The walks below the two collectors; `onPath` holds the types the walk
+    // is inside of, so that a type containing itself ends the descent.
+    void CollectDOTypes(CKiln_Main* pMain, const URI_Ref& member, std::set<std::string>& onPath);
+    void CollectDATypes(CKiln_Main* pMain, const URI_Ref& member, std::set<std::string>& onPath);
+    // A type whose isInstType is "false" is left out of a type-package
+    // file; the ICD form writes every type it references.
+    bool SkipsType(CKiln_Main* pMain, const URI_Ref& type, const char* role) const;
+
+    // ---- MICS ----
+    bool Export_MICS_DO_Depend_LNodeType(CKiln_Main* pMain, CBase_XML& xml, const URI_Ref& lnType,
+                                         const XmlNode& lnTypeNode, const XmlNode& spaceNode);
+
+    // Appends to the list when the URI text is new.
+    static void AddOnce(std::vector<URI_Ref>& list, std::set<std::string>& uris, const URI_Ref& rsc);
+
+    bool m_bFromM2I = false;
+    bool m_bIcdForm = false;  // the data-type templates of an ICD are being written
+    std::vector<URI_Ref> m_lnTypeList;
+    std::vector<URI_Ref> m_doTypeList;
+    std::vector<URI_Ref> m_daTypeList;
+    std::vector<URI_Ref> m_enumTypeList;
+    std::set<std::string> m_lnTypeUris;
+    std::set<std::string> m_doTypeUris;
+    std::set<std::string> m_daTypeUris;
+    std::set<std::string> m_enumTypeUris;
+    CStringArray m_saSemanticSpaceAttrs;
+    CStringArray m_saANameAttrs;
+    CStringArray m_saLNodeTypeAttrs;
+    CStringArray m_saDOAttrs;
+    CStringArray m_saDOTypeAttrs;
+    CStringArray m_saDAAttrs;
+    CStringArray m_saIcdAttrs;
+};
+
+namespace kiln::exporter {
+// The MICS file written beside an SCL file at `path`.
+CString MicsPathFor(const CString& path);
+}  // namespace kiln::exporter

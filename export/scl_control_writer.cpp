@@ -1,0 +1,292 @@
+// Control blocks, data sets and inputs of a logical node: SettingControl,
+// Log, LogControl, DataSet with FCDA, ExtRef and ReportControl. Values the
+// schema has no attribute for are written as zScl: attributes of the
+// control block.
+#include "core/kiln_main.h"
+#include "export/export_util.h"
+#include "export/kiln_export.h"
+
+using namespace kiln::exporter;
+
+namespace {
+
+// An unsigned decimal without sign or blanks; false for anything else.
+bool ReadCount(const CString& text, long long& out) {
+    if (text.IsEmpty() || text.GetLength() > 9) return false;
+    for (int i = 0; i < text.GetLength(); ++i)
+        if (text[i] < '0' || text[i] > '9') return false;
+    out = std::stoll(text.str());
+    return true;
+}
+
+// The logical node a DARef names, with what identifies it in SCL.
+struct NodeRef {
+    URI_Ref node;
+    CString ldInst, prefix, lnClass, lnInst;
+};
+
+NodeRef ReadNodeRef(CKiln_Main* pMain, const URI_Ref& lnode) {
+    NodeRef r;
+    r.node = lnode;
+    if (lnode.IsEmpty()) return r;
+    r.ldInst = FirstName(pMain, lnode, "sec:LNode.LDevice");
+    r.prefix = Attr(pMain, lnode, "sec:LNode.prefix");
+    r.lnClass = LnClassOf(pMain, lnode);
+    r.lnInst = Attr(pMain, lnode, "sec:LNode.lnInst");
+    // LLN0 is written as LN0, which has neither prefix nor instance.
+    if (r.lnClass == "LLN0") r.prefix = r.lnInst = CString();
+    return r;
+}
+
+URI_Ref FirstMember(CKiln_Main* pMain, const URI_Ref& rsc, const CString& role) {
+    std::vector<URI_Ref> list;
+    if (!Members(pMain, rsc, role, list) || list.empty()) return URI_Ref();
+    return list.front();
+}
+
+}  // namespace
+
+bool CKiln_Export::Export_TrgOps(const XmlNode& parent, CBase_XML& xml, const CString& trgOp, bool bGi) {
+    const CString text = Reduce(trgOp);
+    const bool dchg = text.Find("DChg") >= 0;
+    const bool qchg = text.Find("QChg") >= 0;
+    const bool gi = bGi || text.Find("GI") >= 0;
+    const bool dupd = text.Find("DUpd") >= 0;
+    const bool period = text.Find("Period") >= 0;
+    XmlNode element = xml.AddNewNode_withAttrs(parent, "TrgOps", Names({"dchg", "dupd", "qchg", "gi", "period"}));
+    if (!element) return false;
+    // Every flag is written: the schema's default of gi is true.
+    auto flag = [](bool b) { return CString(b ? "true" : "false"); };
+    Put(xml, element, "dchg", flag(dchg));
+    Put(xml, element, "dupd", flag(dupd));
+    Put(xml, element, "qchg", flag(qchg));
+    Put(xml, element, "gi", flag(gi));
+    Put(xml, element, "period", flag(period));
+    return true;
+}
+
+bool CKiln_Export::Export_SGCB(const XmlNode& parent, CKiln_Main* pMain, CBase_XML& xml, const URI_Ref& sgcb) {
+    CString name;
+    if (!ReadName(pMain, sgcb, name)) return false;
+    CString numOfSGs = Attr(pMain, sgcb, "sec:SGCB.numOfSG");
+    const CString activeSG = Attr(pMain, sgcb, "sec:SGCB.activeSG");
+    XmlNode element = xml.AddNewNode_withAttrs(parent, "SettingControl", Names({"desc", "actSG", "numOfSGs"}));
+    if (!element) return false;
+    if (numOfSGs.IsEmpty()) numOfSGs = "5";
+    // The active group stands when it lies within 1 .. numOfSGs.
+    long long count = 0, active = 0;
+    const bool bActive = ReadCount(numOfSGs, count) && ReadCount(activeSG, active) && active >= 1 && active <= count;
+    Put(xml, element, "desc", "定值控制块");
+    Put(xml, element, "actSG", bActive ? activeSG : CString("1"));
+    Put(xml, element, "numOfSGs", numOfSGs);
+    return true;
+}
+
+bool CKiln_Export::Export_Log(const XmlNode& parent, CKiln_Main* pMain, CBase_XML& xml, const URI_Ref& log) {
+    CString name;
+    ReadName(pMain, log, name);
+    XmlNode element = xml.AddNewNode_withAttr(parent, "Log", "name");
+    if (!element) return false;
+    Put(xml, element, "name", name);
+    return true;
+}
+
+bool CKiln_Export::Export_LCBs(const XmlNode& parent, CKiln_Main* pMain, CBase_XML& xml, const URI_Ref& lcb) {
+    CString name;
+    if (!ReadName(pMain, lcb, name)) return false;
+    const URI_Ref dataSet = FirstMember(pMain, lcb, "sec:LCB.DataSet");
+    const CString datSet = dataSet.IsSet() ? Attr(pMain, dataSet, kiln::core::kRoleName) : CString();
+    // The log is named by its own name and found in its logical node.
+    const URI_Ref log = pMain->DocMtd_getFirstUri_ofAsso(lcb, "sec:LCB.Log");
+    const CString logName = log.IsSet() ? Attr(pMain, log, kiln::core::kRoleName) : CString();
+    const NodeRef logNode = ReadNodeRef(pMain, log.IsSet() ? pMain->DocMtd_getFirstUri_ofAsso(log, "sec:Log.LNode")
+                                                           : URI_Ref());
+    const bool bLogInLLN0 = logNode.lnClass == "LLN0";
+    const CString logEna = Attr(pMain, lcb, "sec:LCB.logEna");
+    const CString reason = Attr(pMain, lcb, "sec:LCB.optReasonForInclusion");
+    const CString trgOp = Attr(pMain, lcb, "sec:LCB.trgOp");
+    const CString intgPd = Attr(pMain, lcb, "sec:LCB.intgPd");
+    const CString desc = Attr(pMain, lcb, "cim:Naming.description");
+
+    CStringArray attrs = Names({"name"});
+    if (!logNode.ldInst.IsEmpty()) attrs.Add("ldInst");
+    if (logNode.node.IsSet() && !bLogInLLN0) {
+        if (!logNode.prefix.IsEmpty()) attrs.Add("prefix");
+        attrs.Add("lnClass");
+        attrs.Add("lnInst");
+    }
+    attrs.Add("logName");
+    if (dataSet.IsSet()) attrs.Add("datSet");
+    if (!logEna.IsEmpty()) attrs.Add("logEna");
+    if (!reason.IsEmpty()) attrs.Add("reasonCode");
+    if (trgOp.Find("Period") >= 0) attrs.Add("intgPd");
+    attrs.Add("desc");
+    XmlNode element = xml.AddNewNode_withAttrs(parent, "LogControl", attrs);
+    if (!element) return false;
+    Put(xml, element, "name", name);
+    if (!logNode.ldInst.IsEmpty()) Put(xml, element, "ldInst", logNode.ldInst);
+    if (logNode.node.IsSet() && !bLogInLLN0) {
+        if (!logNode.prefix.IsEmpty()) Put(xml, element, "prefix", logNode.prefix);
+        Put(xml, element, "lnClass", logNode.lnClass);
+        Put(xml, element, "lnInst", logNode.lnInst);
+    }
+    Put(xml, element, "logName", logName);
+    if (dataSet.IsSet()) Put(xml, element, "datSet", datSet);
+    if (!logEna.IsEmpty()) Put(xml, element, "logEna", logEna);
+    if (!reason.IsEmpty()) Put(xml, element, "reasonCode", reason);
+    if (trgOp.Find("Period") >= 0) Put(xml, element, "intgPd", intgPd);
+    Put(xml, element, "desc", desc);
+    return Export_TrgOps(element, xml, trgOp, false);
+}
+
+bool CKiln_Export::Export_RCBs(const XmlNode& parent, CKiln_Main* pMain, CBase_XML& xml, const URI_Ref& rcb) {
+    CString name;
+    if (!ReadName(pMain, rcb, name)) return false;
+    const URI_Ref dataSet = FirstMember(pMain, rcb, "sec:RCB.DataSet");
+    const CString datSet = dataSet.IsSet() ? Attr(pMain, dataSet, kiln::core::kRoleName) : CString();
+    const CString rptID = Attr(pMain, rcb, "sec:RCB.rptID");
+    const CString confRev = Attr(pMain, rcb, "sec:RCB.confRev");
+    const CString desc = Attr(pMain, rcb, "cim:Naming.description");
+    const bool bBuffered = Attr(pMain, rcb, "sec:RCB.BRCB_or_URCB").Find("true") >= 0;
+    const CString bufTime = Attr(pMain, rcb, "sec:RCB.bufIm");
+    const CString trgOp = Attr(pMain, rcb, "sec:RCB.trgOp");
+    const CString intgPd = Attr(pMain, rcb, "sec:RCB.intgPd");
+    const bool bGi = Attr(pMain, rcb, "sec:RCB.gi") == "true";
+    // Values of the block that the schema has no attribute for.
+    std::vector<std::pair<CString, CString>> own;
+    for (const char* role : {"sqNum", "purgeBuf", "entryID", "timeOfEntry"}) {
+        CString value = Attr(pMain, rcb, CString("sec:RCB.") + role);
+        if (!value.IsEmpty()) own.emplace_back(CString("zScl:") + role, value);
+    }
+
+    CStringArray attrs = Names({"name", "rptID"});
+    if (dataSet.IsSet()) attrs.Add("datSet");
+    attrs.Add("confRev");
+    attrs.Add("desc");
+    if (bBuffered) {
+        attrs.Add("buffered");
+        attrs.Add("bufTime");
+    }
+    if (trgOp.Find("Period") >= 0) attrs.Add("intgPd");
+    for (const auto& [attr, value] : own) attrs.Add(attr);
+    XmlNode element = xml.AddNewNode_withAttrs(parent, "ReportControl", attrs);
+    if (!element) return false;
+    Put(xml, element, "name", name);
+    Put(xml, element, "rptID", rptID);
+    if (dataSet.IsSet()) Put(xml, element, "datSet", datSet);
+    Put(xml, element, "confRev", confRev);
+    Put(xml, element, "desc", desc);
+    if (bBuffered) {
+        Put(xml, element, "buffered", "true");
+        Put(xml, element, "bufTime", bufTime);
+    }
+    if (trgOp.Find("Period") >= 0) Put(xml, element, "intgPd", intgPd);
+    for (const auto& [attr, value] : own) xml.Write_NodeValueString(element, "@" + attr, value);
+
+    if (!Export_TrgOps(element, xml, trgOp, bGi)) return false;
+    static const std::pair<const char*, const char*> kOptions[] = {
+        {"seqNum", "sec:RCB.optSequenceNumber"}, {"timeStamp", "sec:RCB.optReportTimeStamp"},
+        {"reasonCode", "sec:RCB.optReasonForInclusion"}, {"dataSet", "sec:RCB.optDataSetName"},
+        {"dataRef", "sec:RCB.optDataReference"}, {"bufOvfl", "sec:RCB.optBufferOverflow"},
+        {"entryID", "sec:RCB.optEntryID"}, {"configRef", "sec:RCB.optConfRevision"}};
+    CStringArray optAttrs;
+    std::vector<CString> optValues;
+    for (const auto& [attr, role] : kOptions) {
+        CString value = Attr(pMain, rcb, role);
+        if (value.IsEmpty()) continue;
+        optAttrs.Add(attr);
+        optValues.push_back(value);
+    }
+    if (XmlNode options = xml.AddNewNode_withAttrs(element, "OptFields", optAttrs))
+        for (int i = 0; i < optAttrs.GetSize(); ++i)
+            xml.Write_NodeValueString(options, "@" + optAttrs[i], optValues[static_cast<size_t>(i)]);
+    XmlNode enabled = xml.AddNewNode_withAttr(element, "RptEnabled", "max");
+    if (!enabled) return false;
+    Put(xml, enabled, "max", "5");
+    return true;
+}
+
+bool CKiln_Export::Export_DataSets(const XmlNode& parent, CKiln_Main* pMain, CBase_XML& xml, const URI_Ref& dataSet) {
+    CString name;
+    if (!ReadName(pMain, dataSet, name)) return false;
+    const CString desc = Attr(pMain, dataSet, "cim:Naming.description");
+    XmlNode element = xml.AddNewNode_withAttrs(parent, "DataSet", Names({"name", "desc"}));
+    if (!element) return false;
+    Put(xml, element, "name", name);
+    if (!desc.IsEmpty()) Put(xml, element, "desc", desc);
+
+    std::vector<URI_Ref> members;
+    if (!Members(pMain, dataSet, "sec:DataSet.FCDAs", members)) return false;
+    for (const URI_Ref& member : members) {
+        const CString doName = Attr(pMain, member, "sec:DARef.doName");
+        const CString daName = StringBefore(Attr(pMain, member, "sec:DARef.daName"), "[");
+        const CString fc = Reduce(Attr(pMain, member, "sec:FCDA.fc"));
+        const URI_Ref lnode = FirstMember(pMain, member, "sec:DARef.LNode");
+        if (lnode.IsEmpty()) continue;
+        // The DO key must name a DO of the node's type or of one of its base types.
+        const CString key = StringBefore(doName, ".");
+        std::vector<URI_Ref> chain;
+        const URI_Ref lnType = FirstMember(pMain, lnode, "sec:LNode.LNodeType");
+        if (lnType.IsSet()) pMain->Get_AbstractTypes(lnType, &chain, "sec:LNodeType.Abstract_Type");
+        bool bFound = false;
+        for (const URI_Ref& t : chain) {
+            std::vector<URI_Ref> dos;
+            Members(pMain, t, "sec:LNodeType.DOs", dos);
+            for (const URI_Ref& d : dos)
+                if (Attr(pMain, d, kiln::core::kRoleName) == key) {
+                    bFound = true;
+                    break;
+                }
+            if (bFound) break;
+        }
+        if (!bFound) continue;
+        const NodeRef ref = ReadNodeRef(pMain, lnode);
+        if (doName.IsEmpty() || ref.lnClass.IsEmpty()) continue;
+
+        const bool bLLN0 = ref.lnClass == "LLN0";
+        CStringArray attrs = Names({"ldInst"});
+        if (!ref.prefix.IsEmpty()) attrs.Add("prefix");
+        attrs.Add("lnClass");
+        if (!bLLN0) attrs.Add("lnInst");
+        attrs.Add("doName");
+        if (!daName.IsEmpty()) attrs.Add("daName");
+        attrs.Add("fc");
+        XmlNode fcda = xml.AddNewNode_withAttrs(element, "FCDA", attrs);
+        if (!fcda) return false;
+        if (!Put(xml, fcda, "ldInst", ref.ldInst)) return false;
+        if (!ref.prefix.IsEmpty() && !Put(xml, fcda, "prefix", ref.prefix)) return false;
+        if (!Put(xml, fcda, "lnClass", ref.lnClass)) return false;
+        if (!bLLN0 && !Put(xml, fcda, "lnInst", ref.lnInst)) return false;
+        if (!Put(xml, fcda, "doName", doName)) return false;
+        if (!daName.IsEmpty() && !Put(xml, fcda, "daName", daName)) return false;
+        if (!Put(xml, fcda, "fc", fc)) return false;
+    }
+    return true;
+}
+
+bool CKiln_Export::Export_ExtRefs(const XmlNode& parent, CKiln_Main* pMain, CBase_XML& xml, const URI_Ref& extRef) {
+    CString name;
+    if (!ReadName(pMain, extRef, name)) return false;
+    const CString desc = Attr(pMain, extRef, "cim:Naming.description");
+    const URI_Ref lnode = pMain->DocMtd_getFirstUri_ofAsso(extRef, "sec:DARef.LNode");
+    const NodeRef ref = ReadNodeRef(pMain, lnode);
+    const CString iedName =
+        lnode.IsSet() ? FirstName(pMain, lnode, "sec:LNode.LDevice/sec:LDevice.Server/sec:Server.IED") : CString();
+    const CString doName = Attr(pMain, extRef, "sec:DARef.doName");
+    const CString daName = Attr(pMain, extRef, "sec:DARef.daName");
+
+    // The reference attributes are optional in the schema: an empty one is
+    // left out. The name has its place in intAddr, the description in desc.
+    const std::pair<const char*, CString> values[] = {
+        {"desc", desc},       {"iedName", iedName}, {"ldInst", ref.ldInst}, {"prefix", ref.prefix},
+        {"lnClass", ref.lnClass}, {"lnInst", ref.lnInst}, {"doName", doName}, {"daName", daName},
+        {"intAddr", name}};
+    CStringArray attrs;
+    for (const auto& [attr, value] : values)
+        if (!value.IsEmpty()) attrs.Add(attr);
+    XmlNode element = xml.AddNewNode_withAttrs(parent, "ExtRef", attrs);
+    if (!element) return false;
+    for (const auto& [attr, value] : values)
+        if (!value.IsEmpty()) Put(xml, element, attr, value);
+    return true;
+}

@@ -1,0 +1,187 @@
+// The instance side of an SCL file: the IED's type, one LDevice per logical
+// device and one LN0 or LN per logical node, whose children follow the
+// schema's order (DataSet, ReportControl, LogControl, DOI, Inputs, Log; in
+// LN0 then SettingControl).
+#include "core/kiln_main.h"
+#include "export/export_util.h"
+#include "export/kiln_export.h"
+
+using namespace kiln::exporter;
+
+bool CKiln_Export::Export_ICD_IED(CKiln_Main* pMain, CBase_XML& xml, const URI_Ref& icd, bool bFromM2I) {
+    m_bFromM2I = bFromM2I;
+    std::vector<URI_Ref> devices;
+    URI_Ref last;
+    if (pMain->DocMtd_get_descendent_BUris(icd, "sec:ICD.IED/sec:IED.Servers/sec:Server.LDevices", devices, last,
+                                           kiln::core::kRoleOrd, SortPolicy_ByOrd) == 0)
+        return false;
+    const CString iedType = pMain->DocMtd_getFirstValue_ofAsso(icd, "sec:ICD.IED", "sec:IED.iedType");
+    m_lnTypeList.clear();
+    m_doTypeList.clear();
+    m_daTypeList.clear();
+
+    XmlNode ied = xml.Get_NodePtr(xml.GetDocumentElement(), "IED");
+    XmlNode server = xml.Get_NodePtr(xml.GetDocument(), "//Server");
+    if (!ied || !server) return false;
+    Put(xml, ied, "type", iedType);
+    for (const URI_Ref& ld : devices)
+        if (!Export_LDevice(pMain, server, xml, ld, false)) return false;
+    return true;
+}
+
+bool CKiln_Export::Export_LDevice(CKiln_Main* pMain, const XmlNode& parent, CBase_XML& xml, const URI_Ref& ld,
+                                  bool bTypePackage) {
+    if (!parent) return false;
+    CString name;
+    if (!ReadName(pMain, ld, name)) return false;
+    const CString desc = Attr(pMain, ld, "cim:Naming.description");
+    const URI_Ref abstractLd = pMain->DocMtd_getFirstUri_ofAsso(ld, "sec:LDevice.Abstract_LDevice");
+    const CString abstractName = abstractLd.IsSet() ? Attr(pMain, abstractLd, kiln::core::kRoleName) : CString();
+
+    CStringArray attrs = Names({"inst", "desc"});
+    if (bTypePackage) attrs.Add("AbstractLD");
+    XmlNode element = xml.AddNewNode_withAttrs(parent, "LDevice", attrs);
+    if (!element) return false;
+    if (!Put(xml, element, "inst", name)) return false;
+    if (!desc.IsEmpty()) Put(xml, element, "desc", desc);
+    if (bTypePackage && !abstractName.IsEmpty()) Put(xml, element, "AbstractLD", abstractName);
+
+    // In an ICD file the nodes of the abstract devices follow the device's
+    // own (the walk stops at a device it already passed).
+    std::vector<URI_Ref> chain;
+    if (bTypePackage)
+        chain.push_back(ld);
+    else
+        pMain->Get_AbstractTypes(ld, &chain, "sec:LDevice.Abstract_LDevice");
+
+    struct Node {
+        URI_Ref rsc;
+        bool bInherited;
+        CString lnClass;
+        std::string key;  // prefix, class and instance
+    };
+    std::vector<Node> nodes;
+    for (size_t i = 0; i < chain.size(); ++i) {
+        std::vector<URI_Ref> own;
+        if (!Members(pMain, chain[i], "sec:LDevice.LNodes", own)) return false;
+        for (const URI_Ref& n : own) {
+            Node node{n, i > 0, LnClassOf(pMain, n), std::string()};
+            node.key = (Attr(pMain, n, "sec:LNode.prefix") + "|" + node.lnClass + "|" +
+                        Attr(pMain, n, "sec:LNode.lnInst")).str();
+            nodes.push_back(std::move(node));
+        }
+    }
+
+    // LN0 stands first and only once; an inherited node that repeats one
+    // already written (prefix, class and instance) is left out.
+    std::vector<URI_Ref> order;
+    for (const Node& n : nodes)
+        if (n.lnClass == "LLN0") {
+            order.push_back(n.rsc);
+            break;
+        }
+    std::set<std::string> written;
+    for (const Node& n : nodes) {
+        if (n.lnClass == "LLN0") continue;
+        if (!written.insert(n.key).second && n.bInherited) continue;
+        order.push_back(n.rsc);
+    }
+    for (const URI_Ref& n : order)
+        if (!Export_LNode(element, pMain, xml, n)) return false;
+    return true;
+}
+
+bool CKiln_Export::Export_LNode(const XmlNode& parent, CKiln_Main* pMain, CBase_XML& xml, const URI_Ref& lnode) {
+    CString name;
+    if (!ReadName(pMain, lnode, name)) return false;
+    const CString desc = Attr(pMain, lnode, "cim:Naming.description");
+    const URI_Ref lnType = pMain->DocMtd_getFirstUri_ofAsso(lnode, "sec:LNode.LNodeType");
+
+    // The descriptions of the type's DOs and of every SDO path below them.
+    DescTable descs;
+    if (m_bFromM2I && lnType.IsSet()) {
+        std::vector<URI_Ref> dos;
+        if (!Members(pMain, lnType, "sec:LNodeType.DOs", dos)) return false;
+        for (const URI_Ref& d : dos) {
+            const CString doName = Attr(pMain, d, kiln::core::kRoleName);
+            descs.emplace(doName.str(), Attr(pMain, d, "cim:Naming.description"));
+            const URI_Ref doType = pMain->DocMtd_getFirstUri_ofAsso(d, "sec:DO.DefinedBy_DOType");
+            if (doType.IsEmpty()) continue;
+            std::vector<URI_Ref> sdos;
+            Members(pMain, doType, "sec:DOType.Contains_SDOs", sdos);
+            std::set<std::string> onPath{doType.sUri};
+            for (const URI_Ref& s : sdos)
+                Add_SDO_to_InstDO_map(pMain, s, descs, doName + "." + Attr(pMain, s, kiln::core::kRoleName), onPath);
+        }
+    }
+
+    CString lnClass, typeId;
+    if (lnType.IsSet()) {
+        lnClass = LnClassOf(pMain, lnode);
+        typeId = Attr(pMain, lnType, kiln::core::kRoleName);
+        AddOnce(m_lnTypeList, m_lnTypeUris, lnType);
+    }
+    const CString lnInst = Attr(pMain, lnode, "sec:LNode.lnInst");
+    const CString prefix = Attr(pMain, lnode, "sec:LNode.prefix");
+
+    // LN0 has no prefix in the schema (a prefix goes into zScl:prefix) and
+    // its inst is always empty.
+    const bool bLN0 = lnClass == "LLN0";
+    CStringArray attrs = bLN0 ? Names({"lnType", "lnClass", "desc", "inst"})
+                              : Names({"prefix", "lnType", "lnClass", "desc", "inst"});
+    XmlNode element = xml.AddNewNode_withAttrs(parent, bLN0 ? "LN0" : "LN", attrs);
+    if (!element) return false;
+    if (!Put(xml, element, "lnType", typeId)) return false;
+    if (!bLN0 && !Put(xml, element, "inst", lnInst)) return false;
+    if (!Put(xml, element, "lnClass", lnClass)) return false;
+    if (!desc.IsEmpty()) Put(xml, element, "desc", desc);
+    if (!bLN0)
+        Put(xml, element, "prefix", prefix);
+    else if (!prefix.IsEmpty())
+        Put(xml, element, "zScl:prefix", prefix);
+
+    using Writer = bool (CKiln_Export::*)(const XmlNode&, CKiln_Main*, CBase_XML&, const URI_Ref&);
+    auto writeAll = [&](const char* role, Writer writer, const XmlNode& under) {
+        std::vector<URI_Ref> list;
+        if (!Members(pMain, lnode, role, list)) return false;
+        for (const URI_Ref& r : list)
+            if (!(this->*writer)(under, pMain, xml, r)) return false;
+        return true;
+    };
+
+    if (!writeAll("sec:LNode.DataSets", &CKiln_Export::Export_DataSets, element)) return false;
+    if (!writeAll("sec:LNode.RCBs", &CKiln_Export::Export_RCBs, element)) return false;
+    if (!writeAll("sec:LNode.LCBs", &CKiln_Export::Export_LCBs, element)) return false;
+
+    // DOI values: the value trees, then (from the M2I) the mapping items,
+    // which share the DOI and SDI elements the trees wrote.
+    NodeTable doiNodes;
+    std::vector<URI_Ref> dois;
+    if (!Members(pMain, lnode, "sec:LNode.DOIs", dois)) return false;
+    for (const URI_Ref& doi : dois) {
+        bool bOk = false;
+        DOIObj tree(pMain, doi, bOk);
+        if (!bOk) return false;
+        if (tree.IsEmpty()) continue;
+        if (!tree.Write_Node(element, xml, &doiNodes, CString())) return false;
+    }
+    if (m_bFromM2I) {
+        std::vector<URI_Ref> refs;
+        if (!Members(pMain, lnode, "sec:LNode.DARefs", refs)) return false;
+        for (const URI_Ref& r : refs)
+            if (r.sClass == "sec:MapItem") Export_DOI(element, pMain, xml, r, true, doiNodes, descs);
+    }
+
+    std::vector<URI_Ref> extRefs;
+    if (!Members(pMain, lnode, "sec:LNode.ExtRefs", extRefs)) return false;
+    if (!extRefs.empty()) {
+        XmlNode inputs = xml.AddNewNode_withAttrs(element, "Inputs", CStringArray());
+        if (!inputs) return false;
+        for (const URI_Ref& r : extRefs)
+            if (!Export_ExtRefs(inputs, pMain, xml, r)) return false;
+    }
+    if (!writeAll("sec:LNode.Log", &CKiln_Export::Export_Log, element)) return false;
+    // A setting-group control block has its place in LN0 only.
+    if (bLN0 && !writeAll("sec:LNode.SGCB", &CKiln_Export::Export_SGCB, element)) return false;
+    return true;
+}

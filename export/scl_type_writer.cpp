@@ -1,0 +1,282 @@
+// The content of DataTypeTemplates: LNodeType, DOType, DAType and EnumType
+// elements, either the types an exported IED uses or one type package whole.
+#include "core/kiln_main.h"
+#include "export/export_util.h"
+#include "export/kiln_export.h"
+
+using namespace kiln::exporter;
+
+namespace {
+
+// Enumeration types of the standard definitions carry "850EN_" in front of
+// their SCL id.
+CString EnumId(const CString& name) { return name.Find("850EN_") == 0 ? name.Mid(6) : name; }
+
+}  // namespace
+
+bool CKiln_Export::SkipsType(CKiln_Main* pMain, const URI_Ref& type, const char* role) const {
+    return !m_bIcdForm && Attr(pMain, type, role).CompareNoCase("false") == 0;
+}
+
+bool CKiln_Export::Export_ICD_TypePackages(const XmlNode& node, CKiln_Main* pMain, CBase_XML& xml,
+                                           const URI_Ref& /*icd*/) {
+    if (!node) return false;
+    m_bIcdForm = true;
+    // The lists grow while they are written: each loop reads the size anew.
+    for (size_t i = 0; i < m_lnTypeList.size(); ++i)
+        if (!Export_LNodeType(node, pMain, xml, m_lnTypeList[i])) return false;
+    for (size_t i = 0; i < m_doTypeList.size(); ++i)
+        if (!Export_DOType(node, pMain, xml, m_doTypeList[i])) return false;
+    for (size_t i = 0; i < m_daTypeList.size(); ++i)
+        if (!Export_DAType(node, pMain, xml, m_daTypeList[i])) return false;
+    for (size_t i = 0; i < m_enumTypeList.size(); ++i)
+        if (!Export_EnumType(node, pMain, xml, m_enumTypeList[i])) return false;
+    return true;
+}
+
+bool CKiln_Export::Export_Alone_TypePackage(const XmlNode& node, CKiln_Main* pMain, CBase_XML& xml,
+                                            const URI_Ref& package, bool bWithBaseLDevices) {
+    if (!node) return false;
+    m_bIcdForm = false;
+    std::vector<URI_Ref> lnTypes, devices, doTypes, daTypes, enumTypes;
+    if (!Members(pMain, package, "sec:TypePackage.LNodeTypes", lnTypes)) return false;
+    if (bWithBaseLDevices) {
+        Members(pMain, package, "sec:TypePackage.Base_LDevices", devices);
+        for (const URI_Ref& ld : devices)
+            if (!Export_LDevice(pMain, node, xml, ld, true)) return false;
+    }
+    for (const URI_Ref& t : lnTypes)
+        if (!Export_LNodeType(node, pMain, xml, t)) return false;
+    if (!Members(pMain, package, "sec:TypePackage.DOTypes", doTypes)) return false;
+    for (const URI_Ref& t : doTypes)
+        if (!Export_DOType(node, pMain, xml, t)) return false;
+    if (!Members(pMain, package, "sec:TypePackage.DATypes", daTypes)) return false;
+    for (const URI_Ref& t : daTypes)
+        if (!Export_DAType(node, pMain, xml, t)) return false;
+    if (!Members(pMain, package, "sec:TypePackage.EnumTypes", enumTypes)) return false;
+    std::set<std::string> ids;
+    for (const URI_Ref& t : enumTypes) {
+        if (!Export_EnumType(node, pMain, xml, t)) return false;
+        ids.insert(EnumId(Attr(pMain, t, kiln::core::kRoleName)).str());
+    }
+    // Then the enumerations referenced from other packages, once per id.
+    for (size_t i = 0; i < m_enumTypeList.size(); ++i) {
+        const URI_Ref t = m_enumTypeList[i];
+        if (!ids.insert(EnumId(Attr(pMain, t, kiln::core::kRoleName)).str()).second) continue;
+        if (!Export_EnumType(node, pMain, xml, t)) return false;
+    }
+    return true;
+}
+
+bool CKiln_Export::Export_LNodeType(const XmlNode& parent, CKiln_Main* pMain, CBase_XML& xml, const URI_Ref& type) {
+    CString name;
+    if (!ReadName(pMain, type, name)) return false;
+    if (SkipsType(pMain, type, "sec:LNodeType.isInstType")) return true;
+    const CString desc = Attr(pMain, type, "cim:Naming.description");
+    const URI_Ref icd = pMain->DocMtd_getFirstUri_ofAsso(type, "sec:LNodeType.TypePackage/sec:TypePackage.ICD");
+    const CString iedName = icd.IsSet() ? FirstName(pMain, icd, "sec:ICD.IED") : CString();
+    const CString base = FirstName(pMain, type, "sec:LNodeType.Abstract_Type");
+    CString lnClass = FirstName(pMain, type, "sec:LNodeType.ClassOf_LNType");
+    if (lnClass.IsEmpty()) lnClass = name;
+
+    CStringArray attrs = Names({"id", "iedType", "lnClass"});
+    if (!base.IsEmpty()) attrs.Add("zScl:base");
+    attrs.Add("desc");
+    XmlNode element = xml.AddNewNode_withAttrs(parent, "LNodeType", attrs);
+    if (!element) return false;
+    Put(xml, element, "id", name);
+    Put(xml, element, "iedType", iedName);
+    Put(xml, element, "lnClass", lnClass);
+    if (!base.IsEmpty()) Put(xml, element, "zScl:base", base);
+    Put(xml, element, "desc", desc);
+
+    // The DOs of the type, then those of its base types; a DO named like one
+    // already written is the same data object and is left out.
+    std::vector<URI_Ref> chain;
+    pMain->Get_AbstractTypes(type, &chain, "sec:LNodeType.Abstract_Type");
+    std::set<std::string> written;
+    for (const URI_Ref& t : chain) {
+        std::vector<URI_Ref> dos;
+        if (!Members(pMain, t, "sec:LNodeType.DOs", dos)) return false;
+        for (const URI_Ref& d : dos) {
+            if (!written.insert(Attr(pMain, d, kiln::core::kRoleName).str()).second) continue;
+            if (!Export_DO(element, pMain, xml, d)) return false;
+        }
+    }
+    return true;
+}
+
+bool CKiln_Export::Export_DO(const XmlNode& parent, CKiln_Main* pMain, CBase_XML& xml, const URI_Ref& dataObject) {
+    CString name;
+    if (!ReadName(pMain, dataObject, name)) return false;
+    const CString desc = Attr(pMain, dataObject, "cim:Naming.description");
+    const CString type = FirstName(pMain, dataObject, "sec:DO.DefinedBy_DOType");
+    Get_m_doTypeList(pMain, dataObject);
+    XmlNode element = xml.AddNewNode_withAttrs(parent, "DO", Names({"name", "type", "desc"}));
+    if (!element) return false;
+    Put(xml, element, "name", name);
+    Put(xml, element, "type", type);
+    Put(xml, element, "desc", desc);
+    return true;
+}
+
+bool CKiln_Export::Get_m_doTypeList(CKiln_Main* pMain, const URI_Ref& member) {
+    std::set<std::string> onPath;
+    CollectDOTypes(pMain, member, onPath);
+    return true;
+}
+
+void CKiln_Export::CollectDOTypes(CKiln_Main* pMain, const URI_Ref& member, std::set<std::string>& onPath) {
+    const char* role = member.sClass == "sec:SDO" ? "sec:SDO.DefinedBy_DOType" : "sec:DO.DefinedBy_DOType";
+    const URI_Ref type = pMain->DocMtd_getFirstUri_ofAsso(member, role);
+    if (type.IsEmpty() || !onPath.insert(type.sUri).second) return;
+    AddOnce(m_doTypeList, m_doTypeUris, type);
+    std::vector<URI_Ref> sdos;
+    Members(pMain, type, "sec:DOType.Contains_SDOs", sdos);
+    for (const URI_Ref& s : sdos) CollectDOTypes(pMain, s, onPath);
+    onPath.erase(type.sUri);
+}
+
+bool CKiln_Export::Get_m_daTypeList(CKiln_Main* pMain, const URI_Ref& member) {
+    std::set<std::string> onPath;
+    CollectDATypes(pMain, member, onPath);
+    return true;
+}
+
+void CKiln_Export::CollectDATypes(CKiln_Main* pMain, const URI_Ref& member, std::set<std::string>& onPath) {
+    const URI_Ref type = pMain->DocMtd_getFirstUri_ofAsso(member, "sec:BDA.DefinedBy_Struct");
+    if (type.IsEmpty() || !onPath.insert(type.sUri).second) return;
+    AddOnce(m_daTypeList, m_daTypeUris, type);
+    std::vector<URI_Ref> bdas;
+    Members(pMain, type, "sec:DAType.Contains_BDAs", bdas);
+    for (const URI_Ref& b : bdas) CollectDATypes(pMain, b, onPath);
+    onPath.erase(type.sUri);
+}
+
+bool CKiln_Export::Export_DOType(const XmlNode& parent, CKiln_Main* pMain, CBase_XML& xml, const URI_Ref& type) {
+    CString name;
+    if (!ReadName(pMain, type, name)) return false;
+    if (SkipsType(pMain, type, "sec:DOType.isInstType")) return true;
+    const CString desc = Attr(pMain, type, "cim:Naming.description");
+    CString cdc = FirstName(pMain, type, "sec:DOType.ClassOf_DOType");
+    if (cdc.IsEmpty()) cdc = name;
+    XmlNode element = xml.AddNewNode_withAttrs(parent, "DOType", Names({"id", "cdc", "desc"}));
+    if (!element) return false;
+    Put(xml, element, "id", name);
+    Put(xml, element, "cdc", cdc);
+    Put(xml, element, "desc", desc);
+
+    std::vector<URI_Ref> das, sdos;
+    if (!Members(pMain, type, "sec:DOType.Contains_DAs", das)) return false;
+    for (const URI_Ref& a : das)
+        if (!Export_DA(element, pMain, xml, a, false)) return false;
+    if (!Members(pMain, type, "sec:DOType.Contains_SDOs", sdos)) return false;
+    for (const URI_Ref& s : sdos) {
+        XmlNode sdo = xml.AddNewNode_withAttrs(element, "SDO", Names({"name", "type", "desc"}));
+        if (!sdo) return false;
+        Put(xml, sdo, "name", Attr(pMain, s, kiln::core::kRoleName));
+        Put(xml, sdo, "type", FirstName(pMain, s, "sec:SDO.DefinedBy_DOType"));
+        Put(xml, sdo, "desc", Attr(pMain, s, "cim:Naming.description"));
+    }
+    return true;
+}
+
+bool CKiln_Export::Export_DA(const XmlNode& parent, CKiln_Main* pMain, CBase_XML& xml, const URI_Ref& member,
+                             bool bAsBDA) {
+    CString name;
+    if (!ReadName(pMain, member, name)) return false;
+    const bool bDA = member.sClass == "sec:DA";
+    const CString desc = Attr(pMain, member, "cim:Naming.description");
+    const CString sAddr = Attr(pMain, member, "sec:BDA.sAddr");
+    const CString fc = bDA ? Reduce(Attr(pMain, member, "sec:DA.fc_0")) : CString();
+    const CString bType = Reduce(Attr(pMain, member, "sec:BDA.bType"));
+    const CString trg = bDA ? Reduce(Attr(pMain, member, "sec:DA.trgOp")) : CString();
+
+    CString type;
+    if (bType == "Enum") {
+        const URI_Ref enumType = pMain->DocMtd_getFirstUri_ofAsso(member, "sec:BDA.DefinedBy_EnumType");
+        if (enumType.IsSet()) {
+            type = EnumId(Attr(pMain, enumType, kiln::core::kRoleName));
+            AddOnce(m_enumTypeList, m_enumTypeUris, enumType);
+        }
+    } else if (bType == "Struct") {
+        type = FirstName(pMain, member, "sec:BDA.DefinedBy_Struct");
+        if (bDA) Get_m_daTypeList(pMain, member);
+    }
+
+    std::vector<const char*> triggers;
+    if (trg == "DChg") triggers.push_back("dchg");
+    if (trg.Find("QChg") >= 0) triggers.push_back("qchg");
+    if (trg.Find("DChg_DUpd") >= 0) {
+        triggers.push_back("dupd");
+        triggers.push_back("dchg");
+    }
+    if (trg == "DUpd") triggers.push_back("dupd");
+
+    CStringArray attrs = Names({"name", "desc"});
+    if (!fc.IsEmpty()) attrs.Add("fc");
+    attrs.Add("bType");
+    if (!sAddr.IsEmpty()) attrs.Add("sAddr");
+    for (const char* t : triggers) attrs.Add(t);
+    if (!type.IsEmpty()) attrs.Add("type");
+    XmlNode element = xml.AddNewNode_withAttrs(parent, bAsBDA ? "BDA" : "DA", attrs);
+    if (!element) return false;
+    Put(xml, element, "name", name);
+    Put(xml, element, "desc", desc);
+    if (!fc.IsEmpty()) Put(xml, element, "fc", fc);
+    Put(xml, element, "bType", bType);
+    if (!type.IsEmpty()) Put(xml, element, "type", type);
+    for (const char* t : triggers) Put(xml, element, t, "true");
+    if (!sAddr.IsEmpty()) Put(xml, element, "sAddr", sAddr);
+
+    if (bAsBDA || !bDA) return true;
+    CString value;
+    if (!pMain->DocMtd_get_attribute_value(member, "sec:BDA.valueStr", value)) return false;
+    if (!value.IsEmpty() && !xml.Write_NodeValueString_withCreate(element, "Val", value)) return false;
+    return true;
+}
+
+bool CKiln_Export::Export_DAType(const XmlNode& parent, CKiln_Main* pMain, CBase_XML& xml, const URI_Ref& type) {
+    CString name;
+    if (!ReadName(pMain, type, name)) return false;
+    if (SkipsType(pMain, type, "sec:DAType.isInstType")) return true;
+    XmlNode element = xml.AddNewNode_withAttrs(parent, "DAType", Names({"id", "desc"}));
+    if (!element) return false;
+    Put(xml, element, "id", name);
+    Put(xml, element, "desc", Attr(pMain, type, "cim:Naming.description"));
+    std::vector<URI_Ref> bdas;
+    if (!Members(pMain, type, "sec:DAType.Contains_BDAs", bdas)) return false;
+    for (const URI_Ref& b : bdas)
+        if (!Export_DA(element, pMain, xml, b, true)) return false;
+    return true;
+}
+
+bool CKiln_Export::Export_EnumType(const XmlNode& parent, CKiln_Main* pMain, CBase_XML& xml, const URI_Ref& type) {
+    CString name;
+    if (!ReadName(pMain, type, name)) return false;
+    XmlNode element = xml.AddNewNode_withAttrs(parent, "EnumType", Names({"id", "desc"}));
+    if (!element) return false;
+    Put(xml, element, "id", EnumId(name));
+    Put(xml, element, "desc", Attr(pMain, type, "cim:Naming.description"));
+    std::vector<URI_Ref> values;
+    if (!Members(pMain, type, "sec:EnumType.EnumVals", values)) return false;
+    for (const URI_Ref& v : values)
+        if (!Export_EnumVals(element, pMain, xml, v)) return false;
+    return true;
+}
+
+bool CKiln_Export::Export_EnumVals(const XmlNode& parent, CKiln_Main* pMain, CBase_XML& xml, const URI_Ref& value) {
+    CString name;
+    if (!ReadName(pMain, value, name)) return false;
+    const CString desc = Attr(pMain, value, "cim:Naming.description");
+    const CString ord = Attr(pMain, value, kiln::core::kRoleOrd);
+    CString text = Attr(pMain, value, "sec:EnumVal.val");
+    if (text.IsEmpty()) text = name;
+    CStringArray attrs = Names({"ord"});
+    if (!desc.IsEmpty()) attrs.Add("desc");
+    XmlNode element = xml.AddNewNode_withAttrs(parent, "EnumVal", attrs);
+    if (!element) return false;
+    Put(xml, element, "ord", ord);
+    if (!desc.IsEmpty()) Put(xml, element, "desc", desc);
+    return xml.Write_NodeValueString(element, ".", text);
+}

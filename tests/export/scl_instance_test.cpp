@@ -1,0 +1,312 @@
+// The IED instance: LDevice, LN0 and LN elements and their children in the
+// schema's order, DOI value trees, mapping-item values, control blocks,
+// data sets and inputs.
+#include "tests/export/export_fixture.h"
+
+namespace kiln::test {
+namespace {
+
+class InstanceTest : public ExportTest {
+protected:
+    InstanceTest() : c(BuildCompleteIcd()) {}
+    pugi::xml_node LDevice(const pugi::xml_document& doc) {
+        return doc.select_node("/SCL/IED/AccessPoint/Server/LDevice").node();
+    }
+    CompleteIcd c;
+};
+
+TEST_F(InstanceTest, LogicalNodesAndTheirChildrenInSchemaOrder) {
+    const pugi::xml_document& doc = WriteIcd(c.icd, false);
+    pugi::xml_node ld = LDevice(doc);
+    EXPECT_EQ(AttrNames(ld), (std::vector<std::string>{"inst", "desc"}));
+    EXPECT_EQ(Select(ld, "*"), (std::vector<std::string>{"LN0", "LN", "LN"}));
+    pugi::xml_node ln0 = ld.child("LN0");
+    EXPECT_EQ(AttrNames(ln0), (std::vector<std::string>{"lnType", "lnClass", "desc", "inst"}));
+    EXPECT_STREQ(ln0.attribute("inst").value(), "");
+    EXPECT_STREQ(ln0.attribute("lnClass").value(), "LLN0");
+    EXPECT_EQ(Select(ln0, "*"),
+              (std::vector<std::string>{"DataSet", "ReportControl", "LogControl", "Log", "SettingControl"}));
+    pugi::xml_node ptoc = ld.child("LN");
+    EXPECT_EQ(AttrNames(ptoc), (std::vector<std::string>{"prefix", "lnType", "lnClass", "desc", "inst"}));
+    EXPECT_STREQ(ptoc.attribute("prefix").value(), "P");
+    EXPECT_STREQ(ptoc.attribute("lnType").value(), "PTOC_T");
+    EXPECT_STREQ(ptoc.attribute("inst").value(), "1");
+    EXPECT_EQ(Select(ld, "LN[@lnClass='MMXU']/*"), std::vector<std::string>{"Inputs"});
+
+    // An SGCB of an LN, a DOI and an ExtRef of LLN0, a prefix of LLN0.
+    MakeUnder(c.ptoc, "sec:SGCB", "SGCB", "sec:SGCB.LNode");
+    URI_Ref doi = MakeUnder(c.lln0, "sec:DOI", "Mod", "sec:DOI.LNode", 1);
+    Set(MakeUnder(doi, "sec:DAI", "ctlModel", "sec:DAI.DOI", 1), "sec:DAI.valueStr", "status-only");
+    URI_Ref ext = MakeUnder(c.lln0, "sec:ExtRef", "In1", "sec:ExtRef.LNode", 1);
+    (void)ext;
+    Set(c.lln0, "sec:LNode.prefix", "Q");
+    const pugi::xml_document& again = WriteIcd(c.icd, false);
+    ld = LDevice(again);
+    EXPECT_EQ(Select(ld, "LN0/*"), (std::vector<std::string>{"DataSet", "ReportControl", "LogControl", "DOI",
+                                                              "Inputs", "Log", "SettingControl"}));
+    EXPECT_EQ(Select(ld, "LN0/@zScl:prefix"), std::vector<std::string>{"Q"});
+    EXPECT_TRUE(Select(ld, "LN0/@prefix").empty());
+    EXPECT_TRUE(Select(ld, "LN/SettingControl").empty());
+}
+
+TEST_F(InstanceTest, InheritedNodesFollowOnceAndLN0StandsFirst) {
+    // A base device with its own LLN0, a node repeating PTOC P1 and a new GGIO-like one.
+    URI_Ref base = MakeUnder(c.pkg, "sec:LDevice", "BASE", "sec:LDevice.TypePackage", 1);
+    Link(c.ld, "sec:LDevice.Abstract_LDevice", base);
+    Link(base, "sec:LDevice.Abstract_LDevice", c.ld);  // a cycle ends the walk
+    URI_Ref baseLln0 = MakeLNode(base, "", "", "", 1, c.lln0T);
+    URI_Ref dup = MakeLNode(base, "P", "", "1", 2, c.ptocT);
+    URI_Ref extra = MakeLNode(base, "P", "", "2", 3, c.ptocT);
+    (void)baseLln0, (void)dup, (void)extra;
+    // The device's own LLN0 comes last among its nodes.
+    Set(c.lln0, "e301:OrdNaming.ord", "9");
+    URI_Ref untyped = MakeLNode(c.ld, "", "", "5", 4);
+    (void)untyped;
+
+    const pugi::xml_document& doc = WriteIcd(c.icd, false);
+    pugi::xml_node ld = LDevice(doc);
+    EXPECT_EQ(Select(ld, "*/@lnType"), (std::vector<std::string>{"LLN0_T", "PTOC_T", "MMXU_T", "", "PTOC_T"}));
+    EXPECT_EQ(Select(ld, "*/@inst"), (std::vector<std::string>{"", "1", "1", "5", "2"}));
+    EXPECT_EQ(Select(ld, "LN0/DataSet/@name"), std::vector<std::string>{"dsPrt"});  // its own LLN0
+
+    // In a type-package file the base device carries its own nodes and AbstractLD.
+    ui.AnswerSaveFile(Path("p.Type").c_str());
+    ASSERT_TRUE(app.Rsc_TypePackage_Export(c.pkg));
+    const pugi::xml_document& pkg = LoadFile(Path("p.Type"));
+    pugi::xml_node baseLd = pkg.select_node("/SCL/DataTypeTemplates/LDevice").node();
+    EXPECT_STREQ(baseLd.attribute("AbstractLD").value(), "PROT");
+    EXPECT_EQ(Select(baseLd, "*/@inst"), (std::vector<std::string>{"", "1", "2"}));
+}
+
+TEST_F(InstanceTest, TypesInUseListedOnceInOrderOfFirstUse) {
+    MakeLNode(c.ld, "", "", "2", 4, c.ptocT);
+    MakeLNode(c.ld, "", "", "3", 5, c.ptocT);
+    const pugi::xml_document& doc = WriteIcd(c.icd, false);
+    EXPECT_EQ(Select(doc, "/SCL/DataTypeTemplates/LNodeType/@id"),
+              (std::vector<std::string>{"LLN0_T", "PTOC_T", "MMXU_T"}));
+}
+
+// ---- DOI value trees -------------------------------------------------------
+
+// The DOI as text: DAI name=value, SDI name{...}.
+std::string Tree(const pugi::xml_node& n) {
+    std::string out;
+    for (pugi::xml_node child : n.children()) {
+        if (!out.empty()) out += " ";
+        std::string name = child.attribute("name").value();
+        if (std::string(child.name()) == "DAI")
+            out += name + "=" + child.child("Val").text().get();
+        else
+            out += name + "{" + Tree(child) + "}";
+    }
+    return out;
+}
+
+TEST_F(InstanceTest, ValueTreesFoldDottedNames) {
+    struct Row {
+        std::vector<std::pair<const char*, const char*>> dais;
+        const char* expected;  // nullptr: the export fails; "": no DOI
+    };
+    const Row rows[] = {
+        {{{"stVal", "on"}, {"q", ""}, {"t", ""}}, "stVal=on"},
+        {{{"stVal", ""}}, ""},
+        {{{"pulseConfig.cmdQual", "pulse"}, {"ctlModel", "1"}, {"pulseConfig.onDur", "10"}},
+         "ctlModel=1 pulseConfig{cmdQual=pulse onDur=10}"},
+        {{{"origin.orCat[0]", "2"}}, "origin{orCat=2}"},
+        {{{"a[0].x", "1"}, {"a[1].x", "2"}}, "a{x=1 x=2}"},
+        {{{".x", "1"}}, nullptr},
+        {{{"[1]", "1"}}, nullptr},
+        {{{"a.[1]", "1"}}, nullptr},
+        {{{"a.", "1"}}, nullptr},
+        {{{"", "1"}}, nullptr},
+    };
+    for (const Row& r : rows) {
+        URI_Ref ln = MakeLNode(c.ld, "", "", "7", 9, c.ptocT);
+        URI_Ref doi = MakeUnder(ln, "sec:DOI", "Mod", "sec:DOI.LNode", 1);
+        int ord = 1;
+        for (const auto& [name, value] : r.dais) {
+            URI_Ref dai = MakeUnder(doi, "sec:DAI", "x", "sec:DAI.DOI", ord++);
+            Set(dai, "cim:Naming.name", name);
+            Set(dai, "sec:DAI.valueStr", value);
+        }
+        bool ok = false;
+        const pugi::xml_document& doc = WriteIcd(c.icd, false, &ok);
+        const std::string label = r.dais.front().first;
+        EXPECT_EQ(ok, r.expected != nullptr) << label;
+        if (r.expected) {
+            std::vector<std::string> dois = Select(LDevice(doc), "LN[@inst='7']/DOI/@name");
+            EXPECT_EQ(dois.size(), *r.expected ? 1u : 0u) << label;
+            if (!dois.empty()) {
+                EXPECT_EQ(Tree(LDevice(doc).select_node("LN[@inst='7']/DOI").node()), r.expected);
+            }
+        }
+        app.DocMtd_delete_a_Rsc(ln);
+    }
+    // A DOI with an empty name fails the node.
+    URI_Ref ln = MakeLNode(c.ld, "", "", "8", 9, c.ptocT);
+    URI_Ref doi = MakeUnder(ln, "sec:DOI", "", "sec:DOI.LNode", 1);
+    Set(MakeUnder(doi, "sec:DAI", "stVal", "sec:DAI.DOI", 1), "sec:DAI.valueStr", "1");
+    bool ok = true;
+    WriteIcd(c.icd, false, &ok);
+    EXPECT_FALSE(ok);
+}
+
+TEST_F(InstanceTest, MappingItemsShareElementsAndDescribeOnce) {
+    auto item = [&](const URI_Ref& ln, const char* doName, const char* daName, const char* value, int ord) {
+        URI_Ref mi = Make(kIcdDomain, "sec:MapItem", "MI", ord);
+        Link(mi, "sec:DARef.LNode", ln);
+        Set(mi, "sec:DARef.doName", doName);
+        Set(mi, "sec:DARef.daName", daName);
+        Set(mi, "sec:MapItem.valStr", value);
+        return mi;
+    };
+    URI_Ref mag = item(c.mmxu, "A.phsA", "cVal.mag.f", "1", 1);
+    item(c.mmxu, "A.phsA", "cVal.ang.f", "2", 2);
+    Set(mag, "sec:MapItem.unitSiUnit", EnumValue("SIUnitEnum", "A"));
+    Set(mag, "sec:MapItem.unitMultiplier", EnumValue("MultiplierEnum", "k"));
+    Set(mag, "sec:MapItem.maxVal", "100");
+    URI_Ref descOnly = item(c.mmxu, "A.phsB", "cVal.mag.f", "", 3);
+    Set(descOnly, "cim:Naming.description", "B相电流");
+    // On the PTOC node the value tree already wrote DOI Mod; two items
+    // describe it (description, dU and the DO's own description).
+    URI_Ref mod = item(c.ptoc, "Mod", "ctlModel", "1", 4);
+    Set(mod, "cim:Naming.description", "模式");
+    Set(mod, "sec:MapItem.dU", "模式dU");
+    item(c.ptoc, "Mod", "stSeld", "false", 5);
+
+    const pugi::xml_document& doc = WriteIcd(c.icd, true);
+    pugi::xml_node ld = LDevice(doc);
+    EXPECT_EQ(Tree(ld.select_node("LN[@lnClass='MMXU']/DOI").node()),
+              "phsA{cVal{mag{f=1} ang{f=2}} units{SIUnit=A multiplier=k} maxVal{f=100}} phsB{dU=B相电流}");
+    EXPECT_EQ(Select(ld, "LN[@lnClass='MMXU']/DOI/@name"), std::vector<std::string>{"A"});
+    EXPECT_EQ(Select(ld, "LN[@lnClass='MMXU']/*"), (std::vector<std::string>{"DOI", "Inputs"}));
+    EXPECT_EQ(Select(ld, "LN[@lnClass='PTOC']/DOI/@name"), std::vector<std::string>{"Mod"});
+    EXPECT_EQ(Tree(ld.select_node("LN[@lnClass='PTOC']/DOI").node()), "stVal=1 dU=模式 ctlModel=1 stSeld=false");
+}
+
+// ---- control blocks, data sets, inputs --------------------------------------------
+
+TEST_F(InstanceTest, SettingControlGroups) {
+    struct Row {
+        const char* numOfSG;
+        const char* activeSG;
+        const char* num;
+        const char* act;
+    };
+    for (const Row& r : {Row{"", "", "5", "1"}, Row{"2", "3", "2", "1"}, Row{"4", "3", "4", "3"},
+                         Row{"2", "0", "2", "1"}, Row{"2", "x", "2", "1"}}) {
+        Set(c.sgcb, "sec:SGCB.numOfSG", r.numOfSG);
+        Set(c.sgcb, "sec:SGCB.activeSG", r.activeSG);
+        pugi::xml_node sc = LDevice(WriteIcd(c.icd, false)).select_node("LN0/SettingControl").node();
+        EXPECT_EQ(AttrNames(sc), (std::vector<std::string>{"desc", "actSG", "numOfSGs"}));
+        EXPECT_STREQ(sc.attribute("desc").value(), "定值控制块");
+        EXPECT_STREQ(sc.attribute("numOfSGs").value(), r.num) << r.numOfSG << "/" << r.activeSG;
+        EXPECT_STREQ(sc.attribute("actSG").value(), r.act) << r.numOfSG << "/" << r.activeSG;
+    }
+}
+
+TEST_F(InstanceTest, TriggerOptionsOfReportAndLogControl) {
+    struct Row {
+        const char* trg;
+        const char* flags;  // dchg dupd qchg gi period
+        bool intgPd;
+    };
+    for (const Row& r : {Row{"DChg", "true false false false false", false},
+                         Row{"DChg_DUpd", "true true false false false", false},
+                         Row{"QChg_GI_Period", "false false true true true", true},
+                         Row{"", "false false false false false", false}}) {
+        Set(c.lcb, "sec:LCB.trgOp", *r.trg ? EnumValue("TrgOpControlTypeEnum", r.trg) : CString());
+        Set(c.lcb, "sec:LCB.intgPd", "500");
+        pugi::xml_node lc = LDevice(WriteIcd(c.icd, false)).select_node("LN0/LogControl").node();
+        pugi::xml_node t = lc.child("TrgOps");
+        EXPECT_EQ(AttrNames(t), (std::vector<std::string>{"dchg", "dupd", "qchg", "gi", "period"}));
+        std::string flags;
+        for (pugi::xml_attribute a : t.attributes()) flags += (flags.empty() ? "" : " ") + std::string(a.value());
+        EXPECT_EQ(flags, r.flags) << r.trg;
+        EXPECT_EQ(bool(lc.attribute("intgPd")), r.intgPd) << r.trg;
+    }
+    // The RCB's stored gi sets TrgOps gi.
+    Set(c.rcb, "sec:RCB.trgOp", EnumValue("TrgOpControlTypeEnum", "DChg"));
+    Set(c.rcb, "sec:RCB.gi", "true");
+    pugi::xml_node rc = LDevice(WriteIcd(c.icd, false)).select_node("LN0/ReportControl").node();
+    EXPECT_STREQ(rc.child("TrgOps").attribute("gi").value(), "true");
+}
+
+TEST_F(InstanceTest, ReportAndLogControlAttributes) {
+    pugi::xml_node ln0 = LDevice(WriteIcd(c.icd, false)).child("LN0");
+    pugi::xml_node rc = ln0.child("ReportControl");
+    EXPECT_EQ(AttrNames(rc), (std::vector<std::string>{"name", "rptID", "datSet", "confRev", "desc", "buffered",
+                                                       "bufTime", "intgPd", "zScl:sqNum"}));
+    EXPECT_STREQ(rc.attribute("datSet").value(), "dsPrt");
+    EXPECT_STREQ(rc.attribute("bufTime").value(), "1500");
+    EXPECT_EQ(Select(rc, "*"), (std::vector<std::string>{"TrgOps", "OptFields", "RptEnabled"}));
+    EXPECT_EQ(AttrNames(rc.child("OptFields")), (std::vector<std::string>{"seqNum", "bufOvfl"}));
+    EXPECT_STREQ(rc.child("OptFields").attribute("bufOvfl").value(), "false");
+    EXPECT_STREQ(rc.child("RptEnabled").attribute("max").value(), "5");
+    pugi::xml_node lc = ln0.child("LogControl");
+    EXPECT_EQ(AttrNames(lc),
+              (std::vector<std::string>{"name", "ldInst", "logName", "datSet", "logEna", "reasonCode", "desc"}));
+    EXPECT_STREQ(lc.attribute("logName").value(), "Log");
+    EXPECT_STREQ(lc.attribute("ldInst").value(), "PROT");
+    EXPECT_EQ(Select(ln0, "Log/@name"), std::vector<std::string>{"Log"});
+
+    // Unbuffered, without data set, options empty.
+    Set(c.rcb, "sec:RCB.BRCB_or_URCB", "false");
+    Set(c.rcb, "sec:RCB.optSequenceNumber", "");
+    Set(c.rcb, "sec:RCB.optBufferOverflow", "");
+    Set(c.rcb, "sec:RCB.sqNum", "");
+    Set(c.rcb, "sec:RCB.trgOp", "");
+    Doc().ClearLinks(c.rcb, "sec:RCB.DataSet");
+    rc = LDevice(WriteIcd(c.icd, false)).select_node("LN0/ReportControl").node();
+    EXPECT_EQ(AttrNames(rc), (std::vector<std::string>{"name", "rptID", "confRev", "desc"}));
+    EXPECT_TRUE(AttrNames(rc.child("OptFields")).empty());
+}
+
+TEST_F(InstanceTest, DataSetMembersAndInputs) {
+    // A member of LLN0, one with a cut DA name, one whose DO is gone, one of a base type's DO.
+    auto member = [&](const URI_Ref& ln, const char* doName, const char* daName, int ord) {
+        URI_Ref f = MakeUnder(c.dataSet, "sec:FCDA", "F", "sec:FCDA.DataSet", ord);
+        Link(f, "sec:DARef.LNode", ln);
+        Set(f, "sec:DARef.doName", doName);
+        Set(f, "sec:DARef.daName", daName);
+        Set(f, "sec:FCDA.fc", EnumValue("FCType", "SG"));
+        return f;
+    };
+    // LLN0 is written as LN0 without prefix and instance, and so it is named.
+    Set(c.lln0, "sec:LNode.prefix", "Q");
+    Set(c.lln0, "sec:LNode.lnInst", "1");
+    member(c.lln0, "Mod", "ctlModel", 3);
+    member(c.ptoc, "Str", "setMag[SG]", 4);
+    member(c.ptoc, "Gone", "stVal", 5);
+    URI_Ref noNode = MakeUnder(c.dataSet, "sec:FCDA", "F", "sec:FCDA.DataSet", 6);
+    Set(noNode, "sec:DARef.doName", "Op");
+    pugi::xml_node ds = LDevice(WriteIcd(c.icd, false)).select_node("LN0/DataSet").node();
+    EXPECT_EQ(Select(ds, "FCDA/@doName"), (std::vector<std::string>{"Op", "A.phsA", "Mod", "Str"}));
+    EXPECT_EQ(AttrNames(ds.child("FCDA")),
+              (std::vector<std::string>{"ldInst", "prefix", "lnClass", "lnInst", "doName", "daName", "fc"}));
+    EXPECT_EQ(AttrNames(ds.select_node("FCDA[@doName='A.phsA']").node()),
+              (std::vector<std::string>{"ldInst", "lnClass", "lnInst", "doName", "fc"}));
+    EXPECT_EQ(AttrNames(ds.select_node("FCDA[@doName='Mod']").node()),
+              (std::vector<std::string>{"ldInst", "lnClass", "doName", "daName", "fc"}));
+    EXPECT_EQ(Select(ds, "FCDA[@doName='Str']/@daName"), std::vector<std::string>{"setMag"});
+
+    // Inputs: one element, ExtRefs in order, name as intAddr, description as desc.
+    MakeUnder(c.mmxu, "sec:ExtRef", "Gone_In", "sec:ExtRef.LNode", 2);
+    URI_Ref toLln0 = MakeUnder(c.mmxu, "sec:ExtRef", "Mode_In", "sec:ExtRef.LNode", 3);
+    Link(toLln0, "sec:DARef.LNode", c.lln0);
+    Set(toLln0, "sec:DARef.doName", "Mod");
+    pugi::xml_node ln = LDevice(WriteIcd(c.icd, false)).select_node("LN[@lnClass='MMXU']").node();
+    EXPECT_EQ(Select(ln, "Inputs"), std::vector<std::string>{"Inputs"});
+    pugi::xml_node ext = ln.child("Inputs").child("ExtRef");
+    EXPECT_EQ(AttrNames(ext), (std::vector<std::string>{"desc", "iedName", "ldInst", "prefix", "lnClass", "lnInst",
+                                                        "doName", "daName", "intAddr"}));
+    EXPECT_STREQ(ext.attribute("iedName").value(), "TEMPLATE");
+    EXPECT_STREQ(ext.attribute("prefix").value(), "P");
+    EXPECT_STREQ(ext.attribute("intAddr").value(), "Trip_In");
+    EXPECT_EQ(AttrNames(ext.next_sibling()), std::vector<std::string>{"intAddr"});
+    EXPECT_EQ(AttrNames(ext.next_sibling().next_sibling()),
+              (std::vector<std::string>{"iedName", "ldInst", "lnClass", "doName", "intAddr"}));
+}
+
+}  // namespace
+}  // namespace kiln::test
