@@ -10,9 +10,9 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <ctime>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -126,12 +126,19 @@ std::string MakeScl(long nodes) {
         for (long n = 1; n <= count - 2; ++n)
             ied += "<FCDA ldInst=\"" + inst + "\" lnClass=\"GGIO\" lnInst=\"" + std::to_string(n) +
                    "\" doName=\"Ind1\" daName=\"stVal\" fc=\"ST\"/>";
-        ied += "</DataSet><ReportControl name=\"brcb\" datSet=\"ds\" rptID=\"r\" confRev=\"1\" buffered=\"true\">"
-               "<TrgOps dchg=\"true\"/><OptFields seqNum=\"true\"/><RptEnabled max=\"1\"/></ReportControl>"
-               "<LogControl name=\"lcb\" datSet=\"ds\" logName=\"" + inst + "\"/>"
-               "<DOI name=\"Mod\"><DAI name=\"stVal\"><Val>1</Val></DAI><DAI name=\"ctlModel\"><Val>status-only</Val></DAI></DOI>"
-               "<SettingControl actSG=\"1\" numOfSGs=\"2\"/><Log name=\"" + inst + "\"/>"
-               "<Inputs><ExtRef iedName=\"A\" ldInst=\"LD0\" lnClass=\"GGIO\" lnInst=\"1\" doName=\"Ind1\" daName=\"stVal\" intAddr=\"i\"/></Inputs></LN0>";
+        ied +=
+            "</DataSet><ReportControl name=\"brcb\" datSet=\"ds\" rptID=\"r\" confRev=\"1\" buffered=\"true\">"
+            "<TrgOps dchg=\"true\"/><OptFields seqNum=\"true\"/><RptEnabled max=\"1\"/></ReportControl>"
+            "<LogControl name=\"lcb\" datSet=\"ds\" logName=\"" +
+            inst +
+            "\"/>"
+            "<DOI name=\"Mod\"><DAI name=\"stVal\"><Val>1</Val></DAI><DAI "
+            "name=\"ctlModel\"><Val>status-only</Val></DAI></DOI>"
+            "<SettingControl actSG=\"1\" numOfSGs=\"2\"/><Log name=\"" +
+            inst +
+            "\"/>"
+            "<Inputs><ExtRef iedName=\"A\" ldInst=\"LD0\" lnClass=\"GGIO\" lnInst=\"1\" doName=\"Ind1\" "
+            "daName=\"stVal\" intAddr=\"i\"/></Inputs></LN0>";
         ied += "<LN lnClass=\"LPHD\" inst=\"1\" lnType=\"LPHD_T\"/>";
         for (long n = 1; n <= count - 2; ++n) {
             ied += "<LN lnClass=\"GGIO\" inst=\"" + std::to_string(n) + "\" lnType=\"GGIO_T\" desc=\"开入\">";
@@ -144,7 +151,8 @@ std::string MakeScl(long nodes) {
     }
     ied += "</Server></AccessPoint></IED>";
     return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<SCL xmlns=\"http://www.iec.ch/61850/2003/SCL\">"
-           "<Header id=\"H\"/>" + ied + "<DataTypeTemplates>" + kTemplates + "</DataTypeTemplates></SCL>";
+           "<Header id=\"H\"/>" +
+           ied + "<DataTypeTemplates>" + kTemplates + "</DataTypeTemplates></SCL>";
 }
 
 struct Result {
@@ -172,8 +180,8 @@ Result RunOnce(const std::string& file) {
     CKiln_Import imp;
     imp.m_xmlReportDoc.AddNewNode_withAttrs(imp.m_xmlReportDoc.GetDocument(), "Report", CStringArray());
     XmlNode root = imp.m_xmlReportDoc.GetDocumentElement();
-    for (XmlNode* n : {&imp.m_pOtherErrorsNode, &imp.m_pLNodesNode, &imp.m_pLDevicesNode, &imp.m_pDOIsNode,
-                       &imp.m_pDAIsNode})
+    for (XmlNode* n :
+         {&imp.m_pOtherErrorsNode, &imp.m_pLNodesNode, &imp.m_pLDevicesNode, &imp.m_pDOIsNode, &imp.m_pDAIsNode})
         *n = root;
     imp.m_saReportAttrs.Add("name");
     imp.m_saReportAttrs.Add("error");
@@ -280,10 +288,11 @@ int main(int argc, char** argv) {
         std::sort(times[k].begin(), times[k].end());
         best.push_back(times[k].front());
         const Result& r = last[k];
-        std::printf("%ld logical nodes: instance readers and indexes best %.3f s, median %.3f s CPU of %d runs; %zu nodes, "
-                    "%zu DA paths, %zu DO paths, %d errors, file %.1f MB\n",
-                    sizeList[k], times[k].front(), times[k][times[k].size() / 2], runs, r.lnodes, r.daPaths,
-                    r.doPaths, r.errors, std::filesystem::file_size(files[k]) / 1e6);
+        std::printf(
+            "%ld logical nodes: instance readers and indexes best %.3f s, median %.3f s CPU of %d runs; %zu nodes, "
+            "%zu DA paths, %zu DO paths, %d errors, file %.1f MB\n",
+            sizeList[k], times[k].front(), times[k][times[k].size() / 2], runs, r.lnodes, r.daPaths, r.doPaths,
+            r.errors, std::filesystem::file_size(files[k]) / 1e6);
         std::filesystem::remove(files[k]);
         clean = clean && r.lnodes == static_cast<size_t>(sizeList[k]) && r.errors == 0;
     }

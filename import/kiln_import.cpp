@@ -15,12 +15,11 @@ using kiln::core::kRoleOrd;
 namespace kiln::import {
 
 const char* const kBasicTypes[] = {
-    "BOOLEAN",     "INT8",         "INT16",       "INT24",     "INT32",      "INT64",     "INT128",
-    "INT8U",       "INT16U",       "INT24U",      "INT32U",    "FLOAT32",    "FLOAT64",   "Enum",
-    "Dbpos",       "Tcmd",         "Quality",     "Timestamp", "VisString32", "VisString64", "VisString65",
-    "VisString129", "VisString255", "Octet64",    "Unicode255", "Struct",    "EntryTime", "Check",
-    "ObjRef",      "Currency",     "PhyComAddr",  "TrgOps",    "OptFlds",    "SvOptFlds", "LogOptFlds",
-    "EntryID",     "Octet6",       "Octet16",
+    "BOOLEAN",    "INT8",      "INT16",       "INT24",       "INT32",       "INT64",        "INT128",       "INT8U",
+    "INT16U",     "INT24U",    "INT32U",      "FLOAT32",     "FLOAT64",     "Enum",         "Dbpos",        "Tcmd",
+    "Quality",    "Timestamp", "VisString32", "VisString64", "VisString65", "VisString129", "VisString255", "Octet64",
+    "Unicode255", "Struct",    "EntryTime",   "Check",       "ObjRef",      "Currency",     "PhyComAddr",   "TrgOps",
+    "OptFlds",    "SvOptFlds", "LogOptFlds",  "EntryID",     "Octet6",      "Octet16",
 };
 const int kBasicTypeCount = static_cast<int>(sizeof(kBasicTypes) / sizeof(kBasicTypes[0]));
 
@@ -81,8 +80,7 @@ std::vector<URI_Ref> MembersByOrd(CKiln_Main* app, const URI_Ref& owner, const c
 }
 
 void AddMembersByName(CKiln_Main* app, const URI_Ref& owner, const char* role, ImportNameTable& table) {
-    for (const URI_Ref& m : MembersByOrd(app, owner, role))
-        table.emplace(app->DocMtd_getValue_ofAttr(m, kRoleName), m);
+    for (const URI_Ref& m : MembersByOrd(app, owner, role)) table.emplace(app->DocMtd_getValue_ofAttr(m, kRoleName), m);
 }
 
 CString FcOf(CKiln_Main* app, const URI_Ref& da) {

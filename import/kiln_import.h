@@ -24,11 +24,11 @@ class CKiln_Main;
 // One type of a run: the shell made for an SCL type element, or an existing
 // type of the dependency chain.
 struct Struct_ImportShell {
-    CString m_strOrd;  // 1-based position among the elements of its kind; "" for an existing type
-    URI_Ref m_uShell;  // the resource
-    XmlNode m_pNode;   // the element that fills the shell; null for an existing type
-    URI_Ref m_uClass;  // DA types: the standard DA class, once found
-    CString m_strBase; // LN types: the "@zScl:base" text
+    CString m_strOrd;   // 1-based position among the elements of its kind; "" for an existing type
+    URI_Ref m_uShell;   // the resource
+    XmlNode m_pNode;    // the element that fills the shell; null for an existing type
+    URI_Ref m_uClass;   // DA types: the standard DA class, once found
+    CString m_strBase;  // LN types: the "@zScl:base" text
 };
 
 // A data-set member, input or report client whose target logical node is
@@ -62,16 +62,16 @@ public:
     CKiln_Import& operator=(const CKiln_Import&) = delete;
 
     // ---- state, in declaration order ----
-    URI_Ref m_uLastLog;                    // the Log made last in the run
-    std::vector<URI_Ref> m_vLCBs;          // every LCB of the run still in the model, in order
-    int m_nLogCount;                       // Log elements read in the run
+    URI_Ref m_uLastLog;                                   // the Log made last in the run
+    std::vector<URI_Ref> m_vLCBs;                         // every LCB of the run still in the model, in order
+    int m_nLogCount;                                      // Log elements read in the run
     std::map<CString, std::vector<CString>> m_mapKeyDAs;  // CDC -> key DA names
-    bool m_bExtDOFreely;                   // free DO extension of an ICD import
-    int m_nErrors;                         // error entries added to the report
-    int m_nWarnings;                       // warning entries added to the report
-    CStringArray m_saReportAttrs;          // attributes of every new report entry, in order
-    XmlNode m_pOtherErrorsNode;            // "other_errors"
-    XmlNode m_pReportRoot;                 // "ICD"
+    bool m_bExtDOFreely;                                  // free DO extension of an ICD import
+    int m_nErrors;                                        // error entries added to the report
+    int m_nWarnings;                                      // warning entries added to the report
+    CStringArray m_saReportAttrs;                         // attributes of every new report entry, in order
+    XmlNode m_pOtherErrorsNode;                           // "other_errors"
+    XmlNode m_pReportRoot;                                // "ICD"
     XmlNode m_pLNodeTypesNode;
     XmlNode m_pDOTypesNode;
     XmlNode m_pDATypesNode;
@@ -82,13 +82,13 @@ public:
     XmlNode m_pLDevicesNode;
     XmlNode m_pDOIsNode;
     XmlNode m_pDAIsNode;
-    CBase_XML m_xmlReportDoc;              // the report document
-    CKiln_Main* m_pMain;                   // the plug-in object of the run
-    CBase_XML* m_pSourceXml;               // the file being imported
+    CBase_XML m_xmlReportDoc;  // the report document
+    CKiln_Main* m_pMain;       // the plug-in object of the run
+    CBase_XML* m_pSourceXml;   // the file being imported
     std::vector<Struct_PendingRef> m_vPendingRefs;
-    CString m_strHeaderId;                 // "@id" of the ICD's Header; "" in other imports
-    CString m_strIEDName;                  // "@name" of the imported IED
-    ImportNameTable m_mapKnownDOs;         // standard DOs by LN class name + DO name
+    CString m_strHeaderId;          // "@id" of the ICD's Header; "" in other imports
+    CString m_strIEDName;           // "@name" of the imported IED
+    ImportNameTable m_mapKnownDOs;  // standard DOs by LN class name + DO name
     ImportNameTable m_mapTypePackages;
     ImportNameTable m_mapICDs;
     ImportNameTable m_mapKnownDATypes;
@@ -98,8 +98,8 @@ public:
     ImportNameTable m_mapOwnDOSemantics;
     ImportNameTable m_mapKnownDOSemantics;
     ImportNameTable m_mapKnownDASemantics;
-    ImportNameTable m_mapInstPaths;        // DO and SDO paths of the imported instance
-    ImportNameTable m_mapInstLNodes;       // logical nodes of the run by device name + node name
+    ImportNameTable m_mapInstPaths;   // DO and SDO paths of the imported instance
+    ImportNameTable m_mapInstLNodes;  // logical nodes of the run by device name + node name
     ImportShellTable m_mapNewDATypes;
     ImportShellTable m_mapNewDOTypes;
     ImportShellTable m_mapNewLNodeTypes;
@@ -125,8 +125,8 @@ public:
     bool Import_SDO(CKiln_Main* app, URI_Ref doType, ImportNameTable& members, XmlNode node, CString ord);
 
     // ---- LN types and DOs ----
-    bool Import_LNodeType(CKiln_Main* app, URI_Ref lnType, XmlNode node, CString base, URI_Ref package,
-                          CString ord, bool bLoadDepends);
+    bool Import_LNodeType(CKiln_Main* app, URI_Ref lnType, XmlNode node, CString base, URI_Ref package, CString ord,
+                          bool bLoadDepends);
     bool Import_DO(CKiln_Main* app, URI_Ref lnType, XmlNode node, CString ord, CString typeId, CString lnClass,
                    ImportNameTable& classDOs, URI_Ref package);
     bool Check_DATypeClassOf(CKiln_Main* app);
@@ -139,12 +139,12 @@ public:
     // ---- IED, logical devices, logical nodes ----
     bool Import_IED(CKiln_Main* app, URI_Ref icd, XmlNode node);
     bool Import_LDevice(CKiln_Main* app, URI_Ref ied, XmlNode node, CString ord, CString iedName);
-    bool Import_LNode(CKiln_Main* app, URI_Ref ld, XmlNode node, CString ord, URI_Ref log, URI_Ref sgcb,
-                      CString ldName, bool bDataSetFlag);
+    bool Import_LNode(CKiln_Main* app, URI_Ref ld, XmlNode node, CString ord, URI_Ref log, URI_Ref sgcb, CString ldName,
+                      bool bDataSetFlag);
 
     // ---- DOI and DAI ----
-    bool Import_DOI(CKiln_Main* app, URI_Ref lnode, XmlNode node, CString ord, CString lnType,
-                    ImportNameTable& dois, ImportNameTable& dos);
+    bool Import_DOI(CKiln_Main* app, URI_Ref lnode, XmlNode node, CString ord, CString lnType, ImportNameTable& dois,
+                    ImportNameTable& dos);
     bool Import_DAI(CKiln_Main* app, URI_Ref doi, XmlNode node, const ImportNameTable& paths, CString path);
 
     // ---- control blocks ----

@@ -6,9 +6,9 @@
 // both times.
 #include <map>
 #include <set>
+#include <string>
 #include <utility>
 #include <vector>
-#include <string>
 
 #include "import/import_util.h"
 #include "import/kiln_import.h"
@@ -48,8 +48,8 @@ void SDOWalk(CKiln_Main* app, const URI_Ref& member, Add& table, const CString& 
 }
 
 template <typename Add>
-void BDAWalk(CKiln_Main* app, const URI_Ref& member, Add& table, const CString& withFc,
-             const CString& plain, OnPath& onPath) {
+void BDAWalk(CKiln_Main* app, const URI_Ref& member, Add& table, const CString& withFc, const CString& plain,
+             OnPath& onPath) {
     const CString n = "." + NameOf(app, member);
     table.emplace(withFc + n, member);
     table.emplace(plain + n, member);

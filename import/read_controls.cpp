@@ -150,11 +150,14 @@ bool CKiln_Import::Import_RCB(CKiln_Main* app, URI_Ref lnode, XmlNode node, CStr
     if (ReadAttr(node, "name", text)) app->DocMtd_Modify_attribute_value(rcb, kRoleName, text);
     app->DocMtd_Modify_attribute_value(rcb, "sec:RCB.trgOp", trgOp);
     // An option the file leaves out is off, as SCL defines it.
-    static const char* const kOptions[][2] = {
-        {"seqNum", "sec:RCB.optSequenceNumber"},   {"timeStamp", "sec:RCB.optReportTimeStamp"},
-        {"reasonCode", "sec:RCB.optReasonForInclusion"}, {"dataRef", "sec:RCB.optDataReference"},
-        {"dataSet", "sec:RCB.optDataSetName"},     {"bufOvfl", "sec:RCB.optBufferOverflow"},
-        {"entryID", "sec:RCB.optEntryID"},         {"configRef", "sec:RCB.optConfRevision"}};
+    static const char* const kOptions[][2] = {{"seqNum", "sec:RCB.optSequenceNumber"},
+                                              {"timeStamp", "sec:RCB.optReportTimeStamp"},
+                                              {"reasonCode", "sec:RCB.optReasonForInclusion"},
+                                              {"dataRef", "sec:RCB.optDataReference"},
+                                              {"dataSet", "sec:RCB.optDataSetName"},
+                                              {"bufOvfl", "sec:RCB.optBufferOverflow"},
+                                              {"entryID", "sec:RCB.optEntryID"},
+                                              {"configRef", "sec:RCB.optConfRevision"}};
     for (const auto& [attr, role] : kOptions)
         app->DocMtd_Modify_attribute_value(rcb, role, ReadAttr(optFields, attr, text) ? text : CString("false"));
     if (ReadAttr(node, "intgPd", text)) app->DocMtd_Modify_attribute_value(rcb, "sec:RCB.intgPd", text);

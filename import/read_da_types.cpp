@@ -70,8 +70,7 @@ Struct_ImportShell* CKiln_Import::LinkMemberType(CKiln_Main* app, const URI_Ref&
     return nullptr;
 }
 
-void CKiln_Import::ImportMemberVals(CKiln_Main* app, const URI_Ref& owner, const XmlNode& node,
-                                    const char* valueRole) {
+void CKiln_Import::ImportMemberVals(CKiln_Main* app, const URI_Ref& owner, const XmlNode& node, const char* valueRole) {
     long i = 0;
     for (const XmlNode& val : Children(node, "Val")) {
         if (i == 0) {
@@ -95,7 +94,8 @@ bool CKiln_Import::Import_BDA(CKiln_Main* app, URI_Ref daType, XmlNode node, CSt
         app->DocMtd_Modify_attribute_value(bda, "sec:BDA.bType", ModelEnum("PreBasicTypeEnum", bType));
         if (ReadAttr(node, "type", typeId)) LinkMemberType(app, bda, bType, typeId, "BDA", name);
     }
-    if (ReadAttr(node, "valKind", text)) app->DocMtd_Modify_attribute_value(bda, "sec:BDA.valKind", ModelEnum("ValKindEnum", text));
+    if (ReadAttr(node, "valKind", text))
+        app->DocMtd_Modify_attribute_value(bda, "sec:BDA.valKind", ModelEnum("ValKindEnum", text));
     if (ReadAttr(node, "count", text)) app->DocMtd_Modify_attribute_value(bda, "sec:BDA.count", text);
     if (ReadAttr(node, "sAddr", text)) app->DocMtd_Modify_attribute_value(bda, "sec:BDA.sAddr", text);
     if (ReadAttr(node, "desc", text)) app->DocMtd_Modify_attribute_value(bda, "cim:Naming.description", text);

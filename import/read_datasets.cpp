@@ -7,8 +7,8 @@ using kiln::core::kRoleName;
 using kiln::core::kRoleOrd;
 using namespace kiln::import;
 
-bool CKiln_Import::Import_DataSet(CKiln_Main* app, URI_Ref lnode, XmlNode node, CString ord,
-                                  ImportNameTable& dataSets, bool bFlag) {
+bool CKiln_Import::Import_DataSet(CKiln_Main* app, URI_Ref lnode, XmlNode node, CString ord, ImportNameTable& dataSets,
+                                  bool bFlag) {
     URI_Ref dataSet;
     if (!app->NewRsc_DataSet(&dataSet, lnode)) return true;
     CString name, desc;
@@ -41,7 +41,8 @@ bool CKiln_Import::Import_FCDA(CKiln_Main* app, URI_Ref dataSet, XmlNode node, C
     if (ReadAttr(node, "doName", doName)) app->DocMtd_Modify_attribute_value(fcda, "sec:DARef.doName", doName);
     if (ReadAttr(node, "daName", daName)) app->DocMtd_Modify_attribute_value(fcda, "sec:DARef.daName", daName);
     const CString lnName = prefix + lnClass + lnInst;
-    if (!lnName.IsEmpty()) m_vPendingRefs.push_back({fcda, m_strIEDName + ldInst + lnName, ldInst, lnName, daName, doName});
+    if (!lnName.IsEmpty())
+        m_vPendingRefs.push_back({fcda, m_strIEDName + ldInst + lnName, ldInst, lnName, daName, doName});
     return true;
 }
 

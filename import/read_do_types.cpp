@@ -24,7 +24,8 @@ bool CKiln_Import::Import_DOType(CKiln_Main* app, URI_Ref doType, XmlNode node, 
             AddMembersByName(app, it->second, "sec:DOType.Contains_DAs", members);
             AddMembersByName(app, it->second, "sec:DOType.Contains_SDOs", members);
         } else {
-            AddOtherError("错误：ICD文件:  DOType:" + app->DocMtd_getValue_ofAttr(doType, kRoleName), "未找到CDC:" + cdc);
+            AddOtherError("错误：ICD文件:  DOType:" + app->DocMtd_getValue_ofAttr(doType, kRoleName),
+                          "未找到CDC:" + cdc);
         }
     }
     if (hasDesc) app->DocMtd_Modify_attribute_value(doType, "cim:Naming.description", desc);
@@ -102,7 +103,8 @@ bool CKiln_Import::Import_DA(CKiln_Main* app, URI_Ref doType, ImportNameTable& m
             }
         }
     }
-    if (ReadAttr(node, "valKind", text)) app->DocMtd_Modify_attribute_value(da, "sec:BDA.valKind", ModelEnum("ValKindEnum", text));
+    if (ReadAttr(node, "valKind", text))
+        app->DocMtd_Modify_attribute_value(da, "sec:BDA.valKind", ModelEnum("ValKindEnum", text));
     if (ReadAttr(node, "count", text)) app->DocMtd_Modify_attribute_value(da, "sec:BDA.count", text);
     if (ReadAttr(node, "sAddr", text)) app->DocMtd_Modify_attribute_value(da, "sec:BDA.sAddr", text);
     // A DA's values are read like a BDA's, so that they survive a round trip.

@@ -100,8 +100,7 @@ bool CKiln_Import::Import_DOI(CKiln_Main* app, URI_Ref lnode, XmlNode node, CStr
     return true;
 }
 
-bool CKiln_Import::Import_DAI(CKiln_Main* app, URI_Ref doi, XmlNode node, const ImportNameTable& paths,
-                              CString path) {
+bool CKiln_Import::Import_DAI(CKiln_Main* app, URI_Ref doi, XmlNode node, const ImportNameTable& paths, CString path) {
     CString sAddr, name, ix;
     ReadAttr(node, "sAddr", sAddr);
     if (!ReadAttr(node, "name", name)) return true;
@@ -152,9 +151,10 @@ bool CKiln_Import::Import_DAI(CKiln_Main* app, URI_Ref doi, XmlNode node, const 
         }
     }
     URI_Ref structType = app->DocMtd_getFirstUri_ofAsso(member, "sec:BDA.DefinedBy_Struct");
-    URI_Ref cls = structType.IsSet() ? app->DocMtd_getFirstUri_ofAsso(structType, "sec:DAType.ClassOf_DAType")
-                                     : URI_Ref();
-    if (cls.IsSet()) app->DocMtd_Modify_attribute_value(dai, "sec:DAI.daType", app->DocMtd_getValue_ofAttr(cls, kRoleName));
+    URI_Ref cls =
+        structType.IsSet() ? app->DocMtd_getFirstUri_ofAsso(structType, "sec:DAType.ClassOf_DAType") : URI_Ref();
+    if (cls.IsSet())
+        app->DocMtd_Modify_attribute_value(dai, "sec:DAI.daType", app->DocMtd_getValue_ofAttr(cls, kRoleName));
     ImportMemberVals(app, dai, node, "sec:DAI.valueStr");
     return true;
 }

@@ -50,7 +50,7 @@ bool CKiln_Import::Import_LNodeType(CKiln_Main* app, URI_Ref lnType, XmlNode nod
 }
 
 bool CKiln_Import::Import_DO(CKiln_Main* app, URI_Ref lnType, XmlNode node, CString ord, CString /*typeId*/,
-                            CString lnClass, ImportNameTable& classDOs, URI_Ref package) {
+                             CString lnClass, ImportNameTable& classDOs, URI_Ref package) {
     URI_Ref dataObject;
     if (!app->NewRsc_DO(&dataObject, lnType, ord)) return true;
     CString name, desc, typeId, transient;

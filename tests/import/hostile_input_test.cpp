@@ -35,14 +35,15 @@ TEST_F(ImportTest, DeepSDINestingIsReadWithoutRecursion) {
     ImportIcd(Scl(R"(<LNodeType id="L0" lnClass="LLN0"><DO name="Mod" type="T"/></LNodeType>
 <LNodeType id="PH" lnClass="LPHD"/><DOType id="T" cdc="INC"><DA name="stVal" fc="ST" bType="INT32"/></DOType>)",
                   "<IED name=\"I\"><AccessPoint><Server><LDevice inst=\"LD\"><LN0 lnClass=\"LLN0\" lnType=\"L0\">"
-                  "<DOI name=\"Mod\">" + sdis + "<DAI name=\"stVal\"/>" + ends +
+                  "<DOI name=\"Mod\">" +
+                      sdis + "<DAI name=\"stVal\"/>" + ends +
                       "<SDI name=\"a\"><Private><DAI name=\"stVal\"/></Private></SDI></DOI>"
                       "</LN0><LN lnClass=\"LPHD\" inst=\"1\" lnType=\"PH\"/></LDevice></Server></AccessPoint></IED>"));
     std::vector<ReportEntry> dais = Entries("DAIs");
     ASSERT_EQ(dais.size(), 1u);
     EXPECT_EQ(dais[0].name, "错误：stVal");
-    EXPECT_EQ(dais[0].error.GetLength(), static_cast<int>(std::string("LNode:LLN0里的Mod") .size() + 2 * depth +
-                                                                 std::string("的DAI:stVal未找到对应DA").size()));
+    EXPECT_EQ(dais[0].error.GetLength(), static_cast<int>(std::string("LNode:LLN0里的Mod").size() + 2 * depth +
+                                                          std::string("的DAI:stVal未找到对应DA").size()));
     // A DAI below an element other than SDI is found from the DOI itself.
     URI_Ref doi = Member(Node(Device("LD"), "LLN0"), "sec:LNode.DOIs", "Mod");
     EXPECT_EQ(NamesOf(Members(doi, "sec:DOI.DAIs")), (std::vector<CString>{"stVal[ST]"}));
@@ -71,14 +72,17 @@ TEST_F(ImportTest, MissingAttributesAndUnknownElementsAreReportedOrIgnored) {
     EXPECT_EQ(Members(lln0, "sec:LNode.ExtRefs").size(), 1u);
     EXPECT_EQ(Members(ShellOf(imp.m_mapNewEnumTypes, "E"), "sec:EnumType.EnumVals").size(), 3u);
     const std::vector<ReportEntry> all = AllEntries();
-    EXPECT_NE(std::find(all.begin(), all.end(), ReportEntry{"LDevice", "错误：NoLN0", "未找到LDevice:NoLN0的LLN0Type或LPHDType"}),
+    EXPECT_NE(std::find(all.begin(), all.end(),
+                        ReportEntry{"LDevice", "错误：NoLN0", "未找到LDevice:NoLN0的LLN0Type或LPHDType"}),
               all.end());
     EXPECT_NE(std::find(all.begin(), all.end(), ReportEntry{"DOI", "错误：", "DOI的name为空！"}), all.end());
     EXPECT_NE(std::find(all.begin(), all.end(), ReportEntry{"other_error", "错误：ICD文件:  BDA:", "未找到EnumType:"}),
               all.end());
-    EXPECT_NE(std::find(all.begin(), all.end(), ReportEntry{"DAI", "错误：stVal", "LNode:LLN0里的Mod.的DAI:stVal未找到对应DA"}),
+    EXPECT_NE(std::find(all.begin(), all.end(),
+                        ReportEntry{"DAI", "错误：stVal", "LNode:LLN0里的Mod.的DAI:stVal未找到对应DA"}),
               all.end());
-    EXPECT_EQ(std::count_if(all.begin(), all.end(), [](const ReportEntry& e) { return e.error == "lnClass为空！"; }), 2);
+    EXPECT_EQ(std::count_if(all.begin(), all.end(), [](const ReportEntry& e) { return e.error == "lnClass为空！"; }),
+              2);
 }
 
 TEST_F(ImportTest, CyclicTypesEndEveryWalk) {
@@ -114,7 +118,8 @@ TEST_F(ImportTest, CyclicTypesEndEveryWalk) {
 }
 
 TEST_F(ImportTest, AGB2312FileKeepsItsChineseTexts) {
-    std::string text = Scl(R"(<LNodeType id="L" lnClass="PTOC" desc="过流保护"><DO name="Str" type="T" desc="启动"/></LNodeType>
+    std::string text =
+        Scl(R"(<LNodeType id="L" lnClass="PTOC" desc="过流保护"><DO name="Str" type="T" desc="启动"/></LNodeType>
 <DOType id="T" cdc="SPS" desc="单点"/>)");
     text.replace(text.find("UTF-8"), 5, "GB2312");
     ImportTemplates(kiln::text::Utf8ToGbk(text));

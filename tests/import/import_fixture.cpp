@@ -39,11 +39,16 @@ ImportTest::ImportTest() {
     XmlNode root = imp.m_xmlReportDoc.GetDocumentElement();
     imp.m_pReportRoot = imp.m_xmlReportDoc.Get_NodePtr(root, "ICD");
     imp.m_pOtherErrorsNode = imp.m_xmlReportDoc.Get_NodePtr(root, "other_errors");
-    const std::pair<XmlNode*, const char*> kNodes[] = {
-        {&imp.m_pLNodeTypesNode, "LNodeTypes"}, {&imp.m_pDOTypesNode, "DOTypes"}, {&imp.m_pDATypesNode, "DATypes"},
-        {&imp.m_pDOsNode, "DOs"},   {&imp.m_pDAsNode, "DAs"},   {&imp.m_pBDAsNode, "BDAs"},
-        {&imp.m_pLNodesNode, "LNodes"}, {&imp.m_pLDevicesNode, "LDevices"}, {&imp.m_pDOIsNode, "DOIs"},
-        {&imp.m_pDAIsNode, "DAIs"}};
+    const std::pair<XmlNode*, const char*> kNodes[] = {{&imp.m_pLNodeTypesNode, "LNodeTypes"},
+                                                       {&imp.m_pDOTypesNode, "DOTypes"},
+                                                       {&imp.m_pDATypesNode, "DATypes"},
+                                                       {&imp.m_pDOsNode, "DOs"},
+                                                       {&imp.m_pDAsNode, "DAs"},
+                                                       {&imp.m_pBDAsNode, "BDAs"},
+                                                       {&imp.m_pLNodesNode, "LNodes"},
+                                                       {&imp.m_pLDevicesNode, "LDevices"},
+                                                       {&imp.m_pDOIsNode, "DOIs"},
+                                                       {&imp.m_pDAIsNode, "DAIs"}};
     for (const auto& [field, name] : kNodes) {
         *field = imp.m_xmlReportDoc.Get_NodePtr(imp.m_pReportRoot, name);
         EXPECT_FALSE(field->IsNull()) << "the report template lacks " << name;
@@ -57,9 +62,9 @@ ImportTest::ImportTest() {
 }
 
 void ImportTest::UseStandardPackage(const URI_Ref& stdPkg) {
-    for (ImportNameTable* t : {&imp.m_mapKnownLNodeTypes, &imp.m_mapKnownDOTypes, &imp.m_mapKnownDATypes,
-                               &imp.m_mapKnownEnumTypes, &imp.m_mapKnownDOSemantics, &imp.m_mapKnownDASemantics,
-                               &imp.m_mapKnownDOs})
+    for (ImportNameTable* t :
+         {&imp.m_mapKnownLNodeTypes, &imp.m_mapKnownDOTypes, &imp.m_mapKnownDATypes, &imp.m_mapKnownEnumTypes,
+          &imp.m_mapKnownDOSemantics, &imp.m_mapKnownDASemantics, &imp.m_mapKnownDOs})
         t->clear();
     auto fill = [&](const char* role, ImportNameTable& table) {
         for (const URI_Ref& t : Members(stdPkg, role)) table.emplace(Get(t, "cim:Naming.name"), t);
@@ -81,9 +86,9 @@ void ImportTest::UseStandardPackage(const URI_Ref& stdPkg) {
 
 XmlNode ImportTest::LoadScl(const std::string& text) {
     static std::atomic<int> counter{0};
-    const std::filesystem::path file = std::filesystem::path(::testing::TempDir()) /
-                                       ("import_test_" + std::to_string(::getpid()) + "_" +
-                                        std::to_string(counter++) + ".icd");
+    const std::filesystem::path file =
+        std::filesystem::path(::testing::TempDir()) /
+        ("import_test_" + std::to_string(::getpid()) + "_" + std::to_string(counter++) + ".icd");
     {
         std::ofstream out(file, std::ios::binary);
         out << text;
@@ -196,14 +201,13 @@ std::vector<CString> ImportTest::NamesOf(const std::vector<URI_Ref>& list) {
     return out;
 }
 
-URI_Ref ImportTest::Target(const URI_Ref& rsc, const CString& role) {
-    return app.DocMtd_getFirstUri_ofAsso(rsc, role);
-}
+URI_Ref ImportTest::Target(const URI_Ref& rsc, const CString& role) { return app.DocMtd_getFirstUri_ofAsso(rsc, role); }
 
 std::vector<ReportEntry> ImportTest::Entries(const char* category) {
     XmlNode root = imp.m_xmlReportDoc.GetDocumentElement();
-    XmlNode node = CString(category) == "other_errors" ? imp.m_xmlReportDoc.Get_NodePtr(root, "other_errors")
-                                                      : imp.m_xmlReportDoc.Get_NodePtr(root, CString("ICD/") + category);
+    XmlNode node = CString(category) == "other_errors"
+                       ? imp.m_xmlReportDoc.Get_NodePtr(root, "other_errors")
+                       : imp.m_xmlReportDoc.Get_NodePtr(root, CString("ICD/") + category);
     std::vector<ReportEntry> out;
     XmlNodeList list = node.SelectNodes("*");
     for (long i = 0; i < list.Length(); ++i) {

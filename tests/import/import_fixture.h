@@ -22,9 +22,7 @@ std::string Scl(const std::string& templates, const std::string& ied = "");
 // One report entry: its element name and its "name" and "error" texts.
 struct ReportEntry {
     CString element, name, error;
-    bool operator==(const ReportEntry& o) const {
-        return element == o.element && name == o.name && error == o.error;
-    }
+    bool operator==(const ReportEntry& o) const { return element == o.element && name == o.name && error == o.error; }
 };
 std::ostream& operator<<(std::ostream& os, const ReportEntry& e);
 
@@ -33,10 +31,10 @@ protected:
     ImportTest();
 
     CKiln_Import imp;
-    CBase_XML scl;       // the file being imported
-    URI_Ref product, icd, pkg;  // pkg: the ICD's own type package
+    CBase_XML scl;                                    // the file being imported
+    URI_Ref product, icd, pkg;                        // pkg: the ICD's own type package
     URI_Ref semMod, semStr, semStVal, semQ, semPhsA;  // standard DO and DA semantics
-    URI_Ref enBeh;       // the standard enumeration "850EN_Beh"
+    URI_Ref enBeh;                                    // the standard enumeration "850EN_Beh"
 
     // Fills the importer's tables of standard definitions from the package
     // (LN classes, CDCs, DA classes, enumerations, semantics, and the DOs of

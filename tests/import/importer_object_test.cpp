@@ -39,7 +39,9 @@ TEST_F(ImportTest, ANewImporterStartsEmpty) {
 }
 
 TEST_F(ImportTest, ReportEntriesCarryTheListedAttributesInOrder) {
-    ImportIcd(Scl(R"(<DOType id="T" cdc="NOPE"/>)", R"(<IED name="A"><AccessPoint name="S1"><Server><LDevice inst="LD0"/></Server></AccessPoint></IED>)"));
+    ImportIcd(
+        Scl(R"(<DOType id="T" cdc="NOPE"/>)",
+            R"(<IED name="A"><AccessPoint name="S1"><Server><LDevice inst="LD0"/></Server></AccessPoint></IED>)"));
     CString saved = CString(::testing::TempDir().c_str()) + "/import_report.xml";
     ASSERT_TRUE(imp.m_xmlReportDoc.SaveAs(saved));
     std::ifstream in(saved.GetString());
@@ -49,8 +51,9 @@ TEST_F(ImportTest, ReportEntriesCarryTheListedAttributesInOrder) {
     EXPECT_NE(text.str().find(R"(<other_error name="错误：ICD文件:  DOType:T" error="未找到CDC:NOPE" parent="" />)"),
               std::string::npos)
         << text.str();
-    EXPECT_NE(text.str().find(R"(<LDevice name="错误：LD0" error="未找到LDevice:LD0的LLN0Type或LPHDType" parent="" />)"),
-              std::string::npos)
+    EXPECT_NE(
+        text.str().find(R"(<LDevice name="错误：LD0" error="未找到LDevice:LD0的LLN0Type或LPHDType" parent="" />)"),
+        std::string::npos)
         << text.str();
     EXPECT_EQ(imp.m_nErrors, 2);
 }
@@ -96,7 +99,7 @@ TEST(ImportKeyDAs, TheFixedTableAndItsLookups) {
     EXPECT_TRUE(imp.IsKeyDA("CMV", "cVal[0].mag"));
     EXPECT_TRUE(imp.IsKeyDA("CMV", "cVal"));
     EXPECT_FALSE(imp.IsKeyDA("CMV", "cVal.mag.i"));
-    EXPECT_FALSE(imp.IsKeyDA("ACD", "general[")); // without "]" compared unchanged
+    EXPECT_FALSE(imp.IsKeyDA("ACD", "general["));  // without "]" compared unchanged
     EXPECT_TRUE(imp.IsKeyDA("ACD", "general"));
     EXPECT_FALSE(imp.IsKeyDA("", "stVal"));
     EXPECT_FALSE(imp.IsKeyDA("XYZ", "stVal"));

@@ -143,11 +143,11 @@ TEST_F(InstanceTest, DevicesAndNodes) {
 
     EXPECT_EQ(Entries("LDevices"),
               (std::vector<ReportEntry>{{"LDevice", "错误：BAD", "未找到LDevice:BAD的LLN0Type或LPHDType"}}));
-    EXPECT_EQ(Entries("LNodes"),
-              (std::vector<ReportEntry>{
-                  {"LNode", "错误：GGIO1", "未找到LDevice: PROT下的LNode:GGIO1对应的lnType:NoType！"},
-                  {"LNode", "错误：", "lnClass为空！"},
-                  {"LNode", "错误：LLN01", "MEAS下的LNode:LLN01inst不为空！"}}));
+    EXPECT_EQ(
+        Entries("LNodes"),
+        (std::vector<ReportEntry>{{"LNode", "错误：GGIO1", "未找到LDevice: PROT下的LNode:GGIO1对应的lnType:NoType！"},
+                                  {"LNode", "错误：", "lnClass为空！"},
+                                  {"LNode", "错误：LLN01", "MEAS下的LNode:LLN01inst不为空！"}}));
 }
 
 TEST_F(InstanceTest, DOIsAndDAIs) {
@@ -193,9 +193,9 @@ TEST_F(InstanceTest, DOIsAndDAIs) {
     EXPECT_EQ(Get(aDais[1], "sec:DAI.valueStr"), "1.5");
     EXPECT_EQ(Get(a, "sec:DOI.cdcType"), "WYE");
 
-    EXPECT_EQ(Entries("DOIs"), (std::vector<ReportEntry>{
-                                   {"DOI", "错误：Nope", "DOI:Nope在LNodeType:PTOC_D中未找到对应DO"},
-                                   {"DOI", "错误：", "DOI的name为空！"}}));
+    EXPECT_EQ(Entries("DOIs"),
+              (std::vector<ReportEntry>{{"DOI", "错误：Nope", "DOI:Nope在LNodeType:PTOC_D中未找到对应DO"},
+                                        {"DOI", "错误：", "DOI的name为空！"}}));
     EXPECT_EQ(Entries("DAIs"),
               (std::vector<ReportEntry>{{"DAI", "错误：zz", "LNode:PTOC1里的Ext的DAI:zz未找到对应DA"}}));
 }
@@ -220,8 +220,8 @@ TEST_F(InstanceTest, DataSetsAndInputs) {
     // Pending references: FCDAs of this IED, clients and inputs as read.
     std::vector<CString> paths;
     for (const Struct_PendingRef& p : imp.m_vPendingRefs) paths.push_back(p.m_strLNPath);
-    EXPECT_EQ(paths, (std::vector<CString>{"IED2LD1XCBR1", "", "IED1PROTPTOC1", "IED1PROTPTOC1",
-                                           "IED1PROTQ0MMXU1", "HMILD0IHMI1", "GWLD0AITCI2"}));
+    EXPECT_EQ(paths, (std::vector<CString>{"IED2LD1XCBR1", "", "IED1PROTPTOC1", "IED1PROTPTOC1", "IED1PROTQ0MMXU1",
+                                           "HMILD0IHMI1", "GWLD0AITCI2"}));
     const Struct_PendingRef& q0 = imp.m_vPendingRefs[4];
     EXPECT_EQ(q0.m_uMember, members[2]);
     EXPECT_EQ(q0.m_strLNName, "Q0MMXU1");
@@ -343,7 +343,8 @@ TEST_F(ImportTest, SettingGroupNumbersAreCheckedWithoutOverflow) {
         EXPECT_EQ(Get(sgcb, "sec:SGCB.numOfSG"), c.numOfSG) << c.attrs;
         EXPECT_EQ(imp.m_nErrors - errors, c.finding ? 1 : 0) << c.attrs;
     }
-    EXPECT_EQ(Entries("other_errors").back(), (ReportEntry{"other_error", "错误：ICD文件: SGCB", "numOfSGs 或 actSG 数量错误"}));
+    EXPECT_EQ(Entries("other_errors").back(),
+              (ReportEntry{"other_error", "错误：ICD文件: SGCB", "numOfSGs 或 actSG 数量错误"}));
 }
 
 }  // namespace
@@ -410,7 +411,8 @@ TEST_F(ImportTest, AnEd1FileOfAnotherMakerImportsCleanly) {
     ASSERT_EQ(dais.size(), 1u);
     EXPECT_EQ(Get(dais[0], "cim:Naming.name"), "phsA.cVal[MX].mag.f");
     EXPECT_EQ(Get(dais[0], "sec:DAI.sAddr"), "3.1");
-    EXPECT_EQ(Target(dais[0], "sec:DAI.BDA"), Members(ShellOf(imp.m_mapNewDATypes, "MK_AV"), "sec:DAType.Contains_BDAs")[0]);
+    EXPECT_EQ(Target(dais[0], "sec:DAI.BDA"),
+              Members(ShellOf(imp.m_mapNewDATypes, "MK_AV"), "sec:DAType.Contains_BDAs")[0]);
     EXPECT_EQ(daIndex.count("MEAS/MMXU1.A.phsA.cVal[MX].mag.f"), 1u);
     EXPECT_EQ(imp.m_mapInstPaths.count("MEAS/MMXU1.A.phsA"), 1u);
     EXPECT_EQ(Get(Member(lln0, "sec:LNode.DOIs", "Mod"), "sec:DOI.cdcType"), "INC");
@@ -435,8 +437,9 @@ TEST_F(ImportTest, ARefusedDeviceOrNodeSkipsEverythingBelowIt) {
     URI_Ref ld;
     ASSERT_TRUE(app.NewRsc_LDevice(&ld, Ied(), URI_Ref(), URI_Ref(), URI_Ref()));
     ASSERT_TRUE(Doc().SetDomainEditable(DomainOf(icd), false));
-    EXPECT_FALSE(imp.Import_LNode(&app, ld, scl.Get_NodePtr(scl.GetDocumentElement(), "IED/AccessPoint/Server/LDevice/LN0"),
-                                  "1", URI_Ref(), URI_Ref(), "ILD", false));
+    EXPECT_FALSE(imp.Import_LNode(&app, ld,
+                                  scl.Get_NodePtr(scl.GetDocumentElement(), "IED/AccessPoint/Server/LDevice/LN0"), "1",
+                                  URI_Ref(), URI_Ref(), "ILD", false));
     EXPECT_EQ(AllEntries(), std::vector<ReportEntry>{});
     EXPECT_TRUE(imp.m_mapInstLNodes.empty());
 }

@@ -14,11 +14,23 @@ std::vector<CString> Keys(const ImportNameTable& table) {
 TEST_F(ImportTest, PathTablesOfSDOsDAsAndStructMembers) {
     ImportNameTable t;
     imp.Collect_DAPaths(&app, m.wyePhsA, &t, "A.phsA");
-    const std::vector<CString> cmv = {
-        "A.phsA", "A.phsA.cVal", "A.phsA.cVal.ang", "A.phsA.cVal.ang.f", "A.phsA.cVal.ang.i", "A.phsA.cVal.mag",
-        "A.phsA.cVal.mag.f", "A.phsA.cVal.mag.i", "A.phsA.cVal[MX]", "A.phsA.cVal[MX].ang", "A.phsA.cVal[MX].ang.f",
-        "A.phsA.cVal[MX].ang.i", "A.phsA.cVal[MX].mag", "A.phsA.cVal[MX].mag.f", "A.phsA.cVal[MX].mag.i",
-        "A.phsA.q", "A.phsA.q[MX]"};
+    const std::vector<CString> cmv = {"A.phsA",
+                                      "A.phsA.cVal",
+                                      "A.phsA.cVal.ang",
+                                      "A.phsA.cVal.ang.f",
+                                      "A.phsA.cVal.ang.i",
+                                      "A.phsA.cVal.mag",
+                                      "A.phsA.cVal.mag.f",
+                                      "A.phsA.cVal.mag.i",
+                                      "A.phsA.cVal[MX]",
+                                      "A.phsA.cVal[MX].ang",
+                                      "A.phsA.cVal[MX].ang.f",
+                                      "A.phsA.cVal[MX].ang.i",
+                                      "A.phsA.cVal[MX].mag",
+                                      "A.phsA.cVal[MX].mag.f",
+                                      "A.phsA.cVal[MX].mag.i",
+                                      "A.phsA.q",
+                                      "A.phsA.q[MX]"};
     EXPECT_EQ(Keys(t), cmv);
     EXPECT_EQ(t["A.phsA"], m.wyePhsA);
     EXPECT_EQ(t["A.phsA.cVal[MX]"], m.cmvCVal);
@@ -97,7 +109,7 @@ TEST_F(IndexTest, InstanceIndexesCoverTypesAndBaseTypes) {
     EXPECT_EQ(das["PROT/PTOC1.Str.stVal"], m.spsStVal);
     EXPECT_EQ(das["PROT/PTOC1.Str.stVal[ST]"], m.spsStVal);
     EXPECT_EQ(das["PROT/PTOC1.Str.origin[ST].orCat"], m.orCat);
-    EXPECT_EQ(das["PROT/PTOC1.Mod.stVal"], m.incStVal);  // from the abstract class
+    EXPECT_EQ(das["PROT/PTOC1.Mod.stVal"], m.incStVal);   // from the abstract class
     EXPECT_EQ(das["PROT/PTOC1.Op.stVal"], m.p1SpsStVal);  // the type's own Op wins
     EXPECT_EQ(das.count("PROT/PTOC1.Op"), 0u);
     EXPECT_EQ(das["PROT/Q0MMXU1.A.phsA.cVal[MX].mag.f"], m.avF);

@@ -86,8 +86,8 @@ protected:
         EXPECT_TRUE(xml.Load(CString(KILN_SOURCE_DIR) + "/Template/ICD_Template.xml"));
         EXPECT_TRUE(xml.Set_Default_NameSpase(kiln::exporter::kSclNamespace));
         CKiln_Export exporter;
-        EXPECT_TRUE(exporter.Export_Alone_TypePackage(
-            xml.Get_NodePtr(xml.GetDocumentElement(), "DataTypeTemplates"), &app, xml, srcPkg, false));
+        EXPECT_TRUE(exporter.Export_Alone_TypePackage(xml.Get_NodePtr(xml.GetDocumentElement(), "DataTypeTemplates"),
+                                                      &app, xml, srcPkg, false));
         return Saved(xml);
     }
 
@@ -192,14 +192,12 @@ TEST_F(RoundTripTest, TypeTemplatesComeBackWithTheirMembersAndClasses) {
     }
 }
 
-
 TEST_F(RoundTripTest, ATypePackageFileComesBack) {
     ImportTemplates(ExportPackage());
     EXPECT_EQ(AllEntries(), std::vector<ReportEntry>{});
     for (const auto& [id, src] : {std::pair<const char*, URI_Ref>{"MySPS", sps}, {"MyINC", inc}, {"MyCMV", cmv}}) {
         URI_Ref copy = ShellOf(imp.m_mapNewDOTypes, id);
-        EXPECT_EQ(Shape(app, copy, "sec:DOType.Contains_DAs"), Shape(app, src, "sec:DOType.Contains_DAs"))
-            << id;
+        EXPECT_EQ(Shape(app, copy, "sec:DOType.Contains_DAs"), Shape(app, src, "sec:DOType.Contains_DAs")) << id;
     }
     EXPECT_EQ(Target(ShellOf(imp.m_mapNewLNodeTypes, "MyPTOC"), "sec:LNodeType.Abstract_Type"),
               ShellOf(imp.m_mapNewLNodeTypes, "MyBase"));
@@ -265,7 +263,8 @@ TEST_F(RoundTripTest, InstancesComeBackWithValuesControlBlocksAndReferences) {
     const URI_Ref prot = Device("PROT");
     ASSERT_TRUE(prot.IsSet());
     EXPECT_EQ(Get(prot, "cim:Naming.description"), "保护");
-    EXPECT_EQ(NamesOf(Members(prot, "sec:LDevice.LNodes")), (std::vector<CString>{"LLN0", "LPHD1", "Q0PTOC1", "MMXU1"}));
+    EXPECT_EQ(NamesOf(Members(prot, "sec:LDevice.LNodes")),
+              (std::vector<CString>{"LLN0", "LPHD1", "Q0PTOC1", "MMXU1"}));
     const URI_Ref lln0Copy = Node(prot, "LLN0"), ptocCopy = Node(prot, "Q0PTOC1"), mmxuCopy = Node(prot, "MMXU1");
     EXPECT_EQ(Get(ptocCopy, "sec:LNode.prefix"), "Q0");
     EXPECT_EQ(Get(ptocCopy, "sec:LNode.lnClass"), "PTOC");

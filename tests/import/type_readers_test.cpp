@@ -245,9 +245,9 @@ TEST_F(ImportTest, EveryPredefinedBasicTypeOfTheEditionIsAccepted) {
         das += std::string("<DA name=\"a") + std::to_string(i) + "\" fc=\"ST\" bType=\"" +
                kiln::import::kBasicTypes[i] + "\"/>";
     ImportTemplates(Scl("<DOType id=\"T\" cdc=\"SPS\">" + das + "<DA name=\"z\" fc=\"BL\" bType=\"Bogus\"/></DOType>"));
-    EXPECT_EQ(Entries("other_errors"),
-              (std::vector<ReportEntry>{
-                  {"other_error", "错误：ICD文件:  DA:z", "bType指定错误,在850标准无 Bogus 类型。"}}));
+    EXPECT_EQ(
+        Entries("other_errors"),
+        (std::vector<ReportEntry>{{"other_error", "错误：ICD文件:  DA:z", "bType指定错误,在850标准无 Bogus 类型。"}}));
 }
 
 TEST_F(ImportTest, ReadersWithoutTheBasicTypeSetReportEveryBType) {
@@ -255,9 +255,8 @@ TEST_F(ImportTest, ReadersWithoutTheBasicTypeSetReportEveryBType) {
     URI_Ref daType;
     ASSERT_TRUE(app.NewRsc_DAType(&daType, pkg));
     imp.Import_DAType(&app, daType, scl.Get_NodePtr(scl.GetDocumentElement(), "DataTypeTemplates/DAType"), "4", false);
-    EXPECT_EQ(Entries("other_errors"),
-              (std::vector<ReportEntry>{
-                  {"other_error", "错误：ICD文件:  DA:f", "bType指定错误,在850标准无 FLOAT32 类型。"}}));
+    EXPECT_EQ(Entries("other_errors"), (std::vector<ReportEntry>{{"other_error", "错误：ICD文件:  DA:f",
+                                                                  "bType指定错误,在850标准无 FLOAT32 类型。"}}));
     EXPECT_EQ(Get(daType, "e301:OrdNaming.ord"), "4");
 }
 
