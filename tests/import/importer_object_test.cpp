@@ -1,5 +1,8 @@
 // The importer object: node text, report entries, the accepted basic types
 // against the SCL schema, and the key data attributes by CDC.
+#include <unistd.h>
+
+#include <cstdio>
 #include <fstream>
 #include <regex>
 #include <sstream>
@@ -42,11 +45,15 @@ TEST_F(ImportTest, ReportEntriesCarryTheListedAttributesInOrder) {
     ImportIcd(
         Scl(R"(<DOType id="T" cdc="NOPE"/>)",
             R"(<IED name="A"><AccessPoint name="S1"><Server><LDevice inst="LD0"/></Server></AccessPoint></IED>)"));
-    CString saved = CString(::testing::TempDir().c_str()) + "/import_report.xml";
+    const CString saved =
+        CString(::testing::TempDir().c_str()) + "/import_report_" + std::to_string(::getpid()).c_str() + ".xml";
     ASSERT_TRUE(imp.m_xmlReportDoc.SaveAs(saved));
-    std::ifstream in(saved.GetString());
     std::stringstream text;
-    text << in.rdbuf();
+    {
+        std::ifstream in(saved.GetString());
+        text << in.rdbuf();
+    }
+    std::remove(saved.GetString());
     // Every entry is made with name, error and parent, in that order; parent stays empty.
     EXPECT_NE(text.str().find(R"(<other_error name="错误：ICD文件:  DOType:T" error="未找到CDC:NOPE" parent="" />)"),
               std::string::npos)

@@ -1,6 +1,9 @@
 // Round trips: a model written by the SCL writers and read back by the
 // readers into a second ICD of the same document. What the two SCL forms
 // cannot carry differs as listed with each check.
+#include <unistd.h>
+
+#include <cstdio>
 #include <fstream>
 #include <sstream>
 
@@ -92,11 +95,15 @@ protected:
     }
 
     std::string Saved(CBase_XML& xml) {
-        const CString path = CString(::testing::TempDir().c_str()) + "/round_trip.icd";
+        // Tests run in parallel processes: each writes a file of its own.
+        const CString path = CString(::testing::TempDir().c_str()) + "/round_trip_" +
+                             ::testing::UnitTest::GetInstance()->current_test_info()->name() + "_" +
+                             std::to_string(::getpid()).c_str() + ".icd";
         EXPECT_TRUE(xml.SaveAs(path));
         std::ifstream in(path.GetString(), std::ios::binary);
         std::stringstream text;
         text << in.rdbuf();
+        std::remove(path.GetString());
         return text.str();
     }
 
@@ -220,7 +227,9 @@ TEST_F(RoundTripTest, InstancesComeBackWithValuesControlBlocksAndReferences) {
     auto value = [&](const URI_Ref& node, const CString& doName, const URI_Ref& dataObject, const URI_Ref& member,
                      const CString& daiName, const CString& text) {
         URI_Ref doi = Member(node, "sec:LNode.DOIs", doName);
-        if (doi.IsEmpty()) EXPECT_TRUE(app.NewRsc_DOI(&doi, node, dataObject));
+        if (doi.IsEmpty()) {
+            EXPECT_TRUE(app.NewRsc_DOI(&doi, node, dataObject));
+        }
         URI_Ref dai;
         EXPECT_TRUE(app.NewRsc_DAI(&dai, doi, member, daiName));
         Set(dai, "sec:DAI.valueStr", text);
