@@ -201,6 +201,16 @@ TEST_F(RetypeTest, NodesTakeThePackagesTypesAndGivenUpTypesGo) {
     EXPECT_EQ(TypeOf(lln0), newLln0);
 }
 
+TEST_F(RetypeTest, ThePackagesOwnTypesAreNeverGivenUp) {
+    MakeFaultPackage();
+    URI_Ref wrong = MakeLNode(ld, "", "LPHD", "2", 1, newLln0);  // the LLN0 type's only user
+    ui.ClearCalls();
+    EXPECT_TRUE(app.Rsc_HandleLN0AndDel());
+    EXPECT_EQ(TypeOf(wrong), newLphd);
+    EXPECT_TRUE(Alive(newLln0));
+    EXPECT_TRUE(ui.Messages().empty());
+}
+
 TEST_F(RetypeTest, WithoutThePackagesTypeANodeKeepsItsType) {
     MakeFaultPackage(false);  // no LPHD type
     URI_Ref version = Type("版本信息"), oldLphd = Type("开关量定值"), alarm = Type("告警信息");
