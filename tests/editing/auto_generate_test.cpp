@@ -255,6 +255,14 @@ TEST_F(AutoGenerateTest, MemberListsAreBuiltWithoutChanges) {
     EXPECT_TRUE(app.Refresh_DOMember(m.p1PtocOp));
     URI_Ref doi = MakeUnder(MakeLNode(ld, "", "PTOC", "1", 1, m.p1Ptoc), "sec:DOI", "Op", "sec:DOI.LNode", 1);
     EXPECT_TRUE(app.Refresh_DOMember(doi));
+    // A DO type that contains itself ends the walk.
+    URI_Ref loop = MakeDOType(m.instPkg, "P1_LOOP", 53);
+    MakeDA(loop, "stVal", 1, "ST", "BOOLEAN");
+    MakeSDO(loop, "sub", 2, loop);
+    URI_Ref looped = MakeLNodeType(m.instPkg, "P1_LOOPED", 54);
+    URI_Ref d = MakeDO(looped, "L", 1, loop);
+    EXPECT_TRUE(app.Refresh_DOMember(looped));
+    EXPECT_TRUE(app.Refresh_DOMember(d));
     // A deleted type cannot be listed.
     URI_Ref gone = MakeLNodeType(m.instPkg, "P1_GONE", 52);
     ASSERT_TRUE(Doc().DeleteResource(gone));
