@@ -18,7 +18,7 @@ namespace {
 
 // Data objects left out as common ones (kind 1), and the node classes whose
 // data objects are all common.
-const char* const kCommonDOs[] = {"Mod",    "Beh",    "Health",   "NamPlt", "Loc",
+const char* const kCommonDOs[] = {"Mod",      "Beh",    "Health",  "NamPlt", "Loc",
                                   "EEHealth", "EEName", "OpCntRs", "OpCnt",  "OpTmh"};
 const char* const kCommonClasses[] = {"RBDR", "RADR", "LPHD"};
 
@@ -96,7 +96,8 @@ public:
 
         const CString objPath = path + name;
         if (HasConstraint(doType)) AddMember(objPath);
-        for (const URI_Ref& sdo : MembersByOrd(m_app, doType, "sec:DOType.Contains_SDOs")) Walk(key, sdo, objPath + ".");
+        for (const URI_Ref& sdo : MembersByOrd(m_app, doType, "sec:DOType.Contains_SDOs"))
+            Walk(key, sdo, objPath + ".");
         m_onPath.erase(doType.sUri);
         return true;
     }

@@ -59,8 +59,9 @@ protected:
         Doc().Targets(dataSet, "sec:DataSet.FCDAs", members);
         for (const URI_Ref& f : members) Doc().DeleteResource(f);
     }
-    bool Generate(const URI_Ref& dataSet, const CString& fc, CKiln_Main::CREATE_FCD_TYPEEnum kind = CKiln_Main::CREATE_FCD_All,
-                  const CString& filter = "", bool serverWide = false, LNodeUseEnum use = LNodeUse_None) {
+    bool Generate(const URI_Ref& dataSet, const CString& fc,
+                  CKiln_Main::CREATE_FCD_TYPEEnum kind = CKiln_Main::CREATE_FCD_All, const CString& filter = "",
+                  bool serverWide = false, LNodeUseEnum use = LNodeUse_None) {
         return app.Rsc_AutoCreateFCDA(dataSet, fc, kind, filter, serverWide, use);
     }
     // A standard LN class of that name with one SPS data object.
@@ -215,7 +216,8 @@ TEST_F(FcdaGenerateTest, ADataSetOutsideAServerIsRefused) {
     std::set<CString> keys;
     URI_Ref ds = DataSet(MakeLNode(prot, "", "PTOC", "1", 1, ptocType));
     URI_Ref unnamed = MakeDO(ptocType, "", 20, m.sps);
-    EXPECT_FALSE(app.Rsc_AutoCreateFCDA_DO("PROT/PTOC1", keys, ds, unnamed, inLoose, "ST", CKiln_Main::CREATE_FCD_All, ""));
+    EXPECT_FALSE(app.Rsc_AutoCreateFCDA_DO("PROT/PTOC1", keys, ds, unnamed, inLoose, "ST", CKiln_Main::CREATE_FCD_All,
+                                           ""));
     EXPECT_FALSE(app.Rsc_AutoCreateFCDA_DO("PROT/PTOC1", keys, ds, app.Get_DO_Dfn(inLoose, "NoType"), inLoose, "ST",
                                            CKiln_Main::CREATE_FCD_All, ""));
     EXPECT_TRUE(Members(ds).empty());
