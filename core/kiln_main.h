@@ -370,6 +370,61 @@ public:
     // ---- copy and paste
 
     // ---- automatic generation and M2I matching
+    // Information groups, channel numbers, re-typing    (editing/auto_generate.cpp)
+    // Writes the group key "typ/grp" into every information item of the ITB
+    // that has a 103 type and creates the groups of the keys no group is
+    // named by, in text order. Always true.
+    bool Rsc_AutoGroupInfoItem(URI_Ref itb);
+    // Writes the instance number of every RADR and RBDR node of the logical
+    // device into its "ChNum" / "setVal[SG]", creating that DOI and DAI
+    // where they are missing. Always true.
+    bool Rsc_Set_ChNum(URI_Ref ldevice);
+    // Re-types every node whose name holds "LN0" or "LPHD" to the LLN0 or
+    // LPHD type of the package "故障信息类型包", takes the four information
+    // types off their nodes, and deletes the types given up (a type still
+    // in use is refused by the deletion). False when it stops at a node
+    // whose domain cannot be edited ("当前域不可编辑！-W0046").
+    bool Rsc_HandleLN0AndDel();
+    // Whether the member lists of the DOs of an LNodeType, or of one DO, can
+    // be built; other classes give true. Changes nothing.
+    bool Refresh_DOMember(URI_Ref& rsc);
+
+    // Data-set members                                  (editing/fcda_generate.cpp)
+    // Which data objects become members: 0 all, 1 all but the common ones
+    // (LLN0, RBDR, RADR and LPHD nodes, Mod, Beh, Health, NamPlt ...).
+    enum CREATE_FCD_TYPEEnum {
+        CREATE_FCD_All = 0,
+        CREATE_FCD_NoCommon = 1,
+    };
+    // Fills the data set with one member per data object (and sub-data
+    // object) of the nodes of its logical device (serverWide: of every
+    // logical device of its server) that has an attribute of the functional
+    // constraint, passes the filter ("" or "*...": all; "a,b*,$Chinese$":
+    // names, stems, double-byte names), the kind and, for GGIO nodes, the
+    // purpose, and is no member of any data set of the server yet. False
+    // when the data set has no node, the node no device or the device no
+    // server.
+    bool Rsc_AutoCreateFCDA(URI_Ref dataSet, CString fc, CREATE_FCD_TYPEEnum kind, CString filter,
+                            bool serverWide, LNodeUseEnum use);
+    // The same for the nodes of one logical device; `keys` holds the member
+    // keys ("LD/PTOC1.Str") that are left out. Always true.
+    bool Rsc_AutoCreateFCDA_LNode(CString ldName, std::set<CString>& keys, URI_Ref dataSet, URI_Ref ldevice,
+                                  CString fc, CREATE_FCD_TYPEEnum kind, CString filter, LNodeUseEnum use);
+    // One data object or sub-data object and, below it, its sub-data
+    // objects; `ref` is the node reference (or the parent's key), `path` the
+    // parent's path ending in ".". False when the object has no name or no
+    // DOType.
+    bool Rsc_AutoCreateFCDA_DO(CString ref, std::set<CString>& keys, URI_Ref dataSet, URI_Ref dataObject,
+                               URI_Ref lnode, CString fc, CREATE_FCD_TYPEEnum kind, CString path);
+
+    // M2I matching                                      (editing/m2i_match.cpp)
+    // Gives every information item of the M2I's ITB (those selected, or all
+    // but the excluded) a mapping item and points its mapping items without
+    // a node to the node and DO that the rules in the nodes' descriptions
+    // name for the item (optionally only the nodes of one device or one
+    // node). Always true; nothing is shown.
+    bool Rsc_MatchM2I_ByDoDesc(URI_Ref m2i, CStringArray& excludedIds, CStringArray& selectedIds, URI_Ref ldevice,
+                               URI_Ref lnode);
 
     // ---- consistency checks and their report
     // The report file, shared by the checks and the imports (core/report_file.cpp).
