@@ -115,6 +115,21 @@ TEST_F(TypeCopyTest, ACopyWhoseNameWasNotTakenStillEndsAtItsOwnReference) {
     EXPECT_EQ(First(Along(d, "sec:DAType.Contains_BDAs")[0], "sec:BDA.DefinedBy_Struct"), d);
 }
 
+TEST_F(TypeCopyTest, IntoItsOwnPackageACopyKeepsTheNamesAndTheMembersTheirNumbers) {
+    // Members numbered with a gap keep their numbers, not their places.
+    Set(Along(x.pkgInc, "sec:DOType.Contains_DAs")[1], "e301:OrdNaming.ord", "5");
+    URI_Ref d = NewType("sec:DOType", x.pkg);
+    EXPECT_TRUE(app.Rsc_Copy_DOType(x.pkgInc, d, x.pkg));
+    EXPECT_EQ(Names(Along(x.pkg, "sec:TypePackage.DOTypes")), (Texts{"P1_INC", "P1_INC"}));
+    EXPECT_EQ(Get(d, "e301:OrdNaming.ord"), "2");
+    std::vector<URI_Ref> das = Along(d, "sec:DOType.Contains_DAs");
+    ASSERT_EQ(Names(das), (Texts{"mag", "mode"}));
+    EXPECT_EQ(Ords(das), (std::vector<int>{1, 5}));
+    // The structure type is found by name: the source's own.
+    EXPECT_EQ(First(das[0], "sec:BDA.DefinedBy_Struct"), x.pkgAv);
+    EXPECT_EQ(Along(x.pkg, "sec:TypePackage.DATypes").size(), 1u);
+}
+
 TEST_F(TypeCopyTest, AnLNodeTypeSharesStandardTypesAndItsDosKeepTheirNumbers) {
     MakeDO(x.pkgLln0, "Beh", 2, x.pkgInc);
     Set(x.pkgLln0, "cim:Naming.description", "逻辑节点零");
