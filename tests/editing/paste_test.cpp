@@ -169,6 +169,7 @@ TEST_F(PasteTest, ControlBlocksGoOnTheFirstCopiedDataSetOfTheirDataSetsName) {
     URI_Ref second = MakeUnder(x.lln0, "sec:DataSet", "dsAin", "sec:DataSet.LNode", 2);
     MakeUnder(second, "sec:FCDA", "FCDA_1", "sec:FCDA.DataSet", 1);
     MakeUnder(x.lln0, "sec:DataSet", "dsOther", "sec:DataSet.LNode", 3);
+    MakeUnder(x.lln0, "sec:DataSet", "", "sec:DataSet.LNode", 4);  // a nameless one
     URI_Ref fcda = Along(x.dataSet, "sec:DataSet.FCDAs")[0];
     Set(fcda, "sec:DARef.doName", "Op");
     Set(fcda, "sec:DARef.daName", "stVal");
@@ -185,7 +186,8 @@ TEST_F(PasteTest, ControlBlocksGoOnTheFirstCopiedDataSetOfTheirDataSetsName) {
 
     const URI_Ref copy = Along(x.ld2, "sec:LDevice.LNodes")[1];
     std::vector<URI_Ref> sets = Along(copy, "sec:LNode.DataSets");
-    ASSERT_EQ(Names(sets), (Texts{"dsAin", "dsAin", "dsOther"}));
+    // The nameless one keeps its creator's name.
+    ASSERT_EQ(Names(sets), (Texts{"dsAin", "dsAin", "dsOther", "DataSet_4"}));
     std::vector<URI_Ref> fcdas = Along(sets[0], "sec:DataSet.FCDAs");
     ASSERT_EQ(Names(fcdas), (Texts{"FCDA_1", "FCDA_2"}));
     EXPECT_EQ(Get(fcdas[0], "sec:DARef.doName"), "Op");
@@ -195,7 +197,7 @@ TEST_F(PasteTest, ControlBlocksGoOnTheFirstCopiedDataSetOfTheirDataSetsName) {
     ASSERT_EQ(Names(lcbs), (Texts{"lcb", "lcb2"}));
     EXPECT_EQ(First(lcbs[0], "sec:LCB.DataSet"), sets[0]);
     EXPECT_EQ(Get(lcbs[0], "sec:LCB.intgPd"), "5000");
-    // Without a matching data set: no data set, the creator's defaults.
+    // Without a data set (not even the nameless one): the creator's defaults.
     EXPECT_TRUE(First(lcbs[1], "sec:LCB.DataSet").IsEmpty());
     EXPECT_EQ(Get(lcbs[1], "sec:LCB.intgPd"), "10000");
     std::vector<URI_Ref> rcbs = Along(copy, "sec:LNode.RCBs");
