@@ -46,13 +46,11 @@ bool NamesOrd(const CStringArray& roles) {
 }  // namespace
 
 bool CCopyRun::Made(bool ok, const URI_Ref& rsc) {
-    if (m_bStopped) return false;
-    if (!ok || rsc.IsEmpty()) {
+    if (ok && rsc.IsSet())
+        m_vMade.push_back(rsc);
+    else
         m_bStopped = true;
-        return false;
-    }
-    m_vMade.push_back(rsc);
-    return true;
+    return !m_bStopped;
 }
 
 void CCopyRun::NoteCopy(const URI_Ref& source, const URI_Ref& copy) {
