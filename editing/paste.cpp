@@ -36,7 +36,8 @@ bool PasteLDevice(CKiln_Main& app, CCopyRun& run, const URI_Ref& target, const U
         if (!run.Made(app.NewRsc_LNode(&copy, ld, URI_Ref(), true), copy)) return false;
         if (!run.LNode(node, copy, ld, CString())) return false;
     }
-    app.DocMtd_Modify_attribute_value(ld, kRoleOrd, Decimal(CountAlong(app, ied, "sec:IED.Servers/sec:Server.LDevices")));
+    const int devices = CountAlong(app, ied, "sec:IED.Servers/sec:Server.LDevices");
+    app.DocMtd_Modify_attribute_value(ld, kRoleOrd, Decimal(devices));
     return true;
 }
 
