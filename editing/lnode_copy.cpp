@@ -14,7 +14,10 @@ namespace kiln::editing {
 
 bool CCopyRun::LNode(const URI_Ref& source, const URI_Ref& target, const URI_Ref& ld, const CString& ord) {
     if (m_bStopped) return false;
-    const URI_Ref package = First(ld, "sec:LDevice.Server/sec:Server.IED/sec:IED.ICD/sec:ICD.TypePackage");
+    // The package of the ICD that receives the copy; a base device, which
+    // belongs to a package and to no server, has its own.
+    URI_Ref package = First(ld, "sec:LDevice.Server/sec:Server.IED/sec:IED.ICD/sec:ICD.TypePackage");
+    if (package.IsEmpty()) package = First(ld, "sec:LDevice.TypePackage");
     CopyMember(source, target);
     if (!ord.IsEmpty()) m_app.DocMtd_Modify_attribute_value(target, kRoleOrd, ord);
 

@@ -165,6 +165,17 @@ TEST_F(PasteTest, ANodeFromAnotherIcdGetsItsTypeCopiedIntoTheReceivingPackageOnc
     EXPECT_EQ(Along(y.pkg, "sec:TypePackage.LNodeTypes").size(), 1u);
 }
 
+TEST_F(PasteTest, ANodePastedIntoABaseDeviceTakesItsTypeFromTheDevicesPackage) {
+    URI_Ref gapc = MakeIcdTypedNode();
+    URI_Ref baseNode = Along(x.baseLd, "sec:LDevice.LNodes")[0];
+    const size_t types = Along(x.pkg, "sec:TypePackage.LNodeTypes").size();
+    CopyPaste(gapc, baseNode);
+    std::vector<URI_Ref> nodes = Along(x.baseLd, "sec:LDevice.LNodes");
+    ASSERT_EQ(Names(nodes), (Texts{"LLN0", "GAPC1"}));
+    EXPECT_EQ(First(nodes[1], "sec:LNode.LNodeType"), x.pkgLln0);
+    EXPECT_EQ(Along(x.pkg, "sec:TypePackage.LNodeTypes").size(), types);
+}
+
 TEST_F(PasteTest, ControlBlocksGoOnTheFirstCopiedDataSetOfTheirDataSetsName) {
     URI_Ref second = MakeUnder(x.lln0, "sec:DataSet", "dsAin", "sec:DataSet.LNode", 2);
     MakeUnder(second, "sec:FCDA", "FCDA_1", "sec:FCDA.DataSet", 1);
