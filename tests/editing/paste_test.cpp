@@ -328,8 +328,9 @@ TEST_F(PasteTest, ACreationFailingAnywhereTakesBackTheWholePaste) {
         EXPECT_EQ(Count(), count) << "creation " << k;
         EXPECT_TRUE(Messages().empty()) << "creation " << k;
     }
-    // Every creation of the paste failed once: the LDevice, 3 nodes, their
-    // DOIs, DAIs, data sets, FCDAs, blocks, settings, input and types.
+    // Each resource of the paste (the LDevice, 3 nodes, DOIs, DAIs, data
+    // sets, FCDAs, blocks, settings, input and types) failed once.
+    EXPECT_EQ(static_cast<size_t>(failures), MadeSince(before).size());
     EXPECT_GT(failures, 20);
     ExpectTidy(before);
     EXPECT_EQ(Along(y.ied, "sec:IED.Servers/sec:Server.LDevices").size(), 2u);
