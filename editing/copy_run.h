@@ -39,6 +39,8 @@ public:
     // The attribute values of a member and its number ("e301:OrdNaming.ord"),
     // which the attribute copy never carries.
     void CopyMember(const URI_Ref& source, const URI_Ref& target);
+    // The source's number, when it has one.
+    void CopyNumber(const URI_Ref& source, const URI_Ref& target);
     // The members along a role in order-number order (none when the query fails).
     std::vector<URI_Ref> Members(const URI_Ref& owner, const CString& role);
     URI_Ref First(const URI_Ref& rsc, const CString& path) { return m_app.DocMtd_getFirstUri_ofAsso(rsc, path); }

@@ -36,8 +36,7 @@ bool CCopyRun::LNode(const URI_Ref& source, const URI_Ref& target, const URI_Ref
         URI_Ref copy;
         if (!Made(m_app.NewRsc_ExtRef(&copy, target), copy)) return false;
         m_app.DocMtd_Modify_attribute_value(copy, kRoleName, m_app.DocMtd_getValue_ofAttr(extRef, kRoleName));
-        const CString n = m_app.DocMtd_getValue_ofAttr(extRef, kRoleOrd);
-        if (!n.IsEmpty()) m_app.DocMtd_Modify_attribute_value(copy, kRoleOrd, n);
+        CopyNumber(extRef, copy);
     }
     // The instance values belong to the type: only a node that shares its
     // type with the source takes them.
@@ -105,8 +104,7 @@ bool CCopyRun::DataSetsAndBlocks(const URI_Ref& source, const URI_Ref& target) {
                 m_app.DocMtd_Copy_RscAttributes(block, copy, CStringArray(), false, false);
             else
                 m_app.DocMtd_Modify_attribute_value(copy, kRoleName, m_app.DocMtd_getValue_ofAttr(block, kRoleName));
-            const CString n = m_app.DocMtd_getValue_ofAttr(block, kRoleOrd);
-            if (!n.IsEmpty()) m_app.DocMtd_Modify_attribute_value(copy, kRoleOrd, n);
+            CopyNumber(block, copy);
         }
     }
     return true;

@@ -67,6 +67,10 @@ bool CCopyRun::Finish() {
 
 void CCopyRun::CopyMember(const URI_Ref& source, const URI_Ref& target) {
     m_app.DocMtd_Copy_RscAttributes(source, target, CStringArray(), false, false);
+    CopyNumber(source, target);
+}
+
+void CCopyRun::CopyNumber(const URI_Ref& source, const URI_Ref& target) {
     const CString ord = m_app.DocMtd_getValue_ofAttr(source, kRoleOrd);
     if (!ord.IsEmpty()) m_app.DocMtd_Modify_attribute_value(target, kRoleOrd, ord);
 }
@@ -170,10 +174,7 @@ bool CCopyRun::DO(const URI_Ref& source, const URI_Ref& target, const URI_Ref& l
     m_app.DocMtd_Copy_RscAttributes(source, target, except, false, false);
     // A list that names the number keeps the target's own (a pasted DO stays
     // last); otherwise the copy takes the source's.
-    if (!NamesOrd(except)) {
-        const CString ord = m_app.DocMtd_getValue_ofAttr(source, kRoleOrd);
-        if (!ord.IsEmpty()) m_app.DocMtd_Modify_attribute_value(target, kRoleOrd, ord);
-    }
+    if (!NamesOrd(except)) CopyNumber(source, target);
     const URI_Ref semantic = First(source, "sec:DO.DOSemantic");
     if (semantic.IsSet()) m_app.DocMtd_add_Association(target, "sec:DO.DOSemantic", semantic);
     return LinkType(First(source, "sec:DO.DefinedBy_DOType"), kDOTypeKind, First(lnType, "sec:LNodeType.TypePackage"),
