@@ -368,8 +368,98 @@ public:
     bool isDAName_In_DASequence(CString path, std::vector<URI_Ref> candidates);
 
     // ---- copy and paste
+    // Copies of types                                   (editing/type_copy.cpp)
+    // Each fills a type (or DO) that the caller created empty with a deep copy
+    // of the source: its attribute values, its members in order with their
+    // numbers, name semantics and enumerations shared, and the types the
+    // members refer to: a type outside every ICD is shared, a type of an
+    // ICD's package is the first of its name in the target package, or else
+    // copied there once. False when a creation was refused or failed (the
+    // creator's message shown): what the copy made is then removed again.
+    bool Rsc_Copy_DAType(URI_Ref source, URI_Ref target, URI_Ref package);
+    bool Rsc_Copy_DOType(URI_Ref source, URI_Ref target, URI_Ref package);
+    // The DO takes the source's values except the roles of `except`; a list
+    // that names "e301:OrdNaming.ord" leaves the target its own number.
+    bool Rsc_Copy_DO(URI_Ref& source, URI_Ref& target, URI_Ref& lnType, CStringArray& except);
+    // The DOs' types go to the target LNodeType's own package.
+    bool Rsc_Copy_LNodeType(URI_Ref source, URI_Ref target, URI_Ref package);
+    // Copy buffer, pasting and the copy of a logical node (editing/paste.cpp,
+    // editing/lnode_copy.cpp)
+    // Keeps the resource (any, unchecked) as the only entry of the copy buffer.
+    // Always false.
+    bool Rsc_Copy(URI_Ref rsc);
+    // Puts a copy of the buffer's resource beside the target, by the pair of
+    // classes: an LDevice with its nodes beside an LDevice, a logical node
+    // last in the target node's device, a DA, DO or LN type in the target's
+    // package (or in the target package), a DO last in the target's LNodeType
+    // (or in the target LNodeType); other pairs make nothing. The views are
+    // refreshed. False when the buffer is empty, the copied resource is gone,
+    // or a creation was refused (then nothing of the paste stays).
+    bool Rsc_Paste(URI_Ref target);
+    // Fills the logical node `target`, created empty in `ld`, from `source`:
+    // values (then `ord` as its number when not empty), type by the rule of
+    // the type copies with the ICD's package as target, log, setting groups,
+    // data sets with their members, control blocks on the copied data set of
+    // the same name, external inputs, and (for a type shared with the source)
+    // the DOIs with their DAIs. False as the type copies.
+    bool Rsc_Copy_LNode(URI_Ref source, URI_Ref target, URI_Ref ld, CString ord);
 
     // ---- automatic generation and M2I matching
+    // Information groups, channel numbers, re-typing    (editing/auto_generate.cpp)
+    // Writes the group key "typ/grp" into every information item of the ITB
+    // that has a 103 type and creates the groups of the keys no group is
+    // named by, in text order. Always true.
+    bool Rsc_AutoGroupInfoItem(URI_Ref itb);
+    // Writes the instance number of every RADR and RBDR node of the logical
+    // device into its "ChNum" / "setVal[SG]", creating that DOI and DAI
+    // where they are missing. Always true.
+    bool Rsc_Set_ChNum(URI_Ref ldevice);
+    // Re-types every node whose name holds "LN0" or "LPHD" to the LLN0 or
+    // LPHD type of the package "故障信息类型包", takes the four information
+    // types off their nodes, and deletes the types given up (a type still
+    // in use is refused by the deletion). False when it stops at a node
+    // whose domain cannot be edited ("当前域不可编辑！-W0046").
+    bool Rsc_HandleLN0AndDel();
+    // Whether the member lists of the DOs of an LNodeType, or of one DO, can
+    // be built; other classes give true. Changes nothing.
+    bool Refresh_DOMember(URI_Ref& rsc);
+
+    // Data-set members                                  (editing/fcda_generate.cpp)
+    // Which data objects become members: 0 all, 1 all but the common ones
+    // (LLN0, RBDR, RADR and LPHD nodes, Mod, Beh, Health, NamPlt ...).
+    enum CREATE_FCD_TYPEEnum {
+        CREATE_FCD_All = 0,
+        CREATE_FCD_NoCommon = 1,
+    };
+    // Fills the data set with one member per data object (and sub-data
+    // object) of the nodes of its logical device (serverWide: of every
+    // logical device of its server) that has an attribute of the functional
+    // constraint, passes the filter ("" or "*...": all; "a,b*,$Chinese$":
+    // names, stems, double-byte names), the kind and, for GGIO nodes, the
+    // purpose, and is no member of any data set of the server yet. False
+    // when the data set has no node, the node no device or the device no
+    // server.
+    bool Rsc_AutoCreateFCDA(URI_Ref dataSet, CString fc, CREATE_FCD_TYPEEnum kind, CString filter,
+                            bool serverWide, LNodeUseEnum use);
+    // The same for the nodes of one logical device; `keys` holds the member
+    // keys ("LD/PTOC1.Str") that are left out. Always true.
+    bool Rsc_AutoCreateFCDA_LNode(CString ldName, std::set<CString>& keys, URI_Ref dataSet, URI_Ref ldevice,
+                                  CString fc, CREATE_FCD_TYPEEnum kind, CString filter, LNodeUseEnum use);
+    // One data object or sub-data object and, below it, its sub-data
+    // objects; `ref` is the node reference (or the parent's key), `path` the
+    // parent's path ending in ".". False when the object has no name or no
+    // DOType.
+    bool Rsc_AutoCreateFCDA_DO(CString ref, std::set<CString>& keys, URI_Ref dataSet, URI_Ref dataObject,
+                               URI_Ref lnode, CString fc, CREATE_FCD_TYPEEnum kind, CString path);
+
+    // M2I matching                                      (editing/m2i_match.cpp)
+    // Gives every information item of the M2I's ITB (those selected, or all
+    // but the excluded) a mapping item and points its mapping items without
+    // a node to the node and DO that the rules in the nodes' descriptions
+    // name for the item (optionally only the nodes of one device or one
+    // node). Always true; nothing is shown.
+    bool Rsc_MatchM2I_ByDoDesc(URI_Ref m2i, CStringArray& excludedIds, CStringArray& selectedIds, URI_Ref ldevice,
+                               URI_Ref lnode);
 
     // ---- consistency checks and their report
     // The report file, shared by the checks and the imports (core/report_file.cpp).
