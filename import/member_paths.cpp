@@ -4,6 +4,7 @@
 // The walks remember the types they are inside of, so a type that contains
 // itself ends the descent there; a type used twice side by side is walked
 // both times.
+#include <algorithm>
 #include <map>
 #include <set>
 #include <string>
@@ -24,9 +25,24 @@ using OnPath = std::set<std::string>;
 // type share: the same walk with another start is the start put in front.
 struct PathList {
     std::vector<std::pair<CString, URI_Ref>> paths;
+    bool sorted = false;
     void emplace(const CString& path, const URI_Ref& member) { paths.emplace_back(path, member); }
-    void AddTo(ImportNameTable& table, const CString& start) const {
-        for (const auto& [path, member] : paths) table.emplace(start + path, member);
+    // Adds the paths behind `start`. The list is kept sorted, a repeated
+    // path only in its first place, so that each insertion lands just after
+    // the one before it in the table.
+    void AddTo(ImportNameTable& table, const CString& start) {
+        if (!sorted) {
+            std::stable_sort(paths.begin(), paths.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+            paths.erase(std::unique(paths.begin(), paths.end(),
+                                    [](const auto& a, const auto& b) { return a.first == b.first; }),
+                        paths.end());
+            sorted = true;
+        }
+        auto hint = table.end();
+        for (const auto& [path, member] : paths) {
+            hint = table.emplace_hint(hint, start + path, member);
+            ++hint;
+        }
     }
 };
 
