@@ -85,17 +85,24 @@ bool OnDemandDAI(CKiln_Main& app, CBase_Cmd* view, const URI_Ref& doi, const CSt
     URI_Ref last;
     if (app.DocMtd_get_descendent_BUris(doi, "sec:DOI.DAIs", dais, last, kRoleOrd, SortPolicy_ByOrd) == 0)
         return false;
-    for (const URI_Ref& d : dais)
-        if (app.DocMtd_getValue_ofAttr(d, kRoleName) == field) {
-            _AfxMessageBox("已经存在“" + field + "”的当前值，不用创建！", MB_OK, "", nullptr);
-            return false;
-        }
+    auto exists = [&](const CString& name) {
+        for (const URI_Ref& d : dais)
+            if (app.DocMtd_getValue_ofAttr(d, kRoleName) == name) {
+                _AfxMessageBox("已经存在“" + field + "”的当前值，不用创建！", MB_OK, "", nullptr);
+                return true;
+            }
+        return false;
+    };
+    if (exists(field)) return false;
     URI_Ref dataObject = app.DocMtd_getFirstUri_ofAsso(doi, "sec:DOI.DO");
     CString name = field;
     URI_Ref dfn = app.Get_DA_Dfn(dataObject, name);
     if (dfn.IsEmpty()) {
+        // A path from the node's page begins with the data object's name;
+        // the DAI is named without it, and never made twice.
         name = StringAfter(field, ".");
         dfn = app.Get_DA_Dfn(dataObject, name);
+        if (dfn.IsSet() && exists(name)) return false;
     }
     if (dfn.IsEmpty()) {
         _AfxMessageBox("不能创建复合结构的值，或不合法的DA/BDA！", MB_OK, "", nullptr);
