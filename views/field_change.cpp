@@ -79,6 +79,10 @@ private:
 };
 
 bool FieldChange::Run() {
+    // A handle the document does not hold (a page left open on a deleted
+    // resource) changes nothing and says nothing.
+    CString domain;
+    if (!m_app.DocMtd_DEnv_Get_Rsc_Domain(m_rsc, domain)) return false;
     if (!kiln::views::DomainEditable(m_app, m_rsc)) {
         Notice("当前域不可编辑！-W0052");
         return false;

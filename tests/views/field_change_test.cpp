@@ -33,6 +33,9 @@ protected:
 TEST_F(FieldChange, ReadOnlyDomainsAndUnknownFieldsChangeNothing) {
     EXPECT_FALSE(Change(icd.ldA, "sec:Foo.bar", "x"));
     EXPECT_EQ(refresh, -1);
+    URI_Ref stale("kiln.icd1#gone", "sec:LDevice");
+    EXPECT_FALSE(Change(stale, "cim:Naming.name", "x"));
+    EXPECT_TRUE(ui.Messages().empty());
     ASSERT_TRUE(app.m_Doc.SetDomainEditable(kIcdDomain, false));
     EXPECT_FALSE(Change(icd.ldA, "cim:Naming.description", "x"));
     EXPECT_EQ(ui.Messages(), std::vector<CString>{"当前域不可编辑！-W0052"});

@@ -160,6 +160,23 @@ TEST_F(AttributeLists, DataValuesByTheirBasicType) {
     EXPECT_EQ(ui.Messages(), std::vector<CString>{"内部错误（181）：不能获得DA/BDA！"});
 }
 
+TEST_F(AttributeLists, ACyclicTypeChainEndsAndAStaleHandleGetsNothing) {
+    // PTOC -> CommonLN -> PTOC: each type of the circle once.
+    Link(m.commonLN, "sec:LNodeType.Abstract_Type", m.ptoc);
+    URI_Ref ref = MakeUnder(icd.lnPtoc, "sec:ExtRef", "er", "sec:ExtRef.LNode", 2);
+    Link(ref, "sec:DARef.LNode", icd.lnPtoc);
+    EXPECT_TRUE(Prepare(ref, "sec:DARef.doName"));
+    EXPECT_EQ(Shown(), (std::vector<std::string>{"  ", "Op", "  ", "Str", "Op", "  ", "Mod", "Beh", "NamPlt"}));
+    pack.Reset();
+    pack.vList2.Add("", "Nope.stVal[ST]");
+    EXPECT_FALSE(app.HtmlMsg_OnPrepareEditField(View(kView_Html1), icd.lnPtoc, "sec:LNode.DOIs", "", &pack));
+    URI_Ref stale("kiln.icd1#gone", "sec:LNode");
+    EXPECT_FALSE(Prepare(stale, "cim:Naming.name"));
+    EXPECT_TRUE(pack.vList.vPairs.empty());
+    Struct_ItemDesc item = ItemOf(stale);
+    EXPECT_TRUE(Children(kView_TreeUser, &item).empty());
+}
+
 TEST_F(AttributeLists, OrderNumbersAndDataReferenceNames) {
     EXPECT_TRUE(Prepare(icd.i3, "e301:OrdNaming.ord"));
     EXPECT_EQ(Shown(), (std::vector<std::string>{"1", "2", "3", "4", "5"}));
