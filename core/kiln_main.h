@@ -555,6 +555,20 @@ public:
     void ShortMenu(CBase_Cmd* pView, URI_Ref rsc, URI_Ref rsc2, CString label);
 
     // ---- trees and property editing
+    // Tree content (views/tree_content.cpp). Appends a resource item for
+    // every resource reached from parent along the path (by name when the
+    // path reaches types, ICDs or products, else by sibling order), its text
+    // the prefix and the display text; false, adding nothing, when the query
+    // fails.
+    bool AddTreeItems_byAssoPath_ICD(std::vector<Struct_ItemDesc>* pOut, URI_Ref& parent, CString path,
+                                     CString prefix, bool bFlag);
+    bool SetTreeItems_ByUris_ICD(std::vector<Struct_ItemDesc>* pOut, std::vector<URI_Ref>& list, CString prefix,
+                                 bool bFlag);
+    bool SetTreeItem_ByUri_ICD(std::vector<Struct_ItemDesc>* pOut, URI_Ref& rsc, CString prefix, bool bFlag);
+    // Appends every resource reached along the path, each step in sibling
+    // order, without `except`; 0 when the first step's query fails.
+    int DocMtd_get_descendent_BUris_mySelf(URI_Ref& start, CString path, std::vector<URI_Ref>& out,
+                                           URI_Ref& except);
 
     // ======================================================================
     // COMMANDS (commands/)
