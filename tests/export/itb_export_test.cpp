@@ -87,6 +87,15 @@ TEST_F(ItbExportTest, GroupsThenItemsInOrderWithAddresses) {
     ASSERT_FALSE(config.empty());
     EXPECT_EQ(AttrNames(config), (std::vector<std::string>{"typ", "fun", "inf", "grp", "itm", "acc"}));
     EXPECT_EQ(Select(item, "s103:Config/@*"), (std::vector<std::string>{"1", "178", "22", "2", "7", ""}));
+    // The paths the ITB import reads, through the XML layer.
+    CBase_XML back;
+    ASSERT_TRUE(back.Load(Path("dev.itb").c_str()));
+    CString text;
+    EXPECT_TRUE(CBase_XML::Get_NodeText(back.GetDocumentElement(), "@icdVersion", text));
+    EXPECT_EQ(text, "2");
+    XmlNode backItem = back.Get_NodePtr(back.GetDocumentElement(), "InfoItem");
+    EXPECT_TRUE(CBase_XML::Get_NodeText(back.Get_NodePtr(backItem, "s103:Config"), "@itm", text));
+    EXPECT_EQ(text, "7");
     // Items without values: every field present and empty.
     pugi::xml_node bare = root.find_child_by_attribute("InfoItem", "name", "I1");
     EXPECT_EQ(Select(bare, "@dataType|@desc|@infoGroup"), (std::vector<std::string>{"", "", ""}));

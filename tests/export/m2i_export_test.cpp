@@ -90,6 +90,13 @@ TEST_F(M2iExportTest, ReferencesParametersAndProcess) {
     EXPECT_STREQ(last.child("Process").attribute("desc").value(), "A相电流");
     EXPECT_EQ(ui.Messages(), std::vector<CString>{"模板文件导出成功！"});
     EXPECT_EQ(ModelText(), before);
+    // The path the M2I import reads, through the XML layer.
+    CBase_XML back;
+    ASSERT_TRUE(back.Load(Path("dev.m2i").c_str()));
+    CString toDA;
+    EXPECT_TRUE(CBase_XML::Get_NodeText(back.Get_NodePtr(back.GetDocumentElement(), "Mappings/MappingItem"), "@toDA",
+                                        toDA));
+    EXPECT_EQ(toDA, "PROT/PPTOC1.Op.stVal");
 }
 
 TEST_F(M2iExportTest, PropertiesBecomeItemsOfTheirOwn) {

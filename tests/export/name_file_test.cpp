@@ -46,6 +46,13 @@ TEST_F(NameFileTest, ChineseNodeNameOfAnIcd) {
     pugi::xml_node name = doc.select_node("/SCL/DataTypeTemplates/Name").node();
     EXPECT_EQ(AttrNames(name), (std::vector<std::string>{"name", "type", "changeto"}));
     EXPECT_STREQ(name.attribute("changeto").value(), "");
+    // The path the name replacement reads, through the XML layer.
+    CBase_XML back;
+    ASSERT_TRUE(back.Load(Path("n.Name").c_str()));
+    CString text;
+    EXPECT_TRUE(CBase_XML::Get_NodeText(back.Get_NodePtr(back.GetDocument(), "/SCL/DataTypeTemplates/Name"), "@name",
+                                        text));
+    EXPECT_EQ(text, "保护1");
     // The rest is the template as it stands.
     EXPECT_STREQ(doc.child("SCL").child("Header").attribute("id").value(), "");
     EXPECT_STREQ(doc.child("SCL").child("IED").attribute("name").value(), "TEMPLATE");
