@@ -119,6 +119,26 @@ TEST_F(MicsTest, TypeAndSemanticDescStandInTheCreatedAttributeLists) {
     pugi::xml_node ownEntry = doc.select_node("//A_Name[@name_ID='ctlModel']").node();
     EXPECT_EQ(AttrNames(ownEntry), (std::vector<std::string>{"name_ID", "name_Type"}));
     EXPECT_FALSE(ownEntry.child("Semantic_Desc").empty());
+    // Writing order: each LN type, its own DOs, its inherited DOs; then each
+    // DO type and its DAs.
+    EXPECT_EQ(Select(doc, "/MICS/SemanticSpaces/SemanticSpace/A_Name/@name_ID"),
+              (std::vector<std::string>{"LLN0_T", "PTOC_T", "Op", "Str", "Op", "Mod", "Beh", "NamPlt", "MMXU_T",
+                                        "PROT_INC", "ctlModel", "stVal"}));
+    EXPECT_EQ(Select(doc, "/MICS/SemanticSpaces/SemanticSpace/A_Name/@name_Type"),
+              (std::vector<std::string>{"LNType", "LNType", "DO", "DO", "DO", "DO", "DO", "DO", "LNType", "DOType",
+                                        "DA", "DA"}));
+}
+
+TEST_F(MicsTest, InheritedDosNeedPrefixAndClass) {
+    const CompleteIcd c = BuildCompleteIcd();
+    Set(c.ptocT, "sec:LNodeType.prefix", "P");
+    Doc().ClearLinks(c.ptocT, "sec:LNodeType.ClassOf_LNType");  // a prefix without a class
+    MakeDO(c.mmxuT, "TotW", 1, m.p1Sps);                          // a class without a prefix
+    const pugi::xml_document& doc = Run(c.icd);
+    EXPECT_EQ(Select(doc, "/MICS/LNodeTypes/LNodeType[@name_ID='PTOC_T']/DO/@name_ID"),
+              std::vector<std::string>{"Op"});
+    EXPECT_EQ(Select(doc, "/MICS/LNodeTypes/LNodeType[@name_ID='MMXU_T']/DO/@name_ID"),
+              std::vector<std::string>{"TotW"});
 }
 
 TEST_F(MicsTest, CircleOfBaseTypesEnds) {
