@@ -368,6 +368,41 @@ public:
     bool isDAName_In_DASequence(CString path, std::vector<URI_Ref> candidates);
 
     // ---- copy and paste
+    // Copies of types                                   (editing/type_copy.cpp)
+    // Each fills a type (or DO) that the caller created empty with a deep copy
+    // of the source: its attribute values, its members in order with their
+    // numbers, name semantics and enumerations shared, and the types the
+    // members refer to: a type outside every ICD is shared, a type of an
+    // ICD's package is the first of its name in the target package, or else
+    // copied there once. False when a creation was refused or failed (the
+    // creator's message shown): what the copy made is then removed again.
+    bool Rsc_Copy_DAType(URI_Ref source, URI_Ref target, URI_Ref package);
+    bool Rsc_Copy_DOType(URI_Ref source, URI_Ref target, URI_Ref package);
+    // The DO takes the source's values except the roles of `except`; a list
+    // that names "e301:OrdNaming.ord" leaves the target its own number.
+    bool Rsc_Copy_DO(URI_Ref& source, URI_Ref& target, URI_Ref& lnType, CStringArray& except);
+    // The DOs' types go to the target LNodeType's own package.
+    bool Rsc_Copy_LNodeType(URI_Ref source, URI_Ref target, URI_Ref package);
+    // Copy buffer, pasting and the copy of a logical node (editing/paste.cpp,
+    // editing/lnode_copy.cpp)
+    // Keeps the resource (any, unchecked) as the only entry of the copy buffer.
+    // Always false.
+    bool Rsc_Copy(URI_Ref rsc);
+    // Puts a copy of the buffer's resource beside the target, by the pair of
+    // classes: an LDevice with its nodes beside an LDevice, a logical node
+    // last in the target node's device, a DA, DO or LN type in the target's
+    // package (or in the target package), a DO last in the target's LNodeType
+    // (or in the target LNodeType); other pairs make nothing. The views are
+    // refreshed. False when the buffer is empty, the copied resource is gone,
+    // or a creation was refused (then nothing of the paste stays).
+    bool Rsc_Paste(URI_Ref target);
+    // Fills the logical node `target`, created empty in `ld`, from `source`:
+    // values (then `ord` as its number when not empty), type by the rule of
+    // the type copies with the ICD's package as target, log, setting groups,
+    // data sets with their members, control blocks on the copied data set of
+    // the same name, external inputs, and (for a type shared with the source)
+    // the DOIs with their DAIs. False as the type copies.
+    bool Rsc_Copy_LNode(URI_Ref source, URI_Ref target, URI_Ref ld, CString ord);
 
     // ---- automatic generation and M2I matching
     // Information groups, channel numbers, re-typing    (editing/auto_generate.cpp)

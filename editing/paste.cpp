@@ -1,0 +1,124 @@
+// The copy buffer and pasting: by the classes of the target and of the copied
+// resource, one row creates the new resource beside the target with its
+// ordinary creator and fills it with a copy.
+#include <vector>
+
+#include "editing/copy_run.h"
+
+using kiln::core::kRoleOrd;
+using kiln::editing::CCopyRun;
+
+namespace {
+
+CString Decimal(int n) {
+    CString text;
+    text.Format("%d", n);
+    return text;
+}
+
+int CountAlong(CKiln_Main& app, const URI_Ref& start, const CString& path) {
+    std::vector<URI_Ref> members;
+    URI_Ref last;
+    app.DocMtd_get_descendent_BUris(start, path, members, last, kRoleOrd, SortPolicy_ByOrd);
+    return static_cast<int>(members.size());
+}
+
+// An LDevice with all its nodes, into the target device's IED. The nodes keep
+// their numbers; the device takes the last place among the IED's devices,
+// which are numbered across all its servers.
+bool PasteLDevice(CKiln_Main& app, CCopyRun& run, const URI_Ref& target, const URI_Ref& copied) {
+    const URI_Ref ied = run.First(target, "sec:LDevice.Server/sec:Server.IED");
+    URI_Ref ld;
+    if (!run.Made(app.NewRsc_LDevice(&ld, ied, URI_Ref(), URI_Ref(), URI_Ref()), ld)) return false;
+    app.DocMtd_Copy_RscAttributes(copied, ld, CStringArray(), false, false);
+    for (const URI_Ref& node : run.Members(copied, "sec:LDevice.LNodes")) {
+        URI_Ref copy;
+        if (!run.Made(app.NewRsc_LNode(&copy, ld, URI_Ref(), true), copy)) return false;
+        if (!run.LNode(node, copy, ld, CString())) return false;
+    }
+    const int devices = CountAlong(app, ied, "sec:IED.Servers/sec:Server.LDevices");
+    app.DocMtd_Modify_attribute_value(ld, kRoleOrd, Decimal(devices));
+    return true;
+}
+
+// A logical node, last in the target node's device.
+bool PasteLNode(CKiln_Main& app, CCopyRun& run, const URI_Ref& target, const URI_Ref& copied) {
+    const URI_Ref ld = run.First(target, "sec:LNode.LDevice");
+    URI_Ref node;
+    if (!run.Made(app.NewRsc_LNode(&node, ld, URI_Ref(), true), node)) return false;
+    return run.LNode(copied, node, ld, Decimal(CountAlong(app, ld, "sec:LDevice.LNodes")));
+}
+
+// A type into the package of a target type, or into a target package. The
+// new type keeps its creator's number, the last.
+template <bool (CKiln_Main::*Create)(URI_Ref*, URI_Ref),
+          bool (CCopyRun::*Fill)(const URI_Ref&, const URI_Ref&, const URI_Ref&)>
+bool PasteType(CKiln_Main& app, CCopyRun& run, const URI_Ref& target, const URI_Ref& copied) {
+    const URI_Ref package =
+        target.sClass == "sec:TypePackage" ? target : run.First(target, target.sClass + ".TypePackage");
+    URI_Ref type;
+    if (!run.Made((app.*Create)(&type, package), type)) return false;
+    run.NoteCopy(copied, type);
+    return (run.*Fill)(copied, type, package);
+}
+
+// A DO, last in the LNodeType of a target DO or in a target LNodeType.
+bool PasteDO(CKiln_Main& app, CCopyRun& run, const URI_Ref& target, const URI_Ref& copied) {
+    const URI_Ref lnType = target.sClass == "sec:DO" ? run.First(target, "sec:DO.LNodeType") : target;
+    URI_Ref d;
+    if (!run.Made(app.NewRsc_DO(&d, lnType, CString()), d)) return false;
+    CStringArray keep;
+    keep.Add(kRoleOrd);
+    return run.DO(copied, d, lnType, keep);
+}
+
+struct CPasteRow {
+    const char* target;
+    const char* otherTarget;  // a second class of target, or null
+    const char* copied;
+    bool (*paste)(CKiln_Main&, CCopyRun&, const URI_Ref&, const URI_Ref&);
+};
+
+const CPasteRow kPasteRows[] = {
+    {"sec:LDevice", nullptr, "sec:LDevice", &PasteLDevice},
+    {"sec:LNode", nullptr, "sec:LNode", &PasteLNode},
+    {"sec:DAType", nullptr, "sec:DAType", &PasteType<&CKiln_Main::NewRsc_DAType, &CCopyRun::DAType>},
+    {"sec:DOType", nullptr, "sec:DOType", &PasteType<&CKiln_Main::NewRsc_DOType, &CCopyRun::DOType>},
+    {"sec:LNodeType", "sec:TypePackage", "sec:LNodeType",
+     &PasteType<&CKiln_Main::NewRsc_LNodeType, &CCopyRun::LNodeType>},
+    {"sec:DO", "sec:LNodeType", "sec:DO", &PasteDO},
+};
+
+const CPasteRow* FindPasteRow(const URI_Ref& target, const URI_Ref& copied) {
+    for (const CPasteRow& row : kPasteRows) {
+        const bool targetFits = target.sClass == row.target || (row.otherTarget && target.sClass == row.otherTarget);
+        if (targetFits && copied.sClass == row.copied) return &row;
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+bool CKiln_Main::Rsc_Copy(URI_Ref rsc) {
+    m_vCopiedRscs.clear();
+    m_vCopiedRscs.push_back(rsc);
+    return false;
+}
+
+bool CKiln_Main::Rsc_Paste(URI_Ref target) {
+    if (m_vCopiedRscs.empty()) return false;
+    const URI_Ref copied = m_vCopiedRscs.front();
+    bool done = true;
+    if (const CPasteRow* row = FindPasteRow(target, copied)) {
+        // A copied resource deleted since has nothing left to paste.
+        if (DocMtd_TestBy_URIRef(copied.sUri).IsEmpty()) {
+            done = false;
+        } else {
+            CCopyRun run(*this);
+            row->paste(*this, run, target, copied);
+            done = run.Finish();
+        }
+    }
+    Mtd_AllViews_Refresh(nullptr, nullptr, 1);
+    return done;
+}

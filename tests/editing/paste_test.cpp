@@ -1,0 +1,340 @@
+// The copy buffer and pasting: the pairs of classes, the logical-device and
+// logical-node copies with what they carry, pastes that are refused or fail
+// half-way, and after each paste no resource without its owner and every
+// list numbered 1..n.
+#include "tests/editing/copy_fixture.h"
+
+namespace kiln::test {
+namespace {
+
+using Texts = std::vector<CString>;
+
+class PasteTest : public CopyTest {
+protected:
+    void SetUp() override { x = BuildIcd(); }
+    Texts Names(const std::vector<URI_Ref>& list) {
+        Texts names;
+        for (const URI_Ref& r : list) names.push_back(Get(r, "cim:Naming.name"));
+        return names;
+    }
+    int Refreshes() { return ui.CountOf(Enum_UiCall::AllViewsRefresh); }
+    // Copies `source` and pastes it onto `target`; the paste must succeed
+    // and leave the document tidy.
+    void CopyPaste(const URI_Ref& source, const URI_Ref& target) {
+        const Snapshot before = Take();
+        EXPECT_FALSE(app.Rsc_Copy(source));
+        ui.ClearCalls();
+        EXPECT_TRUE(app.Rsc_Paste(target));
+        EXPECT_EQ(Refreshes(), 1);
+        EXPECT_EQ(ui.LastOf(Enum_UiCall::AllViewsRefresh)->nType, 1u);
+        EXPECT_TRUE(Messages().empty());
+        ExpectTidy(before);
+    }
+    // A node of device P1/LD1 typed by the ICD's own LN type P1_LLN0, which
+    // also gets a DO "Blk" of the ICD's DO type P1_INC; the node has a DOI.
+    URI_Ref MakeIcdTypedNode() {
+        MakeDO(x.pkgLln0, "Blk", 2, x.pkgInc);
+        URI_Ref node = MakeLNode(x.ld1, "", "GAPC", "1", 3, x.pkgLln0);
+        MakeUnder(node, "sec:DOI", "Mod", "sec:DOI.LNode", 1);
+        ui.ClearCalls();
+        return node;
+    }
+    IcdModel x;
+};
+
+TEST_F(PasteTest, APasteBeforeAnyCopyOrOfAPairWithoutARowMakesNothing) {
+    const int before = Count();
+    EXPECT_FALSE(app.Rsc_Paste(x.ld1));
+    EXPECT_EQ(Refreshes(), 0);
+
+    // Pairs that no row takes: refreshed, true, nothing made.
+    struct Case {
+        URI_Ref copied, target;
+    };
+    const Case cases[] = {
+        {x.ptoc1, x.ld2},    // a node onto a device
+        {x.ld1, x.ied},      // a device onto an IED
+        {x.pkgAv, x.pkg},    // a DA type onto a package
+        {x.pkgInc, x.pkg},   // a DO type onto a package
+        {x.pkgAv, x.pkgInc}, // a DA type onto a DO type
+        {x.dataSet, x.ptoc1},
+        {URI_Ref(), x.ld1},  // an empty handle was copied
+    };
+    for (const Case& c : cases) {
+        EXPECT_FALSE(app.Rsc_Copy(c.copied));
+        ui.ClearCalls();
+        EXPECT_TRUE(app.Rsc_Paste(c.target)) << c.copied.sClass << " onto " << c.target.sClass;
+        EXPECT_EQ(Refreshes(), 1);
+    }
+    EXPECT_EQ(Count(), before);
+    EXPECT_TRUE(Messages().empty());
+}
+
+TEST_F(PasteTest, ACopiedResourceDeletedSincePastesNothing) {
+    URI_Ref spare = MakeDAType(x.pkg, "Spare", 2);
+    EXPECT_FALSE(app.Rsc_Copy(spare));
+    ASSERT_TRUE(app.Rsc_Delete(spare, false));
+    const int before = Count();
+    EXPECT_FALSE(app.Rsc_Paste(x.pkgAv));
+    EXPECT_EQ(Count(), before);
+    // The buffer still holds it; a later copy replaces it.
+    ASSERT_EQ(app.m_vCopiedRscs.size(), 1u);
+    EXPECT_FALSE(app.Rsc_Copy(x.pkgAv));
+    EXPECT_TRUE(app.Rsc_Paste(x.pkgAv));
+    EXPECT_EQ(Along(x.pkg, "sec:TypePackage.DATypes").size(), 2u);
+}
+
+TEST_F(PasteTest, AnLDeviceComesWithItsNodesInOrderAndTakesTheLastPlaceOfItsIed) {
+    MakeLNode(x.ld1, "", "LPHD", "1", 3, m.lphd);
+    MakeLNode(x.ld1, "", "PTOC", "2", 4, m.p1Ptoc);
+    MakeLNode(x.ld1, "", "MMXU", "2", 5, m.mmxu);
+    Set(x.ld1, "cim:Naming.description", "保护");
+    CopyPaste(x.ld1, x.ld2);
+    // The IED's devices are numbered across its two servers: LD1, LD2, LD3, copy.
+    std::vector<URI_Ref> lds = Along(x.ied, "sec:IED.Servers/sec:Server.LDevices");
+    ASSERT_EQ(Names(lds), (Texts{"LD1", "LD2", "LD3", "LD1"}));
+    const URI_Ref copy = lds[3];
+    EXPECT_EQ(Get(copy, "cim:Naming.description"), "保护");
+    std::vector<URI_Ref> nodes = Along(copy, "sec:LDevice.LNodes");
+    EXPECT_EQ(Names(nodes), (Texts{"LLN0", "PTOC1", "LPHD1", "PTOC2", "MMXU2"}));
+    EXPECT_EQ(First(nodes[2], "sec:LNode.LNodeType"), m.lphd);
+    // The source keeps its nodes.
+    EXPECT_EQ(Along(x.ld1, "sec:LDevice.LNodes").size(), 5u);
+}
+
+TEST_F(PasteTest, ANodeGoesLastInTheTargetsDeviceWithItsTypeFoundByNameAndNoDois) {
+    URI_Ref gapc = MakeIcdTypedNode();
+    const size_t types = Along(x.pkg, "sec:TypePackage.LNodeTypes").size();
+    CopyPaste(gapc, x.mmxu1);
+    std::vector<URI_Ref> nodes = Along(x.ld2, "sec:LDevice.LNodes");
+    ASSERT_EQ(Names(nodes), (Texts{"MMXU1", "GAPC1"}));
+    EXPECT_EQ(Get(nodes[1], "sec:LNode.lnInst"), "1");
+    EXPECT_EQ(Get(nodes[1], "sec:LNode.lnClass"), "GAPC");
+    EXPECT_EQ(First(nodes[1], "sec:LNode.LNodeType"), x.pkgLln0);
+    EXPECT_EQ(Along(x.pkg, "sec:TypePackage.LNodeTypes").size(), types);
+    EXPECT_TRUE(Along(nodes[1], "sec:LNode.DOIs").empty());
+}
+
+TEST_F(PasteTest, ANodeOfASharedTypeTakesItsDoisAndTheDaisThatNameAnAttribute) {
+    Link(x.doiOp, "sec:DOI.DO", m.p1PtocOp);
+    Link(x.daiStVal, "sec:DAI.BDA", m.p1SpsStVal);
+    MakeUnder(x.doiOp, "sec:DAI", "loose", "sec:DAI.DOI", 2);  // names no attribute
+    URI_Ref q = MakeUnder(x.doiOp, "sec:DAI", "q", "sec:DAI.DOI", 3);
+    Link(q, "sec:DAI.BDA", m.p1SpsQ);
+    Set(q, "cim:Naming.description", "品质");
+    CopyPaste(x.ptoc1, x.lln0);
+    std::vector<URI_Ref> nodes = Along(x.ld1, "sec:LDevice.LNodes");
+    ASSERT_EQ(Names(nodes), (Texts{"LLN0", "PTOC1", "PTOC1"}));
+    const URI_Ref copy = nodes[2];
+    EXPECT_EQ(First(copy, "sec:LNode.LNodeType"), m.p1Ptoc);
+    std::vector<URI_Ref> dois = Along(copy, "sec:LNode.DOIs");
+    ASSERT_EQ(Names(dois), Texts{"Op"});
+    EXPECT_EQ(First(dois[0], "sec:DOI.DO"), m.p1PtocOp);
+    std::vector<URI_Ref> dais = Along(dois[0], "sec:DOI.DAIs");
+    ASSERT_EQ(Names(dais), (Texts{"stVal", "q"}));
+    EXPECT_EQ(First(dais[0], "sec:DAI.BDA"), m.p1SpsStVal);
+    EXPECT_EQ(First(dais[1], "sec:DAI.BDA"), m.p1SpsQ);
+    EXPECT_EQ(Get(dais[1], "cim:Naming.description"), "品质");
+    // Neither SDIs, values nor SV and GSE blocks are copied.
+    EXPECT_TRUE(Along(dois[0], "sec:DOI.SDIs").empty());
+    EXPECT_TRUE(Along(dais[0], "sec:DAI.Vals").empty());
+    EXPECT_TRUE(Along(copy, "sec:LNode.CBs").empty());
+}
+
+TEST_F(PasteTest, ANodeFromAnotherIcdGetsItsTypeCopiedIntoTheReceivingPackageOnce) {
+    URI_Ref gapc = MakeIcdTypedNode();
+    Icd2Model y = BuildIcd2();
+    CopyPaste(gapc, y.ggio);
+    std::vector<URI_Ref> nodes = Along(y.lda, "sec:LDevice.LNodes");
+    ASSERT_EQ(Names(nodes), (Texts{"GGIO1", "GAPC1"}));
+    std::vector<URI_Ref> lnTypes = Along(y.pkg, "sec:TypePackage.LNodeTypes");
+    ASSERT_EQ(Names(lnTypes), Texts{"P1_LLN0"});
+    EXPECT_EQ(First(nodes[1], "sec:LNode.LNodeType"), lnTypes[0]);
+    EXPECT_EQ(First(lnTypes[0], "sec:LNodeType.ClassOf_LNType"), m.lln0);
+    EXPECT_EQ(Names(Along(lnTypes[0], "sec:LNodeType.DOs")), (Texts{"Mod", "Blk"}));
+    EXPECT_EQ(Names(Along(y.pkg, "sec:TypePackage.DOTypes")), Texts{"P1_INC"});
+    EXPECT_EQ(Names(Along(y.pkg, "sec:TypePackage.DATypes")), Texts{"P1_AV"});
+    // The type is not shared, so the DOIs stay behind.
+    EXPECT_TRUE(Along(nodes[1], "sec:LNode.DOIs").empty());
+
+    // Pasted again, the node finds the copied type by name.
+    CopyPaste(gapc, y.ggio);
+    nodes = Along(y.lda, "sec:LDevice.LNodes");
+    ASSERT_EQ(nodes.size(), 3u);
+    EXPECT_EQ(First(nodes[2], "sec:LNode.LNodeType"), lnTypes[0]);
+    EXPECT_EQ(Along(y.pkg, "sec:TypePackage.LNodeTypes").size(), 1u);
+}
+
+TEST_F(PasteTest, ANodePastedIntoABaseDeviceTakesItsTypeFromTheDevicesPackage) {
+    URI_Ref gapc = MakeIcdTypedNode();
+    URI_Ref baseNode = Along(x.baseLd, "sec:LDevice.LNodes")[0];
+    const size_t types = Along(x.pkg, "sec:TypePackage.LNodeTypes").size();
+    CopyPaste(gapc, baseNode);
+    std::vector<URI_Ref> nodes = Along(x.baseLd, "sec:LDevice.LNodes");
+    ASSERT_EQ(Names(nodes), (Texts{"LLN0", "GAPC1"}));
+    EXPECT_EQ(First(nodes[1], "sec:LNode.LNodeType"), x.pkgLln0);
+    EXPECT_EQ(Along(x.pkg, "sec:TypePackage.LNodeTypes").size(), types);
+}
+
+TEST_F(PasteTest, ControlBlocksGoOnTheFirstCopiedDataSetOfTheirDataSetsName) {
+    URI_Ref second = MakeUnder(x.lln0, "sec:DataSet", "dsAin", "sec:DataSet.LNode", 2);
+    MakeUnder(second, "sec:FCDA", "FCDA_1", "sec:FCDA.DataSet", 1);
+    MakeUnder(x.lln0, "sec:DataSet", "dsOther", "sec:DataSet.LNode", 3);
+    MakeUnder(x.lln0, "sec:DataSet", "", "sec:DataSet.LNode", 4);  // a nameless one
+    URI_Ref fcda = Along(x.dataSet, "sec:DataSet.FCDAs")[0];
+    Set(fcda, "sec:DARef.doName", "Op");
+    Set(fcda, "sec:DARef.daName", "stVal");
+    Link(x.lcb, "sec:LCB.DataSet", second);
+    Set(x.lcb, "sec:LCB.intgPd", "5000");
+    URI_Ref lcb2 = MakeUnder(x.lln0, "sec:LCB", "lcb2", "sec:LCB.LNode", 2);
+    Set(lcb2, "sec:LCB.intgPd", "7000");
+    // The RCB's data set belongs to another node and matches no copied name.
+    URI_Ref foreign = MakeUnder(x.ptoc1, "sec:DataSet", "dsTrip", "sec:DataSet.LNode", 1);
+    Link(x.rcb, "sec:RCB.DataSet", foreign);
+    Set(x.extRef, "sec:DARef.doName", "Op");
+    Set(x.log, "cim:Naming.description", "日志");
+    CopyPaste(x.lln0, x.mmxu1);
+
+    const URI_Ref copy = Along(x.ld2, "sec:LDevice.LNodes")[1];
+    std::vector<URI_Ref> sets = Along(copy, "sec:LNode.DataSets");
+    // The nameless one keeps its creator's name.
+    ASSERT_EQ(Names(sets), (Texts{"dsAin", "dsAin", "dsOther", "DataSet_4"}));
+    std::vector<URI_Ref> fcdas = Along(sets[0], "sec:DataSet.FCDAs");
+    ASSERT_EQ(Names(fcdas), (Texts{"FCDA_1", "FCDA_2"}));
+    EXPECT_EQ(Get(fcdas[0], "sec:DARef.doName"), "Op");
+    EXPECT_EQ(Get(fcdas[0], "sec:DARef.daName"), "stVal");
+
+    std::vector<URI_Ref> lcbs = Along(copy, "sec:LNode.LCBs");
+    ASSERT_EQ(Names(lcbs), (Texts{"lcb", "lcb2"}));
+    EXPECT_EQ(First(lcbs[0], "sec:LCB.DataSet"), sets[0]);
+    EXPECT_EQ(Get(lcbs[0], "sec:LCB.intgPd"), "5000");
+    // Without a data set (not even the nameless one): the creator's defaults.
+    EXPECT_TRUE(First(lcbs[1], "sec:LCB.DataSet").IsEmpty());
+    EXPECT_EQ(Get(lcbs[1], "sec:LCB.intgPd"), "10000");
+    std::vector<URI_Ref> rcbs = Along(copy, "sec:LNode.RCBs");
+    ASSERT_EQ(Names(rcbs), Texts{"brcbAin"});
+    EXPECT_TRUE(First(rcbs[0], "sec:RCB.DataSet").IsEmpty());
+    EXPECT_TRUE(Along(rcbs[0], "sec:RCB.ClientLNs").empty());
+
+    // External inputs take their names only; the log its values.
+    std::vector<URI_Ref> extRefs = Along(copy, "sec:LNode.ExtRefs");
+    ASSERT_EQ(Names(extRefs), Texts{"ExtRef_1"});
+    EXPECT_EQ(Get(extRefs[0], "sec:DARef.doName"), "");
+    EXPECT_EQ(Get(First(copy, "sec:LNode.Log"), "cim:Naming.description"), "日志");
+    // The source's blocks keep their data sets.
+    EXPECT_EQ(First(x.lcb, "sec:LCB.DataSet"), second);
+    EXPECT_EQ(First(x.rcb, "sec:RCB.DataSet"), foreign);
+}
+
+TEST_F(PasteTest, TheSettingGroupTreeIsCopiedAndTheSourceKeepsItsOwn) {
+    URI_Ref sg1 = Along(x.sgcb, "sec:SGCB.SettingGroups")[0];
+    MakeUnder(sg1, "sec:SettingData", "SD2", "sec:SettingData.SettingGroup", 2);
+    MakeUnder(sg1, "sec:SettingData", "SD3", "sec:SettingData.SettingGroup", 3);
+    URI_Ref sg2 = MakeUnder(x.sgcb, "sec:SettingGroup", "SG2", "sec:SettingGroup.SGCB", 2);
+    for (int i = 1; i <= 3; ++i)
+        MakeUnder(sg2, "sec:SettingData", "SD" + ToText(i), "sec:SettingData.SettingGroup", i);
+    CopyPaste(x.lln0, x.mmxu1);
+    const URI_Ref copy = Along(x.ld2, "sec:LDevice.LNodes")[1];
+    const URI_Ref sgcb = First(copy, "sec:LNode.SGCB");
+    ASSERT_TRUE(sgcb.IsSet());
+    EXPECT_NE(sgcb, x.sgcb);
+    std::vector<URI_Ref> groups = Along(sgcb, "sec:SGCB.SettingGroups");
+    ASSERT_EQ(Names(groups), (Texts{"SG1", "SG2"}));
+    for (const URI_Ref& g : groups)
+        EXPECT_EQ(Names(Along(g, "sec:SettingGroup.SettingDatas")), (Texts{"SD1", "SD2", "SD3"}));
+    std::vector<URI_Ref> own = Along(x.sgcb, "sec:SGCB.SettingGroups");
+    ASSERT_EQ(own, (std::vector<URI_Ref>{sg1, sg2}));
+    EXPECT_EQ(Along(sg1, "sec:SettingGroup.SettingDatas").size(), 3u);
+}
+
+TEST_F(PasteTest, TypesGoLastInTheTargetsPackageAndADoLastInItsLNodeType) {
+    CopyPaste(x.pkgAv, x.pkgAv);
+    EXPECT_EQ(Names(Along(x.pkg, "sec:TypePackage.DATypes")), (Texts{"P1_AV", "P1_AV"}));
+    CopyPaste(x.pkgInc, x.pkgInc);
+    EXPECT_EQ(Names(Along(x.pkg, "sec:TypePackage.DOTypes")), (Texts{"P1_INC", "P1_INC"}));
+    // An LN type onto its package and onto a type of it.
+    CopyPaste(x.pkgLln0, x.pkg);
+    CopyPaste(x.pkgLln0, x.pkgLln0);
+    std::vector<URI_Ref> lnTypes = Along(x.pkg, "sec:TypePackage.LNodeTypes");
+    ASSERT_EQ(Names(lnTypes), (Texts{"P1_LLN0", "P1_LLN0", "P1_LLN0"}));
+    EXPECT_EQ(Names(Along(lnTypes[2], "sec:LNodeType.DOs")), Texts{"Mod"});
+
+    // A DO onto a DO: last in that DO's LNodeType, though its source is first.
+    URI_Ref mod = Along(x.pkgLln0, "sec:LNodeType.DOs")[0];
+    MakeDO(x.pkgLln0, "Beh", 2, m.inc);
+    CopyPaste(mod, mod);
+    std::vector<URI_Ref> dos = Along(x.pkgLln0, "sec:LNodeType.DOs");
+    ASSERT_EQ(Names(dos), (Texts{"Mod", "Beh", "Mod"}));
+    EXPECT_EQ(First(dos[2], "sec:DO.DefinedBy_DOType"), m.inc);
+    // A DO onto an LNodeType of another ICD's package.
+    Icd2Model y = BuildIcd2();
+    URI_Ref target = MakeLNodeType(y.pkg, "P2_LLN0", 1);
+    MakeDO(target, "Loc", 1, m.sps);
+    CopyPaste(mod, target);
+    EXPECT_EQ(Names(Along(target, "sec:LNodeType.DOs")), (Texts{"Loc", "Mod"}));
+}
+
+TEST_F(PasteTest, APasteIntoALockedDomainMakesNothingAndShowsOneMessage) {
+    URI_Ref gapc = MakeIcdTypedNode();
+    // The receiving ICD's package is locked: the node is made, its type
+    // cannot be, and the node goes again.
+    Icd2Model y = BuildIcd2(true);
+    const int before = Count();
+    EXPECT_FALSE(app.Rsc_Copy(gapc));
+    EXPECT_FALSE(app.Rsc_Paste(y.ggio));
+    EXPECT_EQ(Messages(), Texts{"当前域不可编辑！-W0058"});
+    EXPECT_EQ(Count(), before);
+    EXPECT_EQ(Refreshes(), 1);
+
+    // The whole ICD locked: the device is refused at once.
+    ASSERT_TRUE(Doc().SetDomainEditable(kIcdDomain, false));
+    struct Case {
+        URI_Ref copied, target;
+        const char* message;
+    };
+    const Case cases[] = {
+        {x.ld1, x.ld2, "当前域不可编辑！-W0071"},
+        {x.ptoc1, x.mmxu1, "当前域不可编辑！-W0072"},
+        {x.pkgAv, x.pkgAv, "当前域不可编辑！-W0060"},
+        {x.pkgInc, x.pkgInc, "当前域不可编辑！-W0059"},
+        {x.pkgLln0, x.pkg, "当前域不可编辑！-W0058"},
+        {First(x.pkgLln0, "sec:LNodeType.DOs"), x.pkgLln0, "当前域不可编辑！-W0061"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_FALSE(app.Rsc_Copy(c.copied));
+        ui.ClearCalls();
+        EXPECT_FALSE(app.Rsc_Paste(c.target)) << c.message;
+        EXPECT_EQ(Messages(), Texts{c.message});
+        EXPECT_EQ(Count(), before);
+    }
+}
+
+TEST_F(PasteTest, ACreationFailingAnywhereTakesBackTheWholePaste) {
+    // A device of the first ICD into the second: nodes of shared and of
+    // copied types, DOIs, data sets, blocks, settings, inputs.
+    MakeIcdTypedNode();
+    Link(x.daiStVal, "sec:DAI.BDA", m.p1SpsStVal);
+    Icd2Model y = BuildIcd2();
+    EXPECT_FALSE(app.Rsc_Copy(x.ld1));
+    const Snapshot before = Take();
+    const int count = Count();
+    int failures = 0;
+    for (int k = 0; k < 400; ++k) {
+        Doc().InjectFault("create", k);
+        const bool done = app.Rsc_Paste(y.lda);
+        Doc().ClearFault();
+        if (done) break;
+        ++failures;
+        EXPECT_EQ(Count(), count) << "creation " << k;
+        EXPECT_TRUE(Messages().empty()) << "creation " << k;
+    }
+    // Each resource of the paste (the LDevice, 3 nodes, DOIs, DAIs, data
+    // sets, FCDAs, blocks, settings, input and types) failed once.
+    EXPECT_EQ(static_cast<size_t>(failures), MadeSince(before).size());
+    EXPECT_GT(failures, 20);
+    ExpectTidy(before);
+    EXPECT_EQ(Along(y.ied, "sec:IED.Servers/sec:Server.LDevices").size(), 2u);
+}
+
+}  // namespace
+}  // namespace kiln::test
