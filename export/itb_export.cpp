@@ -19,7 +19,9 @@ bool Export_ITB_InfoItem(const XmlNode& root, CKiln_Main* pMain, CBase_XML& xml,
     Put(xml, root, "iedModel", Attr(pMain, icd, kRoleName));
     Put(xml, root, "icdVersion", Attr(pMain, icd, "sec:ICD.icdVersion"));
 
-    XmlNode element = xml.AddNewNode_withAttrs(root, "InfoItem", Names({"id", "name", "dataType", "desc", "infoGroup"}));
+    static const CStringArray kItemAttrs = Names({"id", "name", "dataType", "desc", "infoGroup"});
+    static const CStringArray kConfigAttrs = Names({"typ", "fun", "inf", "grp", "itm", "acc"});
+    XmlNode element = xml.AddNewNode_withAttrs(root, "InfoItem", kItemAttrs);
     if (!element) return false;
     Put(xml, element, "id", Attr(pMain, item, "sec:InfoItem.id"));
     Put(xml, element, "name", name);
@@ -27,7 +29,7 @@ bool Export_ITB_InfoItem(const XmlNode& root, CKiln_Main* pMain, CBase_XML& xml,
     Put(xml, element, "desc", Attr(pMain, item, "cim:Naming.description"));
     Put(xml, element, "infoGroup", Attr(pMain, item, "sec:InfoItem.infoGroup"));
 
-    XmlNode config = xml.AddNewNode_withAttrs(element, "s103:Config", Names({"typ", "fun", "inf", "grp", "itm", "acc"}));
+    XmlNode config = xml.AddNewNode_withAttrs(element, "s103:Config", kConfigAttrs);
     if (!config) return false;
     // The entry number of the address is written as "itm".
     static constexpr std::pair<const char*, const char*> kAddress[] = {

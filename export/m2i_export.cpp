@@ -74,21 +74,25 @@ namespace kiln::exporter {
 bool Export_M2I_MappingItem(CBase_XML& xml, const XmlNode& parent, const CString& ref, const CString& name,
                             const CString& desc, const CString& op, const CString& idItb, const CString& value,
                             const CString& daPart) {
-    XmlNode item = xml.AddNewNode_withAttrs(parent, "MappingItem", Names({"name", "desc", "toDA"}));
+    // The attribute lists, made once.
+    static const CStringArray kItemAttrs = Names({"name", "desc", "toDA"});
+    static const CStringArray kProcessAttrs = Names({"operator", "desc"});
+    static const CStringArray kIdAttrs = Names({"name", "idITB"});
+    static const CStringArray kValAttrs = Names({"name", "val"});
+    static const CStringArray kNameAttrs = Names({"name"});
+    XmlNode item = xml.AddNewNode_withAttrs(parent, "MappingItem", kItemAttrs);
     if (!item) return false;
     Put(xml, item, "name", name);
     Put(xml, item, "desc", desc);
     Put(xml, item, "toDA", ref + daPart);
 
-    XmlNode process = xml.AddNewNode_withAttrs(item, "Process", Names({"operator", "desc"}));
+    XmlNode process = xml.AddNewNode_withAttrs(item, "Process", kProcessAttrs);
     if (!process) return false;
     Put(xml, process, "operator", op.IsEmpty() ? CString("M2I:ExtractVal") : op);
     Put(xml, process, "desc", desc.IsEmpty() ? CString("得到数据值") : desc);
 
     // The information item's identifier first, then the value.
-    const CStringArray attrs = !idItb.IsEmpty()   ? Names({"name", "idITB"})
-                               : !value.IsEmpty() ? Names({"name", "val"})
-                                                  : Names({"name"});
+    const CStringArray& attrs = !idItb.IsEmpty() ? kIdAttrs : !value.IsEmpty() ? kValAttrs : kNameAttrs;
     XmlNode parameter = xml.AddNewNode_withAttrs(process, "Parameter", attrs);
     if (!parameter) return false;
     if (!idItb.IsEmpty()) {
