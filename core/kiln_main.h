@@ -540,6 +540,15 @@ public:
     bool Rsc_ICD_Export(URI_Ref icd, bool bUnused);
     // "ICD:Export TypePackage": the package as an SCL file of type templates.
     bool Rsc_TypePackage_Export(URI_Ref package);
+    // "ICD:Create ReplaceNameFile" (an ICD or a type package) and "ICD:Create
+    // ReplaceNameFile All" (empty): the Chinese names as a "*.Name" file.
+    bool Rsc_Create_ReplaceNameFile(URI_Ref rsc);
+    // "ICD:Export ITB": the information table with its groups and items.
+    bool Rsc_ITB_Export(URI_Ref itb);
+    // "ICD:Export M2I": the mapping with one MappingItem per mapped value.
+    bool Rsc_M2I_Export(URI_Ref m2i);
+    // "ICD:Create M2I Layout": an M2I file of the ICD without items.
+    bool Rsc_M2I_Create(URI_Ref icd);
 
     // ======================================================================
     // VIEWS (views/)
@@ -555,6 +564,20 @@ public:
     void ShortMenu(CBase_Cmd* pView, URI_Ref rsc, URI_Ref rsc2, CString label);
 
     // ---- trees and property editing
+    // Tree content (views/tree_content.cpp). Appends a resource item for
+    // every resource reached from parent along the path (by name when the
+    // path reaches types, ICDs or products, else by sibling order), its text
+    // the prefix and the display text; false, adding nothing, when the query
+    // fails.
+    bool AddTreeItems_byAssoPath_ICD(std::vector<Struct_ItemDesc>* pOut, URI_Ref& parent, CString path,
+                                     CString prefix, bool bFlag);
+    bool SetTreeItems_ByUris_ICD(std::vector<Struct_ItemDesc>* pOut, std::vector<URI_Ref>& list, CString prefix,
+                                 bool bFlag);
+    bool SetTreeItem_ByUri_ICD(std::vector<Struct_ItemDesc>* pOut, URI_Ref& rsc, CString prefix, bool bFlag);
+    // Appends every resource reached along the path, each step in sibling
+    // order, without `except`; 0 when the first step's query fails.
+    int DocMtd_get_descendent_BUris_mySelf(URI_Ref& start, CString path, std::vector<URI_Ref>& out,
+                                           URI_Ref& except);
 
     // ======================================================================
     // COMMANDS (commands/)

@@ -68,7 +68,10 @@ const std::vector<EventDef>& EventDefs() {
          "property view 超文本视图1: the plug-in prepares the editor, the host prints it, then\n"
          "hands VALUE to the plug-in's change handler. For a field with a list, VALUE is the\n"
          "display text of a row (or its value). When the handler accepts the value, the host\n"
-         "stores it in the field.",
+         "stores it in the field. The fields of items the page shows before they exist\n"
+         "(sec:Val of a DA or BDA, a data-attribute path such as stVal[ST] of a DOI,\n"
+         "sec:InfoItem.MapItem, and sec:LNode.DOIs with VALUE the path Mod.stVal[ST]) are\n"
+         "only prepared: the plug-in makes the item, asking first.",
          2, 2},
         {"import", "import FILE TYPE [readonly]", "import a domain file as a new domain",
          "Reads the CIM-XML domain file FILE into the document as a new domain of the domain\n"

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <set>
 
 #include "host/show.h"
 #include "host/text.h"
@@ -169,7 +170,7 @@ void Player::Select(const std::vector<std::string>& path) {
     Click(*at);
 }
 
-bool Player::FindByUri(Struct_ItemDesc* parent, const std::string& uri, int level, std::vector<std::string>& open,
+bool Player::FindByUri(Struct_ItemDesc* parent, const std::string& uri, int level, std::set<std::string>& seen,
                        size_t& budget, Struct_ItemDesc& found) {
     // In the order the tree is printed: an item, then what lies below it.
     std::vector<Struct_ItemDesc> items = Children(parent);
@@ -181,12 +182,10 @@ bool Player::FindByUri(Struct_ItemDesc* parent, const std::string& uri, int leve
             return true;
         }
         if (level >= kMaxLevels) continue;
-        const std::string mark = Mark(item);
-        if (std::find(open.begin(), open.end(), mark) != open.end()) continue;
-        open.push_back(mark);
-        const bool hit = FindByUri(&item, uri, level + 1, open, budget, found);
-        open.pop_back();
-        if (hit) return true;
+        // What lies below an item is searched once: a type shown under many
+        // members is not walked again for each.
+        if (!seen.insert(Mark(item)).second) continue;
+        if (FindByUri(&item, uri, level + 1, seen, budget, found)) return true;
     }
     return false;
 }
@@ -195,9 +194,9 @@ void Player::SelectUri(const std::string& uri) {
     TreeView("select-uri");
     m_ui.ForgetMenu();
     Struct_ItemDesc item;
-    std::vector<std::string> open;
+    std::set<std::string> seen;
     size_t budget = kSearchBudget;
-    if (!FindByUri(nullptr, uri, 1, open, budget, item)) {
+    if (!FindByUri(nullptr, uri, 1, seen, budget, item)) {
         // Not in the tree: the resource itself, as a resource item.
         URI_Ref rsc = m_app.m_Doc.Find(uri.c_str());
         if (rsc.IsEmpty()) Fail("the document has no resource " + uri);
@@ -268,6 +267,19 @@ void Player::Edit(const std::string& field, const std::string& value) {
     const std::string what = field + " of " + Quoted(m_app.DocMtd_getValue_ofAttr(rsc, "cim:Naming.name").str()) +
                              " (" + rsc.sUri + ")";
     Struct_EditPack pack;
+    // Fields of items a page shows before they exist: preparing their edit
+    // makes them. The data-object path of a logical node's page goes in the
+    // pack's second pair list.
+    const bool onDemand = field == "sec:Val" || field == "sec:LNode.DOIs" || field == "sec:InfoItem.MapItem" ||
+                          field.find('[') != std::string::npos;
+    if (onDemand) {
+        if (field == "sec:LNode.DOIs") pack.vList2.Add(CString(), value.c_str());
+        const bool made = m_app.HtmlMsg_OnPrepareEditField(view, rsc, role, CString(), &pack);
+        m_out.Line("[edit] " + what + (field == "sec:LNode.DOIs" ? " " + Quoted(value) : std::string()) +
+                   (made ? ": made on demand" : ": nothing made"));
+        view->Mtd_Refresh(0);
+        return;
+    }
     if (!m_app.HtmlMsg_OnPrepareEditField(view, rsc, role, CString(), &pack)) {
         m_out.Line("[edit] " + what + ": not editable");
         return;

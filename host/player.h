@@ -4,6 +4,7 @@
 #pragma once
 
 #include <optional>
+#include <set>
 #include <string>
 
 #include "host/host_ui.h"
@@ -42,7 +43,7 @@ private:
     std::string ItemText(Struct_ItemDesc& item);
     std::vector<Struct_ItemDesc> Children(Struct_ItemDesc* parent);
     int PrintItems(Struct_ItemDesc* parent, int level, int depth, std::vector<std::string>& open);
-    bool FindByUri(Struct_ItemDesc* parent, const std::string& uri, int level, std::vector<std::string>& open,
+    bool FindByUri(Struct_ItemDesc* parent, const std::string& uri, int level, std::set<std::string>& seen,
                    size_t& budget, Struct_ItemDesc& found);
     void Click(Struct_ItemDesc& item);
 

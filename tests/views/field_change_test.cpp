@@ -1,0 +1,223 @@
+// The change of a field: the edit lock, relinked associations, data values
+// checked by their basic type, names and what follows from them.
+#include "tests/views/views_fixture.h"
+
+using namespace kiln::test;
+
+namespace {
+
+class FieldChange : public ViewsTest {
+protected:
+    // The change handler with the old value read from the store; `value` is
+    // what the host would store, `display` and `refresh` what it is told.
+    bool Change(const URI_Ref& rsc, const char* field, const CString& newValue) {
+        value = newValue;
+        display.Empty();
+        refresh = -1;
+        return app.HtmlMsg_OnFieldChanged(View(kView_Html1), rsc, field, Get(rsc, field), value, &display, &refresh);
+    }
+    std::vector<URI_Ref> Targets(const URI_Ref& rsc, const char* role) {
+        std::vector<URI_Ref> out;
+        app.DocMtd_get_Association_BUris(rsc, role, out, "e301:OrdNaming.ord", SortPolicy_ByOrd);
+        return out;
+    }
+    URI_Ref ValOf(const URI_Ref& dfn) {
+        URI_Ref val;
+        EXPECT_TRUE(app.NewRsc_Val(&val, dfn));
+        return val;
+    }
+    CString value, display;
+    int refresh = -1;
+};
+
+TEST_F(FieldChange, ReadOnlyDomainsAndUnknownFieldsChangeNothing) {
+    EXPECT_FALSE(Change(icd.ldA, "sec:Foo.bar", "x"));
+    EXPECT_EQ(refresh, -1);
+    URI_Ref stale("kiln.icd1#gone", "sec:LDevice");
+    EXPECT_FALSE(Change(stale, "cim:Naming.name", "x"));
+    EXPECT_TRUE(ui.Messages().empty());
+    ASSERT_TRUE(app.m_Doc.SetDomainEditable(kIcdDomain, false));
+    EXPECT_FALSE(Change(icd.ldA, "cim:Naming.description", "x"));
+    EXPECT_EQ(ui.Messages(), std::vector<CString>{"当前域不可编辑！-W0052"});
+}
+
+TEST_F(FieldChange, IntegersAreTrimmedAndCheckedForTheirSign) {
+    URI_Ref s32 = ValOf(m.incStVal);
+    EXPECT_TRUE(Change(s32, "sec:Val.sValue", " 42 "));
+    EXPECT_EQ(value, "42");
+    EXPECT_TRUE(Change(s32, "sec:Val.sValue", "-5"));
+    EXPECT_TRUE(Change(s32, "sec:Val.sValue", ""));
+    Set(m.incStVal, "sec:BDA.bType", EnumValue("PreBasicTypeEnum", "INT32U"));
+    for (const char* bad : {"-5", "4a", "-", "1-"}) {
+        ui.ClearCalls();
+        EXPECT_FALSE(Change(s32, "sec:Val.sValue", bad)) << bad;
+        EXPECT_EQ(ui.Messages(), std::vector<CString>{"不合法的整数！"}) << bad;
+    }
+    Set(m.incStVal, "sec:BDA.bType", EnumValue("PreBasicTypeEnum", "INT32"));
+    EXPECT_FALSE(Change(s32, "sec:Val.sValue", "-"));
+}
+
+TEST_F(FieldChange, FloatsTakeOnePointAndALeadingSign) {
+    URI_Ref f = ValOf(m.avF);
+    EXPECT_TRUE(Change(f, "sec:Val.sValue", " -1.5 "));
+    EXPECT_EQ(value, "-1.5");
+    EXPECT_TRUE(Change(f, "sec:Val.sValue", ""));
+    for (const char* bad : {"1.2.3", "1e5", "-", ".", "-.", "+1"}) {
+        ui.ClearCalls();
+        EXPECT_FALSE(Change(f, "sec:Val.sValue", bad)) << bad;
+        EXPECT_EQ(ui.Messages(), std::vector<CString>{"不合法的浮点数！"}) << bad;
+    }
+}
+
+TEST_F(FieldChange, BooleansAndEnumerationValues) {
+    // A plain BOOLEAN takes "true" and "false" only.
+    URI_Ref b = ValOf(m.spsStVal);
+    EXPECT_TRUE(Change(b, "sec:Val.sValue", "true"));
+    EXPECT_EQ(display, "是");
+    EXPECT_TRUE(Change(b, "sec:Val.sValue", "false"));
+    EXPECT_EQ(display, "否");
+    EXPECT_FALSE(Change(b, "sec:Val.sValue", "yes"));
+    EXPECT_EQ(ui.Messages(), std::vector<CString>{"没有发现对应的枚举值！"});
+    // An enumerated value by its "val": the name goes to the description.
+    URI_Ref e = ValOf(m.incCtlModel);
+    EXPECT_TRUE(Change(e, "sec:Val.sValue", "2"));
+    EXPECT_EQ(display, "direct-with-normal-security");
+    EXPECT_EQ(Get(e, "sec:Val.desc"), "direct-with-normal-security");
+    EXPECT_FALSE(Change(e, "sec:Val.sValue", "9"));
+    // A BOOLEAN linked to an enumeration goes through it.
+    Link(m.spsStVal, "sec:BDA.DefinedBy_EnumType", m.ctlModel);
+    EXPECT_FALSE(Change(b, "sec:Val.sValue", "true"));
+    EXPECT_TRUE(Change(b, "sec:Val.sValue", "1"));
+    EXPECT_EQ(display, "status-only");
+    // Structures take no value; a value without a definition is an error.
+    URI_Ref st = MakeUnder(icd.doiOp, "sec:DAI", "origin[ST]", "sec:DAI.DOI", 1);
+    ui.ClearCalls();
+    EXPECT_FALSE(Change(st, "sec:DAI.valueStr", "x"));
+    EXPECT_EQ(ui.Messages(), std::vector<CString>{"内部错误（182）：不能获得DA/BDA！"});
+    ui.ClearCalls();
+    EXPECT_FALSE(Change(m.vecMag, "sec:BDA.valueStr", "x"));
+    EXPECT_EQ(ui.Messages(), std::vector<CString>{"内部错误（183）：不能修改结构！"});
+}
+
+TEST_F(FieldChange, AValueOnADaiIsCheckedByTheDaisDefinition) {
+    URI_Ref dai = MakeUnder(icd.doiOp, "sec:DAI", "stVal[ST]", "sec:DAI.DOI", 1);
+    Set(m.p1SpsStVal, "sec:BDA.bType", EnumValue("PreBasicTypeEnum", "INT32U"));
+    URI_Ref val = ValOf(dai);
+    EXPECT_FALSE(Change(val, "sec:Val.sValue", "-5"));
+    EXPECT_TRUE(Change(dai, "sec:DAI.valueStr", "5"));
+}
+
+TEST_F(FieldChange, AssociationsAreRelinkedOrClearedByTheHandler) {
+    URI_Ref fcda = MakeUnder(MakeUnder(icd.lnPtoc, "sec:DataSet", "ds", "sec:DataSet.LNode", 1), "sec:FCDA", "f",
+                             "sec:FCDA.DataSet", 1);
+    Link(fcda, "sec:DARef.LNode", icd.lnPtoc);
+    Set(fcda, "sec:DARef.doName", "Op");
+    Set(fcda, "sec:DARef.daName", "stVal[ST]");
+    // The target it has: nothing changes, the refresh code is untouched.
+    EXPECT_FALSE(Change(fcda, "sec:DARef.LNode", CString(icd.lnPtoc.sUri)));
+    EXPECT_EQ(refresh, -1);
+    EXPECT_EQ(Get(fcda, "sec:DARef.doName"), "Op");
+    EXPECT_FALSE(Change(fcda, "sec:DARef.LNode", CString(icd.lnLLN0.sUri)));
+    EXPECT_EQ(refresh, 0);
+    EXPECT_EQ(Targets(fcda, "sec:DARef.LNode"), std::vector<URI_Ref>{icd.lnLLN0});
+    EXPECT_EQ(Get(fcda, "sec:DARef.doName"), "");
+    Set(fcda, "sec:DARef.doName", "Mod");
+    Set(fcda, "sec:DARef.daName", "stVal[ST]");
+    EXPECT_FALSE(Change(fcda, "sec:DARef.LNode", "NULL"));
+    EXPECT_EQ(refresh, 0);
+    EXPECT_TRUE(Targets(fcda, "sec:DARef.LNode").empty());
+    EXPECT_EQ(Get(fcda, "sec:DARef.doName") + Get(fcda, "sec:DARef.daName"), "");
+    // A field with several targets keeps exactly the new one.
+    URI_Ref rcb = MakeUnder(icd.lnPtoc, "sec:RCB", "rcb", "sec:RCB.LNode", 1);
+    URI_Ref c1 = MakeUnder(rcb, "sec:ClientLN", "c1", "sec:ClientLN.RCB", 1);
+    Link(c1, "sec:ClientLN.LNode", icd.lnLLN0);
+    Link(c1, "sec:ClientLN.LNode", icd.lnPtoc);
+    EXPECT_FALSE(Change(c1, "sec:ClientLN.LNode", CString(icd.lnPtoc.sUri)));
+    EXPECT_EQ(Targets(c1, "sec:ClientLN.LNode"), std::vector<URI_Ref>{icd.lnPtoc});
+    // An unknown identifier changes nothing.
+    EXPECT_FALSE(Change(c1, "sec:ClientLN.LNode", "kiln.icd1#nothing"));
+    EXPECT_EQ(Targets(c1, "sec:ClientLN.LNode"), std::vector<URI_Ref>{icd.lnPtoc});
+}
+
+TEST_F(FieldChange, ANodeGivenAnotherTypeTakesItsClassAndAFailedAddKeepsTheOld) {
+    URI_Ref mmxuType = MakeLNodeType(icd.icdPkg, "ICD_MMXU", 1);
+    Link(mmxuType, "sec:LNodeType.ClassOf_LNType", m.mmxu);
+    app.m_Doc.InjectFault("add");
+    EXPECT_FALSE(Change(icd.lnPtoc, "sec:LNode.LNodeType", CString(mmxuType.sUri)));
+    app.m_Doc.ClearFault();
+    EXPECT_EQ(Targets(icd.lnPtoc, "sec:LNode.LNodeType"), std::vector<URI_Ref>{m.p1Ptoc});
+    EXPECT_FALSE(Change(icd.lnPtoc, "sec:LNode.LNodeType", CString(mmxuType.sUri)));
+    EXPECT_EQ(refresh, 3);
+    EXPECT_EQ(Targets(icd.lnPtoc, "sec:LNode.LNodeType"), std::vector<URI_Ref>{mmxuType});
+    EXPECT_EQ(Get(icd.lnPtoc, "sec:LNode.lnClass"), "MMXU");
+}
+
+TEST_F(FieldChange, TheTypeOfAStructuredMemberIsItsStructureLink) {
+    EXPECT_FALSE(Change(m.vecMag, "sec:BDA.bType", CString(m.originator.sUri)));
+    EXPECT_EQ(refresh, 3);
+    EXPECT_EQ(Targets(m.vecMag, "sec:BDA.DefinedBy_Struct"), std::vector<URI_Ref>{m.originator});
+    EXPECT_EQ(Get(m.vecMag, "sec:BDA.bType"), EnumValue("PreBasicTypeEnum", "Struct"));
+    // An abstract type gives a standard LN type its name.
+    Set(m.lphd, "sec:LNodeType.prefix", "X");
+    EXPECT_FALSE(Change(m.lphd, "sec:LNodeType.Abstract_Type", CString(m.ptoc.sUri)));
+    EXPECT_EQ(refresh, 2);
+    EXPECT_EQ(Get(m.lphd, "cim:Naming.name"), "XPTOC");
+}
+
+TEST_F(FieldChange, DataReferenceNamesClearedWithNull) {
+    URI_Ref ext = icd.extRef;
+    Set(ext, "sec:DARef.doName", "Op");
+    Set(ext, "sec:DARef.daName", "q[ST]");
+    EXPECT_FALSE(Change(ext, "sec:DARef.daName", "NULL"));
+    EXPECT_EQ(refresh, 0);
+    EXPECT_EQ(Get(ext, "sec:DARef.doName"), "Op");
+    EXPECT_EQ(Get(ext, "sec:DARef.daName"), "");
+    Set(ext, "sec:DARef.daName", "q[ST]");
+    EXPECT_FALSE(Change(ext, "sec:DARef.doName", "NULL"));
+    EXPECT_EQ(Get(ext, "sec:DARef.doName") + Get(ext, "sec:DARef.daName"), "");
+    EXPECT_TRUE(Change(ext, "sec:DARef.doName", "Str"));
+}
+
+TEST_F(FieldChange, GroupNamesAreUniqueAndTheirItemsFollow) {
+    EXPECT_TRUE(Change(icd.gAlarm, "cim:Naming.name", "Alarm"));
+    EXPECT_TRUE(ui.Messages().empty());
+    EXPECT_EQ(Get(icd.i4, "sec:InfoItem.infoGroup"), "Alarm");
+    EXPECT_FALSE(Change(icd.gAlarm, "cim:Naming.name", "遥信"));
+    EXPECT_EQ(ui.Messages(), std::vector<CString>{"指定名称重复！"});
+    EXPECT_EQ(Get(icd.i1, "sec:InfoItem.infoGroup"), "遥信");
+    EXPECT_TRUE(Change(icd.gAlarm, "cim:Naming.name", "告警"));
+    EXPECT_EQ(refresh, 2);
+    EXPECT_EQ(Get(icd.i4, "sec:InfoItem.infoGroup"), "告警");
+    EXPECT_EQ(Get(icd.i3, "sec:InfoItem.infoGroup"), "alarm");
+}
+
+TEST_F(FieldChange, NamesAndTheirParts) {
+    EXPECT_TRUE(Change(icd.doiOp, "cim:Naming.name", "Op2"));
+    EXPECT_EQ(refresh, 4);
+    EXPECT_TRUE(Change(icd.lnPtoc, "sec:LNode.prefix", "A"));
+    EXPECT_EQ(Get(icd.lnPtoc, "cim:Naming.name"), "APTOC1");
+    EXPECT_EQ(refresh, 3);
+    Set(icd.lnPtoc, "sec:LNode.prefix", "A");
+    EXPECT_TRUE(Change(icd.lnPtoc, "sec:LNode.lnInst", "7"));
+    EXPECT_EQ(Get(icd.lnPtoc, "cim:Naming.name"), "APTOC7");
+    // Renaming a package renames the types named after it.
+    EXPECT_TRUE(Change(m.instPkg, "cim:Naming.name", "Q1"));
+    EXPECT_EQ(refresh, 3);
+    EXPECT_EQ(Get(m.p1Ptoc, "cim:Naming.name"), "Q1_PTOC");
+    EXPECT_TRUE(Change(icd.ldA, "cim:Naming.description", "保护"));
+    EXPECT_EQ(refresh, 2);
+}
+
+TEST_F(FieldChange, TheStandardReferenceAndOrderNumbers) {
+    EXPECT_FALSE(Change(m.stdPkg, "sec:TypePackage.ref", "http://x"));
+    EXPECT_EQ(ui.Messages(), std::vector<CString>{"该引用标识不能修改！"});
+    EXPECT_TRUE(Change(m.instPkg, "sec:TypePackage.ref", "http://x"));
+    // The order edit answers what the move answers.
+    EXPECT_TRUE(Change(icd.i3, "e301:OrdNaming.ord", "1"));
+    EXPECT_EQ(Get(icd.i3, "e301:OrdNaming.ord"), "1");
+    EXPECT_EQ(Get(icd.i1, "e301:OrdNaming.ord"), "2");
+    URI_Ref loose = Make(kIcdDomain, "sec:Val", "");
+    EXPECT_FALSE(Change(loose, "e301:OrdNaming.ord", "1"));
+}
+
+}  // namespace

@@ -1,0 +1,306 @@
+// The change of a property field: the edit lock, associations relinked
+// from the chosen value, checks of data values by their basic type, order
+// numbers, names and the names derived from them. The result tells the host
+// whether to store the new value itself.
+#include "platform/mfc/text_funcs.h"
+#include "platform/ui/ui_functions.h"
+#include "views/property_editor.h"
+#include "views/view_helpers.h"
+
+using kiln::core::kRoleName;
+using kiln::core::kRoleOrd;
+
+namespace {
+
+void Notice(const char* text) { _AfxMessageBox(text, MB_OK, "", nullptr); }
+
+struct FollowUp {
+    const char* field;
+    const char* cls;  // nullptr: any class
+    int refresh;
+};
+
+// The refresh code after a relinked association, by field and class; any
+// other association gets 1. "sec:DARef.LNode", "sec:LNodeType.Abstract_Type"
+// and "sec:LNode.LNodeType" change more and are handled beside the table.
+constexpr FollowUp kFollowUps[] = {
+    {"sec:DO.DefinedBy_DOType", "sec:DO", 3},
+    {"sec:BDA.DefinedBy_Struct", nullptr, 3},
+    {"sec:BDA.DefinedBy_EnumType", nullptr, 3},
+    {"sec:SDO.DefinedBy_DOType", "sec:SDO", 3},
+    {"sec:DARef.LNode", nullptr, 0},
+    {"sec:RCB.DataSet", "sec:RCB", 0},
+    {"sec:ClientLN.LNode", "sec:ClientLN", 0},
+    {"sec:LCB.DataSet", "sec:LCB", 0},
+    {"sec:LNode.LNodeType", "sec:LNode", 3},
+    {"sec:TypePackage.Depend_TypePackage", "sec:TypePackage", 3},
+    {"sec:LDevice.Abstract_LDevice", "sec:LDevice", 3},
+    {"sec:LNodeType.Abstract_Type", "sec:LNodeType", 1},
+    {"sec:LNodeType.ClassOf_LNType", "sec:LNodeType", 3},
+    {"sec:DOType.ClassOf_DOType", "sec:DOType", 3},
+    {"sec:DAType.ClassOf_DAType", "sec:DAType", 3},
+    {"sec:LNode.MemberOf_LNodeContainer", "sec:LNode", 0},
+    {"sec:MapItem.InfoItem", "sec:MapItem", 0},
+};
+
+class FieldChange {
+public:
+    FieldChange(CKiln_Main& app, const URI_Ref& rsc, CString field, const CString& oldValue, CString& newValue,
+                CString* display, int* refresh)
+        : m_app(app), m_rsc(rsc), m_field(std::move(field)), m_old(oldValue), m_new(newValue), m_display(display),
+          m_refresh(refresh) {}
+
+    bool Run();
+
+private:
+    void Refresh(int code) {
+        if (m_refresh) *m_refresh = code;
+    }
+    void Display(const CString& text) {
+        if (m_display) *m_display = text;
+    }
+    bool Association();
+    void AfterRelink();
+    bool DataValue();
+    bool EnumValue(const URI_Ref& dfn, const CString& descField);
+    bool NumberChecked(const CString& bType, bool isFloat);
+    bool Name();
+    bool Is(const char* cls) const { return m_rsc.sClass == cls; }
+    CString Get(const URI_Ref& r, const char* role) { return m_app.DocMtd_getValue_ofAttr(r, role); }
+    void Put(const URI_Ref& r, const char* role, const CString& v) { m_app.DocMtd_Modify_attribute_value(r, role, v); }
+
+    CKiln_Main& m_app;
+    URI_Ref m_rsc;
+    CString m_field;
+    const CString& m_old;
+    CString& m_new;
+    CString* m_display;
+    int* m_refresh;
+};
+
+bool FieldChange::Run() {
+    // A handle the document does not hold (a page left open on a deleted
+    // resource) changes nothing and says nothing.
+    CString domain;
+    if (!m_app.DocMtd_DEnv_Get_Rsc_Domain(m_rsc, domain)) return false;
+    if (!kiln::views::DomainEditable(m_app, m_rsc)) {
+        Notice("当前域不可编辑！-W0052");
+        return false;
+    }
+    if (m_field == "sec:BDA.bType") {
+        const CString bType = Get(m_rsc, "sec:BDA.bType");
+        if (kiln::views::IsBasicType(bType, "Struct"))
+            m_field = "sec:BDA.DefinedBy_Struct";
+        else if (kiln::views::IsBasicType(bType, "Enum"))
+            m_field = "sec:BDA.DefinedBy_EnumType";
+    }
+    const CString cls = m_rsc.sClass;
+    Struct_AttrDfn attr;
+    if (!m_app.DocMtd_Get_AttrDfn(cls, m_field, attr)) {
+        Struct_AssoDfn asso;
+        if (!m_app.DocMtd_Get_AssoDfn(cls, m_field, asso)) return false;
+        return Association();
+    }
+    if (kiln::views::ContainsAfterFirst(attr.sText6, ":Boolean")) return true;
+    if (!attr.sText7.IsEmpty()) {
+        Display(StringAfter(m_new, "#", "."));
+        return true;
+    }
+    if ((m_field == "sec:DARef.doName" || m_field == "sec:DARef.daName") && m_new == "NULL") {
+        if (m_field == "sec:DARef.doName") Put(m_rsc, "sec:DARef.doName", "");
+        Put(m_rsc, "sec:DARef.daName", "");
+        Refresh(0);
+        return false;
+    }
+    if ((m_field == "sec:Val.sValue" && Is("sec:Val")) || (m_field == "sec:DAI.valueStr" && Is("sec:DAI")) ||
+        (m_field == "sec:BDA.valueStr" && Is("sec:BDA")))
+        return DataValue();
+    if (m_field == "e301:OrdNaming.ord")
+        return m_app.Rsc_Adjust_Order(m_rsc, static_cast<int>(kiln::text::AtoiValue(m_new.str())), nullptr);
+    if (m_field == kRoleName) return Name();
+    if (m_field == "cim:Naming.description" && (Is("sec:LDevice") || Is("sec:LNode") || Is("sec:InfoGroup"))) {
+        Refresh(2);
+        return true;
+    }
+    if ((m_field == "sec:LNode.lnInst" || m_field == "sec:LNode.prefix") && Is("sec:LNode")) {
+        const bool prefix = m_field == "sec:LNode.prefix";
+        const CString name = (prefix ? m_new : Get(m_rsc, "sec:LNode.prefix")) + Get(m_rsc, "sec:LNode.lnClass") +
+                             (prefix ? Get(m_rsc, "sec:LNode.lnInst") : m_new);
+        Put(m_rsc, kRoleName, name);
+        Refresh(3);
+        return true;
+    }
+    if (m_field == "sec:LNodeType.prefix" && Is("sec:LNodeType")) {
+        const URI_Ref base = m_app.DocMtd_getFirstUri_ofAsso(m_rsc, "sec:LNodeType.Abstract_Type");
+        if (base.IsSet()) {
+            Put(m_rsc, kRoleName, m_new + Get(base, kRoleName));
+            Refresh(2);
+        }
+        return true;
+    }
+    if (m_rsc.sUri == m_app.m_uStdTypePackage.sUri && m_field == "sec:TypePackage.ref") {
+        Notice("该引用标识不能修改！");
+        return false;
+    }
+    return true;
+}
+
+bool FieldChange::Association() {
+    std::vector<URI_Ref> current;
+    URI_Ref last;
+    if (m_new == "NULL") {
+        if (m_app.DocMtd_get_descendent_BUris(m_rsc, m_field, current, last, kRoleOrd, SortPolicy_ByOrd) == 0)
+            return false;
+        for (const URI_Ref& t : current)
+            if (!m_app.DocMtd_del_Association(m_rsc, m_field, t)) return false;
+        if (m_field == "sec:DARef.LNode") {
+            Put(m_rsc, "sec:DARef.doName", "");
+            Put(m_rsc, "sec:DARef.daName", "");
+        }
+        Refresh(0);
+        current.clear();
+    }
+    const URI_Ref target = m_app.DocMtd_TestBy_URIRef(m_new);
+    if (target.IsEmpty()) return false;
+    if (m_app.DocMtd_get_descendent_BUris(m_rsc, m_field, current, last, kRoleOrd, SortPolicy_ByOrd) == 0)
+        return false;
+    if (current.size() == 1 && current.front().sUri == target.sUri) return false;
+    if (!kiln::views::RelinkAlone(m_app, m_rsc, m_field, target, current)) return false;
+    Refresh(1);
+    AfterRelink();
+    return false;
+}
+
+void FieldChange::AfterRelink() {
+    for (const FollowUp& f : kFollowUps) {
+        if (m_field != f.field || (f.cls && !Is(f.cls))) continue;
+        Refresh(f.refresh);
+        if (m_field == "sec:DARef.LNode") {
+            Put(m_rsc, "sec:DARef.doName", "");
+            Put(m_rsc, "sec:DARef.daName", "");
+        } else if (m_field == "sec:LNode.LNodeType") {
+            // The node takes the LN class of its new type.
+            const URI_Ref lnClass =
+                m_app.DocMtd_getFirstUri_ofAsso(m_app.DocMtd_TestBy_URIRef(m_new), "sec:LNodeType.ClassOf_LNType");
+            if (lnClass.IsSet()) Put(m_rsc, "sec:LNode.lnClass", Get(lnClass, kRoleName));
+        } else if (m_field == "sec:LNodeType.Abstract_Type") {
+            CString inst = Get(m_rsc, "sec:LNodeType.isInstType");
+            const URI_Ref base = m_app.DocMtd_getFirstUri_ofAsso(m_rsc, "sec:LNodeType.Abstract_Type");
+            if (inst.MakeLower() == "false" && base.IsSet()) {
+                Put(m_rsc, kRoleName, Get(m_rsc, "sec:LNodeType.prefix") + Get(base, kRoleName));
+                Refresh(2);
+            }
+        }
+        return;
+    }
+}
+
+bool FieldChange::DataValue() {
+    URI_Ref dfn = kiln::views::ValueDefinition(m_app, m_rsc);
+    const char* descField = Is("sec:Val") ? "sec:Val.desc" : Is("sec:BDA") ? "sec:BDA.valueDesc" : "sec:DAI.valueDesc";
+    if (dfn.IsEmpty()) {
+        Notice("内部错误（182）：不能获得DA/BDA！");
+        return false;
+    }
+    const CString bType = Get(dfn, "sec:BDA.bType");
+    using kiln::views::IsBasicType;
+    if (IsBasicType(bType, "Struct")) {
+        Notice("内部错误（183）：不能修改结构！");
+        return false;
+    }
+    if (IsBasicType(bType, "Enum")) return EnumValue(dfn, descField);
+    if (IsBasicType(bType, "BOOLEAN")) {
+        if (m_app.DocMtd_getFirstUri_ofAsso(dfn, "sec:BDA.DefinedBy_EnumType").IsSet())
+            return EnumValue(dfn, descField);
+        // A plain BOOLEAN takes exactly the two values its list offers.
+        if (m_new != "true" && m_new != "false") {
+            Notice("没有发现对应的枚举值！");
+            return false;
+        }
+        Display(m_new == "true" ? "是" : "否");
+        return true;
+    }
+    if (IsBasicType(bType, "INT")) return NumberChecked(bType, false);
+    if (IsBasicType(bType, "FLOAT")) return NumberChecked(bType, true);
+    return true;
+}
+
+bool FieldChange::EnumValue(const URI_Ref& dfn, const CString& descField) {
+    const URI_Ref enumType = m_app.DocMtd_getFirstUri_ofAsso(dfn, "sec:BDA.DefinedBy_EnumType");
+    if (enumType.IsEmpty()) {
+        Notice("没有指定具体的枚举类型！");
+        return false;
+    }
+    std::vector<URI_Ref> values;
+    URI_Ref last;
+    if (m_app.DocMtd_get_descendent_BUris(enumType, "sec:EnumType.EnumVals", values, last, kRoleOrd,
+                                          SortPolicy_ByOrd) == 0)
+        return false;
+    for (const URI_Ref& v : values) {
+        if (Get(v, "sec:EnumVal.val") != m_new) continue;
+        const CString name = Get(v, kRoleName);
+        Put(m_rsc, descField, name);
+        Display(name);
+        return true;
+    }
+    Notice("没有发现对应的枚举值！");
+    return false;
+}
+
+bool FieldChange::NumberChecked(const CString& bType, bool isFloat) {
+    m_new.Trim();
+    const std::string& text = m_new.str();
+    const bool unsignedType = !isFloat && bType.Right(1) == "U";
+    bool point = false, digit = false;
+    for (size_t k = 0; k < text.size(); ++k) {
+        const char c = text[k];
+        bool ok = c >= '0' && c <= '9';
+        digit = digit || ok;
+        if (!ok && c == '-' && k == 0 && !unsignedType) ok = true;
+        if (!ok && c == '.' && isFloat && !point) ok = point = true;
+        if (!ok) {
+            Notice(isFloat ? "不合法的浮点数！" : "不合法的整数！");
+            return false;
+        }
+    }
+    // A sign or a point alone is no number; the empty text clears the value.
+    if (!text.empty() && !digit) {
+        Notice(isFloat ? "不合法的浮点数！" : "不合法的整数！");
+        return false;
+    }
+    return true;
+}
+
+bool FieldChange::Name() {
+    if (Is("sec:InfoGroup")) {
+        const URI_Ref itb = m_app.DocMtd_getFirstUri_ofAsso(m_rsc, "sec:InfoGroup.ITB");
+        std::vector<URI_Ref> groups, items;
+        m_app.DocMtd_get_Association_BUris(itb, "sec:ITB.InfoGroups", groups, kRoleOrd, SortPolicy_ByOrd);
+        for (const URI_Ref& g : groups)
+            if (Get(g, kRoleName) == m_new && m_new != m_old) {
+                Notice("指定名称重复！");
+                return false;
+            }
+        m_app.DocMtd_get_Association_BUris(itb, "sec:ITB.InfoItems", items, kRoleOrd, SortPolicy_ByOrd);
+        for (const URI_Ref& item : items)
+            if (Get(item, "sec:InfoItem.infoGroup") == m_old) Put(item, "sec:InfoItem.infoGroup", m_new);
+        Refresh(2);
+        m_app.Mtd_AllViews_Refresh(nullptr, &m_rsc, ViewClass_Tree);
+        return true;
+    }
+    for (const char* cls : {"sec:DO", "sec:DA", "sec:BDA", "sec:DOI", "sec:DAI", "sec:InfoItem", "sec:MapItem"})
+        if (Is(cls)) {
+            Refresh(4);
+            return true;
+        }
+    bool typesRenamed = false;
+    if (m_app.Rsc_Rename(m_rsc, m_new, &typesRenamed)) Refresh(typesRenamed ? 3 : 2);
+    return true;
+}
+
+}  // namespace
+
+bool CKiln_Main::HtmlMsg_OnFieldChanged(CBase_Cmd*, URI_Ref rsc, CString field, CString oldValue, CString& newValue,
+                                        CString* pDisplay, int* pRefresh) {
+    return FieldChange(*this, rsc, field, oldValue, newValue, pDisplay, pRefresh).Run();
+}

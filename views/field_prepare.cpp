@@ -1,0 +1,85 @@
+// The preparation of a property field's edit: the guards, the edit levels,
+// the order in which the families of editors are tried, the free-text
+// default and the rules for names.
+#include <set>
+#include <string>
+
+#include "views/property_editor.h"
+#include "views/view_helpers.h"
+
+namespace {
+
+// Classes whose fields cannot be edited at all above edit level 1.
+const std::set<std::string> kTypeAndModelClasses = {
+    "sec:LNode", "sec:LDevice", "sec:LNodeType", "sec:DOType", "sec:EnumType", "sec:DAType",
+    "sec:DO",    "sec:SDO",     "sec:DA",        "sec:BDA",    "sec:Val"};
+
+// Classes whose other attributes may still be edited at edit level 2.
+const std::set<std::string> kLevel2Classes = {"sec:IED",  "sec:LDevice", "sec:LNode",    "sec:DataSet",
+                                              "sec:FCDA", "sec:LCB",     "sec:RCB",      "sec:ClientLN",
+                                              "sec:DOI",  "sec:DAI",     "sec:ExtRef"};
+
+// Whether "cim:Naming.name" of the resource may be edited.
+bool NameEditable(CKiln_Main& app, URI_Ref rsc) {
+    const std::string& cls = rsc.sClass;
+    const char* pkgPath = cls == "sec:DO"    ? "sec:DO.LNodeType/sec:LNodeType.TypePackage"
+                          : cls == "sec:SDO" ? "sec:SDO.MemberOf_DOType/sec:DOType.TypePackage"
+                          : cls == "sec:DA"  ? "sec:DA.MemberOf_DOType/sec:DOType.TypePackage"
+                          : cls == "sec:BDA" ? "sec:BDA.MemberOf_DAType/sec:DAType.TypePackage"
+                                             : nullptr;
+    if (pkgPath) {
+        URI_Ref pkg = app.DocMtd_getFirstUri_ofAsso(rsc, pkgPath);
+        // Members of instance types keep the names of their standard members,
+        // except a DO of a name-space extension.
+        if (pkg.IsSet() && app.Is_InstType(pkg))
+            return cls == "sec:DO" && !app.DocMtd_getValue_ofAttr(rsc, "sec:DO.SemanticNs").IsEmpty();
+    }
+    if (cls == "sec:DOI" || cls == "sec:DAI") return false;
+    if (cls == "sec:LNodeType") {
+        CString inst = app.DocMtd_getValue_ofAttr(rsc, "sec:LNodeType.isInstType");
+        if (app.DocMtd_getFirstUri_ofAsso(rsc, "sec:LNodeType.Abstract_Type").IsSet() && inst.MakeLower() == "false")
+            return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+bool CKiln_Main::HtmlMsg_OnPrepareEditField(CBase_Cmd* pView, URI_Ref rsc, CString field, CString,
+                                            Struct_EditPack* pPack) {
+    using namespace kiln::views;
+    if (!pPack) return false;
+    Struct_EditPack& pack = *pPack;
+    pack.vList.Clear();
+    if (m_nEditLevel != 1 && kTypeAndModelClasses.count(rsc.sClass)) return false;
+    if (rsc.IsEmpty() || !DomainEditable(*this, rsc)) return false;
+    if (field.IsEmpty()) return false;
+
+    if (field == "sec:Val" && (rsc.sClass == "sec:DA" || rsc.sClass == "sec:BDA"))
+        if (auto made = OnDemandValue(*this, pView, rsc)) return *made;
+    if (field == "sec:LNode.DOIs" && rsc.sClass == "sec:LNode")
+        if (auto failed = OnDemandDOI(*this, pack, rsc, field)) return *failed;
+    if (rsc.sClass == "sec:DOI" && ContainsAfterFirst(field, "[") && ContainsAfterFirst(field, "]"))
+        return OnDemandDAI(*this, pView, rsc, field);
+
+    Struct_AttrDfn attr;
+    if (!DocMtd_Get_AttrDfn(CString(rsc.sClass), field, attr)) {
+        Struct_AssoDfn asso;
+        if (!DocMtd_Get_AssoDfn(CString(rsc.sClass), field, asso)) return false;
+        return AssociationList(*this, pView, rsc, field, pack);
+    }
+
+    if (field == "sec:BDA.bType" && m_nEditLevel == 1)
+        if (auto listed = StructOrEnumTypeList(*this, rsc, pack)) return *listed;
+    if (!attr.sText7.IsEmpty()) return EnumeratedAttrList(*this, rsc, field, attr, pack);
+    if (m_nEditLevel == 3) return true;
+    if (m_nEditLevel == 2) {
+        if (!kLevel2Classes.count(rsc.sClass)) return true;
+        if (rsc.sClass == "sec:ExtRef" && field == "cim:Naming.name") return true;
+    }
+    if (auto listed = ValueLists(*this, rsc, field, attr, pack)) return *listed;
+
+    pack.nEditKind = 2;
+    if (field != "cim:Naming.name") return true;
+    return NameEditable(*this, rsc);
+}
