@@ -184,24 +184,13 @@ bool ReadDomain(Store& s, int domain, std::string& text, const std::string& sour
         error = source + "：" + kiln::xml::PositionText(text, bad.offset) + "：" + bad.reason;
         return false;
     }
-    // The parse changes the text before the place of an error, never after it
-    // (but for the last byte, which it uses as its end mark): the error's
-    // line is counted from the end.
-    const size_t lines = static_cast<size_t>(std::count(text.begin(), text.end(), '\n'));
-    const bool lastIsBreak = !text.empty() && text.back() == '\n';
+    const kiln::xml::LinesBeforeParse lines(text);
     pugi::xml_document doc;
     pugi::xml_parse_result pr = doc.load_buffer_inplace(text.data(), text.size(), pugi::parse_default | pugi::parse_ws_pcdata_single,
                                                         pugi::encoding_utf8);
     if (!pr) {
-        size_t at = std::min(static_cast<size_t>(std::max<ptrdiff_t>(0, pr.offset)), text.size());
-        size_t after = lastIsBreak ? 1 : 0;
-        if (at + 1 < text.size())
-            after += static_cast<size_t>(std::count(text.begin() + static_cast<ptrdiff_t>(at), text.end() - 1, '\n'));
-        size_t lineStart = text.rfind('\n', at == 0 ? 0 : at - 1);
-        lineStart = lineStart == std::string::npos || at == 0 ? 0 : lineStart + 1;
-        kiln::xml::TextPosition pos = kiln::xml::PositionOf(std::string_view(text).substr(lineStart), at - lineStart);
-        error = source + "：第" + std::to_string(lines - after + 1) + "行第" + std::to_string(pos.column) +
-                "列：XML格式错误：" + pr.description();
+        error = source + "：" + lines.Text(text, static_cast<size_t>(std::max<ptrdiff_t>(0, pr.offset))) +
+                "：XML格式错误：" + pr.description();
         return false;
     }
     pugi::xml_node root = doc.document_element();

@@ -77,11 +77,12 @@ bool ThroughIconv(iconv_t& cd, const unsigned char* p, size_t len, char*& out) {
 
 }  // namespace
 
-bool Gb18030ToUtf8(const char* in, size_t size, char* out, size_t& outSize) {
+bool Gb18030ToUtf8(const char* in, size_t size, char* out, size_t& outSize, size_t* badOffset) {
     const TwoByteTable& table = Table();
     const auto* p = reinterpret_cast<const unsigned char*>(in);
     const unsigned char* end = p + size;
-    char* o = out;
+    size_t n = 0;
+    char scratch[16];  // where a character goes when only counting
     iconv_t cd = reinterpret_cast<iconv_t>(-1);  // opened on the first code that needs it
     bool ok = true;
     while (p < end) {
@@ -91,11 +92,13 @@ bool Gb18030ToUtf8(const char* in, size_t size, char* out, size_t& outSize) {
             uint64_t word;
             while (q + 8 <= end && (std::memcpy(&word, q, 8), (word & 0x8080808080808080ULL) == 0)) q += 8;
             while (q < end && *q < 0x80) ++q;
-            std::memcpy(o, p, static_cast<size_t>(q - p));
-            o += q - p;
+            if (out) std::memcpy(out + n, p, static_cast<size_t>(q - p));
+            n += static_cast<size_t>(q - p);
             p = q;
             continue;
         }
+        char* o = out ? out + n : scratch;
+        char* const start = o;
         unsigned lead = p[0];
         unsigned trail = p + 1 < end ? p[1] : 0;
         if (lead >= kLeadFirst && lead <= kLeadLast && trail >= kTrailFirst && trail <= kTrailLast && trail != 0x7F) {
@@ -117,9 +120,11 @@ bool Gb18030ToUtf8(const char* in, size_t size, char* out, size_t& outSize) {
             ok = false;  // a lone or truncated lead byte, or 0x80 / 0xFF
             break;
         }
+        n += static_cast<size_t>(o - start);
     }
     if (cd != reinterpret_cast<iconv_t>(-1)) iconv_close(cd);
-    outSize = static_cast<size_t>(o - out);
+    if (!ok && badOffset) *badOffset = static_cast<size_t>(p - reinterpret_cast<const unsigned char*>(in));
+    outSize = n;
     return ok;
 }
 

@@ -8,8 +8,9 @@
 namespace kiln::xml {
 
 // Converts `size` bytes at `in` into `out`, which must hold at least
-// 2 * size bytes (no code grows more than that). False on a byte sequence
-// that is not GB18030.
-bool Gb18030ToUtf8(const char* in, size_t size, char* out, size_t& outSize);
+// 2 * size bytes (no code grows more than that), or the size a first call
+// with `out` null gave (such a call only counts). False on a byte sequence
+// that is not GB18030; `badOffset` then receives its place.
+bool Gb18030ToUtf8(const char* in, size_t size, char* out, size_t& outSize, size_t* badOffset = nullptr);
 
 }  // namespace kiln::xml

@@ -184,6 +184,26 @@ std::string PositionText(std::string_view text, size_t offset) {
     return "第" + std::to_string(at.line) + "行第" + std::to_string(at.column) + "列";
 }
 
+LinesBeforeParse::LinesBeforeParse(std::string_view text)
+    : m_lines(static_cast<size_t>(std::count(text.begin(), text.end(), '\n'))),
+      m_lastIsBreak(!text.empty() && text.back() == '\n') {}
+
+TextPosition LinesBeforeParse::At(std::string_view parsed, size_t offset) const {
+    offset = std::min(offset, parsed.size());
+    size_t after = m_lastIsBreak ? 1 : 0;
+    if (offset + 1 < parsed.size()) after += static_cast<size_t>(std::count(parsed.begin() + offset, parsed.end() - 1, '\n'));
+    size_t lineStart = offset == 0 ? std::string_view::npos : parsed.rfind('\n', offset - 1);
+    lineStart = lineStart == std::string_view::npos ? 0 : lineStart + 1;
+    TextPosition at = PositionOf(parsed.substr(lineStart), offset - lineStart);
+    at.line = m_lines >= after ? m_lines - after + 1 : 1;
+    return at;
+}
+
+std::string LinesBeforeParse::Text(std::string_view parsed, size_t offset) const {
+    TextPosition at = At(parsed, offset);
+    return "第" + std::to_string(at.line) + "行第" + std::to_string(at.column) + "列";
+}
+
 size_t FirstBadXmlChar(std::string_view text) { return BadCharIn(text, 0, text.size(), nullptr); }
 
 bool CheckXmlText(std::string_view text, XmlTextError& error) {

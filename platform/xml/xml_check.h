@@ -20,6 +20,21 @@ TextPosition PositionOf(std::string_view text, size_t offset);
 // "第3行第7列" for messages.
 std::string PositionText(std::string_view text, size_t offset);
 
+// The lines of a text taken before an in-place parse, to place a parse error
+// afterwards: the parser changes the text only before the place of the error
+// (and its last byte, which it uses as its end mark), so the error's line is
+// counted back from the end.
+class LinesBeforeParse {
+public:
+    explicit LinesBeforeParse(std::string_view text);
+    TextPosition At(std::string_view parsed, size_t offset) const;
+    std::string Text(std::string_view parsed, size_t offset) const;  // "第3行第7列"
+
+private:
+    size_t m_lines = 0;
+    bool m_lastIsBreak = false;
+};
+
 // The offset of the first byte that is not UTF-8 or starts a character that
 // XML 1.0 forbids (control characters other than tab, line feed and carriage
 // return; U+FFFE, U+FFFF); npos when the whole text may be written.
