@@ -69,8 +69,9 @@ std::string DeclaredEncoding(std::string_view head) {
     return std::string(decl.substr(p, close - p));
 }
 
-// Parses the file's bytes, which `state` takes over; false with the reason.
-bool ParseXmlBuffer(std::string data, XmlDocState& state, std::string& error) {
+}  // namespace
+
+bool ParseXmlText(std::string data, XmlDocState& state, std::string& error) {
     const auto* b = reinterpret_cast<const unsigned char*>(data.data());
     const size_t size = data.size();
     bool utf8Bom = size >= 3 && b[0] == 0xEF && b[1] == 0xBB && b[2] == 0xBF;
@@ -133,6 +134,8 @@ bool ParseXmlBuffer(std::string data, XmlDocState& state, std::string& error) {
     return true;
 }
 
+namespace {
+
 // The depth of the deepest node, without recursion.
 size_t Depth(const pugi::xml_node& root) {
     size_t depth = 0, deepest = 0;
@@ -187,7 +190,7 @@ bool LoadXmlFile(const std::string& path, XmlDocState& state, std::string& error
         error = "不能读取文件" + path + "：" + reason;
         return false;
     }
-    if (ParseXmlBuffer(std::move(data), state, error)) return true;
+    if (ParseXmlText(std::move(data), state, error)) return true;
     error = path + "：" + error;
     return false;
 }

@@ -16,6 +16,8 @@ constexpr size_t kMaxIndentedDepth = 256;
 // missing, unreadable, in an unknown or invalid encoding, holds characters
 // XML forbids or entities, or is not well-formed XML.
 bool LoadXmlFile(const std::string& path, XmlDocState& state, std::string& error);
+// The same for a file's bytes already read.
+bool ParseXmlText(std::string bytes, XmlDocState& state, std::string& error);
 
 // Writes the document as indented UTF-8 with a declaration, through a
 // temporary file beside the target, so that a failure leaves no file. A
