@@ -82,7 +82,6 @@ bool Gb18030ToUtf8(const char* in, size_t size, char* out, size_t& outSize, size
     const auto* p = reinterpret_cast<const unsigned char*>(in);
     const unsigned char* end = p + size;
     size_t n = 0;
-    char scratch[16];  // where a character goes when only counting
     iconv_t cd = reinterpret_cast<iconv_t>(-1);  // opened on the first code that needs it
     bool ok = true;
     while (p < end) {
@@ -97,10 +96,26 @@ bool Gb18030ToUtf8(const char* in, size_t size, char* out, size_t& outSize, size
             p = q;
             continue;
         }
-        char* o = out ? out + n : scratch;
-        char* const start = o;
         unsigned lead = p[0];
         unsigned trail = p + 1 < end ? p[1] : 0;
+        if (!out) {
+            // Counting only: a two-byte code gives at most three bytes, a
+            // four-byte code four; the sequences are checked when converting.
+            if (lead >= kLeadFirst && lead <= kLeadLast && trail >= 0x30 && trail <= 0x39 && p + 4 <= end) {
+                n += 4;
+                p += 4;
+            } else if (lead >= kLeadFirst && lead <= kLeadLast && trail >= kTrailFirst && trail <= kTrailLast &&
+                       trail != 0x7F) {
+                n += 3;
+                p += 2;
+            } else {
+                ok = false;
+                break;
+            }
+            continue;
+        }
+        char* o = out + n;
+        char* const start = o;
         if (lead >= kLeadFirst && lead <= kLeadLast && trail >= kTrailFirst && trail <= kTrailLast && trail != 0x7F) {
             uint32_t cp = table.At(lead, trail);
             if (cp != 0) {

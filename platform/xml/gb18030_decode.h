@@ -9,8 +9,10 @@ namespace kiln::xml {
 
 // Converts `size` bytes at `in` into `out`, which must hold at least
 // 2 * size bytes (no code grows more than that), or the size a first call
-// with `out` null gave (such a call only counts). False on a byte sequence
-// that is not GB18030; `badOffset` then receives its place.
+// with `out` null gave (such a call only counts, giving an upper bound a
+// little above the exact size when the text holds characters below U+0800).
+// False on a byte sequence that is not GB18030; `badOffset` then receives
+// its place.
 bool Gb18030ToUtf8(const char* in, size_t size, char* out, size_t& outSize, size_t* badOffset = nullptr);
 
 }  // namespace kiln::xml

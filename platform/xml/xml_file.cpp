@@ -71,7 +71,10 @@ std::string DeclaredEncoding(std::string_view head) {
 
 }  // namespace
 
-bool ParseXmlText(std::string data, XmlDocState& state, std::string& error) {
+namespace {
+
+// A file's bytes as UTF-8 text by their byte-order mark or declared encoding.
+bool ToUtf8Text(std::string& data, std::string& error) {
     const auto* b = reinterpret_cast<const unsigned char*>(data.data());
     const size_t size = data.size();
     bool utf8Bom = size >= 3 && b[0] == 0xEF && b[1] == 0xBB && b[2] == 0xBF;
@@ -96,7 +99,7 @@ bool ParseXmlText(std::string data, XmlDocState& state, std::string& error) {
         if (!IsUtf8Name(declared) && !IsWideName(declared)) {
             std::string converted;
             if (IsGbkName(declared)) {
-                // Counted first, so that the converted text takes exactly its
+                // Counted first, so that the converted text takes about its
                 // size: the file and its text are held once each, no more.
                 size_t need = 0, bad = 0;
                 if (!Gb18030ToUtf8(data.data(), size, nullptr, need, &bad)) {
@@ -105,7 +108,12 @@ bool ParseXmlText(std::string data, XmlDocState& state, std::string& error) {
                     return false;
                 }
                 converted.resize(need);
-                Gb18030ToUtf8(data.data(), size, converted.data(), need);
+                if (!Gb18030ToUtf8(data.data(), size, converted.data(), need, &bad)) {
+                    TextPosition at = PositionOf(data, bad);
+                    error = "文件内容不符合其声明的编码" + declaredName.str() + "：第" + std::to_string(at.line) + "行";
+                    return false;
+                }
+                converted.resize(need);
             } else if (!kiln::text::ToUtf8(data, declared.c_str(), converted)) {
                 error = "文件内容不符合其声明的编码" + declaredName.str();
                 return false;
@@ -113,18 +121,28 @@ bool ParseXmlText(std::string data, XmlDocState& state, std::string& error) {
             data = std::move(converted);
         }
     }
+    return true;
+}
+
+}  // namespace
+
+bool ParseXmlText(std::string data, XmlDocState& state, std::string& error, size_t* parseErrorAt) {
+    if (parseErrorAt) *parseErrorAt = std::string::npos;
+    if (!ToUtf8Text(data, error)) return false;
     XmlTextError bad;
     if (!CheckXmlText(data, bad)) {
         error = PositionText(data, bad.offset) + "：" + bad.reason;
         return false;
     }
-    const LinesBeforeParse lines(data);
     state.buffer = std::move(data);
     pugi::xml_parse_result result = state.doc.load_buffer_inplace(state.buffer.data(), state.buffer.size(),
                                                                   kParseOptions, pugi::encoding_utf8);
     if (result.status != pugi::status_ok) {
-        error = lines.Text(state.buffer, static_cast<size_t>(result.offset < 0 ? 0 : result.offset)) +
-                "：XML格式错误：" + result.description();
+        // The text was parsed in place: the place is counted in it as it is
+        // now, unless the caller can give the text again.
+        const size_t at = static_cast<size_t>(result.offset < 0 ? 0 : result.offset);
+        if (parseErrorAt) *parseErrorAt = at;
+        error = PositionText(state.buffer, at) + "：XML格式错误：" + result.description();
         return false;
     }
     if (!state.doc.document_element()) {
@@ -190,7 +208,15 @@ bool LoadXmlFile(const std::string& path, XmlDocState& state, std::string& error
         error = "不能读取文件" + path + "：" + reason;
         return false;
     }
-    if (ParseXmlText(std::move(data), state, error)) return true;
+    size_t at = std::string::npos;
+    if (ParseXmlText(std::move(data), state, error, &at)) return true;
+    // A parse error's line is counted in the file's text as it was: read
+    // again, only now that it failed.
+    std::string again, ignored;
+    if (at != std::string::npos && kiln::file::ReadFile(path, again, ignored) && ToUtf8Text(again, ignored)) {
+        const size_t colon = error.find("：XML格式错误");
+        if (colon != std::string::npos) error = PositionText(again, at) + error.substr(colon);
+    }
     error = path + "：" + error;
     return false;
 }

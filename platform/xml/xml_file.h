@@ -16,8 +16,10 @@ constexpr size_t kMaxIndentedDepth = 256;
 // missing, unreadable, in an unknown or invalid encoding, holds characters
 // XML forbids or entities, or is not well-formed XML.
 bool LoadXmlFile(const std::string& path, XmlDocState& state, std::string& error);
-// The same for a file's bytes already read.
-bool ParseXmlText(std::string bytes, XmlDocState& state, std::string& error);
+// The same for a file's bytes already read. A parse error's place is counted
+// in the text as the parser left it (exact but where attribute values held
+// line breaks); `parseErrorAt` receives its offset in the UTF-8 text.
+bool ParseXmlText(std::string bytes, XmlDocState& state, std::string& error, size_t* parseErrorAt = nullptr);
 
 // Writes the document as indented UTF-8 with a declaration, through a
 // temporary file beside the target, so that a failure leaves no file. A
