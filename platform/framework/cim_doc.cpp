@@ -137,7 +137,10 @@ Idx Store::Create(std::string uri, int cls, int domain) {
     r.domain = static_cast<uint16_t>(domain);
     byClass[static_cast<size_t>(cls)].push_back(i);
     ++live;
-    domains[static_cast<size_t>(domain)].modified = true;
+    Domain& d = domains[static_cast<size_t>(domain)];
+    d.modified = true;
+    d.firstRsc = std::min(d.firstRsc, i);
+    d.lastRsc = std::max(d.lastRsc, i);
     return i;
 }
 

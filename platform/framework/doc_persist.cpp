@@ -192,6 +192,35 @@ std::vector<std::string> FolderNames(const std::string& folder) {
 // text bound for the manifest.
 bool WritableText(const std::string& text) { return kiln::xml::FirstBadXmlChar(text) == std::string::npos; }
 
+// The live resources of the domains a save writes (in creation order), by
+// domain: those not kept as they are in the folder.
+std::vector<std::vector<Idx>> MembersOfDomainsToWrite(const Store& s, bool sameFolder,
+                                                      const std::set<std::string>& oldFiles) {
+    std::vector<bool> write(s.domains.size());
+    for (size_t d = 0; d < s.domains.size(); ++d) {
+        const Domain& dom = s.domains[d];
+        write[d] = dom.alive && !dom.env &&
+                   (!sameFolder || dom.modified || dom.file.empty() || !oldFiles.count(dom.file));
+    }
+    // Each domain's resources lie between its first and last index: when
+    // those ranges are short, only they are looked at.
+    size_t span = 0;
+    for (size_t d = 0; d < s.domains.size(); ++d)
+        if (write[d] && s.domains[d].firstRsc != kNone) span += s.domains[d].lastRsc - s.domains[d].firstRsc + 1;
+    std::vector<std::vector<Idx>> out(s.domains.size());
+    if (span < s.rsc.size()) {
+        for (size_t d = 0; d < s.domains.size(); ++d) {
+            if (!write[d] || s.domains[d].firstRsc == kNone) continue;
+            for (Idx i = s.domains[d].firstRsc; i <= s.domains[d].lastRsc && i < s.rsc.size(); ++i)
+                if (s.rsc[i].alive && s.rsc[i].domain == d) out[d].push_back(i);
+        }
+        return out;
+    }
+    for (size_t i = 0; i < s.rsc.size(); ++i)
+        if (s.rsc[i].alive && write[s.rsc[i].domain]) out[s.rsc[i].domain].push_back(static_cast<Idx>(i));
+    return out;
+}
+
 // Data blocks may hold any bytes (a file's contents): those that are no
 // XML text, or hold carriage returns a reader would turn into line feeds,
 // are kept in base64.
@@ -290,7 +319,7 @@ bool CBase_CimDoc::Save(const CString& folderText) {
         ++k;
         std::string file = dom.file;
         if (!sameFolder || dom.modified || file.empty() || !oldFiles.count(file)) {
-            if (members.empty()) members = MembersByDomain(s);
+            if (members.empty()) members = MembersOfDomainsToWrite(s, sameFolder, oldFiles);
             file = "domain-" + std::to_string(k) + "-g" + std::to_string(gen) + ".xml";
             if (Fault("save")) return abandon(m_error.str());
             // The new file takes the place of the domain's previous file.
