@@ -46,6 +46,13 @@ std::string FileOf(const std::string& dir, const std::string& domainPrefix) {
     return "";
 }
 
+std::string Repeat(const std::string& piece, int times) {
+    std::string out;
+    out.reserve(piece.size() * static_cast<size_t>(times));
+    for (int k = 0; k < times; ++k) out += piece;
+    return out;
+}
+
 // UTF-8 text in another encoding, through iconv.
 std::string FromUtf8(const std::string& in, const char* to) {
     iconv_t cd = iconv_open(to, "UTF-8");
@@ -240,6 +247,9 @@ TEST_F(SaveTest, HostileImportsAreRefusedWithTheirLineAndChangeNothing) {
         {"enum_bogus", kHeader + "<sec:DO rdf:ID=\"d\">\n<sec:DO.presence>bogus</sec:DO.presence></sec:DO></rdf:RDF>", "PresenceTypeEnum"},
         {"enum_other", kHeader + "<sec:DO rdf:ID=\"d\">\n<sec:DO.presence>" + ns + "FCType.ST</sec:DO.presence></sec:DO></rdf:RDF>", "PresenceTypeEnum"},
         {"parse_error", kHeader + body + "<cim:Naming.name>中文<</cim:Naming.name>\n" + end, "第4行第21列：XML格式错误"},
+        // 80,000 levels inside a value: read without recursion, refused as a value holding elements.
+        {"deep", kHeader + body + "<cim:Naming.name>" + Repeat("<a>", 80000) + Repeat("</a>", 80000) + "</cim:Naming.name>\n" + end,
+         "第4行第2列：属性cim:Naming.name含有元素"},
     };
     auto before = doc.ResourceCount();
     for (const Case& c : cases) {
