@@ -98,15 +98,17 @@ bool InitWorkspace(const std::string& dir, const Installation& inst, Transcript&
         undo.Add(root);
     }
     // Two inits, or an init beside a run, never work on one folder at once.
+    // A refused init removes the lock file only when it made it.
+    const bool hadLockFile = fs::exists(root / kLockFile, ec);
     WorkspaceLock lock;
     if (!lock.Acquire(root.string(), error)) return false;
     bool done = false;
     struct DropLock {
         WorkspaceLock& lock;
-        bool made;
+        bool keepFile;
         bool& done;
-        ~DropLock() { lock.Release(!done && !made); }
-    } dropLock{lock, made, done};
+        ~DropLock() { lock.Release(!done && !keepFile); }
+    } dropLock{lock, made || hadLockFile, done};
     if (fs::is_regular_file(docFolder / kManifestFile, ec)) {
         error = root.string() + " already holds a workspace (" + (docFolder / kManifestFile).string() + " exists)";
         return false;

@@ -191,6 +191,11 @@ TEST_F(HostEndToEnd, ARunThatChangesNothingWritesNothing) {
 
 TEST_F(HostEndToEnd, ASecondRunOnTheWorkspaceRefusesAtOnce) {
     const auto before = Tree(m_dir.path() / "ws");
+    // An init refused because the workspace exists changes nothing either.
+    Result refused = Kiln(m_dir, "init '" + Workspace() + "'");
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_TRUE(Has(refused.err, "already holds a workspace")) << refused.err;
+    EXPECT_TRUE(Tree(m_dir.path() / "ws") == before);
     {
         WorkspaceLock held;
         std::string error;
