@@ -122,6 +122,27 @@ TEST_F(XmlHostile, LiteralsWithTooManyQuotesSaySoInsteadOfFindingNothing) {
     EXPECT_NE(CBase_XML::XPathLiteralError(many.c_str()).Find("单引号"), -1);
 }
 
+// Found by fuzzing: GB18030-2022 maps a few two-byte codes of the last row
+// (FE51, FE76, ...) beyond the BMP, four UTF-8 bytes each; the conversion
+// buffer was sized for three and overflowed.
+TEST_F(XmlHostile, GbCodesThatBecomeFourUtf8BytesFitTheirBuffer) {
+    std::string codes;
+    for (int k = 0; k < 1000; ++k) codes += "\xFE\x76\xFE\x51";
+    std::string expected;
+    ASSERT_TRUE(kiln::text::GbkToUtf8(codes, expected));
+    CBase_XML xml;
+    ASSERT_TRUE(xml.Load(WriteFile("fe.xml", "<?xml version=\"1.0\" encoding=\"GB2312\"?><r a=\"" + codes + "\"/>").c_str()))
+        << xml.LastError();
+    CString a;
+    CBase_XML::Get_NodeText(xml.GetDocumentElement(), "@a", a);
+    EXPECT_EQ(a.str(), expected);
+    // The fuzzer's own input: refused or loaded, within its buffer.
+    const std::string found("\x17\x27\x25\x00\xc0\x60\x00\x00\xa8\xa8\x3a\x3a\x3a\x3a\x76\x76\x76\x76\x76\x76\x76\x76\xfe\x76\x76\x76\x76\x76\x76\x76\x76\x76\x76\x76\x76\x76\x76\x76\x76\x76\x76\x76\x76\x76\x76\x76\x3a\x3a\x76\x76\x76\x76\x76\x76\x76\x76\xfe\x76\x76\x76\x76\x76\x76\x76\x76\x25\x00\xc0\x60\x00\x00\xa8\xa8\x3a\x3a\x3a\x3a\x76\x76\x76\x76\x76\x76\x76\x76\xfe\x76\x76\x76\x76\x76\x76\x76\x76\x76\x76\x76\x76\x76\x76\x76\x76\x76\x76\x76\x76\x76\x76\x76\x3a\x3a\x76\x76\x76\x76\x76\x76\x76\x76\xfe\x76\x76\x76\x76\x76\x76\x76\x76\x76\x76\x76\x76\x76\x76\x76\x76\x76\x76\x76\x76\x76\x76\x76\x76\x76\x76\x3a\x3a\x3a\x3a\x3a\x3a\x3a\x3a\x3a\x3a\x3a\x3a\x3a", 159);
+    CBase_XML other;
+    other.Load(WriteFile("found.xml", "<?xml version=\"1.0\" encoding=\"GB18030\"?>" + found).c_str());
+    EXPECT_FALSE(other.LastError().IsEmpty() && other.GetDocumentElement().IsNull());
+}
+
 TEST(XmlCheck, PositionsCountCharactersAndLines) {
     const std::string text = "ab\n中文x\n";
     kiln::xml::TextPosition at = kiln::xml::PositionOf(text, text.find('x'));
