@@ -63,6 +63,14 @@ struct Domain {
     bool env = false;  // the document environment: never saved, never deleted
     bool alive = true;
     uint64_t nextId = 1;
+    // The lowest and highest index of a resource ever made in the domain: a
+    // save of one small domain looks only there, not at the whole document.
+    Idx firstRsc = kNone;
+    Idx lastRsc = 0;
+    // The file in the document folder that holds the domain as it was last
+    // opened or saved; empty when there is none. With `modified` false the
+    // next save into that folder keeps the file as it is.
+    std::string file;
     std::vector<std::pair<std::string, std::string>> blocks;  // data blocks
 };
 

@@ -33,7 +33,9 @@ CBase_XML::CBase_XML() : m_pDoc(NewState()) {}
 bool CBase_XML::Load(const CString& path) {
     try {
         auto state = std::make_shared<kiln::xml::XmlDocState>();
-        bool ok = kiln::xml::LoadXmlFile(kiln::path::Normalize(path).str(), *state);
+        std::string error;
+        bool ok = kiln::xml::LoadXmlFile(kiln::path::Normalize(path).str(), *state, error);
+        m_strError = error;
         // A failed load leaves an empty document, never a half-read one.
         m_pDoc = ok ? std::move(state) : std::make_shared<kiln::xml::XmlDocState>();
         m_bLoaded = ok;
@@ -41,14 +43,19 @@ bool CBase_XML::Load(const CString& path) {
         return ok;
     } catch (...) {
         m_bLoaded = false;
+        m_strError = "内存不足，不能读入" + path;
         return false;
     }
 }
 
 bool CBase_XML::SaveAs(const CString& path, bool bOverwrite) {
     try {
-        if (!m_pDoc || !kiln::xml::SaveXmlFile(m_pDoc->doc, kiln::path::Normalize(path).str(), bOverwrite))
+        std::string error;
+        if (!m_pDoc || !kiln::xml::SaveXmlFile(m_pDoc->doc, kiln::path::Normalize(path).str(), bOverwrite, error)) {
+            m_strError = error;
             return false;
+        }
+        m_strError.Empty();
         m_strPath = path;
         return true;
     } catch (...) {
@@ -137,9 +144,20 @@ bool CBase_XML::Get_NodeText(const XmlNode& node, const CString& path, CString& 
     }
 }
 
+CString CBase_XML::XPathLiteralError(const CString& value) {
+    int quotes = 0;
+    for (char c : value.str()) quotes += c == '\'';
+    if (quotes <= kMaxLiteralQuotes || value.Find('"') < 0) return CString();
+    return "文本中的单引号（" + std::to_string(quotes) + "个）多于XPath表达式能拼接的" +
+           std::to_string(kMaxLiteralQuotes) + "个，不能按它查找";
+}
+
 CString CBase_XML::XPathLiteral(const CString& value) {
     try {
         if (value.Find('\'') < 0) return "'" + value + "'";
+        // Each apostrophe adds a piece to concat(): past the parser's depth
+        // limit the path would not compile and would silently find nothing.
+        if (!XPathLiteralError(value).IsEmpty()) return CString();
         if (value.Find('"') < 0) return "\"" + value + "\"";
         // Both quote kinds: concat('a', "'", 'b'), one piece per run between
         // apostrophes.
