@@ -34,9 +34,13 @@ struct PendingLink {
 // Reads a CIM-XML text into an existing domain. Targets in other domains
 // must exist unless `deferred` is given, which then collects them. On
 // failure `error` says why and every resource this call made is removed
-// again. `text` is modified (parsed in place); it must be UTF-8.
+// again. `text` is modified (parsed in place); it must be UTF-8. With
+// `checkValues` attribute values must fit their schema types; the document's
+// own files are read without that check, since the store writes any text
+// and what it saved must always open again.
 bool ReadDomain(Store& s, int domain, std::string& text, const std::string& source,
-                std::vector<PendingLink>* deferred, std::string& error, std::vector<Idx>* created = nullptr);
+                std::vector<PendingLink>* deferred, std::string& error, std::vector<Idx>* created = nullptr,
+                bool checkValues = true);
 
 // Resolves links collected by ReadDomain; false with `error` for a target
 // that does not exist or that the role does not admit.

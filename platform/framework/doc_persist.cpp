@@ -443,7 +443,7 @@ bool CBase_CimDoc::Open(const CString& folderText) {
         std::string path = kiln::path::Join(folder, file).str();
         if (!kiln::file::ReadFile(path, text, reason)) return Fail("不能读取域文件" + CString(path) + "：" + reason);
         if (!ToUtf8Text(text, error)) return Fail(CString(path) + "：" + CString(error));
-        if (!ReadDomain(s, d, text, path, &pending, error)) return Fail(CString(error));
+        if (!ReadDomain(s, d, text, path, &pending, error, nullptr, false)) return Fail(CString(error));
     }
     if (!ResolvePending(s, pending, error)) return Fail(CString(error));
     for (Domain& d : s.domains) d.modified = false;

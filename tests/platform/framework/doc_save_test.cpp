@@ -269,6 +269,30 @@ TEST_F(SaveTest, HostileImportsAreRefusedWithTheirLineAndChangeNothing) {
     EXPECT_TRUE(svc.Import_ExterDomainFile(type, "", CString(good))) << svc.LastDocError();
 }
 
+TEST_F(SaveTest, WhateverTheStoreTookOpensAgain) {
+    // The store writes any text; the model keeps flags in any case ("TRUE")
+    // and may hold values outside their types. Its own files must reopen.
+    const std::string ns = "http://kiln.local/Zel/2006/CIM-Sec#";
+    URI_Ref d = Make(kPkgDomain, "sec:DOType", "T");
+    ASSERT_TRUE(svc.DocMtd_Modify_attribute_value(d, "sec:DOType.isInstType", "TRUE"));
+    ASSERT_TRUE(svc.DocMtd_Modify_attribute_value(d, "e301:OrdNaming.ord", "abc"));
+    ASSERT_TRUE(svc.DocMtd_Modify_attribute_value(pkg, "sec:TypePackage.isInstType", "maybe"));
+    ASSERT_TRUE(doc.Save(CString(dir))) << svc.LastDocError();
+    CDocServices other;
+    ASSERT_TRUE(other.m_Doc.Open(CString(dir))) << other.LastDocError();
+    EXPECT_EQ(other.DocMtd_getValue_ofAttr(d, "sec:DOType.isInstType"), "TRUE");
+    EXPECT_EQ(other.DocMtd_getValue_ofAttr(d, "e301:OrdNaming.ord"), "abc");
+    EXPECT_EQ(other.DocMtd_getValue_ofAttr(pkg, "sec:TypePackage.isInstType"), "maybe");
+
+    // An imported file may hold the flag in any case too; "maybe" stays refused there.
+    URI_Ref type;
+    svc.Proc_FindCreatableType_ByName("二次模型标准定义包3", "", type);
+    std::string file = dir + "-upper.xml";
+    Spit(file, kHeader + std::string("<sec:DO rdf:ID=\"d\"><sec:DO.transient>TRUE</sec:DO.transient></sec:DO></rdf:RDF>"));
+    EXPECT_TRUE(svc.Import_ExterDomainFile(type, "", CString(file))) << svc.LastDocError();
+    fs::remove(file);
+}
+
 TEST_F(SaveTest, Utf16FilesLoadWithOrWithoutTheirDeclaration) {
     URI_Ref type;
     svc.Proc_FindCreatableType_ByName("二次模型标准定义包3", "", type);
