@@ -509,12 +509,15 @@ bool CBase_CimDoc::GetAttribute(const URI_Ref& rsc, const CString& role, CString
     if (!Usable("query")) return false;
     Idx i = s.Find(rsc);
     if (i == kNone) return Fail("对象不存在：" + CString(rsc.sUri));
-    int r = s.RoleOf(s.R(i).cls, role.str());
-    const std::string* v = r >= 0 ? s.Attr(i, r) : nullptr;
-    if (v)
-        value.str().assign(*v);  // reuses the value's storage
-    else
-        value.Empty();
+    const Resource& res = s.R(i);
+    const int r = s.RoleOf(res.cls, role.str());
+    for (const AttrVal& a : res.attrs) {
+        if (a.role == r) {
+            value.str().assign(a.value);  // reuses the value's storage
+            return true;
+        }
+    }
+    value.Empty();
     return true;
 }
 
