@@ -33,6 +33,16 @@ Store::Store(const CCimSchema* s) : schema(s) {
     domains[static_cast<size_t>(env)].modified = false;
 }
 
+int Store::RoleId(std::string_view name) const {
+    for (const RoleMemo& m : roleMemo)
+        if (m.used && m.name.size() == name.size() && m.name == name) return m.id;
+    RoleMemo& m = roleMemo[roleMemoNext++ % roleMemo.size()];
+    m.name.assign(name);
+    m.id = schema->RoleId(name);
+    m.used = true;
+    return m.id;
+}
+
 const std::string* Store::Attr(Idx i, int role) const {
     for (const AttrVal& a : rsc[i].attrs)
         if (a.role == role) return &a.value;
@@ -504,9 +514,15 @@ bool CBase_CimDoc::GetAttribute(const URI_Ref& rsc, const CString& role, CString
     if (!Usable("query")) return false;
     Idx i = s.Find(rsc);
     if (i == kNone) return Fail("对象不存在：" + CString(rsc.sUri));
-    int r = s.schema->RoleOf(s.R(i).cls, role.str());
-    const std::string* v = r >= 0 ? s.Attr(i, r) : nullptr;
-    value = v ? CString(*v) : CString();
+    const Resource& res = s.R(i);
+    const int r = s.RoleOf(res.cls, role.str());
+    for (const AttrVal& a : res.attrs) {
+        if (a.role == r) {
+            value.str().assign(a.value);  // reuses the value's storage
+            return true;
+        }
+    }
+    value.Empty();
     return true;
 }
 
@@ -515,7 +531,7 @@ bool CBase_CimDoc::SetAttribute(const URI_Ref& rsc, const CString& role, const C
     if (!Usable("modify")) return false;
     Idx i = s.Find(rsc);
     if (i == kNone) return Fail("对象不存在：" + CString(rsc.sUri));
-    int r = s.schema->RoleOf(s.R(i).cls, role.str());
+    int r = s.RoleOf(s.R(i).cls, role.str());
     if (r < 0 || s.schema->Role(r).kind != RoleKind::Attribute)
         return Fail("类" + CString(s.ClassName(i)) + "没有属性" + role);
     if (s.domains[s.R(i).domain].env) return Fail("不能修改文档环境中的对象");
