@@ -573,6 +573,9 @@ public:
     // ======================================================================
     // COMMANDS (commands/)
     // ======================================================================
+    // Msg_OnAppCommand (commands/dispatcher.cpp) and Msg_OnAppCommandUpdate
+    // (commands/command_states.cpp) are the host handlers above; the bodies
+    // of the commands and the product dialog live in commands/.
 
 private:
     // The data-attribute walk below Get_DAs_of_aDO; `onPath` holds the types
