@@ -207,6 +207,22 @@ TEST_F(Commands, ClearingAMapItemsTargetKeepsItsOtherLinks) {
     EXPECT_EQ(Refreshes(), std::vector<int>{2});
 }
 
+TEST_F(Commands, WithoutAProductPackageTheDialogOffersNothingAndCancelChangesNothing) {
+    ASSERT_EQ(KilnModule_Entry(DLL_PROCESS_ATTACH), 1);
+    Struct_UiDialogAnswer ok;
+    ok.nResult = IDOK;  // OK stays disabled: the dialog asks again
+    Struct_UiDialogAnswer cancel;
+    ui.AnswerDialog(ok).AnswerDialog(cancel);
+    Run(icd, "Set ICD Product");
+    KilnModule_Entry(DLL_PROCESS_DETACH);
+    const auto dialogs = ui.CallsOf(Enum_UiCall::ModalDialog);
+    ASSERT_EQ(dialogs.size(), 2u);
+    EXPECT_EQ(dialogs[0].vList.GetSize(), 0);
+    EXPECT_TRUE(Doc().FirstTarget(icd, "sec:ICD.Product").IsEmpty());
+    EXPECT_TRUE(Refreshes().empty());
+    EXPECT_TRUE(ui.Messages().empty());
+}
+
 // The product dialog, with the module's template attached.
 class ProductDialog : public CommandsTest {
 protected:

@@ -220,6 +220,24 @@ TEST_F(Creation, LogicalDevicesFindTheInstanceTypesOfLln0AndLphd) {
     EXPECT_TRUE(Refreshes().empty());
 }
 
+TEST_F(Creation, BaseDevicesOfAPackageAndTheirNodes) {
+    Run(m.instPkg, "ICD:Add Base LDevice");
+    std::vector<URI_Ref> bases = Members(m.instPkg, "sec:TypePackage.Base_LDevices");
+    ASSERT_EQ(bases.size(), 1u);
+    EXPECT_EQ(Get(bases[0], "sec:LDevice.isAbstract"), "true");
+    EXPECT_EQ(Names(bases[0], "sec:LDevice.LNodes"), (std::vector<CString>{"LLN0", "LPHD"}));
+    // A node of a base device: the package's own instance types.
+    ui.AnswerInputChoice("P1_PTOC  (P1)", "选择逻辑节点类型：");
+    Run(bases[0], "ICD:Add LNode");
+    EXPECT_EQ(Names(bases[0], "sec:LDevice.LNodes").back(), "PTOC1");
+    // Many nodes always look in the ICD's package, which a base device has not.
+    ui.ClearCalls();
+    Run(bases[0], "ICD:Add Many LNodes");
+    EXPECT_EQ(ui.Messages(),
+              std::vector<CString>{"由于类型包中没有定义除LLN0、LPHD之外的逻辑节点类型，不能增加逻辑节点！"});
+    EXPECT_TRUE(Refreshes().empty());
+}
+
 TEST_F(Creation, ManyNodesAreNumberedOnWithinTheirClass) {
     ui.AnswerInputChoice("P1_PTOC  (P1)", "选择逻辑节点类型：").AnswerInput("3", "请输入数量：");
     Run(ld, "ICD:Add Many LNodes");
