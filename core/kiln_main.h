@@ -540,6 +540,15 @@ public:
     bool Rsc_ICD_Export(URI_Ref icd, bool bUnused);
     // "ICD:Export TypePackage": the package as an SCL file of type templates.
     bool Rsc_TypePackage_Export(URI_Ref package);
+    // "ICD:Create ReplaceNameFile" (an ICD or a type package) and "ICD:Create
+    // ReplaceNameFile All" (empty): the Chinese names as a "*.Name" file.
+    bool Rsc_Create_ReplaceNameFile(URI_Ref rsc);
+    // "ICD:Export ITB": the information table with its groups and items.
+    bool Rsc_ITB_Export(URI_Ref itb);
+    // "ICD:Export M2I": the mapping with one MappingItem per mapped value.
+    bool Rsc_M2I_Export(URI_Ref m2i);
+    // "ICD:Create M2I Layout": an M2I file of the ICD without items.
+    bool Rsc_M2I_Create(URI_Ref icd);
 
     // ======================================================================
     // VIEWS (views/)

@@ -1,18 +1,16 @@
 // The two commands that write SCL files: the ICD export (with its MICS
 // document beside it) and the type-package export.
 #include "core/kiln_main.h"
+#include "export/command_steps.h"
 #include "export/export_util.h"
 #include "export/kiln_export.h"
-#include "platform/framework/wnd.h"
 #include "platform/mfc/text_funcs.h"
 #include "platform/ui/file_dialog.h"
-#include "platform/ui/ui_functions.h"
 
 namespace kiln::exporter {
 namespace {
 
 constexpr const char* kToolId = "Tessary 2007";
-constexpr DWORD kSaveFlags = 6;  // hide read-only, prompt before overwriting
 
 // The header's id and revision from the exported resource's name: the
 // revision is what follows the first "_Rev", the id what precedes the first
@@ -30,33 +28,6 @@ HeaderNames DeriveHeader(const CString& name) {
     h.id = ver >= 0 ? name.Left(ver) : name;
     return h;
 }
-
-// Loads a template from the template folder and sets its default namespace.
-bool LoadTemplate(CKiln_Main* pMain, CBase_XML& xml, const char* file, const char* ns, CString& path) {
-    path = kiln::path::TemplateFile(pMain->DocMtd_Get_DocPath(), file);
-    return xml.Load(path) && xml.Set_Default_NameSpase(ns);
-}
-
-// The wait cursor of the main window from the file choice to the command's end.
-class WaitCursor {
-public:
-    WaitCursor() {
-        if (CWnd* w = AfxGetMainWnd()) {
-            w->BeginWaitCursor();
-            m_pWnd = w;
-        }
-    }
-    ~WaitCursor() {
-        if (m_pWnd) m_pWnd->EndWaitCursor();
-    }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-
-private:
-    CWnd* m_pWnd = nullptr;
-};
-
-void Notice(const CString& text) { _AfxMessageBox(text, MB_OK); }
 
 }  // namespace
 

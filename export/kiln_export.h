@@ -99,6 +99,16 @@ public:
     // The MICS document of an ICD; false only when the ICD has no type package.
     bool Export_MICS(CKiln_Main* pMain, CBase_XML& xml, const URI_Ref& icd);
 
+    // ---- name-replacement file ----
+    // Appends one Name element (name, type, changeto) per Chinese name of the
+    // resource (an ICD or a type package; empty: every ICD and instance
+    // package) under the root's DataTypeTemplates, in ascending GBK byte
+    // order, each name once with the class it was first met under. False
+    // when the document has no DataTypeTemplates.
+    bool Export_ReplaceNameFile(CKiln_Main* pMain, CBase_XML& xml, const URI_Ref& rsc);
+    // True when the GBK form of the text holds two adjacent bytes >= 0x80.
+    static bool IsChinese(const CString& text);
+
 private:
     // ---- logical nodes and their children ----
     bool Export_LNode(const XmlNode& parent, CKiln_Main* pMain, CBase_XML& xml, const URI_Ref& lnode);
@@ -167,4 +177,27 @@ private:
 namespace kiln::exporter {
 // The MICS file written beside an SCL file at `path`.
 CString MicsPathFor(const CString& path);
+// True when the bytes hold two adjacent bytes >= 0x80 (at any position).
+bool HasHighBytePair(const std::string& bytes);
+
+// The namespaces of the information-table and mapping files and the prefix
+// of the IEC 60870-5-103 addresses in information-table files.
+inline constexpr const char* kItbNamespace = "http://kiln.local/Zel/2004/ITB";
+inline constexpr const char* kM2iNamespace = "http://kiln.local/Zel/2004/M2I";
+inline constexpr const char* kS103Namespace = "http://kiln.local/Zel/2004/ITB/s103";
+
+// One information item under the root of an information-table file, with
+// its s103:Config child; false when its name cannot be read or an element
+// cannot be created.
+bool Export_ITB_InfoItem(const XmlNode& root, CKiln_Main* pMain, CBase_XML& xml, const URI_Ref& item);
+// The MappingItem elements of one mapping item under `mappings`: the main
+// one and one per property that holds a value. False only when the mapping
+// item's name cannot be read; an item without logical device or DO name
+// gives nothing.
+bool Export_M2I_MapItem(const XmlNode& mappings, CKiln_Main* pMain, CBase_XML& xml, const URI_Ref& mapItem);
+// One MappingItem with its Process and Parameter; toDA = ref + daPart.
+// False when one of the three elements cannot be created.
+bool Export_M2I_MappingItem(CBase_XML& xml, const XmlNode& parent, const CString& ref, const CString& name,
+                            const CString& desc, const CString& op, const CString& idItb, const CString& value,
+                            const CString& daPart);
 }  // namespace kiln::exporter

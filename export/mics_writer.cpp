@@ -34,7 +34,8 @@ bool CKiln_Export::Export_MICS(CKiln_Main* pMain, CBase_XML& xml, const URI_Ref&
     Fill(m_saLNodeTypeAttrs, {"space_ID", "name_ID", "prefix", "ln_Class", "desc"});
     Fill(m_saDOAttrs, {"space_ID", "name_ID", "doType", "presence", "desc"});
     Fill(m_saDOTypeAttrs, {"space_ID", "name_ID", "desc"});
-    Fill(m_saDAAttrs, {"space_ID", "name_ID", "bType", "presence", "desc"});
+    // A DA's "type" stands in its list, so it has a fixed place after "desc".
+    Fill(m_saDAAttrs, {"space_ID", "name_ID", "bType", "presence", "desc", "type"});
     Fill(m_saIcdAttrs, {"icd_ID"});
 
     XmlNode root = xml.GetDocumentElement();
@@ -137,7 +138,8 @@ bool CKiln_Export::Export_MICS(CKiln_Main* pMain, CBase_XML& xml, const URI_Ref&
 
 bool CKiln_Export::Export_MICS_DO_Depend_LNodeType(CKiln_Main* pMain, CBase_XML& xml, const URI_Ref& lnType,
                                                   const XmlNode& lnTypeNode, const XmlNode& spaceNode) {
-    // The class and its base types, each once.
+    // The class and its base types, each once: the chain stops at a type
+    // met before, so a circle of base types ends.
     std::vector<URI_Ref> chain;
     pMain->Get_AbstractTypes(lnType, &chain, "sec:LNodeType.Abstract_Type");
     for (const URI_Ref& t : chain) {
@@ -154,7 +156,10 @@ bool CKiln_Export::Export_MICS_DO_Depend_LNodeType(CKiln_Main* pMain, CBase_XML&
                 Put(xml, doNode, "space_ID", kStdSpaceId);
             } else {
                 Put(xml, doNode, "space_ID", Attr(pMain, semanticPkg, kiln::core::kRoleName));
-                XmlNode aName = xml.AddNewNode_withAttrs(spaceNode, "A_Name", m_saANameAttrs);
+                // The entry of an inherited DO carries its description as an
+                // attribute of its own, created with the others.
+                XmlNode aName = xml.AddNewNode_withAttrs(spaceNode, "A_Name", Names({"name_ID", "name_Type",
+                                                                                     "Semantic_Desc"}));
                 Put(xml, aName, "name_ID", doName);
                 Put(xml, aName, "name_Type", "DO");
                 Put(xml, aName, "Semantic_Desc", Attr(pMain, semantic, "cim:Naming.description"));

@@ -19,7 +19,7 @@ ExportTest::ExportTest() {
     ws = dir ? dir : "/tmp";
     fs::create_directories(Path("document"));
     fs::create_directories(Path("Template"));
-    for (const char* t : {"ICD_Template.xml", "MICS_Template.xml"})
+    for (const char* t : {"ICD_Template.xml", "MICS_Template.xml", "ITB_Template.xml", "M2I_Template.xml"})
         fs::copy_file(std::string(KILN_SOURCE_DIR) + "/Template/" + t, Path("Template/") + t);
     Doc().SetDocPath(Path("document").c_str());
     MakeDomain(kIcdDomain, "二次模型装置ICD包");

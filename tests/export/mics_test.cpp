@@ -97,5 +97,59 @@ TEST_F(MicsTest, FreeExtensionAndNoPackage) {
     EXPECT_TRUE(none.child("MICS").child("SemanticSpaces").first_child().empty());
 }
 
+TEST_F(MicsTest, TypeAndSemanticDescStandInTheCreatedAttributeLists) {
+    const CompleteIcd c = BuildCompleteIcd();
+    Set(c.ptocT, "sec:LNodeType.prefix", "P");
+    URI_Ref ownSem = MakeUnder(m.instPkg, "sec:DOSemantic", "Op", "sec:DOSemantic.TypePackage");
+    Link(m.ptocOp, "sec:DO.DOSemantic", ownSem);
+    URI_Ref own = MakeDOType(c.pkg, "PROT_INC", 1);
+    MakeDA(own, "ctlModel", 1, "CF", "Enum", m.ctlModel);
+    MakeDA(own, "stVal", 2, "ST", "INT32");
+
+    const pugi::xml_document& doc = Run(c.icd);
+    for (const pugi::xpath_node& da : doc.select_nodes("/MICS/DOTypes/DOType/DA")) {
+        EXPECT_EQ(AttrNames(da.node()),
+                  (std::vector<std::string>{"space_ID", "name_ID", "bType", "presence", "desc", "type"}));
+    }
+    EXPECT_EQ(Select(doc, "/MICS/DOTypes/DOType/DA/@type"), (std::vector<std::string>{"ctlModel", ""}));
+    pugi::xml_node inherited = doc.select_node("//A_Name[@Semantic_Desc]").node();
+    ASSERT_FALSE(inherited.empty());
+    EXPECT_EQ(AttrNames(inherited), (std::vector<std::string>{"name_ID", "name_Type", "Semantic_Desc"}));
+    // Entries of own members keep the two names and a Semantic_Desc child.
+    pugi::xml_node ownEntry = doc.select_node("//A_Name[@name_ID='ctlModel']").node();
+    EXPECT_EQ(AttrNames(ownEntry), (std::vector<std::string>{"name_ID", "name_Type"}));
+    EXPECT_FALSE(ownEntry.child("Semantic_Desc").empty());
+    // Writing order: each LN type, its own DOs, its inherited DOs; then each
+    // DO type and its DAs.
+    EXPECT_EQ(Select(doc, "/MICS/SemanticSpaces/SemanticSpace/A_Name/@name_ID"),
+              (std::vector<std::string>{"LLN0_T", "PTOC_T", "Op", "Str", "Op", "Mod", "Beh", "NamPlt", "MMXU_T",
+                                        "PROT_INC", "ctlModel", "stVal"}));
+    EXPECT_EQ(Select(doc, "/MICS/SemanticSpaces/SemanticSpace/A_Name/@name_Type"),
+              (std::vector<std::string>{"LNType", "LNType", "DO", "DO", "DO", "DO", "DO", "DO", "LNType", "DOType",
+                                        "DA", "DA"}));
+}
+
+TEST_F(MicsTest, InheritedDosNeedPrefixAndClass) {
+    const CompleteIcd c = BuildCompleteIcd();
+    Set(c.ptocT, "sec:LNodeType.prefix", "P");
+    Doc().ClearLinks(c.ptocT, "sec:LNodeType.ClassOf_LNType");  // a prefix without a class
+    MakeDO(c.mmxuT, "TotW", 1, m.p1Sps);                          // a class without a prefix
+    const pugi::xml_document& doc = Run(c.icd);
+    EXPECT_EQ(Select(doc, "/MICS/LNodeTypes/LNodeType[@name_ID='PTOC_T']/DO/@name_ID"),
+              std::vector<std::string>{"Op"});
+    EXPECT_EQ(Select(doc, "/MICS/LNodeTypes/LNodeType[@name_ID='MMXU_T']/DO/@name_ID"),
+              std::vector<std::string>{"TotW"});
+}
+
+TEST_F(MicsTest, CircleOfBaseTypesEnds) {
+    const CompleteIcd c = BuildCompleteIcd();
+    Set(c.ptocT, "sec:LNodeType.prefix", "P");
+    // PTOC -> CommonLN -> PTOC: each class's DOs once.
+    Link(m.commonLN, "sec:LNodeType.Abstract_Type", m.ptoc);
+    const pugi::xml_document& doc = Run(c.icd);
+    EXPECT_EQ(Select(doc, "/MICS/LNodeTypes/LNodeType[@name_ID='PTOC_T']/DO/@name_ID"),
+              (std::vector<std::string>{"Op", "Str", "Op", "Mod", "Beh", "NamPlt"}));
+}
+
 }  // namespace
 }  // namespace kiln::test

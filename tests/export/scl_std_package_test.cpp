@@ -7,6 +7,7 @@
 // no basic type in the standard definitions.)
 #include <filesystem>
 
+#include "export/kiln_export.h"
 #include "tests/export/export_fixture.h"
 
 namespace fs = std::filesystem;
@@ -156,6 +157,41 @@ TEST_F(StdPackageTest, IcdInstantiatedWithEveryScopeIsValidScl) {
         if (lint == "skipped") GTEST_SKIP() << "../shared/xsd or xmllint is absent: schema not checked";
         EXPECT_EQ(lint, "");
         ui.ClearCalls();
+    }
+}
+
+TEST_F(StdPackageTest, MicsInheritedDosFollowEachClassChain) {
+    ImportStandard();
+    URI_Ref icd, pkg, ld;
+    MakeIcd("Mics_Ver1", icd, pkg, ld);
+    int ord = 0;
+    for (const char* cls : {"PTOC", "MMXU", "XCBR"}) {
+        URI_Ref t = Add(kDom, "sec:LNodeType", CString("P_") + cls, ++ord, "sec:LNodeType.TypePackage", pkg);
+        app.DocMtd_Modify_attribute_value(t, "sec:LNodeType.prefix", "P");
+        app.DocMtd_add_Association(t, "sec:LNodeType.ClassOf_LNType", StdClass(cls));
+    }
+    CBase_XML xml;
+    ASSERT_TRUE(xml.Load((ws + "/Template/MICS_Template.xml").c_str()));
+    CKiln_Export exporter;
+    ASSERT_TRUE(exporter.Export_MICS(&app, xml, icd));
+    ASSERT_TRUE(xml.SaveAs((ws + "/std.mics").c_str(), true));
+    pugi::xml_document doc;
+    ASSERT_TRUE(doc.load_file((ws + "/std.mics").c_str()));
+
+    for (const char* cls : {"PTOC", "MMXU", "XCBR"}) {
+        SCOPED_TRACE(cls);
+        // The DOs of the class, then of its base classes, in sibling order.
+        std::vector<std::string> expected;
+        std::vector<URI_Ref> chain;
+        app.Get_AbstractTypes(StdClass(cls), &chain, "sec:LNodeType.Abstract_Type");
+        EXPECT_GT(chain.size(), 1u);  // the shipped classes have base classes
+        for (const URI_Ref& t : chain) {
+            std::vector<URI_Ref> dos;
+            app.DocMtd_get_Association_BUris(t, "sec:LNodeType.DOs", dos, "e301:OrdNaming.ord", SortPolicy_ByOrd);
+            for (const URI_Ref& d : dos) expected.push_back(app.DocMtd_getValue_ofAttr(d, "cim:Naming.name").str());
+        }
+        const std::string xpath = std::string("/MICS/LNodeTypes/LNodeType[@name_ID='P_") + cls + "']/DO/@name_ID";
+        EXPECT_EQ(Select(doc, xpath.c_str()), expected);
     }
 }
 

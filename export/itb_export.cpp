@@ -1,0 +1,90 @@
+// The information-table (ITB) file: the groups and the information items of
+// one ITB with their IEC 60870-5-103 addresses, written into the ITB
+// template. The file names its ICD by the root's iedModel and icdVersion.
+#include "core/kiln_main.h"
+#include "export/command_steps.h"
+#include "export/export_util.h"
+#include "export/kiln_export.h"
+#include "platform/ui/file_dialog.h"
+
+using namespace kiln::exporter;
+using kiln::core::kRoleName;
+
+namespace kiln::exporter {
+
+bool Export_ITB_InfoItem(const XmlNode& root, CKiln_Main* pMain, CBase_XML& xml, const URI_Ref& item) {
+    CString name;
+    if (!ReadName(pMain, item, name)) return false;
+    const URI_Ref icd = pMain->DocMtd_getFirstUri_ofAsso(item, "sec:InfoItem.ITB/sec:ITB.ICD");
+    Put(xml, root, "iedModel", Attr(pMain, icd, kRoleName));
+    Put(xml, root, "icdVersion", Attr(pMain, icd, "sec:ICD.icdVersion"));
+
+    static const CStringArray kItemAttrs = Names({"id", "name", "dataType", "desc", "infoGroup"});
+    static const CStringArray kConfigAttrs = Names({"typ", "fun", "inf", "grp", "itm", "acc"});
+    XmlNode element = xml.AddNewNode_withAttrs(root, "InfoItem", kItemAttrs);
+    if (!element) return false;
+    Put(xml, element, "id", Attr(pMain, item, "sec:InfoItem.id"));
+    Put(xml, element, "name", name);
+    Put(xml, element, "dataType", Reduce(Attr(pMain, item, "sec:InfoItem.dataType")));
+    Put(xml, element, "desc", Attr(pMain, item, "cim:Naming.description"));
+    Put(xml, element, "infoGroup", Attr(pMain, item, "sec:InfoItem.infoGroup"));
+
+    XmlNode config = xml.AddNewNode_withAttrs(element, "s103:Config", kConfigAttrs);
+    if (!config) return false;
+    // The entry number of the address is written as "itm".
+    static constexpr std::pair<const char*, const char*> kAddress[] = {
+        {"typ", "sec:InfoItem.p103_typ"}, {"fun", "sec:InfoItem.p103_fun"}, {"inf", "sec:InfoItem.p103_inf"},
+        {"grp", "sec:InfoItem.p103_grp"}, {"itm", "sec:InfoItem.p103_ent"}, {"acc", "sec:InfoItem.p103_acc"},
+    };
+    for (const auto& [attr, role] : kAddress) Put(xml, config, attr, Attr(pMain, item, role));
+    return true;
+}
+
+}  // namespace kiln::exporter
+
+bool CKiln_Main::Rsc_ITB_Export(URI_Ref itb) {
+    if (itb.IsEmpty()) return false;
+    CBase_XML xml;
+    CString templatePath;
+    if (!LoadTemplate(this, xml, "ITB_Template.xml", kItbNamespace, templatePath)) return false;
+
+    const URI_Ref icd = DocMtd_getFirstUri_ofAsso(itb, "sec:ITB.ICD");
+    const CString icdName = Attr(this, icd, kRoleName);
+    CString itbName;
+    if (!ReadName(this, itb, itbName)) return false;
+
+    CFileDialog dlg(FALSE, "itb", icdName, kSaveFlags, "*.itb");
+    if (dlg.DoModal() != IDOK) return true;
+    const CString path = dlg.GetPathName();
+
+    const XmlNode root = xml.GetDocumentElement();
+    if (XmlNode header = xml.Get_NodePtr(root, "Header")) {
+        Put(xml, root, "iedModel", icdName);
+        Put(xml, root, "iedVersion", CString());
+        // The ICD's version too, so that a table without items still names
+        // the ICD the import looks for.
+        Put(xml, root, "icdVersion", Attr(this, icd, "sec:ICD.icdVersion"));
+        Put(xml, header, "id", "ITB For " + icdName);
+    }
+
+    std::vector<URI_Ref> items, groups;
+    if (!Members(this, itb, "sec:ITB.InfoItems", items)) return false;
+    Members(this, itb, "sec:ITB.InfoGroups", groups);
+    for (const URI_Ref& g : groups) {
+        CString name;
+        if (!ReadName(this, g, name)) return false;
+        XmlNode element = xml.AddNewNode_withAttrs(root, "InfoGroup", Names({"name", "desc"}));
+        if (!element) return false;
+        Put(xml, element, "name", name);
+        Put(xml, element, "desc", Attr(this, g, "cim:Naming.description"));
+    }
+    for (const URI_Ref& item : items)
+        if (!Export_ITB_InfoItem(root, this, xml, item)) return false;
+
+    if (!xml.SaveAs(path, true)) {
+        Notice("创建" + path + "文件失败！");
+        return false;
+    }
+    Notice(path + "模板文件导出成功！");
+    return true;
+}

@@ -1,0 +1,186 @@
+// The M2I file: the mapping of information items onto data attributes,
+// one MappingItem (with Process and Parameter) per mapped value, under the
+// Mappings element of the M2I template; and the layout of an ICD's M2I file
+// (the same header places, no items).
+#include "core/kiln_main.h"
+#include "core/unit_tables.h"
+#include "export/command_steps.h"
+#include "export/export_util.h"
+#include "export/kiln_export.h"
+#include "platform/ui/file_dialog.h"
+
+using namespace kiln::exporter;
+using kiln::core::kRoleName;
+
+namespace {
+
+// The places every M2I file fills for its ICD: Mappings' iedModel and
+// icdVersion with Header's id (when there is a Header), and the iedModel of
+// SourceRef and TargetRef (each when there).
+void FillMappingsHeader(CBase_XML& xml, const XmlNode& mappings, const CString& icdName, const CString& icdVersion) {
+    if (XmlNode header = xml.Get_NodePtr(mappings, "Header")) {
+        Put(xml, mappings, "iedModel", icdName);
+        Put(xml, mappings, "icdVersion", icdVersion);
+        Put(xml, header, "id", "ITB For " + icdName);
+    }
+    for (const char* ref : {"SourceRef", "TargetRef"})
+        if (XmlNode node = xml.Get_NodePtr(mappings, ref)) Put(xml, node, "iedModel", icdName);
+}
+
+// Asks for the file (default name: the ICD's name); false when cancelled.
+bool AskPath(const CString& icdName, CString& path) {
+    CFileDialog dlg(FALSE, "m2i", icdName, kSaveFlags, "*.m2i");
+    if (dlg.DoModal() != IDOK) return false;
+    path = dlg.GetPathName();
+    return true;
+}
+
+bool SaveAndReport(CBase_XML& xml, const CString& path) {
+    if (!xml.SaveAs(path, true)) {
+        Notice("创建" + path + "文件失败！");
+        return false;
+    }
+    Notice("模板文件导出成功！");
+    return true;
+}
+
+// A property of a mapping item and the data-attribute path it is written at.
+struct Property {
+    const char* role;
+    const char* daPart;
+};
+constexpr Property kProperties[] = {
+    {"sec:MapItem.unitSiUnit", "units.SIUnit"}, {"sec:MapItem.unitMultiplier", "units.multiplier"},
+    {"sec:MapItem.minVal", "minVal"},           {"sec:MapItem.maxVal", "maxVal"},
+    {"sec:MapItem.stepSize", "stepSize"},       {"sec:MapItem.dU", "dU"},
+};
+
+// The value written for a property: the unit and the multiplier go as their
+// numeric codes, which the M2I import reads; a symbol outside the tables
+// goes as the symbol.
+CString PropertyValue(const Property& p, const CString& stored) {
+    const CString daPart = p.daPart;
+    if (daPart != "units.SIUnit" && daPart != "units.multiplier") return stored;
+    const CString symbol = Reduce(stored);
+    const CString code =
+        daPart == "units.SIUnit" ? kiln::core::SiUnitCode(symbol) : kiln::core::MultiplierCode(symbol);
+    return code.IsEmpty() ? symbol : code;
+}
+
+}  // namespace
+
+namespace kiln::exporter {
+
+bool Export_M2I_MappingItem(CBase_XML& xml, const XmlNode& parent, const CString& ref, const CString& name,
+                            const CString& desc, const CString& op, const CString& idItb, const CString& value,
+                            const CString& daPart) {
+    // The attribute lists, made once.
+    static const CStringArray kItemAttrs = Names({"name", "desc", "toDA"});
+    static const CStringArray kProcessAttrs = Names({"operator", "desc"});
+    static const CStringArray kIdAttrs = Names({"name", "idITB"});
+    static const CStringArray kValAttrs = Names({"name", "val"});
+    static const CStringArray kNameAttrs = Names({"name"});
+    XmlNode item = xml.AddNewNode_withAttrs(parent, "MappingItem", kItemAttrs);
+    if (!item) return false;
+    Put(xml, item, "name", name);
+    Put(xml, item, "desc", desc);
+    Put(xml, item, "toDA", ref + daPart);
+
+    XmlNode process = xml.AddNewNode_withAttrs(item, "Process", kProcessAttrs);
+    if (!process) return false;
+    Put(xml, process, "operator", op.IsEmpty() ? CString("M2I:ExtractVal") : op);
+    Put(xml, process, "desc", desc.IsEmpty() ? CString("得到数据值") : desc);
+
+    // The information item's identifier first, then the value.
+    const CStringArray& attrs = !idItb.IsEmpty() ? kIdAttrs : !value.IsEmpty() ? kValAttrs : kNameAttrs;
+    XmlNode parameter = xml.AddNewNode_withAttrs(process, "Parameter", attrs);
+    if (!parameter) return false;
+    if (!idItb.IsEmpty()) {
+        Put(xml, parameter, "name", "ParaANYwT");
+        Put(xml, parameter, "idITB", idItb);
+    } else if (!value.IsEmpty()) {
+        Put(xml, parameter, "name", "ParaANY");
+        Put(xml, parameter, "val", value);
+    }
+    return true;
+}
+
+bool Export_M2I_MapItem(const XmlNode& mappings, CKiln_Main* pMain, CBase_XML& xml, const URI_Ref& mapItem) {
+    CString name;
+    if (!ReadName(pMain, mapItem, name)) return false;
+
+    // LN: prefix, class and instance; the class of the node's type when the
+    // node names none.
+    const URI_Ref lnode = pMain->DocMtd_getFirstUri_ofAsso(mapItem, "sec:DARef.LNode");
+    CString lnClass = Attr(pMain, lnode, "sec:LNode.lnClass");
+    if (lnClass.IsEmpty()) lnClass = FirstName(pMain, lnode, "sec:LNode.LNodeType/sec:LNodeType.ClassOf_LNType");
+    const CString ln = Attr(pMain, lnode, "sec:LNode.prefix") + lnClass + Attr(pMain, lnode, "sec:LNode.lnInst");
+    const CString ld = FirstName(pMain, lnode, "sec:LNode.LDevice");
+    const CString doName = Attr(pMain, mapItem, "sec:DARef.doName");
+    const CString daName = Attr(pMain, mapItem, "sec:DARef.daName");
+    const CString op = Attr(pMain, mapItem, "sec:MapItem.operator");
+    const CString desc = Attr(pMain, mapItem, "cim:Naming.description");
+
+    // The information item by its id, else its path name, else its number.
+    const URI_Ref info = pMain->DocMtd_getFirstUri_ofAsso(mapItem, "sec:MapItem.InfoItem");
+    CString idItb = Attr(pMain, info, "sec:InfoItem.id");
+    if (idItb.IsEmpty()) idItb = Attr(pMain, info, "cim:Naming.pathName");
+    if (idItb.IsEmpty()) idItb = Attr(pMain, info, kiln::core::kRoleOrd);
+
+    if (ld.IsEmpty() || doName.IsEmpty()) return true;
+
+    const CString doRef = ld + "/" + ln + "." + doName;
+    Export_M2I_MappingItem(xml, mappings, daName.IsEmpty() ? doRef : doRef + ".", name, desc, op, idItb,
+                           Attr(pMain, mapItem, "sec:MapItem.valStr"), daName);
+    for (const Property& p : kProperties) {
+        const CString stored = Attr(pMain, mapItem, p.role);
+        if (stored.IsEmpty()) continue;
+        Export_M2I_MappingItem(xml, mappings, doRef + ".", name, desc, op, idItb, PropertyValue(p, stored), p.daPart);
+    }
+    return true;
+}
+
+}  // namespace kiln::exporter
+
+bool CKiln_Main::Rsc_M2I_Export(URI_Ref m2i) {
+    if (m2i.IsEmpty()) return false;
+    CBase_XML xml;
+    CString templatePath;
+    if (!LoadTemplate(this, xml, "M2I_Template.xml", kM2iNamespace, templatePath)) return false;
+
+    const URI_Ref icd = DocMtd_getFirstUri_ofAsso(m2i, "sec:M2I.ICD");
+    const CString icdName = Attr(this, icd, kRoleName);
+    CString m2iName;
+    if (!ReadName(this, m2i, m2iName)) return false;
+
+    CString path;
+    if (!AskPath(icdName, path)) return true;
+
+    // Without Mappings the file could hold no item the import would find.
+    const XmlNode mappings = xml.Get_NodePtr(xml.GetDocumentElement(), "Mappings");
+    if (!mappings) return false;
+    FillMappingsHeader(xml, mappings, icdName, Attr(this, icd, "sec:ICD.icdVersion"));
+
+    std::vector<URI_Ref> items;
+    if (!Members(this, m2i, "sec:M2I.MapItems", items)) return false;
+    for (const URI_Ref& item : items)
+        if (!Export_M2I_MapItem(mappings, this, xml, item)) return false;
+    return SaveAndReport(xml, path);
+}
+
+bool CKiln_Main::Rsc_M2I_Create(URI_Ref icd) {
+    if (icd.sClass != "sec:ICD") return false;
+    CBase_XML xml;
+    CString templatePath;
+    if (!LoadTemplate(this, xml, "M2I_Template.xml", kM2iNamespace, templatePath)) return false;
+
+    const CString icdName = Attr(this, icd, kRoleName);
+    CString path;
+    if (!AskPath(icdName, path)) return true;
+
+    // The layout fills the places the export fills, so one template serves both.
+    const XmlNode mappings = xml.Get_NodePtr(xml.GetDocumentElement(), "Mappings");
+    if (!mappings) return false;
+    FillMappingsHeader(xml, mappings, icdName, Attr(this, icd, "sec:ICD.icdVersion"));
+    return SaveAndReport(xml, path);
+}

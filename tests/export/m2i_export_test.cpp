@@ -1,0 +1,257 @@
+// The M2I export and the M2I layout: references, parameters, property
+// items with unit codes, header places, and no file where a command fails.
+#include <filesystem>
+
+#include "export/kiln_export.h"
+#include "tests/export/export_fixture.h"
+
+namespace fs = std::filesystem;
+
+namespace kiln::test {
+namespace {
+
+class M2iExportTest : public ExportTest {
+protected:
+    M2iExportTest() : c(BuildCompleteIcd()) {
+        itb = MakeUnder(c.icd, "sec:ITB", "ITB", "sec:ITB.ICD");
+        m2i = MakeUnder(c.icd, "sec:M2I", "M2I", "sec:M2I.ICD");
+    }
+    // A mapping item on the PTOC node (prefix "P", no class of its own, so
+    // "PPTOC1" through its type's class).
+    URI_Ref MapItem(const char* name, int ord, const char* doName, const char* daName,
+                    const URI_Ref& lnode = URI_Ref()) {
+        URI_Ref r = MakeUnder(m2i, "sec:MapItem", name, "sec:MapItem.M2I", ord);
+        Link(r, "sec:DARef.LNode", lnode.IsSet() ? lnode : c.ptoc);
+        Set(r, "sec:DARef.doName", doName);
+        Set(r, "sec:DARef.daName", daName);
+        return r;
+    }
+    URI_Ref Info(const char* id, const char* pathName, int ord) {
+        URI_Ref i = MakeUnder(itb, "sec:InfoItem", "I", "sec:InfoItem.ITB", ord);
+        Set(i, "sec:InfoItem.id", id);
+        Set(i, "cim:Naming.pathName", pathName);
+        return i;
+    }
+    const pugi::xml_document& Export(const char* file = "dev.m2i") {
+        ui.AnswerSaveFile(Path(file).c_str());
+        EXPECT_TRUE(app.Rsc_M2I_Export(m2i));
+        return LoadFile(Path(file));
+    }
+    // (toDA, Parameter's name, idITB, val) of every MappingItem.
+    static std::vector<std::string> Rows(const pugi::xml_document& doc) {
+        std::vector<std::string> rows;
+        for (const pugi::xpath_node& n : doc.select_nodes("/M2I/Mappings/MappingItem")) {
+            pugi::xml_node p = n.node().child("Process").child("Parameter");
+            rows.push_back(std::string(n.node().attribute("toDA").value()) + " " + p.attribute("name").value() + " " +
+                           p.attribute("idITB").value() + " " + p.attribute("val").value());
+        }
+        return rows;
+    }
+
+    CompleteIcd c;
+    URI_Ref itb, m2i;
+};
+
+TEST_F(M2iExportTest, ReferencesParametersAndProcess) {
+    Link(MapItem("op", 1, "Op", "stVal"), "sec:MapItem.InfoItem", Info("5", "P/x", 1));
+    Set(MapItem("mod", 2, "Mod", ""), "sec:MapItem.valStr", "1");
+    Link(MapItem("byPath", 3, "Str", "general"), "sec:MapItem.InfoItem", Info("", "P/y", 2));
+    Link(MapItem("byOrd", 4, "Str", "dirGeneral"), "sec:MapItem.InfoItem", Info("", "", 7));
+    MapItem("none", 5, "Str", "q");
+    URI_Ref custom = MapItem("custom", 6, "A.phsA", "cVal.mag.f", c.mmxu);
+    Set(c.mmxu, "sec:LNode.lnClass", "MMXN");  // the node's own class wins
+    Set(custom, "sec:MapItem.operator", "M2I:Scale");
+    Set(custom, "cim:Naming.description", "A相电流");
+    // Left out: no logical node, no DO name, a node outside any device.
+    MakeUnder(m2i, "sec:MapItem", "noNode", "sec:MapItem.M2I", 7);
+    MapItem("noDo", 8, "", "stVal");
+    URI_Ref loose = MakeLNode(MakeLDevice(kIcdDomain, "", 1), "", "GGIO", "1", 1);
+    MapItem("noLd", 9, "Ind", "stVal", loose);
+    const std::string before = ModelText();
+
+    const pugi::xml_document& doc = Export();
+    EXPECT_EQ(Rows(doc), (std::vector<std::string>{
+                             "PROT/PPTOC1.Op.stVal ParaANYwT 5 ", "PROT/PPTOC1.Mod ParaANY  1",
+                             "PROT/PPTOC1.Str.general ParaANYwT P/y ", "PROT/PPTOC1.Str.dirGeneral ParaANYwT 7 ",
+                             "PROT/PPTOC1.Str.q   ", "PROT/MMXN1.A.phsA.cVal.mag.f   "}));
+    pugi::xml_node first = doc.select_node("/M2I/Mappings/MappingItem").node();
+    EXPECT_EQ(AttrNames(first), (std::vector<std::string>{"name", "desc", "toDA"}));
+    EXPECT_STREQ(first.attribute("name").value(), "op");
+    EXPECT_STREQ(first.attribute("desc").value(), "");
+    EXPECT_EQ(AttrNames(first.child("Process")), (std::vector<std::string>{"operator", "desc"}));
+    EXPECT_STREQ(first.child("Process").attribute("operator").value(), "M2I:ExtractVal");
+    EXPECT_STREQ(first.child("Process").attribute("desc").value(), "得到数据值");
+    EXPECT_EQ(AttrNames(first.child("Process").child("Parameter")), (std::vector<std::string>{"name", "idITB"}));
+    pugi::xml_node none = doc.select_node("//MappingItem[@name='none']/Process/Parameter").node();
+    EXPECT_EQ(AttrNames(none), std::vector<std::string>{"name"});
+    pugi::xml_node last = doc.select_node("//MappingItem[@name='custom']").node();
+    EXPECT_STREQ(last.attribute("desc").value(), "A相电流");
+    EXPECT_STREQ(last.child("Process").attribute("operator").value(), "M2I:Scale");
+    EXPECT_STREQ(last.child("Process").attribute("desc").value(), "A相电流");
+    EXPECT_EQ(ui.Messages(), std::vector<CString>{"模板文件导出成功！"});
+    EXPECT_EQ(ModelText(), before);
+    // The path the M2I import reads, through the XML layer.
+    CBase_XML back;
+    ASSERT_TRUE(back.Load(Path("dev.m2i").c_str()));
+    CString toDA;
+    EXPECT_TRUE(CBase_XML::Get_NodeText(back.Get_NodePtr(back.GetDocumentElement(), "Mappings/MappingItem"), "@toDA",
+                                        toDA));
+    EXPECT_EQ(toDA, "PROT/PPTOC1.Op.stVal");
+}
+
+TEST_F(M2iExportTest, PropertiesBecomeItemsOfTheirOwn) {
+    URI_Ref range = MapItem("range", 1, "Str", "");
+    Set(range, "sec:MapItem.minVal", "0");
+    Set(range, "sec:MapItem.maxVal", "100");
+    URI_Ref linked = MapItem("linked", 2, "Op", "stVal");
+    Link(linked, "sec:MapItem.InfoItem", Info("9", "", 1));
+    Set(linked, "sec:MapItem.minVal", "1");
+    Set(linked, "sec:MapItem.maxVal", "2");
+    URI_Ref all = MapItem("all", 3, "A", "cVal.mag.f", c.mmxu);
+    Set(all, "sec:MapItem.dU", "电流");
+    Set(all, "sec:MapItem.stepSize", "0.5");
+    Set(all, "sec:MapItem.maxVal", "9");
+    Set(all, "sec:MapItem.minVal", "-9");
+    Set(all, "sec:MapItem.unitMultiplier", EnumValue("UnitMultiplierEnum", "k"));
+    Set(all, "sec:MapItem.unitSiUnit", EnumValue("SIUnitEnum", "V"));
+
+    EXPECT_EQ(Rows(Export()), (std::vector<std::string>{
+                                  "PROT/PPTOC1.Str   ",
+                                  "PROT/PPTOC1.Str.minVal ParaANY  0",
+                                  "PROT/PPTOC1.Str.maxVal ParaANY  100",
+                                  "PROT/PPTOC1.Op.stVal ParaANYwT 9 ",
+                                  "PROT/PPTOC1.Op.minVal ParaANYwT 9 ",
+                                  "PROT/PPTOC1.Op.maxVal ParaANYwT 9 ",
+                                  "PROT/MMXU1.A.cVal.mag.f   ",
+                                  "PROT/MMXU1.A.units.SIUnit ParaANY  29",
+                                  "PROT/MMXU1.A.units.multiplier ParaANY  3",
+                                  "PROT/MMXU1.A.minVal ParaANY  -9",
+                                  "PROT/MMXU1.A.maxVal ParaANY  9",
+                                  "PROT/MMXU1.A.stepSize ParaANY  0.5",
+                                  "PROT/MMXU1.A.dU ParaANY  电流",
+                              }));
+}
+
+TEST_F(M2iExportTest, UnitsAndMultipliersGoAsTheirCodes) {
+    struct Row {
+        const char* unit;       // stored SIUnitEnum value ("" none)
+        const char* multiplier; // stored UnitMultiplierEnum value
+        const char* unitVal;
+        const char* multiplierVal;
+    };
+    const Row rows[] = {
+        {"V", "k", "29", "3"},       {"W", "μ", "38", "-6"},      {"℃", "None", "23", "0"},
+        {"none", "m", "1", "-3"},    {"W/m k", "Y", "50", "24"},  {"Ohm", "u", "Ohm", "u"},  // outside: symbol
+    };
+    int ord = 0;
+    for (const Row& r : rows) {
+        URI_Ref item = MapItem("u", ++ord, "A", "cVal.mag.f", c.mmxu);
+        Set(item, "sec:MapItem.unitSiUnit", EnumValue("SIUnitEnum", r.unit));
+        Set(item, "sec:MapItem.unitMultiplier", EnumValue("UnitMultiplierEnum", r.multiplier));
+    }
+    const pugi::xml_document& doc = Export();
+    std::vector<std::string> units = Select(doc, "//MappingItem[contains(@toDA,'SIUnit')]/Process/Parameter/@val");
+    std::vector<std::string> mults = Select(doc, "//MappingItem[contains(@toDA,'multiplier')]/Process/Parameter/@val");
+    ASSERT_EQ(units.size(), std::size(rows));
+    ASSERT_EQ(mults.size(), std::size(rows));
+    for (size_t i = 0; i < std::size(rows); ++i) {
+        EXPECT_EQ(units[i], rows[i].unitVal) << rows[i].unit;
+        EXPECT_EQ(mults[i], rows[i].multiplierVal) << rows[i].multiplier;
+    }
+}
+
+TEST_F(M2iExportTest, HeaderPlacesOfExportAndLayout) {
+    const pugi::xml_document& doc = Export();
+    const Struct_UiCall* dialog = ui.LastOf(Enum_UiCall::SaveFile);
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(dialog->sValue, "Prot_Ver2_Rev5");
+    EXPECT_EQ(dialog->sCaption, "m2i");
+    EXPECT_EQ(dialog->nType, 6u);
+    EXPECT_EQ(dialog->sText, "*.m2i");
+
+    // The layout fills the same places of the same template.
+    ui.AnswerSaveFile(Path("layout.m2i").c_str());
+    ASSERT_TRUE(app.Rsc_M2I_Create(c.icd));
+    const pugi::xml_document& layout = LoadFile(Path("layout.m2i"));
+    for (const pugi::xml_document* d : {&doc, &layout}) {
+        pugi::xml_node mappings = d->child("M2I").child("Mappings");
+        EXPECT_STREQ(d->child("M2I").attribute("xmlns").value(), kiln::exporter::kM2iNamespace);
+        EXPECT_STREQ(mappings.attribute("iedModel").value(), "Prot_Ver2_Rev5");
+        EXPECT_STREQ(mappings.attribute("icdVersion").value(), "2");
+        EXPECT_STREQ(mappings.child("Header").attribute("id").value(), "ITB For Prot_Ver2_Rev5");
+        EXPECT_STREQ(mappings.child("SourceRef").attribute("iedModel").value(), "Prot_Ver2_Rev5");
+        EXPECT_STREQ(mappings.child("TargetRef").attribute("iedModel").value(), "Prot_Ver2_Rev5");
+        EXPECT_TRUE(mappings.child("MappingItem").empty());
+        EXPECT_TRUE(d->child("M2I").child("Header").empty());  // nothing outside Mappings
+    }
+    EXPECT_EQ(ui.Messages(), (std::vector<CString>{"模板文件导出成功！", "模板文件导出成功！"}));
+}
+
+TEST_F(M2iExportTest, TemplateWithoutHeaderOrRefs) {
+    MapItem("op", 1, "Op", "stVal");
+    SetTemplate("M2I_Template.xml",
+                "<M2I xmlns=\"http://kiln.local/Zel/2004/M2I\"><Mappings iedModel=\"\" icdVersion=\"\"/></M2I>");
+    const pugi::xml_document& doc = Export();
+    pugi::xml_node mappings = doc.child("M2I").child("Mappings");
+    EXPECT_STREQ(mappings.attribute("iedModel").value(), "");  // written only with a Header
+    EXPECT_EQ(Select(mappings, "*"), std::vector<std::string>{"MappingItem"});
+}
+
+TEST_F(M2iExportTest, RefusalsCancelAndUnwritableTarget) {
+    MapItem("op", 1, "Op", "stVal");
+    EXPECT_FALSE(app.Rsc_M2I_Export(URI_Ref()));
+    EXPECT_FALSE(app.Rsc_M2I_Create(m2i));  // not an ICD
+    EXPECT_TRUE(ui.Calls().empty());
+
+    ui.AnswerFileCancel().AnswerFileCancel();
+    EXPECT_TRUE(app.Rsc_M2I_Export(m2i));
+    EXPECT_TRUE(app.Rsc_M2I_Create(c.icd));
+    EXPECT_TRUE(ui.Messages().empty());
+    EXPECT_TRUE(fs::is_empty(Path("document")));
+
+    ui.AnswerSaveFile(Path("missing/a.m2i").c_str()).AnswerSaveFile(Path("missing/b.m2i").c_str());
+    EXPECT_FALSE(app.Rsc_M2I_Export(m2i));
+    EXPECT_FALSE(app.Rsc_M2I_Create(c.icd));
+    EXPECT_EQ(ui.Messages(), (std::vector<CString>{CString("创建") + Path("missing/a.m2i").c_str() + "文件失败！",
+                                                   CString("创建") + Path("missing/b.m2i").c_str() + "文件失败！"}));
+
+    // A template that is missing, broken or without Mappings: false, nothing shown or written.
+    for (const std::string& text : {std::string(), std::string("<M2I><Mappings>"),
+                                   std::string("<M2I xmlns=\"http://kiln.local/Zel/2004/M2I\"><Header/></M2I>")}) {
+        SetTemplate("M2I_Template.xml", text);
+        ui.ClearCalls();
+        if (!text.empty() && text.find("Header/") != std::string::npos)
+            ui.AnswerSaveFile(Path("nm.m2i").c_str()).AnswerSaveFile(Path("nm.m2i").c_str());
+        EXPECT_FALSE(app.Rsc_M2I_Export(m2i)) << text;
+        EXPECT_FALSE(app.Rsc_M2I_Create(c.icd)) << text;
+        EXPECT_TRUE(ui.Messages().empty()) << text;
+        EXPECT_FALSE(fs::exists(Path("nm.m2i"))) << text;
+    }
+}
+
+TEST_F(M2iExportTest, ReadFailureAnywhereLeavesNoFile) {
+    URI_Ref a = MapItem("a", 1, "Op", "stVal");
+    Set(a, "sec:MapItem.minVal", "1");
+    Link(MapItem("b", 2, "Str", "general"), "sec:MapItem.InfoItem", Info("5", "", 1));
+    const std::string before = ModelText();
+    int failed = 0;
+    for (int skip = 0; skip < 60; ++skip) {
+        fs::remove(Path("q.m2i"));
+        CScriptedUi local;
+        local.SetFailureHandler([](const std::string&) {});
+        local.AnswerSaveFile(Path("q.m2i").c_str());
+        Doc().InjectFault("query", skip);
+        const bool ok = app.Rsc_M2I_Export(m2i);
+        Doc().ClearFault();
+        EXPECT_EQ(fs::exists(Path("q.m2i")), ok) << skip;
+        if (!ok) {
+            ++failed;
+            EXPECT_TRUE(local.Messages().empty()) << skip;
+        }
+    }
+    EXPECT_GT(failed, 2);
+    EXPECT_EQ(ModelText(), before);
+}
+
+}  // namespace
+}  // namespace kiln::test
