@@ -48,6 +48,26 @@ Next ExportTypePackage(CommandFrame& f) {
     f.app.Rsc_TypePackage_Export(f.Current());
     return Next::CommonEnd;
 }
+Next ExportITB(CommandFrame& f) {
+    f.app.Rsc_ITB_Export(f.Current());
+    return Next::CommonEnd;
+}
+Next ExportM2I(CommandFrame& f) {
+    f.app.Rsc_M2I_Export(f.Current());
+    return Next::CommonEnd;
+}
+Next CreateM2ILayout(CommandFrame& f) {
+    f.app.Rsc_M2I_Create(f.Current());
+    return Next::CommonEnd;
+}
+Next CreateReplaceNameFile(CommandFrame& f) {
+    f.app.Rsc_Create_ReplaceNameFile(f.Current());
+    return Next::CommonEnd;
+}
+Next CreateReplaceNameFileAll(CommandFrame& f) {
+    f.app.Rsc_Create_ReplaceNameFile(URI_Ref());
+    return Next::CommonEnd;
+}
 Next DeleteDARefDA(CommandFrame& f) {
     f.app.Rsc_Del_DA_M2I(f.Current());
     return Next::CommonEnd;

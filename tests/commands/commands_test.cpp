@@ -1,6 +1,10 @@
 // The fixed, product, type, order, deletion and upkeep commands and the
 // product dialog.
+#include <unistd.h>
+
+#include <filesystem>
 #include <functional>
+#include <string>
 
 #include "commands/set_icd_product_dlg.h"
 #include "core/module.h"
@@ -205,6 +209,37 @@ TEST_F(Commands, ClearingAMapItemsTargetKeepsItsOtherLinks) {
     EXPECT_EQ(Doc().FirstTarget(mapItem, "sec:MapItem.InfoItem"), item);
     EXPECT_EQ(Doc().FirstTarget(mapItem, "sec:MapItem.M2I"), m2i);
     EXPECT_EQ(Refreshes(), std::vector<int>{2});
+}
+
+TEST_F(Commands, TheExportRowsReachTheirExports) {
+    // The installation's templates beside a document folder.
+    const std::filesystem::path dir =
+        std::filesystem::temp_directory_path() / ("kiln_cmd_export_" + std::to_string(::getpid()));
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir / "Template");
+    std::filesystem::create_directories(dir / "document");
+    for (const char* t : {"ICD_Template.xml", "MICS_Template.xml", "ITB_Template.xml", "M2I_Template.xml"})
+        std::filesystem::copy_file(std::filesystem::path(KILN_SOURCE_DIR) / "Template" / t, dir / "Template" / t);
+    Doc().SetDocPath((dir / "document").c_str());
+    URI_Ref itb, m2i;
+    ASSERT_TRUE(app.NewRsc_ITB(&itb, icd));
+    ASSERT_TRUE(app.NewRsc_M2I(&m2i, icd, itb, true));
+    const std::pair<URI_Ref, const char*> cases[] = {
+        {itb, "ICD:Export ITB"}, {m2i, "ICD:Export M2I"}, {icd, "ICD:Create M2I Layout"},
+        {icd, "ICD:Create ReplaceNameFile"}, {URI_Ref(), "ICD:Create ReplaceNameFile All"},
+        {icd, "ICD:Export ICD"}, {m.instPkg, "ICD:Export TypePackage"},
+    };
+    for (const auto& [rsc, cmd] : cases) {
+        ui.ClearCalls();
+        if (CString(cmd) == "ICD:Export ICD") ui.AnswerNo("是否由M2I生成DOI DAI");
+        ui.AnswerFileCancel();  // each asks for its file; cancelled, nothing is written
+        Run(rsc, cmd);
+        EXPECT_EQ(ui.PendingAnswers(), 0u) << cmd;
+        for (const Struct_UiCall& box : ui.CallsOf(Enum_UiCall::FrameworkMessageBox))
+            EXPECT_NE(box.nType, MB_OK) << cmd << ": " << box.sText;  // questions only, no notice
+        EXPECT_TRUE(Refreshes().empty()) << cmd;
+    }
+    std::filesystem::remove_all(dir);
 }
 
 TEST_F(Commands, WithoutAProductPackageTheDialogOffersNothingAndCancelChangesNothing) {
