@@ -14,9 +14,12 @@ CString NameOf(CKiln_Main& app, const URI_Ref& rsc) { return app.DocMtd_getValue
 
 // The first instance LN types of the standard LLN0 and LPHD classes along the
 // package's dependency chain; false with the message when either is missing.
-bool FindLln0AndLphd(CKiln_Main& app, const URI_Ref& package, URI_Ref& lln0, URI_Ref& lphd) {
+// With `listingMustSucceed` a chain that cannot be listed (it nests or runs in
+// a circle, which the listing reports) ends without a further message.
+bool FindLln0AndLphd(CKiln_Main& app, const URI_Ref& package, URI_Ref& lln0, URI_Ref& lphd,
+                     bool listingMustSucceed) {
     std::vector<URI_Ref> packages;
-    app.GetTypePackage_Depended(&packages, package, true);
+    if (!app.GetTypePackage_Depended(&packages, package, true) && listingMustSucceed) return false;
     for (const auto& [stdType, out] : {std::pair<const URI_Ref&, URI_Ref&>{app.m_uStdLLN0Type, lln0},
                                        std::pair<const URI_Ref&, URI_Ref&>{app.m_uStdLPHDType, lphd}}) {
         for (const URI_Ref& p : packages)
@@ -50,7 +53,7 @@ URI_Ref AskNodeType(Creation& c, const CString& packagePath) {
 Next AddBaseLDevice(Creation& c) {
     CKiln_Main& app = c.f.app;
     URI_Ref lln0, lphd;
-    if (!FindLln0AndLphd(app, c.parent, lln0, lphd)) return Next::Leave;
+    if (!FindLln0AndLphd(app, c.parent, lln0, lphd, false)) return Next::Leave;
     return app.NewRsc_LDevice(&c.f.newRsc, c.parent, lln0, lphd, URI_Ref()) ? Next::CommonEnd : Next::Leave;
 }
 
@@ -62,7 +65,7 @@ Next AddLDevice(Creation& c) {
     }
     const URI_Ref package = FirstOf(app, c.parent, "sec:IED.ICD/sec:ICD.TypePackage");
     URI_Ref lln0, lphd;
-    if (!FindLln0AndLphd(app, package, lln0, lphd)) return Next::Leave;
+    if (!FindLln0AndLphd(app, package, lln0, lphd, true)) return Next::Leave;
     return app.NewRsc_LDevice(&c.f.newRsc, c.parent, lln0, lphd, URI_Ref()) ? Next::CommonEnd : Next::Leave;
 }
 

@@ -212,6 +212,16 @@ TEST_F(Creation, LogicalDevicesFindTheInstanceTypesOfLln0AndLphd) {
     Run(ied, "ICD:Add LDevice");
     EXPECT_EQ(ui.Messages(),
               std::vector<CString>{"在类型包中没有发现LPHD或LLN0实例化类型，不能增加逻辑装置！"});
+    // A package chain that runs in a circle: the listing says so, nothing more.
+    URI_Ref a = MakeTypePackage(kInstDomain, "A", true), b = MakeTypePackage(kInstDomain, "B", true);
+    Link(a, "sec:TypePackage.Depend_TypePackage", b);
+    Link(b, "sec:TypePackage.Depend_TypePackage", a);
+    Doc().ClearLinks(icd, "sec:ICD.TypePackage");
+    Link(icd, "sec:ICD.TypePackage", a);
+    ui.ClearCalls();
+    Run(ied, "ICD:Add LDevice");
+    EXPECT_EQ(ui.Messages().size(), 1u);
+    EXPECT_EQ(ui.Messages().front().Find("在类型包中没有发现"), -1);
     // Without the standard definitions.
     app.m_uStdLPHDType.Clear();
     ui.ClearCalls();
