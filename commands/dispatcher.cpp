@@ -2,6 +2,8 @@
 // string, is compared with the chain of known commands in a fixed order, and
 // runs the body of the first row that matches. A body that made a resource
 // for the user ends in one refresh of every view.
+#include <cstdint>
+
 #include "commands/command_frame.h"
 #include "commands/wait_cursor_ledger.h"
 #include "platform/mfc/text_funcs.h"
