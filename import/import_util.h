@@ -1,0 +1,56 @@
+// Small helpers the readers of import/ share: attribute reading in both the
+// plain and the "zScl:" form, child lists, texts of model values, and the
+// first-wins name tables.
+#pragma once
+
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "core/kiln_main.h"
+#include "import/kiln_import.h"
+#include "platform/mfc/cstring.h"
+#include "platform/xml/xml_node.h"
+
+namespace kiln::import {
+
+// An enumeration value as the model stores it: namespace#Enum.value.
+CString ModelEnum(const char* enumName, const CString& value);
+
+// The attribute `name` of an element, or when absent its "zScl:" form (the
+// writers move values the SCL schema has no place for there). False with ""
+// when neither is present.
+bool ReadAttr(const XmlNode& node, const char* name, CString& out);
+// The text of ReadAttr, "" when absent.
+CString AttrText(const XmlNode& node, const char* name);
+
+// The child elements of that name, in document order.
+std::vector<XmlNode> Children(const XmlNode& node, const char* name);
+
+// Decimal text of a number.
+CString Dec(long long n);
+// True when the text is "true" without regard to case.
+bool IsTrueText(const CString& text);
+// The number at the start of a text as atoi reads it (blanks, sign, digits;
+// 0 when none), clamped to the range of int instead of overflowing.
+int LeadingInt(const CString& text);
+
+// The members along the role in sibling order, each under its name (first
+// wins) appended to the table.
+void AddMembersByName(CKiln_Main* app, const URI_Ref& owner, const char* role, ImportNameTable& table);
+// The members along the role in sibling order.
+std::vector<URI_Ref> MembersByOrd(CKiln_Main* app, const URI_Ref& owner, const char* role);
+
+// The functional constraint of a data attribute: the text after "#" and "."
+// of its "sec:DA.fc_0".
+CString FcOf(CKiln_Main* app, const URI_Ref& da);
+
+}  // namespace kiln::import
+
+namespace kiln::import {
+// The paths below a DO of that type, starting at `path` (the DO's own path
+// is not entered): SDOs and what lies below them, each DA with and without
+// its functional constraint, and struct members in both forms.
+void CollectDOTypePaths(CKiln_Main* app, const URI_Ref& doType, ImportNameTable& table, const CString& path);
+}  // namespace kiln::import

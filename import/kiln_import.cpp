@@ -1,0 +1,135 @@
+// The importer object: construction, node text, report entries, the types of
+// the dependency chain, and the readers' shared helpers.
+#include "import/kiln_import.h"
+
+#include <climits>
+#include <cstdlib>
+
+#include "import/import_util.h"
+#include "platform/framework/cim_schema.h"
+#include "platform/mfc/text_funcs.h"
+
+using kiln::core::kRoleName;
+using kiln::core::kRoleOrd;
+
+namespace kiln::import {
+
+const char* const kBasicTypes[] = {
+    "BOOLEAN",    "INT8",      "INT16",       "INT24",       "INT32",       "INT64",        "INT128",       "INT8U",
+    "INT16U",     "INT24U",    "INT32U",      "FLOAT32",     "FLOAT64",     "Enum",         "Dbpos",        "Tcmd",
+    "Quality",    "Timestamp", "VisString32", "VisString64", "VisString65", "VisString129", "VisString255", "Octet64",
+    "Unicode255", "Struct",    "EntryTime",   "Check",       "ObjRef",      "Currency",     "PhyComAddr",   "TrgOps",
+    "OptFlds",    "SvOptFlds", "LogOptFlds",  "EntryID",     "Octet6",      "Octet16",
+};
+const int kBasicTypeCount = static_cast<int>(sizeof(kBasicTypes) / sizeof(kBasicTypes[0]));
+
+CString ModelEnum(const char* enumName, const CString& value) {
+    return CString(kiln::cim::kModelNamespace) + "#" + enumName + "." + value;
+}
+
+bool ReadAttr(const XmlNode& node, const char* name, CString& out) {
+    out.Empty();
+    if (!node.IsElement()) return false;
+    if (node.GetAttribute(name, out)) return true;
+    return node.GetAttribute(CString("zScl:") + name, out);
+}
+
+CString AttrText(const XmlNode& node, const char* name) {
+    CString text;
+    ReadAttr(node, name, text);
+    return text;
+}
+
+std::vector<XmlNode> Children(const XmlNode& node, const char* name) {
+    std::vector<XmlNode> out;
+    if (!node.IsElement()) return out;
+    XmlNodeList list = node.SelectNodes(name);
+    out.reserve(static_cast<size_t>(list.Length()));
+    for (long i = 0; i < list.Length(); ++i) out.push_back(list.Item(i));
+    return out;
+}
+
+CString Dec(long long n) {
+    CString s;
+    s.Format("%lld", n);
+    return s;
+}
+
+bool IsTrueText(const CString& text) { return text.CompareNoCase("true") == 0; }
+
+int LeadingInt(const CString& text) {
+    const char* p = text.GetString();
+    while (*p == ' ' || *p == '\t' || *p == '\n' || *p == '\r' || *p == '\f' || *p == '\v') ++p;
+    bool negative = false;
+    if (*p == '+' || *p == '-') negative = *p++ == '-';
+    long long value = 0;
+    for (; *p >= '0' && *p <= '9'; ++p) {
+        value = value * 10 + (*p - '0');
+        if (value > static_cast<long long>(INT_MAX) + 1) break;  // clamped below
+    }
+    if (negative) value = -value;
+    if (value > INT_MAX) return INT_MAX;
+    if (value < INT_MIN) return INT_MIN;
+    return static_cast<int>(value);
+}
+
+std::vector<URI_Ref> MembersByOrd(CKiln_Main* app, const URI_Ref& owner, const char* role) {
+    std::vector<URI_Ref> out;
+    if (owner.IsSet()) app->DocMtd_get_Association_BUris(owner, role, out, kRoleOrd, SortPolicy_ByOrd);
+    return out;
+}
+
+void AddMembersByName(CKiln_Main* app, const URI_Ref& owner, const char* role, ImportNameTable& table) {
+    for (const URI_Ref& m : MembersByOrd(app, owner, role)) table.emplace(app->DocMtd_getValue_ofAttr(m, kRoleName), m);
+}
+
+CString FcOf(CKiln_Main* app, const URI_Ref& da) {
+    return StringAfter(app->DocMtd_getValue_ofAttr(da, "sec:DA.fc_0"), "#", ".");
+}
+
+}  // namespace kiln::import
+
+CKiln_Import::CKiln_Import()
+    : m_nLogCount(0), m_bExtDOFreely(false), m_nErrors(0), m_nWarnings(0), m_pMain(nullptr), m_pSourceXml(nullptr) {}
+
+CKiln_Import::~CKiln_Import() {
+    m_vPendingRefs.clear();
+    m_vLCBs.clear();
+    m_mapKeyDAs.clear();
+    m_mapNewDATypes.clear();
+    m_mapNewDOTypes.clear();
+    m_mapNewLNodeTypes.clear();
+    m_mapNewLDevices.clear();
+    m_mapNewEnumTypes.clear();
+    m_setBasicTypes.clear();
+    m_saReportAttrs.RemoveAll();
+}
+
+bool CKiln_Import::Get_NodeText(XmlNode node, const CString& xpath, CString& out) {
+    return CBase_XML::Get_NodeText(node, xpath, out);
+}
+
+void CKiln_Import::AddEntry(const XmlNode& category, const char* element, const CString& name, const CString& error,
+                            int* pCounter) {
+    XmlNode entry = m_xmlReportDoc.AddNewNode_withAttrs(category, element, m_saReportAttrs);
+    m_xmlReportDoc.Write_NodeValueString(entry, "@name", name);
+    m_xmlReportDoc.Write_NodeValueString(entry, "@error", error);
+    if (pCounter) ++*pCounter;
+}
+
+void CKiln_Import::LoadDependTypes(CKiln_Main* app, const URI_Ref& package, bool bInstance) {
+    std::vector<URI_Ref> packages;
+    if (package.IsSet()) app->GetTypePackage_Depended(&packages, package, bInstance);
+    const std::pair<const char*, ImportShellTable*> kLists[] = {{"sec:TypePackage.DATypes", &m_mapNewDATypes},
+                                                                {"sec:TypePackage.DOTypes", &m_mapNewDOTypes},
+                                                                {"sec:TypePackage.LNodeTypes", &m_mapNewLNodeTypes}};
+    for (const URI_Ref& p : packages) {
+        for (const auto& [role, table] : kLists) {
+            for (const URI_Ref& t : kiln::import::MembersByOrd(app, p, role)) {
+                Struct_ImportShell shell;
+                shell.m_uShell = t;
+                table->emplace(app->DocMtd_getValue_ofAttr(t, kRoleName), shell);
+            }
+        }
+    }
+}

@@ -1,0 +1,213 @@
+// CKiln_Import: the importer of one import run. It holds what the readers of
+// a run share: the import report (document, category nodes, entry attribute
+// list, counters), the tables of existing resources and of the types the run
+// makes, the path indexes of the imported instance, the accepted basic types
+// and the references that are resolved after the instance is read. Every
+// reader of SCL data-type templates and of an SCL IED is a member.
+//
+// Tables compare keys as exact, case-sensitive text, iterate in ascending key
+// order and keep the first entry inserted under a key.
+#pragma once
+
+#include <map>
+#include <set>
+#include <vector>
+
+#include "platform/framework/records.h"
+#include "platform/mfc/containers.h"
+#include "platform/mfc/cstring.h"
+#include "platform/xml/base_xml.h"
+#include "platform/xml/xml_node.h"
+
+class CKiln_Main;
+
+// One type of a run: the shell made for an SCL type element, or an existing
+// type of the dependency chain.
+struct Struct_ImportShell {
+    CString m_strOrd;   // 1-based position among the elements of its kind; "" for an existing type
+    URI_Ref m_uShell;   // the resource
+    XmlNode m_pNode;    // the element that fills the shell; null for an existing type
+    URI_Ref m_uClass;   // DA types: the standard DA class, once found
+    CString m_strBase;  // LN types: the "@zScl:base" text
+};
+
+// A data-set member, input or report client whose target logical node is
+// resolved after the whole IED has been read.
+struct Struct_PendingRef {
+    URI_Ref m_uMember;    // the sec:FCDA, sec:ExtRef or sec:ClientLN
+    CString m_strLNPath;  // IED name + LD inst + prefix + LN class + LN inst
+    CString m_strLDInst;
+    CString m_strLNName;  // prefix + LN class + LN inst
+    CString m_strDAName;
+    CString m_strDOName;
+};
+
+using ImportNameTable = std::map<CString, URI_Ref>;
+using ImportShellTable = std::map<CString, Struct_ImportShell>;
+
+namespace kiln::import {
+// The predefined basic types of SCL (the 2007 edition's list), accepted in
+// "@bType"; Import_DataTypeTemplates fills m_setBasicTypes from it.
+extern const char* const kBasicTypes[];
+extern const int kBasicTypeCount;
+// What new semantics carry as namespace when the file gives no header id.
+inline constexpr const char* kNewPackageNs = "_新导入类型包_";
+}  // namespace kiln::import
+
+class CKiln_Import {
+public:
+    CKiln_Import();
+    ~CKiln_Import();
+    CKiln_Import(const CKiln_Import&) = delete;
+    CKiln_Import& operator=(const CKiln_Import&) = delete;
+
+    // ---- state, in declaration order ----
+    URI_Ref m_uLastLog;                                   // the Log made last in the run
+    std::vector<URI_Ref> m_vLCBs;                         // every LCB of the run still in the model, in order
+    int m_nLogCount;                                      // Log elements read in the run
+    std::map<CString, std::vector<CString>> m_mapKeyDAs;  // CDC -> key DA names
+    bool m_bExtDOFreely;                                  // free DO extension of an ICD import
+    int m_nErrors;                                        // error entries added to the report
+    int m_nWarnings;                                      // warning entries added to the report
+    CStringArray m_saReportAttrs;                         // attributes of every new report entry, in order
+    XmlNode m_pOtherErrorsNode;                           // "other_errors"
+    XmlNode m_pReportRoot;                                // "ICD"
+    XmlNode m_pLNodeTypesNode;
+    XmlNode m_pDOTypesNode;
+    XmlNode m_pDATypesNode;
+    XmlNode m_pDOsNode;
+    XmlNode m_pDAsNode;
+    XmlNode m_pBDAsNode;
+    XmlNode m_pLNodesNode;
+    XmlNode m_pLDevicesNode;
+    XmlNode m_pDOIsNode;
+    XmlNode m_pDAIsNode;
+    CBase_XML m_xmlReportDoc;  // the report document
+    CKiln_Main* m_pMain;       // the plug-in object of the run
+    CBase_XML* m_pSourceXml;   // the file being imported
+    std::vector<Struct_PendingRef> m_vPendingRefs;
+    CString m_strHeaderId;          // "@id" of the ICD's Header; "" in other imports
+    CString m_strIEDName;           // "@name" of the imported IED
+    ImportNameTable m_mapKnownDOs;  // standard DOs by LN class name + DO name
+    ImportNameTable m_mapTypePackages;
+    ImportNameTable m_mapICDs;
+    ImportNameTable m_mapKnownDATypes;
+    ImportNameTable m_mapKnownDOTypes;
+    ImportNameTable m_mapKnownLNodeTypes;
+    ImportNameTable m_mapKnownEnumTypes;
+    ImportNameTable m_mapOwnDOSemantics;
+    ImportNameTable m_mapKnownDOSemantics;
+    ImportNameTable m_mapKnownDASemantics;
+    ImportNameTable m_mapInstPaths;   // DO and SDO paths of the imported instance
+    ImportNameTable m_mapInstLNodes;  // logical nodes of the run by device name + node name
+    ImportShellTable m_mapNewDATypes;
+    ImportShellTable m_mapNewDOTypes;
+    ImportShellTable m_mapNewLNodeTypes;
+    ImportShellTable m_mapNewLDevices;
+    ImportShellTable m_mapNewEnumTypes;
+    std::set<CString> m_setBasicTypes;
+
+    // The text of the first node `xpath` selects under `node`: false with ""
+    // when the node is null or nothing is selected.
+    bool Get_NodeText(XmlNode node, const CString& xpath, CString& out);
+
+    // ---- enumerations, DA types, BDAs, values ----
+    bool Import_EnumType(CKiln_Main* app, URI_Ref enumType, XmlNode node, CString ord);
+    bool Import_DAType(CKiln_Main* app, URI_Ref daType, XmlNode node, CString ord, bool bLoadDepends);
+    bool Import_BDA(CKiln_Main* app, URI_Ref daType, XmlNode node, CString ord);
+    bool Import_Val(CKiln_Main* app, URI_Ref owner, XmlNode node, CString ord);
+    bool Link_StructBDAs(CKiln_Main* app, URI_Ref daClass, XmlNode node);
+    bool Link_AllStructBDAs(CKiln_Main* app);
+
+    // ---- DO types, DAs, SDOs ----
+    bool Import_DOType(CKiln_Main* app, URI_Ref doType, XmlNode node, CString ord, bool bLoadDepends);
+    bool Import_DA(CKiln_Main* app, URI_Ref doType, ImportNameTable& members, XmlNode node, CString ord);
+    bool Import_SDO(CKiln_Main* app, URI_Ref doType, ImportNameTable& members, XmlNode node, CString ord);
+
+    // ---- LN types and DOs ----
+    bool Import_LNodeType(CKiln_Main* app, URI_Ref lnType, XmlNode node, CString base, URI_Ref package, CString ord,
+                          bool bLoadDepends);
+    bool Import_DO(CKiln_Main* app, URI_Ref lnType, XmlNode node, CString ord, CString typeId, CString lnClass,
+                   ImportNameTable& classDOs, URI_Ref package);
+    bool Check_DATypeClassOf(CKiln_Main* app);
+
+    // ---- member path tables ----
+    bool Collect_SDOPaths(CKiln_Main* app, URI_Ref sdo, ImportNameTable* paths, CString path);
+    bool Collect_DAPaths(CKiln_Main* app, URI_Ref sdo, ImportNameTable* paths, CString path);
+    bool Collect_BDAPaths(CKiln_Main* app, URI_Ref bda, ImportNameTable* paths, CString withFc, CString plain);
+
+    // ---- IED, logical devices, logical nodes ----
+    bool Import_IED(CKiln_Main* app, URI_Ref icd, XmlNode node);
+    bool Import_LDevice(CKiln_Main* app, URI_Ref ied, XmlNode node, CString ord, CString iedName);
+    bool Import_LNode(CKiln_Main* app, URI_Ref ld, XmlNode node, CString ord, URI_Ref log, URI_Ref sgcb, CString ldName,
+                      bool bDataSetFlag);
+
+    // ---- DOI and DAI ----
+    bool Import_DOI(CKiln_Main* app, URI_Ref lnode, XmlNode node, CString ord, CString lnType, ImportNameTable& dois,
+                    ImportNameTable& dos);
+    bool Import_DAI(CKiln_Main* app, URI_Ref doi, XmlNode node, const ImportNameTable& paths, CString path);
+
+    // ---- control blocks ----
+    bool Import_Log(CKiln_Main* app, URI_Ref lnode, XmlNode node, CString ord, URI_Ref& log);
+    bool Import_LCB(CKiln_Main* app, URI_Ref lnode, XmlNode node, CString ord, const ImportNameTable& dataSets);
+    bool Import_SGCB(CKiln_Main* app, URI_Ref lnode, XmlNode node, CString ord, URI_Ref& sgcb);
+    bool Import_RCB(CKiln_Main* app, URI_Ref lnode, XmlNode node, CString ord, const ImportNameTable& dataSets);
+    bool Import_ClientLN(CKiln_Main* app, URI_Ref rcb, XmlNode node, CString ord);
+
+    // ---- data sets and inputs ----
+    bool Import_DataSet(CKiln_Main* app, URI_Ref lnode, XmlNode node, CString ord, ImportNameTable& dataSets,
+                        bool bFlag);
+    bool Import_FCDA(CKiln_Main* app, URI_Ref dataSet, XmlNode node, CString ord, bool bFlag);
+    bool Import_ExtRef(CKiln_Main* app, URI_Ref lnode, XmlNode node, CString ord);
+
+    // ---- instance path indexes ----
+    bool Index_ICD_DAs(CKiln_Main* app, URI_Ref icd, ImportNameTable& daPaths);
+    bool Index_ICD_LNodes(CKiln_Main* app, URI_Ref icd);
+
+    // ---- key data attributes ----
+    bool Init_KeyDATable(CString cdc, CString daName);
+    bool IsKeyDA(CString cdc, CString daName);
+
+private:
+    // The Log of one logical device of the run and the Log elements read there.
+    struct DeviceLog {
+        URI_Ref ld;
+        CString ldName;
+        URI_Ref log;
+        CString logName;
+        int count = 0;
+    };
+    // An LCB with what its Log is found by once the whole IED is read.
+    struct PendingLCB {
+        URI_Ref lcb;
+        URI_Ref ld;
+        CString logName;
+        CString ldInst;  // the device of the Log, when the file names it
+    };
+
+    // A report entry under `category` made with m_saReportAttrs; counts into
+    // *pCounter when given.
+    void AddEntry(const XmlNode& category, const char* element, const CString& name, const CString& error,
+                  int* pCounter);
+    void AddOtherError(const CString& name, const CString& error) {
+        AddEntry(m_pOtherErrorsNode, "other_error", name, error, &m_nErrors);
+    }
+    // Enters the DA, DO and LN types of the packages along the dependency
+    // chain of `package` (instance or standard ones) into the shell tables.
+    void LoadDependTypes(CKiln_Main* app, const URI_Ref& package, bool bInstance);
+    // The type link of a Struct or Enum member ("DA" or "BDA" in findings);
+    // the DA type entry a Struct member was linked to, else null.
+    Struct_ImportShell* LinkMemberType(CKiln_Main* app, const URI_Ref& member, const CString& bType,
+                                       const CString& typeId, const char* kind, const CString& name);
+    // The Val children of a DA, BDA or DAI element: the first text to
+    // `valueRole`, each one a sec:Val numbered by its position.
+    void ImportMemberVals(CKiln_Main* app, const URI_Ref& owner, const XmlNode& node, const char* valueRole);
+    // The entry of a logical device in m_vDeviceLogs, made when missing.
+    DeviceLog& DeviceLogOf(CKiln_Main* app, const URI_Ref& ld);
+    // Links each LCB to the Log its "ldInst" and "logName" name, else to
+    // its own device's Log.
+    void LinkLCBsToLogs(CKiln_Main* app);
+
+    std::vector<DeviceLog> m_vDeviceLogs;    // the devices of the run that read a Log element
+    std::vector<PendingLCB> m_vPendingLCBs;  // the LCBs of m_vLCBs with their device and logName
+};

@@ -1,0 +1,210 @@
+// Member path tables: the dotted paths of the SDOs, DAs and struct members
+// below a data object, and the path indexes of an imported instance.
+//
+// The walks remember the types they are inside of, so a type that contains
+// itself ends the descent there; a type used twice side by side is walked
+// both times.
+#include <algorithm>
+#include <map>
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "import/import_util.h"
+#include "import/kiln_import.h"
+
+using kiln::core::kRoleName;
+using namespace kiln::import;
+
+namespace {
+
+using OnPath = std::set<std::string>;
+
+// Paths in the order a walk enters them, for tables that many DOs of one
+// type share: the same walk with another start is the start put in front.
+struct PathList {
+    std::vector<std::pair<CString, URI_Ref>> paths;
+    bool sorted = false;
+    void emplace(const CString& path, const URI_Ref& member) { paths.emplace_back(path, member); }
+    // Adds the paths behind `start`. The list is kept sorted, a repeated
+    // path only in its first place, so that each insertion lands just after
+    // the one before it in the table.
+    void AddTo(ImportNameTable& table, const CString& start) {
+        if (!sorted) {
+            std::stable_sort(paths.begin(), paths.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+            paths.erase(std::unique(paths.begin(), paths.end(),
+                                    [](const auto& a, const auto& b) { return a.first == b.first; }),
+                        paths.end());
+            sorted = true;
+        }
+        auto hint = table.end();
+        for (const auto& [path, member] : paths) {
+            hint = table.emplace_hint(hint, start + path, member);
+            ++hint;
+        }
+    }
+};
+
+CString NameOf(CKiln_Main* app, const URI_Ref& rsc) { return app->DocMtd_getValue_ofAttr(rsc, kRoleName); }
+
+// The walks hand each path with its member to `add`: a table's first-wins
+// insertion, or a list that keeps the walk's order.
+template <typename Add>
+void SDOWalk(CKiln_Main* app, const URI_Ref& member, Add& table, const CString& path, OnPath& onPath) {
+    URI_Ref type = app->DocMtd_getFirstUri_ofAsso(member, "sec:SDO.DefinedBy_DOType");
+    table.emplace(path, member);
+    if (type.IsEmpty() || !onPath.insert(type.sUri).second) return;
+    for (const URI_Ref& sdo : MembersByOrd(app, type, "sec:DOType.Contains_SDOs")) {
+        const CString p = path + "." + NameOf(app, sdo);
+        table.emplace(p, sdo);
+        SDOWalk(app, sdo, table, p, onPath);
+    }
+    onPath.erase(type.sUri);
+}
+
+template <typename Add>
+void BDAWalk(CKiln_Main* app, const URI_Ref& member, Add& table, const CString& withFc, const CString& plain,
+             OnPath& onPath) {
+    const CString n = "." + NameOf(app, member);
+    table.emplace(withFc + n, member);
+    table.emplace(plain + n, member);
+    URI_Ref type = app->DocMtd_getFirstUri_ofAsso(member, "sec:BDA.DefinedBy_Struct");
+    if (type.IsEmpty() || !onPath.insert(type.sUri).second) return;
+    for (const URI_Ref& bda : MembersByOrd(app, type, "sec:DAType.Contains_BDAs"))
+        BDAWalk(app, bda, table, withFc + n, plain + n, onPath);
+    onPath.erase(type.sUri);
+}
+
+template <typename Add>
+void DAWalk(CKiln_Main* app, const URI_Ref& member, Add& table, const CString& path, OnPath& onPath);
+
+// The SDO, DA and struct-member paths of one DO type below the path.
+template <typename Add>
+void DOTypeWalk(CKiln_Main* app, const URI_Ref& type, Add& table, const CString& path, OnPath& onPath) {
+    for (const URI_Ref& sdo : MembersByOrd(app, type, "sec:DOType.Contains_SDOs"))
+        DAWalk(app, sdo, table, path + "." + NameOf(app, sdo), onPath);
+    for (const URI_Ref& da : MembersByOrd(app, type, "sec:DOType.Contains_DAs")) {
+        const CString plain = path + "." + NameOf(app, da);
+        const CString withFc = plain + "[" + FcOf(app, da) + "]";
+        table.emplace(withFc, da);
+        table.emplace(plain, da);
+        URI_Ref structType = app->DocMtd_getFirstUri_ofAsso(da, "sec:BDA.DefinedBy_Struct");
+        if (structType.IsEmpty() || !onPath.insert(structType.sUri).second) continue;
+        for (const URI_Ref& bda : MembersByOrd(app, structType, "sec:DAType.Contains_BDAs"))
+            BDAWalk(app, bda, table, withFc, plain, onPath);
+        onPath.erase(structType.sUri);
+    }
+}
+
+template <typename Add>
+void DAWalk(CKiln_Main* app, const URI_Ref& member, Add& table, const CString& path, OnPath& onPath) {
+    table.emplace(path, member);
+    URI_Ref type = app->DocMtd_getFirstUri_ofAsso(member, "sec:SDO.DefinedBy_DOType");
+    if (type.IsEmpty() || !onPath.insert(type.sUri).second) return;
+    DOTypeWalk(app, type, table, path, onPath);
+    onPath.erase(type.sUri);
+}
+
+}  // namespace
+
+namespace kiln::import {
+
+void CollectDOTypePaths(CKiln_Main* app, const URI_Ref& doType, ImportNameTable& table, const CString& path) {
+    OnPath onPath{doType.sUri};
+    DOTypeWalk(app, doType, table, path, onPath);
+}
+
+}  // namespace kiln::import
+
+bool CKiln_Import::Collect_SDOPaths(CKiln_Main* app, URI_Ref sdo, ImportNameTable* paths, CString path) {
+    OnPath onPath;
+    if (paths) SDOWalk(app, sdo, *paths, path, onPath);
+    return true;
+}
+
+bool CKiln_Import::Collect_DAPaths(CKiln_Main* app, URI_Ref sdo, ImportNameTable* paths, CString path) {
+    OnPath onPath;
+    if (paths) DAWalk(app, sdo, *paths, path, onPath);
+    return true;
+}
+
+bool CKiln_Import::Collect_BDAPaths(CKiln_Main* app, URI_Ref bda, ImportNameTable* paths, CString withFc,
+                                    CString plain) {
+    OnPath onPath;
+    if (paths) BDAWalk(app, bda, *paths, withFc, plain, onPath);
+    return true;
+}
+
+namespace {
+
+// Calls `visit` for every DO of every logical node of the ICD's first
+// server: the node's LN type first, then its base types, each in sibling
+// order. False when the ICD has no IED or the IED no server.
+template <typename Visit>
+bool ForEachInstanceDO(CKiln_Main* app, const URI_Ref& icd, Visit visit) {
+    URI_Ref ied = app->DocMtd_getFirstUri_ofAsso(icd, "sec:ICD.IED");
+    URI_Ref server = ied.IsSet() ? app->DocMtd_getFirstUri_ofAsso(ied, "sec:IED.Servers") : URI_Ref();
+    if (server.IsEmpty()) return false;
+    for (const URI_Ref& ld : MembersByOrd(app, server, "sec:Server.LDevices")) {
+        const CString ldName = NameOf(app, ld);
+        for (const URI_Ref& node : MembersByOrd(app, ld, "sec:LDevice.LNodes")) {
+            URI_Ref lnType = app->DocMtd_getFirstUri_ofAsso(node, "sec:LNode.LNodeType");
+            if (lnType.IsEmpty()) continue;
+            std::vector<URI_Ref> chain;
+            app->Get_AbstractTypes(lnType, &chain, "sec:LNodeType.Abstract_Type");
+            for (const URI_Ref& t : chain)
+                for (const URI_Ref& d : MembersByOrd(app, t, "sec:LNodeType.DOs")) visit(ldName, node, d);
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+bool CKiln_Import::Index_ICD_DAs(CKiln_Main* app, URI_Ref icd, ImportNameTable& daPaths) {
+    std::map<std::string, PathList> byType;  // the paths below each DO type, walked once
+    CString lastNode, nodeName;
+    return ForEachInstanceDO(app, icd, [&](const CString& ldName, const URI_Ref& node, const URI_Ref& d) {
+        URI_Ref doType = app->DocMtd_getFirstUri_ofAsso(d, "sec:DO.DefinedBy_DOType");
+        if (doType.IsEmpty()) return;
+        if (node.sUri != lastNode.str()) {
+            lastNode = node.sUri;
+            nodeName = NameOf(app, node);
+        }
+        auto it = byType.find(doType.sUri);
+        if (it == byType.end()) {
+            it = byType.emplace(doType.sUri, PathList()).first;
+            OnPath onPath{doType.sUri};
+            DOTypeWalk(app, doType, it->second, CString(), onPath);
+        }
+        it->second.AddTo(daPaths, ldName + "/" + nodeName + "." + NameOf(app, d));
+    });
+}
+
+bool CKiln_Import::Index_ICD_LNodes(CKiln_Main* app, URI_Ref icd) {
+    if (icd.IsEmpty()) return false;
+    std::map<std::string, PathList> byType;  // the SDO paths below each DO type, walked once
+    CString lastNode, lnName;
+    return ForEachInstanceDO(app, icd, [&](const CString& ldName, const URI_Ref& node, const URI_Ref& d) {
+        if (node.sUri != lastNode.str()) {
+            lastNode = node.sUri;
+            lnName = app->DocMtd_getValue_ofAttr(node, "sec:LNode.prefix") +
+                     app->DocMtd_getValue_ofAttr(node, "sec:LNode.lnClass") +
+                     app->DocMtd_getValue_ofAttr(node, "sec:LNode.lnInst");
+        }
+        const CString path = ldName + "/" + lnName + "." + NameOf(app, d);
+        m_mapInstPaths.emplace(path, d);
+        URI_Ref doType = app->DocMtd_getFirstUri_ofAsso(d, "sec:DO.DefinedBy_DOType");
+        if (doType.IsEmpty()) return;
+        auto it = byType.find(doType.sUri);
+        if (it == byType.end()) {
+            it = byType.emplace(doType.sUri, PathList()).first;
+            for (const URI_Ref& sdo : MembersByOrd(app, doType, "sec:DOType.Contains_SDOs")) {
+                OnPath onPath;
+                SDOWalk(app, sdo, it->second, "." + NameOf(app, sdo), onPath);
+            }
+        }
+        it->second.AddTo(m_mapInstPaths, path);
+    });
+}

@@ -1,0 +1,196 @@
+// IED instance reader: logs, log, setting-group and report control blocks
+// and report clients.
+#include "import/import_util.h"
+#include "import/kiln_import.h"
+
+using kiln::core::kRoleName;
+using kiln::core::kRoleOrd;
+using namespace kiln::import;
+
+namespace {
+
+// The trigger options of a TrgOps element as one control-block value: the
+// parts of the options set, in a fixed order, after "#TrgOpControlTypeEnum.".
+CString TrgOpsValue(const XmlNode& node) {
+    XmlNode trgOps;
+    for (const XmlNode& child : Children(node, "TrgOps")) {
+        trgOps = child;
+        break;
+    }
+    auto set = [&](const char* name) { return IsTrueText(AttrText(trgOps, name)); };
+    const bool dchg = set("dchg"), dupd = set("dupd");
+    CString parts;
+    if (dchg && dupd)
+        parts = "DChg_DUpd";
+    else if (dchg)
+        parts = "DChg";
+    else if (dupd)
+        parts = "DUpd";
+    if (set("period")) parts += "Period";
+    if (set("gi")) parts += "GI";
+    if (set("qchg")) parts += "QChg";
+    return ModelEnum("TrgOpControlTypeEnum", parts);
+}
+
+XmlNode FirstChild(const XmlNode& node, const char* name) {
+    for (const XmlNode& child : Children(node, name)) return child;
+    return XmlNode();
+}
+
+}  // namespace
+
+CKiln_Import::DeviceLog& CKiln_Import::DeviceLogOf(CKiln_Main* app, const URI_Ref& ld) {
+    for (DeviceLog& d : m_vDeviceLogs)
+        if (d.ld == ld) return d;
+    m_vDeviceLogs.push_back({ld, app->DocMtd_getValue_ofAttr(ld, kRoleName), URI_Ref(), CString(), 0});
+    return m_vDeviceLogs.back();
+}
+
+bool CKiln_Import::Import_Log(CKiln_Main* app, URI_Ref lnode, XmlNode node, CString /*ord*/, URI_Ref& log) {
+    ++m_nLogCount;
+    // Each logical device keeps its first Log; a further one there is noted.
+    DeviceLog& device = DeviceLogOf(app, app->DocMtd_getFirstUri_ofAsso(lnode, "sec:LNode.LDevice"));
+    if (++device.count > 1) {
+        AddEntry(m_pOtherErrorsNode, "other_error", "ICD文件:  Log", "存在" + Dec(device.count) + "个", nullptr);
+        return false;
+    }
+    if (!app->NewRsc_Log(&log, lnode)) return false;
+    m_uLastLog = log;
+    device.log = log;
+    CString text;
+    if (ReadAttr(node, "name", text)) app->DocMtd_Modify_attribute_value(log, kRoleName, text);
+    if (ReadAttr(node, "desc", text)) app->DocMtd_Modify_attribute_value(log, "cim:Naming.description", text);
+    device.logName = app->DocMtd_getValue_ofAttr(log, kRoleName);
+    return true;
+}
+
+bool CKiln_Import::Import_LCB(CKiln_Main* app, URI_Ref lnode, XmlNode node, CString ord,
+                              const ImportNameTable& dataSets) {
+    URI_Ref lcb;
+    if (!app->NewRsc_LCB(&lcb, lnode, URI_Ref())) return true;
+    app->DocMtd_Modify_attribute_value(lcb, kRoleOrd, ord);
+    app->DocMtd_Modify_attribute_value(lcb, "sec:LCB.trgOp", TrgOpsValue(node));
+    CString name, text;
+    if (ReadAttr(node, "name", name)) app->DocMtd_Modify_attribute_value(lcb, kRoleName, name);
+    if (ReadAttr(node, "logEna", text)) app->DocMtd_Modify_attribute_value(lcb, "sec:LCB.logEna", text);
+    if (ReadAttr(node, "intgPd", text)) app->DocMtd_Modify_attribute_value(lcb, "sec:LCB.intgPd", text);
+    if (ReadAttr(node, "reasonCode", text))
+        app->DocMtd_Modify_attribute_value(lcb, "sec:LCB.optReasonForInclusion", text);
+    if (ReadAttr(node, "datSet", text)) {
+        auto it = dataSets.find(text);
+        if (it == dataSets.end()) {
+            // The LCB goes, and so it is never linked to a Log.
+            app->DocMtd_delete_a_Rsc(lcb);
+            AddOtherError("错误：ICD文件: LCB:" + name, "未找到DataSet:" + text);
+            return true;
+        }
+        app->DocMtd_add_Association(lcb, "sec:LCB.DataSet", it->second);
+    }
+    m_vLCBs.push_back(lcb);
+    m_vPendingLCBs.push_back({lcb, app->DocMtd_getFirstUri_ofAsso(lnode, "sec:LNode.LDevice"),
+                              AttrText(node, "logName"), AttrText(node, "ldInst")});
+    return true;
+}
+
+void CKiln_Import::LinkLCBsToLogs(CKiln_Main* app) {
+    auto logWhere = [this](auto test) {
+        for (const DeviceLog& d : m_vDeviceLogs)
+            if (d.log.IsSet() && test(d)) return d.log;
+        return URI_Ref();
+    };
+    for (const PendingLCB& p : m_vPendingLCBs) {
+        URI_Ref log;
+        // The device the file names, then a Log of the name (the LCB's own
+        // device first), then a device of that name, then its own device.
+        if (!p.ldInst.IsEmpty()) log = logWhere([&](const DeviceLog& d) { return d.ldName == p.ldInst; });
+        if (log.IsEmpty() && !p.logName.IsEmpty()) {
+            log = logWhere([&](const DeviceLog& d) { return d.ld == p.ld && d.logName == p.logName; });
+            if (log.IsEmpty()) log = logWhere([&](const DeviceLog& d) { return d.logName == p.logName; });
+            if (log.IsEmpty()) log = logWhere([&](const DeviceLog& d) { return d.ldName == p.logName; });
+        }
+        if (log.IsEmpty()) log = logWhere([&](const DeviceLog& d) { return d.ld == p.ld; });
+        // Without a Log of its own the LCB keeps the one its creator chose.
+        if (log.IsSet() && app->DocMtd_getFirstUri_ofAsso(p.lcb, "sec:LCB.Log") != log)
+            app->DocMtd_update_Association(p.lcb, "sec:LCB.Log", log);
+    }
+}
+
+bool CKiln_Import::Import_SGCB(CKiln_Main* app, URI_Ref lnode, XmlNode node, CString ord, URI_Ref& sgcb) {
+    if (!app->NewRsc_SGCB(&sgcb, lnode)) return true;
+    app->DocMtd_Modify_attribute_value(sgcb, kRoleName, "SGCB");
+    CString actText, numText;
+    int actSG = 0;
+    if (ReadAttr(node, "actSG", actText)) {
+        app->DocMtd_Modify_attribute_value(sgcb, "sec:SGCB.activeSG", actText);
+        if (!actText.IsEmpty()) actSG = LeadingInt(actText);
+    }
+    if (ReadAttr(node, "numOfSGs", numText)) {
+        const int numOfSGs = LeadingInt(numText);
+        if (numOfSGs > 0 && numOfSGs >= actSG) {
+            app->DocMtd_Modify_attribute_value(sgcb, "sec:SGCB.numOfSG", numText);
+        } else {
+            app->DocMtd_Modify_attribute_value(sgcb, "sec:SGCB.numOfSG", "1");
+            AddOtherError("错误：ICD文件: SGCB", "numOfSGs 或 actSG 数量错误");
+        }
+    }
+    app->DocMtd_Modify_attribute_value(sgcb, kRoleOrd, ord);
+    return true;
+}
+
+bool CKiln_Import::Import_RCB(CKiln_Main* app, URI_Ref lnode, XmlNode node, CString ord,
+                              const ImportNameTable& dataSets) {
+    URI_Ref rcb;
+    if (!app->NewRsc_RCB(&rcb, lnode, URI_Ref())) return true;
+    app->DocMtd_Modify_attribute_value(rcb, kRoleOrd, ord);
+    const XmlNode rptEnabled = FirstChild(node, "RptEnabled");
+    const XmlNode optFields = FirstChild(node, "OptFields");
+    app->DocMtd_Modify_attribute_value(rcb, "sec:RCB.rptEna", rptEnabled.IsNull() ? "false" : "true");
+    const CString trgOp = TrgOpsValue(node);
+    CString text;
+    if (ReadAttr(node, "name", text)) app->DocMtd_Modify_attribute_value(rcb, kRoleName, text);
+    app->DocMtd_Modify_attribute_value(rcb, "sec:RCB.trgOp", trgOp);
+    // An option the file leaves out is off, as SCL defines it.
+    static const char* const kOptions[][2] = {{"seqNum", "sec:RCB.optSequenceNumber"},
+                                              {"timeStamp", "sec:RCB.optReportTimeStamp"},
+                                              {"reasonCode", "sec:RCB.optReasonForInclusion"},
+                                              {"dataRef", "sec:RCB.optDataReference"},
+                                              {"dataSet", "sec:RCB.optDataSetName"},
+                                              {"bufOvfl", "sec:RCB.optBufferOverflow"},
+                                              {"entryID", "sec:RCB.optEntryID"},
+                                              {"configRef", "sec:RCB.optConfRevision"}};
+    for (const auto& [attr, role] : kOptions)
+        app->DocMtd_Modify_attribute_value(rcb, role, ReadAttr(optFields, attr, text) ? text : CString("false"));
+    if (ReadAttr(node, "intgPd", text)) app->DocMtd_Modify_attribute_value(rcb, "sec:RCB.intgPd", text);
+    if (ReadAttr(node, "confRev", text)) app->DocMtd_Modify_attribute_value(rcb, "sec:RCB.confRev", text);
+    app->DocMtd_Modify_attribute_value(rcb, "sec:RCB.BRCB_or_URCB",
+                                       ReadAttr(node, "buffered", text) ? text : CString("false"));
+    if (ReadAttr(node, "rptID", text)) app->DocMtd_Modify_attribute_value(rcb, "sec:RCB.rptID", text);
+    if (ReadAttr(node, "bufTime", text)) app->DocMtd_Modify_attribute_value(rcb, "sec:RCB.bufIm", text);
+    // Values of the block that SCL has no attribute for; the writers keep them
+    // as zScl: attributes.
+    for (const char* role : {"sqNum", "purgeBuf", "entryID", "timeOfEntry"})
+        if (ReadAttr(node, role, text)) app->DocMtd_Modify_attribute_value(rcb, CString("sec:RCB.") + role, text);
+    if (ReadAttr(node, "datSet", text)) {
+        auto it = dataSets.find(text);
+        if (it != dataSets.end()) {
+            app->DocMtd_add_Association(rcb, "sec:RCB.DataSet", it->second);
+            long i = 0;
+            for (const XmlNode& client : Children(rptEnabled, "ClientLN")) Import_ClientLN(app, rcb, client, Dec(++i));
+        }
+    }
+    return true;
+}
+
+bool CKiln_Import::Import_ClientLN(CKiln_Main* app, URI_Ref rcb, XmlNode node, CString ord) {
+    URI_Ref client;
+    if (!app->NewRsc_ClientLN(&client, rcb)) return true;
+    const CString iedName = AttrText(node, "iedName"), lnInst = AttrText(node, "lnInst"),
+                  lnClass = AttrText(node, "lnClass"), prefix = AttrText(node, "prefix"),
+                  ldInst = AttrText(node, "ldInst");
+    app->DocMtd_Modify_attribute_value(client, kRoleOrd, ord);
+    CString name;
+    if (ReadAttr(node, "name", name)) app->DocMtd_Modify_attribute_value(client, kRoleName, name);
+    const CString lnName = prefix + lnClass + lnInst;
+    m_vPendingRefs.push_back({client, iedName + ldInst + lnName, ldInst, lnName, CString(), CString()});
+    return true;
+}

@@ -1,0 +1,145 @@
+// Type-template reader: enumeration types with their values, DA types with
+// their BDAs and values, and the DA classes of struct members.
+#include <set>
+
+#include "import/import_util.h"
+#include "import/kiln_import.h"
+
+using kiln::core::kRoleName;
+using kiln::core::kRoleOrd;
+using namespace kiln::import;
+
+bool CKiln_Import::Import_EnumType(CKiln_Main* app, URI_Ref enumType, XmlNode node, CString ord) {
+    if (node.IsNull() || enumType.IsEmpty()) return true;
+    app->DocMtd_Modify_attribute_value(enumType, kRoleOrd, ord);
+    CString desc, id;
+    ReadAttr(node, "desc", desc);
+    ReadAttr(node, "id", id);
+    app->Mtd_SetStatusBarText("正在导入TypePackage下 EnumType: " + id);
+    app->DocMtd_Modify_attribute_value(enumType, "cim:Naming.description", desc);
+    for (const XmlNode& ev : Children(node, "EnumVal")) {
+        CString text, evOrd, evDesc;
+        Get_NodeText(ev, ".", text);
+        ReadAttr(ev, "ord", evOrd);
+        URI_Ref value;
+        if (!app->NewRsc_EnumVal(&value, enumType, evOrd)) continue;
+        app->DocMtd_Modify_attribute_value(value, "sec:EnumVal.val", text);
+        if (ReadAttr(ev, "desc", evDesc)) app->DocMtd_Modify_attribute_value(value, "cim:Naming.description", evDesc);
+    }
+    return true;
+}
+
+bool CKiln_Import::Import_DAType(CKiln_Main* app, URI_Ref daType, XmlNode node, CString ord, bool bLoadDepends) {
+    if (node.IsNull() || daType.IsEmpty()) return true;
+    if (bLoadDepends) LoadDependTypes(app, app->DocMtd_getFirstUri_ofAsso(daType, "sec:DAType.TypePackage"), false);
+    if (!ord.IsEmpty()) app->DocMtd_Modify_attribute_value(daType, kRoleOrd, ord);
+    app->DocMtd_Modify_attribute_value(daType, "sec:DAType.isInstType", "true");
+    app->Mtd_SetStatusBarText("正在导入TypePackage下 DAType: " + AttrText(node, "id"));
+    CString desc;
+    if (ReadAttr(node, "desc", desc)) app->DocMtd_Modify_attribute_value(daType, "cim:Naming.description", desc);
+    long i = 0;
+    for (const XmlNode& bda : Children(node, "BDA")) Import_BDA(app, daType, bda, Dec(++i));
+    return true;
+}
+
+Struct_ImportShell* CKiln_Import::LinkMemberType(CKiln_Main* app, const URI_Ref& member, const CString& bType,
+                                                 const CString& typeId, const char* kind, const CString& name) {
+    const CString who = CString("错误：ICD文件:  ") + kind + ":" + name;
+    if (bType.CompareNoCase("Struct") == 0) {
+        auto it = m_mapNewDATypes.find(typeId);
+        if (it == m_mapNewDATypes.end() || it->second.m_uShell.IsEmpty()) {
+            AddOtherError(who, "未找到DAType:" + typeId);
+            return nullptr;
+        }
+        app->DocMtd_add_Association(member, "sec:BDA.DefinedBy_Struct", it->second.m_uShell);
+        return &it->second;
+    }
+    if (bType.CompareNoCase("Enum") == 0) {
+        const CString stdKey = typeId.Find("850EN_") >= 0 ? typeId : "850EN_" + typeId;
+        auto known = m_mapKnownEnumTypes.find(stdKey);
+        if (known != m_mapKnownEnumTypes.end()) {
+            app->DocMtd_add_Association(member, "sec:BDA.DefinedBy_EnumType", known->second);
+            return nullptr;
+        }
+        auto own = m_mapNewEnumTypes.find(typeId);
+        if (own != m_mapNewEnumTypes.end() && own->second.m_uShell.IsSet())
+            app->DocMtd_add_Association(member, "sec:BDA.DefinedBy_EnumType", own->second.m_uShell);
+        else
+            AddOtherError(who, "未找到EnumType:" + typeId);
+    }
+    return nullptr;
+}
+
+void CKiln_Import::ImportMemberVals(CKiln_Main* app, const URI_Ref& owner, const XmlNode& node, const char* valueRole) {
+    long i = 0;
+    for (const XmlNode& val : Children(node, "Val")) {
+        if (i == 0) {
+            CString text;
+            Get_NodeText(val, ".", text);
+            app->DocMtd_Modify_attribute_value(owner, valueRole, text);
+        }
+        Import_Val(app, owner, val, Dec(++i));
+    }
+}
+
+bool CKiln_Import::Import_BDA(CKiln_Main* app, URI_Ref daType, XmlNode node, CString ord) {
+    URI_Ref bda;
+    if (!app->NewRsc_BDA(&bda, daType, "")) return true;
+    app->DocMtd_Modify_attribute_value(bda, kRoleOrd, ord);
+    CString name, bType, typeId, text;
+    if (ReadAttr(node, "name", name)) app->DocMtd_Modify_attribute_value(bda, kRoleName, name);
+    if (ReadAttr(node, "bType", bType)) {
+        if (!m_setBasicTypes.count(bType))
+            AddOtherError("错误：ICD文件:  DA:" + name, "bType指定错误,在850标准无 " + bType + " 类型。");
+        app->DocMtd_Modify_attribute_value(bda, "sec:BDA.bType", ModelEnum("PreBasicTypeEnum", bType));
+        if (ReadAttr(node, "type", typeId)) LinkMemberType(app, bda, bType, typeId, "BDA", name);
+    }
+    if (ReadAttr(node, "valKind", text))
+        app->DocMtd_Modify_attribute_value(bda, "sec:BDA.valKind", ModelEnum("ValKindEnum", text));
+    if (ReadAttr(node, "count", text)) app->DocMtd_Modify_attribute_value(bda, "sec:BDA.count", text);
+    if (ReadAttr(node, "sAddr", text)) app->DocMtd_Modify_attribute_value(bda, "sec:BDA.sAddr", text);
+    if (ReadAttr(node, "desc", text)) app->DocMtd_Modify_attribute_value(bda, "cim:Naming.description", text);
+    ImportMemberVals(app, bda, node, "sec:BDA.valueStr");
+    return true;
+}
+
+bool CKiln_Import::Import_Val(CKiln_Main* app, URI_Ref owner, XmlNode node, CString ord) {
+    URI_Ref val;
+    if (!app->NewRsc_Val(&val, owner)) return true;
+    app->DocMtd_Modify_attribute_value(val, kRoleOrd, ord);
+    CString text;
+    Get_NodeText(node, ".", text);
+    app->DocMtd_Modify_attribute_value(val, "sec:Val.sValue", text);
+    // A value's own description goes where the property editor shows it.
+    if (ReadAttr(node, "desc", text)) app->DocMtd_Modify_attribute_value(val, "sec:Val.desc", text);
+    if (ReadAttr(node, "sGroup", text)) app->DocMtd_Modify_attribute_value(val, "sec:Val.sGroup", text);
+    return true;
+}
+
+bool CKiln_Import::Link_StructBDAs(CKiln_Main* app, URI_Ref daClass, XmlNode node) {
+    if (node.IsNull()) return true;
+    ImportNameTable classBDAs;
+    AddMembersByName(app, daClass, "sec:DAType.Contains_BDAs", classBDAs);
+    for (const XmlNode& bda : Children(node, "BDA")) {
+        CString bType, name, typeId;
+        if (!ReadAttr(bda, "bType", bType) || bType != "Struct") continue;
+        if (!ReadAttr(bda, "name", name) || !ReadAttr(bda, "type", typeId)) continue;
+        auto member = classBDAs.find(name);
+        auto entry = m_mapNewDATypes.find(typeId);
+        if (member == classBDAs.end() || entry == m_mapNewDATypes.end() || entry->second.m_uShell.IsEmpty()) continue;
+        URI_Ref memberClass = app->DocMtd_getFirstUri_ofAsso(member->second, "sec:BDA.DefinedBy_Struct");
+        URI_Ref hasClass = app->DocMtd_getFirstUri_ofAsso(entry->second.m_uShell, "sec:DAType.ClassOf_DAType");
+        if (memberClass.IsEmpty() || hasClass.IsSet() || entry->second.m_uClass.IsSet()) continue;
+        // A type gets its class once in a run, so the descent ends.
+        app->DocMtd_add_Association(entry->second.m_uShell, "sec:DAType.ClassOf_DAType", memberClass);
+        entry->second.m_uClass = memberClass;
+        Link_StructBDAs(app, memberClass, entry->second.m_pNode);
+    }
+    return true;
+}
+
+bool CKiln_Import::Link_AllStructBDAs(CKiln_Main* app) {
+    for (auto& [id, shell] : m_mapNewDATypes)
+        if (shell.m_uClass.IsSet()) Link_StructBDAs(app, shell.m_uClass, shell.m_pNode);
+    return true;
+}

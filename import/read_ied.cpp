@@ -1,0 +1,133 @@
+// IED instance reader: the IED, its logical devices and logical nodes, and
+// the hand-over of each node's children to the DOI, control-block, data-set
+// and input readers.
+#include "import/import_util.h"
+#include "import/kiln_import.h"
+
+using kiln::core::kRoleName;
+using kiln::core::kRoleOrd;
+using namespace kiln::import;
+
+bool CKiln_Import::Import_IED(CKiln_Main* app, URI_Ref icd, XmlNode node) {
+    URI_Ref ied = app->DocMtd_getFirstUri_ofAsso(icd, "sec:ICD.IED");
+    if (ied.IsEmpty() || node.IsNull()) return true;
+    CString text;
+    if (ReadAttr(node, "name", text)) app->DocMtd_Modify_attribute_value(ied, kRoleName, text);
+    if (ReadAttr(node, "desc", text)) app->DocMtd_Modify_attribute_value(ied, "cim:Naming.description", text);
+    if (ReadAttr(node, "type", text)) app->DocMtd_Modify_attribute_value(ied, "sec:IED.iedType", text);
+    m_strIEDName = AttrText(node, "name");
+    // The devices of all servers share one list in the model, so their order
+    // numbers run on over the whole IED.
+    long n = 0;
+    for (const XmlNode& ap : Children(node, "AccessPoint"))
+        for (const XmlNode& server : Children(ap, "Server"))
+            for (const XmlNode& ld : Children(server, "LDevice")) Import_LDevice(app, ied, ld, Dec(++n), m_strIEDName);
+    LinkLCBsToLogs(app);
+    return true;
+}
+
+bool CKiln_Import::Import_LDevice(CKiln_Main* app, URI_Ref ied, XmlNode node, CString ord, CString iedName) {
+    XmlNode ln0;
+    XmlNode lphd;
+    for (const XmlNode& child : Children(node, "LN0")) {
+        ln0 = child;
+        break;
+    }
+    const std::vector<XmlNode> lns = Children(node, "LN");
+    for (const XmlNode& child : lns) {
+        if (AttrText(child, "lnClass") == "LPHD") {
+            lphd = child;
+            break;
+        }
+    }
+    const CString inst = AttrText(node, "inst");
+    auto known = [this](const CString& id) {
+        auto it = m_mapNewLNodeTypes.find(id);
+        return it != m_mapNewLNodeTypes.end() && it->second.m_uShell.IsSet();
+    };
+    if (!known(AttrText(ln0, "lnType")) || !known(AttrText(lphd, "lnType"))) {
+        AddEntry(m_pLDevicesNode, "LDevice", "错误：" + inst, "未找到LDevice:" + inst + "的LLN0Type或LPHDType",
+                 &m_nErrors);
+        return false;
+    }
+    URI_Ref ld;
+    if (!app->NewRsc_LDevice(&ld, ied, URI_Ref(), URI_Ref(), URI_Ref())) return false;
+    app->DocMtd_Modify_attribute_value(ld, kRoleOrd, ord);
+    app->DocMtd_Modify_attribute_value(ld, kRoleName, inst);
+    app->Mtd_SetStatusBarText("正在导入LD:" + inst);
+    CString desc;
+    if (ReadAttr(node, "desc", desc)) app->DocMtd_Modify_attribute_value(ld, "cim:Naming.description", desc);
+    const CString ldName = iedName + inst;
+    Import_LNode(app, ld, ln0, "1", URI_Ref(), URI_Ref(), ldName, false);
+    long i = 0;
+    for (const XmlNode& ln : lns) Import_LNode(app, ld, ln, Dec(2 + i++), URI_Ref(), URI_Ref(), ldName, false);
+    return true;
+}
+
+bool CKiln_Import::Import_LNode(CKiln_Main* app, URI_Ref ld, XmlNode node, CString ord, URI_Ref log, URI_Ref sgcb,
+                                CString ldName, bool bDataSetFlag) {
+    CString lnClass, lnType;
+    if (!ReadAttr(node, "lnClass", lnClass) || !ReadAttr(node, "lnType", lnType)) {
+        AddEntry(m_pLNodesNode, "LNode", "错误：", "lnClass为空！", &m_nErrors);
+        return false;
+    }
+    const CString prefix = AttrText(node, "prefix");
+    CString inst = AttrText(node, "inst");
+    const CString fullName = prefix + lnClass + inst;
+    const CString deviceName = app->DocMtd_getValue_ofAttr(ld, kRoleName);
+    if (node.NodeName() == "LN0" && !inst.IsEmpty()) {
+        inst.Empty();
+        AddEntry(m_pLNodesNode, "LNode", "错误：" + fullName, deviceName + "下的LNode:" + fullName + "inst不为空！",
+                 &m_nErrors);
+    }
+    app->Mtd_SetStatusBarText("正在导入LD:" + ldName + " LNode: " + fullName);
+    auto type = m_mapNewLNodeTypes.find(lnType);
+    if (type == m_mapNewLNodeTypes.end() || type->second.m_uShell.IsEmpty()) {
+        AddEntry(m_pLNodesNode, "LNode", "错误：" + fullName,
+                 "未找到LDevice: " + deviceName + "下的LNode:" + fullName + "对应的lnType:" + lnType + "！",
+                 &m_nErrors);
+        return false;
+    }
+    URI_Ref lnode;
+    if (!app->NewRsc_LNode(&lnode, ld, type->second.m_uShell, true)) return false;
+    // The node's DOs are those of its type and of the type's bases, the
+    // type's own winning, so that a DOI of an inherited DO is read.
+    ImportNameTable dos;
+    std::vector<URI_Ref> chain;
+    app->Get_AbstractTypes(type->second.m_uShell, &chain, "sec:LNodeType.Abstract_Type");
+    for (const URI_Ref& t : chain) AddMembersByName(app, t, "sec:LNodeType.DOs", dos);
+
+    const CString name = prefix + lnClass + inst;
+    app->DocMtd_Modify_attribute_value(lnode, kRoleOrd, ord);
+    app->DocMtd_Modify_attribute_value(lnode, kRoleName, name);
+    app->DocMtd_Modify_attribute_value(lnode, "sec:LNode.prefix", prefix);
+    app->DocMtd_Modify_attribute_value(lnode, "sec:LNode.lnClass", lnClass);
+    app->DocMtd_Modify_attribute_value(lnode, "sec:LNode.lnInst", inst);
+    m_mapInstLNodes.emplace(ldName + fullName, lnode);
+    // References name an LN0 without instance, so it is found that way too.
+    if (name != fullName) m_mapInstLNodes.emplace(ldName + name, lnode);
+    CString desc;
+    if (ReadAttr(node, "desc", desc)) app->DocMtd_Modify_attribute_value(lnode, "cim:Naming.description", desc);
+    app->DocMtd_Modify_attribute_value(lnode, "sec:LNode.lnType", lnType);
+
+    ImportNameTable dois, dataSets;
+    long i = 0;
+    for (const XmlNode& doi : Children(node, "DOI")) Import_DOI(app, lnode, doi, Dec(++i), lnType, dois, dos);
+    i = 0;
+    for (const XmlNode& el : Children(node, "Log")) Import_Log(app, lnode, el, Dec(++i), log);
+    if (lnClass.Find("LLN0") >= 0) {
+        i = 0;
+        for (const XmlNode& el : Children(node, "SettingControl")) Import_SGCB(app, lnode, el, Dec(++i), sgcb);
+    }
+    i = 0;
+    for (const XmlNode& inputs : Children(node, "Inputs"))
+        for (const XmlNode& el : Children(inputs, "ExtRef")) Import_ExtRef(app, lnode, el, Dec(++i));
+    i = 0;
+    for (const XmlNode& el : Children(node, "DataSet"))
+        Import_DataSet(app, lnode, el, Dec(++i), dataSets, bDataSetFlag);
+    i = 0;
+    for (const XmlNode& el : Children(node, "LogControl")) Import_LCB(app, lnode, el, Dec(++i), dataSets);
+    i = 0;
+    for (const XmlNode& el : Children(node, "ReportControl")) Import_RCB(app, lnode, el, Dec(++i), dataSets);
+    return true;
+}

@@ -1,0 +1,480 @@
+// The readers of an SCL IED on a hand-written Ed2-style file: devices, nodes,
+// DOIs and DAIs, control blocks, data sets, inputs and their findings.
+#include "tests/import/import_fixture.h"
+
+namespace kiln::test {
+namespace {
+
+const char* const kTypes = R"(
+<LNodeType id="LLN0_T" lnClass="LLN0"><DO name="Mod" type="INC_T"/><DO name="Beh" type="INC_T"/></LNodeType>
+<LNodeType id="LPHD_T" lnClass="LPHD"><DO name="PhyHealth" type="INC_T"/></LNodeType>
+<LNodeType id="PTOC_T" lnClass="PTOC"><DO name="Str" type="SPS_T"/><DO name="Op" type="SPS_T"/></LNodeType>
+<LNodeType id="PTOC_D" lnClass="PTOC" zScl:base="PTOC_T"><DO name="Str" type="SPS_T"/><DO name="Ext" type="SPS_T"/></LNodeType>
+<LNodeType id="MMXU_T" lnClass="MMXU"><DO name="A" type="WYE_T"/></LNodeType>
+<DOType id="INC_T" cdc="INC"><DA name="stVal" fc="ST" bType="INT32" dchg="true"/><DA name="ctlModel" fc="CF" bType="Enum" type="Cat_T"/></DOType>
+<DOType id="SPS_T" cdc="SPS"><DA name="stVal" fc="ST" bType="BOOLEAN"/><DA name="origin" fc="ST" bType="Struct" type="Orig_T"/></DOType>
+<DOType id="CMV_T" cdc="CMV"><DA name="cVal" fc="MX" bType="Struct" type="Vec_T"/></DOType>
+<DOType id="WYE_T" cdc="WYE"><SDO name="phsA" type="CMV_T"/></DOType>
+<DAType id="Orig_T"><BDA name="orCat" bType="Enum" type="Cat_T"/></DAType>
+<DAType id="Vec_T"><BDA name="mag" bType="Struct" type="AV_T"/></DAType>
+<DAType id="AV_T"><BDA name="f" bType="FLOAT32"/></DAType>
+<EnumType id="Cat_T"><EnumVal ord="1">bay</EnumVal></EnumType>
+)";
+
+const char* const kIed = R"(
+<IED name="IED1" desc="线路保护" type="PCS-931" manufacturer="某厂">
+ <Services/>
+ <AccessPoint name="S1">
+  <Server>
+   <Authentication/>
+   <LDevice inst="PROT" desc="保护">
+    <LN0 lnClass="LLN0" inst="" lnType="LLN0_T">
+      <DataSet name="dsTrip" desc="跳闸">
+        <FCDA ldInst="PROT" prefix="" lnClass="PTOC" lnInst="1" doName="Str" daName="general" fc="ST"/>
+        <FCD ldInst="PROT" lnClass="PTOC" lnInst="1" doName="Op" fc="ST"/>
+        <Private>ignored</Private>
+        <FCDA ldInst="PROT" prefix="Q0" lnClass="MMXU" lnInst="1" doName="A.phsA" daName="cVal.mag.f" fc="MX"/>
+      </DataSet>
+      <DataSet name="dsTrip" desc="second of the name"/>
+      <DataSet name="dsNoLN"><FCDA name="m" ldInst="PROT" doName="X" fc="ST"/></DataSet>
+      <ReportControl name="brcbTrip" datSet="dsTrip" rptID="r1" confRev="3" buffered="true" bufTime="50" intgPd="1000" zScl:sqNum="7" zScl:purgeBuf="false">
+        <TrgOps dchg="true" period="true" gi="true"/>
+        <OptFields seqNum="true" timeStamp="false" dataSet="true"/>
+        <RptEnabled max="2"><ClientLN iedName="HMI" ldInst="LD0" lnClass="IHMI" lnInst="1"/><ClientLN iedName="GW" ldInst="LD0" prefix="A" lnClass="ITCI" lnInst="2" name="c2"/></RptEnabled>
+      </ReportControl>
+      <ReportControl name="urcb" datSet="missing"><TrgOps qchg="true"/><RptEnabled><ClientLN iedName="HMI"/></RptEnabled></ReportControl>
+      <LogControl name="lcb1" datSet="dsTrip" logName="PROT" logEna="false" intgPd="500" reasonCode="true"><TrgOps dchg="true" dupd="TRUE" period="true"/></LogControl>
+      <LogControl name="lcb2" datSet="nope"/>
+      <LogControl name="lcb3"/>
+      <DOI name="Mod" desc="模式"><DAI name="stVal" sAddr="1:2" ix="3"><Val>1</Val><Val>2</Val><Val>3</Val></DAI><DAI name="ctlModel"><Val>status-only</Val></DAI><DAI sAddr="x"/></DOI>
+      <DOI name="Beh"><DAI name="stVal"/></DOI>
+      <DOI name="Beh" ix="9"><DAI name="ctlModel"/></DOI>
+      <SettingControl actSG="1" numOfSGs="4" name="ignored"/>
+      <Log name="PROTLog" desc="日志"/>
+      <Inputs><ExtRef iedName="IED2" ldInst="LD1" prefix="" lnClass="XCBR" lnInst="1" doName="Pos" daName="stVal" intAddr="in1" desc="位置"/><ExtRef doName="X"/></Inputs>
+    </LN0>
+    <LN lnClass="LPHD" inst="1" lnType="LPHD_T"/>
+    <LN lnClass="PTOC" inst="1" lnType="PTOC_D" prefix="" desc="过流一段">
+      <DOI name="Str"><SDI name="origin"><DAI name="orCat"><Val>2</Val></DAI></SDI></DOI>
+      <DOI name="Ext"><DAI name="stVal"/><DAI name="zz"/></DOI>
+      <DOI name="Nope"/>
+      <DOI><DAI name="x"/></DOI>
+      <SettingControl numOfSGs="2"/>
+    </LN>
+    <LN lnClass="MMXU" inst="1" prefix="Q0" lnType="MMXU_T">
+      <DOI name="A"><SDI name="phsA"><SDI name="cVal"><DAI name="mag"/><SDI name="mag"><DAI name="f"><Val>1.5</Val></DAI></SDI></SDI></SDI></DOI>
+    </LN>
+    <LN lnClass="GGIO" inst="1" lnType="NoType"/>
+    <LN inst="2" lnType="PTOC_T"/>
+   </LDevice>
+   <LDevice inst="BAD"><LN0 lnClass="LLN0" lnType="Missing"/><LN lnClass="LPHD" inst="1" lnType="LPHD_T"/></LDevice>
+  </Server>
+ </AccessPoint>
+ <AccessPoint name="S2">
+  <Server>
+   <LDevice inst="MEAS"><LN0 lnClass="LLN0" inst="1" lnType="LLN0_T"><Log name="x"/><Log name="y"/></LN0><LN lnClass="LPHD" inst="1" lnType="LPHD_T"/></LDevice>
+   <LDevice inst="CTRL">
+     <LN0 lnClass="LLN0" inst="" lnType="LLN0_T" zScl:prefix="Z">
+       <LogControl name="toLog" datSet="ds" logName="PROTLog"/>
+       <LogControl name="toDevice" logName="MEAS"/>
+       <LogControl name="nowhere"/>
+       <DataSet name="ds"/>
+     </LN0>
+     <LN lnClass="LPHD" inst="1" lnType="LPHD_T"/>
+   </LDevice>
+  </Server>
+ </AccessPoint>
+</IED>
+)";
+
+class InstanceTest : public ImportTest {
+protected:
+    InstanceTest() {
+        ImportIcd(Scl(kTypes, kIed));
+        prot = Device("PROT");
+        lln0 = Node(prot, "LLN0");
+    }
+    URI_Ref prot, lln0;
+};
+
+TEST_F(InstanceTest, DevicesAndNodes) {
+    URI_Ref ied = Ied();
+    EXPECT_EQ(Get(ied, "cim:Naming.name"), "IED1");
+    EXPECT_EQ(Get(ied, "cim:Naming.description"), "线路保护");
+    EXPECT_EQ(Get(ied, "sec:IED.iedType"), "PCS-931");
+    EXPECT_EQ(imp.m_strIEDName, "IED1");
+
+    // Device order numbers run on over both access points; BAD is refused.
+    std::vector<URI_Ref> lds = Members(Target(ied, "sec:IED.Servers"), "sec:Server.LDevices");
+    EXPECT_EQ(NamesOf(lds), (std::vector<CString>{"PROT", "MEAS", "CTRL"}));
+    EXPECT_EQ(Get(lds[0], "e301:OrdNaming.ord"), "1");
+    EXPECT_EQ(Get(lds[1], "e301:OrdNaming.ord"), "3");
+    EXPECT_EQ(Get(lds[2], "e301:OrdNaming.ord"), "4");
+    EXPECT_EQ(Get(lds[0], "cim:Naming.description"), "保护");
+
+    std::vector<URI_Ref> nodes = Members(prot, "sec:LDevice.LNodes");
+    EXPECT_EQ(NamesOf(nodes), (std::vector<CString>{"LLN0", "LPHD1", "PTOC1", "Q0MMXU1"}));
+    std::vector<CString> ords;
+    for (const URI_Ref& n : nodes) ords.push_back(Get(n, "e301:OrdNaming.ord"));
+    EXPECT_EQ(ords, (std::vector<CString>{"1", "2", "3", "4"}));
+    URI_Ref ptoc = nodes[2];
+    EXPECT_EQ(Get(ptoc, "sec:LNode.prefix"), "");
+    EXPECT_EQ(Get(ptoc, "sec:LNode.lnClass"), "PTOC");
+    EXPECT_EQ(Get(ptoc, "sec:LNode.lnInst"), "1");
+    EXPECT_EQ(Get(ptoc, "sec:LNode.lnType"), "PTOC_D");
+    EXPECT_EQ(Get(ptoc, "cim:Naming.description"), "过流一段");
+    EXPECT_EQ(Target(ptoc, "sec:LNode.LNodeType"), ShellOf(imp.m_mapNewLNodeTypes, "PTOC_D"));
+    EXPECT_EQ(Get(nodes[3], "sec:LNode.prefix"), "Q0");
+    // The logical-node creator makes no DOIs; only the file's are there.
+    EXPECT_EQ(NamesOf(Members(nodes[1], "sec:LNode.DOIs")), std::vector<CString>{});
+
+    // An LN0 with an instance is read without it; a prefix in its zScl: form.
+    URI_Ref measLln0 = Node(Device("MEAS"), "LLN0");
+    ASSERT_TRUE(measLln0.IsSet());
+    EXPECT_EQ(Get(measLln0, "sec:LNode.lnInst"), "");
+    URI_Ref ctrlLln0 = Node(Device("CTRL"), "ZLLN0");
+    ASSERT_TRUE(ctrlLln0.IsSet());
+    EXPECT_EQ(Get(ctrlLln0, "sec:LNode.prefix"), "Z");
+
+    EXPECT_EQ(imp.m_mapInstLNodes["IED1PROTPTOC1"], ptoc);
+    EXPECT_EQ(imp.m_mapInstLNodes["IED1PROTQ0MMXU1"], nodes[3]);
+    EXPECT_EQ(imp.m_mapInstLNodes["IED1MEASLLN01"], measLln0);
+    EXPECT_EQ(imp.m_mapInstLNodes["IED1MEASLLN0"], measLln0);
+
+    EXPECT_EQ(Entries("LDevices"),
+              (std::vector<ReportEntry>{{"LDevice", "错误：BAD", "未找到LDevice:BAD的LLN0Type或LPHDType"}}));
+    EXPECT_EQ(
+        Entries("LNodes"),
+        (std::vector<ReportEntry>{{"LNode", "错误：GGIO1", "未找到LDevice: PROT下的LNode:GGIO1对应的lnType:NoType！"},
+                                  {"LNode", "错误：", "lnClass为空！"},
+                                  {"LNode", "错误：LLN01", "MEAS下的LNode:LLN01inst不为空！"}}));
+}
+
+TEST_F(InstanceTest, DOIsAndDAIs) {
+    std::vector<URI_Ref> dois = Members(lln0, "sec:LNode.DOIs");
+    EXPECT_EQ(NamesOf(dois), (std::vector<CString>{"Mod", "Beh"}));
+    URI_Ref mod = dois[0];
+    EXPECT_EQ(Get(mod, "sec:DOI.cdcType"), "INC");
+    EXPECT_EQ(Get(mod, "e301:OrdNaming.ord"), "1");
+    std::vector<URI_Ref> dais = Members(mod, "sec:DOI.DAIs");
+    ASSERT_EQ(dais.size(), 2u);  // the nameless DAI is skipped without an entry
+    EXPECT_EQ(Get(dais[0], "cim:Naming.name"), "stVal[ST]");
+    EXPECT_EQ(Get(dais[0], "sec:DAI.fc"), EnumValue("FCType", "ST"));
+    EXPECT_EQ(Get(dais[0], "sec:DAI.sAddr"), "1:2");
+    EXPECT_EQ(Get(dais[0], "sec:DAI.ix"), "3");
+    EXPECT_EQ(Get(dais[0], "sec:DAI.valueStr"), "1");
+    std::vector<URI_Ref> vals = Members(dais[0], "sec:DAI.Vals");
+    ASSERT_EQ(vals.size(), 3u);
+    EXPECT_EQ(Get(vals[2], "sec:Val.sValue"), "3");
+    EXPECT_EQ(Get(vals[2], "e301:OrdNaming.ord"), "3");
+    EXPECT_EQ(Get(dais[1], "cim:Naming.name"), "ctlModel[CF]");
+    EXPECT_EQ(Get(dais[1], "sec:DAI.sAddr"), "");
+
+    // Two DOI elements of one name fill one DOI; the second's ix is not read.
+    URI_Ref beh = dois[1];
+    EXPECT_EQ(NamesOf(Members(beh, "sec:DOI.DAIs")), (std::vector<CString>{"stVal[ST]", "ctlModel[CF]"}));
+    EXPECT_EQ(Get(beh, "sec:DOI.ix"), "");
+
+    // A DOI of a DO the type inherits from its base is read; members by SDI paths.
+    URI_Ref ptoc = Node(prot, "PTOC1");
+    URI_Ref str = Member(ptoc, "sec:LNode.DOIs", "Str");
+    ASSERT_TRUE(str.IsSet());
+    std::vector<URI_Ref> strDais = Members(str, "sec:DOI.DAIs");
+    ASSERT_EQ(strDais.size(), 1u);
+    EXPECT_EQ(Get(strDais[0], "cim:Naming.name"), "origin[ST].orCat");
+    EXPECT_EQ(Get(strDais[0], "sec:DAI.fc"), EnumValue("FCType", "ST"));
+    EXPECT_EQ(Target(strDais[0], "sec:DAI.BDA").sClass, "sec:BDA");
+
+    URI_Ref a = Member(Node(prot, "Q0MMXU1"), "sec:LNode.DOIs", "A");
+    std::vector<URI_Ref> aDais = Members(a, "sec:DOI.DAIs");
+    EXPECT_EQ(NamesOf(aDais), (std::vector<CString>{"phsA.cVal[MX].mag", "phsA.cVal[MX].mag.f"}));
+    EXPECT_EQ(Get(aDais[0], "sec:DAI.daType"), "AnalogueValue");
+    EXPECT_EQ(Get(aDais[1], "sec:DAI.daType"), "");
+    EXPECT_EQ(Get(aDais[1], "sec:DAI.valueStr"), "1.5");
+    EXPECT_EQ(Get(a, "sec:DOI.cdcType"), "WYE");
+
+    EXPECT_EQ(Entries("DOIs"),
+              (std::vector<ReportEntry>{{"DOI", "错误：Nope", "DOI:Nope在LNodeType:PTOC_D中未找到对应DO"},
+                                        {"DOI", "错误：", "DOI的name为空！"}}));
+    EXPECT_EQ(Entries("DAIs"),
+              (std::vector<ReportEntry>{{"DAI", "错误：zz", "LNode:PTOC1里的Ext的DAI:zz未找到对应DA"}}));
+}
+
+TEST_F(InstanceTest, DataSetsAndInputs) {
+    std::vector<URI_Ref> sets = Members(lln0, "sec:LNode.DataSets");
+    ASSERT_EQ(sets.size(), 3u);
+    EXPECT_EQ(Get(sets[0], "cim:Naming.description"), "跳闸");
+    std::vector<URI_Ref> members = Members(sets[0], "sec:DataSet.FCDAs");
+    ASSERT_EQ(members.size(), 3u);
+    EXPECT_EQ(Get(members[0], "sec:FCDA.lnClass"), "PTOC");
+    EXPECT_EQ(Get(members[0], "sec:FCDA.lnInst"), "1");
+    EXPECT_EQ(Get(members[0], "sec:FCDA.ldInst"), "PROT");
+    EXPECT_EQ(Get(members[0], "sec:FCDA.fc"), EnumValue("FCType", "ST"));
+    EXPECT_EQ(Get(members[0], "sec:DARef.doName"), "Str");
+    EXPECT_EQ(Get(members[0], "sec:DARef.daName"), "general");
+    EXPECT_EQ(Get(members[2], "sec:FCDA.memberRef"), "Q0");
+    EXPECT_EQ(Get(members[2], "e301:OrdNaming.ord"), "3");
+    // A member without LN class is reported and gets no pending record.
+    EXPECT_EQ(Entries("other_errors")[0], (ReportEntry{"other_error", "错误：ICD文件:  FCDA:m", "lnclass为空"}));
+
+    // Pending references: FCDAs of this IED, clients and inputs as read.
+    std::vector<CString> paths;
+    for (const Struct_PendingRef& p : imp.m_vPendingRefs) paths.push_back(p.m_strLNPath);
+    EXPECT_EQ(paths, (std::vector<CString>{"IED2LD1XCBR1", "", "IED1PROTPTOC1", "IED1PROTPTOC1", "IED1PROTQ0MMXU1",
+                                           "HMILD0IHMI1", "GWLD0AITCI2"}));
+    const Struct_PendingRef& q0 = imp.m_vPendingRefs[4];
+    EXPECT_EQ(q0.m_uMember, members[2]);
+    EXPECT_EQ(q0.m_strLNName, "Q0MMXU1");
+    EXPECT_EQ(q0.m_strLDInst, "PROT");
+    EXPECT_EQ(q0.m_strDOName, "A.phsA");
+    EXPECT_EQ(q0.m_strDAName, "cVal.mag.f");
+
+    std::vector<URI_Ref> inputs = Members(lln0, "sec:LNode.ExtRefs");
+    ASSERT_EQ(inputs.size(), 2u);
+    EXPECT_EQ(Get(inputs[0], "cim:Naming.name"), "in1");  // from intAddr
+    EXPECT_EQ(Get(inputs[0], "cim:Naming.description"), "位置");
+    EXPECT_EQ(Get(inputs[0], "sec:DARef.doName"), "Pos");
+    EXPECT_EQ(Get(inputs[1], "e301:OrdNaming.ord"), "2");
+    EXPECT_EQ(imp.m_vPendingRefs[1].m_strLDInst, "");
+}
+
+TEST_F(InstanceTest, ControlBlocks) {
+    std::vector<URI_Ref> sets = Members(lln0, "sec:LNode.DataSets");
+    std::vector<URI_Ref> rcbs = Members(lln0, "sec:LNode.RCBs");
+    ASSERT_EQ(rcbs.size(), 2u);
+    URI_Ref b = rcbs[0];
+    EXPECT_EQ(Get(b, "cim:Naming.name"), "brcbTrip");
+    EXPECT_EQ(Get(b, "sec:RCB.rptEna"), "true");
+    EXPECT_EQ(Get(b, "sec:RCB.trgOp"), EnumValue("TrgOpControlTypeEnum", "DChgPeriodGI"));
+    EXPECT_EQ(Get(b, "sec:RCB.optSequenceNumber"), "true");
+    EXPECT_EQ(Get(b, "sec:RCB.optReportTimeStamp"), "false");
+    EXPECT_EQ(Get(b, "sec:RCB.optDataSetName"), "true");
+    EXPECT_EQ(Get(b, "sec:RCB.optEntryID"), "false");  // absent: off
+    EXPECT_EQ(Get(b, "sec:RCB.intgPd"), "1000");
+    EXPECT_EQ(Get(b, "sec:RCB.confRev"), "3");
+    EXPECT_EQ(Get(b, "sec:RCB.BRCB_or_URCB"), "true");
+    EXPECT_EQ(Get(b, "sec:RCB.rptID"), "r1");
+    EXPECT_EQ(Get(b, "sec:RCB.bufIm"), "50");
+    EXPECT_EQ(Get(b, "sec:RCB.sqNum"), "7");
+    EXPECT_EQ(Get(b, "sec:RCB.purgeBuf"), "false");
+    EXPECT_EQ(Get(b, "sec:RCB.entryID"), "");
+    EXPECT_EQ(Target(b, "sec:RCB.DataSet"), sets[0]);  // the first data set of the name
+    std::vector<URI_Ref> clients = Members(b, "sec:RCB.ClientLNs");
+    ASSERT_EQ(clients.size(), 2u);
+    EXPECT_EQ(Get(clients[1], "cim:Naming.name"), "c2");
+    EXPECT_EQ(Get(clients[1], "e301:OrdNaming.ord"), "2");
+
+    URI_Ref u = rcbs[1];
+    EXPECT_EQ(Get(u, "sec:RCB.rptEna"), "true");
+    EXPECT_EQ(Get(u, "sec:RCB.BRCB_or_URCB"), "false");  // unbuffered when absent
+    EXPECT_EQ(Get(u, "sec:RCB.optSequenceNumber"), "false");
+    EXPECT_EQ(Get(u, "sec:RCB.trgOp"), EnumValue("TrgOpControlTypeEnum", "QChg"));
+    EXPECT_TRUE(Target(u, "sec:RCB.DataSet").IsEmpty());
+    EXPECT_TRUE(Members(u, "sec:RCB.ClientLNs").empty());
+
+    // LCBs: the one with an unknown data set is gone and reported.
+    std::vector<URI_Ref> lcbs = Members(lln0, "sec:LNode.LCBs");
+    EXPECT_EQ(NamesOf(lcbs), (std::vector<CString>{"lcb1", "lcb3"}));
+    EXPECT_EQ(Get(lcbs[0], "sec:LCB.trgOp"), EnumValue("TrgOpControlTypeEnum", "DChg_DUpdPeriod"));
+    EXPECT_EQ(Get(lcbs[0], "sec:LCB.logEna"), "false");
+    EXPECT_EQ(Get(lcbs[0], "sec:LCB.intgPd"), "500");
+    EXPECT_EQ(Get(lcbs[0], "sec:LCB.optReasonForInclusion"), "true");
+    EXPECT_EQ(Target(lcbs[0], "sec:LCB.DataSet"), sets[0]);
+    EXPECT_EQ(Get(lcbs[1], "sec:LCB.trgOp"), EnumValue("TrgOpControlTypeEnum", ""));
+    EXPECT_TRUE(Target(lcbs[1], "sec:LCB.DataSet").IsEmpty());
+    EXPECT_EQ(imp.m_vLCBs.size(), 5u);
+
+    // Logs: one per device; a further one in a device is noted, uncounted.
+    URI_Ref protLog = Target(lln0, "sec:LNode.Log");
+    EXPECT_EQ(Get(protLog, "cim:Naming.name"), "PROTLog");
+    EXPECT_EQ(Get(protLog, "cim:Naming.description"), "日志");
+    URI_Ref measLog = Target(Node(Device("MEAS"), "LLN0"), "sec:LNode.Log");
+    EXPECT_EQ(Get(measLog, "cim:Naming.name"), "x");
+    EXPECT_EQ(imp.m_nLogCount, 3);
+    EXPECT_EQ(Target(lcbs[0], "sec:LCB.Log"), protLog);
+    EXPECT_EQ(Target(lcbs[1], "sec:LCB.Log"), protLog);
+    // A device without Log: by the Log's name, by the device's name, else
+    // the Log the creator chose (the first of the server's devices).
+    std::vector<URI_Ref> ctrl = Members(Node(Device("CTRL"), "ZLLN0"), "sec:LNode.LCBs");
+    ASSERT_EQ(ctrl.size(), 3u);
+    EXPECT_EQ(Target(ctrl[0], "sec:LCB.Log"), protLog);
+    EXPECT_TRUE(Target(ctrl[0], "sec:LCB.DataSet").IsSet());  // a data set after the block
+    EXPECT_EQ(Target(ctrl[1], "sec:LCB.Log"), measLog);
+    EXPECT_EQ(Members(ctrl[1], "sec:LCB.Log").size(), 1u);
+    EXPECT_EQ(Target(ctrl[2], "sec:LCB.Log"), protLog);
+
+    // The SGCB of LLN0; a SettingControl of another class is not read.
+    URI_Ref sgcb = Target(lln0, "sec:LNode.SGCB");
+    EXPECT_EQ(Get(sgcb, "cim:Naming.name"), "SGCB");
+    EXPECT_EQ(Get(sgcb, "sec:SGCB.activeSG"), "1");
+    EXPECT_EQ(Get(sgcb, "sec:SGCB.numOfSG"), "4");
+    EXPECT_TRUE(Target(Node(prot, "PTOC1"), "sec:LNode.SGCB").IsEmpty());
+
+    std::vector<ReportEntry> others = Entries("other_errors");
+    EXPECT_EQ(std::count(others.begin(), others.end(),
+                         ReportEntry{"other_error", "错误：ICD文件: LCB:lcb2", "未找到DataSet:nope"}),
+              1);
+    EXPECT_EQ(std::count(others.begin(), others.end(), ReportEntry{"other_error", "ICD文件:  Log", "存在2个"}), 1);
+    // lnclass, LCB, GGIO, lnClass, LN0 inst, DOI x2, DAI, LDevice.
+    EXPECT_EQ(imp.m_nErrors, 9);
+}
+
+TEST_F(ImportTest, SettingGroupNumbersAreCheckedWithoutOverflow) {
+    const struct {
+        const char* attrs;
+        const char* numOfSG;
+        bool finding;
+    } kCases[] = {
+        {R"(actSG="2" numOfSGs="1")", "1", true},
+        {R"(actSG="1" numOfSGs="4")", "4", false},
+        {R"(numOfSGs="0")", "1", true},
+        {R"(actSG="" numOfSGs=" 3x")", " 3x", false},
+        {R"(actSG="5" numOfSGs="99999999999999999999999")", "99999999999999999999999", false},
+        {R"(actSG="99999999999999999999999" numOfSGs="4")", "1", true},
+        {R"(actSG="-99999999999999999999999" numOfSGs="-1")", "1", true},
+        {R"(actSG="2")", "", false},
+    };
+    for (const auto& c : kCases) {
+        LoadScl(Scl("", std::string("<SettingControl ") + c.attrs + "/>"));
+        URI_Ref node = MakeLNode(MakeLDevice(DomainOf(icd), "LD", 1), "", "LLN0", "", 1);
+        URI_Ref sgcb;
+        const int errors = imp.m_nErrors;
+        imp.Import_SGCB(&app, node, scl.Get_NodePtr(scl.GetDocumentElement(), "SettingControl"), "1", sgcb);
+        EXPECT_EQ(Get(sgcb, "sec:SGCB.numOfSG"), c.numOfSG) << c.attrs;
+        EXPECT_EQ(imp.m_nErrors - errors, c.finding ? 1 : 0) << c.attrs;
+    }
+    EXPECT_EQ(Entries("other_errors").back(),
+              (ReportEntry{"other_error", "错误：ICD文件: SGCB", "numOfSGs 或 actSG 数量错误"}));
+}
+
+}  // namespace
+}  // namespace kiln::test
+
+namespace kiln::test {
+namespace {
+
+// An Ed1 file of another maker's style: no version attributes, Private
+// elements of the maker's own everywhere, attributes in another order.
+const char* const kEd1 = R"(<?xml version="1.0" encoding="UTF-8"?>
+<SCL xmlns="http://www.iec.ch/61850/2003/SCL" xmlns:xsi="http://www.w3.org/2001/XMLSchema-instance" xmlns:mk="http://maker.example/private">
+ <Header id="MK-100" nameStructure="IEDName" toolID="mk-tool"/>
+ <IED type="MK100" manufacturer="maker" configVersion="1.0" name="MK100" desc="测控装置">
+  <Private type="mk:info"><mk:board slot="1"/></Private>
+  <AccessPoint name="S1"><Server><Authentication none="true"/>
+   <LDevice desc="测控" inst="MEAS">
+    <LN0 desc="逻辑节点零" lnType="MK_LLN0" lnClass="LLN0" inst="">
+     <DataSet name="dsAin" desc="遥测"><FCDA ldInst="MEAS" prefix="" lnClass="MMXU" lnInst="1" doName="A" fc="MX"/></DataSet>
+     <ReportControl name="urcbAin" desc="遥测报告" datSet="dsAin" intgPd="0" rptID="MK100MEAS/LLN0$RP$urcbAin" confRev="1" buffered="false">
+      <TrgOps dchg="true" qchg="false" dupd="false" period="false"/>
+      <OptFields seqNum="true" timeStamp="true" dataSet="true" reasonCode="true" dataRef="false" bufOvfl="false" entryID="false" configRef="true" segmentation="false"/>
+      <RptEnabled max="16"/>
+     </ReportControl>
+     <DOI name="Mod" desc="模式"><DAI name="ctlModel" valKind="RO"><Val>status-only</Val></DAI></DOI>
+     <Private type="mk:vars">x</Private>
+    </LN0>
+    <LN desc="物理装置" lnType="MK_LPHD" lnClass="LPHD" inst="1" prefix=""/>
+    <LN desc="测量" lnType="MK_MMXU" lnClass="MMXU" inst="1" prefix="">
+     <DOI name="A" desc="相电流"><SDI name="phsA"><SDI name="cVal"><SDI name="mag"><DAI name="f" sAddr="3.1"><Val>0</Val></DAI></SDI></SDI></SDI></DOI>
+    </LN>
+   </LDevice>
+  </Server></AccessPoint>
+ </IED>
+ <DataTypeTemplates>
+  <LNodeType lnClass="LLN0" id="MK_LLN0"><DO type="MK_INC" name="Mod"/></LNodeType>
+  <LNodeType lnClass="LPHD" id="MK_LPHD"><DO type="MK_INC" name="PhyHealth"/></LNodeType>
+  <LNodeType lnClass="MMXU" id="MK_MMXU"><DO type="MK_WYE" name="A"/></LNodeType>
+  <DOType cdc="INC" id="MK_INC"><DA fc="ST" dchg="true" bType="INT32" name="stVal"/><DA fc="CF" bType="Enum" type="MK_ctl" name="ctlModel"/></DOType>
+  <DOType cdc="WYE" id="MK_WYE"><SDO type="MK_CMV" name="phsA"/></DOType>
+  <DOType cdc="CMV" id="MK_CMV"><DA fc="MX" dchg="true" bType="Struct" type="MK_Vec" name="cVal"/></DOType>
+  <DAType id="MK_Vec"><BDA bType="Struct" type="MK_AV" name="mag"/></DAType>
+  <DAType id="MK_AV"><BDA bType="FLOAT32" name="f"/></DAType>
+  <EnumType id="MK_ctl"><EnumVal ord="0">status-only</EnumVal></EnumType>
+ </DataTypeTemplates>
+</SCL>)";
+
+TEST_F(ImportTest, AnEd1FileOfAnotherMakerImportsCleanly) {
+    ImportIcd(kEd1);
+    EXPECT_EQ(AllEntries(), std::vector<ReportEntry>{});
+    EXPECT_EQ(imp.m_strHeaderId, "MK-100");
+    URI_Ref meas = Device("MEAS");
+    EXPECT_EQ(Get(meas, "cim:Naming.description"), "测控");
+    EXPECT_EQ(NamesOf(Members(meas, "sec:LDevice.LNodes")), (std::vector<CString>{"LLN0", "LPHD1", "MMXU1"}));
+    URI_Ref lln0 = Node(meas, "LLN0");
+    URI_Ref rcb = Members(lln0, "sec:LNode.RCBs")[0];
+    EXPECT_EQ(Get(rcb, "sec:RCB.BRCB_or_URCB"), "false");
+    EXPECT_EQ(Get(rcb, "sec:RCB.optConfRevision"), "true");
+    EXPECT_EQ(Get(rcb, "sec:RCB.optDataReference"), "false");
+    EXPECT_EQ(Get(rcb, "sec:RCB.trgOp"), EnumValue("TrgOpControlTypeEnum", "DChg"));
+    EXPECT_EQ(Target(rcb, "sec:RCB.DataSet"), Members(lln0, "sec:LNode.DataSets")[0]);
+    URI_Ref a = Member(Node(meas, "MMXU1"), "sec:LNode.DOIs", "A");
+    std::vector<URI_Ref> dais = Members(a, "sec:DOI.DAIs");
+    ASSERT_EQ(dais.size(), 1u);
+    EXPECT_EQ(Get(dais[0], "cim:Naming.name"), "phsA.cVal[MX].mag.f");
+    EXPECT_EQ(Get(dais[0], "sec:DAI.sAddr"), "3.1");
+    EXPECT_EQ(Target(dais[0], "sec:DAI.BDA"),
+              Members(ShellOf(imp.m_mapNewDATypes, "MK_AV"), "sec:DAType.Contains_BDAs")[0]);
+    EXPECT_EQ(daIndex.count("MEAS/MMXU1.A.phsA.cVal[MX].mag.f"), 1u);
+    EXPECT_EQ(imp.m_mapInstPaths.count("MEAS/MMXU1.A.phsA"), 1u);
+    EXPECT_EQ(Get(Member(lln0, "sec:LNode.DOIs", "Mod"), "sec:DOI.cdcType"), "INC");
+}
+
+TEST_F(ImportTest, ARefusedDeviceOrNodeSkipsEverythingBelowIt) {
+    ImportIcd(Scl(R"(<LNodeType id="L0" lnClass="LLN0"><DO name="Mod" type="T"/></LNodeType>
+<LNodeType id="PH" lnClass="LPHD"/><DOType id="T" cdc="INC"><DA name="stVal" fc="ST" bType="INT32"/></DOType>)"));
+    ASSERT_TRUE(Doc().SetDomainEditable(DomainOf(icd), false));
+    const int before = Doc().ResourceCount();
+    LoadScl(Scl("", R"(<IED name="I"><AccessPoint><Server><LDevice inst="LD"><LN0 lnClass="LLN0" lnType="L0">
+<DOI name="Nope"/><DataSet name="d"><FCDA ldInst="LD"/></DataSet><LogControl datSet="x"/><Log/><Log/></LN0>
+<LN lnClass="LPHD" inst="1" lnType="PH"/></LDevice></Server></AccessPoint></IED>)"));
+    imp.Import_IED(&app, icd, scl.Get_NodePtr(scl.GetDocumentElement(), "IED"));
+    EXPECT_EQ(Doc().ResourceCount(), before);
+    // No finding of the skipped children: only the creator's refusal is seen.
+    EXPECT_EQ(AllEntries(), std::vector<ReportEntry>{});
+    EXPECT_EQ(ui.Messages().size(), 1u);
+
+    // A device that is made, with a node the creator refuses.
+    ASSERT_TRUE(Doc().SetDomainEditable(DomainOf(icd), true));
+    URI_Ref ld;
+    ASSERT_TRUE(app.NewRsc_LDevice(&ld, Ied(), URI_Ref(), URI_Ref(), URI_Ref()));
+    ASSERT_TRUE(Doc().SetDomainEditable(DomainOf(icd), false));
+    EXPECT_FALSE(imp.Import_LNode(&app, ld,
+                                  scl.Get_NodePtr(scl.GetDocumentElement(), "IED/AccessPoint/Server/LDevice/LN0"), "1",
+                                  URI_Ref(), URI_Ref(), "ILD", false));
+    EXPECT_EQ(AllEntries(), std::vector<ReportEntry>{});
+    EXPECT_TRUE(imp.m_mapInstLNodes.empty());
+}
+
+}  // namespace
+}  // namespace kiln::test
+
+namespace kiln::test {
+namespace {
+
+TEST_F(ImportTest, LogControlsFindTheLogOfTheirDevice) {
+    const std::string device = R"(<LN0 lnClass="LLN0" lnType="L0"><DataSet name="ds"/><Log name="Log"/>%s</LN0>
+<LN lnClass="LPHD" inst="1" lnType="PH"/>)";
+    auto ld = [&](const char* inst, const char* lcbs) {
+        std::string text = device;
+        text.replace(text.find("%s"), 2, lcbs);
+        return std::string("<LDevice inst=\"") + inst + "\">" + text + "</LDevice>";
+    };
+    ImportIcd(Scl(R"(<LNodeType id="L0" lnClass="LLN0"/><LNodeType id="PH" lnClass="LPHD"/>)",
+                  "<IED name=\"I\"><AccessPoint><Server>" + ld("A", "") +
+                      ld("B", R"(<LogControl name="own" datSet="ds" logName="Log"/>
+<LogControl name="named" datSet="ds" ldInst="A" logName="Log"/><LogControl name="plain" datSet="ds"/>)") +
+                      "</Server></AccessPoint></IED>"));
+    URI_Ref logA = Target(Node(Device("A"), "LLN0"), "sec:LNode.Log");
+    URI_Ref lln0B = Node(Device("B"), "LLN0");
+    URI_Ref logB = Target(lln0B, "sec:LNode.Log");
+    ASSERT_TRUE(logA.IsSet());
+    ASSERT_TRUE(logB.IsSet());
+    std::vector<URI_Ref> lcbs = Members(lln0B, "sec:LNode.LCBs");
+    ASSERT_EQ(lcbs.size(), 3u);
+    EXPECT_EQ(Target(lcbs[0], "sec:LCB.Log"), logB);  // both Logs are named "Log": its own device's
+    EXPECT_EQ(Target(lcbs[1], "sec:LCB.Log"), logA);  // the device the file names
+    EXPECT_EQ(Target(lcbs[2], "sec:LCB.Log"), logB);
+    EXPECT_EQ(Entries("other_errors"), std::vector<ReportEntry>{});
+}
+
+}  // namespace
+}  // namespace kiln::test
