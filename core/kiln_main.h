@@ -66,10 +66,9 @@ public:
 
     // ======================================================================
     // Host handlers, in slot order
-    // Document opening is the model core's (open_document.cpp). The view
-    // and command handlers are filled by the views and the command
-    // dispatcher; until then they answer as the framework does
-    // (handler_stubs.cpp).
+    // Document opening is the model core's (open_document.cpp); the view
+    // handlers are the views' (views/), the command handlers the command
+    // dispatcher's (commands/).
     // ======================================================================
     bool TreeMsg_OnRClick(CBase_Cmd* pView, Struct_ItemDesc* pItem) override;                        // 23
     bool TreeMsg_OnClick(CBase_Cmd* pView, Struct_ItemDesc* pItem) override;                         // 24
@@ -582,6 +581,9 @@ public:
     // ======================================================================
     // COMMANDS (commands/)
     // ======================================================================
+    // Msg_OnAppCommand (commands/dispatcher.cpp) and Msg_OnAppCommandUpdate
+    // (commands/command_states.cpp) are the host handlers above; the bodies
+    // of the commands and the product dialog live in commands/.
 
 private:
     // The data-attribute walk below Get_DAs_of_aDO; `onPath` holds the types

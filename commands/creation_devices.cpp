@@ -1,0 +1,149 @@
+// Logical devices (born with their LLN0 and LPHD nodes, typed by the
+// instance types of those standard classes that the package chain holds),
+// logical nodes typed by a chosen instance LN type, and the DOI and DAI
+// instances of a node.
+#include "commands/creation.h"
+
+namespace kiln::commands {
+namespace {
+
+constexpr const char* kNoNodeTypes = "由于类型包中没有定义除LLN0、LPHD之外的逻辑节点类型，不能增加逻辑节点！";
+constexpr const char* kIcdPackagePath = "sec:LDevice.Server/sec:Server.IED/sec:IED.ICD/sec:ICD.TypePackage";
+
+CString NameOf(CKiln_Main& app, const URI_Ref& rsc) { return app.DocMtd_getValue_ofAttr(rsc, core::kRoleName); }
+
+// The first instance LN types of the standard LLN0 and LPHD classes along the
+// package's dependency chain; false with the message when either is missing.
+// With `listingMustSucceed` a chain that cannot be listed (it nests or runs in
+// a circle, which the listing reports) ends without a further message.
+bool FindLln0AndLphd(CKiln_Main& app, const URI_Ref& package, URI_Ref& lln0, URI_Ref& lphd,
+                     bool listingMustSucceed) {
+    std::vector<URI_Ref> packages;
+    if (!app.GetTypePackage_Depended(&packages, package, true) && listingMustSucceed) return false;
+    for (const auto& [stdType, out] : {std::pair<const URI_Ref&, URI_Ref&>{app.m_uStdLLN0Type, lln0},
+                                       std::pair<const URI_Ref&, URI_Ref&>{app.m_uStdLPHDType, lphd}}) {
+        for (const URI_Ref& p : packages)
+            if (stdType.IsSet() &&
+                app.DocMtd_Find_aURI_InAsso(stdType, p, "sec:TypePackage.LNodeTypes", out,
+                                            "sec:LNodeType.ClassOf_LNType"))
+                break;
+    }
+    if (lln0.IsSet() && lphd.IsSet()) return true;
+    Notice("在类型包中没有发现LPHD或LLN0实例化类型，不能增加逻辑装置！");
+    return false;
+}
+
+// Asks for an instance LN type of the device's package; empty when none is
+// offered, cancelled or the answer is empty.
+URI_Ref AskNodeType(Creation& c, const CString& packagePath) {
+    CKiln_Main& app = c.f.app;
+    app.SetEditPackList_forType(&c.f.pack, c.parent, packagePath, "sec:TypePackage.LNodeTypes", "", "true");
+    if (c.f.pack.vList.GetSize() == 0) {
+        Notice(kNoNodeTypes);
+        return URI_Ref();
+    }
+    CString answer;
+    if (!app.Mtd_SingleInputBox("选择逻辑节点类型：", answer, &c.f.pack, false) || answer.IsEmpty())
+        return URI_Ref();
+    return app.DocMtd_TestBy_URIRef(answer);
+}
+
+}  // namespace
+
+Next AddBaseLDevice(Creation& c) {
+    CKiln_Main& app = c.f.app;
+    URI_Ref lln0, lphd;
+    if (!FindLln0AndLphd(app, c.parent, lln0, lphd, false)) return Next::Leave;
+    return app.NewRsc_LDevice(&c.f.newRsc, c.parent, lln0, lphd, URI_Ref()) ? Next::CommonEnd : Next::Leave;
+}
+
+Next AddLDevice(Creation& c) {
+    CKiln_Main& app = c.f.app;
+    if (app.m_uStdLLN0Type.IsEmpty() || app.m_uStdLPHDType.IsEmpty()) {
+        Notice("没有发现IEC61850的LPHD和LLN0定义，不能增加逻辑装置");
+        return Next::Leave;
+    }
+    const URI_Ref package = FirstOf(app, c.parent, "sec:IED.ICD/sec:ICD.TypePackage");
+    URI_Ref lln0, lphd;
+    if (!FindLln0AndLphd(app, package, lln0, lphd, true)) return Next::Leave;
+    return app.NewRsc_LDevice(&c.f.newRsc, c.parent, lln0, lphd, URI_Ref()) ? Next::CommonEnd : Next::Leave;
+}
+
+Next AddLNode(Creation& c) {
+    CKiln_Main& app = c.f.app;
+    const bool base = app.DocMtd_getValue_ofAttr(c.parent, "sec:LDevice.isAbstract") == "true";
+    const URI_Ref type = AskNodeType(c, base ? "sec:LDevice.TypePackage" : kIcdPackagePath);
+    if (type.IsEmpty()) return Next::Leave;
+    return app.NewRsc_LNode(&c.f.newRsc, c.parent, type, true) ? Next::CommonEnd : Next::Leave;
+}
+
+// The count is not capped: the user asked for that many nodes.
+Next AddManyLNodes(Creation& c) {
+    CKiln_Main& app = c.f.app;
+    const URI_Ref type = AskNodeType(c, kIcdPackagePath);
+    if (type.IsEmpty()) return Next::Leave;
+    CString text;
+    const int count = app.Mtd_SingleInputBox("请输入数量：", text, nullptr, false) ? LeadingInt(text) : 0;
+    if (count <= 0) return Next::Leave;
+    for (int i = 0; i < count; ++i) {
+        URI_Ref made;
+        if (app.NewRsc_LNode(&made, c.parent, type, true)) c.f.newRsc = made;
+    }
+    return c.f.newRsc.IsSet() ? Next::CommonEnd : Next::Leave;
+}
+
+// The DOs of the node's type that have no DOI in the node yet.
+Next AddDOI(Creation& c) {
+    CKiln_Main& app = c.f.app;
+    if (c.parent.sClass != "sec:LNode") return Next::Leave;
+    std::vector<URI_Ref> dois, dos;
+    URI_Ref last;
+    if (app.DocMtd_get_descendent_BUris(c.parent, "sec:LNode.DOIs", dois, last, core::kRoleOrd, SortPolicy_ByOrd) ==
+        0)
+        return Next::Leave;
+    std::set<CString> taken;
+    for (const URI_Ref& d : dois) taken.insert(NameOf(app, d));
+    if (app.DocMtd_get_descendent_BUris(c.parent, "sec:LNode.LNodeType/sec:LNodeType.DOs", dos, last,
+                                        core::kRoleOrd, SortPolicy_ByOrd) == 0)
+        return Next::Leave;
+    for (const URI_Ref& d : dos) {
+        const CString name = NameOf(app, d);
+        if (!taken.count(name)) c.f.pack.Add_ListItem(name, CString(d.sUri));
+    }
+    CString answer;
+    if (!app.Mtd_SingleInputBox("选择DO：", answer, &c.f.pack, false)) return Next::Leave;
+    if (answer.IsEmpty()) return Next::CommonEnd;
+    const URI_Ref chosen = app.DocMtd_TestBy_URIRef(answer);
+    if (chosen.IsEmpty()) return Next::Leave;
+    return app.NewRsc_DOI(&c.f.newRsc, c.parent, chosen) ? Next::CommonEnd : Next::Leave;
+}
+
+// A DAI named by the chosen attribute path alone ("stVal[ST]"), as every
+// reader of DAI names expects.
+Next AddDAI(Creation& c) {
+    CKiln_Main& app = c.f.app;
+    if (c.parent.sClass != "sec:DOI") return Next::Leave;
+    const CString doiName = NameOf(app, c.parent);
+    URI_Ref lnode = FirstOf(app, c.parent, "sec:DOI.LNode");
+    URI_Ref dataObject = app.Get_DO_Dfn(lnode, doiName);
+    if (dataObject.IsEmpty()) return Next::Leave;
+    std::vector<URI_Ref> dais;
+    URI_Ref last;
+    if (app.DocMtd_get_descendent_BUris(c.parent, "sec:DOI.DAIs", dais, last, core::kRoleOrd, SortPolicy_ByOrd) == 0)
+        return Next::Leave;
+    std::set<CString> taken;
+    for (const URI_Ref& d : dais) taken.insert(NameOf(app, d));
+    Struct_DAs_ofDO das;
+    if (!app.Get_DAs_of_aDO(dataObject, &das, "", nullptr)) return Next::Leave;
+    for (const Struct_DAItem& item : das.vDAs)
+        if (!taken.count(item.sPath)) c.f.pack.Add_ListItem(item.sPath, CString(item.uRsc.sUri));
+    CString answer;
+    if (!app.Mtd_SingleInputBox("选择 " + doiName + " 下的DA：", answer, &c.f.pack, false)) return Next::Leave;
+    const URI_Ref member = app.DocMtd_TestBy_URIRef(answer);
+    if (member.IsEmpty()) return Next::Leave;
+    const CString path = c.f.pack.vList.Get_First_bySecond(answer);
+    if (path.IsEmpty()) return Next::CommonEnd;
+    return app.NewRsc_DAI(&c.f.newRsc, c.parent, member, path) ? Next::CommonEnd : Next::Leave;
+}
+
+}  // namespace kiln::commands

@@ -1,0 +1,291 @@
+// The generic creation frame and its bodies: placing behind a sibling, the
+// multiplicity limit, the Log, M2I and mapping-item bodies, types and
+// members of instance packages, logical devices, nodes, DOIs and DAIs.
+#include "tests/commands/commands_fixture.h"
+
+namespace kiln::test {
+namespace {
+
+class Creation : public CommandsTest {};
+
+TEST_F(Creation, ADataSetChosenOnASiblingStandsRightBehindIt) {
+    Run(ptoc, "ICD:Add DataSet");
+    Run(ptoc, "ICD:Add DataSet");
+    std::vector<URI_Ref> sets = Members(ptoc, "sec:LNode.DataSets");
+    ASSERT_EQ(sets.size(), 2u);
+    Run(sets[0], "ICD:Add DataSet");  // chosen on the first
+    EXPECT_EQ(Names(ptoc, "sec:LNode.DataSets"), (std::vector<CString>{"DataSet_1", "DataSet_3", "DataSet_2"}));
+    Run(ptoc, "ICD:Add DataSet");  // chosen on the node: appended
+    EXPECT_EQ(Names(ptoc, "sec:LNode.DataSets").back(), "DataSet_4");
+    // A data set chosen while the current resource is of an unrelated class: nothing.
+    ui.ClearCalls();
+    Run(ptoc, "ICD:Add FCDA");
+    EXPECT_TRUE(ui.Calls().empty());
+}
+
+TEST_F(Creation, ARoleOfAtMostOneMemberRefusesTheSecond) {
+    Run(ptoc, "ICD:Add SGCB");
+    ui.ClearCalls();
+    Run(ptoc, "ICD:Add SGCB");
+    EXPECT_EQ(ui.Messages(), std::vector<CString>{"超出上限，不能增加对象！"});
+    EXPECT_TRUE(Refreshes().empty());
+    EXPECT_EQ(Members(ptoc, "sec:LNode.SGCB").size(), 1u);
+    // Unbounded roles take any number.
+    for (int i = 0; i < 12; ++i) Run(ptoc, "ICD:Add ExtRef");
+    EXPECT_EQ(Members(ptoc, "sec:LNode.ExtRefs").size(), 12u);
+}
+
+TEST_F(Creation, TheLogOfAServerYesLinksEveryLcbNoKeepsTheOthers) {
+    URI_Ref log1, log2, lcb1, lcb2;
+    ASSERT_TRUE(app.NewRsc_Log(&log1, lln0));
+    ASSERT_TRUE(app.NewRsc_Log(&log2, Members(ld, "sec:LDevice.LNodes")[1]));
+    ASSERT_TRUE(app.NewRsc_LCB(&lcb1, lln0, URI_Ref()));
+    ASSERT_TRUE(app.NewRsc_LCB(&lcb2, ptoc, URI_Ref()));
+    ui.ClearCalls();
+
+    ui.AnswerNo("是否让所有日志控制块与此日志关联？");
+    Run(ptoc, "ICD:Add Log");
+    EXPECT_EQ(Members(ptoc, "sec:LNode.Log").size(), 1u);
+    EXPECT_TRUE(Doc().FirstTarget(log1, "sec:Log.LNode").IsSet());
+    EXPECT_EQ(Doc().FirstTarget(lcb2, "sec:LCB.Log"), log1);
+    const URI_Ref noLog = Doc().FirstTarget(ptoc, "sec:LNode.Log");
+    app.Rsc_Delete(noLog, false);
+    ui.ClearCalls();
+
+    ui.AnswerYes();
+    Run(ptoc, "ICD:Add Log");
+    std::vector<URI_Ref> logs;
+    Doc().PathTargets(server, "sec:Server.LDevices/sec:LDevice.LNodes/sec:LNode.Log", logs);
+    ASSERT_EQ(logs.size(), 1u);
+    EXPECT_EQ(Doc().FirstTarget(logs[0], "sec:Log.LNode"), ptoc);
+    for (const URI_Ref& lcb : {lcb1, lcb2}) {
+        std::vector<URI_Ref> targets;
+        Doc().Targets(lcb, "sec:LCB.Log", targets);
+        EXPECT_EQ(targets, std::vector<URI_Ref>{logs[0]});
+    }
+    EXPECT_EQ(Refreshes(), std::vector<int>{0});
+}
+
+TEST_F(Creation, ARefusedLogLeavesTheServersLogsAndLinks) {
+    URI_Ref log1, lcb;
+    ASSERT_TRUE(app.NewRsc_Log(&log1, lln0));
+    ASSERT_TRUE(app.NewRsc_LCB(&lcb, ptoc, URI_Ref()));
+    ui.ClearCalls();
+    ui.AnswerYes();
+    Doc().InjectFault("create");
+    Run(ptoc, "ICD:Add Log");
+    EXPECT_TRUE(Doc().FirstTarget(log1, "sec:Log.LNode").IsSet());
+    EXPECT_EQ(Doc().FirstTarget(lcb, "sec:LCB.Log"), log1);
+    EXPECT_TRUE(Members(ptoc, "sec:LNode.Log").empty());
+    EXPECT_TRUE(Refreshes().empty());
+}
+
+TEST_F(Creation, AnM2INeedsTheITBAndAMappingItemStandsBehindItsItem) {
+    Run(icd, "ICD:Add M2I");
+    EXPECT_EQ(ui.Messages(), std::vector<CString>{"请先建立装置信息描述表！"});
+    EXPECT_TRUE(Members(icd, "sec:ICD.M2I").empty());
+
+    Run(icd, "ICD:Add ITB");
+    const URI_Ref itb = Doc().FirstTarget(icd, "sec:ICD.ITB");
+    for (int i = 0; i < 5; ++i) Run(itb, "ICD:Add InfoItem");
+    Run(icd, "ICD:Add M2I");
+    const URI_Ref m2i = Doc().FirstTarget(icd, "sec:ICD.M2I");
+    ASSERT_EQ(Members(m2i, "sec:M2I.MapItems").size(), 5u);
+    const URI_Ref item4 = Members(itb, "sec:ITB.InfoItems")[3];
+    Run(item4, "ICD:Add InfoItem MapItem");
+    std::vector<URI_Ref> items = Members(m2i, "sec:M2I.MapItems");
+    ASSERT_EQ(items.size(), 6u);
+    EXPECT_EQ(Doc().FirstTarget(items[4], "sec:MapItem.InfoItem"), item4);
+    EXPECT_EQ(Get(items[4], "e301:OrdNaming.ord"), "5");
+}
+
+TEST_F(Creation, TypesOfAnInstancePackageInstantiateAStandardClass) {
+    // A declaration package makes a bare type without a question.
+    Run(m.stdPkg, "ICD:Add LNodeType");
+    EXPECT_EQ(ui.CountOf(Enum_UiCall::InputBox), 0);
+    // An instance package that sees no standard package.
+    URI_Ref lone = MakeTypePackage(kInstDomain, "孤立包", true);
+    ui.ClearCalls();
+    Run(lone, "ICD:Add LNodeType");
+    Run(lone, "ICD:Add DOType");
+    EXPECT_EQ(ui.Messages(), (std::vector<CString>{"没有发现标准LN类型！", "没有发现标准CDC类型！"}));
+    // With the standard package in sight: the chosen class, then the scope.
+    ui.ClearCalls();
+    ui.AnswerInputChoice("MMXU  (IEC61850)", "选择被实例化的标准LN类型：").AnswerInputChoice("不复制任何成员\t\t\t");
+    Run(m.instPkg, "ICD:Add LNodeType");
+    std::vector<URI_Ref> types = Members(m.instPkg, "sec:TypePackage.LNodeTypes");
+    EXPECT_EQ(Doc().FirstTarget(types.back(), "sec:LNodeType.ClassOf_LNType"), m.mmxu);
+    EXPECT_EQ(Refreshes(), std::vector<int>{0});
+    // Cancel: nothing.
+    const size_t before = ResourceCount();
+    ui.ClearCalls();
+    ui.AnswerInputCancel();
+    Run(m.instPkg, "ICD:Add LNodeType");
+    EXPECT_EQ(ResourceCount(), before);
+    EXPECT_TRUE(Refreshes().empty());
+}
+
+TEST_F(Creation, MembersOfAnInstanceTypeComeFromItsClassThenItsBaseMinusTakenNames) {
+    auto values = [&] {
+        std::vector<std::string> out;
+        for (const auto& [display, value] : ui.LastOf(Enum_UiCall::InputBox)->vList.vPairs) out.push_back(value.str());
+        return out;
+    };
+    ui.AnswerInputCancel("选择要加入的DO：");
+    Run(m.p1Ptoc, "ICD:Add DO");
+    EXPECT_EQ(values(), (std::vector<std::string>{m.ptocStr.sUri, m.commonMod.sUri, m.commonBeh.sUri,
+                                                  m.commonNamPlt.sUri}));
+    EXPECT_TRUE(Refreshes().empty());
+    for (const char* taken : {"Str", "Mod", "Beh", "NamPlt"}) MakeDO(m.p1Ptoc, taken, 9, URI_Ref());
+    ui.ClearCalls();
+    Run(m.p1Ptoc, "ICD:Add DO");
+    EXPECT_EQ(ui.Messages(), std::vector<CString>{"逻辑节点类中没有可加入的DO！"});
+
+    const URI_Ref classless = MakeDOType(m.instPkg, "P1_X", 7);
+    ui.ClearCalls();
+    Run(classless, "ICD:Add DA");
+    EXPECT_EQ(ui.Messages(), std::vector<CString>{"未指定标准CDC类！"});
+
+    // A member chosen on a sibling: the new DA stands behind the sibling.
+    ui.ClearCalls();
+    const URI_Ref sps = MakeDOType(m.instPkg, "P1_SPS2", 8);
+    Link(sps, "sec:DOType.ClassOf_DOType", m.sps);
+    const URI_Ref q = MakeDA(sps, "q", 1, "ST", "Quality");
+    MakeDA(sps, "t", 2, "ST", "Timestamp");
+    ui.AnswerInputChoice(app.GetRscText(m.spsStVal, false));
+    Run(q, "ICD:Add DA");
+    EXPECT_EQ(Names(sps, "sec:DOType.Contains_DAs"), (std::vector<CString>{"q", "stVal", "t"}));
+}
+
+TEST_F(Creation, DirectMembersOfDeclarationTypesAndExtensionDOs) {
+    Run(m.ptoc, "ICD:Add DO");  // a declaration type: a bare DO of the package's namespace
+    std::vector<URI_Ref> dos = Members(m.ptoc, "sec:LNodeType.DOs");
+    EXPECT_EQ(Get(dos.back(), "sec:DO.SemanticNs"), "IEC61850");
+    // Ext-DO on an instance type: allowed unless the ICD says exactly "false".
+    Run(m.p1Ptoc, "ICD:Add Ext-DO");
+    dos = Members(m.p1Ptoc, "sec:LNodeType.DOs");
+    ASSERT_EQ(dos.size(), 2u);
+    EXPECT_EQ(Get(dos.back(), "sec:DO.SemanticNs"), "P1");
+    Link(m.instPkg, "sec:TypePackage.ICD", icd);
+    Set(icd, "sec:ICD.extDOFreely", "false");
+    ui.ClearCalls();
+    Run(m.p1Ptoc, "ICD:Add Ext-DO");
+    EXPECT_EQ(Members(m.p1Ptoc, "sec:LNodeType.DOs").size(), 2u);
+    EXPECT_TRUE(ui.Calls().empty());
+}
+
+TEST_F(Creation, ExpandedDOsOfferTheDOTypesOfAPackageChainThatMayLoop) {
+    URI_Ref a = MakeTypePackage(kInstDomain, "A", true), b = MakeTypePackage(kInstDomain, "B", true);
+    Link(a, "sec:TypePackage.Depend_TypePackage", b);
+    Link(b, "sec:TypePackage.Depend_TypePackage", a);
+    URI_Ref lnType = MakeLNodeType(a, "A_PTOC", 1);
+    Link(lnType, "sec:LNodeType.ClassOf_LNType", m.ptoc);
+    URI_Ref ta = MakeDOType(a, "A_SPS", 1), tb = MakeDOType(b, "B_INC", 1), taken = MakeDOType(b, "Op", 2);
+    MakeDO(lnType, "Op", 1, ta);
+    ui.AnswerInputChoice(app.GetRscText(tb, false));
+    Run(lnType, "ICD:Add expand DO");
+    std::vector<std::string> offered;
+    for (const auto& [d, v] : ui.LastOf(Enum_UiCall::InputBox)->vList.vPairs) offered.push_back(v.str());
+    EXPECT_EQ(offered, (std::vector<std::string>{ta.sUri, tb.sUri}));
+    (void)taken;
+    const URI_Ref made = Members(lnType, "sec:LNodeType.DOs").back();
+    EXPECT_EQ(Doc().FirstTarget(made, "sec:DO.DefinedBy_DOType"), tb);
+    EXPECT_EQ(Get(made, "sec:DO.SemanticNs"), "扩展");
+}
+
+TEST_F(Creation, LogicalDevicesFindTheInstanceTypesOfLln0AndLphd) {
+    Run(ied, "ICD:Add LDevice");
+    std::vector<URI_Ref> lds;
+    Doc().PathTargets(ied, "sec:IED.Servers/sec:Server.LDevices", lds);
+    ASSERT_EQ(lds.size(), 2u);
+    std::vector<URI_Ref> nodes = Members(lds[1], "sec:LDevice.LNodes");
+    ASSERT_EQ(nodes.size(), 2u);
+    EXPECT_EQ(Doc().FirstTarget(nodes[0], "sec:LNode.LNodeType"), p1Lln0);
+    EXPECT_EQ(Doc().FirstTarget(nodes[1], "sec:LNode.LNodeType"), p1Lphd);
+    // Chosen on a device, the parent is the IED.
+    Run(ld, "ICD:Add LDevice");
+    Doc().PathTargets(ied, "sec:IED.Servers/sec:Server.LDevices", lds);
+    EXPECT_EQ(lds.size(), 3u);
+    // A package chain without an LPHD instance type.
+    Doc().ClearLinks(p1Lphd, "sec:LNodeType.ClassOf_LNType");
+    ui.ClearCalls();
+    Run(ied, "ICD:Add LDevice");
+    EXPECT_EQ(ui.Messages(),
+              std::vector<CString>{"在类型包中没有发现LPHD或LLN0实例化类型，不能增加逻辑装置！"});
+    // A package chain that runs in a circle: the listing says so, nothing more.
+    URI_Ref a = MakeTypePackage(kInstDomain, "A", true), b = MakeTypePackage(kInstDomain, "B", true);
+    Link(a, "sec:TypePackage.Depend_TypePackage", b);
+    Link(b, "sec:TypePackage.Depend_TypePackage", a);
+    Doc().ClearLinks(icd, "sec:ICD.TypePackage");
+    Link(icd, "sec:ICD.TypePackage", a);
+    ui.ClearCalls();
+    Run(ied, "ICD:Add LDevice");
+    EXPECT_EQ(ui.Messages().size(), 1u);
+    EXPECT_EQ(ui.Messages().front().Find("在类型包中没有发现"), -1);
+    // Without the standard definitions.
+    app.m_uStdLPHDType.Clear();
+    ui.ClearCalls();
+    Run(ied, "ICD:Add LDevice");
+    EXPECT_EQ(ui.Messages(), std::vector<CString>{"没有发现IEC61850的LPHD和LLN0定义，不能增加逻辑装置"});
+    EXPECT_TRUE(Refreshes().empty());
+}
+
+TEST_F(Creation, BaseDevicesOfAPackageAndTheirNodes) {
+    Run(m.instPkg, "ICD:Add Base LDevice");
+    std::vector<URI_Ref> bases = Members(m.instPkg, "sec:TypePackage.Base_LDevices");
+    ASSERT_EQ(bases.size(), 1u);
+    EXPECT_EQ(Get(bases[0], "sec:LDevice.isAbstract"), "true");
+    EXPECT_EQ(Names(bases[0], "sec:LDevice.LNodes"), (std::vector<CString>{"LLN0", "LPHD"}));
+    // A node of a base device: the package's own instance types.
+    ui.AnswerInputChoice("P1_PTOC  (P1)", "选择逻辑节点类型：");
+    Run(bases[0], "ICD:Add LNode");
+    EXPECT_EQ(Names(bases[0], "sec:LDevice.LNodes").back(), "PTOC1");
+    // Many nodes always look in the ICD's package, which a base device has not.
+    ui.ClearCalls();
+    Run(bases[0], "ICD:Add Many LNodes");
+    EXPECT_EQ(ui.Messages(),
+              std::vector<CString>{"由于类型包中没有定义除LLN0、LPHD之外的逻辑节点类型，不能增加逻辑节点！"});
+    EXPECT_TRUE(Refreshes().empty());
+}
+
+TEST_F(Creation, ManyNodesAreNumberedOnWithinTheirClass) {
+    ui.AnswerInputChoice("P1_PTOC  (P1)", "选择逻辑节点类型：").AnswerInput("3", "请输入数量：");
+    Run(ld, "ICD:Add Many LNodes");
+    std::vector<CString> names = Names(ld, "sec:LDevice.LNodes");
+    EXPECT_EQ(names, (std::vector<CString>{"LLN0", "LPHD", "PTOC1", "PTOC2", "PTOC3", "PTOC4"}));
+    EXPECT_EQ(Get(Members(ld, "sec:LDevice.LNodes").back(), "sec:LNode.lnInst"), "4");
+    EXPECT_EQ(Refreshes(), std::vector<int>{0});
+    for (const char* count : {"abc", "0", "-2"}) {
+        ui.ClearCalls();
+        ui.AnswerInputChoice("P1_PTOC  (P1)").AnswerInput(count);
+        Run(ld, "ICD:Add Many LNodes");
+        EXPECT_EQ(Names(ld, "sec:LDevice.LNodes").size(), 6u) << count;
+        EXPECT_TRUE(Refreshes().empty()) << count;
+    }
+    ui.ClearCalls();
+    ui.AnswerInputChoice("P1_PTOC  (P1)").AnswerInputCancel("请输入数量：");
+    Run(ld, "ICD:Add Many LNodes");
+    EXPECT_EQ(Names(ld, "sec:LDevice.LNodes").size(), 6u);
+}
+
+TEST_F(Creation, ADOWithADOIIsNotOfferedAgainAndADAIIsNamedByItsPath) {
+    ui.AnswerInputChoice("Op", "选择DO：");
+    Run(ptoc, "ICD:Add DOI");
+    const URI_Ref doi = Doc().FirstTarget(ptoc, "sec:LNode.DOIs");
+    ASSERT_TRUE(doi.IsSet());
+    EXPECT_EQ(Get(doi, "cim:Naming.name"), "Op");
+    ui.ClearCalls();
+    ui.AnswerInputCancel("选择DO：");
+    Run(ptoc, "ICD:Add DOI");
+    EXPECT_TRUE(LastChoices().empty());
+
+    ui.AnswerInputChoice("stVal[ST]", "选择 Op 下的DA：");
+    Run(doi, "ICD:Add DAI");
+    EXPECT_EQ(Names(doi, "sec:DOI.DAIs"), std::vector<CString>{"stVal[ST]"});
+    ui.AnswerInputCancel();
+    Run(doi, "ICD:Add DAI");
+    EXPECT_EQ(LastChoices(), std::vector<CString>{"q[ST]"});
+}
+
+}  // namespace
+}  // namespace kiln::test
