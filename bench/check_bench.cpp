@@ -20,6 +20,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_util.h"
 #include "core/kiln_main.h"
 #include "platform/ui/ui_services.h"
 #include "tests/editing/std_icd_builder.h"
@@ -33,16 +34,13 @@ struct KilnChecksProbe {
     }
 };
 
+using namespace kiln::bench;
+
 namespace {
 
 using Clock = std::chrono::steady_clock;
 
 double Ms(Clock::time_point since) { return std::chrono::duration<double, std::milli>(Clock::now() - since).count(); }
-
-double Median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
 
 [[noreturn]] void Die(const std::string& what) {
     std::fprintf(stderr, "check_bench: %s\n", what.c_str());

@@ -15,24 +15,12 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_util.h"
 #include "core/kiln_main.h"
 
+using namespace kiln::bench;
+
 namespace {
-
-// Processor time of this process, in milliseconds.
-double CpuMs() {
-    timespec t{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-    return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_nsec) / 1e6;
-}
-
-bool g_ok = true;
-
-void Require(bool ok, const char* what) {
-    if (ok) return;
-    std::fprintf(stderr, "failed: %s\n", what);
-    g_ok = false;
-}
 
 URI_Ref Make(CKiln_Main& app, const char* domain, const char* cls, const std::string& name, int ord = 0) {
     URI_Ref r;
@@ -155,11 +143,6 @@ double RemoveOneByOne(int members) {
     app.DocMtd_GetSeqNumber_byAsso(ld, "sec:LDevice.LNodes", &left);
     Require(left == 0, "every node removed");
     return ms;
-}
-
-double Median(std::vector<double> times) {
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
 }
 
 // Times the small model, its double and, for the record, its fourfold; the

@@ -19,21 +19,13 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_util.h"
 #include "core/kiln_main.h"
 #include "tests/editing/std_icd_builder.h"
 
+using namespace kiln::bench;
+
 namespace {
-
-double CpuMs() {
-    timespec t{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-    return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_nsec) / 1e6;
-}
-
-double Median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
 
 [[noreturn]] void Die(const std::string& what) {
     std::fprintf(stderr, "generate_bench: %s\n", what.c_str());

@@ -18,20 +18,15 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_util.h"
 #include "core/kiln_main.h"
 #include "import/kiln_import.h"
 #include "platform/framework/cim_schema.h"
 #include "platform/ui/ui_services.h"
 
-namespace {
+using namespace kiln::bench;
 
-// The CPU time of the calling thread: time the thread waits while other work
-// runs on a busy machine is not counted.
-double CpuSeconds() {
-    timespec ts{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
-    return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) / 1e9;
-}
+namespace {
 
 void Check(bool ok, const char* what) {
     if (ok) return;
@@ -220,13 +215,13 @@ Result RunOnce(const std::string& file) {
         imp.Import_LNodeType(&app, s.m_uShell, s.m_pNode, s.m_strBase, pkg, s.m_strOrd, false);
     imp.Link_AllStructBDAs(&app);
 
-    const double start = CpuSeconds();
+    const double start = ThreadCpuSeconds();
     imp.Import_IED(&app, icd, scl.Get_NodePtr(scl.GetDocumentElement(), "IED"));
     ImportNameTable daPaths;
     imp.Index_ICD_DAs(&app, icd, daPaths);
     imp.Index_ICD_LNodes(&app, icd);
     Result r;
-    r.seconds = CpuSeconds() - start;
+    r.seconds = ThreadCpuSeconds() - start;
     r.lnodes = imp.m_mapInstLNodes.size();
     r.daPaths = daPaths.size();
     r.doPaths = imp.m_mapInstPaths.size();
@@ -291,7 +286,7 @@ int main(int argc, char** argv) {
         std::printf(
             "%ld logical nodes: instance readers and indexes best %.3f s, median %.3f s CPU of %d runs; %zu nodes, "
             "%zu DA paths, %zu DO paths, %d errors, file %.1f MB\n",
-            sizeList[k], times[k].front(), times[k][times[k].size() / 2], runs, r.lnodes, r.daPaths, r.doPaths,
+            sizeList[k], times[k].front(), Median(times[k]), runs, r.lnodes, r.daPaths, r.doPaths,
             r.errors, std::filesystem::file_size(files[k]) / 1e6);
         std::filesystem::remove(files[k]);
         clean = clean && r.lnodes == static_cast<size_t>(sizeList[k]) && r.errors == 0;

@@ -14,9 +14,12 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_util.h"
 #include "core/kiln_main.h"
 #include "platform/framework/cim_schema.h"
 #include "platform/ui/ui_services.h"
+
+using namespace kiln::bench;
 
 namespace {
 
@@ -115,14 +118,6 @@ Model Build(CKiln_Main& app, int n) {
         Set(app, map, "sec:MapItem.unitSiUnit", ns + "SIUnitEnum.V");
     }
     return m;
-}
-
-// The processor time of the process (the machine may be busy with other
-// work; waiting for the processor is not the export's cost).
-double CpuSeconds() {
-    timespec t{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) / 1e9;
 }
 
 // The least processor time of one run of f so far.

@@ -15,23 +15,12 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_util.h"
 #include "core/kiln_main.h"
 
+using namespace kiln::bench;
+
 namespace {
-
-double CpuMs() {
-    timespec t{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-    return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_nsec) / 1e6;
-}
-
-bool g_ok = true;
-
-void Require(bool ok, const char* what) {
-    if (ok) return;
-    std::fprintf(stderr, "failed: %s\n", what);
-    g_ok = false;
-}
 
 const char* kDomain = "kiln.icd#";
 
@@ -72,11 +61,6 @@ size_t Walk(CKiln_Main& app, CBase_Cmd* view, Struct_ItemDesc* item, std::vector
         branch.pop_back();
     }
     return n;
-}
-
-double Median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
 }
 
 // The whole tree of an ICD with `nodes` logical nodes over four devices.

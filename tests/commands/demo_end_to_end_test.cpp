@@ -3,7 +3,6 @@
 // writes the ICD file, which must be valid SCL.
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -12,24 +11,14 @@
 #include <sstream>
 #include <string>
 
+#include "tests/host/kiln_program.h"
+
 namespace fs = std::filesystem;
 
 namespace {
 
-std::pair<int, std::string> Shell(const std::string& cmd) {
-    std::string out;
-    FILE* p = popen((cmd + " < /dev/null 2>&1").c_str(), "r");
-    if (!p) return {-1, out};
-    char buf[4096];
-    size_t n;
-    while ((n = fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
-    const int rc = pclose(p);
-    return {WIFEXITED(rc) ? WEXITSTATUS(rc) : -1, out};
-}
-
-std::string Kiln(const std::string& args) {
-    return std::string("KILN_HOME='") + KILN_SOURCE_DIR + "' '" + KILN_BINARY + "' " + args;
-}
+using kiln::test::RunShell;
+using kiln::test::KilnCommand;
 
 TEST(DemoEndToEnd, TheRoadThroughTheMenusWritesAValidIcd) {
     if (!fs::exists(fs::path(KILN_SOURCE_DIR) / "domains" / "IEC61850_std.xml"))
@@ -42,9 +31,9 @@ TEST(DemoEndToEnd, TheRoadThroughTheMenusWritesAValidIcd) {
     fs::create_directories(dir / "build");
     fs::copy_file(fs::path(KILN_SOURCE_DIR) / "examples" / "demo.kiln", dir / "examples" / "demo.kiln");
     const fs::path ws = dir / "build" / "demo-workspace";
-    auto [initStatus, initOut] = Shell(Kiln("init '" + ws.string() + "'"));
+    auto [initStatus, initOut] = RunShell(KilnCommand("init '" + ws.string() + "'"));
     ASSERT_EQ(initStatus, 0) << initOut;
-    auto [status, out] = Shell(Kiln("run '" + ws.string() + "' '" + (dir / "examples" / "demo.kiln").string() + "'"));
+    auto [status, out] = RunShell(KilnCommand("run '" + ws.string() + "' '" + (dir / "examples" / "demo.kiln").string() + "'"));
     ASSERT_EQ(status, 0) << out;
     for (const char* expected : {"      IED类型配置: Product_1", "            逻辑节点:[]PTOC[1]",
                                  "            Product_1_PTOC", "demo.icd模板文件与", "[document] saved"})
@@ -59,9 +48,9 @@ TEST(DemoEndToEnd, TheRoadThroughTheMenusWritesAValidIcd) {
     EXPECT_NE(text.str().find("<LNodeType id=\"Product_1_PTOC\""), std::string::npos);
 
     const fs::path xsd = fs::path(KILN_SHARED_DIR) / "xsd" / "SCL2007B4" / "SCL.xsd";
-    const bool canValidate = fs::exists(xsd) && Shell("command -v xmllint").first == 0;
+    const bool canValidate = fs::exists(xsd) && RunShell("command -v xmllint").first == 0;
     if (canValidate) {
-        auto [lint, lintOut] = Shell("xmllint --noout --schema '" + xsd.string() + "' '" + icd.string() + "'");
+        auto [lint, lintOut] = RunShell("xmllint --noout --schema '" + xsd.string() + "' '" + icd.string() + "'");
         EXPECT_EQ(lint, 0) << lintOut;
     }
     fs::remove_all(dir);

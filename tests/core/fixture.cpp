@@ -61,6 +61,16 @@ CString CoreTest::Get(const URI_Ref& rsc, const CString& role) {
     return value;
 }
 
+std::vector<CString> CoreTest::DataSetMembers(const URI_Ref& dataSet) {
+    std::vector<URI_Ref> members;
+    Doc().Targets(dataSet, "sec:DataSet.FCDAs", members, "e301:OrdNaming.ord", 3);
+    std::vector<CString> out;
+    for (const URI_Ref& f : members)
+        out.push_back(Get(Doc().FirstTarget(f, "sec:DARef.LNode"), "cim:Naming.name") + "." +
+                      Get(f, "sec:DARef.doName"));
+    return out;
+}
+
 CString CoreTest::DomainOf(const URI_Ref& rsc) {
     CString domain;
     Doc().Get_Rsc_Domain(rsc, domain);

@@ -43,6 +43,9 @@ protected:
     void Set(const URI_Ref& rsc, const CString& role, const CString& value);
     void Link(const URI_Ref& rsc, const CString& role, const URI_Ref& target);
     CString Get(const URI_Ref& rsc, const CString& role);
+    // "node name.path" of every member of the data set, in the order of
+    // their numbers.
+    std::vector<CString> DataSetMembers(const URI_Ref& dataSet);
     // The domain of the resource.
     CString DomainOf(const URI_Ref& rsc);
     static CString ToText(int n);

@@ -44,16 +44,6 @@ protected:
         Set(f, "sec:DARef.doName", path);
         return f;
     }
-    // "node name.path" of every member, in order.
-    Names Members(const URI_Ref& dataSet) {
-        std::vector<URI_Ref> members;
-        Doc().Targets(dataSet, "sec:DataSet.FCDAs", members, "e301:OrdNaming.ord", 3);
-        Names out;
-        for (const URI_Ref& f : members)
-            out.push_back(Get(Doc().FirstTarget(f, "sec:DARef.LNode"), "cim:Naming.name") + "." +
-                          Get(f, "sec:DARef.doName"));
-        return out;
-    }
     void Clear(const URI_Ref& dataSet) {
         std::vector<URI_Ref> members;
         Doc().Targets(dataSet, "sec:DataSet.FCDAs", members);
@@ -86,7 +76,7 @@ TEST_F(FcdaGenerateTest, MembersNameWholeDataObjectsOfTheConstraint) {
     EXPECT_TRUE(Generate(ds, "ST"));
     Names expected = {"LLN0.Loc"};
     expected.insert(expected.end(), kAllPtocST.begin(), kAllPtocST.end());
-    EXPECT_EQ(Members(ds), expected);
+    EXPECT_EQ(DataSetMembers(ds), expected);
     const URI_Ref first = Doc().FirstTarget(ds, "sec:DataSet.FCDAs");
     EXPECT_EQ(Get(first, "cim:Naming.name"), "FCDA_1");
     EXPECT_EQ(Get(first, "sec:FCDA.fc"), CString(kiln::cim::kModelNamespace) + "#FCType.ST");
@@ -97,7 +87,7 @@ TEST_F(FcdaGenerateTest, MembersNameWholeDataObjectsOfTheConstraint) {
     EXPECT_TRUE(Generate(ds, "ST"));
     EXPECT_TRUE(Generate(ds, "MX"));
     EXPECT_TRUE(Generate(ds, "st"));
-    EXPECT_EQ(Members(ds).size(), expected.size());
+    EXPECT_EQ(DataSetMembers(ds).size(), expected.size());
     EXPECT_TRUE(ui.Messages().empty());
 }
 
@@ -125,7 +115,7 @@ TEST_F(FcdaGenerateTest, FilterItemsTakeNamesStemsAndChineseNames) {
         SCOPED_TRACE(row.filter);
         Clear(ds);
         EXPECT_TRUE(Generate(ds, "ST", CKiln_Main::CREATE_FCD_All, row.filter));
-        EXPECT_EQ(Members(ds), row.members);
+        EXPECT_EQ(DataSetMembers(ds), row.members);
     }
 }
 
@@ -142,14 +132,14 @@ TEST_F(FcdaGenerateTest, MembersOfTheServerAreLeftOutInEitherScope) {
     URI_Ref ds = DataSet(ptoc);
 
     EXPECT_TRUE(Generate(ds, "ST"));
-    EXPECT_EQ(Members(ds), (Names{"PTOC1.Mod", "PTOC1.Op", "PTOC1.OpCnt", "PTOC1.BlkOp", "PTOC1.保护动作"}));
+    EXPECT_EQ(DataSetMembers(ds), (Names{"PTOC1.Mod", "PTOC1.Op", "PTOC1.OpCnt", "PTOC1.BlkOp", "PTOC1.保护动作"}));
     EXPECT_TRUE(Generate(ds, "MX", CKiln_Main::CREATE_FCD_All, "", true));
     // A (WYE) has no MX attribute of its own; its phases have. PROT2/PTOC1 is
     // another key than PROT/PTOC1.
-    EXPECT_EQ(Members(ds), (Names{"PTOC1.Mod", "PTOC1.Op", "PTOC1.OpCnt", "PTOC1.BlkOp", "PTOC1.保护动作",
+    EXPECT_EQ(DataSetMembers(ds), (Names{"PTOC1.Mod", "PTOC1.Op", "PTOC1.OpCnt", "PTOC1.BlkOp", "PTOC1.保护动作",
                                   "MMXU1.A.phsB", "MMXU1.A.phsC"}));
     EXPECT_TRUE(Generate(ds, "ST", CKiln_Main::CREATE_FCD_All, "Str", true));
-    EXPECT_EQ(Members(ds).back(), "PTOC1.Str");
+    EXPECT_EQ(DataSetMembers(ds).back(), "PTOC1.Str");
     EXPECT_EQ(Doc().FirstTarget(Doc().FirstTarget(ds, "sec:DataSet.FCDAs", 7), "sec:DARef.LNode"), other);
 }
 
@@ -162,7 +152,7 @@ TEST_F(FcdaGenerateTest, KindOneLeavesOutTheCommonNodesAndObjects) {
     URI_Ref ptoc = MakeLNode(prot, "", "PTOC", "1", 6, ptocType);
     URI_Ref ds = DataSet(ptoc);
     EXPECT_TRUE(Generate(ds, "ST", CKiln_Main::CREATE_FCD_NoCommon));
-    EXPECT_EQ(Members(ds), (Names{"Lphd1.PhyHealth2", "PTOC1.Str", "PTOC1.Op", "PTOC1.BlkOp", "PTOC1.保护动作"}));
+    EXPECT_EQ(DataSetMembers(ds), (Names{"Lphd1.PhyHealth2", "PTOC1.Str", "PTOC1.Op", "PTOC1.BlkOp", "PTOC1.保护动作"}));
 }
 
 TEST_F(FcdaGenerateTest, APurposeRestrictsOnlyGenericNodes) {
@@ -175,10 +165,10 @@ TEST_F(FcdaGenerateTest, APurposeRestrictsOnlyGenericNodes) {
     Set(ptoc, "sec:LNode.LNodeUse", EnumValue("LNodeUseEnum", "Alarm"));
     URI_Ref ds = DataSet(ptoc);
     EXPECT_TRUE(Generate(ds, "ST", CKiln_Main::CREATE_FCD_All, "Ind1,Str", false, LNodeUse_State));
-    EXPECT_EQ(Members(ds), (Names{"GGIO2.Ind1", "PTOC1.Str"}));
+    EXPECT_EQ(DataSetMembers(ds), (Names{"GGIO2.Ind1", "PTOC1.Str"}));
     Clear(ds);
     EXPECT_TRUE(Generate(ds, "ST", CKiln_Main::CREATE_FCD_All, "Ind1"));
-    EXPECT_EQ(Members(ds), (Names{"GGIO1.Ind1", "GGIO2.Ind1"}));
+    EXPECT_EQ(DataSetMembers(ds), (Names{"GGIO1.Ind1", "GGIO2.Ind1"}));
 }
 
 TEST_F(FcdaGenerateTest, SubDataObjectsFollowTheirParentAndCyclesEnd) {
@@ -199,7 +189,7 @@ TEST_F(FcdaGenerateTest, SubDataObjectsFollowTheirParentAndCyclesEnd) {
     EXPECT_TRUE(Generate(ds, "ST"));
     Names expected;
     for (const char* path : {"A", "A.B", "A.B.C", "L", "Z", "Z.B"}) expected.push_back(CString("PXABC2.") + path);
-    EXPECT_EQ(Members(ds), expected);
+    EXPECT_EQ(DataSetMembers(ds), expected);
 }
 
 TEST_F(FcdaGenerateTest, ADataSetOutsideAServerIsRefused) {
@@ -210,7 +200,7 @@ TEST_F(FcdaGenerateTest, ADataSetOutsideAServerIsRefused) {
     const URI_Ref refused[] = {Make(kIcdDomain, "sec:DataSet", "noNode"), DataSet(orphanNode), DataSet(inLoose)};
     for (const URI_Ref& ds : refused) {
         EXPECT_FALSE(Generate(ds, "ST", CKiln_Main::CREATE_FCD_All, "", true));
-        EXPECT_TRUE(Members(ds).empty());
+        EXPECT_TRUE(DataSetMembers(ds).empty());
     }
     // One object on its own: without a name or a DOType nothing is made.
     std::set<CString> keys;
@@ -220,7 +210,7 @@ TEST_F(FcdaGenerateTest, ADataSetOutsideAServerIsRefused) {
                                            ""));
     EXPECT_FALSE(app.Rsc_AutoCreateFCDA_DO("PROT/PTOC1", keys, ds, app.Get_DO_Dfn(inLoose, "NoType"), inLoose, "ST",
                                            CKiln_Main::CREATE_FCD_All, ""));
-    EXPECT_TRUE(Members(ds).empty());
+    EXPECT_TRUE(DataSetMembers(ds).empty());
 }
 
 TEST_F(FcdaGenerateTest, ALockedDataSetShowsTheCreatorsMessagePerMember) {
@@ -230,7 +220,7 @@ TEST_F(FcdaGenerateTest, ALockedDataSetShowsTheCreatorsMessagePerMember) {
     Link(locked, "sec:DataSet.LNode", ptoc);
     EXPECT_TRUE(Generate(locked, "ST", CKiln_Main::CREATE_FCD_All, "Str,Op"));
     EXPECT_EQ(ui.Messages(), (Names{"当前域不可编辑！-W0076", "当前域不可编辑！-W0076"}));
-    EXPECT_TRUE(Members(locked).empty());
+    EXPECT_TRUE(DataSetMembers(locked).empty());
 }
 
 }  // namespace

@@ -57,16 +57,6 @@ protected:
         return URI_Ref();
     }
 
-    // "node.path" of every member of the data set, in order.
-    Names Members(const URI_Ref& dataSet) {
-        std::vector<URI_Ref> members;
-        Doc().Targets(dataSet, "sec:DataSet.FCDAs", members, "e301:OrdNaming.ord", 3);
-        Names out;
-        for (const URI_Ref& f : members)
-            out.push_back(Get(Doc().FirstTarget(f, "sec:DARef.LNode"), "cim:Naming.name") + "." +
-                          Get(f, "sec:DARef.doName"));
-        return out;
-    }
     URI_Ref NewDataSet() {
         URI_Ref dataSet;
         EXPECT_TRUE(app.NewRsc_DataSet(&dataSet, lln0));
@@ -107,20 +97,20 @@ TEST_F(GenerateStdTest, DataSetsHoldThePredictedMembersOnce) {
     };
     generate();
     // ACT and ACD (Op, Str) carry general[ST]; "Str" is in ClcStr (SPC) too.
-    EXPECT_EQ(Members(trips), (Names{"PTOC1.Op", "PTOC1.Str", "PTOC2.Op", "PTOC2.Str", "MMXU1.ClcStr"}));
-    EXPECT_EQ(Members(states), (Names{"MMXU1.Blk", "MMXU1.ClcExp", "MMXU1.ClcNxtTmms", "MMXU1.Mir"}));
-    EXPECT_EQ(Members(measured), MeasuredValues());
+    EXPECT_EQ(DataSetMembers(trips), (Names{"PTOC1.Op", "PTOC1.Str", "PTOC2.Op", "PTOC2.Str", "MMXU1.ClcStr"}));
+    EXPECT_EQ(DataSetMembers(states), (Names{"MMXU1.Blk", "MMXU1.ClcExp", "MMXU1.ClcNxtTmms", "MMXU1.Mir"}));
+    EXPECT_EQ(DataSetMembers(measured), MeasuredValues());
 
     generate();
-    EXPECT_EQ(Members(trips).size(), 5u);
-    EXPECT_EQ(Members(states).size(), 4u);
-    EXPECT_EQ(Members(measured).size(), MeasuredValues().size());
+    EXPECT_EQ(DataSetMembers(trips).size(), 5u);
+    EXPECT_EQ(DataSetMembers(states).size(), 4u);
+    EXPECT_EQ(DataSetMembers(measured).size(), MeasuredValues().size());
 
     // What the others left: the common objects with a status (LPL only
     // through paramRev and valRev, which MMXU's optional NamPlt has).
     const URI_Ref rest = NewDataSet();
     EXPECT_TRUE(app.Rsc_AutoCreateFCDA(rest, "ST", CKiln_Main::CREATE_FCD_All, "", true, LNodeUse_None));
-    EXPECT_EQ(Members(rest), (Names{"LLN0.Beh", "LPHD.PhyHealth", "LPHD.Proxy", "PTOC1.Beh", "PTOC2.Beh",
+    EXPECT_EQ(DataSetMembers(rest), (Names{"LLN0.Beh", "LPHD.PhyHealth", "LPHD.Proxy", "PTOC1.Beh", "PTOC2.Beh",
                                     "MMXU1.NamPlt", "MMXU1.Beh", "MMXU1.Health", "MMXU1.Mod", "GGIO1.Beh"}));
     EXPECT_TRUE(ui.Messages().empty());
 }

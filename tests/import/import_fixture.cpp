@@ -203,13 +203,11 @@ std::vector<CString> ImportTest::NamesOf(const std::vector<URI_Ref>& list) {
 
 URI_Ref ImportTest::Target(const URI_Ref& rsc, const CString& role) { return app.DocMtd_getFirstUri_ofAsso(rsc, role); }
 
-std::vector<ReportEntry> ImportTest::Entries(const char* category) {
-    XmlNode root = imp.m_xmlReportDoc.GetDocumentElement();
-    XmlNode node = CString(category) == "other_errors"
-                       ? imp.m_xmlReportDoc.Get_NodePtr(root, "other_errors")
-                       : imp.m_xmlReportDoc.Get_NodePtr(root, CString("ICD/") + category);
+namespace {
+
+// The report entries of the listed elements: element name, name and error.
+std::vector<ReportEntry> EntriesOf(XmlNodeList list) {
     std::vector<ReportEntry> out;
-    XmlNodeList list = node.SelectNodes("*");
     for (long i = 0; i < list.Length(); ++i) {
         ReportEntry e;
         e.element = list.Item(i).NodeName();
@@ -220,17 +218,18 @@ std::vector<ReportEntry> ImportTest::Entries(const char* category) {
     return out;
 }
 
+}  // namespace
+
+std::vector<ReportEntry> ImportTest::Entries(const char* category) {
+    XmlNode root = imp.m_xmlReportDoc.GetDocumentElement();
+    XmlNode node = CString(category) == "other_errors"
+                       ? imp.m_xmlReportDoc.Get_NodePtr(root, "other_errors")
+                       : imp.m_xmlReportDoc.Get_NodePtr(root, CString("ICD/") + category);
+    return EntriesOf(node.SelectNodes("*"));
+}
+
 std::vector<ReportEntry> ImportTest::AllEntries() {
-    std::vector<ReportEntry> out;
-    XmlNodeList list = imp.m_xmlReportDoc.GetDocumentElement().SelectNodes(".//*[@error]");
-    for (long i = 0; i < list.Length(); ++i) {
-        ReportEntry e;
-        e.element = list.Item(i).NodeName();
-        list.Item(i).GetAttribute("name", e.name);
-        list.Item(i).GetAttribute("error", e.error);
-        out.push_back(e);
-    }
-    return out;
+    return EntriesOf(imp.m_xmlReportDoc.GetDocumentElement().SelectNodes(".//*[@error]"));
 }
 
 URI_Ref ImportTest::Ied() { return Target(icd, "sec:ICD.IED"); }

@@ -5,15 +5,15 @@
 // (KILN_UPDATE_GOLDEN=1 writes it instead; it must then be reviewed).
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
+
+#include "tests/host/kiln_program.h"
 
 #include "tests/views/every_class.h"
 
@@ -21,28 +21,6 @@ using namespace kiln::test;
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string ReadAll(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-// Runs kiln with the arguments (quoted for the shell); its standard output
-// and exit status.
-std::pair<int, std::string> Kiln(const std::string& args) {
-    const std::string cmd =
-        std::string("KILN_HOME='") + KILN_SOURCE_DIR + "' '" + KILN_BINARY + "' " + args + " < /dev/null 2>&1";
-    std::string out;
-    FILE* p = popen(cmd.c_str(), "r");
-    if (!p) return {-1, out};
-    char buf[4096];
-    size_t n;
-    while ((n = fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
-    const int rc = pclose(p);
-    return {WIFEXITED(rc) ? WEXITSTATUS(rc) : -1, out};
-}
 
 class MenusEndToEnd : public ::testing::Test {
 protected:
@@ -52,7 +30,7 @@ protected:
         m_dir = fs::temp_directory_path() / ("kiln_menus_" + std::to_string(::getpid()));
         fs::remove_all(m_dir);
         fs::create_directories(m_dir);
-        auto [status, out] = Kiln("init '" + (m_dir / "ws").string() + "'");
+        auto [status, out] = RunKiln("init '" + (m_dir / "ws").string() + "'");
         ASSERT_EQ(status, 0) << out;
     }
     void TearDown() override {
@@ -156,7 +134,7 @@ TEST_F(MenusEndToEnd, EveryClassRightClickedInEveryView) {
     const fs::path scriptFile = m_dir / "menus.kiln";
     std::ofstream(scriptFile, std::ios::binary) << script.str();
 
-    auto [status, transcript] = Kiln("run '" + (m_dir / "ws").string() + "' '" + scriptFile.string() + "'");
+    auto [status, transcript] = RunKiln("run '" + (m_dir / "ws").string() + "' '" + scriptFile.string() + "'");
     EXPECT_EQ(status, 0) << transcript;
     // The workspace's folder differs from run to run.
     for (size_t at; (at = transcript.find(m_dir.string())) != std::string::npos;)
