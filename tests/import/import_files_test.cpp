@@ -82,3 +82,121 @@ TEST_F(ImportFilesTest, AHeaderWithOnlyAnIdAndAFileWithoutHeaderNameTheIcd) {
 }
 
 }  // namespace kiln::test
+
+namespace kiln::test {
+
+// Findings of the link pass and a missing IED: counted, saved beside the
+// document, offered; a reference into another IED is reported.
+TEST_F(ImportFilesTest, UnresolvedReferencesAreReportedSavedAndOffered) {
+    const std::string ied =
+        "<IED name=\"RELAY\" type=\"R\"><AccessPoint name=\"S1\"><Server><LDevice inst=\"PROT\">\n"
+        "<LN0 lnClass=\"LLN0\" lnType=\"L0\" inst=\"\"><DataSet name=\"ds\">\n"
+        "<FCDA ldInst=\"PROT\" lnClass=\"PTOC\" lnInst=\"1\" doName=\"Str\" daName=\"general\" fc=\"ST\"/>\n"
+        "<FCDA ldInst=\"PROT\" lnClass=\"PTOC\" lnInst=\"1\" doName=\"Op\" daName=\"nope\" fc=\"ST\"/>\n"
+        "</DataSet></LN0>\n"
+        "<LN lnClass=\"LPHD\" lnType=\"PH\" inst=\"1\"/>\n"
+        "<LN lnClass=\"PTOC\" lnType=\"PT\" inst=\"1\"><Inputs>\n"
+        "<ExtRef iedName=\"OTHER\" ldInst=\"LD0\" lnClass=\"XCBR\" lnInst=\"1\" doName=\"Pos\" daName=\"stVal\"/>\n"
+        "<ExtRef intAddr=\"only-internal\"/>\n"
+        "</Inputs></LN></LDevice></Server></AccessPoint></IED>\n";
+    URI_Ref out;
+    ASSERT_TRUE(RunIcd(Icd("<Header id=\"R\"/>", ied, kTypes), &out, [&] {
+        ui.AnswerInputKeep();
+        ui.AnswerYes("ICD文件导入完毕,发现错误4个。是否查看报告？");
+    }));
+    const std::vector<ReportEntry> report = SavedReport();
+    ASSERT_EQ(report.size(), 4u) << ::testing::PrintToString(report);
+    EXPECT_TRUE(report[0].name.Find("错误：+ICD文件:sec:FCDA:") == 0) << report[0].name;
+    EXPECT_EQ(report[0].error, "按路径PROT/PTOC1.Str未找到DO");
+    EXPECT_EQ(report[1].error, "按路径PROT/PTOC1.Str.general未找到DO或DA");
+    EXPECT_EQ(report[2].error, "按路径PROT/PTOC1.Op.nope未找到DO或DA");
+    EXPECT_EQ(report[3].error, "未找到LNode:OTHERLD0XCBR1");
+    EXPECT_TRUE(report[3].name.Find("错误：ICD文件:sec:ExtRef:") == 0) << report[3].name;
+    EXPECT_EQ(ui.CallsOf(Enum_UiCall::ShellOpen).at(0).sText, (docFolder / "Report.xml").string().c_str());
+    // The status line carries the summary.
+    bool summary = false;
+    for (const Struct_UiCall& c : ui.CallsOf(Enum_UiCall::StatusText))
+        summary = summary || c.sText == "导入ICD结束，发现4个错误，发现0个警告。";
+    EXPECT_TRUE(summary);
+}
+
+TEST_F(ImportFilesTest, AFileWithoutIedIsReportedAndItsTypesStay) {
+    URI_Ref out;
+    ASSERT_TRUE(RunIcd(Icd("<Header id=\"R\"/>", "", kTypes), &out, [&] {
+        ui.AnswerInputKeep();
+        ui.AnswerNo("发现错误1个");
+    }));
+    EXPECT_EQ(SavedReport(), (std::vector<ReportEntry>{{"other_error", "错误：ICD文件:  IED:", "未找到IED"}}));
+    EXPECT_EQ(Members(Target(out, "sec:ICD.TypePackage"), "sec:TypePackage.LNodeTypes").size(), 3u);
+    EXPECT_TRUE(ui.CallsOf(Enum_UiCall::ShellOpen).empty());
+}
+
+// Files that fail change nothing in the model.
+TEST_F(ImportFilesTest, MalformedFilesChangeNothing) {
+    const std::vector<CString> icdsBefore = IcdNames();
+    const std::vector<CString> packagesBefore = PackageNames();
+    URI_Ref out;
+
+    // Not well-formed: no message at all.
+    ui.AnswerOpenFile(WriteFile("bad.icd", kHead + "<Header id=\"X\"><DataTypeTemplates></SCL>"));
+    EXPECT_FALSE(app.Rsc_ICD_Import(&out, product));
+    EXPECT_TRUE(Boxes().empty());
+
+    // Another root: the file-format message.
+    ui.ClearCalls();
+    const CString other = WriteFile("other.icd", "<?xml version=\"1.0\"?><ITB><DataTypeTemplates/></ITB>");
+    ui.AnswerOpenFile(other);
+    EXPECT_FALSE(app.Rsc_ICD_Import(&out, product));
+    EXPECT_EQ(Boxes(), std::vector<CString>{other + "ICD文件格式不正确, 导入不成功！"});
+
+    // A key attribute missing on the last element: its entry and the report
+    // ending, then the file-format message; no question was asked.
+    ui.ClearCalls();
+    const std::string noKey = kTypes + "<DAType><BDA name=\"f\" bType=\"FLOAT32\"/></DAType>\n";
+    ui.AnswerOpenFile(WriteFile("nokey.icd", Icd("<Header id=\"R\"/>", kIed, noKey)));
+    ui.AnswerNo("ICD文件导入完毕,发现错误1个");
+    EXPECT_FALSE(app.Rsc_ICD_Import(&out, product));
+    EXPECT_EQ(SavedReport(), (std::vector<ReportEntry>{{"other_error", "错误：ICD文件:  DAType:", "DA有id为null！"}}));
+    EXPECT_TRUE(ui.CallsOf(Enum_UiCall::InputBox).empty());
+    EXPECT_EQ(Boxes().back(), WriteFile("nokey.icd", "") + "ICD文件格式不正确, 导入不成功！");
+
+    // The same for a type-package file.
+    ui.ClearCalls();
+    ui.AnswerOpenFile(WriteFile("nokey.Type", Icd("<Header id=\"T\"/>", "", "<LNodeType lnClass=\"PTOC\"/>")));
+    ui.AnswerNo("TypePackage文件导入完毕,发现错误1个");
+    EXPECT_FALSE(app.Rsc_TypePackage_Import());
+
+    EXPECT_EQ(IcdNames(), icdsBefore);
+    EXPECT_EQ(PackageNames(), packagesBefore);
+    EXPECT_EQ(ui.CallsOf(Enum_UiCall::WaitCursorBegin).size(), ui.CallsOf(Enum_UiCall::WaitCursorEnd).size());
+}
+
+// An ICD import needs a product; refused before the file is chosen.
+TEST_F(ImportFilesTest, AnIcdImportWithoutProductIsRefusedBeforeTheDialog) {
+    URI_Ref out;
+    EXPECT_FALSE(app.Rsc_ICD_Import(&out, URI_Ref()));
+    EXPECT_FALSE(app.Rsc_ICD_Import(&out, m.stdPkg));
+    EXPECT_EQ(Boxes(), (std::vector<CString>{"内部错误 - E992！", "产品型号指定错误！"}));
+    EXPECT_TRUE(ui.CallsOf(Enum_UiCall::OpenFile).empty());
+}
+
+// A report that cannot be written gives its notice and no question.
+TEST_F(ImportFilesTest, AFailedReportSaveGivesItsNoticeAndNoQuestion) {
+    std::filesystem::create_directories(docFolder / "Report.xml");  // a folder where the file should go
+    URI_Ref out;
+    ASSERT_TRUE(RunIcd(Icd("<Header id=\"R\"/>", "", kTypes), &out));
+    const std::vector<CString> boxes = Boxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0], CString((docFolder / "Report.xml").string().c_str()) + "文件保存不成功！");
+}
+
+// A template that cannot be loaded: its message, no dialog.
+TEST_F(ImportFilesTest, AnUnreadableTemplateStopsBeforeTheDialog) {
+    std::filesystem::remove(workspace / "Template" / "Report_Template.xml");
+    EXPECT_FALSE(app.Rsc_TypePackage_Import());
+    ASSERT_EQ(Boxes().size(), 1u);
+    EXPECT_TRUE(Boxes()[0].Find("Report_Tempalte.xml文件格式不正确, 导入不成功！") > 0);
+    EXPECT_TRUE(ui.CallsOf(Enum_UiCall::OpenFile).empty());
+}
+
+}  // namespace kiln::test
