@@ -47,10 +47,12 @@ bool ImportFilesTest::RunIcd(const std::string& text, URI_Ref* pOut, const Answe
 
 bool ImportFilesTest::RunTypePackage(const std::string& text, const Answers& answers) {
     ui.AnswerOpenFile(WriteFile("in.Type", text));
-    if (answers)
+    if (answers) {
         answers();
-    else
+    } else {
         ui.AnswerInputKeep("选择依赖的类型包：");
+        ui.AnswerInputKeep("名称");  // the new package's domain
+    }
     return app.Rsc_TypePackage_Import();
 }
 

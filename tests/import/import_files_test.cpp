@@ -200,3 +200,170 @@ TEST_F(ImportFilesTest, AnUnreadableTemplateStopsBeforeTheDialog) {
 }
 
 }  // namespace kiln::test
+
+namespace kiln::test {
+namespace {
+
+std::string TypeFile(const std::string& id, const std::string& types) {
+    return kHead + (id.empty() ? "" : "<Header id=\"" + id + "\"/>") + "\n<DataTypeTemplates>\n" + types +
+           "</DataTypeTemplates>\n</SCL>\n";
+}
+
+URI_Ref PackageNamed(CKiln_Main& app, const CString& name) {
+    std::vector<URI_Ref> list;
+    app.DocMtd_get_Uris_byClassName("sec:TypePackage", list, "", SortPolicy_ByName);
+    for (const URI_Ref& p : list)
+        if (app.DocMtd_getValue_ofAttr(p, "cim:Naming.name") == name) return p;
+    return URI_Ref();
+}
+
+}  // namespace
+
+// Inherited DOs are removed along the whole base chain, read from the file
+// as written (C -> B -> A, B already stripped when C is read); only the
+// type's own DOs stay.
+TEST_F(ImportFilesTest, InheritedDOsAreRemovedAlongTheWholeBaseChain) {
+    const std::string types = kTypes +
+                              "<LNodeType id=\"A\" lnClass=\"PTOC\"><DO name=\"Mod\" type=\"TINC\"/></LNodeType>\n"
+                              "<LNodeType id=\"B\" lnClass=\"PTOC\" zScl:base=\"A\"><DO name=\"Mod\" type=\"TINC\"/>"
+                              "<DO name=\"Op\" type=\"TSPS\"/></LNodeType>\n"
+                              "<LNodeType id=\"C\" lnClass=\"PTOC\" zScl:base=\"B\"><DO name=\"Mod\" type=\"TINC\"/>"
+                              "<DO name=\"Op\" type=\"TSPS\"/><DO name=\"Str\" type=\"TSPS\"/></LNodeType>\n";
+    ASSERT_TRUE(RunTypePackage(TypeFile("TP", types)));
+    EXPECT_EQ(Boxes(), std::vector<CString>{"导入成功!"});
+    const URI_Ref tp = PackageNamed(app, "TP");
+    ASSERT_TRUE(tp.IsSet());
+    EXPECT_EQ(Get(tp, "sec:TypePackage.isInstType"), "true");
+    EXPECT_EQ(Target(tp, "sec:TypePackage.Depend_TypePackage"), m.stdPkg);
+    const URI_Ref a = Member(tp, "sec:TypePackage.LNodeTypes", "A");
+    const URI_Ref b = Member(tp, "sec:TypePackage.LNodeTypes", "B");
+    const URI_Ref c = Member(tp, "sec:TypePackage.LNodeTypes", "C");
+    EXPECT_EQ(NamesOf(Members(c, "sec:LNodeType.DOs")), std::vector<CString>{"Str"});
+    EXPECT_EQ(NamesOf(Members(b, "sec:LNodeType.DOs")), std::vector<CString>{"Op"});
+    EXPECT_EQ(NamesOf(Members(a, "sec:LNodeType.DOs")), std::vector<CString>{"Mod"});
+    EXPECT_EQ(Target(c, "sec:LNodeType.Abstract_Type"), b);
+    EXPECT_EQ(Target(b, "sec:LNodeType.Abstract_Type"), a);
+}
+
+// Bases that close a circle, in types and in base logical devices, are not
+// linked and are reported; the import ends.
+TEST_F(ImportFilesTest, CyclicBasesAreReportedAndNotLinked) {
+    const std::string types =
+        kTypes +
+        "<LNodeType id=\"X\" lnClass=\"PTOC\" zScl:base=\"Y\"><DO name=\"Op\" type=\"TSPS\"/></LNodeType>\n"
+        "<LNodeType id=\"Y\" lnClass=\"PTOC\" zScl:base=\"X\"><DO name=\"Mod\" type=\"TINC\"/></LNodeType>\n"
+        "<LDevice inst=\"D1\" AbstractLD=\"D2\"><LN0 lnClass=\"LLN0\" lnType=\"L0\" inst=\"\"/></LDevice>\n"
+        "<LDevice inst=\"D2\" AbstractLD=\"D1\"><LN0 lnClass=\"LLN0\" lnType=\"L0\" inst=\"\"/></LDevice>\n";
+    ASSERT_TRUE(RunTypePackage(TypeFile("CYC", types), [&] {
+        ui.AnswerInputKeep();
+        ui.AnswerInputKeep();
+        ui.AnswerNo();
+    }));
+    const std::vector<ReportEntry> report = SavedReport();
+    int typeCycles = 0, deviceCycles = 0;
+    for (const ReportEntry& e : report) {
+        if (e.error.Find("基于的基类(zScl:base)") >= 0 && e.error.Find("形成循环") > 0) ++typeCycles;
+        if (e.name.Find("错误：ICD文件:  LDevice:D") == 0 && e.error.Find("形成循环") > 0) ++deviceCycles;
+    }
+    EXPECT_EQ(typeCycles, 1) << ::testing::PrintToString(report);
+    EXPECT_EQ(deviceCycles, 1) << ::testing::PrintToString(report);
+    const URI_Ref cyc = PackageNamed(app, "CYC");
+    const URI_Ref x = Member(cyc, "sec:TypePackage.LNodeTypes", "X");
+    const URI_Ref y = Member(cyc, "sec:TypePackage.LNodeTypes", "Y");
+    // One of the two links is made, never both.
+    EXPECT_FALSE(Target(x, "sec:LNodeType.Abstract_Type").IsSet() && Target(y, "sec:LNodeType.Abstract_Type").IsSet());
+    const URI_Ref d1 = Member(cyc, "sec:TypePackage.Base_LDevices", "D1");
+    const URI_Ref d2 = Member(cyc, "sec:TypePackage.Base_LDevices", "D2");
+    EXPECT_EQ(Target(d1, "sec:LDevice.Abstract_LDevice"), d2);
+    EXPECT_FALSE(Target(d2, "sec:LDevice.Abstract_LDevice").IsSet());
+}
+
+// Base logical devices: an unknown LN0 type and an unknown base device are
+// reported; LN elements are numbered from 2.
+TEST_F(ImportFilesTest, BaseLogicalDevicesReportUnknownTypesAndNumberTheirNodes) {
+    const std::string types = kTypes +
+                              "<LDevice inst=\"G\" desc=\"通用\"><LN0 lnClass=\"LLN0\" lnType=\"L0\" inst=\"\"/>"
+                              "<LN lnClass=\"LPHD\" lnType=\"PH\" inst=\"1\"/><LN lnClass=\"PTOC\" lnType=\"PT\" "
+                              "inst=\"1\"/><LN lnClass=\"PTOC\" lnType=\"PT\" inst=\"2\"/></LDevice>\n"
+                              "<LDevice inst=\"H\" AbstractLD=\"NONE\"><LN0 lnClass=\"LLN0\" lnType=\"MISSING\" "
+                              "inst=\"\"/><LN lnClass=\"PTOC\" lnType=\"PT\" inst=\"1\"/></LDevice>\n";
+    ASSERT_TRUE(RunTypePackage(TypeFile("BLD", types), [&] {
+        ui.AnswerInputKeep();
+        ui.AnswerInputKeep();
+        ui.AnswerNo("TypePackage文件导入完毕,发现错误");
+    }));
+    const URI_Ref bld = PackageNamed(app, "BLD");
+    const URI_Ref g = Member(bld, "sec:TypePackage.Base_LDevices", "G");
+    const URI_Ref h = Member(bld, "sec:TypePackage.Base_LDevices", "H");
+    EXPECT_EQ(Get(g, "cim:Naming.description"), "通用");
+    std::vector<CString> ords;
+    for (const URI_Ref& n : Members(g, "sec:LDevice.LNodes")) ords.push_back(Get(n, "e301:OrdNaming.ord"));
+    EXPECT_EQ(ords, (std::vector<CString>{"1", "2", "3", "4"}));
+    EXPECT_EQ(NamesOf(Members(h, "sec:LDevice.LNodes")), std::vector<CString>{"PTOC1"});
+    const std::vector<ReportEntry> ldEntries = {
+        {"LDevice", "错误：ICD文件:  LDevice:H", "未找到LN0类型MISSING"},
+        {"LDevice", "错误：ICD文件:  LDevice:H", "未找到AbstractLD NONE"}};
+    std::vector<ReportEntry> report = SavedReport();
+    std::vector<ReportEntry> found;
+    for (const ReportEntry& e : report)
+        if (e.element == "LDevice") found.push_back(e);
+    EXPECT_EQ(found, ldEntries);
+}
+
+// The package name is made unique by appending numbers; Cancel on the
+// dependency question ends silently; a file without templates is refused
+// before the question.
+TEST_F(ImportFilesTest, TypePackageNamesQuestionAndMissingTemplates) {
+    MakeTypePackage("kiln.p1#", "P", true);
+    MakeTypePackage("kiln.p1#", "P1", true);
+    ASSERT_TRUE(RunTypePackage(TypeFile("P", kTypes)));
+    EXPECT_TRUE(PackageNamed(app, "P12").IsSet());
+
+    ui.ClearCalls();
+    const std::vector<CString> before = PackageNames();
+    EXPECT_TRUE(RunTypePackage(TypeFile("Q", kTypes), [&] { ui.AnswerInputCancel("选择依赖的类型包："); }));
+    EXPECT_TRUE(Boxes().empty());
+    EXPECT_EQ(PackageNames(), before);
+
+    ui.ClearCalls();
+    const CString path = WriteFile("none.Type", kHead + "<Header id=\"N\"/></SCL>");
+    ui.AnswerOpenFile(path);
+    EXPECT_FALSE(app.Rsc_TypePackage_Import());
+    EXPECT_TRUE(ui.CallsOf(Enum_UiCall::InputBox).empty());
+    EXPECT_EQ(Boxes(), std::vector<CString>{path + "TypePackage文件格式不正确, 导入不成功！"});
+    EXPECT_EQ(PackageNames(), before);
+}
+
+// Types of a file into an existing package: same-named types are skipped
+// with a warning, an LNodeType without id with its entry, a base found only
+// in the model removes its DOs; warnings alone save the report.
+TEST_F(ImportFilesTest, LNodeTypeFilesAddToAnExistingPackage) {
+    const URI_Ref target = m.instPkg;  // holds P1_SPS and P1_PTOC (Op)
+    const std::string types =
+        "<LNodeType id=\"P1_PTOC\" lnClass=\"PTOC\"><DO name=\"Op\" type=\"P1_SPS\"/></LNodeType>\n"
+        "<LNodeType lnClass=\"PTOC\"/>\n"
+        "<LNodeType id=\"NEW\" lnClass=\"PTOC\" zScl:base=\"P1_PTOC\"><DO name=\"Op\" type=\"P1_SPS\"/>"
+        "<DO name=\"Str\" type=\"T2\"/></LNodeType>\n"
+        "<DOType id=\"T2\" cdc=\"SPS\"><DA name=\"stVal\" bType=\"BOOLEAN\" fc=\"ST\"/></DOType>\n"
+        "<DOType id=\"P1_SPS\" cdc=\"SPS\"/>\n";
+    ui.AnswerOpenFile(WriteFile("in.Type", TypeFile("X", types)));
+    ui.AnswerNo("LNodeType文件导入完毕,发现错误1个。是否查看报告？");
+    ASSERT_TRUE(app.Rsc_LNodeType_Import(target));
+    const std::vector<ReportEntry> report = SavedReport();
+    const std::vector<ReportEntry> expected = {
+        {"other_error", "警告：ICD文件:  LNodeType:P1_PTOC", "类型包中已有同名类型"},
+        {"other_error", "错误：ICD文件:  LNodeType:", "LNodeType  id为null！"},
+        {"other_error", "警告：ICD文件:  DOType:P1_SPS", "类型包中已有同名类型"}};
+    EXPECT_EQ(report, expected);
+    const URI_Ref added = Member(target, "sec:TypePackage.LNodeTypes", "NEW");
+    ASSERT_TRUE(added.IsSet());
+    EXPECT_EQ(NamesOf(Members(added, "sec:LNodeType.DOs")), std::vector<CString>{"Str"});
+    EXPECT_EQ(Target(added, "sec:LNodeType.Abstract_Type"), m.p1Ptoc);
+    EXPECT_EQ(Target(Member(added, "sec:LNodeType.DOs", "Str"), "sec:DO.DefinedBy_DOType"),
+              Member(target, "sec:TypePackage.DOTypes", "T2"));
+    int ptocs = 0;
+    for (const URI_Ref& t : Members(target, "sec:TypePackage.LNodeTypes")) ptocs += Get(t, "cim:Naming.name") == "P1_PTOC";
+    EXPECT_EQ(ptocs, 1);
+}
+
+}  // namespace kiln::test
