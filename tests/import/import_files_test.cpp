@@ -367,3 +367,102 @@ TEST_F(ImportFilesTest, LNodeTypeFilesAddToAnExistingPackage) {
 }
 
 }  // namespace kiln::test
+
+#include "export/kiln_export.h"
+
+namespace kiln::test {
+namespace {
+
+// Types and members of a package as "type:member:memberType" lines.
+std::vector<std::string> PackageShape(CKiln_Main& app, const URI_Ref& pkg) {
+    std::vector<std::string> out;
+    auto name = [&](const URI_Ref& r) { return std::string(app.DocMtd_getValue_ofAttr(r, "cim:Naming.name").GetString()); };
+    auto list = [&](const URI_Ref& r, const char* role) {
+        std::vector<URI_Ref> v;
+        app.DocMtd_get_Association_BUris(r, role, v, "e301:OrdNaming.ord", SortPolicy_ByOrd);
+        return v;
+    };
+    for (const URI_Ref& t : list(pkg, "sec:TypePackage.LNodeTypes"))
+        for (const URI_Ref& d : list(t, "sec:LNodeType.DOs"))
+            out.push_back(name(t) + ":" + name(d) + ":" +
+                          name(app.DocMtd_getFirstUri_ofAsso(d, "sec:DO.DefinedBy_DOType")));
+    for (const URI_Ref& t : list(pkg, "sec:TypePackage.DOTypes"))
+        for (const URI_Ref& d : list(t, "sec:DOType.Contains_DAs"))
+            out.push_back(name(t) + ":" + name(d) + ":" + std::string(app.DocMtd_getValue_ofAttr(d, "sec:BDA.bType")));
+    return out;
+}
+
+}  // namespace
+
+// An imported ICD written by the exporter and imported again gives the
+// same ICD: name, header values, types, devices, nodes and links.
+TEST_F(ImportFilesTest, AnIcdExportedAndImportedAgainComesBackTheSame) {
+    URI_Ref first, second;
+    ASSERT_TRUE(RunIcd(Icd("<Header id=\"RELAY1\" version=\"2.0\" revision=\"B\"/>", kIed, kTypes), &first));
+    // Written by the export command, as a user would.
+    for (const char* t : {"ICD_Template.xml", "MICS_Template.xml"})
+        std::filesystem::copy_file(std::filesystem::path(KILN_SOURCE_DIR) / "Template" / t, workspace / "Template" / t);
+    const CString path = CString(workspace.string().c_str()) + "/again.icd";
+    ui.AnswerNo("是否由M2I生成DOI DAI");
+    ui.AnswerSaveFile(path);
+    ASSERT_TRUE(app.Rsc_ICD_Export(first, false));
+    ASSERT_TRUE(std::filesystem::is_regular_file(path.GetString()));
+
+    ui.ClearCalls();
+    ui.AnswerOpenFile(path);
+    ui.AnswerInputKeep();
+    ASSERT_TRUE(app.Rsc_ICD_Import(&second, product));
+    EXPECT_EQ(Boxes(), std::vector<CString>{"导入成功!"}) << ::testing::PrintToString(SavedReport());
+    for (const char* role : {"cim:Naming.name", "sec:ICD.icdVersion", "sec:ICD.icdRevision", "sec:ICD.productType"})
+        EXPECT_EQ(Get(second, role), Get(first, role)) << role;
+    EXPECT_EQ(PackageShape(app, Target(second, "sec:ICD.TypePackage")),
+              PackageShape(app, Target(first, "sec:ICD.TypePackage")));
+    auto devices = [&](const URI_Ref& icdRsc) {
+        std::vector<CString> out;
+        const URI_Ref server = Target(Target(icdRsc, "sec:ICD.IED"), "sec:IED.Servers");
+        for (const URI_Ref& ld : Members(server, "sec:Server.LDevices"))
+            for (const URI_Ref& ln : Members(ld, "sec:LDevice.LNodes"))
+                out.push_back(Get(ld, "cim:Naming.name") + "/" + Get(ln, "cim:Naming.name") + ":" +
+                              Get(Target(ln, "sec:LNode.LNodeType"), "cim:Naming.name"));
+        return out;
+    };
+    EXPECT_EQ(devices(second), devices(first));
+    EXPECT_EQ(devices(second).size(), 3u);
+}
+
+// A type-package file imported, exported whole and imported again into the
+// same document: the same types under the next free name.
+TEST_F(ImportFilesTest, ATypePackageExportedAndImportedAgainComesBackTheSame) {
+    ASSERT_TRUE(RunTypePackage(TypeFile("TP", kTypes)));
+    const URI_Ref first = [&] {
+        std::vector<URI_Ref> list;
+        app.DocMtd_get_Uris_byClassName("sec:TypePackage", list, "", SortPolicy_ByName);
+        for (const URI_Ref& p : list)
+            if (Get(p, "cim:Naming.name") == "TP") return p;
+        return URI_Ref();
+    }();
+    ASSERT_TRUE(first.IsSet());
+    CBase_XML xml;
+    ASSERT_TRUE(xml.Load(CString(KILN_SOURCE_DIR) + "/Template/ICD_Template.xml"));
+    ASSERT_TRUE(xml.Set_Default_NameSpase(kiln::exporter::kSclNamespace));
+    CKiln_Export exporter;
+    ASSERT_TRUE(exporter.Export_Alone_TypePackage(xml.Get_NodePtr(xml.GetDocumentElement(), "DataTypeTemplates"), &app,
+                                                  xml, first, false));
+    XmlNode header = xml.Get_NodePtr(xml.GetDocumentElement(), "Header");
+    if (header.IsNull()) header = xml.GetDocumentElement().AppendChild("Header");
+    header.SetAttribute("id", "TP");
+    const CString path = CString(workspace.string().c_str()) + "/again.Type";
+    ASSERT_TRUE(xml.SaveAs(path));
+    ui.ClearCalls();
+    ui.AnswerOpenFile(path);
+    ui.AnswerInputKeep();
+    ui.AnswerInputKeep();
+    ASSERT_TRUE(app.Rsc_TypePackage_Import());
+    EXPECT_EQ(Boxes(), std::vector<CString>{"导入成功!"}) << ::testing::PrintToString(SavedReport());
+    const URI_Ref second = PackageNamed(app, "TP1");
+    ASSERT_TRUE(second.IsSet());
+    EXPECT_EQ(PackageShape(app, second), PackageShape(app, first));
+    EXPECT_EQ(PackageShape(app, second).size(), 8u);
+}
+
+}  // namespace kiln::test
