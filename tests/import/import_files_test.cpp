@@ -466,3 +466,69 @@ TEST_F(ImportFilesTest, ATypePackageExportedAndImportedAgainComesBackTheSame) {
 }
 
 }  // namespace kiln::test
+
+namespace kiln::test {
+
+// ICDs declared in the Chinese encodings keep their Chinese texts.
+TEST_F(ImportFilesTest, ChineseEncodedIcdsKeepTheirTexts) {
+    const std::string utf8 = Icd("<Header id=\"CN\"/>", kIed, kTypes);
+    for (const char* encoding : {"GB2312", "GBK", "GB18030"}) {
+        SCOPED_TRACE(encoding);
+        std::string text = utf8;
+        text.replace(text.find("UTF-8"), 5, encoding);
+        // 保护装置 in GB2312 (also valid GBK and GB18030).
+        const std::string gb = "\xB1\xA3\xBB\xA4\xD7\xB0\xD6\xC3";
+        text.replace(text.find("保护装置"), std::string("保护装置").size(), gb);
+        URI_Ref out;
+        ui.ClearCalls();
+        ASSERT_TRUE(RunIcd(text, &out));
+        EXPECT_EQ(Get(Target(out, "sec:ICD.IED"), "cim:Naming.description"), "保护装置");
+    }
+}
+
+// Hostile content imports with its findings and without a crash or hang:
+// quotes and brackets in ids, an external entity (its file is never read),
+// nested entities, deeply nested SDIs.
+TEST_F(ImportFilesTest, HostileContentImportsWithoutHarm) {
+    const CString secret = WriteFile("secret.txt", "SECRET-TEXT");
+    std::string laughs = "<!ENTITY lol \"lol\">";
+    for (int i = 1; i < 10; ++i) {
+        std::string refs;
+        for (int k = 0; k < 10; ++k) refs += "&lol" + (i == 1 ? std::string() : std::to_string(i - 1)) + ";";
+        laughs += "<!ENTITY lol" + std::to_string(i) + " \"" + refs + "\">";
+    }
+    std::string deep = "<DOI name=\"Mod\">";
+    for (int i = 0; i < 10000; ++i) deep += "<SDI name=\"s\">";
+    deep += "<DAI name=\"stVal\"><Val>1</Val></DAI>";
+    for (int i = 0; i < 10000; ++i) deep += "</SDI>";
+    deep += "</DOI>";
+    const std::string types = kTypes +
+                              "<LNodeType id=\"Q'&quot;]) or ('1'='1\" lnClass=\"PTOC\" zScl:base=\"x']|//*[\">"
+                              "<DO name=\"Op\" type=\"TSPS\"/></LNodeType>\n";
+    const std::string ied =
+        "<IED name=\"RELAY\" type=\"R\" desc=\"&ext;&lol9;\"><AccessPoint name=\"S1\"><Server><LDevice inst=\"PROT\">"
+        "<LN0 lnClass=\"LLN0\" lnType=\"L0\" inst=\"\">" + deep +
+        "</LN0><LN lnClass=\"LPHD\" lnType=\"PH\" inst=\"1\"/></LDevice></Server></AccessPoint></IED>\n";
+    std::string text = Icd("<Header id=\"H\"/>", ied, types);
+    text.insert(text.find("<SCL"), "<!DOCTYPE SCL [<!ENTITY ext SYSTEM \"file://" + std::string(secret.GetString()) +
+                                       "\">" + laughs + "]>\n");
+    URI_Ref out;
+    ui.AnswerOpenFile(WriteFile("hostile.icd", text));
+    ui.AnswerInputKeep();
+    ui.AnswerNo();
+    const bool done = app.Rsc_ICD_Import(&out, product);
+    if (done) {
+        EXPECT_EQ(Get(Target(out, "sec:ICD.IED"), "cim:Naming.description").Find("SECRET"), -1);
+        bool baseFinding = false;
+        for (const ReportEntry& e : SavedReport()) baseFinding = baseFinding || e.error.Find("zScl:base") >= 0;
+        EXPECT_TRUE(baseFinding);
+        EXPECT_TRUE(Member(Target(out, "sec:ICD.TypePackage"), "sec:TypePackage.LNodeTypes",
+                           "Q'\"]) or ('1'='1")
+                        .IsSet());
+    } else {
+        // A loader that refuses the document type declaration changes nothing.
+        EXPECT_TRUE(out.IsEmpty());
+    }
+}
+
+}  // namespace kiln::test
