@@ -532,3 +532,38 @@ TEST_F(ImportFilesTest, HostileContentImportsWithoutHarm) {
 }
 
 }  // namespace kiln::test
+
+namespace kiln::test {
+
+// SCD-like files of two makers' styles: the first IED is imported, a
+// reference into the second one is reported.
+TEST_F(ImportFilesTest, TheFirstIedOfAMultiIedFileIsImported) {
+    const std::string second =
+        "<IED name=\"BAY2\" type=\"B\"><AccessPoint name=\"S1\"><Server><LDevice inst=\"CTRL\">"
+        "<LN0 lnClass=\"LLN0\" lnType=\"L0\" inst=\"\"/><LN lnClass=\"LPHD\" lnType=\"PH\" inst=\"1\"/>"
+        "</LDevice></Server></AccessPoint></IED>\n";
+    const std::string first =
+        "<IED name=\"BAY1\" type=\"A\" desc=\"一号间隔\"><Private type=\"maker:cfg\"><maker:x xmlns:maker=\"urn:m\"/>"
+        "</Private><AccessPoint name=\"S1\"><Server><LDevice inst=\"PROT\" desc=\"保护\">"
+        "<LN0 lnClass=\"LLN0\" lnType=\"L0\" inst=\"\"/><LN lnClass=\"LPHD\" lnType=\"PH\" inst=\"1\"/>"
+        "<LN lnClass=\"PTOC\" lnType=\"PT\" inst=\"1\"><Inputs>"
+        "<ExtRef iedName=\"BAY2\" ldInst=\"CTRL\" lnClass=\"LLN0\" doName=\"Mod\" daName=\"stVal\"/>"
+        "</Inputs></LN></LDevice></Server></AccessPoint></IED>\n";
+    // Edition 1: no version attributes on the root.
+    std::string ed1 = Icd("<Header id=\"SUB\" nameStructure=\"IEDName\"/>", first + second, kTypes);
+    ed1.replace(ed1.find(" version=\"2007\" revision=\"B\""), std::string(" version=\"2007\" revision=\"B\"").size(), "");
+    URI_Ref out;
+    ASSERT_TRUE(RunIcd(ed1, &out, [&] {
+        ui.AnswerInputKeep();
+        ui.AnswerNo("发现错误1个");
+    }));
+    const URI_Ref ied = Target(out, "sec:ICD.IED");
+    EXPECT_EQ(Get(ied, "cim:Naming.name"), "BAY1");
+    EXPECT_EQ(Get(ied, "cim:Naming.description"), "一号间隔");
+    EXPECT_EQ(NamesOf(Members(Target(ied, "sec:IED.Servers"), "sec:Server.LDevices")), std::vector<CString>{"PROT"});
+    const std::vector<ReportEntry> report = SavedReport();
+    ASSERT_EQ(report.size(), 1u);
+    EXPECT_EQ(report[0].error, "未找到LNode:BAY2CTRLLLN0");
+}
+
+}  // namespace kiln::test
