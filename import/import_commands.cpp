@@ -6,7 +6,6 @@
 #include "platform/ui/file_dialog.h"
 #include "platform/ui/ui_functions.h"
 
-#include <exception>
 #include <functional>
 
 namespace {
@@ -49,7 +48,8 @@ bool RunImport(CKiln_Main* app, const char* filter, const char* failure,
     try {
         CKiln_Import importer;
         done = worker(importer, source, report);
-    } catch (const std::exception&) {
+    } catch (...) {
+        // Whatever escapes the worker ends the run as a failed import.
         done = false;
     }
     if (!done) {

@@ -567,3 +567,32 @@ TEST_F(ImportFilesTest, TheFirstIedOfAMultiIedFileIsImported) {
 }
 
 }  // namespace kiln::test
+
+namespace kiln::test {
+
+// A creator's refusal stops the worker with the file-format message; a
+// cancelled dependency question leaves the ICD's package empty and the run
+// goes on.
+TEST_F(ImportFilesTest, ARefusingCreatorStopsAndACancelledQuestionGoesOn) {
+    MakeDomain("kiln.locked#", "二次模型装置类型包", false);
+    const URI_Ref locked = MakeTypePackage("kiln.locked#", "LOCKED", true);
+    const CString path = WriteFile("types.Type", TypeFile("X", kTypes));
+    ui.AnswerOpenFile(path);
+    EXPECT_FALSE(app.Rsc_LNodeType_Import(locked));
+    ASSERT_FALSE(Boxes().empty());
+    EXPECT_TRUE(Boxes().front().Find("当前域不可编辑！-W") == 0) << Boxes().front();
+    EXPECT_EQ(Boxes().back(), path + "TypePackage文件格式不正确, 导入不成功！");
+    EXPECT_TRUE(Members(locked, "sec:TypePackage.LNodeTypes").empty());
+
+    ui.ClearCalls();
+    URI_Ref out;
+    ASSERT_TRUE(RunIcd(Icd("<Header id=\"R\"/>", kIed, kTypes), &out, [&] {
+        ui.AnswerInputCancel("选择依赖的类型包：");
+        ui.AnswerNo();
+    }));
+    EXPECT_TRUE(Members(Target(out, "sec:ICD.TypePackage"), "sec:TypePackage.LNodeTypes").empty());
+    EXPECT_EQ(Get(Target(out, "sec:ICD.IED"), "cim:Naming.name"), "RELAY");
+    EXPECT_TRUE(ReportSaved());  // the instance names types the run does not know
+}
+
+}  // namespace kiln::test
