@@ -596,3 +596,44 @@ TEST_F(ImportFilesTest, ARefusingCreatorStopsAndACancelledQuestionGoesOn) {
 }
 
 }  // namespace kiln::test
+
+namespace kiln::test {
+
+// A data-set member on a setting data object gets the uncounted setting
+// entry (the CDC compared without case): only a counted finding beside it
+// saves the report.
+TEST_F(ImportFilesTest, SettingReferencesAreNotedWithoutCounting) {
+    const URI_Ref ing = MakeDOType(m.stdPkg, "ing", 20);
+    MakeDA(ing, "setVal", 1, "SP", "INT32");
+    const std::string types =
+        "<LNodeType id=\"L0\" lnClass=\"LLN0\"><DO name=\"Mod\" type=\"TINC\"/><DO name=\"Beh\" type=\"TSET\"/>"
+        "</LNodeType>\n"
+        "<LNodeType id=\"PH\" lnClass=\"LPHD\"><DO name=\"PhyHealth\" type=\"TINC\"/></LNodeType>\n"
+        "<DOType id=\"TINC\" cdc=\"INC\"><DA name=\"stVal\" bType=\"INT32\" fc=\"ST\"/></DOType>\n"
+        "<DOType id=\"TSET\" cdc=\"ing\"><DA name=\"setVal\" bType=\"INT32\" fc=\"SP\"/></DOType>\n";
+    auto ied = [](const std::string& more) {
+        return "<IED name=\"R\" type=\"T\"><AccessPoint name=\"S1\"><Server><LDevice inst=\"LD\">"
+               "<LN0 lnClass=\"LLN0\" lnType=\"L0\" inst=\"\"><DataSet name=\"ds\">"
+               "<FCDA ldInst=\"LD\" lnClass=\"LLN0\" doName=\"Beh\" daName=\"setVal\" fc=\"SP\"/>" +
+               more + "</DataSet></LN0><LN lnClass=\"LPHD\" lnType=\"PH\" inst=\"1\"/></LDevice></Server></AccessPoint></IED>\n";
+    };
+    URI_Ref out;
+    ASSERT_TRUE(RunIcd(Icd("<Header id=\"S\"/>", ied(""), types), &out));
+    EXPECT_EQ(Boxes(), std::vector<CString>{"导入成功!"});
+    EXPECT_FALSE(ReportSaved());
+
+    ui.ClearCalls();
+    ASSERT_TRUE(RunIcd(Icd("<Header id=\"S\"/>", ied("<FCDA ldInst=\"LD\" lnClass=\"XCBR\" lnInst=\"9\" doName=\"Pos\"/>"),
+                           types),
+                       &out, [&] {
+                           ui.AnswerInputKeep();
+                           ui.AnswerNo("ICD文件导入完毕,发现错误1个");
+                       }));
+    const std::vector<ReportEntry> report = SavedReport();
+    ASSERT_EQ(report.size(), 2u) << ::testing::PrintToString(report);
+    EXPECT_TRUE(report[0].name.Find("告警：ICD文件:sec:FCDA:") == 0) << report[0].name;
+    EXPECT_EQ(report[0].error, "根据LD/LLN0.Beh得知为定值");
+    EXPECT_EQ(report[1].error, "未找到LNode:RLDXCBR9");
+}
+
+}  // namespace kiln::test
