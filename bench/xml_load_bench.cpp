@@ -7,6 +7,9 @@
 // at the end), loads each through CBase_XML and through pugixml's load_file,
 // selects every DAI, and prints the median times and the ratios. Targets:
 // the layer's load at most 1.3x the bare parse for UTF-8, 2x for GBK.
+#include <sys/resource.h>
+#include <unistd.h>
+#include <cstring>
 #include <pugixml.hpp>
 
 #include <algorithm>
@@ -128,7 +131,33 @@ bool WriteFile(const std::string& path, const std::string& bytes) {
 
 }  // namespace
 
+// Loads one file in this process and prints its peak resident memory in KB.
+int PeakPhase(const char* path) {
+    CBase_XML xml;
+    if (!xml.Load(path)) return 1;
+    rusage ru{};
+    getrusage(RUSAGE_SELF, &ru);
+    std::printf("%ld\n", ru.ru_maxrss);
+    return 0;
+}
+
+// Runs this program's peak phase on `path` in a fresh process: its peak in KB.
+long PeakOfLoad(const std::string& path) {
+    char exe[4096];
+    ssize_t n = readlink("/proc/self/exe", exe, sizeof(exe) - 1);
+    if (n <= 0) return -1;
+    exe[n] = '\0';
+    std::string cmd = "'";
+    cmd.append(exe).append("' peak '").append(path).append("'");
+    FILE* p = popen(cmd.c_str(), "r");
+    if (!p) return -1;
+    long kb = -1;
+    if (std::fscanf(p, "%ld", &kb) != 1) kb = -1;
+    return pclose(p) == 0 ? kb : -1;
+}
+
 int main(int argc, char** argv) {
+    if (argc == 3 && std::strcmp(argv[1], "peak") == 0) return PeakPhase(argv[2]);
     size_t megabytes = argc > 1 ? std::strtoul(argv[1], nullptr, 10) : 50;
     int runs = argc > 2 ? std::atoi(argv[2]) : 5;
     if (megabytes == 0 || runs <= 0) {
@@ -178,6 +207,14 @@ int main(int argc, char** argv) {
         std::printf("%-6s %8.1f ms %8.1f ms %6.2fx %6.1fx %9.1f ms %9.1f ms %9zu%s\n", label, f.bareLoad * 1e3, f.layerLoad * 1e3,
                     ratio, target, f.bareSelect * 1e3, f.layerSelect * 1e3, f.dais, ratio <= target ? "" : "  (missed)");
     }
+    // Peak memory of a load, each in a fresh process: GBK conversion must not
+    // hold the file more than once beside the tree.
+    const long utf8Peak = PeakOfLoad(utf8Path), gbkPeak = PeakOfLoad(gbkPath);
+    const double peakRatio = utf8Peak > 0 ? static_cast<double>(gbkPeak) / static_cast<double>(utf8Peak) : 0;
+    const bool peakOk = utf8Peak > 0 && gbkPeak > 0 && peakRatio <= 1.3;
+    std::printf("peak memory of a load: UTF-8 %.1f MB, GBK %.1f MB, ratio %.2fx (target 1.3x)%s\n", utf8Peak / 1024.0,
+                gbkPeak / 1024.0, peakRatio, peakOk ? "" : "  (missed)");
+    met = met && peakOk;
     if (ownFolder) std::filesystem::remove_all(folder);
     return met ? 0 : 1;
 }

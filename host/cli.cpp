@@ -1,11 +1,10 @@
 #include "host/cli.h"
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include "host/transcript.h"
 #include "host/workspace.h"
+#include "platform/mfc/file_io.h"
 
 namespace kiln::host {
 
@@ -15,16 +14,14 @@ bool CollectEvents(const CommandLine& cl, std::vector<Event>& events, std::strin
     if (!cl.script.empty()) {
         // A folder opens like a file but reads as nothing: the run would play
         // no event and still save.
-        std::ifstream in(cl.script, std::ios::binary);
-        if (!in || fs::is_directory(cl.script, ec)) {
-            error = "cannot read the script " + cl.script + (in ? ": it is a folder" : "");
+        std::string text, reason;
+        if (!kiln::file::ReadFile(cl.script, text, reason)) {
+            error = "cannot read the script " + cl.script + ": " + (reason == "is a folder" ? "it is a folder" : reason);
             return false;
         }
-        std::ostringstream text;
-        text << in.rdbuf();
         ScriptError bad;
         const size_t first = events.size();
-        if (!ParseScript(text.str(), cl.script, events, bad)) {
+        if (!ParseScript(text, cl.script, events, bad)) {
             error = bad.What();
             return false;
         }
@@ -60,6 +57,15 @@ int RunKiln(const std::vector<std::string>& args, const PluginModule& module, Co
         case CommandLine::Verb::Help:
             console.out << UsageText();
             return kExitOk;
+        case CommandLine::Verb::Version:
+            console.out << "kiln " << kKilnVersion << "\n";
+            return kExitOk;
+        case CommandLine::Verb::HelpInit:
+            console.out << InitUsageText();
+            return kExitOk;
+        case CommandLine::Verb::HelpRun:
+            console.out << RunUsageText();
+            return kExitOk;
         case CommandLine::Verb::HelpEvent: {
             std::string text;
             if (!EventHelpText(cl.topic, text)) return usage("there is no event \"" + cl.topic + "\"");
@@ -79,7 +85,11 @@ int RunKiln(const std::vector<std::string>& args, const PluginModule& module, Co
 
     RunSettings settings;
     settings.workspace = cl.dir;
-    if (!CollectEvents(cl, settings.events, error)) return usage(error);
+    // A bad script is no command-line error: it is named, without the hint.
+    if (!CollectEvents(cl, settings.events, error)) {
+        console.err << "kiln: error: " << error << "\n";
+        return kExitUsage;
+    }
     if (console.inTerminal) {
         settings.terminalIn = &console.in;
         settings.terminalPrompt = &console.err;
@@ -88,9 +98,8 @@ int RunKiln(const std::vector<std::string>& args, const PluginModule& module, Co
     // progress; otherwise stderr shows them as they come.
     if (console.errTerminal && !console.outTerminal) settings.progress = &console.err;
     RunResult result = RunWorkspace(settings, module, console.out);
-    // The transcript holds the error; a terminal also hears of it when the
-    // transcript goes elsewhere.
-    if (result.status != kExitOk && !console.outTerminal) console.err << "kiln: error: " << result.error << "\n";
+    // The transcript keeps its own line; stderr hears of the error once.
+    if (result.status != kExitOk) console.err << "kiln: error: " << result.error << "\n";
     return result.status;
 }
 

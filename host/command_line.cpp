@@ -18,6 +18,16 @@ bool ParseCommandLine(const std::vector<std::string>& args, CommandLine& cl, std
         return true;
     }
     const std::string& verb = args[0];
+    if (verb == "--version" || verb == "-V") {
+        if (args.size() > 1) return wrong("--version takes nothing after it");
+        cl.verb = CommandLine::Verb::Version;
+        return true;
+    }
+    // "kiln init --help", "kiln run --help": that command's usage.
+    if ((verb == "init" || verb == "run") && args.size() == 2 && (args[1] == "--help" || args[1] == "-h")) {
+        cl.verb = verb == "init" ? CommandLine::Verb::HelpInit : CommandLine::Verb::HelpRun;
+        return true;
+    }
     if (verb == "help") {
         if (args.size() > 2) return wrong("usage: kiln help [EVENT]");
         if (args.size() == 2) {
@@ -54,6 +64,26 @@ bool ParseCommandLine(const std::vector<std::string>& args, CommandLine& cl, std
     return true;
 }
 
+std::string InitUsageText() {
+    return "usage: kiln init DIR\n"
+           "\n"
+           "Makes a workspace in DIR (made when missing): DIR/Template, copied from the installation,\n"
+           "and the document DIR/document with the default domain prefix \"kiln\" and, when the\n"
+           "installation has them, the standard definitions as a read-only domain. A folder that\n"
+           "already holds a workspace is refused; a failed init leaves nothing behind.\n";
+}
+
+std::string RunUsageText() {
+    return "usage: kiln run DIR SCRIPT [-e EVENT]...\n"
+           "       kiln run DIR -e EVENT [-e EVENT]...\n"
+           "\n"
+           "Opens the document of the workspace DIR, plays the script's events and then the -e events,\n"
+           "and saves the document when every event has passed (only what changed is written). One\n"
+           "run at a time: a second run on the same workspace refuses at once. The exit status is 0\n"
+           "on success, 1 when the run fails (the document is not saved), 2 for a wrong command line\n"
+           "or script. kiln --help lists the events; kiln help EVENT explains one.\n";
+}
+
 std::string UsageText() {
     std::string s =
         "kiln: the headless host of the IEC 61850 device-model editor\n"
@@ -63,6 +93,8 @@ std::string UsageText() {
         "  kiln run DIR SCRIPT [-e EVENT]...   open the workspace's document, play the script's events\n"
         "  kiln run DIR -e EVENT [-e EVENT]... and the -e events after them, then save the document\n"
         "  kiln help EVENT                     explain one event\n"
+        "  kiln init --help, kiln run --help   the usage of one command\n"
+        "  kiln --version                      the program's version\n"
         "  kiln --help                         this text\n"
         "\n"
         "A run opens the document, starts the plug-in, plays the events and saves the document only\n"

@@ -316,8 +316,17 @@ void Player::Edit(const std::string& field, const std::string& value) {
 void Player::Import(const std::string& file, const std::string& type, bool readOnly) {
     const std::string path = ResolvePath(file, m_baseDir);
     URI_Ref domainType;
-    if (!m_app.Proc_FindCreatableType_ByName(type.c_str(), type.c_str(), domainType))
-        Fail("the document has no domain type " + Quoted(type));
+    if (!m_app.Proc_FindCreatableType_ByName(type.c_str(), type.c_str(), domainType)) {
+        std::vector<URI_Ref> types;
+        std::string known;
+        m_app.m_Doc.ByClass(kDomainTypeClass, types);
+        for (const URI_Ref& t : types) {
+            CString name;
+            m_app.m_Doc.GetAttribute(t, "cim:Naming.name", name);
+            known += (known.empty() ? "" : ", ") + Quoted(name.str());
+        }
+        Fail("the document has no domain type " + Quoted(type) + "; the domain types are " + known);
+    }
     CString domain;
     if (!m_app.Import_ExterDomainFile(domainType, CString(), path.c_str(), &domain))
         Fail("cannot import " + path + ": " + m_app.LastDocError().str());

@@ -2,6 +2,9 @@
 
 #include "host/events.h"
 #include "host/text.h"
+#include "platform/xml/xml_check.h"
+
+#include <cstdio>
 
 namespace kiln::host {
 
@@ -12,7 +15,17 @@ static std::string Place(const std::string& origin, int line) {
 
 std::string Event::Where() const { return Place(origin, line); }
 
-std::string ScriptError::What() const { return Place(origin, line) + ": " + message; }
+std::string ScriptError::What() const {
+    // A line of a binary file may be megabytes long: the message shows its head.
+    constexpr size_t kMax = 200;
+    std::string shown = message;
+    if (shown.size() > kMax) {
+        size_t cut = kMax;
+        while (cut > 0 && (static_cast<unsigned char>(shown[cut]) & 0xC0) == 0x80) --cut;  // whole characters
+        shown = shown.substr(0, cut) + "...";
+    }
+    return Place(origin, line) + ": " + shown;
+}
 
 static bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
@@ -98,8 +111,21 @@ bool ParseLine(std::string_view line, const std::string& origin, int lineNo, Eve
     std::string text = Trim(line);
     // A UTF-8 byte-order mark at the head of a file is not part of the line.
     if (lineNo == 1 && text.substr(0, 3) == "\xEF\xBB\xBF") text = Trim(text.substr(3));
-    if (text.empty() || text[0] == '#') return true;
     error = ScriptError{origin, lineNo, {}};
+    // Scripts are UTF-8 text: a GBK script or a binary file is refused here,
+    // comments included, before anything runs.
+    const size_t badAt = kiln::xml::FirstBadXmlChar(text);
+    if (badAt != std::string::npos) {
+        const unsigned char c = static_cast<unsigned char>(text[badAt]);
+        char code[8];
+        std::snprintf(code, sizeof code, c < 0x20 ? "U+%04X" : "0x%02X", c);
+        error.message = c < 0x20 ? std::string("the line holds the control character ") + code +
+                                       " (is this a binary file?)"
+                                 : std::string("the line is not UTF-8 text (byte ") + code + " at byte " +
+                                       std::to_string(badAt + 1) + "); save the script as UTF-8";
+        return false;
+    }
+    if (text.empty() || text[0] == '#') return true;
     std::vector<std::string> words;
     if (!SplitWords(text, words, error.message)) return false;
     const EventDef* def = FindEventDef(words[0]);

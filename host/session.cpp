@@ -1,10 +1,13 @@
 #include "host/session.h"
 
+#include <filesystem>
+
 #include "host/answers.h"
 #include "host/host_ui.h"
 #include "host/player.h"
 #include "host/transcript.h"
 #include "host/workspace.h"
+#include "host/workspace_lock.h"
 #include "platform/framework/app_cim.h"
 #include "platform/framework/wnd.h"
 #include "platform/mfc/extension_module.h"
@@ -55,6 +58,9 @@ RunResult RunWorkspace(const RunSettings& settings, const PluginModule& module, 
     std::string docFolder;
     std::string error;
     if (!FindDocumentFolder(settings.workspace, docFolder, error)) return fail(error);
+    // The whole run, from open to save, is the only one on this workspace.
+    WorkspaceLock lock;
+    if (!lock.Acquire(std::filesystem::path(docFolder).parent_path().string(), error)) return fail(error);
 
     Answerer answers;
     answers.SetTerminal(settings.terminalIn, settings.terminalPrompt);

@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "host/transcript.h"
+#include "host/workspace_lock.h"
 #include "platform/framework/cim_doc.h"
 
 #ifndef KILN_INSTALL_DIR
@@ -66,27 +67,59 @@ bool CopyTemplates(const fs::path& from, const fs::path& to, int& count, std::st
 
 }  // namespace
 
+namespace {
+
+// A folder whose document folder holds no manifest: a workspace whose making
+// stopped half-way. Init and run say the same.
+std::string HalfMade(const fs::path& root) {
+    return root.string() + " holds a half-made workspace: " + (root / kDocumentFolder / kManifestFile).string() +
+           " is missing; remove " + (root / kDocumentFolder).string() + " and " + (root / "Template").string() +
+           " (or the whole folder) and run kiln init " + root.string() + " again";
+}
+
+}  // namespace
+
 bool InitWorkspace(const std::string& dir, const Installation& inst, Transcript& out, std::string& error) {
     std::error_code ec;
     const fs::path root = fs::absolute(dir, ec);
     const fs::path docFolder = root / kDocumentFolder;
     const fs::path tmplFolder = root / "Template";
-    if (fs::exists(docFolder, ec) || fs::exists(tmplFolder, ec)) {
-        error = root.string() + " already holds a workspace (" +
-                (fs::exists(docFolder, ec) ? docFolder : tmplFolder).string() + " exists)";
-        return false;
-    }
     if (fs::exists(root, ec) && !fs::is_directory(root, ec)) {
         error = root.string() + " is a file, not a folder";
         return false;
     }
     Undo undo;
-    if (!fs::exists(root, ec)) {
+    const bool made = !fs::exists(root, ec);
+    if (made) {
         if (!fs::create_directories(root, ec)) {
             error = "cannot make the folder " + root.string() + ": " + ec.message();
             return false;
         }
         undo.Add(root);
+    }
+    // Two inits, or an init beside a run, never work on one folder at once.
+    // A refused init removes the lock file only when it made it.
+    const bool hadLockFile = fs::exists(root / kLockFile, ec);
+    WorkspaceLock lock;
+    if (!lock.Acquire(root.string(), error)) return false;
+    bool done = false;
+    struct DropLock {
+        WorkspaceLock& lock;
+        bool keepFile;
+        bool& done;
+        ~DropLock() { lock.Release(!done && !keepFile); }
+    } dropLock{lock, made || hadLockFile, done};
+    if (fs::is_regular_file(docFolder / kManifestFile, ec)) {
+        error = root.string() + " already holds a workspace (" + (docFolder / kManifestFile).string() + " exists)";
+        return false;
+    }
+    if (fs::exists(docFolder, ec)) {
+        error = HalfMade(root);
+        return false;
+    }
+    if (fs::exists(tmplFolder, ec)) {
+        error = root.string() + " already holds a workspace (" + tmplFolder.string() + " exists)";
+        return false;
     }
     undo.Add(tmplFolder);
     int files = 0;
@@ -125,6 +158,7 @@ bool InitWorkspace(const std::string& dir, const Installation& inst, Transcript&
         return false;
     }
     undo.Commit();
+    done = true;
 
     out.Line("workspace " + root.string());
     out.Line("Template: " + std::to_string(files) + " files from " + inst.TemplateDir(), 2);
@@ -139,6 +173,10 @@ bool InitWorkspace(const std::string& dir, const Installation& inst, Transcript&
 bool FindDocumentFolder(const std::string& dir, std::string& docFolder, std::string& error) {
     std::error_code ec;
     const fs::path root = fs::absolute(dir, ec);
+    if (fs::exists(root, ec) && !fs::is_directory(root, ec)) {
+        error = root.string() + " is a file, not a workspace folder (make a workspace with kiln init DIR)";
+        return false;
+    }
     if (!fs::is_directory(root, ec)) {
         error = "no workspace at " + root.string() + ": the folder does not exist (make one with kiln init " + dir +
                 ")";
@@ -146,8 +184,11 @@ bool FindDocumentFolder(const std::string& dir, std::string& docFolder, std::str
     }
     const fs::path folder = root / kDocumentFolder;
     if (!fs::is_regular_file(folder / kManifestFile, ec)) {
-        error = root.string() + " is not a workspace: " + (folder / kManifestFile).string() +
-                " is missing (make one with kiln init DIR)";
+        if (fs::exists(folder, ec))
+            error = HalfMade(root);
+        else
+            error = root.string() + " is not a workspace: " + (folder / kManifestFile).string() +
+                    " is missing (make one with kiln init DIR)";
         return false;
     }
     docFolder = folder.string();

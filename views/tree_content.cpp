@@ -266,6 +266,7 @@ bool CKiln_Main::AddTreeItems_byAssoPath_ICD(std::vector<Struct_ItemDesc>* pOut,
 
 bool CKiln_Main::SetTreeItems_ByUris_ICD(std::vector<Struct_ItemDesc>* pOut, std::vector<URI_Ref>& list,
                                          CString prefix, bool bFlag) {
+    if (pOut) pOut->reserve(pOut->size() + list.size());
     for (URI_Ref& rsc : list) SetTreeItem_ByUri_ICD(pOut, rsc, prefix, bFlag);
     return true;
 }
@@ -275,7 +276,7 @@ bool CKiln_Main::SetTreeItem_ByUri_ICD(std::vector<Struct_ItemDesc>* pOut, URI_R
     if (!pOut) return false;
     Struct_ItemDesc item;
     TreeMtd_SetItemDetail(&item, rsc, CString(rsc.sClass), prefix + GetRscText(rsc, true), bFlag, "", "", true, 0);
-    pOut->push_back(item);
+    pOut->push_back(std::move(item));
     return true;
 }
 

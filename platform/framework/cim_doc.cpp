@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/framework/cim_store.h"
+#include "platform/xml/xml_check.h"
 
 namespace kiln::cim {
 
@@ -30,6 +31,16 @@ Store::Store(const CCimSchema* s) : schema(s) {
         SetAttr(i, typeRole, FileTypeValue());
     }
     domains[static_cast<size_t>(env)].modified = false;
+}
+
+int Store::RoleId(std::string_view name) const {
+    for (const RoleMemo& m : roleMemo)
+        if (m.used && m.name.size() == name.size() && m.name == name) return m.id;
+    RoleMemo& m = roleMemo[roleMemoNext++ % roleMemo.size()];
+    m.name.assign(name);
+    m.id = schema->RoleId(name);
+    m.used = true;
+    return m.id;
 }
 
 const std::string* Store::Attr(Idx i, int role) const {
@@ -241,7 +252,10 @@ Idx Store::Create(std::string uri, int cls, int domain) {
     r.domain = static_cast<uint16_t>(domain);
     byClass[static_cast<size_t>(cls)].push_back(i);
     ++live;
-    domains[static_cast<size_t>(domain)].modified = true;
+    Domain& d = domains[static_cast<size_t>(domain)];
+    d.modified = true;
+    d.firstRsc = std::min(d.firstRsc, i);
+    d.lastRsc = std::max(d.lastRsc, i);
     return i;
 }
 
@@ -476,6 +490,7 @@ bool CBase_CimDoc::CreateResource(const CString& domain, const CString& cls, URI
     int c = s.schema->ClassId(cls.str());
     if (c < 0) return Fail("未知的类：" + cls);
     if (s.schema->Class(c).isAbstract) return Fail("抽象类不能创建对象：" + cls);
+    if (kiln::xml::FirstBadXmlChar(name.str()) != std::string::npos) return Fail("名称含有XML不允许的字符：" + cls);
     Idx i = s.Create(s.NewLocalId(d, c), c, d);
     if (!name.IsEmpty()) s.SetAttr(i, s.schema->RoleId("cim:Naming.name"), name.str());
     out = s.Handle(i);
@@ -499,9 +514,15 @@ bool CBase_CimDoc::GetAttribute(const URI_Ref& rsc, const CString& role, CString
     if (!Usable("query")) return false;
     Idx i = s.Find(rsc);
     if (i == kNone) return Fail("对象不存在：" + CString(rsc.sUri));
-    int r = s.schema->RoleOf(s.R(i).cls, role.str());
-    const std::string* v = r >= 0 ? s.Attr(i, r) : nullptr;
-    value = v ? CString(*v) : CString();
+    const Resource& res = s.R(i);
+    const int r = s.RoleOf(res.cls, role.str());
+    for (const AttrVal& a : res.attrs) {
+        if (a.role == r) {
+            value.str().assign(a.value);  // reuses the value's storage
+            return true;
+        }
+    }
+    value.Empty();
     return true;
 }
 
@@ -510,10 +531,13 @@ bool CBase_CimDoc::SetAttribute(const URI_Ref& rsc, const CString& role, const C
     if (!Usable("modify")) return false;
     Idx i = s.Find(rsc);
     if (i == kNone) return Fail("对象不存在：" + CString(rsc.sUri));
-    int r = s.schema->RoleOf(s.R(i).cls, role.str());
+    int r = s.RoleOf(s.R(i).cls, role.str());
     if (r < 0 || s.schema->Role(r).kind != RoleKind::Attribute)
         return Fail("类" + CString(s.ClassName(i)) + "没有属性" + role);
     if (s.domains[s.R(i).domain].env) return Fail("不能修改文档环境中的对象");
+    // A value the document could not write is refused here, not at the save.
+    if (kiln::xml::FirstBadXmlChar(value.str()) != std::string::npos)
+        return Fail("对象" + CString(rsc.sUri) + "的属性" + role + "的值含有XML不允许的字符或不是UTF-8文本");
     s.SetAttr(i, r, value.str());
     return true;
 }

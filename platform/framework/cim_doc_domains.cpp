@@ -149,8 +149,8 @@ bool CBase_CimDoc::GetDataBlock(const CString& domain, const CString& key, CStri
 }
 
 bool CBase_CimDoc::SetDataBlock_byFile(const CString& domain, const CString& key, const CString& file) {
-    std::string data;
-    if (!kiln::file::ReadFile(file.str(), data)) return Fail("不能读取文件：" + file);
+    std::string data, reason;
+    if (!kiln::file::ReadFile(file.str(), data, reason)) return Fail("不能读取文件" + file + "：" + reason);
     return SetDataBlock(domain, key, CString(data));
 }
 

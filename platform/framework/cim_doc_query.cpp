@@ -18,6 +18,42 @@ bool IsAscii(const std::string& t) {
     return true;
 }
 
+// Sorts (number, index) pairs by number, then index, as std::sort would.
+// Order numbers are nearly always a dense range (1..n): when the numbers span
+// no more than about twice their count, each pair is placed by counting, and
+// only the pairs that share a number are compared; otherwise it sorts.
+void SortByNumber(std::vector<std::pair<long long, Idx>>& keyed) {
+    const size_t n = keyed.size();
+    if (n < 32) {
+        std::sort(keyed.begin(), keyed.end());
+        return;
+    }
+    long long lo = keyed[0].first, hi = keyed[0].first;
+    for (const auto& [key, idx] : keyed) {
+        lo = std::min(lo, key);
+        hi = std::max(hi, key);
+    }
+    // The span in unsigned arithmetic: exact even for keys of opposite extremes.
+    const unsigned long long span = static_cast<unsigned long long>(hi) - static_cast<unsigned long long>(lo);
+    if (span > 2 * static_cast<unsigned long long>(n)) {
+        std::sort(keyed.begin(), keyed.end());
+        return;
+    }
+    auto bucket = [lo](long long key) {
+        return static_cast<size_t>(static_cast<unsigned long long>(key) - static_cast<unsigned long long>(lo));
+    };
+    std::vector<uint32_t> start(static_cast<size_t>(span) + 2, 0);
+    for (const auto& p : keyed) ++start[bucket(p.first) + 1];
+    for (size_t b = 1; b < start.size(); ++b) start[b] += start[b - 1];
+    std::vector<std::pair<long long, Idx>> placed(n);
+    std::vector<uint32_t> next(start.begin(), start.end() - 1);
+    for (const auto& p : keyed) placed[next[bucket(p.first)]++] = p;
+    for (size_t b = 0; b + 1 < start.size(); ++b)
+        if (start[b + 1] - start[b] > 1)
+            std::sort(placed.begin() + start[b], placed.begin() + start[b + 1]);
+    keyed.swap(placed);
+}
+
 // Sorts `items` (resource indices in link or discovery order) by the policy
 // and writes their handles to `out`. Policy 1: GBK bytes of the attribute;
 // 2: its bytes; 3: its atoi value; anything else keeps the order given. Ties
@@ -28,7 +64,7 @@ void SortAndEmit(const Store& s, std::vector<Idx>& items, const CString& sortAtt
     std::string attr = sortAttr.str();
     if (attr.empty() && policy == 1) attr = "cim:Naming.name";
     if (attr.empty() && policy == 3) attr = "e301:OrdNaming.ord";
-    int role = attr.empty() ? -1 : sc.RoleId(attr);
+    int role = attr.empty() ? -1 : s.RoleId(attr);
     auto valueOf = [&](Idx i) -> const std::string* {
         if (role < 0 || !sc.RoleApplies(role, s.R(i).cls)) return nullptr;
         return s.Attr(i, role);
@@ -42,7 +78,7 @@ void SortAndEmit(const Store& s, std::vector<Idx>& items, const CString& sortAtt
             const std::string* v = valueOf(i);
             keyed.emplace_back(v ? kiln::text::AtoiValue(*v) : 0, i);
         }
-        std::sort(keyed.begin(), keyed.end());
+        SortByNumber(keyed);
         for (size_t k = 0; k < keyed.size(); ++k) items[k] = keyed[k].second;
     } else if (policy == 1 || policy == 2) {
         // Keys are computed once; the sort moves indices only. ASCII text is
@@ -132,7 +168,7 @@ bool CBase_CimDoc::Targets(const URI_Ref& rsc, const CString& role, std::vector<
     const Store& s = *m_p;
     Idx i = kNone;
     if (!BeginQuery(rsc, out, i)) return false;
-    int r = s.schema->RoleId(role.str());
+    int r = s.RoleId(role.str());
     const std::vector<Idx>* t = (r >= 0 && s.schema->Role(r).kind == RoleKind::Association) ? Step(s, i, r) : nullptr;
     if (!t) return true;  // a role the class does not have has no targets
     std::vector<Idx> items(*t);

@@ -2,6 +2,7 @@
 // (not part of the public interface).
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <deque>
 #include <string>
@@ -63,6 +64,14 @@ struct Domain {
     bool env = false;  // the document environment: never saved, never deleted
     bool alive = true;
     uint64_t nextId = 1;
+    // The lowest and highest index of a resource ever made in the domain: a
+    // save of one small domain looks only there, not at the whole document.
+    Idx firstRsc = kNone;
+    Idx lastRsc = 0;
+    // The file in the document folder that holds the domain as it was last
+    // opened or saved; empty when there is none. With `modified` false the
+    // next save into that folder keeps the file as it is.
+    std::string file;
     std::vector<std::pair<std::string, std::string>> blocks;  // data blocks
 };
 
@@ -124,8 +133,20 @@ struct Store {
     // ---- lookup ----
     Idx Find(std::string_view uri) const { return byUri.Find(uri); }
     // The live resource of a handle; kNone for an empty or stale one.
-    Idx Find(const URI_Ref& h) const { return byUri.Find(h.sUri); }
-    URI_Ref Handle(Idx i) const { return URI_Ref(rsc[i].uri, ClassName(i)); }
+    // The handle's remembered slot is taken only when that slot holds a live
+    // resource of the same identifier (then it is the one the index gives).
+    Idx Find(const URI_Ref& h) const {
+        const Idx at = h.nFoundAt;
+        if (at < rsc.size() && rsc[at].alive && rsc[at].uri == h.sUri) return at;
+        const Idx i = byUri.Find(h.sUri);
+        h.nFoundAt = i;
+        return i;
+    }
+    URI_Ref Handle(Idx i) const {
+        URI_Ref h(rsc[i].uri, ClassName(i));
+        h.nFoundAt = i;
+        return h;
+    }
     Resource& R(Idx i) { return rsc[i]; }
     const Resource& R(Idx i) const { return rsc[i]; }
     const std::string& ClassName(Idx i) const { return schema->Class(rsc[i].cls).name; }
@@ -138,6 +159,22 @@ struct Store {
         int d = DomainId(name);
         return d >= 0 && domains[static_cast<size_t>(d)].alive ? d : -1;
     }
+
+    // The role id of a name (-1 when unknown), remembered for the last few
+    // names asked, so that a run of reads does not hash the same role names
+    // again and again.
+    int RoleId(std::string_view name) const;
+    int RoleOf(int cls, std::string_view name) const {
+        const int r = RoleId(name);
+        return schema->RoleApplies(r, cls) ? r : -1;
+    }
+    struct RoleMemo {
+        std::string name;
+        int id = -1;
+        bool used = false;
+    };
+    mutable std::array<RoleMemo, 8> roleMemo;
+    mutable uint32_t roleMemoNext = 0;
 
     // ---- attributes ----
     const std::string* Attr(Idx i, int role) const;

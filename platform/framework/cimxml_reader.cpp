@@ -7,6 +7,8 @@
 
 #include "platform/framework/cimxml.h"
 #include "platform/mfc/gbk.h"
+#include "platform/xml/xml_check.h"
+#include "platform/xml/xml_names.h"
 
 namespace kiln::cim {
 
@@ -18,9 +20,45 @@ struct LinkRef {
     const char* target;  // points into the parsed text, alive with the document
 };
 
-// The place of a node: the file and the node's byte offset in it.
-std::string Where(const std::string& source, const pugi::xml_node& n) {
-    return source + "（偏移 " + std::to_string(n.offset_debug()) + "）";
+// The place of a node: the file, line and column. The text was parsed in
+// place, where line breaks inside attribute values became blanks; lines are
+// counted in it as it is now.
+std::string Where(const std::string& source, const std::string& text, const pugi::xml_node& n) {
+    return source + "：" + kiln::xml::PositionText(text, static_cast<size_t>(std::max<ptrdiff_t>(0, n.offset_debug())));
+}
+
+// An attribute value against its schema type: integers are decimal numbers,
+// booleans "true" or "false" in any case, "1" or "0", enumerated values name a literal of
+// their enumeration ("<namespace>#FCType.ST"). An empty value is no value.
+// Array sizes ("count") may be an attribute name. The literal itself is not looked up: the standard definitions carry
+// literals newer than the schema's lists.
+bool ValueFits(const RoleInfo& ri, const std::string& v) {
+    if (v.empty()) return true;
+    if (!ri.enumName.empty()) {
+        std::string head = std::string(kModelNamespace) + "#" + ri.enumName + ".";
+        if (v.size() <= head.size() || v.compare(0, head.size(), head) != 0) return false;
+        for (size_t k = head.size(); k < v.size(); ++k)
+            if (std::isspace(static_cast<unsigned char>(v[k]))) return false;
+        return true;
+    }
+    if (ri.valueType == "cim:Integer") {
+        // An array size may also name the attribute that holds it ("maxPts"),
+        // as the SCL of 2007 allows.
+        if (ri.shortName == "count" && !std::isdigit(static_cast<unsigned char>(v[0])))
+            return kiln::xml::IsXmlName(v);
+        size_t k = v[0] == '-' || v[0] == '+' ? 1 : 0;
+        if (k == v.size()) return false;
+        for (; k < v.size(); ++k)
+            if (v[k] < '0' || v[k] > '9') return false;
+        return true;
+    }
+    if (ri.valueType == "cim:Boolean") {
+        // The model reads its flags without regard to case ("TRUE").
+        std::string lower(v);
+        for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        return lower == "true" || lower == "false" || v == "1" || v == "0";
+    }
+    return true;
 }
 
 // The text of an attribute element: all its text pieces; false when it holds elements.
@@ -90,9 +128,19 @@ void RestoreModifiedFlags(Store& s, const std::vector<bool>& flags) {
 }
 
 bool ToUtf8Text(std::string& bytes, std::string& error) {
-    if (bytes.size() >= 2 && ((bytes[0] == '\xFF' && bytes[1] == '\xFE') || (bytes[0] == '\xFE' && bytes[1] == '\xFF'))) {
+    // UTF-16 by its byte-order mark, or by the zero byte beside the first "<".
+    const char* wide = nullptr;
+    if (bytes.size() >= 2) {
+        if ((bytes[0] == '\xFF' && bytes[1] == '\xFE') || (bytes[0] == '\xFE' && bytes[1] == '\xFF'))
+            wide = "UTF-16";
+        else if (bytes[0] == '\0' && bytes[1] == '<')
+            wide = "UTF-16BE";
+        else if (bytes[0] == '<' && bytes[1] == '\0')
+            wide = "UTF-16LE";
+    }
+    if (wide) {
         std::string out;
-        if (!kiln::text::ToUtf8(bytes, "UTF-16", out)) {
+        if (!kiln::text::ToUtf8(bytes, wide, out)) {
             error = "文件不是有效的UTF-16文本";
             return false;
         }
@@ -112,7 +160,13 @@ bool ToUtf8Text(std::string& bytes, std::string& error) {
     std::string enc = decl.substr(q + 1, q2 - q - 1);
     std::string lower = enc;
     std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char c) { return std::tolower(c); });
-    if (lower == "utf-8" || lower == "utf8") return true;
+    // A 16-bit encoding declared in 8-bit text: the text was converted above,
+    // or the label is wrong and the bytes are read as UTF-8.
+    bool wideName = lower.rfind("utf-16", 0) == 0 || lower.rfind("utf16", 0) == 0 || lower.rfind("ucs-2", 0) == 0;
+    if (lower == "utf-8" || lower == "utf8" || lower == "us-ascii" || lower == "ascii" || wideName) {
+        if (wideName) bytes.replace(q + 1, enc.size(), "UTF-8");
+        return true;
+    }
     const char* from = enc.c_str();
     if (lower == "gb2312" || lower == "gbk" || lower == "gb18030" || lower == "cp936") from = "GB18030";
     std::string out;
@@ -128,13 +182,21 @@ bool ToUtf8Text(std::string& bytes, std::string& error) {
 }
 
 bool ReadDomain(Store& s, int domain, std::string& text, const std::string& source,
-                std::vector<PendingLink>* deferred, std::string& error, std::vector<Idx>* createdOut) {
+                std::vector<PendingLink>* deferred, std::string& error, std::vector<Idx>* createdOut,
+                bool checkValues) {
     const CCimSchema& sc = *s.schema;
+    kiln::xml::XmlTextError bad;
+    if (!kiln::xml::CheckXmlText(text, bad)) {
+        error = source + "：" + kiln::xml::PositionText(text, bad.offset) + "：" + bad.reason;
+        return false;
+    }
+    const kiln::xml::LinesBeforeParse lines(text);
     pugi::xml_document doc;
     pugi::xml_parse_result pr = doc.load_buffer_inplace(text.data(), text.size(), pugi::parse_default | pugi::parse_ws_pcdata_single,
                                                         pugi::encoding_utf8);
     if (!pr) {
-        error = source + "：XML格式错误（偏移 " + std::to_string(pr.offset) + "）：" + pr.description();
+        error = source + "：" + lines.Text(text, static_cast<size_t>(std::max<ptrdiff_t>(0, pr.offset))) +
+                "：XML格式错误：" + pr.description();
         return false;
     }
     pugi::xml_node root = doc.document_element();
@@ -167,38 +229,42 @@ bool ReadDomain(Store& s, int domain, std::string& text, const std::string& sour
     for (pugi::xml_node e = root.first_child(); e; e = e.next_sibling()) {
         if (e.type() != pugi::node_element) {
             if ((e.type() == pugi::node_pcdata || e.type() == pugi::node_cdata) && !OnlyBlanks(e.value()))
-                return fail(Where(source, e) + "：rdf:RDF中有多余的文本");
+                return fail(Where(source, text, e) + "：rdf:RDF中有多余的文本");
             continue;
         }
         int cls = sc.ClassId(e.name());
-        if (cls < 0) return fail(Where(source, e) + "：未知的类" + e.name());
-        if (sc.Class(cls).isAbstract) return fail(Where(source, e) + "：抽象类" + e.name() + "不能有对象");
+        if (cls < 0) return fail(Where(source, text, e) + "：未知的类" + e.name());
+        if (sc.Class(cls).isAbstract) return fail(Where(source, text, e) + "：抽象类" + e.name() + "不能有对象");
         const char* local = e.attribute("rdf:ID").value();
-        if (!*local) return fail(Where(source, e) + "：" + e.name() + "缺少rdf:ID");
-        if (std::strchr(local, '#')) return fail(Where(source, e) + "：rdf:ID含有“#”：" + local);
+        if (!*local) return fail(Where(source, text, e) + "：" + e.name() + "缺少rdf:ID");
+        if (std::strchr(local, '#')) return fail(Where(source, text, e) + "：rdf:ID含有“#”：" + local);
         key.assign(dname).append(local);
         Idx i = s.Create(key, cls, domain);
-        if (i == kNone) return fail(Where(source, e) + "：标识重复：" + key);
+        if (i == kNone) return fail(Where(source, text, e) + "：标识重复：" + key);
         created.push_back(i);
         maxSerial = std::max(maxSerial, Serial(local));
         size_t pos = 0;
         for (pugi::xml_node c = e.first_child(); c; c = c.next_sibling()) {
             if (c.type() != pugi::node_element) {
                 if ((c.type() == pugi::node_pcdata || c.type() == pugi::node_cdata) && !OnlyBlanks(c.value()))
-                    return fail(Where(source, c) + "：对象元素中有多余的文本");
+                    return fail(Where(source, text, c) + "：对象元素中有多余的文本");
                 continue;
             }
             int role = roles.Of(cls, pos++, c.name());
-            if (role < 0) return fail(Where(source, c) + "：类" + e.name() + "没有属性或关联" + c.name());
+            if (role < 0) return fail(Where(source, text, c) + "：类" + e.name() + "没有属性或关联" + c.name());
             pugi::xml_attribute res = c.attribute("rdf:resource");
             if (sc.Role(role).kind == RoleKind::Attribute) {
-                if (res) return fail(Where(source, c) + "：属性" + c.name() + "不能带rdf:resource");
-                if (!ElementText(c, value)) return fail(Where(source, c) + "：属性" + c.name() + "含有元素");
-                if (s.Attr(i, role)) return fail(Where(source, c) + "：属性" + c.name() + "重复");
+                if (res) return fail(Where(source, text, c) + "：属性" + c.name() + "不能带rdf:resource");
+                if (!ElementText(c, value)) return fail(Where(source, text, c) + "：属性" + c.name() + "含有元素");
+                if (s.Attr(i, role)) return fail(Where(source, text, c) + "：属性" + c.name() + "重复");
+                if (checkValues && !ValueFits(sc.Role(role), value))
+                    return fail(Where(source, text, c) + "：对象" + key + "的属性" + c.name() + "的值“" + value +
+                                "”不是" + (sc.Role(role).enumName.empty() ? sc.Role(role).valueType
+                                                                           : "枚举" + sc.Role(role).enumName + "的值"));
                 s.SetAttr(i, role, value);
             } else {
                 if (!res || !*res.value())
-                    return fail(Where(source, c) + "：关联" + c.name() + "缺少rdf:resource");
+                    return fail(Where(source, text, c) + "：关联" + c.name() + "缺少rdf:resource");
                 links.push_back({i, role, res.value()});
             }
         }

@@ -1,6 +1,9 @@
+#include <cerrno>
+#include <cstring>
 #include <string>
 
 #include "platform/framework/cimxml.h"
+#include "platform/xml/xml_check.h"
 
 namespace kiln::cim {
 
@@ -20,14 +23,14 @@ public:
         m_buf.clear();
         return m_ok;
     }
-    // Text content: markup characters, carriage returns and other control
-    // characters as references, so that reading gives the same bytes.
+    // Text content: markup characters and carriage returns as references, so
+    // that reading gives the same bytes. Characters XML forbids never reach
+    // here (WriteDomain refuses them).
     void Text(std::string_view s, bool attribute) {
         size_t from = 0;
         for (size_t k = 0; k < s.size(); ++k) {
             unsigned char c = static_cast<unsigned char>(s[k]);
             const char* rep = nullptr;
-            char num[16];
             switch (c) {
                 case '&': rep = "&amp;"; break;
                 case '<': rep = "&lt;"; break;
@@ -35,11 +38,8 @@ public:
                 case '"': rep = attribute ? "&quot;" : nullptr; break;
                 case '\n': rep = attribute ? "&#10;" : nullptr; break;
                 case '\t': rep = attribute ? "&#9;" : nullptr; break;
-                default:
-                    if (c < 0x20) {
-                        snprintf(num, sizeof(num), "&#%d;", c);
-                        rep = num;
-                    }
+                case '\r': rep = "&#13;"; break;
+                default: break;
             }
             if (!rep) continue;
             m_buf.append(s.data() + from, k - from);
@@ -59,7 +59,7 @@ private:
 
 }  // namespace
 
-bool WriteDomain(const Store& s, int domain, const std::vector<Idx>& members, XmlSink& sink) {
+bool WriteDomain(const Store& s, int domain, const std::vector<Idx>& members, XmlSink& sink, std::string& error) {
     const CCimSchema& sc = *s.schema;
     const std::string& dname = s.domains[static_cast<size_t>(domain)].name;
     Out out(sink);
@@ -74,6 +74,10 @@ bool WriteDomain(const Store& s, int domain, const std::vector<Idx>& members, Xm
         const Resource& r = s.rsc[i];
         if (!r.alive || r.domain != domain) continue;
         const std::string& cls = sc.Class(r.cls).name;
+        if (kiln::xml::FirstBadXmlChar(r.uri) != std::string::npos) {
+            error = "对象标识含有XML不允许的字符：" + r.uri;
+            return false;
+        }
         out.Put("  <");
         out.Put(cls);
         out.Put(" rdf:ID=\"");
@@ -81,6 +85,10 @@ bool WriteDomain(const Store& s, int domain, const std::vector<Idx>& members, Xm
         out.Put("\">\n");
         for (const AttrVal& a : r.attrs) {
             const std::string& role = sc.Role(a.role).name;
+            if (kiln::xml::FirstBadXmlChar(a.value) != std::string::npos) {
+                error = "对象" + r.uri + "的属性" + role + "含有XML不允许的字符";
+                return false;
+            }
             out.Put("    <");
             out.Put(role);
             if (a.value.empty()) {
@@ -116,7 +124,11 @@ bool WriteDomain(const Store& s, int domain, const std::vector<Idx>& members, Xm
         out.Put(">\n");
     }
     out.Put("</rdf:RDF>\n");
-    return out.Flush();
+    if (!out.Flush()) {
+        error = std::strerror(errno);
+        return false;
+    }
+    return true;
 }
 
 std::vector<std::vector<Idx>> MembersByDomain(const Store& s) {

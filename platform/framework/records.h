@@ -2,6 +2,7 @@
 // Field order and types are fixed because the same records cross to the host.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <utility>
 #include <vector>
@@ -12,6 +13,10 @@
 struct URI_Ref {
     std::string sUri;
     std::string sClass;
+    // Where a document last found the resource: a hint that saves hashing
+    // the identifier, used only while the resource there is live and has this
+    // very identifier. Not part of the handle's value: never compared.
+    mutable uint32_t nFoundAt = 0xFFFFFFFFu;
 
     URI_Ref() = default;
     URI_Ref(std::string uri, std::string cls) : sUri(std::move(uri)), sClass(std::move(cls)) {}
@@ -21,6 +26,7 @@ struct URI_Ref {
     void Clear() {
         sUri.clear();
         sClass.clear();
+        nFoundAt = 0xFFFFFFFFu;
     }
     // Handles compare by identifier only; the class names are not compared.
     bool operator==(const URI_Ref& o) const { return sUri == o.sUri; }

@@ -7,21 +7,34 @@
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 namespace kiln::file {
 
 bool ReadFile(const std::string& path, std::string& out) {
+    std::string reason;
+    return ReadFile(path, out, reason);
+}
+
+bool ReadFile(const std::string& path, std::string& out, std::string& reason) {
     int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return false;
+    if (fd < 0) {
+        reason = std::strerror(errno);
+        return false;
+    }
     struct stat st {};
     bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+    if (!ok) reason = S_ISDIR(st.st_mode) ? "is a folder" : "is not a regular file";
     if (ok) {
         out.resize(static_cast<size_t>(st.st_size));
         size_t got = 0;
         while (got < out.size()) {
             ssize_t n = ::read(fd, out.data() + got, out.size() - got);
             if (n < 0 && errno == EINTR) continue;
-            if (n < 0) ok = false;
+            if (n < 0) {
+                ok = false;
+                reason = std::strerror(errno);
+            }
             if (n <= 0) break;
             got += static_cast<size_t>(n);
         }
@@ -53,6 +66,7 @@ bool ReplaceFile(const std::string& path, std::string_view data, bool sync, int*
         if (error) *error = errno;
         return false;
     }
+    CopyMode(fd, path);
     bool ok = WriteAll(fd, data.data(), data.size()) && (!sync || ::fsync(fd) == 0);
     int err = ok ? 0 : errno;
     if (::close(fd) != 0 && ok) {
@@ -67,6 +81,11 @@ bool ReplaceFile(const std::string& path, std::string_view data, bool sync, int*
     ::unlink(tmp.c_str());
     if (error) *error = err != 0 ? err : EIO;
     return false;
+}
+
+void CopyMode(int fd, const std::string& like) {
+    struct stat st {};
+    if (::stat(like.c_str(), &st) == 0 && S_ISREG(st.st_mode)) ::fchmod(fd, st.st_mode & 07777);
 }
 
 }  // namespace kiln::file

@@ -12,15 +12,23 @@ namespace kiln::file {
 // The bytes of a regular file; false (and `out` unspecified) when it cannot
 // be opened, is no regular file or a read fails.
 bool ReadFile(const std::string& path, std::string& out);
+// The same, with the reason of a failure as a text ("No such file or
+// directory", "is a folder").
+bool ReadFile(const std::string& path, std::string& out, std::string& reason);
 
 // Writes all `n` bytes to the descriptor, going on after interruptions;
 // false on an error (errno says which).
 bool WriteAll(int fd, const char* data, size_t n);
 
 // Writes `data` to a new temporary file beside `path`, then renames it to
-// `path`. With `sync` the file reaches the disk before the rename. On failure
+// `path`. With `sync` the file reaches the disk before the rename. A file
+// that is replaced keeps its permissions. On failure
 // the temporary file is removed, `path` is untouched, and `error` (when
 // given) receives the errno value.
 bool ReplaceFile(const std::string& path, std::string_view data, bool sync, int* error = nullptr);
+
+// Gives the file `fd` the permission bits of the file at `like`, when there
+// is one (a new file that replaces an old one keeps what the user set).
+void CopyMode(int fd, const std::string& like);
 
 }  // namespace kiln::file

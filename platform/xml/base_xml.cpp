@@ -20,6 +20,33 @@ std::shared_ptr<kiln::xml::XmlDocState> NewState() noexcept {
 // selects nothing appends the child.
 bool WriteValue(const XmlNode& node, const CString& path, const CString& text, bool create) {
     if (node.IsNull()) return false;
+    // An attribute of an element, the writers' most common path, set directly
+    // (what selecting it and setting its text would do).
+    if (node.IsElement() && kiln::xml::IsAttributePath(path.str())) {
+        pugi::xml_node element = node.PugiNode();
+        pugi::xml_attribute a = element.attribute(path.GetString() + 1);
+        if (!a) a = element.append_attribute(path.GetString() + 1);
+        return a && a.set_value(text.GetString());
+    }
+    // A child element by name: the first one, appended with `create` when
+    // there is none; its content becomes the one text.
+    if (node.IsElement() && kiln::xml::IsXmlName(path.str())) {
+        pugi::xml_node element = node.PugiNode();
+        pugi::xml_node child;
+        for (pugi::xml_node c = element.first_child(); c && !child; c = c.next_sibling())
+            if (c.type() == pugi::node_element && path.str() == c.name()) child = c;
+        if (!child) {
+            if (!create) return false;
+            child = element.append_child(pugi::node_element);
+            if (!child) return false;
+            if (!child.set_name(path.GetString())) {
+                element.remove_child(child);
+                return false;
+            }
+        }
+        while (pugi::xml_node old = child.first_child()) child.remove_child(old);
+        return text.IsEmpty() || child.append_child(pugi::node_pcdata).set_value(text.GetString());
+    }
     XmlNode target = node.SelectSingleNode(path);
     if (target.IsNull() && kiln::xml::IsAttributePath(path.str())) return node.SetAttribute(path.Mid(1), text);
     if (target.IsNull() && create && node.IsElement()) target = node.AppendChild(path);
@@ -33,7 +60,9 @@ CBase_XML::CBase_XML() : m_pDoc(NewState()) {}
 bool CBase_XML::Load(const CString& path) {
     try {
         auto state = std::make_shared<kiln::xml::XmlDocState>();
-        bool ok = kiln::xml::LoadXmlFile(kiln::path::Normalize(path).str(), *state);
+        std::string error;
+        bool ok = kiln::xml::LoadXmlFile(kiln::path::Normalize(path).str(), *state, error);
+        m_strError = error;
         // A failed load leaves an empty document, never a half-read one.
         m_pDoc = ok ? std::move(state) : std::make_shared<kiln::xml::XmlDocState>();
         m_bLoaded = ok;
@@ -41,14 +70,19 @@ bool CBase_XML::Load(const CString& path) {
         return ok;
     } catch (...) {
         m_bLoaded = false;
+        m_strError = "内存不足，不能读入" + path;
         return false;
     }
 }
 
 bool CBase_XML::SaveAs(const CString& path, bool bOverwrite) {
     try {
-        if (!m_pDoc || !kiln::xml::SaveXmlFile(m_pDoc->doc, kiln::path::Normalize(path).str(), bOverwrite))
+        std::string error;
+        if (!m_pDoc || !kiln::xml::SaveXmlFile(m_pDoc->doc, kiln::path::Normalize(path).str(), bOverwrite, error)) {
+            m_strError = error;
             return false;
+        }
+        m_strError.Empty();
         m_strPath = path;
         return true;
     } catch (...) {
@@ -101,9 +135,22 @@ XmlNode CBase_XML::AddNewNode_withAttrs(const XmlNode& parent, const CString& el
 
 XmlNode CBase_XML::AddNewNode_withAttr(const XmlNode& parent, const CString& element, const CString& attr) {
     try {
-        CStringArray attrs;
-        if (!attr.IsEmpty()) attrs.Add(attr);
-        return AddNewNode_withAttrs(parent, element, attrs);
+        if (parent.IsNull()) return XmlNode();
+        if (!attr.IsEmpty() && !kiln::xml::IsXmlName(attr.str())) return XmlNode();
+        XmlNode created = parent.AppendChild(element);
+        if (created.IsNull()) return XmlNode();
+        pugi::xml_node node = created.PugiNode();
+        bool ok = true;
+        // A new root of an empty document declares the recorded namespace.
+        if (parent.PugiNode().type() == pugi::node_document && !m_strDefaultNs.IsEmpty())
+            ok = node.append_attribute("xmlns").set_value(m_strDefaultNs.GetString());
+        if (ok && !attr.IsEmpty() && !node.attribute(attr.GetString()))
+            ok = static_cast<bool>(node.append_attribute(attr.GetString()));
+        if (!ok) {
+            parent.RemoveChild(created);
+            return XmlNode();
+        }
+        return created;
     } catch (...) {
         return XmlNode();
     }
@@ -137,9 +184,20 @@ bool CBase_XML::Get_NodeText(const XmlNode& node, const CString& path, CString& 
     }
 }
 
+CString CBase_XML::XPathLiteralError(const CString& value) {
+    int quotes = 0;
+    for (char c : value.str()) quotes += c == '\'';
+    if (quotes <= kMaxLiteralQuotes || value.Find('"') < 0) return CString();
+    return "文本中的单引号（" + std::to_string(quotes) + "个）多于XPath表达式能拼接的" +
+           std::to_string(kMaxLiteralQuotes) + "个，不能按它查找";
+}
+
 CString CBase_XML::XPathLiteral(const CString& value) {
     try {
         if (value.Find('\'') < 0) return "'" + value + "'";
+        // Each apostrophe adds a piece to concat(): past the parser's depth
+        // limit the path would not compile and would silently find nothing.
+        if (!XPathLiteralError(value).IsEmpty()) return CString();
         if (value.Find('"') < 0) return "\"" + value + "\"";
         // Both quote kinds: concat('a', "'", 'b'), one piece per run between
         // apostrophes.

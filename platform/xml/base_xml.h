@@ -5,7 +5,9 @@
 //   Load gives the object a fresh document and leaves its copies alone.
 // - Load honours the declared encoding: UTF-8, UTF-16/UTF-32 with a byte-order
 //   mark, GB2312/GBK/GB18030 and the other encodings iconv knows are converted
-//   to UTF-8 before parsing. A missing, unreadable or malformed file gives false.
+//   to UTF-8 before parsing. A missing, unreadable or malformed file, text
+//   that is not in its encoding, characters XML forbids and a DOCTYPE that
+//   declares entities give false, and LastError says why and where.
 // - SaveAs writes UTF-8 with a declaration that says so, indented, attributes
 //   in the order they were created.
 // - New elements carry no namespace declaration of their own, so they are in
@@ -56,8 +58,13 @@ public:
     static bool Get_NodeText(const XmlNode& node, const CString& path, CString& out);
 
     // `value` as an XPath string literal, whatever quotes it holds, for paths
-    // built from file text: "LNodeType[@id=" + XPathLiteral(id) + "]".
+    // built from file text: "LNodeType[@id=" + XPathLiteral(id) + "]". A text
+    // with more apostrophes than an XPath can join (kMaxLiteralQuotes) gives
+    // an empty result; such a path selects nothing, and XPathLiteralError says why.
     static CString XPathLiteral(const CString& value);
+    static constexpr int kMaxLiteralQuotes = 400;
+    // Why XPathLiteral gave nothing for `value` ("" when it gave a literal).
+    static CString XPathLiteralError(const CString& value);
 
     XmlNode GetDocumentElement() const;
     // The document node itself: the context for absolute paths and the
@@ -65,6 +72,9 @@ public:
     XmlNode GetDocument() const;
 
     bool IsLoaded() const { return m_bLoaded; }
+    // Why the last Load or SaveAs failed, with the line and column of the
+    // file where there is one; empty after a success.
+    const CString& LastError() const { return m_strError; }
     const CString& GetPath() const { return m_strPath; }
     const CString& Get_Default_NameSpase() const { return m_strDefaultNs; }
 
@@ -73,4 +83,5 @@ private:
     std::shared_ptr<kiln::xml::XmlDocState> m_pDoc;  // null only when memory ran out
     bool m_bLoaded = false;                          // the document came from a file
     CString m_strDefaultNs;                          // the namespace of new elements
+    CString m_strError;                              // why the last Load or SaveAs failed
 };

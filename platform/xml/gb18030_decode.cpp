@@ -67,21 +67,24 @@ char* PutUtf8(uint32_t cp, char* out) {
 }
 
 // One code of `len` bytes through iconv; false when iconv refuses it.
-bool ThroughIconv(iconv_t& cd, const unsigned char* p, size_t len, char*& out) {
+bool ThroughIconv(iconv_t& cd, const unsigned char* p, size_t len, char*& out, size_t room) {
     if (cd == reinterpret_cast<iconv_t>(-1)) cd = iconv_open("UTF-8", "GB18030");
     if (cd == reinterpret_cast<iconv_t>(-1)) return false;
     char* s = reinterpret_cast<char*>(const_cast<unsigned char*>(p));
-    size_t sl = len, dl = 4 * len;
+    size_t sl = len, dl = room;
     return iconv(cd, &s, &sl, &out, &dl) != static_cast<size_t>(-1) && sl == 0;
 }
 
+size_t Utf8Length(uint32_t cp) { return cp < 0x80 ? 1 : cp < 0x800 ? 2 : cp < 0x10000 ? 3 : 4; }
+
 }  // namespace
 
-bool Gb18030ToUtf8(const char* in, size_t size, char* out, size_t& outSize) {
+bool Gb18030ToUtf8(const char* in, size_t size, char* out, size_t& outSize, size_t* badOffset) {
     const TwoByteTable& table = Table();
     const auto* p = reinterpret_cast<const unsigned char*>(in);
     const unsigned char* end = p + size;
-    char* o = out;
+    size_t n = 0;
+    const size_t cap = out ? outSize : 0;  // no write ever goes past it
     iconv_t cd = reinterpret_cast<iconv_t>(-1);  // opened on the first code that needs it
     bool ok = true;
     while (p < end) {
@@ -91,24 +94,50 @@ bool Gb18030ToUtf8(const char* in, size_t size, char* out, size_t& outSize) {
             uint64_t word;
             while (q + 8 <= end && (std::memcpy(&word, q, 8), (word & 0x8080808080808080ULL) == 0)) q += 8;
             while (q < end && *q < 0x80) ++q;
-            std::memcpy(o, p, static_cast<size_t>(q - p));
-            o += q - p;
+            if (out) {
+                if (static_cast<size_t>(q - p) > cap - n) {
+                    ok = false;
+                    break;
+                }
+                std::memcpy(out + n, p, static_cast<size_t>(q - p));
+            }
+            n += static_cast<size_t>(q - p);
             p = q;
             continue;
         }
         unsigned lead = p[0];
         unsigned trail = p + 1 < end ? p[1] : 0;
+        if (!out) {
+            // Counting only: a two-byte code gives at most three bytes (four
+            // in the last row, where GB18030-2022 put characters beyond the
+            // BMP), a four-byte code four; the sequences are checked when
+            // converting.
+            if (lead >= kLeadFirst && lead <= kLeadLast && trail >= 0x30 && trail <= 0x39 && p + 4 <= end) {
+                n += 4;
+                p += 4;
+            } else if (lead >= kLeadFirst && lead <= kLeadLast && trail >= kTrailFirst && trail <= kTrailLast &&
+                       trail != 0x7F) {
+                n += lead == kLeadLast ? 4 : 3;
+                p += 2;
+            } else {
+                ok = false;
+                break;
+            }
+            continue;
+        }
+        char* o = out + n;
+        char* const start = o;
         if (lead >= kLeadFirst && lead <= kLeadLast && trail >= kTrailFirst && trail <= kTrailLast && trail != 0x7F) {
             uint32_t cp = table.At(lead, trail);
-            if (cp != 0) {
+            if (cp != 0 && Utf8Length(cp) <= cap - n) {
                 o = PutUtf8(cp, o);
-            } else if (!ThroughIconv(cd, p, 2, o)) {
+            } else if (cp != 0 || !ThroughIconv(cd, p, 2, o, cap - n)) {
                 ok = false;
                 break;
             }
             p += 2;
         } else if (lead >= kLeadFirst && lead <= kLeadLast && trail >= 0x30 && trail <= 0x39 && p + 4 <= end) {
-            if (!ThroughIconv(cd, p, 4, o)) {
+            if (!ThroughIconv(cd, p, 4, o, cap - n)) {
                 ok = false;
                 break;
             }
@@ -117,9 +146,11 @@ bool Gb18030ToUtf8(const char* in, size_t size, char* out, size_t& outSize) {
             ok = false;  // a lone or truncated lead byte, or 0x80 / 0xFF
             break;
         }
+        n += static_cast<size_t>(o - start);
     }
     if (cd != reinterpret_cast<iconv_t>(-1)) iconv_close(cd);
-    outSize = static_cast<size_t>(o - out);
+    if (!ok && badOffset) *badOffset = static_cast<size_t>(p - reinterpret_cast<const unsigned char*>(in));
+    outSize = n;
     return ok;
 }
 

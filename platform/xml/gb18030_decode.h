@@ -7,9 +7,12 @@
 
 namespace kiln::xml {
 
-// Converts `size` bytes at `in` into `out`, which must hold at least
-// 2 * size bytes (no code grows more than that). False on a byte sequence
-// that is not GB18030.
-bool Gb18030ToUtf8(const char* in, size_t size, char* out, size_t& outSize);
+// Converts `size` bytes at `in` into `out`, where `outSize` bytes are free
+// on entry (2 * size are always enough; so is the size a first call with
+// `out` null gave: such a call only counts, giving an upper bound a little
+// above the exact size). On return `outSize` is the size written. False on
+// a byte sequence that is not GB18030 (`badOffset` then receives its place)
+// or when the room runs out; nothing is ever written past the room.
+bool Gb18030ToUtf8(const char* in, size_t size, char* out, size_t& outSize, size_t* badOffset = nullptr);
 
 }  // namespace kiln::xml

@@ -4,9 +4,12 @@
 #include "platform/mfc/file_io.h"
 #include "platform/mfc/gbk.h"
 #include "platform/xml/gb18030_decode.h"
+#include "platform/xml/xml_check.h"
 
 #include <sys/stat.h>
 
+#include <algorithm>
+#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -66,57 +69,187 @@ std::string DeclaredEncoding(std::string_view head) {
     return std::string(decl.substr(p, close - p));
 }
 
-// Parses the file's bytes, which `state` takes over.
-bool ParseXmlBuffer(std::string data, XmlDocState& state) {
+}  // namespace
+
+namespace {
+
+// A file's bytes as UTF-8 text by their byte-order mark or declared encoding.
+bool ToUtf8Text(std::string& data, std::string& error) {
     const auto* b = reinterpret_cast<const unsigned char*>(data.data());
     const size_t size = data.size();
-    pugi::xml_encoding encoding = pugi::encoding_utf8;
     bool utf8Bom = size >= 3 && b[0] == 0xEF && b[1] == 0xBB && b[2] == 0xBF;
     bool wide = size >= 2 && ((b[0] == 0xFE && b[1] == 0xFF) || (b[0] == 0xFF && b[1] == 0xFE) || b[0] == 0 || b[1] == 0);
     if (wide) {
-        // UTF-16 or UTF-32, by byte-order mark or by the zero bytes around "<":
-        // pugixml recognises these and converts them itself.
-        encoding = pugi::encoding_auto;
+        // UTF-16 by byte-order mark or by the zero byte beside the first "<".
+        const char* from = b[0] == 0xFE ? "UTF-16BE" : b[0] == 0xFF ? "UTF-16LE" : b[0] == 0 ? "UTF-16BE" : "UTF-16LE";
+        if (b[0] == 0xFF && size >= 4 && b[2] == 0 && b[3] == 0) from = "UTF-32LE";
+        else if (b[0] == 0 && size >= 4 && b[1] == 0) from = "UTF-32BE";
+        else if (b[0] != 0 && size >= 4 && b[1] == 0 && b[2] == 0) from = "UTF-32LE";
+        std::string converted;
+        if (!kiln::text::ToUtf8(data, from, converted)) {
+            error = std::string("文件不是有效的") + from + "文本";
+            return false;
+        }
+        data = std::move(converted);
+        // A byte-order mark, now in UTF-8, goes; the declaration may say UTF-16.
+        if (data.compare(0, 3, "\xEF\xBB\xBF") == 0) data.erase(0, 3);
     } else if (!utf8Bom) {
         CString declaredName = DeclaredEncoding(std::string_view(data).substr(0, 1024));
         const std::string& declared = declaredName.MakeUpper().str();
         if (!IsUtf8Name(declared) && !IsWideName(declared)) {
             std::string converted;
             if (IsGbkName(declared)) {
-                converted.resize(2 * size + 16);
-                size_t convertedSize = 0;
-                if (!Gb18030ToUtf8(data.data(), size, converted.data(), convertedSize)) return false;
-                converted.resize(convertedSize);
+                // Counted first, so that the converted text takes about its
+                // size: the file and its text are held once each, no more.
+                size_t need = 0, bad = 0;
+                if (!Gb18030ToUtf8(data.data(), size, nullptr, need, &bad)) {
+                    TextPosition at = PositionOf(data, bad);
+                    error = "文件内容不符合其声明的编码" + declaredName.str() + "：第" + std::to_string(at.line) + "行";
+                    return false;
+                }
+                converted.resize(need);
+                if (!Gb18030ToUtf8(data.data(), size, converted.data(), need, &bad)) {
+                    TextPosition at = PositionOf(data, bad);
+                    error = "文件内容不符合其声明的编码" + declaredName.str() + "：第" + std::to_string(at.line) + "行";
+                    return false;
+                }
+                converted.resize(need);
             } else if (!kiln::text::ToUtf8(data, declared.c_str(), converted)) {
+                error = "文件内容不符合其声明的编码" + declaredName.str();
                 return false;
             }
             data = std::move(converted);
         }
     }
-    state.buffer = std::move(data);
-    pugi::xml_parse_result result =
-        state.doc.load_buffer_inplace(state.buffer.data(), state.buffer.size(), kParseOptions, encoding);
-    return result.status == pugi::status_ok && state.doc.document_element();
+    return true;
 }
 
 }  // namespace
 
-bool LoadXmlFile(const std::string& path, XmlDocState& state) {
-    std::string data;
-    if (path.empty() || !kiln::file::ReadFile(path, data)) return false;
-    return ParseXmlBuffer(std::move(data), state);
+bool ParseXmlText(std::string data, XmlDocState& state, std::string& error, size_t* parseErrorAt) {
+    if (parseErrorAt) *parseErrorAt = std::string::npos;
+    if (!ToUtf8Text(data, error)) return false;
+    XmlTextError bad;
+    if (!CheckXmlText(data, bad)) {
+        error = PositionText(data, bad.offset) + "：" + bad.reason;
+        return false;
+    }
+    state.buffer = std::move(data);
+    pugi::xml_parse_result result = state.doc.load_buffer_inplace(state.buffer.data(), state.buffer.size(),
+                                                                  kParseOptions, pugi::encoding_utf8);
+    if (result.status != pugi::status_ok) {
+        // The text was parsed in place: the place is counted in it as it is
+        // now, unless the caller can give the text again.
+        const size_t at = static_cast<size_t>(result.offset < 0 ? 0 : result.offset);
+        if (parseErrorAt) *parseErrorAt = at;
+        error = PositionText(state.buffer, at) + "：XML格式错误：" + result.description();
+        return false;
+    }
+    if (!state.doc.document_element()) {
+        error = "文件中没有根元素";
+        return false;
+    }
+    return true;
 }
 
-bool SaveXmlFile(const pugi::xml_document& doc, const std::string& path, bool overwrite) {
-    if (path.empty() || !doc.document_element()) return false;
+namespace {
+
+// The depth of the deepest node, without recursion.
+size_t Depth(const pugi::xml_node& root) {
+    size_t depth = 0, deepest = 0;
+    pugi::xml_node n = root.first_child();
+    if (n) depth = 1;
+    while (n) {
+        deepest = std::max(deepest, depth);
+        if (n.first_child()) {
+            n = n.first_child();
+            ++depth;
+            continue;
+        }
+        while (n && !n.next_sibling() && n != root) {
+            n = n.parent();
+            --depth;
+        }
+        if (!n || n == root) break;
+        n = n.next_sibling();
+    }
+    return deepest;
+}
+
+// Characters XML forbids in any name or text of the document: such a
+// document is not written.
+bool AllWritable(const pugi::xml_node& root) {
+    for (pugi::xml_node n = root; n;) {
+        if (FirstBadXmlChar(n.name()) != std::string::npos || FirstBadXmlChar(n.value()) != std::string::npos)
+            return false;
+        for (pugi::xml_attribute a = n.first_attribute(); a; a = a.next_attribute())
+            if (FirstBadXmlChar(a.name()) != std::string::npos || FirstBadXmlChar(a.value()) != std::string::npos)
+                return false;
+        if (n.first_child()) {
+            n = n.first_child();
+            continue;
+        }
+        while (n && !n.next_sibling() && n != root) n = n.parent();
+        if (!n || n == root) break;
+        n = n.next_sibling();
+    }
+    return true;
+}
+
+}  // namespace
+
+bool LoadXmlFile(const std::string& path, XmlDocState& state, std::string& error) {
+    std::string data, reason;
+    if (path.empty()) {
+        error = "没有给出文件名";
+        return false;
+    }
+    if (!kiln::file::ReadFile(path, data, reason)) {
+        error = "不能读取文件" + path + "：" + reason;
+        return false;
+    }
+    size_t at = std::string::npos;
+    if (ParseXmlText(std::move(data), state, error, &at)) return true;
+    // A parse error's line is counted in the file's text as it was: read
+    // again, only now that it failed.
+    std::string again, ignored;
+    if (at != std::string::npos && kiln::file::ReadFile(path, again, ignored) && ToUtf8Text(again, ignored)) {
+        const size_t colon = error.find("：XML格式错误");
+        if (colon != std::string::npos) error = PositionText(again, at) + error.substr(colon);
+    }
+    error = path + "：" + error;
+    return false;
+}
+
+bool SaveXmlFile(const pugi::xml_document& doc, const std::string& path, bool overwrite, std::string& error) {
+    if (path.empty() || !doc.document_element()) {
+        error = path.empty() ? "没有给出文件名" : "文档是空的";
+        return false;
+    }
     struct stat st {};
-    if (::stat(path.c_str(), &st) == 0 && (!overwrite || !S_ISREG(st.st_mode))) return false;
+    if (::stat(path.c_str(), &st) == 0 && (!overwrite || !S_ISREG(st.st_mode))) {
+        error = path + (S_ISREG(st.st_mode) ? "已经存在" : "不是文件");
+        return false;
+    }
+    if (!AllWritable(doc)) {
+        error = "文档含有XML不允许的字符或不是UTF-8的文本，不能写入" + path;
+        return false;
+    }
 
     StringWriter writer;
     writer.text = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
-    doc.save(writer, "\t", pugi::format_indent | pugi::format_no_declaration, pugi::encoding_utf8);
+    // Indentation costs a tab per level on every line: beyond a depth no real
+    // document reaches, the document is written without it, so that the
+    // output stays linear in the document's size.
+    unsigned flags = Depth(doc) <= kMaxIndentedDepth ? pugi::format_indent : pugi::format_raw;
+    doc.save(writer, "\t", flags | pugi::format_no_declaration, pugi::encoding_utf8);
 
-    return kiln::file::ReplaceFile(path, writer.text, false);
+    int err = 0;
+    if (!kiln::file::ReplaceFile(path, writer.text, false, &err)) {
+        error = "不能写入文件" + path + "：" + std::strerror(err);
+        return false;
+    }
+    return true;
 }
 
 }  // namespace kiln::xml

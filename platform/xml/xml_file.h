@@ -8,13 +8,22 @@
 
 namespace kiln::xml {
 
-// Reads and parses the file into `state` (which must be fresh). False when
-// the file is missing, unreadable, in an unknown or invalid encoding, or not
-// well-formed XML.
-bool LoadXmlFile(const std::string& path, XmlDocState& state);
+// Documents deeper than this are written without indentation.
+constexpr size_t kMaxIndentedDepth = 256;
+
+// Reads and parses the file into `state` (which must be fresh). False, with
+// the reason (and line and column where there is one), when the file is
+// missing, unreadable, in an unknown or invalid encoding, holds characters
+// XML forbids or entities, or is not well-formed XML.
+bool LoadXmlFile(const std::string& path, XmlDocState& state, std::string& error);
+// The same for a file's bytes already read. A parse error's place is counted
+// in the text as the parser left it (exact but where attribute values held
+// line breaks); `parseErrorAt` receives its offset in the UTF-8 text.
+bool ParseXmlText(std::string bytes, XmlDocState& state, std::string& error, size_t* parseErrorAt = nullptr);
 
 // Writes the document as indented UTF-8 with a declaration, through a
-// temporary file beside the target, so that a failure leaves no file.
-bool SaveXmlFile(const pugi::xml_document& doc, const std::string& path, bool overwrite);
+// temporary file beside the target, so that a failure leaves no file. A
+// document holding characters XML forbids is not written.
+bool SaveXmlFile(const pugi::xml_document& doc, const std::string& path, bool overwrite, std::string& error);
 
 }  // namespace kiln::xml

@@ -4,11 +4,22 @@ namespace kiln::xml {
 
 namespace {
 
-bool IsNameStart(unsigned char c) {
-    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_' || c >= 0x80;
-}
+// Character classes of name bytes, looked up by byte: 1 may start a name
+// (or the part after ":"), 2 may follow.
+struct NameTable {
+    unsigned char cls[256] = {};
+    constexpr NameTable() {
+        for (int c = 0; c < 256; ++c) {
+            const bool start = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_' || c >= 0x80;
+            const bool follow = start || (c >= '0' && c <= '9') || c == '-' || c == '.';
+            cls[c] = static_cast<unsigned char>((start ? 1 : 0) | (follow ? 2 : 0));
+        }
+    }
+};
+constexpr NameTable kName;
 
-bool IsNameChar(unsigned char c) { return IsNameStart(c) || (c >= '0' && c <= '9') || c == '-' || c == '.'; }
+bool IsNameStart(unsigned char c) { return kName.cls[c] & 1; }
+bool IsNameChar(unsigned char c) { return kName.cls[c] & 2; }
 
 }  // namespace
 

@@ -7,19 +7,20 @@
 
 namespace {
 
+// All text below `node` in document order, walked without recursion, so that
+// no depth of nesting can exhaust the stack.
 void AppendTextBelow(const pugi::xml_node& node, std::string& out) {
-    for (pugi::xml_node child = node.first_child(); child; child = child.next_sibling()) {
-        switch (child.type()) {
-        case pugi::node_pcdata:
-        case pugi::node_cdata:
-            out += child.value();
-            break;
-        case pugi::node_element:
-            AppendTextBelow(child, out);
-            break;
-        default:
-            break;
+    pugi::xml_node n = node.first_child();
+    while (n) {
+        pugi::xml_node_type t = n.type();
+        if (t == pugi::node_pcdata || t == pugi::node_cdata) out += n.value();
+        if (t == pugi::node_element && n.first_child()) {
+            n = n.first_child();
+            continue;
         }
+        while (n != node && !n.next_sibling()) n = n.parent();
+        if (n == node) break;
+        n = n.next_sibling();
     }
 }
 

@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <sstream>
 
+#include "host/command_line.h"
+#include "platform/mfc/gbk.h"
 #include "tests/host/host_fixture.h"
 #include "tests/host/plugin_double.h"
 
@@ -119,4 +121,86 @@ TEST_F(HostCli, InitUsesTheInstallationOfKilnHome) {
     o = Kiln({"init", m_dir.str("ws2")});
     EXPECT_EQ(o.status, kExitFailed);
     EXPECT_TRUE(Has(o.err, "already holds a workspace")) << o.err;
+}
+
+TEST_F(HostCli, VersionAndTheUsageOfEachCommand) {
+    Output o = Kiln({"--version"});
+    EXPECT_EQ(o.status, kExitOk);
+    EXPECT_EQ(o.out, std::string("kiln ") + kKilnVersion + "\n");
+    o = Kiln({"run", "--help"});
+    EXPECT_EQ(o.status, kExitOk);
+    EXPECT_EQ(o.out.rfind("usage: kiln run DIR SCRIPT", 0), 0u) << o.out;
+    o = Kiln({"init", "--help"});
+    EXPECT_EQ(o.status, kExitOk);
+    EXPECT_EQ(o.out.rfind("usage: kiln init DIR", 0), 0u) << o.out;
+    EXPECT_FALSE(Has(o.out, "kiln run")) << "only that command";
+}
+
+// Command-line mistakes get the hint to --help; faults of a script or a run
+// do not, and every error reaches stderr exactly once.
+TEST_F(HostCli, ErrorsAreSaidOnceAndTheHintOnlyForTheCommandLine) {
+    Output o = Kiln({"run"});
+    EXPECT_EQ(o.status, kExitUsage);
+    EXPECT_TRUE(Has(o.err, "(kiln --help")) << o.err;
+    o = Kiln({"run", Workspace(), "-e", "frobnicate"});
+    EXPECT_EQ(o.status, kExitUsage);
+    EXPECT_FALSE(Has(o.err, "kiln --help explains")) << o.err;
+    // A failed run with the transcript on a terminal: still once on stderr.
+    std::istringstream in;
+    std::ostringstream out, err;
+    Console console{in, out, err, false, true, true};
+    EXPECT_EQ(RunKiln({"run", Workspace(), "-e", "show nobody#x"}, m_module, console), kExitFailed);
+    EXPECT_EQ(err.str().find("kiln: error:"), 0u) << err.str();
+    EXPECT_EQ(err.str().find("kiln: error:", 1), std::string::npos) << err.str();
+    EXPECT_TRUE(Has(out.str(), "error: ")) << "the transcript keeps its line";
+}
+
+TEST_F(HostCli, ScriptsThatAreNoUtf8TextAreRefusedAtTheCheck) {
+    const auto before = Snapshot(DocFolder());
+    struct Case {
+        const char* name;
+        std::string bytes;
+        const char* says;
+    } cases[] = {
+        {"gbk.kiln", "tree\n# " + kiln::text::Utf8ToGbk("中文注释") + "\n", ":2: the line is not UTF-8 text (byte 0xD6"},
+        {"binary.kiln", std::string("\x7F" "ELF\x02\x01\x01\0\0\0", 10), ":1: the line holds the control character U+0002"},
+        {"long.kiln", "echo ok\n" + std::string(5000, 'x') + "\n", ":2: unknown event \"xxxx"},
+    };
+    for (const Case& c : cases) {
+        WriteFile(m_dir.path() / c.name, c.bytes);
+        Output o = Kiln({"run", Workspace(), m_dir.str(c.name)});
+        EXPECT_EQ(o.status, kExitUsage) << c.name;
+        EXPECT_TRUE(Has(o.err, c.says)) << c.name << ": " << o.err;
+        EXPECT_LT(o.err.size(), 600u) << c.name << ": a long line is shortened";
+        EXPECT_EQ(m_attached, 0);
+    }
+    EXPECT_EQ(Snapshot(DocFolder()), before);
+    // The reason the system gives for a script it cannot read.
+    Output o = Kiln({"run", Workspace(), m_dir.str("missing.kiln")});
+    EXPECT_TRUE(Has(o.err, "missing.kiln: No such file or directory")) << o.err;
+}
+
+TEST_F(HostCli, WorkspacesThatAreNoneSaySoTheSameWayForInitAndRun) {
+    WriteFile(m_dir.path() / "plain.txt", "x");
+    Output o = Kiln({"run", m_dir.str("plain.txt"), "-e", "tree"});
+    EXPECT_EQ(o.status, kExitFailed);
+    EXPECT_TRUE(Has(o.err, "is a file, not a workspace folder")) << o.err;
+    // A workspace whose making stopped half-way: one message, with the way out.
+    std::filesystem::create_directories(m_dir.path() / "half" / "document");
+    Output run = Kiln({"run", m_dir.str("half"), "-e", "tree"});
+    Output init = Kiln({"init", m_dir.str("half")});
+    EXPECT_EQ(run.status, kExitFailed);
+    EXPECT_EQ(init.status, kExitFailed);
+    const std::string says = m_dir.str("half") + " holds a half-made workspace";
+    EXPECT_TRUE(Has(run.err, says)) << run.err;
+    EXPECT_TRUE(Has(init.err, says)) << init.err;
+    EXPECT_TRUE(Has(init.err, "run kiln init " + m_dir.str("half") + " again")) << init.err;
+}
+
+TEST_F(HostCli, AnUnknownDomainTypeListsTheKnownOnes) {
+    WriteFile(m_dir.path() / "d.xml", "<rdf:RDF xmlns:rdf=\"http://www.w3.org/1999/02/22-rdf-syntax-ns#\"/>");
+    Output o = Kiln({"run", Workspace(), "-e", "import " + m_dir.str("d.xml") + " 没有的类型"});
+    EXPECT_EQ(o.status, kExitFailed);
+    EXPECT_TRUE(Has(o.err, "no domain type \"没有的类型\"; the domain types are \"二次模型标准定义包1\"")) << o.err;
+    EXPECT_TRUE(Has(o.err, "\"二次模型装置ICD包\"")) << o.err;
 }

@@ -1,6 +1,11 @@
 // The kiln program with the real plug-in: the demo script on a fresh
 // workspace, and the failures that must leave the document as it was.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <map>
 
 #include <algorithm>
 #include <cstdio>
@@ -9,6 +14,8 @@
 #include <vector>
 
 #include "host/workspace.h"
+#include "host/workspace_lock.h"
+#include "platform/framework/cim_doc.h"
 #include "tests/host/host_fixture.h"
 
 using namespace kiln::host;
@@ -143,4 +150,101 @@ TEST_F(HostEndToEnd, FailuresLeaveTheSavedDocumentUnchanged) {
     EXPECT_EQ(r.status, 1);
     EXPECT_TRUE(Has(r.err, "cannot open the document " + DocFolder().string())) << r.err;
     EXPECT_EQ(Snapshot(DocFolder()), corrupt);
+}
+
+namespace {
+
+// Every file below a folder with its bytes and inode: a file rewritten with
+// the same bytes still counts as touched.
+std::map<std::string, std::pair<std::string, ino_t>> Tree(const fs::path& root) {
+    std::map<std::string, std::pair<std::string, ino_t>> out;
+    for (auto& e : fs::recursive_directory_iterator(root))
+        if (e.is_regular_file()) {
+            struct stat st {};
+            stat(e.path().c_str(), &st);
+            out[fs::relative(e.path(), root).string()] = {ReadFile(e.path()), st.st_ino};
+        }
+    return out;
+}
+
+// A domain file of one package, to import under its own name.
+std::string PackageFile(const TempDir& dir, const std::string& stem) {
+    const std::string path = dir.str(stem + ".xml");
+    WriteFile(path,
+              "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+              "<rdf:RDF xmlns:rdf=\"http://www.w3.org/1999/02/22-rdf-syntax-ns#\" "
+              "xmlns:cim=\"http://iec.ch/TC57/2003/CIM-schema-cim10#\" xmlns:sec=\"http://kiln.local/Zel/2006/CIM-Sec#\">\n"
+              "<sec:TypePackage rdf:ID=\"P\"><cim:Naming.name>" + stem + "</cim:Naming.name></sec:TypePackage>\n</rdf:RDF>\n");
+    return path;
+}
+
+}  // namespace
+
+TEST_F(HostEndToEnd, ARunThatChangesNothingWritesNothing) {
+    const auto before = Tree(m_dir.path() / "ws");
+    for (const char* events : {"-e 'echo hello'", "-e 'show kiln.IEC61850_std#LNT_LLN0'", "-e save"}) {
+        Result r = Kiln(m_dir, "run '" + Workspace() + "' " + events);
+        ASSERT_EQ(r.status, 0) << events << r.out << r.err;
+        EXPECT_TRUE(Tree(m_dir.path() / "ws") == before) << events;
+    }
+}
+
+TEST_F(HostEndToEnd, ASecondRunOnTheWorkspaceRefusesAtOnce) {
+    const auto before = Tree(m_dir.path() / "ws");
+    // An init refused because the workspace exists changes nothing either.
+    Result refused = Kiln(m_dir, "init '" + Workspace() + "'");
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_TRUE(Has(refused.err, "already holds a workspace")) << refused.err;
+    EXPECT_TRUE(Tree(m_dir.path() / "ws") == before);
+    {
+        WorkspaceLock held;
+        std::string error;
+        ASSERT_TRUE(held.Acquire(Workspace(), error)) << error;
+        Result r = Kiln(m_dir, "run '" + Workspace() + "' -e 'import \"" + PackageFile(m_dir, "one") + "\" 二次模型数据类型包'");
+        EXPECT_EQ(r.status, 1);
+        EXPECT_TRUE(Has(r.err, "in use by another kiln (process " + std::to_string(getpid()) + ")")) << r.err;
+        EXPECT_TRUE(Tree(m_dir.path() / "ws") == before);
+        r = Kiln(m_dir, "init '" + Workspace() + "'");
+        EXPECT_EQ(r.status, 1);
+        EXPECT_TRUE(Has(r.err, "in use")) << r.err;
+    }
+    EXPECT_TRUE(Tree(m_dir.path() / "ws") == before);
+}
+
+// Two runs started together, many times, in both orders: a run that says it
+// saved has its import in the document; the other refuses and changes nothing.
+TEST_F(HostEndToEnd, TwoRunsAtOnceLoseNoUpdate) {
+    std::vector<std::string> expected;
+    for (int trial = 0; trial < 6; ++trial) {
+        struct Run {
+            std::string args;
+            std::string domain;  // what it imports; empty for a run that only shows
+        };
+        auto importing = [&](const std::string& stem) {
+            return Run{"run '" + Workspace() + "' -e 'import \"" + PackageFile(m_dir, stem) + "\" 二次模型数据类型包'",
+                       "kiln." + stem + "#"};
+        };
+        Run runs[2] = {importing("a" + std::to_string(trial)), importing("b" + std::to_string(trial))};
+        // Every third trial one run only shows a resource.
+        if (trial % 3 == 2) runs[1] = Run{"run '" + Workspace() + "' -e 'show kiln.IEC61850_std#LNT_LLN0'", ""};
+        if (trial % 2) std::swap(runs[0], runs[1]);
+        std::string cmd;
+        for (int k = 0; k < 2; ++k) {
+            const std::string tag = m_dir.str("run" + std::to_string(k));
+            cmd += "(KILN_HOME='" + std::string(KILN_SOURCE_DIR) + "' '" + KILN_BINARY + "' " + runs[k].args +
+                   " < /dev/null > '" + tag + ".out' 2>&1; echo $? > '" + tag + ".rc') & ";
+        }
+        ASSERT_EQ(std::system((cmd + "wait").c_str()), 0);
+        for (int k = 0; k < 2; ++k) {
+            const std::string tag = m_dir.str("run" + std::to_string(k));
+            const int rc = std::stoi(ReadFile(tag + ".rc"));
+            const std::string out = ReadFile(tag + ".out");
+            ASSERT_TRUE(rc == 0 || (rc == 1 && Has(out, "in use by another kiln"))) << rc << out;
+            if (rc == 0 && !runs[k].domain.empty()) expected.push_back(runs[k].domain);
+        }
+        // What every run that succeeded saved is there, in a document that opens.
+        CBase_CimDoc doc;
+        ASSERT_TRUE(doc.Open(DocFolder().string().c_str())) << doc.LastError();
+        for (const std::string& d : expected) EXPECT_TRUE(doc.Is_DomainExist(d.c_str())) << "trial " << trial << ": " << d;
+    }
 }

@@ -1,6 +1,12 @@
 // Sorted list queries of the document store.
 #include "tests/platform/framework/doc_fixture.h"
 
+#include <algorithm>
+#include <climits>
+#include <cstdlib>
+#include <numeric>
+#include <random>
+
 using Strs = std::vector<std::string>;
 
 TEST_F(DocTest, OrderPolicySortsByNumberStablyInCreationOrder) {
@@ -111,4 +117,122 @@ TEST_F(DocTest, ClassQueryAndSequenceNumbers) {
     svc.DocMtd_get_Association_BUris(dot, "sec:DOType.Contains_DAs", list, "", SortPolicy_None);
     EXPECT_EQ(Search_URISequence(list, URI_Ref(list[2].sUri, "other class")), 2);
     EXPECT_EQ(Search_URISequence(list, dot), -1);
+}
+
+// Long member lists take a counting placement when their order numbers span
+// little more than their count; the result must equal the comparison sort
+// (number, then creation order) whatever the numbers are.
+TEST_F(DocTest, LongListsByOrderMatchTheComparisonSort) {
+    struct Case {
+        const char* what;
+        std::vector<std::string> ords;  // in creation order
+    };
+    std::vector<Case> cases;
+    std::vector<std::string> dense, dups, mixed, sparse, extremes;
+    for (int k = 1; k <= 120; ++k) dense.push_back(std::to_string(k));
+    for (int k = 0; k < 120; ++k) dups.push_back(std::to_string(k % 37 + 1));  // each number up to 4 times
+    for (int k = 0; k < 120; ++k) {
+        // blank and text count as 0, among negatives and dense numbers
+        const char* odd[] = {"", "abc", "-2", " 7x", "+5", "-0"};
+        mixed.push_back(k % 9 == 0 ? odd[(k / 9) % 6] : std::to_string(k - 60));
+    }
+    for (int k = 0; k < 120; ++k) sparse.push_back(std::to_string(k * 1000));
+    extremes = dense;
+    extremes[10] = "9300000000000000000";   // read as the largest number
+    extremes[20] = "-9300000000000000000";  // and the smallest: their span does not fit a signed number
+    cases = {{"dense, linked shuffled", dense},
+             {"duplicates", dups},
+             {"blank, text, negative", mixed},
+             {"sparse", sparse},
+             {"extreme numbers", extremes}};
+
+    std::mt19937 rng(7);
+    int caseNo = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        URI_Ref lnt = Make(kPkgDomain, "sec:LNodeType", "T");
+        std::vector<URI_Ref> made;
+        std::vector<std::pair<long long, size_t>> expected;  // (number, creation position)
+        for (size_t k = 0; k < c.ords.size(); ++k) {
+            made.push_back(Make(kPkgDomain, "sec:DO", CString(std::to_string(caseNo) + "_" + std::to_string(k)),
+                                CString(c.ords[k])));
+            const std::string& o = c.ords[k];
+            long long v = o == "9300000000000000000"    ? LLONG_MAX
+                          : o == "-9300000000000000000" ? -LLONG_MAX
+                                                        : std::strtoll(o.c_str(), nullptr, 10);
+            expected.emplace_back(v, k);
+        }
+        // Linked in a shuffled order, so link order, creation order and number order all differ.
+        std::vector<size_t> linkOrder(made.size());
+        std::iota(linkOrder.begin(), linkOrder.end(), size_t{0});
+        std::shuffle(linkOrder.begin(), linkOrder.end(), rng);
+        for (size_t k : linkOrder) ASSERT_TRUE(svc.DocMtd_add_Association(made[k], "sec:DO.LNodeType", lnt));
+
+        std::stable_sort(expected.begin(), expected.end(),
+                         [](const auto& a, const auto& b) { return a.first < b.first; });
+        std::vector<URI_Ref> out;
+        ASSERT_TRUE(svc.DocMtd_get_Association_BUris(lnt, "sec:LNodeType.DOs", out, "e301:OrdNaming.ord",
+                                                     SortPolicy_ByOrd));
+        ASSERT_EQ(out.size(), made.size());
+        for (size_t k = 0; k < out.size(); ++k) ASSERT_EQ(out[k], made[expected[k].second]) << "position " << k;
+        ++caseNo;
+    }
+}
+
+// A handle remembers where the document found its resource; that memory must
+// never make a stale handle live again or point it at another resource.
+TEST_F(DocTest, HandlesStayCorrectAfterDeletionReuseAndInAnotherDocument) {
+    URI_Ref a = Make(kPkgDomain, "sec:DO", "a");
+    URI_Ref b = Make(kPkgDomain, "sec:DO", "b");
+    EXPECT_EQ(svc.DocMtd_getValue_ofAttr(a, "cim:Naming.name"), "a");
+
+    // Deleted, then another resource made: the old handle stays dead.
+    ASSERT_TRUE(svc.DocMtd_delete_a_Rsc(a));
+    URI_Ref c = Make(kPkgDomain, "sec:DO", "c");
+    EXPECT_NE(c, a);
+    bool found = true;
+    EXPECT_EQ(svc.DocMtd_getValue_ofAttr(a, "cim:Naming.name", &found), "");
+    EXPECT_FALSE(found);
+    EXPECT_TRUE(svc.DocMtd_TestBy_URIRef(CString(a.sUri)).IsEmpty());
+    EXPECT_FALSE(svc.DocMtd_Modify_attribute_value(a, "cim:Naming.name", "again"));
+    EXPECT_EQ(svc.DocMtd_getValue_ofAttr(c, "cim:Naming.name"), "c");
+
+    // The domain read back from its text: same identifiers, new places; the
+    // handles taken before find the new resources.
+    CString text;
+    ASSERT_TRUE(svc.DocMtd_DEnv_CimDomainToStr(kPkgDomain, text));
+    ASSERT_TRUE(svc.DocMtd_DEnvDelete_a_Domain(kPkgDomain));
+    EXPECT_EQ(svc.DocMtd_getValue_ofAttr(b, "cim:Naming.name", &found), "");
+    EXPECT_FALSE(found);
+    ASSERT_TRUE(svc.DocMtd_DEnv_StrToCimDomain(text, kPkgDomain)) << svc.LastDocError();
+    EXPECT_EQ(svc.DocMtd_getValue_ofAttr(b, "cim:Naming.name"), "b");
+    ASSERT_TRUE(svc.DocMtd_Modify_attribute_value(c, "cim:Naming.name", "c2"));
+    EXPECT_EQ(svc.DocMtd_getValue_ofAttr(svc.DocMtd_TestBy_URIRef(CString(c.sUri)), "cim:Naming.name"), "c2");
+    EXPECT_FALSE(svc.DocMtd_getValue_ofAttr(a, "cim:Naming.name", &found).GetLength() > 0 || found);
+
+    // Handles of this document in another one whose places hold other
+    // resources: each reaches the resource of its own identifier there, or none.
+    CDocServices other;
+    URI_Ref type;
+    ASSERT_TRUE(other.Proc_FindCreatableType_ByName("二次模型标准定义包3", "", type));
+    ASSERT_TRUE(other.Proc_Create_a_Domain_byType(kPkgDomain, type, "标准", DomainTypeDfn()));
+    URI_Ref shift;
+    ASSERT_TRUE(other.DocMtd_create_a_Rsc(kPkgDomain, "sec:LNodeType", shift, "shift"));
+    std::vector<URI_Ref> mine;
+    for (const char* n : {"x", "y", "z"}) mine.push_back(Make(kPkgDomain, "sec:DO", n));
+    // Enough resources there that the places remembered here all hold one.
+    for (int k = 0; k < 60; ++k) {
+        URI_Ref r;
+        ASSERT_TRUE(other.DocMtd_create_a_Rsc(kPkgDomain, "sec:DO", r, CString("o" + std::to_string(k))));
+    }
+    for (const URI_Ref& h : mine) {
+        URI_Ref there = other.DocMtd_TestBy_URIRef(CString(h.sUri));
+        if (there.IsEmpty()) {
+            EXPECT_FALSE(other.m_Doc.Exists(h));
+            continue;
+        }
+        EXPECT_EQ(other.DocMtd_getValue_ofAttr(h, "cim:Naming.name"), other.DocMtd_getValue_ofAttr(there, "cim:Naming.name"))
+            << h.sUri;
+        EXPECT_NE(other.DocMtd_getValue_ofAttr(h, "cim:Naming.name"), svc.DocMtd_getValue_ofAttr(h, "cim:Naming.name"));
+    }
 }

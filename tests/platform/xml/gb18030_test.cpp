@@ -12,7 +12,7 @@ namespace {
 // The fast decoder's answer: false, or true with the text.
 bool Fast(const std::string& in, std::string& out) {
     std::unique_ptr<char[]> buf(new char[2 * in.size() + 16]);
-    size_t n = 0;
+    size_t n = 2 * in.size() + 16;
     bool ok = kiln::xml::Gb18030ToUtf8(in.data(), in.size(), buf.get(), n);
     out.assign(buf.get(), n);
     return ok;

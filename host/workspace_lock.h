@@ -1,0 +1,34 @@
+// One writer per workspace: a run or an init holds an exclusive lock on the
+// workspace's lock file from start to end; a second one refuses at once.
+#pragma once
+
+#include <string>
+
+namespace kiln::host {
+
+// The lock file inside a workspace folder. It stays (empty) after a run, so
+// that a run that changes nothing leaves the workspace as it was.
+constexpr const char* kLockFile = ".kiln.lock";
+
+class WorkspaceLock {
+public:
+    WorkspaceLock() = default;
+    WorkspaceLock(const WorkspaceLock&) = delete;
+    WorkspaceLock& operator=(const WorkspaceLock&) = delete;
+    ~WorkspaceLock() { Release(); }
+
+    // Locks the workspace folder `root` (which must exist), making its lock
+    // file when there is none. False, with a message that names the process
+    // holding it, when another process has it.
+    bool Acquire(const std::string& root, std::string& error);
+    // Gives the lock up; with `removeFile` the lock file goes first (a failed
+    // init leaves nothing behind).
+    void Release(bool removeFile = false);
+    bool Held() const { return m_fd >= 0; }
+
+private:
+    int m_fd = -1;
+    std::string m_path;
+};
+
+}  // namespace kiln::host

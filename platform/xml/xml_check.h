@@ -1,0 +1,56 @@
+// Checks of XML text before it is parsed, and the place of an offset as a
+// line and column. The parser itself is lenient: it takes bytes that are no
+// UTF-8, characters XML forbids (also written as "&#1;") and references to
+// entities nobody declared, and a later save would write them back changed
+// or in a form no other reader takes. Text is checked here first.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace kiln::xml {
+
+// A place in a text: 1-based line, and 1-based column counted in characters.
+struct TextPosition {
+    size_t line = 1;
+    size_t column = 1;
+};
+TextPosition PositionOf(std::string_view text, size_t offset);
+// "第3行第7列" for messages.
+std::string PositionText(std::string_view text, size_t offset);
+
+// The lines of a text taken before an in-place parse, to place a parse error
+// afterwards: the parser changes the text only before the place of the error
+// (and its last byte, which it uses as its end mark), so the error's line is
+// counted back from the end.
+class LinesBeforeParse {
+public:
+    explicit LinesBeforeParse(std::string_view text);
+    TextPosition At(std::string_view parsed, size_t offset) const;
+    std::string Text(std::string_view parsed, size_t offset) const;  // "第3行第7列"
+
+private:
+    size_t m_lines = 0;
+    bool m_lastIsBreak = false;
+};
+
+// The offset of the first byte that is not UTF-8 or starts a character that
+// XML 1.0 forbids (control characters other than tab, line feed and carriage
+// return; U+FFFE, U+FFFF); npos when the whole text may be written.
+size_t FirstBadXmlChar(std::string_view text);
+
+// Why a text is refused and where.
+struct XmlTextError {
+    size_t offset = 0;
+    std::string reason;
+};
+
+// Checks a whole XML document in UTF-8: every byte is UTF-8, no character
+// XML forbids is present, raw or as a character reference, every entity
+// reference is one of the five predefined ones, and no DOCTYPE declares
+// entities (they are never expanded, so their references would turn into
+// other text, and an external one must never be read).
+bool CheckXmlText(std::string_view text, XmlTextError& error);
+
+}  // namespace kiln::xml

@@ -1,0 +1,155 @@
+// Input meant to break the layer: deep nesting, broken and foreign encodings,
+// entities, characters XML forbids, paths that cannot be built.
+#include <gtest/gtest.h>
+
+#include "platform/mfc/gbk.h"
+#include "platform/xml/base_xml.h"
+#include "platform/xml/xml_check.h"
+#include "tests/platform/xml/temp_folder.h"
+
+class XmlHostile : public TempFolderTest {};
+
+TEST_F(XmlHostile, DeepDocumentsLoadReadAndSaveInLinearSpace) {
+    // 200,000 levels: a walk that recursed per level would run out of stack.
+    const int depth = 200000;
+    std::string text;
+    text.reserve(depth * 8);
+    for (int i = 0; i < depth; ++i) text += "<a>";
+    text += "deep";
+    for (int i = 0; i < depth; ++i) text += "</a>";
+    CBase_XML xml;
+    ASSERT_TRUE(xml.Load(WriteFile("deep.xml", text).c_str())) << xml.LastError();
+    EXPECT_EQ(xml.GetDocumentElement().GetText(), "deep");
+    ASSERT_TRUE(xml.SaveAs(PathOf("out.xml").c_str())) << xml.LastError();
+    // Written without indentation: no larger than the input and its declaration.
+    EXPECT_LE(ReadFile(PathOf("out.xml")).size(), text.size() + 64);
+    CBase_XML back;
+    ASSERT_TRUE(back.Load(PathOf("out.xml").c_str())) << back.LastError();
+    EXPECT_EQ(back.GetDocumentElement().GetText(), "deep");
+
+    // A document of ordinary depth is still indented.
+    CBase_XML flat;
+    ASSERT_TRUE(flat.Load(WriteFile("flat.xml", "<a><b><c>x</c></b></a>").c_str()));
+    ASSERT_TRUE(flat.SaveAs(PathOf("flat_out.xml").c_str()));
+    EXPECT_NE(ReadFile(PathOf("flat_out.xml")).find("\n\t\t<c>x</c>"), std::string::npos);
+}
+
+TEST_F(XmlHostile, RefusedFilesSayWhyAndWhereAndLeaveAnEmptyDocument) {
+    struct Case {
+        const char* name;
+        std::string bytes;
+        const char* says;
+    } cases[] = {
+        {"malformed", "<r>\n  <a>\n  </b>\n</r>", "第3行第5列：XML格式错误"},
+        {"bad_utf8", "<r>\n  <a v=\"\xC3\x28\"/>\n</r>", "第2行第9列：字节0xC3不是UTF-8"},
+        {"gbk_undeclared", "<r>\n<a>" + kiln::text::Utf8ToGbk("保护") + "</a></r>", "第2行第4列"},
+        {"gbk_broken", "<?xml version=\"1.0\" encoding=\"GB2312\"?>\n<r>\n\xB1</r>", "第3行"},
+        {"control", "<r>a&#1;b</r>", "第1行第5列：字符引用&#1;"},
+        {"control_raw", "<r>\n\x02</r>", "U+0002"},
+        {"entity", "<?xml version=\"1.0\"?>\n<!DOCTYPE r [\n<!ENTITY xxe SYSTEM \"file:///etc/hostname\">\n]>\n<r>&xxe;</r>", "第2行第1列：文档类型声明"},
+        {"undeclared", "<r>&copy;</r>", "&copy;"},
+        {"missing", "", "不能读取文件"},
+        {"empty", " ", "XML格式错误"},
+    };
+    for (const Case& c : cases) {
+        std::string path = c.bytes.empty() ? PathOf("nothing-here.xml") : WriteFile(std::string(c.name) + ".xml", c.bytes);
+        CBase_XML xml;
+        EXPECT_FALSE(xml.Load(path.c_str())) << c.name;
+        EXPECT_NE(xml.LastError().Find(c.says), -1) << c.name << ": " << xml.LastError();
+        EXPECT_TRUE(xml.GetDocumentElement().IsNull()) << c.name;
+    }
+    // Markup that holds "&" or control-like text without references passes:
+    // comments, CDATA, processing instructions, a DOCTYPE without entities.
+    CBase_XML ok;
+    ASSERT_TRUE(ok.Load(WriteFile("ok.xml", "<?xml version=\"1.0\"?>\n<!DOCTYPE r [ <!ELEMENT r ANY> ]>\n<!-- a & b -->"
+                                            "<?pi x & y?><r a=\"&lt;&#x4FDD;\"><![CDATA[&nope;]]>&amp;</r>")
+                            .c_str()))
+        << ok.LastError();
+    CString a;
+    CBase_XML::Get_NodeText(ok.GetDocumentElement(), "@a", a);
+    EXPECT_EQ(a, "<保");
+    EXPECT_EQ(ok.GetDocumentElement().GetText(), "&nope;&");
+}
+
+TEST_F(XmlHostile, Utf16FilesLoadWithTheirDeclaration) {
+    auto utf16 = [](const std::string& ascii, bool be, bool bom) {
+        std::string out = bom ? (be ? "\xFE\xFF" : "\xFF\xFE") : "";
+        for (char c : ascii) out += be ? std::string{'\0', c} : std::string{c, '\0'};
+        return out;
+    };
+    const std::string text = "<?xml version=\"1.0\" encoding=\"UTF-16\"?>\n<r a=\"x\"/>";
+    for (bool be : {false, true})
+        for (bool bom : {false, true}) {
+            CBase_XML xml;
+            ASSERT_TRUE(xml.Load(WriteFile("w.xml", utf16(text, be, bom)).c_str())) << be << bom << xml.LastError();
+            CString a;
+            CBase_XML::Get_NodeText(xml.GetDocumentElement(), "@a", a);
+            EXPECT_EQ(a, "x");
+            // Saved as UTF-8, saying so.
+            ASSERT_TRUE(xml.SaveAs(PathOf("w8.xml").c_str()));
+            EXPECT_EQ(ReadFile(PathOf("w8.xml")).rfind("<?xml version=\"1.0\" encoding=\"UTF-8\"?>", 0), 0u);
+        }
+}
+
+TEST_F(XmlHostile, NothingXmlForbidsIsWritten) {
+    CBase_XML xml;
+    XmlNode root = xml.AddNewNode_withAttr(xml.GetDocument(), "r", "a");
+    ASSERT_FALSE(root.IsNull());
+    ASSERT_TRUE(xml.Write_NodeValueString(root, "@a", "bell\x07"));
+    EXPECT_FALSE(xml.SaveAs(PathOf("bad.xml").c_str()));
+    EXPECT_NE(xml.LastError().Find("XML不允许的字符"), -1) << xml.LastError();
+    EXPECT_FALSE(std::filesystem::exists(PathOf("bad.xml")));
+    ASSERT_TRUE(xml.Write_NodeValueString(root, "@a", "fine\t"));
+    EXPECT_TRUE(xml.SaveAs(PathOf("good.xml").c_str())) << xml.LastError();
+    EXPECT_TRUE(xml.LastError().IsEmpty());
+}
+
+TEST_F(XmlHostile, LiteralsWithTooManyQuotesSaySoInsteadOfFindingNothing) {
+    CBase_XML xml;
+    ASSERT_TRUE(xml.Load(WriteFile("q.xml", "<r><i id=\"a'b&quot;c\"/></r>").c_str()));
+    // Up to the limit a literal with both quote kinds finds its element.
+    std::string many;
+    for (int k = 0; k < CBase_XML::kMaxLiteralQuotes; ++k) many += "x'";
+    many += "\"";
+    CString lit = CBase_XML::XPathLiteral(many.c_str());
+    EXPECT_TRUE(CBase_XML::XPathLiteralError(many.c_str()).IsEmpty());
+    XmlNode r = xml.GetDocumentElement();
+    ASSERT_TRUE(xml.Write_NodeValueString(r.SelectSingleNode("i"), "@id", many.c_str()));
+    EXPECT_FALSE(r.SelectSingleNode("i[@id=" + lit + "]").IsNull());
+    // One more apostrophe: no literal, and a message that says why.
+    many = "'" + many;
+    EXPECT_TRUE(CBase_XML::XPathLiteral(many.c_str()).IsEmpty());
+    EXPECT_NE(CBase_XML::XPathLiteralError(many.c_str()).Find("单引号"), -1);
+}
+
+// Found by fuzzing: GB18030-2022 maps a few two-byte codes of the last row
+// (FE51, FE76, ...) beyond the BMP, four UTF-8 bytes each; the conversion
+// buffer was sized for three and overflowed.
+TEST_F(XmlHostile, GbCodesThatBecomeFourUtf8BytesFitTheirBuffer) {
+    std::string codes;
+    for (int k = 0; k < 1000; ++k) codes += "\xFE\x76\xFE\x51";
+    std::string expected;
+    ASSERT_TRUE(kiln::text::GbkToUtf8(codes, expected));
+    CBase_XML xml;
+    ASSERT_TRUE(xml.Load(WriteFile("fe.xml", "<?xml version=\"1.0\" encoding=\"GB2312\"?><r a=\"" + codes + "\"/>").c_str()))
+        << xml.LastError();
+    CString a;
+    CBase_XML::Get_NodeText(xml.GetDocumentElement(), "@a", a);
+    EXPECT_EQ(a.str(), expected);
+    // The fuzzer's own input: refused or loaded, within its buffer.
+    const std::string found("\x17\x27\x25\x00\xc0\x60\x00\x00\xa8\xa8\x3a\x3a\x3a\x3a\x76\x76\x76\x76\x76\x76\x76\x76\xfe\x76\x76\x76\x76\x76\x76\x76\x76\x76\x76\x76\x76\x76\x76\x76\x76\x76\x76\x76\x76\x76\x76\x76\x3a\x3a\x76\x76\x76\x76\x76\x76\x76\x76\xfe\x76\x76\x76\x76\x76\x76\x76\x76\x25\x00\xc0\x60\x00\x00\xa8\xa8\x3a\x3a\x3a\x3a\x76\x76\x76\x76\x76\x76\x76\x76\xfe\x76\x76\x76\x76\x76\x76\x76\x76\x76\x76\x76\x76\x76\x76\x76\x76\x76\x76\x76\x76\x76\x76\x76\x3a\x3a\x76\x76\x76\x76\x76\x76\x76\x76\xfe\x76\x76\x76\x76\x76\x76\x76\x76\x76\x76\x76\x76\x76\x76\x76\x76\x76\x76\x76\x76\x76\x76\x76\x76\x76\x76\x3a\x3a\x3a\x3a\x3a\x3a\x3a\x3a\x3a\x3a\x3a\x3a\x3a", 159);
+    CBase_XML other;
+    other.Load(WriteFile("found.xml", "<?xml version=\"1.0\" encoding=\"GB18030\"?>" + found).c_str());
+    EXPECT_FALSE(other.LastError().IsEmpty() && other.GetDocumentElement().IsNull());
+}
+
+TEST(XmlCheck, PositionsCountCharactersAndLines) {
+    const std::string text = "ab\n中文x\n";
+    kiln::xml::TextPosition at = kiln::xml::PositionOf(text, text.find('x'));
+    EXPECT_EQ(at.line, 2u);
+    EXPECT_EQ(at.column, 3u);
+    EXPECT_EQ(kiln::xml::FirstBadXmlChar("ok\t\r\n中"), std::string::npos);
+    EXPECT_EQ(kiln::xml::FirstBadXmlChar("ok\xED\xA0\x80"), 2u) << "an encoded surrogate";
+    EXPECT_EQ(kiln::xml::FirstBadXmlChar("o\xC0\x80"), 1u) << "an overlong form";
+    EXPECT_EQ(kiln::xml::FirstBadXmlChar(std::string("a\0b", 3)), 1u);
+}
