@@ -4,7 +4,7 @@
 // file. Prints CPU times, the ratio to the bare parse and the ratio of the
 // two sizes (target at most 2.2), and the peak resident memory of each run.
 //
-//   icd_import_bench [nodes=35000]    (the second size is twice the first)
+//   icd_import_bench [nodes=50000]    (the second size is twice the first)
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -252,7 +252,7 @@ std::string ToGb2312(std::string text) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    const long nodes = argc > 1 ? std::max(100L, std::atol(argv[1])) : 35000L;
+    const long nodes = argc > 1 ? std::max(100L, std::atol(argv[1])) : 50000L;
     const std::filesystem::path folder = std::filesystem::temp_directory_path();
     struct Case {
         std::string label, file;
