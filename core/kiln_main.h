@@ -549,6 +549,15 @@ public:
     // "ICD:Create M2I Layout": an M2I file of the ICD without items.
     bool Rsc_M2I_Create(URI_Ref icd);
 
+    // ---- imports (import/)
+    // "ICD:Import ICD In Product": an SCL ICD file as a new ICD of the
+    // product (out receives it); an empty or wrong product is refused first.
+    bool Rsc_ICD_Import(URI_Ref* pOut, URI_Ref product);
+    // "ICD:Import TypePackage": a type-package file as a new product package.
+    bool Rsc_TypePackage_Import();
+    // "ICD:Import LNodeType": the types of a type-package file into `pkg`.
+    bool Rsc_LNodeType_Import(URI_Ref pkg);
+
     // ======================================================================
     // VIEWS (views/)
     // ======================================================================

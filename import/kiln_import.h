@@ -168,7 +168,45 @@ public:
     bool Init_KeyDATable(CString cdc, CString daName);
     bool IsKeyDA(CString cdc, CString daName);
 
+    // ---- import workers: each reads one loaded file into the model and
+    // ends with the import report; false tells the caller to show its
+    // file-format message ----
+    bool Import_ICD(URI_Ref* pOut, CKiln_Main* app, CBase_XML* source, URI_Ref base, CBase_XML report, bool bFlag,
+                    URI_Ref product);
+    bool Import_TypePackageFile(CKiln_Main* app, CBase_XML* source, CBase_XML report);
+    bool Import_LNodeTypeFile(CKiln_Main* app, CBase_XML* source, CBase_XML report, URI_Ref package);
+    // The types and base logical devices of a DataTypeTemplates element into
+    // the ICD's own package, or into a new package named `name` when icd is
+    // empty. Asks for the package the types depend on.
+    bool Import_DataTypeTemplates(CKiln_Main* app, URI_Ref icd, XmlNode templates, CString name);
+    bool Import_BaseLDevices(CKiln_Main* app, URI_Ref ldevice, XmlNode node, CString ord, bool bFlag);
+    // Links every queued ExtRef, FCDA and ClientLN to its logical node and
+    // reports what the imported IED does not hold.
+    bool Link_ExtRefsAndFCDAs(CKiln_Main* app, ImportNameTable daPaths);
+
 private:
+    // ---- shared steps of the workers ----
+    // Report attributes, the report document and its nodes, the main object
+    // and the source. False when the report lacks one of its nodes.
+    bool Bind_Report(CKiln_Main* app, CBase_XML* source, const CBase_XML& report);
+    // Every type package by name, then the standard tables from the
+    // standard package's chain. Returns the standard package.
+    URI_Ref Load_StandardTables(CKiln_Main* app);
+    // The root must be "SCL" and (with bCheckKeys) every element under its
+    // DataTypeTemplates must carry its key attribute; on the first that lacks it, its report
+    // entry. False when the file fails.
+    bool Check_FileKeys(XmlNode root, bool& bKeyMissing, bool bCheckKeys = true);
+    // The common ending: "导入成功!" when nothing counted was found, else the
+    // summary, the saved report and the question. `what` is "ICD",
+    // "TypePackage" or "LNodeType".
+    void Finish_Report(CKiln_Main* app, const char* what);
+    // The DO names of each LNodeType element by id, read before any change.
+    using TemplateDOs = std::map<CString, std::vector<CString>>;
+    // The names of the DOs a type based on `base` inherits: along the base
+    // chain in the file, then in the model. A chain closing on itself ends.
+    std::vector<CString> InheritedDOs(CKiln_Main* app, const CString& id, const CString& base,
+                                      const TemplateDOs& fileDOs, const std::map<CString, CString>& fileBases);
+
     // The Log of one logical device of the run and the Log elements read there.
     struct DeviceLog {
         URI_Ref ld;
@@ -208,6 +246,8 @@ private:
     // its own device's Log.
     void LinkLCBsToLogs(CKiln_Main* app);
 
+    bool m_bAnswerCancelled = false;  // the dependency question was cancelled
+    bool m_bCreatorRefused = false;   // a creator refused a type of the file
     std::vector<DeviceLog> m_vDeviceLogs;    // the devices of the run that read a Log element
     std::vector<PendingLCB> m_vPendingLCBs;  // the LCBs of m_vLCBs with their device and logName
 };

@@ -1,0 +1,185 @@
+// The three workers that read an SCL file with its import report: an ICD
+// into a new ICD of a product, a type-package file into a new package, and
+// the types of a file into an existing package.
+#include "import/import_util.h"
+
+using kiln::core::kRoleName;
+using kiln::import::Children;
+using kiln::import::MembersByOrd;
+
+bool CKiln_Import::Import_ICD(URI_Ref* pOut, CKiln_Main* app, CBase_XML* source, URI_Ref /*base*/, CBase_XML report,
+                              bool /*bFlag*/, URI_Ref product) {
+    m_nErrors = 0;
+    m_nWarnings = 0;
+    if (!Bind_Report(app, source, report)) return false;
+    const XmlNode root = source->GetDocumentElement();
+    bool keyMissing = false;
+    if (!Check_FileKeys(root, keyMissing)) {
+        if (keyMissing) Finish_Report(app, "ICD");
+        return false;
+    }
+    app->Mtd_SetStatusBarText("正在导入ICD。");
+    const URI_Ref stdPackage = Load_StandardTables(app);
+    m_bExtDOFreely = false;
+
+    URI_Ref icd;
+    if (!app->NewRsc_ICD(&icd, stdPackage, "_新导入_", false, product)) return false;
+    if (pOut) *pOut = icd;
+
+    const XmlNode header = source->Get_NodePtr(root, "Header");
+    CString revision, version;
+    const bool hasRevision = Get_NodeText(header, "@revision", revision);
+    const bool hasVersion = Get_NodeText(header, "@version", version);
+    const bool hasId = Get_NodeText(header, "@id", m_strHeaderId);
+    if (hasRevision) app->DocMtd_Modify_attribute_value(icd, "sec:ICD.icdRevision", revision);
+    if (hasVersion) app->DocMtd_Modify_attribute_value(icd, "sec:ICD.icdVersion", version);
+    if (hasId) app->DocMtd_Modify_attribute_value(icd, kRoleName, m_strHeaderId + "_Ver" + version + "_Rev" + revision);
+    app->DocMtd_Modify_attribute_value(icd, "sec:ICD.extDOFreely", m_bExtDOFreely ? "true" : "false");
+
+    const XmlNode ied = source->Get_NodePtr(root, "IED");
+    CString productType;
+    Get_NodeText(ied, "@type", productType);
+    app->DocMtd_Modify_attribute_value(icd, "sec:ICD.productType", productType);
+
+    Import_DataTypeTemplates(app, icd, source->Get_NodePtr(root, "DataTypeTemplates"), "");
+    if (m_bCreatorRefused) return false;
+    if (ied.IsNull())
+        AddOtherError("错误：ICD文件:  IED:", "未找到IED");
+    else
+        Import_IED(app, icd, ied);
+
+    ImportNameTable daPaths;
+    Index_ICD_DAs(app, icd, daPaths);
+    Index_ICD_LNodes(app, icd);
+    app->Mtd_SetStatusBarText("正在导入ICD: 添加ExtRef及FCDA等关联");
+    Link_ExtRefsAndFCDAs(app, daPaths);
+    Check_DATypeClassOf(app);
+    Finish_Report(app, "ICD");
+    return true;
+}
+
+bool CKiln_Import::Import_TypePackageFile(CKiln_Main* app, CBase_XML* source, CBase_XML report) {
+    m_nErrors = 0;
+    if (!Bind_Report(app, source, report)) return false;
+    const XmlNode root = source->GetDocumentElement();
+    bool keyMissing = false;
+    if (!Check_FileKeys(root, keyMissing)) {
+        if (keyMissing) Finish_Report(app, "TypePackage");
+        return false;
+    }
+    // A file without templates is refused before the question.
+    const XmlNode templates = source->Get_NodePtr(root, "DataTypeTemplates");
+    if (templates.IsNull()) return false;
+    app->Mtd_SetStatusBarText("正在导入ICD。");
+    Load_StandardTables(app);
+    CString id;
+    Get_NodeText(source->Get_NodePtr(root, "Header"), "@id", id);
+    Import_DataTypeTemplates(app, URI_Ref(), templates, id);
+    if (m_bAnswerCancelled) return true;
+    if (m_bCreatorRefused) return false;
+    Finish_Report(app, "TypePackage");
+    return true;
+}
+
+bool CKiln_Import::Import_LNodeTypeFile(CKiln_Main* app, CBase_XML* source, CBase_XML report, URI_Ref package) {
+    m_nErrors = 0;
+    if (!Bind_Report(app, source, report)) return false;
+    const XmlNode root = source->GetDocumentElement();
+    bool keyMissing = false;
+    if (!Check_FileKeys(root, keyMissing, false)) return false;
+    const XmlNode templates = source->Get_NodePtr(root, "DataTypeTemplates");
+    if (templates.IsNull() || package.IsEmpty()) return false;
+    Load_StandardTables(app);
+    kiln::import::AddMembersByName(app, package, "sec:TypePackage.DOSemantics", m_mapOwnDOSemantics);
+    app->Mtd_SetStatusBarText("正在导入ICD。");
+    for (int i = 0; i < kiln::import::kBasicTypeCount; ++i) m_setBasicTypes.insert(kiln::import::kBasicTypes[i]);
+
+    // Names the package holds already.
+    std::set<CString> existing;
+    for (const char* role : {"sec:TypePackage.LNodeTypes", "sec:TypePackage.DOTypes", "sec:TypePackage.DATypes"})
+        for (const URI_Ref& t : MembersByOrd(app, package, role)) existing.insert(app->DocMtd_getValue_ofAttr(t, kRoleName));
+
+    // The DOs and bases of the LNodeType elements before any change.
+    TemplateDOs fileDOs;
+    std::map<CString, CString> fileBases;
+    for (const XmlNode& el : Children(templates, "LNodeType")) {
+        CString id;
+        if (!el.GetAttribute("id", id) || fileDOs.count(id)) continue;
+        std::vector<CString>& dos = fileDOs[id];
+        for (const XmlNode& d : Children(el, "DO")) dos.push_back(kiln::import::AttrText(d, "name"));
+        CString base;
+        if (el.GetAttribute("zScl:base", base)) fileBases.emplace(id, base);
+    }
+
+    // Shells of all three kinds first, so that members may name types that
+    // stand later in the file.
+    using Creator = bool (CKiln_Main::*)(URI_Ref*, URI_Ref);
+    const struct {
+        const char* element;
+        ImportShellTable* table;
+        Creator create;
+        const char* label;
+        const char* noId;
+    } kKinds[] = {{"LNodeType", &m_mapNewLNodeTypes, &CKiln_Main::NewRsc_LNodeType, "LNodeType:", "LNodeType  id为null！"},
+                  {"DOType", &m_mapNewDOTypes, &CKiln_Main::NewRsc_DOType, "DOType:", "DOType有id为null！"},
+                  {"DAType", &m_mapNewDATypes, &CKiln_Main::NewRsc_DAType, "DAType:", "DA有id为null！"}};
+    for (const auto& kind : kKinds) {
+        const std::vector<XmlNode> elements = Children(templates, kind.element);
+        for (const XmlNode& el : elements) {
+            CString id;
+            if (!el.GetAttribute("id", id)) {
+                AddOtherError(CString("错误：ICD文件:  ") + kind.label, kind.noId);
+                continue;
+            }
+            if (existing.count(id)) {
+                AddEntry(m_pOtherErrorsNode, "other_error", CString("警告：ICD文件:  ") + kind.label + id,
+                         "类型包中已有同名类型", &m_nWarnings);
+                continue;
+            }
+            if (kind.table->count(id)) continue;
+            Struct_ImportShell shell;
+            if (!(app->*kind.create)(&shell.m_uShell, package)) return false;
+            app->DocMtd_Modify_attribute_value(shell.m_uShell, kRoleName, id);
+            shell.m_pNode = el;
+            el.GetAttribute("zScl:base", shell.m_strBase);
+            kind.table->emplace(id, shell);
+        }
+    }
+    // The types of the package's chain, behind the new ones.
+    LoadDependTypes(app, package, true);
+
+    // Inherited DOs are removed along the whole base chain, in the file and
+    // then in the model.
+    for (auto& [id, s] : m_mapNewLNodeTypes) {
+        if (s.m_pNode.IsNull() || s.m_strBase.IsEmpty()) continue;
+        const std::vector<CString> inherited = InheritedDOs(app, id, s.m_strBase, fileDOs, fileBases);
+        const std::set<CString> drop(inherited.begin(), inherited.end());
+        for (const XmlNode& d : Children(s.m_pNode, "DO"))
+            if (drop.count(kiln::import::AttrText(d, "name"))) s.m_pNode.RemoveChild(d);
+    }
+
+    for (const XmlNode& el : Children(templates, "LNodeType")) {
+        CString id;
+        if (!el.GetAttribute("id", id)) continue;
+        auto it = m_mapNewLNodeTypes.find(id);
+        if (it == m_mapNewLNodeTypes.end() || !(it->second.m_pNode == el)) continue;
+        Import_LNodeType(app, it->second.m_uShell, el, it->second.m_strBase, package, "", false);
+    }
+    for (const XmlNode& el : Children(templates, "DOType")) {
+        CString id;
+        el.GetAttribute("id", id);
+        auto it = m_mapNewDOTypes.find(id);
+        if (it != m_mapNewDOTypes.end() && it->second.m_pNode == el)
+            Import_DOType(app, it->second.m_uShell, el, "", false);
+    }
+    for (const XmlNode& el : Children(templates, "DAType")) {
+        CString id;
+        el.GetAttribute("id", id);
+        auto it = m_mapNewDATypes.find(id);
+        if (it != m_mapNewDATypes.end() && it->second.m_pNode == el)
+            Import_DAType(app, it->second.m_uShell, el, "", false);
+    }
+    Link_AllStructBDAs(app);
+    Finish_Report(app, "LNodeType");
+    return true;
+}

@@ -1,0 +1,42 @@
+// After the whole IED is read: every queued ExtRef, FCDA and ClientLN is
+// linked to the logical node it names, and what the imported IED does not
+// hold is reported.
+#include "import/import_util.h"
+
+using kiln::core::kRoleName;
+
+bool CKiln_Import::Link_ExtRefsAndFCDAs(CKiln_Main* app, ImportNameTable daPaths) {
+    for (const Struct_PendingRef& ref : m_vPendingRefs) {
+        const CString cls(ref.m_uMember.sClass.c_str());
+        if (cls == "sec:ExtRef" && ref.m_strLDInst.IsEmpty()) continue;
+        const CString who = cls + ":" + app->DocMtd_getValue_ofAttr(ref.m_uMember, kRoleName);
+
+        auto lnode = m_mapInstLNodes.find(ref.m_strLNPath);
+        if (lnode == m_mapInstLNodes.end()) {
+            AddOtherError("错误：ICD文件:" + who, "未找到LNode:" + ref.m_strLNPath);
+            continue;
+        }
+        if (cls == "sec:ClientLN") {
+            app->DocMtd_add_Association(ref.m_uMember, "sec:ClientLN.LNode", lnode->second);
+            continue;
+        }
+        app->DocMtd_add_Association(ref.m_uMember, "sec:DARef.LNode", lnode->second);
+
+        const CString doPath = ref.m_strLDInst + "/" + ref.m_strLNName + "." + ref.m_strDOName;
+        auto dobj = m_mapInstPaths.find(doPath);
+        if (dobj == m_mapInstPaths.end()) {
+            AddOtherError("错误：+ICD文件:" + who, "按路径" + doPath + "未找到DO");
+        } else {
+            const URI_Ref type = app->DocMtd_getFirstUri_ofAsso(dobj->second, "sec:DO.DefinedBy_DOType");
+            const URI_Ref cdc = type.IsSet() ? app->DocMtd_getFirstUri_ofAsso(type, "sec:DOType.ClassOf_DOType") : URI_Ref();
+            const CString cdcName = cdc.IsSet() ? app->DocMtd_getValue_ofAttr(cdc, kRoleName) : CString();
+            if (cdcName.CompareNoCase("ASG") == 0 || cdcName.CompareNoCase("SPG") == 0 ||
+                cdcName.CompareNoCase("ING") == 0)
+                AddEntry(m_pOtherErrorsNode, "other_error", "告警：ICD文件:" + who, "根据" + doPath + "得知为定值",
+                         nullptr);
+        }
+        if (!ref.m_strDAName.IsEmpty() && !daPaths.count(doPath + "." + ref.m_strDAName))
+            AddOtherError("错误：ICD文件:" + who, "按路径" + doPath + "." + ref.m_strDAName + "未找到DO或DA");
+    }
+    return true;
+}

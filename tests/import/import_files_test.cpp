@@ -1,0 +1,647 @@
+// The ICD, type-package and LNodeType imports through their entries: what
+// the model holds afterwards, the report and its ending, and files that
+// must change nothing.
+#include <filesystem>
+
+#include "tests/import/import_files_fixture.h"
+
+namespace kiln::test {
+namespace {
+
+const std::string kHead =
+    "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+    "<SCL xmlns=\"http://www.iec.ch/61850/2003/SCL\" xmlns:zScl=\"http://kiln.local/zScl\" version=\"2007\" "
+    "revision=\"B\">\n";
+
+// Types that the test model's standard package accepts without a finding.
+const std::string kTypes =
+    "<LNodeType id=\"L0\" lnClass=\"LLN0\"><DO name=\"Mod\" type=\"TINC\"/><DO name=\"Beh\" type=\"TINC\"/></LNodeType>\n"
+    "<LNodeType id=\"PH\" lnClass=\"LPHD\"><DO name=\"PhyHealth\" type=\"TINC\"/></LNodeType>\n"
+    "<LNodeType id=\"PT\" lnClass=\"PTOC\"><DO name=\"Mod\" type=\"TINC\"/><DO name=\"Op\" type=\"TSPS\"/></LNodeType>\n"
+    "<DOType id=\"TINC\" cdc=\"INC\"><DA name=\"stVal\" bType=\"INT32\" fc=\"ST\"/></DOType>\n"
+    "<DOType id=\"TSPS\" cdc=\"SPS\"><DA name=\"stVal\" bType=\"BOOLEAN\" fc=\"ST\"/>"
+    "<DA name=\"q\" bType=\"Quality\" fc=\"ST\"/></DOType>\n";
+
+const std::string kIed =
+    "<IED name=\"RELAY\" type=\"R-100\" desc=\"保护装置\"><AccessPoint name=\"S1\"><Server>\n"
+    "<LDevice inst=\"PROT\"><LN0 lnClass=\"LLN0\" lnType=\"L0\" inst=\"\">\n"
+    "<DataSet name=\"ds\"><FCDA ldInst=\"PROT\" prefix=\"\" lnClass=\"PTOC\" lnInst=\"1\" doName=\"Op\" daName=\"stVal\" "
+    "fc=\"ST\"/></DataSet>\n"
+    "</LN0><LN lnClass=\"LPHD\" lnType=\"PH\" inst=\"1\"/><LN lnClass=\"PTOC\" lnType=\"PT\" inst=\"1\"/></LDevice>\n"
+    "</Server></AccessPoint></IED>\n";
+
+std::string Icd(const std::string& header, const std::string& ied, const std::string& types) {
+    return kHead + header + "\n" + ied + "<DataTypeTemplates>\n" + types + "</DataTypeTemplates>\n</SCL>\n";
+}
+
+}  // namespace
+
+TEST_F(ImportFilesTest, AnIcdBecomesANewIcdOfTheProductWithItsHeaderTypesAndInstance) {
+    URI_Ref out;
+    ASSERT_TRUE(RunIcd(Icd("<Header id=\"RELAY1\" version=\"2.0\" revision=\"B\"/>", kIed, kTypes), &out));
+    EXPECT_EQ(SavedReport(), std::vector<ReportEntry>{});
+    EXPECT_EQ(Boxes(), std::vector<CString>{"导入成功!"});
+    EXPECT_FALSE(ReportSaved());
+
+    ASSERT_TRUE(out.IsSet());
+    EXPECT_EQ(Get(out, "cim:Naming.name"), "RELAY1_Ver2.0_RevB");
+    EXPECT_EQ(Get(out, "sec:ICD.icdVersion"), "2.0");
+    EXPECT_EQ(Get(out, "sec:ICD.icdRevision"), "B");
+    EXPECT_EQ(Get(out, "sec:ICD.productType"), "R-100");
+    EXPECT_EQ(Get(out, "sec:ICD.extDOFreely"), "false");
+    EXPECT_EQ(Target(out, "sec:ICD.Product"), product);
+    const URI_Ref pkg2 = Target(out, "sec:ICD.TypePackage");
+    EXPECT_EQ(Get(pkg2, "cim:Naming.name"), "_新导入_模板类包");
+    EXPECT_EQ(Target(pkg2, "sec:TypePackage.Depend_TypePackage"), m.stdPkg);
+    EXPECT_EQ(NamesOf(Members(pkg2, "sec:TypePackage.LNodeTypes")), (std::vector<CString>{"L0", "PH", "PT"}));
+    EXPECT_EQ(NamesOf(Members(pkg2, "sec:TypePackage.DOTypes")), (std::vector<CString>{"TINC", "TSPS"}));
+
+    const URI_Ref ied = Target(out, "sec:ICD.IED");
+    EXPECT_EQ(Get(ied, "cim:Naming.name"), "RELAY");
+    const URI_Ref ld = Member(Target(ied, "sec:IED.Servers"), "sec:Server.LDevices", "PROT");
+    ASSERT_TRUE(ld.IsSet());
+    const URI_Ref ptoc = Node(ld, "PTOC1");
+    ASSERT_TRUE(ptoc.IsSet());
+    // The data-set member names a node that stands later in the file.
+    const URI_Ref lln0 = Node(ld, "LLN0");
+    const URI_Ref ds = Members(lln0, "sec:LNode.DataSets").at(0);
+    EXPECT_EQ(Target(Members(ds, "sec:DataSet.FCDAs").at(0), "sec:DARef.LNode"), ptoc);
+    // The wait cursor ended and the views were refreshed.
+    EXPECT_EQ(ui.CallsOf(Enum_UiCall::WaitCursorBegin).size(), ui.CallsOf(Enum_UiCall::WaitCursorEnd).size());
+    EXPECT_EQ(ui.CallsOf(Enum_UiCall::AllViewsRefresh).size(), 1u);
+}
+
+TEST_F(ImportFilesTest, AHeaderWithOnlyAnIdAndAFileWithoutHeaderNameTheIcd) {
+    URI_Ref a, b;
+    ASSERT_TRUE(RunIcd(Icd("<Header id=\"RELAY1\"/>", kIed, kTypes), &a));
+    EXPECT_EQ(Get(a, "cim:Naming.name"), "RELAY1_Ver_Rev");
+    EXPECT_EQ(Get(a, "sec:ICD.icdVersion"), "");
+    ASSERT_TRUE(RunIcd(Icd("", "<IED name=\"X\"/>", kTypes), &b));
+    EXPECT_EQ(Get(b, "cim:Naming.name"), "_新导入_");
+    EXPECT_EQ(Get(b, "sec:ICD.productType"), "");
+}
+
+}  // namespace kiln::test
+
+namespace kiln::test {
+
+// Findings of the link pass and a missing IED: counted, saved beside the
+// document, offered; a reference into another IED is reported.
+TEST_F(ImportFilesTest, UnresolvedReferencesAreReportedSavedAndOffered) {
+    const std::string ied =
+        "<IED name=\"RELAY\" type=\"R\"><AccessPoint name=\"S1\"><Server><LDevice inst=\"PROT\">\n"
+        "<LN0 lnClass=\"LLN0\" lnType=\"L0\" inst=\"\"><DataSet name=\"ds\">\n"
+        "<FCDA ldInst=\"PROT\" lnClass=\"PTOC\" lnInst=\"1\" doName=\"Str\" daName=\"general\" fc=\"ST\"/>\n"
+        "<FCDA ldInst=\"PROT\" lnClass=\"PTOC\" lnInst=\"1\" doName=\"Op\" daName=\"nope\" fc=\"ST\"/>\n"
+        "</DataSet></LN0>\n"
+        "<LN lnClass=\"LPHD\" lnType=\"PH\" inst=\"1\"/>\n"
+        "<LN lnClass=\"PTOC\" lnType=\"PT\" inst=\"1\"><Inputs>\n"
+        "<ExtRef iedName=\"OTHER\" ldInst=\"LD0\" lnClass=\"XCBR\" lnInst=\"1\" doName=\"Pos\" daName=\"stVal\"/>\n"
+        "<ExtRef intAddr=\"only-internal\"/>\n"
+        "</Inputs></LN></LDevice></Server></AccessPoint></IED>\n";
+    URI_Ref out;
+    ASSERT_TRUE(RunIcd(Icd("<Header id=\"R\"/>", ied, kTypes), &out, [&] {
+        ui.AnswerInputKeep();
+        ui.AnswerYes("ICD文件导入完毕,发现错误4个。是否查看报告？");
+    }));
+    const std::vector<ReportEntry> report = SavedReport();
+    ASSERT_EQ(report.size(), 4u) << ::testing::PrintToString(report);
+    EXPECT_TRUE(report[0].name.Find("错误：+ICD文件:sec:FCDA:") == 0) << report[0].name;
+    EXPECT_EQ(report[0].error, "按路径PROT/PTOC1.Str未找到DO");
+    EXPECT_EQ(report[1].error, "按路径PROT/PTOC1.Str.general未找到DO或DA");
+    EXPECT_EQ(report[2].error, "按路径PROT/PTOC1.Op.nope未找到DO或DA");
+    EXPECT_EQ(report[3].error, "未找到LNode:OTHERLD0XCBR1");
+    EXPECT_TRUE(report[3].name.Find("错误：ICD文件:sec:ExtRef:") == 0) << report[3].name;
+    EXPECT_EQ(ui.CallsOf(Enum_UiCall::ShellOpen).at(0).sText, (docFolder / "Report.xml").string().c_str());
+    // The status line carries the summary.
+    bool summary = false;
+    for (const Struct_UiCall& c : ui.CallsOf(Enum_UiCall::StatusText))
+        summary = summary || c.sText == "导入ICD结束，发现4个错误，发现0个警告。";
+    EXPECT_TRUE(summary);
+}
+
+TEST_F(ImportFilesTest, AFileWithoutIedIsReportedAndItsTypesStay) {
+    URI_Ref out;
+    ASSERT_TRUE(RunIcd(Icd("<Header id=\"R\"/>", "", kTypes), &out, [&] {
+        ui.AnswerInputKeep();
+        ui.AnswerNo("发现错误1个");
+    }));
+    EXPECT_EQ(SavedReport(), (std::vector<ReportEntry>{{"other_error", "错误：ICD文件:  IED:", "未找到IED"}}));
+    EXPECT_EQ(Members(Target(out, "sec:ICD.TypePackage"), "sec:TypePackage.LNodeTypes").size(), 3u);
+    EXPECT_TRUE(ui.CallsOf(Enum_UiCall::ShellOpen).empty());
+}
+
+// Files that fail change nothing in the model.
+TEST_F(ImportFilesTest, MalformedFilesChangeNothing) {
+    const std::vector<CString> icdsBefore = IcdNames();
+    const std::vector<CString> packagesBefore = PackageNames();
+    URI_Ref out;
+
+    // Not well-formed: no message at all.
+    ui.AnswerOpenFile(WriteFile("bad.icd", kHead + "<Header id=\"X\"><DataTypeTemplates></SCL>"));
+    EXPECT_FALSE(app.Rsc_ICD_Import(&out, product));
+    EXPECT_TRUE(Boxes().empty());
+
+    // Another root: the file-format message.
+    ui.ClearCalls();
+    const CString other = WriteFile("other.icd", "<?xml version=\"1.0\"?><ITB><DataTypeTemplates/></ITB>");
+    ui.AnswerOpenFile(other);
+    EXPECT_FALSE(app.Rsc_ICD_Import(&out, product));
+    EXPECT_EQ(Boxes(), std::vector<CString>{other + "ICD文件格式不正确, 导入不成功！"});
+
+    // A key attribute missing on the last element: its entry and the report
+    // ending, then the file-format message; no question was asked.
+    ui.ClearCalls();
+    const std::string noKey = kTypes + "<DAType><BDA name=\"f\" bType=\"FLOAT32\"/></DAType>\n";
+    ui.AnswerOpenFile(WriteFile("nokey.icd", Icd("<Header id=\"R\"/>", kIed, noKey)));
+    ui.AnswerNo("ICD文件导入完毕,发现错误1个");
+    EXPECT_FALSE(app.Rsc_ICD_Import(&out, product));
+    EXPECT_EQ(SavedReport(), (std::vector<ReportEntry>{{"other_error", "错误：ICD文件:  DAType:", "DA有id为null！"}}));
+    EXPECT_TRUE(ui.CallsOf(Enum_UiCall::InputBox).empty());
+    EXPECT_EQ(Boxes().back(), WriteFile("nokey.icd", "") + "ICD文件格式不正确, 导入不成功！");
+
+    // The same for a type-package file.
+    ui.ClearCalls();
+    ui.AnswerOpenFile(WriteFile("nokey.Type", Icd("<Header id=\"T\"/>", "", "<LNodeType lnClass=\"PTOC\"/>")));
+    ui.AnswerNo("TypePackage文件导入完毕,发现错误1个");
+    EXPECT_FALSE(app.Rsc_TypePackage_Import());
+
+    EXPECT_EQ(IcdNames(), icdsBefore);
+    EXPECT_EQ(PackageNames(), packagesBefore);
+    EXPECT_EQ(ui.CallsOf(Enum_UiCall::WaitCursorBegin).size(), ui.CallsOf(Enum_UiCall::WaitCursorEnd).size());
+}
+
+// An ICD import needs a product; refused before the file is chosen.
+TEST_F(ImportFilesTest, AnIcdImportWithoutProductIsRefusedBeforeTheDialog) {
+    URI_Ref out;
+    EXPECT_FALSE(app.Rsc_ICD_Import(&out, URI_Ref()));
+    EXPECT_FALSE(app.Rsc_ICD_Import(&out, m.stdPkg));
+    EXPECT_EQ(Boxes(), (std::vector<CString>{"内部错误 - E992！", "产品型号指定错误！"}));
+    EXPECT_TRUE(ui.CallsOf(Enum_UiCall::OpenFile).empty());
+}
+
+// A report that cannot be written gives its notice and no question.
+TEST_F(ImportFilesTest, AFailedReportSaveGivesItsNoticeAndNoQuestion) {
+    std::filesystem::create_directories(docFolder / "Report.xml");  // a folder where the file should go
+    URI_Ref out;
+    ASSERT_TRUE(RunIcd(Icd("<Header id=\"R\"/>", "", kTypes), &out));
+    const std::vector<CString> boxes = Boxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0], CString((docFolder / "Report.xml").string().c_str()) + "文件保存不成功！");
+}
+
+// A template that cannot be loaded: its message, no dialog.
+TEST_F(ImportFilesTest, AnUnreadableTemplateStopsBeforeTheDialog) {
+    std::filesystem::remove(workspace / "Template" / "Report_Template.xml");
+    EXPECT_FALSE(app.Rsc_TypePackage_Import());
+    ASSERT_EQ(Boxes().size(), 1u);
+    EXPECT_TRUE(Boxes()[0].Find("Report_Tempalte.xml文件格式不正确, 导入不成功！") > 0);
+    EXPECT_TRUE(ui.CallsOf(Enum_UiCall::OpenFile).empty());
+}
+
+}  // namespace kiln::test
+
+namespace kiln::test {
+namespace {
+
+std::string TypeFile(const std::string& id, const std::string& types) {
+    return kHead + (id.empty() ? "" : "<Header id=\"" + id + "\"/>") + "\n<DataTypeTemplates>\n" + types +
+           "</DataTypeTemplates>\n</SCL>\n";
+}
+
+URI_Ref PackageNamed(CKiln_Main& app, const CString& name) {
+    std::vector<URI_Ref> list;
+    app.DocMtd_get_Uris_byClassName("sec:TypePackage", list, "", SortPolicy_ByName);
+    for (const URI_Ref& p : list)
+        if (app.DocMtd_getValue_ofAttr(p, "cim:Naming.name") == name) return p;
+    return URI_Ref();
+}
+
+}  // namespace
+
+// Inherited DOs are removed along the whole base chain, read from the file
+// as written (C -> B -> A, B already stripped when C is read); only the
+// type's own DOs stay.
+TEST_F(ImportFilesTest, InheritedDOsAreRemovedAlongTheWholeBaseChain) {
+    const std::string types = kTypes +
+                              "<LNodeType id=\"A\" lnClass=\"PTOC\"><DO name=\"Mod\" type=\"TINC\"/></LNodeType>\n"
+                              "<LNodeType id=\"B\" lnClass=\"PTOC\" zScl:base=\"A\"><DO name=\"Mod\" type=\"TINC\"/>"
+                              "<DO name=\"Op\" type=\"TSPS\"/></LNodeType>\n"
+                              "<LNodeType id=\"C\" lnClass=\"PTOC\" zScl:base=\"B\"><DO name=\"Mod\" type=\"TINC\"/>"
+                              "<DO name=\"Op\" type=\"TSPS\"/><DO name=\"Str\" type=\"TSPS\"/></LNodeType>\n";
+    ASSERT_TRUE(RunTypePackage(TypeFile("TP", types)));
+    EXPECT_EQ(Boxes(), std::vector<CString>{"导入成功!"});
+    const URI_Ref tp = PackageNamed(app, "TP");
+    ASSERT_TRUE(tp.IsSet());
+    EXPECT_EQ(Get(tp, "sec:TypePackage.isInstType"), "true");
+    EXPECT_EQ(Target(tp, "sec:TypePackage.Depend_TypePackage"), m.stdPkg);
+    const URI_Ref a = Member(tp, "sec:TypePackage.LNodeTypes", "A");
+    const URI_Ref b = Member(tp, "sec:TypePackage.LNodeTypes", "B");
+    const URI_Ref c = Member(tp, "sec:TypePackage.LNodeTypes", "C");
+    EXPECT_EQ(NamesOf(Members(c, "sec:LNodeType.DOs")), std::vector<CString>{"Str"});
+    EXPECT_EQ(NamesOf(Members(b, "sec:LNodeType.DOs")), std::vector<CString>{"Op"});
+    EXPECT_EQ(NamesOf(Members(a, "sec:LNodeType.DOs")), std::vector<CString>{"Mod"});
+    EXPECT_EQ(Target(c, "sec:LNodeType.Abstract_Type"), b);
+    EXPECT_EQ(Target(b, "sec:LNodeType.Abstract_Type"), a);
+}
+
+// Bases that close a circle, in types and in base logical devices, are not
+// linked and are reported; the import ends.
+TEST_F(ImportFilesTest, CyclicBasesAreReportedAndNotLinked) {
+    const std::string types =
+        kTypes +
+        "<LNodeType id=\"X\" lnClass=\"PTOC\" zScl:base=\"Y\"><DO name=\"Op\" type=\"TSPS\"/></LNodeType>\n"
+        "<LNodeType id=\"Y\" lnClass=\"PTOC\" zScl:base=\"X\"><DO name=\"Mod\" type=\"TINC\"/></LNodeType>\n"
+        "<LDevice inst=\"D1\" AbstractLD=\"D2\"><LN0 lnClass=\"LLN0\" lnType=\"L0\" inst=\"\"/></LDevice>\n"
+        "<LDevice inst=\"D2\" AbstractLD=\"D1\"><LN0 lnClass=\"LLN0\" lnType=\"L0\" inst=\"\"/></LDevice>\n";
+    ASSERT_TRUE(RunTypePackage(TypeFile("CYC", types), [&] {
+        ui.AnswerInputKeep();
+        ui.AnswerInputKeep();
+        ui.AnswerNo();
+    }));
+    const std::vector<ReportEntry> report = SavedReport();
+    int typeCycles = 0, deviceCycles = 0;
+    for (const ReportEntry& e : report) {
+        if (e.error.Find("基于的基类(zScl:base)") >= 0 && e.error.Find("形成循环") > 0) ++typeCycles;
+        if (e.name.Find("错误：ICD文件:  LDevice:D") == 0 && e.error.Find("形成循环") > 0) ++deviceCycles;
+    }
+    EXPECT_EQ(typeCycles, 1) << ::testing::PrintToString(report);
+    EXPECT_EQ(deviceCycles, 1) << ::testing::PrintToString(report);
+    const URI_Ref cyc = PackageNamed(app, "CYC");
+    const URI_Ref x = Member(cyc, "sec:TypePackage.LNodeTypes", "X");
+    const URI_Ref y = Member(cyc, "sec:TypePackage.LNodeTypes", "Y");
+    // One of the two links is made, never both.
+    EXPECT_FALSE(Target(x, "sec:LNodeType.Abstract_Type").IsSet() && Target(y, "sec:LNodeType.Abstract_Type").IsSet());
+    const URI_Ref d1 = Member(cyc, "sec:TypePackage.Base_LDevices", "D1");
+    const URI_Ref d2 = Member(cyc, "sec:TypePackage.Base_LDevices", "D2");
+    EXPECT_EQ(Target(d1, "sec:LDevice.Abstract_LDevice"), d2);
+    EXPECT_FALSE(Target(d2, "sec:LDevice.Abstract_LDevice").IsSet());
+}
+
+// Base logical devices: an unknown LN0 type and an unknown base device are
+// reported; LN elements are numbered from 2.
+TEST_F(ImportFilesTest, BaseLogicalDevicesReportUnknownTypesAndNumberTheirNodes) {
+    const std::string types = kTypes +
+                              "<LDevice inst=\"G\" desc=\"通用\"><LN0 lnClass=\"LLN0\" lnType=\"L0\" inst=\"\"/>"
+                              "<LN lnClass=\"LPHD\" lnType=\"PH\" inst=\"1\"/><LN lnClass=\"PTOC\" lnType=\"PT\" "
+                              "inst=\"1\"/><LN lnClass=\"PTOC\" lnType=\"PT\" inst=\"2\"/></LDevice>\n"
+                              "<LDevice inst=\"H\" AbstractLD=\"NONE\"><LN0 lnClass=\"LLN0\" lnType=\"MISSING\" "
+                              "inst=\"\"/><LN lnClass=\"PTOC\" lnType=\"PT\" inst=\"1\"/></LDevice>\n";
+    ASSERT_TRUE(RunTypePackage(TypeFile("BLD", types), [&] {
+        ui.AnswerInputKeep();
+        ui.AnswerInputKeep();
+        ui.AnswerNo("TypePackage文件导入完毕,发现错误");
+    }));
+    const URI_Ref bld = PackageNamed(app, "BLD");
+    const URI_Ref g = Member(bld, "sec:TypePackage.Base_LDevices", "G");
+    const URI_Ref h = Member(bld, "sec:TypePackage.Base_LDevices", "H");
+    EXPECT_EQ(Get(g, "cim:Naming.description"), "通用");
+    std::vector<CString> ords;
+    for (const URI_Ref& n : Members(g, "sec:LDevice.LNodes")) ords.push_back(Get(n, "e301:OrdNaming.ord"));
+    EXPECT_EQ(ords, (std::vector<CString>{"1", "2", "3", "4"}));
+    EXPECT_EQ(NamesOf(Members(h, "sec:LDevice.LNodes")), std::vector<CString>{"PTOC1"});
+    const std::vector<ReportEntry> ldEntries = {
+        {"LDevice", "错误：ICD文件:  LDevice:H", "未找到LN0类型MISSING"},
+        {"LDevice", "错误：ICD文件:  LDevice:H", "未找到AbstractLD NONE"}};
+    std::vector<ReportEntry> report = SavedReport();
+    std::vector<ReportEntry> found;
+    for (const ReportEntry& e : report)
+        if (e.element == "LDevice") found.push_back(e);
+    EXPECT_EQ(found, ldEntries);
+}
+
+// The package name is made unique by appending numbers; Cancel on the
+// dependency question ends silently; a file without templates is refused
+// before the question.
+TEST_F(ImportFilesTest, TypePackageNamesQuestionAndMissingTemplates) {
+    MakeTypePackage("kiln.p1#", "P", true);
+    MakeTypePackage("kiln.p1#", "P1", true);
+    ASSERT_TRUE(RunTypePackage(TypeFile("P", kTypes)));
+    EXPECT_TRUE(PackageNamed(app, "P12").IsSet());
+
+    ui.ClearCalls();
+    const std::vector<CString> before = PackageNames();
+    EXPECT_TRUE(RunTypePackage(TypeFile("Q", kTypes), [&] { ui.AnswerInputCancel("选择依赖的类型包："); }));
+    EXPECT_TRUE(Boxes().empty());
+    EXPECT_EQ(PackageNames(), before);
+
+    ui.ClearCalls();
+    const CString path = WriteFile("none.Type", kHead + "<Header id=\"N\"/></SCL>");
+    ui.AnswerOpenFile(path);
+    EXPECT_FALSE(app.Rsc_TypePackage_Import());
+    EXPECT_TRUE(ui.CallsOf(Enum_UiCall::InputBox).empty());
+    EXPECT_EQ(Boxes(), std::vector<CString>{path + "TypePackage文件格式不正确, 导入不成功！"});
+    EXPECT_EQ(PackageNames(), before);
+}
+
+// Types of a file into an existing package: same-named types are skipped
+// with a warning, an LNodeType without id with its entry, a base found only
+// in the model removes its DOs; warnings alone save the report.
+TEST_F(ImportFilesTest, LNodeTypeFilesAddToAnExistingPackage) {
+    const URI_Ref target = m.instPkg;  // holds P1_SPS and P1_PTOC (Op)
+    const std::string types =
+        "<LNodeType id=\"P1_PTOC\" lnClass=\"PTOC\"><DO name=\"Op\" type=\"P1_SPS\"/></LNodeType>\n"
+        "<LNodeType lnClass=\"PTOC\"/>\n"
+        "<LNodeType id=\"NEW\" lnClass=\"PTOC\" zScl:base=\"P1_PTOC\"><DO name=\"Op\" type=\"P1_SPS\"/>"
+        "<DO name=\"Str\" type=\"T2\"/></LNodeType>\n"
+        "<DOType id=\"T2\" cdc=\"SPS\"><DA name=\"stVal\" bType=\"BOOLEAN\" fc=\"ST\"/></DOType>\n"
+        "<DOType id=\"P1_SPS\" cdc=\"SPS\"/>\n";
+    ui.AnswerOpenFile(WriteFile("in.Type", TypeFile("X", types)));
+    ui.AnswerNo("LNodeType文件导入完毕,发现错误1个。是否查看报告？");
+    ASSERT_TRUE(app.Rsc_LNodeType_Import(target));
+    const std::vector<ReportEntry> report = SavedReport();
+    const std::vector<ReportEntry> expected = {
+        {"other_error", "警告：ICD文件:  LNodeType:P1_PTOC", "类型包中已有同名类型"},
+        {"other_error", "错误：ICD文件:  LNodeType:", "LNodeType  id为null！"},
+        {"other_error", "警告：ICD文件:  DOType:P1_SPS", "类型包中已有同名类型"}};
+    EXPECT_EQ(report, expected);
+    const URI_Ref added = Member(target, "sec:TypePackage.LNodeTypes", "NEW");
+    ASSERT_TRUE(added.IsSet());
+    EXPECT_EQ(NamesOf(Members(added, "sec:LNodeType.DOs")), std::vector<CString>{"Str"});
+    EXPECT_EQ(Target(added, "sec:LNodeType.Abstract_Type"), m.p1Ptoc);
+    EXPECT_EQ(Target(Member(added, "sec:LNodeType.DOs", "Str"), "sec:DO.DefinedBy_DOType"),
+              Member(target, "sec:TypePackage.DOTypes", "T2"));
+    int ptocs = 0;
+    for (const URI_Ref& t : Members(target, "sec:TypePackage.LNodeTypes")) ptocs += Get(t, "cim:Naming.name") == "P1_PTOC";
+    EXPECT_EQ(ptocs, 1);
+}
+
+}  // namespace kiln::test
+
+#include "export/kiln_export.h"
+
+namespace kiln::test {
+namespace {
+
+// Types and members of a package as "type:member:memberType" lines.
+std::vector<std::string> PackageShape(CKiln_Main& app, const URI_Ref& pkg) {
+    std::vector<std::string> out;
+    auto name = [&](const URI_Ref& r) { return std::string(app.DocMtd_getValue_ofAttr(r, "cim:Naming.name").GetString()); };
+    auto list = [&](const URI_Ref& r, const char* role) {
+        std::vector<URI_Ref> v;
+        app.DocMtd_get_Association_BUris(r, role, v, "e301:OrdNaming.ord", SortPolicy_ByOrd);
+        return v;
+    };
+    for (const URI_Ref& t : list(pkg, "sec:TypePackage.LNodeTypes"))
+        for (const URI_Ref& d : list(t, "sec:LNodeType.DOs"))
+            out.push_back(name(t) + ":" + name(d) + ":" +
+                          name(app.DocMtd_getFirstUri_ofAsso(d, "sec:DO.DefinedBy_DOType")));
+    for (const URI_Ref& t : list(pkg, "sec:TypePackage.DOTypes"))
+        for (const URI_Ref& d : list(t, "sec:DOType.Contains_DAs"))
+            out.push_back(name(t) + ":" + name(d) + ":" + std::string(app.DocMtd_getValue_ofAttr(d, "sec:BDA.bType")));
+    return out;
+}
+
+}  // namespace
+
+// An imported ICD written by the exporter and imported again gives the
+// same ICD: name, header values, types, devices, nodes and links.
+TEST_F(ImportFilesTest, AnIcdExportedAndImportedAgainComesBackTheSame) {
+    URI_Ref first, second;
+    ASSERT_TRUE(RunIcd(Icd("<Header id=\"RELAY1\" version=\"2.0\" revision=\"B\"/>", kIed, kTypes), &first));
+    // Written by the export command, as a user would.
+    for (const char* t : {"ICD_Template.xml", "MICS_Template.xml"})
+        std::filesystem::copy_file(std::filesystem::path(KILN_SOURCE_DIR) / "Template" / t, workspace / "Template" / t);
+    const CString path = CString(workspace.string().c_str()) + "/again.icd";
+    ui.AnswerNo("是否由M2I生成DOI DAI");
+    ui.AnswerSaveFile(path);
+    ASSERT_TRUE(app.Rsc_ICD_Export(first, false));
+    ASSERT_TRUE(std::filesystem::is_regular_file(path.GetString()));
+
+    ui.ClearCalls();
+    ui.AnswerOpenFile(path);
+    ui.AnswerInputKeep();
+    ASSERT_TRUE(app.Rsc_ICD_Import(&second, product));
+    EXPECT_EQ(Boxes(), std::vector<CString>{"导入成功!"}) << ::testing::PrintToString(SavedReport());
+    for (const char* role : {"cim:Naming.name", "sec:ICD.icdVersion", "sec:ICD.icdRevision", "sec:ICD.productType"})
+        EXPECT_EQ(Get(second, role), Get(first, role)) << role;
+    EXPECT_EQ(PackageShape(app, Target(second, "sec:ICD.TypePackage")),
+              PackageShape(app, Target(first, "sec:ICD.TypePackage")));
+    auto devices = [&](const URI_Ref& icdRsc) {
+        std::vector<CString> out;
+        const URI_Ref server = Target(Target(icdRsc, "sec:ICD.IED"), "sec:IED.Servers");
+        for (const URI_Ref& ld : Members(server, "sec:Server.LDevices"))
+            for (const URI_Ref& ln : Members(ld, "sec:LDevice.LNodes"))
+                out.push_back(Get(ld, "cim:Naming.name") + "/" + Get(ln, "cim:Naming.name") + ":" +
+                              Get(Target(ln, "sec:LNode.LNodeType"), "cim:Naming.name"));
+        return out;
+    };
+    EXPECT_EQ(devices(second), devices(first));
+    EXPECT_EQ(devices(second).size(), 3u);
+}
+
+// A type-package file imported, exported whole and imported again into the
+// same document: the same types under the next free name.
+TEST_F(ImportFilesTest, ATypePackageExportedAndImportedAgainComesBackTheSame) {
+    ASSERT_TRUE(RunTypePackage(TypeFile("TP", kTypes)));
+    const URI_Ref first = [&] {
+        std::vector<URI_Ref> list;
+        app.DocMtd_get_Uris_byClassName("sec:TypePackage", list, "", SortPolicy_ByName);
+        for (const URI_Ref& p : list)
+            if (Get(p, "cim:Naming.name") == "TP") return p;
+        return URI_Ref();
+    }();
+    ASSERT_TRUE(first.IsSet());
+    CBase_XML xml;
+    ASSERT_TRUE(xml.Load(CString(KILN_SOURCE_DIR) + "/Template/ICD_Template.xml"));
+    ASSERT_TRUE(xml.Set_Default_NameSpase(kiln::exporter::kSclNamespace));
+    CKiln_Export exporter;
+    ASSERT_TRUE(exporter.Export_Alone_TypePackage(xml.Get_NodePtr(xml.GetDocumentElement(), "DataTypeTemplates"), &app,
+                                                  xml, first, false));
+    XmlNode header = xml.Get_NodePtr(xml.GetDocumentElement(), "Header");
+    if (header.IsNull()) header = xml.GetDocumentElement().AppendChild("Header");
+    header.SetAttribute("id", "TP");
+    const CString path = CString(workspace.string().c_str()) + "/again.Type";
+    ASSERT_TRUE(xml.SaveAs(path));
+    ui.ClearCalls();
+    ui.AnswerOpenFile(path);
+    ui.AnswerInputKeep();
+    ui.AnswerInputKeep();
+    ASSERT_TRUE(app.Rsc_TypePackage_Import());
+    EXPECT_EQ(Boxes(), std::vector<CString>{"导入成功!"}) << ::testing::PrintToString(SavedReport());
+    const URI_Ref second = PackageNamed(app, "TP1");
+    ASSERT_TRUE(second.IsSet());
+    EXPECT_EQ(PackageShape(app, second), PackageShape(app, first));
+    EXPECT_EQ(PackageShape(app, second).size(), 8u);
+}
+
+}  // namespace kiln::test
+
+namespace kiln::test {
+
+// ICDs declared in the Chinese encodings keep their Chinese texts.
+TEST_F(ImportFilesTest, ChineseEncodedIcdsKeepTheirTexts) {
+    const std::string utf8 = Icd("<Header id=\"CN\"/>", kIed, kTypes);
+    for (const char* encoding : {"GB2312", "GBK", "GB18030"}) {
+        SCOPED_TRACE(encoding);
+        std::string text = utf8;
+        text.replace(text.find("UTF-8"), 5, encoding);
+        // 保护装置 in GB2312 (also valid GBK and GB18030).
+        const std::string gb = "\xB1\xA3\xBB\xA4\xD7\xB0\xD6\xC3";
+        text.replace(text.find("保护装置"), std::string("保护装置").size(), gb);
+        URI_Ref out;
+        ui.ClearCalls();
+        ASSERT_TRUE(RunIcd(text, &out));
+        EXPECT_EQ(Get(Target(out, "sec:ICD.IED"), "cim:Naming.description"), "保护装置");
+    }
+}
+
+// Hostile content: quotes and brackets in ids and 10,000-deep SDIs import
+// with their findings; a file declaring an external entity and nested
+// entities is refused at load. Never a crash or hang.
+TEST_F(ImportFilesTest, HostileContentImportsWithoutHarm) {
+    const CString secret = WriteFile("secret.txt", "SECRET-TEXT");
+    std::string laughs = "<!ENTITY lol \"lol\">";
+    for (int i = 1; i < 10; ++i) {
+        std::string refs;
+        for (int k = 0; k < 10; ++k) refs += "&lol" + (i == 1 ? std::string() : std::to_string(i - 1)) + ";";
+        laughs += "<!ENTITY lol" + std::to_string(i) + " \"" + refs + "\">";
+    }
+    std::string deep = "<DOI name=\"Mod\">";
+    for (int i = 0; i < 10000; ++i) deep += "<SDI name=\"s\">";
+    deep += "<DAI name=\"stVal\"><Val>1</Val></DAI>";
+    for (int i = 0; i < 10000; ++i) deep += "</SDI>";
+    deep += "</DOI>";
+    const std::string types = kTypes +
+                              "<LNodeType id=\"Q'&quot;]) or ('1'='1\" lnClass=\"PTOC\" zScl:base=\"x']|//*[\">"
+                              "<DO name=\"Op\" type=\"TSPS\"/></LNodeType>\n";
+    const std::string ied =
+        "<IED name=\"RELAY\" type=\"R\" desc=\"&ext;&lol9;\"><AccessPoint name=\"S1\"><Server><LDevice inst=\"PROT\">"
+        "<LN0 lnClass=\"LLN0\" lnType=\"L0\" inst=\"\">" + deep +
+        "</LN0><LN lnClass=\"LPHD\" lnType=\"PH\" inst=\"1\"/></LDevice></Server></AccessPoint></IED>\n";
+    // Without a document type declaration the content imports, with the
+    // finding of the base that names nothing.
+    std::string plain = ied;
+    plain.replace(plain.find("&ext;&lol9;"), std::string("&ext;&lol9;").size(), "desc");
+    URI_Ref out;
+    ASSERT_TRUE(RunIcd(Icd("<Header id=\"H\"/>", plain, types), &out, [&] {
+        ui.AnswerInputKeep();
+        ui.AnswerNo();
+    }));
+    bool baseFinding = false;
+    for (const ReportEntry& e : SavedReport()) baseFinding = baseFinding || e.error.Find("zScl:base") >= 0;
+    EXPECT_TRUE(baseFinding);
+    EXPECT_TRUE(
+        Member(Target(out, "sec:ICD.TypePackage"), "sec:TypePackage.LNodeTypes", "Q'\"]) or ('1'='1").IsSet());
+
+    // With an external entity and nested entities the file is refused when
+    // it loads: nothing created, no message, the entity's file never read.
+    std::string text = Icd("<Header id=\"H\"/>", ied, types);
+    text.insert(text.find("<SCL"), "<!DOCTYPE SCL [<!ENTITY ext SYSTEM \"file://" + std::string(secret.GetString()) +
+                                       "\">" + laughs + "]>\n");
+    ui.ClearCalls();
+    const std::vector<CString> before = IcdNames();
+    URI_Ref refused;
+    ui.AnswerOpenFile(WriteFile("hostile.icd", text));
+    EXPECT_FALSE(app.Rsc_ICD_Import(&refused, product));
+    EXPECT_TRUE(refused.IsEmpty());
+    EXPECT_TRUE(Boxes().empty());
+    EXPECT_EQ(IcdNames(), before);
+}
+
+}  // namespace kiln::test
+
+namespace kiln::test {
+
+// SCD-like files of two makers' styles: the first IED is imported, a
+// reference into the second one is reported.
+TEST_F(ImportFilesTest, TheFirstIedOfAMultiIedFileIsImported) {
+    const std::string second =
+        "<IED name=\"BAY2\" type=\"B\"><AccessPoint name=\"S1\"><Server><LDevice inst=\"CTRL\">"
+        "<LN0 lnClass=\"LLN0\" lnType=\"L0\" inst=\"\"/><LN lnClass=\"LPHD\" lnType=\"PH\" inst=\"1\"/>"
+        "</LDevice></Server></AccessPoint></IED>\n";
+    const std::string first =
+        "<IED name=\"BAY1\" type=\"A\" desc=\"一号间隔\"><Private type=\"maker:cfg\"><maker:x xmlns:maker=\"urn:m\"/>"
+        "</Private><AccessPoint name=\"S1\"><Server><LDevice inst=\"PROT\" desc=\"保护\">"
+        "<LN0 lnClass=\"LLN0\" lnType=\"L0\" inst=\"\"/><LN lnClass=\"LPHD\" lnType=\"PH\" inst=\"1\"/>"
+        "<LN lnClass=\"PTOC\" lnType=\"PT\" inst=\"1\"><Inputs>"
+        "<ExtRef iedName=\"BAY2\" ldInst=\"CTRL\" lnClass=\"LLN0\" doName=\"Mod\" daName=\"stVal\"/>"
+        "</Inputs></LN></LDevice></Server></AccessPoint></IED>\n";
+    // Edition 1: no version attributes on the root.
+    std::string ed1 = Icd("<Header id=\"SUB\" nameStructure=\"IEDName\"/>", first + second, kTypes);
+    ed1.replace(ed1.find(" version=\"2007\" revision=\"B\""), std::string(" version=\"2007\" revision=\"B\"").size(), "");
+    URI_Ref out;
+    ASSERT_TRUE(RunIcd(ed1, &out, [&] {
+        ui.AnswerInputKeep();
+        ui.AnswerNo("发现错误1个");
+    }));
+    const URI_Ref ied = Target(out, "sec:ICD.IED");
+    EXPECT_EQ(Get(ied, "cim:Naming.name"), "BAY1");
+    EXPECT_EQ(Get(ied, "cim:Naming.description"), "一号间隔");
+    EXPECT_EQ(NamesOf(Members(Target(ied, "sec:IED.Servers"), "sec:Server.LDevices")), std::vector<CString>{"PROT"});
+    const std::vector<ReportEntry> report = SavedReport();
+    ASSERT_EQ(report.size(), 1u);
+    EXPECT_EQ(report[0].error, "未找到LNode:BAY2CTRLLLN0");
+}
+
+}  // namespace kiln::test
+
+namespace kiln::test {
+
+// A creator's refusal stops the worker with the file-format message; a
+// cancelled dependency question leaves the ICD's package empty and the run
+// goes on.
+TEST_F(ImportFilesTest, ARefusingCreatorStopsAndACancelledQuestionGoesOn) {
+    MakeDomain("kiln.locked#", "二次模型装置类型包", false);
+    const URI_Ref locked = MakeTypePackage("kiln.locked#", "LOCKED", true);
+    const CString path = WriteFile("types.Type", TypeFile("X", kTypes));
+    ui.AnswerOpenFile(path);
+    EXPECT_FALSE(app.Rsc_LNodeType_Import(locked));
+    ASSERT_FALSE(Boxes().empty());
+    EXPECT_TRUE(Boxes().front().Find("当前域不可编辑！-W") == 0) << Boxes().front();
+    EXPECT_EQ(Boxes().back(), path + "TypePackage文件格式不正确, 导入不成功！");
+    EXPECT_TRUE(Members(locked, "sec:TypePackage.LNodeTypes").empty());
+
+    ui.ClearCalls();
+    URI_Ref out;
+    ASSERT_TRUE(RunIcd(Icd("<Header id=\"R\"/>", kIed, kTypes), &out, [&] {
+        ui.AnswerInputCancel("选择依赖的类型包：");
+        ui.AnswerNo();
+    }));
+    EXPECT_TRUE(Members(Target(out, "sec:ICD.TypePackage"), "sec:TypePackage.LNodeTypes").empty());
+    EXPECT_EQ(Get(Target(out, "sec:ICD.IED"), "cim:Naming.name"), "RELAY");
+    EXPECT_TRUE(ReportSaved());  // the instance names types the run does not know
+}
+
+}  // namespace kiln::test
+
+namespace kiln::test {
+
+// A data-set member on a setting data object gets the uncounted setting
+// entry (the CDC compared without case): only a counted finding beside it
+// saves the report.
+TEST_F(ImportFilesTest, SettingReferencesAreNotedWithoutCounting) {
+    const URI_Ref ing = MakeDOType(m.stdPkg, "ing", 20);
+    MakeDA(ing, "setVal", 1, "SP", "INT32");
+    const std::string types =
+        "<LNodeType id=\"L0\" lnClass=\"LLN0\"><DO name=\"Mod\" type=\"TINC\"/><DO name=\"Beh\" type=\"TSET\"/>"
+        "</LNodeType>\n"
+        "<LNodeType id=\"PH\" lnClass=\"LPHD\"><DO name=\"PhyHealth\" type=\"TINC\"/></LNodeType>\n"
+        "<DOType id=\"TINC\" cdc=\"INC\"><DA name=\"stVal\" bType=\"INT32\" fc=\"ST\"/></DOType>\n"
+        "<DOType id=\"TSET\" cdc=\"ing\"><DA name=\"setVal\" bType=\"INT32\" fc=\"SP\"/></DOType>\n";
+    auto ied = [](const std::string& more) {
+        return "<IED name=\"R\" type=\"T\"><AccessPoint name=\"S1\"><Server><LDevice inst=\"LD\">"
+               "<LN0 lnClass=\"LLN0\" lnType=\"L0\" inst=\"\"><DataSet name=\"ds\">"
+               "<FCDA ldInst=\"LD\" lnClass=\"LLN0\" doName=\"Beh\" daName=\"setVal\" fc=\"SP\"/>" +
+               more + "</DataSet></LN0><LN lnClass=\"LPHD\" lnType=\"PH\" inst=\"1\"/></LDevice></Server></AccessPoint></IED>\n";
+    };
+    URI_Ref out;
+    ASSERT_TRUE(RunIcd(Icd("<Header id=\"S\"/>", ied(""), types), &out));
+    EXPECT_EQ(Boxes(), std::vector<CString>{"导入成功!"});
+    EXPECT_FALSE(ReportSaved());
+
+    ui.ClearCalls();
+    ASSERT_TRUE(RunIcd(Icd("<Header id=\"S\"/>", ied("<FCDA ldInst=\"LD\" lnClass=\"XCBR\" lnInst=\"9\" doName=\"Pos\"/>"),
+                           types),
+                       &out, [&] {
+                           ui.AnswerInputKeep();
+                           ui.AnswerNo("ICD文件导入完毕,发现错误1个");
+                       }));
+    const std::vector<ReportEntry> report = SavedReport();
+    ASSERT_EQ(report.size(), 2u) << ::testing::PrintToString(report);
+    EXPECT_TRUE(report[0].name.Find("告警：ICD文件:sec:FCDA:") == 0) << report[0].name;
+    EXPECT_EQ(report[0].error, "根据LD/LLN0.Beh得知为定值");
+    EXPECT_EQ(report[1].error, "未找到LNode:RLDXCBR9");
+}
+
+}  // namespace kiln::test
