@@ -66,6 +66,27 @@ TEST_F(Commands, ExternalDataOfAnUnknownCimXmlDomainTypeIsRefused) {
     EXPECT_TRUE(Refreshes().empty());
 }
 
+TEST_F(Commands, TheImportRowsReachTheirImports) {
+    // On something that is no product the ICD import refuses before its dialog.
+    Run(m.instPkg, "ICD:Import ICD In Product");
+    EXPECT_EQ(ui.Messages(), std::vector<CString>{"产品型号指定错误！"});
+    EXPECT_EQ(ui.CountOf(Enum_UiCall::OpenFile), 0);
+    // Without a product the ICD import is refused by the creator's message.
+    ui.ClearCalls();
+    Run(m.instPkg, "ICD:Import ICD");
+    EXPECT_EQ(ui.Messages(), std::vector<CString>{"内部错误 - E992！"});
+    // The others load the report template first; this document's folder has none.
+    for (const char* command : {"ICD:Import TypePackage", "ICD:Import LNodeType"}) {
+        ui.ClearCalls();
+        Run(m.instPkg, command);
+        ASSERT_EQ(ui.Messages().size(), 1u) << command;
+        EXPECT_NE(ui.Messages()[0].Find("Report_Template.xmlReport_Tempalte.xml文件格式不正确, 导入不成功！"), -1)
+            << command << ": " << ui.Messages()[0];
+        EXPECT_EQ(ui.CountOf(Enum_UiCall::OpenFile), 0) << command;
+        EXPECT_TRUE(Refreshes().empty()) << command;
+    }
+}
+
 TEST_F(Commands, TheEditGuardsOfTheDispatcherShowTheirNumbers) {
     const URI_Ref da = MakeDA(m.p1Sps, "x", 3, "ST", "BOOLEAN");
     MakeDomain("kiln.itb#", "二次模型装置ICD包");

@@ -1,0 +1,32 @@
+// The import commands of ICD, type-package and LNodeType files: each hands
+// its file to the importer, which asks for the file, writes its report and
+// refreshes the views itself.
+#include "commands/command_frame.h"
+
+namespace kiln::commands {
+
+// An ICD file as a new ICD of the current product; a new ICD ends in the
+// dispatcher's refresh of every view.
+Next ImportICDInProduct(CommandFrame& f) {
+    f.app.Rsc_ICD_Import(&f.newRsc, f.Current());
+    return Next::CommonEnd;
+}
+
+// An ICD file as a new ICD outside any product.
+Next ImportICD(CommandFrame& f) {
+    f.app.Rsc_ICD_Import(&f.newRsc, URI_Ref());
+    return Next::CommonEnd;
+}
+
+Next ImportTypePackage(CommandFrame& f) {
+    f.app.Rsc_TypePackage_Import();
+    return Next::CommonEnd;
+}
+
+// The LNodeTypes of a file into the current type package.
+Next ImportLNodeType(CommandFrame& f) {
+    f.app.Rsc_LNodeType_Import(f.Current());
+    return Next::CommonEnd;
+}
+
+}  // namespace kiln::commands
