@@ -22,10 +22,13 @@
 
 #include <pugixml.hpp>
 
+#include "bench/import_bench_model.h"
 #include "core/kiln_main.h"
 #include "import/kiln_import.h"
 #include "platform/framework/cim_schema.h"
 #include "platform/ui/ui_services.h"
+
+using namespace kiln::bench;
 
 namespace {
 
@@ -36,20 +39,6 @@ double CpuSeconds() {
     clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
     return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) / 1e9;
 }
-
-void Check(bool ok, const char* what) {
-    if (ok) return;
-    std::fprintf(stderr, "failed: %s\n", what);
-    std::exit(1);
-}
-
-CString Num(long n) {
-    CString t;
-    t.Format("%ld", n);
-    return t;
-}
-
-CString Enum(const char* e, const char* v) { return CString(kiln::cim::kModelNamespace) + "#" + e + "." + v; }
 
 // The status line of an import is shown on every node; a host would not
 // print it, so the benchmark shows nothing. The last message is kept.
@@ -77,89 +66,6 @@ public:
     void CommonMenu(const CString&, const URI_Ref&) override {}
     POINT CursorPos() override { return POINT{0, 0}; }
 };
-
-// A standard package with the classes and CDCs the file uses.
-void BuildStandard(CKiln_Main& app) {
-    CBase_CimDoc& doc = app.m_Doc;
-    doc.SetDomainPrefixDefault("kiln");
-    URI_Ref type;
-    Check(doc.FindDomainType("二次模型标准定义包3", type), "domain type");
-    Check(doc.CreateDomain("kiln.std#", type, "std", true), "std domain");
-    auto make = [&](const char* cls, const CString& name, const URI_Ref& parent, const char* role) {
-        URI_Ref r;
-        Check(doc.CreateResource("kiln.std#", cls, r, name), "create");
-        if (parent.IsSet()) Check(doc.AddLink(r, role, parent), "link");
-        return r;
-    };
-    URI_Ref pkg = make("sec:TypePackage", "IEC61850", URI_Ref(), "");
-    doc.SetAttribute(pkg, "sec:TypePackage.ref", kStdTypePackageRef);
-    doc.SetAttribute(pkg, "sec:TypePackage.isInstType", "false");
-    URI_Ref sps = make("sec:DOType", "SPS", pkg, "sec:DOType.TypePackage");
-    URI_Ref inc = make("sec:DOType", "INC", pkg, "sec:DOType.TypePackage");
-    int ord = 0;
-    for (const URI_Ref& cdc : {sps, inc}) {
-        URI_Ref st = make("sec:DA", "stVal", cdc, "sec:DA.MemberOf_DOType");
-        doc.SetAttribute(st, "sec:DA.fc_0", Enum("FCType", "ST"));
-        doc.SetAttribute(st, "e301:OrdNaming.ord", Num(++ord));
-        URI_Ref q = make("sec:DA", "q", cdc, "sec:DA.MemberOf_DOType");
-        doc.SetAttribute(q, "sec:DA.fc_0", Enum("FCType", "ST"));
-    }
-    for (const char* cls : {"LLN0", "LPHD", "GGIO"}) {
-        URI_Ref t = make("sec:LNodeType", cls, pkg, "sec:LNodeType.TypePackage");
-        make("sec:DO", "Beh", t, "sec:DO.LNodeType");
-    }
-    Check(app.Msg_OnOpenDocument(), "open");
-}
-
-const char* const kTemplates = R"(
-<LNodeType id="LLN0_T" lnClass="LLN0"><DO name="Mod" type="INC_T"/><DO name="Beh" type="INC_T"/><DO name="Health" type="INC_T"/></LNodeType>
-<LNodeType id="LPHD_T" lnClass="LPHD"><DO name="PhyHealth" type="INC_T"/><DO name="Proxy" type="SPS_T"/></LNodeType>
-<LNodeType id="GGIO_T" lnClass="GGIO"><DO name="Beh" type="INC_T"/><DO name="Ind1" type="SPS_T"/><DO name="Ind2" type="SPS_T"/><DO name="Ind3" type="SPS_T"/><DO name="Ind4" type="SPS_T"/></LNodeType>
-<DOType id="SPS_T" cdc="SPS"><DA name="stVal" fc="ST" bType="BOOLEAN" dchg="true"/><DA name="q" fc="ST" bType="Quality" qchg="true"/><DA name="t" fc="ST" bType="Timestamp"/><DA name="dU" fc="DC" bType="Unicode255"/></DOType>
-<DOType id="INC_T" cdc="INC"><DA name="stVal" fc="ST" bType="INT32" dchg="true"/><DA name="q" fc="ST" bType="Quality" qchg="true"/><DA name="ctlModel" fc="CF" bType="Enum" type="CtlModel"/></DOType>
-<EnumType id="CtlModel"><EnumVal ord="0">status-only</EnumVal><EnumVal ord="1">direct-with-normal-security</EnumVal></EnumType>
-)";
-
-// The SCL text of an IED with `nodes` logical nodes, 20 to a device.
-std::string MakeScl(long nodes) {
-    std::string ied = "<IED name=\"B\" type=\"T\"><AccessPoint name=\"S1\"><Server>";
-    const long perLD = 20;
-    for (long ld = 0; ld * perLD < nodes; ++ld) {
-        const std::string inst = "LD" + std::to_string(ld);
-        ied += "<LDevice inst=\"" + inst + "\" desc=\"装置" + std::to_string(ld) + "\">";
-        ied += "<LN0 lnClass=\"LLN0\" inst=\"\" lnType=\"LLN0_T\"><DataSet name=\"ds\">";
-        const long count = std::min(perLD, nodes - ld * perLD);
-        for (long n = 1; n <= count - 2; ++n)
-            ied += "<FCDA ldInst=\"" + inst + "\" lnClass=\"GGIO\" lnInst=\"" + std::to_string(n) +
-                   "\" doName=\"Ind1\" daName=\"stVal\" fc=\"ST\"/>";
-        ied +=
-            "</DataSet><ReportControl name=\"brcb\" datSet=\"ds\" rptID=\"r\" confRev=\"1\" buffered=\"true\">"
-            "<TrgOps dchg=\"true\"/><OptFields seqNum=\"true\"/><RptEnabled max=\"1\"/></ReportControl>"
-            "<LogControl name=\"lcb\" datSet=\"ds\" logName=\"" +
-            inst +
-            "\"/>"
-            "<DOI name=\"Mod\"><DAI name=\"stVal\"><Val>1</Val></DAI><DAI "
-            "name=\"ctlModel\"><Val>status-only</Val></DAI></DOI>"
-            "<SettingControl actSG=\"1\" numOfSGs=\"2\"/><Log name=\"" +
-            inst +
-            "\"/>"
-            "<Inputs><ExtRef iedName=\"B\" ldInst=\"LD0\" lnClass=\"GGIO\" lnInst=\"1\" doName=\"Ind1\" "
-            "daName=\"stVal\" intAddr=\"i\"/></Inputs></LN0>";
-        ied += "<LN lnClass=\"LPHD\" inst=\"1\" lnType=\"LPHD_T\"/>";
-        for (long n = 1; n <= count - 2; ++n) {
-            ied += "<LN lnClass=\"GGIO\" inst=\"" + std::to_string(n) + "\" lnType=\"GGIO_T\" desc=\"开入\">";
-            for (int d = 1; d <= 4; ++d)
-                ied += "<DOI name=\"Ind" + std::to_string(d) + "\"><DAI name=\"dU\"><Val>信号" + std::to_string(d) +
-                       "</Val></DAI><DAI name=\"stVal\" sAddr=\"" + std::to_string(n) + "\"/></DOI>";
-            ied += "</LN>";
-        }
-        ied += "</LDevice>";
-    }
-    ied += "</Server></AccessPoint></IED>";
-    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<SCL xmlns=\"http://www.iec.ch/61850/2003/SCL\">"
-           "<Header id=\"H\"/>" +
-           ied + "<DataTypeTemplates>" + kTemplates + "</DataTypeTemplates></SCL>";
-}
 
 struct Result {
     double parse = 0, import = 0;
@@ -259,7 +165,7 @@ int main(int argc, char** argv) {
     };
     std::vector<Case> cases;
     for (long n : {nodes, 2 * nodes}) {
-        const std::string text = MakeScl(n);
+        const std::string text = MakeScl(n, "B");
         cases.push_back({std::to_string(n) + " nodes UTF-8",
                          (folder / ("icd_import_bench_" + std::to_string(n) + ".icd")).string()});
         std::ofstream(cases.back().file, std::ios::binary) << text;
