@@ -1,62 +1,20 @@
 // The information-item grid dialog: its rows, their order, which items it
 // hides, and the rows it hands back from the user's selection.
 #include "commands/info_item_grid_dlg.h"
-#include "tests/commands/commands_fixture.h"
+#include "tests/commands/info_item_fixture.h"
 
 namespace kiln::test {
 namespace {
 
-class InfoItemGridTest : public CommandsTest {
+class InfoItemGridTest : public InfoItemTest {
 protected:
-    InfoItemGridTest() {
-        EXPECT_TRUE(app.NewRsc_ITB(&itb, icd));
-        EXPECT_TRUE(app.NewRsc_M2I(&m2i, icd, itb, false));
-        ui.ClearCalls();
-    }
-
-    URI_Ref Item(const CString& id, const CString& name, const CString& grp = "", const CString& ent = "",
-                 const CString& dataType = "") {
-        URI_Ref item;
-        EXPECT_TRUE(app.NewRsc_InfoItem(&item, itb));
-        Set(item, "sec:InfoItem.id", id);
-        Set(item, "cim:Naming.name", name);
-        if (!grp.IsEmpty()) Set(item, "sec:InfoItem.p103_grp", grp);
-        if (!ent.IsEmpty()) Set(item, "sec:InfoItem.p103_ent", ent);
-        if (!dataType.IsEmpty()) Set(item, "sec:InfoItem.dataType", dataType);
-        return item;
-    }
-    // A mapping item of the item, naming the node and the DO given.
-    void Map(const URI_Ref& item, const URI_Ref& node, const CString& doName) {
-        URI_Ref mapItem;
-        ASSERT_TRUE(app.NewRsc_MapItem(&mapItem, m2i, item));
-        if (node.IsSet()) Link(mapItem, "sec:DARef.LNode", node);
-        if (!doName.IsEmpty()) Set(mapItem, "sec:DARef.doName", doName);
-    }
-
-    // OK with the ranges of rows (first, last) selected, all columns.
-    static Struct_UiDialogAnswer Rows(std::vector<std::pair<int, int>> ranges) {
-        Struct_UiDialogAnswer a;
-        a.nResult = IDOK;
-        for (auto [first, last] : ranges) a.vRanges.push_back({first, 0, last, 8});
-        return a;
-    }
-
     INT_PTR RunGrid(CDlg_ICD_SimpleGrid& dlg, const Struct_UiDialogAnswer& answer) {
         dlg.m_pMain = &app;
         if (dlg.m_uITB.IsEmpty()) dlg.m_uITB = itb;
         ui.AnswerDialog(answer);
         return dlg.DoModal();
     }
-    // The rows the grid showed, cells joined by " | ".
-    std::vector<CString> ShownRows() const {
-        std::vector<CString> out;
-        if (const Struct_UiCall* c = ui.LastOf(Enum_UiCall::ModalDialog))
-            for (const auto& [line, unused] : c->vList.vPairs) out.push_back(line);
-        return out;
-    }
     static std::vector<CString> List(const CStringArray& a) { return {a.begin(), a.end()}; }
-
-    URI_Ref itb, m2i;
 };
 
 TEST_F(InfoItemGridTest, AnEmptyTableOrAWrongClassGivesNoRowsAndEmptyResults) {
@@ -151,9 +109,7 @@ TEST_F(InfoItemGridTest, SelectedRowsComeBackRangeByRangeEachOnce) {
         EXPECT_EQ((std::vector<CString>{"3", "4", "5", "2"}), List(dlg.m_saIds));
     }
     CDlg_ICD_SimpleGrid dlg;
-    Struct_UiDialogAnswer cancel = Rows({{0, 5}});
-    cancel.nResult = IDCANCEL;
-    EXPECT_EQ(IDCANCEL, RunGrid(dlg, cancel));
+    EXPECT_EQ(IDCANCEL, RunGrid(dlg, Cancelled()));
     EXPECT_TRUE(dlg.m_saNames.IsEmpty());
     EXPECT_TRUE(dlg.m_saIds.IsEmpty());
 }
