@@ -74,6 +74,7 @@ BOOL CDlg_ICD_SimpleGrid::OnInitDialog() {
     int row = 0;
     std::vector<CString> cells(std::size(kColumns));
     for (const URI_Ref& item : items) {
+        if (!m_bShowAll && IsMapped(item)) continue;
         for (size_t c = 0; c < cells.size(); ++c) {
             cells[c] = CString();
             m_pMain->DocMtd_get_attribute_value(item, kColumns[c].role, cells[c]);
@@ -81,7 +82,6 @@ BOOL CDlg_ICD_SimpleGrid::OnInitDialog() {
         CString& type = cells[kDataTypeColumn];
         const int dot = type.ReverseFind('.');
         if (dot >= 0) type = type.Mid(dot + 1);
-        if (!m_bShowAll && IsMapped(item)) continue;
         m_Grid.Set_a_Row(row++, cells);
     }
     m_Grid.PostMessage(WM_SIZE, 0, 0);
