@@ -207,6 +207,17 @@ TEST_F(InfoItemCommandsTest, ACommonNodeFillsOnlyMappingItemsWithoutOne) {
     Run(m2i, "ICD:Appoint To SameLNode");
     EXPECT_EQ(0, ui.CountOf(Enum_UiCall::InputBox));
     EXPECT_TRUE(Refreshes().empty());
+
+    // A locked M2I refuses the mapping item of a new item: that row is
+    // skipped, and with no mapping item left nothing is asked.
+    URI_Ref d = Item("4", "四");
+    ASSERT_TRUE(Doc().SetDomainEditable(kIcdDomain, false));
+    ui.ClearCalls();
+    ui.AnswerDialog(Rows({{3, 3}}));  // items 1, 2, 3 and 4 are shown
+    Run(m2i, "ICD:Appoint To SameLNode");
+    EXPECT_EQ(std::vector<CString>{"当前域不可编辑！-W0089"}, ui.Messages());
+    EXPECT_TRUE(MapItemsOf(d).empty());
+    EXPECT_EQ(0, ui.CountOf(Enum_UiCall::InputBox));
 }
 
 TEST_F(InfoItemCommandsTest, ACommonDoNameListsTheTypeChainAndTheBlankRowWritesNothing) {
