@@ -42,7 +42,7 @@ int FindRow(const std::vector<std::string>& choices, const std::vector<std::stri
     return -1;
 }
 
-bool ParseRowRanges(const std::string& spec, std::vector<std::pair<int, int>>& out, std::string& why) {
+bool ParseRowRanges(const std::string& text, std::vector<std::pair<int, int>>& out, std::string& why) {
     out.clear();
     // A row number: digits only, from 1, at most six of them.
     auto number = [](const std::string& t, int& n) {
@@ -54,19 +54,20 @@ bool ParseRowRanges(const std::string& spec, std::vector<std::pair<int, int>>& o
     };
     size_t start = 0;
     while (true) {
-        const size_t comma = spec.find(',', start);
-        const std::string part = Trim(spec.substr(start, comma == std::string::npos ? std::string::npos : comma - start));
-        const size_t dash = part.find('-');
+        const size_t comma = text.find(',', start);
+        const std::string entry =
+            Trim(text.substr(start, comma == std::string::npos ? std::string::npos : comma - start));
+        const size_t dash = entry.find('-');
         int first = 0, last = 0;
         const bool ok = dash == std::string::npos
-                            ? number(part, first) && (last = first, true)
-                            : number(Trim(part.substr(0, dash)), first) && number(Trim(part.substr(dash + 1)), last);
+                            ? number(entry, first) && (last = first, true)
+                            : number(Trim(entry.substr(0, dash)), first) && number(Trim(entry.substr(dash + 1)), last);
         if (!ok) {
-            why = Quoted(part) + " is no row number (from 1) or range of them such as 4-5";
+            why = Quoted(entry) + " is no row number (from 1) or range of them such as 4-5";
             return false;
         }
         if (last < first) {
-            why = "the range " + Quoted(part) + " runs backwards";
+            why = "the range " + Quoted(entry) + " runs backwards";
             return false;
         }
         out.emplace_back(first - 1, last - 1);

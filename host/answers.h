@@ -78,7 +78,7 @@ int FindRow(const std::vector<std::string>& choices, const std::vector<std::stri
 // ("4-5,1"), separated by commas, blanks allowed around them; out receives
 // (first, last) counted from 0, in the order written. False, with the
 // reason, for anything else (an empty text, 0, a reversed range).
-bool ParseRowRanges(const std::string& spec, std::vector<std::pair<int, int>>& out, std::string& why);
+bool ParseRowRanges(const std::string& text, std::vector<std::pair<int, int>>& out, std::string& why);
 
 // `path` made absolute against `baseDir` when it is relative.
 std::string ResolvePath(const std::string& path, const std::string& baseDir);
