@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "commands/command_frame.h"
+#include "commands/info_item_commands.h"
 #include "commands/wait_cursor_ledger.h"
 #include "platform/mfc/text_funcs.h"
 #include "platform/ui/ui_functions.h"
@@ -19,7 +20,7 @@ constexpr Body kNotBuiltYet = nullptr;
 // generic "ICD:Add " group and so never reach it.
 constexpr CommandRow kChain[] = {
     {"COMMON:Import ExternalData", Match::Whole, ImportExternalData},
-    {"ICD:Sort InfoItem p103_ent", Match::Whole, kNotBuiltYet},
+    {"ICD:Sort InfoItem p103_ent", Match::Whole, SortInfoItemEnt},
     {"Set ICD Product", Match::Whole, SetICDProduct},
     {"ICD:Add SignalList", Match::Whole, AddSignalList},
     {"ICD:Add InSignal", Match::Whole, AddInSignal},
@@ -34,9 +35,9 @@ constexpr CommandRow kChain[] = {
     {"ICD:Add ProductVer", Match::Whole, AddProductVer},
     {"ICD:Add ProductPackage", Match::Whole, AddProductPackage},
     {"ICD:Add TypePackage", Match::Whole, AddTypePackage},
-    {"ICD:Most Bay To M2I MapItem", Match::Whole, kNotBuiltYet},
+    {"ICD:Most Bay To M2I MapItem", Match::Whole, MostBayToM2IMapItem},
     {"ICD:WriteDODescByLNodeDOI", Match::Whole, kNotBuiltYet},
-    {"ICD:Write Desc By ITB", Match::Whole, kNotBuiltYet},
+    {"ICD:Write Desc By ITB", Match::Whole, WriteDescByITB},
     {"ICD:Add Inst-TypePackage", Match::Whole, AddPackageOrICD},
     {"ICD:Add ICD", Match::Whole, AddPackageOrICD},
     {"ICD:Switch to BasicType", Match::Whole, SwitchBasicType},
@@ -53,9 +54,9 @@ constexpr CommandRow kChain[] = {
     {"ICD:Auto Add DataSet", Match::Whole, kNotBuiltYet},
     {"ICD:Add FCDs of LD(All)", Match::Whole, kNotBuiltYet},
     {"ICD:Add FCDs of LD(No Common)", Match::Whole, kNotBuiltYet},
-    {"ICD:Appoint To Same", Match::Contains, kNotBuiltYet},
+    {"ICD:Appoint To Same", Match::Contains, AppointToSame},
     {"ICD:Add DO From LNode by ITB", Match::Whole, kNotBuiltYet},
-    {"ICD:Create LNode by ITB", Match::Whole, kNotBuiltYet},
+    {"ICD:Create LNode by ITB", Match::Whole, CreateLNodeByITB},
     {"ICD:Create LNodeType DOs LNode M2I", Match::Contains, kNotBuiltYet},
     {"ICD:Add ", Match::Prefix, AddGroup},
     {"ICD:Delete", Match::Whole, Delete},

@@ -1,0 +1,78 @@
+// "ICD:Most Bay To M2I MapItem": the k-th information item picked in the grid
+// is mapped onto the node of the chosen name in the k-th logical device,
+// counting from the current device in the server's order.
+#include "commands/info_item_commands.h"
+#include "commands/info_item_grid_dlg.h"
+
+namespace kiln::commands {
+namespace {
+
+std::vector<URI_Ref> InOrder(CKiln_Main& app, const URI_Ref& start, const CString& path) {
+    std::vector<URI_Ref> out;
+    URI_Ref last;
+    app.DocMtd_get_descendent_BUris(start, path, out, last, core::kRoleOrd, SortPolicy_ByOrd);
+    return out;
+}
+
+}  // namespace
+
+Next MostBayToM2IMapItem(CommandFrame& f) {
+    CKiln_Main& app = f.app;
+    const URI_Ref ld = f.Current();
+    if (ld.sClass != "sec:LDevice") return Next::Leave;
+    const int from = LeadingInt(app.DocMtd_getValue_ofAttr(ld, core::kRoleOrd));
+    const URI_Ref icd = FirstOf(app, ld, "sec:LDevice.Server/sec:Server.IED/sec:IED.ICD");
+    const URI_Ref itb = FirstOf(app, icd, "sec:ICD.ITB");
+    const URI_Ref m2i = FirstOf(app, icd, "sec:ICD.M2I");
+    if (itb.IsEmpty()) {
+        Notice("没有找到ITB !");
+        return Next::Leave;
+    }
+    const std::vector<URI_Ref> items = InOrder(app, itb, "sec:ITB.InfoItems");
+    CDlg_ICD_SimpleGrid dlg;
+    dlg.m_pMain = &app;
+    dlg.m_uITB = itb;
+    if (dlg.DoModal() != IDOK) return Next::Leave;
+
+    // One mapping item per picked item, found or made. A refused creation
+    // keeps its place as an empty handle, so that the items after it still
+    // meet their own devices; it gets no link.
+    std::vector<URI_Ref> links;
+    for (const CString& id : dlg.m_saIds) {
+        for (const URI_Ref& item : items) {
+            if (app.DocMtd_getValue_ofAttr(item, "sec:InfoItem.id") != id) continue;
+            const std::vector<URI_Ref> mapItems = InOrder(app, item, "sec:InfoItem.MapItem");
+            URI_Ref mapItem = mapItems.empty() ? URI_Ref() : mapItems.front();
+            if (mapItems.empty() && !app.NewRsc_MapItem(&mapItem, m2i, item)) mapItem = URI_Ref();
+            links.push_back(mapItem);
+            break;
+        }
+    }
+
+    Struct_EditPack pack;
+    pack.nEditKind = 7;
+    for (const URI_Ref& node : InOrder(app, ld, "sec:LDevice.LNodes")) {
+        const CString name = app.DocMtd_getValue_ofAttr(node, core::kRoleName);
+        pack.Add_ListItem(name, name);
+    }
+    CString chosen;
+    if (!app.Mtd_SingleInputBox("请选择：", chosen, &pack, false)) return Next::Leave;
+
+    std::vector<URI_Ref> devices;
+    for (const URI_Ref& d : InOrder(app, ld, "sec:LDevice.Server/sec:Server.LDevices"))
+        if (LeadingInt(app.DocMtd_getValue_ofAttr(d, core::kRoleOrd)) >= from) devices.push_back(d);
+    for (size_t k = 0; k < devices.size() && k < links.size(); ++k) {
+        if (links[k].IsEmpty()) continue;
+        for (const URI_Ref& node : InOrder(app, devices[k], "sec:LDevice.LNodes")) {
+            if (app.DocMtd_getValue_ofAttr(node, core::kRoleName) != chosen) continue;
+            // The new node takes the place of any the mapping item named.
+            for (const URI_Ref& old : InOrder(app, links[k], "sec:DARef.LNode"))
+                app.DocMtd_del_Association(links[k], "sec:DARef.LNode", old);
+            app.DocMtd_add_Association(links[k], "sec:DARef.LNode", node);
+            break;
+        }
+    }
+    return Next::CommonEnd;
+}
+
+}  // namespace kiln::commands

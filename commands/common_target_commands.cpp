@@ -1,0 +1,145 @@
+// "ICD:Appoint To SameLNode", "ICD:Appoint To SameDO" and "ICD:Appoint To
+// SameDA": the mapping items of the information items picked in the grid
+// (one is made where an item has none) receive one chosen logical node, DO
+// name or attribute path wherever theirs is missing; none is overwritten.
+#include "commands/info_item_commands.h"
+#include "commands/info_item_grid_dlg.h"
+
+namespace kiln::commands {
+namespace {
+
+constexpr const char* kSameLNode = "ICD:Appoint To SameLNode";
+constexpr const char* kSameDO = "ICD:Appoint To SameDO";
+constexpr const char* kSameDA = "ICD:Appoint To SameDA";
+// The value of the blank row of the DO and attribute lists: it fills nothing.
+constexpr const char* kBlank = "NULL";
+
+std::vector<URI_Ref> InOrder(CKiln_Main& app, const URI_Ref& start, const CString& path) {
+    std::vector<URI_Ref> out;
+    URI_Ref last;
+    app.DocMtd_get_descendent_BUris(start, path, out, last, core::kRoleOrd, SortPolicy_ByOrd);
+    return out;
+}
+
+// The mapping items of the picked items, in the table's order; an item
+// without one gets one (a refused creation adds nothing).
+std::vector<URI_Ref> PickedMapItems(CKiln_Main& app, const URI_Ref& m2i, const URI_Ref& itb, bool showAll) {
+    CDlg_ICD_SimpleGrid dlg(showAll);
+    dlg.m_pMain = &app;
+    dlg.m_uITB = itb;
+    const std::vector<URI_Ref> items = InOrder(app, itb, "sec:ITB.InfoItems");
+    std::vector<URI_Ref> out;
+    if (dlg.DoModal() != IDOK) return out;
+    for (const URI_Ref& item : items) {
+        const CString id = app.DocMtd_getValue_ofAttr(item, "sec:InfoItem.id");
+        bool picked = false;
+        for (const CString& chosen : dlg.m_saIds) picked = picked || chosen == id;
+        if (!picked) continue;
+        std::vector<URI_Ref> mapItems = InOrder(app, item, "sec:InfoItem.MapItem");
+        if (mapItems.empty()) {
+            URI_Ref made;
+            if (app.NewRsc_MapItem(&made, m2i, item)) mapItems.push_back(made);
+        }
+        out.insert(out.end(), mapItems.begin(), mapItems.end());
+    }
+    return out;
+}
+
+// Asks "请选择：" with the list; false when cancelled or the blank row was chosen.
+bool Choose(CKiln_Main& app, Struct_EditPack& pack, CString& chosen) {
+    return app.Mtd_SingleInputBox("请选择：", chosen, &pack, false) && chosen != kBlank;
+}
+
+bool AppointLNode(CKiln_Main& app, const URI_Ref& icd, const std::vector<URI_Ref>& mapItems) {
+    Struct_EditPack pack;
+    pack.nEditKind = 7;
+    app.SetEditPackList_byPath(&pack, icd, "sec:ICD.IED/sec:IED.Servers/sec:Server.LDevices/sec:LDevice.LNodes");
+    CString chosen;
+    if (pack.vList.GetSize() == 0 || !Choose(app, pack, chosen)) return false;
+    const URI_Ref node = app.DocMtd_TestBy_URIRef(chosen);
+    if (node.IsEmpty()) return false;
+    for (const URI_Ref& mi : mapItems)
+        if (FirstOf(app, mi, "sec:DARef.LNode").IsEmpty()) app.DocMtd_add_Association(mi, "sec:DARef.LNode", node);
+    return true;
+}
+
+// Writes the chosen text into every mapping item whose attribute is empty.
+void FillEmpty(CKiln_Main& app, const std::vector<URI_Ref>& mapItems, const CString& role, const CString& value) {
+    for (const URI_Ref& mi : mapItems)
+        if (app.DocMtd_getValue_ofAttr(mi, role).IsEmpty()) app.DocMtd_Modify_attribute_value(mi, role, value);
+}
+
+bool AppointDO(CKiln_Main& app, const URI_Ref& node, const std::vector<URI_Ref>& mapItems) {
+    std::vector<URI_Ref> chain;
+    app.Get_AbstractTypes(FirstOf(app, node, "sec:LNode.LNodeType"), &chain, "sec:LNodeType.Abstract_Type");
+    Struct_EditPack pack;
+    pack.nEditKind = 7;
+    for (const URI_Ref& type : chain) {
+        const std::vector<URI_Ref> dos = InOrder(app, type, "sec:LNodeType.DOs");
+        if (dos.empty()) return false;
+        pack.Add_ListItem("  ", kBlank);
+        for (const URI_Ref& d : dos) {
+            const CString name = app.DocMtd_getValue_ofAttr(d, core::kRoleName);
+            pack.Add_ListItem(name, name);
+        }
+    }
+    CString chosen;
+    if (!Choose(app, pack, chosen)) return false;
+    FillEmpty(app, mapItems, "sec:DARef.doName", chosen);
+    return true;
+}
+
+bool AppointDA(CKiln_Main& app, URI_Ref node, const std::vector<URI_Ref>& mapItems) {
+    const CString doName = app.DocMtd_getValue_ofAttr(mapItems.front(), "sec:DARef.doName");
+    if (doName.IsEmpty()) {
+        Notice("请先指定DO！");
+        return false;
+    }
+    URI_Ref dataObject = app.Get_DO_Dfn(node, doName);
+    if (dataObject.IsEmpty()) {
+        Notice("非法DO名称！");
+        return false;
+    }
+    Struct_DAs_ofDO members;
+    if (!app.Get_DAs_of_aDO(dataObject, &members, "", nullptr)) return false;
+    Struct_EditPack pack;
+    pack.nEditKind = 7;
+    pack.Add_ListItem("  ", kBlank);
+    for (const Struct_DAItem& m : members.vDAs) pack.Add_ListItem(m.sPath, m.sPath);
+    CString chosen;
+    if (!Choose(app, pack, chosen)) return false;
+    FillEmpty(app, mapItems, "sec:DARef.daName", chosen);
+    return true;
+}
+
+}  // namespace
+
+Next AppointToSame(CommandFrame& f) {
+    CKiln_Main& app = f.app;
+    const URI_Ref m2i = f.Current();
+    const bool lnode = f.command == kSameLNode, dataObject = f.command == kSameDO, attribute = f.command == kSameDA;
+    if (m2i.sClass != "sec:M2I" || !(lnode || dataObject || attribute)) return Next::Leave;
+    const URI_Ref icd = FirstOf(app, m2i, "sec:M2I.ICD");
+    const URI_Ref itb = FirstOf(app, icd, "sec:ICD.ITB");
+    // The DO and attribute commands need items whose mapping already names a
+    // node (and a DO): the grid shows those too.
+    const std::vector<URI_Ref> mapItems = PickedMapItems(app, m2i, itb, !lnode);
+    if (mapItems.empty()) return Next::Leave;
+
+    bool filled = false;
+    if (lnode) {
+        filled = AppointLNode(app, icd, mapItems);
+    } else {
+        const URI_Ref node = FirstOf(app, mapItems.front(), "sec:DARef.LNode");
+        if (node.IsEmpty()) {
+            Notice("请先指定逻辑节点！");
+            return Next::Leave;
+        }
+        filled = dataObject ? AppointDO(app, node, mapItems) : AppointDA(app, node, mapItems);
+    }
+    if (!filled) return Next::Leave;
+    Refresh(app, 2);
+    return Next::CommonEnd;
+}
+
+}  // namespace kiln::commands
