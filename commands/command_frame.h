@@ -116,5 +116,16 @@ Next ITBAutoOrd(CommandFrame& f);
 Next AutoGroupInfoItem(CommandFrame& f);
 Next SetChNum(CommandFrame& f);
 Next HandleLN0AndDel(CommandFrame& f);
+// Standard data sets (data_set_commands.cpp).
+Next AutoAddDataSet(CommandFrame& f);
+Next AutoAddDataSetComm(CommandFrame& f);
+Next AutoAddDataSetIEDM(CommandFrame& f);
+Next AutoDelDataSets(CommandFrame& f);
+Next AddFCDsOfLD(CommandFrame& f);
+// Description writers (do_descriptions.cpp, doi_descriptions.cpp) and the
+// recorder channels' inputs (recorder_inputs.cpp).
+Next WriteDescriptionOfDOs(CommandFrame& f);
+Next WriteDODescByLNodeDOI(CommandFrame& f);
+Next CreateLNodeExtRefOfLD(CommandFrame& f);
 
 }  // namespace kiln::commands
