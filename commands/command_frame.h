@@ -4,6 +4,7 @@
 #pragma once
 
 #include <span>
+#include <vector>
 
 #include "core/kiln_main.h"
 
@@ -49,6 +50,9 @@ const CommandRow* FindCommand(const CString& command);
 // ---- helpers shared by the bodies ----
 // The first target along an association or "/"-joined path; empty when none.
 URI_Ref FirstOf(CKiln_Main& app, const URI_Ref& rsc, const CString& path);
+// Every resource at the end of the path, each step in sibling order; empty
+// when there is none (or the start is empty).
+std::vector<URI_Ref> InOrder(CKiln_Main& app, const URI_Ref& start, const CString& path);
 // A notice: OK, no caption.
 void Notice(const CString& text);
 // Refreshes every view of the class (0: all).

@@ -88,13 +88,6 @@ void AddBlocks(CKiln_Main& app, const URI_Ref& lnode, const URI_Ref& ds, const c
     }
 }
 
-std::vector<URI_Ref> Descendents(CKiln_Main& app, const URI_Ref& start, const CString& path) {
-    std::vector<URI_Ref> out;
-    URI_Ref last;
-    if (start.IsSet()) app.DocMtd_get_descendent_BUris(start, path, out, last, "e301:OrdNaming.ord", SortPolicy_ByOrd);
-    return out;
-}
-
 // One log for the whole server, in the LN: the new log is made first, so
 // that a refused creation leaves the server's logs and their links as they
 // were; then the other logs go and every log control block of the server is
@@ -102,8 +95,8 @@ std::vector<URI_Ref> Descendents(CKiln_Main& app, const URI_Ref& start, const CS
 void OneLogForTheServer(CKiln_Main& app, const URI_Ref& lnode) {
     const URI_Ref server = FirstOf(app, lnode, "sec:LNode.LDevice/sec:LDevice.Server");
     const std::vector<URI_Ref> lcbs =
-        Descendents(app, server, "sec:Server.LDevices/sec:LDevice.LNodes/sec:LNode.LCBs");
-    const std::vector<URI_Ref> logs = Descendents(app, server, "sec:Server.LDevices/sec:LDevice.LNodes/sec:LNode.Log");
+        InOrder(app, server, "sec:Server.LDevices/sec:LDevice.LNodes/sec:LNode.LCBs");
+    const std::vector<URI_Ref> logs = InOrder(app, server, "sec:Server.LDevices/sec:LDevice.LNodes/sec:LNode.Log");
     URI_Ref log;
     if (!app.NewRsc_Log(&log, lnode) || log.IsEmpty()) return;
     for (const URI_Ref& old : logs) app.Rsc_Delete(old, false);
@@ -147,7 +140,7 @@ Next AutoAddDataSetIEDM(CommandFrame& f) {
     const URI_Ref lnode = f.Current();
     // The recorder: the last node of class IEDM of the device, in order.
     URI_Ref recorder;
-    for (const URI_Ref& node : Descendents(app, lnode, "sec:LNode.LDevice/sec:LDevice.LNodes")) {
+    for (const URI_Ref& node : InOrder(app, lnode, "sec:LNode.LDevice/sec:LDevice.LNodes")) {
         const URI_Ref cls = FirstOf(app, node, "sec:LNode.LNodeType/sec:LNodeType.ClassOf_LNType");
         if (cls.IsSet() && app.DocMtd_getValue_ofAttr(cls, "cim:Naming.name") == "IEDM") recorder = node;
     }
@@ -167,7 +160,7 @@ Next AutoDelDataSets(CommandFrame& f) {
     const URI_Ref lnode = f.Current();
     std::vector<URI_Ref> doomed;
     for (const char* role : {"sec:LNode.DataSets", "sec:LNode.LCBs", "sec:LNode.RCBs", "sec:LNode.SGCB", "sec:LNode.Log"})
-        for (const URI_Ref& r : Descendents(app, lnode, role)) doomed.push_back(r);
+        for (const URI_Ref& r : InOrder(app, lnode, role)) doomed.push_back(r);
     for (const URI_Ref& r : doomed) app.Rsc_Delete(r, false);
     Refresh(app, 1);
     return Next::CommonEnd;

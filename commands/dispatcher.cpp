@@ -114,6 +114,13 @@ URI_Ref FirstOf(CKiln_Main& app, const URI_Ref& rsc, const CString& path) {
     return app.DocMtd_getFirstUri_ofAsso(rsc, path, -1, "", URI_Ref(), nullptr);
 }
 
+std::vector<URI_Ref> InOrder(CKiln_Main& app, const URI_Ref& start, const CString& path) {
+    std::vector<URI_Ref> out;
+    URI_Ref last;
+    if (start.IsSet()) app.DocMtd_get_descendent_BUris(start, path, out, last, "e301:OrdNaming.ord", SortPolicy_ByOrd);
+    return out;
+}
+
 void Notice(const CString& text) { _AfxMessageBox(text, MB_OK, "", nullptr); }
 
 void Refresh(CKiln_Main& app, int viewClass) { app.Mtd_AllViews_Refresh(nullptr, nullptr, viewClass); }

@@ -1,7 +1,6 @@
 // The Chinese descriptions of well-known data-object names, written into
 // every data object of a type package's LN types whose name the table knows.
 #include <map>
-#include <vector>
 
 #include "commands/command_frame.h"
 #include "commands/do_descriptions.h"
@@ -140,11 +139,7 @@ Next WriteDescriptionOfDOs(CommandFrame& f) {
     CKiln_Main& app = f.app;
     std::map<CString, CString> table;  // exact, case-sensitive names; the first entry of a name stays
     for (const CDoDescription& d : kDescriptions) table.emplace(d.name, d.description);
-    std::vector<URI_Ref> dos;
-    URI_Ref last;
-    app.DocMtd_get_descendent_BUris(f.Current(), "sec:TypePackage.LNodeTypes/sec:LNodeType.DOs", dos, last,
-                                    "e301:OrdNaming.ord", SortPolicy_ByOrd);
-    for (const URI_Ref& dataObject : dos) {
+    for (const URI_Ref& dataObject : InOrder(app, f.Current(), "sec:TypePackage.LNodeTypes/sec:LNodeType.DOs")) {
         CString name;
         app.DocMtd_get_attribute_value(dataObject, "cim:Naming.name", name);
         const auto found = table.find(name);

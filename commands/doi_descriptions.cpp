@@ -14,13 +14,6 @@ namespace {
 // The answers of the question box, by button index.
 enum Answer { kYesAll = 0, kYes = 1, kNo = 2, kNoAll = 3 };
 
-std::vector<URI_Ref> InOrder(CKiln_Main& app, const URI_Ref& start, const CString& path) {
-    std::vector<URI_Ref> out;
-    URI_Ref last;
-    app.DocMtd_get_descendent_BUris(start, path, out, last, "e301:OrdNaming.ord", SortPolicy_ByOrd);
-    return out;
-}
-
 CString Attr(CKiln_Main& app, const URI_Ref& rsc, const char* role) {
     CString value;
     app.DocMtd_get_attribute_value(rsc, role, value);

@@ -1,19 +1,13 @@
 // Inputs of the disturbance recorder's channels: every RADR and RBDR node of
 // a logical device that has no external reference yet gets one, named after
 // the node's description.
-#include <vector>
-
 #include "commands/command_frame.h"
 
 namespace kiln::commands {
 
 Next CreateLNodeExtRefOfLD(CommandFrame& f) {
     CKiln_Main& app = f.app;
-    std::vector<URI_Ref> nodes;
-    URI_Ref last;
-    app.DocMtd_get_descendent_BUris(f.Current(), "sec:LDevice.LNodes", nodes, last, "e301:OrdNaming.ord",
-                                    SortPolicy_ByOrd);
-    for (const URI_Ref& node : nodes) {
+    for (const URI_Ref& node : InOrder(app, f.Current(), "sec:LDevice.LNodes")) {
         const URI_Ref cls = FirstOf(app, node, "sec:LNode.LNodeType/sec:LNodeType.ClassOf_LNType");
         if (cls.IsEmpty()) continue;
         CString clsName, description;
