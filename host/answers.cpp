@@ -24,7 +24,7 @@ const char* KindFor(Question::Kind k) {
         case Question::Kind::Resource: return "resource";
         case Question::Kind::OpenFile:
         case Question::Kind::SaveFile: return "file";
-        case Question::Kind::Dialog: return "ok/choice";
+        case Question::Kind::Dialog: return "ok/choice/rows";
     }
     return "?";
 }
@@ -40,6 +40,39 @@ int FindRow(const std::vector<std::string>& choices, const std::vector<std::stri
     for (size_t i = 0; i < values.size(); ++i)
         if (values[i] == text) return static_cast<int>(i);
     return -1;
+}
+
+bool ParseRowRanges(const std::string& spec, std::vector<std::pair<int, int>>& out, std::string& why) {
+    out.clear();
+    // A row number: digits only, from 1, at most six of them.
+    auto number = [](const std::string& t, int& n) {
+        if (t.empty() || t.size() > 6) return false;
+        for (char c : t)
+            if (c < '0' || c > '9') return false;
+        n = std::atoi(t.c_str());
+        return n >= 1;
+    };
+    size_t start = 0;
+    while (true) {
+        const size_t comma = spec.find(',', start);
+        const std::string part = Trim(spec.substr(start, comma == std::string::npos ? std::string::npos : comma - start));
+        const size_t dash = part.find('-');
+        int first = 0, last = 0;
+        const bool ok = dash == std::string::npos
+                            ? number(part, first) && (last = first, true)
+                            : number(Trim(part.substr(0, dash)), first) && number(Trim(part.substr(dash + 1)), last);
+        if (!ok) {
+            why = Quoted(part) + " is no row number (from 1) or range of them such as 4-5";
+            return false;
+        }
+        if (last < first) {
+            why = "the range " + Quoted(part) + " runs backwards";
+            return false;
+        }
+        out.emplace_back(first - 1, last - 1);
+        if (comma == std::string::npos) return true;
+        start = comma + 1;
+    }
 }
 
 std::string Question::Describe() const {
@@ -131,7 +164,19 @@ bool Answerer::FromQueue(const Question& q, const Answer& a, Reply& reply, std::
                 reply.shown = Quoted(q.choices[static_cast<size_t>(i)]);
                 return true;
             }
-            return misfit("it needs answer ok, answer choice or answer cancel");
+            if (a.kind == "rows") {
+                // Several rows selected, range by range, then OK.
+                std::string why;
+                if (!ParseRowRanges(a.value, reply.ranges, why)) return misfit(why);
+                for (const auto& [first, last] : reply.ranges)
+                    if (static_cast<size_t>(last) >= q.choices.size())
+                        return misfit("row " + std::to_string(last + 1) + " is past its " +
+                                      std::to_string(q.choices.size()) + " rows");
+                reply.button = "ok";
+                reply.shown = "rows " + Trim(a.value);
+                return true;
+            }
+            return misfit("it needs answer ok, answer choice, answer rows or answer cancel");
     }
     return misfit("unknown question");
 }
@@ -163,6 +208,9 @@ bool Answerer::FromTerminal(const Question& q, Reply& reply, std::string& error)
         a.where = "terminal";
         if (q.kind == Question::Kind::Dialog && Trim(line) == "ok") {
             a.kind = "ok";
+        } else if (q.kind == Question::Kind::Dialog && Trim(line).rfind("rows ", 0) == 0) {
+            a.kind = "rows";
+            a.value = Trim(line).substr(5);
         } else if (q.kind == Question::Kind::MessageBox) {
             const std::string t = Trim(line);
             for (const auto& b : q.buttons)

@@ -7,6 +7,7 @@
 #include <istream>
 #include <ostream>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace kiln::host {
@@ -30,12 +31,13 @@ struct Reply {
     std::string button;  // a message box: "ok", "yes", "no" or "cancel"
     std::string text;    // Text: the text; files: the path
     int index = -1;      // Choice, Button, Resource, Dialog: the row or button chosen
+    std::vector<std::pair<int, int>> ranges;  // Dialog: the rows selected, first and last from 0, in order
     std::string shown;   // the answer as the transcript prints it
 };
 
 // One queued answer.
 struct Answer {
-    std::string kind;     // ok yes no cancel text choice file button resource
+    std::string kind;     // ok yes no cancel text choice rows file button resource
     std::string value;
     std::string where;    // the event that queued it, "demo.kiln:7"
     std::string baseDir;  // relative file paths are taken from here
@@ -71,6 +73,12 @@ private:
 // equals it without blanks at the ends; then the row whose value (parallel
 // to `choices`, may be empty) it is. -1 when none.
 int FindRow(const std::vector<std::string>& choices, const std::vector<std::string>& values, const std::string& text);
+
+// Reads the rows of `answer rows`: row numbers from 1 and ranges of them
+// ("4-5,1"), separated by commas, blanks allowed around them; out receives
+// (first, last) counted from 0, in the order written. False, with the
+// reason, for anything else (an empty text, 0, a reversed range).
+bool ParseRowRanges(const std::string& spec, std::vector<std::pair<int, int>>& out, std::string& why);
 
 // `path` made absolute against `baseDir` when it is relative.
 std::string ResolvePath(const std::string& path, const std::string& baseDir);

@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 
+#include "host/answers.h"
 #include "platform/framework/view_cmd.h"
 
 namespace kiln::host {
@@ -57,7 +58,9 @@ const std::vector<EventDef>& EventDefs() {
          "  answer resource TEXT            the pick-a-resource box: the resource with that text\n"
          "                                  or identifier\n"
          "A dialog takes answer ok (closed with OK), answer choice TEXT (its row TEXT picked, then\n"
-         "OK) or answer cancel.\n"
+         "OK), answer rows ROWS (several rows selected, then OK) or answer cancel. ROWS are row\n"
+         "numbers counted from 1 as the dialog lists them, and ranges of them, separated by\n"
+         "commas: answer rows 4-5,1 selects rows 4 to 5, then row 1, as two ranges.\n"
          "Notices (message boxes with only an OK button) need no answer. A question that finds\n"
          "no answer is asked on the terminal when the standard input is one; otherwise the run\n"
          "fails, naming the question, and the document is not saved. Answers left unused at the\n"
@@ -114,9 +117,9 @@ struct AnswerKind {
     const char* kind;
     bool takesValue;
 };
-const AnswerKind kAnswerKinds[] = {{"ok", false},    {"yes", false},  {"no", false},     {"cancel", false},
-                                   {"text", true},   {"choice", true}, {"file", true},   {"button", true},
-                                   {"resource", true}};
+const AnswerKind kAnswerKinds[] = {{"ok", false},     {"yes", false},   {"no", false},   {"cancel", false},
+                                   {"text", true},    {"choice", true}, {"rows", true},  {"file", true},
+                                   {"button", true},  {"resource", true}};
 }  // namespace
 
 static const AnswerKind* FindAnswerKind(const std::string& kind) {
@@ -164,6 +167,9 @@ std::string CheckEventArgs(const EventDef& def, const std::vector<std::string>& 
         if (kind->takesValue && n != 2) return "answer " + args[0] + " needs one value";
         if (!kind->takesValue && n != 1) return "answer " + args[0] + " takes no value";
         if (args[0] == "file" && args[1].empty()) return "answer file needs a path";
+        std::vector<std::pair<int, int>> ranges;
+        std::string why;
+        if (args[0] == "rows" && !ParseRowRanges(args[1], ranges, why)) return "answer rows: " + why;
         return {};
     }
     if (n < def.minArgs || (def.maxArgs >= 0 && n > def.maxArgs)) return std::string("usage: ") + def.usage;

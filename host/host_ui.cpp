@@ -191,6 +191,16 @@ Struct_UiDialogAnswer HostUi::RunModal(const Struct_UiDialogRequest& request) {
         const int last = row.empty() ? 0 : static_cast<int>(row.size()) - 1;
         answer.vRanges.push_back(Struct_UiGridRange{r.index, 0, r.index, last});
     }
+    // Rows selected range by range: each range spans every column.
+    for (const auto& [first, lastRow] : r.ranges) {
+        for (int i = first; i <= lastRow; ++i) {
+            const auto& row = request.vRows[static_cast<size_t>(i)];
+            answer.vPicks.push_back(row.empty() ? CString() : row.front());
+        }
+        const auto& top = request.vRows[static_cast<size_t>(first)];
+        const int lastCol = top.empty() ? 0 : static_cast<int>(top.size()) - 1;
+        answer.vRanges.push_back(Struct_UiGridRange{first, 0, lastRow, lastCol});
+    }
     return answer;
 }
 

@@ -1,4 +1,5 @@
 #include "host/answers.h"
+#include "host/host_ui.h"
 
 #include <gtest/gtest.h>
 
@@ -94,7 +95,7 @@ TEST(HostAnswers, AMisfitNamesTheQuestionAndTheAnswer) {
         d.kind = Question::Kind::Dialog;
         d.text = "CDlg_Grid";
         EXPECT_FALSE(a.Take(d, r, err));
-        EXPECT_NE(err.find("the dialog \"CDlg_Grid\": it needs answer ok, answer choice or answer cancel"),
+        EXPECT_NE(err.find("the dialog \"CDlg_Grid\": it needs answer ok, answer choice, answer rows or answer cancel"),
                   std::string::npos)
             << err;
     }
@@ -124,4 +125,53 @@ TEST(HostAnswers, TheTerminalIsAskedWhenNothingIsQueued) {
     EXPECT_TRUE(r.cancelled);
     EXPECT_FALSE(a.Take(t, r, err));  // end of input
     EXPECT_NE(err.find("terminal closed"), std::string::npos);
+}
+
+TEST(HostAnswers, ADialogTakesSeveralRowsAsRanges) {
+    Question d;
+    d.kind = Question::Kind::Dialog;
+    d.text = "CDlg_SimpleGrid";
+    d.choices = {"1 | a", "2 | b", "3 | c", "4 | d", "5 | e"};
+    Reply r;
+    std::string err;
+    Answerer a;
+    a.Queue({"rows", "4-5, 1", "s:1", ""});
+    ASSERT_TRUE(a.Take(d, r, err)) << err;
+    EXPECT_EQ(r.button, "ok");
+    EXPECT_EQ(r.ranges, (std::vector<std::pair<int, int>>{{3, 4}, {0, 0}}));
+    for (const char* bad : {"6", "2-6", "0", "3-2", "", "1,,2", "a", "1-2-3"}) {
+        a.Queue({"rows", bad, "s:2", ""});
+        EXPECT_FALSE(a.Take(d, r, err)) << bad;
+        EXPECT_NE(err.find("s:2"), std::string::npos) << err;
+    }
+    // Rows fit only a dialog.
+    a.Queue({"rows", "1", "s:3", ""});
+    EXPECT_FALSE(a.Take(Choice({"GGIO", "PTOC"}), r, err));
+    // Typed on the terminal.
+    std::istringstream in("rows 2-3,5\n");
+    std::ostringstream prompt;
+    Answerer t;
+    t.SetTerminal(&in, &prompt);
+    ASSERT_TRUE(t.Take(d, r, err)) << err;
+    EXPECT_EQ(r.ranges, (std::vector<std::pair<int, int>>{{1, 2}, {4, 4}}));
+}
+
+TEST(HostAnswers, TheHostHandsAGridTheRangesOfRowsInTheirOrder) {
+    std::ostringstream out;
+    Transcript transcript(out);
+    Answerer a;
+    HostUi ui(transcript, a);
+    Struct_UiDialogRequest request;
+    request.sDialog = "CDlg_SimpleGrid";
+    for (const char* id : {"1", "2", "3", "4", "5"}) request.vRows.push_back({id, CString("名") + id, "SPS"});
+    a.Queue({"rows", "4-5,1", "s:1", ""});
+    Struct_UiDialogAnswer answer = ui.RunModal(request);
+    EXPECT_EQ(answer.nResult, IDOK);
+    ASSERT_EQ(answer.vRanges.size(), 2u);
+    EXPECT_EQ(answer.vRanges[0].nFirstRow, 3);
+    EXPECT_EQ(answer.vRanges[0].nLastRow, 4);
+    EXPECT_EQ(answer.vRanges[0].nLastCol, 2);
+    EXPECT_EQ(answer.vRanges[1].nFirstRow, 0);
+    EXPECT_EQ(answer.vRanges[1].nLastRow, 0);
+    EXPECT_NE(out.str().find("-> rows 4-5,1"), std::string::npos) << out.str();
 }

@@ -75,6 +75,7 @@ TEST(HostScriptParse, BadLinesNameTheirLine) {
         {"answer maybe\n", 1, "unknown answer kind"},
         {"answer text\n", 1, "needs one value"},
         {"answer yes please\n", 1, "takes no value"},
+        {"answer rows 3-1\n", 1, "runs backwards"},
         {"answer\n", 1, "needs a kind"},
         {"echo hi\nmenu\n", 2, "usage: menu ITEM"},
         {"menu a b\n", 1, "usage: menu ITEM"},
