@@ -131,5 +131,8 @@ Next AddFCDsOfLD(CommandFrame& f);
 Next WriteDescriptionOfDOs(CommandFrame& f);
 Next WriteDODescByLNodeDOI(CommandFrame& f);
 Next CreateLNodeExtRefOfLD(CommandFrame& f);
+// Model generation from the information table (itb_generation.cpp).
+Next CreateLNodeTypeDOsLNodeM2I(CommandFrame& f);
+Next AddDOFromLNodeByITB(CommandFrame& f);
 
 }  // namespace kiln::commands
