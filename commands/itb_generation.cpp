@@ -2,9 +2,9 @@
 // standard class with the four common data objects and one data object per
 // chosen information item, an LN of it in the logical device, and the
 // mapping of the items onto it; or only the item data objects, added to the
-// type of an existing LN. Every choice is made before the first object is
-// made, and the M2I's lock is tested before that too, so that a Cancel or a
-// lock leaves the model as it was.
+// type of an existing LN. Every choice (the rows, the types) is made before
+// the first object, the M2I included, is made, and the M2I's lock is tested
+// before that too, so that a Cancel or a lock leaves the model as it was.
 #include <vector>
 
 #include "commands/command_frame.h"
@@ -65,12 +65,13 @@ bool IsStandardPackage(CKiln_Main& app, const URI_Ref& package) {
     return Attr(app, package, "sec:TypePackage.isInstType").CompareNoCase("false") == 0;
 }
 
-// The ICD's M2I; made (with one mapping item per information item) when it
-// has none.
-URI_Ref MappingOf(CKiln_Main& app, const URI_Ref& icd, const URI_Ref& itb) {
-    URI_Ref m2i = FirstOf(app, icd, "sec:ICD.M2I");
-    if (m2i.IsEmpty()) app.NewRsc_M2I(&m2i, icd, itb, true);
-    return m2i;
+// The ICD's M2I, made (with one mapping item per information item) when it
+// has none, once every choice is made; then its lock. False when it cannot
+// be made or changed (the creator or the lock said why).
+bool EditableMapping(CKiln_Main& app, const URI_Ref& icd, const URI_Ref& itb, const char* lockNo, URI_Ref& m2i) {
+    m2i = FirstOf(app, icd, "sec:ICD.M2I");
+    if (m2i.IsEmpty() && (!app.NewRsc_M2I(&m2i, icd, itb, true) || m2i.IsEmpty())) return false;
+    return DomainEditable(app, m2i, lockNo);
 }
 
 // The information items the user picks from the grid (items already mapped
@@ -184,7 +185,6 @@ Next CreateLNodeTypeDOsLNodeM2I(CommandFrame& f) {
         Notice("没有找到ITB !");
         return Next::Leave;
     }
-    const URI_Ref m2i = MappingOf(app, icd, itb);
     CStringArray names, ids;
     if (!PickItems(app, itb, names, ids)) return Next::Leave;
 
@@ -208,7 +208,8 @@ Next CreateLNodeTypeDOsLNodeM2I(CommandFrame& f) {
         !ChooseWhenMissing(app, types.offered, types.behaviour, "选择Beh使用的DOType:") ||
         !ChooseWhenMissing(app, types.offered, itemType, row->prompt))
         return Next::Leave;
-    if (!DomainEditable(app, m2i, "W0096")) return Next::Leave;
+    URI_Ref m2i;
+    if (!EditableMapping(app, icd, itb, "W0096", m2i)) return Next::Leave;
 
     // The type and its LN: without them nothing can be attached or mapped.
     URI_Ref lnType, lnode;
@@ -247,7 +248,6 @@ Next AddDOFromLNodeByITB(CommandFrame& f) {
         Notice("没有找到ITB !");
         return Next::Leave;
     }
-    const URI_Ref m2i = MappingOf(app, icd, itb);
     CStringArray names, ids;
     if (!PickItems(app, itb, names, ids)) return Next::Leave;
 
@@ -269,7 +269,8 @@ Next AddDOFromLNodeByITB(CommandFrame& f) {
         }
     }
     if (row && !ChooseWhenMissing(app, offered, itemType, row->prompt)) return Next::Leave;
-    if (!DomainEditable(app, m2i, "W0095")) return Next::Leave;
+    URI_Ref m2i;
+    if (!EditableMapping(app, icd, itb, "W0095", m2i)) return Next::Leave;
 
     MakeItemDataObjects(app, lnType, names, itemType);
     CStringArray excluded;

@@ -134,15 +134,15 @@ TEST_F(ItbGeneration, EveryChoiceAndTheLockComeBeforeTheFirstObject) {
     AnswerRows({{0, 0}});
     ui.AnswerPickCancel("选择Mod使用的DOType:");
     Run(ld, kMMXN);
-    EXPECT_EQ(ResourceCount(), before + 5);  // the M2I made at the first run, one mapping item per item
+    EXPECT_EQ(ResourceCount(), before);  // not even the M2I
     EXPECT_TRUE(Refreshes().empty());
     EXPECT_TRUE(ui.Messages().empty());
 
-    // A picked mode type; the item type is there; the M2I cannot be edited.
-    const URI_Ref m2i = Doc().FirstTarget(icd, "sec:ICD.M2I");
+    // A picked mode type; the item type is there; the M2I, in a domain of
+    // its own, cannot be edited.
+    ASSERT_TRUE(Doc().FirstTarget(icd, "sec:ICD.M2I").IsEmpty());
     MakeDomain("kiln.m2i#", "二次模型装置ICD包");
     const URI_Ref lockedM2i = Make("kiln.m2i#", "sec:M2I", "M2I");
-    ASSERT_TRUE(app.Rsc_Delete(m2i, false));
     Link(lockedM2i, "sec:M2I.ICD", icd);
     Link(lockedM2i, "sec:M2I.ITB", itb);
     Doc().SetDomainEditable("kiln.m2i#", false);
@@ -169,10 +169,9 @@ TEST_F(ItbGeneration, MissingStandardClassOrNamePlateTypeIsNamedAndNothingIsMade
     AnswerRows({{0, 0}});
     Run(ld, kMMXN);
     EXPECT_EQ(ui.Messages(), (Texts{"没有找到标准逻辑节点类RING！", "没有找到DOType zel_LPL！"}));
-    EXPECT_EQ(ResourceCount(), before + 5);  // the M2I and its mapping items
+    EXPECT_EQ(ResourceCount(), before);
     // Without an ITB: the Part's notice, before anything.
     ui.ClearCalls();
-    ASSERT_TRUE(app.Rsc_Delete(Doc().FirstTarget(icd, "sec:ICD.M2I"), false));
     ASSERT_TRUE(app.Rsc_Delete(itb, false));
     Run(ld, kMMXN);
     EXPECT_EQ(ui.Messages(), Texts{"没有找到ITB !"});
