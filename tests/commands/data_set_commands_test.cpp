@@ -236,13 +236,20 @@ TEST_F(DataSetCommands, FillingOneSetAsksConstraintFilterAndScope) {
     Run(ds, "ICD:Add FCDs of LD(All)");
     EXPECT_EQ(DataSetMembers(ds), (Texts{"PTOC1.Op", "MMXU1.SoftOp", "PTOC1.Op"}));
     EXPECT_EQ(Refreshes(), (std::vector<int>{1, 2}));
+    // A token with "*" is case-sensitive ("soft*" misses "SoftOp"), one
+    // without compares ignoring case ("STR" takes "Str").
+    URI_Ref ds3;
+    ASSERT_TRUE(app.NewRsc_DataSet(&ds3, lln0));
+    ui.AnswerInputChoice("ST").AnswerInput("soft*,STR").AnswerNo();
+    Run(ds3, "ICD:Add FCDs of LD(All)");
+    EXPECT_EQ(DataSetMembers(ds3), Texts{"MMXU1.Str"});
     // Without common, own device, every name: LLN0's Mod and the members
-    // of the first set stay out.
+    // of the other sets stay out.
     URI_Ref ds2;
     ASSERT_TRUE(app.NewRsc_DataSet(&ds2, lln0));
     ui.AnswerInputChoice("ST").AnswerInput("").AnswerNo();
     Run(ds2, "ICD:Add FCDs of LD(No Common)");
-    EXPECT_EQ(DataSetMembers(ds2), (Texts{"MMXU1.TotW", "MMXU1.Str", "GGIO1.告警", "GGIO2.告警"}));
+    EXPECT_EQ(DataSetMembers(ds2), (Texts{"MMXU1.TotW", "GGIO1.告警", "GGIO2.告警"}));
 }
 
 }  // namespace
