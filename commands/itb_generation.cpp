@@ -94,9 +94,9 @@ bool ChooseWhenMissing(CKiln_Main& app, const std::vector<URI_Ref>& offered, URI
     return type.IsSet();
 }
 
-// A data object of the LN type with name, description and type; an item
-// data object is marked as an extension first. False when the creator
-// refused (it showed why).
+// A data object of the LN type with name, description and type (untyped
+// when there is none); an item data object is marked as an extension first.
+// False when the creator refused (it showed why).
 bool MakeDataObject(CKiln_Main& app, const URI_Ref& lnType, const CString& name, const CString& description,
                     const URI_Ref& doType, bool item) {
     URI_Ref dataObject;
@@ -104,7 +104,7 @@ bool MakeDataObject(CKiln_Main& app, const URI_Ref& lnType, const CString& name,
     if (item) app.DocMtd_Modify_attribute_value(dataObject, "sec:DO.SemanticNs", "扩展");
     app.DocMtd_Modify_attribute_value(dataObject, "cim:Naming.name", name);
     app.DocMtd_Modify_attribute_value(dataObject, "cim:Naming.description", description);
-    app.DocMtd_add_Association(dataObject, "sec:DO.DefinedBy_DOType", doType);
+    if (doType.IsSet()) app.DocMtd_add_Association(dataObject, "sec:DO.DefinedBy_DOType", doType);
     return true;
 }
 
