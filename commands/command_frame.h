@@ -4,6 +4,7 @@
 #pragma once
 
 #include <span>
+#include <vector>
 
 #include "core/kiln_main.h"
 
@@ -49,6 +50,9 @@ const CommandRow* FindCommand(const CString& command);
 // ---- helpers shared by the bodies ----
 // The first target along an association or "/"-joined path; empty when none.
 URI_Ref FirstOf(CKiln_Main& app, const URI_Ref& rsc, const CString& path);
+// Every resource at the end of the path, each step in sibling order; empty
+// when there is none (or the start is empty).
+std::vector<URI_Ref> InOrder(CKiln_Main& app, const URI_Ref& start, const CString& path);
 // A notice: OK, no caption.
 void Notice(const CString& text);
 // Refreshes every view of the class (0: all).
@@ -116,5 +120,19 @@ Next ITBAutoOrd(CommandFrame& f);
 Next AutoGroupInfoItem(CommandFrame& f);
 Next SetChNum(CommandFrame& f);
 Next HandleLN0AndDel(CommandFrame& f);
+// Standard data sets (data_set_commands.cpp).
+Next AutoAddDataSet(CommandFrame& f);
+Next AutoAddDataSetComm(CommandFrame& f);
+Next AutoAddDataSetIEDM(CommandFrame& f);
+Next AutoDelDataSets(CommandFrame& f);
+Next AddFCDsOfLD(CommandFrame& f);
+// Description writers (do_descriptions.cpp, doi_descriptions.cpp) and the
+// recorder channels' inputs (recorder_inputs.cpp).
+Next WriteDescriptionOfDOs(CommandFrame& f);
+Next WriteDODescByLNodeDOI(CommandFrame& f);
+Next CreateLNodeExtRefOfLD(CommandFrame& f);
+// Model generation from the information table (itb_generation.cpp).
+Next CreateLNodeTypeDOsLNodeM2I(CommandFrame& f);
+Next AddDOFromLNodeByITB(CommandFrame& f);
 
 }  // namespace kiln::commands

@@ -36,7 +36,7 @@ constexpr CommandRow kChain[] = {
     {"ICD:Add ProductPackage", Match::Whole, AddProductPackage},
     {"ICD:Add TypePackage", Match::Whole, AddTypePackage},
     {"ICD:Most Bay To M2I MapItem", Match::Whole, MostBayToM2IMapItem},
-    {"ICD:WriteDODescByLNodeDOI", Match::Whole, kNotBuiltYet},
+    {"ICD:WriteDODescByLNodeDOI", Match::Whole, WriteDODescByLNodeDOI},
     {"ICD:Write Desc By ITB", Match::Whole, WriteDescByITB},
     {"ICD:Add Inst-TypePackage", Match::Whole, AddPackageOrICD},
     {"ICD:Add ICD", Match::Whole, AddPackageOrICD},
@@ -48,16 +48,16 @@ constexpr CommandRow kChain[] = {
     {"ICD:Restore Ord", Match::Whole, RestoreOrd},
     {"ICD:Auto-Link DOSemantic", Match::Whole, AutoLinkDOSemantic},
     {"ICD:Auto-Link DASemantic", Match::Whole, AutoLinkDASemantic},
-    {"ICD:Auto Del DataSet LCB RCB SGCB", Match::Whole, kNotBuiltYet},
-    {"ICD:Auto Add DataSet Comm", Match::Whole, kNotBuiltYet},
-    {"ICD:Auto Add DataSet IEDM", Match::Whole, kNotBuiltYet},
-    {"ICD:Auto Add DataSet", Match::Whole, kNotBuiltYet},
-    {"ICD:Add FCDs of LD(All)", Match::Whole, kNotBuiltYet},
-    {"ICD:Add FCDs of LD(No Common)", Match::Whole, kNotBuiltYet},
+    {"ICD:Auto Del DataSet LCB RCB SGCB", Match::Whole, AutoDelDataSets},
+    {"ICD:Auto Add DataSet Comm", Match::Whole, AutoAddDataSetComm},
+    {"ICD:Auto Add DataSet IEDM", Match::Whole, AutoAddDataSetIEDM},
+    {"ICD:Auto Add DataSet", Match::Whole, AutoAddDataSet},
+    {"ICD:Add FCDs of LD(All)", Match::Whole, AddFCDsOfLD},
+    {"ICD:Add FCDs of LD(No Common)", Match::Whole, AddFCDsOfLD},
     {"ICD:Appoint To Same", Match::Contains, AppointToSame},
-    {"ICD:Add DO From LNode by ITB", Match::Whole, kNotBuiltYet},
+    {"ICD:Add DO From LNode by ITB", Match::Whole, AddDOFromLNodeByITB},
     {"ICD:Create LNode by ITB", Match::Whole, CreateLNodeByITB},
-    {"ICD:Create LNodeType DOs LNode M2I", Match::Contains, kNotBuiltYet},
+    {"ICD:Create LNodeType DOs LNode M2I", Match::Contains, CreateLNodeTypeDOsLNodeM2I},
     {"ICD:Add ", Match::Prefix, AddGroup},
     {"ICD:Delete", Match::Whole, Delete},
     {"ICD:Copy", Match::Whole, Copy},
@@ -69,14 +69,14 @@ constexpr CommandRow kChain[] = {
     {"ICD:Delete DARefDA", Match::Whole, DeleteDARefDA},
     {"ICD:Create M2I Layout", Match::Whole, CreateM2ILayout},
     {"ICD:Create ReplaceNameFile", Match::Whole, CreateReplaceNameFile},
-    {"ICD:Write Description of DOs", Match::Whole, kNotBuiltYet},
+    {"ICD:Write Description of DOs", Match::Whole, WriteDescriptionOfDOs},
     {"ICD:Check ICD", Match::Whole, CheckICD},
     {"ICD:Check TypePackage", Match::Whole, CheckTypePackage},
     {"ICD:Create ReplaceNameFile All", Match::Whole, CreateReplaceNameFileAll},
     {"ICD:Export M2I", Match::Whole, ExportM2I},
     {"ICD:Refreh M2I", Match::Whole, RefreshM2I},
     {"ICD:Match M2I ByDoDesc", Match::Whole, MatchM2IByDoDesc},
-    {"ICD:Create LNode ExtRef of LD", Match::Whole, kNotBuiltYet},
+    {"ICD:Create LNode ExtRef of LD", Match::Whole, CreateLNodeExtRefOfLD},
     {"ICD:Auto Sort LDevice LNode Inst", Match::Whole, AutoSortLDeviceLNodeInst},
     {"ICD:AutoSortLNodeInst", Match::Whole, AutoSortLNodeInst},
     {"ICD:RepalceName", Match::Whole, kNotBuiltYet},
@@ -113,6 +113,13 @@ const CommandRow* FindCommand(const CString& command) {
 
 URI_Ref FirstOf(CKiln_Main& app, const URI_Ref& rsc, const CString& path) {
     return app.DocMtd_getFirstUri_ofAsso(rsc, path, -1, "", URI_Ref(), nullptr);
+}
+
+std::vector<URI_Ref> InOrder(CKiln_Main& app, const URI_Ref& start, const CString& path) {
+    std::vector<URI_Ref> out;
+    URI_Ref last;
+    if (start.IsSet()) app.DocMtd_get_descendent_BUris(start, path, out, last, "e301:OrdNaming.ord", SortPolicy_ByOrd);
+    return out;
 }
 
 void Notice(const CString& text) { _AfxMessageBox(text, MB_OK, "", nullptr); }

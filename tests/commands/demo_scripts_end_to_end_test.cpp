@@ -1,0 +1,140 @@
+// Scripts played through the kiln program on the workspace that
+// examples/demo.kiln builds (tests/commands/data/*.kiln): the standard data
+// sets and the DO descriptions, and the alarms generated from an ITB. Each
+// writes an ICD that must be valid SCL; further runs show the store.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <filesystem>
+#include <regex>
+#include <string>
+
+#include "tests/host/kiln_program.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+using kiln::test::KilnCommand;
+using kiln::test::ReadAll;
+using kiln::test::RunShell;
+
+std::string Quoted(const fs::path& p) { return "'" + p.string() + "'"; }
+
+// A fresh demo workspace (dir/build/demo-workspace) with the script of
+// tests/commands/data copied beside the demo (dir/examples), as
+// scripts/demo lays them out.
+class DemoScripts : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!fs::exists(source / "domains" / "IEC61850_std.xml"))
+            GTEST_SKIP() << "the installation has no standard definitions (domains/IEC61850_std.xml)";
+        fs::remove_all(dir);
+        fs::create_directories(dir / "examples");
+        fs::create_directories(dir / "build");
+        fs::copy_file(source / "examples" / "demo.kiln", dir / "examples" / "demo.kiln");
+        auto [initStatus, initOut] = RunShell(KilnCommand("init " + Quoted(ws)));
+        ASSERT_EQ(initStatus, 0) << initOut;
+        auto [status, out] = Kiln(Quoted(dir / "examples" / "demo.kiln"));
+        ASSERT_EQ(status, 0) << out;
+    }
+    void TearDown() override { fs::remove_all(dir); }
+
+    // Runs kiln on the workspace with the arguments after its path.
+    std::pair<int, std::string> Kiln(const std::string& args) {
+        return RunShell(KilnCommand("run " + Quoted(ws) + " " + args));
+    }
+    // Plays the data script on the workspace.
+    std::pair<int, std::string> Play(const char* script) {
+        fs::copy_file(source / "tests" / "commands" / "data" / script, dir / "examples" / script);
+        return Kiln(Quoted(dir / "examples" / script));
+    }
+    // Validates the file against SCL2007B4; false when it cannot be done.
+    bool Validate(const fs::path& file) {
+        const fs::path xsd = fs::path(KILN_SHARED_DIR) / "xsd" / "SCL2007B4" / "SCL.xsd";
+        if (!fs::exists(xsd) || RunShell("command -v xmllint").first != 0) return false;
+        auto [lint, lintOut] = RunShell("xmllint --noout --schema " + Quoted(xsd) + " " + Quoted(file));
+        EXPECT_EQ(lint, 0) << lintOut;
+        return true;
+    }
+    static std::string Match(const std::string& text, const std::string& pattern) {
+        std::smatch m;
+        return std::regex_search(text, m, std::regex(pattern)) ? m[1].str() : std::string();
+    }
+
+    const fs::path source = KILN_SOURCE_DIR;
+    const fs::path dir = fs::temp_directory_path() / ("kiln_scripts_" + std::to_string(::getpid()));
+    const fs::path ws = dir / "build" / "demo-workspace";
+};
+
+void ExpectAll(const std::string& text, std::initializer_list<const char*> parts) {
+    for (const char* part : parts) EXPECT_NE(text.find(part), std::string::npos) << part << "\n" << text;
+}
+
+TEST_F(DemoScripts, StandardSetsAndDescriptionsGiveAValidIcd) {
+    auto [status, out] = Play("sets_and_descriptions.kiln");
+    ASSERT_EQ(status, 0) << out;
+    ExpectAll(out, {"[question yes/no] 是否在IED范围 -> yes", "[command] ICD:Write Description of DOs",
+                    "              日志: Log\n                日志控制块: LCB_DS_MOD",
+                    "              数据集: DS_MX\n                功能限制DA项: FCDA_1", "              数据集: DS_COMM",
+                    "              数据集: DS_DevAlarm", "[document] saved"});
+    EXPECT_EQ(out.find("未知命令"), std::string::npos);
+    EXPECT_EQ(out.find("[message]"), out.find("[message] " + (ws / "sets.icd").string()));
+
+    // LLN0 as the store holds it: four sets left, eight RCBs, seven LCBs, one log.
+    const std::string lln0 = Match(out, R"(description of "LLN0" \(([^)]+)\))");
+    ASSERT_FALSE(lln0.empty()) << out;
+    auto [showStatus, shown] = Kiln("-e 'show " + lln0 + "' -e 'show " + lln0 + " sec:LNode.DataSets'");
+    ASSERT_EQ(showStatus, 0) << shown;
+    ExpectAll(shown, {"sec:LNode.RCBs -> 8:", "sec:LNode.LCBs -> 7:", "sec:LNode.Log -> 1: \"Log\"",
+                      "sec:LNode.SGCB -> 1: \"SGCB\"", "\"DS_MX\"  ", "\"DS_COMM\"  "});
+
+    const std::string text = ReadAll(ws / "sets.icd");
+    ASSERT_FALSE(text.empty());
+    ExpectAll(text, {"<DataSet name=\"DS_MX\" desc=\"测量值\">", "doName=\"SoftWrn\" fc=\"ST\"",
+                     "doName=\"Mod\" fc=\"ST\"", "<Log name=\"Log\"", "logName=\"Log\" datSet=\"DS_ACT\"",
+                     "<DO name=\"Mod\" type=\"Product_1_ENC_BehaviourModeKind\" desc=\"模式\"",
+                     "<DO name=\"Op\" type=\"Product_1_ACT\" desc=\"动作\"", "numOfSGs=\"5\""});
+    if (!Validate(ws / "sets.icd"))
+        GTEST_SKIP() << "no ../shared/xsd/SCL2007B4/SCL.xsd or no xmllint: the ICD was not validated";
+}
+
+TEST_F(DemoScripts, AlarmsFromTheItbGiveAMappedGgioAndAValidIcd) {
+    auto [status, out] = Play("alarms_from_itb.kiln");
+    ASSERT_EQ(status, 0) << out;
+    ExpectAll(out, {"[dialog] CDlg_SimpleGrid\n    1 | OvCurAlm |", "  -> rows 3,1",
+                    "            逻辑节点:[]GGIO[1](告警信息)\n              Product_1_GGIO (告警信息)\n"
+                    "                数据对象:Mod\n                数据对象:Health\n                数据对象:Beh\n"
+                    "                数据对象:NamPlt\n                数据对象:CtlCirBrk\n"
+                    "                数据对象:OvCurAlm\n",
+                    "[document] saved"});
+    EXPECT_EQ(out.find("[pick] 选择Mod使用的DOType:"), std::string::npos);  // zel_Mod_INC was found
+    EXPECT_EQ(out.find("未知命令"), std::string::npos);
+
+    // The first item points to the new node's DO; the second, not chosen, to nothing.
+    const std::string first = Match(out, R"(sec:InfoItem.id of "Item1" \(([^)]+)\))");
+    const std::string second = Match(out, R"(sec:InfoItem.id of "Item2" \(([^)]+)\))");
+    ASSERT_FALSE(first.empty() || second.empty()) << out;
+    auto [listStatus, listed] =
+        Kiln("-e 'show " + first + " sec:InfoItem.MapItem' -e 'show " + second + " sec:InfoItem.MapItem'");
+    ASSERT_EQ(listStatus, 0) << listed;
+    const std::string firstMap = Match(listed, R"(sec:InfoItem.MapItem -> 1\n +"[^"]*"  (\S+))");
+    const std::string secondMap = Match(listed.substr(listed.find(second)), R"(MapItem -> 1\n +"[^"]*"  (\S+))");
+    ASSERT_FALSE(firstMap.empty() || secondMap.empty()) << listed;
+    auto [showStatus, shown] = Kiln("-e 'show " + firstMap + "' -e 'show " + secondMap + "'");
+    ASSERT_EQ(showStatus, 0) << shown;
+    const size_t split = shown.find("> show " + secondMap);
+    ASSERT_NE(split, std::string::npos) << shown;
+    ExpectAll(shown.substr(0, split), {"sec:DARef.doName = \"OvCurAlm\"", "sec:DARef.LNode -> 1: \"GGIO1\""});
+    EXPECT_EQ(shown.find("sec:DARef.LNode", split), std::string::npos) << shown;
+
+    const std::string text = ReadAll(ws / "alarms.icd");
+    ExpectAll(text, {"<LN prefix=\"\" lnType=\"Product_1_GGIO\" lnClass=\"GGIO\" desc=\"告警信息\" inst=\"1\"",
+                     "<DO name=\"NamPlt\" type=\"zel_LPL\" desc=\"铭牌\"",
+                     "<DO name=\"CtlCirBrk\" type=\"Product_1_SPS\" desc=\"CtlCirBrk\""});
+    if (!Validate(ws / "alarms.icd"))
+        GTEST_SKIP() << "no ../shared/xsd/SCL2007B4/SCL.xsd or no xmllint: the ICD was not validated";
+}
+
+}  // namespace

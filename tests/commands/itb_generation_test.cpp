@@ -1,0 +1,256 @@
+// Model generation from the information table: a new LN type, its LN and the
+// mapping of the chosen items, or item data objects added to an LN's type;
+// every choice and the M2I's lock before the first object is made.
+#include "tests/commands/commands_fixture.h"
+
+namespace kiln::test {
+namespace {
+
+using Texts = std::vector<CString>;
+
+class ItbGeneration : public CommandsTest {
+protected:
+    ItbGeneration() {
+        Set(icd, "cim:Naming.name", "P");
+        mmxnClass = MakeLNodeType(m.stdPkg, "MMXN", 70);
+        ggioClass = MakeLNodeType(m.stdPkg, "GGIO", 71);
+        EXPECT_TRUE(app.NewRsc_ITB(&itb, icd));
+        int id = 0;
+        for (const char* name : {"电流1", "电流2", "电流3", "电压1"}) {
+            URI_Ref item;
+            EXPECT_TRUE(app.NewRsc_InfoItem(&item, itb));
+            Set(item, "sec:InfoItem.id", ToText(++id));
+            Set(item, "cim:Naming.name", name);
+            items.push_back(item);
+        }
+        ui.ClearCalls();
+    }
+
+    URI_Ref Type(const CString& name) { return MakeDOType(m.instPkg, name, ++ord); }
+    // The types every group command needs, besides the ones a test adds.
+    void CommonTypes() {
+        lpl = Type("zel_LPL");
+        ins = Type("zel_INS");
+    }
+    // OK on the grid with the ranges of rows (first, last from 0) selected.
+    void AnswerRows(std::vector<std::pair<int, int>> ranges) {
+        Struct_UiDialogAnswer a;
+        a.nResult = IDOK;
+        for (auto [first, last] : ranges) a.vRanges.push_back({first, 0, last, 8});
+        ui.AnswerDialog(a);
+    }
+    // The generated LN of the device: the last one in order.
+    URI_Ref NewNode() { return Members(ld, "sec:LDevice.LNodes").back(); }
+    URI_Ref TypeOf(const URI_Ref& dataObject) { return Doc().FirstTarget(dataObject, "sec:DO.DefinedBy_DOType"); }
+    // "node.DO" of every mapping item of the item.
+    Texts MappedTo(const URI_Ref& item) {
+        Texts out;
+        for (const URI_Ref& mapItem : Members(item, "sec:InfoItem.MapItem"))
+            out.push_back(Get(Doc().FirstTarget(mapItem, "sec:DARef.LNode"), "cim:Naming.name") + "." +
+                          Get(mapItem, "sec:DARef.doName"));
+        return out;
+    }
+
+    URI_Ref mmxnClass, ggioClass, itb, lpl, ins;
+    std::vector<URI_Ref> items;
+    int ord = 20;
+};
+
+constexpr const char* kMMXN = "ICD:Create LNodeType DOs LNode M2I(MMXN MV)";
+
+TEST_F(ItbGeneration, ANewTypeAndNodeCarryTheChosenItemsInRowOrderAndAreMapped) {
+    CommonTypes();
+    const URI_Ref modInc = Type("zel_Mod_INC"), inc = Type("zel_INC"), mv = Type("zel_MV");
+    // Two MMXN nodes before the new one.
+    const URI_Ref mmxnType = MakeLNodeType(m.instPkg, "P1_MMXN", 60);
+    Link(mmxnType, "sec:LNodeType.ClassOf_LNType", mmxnClass);
+    MakeLNode(ld, "", "MMXN", "7", 4, mmxnType);
+    MakeLNode(ld, "", "MMXN", "9", 5, mmxnType);
+    ui.ClearCalls();
+
+    AnswerRows({{2, 2}, {0, 1}});
+    Run(ld, kMMXN);
+    const URI_Ref lnType = Doc().FirstTarget(NewNode(), "sec:LNode.LNodeType");
+    EXPECT_EQ(Get(lnType, "cim:Naming.name"), "P_MMXN");
+    EXPECT_EQ(Get(lnType, "cim:Naming.description"), "量测量");
+    EXPECT_EQ(Doc().FirstTarget(lnType, "sec:LNodeType.ClassOf_LNType"), mmxnClass);
+    EXPECT_EQ(Doc().FirstTarget(lnType, "sec:LNodeType.TypePackage"), m.instPkg);
+    EXPECT_EQ(Get(NewNode(), "cim:Naming.name"), "MMXN3");
+    EXPECT_EQ(Get(NewNode(), "cim:Naming.description"), "量测量");
+    EXPECT_EQ(Get(NewNode(), "sec:LNode.LNodeUse"), "");
+
+    // Four common DOs, then the items in the order the rows were chosen.
+    const std::vector<URI_Ref> dos = Members(lnType, "sec:LNodeType.DOs");
+    ASSERT_EQ(dos.size(), 7u);
+    Texts names, descriptions;
+    for (const URI_Ref& d : dos) {
+        names.push_back(Get(d, "cim:Naming.name"));
+        descriptions.push_back(Get(d, "cim:Naming.description"));
+    }
+    EXPECT_EQ(names, (Texts{"Mod", "Health", "Beh", "NamPlt", "电流3", "电流1", "电流2"}));
+    EXPECT_EQ(descriptions, (Texts{"模式", "健康", "性能", "铭牌", "电流3", "电流1", "电流2"}));
+    EXPECT_EQ(TypeOf(dos[0]), modInc);  // beats zel_INC, which comes after it
+    EXPECT_EQ(TypeOf(dos[1]), ins);     // the only zel_INS serves Health and Beh
+    EXPECT_EQ(TypeOf(dos[2]), ins);
+    EXPECT_EQ(TypeOf(dos[3]), lpl);
+    for (size_t i = 4; i < 7; ++i) {
+        EXPECT_EQ(TypeOf(dos[i]), mv);
+        EXPECT_EQ(Get(dos[i], "sec:DO.SemanticNs"), "扩展");
+    }
+    // The chosen items point to the new node's DOs; the other one does not.
+    EXPECT_EQ(MappedTo(items[0]), Texts{"MMXN3.电流1"});
+    EXPECT_EQ(MappedTo(items[2]), Texts{"MMXN3.电流3"});
+    for (const CString& mapped : MappedTo(items[3])) EXPECT_EQ(mapped, ".");
+    EXPECT_EQ(Refreshes(), (std::vector<int>{1, 2}));
+    EXPECT_TRUE(ui.Messages().empty());
+    EXPECT_EQ(ui.CountOf(Enum_UiCall::PickResource), 0);
+    (void)inc;
+}
+
+TEST_F(ItbGeneration, TheGgioCommandsWriteTheirPurposeAndTakeTheLaterTypeOfAName) {
+    CommonTypes();
+    Type("zel_Mod_INC");
+    Type("zel_SPS");
+    const URI_Ref sps2 = Type("ZEL_sps");  // the same name in another case: the later one
+    AnswerRows({{0, 0}});
+    Run(ld, "ICD:Create LNodeType DOs LNode M2I(GGIO SPS)");
+    const URI_Ref node = NewNode();
+    EXPECT_EQ(Get(node, "sec:LNode.LNodeUse"), EnumValue("LNodeUseEnum", "Alarm"));
+    EXPECT_EQ(Get(node, "cim:Naming.name"), "GGIO1");
+    const URI_Ref lnType = Doc().FirstTarget(node, "sec:LNode.LNodeType");
+    EXPECT_EQ(Get(lnType, "cim:Naming.name"), "P_GGIO");
+    EXPECT_EQ(Get(lnType, "cim:Naming.description"), "告警信息");
+    EXPECT_EQ(TypeOf(Members(lnType, "sec:LNodeType.DOs").back()), sps2);
+}
+
+TEST_F(ItbGeneration, EveryChoiceAndTheLockComeBeforeTheFirstObject) {
+    CommonTypes();
+    Type("zel_MV");
+    const size_t before = ResourceCount();
+    // OK without a row.
+    AnswerRows({});
+    Run(ld, kMMXN);
+    // No mode type at all: the pick is cancelled.
+    AnswerRows({{0, 0}});
+    ui.AnswerPickCancel("选择Mod使用的DOType:");
+    Run(ld, kMMXN);
+    EXPECT_EQ(ResourceCount(), before);  // not even the M2I
+    EXPECT_TRUE(Refreshes().empty());
+    EXPECT_TRUE(ui.Messages().empty());
+
+    // A picked mode type; the item type is there; the M2I, in a domain of
+    // its own, cannot be edited.
+    ASSERT_TRUE(Doc().FirstTarget(icd, "sec:ICD.M2I").IsEmpty());
+    MakeDomain("kiln.m2i#", "二次模型装置ICD包");
+    const URI_Ref lockedM2i = Make("kiln.m2i#", "sec:M2I", "M2I");
+    Link(lockedM2i, "sec:M2I.ICD", icd);
+    Link(lockedM2i, "sec:M2I.ITB", itb);
+    Doc().SetDomainEditable("kiln.m2i#", false);
+    const size_t withLockedM2i = ResourceCount();
+    ui.ClearCalls();
+    AnswerRows({{0, 0}});
+    ui.AnswerPick(CString(ins.sUri));
+    Run(ld, kMMXN);
+    EXPECT_EQ(ui.Messages(), Texts{"当前域不可编辑！-W0096"});
+    EXPECT_EQ(ResourceCount(), withLockedM2i);
+    EXPECT_TRUE(Refreshes().empty());
+}
+
+TEST_F(ItbGeneration, MissingStandardClassOrNamePlateTypeIsNamedAndNothingIsMade) {
+    Type("zel_Mod_INC");
+    Type("zel_INS");
+    Type("zel_ING");
+    Type("zel_MV");
+    const size_t before = ResourceCount();
+    // No RING class in the standard package.
+    AnswerRows({{0, 0}});
+    Run(ld, "ICD:Create LNodeType DOs LNode M2I(RING ING)");
+    // No zel_LPL.
+    AnswerRows({{0, 0}});
+    Run(ld, kMMXN);
+    EXPECT_EQ(ui.Messages(), (Texts{"没有找到标准逻辑节点类RING！", "没有找到DOType zel_LPL！"}));
+    EXPECT_EQ(ResourceCount(), before);
+    // Without an ITB: the Part's notice, before anything.
+    ui.ClearCalls();
+    ASSERT_TRUE(app.Rsc_Delete(itb, false));
+    Run(ld, kMMXN);
+    EXPECT_EQ(ui.Messages(), Texts{"没有找到ITB !"});
+    EXPECT_EQ(ui.CountOf(Enum_UiCall::ModalDialog), 0);
+}
+
+// ---- item data objects added to an existing LN's type ----
+
+class AddDOFromLNode : public ItbGeneration {
+protected:
+    AddDOFromLNode() {
+        ggioType = MakeLNodeType(m.instPkg, "P1_GGIO", 61);
+        Link(ggioType, "sec:LNodeType.ClassOf_LNType", ggioClass);
+        ggio = MakeLNode(ld, "", "GGIO", "1", 5, ggioType);
+        Set(ggio, "cim:Naming.description", "告警信号");  // every DO name of its type is a key
+        URI_Ref m2i;
+        EXPECT_TRUE(app.NewRsc_M2I(&m2i, icd, itb, true));
+        ui.ClearCalls();
+    }
+    URI_Ref ggioType, ggio;
+};
+
+constexpr const char* kAddDO = "ICD:Add DO From LNode by ITB";
+
+TEST_F(AddDOFromLNode, ItemDataObjectsGoToTheNodesTypeInRowOrderAndAreMapped) {
+    // Packages by name: "P0" before "P1"; P1's zel_SPS is the later one.
+    MakeDomain("kiln.p0#", "二次模型装置类型包");
+    const URI_Ref p0 = MakeTypePackage("kiln.p0#", "P0", true);
+    MakeDOType(p0, "zel_SPS", 1);
+    const URI_Ref sps = Type("zel_sps");
+    AnswerRows({{3, 3}, {0, 0}});
+    Run(ggio, kAddDO);
+    const std::vector<URI_Ref> dos = Members(ggioType, "sec:LNodeType.DOs");
+    ASSERT_EQ(dos.size(), 2u);
+    EXPECT_EQ(Get(dos[0], "cim:Naming.name"), "电压1");
+    EXPECT_EQ(Get(dos[1], "cim:Naming.description"), "电流1");
+    EXPECT_EQ(TypeOf(dos[0]), sps);
+    EXPECT_EQ(Get(dos[1], "sec:DO.SemanticNs"), "扩展");
+    EXPECT_EQ(MappedTo(items[3]), Texts{"GGIO1.电压1"});
+    EXPECT_EQ(MappedTo(items[0]), Texts{"GGIO1.电流1"});
+    EXPECT_EQ(Refreshes(), (std::vector<int>{1, 2}));
+}
+
+TEST_F(AddDOFromLNode, ACancelledTypeChoiceOrALockedM2iMakesNothing) {
+    Type("zel_ASG");
+    // No zel_SPS: the pick is cancelled, after the grid's OK.
+    AnswerRows({{0, 1}});
+    ui.AnswerPickCancel("选择GGIO其它DO使用的DOType:");
+    Run(ggio, kAddDO);
+    // OK without a row; Cancel.
+    AnswerRows({});
+    Run(ggio, kAddDO);
+    ui.AnswerDialog(Struct_UiDialogAnswer{});
+    Run(ggio, kAddDO);
+    EXPECT_TRUE(Members(ggioType, "sec:LNodeType.DOs").empty());
+    EXPECT_TRUE(Refreshes().empty());
+
+    // A picked type, but the M2I's domain is locked.
+    const URI_Ref asg = Doc().FirstTarget(m.instPkg, "sec:TypePackage.DOTypes");
+    Doc().SetDomainEditable(kIcdDomain, false);
+    AnswerRows({{0, 1}});
+    ui.AnswerPickText("zel_ASG");
+    Run(ggio, kAddDO);
+    EXPECT_EQ(ui.Messages(), Texts{"当前域不可编辑！-W0095"});
+    EXPECT_TRUE(Members(ggioType, "sec:LNodeType.DOs").empty());
+    (void)asg;
+}
+
+TEST_F(AddDOFromLNode, ARowWhoseCreatorRefusedIsSkipped) {
+    Type("zel_SPS");
+    AnswerRows({{0, 2}});
+    Doc().InjectFault("create", 1);  // the second row's DO
+    Run(ggio, kAddDO);
+    Texts names;
+    for (const URI_Ref& d : Members(ggioType, "sec:LNodeType.DOs")) names.push_back(Get(d, "cim:Naming.name"));
+    EXPECT_EQ(names, (Texts{"电流1", "电流3"}));
+    EXPECT_EQ(MappedTo(items[2]), Texts{"GGIO1.电流3"});
+    EXPECT_EQ(MappedTo(items[1]), Texts{"."});
+}
+
+}  // namespace
+}  // namespace kiln::test
