@@ -5,17 +5,6 @@
 #include "commands/info_item_grid_dlg.h"
 
 namespace kiln::commands {
-namespace {
-
-std::vector<URI_Ref> InOrder(CKiln_Main& app, const URI_Ref& start, const CString& path) {
-    std::vector<URI_Ref> out;
-    URI_Ref last;
-    app.DocMtd_get_descendent_BUris(start, path, out, last, core::kRoleOrd, SortPolicy_ByOrd);
-    return out;
-}
-
-}  // namespace
-
 Next MostBayToM2IMapItem(CommandFrame& f) {
     CKiln_Main& app = f.app;
     const URI_Ref ld = f.Current();

@@ -14,13 +14,6 @@ constexpr const char* kSameDA = "ICD:Appoint To SameDA";
 // The value of the blank row of the DO and attribute lists: it fills nothing.
 constexpr const char* kBlank = "NULL";
 
-std::vector<URI_Ref> InOrder(CKiln_Main& app, const URI_Ref& start, const CString& path) {
-    std::vector<URI_Ref> out;
-    URI_Ref last;
-    app.DocMtd_get_descendent_BUris(start, path, out, last, core::kRoleOrd, SortPolicy_ByOrd);
-    return out;
-}
-
 // The mapping items of the picked items, in the table's order; an item
 // without one gets one (a refused creation adds nothing).
 std::vector<URI_Ref> PickedMapItems(CKiln_Main& app, const URI_Ref& m2i, const URI_Ref& itb, bool showAll) {
