@@ -1,3 +1,5 @@
+#include <algorithm>
+
 #include "core/kiln_main.h"
 #include "platform/mfc/text_funcs.h"
 #include "platform/ui/ui_functions.h"
@@ -68,8 +70,11 @@ CString CKiln_Main::Get_NewRscSeq(URI_Ref parent, CString asso) {
     if (parent.IsEmpty()) {
         DocMtd_get_Uris_byClassName(asso, members, "", SortPolicy_ByName);
     } else if (asso.Find('/') >= 0) {
-        URI_Ref last;
-        DocMtd_get_descendent_BUris(parent, asso, members, last, "e301:OrdNaming.ord", SortPolicy_ByOrd);
+        // Only the number of members matters: counted, not listed and sorted.
+        const int n = m_Doc.CountTargets(parent, asso);
+        CString number;
+        number.Format("%d", std::max(n, 0) + 1);
+        return number;
     } else {
         return DocMtd_GetSeqNumber_byAsso(parent, asso, nullptr);
     }

@@ -11,6 +11,8 @@
 
 #include <map>
 #include <set>
+#include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/framework/records.h"
@@ -182,7 +184,7 @@ public:
     bool Import_BaseLDevices(CKiln_Main* app, URI_Ref ldevice, XmlNode node, CString ord, bool bFlag);
     // Links every queued ExtRef, FCDA and ClientLN to its logical node and
     // reports what the imported IED does not hold.
-    bool Link_ExtRefsAndFCDAs(CKiln_Main* app, ImportNameTable daPaths);
+    bool Link_ExtRefsAndFCDAs(CKiln_Main* app, const ImportNameTable& daPaths);
 
 private:
     // ---- shared steps of the workers ----
@@ -249,5 +251,6 @@ private:
     bool m_bAnswerCancelled = false;  // the dependency question was cancelled
     bool m_bCreatorRefused = false;   // a creator refused a type of the file
     std::vector<DeviceLog> m_vDeviceLogs;    // the devices of the run that read a Log element
+    std::unordered_map<std::string, size_t> m_mapDeviceLogAt;  // device identifier -> its m_vDeviceLogs entry
     std::vector<PendingLCB> m_vPendingLCBs;  // the LCBs of m_vLCBs with their device and logName
 };

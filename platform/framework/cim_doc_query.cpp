@@ -2,6 +2,7 @@
 // class, each sorted once with keys computed once per member.
 #include <algorithm>
 #include <numeric>
+#include <unordered_set>
 
 #include "platform/framework/cim_doc.h"
 #include "platform/framework/cim_store.h"
@@ -132,10 +133,20 @@ const std::vector<Idx>* Step(const Store& s, Idx i, int role) {
     return s.Links(i, role);
 }
 
-// Every resource reached along the path, once each, in discovery order.
-std::vector<Idx> Walk(const Store& s, Idx start, const std::vector<int>& roles) {
+// Every resource reached along the first `steps` roles of the path (all of
+// them by default), once each, in discovery order.
+std::vector<Idx> Walk(const Store& s, Idx start, const std::vector<int>& roles, size_t steps = SIZE_MAX) {
     std::vector<Idx> frontier{start};
-    for (int role : roles) {
+    for (size_t k = 0; k < roles.size() && k < steps; ++k) {
+        const int role = roles[k];
+        if (frontier.size() == 1) {
+            // One resource's list: a link list never holds a target twice.
+            const std::vector<Idx>* t = Step(s, frontier[0], role);
+            if (!t) return {};
+            frontier.assign(t->begin(), t->end());
+            if (frontier.empty()) break;
+            continue;
+        }
         std::vector<Idx> next;
         uint32_t gen = s.NextMark();
         for (Idx i : frontier) {
@@ -151,6 +162,30 @@ std::vector<Idx> Walk(const Store& s, Idx start, const std::vector<int>& roles) 
         if (frontier.empty()) break;
     }
     return frontier;
+}
+
+// The pick-th resource accepted by `matches` in the order Walk lists them,
+// found depth first so that the search ends at the answer. Walk lists each
+// resource at the place of its first path in link order, which is the order
+// in which a depth-first search in link order first reaches it; a resource
+// met again at the same step has been searched below already and is passed.
+template <class Match>
+Idx FindAlong(const Store& s, Idx start, const std::vector<int>& roles, int pick, const Match& matches) {
+    std::vector<std::unordered_set<Idx>> seen(roles.size());
+    auto visit = [&](auto& self, Idx i, size_t step) -> Idx {
+        const std::vector<Idx>* t = Step(s, i, roles[step]);
+        if (!t) return kNone;
+        for (Idx k : *t) {
+            if (!seen[step].insert(k).second) continue;
+            if (step + 1 == roles.size()) {
+                if (matches(k) && pick-- == 0) return k;
+            } else if (const Idx found = self(self, k, step + 1); found != kNone) {
+                return found;
+            }
+        }
+        return kNone;
+    };
+    return visit(visit, start, 0);
 }
 
 }  // namespace
@@ -225,6 +260,10 @@ URI_Ref CBase_CimDoc::FirstTarget(const URI_Ref& rsc, const CString& path, int i
             if (matches(k) && pick-- == 0) return s.Handle(k);
         return URI_Ref();
     }
+    if (!count) {
+        const Idx k = FindAlong(s, i, roles, pick, matches);
+        return k == kNone ? URI_Ref() : s.Handle(k);
+    }
     std::vector<Idx> all = Walk(s, i, roles);
     URI_Ref found;
     int n = 0;
@@ -246,9 +285,22 @@ int CBase_CimDoc::CountTargets(const URI_Ref& rsc, const CString& path) const {
         return -1;
     }
     std::vector<int> roles = PathRoles(*s.schema, path.str());
-    if (roles.size() == 1) {
-        const std::vector<Idx>* t = Step(s, i, roles[0]);
+    // Walked up to the last step, whose targets are only counted.
+    const std::vector<Idx> before = Walk(s, i, roles, roles.size() - 1);
+    if (before.size() == 1) {
+        const std::vector<Idx>* t = Step(s, before[0], roles.back());
         return t ? static_cast<int>(t->size()) : 0;
     }
-    return static_cast<int>(Walk(s, i, roles).size());
+    int n = 0;
+    const uint32_t gen = s.NextMark();
+    for (Idx k : before) {
+        const std::vector<Idx>* t = Step(s, k, roles.back());
+        if (!t) continue;
+        for (Idx x : *t) {
+            if (s.mark[x] == gen) continue;
+            s.mark[x] = gen;
+            ++n;
+        }
+    }
+    return n;
 }
