@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <string>
 
 #include "core/kiln_main.h"
 #include "platform/mfc/text_funcs.h"
@@ -72,9 +73,7 @@ CString CKiln_Main::Get_NewRscSeq(URI_Ref parent, CString asso) {
     } else if (asso.Find('/') >= 0) {
         // Only the number of members matters: counted, not listed and sorted.
         const int n = m_Doc.CountTargets(parent, asso);
-        CString number;
-        number.Format("%d", std::max(n, 0) + 1);
-        return number;
+        return CString(std::to_string(std::max(n, 0) + 1));
     } else {
         return DocMtd_GetSeqNumber_byAsso(parent, asso, nullptr);
     }

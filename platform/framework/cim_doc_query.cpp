@@ -113,13 +113,14 @@ void SortAndEmit(const Store& s, std::vector<Idx>& items, const CString& sortAtt
 }
 
 // The role ids of a "/"-joined path; an unknown step is -1 and walks empty.
-std::vector<int> PathRoles(const CCimSchema& sc, const std::string& path) {
+std::vector<int> PathRoles(const Store& s, const std::string& path) {
+    const CCimSchema& sc = *s.schema;
     std::vector<int> roles;
     size_t start = 0;
     while (true) {
         size_t slash = path.find('/', start);
         std::string_view step(path.data() + start, (slash == std::string::npos ? path.size() : slash) - start);
-        int r = sc.RoleId(step);
+        int r = s.RoleId(step);
         roles.push_back(r >= 0 && sc.Role(r).kind == RoleKind::Association ? r : -1);
         if (slash == std::string::npos) break;
         start = slash + 1;
@@ -216,7 +217,7 @@ bool CBase_CimDoc::PathTargets(const URI_Ref& start, const CString& path, std::v
     const Store& s = *m_p;
     Idx i = kNone;
     if (!BeginQuery(start, out, i)) return false;
-    std::vector<Idx> items = Walk(s, i, PathRoles(*s.schema, path.str()));
+    std::vector<Idx> items = Walk(s, i, PathRoles(s, path.str()));
     SortAndEmit(s, items, sortAttr, policy, out);
     return true;
 }
@@ -248,7 +249,7 @@ URI_Ref CBase_CimDoc::FirstTarget(const URI_Ref& rsc, const CString& path, int i
     int want = cls.IsEmpty() ? -1 : s.schema->ClassId(cls.str());
     if (!cls.IsEmpty() && want < 0) return URI_Ref();
     Idx skip = s.Find(except);
-    std::vector<int> roles = PathRoles(*s.schema, path.str());
+    std::vector<int> roles = PathRoles(s, path.str());
     int pick = index < 0 ? 0 : index;
     auto matches = [&](Idx k) { return k != skip && (want < 0 || s.schema->IsA(s.R(k).cls, want)); };
 
@@ -284,7 +285,7 @@ int CBase_CimDoc::CountTargets(const URI_Ref& rsc, const CString& path) const {
         Fail("对象不存在：" + CString(rsc.sUri));
         return -1;
     }
-    std::vector<int> roles = PathRoles(*s.schema, path.str());
+    std::vector<int> roles = PathRoles(s, path.str());
     // Walked up to the last step, whose targets are only counted.
     const std::vector<Idx> before = Walk(s, i, roles, roles.size() - 1);
     if (before.size() == 1) {
