@@ -1,6 +1,7 @@
 // IED instance reader: DOI elements with the DAIs below them (directly or
 // inside SDI elements of any depth), their members, constraints and values.
 #include <algorithm>
+#include <iterator>
 #include <map>
 #include <string>
 #include <utility>
@@ -80,8 +81,10 @@ const std::pair<const char*, const char*> kPathsDependOn[] = {
 // from changes: the DOIs of many nodes share a few types.
 const ImportNameTable& DOTypePaths(CKiln_Main* app, const URI_Ref& doType, std::map<std::string, ImportNameTable>& kept,
                                    std::vector<uint64_t>& keptStamps) {
+    static const std::vector<std::pair<CString, CString>> kNames(std::begin(kPathsDependOn), std::end(kPathsDependOn));
     std::vector<uint64_t> stamps;
-    for (const auto& [cls, role] : kPathsDependOn) stamps.push_back(app->m_Doc.ChangeStamp(cls, role));
+    stamps.reserve(kNames.size());
+    for (const auto& [cls, role] : kNames) stamps.push_back(app->m_Doc.ChangeStamp(cls, role));
     if (stamps != keptStamps) {
         kept.clear();
         keptStamps = std::move(stamps);
