@@ -112,16 +112,20 @@ void SortAndEmit(const Store& s, std::vector<Idx>& items, const CString& sortAtt
     for (Idx i : items) out.push_back(s.Handle(i));
 }
 
+// The role id of one step of a path; -1 (walks empty) when it names no association.
+int StepRole(const Store& s, std::string_view step) {
+    const int r = s.RoleId(step);
+    return r >= 0 && s.schema->Role(r).kind == RoleKind::Association ? r : -1;
+}
+
 // The role ids of a "/"-joined path; an unknown step is -1 and walks empty.
 std::vector<int> PathRoles(const Store& s, const std::string& path) {
-    const CCimSchema& sc = *s.schema;
     std::vector<int> roles;
     size_t start = 0;
     while (true) {
         size_t slash = path.find('/', start);
         std::string_view step(path.data() + start, (slash == std::string::npos ? path.size() : slash) - start);
-        int r = s.RoleId(step);
-        roles.push_back(r >= 0 && sc.Role(r).kind == RoleKind::Association ? r : -1);
+        roles.push_back(StepRole(s, step));
         if (slash == std::string::npos) break;
         start = slash + 1;
     }
@@ -248,19 +252,19 @@ URI_Ref CBase_CimDoc::FirstTarget(const URI_Ref& rsc, const CString& path, int i
     }
     int want = cls.IsEmpty() ? -1 : s.schema->ClassId(cls.str());
     if (!cls.IsEmpty() && want < 0) return URI_Ref();
-    Idx skip = s.Find(except);
-    std::vector<int> roles = PathRoles(s, path.str());
+    const Idx skip = except.sUri.empty() ? kNone : s.Find(except);  // no resource has an empty identifier
     int pick = index < 0 ? 0 : index;
     auto matches = [&](Idx k) { return k != skip && (want < 0 || s.schema->IsA(s.R(k).cls, want)); };
 
-    if (roles.size() == 1 && !count) {
+    if (path.Find('/') < 0 && !count) {
         // The common case: one role, no count wanted; stop at the match.
-        const std::vector<Idx>* t = Step(s, i, roles[0]);
+        const std::vector<Idx>* t = Step(s, i, StepRole(s, path.str()));
         if (!t) return URI_Ref();
         for (Idx k : *t)
             if (matches(k) && pick-- == 0) return s.Handle(k);
         return URI_Ref();
     }
+    std::vector<int> roles = PathRoles(s, path.str());
     if (!count) {
         const Idx k = FindAlong(s, i, roles, pick, matches);
         return k == kNone ? URI_Ref() : s.Handle(k);
@@ -284,6 +288,10 @@ int CBase_CimDoc::CountTargets(const URI_Ref& rsc, const CString& path) const {
     if (i == kNone) {
         Fail("对象不存在：" + CString(rsc.sUri));
         return -1;
+    }
+    if (path.Find('/') < 0) {
+        const std::vector<Idx>* t = Step(s, i, StepRole(s, path.str()));
+        return t ? static_cast<int>(t->size()) : 0;
     }
     std::vector<int> roles = PathRoles(s, path.str());
     // Walked up to the last step, whose targets are only counted.
