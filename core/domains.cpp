@@ -1,3 +1,6 @@
+#include <algorithm>
+#include <string>
+
 #include "core/kiln_main.h"
 #include "platform/mfc/text_funcs.h"
 #include "platform/ui/ui_functions.h"
@@ -68,8 +71,9 @@ CString CKiln_Main::Get_NewRscSeq(URI_Ref parent, CString asso) {
     if (parent.IsEmpty()) {
         DocMtd_get_Uris_byClassName(asso, members, "", SortPolicy_ByName);
     } else if (asso.Find('/') >= 0) {
-        URI_Ref last;
-        DocMtd_get_descendent_BUris(parent, asso, members, last, "e301:OrdNaming.ord", SortPolicy_ByOrd);
+        // Only the number of members matters: counted, not listed and sorted.
+        const int n = m_Doc.CountTargets(parent, asso);
+        return CString(std::to_string(std::max(n, 0) + 1));
     } else {
         return DocMtd_GetSeqNumber_byAsso(parent, asso, nullptr);
     }

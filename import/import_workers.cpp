@@ -1,6 +1,8 @@
 // The three workers that read an SCL file with its import report: an ICD
 // into a new ICD of a product, a type-package file into a new package, and
 // the types of a file into an existing package.
+#include <set>
+
 #include "import/import_util.h"
 
 using kiln::core::kRoleName;
@@ -48,8 +50,14 @@ bool CKiln_Import::Import_ICD(URI_Ref* pOut, CKiln_Main* app, CBase_XML* source,
     else
         Import_IED(app, icd, ied);
 
+    // The references ask only for these DA paths; a table of every DA path of
+    // the ICD would be the larger part of the import's memory.
+    std::set<CString> asked;
+    for (const Struct_PendingRef& ref : m_vPendingRefs)
+        if (!ref.m_strDAName.IsEmpty())
+            asked.insert(ref.m_strLDInst + "/" + ref.m_strLNName + "." + ref.m_strDOName + "." + ref.m_strDAName);
     ImportNameTable daPaths;
-    Index_ICD_DAs(app, icd, daPaths);
+    Index_ICD_DAs(app, icd, daPaths, &asked);
     Index_ICD_LNodes(app, icd);
     app->Mtd_SetStatusBarText("正在导入ICD: 添加ExtRef及FCDA等关联");
     Link_ExtRefsAndFCDAs(app, daPaths);

@@ -4,6 +4,7 @@
 
 #include <climits>
 #include <cstdlib>
+#include <string>
 
 #include "import/import_util.h"
 #include "platform/framework/cim_schema.h"
@@ -49,11 +50,7 @@ std::vector<XmlNode> Children(const XmlNode& node, const char* name) {
     return out;
 }
 
-CString Dec(long long n) {
-    CString s;
-    s.Format("%lld", n);
-    return s;
-}
+CString Dec(long long n) { return CString(std::to_string(n)); }
 
 bool IsTrueText(const CString& text) { return text.CompareNoCase("true") == 0; }
 

@@ -11,6 +11,8 @@
 
 #include <map>
 #include <set>
+#include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/framework/records.h"
@@ -161,7 +163,10 @@ public:
     bool Import_ExtRef(CKiln_Main* app, URI_Ref lnode, XmlNode node, CString ord);
 
     // ---- instance path indexes ----
-    bool Index_ICD_DAs(CKiln_Main* app, URI_Ref icd, ImportNameTable& daPaths);
+    // With `only`, the table holds just the paths of that set (what the
+    // references ask for), not every DA path of the ICD.
+    bool Index_ICD_DAs(CKiln_Main* app, URI_Ref icd, ImportNameTable& daPaths,
+                       const std::set<CString>* only = nullptr);
     bool Index_ICD_LNodes(CKiln_Main* app, URI_Ref icd);
 
     // ---- key data attributes ----
@@ -182,7 +187,7 @@ public:
     bool Import_BaseLDevices(CKiln_Main* app, URI_Ref ldevice, XmlNode node, CString ord, bool bFlag);
     // Links every queued ExtRef, FCDA and ClientLN to its logical node and
     // reports what the imported IED does not hold.
-    bool Link_ExtRefsAndFCDAs(CKiln_Main* app, ImportNameTable daPaths);
+    bool Link_ExtRefsAndFCDAs(CKiln_Main* app, const ImportNameTable& daPaths);
 
 private:
     // ---- shared steps of the workers ----
@@ -249,5 +254,10 @@ private:
     bool m_bAnswerCancelled = false;  // the dependency question was cancelled
     bool m_bCreatorRefused = false;   // a creator refused a type of the file
     std::vector<DeviceLog> m_vDeviceLogs;    // the devices of the run that read a Log element
+    std::unordered_map<std::string, size_t> m_mapDeviceLogAt;  // device identifier -> its m_vDeviceLogs entry
+    // The member paths below each DO type a DOI was read against (keys start
+    // with "."), valid while the change stamps they were read at hold.
+    std::map<std::string, ImportNameTable> m_mapDOTypePaths;
+    std::vector<uint64_t> m_vDOTypePathStamps;
     std::vector<PendingLCB> m_vPendingLCBs;  // the LCBs of m_vLCBs with their device and logName
 };

@@ -5,7 +5,7 @@
 
 using kiln::core::kRoleName;
 
-bool CKiln_Import::Link_ExtRefsAndFCDAs(CKiln_Main* app, ImportNameTable daPaths) {
+bool CKiln_Import::Link_ExtRefsAndFCDAs(CKiln_Main* app, const ImportNameTable& daPaths) {
     for (const Struct_PendingRef& ref : m_vPendingRefs) {
         const CString cls(ref.m_uMember.sClass.c_str());
         if (cls == "sec:ExtRef" && ref.m_strLDInst.IsEmpty()) continue;

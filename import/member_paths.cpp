@@ -44,6 +44,16 @@ struct PathList {
             ++hint;
         }
     }
+    // The same, for the paths of `only` alone.
+    void AddTo(ImportNameTable& table, const CString& start, const std::set<CString>& only) {
+        // Nothing to add unless a path of the set begins with the start.
+        auto first = only.lower_bound(start);
+        if (first == only.end() || first->str().compare(0, start.str().size(), start.str()) != 0) return;
+        ImportNameTable some;
+        AddTo(some, start);
+        for (auto& entry : some)
+            if (only.count(entry.first)) table.insert(entry);
+    }
 };
 
 CString NameOf(CKiln_Main* app, const URI_Ref& rsc) { return app->DocMtd_getValue_ofAttr(rsc, kRoleName); }
@@ -162,7 +172,8 @@ bool ForEachInstanceDO(CKiln_Main* app, const URI_Ref& icd, Visit visit) {
 
 }  // namespace
 
-bool CKiln_Import::Index_ICD_DAs(CKiln_Main* app, URI_Ref icd, ImportNameTable& daPaths) {
+bool CKiln_Import::Index_ICD_DAs(CKiln_Main* app, URI_Ref icd, ImportNameTable& daPaths,
+                                 const std::set<CString>* only) {
     std::map<std::string, PathList> byType;  // the paths below each DO type, walked once
     CString lastNode, nodeName;
     return ForEachInstanceDO(app, icd, [&](const CString& ldName, const URI_Ref& node, const URI_Ref& d) {
@@ -178,7 +189,11 @@ bool CKiln_Import::Index_ICD_DAs(CKiln_Main* app, URI_Ref icd, ImportNameTable& 
             OnPath onPath{doType.sUri};
             DOTypeWalk(app, doType, it->second, CString(), onPath);
         }
-        it->second.AddTo(daPaths, ldName + "/" + nodeName + "." + NameOf(app, d));
+        const CString start = ldName + "/" + nodeName + "." + NameOf(app, d);
+        if (only)
+            it->second.AddTo(daPaths, start, *only);
+        else
+            it->second.AddTo(daPaths, start);
     });
 }
 

@@ -1,5 +1,10 @@
 // IED instance reader: logs, log, setting-group and report control blocks
 // and report clients.
+#include <map>
+#include <string>
+#include <unordered_map>
+#include <utility>
+
 #include "import/import_util.h"
 #include "import/kiln_import.h"
 
@@ -40,8 +45,8 @@ XmlNode FirstChild(const XmlNode& node, const char* name) {
 }  // namespace
 
 CKiln_Import::DeviceLog& CKiln_Import::DeviceLogOf(CKiln_Main* app, const URI_Ref& ld) {
-    for (DeviceLog& d : m_vDeviceLogs)
-        if (d.ld == ld) return d;
+    const auto [at, added] = m_mapDeviceLogAt.emplace(ld.sUri, m_vDeviceLogs.size());
+    if (!added) return m_vDeviceLogs[at->second];
     m_vDeviceLogs.push_back({ld, app->DocMtd_getValue_ofAttr(ld, kRoleName), URI_Ref(), CString(), 0});
     return m_vDeviceLogs.back();
 }
@@ -93,22 +98,32 @@ bool CKiln_Import::Import_LCB(CKiln_Main* app, URI_Ref lnode, XmlNode node, CStr
 }
 
 void CKiln_Import::LinkLCBsToLogs(CKiln_Main* app) {
-    auto logWhere = [this](auto test) {
-        for (const DeviceLog& d : m_vDeviceLogs)
-            if (d.log.IsSet() && test(d)) return d.log;
-        return URI_Ref();
+    // The first device (in reading order) with a Log under each key, so that
+    // each LCB finds its Log without going through every device.
+    std::unordered_map<std::string, URI_Ref> byLdName, byLogName, byDevice;
+    std::map<std::pair<std::string, std::string>, URI_Ref> byDeviceAndLogName;
+    for (const DeviceLog& d : m_vDeviceLogs) {
+        if (d.log.IsEmpty()) continue;
+        byLdName.emplace(d.ldName.str(), d.log);
+        byLogName.emplace(d.logName.str(), d.log);
+        byDevice.emplace(d.ld.sUri, d.log);
+        byDeviceAndLogName.emplace(std::make_pair(d.ld.sUri, d.logName.str()), d.log);
+    }
+    auto lookUp = [](const auto& index, const auto& key) {
+        auto it = index.find(key);
+        return it == index.end() ? URI_Ref() : it->second;
     };
     for (const PendingLCB& p : m_vPendingLCBs) {
         URI_Ref log;
         // The device the file names, then a Log of the name (the LCB's own
         // device first), then a device of that name, then its own device.
-        if (!p.ldInst.IsEmpty()) log = logWhere([&](const DeviceLog& d) { return d.ldName == p.ldInst; });
+        if (!p.ldInst.IsEmpty()) log = lookUp(byLdName, p.ldInst.str());
         if (log.IsEmpty() && !p.logName.IsEmpty()) {
-            log = logWhere([&](const DeviceLog& d) { return d.ld == p.ld && d.logName == p.logName; });
-            if (log.IsEmpty()) log = logWhere([&](const DeviceLog& d) { return d.logName == p.logName; });
-            if (log.IsEmpty()) log = logWhere([&](const DeviceLog& d) { return d.ldName == p.logName; });
+            log = lookUp(byDeviceAndLogName, std::make_pair(p.ld.sUri, p.logName.str()));
+            if (log.IsEmpty()) log = lookUp(byLogName, p.logName.str());
+            if (log.IsEmpty()) log = lookUp(byLdName, p.logName.str());
         }
-        if (log.IsEmpty()) log = logWhere([&](const DeviceLog& d) { return d.ld == p.ld; });
+        if (log.IsEmpty()) log = lookUp(byDevice, p.ld.sUri);
         // Without a Log of its own the LCB keeps the one its creator chose.
         if (log.IsSet() && app->DocMtd_getFirstUri_ofAsso(p.lcb, "sec:LCB.Log") != log)
             app->DocMtd_update_Association(p.lcb, "sec:LCB.Log", log);

@@ -1,6 +1,10 @@
 // IED instance reader: DOI elements with the DAIs below them (directly or
 // inside SDI elements of any depth), their members, constraints and values.
 #include <algorithm>
+#include <iterator>
+#include <map>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "import/import_util.h"
@@ -61,6 +65,35 @@ std::vector<FoundDAI> FindDAIs(const XmlNode& doi) {
     return found;
 }
 
+// What the member paths below a DO type are read from: the member lists,
+// the members' names, order numbers, constraints and types.
+const std::pair<const char*, const char*> kPathsDependOn[] = {
+    {"sec:DOType", "sec:DOType.Contains_SDOs"}, {"sec:DOType", "sec:DOType.Contains_DAs"},
+    {"sec:DAType", "sec:DAType.Contains_BDAs"}, {"sec:SDO", "cim:Naming.name"},
+    {"sec:SDO", "e301:OrdNaming.ord"},          {"sec:SDO", "sec:SDO.DefinedBy_DOType"},
+    {"sec:DA", "cim:Naming.name"},              {"sec:DA", "e301:OrdNaming.ord"},
+    {"sec:DA", "sec:DA.fc_0"},                  {"sec:DA", "sec:BDA.DefinedBy_Struct"},
+    {"sec:BDA", "cim:Naming.name"},             {"sec:BDA", "e301:OrdNaming.ord"},
+    {"sec:BDA", "sec:BDA.DefinedBy_Struct"},
+};
+
+// The paths below a DO type, read once and kept while nothing they are read
+// from changes: the DOIs of many nodes share a few types.
+const ImportNameTable& DOTypePaths(CKiln_Main* app, const URI_Ref& doType, std::map<std::string, ImportNameTable>& kept,
+                                   std::vector<uint64_t>& keptStamps) {
+    static const std::vector<std::pair<CString, CString>> kNames(std::begin(kPathsDependOn), std::end(kPathsDependOn));
+    std::vector<uint64_t> stamps;
+    stamps.reserve(kNames.size());
+    for (const auto& [cls, role] : kNames) stamps.push_back(app->m_Doc.ChangeStamp(cls, role));
+    if (stamps != keptStamps) {
+        kept.clear();
+        keptStamps = std::move(stamps);
+    }
+    auto [it, added] = kept.try_emplace(doType.sUri);
+    if (added) CollectDOTypePaths(app, doType, it->second, CString());
+    return it->second;
+}
+
 }  // namespace
 
 bool CKiln_Import::Import_DOI(CKiln_Main* app, URI_Ref lnode, XmlNode node, CString ord, CString lnType,
@@ -88,7 +121,9 @@ bool CKiln_Import::Import_DOI(CKiln_Main* app, URI_Ref lnode, XmlNode node, CStr
     }
     ImportNameTable paths;
     URI_Ref doType = app->DocMtd_getFirstUri_ofAsso(dataObject->second, "sec:DO.DefinedBy_DOType");
-    if (doType.IsSet()) CollectDOTypePaths(app, doType, paths, name);
+    if (doType.IsSet())
+        for (const auto& [below, member] : DOTypePaths(app, doType, m_mapDOTypePaths, m_vDOTypePathStamps))
+            paths.emplace_hint(paths.end(), name + below, member);
     URI_Ref cdc = doType.IsSet() ? app->DocMtd_getFirstUri_ofAsso(doType, "sec:DOType.ClassOf_DOType") : URI_Ref();
     app->DocMtd_Modify_attribute_value(doi, "sec:DOI.cdcType",
                                        cdc.IsSet() ? app->DocMtd_getValue_ofAttr(cdc, kRoleName) : CString());

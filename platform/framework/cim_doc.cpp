@@ -34,9 +34,14 @@ Store::Store(const CCimSchema* s) : schema(s) {
 }
 
 int Store::RoleId(std::string_view name) const {
-    for (const RoleMemo& m : roleMemo)
-        if (m.used && m.name.size() == name.size() && m.name == name) return m.id;
-    RoleMemo& m = roleMemo[roleMemoNext++ % roleMemo.size()];
+    size_t slot = name.size();
+    if (!name.empty()) {
+        auto at = [&](size_t k) { return static_cast<size_t>(static_cast<unsigned char>(name[k])); };
+        slot = slot * 131 + at(name.size() - 1) * 31 + at(name.size() - 2 + (name.size() < 2)) * 17 +
+               at(name.size() / 2) * 7 + at(name.size() * 3 / 4) * 3 + at(name.size() / 3);
+    }
+    RoleMemo& m = roleMemo[slot % roleMemo.size()];
+    if (m.used && m.name == name) return m.id;
     m.name.assign(name);
     m.id = schema->RoleId(name);
     m.used = true;
@@ -434,7 +439,7 @@ uint64_t CBase_CimDoc::ChangeStamp(const CString& cls, const CString& role) cons
     const Store& s = *m_p;
     if (!s.schema) return 0;
     const int c = s.schema->ClassId(cls.str());
-    const int r = s.schema->RoleId(role.str());
+    const int r = s.RoleId(role.str());
     if (c < 0 || r < 0) return 0;
     return s.stamps[static_cast<size_t>(c) * static_cast<size_t>(s.schema->RoleCount()) + static_cast<size_t>(r)];
 }
@@ -593,7 +598,7 @@ bool CBase_CimDoc::AddLink(const URI_Ref& rsc, const CString& role, const URI_Re
     Store& s = *m_p;
     if (!Usable("add")) return false;
     Idx i = s.Find(rsc), t = s.Find(target);
-    int r = i == kNone ? -1 : s.schema->RoleOf(s.R(i).cls, role.str());
+    int r = i == kNone ? -1 : s.RoleOf(s.R(i).cls, role.str());
     CString why = LinkRefusal(s, i, r, t, role);
     if (!why.IsEmpty()) return Fail(why);
     s.Link(i, r, t);  // an existing link is kept as it is
@@ -605,7 +610,7 @@ bool CBase_CimDoc::DelLink(const URI_Ref& rsc, const CString& role, const URI_Re
     if (!Usable("del")) return false;
     Idx i = s.Find(rsc), t = s.Find(target);
     if (i == kNone || t == kNone) return Fail("对象不存在");
-    int r = s.schema->RoleOf(s.R(i).cls, role.str());
+    int r = s.RoleOf(s.R(i).cls, role.str());
     if (r < 0 || !s.Unlink(i, r, t)) return Fail("没有这条关联：" + role);
     return true;
 }
@@ -615,7 +620,7 @@ bool CBase_CimDoc::ClearLinks(const URI_Ref& rsc, const CString& role) {
     if (!Usable("clear")) return false;
     Idx i = s.Find(rsc);
     if (i == kNone) return Fail("对象不存在：" + CString(rsc.sUri));
-    int r = s.schema->RoleOf(s.R(i).cls, role.str());
+    int r = s.RoleOf(s.R(i).cls, role.str());
     if (r >= 0 && s.schema->Role(r).kind == RoleKind::Association) s.UnlinkAll(i, r);
     return true;  // a role the class does not have holds no links
 }
@@ -624,7 +629,7 @@ bool CBase_CimDoc::UpdateLink(const URI_Ref& rsc, const CString& role, const URI
     Store& s = *m_p;
     if (!Usable("update")) return false;
     Idx i = s.Find(rsc), t = s.Find(target);
-    int r = i == kNone ? -1 : s.schema->RoleOf(s.R(i).cls, role.str());
+    int r = i == kNone ? -1 : s.RoleOf(s.R(i).cls, role.str());
     // An empty target only clears the role.
     bool clear = target.sUri.empty();
     CString why = clear ? RoleRefusal(s, i, r, role) : LinkRefusal(s, i, r, t, role);

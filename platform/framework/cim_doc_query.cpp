@@ -2,6 +2,7 @@
 // class, each sorted once with keys computed once per member.
 #include <algorithm>
 #include <numeric>
+#include <unordered_set>
 
 #include "platform/framework/cim_doc.h"
 #include "platform/framework/cim_store.h"
@@ -111,15 +112,20 @@ void SortAndEmit(const Store& s, std::vector<Idx>& items, const CString& sortAtt
     for (Idx i : items) out.push_back(s.Handle(i));
 }
 
+// The role id of one step of a path; -1 (walks empty) when it names no association.
+int StepRole(const Store& s, std::string_view step) {
+    const int r = s.RoleId(step);
+    return r >= 0 && s.schema->Role(r).kind == RoleKind::Association ? r : -1;
+}
+
 // The role ids of a "/"-joined path; an unknown step is -1 and walks empty.
-std::vector<int> PathRoles(const CCimSchema& sc, const std::string& path) {
+std::vector<int> PathRoles(const Store& s, const std::string& path) {
     std::vector<int> roles;
     size_t start = 0;
     while (true) {
         size_t slash = path.find('/', start);
         std::string_view step(path.data() + start, (slash == std::string::npos ? path.size() : slash) - start);
-        int r = sc.RoleId(step);
-        roles.push_back(r >= 0 && sc.Role(r).kind == RoleKind::Association ? r : -1);
+        roles.push_back(StepRole(s, step));
         if (slash == std::string::npos) break;
         start = slash + 1;
     }
@@ -132,10 +138,20 @@ const std::vector<Idx>* Step(const Store& s, Idx i, int role) {
     return s.Links(i, role);
 }
 
-// Every resource reached along the path, once each, in discovery order.
-std::vector<Idx> Walk(const Store& s, Idx start, const std::vector<int>& roles) {
+// Every resource reached along the first `steps` roles of the path (all of
+// them by default), once each, in discovery order.
+std::vector<Idx> Walk(const Store& s, Idx start, const std::vector<int>& roles, size_t steps = SIZE_MAX) {
     std::vector<Idx> frontier{start};
-    for (int role : roles) {
+    for (size_t k = 0; k < roles.size() && k < steps; ++k) {
+        const int role = roles[k];
+        if (frontier.size() == 1) {
+            // One resource's list: a link list never holds a target twice.
+            const std::vector<Idx>* t = Step(s, frontier[0], role);
+            if (!t) return {};
+            frontier.assign(t->begin(), t->end());
+            if (frontier.empty()) break;
+            continue;
+        }
         std::vector<Idx> next;
         uint32_t gen = s.NextMark();
         for (Idx i : frontier) {
@@ -151,6 +167,30 @@ std::vector<Idx> Walk(const Store& s, Idx start, const std::vector<int>& roles) 
         if (frontier.empty()) break;
     }
     return frontier;
+}
+
+// The pick-th resource accepted by `matches` in the order Walk lists them,
+// found depth first so that the search ends at the answer. Walk lists each
+// resource at the place of its first path in link order, which is the order
+// in which a depth-first search in link order first reaches it; a resource
+// met again at the same step has been searched below already and is passed.
+template <class Match>
+Idx FindAlong(const Store& s, Idx start, const std::vector<int>& roles, int pick, const Match& matches) {
+    std::vector<std::unordered_set<Idx>> seen(roles.size());
+    auto visit = [&](auto& self, Idx i, size_t step) -> Idx {
+        const std::vector<Idx>* t = Step(s, i, roles[step]);
+        if (!t) return kNone;
+        for (Idx k : *t) {
+            if (!seen[step].insert(k).second) continue;
+            if (step + 1 == roles.size()) {
+                if (matches(k) && pick-- == 0) return k;
+            } else if (const Idx found = self(self, k, step + 1); found != kNone) {
+                return found;
+            }
+        }
+        return kNone;
+    };
+    return visit(visit, start, 0);
 }
 
 }  // namespace
@@ -181,7 +221,7 @@ bool CBase_CimDoc::PathTargets(const URI_Ref& start, const CString& path, std::v
     const Store& s = *m_p;
     Idx i = kNone;
     if (!BeginQuery(start, out, i)) return false;
-    std::vector<Idx> items = Walk(s, i, PathRoles(*s.schema, path.str()));
+    std::vector<Idx> items = Walk(s, i, PathRoles(s, path.str()));
     SortAndEmit(s, items, sortAttr, policy, out);
     return true;
 }
@@ -212,18 +252,22 @@ URI_Ref CBase_CimDoc::FirstTarget(const URI_Ref& rsc, const CString& path, int i
     }
     int want = cls.IsEmpty() ? -1 : s.schema->ClassId(cls.str());
     if (!cls.IsEmpty() && want < 0) return URI_Ref();
-    Idx skip = s.Find(except);
-    std::vector<int> roles = PathRoles(*s.schema, path.str());
+    const Idx skip = except.sUri.empty() ? kNone : s.Find(except);  // no resource has an empty identifier
     int pick = index < 0 ? 0 : index;
     auto matches = [&](Idx k) { return k != skip && (want < 0 || s.schema->IsA(s.R(k).cls, want)); };
 
-    if (roles.size() == 1 && !count) {
+    if (path.Find('/') < 0 && !count) {
         // The common case: one role, no count wanted; stop at the match.
-        const std::vector<Idx>* t = Step(s, i, roles[0]);
+        const std::vector<Idx>* t = Step(s, i, StepRole(s, path.str()));
         if (!t) return URI_Ref();
         for (Idx k : *t)
             if (matches(k) && pick-- == 0) return s.Handle(k);
         return URI_Ref();
+    }
+    std::vector<int> roles = PathRoles(s, path.str());
+    if (!count) {
+        const Idx k = FindAlong(s, i, roles, pick, matches);
+        return k == kNone ? URI_Ref() : s.Handle(k);
     }
     std::vector<Idx> all = Walk(s, i, roles);
     URI_Ref found;
@@ -245,10 +289,27 @@ int CBase_CimDoc::CountTargets(const URI_Ref& rsc, const CString& path) const {
         Fail("对象不存在：" + CString(rsc.sUri));
         return -1;
     }
-    std::vector<int> roles = PathRoles(*s.schema, path.str());
-    if (roles.size() == 1) {
-        const std::vector<Idx>* t = Step(s, i, roles[0]);
+    if (path.Find('/') < 0) {
+        const std::vector<Idx>* t = Step(s, i, StepRole(s, path.str()));
         return t ? static_cast<int>(t->size()) : 0;
     }
-    return static_cast<int>(Walk(s, i, roles).size());
+    std::vector<int> roles = PathRoles(s, path.str());
+    // Walked up to the last step, whose targets are only counted.
+    const std::vector<Idx> before = Walk(s, i, roles, roles.size() - 1);
+    if (before.size() == 1) {
+        const std::vector<Idx>* t = Step(s, before[0], roles.back());
+        return t ? static_cast<int>(t->size()) : 0;
+    }
+    int n = 0;
+    const uint32_t gen = s.NextMark();
+    for (Idx k : before) {
+        const std::vector<Idx>* t = Step(s, k, roles.back());
+        if (!t) continue;
+        for (Idx x : *t) {
+            if (s.mark[x] == gen) continue;
+            s.mark[x] = gen;
+            ++n;
+        }
+    }
+    return n;
 }

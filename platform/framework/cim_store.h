@@ -160,9 +160,9 @@ struct Store {
         return d >= 0 && domains[static_cast<size_t>(d)].alive ? d : -1;
     }
 
-    // The role id of a name (-1 when unknown), remembered for the last few
-    // names asked, so that a run of reads does not hash the same role names
-    // again and again.
+    // The role id of a name (-1 when unknown), remembered in a small table
+    // placed by the name's length and a few of its characters, so that a run
+    // of reads and writes does not hash the same role names again and again.
     int RoleId(std::string_view name) const;
     int RoleOf(int cls, std::string_view name) const {
         const int r = RoleId(name);
@@ -173,8 +173,7 @@ struct Store {
         int id = -1;
         bool used = false;
     };
-    mutable std::array<RoleMemo, 8> roleMemo;
-    mutable uint32_t roleMemoNext = 0;
+    mutable std::array<RoleMemo, 128> roleMemo;
 
     // ---- attributes ----
     const std::string* Attr(Idx i, int role) const;

@@ -1,5 +1,7 @@
 #include "platform/framework/doc_services.h"
 
+#include <string>
+
 // ---- attributes ---------------------------------------------------------------
 
 bool CDocServices::DocMtd_get_attribute_value(const URI_Ref& rsc, const CString& role, CString& value) {
@@ -73,9 +75,7 @@ CString CDocServices::DocMtd_GetSeqNumber_byAsso(const URI_Ref& rsc, const CStri
     int n = m_Doc.CountTargets(rsc, role);
     if (count) *count = n < 0 ? 0 : n;
     if (n < 0) return CString();
-    CString text;
-    text.Format("%d", n + 1);
-    return text;
+    return CString(std::to_string(n + 1));
 }
 
 CString CDocServices::DocMtd_GetReverseAsso(const CString& role) { return m_Doc.ReverseRole(role); }

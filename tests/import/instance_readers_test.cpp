@@ -476,5 +476,37 @@ TEST_F(ImportTest, LogControlsFindTheLogOfTheirDevice) {
     EXPECT_EQ(Entries("other_errors"), std::vector<ReportEntry>{});
 }
 
+// The paths below a DO type are read once for many DOIs; a member added to
+// or renamed in the type after that must be found by the next DOI.
+TEST_F(InstanceTest, ADOIReadsTheMembersItsTypeHasNow) {
+    URI_Ref ptoc = Node(prot, "PTOC1");
+    URI_Ref doStr = Target(Member(ptoc, "sec:LNode.DOIs", "Str"), "sec:DOI.DO");
+    ASSERT_TRUE(doStr.IsSet());
+    URI_Ref sps = Target(doStr, "sec:DO.DefinedBy_DOType");
+    ASSERT_TRUE(sps.IsSet());
+    CString domain;
+    ASSERT_TRUE(app.DocMtd_DEnv_Get_Rsc_Domain(sps, domain));
+    URI_Ref added;
+    ASSERT_TRUE(app.DocMtd_create_a_Rsc(domain, "sec:DA", added, "added"));
+    ASSERT_TRUE(app.DocMtd_Modify_attribute_value(added, "sec:DA.fc_0", EnumValue("FCType", "ST")));
+    ASSERT_TRUE(app.DocMtd_add_Association(added, "sec:DA.MemberOf_DOType", sps));
+
+    ImportNameTable dois, dos{{"Str", doStr}};
+    auto readDoi = [&](const char* dai) {
+        XmlNode root = LoadScl(std::string("<SCL><DOI name=\"Str\"><DAI name=\"") + dai + "\"/></DOI></SCL>");
+        return imp.Import_DOI(&app, ptoc, scl.Get_NodePtr(root, "DOI"), "9", "PTOC_D", dois, dos);
+    };
+    const size_t entries = Entries("DAIs").size();
+    ASSERT_TRUE(readDoi("added"));
+    URI_Ref doi = dois["Str"];
+    EXPECT_EQ(NamesOf(Members(doi, "sec:DOI.DAIs")), (std::vector<CString>{"added[ST]"}));
+    ASSERT_TRUE(app.DocMtd_Modify_attribute_value(added, "cim:Naming.name", "renamed"));
+    ASSERT_TRUE(readDoi("renamed"));
+    EXPECT_EQ(NamesOf(Members(doi, "sec:DOI.DAIs")), (std::vector<CString>{"added[ST]", "renamed[ST]"}));
+    EXPECT_EQ(Entries("DAIs").size(), entries) << "no DAI of the two went unfound";
+    ASSERT_TRUE(readDoi("added"));
+    EXPECT_EQ(Entries("DAIs").size(), entries + 1) << "the old name is gone";
+}
+
 }  // namespace
 }  // namespace kiln::test

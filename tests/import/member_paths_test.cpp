@@ -2,6 +2,9 @@
 // instance, on the standard model of the fixture.
 #include "tests/import/import_fixture.h"
 
+#include <iterator>
+#include <set>
+
 namespace kiln::test {
 namespace {
 
@@ -123,6 +126,30 @@ TEST_F(IndexTest, InstanceIndexesCoverTypesAndBaseTypes) {
         EXPECT_EQ(k.Find("OTHER"), -1) << k;  // only the first server is indexed
     }
     for (const auto& [k, v] : imp.m_mapInstPaths) EXPECT_EQ(k.Find("OTHER"), -1) << k;
+}
+
+// Limited to the paths asked for, the index holds exactly those of them the
+// whole index holds, with the same members; a prefix or a longer path of an
+// indexed one is not indexed by being close to it.
+TEST_F(IndexTest, AnIndexOfTheAskedPathsIsTheWholeIndexCutDown) {
+    ImportNameTable all;
+    ASSERT_TRUE(imp.Index_ICD_DAs(&app, icd, all));
+    ASSERT_GT(all.size(), 8u);
+    std::set<CString> asked{"PROT/PTOC1.Str.stVal[ST]", "PROT/PTOC1.Op.stVal", "PROT/PTOC1.Op",
+                            "PROT/PTOC1.Str.stVa",      "PROT/PTOC1.Str.stVal.x", "PROT/Q0MMXU1.A.phsA.cVal[MX].mag.f",
+                            "PROT/XXXX1.Mod.stVal",     "OTHER/PTOC2.Str.stVal",  "PROT/PTOC1.Str"};
+    for (auto it = all.begin(); it != all.end(); std::advance(it, 3)) {
+        asked.insert(it->first);
+        if (std::distance(it, all.end()) < 3) break;
+    }
+    ImportNameTable some;
+    ASSERT_TRUE(imp.Index_ICD_DAs(&app, icd, some, &asked));
+    ImportNameTable expected;
+    for (const auto& entry : all)
+        if (asked.count(entry.first)) expected.insert(entry);
+    EXPECT_EQ(some, expected);
+    EXPECT_EQ(some.count("PROT/Q0MMXU1.A.phsA.cVal[MX].mag.f"), 1u);
+    EXPECT_EQ(some.count("PROT/PTOC1.Str.stVa"), 0u);
 }
 
 TEST_F(IndexTest, IndexesOfAMissingICDStructureFail) {

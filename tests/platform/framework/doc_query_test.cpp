@@ -236,3 +236,58 @@ TEST_F(DocTest, HandlesStayCorrectAfterDeletionReuseAndInAnotherDocument) {
         EXPECT_NE(other.DocMtd_getValue_ofAttr(h, "cim:Naming.name"), svc.DocMtd_getValue_ofAttr(h, "cim:Naming.name"));
     }
 }
+
+// The first (or n-th) target of a path stops at its answer; it must be the
+// member the whole walk lists at that place, whatever is shared or empty on
+// the way, and counting must count each target once.
+TEST_F(DocTest, FirstTargetOfAPathIsTheWalksMemberAtThatPlace) {
+    URI_Ref pkg = Make(kPkgDomain, "sec:TypePackage", "P");
+    auto type = [&](const char* name) { return Child(pkg, "sec:LNodeType", "sec:LNodeType.TypePackage", name); };
+    URI_Ref tE = type("E"), tA = type("A"), tB = type("B"), tC = type("C");
+    URI_Ref b1 = Child(tB, "sec:DO", "sec:DO.LNodeType", "b1");
+    URI_Ref a1 = Child(tA, "sec:DO", "sec:DO.LNodeType", "a1");
+    URI_Ref a2 = Child(tA, "sec:DO", "sec:DO.LNodeType", "a2");
+    ASSERT_TRUE(svc.DocMtd_add_Association(a2, "sec:DO.LNodeType", tB));  // shared by two types
+    Child(tC, "sec:DO", "sec:DO.LNodeType", "c1");
+    // Types reached in another order than made; one node has none, one two.
+    URI_Ref ld = Make(kIcdDomain, "sec:LDevice", "LD");
+    std::vector<std::vector<URI_Ref>> typesOf = {{tE}, {tB}, {}, {tA, tC}, {tB}, {tC}};
+    for (const auto& types : typesOf) {
+        URI_Ref ln = Child(ld, "sec:LNode", "sec:LNode.LDevice", "LN");
+        for (const URI_Ref& t : types) ASSERT_TRUE(svc.DocMtd_add_Association(ln, "sec:LNode.LNodeType", t));
+    }
+    const CString path = "sec:LDevice.LNodes/sec:LNode.LNodeType/sec:LNodeType.DOs";
+    std::vector<URI_Ref> all;
+    URI_Ref last;
+    ASSERT_EQ(svc.DocMtd_get_descendent_BUris(ld, path, all, last, "", SortPolicy_None), 1);
+    ASSERT_EQ(Names(all), (Strs{"b1", "a2", "a1", "c1"}));
+
+    for (size_t k = 0; k <= all.size(); ++k) {
+        const URI_Ref want = k < all.size() ? all[k] : URI_Ref();
+        EXPECT_EQ(svc.DocMtd_getFirstUri_ofAsso(ld, path, static_cast<int>(k)), want) << "index " << k;
+        int count = -1;
+        EXPECT_EQ(svc.DocMtd_getFirstUri_ofAsso(ld, path, static_cast<int>(k), "", URI_Ref(), &count), want);
+        EXPECT_EQ(count, 4);
+    }
+    // Passing one member moves the later ones up.
+    EXPECT_EQ(svc.DocMtd_getFirstUri_ofAsso(ld, path, 0, "", b1), a2);
+    EXPECT_EQ(svc.DocMtd_getFirstUri_ofAsso(ld, path, 1, "", a2), a1);
+    EXPECT_EQ(svc.DocMtd_getFirstUri_ofAsso(ld, path, 2, "", a2).sUri, all[3].sUri);
+    EXPECT_TRUE(svc.DocMtd_getFirstUri_ofAsso(ld, path, 3, "", a2).IsEmpty());
+    EXPECT_EQ(svc.DocMtd_getFirstUri_ofAsso(ld, path, -1, "sec:DO"), b1);
+    EXPECT_TRUE(svc.DocMtd_getFirstUri_ofAsso(ld, path, 0, "sec:DA").IsEmpty());
+    EXPECT_TRUE(svc.DocMtd_getFirstUri_ofAsso(ld, "sec:LDevice.LNodes/sec:Nope.X/sec:LNodeType.DOs").IsEmpty());
+
+    // Counts: a target reached twice counts once; a single list is its size.
+    int n = -1;
+    EXPECT_EQ(svc.DocMtd_GetSeqNumber_byAsso(ld, path, &n), "5");
+    EXPECT_EQ(n, 4);
+    EXPECT_EQ(svc.DocMtd_GetSeqNumber_byAsso(ld, "sec:LDevice.LNodes/sec:LNode.LNodeType", &n), "5");
+    EXPECT_EQ(n, 4) << "E, B, A, C";
+    EXPECT_EQ(svc.DocMtd_GetSeqNumber_byAsso(a2, "sec:DO.LNodeType/sec:LNodeType.DOs", &n), "4");
+    EXPECT_EQ(n, 3) << "a1, a2 and b1";
+    EXPECT_EQ(svc.DocMtd_GetSeqNumber_byAsso(tB, "sec:LNodeType.TypePackage/sec:TypePackage.LNodeTypes", &n), "5");
+    EXPECT_EQ(n, 4);
+    EXPECT_EQ(svc.DocMtd_GetSeqNumber_byAsso(ld, "sec:LDevice.LNodes/sec:Nope.X/sec:LNodeType.DOs", &n), "1");
+    EXPECT_EQ(n, 0);
+}
