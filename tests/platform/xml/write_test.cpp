@@ -1,5 +1,7 @@
 // Creating elements, writing values and saving.
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
 
 #include "platform/mfc/gbk.h"
 #include "platform/xml/base_xml.h"
@@ -173,4 +175,40 @@ TEST_F(XmlWrite, SavingGbkInputWritesUtf8AndFailuresLeaveNoFile) {
     size_t files = 0;
     for (const auto& entry : std::filesystem::directory_iterator(m_dir)) files += entry.is_regular_file();
     EXPECT_EQ(files, 2u);  // g.xml and u.xml: no temporary file is left
+}
+
+// A write that fails part-way through a large document (here the process's
+// file-size limit) keeps the file that was there and leaves no temporary file.
+TEST_F(XmlWrite, WriteFailingMidwayKeepsTheOldFile) {
+    CBase_XML xml;
+    XmlNode root = xml.AddNewNode_withAttrs(xml.GetDocument(), "r", CStringArray());
+    ASSERT_TRUE(root);
+    for (int i = 0; i < 20000; ++i) {
+        XmlNode e = xml.AddNewNode_withAttr(root, "DAI", "name");
+        ASSERT_TRUE(e && xml.Write_NodeValueString(e, "@name", "value_" + std::to_string(i)));
+    }
+    const std::string old = WriteFile("big.xml", "<old/>");
+
+    struct rlimit saved {};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    struct sigaction ignore {}, before {};
+    ignore.sa_handler = SIG_IGN;
+    ASSERT_EQ(sigaction(SIGXFSZ, &ignore, &before), 0);
+    struct rlimit small = saved;
+    small.rlim_cur = 100000;  // the document takes about 600 kB
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    const bool saved_ok = xml.SaveAs(old.c_str(), true);
+    setrlimit(RLIMIT_FSIZE, &saved);
+    sigaction(SIGXFSZ, &before, nullptr);
+
+    EXPECT_FALSE(saved_ok);
+    EXPECT_NE(xml.LastError().Find("big.xml"), -1);
+    EXPECT_EQ(ReadFile(old), "<old/>");
+    size_t files = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(m_dir)) files += entry.is_regular_file();
+    EXPECT_EQ(files, 1u);
+
+    // Within the limit again, the same document is written whole.
+    ASSERT_TRUE(xml.SaveAs(old.c_str(), true));
+    EXPECT_EQ(CountOf(ReadFile(old), "<DAI "), 20000u);
 }
