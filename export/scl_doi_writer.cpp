@@ -13,9 +13,10 @@ XmlNode FindDU(CBase_XML& xml, const XmlNode& element) { return xml.Get_NodePtr(
 
 // Appends <DAI name=...><Val>value</Val></DAI>.
 XmlNode AppendDAI(CBase_XML& xml, const XmlNode& parent, const CString& name, const CString& value) {
-    XmlNode dai = xml.AddNewNode_withAttr(parent, "DAI", "name");
-    if (!dai || !Put(xml, dai, "name", name)) return XmlNode();
-    if (!xml.Write_NodeValueString_withCreate(dai, "Val", value)) return XmlNode();
+    static const CString kDai("DAI"), kName("name"), kVal("Val");
+    XmlNode dai = xml.AddNewNode_withAttrValue(parent, kDai, kName, name);
+    if (!dai) return XmlNode();
+    if (!xml.Write_NodeValueString_withCreate(dai, kVal, value)) return XmlNode();
     return dai;
 }
 
@@ -24,8 +25,8 @@ XmlNode FindOrAppend(CBase_XML& xml, CKiln_Export::NodeTable& nodes, const CStri
                      const char* element, const CString& name) {
     auto it = nodes.find(path.str());
     if (it != nodes.end()) return it->second;
-    XmlNode node = xml.AddNewNode_withAttr(parent, element, "name");
-    if (!node || !Put(xml, node, "name", name)) return XmlNode();
+    XmlNode node = xml.AddNewNode_withAttrValue(parent, element, "name", name);
+    if (!node) return XmlNode();
     nodes.emplace(path.str(), node);
     return node;
 }
@@ -82,8 +83,8 @@ bool SDIObj::AddPath(std::string_view path, std::string_view value) {
 
 bool SDIObj::Write_Node(const XmlNode& parent, CBase_XML& xml, std::map<std::string, XmlNode>* pNodes,
                         const CString& path) const {
-    XmlNode element = xml.AddNewNode_withAttr(parent, GetTypeName(), "name");
-    if (!element || !Put(xml, element, "name", m_strName)) return false;
+    XmlNode element = xml.AddNewNode_withAttrValue(parent, GetTypeName(), "name", m_strName);
+    if (!element) return false;
     const CString myPath = path.IsEmpty() ? m_strName : path + "." + m_strName;
     if (pNodes) pNodes->emplace(myPath.str(), element);
     return Write_Contents(element, xml, pNodes, myPath);

@@ -110,6 +110,41 @@ TEST_F(XmlWrite, AttributeListsAndInvalidNames) {
     EXPECT_EQ(root.SelectNodes("*").Length(), 3);
 }
 
+// An element with its attribute's value set in one step is what the element
+// and a later attribute write give: the same text, the same refusals.
+TEST_F(XmlWrite, ElementWithAttributeValueInOneStep) {
+    const CString tricky = "a<b & \"c\" 'd' 保护\t";
+    CBase_XML oneStep, twoSteps;
+    for (CBase_XML* xml : {&oneStep, &twoSteps}) {
+        xml->Set_Default_NameSpase(kSclNs);
+        XmlNode root = xml == &oneStep ? xml->AddNewNode_withAttrValue(xml->GetDocument(), "SCL", "version", "2007")
+                                       : xml->AddNewNode_withAttr(xml->GetDocument(), "SCL", "version");
+        ASSERT_FALSE(root.IsNull());
+        if (xml == &twoSteps) ASSERT_TRUE(xml->Write_NodeValueString(root, "@version", "2007"));
+        XmlNode dai = xml == &oneStep ? xml->AddNewNode_withAttrValue(root, "DAI", "name", tricky)
+                                      : xml->AddNewNode_withAttr(root, "DAI", "name");
+        ASSERT_FALSE(dai.IsNull());
+        if (xml == &twoSteps) ASSERT_TRUE(xml->Write_NodeValueString(dai, "@name", tricky));
+        ASSERT_TRUE(xml->Write_NodeValueString_withCreate(dai, "Val", "v"));
+        // The namespace declaration stays the root's own, ahead of the attribute.
+        ASSERT_TRUE(xml == &oneStep ? !xml->AddNewNode_withAttrValue(root, "SDI", "xmlns", "x").IsNull()
+                                    : !xml->AddNewNode_withAttr(root, "SDI", "xmlns").IsNull() &&
+                                          xml->Write_NodeValueString(root.SelectSingleNode("SDI[last()]"), "@xmlns", "x"));
+    }
+    ASSERT_TRUE(oneStep.SaveAs(PathOf("one.xml").c_str(), true));
+    ASSERT_TRUE(twoSteps.SaveAs(PathOf("two.xml").c_str(), true));
+    EXPECT_EQ(ReadFile(PathOf("one.xml")), ReadFile(PathOf("two.xml")));
+    EXPECT_NE(ReadFile(PathOf("one.xml")).find("<SCL xmlns=\"http://www.iec.ch/61850/2003/SCL\" version=\"2007\">"),
+              std::string::npos);
+
+    XmlNode root = oneStep.GetDocumentElement();
+    EXPECT_TRUE(oneStep.AddNewNode_withAttrValue(root, "x", "", "v").IsNull());
+    EXPECT_TRUE(oneStep.AddNewNode_withAttrValue(root, "x", "1a", "v").IsNull());
+    EXPECT_TRUE(oneStep.AddNewNode_withAttrValue(root, "bad name", "a", "v").IsNull());
+    EXPECT_TRUE(oneStep.AddNewNode_withAttrValue(XmlNode(), "x", "a", "v").IsNull());
+    EXPECT_EQ(root.SelectNodes("*").Length(), 2);
+}
+
 TEST_F(XmlWrite, WritingValuesAndTexts) {
     CBase_XML xml;
     ASSERT_TRUE(xml.Load(WriteFile("m.xml", "<MICS iedModel=\"\"><DA name=\"a\"><x/>old</DA></MICS>").c_str()));
