@@ -106,6 +106,7 @@ DOIObj::DOIObj(CKiln_Main* pMain, const URI_Ref& doi, bool& bOk) {
     static const std::vector<CString> kValues{"sec:DAI.valueStr", kiln::core::kRoleName};
     std::vector<std::string_view> rows;
     if (!pMain->m_Doc.MemberValuesByOrd(doi, "sec:DOI.DAIs", kValues, rows)) return;
+    m_vEntries.reserve(rows.size() / 2);
     for (size_t k = 0; k + 1 < rows.size(); k += 2) {
         const std::string_view value = rows[k], name = rows[k + 1];
         if (value.empty()) continue;
