@@ -205,28 +205,25 @@ bool Writable(const char* text) {
     return *p == 0 || FirstBadXmlChar(reinterpret_cast<const char*>(p)) == std::string::npos;
 }
 
-DocSurvey Survey(const pugi::xml_node& root) {
+// pugixml's own walk (without recursion) visits every node below the root
+// with its depth, cheaper than stepping through the node API here.
+class SurveyWalker : public pugi::xml_tree_walker {
+public:
     DocSurvey survey;
-    size_t depth = 0;
-    for (pugi::xml_node n = root; n;) {
-        survey.depth = std::max(survey.depth, depth);
+    bool for_each(pugi::xml_node& n) override {
+        survey.depth = std::max(survey.depth, static_cast<size_t>(depth()) + 1);
         if (!Writable(n.name()) || !Writable(n.value())) survey.writable = false;
         for (pugi::xml_attribute a = n.first_attribute(); a; a = a.next_attribute())
             if (!Writable(a.name()) || !Writable(a.value())) survey.writable = false;
-        if (!survey.writable) return survey;
-        if (n.first_child()) {
-            n = n.first_child();
-            ++depth;
-            continue;
-        }
-        while (n && !n.next_sibling() && n != root) {
-            n = n.parent();
-            --depth;
-        }
-        if (!n || n == root) break;
-        n = n.next_sibling();
+        return survey.writable;
     }
-    return survey;
+};
+
+DocSurvey Survey(const pugi::xml_node& root) {
+    SurveyWalker walker;
+    if (!Writable(root.name()) || !Writable(root.value())) walker.survey.writable = false;
+    if (walker.survey.writable) const_cast<pugi::xml_node&>(root).traverse(walker);
+    return walker.survey;
 }
 
 }  // namespace
