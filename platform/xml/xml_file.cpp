@@ -222,7 +222,8 @@ public:
 DocSurvey Survey(const pugi::xml_node& root) {
     SurveyWalker walker;
     if (!Writable(root.name()) || !Writable(root.value())) walker.survey.writable = false;
-    if (walker.survey.writable) const_cast<pugi::xml_node&>(root).traverse(walker);
+    pugi::xml_node start = root;  // a handle: traverse is not const, it changes nothing
+    if (walker.survey.writable) start.traverse(walker);
     return walker.survey;
 }
 
