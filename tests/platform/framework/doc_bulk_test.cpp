@@ -53,8 +53,10 @@ TEST_F(DocTest, MemberValuesEqualTheSortedQueryReadOneByOne) {
         std::vector<URI_Ref> made;
         for (size_t k = 0; k < ords.size(); ++k) {
             made.push_back(Make(kPkgDomain, "sec:DO", CString("d" + std::to_string(n++)), CString(ords[k])));
-            if (k % 3 == 0) ASSERT_TRUE(svc.DocMtd_Modify_attribute_value(made.back(), "cim:Naming.description",
-                                                                          CString("说明 " + std::to_string(k))));
+            if (k % 3 == 0) {
+                ASSERT_TRUE(svc.DocMtd_Modify_attribute_value(made.back(), "cim:Naming.description",
+                                                              CString("说明 " + std::to_string(k))));
+            }
         }
         std::vector<size_t> order(made.size());
         std::iota(order.begin(), order.end(), size_t{0});

@@ -120,11 +120,15 @@ TEST_F(XmlWrite, ElementWithAttributeValueInOneStep) {
         XmlNode root = xml == &oneStep ? xml->AddNewNode_withAttrValue(xml->GetDocument(), "SCL", "version", "2007")
                                        : xml->AddNewNode_withAttr(xml->GetDocument(), "SCL", "version");
         ASSERT_FALSE(root.IsNull());
-        if (xml == &twoSteps) ASSERT_TRUE(xml->Write_NodeValueString(root, "@version", "2007"));
+        if (xml == &twoSteps) {
+            ASSERT_TRUE(xml->Write_NodeValueString(root, "@version", "2007"));
+        }
         XmlNode dai = xml == &oneStep ? xml->AddNewNode_withAttrValue(root, "DAI", "name", tricky)
                                       : xml->AddNewNode_withAttr(root, "DAI", "name");
         ASSERT_FALSE(dai.IsNull());
-        if (xml == &twoSteps) ASSERT_TRUE(xml->Write_NodeValueString(dai, "@name", tricky));
+        if (xml == &twoSteps) {
+            ASSERT_TRUE(xml->Write_NodeValueString(dai, "@name", tricky));
+        }
         ASSERT_TRUE(xml->Write_NodeValueString_withCreate(dai, "Val", "v"));
         // The namespace declaration stays the root's own, ahead of the attribute.
         ASSERT_TRUE(xml == &oneStep ? !xml->AddNewNode_withAttrValue(root, "SDI", "xmlns", "x").IsNull()
