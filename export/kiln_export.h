@@ -12,6 +12,7 @@
 #include <memory>
 #include <set>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/framework/records.h"
@@ -59,6 +60,11 @@ public:
                         const CString& path) const;
 
 protected:
+    // Add_DAI_Path on views of the texts: only the stored names and values
+    // are copied.
+    bool AddPath(std::string_view path, std::string_view value);
+    SDIObj* Find_Child(std::string_view name) const;
+
     CString m_strName;
     std::vector<std::pair<CString, CString>> m_vEntries;
     std::vector<std::unique_ptr<SDIObj>> m_vChildren;

@@ -13,9 +13,10 @@ XmlNode FindDU(CBase_XML& xml, const XmlNode& element) { return xml.Get_NodePtr(
 
 // Appends <DAI name=...><Val>value</Val></DAI>.
 XmlNode AppendDAI(CBase_XML& xml, const XmlNode& parent, const CString& name, const CString& value) {
-    XmlNode dai = xml.AddNewNode_withAttr(parent, "DAI", "name");
-    if (!dai || !Put(xml, dai, "name", name)) return XmlNode();
-    if (!xml.Write_NodeValueString_withCreate(dai, "Val", value)) return XmlNode();
+    static const CString kDai("DAI"), kName("name"), kVal("Val");
+    XmlNode dai = xml.AddNewNode_withAttrValue(parent, kDai, kName, name);
+    if (!dai) return XmlNode();
+    if (!xml.Write_NodeValueString_withCreate(dai, kVal, value)) return XmlNode();
     return dai;
 }
 
@@ -24,8 +25,8 @@ XmlNode FindOrAppend(CBase_XML& xml, CKiln_Export::NodeTable& nodes, const CStri
                      const char* element, const CString& name) {
     auto it = nodes.find(path.str());
     if (it != nodes.end()) return it->second;
-    XmlNode node = xml.AddNewNode_withAttr(parent, element, "name");
-    if (!node || !Put(xml, node, "name", name)) return XmlNode();
+    XmlNode node = xml.AddNewNode_withAttrValue(parent, element, "name", name);
+    if (!node) return XmlNode();
     nodes.emplace(path.str(), node);
     return node;
 }
@@ -48,34 +49,42 @@ std::vector<CString> Split(const CString& text) {
 
 // ---- the value tree ----------------------------------------------------------
 
-SDIObj* SDIObj::Find_Child(const CString& name) const {
+SDIObj* SDIObj::Find_Child(const CString& name) const { return Find_Child(std::string_view(name.str())); }
+
+SDIObj* SDIObj::Find_Child(std::string_view name) const {
     for (const auto& c : m_vChildren)
-        if (c->m_strName == name) return c.get();
+        if (c->m_strName.str() == name) return c.get();
     return nullptr;
 }
 
 bool SDIObj::Add_DAI_Path(const CString& path, const CString& value) {
-    if (path.IsEmpty() || path[0] == '.' || path[0] == '[') return false;
-    const int dot = path.Find('.');
-    if (dot < 0) {
-        const CString name = StringBefore(path, "[");
-        if (name.IsEmpty()) return false;
-        m_vEntries.emplace_back(name, value);
+    return AddPath(std::string_view(path.str()), std::string_view(value.str()));
+}
+
+bool SDIObj::AddPath(std::string_view path, std::string_view value) {
+    if (path.empty() || path[0] == '.' || path[0] == '[') return false;
+    // A segment ends at its first "[" (the index is dropped).
+    auto nameOf = [](std::string_view segment) { return segment.substr(0, segment.find('[')); };
+    const size_t dot = path.find('.');
+    if (dot == std::string_view::npos) {
+        const std::string_view name = nameOf(path);
+        if (name.empty()) return false;
+        m_vEntries.emplace_back(CString(name), CString(value));
         return true;
     }
-    const CString segment = StringBefore(path.Left(dot), "[");
-    const CString rest = path.Mid(dot + 1);
-    if (SDIObj* child = Find_Child(segment)) return child->Add_DAI_Path(rest, value);
-    auto child = std::make_unique<SDIObj>(segment);
-    if (!child->Add_DAI_Path(rest, value)) return false;
+    const std::string_view segment = nameOf(path.substr(0, dot));
+    const std::string_view rest = path.substr(dot + 1);
+    if (SDIObj* child = Find_Child(segment)) return child->AddPath(rest, value);
+    auto child = std::make_unique<SDIObj>(CString(segment));
+    if (!child->AddPath(rest, value)) return false;
     m_vChildren.push_back(std::move(child));
     return true;
 }
 
 bool SDIObj::Write_Node(const XmlNode& parent, CBase_XML& xml, std::map<std::string, XmlNode>* pNodes,
                         const CString& path) const {
-    XmlNode element = xml.AddNewNode_withAttr(parent, GetTypeName(), "name");
-    if (!element || !Put(xml, element, "name", m_strName)) return false;
+    XmlNode element = xml.AddNewNode_withAttrValue(parent, GetTypeName(), "name", m_strName);
+    if (!element) return false;
     const CString myPath = path.IsEmpty() ? m_strName : path + "." + m_strName;
     if (pNodes) pNodes->emplace(myPath.str(), element);
     return Write_Contents(element, xml, pNodes, myPath);
@@ -93,14 +102,16 @@ bool SDIObj::Write_Contents(const XmlNode& element, CBase_XML& xml, std::map<std
 DOIObj::DOIObj(CKiln_Main* pMain, const URI_Ref& doi, bool& bOk) {
     bOk = false;
     if (!ReadName(pMain, doi, m_strName) || m_strName.IsEmpty()) return;
-    std::vector<URI_Ref> dais;
-    if (!Members(pMain, doi, "sec:DOI.DAIs", dais)) return;
-    for (const URI_Ref& dai : dais) {
-        CString value, name;
-        if (!pMain->DocMtd_get_attribute_value(dai, "sec:DAI.valueStr", value)) return;
-        if (value.IsEmpty()) continue;
-        if (!ReadName(pMain, dai, name) || name.IsEmpty()) return;
-        if (!Add_DAI_Path(name, value)) return;
+    // Each DAI's value and name, read in one pass over the DOI's members.
+    static const std::vector<CString> kValues{"sec:DAI.valueStr", kiln::core::kRoleName};
+    std::vector<std::string_view> rows;
+    if (!pMain->m_Doc.MemberValuesByOrd(doi, "sec:DOI.DAIs", kValues, rows)) return;
+    m_vEntries.reserve(rows.size() / 2);
+    for (size_t k = 0; k + 1 < rows.size(); k += 2) {
+        const std::string_view value = rows[k], name = rows[k + 1];
+        if (value.empty()) continue;
+        if (name.empty()) return;
+        if (!AddPath(name, value)) return;
     }
     bOk = true;
 }

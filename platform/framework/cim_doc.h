@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string_view>
 #include <vector>
 
 #include "platform/framework/records.h"
@@ -193,4 +194,17 @@ private:
     mutable CString m_error;
     mutable CString m_faultOp;
     mutable int m_faultSkip = -1;  // -1: no fault armed
+
+public:
+    // ---- bulk reads (cim_doc_bulk.cpp) --------------------------------------
+    // The members along `role` in the order of their "e301:OrdNaming.ord"
+    // numbers (the order Targets gives by that attribute with policy 3: by
+    // number, ties in creation order), each with the stored texts of the roles
+    // in `values`, without a handle per member: out[k * values.size() + v] is
+    // member k's text of values[v] ("" where it holds none, as GetAttribute
+    // reads it). The texts point into the document and stay valid until the
+    // document next changes. `out` is replaced; false only when the query
+    // fails (empty or stale start).
+    bool MemberValuesByOrd(const URI_Ref& rsc, const CString& role, const std::vector<CString>& values,
+                           std::vector<std::string_view>& out) const;
 };

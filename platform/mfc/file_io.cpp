@@ -58,6 +58,10 @@ bool WriteAll(int fd, const char* data, size_t n) {
 }
 
 bool ReplaceFile(const std::string& path, std::string_view data, bool sync, int* error) {
+    return ReplaceFileWith(path, sync, [&](int fd) { return WriteAll(fd, data.data(), data.size()); }, error);
+}
+
+bool ReplaceFileWith(const std::string& path, bool sync, const std::function<bool(int fd)>& produce, int* error) {
     // A name of its own for every call, so that two writers never share one.
     static std::atomic<unsigned> counter{0};
     std::string tmp = path + ".tmp" + std::to_string(::getpid()) + "_" + std::to_string(counter++);
@@ -67,7 +71,13 @@ bool ReplaceFile(const std::string& path, std::string_view data, bool sync, int*
         return false;
     }
     CopyMode(fd, path);
-    bool ok = WriteAll(fd, data.data(), data.size()) && (!sync || ::fsync(fd) == 0);
+    errno = 0;
+    bool ok = false;
+    try {
+        ok = produce(fd) && (!sync || ::fsync(fd) == 0);
+    } catch (...) {
+        errno = ENOMEM;
+    }
     int err = ok ? 0 : errno;
     if (::close(fd) != 0 && ok) {
         ok = false;

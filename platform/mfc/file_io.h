@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -26,6 +27,12 @@ bool WriteAll(int fd, const char* data, size_t n);
 // the temporary file is removed, `path` is untouched, and `error` (when
 // given) receives the errno value.
 bool ReplaceFile(const std::string& path, std::string_view data, bool sync, int* error = nullptr);
+// The same, with the contents written by `produce` into the descriptor of
+// the temporary file (so that a large text need not be held whole first).
+// A false from `produce` fails the replace with the errno it left (EIO when
+// none), and nothing of it stays.
+bool ReplaceFileWith(const std::string& path, bool sync, const std::function<bool(int fd)>& produce,
+                     int* error = nullptr);
 
 // Gives the file `fd` the permission bits of the file at `like`, when there
 // is one (a new file that replaces an old one keeps what the user set).

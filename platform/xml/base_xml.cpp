@@ -134,6 +134,16 @@ XmlNode CBase_XML::AddNewNode_withAttrs(const XmlNode& parent, const CString& el
 }
 
 XmlNode CBase_XML::AddNewNode_withAttr(const XmlNode& parent, const CString& element, const CString& attr) {
+    return AddNode(parent, element, attr, nullptr);
+}
+
+XmlNode CBase_XML::AddNewNode_withAttrValue(const XmlNode& parent, const CString& element, const CString& attr,
+                                            const CString& value) {
+    if (attr.IsEmpty()) return XmlNode();
+    return AddNode(parent, element, attr, &value);
+}
+
+XmlNode CBase_XML::AddNode(const XmlNode& parent, const CString& element, const CString& attr, const CString* value) {
     try {
         if (parent.IsNull()) return XmlNode();
         if (!attr.IsEmpty() && !kiln::xml::IsXmlName(attr.str())) return XmlNode();
@@ -144,8 +154,11 @@ XmlNode CBase_XML::AddNewNode_withAttr(const XmlNode& parent, const CString& ele
         // A new root of an empty document declares the recorded namespace.
         if (parent.PugiNode().type() == pugi::node_document && !m_strDefaultNs.IsEmpty())
             ok = node.append_attribute("xmlns").set_value(m_strDefaultNs.GetString());
-        if (ok && !attr.IsEmpty() && !node.attribute(attr.GetString()))
-            ok = static_cast<bool>(node.append_attribute(attr.GetString()));
+        if (ok && !attr.IsEmpty()) {
+            pugi::xml_attribute a = node.attribute(attr.GetString());
+            if (!a) a = node.append_attribute(attr.GetString());
+            ok = a && (!value || a.set_value(value->GetString()));
+        }
         if (!ok) {
             parent.RemoveChild(created);
             return XmlNode();

@@ -8,6 +8,8 @@
 
 #include <sys/stat.h>
 
+#include <cerrno>
+
 #include <algorithm>
 #include <cstring>
 #include <string>
@@ -39,10 +41,43 @@ bool IsGbkName(const std::string& enc) {
            enc == "WINDOWS-936" || enc == "EUC-CN" || enc == "X-GBK" || enc == "GB_2312-80" || enc == "CSGB2312";
 }
 
-class StringWriter : public pugi::xml_writer {
+// Streams the text into a file descriptor through a buffer of its own; the
+// first failed write stops all later ones and keeps its errno.
+class FdWriter : public pugi::xml_writer {
 public:
-    std::string text;
-    void write(const void* data, size_t size) override { text.append(static_cast<const char*>(data), size); }
+    explicit FdWriter(int fd) : m_fd(fd) { m_buffer.reserve(kSize); }
+    void write(const void* data, size_t size) override {
+        if (!m_ok) return;
+        if (m_buffer.size() + size > kSize) {
+            Flush();
+            if (size >= kSize) {
+                Send(static_cast<const char*>(data), size);
+                return;
+            }
+        }
+        m_buffer.append(static_cast<const char*>(data), size);
+    }
+    // Writes what the buffer holds; false when any write failed.
+    bool Flush() {
+        Send(m_buffer.data(), m_buffer.size());
+        m_buffer.clear();
+        return m_ok;
+    }
+    int Error() const { return m_errno; }
+
+private:
+    static constexpr size_t kSize = 1 << 18;
+    void Send(const char* data, size_t size) {
+        if (!m_ok || size == 0) return;
+        if (!kiln::file::WriteAll(m_fd, data, size)) {
+            m_ok = false;
+            m_errno = errno;
+        }
+    }
+    int m_fd;
+    std::string m_buffer;
+    bool m_ok = true;
+    int m_errno = 0;
 };
 
 // The encoding named by the XML declaration at the start of `head`; empty
@@ -154,46 +189,42 @@ bool ParseXmlText(std::string data, XmlDocState& state, std::string& error, size
 
 namespace {
 
-// The depth of the deepest node, without recursion.
-size_t Depth(const pugi::xml_node& root) {
-    size_t depth = 0, deepest = 0;
-    pugi::xml_node n = root.first_child();
-    if (n) depth = 1;
-    while (n) {
-        deepest = std::max(deepest, depth);
-        if (n.first_child()) {
-            n = n.first_child();
-            ++depth;
-            continue;
-        }
-        while (n && !n.next_sibling() && n != root) {
-            n = n.parent();
-            --depth;
-        }
-        if (!n || n == root) break;
-        n = n.next_sibling();
-    }
-    return deepest;
+// One walk over the whole document, without recursion: the depth of the
+// deepest node, and whether every name and text may be written (none holds
+// a character XML forbids or bytes that are not UTF-8).
+struct DocSurvey {
+    size_t depth = 0;
+    bool writable = true;
+};
+
+bool Writable(const char* text) {
+    // Plain printable ASCII, what nearly every name and value is, needs no
+    // decoding; the first other byte hands the rest to the full check.
+    const auto* p = reinterpret_cast<const unsigned char*>(text);
+    while (*p >= 0x20 && *p < 0x80) ++p;
+    return *p == 0 || FirstBadXmlChar(reinterpret_cast<const char*>(p)) == std::string::npos;
 }
 
-// Characters XML forbids in any name or text of the document: such a
-// document is not written.
-bool AllWritable(const pugi::xml_node& root) {
-    for (pugi::xml_node n = root; n;) {
-        if (FirstBadXmlChar(n.name()) != std::string::npos || FirstBadXmlChar(n.value()) != std::string::npos)
-            return false;
+// pugixml's own walk (without recursion) visits every node below the root
+// with its depth, cheaper than stepping through the node API here.
+class SurveyWalker : public pugi::xml_tree_walker {
+public:
+    DocSurvey survey;
+    bool for_each(pugi::xml_node& n) override {
+        survey.depth = std::max(survey.depth, static_cast<size_t>(depth()) + 1);
+        if (!Writable(n.name()) || !Writable(n.value())) survey.writable = false;
         for (pugi::xml_attribute a = n.first_attribute(); a; a = a.next_attribute())
-            if (FirstBadXmlChar(a.name()) != std::string::npos || FirstBadXmlChar(a.value()) != std::string::npos)
-                return false;
-        if (n.first_child()) {
-            n = n.first_child();
-            continue;
-        }
-        while (n && !n.next_sibling() && n != root) n = n.parent();
-        if (!n || n == root) break;
-        n = n.next_sibling();
+            if (!Writable(a.name()) || !Writable(a.value())) survey.writable = false;
+        return survey.writable;
     }
-    return true;
+};
+
+DocSurvey Survey(const pugi::xml_node& root) {
+    SurveyWalker walker;
+    if (!Writable(root.name()) || !Writable(root.value())) walker.survey.writable = false;
+    pugi::xml_node start = root;  // a handle: traverse is not const, it changes nothing
+    if (walker.survey.writable) start.traverse(walker);
+    return walker.survey;
 }
 
 }  // namespace
@@ -231,21 +262,27 @@ bool SaveXmlFile(const pugi::xml_document& doc, const std::string& path, bool ov
         error = path + (S_ISREG(st.st_mode) ? "已经存在" : "不是文件");
         return false;
     }
-    if (!AllWritable(doc)) {
+    const DocSurvey survey = Survey(doc);
+    if (!survey.writable) {
         error = "文档含有XML不允许的字符或不是UTF-8的文本，不能写入" + path;
         return false;
     }
 
-    StringWriter writer;
-    writer.text = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
     // Indentation costs a tab per level on every line: beyond a depth no real
     // document reaches, the document is written without it, so that the
     // output stays linear in the document's size.
-    unsigned flags = Depth(doc) <= kMaxIndentedDepth ? pugi::format_indent : pugi::format_raw;
-    doc.save(writer, "\t", flags | pugi::format_no_declaration, pugi::encoding_utf8);
-
+    const unsigned flags = survey.depth <= kMaxIndentedDepth ? pugi::format_indent : pugi::format_raw;
     int err = 0;
-    if (!kiln::file::ReplaceFile(path, writer.text, false, &err)) {
+    auto produce = [&](int fd) {
+        FdWriter writer(fd);
+        static constexpr char kDeclaration[] = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
+        writer.write(kDeclaration, sizeof kDeclaration - 1);
+        doc.save(writer, "\t", flags | pugi::format_no_declaration, pugi::encoding_utf8);
+        if (writer.Flush()) return true;
+        errno = writer.Error();
+        return false;
+    };
+    if (!kiln::file::ReplaceFileWith(path, false, produce, &err)) {
         error = "不能写入文件" + path + "：" + std::strerror(err);
         return false;
     }

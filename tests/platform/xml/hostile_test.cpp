@@ -4,6 +4,7 @@
 
 #include "platform/mfc/gbk.h"
 #include "platform/xml/base_xml.h"
+#include "platform/xml/xml_file.h"
 #include "platform/xml/xml_check.h"
 #include "tests/platform/xml/temp_folder.h"
 
@@ -152,4 +153,22 @@ TEST(XmlCheck, PositionsCountCharactersAndLines) {
     EXPECT_EQ(kiln::xml::FirstBadXmlChar("ok\xED\xA0\x80"), 2u) << "an encoded surrogate";
     EXPECT_EQ(kiln::xml::FirstBadXmlChar("o\xC0\x80"), 1u) << "an overlong form";
     EXPECT_EQ(kiln::xml::FirstBadXmlChar(std::string("a\0b", 3)), 1u);
+}
+
+// The indentation rule's limit counts the root element as level 1 (and a
+// text as a level of its own): a document exactly that deep is still
+// indented, one level deeper is not.
+TEST_F(XmlHostile, IndentationEndsJustPastTheDepthLimit) {
+    for (size_t depth : {kiln::xml::kMaxIndentedDepth, kiln::xml::kMaxIndentedDepth + 1}) {
+        SCOPED_TRACE(depth);
+        std::string text;
+        for (size_t i = 1; i < depth; ++i) text += "<a>";
+        text += "x";  // the deepest level
+        for (size_t i = 1; i < depth; ++i) text += "</a>";
+        CBase_XML xml;
+        ASSERT_TRUE(xml.Load(WriteFile("d.xml", text).c_str())) << xml.LastError();
+        ASSERT_TRUE(xml.SaveAs(PathOf("d_out.xml").c_str())) << xml.LastError();
+        const bool indented = ReadFile(PathOf("d_out.xml")).find("\n\t<a>") != std::string::npos;
+        EXPECT_EQ(indented, depth <= kiln::xml::kMaxIndentedDepth);
+    }
 }

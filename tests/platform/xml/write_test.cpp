@@ -1,5 +1,7 @@
 // Creating elements, writing values and saving.
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
 
 #include "platform/mfc/gbk.h"
 #include "platform/xml/base_xml.h"
@@ -108,6 +110,45 @@ TEST_F(XmlWrite, AttributeListsAndInvalidNames) {
     EXPECT_EQ(root.SelectNodes("*").Length(), 3);
 }
 
+// An element with its attribute's value set in one step is what the element
+// and a later attribute write give: the same text, the same refusals.
+TEST_F(XmlWrite, ElementWithAttributeValueInOneStep) {
+    const CString tricky = "a<b & \"c\" 'd' 保护\t";
+    CBase_XML oneStep, twoSteps;
+    for (CBase_XML* xml : {&oneStep, &twoSteps}) {
+        xml->Set_Default_NameSpase(kSclNs);
+        XmlNode root = xml == &oneStep ? xml->AddNewNode_withAttrValue(xml->GetDocument(), "SCL", "version", "2007")
+                                       : xml->AddNewNode_withAttr(xml->GetDocument(), "SCL", "version");
+        ASSERT_FALSE(root.IsNull());
+        if (xml == &twoSteps) {
+            ASSERT_TRUE(xml->Write_NodeValueString(root, "@version", "2007"));
+        }
+        XmlNode dai = xml == &oneStep ? xml->AddNewNode_withAttrValue(root, "DAI", "name", tricky)
+                                      : xml->AddNewNode_withAttr(root, "DAI", "name");
+        ASSERT_FALSE(dai.IsNull());
+        if (xml == &twoSteps) {
+            ASSERT_TRUE(xml->Write_NodeValueString(dai, "@name", tricky));
+        }
+        ASSERT_TRUE(xml->Write_NodeValueString_withCreate(dai, "Val", "v"));
+        // The namespace declaration stays the root's own, ahead of the attribute.
+        ASSERT_TRUE(xml == &oneStep ? !xml->AddNewNode_withAttrValue(root, "SDI", "xmlns", "x").IsNull()
+                                    : !xml->AddNewNode_withAttr(root, "SDI", "xmlns").IsNull() &&
+                                          xml->Write_NodeValueString(root.SelectSingleNode("SDI[last()]"), "@xmlns", "x"));
+    }
+    ASSERT_TRUE(oneStep.SaveAs(PathOf("one.xml").c_str(), true));
+    ASSERT_TRUE(twoSteps.SaveAs(PathOf("two.xml").c_str(), true));
+    EXPECT_EQ(ReadFile(PathOf("one.xml")), ReadFile(PathOf("two.xml")));
+    EXPECT_NE(ReadFile(PathOf("one.xml")).find("<SCL xmlns=\"http://www.iec.ch/61850/2003/SCL\" version=\"2007\">"),
+              std::string::npos);
+
+    XmlNode root = oneStep.GetDocumentElement();
+    EXPECT_TRUE(oneStep.AddNewNode_withAttrValue(root, "x", "", "v").IsNull());
+    EXPECT_TRUE(oneStep.AddNewNode_withAttrValue(root, "x", "1a", "v").IsNull());
+    EXPECT_TRUE(oneStep.AddNewNode_withAttrValue(root, "bad name", "a", "v").IsNull());
+    EXPECT_TRUE(oneStep.AddNewNode_withAttrValue(XmlNode(), "x", "a", "v").IsNull());
+    EXPECT_EQ(root.SelectNodes("*").Length(), 2);
+}
+
 TEST_F(XmlWrite, WritingValuesAndTexts) {
     CBase_XML xml;
     ASSERT_TRUE(xml.Load(WriteFile("m.xml", "<MICS iedModel=\"\"><DA name=\"a\"><x/>old</DA></MICS>").c_str()));
@@ -173,4 +214,40 @@ TEST_F(XmlWrite, SavingGbkInputWritesUtf8AndFailuresLeaveNoFile) {
     size_t files = 0;
     for (const auto& entry : std::filesystem::directory_iterator(m_dir)) files += entry.is_regular_file();
     EXPECT_EQ(files, 2u);  // g.xml and u.xml: no temporary file is left
+}
+
+// A write that fails part-way through a large document (here the process's
+// file-size limit) keeps the file that was there and leaves no temporary file.
+TEST_F(XmlWrite, WriteFailingMidwayKeepsTheOldFile) {
+    CBase_XML xml;
+    XmlNode root = xml.AddNewNode_withAttrs(xml.GetDocument(), "r", CStringArray());
+    ASSERT_TRUE(root);
+    for (int i = 0; i < 20000; ++i) {
+        XmlNode e = xml.AddNewNode_withAttr(root, "DAI", "name");
+        ASSERT_TRUE(e && xml.Write_NodeValueString(e, "@name", "value_" + std::to_string(i)));
+    }
+    const std::string old = WriteFile("big.xml", "<old/>");
+
+    struct rlimit saved {};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    struct sigaction ignore {}, before {};
+    ignore.sa_handler = SIG_IGN;
+    ASSERT_EQ(sigaction(SIGXFSZ, &ignore, &before), 0);
+    struct rlimit small = saved;
+    small.rlim_cur = 100000;  // the document takes about 600 kB
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    const bool saved_ok = xml.SaveAs(old.c_str(), true);
+    setrlimit(RLIMIT_FSIZE, &saved);
+    sigaction(SIGXFSZ, &before, nullptr);
+
+    EXPECT_FALSE(saved_ok);
+    EXPECT_NE(xml.LastError().Find("big.xml"), -1);
+    EXPECT_EQ(ReadFile(old), "<old/>");
+    size_t files = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(m_dir)) files += entry.is_regular_file();
+    EXPECT_EQ(files, 1u);
+
+    // Within the limit again, the same document is written whole.
+    ASSERT_TRUE(xml.SaveAs(old.c_str(), true));
+    EXPECT_EQ(CountOf(ReadFile(old), "<DAI "), 20000u);
 }
