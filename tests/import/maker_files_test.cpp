@@ -31,7 +31,9 @@ protected:
         URI_Ref out;
         EXPECT_TRUE(app.Rsc_ICD_Import(&out, product)) << file;
         EXPECT_EQ(ui.PendingAnswers(), 0u) << file;
-        if (findings == 0) EXPECT_EQ(Boxes(), std::vector<CString>{"导入成功!"}) << file;
+        if (findings == 0) {
+            EXPECT_EQ(Boxes(), std::vector<CString>{"导入成功!"}) << file;
+        }
         return out;
     }
     URI_Ref ServerOf(const URI_Ref& icd) { return Target(Target(icd, "sec:ICD.IED"), "sec:IED.Servers"); }
