@@ -83,6 +83,9 @@ Next ImportICDInProduct(CommandFrame& f);
 Next ImportICD(CommandFrame& f);
 Next ImportTypePackage(CommandFrame& f);
 Next ImportLNodeType(CommandFrame& f);
+// Name replacement from a file (import_commands.cpp).
+Next ReplaceName(CommandFrame& f);
+Next ReplaceNameAll(CommandFrame& f);
 // Product selection (set_icd_product.cpp).
 Next SetICDProduct(CommandFrame& f);
 // Type and order commands (type_order_commands.cpp).

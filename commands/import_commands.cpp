@@ -1,6 +1,7 @@
-// The import commands of ICD, type-package and LNodeType files: each hands
-// its file to the importer, which asks for the file, writes its report and
-// refreshes the views itself.
+// The import commands of ICD, type-package and LNodeType files and the name
+// replacement: each hands its file to the importer, which asks for the file,
+// writes its report (the name replacement has none) and refreshes the views
+// itself.
 #include "commands/command_frame.h"
 
 namespace kiln::commands {
@@ -26,6 +27,20 @@ Next ImportTypePackage(CommandFrame& f) {
 // The LNodeTypes of a file into the current type package.
 Next ImportLNodeType(CommandFrame& f) {
     f.app.Rsc_LNodeType_Import(f.Current());
+    return Next::CommonEnd;
+}
+
+// The names of a file replaced in the current ICD or type package, whose
+// domain must be editable; the replacement refreshes the views itself.
+Next ReplaceName(CommandFrame& f) {
+    if (!DomainEditable(f.app, f.Current(), "W0100")) return Next::Leave;
+    f.app.Rsc_ReplaceName(f.Current());
+    return Next::CommonEnd;
+}
+
+// The same over the whole document.
+Next ReplaceNameAll(CommandFrame& f) {
+    f.app.Rsc_ReplaceName(URI_Ref());
     return Next::CommonEnd;
 }
 

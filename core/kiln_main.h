@@ -557,6 +557,9 @@ public:
     bool Rsc_TypePackage_Import();
     // "ICD:Import LNodeType": the types of a type-package file into `pkg`.
     bool Rsc_LNodeType_Import(URI_Ref pkg);
+    // "ICD:RepalceName" (an ICD or type package) and "ICD:RepalceName All"
+    // (empty): the names of a name-replacement file replaced in the model.
+    bool Rsc_ReplaceName(URI_Ref rsc);
 
     // ======================================================================
     // VIEWS (views/)

@@ -96,33 +96,50 @@ void BuildStandard(CKiln_Main& app) {
 }
 
 // A workspace folder of this process with the report template beside the
-// document folder.
-const std::filesystem::path& Workspace() {
-    static const std::filesystem::path ws = [] {
-        const std::filesystem::path p =
-            std::filesystem::temp_directory_path() / ("kiln_fuzz_icd_" + std::to_string(getpid()));
-        std::filesystem::create_directories(p / "Template");
-        std::filesystem::create_directories(p / "doc");
+// document folder, removed when the process ends; in memory (/dev/shm)
+// where there is one, since every input is written there as the chosen file.
+class Workspace {
+public:
+    Workspace() {
+        std::error_code ec;
+        const std::filesystem::path base =
+            std::filesystem::is_directory("/dev/shm", ec) ? "/dev/shm" : std::filesystem::temp_directory_path();
+        m_path = base / ("kiln_fuzz_icd_" + std::to_string(getpid()));
+        std::filesystem::create_directories(m_path / "Template");
+        std::filesystem::create_directories(m_path / "doc");
         std::filesystem::copy_file(std::filesystem::path(KILN_SOURCE_DIR) / "Template" / "Report_Template.xml",
-                                   p / "Template" / "Report_Template.xml",
+                                   m_path / "Template" / "Report_Template.xml",
                                    std::filesystem::copy_options::overwrite_existing);
-        return p;
-    }();
-    return ws;
-}
+    }
+    ~Workspace() {
+        std::error_code ec;
+        std::filesystem::remove_all(m_path, ec);
+    }
+    Workspace(const Workspace&) = delete;
+    Workspace& operator=(const Workspace&) = delete;
+    const std::filesystem::path& Path() const { return m_path; }
+
+private:
+    std::filesystem::path m_path;
+};
 
 }  // namespace
 
+// Each input meets a fresh document, so that everything an import allocates
+// is released by the end of the input and libFuzzer's leak check looks at
+// that input alone.
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    const std::filesystem::path file = Workspace() / "input.icd";
+    static const Workspace workspace;
+    static const std::filesystem::path file = workspace.Path() / "input.icd";
+    static QuietUi quiet;
+    static CUiServicesScope scope(&quiet);
     std::ofstream(file, std::ios::binary).write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
-    std::filesystem::remove(Workspace() / "doc" / "Report.xml");
-    QuietUi quiet;
+    std::error_code ec;
+    std::filesystem::remove(workspace.Path() / "doc" / "Report.xml", ec);
     quiet.file = file.string().c_str();
-    CUiServicesScope scope(&quiet);
     CKiln_Main app;
     BuildStandard(app);
-    app.m_Doc.SetDocPath((Workspace() / "doc").string().c_str());
+    app.m_Doc.SetDocPath((workspace.Path() / "doc").string().c_str());
     URI_Ref type, prodPkg, product, icd;
     CBase_CimDoc& doc = app.m_Doc;
     Check(doc.FindDomainType("二次模型装置类型包", type), "domain type");

@@ -1,5 +1,6 @@
-// The import commands: each loads the report template, lets the user choose
-// the file, loads it and hands it to one worker of a fresh importer.
+// The import commands: each loads the report template (the name replacement
+// has none), lets the user choose the file, loads it and hands it to one
+// worker of a fresh importer.
 #include "core/kiln_main.h"
 #include "import/kiln_import.h"
 #include "platform/framework/wnd.h"
@@ -28,8 +29,40 @@ private:
     CWnd* m_pWnd;
 };
 
-// The frame of one import run. `failure` follows the chosen path when the
-// worker returns false (or something escapes it).
+using Worker = std::function<bool(CKiln_Import&, CBase_XML&)>;
+
+// The run from the file dialog on: the chosen file loaded, a fresh importer
+// and its worker. `failure` follows the chosen path when the worker returns
+// false (or something escapes it), and with bLoadFailureShown also when the
+// file does not load.
+bool RunOnChosenFile(CKiln_Main* app, const char* filter, const char* failure, bool bLoadFailureShown,
+                     const Worker& worker) {
+    CFileDialog dlg(TRUE, nullptr, nullptr, kOpenFlags, filter, nullptr, 0, TRUE);
+    if (dlg.DoModal() != IDOK) return false;
+    const CString path = dlg.GetPathName();
+    ImportWaitCursor wait;
+    CBase_XML source;
+    bool done = false;
+    if (source.Load(path)) {
+        try {
+            CKiln_Import importer;
+            done = worker(importer, source);
+        } catch (...) {
+            // Whatever escapes the worker ends the run as a failed import.
+            done = false;
+        }
+    } else if (!bLoadFailureShown) {
+        return false;
+    }
+    if (!done) {
+        _AfxMessageBox(path + failure, MB_OK, "", nullptr);
+        return false;
+    }
+    app->Mtd_AllViews_Refresh(nullptr, nullptr, 0);
+    return true;
+}
+
+// The frame of one import run with a report: the report template first.
 bool RunImport(CKiln_Main* app, const char* filter, const char* failure,
                const std::function<bool(CKiln_Import&, CBase_XML&, const CBase_XML&)>& worker) {
     CBase_XML report;
@@ -38,26 +71,8 @@ bool RunImport(CKiln_Main* app, const char* filter, const char* failure,
                        nullptr);
         return false;
     }
-    CFileDialog dlg(TRUE, nullptr, nullptr, kOpenFlags, filter, nullptr, 0, TRUE);
-    if (dlg.DoModal() != IDOK) return false;
-    const CString path = dlg.GetPathName();
-    ImportWaitCursor wait;
-    CBase_XML source;
-    if (!source.Load(path)) return false;
-    bool done = false;
-    try {
-        CKiln_Import importer;
-        done = worker(importer, source, report);
-    } catch (...) {
-        // Whatever escapes the worker ends the run as a failed import.
-        done = false;
-    }
-    if (!done) {
-        _AfxMessageBox(path + failure, MB_OK, "", nullptr);
-        return false;
-    }
-    app->Mtd_AllViews_Refresh(nullptr, nullptr, 0);
-    return true;
+    return RunOnChosenFile(app, filter, failure, false,
+                           [&](CKiln_Import& imp, CBase_XML& source) { return worker(imp, source, report); });
 }
 
 }  // namespace
@@ -90,4 +105,12 @@ bool CKiln_Main::Rsc_LNodeType_Import(URI_Ref pkg) {
                      [&](CKiln_Import& imp, CBase_XML& source, const CBase_XML& report) {
                          return imp.Import_LNodeTypeFile(this, &source, report, pkg);
                      });
+}
+
+// The name replacement writes no report: no template is loaded.
+bool CKiln_Main::Rsc_ReplaceName(URI_Ref rsc) {
+    return RunOnChosenFile(this, "TypePackage文件|*.Name|ICD-XML文件|*.xml||", "文件格式不正确, 替换不成功！", true,
+                           [&](CKiln_Import& imp, CBase_XML& source) {
+                               return imp.Replace_Names(this, &source, CBase_XML(), rsc);
+                           });
 }

@@ -188,6 +188,11 @@ public:
     // Links every queued ExtRef, FCDA and ClientLN to its logical node and
     // reports what the imported IED does not hold.
     bool Link_ExtRefsAndFCDAs(CKiln_Main* app, const ImportNameTable& daPaths);
+    // The (name, changeto) pairs of a name-replacement file applied to the
+    // names in `scope`: an ICD, a type package, or the whole document when
+    // empty. `report` is not used. False when the file has no root element
+    // or a domain refuses the whole-document replacement.
+    bool Replace_Names(CKiln_Main* app, CBase_XML* source, CBase_XML report, URI_Ref scope);
 
 private:
     // ---- shared steps of the workers ----

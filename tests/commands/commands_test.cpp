@@ -85,6 +85,16 @@ TEST_F(Commands, TheImportRowsReachTheirImports) {
         EXPECT_EQ(ui.CountOf(Enum_UiCall::OpenFile), 0) << command;
         EXPECT_TRUE(Refreshes().empty()) << command;
     }
+    // The name replacement needs no template: both rows reach its file dialog.
+    for (const auto& [current, command] :
+         {std::pair<URI_Ref, const char*>{icd, "ICD:RepalceName"}, {URI_Ref(), "ICD:RepalceName All"}}) {
+        ui.ClearCalls();
+        ui.AnswerFileCancel();
+        Run(current, command);
+        EXPECT_EQ(ui.CountOf(Enum_UiCall::OpenFile), 1) << command;
+        EXPECT_TRUE(ui.Messages().empty()) << command;
+        EXPECT_TRUE(Refreshes().empty()) << command;
+    }
 }
 
 TEST_F(Commands, TheEditGuardsOfTheDispatcherShowTheirNumbers) {
@@ -96,12 +106,15 @@ TEST_F(Commands, TheEditGuardsOfTheDispatcherShowTheirNumbers) {
         {da, "ICD:Switch to BasicType"}, {da, "ICD:Switch to Struct"}, {da, "ICD:Switch to EnumType"},
         {ld, "ICD:Auto Sort LDevice LNode Inst"}, {icd, "ICD:AutoSortLNodeInst"}, {ld, "ICD:Set ChNum"},
         {icd, "ICD:Match M2I ByDoDesc"}, {icd, "ICD:ITB AutoOrd"}, {icd, "ICD:AutoGroupInfoItem"},
+        {icd, "ICD:RepalceName"}, {m.instPkg, "ICD:RepalceName"},
     };
     for (const auto& [rsc, cmd] : cases) Run(rsc, cmd);
     EXPECT_EQ(ui.Messages(), (std::vector<CString>{
                                  "当前域不可编辑！-W0092", "当前域不可编辑！-W0093", "当前域不可编辑！-W0094",
                                  "当前域不可编辑！-W0099", "当前域不可编辑！-W0099", "当前域不可编辑！-W0103",
-                                 "当前域不可编辑！-W0098", "当前域不可编辑！-W0101", "当前域不可编辑！-W0102"}));
+                                 "当前域不可编辑！-W0098", "当前域不可编辑！-W0101", "当前域不可编辑！-W0102",
+                                 "当前域不可编辑！-W0100", "当前域不可编辑！-W0100"}));
+    EXPECT_EQ(ui.CountOf(Enum_UiCall::OpenFile), 0);
     EXPECT_TRUE(Refreshes().empty());
     EXPECT_EQ(Get(da, "sec:BDA.bType"), EnumValue("PreBasicTypeEnum", "BOOLEAN"));
 }

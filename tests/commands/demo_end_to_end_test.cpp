@@ -1,6 +1,6 @@
 // The demo through the kiln program: examples/demo.kiln builds a product, an
-// ICD with instance types and a PTOC node through menus and answers only and
-// writes the ICD file, which must be valid SCL.
+// ICD with instance types and a PTOC node through menus and answers only,
+// writes the ICD file, which must be valid SCL, and imports it again.
 #include <gtest/gtest.h>
 
 #include <unistd.h>
@@ -38,6 +38,18 @@ TEST(DemoEndToEnd, TheRoadThroughTheMenusWritesAValidIcd) {
     for (const char* expected : {"      IED类型配置: Product_1", "            逻辑节点:[]PTOC[1]",
                                  "            Product_1_PTOC", "demo.icd模板文件与", "[document] saved"})
         EXPECT_NE(out.find(expected), std::string::npos) << expected << "\n" << out;
+    // The written file comes back into the product as a second ICD, with
+    // its device and nodes, and without findings.
+    for (const char* expected : {"[command] ICD:Import ICD In Product", "[message] 导入成功!",
+                                 "      IED类型配置: Product_1_Ver_Rev\n        IED: TEMPLATE\n"
+                                 "          逻辑装置:LD_1\n            逻辑节点:[]LLN0[]\n"
+                                 "            逻辑节点:[]LPHD[1]\n            逻辑节点:[]PTOC[1]\n"})
+        EXPECT_NE(out.find(expected), std::string::npos) << expected << "\n" << out;
+    // Both ICDs list the PTOC type in their own packages.
+    const std::string ptocType = "\n            Product_1_PTOC\n";
+    const size_t first = out.find(ptocType);
+    EXPECT_NE(first, std::string::npos);
+    EXPECT_NE(out.find(ptocType, first + 1), std::string::npos) << out;
     EXPECT_EQ(out.find("未知命令"), std::string::npos);
 
     const fs::path icd = ws / "demo.icd";

@@ -1,0 +1,155 @@
+// Name replacement: pairs (old name, new name) from a name-replacement file
+// applied to the names of LN types and their DOs, logical devices, logical
+// nodes and DOIs, and to the DO references of MapItems, inputs and data-set
+// members, in an ICD, a type package or the whole document.
+//
+// A resource is renamed at most once per run, so a pair A -> B is never
+// followed by B -> C. Nothing is written into a domain that may not be
+// edited, and types are renamed only in instance packages.
+#include <map>
+#include <set>
+#include <string>
+
+#include "import/import_util.h"
+#include "import/kiln_import.h"
+#include "platform/ui/ui_functions.h"
+
+using kiln::core::kRoleName;
+using kiln::import::IsTrueText;
+using kiln::import::MembersByOrd;
+
+namespace {
+
+constexpr const char* kRoleDoName = "sec:DARef.doName";
+constexpr const char* kServerPath = "sec:ICD.IED/sec:IED.Servers";
+
+using ReplacementTable = std::map<CString, CString>;
+
+// The pairs of the file's "/SCL/DataTypeTemplates/Name" elements; the first
+// pair of an old name wins, an element lacking a text of either is skipped.
+ReplacementTable ReadTable(const XmlNode& root) {
+    ReplacementTable table;
+    XmlNodeList names = root.SelectNodes("/SCL/DataTypeTemplates/Name");
+    for (long i = 0; i < names.Length(); ++i) {
+        CString from, to;
+        if (!names.Item(i).GetAttribute("name", from) || !names.Item(i).GetAttribute("changeto", to)) continue;
+        if (from.IsEmpty() || to.IsEmpty()) continue;
+        table.emplace(from, to);
+    }
+    return table;
+}
+
+class Renamer {
+public:
+    Renamer(CKiln_Main* app, const ReplacementTable& table) : m_app(app), m_table(table) {}
+
+    // True when the resource's domain may be changed (asked once per domain).
+    bool Editable(const URI_Ref& rsc) {
+        CString domain;
+        if (!m_app->DocMtd_DEnv_Get_Rsc_Domain(rsc, domain)) return false;
+        auto it = m_domains.find(domain);
+        if (it == m_domains.end()) it = m_domains.emplace(domain, m_app->DocMtd_DEnv_IsDomainEditable(domain)).first;
+        return it->second;
+    }
+
+    bool IsInstancePackage(const URI_Ref& pkg) {
+        return pkg.IsSet() && IsTrueText(m_app->DocMtd_getValue_ofAttr(pkg, "sec:TypePackage.isInstType"));
+    }
+
+    // The table applied to one attribute: a whole-text match is replaced,
+    // once per resource and attribute in the run.
+    void Apply(const URI_Ref& rsc, const char* role) {
+        if (rsc.IsEmpty()) return;
+        std::string key = rsc.sUri + '\n' + role;
+        if (m_done.count(key)) return;
+        CString value;
+        if (!m_app->DocMtd_get_attribute_value(rsc, role, value)) return;
+        auto it = m_table.find(value);
+        if (it == m_table.end() || !Editable(rsc)) return;
+        if (m_app->DocMtd_Modify_attribute_value(rsc, role, it->second)) m_done.insert(std::move(key));
+    }
+
+    // An LN type and its DOs, when the type lies in an instance package.
+    void LNodeType(const URI_Ref& type) {
+        if (!IsInstancePackage(m_app->DocMtd_getFirstUri_ofAsso(type, "sec:LNodeType.TypePackage"))) return;
+        Apply(type, kRoleName);
+        for (const URI_Ref& d : MembersByOrd(m_app, type, "sec:LNodeType.DOs")) Apply(d, kRoleName);
+    }
+
+    void Package(const URI_Ref& pkg) {
+        if (!IsInstancePackage(pkg)) return;
+        for (const URI_Ref& t : MembersByOrd(m_app, pkg, "sec:TypePackage.LNodeTypes")) LNodeType(t);
+    }
+
+    void M2I(const URI_Ref& m2i) {
+        for (const URI_Ref& item : MembersByOrd(m_app, m2i, "sec:M2I.MapItems")) Apply(item, kRoleDoName);
+    }
+
+    // The devices of a server, their nodes, the nodes' inputs, data-set
+    // members and DOIs; with bTypes also each node's LN type.
+    void Server(const URI_Ref& server, bool bTypes) {
+        for (const URI_Ref& ld : MembersByOrd(m_app, server, "sec:Server.LDevices")) {
+            Apply(ld, kRoleName);
+            for (const URI_Ref& ln : MembersByOrd(m_app, ld, "sec:LDevice.LNodes")) {
+                Apply(ln, kRoleName);
+                for (const URI_Ref& r : MembersByOrd(m_app, ln, "sec:LNode.ExtRefs")) Apply(r, kRoleDoName);
+                for (const URI_Ref& ds : MembersByOrd(m_app, ln, "sec:LNode.DataSets"))
+                    for (const URI_Ref& f : MembersByOrd(m_app, ds, "sec:DataSet.FCDAs")) Apply(f, kRoleDoName);
+                for (const URI_Ref& doi : MembersByOrd(m_app, ln, "sec:LNode.DOIs")) Apply(doi, kRoleName);
+                if (!bTypes) continue;
+                const URI_Ref type = m_app->DocMtd_getFirstUri_ofAsso(ln, "sec:LNode.LNodeType");
+                if (type.IsSet()) LNodeType(type);
+            }
+        }
+    }
+
+private:
+    CKiln_Main* m_app;
+    const ReplacementTable& m_table;
+    std::set<std::string> m_done;       // resource + "\n" + role of every replaced value
+    std::map<CString, bool> m_domains;  // domain -> editable
+};
+
+void Notice(const char* text) { _AfxMessageBox(text, MB_OK, "", nullptr); }
+
+}  // namespace
+
+bool CKiln_Import::Replace_Names(CKiln_Main* app, CBase_XML* source, CBase_XML /*report*/, URI_Ref scope) {
+    const XmlNode root = source ? source->GetDocumentElement() : XmlNode();
+    if (!root) return false;
+    const ReplacementTable table = ReadTable(root);
+    Renamer renamer(app, table);
+
+    if (scope.IsEmpty()) {
+        std::vector<URI_Ref> icds, packages, instPackages;
+        app->DocMtd_get_Uris_byClassName("sec:ICD", icds, "", SortPolicy_ByName);
+        app->DocMtd_get_Uris_byClassName("sec:TypePackage", packages, "", SortPolicy_ByName);
+        for (const URI_Ref& p : packages)
+            if (renamer.IsInstancePackage(p)) instPackages.push_back(p);
+        // Every domain is asked before anything changes.
+        bool anyEditable = false;
+        for (const URI_Ref& r : icds) anyEditable = renamer.Editable(r) || anyEditable;
+        for (const URI_Ref& r : instPackages) anyEditable = renamer.Editable(r) || anyEditable;
+        if (!anyEditable) {
+            Notice("当前域不可编辑！-W0047");
+            return false;
+        }
+        for (const URI_Ref& icd : icds) {
+            if (renamer.Editable(icd)) continue;
+            Notice("当前域不可编辑！-W0048");
+            return false;
+        }
+        for (const URI_Ref& p : instPackages) renamer.Package(p);
+        for (const URI_Ref& icd : icds) {
+            renamer.M2I(app->DocMtd_getFirstUri_ofAsso(icd, "sec:ICD.M2I"));
+            renamer.Server(app->DocMtd_getFirstUri_ofAsso(icd, kServerPath), false);
+        }
+    } else if (scope.sClass == "sec:ICD") {
+        renamer.M2I(app->DocMtd_getFirstUri_ofAsso(scope, "sec:ICD.M2I"));
+        renamer.Package(app->DocMtd_getFirstUri_ofAsso(scope, "sec:ICD.TypePackage"));
+        renamer.Server(app->DocMtd_getFirstUri_ofAsso(scope, kServerPath), true);
+    } else if (scope.sClass == "sec:TypePackage") {
+        renamer.Package(scope);
+    }
+    return true;
+}

@@ -1,0 +1,165 @@
+// SCL files in the styles of several makers (tests/data/scl: first and second
+// edition headers, a three-IED substation file, Chinese texts, one file in
+// GB2312) imported against the shipped standard definitions: what the model
+// holds afterwards and what the report says.
+#include <filesystem>
+
+#include "tests/import/import_files_fixture.h"
+
+namespace fs = std::filesystem;
+
+namespace kiln::test {
+namespace {
+
+class MakerFilesTest : public ImportFilesTest {
+protected:
+    void SetUp() override {
+        const CString std = CString(KILN_SOURCE_DIR) + "/domains/IEC61850_std.xml";
+        if (!fs::exists(std.str())) GTEST_SKIP() << "no shipped standard definitions (domains/IEC61850_std.xml)";
+        URI_Ref type;
+        ASSERT_TRUE(app.Proc_FindCreatableType_ByName("二次模型标准定义包3", "", type));
+        ASSERT_TRUE(app.Import_ExterDomainFile(type, "sec:TypePackage", std)) << app.LastDocError();
+        ui.ClearCalls();
+    }
+
+    // Imports the data file into the product, choosing the shipped package;
+    // `findings` > 0: the report question is expected and answered No.
+    URI_Ref Import(const char* file, int findings) {
+        ui.AnswerOpenFile(CString(KILN_SOURCE_DIR) + "/tests/data/scl/" + file);
+        ui.AnswerInputChoice("Orsane.Zel:2007  (标准)", "选择依赖的类型包：");
+        if (findings > 0) ui.AnswerNo("ICD文件导入完毕,发现错误" + ToText(findings) + "个。是否查看报告？");
+        URI_Ref out;
+        EXPECT_TRUE(app.Rsc_ICD_Import(&out, product)) << file;
+        EXPECT_EQ(ui.PendingAnswers(), 0u) << file;
+        if (findings == 0) {
+            EXPECT_EQ(Boxes(), std::vector<CString>{"导入成功!"}) << file;
+        }
+        return out;
+    }
+    URI_Ref ServerOf(const URI_Ref& icd) { return Target(Target(icd, "sec:ICD.IED"), "sec:IED.Servers"); }
+    URI_Ref DeviceOf(const URI_Ref& icd, const CString& inst) {
+        return Member(ServerOf(icd), "sec:Server.LDevices", inst);
+    }
+    CString Desc(const URI_Ref& r) { return Get(r, "cim:Naming.description"); }
+    CString TypeName(const URI_Ref& node) { return Get(Target(node, "sec:LNode.LNodeType"), "cim:Naming.name"); }
+    // The values of a DOI's data attributes, in order.
+    std::vector<CString> DaiValues(const URI_Ref& node, const CString& doi) {
+        std::vector<CString> out;
+        for (const URI_Ref& dai : Members(Member(node, "sec:LNode.DOIs", doi), "sec:DOI.DAIs"))
+            out.push_back(Get(dai, "sec:DAI.valueStr"));
+        return out;
+    }
+    // "node name.DO name" of each member of the data set.
+    std::vector<CString> FcdaTargets(const URI_Ref& dataSet) {
+        std::vector<CString> out;
+        for (const URI_Ref& f : Members(dataSet, "sec:DataSet.FCDAs"))
+            out.push_back(Get(Target(f, "sec:DARef.LNode"), "cim:Naming.name") + "." + Get(f, "sec:DARef.doName"));
+        return out;
+    }
+};
+
+TEST_F(MakerFilesTest, AFirstEditionRelayWithItsValuesReportsAndChineseTexts) {
+    const URI_Ref icd = Import("ed1_line_relay.icd", 0);
+    ASSERT_TRUE(icd.IsSet());
+    EXPECT_EQ(Get(icd, "cim:Naming.name"), "LPR-2100_Ver3.02_RevA");
+    EXPECT_EQ(Get(icd, "sec:ICD.productType"), "LPR-2100");
+    const URI_Ref ied = Target(icd, "sec:ICD.IED");
+    EXPECT_EQ(Get(ied, "cim:Naming.name"), "LPR2100");
+    EXPECT_EQ(Desc(ied), "线路保护装置");
+    EXPECT_EQ(NamesOf(Members(ServerOf(icd), "sec:Server.LDevices")), (std::vector<CString>{"PROT", "MEAS"}));
+
+    const URI_Ref prot = DeviceOf(icd, "PROT");
+    EXPECT_EQ(Desc(prot), "保护");
+    EXPECT_EQ(NamesOf(Members(prot, "sec:LDevice.LNodes")),
+              (std::vector<CString>{"LLN0", "LPHD1", "PDIS1", "PDIS2", "PTOC1"}));
+    const URI_Ref pdis1 = Node(prot, "PDIS1");
+    EXPECT_EQ(Desc(pdis1), "距离I段");
+    EXPECT_EQ(TypeName(pdis1), "HT_PDIS");
+
+    // Data sets point at the nodes they name; the reports at their data sets.
+    const URI_Ref lln0 = Node(prot, "LLN0");
+    const std::vector<URI_Ref> sets = Members(lln0, "sec:LNode.DataSets");
+    ASSERT_EQ(NamesOf(sets), (std::vector<CString>{"dsTripInfo", "dsAlarm"}));
+    EXPECT_EQ(FcdaTargets(sets[0]), (std::vector<CString>{"PDIS1.Op", "PDIS2.Op", "PTOC1.Op", "PTOC1.Str"}));
+    const std::vector<URI_Ref> rcbs = Members(lln0, "sec:LNode.RCBs");
+    ASSERT_EQ(NamesOf(rcbs), (std::vector<CString>{"brcbTripInfo", "urcbAlarm"}));
+    EXPECT_EQ(Target(rcbs[0], "sec:RCB.DataSet"), sets[0]);
+    EXPECT_EQ(Target(rcbs[1], "sec:RCB.DataSet"), sets[1]);
+    EXPECT_EQ(Get(rcbs[1], "sec:RCB.intgPd"), "60000");
+
+    // Values of the instance, Chinese ones included.
+    EXPECT_EQ(DaiValues(lln0, "NamPlt"), (std::vector<CString>{"示例电气", "V3.02", "线路保护逻辑设备"}));
+    EXPECT_EQ(DaiValues(Node(prot, "PTOC1"), "StrVal"), std::vector<CString>{"1.2"});
+    EXPECT_EQ(TypeName(Node(DeviceOf(icd, "MEAS"), "MMXU1")), "HT_MMXU");
+    // The maker's own enumeration is a type of the ICD's package.
+    const URI_Ref pkg = Target(icd, "sec:ICD.TypePackage");
+    const URI_Ref dir = Member(pkg, "sec:TypePackage.EnumTypes", "dir");
+    ASSERT_TRUE(dir.IsSet());
+    EXPECT_EQ(Members(dir, "sec:EnumType.EnumVals").size(), 4u);
+    EXPECT_EQ(Members(pkg, "sec:TypePackage.LNodeTypes").size(), 6u);
+}
+
+TEST_F(MakerFilesTest, ASecondEditionBayControllerReportsWhatItCannotTake) {
+    // MEAS has no LPHD node; the report client is a gateway outside the file.
+    const URI_Ref icd = Import("ed2_bay_controller.icd", 2);
+    EXPECT_EQ(Get(icd, "cim:Naming.name"), "BCU-8_Ver1.4_RevC");
+    EXPECT_EQ(SavedReport(),
+              (std::vector<ReportEntry>{{"LDevice", "错误：MEAS", "未找到LDevice:MEAS的LLN0Type或LPHDType"},
+                                        {"other_error", "错误：ICD文件:sec:ClientLN:Client_1", "未找到LNode:GW01LD0ITCI1"}}));
+    EXPECT_EQ(NamesOf(Members(ServerOf(icd), "sec:Server.LDevices")), std::vector<CString>{"CTRL"});
+
+    const URI_Ref ctrl = DeviceOf(icd, "CTRL");
+    EXPECT_EQ(NamesOf(Members(ctrl, "sec:LDevice.LNodes")),
+              (std::vector<CString>{"LLN0", "LPHD1", "Q0CSWI1", "Q0XCBR1", "Q1XSWI1"}));
+    const URI_Ref cswi = Node(ctrl, "Q0CSWI1");
+    EXPECT_EQ(Get(cswi, "sec:LNode.prefix"), "Q0");
+    EXPECT_EQ(Desc(cswi), "断路器控制");
+    EXPECT_EQ(DaiValues(cswi, "Pos"), (std::vector<CString>{"sbo-with-enhanced-security", "30000"}));
+    // Inputs from the device itself are linked to their node.
+    const std::vector<URI_Ref> inputs = Members(cswi, "sec:LNode.ExtRefs");
+    ASSERT_EQ(inputs.size(), 2u);
+    for (const URI_Ref& in : inputs) EXPECT_EQ(Target(in, "sec:DARef.LNode"), Node(ctrl, "Q0XCBR1"));
+    // The log control block writes to the device's log; the setting groups.
+    const URI_Ref lln0 = Node(ctrl, "LLN0");
+    const std::vector<URI_Ref> lcbs = Members(lln0, "sec:LNode.LCBs");
+    ASSERT_EQ(lcbs.size(), 1u);
+    EXPECT_EQ(Get(Target(lcbs[0], "sec:LCB.Log"), "cim:Naming.name"), "CTRL");
+    EXPECT_EQ(FcdaTargets(Members(lln0, "sec:LNode.DataSets").at(0)),
+              (std::vector<CString>{"Q0XCBR1.Pos", "Q0XCBR1.Pos", "Q1XSWI1.Pos"}));
+}
+
+TEST_F(MakerFilesTest, OnlyTheFirstIedOfASubstationFileIsTakenAndItsOutsideInputsReported) {
+    const URI_Ref icd = Import("substation_three_ieds.scd", 2);
+    EXPECT_EQ(Get(Target(icd, "sec:ICD.IED"), "cim:Naming.name"), "P_L2201A");
+    EXPECT_EQ(Desc(Target(icd, "sec:ICD.IED")), "线路保护A套");
+    EXPECT_EQ(NamesOf(Members(ServerOf(icd), "sec:Server.LDevices")), std::vector<CString>{"PI"});
+    EXPECT_EQ(SavedReport(),
+              (std::vector<ReportEntry>{
+                  {"other_error", "错误：ICD文件:sec:ExtRef:CB_POS", "未找到LNode:C_L2201CTRLXCBR1"},
+                  {"other_error", "错误：ICD文件:sec:ExtRef:IA", "未找到LNode:MU_L2201MUTCTR1"}}));
+    // The input from the relay itself is linked.
+    const URI_Ref pi = DeviceOf(icd, "PI");
+    const std::vector<URI_Ref> inputs = Members(Node(pi, "PTRC1"), "sec:LNode.ExtRefs");
+    ASSERT_EQ(inputs.size(), 3u);
+    EXPECT_TRUE(Target(inputs[0], "sec:DARef.LNode").IsEmpty());
+    EXPECT_EQ(Target(inputs[2], "sec:DARef.LNode"), Node(pi, "PTOC1"));
+    // One ICD came in; the types all three IEDs share are there once.
+    EXPECT_EQ(Members(Target(icd, "sec:ICD.TypePackage"), "sec:TypePackage.LNodeTypes").size(), 5u);
+}
+
+TEST_F(MakerFilesTest, AGb2312FileKeepsItsChineseTexts) {
+    const URI_Ref icd = Import("gb2312_transformer_relay.icd", 0);
+    EXPECT_EQ(Get(icd, "cim:Naming.name"), "主变保护_Ver1.00_RevB");
+    EXPECT_EQ(Desc(Target(icd, "sec:ICD.IED")), "主变压器保护");
+    const URI_Ref prot = DeviceOf(icd, "PROT");
+    EXPECT_EQ(Desc(prot), "差动保护");
+    const URI_Ref pdif = Node(prot, "DiffPDIF1");
+    EXPECT_EQ(Desc(pdif), "纵差保护");
+    EXPECT_EQ(DaiValues(pdif, "Op"), std::vector<CString>{"纵差保护动作"});
+    EXPECT_EQ(DaiValues(Node(prot, "LLN0"), "NamPlt"), (std::vector<CString>{"示例电气（丁）", "主变差动保护逻辑设备"}));
+    EXPECT_EQ(NamesOf(Members(Node(prot, "LLN0"), "sec:LNode.DataSets")), std::vector<CString>{"dsTrip"});
+    EXPECT_EQ(Desc(Members(Node(prot, "LLN0"), "sec:LNode.DataSets").at(0)), "保护动作信号");
+}
+
+}  // namespace
+}  // namespace kiln::test

@@ -1,0 +1,296 @@
+// Name replacement from a file: which names of an ICD, a type package or the
+// whole document change, the locks that stop it, the run around it and the
+// round trip through the name-replacement export.
+#include <filesystem>
+#include <map>
+
+#include <pugixml.hpp>
+
+#include "tests/import/import_files_fixture.h"
+
+namespace fs = std::filesystem;
+
+namespace kiln::test {
+namespace {
+
+const std::string kIcdText =
+    "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+    "<SCL xmlns=\"http://www.iec.ch/61850/2003/SCL\" version=\"2007\" revision=\"B\">\n"
+    "<Header id=\"RN\"/>\n"
+    "<IED name=\"RELAY\" type=\"R\"><AccessPoint name=\"S1\"><Server>\n"
+    "<LDevice inst=\"PROT\"><LN0 lnClass=\"LLN0\" lnType=\"L0\" inst=\"\">\n"
+    "<DataSet name=\"ds\"><FCDA ldInst=\"PROT\" lnClass=\"PTOC\" lnInst=\"1\" doName=\"Op\" daName=\"stVal\" "
+    "fc=\"ST\"/></DataSet>\n"
+    "</LN0>\n"
+    "<LN lnClass=\"LPHD\" lnType=\"PH\" inst=\"1\"/>\n"
+    "<LN lnClass=\"PTOC\" lnType=\"PT\" inst=\"1\"><DOI name=\"Op\"/><Inputs>\n"
+    "<ExtRef iedName=\"RELAY\" ldInst=\"PROT\" lnClass=\"PTOC\" lnInst=\"1\" doName=\"Str\" daName=\"stVal\"/>\n"
+    "</Inputs></LN></LDevice>\n"
+    "</Server></AccessPoint></IED>\n"
+    "<DataTypeTemplates>\n"
+    "<LNodeType id=\"L0\" lnClass=\"LLN0\"><DO name=\"Mod\" type=\"TINC\"/></LNodeType>\n"
+    "<LNodeType id=\"PH\" lnClass=\"LPHD\"><DO name=\"PhyHealth\" type=\"TINC\"/></LNodeType>\n"
+    "<LNodeType id=\"PT\" lnClass=\"PTOC\"><DO name=\"Op\" type=\"TSPS\"/><DO name=\"Str\" type=\"TSPS\"/>"
+    "</LNodeType>\n"
+    "<DOType id=\"TINC\" cdc=\"INC\"><DA name=\"stVal\" bType=\"INT32\" fc=\"ST\"/></DOType>\n"
+    "<DOType id=\"TSPS\" cdc=\"SPS\"><DA name=\"stVal\" bType=\"BOOLEAN\" fc=\"ST\"/></DOType>\n"
+    "</DataTypeTemplates>\n</SCL>\n";
+
+// A name-replacement file with the given Name elements.
+std::string NameFile(const std::string& names) {
+    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<SCL xmlns=\"http://www.iec.ch/61850/2003/SCL\">"
+           "<Header id=\"\"/><DataTypeTemplates>\n" +
+           names + "</DataTypeTemplates></SCL>\n";
+}
+
+// Pairs covering whole, partial, differently cased, repeated, chained and
+// incomplete entries.
+const std::string kPairs =
+    "<Name name=\"PROT\" type=\"sec:LDevice\" changeto=\"保护\"/>\n"
+    "<Name name=\"PTOC1\" type=\"sec:LNode\" changeto=\"过流1\"/>\n"
+    "<Name name=\"Op\" type=\"sec:DO\" changeto=\"动作\"/>\n"
+    "<Name name=\"Op\" type=\"sec:DO\" changeto=\"second\"/>\n"
+    "<Name name=\"PT\" type=\"sec:LNodeType\" changeto=\"PT_A\"/>\n"
+    "<Name name=\"PT_A\" type=\"sec:LNodeType\" changeto=\"PT_B\"/>\n"
+    "<Name name=\"lln0\" changeto=\"case\"/>\n"
+    "<Name name=\"L\" changeto=\"part\"/>\n"
+    "<Name name=\"Str\" changeto=\"\"/>\n"
+    "<Name changeto=\"no name\"/>\n"
+    "<Name name=\"Mod\"/>\n"
+    "<Name name=\"ds\" changeto=\"DS\"/>\n"
+    "<Name name=\"stVal\" changeto=\"value\"/>\n"
+    "<Name name=\"PTOC\" changeto=\"std\"/>\n"
+    "<Name name=\"P1_PTOC\" changeto=\"P1_NEW\"/>\n";
+
+class ReplaceNamesTest : public ImportFilesTest {
+protected:
+    ReplaceNamesTest() {
+        EXPECT_TRUE(RunIcd(kIcdText, &imported));
+        icdPkg = Target(imported, "sec:ICD.TypePackage");
+        ld = Member(Target(Target(imported, "sec:ICD.IED"), "sec:IED.Servers"), "sec:Server.LDevices", "PROT");
+        lln0 = Node(ld, "LLN0");
+        ptoc1 = Node(ld, "PTOC1");
+        ptType = Member(icdPkg, "sec:TypePackage.LNodeTypes", "PT");
+        ptOp = Member(ptType, "sec:LNodeType.DOs", "Op");
+        doi = Members(ptoc1, "sec:LNode.DOIs").at(0);
+        extRef = Members(ptoc1, "sec:LNode.ExtRefs").at(0);
+        dataSet = Members(lln0, "sec:LNode.DataSets").at(0);
+        fcda = Members(dataSet, "sec:DataSet.FCDAs").at(0);
+        // A node typed by the standard package and one typed by P1.
+        stdNode = MakeLNode(ld, "", "PTOC", "7", 7, m.ptoc);
+        p1Node = MakeLNode(ld, "", "PTOC", "8", 8, m.p1Ptoc);
+        // An M2I whose items name DOs, one by a path.
+        URI_Ref itb, item;
+        EXPECT_TRUE(app.NewRsc_ITB(&itb, imported));
+        EXPECT_TRUE(app.NewRsc_InfoItem(&item, itb));
+        EXPECT_TRUE(app.NewRsc_InfoItem(&item, itb));
+        EXPECT_TRUE(app.NewRsc_M2I(&m2i, imported, itb, true));
+        const std::vector<URI_Ref> items = Members(m2i, "sec:M2I.MapItems");
+        EXPECT_EQ(items.size(), 2u);
+        mapOp = items.at(0);
+        mapPath = items.at(1);
+        Set(mapOp, "sec:DARef.doName", "Op");
+        Set(mapPath, "sec:DARef.doName", "Op.sub");
+        ui.ClearCalls();
+    }
+
+    bool Replace(const URI_Ref& scope, const std::string& names) {
+        ui.AnswerOpenFile(WriteFile("names.Name", NameFile(names)));
+        return app.Rsc_ReplaceName(scope);
+    }
+    CString Name(const URI_Ref& r) { return Get(r, "cim:Naming.name"); }
+    CString DoName(const URI_Ref& r) { return Get(r, "sec:DARef.doName"); }
+    // Every domain of the document as CIM-XML text.
+    std::string Everything() {
+        std::string all;
+        for (const CString& d : Doc().DomainNames()) {
+            CString text;
+            Doc().CimDomainToStr(d, text);
+            all += d.str() + "\n" + text.str();
+        }
+        return all;
+    }
+    // A product in a domain of its own with an ICD (domain kiln.<name>.icd#).
+    URI_Ref IcdOfNewProduct(const CString& name) {
+        MakeDomain("kiln." + name + "#", "二次模型装置类型包");
+        const URI_Ref p = MakeUnder(Make("kiln." + name + "#", "sec:ProductPackage", name), "sec:Product", "P",
+                                    "sec:Product.ProductPackage");
+        URI_Ref out;
+        EXPECT_TRUE(app.NewRsc_ICD(&out, URI_Ref(), name, false, p));
+        return out;
+    }
+
+    URI_Ref imported, icdPkg, ld, lln0, ptoc1, ptType, ptOp, doi, extRef, dataSet, fcda, stdNode, p1Node;
+    URI_Ref m2i, mapOp, mapPath;
+};
+
+TEST_F(ReplaceNamesTest, AnIcdChangesWholeNamesOnceAndLeavesTypesItMayNotChange) {
+    Doc().SetDomainEditable(kInstDomain, false);  // P1, whose type a node uses
+    ASSERT_TRUE(Replace(imported, kPairs));
+    EXPECT_EQ(Name(ld), "保护");
+    EXPECT_EQ(Name(ptoc1), "过流1");
+    EXPECT_EQ(Name(lln0), "LLN0");  // neither "lln0" nor "L" matches the whole name
+    EXPECT_EQ(Name(doi), "动作");   // the first pair of "Op" wins
+    EXPECT_EQ(Name(ptOp), "动作");
+    EXPECT_EQ(DoName(fcda), "动作");
+    EXPECT_EQ(DoName(mapOp), "动作");
+    EXPECT_EQ(DoName(mapPath), "Op.sub");  // a path is not a whole match
+    EXPECT_EQ(DoName(extRef), "Str");      // an empty "changeto" is no pair
+    EXPECT_EQ(Name(Member(ptType, "sec:LNodeType.DOs", "Str")), "Str");
+    // The type is met in its package and again through its node: renamed once.
+    EXPECT_EQ(Name(ptType), "PT_A");
+    // Data sets, data attribute names and types of other packages keep theirs.
+    EXPECT_EQ(Name(dataSet), "ds");
+    EXPECT_EQ(Get(fcda, "sec:DARef.daName"), "stVal");
+    EXPECT_EQ(Name(m.ptoc), "PTOC");
+    EXPECT_EQ(Name(m.ptocOp), "Op");
+    EXPECT_EQ(Name(m.p1Ptoc), "P1_PTOC");
+    EXPECT_EQ(Name(m.p1PtocOp), "Op");
+    // No report, no message; the views were refreshed once.
+    EXPECT_TRUE(Boxes().empty());
+    EXPECT_FALSE(ReportSaved());
+    EXPECT_EQ(ui.CountOf(Enum_UiCall::AllViewsRefresh), 1);
+    EXPECT_EQ(ui.CountOf(Enum_UiCall::WaitCursorBegin), ui.CountOf(Enum_UiCall::WaitCursorEnd));
+
+    // An editable instance package's type is renamed through its node.
+    Doc().SetDomainEditable(kInstDomain, true);
+    ASSERT_TRUE(Replace(imported, kPairs));
+    EXPECT_EQ(Name(m.p1Ptoc), "P1_NEW");
+    EXPECT_EQ(Name(m.p1PtocOp), "动作");
+    EXPECT_EQ(Name(m.ptoc), "PTOC");
+    EXPECT_EQ(Name(ptType), "PT_B");  // a second run goes one pair further
+}
+
+TEST_F(ReplaceNamesTest, ATypePackageChangesOnlyWhenItIsAnInstancePackage) {
+    ASSERT_TRUE(Replace(m.instPkg, kPairs));
+    EXPECT_EQ(Name(m.p1Ptoc), "P1_NEW");
+    EXPECT_EQ(Name(m.p1PtocOp), "动作");
+    EXPECT_EQ(Name(ptType), "PT");  // another package
+    EXPECT_EQ(Name(ptoc1), "PTOC1");
+
+    const std::string before = Everything();
+    ASSERT_TRUE(Replace(m.stdPkg, kPairs));
+    EXPECT_EQ(Everything(), before);
+    // A resource of another class changes nothing and succeeds.
+    ASSERT_TRUE(Replace(ld, kPairs));
+    EXPECT_EQ(Everything(), before);
+}
+
+TEST_F(ReplaceNamesTest, TheWholeDocumentChangesInstancePackagesAndIcdsButNotTheTypesOfNodes) {
+    MakeDomain("kiln.locked#", "二次模型数据类型包");
+    const URI_Ref lockedPkg = MakeTypePackage("kiln.locked#", "LOCKED", true);
+    const URI_Ref lockedType = MakeLNodeType(lockedPkg, "PT", 1);
+    Doc().SetDomainEditable("kiln.locked#", false);
+    ASSERT_TRUE(Replace(URI_Ref(), kPairs));
+    EXPECT_EQ(Name(ld), "保护");
+    EXPECT_EQ(Name(ptoc1), "过流1");
+    EXPECT_EQ(Name(doi), "动作");
+    EXPECT_EQ(DoName(fcda), "动作");
+    EXPECT_EQ(DoName(mapOp), "动作");
+    EXPECT_EQ(Name(ptType), "PT_A");        // the ICD's own package is an instance package
+    EXPECT_EQ(Name(m.p1Ptoc), "P1_NEW");    // so is P1
+    EXPECT_EQ(Name(m.ptoc), "PTOC");        // the standard package is not
+    EXPECT_EQ(Name(lockedType), "PT");      // nor may a locked domain change
+    EXPECT_TRUE(Boxes().empty());
+}
+
+TEST_F(ReplaceNamesTest, LockedDomainsStopTheWholeDocumentBeforeAnyChange) {
+    const CString file = WriteFile("names.Name", NameFile(kPairs));
+    const CString icdDomain = DomainOf(imported);
+    // No ICD and no instance package may change.
+    Doc().SetDomainEditable(icdDomain, false);
+    Doc().SetDomainEditable(kInstDomain, false);
+    std::string before = Everything();
+    ui.AnswerOpenFile(file);
+    EXPECT_FALSE(app.Rsc_ReplaceName(URI_Ref()));
+    EXPECT_EQ(Boxes(), (std::vector<CString>{"当前域不可编辑！-W0047", file + "文件格式不正确, 替换不成功！"}));
+    EXPECT_EQ(Everything(), before);
+
+    // One ICD is locked, the other ICD and P1 are not: nothing changes, P1
+    // and the ICD that comes first included.
+    Doc().SetDomainEditable(icdDomain, true);
+    Doc().SetDomainEditable(kInstDomain, true);
+    const URI_Ref other = IcdOfNewProduct("zz");
+    Doc().SetDomainEditable(DomainOf(other), false);
+    before = Everything();
+    ui.ClearCalls();
+    ui.AnswerOpenFile(file);
+    EXPECT_FALSE(app.Rsc_ReplaceName(URI_Ref()));
+    EXPECT_EQ(Boxes(), (std::vector<CString>{"当前域不可编辑！-W0048", file + "文件格式不正确, 替换不成功！"}));
+    EXPECT_EQ(Everything(), before);
+    EXPECT_EQ(ui.CountOf(Enum_UiCall::AllViewsRefresh), 0);
+}
+
+TEST_F(ReplaceNamesTest, TheRunNeedsNoTemplateAndNamesTheFileThatFails) {
+    fs::remove(workspace / "Template" / "Report_Template.xml");
+    const std::string before = Everything();
+    // Cancel: nothing, no message.
+    ui.AnswerFileCancel();
+    EXPECT_FALSE(app.Rsc_ReplaceName(imported));
+    EXPECT_TRUE(Boxes().empty());
+    ASSERT_NE(ui.LastOf(Enum_UiCall::OpenFile), nullptr);
+    EXPECT_EQ(ui.LastOf(Enum_UiCall::OpenFile)->sText, "TypePackage文件|*.Name|ICD-XML文件|*.xml||");
+    // A file that does not load: the file-format message with its path.
+    const CString bad = WriteFile("bad.Name", "<SCL><DataTypeTemplates><Name name=\"PROT\"");
+    ui.AnswerOpenFile(bad);
+    EXPECT_FALSE(app.Rsc_ReplaceName(imported));
+    EXPECT_EQ(Boxes(), std::vector<CString>{bad + "文件格式不正确, 替换不成功！"});
+    EXPECT_EQ(Everything(), before);
+    // A file of another root, and one without pairs, change nothing and succeed.
+    ui.ClearCalls();
+    ui.AnswerOpenFile(WriteFile("other.xml", "<Names><DataTypeTemplates><Name name=\"PROT\" changeto=\"X\"/>"
+                                             "</DataTypeTemplates></Names>"));
+    EXPECT_TRUE(app.Rsc_ReplaceName(imported));
+    EXPECT_TRUE(Replace(URI_Ref(), ""));
+    EXPECT_EQ(Everything(), before);
+    EXPECT_TRUE(Boxes().empty());
+    EXPECT_EQ(ui.CountOf(Enum_UiCall::AllViewsRefresh), 2);
+    EXPECT_EQ(ui.CountOf(Enum_UiCall::WaitCursorBegin), ui.CountOf(Enum_UiCall::WaitCursorEnd));
+}
+
+TEST_F(ReplaceNamesTest, TheExportedNameFileEditedRenamesAndUneditedChangesNothing) {
+    fs::copy_file(fs::path(KILN_SOURCE_DIR) / "Template" / "ICD_Template.xml",
+                  workspace / "Template" / "ICD_Template.xml");
+    Set(ld, "cim:Naming.name", "保护装置");
+    Set(ptoc1, "cim:Naming.name", "过流一段");
+    Set(ptType, "cim:Naming.name", "过流类型");
+    Set(ptOp, "cim:Naming.name", "动作");
+    Set(doi, "cim:Naming.name", "动作");
+    Set(fcda, "sec:DARef.doName", "动作");
+    const std::string file = (workspace / "out.Name").string();
+    ui.AnswerSaveFile(file.c_str());
+    ASSERT_TRUE(app.Rsc_Create_ReplaceNameFile(imported));
+
+    // Unedited: every "changeto" is empty.
+    const std::string before = Everything();
+    ui.ClearCalls();
+    ui.AnswerOpenFile(file.c_str());
+    ASSERT_TRUE(app.Rsc_ReplaceName(imported));
+    EXPECT_EQ(Everything(), before);
+
+    // Edited as a user would: each Chinese name gets its new name.
+    pugi::xml_document doc;
+    ASSERT_TRUE(doc.load_file(file.c_str()));
+    const std::map<std::string, std::string> edits = {
+        {"保护装置", "PROT"}, {"过流一段", "PTOC1"}, {"过流类型", "T_PTOC"}, {"动作", "Op"}};
+    int edited = 0;
+    for (const pugi::xpath_node& n : doc.select_nodes("/SCL/DataTypeTemplates/Name")) {
+        auto it = edits.find(n.node().attribute("name").value());
+        ASSERT_NE(it, edits.end()) << n.node().attribute("name").value();
+        n.node().attribute("changeto").set_value(it->second.c_str());
+        ++edited;
+    }
+    EXPECT_EQ(edited, 4);
+    ASSERT_TRUE(doc.save_file(file.c_str()));
+    ui.AnswerOpenFile(file.c_str());
+    ASSERT_TRUE(app.Rsc_ReplaceName(imported));
+    EXPECT_EQ(Name(ld), "PROT");
+    EXPECT_EQ(Name(ptoc1), "PTOC1");
+    EXPECT_EQ(Name(ptType), "T_PTOC");
+    EXPECT_EQ(Name(ptOp), "Op");
+    EXPECT_EQ(Name(doi), "Op");
+    EXPECT_EQ(DoName(fcda), "Op");
+}
+
+}  // namespace
+}  // namespace kiln::test
