@@ -557,6 +557,13 @@ public:
     bool Rsc_TypePackage_Import();
     // "ICD:Import LNodeType": the types of a type-package file into `pkg`.
     bool Rsc_LNodeType_Import(URI_Ref pkg);
+    // "ICD:Import ITB": an ITB file as the information table of the ICD; an
+    // ICD that has one already is refused before the file is chosen.
+    bool Rsc_ITB_Import(URI_Ref icd);
+    // "ICD:Import M2I": an M2I file as the mapping of the ICD, with the ITB
+    // file beside it when the ICD has no ITB yet; an ICD that has a mapping
+    // already is refused before the file is chosen.
+    bool Rsc_M2I_Import(URI_Ref icd);
 
     // ======================================================================
     // VIEWS (views/)
