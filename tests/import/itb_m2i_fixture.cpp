@@ -64,9 +64,12 @@ bool ItbM2iTest::RunItb(const std::string& text, const URI_Ref& target, const st
 }
 
 bool ItbM2iTest::RunM2i(const std::string& text, const URI_Ref& target, const std::string& name,
-                        const std::string& itbText) {
-    if (!itbText.empty()) WriteFile(name.substr(0, name.size() - 4) + ".itb", itbText);
+                        const std::string& itbText, const std::function<void()>& then) {
+    // Beside "x.m2i" and "x.m2i.xml" alike the companion is "x.itb".
+    const size_t cut = name.size() >= 8 && name.substr(name.size() - 8) == ".m2i.xml" ? 8 : 4;
+    if (!itbText.empty()) WriteFile(name.substr(0, name.size() - cut) + ".itb", itbText);
     ui.AnswerOpenFile(WriteFile(name, text));
+    if (then) then();
     return app.Rsc_M2I_Import(target);
 }
 

@@ -11,6 +11,7 @@
 // ctlModel[CF]; T_SPS (SPS): stVal[ST], q[ST], t[ST]; T_INC (INC): stVal[ST].
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -25,9 +26,9 @@ protected:
     // The ITB import of the text, written as `name` in the workspace.
     bool RunItb(const std::string& text, const URI_Ref& target, const std::string& name = "in.itb");
     // The M2I import of the text as `name`; with itbText, the companion ITB
-    // file written beside it first.
+    // file written beside it first; `then` queues the answers after the dialog.
     bool RunM2i(const std::string& text, const URI_Ref& target, const std::string& name = "in.m2i",
-                const std::string& itbText = "");
+                const std::string& itbText = "", const std::function<void()>& then = {});
 
     // An ITB file of the device around these elements.
     static std::string Itb(const std::string& body);
