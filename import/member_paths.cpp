@@ -222,8 +222,12 @@ bool IndexM2IPaths(CKiln_Main* app, const URI_Ref& icd, ImportNameTable& lnodes,
         for (const URI_Ref& node : MembersByOrd(app, ld, "sec:LDevice.LNodes")) {
             URI_Ref lnType = app->DocMtd_getFirstUri_ofAsso(node, "sec:LNode.LNodeType");
             if (lnType.IsEmpty()) continue;
-            const CString lnKey = ldName + "/" + app->DocMtd_getValue_ofAttr(node, "sec:LNode.prefix") +
-                                  app->DocMtd_getValue_ofAttr(node, "sec:LNode.lnClass") +
+            // A node made in the model names no class of its own: the class
+            // of its type stands in, as the M2I export writes it.
+            CString lnClass = app->DocMtd_getValue_ofAttr(node, "sec:LNode.lnClass");
+            if (lnClass.IsEmpty())
+                lnClass = app->DocMtd_getFirstValue_ofAsso(lnType, "sec:LNodeType.ClassOf_LNType", kRoleName);
+            const CString lnKey = ldName + "/" + app->DocMtd_getValue_ofAttr(node, "sec:LNode.prefix") + lnClass +
                                   app->DocMtd_getValue_ofAttr(node, "sec:LNode.lnInst");
             lnodes.emplace(lnKey, node);
             std::vector<URI_Ref> chain;

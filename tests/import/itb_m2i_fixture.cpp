@@ -55,6 +55,7 @@ ItbM2iTest::ItbM2iTest() {
     mmxu = MakeLNode(ld, "", "MMXU", "1", 2, tmmxu);
     ggio = MakeLNode(ld, "", "GGIO", "1", 3, tggio);
     xcbr = MakeLNode(ld, "", "XCBR", "1", 4);
+    bare = MakeLNode(ld, "", "", "2", 5, m.p1Ptoc);
     ui.ClearCalls();
 }
 

@@ -5,6 +5,7 @@
 //   MMXU1 (T_MMXU): A (T_WYE: SDOs phsA, phsB of T_CMV), TotW (T_CMV), U1 (T_CMV)
 //   GGIO1 (T_GGIO): Ind (T_SPS), Pos (T_DPC), Cnt (T_INC), Set (T_ASG)
 //   XCBR1: no type
+//   PTOC2: no class of its own (P1_PTOC)
 // T_CMV (CMV): cVal[MX] (Vector), units[CF] (SIUnit, multiplier), q[MX];
 // T_ASG (ASG): setMag[SP] (AnalogueValue), minVal, maxVal, stepSize[CF]
 // (AnalogueValue), units[CF]; T_DPC (DPC, not a key-DA class): stVal[ST],
@@ -49,7 +50,7 @@ protected:
     // the path name "P/3").
     void MakeItb();
 
-    URI_Ref ld, pptoc, mmxu, ggio, xcbr;
+    URI_Ref ld, pptoc, mmxu, ggio, xcbr, bare;
 };
 
 }  // namespace kiln::test

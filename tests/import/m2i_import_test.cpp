@@ -241,6 +241,13 @@ TEST_F(M2iCompanionTest, AMissingCompanionMakesNothing) {
     EXPECT_EQ(Boxes().front(), "未找到Mappings节点！");
 }
 
+// A node that names no class is found by its type's class, as the export
+// writes it.
+TEST_F(M2iImportTest, ANodeWithoutClassIsFoundByItsTypesClass) {
+    ASSERT_TRUE(Run(Item("op2", "PROT/PTOC2.Op.stVal", "1"), 0));
+    EXPECT_EQ(Target(MapItem("op2"), "sec:DARef.LNode"), bare);
+}
+
 // An existing ITB keys its items by id, else by path name.
 TEST_F(M2iImportTest, AnExistingItbKeysItemsWithoutIdByPathName) {
     ASSERT_TRUE(Run(Item("p", "PROT/PPTOC1.Op.stVal", "P/3"), 0));
