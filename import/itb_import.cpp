@@ -122,7 +122,8 @@ bool CKiln_Import::Import_ITB(CKiln_Main* app, CBase_XML* source, URI_Ref icd, I
         if (Get_NodeText(node, "@name", name)) app->DocMtd_Modify_attribute_value(item, kRoleName, name);
         if (Get_NodeText(node, "@desc", desc)) app->DocMtd_Modify_attribute_value(item, kDescRole, desc);
         app->Mtd_SetStatusBarText(ids[i] + " " + name + " " + desc);
-        if (Get_NodeText(node, "@dataType", text))
+        // An empty data type names none.
+        if (Get_NodeText(node, "@dataType", text) && !text.IsEmpty())
             app->DocMtd_Modify_attribute_value(item, "sec:InfoItem.dataType", kiln::import::ModelEnum("ITBDataTypeEnum", text));
         app->DocMtd_Modify_attribute_value(item, kRoleOrd, kiln::import::Dec(static_cast<long long>(i) + 1));
 

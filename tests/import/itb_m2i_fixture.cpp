@@ -28,6 +28,7 @@ ItbM2iTest::ItbM2iTest() {
     Link(tdpc, "sec:DOType.ClassOf_DOType", dpc);
     MakeDA(tdpc, "stVal", 1, "ST", "Dbpos");
     MakeDA(tdpc, "ctlModel", 2, "CF", "Enum", m.ctlModel);
+    MakeDA(tdpc, "dU", 3, "DC", "Unicode255");
     URI_Ref inc = MakeDOType(m.instPkg, "T_INC", 14);
     Link(inc, "sec:DOType.ClassOf_DOType", m.inc);
     MakeDA(inc, "stVal", 1, "ST", "INT32");

@@ -9,7 +9,7 @@
 // T_CMV (CMV): cVal[MX] (Vector), units[CF] (SIUnit, multiplier), q[MX];
 // T_ASG (ASG): setMag[SP] (AnalogueValue), minVal, maxVal, stepSize[CF]
 // (AnalogueValue), units[CF]; T_DPC (DPC, not a key-DA class): stVal[ST],
-// ctlModel[CF]; T_SPS (SPS): stVal[ST], q[ST], t[ST]; T_INC (INC): stVal[ST].
+// ctlModel[CF], dU[DC]; T_SPS (SPS): stVal[ST], q[ST], t[ST]; T_INC (INC): stVal[ST].
 #pragma once
 
 #include <functional>
