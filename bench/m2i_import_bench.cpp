@@ -156,13 +156,15 @@ void WriteM2i(const std::string& path, int nodes) {
     for (int k = 0; k < nodes; ++k) {
         const std::string ln =
             "LD" + std::to_string(1 + k / kNodesPerDevice) + "/GGIO" + std::to_string(1 + k % kNodesPerDevice) + ".";
-        for (int i = 1; i <= kSps; ++i)
-            item("s" + std::to_string(++id), ln + "Ind" + std::to_string(i) + ".stVal",
-                 "name=\"ParaANYwT\" idITB=\"" + std::to_string(id) + "\"");
+        for (int i = 1; i <= kSps; ++i) {
+            const std::string n = std::to_string(++id);
+            item("s" + n, ln + "Ind" + std::to_string(i) + ".stVal", "name=\"ParaANYwT\" idITB=\"" + n + "\"");
+        }
         for (int i = 1; i <= kCmv; ++i) {
             const std::string doRef = ln + "AnIn" + std::to_string(i) + ".";
-            const std::string name = "m" + std::to_string(++id);
-            item(name, doRef + "cVal.mag.f", "name=\"ParaANYwT\" idITB=\"" + std::to_string(id) + "\"");
+            const std::string n = std::to_string(++id);
+            item("m" + n, doRef + "cVal.mag.f", "name=\"ParaANYwT\" idITB=\"" + n + "\"");
+            const std::string name = "m" + n;
             item(name, doRef + "units.SIUnit", "name=\"ParaANY\" val=\"5\"");
             item(name, doRef + "units.multiplier", "name=\"ParaANY\" val=\"3\"");
         }
@@ -214,7 +216,13 @@ int main(int argc, char** argv) {
             mapItems[k] = static_cast<int>(list.size());
             for (auto it = list.rbegin(); it != list.rend(); ++it) app.DocMtd_delete_a_Rsc(*it);
             app.DocMtd_delete_a_Rsc(m2i);
-            Require(!fs::exists(ws + "/document/Report.xml"), "the files import without errors");
+            if (fs::exists(ws + "/document/Report.xml")) {
+                std::ifstream in(ws + "/document/Report.xml");
+                std::string line;
+                for (int i = 0; i < 20 && std::getline(in, line); ++i) std::fprintf(stderr, "%s\n", line.c_str());
+                Require(false, "the files import without errors");
+                fs::remove(ws + "/document/Report.xml");
+            }
         }
     }
     for (int k = 0; k < 2; ++k)
