@@ -67,6 +67,7 @@ void CKiln_Import::Map_M2IGroup(M2IRun& run, const CString& key, const std::vect
         Get_NodeText(node, "@name", t.name);
         if (nodeFirst) lookUpNode(t);
         bool firstParam = true;
+        bool severalIds = false;
         for (const XmlNode& process : kiln::import::Children(node, "Process")) {
             CString op;
             Get_NodeText(process, "@operator", op);
@@ -81,18 +82,23 @@ void CKiln_Import::Map_M2IGroup(M2IRun& run, const CString& key, const std::vect
                 Get_NodeText(param, "@name", pname);
                 Get_NodeText(param, "@idITB", id);
                 Get_NodeText(param, "@val", val);
-                t.params = firstParam ? pname : t.params + "/" + pname;
+                if (!firstParam) t.params += "/";
+                t.params += pname;
                 firstParam = false;
                 // An empty id adds nothing to the key.
                 if (t.key.IsEmpty()) {
                     t.key = id;
                 } else if (!id.IsEmpty()) {
                     t.key += "/" + id;
-                    AddM2IError(run, t.name, "MappingItem:" + t.name + "对应多个InfoItem:" + t.key + "！");
+                    severalIds = true;
                 }
-                t.value = t.value.IsEmpty() ? val : t.value + "/" + val;
+                if (!t.value.IsEmpty()) t.value += "/";
+                t.value += val;
             }
         }
+        // Reported once with the whole key: an entry per further id would
+        // repeat the growing key for every parameter.
+        if (severalIds) AddM2IError(run, t.name, "MappingItem:" + t.name + "对应多个InfoItem:" + t.key + "！");
         Get_NodeText(node, "@desc", t.desc);
         return t;
     };

@@ -143,6 +143,19 @@ TEST_F(ItbImportTest, AMissingTemplateOrALockedDomainRefuses) {
     EXPECT_TRUE(TheItb().IsEmpty());
 }
 
+// A creator that fails half way takes back the table it began.
+TEST_F(ItbImportTest, AFailingCreatorTakesTheTableBack) {
+    Doc().InjectFault("create", 2);  // the table and its group are made, the first item is not
+    EXPECT_FALSE(RunItb(Itb("<InfoGroup name=\"g\"/><InfoItem id=\"1\"/><InfoItem id=\"2\"/>"), icd));
+    EXPECT_EQ(Boxes(), std::vector<CString>{"ITB文件格式不正确, 导入不成功！"});
+    EXPECT_TRUE(TheItb().IsEmpty());
+    for (const char* cls : {"sec:ITB", "sec:InfoGroup", "sec:InfoItem"}) {
+        std::vector<URI_Ref> all;
+        app.DocMtd_get_Uris_byClassName(cls, all, "", SortPolicy_ByName);
+        EXPECT_TRUE(all.empty()) << cls;
+    }
+}
+
 // Without an ICD the file's iedModel and icdVersion name it.
 TEST_F(ItbImportTest, TheWorkerFindsItsIcdByTheHeader) {
     Set(icd, "sec:ICD.icdVersion", "2");

@@ -60,8 +60,11 @@ TEST_F(M2iImportTest, UnitsAndMultipliersComeFromTheTablesAndUnknownCodesAreRepo
                               Item("u", "PROT/MMXU1.U1.cVal.mag.f", "2") +
                               Item("uu", "PROT/MMXU1.U1.units.SIUnit", "", "12") +
                               Item("um", "PROT/MMXU1.U1.UNITS.MULTIPLIER", "", "-6") +
-                              Item("ub", "PROT/MMXU1.U1.units.multiplier", "", " 3");
-    ASSERT_TRUE(Run(items, 3));
+                              Item("ub", "PROT/MMXU1.U1.units.multiplier", "", " 3") +
+                              Item("b", "PROT/MMXU1.A.phsB.cVal.mag.f", "1") +
+                              Item("b05", "PROT/MMXU1.A.phsB.units.SIUnit", "", "05") +
+                              Item("bp3", "PROT/MMXU1.A.phsB.units.multiplier", "", "+3");
+    ASSERT_TRUE(Run(items, 5));
     const URI_Ref w = MapItem("w"), u = MapItem("u");
     EXPECT_EQ(Get(w, "sec:DARef.daName"), "cVal.mag.f");
     EXPECT_EQ(Get(w, "sec:MapItem.unitSiUnit"), EnumValue("SIUnitEnum", "V"));
@@ -71,8 +74,10 @@ TEST_F(M2iImportTest, UnitsAndMultipliersComeFromTheTablesAndUnknownCodesAreRepo
     EXPECT_EQ(Get(u, "sec:DARef.daName"), "cVal.mag.f");
     EXPECT_EQ(Get(u, "sec:MapItem.unitSiUnit"), "");
     EXPECT_EQ(Get(u, "sec:MapItem.unitMultiplier"), EnumValue("UnitMultiplierEnum", "μ"));
-    EXPECT_EQ(MapItems().size(), 2u);
+    EXPECT_EQ(MapItems().size(), 3u);
     EXPECT_EQ(Errors(), (std::vector<CString>{"MappingItem:um未发现toDA:PROT/MMXU1.U1.UNITS.MULTIPLIER！",
+                                              "MappingItem:b05值为05，标准中无此值！",
+                                              "MappingItem:bp3值为+3，标准中无此值！",
                                               "MappingItem:uu值为12，标准中无此值！",
                                               "MappingItem:ub值为 3，标准中无此值！"}));
 }
@@ -150,6 +155,22 @@ TEST_F(M2iImportTest, ProcessAndParameterReading) {
                         }));
     EXPECT_EQ(Get(MapItem("two"), "sec:MapItem.valStr"), "1");
     EXPECT_EQ(Get(MapItem("ids"), "sec:MapItem.valStr"), "v");
+}
+
+// Ten thousand parameters in one item: one finding with the whole key, and
+// the values joined.
+TEST_F(M2iImportTest, TenThousandParametersInOneItem) {
+    std::string params;
+    for (int i = 0; i < 10000; ++i) params += "<Parameter idITB=\"k" + std::to_string(i) + "\" val=\"v\"/>";
+    ASSERT_TRUE(Run("<MappingItem name=\"many\" toDA=\"PROT/GGIO1.Ind.stVal\"><Process operator=\"o\">" + params +
+                        "</Process></MappingItem>\n",
+                    2));
+    const std::vector<CString> errors = Errors();
+    ASSERT_EQ(errors.size(), 2u);
+    EXPECT_EQ(errors[0].Find("MappingItem:many对应多个InfoItem:k0/k1/k2/"), 0);
+    EXPECT_EQ(errors[0].Right(8), "k9999！");
+    EXPECT_EQ(errors[1].Find("MappingItem:many未找到对应InfoItem:k0/"), 0);
+    EXPECT_EQ(Get(MapItem("many"), "sec:MapItem.valStr").GetLength(), 2 * 10000 - 1);
 }
 
 // Groups in key order, duplicates, unknown nodes and every finding of one
@@ -230,6 +251,19 @@ TEST_F(M2iCompanionTest, TheCompanionItbIsReadFirstAndTakenBackWithARefusedMappi
     EXPECT_EQ(all.size(), 1u);
 }
 
+TEST_F(M2iCompanionTest, BesideAnXmlMappingTheXmlTableComesFirst) {
+    WriteFile("e.itb", "not a table");
+    WriteFile("e.itb.xml", Itb("<InfoItem id=\"7\"/>"));
+    ASSERT_TRUE(RunM2i(M2i(Item("op", "PROT/PPTOC1.Op.stVal", "7")), icd, "e.m2i.xml"));
+    EXPECT_EQ(Target(MapItems().at(0), "sec:MapItem.InfoItem"), Members(TheItb(), "sec:ITB.InfoItems").at(0));
+    // A companion that does not load is named as a faulty table.
+    ui.ClearCalls();
+    EXPECT_FALSE(RunM2i(M2i(""), other, "e.m2i"));
+    EXPECT_EQ(Boxes(), std::vector<CString>{CString((workspace / "e.itb").string().c_str()) +
+                                            "ITB文件格式不正确, 导入不成功！"});
+    EXPECT_TRUE(Target(other, "sec:ICD.ITB").IsEmpty());
+}
+
 TEST_F(M2iCompanionTest, AMissingCompanionMakesNothing) {
     EXPECT_FALSE(RunM2i(M2i(Item("op", "PROT/PPTOC1.Op.stVal", "7")), icd, "c.m2i"));
     EXPECT_EQ(Boxes(), std::vector<CString>{"未发现" + CString((workspace / "c.itb").string().c_str()) + "文件！"});
@@ -252,6 +286,18 @@ TEST_F(M2iImportTest, ANodeWithoutClassIsFoundByItsTypesClass) {
 TEST_F(M2iImportTest, AnExistingItbKeysItemsWithoutIdByPathName) {
     ASSERT_TRUE(Run(Item("p", "PROT/PPTOC1.Op.stVal", "P/3"), 0));
     EXPECT_EQ(Target(MapItems().at(0), "sec:MapItem.InfoItem"), Info(2));
+}
+
+// A report without its "M2I" node is refused before anything is made.
+TEST_F(M2iImportTest, AReportWithoutItsM2INodeIsRefused) {
+    CBase_XML source, report;
+    ASSERT_TRUE(source.Load(WriteFile("w.m2i", M2i(Item("op", "PROT/PPTOC1.Op.stVal", "1")))));
+    ASSERT_TRUE(report.Load(WriteFile("r.xml", "<Report><ICD/><other_errors/></Report>")));
+    CKiln_Import importer;
+    importer.Init_KeyDATable("", "");
+    EXPECT_FALSE(importer.Import_M2I(&app, &source, icd, report, ImportNameTable()));
+    EXPECT_EQ(Boxes(), std::vector<CString>{app.Get_ReportTemplatePath() + "模板文件格式不正确, 导入不成功！"});
+    EXPECT_TRUE(TheM2i().IsEmpty());
 }
 
 // A map item the creator refuses takes the whole mapping back.
