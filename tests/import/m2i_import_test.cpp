@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "import/kiln_import.h"
+#include "platform/mfc/gbk.h"
 #include "tests/import/itb_m2i_fixture.h"
 
 namespace kiln::test {
@@ -273,6 +274,23 @@ TEST_F(M2iCompanionTest, AMissingCompanionMakesNothing) {
     ui.ClearCalls();
     EXPECT_FALSE(RunM2i("<M2I/>", icd, "d.m2i"));
     EXPECT_EQ(Boxes().front(), "未找到Mappings节点！");
+}
+
+// Tables and mappings declared in GB2312 or GBK keep their Chinese texts.
+TEST_F(M2iCompanionTest, ChineseEncodedFilesKeepTheirTexts) {
+    std::string itb = Itb("<InfoGroup name=\"遥信\"/><InfoItem id=\"7\" name=\"跳闸\" desc=\"保护跳闸\"/>");
+    itb.replace(itb.find("UTF-8"), 5, "GB2312");
+    std::string m2i = M2i(Item("动作", "PROT/PPTOC1.Op.stVal", "7", "", "出口"));
+    m2i.replace(m2i.find("UTF-8"), 5, "GBK");
+    ASSERT_TRUE(RunM2i(kiln::text::Utf8ToGbk(m2i), icd, "cn.m2i", kiln::text::Utf8ToGbk(itb)));
+    const URI_Ref item = Members(TheItb(), "sec:ITB.InfoItems").at(0);
+    EXPECT_EQ(Get(item, "cim:Naming.name"), "跳闸");
+    EXPECT_EQ(Get(item, "cim:Naming.description"), "保护跳闸");
+    EXPECT_EQ(NamesOf(Members(TheItb(), "sec:ITB.InfoGroups")), std::vector<CString>{"遥信"});
+    const URI_Ref mapped = MapItem("动作");
+    ASSERT_TRUE(mapped.IsSet());
+    EXPECT_EQ(Get(mapped, "cim:Naming.description"), "出口");
+    EXPECT_EQ(Target(mapped, "sec:MapItem.InfoItem"), item);
 }
 
 // A node that names no class is found by its type's class, as the export
