@@ -66,7 +66,7 @@ TEST(ItbM2iEndToEnd, TheImportsThroughTheIcdMenu) {
     ASSERT_EQ(initStatus, 0) << initOut;
     auto [status, out] = RunShell(KilnCommand("run '" + ws.string() + "' '" + (dir / "road.kiln").string() + "'"));
     ASSERT_EQ(status, 0) << out;
-    for (const std::string expected :
+    for (const std::string& expected :
          {"[message] " + (dir / "dev.itb").string() + "模板文件导入完成！", std::string("[message] 该ICD已有ITB，不能再导入！"),
           std::string("[status] 导入M2I结束，发现1个错误。"),
           "[message] " + (dir / "dev.m2i").string() + "模板文件导入完成！",
