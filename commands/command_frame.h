@@ -78,11 +78,13 @@ Next AddProductVer(CommandFrame& f);
 Next AddProductPackage(CommandFrame& f);
 Next AddTypePackage(CommandFrame& f);
 Next ImportExternalData(CommandFrame& f);
-// Imports of ICD, type-package and LNodeType files (import_commands.cpp).
+// Imports of ICD, type-package, LNodeType, ITB and M2I files (import_commands.cpp).
 Next ImportICDInProduct(CommandFrame& f);
 Next ImportICD(CommandFrame& f);
 Next ImportTypePackage(CommandFrame& f);
 Next ImportLNodeType(CommandFrame& f);
+Next ImportITB(CommandFrame& f);
+Next ImportM2I(CommandFrame& f);
 // Name replacement from a file (import_commands.cpp).
 Next ReplaceName(CommandFrame& f);
 Next ReplaceNameAll(CommandFrame& f);

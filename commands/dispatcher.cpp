@@ -87,8 +87,8 @@ constexpr CommandRow kChain[] = {
     {"ICD:Import TypePackage", Match::Whole, ImportTypePackage},
     {"ICD:RepalceName All", Match::Whole, ReplaceNameAll},
     {"ICD:Import LNodeType", Match::Whole, ImportLNodeType},
-    {"ICD:Import ITB", Match::Whole, kNotBuiltYet},
-    {"ICD:Import M2I", Match::Whole, kNotBuiltYet},
+    {"ICD:Import ITB", Match::Whole, ImportITB},
+    {"ICD:Import M2I", Match::Whole, ImportM2I},
     {"ICD:HandleLN0AndDel", Match::Whole, HandleLN0AndDel},
 };
 

@@ -1,7 +1,7 @@
-// The import commands of ICD, type-package and LNodeType files and the name
-// replacement: each hands its file to the importer, which asks for the file,
-// writes its report (the name replacement has none) and refreshes the views
-// itself.
+// The import commands of ICD, type-package, LNodeType, ITB and M2I files and
+// the name replacement: each hands its file to the importer, which asks for
+// the file, writes its report (the name replacement has none) and refreshes
+// the views itself.
 #include "commands/command_frame.h"
 
 namespace kiln::commands {
@@ -27,6 +27,20 @@ Next ImportTypePackage(CommandFrame& f) {
 // The LNodeTypes of a file into the current type package.
 Next ImportLNodeType(CommandFrame& f) {
     f.app.Rsc_LNodeType_Import(f.Current());
+    return Next::CommonEnd;
+}
+
+// An ITB file as the information table of the current ICD; the import
+// refuses an ICD that has one.
+Next ImportITB(CommandFrame& f) {
+    f.app.Rsc_ITB_Import(f.Current());
+    return Next::CommonEnd;
+}
+
+// An M2I file as the mapping of the current ICD; the import refuses an ICD
+// that has one.
+Next ImportM2I(CommandFrame& f) {
+    f.app.Rsc_M2I_Import(f.Current());
     return Next::CommonEnd;
 }
 

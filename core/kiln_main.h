@@ -560,6 +560,13 @@ public:
     // "ICD:RepalceName" (an ICD or type package) and "ICD:RepalceName All"
     // (empty): the names of a name-replacement file replaced in the model.
     bool Rsc_ReplaceName(URI_Ref rsc);
+    // "ICD:Import ITB": an ITB file as the information table of the ICD; an
+    // ICD that has one already is refused before the file is chosen.
+    bool Rsc_ITB_Import(URI_Ref icd);
+    // "ICD:Import M2I": an M2I file as the mapping of the ICD, with the ITB
+    // file beside it when the ICD has no ITB yet; an ICD that has a mapping
+    // already is refused before the file is chosen.
+    bool Rsc_M2I_Import(URI_Ref icd);
 
     // ======================================================================
     // VIEWS (views/)

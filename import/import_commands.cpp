@@ -2,12 +2,15 @@
 // has none), lets the user choose the file, loads it and hands it to one
 // worker of a fresh importer.
 #include "core/kiln_main.h"
+#include "import/import_util.h"
 #include "import/kiln_import.h"
 #include "platform/framework/wnd.h"
 #include "platform/ui/file_dialog.h"
 #include "platform/ui/ui_functions.h"
 
+#include <filesystem>
 #include <functional>
+#include <vector>
 
 namespace {
 
@@ -29,50 +32,68 @@ private:
     CWnd* m_pWnd;
 };
 
-using Worker = std::function<bool(CKiln_Import&, CBase_XML&)>;
+// The texts of one entry point. A path "+" a text: the text follows the path.
+struct EntryTexts {
+    const char* filter;
+    const char* templateFailure;  // after the template path
+    const char* failure;          // after the chosen path when the worker fails
+    bool failureNamesPath = true;
+    const char* done = nullptr;     // after the chosen path when the worker succeeds
+    bool unloadableFails = false;  // a file that does not load gets the failure message
+};
+
+// What a worker tells the frame: done, failed (the frame shows the entry's
+// failure message) or stopped with its own message.
+enum class Outcome { Done, Failed, Stopped };
+using Worker = std::function<Outcome(CKiln_Import&, CBase_XML&, const CBase_XML&, const CString&)>;
 
 // The run from the file dialog on: the chosen file loaded, a fresh importer
-// and its worker. `failure` follows the chosen path when the worker returns
-// false (or something escapes it), and with bLoadFailureShown also when the
-// file does not load.
-bool RunOnChosenFile(CKiln_Main* app, const char* filter, const char* failure, bool bLoadFailureShown,
-                     const Worker& worker) {
-    CFileDialog dlg(TRUE, nullptr, nullptr, kOpenFlags, filter, nullptr, 0, TRUE);
+// and its worker, given the report template (empty for the name replacement).
+bool RunOnChosenFile(CKiln_Main* app, const EntryTexts& t, const CBase_XML& report, const Worker& worker) {
+    CFileDialog dlg(TRUE, nullptr, nullptr, kOpenFlags, t.filter, nullptr, 0, TRUE);
     if (dlg.DoModal() != IDOK) return false;
     const CString path = dlg.GetPathName();
+    const CString failure = t.failureNamesPath ? path + t.failure : CString(t.failure);
     ImportWaitCursor wait;
     CBase_XML source;
-    bool done = false;
-    if (source.Load(path)) {
-        try {
-            CKiln_Import importer;
-            done = worker(importer, source);
-        } catch (...) {
-            // Whatever escapes the worker ends the run as a failed import.
-            done = false;
-        }
-    } else if (!bLoadFailureShown) {
+    if (!source.Load(path)) {
+        if (t.unloadableFails) _AfxMessageBox(failure, MB_OK, "", nullptr);
         return false;
     }
-    if (!done) {
-        _AfxMessageBox(path + failure, MB_OK, "", nullptr);
+    Outcome outcome = Outcome::Failed;
+    try {
+        CKiln_Import importer;
+        outcome = worker(importer, source, report, path);
+    } catch (...) {
+        // Whatever escapes the worker ends the run as a failed import.
+        outcome = Outcome::Failed;
+    }
+    if (outcome != Outcome::Done) {
+        if (outcome == Outcome::Failed) _AfxMessageBox(failure, MB_OK, "", nullptr);
         return false;
     }
+    if (t.done) _AfxMessageBox(path + t.done, MB_OK, "", nullptr);
     app->Mtd_AllViews_Refresh(nullptr, nullptr, 0);
     return true;
 }
 
 // The frame of one import run with a report: the report template first.
-bool RunImport(CKiln_Main* app, const char* filter, const char* failure,
-               const std::function<bool(CKiln_Import&, CBase_XML&, const CBase_XML&)>& worker) {
+bool RunImport(CKiln_Main* app, const EntryTexts& t, const Worker& worker) {
     CBase_XML report;
     if (!app->Load_ReportTemplate(report)) {
-        _AfxMessageBox(app->Get_ReportTemplatePath() + "Report_Tempalte.xml文件格式不正确, 导入不成功！", MB_OK, "",
-                       nullptr);
+        _AfxMessageBox(app->Get_ReportTemplatePath() + t.templateFailure, MB_OK, "", nullptr);
         return false;
     }
-    return RunOnChosenFile(app, filter, failure, false,
-                           [&](CKiln_Import& imp, CBase_XML& source) { return worker(imp, source, report); });
+    return RunOnChosenFile(app, t, report, worker);
+}
+
+// The frame with a worker that only succeeds or fails.
+bool RunImport(CKiln_Main* app, const char* filter, const char* failure,
+               const std::function<bool(CKiln_Import&, CBase_XML&, const CBase_XML&)>& worker) {
+    const EntryTexts texts{filter, "Report_Tempalte.xml文件格式不正确, 导入不成功！", failure};
+    return RunImport(app, texts, [&](CKiln_Import& imp, CBase_XML& source, const CBase_XML& report, const CString&) {
+        return worker(imp, source, report) ? Outcome::Done : Outcome::Failed;
+    });
 }
 
 }  // namespace
@@ -109,8 +130,115 @@ bool CKiln_Main::Rsc_LNodeType_Import(URI_Ref pkg) {
 
 // The name replacement writes no report: no template is loaded.
 bool CKiln_Main::Rsc_ReplaceName(URI_Ref rsc) {
-    return RunOnChosenFile(this, "TypePackage文件|*.Name|ICD-XML文件|*.xml||", "文件格式不正确, 替换不成功！", true,
-                           [&](CKiln_Import& imp, CBase_XML& source) {
-                               return imp.Replace_Names(this, &source, CBase_XML(), rsc);
+    const EntryTexts texts{"TypePackage文件|*.Name|ICD-XML文件|*.xml||", nullptr, "文件格式不正确, 替换不成功！", true,
+                           nullptr, true};
+    return RunOnChosenFile(this, texts, CBase_XML(),
+                           [&](CKiln_Import& imp, CBase_XML& source, const CBase_XML&, const CString&) {
+                               return imp.Replace_Names(this, &source, CBase_XML(), rsc) ? Outcome::Done
+                                                                                         : Outcome::Failed;
                            });
+}
+
+namespace {
+
+constexpr const char* kFormatFault = "模板文件格式不正确, 导入不成功！";
+constexpr const char* kDone = "模板文件导入完成！";
+
+// Where the ITB that goes with an M2I file is looked for, in order: "x.itb"
+// for "x.m2i"; "x.itb.xml", then "x.itb" for "x.m2i.xml"; otherwise the
+// path without its last four characters, then ".itb".
+std::vector<CString> CompanionPaths(const CString& path) {
+    CString lower = path;
+    lower.MakeLower();
+    const int n = path.GetLength();
+    if (n >= 8 && lower.Right(8) == ".m2i.xml") {
+        const CString base = path.Left(n - 8);
+        return {base + ".itb.xml", base + ".itb"};
+    }
+    return {path.Left(n >= 4 ? n - 4 : 0) + ".itb"};
+}
+
+// The ICD's InfoItems by id, or by path name where the id is empty; the
+// first item keeps a key.
+ImportNameTable ItemsOfItb(CKiln_Main* app, const URI_Ref& itb) {
+    ImportNameTable items;
+    std::vector<URI_Ref> list;
+    app->DocMtd_get_Association_BUris(itb, "sec:ITB.InfoItems", list, kiln::core::kRoleOrd, SortPolicy_ByOrd);
+    for (const URI_Ref& item : list) {
+        CString key = app->DocMtd_getValue_ofAttr(item, "sec:InfoItem.id");
+        if (key.IsEmpty()) key = app->DocMtd_getValue_ofAttr(item, "cim:Naming.pathName");
+        if (!key.IsEmpty()) items.emplace(key, item);
+    }
+    return items;
+}
+
+// Deletes an ITB with its items and groups.
+void DeleteItb(CKiln_Main* app, const URI_Ref& itb) {
+    for (const char* role : {"sec:ITB.InfoItems", "sec:ITB.InfoGroups"}) {
+        std::vector<URI_Ref> list;
+        app->DocMtd_get_Association_BUris(itb, role, list, kiln::core::kRoleOrd, SortPolicy_ByOrd);
+        for (auto it = list.rbegin(); it != list.rend(); ++it) app->DocMtd_delete_a_Rsc(*it);
+    }
+    app->DocMtd_delete_a_Rsc(itb);
+}
+
+}  // namespace
+
+bool CKiln_Main::Rsc_ITB_Import(URI_Ref icd) {
+    if (icd.sClass != "sec:ICD") return false;
+    if (DocMtd_getFirstUri_ofAsso(icd, "sec:ICD.ITB").IsSet()) {
+        _AfxMessageBox("该ICD已有ITB，不能再导入！", MB_OK, "", nullptr);
+        return false;
+    }
+    const EntryTexts texts{"ITB文件|*.itb|ITB-XML文件|*.itb.xml||", kFormatFault, "ITB文件格式不正确, 导入不成功！",
+                           false, kDone, true};
+    return RunImport(this, texts, [&](CKiln_Import& imp, CBase_XML& source, const CBase_XML&, const CString&) {
+        ImportNameTable items;
+        return imp.Import_ITB(this, &source, icd, &items) ? Outcome::Done : Outcome::Failed;
+    });
+}
+
+bool CKiln_Main::Rsc_M2I_Import(URI_Ref icd) {
+    if (icd.sClass != "sec:ICD") return false;
+    if (DocMtd_getFirstUri_ofAsso(icd, "sec:ICD.M2I").IsSet()) {
+        _AfxMessageBox("该ICD已有M2I，不能再导入！", MB_OK, "", nullptr);
+        return false;
+    }
+    const EntryTexts texts{"M2I文件|*.m2i|M2I-XML文件|*.m2i.xml||", kFormatFault, kFormatFault, true, kDone, true};
+    return RunImport(this, texts,
+                     [&](CKiln_Import& imp, CBase_XML& source, const CBase_XML& report, const CString& path) {
+        // Nothing is read or made for a file or an ICD the mapping refuses.
+        if (!imp.Check_M2ISource(this, &source, icd)) return Outcome::Failed;
+        ImportNameTable items;
+        URI_Ref newItb;
+        const URI_Ref itb = DocMtd_getFirstUri_ofAsso(icd, "sec:ICD.ITB");
+        if (itb.IsSet()) {
+            items = ItemsOfItb(this, itb);
+        } else {
+            const std::vector<CString> candidates = CompanionPaths(path);
+            CString companion;
+            for (const CString& c : candidates) {
+                std::error_code ec;
+                if (std::filesystem::is_regular_file(std::filesystem::path(c.GetString()), ec)) {
+                    companion = c;
+                    break;
+                }
+            }
+            if (companion.IsEmpty()) {
+                _AfxMessageBox("未发现" + candidates.front() + "文件！", MB_OK, "", nullptr);
+                return Outcome::Stopped;
+            }
+            CBase_XML itbXml;
+            if (!itbXml.Load(companion) || !imp.Import_ITB(this, &itbXml, icd, &items)) {
+                _AfxMessageBox(companion + "ITB文件格式不正确, 导入不成功！", MB_OK, "", nullptr);
+                return Outcome::Stopped;
+            }
+            newItb = DocMtd_getFirstUri_ofAsso(icd, "sec:ICD.ITB");
+        }
+        imp.Init_KeyDATable("", "");
+        if (imp.Import_M2I(this, &source, icd, report, items)) return Outcome::Done;
+        // A refused mapping leaves no table behind that this run read.
+        if (newItb.IsSet()) DeleteItb(this, newItb);
+        return Outcome::Failed;
+    });
 }

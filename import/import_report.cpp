@@ -101,14 +101,16 @@ bool CKiln_Import::Check_FileKeys(XmlNode root, bool& bKeyMissing, bool bCheckKe
 }
 
 void CKiln_Import::Finish_Report(CKiln_Main* app, const char* what) {
-    if (m_nErrors + m_nWarnings == 0) {
+    const CString kind(what);
+    // The mapping's ending looks at its errors only.
+    const bool errorsOnly = kind == "M2I";
+    if (m_nErrors + (errorsOnly ? 0 : m_nWarnings) == 0) {
         _AfxMessageBox("导入成功!", MB_OK, "", nullptr);
         return;
     }
-    const CString kind(what);
     CString summary;
-    if (kind == "LNodeType")
-        summary.Format("导入LNodeType结束，发现%d个错误。", m_nErrors);
+    if (kind == "LNodeType" || errorsOnly)
+        summary.Format(("导入" + kind + "结束，发现%d个错误。").GetString(), m_nErrors);
     else
         summary.Format(("导入" + kind + "结束，发现%d个错误，发现%d个警告。").GetString(), m_nErrors, m_nWarnings);
     app->Mtd_SetStatusBarText(summary);

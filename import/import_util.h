@@ -53,4 +53,12 @@ namespace kiln::import {
 // is not entered): SDOs and what lies below them, each DA with and without
 // its functional constraint, and struct members in both forms.
 void CollectDOTypePaths(CKiln_Main* app, const URI_Ref& doType, ImportNameTable& table, const CString& path);
+// The path indexes of an M2I import over the ICD's first server, in one
+// walk: the typed logical nodes by "LD/LN" (LN: prefix + class + instance),
+// (a node without class takes its type's class), the DOs and SDOs by
+// their paths, and every path a toDA may name (DO, SDO,
+// DA with and without its constraint, struct members in both forms). False
+// when the ICD has no IED or the IED no server.
+bool IndexM2IPaths(CKiln_Main* app, const URI_Ref& icd, ImportNameTable& lnodes, ImportNameTable& dos,
+                   ImportNameTable& das);
 }  // namespace kiln::import

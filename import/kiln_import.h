@@ -194,6 +194,20 @@ public:
     // or a domain refuses the whole-document replacement.
     bool Replace_Names(CKiln_Main* app, CBase_XML* source, CBase_XML report, URI_Ref scope);
 
+    // ---- information table and mapping ----
+    // The groups and items of an ITB file as a new ITB of `icd` (with an
+    // empty icd, the ICD the file's iedModel and icdVersion name). Every
+    // item id goes into `items`. Ids are checked before anything is made; a
+    // creator's refusal takes back what the call made.
+    bool Import_ITB(CKiln_Main* app, CBase_XML* source, URI_Ref icd, ImportNameTable* items);
+    // The refusals of an M2I file that come before anything is made: no
+    // "Mappings" under the root, no ICD, an ICD without IED or server. Shows
+    // the message and gives false.
+    bool Check_M2ISource(CKiln_Main* app, CBase_XML* source, const URI_Ref& icd);
+    // The MappingItems of an M2I file as a new M2I of `icd`, whose ITB must
+    // exist; `items` are its InfoItems by id. Ends with the report.
+    bool Import_M2I(CKiln_Main* app, CBase_XML* source, URI_Ref icd, CBase_XML report, ImportNameTable items);
+
 private:
     // ---- shared steps of the workers ----
     // Report attributes, the report document and its nodes, the main object
@@ -208,7 +222,7 @@ private:
     bool Check_FileKeys(XmlNode root, bool& bKeyMissing, bool bCheckKeys = true);
     // The common ending: "导入成功!" when nothing counted was found, else the
     // summary, the saved report and the question. `what` is "ICD",
-    // "TypePackage" or "LNodeType".
+    // "TypePackage", "LNodeType" or "M2I".
     void Finish_Report(CKiln_Main* app, const char* what);
     // The DO names of each LNodeType element by id, read before any change.
     using TemplateDOs = std::map<CString, std::vector<CString>>;
@@ -255,6 +269,18 @@ private:
     // Links each LCB to the Log its "ldInst" and "logName" name, else to
     // its own device's Log.
     void LinkLCBsToLogs(CKiln_Main* app);
+
+    // One MappingItem of an M2I file in its data object's group.
+    struct M2IEntry {
+        CString toDA;
+        CString daPath;  // below the data object; "" for the object itself
+        XmlNode node;
+    };
+    // The run state of an M2I import (m2i_import.cpp, m2i_items.cpp).
+    struct M2IRun;
+    void Map_M2IGroup(M2IRun& run, const CString& key, const std::vector<M2IEntry>& entries);
+    // The error entry of a MappingItem under the report's "M2I" node.
+    void AddM2IError(M2IRun& run, const CString& name, const CString& error);
 
     bool m_bAnswerCancelled = false;  // the dependency question was cancelled
     bool m_bCreatorRefused = false;   // a creator refused a type of the file

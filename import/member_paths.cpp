@@ -223,3 +223,55 @@ bool CKiln_Import::Index_ICD_LNodes(CKiln_Main* app, URI_Ref icd) {
         it->second.AddTo(m_mapInstPaths, path);
     });
 }
+
+namespace kiln::import {
+
+bool IndexM2IPaths(CKiln_Main* app, const URI_Ref& icd, ImportNameTable& lnodes, ImportNameTable& dos,
+                   ImportNameTable& das) {
+    URI_Ref ied = app->DocMtd_getFirstUri_ofAsso(icd, "sec:ICD.IED");
+    URI_Ref server = ied.IsSet() ? app->DocMtd_getFirstUri_ofAsso(ied, "sec:IED.Servers") : URI_Ref();
+    if (server.IsEmpty()) return false;
+    std::map<std::string, PathList> sdoPaths, daPaths;  // below each DO type, walked once
+    for (const URI_Ref& ld : MembersByOrd(app, server, "sec:Server.LDevices")) {
+        const CString ldName = NameOf(app, ld);
+        for (const URI_Ref& node : MembersByOrd(app, ld, "sec:LDevice.LNodes")) {
+            URI_Ref lnType = app->DocMtd_getFirstUri_ofAsso(node, "sec:LNode.LNodeType");
+            if (lnType.IsEmpty()) continue;
+            // A node made in the model names no class of its own: the class
+            // of its type stands in, as the M2I export writes it.
+            CString lnClass = app->DocMtd_getValue_ofAttr(node, "sec:LNode.lnClass");
+            if (lnClass.IsEmpty())
+                lnClass = app->DocMtd_getFirstValue_ofAsso(lnType, "sec:LNodeType.ClassOf_LNType", kRoleName);
+            const CString lnKey = ldName + "/" + app->DocMtd_getValue_ofAttr(node, "sec:LNode.prefix") + lnClass +
+                                  app->DocMtd_getValue_ofAttr(node, "sec:LNode.lnInst");
+            lnodes.emplace(lnKey, node);
+            std::vector<URI_Ref> chain;
+            app->Get_AbstractTypes(lnType, &chain, "sec:LNodeType.Abstract_Type");
+            for (const URI_Ref& t : chain) {
+                for (const URI_Ref& d : MembersByOrd(app, t, "sec:LNodeType.DOs")) {
+                    const CString path = lnKey + "." + NameOf(app, d);
+                    dos.emplace(path, d);
+                    das.emplace(path, d);
+                    URI_Ref doType = app->DocMtd_getFirstUri_ofAsso(d, "sec:DO.DefinedBy_DOType");
+                    if (doType.IsEmpty()) continue;
+                    auto s = sdoPaths.find(doType.sUri);
+                    if (s == sdoPaths.end()) {
+                        s = sdoPaths.emplace(doType.sUri, PathList()).first;
+                        for (const URI_Ref& sdo : MembersByOrd(app, doType, "sec:DOType.Contains_SDOs")) {
+                            OnPath onPath;
+                            SDOWalk(app, sdo, s->second, "." + NameOf(app, sdo), onPath);
+                        }
+                        auto a = daPaths.emplace(doType.sUri, PathList()).first;
+                        OnPath onPath{doType.sUri};
+                        DOTypeWalk(app, doType, a->second, CString(), onPath);
+                    }
+                    s->second.AddTo(dos, path);
+                    daPaths.find(doType.sUri)->second.AddTo(das, path);
+                }
+            }
+        }
+    }
+    return true;
+}
+
+}  // namespace kiln::import

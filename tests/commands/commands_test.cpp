@@ -97,6 +97,29 @@ TEST_F(Commands, TheImportRowsReachTheirImports) {
     }
 }
 
+TEST_F(Commands, TheItbAndM2iImportRowsReachTheirImports) {
+    // Not an ICD: refused without a word.
+    Run(m.instPkg, "ICD:Import ITB");
+    Run(m.instPkg, "ICD:Import M2I");
+    EXPECT_TRUE(ui.Messages().empty());
+    // An ICD: the report template first; this document's folder has none.
+    for (const char* command : {"ICD:Import ITB", "ICD:Import M2I"}) {
+        ui.ClearCalls();
+        Run(icd, command);
+        ASSERT_EQ(ui.Messages().size(), 1u) << command;
+        EXPECT_NE(ui.Messages()[0].Find("Report_Template.xml模板文件格式不正确, 导入不成功！"), -1) << command;
+        EXPECT_EQ(ui.CountOf(Enum_UiCall::OpenFile), 0) << command;
+    }
+    // An ICD with a table and a mapping refuses a second of each.
+    MakeUnder(icd, "sec:ITB", "ITB", "sec:ITB.ICD");
+    MakeUnder(icd, "sec:M2I", "M2I", "sec:M2I.ICD");
+    ui.ClearCalls();
+    Run(icd, "ICD:Import ITB");
+    Run(icd, "ICD:Import M2I");
+    EXPECT_EQ(ui.Messages(), (std::vector<CString>{"该ICD已有ITB，不能再导入！", "该ICD已有M2I，不能再导入！"}));
+    EXPECT_EQ(ui.CountOf(Enum_UiCall::OpenFile), 0);
+}
+
 TEST_F(Commands, TheEditGuardsOfTheDispatcherShowTheirNumbers) {
     const URI_Ref da = MakeDA(m.p1Sps, "x", 3, "ST", "BOOLEAN");
     MakeDomain("kiln.itb#", "二次模型装置ICD包");

@@ -1,0 +1,127 @@
+// The M2I reader: the MappingItems of an M2I file resolved against the
+// ICD's instance and grouped by the data object they address; each group
+// then becomes the map items of a new M2I (m2i_items.cpp).
+#include <map>
+#include <set>
+#include <vector>
+
+#include "import/import_util.h"
+#include "import/m2i_run.h"
+#include "platform/ui/ui_functions.h"
+
+using kiln::import::Children;
+
+namespace {
+
+// The data object part of a toDA below its "LD/LN" key: the first
+// component, extended while the longer path is a DO or SDO; the last
+// component never belongs to it.
+CString DOPart(const ImportNameTable& dos, const CString& lnKey, const CString& rest) {
+    std::vector<CString> parts;
+    int from = 0;
+    for (;;) {
+        const int dot = rest.Find('.', from);
+        if (dot < 0) {
+            parts.push_back(rest.Mid(from));
+            break;
+        }
+        parts.push_back(rest.Mid(from, dot - from));
+        from = dot + 1;
+    }
+    CString doPart = parts[0];
+    for (size_t i = 1; i + 1 < parts.size(); ++i) {
+        const CString longer = doPart + "." + parts[i];
+        if (!dos.count(lnKey + "." + longer)) break;
+        doPart = longer;
+    }
+    return doPart;
+}
+
+}  // namespace
+
+bool CKiln_Import::Check_M2ISource(CKiln_Main* app, CBase_XML* source, const URI_Ref& icd) {
+    const XmlNode root = source ? source->GetDocumentElement() : XmlNode();
+    if (root.IsNull() || source->Get_NodePtr(root, "Mappings").IsNull()) {
+        _AfxMessageBox("未找到Mappings节点！", MB_OK, "", nullptr);
+        return false;
+    }
+    if (icd.IsEmpty()) {
+        _AfxMessageBox("找不到对应的ICD！", MB_OK, "", nullptr);
+        return false;
+    }
+    const URI_Ref ied = app->DocMtd_getFirstUri_ofAsso(icd, "sec:ICD.IED");
+    if (ied.IsEmpty() || app->DocMtd_getFirstUri_ofAsso(ied, "sec:IED.Servers").IsEmpty()) {
+        _AfxMessageBox("ICD没有IED或Server，不能导入M2I！", MB_OK, "", nullptr);
+        return false;
+    }
+    return true;
+}
+
+void CKiln_Import::AddM2IError(M2IRun& run, const CString& name, const CString& error) {
+    AddEntry(run.reportNode, "MappingItem", "错误：" + name, error, &m_nErrors);
+}
+
+bool CKiln_Import::Import_M2I(CKiln_Main* app, CBase_XML* source, URI_Ref icd, CBase_XML report,
+                              ImportNameTable items) {
+    M2IRun run;
+    run.app = app;
+    run.items = &items;
+    run.units = kiln::core::SiUnitTable();
+    run.multipliers = kiln::core::MultiplierTable();
+    m_nErrors = 0;
+    m_saReportAttrs.Add("name");
+    m_saReportAttrs.Add("error");
+    m_xmlReportDoc = report;
+    run.reportNode = m_xmlReportDoc.Get_NodePtr(m_xmlReportDoc.GetDocumentElement(), "M2I");
+    if (run.reportNode.IsNull()) {
+        _AfxMessageBox(app->Get_ReportTemplatePath() + "模板文件格式不正确, 导入不成功！", MB_OK, "", nullptr);
+        return false;
+    }
+    m_pMain = app;
+    m_pSourceXml = source;
+    if (!Check_M2ISource(app, source, icd)) return false;
+    const XmlNode mappings = source->Get_NodePtr(source->GetDocumentElement(), "Mappings");
+    const std::vector<XmlNode> mappingItems = Children(mappings, "MappingItem");
+
+    const URI_Ref itb = app->DocMtd_getFirstUri_ofAsso(icd, "sec:ICD.ITB");
+    if (itb.sClass != "sec:ITB") {
+        _AfxMessageBox("请先导入ITB！", MB_OK, "", nullptr);
+        return false;
+    }
+    if (!app->NewRsc_M2I(&run.m2i, icd, itb, false)) {
+        _AfxMessageBox("建M2I失败！", MB_OK, "", nullptr);
+        return false;
+    }
+    kiln::import::IndexM2IPaths(app, icd, run.lnodes, run.dos, run.das);
+
+    // Pass 1: each MappingItem checked and put in the group of its data object.
+    std::map<CString, std::vector<M2IEntry>> groups;
+    std::set<CString> seen;
+    for (const XmlNode& node : mappingItems) {
+        CString toDA, name;
+        Get_NodeText(node, "@toDA", toDA);
+        Get_NodeText(node, "@name", name);
+        if (!run.das.count(toDA)) AddM2IError(run, name, "MappingItem:" + name + "未发现toDA:" + toDA + "！");
+        if (!seen.insert(toDA).second) AddM2IError(run, name, "MappingItem:" + name + "toDA:" + toDA + "重复！");
+        const int dot = toDA.Find('.');
+        const CString lnKey = dot >= 0 ? toDA.Left(dot) : toDA;
+        const CString rest = dot >= 0 ? toDA.Mid(dot + 1) : CString();
+        const CString doPart = DOPart(run.dos, lnKey, rest);
+        // The DA path is what follows the LN key and the DO part.
+        const CString head = lnKey + "." + doPart + ".";
+        const CString daPath = toDA.Left(head.GetLength()) == head ? toDA.Mid(head.GetLength()) : CString();
+        groups[lnKey + "." + doPart].push_back(M2IEntry{toDA, daPath, node});
+    }
+
+    // Pass 2: the groups in the order of their keys.
+    for (const auto& [key, entries] : groups) {
+        Map_M2IGroup(run, key, entries);
+        if (run.refused) {
+            for (auto it = run.made.rbegin(); it != run.made.rend(); ++it) app->DocMtd_delete_a_Rsc(*it);
+            app->DocMtd_delete_a_Rsc(run.m2i);
+            return false;
+        }
+    }
+    Finish_Report(app, "M2I");
+    return true;
+}

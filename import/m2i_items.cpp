@@ -1,0 +1,206 @@
+// The map items of one data object's group of MappingItems: for a CDC with
+// key data attributes one map item per key DA, which the group's other
+// attributes (units, range, step) fill; for any other CDC one map item per
+// MappingItem. Every problem is an entry of the report.
+#include <vector>
+
+#include "import/import_util.h"
+#include "import/m2i_run.h"
+
+using kiln::core::kRoleName;
+
+namespace {
+
+constexpr const char* kDescRole = "cim:Naming.description";
+
+// What one MappingItem's attributes and its Process and Parameter children give.
+struct ItemTexts {
+    CString name, desc, operators, params, key, value;
+};
+
+// The attributes a DA path that is no key DA may set on the current map
+// item of a key-DA group; compared without regard to case.
+enum class Handler { None, Time, DU, SIUnit, Multiplier, MinVal, MaxVal, StepSize };
+
+Handler HandlerOf(const CString& daPath) {
+    static const struct {
+        const char* path;
+        Handler handler;
+    } kHandlers[] = {{"t", Handler::Time},           {"dU", Handler::DU},          {"units.SIUnit", Handler::SIUnit},
+                     {"units.multiplier", Handler::Multiplier}, {"minVal.f", Handler::MinVal}, {"minVal", Handler::MinVal},
+                     {"maxVal.f", Handler::MaxVal},  {"maxVal", Handler::MaxVal},  {"stepSize.f", Handler::StepSize},
+                     {"stepSize", Handler::StepSize}};
+    for (const auto& h : kHandlers)
+        if (daPath.CompareNoCase(h.path) == 0) return h.handler;
+    return Handler::None;
+}
+
+}  // namespace
+
+void CKiln_Import::Map_M2IGroup(M2IRun& run, const CString& key, const std::vector<M2IEntry>& entries) {
+    CKiln_Main* app = run.app;
+    auto found = run.dos.find(key);
+    if (found == run.dos.end()) return;  // its items were reported as not found
+    const URI_Ref object = found->second;
+    const URI_Ref type = app->DocMtd_getFirstUri_ofAsso(
+        object, object.sClass == "sec:SDO" ? "sec:SDO.DefinedBy_DOType" : "sec:DO.DefinedBy_DOType");
+    const URI_Ref cdcType = type.IsSet() ? app->DocMtd_getFirstUri_ofAsso(type, "sec:DOType.ClassOf_DOType") : URI_Ref();
+    const CString cdc = cdcType.IsSet() ? app->DocMtd_getValue_ofAttr(cdcType, kRoleName) : CString();
+    const bool keyGroup = !cdc.IsEmpty() && m_mapKeyDAs.count(cdc) > 0;
+    const int dot = key.Find('.');
+    const CString lnPart = key.Left(dot);
+    const CString doName = key.Mid(dot + 1);
+    URI_Ref lnode;
+
+    auto lookUpNode = [&](const ItemTexts& t) {
+        auto it = run.lnodes.find(lnPart);
+        if (it != run.lnodes.end())
+            lnode = it->second;
+        else
+            AddM2IError(run, t.name, "MappingItem:" + t.name + "未发现LD/LNode:" + lnPart + "！");
+    };
+    // The texts of one MappingItem; with checkOperator a Process without
+    // operator is reported, with nodeFirst the logical node is looked up
+    // before the Process elements are read.
+    auto read = [&](const XmlNode& node, bool checkOperator, bool nodeFirst) {
+        ItemTexts t;
+        Get_NodeText(node, "@name", t.name);
+        if (nodeFirst) lookUpNode(t);
+        bool firstParam = true;
+        bool severalIds = false;
+        for (const XmlNode& process : kiln::import::Children(node, "Process")) {
+            CString op;
+            Get_NodeText(process, "@operator", op);
+            if (t.operators.IsEmpty()) {
+                t.operators = op;
+                if (op.IsEmpty() && checkOperator) AddM2IError(run, t.name, "MappingItem:" + t.name + "未找到operator！");
+            } else {
+                t.operators += "/" + op;
+            }
+            for (const XmlNode& param : kiln::import::Children(process, "Parameter|parameter")) {
+                CString pname, id, val;
+                Get_NodeText(param, "@name", pname);
+                Get_NodeText(param, "@idITB", id);
+                Get_NodeText(param, "@val", val);
+                if (!firstParam) t.params += "/";
+                t.params += pname;
+                firstParam = false;
+                // An empty id adds nothing to the key.
+                if (t.key.IsEmpty()) {
+                    t.key = id;
+                } else if (!id.IsEmpty()) {
+                    t.key += "/" + id;
+                    severalIds = true;
+                }
+                if (!t.value.IsEmpty()) t.value += "/";
+                t.value += val;
+            }
+        }
+        // Reported once with the whole key: an entry per further id would
+        // repeat the growing key for every parameter.
+        if (severalIds) AddM2IError(run, t.name, "MappingItem:" + t.name + "对应多个InfoItem:" + t.key + "！");
+        Get_NodeText(node, "@desc", t.desc);
+        return t;
+    };
+    auto newItem = [&]() {
+        URI_Ref item;
+        if (app->NewRsc_MapItem(&item, run.m2i, URI_Ref())) {
+            run.made.push_back(item);
+        } else {
+            run.refused = true;
+        }
+        return item;
+    };
+    // The reference, texts, value and InfoItem link of the map item.
+    auto fill = [&](const URI_Ref& item, const ItemTexts& t, const M2IEntry& e, bool writeDaName) {
+        if (lnode.IsSet()) app->DocMtd_update_Association(item, "sec:DARef.LNode", lnode);
+        app->DocMtd_Modify_attribute_value(item, kRoleName, t.name);
+        app->DocMtd_Modify_attribute_value(item, kDescRole, t.desc);
+        app->DocMtd_Modify_attribute_value(item, "sec:DARef.doName", doName);
+        if (writeDaName) app->DocMtd_Modify_attribute_value(item, "sec:DARef.daName", e.daPath);
+        if (!t.value.IsEmpty()) app->DocMtd_Modify_attribute_value(item, "sec:MapItem.valStr", t.value);
+        if (t.key.IsEmpty()) return;
+        auto info = run.items->find(t.key);
+        if (info != run.items->end())
+            app->DocMtd_add_Association(item, "sec:MapItem.InfoItem", info->second);
+        else
+            AddM2IError(run, t.name, "MappingItem:" + t.name + "未找到对应InfoItem:" + t.key + "！");
+    };
+
+    if (!keyGroup) {
+        for (const M2IEntry& e : entries) {
+            const ItemTexts t = read(e.node, false, false);
+            const URI_Ref item = newItem();
+            if (run.refused) return;
+            lookUpNode(t);
+            fill(item, t, e, true);
+            app->Mtd_SetStatusBarText("MapItem:" + t.name + " " + t.name + " " + e.toDA + " " + t.desc);
+        }
+        return;
+    }
+
+    // The group's map item is made when it is first written, so a group
+    // whose entries all make their own leaves none empty behind; the first
+    // key DA always fills it.
+    URI_Ref groupItem, current;
+    auto groupItemNow = [&]() {
+        if (groupItem.IsEmpty()) groupItem = newItem();
+        return groupItem;
+    };
+    int keyCount = 0;
+    for (const M2IEntry& e : entries) {
+        const ItemTexts t = read(e.node, true, true);
+        if (e.daPath.IsEmpty()) {
+            current = newItem();
+            if (run.refused) return;
+            fill(current, t, e, false);
+            continue;
+        }
+        if (IsKeyDA(cdc, e.daPath)) {
+            current = ++keyCount == 1 ? groupItemNow() : newItem();
+            if (run.refused) return;
+            fill(current, t, e, true);
+        } else {
+            const Handler h = HandlerOf(e.daPath);
+            if (h == Handler::None) {
+                AddM2IError(run, t.name, "MappingItem:" + t.name + "在CDC: " + cdc + " 下的DA: " + e.daPath +
+                                             "中放值，超出约定范围");
+            } else {
+                if (current.IsEmpty()) current = groupItemNow();
+                if (run.refused) return;
+                auto unit = [&](const kiln::core::UnitTable& table, const char* role, const char* enumName) {
+                    auto it = table.find(t.value);
+                    if (it != table.end())
+                        app->DocMtd_Modify_attribute_value(current, role, kiln::import::ModelEnum(enumName, it->second));
+                    else
+                        AddM2IError(run, t.name, "MappingItem:" + t.name + "值为" + t.value + "，标准中无此值！");
+                };
+                switch (h) {
+                case Handler::Time: app->DocMtd_Modify_attribute_value(current, "sec:MapItem.daName_t", e.toDA); break;
+                case Handler::DU: app->DocMtd_Modify_attribute_value(current, "sec:MapItem.dU", t.value); break;
+                case Handler::SIUnit: unit(run.units, "sec:MapItem.unitSiUnit", "SIUnitEnum"); break;
+                case Handler::Multiplier:
+                    unit(run.multipliers, "sec:MapItem.unitMultiplier", "UnitMultiplierEnum");
+                    break;
+                case Handler::MinVal: app->DocMtd_Modify_attribute_value(current, "sec:MapItem.minVal", t.value); break;
+                case Handler::MaxVal: app->DocMtd_Modify_attribute_value(current, "sec:MapItem.maxVal", t.value); break;
+                case Handler::StepSize:
+                    app->DocMtd_Modify_attribute_value(current, "sec:MapItem.stepSize", t.value);
+                    break;
+                case Handler::None: break;
+                }
+            }
+        }
+        app->Mtd_SetStatusBarText("MapItem:" + t.name + " " + e.toDA + " " + t.desc);
+    }
+    if (keyCount > 0) return;
+    // No key DA: every entry writes over the current map item.
+    for (const M2IEntry& e : entries) {
+        const ItemTexts t = read(e.node, true, true);
+        AddEntry(run.reportNode, "MappingItem", "警告：" + t.name,
+                 "  MappingItem:" + t.name + "处未发现关键DA,其toDA为" + e.toDA + "！", &m_nWarnings);
+        if (current.IsEmpty()) current = groupItemNow();
+        if (run.refused) return;
+        fill(current, t, e, true);
+    }
+}

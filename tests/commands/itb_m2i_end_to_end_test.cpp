@@ -1,0 +1,83 @@
+// The ITB and M2I imports through the kiln program: the demo's road to a
+// device with LLN0, LPHD and PTOC nodes, then an information table and its
+// mapping imported through the ICD's menu, a second table refused, and the
+// mapping's report saved beside the document.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "tests/host/kiln_program.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+using kiln::test::KilnCommand;
+using kiln::test::ReadAll;
+using kiln::test::RunShell;
+
+const char* const kItb =
+    "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+    "<ITB xmlns=\"http://kiln.local/Zel/2004/ITB\" xmlns:s103=\"http://kiln.local/Zel/2004/ITB/s103\">\n"
+    "<InfoItem id=\"1\" name=\"装置告警\"><s103:Config typ=\"1\" fun=\"160\" inf=\"1\" grp=\"1\" itm=\"1\"/></InfoItem>\n"
+    "<InfoItem id=\"2\" name=\"动作\"><s103:Config typ=\"1\" fun=\"160\" inf=\"2\" grp=\"1\" itm=\"2\"/></InfoItem>\n"
+    "</ITB>\n";
+
+std::string Item(const std::string& name, const std::string& toDA, const std::string& id) {
+    return "<MappingItem name=\"" + name + "\" toDA=\"" + toDA +
+           "\"><Process operator=\"M2I:ExtractVal\"><Parameter name=\"ParaANYwT\" idITB=\"" + id +
+           "\"/></Process></MappingItem>\n";
+}
+
+TEST(ItbM2iEndToEnd, TheImportsThroughTheIcdMenu) {
+    const fs::path demo = fs::path(KILN_SOURCE_DIR) / "examples" / "demo.kiln";
+    if (!fs::exists(fs::path(KILN_SOURCE_DIR) / "domains" / "IEC61850_std.xml"))
+        GTEST_SKIP() << "the installation has no standard definitions (domains/IEC61850_std.xml)";
+    const fs::path dir = fs::temp_directory_path() / ("kiln_itb_m2i_" + std::to_string(::getpid()));
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    std::ofstream(dir / "dev.itb") << kItb;
+    std::ofstream(dir / "dev.m2i") << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<M2I><Mappings>\n" +
+                                          Item("health", "LD_1/LPHD1.PhyHealth.stVal", "1") +
+                                          Item("op", "LD_1/PTOC1.Op.general", "2") +
+                                          Item("lost", "LD_1/PTOC1.Op.nothing", "2") + "</Mappings></M2I>\n";
+
+    // The demo's road up to its PTOC node, then the imports.
+    std::stringstream script;
+    std::ifstream in(demo);
+    for (std::string line; std::getline(in, line);) {
+        script << line << "\n";
+        if (line == "menu \"增加 LN\"") break;
+    }
+    const std::string icdPath = "select \"产品包: 华东电气\" \"IED产品: 产品类型_1\" \"IED类型配置: Product_1\"\n";
+    script << icdPath << "answer file dev.itb\nrclick\nmenu \"导入 ITB（装置信息表）\"\n"
+           << "rclick\nmenu \"导入 ITB（装置信息表）\"\n"
+           << "answer file dev.m2i\nanswer no\nrclick\nmenu \"导入 M2I（信息表到模型的映射）\"\n"
+           << "tree 7\n";
+    std::ofstream(dir / "road.kiln") << script.str();
+
+    const fs::path ws = dir / "ws";
+    auto [initStatus, initOut] = RunShell(KilnCommand("init '" + ws.string() + "'"));
+    ASSERT_EQ(initStatus, 0) << initOut;
+    auto [status, out] = RunShell(KilnCommand("run '" + ws.string() + "' '" + (dir / "road.kiln").string() + "'"));
+    ASSERT_EQ(status, 0) << out;
+    for (const std::string& expected :
+         {"[message] " + (dir / "dev.itb").string() + "模板文件导入完成！", std::string("[message] 该ICD已有ITB，不能再导入！"),
+          std::string("[status] 导入M2I结束，发现1个错误。"),
+          "[message] " + (dir / "dev.m2i").string() + "模板文件导入完成！",
+          std::string("            信息条目: 装置告警"), std::string("          映射条目: health"),
+          std::string("          映射条目: op"), std::string("[document] saved")})
+        EXPECT_NE(out.find(expected), std::string::npos) << expected << "\n" << out;
+    // The item whose target does not exist is reported, and still mapped.
+    const std::string report = ReadAll(ws / "document" / "Report.xml");
+    EXPECT_NE(report.find("MappingItem:lost未发现toDA:LD_1/PTOC1.Op.nothing！"), std::string::npos) << report;
+    EXPECT_NE(out.find("          映射条目: lost"), std::string::npos);
+    fs::remove_all(dir);
+}
+
+}  // namespace

@@ -1,0 +1,181 @@
+// The ITB import: groups, items and their 103 addresses through the entry,
+// grouping by address, the ICD found by the file's header, and input that
+// must change nothing.
+#include <filesystem>
+
+#include "import/kiln_import.h"
+#include "tests/import/itb_m2i_fixture.h"
+
+namespace kiln::test {
+namespace {
+
+std::vector<CString> Statuses(CScriptedUi& ui) {
+    std::vector<CString> out;
+    for (const Struct_UiCall& c : ui.CallsOf(Enum_UiCall::StatusText)) out.push_back(c.sText);
+    return out;
+}
+
+class ItbImportTest : public ItbM2iTest {
+protected:
+    std::string AddressOf(const URI_Ref& item) {
+        std::string s;
+        for (const char* r : {"p103_typ", "p103_fun", "p103_inf", "p103_grp", "p103_ent", "p103_acc"})
+            s += std::string(Get(item, CString("sec:InfoItem.") + r).GetString()) + "|";
+        return s;
+    }
+    std::vector<URI_Ref> Items() { return Members(TheItb(), "sec:ITB.InfoItems"); }
+    std::vector<URI_Ref> Groups() { return Members(TheItb(), "sec:ITB.InfoGroups"); }
+};
+
+TEST_F(ItbImportTest, GroupsItemsAndTheAddressesInEveryConfigForm) {
+    const std::string body =
+        "<InfoGroup name=\"遥信\" desc=\"状态量\"/><InfoGroup name=\"遥测\"/>\n"
+        "<InfoItem id=\"1\" name=\"跳闸\" desc=\"保护跳闸\" dataType=\"SPS\" infoGroup=\"遥信\">"
+        "<s103:Config typ=\"1\" fun=\"160\" inf=\"90\" grp=\"2\" itm=\"3\" acc=\"4\"/></InfoItem>\n"
+        "<InfoItem id=\"2\" name=\"cpu\"><sQV103:Config sQV103:cpu=\"5\" sQV103:fun=\"6\" sQV103:inf=\"7\" "
+        "sQV103:grp=\"8\" sQV103:itm=\"9\" sQV103:acc=\"10\"/></InfoItem>\n"
+        "<InfoItem id=\"3\"><s103:config s103:cpu=\"11\" s103:fun=\"12\"/></InfoItem>\n"
+        "<InfoItem id=\"4\"><s103:Config s103:typ=\"13\" grp=\"\" s103:grp=\"14\"/></InfoItem>\n"
+        "<InfoItem id=\"5\" infoGroup=\"遥测\"/>\n";
+    ASSERT_TRUE(RunItb(Itb(body), icd));
+    EXPECT_EQ(Boxes(), std::vector<CString>{WriteFile("in.itb", "") + "模板文件导入完成！"});
+    EXPECT_EQ(Statuses(ui).back(), "导入ITB结束");
+    EXPECT_EQ(ui.CallsOf(Enum_UiCall::AllViewsRefresh).size(), 1u);
+
+    const std::vector<URI_Ref> groups = Groups();
+    ASSERT_EQ(NamesOf(groups), (std::vector<CString>{"遥信", "遥测"}));
+    EXPECT_EQ(Get(groups[0], "cim:Naming.description"), "状态量");
+
+    const std::vector<URI_Ref> items = Items();
+    ASSERT_EQ(items.size(), 5u);
+    EXPECT_EQ(Get(items[0], "sec:InfoItem.id"), "1");
+    EXPECT_EQ(Get(items[0], "cim:Naming.name"), "跳闸");
+    EXPECT_EQ(Get(items[0], "cim:Naming.description"), "保护跳闸");
+    EXPECT_EQ(Get(items[0], "sec:InfoItem.dataType"), EnumValue("ITBDataTypeEnum", "SPS"));
+    EXPECT_EQ(AddressOf(items[0]), "1|160|90|2|3|4|");
+    EXPECT_EQ(AddressOf(items[1]), "5|6|7|8|9|10|");
+    EXPECT_EQ(AddressOf(items[2]), "11|12|||||");
+    // An empty value gives way to the next form.
+    EXPECT_EQ(AddressOf(items[3]), "13|||14|||");
+    EXPECT_EQ(AddressOf(items[4]), "||||||");
+    // With groups in the file every item keeps its own group text.
+    EXPECT_EQ(Get(items[0], "sec:InfoItem.infoGroup"), "遥信");
+    EXPECT_EQ(Get(items[3], "sec:InfoItem.infoGroup"), "");
+    EXPECT_EQ(Get(items[4], "sec:InfoItem.infoGroup"), "遥测");
+    for (size_t i = 0; i < items.size(); ++i) EXPECT_EQ(Get(items[i], "e301:OrdNaming.ord"), ToText(int(i) + 1));
+    // The status line showed each item.
+    bool shown = false;
+    for (const CString& s : Statuses(ui)) shown = shown || s == "1 跳闸 保护跳闸";
+    EXPECT_TRUE(shown);
+}
+
+TEST_F(ItbImportTest, WithoutGroupsTheItemsAreGroupedByTheirAddressInTextOrder) {
+    const std::string body =
+        "<InfoItem id=\"a\" infoGroup=\"x\"><s103:Config typ=\"10\" grp=\"1\"/></InfoItem>\n"
+        "<InfoItem id=\"b\" infoGroup=\"x\"><s103:Config typ=\"1\" grp=\"2\"/></InfoItem>\n"
+        "<InfoItem id=\"c\"><s103:Config typ=\"1\" grp=\"2\"/></InfoItem>\n"
+        "<InfoItem id=\"d\" infoGroup=\"kept\"><s103:Config fun=\"3\"/></InfoItem>\n";
+    ASSERT_TRUE(RunItb(Itb(body), icd));
+    EXPECT_EQ(NamesOf(Groups()), (std::vector<CString>{"1/2", "10/1"}));
+    const std::vector<URI_Ref> items = Items();
+    EXPECT_EQ(Get(items[0], "sec:InfoItem.infoGroup"), "10/1");
+    EXPECT_EQ(Get(items[1], "sec:InfoItem.infoGroup"), "1/2");
+    EXPECT_EQ(Get(items[2], "sec:InfoItem.infoGroup"), "1/2");
+    EXPECT_EQ(Get(items[3], "sec:InfoItem.infoGroup"), "kept");
+}
+
+// Items without id are not keyed, so two of them are no repetition; a
+// repeated id refuses the file before anything is made.
+TEST_F(ItbImportTest, RepeatedIdsRefuseTheFileBeforeAnythingIsMade) {
+    ASSERT_TRUE(RunItb(Itb("<InfoItem name=\"x\"/><InfoItem name=\"y\"/><InfoItem id=\"\" name=\"z\"/>\n"), icd));
+    EXPECT_EQ(Items().size(), 3u);
+
+    URI_Ref other;
+    ASSERT_TRUE(app.NewRsc_ICD(&other, URI_Ref(), "ICD2", false, product));
+    ui.ClearCalls();
+    EXPECT_FALSE(RunItb(Itb("<InfoItem id=\"7\"/><InfoItem id=\"8\"/><InfoItem id=\"7\"/>\n"), other));
+    EXPECT_EQ(Boxes(), (std::vector<CString>{"infoitem的id:7重复！", "ITB文件格式不正确, 导入不成功！"}));
+    EXPECT_TRUE(Target(other, "sec:ICD.ITB").IsEmpty());
+    std::vector<URI_Ref> all;
+    app.DocMtd_get_Uris_byClassName("sec:InfoItem", all, "", SortPolicy_ByName);
+    EXPECT_EQ(all.size(), 3u);
+}
+
+// Refused input changes nothing and says so once.
+TEST_F(ItbImportTest, RefusedInputChangesNothing) {
+    // Not an ICD: false, nothing shown, no dialog.
+    EXPECT_FALSE(app.Rsc_ITB_Import(m.instPkg));
+    EXPECT_TRUE(Boxes().empty());
+    EXPECT_TRUE(ui.CallsOf(Enum_UiCall::OpenFile).empty());
+
+    // Not well-formed, and another kind of file: the file-format message.
+    EXPECT_FALSE(RunItb("<ITB><InfoItem id=\"1\"></ITB>", icd, "bad.itb"));
+    EXPECT_FALSE(RunItb("<?xml version=\"1.0\"?><M2I><InfoItem id=\"1\"/></M2I>", icd, "other.itb"));
+    EXPECT_EQ(Boxes(), (std::vector<CString>{"ITB文件格式不正确, 导入不成功！", "ITB文件格式不正确, 导入不成功！"}));
+    EXPECT_TRUE(TheItb().IsEmpty());
+    EXPECT_EQ(ui.CallsOf(Enum_UiCall::WaitCursorBegin).size(), ui.CallsOf(Enum_UiCall::WaitCursorEnd).size());
+
+    // Cancelled dialog: nothing.
+    ui.ClearCalls();
+    ui.AnswerFileCancel();
+    EXPECT_FALSE(app.Rsc_ITB_Import(icd));
+    EXPECT_TRUE(Boxes().empty());
+
+    // An ICD with an ITB refuses a second before the dialog.
+    ASSERT_TRUE(RunItb(Itb("<InfoItem id=\"1\"/>"), icd));
+    ui.ClearCalls();
+    EXPECT_FALSE(app.Rsc_ITB_Import(icd));
+    EXPECT_EQ(Boxes(), std::vector<CString>{"该ICD已有ITB，不能再导入！"});
+    EXPECT_TRUE(ui.CallsOf(Enum_UiCall::OpenFile).empty());
+    EXPECT_EQ(Items().size(), 1u);
+}
+
+TEST_F(ItbImportTest, AMissingTemplateOrALockedDomainRefuses) {
+    std::filesystem::rename(workspace / "Template" / "Report_Template.xml", workspace / "Template" / "x.xml");
+    EXPECT_FALSE(app.Rsc_ITB_Import(icd));
+    EXPECT_EQ(Boxes(), std::vector<CString>{app.Get_ReportTemplatePath() + "模板文件格式不正确, 导入不成功！"});
+    std::filesystem::rename(workspace / "Template" / "x.xml", workspace / "Template" / "Report_Template.xml");
+
+    ui.ClearCalls();
+    Doc().SetDomainEditable(DomainOf(icd), false);
+    EXPECT_FALSE(RunItb(Itb("<InfoItem id=\"1\"/>"), icd));
+    EXPECT_EQ(Boxes(), (std::vector<CString>{"当前域不可编辑！-W0085", "ITB文件格式不正确, 导入不成功！"}));
+    EXPECT_TRUE(TheItb().IsEmpty());
+}
+
+// A creator that fails half way takes back the table it began.
+TEST_F(ItbImportTest, AFailingCreatorTakesTheTableBack) {
+    Doc().InjectFault("create", 2);  // the table and its group are made, the first item is not
+    EXPECT_FALSE(RunItb(Itb("<InfoGroup name=\"g\"/><InfoItem id=\"1\"/><InfoItem id=\"2\"/>"), icd));
+    EXPECT_EQ(Boxes(), std::vector<CString>{"ITB文件格式不正确, 导入不成功！"});
+    EXPECT_TRUE(TheItb().IsEmpty());
+    for (const char* cls : {"sec:ITB", "sec:InfoGroup", "sec:InfoItem"}) {
+        std::vector<URI_Ref> all;
+        app.DocMtd_get_Uris_byClassName(cls, all, "", SortPolicy_ByName);
+        EXPECT_TRUE(all.empty()) << cls;
+    }
+}
+
+// Without an ICD the file's iedModel and icdVersion name it.
+TEST_F(ItbImportTest, TheWorkerFindsItsIcdByTheHeader) {
+    Set(icd, "sec:ICD.icdVersion", "2");
+    auto run = [&](const std::string& attrs) {
+        CBase_XML source;
+        const CString file = WriteFile("h.itb", "<ITB " + attrs + "><InfoItem id=\"9\"/></ITB>");
+        EXPECT_TRUE(source.Load(file));
+        CKiln_Import importer;
+        ImportNameTable items;
+        const bool ok = importer.Import_ITB(&app, &source, URI_Ref(), &items);
+        EXPECT_EQ(items.size(), ok ? 1u : 0u);
+        return ok;
+    };
+    EXPECT_FALSE(run("icdVersion=\"2\""));
+    EXPECT_FALSE(run("iedModel=\"ICD1\" icdVersion=\"3\""));
+    EXPECT_EQ(Boxes(), (std::vector<CString>{"找不到对应的ICD！", "通过iedModel找不到对应的ICD！"}));
+    EXPECT_TRUE(TheItb().IsEmpty());
+    EXPECT_TRUE(run("iedModel=\"ICD1\" icdVersion=\"2\""));
+    EXPECT_EQ(Get(Items().at(0), "sec:InfoItem.id"), "9");
+}
+
+}  // namespace
+}  // namespace kiln::test

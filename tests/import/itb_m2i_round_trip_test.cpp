@@ -1,0 +1,193 @@
+// Round trips: an information table and a mapping written by the exports
+// and read back by the imports. What differs is listed with its reason.
+#include <algorithm>
+#include <filesystem>
+
+#include "tests/import/itb_m2i_fixture.h"
+
+namespace fs = std::filesystem;
+
+namespace kiln::test {
+namespace {
+
+class ItbM2iRoundTrip : public ItbM2iTest {
+protected:
+    ItbM2iRoundTrip() {
+        for (const char* t : {"ITB_Template.xml", "M2I_Template.xml"})
+            fs::copy_file(fs::path(KILN_SOURCE_DIR) / "Template" / t, workspace / "Template" / t);
+    }
+
+    // The table of the ICD, made with the creators.
+    URI_Ref BuildItb(const URI_Ref& owner) {
+        URI_Ref itb, g1, g2;
+        EXPECT_TRUE(app.NewRsc_ITB(&itb, owner));
+        EXPECT_TRUE(app.NewRsc_InfoGroup(&g1, itb, "遥信"));
+        EXPECT_TRUE(app.NewRsc_InfoGroup(&g2, itb, "遥测"));
+        Set(g1, "cim:Naming.description", "状态量");
+        const struct {
+            const char *id, *name, *desc, *type, *group, *typ, *fun, *inf, *grp, *ent, *acc;
+        } kItems[] = {{"1", "跳闸", "保护跳闸", "SPS", "遥信", "1", "160", "90", "2", "1", "0"},
+                      {"2", "合位", "", "DPS", "遥信", "1", "160", "91", "2", "2", "0"},
+                      {"3", "电流", "A相", "MV", "遥测", "9", "160", "148", "3", "1", "1"},
+                      {"4", "计数", "", "", "", "", "", "", "", "", ""}};
+        for (const auto& k : kItems) {
+            URI_Ref item;
+            EXPECT_TRUE(app.NewRsc_InfoItem(&item, itb));
+            Set(item, "sec:InfoItem.id", k.id);
+            Set(item, "cim:Naming.name", k.name);
+            Set(item, "cim:Naming.description", k.desc);
+            if (*k.type) Set(item, "sec:InfoItem.dataType", EnumValue("ITBDataTypeEnum", k.type));
+            Set(item, "sec:InfoItem.infoGroup", k.group);
+            Set(item, "sec:InfoItem.p103_typ", k.typ);
+            Set(item, "sec:InfoItem.p103_fun", k.fun);
+            Set(item, "sec:InfoItem.p103_inf", k.inf);
+            Set(item, "sec:InfoItem.p103_grp", k.grp);
+            Set(item, "sec:InfoItem.p103_ent", k.ent);
+            Set(item, "sec:InfoItem.p103_acc", k.acc);
+        }
+        return itb;
+    }
+
+    // Every group and item of a table with what the file carries, in order.
+    std::vector<std::string> TableRows(const URI_Ref& itb) {
+        std::vector<std::string> rows;
+        for (const URI_Ref& g : Members(itb, "sec:ITB.InfoGroups"))
+            rows.push_back(std::string("group ") + Get(g, "cim:Naming.name").GetString() + " " +
+                           Get(g, "cim:Naming.description").GetString());
+        for (const URI_Ref& i : Members(itb, "sec:ITB.InfoItems")) {
+            std::string row = "item";
+            for (const char* role : {"sec:InfoItem.id", "cim:Naming.name", "cim:Naming.description",
+                                     "sec:InfoItem.dataType", "sec:InfoItem.infoGroup", "sec:InfoItem.p103_typ",
+                                     "sec:InfoItem.p103_fun", "sec:InfoItem.p103_inf", "sec:InfoItem.p103_grp",
+                                     "sec:InfoItem.p103_ent", "sec:InfoItem.p103_acc"})
+                row += std::string("|") + Get(i, role).GetString();
+            rows.push_back(row);
+        }
+        return rows;
+    }
+
+    // Every map item of a mapping with its target, link and values, sorted
+    // (the import numbers them in the order of their data objects).
+    std::vector<std::string> MapRows(const URI_Ref& m2i) {
+        std::vector<std::string> rows;
+        for (const URI_Ref& i : Members(m2i, "sec:M2I.MapItems")) {
+            std::string row = std::string(Get(Target(i, "sec:DARef.LNode"), "cim:Naming.name").GetString()) + " " +
+                              Get(Target(i, "sec:MapItem.InfoItem"), "sec:InfoItem.id").GetString();
+            for (const char* role : {"cim:Naming.name", "cim:Naming.description", "sec:DARef.doName",
+                                     "sec:DARef.daName", "sec:MapItem.valStr", "sec:MapItem.unitSiUnit",
+                                     "sec:MapItem.unitMultiplier", "sec:MapItem.minVal", "sec:MapItem.maxVal",
+                                     "sec:MapItem.stepSize", "sec:MapItem.dU"})
+                row += std::string("|") + Get(i, role).GetString();
+            rows.push_back(row);
+        }
+        std::sort(rows.begin(), rows.end());
+        return rows;
+    }
+
+    URI_Ref AddMapItem(const URI_Ref& m2i, const char* name, const URI_Ref& node, const char* doName,
+                       const char* daName, const URI_Ref& info) {
+        URI_Ref item;
+        EXPECT_TRUE(app.NewRsc_MapItem(&item, m2i, info));
+        Set(item, "cim:Naming.name", name);
+        Link(item, "sec:DARef.LNode", node);
+        Set(item, "sec:DARef.doName", doName);
+        if (*daName) Set(item, "sec:DARef.daName", daName);
+        return item;
+    }
+
+    // Deletes a resource with the members along the roles.
+    void Remove(const URI_Ref& rsc, std::initializer_list<const char*> roles) {
+        for (const char* role : roles)
+            for (const URI_Ref& member : Members(rsc, role)) ASSERT_TRUE(Doc().DeleteResource(member));
+        ASSERT_TRUE(Doc().DeleteResource(rsc));
+    }
+};
+
+// Groups, items and their addresses come back in a second ICD; only the
+// order numbers are the file's positions.
+TEST_F(ItbM2iRoundTrip, AnExportedTableImportsAsItWasWritten) {
+    const URI_Ref itb = BuildItb(icd);
+    ui.AnswerSaveFile((workspace / "dev.itb").string().c_str());
+    ASSERT_TRUE(app.Rsc_ITB_Export(itb));
+    URI_Ref other;
+    ASSERT_TRUE(app.NewRsc_ICD(&other, URI_Ref(), "ICD2", false, product));
+    ui.ClearCalls();
+    ui.AnswerOpenFile((workspace / "dev.itb").string().c_str());
+    ASSERT_TRUE(app.Rsc_ITB_Import(other));
+    EXPECT_EQ(TableRows(Target(other, "sec:ICD.ITB")), TableRows(itb));
+    const std::vector<URI_Ref> items = Members(Target(other, "sec:ICD.ITB"), "sec:ITB.InfoItems");
+    for (size_t i = 0; i < items.size(); ++i) EXPECT_EQ(Get(items[i], "e301:OrdNaming.ord"), ToText(int(i) + 1));
+}
+
+// A mapping written with its table comes back, table included, into the ICD
+// that no longer has either.
+TEST_F(ItbM2iRoundTrip, AnExportedMappingImportsWithItsCompanionTable) {
+    const URI_Ref itb = BuildItb(icd);
+    const std::vector<URI_Ref> info = Members(itb, "sec:ITB.InfoItems");
+    URI_Ref m2i;
+    ASSERT_TRUE(app.NewRsc_M2I(&m2i, icd, itb, false));
+    Set(AddMapItem(m2i, "op", pptoc, "Op", "stVal", info[0]), "cim:Naming.description", "动作");
+    URI_Ref w = AddMapItem(m2i, "w", mmxu, "TotW", "cVal.mag.f", URI_Ref());
+    Set(w, "sec:MapItem.unitSiUnit", EnumValue("SIUnitEnum", "V"));
+    Set(w, "sec:MapItem.unitMultiplier", EnumValue("UnitMultiplierEnum", "k"));
+    Set(AddMapItem(m2i, "u", mmxu, "U1", "cVal.mag.f", info[2]), "sec:MapItem.unitSiUnit", EnumValue("SIUnitEnum", "V"));
+    URI_Ref ia = AddMapItem(m2i, "ia", mmxu, "A.phsA", "cVal.mag.f", URI_Ref());
+    Set(ia, "sec:MapItem.unitSiUnit", EnumValue("SIUnitEnum", "W"));  // code 38 (62 is "W" as well)
+    URI_Ref set = AddMapItem(m2i, "set", ggio, "Set", "setMag.f", URI_Ref());
+    Set(set, "sec:MapItem.valStr", "1.5");
+    Set(set, "sec:MapItem.minVal", "0");
+    Set(set, "sec:MapItem.maxVal", "10");
+    Set(set, "sec:MapItem.stepSize", "0.1");
+    Set(AddMapItem(m2i, "cnt", ggio, "Cnt", "", URI_Ref()), "sec:MapItem.valStr", "5");
+    URI_Ref pos = AddMapItem(m2i, "pos", ggio, "Pos", "stVal", info[1]);
+    Set(pos, "sec:MapItem.operator", "M2I:Scale");
+    Set(pos, "sec:MapItem.dU", "开关位置");
+    const std::vector<std::string> before = MapRows(m2i);
+
+    ui.AnswerSaveFile((workspace / "dev.m2i").string().c_str());
+    ASSERT_TRUE(app.Rsc_M2I_Export(m2i));
+    ui.AnswerSaveFile((workspace / "dev.itb").string().c_str());
+    ASSERT_TRUE(app.Rsc_ITB_Export(itb));
+    Remove(m2i, {"sec:M2I.MapItems"});
+    Remove(itb, {"sec:ITB.InfoItems", "sec:ITB.InfoGroups"});
+    ASSERT_TRUE(TheItb().IsEmpty());
+
+    ui.ClearCalls();
+    ui.AnswerOpenFile((workspace / "dev.m2i").string().c_str());
+    ui.AnswerNo("M2I文件导入完毕,发现错误1个。是否查看报告？");
+    ASSERT_TRUE(app.Rsc_M2I_Import(icd));
+    // The value of the data object "Cnt" itself names no key DA of its INC.
+    EXPECT_EQ(SavedReport(),
+              (std::vector<ReportEntry>{
+                  {"MappingItem", "警告：cnt", "  MappingItem:cnt处未发现关键DA,其toDA为PROT/GGIO1.Cnt！"},
+                  {"MappingItem", "错误：u", "MappingItem:u值为，标准中无此值！"}}));
+
+    // What differs, and why:
+    // - a property of a map item linked to an information item is written
+    //   with the item's id in place of its value, so the unit of "u" and
+    //   the dU of "pos" come back empty (and the empty unit is reported);
+    // - the dU of "pos" (a DPC, outside the key-DA table) comes back as a
+    //   map item of its own, named like its source, its DA path "dU";
+    // - the operator is not read by the import, so "pos" has none;
+    // - the order numbers follow the data objects (compared sorted).
+    std::vector<std::string> expected = before;
+    auto clear = [&](const std::string& name, size_t column) {
+        for (std::string& row : expected) {
+            if (row.find("|" + name + "|") == std::string::npos) continue;
+            size_t from = 0;
+            for (size_t c = 0; c < column; ++c) from = row.find('|', from) + 1;
+            const size_t to = row.find('|', from);
+            row.erase(from, to == std::string::npos ? std::string::npos : to - from);
+        }
+    };
+    clear("u", 6);
+    clear("pos", 11);
+    expected.push_back("GGIO1 2|pos||Pos|dU|||||||");
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(MapRows(TheM2i()), expected);
+    EXPECT_EQ(Get(MapItem("pos"), "sec:MapItem.operator"), "");
+    EXPECT_EQ(TableRows(TheItb()).size(), 6u);
+}
+
+}  // namespace
+}  // namespace kiln::test

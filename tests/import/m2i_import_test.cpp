@@ -1,0 +1,333 @@
+// The M2I import: key-DA groups and their map items, the attributes the
+// other items of a group set, the value checks, Process and Parameter
+// reading, the report and its ending, the companion ITB and refusals.
+#include <filesystem>
+
+#include "import/kiln_import.h"
+#include "platform/mfc/gbk.h"
+#include "tests/import/itb_m2i_fixture.h"
+
+namespace kiln::test {
+namespace {
+
+class M2iImportTest : public ItbM2iTest {
+protected:
+    M2iImportTest() { MakeItb(); }
+
+    URI_Ref Info(int position) { return Members(TheItb(), "sec:ITB.InfoItems").at(position); }
+    // name doName daName valStr, of every map item in order.
+    std::vector<std::string> Rows() {
+        std::vector<std::string> rows;
+        for (const URI_Ref& i : MapItems())
+            rows.push_back(std::string(Get(i, "cim:Naming.name").GetString()) + " " +
+                           Get(i, "sec:DARef.doName").GetString() + " " + Get(i, "sec:DARef.daName").GetString() +
+                           " " + Get(i, "sec:MapItem.valStr").GetString());
+        return rows;
+    }
+    // Runs the import answering No to the report question when `errors` > 0.
+    bool Run(const std::string& items, int errors) {
+        return RunM2i(M2i(items), icd, "in.m2i", "", [&] {
+            if (errors > 0) ui.AnswerNo("M2I文件导入完毕,发现错误" + ToText(errors) + "个。是否查看报告？");
+        });
+    }
+    std::vector<CString> Errors() {
+        std::vector<CString> out;
+        for (const ReportEntry& e : SavedReport()) out.push_back(e.error);
+        return out;
+    }
+};
+
+TEST_F(M2iImportTest, AnSpsValueBecomesOneMapItemAndItsQualityIsOutOfRange) {
+    ASSERT_TRUE(Run(Item("op", "PROT/PPTOC1.Op.stVal", "1", "", "动作") + Item("opq", "PROT/PPTOC1.Op.q", "", "0"), 1));
+    EXPECT_EQ(Rows(), std::vector<std::string>{"op Op stVal "});
+    const URI_Ref op = MapItems().at(0);
+    EXPECT_EQ(Target(op, "sec:DARef.LNode"), pptoc);
+    EXPECT_EQ(Target(op, "sec:MapItem.InfoItem"), Info(0));
+    EXPECT_EQ(Get(op, "cim:Naming.description"), "动作");
+    EXPECT_EQ(Target(TheM2i(), "sec:M2I.ITB"), TheItb());
+    EXPECT_EQ(SavedReport(), (std::vector<ReportEntry>{
+                                 {"MappingItem", "错误：opq", "MappingItem:opq在CDC: SPS 下的DA: q中放值，超出约定范围"}}));
+    EXPECT_EQ(Boxes().back(), WriteFile("in.m2i", "") + "模板文件导入完成！");
+    bool summary = false;
+    for (const Struct_UiCall& c : ui.CallsOf(Enum_UiCall::StatusText))
+        summary = summary || c.sText == "导入M2I结束，发现1个错误。";
+    EXPECT_TRUE(summary);
+}
+
+TEST_F(M2iImportTest, UnitsAndMultipliersComeFromTheTablesAndUnknownCodesAreReported) {
+    const std::string items = Item("w", "PROT/MMXU1.TotW.cVal.mag.f", "4") +
+                              Item("wu", "PROT/MMXU1.TotW.units.SIUnit", "", "29") +
+                              Item("wm", "PROT/MMXU1.TotW.units.multiplier", "", "3") +
+                              Item("u", "PROT/MMXU1.U1.cVal.mag.f", "2") +
+                              Item("uu", "PROT/MMXU1.U1.units.SIUnit", "", "12") +
+                              Item("um", "PROT/MMXU1.U1.UNITS.MULTIPLIER", "", "-6") +
+                              Item("ub", "PROT/MMXU1.U1.units.multiplier", "", " 3") +
+                              Item("b", "PROT/MMXU1.A.phsB.cVal.mag.f", "1") +
+                              Item("b05", "PROT/MMXU1.A.phsB.units.SIUnit", "", "05") +
+                              Item("bp3", "PROT/MMXU1.A.phsB.units.multiplier", "", "+3");
+    ASSERT_TRUE(Run(items, 5));
+    const URI_Ref w = MapItem("w"), u = MapItem("u");
+    EXPECT_EQ(Get(w, "sec:DARef.daName"), "cVal.mag.f");
+    EXPECT_EQ(Get(w, "sec:MapItem.unitSiUnit"), EnumValue("SIUnitEnum", "V"));
+    EXPECT_EQ(Get(w, "sec:MapItem.unitMultiplier"), EnumValue("UnitMultiplierEnum", "k"));
+    // The DO named like the end of its node's name keeps its DA path.
+    EXPECT_EQ(Get(u, "sec:DARef.doName"), "U1");
+    EXPECT_EQ(Get(u, "sec:DARef.daName"), "cVal.mag.f");
+    EXPECT_EQ(Get(u, "sec:MapItem.unitSiUnit"), "");
+    EXPECT_EQ(Get(u, "sec:MapItem.unitMultiplier"), EnumValue("UnitMultiplierEnum", "μ"));
+    EXPECT_EQ(MapItems().size(), 3u);
+    EXPECT_EQ(Errors(), (std::vector<CString>{"MappingItem:um未发现toDA:PROT/MMXU1.U1.UNITS.MULTIPLIER！",
+                                              "MappingItem:b05值为05，标准中无此值！",
+                                              "MappingItem:bp3值为+3，标准中无此值！",
+                                              "MappingItem:uu值为12，标准中无此值！",
+                                              "MappingItem:ub值为 3，标准中无此值！"}));
+}
+
+// A sub-data object's group takes its class through the SDO's type; two
+// key DAs give two map items, the first the group's.
+TEST_F(M2iImportTest, KeyDataAttributesOfSubDataObjectsAndWithConstraints) {
+    const std::string items = Item("ia", "PROT/MMXU1.A.phsA.cVal.mag.f", "1") +
+                              Item("iu", "PROT/MMXU1.A.phsA.units.SIUnit", "", "5") +
+                              Item("ang", "PROT/MMXU1.A.phsA.cVal.ang.f", "2") +
+                              Item("ind", "PROT/GGIO1.Ind.stVal[ST]", "4");
+    ASSERT_TRUE(Run(items, 0));
+    EXPECT_EQ(Rows(), (std::vector<std::string>{"ind Ind stVal[ST] ", "ia A.phsA cVal.mag.f ",
+                                                "ang A.phsA cVal.ang.f "}));
+    EXPECT_EQ(Get(MapItem("ia"), "sec:MapItem.unitSiUnit"), EnumValue("SIUnitEnum", "a"));
+    EXPECT_EQ(Target(MapItem("ind"), "sec:DARef.LNode"), ggio);
+    EXPECT_EQ(Boxes(), (std::vector<CString>{"导入成功!", WriteFile("in.m2i", "") + "模板文件导入完成！"}));
+    EXPECT_FALSE(ReportSaved());
+}
+
+// The first key DA fills the group's map item also after an item that
+// names the data object itself; that item keeps its own map item.
+TEST_F(M2iImportTest, AnItemOfTheDataObjectItselfKeepsItsOwnMapItem) {
+    ASSERT_TRUE(Run(Item("cnt0", "PROT/GGIO1.Cnt", "", "5") + Item("cnt", "PROT/GGIO1.Cnt.stVal", "2"), 0));
+    EXPECT_EQ(Rows(), (std::vector<std::string>{"cnt0 Cnt  5", "cnt Cnt stVal "}));
+    EXPECT_EQ(Target(MapItem("cnt"), "sec:MapItem.InfoItem"), Info(1));
+    EXPECT_TRUE(Target(MapItem("cnt0"), "sec:MapItem.InfoItem").IsEmpty());
+}
+
+// Without a key DA the group's map item takes the attributes, then every
+// item in turn writes over it, with a warning each; warnings alone end in
+// "导入成功!" with no report.
+TEST_F(M2iImportTest, AGroupWithoutKeyDataAttributeWarnsPerItem) {
+    ASSERT_TRUE(Run(Item("su", "PROT/GGIO1.Set.units.SIUnit", "", "62") +
+                        Item("smin", "PROT/GGIO1.Set.minVal", "", "0.5", "下限"),
+                    0));
+    EXPECT_EQ(Rows(), std::vector<std::string>{"smin Set minVal 0.5"});
+    const URI_Ref item = MapItems().at(0);
+    EXPECT_EQ(Get(item, "sec:MapItem.unitSiUnit"), EnumValue("SIUnitEnum", "W"));
+    EXPECT_EQ(Get(item, "sec:MapItem.minVal"), "0.5");
+    EXPECT_EQ(Get(item, "cim:Naming.description"), "下限");
+    EXPECT_EQ(Boxes().front(), "导入成功!");
+    EXPECT_FALSE(ReportSaved());
+}
+
+// Classes outside the key-DA table: one map item per item, each with its
+// DA path; a toDA that is not found is reported once.
+TEST_F(M2iImportTest, OtherClassesGiveAMapItemPerItem) {
+    ASSERT_TRUE(Run(Item("pos", "PROT/GGIO1.Pos.stVal", "1") + Item("ctl", "PROT/GGIO1.Pos.ctlModel", "", "1") +
+                        Item("nope", "PROT/GGIO1.Pos.nope", "", "x") + Item("whole", "PROT/GGIO1.Pos", "", "2"),
+                    1));
+    EXPECT_EQ(Rows(), (std::vector<std::string>{"pos Pos stVal ", "ctl Pos ctlModel 1", "nope Pos nope x",
+                                                "whole Pos  2"}));
+    EXPECT_EQ(Errors(), std::vector<CString>{"MappingItem:nope未发现toDA:PROT/GGIO1.Pos.nope！"});
+    bool shown = false;
+    for (const Struct_UiCall& c : ui.CallsOf(Enum_UiCall::StatusText))
+        shown = shown || c.sText == "MapItem:ctl ctl PROT/GGIO1.Pos.ctlModel ";
+    EXPECT_TRUE(shown);
+}
+
+TEST_F(M2iImportTest, ProcessAndParameterReading) {
+    const std::string twoProcesses =
+        "<MappingItem name=\"two\" toDA=\"PROT/GGIO1.Ind.stVal\">"
+        "<Process operator=\"a\"><Parameter name=\"p\" idITB=\"5\"/></Process>"
+        "<Process operator=\"b\"><parameter name=\"q\" val=\"1\"/></Process></MappingItem>\n";
+    const std::string twoIds =
+        "<MappingItem name=\"ids\" toDA=\"PROT/PPTOC1.Op.stVal\">"
+        "<Process><Parameter idITB=\"1\"/><Parameter idITB=\"2\" val=\"v\"/></Process></MappingItem>\n";
+    ASSERT_TRUE(Run(twoProcesses + twoIds, 4));
+    EXPECT_EQ(Errors(), (std::vector<CString>{
+                            "MappingItem:two未找到对应InfoItem:5！",
+                            "MappingItem:ids未找到operator！",
+                            "MappingItem:ids对应多个InfoItem:1/2！",
+                            "MappingItem:ids未找到对应InfoItem:1/2！",
+                        }));
+    EXPECT_EQ(Get(MapItem("two"), "sec:MapItem.valStr"), "1");
+    EXPECT_EQ(Get(MapItem("ids"), "sec:MapItem.valStr"), "v");
+}
+
+// Ten thousand parameters in one item: one finding with the whole key, and
+// the values joined.
+TEST_F(M2iImportTest, TenThousandParametersInOneItem) {
+    std::string params;
+    for (int i = 0; i < 10000; ++i) params += "<Parameter idITB=\"k" + std::to_string(i) + "\" val=\"v\"/>";
+    ASSERT_TRUE(Run("<MappingItem name=\"many\" toDA=\"PROT/GGIO1.Ind.stVal\"><Process operator=\"o\">" + params +
+                        "</Process></MappingItem>\n",
+                    2));
+    const std::vector<CString> errors = Errors();
+    ASSERT_EQ(errors.size(), 2u);
+    EXPECT_EQ(errors[0].Find("MappingItem:many对应多个InfoItem:k0/k1/k2/"), 0);
+    EXPECT_EQ(errors[0].Right(8), "k9999！");
+    EXPECT_EQ(errors[1].Find("MappingItem:many未找到对应InfoItem:k0/"), 0);
+    EXPECT_EQ(Get(MapItem("many"), "sec:MapItem.valStr").GetLength(), 2 * 10000 - 1);
+}
+
+// Groups in key order, duplicates, unknown nodes and every finding of one
+// file, saved beside the document and offered.
+TEST_F(M2iImportTest, TheReportOfAFileWithEveryKindOfFinding) {
+    const std::string items = Item("b", "PROT/PPTOC1.Op.stVal", "2") + Item("a", "PROT/GGIO1.Ind.stVal", "1") +
+                              Item("dup", "PROT/GGIO1.Ind.stVal", "9") + Item("nodo", "PROT/XCBR1.Pos.stVal", "1") +
+                              "<MappingItem name=\"noto\"/>\n<MappingItem name=\"noto2\"/>\n" +
+                              Item("quote", "PROT/GGIO1.Ind.&quot;q'", "", "1") + Item("flat", "nodots", "", "1");
+    ASSERT_TRUE(RunM2i(M2i(items), icd, "in.m2i", "", [&] { ui.AnswerYes("M2I文件导入完毕,发现错误9个。是否查看报告？"); }));
+    EXPECT_EQ(SavedReport(),
+              (std::vector<ReportEntry>{
+                  {"MappingItem", "错误：dup", "MappingItem:duptoDA:PROT/GGIO1.Ind.stVal重复！"},
+                  {"MappingItem", "错误：nodo", "MappingItem:nodo未发现toDA:PROT/XCBR1.Pos.stVal！"},
+                  {"MappingItem", "错误：noto", "MappingItem:noto未发现toDA:！"},
+                  {"MappingItem", "错误：noto2", "MappingItem:noto2未发现toDA:！"},
+                  {"MappingItem", "错误：noto2", "MappingItem:noto2toDA:重复！"},
+                  {"MappingItem", "错误：quote", "MappingItem:quote未发现toDA:PROT/GGIO1.Ind.\"q'！"},
+                  {"MappingItem", "错误：flat", "MappingItem:flat未发现toDA:nodots！"},
+                  {"MappingItem", "错误：dup", "MappingItem:dup未找到对应InfoItem:9！"},
+                  {"MappingItem", "错误：quote", "MappingItem:quote在CDC: SPS 下的DA: \"q'中放值，超出约定范围"},
+              }));
+    // PROT/GGIO1.Ind before PROT/PPTOC1.Op; the repeated toDA is the second key DA.
+    EXPECT_EQ(Rows(), (std::vector<std::string>{"a Ind stVal ", "dup Ind stVal ", "b Op stVal "}));
+    EXPECT_EQ(ui.CallsOf(Enum_UiCall::ShellOpen).at(0).sText, (docFolder / "Report.xml").string().c_str());
+}
+
+// Refused input changes nothing.
+TEST_F(M2iImportTest, RefusedFilesAndIcdsChangeNothing) {
+    const CString failure = WriteFile("in.m2i", "") + "模板文件格式不正确, 导入不成功！";
+    EXPECT_FALSE(app.Rsc_M2I_Import(m.instPkg));
+    EXPECT_TRUE(Boxes().empty());
+
+    EXPECT_FALSE(RunM2i("<M2I><Mappings></M2I>", icd));
+    EXPECT_FALSE(RunM2i("<?xml version=\"1.0\"?><M2I><MappingItem/></M2I>", icd));
+    EXPECT_EQ(Boxes(), (std::vector<CString>{failure, "未找到Mappings节点！", failure}));
+    EXPECT_TRUE(TheM2i().IsEmpty());
+
+    // An ICD without server, an ICD with a mapping.
+    ui.ClearCalls();
+    URI_Ref bare = Make(DomainOf(icd), "sec:ICD", "Bare");
+    EXPECT_FALSE(RunM2i(M2i(""), bare));
+    EXPECT_EQ(Boxes(), (std::vector<CString>{"ICD没有IED或Server，不能导入M2I！", failure}));
+    ASSERT_TRUE(RunM2i(M2i(""), icd));
+    EXPECT_TRUE(MapItems().empty());
+    ui.ClearCalls();
+    EXPECT_FALSE(app.Rsc_M2I_Import(icd));
+    EXPECT_EQ(Boxes(), std::vector<CString>{"该ICD已有M2I，不能再导入！"});
+    EXPECT_TRUE(ui.CallsOf(Enum_UiCall::OpenFile).empty());
+    EXPECT_EQ(ui.CallsOf(Enum_UiCall::WaitCursorBegin).size(), ui.CallsOf(Enum_UiCall::WaitCursorEnd).size());
+}
+
+class M2iCompanionTest : public ItbM2iTest {
+protected:
+    M2iCompanionTest() { EXPECT_TRUE(app.NewRsc_ICD(&other, URI_Ref(), "ICD2", false, product)); }
+    URI_Ref other;
+};
+
+// Without an ITB the file beside the mapping is read first; a mapping the
+// run cannot make takes that table back with it.
+TEST_F(M2iCompanionTest, TheCompanionItbIsReadFirstAndTakenBackWithARefusedMapping) {
+    const std::string itb = Itb("<InfoItem id=\"7\" name=\"合位\"/>");
+    ASSERT_TRUE(RunM2i(M2i(Item("op", "PROT/PPTOC1.Op.stVal", "7")), icd, "dev.m2i", itb));
+    const URI_Ref item = Members(TheItb(), "sec:ITB.InfoItems").at(0);
+    EXPECT_EQ(Target(MapItems().at(0), "sec:MapItem.InfoItem"), item);
+    // One closing message: the companion's import shows none.
+    EXPECT_EQ(Boxes(), (std::vector<CString>{"导入成功!", WriteFile("dev.m2i", "") + "模板文件导入完成！"}));
+
+    // "x.m2i.xml": "x.itb.xml", then "x.itb".
+    ui.ClearCalls();
+    Doc().InjectFault("create", 2);  // the ITB and its item are made, the mapping is not
+    EXPECT_FALSE(RunM2i(M2i(""), other, "b.m2i.xml", itb));
+    EXPECT_EQ(Boxes(), (std::vector<CString>{"建M2I失败！", WriteFile("b.m2i.xml", "") + "模板文件格式不正确, 导入不成功！"}));
+    EXPECT_TRUE(Target(other, "sec:ICD.ITB").IsEmpty());
+    EXPECT_TRUE(Target(other, "sec:ICD.M2I").IsEmpty());
+    std::vector<URI_Ref> all;
+    app.DocMtd_get_Uris_byClassName("sec:InfoItem", all, "", SortPolicy_ByName);
+    EXPECT_EQ(all.size(), 1u);
+}
+
+TEST_F(M2iCompanionTest, BesideAnXmlMappingTheXmlTableComesFirst) {
+    WriteFile("e.itb", "not a table");
+    WriteFile("e.itb.xml", Itb("<InfoItem id=\"7\"/>"));
+    ASSERT_TRUE(RunM2i(M2i(Item("op", "PROT/PPTOC1.Op.stVal", "7")), icd, "e.m2i.xml"));
+    EXPECT_EQ(Target(MapItems().at(0), "sec:MapItem.InfoItem"), Members(TheItb(), "sec:ITB.InfoItems").at(0));
+    // A companion that does not load is named as a faulty table.
+    ui.ClearCalls();
+    EXPECT_FALSE(RunM2i(M2i(""), other, "e.m2i"));
+    EXPECT_EQ(Boxes(), std::vector<CString>{CString((workspace / "e.itb").string().c_str()) +
+                                            "ITB文件格式不正确, 导入不成功！"});
+    EXPECT_TRUE(Target(other, "sec:ICD.ITB").IsEmpty());
+}
+
+TEST_F(M2iCompanionTest, AMissingCompanionMakesNothing) {
+    EXPECT_FALSE(RunM2i(M2i(Item("op", "PROT/PPTOC1.Op.stVal", "7")), icd, "c.m2i"));
+    EXPECT_EQ(Boxes(), std::vector<CString>{"未发现" + CString((workspace / "c.itb").string().c_str()) + "文件！"});
+    EXPECT_TRUE(TheItb().IsEmpty());
+    EXPECT_TRUE(TheM2i().IsEmpty());
+    // A mapping without Mappings is refused before its companion is looked for.
+    ui.ClearCalls();
+    EXPECT_FALSE(RunM2i("<M2I/>", icd, "d.m2i"));
+    EXPECT_EQ(Boxes().front(), "未找到Mappings节点！");
+}
+
+// Tables and mappings declared in GB2312 or GBK keep their Chinese texts.
+TEST_F(M2iCompanionTest, ChineseEncodedFilesKeepTheirTexts) {
+    std::string itb = Itb("<InfoGroup name=\"遥信\"/><InfoItem id=\"7\" name=\"跳闸\" desc=\"保护跳闸\"/>");
+    itb.replace(itb.find("UTF-8"), 5, "GB2312");
+    std::string m2i = M2i(Item("动作", "PROT/PPTOC1.Op.stVal", "7", "", "出口"));
+    m2i.replace(m2i.find("UTF-8"), 5, "GBK");
+    ASSERT_TRUE(RunM2i(kiln::text::Utf8ToGbk(m2i), icd, "cn.m2i", kiln::text::Utf8ToGbk(itb)));
+    const URI_Ref item = Members(TheItb(), "sec:ITB.InfoItems").at(0);
+    EXPECT_EQ(Get(item, "cim:Naming.name"), "跳闸");
+    EXPECT_EQ(Get(item, "cim:Naming.description"), "保护跳闸");
+    EXPECT_EQ(NamesOf(Members(TheItb(), "sec:ITB.InfoGroups")), std::vector<CString>{"遥信"});
+    const URI_Ref mapped = MapItem("动作");
+    ASSERT_TRUE(mapped.IsSet());
+    EXPECT_EQ(Get(mapped, "cim:Naming.description"), "出口");
+    EXPECT_EQ(Target(mapped, "sec:MapItem.InfoItem"), item);
+}
+
+// A node that names no class is found by its type's class, as the export
+// writes it.
+TEST_F(M2iImportTest, ANodeWithoutClassIsFoundByItsTypesClass) {
+    ASSERT_TRUE(Run(Item("op2", "PROT/PTOC2.Op.stVal", "1"), 0));
+    EXPECT_EQ(Target(MapItem("op2"), "sec:DARef.LNode"), bare);
+}
+
+// An existing ITB keys its items by id, else by path name.
+TEST_F(M2iImportTest, AnExistingItbKeysItemsWithoutIdByPathName) {
+    ASSERT_TRUE(Run(Item("p", "PROT/PPTOC1.Op.stVal", "P/3"), 0));
+    EXPECT_EQ(Target(MapItems().at(0), "sec:MapItem.InfoItem"), Info(2));
+}
+
+// A report without its "M2I" node is refused before anything is made.
+TEST_F(M2iImportTest, AReportWithoutItsM2INodeIsRefused) {
+    CBase_XML source, report;
+    ASSERT_TRUE(source.Load(WriteFile("w.m2i", M2i(Item("op", "PROT/PPTOC1.Op.stVal", "1")))));
+    ASSERT_TRUE(report.Load(WriteFile("r.xml", "<Report><ICD/><other_errors/></Report>")));
+    CKiln_Import importer;
+    importer.Init_KeyDATable("", "");
+    EXPECT_FALSE(importer.Import_M2I(&app, &source, icd, report, ImportNameTable()));
+    EXPECT_EQ(Boxes(), std::vector<CString>{app.Get_ReportTemplatePath() + "模板文件格式不正确, 导入不成功！"});
+    EXPECT_TRUE(TheM2i().IsEmpty());
+}
+
+// A map item the creator refuses takes the whole mapping back.
+TEST_F(M2iImportTest, ARefusedMapItemTakesTheMappingBack) {
+    Doc().InjectFault("create", 2);  // the mapping and its first map item are made
+    EXPECT_FALSE(Run(Item("a", "PROT/GGIO1.Ind.stVal", "1") + Item("b", "PROT/PPTOC1.Op.stVal", "2"), 0));
+    EXPECT_TRUE(TheM2i().IsEmpty());
+    std::vector<URI_Ref> all;
+    app.DocMtd_get_Uris_byClassName("sec:MapItem", all, "", SortPolicy_ByName);
+    EXPECT_TRUE(all.empty());
+    EXPECT_EQ(TheItb().IsSet(), true);
+}
+
+}  // namespace
+}  // namespace kiln::test
