@@ -87,10 +87,11 @@ bool RunImport(CKiln_Main* app, const EntryTexts& t, const Worker& worker) {
     return RunOnChosenFile(app, t, report, worker);
 }
 
-// The frame with a worker that only succeeds or fails.
+// The frame with a worker that only succeeds or fails; a file that does not
+// load gets the failure message too.
 bool RunImport(CKiln_Main* app, const char* filter, const char* failure,
                const std::function<bool(CKiln_Import&, CBase_XML&, const CBase_XML&)>& worker) {
-    const EntryTexts texts{filter, "Report_Tempalte.xml文件格式不正确, 导入不成功！", failure};
+    const EntryTexts texts{filter, "Report_Tempalte.xml文件格式不正确, 导入不成功！", failure, true, nullptr, true};
     return RunImport(app, texts, [&](CKiln_Import& imp, CBase_XML& source, const CBase_XML& report, const CString&) {
         return worker(imp, source, report) ? Outcome::Done : Outcome::Failed;
     });

@@ -137,10 +137,11 @@ TEST_F(ImportFilesTest, MalformedFilesChangeNothing) {
     const std::vector<CString> packagesBefore = PackageNames();
     URI_Ref out;
 
-    // Not well-formed: no message at all.
-    ui.AnswerOpenFile(WriteFile("bad.icd", kHead + "<Header id=\"X\"><DataTypeTemplates></SCL>"));
+    // Not well-formed: the file-format message.
+    const CString bad = WriteFile("bad.icd", kHead + "<Header id=\"X\"><DataTypeTemplates></SCL>");
+    ui.AnswerOpenFile(bad);
     EXPECT_FALSE(app.Rsc_ICD_Import(&out, product));
-    EXPECT_TRUE(Boxes().empty());
+    EXPECT_EQ(Boxes(), std::vector<CString>{bad + "ICD文件格式不正确, 导入不成功！"});
 
     // Another root: the file-format message.
     ui.ClearCalls();
@@ -525,17 +526,19 @@ TEST_F(ImportFilesTest, HostileContentImportsWithoutHarm) {
         Member(Target(out, "sec:ICD.TypePackage"), "sec:TypePackage.LNodeTypes", "Q'\"]) or ('1'='1").IsSet());
 
     // With an external entity and nested entities the file is refused when
-    // it loads: nothing created, no message, the entity's file never read.
+    // it loads: nothing created, the file-format message, the entity's file
+    // never read.
     std::string text = Icd("<Header id=\"H\"/>", ied, types);
     text.insert(text.find("<SCL"), "<!DOCTYPE SCL [<!ENTITY ext SYSTEM \"file://" + std::string(secret.GetString()) +
                                        "\">" + laughs + "]>\n");
     ui.ClearCalls();
     const std::vector<CString> before = IcdNames();
     URI_Ref refused;
-    ui.AnswerOpenFile(WriteFile("hostile.icd", text));
+    const CString hostile = WriteFile("hostile.icd", text);
+    ui.AnswerOpenFile(hostile);
     EXPECT_FALSE(app.Rsc_ICD_Import(&refused, product));
     EXPECT_TRUE(refused.IsEmpty());
-    EXPECT_TRUE(Boxes().empty());
+    EXPECT_EQ(Boxes(), std::vector<CString>{hostile + "ICD文件格式不正确, 导入不成功！"});
     EXPECT_EQ(IcdNames(), before);
 }
 
