@@ -1,15 +1,20 @@
 // The model of the import benchmarks: a small standard package built
 // straight through the store and script-made SCL of any number of logical
-// nodes over it.
+// nodes over it; and what the benchmarks that build an ICD through the
+// document methods share: a user interface that answers without asking, the
+// steps that make, link and set resources, and the ICD domain.
 #pragma once
 
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
+#include <initializer_list>
 #include <string>
 
 #include "core/kiln_main.h"
 #include "platform/framework/cim_schema.h"
+#include "platform/ui/ui_services.h"
 
 namespace kiln::bench {
 
@@ -26,6 +31,79 @@ inline CString Num(long n) {
 }
 
 inline CString Enum(const char* e, const char* v) { return CString(kiln::cim::kModelNamespace) + "#" + e + "." + v; }
+
+// Answers message boxes with `answer`, the file dialog with `path` (none
+// when it is empty), and any other question with nothing.
+class BenchUi : public Ifc_UiServices {
+public:
+    CString path;
+    int answer = IDOK;
+    int MessageBox(Enum_UiCall, const CString&, UINT, const CString&) override { return answer; }
+    bool InputBox(const CString&, CString&, const Struct_EditPack*, bool) override { return false; }
+    int ButtonChoice(const CString&, const CString&, const Struct_Pairs&, int) override { return -1; }
+    int PickResource(const CString&, const Struct_Pairs&, int) override { return -1; }
+    bool FileDialog(const Struct_UiFileRequest&, CString& out) override {
+        if (path.IsEmpty()) return false;
+        out = path;
+        return true;
+    }
+    UINT TrackPopupMenu(const Struct_UiMenu&) override { return 0; }
+    Struct_UiDialogAnswer RunModal(const Struct_UiDialogRequest&) override { return Struct_UiDialogAnswer(); }
+    void StatusText(const CString&) override {}
+    void AllViewsRefresh(const CString&, const URI_Ref&, int) override {}
+    void AllViewsLocate(const CString&, const URI_Ref&, int) override {}
+    void ViewRefresh(const CString&, int) override {}
+    void ViewShow(const CString&, const URI_Ref&, const CString&, const CString&, int) override {}
+    bool ShellOpen(const CString&, const CString&) override { return true; }
+    void WaitCursor(bool) override {}
+    void CommonMenu(const CString&, const URI_Ref&) override {}
+    POINT CursorPos() override { return POINT{0, 0}; }
+};
+
+inline void Check(CKiln_Main& app, bool ok, const char* what) {
+    if (ok) return;
+    std::fprintf(stderr, "failed: %s: %s\n", what, app.LastDocError().GetString());
+    std::exit(1);
+}
+
+// A resource of class `cls` in `dom`, numbered `ord` when positive and
+// linked to `parent` along `role` when there is one.
+inline URI_Ref Add(CKiln_Main& app, const CString& dom, const char* cls, const CString& name, int ord,
+                   const char* role, const URI_Ref& parent) {
+    URI_Ref r;
+    Check(app, app.DocMtd_create_a_Rsc(dom, cls, r, name), "create");
+    if (ord > 0) Check(app, app.DocMtd_Modify_attribute_value(r, "e301:OrdNaming.ord", Num(ord)), "ord");
+    if (role) Check(app, app.DocMtd_add_Association(r, role, parent), role);
+    return r;
+}
+
+inline void Link(CKiln_Main& app, const URI_Ref& r, const char* role, const URI_Ref& target) {
+    Check(app, app.DocMtd_add_Association(r, role, target), role);
+}
+
+inline void Set(CKiln_Main& app, const URI_Ref& r, const char* role, const CString& v) {
+    Check(app, app.DocMtd_Modify_attribute_value(r, role, v), role);
+}
+
+// A fresh workspace folder `ws` with its folders "document" and "Template",
+// the named templates copied from the source tree's "Template" folder.
+inline void MakeWorkspace(const std::string& ws, const std::string& sourceDir,
+                          std::initializer_list<const char*> templates) {
+    namespace fs = std::filesystem;
+    fs::remove_all(ws);
+    fs::create_directories(ws + "/document");
+    fs::create_directories(ws + "/Template");
+    for (const char* t : templates) fs::copy_file(sourceDir + "/Template/" + t, ws + "/Template/" + t);
+}
+
+// The domain "kiln.icd#" of the ICD package type; returns its name.
+inline CString AddIcdDomain(CKiln_Main& app) {
+    URI_Ref type;
+    Check(app, app.Proc_FindCreatableType_ByName("二次模型装置ICD包", "", type), "domain type");
+    const CString dom = "kiln.icd#";
+    Check(app, app.Proc_Create_a_Domain_byType(dom, type, "ICD", DomainTypeDfn()), "domain");
+    return dom;
+}
 
 // A standard package with the classes and CDCs the file uses.
 inline void BuildStandard(CKiln_Main& app) {

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "bench/bench_util.h"
+#include "bench/import_bench_model.h"
 #include "commands/info_item_grid_dlg.h"
 #include "core/kiln_main.h"
 #include "platform/framework/cim_schema.h"
@@ -23,60 +24,21 @@ using namespace kiln::bench;
 
 namespace {
 
-CString Num(int n) { return CString(std::to_string(n)); }
-
 // Answers the grid with every row selected, one range a row.
-class BenchUi final : public Ifc_UiServices {
+class GridUi final : public BenchUi {
 public:
-    int MessageBox(Enum_UiCall, const CString&, UINT, const CString&) override { return IDOK; }
-    bool InputBox(const CString&, CString&, const Struct_EditPack*, bool) override { return false; }
-    int ButtonChoice(const CString&, const CString&, const Struct_Pairs&, int) override { return -1; }
-    int PickResource(const CString&, const Struct_Pairs&, int) override { return -1; }
-    bool FileDialog(const Struct_UiFileRequest&, CString&) override { return false; }
-    UINT TrackPopupMenu(const Struct_UiMenu&) override { return 0; }
     Struct_UiDialogAnswer RunModal(const Struct_UiDialogRequest& request) override {
         Struct_UiDialogAnswer a;
         a.nResult = IDOK;
         for (int r = 0; r < static_cast<int>(request.vRows.size()); ++r) a.vRanges.push_back({r, 0, r, 8});
         return a;
     }
-    void StatusText(const CString&) override {}
-    void AllViewsRefresh(const CString&, const URI_Ref&, int) override {}
-    void AllViewsLocate(const CString&, const URI_Ref&, int) override {}
-    void ViewRefresh(const CString&, int) override {}
-    void ViewShow(const CString&, const URI_Ref&, const CString&, const CString&, int) override {}
-    bool ShellOpen(const CString&, const CString&) override { return true; }
-    void WaitCursor(bool) override {}
-    void CommonMenu(const CString&, const URI_Ref&) override {}
-    POINT CursorPos() override { return POINT{0, 0}; }
 };
-
-void Check(CKiln_Main& app, bool ok, const char* what) {
-    if (ok) return;
-    std::fprintf(stderr, "failed: %s: %s\n", what, app.LastDocError().GetString());
-    std::exit(1);
-}
-
-URI_Ref Add(CKiln_Main& app, const CString& dom, const char* cls, const CString& name, int ord, const char* role,
-            const URI_Ref& parent) {
-    URI_Ref r;
-    Check(app, app.DocMtd_create_a_Rsc(dom, cls, r, name), "create");
-    if (ord > 0) Check(app, app.DocMtd_Modify_attribute_value(r, "e301:OrdNaming.ord", Num(ord)), "ord");
-    if (role) Check(app, app.DocMtd_add_Association(r, role, parent), role);
-    return r;
-}
-
-void Set(CKiln_Main& app, const URI_Ref& r, const char* role, const CString& v) {
-    Check(app, app.DocMtd_Modify_attribute_value(r, role, v), role);
-}
 
 // The ICD with one device of 50 nodes, its ITB of n items and its M2I.
 URI_Ref Build(CKiln_Main& app, int n) {
     const CString ns = CString(kiln::cim::kModelNamespace) + "#";
-    URI_Ref type;
-    Check(app, app.Proc_FindCreatableType_ByName("二次模型装置ICD包", "", type), "domain type");
-    const CString dom = "kiln.icd#";
-    Check(app, app.Proc_Create_a_Domain_byType(dom, type, "ICD", DomainTypeDfn()), "domain");
+    const CString dom = AddIcdDomain(app);
     URI_Ref icd = Add(app, dom, "sec:ICD", "Bench", 0, nullptr, URI_Ref());
     URI_Ref ied = Add(app, dom, "sec:IED", "TEMPLATE", 0, "sec:IED.ICD", icd);
     URI_Ref server = Add(app, dom, "sec:Server", "IED_Server", 0, "sec:Server.IED", ied);
@@ -109,7 +71,7 @@ URI_Ref Build(CKiln_Main& app, int n) {
 
 int main(int argc, char** argv) {
     const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 7;
-    BenchUi ui;
+    GridUi ui;
     CUiServicesScope scope(&ui);
     // Both sizes live side by side and their runs alternate, so that a change
     // in the machine's load touches both alike; the least time is kept.

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "bench/bench_util.h"
+#include "bench/import_bench_model.h"
 #include "core/kiln_main.h"
 #include "platform/framework/cim_schema.h"
 #include "platform/ui/ui_services.h"
@@ -28,63 +29,10 @@ namespace {
 constexpr int kDevices = 100, kNodesPerDevice = 20, kSps = 8, kCmv = 4;
 constexpr int kItemsPerNode = kSps + 3 * kCmv;  // 20
 
-CString Num(int n) { return CString(std::to_string(n)); }
-
-// Answers the file dialog with a fixed path and every question with No.
-class BenchUi final : public Ifc_UiServices {
-public:
-    CString path;
-    int MessageBox(Enum_UiCall, const CString&, UINT, const CString&) override { return IDNO; }
-    bool InputBox(const CString&, CString&, const Struct_EditPack*, bool) override { return false; }
-    int ButtonChoice(const CString&, const CString&, const Struct_Pairs&, int) override { return -1; }
-    int PickResource(const CString&, const Struct_Pairs&, int) override { return -1; }
-    bool FileDialog(const Struct_UiFileRequest&, CString& out) override {
-        out = path;
-        return true;
-    }
-    UINT TrackPopupMenu(const Struct_UiMenu&) override { return 0; }
-    Struct_UiDialogAnswer RunModal(const Struct_UiDialogRequest&) override { return Struct_UiDialogAnswer(); }
-    void StatusText(const CString&) override {}
-    void AllViewsRefresh(const CString&, const URI_Ref&, int) override {}
-    void AllViewsLocate(const CString&, const URI_Ref&, int) override {}
-    void ViewRefresh(const CString&, int) override {}
-    void ViewShow(const CString&, const URI_Ref&, const CString&, const CString&, int) override {}
-    bool ShellOpen(const CString&, const CString&) override { return true; }
-    void WaitCursor(bool) override {}
-    void CommonMenu(const CString&, const URI_Ref&) override {}
-    POINT CursorPos() override { return POINT{0, 0}; }
-};
-
-void Check(CKiln_Main& app, bool ok, const char* what) {
-    if (ok) return;
-    std::fprintf(stderr, "failed: %s: %s\n", what, app.LastDocError().GetString());
-    std::exit(1);
-}
-
-URI_Ref Add(CKiln_Main& app, const CString& dom, const char* cls, const CString& name, int ord, const char* role,
-            const URI_Ref& parent) {
-    URI_Ref r;
-    Check(app, app.DocMtd_create_a_Rsc(dom, cls, r, name), "create");
-    if (ord > 0) Check(app, app.DocMtd_Modify_attribute_value(r, "e301:OrdNaming.ord", Num(ord)), "ord");
-    if (role) Check(app, app.DocMtd_add_Association(r, role, parent), role);
-    return r;
-}
-
-void Link(CKiln_Main& app, const URI_Ref& r, const char* role, const URI_Ref& target) {
-    Check(app, app.DocMtd_add_Association(r, role, target), role);
-}
-
-void Set(CKiln_Main& app, const URI_Ref& r, const char* role, const CString& v) {
-    Check(app, app.DocMtd_Modify_attribute_value(r, role, v), role);
-}
-
 // The ICD with its instance and its table; returns the ICD.
 URI_Ref Build(CKiln_Main& app) {
     const CString ns = CString(kiln::cim::kModelNamespace) + "#";
-    URI_Ref type;
-    Check(app, app.Proc_FindCreatableType_ByName("二次模型装置ICD包", "", type), "domain type");
-    const CString dom = "kiln.icd#";
-    Check(app, app.Proc_Create_a_Domain_byType(dom, type, "ICD", DomainTypeDfn()), "domain");
+    const CString dom = AddIcdDomain(app);
 
     // Classes and types.
     URI_Ref pkg = Add(app, dom, "sec:TypePackage", "P", 0, nullptr, URI_Ref());
@@ -180,12 +128,10 @@ int main(int argc, char** argv) {
     const int runs = argc > 2 ? std::max(1, std::atoi(argv[2])) : 5;
     namespace fs = std::filesystem;
     const std::string ws = folder + "/kiln_m2i_import_bench";
-    fs::remove_all(ws);
-    fs::create_directories(ws + "/document");
-    fs::create_directories(ws + "/Template");
-    fs::copy_file(std::string(KILN_SOURCE_DIR) + "/Template/Report_Template.xml", ws + "/Template/Report_Template.xml");
+    MakeWorkspace(ws, KILN_SOURCE_DIR, {"Report_Template.xml"});
 
     BenchUi ui;
+    ui.answer = IDNO;  // every question
     CUiServicesScope scope(&ui);
     CKiln_Main app;
     app.m_Doc.SetDomainPrefixDefault("kiln");

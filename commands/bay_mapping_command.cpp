@@ -10,13 +10,10 @@ Next MostBayToM2IMapItem(CommandFrame& f) {
     const URI_Ref ld = f.Current();
     if (ld.sClass != "sec:LDevice") return Next::Leave;
     const int from = LeadingInt(app.DocMtd_getValue_ofAttr(ld, core::kRoleOrd));
-    const URI_Ref icd = FirstOf(app, ld, "sec:LDevice.Server/sec:Server.IED/sec:IED.ICD");
-    const URI_Ref itb = FirstOf(app, icd, "sec:ICD.ITB");
+    const URI_Ref icd = IcdOfLDevice(app, ld);
+    const URI_Ref itb = ItbOrNotice(app, icd);
+    if (itb.IsEmpty()) return Next::Leave;
     const URI_Ref m2i = FirstOf(app, icd, "sec:ICD.M2I");
-    if (itb.IsEmpty()) {
-        Notice("没有找到ITB !");
-        return Next::Leave;
-    }
     const std::vector<URI_Ref> items = InOrder(app, itb, "sec:ITB.InfoItems");
     CDlg_ICD_SimpleGrid dlg;
     dlg.m_pMain = &app;

@@ -55,6 +55,12 @@ URI_Ref FirstOf(CKiln_Main& app, const URI_Ref& rsc, const CString& path);
 std::vector<URI_Ref> InOrder(CKiln_Main& app, const URI_Ref& start, const CString& path);
 // A notice: OK, no caption.
 void Notice(const CString& text);
+// The ICD of a logical device, of a logical node; empty when there is none.
+URI_Ref IcdOfLDevice(CKiln_Main& app, const URI_Ref& ld);
+URI_Ref IcdOfLNode(CKiln_Main& app, const URI_Ref& lnode);
+// The ITB of the ICD; when it has none, shows "没有找到ITB !" and gives an
+// empty reference.
+URI_Ref ItbOrNotice(CKiln_Main& app, const URI_Ref& icd);
 // Refreshes every view of the class (0: all).
 void Refresh(CKiln_Main& app, int viewClass);
 // True when the domain of the resource may be changed; otherwise shows

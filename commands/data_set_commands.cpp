@@ -88,6 +88,17 @@ void AddBlocks(CKiln_Main& app, const URI_Ref& lnode, const URI_Ref& ds, const c
     }
 }
 
+// A data set of the node with one member (a DO, and DA, of `target`), its
+// log and unbuffered report control blocks both with the trigger option.
+Next OneMemberDataSet(CKiln_Main& app, const URI_Ref& lnode, const CString& name, const URI_Ref& target,
+                      const CString& doName, const CString& daName, const char* trgOp) {
+    const URI_Ref ds = MakeDataSet(app, lnode, name, "");
+    AddMember(app, ds, target, doName, daName);
+    AddBlocks(app, lnode, ds, trgOp, trgOp, true);
+    Refresh(app, 1);
+    return Next::CommonEnd;
+}
+
 // One log for the whole server, in the LN: the new log is made first, so
 // that a refused creation leaves the server's logs and their links as they
 // were; then the other logs go and every log control block of the server is
@@ -128,11 +139,7 @@ Next AutoAddDataSet(CommandFrame& f) {
 Next AutoAddDataSetComm(CommandFrame& f) {
     CKiln_Main& app = f.app;
     const URI_Ref lnode = f.Current();
-    const URI_Ref ds = MakeDataSet(app, lnode, "DS_Comm", "");
-    AddMember(app, ds, lnode, "Mod", "");
-    AddBlocks(app, lnode, ds, "DChg", "DChg", true);
-    Refresh(app, 1);
-    return Next::CommonEnd;
+    return OneMemberDataSet(app, lnode, "DS_Comm", lnode, "Mod", "", "DChg");
 }
 
 Next AutoAddDataSetIEDM(CommandFrame& f) {
@@ -148,11 +155,7 @@ Next AutoAddDataSetIEDM(CommandFrame& f) {
         Notice("此LNode所在的LD没有IEDM!");
         return Next::Leave;
     }
-    const URI_Ref ds = MakeDataSet(app, lnode, "DS_IEDM", "");
-    AddMember(app, ds, recorder, "FileMsg", "fileNameU");
-    AddBlocks(app, lnode, ds, "DChg_DUpd", "DChg_DUpd", true);
-    Refresh(app, 1);
-    return Next::CommonEnd;
+    return OneMemberDataSet(app, lnode, "DS_IEDM", recorder, "FileMsg", "fileNameU", "DChg_DUpd");
 }
 
 Next AutoDelDataSets(CommandFrame& f) {

@@ -124,6 +124,20 @@ std::vector<URI_Ref> InOrder(CKiln_Main& app, const URI_Ref& start, const CStrin
 
 void Notice(const CString& text) { _AfxMessageBox(text, MB_OK, "", nullptr); }
 
+URI_Ref IcdOfLDevice(CKiln_Main& app, const URI_Ref& ld) {
+    return FirstOf(app, ld, "sec:LDevice.Server/sec:Server.IED/sec:IED.ICD");
+}
+
+URI_Ref IcdOfLNode(CKiln_Main& app, const URI_Ref& lnode) {
+    return FirstOf(app, lnode, "sec:LNode.LDevice/sec:LDevice.Server/sec:Server.IED/sec:IED.ICD");
+}
+
+URI_Ref ItbOrNotice(CKiln_Main& app, const URI_Ref& icd) {
+    const URI_Ref itb = FirstOf(app, icd, "sec:ICD.ITB");
+    if (itb.IsEmpty()) Notice("没有找到ITB !");
+    return itb;
+}
+
 void Refresh(CKiln_Main& app, int viewClass) { app.Mtd_AllViews_Refresh(nullptr, nullptr, viewClass); }
 
 bool DomainEditable(CKiln_Main& app, const URI_Ref& rsc, const char* number) {

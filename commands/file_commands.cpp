@@ -9,9 +9,8 @@ namespace {
 // The ICD whose M2I a deletion of the resource can touch, found before the
 // resource is gone; empty for other classes.
 URI_Ref OwningICD(CKiln_Main& app, const URI_Ref& rsc) {
-    if (rsc.sClass == "sec:LDevice") return FirstOf(app, rsc, "sec:LDevice.Server/sec:Server.IED/sec:IED.ICD");
-    if (rsc.sClass == "sec:LNode")
-        return FirstOf(app, rsc, "sec:LNode.LDevice/sec:LDevice.Server/sec:Server.IED/sec:IED.ICD");
+    if (rsc.sClass == "sec:LDevice") return IcdOfLDevice(app, rsc);
+    if (rsc.sClass == "sec:LNode") return IcdOfLNode(app, rsc);
     if (rsc.sClass == "sec:DO")
         return FirstOf(app, FirstOf(app, rsc, "sec:DO.LNodeType"), "sec:LNodeType.TypePackage/sec:TypePackage.ICD");
     return URI_Ref();

@@ -42,12 +42,9 @@ Next WriteDescByITB(CommandFrame& f) {
     CKiln_Main& app = f.app;
     const URI_Ref node = f.Current();
     if (node.sClass != "sec:LNode") return Next::Leave;
-    const URI_Ref icd = FirstOf(app, node, "sec:LNode.LDevice/sec:LDevice.Server/sec:Server.IED/sec:IED.ICD");
-    const URI_Ref itb = FirstOf(app, icd, "sec:ICD.ITB");
-    if (itb.IsEmpty()) {
-        Notice("没有找到ITB !");
-        return Next::Leave;
-    }
+    const URI_Ref icd = IcdOfLNode(app, node);
+    const URI_Ref itb = ItbOrNotice(app, icd);
+    if (itb.IsEmpty()) return Next::Leave;
     CDlg_ICD_SimpleGrid dlg;
     dlg.m_pMain = &app;
     dlg.m_uITB = itb;

@@ -177,14 +177,11 @@ Next CreateLNodeTypeDOsLNodeM2I(CommandFrame& f) {
     const CGroupRow* row = FindGroupRow(f.command);
     if (!row) return Next::Leave;
     const URI_Ref ld = f.Current();
-    const URI_Ref icd = FirstOf(app, ld, "sec:LDevice.Server/sec:Server.IED/sec:IED.ICD");
+    const URI_Ref icd = IcdOfLDevice(app, ld);
+    const URI_Ref itb = ItbOrNotice(app, icd);
+    if (itb.IsEmpty()) return Next::Leave;
     const URI_Ref package = FirstOf(app, icd, "sec:ICD.TypePackage");
-    const URI_Ref itb = FirstOf(app, icd, "sec:ICD.ITB");
     const CString icdName = Attr(app, icd, "cim:Naming.name");
-    if (itb.IsEmpty()) {
-        Notice("没有找到ITB !");
-        return Next::Leave;
-    }
     CStringArray names, ids;
     if (!PickItems(app, itb, names, ids)) return Next::Leave;
 
@@ -242,12 +239,9 @@ Next CreateLNodeTypeDOsLNodeM2I(CommandFrame& f) {
 Next AddDOFromLNodeByITB(CommandFrame& f) {
     CKiln_Main& app = f.app;
     const URI_Ref lnode = f.Current();
-    const URI_Ref icd = FirstOf(app, lnode, "sec:LNode.LDevice/sec:LDevice.Server/sec:Server.IED/sec:IED.ICD");
-    const URI_Ref itb = FirstOf(app, icd, "sec:ICD.ITB");
-    if (itb.IsEmpty()) {
-        Notice("没有找到ITB !");
-        return Next::Leave;
-    }
+    const URI_Ref icd = IcdOfLNode(app, lnode);
+    const URI_Ref itb = ItbOrNotice(app, icd);
+    if (itb.IsEmpty()) return Next::Leave;
     CStringArray names, ids;
     if (!PickItems(app, itb, names, ids)) return Next::Leave;
 

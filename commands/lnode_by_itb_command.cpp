@@ -10,7 +10,7 @@ Next CreateLNodeByITB(CommandFrame& f) {
     CKiln_Main& app = f.app;
     const URI_Ref ld = f.Current();
     if (ld.sClass != "sec:LDevice") return Next::Leave;
-    const URI_Ref icd = FirstOf(app, ld, "sec:LDevice.Server/sec:Server.IED/sec:IED.ICD");
+    const URI_Ref icd = IcdOfLDevice(app, ld);
     const URI_Ref itb = FirstOf(app, icd, "sec:ICD.ITB");
 
     CDlg_ICD_SimpleGrid dlg(true);

@@ -12,16 +12,14 @@
 #include <string>
 
 #include "core/kiln_main.h"
+#include "fuzz/fuzz_support.h"
 #include "platform/framework/cim_schema.h"
 #include "platform/ui/ui_services.h"
 
 namespace {
 
-void Check(bool ok, const char* what) {
-    if (ok) return;
-    std::fprintf(stderr, "failed: %s\n", what);
-    std::abort();
-}
+using kiln::fuzz::Check;
+using kiln::fuzz::QuietUi;
 
 CString Num(long n) {
     CString t;
@@ -30,37 +28,6 @@ CString Num(long n) {
 }
 
 CString Enum(const char* e, const char* v) { return CString(kiln::cim::kModelNamespace) + "#" + e + "." + v; }
-
-// Every question answered: the file dialog gives the input's file, the
-// dependency question keeps its preset, message boxes say No.
-class QuietUi : public Ifc_UiServices {
-public:
-    int MessageBox(Enum_UiCall, const CString& text, UINT, const CString&) override {
-        last = text;
-        return IDNO;
-    }
-    CString last;
-    // The dependency question keeps its preset (the standard package).
-    bool InputBox(const CString&, CString&, const Struct_EditPack*, bool) override { return true; }
-    int ButtonChoice(const CString&, const CString&, const Struct_Pairs&, int) override { return -1; }
-    int PickResource(const CString&, const Struct_Pairs&, int) override { return -1; }
-    bool FileDialog(const Struct_UiFileRequest&, CString& path) override {
-        path = file;
-        return true;
-    }
-    CString file;
-    UINT TrackPopupMenu(const Struct_UiMenu&) override { return 0; }
-    Struct_UiDialogAnswer RunModal(const Struct_UiDialogRequest&) override { return {}; }
-    void StatusText(const CString&) override {}
-    void AllViewsRefresh(const CString&, const URI_Ref&, int) override {}
-    void AllViewsLocate(const CString&, const URI_Ref&, int) override {}
-    void ViewRefresh(const CString&, int) override {}
-    void ViewShow(const CString&, const URI_Ref&, const CString&, const CString&, int) override {}
-    bool ShellOpen(const CString&, const CString&) override { return false; }
-    void WaitCursor(bool) override {}
-    void CommonMenu(const CString&, const URI_Ref&) override {}
-    POINT CursorPos() override { return POINT{0, 0}; }
-};
 
 // A standard package with the classes and CDCs the file uses.
 void BuildStandard(CKiln_Main& app) {
@@ -140,13 +107,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     CKiln_Main app;
     BuildStandard(app);
     app.m_Doc.SetDocPath((workspace.Path() / "doc").string().c_str());
-    URI_Ref type, prodPkg, product, icd;
-    CBase_CimDoc& doc = app.m_Doc;
-    Check(doc.FindDomainType("二次模型装置类型包", type), "domain type");
-    Check(doc.CreateDomain("kiln.pp#", type, "pp", true), "product domain");
-    Check(doc.CreateResource("kiln.pp#", "sec:ProductPackage", prodPkg, "PP"), "product package");
-    Check(doc.CreateResource("kiln.pp#", "sec:Product", product, "P"), "product");
-    Check(doc.AddLink(product, "sec:Product.ProductPackage", prodPkg), "product link");
-    app.Rsc_ICD_Import(&icd, product);
+    URI_Ref icd;
+    app.Rsc_ICD_Import(&icd, kiln::fuzz::AddProduct(app.m_Doc));
     return 0;
 }

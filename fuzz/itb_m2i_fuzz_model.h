@@ -17,41 +17,11 @@
 #include <string>
 
 #include "core/kiln_main.h"
+#include "fuzz/fuzz_support.h"
 #include "platform/framework/cim_schema.h"
 #include "platform/ui/ui_services.h"
 
 namespace kiln::fuzz {
-
-inline void Check(bool ok, const char* what) {
-    if (ok) return;
-    std::fprintf(stderr, "failed: %s\n", what);
-    std::abort();
-}
-
-// The file dialog gives the input's file; questions are answered No.
-class QuietUi : public Ifc_UiServices {
-public:
-    int MessageBox(Enum_UiCall, const CString&, UINT, const CString&) override { return IDNO; }
-    bool InputBox(const CString&, CString&, const Struct_EditPack*, bool) override { return true; }
-    int ButtonChoice(const CString&, const CString&, const Struct_Pairs&, int) override { return -1; }
-    int PickResource(const CString&, const Struct_Pairs&, int) override { return -1; }
-    bool FileDialog(const Struct_UiFileRequest&, CString& path) override {
-        path = file;
-        return true;
-    }
-    CString file;
-    UINT TrackPopupMenu(const Struct_UiMenu&) override { return 0; }
-    Struct_UiDialogAnswer RunModal(const Struct_UiDialogRequest&) override { return {}; }
-    void StatusText(const CString&) override {}
-    void AllViewsRefresh(const CString&, const URI_Ref&, int) override {}
-    void AllViewsLocate(const CString&, const URI_Ref&, int) override {}
-    void ViewRefresh(const CString&, int) override {}
-    void ViewShow(const CString&, const URI_Ref&, const CString&, const CString&, int) override {}
-    bool ShellOpen(const CString&, const CString&) override { return false; }
-    void WaitCursor(bool) override {}
-    void CommonMenu(const CString&, const URI_Ref&) override {}
-    POINT CursorPos() override { return POINT{0, 0}; }
-};
 
 // The document of the process, built on first use.
 struct FuzzModel {
@@ -142,13 +112,7 @@ struct FuzzModel {
         }
         Check(app.Msg_OnOpenDocument(), "open");
 
-        URI_Ref pp, product;
-        Check(doc.FindDomainType("二次模型装置类型包", type), "domain type");
-        Check(doc.CreateDomain("kiln.pp#", type, "pp", true), "product domain");
-        Check(doc.CreateResource("kiln.pp#", "sec:ProductPackage", pp, "PP"), "product package");
-        Check(doc.CreateResource("kiln.pp#", "sec:Product", product, "P"), "product");
-        Check(doc.AddLink(product, "sec:Product.ProductPackage", pp), "product link");
-        Check(app.NewRsc_ICD(&icd, URI_Ref(), "ICD1", false, product), "icd");
+        Check(app.NewRsc_ICD(&icd, URI_Ref(), "ICD1", false, AddProduct(doc)), "icd");
         URI_Ref ld;
         Check(app.NewRsc_LDevice(&ld, app.DocMtd_getFirstUri_ofAsso(icd, "sec:ICD.IED"), URI_Ref(), URI_Ref(), URI_Ref()),
               "ldevice");

@@ -52,11 +52,9 @@ protected:
     }
     // Validates the file against SCL2007B4; false when it cannot be done.
     bool Validate(const fs::path& file) {
-        const fs::path xsd = fs::path(KILN_SHARED_DIR) / "xsd" / "SCL2007B4" / "SCL.xsd";
-        if (!fs::exists(xsd) || RunShell("command -v xmllint").first != 0) return false;
-        auto [lint, lintOut] = RunShell("xmllint --noout --schema " + Quoted(xsd) + " " + Quoted(file));
-        EXPECT_EQ(lint, 0) << lintOut;
-        return true;
+        const kiln::test::SclValidation lint = kiln::test::ValidateScl(file);
+        EXPECT_TRUE(lint.Ok()) << lint.output;
+        return lint.done;
     }
     static std::string Match(const std::string& text, const std::string& pattern) {
         std::smatch m;

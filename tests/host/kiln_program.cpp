@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <fstream>
 #include <sstream>
+#include <tuple>
 
 namespace kiln::test {
 
@@ -32,6 +33,15 @@ std::string ReadAll(const std::filesystem::path& file) {
     std::stringstream s;
     s << in.rdbuf();
     return s.str();
+}
+
+SclValidation ValidateScl(const std::filesystem::path& file) {
+    const std::filesystem::path xsd = std::filesystem::path(KILN_SHARED_DIR) / "xsd" / "SCL2007B4" / "SCL.xsd";
+    SclValidation v;
+    if (!std::filesystem::exists(xsd) || RunShell("command -v xmllint").first != 0) return v;
+    v.done = true;
+    std::tie(v.status, v.output) = RunShell("xmllint --noout --schema '" + xsd.string() + "' '" + file.string() + "'");
+    return v;
 }
 
 }  // namespace kiln::test

@@ -1,0 +1,57 @@
+// What the import targets share: a failed step ends the process, a user
+// interface that answers every question (the file dialog gives the input's
+// file, the dependency question keeps its preset, message boxes say No),
+// and a product to import into.
+#pragma once
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "core/kiln_main.h"
+#include "platform/ui/ui_services.h"
+
+namespace kiln::fuzz {
+
+inline void Check(bool ok, const char* what) {
+    if (ok) return;
+    std::fprintf(stderr, "failed: %s\n", what);
+    std::abort();
+}
+
+class QuietUi : public Ifc_UiServices {
+public:
+    CString file;
+    int MessageBox(Enum_UiCall, const CString&, UINT, const CString&) override { return IDNO; }
+    bool InputBox(const CString&, CString&, const Struct_EditPack*, bool) override { return true; }
+    int ButtonChoice(const CString&, const CString&, const Struct_Pairs&, int) override { return -1; }
+    int PickResource(const CString&, const Struct_Pairs&, int) override { return -1; }
+    bool FileDialog(const Struct_UiFileRequest&, CString& path) override {
+        path = file;
+        return true;
+    }
+    UINT TrackPopupMenu(const Struct_UiMenu&) override { return 0; }
+    Struct_UiDialogAnswer RunModal(const Struct_UiDialogRequest&) override { return {}; }
+    void StatusText(const CString&) override {}
+    void AllViewsRefresh(const CString&, const URI_Ref&, int) override {}
+    void AllViewsLocate(const CString&, const URI_Ref&, int) override {}
+    void ViewRefresh(const CString&, int) override {}
+    void ViewShow(const CString&, const URI_Ref&, const CString&, const CString&, int) override {}
+    bool ShellOpen(const CString&, const CString&) override { return false; }
+    void WaitCursor(bool) override {}
+    void CommonMenu(const CString&, const URI_Ref&) override {}
+    POINT CursorPos() override { return POINT{0, 0}; }
+};
+
+// A product package "PP" in its own domain "kiln.pp#" with the product "P";
+// returns the product.
+inline URI_Ref AddProduct(CBase_CimDoc& doc) {
+    URI_Ref type, pp, product;
+    Check(doc.FindDomainType("二次模型装置类型包", type), "domain type");
+    Check(doc.CreateDomain("kiln.pp#", type, "pp", true), "product domain");
+    Check(doc.CreateResource("kiln.pp#", "sec:ProductPackage", pp, "PP"), "product package");
+    Check(doc.CreateResource("kiln.pp#", "sec:Product", product, "P"), "product");
+    Check(doc.AddLink(product, "sec:Product.ProductPackage", pp), "product link");
+    return product;
+}
+
+}  // namespace kiln::fuzz
