@@ -11,6 +11,7 @@
 #include <fstream>
 #include <string>
 
+#include "bench/import_bench_model.h"
 #include "core/kiln_main.h"
 #include "fuzz/fuzz_support.h"
 #include "platform/framework/cim_schema.h"
@@ -18,49 +19,9 @@
 
 namespace {
 
+using kiln::bench::BuildStandard;
 using kiln::fuzz::Check;
 using kiln::fuzz::QuietUi;
-
-CString Num(long n) {
-    CString t;
-    t.Format("%ld", n);
-    return t;
-}
-
-CString Enum(const char* e, const char* v) { return CString(kiln::cim::kModelNamespace) + "#" + e + "." + v; }
-
-// A standard package with the classes and CDCs the file uses.
-void BuildStandard(CKiln_Main& app) {
-    CBase_CimDoc& doc = app.m_Doc;
-    doc.SetDomainPrefixDefault("kiln");
-    URI_Ref type;
-    Check(doc.FindDomainType("二次模型标准定义包3", type), "domain type");
-    Check(doc.CreateDomain("kiln.std#", type, "std", true), "std domain");
-    auto make = [&](const char* cls, const CString& name, const URI_Ref& parent, const char* role) {
-        URI_Ref r;
-        Check(doc.CreateResource("kiln.std#", cls, r, name), "create");
-        if (parent.IsSet()) Check(doc.AddLink(r, role, parent), "link");
-        return r;
-    };
-    URI_Ref pkg = make("sec:TypePackage", "IEC61850", URI_Ref(), "");
-    doc.SetAttribute(pkg, "sec:TypePackage.ref", kStdTypePackageRef);
-    doc.SetAttribute(pkg, "sec:TypePackage.isInstType", "false");
-    URI_Ref sps = make("sec:DOType", "SPS", pkg, "sec:DOType.TypePackage");
-    URI_Ref inc = make("sec:DOType", "INC", pkg, "sec:DOType.TypePackage");
-    int ord = 0;
-    for (const URI_Ref& cdc : {sps, inc}) {
-        URI_Ref st = make("sec:DA", "stVal", cdc, "sec:DA.MemberOf_DOType");
-        doc.SetAttribute(st, "sec:DA.fc_0", Enum("FCType", "ST"));
-        doc.SetAttribute(st, "e301:OrdNaming.ord", Num(++ord));
-        URI_Ref q = make("sec:DA", "q", cdc, "sec:DA.MemberOf_DOType");
-        doc.SetAttribute(q, "sec:DA.fc_0", Enum("FCType", "ST"));
-    }
-    for (const char* cls : {"LLN0", "LPHD", "GGIO"}) {
-        URI_Ref t = make("sec:LNodeType", cls, pkg, "sec:LNodeType.TypePackage");
-        make("sec:DO", "Beh", t, "sec:DO.LNodeType");
-    }
-    Check(app.Msg_OnOpenDocument(), "open");
-}
 
 // A workspace folder of this process with the report template beside the
 // document folder, removed when the process ends; in memory (/dev/shm)
