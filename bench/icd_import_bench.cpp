@@ -52,7 +52,7 @@ double CpuSeconds() {
 
 // The status line of an import is shown on every node; a host would not
 // print it, so the benchmark shows nothing. The last message is kept.
-class QuietUi : public Ifc_UiServices {
+class QuietUi : public kiln::bench::BenchUi {
 public:
     int MessageBox(Enum_UiCall, const CString& text, UINT, const CString&) override {
         last = text;
@@ -61,20 +61,6 @@ public:
     CString last;
     // The dependency question keeps its preset (the standard package).
     bool InputBox(const CString&, CString&, const Struct_EditPack*, bool) override { return true; }
-    int ButtonChoice(const CString&, const CString&, const Struct_Pairs&, int) override { return -1; }
-    int PickResource(const CString&, const Struct_Pairs&, int) override { return -1; }
-    bool FileDialog(const Struct_UiFileRequest&, CString&) override { return false; }
-    UINT TrackPopupMenu(const Struct_UiMenu&) override { return 0; }
-    Struct_UiDialogAnswer RunModal(const Struct_UiDialogRequest&) override { return {}; }
-    void StatusText(const CString&) override {}
-    void AllViewsRefresh(const CString&, const URI_Ref&, int) override {}
-    void AllViewsLocate(const CString&, const URI_Ref&, int) override {}
-    void ViewRefresh(const CString&, int) override {}
-    void ViewShow(const CString&, const URI_Ref&, const CString&, const CString&, int) override {}
-    bool ShellOpen(const CString&, const CString&) override { return false; }
-    void WaitCursor(bool) override {}
-    void CommonMenu(const CString&, const URI_Ref&) override {}
-    POINT CursorPos() override { return POINT{0, 0}; }
 };
 
 struct Result {
