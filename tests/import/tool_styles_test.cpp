@@ -303,3 +303,88 @@ TEST_F(ToolStylesTest, ASclNamespaceUnderAPrefixReadsLikeTheDefaultOne) {
 
 }  // namespace
 }  // namespace kiln::test
+
+namespace kiln::test {
+namespace {
+
+// Every data file through all three entries: as an ICD, as a type package
+// and as types added to an empty package. `icd`, `typePackage`, `lnodeType`:
+// the report entries each finds (0: "导入成功!" and no report); the types
+// added to a package come without the file's enumerations, so a member of a
+// maker's own enumeration is reported there.
+struct EntryRow {
+    const char* file;
+    size_t icd, typePackage, lnodeType;
+};
+void PrintTo(const EntryRow& row, std::ostream* os) { *os << row.file; }
+
+class EveryEntryTest : public ToolStylesTest, public ::testing::WithParamInterface<EntryRow> {
+protected:
+    // Answers the report question when entries are expected, then checks
+    // the notice or the saved report's size.
+    void Expect(size_t entries, const char* what) {
+        if (entries == 0) {
+            EXPECT_EQ(Boxes(), std::vector<CString>{"导入成功!"}) << what;
+        } else {
+            const std::vector<ReportEntry> report = SavedReport();
+            EXPECT_EQ(report.size(), entries) << what << ": " << ::testing::PrintToString(report);
+        }
+        EXPECT_EQ(ui.PendingAnswers(), 0u) << what;
+        std::filesystem::remove(docFolder / "Report.xml");
+        ui.ClearCalls();
+    }
+    void AnswerReport(size_t entries) {
+        if (entries > 0) ui.AnswerNo("文件导入完毕,发现错误");
+    }
+};
+
+TEST_P(EveryEntryTest, ImportsThroughEveryEntry) {
+    const EntryRow& row = GetParam();
+    const CString path = CString(KILN_SOURCE_DIR) + "/tests/data/scl/" + row.file;
+
+    ui.AnswerOpenFile(path);
+    ui.AnswerInputChoice("Orsane.Zel:2007  (标准)", "选择依赖的类型包：");
+    AnswerReport(row.icd);
+    URI_Ref icd;
+    ASSERT_TRUE(app.Rsc_ICD_Import(&icd, product));
+    EXPECT_FALSE(Members(ServerOf(icd), "sec:Server.LDevices").empty());
+    Expect(row.icd, "ICD");
+
+    const size_t packages = PackageNames().size();
+    ui.AnswerOpenFile(path);
+    ui.AnswerInputChoice("Orsane.Zel:2007  (标准)", "选择依赖的类型包：");
+    ui.AnswerInput("导入的类型包", "名称");
+    AnswerReport(row.typePackage);
+    ASSERT_TRUE(app.Rsc_TypePackage_Import());
+    ASSERT_EQ(PackageNames().size(), packages + 1);
+    const size_t lnTypes = TypeNames(icd, "sec:TypePackage.LNodeTypes").size();
+    std::vector<URI_Ref> all;
+    app.DocMtd_get_Uris_byClassName("sec:TypePackage", all, "", SortPolicy_ByName);
+    URI_Ref made;
+    for (const URI_Ref& p : all)
+        if (Get(p, "cim:Naming.name") == "导入的类型包") made = p;
+    EXPECT_EQ(Members(made, "sec:TypePackage.LNodeTypes").size(), lnTypes);
+    Expect(row.typePackage, "type package");
+
+    URI_Ref empty;
+    ui.AnswerInputKeep("空类型包");
+    ASSERT_TRUE(app.NewRsc_TypePackage(&empty, "空类型包", true, URI_Ref()));
+    ui.AnswerOpenFile(path);
+    AnswerReport(row.lnodeType);
+    ASSERT_TRUE(app.Rsc_LNodeType_Import(empty));
+    EXPECT_EQ(Members(empty, "sec:TypePackage.LNodeTypes").size(), lnTypes);
+    Expect(row.lnodeType, "LNodeType");
+}
+
+INSTANTIATE_TEST_SUITE_P(DataFiles, EveryEntryTest,
+                         ::testing::Values(EntryRow{"ed1_line_relay.icd", 0, 0, 4},
+                                           EntryRow{"ed2_bay_controller.icd", 2, 0, 0},
+                                           EntryRow{"gb2312_transformer_relay.icd", 0, 0, 2},
+                                           EntryRow{"substation_three_ieds.scd", 2, 0, 0},
+                                           EntryRow{"ed2_1_merging_unit.cid", 3, 0, 1},
+                                           EntryRow{"gbk_multi_ap_line_protection.icd", 2, 0, 4},
+                                           EntryRow{"utf16le_bus_protection.icd", 0, 0, 0},
+                                           EntryRow{"prefixed_namespace_bus_protection.iid", 0, 0, 0}));
+
+}  // namespace
+}  // namespace kiln::test
