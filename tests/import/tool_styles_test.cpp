@@ -219,6 +219,18 @@ TEST_P(EncodingLabelTest, AChineseEncodingNamedInAnyCaseKeepsTheTexts) {
 
 INSTANTIATE_TEST_SUITE_P(Labels, EncodingLabelTest, ::testing::Values("gb2312", "Gb2312", "gbk", "gb18030", "cp936"));
 
+// Tools label GBK text "GB2312" though it holds characters GB2312 lacks.
+TEST_F(ToolStylesTest, AGb2312LabelOnGbkTextKeepsCharactersBeyondGb2312) {
+    std::string bytes = ReadData("gbk_multi_ap_line_protection.icd");
+    const std::string label = "encoding=\"GBK\"";
+    const size_t at = bytes.find(label);
+    ASSERT_NE(at, std::string::npos);
+    bytes.replace(at, label.size(), "encoding=\"GB2312\"");
+    const URI_Ref icd = ImportPath(WriteFile("label.icd", bytes), 2);
+    EXPECT_EQ(DaiDump(Node(DeviceOf(icd, "PROT"), "LLN0"), "NamPlt"),
+              (Rows{{"vendor[DC]", "示例电气（堃）"}, {"swRev[DC]", "V5.20"}}));
+}
+
 // A substation file of `ieds` devices sharing their types; the first one
 // takes inputs from the next three.
 std::string SubstationFile(int ieds) {
