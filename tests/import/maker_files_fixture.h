@@ -15,7 +15,8 @@ class MakerFilesTest : public ImportFilesTest {
 protected:
     void SetUp() override {
         const CString std = CString(KILN_SOURCE_DIR) + "/domains/IEC61850_std.xml";
-        if (!std::filesystem::exists(std.str())) GTEST_SKIP() << "no shipped standard definitions (domains/IEC61850_std.xml)";
+        if (!std::filesystem::exists(std.str()))
+            GTEST_SKIP() << "no shipped standard definitions (domains/IEC61850_std.xml)";
         URI_Ref type;
         ASSERT_TRUE(app.Proc_FindCreatableType_ByName("二次模型标准定义包3", "", type));
         ASSERT_TRUE(app.Import_ExterDomainFile(type, "sec:TypePackage", std)) << app.LastDocError();

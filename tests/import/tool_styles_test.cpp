@@ -82,7 +82,8 @@ TEST_F(ToolStylesTest, AMergingUnitWithByteOrderMarkCrlfForeignNamespacesAndSamp
                                              {"swRev[DC]", "3.0.12"},
                                              {"configRev[DC]", "2020-08-12 16:30"},
                                              {"ldNs[EX]", "IEC 61850-7-4:2007B4"}}));
-    EXPECT_EQ(DaiDump(Node(mu, "LPHD1"), "PhyNam"), (Rows{{"vendor[DC]", "ExampleCo E"}, {"serNum[DC]", "SN-2020-0815"}}));
+    EXPECT_EQ(DaiDump(Node(mu, "LPHD1"), "PhyNam"),
+              (Rows{{"vendor[DC]", "ExampleCo E"}, {"serNum[DC]", "SN-2020-0815"}}));
     const URI_Ref ctr1 = Node(mu, "ITCTR1");
     EXPECT_EQ(Desc(ctr1), "保护电流A");
     EXPECT_EQ(DaiDump(ctr1, "AmpSv"), (Rows{{"sVC[CF].scaleFactor", "0.001"}, {"sVC[CF].offset", "0"}}));
@@ -168,8 +169,10 @@ TEST_F(ToolStylesTest, AStationProtectionInGbkWithAServerOnEveryAccessPoint) {
     EXPECT_EQ(Get(Member(csg, "sec:DOType.Contains_DAs", "crvPts"), "sec:BDA.count"), "10");
     const URI_Ref point = Member(pkg, "sec:TypePackage.DATypes", "PL2000_Point");
     EXPECT_EQ(Get(Member(point, "sec:DAType.Contains_BDAs", "zVal"), "sec:BDA.count"), "0");
-    EXPECT_EQ(TypeNames(icd, "sec:TypePackage.EnumTypes"), (std::vector<CString>{"ctlModel", "dir", "SIUnit", "multiplier"}));
-    const std::vector<URI_Ref> units = Members(Member(pkg, "sec:TypePackage.EnumTypes", "SIUnit"), "sec:EnumType.EnumVals");
+    EXPECT_EQ(TypeNames(icd, "sec:TypePackage.EnumTypes"),
+              (std::vector<CString>{"ctlModel", "dir", "SIUnit", "multiplier"}));
+    const std::vector<URI_Ref> units =
+        Members(Member(pkg, "sec:TypePackage.EnumTypes", "SIUnit"), "sec:EnumType.EnumVals");
     ASSERT_EQ(units.size(), 2u);
     EXPECT_EQ(Get(units[0], "sec:EnumVal.val"), "");
     EXPECT_EQ(Get(units[1], "sec:EnumVal.val"), "Ohm");
@@ -195,8 +198,9 @@ TEST_P(Utf16Test, AUtf16FileKeepsItsChineseTexts) {
               (std::vector<CString>{"LLN0", "LPHD1", "BusPDIF1", "BusPDIF2"}));
     EXPECT_EQ(Desc(Node(prot, "BusPDIF2")), "Ⅱ母差动");
     EXPECT_EQ(DaiDump(Node(prot, "LLN0"), "NamPlt"), (Rows{{"vendor[DC]", "示例电气（戊）"}}));
-    EXPECT_EQ(Get(Members(Member(Node(prot, "BusPDIF1"), "sec:LNode.DOIs", "Op"), "sec:DOI.DAIs").at(0), "sec:DAI.sAddr"),
-              "BUS1.OP");
+    EXPECT_EQ(
+        Get(Members(Member(Node(prot, "BusPDIF1"), "sec:LNode.DOIs", "Op"), "sec:DOI.DAIs").at(0), "sec:DAI.sAddr"),
+        "BUS1.OP");
 }
 
 INSTANTIATE_TEST_SUITE_P(Forms, Utf16Test,
@@ -241,25 +245,31 @@ std::string SubstationFile(int ieds) {
     std::string s =
         "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
         "<SCL xmlns=\"http://www.iec.ch/61850/2003/SCL\" version=\"2007\" revision=\"B\" release=\"4\">\n"
-        "<Header id=\"S500\" version=\"3\" revision=\"B\" toolID=\"SCT\"/>\n<Communication><SubNetwork name=\"MMS\" type=\"8-MMS\">\n";
+        "<Header id=\"S500\" version=\"3\" revision=\"B\" toolID=\"SCT\"/>\n<Communication><SubNetwork name=\"MMS\" "
+        "type=\"8-MMS\">\n";
     for (int i = 0; i < ieds; ++i)
-        s += "<ConnectedAP iedName=\"" + name(i) + "\" apName=\"S1\"><Address><P type=\"IP\">10.1." + std::to_string(i / 200) +
-             "." + std::to_string(i % 200 + 1) + "</P></Address></ConnectedAP>\n";
+        s += "<ConnectedAP iedName=\"" + name(i) + "\" apName=\"S1\"><Address><P type=\"IP\">10.1." +
+             std::to_string(i / 200) + "." + std::to_string(i % 200 + 1) + "</P></Address></ConnectedAP>\n";
     s += "</SubNetwork></Communication>\n";
     for (int i = 0; i < ieds; ++i) {
         s += "<IED name=\"" + name(i) + "\" type=\"T-" + std::to_string(i % 7) + "\" manufacturer=\"M\" desc=\"装置" +
              std::to_string(i) + "\"><AccessPoint name=\"S1\"><Server><Authentication/>\n";
         for (const char* ld : {"PROT", "MEAS"}) {
-            s += std::string("<LDevice inst=\"") + ld + "\"><LN0 lnClass=\"LLN0\" inst=\"\" lnType=\"LLN0_T\">"
-                 "<DataSet name=\"ds\"><FCDA ldInst=\"" + ld + "\" lnClass=\"GGIO\" lnInst=\"1\" doName=\"Ind1\" fc=\"ST\"/></DataSet>"
+            s += std::string("<LDevice inst=\"") + ld +
+                 "\"><LN0 lnClass=\"LLN0\" inst=\"\" lnType=\"LLN0_T\">"
+                 "<DataSet name=\"ds\"><FCDA ldInst=\"" +
+                 ld +
+                 "\" lnClass=\"GGIO\" lnInst=\"1\" doName=\"Ind1\" fc=\"ST\"/></DataSet>"
                  "<DOI name=\"Mod\"><DAI name=\"stVal\"><Val>1</Val></DAI></DOI></LN0>"
                  "<LN lnClass=\"LPHD\" inst=\"1\" lnType=\"LPHD_T\"/>\n";
             for (int k = 1; k <= 10; ++k) {
-                s += "<LN lnClass=\"GGIO\" inst=\"" + std::to_string(k) + "\" lnType=\"GGIO_T\" desc=\"开入" + std::to_string(k) +
-                     "\"><DOI name=\"Ind1\"><DAI name=\"dU\"><Val>信号" + std::to_string(k) + "</Val></DAI></DOI>";
+                s += "<LN lnClass=\"GGIO\" inst=\"" + std::to_string(k) + "\" lnType=\"GGIO_T\" desc=\"开入" +
+                     std::to_string(k) + "\"><DOI name=\"Ind1\"><DAI name=\"dU\"><Val>信号" + std::to_string(k) +
+                     "</Val></DAI></DOI>";
                 if (i == 0 && k <= 3 && std::string(ld) == "PROT")
                     s += "<Inputs><ExtRef iedName=\"" + name(k) + "\" ldInst=\"PROT\" lnClass=\"GGIO\" lnInst=\"" +
-                         std::to_string(k) + "\" doName=\"Ind1\" daName=\"stVal\" intAddr=\"in" + std::to_string(k) + "\"/></Inputs>";
+                         std::to_string(k) + "\" doName=\"Ind1\" daName=\"stVal\" intAddr=\"in" + std::to_string(k) +
+                         "\"/></Inputs>";
                 s += "</LN>\n";
             }
             s += "</LDevice>\n";
@@ -267,7 +277,8 @@ std::string SubstationFile(int ieds) {
         s += "</Server></AccessPoint></IED>\n";
     }
     s += "<DataTypeTemplates>"
-         "<LNodeType id=\"LLN0_T\" lnClass=\"LLN0\"><DO name=\"Mod\" type=\"INC_T\"/><DO name=\"Beh\" type=\"INS_T\"/></LNodeType>"
+         "<LNodeType id=\"LLN0_T\" lnClass=\"LLN0\"><DO name=\"Mod\" type=\"INC_T\"/><DO name=\"Beh\" "
+         "type=\"INS_T\"/></LNodeType>"
          "<LNodeType id=\"LPHD_T\" lnClass=\"LPHD\"><DO name=\"PhyHealth\" type=\"INS_T\"/></LNodeType>"
          "<LNodeType id=\"GGIO_T\" lnClass=\"GGIO\"><DO name=\"Ind1\" type=\"SPS_T\"/></LNodeType>"
          "<DOType id=\"INC_T\" cdc=\"INC\"><DA name=\"stVal\" fc=\"ST\" bType=\"INT32\"/></DOType>"
