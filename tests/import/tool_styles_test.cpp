@@ -2,7 +2,7 @@
 // standard definitions: a second-edition-amendment merging unit (byte-order
 // mark, CRLF and tab layout, foreign namespaces, sampled values, later
 // binding), a Chinese station protection in GBK with a server on every
-// access point, UTF-16 files, encoding labels in any case, a large
+// access point, UTF-16 files, a Latin-1 file, encoding labels in any case, a large
 // substation file, and a file that writes the SCL namespace under a prefix.
 #include <fstream>
 #include <iterator>
@@ -235,6 +235,28 @@ TEST_F(ToolStylesTest, AGb2312LabelOnGbkTextKeepsCharactersBeyondGb2312) {
               (Rows{{"vendor[DC]", "示例电气（堃）"}, {"swRev[DC]", "V5.20"}}));
 }
 
+// A European maker's first-edition file in ISO-8859-1, and the same bytes
+// labelled as the Windows code page in lower case.
+TEST_F(ToolStylesTest, ALatin1FileKeepsItsAccentedTexts) {
+    const std::string original = ReadData("latin1_feeder_relay.icd");
+    const std::string label = "encoding=\"ISO-8859-1\"";
+    const size_t at = original.find(label);
+    ASSERT_NE(at, std::string::npos);
+    for (const char* encoding : {"ISO-8859-1", "windows-1252"}) {
+        std::string bytes = original;
+        bytes.replace(at, label.size(), std::string("encoding=\"") + encoding + "\"");
+        ui.ClearCalls();
+        const URI_Ref icd = ImportPath(WriteFile("latin.icd", bytes), 0);
+        EXPECT_EQ(Get(icd, "cim:Naming.name"), "FR-7_Ver4.1_RevC") << encoding;
+        EXPECT_EQ(Desc(Target(icd, "sec:ICD.IED")), "Abgangsschutz Feld E03") << encoding;
+        const URI_Ref prot = DeviceOf(icd, "PROT");
+        EXPECT_EQ(Desc(prot), "Schutzgerät") << encoding;
+        EXPECT_EQ(Desc(Node(prot, "PDIF1")), "Differentialschutz Ä/Ö/Ü") << encoding;
+        EXPECT_EQ(Desc(Node(prot, "PDIF2")), "Größe ß") << encoding;
+        EXPECT_EQ(DaiDump(Node(prot, "LLN0"), "NamPlt"), (Rows{{"vendor[DC]", "Müller & Söhne"}})) << encoding;
+    }
+}
+
 // A substation file of `ieds` devices sharing their types; the first one
 // takes inputs from the next three.
 std::string SubstationFile(int ieds) {
@@ -407,7 +429,8 @@ INSTANTIATE_TEST_SUITE_P(DataFiles, EveryEntryTest,
                                            EntryRow{"ed2_1_merging_unit.cid", 3, 0, 1},
                                            EntryRow{"gbk_multi_ap_line_protection.icd", 2, 0, 4},
                                            EntryRow{"utf16le_bus_protection.icd", 0, 0, 0},
-                                           EntryRow{"prefixed_namespace_bus_protection.iid", 0, 0, 0}));
+                                           EntryRow{"prefixed_namespace_bus_protection.iid", 0, 0, 0},
+                                           EntryRow{"latin1_feeder_relay.icd", 0, 0, 0}));
 
 }  // namespace
 }  // namespace kiln::test
