@@ -2,8 +2,9 @@
 // standard definitions: a second-edition-amendment merging unit (byte-order
 // mark, CRLF and tab layout, foreign namespaces, sampled values, later
 // binding), a Chinese station protection in GBK with a server on every
-// access point, UTF-16 files, a Latin-1 file, encoding labels in any case, a large
-// substation file, and a file that writes the SCL namespace under a prefix.
+// access point, UTF-16 files, a Latin-1 file, encoding labels in any case,
+// a large substation file, and a file that writes the SCL namespace under a
+// prefix; then every data file through all three import entries.
 #include <fstream>
 #include <iterator>
 #include <string>
