@@ -43,6 +43,10 @@ protected:
 using Rows = std::vector<std::vector<CString>>;
 
 TEST_F(ToolStylesTest, AMergingUnitWithByteOrderMarkCrlfForeignNamespacesAndSampledValues) {
+    // The file is what it claims to be: a byte-order mark, CRLF and tabs.
+    const std::string bytes = ReadData("ed2_1_merging_unit.cid");
+    ASSERT_EQ(bytes.substr(0, 3), "\xEF\xBB\xBF");
+    ASSERT_NE(bytes.find("\r\n\t<Header"), std::string::npos);
     const URI_Ref icd = Import("ed2_1_merging_unit.cid", 3);
     ASSERT_TRUE(icd.IsSet());
     EXPECT_EQ(SavedReport(),
