@@ -137,8 +137,8 @@ TEST_F(ImportEndToEnd, NamesOfAFileReplaceInAnIcdAndInTheWholeDocument) {
 }
 
 // Files in further tools' styles (a byte-order mark and CRLF, GBK, UTF-16,
-// a prefixed namespace) come in through the menus and go out again through
-// the ICD export as valid SCL holding the same devices.
+// a prefixed namespace, ISO-8859-1) come in through the menus and go out
+// again through the ICD export as valid SCL holding the same devices.
 TEST_F(ImportEndToEnd, FilesOfFurtherToolsGoOutAgainAsValidScl) {
     const struct {
         const char* file;
@@ -150,6 +150,7 @@ TEST_F(ImportEndToEnd, FilesOfFurtherToolsGoOutAgainAsValidScl) {
         {"gbk_multi_ap_line_protection.icd", "PL-2000_Ver5.20_RevC", "answer no\n", {"LD0", "PROT", "PIGO", "PISV"}},
         {"utf16le_bus_protection.icd", "BP-30_Ver1.2_RevA", "", {"PROT"}},
         {"prefixed_namespace_bus_protection.iid", "BP-30I_Ver1.2_RevA", "", {"PROT"}},
+        {"latin1_feeder_relay.icd", "FR-7_Ver4.1_RevC", "", {"PROT"}},
     };
     for (const auto& c : cases) {
         fs::remove_all(ws);
