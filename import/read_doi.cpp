@@ -23,6 +23,7 @@ namespace {
 struct FoundDAI {
     XmlNode dai;
     std::vector<CString> sdiNames;
+    CString sdiIx;  // the index of the nearest SDI of the run that has one
 };
 
 // Every DAI below the DOI in document order, walked without recursion so
@@ -31,6 +32,7 @@ std::vector<FoundDAI> FindDAIs(const XmlNode& doi) {
     struct Segment {
         CString name;
         int parent;  // index of the SDI above, -1 at the top of the run
+        CString ix;
     };
     struct Frame {
         XmlNode el;
@@ -49,14 +51,17 @@ std::vector<FoundDAI> FindDAIs(const XmlNode& doi) {
         stack.pop_back();
         const CString name = f.el.NodeName();
         if (name == "DAI") {
-            FoundDAI d{f.el, {}};
-            for (int s = f.seg; s >= 0; s = segments[static_cast<size_t>(s)].parent)
-                d.sdiNames.push_back(segments[static_cast<size_t>(s)].name);
+            FoundDAI d{f.el, {}, {}};
+            for (int s = f.seg; s >= 0; s = segments[static_cast<size_t>(s)].parent) {
+                const Segment& seg = segments[static_cast<size_t>(s)];
+                d.sdiNames.push_back(seg.name);
+                if (d.sdiIx.IsEmpty()) d.sdiIx = seg.ix;
+            }
             std::reverse(d.sdiNames.begin(), d.sdiNames.end());
             found.push_back(std::move(d));
             pushChildren(f.el, -1);
         } else if (name.CompareNoCase("SDI") == 0) {
-            segments.push_back({AttrText(f.el, "name"), f.seg});
+            segments.push_back({AttrText(f.el, "name"), f.seg, AttrText(f.el, "ix")});
             pushChildren(f.el, static_cast<int>(segments.size()) - 1);
         } else {
             pushChildren(f.el, -1);
@@ -130,6 +135,10 @@ bool CKiln_Import::Import_DOI(CKiln_Main* app, URI_Ref lnode, XmlNode node, CStr
     for (const FoundDAI& d : FindDAIs(node)) {
         CString path = name;
         for (const CString& sdi : d.sdiNames) path += "." + sdi;
+        // An array element's index stands on its SDI; the DAI keeps it
+        // when it has no index of its own, so that elements stay apart.
+        CString ix;
+        if (!d.sdiIx.IsEmpty() && !ReadAttr(d.dai, "ix", ix)) d.dai.SetAttribute("ix", d.sdiIx);
         Import_DAI(app, doi, d.dai, paths, path);
     }
     return true;

@@ -1,5 +1,6 @@
 #include "platform/xml/xml_node.h"
 
+#include <cstring>
 #include <string>
 
 #include "platform/xml/xml_doc_state.h"
@@ -188,6 +189,34 @@ bool XmlNode::GetAttribute(const CString& name, CString& value) const {
     } catch (...) {
         return false;
     }
+}
+
+long XmlNode::DropElementPrefix(const CString& prefix) const {
+    if (!IsElement() || prefix.IsEmpty()) return 0;
+    long renamed = 0;
+    try {
+        const std::string head = prefix.str() + ":";
+        pugi::xml_node n = m_node;
+        while (n) {
+            if (n.type() == pugi::node_element) {
+                const char* name = n.name();
+                if (std::strncmp(name, head.c_str(), head.size()) == 0 && name[head.size()] != 0) {
+                    const std::string local(name + head.size());
+                    if (n.set_name(local.c_str())) ++renamed;
+                }
+                if (n.first_child()) {
+                    n = n.first_child();
+                    continue;
+                }
+            }
+            while (n != m_node && !n.next_sibling()) n = n.parent();
+            if (n == m_node) break;
+            n = n.next_sibling();
+        }
+    } catch (...) {
+        // Out of memory: the elements renamed so far keep their new names.
+    }
+    return renamed;
 }
 
 bool XmlNode::SetAttribute(const CString& name, const CString& value) const {

@@ -61,6 +61,11 @@ public:
     XmlNode AppendChild(const CString& name) const;
     // Removes a direct child (element, text, comment) with its subtree.
     bool RemoveChild(const XmlNode& child) const;
+    // Gives this element and every element below it that is named
+    // `prefix`:local the name local (a file that writes a namespace under a
+    // prefix reads like one that declares it as the default). Walks without
+    // recursion; returns how many elements were renamed.
+    long DropElementPrefix(const CString& prefix) const;
 
     // Attribute of this element: false (and an empty value) when absent.
     bool GetAttribute(const CString& name, CString& value) const;

@@ -136,5 +136,39 @@ TEST_F(ImportEndToEnd, NamesOfAFileReplaceInAnIcdAndInTheWholeDocument) {
     EXPECT_EQ(Snapshot(), before);
 }
 
+// Files in further tools' styles (a byte-order mark and CRLF, GBK, UTF-16,
+// a prefixed namespace, ISO-8859-1) come in through the menus and go out
+// again through the ICD export as valid SCL holding the same devices.
+TEST_F(ImportEndToEnd, FilesOfFurtherToolsGoOutAgainAsValidScl) {
+    const struct {
+        const char* file;
+        const char* icd;
+        const char* report;  // the answer to the report question, when there is one
+        std::vector<std::string> devices;
+    } cases[] = {
+        {"ed2_1_merging_unit.cid", "MU-610_Ver2.1_RevA", "answer no\n", {"MU"}},
+        {"gbk_multi_ap_line_protection.icd", "PL-2000_Ver5.20_RevC", "answer no\n", {"LD0", "PROT", "PIGO", "PISV"}},
+        {"utf16le_bus_protection.icd", "BP-30_Ver1.2_RevA", "", {"PROT"}},
+        {"prefixed_namespace_bus_protection.iid", "BP-30I_Ver1.2_RevA", "", {"PROT"}},
+        {"latin1_feeder_relay.icd", "FR-7_Ver4.1_RevC", "", {"PROT"}},
+    };
+    for (const auto& c : cases) {
+        fs::remove_all(ws);
+        ASSERT_EQ(RunKiln("init '" + ws.string() + "'").first, 0);
+        const fs::path out = dir / (std::string(c.file) + ".out.icd");
+        auto [status, text] =
+            Run("export.kiln", ProductAndImport(c.file, c.report) +
+                                   "select \"产品包: 示例电气\" \"IED产品: 产品类型_1\" \"IED类型配置: " + c.icd + "\"\n" +
+                                   "answer no\nanswer file " + out.string() + "\nrclick\nmenu \"生成 ICD 文件\"\n");
+        ASSERT_EQ(status, 0) << c.file << "\n" << text;
+        EXPECT_TRUE(Has(text, "文件导出成功！")) << c.file << "\n" << text;
+        const SclValidation valid = ValidateScl(out);
+        EXPECT_TRUE(valid.Ok()) << c.file << "\n" << valid.output;
+        const std::string written = ReadAll(out);
+        for (const std::string& ld : c.devices)
+            EXPECT_TRUE(Has(written, "<LDevice inst=\"" + ld + "\"")) << c.file << " " << ld;
+    }
+}
+
 }  // namespace
 }  // namespace kiln::test

@@ -87,6 +87,28 @@ const char* const kIed = R"(
 </IED>
 )";
 
+// An array element's index on its SDI goes to the DAIs below it that have
+// none of their own; of nested indexed SDIs the nearest one counts.
+TEST_F(ImportTest, AnSdiIndexGoesToTheDaisBelowItThatHaveNone) {
+    ImportIcd(Scl(kTypes, R"(
+<IED name="I"><AccessPoint name="S1"><Server><LDevice inst="M">
+ <LN0 lnClass="LLN0" inst="" lnType="LLN0_T"/><LN lnClass="LPHD" inst="1" lnType="LPHD_T"/>
+ <LN lnClass="MMXU" inst="1" lnType="MMXU_T"><DOI name="A">
+  <SDI name="phsA" ix="2"><SDI name="cVal"><SDI name="mag"><DAI name="f"><Val>1</Val></DAI></SDI></SDI></SDI>
+  <SDI name="phsA" ix="3"><SDI name="cVal" ix="7"><SDI name="mag"><DAI name="f"/></SDI></SDI></SDI>
+  <SDI name="phsA" ix="4"><SDI name="cVal"><SDI name="mag"><DAI name="f" ix="9"/></SDI></SDI></SDI>
+  <SDI name="phsA"><SDI name="cVal"><SDI name="mag"><DAI name="f"/></SDI></SDI></SDI>
+ </DOI></LN>
+</LDevice></Server></AccessPoint></IED>)"));
+    std::vector<CString> ix;
+    for (const URI_Ref& dai : Members(Member(Node(Device("M"), "MMXU1"), "sec:LNode.DOIs", "A"), "sec:DOI.DAIs")) {
+        EXPECT_EQ(Get(dai, "cim:Naming.name"), "phsA.cVal[MX].mag.f");
+        ix.push_back(Get(dai, "sec:DAI.ix"));
+    }
+    EXPECT_EQ(ix, (std::vector<CString>{"2", "7", "9", ""}));
+    EXPECT_TRUE(AllEntries().empty()) << ::testing::PrintToString(AllEntries());
+}
+
 class InstanceTest : public ImportTest {
 protected:
     InstanceTest() {

@@ -127,3 +127,29 @@ TEST_F(XmlLoad, WindowsStylePathsAreAccepted) {
     EXPECT_TRUE(xml.Load((m_dir.string() + "\\Template\\T.xml").c_str()));
     EXPECT_EQ(xml.GetDocumentElement().NodeName(), "t");
 }
+
+TEST_F(XmlLoad, AnElementPrefixIsDroppedOnlyWhereItStandsAndAtAnyDepth) {
+    std::string text = "<s:SCL xmlns:s=\"urn:x\" xmlns:t=\"urn:t\" s:a=\"1\"><s:IED name=\"A\"><t:IED/><s:/><IED/>";
+    const int depth = 20000;  // deeper than a recursive walk could go
+    for (int i = 0; i < depth; ++i) text += "<s:SDI>";
+    text += "text";
+    for (int i = 0; i < depth; ++i) text += "</s:SDI>";
+    text += "</s:IED><ss:X xmlns:ss=\"urn:y\"/></s:SCL>";
+    CBase_XML xml;
+    ASSERT_TRUE(xml.Load(WriteFile("p.xml", text).c_str()));
+    const XmlNode root = xml.GetDocumentElement();
+    EXPECT_EQ(root.SelectSingleNode("IED/t:IED").DropElementPrefix("s"), 0);  // nothing of that prefix below
+    EXPECT_EQ(root.DropElementPrefix(""), 0);
+    EXPECT_EQ(root.DropElementPrefix("s"), 2 + depth);
+    EXPECT_EQ(root.NodeName(), "SCL");
+    CString value;
+    EXPECT_TRUE(CBase_XML::Get_NodeText(root, "/SCL/IED/@name", value));
+    EXPECT_EQ(value, "A");
+    // Attributes, other prefixes, a longer prefix and names that are only
+    // the prefix stay as they were.
+    EXPECT_TRUE(root.GetAttribute("s:a", value));
+    EXPECT_FALSE(root.SelectSingleNode("IED/t:IED").IsNull());
+    EXPECT_FALSE(root.SelectSingleNode("ss:X").IsNull());
+    EXPECT_EQ(root.SelectSingleNode("IED").SelectNodes("*").Length(), 4);
+    EXPECT_EQ(root.SelectSingleNode("IED/SDI").GetText(), "text");
+}
