@@ -44,8 +44,8 @@ size_t FirstBadXmlChar(std::string_view text);
 // printable ASCII, what nearly every name and value is, needs no decoding.
 inline bool IsWritableText(std::string_view text) {
     size_t i = 0;
-    while (i < text.size() && static_cast<unsigned char>(text[i]) >= 0x20 && static_cast<unsigned char>(text[i]) < 0x80)
-        ++i;
+    auto plain = [](unsigned char c) { return c >= 0x20 && c < 0x80; };
+    while (i < text.size() && plain(static_cast<unsigned char>(text[i]))) ++i;
     return i == text.size() || FirstBadXmlChar(text.substr(i)) == std::string_view::npos;
 }
 

@@ -186,16 +186,20 @@ TEST_F(XmlHostile, ForbiddenCharactersAreRefusedWhicheverWayTheyWentIn) {
     const struct {
         const char* how;
         std::function<bool(CBase_XML&, XmlNode&)> put;   // puts `bad` in
-        std::function<bool(CBase_XML&, XmlNode&)> mend;  // replaces it; null when removing it is the way
+        std::function<bool(CBase_XML&, XmlNode&)> mend;  // takes it out again (replaces or removes it)
     } kWays[] = {
         {"attribute written", [&](CBase_XML& x, XmlNode& r) { return x.Write_NodeValueString(r, "@a", bad); },
          [](CBase_XML& x, XmlNode& r) { return x.Write_NodeValueString(r, "@a", "ok"); }},
-        {"child text created", [&](CBase_XML& x, XmlNode& r) { return x.Write_NodeValueString_withCreate(r, "V", bad); },
+        {"child text created",
+         [&](CBase_XML& x, XmlNode& r) { return x.Write_NodeValueString_withCreate(r, "V", bad); },
          [](CBase_XML& x, XmlNode& r) { return x.Write_NodeValueString_withCreate(r, "V", "ok"); }},
-        {"element with value", [&](CBase_XML& x, XmlNode& r) { return !x.AddNewNode_withAttrValue(r, "E", "n", bad).IsNull(); },
+        {"element with value",
+         [&](CBase_XML& x, XmlNode& r) { return !x.AddNewNode_withAttrValue(r, "E", "n", bad).IsNull(); },
          [](CBase_XML&, XmlNode& r) { return r.RemoveChild(r.SelectSingleNode("E")); }},
         {"element with child text",
-         [&](CBase_XML& x, XmlNode& r) { return !x.AddNewNode_withAttrValueAndChild(r, "E", "n", "v", "Val", bad).IsNull(); },
+         [&](CBase_XML& x, XmlNode& r) {
+             return !x.AddNewNode_withAttrValueAndChild(r, "E", "n", "v", "Val", bad).IsNull();
+         },
          [](CBase_XML&, XmlNode& r) { return r.SelectSingleNode("E/Val").SetText("ok"); }},
         {"node text", [&](CBase_XML&, XmlNode& r) { return r.SetText(bad); },
          [](CBase_XML&, XmlNode& r) { return r.SetText("ok"); }},
