@@ -122,6 +122,15 @@ private:
     bool Export_Log(const XmlNode& parent, CKiln_Main* pMain, CBase_XML& xml, const URI_Ref& log);
     bool Export_LCBs(const XmlNode& parent, CKiln_Main* pMain, CBase_XML& xml, const URI_Ref& lcb);
     bool Export_DataSets(const XmlNode& parent, CKiln_Main* pMain, CBase_XML& xml, const URI_Ref& dataSet);
+    // One FCDA of a data set as it is written.
+    struct FcdaRow {
+        CString ldInst, prefix, lnClass, lnInst, doName, daName, fc;
+    };
+    // The members of the data set that are written (those naming a node and
+    // a DO of its type); false when the members cannot be read.
+    bool Collect_FCDAs(CKiln_Main* pMain, const URI_Ref& dataSet, std::vector<FcdaRow>& rows);
+    // True when the data set is written, i.e. has a member to write.
+    bool Is_DataSetWritten(CKiln_Main* pMain, const URI_Ref& dataSet);
     bool Export_ExtRefs(const XmlNode& parent, CKiln_Main* pMain, CBase_XML& xml, const URI_Ref& extRef);
     bool Export_RCBs(const XmlNode& parent, CKiln_Main* pMain, CBase_XML& xml, const URI_Ref& rcb);
     // TrgOps of a control block from its stored trigger value; bGi forces gi.
@@ -171,6 +180,7 @@ private:
     std::set<std::string> m_doTypeUris;
     std::set<std::string> m_daTypeUris;
     std::set<std::string> m_enumTypeUris;
+    std::map<std::string, bool> m_dataSetWritten;  // data set URI -> has members to write
     CStringArray m_saSemanticSpaceAttrs;
     CStringArray m_saANameAttrs;
     CStringArray m_saLNodeTypeAttrs;

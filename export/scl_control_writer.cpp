@@ -94,7 +94,9 @@ bool CKiln_Export::Export_Log(const XmlNode& parent, CKiln_Main* pMain, CBase_XM
 bool CKiln_Export::Export_LCBs(const XmlNode& parent, CKiln_Main* pMain, CBase_XML& xml, const URI_Ref& lcb) {
     CString name;
     if (!ReadName(pMain, lcb, name)) return false;
-    const URI_Ref dataSet = FirstMember(pMain, lcb, "sec:LCB.DataSet");
+    // A data set left out of the file (nothing to write) is not named.
+    URI_Ref dataSet = FirstMember(pMain, lcb, "sec:LCB.DataSet");
+    if (!Is_DataSetWritten(pMain, dataSet)) dataSet = URI_Ref();
     const CString datSet = dataSet.IsSet() ? Attr(pMain, dataSet, kiln::core::kRoleName) : CString();
     // The log is named by its own name and found in its logical node.
     const URI_Ref log = pMain->DocMtd_getFirstUri_ofAsso(lcb, "sec:LCB.Log");
@@ -121,6 +123,10 @@ bool CKiln_Export::Export_LCBs(const XmlNode& parent, CKiln_Main* pMain, CBase_X
     if (!reason.IsEmpty()) attrs.Add("reasonCode");
     if (trgOp.Find("Period") >= 0) attrs.Add("intgPd");
     attrs.Add("desc");
+    // logName is required and must be a name: a block without a Log names
+    // itself there, and zScl:logName="" keeps that it has none.
+    const bool bNoLog = log.IsEmpty();
+    if (bNoLog) attrs.Add("zScl:logName");
     XmlNode element = xml.AddNewNode_withAttrs(parent, "LogControl", attrs);
     if (!element) return false;
     Put(xml, element, "name", name);
@@ -130,7 +136,7 @@ bool CKiln_Export::Export_LCBs(const XmlNode& parent, CKiln_Main* pMain, CBase_X
         Put(xml, element, "lnClass", logNode.lnClass);
         Put(xml, element, "lnInst", logNode.lnInst);
     }
-    Put(xml, element, "logName", logName);
+    Put(xml, element, "logName", bNoLog ? name : logName);
     if (dataSet.IsSet()) Put(xml, element, "datSet", datSet);
     if (!logEna.IsEmpty()) Put(xml, element, "logEna", logEna);
     if (!reason.IsEmpty()) Put(xml, element, "reasonCode", reason);
@@ -142,7 +148,9 @@ bool CKiln_Export::Export_LCBs(const XmlNode& parent, CKiln_Main* pMain, CBase_X
 bool CKiln_Export::Export_RCBs(const XmlNode& parent, CKiln_Main* pMain, CBase_XML& xml, const URI_Ref& rcb) {
     CString name;
     if (!ReadName(pMain, rcb, name)) return false;
-    const URI_Ref dataSet = FirstMember(pMain, rcb, "sec:RCB.DataSet");
+    // A data set left out of the file (nothing to write) is not named.
+    URI_Ref dataSet = FirstMember(pMain, rcb, "sec:RCB.DataSet");
+    if (!Is_DataSetWritten(pMain, dataSet)) dataSet = URI_Ref();
     const CString datSet = dataSet.IsSet() ? Attr(pMain, dataSet, kiln::core::kRoleName) : CString();
     const CString rptID = Attr(pMain, rcb, "sec:RCB.rptID");
     const CString confRev = Attr(pMain, rcb, "sec:RCB.confRev");
@@ -206,21 +214,12 @@ bool CKiln_Export::Export_RCBs(const XmlNode& parent, CKiln_Main* pMain, CBase_X
     return true;
 }
 
-bool CKiln_Export::Export_DataSets(const XmlNode& parent, CKiln_Main* pMain, CBase_XML& xml, const URI_Ref& dataSet) {
-    CString name;
-    if (!ReadName(pMain, dataSet, name)) return false;
-    const CString desc = Attr(pMain, dataSet, "cim:Naming.description");
-    XmlNode element = xml.AddNewNode_withAttrs(parent, "DataSet", Names({"name", "desc"}));
-    if (!element) return false;
-    Put(xml, element, "name", name);
-    if (!desc.IsEmpty()) Put(xml, element, "desc", desc);
-
+bool CKiln_Export::Collect_FCDAs(CKiln_Main* pMain, const URI_Ref& dataSet, std::vector<FcdaRow>& rows) {
+    rows.clear();
     std::vector<URI_Ref> members;
     if (!Members(pMain, dataSet, "sec:DataSet.FCDAs", members)) return false;
     for (const URI_Ref& member : members) {
         const CString doName = Attr(pMain, member, "sec:DARef.doName");
-        const CString daName = StringBefore(Attr(pMain, member, "sec:DARef.daName"), "[");
-        const CString fc = Reduce(Attr(pMain, member, "sec:FCDA.fc"));
         const URI_Ref lnode = FirstMember(pMain, member, "sec:DARef.LNode");
         if (lnode.IsEmpty()) continue;
         // The DO key must name a DO of the node's type or of one of its base types.
@@ -242,24 +241,54 @@ bool CKiln_Export::Export_DataSets(const XmlNode& parent, CKiln_Main* pMain, CBa
         if (!bFound) continue;
         const NodeRef ref = ReadNodeRef(pMain, lnode);
         if (doName.IsEmpty() || ref.lnClass.IsEmpty()) continue;
+        rows.push_back({ref.ldInst, ref.prefix, ref.lnClass, ref.lnInst, doName,
+                        StringBefore(Attr(pMain, member, "sec:DARef.daName"), "["),
+                        Reduce(Attr(pMain, member, "sec:FCDA.fc"))});
+    }
+    m_dataSetWritten[dataSet.sUri] = !rows.empty();
+    return true;
+}
 
-        const bool bLLN0 = ref.lnClass == "LLN0";
+bool CKiln_Export::Is_DataSetWritten(CKiln_Main* pMain, const URI_Ref& dataSet) {
+    if (dataSet.IsEmpty()) return false;
+    const auto known = m_dataSetWritten.find(dataSet.sUri);
+    if (known != m_dataSetWritten.end()) return known->second;
+    std::vector<FcdaRow> rows;
+    return Collect_FCDAs(pMain, dataSet, rows) && !rows.empty();
+}
+
+bool CKiln_Export::Export_DataSets(const XmlNode& parent, CKiln_Main* pMain, CBase_XML& xml, const URI_Ref& dataSet) {
+    CString name;
+    if (!ReadName(pMain, dataSet, name)) return false;
+    std::vector<FcdaRow> rows;
+    if (!Collect_FCDAs(pMain, dataSet, rows)) return false;
+    // SCL has no data set without members: one with nothing to write is left
+    // out, and the control blocks that use it name no data set.
+    if (rows.empty()) return true;
+    const CString desc = Attr(pMain, dataSet, "cim:Naming.description");
+    XmlNode element = xml.AddNewNode_withAttrs(parent, "DataSet", Names({"name", "desc"}));
+    if (!element) return false;
+    Put(xml, element, "name", name);
+    if (!desc.IsEmpty()) Put(xml, element, "desc", desc);
+
+    for (const FcdaRow& row : rows) {
+        const bool bLLN0 = row.lnClass == "LLN0";
         CStringArray attrs = Names({"ldInst"});
-        if (!ref.prefix.IsEmpty()) attrs.Add("prefix");
+        if (!row.prefix.IsEmpty()) attrs.Add("prefix");
         attrs.Add("lnClass");
         if (!bLLN0) attrs.Add("lnInst");
         attrs.Add("doName");
-        if (!daName.IsEmpty()) attrs.Add("daName");
+        if (!row.daName.IsEmpty()) attrs.Add("daName");
         attrs.Add("fc");
         XmlNode fcda = xml.AddNewNode_withAttrs(element, "FCDA", attrs);
         if (!fcda) return false;
-        if (!Put(xml, fcda, "ldInst", ref.ldInst)) return false;
-        if (!ref.prefix.IsEmpty() && !Put(xml, fcda, "prefix", ref.prefix)) return false;
-        if (!Put(xml, fcda, "lnClass", ref.lnClass)) return false;
-        if (!bLLN0 && !Put(xml, fcda, "lnInst", ref.lnInst)) return false;
-        if (!Put(xml, fcda, "doName", doName)) return false;
-        if (!daName.IsEmpty() && !Put(xml, fcda, "daName", daName)) return false;
-        if (!Put(xml, fcda, "fc", fc)) return false;
+        if (!Put(xml, fcda, "ldInst", row.ldInst)) return false;
+        if (!row.prefix.IsEmpty() && !Put(xml, fcda, "prefix", row.prefix)) return false;
+        if (!Put(xml, fcda, "lnClass", row.lnClass)) return false;
+        if (!bLLN0 && !Put(xml, fcda, "lnInst", row.lnInst)) return false;
+        if (!Put(xml, fcda, "doName", row.doName)) return false;
+        if (!row.daName.IsEmpty() && !Put(xml, fcda, "daName", row.daName)) return false;
+        if (!Put(xml, fcda, "fc", row.fc)) return false;
     }
     return true;
 }

@@ -14,10 +14,7 @@ XmlNode FindDU(CBase_XML& xml, const XmlNode& element) { return xml.Get_NodePtr(
 // Appends <DAI name=...><Val>value</Val></DAI>.
 XmlNode AppendDAI(CBase_XML& xml, const XmlNode& parent, const CString& name, const CString& value) {
     static const CString kDai("DAI"), kName("name"), kVal("Val");
-    XmlNode dai = xml.AddNewNode_withAttrValue(parent, kDai, kName, name);
-    if (!dai) return XmlNode();
-    if (!xml.Write_NodeValueString_withCreate(dai, kVal, value)) return XmlNode();
-    return dai;
+    return xml.AddNewNode_withAttrValueAndChild(parent, kDai, kName, name, kVal, value);
 }
 
 // The element of the path in the table, or a new one appended to `parent`.

@@ -290,5 +290,6 @@ private:
     // with "."), valid while the change stamps they were read at hold.
     std::map<std::string, ImportNameTable> m_mapDOTypePaths;
     std::vector<uint64_t> m_vDOTypePathStamps;
-    std::vector<PendingLCB> m_vPendingLCBs;  // the LCBs of m_vLCBs with their device and logName
+    // The LCBs of m_vLCBs that look for a Log, with their device and logName.
+    std::vector<PendingLCB> m_vPendingLCBs;
 };

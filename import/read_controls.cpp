@@ -92,6 +92,13 @@ bool CKiln_Import::Import_LCB(CKiln_Main* app, URI_Ref lnode, XmlNode node, CStr
         app->DocMtd_add_Association(lcb, "sec:LCB.DataSet", it->second);
     }
     m_vLCBs.push_back(lcb);
+    // zScl:logName="" marks a block written without a Log (its plain logName
+    // only fills the schema's place): it stays without one.
+    CString ownLogName;
+    if (node.GetAttribute("zScl:logName", ownLogName) && ownLogName.IsEmpty()) {
+        app->DocMtd_clear_Association(lcb, "sec:LCB.Log");
+        return true;
+    }
     m_vPendingLCBs.push_back({lcb, app->DocMtd_getFirstUri_ofAsso(lnode, "sec:LNode.LDevice"),
                               AttrText(node, "logName"), AttrText(node, "ldInst")});
     return true;

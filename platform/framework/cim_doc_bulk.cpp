@@ -22,24 +22,64 @@ bool CBase_CimDoc::MemberValuesByOrd(const URI_Ref& rsc, const CString& role, co
     if (!targets || targets->empty()) return true;
 
     const int ordRole = s.RoleId("e301:OrdNaming.ord");
-    std::vector<std::pair<long long, Idx>> keyed;
-    keyed.reserve(targets->size());
-    for (Idx i : *targets) {
-        const std::string* v = ordRole >= 0 && sc.RoleApplies(ordRole, s.R(i).cls) ? s.Attr(i, ordRole) : nullptr;
-        keyed.emplace_back(v ? kiln::text::AtoiValue(*v) : 0, i);
-    }
-    std::sort(keyed.begin(), keyed.end());
-
     std::vector<int> roles;
     roles.reserve(values.size());
     for (const CString& v : values) roles.push_back(s.RoleId(v.str()));
-    out.reserve(keyed.size() * roles.size());
-    for (const auto& [key, i] : keyed) {
+    const size_t width = roles.size();
+
+    // One pass over each member's values gives its order number and its
+    // texts; which roles apply is worked out once per class (the members of
+    // a list are nearly always of one class).
+    struct Row {
+        long long key;
+        Idx i;
+        size_t at;  // the member's first text in `texts`
+    };
+    std::vector<Row> rows;
+    rows.reserve(targets->size());
+    std::vector<std::string_view> texts(targets->size() * width);
+    std::vector<int> applied(width, -1);  // roles[v] where it applies to memoClass, else -1
+    int ordApplied = -1;
+    int memoClass = -1;
+    // The members lie apart in memory: each one's record is fetched a few
+    // members ahead, and its values list once the record has arrived.
+    constexpr size_t kAhead = 4;
+    const std::vector<Idx>& list = *targets;
+    for (size_t k = 0; k < list.size() && k < kAhead; ++k) __builtin_prefetch(&s.R(list[k]));
+    for (size_t k = 0; k < list.size(); ++k) {
+        if (k + kAhead < list.size()) __builtin_prefetch(&s.R(list[k + kAhead]));
+        if (k + kAhead / 2 < list.size()) __builtin_prefetch(s.R(list[k + kAhead / 2]).attrs.data());
+        const Idx i = list[k];
         const Resource& res = s.R(i);
-        for (int vr : roles) {
-            const std::string* text = vr >= 0 && sc.RoleApplies(vr, res.cls) ? s.Attr(i, vr) : nullptr;
-            out.emplace_back(text ? std::string_view(*text) : std::string_view());
+        if (res.cls != memoClass) {
+            memoClass = res.cls;
+            ordApplied = ordRole >= 0 && sc.RoleApplies(ordRole, memoClass) ? ordRole : -1;
+            for (size_t v = 0; v < width; ++v)
+                applied[v] = roles[v] >= 0 && sc.RoleApplies(roles[v], memoClass) ? roles[v] : -1;
         }
+        const size_t at = rows.size() * width;
+        long long key = 0;
+        bool ordFound = false;
+        // The first value of a role counts, as Store::Attr reads it.
+        for (const AttrVal& a : res.attrs) {
+            if (!ordFound && a.role == ordApplied) {
+                key = kiln::text::AtoiValue(a.value);
+                ordFound = true;
+            }
+            for (size_t v = 0; v < width; ++v)
+                if (a.role == applied[v] && texts[at + v].data() == nullptr)
+                    texts[at + v] = std::string_view(a.value.data(), a.value.size());
+        }
+        rows.push_back({key, i, at});
     }
+    std::sort(rows.begin(), rows.end(),
+              [](const Row& a, const Row& b) { return a.key != b.key ? a.key < b.key : a.i < b.i; });
+
+    out.reserve(rows.size() * width);
+    for (const Row& r : rows)
+        for (size_t v = 0; v < width; ++v) {
+            const std::string_view text = texts[r.at + v];
+            out.emplace_back(text.data() ? text : std::string_view());
+        }
     return true;
 }

@@ -18,11 +18,15 @@ std::shared_ptr<kiln::xml::XmlDocState> NewState() noexcept {
 // Sets the value of what `path` selects under `node`. An attribute path that
 // selects nothing adds the attribute; with `create`, a child name that
 // selects nothing appends the child.
-bool WriteValue(const XmlNode& node, const CString& path, const CString& text, bool create) {
-    if (node.IsNull()) return false;
+bool WriteValue(kiln::xml::XmlDocState* state, const XmlNode& node, const CString& path, const CString& text,
+                bool create) {
+    if (node.IsNull() || !state) return false;
     // An attribute of an element, the writers' most common path, set directly
     // (what selecting it and setting its text would do).
     if (node.IsElement() && kiln::xml::IsAttributePath(path.str())) {
+        state->BeforeChange();
+        state->NoteText(path.str());
+        state->NoteText(text.str());
         pugi::xml_node element = node.PugiNode();
         pugi::xml_attribute a = element.attribute(path.GetString() + 1);
         if (!a) a = element.append_attribute(path.GetString() + 1);
@@ -35,17 +39,28 @@ bool WriteValue(const XmlNode& node, const CString& path, const CString& text, b
         pugi::xml_node child;
         for (pugi::xml_node c = element.first_child(); c && !child; c = c.next_sibling())
             if (c.type() == pugi::node_element && path.str() == c.name()) child = c;
+        if (!child && !create) return false;
+        state->BeforeChange();
+        state->NoteText(text.str());
         if (!child) {
-            if (!create) return false;
             child = element.append_child(pugi::node_element);
             if (!child) return false;
             if (!child.set_name(path.GetString())) {
                 element.remove_child(child);
+                state->NoteRemoval();
                 return false;
             }
+            state->NoteText(path.str());
+            state->NoteChildOf(element);
         }
-        while (pugi::xml_node old = child.first_child()) child.remove_child(old);
-        return text.IsEmpty() || child.append_child(pugi::node_pcdata).set_value(text.GetString());
+        if (child.first_child()) {
+            while (pugi::xml_node old = child.first_child()) child.remove_child(old);
+            state->NoteRemoval();
+        }
+        if (text.IsEmpty()) return true;
+        pugi::xml_node pcdata = child.append_child(pugi::node_pcdata);
+        if (pcdata) state->NoteDepth(state->DepthOf(child) + 1);
+        return pcdata.set_value(text.GetString());
     }
     XmlNode target = node.SelectSingleNode(path);
     if (target.IsNull() && kiln::xml::IsAttributePath(path.str())) return node.SetAttribute(path.Mid(1), text);
@@ -78,7 +93,7 @@ bool CBase_XML::Load(const CString& path) {
 bool CBase_XML::SaveAs(const CString& path, bool bOverwrite) {
     try {
         std::string error;
-        if (!m_pDoc || !kiln::xml::SaveXmlFile(m_pDoc->doc, kiln::path::Normalize(path).str(), bOverwrite, error)) {
+        if (!m_pDoc || !kiln::xml::SaveXmlFile(*m_pDoc, kiln::path::Normalize(path).str(), bOverwrite, error)) {
             m_strError = error;
             return false;
         }
@@ -97,7 +112,11 @@ bool CBase_XML::Set_Default_NameSpase(const CString& uri) {
         pugi::xml_node root = m_pDoc ? m_pDoc->doc.document_element() : pugi::xml_node();
         // A document element that declares a default namespace keeps it; new
         // elements then inherit that one.
-        if (root && !root.attribute("xmlns")) return root.prepend_attribute("xmlns").set_value(uri.GetString());
+        if (root && !root.attribute("xmlns")) {
+            m_pDoc->BeforeChange();
+            m_pDoc->NoteText(uri.str());
+            return root.prepend_attribute("xmlns").set_value(uri.GetString());
+        }
         return true;
     } catch (...) {
         return false;
@@ -114,13 +133,17 @@ XmlNode CBase_XML::AddNewNode_withAttrs(const XmlNode& parent, const CString& el
         XmlNode created = parent.AppendChild(element);
         if (created.IsNull()) return XmlNode();
         pugi::xml_node node = created.PugiNode();
+        kiln::xml::XmlDocState& state = *created.m_doc;
         bool ok = true;
         // A new root of an empty document declares the recorded namespace.
-        if (parent.PugiNode().type() == pugi::node_document && !m_strDefaultNs.IsEmpty())
+        if (parent.PugiNode().type() == pugi::node_document && !m_strDefaultNs.IsEmpty()) {
+            state.NoteText(m_strDefaultNs.str());
             ok = node.append_attribute("xmlns").set_value(m_strDefaultNs.GetString());
+        }
         for (const CString& name : attrs) {
             if (!ok) break;
             if (name.IsEmpty() || node.attribute(name.GetString())) continue;
+            state.NoteText(name.str());
             ok = static_cast<bool>(node.append_attribute(name.GetString()));
         }
         if (!ok) {
@@ -143,27 +166,56 @@ XmlNode CBase_XML::AddNewNode_withAttrValue(const XmlNode& parent, const CString
     return AddNode(parent, element, attr, &value);
 }
 
-XmlNode CBase_XML::AddNode(const XmlNode& parent, const CString& element, const CString& attr, const CString* value) {
+XmlNode CBase_XML::AddNewNode_withAttrValueAndChild(const XmlNode& parent, const CString& element,
+                                                    const CString& attr, const CString& value, const CString& child,
+                                                    const CString& text) {
+    if (attr.IsEmpty()) return XmlNode();
+    return AddNode(parent, element, attr, &value, &child, &text);
+}
+
+XmlNode CBase_XML::AddNode(const XmlNode& parent, const CString& element, const CString& attr, const CString* value,
+                           const CString* child, const CString* text) {
     try {
         if (parent.IsNull()) return XmlNode();
         if (!attr.IsEmpty() && !kiln::xml::IsXmlName(attr.str())) return XmlNode();
-        XmlNode created = parent.AppendChild(element);
-        if (created.IsNull()) return XmlNode();
-        pugi::xml_node node = created.PugiNode();
+        if (child && !kiln::xml::IsXmlName(child->str())) return XmlNode();
+        size_t depth = 0;
+        pugi::xml_node node = parent.AppendElement(element, &depth);
+        if (!node) return XmlNode();
+        kiln::xml::XmlDocState& state = *parent.m_doc;
         bool ok = true;
         // A new root of an empty document declares the recorded namespace.
-        if (parent.PugiNode().type() == pugi::node_document && !m_strDefaultNs.IsEmpty())
+        const bool bRoot = parent.m_node.type() == pugi::node_document;
+        if (bRoot && !m_strDefaultNs.IsEmpty()) {
+            state.NoteText(m_strDefaultNs.str());
             ok = node.append_attribute("xmlns").set_value(m_strDefaultNs.GetString());
+        }
         if (ok && !attr.IsEmpty()) {
-            pugi::xml_attribute a = node.attribute(attr.GetString());
+            state.NoteText(attr.str());
+            if (value) state.NoteText(value->str());
+            pugi::xml_attribute a = bRoot ? node.attribute(attr.GetString()) : pugi::xml_attribute();
             if (!a) a = node.append_attribute(attr.GetString());
             ok = a && (!value || a.set_value(value->GetString()));
         }
+        if (ok && child) {
+            state.NoteText(child->str());
+            state.NoteText(text->str());
+            pugi::xml_node c = node.append_child(pugi::node_element);
+            ok = c && c.set_name(child->GetString());
+            state.NoteDepth(depth + 1);
+            if (ok && !text->IsEmpty()) {
+                pugi::xml_node pcdata = c.append_child(pugi::node_pcdata);
+                state.NoteDepth(depth + 2);
+                ok = pcdata.set_value(text->GetString());
+            }
+        }
         if (!ok) {
-            parent.RemoveChild(created);
+            pugi::xml_node holder = parent.m_node;
+            holder.remove_child(node);
+            state.NoteRemoval();
             return XmlNode();
         }
-        return created;
+        return XmlNode(parent.m_doc, node);
     } catch (...) {
         return XmlNode();
     }
@@ -171,7 +223,7 @@ XmlNode CBase_XML::AddNode(const XmlNode& parent, const CString& element, const 
 
 bool CBase_XML::Write_NodeValueString(const XmlNode& node, const CString& path, const CString& text) {
     try {
-        return WriteValue(node, path, text, false);
+        return WriteValue(node.m_doc.get(), node, path, text, false);
     } catch (...) {
         return false;
     }
@@ -179,7 +231,7 @@ bool CBase_XML::Write_NodeValueString(const XmlNode& node, const CString& path, 
 
 bool CBase_XML::Write_NodeValueString_withCreate(const XmlNode& node, const CString& child, const CString& text) {
     try {
-        return WriteValue(node, child, text, true);
+        return WriteValue(node.m_doc.get(), node, child, text, true);
     } catch (...) {
         return false;
     }

@@ -49,6 +49,12 @@ public:
     // one step for writers that make elements by the hundred thousand.
     XmlNode AddNewNode_withAttrValue(const XmlNode& parent, const CString& element, const CString& attr,
                                      const CString& value);
+    // The same with a child element holding a text: <element attr="value">
+    // <child>text</child></element>, what AddNewNode_withAttrValue and then
+    // Write_NodeValueString_withCreate(child, text) give. Null (and nothing
+    // added) when `child` is not a valid XML name.
+    XmlNode AddNewNode_withAttrValueAndChild(const XmlNode& parent, const CString& element, const CString& attr,
+                                             const CString& value, const CString& child, const CString& text);
 
     // Sets the value of what `path` selects under `node`: an attribute
     // ("@name"; added after the others when the element lacks it) or an
@@ -84,7 +90,8 @@ public:
     const CString& Get_Default_NameSpase() const { return m_strDefaultNs; }
 
 private:
-    XmlNode AddNode(const XmlNode& parent, const CString& element, const CString& attr, const CString* value);
+    XmlNode AddNode(const XmlNode& parent, const CString& element, const CString& attr, const CString* value,
+                    const CString* child = nullptr, const CString* text = nullptr);
 
     CString m_strPath;                               // the file last loaded or saved
     std::shared_ptr<kiln::xml::XmlDocState> m_pDoc;  // null only when memory ran out

@@ -40,6 +40,15 @@ private:
 // return; U+FFFE, U+FFFF); npos when the whole text may be written.
 size_t FirstBadXmlChar(std::string_view text);
 
+// True when the text may be written: FirstBadXmlChar finds nothing. Plain
+// printable ASCII, what nearly every name and value is, needs no decoding.
+inline bool IsWritableText(std::string_view text) {
+    size_t i = 0;
+    auto plain = [](unsigned char c) { return c >= 0x20 && c < 0x80; };
+    while (i < text.size() && plain(static_cast<unsigned char>(text[i]))) ++i;
+    return i == text.size() || FirstBadXmlChar(text.substr(i)) == std::string_view::npos;
+}
+
 // Why a text is refused and where.
 struct XmlTextError {
     size_t offset = 0;

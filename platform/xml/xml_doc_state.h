@@ -4,9 +4,13 @@
 
 #include <pugixml.hpp>
 
+#include <array>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <unordered_map>
+
+#include "platform/xml/xml_check.h"
 
 namespace kiln::xml {
 
@@ -22,7 +26,47 @@ public:
     // thousands of elements is compiled once.
     const pugi::xpath_query* Query(const std::string& xpath);
 
+    // What a save needs to know without walking the whole document: a bound
+    // of its depth (deeper documents are written without indentation) and
+    // whether every name and text may be written. A fresh document is known;
+    // a parsed one is walked (Survey) when first added to or changed. The
+    // layer notes every name, text and node it puts in; removals leave the
+    // bound a bound. A save walks the document only when these do not settle
+    // the question.
+    bool known = true;
+    size_t depth = 0;       // the deepest node's depth at most (the root element's is 1)
+    bool writable = true;   // false once a name or text went in that may not be written
+    // Call before adding to or changing the document.
+    void BeforeChange();
+    void NoteText(std::string_view text) {
+        if (known && writable && !IsWritableText(text)) writable = false;
+    }
+    // A child just added to `parent`: gives the child's depth.
+    size_t NoteChildOf(const pugi::xml_node& parent) {
+        const size_t d = DepthOf(parent) + 1;
+        NoteDepth(d);
+        return d;
+    }
+    // A node just added at that depth (a text below an element of depth - 1).
+    void NoteDepth(size_t d) {
+        if (d > depth) depth = d;
+    }
+    // The depth of a node of the document (the document's is 0).
+    size_t DepthOf(const pugi::xml_node& node);
+    // Call after removing nodes: their memory may be reused for new nodes.
+    void NoteRemoval() { m_recent = {}; }
+
 private:
+    struct KnownDepth {
+        const void* node = nullptr;
+        size_t depth = 0;
+    };
+    // Elements lately added to, with their depth, most recent first: writers
+    // add many children to one element, and children to a child just added,
+    // so a walk up ends after a step or two.
+    std::array<KnownDepth, 4> m_recent;
+    void Remember(size_t at, const void* node, size_t d);
+
     static constexpr size_t kMaxQueries = 256;
     std::unordered_map<std::string, std::unique_ptr<pugi::xpath_query>> m_queries;
 };

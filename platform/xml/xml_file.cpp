@@ -170,6 +170,7 @@ bool ParseXmlText(std::string data, XmlDocState& state, std::string& error, size
         return false;
     }
     state.buffer = std::move(data);
+    state.known = false;  // the parsed document is surveyed when first changed or saved
     pugi::xml_parse_result result = state.doc.load_buffer_inplace(state.buffer.data(), state.buffer.size(),
                                                                   kParseOptions, pugi::encoding_utf8);
     if (result.status != pugi::status_ok) {
@@ -189,22 +190,6 @@ bool ParseXmlText(std::string data, XmlDocState& state, std::string& error, size
 
 namespace {
 
-// One walk over the whole document, without recursion: the depth of the
-// deepest node, and whether every name and text may be written (none holds
-// a character XML forbids or bytes that are not UTF-8).
-struct DocSurvey {
-    size_t depth = 0;
-    bool writable = true;
-};
-
-bool Writable(const char* text) {
-    // Plain printable ASCII, what nearly every name and value is, needs no
-    // decoding; the first other byte hands the rest to the full check.
-    const auto* p = reinterpret_cast<const unsigned char*>(text);
-    while (*p >= 0x20 && *p < 0x80) ++p;
-    return *p == 0 || FirstBadXmlChar(reinterpret_cast<const char*>(p)) == std::string::npos;
-}
-
 // pugixml's own walk (without recursion) visits every node below the root
 // with its depth, cheaper than stepping through the node API here.
 class SurveyWalker : public pugi::xml_tree_walker {
@@ -212,22 +197,22 @@ public:
     DocSurvey survey;
     bool for_each(pugi::xml_node& n) override {
         survey.depth = std::max(survey.depth, static_cast<size_t>(depth()) + 1);
-        if (!Writable(n.name()) || !Writable(n.value())) survey.writable = false;
+        if (!IsWritableText(n.name()) || !IsWritableText(n.value())) survey.writable = false;
         for (pugi::xml_attribute a = n.first_attribute(); a; a = a.next_attribute())
-            if (!Writable(a.name()) || !Writable(a.value())) survey.writable = false;
+            if (!IsWritableText(a.name()) || !IsWritableText(a.value())) survey.writable = false;
         return survey.writable;
     }
 };
 
+}  // namespace
+
 DocSurvey Survey(const pugi::xml_node& root) {
     SurveyWalker walker;
-    if (!Writable(root.name()) || !Writable(root.value())) walker.survey.writable = false;
+    if (!IsWritableText(root.name()) || !IsWritableText(root.value())) walker.survey.writable = false;
     pugi::xml_node start = root;  // a handle: traverse is not const, it changes nothing
     if (walker.survey.writable) start.traverse(walker);
     return walker.survey;
 }
-
-}  // namespace
 
 bool LoadXmlFile(const std::string& path, XmlDocState& state, std::string& error) {
     std::string data, reason;
@@ -252,7 +237,8 @@ bool LoadXmlFile(const std::string& path, XmlDocState& state, std::string& error
     return false;
 }
 
-bool SaveXmlFile(const pugi::xml_document& doc, const std::string& path, bool overwrite, std::string& error) {
+bool SaveXmlFile(const XmlDocState& state, const std::string& path, bool overwrite, std::string& error) {
+    const pugi::xml_document& doc = state.doc;
     if (path.empty() || !doc.document_element()) {
         error = path.empty() ? "没有给出文件名" : "文档是空的";
         return false;
@@ -262,7 +248,11 @@ bool SaveXmlFile(const pugi::xml_document& doc, const std::string& path, bool ov
         error = path + (S_ISREG(st.st_mode) ? "已经存在" : "不是文件");
         return false;
     }
-    const DocSurvey survey = Survey(doc);
+    // What the layer kept of the document's changes spares the walk when it
+    // settles the question: every text writable and the depth bound within
+    // the indentation limit. Otherwise the walk decides.
+    const bool bKnown = state.known && state.writable && state.depth <= kMaxIndentedDepth;
+    const DocSurvey survey = bKnown ? DocSurvey{state.depth, true} : Survey(doc);
     if (!survey.writable) {
         error = "文档含有XML不允许的字符或不是UTF-8的文本，不能写入" + path;
         return false;

@@ -24,6 +24,16 @@ bool ParseXmlText(std::string bytes, XmlDocState& state, std::string& error, siz
 // Writes the document as indented UTF-8 with a declaration, through a
 // temporary file beside the target, so that a failure leaves no file. A
 // document holding characters XML forbids is not written.
-bool SaveXmlFile(const pugi::xml_document& doc, const std::string& path, bool overwrite, std::string& error);
+bool SaveXmlFile(const XmlDocState& state, const std::string& path, bool overwrite, std::string& error);
+
+// One walk over the whole document, without recursion: the depth of the
+// deepest node (the root element at 1), and whether every name and text may
+// be written (none holds a character XML forbids or bytes that are not
+// UTF-8). The walk stops at the first that may not.
+struct DocSurvey {
+    size_t depth = 0;
+    bool writable = true;
+};
+DocSurvey Survey(const pugi::xml_node& root);
 
 }  // namespace kiln::xml

@@ -25,6 +25,12 @@ bool IsNameChar(unsigned char c) { return kName.cls[c] & 2; }
 
 bool IsXmlName(std::string_view name) {
     if (name.empty()) return false;
+    // A name without ":" (nearly every one): a start byte, then name bytes.
+    if (IsNameStart(static_cast<unsigned char>(name[0]))) {
+        size_t i = 1;
+        while (i < name.size() && IsNameChar(static_cast<unsigned char>(name[i]))) ++i;
+        if (i == name.size()) return true;
+    }
     int colons = 0;
     bool atStart = true;  // at the start of the name or of the part after ":"
     for (unsigned char c : name) {

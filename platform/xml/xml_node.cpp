@@ -88,14 +88,20 @@ CString XmlNode::GetText() const {
 // here is const like a pointer, so the members below work on a copy.
 
 bool XmlNode::SetText(const CString& text) const {
+    if (IsNull() || !m_doc) return false;
+    m_doc->BeforeChange();
+    m_doc->NoteText(text.str());
     pugi::xml_attribute attr = m_attr;
     if (attr) return attr.set_value(text.GetString());
     pugi::xml_node node = m_node;
     switch (node.type()) {
     case pugi::node_element: {
         while (pugi::xml_node child = node.first_child()) node.remove_child(child);
+        m_doc->NoteRemoval();
         if (text.IsEmpty()) return true;
-        return node.append_child(pugi::node_pcdata).set_value(text.GetString());
+        pugi::xml_node pcdata = node.append_child(pugi::node_pcdata);
+        if (pcdata) m_doc->NoteDepth(m_doc->DepthOf(node) + 1);
+        return pcdata.set_value(text.GetString());
     }
     case pugi::node_pcdata:
     case pugi::node_cdata:
@@ -154,28 +160,40 @@ XmlNodeList XmlNode::SelectNodes(const CString& xpath) const {
 }
 
 XmlNode XmlNode::AppendChild(const CString& name) const {
-    if (m_attr || !kiln::xml::IsXmlName(name.str())) return XmlNode();
+    pugi::xml_node child = AppendElement(name);
+    return child ? XmlNode(m_doc, child) : XmlNode();
+}
+
+pugi::xml_node XmlNode::AppendElement(const CString& name, size_t* pDepth) const {
+    if (m_attr || !m_doc || !kiln::xml::IsXmlName(name.str())) return pugi::xml_node();
     pugi::xml_node node = m_node;
     if (node.type() == pugi::node_document) {
         for (pugi::xml_node c = node.first_child(); c; c = c.next_sibling())
-            if (c.type() == pugi::node_element) return XmlNode();  // one root only
+            if (c.type() == pugi::node_element) return pugi::xml_node();  // one root only
     } else if (node.type() != pugi::node_element) {
-        return XmlNode();
+        return pugi::xml_node();
     }
+    m_doc->BeforeChange();
     pugi::xml_node child = node.append_child(pugi::node_element);
-    if (!child) return XmlNode();
+    if (!child) return pugi::xml_node();
     if (!child.set_name(name.GetString())) {
         node.remove_child(child);
-        return XmlNode();
+        m_doc->NoteRemoval();
+        return pugi::xml_node();
     }
-    return XmlNode(m_doc, child);
+    m_doc->NoteText(name.str());
+    const size_t d = m_doc->NoteChildOf(node);
+    if (pDepth) *pDepth = d;
+    return child;
 }
 
 bool XmlNode::RemoveChild(const XmlNode& child) const {
     if (m_attr || child.m_attr || !child.m_node || !m_node) return false;
     if (child.m_node.parent() != m_node) return false;
     pugi::xml_node node = m_node;
-    return node.remove_child(child.m_node);
+    const bool removed = node.remove_child(child.m_node);
+    if (removed && m_doc) m_doc->NoteRemoval();
+    return removed;
 }
 
 bool XmlNode::GetAttribute(const CString& name, CString& value) const {
@@ -220,7 +238,10 @@ long XmlNode::DropElementPrefix(const CString& prefix) const {
 }
 
 bool XmlNode::SetAttribute(const CString& name, const CString& value) const {
-    if (!IsElement() || !kiln::xml::IsXmlName(name.str())) return false;
+    if (!IsElement() || !m_doc || !kiln::xml::IsXmlName(name.str())) return false;
+    m_doc->BeforeChange();
+    m_doc->NoteText(name.str());
+    m_doc->NoteText(value.str());
     pugi::xml_node node = m_node;
     pugi::xml_attribute a = node.attribute(name.GetString());
     if (!a) a = node.append_attribute(name.GetString());

@@ -89,6 +89,9 @@ private:
     XmlNode(std::shared_ptr<kiln::xml::XmlDocState> doc, const pugi::xpath_node& xn)
         : m_doc(std::move(doc)), m_node(xn.attribute() ? xn.parent() : xn.node()), m_attr(xn.attribute()) {}
     pugi::xpath_node AsXPathNode() const;
+    // AppendChild without the handle: the new pugixml element, or null;
+    // *pDepth (when given) receives its depth.
+    pugi::xml_node AppendElement(const CString& name, size_t* pDepth = nullptr) const;
 
     std::shared_ptr<kiln::xml::XmlDocState> m_doc;
     pugi::xml_node m_node;       // the node, or an attribute's element

@@ -1,7 +1,8 @@
 // Scripts played through the kiln program on the workspace that
 // examples/demo.kiln builds (tests/commands/data/*.kiln): the standard data
-// sets and the DO descriptions, and the alarms generated from an ITB. Each
-// writes an ICD that must be valid SCL; further runs show the store.
+// sets and the DO descriptions (server-wide and for one device), and the
+// alarms generated from an ITB. Each writes an ICD that must be valid SCL;
+// further runs show the store.
 #include <gtest/gtest.h>
 
 #include <unistd.h>
@@ -95,6 +96,26 @@ TEST_F(DemoScripts, StandardSetsAndDescriptionsGiveAValidIcd) {
                      "<DO name=\"Mod\" type=\"Product_1_ENC_BehaviourModeKind\" desc=\"模式\"",
                      "<DO name=\"Op\" type=\"Product_1_ACT\" desc=\"动作\"", "numOfSGs=\"5\""});
     if (!Validate(ws / "sets.icd"))
+        GTEST_SKIP() << "no ../shared/xsd/SCL2007B4/SCL.xsd or no xmllint: the ICD was not validated";
+}
+
+TEST_F(DemoScripts, StandardSetsWithoutLogGiveAValidIcd) {
+    auto [status, out] = Play("sets_without_log.kiln");
+    ASSERT_EQ(status, 0) << out;
+    ExpectAll(out, {"[question yes/no] 是否在IED范围 -> no", "[document] saved"});
+    EXPECT_EQ(out.find("[message]"), out.find("[message] " + (ws / "sets_no_log.icd").string()));
+
+    // Only the set with members is written and named; the log control
+    // blocks have no Log, which zScl:logName keeps.
+    const std::string text = ReadAll(ws / "sets_no_log.icd");
+    ASSERT_FALSE(text.empty());
+    ExpectAll(text, {"<DataSet name=\"DS_ACT\"",
+                     "<LogControl name=\"LCB_DS_ACT\" logName=\"LCB_DS_ACT\" datSet=\"DS_ACT\"",
+                     "<LogControl name=\"LCB_DS_MOD\" logName=\"LCB_DS_MOD\" logEna=", "zScl:logName=\"\">",
+                     "<ReportControl name=\"RCB_DS_MX\" rptID=\"RCB_DS_MX\" confRev="});
+    EXPECT_EQ(text.find("<DataSet name=\"DS_MX\""), std::string::npos);
+    EXPECT_EQ(text.find("logName=\"\" "), std::string::npos);
+    if (!Validate(ws / "sets_no_log.icd"))
         GTEST_SKIP() << "no ../shared/xsd/SCL2007B4/SCL.xsd or no xmllint: the ICD was not validated";
 }
 

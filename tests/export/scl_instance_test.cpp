@@ -262,6 +262,36 @@ TEST_F(InstanceTest, ReportAndLogControlAttributes) {
     EXPECT_TRUE(AttrNames(rc.child("OptFields")).empty());
 }
 
+TEST_F(InstanceTest, DataSetsWithoutMembersAndLogControlWithoutLog) {
+    // An empty data set and one whose only member names a DO the type lacks:
+    // SCL holds no data set without members, so neither is written and the
+    // control blocks using them name no data set.
+    URI_Ref empty = MakeUnder(c.lln0, "sec:DataSet", "dsEmpty", "sec:DataSet.LNode", 2);
+    URI_Ref gone = MakeUnder(c.lln0, "sec:DataSet", "dsGone", "sec:DataSet.LNode", 3);
+    URI_Ref member = MakeUnder(gone, "sec:FCDA", "F", "sec:FCDA.DataSet", 1);
+    Link(member, "sec:DARef.LNode", c.ptoc);
+    Set(member, "sec:DARef.doName", "Gone");
+    Set(member, "sec:FCDA.fc", EnumValue("FCType", "ST"));
+    URI_Ref rcb2 = MakeUnder(c.lln0, "sec:RCB", "urcbGone", "sec:RCB.LNode", 2);
+    Link(rcb2, "sec:RCB.DataSet", gone);
+    Doc().ClearLinks(c.lcb, "sec:LCB.DataSet");
+    Link(c.lcb, "sec:LCB.DataSet", empty);
+    // Without its Log the block names itself in logName, which the schema
+    // requires, and keeps the missing Log in zScl:logName.
+    Doc().ClearLinks(c.lcb, "sec:LCB.Log");
+
+    pugi::xml_node ln0 = LDevice(WriteIcd(c.icd, false)).child("LN0");
+    EXPECT_EQ(Select(ln0, "DataSet/@name"), std::vector<std::string>{"dsPrt"});
+    EXPECT_EQ(Select(ln0, "ReportControl/@datSet"), std::vector<std::string>{"dsPrt"});
+    EXPECT_EQ(Select(ln0, "ReportControl/@name"), (std::vector<std::string>{"brcbPrt", "urcbGone"}));
+    pugi::xml_node lc = ln0.child("LogControl");
+    EXPECT_EQ(AttrNames(lc),
+              (std::vector<std::string>{"name", "logName", "logEna", "reasonCode", "desc", "zScl:logName"}));
+    EXPECT_STREQ(lc.attribute("logName").value(), "lcbPrt");
+    EXPECT_STREQ(lc.attribute("zScl:logName").value(), "");
+    EXPECT_EQ(Select(ln0, "Log/@name"), std::vector<std::string>{"Log"});
+}
+
 TEST_F(InstanceTest, DataSetMembersAndInputs) {
     // A member of LLN0, one with a cut DA name, one whose DO is gone, one of a base type's DO.
     auto member = [&](const URI_Ref& ln, const char* doName, const char* daName, int ord) {

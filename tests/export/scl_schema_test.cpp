@@ -26,6 +26,19 @@ TEST_F(SchemaTest, HandBuiltModelWithEveryElementKind) {
     ExportAndValidate(c, false, "complete.icd");
 }
 
+TEST_F(SchemaTest, EmptyDataSetsAndLogControlWithoutLog) {
+    const CompleteIcd c = BuildCompleteIcd();
+    URI_Ref empty = MakeUnder(c.lln0, "sec:DataSet", "dsEmpty", "sec:DataSet.LNode", 2);
+    URI_Ref rcb = MakeUnder(c.lln0, "sec:RCB", "urcbEmpty", "sec:RCB.LNode", 2);
+    Link(rcb, "sec:RCB.DataSet", empty);
+    Set(rcb, "sec:RCB.rptID", "urcbEmpty");
+    Set(rcb, "sec:RCB.confRev", "1");
+    Doc().ClearLinks(c.lcb, "sec:LCB.Log");
+    Doc().ClearLinks(c.lcb, "sec:LCB.DataSet");
+    Link(c.lcb, "sec:LCB.DataSet", empty);
+    ExportAndValidate(c, false, "empty_parts.icd");
+}
+
 TEST_F(SchemaTest, HandBuiltModelWithMappingValues) {
     const CompleteIcd c = BuildCompleteIcd();
     URI_Ref item = Make(kIcdDomain, "sec:MapItem", "MI1", 1);

@@ -333,5 +333,40 @@ TEST_F(RoundTripTest, InstancesComeBackWithValuesControlBlocksAndReferences) {
     EXPECT_EQ(Get(inputs[0], "sec:DARef.daName"), "stVal");
 }
 
+TEST_F(RoundTripTest, ControlBlocksWithoutDataSetOrLogStayWithout) {
+    URI_Ref ld;
+    ASSERT_TRUE(app.NewRsc_LDevice(&ld, Target(srcIcd, "sec:ICD.IED"), lln0T, lphdT, URI_Ref()));
+    Set(ld, "cim:Naming.name", "PROT");
+    const URI_Ref lln0 = Member(ld, "sec:LDevice.LNodes", "LLN0");
+    ASSERT_TRUE(lln0.IsSet());
+    URI_Ref log, empty, lonely, logged, rcb;
+    ASSERT_TRUE(app.NewRsc_Log(&log, lln0));
+    ASSERT_TRUE(app.NewRsc_DataSet(&empty, lln0));
+    ASSERT_TRUE(app.NewRsc_LCB(&lonely, lln0, empty));
+    Doc().ClearLinks(lonely, "sec:LCB.Log");
+    Set(lonely, "cim:Naming.name", "lcbAlone");
+    ASSERT_TRUE(app.NewRsc_LCB(&logged, lln0, URI_Ref()));
+    ASSERT_EQ(Target(logged, "sec:LCB.Log"), log);
+    ASSERT_TRUE(app.NewRsc_RCB(&rcb, lln0, empty));
+
+    ImportIcd(ExportIcd());
+    EXPECT_EQ(AllEntries(), std::vector<ReportEntry>{});
+    const URI_Ref lln0Copy = Node(Device("PROT"), "LLN0");
+    ASSERT_TRUE(lln0Copy.IsSet());
+    // The empty data set has no place in SCL and is not written.
+    EXPECT_TRUE(Members(lln0Copy, "sec:LNode.DataSets").empty());
+    std::vector<URI_Ref> rcbs = Members(lln0Copy, "sec:LNode.RCBs");
+    ASSERT_EQ(rcbs.size(), 1u);
+    EXPECT_TRUE(Target(rcbs[0], "sec:RCB.DataSet").IsEmpty());
+    // The block without a Log is not given the device's Log; the other one is.
+    std::vector<URI_Ref> lcbs = Members(lln0Copy, "sec:LNode.LCBs");
+    ASSERT_EQ(NamesOf(lcbs), (std::vector<CString>{"lcbAlone", Get(logged, "cim:Naming.name")}));
+    EXPECT_TRUE(Target(lcbs[0], "sec:LCB.Log").IsEmpty());
+    EXPECT_TRUE(Target(lcbs[0], "sec:LCB.DataSet").IsEmpty());
+    EXPECT_EQ(Get(lcbs[0], "sec:LCB.trgOp"), Get(lonely, "sec:LCB.trgOp"));
+    EXPECT_TRUE(Target(lln0Copy, "sec:LNode.Log").IsSet());
+    EXPECT_EQ(Target(lcbs[1], "sec:LCB.Log"), Target(lln0Copy, "sec:LNode.Log"));
+}
+
 }  // namespace
 }  // namespace kiln::test

@@ -2,6 +2,10 @@
 // entities, characters XML forbids, paths that cannot be built.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <functional>
+#include <string>
+
 #include "platform/mfc/gbk.h"
 #include "platform/xml/base_xml.h"
 #include "platform/xml/xml_file.h"
@@ -171,4 +175,91 @@ TEST_F(XmlHostile, IndentationEndsJustPastTheDepthLimit) {
         const bool indented = ReadFile(PathOf("d_out.xml")).find("\n\t<a>") != std::string::npos;
         EXPECT_EQ(indented, depth <= kiln::xml::kMaxIndentedDepth);
     }
+}
+
+// A save walks the document only when the layer's own record of it does
+// not settle the question; whichever way a forbidden character went in, in
+// a new document or one read from a file, the save refuses it, and once it
+// is replaced the document is written again.
+TEST_F(XmlHostile, ForbiddenCharactersAreRefusedWhicheverWayTheyWentIn) {
+    const CString bad = "bell\x07";
+    const struct {
+        const char* how;
+        std::function<bool(CBase_XML&, XmlNode&)> put;   // puts `bad` in
+        std::function<bool(CBase_XML&, XmlNode&)> mend;  // takes it out again (replaces or removes it)
+    } kWays[] = {
+        {"attribute written", [&](CBase_XML& x, XmlNode& r) { return x.Write_NodeValueString(r, "@a", bad); },
+         [](CBase_XML& x, XmlNode& r) { return x.Write_NodeValueString(r, "@a", "ok"); }},
+        {"child text created",
+         [&](CBase_XML& x, XmlNode& r) { return x.Write_NodeValueString_withCreate(r, "V", bad); },
+         [](CBase_XML& x, XmlNode& r) { return x.Write_NodeValueString_withCreate(r, "V", "ok"); }},
+        {"element with value",
+         [&](CBase_XML& x, XmlNode& r) { return !x.AddNewNode_withAttrValue(r, "E", "n", bad).IsNull(); },
+         [](CBase_XML&, XmlNode& r) { return r.RemoveChild(r.SelectSingleNode("E")); }},
+        {"element with child text",
+         [&](CBase_XML& x, XmlNode& r) {
+             return !x.AddNewNode_withAttrValueAndChild(r, "E", "n", "v", "Val", bad).IsNull();
+         },
+         [](CBase_XML&, XmlNode& r) { return r.SelectSingleNode("E/Val").SetText("ok"); }},
+        {"node text", [&](CBase_XML&, XmlNode& r) { return r.SetText(bad); },
+         [](CBase_XML&, XmlNode& r) { return r.SetText("ok"); }},
+        {"attribute set", [&](CBase_XML&, XmlNode& r) { return r.SetAttribute("b", bad); },
+         [](CBase_XML&, XmlNode& r) { return r.SetAttribute("b", "ok"); }},
+        {"name not UTF-8", [](CBase_XML& x, XmlNode& r) { return !x.AddNewNode_withAttr(r, "E\xff", "").IsNull(); },
+         [](CBase_XML&, XmlNode& r) { return r.RemoveChild(r.SelectSingleNode("*")); }},
+    };
+    for (const bool bLoaded : {false, true})
+        for (const auto& way : kWays) {
+            SCOPED_TRACE(std::string(way.how) + (bLoaded ? ", read from a file" : ", new document"));
+            CBase_XML xml;
+            if (bLoaded) {
+                ASSERT_TRUE(xml.Load(WriteFile("in.xml", "<r a=\"x\"/>").c_str()));
+            } else {
+                ASSERT_FALSE(xml.AddNewNode_withAttr(xml.GetDocument(), "r", "a").IsNull());
+            }
+            XmlNode root = xml.GetDocumentElement();
+            ASSERT_TRUE(way.put(xml, root));
+            EXPECT_FALSE(xml.SaveAs(PathOf("bad.xml").c_str()));
+            EXPECT_NE(xml.LastError().Find("XML不允许的字符"), -1) << xml.LastError();
+            EXPECT_FALSE(std::filesystem::exists(PathOf("bad.xml")));
+            ASSERT_TRUE(way.mend(xml, root));
+            EXPECT_TRUE(xml.SaveAs(PathOf("good.xml").c_str())) << xml.LastError();
+        }
+}
+
+// The depth the indentation rule counts is kept as elements and texts are
+// added: a document built (or read and extended) past the limit is written
+// without indentation, one at the limit with it; taking the deep part away
+// again brings the indentation back.
+TEST_F(XmlHostile, IndentationFollowsTheDepthOfBuiltDocuments) {
+    auto indented = [&](CBase_XML& xml) {
+        EXPECT_TRUE(xml.SaveAs(PathOf("b_out.xml").c_str())) << xml.LastError();
+        return ReadFile(PathOf("b_out.xml")).find("\n\t<a") != std::string::npos;
+    };
+    for (const bool bLoaded : {false, true})
+        for (size_t depth : {kiln::xml::kMaxIndentedDepth, kiln::xml::kMaxIndentedDepth + 1}) {
+            SCOPED_TRACE(std::to_string(depth) + (bLoaded ? ", read from a file" : ", new document"));
+            CBase_XML xml;
+            // The root and a first level, read or made; then a chain of
+            // elements in the three ways the layer adds them, and a text.
+            if (bLoaded) {
+                ASSERT_TRUE(xml.Load(WriteFile("b.xml", "<r><a/></r>").c_str()));
+            } else {
+                XmlNode r = xml.AddNewNode_withAttrs(xml.GetDocument(), "r", CStringArray());
+                ASSERT_FALSE(xml.AddNewNode_withAttrs(r, "a", CStringArray()).IsNull());
+            }
+            XmlNode top = xml.Get_NodePtr(xml.GetDocumentElement(), "a");
+            XmlNode at = top;
+            for (size_t level = 3; level + 1 < depth; ++level)
+                at = level % 3 == 0   ? at.AppendChild("a")
+                     : level % 3 == 1 ? xml.AddNewNode_withAttrValue(at, "a", "n", "v")
+                                      : xml.AddNewNode_withAttrs(at, "a", CStringArray());
+            ASSERT_FALSE(at.IsNull());
+            ASSERT_TRUE(xml.Write_NodeValueString_withCreate(at, "a", "x"));  // the last element and its text
+            EXPECT_EQ(indented(xml), depth <= kiln::xml::kMaxIndentedDepth);
+            // Without the chain the document is shallow again.
+            ASSERT_TRUE(xml.GetDocumentElement().RemoveChild(top));
+            ASSERT_FALSE(xml.AddNewNode_withAttrs(xml.GetDocumentElement(), "a", CStringArray()).IsNull());
+            EXPECT_TRUE(indented(xml));
+        }
 }

@@ -130,6 +130,16 @@ TEST_F(XmlWrite, ElementWithAttributeValueInOneStep) {
             ASSERT_TRUE(xml->Write_NodeValueString(dai, "@name", tricky));
         }
         ASSERT_TRUE(xml->Write_NodeValueString_withCreate(dai, "Val", "v"));
+        // With a child and its text (an empty text gives an empty child).
+        for (const CString& text : {tricky, CString()}) {
+            XmlNode withVal = xml == &oneStep
+                                  ? xml->AddNewNode_withAttrValueAndChild(root, "DAI", "name", "n", "Val", text)
+                                  : xml->AddNewNode_withAttrValue(root, "DAI", "name", "n");
+            ASSERT_FALSE(withVal.IsNull());
+            if (xml == &twoSteps) {
+                ASSERT_TRUE(xml->Write_NodeValueString_withCreate(withVal, "Val", text));
+            }
+        }
         // The namespace declaration stays the root's own, ahead of the attribute.
         ASSERT_TRUE(xml == &oneStep ? !xml->AddNewNode_withAttrValue(root, "SDI", "xmlns", "x").IsNull()
                                     : !xml->AddNewNode_withAttr(root, "SDI", "xmlns").IsNull() &&
@@ -146,7 +156,9 @@ TEST_F(XmlWrite, ElementWithAttributeValueInOneStep) {
     EXPECT_TRUE(oneStep.AddNewNode_withAttrValue(root, "x", "1a", "v").IsNull());
     EXPECT_TRUE(oneStep.AddNewNode_withAttrValue(root, "bad name", "a", "v").IsNull());
     EXPECT_TRUE(oneStep.AddNewNode_withAttrValue(XmlNode(), "x", "a", "v").IsNull());
-    EXPECT_EQ(root.SelectNodes("*").Length(), 2);
+    EXPECT_TRUE(oneStep.AddNewNode_withAttrValueAndChild(root, "x", "a", "v", "bad name", "t").IsNull());
+    EXPECT_TRUE(oneStep.AddNewNode_withAttrValueAndChild(root, "x", "", "v", "Val", "t").IsNull());
+    EXPECT_EQ(root.SelectNodes("*").Length(), 4);
 }
 
 TEST_F(XmlWrite, WritingValuesAndTexts) {
