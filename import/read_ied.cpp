@@ -45,7 +45,10 @@ bool CKiln_Import::Import_LDevice(CKiln_Main* app, URI_Ref ied, XmlNode node, CS
         auto it = m_mapNewLNodeTypes.find(id);
         return it != m_mapNewLNodeTypes.end() && it->second.m_uShell.IsSet();
     };
-    if (!known(AttrText(ln0, "lnType")) || !known(AttrText(lphd, "lnType"))) {
+    // Second-edition files carry LPHD in one device of the IED only, so a
+    // device without an LPHD node is taken; one whose LPHD names an unknown
+    // type is refused like an unknown LN0 type.
+    if (!known(AttrText(ln0, "lnType")) || (!lphd.IsNull() && !known(AttrText(lphd, "lnType")))) {
         AddEntry(m_pLDevicesNode, "LDevice", "错误：" + inst, "未找到LDevice:" + inst + "的LLN0Type或LPHDType",
                  &m_nErrors);
         return false;

@@ -61,7 +61,8 @@ TEST_F(ImportTest, MissingAttributesAndUnknownElementsAreReportedOrIgnored) {
 <LDevice><LN0 lnClass="LLN0" lnType="L0"><DOI/><DOI name="Mod"><DAI/><SDI><DAI name="stVal"/></SDI></DOI><DataSet><FCDA/></DataSet>
 <ReportControl><TrgOps/><OptFields/></ReportControl><LogControl/><Log/><Inputs><ExtRef/></Inputs><SettingControl/></LN0>
 <LN lnClass="LPHD" lnType="PH"/><LN lnType="L0"/><LN lnClass="X"/></LDevice>
-<LDevice inst="NoLN0"/></Server></AccessPoint><AccessPoint/></IED>)"));
+<LDevice inst="NoLN0"/><LDevice inst="BadLPHD"><LN0 lnClass="LLN0" lnType="L0"/><LN lnClass="LPHD" lnType="Nope"/></LDevice>
+<LDevice inst="NoLPHD"><LN0 lnClass="LLN0" lnType="L0"/></LDevice></Server></AccessPoint><AccessPoint/></IED>)"));
     EXPECT_TRUE(ShellOf(imp.m_mapNewLNodeTypes, "Hidden").IsEmpty());
     URI_Ref ld = Device("");
     ASSERT_TRUE(ld.IsSet());
@@ -75,6 +76,15 @@ TEST_F(ImportTest, MissingAttributesAndUnknownElementsAreReportedOrIgnored) {
     EXPECT_NE(std::find(all.begin(), all.end(),
                         ReportEntry{"LDevice", "错误：NoLN0", "未找到LDevice:NoLN0的LLN0Type或LPHDType"}),
               all.end());
+    // A device without an LPHD node is taken (second-edition files carry it
+    // once per IED); one whose LPHD names an unknown type is refused.
+    EXPECT_TRUE(Device("NoLPHD").IsSet());
+    EXPECT_TRUE(Node(Device("NoLPHD"), "LLN0").IsSet());
+    EXPECT_TRUE(Device("BadLPHD").IsEmpty());
+    EXPECT_NE(std::find(all.begin(), all.end(),
+                        ReportEntry{"LDevice", "错误：BadLPHD", "未找到LDevice:BadLPHD的LLN0Type或LPHDType"}),
+              all.end());
+    EXPECT_EQ(std::count_if(all.begin(), all.end(), [](const ReportEntry& e) { return e.element == "LDevice"; }), 2);
     EXPECT_NE(std::find(all.begin(), all.end(), ReportEntry{"DOI", "错误：", "DOI的name为空！"}), all.end());
     EXPECT_NE(std::find(all.begin(), all.end(), ReportEntry{"other_error", "错误：ICD文件:  BDA:", "未找到EnumType:"}),
               all.end());

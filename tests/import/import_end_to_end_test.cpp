@@ -89,7 +89,7 @@ TEST_F(ImportEndToEnd, AnIcdFileComesIntoTheProductThroughItsMenu) {
 TEST_F(ImportEndToEnd, NamesOfAFileReplaceInAnIcdAndInTheWholeDocument) {
     auto [status, out] = Run("import.kiln", ProductAndImport("ed2_bay_controller.icd", "answer no\n"));
     ASSERT_EQ(status, 0) << out;
-    ASSERT_TRUE(Has(out, "ICD文件导入完毕,发现错误2个。是否查看报告？ -> no")) << out;
+    ASSERT_TRUE(Has(out, "ICD文件导入完毕,发现错误1个。是否查看报告？ -> no")) << out;
 
     const std::string head =
         "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<SCL xmlns=\"http://www.iec.ch/61850/2003/SCL\">"
