@@ -290,5 +290,15 @@ private:
     // with "."), valid while the change stamps they were read at hold.
     std::map<std::string, ImportNameTable> m_mapDOTypePaths;
     std::vector<uint64_t> m_vDOTypePathStamps;
+    std::vector<int> m_vDOTypePathSlots;  // where those stamps are kept in the document
+    // The member paths a DAI is looked up in: the keys of `table` behind the
+    // text `inFront` (the DOI's name; "" when the table holds whole paths).
+    struct DAIPaths {
+        const ImportNameTable* table;
+        CString inFront;
+        const URI_Ref* Find(const CString& key) const;
+    };
+    bool ImportDAI(CKiln_Main* app, const URI_Ref& doi, const XmlNode& node, const DAIPaths& paths,
+                   const CString& path);
     std::vector<PendingLCB> m_vPendingLCBs;  // the LCBs of m_vLCBs with their device and logName
 };

@@ -148,23 +148,37 @@ bool CKiln_Import::Collect_BDAPaths(CKiln_Main* app, URI_Ref bda, ImportNameTabl
 
 namespace {
 
+// A DO of an LN type as the instance walks see it: its name and its type.
+struct InstanceDO {
+    URI_Ref d;
+    CString name;
+    URI_Ref doType;
+};
+
 // Calls `visit` for every DO of every logical node of the ICD's first
 // server: the node's LN type first, then its base types, each in sibling
-// order. False when the ICD has no IED or the IED no server.
+// order. The DOs of each LN type are read once in the walk. False when the
+// ICD has no IED or the IED no server.
 template <typename Visit>
 bool ForEachInstanceDO(CKiln_Main* app, const URI_Ref& icd, Visit visit) {
     URI_Ref ied = app->DocMtd_getFirstUri_ofAsso(icd, "sec:ICD.IED");
     URI_Ref server = ied.IsSet() ? app->DocMtd_getFirstUri_ofAsso(ied, "sec:IED.Servers") : URI_Ref();
     if (server.IsEmpty()) return false;
+    std::map<std::string, std::vector<InstanceDO>> byLNType;
     for (const URI_Ref& ld : MembersByOrd(app, server, "sec:Server.LDevices")) {
         const CString ldName = NameOf(app, ld);
         for (const URI_Ref& node : MembersByOrd(app, ld, "sec:LDevice.LNodes")) {
             URI_Ref lnType = app->DocMtd_getFirstUri_ofAsso(node, "sec:LNode.LNodeType");
             if (lnType.IsEmpty()) continue;
-            std::vector<URI_Ref> chain;
-            app->Get_AbstractTypes(lnType, &chain, "sec:LNodeType.Abstract_Type");
-            for (const URI_Ref& t : chain)
-                for (const URI_Ref& d : MembersByOrd(app, t, "sec:LNodeType.DOs")) visit(ldName, node, d);
+            auto [dos, added] = byLNType.try_emplace(lnType.sUri);
+            if (added) {
+                std::vector<URI_Ref> chain;
+                app->Get_AbstractTypes(lnType, &chain, "sec:LNodeType.Abstract_Type");
+                for (const URI_Ref& t : chain)
+                    for (const URI_Ref& d : MembersByOrd(app, t, "sec:LNodeType.DOs"))
+                        dos->second.push_back({d, NameOf(app, d), app->DocMtd_getFirstUri_ofAsso(d, "sec:DO.DefinedBy_DOType")});
+            }
+            for (const InstanceDO& d : dos->second) visit(ldName, node, d);
         }
     }
     return true;
@@ -176,20 +190,19 @@ bool CKiln_Import::Index_ICD_DAs(CKiln_Main* app, URI_Ref icd, ImportNameTable& 
                                  const std::set<CString>* only) {
     std::map<std::string, PathList> byType;  // the paths below each DO type, walked once
     CString lastNode, nodeName;
-    return ForEachInstanceDO(app, icd, [&](const CString& ldName, const URI_Ref& node, const URI_Ref& d) {
-        URI_Ref doType = app->DocMtd_getFirstUri_ofAsso(d, "sec:DO.DefinedBy_DOType");
-        if (doType.IsEmpty()) return;
+    return ForEachInstanceDO(app, icd, [&](const CString& ldName, const URI_Ref& node, const InstanceDO& d) {
+        if (d.doType.IsEmpty()) return;
         if (node.sUri != lastNode.str()) {
             lastNode = node.sUri;
             nodeName = NameOf(app, node);
         }
-        auto it = byType.find(doType.sUri);
+        auto it = byType.find(d.doType.sUri);
         if (it == byType.end()) {
-            it = byType.emplace(doType.sUri, PathList()).first;
-            OnPath onPath{doType.sUri};
-            DOTypeWalk(app, doType, it->second, CString(), onPath);
+            it = byType.emplace(d.doType.sUri, PathList()).first;
+            OnPath onPath{d.doType.sUri};
+            DOTypeWalk(app, d.doType, it->second, CString(), onPath);
         }
-        const CString start = ldName + "/" + nodeName + "." + NameOf(app, d);
+        const CString start = ldName + "/" + nodeName + "." + d.name;
         if (only)
             it->second.AddTo(daPaths, start, *only);
         else
@@ -201,21 +214,20 @@ bool CKiln_Import::Index_ICD_LNodes(CKiln_Main* app, URI_Ref icd) {
     if (icd.IsEmpty()) return false;
     std::map<std::string, PathList> byType;  // the SDO paths below each DO type, walked once
     CString lastNode, lnName;
-    return ForEachInstanceDO(app, icd, [&](const CString& ldName, const URI_Ref& node, const URI_Ref& d) {
+    return ForEachInstanceDO(app, icd, [&](const CString& ldName, const URI_Ref& node, const InstanceDO& d) {
         if (node.sUri != lastNode.str()) {
             lastNode = node.sUri;
             lnName = app->DocMtd_getValue_ofAttr(node, "sec:LNode.prefix") +
                      app->DocMtd_getValue_ofAttr(node, "sec:LNode.lnClass") +
                      app->DocMtd_getValue_ofAttr(node, "sec:LNode.lnInst");
         }
-        const CString path = ldName + "/" + lnName + "." + NameOf(app, d);
-        m_mapInstPaths.emplace(path, d);
-        URI_Ref doType = app->DocMtd_getFirstUri_ofAsso(d, "sec:DO.DefinedBy_DOType");
-        if (doType.IsEmpty()) return;
-        auto it = byType.find(doType.sUri);
+        const CString path = ldName + "/" + lnName + "." + d.name;
+        m_mapInstPaths.emplace(path, d.d);
+        if (d.doType.IsEmpty()) return;
+        auto it = byType.find(d.doType.sUri);
         if (it == byType.end()) {
-            it = byType.emplace(doType.sUri, PathList()).first;
-            for (const URI_Ref& sdo : MembersByOrd(app, doType, "sec:DOType.Contains_SDOs")) {
+            it = byType.emplace(d.doType.sUri, PathList()).first;
+            for (const URI_Ref& sdo : MembersByOrd(app, d.doType, "sec:DOType.Contains_SDOs")) {
                 OnPath onPath;
                 SDOWalk(app, sdo, it->second, "." + NameOf(app, sdo), onPath);
             }

@@ -40,8 +40,9 @@ std::vector<FoundDAI> FindDAIs(const XmlNode& doi) {
     std::vector<Frame> stack;
     std::vector<FoundDAI> found;
     auto pushChildren = [&](const XmlNode& el, int seg) {
-        const std::vector<XmlNode> kids = Children(el, "*");
-        for (auto it = kids.rbegin(); it != kids.rend(); ++it) stack.push_back({*it, seg});
+        const size_t first = stack.size();
+        for (const XmlNode& kid : el.ChildElements()) stack.push_back({kid, seg});
+        std::reverse(stack.begin() + static_cast<std::ptrdiff_t>(first), stack.end());
     };
     pushChildren(doi, -1);
     while (!stack.empty()) {
@@ -80,14 +81,15 @@ const std::pair<const char*, const char*> kPathsDependOn[] = {
 // The paths below a DO type, read once and kept while nothing they are read
 // from changes: the DOIs of many nodes share a few types.
 const ImportNameTable& DOTypePaths(CKiln_Main* app, const URI_Ref& doType, std::map<std::string, ImportNameTable>& kept,
-                                   std::vector<uint64_t>& keptStamps) {
-    static const std::vector<std::pair<CString, CString>> kNames(std::begin(kPathsDependOn), std::end(kPathsDependOn));
-    std::vector<uint64_t> stamps;
-    stamps.reserve(kNames.size());
-    for (const auto& [cls, role] : kNames) stamps.push_back(app->m_Doc.ChangeStamp(cls, role));
-    if (stamps != keptStamps) {
+                                   std::vector<int>& slots, std::vector<uint64_t>& keptStamps) {
+    if (slots.empty())
+        for (const auto& [cls, role] : kPathsDependOn) slots.push_back(app->m_Doc.ChangeStampSlot(cls, role));
+    bool same = keptStamps.size() == slots.size();
+    for (size_t k = 0; same && k < slots.size(); ++k) same = app->m_Doc.ChangeStampAt(slots[k]) == keptStamps[k];
+    if (!same) {
         kept.clear();
-        keptStamps = std::move(stamps);
+        keptStamps.clear();
+        for (int slot : slots) keptStamps.push_back(app->m_Doc.ChangeStampAt(slot));
     }
     auto [it, added] = kept.try_emplace(doType.sUri);
     if (added) CollectDOTypePaths(app, doType, it->second, CString());
@@ -119,36 +121,52 @@ bool CKiln_Import::Import_DOI(CKiln_Main* app, URI_Ref lnode, XmlNode node, CStr
         if (ReadAttr(node, "ix", ix)) app->DocMtd_Modify_attribute_value(doi, "sec:DOI.ix", ix);
         dois.emplace(name, doi);
     }
-    ImportNameTable paths;
+    // The DAIs are looked up in the paths below the DO's type, behind the
+    // DOI's name.
+    static const ImportNameTable kNoPaths;
     URI_Ref doType = app->DocMtd_getFirstUri_ofAsso(dataObject->second, "sec:DO.DefinedBy_DOType");
-    if (doType.IsSet())
-        for (const auto& [below, member] : DOTypePaths(app, doType, m_mapDOTypePaths, m_vDOTypePathStamps))
-            paths.emplace_hint(paths.end(), name + below, member);
+    const DAIPaths paths{
+        doType.IsSet() ? &DOTypePaths(app, doType, m_mapDOTypePaths, m_vDOTypePathSlots, m_vDOTypePathStamps)
+                       : &kNoPaths,
+        name};
     URI_Ref cdc = doType.IsSet() ? app->DocMtd_getFirstUri_ofAsso(doType, "sec:DOType.ClassOf_DOType") : URI_Ref();
     app->DocMtd_Modify_attribute_value(doi, "sec:DOI.cdcType",
                                        cdc.IsSet() ? app->DocMtd_getValue_ofAttr(cdc, kRoleName) : CString());
     for (const FoundDAI& d : FindDAIs(node)) {
         CString path = name;
         for (const CString& sdi : d.sdiNames) path += "." + sdi;
-        Import_DAI(app, doi, d.dai, paths, path);
+        ImportDAI(app, doi, d.dai, paths, path);
     }
     return true;
 }
 
+const URI_Ref* CKiln_Import::DAIPaths::Find(const CString& key) const {
+    const std::string& k = key.str();
+    const std::string& in = inFront.str();
+    if (k.size() < in.size() || k.compare(0, in.size(), in) != 0) return nullptr;
+    auto it = in.empty() ? table->find(key) : table->find(CString(k.substr(in.size())));
+    return it == table->end() ? nullptr : &it->second;
+}
+
 bool CKiln_Import::Import_DAI(CKiln_Main* app, URI_Ref doi, XmlNode node, const ImportNameTable& paths, CString path) {
+    return ImportDAI(app, doi, node, DAIPaths{&paths, CString()}, path);
+}
+
+bool CKiln_Import::ImportDAI(CKiln_Main* app, const URI_Ref& doi, const XmlNode& node, const DAIPaths& paths,
+                             const CString& path) {
     CString sAddr, name, ix;
     ReadAttr(node, "sAddr", sAddr);
     if (!ReadAttr(node, "name", name)) return true;
     const CString key = path + "." + name;
     const CString rel = key.Mid(key.Find('.') + 1);
-    auto found = paths.find(key);
-    if (found == paths.end()) {
+    const URI_Ref* found = paths.Find(key);
+    if (!found) {
         const CString lnName = app->DocMtd_getFirstValue_ofAsso(doi, "sec:DOI.LNode", kRoleName);
         AddEntry(m_pDAIsNode, "DAI", "错误：" + name,
                  "LNode:" + lnName + "里的" + path + "的DAI:" + name + "未找到对应DA", &m_nErrors);
         return false;
     }
-    const URI_Ref member = found->second;
+    const URI_Ref member = *found;
     URI_Ref dai;
     if (!app->NewRsc_DAI(&dai, doi, member, rel)) return true;
     app->DocMtd_Modify_attribute_value(dai, "sec:DAI.sAddr", sAddr);
@@ -171,10 +189,10 @@ bool CKiln_Import::Import_DAI(CKiln_Main* app, URI_Ref doi, XmlNode node, const 
             if (dot < 0) break;
             suffix = daKey.Mid(dot) + suffix;
             daKey = daKey.Left(dot);
-            auto it = paths.find(daKey);
-            if (it == paths.end()) break;
-            if (it->second.sClass == "sec:BDA") continue;
-            if (it->second.sClass == "sec:DA") da = it->second;
+            const URI_Ref* it = paths.Find(daKey);
+            if (!it) break;
+            if (it->sClass == "sec:BDA") continue;
+            if (it->sClass == "sec:DA") da = *it;
             break;
         }
         if (da.IsSet() && app->DocMtd_get_attribute_value(da, "sec:DA.fc_0", fc)) {

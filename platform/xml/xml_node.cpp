@@ -1,5 +1,6 @@
 #include "platform/xml/xml_node.h"
 
+#include <cstring>
 #include <string>
 
 #include "platform/xml/xml_doc_state.h"
@@ -152,6 +153,17 @@ XmlNodeList XmlNode::SelectNodes(const CString& xpath) const {
     }
 }
 
+XmlChildElements XmlNode::ChildElements(const char* name) const {
+    const bool holds = !m_attr && (m_node.type() == pugi::node_element || m_node.type() == pugi::node_document);
+    return XmlChildElements(m_doc, holds ? m_node : pugi::xml_node(), name);
+}
+
+pugi::xml_node XmlChildElements::Next(pugi::xml_node n) const {
+    for (; n; n = n.next_sibling())
+        if (n.type() == pugi::node_element && (!m_name || std::strcmp(n.name(), m_name) == 0)) return n;
+    return n;
+}
+
 XmlNode XmlNode::AppendChild(const CString& name) const {
     if (m_attr || !kiln::xml::IsXmlName(name.str())) return XmlNode();
     pugi::xml_node node = m_node;
@@ -177,11 +189,13 @@ bool XmlNode::RemoveChild(const XmlNode& child) const {
     return node.remove_child(child.m_node);
 }
 
-bool XmlNode::GetAttribute(const CString& name, CString& value) const {
+bool XmlNode::GetAttribute(const CString& name, CString& value) const { return GetAttribute(name.GetString(), value); }
+
+bool XmlNode::GetAttribute(const char* name, CString& value) const {
     try {
         value.Empty();
         if (!IsElement()) return false;
-        pugi::xml_attribute a = m_node.attribute(name.GetString());
+        pugi::xml_attribute a = m_node.attribute(name);
         if (!a) return false;
         value = a.value();
         return true;
