@@ -8,6 +8,7 @@
 #include <map>
 #include <set>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -27,32 +28,37 @@ struct PathList {
     std::vector<std::pair<CString, URI_Ref>> paths;
     bool sorted = false;
     void emplace(const CString& path, const URI_Ref& member) { paths.emplace_back(path, member); }
-    // Adds the paths behind `start`. The list is kept sorted, a repeated
-    // path only in its first place, so that each insertion lands just after
-    // the one before it in the table.
+    // Sorts the list once, a repeated path only in its first place.
+    void Sort() {
+        if (sorted) return;
+        std::stable_sort(paths.begin(), paths.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+        paths.erase(std::unique(paths.begin(), paths.end(), [](const auto& a, const auto& b) { return a.first == b.first; }),
+                    paths.end());
+        sorted = true;
+    }
+    // Adds the paths behind `start`, in order, so that each insertion lands
+    // just after the one before it in the table.
     void AddTo(ImportNameTable& table, const CString& start) {
-        if (!sorted) {
-            std::stable_sort(paths.begin(), paths.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
-            paths.erase(std::unique(paths.begin(), paths.end(),
-                                    [](const auto& a, const auto& b) { return a.first == b.first; }),
-                        paths.end());
-            sorted = true;
-        }
+        Sort();
         auto hint = table.end();
         for (const auto& [path, member] : paths) {
             hint = table.emplace_hint(hint, start + path, member);
             ++hint;
         }
     }
-    // The same, for the paths of `only` alone.
+    // The same, for the paths of `only` alone: each path of the set that
+    // begins with the start is looked up behind it.
     void AddTo(ImportNameTable& table, const CString& start, const std::set<CString>& only) {
-        // Nothing to add unless a path of the set begins with the start.
-        auto first = only.lower_bound(start);
-        if (first == only.end() || first->str().compare(0, start.str().size(), start.str()) != 0) return;
-        ImportNameTable some;
-        AddTo(some, start);
-        for (auto& entry : some)
-            if (only.count(entry.first)) table.insert(entry);
+        const std::string& s = start.str();
+        auto asked = only.lower_bound(start);
+        if (asked == only.end() || asked->str().compare(0, s.size(), s) != 0) return;
+        Sort();
+        for (; asked != only.end() && asked->str().compare(0, s.size(), s) == 0; ++asked) {
+            const std::string_view rest = std::string_view(asked->str()).substr(s.size());
+            auto at = std::lower_bound(paths.begin(), paths.end(), rest,
+                                       [](const auto& p, std::string_view r) { return std::string_view(p.first.str()) < r; });
+            if (at != paths.end() && at->first.str() == rest) table.insert({*asked, at->second});
+        }
     }
 };
 
@@ -189,20 +195,27 @@ bool ForEachInstanceDO(CKiln_Main* app, const URI_Ref& icd, Visit visit) {
 bool CKiln_Import::Index_ICD_DAs(CKiln_Main* app, URI_Ref icd, ImportNameTable& daPaths,
                                  const std::set<CString>* only) {
     std::map<std::string, PathList> byType;  // the paths below each DO type, walked once
-    CString lastNode, nodeName;
+    CString lastNode, nodeStart;
+    bool nodeAsked = true;  // with `only`: some path of the set begins with the node's
     return ForEachInstanceDO(app, icd, [&](const CString& ldName, const URI_Ref& node, const InstanceDO& d) {
         if (d.doType.IsEmpty()) return;
         if (node.sUri != lastNode.str()) {
             lastNode = node.sUri;
-            nodeName = NameOf(app, node);
+            nodeStart = ldName + "/" + NameOf(app, node) + ".";
+            if (only) {
+                auto first = only->lower_bound(nodeStart);
+                nodeAsked = first != only->end() && first->str().compare(0, nodeStart.str().size(), nodeStart.str()) == 0;
+            }
         }
+        // Every path of this node begins with the node's start: none is asked.
+        if (!nodeAsked) return;
         auto it = byType.find(d.doType.sUri);
         if (it == byType.end()) {
             it = byType.emplace(d.doType.sUri, PathList()).first;
             OnPath onPath{d.doType.sUri};
             DOTypeWalk(app, d.doType, it->second, CString(), onPath);
         }
-        const CString start = ldName + "/" + nodeName + "." + d.name;
+        const CString start = nodeStart + d.name;
         if (only)
             it->second.AddTo(daPaths, start, *only);
         else

@@ -92,10 +92,8 @@ bool CKiln_Import::Import_LNode(CKiln_Main* app, URI_Ref ld, XmlNode node, CStri
     if (!app->NewRsc_LNode(&lnode, ld, type->second.m_uShell, true)) return false;
     // The node's DOs are those of its type and of the type's bases, the
     // type's own winning, so that a DOI of an inherited DO is read.
-    ImportNameTable dos;
-    std::vector<URI_Ref> chain;
-    app->Get_AbstractTypes(type->second.m_uShell, &chain, "sec:LNodeType.Abstract_Type");
-    for (const URI_Ref& t : chain) AddMembersByName(app, t, "sec:LNodeType.DOs", dos);
+    CheckKeptTypeReads(app);
+    const std::shared_ptr<const ImportNameTable> dos = KeptLNTypeDOs(app, type->second.m_uShell);
 
     const CString name = prefix + lnClass + inst;
     app->DocMtd_Modify_attribute_value(lnode, kRoleOrd, ord);
@@ -112,7 +110,7 @@ bool CKiln_Import::Import_LNode(CKiln_Main* app, URI_Ref ld, XmlNode node, CStri
 
     ImportNameTable dois, dataSets;
     long i = 0;
-    for (const XmlNode& doi : node.ChildElements("DOI")) Import_DOI(app, lnode, doi, Dec(++i), lnType, dois, dos);
+    for (const XmlNode& doi : node.ChildElements("DOI")) Import_DOI(app, lnode, doi, Dec(++i), lnType, dois, *dos);
     i = 0;
     for (const XmlNode& el : node.ChildElements("Log")) Import_Log(app, lnode, el, Dec(++i), log);
     if (lnClass.Find("LLN0") >= 0) {
