@@ -210,7 +210,7 @@ public:
     // The next sequence number under the parent along the association or
     // path (without a parent: among all resources of the class named by
     // `asso`), as decimal text.
-    CString Get_NewRscSeq(URI_Ref parent, CString asso);
+    CString Get_NewRscSeq(const URI_Ref& parent, const CString& asso);
 
     // ======================================================================
     // CREATORS: the NewRsc_ family

@@ -31,15 +31,7 @@ CString ModelEnum(const char* enumName, const CString& value) {
 }
 
 bool ReadAttr(const XmlNode& node, const char* name, CString& out) {
-    if (node.GetAttribute(name, out)) return true;
-    if (!node.IsElement()) return false;
-    // The "zScl:" name is put together on the stack: most reads ask for an
-    // attribute the element does not have.
-    char prefixed[64] = "zScl:";
-    const size_t length = std::strlen(name);
-    if (length + 6 > sizeof prefixed) return node.GetAttribute(CString("zScl:") + name, out);
-    std::memcpy(prefixed + 5, name, length + 1);
-    return node.GetAttribute(prefixed, out);
+    return node.GetAttributeOrPrefixed(name, "zScl:", out);
 }
 
 CString AttrText(const XmlNode& node, const char* name) {

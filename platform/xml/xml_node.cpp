@@ -204,6 +204,25 @@ bool XmlNode::GetAttribute(const char* name, CString& value) const {
     }
 }
 
+bool XmlNode::GetAttributeOrPrefixed(const char* name, const char* prefix, CString& value) const {
+    value.Empty();
+    if (!IsElement()) return false;
+    const size_t prefixLength = std::strlen(prefix);
+    pugi::xml_attribute prefixed;
+    for (pugi::xml_attribute a = m_node.first_attribute(); a; a = a.next_attribute()) {
+        const char* n = a.name();
+        if (std::strcmp(n, name) == 0) {
+            value = a.value();
+            return true;
+        }
+        if (!prefixed && std::strncmp(n, prefix, prefixLength) == 0 && std::strcmp(n + prefixLength, name) == 0)
+            prefixed = a;
+    }
+    if (!prefixed) return false;
+    value = prefixed.value();
+    return true;
+}
+
 bool XmlNode::SetAttribute(const CString& name, const CString& value) const {
     if (!IsElement() || !kiln::xml::IsXmlName(name.str())) return false;
     pugi::xml_node node = m_node;

@@ -72,6 +72,9 @@ public:
     // Attribute of this element: false (and an empty value) when absent.
     bool GetAttribute(const CString& name, CString& value) const;
     bool GetAttribute(const char* name, CString& value) const;
+    // The attribute `name`, or when it is absent the one named `prefix` +
+    // `name` ("zScl:" + "base"), read in one pass over the attributes.
+    bool GetAttributeOrPrefixed(const char* name, const char* prefix, CString& value) const;
     // Sets an attribute, appending it after the existing ones when absent.
     bool SetAttribute(const CString& name, const CString& value) const;
 

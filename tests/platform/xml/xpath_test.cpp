@@ -255,3 +255,27 @@ TEST_F(XmlSelect, ChildElementWalkMatchesTheXPathOfTheName) {
     EXPECT_TRUE(walk(XmlNode(), nullptr).empty());
     EXPECT_TRUE(XmlNode().ChildElements().empty());
 }
+
+// An attribute is read under its own name first, its prefixed name second.
+TEST_F(XmlSelect, AnAttributeOrItsPrefixedForm) {
+    CBase_XML xml;
+    ASSERT_TRUE(xml.Load(
+        WriteFile("p.xml", R"(<r><e z:a="pz" a="plain" z:b="only" zz:c="other"/><e a=""/></r>)").c_str()));
+    XmlNodeList es = xml.GetDocumentElement().SelectNodes("e");
+    ASSERT_EQ(es.Length(), 2);
+    const XmlNode e = es.Item(0);
+    CString v = "x";
+    EXPECT_TRUE(e.GetAttributeOrPrefixed("a", "z:", v));
+    EXPECT_EQ(v, "plain") << "the own name wins wherever it stands";
+    EXPECT_TRUE(e.GetAttributeOrPrefixed("b", "z:", v));
+    EXPECT_EQ(v, "only");
+    EXPECT_FALSE(e.GetAttributeOrPrefixed("c", "z:", v));
+    EXPECT_EQ(v, "");
+    v = "x";
+    EXPECT_TRUE(es.Item(1).GetAttributeOrPrefixed("a", "z:", v));
+    EXPECT_EQ(v, "");
+    v = "x";
+    EXPECT_FALSE(XmlNode().GetAttributeOrPrefixed("a", "z:", v));
+    EXPECT_EQ(v, "");
+    EXPECT_FALSE(e.SelectSingleNode("@a").GetAttributeOrPrefixed("a", "z:", v)) << "an attribute has none";
+}
