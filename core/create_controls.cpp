@@ -47,7 +47,7 @@ CString BlockName(CKiln_Main& app, const char* prefix, const URI_Ref& dataSet, c
 
 bool CKiln_Main::NewRsc_DataSet(URI_Ref* pOut, URI_Ref lnode) { return NewMember(*this, pOut, lnode, kDataSet); }
 
-bool CKiln_Main::NewRsc_FCDA(URI_Ref* pOut, URI_Ref dataSet) { return NewMember(*this, pOut, dataSet, kFCDA); }
+bool CKiln_Main::NewRsc_FCDA(URI_Ref* pOut, const URI_Ref& dataSet) { return NewMember(*this, pOut, dataSet, kFCDA); }
 
 bool CKiln_Main::NewRsc_ClientLN(URI_Ref* pOut, URI_Ref rcb) { return NewMember(*this, pOut, rcb, kClientLN); }
 

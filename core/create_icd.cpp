@@ -34,8 +34,19 @@ const std::pair<const char*, const char*> kCountDependsOn[] = {
 };
 
 std::vector<uint64_t> CountStamps(CKiln_Main& app) {
+    // Where the stamps are kept depends on the schema, which the documents
+    // share; a place not found (no schema yet) is read by the names.
+    static const std::vector<int> slots = [&] {
+        std::vector<int> found;
+        for (const auto& [cls, role] : kCountDependsOn) found.push_back(app.m_Doc.ChangeStampSlot(cls, role));
+        return found;
+    }();
     std::vector<uint64_t> stamps;
-    for (const auto& [cls, role] : kCountDependsOn) stamps.push_back(app.m_Doc.ChangeStamp(cls, role));
+    stamps.reserve(slots.size());
+    for (size_t k = 0; k < slots.size(); ++k) {
+        const auto& [cls, role] = kCountDependsOn[k];
+        stamps.push_back(slots[k] >= 0 ? app.m_Doc.ChangeStampAt(slots[k]) : app.m_Doc.ChangeStamp(cls, role));
+    }
     return stamps;
 }
 
@@ -158,7 +169,7 @@ bool CKiln_Main::NewRsc_LDevice(URI_Ref* pOut, URI_Ref parent, URI_Ref lln0Type,
     });
 }
 
-bool CKiln_Main::NewRsc_LNode(URI_Ref* pOut, URI_Ref ld, URI_Ref lnType, bool bInstNo) {
+bool CKiln_Main::NewRsc_LNode(URI_Ref* pOut, const URI_Ref& ld, const URI_Ref& lnType, bool bInstNo) {
     CNewRsc c(*this, pOut, "W0072");
     if (!c.Admit(ld, {"sec:LDevice"}, "指定 LDevice 错误！")) return false;
     const CString n = Get_NewRscSeq(ld, "sec:LDevice.LNodes");
@@ -187,7 +198,7 @@ bool CKiln_Main::NewRsc_LNode(URI_Ref* pOut, URI_Ref ld, URI_Ref lnType, bool bI
     return made;
 }
 
-bool CKiln_Main::NewRsc_DOI(URI_Ref* pOut, URI_Ref lnode, URI_Ref dataObject) {
+bool CKiln_Main::NewRsc_DOI(URI_Ref* pOut, const URI_Ref& lnode, const URI_Ref& dataObject) {
     CNewRsc c(*this, pOut, "W0073");
     if (!c.Admit(lnode, {"sec:LNode"}, "指定 LNode 错误！")) return false;
     const CString n = Get_NewRscSeq(lnode, "sec:LNode.DOIs");
@@ -203,7 +214,7 @@ bool CKiln_Main::NewRsc_DOI(URI_Ref* pOut, URI_Ref lnode, URI_Ref dataObject) {
     });
 }
 
-bool CKiln_Main::NewRsc_DAI(URI_Ref* pOut, URI_Ref doi, URI_Ref dataAttr, CString name) {
+bool CKiln_Main::NewRsc_DAI(URI_Ref* pOut, const URI_Ref& doi, const URI_Ref& dataAttr, const CString& name) {
     CNewRsc c(*this, pOut, "W0074");
     if (!c.Admit(doi, {"sec:DOI"}, "指定 DOI 错误！")) return false;
     const CString n = Get_NewRscSeq(doi, "sec:DOI.DAIs");

@@ -26,9 +26,11 @@ bool CNewRsc::Lock(const CString& domain) {
 }
 
 bool CNewRsc::LockParentDomain(const URI_Ref& parent) {
-    URI_Ref p = parent;
-    CString name;
-    return Lock(m_app.Get_DomainName_withCreate(p, "", name, true));
+    // The parent's own domain (what Get_DomainName_withCreate gives without
+    // a class), read without copying the handle.
+    CString domain;
+    if (parent.IsSet()) m_app.DocMtd_DEnv_Get_Rsc_Domain(parent, domain);
+    return Lock(domain);
 }
 
 void CNewRsc::ClearOut() {

@@ -15,6 +15,7 @@
 
 #include <initializer_list>
 #include <stdexcept>
+#include <utility>
 #include <vector>
 
 #include "platform/framework/records.h"
@@ -93,7 +94,7 @@ public:
     bool Build(Body&& body) {
         try {
             URI_Ref made = body();
-            if (m_pOut) *m_pOut = made;
+            if (m_pOut) *m_pOut = std::move(made);
             m_vMade.clear();
             return true;
         } catch (const CCreateFault&) {

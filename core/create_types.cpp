@@ -117,7 +117,7 @@ bool CKiln_Main::NewRsc_EnumVal(URI_Ref* pOut, URI_Ref enumType, CString seq) {
     });
 }
 
-bool CKiln_Main::NewRsc_Val(URI_Ref* pOut, URI_Ref owner) {
+bool CKiln_Main::NewRsc_Val(URI_Ref* pOut, const URI_Ref& owner) {
     CNewRsc c(*this, pOut, "W0065");
     if (!c.Admit(owner, {"sec:BDA", "sec:DA", "sec:DAI"}, "指定 BDA 错误！")) return false;
     const char* role = owner.sClass == "sec:DAI" ? "sec:Val.DAI" : "sec:Val.BDA";

@@ -66,7 +66,7 @@ CString CKiln_Main::Get_DomainName_withCreate(URI_Ref& parent, const CString& cl
     return domain;
 }
 
-CString CKiln_Main::Get_NewRscSeq(URI_Ref parent, CString asso) {
+CString CKiln_Main::Get_NewRscSeq(const URI_Ref& parent, const CString& asso) {
     std::vector<URI_Ref> members;
     if (parent.IsEmpty()) {
         DocMtd_get_Uris_byClassName(asso, members, "", SortPolicy_ByName);

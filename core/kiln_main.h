@@ -210,7 +210,7 @@ public:
     // The next sequence number under the parent along the association or
     // path (without a parent: among all resources of the class named by
     // `asso`), as decimal text.
-    CString Get_NewRscSeq(URI_Ref parent, CString asso);
+    CString Get_NewRscSeq(const URI_Ref& parent, const CString& asso);
 
     // ======================================================================
     // CREATORS: the NewRsc_ family
@@ -233,7 +233,7 @@ public:
     bool NewRsc_SDO(URI_Ref* pOut, URI_Ref doType, CString ord);
     bool NewRsc_DA(URI_Ref* pOut, URI_Ref doType, CString ord);
     bool NewRsc_BDA(URI_Ref* pOut, URI_Ref daType, CString seq);
-    bool NewRsc_Val(URI_Ref* pOut, URI_Ref owner);
+    bool NewRsc_Val(URI_Ref* pOut, const URI_Ref& owner);
     bool NewRsc_EnumType(URI_Ref* pOut, URI_Ref package);
     bool NewRsc_EnumVal(URI_Ref* pOut, URI_Ref enumType, CString seq);
     bool NewRsc_DOSemantic(URI_Ref* pOut, URI_Ref package);
@@ -242,12 +242,12 @@ public:
     bool NewRsc_ICD(URI_Ref* pOut, URI_Ref dependPackage, CString name, bool bExtDOFreely, URI_Ref product);
     bool NewRsc_IED(URI_Ref* pOut, URI_Ref icd);
     bool NewRsc_LDevice(URI_Ref* pOut, URI_Ref parent, URI_Ref lln0Type, URI_Ref lphdType, URI_Ref templateLD);
-    bool NewRsc_LNode(URI_Ref* pOut, URI_Ref ld, URI_Ref lnType, bool bInstNo);
-    bool NewRsc_DOI(URI_Ref* pOut, URI_Ref lnode, URI_Ref dataObject);
-    bool NewRsc_DAI(URI_Ref* pOut, URI_Ref doi, URI_Ref dataAttr, CString name);
+    bool NewRsc_LNode(URI_Ref* pOut, const URI_Ref& ld, const URI_Ref& lnType, bool bInstNo);
+    bool NewRsc_DOI(URI_Ref* pOut, const URI_Ref& lnode, const URI_Ref& dataObject);
+    bool NewRsc_DAI(URI_Ref* pOut, const URI_Ref& doi, const URI_Ref& dataAttr, const CString& name);
     // ---- data sets, control blocks, settings          (create_controls.cpp)
     bool NewRsc_DataSet(URI_Ref* pOut, URI_Ref lnode);
-    bool NewRsc_FCDA(URI_Ref* pOut, URI_Ref dataSet);
+    bool NewRsc_FCDA(URI_Ref* pOut, const URI_Ref& dataSet);
     bool NewRsc_RCB(URI_Ref* pOut, URI_Ref lnode, URI_Ref dataSet);
     bool NewRsc_ClientLN(URI_Ref* pOut, URI_Ref rcb);
     bool NewRsc_LCB(URI_Ref* pOut, URI_Ref lnode, URI_Ref dataSet);

@@ -4,11 +4,13 @@
 
 #include <climits>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
 #include "import/import_util.h"
 #include "platform/framework/cim_schema.h"
 #include "platform/mfc/text_funcs.h"
+#include "platform/xml/xml_names.h"
 
 using kiln::core::kRoleName;
 using kiln::core::kRoleOrd;
@@ -29,10 +31,7 @@ CString ModelEnum(const char* enumName, const CString& value) {
 }
 
 bool ReadAttr(const XmlNode& node, const char* name, CString& out) {
-    out.Empty();
-    if (!node.IsElement()) return false;
-    if (node.GetAttribute(name, out)) return true;
-    return node.GetAttribute(CString("zScl:") + name, out);
+    return node.GetAttributeOrPrefixed(name, "zScl:", out);
 }
 
 CString AttrText(const XmlNode& node, const char* name) {
@@ -44,6 +43,13 @@ CString AttrText(const XmlNode& node, const char* name) {
 std::vector<XmlNode> Children(const XmlNode& node, const char* name) {
     std::vector<XmlNode> out;
     if (!node.IsElement()) return out;
+    // A plain name or "*" is answered by walking the children; other paths
+    // (unions such as "A|a") go through XPath.
+    if (std::strcmp(name, "*") == 0 || kiln::xml::IsXmlName(name)) {
+        const XmlChildElements kids = node.ChildElements(std::strcmp(name, "*") == 0 ? nullptr : name);
+        for (const XmlNode& child : kids) out.push_back(child);
+        return out;
+    }
     XmlNodeList list = node.SelectNodes(name);
     out.reserve(static_cast<size_t>(list.Length()));
     for (long i = 0; i < list.Length(); ++i) out.push_back(list.Item(i));

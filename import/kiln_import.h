@@ -10,6 +10,7 @@
 #pragma once
 
 #include <map>
+#include <memory>
 #include <set>
 #include <string>
 #include <unordered_map>
@@ -146,7 +147,7 @@ public:
 
     // ---- DOI and DAI ----
     bool Import_DOI(CKiln_Main* app, URI_Ref lnode, XmlNode node, CString ord, CString lnType, ImportNameTable& dois,
-                    ImportNameTable& dos);
+                    const ImportNameTable& dos);
     bool Import_DAI(CKiln_Main* app, URI_Ref doi, XmlNode node, const ImportNameTable& paths, CString path);
 
     // ---- control blocks ----
@@ -286,10 +287,43 @@ private:
     bool m_bCreatorRefused = false;   // a creator refused a type of the file
     std::vector<DeviceLog> m_vDeviceLogs;    // the devices of the run that read a Log element
     std::unordered_map<std::string, size_t> m_mapDeviceLogAt;  // device identifier -> its m_vDeviceLogs entry
-    // The member paths below each DO type a DOI was read against (keys start
-    // with "."), valid while the change stamps they were read at hold.
-    std::map<std::string, ImportNameTable> m_mapDOTypePaths;
-    std::vector<uint64_t> m_vDOTypePathStamps;
+    // What the instance readers read of the types over and over, kept while
+    // the change stamps of everything it is read from hold (type_reads.cpp).
+    struct DOReads {
+        URI_Ref doType;  // the DO's type; empty when it has none
+        CString cdc;     // the name of the type's CDC class; "" when none
+    };
+    struct MemberReads {
+        bool hasFc = false;  // a DA whose "sec:DA.fc_0" could be read
+        CString fc;
+        bool hasDaType = false;  // the member's struct type has a class
+        CString daType;          // that class's name
+    };
+    struct KeptTypeReads {
+        std::vector<int> slots;        // where the stamps are kept in the document
+        std::vector<uint64_t> stamps;  // the stamps the reads below were made at
+        std::map<std::string, ImportNameTable> doTypePaths;  // member paths below a DO type (keys start with ".")
+        std::unordered_map<std::string, DOReads> dos;
+        std::unordered_map<std::string, MemberReads> members;
+        // The DOs of an LN type and its bases by name, the type's own first.
+        std::unordered_map<std::string, std::shared_ptr<const ImportNameTable>> lnTypeDOs;
+    };
+    KeptTypeReads m_keptTypeReads;
+    // Forgets the kept reads when anything they were read from changed.
+    void CheckKeptTypeReads(CKiln_Main* app);
+    const ImportNameTable& KeptDOTypePaths(CKiln_Main* app, const URI_Ref& doType);
+    const DOReads& KeptDOReads(CKiln_Main* app, const URI_Ref& dataObject);
+    const MemberReads& KeptMemberReads(CKiln_Main* app, const URI_Ref& member);
+    std::shared_ptr<const ImportNameTable> KeptLNTypeDOs(CKiln_Main* app, const URI_Ref& lnType);
+    // The member paths a DAI is looked up in: the keys of `table` behind the
+    // text `inFront` (the DOI's name; "" when the table holds whole paths).
+    struct DAIPaths {
+        const ImportNameTable* table;
+        CString inFront;
+        const URI_Ref* Find(const CString& key) const;
+    };
+    bool ImportDAI(CKiln_Main* app, const URI_Ref& doi, const XmlNode& node, const DAIPaths& paths,
+                   const CString& path);
     // The LCBs of m_vLCBs that look for a Log, with their device and logName.
     std::vector<PendingLCB> m_vPendingLCBs;
 };

@@ -8,6 +8,7 @@
 #include <map>
 #include <set>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -27,32 +28,37 @@ struct PathList {
     std::vector<std::pair<CString, URI_Ref>> paths;
     bool sorted = false;
     void emplace(const CString& path, const URI_Ref& member) { paths.emplace_back(path, member); }
-    // Adds the paths behind `start`. The list is kept sorted, a repeated
-    // path only in its first place, so that each insertion lands just after
-    // the one before it in the table.
+    // Sorts the list once, a repeated path only in its first place.
+    void Sort() {
+        if (sorted) return;
+        std::stable_sort(paths.begin(), paths.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+        paths.erase(std::unique(paths.begin(), paths.end(), [](const auto& a, const auto& b) { return a.first == b.first; }),
+                    paths.end());
+        sorted = true;
+    }
+    // Adds the paths behind `start`, in order, so that each insertion lands
+    // just after the one before it in the table.
     void AddTo(ImportNameTable& table, const CString& start) {
-        if (!sorted) {
-            std::stable_sort(paths.begin(), paths.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
-            paths.erase(std::unique(paths.begin(), paths.end(),
-                                    [](const auto& a, const auto& b) { return a.first == b.first; }),
-                        paths.end());
-            sorted = true;
-        }
+        Sort();
         auto hint = table.end();
         for (const auto& [path, member] : paths) {
             hint = table.emplace_hint(hint, start + path, member);
             ++hint;
         }
     }
-    // The same, for the paths of `only` alone.
+    // The same, for the paths of `only` alone: each path of the set that
+    // begins with the start is looked up behind it.
     void AddTo(ImportNameTable& table, const CString& start, const std::set<CString>& only) {
-        // Nothing to add unless a path of the set begins with the start.
-        auto first = only.lower_bound(start);
-        if (first == only.end() || first->str().compare(0, start.str().size(), start.str()) != 0) return;
-        ImportNameTable some;
-        AddTo(some, start);
-        for (auto& entry : some)
-            if (only.count(entry.first)) table.insert(entry);
+        const std::string& s = start.str();
+        auto asked = only.lower_bound(start);
+        if (asked == only.end() || asked->str().compare(0, s.size(), s) != 0) return;
+        Sort();
+        for (; asked != only.end() && asked->str().compare(0, s.size(), s) == 0; ++asked) {
+            const std::string_view rest = std::string_view(asked->str()).substr(s.size());
+            auto at = std::lower_bound(paths.begin(), paths.end(), rest,
+                                       [](const auto& p, std::string_view r) { return std::string_view(p.first.str()) < r; });
+            if (at != paths.end() && at->first.str() == rest) table.insert({*asked, at->second});
+        }
     }
 };
 
@@ -148,23 +154,37 @@ bool CKiln_Import::Collect_BDAPaths(CKiln_Main* app, URI_Ref bda, ImportNameTabl
 
 namespace {
 
+// A DO of an LN type as the instance walks see it: its name and its type.
+struct InstanceDO {
+    URI_Ref d;
+    CString name;
+    URI_Ref doType;
+};
+
 // Calls `visit` for every DO of every logical node of the ICD's first
 // server: the node's LN type first, then its base types, each in sibling
-// order. False when the ICD has no IED or the IED no server.
+// order. The DOs of each LN type are read once in the walk. False when the
+// ICD has no IED or the IED no server.
 template <typename Visit>
 bool ForEachInstanceDO(CKiln_Main* app, const URI_Ref& icd, Visit visit) {
     URI_Ref ied = app->DocMtd_getFirstUri_ofAsso(icd, "sec:ICD.IED");
     URI_Ref server = ied.IsSet() ? app->DocMtd_getFirstUri_ofAsso(ied, "sec:IED.Servers") : URI_Ref();
     if (server.IsEmpty()) return false;
+    std::map<std::string, std::vector<InstanceDO>> byLNType;
     for (const URI_Ref& ld : MembersByOrd(app, server, "sec:Server.LDevices")) {
         const CString ldName = NameOf(app, ld);
         for (const URI_Ref& node : MembersByOrd(app, ld, "sec:LDevice.LNodes")) {
             URI_Ref lnType = app->DocMtd_getFirstUri_ofAsso(node, "sec:LNode.LNodeType");
             if (lnType.IsEmpty()) continue;
-            std::vector<URI_Ref> chain;
-            app->Get_AbstractTypes(lnType, &chain, "sec:LNodeType.Abstract_Type");
-            for (const URI_Ref& t : chain)
-                for (const URI_Ref& d : MembersByOrd(app, t, "sec:LNodeType.DOs")) visit(ldName, node, d);
+            auto [dos, added] = byLNType.try_emplace(lnType.sUri);
+            if (added) {
+                std::vector<URI_Ref> chain;
+                app->Get_AbstractTypes(lnType, &chain, "sec:LNodeType.Abstract_Type");
+                for (const URI_Ref& t : chain)
+                    for (const URI_Ref& d : MembersByOrd(app, t, "sec:LNodeType.DOs"))
+                        dos->second.push_back({d, NameOf(app, d), app->DocMtd_getFirstUri_ofAsso(d, "sec:DO.DefinedBy_DOType")});
+            }
+            for (const InstanceDO& d : dos->second) visit(ldName, node, d);
         }
     }
     return true;
@@ -175,21 +195,27 @@ bool ForEachInstanceDO(CKiln_Main* app, const URI_Ref& icd, Visit visit) {
 bool CKiln_Import::Index_ICD_DAs(CKiln_Main* app, URI_Ref icd, ImportNameTable& daPaths,
                                  const std::set<CString>* only) {
     std::map<std::string, PathList> byType;  // the paths below each DO type, walked once
-    CString lastNode, nodeName;
-    return ForEachInstanceDO(app, icd, [&](const CString& ldName, const URI_Ref& node, const URI_Ref& d) {
-        URI_Ref doType = app->DocMtd_getFirstUri_ofAsso(d, "sec:DO.DefinedBy_DOType");
-        if (doType.IsEmpty()) return;
+    CString lastNode, nodeStart;
+    bool nodeAsked = true;  // with `only`: some path of the set begins with the node's
+    return ForEachInstanceDO(app, icd, [&](const CString& ldName, const URI_Ref& node, const InstanceDO& d) {
+        if (d.doType.IsEmpty()) return;
         if (node.sUri != lastNode.str()) {
             lastNode = node.sUri;
-            nodeName = NameOf(app, node);
+            nodeStart = ldName + "/" + NameOf(app, node) + ".";
+            if (only) {
+                auto first = only->lower_bound(nodeStart);
+                nodeAsked = first != only->end() && first->str().compare(0, nodeStart.str().size(), nodeStart.str()) == 0;
+            }
         }
-        auto it = byType.find(doType.sUri);
+        // Every path of this node begins with the node's start: none is asked.
+        if (!nodeAsked) return;
+        auto it = byType.find(d.doType.sUri);
         if (it == byType.end()) {
-            it = byType.emplace(doType.sUri, PathList()).first;
-            OnPath onPath{doType.sUri};
-            DOTypeWalk(app, doType, it->second, CString(), onPath);
+            it = byType.emplace(d.doType.sUri, PathList()).first;
+            OnPath onPath{d.doType.sUri};
+            DOTypeWalk(app, d.doType, it->second, CString(), onPath);
         }
-        const CString start = ldName + "/" + nodeName + "." + NameOf(app, d);
+        const CString start = nodeStart + d.name;
         if (only)
             it->second.AddTo(daPaths, start, *only);
         else
@@ -201,21 +227,20 @@ bool CKiln_Import::Index_ICD_LNodes(CKiln_Main* app, URI_Ref icd) {
     if (icd.IsEmpty()) return false;
     std::map<std::string, PathList> byType;  // the SDO paths below each DO type, walked once
     CString lastNode, lnName;
-    return ForEachInstanceDO(app, icd, [&](const CString& ldName, const URI_Ref& node, const URI_Ref& d) {
+    return ForEachInstanceDO(app, icd, [&](const CString& ldName, const URI_Ref& node, const InstanceDO& d) {
         if (node.sUri != lastNode.str()) {
             lastNode = node.sUri;
             lnName = app->DocMtd_getValue_ofAttr(node, "sec:LNode.prefix") +
                      app->DocMtd_getValue_ofAttr(node, "sec:LNode.lnClass") +
                      app->DocMtd_getValue_ofAttr(node, "sec:LNode.lnInst");
         }
-        const CString path = ldName + "/" + lnName + "." + NameOf(app, d);
-        m_mapInstPaths.emplace(path, d);
-        URI_Ref doType = app->DocMtd_getFirstUri_ofAsso(d, "sec:DO.DefinedBy_DOType");
-        if (doType.IsEmpty()) return;
-        auto it = byType.find(doType.sUri);
+        const CString path = ldName + "/" + lnName + "." + d.name;
+        m_mapInstPaths.emplace(path, d.d);
+        if (d.doType.IsEmpty()) return;
+        auto it = byType.find(d.doType.sUri);
         if (it == byType.end()) {
-            it = byType.emplace(doType.sUri, PathList()).first;
-            for (const URI_Ref& sdo : MembersByOrd(app, doType, "sec:DOType.Contains_SDOs")) {
+            it = byType.emplace(d.doType.sUri, PathList()).first;
+            for (const URI_Ref& sdo : MembersByOrd(app, d.doType, "sec:DOType.Contains_SDOs")) {
                 OnPath onPath;
                 SDOWalk(app, sdo, it->second, "." + NameOf(app, sdo), onPath);
             }

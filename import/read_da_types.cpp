@@ -72,7 +72,7 @@ Struct_ImportShell* CKiln_Import::LinkMemberType(CKiln_Main* app, const URI_Ref&
 
 void CKiln_Import::ImportMemberVals(CKiln_Main* app, const URI_Ref& owner, const XmlNode& node, const char* valueRole) {
     long i = 0;
-    for (const XmlNode& val : Children(node, "Val")) {
+    for (const XmlNode& val : node.ChildElements("Val")) {
         if (i == 0) {
             CString text;
             Get_NodeText(val, ".", text);

@@ -42,8 +42,9 @@ std::vector<FoundDAI> FindDAIs(const XmlNode& doi) {
     std::vector<Frame> stack;
     std::vector<FoundDAI> found;
     auto pushChildren = [&](const XmlNode& el, int seg) {
-        const std::vector<XmlNode> kids = Children(el, "*");
-        for (auto it = kids.rbegin(); it != kids.rend(); ++it) stack.push_back({*it, seg});
+        const size_t first = stack.size();
+        for (const XmlNode& kid : el.ChildElements()) stack.push_back({kid, seg});
+        std::reverse(stack.begin() + static_cast<std::ptrdiff_t>(first), stack.end());
     };
     pushChildren(doi, -1);
     while (!stack.empty()) {
@@ -70,39 +71,10 @@ std::vector<FoundDAI> FindDAIs(const XmlNode& doi) {
     return found;
 }
 
-// What the member paths below a DO type are read from: the member lists,
-// the members' names, order numbers, constraints and types.
-const std::pair<const char*, const char*> kPathsDependOn[] = {
-    {"sec:DOType", "sec:DOType.Contains_SDOs"}, {"sec:DOType", "sec:DOType.Contains_DAs"},
-    {"sec:DAType", "sec:DAType.Contains_BDAs"}, {"sec:SDO", "cim:Naming.name"},
-    {"sec:SDO", "e301:OrdNaming.ord"},          {"sec:SDO", "sec:SDO.DefinedBy_DOType"},
-    {"sec:DA", "cim:Naming.name"},              {"sec:DA", "e301:OrdNaming.ord"},
-    {"sec:DA", "sec:DA.fc_0"},                  {"sec:DA", "sec:BDA.DefinedBy_Struct"},
-    {"sec:BDA", "cim:Naming.name"},             {"sec:BDA", "e301:OrdNaming.ord"},
-    {"sec:BDA", "sec:BDA.DefinedBy_Struct"},
-};
-
-// The paths below a DO type, read once and kept while nothing they are read
-// from changes: the DOIs of many nodes share a few types.
-const ImportNameTable& DOTypePaths(CKiln_Main* app, const URI_Ref& doType, std::map<std::string, ImportNameTable>& kept,
-                                   std::vector<uint64_t>& keptStamps) {
-    static const std::vector<std::pair<CString, CString>> kNames(std::begin(kPathsDependOn), std::end(kPathsDependOn));
-    std::vector<uint64_t> stamps;
-    stamps.reserve(kNames.size());
-    for (const auto& [cls, role] : kNames) stamps.push_back(app->m_Doc.ChangeStamp(cls, role));
-    if (stamps != keptStamps) {
-        kept.clear();
-        keptStamps = std::move(stamps);
-    }
-    auto [it, added] = kept.try_emplace(doType.sUri);
-    if (added) CollectDOTypePaths(app, doType, it->second, CString());
-    return it->second;
-}
-
 }  // namespace
 
 bool CKiln_Import::Import_DOI(CKiln_Main* app, URI_Ref lnode, XmlNode node, CString ord, CString lnType,
-                              ImportNameTable& dois, ImportNameTable& dos) {
+                              ImportNameTable& dois, const ImportNameTable& dos) {
     CString name;
     if (!ReadAttr(node, "name", name)) {
         AddEntry(m_pDOIsNode, "DOI", "错误：", "DOI的name为空！", &m_nErrors);
@@ -124,14 +96,13 @@ bool CKiln_Import::Import_DOI(CKiln_Main* app, URI_Ref lnode, XmlNode node, CStr
         if (ReadAttr(node, "ix", ix)) app->DocMtd_Modify_attribute_value(doi, "sec:DOI.ix", ix);
         dois.emplace(name, doi);
     }
-    ImportNameTable paths;
-    URI_Ref doType = app->DocMtd_getFirstUri_ofAsso(dataObject->second, "sec:DO.DefinedBy_DOType");
-    if (doType.IsSet())
-        for (const auto& [below, member] : DOTypePaths(app, doType, m_mapDOTypePaths, m_vDOTypePathStamps))
-            paths.emplace_hint(paths.end(), name + below, member);
-    URI_Ref cdc = doType.IsSet() ? app->DocMtd_getFirstUri_ofAsso(doType, "sec:DOType.ClassOf_DOType") : URI_Ref();
-    app->DocMtd_Modify_attribute_value(doi, "sec:DOI.cdcType",
-                                       cdc.IsSet() ? app->DocMtd_getValue_ofAttr(cdc, kRoleName) : CString());
+    // The DAIs are looked up in the paths below the DO's type, behind the
+    // DOI's name.
+    static const ImportNameTable kNoPaths;
+    CheckKeptTypeReads(app);
+    const DOReads& reads = KeptDOReads(app, dataObject->second);
+    const DAIPaths paths{reads.doType.IsSet() ? &KeptDOTypePaths(app, reads.doType) : &kNoPaths, name};
+    app->DocMtd_Modify_attribute_value(doi, "sec:DOI.cdcType", reads.cdc);
     for (const FoundDAI& d : FindDAIs(node)) {
         CString path = name;
         for (const CString& sdi : d.sdiNames) path += "." + sdi;
@@ -139,36 +110,49 @@ bool CKiln_Import::Import_DOI(CKiln_Main* app, URI_Ref lnode, XmlNode node, CStr
         // when it has no index of its own, so that elements stay apart.
         CString ix;
         if (!d.sdiIx.IsEmpty() && !ReadAttr(d.dai, "ix", ix)) d.dai.SetAttribute("ix", d.sdiIx);
-        Import_DAI(app, doi, d.dai, paths, path);
+        ImportDAI(app, doi, d.dai, paths, path);
     }
     return true;
 }
 
+const URI_Ref* CKiln_Import::DAIPaths::Find(const CString& key) const {
+    const std::string& k = key.str();
+    const std::string& in = inFront.str();
+    if (k.size() < in.size() || k.compare(0, in.size(), in) != 0) return nullptr;
+    auto it = in.empty() ? table->find(key) : table->find(CString(k.substr(in.size())));
+    return it == table->end() ? nullptr : &it->second;
+}
+
 bool CKiln_Import::Import_DAI(CKiln_Main* app, URI_Ref doi, XmlNode node, const ImportNameTable& paths, CString path) {
+    CheckKeptTypeReads(app);
+    return ImportDAI(app, doi, node, DAIPaths{&paths, CString()}, path);
+}
+
+bool CKiln_Import::ImportDAI(CKiln_Main* app, const URI_Ref& doi, const XmlNode& node, const DAIPaths& paths,
+                             const CString& path) {
     CString sAddr, name, ix;
     ReadAttr(node, "sAddr", sAddr);
     if (!ReadAttr(node, "name", name)) return true;
     const CString key = path + "." + name;
     const CString rel = key.Mid(key.Find('.') + 1);
-    auto found = paths.find(key);
-    if (found == paths.end()) {
+    const URI_Ref* found = paths.Find(key);
+    if (!found) {
         const CString lnName = app->DocMtd_getFirstValue_ofAsso(doi, "sec:DOI.LNode", kRoleName);
         AddEntry(m_pDAIsNode, "DAI", "错误：" + name,
                  "LNode:" + lnName + "里的" + path + "的DAI:" + name + "未找到对应DA", &m_nErrors);
         return false;
     }
-    const URI_Ref member = found->second;
-    URI_Ref dai;
-    if (!app->NewRsc_DAI(&dai, doi, member, rel)) return true;
-    app->DocMtd_Modify_attribute_value(dai, "sec:DAI.sAddr", sAddr);
-    if (ReadAttr(node, "ix", ix)) app->DocMtd_Modify_attribute_value(dai, "sec:DAI.ix", ix);
-
-    CString fc;
+    const URI_Ref member = *found;
+    // Type data is read through the kept reads: nothing here changes it.
+    // The DAI is made under its final name: with the constraint put in when
+    // its path names none.
+    const MemberReads& reads = KeptMemberReads(app, member);
+    const CString* fc = nullptr;
+    CString named = rel;
     if (member.sClass == "sec:DA") {
-        if (app->DocMtd_get_attribute_value(member, "sec:DA.fc_0", fc)) {
-            app->DocMtd_Modify_attribute_value(dai, "sec:DAI.fc", fc);
-            if (rel.Find('[') < 0)
-                app->DocMtd_Modify_attribute_value(dai, kRoleName, rel + "[" + fc.Mid(fc.ReverseFind('.') + 1) + "]");
+        if (reads.hasFc) {
+            fc = &reads.fc;
+            if (rel.Find('[') < 0) named = rel + "[" + fc->Mid(fc->ReverseFind('.') + 1) + "]";
         }
     } else if (member.sClass == "sec:BDA" && rel.Find('[') < 0) {
         // Strip struct members off the end until the path names the data
@@ -180,25 +164,24 @@ bool CKiln_Import::Import_DAI(CKiln_Main* app, URI_Ref doi, XmlNode node, const 
             if (dot < 0) break;
             suffix = daKey.Mid(dot) + suffix;
             daKey = daKey.Left(dot);
-            auto it = paths.find(daKey);
-            if (it == paths.end()) break;
-            if (it->second.sClass == "sec:BDA") continue;
-            if (it->second.sClass == "sec:DA") da = it->second;
+            const URI_Ref* it = paths.Find(daKey);
+            if (!it) break;
+            if (it->sClass == "sec:BDA") continue;
+            if (it->sClass == "sec:DA") da = *it;
             break;
         }
-        if (da.IsSet() && app->DocMtd_get_attribute_value(da, "sec:DA.fc_0", fc)) {
+        if (da.IsSet() && KeptMemberReads(app, da).hasFc) {
+            fc = &KeptMemberReads(app, da).fc;
             const CString daPath = daKey.Mid(daKey.Find('.') + 1);
-            app->DocMtd_Modify_attribute_value(dai, "sec:DAI.fc", fc);
-            if (daPath.Find('[') < 0)
-                app->DocMtd_Modify_attribute_value(dai, kRoleName,
-                                                   daPath + "[" + fc.Mid(fc.ReverseFind('.') + 1) + "]" + suffix);
+            if (daPath.Find('[') < 0) named = daPath + "[" + fc->Mid(fc->ReverseFind('.') + 1) + "]" + suffix;
         }
     }
-    URI_Ref structType = app->DocMtd_getFirstUri_ofAsso(member, "sec:BDA.DefinedBy_Struct");
-    URI_Ref cls =
-        structType.IsSet() ? app->DocMtd_getFirstUri_ofAsso(structType, "sec:DAType.ClassOf_DAType") : URI_Ref();
-    if (cls.IsSet())
-        app->DocMtd_Modify_attribute_value(dai, "sec:DAI.daType", app->DocMtd_getValue_ofAttr(cls, kRoleName));
+    URI_Ref dai;
+    if (!app->NewRsc_DAI(&dai, doi, member, named)) return true;
+    app->DocMtd_Modify_attribute_value(dai, "sec:DAI.sAddr", sAddr);
+    if (ReadAttr(node, "ix", ix)) app->DocMtd_Modify_attribute_value(dai, "sec:DAI.ix", ix);
+    if (fc) app->DocMtd_Modify_attribute_value(dai, "sec:DAI.fc", *fc);
+    if (reads.hasDaType) app->DocMtd_Modify_attribute_value(dai, "sec:DAI.daType", reads.daType);
     ImportMemberVals(app, dai, node, "sec:DAI.valueStr");
     return true;
 }

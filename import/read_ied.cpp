@@ -95,10 +95,8 @@ bool CKiln_Import::Import_LNode(CKiln_Main* app, URI_Ref ld, XmlNode node, CStri
     if (!app->NewRsc_LNode(&lnode, ld, type->second.m_uShell, true)) return false;
     // The node's DOs are those of its type and of the type's bases, the
     // type's own winning, so that a DOI of an inherited DO is read.
-    ImportNameTable dos;
-    std::vector<URI_Ref> chain;
-    app->Get_AbstractTypes(type->second.m_uShell, &chain, "sec:LNodeType.Abstract_Type");
-    for (const URI_Ref& t : chain) AddMembersByName(app, t, "sec:LNodeType.DOs", dos);
+    CheckKeptTypeReads(app);
+    const std::shared_ptr<const ImportNameTable> dos = KeptLNTypeDOs(app, type->second.m_uShell);
 
     const CString name = prefix + lnClass + inst;
     app->DocMtd_Modify_attribute_value(lnode, kRoleOrd, ord);
@@ -115,22 +113,22 @@ bool CKiln_Import::Import_LNode(CKiln_Main* app, URI_Ref ld, XmlNode node, CStri
 
     ImportNameTable dois, dataSets;
     long i = 0;
-    for (const XmlNode& doi : Children(node, "DOI")) Import_DOI(app, lnode, doi, Dec(++i), lnType, dois, dos);
+    for (const XmlNode& doi : node.ChildElements("DOI")) Import_DOI(app, lnode, doi, Dec(++i), lnType, dois, *dos);
     i = 0;
-    for (const XmlNode& el : Children(node, "Log")) Import_Log(app, lnode, el, Dec(++i), log);
+    for (const XmlNode& el : node.ChildElements("Log")) Import_Log(app, lnode, el, Dec(++i), log);
     if (lnClass.Find("LLN0") >= 0) {
         i = 0;
-        for (const XmlNode& el : Children(node, "SettingControl")) Import_SGCB(app, lnode, el, Dec(++i), sgcb);
+        for (const XmlNode& el : node.ChildElements("SettingControl")) Import_SGCB(app, lnode, el, Dec(++i), sgcb);
     }
     i = 0;
-    for (const XmlNode& inputs : Children(node, "Inputs"))
-        for (const XmlNode& el : Children(inputs, "ExtRef")) Import_ExtRef(app, lnode, el, Dec(++i));
+    for (const XmlNode& inputs : node.ChildElements("Inputs"))
+        for (const XmlNode& el : inputs.ChildElements("ExtRef")) Import_ExtRef(app, lnode, el, Dec(++i));
     i = 0;
-    for (const XmlNode& el : Children(node, "DataSet"))
+    for (const XmlNode& el : node.ChildElements("DataSet"))
         Import_DataSet(app, lnode, el, Dec(++i), dataSets, bDataSetFlag);
     i = 0;
-    for (const XmlNode& el : Children(node, "LogControl")) Import_LCB(app, lnode, el, Dec(++i), dataSets);
+    for (const XmlNode& el : node.ChildElements("LogControl")) Import_LCB(app, lnode, el, Dec(++i), dataSets);
     i = 0;
-    for (const XmlNode& el : Children(node, "ReportControl")) Import_RCB(app, lnode, el, Dec(++i), dataSets);
+    for (const XmlNode& el : node.ChildElements("ReportControl")) Import_RCB(app, lnode, el, Dec(++i), dataSets);
     return true;
 }

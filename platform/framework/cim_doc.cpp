@@ -436,12 +436,21 @@ void CBase_CimDoc::Clear() {
 int CBase_CimDoc::ResourceCount() const { return static_cast<int>(m_p->live); }
 
 uint64_t CBase_CimDoc::ChangeStamp(const CString& cls, const CString& role) const {
+    return ChangeStampAt(ChangeStampSlot(cls, role));
+}
+
+int CBase_CimDoc::ChangeStampSlot(const CString& cls, const CString& role) const {
     const Store& s = *m_p;
-    if (!s.schema) return 0;
+    if (!s.schema) return -1;
     const int c = s.schema->ClassId(cls.str());
     const int r = s.RoleId(role.str());
-    if (c < 0 || r < 0) return 0;
-    return s.stamps[static_cast<size_t>(c) * static_cast<size_t>(s.schema->RoleCount()) + static_cast<size_t>(r)];
+    if (c < 0 || r < 0) return -1;
+    return c * s.schema->RoleCount() + r;
+}
+
+uint64_t CBase_CimDoc::ChangeStampAt(int slot) const {
+    const Store& s = *m_p;
+    return slot >= 0 && static_cast<size_t>(slot) < s.stamps.size() ? s.stamps[static_cast<size_t>(slot)] : 0;
 }
 
 void CBase_CimDoc::InjectFault(const CString& op, int skip) {

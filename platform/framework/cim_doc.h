@@ -157,6 +157,11 @@ public:
     // or loses a value or link of the role (0 while none did, and for an
     // unknown class or role); no two changes, in any document, share one.
     uint64_t ChangeStamp(const CString& cls, const CString& role) const;
+    // The same stamp found by its place, for callers that compare one set of
+    // stamps often: the place of a class and role (-1 for an unknown one, or
+    // without a schema), then its stamp (0 for -1).
+    int ChangeStampSlot(const CString& cls, const CString& role) const;
+    uint64_t ChangeStampAt(int slot) const;
 
     // ---- schema -----------------------------------------------------------
     CString ReverseRole(const CString& role) const;

@@ -197,10 +197,15 @@ Idx FindAlong(const Store& s, Idx start, const std::vector<int>& roles, int pick
 
 bool CBase_CimDoc::BeginQuery(const URI_Ref& start, std::vector<URI_Ref>& out, uint32_t& index) const {
     index = m_p->Find(start);
-    CString missing = start.sUri;
+    // `start` may be an element of `out`: its identifier is read before the clear.
+    if (index == kNone) {
+        const CString missing = start.sUri;
+        out.clear();
+        if (!Usable("query")) return false;
+        return Fail("对象不存在：" + missing);
+    }
     out.clear();
-    if (!Usable("query")) return false;
-    return index != kNone || Fail("对象不存在：" + missing);
+    return Usable("query");
 }
 
 bool CBase_CimDoc::Targets(const URI_Ref& rsc, const CString& role, std::vector<URI_Ref>& out,

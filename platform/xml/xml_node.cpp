@@ -159,6 +159,17 @@ XmlNodeList XmlNode::SelectNodes(const CString& xpath) const {
     }
 }
 
+XmlChildElements XmlNode::ChildElements(const char* name) const {
+    const bool holds = !m_attr && (m_node.type() == pugi::node_element || m_node.type() == pugi::node_document);
+    return XmlChildElements(m_doc, holds ? m_node : pugi::xml_node(), name);
+}
+
+pugi::xml_node XmlChildElements::Next(pugi::xml_node n) const {
+    for (; n; n = n.next_sibling())
+        if (n.type() == pugi::node_element && (!m_name || std::strcmp(n.name(), m_name) == 0)) return n;
+    return n;
+}
+
 XmlNode XmlNode::AppendChild(const CString& name) const {
     pugi::xml_node child = AppendElement(name);
     return child ? XmlNode(m_doc, child) : XmlNode();
@@ -196,11 +207,13 @@ bool XmlNode::RemoveChild(const XmlNode& child) const {
     return removed;
 }
 
-bool XmlNode::GetAttribute(const CString& name, CString& value) const {
+bool XmlNode::GetAttribute(const CString& name, CString& value) const { return GetAttribute(name.GetString(), value); }
+
+bool XmlNode::GetAttribute(const char* name, CString& value) const {
     try {
         value.Empty();
         if (!IsElement()) return false;
-        pugi::xml_attribute a = m_node.attribute(name.GetString());
+        pugi::xml_attribute a = m_node.attribute(name);
         if (!a) return false;
         value = a.value();
         return true;
@@ -235,6 +248,25 @@ long XmlNode::DropElementPrefix(const CString& prefix) const {
         // Out of memory: the elements renamed so far keep their new names.
     }
     return renamed;
+}
+
+bool XmlNode::GetAttributeOrPrefixed(const char* name, const char* prefix, CString& value) const {
+    value.Empty();
+    if (!IsElement()) return false;
+    const size_t prefixLength = std::strlen(prefix);
+    pugi::xml_attribute prefixed;
+    for (pugi::xml_attribute a = m_node.first_attribute(); a; a = a.next_attribute()) {
+        const char* n = a.name();
+        if (std::strcmp(n, name) == 0) {
+            value = a.value();
+            return true;
+        }
+        if (!prefixed && std::strncmp(n, prefix, prefixLength) == 0 && std::strcmp(n + prefixLength, name) == 0)
+            prefixed = a;
+    }
+    if (!prefixed) return false;
+    value = prefixed.value();
+    return true;
 }
 
 bool XmlNode::SetAttribute(const CString& name, const CString& value) const {

@@ -26,6 +26,7 @@ class XmlDocState;
 }
 
 class XmlNodeList;
+class XmlChildElements;
 
 class XmlNode {
 public:
@@ -54,6 +55,12 @@ public:
     XmlNode SelectSingleNode(const CString& xpath) const;
     XmlNodeList SelectNodes(const CString& xpath) const;
 
+    // The child elements of this element (or of the document) in document
+    // order: every one, or with a name those whose qualified name is exactly
+    // it, the same nodes the XPath of that name selects. Walked directly,
+    // without an XPath query; empty for an attribute or a null handle.
+    XmlChildElements ChildElements(const char* name = nullptr) const;
+
     // A new element appended as the last child of this element (or as the
     // root of an empty document). It carries no namespace declaration of its
     // own, so it is in the default namespace of its ancestors. Null when the
@@ -69,6 +76,10 @@ public:
 
     // Attribute of this element: false (and an empty value) when absent.
     bool GetAttribute(const CString& name, CString& value) const;
+    bool GetAttribute(const char* name, CString& value) const;
+    // The attribute `name`, or when it is absent the one named `prefix` +
+    // `name` ("zScl:" + "base"), read in one pass over the attributes.
+    bool GetAttributeOrPrefixed(const char* name, const char* prefix, CString& value) const;
     // Sets an attribute, appending it after the existing ones when absent.
     bool SetAttribute(const CString& name, const CString& value) const;
 
@@ -84,6 +95,7 @@ public:
 private:
     friend class CBase_XML;
     friend class XmlNodeList;
+    friend class XmlChildElements;
     XmlNode(std::shared_ptr<kiln::xml::XmlDocState> doc, pugi::xml_node node, pugi::xml_attribute attr = {})
         : m_doc(std::move(doc)), m_node(node), m_attr(attr) {}
     XmlNode(std::shared_ptr<kiln::xml::XmlDocState> doc, const pugi::xpath_node& xn)
@@ -115,4 +127,41 @@ private:
 
     std::shared_ptr<kiln::xml::XmlDocState> m_doc;
     pugi::xpath_node_set m_set;
+};
+
+// A walk over the child elements of one node (XmlNode::ChildElements), for
+// range-for loops. The document must not change while it runs.
+class XmlChildElements {
+public:
+    class iterator {
+    public:
+        XmlNode operator*() const { return XmlNode(m_range->m_doc, m_node); }
+        iterator& operator++() {
+            m_node = m_range->Next(m_node.next_sibling());
+            return *this;
+        }
+        bool operator!=(const iterator& o) const { return m_node != o.m_node; }
+        bool operator==(const iterator& o) const { return m_node == o.m_node; }
+
+    private:
+        friend class XmlChildElements;
+        iterator(const XmlChildElements* range, pugi::xml_node node) : m_range(range), m_node(node) {}
+        const XmlChildElements* m_range;
+        pugi::xml_node m_node;
+    };
+
+    iterator begin() const { return iterator(this, Next(m_parent.first_child())); }
+    iterator end() const { return iterator(this, pugi::xml_node()); }
+    bool empty() const { return !(begin() != end()); }
+
+private:
+    friend class XmlNode;
+    XmlChildElements(std::shared_ptr<kiln::xml::XmlDocState> doc, pugi::xml_node parent, const char* name)
+        : m_doc(std::move(doc)), m_parent(parent), m_name(name) {}
+    // The first child element from `n` on (n itself included) that matches.
+    pugi::xml_node Next(pugi::xml_node n) const;
+
+    std::shared_ptr<kiln::xml::XmlDocState> m_doc;
+    pugi::xml_node m_parent;  // null: no children
+    const char* m_name;       // null: every element
 };

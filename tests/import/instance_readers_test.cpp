@@ -369,6 +369,58 @@ TEST_F(ImportTest, SettingGroupNumbersAreCheckedWithoutOverflow) {
               (ReportEntry{"other_error", "错误：ICD文件: SGCB", "numOfSGs 或 actSG 数量错误"}));
 }
 
+// The constraints, CDCs and LN types' DO lists are read once for many nodes
+// and DOIs as well; a change of any of them must be seen by the next read.
+TEST_F(InstanceTest, NodesAndDOIsReadTheConstraintsClassesAndDOsTheTypesHaveNow) {
+    URI_Ref ptoc = Node(prot, "PTOC1");
+    URI_Ref doStr = Target(Member(ptoc, "sec:LNode.DOIs", "Str"), "sec:DOI.DO");
+    URI_Ref sps = Target(doStr, "sec:DO.DefinedBy_DOType");
+    ASSERT_TRUE(sps.IsSet());
+    ImportNameTable dois, dos{{"Str", doStr}};
+    auto readDoi = [&](const char* dai) {
+        XmlNode root = LoadScl(std::string("<SCL><DOI name=\"Str\"><DAI name=\"") + dai + "\"/></DOI></SCL>");
+        return imp.Import_DOI(&app, ptoc, scl.Get_NodePtr(root, "DOI"), "9", "PTOC_D", dois, dos);
+    };
+    ASSERT_TRUE(readDoi("stVal"));
+    URI_Ref doi = dois["Str"];
+    EXPECT_EQ(Get(doi, "sec:DOI.cdcType"), "SPS");
+    EXPECT_EQ(Get(Members(doi, "sec:DOI.DAIs").back(), "sec:DAI.fc"), EnumValue("FCType", "ST"));
+
+    // Another constraint of the DA and another CDC class of its DO type.
+    URI_Ref stVal = Member(sps, "sec:DOType.Contains_DAs", "stVal");
+    ASSERT_TRUE(stVal.IsSet());
+    ASSERT_TRUE(app.DocMtd_Modify_attribute_value(stVal, "sec:DA.fc_0", EnumValue("FCType", "CF")));
+    URI_Ref inc = Target(Target(Target(Member(lln0, "sec:LNode.DOIs", "Mod"), "sec:DOI.DO"), "sec:DO.DefinedBy_DOType"),
+                         "sec:DOType.ClassOf_DOType");
+    ASSERT_TRUE(inc.IsSet());
+    ASSERT_TRUE(app.DocMtd_update_Association(sps, "sec:DOType.ClassOf_DOType", inc));
+    ASSERT_TRUE(readDoi("stVal"));
+    EXPECT_EQ(NamesOf(Members(doi, "sec:DOI.DAIs")), (std::vector<CString>{"stVal[ST]", "stVal[CF]"}));
+    EXPECT_EQ(Get(Members(doi, "sec:DOI.DAIs").back(), "sec:DAI.fc"), EnumValue("FCType", "CF"));
+    EXPECT_EQ(Get(doi, "sec:DOI.cdcType"), "INC");
+
+    // A DO added to an LN type after a node of it was read is there for the next node.
+    const URI_Ref ptocT = ShellOf(imp.m_mapNewLNodeTypes, "PTOC_T");
+    ASSERT_TRUE(ptocT.IsSet());
+    auto readNode = [&](const char* inst) {
+        XmlNode root = LoadScl(std::string("<SCL><LN lnClass=\"PTOC\" inst=\"") + inst +
+                               "\" lnType=\"PTOC_T\"><DOI name=\"Added\"/></LN></SCL>");
+        return imp.Import_LNode(&app, prot, scl.Get_NodePtr(root, "LN"), "9", URI_Ref(), URI_Ref(), "IED1PROT", false);
+    };
+    const size_t entries = Entries("DOIs").size();
+    ASSERT_TRUE(readNode("7"));
+    EXPECT_EQ(Entries("DOIs").size(), entries + 1) << "no DO Added yet";
+    CString domain;
+    ASSERT_TRUE(app.DocMtd_DEnv_Get_Rsc_Domain(ptocT, domain));
+    URI_Ref added;
+    ASSERT_TRUE(app.DocMtd_create_a_Rsc(domain, "sec:DO", added, "Added"));
+    ASSERT_TRUE(app.DocMtd_Modify_attribute_value(added, "e301:OrdNaming.ord", "9"));
+    ASSERT_TRUE(app.DocMtd_add_Association(added, "sec:DO.LNodeType", ptocT));
+    ASSERT_TRUE(readNode("8"));
+    EXPECT_EQ(Entries("DOIs").size(), entries + 1) << "the added DO is found";
+    EXPECT_EQ(NamesOf(Members(Node(prot, "PTOC8"), "sec:LNode.DOIs")), std::vector<CString>{"Added"});
+}
+
 }  // namespace
 }  // namespace kiln::test
 

@@ -241,9 +241,18 @@ TEST_F(DocTest, ChangeStampsMoveWithTheirClassAndRoleOnly) {
     URI_Ref type = Make(kPkgDomain, "sec:LNodeType", "T");
     URI_Ref cls = Make(kPkgDomain, "sec:LNodeType", "C");
     URI_Ref node = Make(kPkgDomain, "sec:LNode", "N");
-    auto stamp = [&](const char* c, const char* role) { return doc.ChangeStamp(c, role); };
+    // Every stamp is read both ways: by names and by its place.
+    auto stamp = [&](const char* c, const char* role) {
+        const uint64_t byName = doc.ChangeStamp(c, role);
+        EXPECT_EQ(doc.ChangeStampAt(doc.ChangeStampSlot(c, role)), byName) << c << " " << role;
+        return byName;
+    };
     EXPECT_EQ(stamp("sec:LNode", "sec:NoSuchRole"), 0u);
     EXPECT_EQ(stamp("sec:NoSuchClass", "cim:Naming.name"), 0u);
+    EXPECT_EQ(doc.ChangeStampSlot("sec:NoSuchClass", "cim:Naming.name"), -1);
+    EXPECT_EQ(doc.ChangeStampAt(-1), 0u);
+    EXPECT_EQ(doc.ChangeStampAt(1 << 30), 0u);
+    EXPECT_NE(doc.ChangeStampSlot("sec:LNode", "cim:Naming.name"), doc.ChangeStampSlot("sec:LNodeType", "cim:Naming.name"));
 
     uint64_t name = stamp("sec:LNodeType", "cim:Naming.name");
     const uint64_t nodeName = stamp("sec:LNode", "cim:Naming.name");

@@ -2,6 +2,10 @@
 // node operations.
 #include <gtest/gtest.h>
 
+#include <set>
+#include <string>
+#include <vector>
+
 #include "platform/xml/base_xml.h"
 #include "tests/platform/xml/temp_folder.h"
 
@@ -198,4 +202,80 @@ TEST_F(XmlSelect, NameParentRemoveAndListsOfNodes) {
     EXPECT_EQ(none.NodeName(), "");
     EXPECT_FALSE(none.SetText("x"));
     EXPECT_TRUE(m_scl.Get_NodePtr(none, "/SCL").IsNull());
+}
+
+// The direct walk over child elements selects what the XPath of the same name
+// selects, for every element of the file and every name found in it (prefixed
+// names included), and "*" for the whole list; text, comments and attributes
+// are never in it.
+TEST_F(XmlSelect, ChildElementWalkMatchesTheXPathOfTheName) {
+    auto walk = [](const XmlNode& node, const char* name) {
+        std::vector<XmlNode> out;
+        for (const XmlNode& child : node.ChildElements(name)) out.push_back(child);
+        return out;
+    };
+    auto select = [](const XmlNode& node, const CString& path) {
+        std::vector<XmlNode> out;
+        XmlNodeList list = node.SelectNodes(path);
+        for (long i = 0; i < list.Length(); ++i) out.push_back(list.Item(i));
+        return out;
+    };
+    CBase_XML itb;
+    ASSERT_TRUE(itb.Load(WriteFile("a.itb", kItb).c_str()));
+    int compared = 0;
+    for (CBase_XML* xml : {&m_scl, &itb}) {
+        XmlNodeList all = xml->GetDocumentElement().SelectNodes("descendant-or-self::*");
+        ASSERT_GT(all.Length(), 5);
+        for (long i = 0; i < all.Length(); ++i) {
+            const XmlNode el = all.Item(i);
+            EXPECT_EQ(walk(el, nullptr), select(el, "*")) << el.NodeName().GetString();
+            std::set<std::string> names;
+            for (const XmlNode& child : select(el, "*")) names.insert(child.NodeName().str());
+            names.insert("NoSuchElement");
+            for (const std::string& name : names) {
+                EXPECT_EQ(walk(el, name.c_str()), select(el, name)) << name;
+                ++compared;
+            }
+        }
+    }
+    EXPECT_GT(compared, 40);
+    // Mixed content: only the element children count.
+    CBase_XML mixed;
+    ASSERT_TRUE(mixed.Load(WriteFile("m.xml", "<r>text<!-- c --><a/>more<b/><?pi x?><a/></r>").c_str()));
+    const XmlNode r = mixed.GetDocumentElement();
+    ASSERT_EQ(walk(r, nullptr).size(), 3u);
+    EXPECT_EQ(walk(r, "a").size(), 2u);
+    EXPECT_EQ(walk(r, nullptr)[1].NodeName(), "b");
+    // The document's child element is its root; an attribute, a leaf and a
+    // null handle have none.
+    EXPECT_EQ(walk(mixed.GetDocument(), nullptr), std::vector<XmlNode>{r});
+    EXPECT_TRUE(r.SelectSingleNode("@x").IsNull());
+    EXPECT_TRUE(walk(m_root.SelectSingleNode("@xmlns"), nullptr).empty());
+    EXPECT_TRUE(walk(walk(r, "b")[0], nullptr).empty());
+    EXPECT_TRUE(walk(XmlNode(), nullptr).empty());
+    EXPECT_TRUE(XmlNode().ChildElements().empty());
+}
+
+// An attribute is read under its own name first, its prefixed name second.
+TEST_F(XmlSelect, AnAttributeOrItsPrefixedForm) {
+    CBase_XML xml;
+    ASSERT_TRUE(xml.Load(
+        WriteFile("p.xml", R"(<r><e z:a="pz" a="plain" z:b="only" zz:c="other"/><e a=""/></r>)").c_str()));
+    XmlNodeList es = xml.GetDocumentElement().SelectNodes("e");
+    ASSERT_EQ(es.Length(), 2);
+    const XmlNode e = es.Item(0);
+    CString v = "x";
+    EXPECT_TRUE(e.GetAttributeOrPrefixed("a", "z:", v));
+    EXPECT_EQ(v, "plain") << "the own name wins wherever it stands";
+    EXPECT_TRUE(e.GetAttributeOrPrefixed("b", "z:", v));
+    EXPECT_EQ(v, "only");
+    EXPECT_FALSE(e.GetAttributeOrPrefixed("c", "z:", v));
+    EXPECT_EQ(v, "");
+    v = "x";
+    EXPECT_TRUE(es.Item(1).GetAttributeOrPrefixed("a", "z:", v));
+    EXPECT_EQ(v, "");
+    v = "x";
+    EXPECT_FALSE(XmlNode().GetAttributeOrPrefixed("a", "z:", v));
+    EXPECT_EQ(v, "");
+    EXPECT_FALSE(e.SelectSingleNode("@a").GetAttributeOrPrefixed("a", "z:", v)) << "an attribute has none";
 }
