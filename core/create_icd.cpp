@@ -202,12 +202,15 @@ bool CKiln_Main::NewRsc_DOI(URI_Ref* pOut, const URI_Ref& lnode, const URI_Ref& 
     CNewRsc c(*this, pOut, "W0073");
     if (!c.Admit(lnode, {"sec:LNode"}, "指定 LNode 错误！")) return false;
     const CString n = Get_NewRscSeq(lnode, "sec:LNode.DOIs");
+    // A DOI of a DO is named after it; the name is given at creation so that
+    // it is written once (an empty DO name still replaces the made-up one).
+    const CString doName = dataObject.IsSet() ? DocMtd_getValue_ofAttr(dataObject, kRoleName, nullptr, false) : CString();
     return c.Build([&] {
-        URI_Ref doi = c.Create("sec:DOI", "DOI_" + n);
+        URI_Ref doi = c.Create("sec:DOI", doName.IsEmpty() ? "DOI_" + n : doName);
         c.Link(doi, "sec:DOI.LNode", lnode);
         if (dataObject.IsSet()) {
             c.Link(doi, "sec:DOI.DO", dataObject);
-            c.Write(doi, kRoleName, DocMtd_getValue_ofAttr(dataObject, kRoleName, nullptr, false));
+            if (doName.IsEmpty()) c.Write(doi, kRoleName, doName);
         }
         c.Write(doi, kRoleOrd, n);
         return doi;
@@ -219,10 +222,10 @@ bool CKiln_Main::NewRsc_DAI(URI_Ref* pOut, const URI_Ref& doi, const URI_Ref& da
     if (!c.Admit(doi, {"sec:DOI"}, "指定 DOI 错误！")) return false;
     const CString n = Get_NewRscSeq(doi, "sec:DOI.DAIs");
     return c.Build([&] {
-        URI_Ref dai = c.Create("sec:DAI", "DAI_" + n);
+        // A given name is the one made with: written once.
+        URI_Ref dai = c.Create("sec:DAI", name.IsEmpty() ? "DAI_" + n : name);
         c.Link(dai, "sec:DAI.DOI", doi);
         if (dataAttr.sClass == "sec:BDA" || dataAttr.sClass == "sec:DA") c.Link(dai, "sec:DAI.BDA", dataAttr);
-        if (!name.IsEmpty()) c.Write(dai, kRoleName, name);
         c.Write(dai, kRoleOrd, n);
         return dai;
     });

@@ -27,7 +27,7 @@ bool CKiln_Import::Import_DataSet(CKiln_Main* app, URI_Ref lnode, XmlNode node, 
 bool CKiln_Import::Import_FCDA(CKiln_Main* app, URI_Ref dataSet, XmlNode node, CString ord, bool /*bFlag*/) {
     URI_Ref fcda;
     if (!app->NewRsc_FCDA(&fcda, dataSet)) return true;
-    app->DocMtd_Modify_attribute_value(fcda, kRoleOrd, ord);
+    WriteChanged(app, fcda, kRoleOrd, ord);
     CString name, lnClass, lnInst, prefix, ldInst, fc, doName, daName;
     if (ReadAttr(node, "name", name)) app->DocMtd_Modify_attribute_value(fcda, kRoleName, name);
     if (ReadAttr(node, "lnClass", lnClass))

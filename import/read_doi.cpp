@@ -91,7 +91,7 @@ bool CKiln_Import::Import_DOI(CKiln_Main* app, URI_Ref lnode, XmlNode node, CStr
         doi = it->second;
     } else {
         if (!app->NewRsc_DOI(&doi, lnode, dataObject->second)) return false;
-        app->DocMtd_Modify_attribute_value(doi, kRoleOrd, ord);
+        WriteChanged(app, doi, kRoleOrd, ord);
         CString ix;
         if (ReadAttr(node, "ix", ix)) app->DocMtd_Modify_attribute_value(doi, "sec:DOI.ix", ix);
         dois.emplace(name, doi);
