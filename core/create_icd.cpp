@@ -13,6 +13,7 @@ using kiln::core::CNewRsc;
 using kiln::core::kErrAddAsso;
 using kiln::core::kRoleName;
 using kiln::core::kRoleOrd;
+using kiln::core::OrdRole;
 
 namespace {
 
@@ -150,7 +151,7 @@ bool CKiln_Main::NewRsc_LDevice(URI_Ref* pOut, URI_Ref parent, URI_Ref lln0Type,
         Get_NewRscSeq(parent, bTemplate ? "sec:TypePackage.Base_LDevices" : "sec:IED.Servers/sec:Server.LDevices");
     return c.Build([&] {
         URI_Ref ld = c.Create("sec:LDevice", "LD_" + n);
-        c.Write(ld, kRoleOrd, n);
+        c.Write(ld, OrdRole(), n);
         if (bTemplate)
             c.Link(ld, "sec:LDevice.TypePackage", parent);
         else
@@ -190,7 +191,7 @@ bool CKiln_Main::NewRsc_LNode(URI_Ref* pOut, const URI_Ref& ld, const URI_Ref& l
         // A failed instance number does not undo the node.
         if (bInstNo) DocMtd_Modify_attribute_value(node, "sec:LNode.lnInst", inst);
         c.Link(node, "sec:LNode.LDevice", ld);
-        c.Write(node, kRoleOrd, n);
+        c.Write(node, OrdRole(), n);
         if (lnType.IsSet()) c.Link(node, "sec:LNode.LNodeType", lnType);
         return node;
     });
@@ -212,7 +213,7 @@ bool CKiln_Main::NewRsc_DOI(URI_Ref* pOut, const URI_Ref& lnode, const URI_Ref& 
             c.Link(doi, "sec:DOI.DO", dataObject);
             if (doName.IsEmpty()) c.Write(doi, kRoleName, doName);
         }
-        c.Write(doi, kRoleOrd, n);
+        c.Write(doi, OrdRole(), n);
         return doi;
     });
 }
@@ -226,7 +227,7 @@ bool CKiln_Main::NewRsc_DAI(URI_Ref* pOut, const URI_Ref& doi, const URI_Ref& da
         URI_Ref dai = c.Create("sec:DAI", name.IsEmpty() ? "DAI_" + n : name);
         c.Link(dai, "sec:DAI.DOI", doi);
         if (dataAttr.sClass == "sec:BDA" || dataAttr.sClass == "sec:DA") c.Link(dai, "sec:DAI.BDA", dataAttr);
-        c.Write(dai, kRoleOrd, n);
+        c.Write(dai, OrdRole(), n);
         return dai;
     });
 }

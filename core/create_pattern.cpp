@@ -7,6 +7,11 @@ namespace kiln::core {
 
 CNewRsc::CNewRsc(CKiln_Main& app, URI_Ref* out, const char* lockNo) : m_app(app), m_pOut(out), m_sLockNo(lockNo) {}
 
+const CString& OrdRole() {
+    static const CString role(kRoleOrd);
+    return role;
+}
+
 bool CNewRsc::Admit(const URI_Ref& parent, std::initializer_list<const char*> classes, const char* message) {
     if (!LockParentDomain(parent)) return false;
     ClearOut();
@@ -80,7 +85,7 @@ URI_Ref CNewRsc::CreateMember(const CMemberKind& kind, const URI_Ref& parent, co
                               const CString& ord) {
     URI_Ref rsc = Create(kind.cls, kind.prefix + n);
     Link(rsc, kind.linkRole, parent);
-    Write(rsc, kRoleOrd, ord);
+    Write(rsc, OrdRole(), ord);
     return rsc;
 }
 
