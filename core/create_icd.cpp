@@ -13,6 +13,7 @@ using kiln::core::CNewRsc;
 using kiln::core::kErrAddAsso;
 using kiln::core::kRoleName;
 using kiln::core::kRoleOrd;
+using kiln::core::OrdRole;
 
 namespace {
 
@@ -150,7 +151,7 @@ bool CKiln_Main::NewRsc_LDevice(URI_Ref* pOut, URI_Ref parent, URI_Ref lln0Type,
         Get_NewRscSeq(parent, bTemplate ? "sec:TypePackage.Base_LDevices" : "sec:IED.Servers/sec:Server.LDevices");
     return c.Build([&] {
         URI_Ref ld = c.Create("sec:LDevice", "LD_" + n);
-        c.Write(ld, kRoleOrd, n);
+        c.Write(ld, OrdRole(), n);
         if (bTemplate)
             c.Link(ld, "sec:LDevice.TypePackage", parent);
         else
@@ -190,7 +191,7 @@ bool CKiln_Main::NewRsc_LNode(URI_Ref* pOut, const URI_Ref& ld, const URI_Ref& l
         // A failed instance number does not undo the node.
         if (bInstNo) DocMtd_Modify_attribute_value(node, "sec:LNode.lnInst", inst);
         c.Link(node, "sec:LNode.LDevice", ld);
-        c.Write(node, kRoleOrd, n);
+        c.Write(node, OrdRole(), n);
         if (lnType.IsSet()) c.Link(node, "sec:LNode.LNodeType", lnType);
         return node;
     });
@@ -202,14 +203,17 @@ bool CKiln_Main::NewRsc_DOI(URI_Ref* pOut, const URI_Ref& lnode, const URI_Ref& 
     CNewRsc c(*this, pOut, "W0073");
     if (!c.Admit(lnode, {"sec:LNode"}, "指定 LNode 错误！")) return false;
     const CString n = Get_NewRscSeq(lnode, "sec:LNode.DOIs");
+    // A DOI of a DO is named after it; the name is given at creation so that
+    // it is written once (an empty DO name still replaces the made-up one).
+    const CString doName = dataObject.IsSet() ? DocMtd_getValue_ofAttr(dataObject, kRoleName, nullptr, false) : CString();
     return c.Build([&] {
-        URI_Ref doi = c.Create("sec:DOI", "DOI_" + n);
+        URI_Ref doi = c.Create("sec:DOI", doName.IsEmpty() ? "DOI_" + n : doName);
         c.Link(doi, "sec:DOI.LNode", lnode);
         if (dataObject.IsSet()) {
             c.Link(doi, "sec:DOI.DO", dataObject);
-            c.Write(doi, kRoleName, DocMtd_getValue_ofAttr(dataObject, kRoleName, nullptr, false));
+            if (doName.IsEmpty()) c.Write(doi, kRoleName, doName);
         }
-        c.Write(doi, kRoleOrd, n);
+        c.Write(doi, OrdRole(), n);
         return doi;
     });
 }
@@ -219,11 +223,11 @@ bool CKiln_Main::NewRsc_DAI(URI_Ref* pOut, const URI_Ref& doi, const URI_Ref& da
     if (!c.Admit(doi, {"sec:DOI"}, "指定 DOI 错误！")) return false;
     const CString n = Get_NewRscSeq(doi, "sec:DOI.DAIs");
     return c.Build([&] {
-        URI_Ref dai = c.Create("sec:DAI", "DAI_" + n);
+        // A given name is the one made with: written once.
+        URI_Ref dai = c.Create("sec:DAI", name.IsEmpty() ? "DAI_" + n : name);
         c.Link(dai, "sec:DAI.DOI", doi);
         if (dataAttr.sClass == "sec:BDA" || dataAttr.sClass == "sec:DA") c.Link(dai, "sec:DAI.BDA", dataAttr);
-        if (!name.IsEmpty()) c.Write(dai, kRoleName, name);
-        c.Write(dai, kRoleOrd, n);
+        c.Write(dai, OrdRole(), n);
         return dai;
     });
 }

@@ -7,6 +7,11 @@ namespace kiln::core {
 
 CNewRsc::CNewRsc(CKiln_Main& app, URI_Ref* out, const char* lockNo) : m_app(app), m_pOut(out), m_sLockNo(lockNo) {}
 
+const CString& OrdRole() {
+    static const CString role(kRoleOrd);
+    return role;
+}
+
 bool CNewRsc::Admit(const URI_Ref& parent, std::initializer_list<const char*> classes, const char* message) {
     if (!LockParentDomain(parent)) return false;
     ClearOut();
@@ -19,18 +24,21 @@ bool CNewRsc::Admit(const URI_Ref& parent, const CMemberKind& kind) {
 }
 
 bool CNewRsc::Lock(const CString& domain) {
-    m_sDomain = domain;
-    if (m_app.DocMtd_DEnv_IsDomainEditable(domain)) return true;
+    if (&domain != &m_sDomain) m_sDomain = domain;
+    if (m_app.DocMtd_DEnv_IsDomainEditable(m_sDomain)) return true;
     _AfxMessageBox(CString("当前域不可编辑！-") + m_sLockNo, MB_OK, "", nullptr);
     return false;
 }
 
 bool CNewRsc::LockParentDomain(const URI_Ref& parent) {
     // The parent's own domain (what Get_DomainName_withCreate gives without
-    // a class), read without copying the handle.
-    CString domain;
-    if (parent.IsSet()) m_app.DocMtd_DEnv_Get_Rsc_Domain(parent, domain);
-    return Lock(domain);
+    // a class), read without copying the handle, straight into the domain
+    // the resources are made in.
+    if (parent.IsSet())
+        m_app.DocMtd_DEnv_Get_Rsc_Domain(parent, m_sDomain);
+    else
+        m_sDomain.Empty();
+    return Lock(m_sDomain);
 }
 
 void CNewRsc::ClearOut() {
@@ -77,7 +85,7 @@ URI_Ref CNewRsc::CreateMember(const CMemberKind& kind, const URI_Ref& parent, co
                               const CString& ord) {
     URI_Ref rsc = Create(kind.cls, kind.prefix + n);
     Link(rsc, kind.linkRole, parent);
-    Write(rsc, kRoleOrd, ord);
+    Write(rsc, OrdRole(), ord);
     return rsc;
 }
 

@@ -148,6 +148,10 @@ bool NewMember(CKiln_Main& app, URI_Ref* pOut, const URI_Ref& parent, const CMem
 // prefix alone, linked to the parent and not ordered.
 bool NewUnnumbered(CKiln_Main& app, URI_Ref* pOut, const URI_Ref& parent, const CMemberKind& kind);
 
+// The order role as a string made once, for the calls made for every new
+// resource (the role's name is too long to be kept without an allocation).
+const CString& OrdRole();
+
 // "true" or "false".
 inline const char* BoolText(bool b) { return b ? "true" : "false"; }
 

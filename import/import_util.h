@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "core/create_pattern.h"
 #include "core/kiln_main.h"
 #include "import/kiln_import.h"
 #include "platform/mfc/cstring.h"
@@ -24,6 +25,11 @@ CString ModelEnum(const char* enumName, const CString& value);
 bool ReadAttr(const XmlNode& node, const char* name, CString& out);
 // The text of ReadAttr, "" when absent.
 CString AttrText(const XmlNode& node, const char* name);
+
+// Writes the value unless the attribute holds it already, as it does where
+// the creator wrote the same number or name just before: the model is the
+// same either way, with one write fewer. An empty value is always written.
+void WriteChanged(CKiln_Main* app, const URI_Ref& rsc, const CString& role, const CString& value);
 
 // The child elements of that name, in document order.
 std::vector<XmlNode> Children(const XmlNode& node, const char* name);

@@ -34,6 +34,12 @@ bool ReadAttr(const XmlNode& node, const char* name, CString& out) {
     return node.GetAttributeOrPrefixed(name, "zScl:", out);
 }
 
+void WriteChanged(CKiln_Main* app, const URI_Ref& rsc, const CString& role, const CString& value) {
+    // An empty value is written always: it may stand for no attribute yet.
+    if (!value.IsEmpty() && app->DocMtd_getValue_ofAttr(rsc, role) == value) return;
+    app->DocMtd_Modify_attribute_value(rsc, role, value);
+}
+
 CString AttrText(const XmlNode& node, const char* name) {
     CString text;
     ReadAttr(node, name, text);

@@ -264,7 +264,7 @@ private:
                                        const CString& typeId, const char* kind, const CString& name);
     // The Val children of a DA, BDA or DAI element: the first text to
     // `valueRole`, each one a sec:Val numbered by its position.
-    void ImportMemberVals(CKiln_Main* app, const URI_Ref& owner, const XmlNode& node, const char* valueRole);
+    void ImportMemberVals(CKiln_Main* app, const URI_Ref& owner, const XmlNode& node, const CString& valueRole);
     // The entry of a logical device in m_vDeviceLogs, made when missing.
     DeviceLog& DeviceLogOf(CKiln_Main* app, const URI_Ref& ld);
     // Links each LCB to the Log its "ldInst" and "logName" name, else to

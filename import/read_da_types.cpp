@@ -7,6 +7,7 @@
 
 using kiln::core::kRoleName;
 using kiln::core::kRoleOrd;
+using kiln::core::OrdRole;
 using namespace kiln::import;
 
 bool CKiln_Import::Import_EnumType(CKiln_Main* app, URI_Ref enumType, XmlNode node, CString ord) {
@@ -70,7 +71,8 @@ Struct_ImportShell* CKiln_Import::LinkMemberType(CKiln_Main* app, const URI_Ref&
     return nullptr;
 }
 
-void CKiln_Import::ImportMemberVals(CKiln_Main* app, const URI_Ref& owner, const XmlNode& node, const char* valueRole) {
+void CKiln_Import::ImportMemberVals(CKiln_Main* app, const URI_Ref& owner, const XmlNode& node,
+                                    const CString& valueRole) {
     long i = 0;
     for (const XmlNode& val : node.ChildElements("Val")) {
         if (i == 0) {
@@ -106,7 +108,7 @@ bool CKiln_Import::Import_BDA(CKiln_Main* app, URI_Ref daType, XmlNode node, CSt
 bool CKiln_Import::Import_Val(CKiln_Main* app, URI_Ref owner, XmlNode node, CString ord) {
     URI_Ref val;
     if (!app->NewRsc_Val(&val, owner)) return true;
-    app->DocMtd_Modify_attribute_value(val, kRoleOrd, ord);
+    app->DocMtd_Modify_attribute_value(val, OrdRole(), ord);
     CString text;
     Get_NodeText(node, ".", text);
     app->DocMtd_Modify_attribute_value(val, "sec:Val.sValue", text);

@@ -5,6 +5,7 @@
 
 using kiln::core::kRoleName;
 using kiln::core::kRoleOrd;
+using kiln::core::OrdRole;
 using namespace kiln::import;
 
 bool CKiln_Import::Import_DataSet(CKiln_Main* app, URI_Ref lnode, XmlNode node, CString ord, ImportNameTable& dataSets,
@@ -27,19 +28,22 @@ bool CKiln_Import::Import_DataSet(CKiln_Main* app, URI_Ref lnode, XmlNode node, 
 bool CKiln_Import::Import_FCDA(CKiln_Main* app, URI_Ref dataSet, XmlNode node, CString ord, bool /*bFlag*/) {
     URI_Ref fcda;
     if (!app->NewRsc_FCDA(&fcda, dataSet)) return true;
-    app->DocMtd_Modify_attribute_value(fcda, kRoleOrd, ord);
+    WriteChanged(app, fcda, OrdRole(), ord);
+    // The roles are made once: a file has many members.
+    static const CString kLnClass("sec:FCDA.lnClass"), kLnInst("sec:FCDA.lnInst"), kPrefix("sec:FCDA.memberRef"),
+        kLdInst("sec:FCDA.ldInst"), kDoName("sec:DARef.doName"), kDaName("sec:DARef.daName");
     CString name, lnClass, lnInst, prefix, ldInst, fc, doName, daName;
     if (ReadAttr(node, "name", name)) app->DocMtd_Modify_attribute_value(fcda, kRoleName, name);
     if (ReadAttr(node, "lnClass", lnClass))
-        app->DocMtd_Modify_attribute_value(fcda, "sec:FCDA.lnClass", lnClass);
+        app->DocMtd_Modify_attribute_value(fcda, kLnClass, lnClass);
     else
         AddOtherError("错误：ICD文件:  FCDA:" + name, "lnclass为空");
-    if (ReadAttr(node, "lnInst", lnInst)) app->DocMtd_Modify_attribute_value(fcda, "sec:FCDA.lnInst", lnInst);
-    if (ReadAttr(node, "prefix", prefix)) app->DocMtd_Modify_attribute_value(fcda, "sec:FCDA.memberRef", prefix);
-    if (ReadAttr(node, "ldInst", ldInst)) app->DocMtd_Modify_attribute_value(fcda, "sec:FCDA.ldInst", ldInst);
+    if (ReadAttr(node, "lnInst", lnInst)) app->DocMtd_Modify_attribute_value(fcda, kLnInst, lnInst);
+    if (ReadAttr(node, "prefix", prefix)) app->DocMtd_Modify_attribute_value(fcda, kPrefix, prefix);
+    if (ReadAttr(node, "ldInst", ldInst)) app->DocMtd_Modify_attribute_value(fcda, kLdInst, ldInst);
     if (ReadAttr(node, "fc", fc)) app->DocMtd_Modify_attribute_value(fcda, "sec:FCDA.fc", ModelEnum("FCType", fc));
-    if (ReadAttr(node, "doName", doName)) app->DocMtd_Modify_attribute_value(fcda, "sec:DARef.doName", doName);
-    if (ReadAttr(node, "daName", daName)) app->DocMtd_Modify_attribute_value(fcda, "sec:DARef.daName", daName);
+    if (ReadAttr(node, "doName", doName)) app->DocMtd_Modify_attribute_value(fcda, kDoName, doName);
+    if (ReadAttr(node, "daName", daName)) app->DocMtd_Modify_attribute_value(fcda, kDaName, daName);
     const CString lnName = prefix + lnClass + lnInst;
     if (!lnName.IsEmpty())
         m_vPendingRefs.push_back({fcda, m_strIEDName + ldInst + lnName, ldInst, lnName, daName, doName});

@@ -13,6 +13,7 @@
 
 using kiln::core::kRoleName;
 using kiln::core::kRoleOrd;
+using kiln::core::OrdRole;
 using namespace kiln::import;
 
 namespace {
@@ -91,7 +92,7 @@ bool CKiln_Import::Import_DOI(CKiln_Main* app, URI_Ref lnode, XmlNode node, CStr
         doi = it->second;
     } else {
         if (!app->NewRsc_DOI(&doi, lnode, dataObject->second)) return false;
-        app->DocMtd_Modify_attribute_value(doi, kRoleOrd, ord);
+        WriteChanged(app, doi, OrdRole(), ord);
         CString ix;
         if (ReadAttr(node, "ix", ix)) app->DocMtd_Modify_attribute_value(doi, "sec:DOI.ix", ix);
         dois.emplace(name, doi);
@@ -182,6 +183,7 @@ bool CKiln_Import::ImportDAI(CKiln_Main* app, const URI_Ref& doi, const XmlNode&
     if (ReadAttr(node, "ix", ix)) app->DocMtd_Modify_attribute_value(dai, "sec:DAI.ix", ix);
     if (fc) app->DocMtd_Modify_attribute_value(dai, "sec:DAI.fc", *fc);
     if (reads.hasDaType) app->DocMtd_Modify_attribute_value(dai, "sec:DAI.daType", reads.daType);
-    ImportMemberVals(app, dai, node, "sec:DAI.valueStr");
+    static const CString kValueRole("sec:DAI.valueStr");  // made once: a DAI's values are read often
+    ImportMemberVals(app, dai, node, kValueRole);
     return true;
 }

@@ -6,6 +6,7 @@
 
 using kiln::core::kRoleName;
 using kiln::core::kRoleOrd;
+using kiln::core::OrdRole;
 using namespace kiln::import;
 
 bool CKiln_Import::Import_IED(CKiln_Main* app, URI_Ref icd, XmlNode node) {
@@ -99,11 +100,11 @@ bool CKiln_Import::Import_LNode(CKiln_Main* app, URI_Ref ld, XmlNode node, CStri
     const std::shared_ptr<const ImportNameTable> dos = KeptLNTypeDOs(app, type->second.m_uShell);
 
     const CString name = prefix + lnClass + inst;
-    app->DocMtd_Modify_attribute_value(lnode, kRoleOrd, ord);
-    app->DocMtd_Modify_attribute_value(lnode, kRoleName, name);
+    WriteChanged(app, lnode, OrdRole(), ord);
+    WriteChanged(app, lnode, kRoleName, name);
     app->DocMtd_Modify_attribute_value(lnode, "sec:LNode.prefix", prefix);
     app->DocMtd_Modify_attribute_value(lnode, "sec:LNode.lnClass", lnClass);
-    app->DocMtd_Modify_attribute_value(lnode, "sec:LNode.lnInst", inst);
+    WriteChanged(app, lnode, "sec:LNode.lnInst", inst);
     m_mapInstLNodes.emplace(ldName + fullName, lnode);
     // References name an LN0 without instance, so it is found that way too.
     if (name != fullName) m_mapInstLNodes.emplace(ldName + name, lnode);

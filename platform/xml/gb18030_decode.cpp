@@ -20,17 +20,40 @@ public:
     TwoByteTable() : m_cp(new uint32_t[(kLeadLast - kLeadFirst + 1) * kTrailCount]()) {
         iconv_t cd = iconv_open("UTF-32LE", "GB18030");
         if (cd == reinterpret_cast<iconv_t>(-1)) return;  // every code then goes through iconv below
+        // A whole row of codes per call (one call per code costs far more
+        // than the conversion); a code iconv refuses stays 0 and the rest of
+        // the row goes on after it.
         for (unsigned lead = kLeadFirst; lead <= kLeadLast; ++lead) {
+            char src[2 * kTrailCount];
+            unsigned trails[kTrailCount];
+            size_t count = 0;
             for (unsigned trail = kTrailFirst; trail <= kTrailLast; ++trail) {
                 if (trail == 0x7F) continue;
-                char src[2] = {static_cast<char>(lead), static_cast<char>(trail)};
-                unsigned char dst[8];
-                char* s = src;
+                src[2 * count] = static_cast<char>(lead);
+                src[2 * count + 1] = static_cast<char>(trail);
+                trails[count++] = trail;
+            }
+            size_t next = 0;  // the first code of the row not yet converted
+            while (next < count) {
+                unsigned char dst[4 * kTrailCount];
+                char* s = src + 2 * next;
                 char* d = reinterpret_cast<char*>(dst);
-                size_t sl = 2, dl = sizeof dst;
+                size_t sl = 2 * (count - next), dl = sizeof dst;
                 iconv(cd, nullptr, nullptr, nullptr, nullptr);
-                if (iconv(cd, &s, &sl, &d, &dl) == static_cast<size_t>(-1) || dl != sizeof dst - 4) continue;
-                m_cp[Index(lead, trail)] = dst[0] | (dst[1] << 8) | (dst[2] << 16) | (static_cast<uint32_t>(dst[3]) << 24);
+                const bool whole = iconv(cd, &s, &sl, &d, &dl) != static_cast<size_t>(-1);
+                const size_t done = static_cast<size_t>(s - src) / 2 - next;  // codes taken
+                if (static_cast<size_t>(d - reinterpret_cast<char*>(dst)) != 4 * done) {
+                    // Not one code point per code: the row is read code by code.
+                    for (; next < count; ++next) OneCode(cd, lead, trails[next]);
+                    break;
+                }
+                for (size_t k = 0; k < done; ++k) {
+                    const unsigned char* cp = dst + 4 * k;
+                    m_cp[Index(lead, trails[next + k])] =
+                        cp[0] | (cp[1] << 8) | (cp[2] << 16) | (static_cast<uint32_t>(cp[3]) << 24);
+                }
+                next += done;
+                if (!whole) ++next;  // the refused code stays 0
             }
         }
         iconv_close(cd);
@@ -38,6 +61,16 @@ public:
     uint32_t At(unsigned lead, unsigned trail) const { return m_cp[Index(lead, trail)]; }
 
 private:
+    void OneCode(iconv_t cd, unsigned lead, unsigned trail) {
+        char src[2] = {static_cast<char>(lead), static_cast<char>(trail)};
+        unsigned char dst[8];
+        char* s = src;
+        char* d = reinterpret_cast<char*>(dst);
+        size_t sl = 2, dl = sizeof dst;
+        iconv(cd, nullptr, nullptr, nullptr, nullptr);
+        if (iconv(cd, &s, &sl, &d, &dl) == static_cast<size_t>(-1) || dl != sizeof dst - 4) return;
+        m_cp[Index(lead, trail)] = dst[0] | (dst[1] << 8) | (dst[2] << 16) | (static_cast<uint32_t>(dst[3]) << 24);
+    }
     static size_t Index(unsigned lead, unsigned trail) { return (lead - kLeadFirst) * kTrailCount + (trail - kTrailFirst); }
     std::unique_ptr<uint32_t[]> m_cp;
 };

@@ -255,13 +255,16 @@ bool XmlNode::GetAttributeOrPrefixed(const char* name, const char* prefix, CStri
     if (!IsElement()) return false;
     const size_t prefixLength = std::strlen(prefix);
     pugi::xml_attribute prefixed;
+    // The first characters are compared before the calls: most attributes
+    // differ there already.
     for (pugi::xml_attribute a = m_node.first_attribute(); a; a = a.next_attribute()) {
         const char* n = a.name();
-        if (std::strcmp(n, name) == 0) {
+        if (n[0] == name[0] && std::strcmp(n, name) == 0) {
             value = a.value();
             return true;
         }
-        if (!prefixed && std::strncmp(n, prefix, prefixLength) == 0 && std::strcmp(n + prefixLength, name) == 0)
+        if (!prefixed && n[0] == prefix[0] && std::strncmp(n, prefix, prefixLength) == 0 &&
+            std::strcmp(n + prefixLength, name) == 0)
             prefixed = a;
     }
     if (!prefixed) return false;

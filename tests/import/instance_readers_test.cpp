@@ -1,5 +1,6 @@
 // The readers of an SCL IED on a hand-written Ed2-style file: devices, nodes,
 // DOIs and DAIs, control blocks, data sets, inputs and their findings.
+#include "import/import_util.h"
 #include "tests/import/import_fixture.h"
 
 namespace kiln::test {
@@ -580,6 +581,29 @@ TEST_F(InstanceTest, ADOIReadsTheMembersItsTypeHasNow) {
     EXPECT_EQ(Entries("DAIs").size(), entries) << "no DAI of the two went unfound";
     ASSERT_TRUE(readDoi("added"));
     EXPECT_EQ(Entries("DAIs").size(), entries + 1) << "the old name is gone";
+}
+
+// A value the attribute holds already is not written again (its change stamp
+// stays); another value is, and so is an empty one, which may stand for an
+// attribute not there yet.
+TEST_F(InstanceTest, AWriteOfTheValueHeldAlreadyIsLeftOut) {
+    const URI_Ref node = Node(prot, "LPHD1");
+    ASSERT_TRUE(node.IsSet());
+    const auto stamp = [&](const char* role) { return app.m_Doc.ChangeStamp("sec:LNode", role); };
+    const CString name = Get(node, "cim:Naming.name");
+    ASSERT_FALSE(name.IsEmpty());
+
+    uint64_t before = stamp("cim:Naming.name");
+    kiln::import::WriteChanged(&app, node, "cim:Naming.name", name);
+    EXPECT_EQ(stamp("cim:Naming.name"), before);
+    kiln::import::WriteChanged(&app, node, "cim:Naming.name", "Other");
+    EXPECT_EQ(Get(node, "cim:Naming.name"), "Other");
+    EXPECT_NE(stamp("cim:Naming.name"), before);
+
+    ASSERT_EQ(Get(node, "cim:Naming.description"), "");
+    before = stamp("cim:Naming.description");
+    kiln::import::WriteChanged(&app, node, "cim:Naming.description", "");
+    EXPECT_NE(stamp("cim:Naming.description"), before) << "an empty value is written";
 }
 
 }  // namespace
