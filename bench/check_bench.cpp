@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "bench/bench_util.h"
+#include "bench/import_bench_model.h"
 #include "core/kiln_main.h"
 #include "platform/ui/ui_services.h"
 #include "tests/editing/std_icd_builder.h"
@@ -52,7 +53,7 @@ constexpr int kNodesPerDevice = 50;
 
 // The user: answers No to every question ("是否查看报告？" is the only one
 // the checks ask), counts them, and fails on anything else a check cannot ask.
-struct BenchUi : Ifc_UiServices {
+struct BenchUi : kiln::bench::BenchUi {
     int questions = 0;
     int MessageBox(Enum_UiCall, const CString&, UINT type, const CString&) override {
         if (type == MB_OK) return IDOK;
@@ -65,15 +66,6 @@ struct BenchUi : Ifc_UiServices {
     bool FileDialog(const Struct_UiFileRequest&, CString&) override { Die("file dialog"); }
     UINT TrackPopupMenu(const Struct_UiMenu&) override { Die("popup menu"); }
     Struct_UiDialogAnswer RunModal(const Struct_UiDialogRequest&) override { Die("dialog"); }
-    void StatusText(const CString&) override {}
-    void AllViewsRefresh(const CString&, const URI_Ref&, int) override {}
-    void AllViewsLocate(const CString&, const URI_Ref&, int) override {}
-    void ViewRefresh(const CString&, int) override {}
-    void ViewShow(const CString&, const URI_Ref&, const CString&, const CString&, int) override {}
-    bool ShellOpen(const CString&, const CString&) override { return true; }
-    void WaitCursor(bool) override {}
-    void CommonMenu(const CString&, const URI_Ref&) override {}
-    POINT CursorPos() override { return POINT{0, 0}; }
 };
 
 // A document on the standard package, with the workspace its report needs.
