@@ -247,13 +247,9 @@ Result RunOnce(const std::string& file) {
     CUiServicesScope scope(&quiet);
     CKiln_Main app;
     BuildStandard(app);
-    URI_Ref type, prodPkg, product, icd;
+    URI_Ref icd;
     CBase_CimDoc& doc = app.m_Doc;
-    Check(doc.FindDomainType("二次模型装置类型包", type), "domain type");
-    Check(doc.CreateDomain("kiln.pp#", type, "pp", true), "product domain");
-    Check(doc.CreateResource("kiln.pp#", "sec:ProductPackage", prodPkg, "PP"), "product package");
-    Check(doc.CreateResource("kiln.pp#", "sec:Product", product, "P"), "product");
-    Check(doc.AddLink(product, "sec:Product.ProductPackage", prodPkg), "product link");
+    const URI_Ref product = AddProduct(doc);
 
     CBase_XML report;
     report.AddNewNode_withAttrs(report.GetDocument(), "Report", CStringArray());

@@ -32,6 +32,18 @@ inline CString Num(long n) {
 
 inline CString Enum(const char* e, const char* v) { return CString(kiln::cim::kModelNamespace) + "#" + e + "." + v; }
 
+// A product package "PP" in its own domain "kiln.pp#" with the product "P";
+// returns the product.
+inline URI_Ref AddProduct(CBase_CimDoc& doc) {
+    URI_Ref type, pp, product;
+    Check(doc.FindDomainType("二次模型装置类型包", type), "domain type");
+    Check(doc.CreateDomain("kiln.pp#", type, "pp", true), "product domain");
+    Check(doc.CreateResource("kiln.pp#", "sec:ProductPackage", pp, "PP"), "product package");
+    Check(doc.CreateResource("kiln.pp#", "sec:Product", product, "P"), "product");
+    Check(doc.AddLink(product, "sec:Product.ProductPackage", pp), "product link");
+    return product;
+}
+
 // Answers message boxes with `answer`, the file dialog with `path` (none
 // when it is empty), and any other question with nothing.
 class BenchUi : public Ifc_UiServices {

@@ -42,16 +42,4 @@ public:
     POINT CursorPos() override { return POINT{0, 0}; }
 };
 
-// A product package "PP" in its own domain "kiln.pp#" with the product "P";
-// returns the product.
-inline URI_Ref AddProduct(CBase_CimDoc& doc) {
-    URI_Ref type, pp, product;
-    Check(doc.FindDomainType("二次模型装置类型包", type), "domain type");
-    Check(doc.CreateDomain("kiln.pp#", type, "pp", true), "product domain");
-    Check(doc.CreateResource("kiln.pp#", "sec:ProductPackage", pp, "PP"), "product package");
-    Check(doc.CreateResource("kiln.pp#", "sec:Product", product, "P"), "product");
-    Check(doc.AddLink(product, "sec:Product.ProductPackage", pp), "product link");
-    return product;
-}
-
 }  // namespace kiln::fuzz

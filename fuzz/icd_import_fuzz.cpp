@@ -69,6 +69,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     BuildStandard(app);
     app.m_Doc.SetDocPath((workspace.Path() / "doc").string().c_str());
     URI_Ref icd;
-    app.Rsc_ICD_Import(&icd, kiln::fuzz::AddProduct(app.m_Doc));
+    app.Rsc_ICD_Import(&icd, kiln::bench::AddProduct(app.m_Doc));
     return 0;
 }

@@ -17,6 +17,7 @@
 #include <string>
 
 #include "core/kiln_main.h"
+#include "bench/import_bench_model.h"
 #include "fuzz/fuzz_support.h"
 #include "platform/framework/cim_schema.h"
 #include "platform/ui/ui_services.h"
@@ -112,7 +113,7 @@ struct FuzzModel {
         }
         Check(app.Msg_OnOpenDocument(), "open");
 
-        Check(app.NewRsc_ICD(&icd, URI_Ref(), "ICD1", false, AddProduct(doc)), "icd");
+        Check(app.NewRsc_ICD(&icd, URI_Ref(), "ICD1", false, kiln::bench::AddProduct(doc)), "icd");
         URI_Ref ld;
         Check(app.NewRsc_LDevice(&ld, app.DocMtd_getFirstUri_ofAsso(icd, "sec:ICD.IED"), URI_Ref(), URI_Ref(), URI_Ref()),
               "ldevice");
