@@ -3,11 +3,13 @@
 // logical nodes typed by a chosen instance LN type, and the DOI and DAI
 // instances of a node.
 #include "commands/creation.h"
+#include "editing/lnode_class.h"
 
 namespace kiln::commands {
 namespace {
 
 constexpr const char* kNoNodeTypes = "由于类型包中没有定义除LLN0、LPHD之外的逻辑节点类型，不能增加逻辑节点！";
+constexpr const char* kSecondLln0 = "逻辑装置中已经存在LLN0，不能增加逻辑节点！";
 constexpr const char* kIcdPackagePath = "sec:LDevice.Server/sec:Server.IED/sec:IED.ICD/sec:ICD.TypePackage";
 
 CString NameOf(CKiln_Main& app, const URI_Ref& rsc) { return app.DocMtd_getValue_ofAttr(rsc, core::kRoleName); }
@@ -48,6 +50,19 @@ URI_Ref AskNodeType(Creation& c, const CString& packagePath) {
     return app.DocMtd_TestBy_URIRef(answer);
 }
 
+// A device holds one LLN0: a node of that class is refused, with the
+// message, when the device has one already or when more than one is asked
+// for at once.
+bool RefusedLln0(CKiln_Main& app, const URI_Ref& ld, const URI_Ref& type, int count) {
+    if (editing::LnClassOfType(app, type) != "LLN0") return false;
+    bool present = count > 1;
+    std::vector<URI_Ref> nodes;
+    app.DocMtd_get_Association_BUris(ld, "sec:LDevice.LNodes", nodes, core::kRoleOrd, SortPolicy_ByOrd);
+    for (const URI_Ref& node : nodes) present = present || editing::LnClassOfNode(app, node) == "LLN0";
+    if (present) Notice(kSecondLln0);
+    return present;
+}
+
 }  // namespace
 
 Next AddBaseLDevice(Creation& c) {
@@ -73,7 +88,7 @@ Next AddLNode(Creation& c) {
     CKiln_Main& app = c.f.app;
     const bool base = app.DocMtd_getValue_ofAttr(c.parent, "sec:LDevice.isAbstract") == "true";
     const URI_Ref type = AskNodeType(c, base ? "sec:LDevice.TypePackage" : kIcdPackagePath);
-    if (type.IsEmpty()) return Next::Leave;
+    if (type.IsEmpty() || RefusedLln0(app, c.parent, type, 1)) return Next::Leave;
     return app.NewRsc_LNode(&c.f.newRsc, c.parent, type, true) ? Next::CommonEnd : Next::Leave;
 }
 
@@ -84,7 +99,7 @@ Next AddManyLNodes(Creation& c) {
     if (type.IsEmpty()) return Next::Leave;
     CString text;
     const int count = app.Mtd_SingleInputBox("请输入数量：", text, nullptr, false) ? LeadingInt(text) : 0;
-    if (count <= 0) return Next::Leave;
+    if (count <= 0 || RefusedLln0(app, c.parent, type, count)) return Next::Leave;
     for (int i = 0; i < count; ++i) {
         URI_Ref made;
         if (app.NewRsc_LNode(&made, c.parent, type, true)) c.f.newRsc = made;

@@ -8,6 +8,7 @@
 
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/kiln_main.h"
@@ -25,8 +26,10 @@ public:
     bool Made(bool ok, const URI_Ref& rsc);
     // `copy` stands for `source` in the rest of this copy.
     void NoteCopy(const URI_Ref& source, const URI_Ref& copy);
-    // After a stop, deletes what the copy made (the latest first). The result
-    // is whether the copy ran to its end.
+    // A copy that ran to its end links its copied data-set members to their
+    // nodes (see m_vMemberLinks); after a stop, or when such a link fails, it
+    // deletes what the copy made (the latest first). The result is whether
+    // the copy ran to its end.
     bool Finish();
 
     // The fillings; each false once the copy has stopped.
@@ -68,6 +71,10 @@ private:
     CKiln_Main& m_app;
     std::vector<URI_Ref> m_vMade;
     std::map<std::string, URI_Ref> m_copies;
+    // Copied data-set members and the node each original names: at the end
+    // of the copy a member names that node's copy, or the node itself when
+    // it was not copied (its copy may come after the member's).
+    std::vector<std::pair<URI_Ref, URI_Ref>> m_vMemberLinks;
     bool m_bStopped = false;
 };
 

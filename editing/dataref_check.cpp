@@ -1,7 +1,8 @@
 // The data-reference check of an ICD: every setting entry, external input,
 // data-set member, log entry and mapping item must name a DO, SDO, DA or
-// BDA that the type of its logical node has, and no target may be used
-// twice by members of one class.
+// BDA that the type of its logical node has, every data-set member must
+// name a logical node, and no target may be used twice by members of one
+// class.
 #include <array>
 
 #include "core/kiln_main.h"
@@ -57,6 +58,19 @@ bool CKiln_Main::Chech_DARef_RepeatORhasDODA(URI_Ref icd) {
         DocMtd_get_Association_BUris(device, "sec:LDevice.LNodes", nodes, kRoleOrd, SortPolicy_ByOrd);
         for (const URI_Ref& node : nodes) {
             const CString nodeName = name(node);
+            // A data-set member that names no node has no target at all (the
+            // export cannot write it).
+            std::vector<URI_Ref> dataSets;
+            DocMtd_get_Association_BUris(node, "sec:LNode.DataSets", dataSets, kRoleOrd, SortPolicy_ByOrd);
+            for (const URI_Ref& dataSet : dataSets) {
+                std::vector<URI_Ref> members;
+                DocMtd_get_Association_BUris(dataSet, "sec:DataSet.FCDAs", members, kRoleOrd, SortPolicy_ByOrd);
+                for (const URI_Ref& member : members)
+                    if (DocMtd_getFirstUri_ofAsso(member, "sec:DARef.LNode").IsEmpty())
+                        Write_error_to_Report("LD: " + deviceName + "的LNode: " + nodeName + "的DataSet: " +
+                                                  name(dataSet) + "的" + name(member),
+                                              " 未指定LNode ！", true);
+            }
             const URI_Ref lnType = DocMtd_getFirstUri_ofAsso(node, "sec:LNode.LNodeType");
             if (lnType.IsEmpty()) {
                 Write_error_to_Report("LNode: " + nodeName, " lnType 为空！", true);

@@ -18,6 +18,7 @@ bool CCopyRun::LNode(const URI_Ref& source, const URI_Ref& target, const URI_Ref
     // belongs to a package and to no server, has its own.
     URI_Ref package = First(ld, "sec:LDevice.Server/sec:Server.IED/sec:IED.ICD/sec:ICD.TypePackage");
     if (package.IsEmpty()) package = First(ld, "sec:LDevice.TypePackage");
+    NoteCopy(source, target);
     CopyMember(source, target);
     if (!ord.IsEmpty()) m_app.DocMtd_Modify_attribute_value(target, kRoleOrd, ord);
 
@@ -71,11 +72,14 @@ bool CCopyRun::DataSetsAndBlocks(const URI_Ref& source, const URI_Ref& target) {
         if (!Made(m_app.NewRsc_DataSet(&copy, target), copy)) return false;
         CopyMember(dataSet, copy);
         byName.emplace(name.str(), copy);
-        // The members keep their reference texts: they still name the source's node.
+        // The members keep their reference texts; the node they name is
+        // linked when the copy ends.
         for (const URI_Ref& fcda : Members(dataSet, "sec:DataSet.FCDAs")) {
             URI_Ref fcdaCopy;
             if (!Made(m_app.NewRsc_FCDA(&fcdaCopy, copy), fcdaCopy)) return false;
             CopyMember(fcda, fcdaCopy);
+            const URI_Ref named = First(fcda, "sec:DARef.LNode");
+            if (named.IsSet()) m_vMemberLinks.emplace_back(fcdaCopy, named);
         }
     }
     // A control block is put on the copied data set of its own data set's

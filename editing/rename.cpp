@@ -8,6 +8,11 @@
 using kiln::core::kRoleName;
 using kiln::core::kRoleOrd;
 
+namespace {
+// What the ICD's creator puts after the ICD's name to name its type package.
+constexpr const char* kIcdPackageSuffix = "模板类包";
+}  // namespace
+
 bool CKiln_Main::Rsc_Rename(URI_Ref rsc, CString newName, bool* pTypesRenamed) {
     if (pTypesRenamed) *pTypesRenamed = false;
     if (rsc.IsEmpty()) return false;
@@ -38,14 +43,20 @@ bool CKiln_Main::Rsc_Rename(URI_Ref rsc, CString newName, bool* pTypesRenamed) {
 
     CString oldName;
     if (!DocMtd_get_attribute_value(URI_Ref(rsc.sUri, ""), kRoleName, oldName)) return false;
-    // Only a name that begins with the old name carries it: "T_PTOC" of an
-    // ICD "T" becomes "X_PTOC", and a "T" inside a name stays.
+    // Only a name made from the old one carries it: the old name itself, or
+    // the old name followed by what the creators put after it ("_" before a
+    // type's class, "模板类包" of an ICD's package). "T_PTOC" of an ICD "T"
+    // becomes "X_PTOC"; "TEMPLATE" and a "T" inside a name stay.
+    auto madeFromOld = [&oldName](const CString& name) {
+        if (oldName.IsEmpty() || name.Left(oldName.GetLength()) != oldName) return false;
+        const CString rest = name.Mid(oldName.GetLength());
+        return rest.IsEmpty() || rest.Left(1) == "_" || rest == kIcdPackageSuffix;
+    };
     for (const URI_Ref& entry : set) {
         if (entry.sUri.empty()) continue;
         CString name;
         if (!DocMtd_get_attribute_value(entry, kRoleName, name)) continue;
-        if (!oldName.IsEmpty() && name.Left(oldName.GetLength()) == oldName)
-            name = newName + name.Mid(oldName.GetLength());
+        if (madeFromOld(name)) name = newName + name.Mid(oldName.GetLength());
         if (!DocMtd_Modify_attribute_value(entry, kRoleName, name))
             _AfxMessageBox("资源改名时发生错误！ ", MB_OK, "", nullptr);
     }

@@ -58,6 +58,13 @@ void CCopyRun::NoteCopy(const URI_Ref& source, const URI_Ref& copy) {
 }
 
 bool CCopyRun::Finish() {
+    for (const auto& [member, node] : m_vMemberLinks) {
+        if (m_bStopped) break;
+        const auto copy = m_copies.find(node.sUri);
+        m_bStopped = !m_app.DocMtd_add_Association(member, "sec:DARef.LNode",
+                                                   copy != m_copies.end() ? copy->second : node);
+    }
+    m_vMemberLinks.clear();
     if (!m_bStopped) return true;
     for (auto it = m_vMade.rbegin(); it != m_vMade.rend(); ++it) m_app.DocMtd_delete_a_Rsc(*it);
     m_vMade.clear();

@@ -2,6 +2,7 @@
 // from the chosen value, checks of data values by their basic type, order
 // numbers, names and the names derived from them. The result tells the host
 // whether to store the new value itself.
+#include "editing/lnode_class.h"
 #include "platform/mfc/text_funcs.h"
 #include "platform/ui/ui_functions.h"
 #include "views/property_editor.h"
@@ -124,7 +125,8 @@ bool FieldChange::Run() {
     }
     if ((m_field == "sec:LNode.lnInst" || m_field == "sec:LNode.prefix") && Is("sec:LNode")) {
         const bool prefix = m_field == "sec:LNode.prefix";
-        const CString name = (prefix ? m_new : Get(m_rsc, "sec:LNode.prefix")) + Get(m_rsc, "sec:LNode.lnClass") +
+        const CString name = (prefix ? m_new : Get(m_rsc, "sec:LNode.prefix")) +
+                             kiln::editing::LnClassOfNode(m_app, m_rsc) +
                              (prefix ? Get(m_rsc, "sec:LNode.lnInst") : m_new);
         Put(m_rsc, kRoleName, name);
         Refresh(3);

@@ -1,6 +1,8 @@
 // The generic creation frame and its bodies: placing behind a sibling, the
 // multiplicity limit, the Log, M2I and mapping-item bodies, types and
 // members of instance packages, logical devices, nodes, DOIs and DAIs.
+#include <algorithm>
+
 #include "tests/commands/commands_fixture.h"
 
 namespace kiln::test {
@@ -266,6 +268,38 @@ TEST_F(Creation, ManyNodesAreNumberedOnWithinTheirClass) {
     ui.AnswerInputChoice("P1_PTOC  (P1)").AnswerInputCancel("请输入数量：");
     Run(ld, "ICD:Add Many LNodes");
     EXPECT_EQ(Names(ld, "sec:LDevice.LNodes").size(), 6u);
+}
+
+TEST_F(Creation, ASecondLln0IsRefusedAndNothingIsMade) {
+    const std::vector<CString> before = Names(ld, "sec:LDevice.LNodes");
+    const CString refused = "逻辑装置中已经存在LLN0，不能增加逻辑节点！";
+    ui.AnswerInputChoice("P1_LLN0  (P1)", "选择逻辑节点类型：");
+    Run(ld, "ICD:Add LNode");
+    EXPECT_EQ(ui.Messages(), std::vector<CString>{refused});
+    ui.ClearCalls();
+    ui.AnswerInputChoice("P1_LLN0  (P1)", "选择逻辑节点类型：").AnswerInput("2", "请输入数量：");
+    Run(ld, "ICD:Add Many LNodes");
+    EXPECT_EQ(ui.Messages(), std::vector<CString>{refused});
+    EXPECT_EQ(Names(ld, "sec:LDevice.LNodes"), before);
+    EXPECT_TRUE(Refreshes().empty());
+    // Without its LLN0 a device takes one again, but one only.
+    const URI_Ref lln0 = Members(ld, "sec:LDevice.LNodes").front();
+    ASSERT_TRUE(app.Rsc_Delete(lln0, false));
+    for (const char* count : {"2", "1", "1"}) {
+        ui.ClearCalls();
+        ui.AnswerInputChoice("P1_LLN0  (P1)").AnswerInput(count);
+        Run(ld, "ICD:Add Many LNodes");
+    }
+    EXPECT_EQ(ui.Messages(), std::vector<CString>{refused});
+    std::vector<CString> names = Names(ld, "sec:LDevice.LNodes");
+    EXPECT_EQ(std::count(names.begin(), names.end(), CString("LLN01")), 1);
+    EXPECT_EQ(names.size(), before.size());
+    // Other classes are not counted against it.
+    ui.ClearCalls();
+    ui.AnswerInputChoice("P1_PTOC  (P1)", "选择逻辑节点类型：");
+    Run(ld, "ICD:Add LNode");
+    EXPECT_TRUE(ui.Messages().empty());
+    EXPECT_EQ(Names(ld, "sec:LDevice.LNodes").size(), before.size() + 1);
 }
 
 TEST_F(Creation, ADOWithADOIIsNotOfferedAgainAndADAIIsNamedByItsPath) {

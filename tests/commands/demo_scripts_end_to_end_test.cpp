@@ -1,8 +1,8 @@
 // Scripts played through the kiln program on the workspace that
 // examples/demo.kiln builds (tests/commands/data/*.kiln): the standard data
 // sets and the DO descriptions (server-wide and for one device), and the
-// alarms generated from an ITB. Each writes an ICD that must be valid SCL;
-// further runs show the store.
+// alarms generated from an ITB; nodes, names and copies made with the menus.
+// Each writes an ICD that must be valid SCL; further runs show the store.
 #include <gtest/gtest.h>
 
 #include <unistd.h>
@@ -153,6 +153,43 @@ TEST_F(DemoScripts, AlarmsFromTheItbGiveAMappedGgioAndAValidIcd) {
                      "<DO name=\"NamPlt\" type=\"zel_LPL\" desc=\"铭牌\"",
                      "<DO name=\"CtlCirBrk\" type=\"Product_1_SPS\" desc=\"CtlCirBrk\""});
     if (!Validate(ws / "alarms.icd"))
+        GTEST_SKIP() << "no ../shared/xsd/SCL2007B4/SCL.xsd or no xmllint: the ICD was not validated";
+}
+
+TEST_F(DemoScripts, NodesNamesAndCopiesMadeWithTheMenusGiveAValidIcd) {
+    auto [status, out] = Play("menus_names_and_copies.kiln");
+    ASSERT_EQ(status, 0) << out;  // after the ICD's second renaming its IED is still TEMPLATE
+    ExpectAll(out, {"[message] 逻辑装置中已经存在LLN0，不能增加逻辑节点！", "[command] ICD:Paste", "[document] saved"});
+    EXPECT_EQ(out.find("未知命令"), std::string::npos);
+
+    // The prefix joins each node's class (its type's) and instance.
+    const std::string first = Match(out, R"(sec:LNode.prefix of "PTOC1" \(([^)]+)\))");
+    const std::string second = Match(out, R"(sec:LNode.prefix of "PTOC2" \(([^)]+)\))");
+    ASSERT_FALSE(first.empty() || second.empty()) << out;
+    auto [showStatus, shown] = Kiln("-e 'show " + first + "' -e 'show " + second + "'");
+    ASSERT_EQ(showStatus, 0) << shown;
+    ExpectAll(shown, {"  \"APTOC1\"  sec:LNode", "  \"APTOC2\"  sec:LNode"});
+
+    // The copied device's members name its own nodes; the sets and their
+    // blocks are written in both devices.
+    const std::string text = ReadAll(ws / "menus.icd");
+    ASSERT_FALSE(text.empty());
+    ExpectAll(text, {"<IED name=\"TEMPLATE\"", "<LDevice inst=\"PROT\"", "<LDevice inst=\"LD_1\"",
+                     "<LN prefix=\"A\" lnType=\"X_PTOC\" lnClass=\"PTOC\" desc=\"\" inst=\"2\"",
+                     "<FCDA ldInst=\"PROT\" prefix=\"A\" lnClass=\"PTOC\" lnInst=\"2\" doName=\"Op\"",
+                     "<FCDA ldInst=\"LD_1\" prefix=\"A\" lnClass=\"PTOC\" lnInst=\"2\" doName=\"Op\""});
+    auto count = [&text](const std::string& part) {
+        int n = 0;
+        for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
+        return n;
+    };
+    EXPECT_EQ(count("<LN0 "), 2);
+    EXPECT_EQ(count("<DataSet name=\"DS_ACT\""), 2);
+    EXPECT_EQ(count("<ReportControl name=\"RCB_DS_ACT\""), 2);
+    EXPECT_EQ(count("datSet=\"DS_ACT\""),
+              count("<ReportControl name=\"RCB_DS_ACT\"") + count("<LogControl name=\"LCB_DS_ACT\""));
+    EXPECT_EQ(count("<FCDA ldInst=\"LD_1\""), count("<FCDA ldInst=\"PROT\""));
+    if (!Validate(ws / "menus.icd"))
         GTEST_SKIP() << "no ../shared/xsd/SCL2007B4/SCL.xsd or no xmllint: the ICD was not validated";
 }
 

@@ -121,6 +121,21 @@ TEST_F(DARefCheckTest, NodesOfOneNameShareTheFirstNodesTypePath) {
     EXPECT_EQ(Findings(), std::vector<Finding>{});
 }
 
+TEST_F(DARefCheckTest, AMemberThatNamesNoNodeIsReportedWhereItLives) {
+    Fcda("f1", ds1, ptoc1, "Op", "stVal");
+    MakeUnder(ds2, "sec:FCDA", "f2", "sec:FCDA.DataSet", 1);
+    URI_Ref f3 = MakeUnder(ds1, "sec:FCDA", "f3", "sec:FCDA.DataSet", 2);
+    Set(f3, "sec:DARef.doName", "Op");
+    EXPECT_TRUE(Run());
+    EXPECT_EQ(Findings(), (std::vector<Finding>{{"错误：  LD: PROT的LNode: LLN0的DataSet: DS1的f3", " 未指定LNode ！"},
+                                                {"错误：  LD: PROT的LNode: LLN0的DataSet: DS2的f2", " 未指定LNode ！"}}));
+    // Linked to a node, it is checked as any other user.
+    Link(f3, "sec:DARef.LNode", ptoc1);
+    StartReport();
+    EXPECT_TRUE(Run());
+    EXPECT_EQ(Findings(), (std::vector<Finding>{{"错误：  LD: PROT的LNode: LLN0的DataSet: DS2的f2", " 未指定LNode ！"}}));
+}
+
 TEST_F(DARefCheckTest, UntypedNodesAndServerlessIeds) {
     URI_Ref untyped = AddLNode(ld, "", "GGIO", "2", 3, URI_Ref());
     Fcda("f1", ds1, untyped, "Nope", "stVal");  // its references are not walked

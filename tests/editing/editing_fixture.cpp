@@ -67,7 +67,7 @@ IcdModel EditingTest::BuildIcd(bool withM2I) {
     MakeUnder(x.ptoc1, "sec:GSE", "GSE控制块_1", "sec:CB.LNode", 1);
     x.mmxu1 = MakeLNode(x.ld2, "", "MMXU", "1", 1, m.mmxu);
 
-    x.pkg = MakeTypePackage(kIcdDomain, "P1types", true);
+    x.pkg = MakeTypePackage(kIcdDomain, "P1模板类包", true);
     Link(x.pkg, "sec:TypePackage.ICD", x.icd);
     Link(x.pkg, "sec:TypePackage.Depend_TypePackage", m.stdPkg);
     x.pkgLln0 = MakeLNodeType(x.pkg, "P1_LLN0", 1);

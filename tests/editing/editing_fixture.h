@@ -22,7 +22,7 @@ inline constexpr const char* kProductDomain = "kiln.prod#";
 //        PTOC1 (P1_PTOC type) with DOI Op (DAI stVal with a value, SDI with
 //        a DAI), an SV and a GSE
 //   LD2: MMXU1 (MMXU type)
-//   type package "P1types" (instance) with LNodeType P1_LLN0 (a DO), DOType
+//   type package "P1模板类包" (instance) with LNodeType P1_LLN0 (a DO), DOType
 //   P1_INC (SDO, DA with a value), DAType P1_AV (BDA), EnumType P1_Enum (a
 //   value), DO and DA semantics, a base LDevice with an LNode
 //   ITB with two items and a group; M2I (on that ITB) with two map items

@@ -226,6 +226,42 @@ TEST_F(PasteTest, ControlBlocksGoOnTheFirstCopiedDataSetOfTheirDataSetsName) {
     EXPECT_EQ(First(x.rcb, "sec:RCB.DataSet"), foreign);
 }
 
+// A copied member names the copy of the node its original names when that
+// node was copied too (also a node copied after the member's), else the
+// original node.
+TEST_F(PasteTest, CopiedMembersNameTheCopiesOfTheirNodesOrTheOriginals) {
+    const std::vector<URI_Ref> members = Along(x.dataSet, "sec:DataSet.FCDAs");
+    Link(members[0], "sec:DARef.LNode", x.lln0);
+    Link(members[1], "sec:DARef.LNode", x.ptoc1);
+    URI_Ref third = MakeUnder(x.dataSet, "sec:FCDA", "FCDA_3", "sec:FCDA.DataSet", 3);
+    Link(third, "sec:DARef.LNode", x.mmxu1);
+    MakeUnder(x.dataSet, "sec:FCDA", "FCDA_4", "sec:FCDA.DataSet", 4);  // names no node
+
+    // A node: its own members name the copy, the others their nodes.
+    CopyPaste(x.lln0, x.mmxu1);
+    const URI_Ref nodeCopy = Along(x.ld2, "sec:LDevice.LNodes")[1];
+    std::vector<URI_Ref> copied = Along(First(nodeCopy, "sec:LNode.DataSets"), "sec:DataSet.FCDAs");
+    ASSERT_EQ(copied.size(), 4u);
+    EXPECT_EQ(First(copied[0], "sec:DARef.LNode"), nodeCopy);
+    EXPECT_EQ(First(copied[1], "sec:DARef.LNode"), x.ptoc1);
+    EXPECT_EQ(First(copied[2], "sec:DARef.LNode"), x.mmxu1);
+    EXPECT_TRUE(First(copied[3], "sec:DARef.LNode").IsEmpty());
+
+    // A device: LLN0 and PTOC1 are copied with it (PTOC1 after the data
+    // set), MMXU1 of another device is not.
+    CopyPaste(x.ld1, x.ld2);
+    const URI_Ref ldCopy = Along(x.ied, "sec:IED.Servers/sec:Server.LDevices").back();
+    const std::vector<URI_Ref> nodes = Along(ldCopy, "sec:LDevice.LNodes");
+    ASSERT_EQ(nodes.size(), 2u);
+    copied = Along(First(nodes[0], "sec:LNode.DataSets"), "sec:DataSet.FCDAs");
+    ASSERT_EQ(copied.size(), 4u);
+    EXPECT_EQ(First(copied[0], "sec:DARef.LNode"), nodes[0]);
+    EXPECT_EQ(First(copied[1], "sec:DARef.LNode"), nodes[1]);
+    EXPECT_EQ(First(copied[2], "sec:DARef.LNode"), x.mmxu1);
+    // The originals keep their nodes.
+    EXPECT_EQ(First(members[1], "sec:DARef.LNode"), x.ptoc1);
+}
+
 TEST_F(PasteTest, TheSettingGroupTreeIsCopiedAndTheSourceKeepsItsOwn) {
     URI_Ref sg1 = Along(x.sgcb, "sec:SGCB.SettingGroups")[0];
     MakeUnder(sg1, "sec:SettingData", "SD2", "sec:SettingData.SettingGroup", 2);

@@ -1,5 +1,5 @@
 // Renaming: an ICD carries its name into its IED, its type package and the
-// package's types, only where their names begin with it.
+// package's types, only where their names are made from it.
 #include "tests/editing/editing_fixture.h"
 
 namespace kiln::test {
@@ -16,7 +16,7 @@ TEST_F(RenameTest, AnIcdCarriesItsNameIntoItsIedPackageAndTypes) {
     EXPECT_TRUE(typesRenamed);
     EXPECT_EQ(Get(x.icd, "cim:Naming.name"), "P2");
     EXPECT_EQ(Get(x.ied, "cim:Naming.name"), "P2_IED");
-    EXPECT_EQ(Get(x.pkg, "cim:Naming.name"), "P2types");
+    EXPECT_EQ(Get(x.pkg, "cim:Naming.name"), "P2模板类包");
     EXPECT_EQ(Get(x.pkgLln0, "cim:Naming.name"), "P2_LLN0");
     EXPECT_EQ(Get(x.pkgInc, "cim:Naming.name"), "P2_INC");
     EXPECT_EQ(Get(x.pkgAv, "cim:Naming.name"), "P2_AV");
@@ -25,15 +25,23 @@ TEST_F(RenameTest, AnIcdCarriesItsNameIntoItsIedPackageAndTypes) {
     EXPECT_TRUE(ui.Messages().empty());
 }
 
-TEST_F(RenameTest, TheOldNameIsReplacedOnlyAtTheBeginning) {
+TEST_F(RenameTest, OnlyNamesMadeFromTheOldNameAreRenamed) {
     IcdModel x = BuildIcd();
     Set(x.icd, "cim:Naming.name", "T");
+    Set(x.ied, "cim:Naming.name", "TEMPLATE");
+    Set(x.pkg, "cim:Naming.name", "T模板类包");
     URI_Ref ptoc = MakeLNodeType(x.pkg, "T_PTOC", 3);
     URI_Ref twice = MakeLNodeType(x.pkg, "TT", 4);
+    URI_Ref same = MakeLNodeType(x.pkg, "T", 5);
+    URI_Ref longer = MakeLNodeType(x.pkg, "T模板类包2", 6);
     EXPECT_TRUE(app.Rsc_Rename(x.icd, "X"));
+    EXPECT_EQ(Get(x.icd, "cim:Naming.name"), "X");
+    EXPECT_EQ(Get(x.pkg, "cim:Naming.name"), "X模板类包");
     EXPECT_EQ(Get(ptoc, "cim:Naming.name"), "X_PTOC");
-    EXPECT_EQ(Get(twice, "cim:Naming.name"), "XT");
-    EXPECT_EQ(Get(x.ied, "cim:Naming.name"), "P1_IED");
+    EXPECT_EQ(Get(same, "cim:Naming.name"), "X");
+    EXPECT_EQ(Get(x.ied, "cim:Naming.name"), "TEMPLATE");
+    EXPECT_EQ(Get(twice, "cim:Naming.name"), "TT");
+    EXPECT_EQ(Get(longer, "cim:Naming.name"), "T模板类包2");
 }
 
 TEST_F(RenameTest, PackagesAndOtherClasses) {
@@ -77,7 +85,7 @@ TEST_F(RenameTest, AFailedWriteIsReportedAndTheRestIsRenamed) {
     EXPECT_EQ(ui.Messages(), (std::vector<CString>{"资源改名时发生错误！ "}));
     EXPECT_EQ(Get(x.icd, "cim:Naming.name"), "P2");
     EXPECT_EQ(Get(x.ied, "cim:Naming.name"), "P1_IED");
-    EXPECT_EQ(Get(x.pkg, "cim:Naming.name"), "P2types");
+    EXPECT_EQ(Get(x.pkg, "cim:Naming.name"), "P2模板类包");
 
     // Whichever read fails, a refused renaming has renamed nothing; the
     // type lists of the package are among those reads.

@@ -200,6 +200,18 @@ TEST_F(FieldChange, NamesAndTheirParts) {
     Set(icd.lnPtoc, "sec:LNode.prefix", "A");
     EXPECT_TRUE(Change(icd.lnPtoc, "sec:LNode.lnInst", "7"));
     EXPECT_EQ(Get(icd.lnPtoc, "cim:Naming.name"), "APTOC7");
+    // A node made by the creator carries no class of its own: its type's
+    // class names it, and two such nodes keep apart.
+    URI_Ref made[2];
+    for (URI_Ref& node : made) {
+        ASSERT_TRUE(app.NewRsc_LNode(&node, icd.ldB, m.p1Ptoc, true));
+        ASSERT_EQ(Get(node, "sec:LNode.lnClass"), "");
+        EXPECT_TRUE(Change(node, "sec:LNode.prefix", "A"));
+    }
+    EXPECT_EQ(Get(made[0], "cim:Naming.name"), "APTOC1");
+    EXPECT_EQ(Get(made[1], "cim:Naming.name"), "APTOC2");
+    EXPECT_TRUE(Change(made[1], "sec:LNode.lnInst", "9"));
+    EXPECT_EQ(Get(made[1], "cim:Naming.name"), "PTOC9");
     // Renaming a package renames the types named after it.
     EXPECT_TRUE(Change(m.instPkg, "cim:Naming.name", "Q1"));
     EXPECT_EQ(refresh, 3);

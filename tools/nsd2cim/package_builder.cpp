@@ -143,11 +143,14 @@ private:
                 Problem(where + ": unknown enumeration \"" + a.type + "\"");
             else
                 r.Link("sec:BDA.DefinedBy_EnumType", it->second);
-        } else if (a.typeKind != "undefined" && a.typeKind != "SCSM") {
+        } else if (a.typeKind == "SCSM" || a.typeKind == "undefined") {
+            // Left open by the definitions: the value types chosen for them.
+            const std::string type = a.typeKind == "SCSM" ? kScsmBasicType : kOpenBasicType;
+            if (!basicTypes_.count(type)) Problem(where + ": unknown basic type \"" + type + "\"");
+            r.Attr("sec:BDA.bType", EnumValue(bType, type));
+        } else {
             Problem(where + ": unknown type kind \"" + a.typeKind + "\"");
         }
-        // "undefined" (set by the controlled object) and "SCSM" (set by the mapping)
-        // name no type here.
     }
 
     // What a DA and a BDA share: the value type, array size, default value and
@@ -365,9 +368,14 @@ private:
                     o.Link("sec:DO.DefinedBy_DOType", c->second);
                 o.Link("sec:DO.DOSemantic", DoSemantic(d.name));
                 // The CDCs ENS, ENC and ENG leave the enumeration of their values
-                // open; the LN class sets it per data object. Other underlying
-                // types (basic types, the placeholder "EnumDA") name no enumeration.
-                if (auto e = enumIds_.find(d.underlyingType); e != enumIds_.end())
+                // open; the LN class sets it per data object, or leaves it to the
+                // application with a placeholder, which takes its stand-in. Other
+                // underlying types (basic types) name no enumeration.
+                const bool open = d.underlyingType == kOpenEnumeration;
+                const std::string enumName = open ? kOpenEnumerationStandIn : d.underlyingType;
+                if (open && !enumIds_.count(enumName))
+                    Problem("LN class " + ln.name + "." + d.name + ": unknown enumeration \"" + enumName + "\"");
+                if (auto e = enumIds_.find(enumName); e != enumIds_.end())
                     o.Link("sec:DO.DefinedBy_EnumType", e->second);
                 lnGroup_.push_back(std::move(o));
             }

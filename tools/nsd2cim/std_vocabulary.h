@@ -14,6 +14,22 @@ inline constexpr const char* kStdPackageName = "Orsane.Zel:2007";
 // Stored names of standard enumeration types carry this prefix.
 inline constexpr const char* kStdEnumPrefix = "850EN_";
 
+// What the package gives the value types that the definitions leave open.
+// An attribute left to the mapping ("SCSM") is the physical communication
+// address, which SCL holds as this basic type.
+inline constexpr const char* kScsmBasicType = "PhyComAddr";
+// A CDC attribute whose type its data object sets ("undefined": the tracked
+// control value) and whose data objects the package cannot tell apart takes
+// this basic type, the value of the first tracking objects (single and
+// double point controls); an instance type may change it.
+inline constexpr const char* kOpenBasicType = "BOOLEAN";
+// The placeholder of an enumeration the application chooses, and the
+// enumeration that stands for it until an instance type links another:
+// the schedule's own state kind, defined beside the schedules that use the
+// placeholder.
+inline constexpr const char* kOpenEnumeration = "EnumDA";
+inline constexpr const char* kOpenEnumerationStandIn = "ScheduleStateKind";
+
 // An enumeration value as stored: "<model namespace>#<enumeration>.<value>".
 inline std::string EnumValue(const std::string& enumeration, const std::string& value) {
     return std::string(kModelNamespace) + "#" + enumeration + "." + value;

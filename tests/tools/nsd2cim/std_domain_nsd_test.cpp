@@ -109,6 +109,11 @@ protected:
         } else if (kind == "ENUMERATED") {
             EXPECT_EQ(bType, "Enum");
             EXPECT_EQ(ix().LinkName(member, "sec:BDA.DefinedBy_EnumType"), type.empty() ? "" : "850EN_" + type);
+        } else if (kind == "SCSM") {  // the mapping's physical communication address
+            EXPECT_EQ(bType, "PhyComAddr");
+        } else {  // "undefined": the tracked control value, chosen as a single point's
+            EXPECT_EQ(kind, "undefined");
+            EXPECT_EQ(bType, "BOOLEAN");
         }
     }
 
@@ -204,7 +209,11 @@ TEST_F(StdDomainVsNsd, AbstractBaseClassesFollowTheNsd) {
 }
 
 TEST_F(StdDomainVsNsd, CdcsCarryTheirAttributesFcsTriggerOptionsAndTypes) {
-    for (const char* cdc : {"SPS", "DPC", "MV", "WYE"}) ExpectCdcAttributes(cdc);
+    for (const char* cdc : {"SPS", "DPC", "MV", "WYE", "CTS", "GTS", "MTS", "NTS"}) ExpectCdcAttributes(cdc);
+    // Every attribute has a basic type, whatever the definitions leave open.
+    for (const char* cls : {"sec:DA", "sec:BDA"})
+        for (const std::string& member : ix().OfClass(cls))
+            EXPECT_NE(ix().Value(member, "sec:BDA.bType", "PreBasicTypeEnum"), "") << ix().Name(member);
 
     // Spot checks that do not lean on the helper.
     const std::string mv = ix().One("sec:DOType", "MV");
@@ -402,7 +411,7 @@ TEST_F(StdDomainVsNsd, AbstractClassesAreMarked) {
 // The enumeration that 7-4 gives a data object of an enumerated CDC is
 // linked from the data object; the CDC keeps its value attributes open.
 TEST_F(StdDomainVsNsd, EnumeratedDataObjectsNameTheirEnumeration) {
-    int linked = 0;
+    int linked = 0, placeholders = 0;
     for (pugi::xml_node c : LnClassElements(nsd().d74)) {
         const std::string t = ix().One("sec:LNodeType", c.attribute("name").value());
         for (pugi::xml_node d : c.children("DataObject")) {
@@ -411,12 +420,17 @@ TEST_F(StdDomainVsNsd, EnumeratedDataObjectsNameTheirEnumeration) {
             ASSERT_FALSE(o.empty()) << ix().Name(t) << "." << d.attribute("name").value();
             const std::string underlying = d.attribute("underlyingType").value();
             const bool isEnum = !underlying.empty() && nsd().Enumeration(underlying);
-            EXPECT_EQ(ix().LinkName(o, "sec:DO.DefinedBy_EnumType"), isEnum ? "850EN_" + underlying : "")
+            // The placeholder of an application's enumeration takes the schedule's state kind.
+            const bool open = underlying == "EnumDA";
+            EXPECT_EQ(ix().LinkName(o, "sec:DO.DefinedBy_EnumType"),
+                      isEnum ? "850EN_" + underlying : open ? "850EN_ScheduleStateKind" : "")
                 << ix().Name(t) << "." << ix().Name(o);
             linked += isEnum;
+            placeholders += open;
         }
     }
     EXPECT_EQ(linked, 90);
+    EXPECT_EQ(placeholders, 3);  // FSCC.ValENS, FSCH.ValENS, FSCH.ValENG
     // Beh, Health and Mod of the common base class.
     const std::string domainLn = ix().One("sec:LNodeType", "DomainLN");
     for (const auto& [name, kind] : {std::pair<const char*, const char*>{"Beh", "850EN_BehaviourModeKind"},
