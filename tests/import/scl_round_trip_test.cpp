@@ -122,5 +122,133 @@ TEST_P(SclRoundTripTest, WhatTheFileHoldsComesBackOut) {
 
 INSTANTIATE_TEST_SUITE_P(DataFiles, SclRoundTripTest, ::testing::ValuesIn(DataFiles()), TestName);
 
+// ---- the comparison itself, on small files ----
+
+// A file of one IED "A" with one device "L" whose LN0 holds `ln0`, then
+// `more` inside the server's device, and the templates `types` (an LLN0
+// type "T0" is always there).
+std::string SmallScl(const std::string& ln0, const std::string& more = "", const std::string& types = "",
+                     const std::string& before = "") {
+    return "<SCL xmlns=\"http://www.iec.ch/61850/2003/SCL\">" + before +
+           "<IED name=\"A\"><AccessPoint name=\"S1\"><Server><LDevice inst=\"L\">"
+           "<LN0 lnClass=\"LLN0\" inst=\"\" lnType=\"T0\">" + ln0 + "</LN0>" + more +
+           "</LDevice></Server></AccessPoint></IED><DataTypeTemplates>"
+           "<LNodeType id=\"T0\" lnClass=\"LLN0\"><DO name=\"Mod\" type=\"D0\"/></LNodeType>"
+           "<DOType id=\"D0\" cdc=\"ENC\"><DA name=\"stVal\" fc=\"ST\" bType=\"INT32\"/></DOType>" +
+           types + "</DataTypeTemplates></SCL>";
+}
+
+const std::string kLn0 = "/SCL/IED[name=A]/AccessPoint[name=S1]/Server/LDevice[inst=L]/LN0";
+const std::string kRcb = "<ReportControl name=\"r\" datSet=\"ds\" confRev=\"1\">";
+const std::string kSet = "<DataSet name=\"ds\"><FCDA ldInst=\"L\" lnClass=\"LLN0\" doName=\"Mod\" fc=\"ST\"/>"
+                         "<FCDA ldInst=\"L\" lnClass=\"LLN0\" doName=\"Beh\" fc=\"ST\"/></DataSet>";
+
+struct CompareRow {
+    const char* what;
+    std::string source, output;
+    std::vector<std::string> differences;  // as printed; allowed ones say so
+};
+void PrintTo(const CompareRow& row, std::ostream* os) { *os << row.what; }
+
+class SclCompareTest : public ::testing::TestWithParam<CompareRow> {};
+
+TEST_P(SclCompareTest, NamesEveryDifferenceByPathAndAttribute) {
+    const CompareRow& row = GetParam();
+    pugi::xml_document src, out;
+    ASSERT_TRUE(src.load_string(row.source.c_str())) << row.source;
+    ASSERT_TRUE(out.load_string(row.output.c_str())) << row.output;
+    std::vector<std::string> got;
+    for (const TreeDifference& d : CompareSclRoundTrip(src.document_element(), out.document_element()))
+        got.push_back(::testing::PrintToString(d));
+    EXPECT_EQ(got, row.differences);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, SclCompareTest,
+    ::testing::Values(
+        CompareRow{"the same file", SmallScl(kSet), SmallScl(kSet), {}},
+        CompareRow{"an absent gi is true, a written false differs",
+                   SmallScl(kRcb + "<TrgOps dchg=\"true\"/></ReportControl>"),
+                   SmallScl(kRcb + "<TrgOps dchg=\"1\" gi=\"false\"/></ReportControl>"),
+                   {kLn0 + "/ReportControl[name=r]/TrgOps @gi: source \"true\", output \"false\""}},
+        CompareRow{"data set members in another order",
+                   SmallScl(kSet),
+                   SmallScl("<DataSet name=\"ds\"><FCDA ldInst=\"L\" lnClass=\"LLN0\" doName=\"Beh\" fc=\"ST\"/>"
+                            "<FCDA lnClass=\"LLN0\" doName=\"Mod\" fc=\"ST\"/></DataSet>"),
+                   {kLn0 + "/DataSet[name=ds]/FCDA[1] @doName: source \"Mod\", output \"Beh\"",
+                    kLn0 + "/DataSet[name=ds]/FCDA[2] @doName: source \"Beh\", output \"Mod\""}},
+        CompareRow{"a member without ldInst names its own device",
+                   SmallScl("<DataSet name=\"ds\"><FCDA lnClass=\"LLN0\" doName=\"Mod\" fc=\"ST\"/></DataSet>"),
+                   SmallScl("<DataSet name=\"ds\"><FCDA ldInst=\"L\" prefix=\"\" lnClass=\"LLN0\" doName=\"Mod\" "
+                            "fc=\"ST\"/></DataSet>"),
+                   {}},
+        CompareRow{"instance values in another order, one lost, one changed",
+                   SmallScl("<DOI name=\"Mod\" desc=\"模式\"><DAI name=\"stVal\" sAddr=\"1.2\"><Val sGroup=\"1\">3</Val>"
+                            "<Val sGroup=\"2\">4</Val></DAI></DOI><DOI name=\"Beh\"><DAI name=\"d\"><Val/></DAI></DOI>"),
+                   SmallScl("<DOI name=\"Beh\"><DAI name=\"d\"><Val></Val></DAI></DOI><DOI name=\"Mod\" desc=\"模式\">"
+                            "<DAI name=\"stVal\"><Val sGroup=\"1\">3</Val><Val sGroup=\"2\">5</Val></DAI></DOI>"),
+                   {kLn0 + "/DOI[name=Mod,ix=]/DAI[name=stVal,ix=] @sAddr: source \"1.2\", output (absent)",
+                    kLn0 + "/DOI[name=Mod,ix=]/DAI[name=stVal,ix=]/Val[sGroup=2] #text: source \"4\", output \"5\""}},
+        CompareRow{"what the README names is allowed, and said so",
+                   SmallScl("<GSEControl name=\"g\" appID=\"x\"/>",
+                            "<LN lnClass=\"PTRC\" inst=\"1\" lnType=\"T0\"><Inputs><ExtRef iedName=\"B\" ldInst=\"L\" "
+                            "lnClass=\"XCBR\" lnInst=\"1\" doName=\"Pos\" pLN=\"XCBR\" srcCBName=\"gcb\"/></Inputs></LN>",
+                            "", "<Communication/>"),
+                   SmallScl("", "<LN lnClass=\"PTRC\" inst=\"1\" lnType=\"T0\"><Inputs><ExtRef iedName=\"B\" "
+                                "ldInst=\"L\" lnClass=\"XCBR\" lnInst=\"1\" doName=\"Pos\"/></Inputs></LN>"),
+                   {kLn0 + "/GSEControl[name=g]: source (present), output (absent) (allowed: no GOOSE or sampled-value "
+                           "control blocks)",
+                    "/SCL/IED[name=A]/AccessPoint[name=S1]/Server/LDevice[inst=L]/LN[prefix=,lnClass=PTRC,inst=1]/Inputs/"
+                    "ExtRef[iedName=B,ldInst=L,prefix=,lnClass=XCBR,lnInst=1,doName=Pos,daName=,intAddr=] @pLN: source "
+                    "\"XCBR\", output (absent) (allowed: no binding attributes of inputs)",
+                    "/SCL/IED[name=A]/AccessPoint[name=S1]/Server/LDevice[inst=L]/LN[prefix=,lnClass=PTRC,inst=1]/Inputs/"
+                    "ExtRef[iedName=B,ldInst=L,prefix=,lnClass=XCBR,lnInst=1,doName=Pos,daName=,intAddr=] @srcCBName: "
+                    "source \"gcb\", output (absent) (allowed: no binding attributes of inputs)",
+                    "/SCL/Communication: source (present), output (absent) (allowed: no Communication section)"}},
+        CompareRow{"a lost input and a foreign attribute are not allowed",
+                   SmallScl("", "<LN xmlns:m=\"urn:maker\" m:slot=\"3\" lnClass=\"PTRC\" inst=\"1\" lnType=\"T0\">"
+                                "<Inputs><ExtRef intAddr=\"IN1\"/></Inputs></LN>"),
+                   SmallScl("", "<LN lnClass=\"PTRC\" inst=\"1\" lnType=\"T0\"/>"),
+                   {"/SCL/IED[name=A]/AccessPoint[name=S1]/Server/LDevice[inst=L]/LN[prefix=,lnClass=PTRC,inst=1] "
+                    "@{urn:maker}slot: source \"3\", output (absent)",
+                    "/SCL/IED[name=A]/AccessPoint[name=S1]/Server/LDevice[inst=L]/LN[prefix=,lnClass=PTRC,inst=1]/Inputs: "
+                    "source (present), output (absent)"}},
+        CompareRow{"types: those in use by id, a changed member, an added type; unused ones not compared",
+                   SmallScl("", "", "<DOType id=\"Unused\" cdc=\"SPS\"/>"),
+                   "<SCL xmlns=\"http://www.iec.ch/61850/2003/SCL\"><IED name=\"A\"><AccessPoint name=\"S1\"><Server>"
+                   "<LDevice inst=\"L\"><LN0 lnClass=\"LLN0\" inst=\"\" lnType=\"T0\"/></LDevice></Server></AccessPoint>"
+                   "</IED><DataTypeTemplates><DOType id=\"D0\" cdc=\"ENC\"><DA name=\"stVal\" fc=\"ST\" bType=\"INT8\"/>"
+                   "</DOType><LNodeType id=\"T0\" lnClass=\"LLN0\"><DO name=\"Mod\" type=\"D0\"/></LNodeType>"
+                   "<EnumType id=\"E\"/></DataTypeTemplates></SCL>",
+                   {"/SCL/DataTypeTemplates/DOType[id=D0]/DA @bType: source \"INT32\", output \"INT8\"",
+                    "/SCL/DataTypeTemplates/EnumType[id=E]: source (absent), output (present)"}},
+        CompareRow{"the SCL namespace under a prefix, the writer's own attributes, a client's access point",
+                   "<s:SCL xmlns:s=\"http://www.iec.ch/61850/2003/SCL\"><s:IED name=\"A\"><s:AccessPoint name=\"C1\">"
+                   "<s:LN lnClass=\"IHMI\" inst=\"1\" lnType=\"T0\"/></s:AccessPoint><s:AccessPoint name=\"S1\"><s:Server>"
+                   "<s:LDevice inst=\"L\"><s:LN0 lnClass=\"LLN0\" inst=\"\" lnType=\"T0\"><s:LogControl name=\"c\" "
+                   "logName=\"L\"/></s:LN0></s:LDevice></s:Server></s:AccessPoint></s:IED></s:SCL>",
+                   SmallScl("<LogControl xmlns:zScl=\"http://kiln.local/Zel/2007/zScl\" name=\"c\" logName=\"L\" "
+                            "zScl:logName=\"\"/>"),
+                   {"/SCL/IED[name=A]/AccessPoint[name=C1]: source (present), output (absent) (allowed: no logical node "
+                    "directly under an access point)",
+                    "/SCL/DataTypeTemplates/DOType[id=D0]: source (absent), output (present)"}},
+        CompareRow{"the IED taken is the first with a server",
+                   "<SCL xmlns=\"http://www.iec.ch/61850/2003/SCL\"><IED name=\"HMI\"><AccessPoint name=\"S1\"/></IED>"
+                   "<IED name=\"B\" desc=\"b\"><AccessPoint name=\"S1\"><Server/></AccessPoint></IED></SCL>",
+                   "<SCL xmlns=\"http://www.iec.ch/61850/2003/SCL\"><IED name=\"HMI\"><AccessPoint name=\"S1\"/></IED>"
+                   "</SCL>",
+                   {"/SCL/IED[name=B] @desc: source \"b\", output \"\"",
+                    "/SCL/IED[name=B] @name: source \"B\", output \"HMI\"",
+                    "/SCL/IED[name=B]/AccessPoint[name=S1]/Server: source (present), output (absent)"}}));
+
+// The allowed losses are the README's own words, so that the table and the
+// README's list go together.
+TEST(SclCompareTable, EveryAllowedLossIsNamedInTheReadme) {
+    std::string readme = ReadBytes((fs::path(KILN_SOURCE_DIR) / "README.md").string());
+    readme = std::regex_replace(readme, std::regex("\\s+"), " ");
+    for (const AllowedLoss& row : AllowedLosses())
+        EXPECT_NE(readme.find(row.readme), std::string::npos) << row.element << " " << row.attribute << ": " << row.readme;
+}
+
 }  // namespace
 }  // namespace kiln::test

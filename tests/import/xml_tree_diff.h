@@ -23,6 +23,9 @@ struct TreeDiffRules {
     std::map<std::string, std::vector<std::string>> keys;
     // "parent/child": siblings whose order is part of their meaning.
     std::set<std::string> ordered;
+    // Namespaces of the writer's own attributes: one only the output has is
+    // no difference.
+    std::set<std::string> ownNamespaces;
     // The value an attribute has when the element leaves it out; false when
     // it has none.
     std::function<bool(const pugi::xml_node& element, const std::string& attr, std::string& value)> defaultOf;
