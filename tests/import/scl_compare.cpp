@@ -59,8 +59,9 @@ std::vector<pugi::xml_node> ChildrenNamed(const pugi::xml_node& parent, const ch
 
 bool DefaultOf(const pugi::xml_node& el, const std::string& attr, std::string& value) {
     const std::string name = LocalName(el);
-    // A member without ldInst names the data set's own logical device.
-    if (name == "FCDA" && attr == "ldInst") {
+    // A member or a log control block without ldInst names its own
+    // logical device.
+    if ((name == "FCDA" || name == "LogControl") && attr == "ldInst") {
         for (pugi::xml_node p = el.parent(); p; p = p.parent())
             if (LocalName(p) == "LDevice") {
                 value = p.attribute("inst").value();

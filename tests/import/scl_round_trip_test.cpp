@@ -177,11 +177,12 @@ INSTANTIATE_TEST_SUITE_P(
                             "<FCDA lnClass=\"LLN0\" doName=\"Mod\" fc=\"ST\"/></DataSet>"),
                    {kLn0 + "/DataSet[name=ds]/FCDA[1] @doName: source \"Mod\", output \"Beh\"",
                     kLn0 + "/DataSet[name=ds]/FCDA[2] @doName: source \"Beh\", output \"Mod\""}},
-        CompareRow{"a member without ldInst names its own device",
-                   SmallScl("<DataSet name=\"ds\"><FCDA lnClass=\"LLN0\" doName=\"Mod\" fc=\"ST\"/></DataSet>"),
+        CompareRow{"a member or a log without ldInst names its own device",
+                   SmallScl("<DataSet name=\"ds\"><FCDA lnClass=\"LLN0\" doName=\"Mod\" fc=\"ST\"/></DataSet>"
+                            "<LogControl name=\"c\" logName=\"G\"/>"),
                    SmallScl("<DataSet name=\"ds\"><FCDA ldInst=\"L\" prefix=\"\" lnClass=\"LLN0\" doName=\"Mod\" "
-                            "fc=\"ST\"/></DataSet>"),
-                   {}},
+                            "fc=\"ST\"/></DataSet><LogControl name=\"c\" ldInst=\"K\" logName=\"G\"/>"),
+                   {kLn0 + "/LogControl[name=c] @ldInst: source \"L\", output \"K\""}},
         CompareRow{"instance values in another order, one lost, one changed",
                    SmallScl("<DOI name=\"Mod\" desc=\"模式\"><DAI name=\"stVal\" sAddr=\"1.2\"><Val sGroup=\"1\">3</Val>"
                             "<Val sGroup=\"2\">4</Val></DAI></DOI><DOI name=\"Beh\"><DAI name=\"d\"><Val/></DAI></DOI>"),
