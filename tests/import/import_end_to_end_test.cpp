@@ -136,8 +136,9 @@ TEST_F(ImportEndToEnd, NamesOfAFileReplaceInAnIcdAndInTheWholeDocument) {
     EXPECT_EQ(Snapshot(), before);
 }
 
-// Files in further tools' styles (a byte-order mark and CRLF, GBK, UTF-16,
-// a prefixed namespace, ISO-8859-1) come in through the menus and go out
+// Files in further tools' styles (a byte-order mark and CRLF, GBK, GB2312,
+// UTF-16, a prefixed namespace, ISO-8859-1, a station file whose first IED
+// is a client) come in through the menus and go out
 // again through the ICD export as valid SCL holding the same devices.
 TEST_F(ImportEndToEnd, FilesOfFurtherToolsGoOutAgainAsValidScl) {
     const struct {
@@ -151,6 +152,8 @@ TEST_F(ImportEndToEnd, FilesOfFurtherToolsGoOutAgainAsValidScl) {
         {"utf16le_bus_protection.icd", "BP-30_Ver1.2_RevA", "", {"PROT"}},
         {"prefixed_namespace_bus_protection.iid", "BP-30I_Ver1.2_RevA", "", {"PROT"}},
         {"latin1_feeder_relay.icd", "FR-7_Ver4.1_RevC", "", {"PROT"}},
+        {"gb2312_multi_ap_line_relay.icd", "JXB-931A_Ver1.00_RevA", "answer no\n", {"PROT", "MEAS", "PIGO", "PISV"}},
+        {"ed2_pv_feeder_station.scd", "PV_E02_Station_Ver3_Rev1", "answer no\n", {"PROT", "CTRL", "DER"}},
     };
     for (const auto& c : cases) {
         fs::remove_all(ws);

@@ -98,81 +98,23 @@ XmlNode ImportTest::LoadScl(const std::string& text) {
     return scl.GetDocumentElement();
 }
 
-void ImportTest::Pass1(const XmlNode& templates) {
-    imp.m_nLogCount = 0;
-    for (int i = 0; i < kiln::import::kBasicTypeCount; ++i) imp.m_setBasicTypes.insert(kiln::import::kBasicTypes[i]);
-    using Creator = bool (CKiln_Main::*)(URI_Ref*, URI_Ref);
-    const struct {
-        const char* element;
-        ImportShellTable* table;
-        Creator create;
-    } kKinds[] = {{"EnumType", &imp.m_mapNewEnumTypes, &CKiln_Main::NewRsc_EnumType},
-                  {"DAType", &imp.m_mapNewDATypes, &CKiln_Main::NewRsc_DAType},
-                  {"DOType", &imp.m_mapNewDOTypes, &CKiln_Main::NewRsc_DOType},
-                  {"LNodeType", &imp.m_mapNewLNodeTypes, &CKiln_Main::NewRsc_LNodeType}};
-    for (const auto& kind : kKinds) {
-        XmlNodeList list = templates.SelectNodes(kind.element);
-        for (long i = 0; i < list.Length(); ++i) {
-            XmlNode el = list.Item(i);
-            CString id, base;
-            if (!el.GetAttribute("id", id) || kind.table->count(id)) continue;
-            if (CString(kind.element) == "EnumType" &&
-                imp.m_mapKnownEnumTypes.count(id.Find("850EN_") >= 0 ? id : "850EN_" + id))
-                continue;
-            if (CString(kind.element) == "LNodeType" && el.GetAttribute("zScl:base", base)) {
-                // The DOs the type inherits are removed from its element.
-                std::vector<CString> inherited;
-                XmlNodeList types = templates.SelectNodes("LNodeType");
-                for (long t = 0; t < types.Length(); ++t) {
-                    CString tid;
-                    if (!types.Item(t).GetAttribute("id", tid) || tid != base) continue;
-                    XmlNodeList dos = types.Item(t).SelectNodes("DO");
-                    for (long d = 0; d < dos.Length(); ++d) {
-                        CString n;
-                        dos.Item(d).GetAttribute("name", n);
-                        inherited.push_back(n);
-                    }
-                    break;
-                }
-                XmlNodeList own = el.SelectNodes("DO");
-                for (long d = 0; d < own.Length(); ++d) {
-                    CString n;
-                    own.Item(d).GetAttribute("name", n);
-                    if (std::find(inherited.begin(), inherited.end(), n) != inherited.end())
-                        el.RemoveChild(own.Item(d));
-                }
-            }
-            Struct_ImportShell shell;
-            EXPECT_TRUE((app.*kind.create)(&shell.m_uShell, pkg));
-            Set(shell.m_uShell, "cim:Naming.name", id);
-            shell.m_strOrd = ToText(static_cast<int>(i + 1));
-            shell.m_pNode = el;
-            shell.m_strBase = base;
-            kind.table->emplace(id, shell);
-        }
-    }
-}
-
-void ImportTest::Pass2() {
-    for (auto& [id, s] : imp.m_mapNewEnumTypes) imp.Import_EnumType(&app, s.m_uShell, s.m_pNode, s.m_strOrd);
-    for (auto& [id, s] : imp.m_mapNewDOTypes) imp.Import_DOType(&app, s.m_uShell, s.m_pNode, s.m_strOrd, false);
-    for (auto& [id, s] : imp.m_mapNewDATypes) imp.Import_DAType(&app, s.m_uShell, s.m_pNode, s.m_strOrd, false);
-    for (auto& [id, s] : imp.m_mapNewLNodeTypes)
-        imp.Import_LNodeType(&app, s.m_uShell, s.m_pNode, s.m_strBase, pkg, s.m_strOrd, false);
-    imp.Link_AllStructBDAs(&app);
+bool ImportTest::ReadTemplates(const XmlNode& templates) {
+    // The import's own pass over the templates, into the ICD's package; the
+    // dependency question keeps its preset, the standard package.
+    app.m_uStdTypePackage = m.stdPkg;
+    ui.AnswerInputKeep("选择依赖的类型包：");
+    return imp.Import_DataTypeTemplates(&app, icd, templates, "");
 }
 
 void ImportTest::ImportTemplates(const std::string& text) {
     XmlNode root = LoadScl(text);
-    Pass1(scl.Get_NodePtr(root, "DataTypeTemplates"));
-    Pass2();
+    ReadTemplates(scl.Get_NodePtr(root, "DataTypeTemplates"));
 }
 
 void ImportTest::ImportIcd(const std::string& text) {
     XmlNode root = LoadScl(text);
     CBase_XML::Get_NodeText(scl.Get_NodePtr(root, "Header"), "@id", imp.m_strHeaderId);
-    Pass1(scl.Get_NodePtr(root, "DataTypeTemplates"));
-    Pass2();
+    ReadTemplates(scl.Get_NodePtr(root, "DataTypeTemplates"));
     imp.Import_IED(&app, icd, scl.Get_NodePtr(root, "IED"));
     imp.Index_ICD_DAs(&app, icd, daIndex);
     imp.Index_ICD_LNodes(&app, icd);

@@ -2,8 +2,8 @@
 // ModelTest with a few name semantics and a prefixed enumeration added, a
 // product with one ICD made by its creator, and an importer set up as the
 // import workers set it up: report from Template/Report_Template.xml, tables
-// of the standard definitions, and what the first pass over the data-type
-// templates does (one shell per type element in the ICD's package).
+// of the standard definitions; the templates are read by the import's own
+// reader into the ICD's package.
 #pragma once
 
 #include <string>
@@ -42,15 +42,11 @@ protected:
     void UseStandardPackage(const URI_Ref& stdPkg);
     // Writes the text to a file and loads it, as an import loads its file.
     XmlNode LoadScl(const std::string& text);
-    // The first pass over the templates: shells of every EnumType, DAType,
-    // DOType and LNodeType element in `pkg` (an element without "id", or with
-    // an id known already, is skipped; a standard enumeration gets no shell;
-    // DOs an LNodeType inherits from its "zScl:base" are removed from it).
-    void Pass1(const XmlNode& templates);
-    // The second pass: enumerations, DO types, DA types, LN types, each in
-    // ascending id order, then the DA classes of struct members.
-    void Pass2();
-    // Loads the text and runs both passes over its templates.
+    // The import's reading of the data-type templates (both passes) into
+    // the ICD's package, its dependency question answered with the preset;
+    // its result.
+    bool ReadTemplates(const XmlNode& templates);
+    // Loads the text and reads its templates.
     void ImportTemplates(const std::string& text);
     // Loads the text, reads its header id and templates, its first IED into
     // the ICD, and builds both instance indexes (the DA index into daIndex).

@@ -1,0 +1,253 @@
+#include "tests/import/scl_compare.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <map>
+#include <set>
+
+#include "export/kiln_export.h"
+
+namespace kiln::test {
+namespace {
+
+constexpr const char* kSclNs = kiln::exporter::kSclNamespace;
+
+// The schema's defaults of the attributes an IED and its types may leave
+// out ("*": every element).
+struct DefaultRow {
+    const char* element;
+    const char* attribute;
+    const char* value;
+};
+const DefaultRow kDefaults[] = {
+    {"*", "desc", ""},
+    {"TrgOps", "dchg", "false"}, {"TrgOps", "qchg", "false"}, {"TrgOps", "dupd", "false"},
+    {"TrgOps", "period", "false"}, {"TrgOps", "gi", "true"},
+    {"OptFields", "seqNum", "false"}, {"OptFields", "timeStamp", "false"}, {"OptFields", "dataSet", "false"},
+    {"OptFields", "reasonCode", "false"}, {"OptFields", "dataRef", "false"}, {"OptFields", "entryID", "false"},
+    {"OptFields", "configRef", "false"}, {"OptFields", "bufOvfl", "true"},
+    {"ReportControl", "buffered", "false"}, {"ReportControl", "bufTime", "0"}, {"ReportControl", "indexed", "true"},
+    {"ReportControl", "intgPd", "0"},
+    {"LogControl", "intgPd", "0"}, {"LogControl", "prefix", ""}, {"LogControl", "lnClass", "LLN0"},
+    {"LogControl", "logEna", "true"}, {"LogControl", "reasonCode", "true"}, {"LogControl", "bufTime", "0"},
+    {"RptEnabled", "max", "1"},
+    {"LN", "prefix", ""}, {"FCDA", "prefix", ""}, {"ClientLN", "prefix", ""},
+    {"SettingControl", "actSG", "1"},
+    {"AccessPoint", "router", "false"}, {"AccessPoint", "clock", "false"}, {"Server", "timeout", "30"},
+    {"Authentication", "none", "true"}, {"Authentication", "password", "false"}, {"Authentication", "weak", "false"},
+    {"Authentication", "strong", "false"}, {"Authentication", "certificate", "false"},
+    {"LNodeType", "iedType", ""}, {"DOType", "iedType", ""}, {"DAType", "iedType", ""},
+    {"DO", "transient", "false"}, {"SDO", "count", "0"},
+    {"DA", "dchg", "false"}, {"DA", "qchg", "false"}, {"DA", "dupd", "false"},
+    {"DA", "valKind", "Set"}, {"DA", "count", "0"}, {"DA", "valImport", "false"},
+    {"BDA", "valKind", "Set"}, {"BDA", "count", "0"}, {"BDA", "valImport", "false"},
+};
+
+// The binding attributes of an input (ExtRef) the import keeps no place for.
+const char* const kBindingAttributes[] = {"serviceType", "srcLDInst", "srcPrefix", "srcLNClass", "srcLNInst",
+                                          "srcCBName",   "pServT",    "pLN",       "pDO",        "pDA"};
+
+std::string LocalName(const pugi::xml_node& el) { return QualifiedName(el, nullptr, kSclNs); }
+
+std::vector<pugi::xml_node> ChildrenNamed(const pugi::xml_node& parent, const char* local) {
+    std::vector<pugi::xml_node> out;
+    for (pugi::xml_node c = parent.first_child(); c; c = c.next_sibling())
+        if (c.type() == pugi::node_element && LocalName(c) == local) out.push_back(c);
+    return out;
+}
+
+bool DefaultOf(const pugi::xml_node& el, const std::string& attr, std::string& value) {
+    const std::string name = LocalName(el);
+    // A member or a log control block without ldInst names its own
+    // logical device.
+    if ((name == "FCDA" || name == "LogControl") && attr == "ldInst") {
+        for (pugi::xml_node p = el.parent(); p; p = p.parent())
+            if (LocalName(p) == "LDevice") {
+                value = p.attribute("inst").value();
+                return true;
+            }
+        return false;
+    }
+    for (const DefaultRow& row : kDefaults)
+        if ((row.element == std::string("*") || name == row.element) && attr == row.attribute) {
+            value = row.value;
+            return true;
+        }
+    return false;
+}
+
+std::string AllowedLossOf(const pugi::xml_node& el, const std::string& attr) {
+    const std::string name = LocalName(el);
+    // An access point that holds logical nodes and no server goes with them.
+    if (name == "AccessPoint" && attr.empty() && ChildrenNamed(el, "Server").empty() &&
+        !ChildrenNamed(el, "LN").empty())
+        return AllowedLossOf(ChildrenNamed(el, "LN").front(), "");
+    const std::string withParent = LocalName(el.parent()) + "/" + name;
+    for (const AllowedLoss& row : AllowedLosses())
+        if ((row.element == name || row.element == withParent) && attr == row.attribute) return row.readme;
+    return std::string();
+}
+
+TreeDiffRules MakeRules() {
+    TreeDiffRules r;
+    r.ns = kSclNs;
+    r.ownNamespaces = {kiln::exporter::kZsclNamespace};
+    r.keys = {{"IED", {"name"}},
+              {"AccessPoint", {"name"}},
+              {"LDevice", {"inst"}},
+              {"LN", {"prefix", "lnClass", "inst"}},
+              {"DataSet", {"name"}},
+              {"ReportControl", {"name"}},
+              {"LogControl", {"name"}},
+              {"GSEControl", {"name"}},
+              {"SampledValueControl", {"name"}},
+              {"Log", {"name"}},
+              {"DOI", {"name", "ix"}},
+              {"SDI", {"name", "ix"}},
+              {"DAI", {"name", "ix"}},
+              {"Val", {"sGroup"}},
+              {"ClientLN", {"iedName", "apRef", "ldInst", "prefix", "lnClass", "lnInst"}},
+              {"ExtRef", {"iedName", "ldInst", "prefix", "lnClass", "lnInst", "doName", "daName", "intAddr"}},
+              {"DO", {"name"}},
+              {"SDO", {"name"}},
+              {"DA", {"name"}},
+              {"BDA", {"name"}},
+              {"EnumVal", {"ord"}},
+              {"Private", {"type"}}};
+    // The members of a data set and of a type are sequences.
+    r.ordered = {"DataSet/FCDA", "LNodeType/DO", "DOType/SDO", "DOType/DA", "DAType/BDA"};
+    r.defaultOf = DefaultOf;
+    r.allowedLoss = AllowedLossOf;
+    return r;
+}
+
+// The kind and id of each type the IED's logical devices use, following the
+// references from the nodes' types down to enumerations.
+std::set<std::string> UsedTypes(const pugi::xml_node& ied, const pugi::xml_node& templates) {
+    std::map<std::string, pugi::xml_node> types;
+    for (pugi::xml_node t = templates.first_child(); t; t = t.next_sibling())
+        if (t.type() == pugi::node_element) types.emplace(LocalName(t) + ":" + t.attribute("id").value(), t);
+    std::set<std::string> used;
+    std::vector<std::string> todo;
+    auto use = [&](const std::string& key) {
+        if (used.insert(key).second) todo.push_back(key);
+    };
+    for (pugi::xml_node ap : ChildrenNamed(ied, "AccessPoint"))
+        for (pugi::xml_node server : ChildrenNamed(ap, "Server"))
+            for (pugi::xml_node ld : ChildrenNamed(server, "LDevice"))
+                for (pugi::xml_node ln = ld.first_child(); ln; ln = ln.next_sibling())
+                    if (LocalName(ln) == "LN0" || LocalName(ln) == "LN")
+                        use(std::string("LNodeType:") + ln.attribute("lnType").value());
+    while (!todo.empty()) {
+        const std::string key = todo.back();
+        todo.pop_back();
+        auto it = types.find(key);
+        if (it == types.end()) continue;
+        for (pugi::xml_node m = it->second.first_child(); m; m = m.next_sibling()) {
+            const std::string kind = LocalName(m);
+            const std::string type = m.attribute("type").value();
+            const std::string bType = m.attribute("bType").value();
+            if (kind == "DO" || kind == "SDO")
+                use("DOType:" + type);
+            else if ((kind == "DA" || kind == "BDA") && bType == "Struct")
+                use("DAType:" + type);
+            else if ((kind == "DA" || kind == "BDA") && bType == "Enum")
+                use("EnumType:" + type);
+        }
+    }
+    return used;
+}
+
+}  // namespace
+
+const std::vector<AllowedLoss>& AllowedLosses() {
+    static const std::vector<AllowedLoss> rows = [] {
+        std::vector<AllowedLoss> out = {
+            {"GSEControl", "", "no GOOSE or sampled-value control blocks"},
+            {"SampledValueControl", "", "no GOOSE or sampled-value control blocks"},
+            {"Communication", "", "no Communication section"},
+            {"AccessPoint/LN", "", "no logical node directly under an access point"},
+        };
+        for (const char* a : kBindingAttributes) out.push_back({"ExtRef", a, "no binding attributes of inputs"});
+        return out;
+    }();
+    return rows;
+}
+
+const TreeDiffRules& SclRules() {
+    static const TreeDiffRules rules = MakeRules();
+    return rules;
+}
+
+pugi::xml_node ImportedIed(const pugi::xml_node& scl) {
+    const std::vector<pugi::xml_node> ieds = ChildrenNamed(scl, "IED");
+    for (const pugi::xml_node& ied : ieds)
+        for (const pugi::xml_node& ap : ChildrenNamed(ied, "AccessPoint"))
+            if (!ChildrenNamed(ap, "Server").empty()) return ied;
+    return ieds.empty() ? pugi::xml_node() : ieds.front();
+}
+
+std::vector<TreeDifference> CompareSclRoundTrip(const pugi::xml_node& sourceScl, const pugi::xml_node& outputScl) {
+    std::vector<TreeDifference> out;
+    const TreeDiffRules& rules = SclRules();
+    const pugi::xml_node srcIed = ImportedIed(sourceScl);
+    if (!srcIed) return out;
+    const std::vector<pugi::xml_node> outIeds = ChildrenNamed(outputScl, "IED");
+    const std::string iedPath = std::string("/SCL/IED[name=") + srcIed.attribute("name").value() + "]";
+    if (outIeds.empty())
+        out.push_back({iedPath, "", "(present)", "(absent)", ""});
+    else
+        CompareTrees(srcIed, outIeds.front(), iedPath, rules, out);
+    for (size_t i = 1; i < outIeds.size(); ++i)
+        out.push_back({std::string("/SCL/IED[name=") + outIeds[i].attribute("name").value() + "]", "", "(absent)",
+                       "(present)", ""});
+
+    for (const pugi::xml_node& comm : ChildrenNamed(sourceScl, "Communication"))
+        if (ChildrenNamed(outputScl, "Communication").empty())
+            out.push_back({"/SCL/Communication", "", "(present)", "(absent)", AllowedLossOf(comm, "")});
+
+    // The types in use, each compared with the output's type of its id.
+    const std::vector<pugi::xml_node> st = ChildrenNamed(sourceScl, "DataTypeTemplates");
+    const std::vector<pugi::xml_node> ot = ChildrenNamed(outputScl, "DataTypeTemplates");
+    const pugi::xml_node srcTemplates = st.empty() ? pugi::xml_node() : st.front();
+    const pugi::xml_node outTemplates = ot.empty() ? pugi::xml_node() : ot.front();
+    const std::set<std::string> used = UsedTypes(srcIed, srcTemplates);
+    std::map<std::string, pugi::xml_node> written;
+    for (pugi::xml_node t = outTemplates.first_child(); t; t = t.next_sibling())
+        if (t.type() == pugi::node_element) written.emplace(LocalName(t) + ":" + t.attribute("id").value(), t);
+    std::set<std::string> compared;
+    for (pugi::xml_node t = srcTemplates.first_child(); t; t = t.next_sibling()) {
+        if (t.type() != pugi::node_element) continue;
+        const std::string key = LocalName(t) + ":" + t.attribute("id").value();
+        if (!used.count(key) || !compared.insert(key).second) continue;
+        const std::string path = "/SCL/DataTypeTemplates/" + LocalName(t) + "[id=" + t.attribute("id").value() + "]";
+        auto it = written.find(key);
+        if (it == written.end())
+            out.push_back({path, "", "(present)", "(absent)", ""});
+        else
+            CompareTrees(t, it->second, path, rules, out);
+    }
+    for (const auto& [key, t] : written)
+        if (!used.count(key))
+            out.push_back({"/SCL/DataTypeTemplates/" + LocalName(t) + "[id=" + t.attribute("id").value() + "]", "",
+                           "(absent)", "(present)", ""});
+    return out;
+}
+
+std::string ValidateAgainstScl(const std::string& path, bool& skipped) {
+    const std::string xsd = std::string(KILN_SHARED_DIR) + "/xsd/SCL2007B4/SCL.xsd";
+    skipped = !std::filesystem::exists(xsd) || std::system("command -v xmllint >/dev/null 2>&1") != 0;
+    if (skipped) return std::string();
+    const std::string cmd = "xmllint --noout --schema '" + xsd + "' '" + path + "' 2>&1";
+    std::string out;
+    if (FILE* p = popen(cmd.c_str(), "r")) {
+        char buf[4096];
+        size_t n;
+        while ((n = fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
+        if (pclose(p) == 0) return std::string();
+    }
+    return out.empty() ? "xmllint failed" : out;
+}
+
+}  // namespace kiln::test
