@@ -4,10 +4,14 @@
 // instances of a node.
 #include "commands/creation.h"
 
+#include <algorithm>
+
 namespace kiln::commands {
 namespace {
 
 constexpr const char* kNoNodeTypes = "由于类型包中没有定义除LLN0、LPHD之外的逻辑节点类型，不能增加逻辑节点！";
+constexpr int kMaxNodesPerCommand = 10000;
+constexpr const char* kTooManyNodes = "数量超出上限，每次最多增加 10000 个逻辑节点！";
 constexpr const char* kIcdPackagePath = "sec:LDevice.Server/sec:Server.IED/sec:IED.ICD/sec:ICD.TypePackage";
 
 CString NameOf(CKiln_Main& app, const URI_Ref& rsc) { return app.DocMtd_getValue_ofAttr(rsc, core::kRoleName); }
@@ -77,7 +81,8 @@ Next AddLNode(Creation& c) {
     return app.NewRsc_LNode(&c.f.newRsc, c.parent, type, true) ? Next::CommonEnd : Next::Leave;
 }
 
-// The count is not capped: the user asked for that many nodes.
+// At most kMaxNodesPerCommand nodes a command: a larger count is refused
+// before anything is made, instead of exhausting memory half-way.
 Next AddManyLNodes(Creation& c) {
     CKiln_Main& app = c.f.app;
     const URI_Ref type = AskNodeType(c, kIcdPackagePath);
@@ -85,6 +90,10 @@ Next AddManyLNodes(Creation& c) {
     CString text;
     const int count = app.Mtd_SingleInputBox("请输入数量：", text, nullptr, false) ? LeadingInt(text) : 0;
     if (count <= 0) return Next::Leave;
+    if (count > kMaxNodesPerCommand) {
+        Notice(kTooManyNodes);
+        return Next::Leave;
+    }
     for (int i = 0; i < count; ++i) {
         URI_Ref made;
         if (app.NewRsc_LNode(&made, c.parent, type, true)) c.f.newRsc = made;

@@ -266,6 +266,15 @@ TEST_F(Creation, ManyNodesAreNumberedOnWithinTheirClass) {
     ui.AnswerInputChoice("P1_PTOC  (P1)").AnswerInputCancel("请输入数量：");
     Run(ld, "ICD:Add Many LNodes");
     EXPECT_EQ(Names(ld, "sec:LDevice.LNodes").size(), 6u);
+    // Above the limit of one command, however far: refused, nothing made.
+    for (const char* count : {"10001", "4294967297", "99999999999"}) {
+        ui.ClearCalls();
+        ui.AnswerInputChoice("P1_PTOC  (P1)").AnswerInput(count);
+        Run(ld, "ICD:Add Many LNodes");
+        EXPECT_EQ(ui.Messages(), std::vector<CString>{"数量超出上限，每次最多增加 10000 个逻辑节点！"}) << count;
+        ASSERT_EQ(Names(ld, "sec:LDevice.LNodes").size(), 6u) << count;
+        EXPECT_TRUE(Refreshes().empty()) << count;
+    }
 }
 
 TEST_F(Creation, ADOWithADOIIsNotOfferedAgainAndADAIIsNamedByItsPath) {
