@@ -144,15 +144,19 @@ Next AddDAI(Creation& c) {
     for (const URI_Ref& d : dais) taken.insert(NameOf(app, d));
     Struct_DAs_ofDO das;
     if (!app.Get_DAs_of_aDO(dataObject, &das, "", nullptr)) return Next::Leave;
+    // Members of one structure type share their identifier ("mag.f" and
+    // "instMag.f"), so each row's value is its own path, and the answer is
+    // resolved to the row that carries it.
     for (const Struct_DAItem& item : das.vDAs)
-        if (!taken.count(item.sPath)) c.f.pack.Add_ListItem(item.sPath, CString(item.uRsc.sUri));
+        if (!taken.count(item.sPath)) c.f.pack.Add_ListItem(item.sPath, item.sPath);
     CString answer;
     if (!app.Mtd_SingleInputBox("选择 " + doiName + " 下的DA：", answer, &c.f.pack, false)) return Next::Leave;
-    const URI_Ref member = app.DocMtd_TestBy_URIRef(answer);
+    const auto row = std::find_if(das.vDAs.begin(), das.vDAs.end(),
+                                  [&](const Struct_DAItem& item) { return item.sPath == answer; });
+    if (answer.IsEmpty() || row == das.vDAs.end() || taken.count(answer)) return Next::Leave;
+    const URI_Ref member = app.DocMtd_TestBy_URIRef(CString(row->uRsc.sUri));
     if (member.IsEmpty()) return Next::Leave;
-    const CString path = c.f.pack.vList.Get_First_bySecond(answer);
-    if (path.IsEmpty()) return Next::CommonEnd;
-    return app.NewRsc_DAI(&c.f.newRsc, c.parent, member, path) ? Next::CommonEnd : Next::Leave;
+    return app.NewRsc_DAI(&c.f.newRsc, c.parent, member, row->sPath) ? Next::CommonEnd : Next::Leave;
 }
 
 }  // namespace kiln::commands
