@@ -24,9 +24,9 @@ Next MostBayToM2IMapItem(CommandFrame& f) {
 
     // One mapping item per picked item, found or made. A refused creation
     // keeps its place as an empty handle, so that the items after it still
-    // meet their own devices; it gets no link.
-    // The rows' own items are taken, not the first item of an equal id: ids
-    // are empty until the items are numbered, and may repeat.
+    // meet their own devices; it gets no link. The rows' own items are taken,
+    // not the first item of an equal id: ids are empty until the items are
+    // numbered, and may repeat.
     std::vector<URI_Ref> links;
     for (const URI_Ref& item : dlg.m_vItems) {
         if (std::find(items.begin(), items.end(), item) == items.end()) continue;
