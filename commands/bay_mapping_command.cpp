@@ -1,6 +1,8 @@
 // "ICD:Most Bay To M2I MapItem": the k-th information item picked in the grid
 // is mapped onto the node of the chosen name in the k-th logical device,
 // counting from the current device in the server's order.
+#include <algorithm>
+
 #include "commands/info_item_commands.h"
 #include "commands/info_item_grid_dlg.h"
 
@@ -22,17 +24,16 @@ Next MostBayToM2IMapItem(CommandFrame& f) {
 
     // One mapping item per picked item, found or made. A refused creation
     // keeps its place as an empty handle, so that the items after it still
-    // meet their own devices; it gets no link.
+    // meet their own devices; it gets no link. The rows' own items are taken,
+    // not the first item of an equal id: ids are empty until the items are
+    // numbered, and may repeat.
     std::vector<URI_Ref> links;
-    for (const CString& id : dlg.m_saIds) {
-        for (const URI_Ref& item : items) {
-            if (app.DocMtd_getValue_ofAttr(item, "sec:InfoItem.id") != id) continue;
-            const std::vector<URI_Ref> mapItems = InOrder(app, item, "sec:InfoItem.MapItem");
-            URI_Ref mapItem = mapItems.empty() ? URI_Ref() : mapItems.front();
-            if (mapItems.empty() && !app.NewRsc_MapItem(&mapItem, m2i, item)) mapItem = URI_Ref();
-            links.push_back(mapItem);
-            break;
-        }
+    for (const URI_Ref& item : dlg.m_vItems) {
+        if (std::find(items.begin(), items.end(), item) == items.end()) continue;
+        const std::vector<URI_Ref> mapItems = InOrder(app, item, "sec:InfoItem.MapItem");
+        URI_Ref mapItem = mapItems.empty() ? URI_Ref() : mapItems.front();
+        if (mapItems.empty() && !app.NewRsc_MapItem(&mapItem, m2i, item)) mapItem = URI_Ref();
+        links.push_back(mapItem);
     }
 
     Struct_EditPack pack;

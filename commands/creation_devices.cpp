@@ -5,11 +5,15 @@
 #include "commands/creation.h"
 #include "editing/lnode_class.h"
 
+#include <algorithm>
+
 namespace kiln::commands {
 namespace {
 
 constexpr const char* kNoNodeTypes = "由于类型包中没有定义除LLN0、LPHD之外的逻辑节点类型，不能增加逻辑节点！";
 constexpr const char* kSecondLln0 = "逻辑装置中已经存在LLN0，不能增加逻辑节点！";
+constexpr int kMaxNodesPerCommand = 10000;
+constexpr const char* kTooManyNodes = "数量超出上限，每次最多增加 10000 个逻辑节点！";
 constexpr const char* kIcdPackagePath = "sec:LDevice.Server/sec:Server.IED/sec:IED.ICD/sec:ICD.TypePackage";
 
 CString NameOf(CKiln_Main& app, const URI_Ref& rsc) { return app.DocMtd_getValue_ofAttr(rsc, core::kRoleName); }
@@ -92,14 +96,20 @@ Next AddLNode(Creation& c) {
     return app.NewRsc_LNode(&c.f.newRsc, c.parent, type, true) ? Next::CommonEnd : Next::Leave;
 }
 
-// The count is not capped: the user asked for that many nodes.
+// At most kMaxNodesPerCommand nodes a command: a larger count is refused
+// before anything is made, instead of exhausting memory half-way.
 Next AddManyLNodes(Creation& c) {
     CKiln_Main& app = c.f.app;
     const URI_Ref type = AskNodeType(c, kIcdPackagePath);
     if (type.IsEmpty()) return Next::Leave;
     CString text;
     const int count = app.Mtd_SingleInputBox("请输入数量：", text, nullptr, false) ? LeadingInt(text) : 0;
-    if (count <= 0 || RefusedLln0(app, c.parent, type, count)) return Next::Leave;
+    if (count <= 0) return Next::Leave;
+    if (count > kMaxNodesPerCommand) {
+        Notice(kTooManyNodes);
+        return Next::Leave;
+    }
+    if (RefusedLln0(app, c.parent, type, count)) return Next::Leave;
     for (int i = 0; i < count; ++i) {
         URI_Ref made;
         if (app.NewRsc_LNode(&made, c.parent, type, true)) c.f.newRsc = made;
@@ -150,15 +160,19 @@ Next AddDAI(Creation& c) {
     for (const URI_Ref& d : dais) taken.insert(NameOf(app, d));
     Struct_DAs_ofDO das;
     if (!app.Get_DAs_of_aDO(dataObject, &das, "", nullptr)) return Next::Leave;
+    // Members of one structure type share their identifier ("mag.f" and
+    // "instMag.f"), so each row's value is its own path, and the answer is
+    // resolved to the row that carries it.
     for (const Struct_DAItem& item : das.vDAs)
-        if (!taken.count(item.sPath)) c.f.pack.Add_ListItem(item.sPath, CString(item.uRsc.sUri));
+        if (!taken.count(item.sPath)) c.f.pack.Add_ListItem(item.sPath, item.sPath);
     CString answer;
     if (!app.Mtd_SingleInputBox("选择 " + doiName + " 下的DA：", answer, &c.f.pack, false)) return Next::Leave;
-    const URI_Ref member = app.DocMtd_TestBy_URIRef(answer);
+    const auto row = std::find_if(das.vDAs.begin(), das.vDAs.end(),
+                                  [&](const Struct_DAItem& item) { return item.sPath == answer; });
+    if (answer.IsEmpty() || row == das.vDAs.end() || taken.count(answer)) return Next::Leave;
+    const URI_Ref member = app.DocMtd_TestBy_URIRef(CString(row->uRsc.sUri));
     if (member.IsEmpty()) return Next::Leave;
-    const CString path = c.f.pack.vList.Get_First_bySecond(answer);
-    if (path.IsEmpty()) return Next::CommonEnd;
-    return app.NewRsc_DAI(&c.f.newRsc, c.parent, member, path) ? Next::CommonEnd : Next::Leave;
+    return app.NewRsc_DAI(&c.f.newRsc, c.parent, member, row->sPath) ? Next::CommonEnd : Next::Leave;
 }
 
 }  // namespace kiln::commands

@@ -36,14 +36,34 @@ bool MayReplace(CKiln_Main& app, int& memory, const CString& question, bool& clo
     return memory == kYesAll || memory == kYes;
 }
 
+CString ShortFc(const CString& fc) {
+    const int dot = fc.ReverseFind('.');
+    return dot >= 0 ? fc.Mid(dot + 1) : fc;
+}
+
+// The DAI's functional constraint, short ("DC"): its own, or else that of the
+// DA it instantiates (DAIs made in the model carry none of their own), its
+// constraints joined by "," as the DAI's name gives them.
+CString FcOf(CKiln_Main& app, const URI_Ref& dai) {
+    const CString own = Attr(app, dai, "sec:DAI.fc");
+    if (!own.IsEmpty()) return ShortFc(own);
+    const URI_Ref dfn = FirstOf(app, dai, "sec:DAI.BDA");
+    if (dfn.sClass != "sec:DA") return CString();
+    CString fcs;
+    for (const char* role : {"sec:DA.fc_0", "sec:DA.fc_1", "sec:DA.fc_2"}) {
+        const CString fc = Attr(app, dfn, role);
+        if (fc.IsEmpty()) break;
+        fcs += (fcs.IsEmpty() ? "" : ",") + ShortFc(fc);
+    }
+    return fcs;
+}
+
 // The value of the DOI's first instance named "dU" or "dU[fc]" (any case),
 // fc being the text after the last "." of its functional constraint.
 bool DUValue(CKiln_Main& app, const URI_Ref& doi, CString& value) {
     for (const URI_Ref& dai : InOrder(app, doi, "sec:DOI.DAIs")) {
         const CString name = Attr(app, dai, "cim:Naming.name");
-        CString fc = Attr(app, dai, "sec:DAI.fc");
-        const int dot = fc.ReverseFind('.');
-        if (dot >= 0) fc = fc.Mid(dot + 1);
+        const CString fc = FcOf(app, dai);
         if (name.CompareNoCase("dU[" + fc + "]") == 0 || name.CompareNoCase("dU") == 0) {
             value = Attr(app, dai, "sec:DAI.valueStr");
             return true;

@@ -54,6 +54,7 @@ BOOL CDlg_ICD_SimpleGrid::OnInitDialog() {
     if (3 * w / 4 > 10 && 3 * h / 4 > 10) SetWindowPos(nullptr, 0, 0, 3 * w / 4, 3 * h / 4, SWP_NOMOVE | SWP_NOZORDER);
 
     m_Grid.ResetAll();
+    m_vRowItems.clear();
     for (const GridColumn& c : kColumns) m_Grid.Add_a_Column(c.title, c.width);
     if (m_uITB.sClass != "sec:ITB" || !m_pMain) {
         _AfxMessageBox("ITB类指定错误", MB_OK, "", nullptr);
@@ -83,6 +84,7 @@ BOOL CDlg_ICD_SimpleGrid::OnInitDialog() {
         const int dot = type.ReverseFind('.');
         if (dot >= 0) type = type.Mid(dot + 1);
         m_Grid.Set_a_Row(row++, cells);
+        m_vRowItems.push_back(item);
     }
     m_Grid.PostMessage(WM_SIZE, 0, 0);
     return TRUE;
@@ -103,6 +105,9 @@ void CDlg_ICD_SimpleGrid::OnOK() {
             if (!taken.insert(row).second) continue;
             m_saNames.Add(m_Grid.Get_CellValue(kNameColumn, row));
             m_saIds.Add(m_Grid.Get_CellValue(kIdColumn, row));
+            m_vItems.push_back(row >= 0 && row < static_cast<int>(m_vRowItems.size())
+                                   ? m_vRowItems[static_cast<size_t>(row)]
+                                   : URI_Ref());
         }
     }
     CDlg_SimpleGrid::OnOK();

@@ -1,8 +1,9 @@
 // The information-item grid: a modal dialog listing the information items
 // of one ITB (id, name, data type and the six 103 address fields), by id or
 // by group and entry, optionally hiding items already mapped to an LN and a
-// DO. After OK the names and ids of the selected rows are in m_saNames and
-// m_saIds, each row once, in the order the selection first reaches it.
+// DO. After OK the names, ids and items of the selected rows are in
+// m_saNames, m_saIds and m_vItems, each row once, in the order the selection
+// first reaches it.
 // The dialog changes nothing in the document.
 #pragma once
 
@@ -31,10 +32,14 @@ public:
     CStringArray m_saNames;
     CStringArray m_saExcludedIds;  // never filled: callers hand it on empty
     CStringArray m_saIds;
+    // The items of the chosen rows, in the order of m_saIds: ids may be
+    // empty or repeated, the rows' items are not.
+    std::vector<URI_Ref> m_vItems;
     CString m_strSortAttr = "sec:InfoItem.id";  // "sec:InfoItem.p103_grp": by group, then entry
     bool m_bShowAll = false;
 
 private:
     // Whether one of the item's mapping items names an LN and a DO.
     bool IsMapped(const URI_Ref& item);
+    std::vector<URI_Ref> m_vRowItems;  // the item shown in each row
 };

@@ -2,6 +2,7 @@
 // resource, renumbering a list, ordering an ITB's items and numbering the
 // logical-node instances of a logical device.
 #include <algorithm>
+#include <climits>
 #include <map>
 #include <string>
 #include <tuple>
@@ -60,7 +61,11 @@ const CSiblingRow* FindSiblingRow(const std::string& cls) {
 
 namespace {
 
-int OrdValue(const CString& text) { return static_cast<int>(kiln::text::AtoiValue(text.str())); }
+// A number past the integer range stays past it (clamped), so that it is
+// refused as out of place instead of wrapping onto a place in the list.
+int OrdValue(const CString& text) {
+    return static_cast<int>(std::clamp<long long>(kiln::text::AtoiValue(text.str()), INT_MIN, INT_MAX));
+}
 
 CString Decimal(int n) {
     CString text;

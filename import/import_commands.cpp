@@ -6,6 +6,7 @@
 #include "import/kiln_import.h"
 #include "platform/framework/wnd.h"
 #include "platform/ui/file_dialog.h"
+#include "platform/ui/ui_error.h"
 #include "platform/ui/ui_functions.h"
 
 #include <filesystem>
@@ -64,8 +65,12 @@ bool RunOnChosenFile(CKiln_Main* app, const EntryTexts& t, const CBase_XML& repo
     try {
         CKiln_Import importer;
         outcome = worker(importer, source, report, path);
+    } catch (const CUiScriptError&) {
+        // A question left without an answer ends the run like a cancel: the
+        // file was not at fault, so no failure message names it.
+        outcome = Outcome::Stopped;
     } catch (...) {
-        // Whatever escapes the worker ends the run as a failed import.
+        // Whatever else escapes the worker ends the run as a failed import.
         outcome = Outcome::Failed;
     }
     if (outcome != Outcome::Done) {

@@ -283,7 +283,7 @@ private:
     // The error entry of a MappingItem under the report's "M2I" node.
     void AddM2IError(M2IRun& run, const CString& name, const CString& error);
 
-    bool m_bAnswerCancelled = false;  // the dependency question was cancelled
+    bool m_bAnswerCancelled = false;  // no dependency or no new package (name cancelled, or refused, said so)
     bool m_bCreatorRefused = false;   // a creator refused a type of the file
     std::vector<DeviceLog> m_vDeviceLogs;    // the devices of the run that read a Log element
     std::unordered_map<std::string, size_t> m_mapDeviceLogAt;  // device identifier -> its m_vDeviceLogs entry

@@ -147,6 +147,10 @@ void CKiln_Import::Map_M2IGroup(M2IRun& run, const CString& key, const std::vect
         if (groupItem.IsEmpty()) groupItem = newItem();
         return groupItem;
     };
+    // Attributes read before the group's first key DA belong on its map
+    // item, also after an item that names the data object itself.
+    bool hasKeyDA = false;
+    for (const M2IEntry& e : entries) hasKeyDA = hasKeyDA || (!e.daPath.IsEmpty() && IsKeyDA(cdc, e.daPath));
     int keyCount = 0;
     for (const M2IEntry& e : entries) {
         const ItemTexts t = read(e.node, true, true);
@@ -167,25 +171,26 @@ void CKiln_Import::Map_M2IGroup(M2IRun& run, const CString& key, const std::vect
                                              "中放值，超出约定范围");
             } else {
                 if (current.IsEmpty()) current = groupItemNow();
+                const URI_Ref target = hasKeyDA && keyCount == 0 ? groupItemNow() : current;
                 if (run.refused) return;
                 auto unit = [&](const kiln::core::UnitTable& table, const char* role, const char* enumName) {
                     auto it = table.find(t.value);
                     if (it != table.end())
-                        app->DocMtd_Modify_attribute_value(current, role, kiln::import::ModelEnum(enumName, it->second));
+                        app->DocMtd_Modify_attribute_value(target, role, kiln::import::ModelEnum(enumName, it->second));
                     else
                         AddM2IError(run, t.name, "MappingItem:" + t.name + "值为" + t.value + "，标准中无此值！");
                 };
                 switch (h) {
-                case Handler::Time: app->DocMtd_Modify_attribute_value(current, "sec:MapItem.daName_t", e.toDA); break;
-                case Handler::DU: app->DocMtd_Modify_attribute_value(current, "sec:MapItem.dU", t.value); break;
+                case Handler::Time: app->DocMtd_Modify_attribute_value(target, "sec:MapItem.daName_t", e.toDA); break;
+                case Handler::DU: app->DocMtd_Modify_attribute_value(target, "sec:MapItem.dU", t.value); break;
                 case Handler::SIUnit: unit(run.units, "sec:MapItem.unitSiUnit", "SIUnitEnum"); break;
                 case Handler::Multiplier:
                     unit(run.multipliers, "sec:MapItem.unitMultiplier", "UnitMultiplierEnum");
                     break;
-                case Handler::MinVal: app->DocMtd_Modify_attribute_value(current, "sec:MapItem.minVal", t.value); break;
-                case Handler::MaxVal: app->DocMtd_Modify_attribute_value(current, "sec:MapItem.maxVal", t.value); break;
+                case Handler::MinVal: app->DocMtd_Modify_attribute_value(target, "sec:MapItem.minVal", t.value); break;
+                case Handler::MaxVal: app->DocMtd_Modify_attribute_value(target, "sec:MapItem.maxVal", t.value); break;
                 case Handler::StepSize:
-                    app->DocMtd_Modify_attribute_value(current, "sec:MapItem.stepSize", t.value);
+                    app->DocMtd_Modify_attribute_value(target, "sec:MapItem.stepSize", t.value);
                     break;
                 case Handler::None: break;
                 }

@@ -61,8 +61,10 @@ bool CKiln_Import::Import_DataTypeTemplates(CKiln_Main* app, URI_Ref icd, XmlNod
     } else {
         CString candidate = name.IsEmpty() ? CString(kiln::import::kNewPackageNs) : name;
         for (int n = 1; !name.IsEmpty() && m_mapTypePackages.count(candidate); ++n) candidate += Dec(n);
+        // The package's name is asked by its creator: a cancelled name, like
+        // a refusal the creator showed itself, is no fault of the file.
         if (!app->NewRsc_TypePackage(&package, candidate, true, URI_Ref())) {
-            m_bCreatorRefused = true;
+            m_bAnswerCancelled = true;
             return false;
         }
     }

@@ -130,7 +130,9 @@ bool CKiln_Import::Replace_Names(CKiln_Main* app, CBase_XML* source, CBase_XML /
         bool anyEditable = false;
         for (const URI_Ref& r : icds) anyEditable = renamer.Editable(r) || anyEditable;
         for (const URI_Ref& r : instPackages) anyEditable = renamer.Editable(r) || anyEditable;
-        if (!anyEditable) {
+        // A document without ICDs and instance packages has nothing to
+        // rename: no lock stops it, and the run changes nothing.
+        if (!anyEditable && !(icds.empty() && instPackages.empty())) {
             Notice("当前域不可编辑！-W0047");
             return false;
         }

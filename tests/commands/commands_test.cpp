@@ -179,6 +179,12 @@ TEST_F(Commands, MovesRefreshTheTreesAlsoWhenNothingMoves) {
     ui.AnswerInput("3", "请输入序号：");
     Run(nodes[2], "ICD:Move To");
     EXPECT_EQ(Names(ld, "sec:LDevice.LNodes"), (std::vector<CString>{"LLN0", "LPHD", "PTOC1"}));
+    // A place outside the list, however far outside, moves nothing.
+    for (const char* place : {"99", "abc", "0", "-1", "4294967297", "-4294967295", "18446744073709551617"}) {
+        ui.AnswerInput(place, "请输入序号：");
+        Run(nodes[2], "ICD:Move To");
+        EXPECT_EQ(Names(ld, "sec:LDevice.LNodes"), (std::vector<CString>{"LLN0", "LPHD", "PTOC1"})) << place;
+    }
     // Without an order number: nothing, not even a refresh.
     ui.ClearCalls();
     Run(icd, "ICD:Move Down");

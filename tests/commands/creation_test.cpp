@@ -5,6 +5,9 @@
 
 #include "tests/commands/commands_fixture.h"
 
+#include <algorithm>
+#include <utility>
+
 namespace kiln::test {
 namespace {
 
@@ -268,6 +271,15 @@ TEST_F(Creation, ManyNodesAreNumberedOnWithinTheirClass) {
     ui.AnswerInputChoice("P1_PTOC  (P1)").AnswerInputCancel("请输入数量：");
     Run(ld, "ICD:Add Many LNodes");
     EXPECT_EQ(Names(ld, "sec:LDevice.LNodes").size(), 6u);
+    // Above the limit of one command, however far: refused, nothing made.
+    for (const char* count : {"10001", "4294967297", "99999999999"}) {
+        ui.ClearCalls();
+        ui.AnswerInputChoice("P1_PTOC  (P1)").AnswerInput(count);
+        Run(ld, "ICD:Add Many LNodes");
+        EXPECT_EQ(ui.Messages(), std::vector<CString>{"数量超出上限，每次最多增加 10000 个逻辑节点！"}) << count;
+        ASSERT_EQ(Names(ld, "sec:LDevice.LNodes").size(), 6u) << count;
+        EXPECT_TRUE(Refreshes().empty()) << count;
+    }
 }
 
 TEST_F(Creation, ASecondLln0IsRefusedAndNothingIsMade) {
@@ -319,6 +331,33 @@ TEST_F(Creation, ADOWithADOIIsNotOfferedAgainAndADAIIsNamedByItsPath) {
     ui.AnswerInputCancel();
     Run(doi, "ICD:Add DAI");
     EXPECT_EQ(LastChoices(), std::vector<CString>{"q[ST]"});
+}
+
+TEST_F(Creation, ADAIIsTheRowChosenAlsoAmongMembersThatShareTheirDefinition) {
+    // Three phases of one measured-value type: every "f" and "q" below is the
+    // same member of the same structure type.
+    MakeDO(m.p1Ptoc, "A", 2, m.wye);
+    ui.AnswerInputChoice("A", "选择DO：");
+    Run(ptoc, "ICD:Add DOI");
+    const URI_Ref doi = Members(ptoc, "sec:LNode.DOIs").back();
+    ASSERT_EQ(Get(doi, "cim:Naming.name"), "A");
+    const std::pair<CString, URI_Ref> rows[] = {
+        {"phsB.cVal[MX].ang.f", m.avF}, {"phsC.q[MX]", m.cmvQ}, {"phsA.cVal[MX].ang.f", m.avF},
+        {"phsC.cVal[MX].mag.i", m.avI}};
+    for (const auto& [path, member] : rows) {
+        ui.AnswerInputChoice(path, "选择 A 下的DA：");
+        Run(doi, "ICD:Add DAI");
+        const URI_Ref dai = Members(doi, "sec:DOI.DAIs").back();
+        EXPECT_EQ(Get(dai, "cim:Naming.name"), path);
+        EXPECT_EQ(Doc().FirstTarget(dai, "sec:DAI.BDA"), member) << path;
+    }
+    EXPECT_EQ(Members(doi, "sec:DOI.DAIs").size(), std::size(rows));
+    // What was made is no longer offered; its twins still are.
+    ui.AnswerInputCancel();
+    Run(doi, "ICD:Add DAI");
+    const std::vector<CString> offered = LastChoices();
+    for (const auto& [path, member] : rows) EXPECT_EQ(std::count(offered.begin(), offered.end(), path), 0) << path;
+    EXPECT_EQ(std::count(offered.begin(), offered.end(), CString("phsB.cVal[MX].mag.f")), 1);
 }
 
 }  // namespace

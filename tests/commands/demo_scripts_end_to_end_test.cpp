@@ -1,8 +1,9 @@
 // Scripts played through the kiln program on the workspace that
 // examples/demo.kiln builds (tests/commands/data/*.kiln): the standard data
-// sets and the DO descriptions (server-wide and for one device), and the
-// alarms generated from an ITB; nodes, names and copies made with the menus.
-// Each writes an ICD that must be valid SCL; further runs show the store.
+// sets and the DO descriptions (server-wide and for one device), the
+// alarms generated from an ITB, nodes, names and copies made with the menus,
+// and the instances, counts, places and bay-wise mappings of the menus. Each
+// writes an ICD that must be valid SCL; further runs show the store.
 #include <gtest/gtest.h>
 
 #include <unistd.h>
@@ -190,6 +191,30 @@ TEST_F(DemoScripts, NodesNamesAndCopiesMadeWithTheMenusGiveAValidIcd) {
               count("<ReportControl name=\"RCB_DS_ACT\"") + count("<LogControl name=\"LCB_DS_ACT\""));
     EXPECT_EQ(count("<FCDA ldInst=\"LD_1\""), count("<FCDA ldInst=\"PROT\""));
     if (!Validate(ws / "menus.icd"))
+        GTEST_SKIP() << "no ../shared/xsd/SCL2007B4/SCL.xsd or no xmllint: the ICD was not validated";
+}
+
+TEST_F(DemoScripts, InstancesCountsPlacesAndBaysOfTheMenusAreThoseChosen) {
+    auto [status, out] = Play("instances_and_bays.kiln");
+    ASSERT_EQ(status, 0) << out;
+    // The count and the place past every limit: refused, the nodes as they were.
+    ExpectAll(out, {"[message] 数量超出上限，每次最多增加 10000 个逻辑节点！",
+                    "[input] 请输入序号： -> \"4294967297\"",
+                    "          逻辑装置:LD_1\n            逻辑节点:[]LLN0[1]\n            逻辑节点:[]LPHD[1]\n"
+                    "            逻辑节点:[]PTOC[1]\n            逻辑节点:[]MMXU[1]\n",
+                    "[document] saved"});
+
+    // The attributes made are those chosen; the dU value describes the DO.
+    const std::string text = ReadAll(ws / "instances.icd");
+    ExpectAll(text, {"<SDI name=\"mag\">\n\t\t\t\t\t\t\t\t<DAI name=\"f\">\n\t\t\t\t\t\t\t\t\t<Val>1.5</Val>",
+                     "<SDI name=\"rangeC\">\n\t\t\t\t\t\t\t\t<SDI name=\"max\">",
+                     "<DO name=\"TotW\" type=\"Product_1_MV\" desc=\"总有功\""});
+    const size_t doi = text.find("<DOI name=\"TotW\">");
+    ASSERT_NE(doi, std::string::npos) << text;
+    EXPECT_EQ(text.substr(doi, text.find("</DOI>", doi) - doi).find("instMag"), std::string::npos) << text;
+    // The second item, made without an id, is the one mapped (by its number).
+    ExpectAll(ReadAll(ws / "bays.m2i"), {"toDA=\"LD_1/PTOC1.Op\"", "idITB=\"2\""});
+    if (!Validate(ws / "instances.icd"))
         GTEST_SKIP() << "no ../shared/xsd/SCL2007B4/SCL.xsd or no xmllint: the ICD was not validated";
 }
 

@@ -114,6 +114,40 @@ TEST_F(DescriptionWriters, DUValuesFillEmptyDescriptionsOfNodeAndDataObject) {
     EXPECT_TRUE(ui.Calls().empty());
 }
 
+TEST_F(DescriptionWriters, DAIsMadeWithTheMenusTakeTheFcOfTheirDefinition) {
+    const URI_Ref described = MakeDOType(m.instPkg, "P1_SPS_DU", 9);
+    MakeDA(described, "stVal", 1, "ST", "BOOLEAN");
+    MakeDA(described, "dU", 2, "DC", "Unicode255");
+    const URI_Ref mod = MakeDO(m.p1Ptoc, "Mod", 5, described), str = MakeDO(m.p1Ptoc, "Str", 6, described);
+    const URI_Ref wrong = MakeDO(m.p1Ptoc, "Beh", 7, described);
+    Set(ptoc, "cim:Naming.description", "");
+    // DOIs and DAIs as the menus make them: no fc of their own.
+    const auto made = [&](const CString& doName, const CString& daPath, const CString& value) {
+        ui.AnswerInputChoice(doName, "选择DO：");
+        Run(ptoc, "ICD:Add DOI");
+        const URI_Ref doi = Members(ptoc, "sec:LNode.DOIs").back();
+        ui.AnswerInputChoice(daPath, "选择 " + doName + " 下的DA：");
+        Run(doi, "ICD:Add DAI");
+        const URI_Ref dai = Members(doi, "sec:DOI.DAIs").back();
+        EXPECT_EQ(Get(dai, "sec:DAI.fc"), "");
+        Set(dai, "sec:DAI.valueStr", value);
+        return dai;
+    };
+    made("Mod", "dU[DC]", "模式值");
+    made("Str", "dU[DC]", "启动值");
+    made("Op", "stVal[ST]", "动作");  // not a description
+    // Named for another fc than its definition's: skipped.
+    const URI_Ref behDai = made("Beh", "dU[DC]", "行为值");
+    Set(behDai, "cim:Naming.name", "dU[ST]");
+    Run(icd, "ICD:WriteDODescByLNodeDOI");
+    EXPECT_EQ(Get(mod, "cim:Naming.description"), "模式值");
+    EXPECT_EQ(Get(str, "cim:Naming.description"), "启动值");
+    EXPECT_EQ(Get(wrong, "cim:Naming.description"), "");
+    EXPECT_EQ(Get(m.p1PtocOp, "cim:Naming.description"), "");
+    EXPECT_EQ(Get(ptoc, "cim:Naming.description"), "");
+    EXPECT_TRUE(Questions().empty());
+}
+
 TEST_F(DescriptionWriters, AnswersForAllHoldForTheirKindOnly) {
     const URI_Ref mod = MakeDO(m.p1Ptoc, "Mod", 5, m.p1Sps);
     Set(m.p1PtocOp, "cim:Naming.description", "动作");

@@ -111,6 +111,38 @@ TEST_F(InfoItemCommandsTest, PickedItemsAreMappedOntoTheNodeOfOneNameInSuccessiv
     EXPECT_TRUE(NodesOf(MapItemsOf(sixth)[0]).empty());
 }
 
+TEST_F(InfoItemCommandsTest, BayMappingTakesTheRowsChosenWhateverTheirIds) {
+    URI_Ref p2, p3, p4;
+    URI_Ref dev2 = BayDevice(&p2), dev3 = BayDevice(&p3);
+    BayDevice(&p4);
+    // Items as the menus make them: no id until numbered. The first is mapped
+    // (so not shown); the rows picked are the other two.
+    URI_Ref mapped = Item("", "一"), second = Item("", "二"), third = Item("", "三");
+    const URI_Ref mappedMap = Map(mapped, p4, "Op");
+    ui.AnswerDialog(Rows({{1, 1}, {0, 0}})).AnswerInputChoice("PTOC1", "请选择：");
+    Run(dev2, "ICD:Most Bay To M2I MapItem");
+    ASSERT_EQ(2u, ShownRows().size());
+    EXPECT_NE(-1, ShownRows()[0].Find("二"));
+    ASSERT_EQ(1u, MapItemsOf(second).size());
+    ASSERT_EQ(1u, MapItemsOf(third).size());
+    EXPECT_EQ(std::vector<URI_Ref>{p2}, NodesOf(MapItemsOf(third)[0]));
+    EXPECT_EQ(std::vector<URI_Ref>{p3}, NodesOf(MapItemsOf(second)[0]));
+    // The mapped item keeps its own mapping item and link.
+    EXPECT_EQ(std::vector<URI_Ref>{mappedMap}, MapItemsOf(mapped));
+    EXPECT_EQ(std::vector<URI_Ref>{p4}, NodesOf(mappedMap));
+
+    // Two items of one id: each row still maps its own item.
+    for (const URI_Ref& item : {second, third}) Set(MapItemsOf(item)[0], "sec:DARef.doName", "Op");
+    URI_Ref twinA = Item("7", "甲"), twinB = Item("7", "乙");
+    ui.AnswerDialog(Rows({{0, 1}})).AnswerInputChoice("LLN0", "请选择：");
+    Run(dev2, "ICD:Most Bay To M2I MapItem");
+    ASSERT_EQ(2u, ShownRows().size());
+    ASSERT_EQ(1u, MapItemsOf(twinA).size());
+    ASSERT_EQ(1u, MapItemsOf(twinB).size());
+    EXPECT_EQ(Members(dev2, "sec:LDevice.LNodes").front(), NodesOf(MapItemsOf(twinA)[0]).at(0));
+    EXPECT_EQ(Members(dev3, "sec:LDevice.LNodes").front(), NodesOf(MapItemsOf(twinB)[0]).at(0));
+}
+
 TEST_F(InfoItemCommandsTest, BayMappingStopsAtCancelAndWithoutAnItb) {
     URI_Ref item = Item("1", "一");
     ui.AnswerDialog(Cancelled());

@@ -136,6 +136,10 @@ TEST_F(SiblingOrderTest, ChangeOrdToRenumbersFirstAndChecksThePlace) {
     EXPECT_EQ(Order(), (Names{"N5", "N2", "N3", "N1", "N4"}));
     ui.AnswerInput("abc");  // no number: place 0
     EXPECT_FALSE(app.Change_Ord_To_AskPosition(nodes[0], path));
+    for (const char* past : {"4294967297", "-4294967295"}) {  // past the integer range, not wrapped onto 1
+        ui.AnswerInput(past);
+        EXPECT_FALSE(app.Change_Ord_To_AskPosition(nodes[0], path)) << past;
+    }
     ui.AnswerInputCancel();
     EXPECT_FALSE(app.Change_Ord_To_AskPosition(nodes[0], path));
     EXPECT_EQ(Order(), (Names{"N5", "N2", "N3", "N1", "N4"}));

@@ -140,6 +140,45 @@ TEST_F(ImportEndToEnd, NamesOfAFileReplaceInAnIcdAndInTheWholeDocument) {
 // UTF-16, a prefixed namespace, ISO-8859-1, a station file whose first IED
 // is a client) come in through the menus and go out
 // again through the ICD export as valid SCL holding the same devices.
+// Nothing to rename, and a question of an import left without a fitting
+// answer, are neither a lock nor a bad file: the run says no such thing.
+TEST_F(ImportEndToEnd, NothingToRenameAndUnansweredQuestionsAreNoBadFiles) {
+    Write("all.Name", "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<SCL xmlns=\"http://www.iec.ch/61850/2003/SCL\">"
+                      "<Header id=\"\"/><DataTypeTemplates><Name name=\"LPHD1\" changeto=\"物理装置1\"/>"
+                      "</DataTypeTemplates></SCL>\n");
+    auto [status, out] = Run("rename.kiln", "view TreeView_User\nanswer file all.Name\nrclick\nmenu 替换名称\n");
+    ASSERT_EQ(status, 0) << out;
+    EXPECT_TRUE(Has(out, "[command] ICD:RepalceName All")) << out;
+    EXPECT_FALSE(Has(out, "[message]")) << out;
+
+    // A type package's name cancelled: the run ends there, as asked.
+    Write("types.Type", "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+                        "<SCL xmlns=\"http://www.iec.ch/61850/2003/SCL\"><Header id=\"PK\"/><DataTypeTemplates>"
+                        "<LNodeType id=\"PT\" lnClass=\"PTOC\"><DO name=\"Op\" type=\"MISSING\"/></LNodeType>"
+                        "</DataTypeTemplates></SCL>\n");
+    const std::string typePackage =
+        "view TreeView_User\nanswer file types.Type\nanswer choice \"Orsane.Zel:2007  (标准)\"\n";
+    const std::string importIt = "rclick\nmenu \"导入 TypePackage（类型包）\"\n";
+    std::tie(status, out) = Run("cancelled.kiln", typePackage + "answer cancel\n" + importIt);
+    EXPECT_EQ(status, 0) << out;
+    EXPECT_TRUE(Has(out, "[input] 请输入PK名称 -> cancel")) << out;
+    EXPECT_FALSE(Has(out, "[message]")) << out;
+
+    // The report question of an ICD import unanswered, that of a type
+    // package answered with a button it does not have: the run fails on the
+    // question, not on the file.
+    const std::pair<std::string, const char*> runs[] = {
+        {ProductAndImport("ed2_bay_controller.icd", ""), "ICD文件导入完毕,发现错误1个。是否查看报告？"},
+        {typePackage + "answer text PK\nanswer cancel\n" + importIt, "TypePackage文件导入完毕,发现错误"},
+    };
+    for (const auto& [script, question] : runs) {
+        std::tie(status, out) = Run("unanswered.kiln", script);
+        EXPECT_EQ(status, 1) << out;
+        EXPECT_TRUE(Has(out, question)) << out;
+        EXPECT_FALSE(Has(out, "文件格式不正确")) << out;
+    }
+}
+
 TEST_F(ImportEndToEnd, FilesOfFurtherToolsGoOutAgainAsValidScl) {
     const struct {
         const char* file;

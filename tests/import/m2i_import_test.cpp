@@ -108,6 +108,26 @@ TEST_F(M2iImportTest, AnItemOfTheDataObjectItselfKeepsItsOwnMapItem) {
     EXPECT_TRUE(Target(MapItem("cnt0"), "sec:MapItem.InfoItem").IsEmpty());
 }
 
+// The attributes read between such an item and the first key DA belong on
+// the key DA's map item.
+TEST_F(M2iImportTest, AttributesBeforeTheFirstKeyDaGoToItsMapItemAfterAnItemOfTheDataObject) {
+    const std::string items = Item("ind0", "PROT/GGIO1.Ind", "", "1") + Item("indt", "PROT/GGIO1.Ind.t", "", "") +
+                              Item("ind", "PROT/GGIO1.Ind.stVal", "2") + Item("w0", "PROT/MMXU1.TotW", "", "7") +
+                              Item("wu", "PROT/MMXU1.TotW.units.SIUnit", "", "29") +
+                              Item("wm", "PROT/MMXU1.TotW.units.multiplier", "", "3") +
+                              Item("w", "PROT/MMXU1.TotW.cVal.mag.f", "4") +
+                              Item("wang", "PROT/MMXU1.TotW.cVal.ang.f", "1");
+    ASSERT_TRUE(Run(items, 0));
+    EXPECT_EQ(Rows(), (std::vector<std::string>{"ind0 Ind  1", "ind Ind stVal ", "w0 TotW  7", "w TotW cVal.mag.f ",
+                                                "wang TotW cVal.ang.f "}));
+    EXPECT_EQ(Get(MapItem("ind"), "sec:MapItem.daName_t"), "PROT/GGIO1.Ind.t");
+    EXPECT_EQ(Get(MapItem("w"), "sec:MapItem.unitSiUnit"), EnumValue("SIUnitEnum", "V"));
+    EXPECT_EQ(Get(MapItem("w"), "sec:MapItem.unitMultiplier"), EnumValue("UnitMultiplierEnum", "k"));
+    for (const char* own : {"ind0", "w0", "wang"})
+        for (const char* role : {"sec:MapItem.daName_t", "sec:MapItem.unitSiUnit", "sec:MapItem.unitMultiplier"})
+            EXPECT_EQ(Get(MapItem(own), role), "") << own << " " << role;
+}
+
 // Without a key DA the group's map item takes the attributes, then every
 // item in turn writes over it, with a warning each; warnings alone end in
 // "导入成功!" with no report.
