@@ -5,6 +5,8 @@
 #include "commands/info_item_commands.h"
 #include "commands/info_item_grid_dlg.h"
 
+#include <algorithm>
+
 namespace kiln::commands {
 namespace {
 
@@ -23,11 +25,9 @@ std::vector<URI_Ref> PickedMapItems(CKiln_Main& app, const URI_Ref& m2i, const U
     const std::vector<URI_Ref> items = InOrder(app, itb, "sec:ITB.InfoItems");
     std::vector<URI_Ref> out;
     if (dlg.DoModal() != IDOK) return out;
+    // The rows hand back their items: ids may be empty or shared.
     for (const URI_Ref& item : items) {
-        const CString id = app.DocMtd_getValue_ofAttr(item, "sec:InfoItem.id");
-        bool picked = false;
-        for (const CString& chosen : dlg.m_saIds) picked = picked || chosen == id;
-        if (!picked) continue;
+        if (std::find(dlg.m_vItems.begin(), dlg.m_vItems.end(), item) == dlg.m_vItems.end()) continue;
         std::vector<URI_Ref> mapItems = InOrder(app, item, "sec:InfoItem.MapItem");
         if (mapItems.empty()) {
             URI_Ref made;

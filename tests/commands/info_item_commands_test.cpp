@@ -252,6 +252,17 @@ TEST_F(InfoItemCommandsTest, ACommonNodeFillsOnlyMappingItemsWithoutOne) {
     EXPECT_EQ(0, ui.CountOf(Enum_UiCall::InputBox));
 }
 
+TEST_F(InfoItemCommandsTest, ACommonNodeGoesToTheRowsChosenWhateverTheirIds) {
+    // Items as the menus make them, without ids: only the row picked is filled.
+    URI_Ref first = Item("", "一"), second = Item("", "二");
+    ui.AnswerDialog(Rows({{1, 1}})).AnswerInputChoice(app.GetRscText(ptoc, false), "请选择：");
+    Run(m2i, "ICD:Appoint To SameLNode");
+    ASSERT_EQ(2u, ShownRows().size());
+    EXPECT_TRUE(MapItemsOf(first).empty());
+    ASSERT_EQ(1u, MapItemsOf(second).size());
+    EXPECT_EQ(std::vector<URI_Ref>{ptoc}, NodesOf(MapItemsOf(second)[0]));
+}
+
 TEST_F(InfoItemCommandsTest, ACommonDoNameListsTheTypeChainAndTheBlankRowWritesNothing) {
     URI_Ref a = Item("1", "一"), b = Item("2", "二");
     URI_Ref aMap = Map(a, ptoc, "Op");  // mapped: shown all the same
