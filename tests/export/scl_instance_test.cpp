@@ -250,7 +250,7 @@ TEST_F(InstanceTest, ReportAndLogControlAttributes) {
     EXPECT_STREQ(lc.attribute("ldInst").value(), "PROT");
     EXPECT_EQ(Select(ln0, "Log/@name"), std::vector<std::string>{"Log"});
 
-    // Unbuffered, without data set, options empty.
+    // Unbuffered, without data set, options empty: the buffer time stays.
     Set(c.rcb, "sec:RCB.BRCB_or_URCB", "false");
     Set(c.rcb, "sec:RCB.optSequenceNumber", "");
     Set(c.rcb, "sec:RCB.optBufferOverflow", "");
@@ -258,8 +258,58 @@ TEST_F(InstanceTest, ReportAndLogControlAttributes) {
     Set(c.rcb, "sec:RCB.trgOp", "");
     Doc().ClearLinks(c.rcb, "sec:RCB.DataSet");
     rc = LDevice(WriteIcd(c.icd, false)).select_node("LN0/ReportControl").node();
-    EXPECT_EQ(AttrNames(rc), (std::vector<std::string>{"name", "rptID", "confRev", "desc"}));
+    EXPECT_EQ(AttrNames(rc), (std::vector<std::string>{"name", "rptID", "confRev", "desc", "bufTime"}));
+    EXPECT_STREQ(rc.attribute("bufTime").value(), "1500");
     EXPECT_TRUE(AttrNames(rc.child("OptFields")).empty());
+
+    // A period or buffer time the block does not hold is not written, the
+    // period trigger on or not; nor is one of a log control block.
+    Set(c.rcb, "sec:RCB.BRCB_or_URCB", "true");
+    Set(c.rcb, "sec:RCB.bufIm", "");
+    Set(c.rcb, "sec:RCB.intgPd", "");
+    Set(c.rcb, "sec:RCB.trgOp", EnumValue("TrgOpControlTypeEnum", "DChgPeriod"));
+    Set(c.lcb, "sec:LCB.trgOp", EnumValue("TrgOpControlTypeEnum", "DChgPeriod"));
+    ln0 = LDevice(WriteIcd(c.icd, false)).child("LN0");
+    EXPECT_EQ(AttrNames(ln0.child("ReportControl")),
+              (std::vector<std::string>{"name", "rptID", "confRev", "desc", "buffered"}));
+    EXPECT_FALSE(ln0.child("LogControl").attribute("intgPd"));
+}
+
+TEST_F(InstanceTest, ReportClientsAndTheirNumber) {
+    // RptEnabled: the block's max, 5 when it holds none, no RptEnabled for
+    // a block read without one.
+    struct Row {
+        const char* rptEna;
+        const char* max;
+        std::vector<std::string> written;
+    };
+    for (const Row& r : {Row{"", "", {"5"}}, Row{"true", "16", {"16"}}, Row{"", "1", {"1"}}, Row{"false", "3", {}}}) {
+        Set(c.rcb, "sec:RCB.rptEna", r.rptEna);
+        Set(c.rcb, "sec:RCB.rptEnabledMax", r.max);
+        pugi::xml_node rc = LDevice(WriteIcd(c.icd, false)).select_node("LN0/ReportControl").node();
+        EXPECT_EQ(Select(rc, "RptEnabled/@max"), r.written) << r.rptEna << "/" << r.max;
+    }
+
+    // Clients: one in the model, named after its node; one outside it, as
+    // it was read; one that names nothing is left out.
+    Set(c.rcb, "sec:RCB.rptEna", "true");
+    URI_Ref inside = MakeUnder(c.rcb, "sec:ClientLN", "Client_1", "sec:ClientLN.RCB", 1);
+    Link(inside, "sec:ClientLN.LNode", c.ptoc);
+    URI_Ref outside = MakeUnder(c.rcb, "sec:ClientLN", "Client_2", "sec:ClientLN.RCB", 2);
+    for (const auto& [role, value] : std::vector<std::pair<const char*, const char*>>{
+             {"sec:ClientLN.iedName", "HMI1"}, {"sec:ClientLN.ldInst", "LD0"}, {"sec:ClientLN.lnClass", "IHMI"},
+             {"sec:ClientLN.lnInst", "1"}, {"sec:ClientLN.apRef", "S1"}, {"cim:Naming.description", "后台"}})
+        Set(outside, role, value);
+    MakeUnder(c.rcb, "sec:ClientLN", "Client_3", "sec:ClientLN.RCB", 3);
+    pugi::xml_node enabled = LDevice(WriteIcd(c.icd, false)).select_node("LN0/ReportControl/RptEnabled").node();
+    std::vector<std::string> clients;
+    for (pugi::xml_node client : enabled.children("ClientLN")) {
+        std::string text;
+        for (pugi::xml_attribute a : client.attributes()) text += std::string(a.name()) + "=" + a.value() + " ";
+        clients.push_back(text);
+    }
+    EXPECT_EQ(clients, (std::vector<std::string>{"iedName=TEMPLATE ldInst=PROT prefix=P lnClass=PTOC lnInst=1 ",
+                                                 "desc=后台 iedName=HMI1 ldInst=LD0 lnClass=IHMI lnInst=1 apRef=S1 "}));
 }
 
 TEST_F(InstanceTest, DataSetsWithoutMembersAndLogControlWithoutLog) {
@@ -290,6 +340,11 @@ TEST_F(InstanceTest, DataSetsWithoutMembersAndLogControlWithoutLog) {
     EXPECT_STREQ(lc.attribute("logName").value(), "lcbPrt");
     EXPECT_STREQ(lc.attribute("zScl:logName").value(), "");
     EXPECT_EQ(Select(ln0, "Log/@name"), std::vector<std::string>{"Log"});
+    // The name a file gave there (a logical device's) stays.
+    Set(c.lcb, "sec:LCB.logName", "PROT");
+    lc = LDevice(WriteIcd(c.icd, false)).select_node("LN0/LogControl").node();
+    EXPECT_STREQ(lc.attribute("logName").value(), "PROT");
+    EXPECT_STREQ(lc.attribute("zScl:logName").value(), "");
 }
 
 TEST_F(InstanceTest, DataSetMembersAndInputs) {
