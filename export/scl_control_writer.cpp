@@ -1,8 +1,7 @@
 // Control blocks, data sets and inputs of a logical node: SettingControl,
 // Log, LogControl, DataSet with FCDA, ExtRef and ReportControl with its
-// clients. Values the
-// schema has no attribute for are written as zScl: attributes of the
-// control block.
+// clients. Values the schema has no attribute for are written as zScl:
+// attributes of the control block.
 #include "core/kiln_main.h"
 #include "export/export_util.h"
 #include "export/kiln_export.h"
@@ -109,7 +108,8 @@ bool CKiln_Export::Export_LCBs(const XmlNode& parent, CKiln_Main* pMain, CBase_X
     const CString reason = Attr(pMain, lcb, "sec:LCB.optReasonForInclusion");
     const CString trgOp = Attr(pMain, lcb, "sec:LCB.trgOp");
     const CString intgPd = Attr(pMain, lcb, "sec:LCB.intgPd");
-    const bool bIntgPd = trgOp.Find("Period") >= 0 && !intgPd.IsEmpty();
+    // The integrity period the block holds, the period trigger on or not.
+    const bool bIntgPd = !intgPd.IsEmpty();
     const CString desc = Attr(pMain, lcb, "cim:Naming.description");
 
     CStringArray attrs = Names({"name"});
@@ -164,9 +164,10 @@ bool CKiln_Export::Export_RCBs(const XmlNode& parent, CKiln_Main* pMain, CBase_X
     const CString bufTime = Attr(pMain, rcb, "sec:RCB.bufIm");
     const CString trgOp = Attr(pMain, rcb, "sec:RCB.trgOp");
     const CString intgPd = Attr(pMain, rcb, "sec:RCB.intgPd");
-    // A period or buffer time the block does not hold is not written (the
-    // schema's defaults stand); an unbuffered block keeps its buffer time.
-    const bool bIntgPd = trgOp.Find("Period") >= 0 && !intgPd.IsEmpty();
+    // The integrity period and buffer time the block holds, the period
+    // trigger on or not, buffered or not; one it does not hold is not
+    // written (the schema's default stands).
+    const bool bIntgPd = !intgPd.IsEmpty();
     const bool bBufTime = !bufTime.IsEmpty();
     const bool bGi = Attr(pMain, rcb, "sec:RCB.gi") == "true";
     // RptEnabled stands unless the block was read without one; its max is

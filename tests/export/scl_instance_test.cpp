@@ -206,24 +206,28 @@ TEST_F(InstanceTest, SettingControlGroups) {
 }
 
 TEST_F(InstanceTest, TriggerOptionsOfReportAndLogControl) {
+    // The integrity period is written when the block holds one, whatever
+    // the period trigger.
     struct Row {
         const char* trg;
         const char* flags;  // dchg dupd qchg gi period
-        bool intgPd;
+        const char* intgPd;
+        bool bIntgPd;
     };
-    for (const Row& r : {Row{"DChg", "true false false false false", false},
-                         Row{"DChg_DUpd", "true true false false false", false},
-                         Row{"QChg_GI_Period", "false false true true true", true},
-                         Row{"", "false false false false false", false}}) {
+    for (const Row& r : {Row{"DChg", "true false false false false", "500", true},
+                         Row{"DChg_DUpd", "true true false false false", "", false},
+                         Row{"QChg_GI_Period", "false false true true true", "500", true},
+                         Row{"DChgPeriod", "true false false false true", "", false},
+                         Row{"", "false false false false false", "", false}}) {
         Set(c.lcb, "sec:LCB.trgOp", *r.trg ? EnumValue("TrgOpControlTypeEnum", r.trg) : CString());
-        Set(c.lcb, "sec:LCB.intgPd", "500");
+        Set(c.lcb, "sec:LCB.intgPd", r.intgPd);
         pugi::xml_node lc = LDevice(WriteIcd(c.icd, false)).select_node("LN0/LogControl").node();
         pugi::xml_node t = lc.child("TrgOps");
         EXPECT_EQ(AttrNames(t), (std::vector<std::string>{"dchg", "dupd", "qchg", "gi", "period"}));
         std::string flags;
         for (pugi::xml_attribute a : t.attributes()) flags += (flags.empty() ? "" : " ") + std::string(a.value());
         EXPECT_EQ(flags, r.flags) << r.trg;
-        EXPECT_EQ(bool(lc.attribute("intgPd")), r.intgPd) << r.trg;
+        EXPECT_EQ(bool(lc.attribute("intgPd")), r.bIntgPd) << r.trg;
     }
     // The RCB's stored gi sets TrgOps gi.
     Set(c.rcb, "sec:RCB.trgOp", EnumValue("TrgOpControlTypeEnum", "DChg"));
@@ -258,21 +262,19 @@ TEST_F(InstanceTest, ReportAndLogControlAttributes) {
     Set(c.rcb, "sec:RCB.trgOp", "");
     Doc().ClearLinks(c.rcb, "sec:RCB.DataSet");
     rc = LDevice(WriteIcd(c.icd, false)).select_node("LN0/ReportControl").node();
-    EXPECT_EQ(AttrNames(rc), (std::vector<std::string>{"name", "rptID", "confRev", "desc", "bufTime"}));
+    EXPECT_EQ(AttrNames(rc), (std::vector<std::string>{"name", "rptID", "confRev", "desc", "bufTime", "intgPd"}));
     EXPECT_STREQ(rc.attribute("bufTime").value(), "1500");
+    EXPECT_STREQ(rc.attribute("intgPd").value(), "15000");
     EXPECT_TRUE(AttrNames(rc.child("OptFields")).empty());
 
     // A period or buffer time the block does not hold is not written, the
-    // period trigger on or not; nor is one of a log control block.
+    // period trigger on or not.
     Set(c.rcb, "sec:RCB.BRCB_or_URCB", "true");
     Set(c.rcb, "sec:RCB.bufIm", "");
     Set(c.rcb, "sec:RCB.intgPd", "");
     Set(c.rcb, "sec:RCB.trgOp", EnumValue("TrgOpControlTypeEnum", "DChgPeriod"));
-    Set(c.lcb, "sec:LCB.trgOp", EnumValue("TrgOpControlTypeEnum", "DChgPeriod"));
-    ln0 = LDevice(WriteIcd(c.icd, false)).child("LN0");
-    EXPECT_EQ(AttrNames(ln0.child("ReportControl")),
-              (std::vector<std::string>{"name", "rptID", "confRev", "desc", "buffered"}));
-    EXPECT_FALSE(ln0.child("LogControl").attribute("intgPd"));
+    rc = LDevice(WriteIcd(c.icd, false)).select_node("LN0/ReportControl").node();
+    EXPECT_EQ(AttrNames(rc), (std::vector<std::string>{"name", "rptID", "confRev", "desc", "buffered"}));
 }
 
 TEST_F(InstanceTest, ReportClientsAndTheirNumber) {

@@ -175,8 +175,8 @@ TEST_F(ImportEndToEnd, FilesOfFurtherToolsGoOutAgainAsValidScl) {
 
 // A maker's report and log control blocks come in through the menus and go
 // out through the ICD export as the file had them: its gi, max, clients,
-// buffer time, descriptions and logName, no integrity period it lacked, and
-// the members that left out their own device.
+// buffer time, descriptions and logName, its integrity periods (none where
+// it had none), and the members that left out their own device.
 TEST_F(ImportEndToEnd, ControlBlocksGoOutAsTheMakersFileHadThem) {
     const char* file = "feeder_relay_report_blocks.icd";
     const fs::path out = dir / "out.icd";
@@ -208,7 +208,7 @@ TEST_F(ImportEndToEnd, ControlBlocksGoOutAsTheMakersFileHadThem) {
           "ReportControl/RptEnabled/ClientLN/@iedName", "ReportControl/RptEnabled/ClientLN/@ldInst",
           "ReportControl/RptEnabled/ClientLN/@prefix", "ReportControl/RptEnabled/ClientLN/@lnClass",
           "ReportControl/RptEnabled/ClientLN/@lnInst", "ReportControl/RptEnabled/ClientLN/@apRef",
-          "ReportControl/RptEnabled/ClientLN/@desc", "LogControl/@desc", "LogControl/@logName",
+          "ReportControl/RptEnabled/ClientLN/@desc", "LogControl/@desc", "LogControl/@logName", "LogControl/@intgPd",
           "DataSet/FCDA/@lnClass", "DataSet/FCDA/@lnInst", "DataSet/FCDA/@doName"})
         EXPECT_EQ(values(written, path), values(source, path)) << path;
     // What it left to the schema's defaults: general interrogation on, one
