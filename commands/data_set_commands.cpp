@@ -74,16 +74,19 @@ void AddMember(CKiln_Main& app, const URI_Ref& ds, const URI_Ref& target, const 
 }
 
 // The log control block (unless lcbTrgOp is null), then the report control
-// block of the data set, with their trigger options; `unbuffered` makes the
-// report control block unbuffered.
+// block of the data set, with their trigger options and general
+// interrogation; `unbuffered` makes the report control block unbuffered.
 void AddBlocks(CKiln_Main& app, const URI_Ref& lnode, const URI_Ref& ds, const char* lcbTrgOp,
                const char* rcbTrgOp, bool unbuffered) {
     URI_Ref lcb, rcb;
     if (lcbTrgOp) app.NewRsc_LCB(&lcb, lnode, ds);
     app.NewRsc_RCB(&rcb, lnode, ds);
-    if (lcb.IsSet()) app.DocMtd_Modify_attribute_value(lcb, "sec:LCB.trgOp", ModelEnum("TrgOpControlTypeEnum", lcbTrgOp));
+    if (lcb.IsSet())
+        app.DocMtd_Modify_attribute_value(lcb, "sec:LCB.trgOp",
+                                          ModelEnum("TrgOpControlTypeEnum", CString(lcbTrgOp) + "GI"));
     if (rcb.IsSet()) {
-        app.DocMtd_Modify_attribute_value(rcb, "sec:RCB.trgOp", ModelEnum("TrgOpControlTypeEnum", rcbTrgOp));
+        app.DocMtd_Modify_attribute_value(rcb, "sec:RCB.trgOp",
+                                          ModelEnum("TrgOpControlTypeEnum", CString(rcbTrgOp) + "GI"));
         if (unbuffered) app.DocMtd_Modify_attribute_value(rcb, "sec:RCB.BRCB_or_URCB", "false");
     }
 }

@@ -34,8 +34,10 @@ constexpr CMemberKind kLog{"sec:Log", "W0080", "sec:LNode", "指定 LNode 错误
 constexpr CMemberKind kSGCB{"sec:SGCB", "W0081", "sec:LNode", "指定 LNode 错误！", nullptr, "SGCB", "sec:SGCB.LNode"};
 
 // A trigger option of a control block: the model namespace + "#TrgOpControlTypeEnum." + value.
+// The blocks made here answer general interrogation ("GI"), as SCL's
+// default for TrgOps has it.
 CString TrgOp(const char* value) {
-    return CString(kiln::cim::kModelNamespace) + "#TrgOpControlTypeEnum." + value;
+    return CString(kiln::cim::kModelNamespace) + "#TrgOpControlTypeEnum." + value + "GI";
 }
 
 // An RCB or LCB made for a data set takes the data set's name after its prefix.

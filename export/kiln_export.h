@@ -133,6 +133,9 @@ private:
     bool Is_DataSetWritten(CKiln_Main* pMain, const URI_Ref& dataSet);
     bool Export_ExtRefs(const XmlNode& parent, CKiln_Main* pMain, CBase_XML& xml, const URI_Ref& extRef);
     bool Export_RCBs(const XmlNode& parent, CKiln_Main* pMain, CBase_XML& xml, const URI_Ref& rcb);
+    // One client of a report control block under its RptEnabled; a client
+    // that names no IED or LN class is left out.
+    bool Export_ClientLN(const XmlNode& parent, CKiln_Main* pMain, CBase_XML& xml, const URI_Ref& client);
     // TrgOps of a control block from its stored trigger value; bGi forces gi.
     bool Export_TrgOps(const XmlNode& parent, CBase_XML& xml, const CString& trgOp, bool bGi);
 

@@ -1,7 +1,7 @@
 // Control blocks, data sets and inputs of a logical node: SettingControl,
-// Log, LogControl, DataSet with FCDA, ExtRef and ReportControl. Values the
-// schema has no attribute for are written as zScl: attributes of the
-// control block.
+// Log, LogControl, DataSet with FCDA, ExtRef and ReportControl with its
+// clients. Values the schema has no attribute for are written as zScl:
+// attributes of the control block.
 #include "core/kiln_main.h"
 #include "export/export_util.h"
 #include "export/kiln_export.h"
@@ -108,6 +108,8 @@ bool CKiln_Export::Export_LCBs(const XmlNode& parent, CKiln_Main* pMain, CBase_X
     const CString reason = Attr(pMain, lcb, "sec:LCB.optReasonForInclusion");
     const CString trgOp = Attr(pMain, lcb, "sec:LCB.trgOp");
     const CString intgPd = Attr(pMain, lcb, "sec:LCB.intgPd");
+    // The integrity period the block holds, the period trigger on or not.
+    const bool bIntgPd = !intgPd.IsEmpty();
     const CString desc = Attr(pMain, lcb, "cim:Naming.description");
 
     CStringArray attrs = Names({"name"});
@@ -121,11 +123,14 @@ bool CKiln_Export::Export_LCBs(const XmlNode& parent, CKiln_Main* pMain, CBase_X
     if (dataSet.IsSet()) attrs.Add("datSet");
     if (!logEna.IsEmpty()) attrs.Add("logEna");
     if (!reason.IsEmpty()) attrs.Add("reasonCode");
-    if (trgOp.Find("Period") >= 0) attrs.Add("intgPd");
+    if (bIntgPd) attrs.Add("intgPd");
     attrs.Add("desc");
-    // logName is required and must be a name: a block without a Log names
-    // itself there, and zScl:logName="" keeps that it has none.
+    // logName is required and must be a name: a block without a Log keeps
+    // the name its file wrote there (a first-edition file names a logical
+    // device), else names itself; zScl:logName="" keeps that it has no Log.
     const bool bNoLog = log.IsEmpty();
+    CString ownLogName = bNoLog ? Attr(pMain, lcb, "sec:LCB.logName") : CString();
+    if (ownLogName.IsEmpty()) ownLogName = name;
     if (bNoLog) attrs.Add("zScl:logName");
     XmlNode element = xml.AddNewNode_withAttrs(parent, "LogControl", attrs);
     if (!element) return false;
@@ -136,11 +141,11 @@ bool CKiln_Export::Export_LCBs(const XmlNode& parent, CKiln_Main* pMain, CBase_X
         Put(xml, element, "lnClass", logNode.lnClass);
         Put(xml, element, "lnInst", logNode.lnInst);
     }
-    Put(xml, element, "logName", bNoLog ? name : logName);
+    Put(xml, element, "logName", bNoLog ? ownLogName : logName);
     if (dataSet.IsSet()) Put(xml, element, "datSet", datSet);
     if (!logEna.IsEmpty()) Put(xml, element, "logEna", logEna);
     if (!reason.IsEmpty()) Put(xml, element, "reasonCode", reason);
-    if (trgOp.Find("Period") >= 0) Put(xml, element, "intgPd", intgPd);
+    if (bIntgPd) Put(xml, element, "intgPd", intgPd);
     Put(xml, element, "desc", desc);
     return Export_TrgOps(element, xml, trgOp, false);
 }
@@ -159,7 +164,17 @@ bool CKiln_Export::Export_RCBs(const XmlNode& parent, CKiln_Main* pMain, CBase_X
     const CString bufTime = Attr(pMain, rcb, "sec:RCB.bufIm");
     const CString trgOp = Attr(pMain, rcb, "sec:RCB.trgOp");
     const CString intgPd = Attr(pMain, rcb, "sec:RCB.intgPd");
+    // The integrity period and buffer time the block holds, the period
+    // trigger on or not, buffered or not; one it does not hold is not
+    // written (the schema's default stands).
+    const bool bIntgPd = !intgPd.IsEmpty();
+    const bool bBufTime = !bufTime.IsEmpty();
     const bool bGi = Attr(pMain, rcb, "sec:RCB.gi") == "true";
+    // RptEnabled stands unless the block was read without one; its max is
+    // the block's, 5 for a block that holds none.
+    const bool bEnabled = Attr(pMain, rcb, "sec:RCB.rptEna") != "false";
+    CString max = Attr(pMain, rcb, "sec:RCB.rptEnabledMax");
+    if (max.IsEmpty()) max = "5";
     // Values of the block that the schema has no attribute for.
     std::vector<std::pair<CString, CString>> own;
     for (const char* role : {"sqNum", "purgeBuf", "entryID", "timeOfEntry"}) {
@@ -171,11 +186,9 @@ bool CKiln_Export::Export_RCBs(const XmlNode& parent, CKiln_Main* pMain, CBase_X
     if (dataSet.IsSet()) attrs.Add("datSet");
     attrs.Add("confRev");
     attrs.Add("desc");
-    if (bBuffered) {
-        attrs.Add("buffered");
-        attrs.Add("bufTime");
-    }
-    if (trgOp.Find("Period") >= 0) attrs.Add("intgPd");
+    if (bBuffered) attrs.Add("buffered");
+    if (bBufTime) attrs.Add("bufTime");
+    if (bIntgPd) attrs.Add("intgPd");
     for (const auto& [attr, value] : own) attrs.Add(attr);
     XmlNode element = xml.AddNewNode_withAttrs(parent, "ReportControl", attrs);
     if (!element) return false;
@@ -184,11 +197,9 @@ bool CKiln_Export::Export_RCBs(const XmlNode& parent, CKiln_Main* pMain, CBase_X
     if (dataSet.IsSet()) Put(xml, element, "datSet", datSet);
     Put(xml, element, "confRev", confRev);
     Put(xml, element, "desc", desc);
-    if (bBuffered) {
-        Put(xml, element, "buffered", "true");
-        Put(xml, element, "bufTime", bufTime);
-    }
-    if (trgOp.Find("Period") >= 0) Put(xml, element, "intgPd", intgPd);
+    if (bBuffered) Put(xml, element, "buffered", "true");
+    if (bBufTime) Put(xml, element, "bufTime", bufTime);
+    if (bIntgPd) Put(xml, element, "intgPd", intgPd);
     for (const auto& [attr, value] : own) xml.Write_NodeValueString(element, "@" + attr, value);
 
     if (!Export_TrgOps(element, xml, trgOp, bGi)) return false;
@@ -208,9 +219,57 @@ bool CKiln_Export::Export_RCBs(const XmlNode& parent, CKiln_Main* pMain, CBase_X
     if (XmlNode options = xml.AddNewNode_withAttrs(element, "OptFields", optAttrs))
         for (int i = 0; i < optAttrs.GetSize(); ++i)
             xml.Write_NodeValueString(options, "@" + optAttrs[i], optValues[static_cast<size_t>(i)]);
+    if (!bEnabled) return true;
     XmlNode enabled = xml.AddNewNode_withAttr(element, "RptEnabled", "max");
     if (!enabled) return false;
-    Put(xml, enabled, "max", "5");
+    Put(xml, enabled, "max", max);
+    std::vector<URI_Ref> clients;
+    Members(pMain, rcb, "sec:RCB.ClientLNs", clients);
+    for (const URI_Ref& client : clients)
+        if (!Export_ClientLN(enabled, pMain, xml, client)) return false;
+    return true;
+}
+
+bool CKiln_Export::Export_ClientLN(const XmlNode& parent, CKiln_Main* pMain, CBase_XML& xml, const URI_Ref& client) {
+    // The client's node in the model names it; a client outside the model
+    // is named as its file named it.
+    const URI_Ref lnode = pMain->DocMtd_getFirstUri_ofAsso(client, "sec:ClientLN.LNode");
+    CString iedName, ldInst, prefix, lnClass, lnInst;
+    if (lnode.IsSet()) {
+        const NodeRef ref = ReadNodeRef(pMain, lnode);
+        iedName = FirstName(pMain, lnode, "sec:LNode.LDevice/sec:LDevice.Server/sec:Server.IED");
+        ldInst = ref.ldInst;
+        prefix = ref.prefix;
+        lnClass = ref.lnClass;
+        lnInst = ref.lnInst;
+    } else {
+        iedName = Attr(pMain, client, "sec:ClientLN.iedName");
+        ldInst = Attr(pMain, client, "sec:ClientLN.ldInst");
+        prefix = Attr(pMain, client, "sec:ClientLN.prefix");
+        lnClass = Attr(pMain, client, "sec:ClientLN.lnClass");
+        lnInst = Attr(pMain, client, "sec:ClientLN.lnInst");
+    }
+    // A client named by nothing has no place in SCL.
+    if (iedName.IsEmpty() || lnClass.IsEmpty()) return true;
+    const CString desc = Attr(pMain, client, "cim:Naming.description");
+    const CString apRef = Attr(pMain, client, "sec:ClientLN.apRef");
+    CStringArray attrs;
+    if (!desc.IsEmpty()) attrs.Add("desc");
+    attrs.Add("iedName");
+    attrs.Add("ldInst");
+    if (!prefix.IsEmpty()) attrs.Add("prefix");
+    attrs.Add("lnClass");
+    attrs.Add("lnInst");
+    if (!apRef.IsEmpty()) attrs.Add("apRef");
+    XmlNode element = xml.AddNewNode_withAttrs(parent, "ClientLN", attrs);
+    if (!element) return false;
+    if (!desc.IsEmpty()) Put(xml, element, "desc", desc);
+    Put(xml, element, "iedName", iedName);
+    Put(xml, element, "ldInst", ldInst);
+    if (!prefix.IsEmpty()) Put(xml, element, "prefix", prefix);
+    Put(xml, element, "lnClass", lnClass);
+    Put(xml, element, "lnInst", lnInst);
+    if (!apRef.IsEmpty()) Put(xml, element, "apRef", apRef);
     return true;
 }
 

@@ -24,6 +24,10 @@ CString TrgOpsValue(const XmlNode& node) {
     }
     auto set = [&](const char* name) { return IsTrueText(AttrText(trgOps, name)); };
     const bool dchg = set("dchg"), dupd = set("dupd");
+    // General interrogation is on unless the options say otherwise: SCL's
+    // default for an absent gi is true.
+    CString giText;
+    const bool gi = !trgOps.IsNull() && (!ReadAttr(trgOps, "gi", giText) || IsTrueText(giText));
     CString parts;
     if (dchg && dupd)
         parts = "DChg_DUpd";
@@ -32,7 +36,7 @@ CString TrgOpsValue(const XmlNode& node) {
     else if (dupd)
         parts = "DUpd";
     if (set("period")) parts += "Period";
-    if (set("gi")) parts += "GI";
+    if (gi) parts += "GI";
     if (set("qchg")) parts += "QChg";
     return ModelEnum("TrgOpControlTypeEnum", parts);
 }
@@ -77,8 +81,13 @@ bool CKiln_Import::Import_LCB(CKiln_Main* app, URI_Ref lnode, XmlNode node, CStr
     app->DocMtd_Modify_attribute_value(lcb, "sec:LCB.trgOp", TrgOpsValue(node));
     CString name, text;
     if (ReadAttr(node, "name", name)) app->DocMtd_Modify_attribute_value(lcb, kRoleName, name);
+    if (ReadAttr(node, "desc", text)) app->DocMtd_Modify_attribute_value(lcb, "cim:Naming.description", text);
     if (ReadAttr(node, "logEna", text)) app->DocMtd_Modify_attribute_value(lcb, "sec:LCB.logEna", text);
-    if (ReadAttr(node, "intgPd", text)) app->DocMtd_Modify_attribute_value(lcb, "sec:LCB.intgPd", text);
+    // A period the file does not give is not the creator's: it stays empty.
+    app->DocMtd_Modify_attribute_value(lcb, "sec:LCB.intgPd", ReadAttr(node, "intgPd", text) ? text : CString());
+    // The log's name as the file wrote it (a first-edition file names the
+    // logical device there), for a block that finds no Log.
+    if (ReadAttr(node, "logName", text)) app->DocMtd_Modify_attribute_value(lcb, "sec:LCB.logName", text);
     if (ReadAttr(node, "reasonCode", text))
         app->DocMtd_Modify_attribute_value(lcb, "sec:LCB.optReasonForInclusion", text);
     if (ReadAttr(node, "datSet", text)) {
@@ -182,12 +191,19 @@ bool CKiln_Import::Import_RCB(CKiln_Main* app, URI_Ref lnode, XmlNode node, CStr
                                               {"configRef", "sec:RCB.optConfRevision"}};
     for (const auto& [attr, role] : kOptions)
         app->DocMtd_Modify_attribute_value(rcb, role, ReadAttr(optFields, attr, text) ? text : CString("false"));
-    if (ReadAttr(node, "intgPd", text)) app->DocMtd_Modify_attribute_value(rcb, "sec:RCB.intgPd", text);
+    // The period and buffer time the file does not give are not the
+    // creator's: they stay empty.
+    app->DocMtd_Modify_attribute_value(rcb, "sec:RCB.intgPd", ReadAttr(node, "intgPd", text) ? text : CString());
     if (ReadAttr(node, "confRev", text)) app->DocMtd_Modify_attribute_value(rcb, "sec:RCB.confRev", text);
     app->DocMtd_Modify_attribute_value(rcb, "sec:RCB.BRCB_or_URCB",
                                        ReadAttr(node, "buffered", text) ? text : CString("false"));
     if (ReadAttr(node, "rptID", text)) app->DocMtd_Modify_attribute_value(rcb, "sec:RCB.rptID", text);
-    if (ReadAttr(node, "bufTime", text)) app->DocMtd_Modify_attribute_value(rcb, "sec:RCB.bufIm", text);
+    app->DocMtd_Modify_attribute_value(rcb, "sec:RCB.bufIm", ReadAttr(node, "bufTime", text) ? text : CString());
+    if (ReadAttr(node, "desc", text)) app->DocMtd_Modify_attribute_value(rcb, "cim:Naming.description", text);
+    // The number of clients; SCL's default for an absent max is 1.
+    if (!rptEnabled.IsNull())
+        app->DocMtd_Modify_attribute_value(rcb, "sec:RCB.rptEnabledMax",
+                                           ReadAttr(rptEnabled, "max", text) ? text : CString("1"));
     // Values of the block that SCL has no attribute for; the writers keep them
     // as zScl: attributes.
     for (const char* role : {"sqNum", "purgeBuf", "entryID", "timeOfEntry"})
@@ -212,6 +228,14 @@ bool CKiln_Import::Import_ClientLN(CKiln_Main* app, URI_Ref rcb, XmlNode node, C
     app->DocMtd_Modify_attribute_value(client, kRoleOrd, ord);
     CString name;
     if (ReadAttr(node, "name", name)) app->DocMtd_Modify_attribute_value(client, kRoleName, name);
+    // What names the client, kept whether or not the client is in this file.
+    static const char* const kRefs[][2] = {{"iedName", "sec:ClientLN.iedName"}, {"ldInst", "sec:ClientLN.ldInst"},
+                                           {"prefix", "sec:ClientLN.prefix"},   {"lnClass", "sec:ClientLN.lnClass"},
+                                           {"lnInst", "sec:ClientLN.lnInst"},   {"apRef", "sec:ClientLN.apRef"},
+                                           {"desc", "cim:Naming.description"}};
+    CString text;
+    for (const auto& [attr, role] : kRefs)
+        if (ReadAttr(node, attr, text)) app->DocMtd_Modify_attribute_value(client, role, text);
     const CString lnName = prefix + lnClass + lnInst;
     m_vPendingRefs.push_back({client, iedName + ldInst + lnName, ldInst, lnName, CString(), CString()});
     return true;

@@ -45,6 +45,10 @@ bool CKiln_Import::Import_FCDA(CKiln_Main* app, URI_Ref dataSet, XmlNode node, C
     if (ReadAttr(node, "doName", doName)) app->DocMtd_Modify_attribute_value(fcda, kDoName, doName);
     if (ReadAttr(node, "daName", daName)) app->DocMtd_Modify_attribute_value(fcda, kDaName, daName);
     const CString lnName = prefix + lnClass + lnInst;
+    // A member without ldInst names a node of the data set's own device.
+    if (ldInst.IsEmpty() && !lnName.IsEmpty())
+        ldInst = app->DocMtd_getValue_ofAttr(
+            app->DocMtd_getFirstUri_ofAsso(dataSet, "sec:DataSet.LNode/sec:LNode.LDevice"), kRoleName);
     if (!lnName.IsEmpty())
         m_vPendingRefs.push_back({fcda, m_strIEDName + ldInst + lnName, ldInst, lnName, daName, doName});
     return true;

@@ -77,16 +77,17 @@ TEST_F(DataSetCommands, AnsweredNoMakesTheEightSetsFromTheOwnDevice) {
     EXPECT_EQ(Names(lln0, "sec:LNode.LCBs"),
               (Texts{"LCB_DS_MOD", "LCB_DS_ACT", "LCB_DS_ST", "LCB_DS_Info", "LCB_DS_Alarm", "LCB_DS_DevAlarm",
                      "LCB_DS_COMM"}));
+    // Every block answers general interrogation.
     const std::vector<URI_Ref> rcbs = Members(lln0, "sec:LNode.RCBs");
     ASSERT_EQ(rcbs.size(), 8u);
-    EXPECT_EQ(Get(rcbs[0], "sec:RCB.trgOp"), TrgOp("DChg_DUpd"));
-    EXPECT_EQ(Get(rcbs[1], "sec:RCB.trgOp"), TrgOp("DChg"));
+    EXPECT_EQ(Get(rcbs[0], "sec:RCB.trgOp"), TrgOp("DChg_DUpdGI"));
+    EXPECT_EQ(Get(rcbs[1], "sec:RCB.trgOp"), TrgOp("DChgGI"));
     EXPECT_EQ(Get(rcbs[0], "sec:RCB.BRCB_or_URCB"), "true");
     EXPECT_EQ(Get(rcbs[7], "cim:Naming.name"), "RCB_DS_COMM");
     EXPECT_EQ(Get(rcbs[7], "sec:RCB.BRCB_or_URCB"), "false");
     const std::vector<URI_Ref> lcbs = Members(lln0, "sec:LNode.LCBs");
-    EXPECT_EQ(Get(lcbs[0], "sec:LCB.trgOp"), TrgOp("DChg"));
-    EXPECT_EQ(Get(lcbs[1], "sec:LCB.trgOp"), TrgOp("DChg_DUpd"));
+    EXPECT_EQ(Get(lcbs[0], "sec:LCB.trgOp"), TrgOp("DChgGI"));
+    EXPECT_EQ(Get(lcbs[1], "sec:LCB.trgOp"), TrgOp("DChg_DUpdGI"));
     const std::vector<URI_Ref> sgcb = Members(lln0, "sec:LNode.SGCB");
     ASSERT_EQ(sgcb.size(), 1u);
     EXPECT_EQ(Get(sgcb[0], "sec:SGCB.numOfSG"), "5");
@@ -158,8 +159,8 @@ TEST_F(DataSetCommands, CommunicationAndRecorderSets) {
     EXPECT_EQ(Get(comm, "cim:Naming.description"), "");
     EXPECT_EQ(DataSetMembers(comm), Texts{Get(lln0, "cim:Naming.name") + ".Mod"});
     const URI_Ref lcb = Doc().FirstTarget(lln0, "sec:LNode.LCBs"), rcb = Doc().FirstTarget(lln0, "sec:LNode.RCBs");
-    EXPECT_EQ(Get(lcb, "sec:LCB.trgOp"), TrgOp("DChg"));
-    EXPECT_EQ(Get(rcb, "sec:RCB.trgOp"), TrgOp("DChg"));
+    EXPECT_EQ(Get(lcb, "sec:LCB.trgOp"), TrgOp("DChgGI"));
+    EXPECT_EQ(Get(rcb, "sec:RCB.trgOp"), TrgOp("DChgGI"));
     EXPECT_EQ(Get(rcb, "sec:RCB.BRCB_or_URCB"), "false");
     EXPECT_EQ(Refreshes(), std::vector<int>{1});
     EXPECT_TRUE(ui.Messages().empty());
@@ -187,9 +188,9 @@ TEST_F(DataSetCommands, CommunicationAndRecorderSets) {
     EXPECT_EQ(Get(fcda, "sec:DARef.doName"), "FileMsg");
     EXPECT_EQ(Get(fcda, "sec:DARef.daName"), "fileNameU");
     const std::vector<URI_Ref> rcbs = Members(lln0, "sec:LNode.RCBs");
-    EXPECT_EQ(Get(rcbs.back(), "sec:RCB.trgOp"), TrgOp("DChg_DUpd"));
+    EXPECT_EQ(Get(rcbs.back(), "sec:RCB.trgOp"), TrgOp("DChg_DUpdGI"));
     EXPECT_EQ(Get(rcbs.back(), "sec:RCB.BRCB_or_URCB"), "false");
-    EXPECT_EQ(Get(Members(lln0, "sec:LNode.LCBs").back(), "sec:LCB.trgOp"), TrgOp("DChg_DUpd"));
+    EXPECT_EQ(Get(Members(lln0, "sec:LNode.LCBs").back(), "sec:LCB.trgOp"), TrgOp("DChg_DUpdGI"));
 }
 
 TEST_F(DataSetCommands, DeletingTheSetsRemovesEverythingOfTheNodeWithoutAsking) {

@@ -26,7 +26,8 @@ TEST_F(ControlBlockTest, ReportBlockForADataSet) {
     EXPECT_EQ(Get(rcb2, "sec:RCB.confRev"), "1");
     EXPECT_EQ(Get(rcb2, "sec:RCB.bufIm"), "1500");
     EXPECT_EQ(Get(rcb2, "sec:RCB.intgPd"), "15000");
-    EXPECT_EQ(Get(rcb2, "sec:RCB.trgOp"), TrgOp("DChg_DUpd"));
+    // General interrogation is on, as SCL's TrgOps default has it.
+    EXPECT_EQ(Get(rcb2, "sec:RCB.trgOp"), TrgOp("DChg_DUpdGI"));
 
     URI_Ref rcb3;
     ASSERT_TRUE(app.NewRsc_RCB(&rcb3, lnode, URI_Ref()));
@@ -44,7 +45,7 @@ TEST_F(ControlBlockTest, LogBlockDefaultsAndItsLog) {
     EXPECT_TRUE(First(lcb, "sec:LCB.Log").IsEmpty());
     EXPECT_EQ(Get(lcb, "sec:LCB.logEna"), "true");
     EXPECT_EQ(Get(lcb, "sec:LCB.optReasonForInclusion"), "true");
-    EXPECT_EQ(Get(lcb, "sec:LCB.trgOp"), TrgOp("DChg"));
+    EXPECT_EQ(Get(lcb, "sec:LCB.trgOp"), TrgOp("DChgGI"));
     EXPECT_EQ(Get(lcb, "sec:LCB.intgPd"), "10000");
 
     // The first log of any node of the server's devices.

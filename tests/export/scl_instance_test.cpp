@@ -206,24 +206,28 @@ TEST_F(InstanceTest, SettingControlGroups) {
 }
 
 TEST_F(InstanceTest, TriggerOptionsOfReportAndLogControl) {
+    // The integrity period is written when the block holds one, whatever
+    // the period trigger.
     struct Row {
         const char* trg;
         const char* flags;  // dchg dupd qchg gi period
-        bool intgPd;
+        const char* intgPd;
+        bool bIntgPd;
     };
-    for (const Row& r : {Row{"DChg", "true false false false false", false},
-                         Row{"DChg_DUpd", "true true false false false", false},
-                         Row{"QChg_GI_Period", "false false true true true", true},
-                         Row{"", "false false false false false", false}}) {
+    for (const Row& r : {Row{"DChg", "true false false false false", "500", true},
+                         Row{"DChg_DUpd", "true true false false false", "", false},
+                         Row{"QChg_GI_Period", "false false true true true", "500", true},
+                         Row{"DChgPeriod", "true false false false true", "", false},
+                         Row{"", "false false false false false", "", false}}) {
         Set(c.lcb, "sec:LCB.trgOp", *r.trg ? EnumValue("TrgOpControlTypeEnum", r.trg) : CString());
-        Set(c.lcb, "sec:LCB.intgPd", "500");
+        Set(c.lcb, "sec:LCB.intgPd", r.intgPd);
         pugi::xml_node lc = LDevice(WriteIcd(c.icd, false)).select_node("LN0/LogControl").node();
         pugi::xml_node t = lc.child("TrgOps");
         EXPECT_EQ(AttrNames(t), (std::vector<std::string>{"dchg", "dupd", "qchg", "gi", "period"}));
         std::string flags;
         for (pugi::xml_attribute a : t.attributes()) flags += (flags.empty() ? "" : " ") + std::string(a.value());
         EXPECT_EQ(flags, r.flags) << r.trg;
-        EXPECT_EQ(bool(lc.attribute("intgPd")), r.intgPd) << r.trg;
+        EXPECT_EQ(bool(lc.attribute("intgPd")), r.bIntgPd) << r.trg;
     }
     // The RCB's stored gi sets TrgOps gi.
     Set(c.rcb, "sec:RCB.trgOp", EnumValue("TrgOpControlTypeEnum", "DChg"));
@@ -250,7 +254,7 @@ TEST_F(InstanceTest, ReportAndLogControlAttributes) {
     EXPECT_STREQ(lc.attribute("ldInst").value(), "PROT");
     EXPECT_EQ(Select(ln0, "Log/@name"), std::vector<std::string>{"Log"});
 
-    // Unbuffered, without data set, options empty.
+    // Unbuffered, without data set, options empty: the buffer time stays.
     Set(c.rcb, "sec:RCB.BRCB_or_URCB", "false");
     Set(c.rcb, "sec:RCB.optSequenceNumber", "");
     Set(c.rcb, "sec:RCB.optBufferOverflow", "");
@@ -258,8 +262,56 @@ TEST_F(InstanceTest, ReportAndLogControlAttributes) {
     Set(c.rcb, "sec:RCB.trgOp", "");
     Doc().ClearLinks(c.rcb, "sec:RCB.DataSet");
     rc = LDevice(WriteIcd(c.icd, false)).select_node("LN0/ReportControl").node();
-    EXPECT_EQ(AttrNames(rc), (std::vector<std::string>{"name", "rptID", "confRev", "desc"}));
+    EXPECT_EQ(AttrNames(rc), (std::vector<std::string>{"name", "rptID", "confRev", "desc", "bufTime", "intgPd"}));
+    EXPECT_STREQ(rc.attribute("bufTime").value(), "1500");
+    EXPECT_STREQ(rc.attribute("intgPd").value(), "15000");
     EXPECT_TRUE(AttrNames(rc.child("OptFields")).empty());
+
+    // A period or buffer time the block does not hold is not written, the
+    // period trigger on or not.
+    Set(c.rcb, "sec:RCB.BRCB_or_URCB", "true");
+    Set(c.rcb, "sec:RCB.bufIm", "");
+    Set(c.rcb, "sec:RCB.intgPd", "");
+    Set(c.rcb, "sec:RCB.trgOp", EnumValue("TrgOpControlTypeEnum", "DChgPeriod"));
+    rc = LDevice(WriteIcd(c.icd, false)).select_node("LN0/ReportControl").node();
+    EXPECT_EQ(AttrNames(rc), (std::vector<std::string>{"name", "rptID", "confRev", "desc", "buffered"}));
+}
+
+TEST_F(InstanceTest, ReportClientsAndTheirNumber) {
+    // RptEnabled: the block's max, 5 when it holds none, no RptEnabled for
+    // a block read without one.
+    struct Row {
+        const char* rptEna;
+        const char* max;
+        std::vector<std::string> written;
+    };
+    for (const Row& r : {Row{"", "", {"5"}}, Row{"true", "16", {"16"}}, Row{"", "1", {"1"}}, Row{"false", "3", {}}}) {
+        Set(c.rcb, "sec:RCB.rptEna", r.rptEna);
+        Set(c.rcb, "sec:RCB.rptEnabledMax", r.max);
+        pugi::xml_node rc = LDevice(WriteIcd(c.icd, false)).select_node("LN0/ReportControl").node();
+        EXPECT_EQ(Select(rc, "RptEnabled/@max"), r.written) << r.rptEna << "/" << r.max;
+    }
+
+    // Clients: one in the model, named after its node; one outside it, as
+    // it was read; one that names nothing is left out.
+    Set(c.rcb, "sec:RCB.rptEna", "true");
+    URI_Ref inside = MakeUnder(c.rcb, "sec:ClientLN", "Client_1", "sec:ClientLN.RCB", 1);
+    Link(inside, "sec:ClientLN.LNode", c.ptoc);
+    URI_Ref outside = MakeUnder(c.rcb, "sec:ClientLN", "Client_2", "sec:ClientLN.RCB", 2);
+    for (const auto& [role, value] : std::vector<std::pair<const char*, const char*>>{
+             {"sec:ClientLN.iedName", "HMI1"}, {"sec:ClientLN.ldInst", "LD0"}, {"sec:ClientLN.lnClass", "IHMI"},
+             {"sec:ClientLN.lnInst", "1"}, {"sec:ClientLN.apRef", "S1"}, {"cim:Naming.description", "后台"}})
+        Set(outside, role, value);
+    MakeUnder(c.rcb, "sec:ClientLN", "Client_3", "sec:ClientLN.RCB", 3);
+    pugi::xml_node enabled = LDevice(WriteIcd(c.icd, false)).select_node("LN0/ReportControl/RptEnabled").node();
+    std::vector<std::string> clients;
+    for (pugi::xml_node client : enabled.children("ClientLN")) {
+        std::string text;
+        for (pugi::xml_attribute a : client.attributes()) text += std::string(a.name()) + "=" + a.value() + " ";
+        clients.push_back(text);
+    }
+    EXPECT_EQ(clients, (std::vector<std::string>{"iedName=TEMPLATE ldInst=PROT prefix=P lnClass=PTOC lnInst=1 ",
+                                                 "desc=后台 iedName=HMI1 ldInst=LD0 lnClass=IHMI lnInst=1 apRef=S1 "}));
 }
 
 TEST_F(InstanceTest, DataSetsWithoutMembersAndLogControlWithoutLog) {
@@ -290,6 +342,11 @@ TEST_F(InstanceTest, DataSetsWithoutMembersAndLogControlWithoutLog) {
     EXPECT_STREQ(lc.attribute("logName").value(), "lcbPrt");
     EXPECT_STREQ(lc.attribute("zScl:logName").value(), "");
     EXPECT_EQ(Select(ln0, "Log/@name"), std::vector<std::string>{"Log"});
+    // The name a file gave there (a logical device's) stays.
+    Set(c.lcb, "sec:LCB.logName", "PROT");
+    lc = LDevice(WriteIcd(c.icd, false)).select_node("LN0/LogControl").node();
+    EXPECT_STREQ(lc.attribute("logName").value(), "PROT");
+    EXPECT_STREQ(lc.attribute("zScl:logName").value(), "");
 }
 
 TEST_F(InstanceTest, DataSetMembersAndInputs) {

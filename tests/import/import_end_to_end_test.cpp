@@ -9,6 +9,9 @@
 #include <fstream>
 #include <map>
 #include <string>
+#include <vector>
+
+#include <pugixml.hpp>
 
 #include "tests/host/kiln_program.h"
 
@@ -210,6 +213,52 @@ TEST_F(ImportEndToEnd, FilesOfFurtherToolsGoOutAgainAsValidScl) {
         for (const std::string& ld : c.devices)
             EXPECT_TRUE(Has(written, "<LDevice inst=\"" + ld + "\"")) << c.file << " " << ld;
     }
+}
+
+// A maker's report and log control blocks come in through the menus and go
+// out through the ICD export as the file had them: its gi, max, clients,
+// buffer time, descriptions and logName, its integrity periods (none where
+// it had none), and the members that left out their own device.
+TEST_F(ImportEndToEnd, ControlBlocksGoOutAsTheMakersFileHadThem) {
+    const char* file = "feeder_relay_report_blocks.icd";
+    const fs::path out = dir / "out.icd";
+    auto [status, text] =
+        Run("export.kiln", ProductAndImport(file, "answer no\n") +
+                               "select \"产品包: 示例电气\" \"IED产品: 产品类型_1\" \"IED类型配置: FR-21_Ver2.0_RevA\"\n"
+                               "answer no\nanswer file " + out.string() + "\nrclick\nmenu \"生成 ICD 文件\"\n");
+    ASSERT_EQ(status, 0) << text;
+    ASSERT_TRUE(Has(text, "文件导出成功！")) << text;
+    // The clients are outside the file: reported, and kept.
+    EXPECT_TRUE(Has(text, "ICD文件导入完毕,发现错误2个。是否查看报告？ -> no")) << text;
+    const SclValidation valid = ValidateScl(out);
+    EXPECT_TRUE(valid.Ok()) << valid.output;
+
+    pugi::xml_document source, written;
+    ASSERT_TRUE(source.load_file((fs::path(KILN_SOURCE_DIR) / "tests/data/scl" / file).c_str()));
+    ASSERT_TRUE(written.load_file(out.c_str()));
+    const char* const ln0 = "/SCL/IED/AccessPoint/Server/LDevice[@inst='PROT']/LN0/";
+    auto values = [&](const pugi::xml_document& doc, const std::string& path) {
+        std::vector<std::string> found;
+        for (const pugi::xpath_node& n : doc.select_nodes((ln0 + path).c_str()))
+            found.push_back(n.attribute() ? n.attribute().value() : n.node().name());
+        return found;
+    };
+    // What the file wrote comes back as it was.
+    for (const char* path :
+         {"ReportControl/@name", "ReportControl/@desc[. != '']", "ReportControl/@bufTime", "ReportControl/@intgPd",
+          "ReportControl[@name='urcbMeas']/TrgOps/@gi", "ReportControl[@name!='urcbMeas']/RptEnabled/@max",
+          "ReportControl/RptEnabled/ClientLN/@iedName", "ReportControl/RptEnabled/ClientLN/@ldInst",
+          "ReportControl/RptEnabled/ClientLN/@prefix", "ReportControl/RptEnabled/ClientLN/@lnClass",
+          "ReportControl/RptEnabled/ClientLN/@lnInst", "ReportControl/RptEnabled/ClientLN/@apRef",
+          "ReportControl/RptEnabled/ClientLN/@desc", "LogControl/@desc", "LogControl/@logName", "LogControl/@intgPd",
+          "DataSet/FCDA/@lnClass", "DataSet/FCDA/@lnInst", "DataSet/FCDA/@doName"})
+        EXPECT_EQ(values(written, path), values(source, path)) << path;
+    // What it left to the schema's defaults: general interrogation on, one
+    // client; a member without ldInst is in the data set's own device.
+    EXPECT_EQ(values(written, "ReportControl[@name!='urcbMeas']/TrgOps/@gi"), (std::vector<std::string>{"true", "true"}));
+    EXPECT_EQ(values(written, "ReportControl[@name='urcbMeas']/RptEnabled/@max"), std::vector<std::string>{"1"});
+    EXPECT_EQ(values(written, "DataSet[@name='dsTrip']/FCDA/@ldInst"),
+              (std::vector<std::string>{"PROT", "PROT", "PROT"}));
 }
 
 }  // namespace

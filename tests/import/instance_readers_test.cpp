@@ -32,19 +32,19 @@ const char* const kIed = R"(
     <LN0 lnClass="LLN0" inst="" lnType="LLN0_T">
       <DataSet name="dsTrip" desc="跳闸">
         <FCDA ldInst="PROT" prefix="" lnClass="PTOC" lnInst="1" doName="Str" daName="general" fc="ST"/>
-        <FCD ldInst="PROT" lnClass="PTOC" lnInst="1" doName="Op" fc="ST"/>
+        <FCD lnClass="PTOC" lnInst="1" doName="Op" fc="ST"/>
         <Private>ignored</Private>
         <FCDA ldInst="PROT" prefix="Q0" lnClass="MMXU" lnInst="1" doName="A.phsA" daName="cVal.mag.f" fc="MX"/>
       </DataSet>
       <DataSet name="dsTrip" desc="second of the name"/>
       <DataSet name="dsNoLN"><FCDA name="m" ldInst="PROT" doName="X" fc="ST"/></DataSet>
-      <ReportControl name="brcbTrip" datSet="dsTrip" rptID="r1" confRev="3" buffered="true" bufTime="50" intgPd="1000" zScl:sqNum="7" zScl:purgeBuf="false">
+      <ReportControl name="brcbTrip" desc="跳闸报告" datSet="dsTrip" rptID="r1" confRev="3" buffered="true" bufTime="50" intgPd="1000" zScl:sqNum="7" zScl:purgeBuf="false">
         <TrgOps dchg="true" period="true" gi="true"/>
         <OptFields seqNum="true" timeStamp="false" dataSet="true"/>
         <RptEnabled max="2"><ClientLN iedName="HMI" ldInst="LD0" lnClass="IHMI" lnInst="1"/><ClientLN iedName="GW" ldInst="LD0" prefix="A" lnClass="ITCI" lnInst="2" name="c2"/></RptEnabled>
       </ReportControl>
       <ReportControl name="urcb" datSet="missing"><TrgOps qchg="true"/><RptEnabled><ClientLN iedName="HMI"/></RptEnabled></ReportControl>
-      <LogControl name="lcb1" datSet="dsTrip" logName="PROT" logEna="false" intgPd="500" reasonCode="true"><TrgOps dchg="true" dupd="TRUE" period="true"/></LogControl>
+      <LogControl name="lcb1" desc="跳闸日志" datSet="dsTrip" logName="PROT" logEna="false" intgPd="500" reasonCode="true"><TrgOps dchg="true" dupd="TRUE" period="true" gi="false"/></LogControl>
       <LogControl name="lcb2" datSet="nope"/>
       <LogControl name="lcb3"/>
       <DOI name="Mod" desc="模式"><DAI name="stVal" sAddr="1:2" ix="3"><Val>1</Val><Val>2</Val><Val>3</Val></DAI><DAI name="ctlModel"><Val>status-only</Val></DAI><DAI sAddr="x"/></DOI>
@@ -240,7 +240,8 @@ TEST_F(InstanceTest, DataSetsAndInputs) {
     // A member without LN class is reported and gets no pending record.
     EXPECT_EQ(Entries("other_errors")[0], (ReportEntry{"other_error", "错误：ICD文件:  FCDA:m", "lnclass为空"}));
 
-    // Pending references: FCDAs of this IED, clients and inputs as read.
+    // Pending references: FCDAs of this IED (the FCD without ldInst in the
+    // data set's own device), clients and inputs as read.
     std::vector<CString> paths;
     for (const Struct_PendingRef& p : imp.m_vPendingRefs) paths.push_back(p.m_strLNPath);
     EXPECT_EQ(paths, (std::vector<CString>{"IED2LD1XCBR1", "", "IED1PROTPTOC1", "IED1PROTPTOC1", "IED1PROTQ0MMXU1",
@@ -281,17 +282,32 @@ TEST_F(InstanceTest, ControlBlocks) {
     EXPECT_EQ(Get(b, "sec:RCB.sqNum"), "7");
     EXPECT_EQ(Get(b, "sec:RCB.purgeBuf"), "false");
     EXPECT_EQ(Get(b, "sec:RCB.entryID"), "");
+    EXPECT_EQ(Get(b, "cim:Naming.description"), "跳闸报告");
+    EXPECT_EQ(Get(b, "sec:RCB.rptEnabledMax"), "2");
     EXPECT_EQ(Target(b, "sec:RCB.DataSet"), sets[0]);  // the first data set of the name
     std::vector<URI_Ref> clients = Members(b, "sec:RCB.ClientLNs");
     ASSERT_EQ(clients.size(), 2u);
     EXPECT_EQ(Get(clients[1], "cim:Naming.name"), "c2");
     EXPECT_EQ(Get(clients[1], "e301:OrdNaming.ord"), "2");
+    // A client outside the file keeps what names it.
+    for (const auto& [role, value] : std::vector<std::pair<const char*, CString>>{{"sec:ClientLN.iedName", "GW"},
+                                                                                {"sec:ClientLN.ldInst", "LD0"},
+                                                                                {"sec:ClientLN.prefix", "A"},
+                                                                                {"sec:ClientLN.lnClass", "ITCI"},
+                                                                                {"sec:ClientLN.lnInst", "2"}})
+        EXPECT_EQ(Get(clients[1], role), value) << role;
 
     URI_Ref u = rcbs[1];
     EXPECT_EQ(Get(u, "sec:RCB.rptEna"), "true");
     EXPECT_EQ(Get(u, "sec:RCB.BRCB_or_URCB"), "false");  // unbuffered when absent
     EXPECT_EQ(Get(u, "sec:RCB.optSequenceNumber"), "false");
-    EXPECT_EQ(Get(u, "sec:RCB.trgOp"), EnumValue("TrgOpControlTypeEnum", "QChg"));
+    // No gi in TrgOps: general interrogation is on, as in SCL.
+    EXPECT_EQ(Get(u, "sec:RCB.trgOp"), EnumValue("TrgOpControlTypeEnum", "GIQChg"));
+    // RptEnabled without max holds SCL's one client; no period or buffer
+    // time in the file, none of the creator's either.
+    EXPECT_EQ(Get(u, "sec:RCB.rptEnabledMax"), "1");
+    EXPECT_EQ(Get(u, "sec:RCB.intgPd"), "");
+    EXPECT_EQ(Get(u, "sec:RCB.bufIm"), "");
     EXPECT_TRUE(Target(u, "sec:RCB.DataSet").IsEmpty());
     EXPECT_TRUE(Members(u, "sec:RCB.ClientLNs").empty());
 
@@ -301,9 +317,12 @@ TEST_F(InstanceTest, ControlBlocks) {
     EXPECT_EQ(Get(lcbs[0], "sec:LCB.trgOp"), EnumValue("TrgOpControlTypeEnum", "DChg_DUpdPeriod"));
     EXPECT_EQ(Get(lcbs[0], "sec:LCB.logEna"), "false");
     EXPECT_EQ(Get(lcbs[0], "sec:LCB.intgPd"), "500");
+    EXPECT_EQ(Get(lcbs[0], "cim:Naming.description"), "跳闸日志");
+    EXPECT_EQ(Get(lcbs[0], "sec:LCB.logName"), "PROT");
     EXPECT_EQ(Get(lcbs[0], "sec:LCB.optReasonForInclusion"), "true");
     EXPECT_EQ(Target(lcbs[0], "sec:LCB.DataSet"), sets[0]);
     EXPECT_EQ(Get(lcbs[1], "sec:LCB.trgOp"), EnumValue("TrgOpControlTypeEnum", ""));
+    EXPECT_EQ(Get(lcbs[1], "sec:LCB.intgPd"), "");
     EXPECT_TRUE(Target(lcbs[1], "sec:LCB.DataSet").IsEmpty());
     EXPECT_EQ(imp.m_vLCBs.size(), 5u);
 
@@ -479,7 +498,9 @@ TEST_F(ImportTest, AnEd1FileOfAnotherMakerImportsCleanly) {
     EXPECT_EQ(Get(rcb, "sec:RCB.BRCB_or_URCB"), "false");
     EXPECT_EQ(Get(rcb, "sec:RCB.optConfRevision"), "true");
     EXPECT_EQ(Get(rcb, "sec:RCB.optDataReference"), "false");
-    EXPECT_EQ(Get(rcb, "sec:RCB.trgOp"), EnumValue("TrgOpControlTypeEnum", "DChg"));
+    EXPECT_EQ(Get(rcb, "sec:RCB.trgOp"), EnumValue("TrgOpControlTypeEnum", "DChgGI"));
+    EXPECT_EQ(Get(rcb, "sec:RCB.rptEnabledMax"), "16");
+    EXPECT_EQ(Get(rcb, "cim:Naming.description"), "遥测报告");
     EXPECT_EQ(Target(rcb, "sec:RCB.DataSet"), Members(lln0, "sec:LNode.DataSets")[0]);
     URI_Ref a = Member(Node(meas, "MMXU1"), "sec:LNode.DOIs", "A");
     std::vector<URI_Ref> dais = Members(a, "sec:DOI.DAIs");

@@ -257,8 +257,14 @@ TEST_F(RoundTripTest, InstancesComeBackWithValuesControlBlocksAndReferences) {
     Set(urcb, "sec:RCB.BRCB_or_URCB", "false");
     Set(urcb, "sec:RCB.optSequenceNumber", "false");
     Set(urcb, "sec:RCB.trgOp", EnumValue("TrgOpControlTypeEnum", "DChgPeriodGI"));
+    Set(urcb, "sec:RCB.rptEnabledMax", "16");
+    Set(brcb, "cim:Naming.description", "保护事件报告");
+    URI_Ref client;
+    ASSERT_TRUE(app.NewRsc_ClientLN(&client, brcb));
+    Link(client, "sec:ClientLN.LNode", mmxu);
     ASSERT_TRUE(app.NewRsc_Log(&log, lln0));
     ASSERT_TRUE(app.NewRsc_LCB(&lcb, lln0, ds));
+    Set(lcb, "cim:Naming.description", "保护事件日志");
     ASSERT_TRUE(app.NewRsc_SGCB(&sgcb, lln0));
     Set(sgcb, "sec:SGCB.activeSG", "2");
     Set(sgcb, "sec:SGCB.numOfSG", "4");
@@ -303,8 +309,13 @@ TEST_F(RoundTripTest, InstancesComeBackWithValuesControlBlocksAndReferences) {
     EXPECT_EQ(Get(members[0], "sec:FCDA.fc"), EnumValue("FCType", "DC"));
     EXPECT_EQ(Get(members[0], "sec:DARef.doName"), "Str");
     EXPECT_EQ(Get(members[0], "sec:DARef.daName"), "d");
-    ASSERT_EQ(imp.m_vPendingRefs.size(), 2u);
+    ASSERT_EQ(imp.m_vPendingRefs.size(), 3u);  // the member, the client and the input
     for (const Struct_PendingRef& p : imp.m_vPendingRefs) {
+        // The client is written after its node and names it so.
+        if (p.m_uMember.sClass == "sec:ClientLN") {
+            EXPECT_EQ(imp.m_mapInstLNodes[p.m_strLNPath], mmxuCopy) << p.m_strLNPath;
+            continue;
+        }
         EXPECT_EQ(imp.m_mapInstLNodes[p.m_strLNPath], ptocCopy) << p.m_strLNPath;
         EXPECT_EQ(imp.m_mapInstPaths.count("PROT/" + p.m_strLNName + "." + p.m_strDOName), 1u);
         EXPECT_EQ(daIndex.count("PROT/" + p.m_strLNName + "." + p.m_strDOName + "." + p.m_strDAName), 1u);
@@ -316,15 +327,21 @@ TEST_F(RoundTripTest, InstancesComeBackWithValuesControlBlocksAndReferences) {
     for (size_t i = 0; i < 2; ++i) {
         const URI_Ref src = i == 0 ? brcb : urcb;
         for (const char* role : {"cim:Naming.name", "sec:RCB.BRCB_or_URCB", "sec:RCB.optSequenceNumber",
-                                 "sec:RCB.optReportTimeStamp", "sec:RCB.rptID", "sec:RCB.confRev", "sec:RCB.trgOp"})
+                                 "sec:RCB.optReportTimeStamp", "sec:RCB.rptID", "sec:RCB.confRev", "sec:RCB.trgOp",
+                                 "cim:Naming.description", "sec:RCB.bufIm", "sec:RCB.intgPd"})
             EXPECT_EQ(Get(rcbs[i], role), Get(src, role)) << role;
         EXPECT_EQ(Target(rcbs[i], "sec:RCB.DataSet"), sets[0]);
     }
+    // The number of clients (5 where the model held none) and the client.
+    EXPECT_EQ(Get(rcbs[0], "sec:RCB.rptEnabledMax"), "5");
+    EXPECT_EQ(Get(rcbs[1], "sec:RCB.rptEnabledMax"), "16");
+    EXPECT_EQ(Members(rcbs[0], "sec:RCB.ClientLNs").size(), 1u);
     std::vector<URI_Ref> lcbs = Members(lln0Copy, "sec:LNode.LCBs");
     ASSERT_EQ(lcbs.size(), 1u);
     EXPECT_EQ(Target(lcbs[0], "sec:LCB.DataSet"), sets[0]);
     EXPECT_EQ(Target(lcbs[0], "sec:LCB.Log"), Target(lln0Copy, "sec:LNode.Log"));
     EXPECT_EQ(Get(lcbs[0], "sec:LCB.trgOp"), Get(lcb, "sec:LCB.trgOp"));
+    EXPECT_EQ(Get(lcbs[0], "cim:Naming.description"), "保护事件日志");
     const URI_Ref sgcbCopy = Target(lln0Copy, "sec:LNode.SGCB");
     EXPECT_EQ(Get(sgcbCopy, "sec:SGCB.activeSG"), "2");
     EXPECT_EQ(Get(sgcbCopy, "sec:SGCB.numOfSG"), "4");
