@@ -48,6 +48,9 @@ public:
     CBase_XML& common_cfg() { return m_common; }
     // The reason of the last failed call (empty after a success is not guaranteed).
     const CString& LastError() const;
+    // The first write refused because its domain is read-only since the last
+    // call, and forgets it; empty when none was refused.
+    CString TakeWriteRefusal();
     const kiln::cim::CCimSchema* Schema() const;
 
     // Empties the document: only the environment domain with its domain types stays.
@@ -182,6 +185,9 @@ public:
 private:
     bool Fault(const char* op) const;
     bool Fail(const CString& text) const;
+    // False, with the reason kept for TakeWriteRefusal as well: a write into
+    // the read-only domain `domain` (its index in the store).
+    bool RefuseWrite(int domain) const;
     // False, with the reason, when the document has no schema or the armed
     // fault fires for `op` (null: no fault looked at).
     bool Usable(const char* op) const;
@@ -197,6 +203,7 @@ private:
     bool m_bDatabase = false;
     bool m_bServerReachable = true;
     mutable CString m_error;
+    mutable CString m_refusedWrite;
     mutable CString m_faultOp;
     mutable int m_faultSkip = -1;  // -1: no fault armed
 
