@@ -1,9 +1,11 @@
 // The kiln program with the real plug-in: the demo script on a fresh
 // workspace, and the failures that must leave the document as it was.
 #include <gtest/gtest.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <map>
 
@@ -11,6 +13,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "host/workspace.h"
@@ -214,6 +217,33 @@ TEST_F(HostEndToEnd, ASecondRunOnTheWorkspaceRefusesAtOnce) {
         EXPECT_TRUE(Has(r.err, "in use")) << r.err;
     }
     EXPECT_TRUE(Tree(m_dir.path() / "ws") == before);
+    {
+        // A holder caught between taking the lock and naming itself, as a
+        // run started a moment earlier is: the refusal still names it.
+        const std::string path = Workspace() + "/" + kLockFile;
+        const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+        ASSERT_GE(fd, 0);
+        auto byte = [](off_t at) {
+            struct flock fl {};
+            fl.l_type = F_WRLCK;
+            fl.l_whence = SEEK_SET;
+            fl.l_start = at;
+            fl.l_len = 1;
+            return fl;
+        };
+        struct flock lockByte = byte(0);
+        ASSERT_EQ(::fcntl(fd, F_OFD_SETLK, &lockByte), 0);
+        std::thread namesItself([&] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(300));
+            struct flock owner = byte(1);
+            ::fcntl(fd, F_SETLK, &owner);
+        });
+        Result r = Kiln(m_dir, "run '" + Workspace() + "' -e 'echo x'");
+        namesItself.join();
+        ::close(fd);
+        EXPECT_EQ(r.status, 1);
+        EXPECT_TRUE(Has(r.err, "in use by another kiln (process " + std::to_string(getpid()) + ")")) << r.err;
+    }
 }
 
 // Two runs started together, many times, in both orders: a run that says it
