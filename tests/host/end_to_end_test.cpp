@@ -197,6 +197,30 @@ TEST_F(HostEndToEnd, ARunThatChangesNothingWritesNothing) {
     }
 }
 
+// An imported domain that links into the read-only standard definitions:
+// the save writes its file and the manifest, and leaves every other file.
+TEST_F(HostEndToEnd, ARunWritesOnlyTheDomainsThatChanged) {
+    const auto before = Tree(DocFolder());
+    const std::string path = m_dir.str("linked.xml");
+    WriteFile(path,
+              "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+              "<rdf:RDF xmlns:rdf=\"http://www.w3.org/1999/02/22-rdf-syntax-ns#\" "
+              "xmlns:cim=\"http://iec.ch/TC57/2003/CIM-schema-cim10#\" xmlns:sec=\"http://kiln.local/Zel/2006/CIM-Sec#\">\n"
+              "<sec:TypePackage rdf:ID=\"P\"><cim:Naming.name>linked</cim:Naming.name>"
+              "<sec:TypePackage.Depend_TypePackage rdf:resource=\"kiln.IEC61850_std#StdTypePackage\"/></sec:TypePackage>\n"
+              "<sec:LNodeType rdf:ID=\"T\"><sec:LNodeType.TypePackage rdf:resource=\"#P\"/>"
+              "<sec:LNodeType.ClassOf_LNType rdf:resource=\"kiln.IEC61850_std#LNT_LLN0\"/></sec:LNodeType>\n</rdf:RDF>\n");
+    Result r = Kiln(m_dir, "run '" + Workspace() + "' -e 'import \"" + path + "\" 二次模型数据类型包'");
+    ASSERT_EQ(r.status, 0) << r.out << r.err;
+    const auto after = Tree(DocFolder());
+    EXPECT_EQ(after.size(), before.size() + 1);  // the new domain's file
+    for (const auto& [name, file] : before) {
+        if (name == kManifestFile) continue;
+        ASSERT_TRUE(after.count(name)) << name << " was replaced";
+        EXPECT_TRUE(after.at(name) == file) << name << " was rewritten";
+    }
+}
+
 TEST_F(HostEndToEnd, ASecondRunOnTheWorkspaceRefusesAtOnce) {
     const auto before = Tree(m_dir.path() / "ws");
     // An init refused because the workspace exists changes nothing either.
