@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <set>
 #include <string_view>
 #include <vector>
 
@@ -67,6 +68,13 @@ public:
     bool Save(const CString& folder);
     bool Save();  // to the folder of the last Open or Save
     const CString& DocPath() const;  // the document folder ("" when never saved)
+    // A file of the document folder (such as a report) that is about to take
+    // work not saved yet: its present state is kept once until the next
+    // save, so that a run that ends unsaved, or is killed, leaves it as the
+    // last save had it. The next save drops the copy; RestoreUnsavedFiles,
+    // or the next Open, puts it back. False when the copy cannot be written.
+    bool KeepFileUntilSave(const CString& name);
+    void RestoreUnsavedFiles();
     void SetDocPath(const CString& folder);
 
     // Reads an external CIM-XML file into a new domain of the given domain
@@ -200,6 +208,8 @@ private:
     CXML_Cim_Ep m_ep;
     CBase_XML m_common;
     CString m_docPath;
+    long long m_generation = 0;          // of the manifest last opened or saved
+    std::set<std::string> m_keptFiles;  // kept since then (KeepFileUntilSave)
     bool m_bDatabase = false;
     bool m_bServerReachable = true;
     mutable CString m_error;

@@ -410,6 +410,68 @@ TEST_F(PersistTest, AReadOnlyDomainRefusesEveryWriteIntoIt) {
     EXPECT_EQ(doc.TakeWriteRefusal(), "");
 }
 
+// A file that follows the document's saves (a report): work kept with
+// KeepFileUntilSave stays when the document is saved; a run that is not
+// saved, or is killed, leaves the file as the last save had it, with no
+// copy or part of a replacement left behind.
+TEST_F(PersistTest, AFileKeptUntilTheSaveFollowsTheDocument) {
+    const std::string report = dir + "/Report.xml";
+    auto leftovers = [&] {
+        std::vector<std::string> out;
+        for (auto& e : fs::directory_iterator(dir)) {
+            const std::string n = e.path().filename().string();
+            if (n.rfind("Report.xml.", 0) == 0) out.push_back(n);
+        }
+        return out;
+    };
+    auto reopen = [&] {
+        CDocServices other;
+        EXPECT_TRUE(other.m_Doc.Open(CString(dir))) << other.LastDocError();
+    };
+    Make(kPkgDomain, "sec:TypePackage", "P");
+    ASSERT_TRUE(doc.Save(CString(dir)));
+    struct Case {
+        const char* what;
+        bool hadFile;
+        std::function<void()> end;  // after the new work was written
+        bool workStays;
+    };
+    const Case cases[] = {
+        {"saved", true, [&] { ASSERT_TRUE(doc.Save()); }, true},
+        {"saved, no file before", false, [&] { ASSERT_TRUE(doc.Save()); }, true},
+        {"saved with a change", true,
+         [&] {
+             Make(kIcdDomain, "sec:ICD", "I");
+             ASSERT_TRUE(doc.Save());
+         },
+         true},
+        {"not saved", true, [&] { doc.RestoreUnsavedFiles(); }, false},
+        {"not saved, no file before", false, [&] { doc.RestoreUnsavedFiles(); }, false},
+        {"killed in the middle of a replacement", true,
+         [&] {
+             Spit(report + ".tmp99999_0", "half");
+             reopen();
+         },
+         false},
+        {"killed, no file before", false, reopen, false},
+    };
+    for (const Case& c : cases) {
+        if (c.hadFile)
+            Spit(report, "saved report");
+        else
+            fs::remove(report);
+        ASSERT_TRUE(doc.Open(CString(dir)));
+        ASSERT_TRUE(doc.KeepFileUntilSave("Report.xml")) << c.what << ": " << svc.LastDocError();
+        ASSERT_TRUE(doc.KeepFileUntilSave("Report.xml"));  // once until the save: the first state is kept
+        Spit(report, "new work");
+        c.end();
+        EXPECT_EQ(fs::exists(report) ? Slurp(report) : "(none)",
+                  c.workStays ? "new work" : (c.hadFile ? "saved report" : "(none)"))
+            << c.what;
+        EXPECT_TRUE(leftovers().empty()) << c.what << ": " << leftovers().front();
+    }
+}
+
 TEST_F(PersistTest, DomainServices) {
     URI_Ref pkg = Make(kPkgDomain, "sec:TypePackage", "P");
     URI_Ref lnt = Child(pkg, "sec:LNodeType", "sec:LNodeType.TypePackage", "T");
