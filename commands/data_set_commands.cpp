@@ -87,10 +87,16 @@ void AddMember(CKiln_Main& app, const URI_Ref& ds, const URI_Ref& target, const 
 void AddBlocks(CKiln_Main& app, const URI_Ref& lnode, const URI_Ref& ds, const char* lcbTrgOp,
                const char* rcbTrgOp, bool unbuffered, bool onlyMissing = false) {
     const CString setName = app.DocMtd_getValue_ofAttr(ds, "cim:Naming.name");
+    // The block of that name the LN holds; one that lost its set gets it back.
+    const auto existing = [&](const char* role, const char* prefix, const char* setRole) {
+        const URI_Ref block = onlyMissing ? Named(app, lnode, role, prefix + setName) : URI_Ref();
+        if (block.IsSet() && ds.IsSet() && FirstOf(app, block, setRole).IsEmpty())
+            app.DocMtd_add_Association(block, setRole, ds);
+        return block.IsSet();
+    };
     URI_Ref lcb, rcb;
-    if (lcbTrgOp && (!onlyMissing || Named(app, lnode, "sec:LNode.LCBs", "LCB_" + setName).IsEmpty()))
-        app.NewRsc_LCB(&lcb, lnode, ds);
-    if (!onlyMissing || Named(app, lnode, "sec:LNode.RCBs", "RCB_" + setName).IsEmpty()) app.NewRsc_RCB(&rcb, lnode, ds);
+    if (lcbTrgOp && !existing("sec:LNode.LCBs", "LCB_", "sec:LCB.DataSet")) app.NewRsc_LCB(&lcb, lnode, ds);
+    if (!existing("sec:LNode.RCBs", "RCB_", "sec:RCB.DataSet")) app.NewRsc_RCB(&rcb, lnode, ds);
     if (lcb.IsSet()) app.DocMtd_Modify_attribute_value(lcb, "sec:LCB.trgOp", ModelEnum("TrgOpControlTypeEnum", lcbTrgOp));
     if (rcb.IsSet()) {
         app.DocMtd_Modify_attribute_value(rcb, "sec:RCB.trgOp", ModelEnum("TrgOpControlTypeEnum", rcbTrgOp));

@@ -131,6 +131,11 @@ TEST_F(DataSetCommands, ASecondRunMakesOnlyWhatIsMissing) {
         std::sort(wantRcbs.begin(), wantRcbs.end());
         EXPECT_EQ(lcbs, wantLcbs) << run;
         EXPECT_EQ(rcbs, wantRcbs) << run;
+        // The blocks DS_ACT left behind serve the set made again.
+        for (const char* role : {"sec:LNode.LCBs", "sec:LNode.RCBs"})
+            for (const URI_Ref& block : Members(lln0, role))
+                if (Get(block, "cim:Naming.name").Right(6) == "DS_ACT")
+                    EXPECT_EQ(Doc().FirstTarget(block, block.sClass + ".DataSet"), DataSetNamed(lln0, "DS_ACT")) << run;
     }
 }
 
