@@ -505,19 +505,21 @@ bool ReadOnly(const Store& s, int d) {
 // The read-only domain whose file a change of i's links along `role` (to or
 // from the targets) would change: i's when files carry that end, a
 // target's when they carry the reverse end; -1 when there is none.
-int ReadOnlyLinkEnd(const Store& s, Idx i, int role, const std::vector<Idx>& targets) {
+int ReadOnlyLinkEnd(const Store& s, Idx i, int role, const std::vector<Idx>& targets, Idx extra = kNone) {
     const RoleInfo& ri = s.schema->Role(role);
     if (ri.written && ReadOnly(s, s.R(i).domain)) return s.R(i).domain;
     if (!s.schema->Role(ri.reverse).written) return -1;
+    if (extra != kNone && ReadOnly(s, s.R(extra).domain)) return s.R(extra).domain;
     for (Idx t : targets)
         if (t != kNone && ReadOnly(s, s.R(t).domain)) return s.R(t).domain;
     return -1;
 }
 
-// The targets of i along the role, holes left out.
-std::vector<Idx> TargetsOf(const Store& s, Idx i, int role) {
+// The targets of i along the role (empty when none).
+const std::vector<Idx>& TargetsOf(const Store& s, Idx i, int role) {
+    static const std::vector<Idx> kEmpty;
     const std::vector<Idx>* l = s.Links(i, role);
-    return l ? *l : std::vector<Idx>();
+    return l ? *l : kEmpty;
 }
 
 }  // namespace
@@ -563,7 +565,7 @@ bool CBase_CimDoc::DeleteResource(const URI_Ref& rsc) {
     if (ReadOnly(s, s.R(i).domain)) return RefuseWrite(s.R(i).domain);
     // Its links go too: a linked resource whose file names it must take writes.
     for (const LinkList& l : s.R(i).links) {
-        const int d = ReadOnlyLinkEnd(s, i, l.role, TargetsOf(s, i, l.role));
+        const int d = ReadOnlyLinkEnd(s, i, l.role, l.targets);
         if (d >= 0 && d != s.R(i).domain) return RefuseWrite(d);
     }
     s.Kill(i);
@@ -661,7 +663,7 @@ bool CBase_CimDoc::AddLink(const URI_Ref& rsc, const CString& role, const URI_Re
     int r = i == kNone ? -1 : s.RoleOf(s.R(i).cls, role.str());
     CString why = LinkRefusal(s, i, r, t, role);
     if (!why.IsEmpty()) return Fail(why);
-    if (const int d = ReadOnlyLinkEnd(s, i, r, {t}); d >= 0) return RefuseWrite(d);
+    if (const int d = ReadOnlyLinkEnd(s, i, r, {}, t); d >= 0) return RefuseWrite(d);
     s.Link(i, r, t);  // an existing link is kept as it is
     return true;
 }
@@ -673,7 +675,7 @@ bool CBase_CimDoc::DelLink(const URI_Ref& rsc, const CString& role, const URI_Re
     if (i == kNone || t == kNone) return Fail("对象不存在");
     int r = s.RoleOf(s.R(i).cls, role.str());
     if (r < 0) return Fail("没有这条关联：" + role);
-    if (const int d = ReadOnlyLinkEnd(s, i, r, {t}); d >= 0) return RefuseWrite(d);
+    if (const int d = ReadOnlyLinkEnd(s, i, r, {}, t); d >= 0) return RefuseWrite(d);
     if (!s.Unlink(i, r, t)) return Fail("没有这条关联：" + role);
     return true;
 }
@@ -685,9 +687,8 @@ bool CBase_CimDoc::ClearLinks(const URI_Ref& rsc, const CString& role) {
     if (i == kNone) return Fail("对象不存在：" + CString(rsc.sUri));
     int r = s.RoleOf(s.R(i).cls, role.str());
     if (r < 0 || s.schema->Role(r).kind != RoleKind::Association) return true;  // no such role, no links
-    const std::vector<Idx> old = TargetsOf(s, i, r);
-    if (old.empty()) return true;
-    if (const int d = ReadOnlyLinkEnd(s, i, r, old); d >= 0) return RefuseWrite(d);
+    if (TargetsOf(s, i, r).empty()) return true;
+    if (const int d = ReadOnlyLinkEnd(s, i, r, TargetsOf(s, i, r)); d >= 0) return RefuseWrite(d);
     s.UnlinkAll(i, r);
     return true;
 }
@@ -701,9 +702,7 @@ bool CBase_CimDoc::UpdateLink(const URI_Ref& rsc, const CString& role, const URI
     bool clear = target.sUri.empty();
     CString why = clear ? RoleRefusal(s, i, r, role) : LinkRefusal(s, i, r, t, role);
     if (!why.IsEmpty()) return Fail(why);
-    std::vector<Idx> touched = TargetsOf(s, i, r);
-    if (!clear) touched.push_back(t);
-    if (const int d = ReadOnlyLinkEnd(s, i, r, touched); d >= 0) return RefuseWrite(d);
+    if (const int d = ReadOnlyLinkEnd(s, i, r, TargetsOf(s, i, r), clear ? kNone : t); d >= 0) return RefuseWrite(d);
     s.UnlinkAll(i, r);
     if (!clear) s.Link(i, r, t);
     return true;
