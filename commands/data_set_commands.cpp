@@ -61,6 +61,13 @@ URI_Ref MakeDataSet(CKiln_Main& app, const URI_Ref& lnode, const CString& name, 
     return ds;
 }
 
+// The member of the LN along the role with that name; empty when none.
+URI_Ref Named(CKiln_Main& app, const URI_Ref& lnode, const char* role, const CString& name) {
+    for (const URI_Ref& r : InOrder(app, lnode, role))
+        if (app.DocMtd_getValue_ofAttr(r, "cim:Naming.name") == name) return r;
+    return URI_Ref();
+}
+
 // One member made directly: a DO (and DA) of a node, functional constraint ST.
 void AddMember(CKiln_Main& app, const URI_Ref& ds, const URI_Ref& target, const CString& doName,
                const CString& daName) {
@@ -76,11 +83,21 @@ void AddMember(CKiln_Main& app, const URI_Ref& ds, const URI_Ref& target, const 
 // The log control block (unless lcbTrgOp is null), then the report control
 // block of the data set, with their trigger options and general
 // interrogation; `unbuffered` makes the report control block unbuffered.
+// With `onlyMissing`, a block whose name (the kind's prefix and the set's
+// name) the LN already holds is not made.
 void AddBlocks(CKiln_Main& app, const URI_Ref& lnode, const URI_Ref& ds, const char* lcbTrgOp,
-               const char* rcbTrgOp, bool unbuffered) {
+               const char* rcbTrgOp, bool unbuffered, bool onlyMissing = false) {
+    const CString setName = app.DocMtd_getValue_ofAttr(ds, "cim:Naming.name");
+    // The block of that name the LN holds; one that lost its set gets it back.
+    const auto existing = [&](const char* role, const char* prefix, const char* setRole) {
+        const URI_Ref block = onlyMissing ? Named(app, lnode, role, prefix + setName) : URI_Ref();
+        if (block.IsSet() && ds.IsSet() && FirstOf(app, block, setRole).IsEmpty())
+            app.DocMtd_add_Association(block, setRole, ds);
+        return block.IsSet();
+    };
     URI_Ref lcb, rcb;
-    if (lcbTrgOp) app.NewRsc_LCB(&lcb, lnode, ds);
-    app.NewRsc_RCB(&rcb, lnode, ds);
+    if (lcbTrgOp && !existing("sec:LNode.LCBs", "LCB_", "sec:LCB.DataSet")) app.NewRsc_LCB(&lcb, lnode, ds);
+    if (!existing("sec:LNode.RCBs", "RCB_", "sec:RCB.DataSet")) app.NewRsc_RCB(&rcb, lnode, ds);
     if (lcb.IsSet())
         app.DocMtd_Modify_attribute_value(lcb, "sec:LCB.trgOp",
                                           ModelEnum("TrgOpControlTypeEnum", CString(lcbTrgOp) + "GI"));
@@ -105,15 +122,21 @@ Next OneMemberDataSet(CKiln_Main& app, const URI_Ref& lnode, const CString& name
 // One log for the whole server, in the LN: the new log is made first, so
 // that a refused creation leaves the server's logs and their links as they
 // were; then the other logs go and every log control block of the server is
-// pointed at the new one.
+// pointed at the new one. When the LN already holds the server's only log,
+// that one stays.
 void OneLogForTheServer(CKiln_Main& app, const URI_Ref& lnode) {
     const URI_Ref server = FirstOf(app, lnode, "sec:LNode.LDevice/sec:LDevice.Server");
     const std::vector<URI_Ref> lcbs =
         InOrder(app, server, "sec:Server.LDevices/sec:LDevice.LNodes/sec:LNode.LCBs");
     const std::vector<URI_Ref> logs = InOrder(app, server, "sec:Server.LDevices/sec:LDevice.LNodes/sec:LNode.Log");
     URI_Ref log;
-    if (!app.NewRsc_Log(&log, lnode) || log.IsEmpty()) return;
-    for (const URI_Ref& old : logs) app.Rsc_Delete(old, false);
+    // The server's one log already in this LN: only the links are missing.
+    if (logs.size() == 1 && FirstOf(app, logs[0], "sec:Log.LNode") == lnode)
+        log = logs[0];
+    else if (!app.NewRsc_Log(&log, lnode) || log.IsEmpty())
+        return;
+    for (const URI_Ref& old : logs)
+        if (old != log) app.Rsc_Delete(old, false);
     for (const URI_Ref& lcb : lcbs) app.DocMtd_update_Association(lcb, "sec:LCB.Log", log);
 }
 
@@ -123,16 +146,22 @@ Next AutoAddDataSet(CommandFrame& f) {
     CKiln_Main& app = f.app;
     const URI_Ref lnode = f.Current();
     const bool iedScope = AskIedScope();
+    // A second run makes only what is missing: the setting-group control
+    // block, a set of that name, its control blocks, and the members the
+    // rule still finds (it never takes a DO a member already references).
     URI_Ref sgcb;
-    app.NewRsc_SGCB(&sgcb, lnode);
+    if (InOrder(app, lnode, "sec:LNode.SGCB").empty()) app.NewRsc_SGCB(&sgcb, lnode);
     if (sgcb.IsSet()) app.DocMtd_Modify_attribute_value(sgcb, "sec:SGCB.numOfSG", "5");
     for (const CStandardSet& row : kStandardSets) {
-        const URI_Ref ds = MakeDataSet(app, lnode, row.name, row.description);
-        if (row.commMember)
-            AddMember(app, ds, lnode, "Mod", "");
-        else if (ds.IsSet())
+        URI_Ref ds = Named(app, lnode, "sec:LNode.DataSets", row.name);
+        const bool made = ds.IsEmpty();
+        if (made) ds = MakeDataSet(app, lnode, row.name, row.description);
+        if (row.commMember) {
+            if (made) AddMember(app, ds, lnode, "Mod", "");
+        } else if (ds.IsSet()) {
             app.Rsc_AutoCreateFCDA(ds, row.fc, row.kind, row.filter, iedScope, row.use);
-        AddBlocks(app, lnode, ds, row.lcbTrgOp, row.rcbTrgOp, row.commMember);
+        }
+        AddBlocks(app, lnode, ds, row.lcbTrgOp, row.rcbTrgOp, row.commMember, true);
     }
     if (iedScope) OneLogForTheServer(app, lnode);
     Refresh(app, 1);

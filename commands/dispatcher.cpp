@@ -164,7 +164,12 @@ void CKiln_Main::Msg_OnAppCommand(CString command) {
     frame.pack.nEditKind = 7;
 
     if (const CommandRow* row = FindCommand(command)) {
-        if (row->body && row->body(frame) == Next::Leave) return;
+        // A write the document refused (a read-only domain) is shown once,
+        // after the body, whichever way it ends.
+        m_Doc.TakeWriteRefusal();
+        const Next next = row->body ? row->body(frame) : Next::CommonEnd;
+        if (const CString refused = m_Doc.TakeWriteRefusal(); !refused.IsEmpty()) Notice(refused);
+        if (next == Next::Leave) return;
     } else if (StringBefore(command, ":") != "PRI" || command.Find(':') < 0) {
         Notice("未知命令！");
     }

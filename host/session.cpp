@@ -103,6 +103,9 @@ RunResult RunWorkspace(const RunSettings& settings, const PluginModule& module, 
         if (error.empty()) saved = player.Save(error);
     }
 
+    // A run not saved leaves the files that follow the document's saves (its
+    // report) as the last save had them.
+    if (app && (!error.empty() || !saved)) app->m_Doc.RestoreUnsavedFiles();
     // The plug-in is destroyed and the module unloaded whatever happened.
     if (app) {
         std::string ignored;

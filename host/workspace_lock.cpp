@@ -16,6 +16,8 @@ namespace {
 // carries a process lock that only tells others which process holds it.
 constexpr off_t kLockByte = 0;
 constexpr off_t kOwnerByte = 1;
+// How long a refused run waits for the holder to name itself.
+constexpr int kOwnerWaitMs = 2000;
 
 struct flock Range(short type, off_t start) {
     struct flock fl {};
@@ -34,6 +36,7 @@ bool WorkspaceLock::Acquire(const std::string& root, std::string& error) {
     // A lock file removed and made again between our open and our lock would
     // leave us holding a lock nobody else sees: the lock counts only when the
     // name still leads to the file we locked.
+    int waitedMs = 0;
     for (int attempt = 0; attempt < 5; ++attempt) {
         int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
         if (fd < 0) {
@@ -49,6 +52,14 @@ bool WorkspaceLock::Acquire(const std::string& root, std::string& error) {
             if (err != EACCES && err != EAGAIN) {
                 error = "cannot lock the workspace " + root + ": " + std::strerror(err);
                 return false;
+            }
+            // The holder names itself on the owner byte just after it took
+            // the lock: wait for that, or for the lock to come free.
+            if (!known && waitedMs < kOwnerWaitMs) {
+                ::usleep(1000);
+                ++waitedMs;
+                --attempt;
+                continue;
             }
             error = "the workspace " + root + " is in use by another kiln" +
                     (known ? " (process " + std::to_string(who.l_pid) + ")" : std::string()) +

@@ -195,8 +195,8 @@ bool Store::Link(Idx i, int role, Idx t) {
     std::vector<Idx>& backward = LinksMut(t, rev);
     backward.push_back(i);
     if (!gaps.empty()) RememberLast(*this, t, rev, backward);
-    Touch(i);
-    Touch(t);
+    TouchEnd(i, role);
+    TouchEnd(t, rev);
     Stamp(i, role);
     Stamp(t, rev);
     return true;
@@ -210,8 +210,8 @@ bool Store::Unlink(Idx i, int role, Idx t) {
     if (!found) return false;
     for (LinkList& l : rsc[t].links)
         if (l.role == rev) EraseOne(*this, t, l, i);
-    Touch(i);
-    Touch(t);
+    TouchEnd(i, role);
+    TouchEnd(t, rev);
     Stamp(i, role);
     Stamp(t, rev);
     return true;
@@ -231,15 +231,16 @@ void Store::UnlinkAll(Idx i, int role) {
             // a link to itself: its reverse end is in this same resource
             for (LinkList& l : rsc[i].links)
                 if (l.role == rev) EraseOne(*this, i, l, i);
+            TouchEnd(i, rev);
             continue;
         }
         for (LinkList& l : rsc[t].links)
             if (l.role == rev) EraseOne(*this, t, l, i);
-        Touch(t);
+        TouchEnd(t, rev);
         Stamp(t, rev);
     }
     if (!targets.empty()) {
-        Touch(i);
+        TouchEnd(i, role);
         Stamp(i, role);
     }
 }
@@ -278,7 +279,7 @@ void Store::Kill(Idx i) {
             if (t == i || t == kNone) continue;
             for (LinkList& tl : rsc[t].links)
                 if (tl.role == rev) EraseOne(*this, t, tl, i);
-            Touch(t);
+            TouchEnd(t, rev);
             Stamp(t, rev);
         }
     }
@@ -480,6 +481,49 @@ bool CBase_CimDoc::Fail(const CString& text) const {
     return false;
 }
 
+bool CBase_CimDoc::RefuseWrite(int domain) const {
+    Fail("域不可编辑：" + CString(m_p->domains[static_cast<size_t>(domain)].name));
+    if (m_refusedWrite.IsEmpty()) m_refusedWrite = m_error;
+    return false;
+}
+
+CString CBase_CimDoc::TakeWriteRefusal() {
+    CString refused;
+    std::swap(refused, m_refusedWrite);
+    return refused;
+}
+
+namespace {
+
+// True when the domain takes no writes: read-only (the environment has
+// refusals of its own).
+bool ReadOnly(const Store& s, int d) {
+    const Domain& dom = s.domains[static_cast<size_t>(d)];
+    return !dom.editable && !dom.env;
+}
+
+// The read-only domain whose file a change of i's links along `role` (to or
+// from the targets) would change: i's when files carry that end, a
+// target's when they carry the reverse end; -1 when there is none.
+int ReadOnlyLinkEnd(const Store& s, Idx i, int role, const std::vector<Idx>& targets, Idx extra = kNone) {
+    const RoleInfo& ri = s.schema->Role(role);
+    if (ri.written && ReadOnly(s, s.R(i).domain)) return s.R(i).domain;
+    if (!s.schema->Role(ri.reverse).written) return -1;
+    if (extra != kNone && ReadOnly(s, s.R(extra).domain)) return s.R(extra).domain;
+    for (Idx t : targets)
+        if (t != kNone && ReadOnly(s, s.R(t).domain)) return s.R(t).domain;
+    return -1;
+}
+
+// The targets of i along the role (empty when none).
+const std::vector<Idx>& TargetsOf(const Store& s, Idx i, int role) {
+    static const std::vector<Idx> kEmpty;
+    const std::vector<Idx>* l = s.Links(i, role);
+    return l ? *l : kEmpty;
+}
+
+}  // namespace
+
 bool CBase_CimDoc::Usable(const char* op) const {
     if (!m_p->schema) return Fail("文档模式未加载");
     return !op || !Fault(op);
@@ -501,6 +545,7 @@ bool CBase_CimDoc::CreateResource(const CString& domain, const CString& cls, URI
     int d = s.LiveDomain(domain.str());
     if (d < 0) return Fail("域不存在：" + domain);
     if (s.domains[static_cast<size_t>(d)].env) return Fail("不能在文档环境中创建对象");
+    if (ReadOnly(s, d)) return RefuseWrite(d);
     int c = s.schema->ClassId(cls.str());
     if (c < 0) return Fail("未知的类：" + cls);
     if (s.schema->Class(c).isAbstract) return Fail("抽象类不能创建对象：" + cls);
@@ -517,6 +562,12 @@ bool CBase_CimDoc::DeleteResource(const URI_Ref& rsc) {
     Idx i = s.Find(rsc);
     if (i == kNone) return Fail("对象不存在：" + CString(rsc.sUri));
     if (s.domains[s.R(i).domain].env) return Fail("不能删除文档环境中的对象");
+    if (ReadOnly(s, s.R(i).domain)) return RefuseWrite(s.R(i).domain);
+    // Its links go too: a linked resource whose file names it must take writes.
+    for (const LinkList& l : s.R(i).links) {
+        const int d = ReadOnlyLinkEnd(s, i, l.role, l.targets);
+        if (d >= 0 && d != s.R(i).domain) return RefuseWrite(d);
+    }
     s.Kill(i);
     return true;
 }
@@ -549,6 +600,7 @@ bool CBase_CimDoc::SetAttribute(const URI_Ref& rsc, const CString& role, const C
     if (r < 0 || s.schema->Role(r).kind != RoleKind::Attribute)
         return Fail("类" + CString(s.ClassName(i)) + "没有属性" + role);
     if (s.domains[s.R(i).domain].env) return Fail("不能修改文档环境中的对象");
+    if (ReadOnly(s, s.R(i).domain)) return RefuseWrite(s.R(i).domain);
     // A value the document could not write is refused here, not at the save.
     if (kiln::xml::FirstBadXmlChar(value.str()) != std::string::npos)
         return Fail("对象" + CString(rsc.sUri) + "的属性" + role + "的值含有XML不允许的字符或不是UTF-8文本");
@@ -561,6 +613,7 @@ bool CBase_CimDoc::CopyAttributes(const URI_Ref& src, const URI_Ref& dst, const 
     if (!Usable("copy")) return false;
     Idx a = s.Find(src), b = s.Find(dst);
     if (a == kNone || b == kNone) return Fail("对象不存在");
+    if (ReadOnly(s, s.R(b).domain)) return RefuseWrite(s.R(b).domain);
     const CCimSchema& sc = *s.schema;
     int ordRole = sc.RoleId("e301:OrdNaming.ord");
     auto excluded = [&](int role) {
@@ -610,6 +663,7 @@ bool CBase_CimDoc::AddLink(const URI_Ref& rsc, const CString& role, const URI_Re
     int r = i == kNone ? -1 : s.RoleOf(s.R(i).cls, role.str());
     CString why = LinkRefusal(s, i, r, t, role);
     if (!why.IsEmpty()) return Fail(why);
+    if (const int d = ReadOnlyLinkEnd(s, i, r, {}, t); d >= 0) return RefuseWrite(d);
     s.Link(i, r, t);  // an existing link is kept as it is
     return true;
 }
@@ -620,7 +674,9 @@ bool CBase_CimDoc::DelLink(const URI_Ref& rsc, const CString& role, const URI_Re
     Idx i = s.Find(rsc), t = s.Find(target);
     if (i == kNone || t == kNone) return Fail("对象不存在");
     int r = s.RoleOf(s.R(i).cls, role.str());
-    if (r < 0 || !s.Unlink(i, r, t)) return Fail("没有这条关联：" + role);
+    if (r < 0) return Fail("没有这条关联：" + role);
+    if (const int d = ReadOnlyLinkEnd(s, i, r, {}, t); d >= 0) return RefuseWrite(d);
+    if (!s.Unlink(i, r, t)) return Fail("没有这条关联：" + role);
     return true;
 }
 
@@ -630,8 +686,11 @@ bool CBase_CimDoc::ClearLinks(const URI_Ref& rsc, const CString& role) {
     Idx i = s.Find(rsc);
     if (i == kNone) return Fail("对象不存在：" + CString(rsc.sUri));
     int r = s.RoleOf(s.R(i).cls, role.str());
-    if (r >= 0 && s.schema->Role(r).kind == RoleKind::Association) s.UnlinkAll(i, r);
-    return true;  // a role the class does not have holds no links
+    if (r < 0 || s.schema->Role(r).kind != RoleKind::Association) return true;  // no such role, no links
+    if (TargetsOf(s, i, r).empty()) return true;
+    if (const int d = ReadOnlyLinkEnd(s, i, r, TargetsOf(s, i, r)); d >= 0) return RefuseWrite(d);
+    s.UnlinkAll(i, r);
+    return true;
 }
 
 bool CBase_CimDoc::UpdateLink(const URI_Ref& rsc, const CString& role, const URI_Ref& target) {
@@ -643,6 +702,7 @@ bool CBase_CimDoc::UpdateLink(const URI_Ref& rsc, const CString& role, const URI
     bool clear = target.sUri.empty();
     CString why = clear ? RoleRefusal(s, i, r, role) : LinkRefusal(s, i, r, t, role);
     if (!why.IsEmpty()) return Fail(why);
+    if (const int d = ReadOnlyLinkEnd(s, i, r, TargetsOf(s, i, r), clear ? kNone : t); d >= 0) return RefuseWrite(d);
     s.UnlinkAll(i, r);
     if (!clear) s.Link(i, r, t);
     return true;

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <set>
 #include <string_view>
 #include <vector>
 
@@ -48,6 +49,9 @@ public:
     CBase_XML& common_cfg() { return m_common; }
     // The reason of the last failed call (empty after a success is not guaranteed).
     const CString& LastError() const;
+    // The first write refused because its domain is read-only since the last
+    // call, and forgets it; empty when none was refused.
+    CString TakeWriteRefusal();
     const kiln::cim::CCimSchema* Schema() const;
 
     // Empties the document: only the environment domain with its domain types stays.
@@ -64,6 +68,13 @@ public:
     bool Save(const CString& folder);
     bool Save();  // to the folder of the last Open or Save
     const CString& DocPath() const;  // the document folder ("" when never saved)
+    // A file of the document folder (such as a report) that is about to take
+    // work not saved yet: its present state is kept once until the next
+    // save, so that a run that ends unsaved, or is killed, leaves it as the
+    // last save had it. The next save drops the copy; RestoreUnsavedFiles,
+    // or the next Open, puts it back. False when the copy cannot be written.
+    bool KeepFileUntilSave(const CString& name);
+    void RestoreUnsavedFiles();
     void SetDocPath(const CString& folder);
 
     // Reads an external CIM-XML file into a new domain of the given domain
@@ -182,6 +193,9 @@ public:
 private:
     bool Fault(const char* op) const;
     bool Fail(const CString& text) const;
+    // False, with the reason kept for TakeWriteRefusal as well: a write into
+    // the read-only domain `domain` (its index in the store).
+    bool RefuseWrite(int domain) const;
     // False, with the reason, when the document has no schema or the armed
     // fault fires for `op` (null: no fault looked at).
     bool Usable(const char* op) const;
@@ -194,9 +208,12 @@ private:
     CXML_Cim_Ep m_ep;
     CBase_XML m_common;
     CString m_docPath;
+    long long m_generation = 0;          // of the manifest last opened or saved
+    std::set<std::string> m_keptFiles;  // kept since then (KeepFileUntilSave)
     bool m_bDatabase = false;
     bool m_bServerReachable = true;
     mutable CString m_error;
+    mutable CString m_refusedWrite;
     mutable CString m_faultOp;
     mutable int m_faultSkip = -1;  // -1: no fault armed
 

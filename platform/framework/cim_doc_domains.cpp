@@ -125,6 +125,7 @@ bool CBase_CimDoc::SetDataBlock(const CString& domain, const CString& key, const
     if (d < 0 || m_p->domains[static_cast<size_t>(d)].env) return Fail("域不存在：" + domain);
     if (key.IsEmpty()) return Fail("数据块的名称为空");
     Domain& dom = m_p->domains[static_cast<size_t>(d)];
+    if (!dom.editable) return RefuseWrite(d);
     dom.modified = true;
     for (auto& b : dom.blocks) {
         if (b.first == key.str()) {

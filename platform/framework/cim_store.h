@@ -200,6 +200,10 @@ struct Store {
     // The "cim:Naming.name" of a domain type; false when `type` is no domain type.
     bool DomainTypeName(const URI_Ref& type, std::string& name) const;
     void Touch(Idx i) { domains[rsc[i].domain].modified = true; }
+    // A link end changes the domain's file only when files carry that end.
+    void TouchEnd(Idx i, int role) {
+        if (schema->Role(role).written) Touch(i);
+    }
 
     uint32_t NextMark() const;
 };

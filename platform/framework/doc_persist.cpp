@@ -188,6 +188,43 @@ std::vector<std::string> FolderNames(const std::string& folder) {
     return names;
 }
 
+// The copy of a file kept until the next save: "<name>.unsaved-g<generation>".
+constexpr std::string_view kUnsavedMark = ".unsaved-g";
+
+// The name and generation of such a copy; false for any other name.
+bool UnsavedCopy(std::string_view file, std::string& name, long long& generation) {
+    const size_t at = file.rfind(kUnsavedMark);
+    if (at == std::string_view::npos || at == 0) return false;
+    generation = ParseGeneration(file.substr(at + kUnsavedMark.size()));
+    name.assign(file.substr(0, at));
+    return generation >= 0;
+}
+
+// Settles the kept copies of the folder: a copy made on `current` (work
+// after that save that was never saved) is put back, an empty one meaning
+// that there was no file; any other copy goes. The parts a killed
+// replacement of the file left ("<name>.tmp...") go as well.
+void SettleKeptFiles(const std::string& folder, long long current) {
+    const std::vector<std::string> names = FolderNames(folder);
+    for (const std::string& n : names) {
+        std::string name;
+        long long generation = 0;
+        if (!UnsavedCopy(n, name, generation)) continue;
+        const std::string copy = kiln::path::Join(folder, n).str(), file = kiln::path::Join(folder, name).str();
+        struct stat st {};
+        if (generation != current)
+            unlink(copy.c_str());
+        else if (stat(copy.c_str(), &st) == 0 && st.st_size == 0)
+            unlink(file.c_str()), unlink(copy.c_str());
+        else
+            rename(copy.c_str(), file.c_str());
+        const std::string part = name + ".tmp";
+        for (const std::string& other : names)
+            if (other.size() > part.size() && other.compare(0, part.size(), part) == 0)
+                unlink(kiln::path::Join(folder, other).GetString());
+    }
+}
+
 // A character that XML 1.0 does not allow, or a byte that is no UTF-8, in a
 // text bound for the manifest.
 bool WritableText(const std::string& text) { return kiln::xml::FirstBadXmlChar(text) == std::string::npos; }
@@ -381,12 +418,36 @@ bool CBase_CimDoc::Save(const CString& folderText) {
         if ((FileGeneration(n) >= 0 && !keep.count(n)) || IsManifestPart(n))
             unlink(kiln::path::Join(folder, n).GetString());
 
+    // Files kept until this save now follow it: their copies go.
+    SettleKeptFiles(folder, -1);
+    m_keptFiles.clear();
+    m_generation = unchanged ? old.generation : gen;
+
     m_docPath = folder;
     for (size_t d = 0; d < s.domains.size(); ++d) {
         s.domains[d].modified = false;
         s.domains[d].file = files[d];
     }
     return true;
+}
+
+bool CBase_CimDoc::KeepFileUntilSave(const CString& name) {
+    if (m_docPath.IsEmpty() || m_keptFiles.count(name.str())) return true;
+    const std::string file = kiln::path::Join(m_docPath.str(), name.str()).str();
+    std::string bytes, reason;
+    struct stat st {};
+    if (stat(file.c_str(), &st) == 0 && !kiln::file::ReadFile(file, bytes, reason))
+        return Fail("不能读取文件" + CString(file) + "：" + reason);
+    int err = 0;
+    if (!kiln::file::ReplaceFile(file + std::string(kUnsavedMark) + std::to_string(m_generation), bytes, true, &err))
+        return Fail("不能保存文件" + CString(file) + "的副本：" + std::strerror(err));
+    m_keptFiles.insert(name.str());
+    return true;
+}
+
+void CBase_CimDoc::RestoreUnsavedFiles() {
+    if (!m_docPath.IsEmpty()) SettleKeptFiles(m_docPath.str(), m_generation);
+    m_keptFiles.clear();
 }
 
 bool CBase_CimDoc::Open(const CString& folderText) {
@@ -410,7 +471,8 @@ bool CBase_CimDoc::Open(const CString& folderText) {
     if (format && std::string_view(format.value()) != std::to_string(kFormat))
         return Fail("文档清单" + CString(manPath) + "的格式版本" + format.value() + "未知（本程序读写版本" +
                     std::to_string(kFormat) + "）");
-    if (ParseGeneration(root.attribute("generation").value()) < 0)
+    const long long generation = ParseGeneration(root.attribute("generation").value());
+    if (generation < 0)
         return Fail("文档清单" + CString(manPath) + "的代数无效：" + root.attribute("generation").value());
 
     auto fresh = std::make_unique<Store>(schema);
@@ -449,6 +511,10 @@ bool CBase_CimDoc::Open(const CString& folderText) {
     for (Domain& d : s.domains) d.modified = false;
     m_docPath = folder;
     m_p = std::move(fresh);
+    // Files a run kept and then lost (killed before its save) are put back.
+    m_generation = generation;
+    m_keptFiles.clear();
+    SettleKeptFiles(folder, generation);
     return true;
 }
 

@@ -142,6 +142,39 @@ TEST_F(Commands, TheEditGuardsOfTheDispatcherShowTheirNumbers) {
     EXPECT_EQ(Get(da, "sec:BDA.bType"), EnumValue("PreBasicTypeEnum", "BOOLEAN"));
 }
 
+// Commands that test no domain themselves: the document refuses their
+// writes into a read-only domain, and the command shows that refusal once.
+TEST_F(Commands, CommandsWithoutAGuardShowTheDocumentsRefusalOfAReadOnlyDomain) {
+    URI_Ref itb, m2i;
+    ASSERT_TRUE(app.NewRsc_ITB(&itb, icd));
+    std::vector<URI_Ref> items(2);
+    for (size_t i = 0; i < items.size(); ++i) {
+        ASSERT_TRUE(app.NewRsc_InfoItem(&items[i], itb));
+        Set(items[i], "sec:InfoItem.p103_typ", "1");
+        Set(items[i], "sec:InfoItem.p103_grp", "2");
+        Set(items[i], "sec:InfoItem.p103_ent", i == 0 ? "7" : "3");
+    }
+    ASSERT_TRUE(app.NewRsc_M2I(&m2i, icd, itb, true));
+    const URI_Ref mapItem = Doc().FirstTarget(m2i, "sec:M2I.MapItems");
+    Link(mapItem, "sec:DARef.LNode", ptoc);
+    Set(mapItem, "sec:DARef.doName", "Op");
+    ASSERT_TRUE(Doc().SetDomainEditable(kIcdDomain, false));
+    ui.ClearCalls();
+
+    const std::pair<URI_Ref, const char*> cases[] = {
+        {items[0], "ICD:Sort InfoItem p103_ent"},
+        {mapItem, "ICD:Clear MapItem DARef Asso"},
+    };
+    for (const auto& [rsc, cmd] : cases) Run(rsc, cmd);
+    const CString refusal = CString("域不可编辑：") + kIcdDomain;
+    EXPECT_EQ(ui.Messages(), (std::vector<CString>{refusal, refusal}));
+    EXPECT_EQ(Get(items[0], "sec:InfoItem.p103_ent"), "7");
+    EXPECT_EQ(Get(items[1], "sec:InfoItem.p103_ent"), "3");
+    EXPECT_EQ(Doc().FirstTarget(mapItem, "sec:DARef.LNode"), ptoc);
+    EXPECT_EQ(Get(mapItem, "sec:DARef.doName"), "Op");
+    EXPECT_EQ(Doc().TakeWriteRefusal(), "");  // shown, and so forgotten
+}
+
 TEST_F(Commands, SwitchingTheBasicTypeClearsTheLinksThatNoLongerFit) {
     const URI_Ref daType = MakeDAType(m.instPkg, "P1_AV", 9);
     const URI_Ref enumType = MakeEnumType(m.instPkg, "P1_E", 9, {"a"});

@@ -1,5 +1,7 @@
 // The standard data sets of a logical node zero, their removal, and filling
 // one data set by functional constraint.
+#include <algorithm>
+
 #include "platform/framework/cim_schema.h"
 #include "tests/commands/commands_fixture.h"
 
@@ -94,15 +96,48 @@ TEST_F(DataSetCommands, AnsweredNoMakesTheEightSetsFromTheOwnDevice) {
     EXPECT_TRUE(ServerWide("sec:LNode.Log").empty());
     EXPECT_EQ(Refreshes(), std::vector<int>{1});
 
-    // A second run adds a second SGCB and eight more sets; the rule-filled
-    // ones stay empty, the communication member is made again.
-    ui.AnswerNo();
+}
+
+TEST_F(DataSetCommands, ASecondRunMakesOnlyWhatIsMissing) {
+    ui.AnswerNo("是否在IED范围");
     Run(lln0, "ICD:Auto Add DataSet");
-    EXPECT_EQ(Members(lln0, "sec:LNode.SGCB").size(), 2u);
-    const std::vector<URI_Ref> sets = Members(lln0, "sec:LNode.DataSets");
-    ASSERT_EQ(sets.size(), 16u);
-    for (size_t i = 8; i < 15; ++i) EXPECT_TRUE(DataSetMembers(sets[i]).empty()) << i;
-    EXPECT_EQ(DataSetMembers(sets[15]), Texts{ln0 + ".Mod"});
+    const std::vector<URI_Ref> firstSets = Members(lln0, "sec:LNode.DataSets");
+    const Texts lcbNames = Names(lln0, "sec:LNode.LCBs"), rcbNames = Names(lln0, "sec:LNode.RCBs");
+    // Between the runs: DS_ACT and the RCB of DS_MX go, a node of an alarm
+    // type joins the device.
+    ASSERT_TRUE(app.Rsc_Delete(DataSetNamed(lln0, "DS_ACT"), false));
+    for (const URI_Ref& rcb : Members(lln0, "sec:LNode.RCBs"))
+        if (Get(rcb, "cim:Naming.name") == "RCB_DS_MX") ASSERT_TRUE(app.Rsc_Delete(rcb, false));
+    URI_Ref ggio3;
+    ASSERT_TRUE(app.NewRsc_LNode(&ggio3, ld, Doc().FirstTarget(ggio1, "sec:LNode.LNodeType"), true));
+    Set(ggio3, "sec:LNode.LNodeUse", EnumValue("LNodeUseEnum", "Alarm"));
+
+    for (int run = 0; run < 2; ++run) {
+        ui.AnswerNo("是否在IED范围");
+        Run(lln0, "ICD:Auto Add DataSet");
+        EXPECT_EQ(Members(lln0, "sec:LNode.SGCB").size(), 1u);
+        const Texts setNames = Names(lln0, "sec:LNode.DataSets");
+        EXPECT_EQ(setNames.size(), 8u);
+        EXPECT_EQ(std::count(setNames.begin(), setNames.end(), "DS_ACT"), 1);
+        // The kept sets are the same resources; only the missing members come.
+        EXPECT_EQ(DataSetNamed(lln0, "DS_MX"), firstSets[0]);
+        EXPECT_EQ(DataSetMembers(DataSetNamed(lln0, "DS_ACT")), (Texts{"PTOC1.Op", "MMXU1.Str"}));
+        EXPECT_EQ(DataSetMembers(DataSetNamed(lln0, "DS_Alarm")), (Texts{"GGIO1.告警", "GGIO3.告警"}));
+        EXPECT_EQ(DataSetMembers(DataSetNamed(lln0, "DS_COMM")), Texts{Get(lln0, "cim:Naming.name") + ".Mod"});
+        Texts lcbs = Names(lln0, "sec:LNode.LCBs"), rcbs = Names(lln0, "sec:LNode.RCBs");
+        std::sort(lcbs.begin(), lcbs.end());
+        std::sort(rcbs.begin(), rcbs.end());
+        Texts wantLcbs = lcbNames, wantRcbs = rcbNames;
+        std::sort(wantLcbs.begin(), wantLcbs.end());
+        std::sort(wantRcbs.begin(), wantRcbs.end());
+        EXPECT_EQ(lcbs, wantLcbs) << run;
+        EXPECT_EQ(rcbs, wantRcbs) << run;
+        // The blocks DS_ACT left behind serve the set made again.
+        for (const char* role : {"sec:LNode.LCBs", "sec:LNode.RCBs"})
+            for (const URI_Ref& block : Members(lln0, role))
+                if (Get(block, "cim:Naming.name").Right(6) == "DS_ACT")
+                    EXPECT_EQ(Doc().FirstTarget(block, block.sClass + ".DataSet"), DataSetNamed(lln0, "DS_ACT")) << run;
+    }
 }
 
 TEST_F(DataSetCommands, AnsweredYesLeavesOneLogServingEveryLogControlBlock) {
@@ -129,6 +164,13 @@ TEST_F(DataSetCommands, AnsweredYesLeavesOneLogServingEveryLogControlBlock) {
     // Server-wide members: LD2's PTOC joins DS_ACT.
     EXPECT_EQ(DataSetMembers(DataSetNamed(lln0, "DS_ACT")), (Texts{"PTOC1.Op", "MMXU1.Str", "PTOC1.Op"}));
     EXPECT_EQ(ui.Messages(), std::vector<CString>{"是否在IED范围"});
+
+    // Run again: the log the node holds stays the server's one log.
+    ui.AnswerYes("是否在IED范围");
+    Run(lln0, "ICD:Auto Add DataSet");
+    EXPECT_EQ(ServerWide("sec:LNode.Log"), logs);
+    EXPECT_EQ(ServerWide("sec:LNode.LCBs").size(), 8u);
+    EXPECT_EQ(DataSetMembers(DataSetNamed(lln0, "DS_ACT")), (Texts{"PTOC1.Op", "MMXU1.Str", "PTOC1.Op"}));
 }
 
 TEST_F(DataSetCommands, ARefusedLogLeavesTheServersLogsAndLinks) {

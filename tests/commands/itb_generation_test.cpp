@@ -1,6 +1,8 @@
 // Model generation from the information table: a new LN type, its LN and the
 // mapping of the chosen items, or item data objects added to an LN's type;
 // every choice and the M2I's lock before the first object is made.
+#include <algorithm>
+
 #include "tests/commands/commands_fixture.h"
 
 namespace kiln::test {
@@ -121,6 +123,31 @@ TEST_F(ItbGeneration, TheGgioCommandsWriteTheirPurposeAndTakeTheLaterTypeOfAName
     EXPECT_EQ(Get(lnType, "cim:Naming.name"), "P_GGIO");
     EXPECT_EQ(Get(lnType, "cim:Naming.description"), "告警信息");
     EXPECT_EQ(TypeOf(Members(lnType, "sec:LNodeType.DOs").back()), sps2);
+}
+
+TEST_F(ItbGeneration, ANameThePackageAlreadyHoldsGivesTheNextFreeOneAndSaysSo) {
+    CommonTypes();
+    Type("zel_Mod_INC");
+    Type("zel_SPS");
+    Type("zel_DPS");
+    MakeLNodeType(m.instPkg, "P_GGIO3", 62);  // taken before any run
+    const char* const runs[] = {"ICD:Create LNodeType DOs LNode M2I(GGIO SPS)",
+                                "ICD:Create LNodeType DOs LNode M2I(GGIO DPS) common",
+                                "ICD:Create LNodeType DOs LNode M2I(GGIO SPS)"};
+    Texts typeNames, statusTexts;
+    for (const char* command : runs) {
+        ui.ClearCalls();
+        AnswerRows({{0, 0}});
+        Run(ld, command);
+        typeNames.push_back(Get(Doc().FirstTarget(NewNode(), "sec:LNode.LNodeType"), "cim:Naming.name"));
+        for (const Struct_UiCall& call : ui.CallsOf(Enum_UiCall::StatusText)) statusTexts.push_back(call.sText);
+    }
+    EXPECT_EQ(typeNames, (Texts{"P_GGIO", "P_GGIO2", "P_GGIO4"}));
+    EXPECT_EQ(statusTexts, (Texts{"LN类型P_GGIO已存在，新类型命名为P_GGIO2", "LN类型P_GGIO已存在，新类型命名为P_GGIO4"}));
+    // No two LN types of the package share a name.
+    Texts all = Names(m.instPkg, "sec:TypePackage.LNodeTypes");
+    std::sort(all.begin(), all.end());
+    EXPECT_EQ(std::adjacent_find(all.begin(), all.end()), all.end());
 }
 
 TEST_F(ItbGeneration, EveryChoiceAndTheLockComeBeforeTheFirstObject) {

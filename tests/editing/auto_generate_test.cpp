@@ -132,9 +132,10 @@ TEST_F(AutoGenerateTest, ADoiInOtherCaseLeavesRoomForTheChannelDoi) {
 }
 
 TEST_F(AutoGenerateTest, ALockedNodeShowsTheCreatorsMessageAndTheRestGoesOn) {
-    MakeDomain("kiln.locked#", "二次模型装置ICD包", false);
+    MakeDomain("kiln.locked#", "二次模型装置ICD包");
     URI_Ref lockedLd = MakeLDevice("kiln.locked#", "RCD2", 1);
     URI_Ref locked = MakeLNode(lockedLd, "", "RADR", "1", 1, RecorderType("RADR", true));
+    Doc().SetDomainEditable("kiln.locked#", false);
     EXPECT_TRUE(app.Rsc_Set_ChNum(lockedLd));
     EXPECT_EQ(ui.Messages(), std::vector<CString>{"当前域不可编辑！-W0073"});
     EXPECT_TRUE(NamesAlong(locked, "sec:LNode.DOIs").empty());
@@ -236,10 +237,11 @@ TEST_F(RetypeTest, WithoutThePackageLln0NodesStayAsTheyAre) {
 
 TEST_F(RetypeTest, ALockedNodeStopsTheRunBeforeAnyDeletion) {
     MakeFaultPackage();
-    MakeDomain("kiln.locked#", "二次模型装置ICD包", false);
+    MakeDomain("kiln.locked#", "二次模型装置ICD包");
     URI_Ref version = Type("版本信息");
     URI_Ref first = MakeLNode(ld, "", "ALLN0", "", 1, version);  // listed by name: before the locked one
     URI_Ref locked = MakeLNode(MakeLDevice("kiln.locked#", "L", 1), "", "BLLN0", "", 1, version);
+    Doc().SetDomainEditable("kiln.locked#", false);
     ui.ClearCalls();
     EXPECT_FALSE(app.Rsc_HandleLN0AndDel());
     EXPECT_EQ(ui.Messages(), std::vector<CString>{"当前域不可编辑！-W0046"});

@@ -214,10 +214,11 @@ TEST_F(FcdaGenerateTest, ADataSetOutsideAServerIsRefused) {
 }
 
 TEST_F(FcdaGenerateTest, ALockedDataSetShowsTheCreatorsMessagePerMember) {
-    MakeDomain("kiln.locked#", "二次模型装置ICD包", false);
+    MakeDomain("kiln.locked#", "二次模型装置ICD包");
     URI_Ref ptoc = MakeLNode(prot, "", "PTOC", "1", 1, ptocType);
     URI_Ref locked = Make("kiln.locked#", "sec:DataSet", "locked");
     Link(locked, "sec:DataSet.LNode", ptoc);
+    Doc().SetDomainEditable("kiln.locked#", false);
     EXPECT_TRUE(Generate(locked, "ST", CKiln_Main::CREATE_FCD_All, "Str,Op"));
     EXPECT_EQ(ui.Messages(), (Names{"当前域不可编辑！-W0076", "当前域不可编辑！-W0076"}));
     EXPECT_TRUE(DataSetMembers(locked).empty());

@@ -1,9 +1,11 @@
 // The kiln program with the real plug-in: the demo script on a fresh
 // workspace, and the failures that must leave the document as it was.
 #include <gtest/gtest.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <map>
 
@@ -11,6 +13,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "host/workspace.h"
@@ -194,6 +197,30 @@ TEST_F(HostEndToEnd, ARunThatChangesNothingWritesNothing) {
     }
 }
 
+// An imported domain that links into the read-only standard definitions:
+// the save writes its file and the manifest, and leaves every other file.
+TEST_F(HostEndToEnd, ARunWritesOnlyTheDomainsThatChanged) {
+    const auto before = Tree(DocFolder());
+    const std::string path = m_dir.str("linked.xml");
+    WriteFile(path,
+              "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+              "<rdf:RDF xmlns:rdf=\"http://www.w3.org/1999/02/22-rdf-syntax-ns#\" "
+              "xmlns:cim=\"http://iec.ch/TC57/2003/CIM-schema-cim10#\" xmlns:sec=\"http://kiln.local/Zel/2006/CIM-Sec#\">\n"
+              "<sec:TypePackage rdf:ID=\"P\"><cim:Naming.name>linked</cim:Naming.name>"
+              "<sec:TypePackage.Depend_TypePackage rdf:resource=\"kiln.IEC61850_std#StdTypePackage\"/></sec:TypePackage>\n"
+              "<sec:LNodeType rdf:ID=\"T\"><sec:LNodeType.TypePackage rdf:resource=\"#P\"/>"
+              "<sec:LNodeType.ClassOf_LNType rdf:resource=\"kiln.IEC61850_std#LNT_LLN0\"/></sec:LNodeType>\n</rdf:RDF>\n");
+    Result r = Kiln(m_dir, "run '" + Workspace() + "' -e 'import \"" + path + "\" 二次模型数据类型包'");
+    ASSERT_EQ(r.status, 0) << r.out << r.err;
+    const auto after = Tree(DocFolder());
+    EXPECT_EQ(after.size(), before.size() + 1);  // the new domain's file
+    for (const auto& [name, file] : before) {
+        if (name == kManifestFile) continue;
+        ASSERT_TRUE(after.count(name)) << name << " was replaced";
+        EXPECT_TRUE(after.at(name) == file) << name << " was rewritten";
+    }
+}
+
 TEST_F(HostEndToEnd, ASecondRunOnTheWorkspaceRefusesAtOnce) {
     const auto before = Tree(m_dir.path() / "ws");
     // An init refused because the workspace exists changes nothing either.
@@ -214,6 +241,33 @@ TEST_F(HostEndToEnd, ASecondRunOnTheWorkspaceRefusesAtOnce) {
         EXPECT_TRUE(Has(r.err, "in use")) << r.err;
     }
     EXPECT_TRUE(Tree(m_dir.path() / "ws") == before);
+    {
+        // A holder caught between taking the lock and naming itself, as a
+        // run started a moment earlier is: the refusal still names it.
+        const std::string path = Workspace() + "/" + kLockFile;
+        const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+        ASSERT_GE(fd, 0);
+        auto byte = [](off_t at) {
+            struct flock fl {};
+            fl.l_type = F_WRLCK;
+            fl.l_whence = SEEK_SET;
+            fl.l_start = at;
+            fl.l_len = 1;
+            return fl;
+        };
+        struct flock lockByte = byte(0);
+        ASSERT_EQ(::fcntl(fd, F_OFD_SETLK, &lockByte), 0);
+        std::thread namesItself([&] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(300));
+            struct flock owner = byte(1);
+            ::fcntl(fd, F_SETLK, &owner);
+        });
+        Result r = Kiln(m_dir, "run '" + Workspace() + "' -e 'echo x'");
+        namesItself.join();
+        ::close(fd);
+        EXPECT_EQ(r.status, 1);
+        EXPECT_TRUE(Has(r.err, "in use by another kiln (process " + std::to_string(getpid()) + ")")) << r.err;
+    }
 }
 
 // Two runs started together, many times, in both orders: a run that says it

@@ -274,6 +274,7 @@ TEST_F(HostTest, ShowPrintsAResourceAsTheDocumentHoldsIt) {
         CBase_CimDoc doc;
         ASSERT_TRUE(doc.Open(DocFolder().string().c_str())) << doc.LastError();
         const URI_Ref pkg = doc.Find("kiln.IEC61850_std#TP1");
+        ASSERT_TRUE(doc.SetDomainEditable("kiln.IEC61850_std#", true));  // read-only once the test wrote it
         ASSERT_TRUE(doc.SetAttribute(doc.Find("kiln.IEC61850_std#LNT_LLN0"), "e301:OrdNaming.ord", "3"));
         ASSERT_TRUE(doc.SetAttribute(pkg, "cim:Naming.description", "line one\nline \"two\""));
         for (int i = 1; i <= 5; ++i) {
@@ -284,6 +285,7 @@ TEST_F(HostTest, ShowPrintsAResourceAsTheDocumentHoldsIt) {
             ASSERT_TRUE(doc.SetAttribute(lnt, "e301:OrdNaming.ord", std::to_string(9 + i).c_str()));
             ASSERT_TRUE(doc.AddLink(lnt, "sec:LNodeType.TypePackage", pkg));
         }
+        ASSERT_TRUE(doc.SetDomainEditable("kiln.IEC61850_std#", false));
         ASSERT_TRUE(doc.Save(DocFolder().string().c_str())) << doc.LastError();
     }
     Played run = Play(R"(show kiln.IEC61850_std#TP1

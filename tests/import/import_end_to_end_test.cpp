@@ -139,10 +139,6 @@ TEST_F(ImportEndToEnd, NamesOfAFileReplaceInAnIcdAndInTheWholeDocument) {
     EXPECT_EQ(Snapshot(), before);
 }
 
-// Files in further tools' styles (a byte-order mark and CRLF, GBK, GB2312,
-// UTF-16, a prefixed namespace, ISO-8859-1, a station file whose first IED
-// is a client) come in through the menus and go out
-// again through the ICD export as valid SCL holding the same devices.
 // Nothing to rename, and a question of an import left without a fitting
 // answer, are neither a lock nor a bad file: the run says no such thing.
 TEST_F(ImportEndToEnd, NothingToRenameAndUnansweredQuestionsAreNoBadFiles) {
@@ -182,6 +178,28 @@ TEST_F(ImportEndToEnd, NothingToRenameAndUnansweredQuestionsAreNoBadFiles) {
     }
 }
 
+// The report of an import follows the document: a run that fails after
+// its import leaves the report of the last saved run; a saved one replaces it.
+TEST_F(ImportEndToEnd, TheReportOfAnImportIsKeptOnlyWhenTheRunIsSaved) {
+    const fs::path report = ws / "document" / "Report.xml";
+    std::ofstream(report, std::ios::binary) << "the last saved run's report";
+    auto [failed, out] = Run("import.kiln", ProductAndImport("ed2_bay_controller.icd", "answer no\n") +
+                                                "show kiln.nosuch#x\n");
+    ASSERT_EQ(failed, 1) << out;
+    ASSERT_TRUE(Has(out, "是否查看报告？ -> no")) << out;
+    EXPECT_EQ(ReadAll(report), "the last saved run's report");
+    auto [saved, out2] = Run("import.kiln", ProductAndImport("ed2_bay_controller.icd", "answer no\n"));
+    ASSERT_EQ(saved, 0) << out2;
+    EXPECT_TRUE(Has(ReadAll(report), "<")) << ReadAll(report);
+    EXPECT_NE(ReadAll(report), "the last saved run's report");
+    for (const fs::directory_entry& e : fs::directory_iterator(ws / "document"))
+        EXPECT_EQ(e.path().filename().string().rfind("Report.xml.", 0), std::string::npos) << e.path();
+}
+
+// Files in further tools' styles (a byte-order mark and CRLF, GBK, GB2312,
+// UTF-16, a prefixed namespace, ISO-8859-1, a station file whose first IED
+// is a client) come in through the menus and go out
+// again through the ICD export as valid SCL holding the same devices.
 TEST_F(ImportEndToEnd, FilesOfFurtherToolsGoOutAgainAsValidScl) {
     const struct {
         const char* file;

@@ -585,8 +585,9 @@ namespace kiln::test {
 // cancelled dependency question leaves the ICD's package empty and the run
 // goes on.
 TEST_F(ImportFilesTest, ARefusingCreatorStopsAndACancelledQuestionGoesOn) {
-    MakeDomain("kiln.locked#", "二次模型装置类型包", false);
+    MakeDomain("kiln.locked#", "二次模型装置类型包");
     const URI_Ref locked = MakeTypePackage("kiln.locked#", "LOCKED", true);
+    Doc().SetDomainEditable("kiln.locked#", false);
     const CString path = WriteFile("types.Type", TypeFile("X", kTypes));
     ui.AnswerOpenFile(path);
     EXPECT_FALSE(app.Rsc_LNodeType_Import(locked));

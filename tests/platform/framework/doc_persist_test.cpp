@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <functional>
 #include <fstream>
 #include <algorithm>
 #include <map>
@@ -322,6 +323,153 @@ TEST_F(PersistTest, AFailedSaveLeavesThePreviousFilesWhole) {
     CDocServices other;
     ASSERT_TRUE(other.m_Doc.Open(CString(dir)));
     EXPECT_EQ(Dump(other), saved);
+}
+
+// A domain is marked changed only when its file would change: a link marks
+// the domain of the end that files carry, not the other one.
+TEST_F(PersistTest, ALinkMarksOnlyTheDomainWhoseFileCarriesIt) {
+    const URI_Ref pkg = Make(kPkgDomain, "sec:TypePackage", "P");
+    const URI_Ref cls = Child(pkg, "sec:LNodeType", "sec:LNodeType.TypePackage", "GGIO");
+    const URI_Ref icd = Make(kIcdDomain, "sec:ICD", "I");
+    const URI_Ref inst = Make(kIcdDomain, "sec:LNodeType", "I_GGIO");
+    struct Case {
+        const char* what;
+        std::function<bool()> change;
+        bool pkgChanged, icdChanged;
+    };
+    const Case cases[] = {
+        {"class link from the ICD", [&] { return svc.DocMtd_add_Association(inst, "sec:LNodeType.ClassOf_LNType", cls); },
+         false, true},
+        {"its removal", [&] { return svc.DocMtd_del_Association(inst, "sec:LNodeType.ClassOf_LNType", cls); }, false,
+         true},
+        {"relinked and cleared from the class's end",
+         [&] {
+             return svc.DocMtd_add_Association(inst, "sec:LNodeType.ClassOf_LNType", cls) &&
+                    svc.DocMtd_clear_Association(cls, "sec:LNodeType.Inst_LNTypes");
+         },
+         false, true},
+        {"a relinked instance deleted",
+         [&] {
+             return svc.DocMtd_add_Association(inst, "sec:LNodeType.ClassOf_LNType", cls) && svc.DocMtd_delete_a_Rsc(inst);
+         },
+         false, true},
+        {"the package end of the ICD's link", [&] { return svc.DocMtd_add_Association(icd, "sec:ICD.TypePackage", pkg); },
+         true, false},
+    };
+    for (const Case& c : cases) {
+        ASSERT_TRUE(doc.Save(CString(dir))) << svc.LastDocError();
+        ASSERT_TRUE(c.change()) << c.what << ": " << svc.LastDocError();
+        EXPECT_EQ(doc.IsDomainModified(kPkgDomain), c.pkgChanged) << c.what;
+        EXPECT_EQ(doc.IsDomainModified(kIcdDomain), c.icdChanged) << c.what;
+    }
+}
+
+// A read-only domain takes no write: no resource made, changed or deleted
+// there, no link its file carries; links it only answers from its other end
+// are made. The first refusal is kept for the caller to show.
+TEST_F(PersistTest, AReadOnlyDomainRefusesEveryWriteIntoIt) {
+    const URI_Ref pkg = Make(kPkgDomain, "sec:TypePackage", "P");
+    const URI_Ref cls = Child(pkg, "sec:LNodeType", "sec:LNodeType.TypePackage", "GGIO");
+    const URI_Ref icd = Make(kIcdDomain, "sec:ICD", "I");
+    const URI_Ref other = Make(kIcdDomain, "sec:TypePackage", "Q");
+    const URI_Ref inst = Make(kIcdDomain, "sec:LNodeType", "I_GGIO");
+    ASSERT_TRUE(svc.DocMtd_add_Association(icd, "sec:ICD.TypePackage", pkg));
+    ASSERT_TRUE(svc.DocMtd_DEnv_SetDataBlock(kPkgDomain, "blk", "old"));
+    ASSERT_TRUE(doc.Save(CString(dir)));
+    const auto before = Dump(svc);
+    ASSERT_TRUE(doc.SetDomainEditable(kPkgDomain, false));
+    EXPECT_EQ(doc.TakeWriteRefusal(), "");
+
+    URI_Ref made;
+    const std::pair<const char*, std::function<bool()>> refused[] = {
+        {"create", [&] { return svc.DocMtd_create_a_Rsc(kPkgDomain, "sec:LNodeType", made, "X"); }},
+        {"modify", [&] { return svc.DocMtd_Modify_attribute_value(cls, "cim:Naming.name", "Y"); }},
+        {"copy", [&] { return svc.DocMtd_Copy_RscAttributes(inst, cls, CStringArray()); }},
+        {"delete", [&] { return svc.DocMtd_delete_a_Rsc(cls); }},
+        {"delete the ICD its file names", [&] { return svc.DocMtd_delete_a_Rsc(icd); }},
+        {"add", [&] { return svc.DocMtd_add_Association(cls, "sec:LNodeType.ClassOf_LNType", cls); }},
+        {"add from the other end", [&] { return svc.DocMtd_add_Association(other, "sec:TypePackage.LNodeTypes", cls); }},
+        {"del", [&] { return svc.DocMtd_del_Association(icd, "sec:ICD.TypePackage", pkg); }},
+        {"update", [&] { return svc.DocMtd_update_Association(icd, "sec:ICD.TypePackage", URI_Ref()); }},
+        {"clear", [&] { return svc.DocMtd_clear_Association(icd, "sec:ICD.TypePackage"); }},
+        {"data block", [&] { return svc.DocMtd_DEnv_SetDataBlock(kPkgDomain, "blk", "new"); }},
+    };
+    for (const auto& [what, write] : refused) {
+        EXPECT_FALSE(write()) << what;
+        EXPECT_EQ(svc.LastDocError(), CString("域不可编辑：") + kPkgDomain) << what;
+    }
+    EXPECT_FALSE(doc.IsDomainModified(kPkgDomain));
+    EXPECT_EQ(Dump(svc), before);
+    EXPECT_EQ(doc.TakeWriteRefusal(), CString("域不可编辑：") + kPkgDomain);
+    EXPECT_EQ(doc.TakeWriteRefusal(), "");
+
+    // The ICD's own end of a link into the read-only domain is its own write.
+    EXPECT_TRUE(svc.DocMtd_add_Association(inst, "sec:LNodeType.ClassOf_LNType", cls)) << svc.LastDocError();
+    EXPECT_TRUE(svc.DocMtd_delete_a_Rsc(inst)) << svc.LastDocError();
+    EXPECT_FALSE(doc.IsDomainModified(kPkgDomain));
+    EXPECT_EQ(doc.TakeWriteRefusal(), "");
+}
+
+// A file that follows the document's saves (a report): work kept with
+// KeepFileUntilSave stays when the document is saved; a run that is not
+// saved, or is killed, leaves the file as the last save had it, with no
+// copy or part of a replacement left behind.
+TEST_F(PersistTest, AFileKeptUntilTheSaveFollowsTheDocument) {
+    const std::string report = dir + "/Report.xml";
+    auto leftovers = [&] {
+        std::vector<std::string> out;
+        for (auto& e : fs::directory_iterator(dir)) {
+            const std::string n = e.path().filename().string();
+            if (n.rfind("Report.xml.", 0) == 0) out.push_back(n);
+        }
+        return out;
+    };
+    auto reopen = [&] {
+        CDocServices other;
+        EXPECT_TRUE(other.m_Doc.Open(CString(dir))) << other.LastDocError();
+    };
+    Make(kPkgDomain, "sec:TypePackage", "P");
+    ASSERT_TRUE(doc.Save(CString(dir)));
+    struct Case {
+        const char* what;
+        bool hadFile;
+        std::function<void()> end;  // after the new work was written
+        bool workStays;
+    };
+    const Case cases[] = {
+        {"saved", true, [&] { ASSERT_TRUE(doc.Save()); }, true},
+        {"saved, no file before", false, [&] { ASSERT_TRUE(doc.Save()); }, true},
+        {"saved with a change", true,
+         [&] {
+             Make(kIcdDomain, "sec:ICD", "I");
+             ASSERT_TRUE(doc.Save());
+         },
+         true},
+        {"not saved", true, [&] { doc.RestoreUnsavedFiles(); }, false},
+        {"not saved, no file before", false, [&] { doc.RestoreUnsavedFiles(); }, false},
+        {"killed in the middle of a replacement", true,
+         [&] {
+             Spit(report + ".tmp99999_0", "half");
+             reopen();
+         },
+         false},
+        {"killed, no file before", false, reopen, false},
+    };
+    for (const Case& c : cases) {
+        if (c.hadFile)
+            Spit(report, "saved report");
+        else
+            fs::remove(report);
+        ASSERT_TRUE(doc.Open(CString(dir)));
+        ASSERT_TRUE(doc.KeepFileUntilSave("Report.xml")) << c.what << ": " << svc.LastDocError();
+        ASSERT_TRUE(doc.KeepFileUntilSave("Report.xml"));  // once until the save: the first state is kept
+        Spit(report, "new work");
+        c.end();
+        EXPECT_EQ(fs::exists(report) ? Slurp(report) : "(none)",
+                  c.workStays ? "new work" : (c.hadFile ? "saved report" : "(none)"))
+            << c.what;
+        EXPECT_TRUE(leftovers().empty()) << c.what << ": " << leftovers().front();
+    }
 }
 
 TEST_F(PersistTest, DomainServices) {
