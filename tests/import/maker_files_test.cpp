@@ -87,6 +87,7 @@ TEST_F(MakerFilesTest, OnlyTheFirstIedOfASubstationFileIsTakenAndItsOutsideInput
     EXPECT_EQ(NamesOf(Members(ServerOf(icd), "sec:Server.LDevices")), std::vector<CString>{"PI"});
     EXPECT_EQ(SavedReport(),
               (std::vector<ReportEntry>{
+                  {"other_error", "警告：ICD文件:  IED:P_L2201A", "文件中有3个IED，只导入了第一个有Server的IED:P_L2201A"},
                   {"other_error", "错误：ICD文件:sec:ExtRef:CB_POS", "未找到LNode:C_L2201CTRLXCBR1"},
                   {"other_error", "错误：ICD文件:sec:ExtRef:IA", "未找到LNode:MU_L2201MUTCTR1"}}));
     // The input from the relay itself is linked.
