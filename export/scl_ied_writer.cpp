@@ -3,6 +3,7 @@
 // schema's order (DataSet, ReportControl, LogControl, DOI, Inputs, Log; in
 // LN0 then SettingControl).
 #include <algorithm>
+#include <cstring>
 
 #include "core/kiln_main.h"
 #include "export/export_util.h"
@@ -32,26 +33,43 @@ bool CKiln_Export::Export_ICD_IED(CKiln_Main* pMain, CBase_XML& xml, const URI_R
     if (devices.empty()) return accessPoint.RemoveChild(server);
 
     // The devices by the access point they came from, in the order of their
-    // first device; one without a name of its own is the template's.
-    CString templateAp;
-    accessPoint.GetAttribute("name", templateAp);
-    std::vector<std::pair<CString, std::vector<URI_Ref>>> groups;
+    // first device, with the point's description. A device made with the
+    // menus has none: it goes to the IED's first access point (the
+    // template's when no device names one).
+    CString firstAp;
+    accessPoint.GetAttribute("name", firstAp);
+    for (const URI_Ref& ld : devices) {
+        const CString apName = Attr(pMain, ld, "sec:LDevice.apName");
+        if (!apName.IsEmpty()) {
+            firstAp = apName;
+            break;
+        }
+    }
+    struct Point {
+        CString name, desc;
+        std::vector<URI_Ref> devices;
+    };
+    std::vector<Point> points;
     for (const URI_Ref& ld : devices) {
         CString apName = Attr(pMain, ld, "sec:LDevice.apName");
-        if (apName.IsEmpty()) apName = templateAp;
-        auto it = std::find_if(groups.begin(), groups.end(), [&](const auto& g) { return g.first == apName; });
-        if (it == groups.end()) it = groups.insert(groups.end(), {apName, {}});
-        it->second.push_back(ld);
+        if (apName.IsEmpty()) apName = firstAp;
+        auto it = std::find_if(points.begin(), points.end(), [&](const Point& p) { return p.name == apName; });
+        if (it == points.end()) it = points.insert(points.end(), Point{apName, CString(), {}});
+        if (it->desc.IsEmpty()) it->desc = Attr(pMain, ld, "sec:LDevice.apDesc");
+        it->devices.push_back(ld);
     }
-    for (size_t i = 0; i < groups.size(); ++i) {
+    for (size_t i = 0; i < points.size(); ++i) {
         XmlNode target = server;
+        XmlNode point = accessPoint;
         if (i == 0) {
-            if (groups[i].first != templateAp) Put(xml, accessPoint, "name", groups[i].first);
+            Put(xml, point, "name", points[i].name);
         } else {
-            target = AddAccessPoint(ied, accessPoint, server, groups[i].first);
+            target = AddAccessPoint(ied, accessPoint, server, points[i].name);
             if (!target) return false;
+            point = target.ParentNode();
         }
-        for (const URI_Ref& ld : groups[i].second)
+        if (!points[i].desc.IsEmpty()) point.SetAttribute("desc", points[i].desc);
+        for (const URI_Ref& ld : points[i].devices)
             if (!Export_LDevice(pMain, target, xml, ld, false)) return false;
     }
     return true;
@@ -60,12 +78,13 @@ bool CKiln_Export::Export_ICD_IED(CKiln_Main* pMain, CBase_XML& xml, const URI_R
 XmlNode CKiln_Export::AddAccessPoint(const XmlNode& ied, const XmlNode& model, const XmlNode& server,
                                      const CString& name) {
     // A further access point is made like the template's: its attributes
-    // with another name, and a server with the template server's elements
-    // (its authentication) before the devices.
+    // with another name and without the first point's description, and a
+    // server with the template server's elements (its authentication)
+    // before the devices.
     XmlNode ap = ied.AppendChild(model.NodeName());
     if (!ap) return XmlNode();
     for (const pugi::xml_attribute& a : model.PugiNode().attributes())
-        ap.SetAttribute(CString(a.name()), CString(a.value()));
+        if (std::strcmp(a.name(), "desc") != 0) ap.SetAttribute(CString(a.name()), CString(a.value()));
     ap.SetAttribute("name", name);
     XmlNode copy = ap.AppendChild(server.NodeName());
     if (!copy) return XmlNode();

@@ -21,14 +21,15 @@ bool CKiln_Import::Import_IED(CKiln_Main* app, URI_Ref icd, XmlNode node) {
     // numbers run on over the whole IED.
     long n = 0;
     for (const XmlNode& ap : Children(node, "AccessPoint")) {
-        // Each device keeps the name of its access point. The model has no
-        // place for nodes directly under an access point, nor for an access
-        // point without a server: each is reported.
+        // Each device keeps the name and description of its access point.
+        // The model has no place for nodes directly under an access point,
+        // nor for an access point without a server: each is reported.
         const CString apName = AttrText(ap, "name");
+        const CString apDesc = AttrText(ap, "desc");
         const std::vector<XmlNode> servers = Children(ap, "Server");
         for (const XmlNode& server : servers)
             for (const XmlNode& ld : Children(server, "LDevice"))
-                Import_LDevice(app, ied, ld, Dec(++n), m_strIEDName, apName);
+                Import_LDevice(app, ied, ld, Dec(++n), m_strIEDName, apName, apDesc);
         for (const XmlNode& ln : Children(ap, "LN")) {
             const CString fullName = AttrText(ln, "prefix") + AttrText(ln, "lnClass") + AttrText(ln, "inst");
             AddEntry(m_pLNodesNode, "LNode", "警告：" + fullName,
@@ -43,7 +44,7 @@ bool CKiln_Import::Import_IED(CKiln_Main* app, URI_Ref icd, XmlNode node) {
 }
 
 bool CKiln_Import::Import_LDevice(CKiln_Main* app, URI_Ref ied, XmlNode node, CString ord, CString iedName,
-                                  CString apName) {
+                                  CString apName, CString apDesc) {
     XmlNode ln0;
     XmlNode lphd;
     for (const XmlNode& child : Children(node, "LN0")) {
@@ -75,6 +76,7 @@ bool CKiln_Import::Import_LDevice(CKiln_Main* app, URI_Ref ied, XmlNode node, CS
     app->DocMtd_Modify_attribute_value(ld, kRoleOrd, ord);
     app->DocMtd_Modify_attribute_value(ld, kRoleName, inst);
     if (!apName.IsEmpty()) app->DocMtd_Modify_attribute_value(ld, "sec:LDevice.apName", apName);
+    if (!apDesc.IsEmpty()) app->DocMtd_Modify_attribute_value(ld, "sec:LDevice.apDesc", apDesc);
     app->Mtd_SetStatusBarText("正在导入LD:" + inst);
     CString desc;
     if (ReadAttr(node, "desc", desc)) app->DocMtd_Modify_attribute_value(ld, "cim:Naming.description", desc);

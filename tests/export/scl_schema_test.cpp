@@ -79,45 +79,52 @@ TEST_F(SchemaTest, EmptyDataSetsAndLogControlWithoutLog) {
                          "未导出定值控制块（不在LLN0中）：PROT/" + Get(c.mmxu, "cim:Naming.name").str() + ".SGCB"}));
 }
 
-// The access points of an IED come back as they were read, each with its
-// own devices; devices made with the menus go into the template's; an IED
-// without devices keeps its access point without a server.
+// The access points of an IED come back as they were read (name and
+// description), each with its own devices; devices made with the menus go
+// into the IED's first access point, the template's in a model made with
+// the menus only; an IED without devices keeps its access point without a
+// server.
 TEST_F(SchemaTest, AccessPointsKeepTheirDevices) {
+    struct Device {
+        const char* inst;
+        const char* ap;  // "" for none
+        const char* apDesc;
+    };
     const struct {
-        std::vector<std::pair<const char*, const char*>> devices;  // inst, access point ("" for none)
-        std::vector<std::string> accessPoints;
-        std::vector<std::string> devicesPerPoint;  // "AP:inst,inst"
+        std::vector<Device> devices;
+        std::vector<std::string> accessPoints;  // "name|desc:inst,inst"
     } cases[] = {
-        {{{"PROT", "S1"}, {"PIGO", "G1"}, {"MEAS", ""}, {"PISV", "M1"}},
-         {"S1", "G1", "M1"},
-         {"S1:PROT,MEAS", "G1:PIGO", "M1:PISV"}},
-        {{{"PROT", "P1"}, {"PIGO", "G1"}}, {"P1", "G1"}, {"P1:PROT", "G1:PIGO"}},
-        {{{"PROT", ""}}, {"S1"}, {"S1:PROT"}},
-        {{}, {"S1"}, {"S1:"}},
+        {{{"PROT", "S1", "站控层"}, {"PIGO", "G1", "过程层GOOSE"}, {"MEAS", "", ""}, {"PISV", "M1", ""}},
+         {"S1|站控层:PROT,MEAS", "G1|过程层GOOSE:PIGO", "M1|:PISV"}},
+        {{{"NEW", "", ""}, {"PROT", "P1", ""}, {"PIGO", "G1", ""}}, {"P1|:NEW,PROT", "G1|:PIGO"}},
+        {{{"PROT", "", ""}}, {"S1|:PROT"}},
+        {{}, {"S1|:"}},
     };
     const CompleteIcd c = BuildCompleteIcd();
     int n = 0;
     for (const auto& t : cases) {
         for (const URI_Ref& ld : Members(c.server, "sec:Server.LDevices")) Doc().DeleteResource(ld);
         int ord = 0;
-        for (const auto& [inst, ap] : t.devices) {
-            URI_Ref ld = MakeUnder(c.server, "sec:LDevice", inst, "sec:LDevice.Server", ++ord);
-            if (*ap) Set(ld, "sec:LDevice.apName", ap);
+        for (const Device& d : t.devices) {
+            URI_Ref ld = MakeUnder(c.server, "sec:LDevice", d.inst, "sec:LDevice.Server", ++ord);
+            if (*d.ap) Set(ld, "sec:LDevice.apName", d.ap);
+            if (*d.apDesc) Set(ld, "sec:LDevice.apDesc", d.apDesc);
             MakeLNode(ld, "", "", "", 1, c.lln0T);
         }
         const std::string file = "ap" + std::to_string(++n) + ".icd";
         ExportAndValidate(c, false, file);
         const pugi::xml_document& scl = LoadFile(Path(file));
-        EXPECT_EQ(Select(scl, "/SCL/IED/AccessPoint/@name"), t.accessPoints) << file;
-        std::vector<std::string> perPoint;
+        std::vector<std::string> accessPoints;
         for (const pugi::xpath_node& ap : scl.select_nodes("/SCL/IED/AccessPoint")) {
-            std::string row = std::string(ap.node().attribute("name").value()) + ":";
+            std::string row = std::string(ap.node().attribute("name").value()) + "|" + ap.node().attribute("desc").value() + ":";
             for (const std::string& inst : Select(ap.node(), "Server/LDevice/@inst")) row += inst + ",";
             if (row.back() == ',') row.pop_back();
-            perPoint.push_back(row);
+            accessPoints.push_back(row);
         }
-        EXPECT_EQ(perPoint, t.devicesPerPoint) << file;
-        EXPECT_EQ(Select(scl, "/SCL/IED/AccessPoint/Server/Authentication").size(), t.devices.empty() ? 0u : t.accessPoints.size()) << file;
+        EXPECT_EQ(accessPoints, t.accessPoints) << file;
+        EXPECT_EQ(Select(scl, "/SCL/IED/AccessPoint/Server/Authentication").size(),
+                  t.devices.empty() ? 0u : t.accessPoints.size())
+            << file;
     }
 }
 

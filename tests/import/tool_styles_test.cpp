@@ -140,10 +140,10 @@ TEST_F(ToolStylesTest, AStationProtectionInGbkWithAServerOnEveryAccessPoint) {
     std::vector<CString> ords;
     for (const URI_Ref& d : devices) ords.push_back(Get(d, "e301:OrdNaming.ord"));
     EXPECT_EQ(ords, (std::vector<CString>{"1", "2", "3", "4"}));
-    // Each keeps the name of its access point.
+    // Each keeps the name and description of its access point.
     std::vector<CString> accessPoints;
-    for (const URI_Ref& d : devices) accessPoints.push_back(Get(d, "sec:LDevice.apName"));
-    EXPECT_EQ(accessPoints, (std::vector<CString>{"S1", "S1", "G1", "M1"}));
+    for (const URI_Ref& d : devices) accessPoints.push_back(Get(d, "sec:LDevice.apName") + " " + Get(d, "sec:LDevice.apDesc"));
+    EXPECT_EQ(accessPoints, (std::vector<CString>{"S1 站控层MMS", "S1 站控层MMS", "G1 过程层GOOSE", "M1 过程层SV"}));
     EXPECT_EQ(Desc(devices[2]), "GOOSE过程层");
 
     // Texts with characters GBK has beyond GB2312, and in entities.
