@@ -107,12 +107,16 @@ bool CKiln_Export::Export_LDevice(CKiln_Main* pMain, const XmlNode& parent, CBas
     const URI_Ref abstractLd = pMain->DocMtd_getFirstUri_ofAsso(ld, "sec:LDevice.Abstract_LDevice");
     const CString abstractName = abstractLd.IsSet() ? Attr(pMain, abstractLd, kiln::core::kRoleName) : CString();
 
+    // The name a second-edition file gave the device, when it gave one.
+    const CString ldName = Attr(pMain, ld, "sec:LDevice.ldName");
     CStringArray attrs = Names({"inst", "desc"});
+    if (!ldName.IsEmpty()) attrs.Add("ldName");
     if (bTypePackage) attrs.Add("AbstractLD");
     XmlNode element = xml.AddNewNode_withAttrs(parent, "LDevice", attrs);
     if (!element) return false;
     if (!Put(xml, element, "inst", name)) return false;
     if (!desc.IsEmpty()) Put(xml, element, "desc", desc);
+    if (!ldName.IsEmpty()) Put(xml, element, "ldName", ldName);
     if (bTypePackage && !abstractName.IsEmpty()) Put(xml, element, "AbstractLD", abstractName);
 
     // In an ICD file the nodes of the abstract devices follow the device's

@@ -80,6 +80,8 @@ bool CKiln_Import::Import_LDevice(CKiln_Main* app, URI_Ref ied, XmlNode node, CS
     app->Mtd_SetStatusBarText("正在导入LD:" + inst);
     CString desc;
     if (ReadAttr(node, "desc", desc)) app->DocMtd_Modify_attribute_value(ld, "cim:Naming.description", desc);
+    CString ownName;
+    if (ReadAttr(node, "ldName", ownName)) app->DocMtd_Modify_attribute_value(ld, "sec:LDevice.ldName", ownName);
     const CString ldName = iedName + inst;
     Import_LNode(app, ld, ln0, "1", URI_Ref(), URI_Ref(), ldName, false);
     long i = 0;

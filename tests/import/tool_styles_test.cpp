@@ -64,6 +64,8 @@ TEST_F(ToolStylesTest, AMergingUnitWithByteOrderMarkCrlfForeignNamespacesAndSamp
     // The process-bus access point serves through the station one: one device.
     EXPECT_EQ(NamesOf(Members(ServerOf(icd), "sec:Server.LDevices")), std::vector<CString>{"MU"});
     const URI_Ref mu = DeviceOf(icd, "MU");
+    EXPECT_EQ(Get(mu, "sec:LDevice.ldName"), "MU_T1_MU");
+    EXPECT_EQ(Get(mu, "sec:LDevice.apName") + " " + Get(mu, "sec:LDevice.apDesc"), "S1 站控层");
     EXPECT_EQ(NamesOf(Members(mu, "sec:LDevice.LNodes")),
               (std::vector<CString>{"LLN0", "LPHD1", "ITCTR1", "ITCTR2", "UTVTR1", "LTMS1", "HarmMHAI1"}));
 
