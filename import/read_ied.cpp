@@ -113,8 +113,8 @@ bool CKiln_Import::Import_LNode(CKiln_Main* app, URI_Ref ld, XmlNode node, CStri
                  &m_nErrors);
         return false;
     }
-    // The node is taken with its type; a class other than the type's is a
-    // fault of the file, and the type's class is what the node then has.
+    // A class other than its type's is a fault of the file: reported, and
+    // the node is taken with its type all the same.
     const CString typeClass =
         type->second.m_pNode.IsNull()
             ? app->DocMtd_getFirstValue_ofAsso(type->second.m_uShell, "sec:LNodeType.ClassOf_LNType", kRoleName)

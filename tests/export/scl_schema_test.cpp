@@ -116,7 +116,8 @@ TEST_F(SchemaTest, AccessPointsKeepTheirDevices) {
         const pugi::xml_document& scl = LoadFile(Path(file));
         std::vector<std::string> accessPoints;
         for (const pugi::xpath_node& ap : scl.select_nodes("/SCL/IED/AccessPoint")) {
-            std::string row = std::string(ap.node().attribute("name").value()) + "|" + ap.node().attribute("desc").value() + ":";
+            std::string row = std::string(ap.node().attribute("name").value()) + "|" +
+                              ap.node().attribute("desc").value() + ":";
             for (const std::string& inst : Select(ap.node(), "Server/LDevice/@inst")) row += inst + ",";
             if (row.back() == ',') row.pop_back();
             accessPoints.push_back(row);

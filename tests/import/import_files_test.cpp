@@ -133,7 +133,8 @@ TEST_F(ImportFilesTest, WhatTheModelCannotHoldAndFaultsOfTheFileAreReported) {
         "<LN lnClass=\"PTRC\" lnType=\"PT\" inst=\"2\"/></LDevice>\n"
         "</Server></AccessPoint>\n"
         "<AccessPoint name=\"P1\"><LN lnClass=\"LPHD\" inst=\"1\" lnType=\"PH\"/></AccessPoint></IED>\n";
-    const std::string second = "<DOType id=\"TSPS\" cdc=\"SPS\"><DA name=\"general\" bType=\"BOOLEAN\" fc=\"ST\"/></DOType>\n";
+    const std::string second =
+        "<DOType id=\"TSPS\" cdc=\"SPS\"><DA name=\"general\" bType=\"BOOLEAN\" fc=\"ST\"/></DOType>\n";
     URI_Ref out;
     ASSERT_TRUE(RunIcd(Icd("<Header id=\"R\"/>", ied, kTypes + second), &out, [&] {
         ui.AnswerInputKeep();
@@ -160,7 +161,8 @@ TEST_F(ImportFilesTest, AFileWithoutIedIsReportedAndItsTypesStay) {
     const std::string clients[] = {
         "",
         "<IED name=\"GW\" type=\"G\"><AccessPoint name=\"C1\"/></IED>\n"
-        "<IED name=\"HMI\"><AccessPoint name=\"C1\"><LN lnClass=\"IHMI\" inst=\"1\" lnType=\"PT\"/></AccessPoint></IED>\n"};
+        "<IED name=\"HMI\"><AccessPoint name=\"C1\">"
+        "<LN lnClass=\"IHMI\" inst=\"1\" lnType=\"PT\"/></AccessPoint></IED>\n"};
     for (const std::string& ieds : clients) {
         URI_Ref out;
         ASSERT_TRUE(RunIcd(Icd("<Header id=\"R\"/>", ieds, kTypes), &out, [&] {

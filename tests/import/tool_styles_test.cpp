@@ -144,7 +144,8 @@ TEST_F(ToolStylesTest, AStationProtectionInGbkWithAServerOnEveryAccessPoint) {
     EXPECT_EQ(ords, (std::vector<CString>{"1", "2", "3", "4"}));
     // Each keeps the name and description of its access point.
     std::vector<CString> accessPoints;
-    for (const URI_Ref& d : devices) accessPoints.push_back(Get(d, "sec:LDevice.apName") + " " + Get(d, "sec:LDevice.apDesc"));
+    for (const URI_Ref& d : devices)
+        accessPoints.push_back(Get(d, "sec:LDevice.apName") + " " + Get(d, "sec:LDevice.apDesc"));
     EXPECT_EQ(accessPoints, (std::vector<CString>{"S1 站控层MMS", "S1 站控层MMS", "G1 过程层GOOSE", "M1 过程层SV"}));
     EXPECT_EQ(Desc(devices[2]), "GOOSE过程层");
 
