@@ -162,7 +162,12 @@ bool CKiln_Import::Import_LNodeTypeFile(CKiln_Main* app, CBase_XML* source, CBas
                          "类型包中已有同名类型", &m_nWarnings);
                 continue;
             }
-            if (kind.table->count(id)) continue;
+            if (kind.table->count(id)) {
+                // A second element of an id the file gave already.
+                AddOtherError(CString("错误：ICD文件:  ") + kind.label + id,
+                              CString(kind.element) + "的id重复，只导入了第一个");
+                continue;
+            }
             Struct_ImportShell shell;
             if (!(app->*kind.create)(&shell.m_uShell, package)) return false;
             app->DocMtd_Modify_attribute_value(shell.m_uShell, kRoleName, id);

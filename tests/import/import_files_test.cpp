@@ -395,15 +395,17 @@ TEST_F(ImportFilesTest, LNodeTypeFilesAddToAnExistingPackage) {
         "<LNodeType id=\"NEW\" lnClass=\"PTOC\" zScl:base=\"P1_PTOC\"><DO name=\"Op\" type=\"P1_SPS\"/>"
         "<DO name=\"Str\" type=\"T2\"/></LNodeType>\n"
         "<DOType id=\"T2\" cdc=\"SPS\"><DA name=\"stVal\" bType=\"BOOLEAN\" fc=\"ST\"/></DOType>\n"
-        "<DOType id=\"P1_SPS\" cdc=\"SPS\"/>\n";
+        "<DOType id=\"P1_SPS\" cdc=\"SPS\"/>\n"
+        "<DOType id=\"T2\" cdc=\"SPS\"><DA name=\"q\" bType=\"Quality\" fc=\"ST\"/></DOType>\n";
     ui.AnswerOpenFile(WriteFile("in.Type", TypeFile("X", types)));
-    ui.AnswerNo("LNodeType文件导入完毕,发现错误1个。是否查看报告？");
+    ui.AnswerNo("LNodeType文件导入完毕,发现错误2个。是否查看报告？");
     ASSERT_TRUE(app.Rsc_LNodeType_Import(target));
     const std::vector<ReportEntry> report = SavedReport();
     const std::vector<ReportEntry> expected = {
         {"other_error", "警告：ICD文件:  LNodeType:P1_PTOC", "类型包中已有同名类型"},
         {"other_error", "错误：ICD文件:  LNodeType:", "LNodeType  id为null！"},
-        {"other_error", "警告：ICD文件:  DOType:P1_SPS", "类型包中已有同名类型"}};
+        {"other_error", "警告：ICD文件:  DOType:P1_SPS", "类型包中已有同名类型"},
+        {"other_error", "错误：ICD文件:  DOType:T2", "DOType的id重复，只导入了第一个"}};
     EXPECT_EQ(report, expected);
     const URI_Ref added = Member(target, "sec:TypePackage.LNodeTypes", "NEW");
     ASSERT_TRUE(added.IsSet());
@@ -411,6 +413,8 @@ TEST_F(ImportFilesTest, LNodeTypeFilesAddToAnExistingPackage) {
     EXPECT_EQ(Target(added, "sec:LNodeType.Abstract_Type"), m.p1Ptoc);
     EXPECT_EQ(Target(Member(added, "sec:LNodeType.DOs", "Str"), "sec:DO.DefinedBy_DOType"),
               Member(target, "sec:TypePackage.DOTypes", "T2"));
+    EXPECT_EQ(NamesOf(Members(Member(target, "sec:TypePackage.DOTypes", "T2"), "sec:DOType.Contains_DAs")),
+              std::vector<CString>{"stVal"});
     int ptocs = 0;
     for (const URI_Ref& t : Members(target, "sec:TypePackage.LNodeTypes")) ptocs += Get(t, "cim:Naming.name") == "P1_PTOC";
     EXPECT_EQ(ptocs, 1);
