@@ -152,6 +152,8 @@ TEST_F(ImportEndToEnd, FilesOfFurtherToolsGoOutAgainAsValidScl) {
         {"gbk_multi_ap_line_protection.icd", "PL-2000_Ver5.20_RevC", "answer no\n", {"LD0", "PROT", "PIGO", "PISV"},
          {"S1 站控层MMS:LD0,PROT", "G1 过程层GOOSE:PIGO", "M1 过程层SV:PISV"}},
         {"ed2_bay_controller.icd", "BCU-8_Ver1.4_RevC", "answer no\n", {"CTRL", "MEAS"}, {"AP1 :CTRL,MEAS"}},
+        {"ed2_station_client_first.scd", "220kV_Station_Ver3_RevA", "answer no\n", {"LD0", "PROT", "PIGO", "PISV"},
+         {"S1 站控层MMS:LD0,PROT", "G1 过程层GOOSE:PIGO", "M1 过程层SV:PISV"}},
         {"utf16le_bus_protection.icd", "BP-30_Ver1.2_RevA", "", {"PROT"}, {"S1 :PROT"}},
         {"prefixed_namespace_bus_protection.iid", "BP-30I_Ver1.2_RevA", "", {"PROT"}, {"S1 :PROT"}},
         {"latin1_feeder_relay.icd", "FR-7_Ver4.1_RevC", "", {"PROT"}, {"S1 :PROT"}},

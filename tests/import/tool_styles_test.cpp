@@ -446,7 +446,8 @@ INSTANTIATE_TEST_SUITE_P(DataFiles, EveryEntryTest,
                                            EntryRow{"gbk_multi_ap_line_protection.icd", 3, 0, 4},
                                            EntryRow{"utf16le_bus_protection.icd", 0, 0, 0},
                                            EntryRow{"prefixed_namespace_bus_protection.iid", 0, 0, 0},
-                                           EntryRow{"latin1_feeder_relay.icd", 0, 0, 0}));
+                                           EntryRow{"latin1_feeder_relay.icd", 0, 0, 0},
+                                           EntryRow{"ed2_station_client_first.scd", 5, 0, 0}));
 
 }  // namespace
 }  // namespace kiln::test
