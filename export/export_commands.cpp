@@ -76,10 +76,14 @@ bool CKiln_Main::Rsc_ICD_Export(URI_Ref icd, bool /*bUnused*/) {
         Notice(templateFault);
         return false;
     }
-    if (!exporter.Export_ICD_TypePackages(scl.Get_NodePtr(root, "DataTypeTemplates"), this, scl, icd)) {
+    const XmlNode templates = scl.Get_NodePtr(root, "DataTypeTemplates");
+    if (!exporter.Export_ICD_TypePackages(templates, this, scl, icd)) {
         Notice(templateFault);
         return false;
     }
+    // An IED without devices uses no type, and SCL has no empty templates
+    // element: the file then goes without one.
+    if (templates.ChildElements().empty()) root.RemoveChild(templates);
     const CString micsPath = MicsPathFor(path);
     exporter.Export_MICS(this, mics, icd);
 
@@ -91,7 +95,11 @@ bool CKiln_Main::Rsc_ICD_Export(URI_Ref icd, bool /*bUnused*/) {
         Notice("创建" + micsPath + "文件失败！");
         return false;
     }
-    Notice(path + "模板文件" + "与" + micsPath + "文件导出成功！");
+    // What SCL cannot hold was left out of the file: one line each after
+    // the success text.
+    CString done = path + "模板文件" + "与" + micsPath + "文件导出成功！";
+    for (const CString& item : exporter.LeftOut()) done += "\n未导出" + item;
+    Notice(done);
     return true;
 }
 

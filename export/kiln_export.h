@@ -112,12 +112,19 @@ public:
     // order, each name once with the class it was first met under. False
     // when the document has no DataTypeTemplates.
     bool Export_ReplaceNameFile(CKiln_Main* pMain, CBase_XML& xml, const URI_Ref& rsc);
+    // What the ICD export left out because SCL cannot hold it, one text per
+    // thing (its kind and where it stands), in the order met.
+    const std::vector<CString>& LeftOut() const { return m_vLeftOut; }
     // True when the GBK form of the text holds two adjacent bytes >= 0x80.
     static bool IsChinese(const CString& text);
 
 private:
     // ---- logical nodes and their children ----
     bool Export_LNode(const XmlNode& parent, CKiln_Main* pMain, CBase_XML& xml, const URI_Ref& lnode);
+    // A further access point `name` after the template's `model`, with a
+    // server like the template's `server`; returns that server.
+    static XmlNode AddAccessPoint(const XmlNode& ied, const XmlNode& model, const XmlNode& server,
+                                  const CString& name);
     bool Export_SGCB(const XmlNode& parent, CKiln_Main* pMain, CBase_XML& xml, const URI_Ref& sgcb);
     bool Export_Log(const XmlNode& parent, CKiln_Main* pMain, CBase_XML& xml, const URI_Ref& log);
     bool Export_LCBs(const XmlNode& parent, CKiln_Main* pMain, CBase_XML& xml, const URI_Ref& lcb);
@@ -128,8 +135,11 @@ private:
     };
     // The members of the data set that are written (those naming a node and
     // a DO of its type); false when the members cannot be read.
-    bool Collect_FCDAs(CKiln_Main* pMain, const URI_Ref& dataSet, std::vector<FcdaRow>& rows);
+    // The members that can be written; with `pLeftOut`, the others too.
+    bool Collect_FCDAs(CKiln_Main* pMain, const URI_Ref& dataSet, std::vector<FcdaRow>& rows,
+                       std::vector<URI_Ref>* pLeftOut = nullptr);
     // True when the data set is written, i.e. has a member to write.
+    void CollectFCDA(CKiln_Main* pMain, const URI_Ref& member, std::vector<FcdaRow>& rows);
     bool Is_DataSetWritten(CKiln_Main* pMain, const URI_Ref& dataSet);
     bool Export_ExtRefs(const XmlNode& parent, CKiln_Main* pMain, CBase_XML& xml, const URI_Ref& extRef);
     bool Export_RCBs(const XmlNode& parent, CKiln_Main* pMain, CBase_XML& xml, const URI_Ref& rcb);
@@ -184,6 +194,8 @@ private:
     std::set<std::string> m_daTypeUris;
     std::set<std::string> m_enumTypeUris;
     std::map<std::string, bool> m_dataSetWritten;  // data set URI -> has members to write
+    std::vector<CString> m_vLeftOut;               // see LeftOut()
+    CString m_strNodePath;                         // LD inst + "/" + name of the node being written
     CStringArray m_saSemanticSpaceAttrs;
     CStringArray m_saANameAttrs;
     CStringArray m_saLNodeTypeAttrs;

@@ -273,39 +273,46 @@ bool CKiln_Export::Export_ClientLN(const XmlNode& parent, CKiln_Main* pMain, CBa
     return true;
 }
 
-bool CKiln_Export::Collect_FCDAs(CKiln_Main* pMain, const URI_Ref& dataSet, std::vector<FcdaRow>& rows) {
+bool CKiln_Export::Collect_FCDAs(CKiln_Main* pMain, const URI_Ref& dataSet, std::vector<FcdaRow>& rows,
+                                 std::vector<URI_Ref>* pLeftOut) {
     rows.clear();
     std::vector<URI_Ref> members;
     if (!Members(pMain, dataSet, "sec:DataSet.FCDAs", members)) return false;
     for (const URI_Ref& member : members) {
-        const CString doName = Attr(pMain, member, "sec:DARef.doName");
-        const URI_Ref lnode = FirstMember(pMain, member, "sec:DARef.LNode");
-        if (lnode.IsEmpty()) continue;
-        // The DO key must name a DO of the node's type or of one of its base types.
-        const CString key = StringBefore(doName, ".");
-        std::vector<URI_Ref> chain;
-        const URI_Ref lnType = FirstMember(pMain, lnode, "sec:LNode.LNodeType");
-        if (lnType.IsSet()) pMain->Get_AbstractTypes(lnType, &chain, "sec:LNodeType.Abstract_Type");
-        bool bFound = false;
-        for (const URI_Ref& t : chain) {
-            std::vector<URI_Ref> dos;
-            Members(pMain, t, "sec:LNodeType.DOs", dos);
-            for (const URI_Ref& d : dos)
-                if (Attr(pMain, d, kiln::core::kRoleName) == key) {
-                    bFound = true;
-                    break;
-                }
-            if (bFound) break;
-        }
-        if (!bFound) continue;
-        const NodeRef ref = ReadNodeRef(pMain, lnode);
-        if (doName.IsEmpty() || ref.lnClass.IsEmpty()) continue;
-        rows.push_back({ref.ldInst, ref.prefix, ref.lnClass, ref.lnInst, doName,
-                        StringBefore(Attr(pMain, member, "sec:DARef.daName"), "["),
-                        Reduce(Attr(pMain, member, "sec:FCDA.fc"))});
+        const size_t before = rows.size();
+        CollectFCDA(pMain, member, rows);
+        if (pLeftOut && rows.size() == before) pLeftOut->push_back(member);
     }
     m_dataSetWritten[dataSet.sUri] = !rows.empty();
     return true;
+}
+
+void CKiln_Export::CollectFCDA(CKiln_Main* pMain, const URI_Ref& member, std::vector<FcdaRow>& rows) {
+    const CString doName = Attr(pMain, member, "sec:DARef.doName");
+    const URI_Ref lnode = FirstMember(pMain, member, "sec:DARef.LNode");
+    if (lnode.IsEmpty()) return;
+    // The DO key must name a DO of the node's type or of one of its base types.
+    const CString key = StringBefore(doName, ".");
+    std::vector<URI_Ref> chain;
+    const URI_Ref lnType = FirstMember(pMain, lnode, "sec:LNode.LNodeType");
+    if (lnType.IsSet()) pMain->Get_AbstractTypes(lnType, &chain, "sec:LNodeType.Abstract_Type");
+    bool bFound = false;
+    for (const URI_Ref& t : chain) {
+        std::vector<URI_Ref> dos;
+        Members(pMain, t, "sec:LNodeType.DOs", dos);
+        for (const URI_Ref& d : dos)
+            if (Attr(pMain, d, kiln::core::kRoleName) == key) {
+                bFound = true;
+                break;
+            }
+        if (bFound) break;
+    }
+    if (!bFound) return;
+    const NodeRef ref = ReadNodeRef(pMain, lnode);
+    if (doName.IsEmpty() || ref.lnClass.IsEmpty()) return;
+    rows.push_back({ref.ldInst, ref.prefix, ref.lnClass, ref.lnInst, doName,
+                    StringBefore(Attr(pMain, member, "sec:DARef.daName"), "["),
+                    Reduce(Attr(pMain, member, "sec:FCDA.fc"))});
 }
 
 bool CKiln_Export::Is_DataSetWritten(CKiln_Main* pMain, const URI_Ref& dataSet) {
@@ -320,10 +327,23 @@ bool CKiln_Export::Export_DataSets(const XmlNode& parent, CKiln_Main* pMain, CBa
     CString name;
     if (!ReadName(pMain, dataSet, name)) return false;
     std::vector<FcdaRow> rows;
-    if (!Collect_FCDAs(pMain, dataSet, rows)) return false;
-    // SCL has no data set without members: one with nothing to write is left
-    // out, and the control blocks that use it name no data set.
-    if (rows.empty()) return true;
+    std::vector<URI_Ref> leftOut;
+    if (!Collect_FCDAs(pMain, dataSet, rows, &leftOut)) return false;
+    // A member that names no node (or no DO of its node) is left out, and
+    // so is, as SCL has no data set without members, one with nothing to
+    // write: the control blocks that use it name no data set. Each is named.
+    const CString where = m_strNodePath + "." + name;
+    for (const URI_Ref& member : leftOut) {
+        CString label = Attr(pMain, member, "sec:DARef.doName");
+        const CString daName = Attr(pMain, member, "sec:DARef.daName");
+        if (!daName.IsEmpty()) label += "." + daName;
+        if (label.IsEmpty()) label = Attr(pMain, member, kiln::core::kRoleName);
+        m_vLeftOut.push_back("数据集成员（未指向LNode的DO）：" + where + ":" + label);
+    }
+    if (rows.empty()) {
+        m_vLeftOut.push_back("数据集（没有成员）：" + where);
+        return true;
+    }
     const CString desc = Attr(pMain, dataSet, "cim:Naming.description");
     XmlNode element = xml.AddNewNode_withAttrs(parent, "DataSet", Names({"name", "desc"}));
     if (!element) return false;

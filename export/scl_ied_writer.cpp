@@ -2,6 +2,9 @@
 // device and one LN0 or LN per logical node, whose children follow the
 // schema's order (DataSet, ReportControl, LogControl, DOI, Inputs, Log; in
 // LN0 then SettingControl).
+#include <algorithm>
+#include <cstring>
+
 #include "core/kiln_main.h"
 #include "export/export_util.h"
 #include "export/kiln_export.h"
@@ -24,9 +27,75 @@ bool CKiln_Export::Export_ICD_IED(CKiln_Main* pMain, CBase_XML& xml, const URI_R
     XmlNode server = xml.Get_NodePtr(xml.GetDocument(), "//Server");
     if (!ied || !server) return false;
     Put(xml, ied, "type", iedType);
-    for (const URI_Ref& ld : devices)
-        if (!Export_LDevice(pMain, server, xml, ld, false)) return false;
+    const XmlNode accessPoint = server.ParentNode();
+    // A server holds at least one device: an IED without any keeps its
+    // access point without a server.
+    if (devices.empty()) return accessPoint.RemoveChild(server);
+
+    // The devices by the access point they came from, in the order of their
+    // first device, with the point's description. A device made with the
+    // menus has none: it goes to the IED's first access point (the
+    // template's when no device names one).
+    CString firstAp;
+    accessPoint.GetAttribute("name", firstAp);
+    for (const URI_Ref& ld : devices) {
+        const CString apName = Attr(pMain, ld, "sec:LDevice.apName");
+        if (!apName.IsEmpty()) {
+            firstAp = apName;
+            break;
+        }
+    }
+    struct Point {
+        CString name, desc;
+        std::vector<URI_Ref> devices;
+    };
+    std::vector<Point> points;
+    for (const URI_Ref& ld : devices) {
+        CString apName = Attr(pMain, ld, "sec:LDevice.apName");
+        if (apName.IsEmpty()) apName = firstAp;
+        auto it = std::find_if(points.begin(), points.end(), [&](const Point& p) { return p.name == apName; });
+        if (it == points.end()) it = points.insert(points.end(), Point{apName, CString(), {}});
+        if (it->desc.IsEmpty()) it->desc = Attr(pMain, ld, "sec:LDevice.apDesc");
+        it->devices.push_back(ld);
+    }
+    for (size_t i = 0; i < points.size(); ++i) {
+        XmlNode target = server;
+        XmlNode point = accessPoint;
+        if (i == 0) {
+            Put(xml, point, "name", points[i].name);
+        } else {
+            target = AddAccessPoint(ied, accessPoint, server, points[i].name);
+            if (!target) return false;
+            point = target.ParentNode();
+        }
+        if (!points[i].desc.IsEmpty()) point.SetAttribute("desc", points[i].desc);
+        for (const URI_Ref& ld : points[i].devices)
+            if (!Export_LDevice(pMain, target, xml, ld, false)) return false;
+    }
     return true;
+}
+
+XmlNode CKiln_Export::AddAccessPoint(const XmlNode& ied, const XmlNode& model, const XmlNode& server,
+                                     const CString& name) {
+    // A further access point is made like the template's: its attributes
+    // with another name and without the first point's description, and a
+    // server with the template server's elements (its authentication)
+    // before the devices.
+    XmlNode ap = ied.AppendChild(model.NodeName());
+    if (!ap) return XmlNode();
+    for (const pugi::xml_attribute& a : model.PugiNode().attributes())
+        if (std::strcmp(a.name(), "desc") != 0) ap.SetAttribute(CString(a.name()), CString(a.value()));
+    ap.SetAttribute("name", name);
+    XmlNode copy = ap.AppendChild(server.NodeName());
+    if (!copy) return XmlNode();
+    for (const XmlNode& child : server.ChildElements()) {
+        if (child.NodeName() == "LDevice") break;
+        XmlNode c = copy.AppendChild(child.NodeName());
+        if (!c) return XmlNode();
+        for (const pugi::xml_attribute& a : child.PugiNode().attributes())
+            c.SetAttribute(CString(a.name()), CString(a.value()));
+    }
+    return copy;
 }
 
 bool CKiln_Export::Export_LDevice(CKiln_Main* pMain, const XmlNode& parent, CBase_XML& xml, const URI_Ref& ld,
@@ -38,12 +107,16 @@ bool CKiln_Export::Export_LDevice(CKiln_Main* pMain, const XmlNode& parent, CBas
     const URI_Ref abstractLd = pMain->DocMtd_getFirstUri_ofAsso(ld, "sec:LDevice.Abstract_LDevice");
     const CString abstractName = abstractLd.IsSet() ? Attr(pMain, abstractLd, kiln::core::kRoleName) : CString();
 
+    // The name a second-edition file gave the device, when it gave one.
+    const CString ldName = Attr(pMain, ld, "sec:LDevice.ldName");
     CStringArray attrs = Names({"inst", "desc"});
+    if (!ldName.IsEmpty()) attrs.Add("ldName");
     if (bTypePackage) attrs.Add("AbstractLD");
     XmlNode element = xml.AddNewNode_withAttrs(parent, "LDevice", attrs);
     if (!element) return false;
     if (!Put(xml, element, "inst", name)) return false;
     if (!desc.IsEmpty()) Put(xml, element, "desc", desc);
+    if (!ldName.IsEmpty()) Put(xml, element, "ldName", ldName);
     if (bTypePackage && !abstractName.IsEmpty()) Put(xml, element, "AbstractLD", abstractName);
 
     // In an ICD file the nodes of the abstract devices follow the device's
@@ -77,8 +150,10 @@ bool CKiln_Export::Export_LDevice(CKiln_Main* pMain, const XmlNode& parent, CBas
     std::vector<URI_Ref> order;
     for (const Node& n : nodes)
         if (n.lnClass == "LLN0") {
-            order.push_back(n.rsc);
-            break;
+            if (order.empty())
+                order.push_back(n.rsc);
+            else if (!n.bInherited)
+                m_vLeftOut.push_back("LLN0（LDevice中已有LLN0）：" + name + "/" + Attr(pMain, n.rsc, kiln::core::kRoleName));
         }
     std::set<std::string> written;
     for (const Node& n : nodes) {
@@ -123,6 +198,9 @@ bool CKiln_Export::Export_LNode(const XmlNode& parent, CKiln_Main* pMain, CBase_
     }
     const CString lnInst = Attr(pMain, lnode, "sec:LNode.lnInst");
     const CString prefix = Attr(pMain, lnode, "sec:LNode.prefix");
+    CString ldInst;
+    parent.GetAttribute("inst", ldInst);
+    m_strNodePath = ldInst + "/" + name;
 
     // LN0 has no prefix in the schema (a prefix goes into zScl:prefix) and
     // its inst is always empty.
@@ -181,7 +259,12 @@ bool CKiln_Export::Export_LNode(const XmlNode& parent, CKiln_Main* pMain, CBase_
             if (!Export_ExtRefs(inputs, pMain, xml, r)) return false;
     }
     if (!writeAll("sec:LNode.Log", &CKiln_Export::Export_Log, element)) return false;
-    // A setting-group control block has its place in LN0 only.
-    if (bLN0 && !writeAll("sec:LNode.SGCB", &CKiln_Export::Export_SGCB, element)) return false;
+    // A setting-group control block has its place in LN0 only; elsewhere
+    // it is left out and named.
+    if (bLN0) return writeAll("sec:LNode.SGCB", &CKiln_Export::Export_SGCB, element);
+    std::vector<URI_Ref> sgcbs;
+    if (!Members(pMain, lnode, "sec:LNode.SGCB", sgcbs)) return false;
+    for (const URI_Ref& sgcb : sgcbs)
+        m_vLeftOut.push_back("定值控制块（不在LLN0中）：" + m_strNodePath + "." + Attr(pMain, sgcb, kiln::core::kRoleName));
     return true;
 }

@@ -38,7 +38,18 @@ bool CKiln_Import::Import_ICD(URI_Ref* pOut, CKiln_Main* app, CBase_XML* source,
     if (hasId) app->DocMtd_Modify_attribute_value(icd, kRoleName, m_strHeaderId + "_Ver" + version + "_Rev" + revision);
     app->DocMtd_Modify_attribute_value(icd, "sec:ICD.extDOFreely", m_bExtDOFreely ? "true" : "false");
 
-    const XmlNode ied = source->Get_NodePtr(root, "IED");
+    // The IED taken is the first one with a server: a substation file may
+    // start with clients, which hold no logical device.
+    const std::vector<XmlNode> ieds = Children(root, "IED");
+    XmlNode ied;
+    for (const XmlNode& candidate : ieds) {
+        for (const XmlNode& ap : Children(candidate, "AccessPoint"))
+            if (!Children(ap, "Server").empty()) {
+                ied = candidate;
+                break;
+            }
+        if (!ied.IsNull()) break;
+    }
     CString productType;
     Get_NodeText(ied, "@type", productType);
     app->DocMtd_Modify_attribute_value(icd, "sec:ICD.productType", productType);
@@ -49,6 +60,13 @@ bool CKiln_Import::Import_ICD(URI_Ref* pOut, CKiln_Main* app, CBase_XML* source,
         AddOtherError("错误：ICD文件:  IED:", "未找到IED");
     else
         Import_IED(app, icd, ied);
+    if (!ied.IsNull() && ieds.size() > 1) {
+        const CString name = kiln::import::AttrText(ied, "name");
+        AddEntry(m_pOtherErrorsNode, "other_error", "警告：ICD文件:  IED:" + name,
+                 "文件中有" + kiln::import::Dec(static_cast<long long>(ieds.size())) + "个IED，只导入了第一个有Server的IED:" +
+                     name,
+                 &m_nWarnings);
+    }
 
     // The references ask only for these DA paths; a table of every DA path of
     // the ICD would be the larger part of the import's memory.
@@ -144,7 +162,12 @@ bool CKiln_Import::Import_LNodeTypeFile(CKiln_Main* app, CBase_XML* source, CBas
                          "类型包中已有同名类型", &m_nWarnings);
                 continue;
             }
-            if (kind.table->count(id)) continue;
+            if (kind.table->count(id)) {
+                // A second element of an id the file gave already.
+                AddOtherError(CString("错误：ICD文件:  ") + kind.label + id,
+                              CString(kind.element) + "的id重复，只导入了第一个");
+                continue;
+            }
             Struct_ImportShell shell;
             if (!(app->*kind.create)(&shell.m_uShell, package)) return false;
             app->DocMtd_Modify_attribute_value(shell.m_uShell, kRoleName, id);

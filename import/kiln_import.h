@@ -141,7 +141,10 @@ public:
 
     // ---- IED, logical devices, logical nodes ----
     bool Import_IED(CKiln_Main* app, URI_Ref icd, XmlNode node);
-    bool Import_LDevice(CKiln_Main* app, URI_Ref ied, XmlNode node, CString ord, CString iedName);
+    // `apName`, `apDesc`: the name and description of the device's access
+    // point, kept on the device.
+    bool Import_LDevice(CKiln_Main* app, URI_Ref ied, XmlNode node, CString ord, CString iedName,
+                        CString apName = CString(), CString apDesc = CString());
     bool Import_LNode(CKiln_Main* app, URI_Ref ld, XmlNode node, CString ord, URI_Ref log, URI_Ref sgcb, CString ldName,
                       bool bDataSetFlag);
 

@@ -20,14 +20,31 @@ bool CKiln_Import::Import_IED(CKiln_Main* app, URI_Ref icd, XmlNode node) {
     // The devices of all servers share one list in the model, so their order
     // numbers run on over the whole IED.
     long n = 0;
-    for (const XmlNode& ap : Children(node, "AccessPoint"))
-        for (const XmlNode& server : Children(ap, "Server"))
-            for (const XmlNode& ld : Children(server, "LDevice")) Import_LDevice(app, ied, ld, Dec(++n), m_strIEDName);
+    for (const XmlNode& ap : Children(node, "AccessPoint")) {
+        // Each device keeps the name and description of its access point.
+        // The model has no place for nodes directly under an access point,
+        // nor for an access point without a server: each is reported.
+        const CString apName = AttrText(ap, "name");
+        const CString apDesc = AttrText(ap, "desc");
+        const std::vector<XmlNode> servers = Children(ap, "Server");
+        for (const XmlNode& server : servers)
+            for (const XmlNode& ld : Children(server, "LDevice"))
+                Import_LDevice(app, ied, ld, Dec(++n), m_strIEDName, apName, apDesc);
+        for (const XmlNode& ln : Children(ap, "LN")) {
+            const CString fullName = AttrText(ln, "prefix") + AttrText(ln, "lnClass") + AttrText(ln, "inst");
+            AddEntry(m_pLNodesNode, "LNode", "警告：" + fullName,
+                     "AccessPoint:" + apName + "下的LNode:" + fullName + "未导入（只导入LDevice中的LNode）", &m_nWarnings);
+        }
+        if (servers.empty())
+            AddEntry(m_pOtherErrorsNode, "other_error", "警告：ICD文件:  AccessPoint:" + apName,
+                     "AccessPoint:" + apName + "中没有Server，未导入", &m_nWarnings);
+    }
     LinkLCBsToLogs(app);
     return true;
 }
 
-bool CKiln_Import::Import_LDevice(CKiln_Main* app, URI_Ref ied, XmlNode node, CString ord, CString iedName) {
+bool CKiln_Import::Import_LDevice(CKiln_Main* app, URI_Ref ied, XmlNode node, CString ord, CString iedName,
+                                  CString apName, CString apDesc) {
     XmlNode ln0;
     XmlNode lphd;
     for (const XmlNode& child : Children(node, "LN0")) {
@@ -58,9 +75,13 @@ bool CKiln_Import::Import_LDevice(CKiln_Main* app, URI_Ref ied, XmlNode node, CS
     if (!app->NewRsc_LDevice(&ld, ied, URI_Ref(), URI_Ref(), URI_Ref())) return false;
     app->DocMtd_Modify_attribute_value(ld, kRoleOrd, ord);
     app->DocMtd_Modify_attribute_value(ld, kRoleName, inst);
+    if (!apName.IsEmpty()) app->DocMtd_Modify_attribute_value(ld, "sec:LDevice.apName", apName);
+    if (!apDesc.IsEmpty()) app->DocMtd_Modify_attribute_value(ld, "sec:LDevice.apDesc", apDesc);
     app->Mtd_SetStatusBarText("正在导入LD:" + inst);
     CString desc;
     if (ReadAttr(node, "desc", desc)) app->DocMtd_Modify_attribute_value(ld, "cim:Naming.description", desc);
+    CString ownName;
+    if (ReadAttr(node, "ldName", ownName)) app->DocMtd_Modify_attribute_value(ld, "sec:LDevice.ldName", ownName);
     const CString ldName = iedName + inst;
     Import_LNode(app, ld, ln0, "1", URI_Ref(), URI_Ref(), ldName, false);
     long i = 0;
@@ -92,6 +113,17 @@ bool CKiln_Import::Import_LNode(CKiln_Main* app, URI_Ref ld, XmlNode node, CStri
                  &m_nErrors);
         return false;
     }
+    // A class other than its type's is a fault of the file: reported, and
+    // the node is taken with its type all the same.
+    const CString typeClass =
+        type->second.m_pNode.IsNull()
+            ? app->DocMtd_getFirstValue_ofAsso(type->second.m_uShell, "sec:LNodeType.ClassOf_LNType", kRoleName)
+            : AttrText(type->second.m_pNode, "lnClass");
+    if (!typeClass.IsEmpty() && typeClass != lnClass)
+        AddEntry(m_pLNodesNode, "LNode", "错误：" + fullName,
+                 deviceName + "下的LNode:" + fullName + "的lnClass与其lnType:" + lnType + "的lnClass:" + typeClass +
+                     "不同！",
+                 &m_nErrors);
     URI_Ref lnode;
     if (!app->NewRsc_LNode(&lnode, ld, type->second.m_uShell, true)) return false;
     // The node's DOs are those of its type and of the type's bases, the
@@ -115,6 +147,13 @@ bool CKiln_Import::Import_LNode(CKiln_Main* app, URI_Ref ld, XmlNode node, CStri
     ImportNameTable dois, dataSets;
     long i = 0;
     for (const XmlNode& doi : node.ChildElements("DOI")) Import_DOI(app, lnode, doi, Dec(++i), lnType, dois, *dos);
+    // A value belongs to a DOI: one directly under the node has no data
+    // object and is left out.
+    for (const XmlNode& dai : node.ChildElements("DAI")) {
+        const CString daiName = AttrText(dai, "name");
+        AddEntry(m_pDAIsNode, "DAI", "错误：" + fullName + "." + daiName,
+                 deviceName + "下的LNode:" + fullName + "中的DAI:" + daiName + "不在DOI中，未导入！", &m_nErrors);
+    }
     i = 0;
     for (const XmlNode& el : node.ChildElements("Log")) Import_Log(app, lnode, el, Dec(++i), log);
     if (lnClass.Find("LLN0") >= 0) {

@@ -152,7 +152,14 @@ bool CKiln_Import::Import_DataTypeTemplates(CKiln_Main* app, URI_Ref icd, XmlNod
                         if (drop.count(kiln::import::AttrText(d, "name"))) el.RemoveChild(d);
                 }
             }
-            if (kind.table->count(key)) continue;
+            const auto same = kind.table->find(key);
+            if (same != kind.table->end()) {
+                // A second element of an id the file gave already is left
+                // out; one of a depended package's type stands for it.
+                if (!same->second.m_pNode.IsNull())
+                    AddOtherError("错误：ICD文件:  " + element + ":" + key, element + "的" + kind.key + "重复，只导入了第一个");
+                continue;
+            }
             Struct_ImportShell shell;
             const bool made = kind.create ? (app->*kind.create)(&shell.m_uShell, package)
                                           : app->NewRsc_LDevice(&shell.m_uShell, package, URI_Ref(), URI_Ref(), URI_Ref());

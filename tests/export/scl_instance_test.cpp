@@ -40,8 +40,12 @@ TEST_F(InstanceTest, LogicalNodesAndTheirChildrenInSchemaOrder) {
     URI_Ref ext = MakeUnder(c.lln0, "sec:ExtRef", "In1", "sec:ExtRef.LNode", 1);
     (void)ext;
     Set(c.lln0, "sec:LNode.prefix", "Q");
+    // A device name of its own (second edition) is written beside inst.
+    Set(c.ld, "sec:LDevice.ldName", "Relay1_PROT");
     const pugi::xml_document& again = WriteIcd(c.icd, false);
     ld = LDevice(again);
+    EXPECT_EQ(AttrNames(ld), (std::vector<std::string>{"inst", "desc", "ldName"}));
+    EXPECT_STREQ(ld.attribute("ldName").value(), "Relay1_PROT");
     EXPECT_EQ(Select(ld, "LN0/*"), (std::vector<std::string>{"DataSet", "ReportControl", "LogControl", "DOI",
                                                               "Inputs", "Log", "SettingControl"}));
     EXPECT_EQ(Select(ld, "LN0/@zScl:prefix"), std::vector<std::string>{"Q"});

@@ -1,5 +1,7 @@
 // Every ICD exported from a complete model is valid SCL of the 2007B4
 // schema (xmllint), with and without the values of the M2I mapping.
+#include <sstream>
+
 #include "tests/export/export_fixture.h"
 
 namespace kiln::test {
@@ -19,6 +21,11 @@ protected:
         if (skipped) GTEST_SKIP() << "../shared/xsd or xmllint is absent: schema not checked";
         EXPECT_EQ(errors, "") << file;
     }
+    std::vector<URI_Ref> Members(const URI_Ref& owner, const CString& role) {
+        std::vector<URI_Ref> list;
+        app.DocMtd_get_Association_BUris(owner, role, list, kiln::core::kRoleOrd, SortPolicy_ByOrd);
+        return list;
+    }
 };
 
 TEST_F(SchemaTest, HandBuiltModelWithEveryElementKind) {
@@ -26,6 +33,8 @@ TEST_F(SchemaTest, HandBuiltModelWithEveryElementKind) {
     ExportAndValidate(c, false, "complete.icd");
 }
 
+// What SCL cannot hold is left out, the file stays valid, and the success
+// message names each thing left out, one line after its text.
 TEST_F(SchemaTest, EmptyDataSetsAndLogControlWithoutLog) {
     const CompleteIcd c = BuildCompleteIcd();
     URI_Ref empty = MakeUnder(c.lln0, "sec:DataSet", "dsEmpty", "sec:DataSet.LNode", 2);
@@ -36,7 +45,88 @@ TEST_F(SchemaTest, EmptyDataSetsAndLogControlWithoutLog) {
     Doc().ClearLinks(c.lcb, "sec:LCB.Log");
     Doc().ClearLinks(c.lcb, "sec:LCB.DataSet");
     Link(c.lcb, "sec:LCB.DataSet", empty);
+    // A member without a node beside one that is written, and a data set
+    // whose only member names none.
+    URI_Ref loose = MakeUnder(c.dataSet, "sec:FCDA", "F9", "sec:FCDA.DataSet", 9);
+    Set(loose, "sec:DARef.doName", "Str");
+    Set(loose, "sec:DARef.daName", "general");
+    URI_Ref lost = MakeUnder(c.ptoc, "sec:DataSet", "dsLost", "sec:DataSet.LNode", 1);
+    URI_Ref lostMember = MakeUnder(lost, "sec:FCDA", "F1", "sec:FCDA.DataSet", 1);
+    Set(lostMember, "sec:DARef.doName", "Op");
+    // A setting-group control block and a second LLN0 of the device itself.
+    MakeUnder(c.mmxu, "sec:SGCB", "SGCB", "sec:SGCB.LNode", 1);
+    URI_Ref second = MakeLNode(c.ld, "", "", "", 4, c.lln0T);
+    Set(second, "cim:Naming.name", "LLN0");
     ExportAndValidate(c, false, "empty_parts.icd");
+
+    const pugi::xml_document& scl = LoadFile(Path("empty_parts.icd"));
+    EXPECT_EQ(Select(scl, "//LN0/DataSet/@name"), std::vector<std::string>{"dsPrt"});
+    EXPECT_EQ(Select(scl, "//LN0/DataSet/FCDA/@doName").size(), Members(c.dataSet, "sec:DataSet.FCDAs").size() - 1);
+    EXPECT_TRUE(Select(scl, "//LN/SettingControl").empty());
+    EXPECT_EQ(Select(scl, "//LN0").size(), 1u);
+    // The success text stands as it is; each thing left out follows on a line.
+    std::vector<std::string> lines;
+    std::stringstream message(ui.Messages().back().str());
+    for (std::string line; std::getline(message, line);) lines.push_back(line);
+    const std::string ptoc = "PROT/" + Get(c.ptoc, "cim:Naming.name").str();
+    EXPECT_EQ(lines, (std::vector<std::string>{
+                         Path("empty_parts.icd") + "模板文件与" + Path("empty_parts.mics") + "文件导出成功！",
+                         "未导出LLN0（LDevice中已有LLN0）：PROT/LLN0",
+                         "未导出数据集成员（未指向LNode的DO）：PROT/LLN0.dsPrt:Str.general",
+                         "未导出数据集（没有成员）：PROT/LLN0.dsEmpty",
+                         "未导出数据集成员（未指向LNode的DO）：" + ptoc + ".dsLost:Op",
+                         "未导出数据集（没有成员）：" + ptoc + ".dsLost",
+                         "未导出定值控制块（不在LLN0中）：PROT/" + Get(c.mmxu, "cim:Naming.name").str() + ".SGCB"}));
+}
+
+// The access points of an IED come back as they were read (name and
+// description), each with its own devices; devices made with the menus go
+// into the IED's first access point, the template's in a model made with
+// the menus only; an IED without devices keeps its access point without a
+// server.
+TEST_F(SchemaTest, AccessPointsKeepTheirDevices) {
+    struct Device {
+        const char* inst;
+        const char* ap;  // "" for none
+        const char* apDesc;
+    };
+    const struct {
+        std::vector<Device> devices;
+        std::vector<std::string> accessPoints;  // "name|desc:inst,inst"
+    } cases[] = {
+        {{{"PROT", "S1", "站控层"}, {"PIGO", "G1", "过程层GOOSE"}, {"MEAS", "", ""}, {"PISV", "M1", ""}},
+         {"S1|站控层:PROT,MEAS", "G1|过程层GOOSE:PIGO", "M1|:PISV"}},
+        {{{"NEW", "", ""}, {"PROT", "P1", ""}, {"PIGO", "G1", ""}}, {"P1|:NEW,PROT", "G1|:PIGO"}},
+        {{{"PROT", "", ""}}, {"S1|:PROT"}},
+        {{}, {"S1|:"}},
+    };
+    const CompleteIcd c = BuildCompleteIcd();
+    int n = 0;
+    for (const auto& t : cases) {
+        for (const URI_Ref& ld : Members(c.server, "sec:Server.LDevices")) Doc().DeleteResource(ld);
+        int ord = 0;
+        for (const Device& d : t.devices) {
+            URI_Ref ld = MakeUnder(c.server, "sec:LDevice", d.inst, "sec:LDevice.Server", ++ord);
+            if (*d.ap) Set(ld, "sec:LDevice.apName", d.ap);
+            if (*d.apDesc) Set(ld, "sec:LDevice.apDesc", d.apDesc);
+            MakeLNode(ld, "", "", "", 1, c.lln0T);
+        }
+        const std::string file = "ap" + std::to_string(++n) + ".icd";
+        ExportAndValidate(c, false, file);
+        const pugi::xml_document& scl = LoadFile(Path(file));
+        std::vector<std::string> accessPoints;
+        for (const pugi::xpath_node& ap : scl.select_nodes("/SCL/IED/AccessPoint")) {
+            std::string row = std::string(ap.node().attribute("name").value()) + "|" +
+                              ap.node().attribute("desc").value() + ":";
+            for (const std::string& inst : Select(ap.node(), "Server/LDevice/@inst")) row += inst + ",";
+            if (row.back() == ',') row.pop_back();
+            accessPoints.push_back(row);
+        }
+        EXPECT_EQ(accessPoints, t.accessPoints) << file;
+        EXPECT_EQ(Select(scl, "/SCL/IED/AccessPoint/Server/Authentication").size(),
+                  t.devices.empty() ? 0u : t.accessPoints.size())
+            << file;
+    }
 }
 
 TEST_F(SchemaTest, HandBuiltModelWithMappingValues) {

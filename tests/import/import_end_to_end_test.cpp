@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -206,14 +207,21 @@ TEST_F(ImportEndToEnd, FilesOfFurtherToolsGoOutAgainAsValidScl) {
         const char* icd;
         const char* report;  // the answer to the report question, when there is one
         std::vector<std::string> devices;
+        std::vector<std::string> accessPoints;  // name, description: devices, as the file had them
     } cases[] = {
-        {"ed2_1_merging_unit.cid", "MU-610_Ver2.1_RevA", "answer no\n", {"MU"}},
-        {"gbk_multi_ap_line_protection.icd", "PL-2000_Ver5.20_RevC", "answer no\n", {"LD0", "PROT", "PIGO", "PISV"}},
-        {"utf16le_bus_protection.icd", "BP-30_Ver1.2_RevA", "", {"PROT"}},
-        {"prefixed_namespace_bus_protection.iid", "BP-30I_Ver1.2_RevA", "", {"PROT"}},
-        {"latin1_feeder_relay.icd", "FR-7_Ver4.1_RevC", "", {"PROT"}},
-        {"gb2312_multi_ap_line_relay.icd", "JXB-931A_Ver1.00_RevA", "answer no\n", {"PROT", "MEAS", "PIGO", "PISV"}},
-        {"ed2_pv_feeder_station.scd", "PV_E02_Station_Ver3_Rev1", "answer no\n", {"PROT", "CTRL", "DER"}},
+        {"ed2_1_merging_unit.cid", "MU-610_Ver2.1_RevA", "answer no\n", {"MU"}, {"S1 站控层:MU"}},
+        {"gbk_multi_ap_line_protection.icd", "PL-2000_Ver5.20_RevC", "answer no\n", {"LD0", "PROT", "PIGO", "PISV"},
+         {"S1 站控层MMS:LD0,PROT", "G1 过程层GOOSE:PIGO", "M1 过程层SV:PISV"}},
+        {"ed2_bay_controller.icd", "BCU-8_Ver1.4_RevC", "answer no\n", {"CTRL", "MEAS"}, {"AP1 :CTRL,MEAS"}},
+        {"ed2_station_client_first.scd", "220kV_Station_Ver3_RevA", "answer no\n", {"LD0", "PROT", "PIGO", "PISV"},
+         {"S1 站控层MMS:LD0,PROT", "G1 过程层GOOSE:PIGO", "M1 过程层SV:PISV"}},
+        {"utf16le_bus_protection.icd", "BP-30_Ver1.2_RevA", "", {"PROT"}, {"S1 :PROT"}},
+        {"prefixed_namespace_bus_protection.iid", "BP-30I_Ver1.2_RevA", "", {"PROT"}, {"S1 :PROT"}},
+        {"latin1_feeder_relay.icd", "FR-7_Ver4.1_RevC", "", {"PROT"}, {"S1 :PROT"}},
+        {"gb2312_multi_ap_line_relay.icd", "JXB-931A_Ver1.00_RevA", "answer no\n", {"PROT", "MEAS", "PIGO", "PISV"},
+         {"S1 站控层:PROT,MEAS", "G1 GOOSE过程层:PIGO", "M1 SV过程层:PISV"}},
+        {"ed2_pv_feeder_station.scd", "PV_E02_Station_Ver3_Rev1", "answer no\n", {"PROT", "CTRL", "DER"},
+         {"S1 站控层MMS:PROT,CTRL,DER"}},
     };
     for (const auto& c : cases) {
         fs::remove_all(ws);
@@ -230,6 +238,15 @@ TEST_F(ImportEndToEnd, FilesOfFurtherToolsGoOutAgainAsValidScl) {
         const std::string written = ReadAll(out);
         for (const std::string& ld : c.devices)
             EXPECT_TRUE(Has(written, "<LDevice inst=\"" + ld + "\"")) << c.file << " " << ld;
+        std::vector<std::string> accessPoints;
+        const std::regex element("<(AccessPoint name|LDevice inst)=\"([^\"]*)\"(?: desc=\"([^\"]*)\")?");
+        for (std::sregex_iterator it(written.begin(), written.end(), element), end; it != end; ++it) {
+            if ((*it)[1] == "AccessPoint name")
+                accessPoints.push_back((*it)[2].str() + " " + (*it)[3].str() + ":");
+            else if (!accessPoints.empty())
+                accessPoints.back() += (accessPoints.back().back() == ':' ? "" : ",") + (*it)[2].str();
+        }
+        EXPECT_EQ(accessPoints, c.accessPoints) << c.file;
     }
 }
 

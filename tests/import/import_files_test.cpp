@@ -76,7 +76,7 @@ TEST_F(ImportFilesTest, AHeaderWithOnlyAnIdAndAFileWithoutHeaderNameTheIcd) {
     ASSERT_TRUE(RunIcd(Icd("<Header id=\"RELAY1\"/>", kIed, kTypes), &a));
     EXPECT_EQ(Get(a, "cim:Naming.name"), "RELAY1_Ver_Rev");
     EXPECT_EQ(Get(a, "sec:ICD.icdVersion"), "");
-    ASSERT_TRUE(RunIcd(Icd("", "<IED name=\"X\"/>", kTypes), &b));
+    ASSERT_TRUE(RunIcd(Icd("", "<IED name=\"X\"><AccessPoint name=\"S1\"><Server/></AccessPoint></IED>", kTypes), &b));
     EXPECT_EQ(Get(b, "cim:Naming.name"), "_新导入_");
     EXPECT_EQ(Get(b, "sec:ICD.productType"), "");
 }
@@ -120,15 +120,64 @@ TEST_F(ImportFilesTest, UnresolvedReferencesAreReportedSavedAndOffered) {
     EXPECT_TRUE(summary);
 }
 
-TEST_F(ImportFilesTest, AFileWithoutIedIsReportedAndItsTypesStay) {
+// What the model has no place for (nodes directly under an access point,
+// an access point without a server) and faults of the file (a second type
+// of an id already read, a value outside any DOI, a node of another class
+// than its type's) are each reported once; the rest comes in.
+TEST_F(ImportFilesTest, WhatTheModelCannotHoldAndFaultsOfTheFileAreReported) {
+    const std::string ied =
+        "<IED name=\"RELAY\" type=\"R-100\"><AccessPoint name=\"S1\"><Server>\n"
+        "<LDevice inst=\"PROT\"><LN0 lnClass=\"LLN0\" lnType=\"L0\" inst=\"\"/>"
+        "<LN lnClass=\"LPHD\" lnType=\"PH\" inst=\"1\"/>"
+        "<LN lnClass=\"PTOC\" lnType=\"PT\" inst=\"1\"><DAI name=\"Op\"><Val>true</Val></DAI></LN>"
+        "<LN lnClass=\"PTRC\" lnType=\"PT\" inst=\"2\"/></LDevice>\n"
+        "</Server></AccessPoint>\n"
+        "<AccessPoint name=\"P1\"><LN lnClass=\"LPHD\" inst=\"1\" lnType=\"PH\"/></AccessPoint></IED>\n";
+    const std::string second =
+        "<DOType id=\"TSPS\" cdc=\"SPS\"><DA name=\"general\" bType=\"BOOLEAN\" fc=\"ST\"/></DOType>\n";
     URI_Ref out;
-    ASSERT_TRUE(RunIcd(Icd("<Header id=\"R\"/>", "", kTypes), &out, [&] {
+    ASSERT_TRUE(RunIcd(Icd("<Header id=\"R\"/>", ied, kTypes + second), &out, [&] {
         ui.AnswerInputKeep();
-        ui.AnswerNo("发现错误1个");
+        ui.AnswerNo("发现错误3个");
     }));
-    EXPECT_EQ(SavedReport(), (std::vector<ReportEntry>{{"other_error", "错误：ICD文件:  IED:", "未找到IED"}}));
-    EXPECT_EQ(Members(Target(out, "sec:ICD.TypePackage"), "sec:TypePackage.LNodeTypes").size(), 3u);
-    EXPECT_TRUE(ui.CallsOf(Enum_UiCall::ShellOpen).empty());
+    EXPECT_EQ(SavedReport(),
+              (std::vector<ReportEntry>{
+                  {"LNode", "错误：PTRC2", "PROT下的LNode:PTRC2的lnClass与其lnType:PT的lnClass:PTOC不同！"},
+                  {"LNode", "警告：LPHD1", "AccessPoint:P1下的LNode:LPHD1未导入（只导入LDevice中的LNode）"},
+                  {"DAI", "错误：PTOC1.Op", "PROT下的LNode:PTOC1中的DAI:Op不在DOI中，未导入！"},
+                  {"other_error", "错误：ICD文件:  DOType:TSPS", "DOType的id重复，只导入了第一个"},
+                  {"other_error", "警告：ICD文件:  AccessPoint:P1", "AccessPoint:P1中没有Server，未导入"}}));
+    const URI_Ref ld = Member(Target(Target(out, "sec:ICD.IED"), "sec:IED.Servers"), "sec:Server.LDevices", "PROT");
+    EXPECT_EQ(NamesOf(Members(ld, "sec:LDevice.LNodes")), (std::vector<CString>{"LLN0", "LPHD1", "PTOC1", "PTRC2"}));
+    EXPECT_EQ(Get(ld, "sec:LDevice.apName"), "S1");
+    // The first DOType of the id is the one kept.
+    const URI_Ref sps = Member(Target(out, "sec:ICD.TypePackage"), "sec:TypePackage.DOTypes", "TSPS");
+    EXPECT_EQ(NamesOf(Members(sps, "sec:DOType.Contains_DAs")), (std::vector<CString>{"stVal", "q"}));
+}
+
+// A file without an IED that has a server (none at all, or clients only)
+// makes no IED content and is reported as a file without an IED.
+TEST_F(ImportFilesTest, AFileWithoutIedIsReportedAndItsTypesStay) {
+    const std::string clients[] = {
+        "",
+        "<IED name=\"GW\" type=\"G\"><AccessPoint name=\"C1\"/></IED>\n"
+        "<IED name=\"HMI\"><AccessPoint name=\"C1\">"
+        "<LN lnClass=\"IHMI\" inst=\"1\" lnType=\"PT\"/></AccessPoint></IED>\n"};
+    for (const std::string& ieds : clients) {
+        URI_Ref out;
+        ASSERT_TRUE(RunIcd(Icd("<Header id=\"R\"/>", ieds, kTypes), &out, [&] {
+            ui.AnswerInputKeep();
+            ui.AnswerNo("发现错误1个");
+        })) << ieds;
+        EXPECT_EQ(SavedReport(), (std::vector<ReportEntry>{{"other_error", "错误：ICD文件:  IED:", "未找到IED"}})) << ieds;
+        EXPECT_EQ(Members(Target(out, "sec:ICD.TypePackage"), "sec:TypePackage.LNodeTypes").size(), 3u);
+        const URI_Ref ied = Target(out, "sec:ICD.IED");
+        EXPECT_NE(Get(ied, "cim:Naming.name"), "GW");
+        EXPECT_EQ(Get(out, "sec:ICD.productType"), "");
+        EXPECT_TRUE(Members(Target(ied, "sec:IED.Servers"), "sec:Server.LDevices").empty());
+        EXPECT_TRUE(ui.CallsOf(Enum_UiCall::ShellOpen).empty());
+        ui.ClearCalls();
+    }
 }
 
 // Files that fail change nothing in the model.
@@ -346,15 +395,17 @@ TEST_F(ImportFilesTest, LNodeTypeFilesAddToAnExistingPackage) {
         "<LNodeType id=\"NEW\" lnClass=\"PTOC\" zScl:base=\"P1_PTOC\"><DO name=\"Op\" type=\"P1_SPS\"/>"
         "<DO name=\"Str\" type=\"T2\"/></LNodeType>\n"
         "<DOType id=\"T2\" cdc=\"SPS\"><DA name=\"stVal\" bType=\"BOOLEAN\" fc=\"ST\"/></DOType>\n"
-        "<DOType id=\"P1_SPS\" cdc=\"SPS\"/>\n";
+        "<DOType id=\"P1_SPS\" cdc=\"SPS\"/>\n"
+        "<DOType id=\"T2\" cdc=\"SPS\"><DA name=\"q\" bType=\"Quality\" fc=\"ST\"/></DOType>\n";
     ui.AnswerOpenFile(WriteFile("in.Type", TypeFile("X", types)));
-    ui.AnswerNo("LNodeType文件导入完毕,发现错误1个。是否查看报告？");
+    ui.AnswerNo("LNodeType文件导入完毕,发现错误2个。是否查看报告？");
     ASSERT_TRUE(app.Rsc_LNodeType_Import(target));
     const std::vector<ReportEntry> report = SavedReport();
     const std::vector<ReportEntry> expected = {
         {"other_error", "警告：ICD文件:  LNodeType:P1_PTOC", "类型包中已有同名类型"},
         {"other_error", "错误：ICD文件:  LNodeType:", "LNodeType  id为null！"},
-        {"other_error", "警告：ICD文件:  DOType:P1_SPS", "类型包中已有同名类型"}};
+        {"other_error", "警告：ICD文件:  DOType:P1_SPS", "类型包中已有同名类型"},
+        {"other_error", "错误：ICD文件:  DOType:T2", "DOType的id重复，只导入了第一个"}};
     EXPECT_EQ(report, expected);
     const URI_Ref added = Member(target, "sec:TypePackage.LNodeTypes", "NEW");
     ASSERT_TRUE(added.IsSet());
@@ -362,6 +413,8 @@ TEST_F(ImportFilesTest, LNodeTypeFilesAddToAnExistingPackage) {
     EXPECT_EQ(Target(added, "sec:LNodeType.Abstract_Type"), m.p1Ptoc);
     EXPECT_EQ(Target(Member(added, "sec:LNodeType.DOs", "Str"), "sec:DO.DefinedBy_DOType"),
               Member(target, "sec:TypePackage.DOTypes", "T2"));
+    EXPECT_EQ(NamesOf(Members(Member(target, "sec:TypePackage.DOTypes", "T2"), "sec:DOType.Contains_DAs")),
+              std::vector<CString>{"stVal"});
     int ptocs = 0;
     for (const URI_Ref& t : Members(target, "sec:TypePackage.LNodeTypes")) ptocs += Get(t, "cim:Naming.name") == "P1_PTOC";
     EXPECT_EQ(ptocs, 1);
@@ -560,8 +613,10 @@ TEST_F(ImportFilesTest, TheFirstIedOfAMultiIedFileIsImported) {
         "<LN lnClass=\"PTOC\" lnType=\"PT\" inst=\"1\"><Inputs>"
         "<ExtRef iedName=\"BAY2\" ldInst=\"CTRL\" lnClass=\"LLN0\" doName=\"Mod\" daName=\"stVal\"/>"
         "</Inputs></LN></LDevice></Server></AccessPoint></IED>\n";
+    // A client without a server stands first, as in substation files.
+    const std::string client = "<IED name=\"GW\" type=\"G\"><AccessPoint name=\"C1\"/></IED>\n";
     // Edition 1: no version attributes on the root.
-    std::string ed1 = Icd("<Header id=\"SUB\" nameStructure=\"IEDName\"/>", first + second, kTypes);
+    std::string ed1 = Icd("<Header id=\"SUB\" nameStructure=\"IEDName\"/>", client + first + second, kTypes);
     ed1.replace(ed1.find(" version=\"2007\" revision=\"B\""), std::string(" version=\"2007\" revision=\"B\"").size(), "");
     URI_Ref out;
     ASSERT_TRUE(RunIcd(ed1, &out, [&] {
@@ -573,8 +628,11 @@ TEST_F(ImportFilesTest, TheFirstIedOfAMultiIedFileIsImported) {
     EXPECT_EQ(Get(ied, "cim:Naming.description"), "一号间隔");
     EXPECT_EQ(NamesOf(Members(Target(ied, "sec:IED.Servers"), "sec:Server.LDevices")), std::vector<CString>{"PROT"});
     const std::vector<ReportEntry> report = SavedReport();
-    ASSERT_EQ(report.size(), 1u);
-    EXPECT_EQ(report[0].error, "未找到LNode:BAY2CTRLLLN0");
+    EXPECT_EQ(Get(out, "sec:ICD.productType"), "A");
+    // The report says which of the three IEDs came in.
+    EXPECT_EQ(report, (std::vector<ReportEntry>{
+                          {"other_error", "警告：ICD文件:  IED:BAY1", "文件中有3个IED，只导入了第一个有Server的IED:BAY1"},
+                          {"other_error", "错误：ICD文件:sec:ExtRef:ExtRef_1", "未找到LNode:BAY2CTRLLLN0"}}));
 }
 
 }  // namespace kiln::test

@@ -87,6 +87,7 @@ TEST_F(MakerFilesTest, OnlyTheFirstIedOfASubstationFileIsTakenAndItsOutsideInput
     EXPECT_EQ(NamesOf(Members(ServerOf(icd), "sec:Server.LDevices")), std::vector<CString>{"PI"});
     EXPECT_EQ(SavedReport(),
               (std::vector<ReportEntry>{
+                  {"other_error", "警告：ICD文件:  IED:P_L2201A", "文件中有3个IED，只导入了第一个有Server的IED:P_L2201A"},
                   {"other_error", "错误：ICD文件:sec:ExtRef:CB_POS", "未找到LNode:C_L2201CTRLXCBR1"},
                   {"other_error", "错误：ICD文件:sec:ExtRef:IA", "未找到LNode:MU_L2201MUTCTR1"}}));
     // The input from the relay itself is linked.
@@ -97,6 +98,34 @@ TEST_F(MakerFilesTest, OnlyTheFirstIedOfASubstationFileIsTakenAndItsOutsideInput
     EXPECT_EQ(Target(inputs[2], "sec:DARef.LNode"), Node(pi, "PTOC1"));
     // One ICD came in; the types all three IEDs share are there once.
     EXPECT_EQ(Members(Target(icd, "sec:ICD.TypePackage"), "sec:TypePackage.LNodeTypes").size(), 5u);
+}
+
+// A second-edition station file that starts with a client: the protection
+// after it comes in, each device with its access point, and the report
+// names the IED taken and what has no place in the model.
+TEST_F(MakerFilesTest, AStationFileStartingWithAClientGivesTheFirstServerIed) {
+    const URI_Ref icd = Import("ed2_station_client_first.scd", 1);
+    EXPECT_EQ(Get(icd, "sec:ICD.productType"), "PCS-931");
+    const URI_Ref ied = Target(icd, "sec:ICD.IED");
+    EXPECT_EQ(Get(ied, "cim:Naming.name"), "PL2201");
+    EXPECT_EQ(Desc(ied), "220kV线路2201保护");
+    EXPECT_EQ(SavedReport(),
+              (std::vector<ReportEntry>{
+                  {"LNode", "警告：ITCI1", "AccessPoint:C1下的LNode:ITCI1未导入（只导入LDevice中的LNode）"},
+                  {"other_error", "警告：ICD文件:  AccessPoint:A1", "AccessPoint:A1中没有Server，未导入"},
+                  {"other_error", "警告：ICD文件:  AccessPoint:C1", "AccessPoint:C1中没有Server，未导入"},
+                  {"other_error", "警告：ICD文件:  IED:PL2201", "文件中有3个IED，只导入了第一个有Server的IED:PL2201"},
+                  {"other_error", "错误：ICD文件:sec:ExtRef:SVIN/TCTR1.AmpSv.instMag.i", "未找到LNode:ML2201MUITCTR1"}}));
+    std::vector<CString> devices;
+    for (const URI_Ref& d : Members(ServerOf(icd), "sec:Server.LDevices"))
+        devices.push_back(Get(d, "cim:Naming.name") + "@" + Get(d, "sec:LDevice.apName") + " " +
+                          Get(d, "sec:LDevice.apDesc"));
+    EXPECT_EQ(devices, (std::vector<CString>{"LD0@S1 站控层MMS", "PROT@S1 站控层MMS", "PIGO@G1 过程层GOOSE",
+                                             "PISV@M1 过程层SV"}));
+    EXPECT_EQ(Get(DeviceOf(icd, "LD0"), "sec:LDevice.ldName"), "PL2201_LD0");
+    // The GOOSE data set names a node of another access point's device.
+    EXPECT_EQ(FcdaTargets(Members(Node(DeviceOf(icd, "PIGO"), "LLN0"), "sec:LNode.DataSets").at(0)),
+              std::vector<CString>{"PTRC1.Tr"});
 }
 
 TEST_F(MakerFilesTest, AGb2312FileKeepsItsChineseTexts) {

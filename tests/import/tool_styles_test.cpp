@@ -52,6 +52,8 @@ TEST_F(ToolStylesTest, AMergingUnitWithByteOrderMarkCrlfForeignNamespacesAndSamp
     EXPECT_EQ(SavedReport(),
               (std::vector<ReportEntry>{
                   {"LNode", "错误：GGIO1", "未找到LDevice: MU下的LNode:GGIO1对应的lnType:MU610_GGIO_IO！"},
+                  // The sampled-value access point only points at the station server.
+                  {"other_error", "警告：ICD文件:  AccessPoint:M1", "AccessPoint:M1中没有Server，未导入"},
                   {"other_error", "错误：ICD文件:sec:ClientLN:Client_1", "未找到LNode:SCADA1LD0IHMI1"},
                   {"other_error", "错误：ICD文件:sec:ExtRef:TimeSrc2", "未找到LNode:P_T1APILTMS1"}}));
     EXPECT_EQ(Get(icd, "cim:Naming.name"), "MU-610_Ver2.1_RevA");
@@ -62,6 +64,8 @@ TEST_F(ToolStylesTest, AMergingUnitWithByteOrderMarkCrlfForeignNamespacesAndSamp
     // The process-bus access point serves through the station one: one device.
     EXPECT_EQ(NamesOf(Members(ServerOf(icd), "sec:Server.LDevices")), std::vector<CString>{"MU"});
     const URI_Ref mu = DeviceOf(icd, "MU");
+    EXPECT_EQ(Get(mu, "sec:LDevice.ldName"), "MU_T1_MU");
+    EXPECT_EQ(Get(mu, "sec:LDevice.apName") + " " + Get(mu, "sec:LDevice.apDesc"), "S1 站控层");
     EXPECT_EQ(NamesOf(Members(mu, "sec:LDevice.LNodes")),
               (std::vector<CString>{"LLN0", "LPHD1", "ITCTR1", "ITCTR2", "UTVTR1", "LTMS1", "HarmMHAI1"}));
 
@@ -124,7 +128,8 @@ TEST_F(ToolStylesTest, AMergingUnitWithByteOrderMarkCrlfForeignNamespacesAndSamp
 TEST_F(ToolStylesTest, AStationProtectionInGbkWithAServerOnEveryAccessPoint) {
     const URI_Ref icd = Import("gbk_multi_ap_line_protection.icd", 2);
     EXPECT_EQ(SavedReport(),
-              (std::vector<ReportEntry>{{"other_error", "错误：ICD文件:sec:ExtRef:1-B:PIGO/GOINGGIO1.DPCSO1.stVal",
+              (std::vector<ReportEntry>{{"other_error", "警告：ICD文件:  AccessPoint:A1", "AccessPoint:A1中没有Server，未导入"},
+                                        {"other_error", "错误：ICD文件:sec:ExtRef:1-B:PIGO/GOINGGIO1.DPCSO1.stVal",
                                          "未找到LNode:IL2201RPITQ0XCBR1"},
                                         {"other_error", "错误：ICD文件:sec:ExtRef:SVIN/TCTR1.AmpSv.instMag.i",
                                          "未找到LNode:ML2201MUITCTR1"}}));
@@ -137,6 +142,11 @@ TEST_F(ToolStylesTest, AStationProtectionInGbkWithAServerOnEveryAccessPoint) {
     std::vector<CString> ords;
     for (const URI_Ref& d : devices) ords.push_back(Get(d, "e301:OrdNaming.ord"));
     EXPECT_EQ(ords, (std::vector<CString>{"1", "2", "3", "4"}));
+    // Each keeps the name and description of its access point.
+    std::vector<CString> accessPoints;
+    for (const URI_Ref& d : devices)
+        accessPoints.push_back(Get(d, "sec:LDevice.apName") + " " + Get(d, "sec:LDevice.apDesc"));
+    EXPECT_EQ(accessPoints, (std::vector<CString>{"S1 站控层MMS", "S1 站控层MMS", "G1 过程层GOOSE", "M1 过程层SV"}));
     EXPECT_EQ(Desc(devices[2]), "GOOSE过程层");
 
     // Texts with characters GBK has beyond GB2312, and in entities.
@@ -320,6 +330,7 @@ TEST_F(ToolStylesTest, ALargeSubstationFileGivesItsFirstIedOnly) {
     ASSERT_GT(text.size(), 400000u);
     const URI_Ref icd = ImportPath(WriteFile("station.scd", text), 3);
     EXPECT_EQ(SavedReport(), (std::vector<ReportEntry>{
+                                 {"other_error", "警告：ICD文件:  IED:IED000", "文件中有150个IED，只导入了第一个有Server的IED:IED000"},
                                  {"other_error", "错误：ICD文件:sec:ExtRef:in1", "未找到LNode:IED001PROTGGIO1"},
                                  {"other_error", "错误：ICD文件:sec:ExtRef:in2", "未找到LNode:IED002PROTGGIO2"},
                                  {"other_error", "错误：ICD文件:sec:ExtRef:in3", "未找到LNode:IED003PROTGGIO3"}}));
@@ -430,15 +441,16 @@ INSTANTIATE_TEST_SUITE_P(DataFiles, EveryEntryTest,
                          ::testing::Values(EntryRow{"ed1_line_relay.icd", 0, 0, 4},
                                            EntryRow{"ed2_bay_controller.icd", 1, 0, 0},
                                            EntryRow{"gb2312_transformer_relay.icd", 0, 0, 2},
-                                           EntryRow{"substation_three_ieds.scd", 2, 0, 0},
-                                           EntryRow{"ed2_1_merging_unit.cid", 3, 0, 1},
-                                           EntryRow{"gbk_multi_ap_line_protection.icd", 2, 0, 4},
+                                           EntryRow{"substation_three_ieds.scd", 3, 0, 0},
+                                           EntryRow{"ed2_1_merging_unit.cid", 4, 0, 1},
+                                           EntryRow{"gbk_multi_ap_line_protection.icd", 3, 0, 4},
                                            EntryRow{"utf16le_bus_protection.icd", 0, 0, 0},
                                            EntryRow{"prefixed_namespace_bus_protection.iid", 0, 0, 0},
                                            EntryRow{"latin1_feeder_relay.icd", 0, 0, 0},
                                            EntryRow{"ed2_pv_feeder_station.scd", 3, 3, 5},
                                            EntryRow{"gb2312_multi_ap_line_relay.icd", 5, 0, 0},
-                                           EntryRow{"feeder_relay_report_blocks.icd", 2, 0, 0}));
+                                           EntryRow{"feeder_relay_report_blocks.icd", 2, 0, 0},
+                                           EntryRow{"ed2_station_client_first.scd", 5, 0, 0}));
 
 }  // namespace
 }  // namespace kiln::test
