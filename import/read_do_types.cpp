@@ -26,6 +26,8 @@ bool CKiln_Import::Import_DOType(CKiln_Main* app, URI_Ref doType, XmlNode node, 
         } else {
             AddOtherError("错误：ICD文件:  DOType:" + app->DocMtd_getValue_ofAttr(doType, kRoleName),
                           "未找到CDC:" + cdc);
+            // The CDC text is kept, so that the type is written with it.
+            app->DocMtd_Modify_attribute_value(doType, "sec:DOType.cdc", cdc);
         }
     }
     if (hasDesc) app->DocMtd_Modify_attribute_value(doType, "cim:Naming.description", desc);

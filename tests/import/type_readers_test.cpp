@@ -213,6 +213,10 @@ TEST_F(ImportTest, TypeTemplateFindingsHaveTheirTextsAndCounts) {
     EXPECT_EQ(NamesOf(dos), (std::vector<CString>{"A", "DO_2"}));
     EXPECT_EQ(Target(dos[1], "sec:DO.DefinedBy_DOType"), t1);
     EXPECT_TRUE(Target(l1, "sec:LNodeType.ClassOf_LNType").IsEmpty());
+    // Classes outside the standard package are kept as the file wrote them.
+    EXPECT_EQ(Get(l1, "sec:LNodeType.lnClass"), "XXXX");
+    EXPECT_EQ(Get(t1, "sec:DOType.cdc"), "NOPE");
+    EXPECT_TRUE(Target(t1, "sec:DOType.ClassOf_DOType").IsEmpty());
     EXPECT_TRUE(Target(ShellOf(imp.m_mapNewLNodeTypes, "L3"), "sec:LNodeType.Abstract_Type").IsEmpty());
 }
 
