@@ -116,6 +116,10 @@ public:
 
     // ---- enumerations, DA types, BDAs, values ----
     bool Import_EnumType(CKiln_Main* app, URI_Ref enumType, XmlNode node, CString ord);
+    // True when the id names a standard enumeration whose values (order
+    // numbers and texts, in order) are the EnumType element's: the element
+    // then gets no type of its own and references go to the standard's.
+    bool IsStandardEnumType(CKiln_Main* app, const XmlNode& node, const CString& id);
     bool Import_DAType(CKiln_Main* app, URI_Ref daType, XmlNode node, CString ord, bool bLoadDepends);
     bool Import_BDA(CKiln_Main* app, URI_Ref daType, XmlNode node, CString ord);
     bool Import_Val(CKiln_Main* app, URI_Ref owner, XmlNode node, CString ord);

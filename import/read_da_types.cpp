@@ -25,7 +25,25 @@ bool CKiln_Import::Import_EnumType(CKiln_Main* app, URI_Ref enumType, XmlNode no
         URI_Ref value;
         if (!app->NewRsc_EnumVal(&value, enumType, evOrd)) continue;
         app->DocMtd_Modify_attribute_value(value, "sec:EnumVal.val", text);
+        // A value without text is written back without one, not under its name.
+        if (text.IsEmpty()) app->DocMtd_Modify_attribute_value(value, kRoleName, text);
         if (ReadAttr(ev, "desc", evDesc)) app->DocMtd_Modify_attribute_value(value, "cim:Naming.description", evDesc);
+    }
+    return true;
+}
+
+bool CKiln_Import::IsStandardEnumType(CKiln_Main* app, const XmlNode& node, const CString& id) {
+    auto known = m_mapKnownEnumTypes.find(id.Find("850EN_") >= 0 ? id : "850EN_" + id);
+    if (known == m_mapKnownEnumTypes.end()) return false;
+    const std::vector<XmlNode> values = Children(node, "EnumVal");
+    const std::vector<URI_Ref> standard = MembersByOrd(app, known->second, "sec:EnumType.EnumVals");
+    if (values.size() != standard.size()) return false;
+    for (size_t i = 0; i < values.size(); ++i) {
+        CString text;
+        Get_NodeText(values[i], ".", text);
+        if (AttrText(values[i], "ord") != app->DocMtd_getValue_ofAttr(standard[i], kRoleOrd) ||
+            text != app->DocMtd_getValue_ofAttr(standard[i], "sec:EnumVal.val"))
+            return false;
     }
     return true;
 }
@@ -56,13 +74,17 @@ Struct_ImportShell* CKiln_Import::LinkMemberType(CKiln_Main* app, const URI_Ref&
         return &it->second;
     }
     if (bType.CompareNoCase("Enum") == 0) {
+        // The file's own copy of a standard enumeration (one whose values
+        // differ) comes first, then the standard's, then the chain's.
+        auto own = m_mapNewEnumTypes.find(typeId);
+        const bool ownOfFile =
+            own != m_mapNewEnumTypes.end() && own->second.m_uShell.IsSet() && !own->second.m_pNode.IsNull();
         const CString stdKey = typeId.Find("850EN_") >= 0 ? typeId : "850EN_" + typeId;
         auto known = m_mapKnownEnumTypes.find(stdKey);
-        if (known != m_mapKnownEnumTypes.end()) {
+        if (known != m_mapKnownEnumTypes.end() && !ownOfFile) {
             app->DocMtd_add_Association(member, "sec:BDA.DefinedBy_EnumType", known->second);
             return nullptr;
         }
-        auto own = m_mapNewEnumTypes.find(typeId);
         if (own != m_mapNewEnumTypes.end() && own->second.m_uShell.IsSet())
             app->DocMtd_add_Association(member, "sec:BDA.DefinedBy_EnumType", own->second.m_uShell);
         else

@@ -2,6 +2,7 @@
 // replacement, each reached through the context menus with the file dialog
 // answered by the script, on a workspace made by `kiln init`.
 #include <gtest/gtest.h>
+#include <pugixml.hpp>
 
 #include <unistd.h>
 
@@ -9,6 +10,7 @@
 #include <fstream>
 #include <map>
 #include <string>
+#include <vector>
 
 #include "tests/host/kiln_program.h"
 
@@ -168,6 +170,56 @@ TEST_F(ImportEndToEnd, FilesOfFurtherToolsGoOutAgainAsValidScl) {
         for (const std::string& ld : c.devices)
             EXPECT_TRUE(Has(written, "<LDevice inst=\"" + ld + "\"")) << c.file << " " << ld;
     }
+}
+
+// A maker's ICD with classes the standard package does not hold (a later
+// edition's LN class and CDC, a maker's LN class), a restricted copy of a
+// standard enumeration and a value without text goes out again as the file
+// had them: the classes, the nodes named after them and the data-set members
+// that name them, the maker's enumerations with their own values, and the
+// iedType of each LN type.
+TEST_F(ImportEndToEnd, MakerClassesAndEnumerationsGoOutAsTheFileHadThem) {
+    const fs::path out = dir / "inverter.out.icd";
+    auto [status, text] = Run("export.kiln",
+                              ProductAndImport("der_inverter_maker_classes.icd", "answer no\n") +
+                                  "select \"产品包: 示例电气\" \"IED产品: 产品类型_1\" \"IED类型配置: PV-INV-50_Ver3.02_RevB\"\n"
+                                  "answer no\nanswer file " + out.string() + "\nrclick\nmenu \"生成 ICD 文件\"\n");
+    ASSERT_EQ(status, 0) << text;
+    ASSERT_TRUE(Has(text, "文件导出成功！")) << text;
+    const SclValidation valid = ValidateScl(out);
+    EXPECT_TRUE(valid.Ok()) << valid.output;
+
+    pugi::xml_document doc;
+    ASSERT_TRUE(doc.load_file(out.c_str()));
+    const pugi::xml_node dtt = doc.select_node("/SCL/DataTypeTemplates").node();
+    auto values = [&](const pugi::xml_node& at, const char* xpath) {
+        std::vector<std::string> found;
+        for (const pugi::xpath_node& n : at.select_nodes(xpath))
+            found.push_back(n.attribute() ? n.attribute().value() : n.node().text().get());
+        return found;
+    };
+    using Texts = std::vector<std::string>;
+    const struct {
+        const char* xpath;
+        Texts expected;
+    } rows[] = {
+        // Classes of the types, written as read.
+        {"LNodeType/@lnClass", {"LLN0", "LPHD", "ZINV", "LPDI"}},
+        {"DOType[@id='OTS_OpTm']/@cdc", {"OTS"}},
+        {"LNodeType/@iedType", {"PV-INV-50", "PV-INV-50", "PV-INV-50", "PV-INV-50"}},
+        // The maker's restricted enumeration with its own values; the
+        // standard one it copied whole stays the standard's.
+        {"EnumType/@id", {"BehaviourModeKind", "CtlModelKind", "HealthKind", "INV_StateKind"}},
+        {"EnumType[@id='BehaviourModeKind']/EnumVal/@ord", {"1", "5"}},
+        {"EnumType[@id='BehaviourModeKind']/EnumVal", {"on", "off"}},
+        {"EnumType[@id='INV_StateKind']/EnumVal", {"", "Standby", "Running", "Fault"}},
+    };
+    for (const auto& r : rows) EXPECT_EQ(values(dtt, r.xpath), r.expected) << r.xpath;
+    // The nodes keep their class, and the data-set members name them so.
+    const pugi::xml_node ld = doc.select_node("//LDevice[@inst='DER']").node();
+    EXPECT_EQ(values(ld, "LN/@lnClass"), (Texts{"LPHD", "ZINV", "LPDI", "LPDI"}));
+    EXPECT_EQ(values(ld, "LN0/DataSet/FCDA/@lnClass"), (Texts{"ZINV", "ZINV", "LPDI", "LPDI"}));
+    EXPECT_EQ(values(ld, "LN0/DataSet/FCDA[@prefix='PV']/@lnInst"), (Texts{"1", "2"}));
 }
 
 }  // namespace

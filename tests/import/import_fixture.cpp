@@ -26,6 +26,8 @@ ImportTest::ImportTest() {
     semQ = MakeUnder(m.stdPkg, "sec:DASemantic", "q", "sec:DASemantic.TypePackage");
     semPhsA = MakeUnder(m.stdPkg, "sec:DASemantic", "phsA", "sec:DASemantic.TypePackage");
     enBeh = MakeEnumType(m.stdPkg, "850EN_Beh", 2, {"on", "blocked"});
+    // Its values carry their texts, as the standard definitions' do.
+    for (const URI_Ref& v : Members(enBeh, "sec:EnumType.EnumVals")) Set(v, "sec:EnumVal.val", Get(v, "cim:Naming.name"));
 
     MakeDomain("kiln.pp#", "二次模型装置类型包");
     URI_Ref prodPkg = Make("kiln.pp#", "sec:ProductPackage", "PP");
@@ -116,9 +118,7 @@ void ImportTest::Pass1(const XmlNode& templates) {
             XmlNode el = list.Item(i);
             CString id, base;
             if (!el.GetAttribute("id", id) || kind.table->count(id)) continue;
-            if (CString(kind.element) == "EnumType" &&
-                imp.m_mapKnownEnumTypes.count(id.Find("850EN_") >= 0 ? id : "850EN_" + id))
-                continue;
+            if (CString(kind.element) == "EnumType" && imp.IsStandardEnumType(&app, el, id)) continue;
             if (CString(kind.element) == "LNodeType" && el.GetAttribute("zScl:base", base)) {
                 // The DOs the type inherits are removed from its element.
                 std::vector<CString> inherited;

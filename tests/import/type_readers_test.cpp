@@ -42,6 +42,11 @@ const char* const kTemplates = R"(
 </EnumType>
 <EnumType id="Beh">
   <EnumVal ord="1">on</EnumVal>
+  <EnumVal ord="2">blocked</EnumVal>
+</EnumType>
+<EnumType id="MyEmpty">
+  <EnumVal ord="0"/>
+  <EnumVal ord="1">one</EnumVal>
 </EnumType>
 )";
 
@@ -62,6 +67,12 @@ TEST_F(ImportTest, TypeTemplatesFillTheirShells) {
     EXPECT_EQ(Get(vals[1], "cim:Naming.description"), "远方");
     EXPECT_EQ(Get(vals[2], "sec:EnumVal.val"), "extra");
     EXPECT_FALSE(Get(vals[2], "e301:OrdNaming.ord").IsEmpty());
+    // A value without text has no name to stand in for it.
+    std::vector<URI_Ref> emptyFirst = Members(ShellOf(imp.m_mapNewEnumTypes, "MyEmpty"), "sec:EnumType.EnumVals");
+    ASSERT_EQ(emptyFirst.size(), 2u);
+    EXPECT_EQ(Get(emptyFirst[0], "sec:EnumVal.val"), "");
+    EXPECT_EQ(Get(emptyFirst[0], "cim:Naming.name"), "");
+    EXPECT_EQ(Get(emptyFirst[1], "cim:Naming.name"), "Val_1");
 
     // DO type: class, members in order, triggers, constraints, semantics.
     URI_Ref sps = ShellOf(imp.m_mapNewDOTypes, "MySPS");
@@ -319,8 +330,10 @@ TEST_F(ImportTest, AStandardConformantFileGivesNoFindingsAgainstTheShippedDefini
 
     imp.m_strHeaderId = "STD-1";
     ImportTemplates(Scl(R"(
-<LNodeType id="GGIO_1" lnClass="GGIO" desc="通用输入输出"><DO name="Beh" type="ENS_1"/><DO name="SPCSO" type="SPC_1"/><DO name="Pos" type="DPC_1"/></LNodeType>
+<LNodeType id="GGIO_1" lnClass="GGIO" desc="通用输入输出"><DO name="Beh" type="ENS_1"/><DO name="Health" type="ENS_2"/><DO name="SPCSO" type="SPC_1"/><DO name="Pos" type="DPC_1"/></LNodeType>
 <DOType id="ENS_1" cdc="ENS"><DA name="stVal" fc="ST" bType="Enum" type="BehaviourModeKind" dchg="true"/><DA name="q" fc="ST" bType="Quality" qchg="true"/><DA name="t" fc="ST" bType="Timestamp"/></DOType>
+<DOType id="ENS_2" cdc="ENS"><DA name="stVal" fc="ST" bType="Enum" type="HealthKind" dchg="true"/></DOType>
+<EnumType id="HealthKind"><EnumVal ord="1">Ok</EnumVal><EnumVal ord="3">Alarm</EnumVal></EnumType>
 <DOType id="SPC_1" cdc="SPC">
   <DA name="origin" fc="ST" bType="Struct" type="Orig_1"/><DA name="ctlNum" fc="ST" bType="INT8U"/>
   <DA name="stVal" fc="ST" bType="BOOLEAN" dchg="true"/><DA name="q" fc="ST" bType="Quality" qchg="true"/><DA name="t" fc="ST" bType="Timestamp"/>
@@ -333,11 +346,20 @@ TEST_F(ImportTest, AStandardConformantFileGivesNoFindingsAgainstTheShippedDefini
 <DAType id="Oper_1"><BDA name="ctlVal" bType="BOOLEAN"/><BDA name="operTm" bType="Timestamp"/><BDA name="origin" bType="Struct" type="Orig_1"/>
   <BDA name="ctlNum" bType="INT8U"/><BDA name="T" bType="Timestamp"/><BDA name="Test" bType="BOOLEAN"/><BDA name="Check" bType="Check"/></DAType>
 <DAType id="Orig_1"><BDA name="orCat" bType="Enum" type="OriginatorCategoryKind"/><BDA name="orIdent" bType="Octet64"/></DAType>
-<EnumType id="CtlModelKind"><EnumVal ord="0">status-only</EnumVal></EnumType>
+<EnumType id="CtlModelKind"><EnumVal ord="0">status-only</EnumVal><EnumVal ord="1">direct-with-normal-security</EnumVal>
+  <EnumVal ord="2">sbo-with-normal-security</EnumVal><EnumVal ord="3">direct-with-enhanced-security</EnumVal>
+  <EnumVal ord="4">sbo-with-enhanced-security</EnumVal></EnumType>
 )"));
     imp.Check_DATypeClassOf(&app);
     EXPECT_EQ(AllEntries(), std::vector<ReportEntry>{});
     EXPECT_TRUE(ShellOf(imp.m_mapNewEnumTypes, "CtlModelKind").IsEmpty());  // the standard's own
+    // A copy the maker restricted is the file's own, and its DA uses it.
+    const URI_Ref health = ShellOf(imp.m_mapNewEnumTypes, "HealthKind");
+    ASSERT_TRUE(health.IsSet());
+    EXPECT_EQ(Members(health, "sec:EnumType.EnumVals").size(), 2u);
+    EXPECT_EQ(Target(Member(ShellOf(imp.m_mapNewDOTypes, "ENS_2"), "sec:DOType.Contains_DAs", "stVal"),
+                     "sec:BDA.DefinedBy_EnumType"),
+              health);
     URI_Ref oper = ShellOf(imp.m_mapNewDATypes, "Oper_1");
     EXPECT_EQ(Get(Target(oper, "sec:DAType.ClassOf_DAType"), "cim:Naming.name"), "Oper_BOOLEAN");
     EXPECT_EQ(Get(Target(ShellOf(imp.m_mapNewDATypes, "Orig_1"), "sec:DAType.ClassOf_DAType"), "cim:Naming.name"),
