@@ -73,7 +73,10 @@ bool CKiln_Import::Import_DO(CKiln_Main* app, URI_Ref lnType, XmlNode node, CStr
         return false;
     }
     const CString ns = m_strHeaderId.IsEmpty() ? CString(kNewPackageNs) : m_strHeaderId;
-    const bool inClass = classDOs.count(name) > 0;
+    const auto classDO = classDOs.find(name);
+    const bool inClass = classDO != classDOs.end();
+    // A DO of the class keeps the class's presence condition, as one made from the class does.
+    if (inClass) CopyPresence(app, classDO->second, dataObject, "sec:DO.presence");
     auto known = m_mapKnownDOSemantics.find(name);
     if (known != m_mapKnownDOSemantics.end()) {
         if (inClass) {

@@ -31,6 +31,10 @@ const char* const kTemplates = R"(
   <SDO name="phsA" type="MySPS"/>
   <SDO name="other" type="MySPS" desc="其他"/>
 </DOType>
+<DOType id="MyWYE" cdc="WYE">
+  <SDO name="phsA" type="MySPS"/>
+  <SDO name="phsX" type="MySPS"/>
+</DOType>
 <DAType id="MyOrig" desc="发起者">
   <BDA name="orCat" bType="Enum" type="MyCat"/>
   <BDA name="orIdent" bType="Octet64" desc="标识"><Val>a</Val><Val sGroup="2" desc="第二">b</Val><Val>c</Val></BDA>
@@ -51,6 +55,14 @@ const char* const kTemplates = R"(
 )";
 
 TEST_F(ImportTest, TypeTemplatesFillTheirShells) {
+    // The class members' presence conditions, which their members take over.
+    const CString mandatory = EnumValue("PresenceTypeEnum", "M"), optional = EnumValue("PresenceTypeEnum", "O"),
+                  conditional = EnumValue("PresenceTypeEnum", "C");
+    Set(m.spsStVal, "sec:BDA.presence", mandatory);
+    Set(m.spsD, "sec:BDA.presence", optional);
+    Set(m.commonMod, "sec:DO.presence", mandatory);
+    Set(m.ptocStr, "sec:DO.presence", conditional);
+    Set(m.wyePhsA, "sec:SDO.presence", optional);
     ImportTemplates(Scl(kTemplates));
     EXPECT_EQ(AllEntries(), std::vector<ReportEntry>{});
     EXPECT_EQ(imp.m_nErrors, 0);
@@ -97,6 +109,15 @@ TEST_F(ImportTest, TypeTemplatesFillTheirShells) {
     // A DA's values are kept like a BDA's.
     EXPECT_EQ(Get(das[3], "sec:BDA.valueStr"), "单点");
     EXPECT_EQ(Members(das[3], "sec:BDA.Vals").size(), 2u);
+    // Members of the CDC keep its presence conditions; the others have none.
+    EXPECT_EQ(Get(das[0], "sec:BDA.presence"), mandatory);
+    EXPECT_EQ(Get(das[3], "sec:BDA.presence"), optional);
+    EXPECT_EQ(Get(das[1], "sec:BDA.presence"), "");
+    EXPECT_EQ(Get(das[4], "sec:BDA.presence"), "");
+    std::vector<URI_Ref> wyeSdos = Members(ShellOf(imp.m_mapNewDOTypes, "MyWYE"), "sec:DOType.Contains_SDOs");
+    ASSERT_EQ(wyeSdos.size(), 2u);
+    EXPECT_EQ(Get(wyeSdos[0], "sec:SDO.presence"), optional);
+    EXPECT_EQ(Get(wyeSdos[1], "sec:SDO.presence"), "");
 
     URI_Ref inc = ShellOf(imp.m_mapNewDOTypes, "MyINC");
     std::vector<URI_Ref> incDAs = Members(inc, "sec:DOType.Contains_DAs");
@@ -140,6 +161,10 @@ TEST_F(ImportTest, TypeTemplatesFillTheirShells) {
     EXPECT_EQ(Target(dos[0], "sec:DO.DOSemantic"), semMod);
     EXPECT_EQ(Get(dos[0], "sec:DO.SemanticNs"), "");
     EXPECT_EQ(Target(dos[1], "sec:DO.DOSemantic"), semStr);
+    // DOs of the class (and of its abstract class) keep its presence conditions.
+    EXPECT_EQ(Get(dos[0], "sec:DO.presence"), mandatory);
+    EXPECT_EQ(Get(dos[1], "sec:DO.presence"), conditional);
+    EXPECT_EQ(Get(dos[2], "sec:DO.presence"), "");
     EXPECT_EQ(Get(dos[2], "sec:DO.transient"), "true");
     EXPECT_EQ(Get(dos[3], "sec:DO.transient"), "false");
     EXPECT_EQ(Get(dos[0], "sec:DO.transient"), "");
