@@ -20,7 +20,8 @@ bool CKiln_Import::Import_LNodeType(CKiln_Main* app, URI_Ref lnType, XmlNode nod
     app->Mtd_SetStatusBarText("正在导入TypePackage下 LNodeType: " + id);
     if (hasDesc) app->DocMtd_Modify_attribute_value(lnType, "cim:Naming.description", desc);
     CString iedType;
-    if (ReadAttr(node, "iedType", iedType)) app->DocMtd_Modify_attribute_value(lnType, "sec:LNodeType.iedType", iedType);
+    if (ReadAttr(node, "iedType", iedType))
+        app->DocMtd_Modify_attribute_value(lnType, "sec:LNodeType.iedType", iedType);
 
     const CString who = "错误：ICD文件:  LNodeType:" + id;
     if (!base.IsEmpty()) {
