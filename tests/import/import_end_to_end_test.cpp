@@ -222,5 +222,39 @@ TEST_F(ImportEndToEnd, MakerClassesAndEnumerationsGoOutAsTheFileHadThem) {
     EXPECT_EQ(values(ld, "LN0/DataSet/FCDA[@prefix='PV']/@lnInst"), (Texts{"1", "2"}));
 }
 
+// An ICD made with the menus from standard classes with all their members,
+// written, imported and written again: the second MICS document is the
+// first, the ICD's name aside, so the imported types carry the presence
+// conditions of their classes' members as the made ones do.
+TEST_F(ImportEndToEnd, TheMicsOfAnImportedIcdIsThatOfTheIcdItCameFrom) {
+    const std::string icd = "select \"产品包: 华东电气\" \"IED产品: 产品类型_1\" \"IED类型配置: Product_1";
+    std::string script =
+        "view TreeView_User\nanswer text 华东电气\nrclick\nmenu 新建产品包\n"
+        "select \"产品包: 华东电气\"\nanswer choice --保护装置\nrclick\nmenu 新建IED产品\n"
+        "select \"产品包: 华东电气\" \"IED产品: 产品类型_1\"\nrclick\nmenu \"新建 ICD（IED类型配置）\"\n" +
+        icd + "\" 类型配置 LN类配置\n";
+    for (const char* cls : {"LLN0", "LPHD", "PTOC", "MMXU", "XCBR"})
+        script += std::string("answer choice \"") + cls + "  (Orsane.Zel:2007)\"\n" +
+                  "answer choice \"复制所有成员\\t\\t\\t（M、C和O）\"\nrclick\nmenu \"增加 LN 类型\"\n";
+    script += icd + "\" \"IED: TEMPLATE\"\nrclick\nmenu \"增加 LD\"\n" + icd + "\" \"IED: TEMPLATE\" 逻辑装置:LD_1\n";
+    for (const char* cls : {"PTOC", "MMXU", "XCBR"})
+        script += std::string("answer choice \"Product_1_") + cls + "  (Product_1模板类包)\"\nrclick\nmenu \"增加 LN\"\n";
+    const fs::path first = dir / "made.icd", second = dir / "again.icd";
+    script += icd + "\"\nanswer no\nanswer file " + first.string() + "\nrclick\nmenu \"生成 ICD 文件\"\n" +
+              "select \"产品包: 华东电气\" \"IED产品: 产品类型_1\"\nanswer file " + first.string() +
+              "\nanswer choice \"Orsane.Zel:2007  (标准)\"\nrclick\nmenu \"导入 ICD（IED类型配置）\"\n" + icd +
+              "_Ver_Rev\"\nanswer no\nanswer file " + second.string() + "\nrclick\nmenu \"生成 ICD 文件\"\n";
+    auto [status, text] = Run("mics.kiln", script);
+    ASSERT_EQ(status, 0) << text;
+    ASSERT_TRUE(Has(text, "[message] 导入成功!")) << text;
+
+    const std::string made = ReadAll(dir / "made.mics");
+    std::string again = ReadAll(dir / "again.mics");
+    for (size_t at; (at = again.find("Product_1_Ver_Rev")) != std::string::npos;) again.erase(at + 9, 8);
+    EXPECT_TRUE(Has(made, "presence=\"M\"") && Has(made, "presence=\"O\""));
+    EXPECT_FALSE(Has(made, "presence=\"\""));
+    EXPECT_EQ(again, made);
+}
+
 }  // namespace
 }  // namespace kiln::test

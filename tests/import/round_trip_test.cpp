@@ -3,10 +3,8 @@
 // cannot carry differs as listed with each check.
 #include <unistd.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <fstream>
-#include <set>
 #include <sstream>
 
 #include "export/kiln_export.h"
@@ -199,87 +197,6 @@ TEST_F(RoundTripTest, TypeTemplatesComeBackWithTheirMembersAndClasses) {
         EXPECT_EQ(Get(vals[i], "e301:OrdNaming.ord"), Get(srcVals[i], "e301:OrdNaming.ord"));
         EXPECT_EQ(Get(vals[i], "cim:Naming.name"), "Val_" + Get(srcVals[i], "e301:OrdNaming.ord"));
     }
-}
-
-// The entries of the ICD's MICS document under LNodeTypes and DOTypes, one
-// line per element: the type's name, the element and its attributes, the
-// ICD's name (the name of its space) as "*". The types named in `leaveOut`
-// are left out; the lines are sorted, as the two ICDs number their types in
-// different orders.
-std::vector<std::string> MicsEntries(CKiln_Main& app, const URI_Ref& icd, const std::set<std::string>& leaveOut) {
-    CBase_XML xml;
-    EXPECT_TRUE(xml.Load(CString(KILN_SOURCE_DIR) + "/Template/MICS_Template.xml"));
-    CKiln_Export exporter;
-    EXPECT_TRUE(exporter.Export_MICS(&app, xml, icd));
-    const std::string space = app.DocMtd_getValue_ofAttr(icd, "cim:Naming.name").GetString();
-    std::vector<std::string> lines;
-    for (const char* list : {"LNodeTypes", "DOTypes"}) {
-        for (const XmlNode& type : xml.Get_NodePtr(xml.GetDocumentElement(), list).ChildElements()) {
-            CString typeName;
-            type.GetAttribute("name_ID", typeName);
-            if (leaveOut.count(typeName.GetString())) continue;
-            auto line = [&](const XmlNode& el) {
-                std::string text = std::string(typeName.GetString()) + " " + el.NodeName().GetString();
-                for (const char* attr : {"space_ID", "name_ID", "prefix", "ln_Class", "doType", "bType", "presence",
-                                         "type", "desc"}) {
-                    CString value;
-                    if (!el.GetAttribute(attr, value)) continue;
-                    text += std::string(" ") + attr + "=" + (value.GetString() == space ? "*" : value.GetString());
-                }
-                lines.push_back(text);
-            };
-            line(type);
-            for (const XmlNode& member : type.ChildElements()) line(member);
-        }
-    }
-    std::sort(lines.begin(), lines.end());
-    return lines;
-}
-
-// The MICS of an imported ICD is that of the ICD it came from, names aside:
-// the imported types keep the presence conditions of their classes' members.
-// (The derived type comes back flattened, so it and its base are left out.)
-TEST_F(RoundTripTest, TheMicsOfAnImportedIcdIsThatOfItsSource) {
-    URI_Ref ld;
-    ASSERT_TRUE(app.NewRsc_LDevice(&ld, Target(srcIcd, "sec:ICD.IED"), lln0T, lphdT, URI_Ref()));
-    URI_Ref ptoc, mmxu;
-    ASSERT_TRUE(app.NewRsc_LNode(&ptoc, ld, ptocT, true));
-    ASSERT_TRUE(app.NewRsc_LNode(&mmxu, ld, mmxuT, true));
-    // The conditions of the standard's members, and of the source's members
-    // made from them (as members made from the standard take them over).
-    const CString mandatory = EnumValue("PresenceTypeEnum", "M"), optional = EnumValue("PresenceTypeEnum", "O"),
-                  conditional = EnumValue("PresenceTypeEnum", "C");
-    const struct {
-        URI_Ref standard, source;
-        const char* role;
-        CString presence;
-    } rows[] = {
-        {m.commonMod, Member(lln0T, "sec:LNodeType.DOs", "Mod"), "sec:DO.presence", mandatory},
-        {m.commonBeh, Member(lln0T, "sec:LNodeType.DOs", "Beh"), "sec:DO.presence", mandatory},
-        {m.lphdPhyHealth, Member(lphdT, "sec:LNodeType.DOs", "PhyHealth"), "sec:DO.presence", mandatory},
-        {m.mmxuA, Member(mmxuT, "sec:LNodeType.DOs", "A"), "sec:DO.presence", conditional},
-        {m.spsStVal, Member(sps, "sec:DOType.Contains_DAs", "stVal"), "sec:BDA.presence", mandatory},
-        {m.spsD, Member(sps, "sec:DOType.Contains_DAs", "d"), "sec:BDA.presence", optional},
-        {m.incStVal, Member(inc, "sec:DOType.Contains_DAs", "stVal"), "sec:BDA.presence", mandatory},
-        {m.incCtlModel, Member(inc, "sec:DOType.Contains_DAs", "ctlModel"), "sec:BDA.presence", optional},
-        {m.cmvCVal, Member(cmv, "sec:DOType.Contains_DAs", "cVal"), "sec:BDA.presence", conditional},
-    };
-    // The source's opRcvd is a member of the class as it is of the full standard's.
-    MakeDA(m.inc, "opRcvd", 3, "OR", "BOOLEAN");
-    for (const auto& r : rows) {
-        ASSERT_TRUE(r.source.IsSet()) << r.role;
-        Set(r.standard, r.role, r.presence);
-        Set(r.source, r.role, r.presence);
-    }
-    ImportIcd(ExportIcd());
-    EXPECT_EQ(AllEntries(), kMissingBase);
-
-    const std::set<std::string> derived{"MyPTOC", "MyBase"};
-    const std::vector<std::string> source = MicsEntries(app, srcIcd, derived);
-    EXPECT_EQ(MicsEntries(app, icd, derived), source);
-    EXPECT_EQ(std::count_if(source.begin(), source.end(),
-                            [](const std::string& l) { return l.find("presence=M") != std::string::npos; }),
-              5);
 }
 
 TEST_F(RoundTripTest, ATypePackageFileComesBack) {
