@@ -165,5 +165,16 @@ bool CKiln_Import::Link_StructBDAs(CKiln_Main* app, URI_Ref daClass, XmlNode nod
 bool CKiln_Import::Link_AllStructBDAs(CKiln_Main* app) {
     for (auto& [id, shell] : m_mapNewDATypes)
         if (shell.m_uClass.IsSet()) Link_StructBDAs(app, shell.m_uClass, shell.m_pNode);
+    // The BDAs of a type that now has its class keep the presence conditions
+    // of the class's BDAs, as those of a type made from the class do.
+    for (auto& [id, shell] : m_mapNewDATypes) {
+        if (shell.m_uClass.IsEmpty() || shell.m_pNode.IsNull()) continue;
+        ImportNameTable classBDAs;
+        AddMembersByName(app, shell.m_uClass, "sec:DAType.Contains_BDAs", classBDAs);
+        for (const URI_Ref& bda : MembersByOrd(app, shell.m_uShell, "sec:DAType.Contains_BDAs")) {
+            auto member = classBDAs.find(app->DocMtd_getValue_ofAttr(bda, kRoleName));
+            if (member != classBDAs.end()) CopyPresence(app, member->second, bda, "sec:BDA.presence");
+        }
+    }
     return true;
 }

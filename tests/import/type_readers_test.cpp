@@ -257,6 +257,7 @@ TEST_F(ImportTest, TypeTemplateFindingsHaveTheirTextsAndCounts) {
 }
 
 TEST_F(ImportTest, StructMembersGetTheirClassesLevelByLevel) {
+    Set(m.avF, "sec:BDA.presence", EnumValue("PresenceTypeEnum", "M"));
     ImportTemplates(Scl(R"(
 <DOType id="MyCMV" cdc="CMV"><DA name="cVal" fc="MX" bType="Struct" type="MyVec"/><DA name="q" fc="MX" bType="Quality"/></DOType>
 <DOType id="MyCMV2" cdc="CMV"><DA name="cVal" fc="MX" bType="Struct" type="MyVec2"/></DOType>
@@ -271,6 +272,11 @@ TEST_F(ImportTest, StructMembersGetTheirClassesLevelByLevel) {
     EXPECT_EQ(Target(ShellOf(imp.m_mapNewDATypes, "MyAV"), "sec:DAType.ClassOf_DAType"), m.analogueValue);
     EXPECT_EQ(Target(ShellOf(imp.m_mapNewDATypes, "MyAV2"), "sec:DAType.ClassOf_DAType"), m.analogueValue);
     EXPECT_EQ(Members(ShellOf(imp.m_mapNewDATypes, "MyAV"), "sec:DAType.ClassOf_DAType").size(), 1u);
+    // The BDAs of a type with a class keep the presence conditions of the class's BDAs.
+    EXPECT_EQ(Get(Members(ShellOf(imp.m_mapNewDATypes, "MyAV2"), "sec:DAType.Contains_BDAs").at(0), "sec:BDA.presence"),
+              EnumValue("PresenceTypeEnum", "M"));
+    EXPECT_EQ(Get(Members(ShellOf(imp.m_mapNewDATypes, "Lonely"), "sec:DAType.Contains_BDAs").at(0), "sec:BDA.presence"),
+              "");
 
     imp.Check_DATypeClassOf(&app);
     EXPECT_EQ(Entries("other_errors"),
