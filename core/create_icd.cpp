@@ -6,6 +6,7 @@
 
 #include "core/create_pattern.h"
 #include "core/kiln_main.h"
+#include "core/type_classes.h"
 #include "platform/ui/ui_functions.h"
 
 using kiln::core::BoolText;
@@ -13,24 +14,19 @@ using kiln::core::CNewRsc;
 using kiln::core::kErrAddAsso;
 using kiln::core::kRoleName;
 using kiln::core::kRoleOrd;
+using kiln::core::LnClassOfType;
 using kiln::core::OrdRole;
 
 namespace {
 
-// The LN class of an LN type: the name of the standard class it is made
-// from; a type without one (a class of the standard package itself) is its
-// own class.
-CString LnClassOfType(CKiln_Main& app, const URI_Ref& lnType) {
-    URI_Ref cls = app.DocMtd_getFirstUri_ofAsso(lnType, "sec:LNodeType.ClassOf_LNType");
-    return app.DocMtd_getValue_ofAttr(cls.IsSet() ? cls : lnType, kRoleName);
-}
-
 // What the class of a device's node depends on: its device link, its type
-// link, the type's class link and the names of types and classes.
+// link, the type's class link and kept class text, and the names of types
+// and classes.
 const std::pair<const char*, const char*> kCountDependsOn[] = {
     {"sec:LNode", "sec:LNode.LDevice"},
     {"sec:LNode", "sec:LNode.LNodeType"},
     {"sec:LNodeType", "sec:LNodeType.ClassOf_LNType"},
+    {"sec:LNodeType", "sec:LNodeType.lnClass"},
     {"sec:LNodeType", "cim:Naming.name"},
 };
 

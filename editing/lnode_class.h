@@ -2,18 +2,11 @@
 // a logical node itself.
 #pragma once
 
-#include "core/kiln_main.h"
+#include "core/type_classes.h"
 
 namespace kiln::editing {
 
-// The name of the standard class the LN type is made from; a type without
-// one (a class of the standard package itself) is its own class. Empty for
-// an empty handle.
-inline CString LnClassOfType(CKiln_Main& app, const URI_Ref& lnType) {
-    if (lnType.IsEmpty()) return CString();
-    const URI_Ref cls = app.DocMtd_getFirstUri_ofAsso(lnType, "sec:LNodeType.ClassOf_LNType");
-    return app.DocMtd_getValue_ofAttr(cls.IsSet() ? cls : lnType, core::kRoleName);
-}
+using core::LnClassOfType;
 
 // The class of a logical node: its own "sec:LNode.lnClass" when it has one
 // (nodes read from files, nodes given another type), else its type's class

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "core/kiln_main.h"
+#include "core/type_classes.h"
 #include "platform/mfc/containers.h"
 #include "platform/mfc/text_funcs.h"
 #include "platform/mfc/cstring.h"
@@ -63,14 +64,10 @@ inline bool Put(CBase_XML& xml, const XmlNode& element, const char* attr, const 
 
 namespace kiln::exporter {
 
-// The LN class a logical node is written with: the standard class of its
-// type, or the type's own name when the type names none (as the type's
-// LNodeType element writes it, so that the two match).
+// The LN class a logical node is written with: the class of its type as
+// the type's LNodeType element writes it, so that the two match.
 inline CString LnClassOf(CKiln_Main* pMain, const URI_Ref& lnode) {
-    const URI_Ref type = pMain->DocMtd_getFirstUri_ofAsso(lnode, "sec:LNode.LNodeType");
-    if (type.IsEmpty()) return CString();
-    CString lnClass = FirstName(pMain, type, "sec:LNodeType.ClassOf_LNType");
-    return lnClass.IsEmpty() ? Attr(pMain, type, kiln::core::kRoleName) : lnClass;
+    return kiln::core::LnClassOfType(*pMain, pMain->DocMtd_getFirstUri_ofAsso(lnode, "sec:LNode.LNodeType"));
 }
 
 }  // namespace kiln::exporter

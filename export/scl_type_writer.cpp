@@ -73,11 +73,15 @@ bool CKiln_Export::Export_LNodeType(const XmlNode& parent, CKiln_Main* pMain, CB
     if (!ReadName(pMain, type, name)) return false;
     if (SkipsType(pMain, type, "sec:LNodeType.isInstType")) return true;
     const CString desc = Attr(pMain, type, "cim:Naming.description");
-    const URI_Ref icd = pMain->DocMtd_getFirstUri_ofAsso(type, "sec:LNodeType.TypePackage/sec:TypePackage.ICD");
-    const CString iedName = icd.IsSet() ? FirstName(pMain, icd, "sec:ICD.IED") : CString();
+    // The iedType a file gave the type, else the name of the IED whose ICD
+    // owns the type's package.
+    CString iedName = Attr(pMain, type, "sec:LNodeType.iedType");
+    if (iedName.IsEmpty()) {
+        const URI_Ref icd = pMain->DocMtd_getFirstUri_ofAsso(type, "sec:LNodeType.TypePackage/sec:TypePackage.ICD");
+        if (icd.IsSet()) iedName = FirstName(pMain, icd, "sec:ICD.IED");
+    }
     const CString base = FirstName(pMain, type, "sec:LNodeType.Abstract_Type");
-    CString lnClass = FirstName(pMain, type, "sec:LNodeType.ClassOf_LNType");
-    if (lnClass.IsEmpty()) lnClass = name;
+    const CString lnClass = kiln::core::LnClassOfType(*pMain, type);
 
     CStringArray attrs = Names({"id", "iedType", "lnClass"});
     if (!base.IsEmpty()) attrs.Add("zScl:base");
@@ -158,8 +162,7 @@ bool CKiln_Export::Export_DOType(const XmlNode& parent, CKiln_Main* pMain, CBase
     if (!ReadName(pMain, type, name)) return false;
     if (SkipsType(pMain, type, "sec:DOType.isInstType")) return true;
     const CString desc = Attr(pMain, type, "cim:Naming.description");
-    CString cdc = FirstName(pMain, type, "sec:DOType.ClassOf_DOType");
-    if (cdc.IsEmpty()) cdc = name;
+    const CString cdc = kiln::core::CdcOfType(*pMain, type);
     XmlNode element = xml.AddNewNode_withAttrs(parent, "DOType", Names({"id", "cdc", "desc"}));
     if (!element) return false;
     Put(xml, element, "id", name);

@@ -116,6 +116,10 @@ public:
 
     // ---- enumerations, DA types, BDAs, values ----
     bool Import_EnumType(CKiln_Main* app, URI_Ref enumType, XmlNode node, CString ord);
+    // True when the id names a standard enumeration whose values (order
+    // numbers and texts, in order) are the EnumType element's: the element
+    // then gets no type of its own and references go to the standard's.
+    bool IsStandardEnumType(CKiln_Main* app, const XmlNode& node, const CString& id);
     bool Import_DAType(CKiln_Main* app, URI_Ref daType, XmlNode node, CString ord, bool bLoadDepends);
     bool Import_BDA(CKiln_Main* app, URI_Ref daType, XmlNode node, CString ord);
     bool Import_Val(CKiln_Main* app, URI_Ref owner, XmlNode node, CString ord);
@@ -126,6 +130,9 @@ public:
     bool Import_DOType(CKiln_Main* app, URI_Ref doType, XmlNode node, CString ord, bool bLoadDepends);
     bool Import_DA(CKiln_Main* app, URI_Ref doType, ImportNameTable& members, XmlNode node, CString ord);
     bool Import_SDO(CKiln_Main* app, URI_Ref doType, ImportNameTable& members, XmlNode node, CString ord);
+    // The presence condition of the class's member (its "role") on the member
+    // read from the file, when the two are of one kind and the class's has one.
+    void CopyPresence(CKiln_Main* app, const URI_Ref& classMember, const URI_Ref& member, const char* role);
 
     // ---- LN types and DOs ----
     bool Import_LNodeType(CKiln_Main* app, URI_Ref lnType, XmlNode node, CString base, URI_Ref package, CString ord,

@@ -25,7 +25,25 @@ bool CKiln_Import::Import_EnumType(CKiln_Main* app, URI_Ref enumType, XmlNode no
         URI_Ref value;
         if (!app->NewRsc_EnumVal(&value, enumType, evOrd)) continue;
         app->DocMtd_Modify_attribute_value(value, "sec:EnumVal.val", text);
+        // A value without text is written back without one, not under its name.
+        if (text.IsEmpty()) app->DocMtd_Modify_attribute_value(value, kRoleName, text);
         if (ReadAttr(ev, "desc", evDesc)) app->DocMtd_Modify_attribute_value(value, "cim:Naming.description", evDesc);
+    }
+    return true;
+}
+
+bool CKiln_Import::IsStandardEnumType(CKiln_Main* app, const XmlNode& node, const CString& id) {
+    auto known = m_mapKnownEnumTypes.find(id.Find("850EN_") >= 0 ? id : "850EN_" + id);
+    if (known == m_mapKnownEnumTypes.end()) return false;
+    const std::vector<XmlNode> values = Children(node, "EnumVal");
+    const std::vector<URI_Ref> standard = MembersByOrd(app, known->second, "sec:EnumType.EnumVals");
+    if (values.size() != standard.size()) return false;
+    for (size_t i = 0; i < values.size(); ++i) {
+        CString text;
+        Get_NodeText(values[i], ".", text);
+        if (AttrText(values[i], "ord") != app->DocMtd_getValue_ofAttr(standard[i], kRoleOrd) ||
+            text != app->DocMtd_getValue_ofAttr(standard[i], "sec:EnumVal.val"))
+            return false;
     }
     return true;
 }
@@ -56,13 +74,17 @@ Struct_ImportShell* CKiln_Import::LinkMemberType(CKiln_Main* app, const URI_Ref&
         return &it->second;
     }
     if (bType.CompareNoCase("Enum") == 0) {
+        // The file's own copy of a standard enumeration (one whose values
+        // differ) comes first, then the standard's, then the chain's.
+        auto own = m_mapNewEnumTypes.find(typeId);
+        const bool ownOfFile =
+            own != m_mapNewEnumTypes.end() && own->second.m_uShell.IsSet() && !own->second.m_pNode.IsNull();
         const CString stdKey = typeId.Find("850EN_") >= 0 ? typeId : "850EN_" + typeId;
         auto known = m_mapKnownEnumTypes.find(stdKey);
-        if (known != m_mapKnownEnumTypes.end()) {
+        if (known != m_mapKnownEnumTypes.end() && !ownOfFile) {
             app->DocMtd_add_Association(member, "sec:BDA.DefinedBy_EnumType", known->second);
             return nullptr;
         }
-        auto own = m_mapNewEnumTypes.find(typeId);
         if (own != m_mapNewEnumTypes.end() && own->second.m_uShell.IsSet())
             app->DocMtd_add_Association(member, "sec:BDA.DefinedBy_EnumType", own->second.m_uShell);
         else
@@ -143,5 +165,16 @@ bool CKiln_Import::Link_StructBDAs(CKiln_Main* app, URI_Ref daClass, XmlNode nod
 bool CKiln_Import::Link_AllStructBDAs(CKiln_Main* app) {
     for (auto& [id, shell] : m_mapNewDATypes)
         if (shell.m_uClass.IsSet()) Link_StructBDAs(app, shell.m_uClass, shell.m_pNode);
+    // The BDAs of a type that now has its class keep the presence conditions
+    // of the class's BDAs, as those of a type made from the class do.
+    for (auto& [id, shell] : m_mapNewDATypes) {
+        if (shell.m_uClass.IsEmpty() || shell.m_pNode.IsNull()) continue;
+        ImportNameTable classBDAs;
+        AddMembersByName(app, shell.m_uClass, "sec:DAType.Contains_BDAs", classBDAs);
+        for (const URI_Ref& bda : MembersByOrd(app, shell.m_uShell, "sec:DAType.Contains_BDAs")) {
+            auto member = classBDAs.find(app->DocMtd_getValue_ofAttr(bda, kRoleName));
+            if (member != classBDAs.end()) CopyPresence(app, member->second, bda, "sec:BDA.presence");
+        }
+    }
     return true;
 }

@@ -1,5 +1,6 @@
 // Type-template reader: DO types with their DAs and SDOs, trigger options,
-// functional constraints, type links and name semantics.
+// functional constraints, type links, name semantics and the presence
+// conditions of the CDC's members.
 #include "import/import_util.h"
 #include "import/kiln_import.h"
 
@@ -26,6 +27,8 @@ bool CKiln_Import::Import_DOType(CKiln_Main* app, URI_Ref doType, XmlNode node, 
         } else {
             AddOtherError("错误：ICD文件:  DOType:" + app->DocMtd_getValue_ofAttr(doType, kRoleName),
                           "未找到CDC:" + cdc);
+            // The CDC text is kept, so that the type is written with it.
+            app->DocMtd_Modify_attribute_value(doType, "sec:DOType.cdc", cdc);
         }
     }
     if (hasDesc) app->DocMtd_Modify_attribute_value(doType, "cim:Naming.description", desc);
@@ -34,6 +37,14 @@ bool CKiln_Import::Import_DOType(CKiln_Main* app, URI_Ref doType, XmlNode node, 
     i = 0;
     for (const XmlNode& sdo : Children(node, "SDO")) Import_SDO(app, doType, members, sdo, Dec(++i));
     return true;
+}
+
+void CKiln_Import::CopyPresence(CKiln_Main* app, const URI_Ref& classMember, const URI_Ref& member,
+                                const char* role) {
+    // A member of another kind under the same name has none to give.
+    if (classMember.sClass != member.sClass) return;
+    const CString presence = app->DocMtd_getValue_ofAttr(classMember, role);
+    if (!presence.IsEmpty()) app->DocMtd_Modify_attribute_value(member, role, presence);
 }
 
 namespace {
@@ -71,6 +82,7 @@ bool CKiln_Import::Import_DA(CKiln_Main* app, URI_Ref doType, ImportNameTable& m
     const CString ns = m_strHeaderId.IsEmpty() ? CString(kNewPackageNs) : m_strHeaderId;
     auto member = members.find(name);
     const bool isMember = member != members.end();
+    if (isMember) CopyPresence(app, member->second, da, "sec:BDA.presence");
     if (hasName) {
         app->DocMtd_Modify_attribute_value(da, kRoleName, name);
         auto semantic = m_mapKnownDASemantics.find(name);
@@ -118,7 +130,9 @@ bool CKiln_Import::Import_SDO(CKiln_Main* app, URI_Ref doType, ImportNameTable& 
     CString name, text;
     if (ReadAttr(node, "name", name)) app->DocMtd_Modify_attribute_value(sdo, kRoleName, name);
     auto semantic = m_mapKnownDASemantics.find(name);
-    const bool isMember = members.count(name) > 0;
+    const auto member = members.find(name);
+    const bool isMember = member != members.end();
+    if (isMember) CopyPresence(app, member->second, sdo, "sec:SDO.presence");
     if (semantic != m_mapKnownDASemantics.end()) {
         if (isMember)
             app->DocMtd_add_Association(sdo, "sec:SDO.DASemantic", semantic->second);

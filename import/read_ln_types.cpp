@@ -1,5 +1,5 @@
-// Type-template reader: LN types with their DOs, base types, LN classes and
-// DO name semantics; the check of DA types without a standard class.
+// Type-template reader: LN types with their DOs, base types, LN classes,
+// iedType and DO name semantics; the check of DA types without a standard class.
 #include "import/import_util.h"
 #include "import/kiln_import.h"
 
@@ -19,6 +19,9 @@ bool CKiln_Import::Import_LNodeType(CKiln_Main* app, URI_Ref lnType, XmlNode nod
     ReadAttr(node, "id", id);
     app->Mtd_SetStatusBarText("正在导入TypePackage下 LNodeType: " + id);
     if (hasDesc) app->DocMtd_Modify_attribute_value(lnType, "cim:Naming.description", desc);
+    CString iedType;
+    if (ReadAttr(node, "iedType", iedType))
+        app->DocMtd_Modify_attribute_value(lnType, "sec:LNodeType.iedType", iedType);
 
     const CString who = "错误：ICD文件:  LNodeType:" + id;
     if (!base.IsEmpty()) {
@@ -43,6 +46,8 @@ bool CKiln_Import::Import_LNodeType(CKiln_Main* app, URI_Ref lnType, XmlNode nod
         for (const URI_Ref& t : chain) AddMembersByName(app, t, "sec:LNodeType.DOs", classDOs);
     } else {
         AddOtherError(who, "lnclass: " + lnClass + "在标准包中未找到");
+        // The class text is kept, so that the type and its nodes are written with it.
+        app->DocMtd_Modify_attribute_value(lnType, "sec:LNodeType.lnClass", lnClass);
     }
     long i = 0;
     for (const XmlNode& d : Children(node, "DO")) Import_DO(app, lnType, d, Dec(++i), id, lnClass, classDOs, package);
@@ -69,7 +74,10 @@ bool CKiln_Import::Import_DO(CKiln_Main* app, URI_Ref lnType, XmlNode node, CStr
         return false;
     }
     const CString ns = m_strHeaderId.IsEmpty() ? CString(kNewPackageNs) : m_strHeaderId;
-    const bool inClass = classDOs.count(name) > 0;
+    const auto classDO = classDOs.find(name);
+    const bool inClass = classDO != classDOs.end();
+    // A DO of the class keeps the class's presence condition, as one made from the class does.
+    if (inClass) CopyPresence(app, classDO->second, dataObject, "sec:DO.presence");
     auto known = m_mapKnownDOSemantics.find(name);
     if (known != m_mapKnownDOSemantics.end()) {
         if (inClass) {

@@ -138,8 +138,7 @@ bool CKiln_Import::Import_DataTypeTemplates(CKiln_Main* app, URI_Ref icd, XmlNod
                 return false;
             }
             const CString element(kind.element);
-            if (element == "EnumType" && m_mapKnownEnumTypes.count(key.Find("850EN_") >= 0 ? key : "850EN_" + key))
-                continue;
+            if (element == "EnumType" && IsStandardEnumType(app, el, key)) continue;
             CString base;
             if (element == "LNodeType" && el.GetAttribute("zScl:base", base) && !base.IsEmpty() &&
                 !kind.table->count(key)) {

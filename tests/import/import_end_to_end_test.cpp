@@ -2,6 +2,7 @@
 // replacement, each reached through the context menus with the file dialog
 // answered by the script, on a workspace made by `kiln init`.
 #include <gtest/gtest.h>
+#include <pugixml.hpp>
 
 #include <unistd.h>
 
@@ -294,6 +295,90 @@ TEST_F(ImportEndToEnd, ControlBlocksGoOutAsTheMakersFileHadThem) {
     EXPECT_EQ(values(written, "ReportControl[@name='urcbMeas']/RptEnabled/@max"), std::vector<std::string>{"1"});
     EXPECT_EQ(values(written, "DataSet[@name='dsTrip']/FCDA/@ldInst"),
               (std::vector<std::string>{"PROT", "PROT", "PROT"}));
+}
+
+// A maker's ICD with classes the standard package does not hold (a later
+// edition's LN class and CDC, a maker's LN class), a restricted copy of a
+// standard enumeration and a value without text goes out again as the file
+// had them: the classes, the nodes named after them and the data-set members
+// that name them, the maker's enumerations with their own values, and the
+// iedType of each LN type.
+TEST_F(ImportEndToEnd, MakerClassesAndEnumerationsGoOutAsTheFileHadThem) {
+    const fs::path out = dir / "inverter.out.icd";
+    auto [status, text] = Run("export.kiln",
+                              ProductAndImport("der_inverter_maker_classes.icd", "answer no\n") +
+                                  "select \"产品包: 示例电气\" \"IED产品: 产品类型_1\" \"IED类型配置: PV-INV-50_Ver3.02_RevB\"\n"
+                                  "answer no\nanswer file " + out.string() + "\nrclick\nmenu \"生成 ICD 文件\"\n");
+    ASSERT_EQ(status, 0) << text;
+    ASSERT_TRUE(Has(text, "文件导出成功！")) << text;
+    const SclValidation valid = ValidateScl(out);
+    EXPECT_TRUE(valid.Ok()) << valid.output;
+
+    pugi::xml_document doc;
+    ASSERT_TRUE(doc.load_file(out.c_str()));
+    const pugi::xml_node dtt = doc.select_node("/SCL/DataTypeTemplates").node();
+    auto values = [&](const pugi::xml_node& at, const char* xpath) {
+        std::vector<std::string> found;
+        for (const pugi::xpath_node& n : at.select_nodes(xpath))
+            found.push_back(n.attribute() ? n.attribute().value() : n.node().text().get());
+        return found;
+    };
+    using Texts = std::vector<std::string>;
+    const struct {
+        const char* xpath;
+        Texts expected;
+    } rows[] = {
+        // Classes of the types, written as read.
+        {"LNodeType/@lnClass", {"LLN0", "LPHD", "ZINV", "LPDI"}},
+        {"DOType[@id='OTS_OpTm']/@cdc", {"OTS"}},
+        {"LNodeType/@iedType", {"PV-INV-50", "PV-INV-50", "PV-INV-50", "PV-INV-50"}},
+        // The maker's restricted enumeration with its own values; the
+        // standard one it copied whole stays the standard's.
+        {"EnumType/@id", {"BehaviourModeKind", "CtlModelKind", "HealthKind", "INV_StateKind"}},
+        {"EnumType[@id='BehaviourModeKind']/EnumVal/@ord", {"1", "5"}},
+        {"EnumType[@id='BehaviourModeKind']/EnumVal", {"on", "off"}},
+        {"EnumType[@id='INV_StateKind']/EnumVal", {"", "Standby", "Running", "Fault"}},
+    };
+    for (const auto& r : rows) EXPECT_EQ(values(dtt, r.xpath), r.expected) << r.xpath;
+    // The nodes keep their class, and the data-set members name them so.
+    const pugi::xml_node ld = doc.select_node("//LDevice[@inst='DER']").node();
+    EXPECT_EQ(values(ld, "LN/@lnClass"), (Texts{"LPHD", "ZINV", "LPDI", "LPDI"}));
+    EXPECT_EQ(values(ld, "LN0/DataSet/FCDA/@lnClass"), (Texts{"ZINV", "ZINV", "LPDI", "LPDI"}));
+    EXPECT_EQ(values(ld, "LN0/DataSet/FCDA[@prefix='PV']/@lnInst"), (Texts{"1", "2"}));
+}
+
+// An ICD made with the menus from standard classes with all their members,
+// written, imported and written again: the second MICS document is the
+// first, the ICD's name aside, so the imported types carry the presence
+// conditions of their classes' members as the made ones do.
+TEST_F(ImportEndToEnd, TheMicsOfAnImportedIcdIsThatOfTheIcdItCameFrom) {
+    const std::string icd = "select \"产品包: 华东电气\" \"IED产品: 产品类型_1\" \"IED类型配置: Product_1";
+    std::string script =
+        "view TreeView_User\nanswer text 华东电气\nrclick\nmenu 新建产品包\n"
+        "select \"产品包: 华东电气\"\nanswer choice --保护装置\nrclick\nmenu 新建IED产品\n"
+        "select \"产品包: 华东电气\" \"IED产品: 产品类型_1\"\nrclick\nmenu \"新建 ICD（IED类型配置）\"\n" +
+        icd + "\" 类型配置 LN类配置\n";
+    for (const char* cls : {"LLN0", "LPHD", "PTOC", "MMXU", "XCBR"})
+        script += std::string("answer choice \"") + cls + "  (Orsane.Zel:2007)\"\n" +
+                  "answer choice \"复制所有成员\\t\\t\\t（M、C和O）\"\nrclick\nmenu \"增加 LN 类型\"\n";
+    script += icd + "\" \"IED: TEMPLATE\"\nrclick\nmenu \"增加 LD\"\n" + icd + "\" \"IED: TEMPLATE\" 逻辑装置:LD_1\n";
+    for (const char* cls : {"PTOC", "MMXU", "XCBR"})
+        script += std::string("answer choice \"Product_1_") + cls + "  (Product_1模板类包)\"\nrclick\nmenu \"增加 LN\"\n";
+    const fs::path first = dir / "made.icd", second = dir / "again.icd";
+    script += icd + "\"\nanswer no\nanswer file " + first.string() + "\nrclick\nmenu \"生成 ICD 文件\"\n" +
+              "select \"产品包: 华东电气\" \"IED产品: 产品类型_1\"\nanswer file " + first.string() +
+              "\nanswer choice \"Orsane.Zel:2007  (标准)\"\nrclick\nmenu \"导入 ICD（IED类型配置）\"\n" + icd +
+              "_Ver_Rev\"\nanswer no\nanswer file " + second.string() + "\nrclick\nmenu \"生成 ICD 文件\"\n";
+    auto [status, text] = Run("mics.kiln", script);
+    ASSERT_EQ(status, 0) << text;
+    ASSERT_TRUE(Has(text, "[message] 导入成功!")) << text;
+
+    const std::string made = ReadAll(dir / "made.mics");
+    std::string again = ReadAll(dir / "again.mics");
+    for (size_t at; (at = again.find("Product_1_Ver_Rev")) != std::string::npos;) again.erase(at + 9, 8);
+    EXPECT_TRUE(Has(made, "presence=\"M\"") && Has(made, "presence=\"O\""));
+    EXPECT_FALSE(Has(made, "presence=\"\""));
+    EXPECT_EQ(again, made);
 }
 
 }  // namespace

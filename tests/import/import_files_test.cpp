@@ -485,9 +485,13 @@ TEST_F(ImportFilesTest, AnIcdExportedAndImportedAgainComesBackTheSame) {
 }
 
 // A type-package file imported, exported whole and imported again into the
-// same document: the same types under the next free name.
+// same document: the same types under the next free name, and the iedType
+// the file gave its LN types in each export.
 TEST_F(ImportFilesTest, ATypePackageExportedAndImportedAgainComesBackTheSame) {
-    ASSERT_TRUE(RunTypePackage(TypeFile("TP", kTypes)));
+    std::string types = kTypes;
+    types.replace(types.find("lnClass=\"PTOC\""), 0, "iedType=\"R-100\" ");
+    types.replace(types.find("lnClass=\"LLN0\""), 0, "iedType=\"R-100\" ");
+    ASSERT_TRUE(RunTypePackage(TypeFile("TP", types)));
     const URI_Ref first = [&] {
         std::vector<URI_Ref> list;
         app.DocMtd_get_Uris_byClassName("sec:TypePackage", list, "", SortPolicy_ByName);
@@ -496,6 +500,24 @@ TEST_F(ImportFilesTest, ATypePackageExportedAndImportedAgainComesBackTheSame) {
         return URI_Ref();
     }();
     ASSERT_TRUE(first.IsSet());
+    // The iedType of each LNodeType a package's export writes, in order.
+    auto iedTypes = [&](const URI_Ref& package) {
+        CBase_XML out;
+        EXPECT_TRUE(out.Load(CString(KILN_SOURCE_DIR) + "/Template/ICD_Template.xml"));
+        CKiln_Export writer;
+        EXPECT_TRUE(writer.Export_Alone_TypePackage(out.Get_NodePtr(out.GetDocumentElement(), "DataTypeTemplates"),
+                                                    &app, out, package, false));
+        std::vector<CString> found;
+        XmlNodeList list = out.Get_NodePtr(out.GetDocumentElement(), "DataTypeTemplates").SelectNodes("LNodeType");
+        for (long i = 0; i < list.Length(); ++i) {
+            CString value;
+            list.Item(i).GetAttribute("iedType", value);
+            found.push_back(value);
+        }
+        return found;
+    };
+    const std::vector<CString> written{"R-100", "", "R-100"};
+    EXPECT_EQ(iedTypes(first), written);
     CBase_XML xml;
     ASSERT_TRUE(xml.Load(CString(KILN_SOURCE_DIR) + "/Template/ICD_Template.xml"));
     ASSERT_TRUE(xml.Set_Default_NameSpase(kiln::exporter::kSclNamespace));
@@ -517,6 +539,7 @@ TEST_F(ImportFilesTest, ATypePackageExportedAndImportedAgainComesBackTheSame) {
     ASSERT_TRUE(second.IsSet());
     EXPECT_EQ(PackageShape(app, second), PackageShape(app, first));
     EXPECT_EQ(PackageShape(app, second).size(), 8u);
+    EXPECT_EQ(iedTypes(second), written);
 }
 
 }  // namespace kiln::test

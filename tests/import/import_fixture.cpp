@@ -26,6 +26,8 @@ ImportTest::ImportTest() {
     semQ = MakeUnder(m.stdPkg, "sec:DASemantic", "q", "sec:DASemantic.TypePackage");
     semPhsA = MakeUnder(m.stdPkg, "sec:DASemantic", "phsA", "sec:DASemantic.TypePackage");
     enBeh = MakeEnumType(m.stdPkg, "850EN_Beh", 2, {"on", "blocked"});
+    // Its values carry their texts, as the standard definitions' do.
+    for (const URI_Ref& v : Members(enBeh, "sec:EnumType.EnumVals")) Set(v, "sec:EnumVal.val", Get(v, "cim:Naming.name"));
 
     MakeDomain("kiln.pp#", "二次模型装置类型包");
     URI_Ref prodPkg = Make("kiln.pp#", "sec:ProductPackage", "PP");

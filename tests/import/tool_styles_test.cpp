@@ -111,9 +111,15 @@ TEST_F(ToolStylesTest, AMergingUnitWithByteOrderMarkCrlfForeignNamespacesAndSamp
     for (const URI_Ref& in : inputs) EXPECT_TRUE(Target(in, "sec:DARef.LNode").IsEmpty());
     EXPECT_EQ(Get(inputs[1], "sec:DARef.doName"), "TmSrc");
 
-    // Standard enumerations are taken from the standard; the maker's own one
-    // comes in with its empty first value.
-    EXPECT_EQ(TypeNames(icd, "sec:TypePackage.EnumTypes"), std::vector<CString>{"MU610_HealthKind"});
+    // Standard enumerations are taken from the standard, except the copy the
+    // maker restricted to two values; the maker's own one comes in with its
+    // empty first value.
+    EXPECT_EQ(TypeNames(icd, "sec:TypePackage.EnumTypes"), (std::vector<CString>{"MU610_HealthKind", "CtlModelKind"}));
+    const std::vector<URI_Ref> ctlModels =
+        Members(Member(Target(icd, "sec:ICD.TypePackage"), "sec:TypePackage.EnumTypes", "CtlModelKind"),
+                "sec:EnumType.EnumVals");
+    ASSERT_EQ(ctlModels.size(), 2u);
+    EXPECT_EQ(Get(ctlModels[1], "sec:EnumVal.val"), "direct-with-normal-security");
     const std::vector<URI_Ref> health =
         Members(Member(Target(icd, "sec:ICD.TypePackage"), "sec:TypePackage.EnumTypes", "MU610_HealthKind"),
                 "sec:EnumType.EnumVals");

@@ -31,6 +31,10 @@ const char* const kTemplates = R"(
   <SDO name="phsA" type="MySPS"/>
   <SDO name="other" type="MySPS" desc="其他"/>
 </DOType>
+<DOType id="MyWYE" cdc="WYE">
+  <SDO name="phsA" type="MySPS"/>
+  <SDO name="phsX" type="MySPS"/>
+</DOType>
 <DAType id="MyOrig" desc="发起者">
   <BDA name="orCat" bType="Enum" type="MyCat"/>
   <BDA name="orIdent" bType="Octet64" desc="标识"><Val>a</Val><Val sGroup="2" desc="第二">b</Val><Val>c</Val></BDA>
@@ -42,10 +46,23 @@ const char* const kTemplates = R"(
 </EnumType>
 <EnumType id="Beh">
   <EnumVal ord="1">on</EnumVal>
+  <EnumVal ord="2">blocked</EnumVal>
+</EnumType>
+<EnumType id="MyEmpty">
+  <EnumVal ord="0"/>
+  <EnumVal ord="1">one</EnumVal>
 </EnumType>
 )";
 
 TEST_F(ImportTest, TypeTemplatesFillTheirShells) {
+    // The class members' presence conditions, which their members take over.
+    const CString mandatory = EnumValue("PresenceTypeEnum", "M"), optional = EnumValue("PresenceTypeEnum", "O"),
+                  conditional = EnumValue("PresenceTypeEnum", "C");
+    Set(m.spsStVal, "sec:BDA.presence", mandatory);
+    Set(m.spsD, "sec:BDA.presence", optional);
+    Set(m.commonMod, "sec:DO.presence", mandatory);
+    Set(m.ptocStr, "sec:DO.presence", conditional);
+    Set(m.wyePhsA, "sec:SDO.presence", optional);
     ImportTemplates(Scl(kTemplates));
     EXPECT_EQ(AllEntries(), std::vector<ReportEntry>{});
     EXPECT_EQ(imp.m_nErrors, 0);
@@ -62,6 +79,12 @@ TEST_F(ImportTest, TypeTemplatesFillTheirShells) {
     EXPECT_EQ(Get(vals[1], "cim:Naming.description"), "远方");
     EXPECT_EQ(Get(vals[2], "sec:EnumVal.val"), "extra");
     EXPECT_FALSE(Get(vals[2], "e301:OrdNaming.ord").IsEmpty());
+    // A value without text has no name to stand in for it.
+    std::vector<URI_Ref> emptyFirst = Members(ShellOf(imp.m_mapNewEnumTypes, "MyEmpty"), "sec:EnumType.EnumVals");
+    ASSERT_EQ(emptyFirst.size(), 2u);
+    EXPECT_EQ(Get(emptyFirst[0], "sec:EnumVal.val"), "");
+    EXPECT_EQ(Get(emptyFirst[0], "cim:Naming.name"), "");
+    EXPECT_EQ(Get(emptyFirst[1], "cim:Naming.name"), "Val_1");
 
     // DO type: class, members in order, triggers, constraints, semantics.
     URI_Ref sps = ShellOf(imp.m_mapNewDOTypes, "MySPS");
@@ -86,6 +109,15 @@ TEST_F(ImportTest, TypeTemplatesFillTheirShells) {
     // A DA's values are kept like a BDA's.
     EXPECT_EQ(Get(das[3], "sec:BDA.valueStr"), "单点");
     EXPECT_EQ(Members(das[3], "sec:BDA.Vals").size(), 2u);
+    // Members of the CDC keep its presence conditions; the others have none.
+    EXPECT_EQ(Get(das[0], "sec:BDA.presence"), mandatory);
+    EXPECT_EQ(Get(das[3], "sec:BDA.presence"), optional);
+    EXPECT_EQ(Get(das[1], "sec:BDA.presence"), "");
+    EXPECT_EQ(Get(das[4], "sec:BDA.presence"), "");
+    std::vector<URI_Ref> wyeSdos = Members(ShellOf(imp.m_mapNewDOTypes, "MyWYE"), "sec:DOType.Contains_SDOs");
+    ASSERT_EQ(wyeSdos.size(), 2u);
+    EXPECT_EQ(Get(wyeSdos[0], "sec:SDO.presence"), optional);
+    EXPECT_EQ(Get(wyeSdos[1], "sec:SDO.presence"), "");
 
     URI_Ref inc = ShellOf(imp.m_mapNewDOTypes, "MyINC");
     std::vector<URI_Ref> incDAs = Members(inc, "sec:DOType.Contains_DAs");
@@ -129,6 +161,10 @@ TEST_F(ImportTest, TypeTemplatesFillTheirShells) {
     EXPECT_EQ(Target(dos[0], "sec:DO.DOSemantic"), semMod);
     EXPECT_EQ(Get(dos[0], "sec:DO.SemanticNs"), "");
     EXPECT_EQ(Target(dos[1], "sec:DO.DOSemantic"), semStr);
+    // DOs of the class (and of its abstract class) keep its presence conditions.
+    EXPECT_EQ(Get(dos[0], "sec:DO.presence"), mandatory);
+    EXPECT_EQ(Get(dos[1], "sec:DO.presence"), conditional);
+    EXPECT_EQ(Get(dos[2], "sec:DO.presence"), "");
     EXPECT_EQ(Get(dos[2], "sec:DO.transient"), "true");
     EXPECT_EQ(Get(dos[3], "sec:DO.transient"), "false");
     EXPECT_EQ(Get(dos[0], "sec:DO.transient"), "");
@@ -215,10 +251,15 @@ TEST_F(ImportTest, TypeTemplateFindingsHaveTheirTextsAndCounts) {
     EXPECT_EQ(NamesOf(dos), (std::vector<CString>{"A", "DO_2"}));
     EXPECT_EQ(Target(dos[1], "sec:DO.DefinedBy_DOType"), t1);
     EXPECT_TRUE(Target(l1, "sec:LNodeType.ClassOf_LNType").IsEmpty());
+    // Classes outside the standard package are kept as the file wrote them.
+    EXPECT_EQ(Get(l1, "sec:LNodeType.lnClass"), "XXXX");
+    EXPECT_EQ(Get(t1, "sec:DOType.cdc"), "NOPE");
+    EXPECT_TRUE(Target(t1, "sec:DOType.ClassOf_DOType").IsEmpty());
     EXPECT_TRUE(Target(ShellOf(imp.m_mapNewLNodeTypes, "L3"), "sec:LNodeType.Abstract_Type").IsEmpty());
 }
 
 TEST_F(ImportTest, StructMembersGetTheirClassesLevelByLevel) {
+    Set(m.avF, "sec:BDA.presence", EnumValue("PresenceTypeEnum", "M"));
     ImportTemplates(Scl(R"(
 <DOType id="MyCMV" cdc="CMV"><DA name="cVal" fc="MX" bType="Struct" type="MyVec"/><DA name="q" fc="MX" bType="Quality"/></DOType>
 <DOType id="MyCMV2" cdc="CMV"><DA name="cVal" fc="MX" bType="Struct" type="MyVec2"/></DOType>
@@ -233,6 +274,11 @@ TEST_F(ImportTest, StructMembersGetTheirClassesLevelByLevel) {
     EXPECT_EQ(Target(ShellOf(imp.m_mapNewDATypes, "MyAV"), "sec:DAType.ClassOf_DAType"), m.analogueValue);
     EXPECT_EQ(Target(ShellOf(imp.m_mapNewDATypes, "MyAV2"), "sec:DAType.ClassOf_DAType"), m.analogueValue);
     EXPECT_EQ(Members(ShellOf(imp.m_mapNewDATypes, "MyAV"), "sec:DAType.ClassOf_DAType").size(), 1u);
+    // The BDAs of a type with a class keep the presence conditions of the class's BDAs.
+    EXPECT_EQ(Get(Members(ShellOf(imp.m_mapNewDATypes, "MyAV2"), "sec:DAType.Contains_BDAs").at(0), "sec:BDA.presence"),
+              EnumValue("PresenceTypeEnum", "M"));
+    EXPECT_EQ(Get(Members(ShellOf(imp.m_mapNewDATypes, "Lonely"), "sec:DAType.Contains_BDAs").at(0), "sec:BDA.presence"),
+              "");
 
     imp.Check_DATypeClassOf(&app);
     EXPECT_EQ(Entries("other_errors"),
@@ -324,8 +370,10 @@ TEST_F(ImportTest, AStandardConformantFileGivesNoFindingsAgainstTheShippedDefini
 
     imp.m_strHeaderId = "STD-1";
     ImportTemplates(Scl(R"(
-<LNodeType id="GGIO_1" lnClass="GGIO" desc="通用输入输出"><DO name="Beh" type="ENS_1"/><DO name="SPCSO" type="SPC_1"/><DO name="Pos" type="DPC_1"/></LNodeType>
+<LNodeType id="GGIO_1" lnClass="GGIO" desc="通用输入输出"><DO name="Beh" type="ENS_1"/><DO name="Health" type="ENS_2"/><DO name="SPCSO" type="SPC_1"/><DO name="Pos" type="DPC_1"/></LNodeType>
 <DOType id="ENS_1" cdc="ENS"><DA name="stVal" fc="ST" bType="Enum" type="BehaviourModeKind" dchg="true"/><DA name="q" fc="ST" bType="Quality" qchg="true"/><DA name="t" fc="ST" bType="Timestamp"/></DOType>
+<DOType id="ENS_2" cdc="ENS"><DA name="stVal" fc="ST" bType="Enum" type="HealthKind" dchg="true"/></DOType>
+<EnumType id="HealthKind"><EnumVal ord="1">Ok</EnumVal><EnumVal ord="3">Alarm</EnumVal></EnumType>
 <DOType id="SPC_1" cdc="SPC">
   <DA name="origin" fc="ST" bType="Struct" type="Orig_1"/><DA name="ctlNum" fc="ST" bType="INT8U"/>
   <DA name="stVal" fc="ST" bType="BOOLEAN" dchg="true"/><DA name="q" fc="ST" bType="Quality" qchg="true"/><DA name="t" fc="ST" bType="Timestamp"/>
@@ -338,11 +386,20 @@ TEST_F(ImportTest, AStandardConformantFileGivesNoFindingsAgainstTheShippedDefini
 <DAType id="Oper_1"><BDA name="ctlVal" bType="BOOLEAN"/><BDA name="operTm" bType="Timestamp"/><BDA name="origin" bType="Struct" type="Orig_1"/>
   <BDA name="ctlNum" bType="INT8U"/><BDA name="T" bType="Timestamp"/><BDA name="Test" bType="BOOLEAN"/><BDA name="Check" bType="Check"/></DAType>
 <DAType id="Orig_1"><BDA name="orCat" bType="Enum" type="OriginatorCategoryKind"/><BDA name="orIdent" bType="Octet64"/></DAType>
-<EnumType id="CtlModelKind"><EnumVal ord="0">status-only</EnumVal></EnumType>
+<EnumType id="CtlModelKind"><EnumVal ord="0">status-only</EnumVal><EnumVal ord="1">direct-with-normal-security</EnumVal>
+  <EnumVal ord="2">sbo-with-normal-security</EnumVal><EnumVal ord="3">direct-with-enhanced-security</EnumVal>
+  <EnumVal ord="4">sbo-with-enhanced-security</EnumVal></EnumType>
 )"));
     imp.Check_DATypeClassOf(&app);
     EXPECT_EQ(AllEntries(), std::vector<ReportEntry>{});
     EXPECT_TRUE(ShellOf(imp.m_mapNewEnumTypes, "CtlModelKind").IsEmpty());  // the standard's own
+    // A copy the maker restricted is the file's own, and its DA uses it.
+    const URI_Ref health = ShellOf(imp.m_mapNewEnumTypes, "HealthKind");
+    ASSERT_TRUE(health.IsSet());
+    EXPECT_EQ(Members(health, "sec:EnumType.EnumVals").size(), 2u);
+    EXPECT_EQ(Target(Member(ShellOf(imp.m_mapNewDOTypes, "ENS_2"), "sec:DOType.Contains_DAs", "stVal"),
+                     "sec:BDA.DefinedBy_EnumType"),
+              health);
     URI_Ref oper = ShellOf(imp.m_mapNewDATypes, "Oper_1");
     EXPECT_EQ(Get(Target(oper, "sec:DAType.ClassOf_DAType"), "cim:Naming.name"), "Oper_BOOLEAN");
     EXPECT_EQ(Get(Target(ShellOf(imp.m_mapNewDATypes, "Orig_1"), "sec:DAType.ClassOf_DAType"), "cim:Naming.name"),
