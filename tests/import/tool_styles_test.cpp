@@ -453,8 +453,8 @@ INSTANTIATE_TEST_SUITE_P(DataFiles, EveryEntryTest,
                                            EntryRow{"utf16le_bus_protection.icd", 0, 0, 0},
                                            EntryRow{"prefixed_namespace_bus_protection.iid", 0, 0, 0},
                                            EntryRow{"latin1_feeder_relay.icd", 0, 0, 0},
-                                           EntryRow{"ed2_pv_feeder_station.scd", 3, 3, 5},
-                                           EntryRow{"gb2312_multi_ap_line_relay.icd", 5, 0, 0},
+                                           EntryRow{"ed2_pv_feeder_station.scd", 7, 3, 5},
+                                           EntryRow{"gb2312_multi_ap_line_relay.icd", 0, 0, 0},
                                            EntryRow{"feeder_relay_report_blocks.icd", 2, 0, 0},
                                            EntryRow{"ed2_station_client_first.scd", 5, 0, 0}));
 
