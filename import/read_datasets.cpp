@@ -68,6 +68,13 @@ bool CKiln_Import::Import_ExtRef(CKiln_Main* app, URI_Ref lnode, XmlNode node, C
     if (ReadAttr(node, "doName", doName)) app->DocMtd_Modify_attribute_value(extRef, "sec:DARef.doName", doName);
     if (ReadAttr(node, "daName", daName)) app->DocMtd_Modify_attribute_value(extRef, "sec:DARef.daName", daName);
     if (ReadAttr(node, "desc", text)) app->DocMtd_Modify_attribute_value(extRef, "cim:Naming.description", text);
+    // What names the source, kept whether or not its node is in this file
+    // (an input from another IED is written back as the file named it).
+    static const char* const kRefs[][2] = {{"iedName", "sec:ExtRef.iedName"}, {"ldInst", "sec:ExtRef.ldInst"},
+                                           {"prefix", "sec:ExtRef.prefix"},   {"lnClass", "sec:ExtRef.lnClass"},
+                                           {"lnInst", "sec:ExtRef.lnInst"}};
+    for (const auto& [attr, role] : kRefs)
+        if (ReadAttr(node, attr, text)) app->DocMtd_Modify_attribute_value(extRef, role, text);
     const CString lnName = prefix + lnClass + lnInst;
     m_vPendingRefs.push_back({extRef, iedName + ldInst + lnName, ldInst, lnName, daName, doName});
     return true;
