@@ -13,10 +13,11 @@ bool CKiln_Import::Link_ExtRefsAndFCDAs(CKiln_Main* app, const ImportNameTable& 
 
         auto lnode = m_mapInstLNodes.find(ref.m_strLNPath);
         // A client of another IED is kept as the file named it: nothing is
-        // lost, nothing to report.
-        if (lnode == m_mapInstLNodes.end() && cls == "sec:ClientLN" &&
-            app->DocMtd_getValue_ofAttr(ref.m_uMember, "sec:ClientLN.iedName") != m_strIEDName)
-            continue;
+        // lost, nothing to report. One without an IED name is reported.
+        if (lnode == m_mapInstLNodes.end() && cls == "sec:ClientLN") {
+            const CString iedName = app->DocMtd_getValue_ofAttr(ref.m_uMember, "sec:ClientLN.iedName");
+            if (!iedName.IsEmpty() && iedName != m_strIEDName) continue;
+        }
         if (lnode == m_mapInstLNodes.end()) {
             AddOtherError("错误：ICD文件:" + who, "未找到LNode:" + ref.m_strLNPath);
             continue;
