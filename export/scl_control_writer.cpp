@@ -323,7 +323,7 @@ bool CKiln_Export::Collect_FCDAs(CKiln_Main* pMain, const URI_Ref& dataSet, std:
         if (doName.IsEmpty() || ref.lnClass.IsEmpty()) continue;
         rows.push_back({ref.ldInst, ref.prefix, ref.lnClass, ref.lnInst, doName,
                         StringBefore(Attr(pMain, member, "sec:DARef.daName"), "["),
-                        Reduce(Attr(pMain, member, "sec:FCDA.fc"))});
+                        Reduce(Attr(pMain, member, "sec:FCDA.fc")), Attr(pMain, member, "sec:FCDA.ix")});
     }
     m_dataSetWritten[dataSet.sUri] = !rows.empty();
     return true;
@@ -360,6 +360,7 @@ bool CKiln_Export::Export_DataSets(const XmlNode& parent, CKiln_Main* pMain, CBa
         attrs.Add("doName");
         if (!row.daName.IsEmpty()) attrs.Add("daName");
         attrs.Add("fc");
+        if (!row.ix.IsEmpty()) attrs.Add("ix");
         XmlNode fcda = xml.AddNewNode_withAttrs(element, "FCDA", attrs);
         if (!fcda) return false;
         if (!Put(xml, fcda, "ldInst", row.ldInst)) return false;
@@ -369,6 +370,7 @@ bool CKiln_Export::Export_DataSets(const XmlNode& parent, CKiln_Main* pMain, CBa
         if (!Put(xml, fcda, "doName", row.doName)) return false;
         if (!row.daName.IsEmpty() && !Put(xml, fcda, "daName", row.daName)) return false;
         if (!Put(xml, fcda, "fc", row.fc)) return false;
+        if (!row.ix.IsEmpty() && !Put(xml, fcda, "ix", row.ix)) return false;
     }
     return true;
 }

@@ -399,7 +399,7 @@ TEST_F(InstanceTest, DataSetMembersAndInputs) {
     Set(c.lln0, "sec:LNode.prefix", "Q");
     Set(c.lln0, "sec:LNode.lnInst", "1");
     member(c.lln0, "Mod", "ctlModel", 3);
-    member(c.ptoc, "Str", "setMag[SG]", 4);
+    Set(member(c.ptoc, "Str", "setMag[SG]", 4), "sec:FCDA.ix", "3");
     member(c.ptoc, "Gone", "stVal", 5);
     URI_Ref noNode = MakeUnder(c.dataSet, "sec:FCDA", "F", "sec:FCDA.DataSet", 6);
     Set(noNode, "sec:DARef.doName", "Op");
@@ -412,6 +412,10 @@ TEST_F(InstanceTest, DataSetMembersAndInputs) {
     EXPECT_EQ(AttrNames(ds.select_node("FCDA[@doName='Mod']").node()),
               (std::vector<std::string>{"ldInst", "lnClass", "doName", "daName", "fc"}));
     EXPECT_EQ(Select(ds, "FCDA[@doName='Str']/@daName"), std::vector<std::string>{"setMag"});
+    // A member's array index follows its constraint.
+    EXPECT_EQ(AttrNames(ds.select_node("FCDA[@doName='Str']").node()),
+              (std::vector<std::string>{"ldInst", "prefix", "lnClass", "lnInst", "doName", "daName", "fc", "ix"}));
+    EXPECT_EQ(Select(ds, "FCDA[@doName='Str']/@ix"), std::vector<std::string>{"3"});
 
     // Inputs: one element, ExtRefs in order, name as intAddr, description as desc.
     MakeUnder(c.mmxu, "sec:ExtRef", "Gone_In", "sec:ExtRef.LNode", 2);

@@ -34,7 +34,7 @@ const char* const kIed = R"(
         <FCDA ldInst="PROT" prefix="" lnClass="PTOC" lnInst="1" doName="Str" daName="general" fc="ST"/>
         <FCD lnClass="PTOC" lnInst="1" doName="Op" fc="ST"/>
         <Private>ignored</Private>
-        <FCDA ldInst="PROT" prefix="Q0" lnClass="MMXU" lnInst="1" doName="A.phsA" daName="cVal.mag.f" fc="MX"/>
+        <FCDA ldInst="PROT" prefix="Q0" lnClass="MMXU" lnInst="1" doName="A.phsA" daName="cVal.mag.f" fc="MX" ix="2"/>
       </DataSet>
       <DataSet name="dsTrip" desc="second of the name"/>
       <DataSet name="dsNoLN"><FCDA name="m" ldInst="PROT" doName="X" fc="ST"/></DataSet>
@@ -236,6 +236,8 @@ TEST_F(InstanceTest, DataSetsAndInputs) {
     EXPECT_EQ(Get(members[0], "sec:DARef.doName"), "Str");
     EXPECT_EQ(Get(members[0], "sec:DARef.daName"), "general");
     EXPECT_EQ(Get(members[2], "sec:FCDA.memberRef"), "Q0");
+    EXPECT_EQ(Get(members[2], "sec:FCDA.ix"), "2");
+    EXPECT_EQ(Get(members[0], "sec:FCDA.ix"), "");
     EXPECT_EQ(Get(members[2], "e301:OrdNaming.ord"), "3");
     // A member without LN class is reported and gets no pending record.
     EXPECT_EQ(Entries("other_errors")[0], (ReportEntry{"other_error", "错误：ICD文件:  FCDA:m", "lnclass为空"}));
