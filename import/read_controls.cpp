@@ -229,12 +229,11 @@ bool CKiln_Import::Import_RCB(CKiln_Main* app, URI_Ref lnode, XmlNode node, CStr
         if (ReadAttr(node, role, text)) app->DocMtd_Modify_attribute_value(rcb, CString("sec:RCB.") + role, text);
     if (ReadAttr(node, "datSet", text)) {
         auto it = dataSets.find(text);
-        if (it != dataSets.end()) {
-            app->DocMtd_add_Association(rcb, "sec:RCB.DataSet", it->second);
-            long i = 0;
-            for (const XmlNode& client : Children(rptEnabled, "ClientLN")) Import_ClientLN(app, rcb, client, Dec(++i));
-        }
+        if (it != dataSets.end()) app->DocMtd_add_Association(rcb, "sec:RCB.DataSet", it->second);
     }
+    // The clients, with or without a data set (SCL's datSet is optional).
+    long i = 0;
+    for (const XmlNode& client : Children(rptEnabled, "ClientLN")) Import_ClientLN(app, rcb, client, Dec(++i));
     return true;
 }
 

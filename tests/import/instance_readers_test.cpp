@@ -43,7 +43,7 @@ const char* const kIed = R"(
         <OptFields seqNum="1" timeStamp="0" dataSet="true"/>
         <RptEnabled desc="后台" max="2"><ClientLN iedName="HMI" ldInst="LD0" lnClass="IHMI" lnInst="1"/><ClientLN iedName="GW" ldInst="LD0" prefix="A" lnClass="ITCI" lnInst="2" name="c2"/></RptEnabled>
       </ReportControl>
-      <ReportControl name="urcb" datSet="missing"><TrgOps qchg="true"/><OptFields segmentation="true"/><RptEnabled><ClientLN iedName="HMI"/></RptEnabled></ReportControl>
+      <ReportControl name="urcb" datSet="missing"><TrgOps qchg="true"/><OptFields segmentation="true"/><RptEnabled><ClientLN iedName="HMI" ldInst="LD0" lnClass="IHMI" lnInst="2"/></RptEnabled></ReportControl>
       <LogControl name="lcb1" desc="跳闸日志" datSet="dsTrip" logName="PROT" logEna="0" intgPd="500" bufTime="100" reasonCode="1"><TrgOps dchg="true" dupd="TRUE" period="true" gi="0"/></LogControl>
       <LogControl name="lcb2" datSet="nope"/>
       <LogControl name="lcb3"/>
@@ -247,7 +247,7 @@ TEST_F(InstanceTest, DataSetsAndInputs) {
     std::vector<CString> paths;
     for (const Struct_PendingRef& p : imp.m_vPendingRefs) paths.push_back(p.m_strLNPath);
     EXPECT_EQ(paths, (std::vector<CString>{"IED2LD1XCBR1", "", "IED1PROTPTOC1", "IED1PROTPTOC1", "IED1PROTQ0MMXU1",
-                                           "HMILD0IHMI1", "GWLD0AITCI2"}));
+                                           "HMILD0IHMI1", "GWLD0AITCI2", "HMILD0IHMI2"}));
     const Struct_PendingRef& q0 = imp.m_vPendingRefs[4];
     EXPECT_EQ(q0.m_uMember, members[2]);
     EXPECT_EQ(q0.m_strLNName, "Q0MMXU1");
@@ -326,7 +326,10 @@ TEST_F(InstanceTest, ControlBlocks) {
     EXPECT_EQ(Get(u, "sec:RCB.intgPd"), "");
     EXPECT_EQ(Get(u, "sec:RCB.bufIm"), "");
     EXPECT_TRUE(Target(u, "sec:RCB.DataSet").IsEmpty());
-    EXPECT_TRUE(Members(u, "sec:RCB.ClientLNs").empty());
+    // Its client is kept though the data set is not found.
+    const std::vector<URI_Ref> uClients = Members(u, "sec:RCB.ClientLNs");
+    ASSERT_EQ(uClients.size(), 1u);
+    EXPECT_EQ(Get(uClients[0], "sec:ClientLN.lnInst"), "2");
 
     // LCBs: the one with an unknown data set is gone and reported.
     std::vector<URI_Ref> lcbs = Members(lln0, "sec:LNode.LCBs");
