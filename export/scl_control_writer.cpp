@@ -96,7 +96,8 @@ bool CKiln_Export::Export_Log(const XmlNode& parent, CKiln_Main* pMain, CBase_XM
     CString name;
     ReadName(pMain, log, name);
     const CString desc = Attr(pMain, log, "cim:Naming.description");
-    XmlNode element = xml.AddNewNode_withAttrs(parent, "Log", desc.IsEmpty() ? Names({"name"}) : Names({"name", "desc"}));
+    XmlNode element =
+        xml.AddNewNode_withAttrs(parent, "Log", desc.IsEmpty() ? Names({"name"}) : Names({"name", "desc"}));
     if (!element) return false;
     Put(xml, element, "name", name);
     if (!desc.IsEmpty()) Put(xml, element, "desc", desc);

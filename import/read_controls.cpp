@@ -212,8 +212,8 @@ bool CKiln_Import::Import_RCB(CKiln_Main* app, URI_Ref lnode, XmlNode node, CStr
     if (ReadAttr(node, "confRev", text)) app->DocMtd_Modify_attribute_value(rcb, "sec:RCB.confRev", text);
     app->DocMtd_Modify_attribute_value(rcb, "sec:RCB.BRCB_or_URCB", ReadBoolText(node, "buffered", false));
     // Indexed as the file says; empty (SCL's default, indexed) when it is silent.
-    app->DocMtd_Modify_attribute_value(rcb, "sec:RCB.indexed",
-                                       ReadAttr(node, "indexed", text) ? ReadBoolText(node, "indexed", true) : CString());
+    const CString indexed = ReadAttr(node, "indexed", text) ? ReadBoolText(node, "indexed", true) : CString();
+    app->DocMtd_Modify_attribute_value(rcb, "sec:RCB.indexed", indexed);
     if (ReadAttr(node, "rptID", text)) app->DocMtd_Modify_attribute_value(rcb, "sec:RCB.rptID", text);
     app->DocMtd_Modify_attribute_value(rcb, "sec:RCB.bufIm", ReadAttr(node, "bufTime", text) ? text : CString());
     if (ReadAttr(node, "desc", text)) app->DocMtd_Modify_attribute_value(rcb, "cim:Naming.description", text);

@@ -289,7 +289,8 @@ TEST_F(InstanceTest, ReportAndLogControlAttributes) {
     EXPECT_STREQ(lc.attribute("bufTime").value(), "200");
     EXPECT_STREQ(lc.attribute("desc").value(), "保护日志");
     EXPECT_EQ(Select(ln0, "Log/@desc"), std::vector<std::string>{"事件记录"});
-    for (const char* role : {"cim:Naming.description", "sec:RCB.rptEnabledDesc", "sec:RCB.indexed"}) Set(c.rcb, role, "");
+    for (const char* role : {"cim:Naming.description", "sec:RCB.rptEnabledDesc", "sec:RCB.indexed"})
+        Set(c.rcb, role, "");
 
     // Unbuffered, without data set, options empty: the buffer time stays.
     Set(c.rcb, "sec:RCB.BRCB_or_URCB", "false");
@@ -448,7 +449,8 @@ TEST_F(InstanceTest, DataSetMembersAndInputs) {
     ln = LDevice(WriteIcd(c.icd, false)).select_node("LN[@lnClass='MMXU']").node();
     auto named = [&](const char* intAddr) {
         std::string text;
-        const pugi::xml_node e = ln.select_node(("Inputs/ExtRef[@intAddr='" + std::string(intAddr) + "']").c_str()).node();
+        const std::string path = "Inputs/ExtRef[@intAddr='" + std::string(intAddr) + "']";
+        const pugi::xml_node e = ln.select_node(path.c_str()).node();
         for (pugi::xml_attribute a : e.attributes()) text += std::string(a.name()) + "=" + a.value() + " ";
         return text;
     };
