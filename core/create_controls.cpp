@@ -65,7 +65,17 @@ bool CKiln_Main::NewRsc_ExtRef(URI_Ref* pOut, URI_Ref lnode) { return NewMember(
 
 bool CKiln_Main::NewRsc_Log(URI_Ref* pOut, URI_Ref lnode) { return NewUnnumbered(*this, pOut, lnode, kLog); }
 
-bool CKiln_Main::NewRsc_SGCB(URI_Ref* pOut, URI_Ref lnode) { return NewUnnumbered(*this, pOut, lnode, kSGCB); }
+bool CKiln_Main::NewRsc_SGCB(URI_Ref* pOut, URI_Ref lnode) {
+    CNewRsc c(*this, pOut, kSGCB.lockNo);
+    if (!c.Admit(lnode, kSGCB)) return false;
+    return c.Build([&] {
+        URI_Ref sgcb = c.Create(kSGCB.cls, kSGCB.prefix);
+        c.Link(sgcb, kSGCB.linkRole, lnode);
+        // The description a setting-group control made here carries in SCL.
+        c.Write(sgcb, "cim:Naming.description", "定值控制块");
+        return sgcb;
+    });
+}
 
 bool CKiln_Main::NewRsc_RCB(URI_Ref* pOut, URI_Ref lnode, URI_Ref dataSet) {
     CNewRsc c(*this, pOut, "W0077");

@@ -131,7 +131,7 @@ private:
     bool Export_DataSets(const XmlNode& parent, CKiln_Main* pMain, CBase_XML& xml, const URI_Ref& dataSet);
     // One FCDA of a data set as it is written.
     struct FcdaRow {
-        CString ldInst, prefix, lnClass, lnInst, doName, daName, fc;
+        CString ldInst, prefix, lnClass, lnInst, doName, daName, fc, ix;
     };
     // The members of the data set that are written (those naming a node and
     // a DO of its type); false when the members cannot be read.

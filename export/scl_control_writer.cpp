@@ -70,24 +70,37 @@ bool CKiln_Export::Export_SGCB(const XmlNode& parent, CKiln_Main* pMain, CBase_X
     if (!ReadName(pMain, sgcb, name)) return false;
     CString numOfSGs = Attr(pMain, sgcb, "sec:SGCB.numOfSG");
     const CString activeSG = Attr(pMain, sgcb, "sec:SGCB.activeSG");
-    XmlNode element = xml.AddNewNode_withAttrs(parent, "SettingControl", Names({"desc", "actSG", "numOfSGs"}));
+    // The block's own description (the creator's for a block made in the
+    // model) and reservation time, each only when it holds one.
+    const CString desc = Attr(pMain, sgcb, "cim:Naming.description");
+    const CString resvTms = Attr(pMain, sgcb, "sec:SGCB.resvTms");
+    CStringArray attrs;
+    if (!desc.IsEmpty()) attrs.Add("desc");
+    attrs.Add("actSG");
+    attrs.Add("numOfSGs");
+    if (!resvTms.IsEmpty()) attrs.Add("resvTms");
+    XmlNode element = xml.AddNewNode_withAttrs(parent, "SettingControl", attrs);
     if (!element) return false;
     if (numOfSGs.IsEmpty()) numOfSGs = "5";
     // The active group stands when it lies within 1 .. numOfSGs.
     long long count = 0, active = 0;
     const bool bActive = ReadCount(numOfSGs, count) && ReadCount(activeSG, active) && active >= 1 && active <= count;
-    Put(xml, element, "desc", "定值控制块");
+    if (!desc.IsEmpty()) Put(xml, element, "desc", desc);
     Put(xml, element, "actSG", bActive ? activeSG : CString("1"));
     Put(xml, element, "numOfSGs", numOfSGs);
+    if (!resvTms.IsEmpty()) Put(xml, element, "resvTms", resvTms);
     return true;
 }
 
 bool CKiln_Export::Export_Log(const XmlNode& parent, CKiln_Main* pMain, CBase_XML& xml, const URI_Ref& log) {
     CString name;
     ReadName(pMain, log, name);
-    XmlNode element = xml.AddNewNode_withAttr(parent, "Log", "name");
+    const CString desc = Attr(pMain, log, "cim:Naming.description");
+    XmlNode element =
+        xml.AddNewNode_withAttrs(parent, "Log", desc.IsEmpty() ? Names({"name"}) : Names({"name", "desc"}));
     if (!element) return false;
     Put(xml, element, "name", name);
+    if (!desc.IsEmpty()) Put(xml, element, "desc", desc);
     return true;
 }
 
@@ -110,6 +123,7 @@ bool CKiln_Export::Export_LCBs(const XmlNode& parent, CKiln_Main* pMain, CBase_X
     const CString intgPd = Attr(pMain, lcb, "sec:LCB.intgPd");
     // The integrity period the block holds, the period trigger on or not.
     const bool bIntgPd = !intgPd.IsEmpty();
+    const CString bufTime = Attr(pMain, lcb, "sec:LCB.bufTime");
     const CString desc = Attr(pMain, lcb, "cim:Naming.description");
 
     CStringArray attrs = Names({"name"});
@@ -123,8 +137,9 @@ bool CKiln_Export::Export_LCBs(const XmlNode& parent, CKiln_Main* pMain, CBase_X
     if (dataSet.IsSet()) attrs.Add("datSet");
     if (!logEna.IsEmpty()) attrs.Add("logEna");
     if (!reason.IsEmpty()) attrs.Add("reasonCode");
+    if (!bufTime.IsEmpty()) attrs.Add("bufTime");
     if (bIntgPd) attrs.Add("intgPd");
-    attrs.Add("desc");
+    if (!desc.IsEmpty()) attrs.Add("desc");
     // logName is required and must be a name: a block without a Log keeps
     // the name its file wrote there (a first-edition file names a logical
     // device), else names itself; zScl:logName="" keeps that it has no Log.
@@ -145,8 +160,9 @@ bool CKiln_Export::Export_LCBs(const XmlNode& parent, CKiln_Main* pMain, CBase_X
     if (dataSet.IsSet()) Put(xml, element, "datSet", datSet);
     if (!logEna.IsEmpty()) Put(xml, element, "logEna", logEna);
     if (!reason.IsEmpty()) Put(xml, element, "reasonCode", reason);
+    if (!bufTime.IsEmpty()) Put(xml, element, "bufTime", bufTime);
     if (bIntgPd) Put(xml, element, "intgPd", intgPd);
-    Put(xml, element, "desc", desc);
+    if (!desc.IsEmpty()) Put(xml, element, "desc", desc);
     return Export_TrgOps(element, xml, trgOp, false);
 }
 
@@ -169,12 +185,14 @@ bool CKiln_Export::Export_RCBs(const XmlNode& parent, CKiln_Main* pMain, CBase_X
     // written (the schema's default stands).
     const bool bIntgPd = !intgPd.IsEmpty();
     const bool bBufTime = !bufTime.IsEmpty();
+    const CString indexed = Attr(pMain, rcb, "sec:RCB.indexed");
     const bool bGi = Attr(pMain, rcb, "sec:RCB.gi") == "true";
     // RptEnabled stands unless the block was read without one; its max is
     // the block's, 5 for a block that holds none.
     const bool bEnabled = Attr(pMain, rcb, "sec:RCB.rptEna") != "false";
     CString max = Attr(pMain, rcb, "sec:RCB.rptEnabledMax");
     if (max.IsEmpty()) max = "5";
+    const CString enabledDesc = Attr(pMain, rcb, "sec:RCB.rptEnabledDesc");
     // Values of the block that the schema has no attribute for.
     std::vector<std::pair<CString, CString>> own;
     for (const char* role : {"sqNum", "purgeBuf", "entryID", "timeOfEntry"}) {
@@ -185,9 +203,10 @@ bool CKiln_Export::Export_RCBs(const XmlNode& parent, CKiln_Main* pMain, CBase_X
     CStringArray attrs = Names({"name", "rptID"});
     if (dataSet.IsSet()) attrs.Add("datSet");
     attrs.Add("confRev");
-    attrs.Add("desc");
+    if (!desc.IsEmpty()) attrs.Add("desc");
     if (bBuffered) attrs.Add("buffered");
     if (bBufTime) attrs.Add("bufTime");
+    if (!indexed.IsEmpty()) attrs.Add("indexed");
     if (bIntgPd) attrs.Add("intgPd");
     for (const auto& [attr, value] : own) attrs.Add(attr);
     XmlNode element = xml.AddNewNode_withAttrs(parent, "ReportControl", attrs);
@@ -196,9 +215,10 @@ bool CKiln_Export::Export_RCBs(const XmlNode& parent, CKiln_Main* pMain, CBase_X
     Put(xml, element, "rptID", rptID);
     if (dataSet.IsSet()) Put(xml, element, "datSet", datSet);
     Put(xml, element, "confRev", confRev);
-    Put(xml, element, "desc", desc);
+    if (!desc.IsEmpty()) Put(xml, element, "desc", desc);
     if (bBuffered) Put(xml, element, "buffered", "true");
     if (bBufTime) Put(xml, element, "bufTime", bufTime);
+    if (!indexed.IsEmpty()) Put(xml, element, "indexed", indexed);
     if (bIntgPd) Put(xml, element, "intgPd", intgPd);
     for (const auto& [attr, value] : own) xml.Write_NodeValueString(element, "@" + attr, value);
 
@@ -220,8 +240,10 @@ bool CKiln_Export::Export_RCBs(const XmlNode& parent, CKiln_Main* pMain, CBase_X
         for (int i = 0; i < optAttrs.GetSize(); ++i)
             xml.Write_NodeValueString(options, "@" + optAttrs[i], optValues[static_cast<size_t>(i)]);
     if (!bEnabled) return true;
-    XmlNode enabled = xml.AddNewNode_withAttr(element, "RptEnabled", "max");
+    XmlNode enabled = xml.AddNewNode_withAttrs(element, "RptEnabled",
+                                               enabledDesc.IsEmpty() ? Names({"max"}) : Names({"desc", "max"}));
     if (!enabled) return false;
+    if (!enabledDesc.IsEmpty()) Put(xml, enabled, "desc", enabledDesc);
     Put(xml, enabled, "max", max);
     std::vector<URI_Ref> clients;
     Members(pMain, rcb, "sec:RCB.ClientLNs", clients);
@@ -312,7 +334,7 @@ void CKiln_Export::CollectFCDA(CKiln_Main* pMain, const URI_Ref& member, std::ve
     if (doName.IsEmpty() || ref.lnClass.IsEmpty()) return;
     rows.push_back({ref.ldInst, ref.prefix, ref.lnClass, ref.lnInst, doName,
                     StringBefore(Attr(pMain, member, "sec:DARef.daName"), "["),
-                    Reduce(Attr(pMain, member, "sec:FCDA.fc"))});
+                    Reduce(Attr(pMain, member, "sec:FCDA.fc")), Attr(pMain, member, "sec:FCDA.ix")});
 }
 
 bool CKiln_Export::Is_DataSetWritten(CKiln_Main* pMain, const URI_Ref& dataSet) {
@@ -359,6 +381,7 @@ bool CKiln_Export::Export_DataSets(const XmlNode& parent, CKiln_Main* pMain, CBa
         attrs.Add("doName");
         if (!row.daName.IsEmpty()) attrs.Add("daName");
         attrs.Add("fc");
+        if (!row.ix.IsEmpty()) attrs.Add("ix");
         XmlNode fcda = xml.AddNewNode_withAttrs(element, "FCDA", attrs);
         if (!fcda) return false;
         if (!Put(xml, fcda, "ldInst", row.ldInst)) return false;
@@ -368,6 +391,7 @@ bool CKiln_Export::Export_DataSets(const XmlNode& parent, CKiln_Main* pMain, CBa
         if (!Put(xml, fcda, "doName", row.doName)) return false;
         if (!row.daName.IsEmpty() && !Put(xml, fcda, "daName", row.daName)) return false;
         if (!Put(xml, fcda, "fc", row.fc)) return false;
+        if (!row.ix.IsEmpty() && !Put(xml, fcda, "ix", row.ix)) return false;
     }
     return true;
 }
@@ -377,9 +401,19 @@ bool CKiln_Export::Export_ExtRefs(const XmlNode& parent, CKiln_Main* pMain, CBas
     if (!ReadName(pMain, extRef, name)) return false;
     const CString desc = Attr(pMain, extRef, "cim:Naming.description");
     const URI_Ref lnode = pMain->DocMtd_getFirstUri_ofAsso(extRef, "sec:DARef.LNode");
-    const NodeRef ref = ReadNodeRef(pMain, lnode);
-    const CString iedName =
-        lnode.IsSet() ? FirstName(pMain, lnode, "sec:LNode.LDevice/sec:LDevice.Server/sec:Server.IED") : CString();
+    // The source's node in the model names it; a source outside the model
+    // is named as its file named it.
+    NodeRef ref = ReadNodeRef(pMain, lnode);
+    CString iedName;
+    if (lnode.IsSet()) {
+        iedName = FirstName(pMain, lnode, "sec:LNode.LDevice/sec:LDevice.Server/sec:Server.IED");
+    } else {
+        iedName = Attr(pMain, extRef, "sec:ExtRef.iedName");
+        ref.ldInst = Attr(pMain, extRef, "sec:ExtRef.ldInst");
+        ref.prefix = Attr(pMain, extRef, "sec:ExtRef.prefix");
+        ref.lnClass = Attr(pMain, extRef, "sec:ExtRef.lnClass");
+        ref.lnInst = Attr(pMain, extRef, "sec:ExtRef.lnInst");
+    }
     const CString doName = Attr(pMain, extRef, "sec:DARef.doName");
     const CString daName = Attr(pMain, extRef, "sec:DARef.daName");
 

@@ -36,8 +36,12 @@ std::vector<XmlNode> Children(const XmlNode& node, const char* name);
 
 // Decimal text of a number.
 CString Dec(long long n);
-// True when the text is "true" without regard to case.
+// True when the text is "true" without regard to case or "1" (xs:boolean),
+// blanks around it aside.
 bool IsTrueText(const CString& text);
+// A boolean attribute as the model stores it, "true" or "false": the
+// attribute's value, `absent` (the schema's default) when it is left out.
+CString ReadBoolText(const XmlNode& node, const char* name, bool absent);
 // The number at the start of a text as atoi reads it (blanks, sign, digits;
 // 0 when none), clamped to the range of int instead of overflowing.
 int LeadingInt(const CString& text);

@@ -64,7 +64,17 @@ std::vector<XmlNode> Children(const XmlNode& node, const char* name) {
 
 CString Dec(long long n) { return CString(std::to_string(n)); }
 
-bool IsTrueText(const CString& text) { return text.CompareNoCase("true") == 0; }
+bool IsTrueText(const CString& text) {
+    // SCL's xs:boolean also writes true as "1", with blanks around allowed.
+    CString t = text;
+    t.Trim();
+    return t.CompareNoCase("true") == 0 || t == "1";
+}
+
+CString ReadBoolText(const XmlNode& node, const char* name, bool absent) {
+    CString text;
+    return kiln::core::BoolText(ReadAttr(node, name, text) ? IsTrueText(text) : absent);
+}
 
 int LeadingInt(const CString& text) {
     const char* p = text.GetString();

@@ -82,14 +82,16 @@ bool CKiln_Import::Import_LCB(CKiln_Main* app, URI_Ref lnode, XmlNode node, CStr
     CString name, text;
     if (ReadAttr(node, "name", name)) app->DocMtd_Modify_attribute_value(lcb, kRoleName, name);
     if (ReadAttr(node, "desc", text)) app->DocMtd_Modify_attribute_value(lcb, "cim:Naming.description", text);
-    if (ReadAttr(node, "logEna", text)) app->DocMtd_Modify_attribute_value(lcb, "sec:LCB.logEna", text);
+    // Logging and reason codes are on where the file leaves them out, as
+    // SCL's defaults have it.
+    app->DocMtd_Modify_attribute_value(lcb, "sec:LCB.logEna", ReadBoolText(node, "logEna", true));
+    app->DocMtd_Modify_attribute_value(lcb, "sec:LCB.optReasonForInclusion", ReadBoolText(node, "reasonCode", true));
     // A period the file does not give is not the creator's: it stays empty.
     app->DocMtd_Modify_attribute_value(lcb, "sec:LCB.intgPd", ReadAttr(node, "intgPd", text) ? text : CString());
+    if (ReadAttr(node, "bufTime", text)) app->DocMtd_Modify_attribute_value(lcb, "sec:LCB.bufTime", text);
     // The log's name as the file wrote it (a first-edition file names the
     // logical device there), for a block that finds no Log.
     if (ReadAttr(node, "logName", text)) app->DocMtd_Modify_attribute_value(lcb, "sec:LCB.logName", text);
-    if (ReadAttr(node, "reasonCode", text))
-        app->DocMtd_Modify_attribute_value(lcb, "sec:LCB.optReasonForInclusion", text);
     if (ReadAttr(node, "datSet", text)) {
         auto it = dataSets.find(text);
         if (it == dataSets.end()) {
@@ -149,7 +151,10 @@ void CKiln_Import::LinkLCBsToLogs(CKiln_Main* app) {
 bool CKiln_Import::Import_SGCB(CKiln_Main* app, URI_Ref lnode, XmlNode node, CString ord, URI_Ref& sgcb) {
     if (!app->NewRsc_SGCB(&sgcb, lnode)) return true;
     app->DocMtd_Modify_attribute_value(sgcb, kRoleName, "SGCB");
-    CString actText, numText;
+    CString actText, numText, text;
+    // The file's description, none where it has none (not the creator's).
+    app->DocMtd_Modify_attribute_value(sgcb, "cim:Naming.description", AttrText(node, "desc"));
+    if (ReadAttr(node, "resvTms", text)) app->DocMtd_Modify_attribute_value(sgcb, "sec:SGCB.resvTms", text);
     int actSG = 0;
     if (ReadAttr(node, "actSG", actText)) {
         app->DocMtd_Modify_attribute_value(sgcb, "sec:SGCB.activeSG", actText);
@@ -180,42 +185,55 @@ bool CKiln_Import::Import_RCB(CKiln_Main* app, URI_Ref lnode, XmlNode node, CStr
     CString text;
     if (ReadAttr(node, "name", text)) app->DocMtd_Modify_attribute_value(rcb, kRoleName, text);
     app->DocMtd_Modify_attribute_value(rcb, "sec:RCB.trgOp", trgOp);
-    // An option the file leaves out is off, as SCL defines it.
-    static const char* const kOptions[][2] = {{"seqNum", "sec:RCB.optSequenceNumber"},
-                                              {"timeStamp", "sec:RCB.optReportTimeStamp"},
-                                              {"reasonCode", "sec:RCB.optReasonForInclusion"},
-                                              {"dataRef", "sec:RCB.optDataReference"},
-                                              {"dataSet", "sec:RCB.optDataSetName"},
-                                              {"bufOvfl", "sec:RCB.optBufferOverflow"},
-                                              {"entryID", "sec:RCB.optEntryID"},
-                                              {"configRef", "sec:RCB.optConfRevision"}};
-    for (const auto& [attr, role] : kOptions)
-        app->DocMtd_Modify_attribute_value(rcb, role, ReadAttr(optFields, attr, text) ? text : CString("false"));
+    // An option the file leaves out has SCL's default: off, but for the
+    // buffer overflow, which is on.
+    static const struct {
+        const char* attr;
+        const char* role;
+        bool absent;
+    } kOptions[] = {{"seqNum", "sec:RCB.optSequenceNumber", false},
+                    {"timeStamp", "sec:RCB.optReportTimeStamp", false},
+                    {"reasonCode", "sec:RCB.optReasonForInclusion", false},
+                    {"dataRef", "sec:RCB.optDataReference", false},
+                    {"dataSet", "sec:RCB.optDataSetName", false},
+                    {"bufOvfl", "sec:RCB.optBufferOverflow", true},
+                    {"entryID", "sec:RCB.optEntryID", false},
+                    {"configRef", "sec:RCB.optConfRevision", false}};
+    for (const auto& o : kOptions)
+        app->DocMtd_Modify_attribute_value(rcb, o.role, ReadBoolText(optFields, o.attr, o.absent));
+    // An option of early first-edition files that the schema written has
+    // no place for: it is not kept, and the report says so.
+    if (ReadAttr(optFields, "segmentation", text))
+        AddEntry(m_pOtherErrorsNode, "other_error", "警告：ICD文件: ReportControl:" + AttrText(node, "name"),
+                 "未保留OptFields的segmentation=\"" + text + "\"", &m_nWarnings);
     // The period and buffer time the file does not give are not the
     // creator's: they stay empty.
     app->DocMtd_Modify_attribute_value(rcb, "sec:RCB.intgPd", ReadAttr(node, "intgPd", text) ? text : CString());
     if (ReadAttr(node, "confRev", text)) app->DocMtd_Modify_attribute_value(rcb, "sec:RCB.confRev", text);
-    app->DocMtd_Modify_attribute_value(rcb, "sec:RCB.BRCB_or_URCB",
-                                       ReadAttr(node, "buffered", text) ? text : CString("false"));
+    app->DocMtd_Modify_attribute_value(rcb, "sec:RCB.BRCB_or_URCB", ReadBoolText(node, "buffered", false));
+    // Indexed as the file says; empty (SCL's default, indexed) when it is silent.
+    const CString indexed = ReadAttr(node, "indexed", text) ? ReadBoolText(node, "indexed", true) : CString();
+    app->DocMtd_Modify_attribute_value(rcb, "sec:RCB.indexed", indexed);
     if (ReadAttr(node, "rptID", text)) app->DocMtd_Modify_attribute_value(rcb, "sec:RCB.rptID", text);
     app->DocMtd_Modify_attribute_value(rcb, "sec:RCB.bufIm", ReadAttr(node, "bufTime", text) ? text : CString());
     if (ReadAttr(node, "desc", text)) app->DocMtd_Modify_attribute_value(rcb, "cim:Naming.description", text);
     // The number of clients; SCL's default for an absent max is 1.
-    if (!rptEnabled.IsNull())
+    if (!rptEnabled.IsNull()) {
         app->DocMtd_Modify_attribute_value(rcb, "sec:RCB.rptEnabledMax",
                                            ReadAttr(rptEnabled, "max", text) ? text : CString("1"));
+        if (ReadAttr(rptEnabled, "desc", text)) app->DocMtd_Modify_attribute_value(rcb, "sec:RCB.rptEnabledDesc", text);
+    }
     // Values of the block that SCL has no attribute for; the writers keep them
     // as zScl: attributes.
     for (const char* role : {"sqNum", "purgeBuf", "entryID", "timeOfEntry"})
         if (ReadAttr(node, role, text)) app->DocMtd_Modify_attribute_value(rcb, CString("sec:RCB.") + role, text);
     if (ReadAttr(node, "datSet", text)) {
         auto it = dataSets.find(text);
-        if (it != dataSets.end()) {
-            app->DocMtd_add_Association(rcb, "sec:RCB.DataSet", it->second);
-            long i = 0;
-            for (const XmlNode& client : Children(rptEnabled, "ClientLN")) Import_ClientLN(app, rcb, client, Dec(++i));
-        }
+        if (it != dataSets.end()) app->DocMtd_add_Association(rcb, "sec:RCB.DataSet", it->second);
     }
+    // The clients, with or without a data set (SCL's datSet is optional).
+    long i = 0;
+    for (const XmlNode& client : Children(rptEnabled, "ClientLN")) Import_ClientLN(app, rcb, client, Dec(++i));
     return true;
 }
 

@@ -31,8 +31,8 @@ bool CKiln_Import::Import_FCDA(CKiln_Main* app, URI_Ref dataSet, XmlNode node, C
     WriteChanged(app, fcda, OrdRole(), ord);
     // The roles are made once: a file has many members.
     static const CString kLnClass("sec:FCDA.lnClass"), kLnInst("sec:FCDA.lnInst"), kPrefix("sec:FCDA.memberRef"),
-        kLdInst("sec:FCDA.ldInst"), kDoName("sec:DARef.doName"), kDaName("sec:DARef.daName");
-    CString name, lnClass, lnInst, prefix, ldInst, fc, doName, daName;
+        kLdInst("sec:FCDA.ldInst"), kDoName("sec:DARef.doName"), kDaName("sec:DARef.daName"), kIx("sec:FCDA.ix");
+    CString name, lnClass, lnInst, prefix, ldInst, fc, doName, daName, ix;
     if (ReadAttr(node, "name", name)) app->DocMtd_Modify_attribute_value(fcda, kRoleName, name);
     if (ReadAttr(node, "lnClass", lnClass))
         app->DocMtd_Modify_attribute_value(fcda, kLnClass, lnClass);
@@ -44,6 +44,8 @@ bool CKiln_Import::Import_FCDA(CKiln_Main* app, URI_Ref dataSet, XmlNode node, C
     if (ReadAttr(node, "fc", fc)) app->DocMtd_Modify_attribute_value(fcda, "sec:FCDA.fc", ModelEnum("FCType", fc));
     if (ReadAttr(node, "doName", doName)) app->DocMtd_Modify_attribute_value(fcda, kDoName, doName);
     if (ReadAttr(node, "daName", daName)) app->DocMtd_Modify_attribute_value(fcda, kDaName, daName);
+    // The element of an array the member names.
+    if (ReadAttr(node, "ix", ix)) app->DocMtd_Modify_attribute_value(fcda, kIx, ix);
     const CString lnName = prefix + lnClass + lnInst;
     // A member without ldInst names a node of the data set's own device.
     if (ldInst.IsEmpty() && !lnName.IsEmpty())
@@ -68,6 +70,13 @@ bool CKiln_Import::Import_ExtRef(CKiln_Main* app, URI_Ref lnode, XmlNode node, C
     if (ReadAttr(node, "doName", doName)) app->DocMtd_Modify_attribute_value(extRef, "sec:DARef.doName", doName);
     if (ReadAttr(node, "daName", daName)) app->DocMtd_Modify_attribute_value(extRef, "sec:DARef.daName", daName);
     if (ReadAttr(node, "desc", text)) app->DocMtd_Modify_attribute_value(extRef, "cim:Naming.description", text);
+    // What names the source, kept whether or not its node is in this file
+    // (an input from another IED is written back as the file named it).
+    static const char* const kRefs[][2] = {{"iedName", "sec:ExtRef.iedName"}, {"ldInst", "sec:ExtRef.ldInst"},
+                                           {"prefix", "sec:ExtRef.prefix"},   {"lnClass", "sec:ExtRef.lnClass"},
+                                           {"lnInst", "sec:ExtRef.lnInst"}};
+    for (const auto& [attr, role] : kRefs)
+        if (ReadAttr(node, attr, text)) app->DocMtd_Modify_attribute_value(extRef, role, text);
     const CString lnName = prefix + lnClass + lnInst;
     m_vPendingRefs.push_back({extRef, iedName + ldInst + lnName, ldInst, lnName, daName, doName});
     return true;

@@ -85,6 +85,8 @@ TEST_F(ControlBlockTest, FixedNamesWithoutNumbers) {
     URI_Ref a, b;
     ASSERT_TRUE(app.NewRsc_SGCB(&a, lnode));
     EXPECT_EQ(Get(a, "cim:Naming.name"), "SGCB");
+    // Its description is the block's own, what the ICD writes for it.
+    EXPECT_EQ(Get(a, "cim:Naming.description"), "定值控制块");
     EXPECT_EQ(Get(a, "e301:OrdNaming.ord"), "");
     EXPECT_EQ(Targets(lnode, "sec:LNode.SGCB").size(), 2u);
     ASSERT_TRUE(app.NewRsc_Log(&a, lnode));

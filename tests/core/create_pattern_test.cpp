@@ -90,7 +90,7 @@ const CreatorCase kCases[] = {
     {"Log", [](CKiln_Main& a, URI_Ref* o, const URI_Ref& p) { return a.NewRsc_Log(o, p); }, Parent::LNode, "W0080",
      "指定 LNode 错误！", "sec:Log", "Log", "", "sec:Log.LNode", Parent::LNode, 2},
     {"SGCB", [](CKiln_Main& a, URI_Ref* o, const URI_Ref& p) { return a.NewRsc_SGCB(o, p); }, Parent::LNode, "W0081",
-     "指定 LNode 错误！", "sec:SGCB", "SGCB", "", "sec:SGCB.LNode", Parent::LNode, 2},
+     "指定 LNode 错误！", "sec:SGCB", "SGCB", "", "sec:SGCB.LNode", Parent::LNode, 3},
     {"SettingGroup", [](CKiln_Main& a, URI_Ref* o, const URI_Ref& p) { return a.NewRsc_SettingGroup(o, p); },
      Parent::Sgcb, "W0082", "指定 SGCB 错误！", "sec:SettingGroup", "SG_2", "2", "sec:SettingGroup.SGCB",
      Parent::Sgcb, 3},

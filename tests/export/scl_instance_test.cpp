@@ -191,19 +191,30 @@ TEST_F(InstanceTest, MappingItemsShareElementsAndDescribeOnce) {
 // ---- control blocks, data sets, inputs --------------------------------------------
 
 TEST_F(InstanceTest, SettingControlGroups) {
+    // The block's own description and reservation time, each written only
+    // when it holds one: no description is made up for it.
     struct Row {
         const char* numOfSG;
         const char* activeSG;
+        const char* desc;
+        const char* resvTms;
         const char* num;
         const char* act;
+        std::vector<std::string> attrs;
     };
-    for (const Row& r : {Row{"", "", "5", "1"}, Row{"2", "3", "2", "1"}, Row{"4", "3", "4", "3"},
-                         Row{"2", "0", "2", "1"}, Row{"2", "x", "2", "1"}}) {
+    const std::vector<std::string> plain{"actSG", "numOfSGs"};
+    for (const Row& r : {Row{"", "", "", "", "5", "1", plain}, Row{"2", "3", "", "", "2", "1", plain},
+                         Row{"4", "3", "定值控制块", "", "4", "3", {"desc", "actSG", "numOfSGs"}},
+                         Row{"2", "0", "", "60", "2", "1", {"actSG", "numOfSGs", "resvTms"}},
+                         Row{"2", "x", "保护定值", "5", "2", "1", {"desc", "actSG", "numOfSGs", "resvTms"}}}) {
         Set(c.sgcb, "sec:SGCB.numOfSG", r.numOfSG);
         Set(c.sgcb, "sec:SGCB.activeSG", r.activeSG);
+        Set(c.sgcb, "cim:Naming.description", r.desc);
+        Set(c.sgcb, "sec:SGCB.resvTms", r.resvTms);
         pugi::xml_node sc = LDevice(WriteIcd(c.icd, false)).select_node("LN0/SettingControl").node();
-        EXPECT_EQ(AttrNames(sc), (std::vector<std::string>{"desc", "actSG", "numOfSGs"}));
-        EXPECT_STREQ(sc.attribute("desc").value(), "定值控制块");
+        EXPECT_EQ(AttrNames(sc), r.attrs) << r.desc << "/" << r.resvTms;
+        EXPECT_STREQ(sc.attribute("desc").value(), r.desc);
+        EXPECT_STREQ(sc.attribute("resvTms").value(), r.resvTms);
         EXPECT_STREQ(sc.attribute("numOfSGs").value(), r.num) << r.numOfSG << "/" << r.activeSG;
         EXPECT_STREQ(sc.attribute("actSG").value(), r.act) << r.numOfSG << "/" << r.activeSG;
     }
@@ -243,20 +254,47 @@ TEST_F(InstanceTest, TriggerOptionsOfReportAndLogControl) {
 TEST_F(InstanceTest, ReportAndLogControlAttributes) {
     pugi::xml_node ln0 = LDevice(WriteIcd(c.icd, false)).child("LN0");
     pugi::xml_node rc = ln0.child("ReportControl");
-    EXPECT_EQ(AttrNames(rc), (std::vector<std::string>{"name", "rptID", "datSet", "confRev", "desc", "buffered",
-                                                       "bufTime", "intgPd", "zScl:sqNum"}));
+    // No description is written where the block holds none.
+    EXPECT_EQ(AttrNames(rc), (std::vector<std::string>{"name", "rptID", "datSet", "confRev", "buffered", "bufTime",
+                                                       "intgPd", "zScl:sqNum"}));
     EXPECT_STREQ(rc.attribute("datSet").value(), "dsPrt");
     EXPECT_STREQ(rc.attribute("bufTime").value(), "1500");
     EXPECT_EQ(Select(rc, "*"), (std::vector<std::string>{"TrgOps", "OptFields", "RptEnabled"}));
     EXPECT_EQ(AttrNames(rc.child("OptFields")), (std::vector<std::string>{"seqNum", "bufOvfl"}));
     EXPECT_STREQ(rc.child("OptFields").attribute("bufOvfl").value(), "false");
+    EXPECT_EQ(AttrNames(rc.child("RptEnabled")), std::vector<std::string>{"max"});
     EXPECT_STREQ(rc.child("RptEnabled").attribute("max").value(), "5");
     pugi::xml_node lc = ln0.child("LogControl");
-    EXPECT_EQ(AttrNames(lc),
-              (std::vector<std::string>{"name", "ldInst", "logName", "datSet", "logEna", "reasonCode", "desc"}));
+    EXPECT_EQ(AttrNames(lc), (std::vector<std::string>{"name", "ldInst", "logName", "datSet", "logEna", "reasonCode"}));
     EXPECT_STREQ(lc.attribute("logName").value(), "Log");
     EXPECT_STREQ(lc.attribute("ldInst").value(), "PROT");
     EXPECT_EQ(Select(ln0, "Log/@name"), std::vector<std::string>{"Log"});
+    EXPECT_EQ(AttrNames(ln0.child("Log")), std::vector<std::string>{"name"});
+
+    // Descriptions of the blocks, their RptEnabled and the Log, an indexed
+    // flag and a log's buffer time, each where the model holds one.
+    Set(c.rcb, "cim:Naming.description", "保护事件");
+    Set(c.rcb, "sec:RCB.rptEnabledDesc", "后台");
+    Set(c.rcb, "sec:RCB.indexed", "false");
+    Set(c.lcb, "cim:Naming.description", "保护日志");
+    Set(c.lcb, "sec:LCB.bufTime", "200");
+    Set(c.log, "cim:Naming.description", "事件记录");
+    ln0 = LDevice(WriteIcd(c.icd, false)).child("LN0");
+    rc = ln0.child("ReportControl");
+    EXPECT_EQ(AttrNames(rc), (std::vector<std::string>{"name", "rptID", "datSet", "confRev", "desc", "buffered",
+                                                       "bufTime", "indexed", "intgPd", "zScl:sqNum"}));
+    EXPECT_STREQ(rc.attribute("desc").value(), "保护事件");
+    EXPECT_STREQ(rc.attribute("indexed").value(), "false");
+    EXPECT_EQ(AttrNames(rc.child("RptEnabled")), (std::vector<std::string>{"desc", "max"}));
+    EXPECT_STREQ(rc.child("RptEnabled").attribute("desc").value(), "后台");
+    lc = ln0.child("LogControl");
+    EXPECT_EQ(AttrNames(lc), (std::vector<std::string>{"name", "ldInst", "logName", "datSet", "logEna", "reasonCode",
+                                                       "bufTime", "desc"}));
+    EXPECT_STREQ(lc.attribute("bufTime").value(), "200");
+    EXPECT_STREQ(lc.attribute("desc").value(), "保护日志");
+    EXPECT_EQ(Select(ln0, "Log/@desc"), std::vector<std::string>{"事件记录"});
+    for (const char* role : {"cim:Naming.description", "sec:RCB.rptEnabledDesc", "sec:RCB.indexed"})
+        Set(c.rcb, role, "");
 
     // Unbuffered, without data set, options empty: the buffer time stays.
     Set(c.rcb, "sec:RCB.BRCB_or_URCB", "false");
@@ -266,7 +304,7 @@ TEST_F(InstanceTest, ReportAndLogControlAttributes) {
     Set(c.rcb, "sec:RCB.trgOp", "");
     Doc().ClearLinks(c.rcb, "sec:RCB.DataSet");
     rc = LDevice(WriteIcd(c.icd, false)).select_node("LN0/ReportControl").node();
-    EXPECT_EQ(AttrNames(rc), (std::vector<std::string>{"name", "rptID", "confRev", "desc", "bufTime", "intgPd"}));
+    EXPECT_EQ(AttrNames(rc), (std::vector<std::string>{"name", "rptID", "confRev", "bufTime", "intgPd"}));
     EXPECT_STREQ(rc.attribute("bufTime").value(), "1500");
     EXPECT_STREQ(rc.attribute("intgPd").value(), "15000");
     EXPECT_TRUE(AttrNames(rc.child("OptFields")).empty());
@@ -278,7 +316,7 @@ TEST_F(InstanceTest, ReportAndLogControlAttributes) {
     Set(c.rcb, "sec:RCB.intgPd", "");
     Set(c.rcb, "sec:RCB.trgOp", EnumValue("TrgOpControlTypeEnum", "DChgPeriod"));
     rc = LDevice(WriteIcd(c.icd, false)).select_node("LN0/ReportControl").node();
-    EXPECT_EQ(AttrNames(rc), (std::vector<std::string>{"name", "rptID", "confRev", "desc", "buffered"}));
+    EXPECT_EQ(AttrNames(rc), (std::vector<std::string>{"name", "rptID", "confRev", "buffered"}));
 }
 
 TEST_F(InstanceTest, ReportClientsAndTheirNumber) {
@@ -341,8 +379,7 @@ TEST_F(InstanceTest, DataSetsWithoutMembersAndLogControlWithoutLog) {
     EXPECT_EQ(Select(ln0, "ReportControl/@datSet"), std::vector<std::string>{"dsPrt"});
     EXPECT_EQ(Select(ln0, "ReportControl/@name"), (std::vector<std::string>{"brcbPrt", "urcbGone"}));
     pugi::xml_node lc = ln0.child("LogControl");
-    EXPECT_EQ(AttrNames(lc),
-              (std::vector<std::string>{"name", "logName", "logEna", "reasonCode", "desc", "zScl:logName"}));
+    EXPECT_EQ(AttrNames(lc), (std::vector<std::string>{"name", "logName", "logEna", "reasonCode", "zScl:logName"}));
     EXPECT_STREQ(lc.attribute("logName").value(), "lcbPrt");
     EXPECT_STREQ(lc.attribute("zScl:logName").value(), "");
     EXPECT_EQ(Select(ln0, "Log/@name"), std::vector<std::string>{"Log"});
@@ -367,7 +404,7 @@ TEST_F(InstanceTest, DataSetMembersAndInputs) {
     Set(c.lln0, "sec:LNode.prefix", "Q");
     Set(c.lln0, "sec:LNode.lnInst", "1");
     member(c.lln0, "Mod", "ctlModel", 3);
-    member(c.ptoc, "Str", "setMag[SG]", 4);
+    Set(member(c.ptoc, "Str", "setMag[SG]", 4), "sec:FCDA.ix", "3");
     member(c.ptoc, "Gone", "stVal", 5);
     URI_Ref noNode = MakeUnder(c.dataSet, "sec:FCDA", "F", "sec:FCDA.DataSet", 6);
     Set(noNode, "sec:DARef.doName", "Op");
@@ -380,6 +417,10 @@ TEST_F(InstanceTest, DataSetMembersAndInputs) {
     EXPECT_EQ(AttrNames(ds.select_node("FCDA[@doName='Mod']").node()),
               (std::vector<std::string>{"ldInst", "lnClass", "doName", "daName", "fc"}));
     EXPECT_EQ(Select(ds, "FCDA[@doName='Str']/@daName"), std::vector<std::string>{"setMag"});
+    // A member's array index follows its constraint.
+    EXPECT_EQ(AttrNames(ds.select_node("FCDA[@doName='Str']").node()),
+              (std::vector<std::string>{"ldInst", "prefix", "lnClass", "lnInst", "doName", "daName", "fc", "ix"}));
+    EXPECT_EQ(Select(ds, "FCDA[@doName='Str']/@ix"), std::vector<std::string>{"3"});
 
     // Inputs: one element, ExtRefs in order, name as intAddr, description as desc.
     MakeUnder(c.mmxu, "sec:ExtRef", "Gone_In", "sec:ExtRef.LNode", 2);
@@ -397,6 +438,29 @@ TEST_F(InstanceTest, DataSetMembersAndInputs) {
     EXPECT_EQ(AttrNames(ext.next_sibling()), std::vector<std::string>{"intAddr"});
     EXPECT_EQ(AttrNames(ext.next_sibling().next_sibling()),
               (std::vector<std::string>{"iedName", "ldInst", "lnClass", "doName", "intAddr"}));
+
+    // An input whose source is outside the model is named as its file named
+    // it; one linked to a node is named after the node whatever it read.
+    URI_Ref outside = MakeUnder(c.mmxu, "sec:ExtRef", "Far_In", "sec:ExtRef.LNode", 4);
+    URI_Ref linked = MakeUnder(c.mmxu, "sec:ExtRef", "Near_In", "sec:ExtRef.LNode", 5);
+    Link(linked, "sec:DARef.LNode", c.ptoc);
+    for (const URI_Ref& in : {outside, linked}) {
+        for (const auto& [role, value] : std::vector<std::pair<const char*, const char*>>{
+                 {"sec:ExtRef.iedName", "P_T1A"}, {"sec:ExtRef.ldInst", "PI"}, {"sec:ExtRef.prefix", "Go"},
+                 {"sec:ExtRef.lnClass", "LTMS"}, {"sec:ExtRef.lnInst", "2"}, {"sec:DARef.doName", "TmSrc"}})
+            Set(in, role, value);
+    }
+    ln = LDevice(WriteIcd(c.icd, false)).select_node("LN[@lnClass='MMXU']").node();
+    auto named = [&](const char* intAddr) {
+        std::string text;
+        const std::string path = "Inputs/ExtRef[@intAddr='" + std::string(intAddr) + "']";
+        const pugi::xml_node e = ln.select_node(path.c_str()).node();
+        for (pugi::xml_attribute a : e.attributes()) text += std::string(a.name()) + "=" + a.value() + " ";
+        return text;
+    };
+    EXPECT_EQ(named("Far_In"), "iedName=P_T1A ldInst=PI prefix=Go lnClass=LTMS lnInst=2 doName=TmSrc intAddr=Far_In ");
+    EXPECT_EQ(named("Near_In"),
+              "iedName=TEMPLATE ldInst=PROT prefix=P lnClass=PTOC lnInst=1 doName=TmSrc intAddr=Near_In ");
 }
 
 }  // namespace

@@ -86,14 +86,20 @@ TEST_F(ImportFilesTest, AHeaderWithOnlyAnIdAndAFileWithoutHeaderNameTheIcd) {
 namespace kiln::test {
 
 // Findings of the link pass and a missing IED: counted, saved beside the
-// document, offered; a reference into another IED is reported.
+// document, offered; an input from another IED is reported; a report client
+// of another IED is kept as named and is no finding, while one of this IED
+// whose node is missing, or one naming no IED, is.
 TEST_F(ImportFilesTest, UnresolvedReferencesAreReportedSavedAndOffered) {
     const std::string ied =
         "<IED name=\"RELAY\" type=\"R\"><AccessPoint name=\"S1\"><Server><LDevice inst=\"PROT\">\n"
         "<LN0 lnClass=\"LLN0\" lnType=\"L0\" inst=\"\"><DataSet name=\"ds\">\n"
         "<FCDA ldInst=\"PROT\" lnClass=\"PTOC\" lnInst=\"1\" doName=\"Str\" daName=\"general\" fc=\"ST\"/>\n"
         "<FCDA ldInst=\"PROT\" lnClass=\"PTOC\" lnInst=\"1\" doName=\"Op\" daName=\"nope\" fc=\"ST\"/>\n"
-        "</DataSet></LN0>\n"
+        "</DataSet><ReportControl name=\"urcb\" datSet=\"ds\" confRev=\"1\"><OptFields/><RptEnabled max=\"3\">\n"
+        "<ClientLN iedName=\"HMI\" ldInst=\"LD0\" lnClass=\"IHMI\" lnInst=\"1\"/>\n"
+        "<ClientLN iedName=\"RELAY\" ldInst=\"PROT\" lnClass=\"IHMI\" lnInst=\"1\"/>\n"
+        "<ClientLN ldInst=\"LD0\" lnClass=\"ITCI\" lnInst=\"1\"/>\n"
+        "</RptEnabled></ReportControl></LN0>\n"
         "<LN lnClass=\"LPHD\" lnType=\"PH\" inst=\"1\"/>\n"
         "<LN lnClass=\"PTOC\" lnType=\"PT\" inst=\"1\"><Inputs>\n"
         "<ExtRef iedName=\"OTHER\" ldInst=\"LD0\" lnClass=\"XCBR\" lnInst=\"1\" doName=\"Pos\" daName=\"stVal\"/>\n"
@@ -102,21 +108,23 @@ TEST_F(ImportFilesTest, UnresolvedReferencesAreReportedSavedAndOffered) {
     URI_Ref out;
     ASSERT_TRUE(RunIcd(Icd("<Header id=\"R\"/>", ied, kTypes), &out, [&] {
         ui.AnswerInputKeep();
-        ui.AnswerYes("ICD文件导入完毕,发现错误4个。是否查看报告？");
+        ui.AnswerYes("ICD文件导入完毕,发现错误6个。是否查看报告？");
     }));
     const std::vector<ReportEntry> report = SavedReport();
-    ASSERT_EQ(report.size(), 4u) << ::testing::PrintToString(report);
+    ASSERT_EQ(report.size(), 6u) << ::testing::PrintToString(report);
     EXPECT_TRUE(report[0].name.Find("错误：+ICD文件:sec:FCDA:") == 0) << report[0].name;
     EXPECT_EQ(report[0].error, "按路径PROT/PTOC1.Str未找到DO");
     EXPECT_EQ(report[1].error, "按路径PROT/PTOC1.Str.general未找到DO或DA");
     EXPECT_EQ(report[2].error, "按路径PROT/PTOC1.Op.nope未找到DO或DA");
-    EXPECT_EQ(report[3].error, "未找到LNode:OTHERLD0XCBR1");
-    EXPECT_TRUE(report[3].name.Find("错误：ICD文件:sec:ExtRef:") == 0) << report[3].name;
+    EXPECT_EQ(report[3], (ReportEntry{"other_error", "错误：ICD文件:sec:ClientLN:Client_2", "未找到LNode:RELAYPROTIHMI1"}));
+    EXPECT_EQ(report[4], (ReportEntry{"other_error", "错误：ICD文件:sec:ClientLN:Client_3", "未找到LNode:LD0ITCI1"}));
+    EXPECT_EQ(report[5].error, "未找到LNode:OTHERLD0XCBR1");
+    EXPECT_TRUE(report[5].name.Find("错误：ICD文件:sec:ExtRef:") == 0) << report[5].name;
     EXPECT_EQ(ui.CallsOf(Enum_UiCall::ShellOpen).at(0).sText, (docFolder / "Report.xml").string().c_str());
     // The status line carries the summary.
     bool summary = false;
     for (const Struct_UiCall& c : ui.CallsOf(Enum_UiCall::StatusText))
-        summary = summary || c.sText == "导入ICD结束，发现4个错误，发现0个警告。";
+        summary = summary || c.sText == "导入ICD结束，发现6个错误，发现0个警告。";
     EXPECT_TRUE(summary);
 }
 

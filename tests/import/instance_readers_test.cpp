@@ -34,23 +34,23 @@ const char* const kIed = R"(
         <FCDA ldInst="PROT" prefix="" lnClass="PTOC" lnInst="1" doName="Str" daName="general" fc="ST"/>
         <FCD lnClass="PTOC" lnInst="1" doName="Op" fc="ST"/>
         <Private>ignored</Private>
-        <FCDA ldInst="PROT" prefix="Q0" lnClass="MMXU" lnInst="1" doName="A.phsA" daName="cVal.mag.f" fc="MX"/>
+        <FCDA ldInst="PROT" prefix="Q0" lnClass="MMXU" lnInst="1" doName="A.phsA" daName="cVal.mag.f" fc="MX" ix="2"/>
       </DataSet>
       <DataSet name="dsTrip" desc="second of the name"/>
       <DataSet name="dsNoLN"><FCDA name="m" ldInst="PROT" doName="X" fc="ST"/></DataSet>
-      <ReportControl name="brcbTrip" desc="跳闸报告" datSet="dsTrip" rptID="r1" confRev="3" buffered="true" bufTime="50" intgPd="1000" zScl:sqNum="7" zScl:purgeBuf="false">
-        <TrgOps dchg="true" period="true" gi="true"/>
-        <OptFields seqNum="true" timeStamp="false" dataSet="true"/>
-        <RptEnabled max="2"><ClientLN iedName="HMI" ldInst="LD0" lnClass="IHMI" lnInst="1"/><ClientLN iedName="GW" ldInst="LD0" prefix="A" lnClass="ITCI" lnInst="2" name="c2"/></RptEnabled>
+      <ReportControl name="brcbTrip" desc="跳闸报告" datSet="dsTrip" rptID="r1" confRev="3" buffered="1" bufTime="50" indexed="false" intgPd="1000" zScl:sqNum="7" zScl:purgeBuf="false">
+        <TrgOps dchg="true" period=" true " gi="1"/>
+        <OptFields seqNum="1" timeStamp="0" dataSet="true"/>
+        <RptEnabled desc="后台" max="2"><ClientLN iedName="HMI" ldInst="LD0" lnClass="IHMI" lnInst="1"/><ClientLN iedName="GW" ldInst="LD0" prefix="A" lnClass="ITCI" lnInst="2" name="c2"/></RptEnabled>
       </ReportControl>
-      <ReportControl name="urcb" datSet="missing"><TrgOps qchg="true"/><RptEnabled><ClientLN iedName="HMI"/></RptEnabled></ReportControl>
-      <LogControl name="lcb1" desc="跳闸日志" datSet="dsTrip" logName="PROT" logEna="false" intgPd="500" reasonCode="true"><TrgOps dchg="true" dupd="TRUE" period="true" gi="false"/></LogControl>
+      <ReportControl name="urcb" datSet="missing"><TrgOps qchg="true"/><OptFields segmentation="true"/><RptEnabled><ClientLN iedName="HMI" ldInst="LD0" lnClass="IHMI" lnInst="2"/></RptEnabled></ReportControl>
+      <LogControl name="lcb1" desc="跳闸日志" datSet="dsTrip" logName="PROT" logEna="0" intgPd="500" bufTime="100" reasonCode="1"><TrgOps dchg="true" dupd="TRUE" period="true" gi="0"/></LogControl>
       <LogControl name="lcb2" datSet="nope"/>
       <LogControl name="lcb3"/>
       <DOI name="Mod" desc="模式"><DAI name="stVal" sAddr="1:2" ix="3"><Val>1</Val><Val>2</Val><Val>3</Val></DAI><DAI name="ctlModel"><Val>status-only</Val></DAI><DAI sAddr="x"/></DOI>
       <DOI name="Beh"><DAI name="stVal"/></DOI>
       <DOI name="Beh" ix="9"><DAI name="ctlModel"/></DOI>
-      <SettingControl actSG="1" numOfSGs="4" name="ignored"/>
+      <SettingControl actSG="1" numOfSGs="4" resvTms="60" name="ignored"/>
       <Log name="PROTLog" desc="日志"/>
       <Inputs><ExtRef iedName="IED2" ldInst="LD1" prefix="" lnClass="XCBR" lnInst="1" doName="Pos" daName="stVal" intAddr="in1" desc="位置"/><ExtRef doName="X"/></Inputs>
     </LN0>
@@ -236,6 +236,8 @@ TEST_F(InstanceTest, DataSetsAndInputs) {
     EXPECT_EQ(Get(members[0], "sec:DARef.doName"), "Str");
     EXPECT_EQ(Get(members[0], "sec:DARef.daName"), "general");
     EXPECT_EQ(Get(members[2], "sec:FCDA.memberRef"), "Q0");
+    EXPECT_EQ(Get(members[2], "sec:FCDA.ix"), "2");
+    EXPECT_EQ(Get(members[0], "sec:FCDA.ix"), "");
     EXPECT_EQ(Get(members[2], "e301:OrdNaming.ord"), "3");
     // A member without LN class is reported and gets no pending record.
     EXPECT_EQ(Entries("other_errors")[0], (ReportEntry{"other_error", "错误：ICD文件:  FCDA:m", "lnclass为空"}));
@@ -245,7 +247,7 @@ TEST_F(InstanceTest, DataSetsAndInputs) {
     std::vector<CString> paths;
     for (const Struct_PendingRef& p : imp.m_vPendingRefs) paths.push_back(p.m_strLNPath);
     EXPECT_EQ(paths, (std::vector<CString>{"IED2LD1XCBR1", "", "IED1PROTPTOC1", "IED1PROTPTOC1", "IED1PROTQ0MMXU1",
-                                           "HMILD0IHMI1", "GWLD0AITCI2"}));
+                                           "HMILD0IHMI1", "GWLD0AITCI2", "HMILD0IHMI2"}));
     const Struct_PendingRef& q0 = imp.m_vPendingRefs[4];
     EXPECT_EQ(q0.m_uMember, members[2]);
     EXPECT_EQ(q0.m_strLNName, "Q0MMXU1");
@@ -258,6 +260,13 @@ TEST_F(InstanceTest, DataSetsAndInputs) {
     EXPECT_EQ(Get(inputs[0], "cim:Naming.name"), "in1");  // from intAddr
     EXPECT_EQ(Get(inputs[0], "cim:Naming.description"), "位置");
     EXPECT_EQ(Get(inputs[0], "sec:DARef.doName"), "Pos");
+    // What names the source is kept, its IED outside the file.
+    for (const auto& [role, value] : std::vector<std::pair<const char*, CString>>{{"sec:ExtRef.iedName", "IED2"},
+                                                                                {"sec:ExtRef.ldInst", "LD1"},
+                                                                                {"sec:ExtRef.prefix", ""},
+                                                                                {"sec:ExtRef.lnClass", "XCBR"},
+                                                                                {"sec:ExtRef.lnInst", "1"}})
+        EXPECT_EQ(Get(inputs[0], role), value) << role;
     EXPECT_EQ(Get(inputs[1], "e301:OrdNaming.ord"), "2");
     EXPECT_EQ(imp.m_vPendingRefs[1].m_strLDInst, "");
 }
@@ -270,10 +279,15 @@ TEST_F(InstanceTest, ControlBlocks) {
     EXPECT_EQ(Get(b, "cim:Naming.name"), "brcbTrip");
     EXPECT_EQ(Get(b, "sec:RCB.rptEna"), "true");
     EXPECT_EQ(Get(b, "sec:RCB.trgOp"), EnumValue("TrgOpControlTypeEnum", "DChgPeriodGI"));
+    // xs:boolean's "1" and "0" are true and false; an option left out has
+    // SCL's default, off but for the buffer overflow.
     EXPECT_EQ(Get(b, "sec:RCB.optSequenceNumber"), "true");
     EXPECT_EQ(Get(b, "sec:RCB.optReportTimeStamp"), "false");
     EXPECT_EQ(Get(b, "sec:RCB.optDataSetName"), "true");
-    EXPECT_EQ(Get(b, "sec:RCB.optEntryID"), "false");  // absent: off
+    EXPECT_EQ(Get(b, "sec:RCB.optEntryID"), "false");
+    EXPECT_EQ(Get(b, "sec:RCB.optBufferOverflow"), "true");
+    EXPECT_EQ(Get(b, "sec:RCB.indexed"), "false");
+    EXPECT_EQ(Get(b, "sec:RCB.rptEnabledDesc"), "后台");
     EXPECT_EQ(Get(b, "sec:RCB.intgPd"), "1000");
     EXPECT_EQ(Get(b, "sec:RCB.confRev"), "3");
     EXPECT_EQ(Get(b, "sec:RCB.BRCB_or_URCB"), "true");
@@ -300,6 +314,9 @@ TEST_F(InstanceTest, ControlBlocks) {
     URI_Ref u = rcbs[1];
     EXPECT_EQ(Get(u, "sec:RCB.rptEna"), "true");
     EXPECT_EQ(Get(u, "sec:RCB.BRCB_or_URCB"), "false");  // unbuffered when absent
+    EXPECT_EQ(Get(u, "sec:RCB.optBufferOverflow"), "true");
+    EXPECT_EQ(Get(u, "sec:RCB.optSequenceNumber"), "false");
+    EXPECT_EQ(Get(u, "sec:RCB.indexed"), "");  // SCL's default, not written back
     EXPECT_EQ(Get(u, "sec:RCB.optSequenceNumber"), "false");
     // No gi in TrgOps: general interrogation is on, as in SCL.
     EXPECT_EQ(Get(u, "sec:RCB.trgOp"), EnumValue("TrgOpControlTypeEnum", "GIQChg"));
@@ -309,7 +326,10 @@ TEST_F(InstanceTest, ControlBlocks) {
     EXPECT_EQ(Get(u, "sec:RCB.intgPd"), "");
     EXPECT_EQ(Get(u, "sec:RCB.bufIm"), "");
     EXPECT_TRUE(Target(u, "sec:RCB.DataSet").IsEmpty());
-    EXPECT_TRUE(Members(u, "sec:RCB.ClientLNs").empty());
+    // Its client is kept though the data set is not found.
+    const std::vector<URI_Ref> uClients = Members(u, "sec:RCB.ClientLNs");
+    ASSERT_EQ(uClients.size(), 1u);
+    EXPECT_EQ(Get(uClients[0], "sec:ClientLN.lnInst"), "2");
 
     // LCBs: the one with an unknown data set is gone and reported.
     std::vector<URI_Ref> lcbs = Members(lln0, "sec:LNode.LCBs");
@@ -317,12 +337,17 @@ TEST_F(InstanceTest, ControlBlocks) {
     EXPECT_EQ(Get(lcbs[0], "sec:LCB.trgOp"), EnumValue("TrgOpControlTypeEnum", "DChg_DUpdPeriod"));
     EXPECT_EQ(Get(lcbs[0], "sec:LCB.logEna"), "false");
     EXPECT_EQ(Get(lcbs[0], "sec:LCB.intgPd"), "500");
+    EXPECT_EQ(Get(lcbs[0], "sec:LCB.bufTime"), "100");
     EXPECT_EQ(Get(lcbs[0], "cim:Naming.description"), "跳闸日志");
     EXPECT_EQ(Get(lcbs[0], "sec:LCB.logName"), "PROT");
     EXPECT_EQ(Get(lcbs[0], "sec:LCB.optReasonForInclusion"), "true");
     EXPECT_EQ(Target(lcbs[0], "sec:LCB.DataSet"), sets[0]);
     EXPECT_EQ(Get(lcbs[1], "sec:LCB.trgOp"), EnumValue("TrgOpControlTypeEnum", ""));
     EXPECT_EQ(Get(lcbs[1], "sec:LCB.intgPd"), "");
+    EXPECT_EQ(Get(lcbs[1], "sec:LCB.bufTime"), "");
+    // Logging and reason codes left out are on, as SCL has them.
+    EXPECT_EQ(Get(lcbs[1], "sec:LCB.logEna"), "true");
+    EXPECT_EQ(Get(lcbs[1], "sec:LCB.optReasonForInclusion"), "true");
     EXPECT_TRUE(Target(lcbs[1], "sec:LCB.DataSet").IsEmpty());
     EXPECT_EQ(imp.m_vLCBs.size(), 5u);
 
@@ -350,6 +375,9 @@ TEST_F(InstanceTest, ControlBlocks) {
     EXPECT_EQ(Get(sgcb, "cim:Naming.name"), "SGCB");
     EXPECT_EQ(Get(sgcb, "sec:SGCB.activeSG"), "1");
     EXPECT_EQ(Get(sgcb, "sec:SGCB.numOfSG"), "4");
+    EXPECT_EQ(Get(sgcb, "sec:SGCB.resvTms"), "60");
+    // The file gave no description: the block holds none.
+    EXPECT_EQ(Get(sgcb, "cim:Naming.description"), "");
     EXPECT_TRUE(Target(Node(prot, "PTOC1"), "sec:LNode.SGCB").IsEmpty());
 
     std::vector<ReportEntry> others = Entries("other_errors");
@@ -357,6 +385,12 @@ TEST_F(InstanceTest, ControlBlocks) {
                          ReportEntry{"other_error", "错误：ICD文件: LCB:lcb2", "未找到DataSet:nope"}),
               1);
     EXPECT_EQ(std::count(others.begin(), others.end(), ReportEntry{"other_error", "ICD文件:  Log", "存在2个"}), 1);
+    // An option the model has no place for is named, as a warning.
+    EXPECT_EQ(std::count(others.begin(), others.end(),
+                         ReportEntry{"other_error", "警告：ICD文件: ReportControl:urcb",
+                                     "未保留OptFields的segmentation=\"true\""}),
+              1);
+    EXPECT_EQ(imp.m_nWarnings, 1);
     // lnclass, LCB, GGIO, lnClass, LN0 inst, DOI x2, DAI, LDevice.
     EXPECT_EQ(imp.m_nErrors, 9);
 }
@@ -488,7 +522,9 @@ const char* const kEd1 = R"(<?xml version="1.0" encoding="UTF-8"?>
 
 TEST_F(ImportTest, AnEd1FileOfAnotherMakerImportsCleanly) {
     ImportIcd(kEd1);
-    EXPECT_EQ(AllEntries(), std::vector<ReportEntry>{});
+    // The early first-edition option has no place in what is written: named.
+    EXPECT_EQ(AllEntries(), (std::vector<ReportEntry>{{"other_error", "警告：ICD文件: ReportControl:urcbAin",
+                                                       "未保留OptFields的segmentation=\"false\""}}));
     EXPECT_EQ(imp.m_strHeaderId, "MK-100");
     URI_Ref meas = Device("MEAS");
     EXPECT_EQ(Get(meas, "cim:Naming.description"), "测控");

@@ -258,6 +258,8 @@ TEST_F(RoundTripTest, InstancesComeBackWithValuesControlBlocksAndReferences) {
     Set(urcb, "sec:RCB.optSequenceNumber", "false");
     Set(urcb, "sec:RCB.trgOp", EnumValue("TrgOpControlTypeEnum", "DChgPeriodGI"));
     Set(urcb, "sec:RCB.rptEnabledMax", "16");
+    Set(urcb, "sec:RCB.rptEnabledDesc", "后台");
+    Set(urcb, "sec:RCB.indexed", "false");
     Set(brcb, "cim:Naming.description", "保护事件报告");
     URI_Ref client;
     ASSERT_TRUE(app.NewRsc_ClientLN(&client, brcb));
@@ -265,7 +267,10 @@ TEST_F(RoundTripTest, InstancesComeBackWithValuesControlBlocksAndReferences) {
     ASSERT_TRUE(app.NewRsc_Log(&log, lln0));
     ASSERT_TRUE(app.NewRsc_LCB(&lcb, lln0, ds));
     Set(lcb, "cim:Naming.description", "保护事件日志");
+    Set(lcb, "sec:LCB.bufTime", "20");
+    Set(log, "cim:Naming.description", "事件记录");
     ASSERT_TRUE(app.NewRsc_SGCB(&sgcb, lln0));
+    Set(sgcb, "sec:SGCB.resvTms", "30");
     Set(sgcb, "sec:SGCB.activeSG", "2");
     Set(sgcb, "sec:SGCB.numOfSG", "4");
     ASSERT_TRUE(app.NewRsc_ExtRef(&input, mmxu));
@@ -328,7 +333,8 @@ TEST_F(RoundTripTest, InstancesComeBackWithValuesControlBlocksAndReferences) {
         const URI_Ref src = i == 0 ? brcb : urcb;
         for (const char* role : {"cim:Naming.name", "sec:RCB.BRCB_or_URCB", "sec:RCB.optSequenceNumber",
                                  "sec:RCB.optReportTimeStamp", "sec:RCB.rptID", "sec:RCB.confRev", "sec:RCB.trgOp",
-                                 "cim:Naming.description", "sec:RCB.bufIm", "sec:RCB.intgPd"})
+                                 "cim:Naming.description", "sec:RCB.bufIm", "sec:RCB.intgPd", "sec:RCB.indexed",
+                                 "sec:RCB.rptEnabledDesc", "sec:RCB.optBufferOverflow"})
             EXPECT_EQ(Get(rcbs[i], role), Get(src, role)) << role;
         EXPECT_EQ(Target(rcbs[i], "sec:RCB.DataSet"), sets[0]);
     }
@@ -342,7 +348,12 @@ TEST_F(RoundTripTest, InstancesComeBackWithValuesControlBlocksAndReferences) {
     EXPECT_EQ(Target(lcbs[0], "sec:LCB.Log"), Target(lln0Copy, "sec:LNode.Log"));
     EXPECT_EQ(Get(lcbs[0], "sec:LCB.trgOp"), Get(lcb, "sec:LCB.trgOp"));
     EXPECT_EQ(Get(lcbs[0], "cim:Naming.description"), "保护事件日志");
+    EXPECT_EQ(Get(lcbs[0], "sec:LCB.bufTime"), "20");
+    EXPECT_EQ(Get(Target(lln0Copy, "sec:LNode.Log"), "cim:Naming.description"), "事件记录");
     const URI_Ref sgcbCopy = Target(lln0Copy, "sec:LNode.SGCB");
+    // The creator's description goes out and comes back; so does the time.
+    EXPECT_EQ(Get(sgcbCopy, "cim:Naming.description"), "定值控制块");
+    EXPECT_EQ(Get(sgcbCopy, "sec:SGCB.resvTms"), "30");
     EXPECT_EQ(Get(sgcbCopy, "sec:SGCB.activeSG"), "2");
     EXPECT_EQ(Get(sgcbCopy, "sec:SGCB.numOfSG"), "4");
     std::vector<URI_Ref> inputs = Members(mmxuCopy, "sec:LNode.ExtRefs");

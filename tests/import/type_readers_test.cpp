@@ -95,7 +95,7 @@ TEST_F(ImportTest, TypeTemplatesFillTheirShells) {
     EXPECT_EQ(NamesOf(das), (std::vector<CString>{"stVal", "q", "origin", "d", "myExt", "ctlNum"}));
     EXPECT_EQ(Get(das[0], "sec:DA.trgOp"), EnumValue("TrgOpTypeEnum", "DChg"));
     EXPECT_EQ(Get(das[1], "sec:DA.trgOp"), EnumValue("TrgOpTypeEnum", "QChg"));
-    EXPECT_EQ(Get(das[4], "sec:DA.trgOp"), "");  // "1" is not "true"
+    EXPECT_EQ(Get(das[4], "sec:DA.trgOp"), EnumValue("TrgOpTypeEnum", "DChg"));  // "1" is xs:boolean's true
     EXPECT_EQ(Get(das[0], "sec:DA.fc_0"), EnumValue("FCType", "ST"));
     EXPECT_EQ(Get(das[5], "sec:DA.fc_0"), EnumValue("FCType", "SR"));
     EXPECT_EQ(Get(das[0], "sec:BDA.bType"), EnumValue("PreBasicTypeEnum", "BOOLEAN"));
@@ -166,7 +166,7 @@ TEST_F(ImportTest, TypeTemplatesFillTheirShells) {
     EXPECT_EQ(Get(dos[1], "sec:DO.presence"), conditional);
     EXPECT_EQ(Get(dos[2], "sec:DO.presence"), "");
     EXPECT_EQ(Get(dos[2], "sec:DO.transient"), "true");
-    EXPECT_EQ(Get(dos[3], "sec:DO.transient"), "false");
+    EXPECT_EQ(Get(dos[3], "sec:DO.transient"), "true");  // "1"
     EXPECT_EQ(Get(dos[0], "sec:DO.transient"), "");
 }
 
