@@ -2,8 +2,6 @@
 // a logical node itself; whether a logical device holds its LLN0.
 #pragma once
 
-#include <vector>
-
 #include "core/kiln_main.h"
 
 namespace kiln::editing {
