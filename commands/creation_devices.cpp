@@ -11,7 +11,6 @@ namespace kiln::commands {
 namespace {
 
 constexpr const char* kNoNodeTypes = "由于类型包中没有定义除LLN0、LPHD之外的逻辑节点类型，不能增加逻辑节点！";
-constexpr const char* kSecondLln0 = "逻辑装置中已经存在LLN0，不能增加逻辑节点！";
 constexpr int kMaxNodesPerCommand = 10000;
 constexpr const char* kTooManyNodes = "数量超出上限，每次最多增加 10000 个逻辑节点！";
 constexpr const char* kIcdPackagePath = "sec:LDevice.Server/sec:Server.IED/sec:IED.ICD/sec:ICD.TypePackage";
@@ -59,11 +58,8 @@ URI_Ref AskNodeType(Creation& c, const CString& packagePath) {
 // for at once.
 bool RefusedLln0(CKiln_Main& app, const URI_Ref& ld, const URI_Ref& type, int count) {
     if (editing::LnClassOfType(app, type) != "LLN0") return false;
-    bool present = count > 1;
-    std::vector<URI_Ref> nodes;
-    app.DocMtd_get_Association_BUris(ld, "sec:LDevice.LNodes", nodes, core::kRoleOrd, SortPolicy_ByOrd);
-    for (const URI_Ref& node : nodes) present = present || editing::LnClassOfNode(app, node) == "LLN0";
-    if (present) Notice(kSecondLln0);
+    const bool present = count > 1 || editing::HoldsLln0(app, ld);
+    if (present) Notice(editing::kSecondLln0);
     return present;
 }
 

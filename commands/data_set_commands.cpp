@@ -109,12 +109,17 @@ void AddBlocks(CKiln_Main& app, const URI_Ref& lnode, const URI_Ref& ds, const c
 }
 
 // A data set of the node with one member (a DO, and DA, of `target`), its
-// log and unbuffered report control blocks both with the trigger option.
+// log and unbuffered report control blocks both with the trigger option. A
+// second run makes only what is missing: a set of that name the node holds
+// is kept as it is, and so are its blocks.
 Next OneMemberDataSet(CKiln_Main& app, const URI_Ref& lnode, const CString& name, const URI_Ref& target,
                       const CString& doName, const CString& daName, const char* trgOp) {
-    const URI_Ref ds = MakeDataSet(app, lnode, name, "");
-    AddMember(app, ds, target, doName, daName);
-    AddBlocks(app, lnode, ds, trgOp, trgOp, true);
+    URI_Ref ds = Named(app, lnode, "sec:LNode.DataSets", name);
+    if (ds.IsEmpty()) {
+        ds = MakeDataSet(app, lnode, name, "");
+        AddMember(app, ds, target, doName, daName);
+    }
+    AddBlocks(app, lnode, ds, trgOp, trgOp, true, true);
     Refresh(app, 1);
     return Next::CommonEnd;
 }

@@ -4,6 +4,8 @@
 #include <vector>
 
 #include "editing/copy_run.h"
+#include "editing/lnode_class.h"
+#include "platform/ui/ui_functions.h"
 
 using kiln::core::kRoleOrd;
 using kiln::editing::CCopyRun;
@@ -41,9 +43,14 @@ bool PasteLDevice(CKiln_Main& app, CCopyRun& run, const URI_Ref& target, const U
     return true;
 }
 
-// A logical node, last in the target node's device.
+// A logical node, last in the target node's device. A copied LLN0 is
+// refused, nothing made, where the device holds its LLN0 already.
 bool PasteLNode(CKiln_Main& app, CCopyRun& run, const URI_Ref& target, const URI_Ref& copied) {
     const URI_Ref ld = run.First(target, "sec:LNode.LDevice");
+    if (kiln::editing::LnClassOfNode(app, copied) == "LLN0" && kiln::editing::HoldsLln0(app, ld)) {
+        _AfxMessageBox(kiln::editing::kSecondLln0, MB_OK, "", nullptr);
+        return false;
+    }
     URI_Ref node;
     if (!run.Made(app.NewRsc_LNode(&node, ld, URI_Ref(), true), node)) return false;
     return run.LNode(copied, node, ld, Decimal(CountAlong(app, ld, "sec:LDevice.LNodes")));
@@ -115,8 +122,8 @@ bool CKiln_Main::Rsc_Paste(URI_Ref target) {
             done = false;
         } else {
             CCopyRun run(*this);
-            row->paste(*this, run, target, copied);
-            done = run.Finish();
+            const bool pasted = row->paste(*this, run, target, copied);
+            done = run.Finish() && pasted;
         }
     }
     Mtd_AllViews_Refresh(nullptr, nullptr, 1);

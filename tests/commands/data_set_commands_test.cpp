@@ -195,17 +195,25 @@ TEST_F(DataSetCommands, ARefusedLogLeavesTheServersLogsAndLinks) {
 }
 
 TEST_F(DataSetCommands, CommunicationAndRecorderSets) {
-    Run(lln0, "ICD:Auto Add DataSet Comm");
-    EXPECT_EQ(Names(lln0, "sec:LNode.DataSets"), Texts{"DS_Comm"});
-    const URI_Ref comm = DataSetNamed(lln0, "DS_Comm");
-    EXPECT_EQ(Get(comm, "cim:Naming.description"), "");
-    EXPECT_EQ(DataSetMembers(comm), Texts{Get(lln0, "cim:Naming.name") + ".Mod"});
-    const URI_Ref lcb = Doc().FirstTarget(lln0, "sec:LNode.LCBs"), rcb = Doc().FirstTarget(lln0, "sec:LNode.RCBs");
-    EXPECT_EQ(Get(lcb, "sec:LCB.trgOp"), TrgOp("DChgGI"));
-    EXPECT_EQ(Get(rcb, "sec:RCB.trgOp"), TrgOp("DChgGI"));
-    EXPECT_EQ(Get(rcb, "sec:RCB.BRCB_or_URCB"), "false");
-    EXPECT_EQ(Refreshes(), std::vector<int>{1});
-    EXPECT_TRUE(ui.Messages().empty());
+    // Run twice: the second run finds the set and its blocks and makes nothing.
+    for (int run = 0; run < 2; ++run) {
+        ui.ClearCalls();
+        Run(lln0, "ICD:Auto Add DataSet Comm");
+        EXPECT_EQ(Names(lln0, "sec:LNode.DataSets"), Texts{"DS_Comm"}) << run;
+        const URI_Ref comm = DataSetNamed(lln0, "DS_Comm");
+        EXPECT_EQ(Get(comm, "cim:Naming.description"), "");
+        EXPECT_EQ(DataSetMembers(comm), Texts{Get(lln0, "cim:Naming.name") + ".Mod"}) << run;
+        EXPECT_EQ(Names(lln0, "sec:LNode.LCBs"), Texts{"LCB_DS_Comm"}) << run;
+        EXPECT_EQ(Names(lln0, "sec:LNode.RCBs"), Texts{"RCB_DS_Comm"}) << run;
+        const URI_Ref lcb = Doc().FirstTarget(lln0, "sec:LNode.LCBs"), rcb = Doc().FirstTarget(lln0, "sec:LNode.RCBs");
+        EXPECT_EQ(Doc().FirstTarget(lcb, "sec:LCB.DataSet"), comm);
+        EXPECT_EQ(Doc().FirstTarget(rcb, "sec:RCB.DataSet"), comm);
+        EXPECT_EQ(Get(lcb, "sec:LCB.trgOp"), TrgOp("DChgGI"));
+        EXPECT_EQ(Get(rcb, "sec:RCB.trgOp"), TrgOp("DChgGI"));
+        EXPECT_EQ(Get(rcb, "sec:RCB.BRCB_or_URCB"), "false");
+        EXPECT_EQ(Refreshes(), std::vector<int>{1});
+        EXPECT_TRUE(ui.Messages().empty());
+    }
 
     // No recorder in the device: the message, nothing made.
     ui.ClearCalls();
@@ -233,6 +241,19 @@ TEST_F(DataSetCommands, CommunicationAndRecorderSets) {
     EXPECT_EQ(Get(rcbs.back(), "sec:RCB.trgOp"), TrgOp("DChg_DUpdGI"));
     EXPECT_EQ(Get(rcbs.back(), "sec:RCB.BRCB_or_URCB"), "false");
     EXPECT_EQ(Get(Members(lln0, "sec:LNode.LCBs").back(), "sec:LCB.trgOp"), TrgOp("DChg_DUpdGI"));
+
+    // Run again: the recorder's set and its blocks are kept, nothing is made;
+    // a lost report control block is made again for the set that is there.
+    const size_t made = ResourceCount();
+    Run(lln0, "ICD:Auto Add DataSet IEDM");
+    EXPECT_EQ(ResourceCount(), made);
+    ASSERT_TRUE(app.Rsc_Delete(rcbs.back(), false));
+    Run(lln0, "ICD:Auto Add DataSet IEDM");
+    EXPECT_EQ(Names(lln0, "sec:LNode.DataSets"), (Texts{"DS_Comm", "DS_IEDM"}));
+    EXPECT_EQ(DataSetMembers(ds).size(), 1u);
+    EXPECT_EQ(Names(lln0, "sec:LNode.LCBs"), (Texts{"LCB_DS_Comm", "LCB_DS_IEDM"}));
+    EXPECT_EQ(Names(lln0, "sec:LNode.RCBs"), (Texts{"RCB_DS_Comm", "RCB_DS_IEDM"}));
+    EXPECT_EQ(Doc().FirstTarget(Members(lln0, "sec:LNode.RCBs").back(), "sec:RCB.DataSet"), ds);
 }
 
 TEST_F(DataSetCommands, DeletingTheSetsRemovesEverythingOfTheNodeWithoutAsking) {

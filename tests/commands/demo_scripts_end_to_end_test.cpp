@@ -1,9 +1,10 @@
 // Scripts played through the kiln program on the workspace that
 // examples/demo.kiln builds (tests/commands/data/*.kiln): the standard data
 // sets and the DO descriptions (server-wide and for one device), the
-// alarms generated from an ITB, nodes, names and copies made with the menus,
-// and the instances, counts, places and bay-wise mappings of the menus. Each
-// writes an ICD that must be valid SCL; further runs show the store.
+// alarms generated from an ITB, and a model made with the menus: its nodes,
+// instances, counts, places, bay-wise mappings, names, generated types, data
+// sets and copies. Each writes an ICD that must be valid SCL; further runs
+// show the store.
 #include <gtest/gtest.h>
 
 #include <unistd.h>
@@ -68,8 +69,8 @@ protected:
     const fs::path ws = dir / "build" / "demo-workspace";
 };
 
-void ExpectAll(const std::string& text, std::initializer_list<const char*> parts) {
-    for (const char* part : parts) EXPECT_NE(text.find(part), std::string::npos) << part << "\n" << text;
+void ExpectAll(const std::string& text, std::initializer_list<std::string> parts) {
+    for (const std::string& part : parts) EXPECT_NE(text.find(part), std::string::npos) << part << "\n" << text;
 }
 
 TEST_F(DemoScripts, StandardSetsAndDescriptionsGiveAValidIcd) {
@@ -157,11 +158,27 @@ TEST_F(DemoScripts, AlarmsFromTheItbGiveAMappedGgioAndAValidIcd) {
         GTEST_SKIP() << "no ../shared/xsd/SCL2007B4/SCL.xsd or no xmllint: the ICD was not validated";
 }
 
-TEST_F(DemoScripts, NodesNamesAndCopiesMadeWithTheMenusGiveAValidIcd) {
-    auto [status, out] = Play("menus_names_and_copies.kiln");
+// A model made with the menus only (menus_model.kiln): each command gives
+// what was chosen, nothing is made twice, and the ICD written is valid.
+TEST_F(DemoScripts, AModelMadeWithTheMenusHoldsWhatWasChosenAndGivesAValidIcd) {
+    auto [status, out] = Play("menus_model.kiln");
     ASSERT_EQ(status, 0) << out;  // after the ICD's second renaming its IED is still TEMPLATE
-    ExpectAll(out, {"[message] 逻辑装置中已经存在LLN0，不能增加逻辑节点！", "[command] ICD:Paste", "[document] saved"});
     EXPECT_EQ(out.find("未知命令"), std::string::npos);
+    // A second LLN0, made or pasted, a count and a place past every limit:
+    // refused, the nodes as they were.
+    const std::string secondLln0 = "\n[message] 逻辑装置中已经存在LLN0，不能增加逻辑节点！";
+    ExpectAll(out, {"  -> \"Product_1_LLN0  (Product_1模板类包)\"" + secondLln0,
+                    "[command] ICD:Paste" + secondLln0,
+                    "[message] 数量超出上限，每次最多增加 10000 个逻辑节点！",
+                    "[input] 请输入序号： -> \"4294967297\"",
+                    "          逻辑装置:LD_1\n            逻辑节点:[]LLN0[1]\n            逻辑节点:[]LPHD[1]\n"
+                    "            逻辑节点:[]PTOC[1]\n            逻辑节点:[]MMXU[1]\n            逻辑节点:[]PTOC[2]\n",
+                    // The attributes made are the rows chosen.
+                    "              DO实例: TotW\n                DA实例: mag[MX].f\n"
+                    "                DA实例: rangeC[CF].max.f\n                DA实例: dU[DC]\n",
+                    // Each generated type takes a name of its own.
+                    "[status] LN类型Product_1_GGIO已存在，新类型命名为Product_1_GGIO2",
+                    "[status] LN类型Product_1_GGIO已存在，新类型命名为Product_1_GGIO3", "[document] saved"});
 
     // The prefix joins each node's class (its type's) and instance.
     const std::string first = Match(out, R"(sec:LNode.prefix of "PTOC1" \(([^)]+)\))");
@@ -171,50 +188,44 @@ TEST_F(DemoScripts, NodesNamesAndCopiesMadeWithTheMenusGiveAValidIcd) {
     ASSERT_EQ(showStatus, 0) << shown;
     ExpectAll(shown, {"  \"APTOC1\"  sec:LNode", "  \"APTOC2\"  sec:LNode"});
 
-    // The copied device's members name its own nodes; the sets and their
-    // blocks are written in both devices.
-    const std::string text = ReadAll(ws / "menus.icd");
+    // The second item, made without an id, is the one mapped onto PTOC1.
+    const std::string m2i = ReadAll(ws / "menus_model.m2i");
+    EXPECT_FALSE(Match(m2i, R"re(toDA="LD_1/APTOC1.Op">\s*<Process[^>]*>\s*<Parameter [^>]*idITB="(2)")re").empty()) << m2i;
+
+    const std::string text = ReadAll(ws / "menus_model.icd");
     ASSERT_FALSE(text.empty());
     ExpectAll(text, {"<IED name=\"TEMPLATE\"", "<LDevice inst=\"PROT\"", "<LDevice inst=\"LD_1\"",
+                     "<SDI name=\"mag\">\n\t\t\t\t\t\t\t\t<DAI name=\"f\">\n\t\t\t\t\t\t\t\t\t<Val>1.5</Val>",
+                     "<SDI name=\"rangeC\">\n\t\t\t\t\t\t\t\t<SDI name=\"max\">",
+                     "<DO name=\"TotW\" type=\"X_MV\" desc=\"总有功\"",
                      "<LN prefix=\"A\" lnType=\"X_PTOC\" lnClass=\"PTOC\" desc=\"\" inst=\"2\"",
+                     "<LN prefix=\"\" lnType=\"X_GGIO2\" lnClass=\"GGIO\" desc=\"一般信息\" inst=\"2\"",
+                     "<LN prefix=\"\" lnType=\"X_GGIO3\" lnClass=\"GGIO\" desc=\"一般信息\" inst=\"3\"",
                      "<FCDA ldInst=\"PROT\" prefix=\"A\" lnClass=\"PTOC\" lnInst=\"2\" doName=\"Op\"",
                      "<FCDA ldInst=\"LD_1\" prefix=\"A\" lnClass=\"PTOC\" lnInst=\"2\" doName=\"Op\""});
+    const size_t doi = text.find("<DOI name=\"TotW\">");
+    ASSERT_NE(doi, std::string::npos) << text;
+    EXPECT_EQ(text.substr(doi, text.find("</DOI>", doi) - doi).find("instMag"), std::string::npos) << text;
     auto count = [&text](const std::string& part) {
         int n = 0;
         for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
         return n;
     };
+    // The renamed ICD's types keep their IED's name; one type of each name;
+    // in each device's LLN0 one of each set and block made twice, the copy's
+    // members naming its own nodes.
+    EXPECT_EQ(count("iedType=\"TEMPLATE\""), count("<LNodeType "));
+    for (const char* type : {"X_GGIO\"", "X_GGIO2\"", "X_GGIO3\""})
+        EXPECT_EQ(count(std::string("<LNodeType id=\"") + type), 1) << type;
     EXPECT_EQ(count("<LN0 "), 2);
-    EXPECT_EQ(count("<DataSet name=\"DS_ACT\""), 2);
-    EXPECT_EQ(count("<ReportControl name=\"RCB_DS_ACT\""), 2);
+    for (const char* part : {"<SettingControl ", "<DataSet name=\"DS_ACT\"", "<ReportControl name=\"RCB_DS_ACT\"",
+                             "<DataSet name=\"DS_Comm\"", "<ReportControl name=\"RCB_DS_Comm\"",
+                             "<LogControl name=\"LCB_DS_Comm\""})
+        EXPECT_EQ(count(part), 2) << part;
     EXPECT_EQ(count("datSet=\"DS_ACT\""),
               count("<ReportControl name=\"RCB_DS_ACT\"") + count("<LogControl name=\"LCB_DS_ACT\""));
     EXPECT_EQ(count("<FCDA ldInst=\"LD_1\""), count("<FCDA ldInst=\"PROT\""));
-    if (!Validate(ws / "menus.icd"))
-        GTEST_SKIP() << "no ../shared/xsd/SCL2007B4/SCL.xsd or no xmllint: the ICD was not validated";
-}
-
-TEST_F(DemoScripts, InstancesCountsPlacesAndBaysOfTheMenusAreThoseChosen) {
-    auto [status, out] = Play("instances_and_bays.kiln");
-    ASSERT_EQ(status, 0) << out;
-    // The count and the place past every limit: refused, the nodes as they were.
-    ExpectAll(out, {"[message] 数量超出上限，每次最多增加 10000 个逻辑节点！",
-                    "[input] 请输入序号： -> \"4294967297\"",
-                    "          逻辑装置:LD_1\n            逻辑节点:[]LLN0[1]\n            逻辑节点:[]LPHD[1]\n"
-                    "            逻辑节点:[]PTOC[1]\n            逻辑节点:[]MMXU[1]\n",
-                    "[document] saved"});
-
-    // The attributes made are those chosen; the dU value describes the DO.
-    const std::string text = ReadAll(ws / "instances.icd");
-    ExpectAll(text, {"<SDI name=\"mag\">\n\t\t\t\t\t\t\t\t<DAI name=\"f\">\n\t\t\t\t\t\t\t\t\t<Val>1.5</Val>",
-                     "<SDI name=\"rangeC\">\n\t\t\t\t\t\t\t\t<SDI name=\"max\">",
-                     "<DO name=\"TotW\" type=\"Product_1_MV\" desc=\"总有功\""});
-    const size_t doi = text.find("<DOI name=\"TotW\">");
-    ASSERT_NE(doi, std::string::npos) << text;
-    EXPECT_EQ(text.substr(doi, text.find("</DOI>", doi) - doi).find("instMag"), std::string::npos) << text;
-    // The second item, made without an id, is the one mapped (by its number).
-    ExpectAll(ReadAll(ws / "bays.m2i"), {"toDA=\"LD_1/PTOC1.Op\"", "idITB=\"2\""});
-    if (!Validate(ws / "instances.icd"))
+    if (!Validate(ws / "menus_model.icd"))
         GTEST_SKIP() << "no ../shared/xsd/SCL2007B4/SCL.xsd or no xmllint: the ICD was not validated";
 }
 

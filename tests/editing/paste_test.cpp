@@ -345,6 +345,40 @@ TEST_F(PasteTest, APasteIntoALockedDomainMakesNothingAndShowsOneMessage) {
     }
 }
 
+TEST_F(PasteTest, ACopiedLln0IsRefusedWhereTheDeviceHasOneAndNothingIsMade) {
+    const Texts refused{"逻辑装置中已经存在LLN0，不能增加逻辑节点！"};
+    const int before = Count();
+    EXPECT_FALSE(app.Rsc_Copy(x.lln0));
+    // Onto a node of its own device, and onto itself.
+    for (const URI_Ref& target : {x.ptoc1, x.lln0}) {
+        ui.ClearCalls();
+        EXPECT_FALSE(app.Rsc_Paste(target));
+        EXPECT_EQ(Messages(), refused);
+        EXPECT_EQ(Refreshes(), 1);
+        EXPECT_EQ(Count(), before);
+    }
+    // Nodes made in the editor carry no class of their own: the class of
+    // their type counts, for the copied node and for the device's one.
+    URI_Ref madeLln0 = MakeLNode(x.ld2, "", "", "", 2, m.lln0);
+    const int withIt = Count();
+    EXPECT_FALSE(app.Rsc_Copy(madeLln0));
+    ui.ClearCalls();
+    EXPECT_FALSE(app.Rsc_Paste(x.mmxu1));
+    EXPECT_EQ(Messages(), refused);
+    EXPECT_EQ(Count(), withIt);
+    EXPECT_FALSE(app.Rsc_Copy(x.lln0));
+    ui.ClearCalls();
+    EXPECT_FALSE(app.Rsc_Paste(x.mmxu1));
+    EXPECT_EQ(Messages(), refused);
+    EXPECT_EQ(Along(x.ld2, "sec:LDevice.LNodes"), (std::vector<URI_Ref>{x.mmxu1, madeLln0}));
+    // A device without its LLN0 takes the copy; other classes are pasted beside it.
+    ASSERT_TRUE(app.Rsc_Delete(madeLln0, false));
+    CopyPaste(x.lln0, x.mmxu1);
+    CopyPaste(x.ptoc1, x.lln0);
+    EXPECT_EQ(Names(Along(x.ld2, "sec:LDevice.LNodes")), (Texts{"MMXU1", "LLN0"}));
+    EXPECT_EQ(Names(Along(x.ld1, "sec:LDevice.LNodes")), (Texts{"LLN0", "PTOC1", "PTOC1"}));
+}
+
 TEST_F(PasteTest, ACreationFailingAnywhereTakesBackTheWholePaste) {
     // A device of the first ICD into the second: nodes of shared and of
     // copied types, DOIs, data sets, blocks, settings, inputs.
