@@ -207,7 +207,8 @@ public:
     // number, ties in creation order), each with the stored texts of the roles
     // in `values`, without a handle per member: out[k * values.size() + v] is
     // member k's text of values[v] ("" where it holds none, as GetAttribute
-    // reads it). The texts point into the document and stay valid until the
+    // reads it; an association role gives "1" for a member with a target
+    // along it). The texts point into the document and stay valid until the
     // document next changes. `out` is replaced; false only when the query
     // fails (empty or stale start).
     bool MemberValuesByOrd(const URI_Ref& rsc, const CString& role, const std::vector<CString>& values,

@@ -39,6 +39,12 @@ bool CBase_CimDoc::MemberValuesByOrd(const URI_Ref& rsc, const CString& role, co
     rows.reserve(targets->size());
     std::vector<std::string_view> texts(targets->size() * width);
     std::vector<int> applied(width, -1);  // roles[v] where it applies to memoClass, else -1
+    // An association role among the values gives a mark, not a text: "1"
+    // when the member has a target along it.
+    std::vector<int> links;
+    for (size_t v = 0; v < width; ++v)
+        if (roles[v] >= 0 && sc.Role(roles[v]).kind == RoleKind::Association) links.push_back(static_cast<int>(v));
+    static constexpr std::string_view kLinked = "1";
     int ordApplied = -1;
     int memoClass = -1;
     // The members lie apart in memory: each one's record is fetched a few
@@ -70,6 +76,11 @@ bool CBase_CimDoc::MemberValuesByOrd(const URI_Ref& rsc, const CString& role, co
                 if (a.role == applied[v] && texts[at + v].data() == nullptr)
                     texts[at + v] = std::string_view(a.value.data(), a.value.size());
         }
+        for (int v : links)
+            if (applied[static_cast<size_t>(v)] >= 0) {
+                const std::vector<Idx>* t = s.Links(i, applied[static_cast<size_t>(v)]);
+                if (t && !t->empty()) texts[at + static_cast<size_t>(v)] = kLinked;
+            }
         rows.push_back({key, i, at});
     }
     std::sort(rows.begin(), rows.end(),

@@ -97,6 +97,19 @@ TEST_F(DocTest, MemberValuesOfNothingAndFailedQueries) {
     EXPECT_TRUE(rows.empty());
     ASSERT_TRUE(doc.MemberValuesByOrd(lnt, "sec:LNodeType.DOs", name, rows));
     EXPECT_EQ(Copy(rows), std::vector<std::string>{"a"});
+
+    // An association role marks the members with a target along it; a
+    // deleted target marks no more.
+    URI_Ref b = Child(lnt, "sec:DO", "sec:DO.LNodeType", "b", "2");
+    URI_Ref t = Make(kPkgDomain, "sec:DOType", "DT");
+    ASSERT_TRUE(svc.DocMtd_add_Association(d, "sec:DO.DefinedBy_DOType", t));
+    const std::vector<CString> nameAndType{"cim:Naming.name", "sec:DO.DefinedBy_DOType"};
+    ASSERT_TRUE(doc.MemberValuesByOrd(lnt, "sec:LNodeType.DOs", nameAndType, rows));
+    EXPECT_EQ(Copy(rows), (std::vector<std::string>{"a", "1", "b", ""}));
+    ASSERT_TRUE(svc.DocMtd_add_Association(b, "sec:DO.DefinedBy_DOType", t));
+    ASSERT_TRUE(svc.DocMtd_delete_a_Rsc(t));
+    ASSERT_TRUE(doc.MemberValuesByOrd(lnt, "sec:LNodeType.DOs", nameAndType, rows));
+    EXPECT_EQ(Copy(rows), (std::vector<std::string>{"a", "", "b", ""}));
     ASSERT_TRUE(svc.DocMtd_delete_a_Rsc(lnt));
     EXPECT_FALSE(doc.MemberValuesByOrd(lnt, "sec:LNodeType.DOs", name, rows));
 }
