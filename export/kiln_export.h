@@ -36,7 +36,7 @@ inline constexpr const char* kZsclNamespace = "http://kiln.local/Zel/2007/zScl";
 // description, short address, kind of value, index and every value with its
 // setting group (text, sGroup), written as they were read.
 struct DAIDetails {
-    CString desc, sAddr, valKind, ix;
+    CString desc, sAddr, valKind, ix, valImport;
     std::vector<std::pair<CString, CString>> vals;
 };
 
@@ -51,7 +51,10 @@ public:
     SDIObj& operator=(const SDIObj&) = delete;
 
     virtual CString GetTypeName() const { return "SDI"; }
-    bool IsEmpty() const { return m_vEntries.empty() && m_vChildren.empty() && m_strDesc.IsEmpty() && m_strIx.IsEmpty(); }
+    bool IsEmpty() const {
+        return m_vEntries.empty() && m_vChildren.empty() && m_strDesc.IsEmpty() && m_strIx.IsEmpty() &&
+               m_strAddr.IsEmpty();
+    }
     SDIObj* Find_Child(const CString& name) const;
     // Adds the dotted DAI path ("pulseConfig.onDur", "origin.orCat[0]") with
     // its value below this node; an index in brackets is dropped from every
@@ -68,11 +71,11 @@ public:
                         const CString& path) const;
 
 protected:
-    // The ix and desc of the SDI elements a DAI stands in, outermost first
-    // (the parts of "sec:DAI.sdiIx" and "sec:DAI.sdiDesc"); a missing part
-    // is empty.
+    // The ix, desc and sAddr of the SDI elements a DAI stands in, outermost
+    // first (the parts of "sec:DAI.sdiIx", "sec:DAI.sdiDesc" and
+    // "sec:DAI.sdiSAddr"); a missing part is empty.
     struct SDIParts {
-        std::vector<std::string_view> ix, desc;
+        std::vector<std::string_view> ix, desc, sAddr;
     };
     struct Entry {
         CString name, value;
@@ -88,6 +91,7 @@ protected:
 
     CString m_strName;
     CString m_strDesc, m_strIx;  // the element's desc and ix, when it has them
+    CString m_strAddr;           // an SDI's sAddr, a DOI's accessControl
     std::vector<Entry> m_vEntries;
     std::vector<std::unique_ptr<SDIObj>> m_vChildren;
 };

@@ -78,11 +78,15 @@ bool SDIObj::AddPath(std::string_view path, std::string_view value, std::unique_
     const std::string_view ix = part(sdis ? sdis->ix : std::vector<std::string_view>());
     if (SDIObj* child = Find_Child(segment, ix)) {
         if (child->m_strDesc.IsEmpty() && sdis) child->m_strDesc = CString(part(sdis->desc));
+        if (child->m_strAddr.IsEmpty() && sdis) child->m_strAddr = CString(part(sdis->sAddr));
         return child->AddPath(rest, value, std::move(details), sdis, level + 1);
     }
     auto child = std::make_unique<SDIObj>(CString(segment));
     child->m_strIx = CString(ix);
-    if (sdis) child->m_strDesc = CString(part(sdis->desc));
+    if (sdis) {
+        child->m_strDesc = CString(part(sdis->desc));
+        child->m_strAddr = CString(part(sdis->sAddr));
+    }
     if (!child->AddPath(rest, value, std::move(details), sdis, level + 1)) return false;
     m_vChildren.push_back(std::move(child));
     return true;
@@ -102,7 +106,9 @@ bool PutGiven(CBase_XML& xml, const XmlNode& element, std::initializer_list<std:
 bool AppendDetailedDAI(CBase_XML& xml, const XmlNode& parent, const CString& name, const DAIDetails& d) {
     XmlNode dai = xml.AddNewNode_withAttrValue(parent, "DAI", "name", name);
     if (!dai) return false;
-    if (!PutGiven(xml, dai, {{"desc", &d.desc}, {"sAddr", &d.sAddr}, {"valKind", &d.valKind}, {"ix", &d.ix}}))
+    if (!PutGiven(xml, dai,
+                  {{"desc", &d.desc}, {"sAddr", &d.sAddr}, {"valKind", &d.valKind}, {"ix", &d.ix},
+                   {"valImport", &d.valImport}}))
         return false;
     for (const auto& [text, group] : d.vals) {
         XmlNode val = xml.AddNewNode_withAttr(dai, "Val", CString());
@@ -118,7 +124,8 @@ bool SDIObj::Write_Node(const XmlNode& parent, CBase_XML& xml, std::map<std::str
                         const CString& path) const {
     XmlNode element = xml.AddNewNode_withAttrValue(parent, GetTypeName(), "name", m_strName);
     if (!element) return false;
-    if (!PutGiven(xml, element, {{"desc", &m_strDesc}, {"ix", &m_strIx}})) return false;
+    const char* addr = GetTypeName() == "DOI" ? "accessControl" : "sAddr";
+    if (!PutGiven(xml, element, {{"desc", &m_strDesc}, {"ix", &m_strIx}, {addr, &m_strAddr}})) return false;
     const CString myPath = path.IsEmpty() ? m_strName : path + "." + m_strName;
     if (pNodes) pNodes->emplace(myPath.str(), element);
     return Write_Contents(element, xml, pNodes, myPath);
@@ -155,12 +162,14 @@ DOIObj::DOIObj(CKiln_Main* pMain, const URI_Ref& doi, bool& bOk) {
     if (!ReadName(pMain, doi, m_strName) || m_strName.IsEmpty()) return;
     m_strDesc = Attr(pMain, doi, "cim:Naming.description");
     m_strIx = Attr(pMain, doi, "sec:DOI.ix");
+    m_strAddr = Attr(pMain, doi, "sec:DOI.accessControl");
     // Each DAI's value and name, and what an imported file gave it besides,
     // read in one pass over the DOI's members.
-    enum { kValue, kName, kDesc, kSAddr, kValKind, kIx, kSdiIx, kSdiDesc, kVals, kWidth };
-    static const std::vector<CString> kRoles{"sec:DAI.valueStr", kiln::core::kRoleName, "cim:Naming.description",
-                                             "sec:DAI.sAddr",    "sec:DAI.valKind",     "sec:DAI.ix",
-                                             "sec:DAI.sdiIx",    "sec:DAI.sdiDesc",     "sec:DAI.Vals"};
+    enum { kValue, kName, kDesc, kSAddr, kValKind, kIx, kValImport, kSdiIx, kSdiDesc, kSdiSAddr, kVals, kWidth };
+    static const std::vector<CString> kRoles{
+        "sec:DAI.valueStr", kiln::core::kRoleName, "cim:Naming.description", "sec:DAI.sAddr",
+        "sec:DAI.valKind",  "sec:DAI.ix",          "sec:DAI.valImport",      "sec:DAI.sdiIx",
+        "sec:DAI.sdiDesc",  "sec:DAI.sdiSAddr",    "sec:DAI.Vals"};
     std::vector<std::string_view> rows;
     if (!pMain->m_Doc.MemberValuesByOrd(doi, "sec:DOI.DAIs", kRoles, rows)) return;
     std::vector<URI_Ref> dais;  // read only when a DAI has values of its own
@@ -181,7 +190,9 @@ DOIObj::DOIObj(CKiln_Main* pMain, const URI_Ref& doi, bool& bOk) {
         d->desc = CString(row[kDesc]);
         d->sAddr = CString(row[kSAddr]);
         d->valKind = Reduce(CString(row[kValKind]));
-        const SDIParts sdis{SplitView(row[kSdiIx], '.'), SplitView(row[kSdiDesc], '\n')};
+        d->valImport = CString(row[kValImport]);
+        const SDIParts sdis{SplitView(row[kSdiIx], '.'), SplitView(row[kSdiDesc], '\n'),
+                            SplitView(row[kSdiSAddr], '\n')};
         // The index of its nearest SDI that the import gave a DAI without one
         // of its own is written on that SDI only.
         std::string_view nearest;

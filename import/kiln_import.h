@@ -316,11 +316,12 @@ private:
     const MemberReads& KeptMemberReads(CKiln_Main* app, const URI_Ref& member);
     std::shared_ptr<const ImportNameTable> KeptLNTypeDOs(CKiln_Main* app, const URI_Ref& lnType);
 public:
-    // The ix and desc texts of the SDIs around a DAI ("sec:DAI.sdiIx",
-    // "sec:DAI.sdiDesc"); empty when no SDI has one.
+    // The ix, desc and sAddr texts of the SDIs around a DAI ("sec:DAI.sdiIx",
+    // "sec:DAI.sdiDesc", "sec:DAI.sdiSAddr"); empty when no SDI has one.
     struct SDIRun {
         CString ix;
         CString desc;
+        CString sAddr;
     };
 
 private:

@@ -47,6 +47,7 @@ std::vector<FoundDAI> FindDAIs(const XmlNode& doi) {
         int parent;  // index of the SDI above, -1 at the top of the run
         CString ix;
         CString desc;
+        CString sAddr;
     };
     struct Frame {
         XmlNode el;
@@ -67,22 +68,25 @@ std::vector<FoundDAI> FindDAIs(const XmlNode& doi) {
         const CString name = f.el.NodeName();
         if (name == "DAI") {
             FoundDAI d{f.el, {}, {}, {}};
-            std::vector<CString> ixs, descs;
+            std::vector<CString> ixs, descs, sAddrs;
             for (int s = f.seg; s >= 0; s = segments[static_cast<size_t>(s)].parent) {
                 const Segment& seg = segments[static_cast<size_t>(s)];
                 d.sdiNames.push_back(seg.name);
                 ixs.push_back(seg.ix);
                 descs.push_back(seg.desc);
+                sAddrs.push_back(seg.sAddr);
                 if (d.sdiIx.IsEmpty()) d.sdiIx = seg.ix;
             }
             std::reverse(d.sdiNames.begin(), d.sdiNames.end());
             std::reverse(ixs.begin(), ixs.end());
             std::reverse(descs.begin(), descs.end());
-            d.run = {JoinParts(ixs, "."), JoinParts(descs, "\n")};
+            std::reverse(sAddrs.begin(), sAddrs.end());
+            d.run = {JoinParts(ixs, "."), JoinParts(descs, "\n"), JoinParts(sAddrs, "\n")};
             found.push_back(std::move(d));
             pushChildren(f.el, -1);
         } else if (name.CompareNoCase("SDI") == 0) {
-            segments.push_back({AttrText(f.el, "name"), f.seg, AttrText(f.el, "ix"), AttrText(f.el, "desc")});
+            segments.push_back({AttrText(f.el, "name"), f.seg, AttrText(f.el, "ix"), AttrText(f.el, "desc"),
+                                AttrText(f.el, "sAddr")});
             pushChildren(f.el, static_cast<int>(segments.size()) - 1);
         } else {
             pushChildren(f.el, -1);
@@ -116,12 +120,14 @@ bool CKiln_Import::Import_DOI(CKiln_Main* app, URI_Ref lnode, XmlNode node, CStr
         if (ReadAttr(node, "ix", ix)) app->DocMtd_Modify_attribute_value(doi, "sec:DOI.ix", ix);
         dois.emplace(name, doi);
     }
-    // A second element of the same name describes the DOI only when the
-    // first did not.
-    CString desc;
-    if (ReadAttr(node, "desc", desc) &&
-        app->DocMtd_getValue_ofAttr(doi, "cim:Naming.description", nullptr, false).IsEmpty())
-        app->DocMtd_Modify_attribute_value(doi, "cim:Naming.description", desc);
+    // A second element of the same name gives the DOI a desc or an
+    // accessControl only when the first did not.
+    for (const auto& [attr, role] : {std::pair<const char*, const char*>{"desc", "cim:Naming.description"},
+                                     {"accessControl", "sec:DOI.accessControl"}}) {
+        CString text;
+        if (ReadAttr(node, attr, text) && app->DocMtd_getValue_ofAttr(doi, role, nullptr, false).IsEmpty())
+            app->DocMtd_Modify_attribute_value(doi, role, text);
+    }
     // The DAIs are looked up in the paths below the DO's type, behind the
     // DOI's name.
     static const ImportNameTable kNoPaths;
@@ -212,6 +218,8 @@ bool CKiln_Import::ImportDAI(CKiln_Main* app, const URI_Ref& doi, const XmlNode&
         app->DocMtd_Modify_attribute_value(dai, "sec:DAI.valKind", ModelEnum("ValKindEnum", text));
     if (run && !run->ix.IsEmpty()) app->DocMtd_Modify_attribute_value(dai, "sec:DAI.sdiIx", run->ix);
     if (run && !run->desc.IsEmpty()) app->DocMtd_Modify_attribute_value(dai, "sec:DAI.sdiDesc", run->desc);
+    if (run && !run->sAddr.IsEmpty()) app->DocMtd_Modify_attribute_value(dai, "sec:DAI.sdiSAddr", run->sAddr);
+    if (ReadAttr(node, "valImport", text)) app->DocMtd_Modify_attribute_value(dai, "sec:DAI.valImport", text);
     if (fc) app->DocMtd_Modify_attribute_value(dai, "sec:DAI.fc", *fc);
     if (reads.hasDaType) app->DocMtd_Modify_attribute_value(dai, "sec:DAI.daType", reads.daType);
     static const CString kValueRole("sec:DAI.valueStr");  // made once: a DAI's values are read often

@@ -180,6 +180,8 @@ TEST_F(InstanceTest, ValueTreesWriteWhatAFileGaveThem) {
     const Row rows[] = {
         {{{"cim:Naming.description", "模式"}}, {{"stVal[ST]", "", {}, {}}}, R"(<DOI name="Mod" desc="模式"/>)"},
         {{{"sec:DOI.ix", "2"}}, {}, R"(<DOI name="Mod" ix="2"/>)"},
+        {{{"sec:DOI.accessControl", "RO"}}, {{"q[ST]", "", {{"sec:DAI.valImport", "false"}}, {}}},
+         R"(<DOI name="Mod" accessControl="RO"><DAI name="q" valImport="false"/></DOI>)"},
         {{}, {{"stVal[ST]", "", {{"sec:DAI.sAddr", "1:0x01"}}, {}}}, R"(<DOI name="Mod"><DAI name="stVal" sAddr="1:0x01"/></DOI>)"},
         {{},
          {{"ctlModel[CF]", "status-only", {{"sec:DAI.valKind", ro.c_str()}, {"cim:Naming.description", "控制"}}, {}}},
@@ -200,8 +202,9 @@ TEST_F(InstanceTest, ValueTreesWriteWhatAFileGaveThem) {
          R"(<SDI name="crvPts" desc="第二点" ix="1"><DAI name="xVal"><Val>10.0</Val></DAI>)"
          R"(<DAI name="yVal" ix="4"><Val>0.5</Val></DAI></SDI></DOI>)"},
         {{},
-         {{"phsA.cVal[MX].mag.f", "", {{"sec:DAI.sdiIx", "..3"}, {"sec:DAI.sdiDesc", "A相\n\n幅值"}}, {}}},
-         R"(<DOI name="Mod"><SDI name="phsA" desc="A相"><SDI name="cVal"><SDI name="mag" desc="幅值" ix="3">)"
+         {{"phsA.cVal[MX].mag.f", "",
+           {{"sec:DAI.sdiIx", "..3"}, {"sec:DAI.sdiDesc", "A相\n\n幅值"}, {"sec:DAI.sdiSAddr", "\n1.2"}}, {}}},
+         R"(<DOI name="Mod"><SDI name="phsA" desc="A相"><SDI name="cVal" sAddr="1.2"><SDI name="mag" desc="幅值" ix="3">)"
          R"(<DAI name="f"/></SDI></SDI></SDI></DOI>)"},
         {{}, {{"stVal[ST]", "", {}, {}}, {"q[ST]", "", {}, {}}}, ""},
     };

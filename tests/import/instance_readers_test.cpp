@@ -49,7 +49,7 @@ const char* const kIed = R"(
       <LogControl name="lcb3"/>
       <DOI name="Mod" desc="模式"><DAI name="stVal" sAddr="1:2" ix="3"><Val>1</Val><Val>2</Val><Val>3</Val></DAI><DAI name="ctlModel" desc="控制模式" valKind="RO"><Val>status-only</Val></DAI><DAI sAddr="x"/></DOI>
       <DOI name="Beh"><DAI name="stVal"/></DOI>
-      <DOI name="Beh" ix="9" desc="行为"><DAI name="ctlModel"/></DOI>
+      <DOI name="Beh" ix="9" desc="行为" accessControl="x"><DAI name="ctlModel"/></DOI>
       <SettingControl actSG="1" numOfSGs="4" name="ignored"/>
       <Log name="PROTLog" desc="日志"/>
       <Inputs><ExtRef iedName="IED2" ldInst="LD1" prefix="" lnClass="XCBR" lnInst="1" doName="Pos" daName="stVal" intAddr="in1" desc="位置"/><ExtRef doName="X"/></Inputs>
@@ -98,23 +98,24 @@ TEST_F(ImportTest, AnSdiIndexGoesToTheDaisBelowItThatHaveNone) {
  <LN lnClass="MMXU" inst="1" lnType="MMXU_T"><DOI name="A" desc="电流">
   <SDI name="phsA" ix="2" desc="A相"><SDI name="cVal"><SDI name="mag"><DAI name="f"><Val>1</Val></DAI></SDI></SDI></SDI>
   <SDI name="phsA" ix="3"><SDI name="cVal" ix="7" desc="值"><SDI name="mag" desc="幅值"><DAI name="f"/></SDI></SDI></SDI>
-  <SDI name="phsA" ix="4"><SDI name="cVal"><SDI name="mag"><DAI name="f" ix="9" desc="浮点"/></SDI></SDI></SDI>
-  <SDI name="phsA"><SDI name="cVal"><SDI name="mag"><DAI name="f" valKind="Set"/></SDI></SDI></SDI>
+  <SDI name="phsA" ix="4"><SDI name="cVal" sAddr="A.4"><SDI name="mag"><DAI name="f" ix="9" desc="浮点"/></SDI></SDI></SDI>
+  <SDI name="phsA"><SDI name="cVal"><SDI name="mag"><DAI name="f" valKind="Set" valImport="true"/></SDI></SDI></SDI>
  </DOI></LN>
 </LDevice></Server></AccessPoint></IED>)"));
     const URI_Ref doi = Member(Node(Device("M"), "MMXU1"), "sec:LNode.DOIs", "A");
     EXPECT_EQ(Get(doi, "cim:Naming.description"), "电流");
-    // ix, SDI indexes, SDI descriptions, description, kind.
+    // ix, SDI indexes, SDI descriptions, SDI addresses, description, kind, import flag.
     std::vector<std::vector<CString>> rows;
     for (const URI_Ref& dai : Members(doi, "sec:DOI.DAIs")) {
         EXPECT_EQ(Get(dai, "cim:Naming.name"), "phsA.cVal[MX].mag.f");
         rows.push_back({Get(dai, "sec:DAI.ix"), Get(dai, "sec:DAI.sdiIx"), Get(dai, "sec:DAI.sdiDesc"),
-                        Get(dai, "cim:Naming.description"), Get(dai, "sec:DAI.valKind")});
+                        Get(dai, "sec:DAI.sdiSAddr"), Get(dai, "cim:Naming.description"),
+                        Get(dai, "sec:DAI.valKind"), Get(dai, "sec:DAI.valImport")});
     }
-    EXPECT_EQ(rows, (std::vector<std::vector<CString>>{{"2", "2..", "A相\n\n", "", ""},
-                                                       {"7", "3.7.", "\n值\n幅值", "", ""},
-                                                       {"9", "4..", "", "浮点", ""},
-                                                       {"", "", "", "", EnumValue("ValKindEnum", "Set")}}));
+    EXPECT_EQ(rows, (std::vector<std::vector<CString>>{{"2", "2..", "A相\n\n", "", "", "", ""},
+                                                       {"7", "3.7.", "\n值\n幅值", "", "", "", ""},
+                                                       {"9", "4..", "", "\nA.4\n", "浮点", "", ""},
+                                                       {"", "", "", "", "", EnumValue("ValKindEnum", "Set"), "true"}}));
     EXPECT_TRUE(AllEntries().empty()) << ::testing::PrintToString(AllEntries());
 }
 
@@ -208,11 +209,12 @@ TEST_F(InstanceTest, DOIsAndDAIs) {
     EXPECT_EQ(Get(dais[1], "sec:DAI.valKind"), EnumValue("ValKindEnum", "RO"));
 
     // Two DOI elements of one name fill one DOI; the second's ix is not read,
-    // its desc is when the first had none.
+    // its desc and accessControl are when the first had none.
     URI_Ref beh = dois[1];
     EXPECT_EQ(NamesOf(Members(beh, "sec:DOI.DAIs")), (std::vector<CString>{"stVal[ST]", "ctlModel[CF]"}));
     EXPECT_EQ(Get(beh, "sec:DOI.ix"), "");
     EXPECT_EQ(Get(beh, "cim:Naming.description"), "行为");
+    EXPECT_EQ(Get(beh, "sec:DOI.accessControl"), "x");
 
     // A DOI of a DO the type inherits from its base is read; members by SDI paths.
     URI_Ref ptoc = Node(prot, "PTOC1");
