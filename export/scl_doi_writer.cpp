@@ -159,26 +159,36 @@ std::vector<std::string_view> SplitView(std::string_view text, char sep) {
 
 DOIObj::DOIObj(CKiln_Main* pMain, const URI_Ref& doi, bool& bOk) {
     bOk = false;
-    if (!ReadName(pMain, doi, m_strName) || m_strName.IsEmpty()) return;
-    m_strDesc = Attr(pMain, doi, "cim:Naming.description");
-    m_strIx = Attr(pMain, doi, "sec:DOI.ix");
-    m_strAddr = Attr(pMain, doi, "sec:DOI.accessControl");
-    // Each DAI's value and name, and what an imported file gave it besides,
-    // read in one pass over the DOI's members.
+    static const std::vector<CString> kDOIRoles{kiln::core::kRoleName, "cim:Naming.description", "sec:DOI.ix",
+                                                "sec:DOI.accessControl"};
+    std::vector<std::string_view> own;
+    if (!pMain->m_Doc.ValuesOf(doi, kDOIRoles, own) || own[0].empty()) return;
+    m_strName = CString(own[0]);
+    m_strDesc = CString(own[1]);
+    m_strIx = CString(own[2]);
+    m_strAddr = CString(own[3]);
+    // Each DAI's value and name, read in one pass over the DOI's members;
+    // what an imported file gave them besides is read only for a DOI where
+    // a member holds some of it.
     enum { kValue, kName, kDesc, kSAddr, kValKind, kIx, kValImport, kSdiIx, kSdiDesc, kSdiSAddr, kVals, kWidth };
     static const std::vector<CString> kRoles{
         "sec:DAI.valueStr", kiln::core::kRoleName, "cim:Naming.description", "sec:DAI.sAddr",
         "sec:DAI.valKind",  "sec:DAI.ix",          "sec:DAI.valImport",      "sec:DAI.sdiIx",
         "sec:DAI.sdiDesc",  "sec:DAI.sdiSAddr",    "sec:DAI.Vals"};
+    static const std::vector<CString> kPlain(kRoles.begin(), kRoles.begin() + kDesc);
+    static const std::vector<CString> kDetails(kRoles.begin() + kDesc, kRoles.end());
     std::vector<std::string_view> rows;
-    if (!pMain->m_Doc.MemberValuesByOrd(doi, "sec:DOI.DAIs", kRoles, rows)) return;
+    bool detailed = false;
+    if (!pMain->m_Doc.MemberValuesByOrd(doi, "sec:DOI.DAIs", kPlain, rows, &kDetails, &detailed)) return;
+    if (detailed && !pMain->m_Doc.MemberValuesByOrd(doi, "sec:DOI.DAIs", kRoles, rows)) return;
+    const size_t width = detailed ? kWidth : kDesc;
     std::vector<URI_Ref> dais;  // read only when a DAI has values of its own
-    m_vEntries.reserve(rows.size() / kWidth);
-    for (size_t k = 0; k + kWidth <= rows.size(); k += kWidth) {
+    m_vEntries.reserve(rows.size() / width);
+    for (size_t k = 0; k + width <= rows.size(); k += width) {
         const std::string_view* row = &rows[k];
         const std::string_view value = row[kValue], name = row[kName];
         bool plain = true;
-        for (int r = kDesc; r < kWidth && plain; ++r) plain = row[r].empty();
+        for (size_t r = kDesc; r < width && plain; ++r) plain = row[r].empty();
         if (plain) {
             if (value.empty()) continue;
             if (name.empty()) return;
@@ -202,7 +212,7 @@ DOIObj::DOIObj(CKiln_Main* pMain, const URI_Ref& doi, bool& bOk) {
         if (!row[kVals].empty()) {
             if (dais.empty() && !Members(pMain, doi, "sec:DOI.DAIs", dais)) return;
             std::vector<URI_Ref> vals;
-            if (k / kWidth >= dais.size() || !Members(pMain, dais[k / kWidth], "sec:DAI.Vals", vals)) return;
+            if (k / width >= dais.size() || !Members(pMain, dais[k / width], "sec:DAI.Vals", vals)) return;
             // The first value is the DAI's own: what an edit left there.
             for (size_t v = 0; v < vals.size(); ++v)
                 d->vals.emplace_back(v == 0 ? CString(value) : Attr(pMain, vals[v], "sec:Val.sValue"),

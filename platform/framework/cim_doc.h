@@ -198,6 +198,9 @@ private:
     bool m_bServerReachable = true;
     mutable CString m_error;
     mutable CString m_faultOp;
+    // The last marks of MemberValuesByOrd, and by role id whether a role is one.
+    mutable std::vector<CString> m_markNames;
+    mutable std::vector<uint8_t> m_markTable;
     mutable int m_faultSkip = -1;  // -1: no fault armed
 
 public:
@@ -210,7 +213,14 @@ public:
     // reads it; an association role gives "1" for a member with a target
     // along it). The texts point into the document and stay valid until the
     // document next changes. `out` is replaced; false only when the query
-    // fails (empty or stale start).
+    // fails (empty or stale start). With `marks` and `marked`, *marked tells
+    // whether any member holds a text of one of those roles, or a target
+    // along one of them, without reading them out.
     bool MemberValuesByOrd(const URI_Ref& rsc, const CString& role, const std::vector<CString>& values,
-                           std::vector<std::string_view>& out) const;
+                           std::vector<std::string_view>& out, const std::vector<CString>* marks = nullptr,
+                           bool* marked = nullptr) const;
+    // The stored texts of the roles of one resource ("" where it holds
+    // none), pointing into the document like those above; false when the
+    // query fails.
+    bool ValuesOf(const URI_Ref& rsc, const std::vector<CString>& roles, std::vector<std::string_view>& out) const;
 };

@@ -8,10 +8,31 @@
 
 using namespace kiln::cim;
 
+bool CBase_CimDoc::ValuesOf(const URI_Ref& rsc, const std::vector<CString>& roles,
+                            std::vector<std::string_view>& out) const {
+    const Store& s = *m_p;
+    out.assign(roles.size(), std::string_view());
+    if (!Usable("query")) return false;
+    const Idx i = s.Find(rsc);
+    if (i == kNone) return Fail("对象不存在：" + CString(rsc.sUri));
+    const Resource& res = s.R(i);
+    for (size_t v = 0; v < roles.size(); ++v) {
+        const int r = s.RoleOf(res.cls, roles[v].str());
+        for (const AttrVal& a : res.attrs)
+            if (a.role == r) {
+                out[v] = std::string_view(a.value.data(), a.value.size());
+                break;
+            }
+    }
+    return true;
+}
+
 bool CBase_CimDoc::MemberValuesByOrd(const URI_Ref& rsc, const CString& role, const std::vector<CString>& values,
-                                     std::vector<std::string_view>& out) const {
+                                     std::vector<std::string_view>& out, const std::vector<CString>* marks,
+                                     bool* marked) const {
     const Store& s = *m_p;
     out.clear();
+    if (marked) *marked = false;
     if (!Usable("query")) return false;
     const Idx start = s.Find(rsc);
     if (start == kNone) return Fail("对象不存在：" + CString(rsc.sUri));
@@ -45,6 +66,18 @@ bool CBase_CimDoc::MemberValuesByOrd(const URI_Ref& rsc, const CString& role, co
     for (size_t v = 0; v < width; ++v)
         if (roles[v] >= 0 && sc.Role(roles[v]).kind == RoleKind::Association) links.push_back(static_cast<int>(v));
     static constexpr std::string_view kLinked = "1";
+    // The roles whose text or target marks the list, as a table by role id:
+    // a member holds only roles that apply to it. The table of the last
+    // names asked for is kept, since a writer asks the same for every list.
+    const bool marking = marks && marked;
+    if (marking && m_markNames != *marks) {
+        m_markNames = *marks;
+        m_markTable.assign(static_cast<size_t>(sc.RoleCount()), 0);
+        for (const CString& m : *marks)
+            if (const int id = s.RoleId(m.str()); id >= 0) m_markTable[static_cast<size_t>(id)] = 1;
+    }
+    auto isMark = [&](uint16_t role) { return role < m_markTable.size() && m_markTable[role]; };
+    bool isMarked = false;
     int ordApplied = -1;
     int memoClass = -1;
     // The members lie apart in memory: each one's record is fetched a few
@@ -54,7 +87,10 @@ bool CBase_CimDoc::MemberValuesByOrd(const URI_Ref& rsc, const CString& role, co
     for (size_t k = 0; k < list.size() && k < kAhead; ++k) __builtin_prefetch(&s.R(list[k]));
     for (size_t k = 0; k < list.size(); ++k) {
         if (k + kAhead < list.size()) __builtin_prefetch(&s.R(list[k + kAhead]));
-        if (k + kAhead / 2 < list.size()) __builtin_prefetch(s.R(list[k + kAhead / 2]).attrs.data());
+        if (k + kAhead / 2 < list.size()) {
+            __builtin_prefetch(s.R(list[k + kAhead / 2]).attrs.data());
+            if (marking) __builtin_prefetch(s.R(list[k + kAhead / 2]).links.data());
+        }
         const Idx i = list[k];
         const Resource& res = s.R(i);
         if (res.cls != memoClass) {
@@ -75,7 +111,12 @@ bool CBase_CimDoc::MemberValuesByOrd(const URI_Ref& rsc, const CString& role, co
             for (size_t v = 0; v < width; ++v)
                 if (a.role == applied[v] && texts[at + v].data() == nullptr)
                     texts[at + v] = std::string_view(a.value.data(), a.value.size());
+            if (marking && !isMarked && !a.value.empty()) isMarked = isMark(a.role);
         }
+        // A list with holes may mark the members without a live target: the
+        // caller then reads the values themselves, and finds none.
+        if (marking && !isMarked)
+            for (const LinkList& l : res.links) isMarked = isMarked || (!l.targets.empty() && isMark(l.role));
         for (int v : links)
             if (applied[static_cast<size_t>(v)] >= 0) {
                 const std::vector<Idx>* t = s.Links(i, applied[static_cast<size_t>(v)]);
@@ -86,6 +127,7 @@ bool CBase_CimDoc::MemberValuesByOrd(const URI_Ref& rsc, const CString& role, co
     std::sort(rows.begin(), rows.end(),
               [](const Row& a, const Row& b) { return a.key != b.key ? a.key < b.key : a.i < b.i; });
 
+    if (marked) *marked = isMarked;
     out.reserve(rows.size() * width);
     for (const Row& r : rows)
         for (size_t v = 0; v < width; ++v) {
