@@ -75,7 +75,7 @@ bool SDIObj::AddPath(std::string_view path, std::string_view value, std::unique_
     auto part = [&](const std::vector<std::string_view>& parts) {
         return sdis && level < parts.size() ? parts[level] : std::string_view();
     };
-    const std::string_view ix = part(sdis ? sdis->ix : std::vector<std::string_view>());
+    const std::string_view ix = sdis ? part(sdis->ix) : std::string_view();
     if (SDIObj* child = Find_Child(segment, ix)) {
         if (child->m_strDesc.IsEmpty() && sdis) child->m_strDesc = CString(part(sdis->desc));
         if (child->m_strAddr.IsEmpty() && sdis) child->m_strAddr = CString(part(sdis->sAddr));

@@ -25,7 +25,7 @@ struct FoundDAI {
     XmlNode dai;
     std::vector<CString> sdiNames;
     CString sdiIx;  // the index of the nearest SDI of the run that has one
-    CKiln_Import::SDIRun run;  // the ix and desc of the run's SDIs as the DAI keeps them
+    CKiln_Import::SDIRun run;  // the ix, desc and sAddr of the run's SDIs as the DAI keeps them
 };
 
 // The parts of one attribute of the SDIs, outermost first, joined by `sep`;
