@@ -82,8 +82,9 @@ protected:
         std::unique_ptr<DAIDetails> details;  // null for a DAI of a name and a value only
     };
     // Add_DAI_Path on views of the texts: only the stored names and values
-    // are copied. A DAI with details, or standing in SDIs with an ix or a
-    // desc (`sdis`, from the level `level` of this node on), keeps them.
+    // are copied. A DAI with details, or standing in SDIs with an ix, a
+    // desc or an sAddr (`sdis`, from the level `level` of this node on),
+    // keeps them.
     bool AddPath(std::string_view path, std::string_view value, std::unique_ptr<DAIDetails> details = nullptr,
                  const SDIParts* sdis = nullptr, size_t level = 0);
     // The first child of the name and the ix.
