@@ -78,6 +78,8 @@ protected:
         std::vector<std::string_view> ix, desc, sAddr;
     };
     struct Entry {
+        Entry(std::string_view n, std::string_view v, std::unique_ptr<DAIDetails> d)
+            : name(n), value(v), details(std::move(d)) {}
         CString name, value;
         std::unique_ptr<DAIDetails> details;  // null for a DAI of a name and a value only
     };

@@ -67,7 +67,7 @@ bool SDIObj::AddPath(std::string_view path, std::string_view value, std::unique_
     if (dot == std::string_view::npos) {
         const std::string_view name = nameOf(path);
         if (name.empty()) return false;
-        m_vEntries.push_back({CString(name), CString(value), std::move(details)});
+        m_vEntries.emplace_back(name, value, std::move(details));
         return true;
     }
     const std::string_view segment = nameOf(path.substr(0, dot));

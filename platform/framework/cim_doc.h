@@ -215,7 +215,8 @@ public:
     // document next changes. `out` is replaced; false only when the query
     // fails (empty or stale start). With `marks` and `marked`, *marked tells
     // whether any member holds a text of one of those roles, or a target
-    // along one of them, without reading them out.
+    // along one of them, without reading them out; the marks are roles other
+    // than those of `values` and than the members' link back to `rsc`.
     bool MemberValuesByOrd(const URI_Ref& rsc, const CString& role, const std::vector<CString>& values,
                            std::vector<std::string_view>& out, const std::vector<CString>* marks = nullptr,
                            bool* marked = nullptr) const;

@@ -16,8 +16,9 @@ bool CBase_CimDoc::ValuesOf(const URI_Ref& rsc, const std::vector<CString>& role
     const Idx i = s.Find(rsc);
     if (i == kNone) return Fail("对象不存在：" + CString(rsc.sUri));
     const Resource& res = s.R(i);
+    // A resource holds values of the roles of its class only.
     for (size_t v = 0; v < roles.size(); ++v) {
-        const int r = s.RoleOf(res.cls, roles[v].str());
+        const int r = s.RoleId(roles[v].str());
         for (const AttrVal& a : res.attrs)
             if (a.role == r) {
                 out[v] = std::string_view(a.value.data(), a.value.size());
@@ -76,7 +77,9 @@ bool CBase_CimDoc::MemberValuesByOrd(const URI_Ref& rsc, const CString& role, co
         for (const CString& m : *marks)
             if (const int id = s.RoleId(m.str()); id >= 0) m_markTable[static_cast<size_t>(id)] = 1;
     }
-    auto isMark = [&](uint16_t role) { return role < m_markTable.size() && m_markTable[role]; };
+    const uint8_t* markTable = m_markTable.data();
+    const size_t markRoles = marking ? m_markTable.size() : 0;
+    auto isMark = [markTable, markRoles](uint16_t role) { return role < markRoles && markTable[role]; };
     bool isMarked = false;
     int ordApplied = -1;
     int memoClass = -1;
@@ -87,10 +90,7 @@ bool CBase_CimDoc::MemberValuesByOrd(const URI_Ref& rsc, const CString& role, co
     for (size_t k = 0; k < list.size() && k < kAhead; ++k) __builtin_prefetch(&s.R(list[k]));
     for (size_t k = 0; k < list.size(); ++k) {
         if (k + kAhead < list.size()) __builtin_prefetch(&s.R(list[k + kAhead]));
-        if (k + kAhead / 2 < list.size()) {
-            __builtin_prefetch(s.R(list[k + kAhead / 2]).attrs.data());
-            if (marking) __builtin_prefetch(s.R(list[k + kAhead / 2]).links.data());
-        }
+        if (k + kAhead / 2 < list.size()) __builtin_prefetch(s.R(list[k + kAhead / 2]).attrs.data());
         const Idx i = list[k];
         const Resource& res = s.R(i);
         if (res.cls != memoClass) {
@@ -102,20 +102,27 @@ bool CBase_CimDoc::MemberValuesByOrd(const URI_Ref& rsc, const CString& role, co
         const size_t at = rows.size() * width;
         long long key = 0;
         bool ordFound = false;
-        // The first value of a role counts, as Store::Attr reads it.
+        // The first value of a role counts, as Store::Attr reads it. Only a
+        // member with values of further roles can hold a mark.
+        size_t read = 0;
         for (const AttrVal& a : res.attrs) {
+            read += a.role == ordApplied;
             if (!ordFound && a.role == ordApplied) {
                 key = kiln::text::AtoiValue(a.value);
                 ordFound = true;
             }
-            for (size_t v = 0; v < width; ++v)
+            for (size_t v = 0; v < width; ++v) {
+                read += a.role == applied[v];
                 if (a.role == applied[v] && texts[at + v].data() == nullptr)
                     texts[at + v] = std::string_view(a.value.data(), a.value.size());
-            if (marking && !isMarked && !a.value.empty()) isMarked = isMark(a.role);
+            }
         }
+        if (marking && !isMarked && res.attrs.size() > read)
+            for (const AttrVal& a : res.attrs) isMarked = isMarked || (!a.value.empty() && isMark(a.role));
         // A list with holes may mark the members without a live target: the
         // caller then reads the values themselves, and finds none.
-        if (marking && !isMarked)
+        // A member with one list of links has only the one to its owner.
+        if (marking && !isMarked && res.links.size() > 1)
             for (const LinkList& l : res.links) isMarked = isMarked || (!l.targets.empty() && isMark(l.role));
         for (int v : links)
             if (applied[static_cast<size_t>(v)] >= 0) {
