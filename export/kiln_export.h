@@ -32,6 +32,14 @@ inline constexpr const char* kMicsNamespace = "http://kiln.local/Zel/2004/MICS";
 inline constexpr const char* kZsclNamespace = "http://kiln.local/Zel/2007/zScl";
 }  // namespace kiln::exporter
 
+// What a DAI of an imported file holds beyond its name and value: its
+// description, short address, kind of value, index and every value with its
+// setting group (text, sGroup), written as they were read.
+struct DAIDetails {
+    CString desc, sAddr, valKind, ix, valImport;
+    std::vector<std::pair<CString, CString>> vals;
+};
+
 // One node of the value tree of a DOI: the DAIs that end here (name, value)
 // and the SDI nodes below, in order of first use.
 class SDIObj {
@@ -43,7 +51,10 @@ public:
     SDIObj& operator=(const SDIObj&) = delete;
 
     virtual CString GetTypeName() const { return "SDI"; }
-    bool IsEmpty() const { return m_vEntries.empty() && m_vChildren.empty(); }
+    bool IsEmpty() const {
+        return m_vEntries.empty() && m_vChildren.empty() && m_strDesc.IsEmpty() && m_strIx.IsEmpty() &&
+               m_strAddr.IsEmpty();
+    }
     SDIObj* Find_Child(const CString& name) const;
     // Adds the dotted DAI path ("pulseConfig.onDur", "origin.orCat[0]") with
     // its value below this node; an index in brackets is dropped from every
@@ -60,17 +71,36 @@ public:
                         const CString& path) const;
 
 protected:
+    // The ix, desc and sAddr of the SDI elements a DAI stands in, outermost
+    // first (the parts of "sec:DAI.sdiIx", "sec:DAI.sdiDesc" and
+    // "sec:DAI.sdiSAddr"); a missing part is empty.
+    struct SDIParts {
+        std::vector<std::string_view> ix, desc, sAddr;
+    };
+    struct Entry {
+        Entry(std::string_view n, std::string_view v, std::unique_ptr<DAIDetails> d)
+            : name(n), value(v), details(std::move(d)) {}
+        CString name, value;
+        std::unique_ptr<DAIDetails> details;  // null for a DAI of a name and a value only
+    };
     // Add_DAI_Path on views of the texts: only the stored names and values
-    // are copied.
-    bool AddPath(std::string_view path, std::string_view value);
-    SDIObj* Find_Child(std::string_view name) const;
+    // are copied. A DAI with details, or standing in SDIs with an ix, a
+    // desc or an sAddr (`sdis`, from the level `level` of this node on),
+    // keeps them.
+    bool AddPath(std::string_view path, std::string_view value, std::unique_ptr<DAIDetails> details = nullptr,
+                 const SDIParts* sdis = nullptr, size_t level = 0);
+    // The first child of the name and the ix.
+    SDIObj* Find_Child(std::string_view name, std::string_view ix = {}) const;
 
     CString m_strName;
-    std::vector<std::pair<CString, CString>> m_vEntries;
+    CString m_strDesc, m_strIx;  // the element's desc and ix, when it has them
+    CString m_strAddr;           // an SDI's sAddr, a DOI's accessControl
+    std::vector<Entry> m_vEntries;
     std::vector<std::unique_ptr<SDIObj>> m_vChildren;
 };
 
-// The root of one DOI's value tree: the DAIs of the DOI that carry a value.
+// The root of one DOI's value tree: the DAIs of the DOI that carry a value,
+// or details of an imported file.
 class DOIObj : public SDIObj {
 public:
     // bOk is true only when the whole tree was built.

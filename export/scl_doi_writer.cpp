@@ -48,9 +48,9 @@ std::vector<CString> Split(const CString& text) {
 
 SDIObj* SDIObj::Find_Child(const CString& name) const { return Find_Child(std::string_view(name.str())); }
 
-SDIObj* SDIObj::Find_Child(std::string_view name) const {
+SDIObj* SDIObj::Find_Child(std::string_view name, std::string_view ix) const {
     for (const auto& c : m_vChildren)
-        if (c->m_strName.str() == name) return c.get();
+        if (c->m_strName.str() == name && c->m_strIx.str() == ix) return c.get();
     return nullptr;
 }
 
@@ -58,7 +58,8 @@ bool SDIObj::Add_DAI_Path(const CString& path, const CString& value) {
     return AddPath(std::string_view(path.str()), std::string_view(value.str()));
 }
 
-bool SDIObj::AddPath(std::string_view path, std::string_view value) {
+bool SDIObj::AddPath(std::string_view path, std::string_view value, std::unique_ptr<DAIDetails> details,
+                     const SDIParts* sdis, size_t level) {
     if (path.empty() || path[0] == '.' || path[0] == '[') return false;
     // A segment ends at its first "[" (the index is dropped).
     auto nameOf = [](std::string_view segment) { return segment.substr(0, segment.find('[')); };
@@ -66,22 +67,65 @@ bool SDIObj::AddPath(std::string_view path, std::string_view value) {
     if (dot == std::string_view::npos) {
         const std::string_view name = nameOf(path);
         if (name.empty()) return false;
-        m_vEntries.emplace_back(CString(name), CString(value));
+        m_vEntries.emplace_back(name, value, std::move(details));
         return true;
     }
     const std::string_view segment = nameOf(path.substr(0, dot));
     const std::string_view rest = path.substr(dot + 1);
-    if (SDIObj* child = Find_Child(segment)) return child->AddPath(rest, value);
+    auto part = [&](const std::vector<std::string_view>& parts) {
+        return sdis && level < parts.size() ? parts[level] : std::string_view();
+    };
+    const std::string_view ix = sdis ? part(sdis->ix) : std::string_view();
+    if (SDIObj* child = Find_Child(segment, ix)) {
+        if (child->m_strDesc.IsEmpty() && sdis) child->m_strDesc = CString(part(sdis->desc));
+        if (child->m_strAddr.IsEmpty() && sdis) child->m_strAddr = CString(part(sdis->sAddr));
+        return child->AddPath(rest, value, std::move(details), sdis, level + 1);
+    }
     auto child = std::make_unique<SDIObj>(CString(segment));
-    if (!child->AddPath(rest, value)) return false;
+    child->m_strIx = CString(ix);
+    if (sdis) {
+        child->m_strDesc = CString(part(sdis->desc));
+        child->m_strAddr = CString(part(sdis->sAddr));
+    }
+    if (!child->AddPath(rest, value, std::move(details), sdis, level + 1)) return false;
     m_vChildren.push_back(std::move(child));
     return true;
 }
+
+namespace {
+
+// Sets each attribute that has a text, in the order given.
+bool PutGiven(CBase_XML& xml, const XmlNode& element, std::initializer_list<std::pair<const char*, const CString*>> attrs) {
+    for (const auto& [name, value] : attrs)
+        if (!value->IsEmpty() && !Put(xml, element, name, *value)) return false;
+    return true;
+}
+
+// A DAI with its details: its attributes, then one Val per value, each with
+// its setting group; an empty value stays an empty Val.
+bool AppendDetailedDAI(CBase_XML& xml, const XmlNode& parent, const CString& name, const DAIDetails& d) {
+    XmlNode dai = xml.AddNewNode_withAttrValue(parent, "DAI", "name", name);
+    if (!dai) return false;
+    if (!PutGiven(xml, dai,
+                  {{"desc", &d.desc}, {"sAddr", &d.sAddr}, {"valKind", &d.valKind}, {"ix", &d.ix},
+                   {"valImport", &d.valImport}}))
+        return false;
+    for (const auto& [text, group] : d.vals) {
+        XmlNode val = xml.AddNewNode_withAttr(dai, "Val", CString());
+        if (!val || !xml.Write_NodeValueString(val, ".", text)) return false;
+        if (!group.IsEmpty() && !Put(xml, val, "sGroup", group)) return false;
+    }
+    return true;
+}
+
+}  // namespace
 
 bool SDIObj::Write_Node(const XmlNode& parent, CBase_XML& xml, std::map<std::string, XmlNode>* pNodes,
                         const CString& path) const {
     XmlNode element = xml.AddNewNode_withAttrValue(parent, GetTypeName(), "name", m_strName);
     if (!element) return false;
+    const char* addr = GetTypeName() == "DOI" ? "accessControl" : "sAddr";
+    if (!PutGiven(xml, element, {{"desc", &m_strDesc}, {"ix", &m_strIx}, {addr, &m_strAddr}})) return false;
     const CString myPath = path.IsEmpty() ? m_strName : path + "." + m_strName;
     if (pNodes) pNodes->emplace(myPath.str(), element);
     return Write_Contents(element, xml, pNodes, myPath);
@@ -89,26 +133,94 @@ bool SDIObj::Write_Node(const XmlNode& parent, CBase_XML& xml, std::map<std::str
 
 bool SDIObj::Write_Contents(const XmlNode& element, CBase_XML& xml, std::map<std::string, XmlNode>* pNodes,
                             const CString& path) const {
-    for (const auto& [name, value] : m_vEntries)
-        if (!AppendDAI(xml, element, name, value)) return false;
+    for (const Entry& e : m_vEntries)
+        if (e.details ? !AppendDetailedDAI(xml, element, e.name, *e.details)
+                      : !AppendDAI(xml, element, e.name, e.value))
+            return false;
     for (const auto& child : m_vChildren)
         if (!child->Write_Node(element, xml, pNodes, path)) return false;
     return true;
 }
 
+namespace {
+
+std::vector<std::string_view> SplitView(std::string_view text, char sep) {
+    std::vector<std::string_view> parts;
+    if (text.empty()) return parts;
+    for (size_t start = 0;;) {
+        const size_t at = text.find(sep, start);
+        parts.push_back(text.substr(start, at == std::string_view::npos ? std::string_view::npos : at - start));
+        if (at == std::string_view::npos) return parts;
+        start = at + 1;
+    }
+}
+
+}  // namespace
+
 DOIObj::DOIObj(CKiln_Main* pMain, const URI_Ref& doi, bool& bOk) {
     bOk = false;
-    if (!ReadName(pMain, doi, m_strName) || m_strName.IsEmpty()) return;
-    // Each DAI's value and name, read in one pass over the DOI's members.
-    static const std::vector<CString> kValues{"sec:DAI.valueStr", kiln::core::kRoleName};
+    static const std::vector<CString> kDOIRoles{kiln::core::kRoleName, "cim:Naming.description", "sec:DOI.ix",
+                                                "sec:DOI.accessControl"};
+    std::vector<std::string_view> own;
+    if (!pMain->m_Doc.ValuesOf(doi, kDOIRoles, own) || own[0].empty()) return;
+    m_strName = CString(own[0]);
+    m_strDesc = CString(own[1]);
+    m_strIx = CString(own[2]);
+    m_strAddr = CString(own[3]);
+    // Each DAI's value and name, read in one pass over the DOI's members;
+    // what an imported file gave them besides is read only for a DOI where
+    // a member holds some of it.
+    enum { kValue, kName, kDesc, kSAddr, kValKind, kIx, kValImport, kSdiIx, kSdiDesc, kSdiSAddr, kVals, kWidth };
+    static const std::vector<CString> kRoles{
+        "sec:DAI.valueStr", kiln::core::kRoleName, "cim:Naming.description", "sec:DAI.sAddr",
+        "sec:DAI.valKind",  "sec:DAI.ix",          "sec:DAI.valImport",      "sec:DAI.sdiIx",
+        "sec:DAI.sdiDesc",  "sec:DAI.sdiSAddr",    "sec:DAI.Vals"};
+    static const std::vector<CString> kPlain(kRoles.begin(), kRoles.begin() + kDesc);
+    static const std::vector<CString> kDetails(kRoles.begin() + kDesc, kRoles.end());
     std::vector<std::string_view> rows;
-    if (!pMain->m_Doc.MemberValuesByOrd(doi, "sec:DOI.DAIs", kValues, rows)) return;
-    m_vEntries.reserve(rows.size() / 2);
-    for (size_t k = 0; k + 1 < rows.size(); k += 2) {
-        const std::string_view value = rows[k], name = rows[k + 1];
-        if (value.empty()) continue;
+    bool detailed = false;
+    if (!pMain->m_Doc.MemberValuesByOrd(doi, "sec:DOI.DAIs", kPlain, rows, &kDetails, &detailed)) return;
+    if (detailed && !pMain->m_Doc.MemberValuesByOrd(doi, "sec:DOI.DAIs", kRoles, rows)) return;
+    const size_t width = detailed ? kWidth : kDesc;
+    std::vector<URI_Ref> dais;  // read only when a DAI has values of its own
+    m_vEntries.reserve(rows.size() / width);
+    for (size_t k = 0; k + width <= rows.size(); k += width) {
+        const std::string_view* row = &rows[k];
+        const std::string_view value = row[kValue], name = row[kName];
+        bool plain = true;
+        for (size_t r = kDesc; r < width && plain; ++r) plain = row[r].empty();
+        if (plain) {
+            if (value.empty()) continue;
+            if (name.empty()) return;
+            if (!AddPath(name, value)) return;
+            continue;
+        }
         if (name.empty()) return;
-        if (!AddPath(name, value)) return;
+        auto d = std::make_unique<DAIDetails>();
+        d->desc = CString(row[kDesc]);
+        d->sAddr = CString(row[kSAddr]);
+        d->valKind = Reduce(CString(row[kValKind]));
+        d->valImport = CString(row[kValImport]);
+        const SDIParts sdis{SplitView(row[kSdiIx], '.'), SplitView(row[kSdiDesc], '\n'),
+                            SplitView(row[kSdiSAddr], '\n')};
+        // The index of its nearest SDI that the import gave a DAI without one
+        // of its own is written on that SDI only.
+        std::string_view nearest;
+        for (const std::string_view ix : sdis.ix)
+            if (!ix.empty()) nearest = ix;
+        if (row[kIx] != nearest) d->ix = CString(row[kIx]);
+        if (!row[kVals].empty()) {
+            if (dais.empty() && !Members(pMain, doi, "sec:DOI.DAIs", dais)) return;
+            std::vector<URI_Ref> vals;
+            if (k / width >= dais.size() || !Members(pMain, dais[k / width], "sec:DAI.Vals", vals)) return;
+            // The first value is the DAI's own: what an edit left there.
+            for (size_t v = 0; v < vals.size(); ++v)
+                d->vals.emplace_back(v == 0 ? CString(value) : Attr(pMain, vals[v], "sec:Val.sValue"),
+                                     Attr(pMain, vals[v], "sec:Val.sGroup"));
+        } else if (!value.empty()) {
+            d->vals.emplace_back(CString(value), CString());
+        }
+        if (!AddPath(name, value, std::move(d), &sdis)) return;
     }
     bOk = true;
 }

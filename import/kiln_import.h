@@ -325,6 +325,16 @@ private:
     const DOReads& KeptDOReads(CKiln_Main* app, const URI_Ref& dataObject);
     const MemberReads& KeptMemberReads(CKiln_Main* app, const URI_Ref& member);
     std::shared_ptr<const ImportNameTable> KeptLNTypeDOs(CKiln_Main* app, const URI_Ref& lnType);
+public:
+    // The ix, desc and sAddr texts of the SDIs around a DAI ("sec:DAI.sdiIx",
+    // "sec:DAI.sdiDesc", "sec:DAI.sdiSAddr"); empty when no SDI has one.
+    struct SDIRun {
+        CString ix;
+        CString desc;
+        CString sAddr;
+    };
+
+private:
     // The member paths a DAI is looked up in: the keys of `table` behind the
     // text `inFront` (the DOI's name; "" when the table holds whole paths).
     struct DAIPaths {
@@ -333,7 +343,7 @@ private:
         const URI_Ref* Find(const CString& key) const;
     };
     bool ImportDAI(CKiln_Main* app, const URI_Ref& doi, const XmlNode& node, const DAIPaths& paths,
-                   const CString& path);
+                   const CString& path, const SDIRun* run = nullptr);
     // The LCBs of m_vLCBs that look for a Log, with their device and logName.
     std::vector<PendingLCB> m_vPendingLCBs;
 };

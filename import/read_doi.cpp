@@ -25,7 +25,19 @@ struct FoundDAI {
     XmlNode dai;
     std::vector<CString> sdiNames;
     CString sdiIx;  // the index of the nearest SDI of the run that has one
+    CKiln_Import::SDIRun run;  // the ix, desc and sAddr of the run's SDIs as the DAI keeps them
 };
+
+// The parts of one attribute of the SDIs, outermost first, joined by `sep`;
+// "" when no SDI has the attribute.
+CString JoinParts(const std::vector<CString>& parts, const char* sep) {
+    bool any = false;
+    for (const CString& p : parts) any = any || !p.IsEmpty();
+    if (!any) return CString();
+    CString joined;
+    for (size_t k = 0; k < parts.size(); ++k) joined += (k ? CString(sep) : CString()) + parts[k];
+    return joined;
+}
 
 // Every DAI below the DOI in document order, walked without recursion so
 // that deep nesting cannot exhaust the stack.
@@ -34,6 +46,8 @@ std::vector<FoundDAI> FindDAIs(const XmlNode& doi) {
         CString name;
         int parent;  // index of the SDI above, -1 at the top of the run
         CString ix;
+        CString desc;
+        CString sAddr;
     };
     struct Frame {
         XmlNode el;
@@ -53,17 +67,26 @@ std::vector<FoundDAI> FindDAIs(const XmlNode& doi) {
         stack.pop_back();
         const CString name = f.el.NodeName();
         if (name == "DAI") {
-            FoundDAI d{f.el, {}, {}};
+            FoundDAI d{f.el, {}, {}, {}};
+            std::vector<CString> ixs, descs, sAddrs;
             for (int s = f.seg; s >= 0; s = segments[static_cast<size_t>(s)].parent) {
                 const Segment& seg = segments[static_cast<size_t>(s)];
                 d.sdiNames.push_back(seg.name);
+                ixs.push_back(seg.ix);
+                descs.push_back(seg.desc);
+                sAddrs.push_back(seg.sAddr);
                 if (d.sdiIx.IsEmpty()) d.sdiIx = seg.ix;
             }
             std::reverse(d.sdiNames.begin(), d.sdiNames.end());
+            std::reverse(ixs.begin(), ixs.end());
+            std::reverse(descs.begin(), descs.end());
+            std::reverse(sAddrs.begin(), sAddrs.end());
+            d.run = {JoinParts(ixs, "."), JoinParts(descs, "\n"), JoinParts(sAddrs, "\n")};
             found.push_back(std::move(d));
             pushChildren(f.el, -1);
         } else if (name.CompareNoCase("SDI") == 0) {
-            segments.push_back({AttrText(f.el, "name"), f.seg, AttrText(f.el, "ix")});
+            segments.push_back({AttrText(f.el, "name"), f.seg, AttrText(f.el, "ix"), AttrText(f.el, "desc"),
+                                AttrText(f.el, "sAddr")});
             pushChildren(f.el, static_cast<int>(segments.size()) - 1);
         } else {
             pushChildren(f.el, -1);
@@ -97,6 +120,14 @@ bool CKiln_Import::Import_DOI(CKiln_Main* app, URI_Ref lnode, XmlNode node, CStr
         if (ReadAttr(node, "ix", ix)) app->DocMtd_Modify_attribute_value(doi, "sec:DOI.ix", ix);
         dois.emplace(name, doi);
     }
+    // A second element of the same name gives the DOI a desc or an
+    // accessControl only when the first did not.
+    for (const auto& [attr, role] : {std::pair<const char*, const char*>{"desc", "cim:Naming.description"},
+                                     {"accessControl", "sec:DOI.accessControl"}}) {
+        CString text;
+        if (ReadAttr(node, attr, text) && app->DocMtd_getValue_ofAttr(doi, role, nullptr, false).IsEmpty())
+            app->DocMtd_Modify_attribute_value(doi, role, text);
+    }
     // The DAIs are looked up in the paths below the DO's type, behind the
     // DOI's name.
     static const ImportNameTable kNoPaths;
@@ -111,7 +142,7 @@ bool CKiln_Import::Import_DOI(CKiln_Main* app, URI_Ref lnode, XmlNode node, CStr
         // when it has no index of its own, so that elements stay apart.
         CString ix;
         if (!d.sdiIx.IsEmpty() && !ReadAttr(d.dai, "ix", ix)) d.dai.SetAttribute("ix", d.sdiIx);
-        ImportDAI(app, doi, d.dai, paths, path);
+        ImportDAI(app, doi, d.dai, paths, path, &d.run);
     }
     return true;
 }
@@ -130,7 +161,7 @@ bool CKiln_Import::Import_DAI(CKiln_Main* app, URI_Ref doi, XmlNode node, const 
 }
 
 bool CKiln_Import::ImportDAI(CKiln_Main* app, const URI_Ref& doi, const XmlNode& node, const DAIPaths& paths,
-                             const CString& path) {
+                             const CString& path, const SDIRun* run) {
     CString sAddr, name, ix;
     ReadAttr(node, "sAddr", sAddr);
     if (!ReadAttr(node, "name", name)) return true;
@@ -181,6 +212,14 @@ bool CKiln_Import::ImportDAI(CKiln_Main* app, const URI_Ref& doi, const XmlNode&
     if (!app->NewRsc_DAI(&dai, doi, member, named)) return true;
     app->DocMtd_Modify_attribute_value(dai, "sec:DAI.sAddr", sAddr);
     if (ReadAttr(node, "ix", ix)) app->DocMtd_Modify_attribute_value(dai, "sec:DAI.ix", ix);
+    CString text;
+    if (ReadAttr(node, "desc", text)) app->DocMtd_Modify_attribute_value(dai, "cim:Naming.description", text);
+    if (ReadAttr(node, "valKind", text))
+        app->DocMtd_Modify_attribute_value(dai, "sec:DAI.valKind", ModelEnum("ValKindEnum", text));
+    if (run && !run->ix.IsEmpty()) app->DocMtd_Modify_attribute_value(dai, "sec:DAI.sdiIx", run->ix);
+    if (run && !run->desc.IsEmpty()) app->DocMtd_Modify_attribute_value(dai, "sec:DAI.sdiDesc", run->desc);
+    if (run && !run->sAddr.IsEmpty()) app->DocMtd_Modify_attribute_value(dai, "sec:DAI.sdiSAddr", run->sAddr);
+    if (ReadAttr(node, "valImport", text)) app->DocMtd_Modify_attribute_value(dai, "sec:DAI.valImport", text);
     if (fc) app->DocMtd_Modify_attribute_value(dai, "sec:DAI.fc", *fc);
     if (reads.hasDaType) app->DocMtd_Modify_attribute_value(dai, "sec:DAI.daType", reads.daType);
     static const CString kValueRole("sec:DAI.valueStr");  // made once: a DAI's values are read often

@@ -215,6 +215,9 @@ private:
     mutable CString m_error;
     mutable CString m_refusedWrite;
     mutable CString m_faultOp;
+    // The last marks of MemberValuesByOrd, and by role id whether a role is one.
+    mutable std::vector<CString> m_markNames;
+    mutable std::vector<uint8_t> m_markTable;
     mutable int m_faultSkip = -1;  // -1: no fault armed
 
 public:
@@ -224,9 +227,18 @@ public:
     // number, ties in creation order), each with the stored texts of the roles
     // in `values`, without a handle per member: out[k * values.size() + v] is
     // member k's text of values[v] ("" where it holds none, as GetAttribute
-    // reads it). The texts point into the document and stay valid until the
+    // reads it; an association role gives "1" for a member with a target
+    // along it). The texts point into the document and stay valid until the
     // document next changes. `out` is replaced; false only when the query
-    // fails (empty or stale start).
+    // fails (empty or stale start). With `marks` and `marked`, *marked tells
+    // whether any member holds a text of one of those roles, or a target
+    // along one of them, without reading them out; the marks are roles other
+    // than those of `values` and than the members' link back to `rsc`.
     bool MemberValuesByOrd(const URI_Ref& rsc, const CString& role, const std::vector<CString>& values,
-                           std::vector<std::string_view>& out) const;
+                           std::vector<std::string_view>& out, const std::vector<CString>* marks = nullptr,
+                           bool* marked = nullptr) const;
+    // The stored texts of the roles of one resource ("" where it holds
+    // none), pointing into the document like those above; false when the
+    // query fails.
+    bool ValuesOf(const URI_Ref& rsc, const std::vector<CString>& roles, std::vector<std::string_view>& out) const;
 };

@@ -8,10 +8,32 @@
 
 using namespace kiln::cim;
 
+bool CBase_CimDoc::ValuesOf(const URI_Ref& rsc, const std::vector<CString>& roles,
+                            std::vector<std::string_view>& out) const {
+    const Store& s = *m_p;
+    out.assign(roles.size(), std::string_view());
+    if (!Usable("query")) return false;
+    const Idx i = s.Find(rsc);
+    if (i == kNone) return Fail("对象不存在：" + CString(rsc.sUri));
+    const Resource& res = s.R(i);
+    // A resource holds values of the roles of its class only.
+    for (size_t v = 0; v < roles.size(); ++v) {
+        const int r = s.RoleId(roles[v].str());
+        for (const AttrVal& a : res.attrs)
+            if (a.role == r) {
+                out[v] = std::string_view(a.value.data(), a.value.size());
+                break;
+            }
+    }
+    return true;
+}
+
 bool CBase_CimDoc::MemberValuesByOrd(const URI_Ref& rsc, const CString& role, const std::vector<CString>& values,
-                                     std::vector<std::string_view>& out) const {
+                                     std::vector<std::string_view>& out, const std::vector<CString>* marks,
+                                     bool* marked) const {
     const Store& s = *m_p;
     out.clear();
+    if (marked) *marked = false;
     if (!Usable("query")) return false;
     const Idx start = s.Find(rsc);
     if (start == kNone) return Fail("对象不存在：" + CString(rsc.sUri));
@@ -39,6 +61,26 @@ bool CBase_CimDoc::MemberValuesByOrd(const URI_Ref& rsc, const CString& role, co
     rows.reserve(targets->size());
     std::vector<std::string_view> texts(targets->size() * width);
     std::vector<int> applied(width, -1);  // roles[v] where it applies to memoClass, else -1
+    // An association role among the values gives a mark, not a text: "1"
+    // when the member has a target along it.
+    std::vector<int> links;
+    for (size_t v = 0; v < width; ++v)
+        if (roles[v] >= 0 && sc.Role(roles[v]).kind == RoleKind::Association) links.push_back(static_cast<int>(v));
+    static constexpr std::string_view kLinked = "1";
+    // The roles whose text or target marks the list, as a table by role id:
+    // a member holds only roles that apply to it. The table of the last
+    // names asked for is kept, since a writer asks the same for every list.
+    const bool marking = marks && marked;
+    if (marking && m_markNames != *marks) {
+        m_markNames = *marks;
+        m_markTable.assign(static_cast<size_t>(sc.RoleCount()), 0);
+        for (const CString& m : *marks)
+            if (const int id = s.RoleId(m.str()); id >= 0) m_markTable[static_cast<size_t>(id)] = 1;
+    }
+    const uint8_t* markTable = m_markTable.data();
+    const size_t markRoles = marking ? m_markTable.size() : 0;
+    auto isMark = [markTable, markRoles](uint16_t role) { return role < markRoles && markTable[role]; };
+    bool isMarked = false;
     int ordApplied = -1;
     int memoClass = -1;
     // The members lie apart in memory: each one's record is fetched a few
@@ -60,21 +102,39 @@ bool CBase_CimDoc::MemberValuesByOrd(const URI_Ref& rsc, const CString& role, co
         const size_t at = rows.size() * width;
         long long key = 0;
         bool ordFound = false;
-        // The first value of a role counts, as Store::Attr reads it.
+        // The first value of a role counts, as Store::Attr reads it. Only a
+        // member with values of further roles can hold a mark.
+        size_t read = 0;
         for (const AttrVal& a : res.attrs) {
+            read += a.role == ordApplied;
             if (!ordFound && a.role == ordApplied) {
                 key = kiln::text::AtoiValue(a.value);
                 ordFound = true;
             }
-            for (size_t v = 0; v < width; ++v)
+            for (size_t v = 0; v < width; ++v) {
+                read += a.role == applied[v];
                 if (a.role == applied[v] && texts[at + v].data() == nullptr)
                     texts[at + v] = std::string_view(a.value.data(), a.value.size());
+            }
         }
+        if (marking && !isMarked && res.attrs.size() > read)
+            for (const AttrVal& a : res.attrs) isMarked = isMarked || (!a.value.empty() && isMark(a.role));
+        // A list with holes may mark the members without a live target: the
+        // caller then reads the values themselves, and finds none.
+        // A member with one list of links has only the one to its owner.
+        if (marking && !isMarked && res.links.size() > 1)
+            for (const LinkList& l : res.links) isMarked = isMarked || (!l.targets.empty() && isMark(l.role));
+        for (int v : links)
+            if (applied[static_cast<size_t>(v)] >= 0) {
+                const std::vector<Idx>* t = s.Links(i, applied[static_cast<size_t>(v)]);
+                if (t && !t->empty()) texts[at + static_cast<size_t>(v)] = kLinked;
+            }
         rows.push_back({key, i, at});
     }
     std::sort(rows.begin(), rows.end(),
               [](const Row& a, const Row& b) { return a.key != b.key ? a.key < b.key : a.i < b.i; });
 
+    if (marked) *marked = isMarked;
     out.reserve(rows.size() * width);
     for (const Row& r : rows)
         for (size_t v = 0; v < width; ++v) {

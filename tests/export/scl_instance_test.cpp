@@ -1,6 +1,8 @@
 // The IED instance: LDevice, LN0 and LN elements and their children in the
 // schema's order, DOI value trees, mapping-item values, control blocks,
 // data sets and inputs.
+#include <sstream>
+
 #include "tests/export/export_fixture.h"
 
 namespace kiln::test {
@@ -153,6 +155,86 @@ TEST_F(InstanceTest, ValueTreesFoldDottedNames) {
     bool ok = true;
     WriteIcd(c.icd, false, &ok);
     EXPECT_FALSE(ok);
+}
+
+// The DOI element as one line of XML, attributes and texts as written.
+std::string Raw(const pugi::xml_node& n) {
+    std::ostringstream out;
+    n.print(out, "", pugi::format_raw);
+    return out.str();
+}
+
+// What an imported file gave DOIs and DAIs: descriptions, an index on the
+// DOI, on a DAI and on the SDIs a DAI stood in, short addresses, kinds of
+// value, values of several setting groups and empty values. The first value
+// is the DAI's own (an edit shows), the others come from its Vals.
+TEST_F(InstanceTest, ValueTreesWriteWhatAFileGaveThem) {
+    struct Dai {
+        const char* name;
+        const char* value;
+        std::vector<std::pair<const char*, const char*>> roles;
+        std::vector<std::pair<const char*, const char*>> vals;  // (text, sGroup) of its Vals
+    };
+    struct Row {
+        std::vector<std::pair<const char*, const char*>> doiRoles;
+        std::vector<Dai> dais;
+        const char* expected;  // "": no DOI
+    };
+    const std::string ro = EnumValue("ValKindEnum", "RO").str(), set = EnumValue("ValKindEnum", "Set").str();
+    const Row rows[] = {
+        {{{"cim:Naming.description", "模式"}}, {{"stVal[ST]", "", {}, {}}}, R"(<DOI name="Mod" desc="模式"/>)"},
+        {{{"sec:DOI.ix", "2"}}, {}, R"(<DOI name="Mod" ix="2"/>)"},
+        {{{"sec:DOI.accessControl", "RO"}}, {{"q[ST]", "", {{"sec:DAI.valImport", "false"}}, {}}},
+         R"(<DOI name="Mod" accessControl="RO"><DAI name="q" valImport="false"/></DOI>)"},
+        {{}, {{"stVal[ST]", "", {{"sec:DAI.sAddr", "1:0x01"}}, {}}}, R"(<DOI name="Mod"><DAI name="stVal" sAddr="1:0x01"/></DOI>)"},
+        {{},
+         {{"ctlModel[CF]", "status-only", {{"sec:DAI.valKind", ro.c_str()}, {"cim:Naming.description", "控制"}}, {}}},
+         R"(<DOI name="Mod"><DAI name="ctlModel" desc="控制" valKind="RO"><Val>status-only</Val></DAI></DOI>)"},
+        {{},
+         {{"setMag[SG].f", "2.6", {{"sec:DAI.valKind", set.c_str()}}, {{"2.5", "1"}, {"2.5", "2"}, {"", "3"}}}},
+         R"(<DOI name="Mod"><SDI name="setMag"><DAI name="f" valKind="Set"><Val sGroup="1">2.6</Val>)"
+         R"(<Val sGroup="2">2.5</Val><Val sGroup="3"/></DAI></SDI></DOI>)"},
+        {{}, {{"swRev[DC]", "", {}, {{"", ""}}}}, R"(<DOI name="Mod"><DAI name="swRev"><Val/></DAI></DOI>)"},
+        {{{"cim:Naming.description", "曲线"}},
+         {{"numPts[SP]", "2", {}, {}},
+          {"crvPts[SP].xVal", "0.0", {{"sec:DAI.ix", "0"}, {"sec:DAI.sdiIx", "0"}, {"sec:DAI.sdiDesc", "第一点"}}, {}},
+          {"crvPts[SP].yVal", "1.0", {{"sec:DAI.ix", "0"}, {"sec:DAI.sdiIx", "0"}}, {}},
+          {"crvPts[SP].xVal", "10.0", {{"sec:DAI.ix", "1"}, {"sec:DAI.sdiIx", "1"}, {"sec:DAI.sdiDesc", "第二点"}}, {}},
+          {"crvPts[SP].yVal", "0.5", {{"sec:DAI.ix", "4"}, {"sec:DAI.sdiIx", "1"}}, {}}},
+         R"(<DOI name="Mod" desc="曲线"><DAI name="numPts"><Val>2</Val></DAI>)"
+         R"(<SDI name="crvPts" desc="第一点" ix="0"><DAI name="xVal"><Val>0.0</Val></DAI><DAI name="yVal"><Val>1.0</Val></DAI></SDI>)"
+         R"(<SDI name="crvPts" desc="第二点" ix="1"><DAI name="xVal"><Val>10.0</Val></DAI>)"
+         R"(<DAI name="yVal" ix="4"><Val>0.5</Val></DAI></SDI></DOI>)"},
+        {{},
+         {{"phsA.cVal[MX].mag.f", "",
+           {{"sec:DAI.sdiIx", "..3"}, {"sec:DAI.sdiDesc", "A相\n\n幅值"}, {"sec:DAI.sdiSAddr", "\n1.2"}}, {}}},
+         R"(<DOI name="Mod"><SDI name="phsA" desc="A相"><SDI name="cVal" sAddr="1.2"><SDI name="mag" desc="幅值" ix="3">)"
+         R"(<DAI name="f"/></SDI></SDI></SDI></DOI>)"},
+        {{}, {{"stVal[ST]", "", {}, {}}, {"q[ST]", "", {}, {}}}, ""},
+    };
+    for (const Row& r : rows) {
+        URI_Ref ln = MakeLNode(c.ld, "", "", "7", 9, c.ptocT);
+        URI_Ref doi = MakeUnder(ln, "sec:DOI", "Mod", "sec:DOI.LNode", 1);
+        for (const auto& [role, value] : r.doiRoles) Set(doi, role, value);
+        int ord = 1;
+        for (const Dai& d : r.dais) {
+            URI_Ref dai = MakeUnder(doi, "sec:DAI", d.name, "sec:DAI.DOI", ord++);
+            Set(dai, "sec:DAI.valueStr", d.value);
+            for (const auto& [role, value] : d.roles) Set(dai, role, value);
+            int valOrd = 1;
+            for (const auto& [text, group] : d.vals) {
+                URI_Ref val = MakeUnder(dai, "sec:Val", "", "sec:Val.DAI", valOrd++);
+                Set(val, "sec:Val.sValue", text);
+                if (*group) Set(val, "sec:Val.sGroup", group);
+            }
+        }
+        bool ok = false;
+        const pugi::xml_document& doc = WriteIcd(c.icd, false, &ok);
+        EXPECT_TRUE(ok) << r.expected;
+        const pugi::xml_node written = LDevice(doc).select_node("LN[@inst='7']/DOI").node();
+        EXPECT_EQ(written ? Raw(written) : std::string(), r.expected);
+        app.DocMtd_delete_a_Rsc(ln);
+    }
 }
 
 TEST_F(InstanceTest, MappingItemsShareElementsAndDescribeOnce) {

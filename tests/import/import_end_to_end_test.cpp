@@ -15,6 +15,8 @@
 
 #include <pugixml.hpp>
 
+#include <pugixml.hpp>
+
 #include "tests/host/kiln_program.h"
 
 namespace fs = std::filesystem;
@@ -33,6 +35,33 @@ std::string ProductAndImport(const std::string& file, const std::string& report)
            "answer file " + std::string(KILN_SOURCE_DIR) + "/tests/data/scl/" + file + "\n" +
            "answer choice \"Orsane.Zel:2007  (标准)\"\n" + report +
            "rclick\nmenu \"导入 ICD（IED类型配置）\"\n";
+}
+
+// An element with everything below it as one line: its name, its attributes
+// in the order of their names, its text and its children in order.
+std::string Canonical(const pugi::xml_node& n) {
+    std::map<std::string, std::string> attrs;
+    for (const pugi::xml_attribute& a : n.attributes()) attrs[a.name()] = a.value();
+    std::string out = std::string("<") + n.name();
+    for (const auto& [name, value] : attrs) out += " " + name + "=\"" + value + "\"";
+    out += ">" + std::string(n.text().get());
+    for (const pugi::xml_node& c : n.children())
+        if (c.type() == pugi::node_element) out += Canonical(c);
+    return out + "</" + n.name() + ">";
+}
+
+// The DOI elements of every logical node of an SCL file, by device and node.
+std::map<std::string, std::string> DoisByNode(const fs::path& file) {
+    pugi::xml_document doc;
+    std::map<std::string, std::string> out;
+    if (!doc.load_file(file.c_str())) return out;
+    for (const pugi::xpath_node& ln : doc.select_nodes("//*[local-name()='LN0' or local-name()='LN']")) {
+        const pugi::xml_node n = ln.node();
+        const std::string key = std::string(n.parent().attribute("inst").value()) + "/" + n.attribute("prefix").value() +
+                                n.attribute("lnClass").value() + n.attribute("inst").value();
+        for (const pugi::xml_node& doi : n.children("DOI")) out[key] += Canonical(doi);
+    }
+    return out;
 }
 
 class ImportEndToEnd : public ::testing::Test {
@@ -406,6 +435,29 @@ TEST_F(ImportEndToEnd, TheMicsOfAnImportedIcdIsThatOfTheIcdItCameFrom) {
     EXPECT_TRUE(Has(made, "presence=\"M\"") && Has(made, "presence=\"O\""));
     EXPECT_FALSE(Has(made, "presence=\"\""));
     EXPECT_EQ(again, made);
+}
+
+// A maker's settings file through the menus: every DOI, SDI and DAI goes out
+// as the file wrote it, with its descriptions, short addresses, kinds of
+// value, indexes, the values of every setting group and empty values, and
+// DOIs and DAIs that hold nothing else.
+TEST_F(ImportEndToEnd, DoiValuesGoOutAgainAsTheFileWroteThem) {
+    const char* file = "distance_relay_settings.icd";
+    const fs::path out = dir / "settings.out.icd";
+    auto [status, text] = Run("settings.kiln", ProductAndImport(file, "") +
+                                                   "select \"产品包: 示例电气\" \"IED产品: 产品类型_1\" "
+                                                   "\"IED类型配置: LDR-9_Ver3.0_RevA\"\n"
+                                                   "answer no\nanswer file " + out.string() +
+                                                   "\nrclick\nmenu \"生成 ICD 文件\"\n");
+    ASSERT_EQ(status, 0) << text;
+    EXPECT_TRUE(Has(text, "导入成功!")) << text;
+    EXPECT_TRUE(Has(text, "文件导出成功！")) << text;
+    const SclValidation valid = ValidateScl(out);
+    EXPECT_TRUE(valid.Ok()) << valid.output;
+    const std::map<std::string, std::string> source =
+        DoisByNode(fs::path(KILN_SOURCE_DIR) / "tests" / "data" / "scl" / file);
+    ASSERT_EQ(source.size(), 4u);
+    EXPECT_EQ(DoisByNode(out), source);
 }
 
 }  // namespace

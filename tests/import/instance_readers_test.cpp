@@ -47,9 +47,9 @@ const char* const kIed = R"(
       <LogControl name="lcb1" desc="跳闸日志" datSet="dsTrip" logName="PROT" logEna="0" intgPd="500" bufTime="100" reasonCode="1"><TrgOps dchg="true" dupd="TRUE" period="true" gi="0"/></LogControl>
       <LogControl name="lcb2" datSet="nope"/>
       <LogControl name="lcb3"/>
-      <DOI name="Mod" desc="模式"><DAI name="stVal" sAddr="1:2" ix="3"><Val>1</Val><Val>2</Val><Val>3</Val></DAI><DAI name="ctlModel"><Val>status-only</Val></DAI><DAI sAddr="x"/></DOI>
+      <DOI name="Mod" desc="模式"><DAI name="stVal" sAddr="1:2" ix="3"><Val>1</Val><Val>2</Val><Val>3</Val></DAI><DAI name="ctlModel" desc="控制模式" valKind="RO"><Val>status-only</Val></DAI><DAI sAddr="x"/></DOI>
       <DOI name="Beh"><DAI name="stVal"/></DOI>
-      <DOI name="Beh" ix="9"><DAI name="ctlModel"/></DOI>
+      <DOI name="Beh" ix="9" desc="行为" accessControl="x"><DAI name="ctlModel"/></DOI>
       <SettingControl actSG="1" numOfSGs="4" resvTms="60" name="ignored"/>
       <Log name="PROTLog" desc="日志"/>
       <Inputs><ExtRef iedName="IED2" ldInst="LD1" prefix="" lnClass="XCBR" lnInst="1" doName="Pos" daName="stVal" intAddr="in1" desc="位置"/><ExtRef doName="X"/></Inputs>
@@ -89,24 +89,33 @@ const char* const kIed = R"(
 )";
 
 // An array element's index on its SDI goes to the DAIs below it that have
-// none of their own; of nested indexed SDIs the nearest one counts.
+// none of their own; of nested indexed SDIs the nearest one counts. Each DAI
+// keeps the ix and desc of every SDI around it, by level.
 TEST_F(ImportTest, AnSdiIndexGoesToTheDaisBelowItThatHaveNone) {
     ImportIcd(Scl(kTypes, R"(
 <IED name="I"><AccessPoint name="S1"><Server><LDevice inst="M">
  <LN0 lnClass="LLN0" inst="" lnType="LLN0_T"/><LN lnClass="LPHD" inst="1" lnType="LPHD_T"/>
- <LN lnClass="MMXU" inst="1" lnType="MMXU_T"><DOI name="A">
-  <SDI name="phsA" ix="2"><SDI name="cVal"><SDI name="mag"><DAI name="f"><Val>1</Val></DAI></SDI></SDI></SDI>
-  <SDI name="phsA" ix="3"><SDI name="cVal" ix="7"><SDI name="mag"><DAI name="f"/></SDI></SDI></SDI>
-  <SDI name="phsA" ix="4"><SDI name="cVal"><SDI name="mag"><DAI name="f" ix="9"/></SDI></SDI></SDI>
-  <SDI name="phsA"><SDI name="cVal"><SDI name="mag"><DAI name="f"/></SDI></SDI></SDI>
+ <LN lnClass="MMXU" inst="1" lnType="MMXU_T"><DOI name="A" desc="电流">
+  <SDI name="phsA" ix="2" desc="A相"><SDI name="cVal"><SDI name="mag"><DAI name="f"><Val>1</Val></DAI></SDI></SDI></SDI>
+  <SDI name="phsA" ix="3"><SDI name="cVal" ix="7" desc="值"><SDI name="mag" desc="幅值"><DAI name="f"/></SDI></SDI></SDI>
+  <SDI name="phsA" ix="4"><SDI name="cVal" sAddr="A.4"><SDI name="mag"><DAI name="f" ix="9" desc="浮点"/></SDI></SDI></SDI>
+  <SDI name="phsA"><SDI name="cVal"><SDI name="mag"><DAI name="f" valKind="Set" valImport="true"/></SDI></SDI></SDI>
  </DOI></LN>
 </LDevice></Server></AccessPoint></IED>)"));
-    std::vector<CString> ix;
-    for (const URI_Ref& dai : Members(Member(Node(Device("M"), "MMXU1"), "sec:LNode.DOIs", "A"), "sec:DOI.DAIs")) {
+    const URI_Ref doi = Member(Node(Device("M"), "MMXU1"), "sec:LNode.DOIs", "A");
+    EXPECT_EQ(Get(doi, "cim:Naming.description"), "电流");
+    // ix, SDI indexes, SDI descriptions, SDI addresses, description, kind, import flag.
+    std::vector<std::vector<CString>> rows;
+    for (const URI_Ref& dai : Members(doi, "sec:DOI.DAIs")) {
         EXPECT_EQ(Get(dai, "cim:Naming.name"), "phsA.cVal[MX].mag.f");
-        ix.push_back(Get(dai, "sec:DAI.ix"));
+        rows.push_back({Get(dai, "sec:DAI.ix"), Get(dai, "sec:DAI.sdiIx"), Get(dai, "sec:DAI.sdiDesc"),
+                        Get(dai, "sec:DAI.sdiSAddr"), Get(dai, "cim:Naming.description"),
+                        Get(dai, "sec:DAI.valKind"), Get(dai, "sec:DAI.valImport")});
     }
-    EXPECT_EQ(ix, (std::vector<CString>{"2", "7", "9", ""}));
+    EXPECT_EQ(rows, (std::vector<std::vector<CString>>{{"2", "2..", "A相\n\n", "", "", "", ""},
+                                                       {"7", "3.7.", "\n值\n幅值", "", "", "", ""},
+                                                       {"9", "4..", "", "\nA.4\n", "浮点", "", ""},
+                                                       {"", "", "", "", "", EnumValue("ValKindEnum", "Set"), "true"}}));
     EXPECT_TRUE(AllEntries().empty()) << ::testing::PrintToString(AllEntries());
 }
 
@@ -192,11 +201,20 @@ TEST_F(InstanceTest, DOIsAndDAIs) {
     EXPECT_EQ(Get(vals[2], "e301:OrdNaming.ord"), "3");
     EXPECT_EQ(Get(dais[1], "cim:Naming.name"), "ctlModel[CF]");
     EXPECT_EQ(Get(dais[1], "sec:DAI.sAddr"), "");
+    // Descriptions and the kind of value are kept where the file has them.
+    EXPECT_EQ(Get(mod, "cim:Naming.description"), "模式");
+    EXPECT_EQ(Get(dais[0], "cim:Naming.description"), "");
+    EXPECT_EQ(Get(dais[1], "cim:Naming.description"), "控制模式");
+    EXPECT_EQ(Get(dais[0], "sec:DAI.valKind"), "");
+    EXPECT_EQ(Get(dais[1], "sec:DAI.valKind"), EnumValue("ValKindEnum", "RO"));
 
-    // Two DOI elements of one name fill one DOI; the second's ix is not read.
+    // Two DOI elements of one name fill one DOI; the second's ix is not read,
+    // its desc and accessControl are when the first had none.
     URI_Ref beh = dois[1];
     EXPECT_EQ(NamesOf(Members(beh, "sec:DOI.DAIs")), (std::vector<CString>{"stVal[ST]", "ctlModel[CF]"}));
     EXPECT_EQ(Get(beh, "sec:DOI.ix"), "");
+    EXPECT_EQ(Get(beh, "cim:Naming.description"), "行为");
+    EXPECT_EQ(Get(beh, "sec:DOI.accessControl"), "x");
 
     // A DOI of a DO the type inherits from its base is read; members by SDI paths.
     URI_Ref ptoc = Node(prot, "PTOC1");

@@ -97,6 +97,44 @@ TEST_F(DocTest, MemberValuesOfNothingAndFailedQueries) {
     EXPECT_TRUE(rows.empty());
     ASSERT_TRUE(doc.MemberValuesByOrd(lnt, "sec:LNodeType.DOs", name, rows));
     EXPECT_EQ(Copy(rows), std::vector<std::string>{"a"});
+
+    // An association role marks the members with a target along it; a
+    // deleted target marks no more.
+    URI_Ref b = Child(lnt, "sec:DO", "sec:DO.LNodeType", "b", "2");
+    URI_Ref t = Make(kPkgDomain, "sec:DOType", "DT");
+    ASSERT_TRUE(svc.DocMtd_add_Association(d, "sec:DO.DefinedBy_DOType", t));
+    const std::vector<CString> nameAndType{"cim:Naming.name", "sec:DO.DefinedBy_DOType"};
+    ASSERT_TRUE(doc.MemberValuesByOrd(lnt, "sec:LNodeType.DOs", nameAndType, rows));
+    EXPECT_EQ(Copy(rows), (std::vector<std::string>{"a", "1", "b", ""}));
+
+    // Marks: whether a member holds a text (not an empty one) or a target
+    // of the roles, whichever member it is; the values read stay as asked.
+    const struct {
+        std::vector<CString> marks;
+        bool marked;
+    } markRows[] = {{{"sec:DO.DefinedBy_DOType"}, true},
+                    {{"cim:Naming.description"}, false},
+                    {{"sec:DO.transient", "cim:Naming.description"}, true},
+                    {{"sec:DO.SemanticDesc"}, false},
+                    {{"no:Such.role"}, false}};
+    ASSERT_TRUE(svc.DocMtd_Modify_attribute_value(b, "sec:DO.transient", "true"));
+    ASSERT_TRUE(svc.DocMtd_Modify_attribute_value(d, "sec:DO.SemanticDesc", ""));
+    for (const auto& m : markRows) {
+        bool marked = !m.marked;
+        ASSERT_TRUE(doc.MemberValuesByOrd(lnt, "sec:LNodeType.DOs", name, rows, &m.marks, &marked));
+        EXPECT_EQ(marked, m.marked) << m.marks.front();
+        EXPECT_EQ(Copy(rows), (std::vector<std::string>{"a", "b"}));
+    }
+
+    // One resource's texts.
+    ASSERT_TRUE(doc.ValuesOf(b, {"sec:DO.transient", "cim:Naming.description", "cim:Naming.name"}, rows));
+    EXPECT_EQ(Copy(rows), (std::vector<std::string>{"true", "", "b"}));
+    EXPECT_FALSE(doc.ValuesOf(URI_Ref(), {"cim:Naming.name"}, rows));
+
+    ASSERT_TRUE(svc.DocMtd_add_Association(b, "sec:DO.DefinedBy_DOType", t));
+    ASSERT_TRUE(svc.DocMtd_delete_a_Rsc(t));
+    ASSERT_TRUE(doc.MemberValuesByOrd(lnt, "sec:LNodeType.DOs", nameAndType, rows));
+    EXPECT_EQ(Copy(rows), (std::vector<std::string>{"a", "", "b", ""}));
     ASSERT_TRUE(svc.DocMtd_delete_a_Rsc(lnt));
     EXPECT_FALSE(doc.MemberValuesByOrd(lnt, "sec:LNodeType.DOs", name, rows));
 }
