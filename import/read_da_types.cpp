@@ -35,6 +35,10 @@ bool CKiln_Import::Import_EnumType(CKiln_Main* app, URI_Ref enumType, XmlNode no
 bool CKiln_Import::IsStandardEnumType(CKiln_Main* app, const XmlNode& node, const CString& id) {
     auto known = m_mapKnownEnumTypes.find(id.Find("850EN_") >= 0 ? id : "850EN_" + id);
     if (known == m_mapKnownEnumTypes.end()) return false;
+    // Descriptions count too: a copy that describes itself or its values
+    // otherwise is the file's own, so that the export writes them back.
+    const char* const kDesc = "cim:Naming.description";
+    if (AttrText(node, "desc") != app->DocMtd_getValue_ofAttr(known->second, kDesc)) return false;
     const std::vector<XmlNode> values = Children(node, "EnumVal");
     const std::vector<URI_Ref> standard = MembersByOrd(app, known->second, "sec:EnumType.EnumVals");
     if (values.size() != standard.size()) return false;
@@ -42,7 +46,8 @@ bool CKiln_Import::IsStandardEnumType(CKiln_Main* app, const XmlNode& node, cons
         CString text;
         Get_NodeText(values[i], ".", text);
         if (AttrText(values[i], "ord") != app->DocMtd_getValue_ofAttr(standard[i], kRoleOrd) ||
-            text != app->DocMtd_getValue_ofAttr(standard[i], "sec:EnumVal.val"))
+            text != app->DocMtd_getValue_ofAttr(standard[i], "sec:EnumVal.val") ||
+            AttrText(values[i], "desc") != app->DocMtd_getValue_ofAttr(standard[i], kDesc))
             return false;
     }
     return true;

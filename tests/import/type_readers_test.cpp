@@ -48,6 +48,10 @@ const char* const kTemplates = R"(
   <EnumVal ord="1">on</EnumVal>
   <EnumVal ord="2">blocked</EnumVal>
 </EnumType>
+<EnumType id="850EN_Beh" desc="行为">
+  <EnumVal ord="1">on</EnumVal>
+  <EnumVal ord="2">blocked</EnumVal>
+</EnumType>
 <EnumType id="MyEmpty">
   <EnumVal ord="0"/>
   <EnumVal ord="1">one</EnumVal>
@@ -67,8 +71,10 @@ TEST_F(ImportTest, TypeTemplatesFillTheirShells) {
     EXPECT_EQ(AllEntries(), std::vector<ReportEntry>{});
     EXPECT_EQ(imp.m_nErrors, 0);
 
-    // Enumerations: the standard one gets no shell; values by their text.
+    // Enumerations: the standard one gets no shell, a copy that describes
+    // itself does; values by their text.
     EXPECT_TRUE(ShellOf(imp.m_mapNewEnumTypes, "Beh").IsEmpty());
+    EXPECT_EQ(Get(ShellOf(imp.m_mapNewEnumTypes, "850EN_Beh"), "cim:Naming.description"), "行为");
     URI_Ref cat = ShellOf(imp.m_mapNewEnumTypes, "MyCat");
     EXPECT_EQ(Get(cat, "cim:Naming.description"), "类别");
     std::vector<URI_Ref> vals = Members(cat, "sec:EnumType.EnumVals");
