@@ -59,8 +59,9 @@ bool CKiln_Import::Import_DAType(CKiln_Main* app, URI_Ref daType, XmlNode node, 
     if (!ord.IsEmpty()) app->DocMtd_Modify_attribute_value(daType, kRoleOrd, ord);
     app->DocMtd_Modify_attribute_value(daType, "sec:DAType.isInstType", "true");
     app->Mtd_SetStatusBarText("正在导入TypePackage下 DAType: " + AttrText(node, "id"));
-    CString desc;
-    if (ReadAttr(node, "desc", desc)) app->DocMtd_Modify_attribute_value(daType, "cim:Naming.description", desc);
+    CString text;
+    if (ReadAttr(node, "desc", text)) app->DocMtd_Modify_attribute_value(daType, "cim:Naming.description", text);
+    if (ReadAttr(node, "iedType", text)) app->DocMtd_Modify_attribute_value(daType, "sec:DAType.iedType", text);
     long i = 0;
     for (const XmlNode& bda : Children(node, "BDA")) Import_BDA(app, daType, bda, Dec(++i));
     return true;
@@ -127,6 +128,8 @@ bool CKiln_Import::Import_BDA(CKiln_Main* app, URI_Ref daType, XmlNode node, CSt
         app->DocMtd_Modify_attribute_value(bda, "sec:BDA.valKind", ModelEnum("ValKindEnum", text));
     if (ReadAttr(node, "count", text)) app->DocMtd_Modify_attribute_value(bda, "sec:BDA.count", text);
     if (ReadAttr(node, "sAddr", text)) app->DocMtd_Modify_attribute_value(bda, "sec:BDA.sAddr", text);
+    if (ReadAttr(node, "valImport", text))
+        app->DocMtd_Modify_attribute_value(bda, "sec:BDA.valImport", IsTrueText(text) ? "true" : "false");
     if (ReadAttr(node, "desc", text)) app->DocMtd_Modify_attribute_value(bda, "cim:Naming.description", text);
     ImportMemberVals(app, bda, node, "sec:BDA.valueStr");
     return true;
