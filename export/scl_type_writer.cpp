@@ -19,11 +19,13 @@ CString EnumId(const CString& name) { return name.Find("850EN_") == 0 ? name.Mid
 // not written, so that only a size a file gave comes back out.
 CString DefinedCount(CKiln_Main* pMain, const URI_Ref& member) {
     const bool bDA = member.sClass == "sec:DA";
-    const URI_Ref owner = pMain->DocMtd_getFirstUri_ofAsso(member, bDA ? "sec:DA.MemberOf_DOType" : "sec:BDA.MemberOf_DAType");
+    const URI_Ref owner =
+        pMain->DocMtd_getFirstUri_ofAsso(member, bDA ? "sec:DA.MemberOf_DOType" : "sec:BDA.MemberOf_DAType");
     if (owner.IsEmpty()) return CString();
     if (Attr(pMain, owner, bDA ? "sec:DOType.isInstType" : "sec:DAType.isInstType").CompareNoCase("true") != 0)
         return Attr(pMain, member, "sec:BDA.count");
-    const URI_Ref cls = pMain->DocMtd_getFirstUri_ofAsso(owner, bDA ? "sec:DOType.ClassOf_DOType" : "sec:DAType.ClassOf_DAType");
+    const URI_Ref cls =
+        pMain->DocMtd_getFirstUri_ofAsso(owner, bDA ? "sec:DOType.ClassOf_DOType" : "sec:DAType.ClassOf_DAType");
     if (cls.IsEmpty()) return CString();
     std::vector<URI_Ref> members;
     Members(pMain, cls, bDA ? "sec:DOType.Contains_DAs" : "sec:DAType.Contains_BDAs", members);

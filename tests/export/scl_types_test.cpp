@@ -122,7 +122,8 @@ TEST_F(TypesTest, MembersKeepTheirKindsSizesValuesAndIedTypes) {
     pugi::xml_node stVal = dtt.select_node("DOType[@id='P1_SPS']/DA[@name='stVal']").node();
     EXPECT_STREQ(stVal.attribute("valKind").value(), "Conf");
     std::vector<std::string> vals;
-    for (pugi::xml_node v : stVal.children("Val")) vals.push_back(v.attribute("sGroup").value() + std::string("=") + v.text().get());
+    for (pugi::xml_node v : stVal.children("Val"))
+        vals.push_back(v.attribute("sGroup").value() + std::string("=") + v.text().get());
     EXPECT_EQ(vals, (std::vector<std::string>{"1=false", "2=true"}));
     pugi::xml_node q = dtt.select_node("DOType[@id='P1_SPS']/DA[@name='q']").node();
     EXPECT_EQ(AttrNames(q), (std::vector<std::string>{"name", "desc", "fc", "bType", "count", "valImport"}));
