@@ -129,7 +129,8 @@ bool CKiln_Import::Import_BDA(CKiln_Main* app, URI_Ref daType, XmlNode node, CSt
     if (ReadAttr(node, "count", text)) app->DocMtd_Modify_attribute_value(bda, "sec:BDA.count", text);
     if (ReadAttr(node, "sAddr", text)) app->DocMtd_Modify_attribute_value(bda, "sec:BDA.sAddr", text);
     if (ReadAttr(node, "valImport", text))
-        app->DocMtd_Modify_attribute_value(bda, "sec:BDA.valImport", IsTrueText(text) ? "true" : "false");
+        app->DocMtd_Modify_attribute_value(bda, "sec:BDA.valImport",
+                                           IsTrueText(text) || text == "1" ? "true" : "false");
     if (ReadAttr(node, "desc", text)) app->DocMtd_Modify_attribute_value(bda, "cim:Naming.description", text);
     ImportMemberVals(app, bda, node, "sec:BDA.valueStr");
     return true;

@@ -122,7 +122,8 @@ bool CKiln_Import::Import_DA(CKiln_Main* app, URI_Ref doType, ImportNameTable& m
     if (ReadAttr(node, "count", text)) app->DocMtd_Modify_attribute_value(da, "sec:BDA.count", text);
     if (ReadAttr(node, "sAddr", text)) app->DocMtd_Modify_attribute_value(da, "sec:BDA.sAddr", text);
     if (ReadAttr(node, "valImport", text))
-        app->DocMtd_Modify_attribute_value(da, "sec:BDA.valImport", IsTrueText(text) ? "true" : "false");
+        app->DocMtd_Modify_attribute_value(da, "sec:BDA.valImport",
+                                           IsTrueText(text) || text == "1" ? "true" : "false");
     // A DA's values are read like a BDA's, so that they survive a round trip.
     ImportMemberVals(app, da, node, "sec:BDA.valueStr");
     return true;

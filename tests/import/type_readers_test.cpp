@@ -19,7 +19,7 @@ const char* const kTemplates = R"(
   <DA name="q" fc="ST" bType="Quality" qchg="true"/>
   <DA name="origin" fc="ST" bType="Struct" type="MyOrig"/>
   <DA name="d" fc="DC" bType="VisString255" valKind="Set" count="2" sAddr="1.2"><Val>单点</Val><Val>二</Val></DA>
-  <DA name="myExt" fc="EX" bType="VisString64" dchg="1" valKind="Conf" valImport="true"/>
+  <DA name="myExt" fc="EX" bType="VisString64" dchg="1" valKind="Conf" valImport="1"/>
   <DA name="ctlNum" fc="SR" bType="INT8U"/>
 </DOType>
 <DOType id="MyINC" cdc="INC">
