@@ -12,6 +12,42 @@ namespace {
 // their SCL id.
 CString EnumId(const CString& name) { return name.Find("850EN_") == 0 ? name.Mid(6) : name; }
 
+// The array size of a DA or BDA as its definition gives it: the member's own
+// in a type of the standard definitions, else that of the member of the same
+// name in the class of the member's type. Such a size names an attribute
+// ("maxPts") and is copied into the members made from the definitions; it is
+// not written, so that only a size a file gave comes back out.
+CString DefinedCount(CKiln_Main* pMain, const URI_Ref& member) {
+    const bool bDA = member.sClass == "sec:DA";
+    const URI_Ref owner =
+        pMain->DocMtd_getFirstUri_ofAsso(member, bDA ? "sec:DA.MemberOf_DOType" : "sec:BDA.MemberOf_DAType");
+    if (owner.IsEmpty()) return CString();
+    if (Attr(pMain, owner, bDA ? "sec:DOType.isInstType" : "sec:DAType.isInstType").CompareNoCase("true") != 0)
+        return Attr(pMain, member, "sec:BDA.count");
+    const URI_Ref cls =
+        pMain->DocMtd_getFirstUri_ofAsso(owner, bDA ? "sec:DOType.ClassOf_DOType" : "sec:DAType.ClassOf_DAType");
+    if (cls.IsEmpty()) return CString();
+    std::vector<URI_Ref> members;
+    Members(pMain, cls, bDA ? "sec:DOType.Contains_DAs" : "sec:DAType.Contains_BDAs", members);
+    const CString name = Attr(pMain, member, kiln::core::kRoleName);
+    for (const URI_Ref& m : members)
+        if (m.sClass == member.sClass && Attr(pMain, m, kiln::core::kRoleName) == name)
+            return Attr(pMain, m, "sec:BDA.count");
+    return CString();
+}
+
+// The values of a DA or BDA, each with its setting group, in their order.
+bool WriteVals(CKiln_Main* pMain, CBase_XML& xml, const XmlNode& element, const std::vector<URI_Ref>& vals) {
+    for (const URI_Ref& v : vals) {
+        const CString group = Attr(pMain, v, "sec:Val.sGroup");
+        XmlNode val = xml.AddNewNode_withAttr(element, "Val", group.IsEmpty() ? CString() : CString("sGroup"));
+        if (!val) return false;
+        if (!group.IsEmpty() && !Put(xml, val, "sGroup", group)) return false;
+        if (!xml.Write_NodeValueString(val, ".", Attr(pMain, v, "sec:Val.sValue"))) return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 bool CKiln_Export::SkipsType(CKiln_Main* pMain, const URI_Ref& type, const char* role) const {
@@ -73,23 +109,27 @@ bool CKiln_Export::Export_LNodeType(const XmlNode& parent, CKiln_Main* pMain, CB
     if (!ReadName(pMain, type, name)) return false;
     if (SkipsType(pMain, type, "sec:LNodeType.isInstType")) return true;
     const CString desc = Attr(pMain, type, "cim:Naming.description");
-    // The iedType a file gave the type, else the name of the IED whose ICD
-    // owns the type's package.
+    // The iedType a file gave the type (none when it gave none), else the
+    // name of the IED whose ICD owns the type's package.
     CString iedName = Attr(pMain, type, "sec:LNodeType.iedType");
-    if (iedName.IsEmpty()) {
+    const bool read = Attr(pMain, type, "sec:LNodeType.iedTypeRead").CompareNoCase("true") == 0;
+    if (iedName.IsEmpty() && !read) {
         const URI_Ref icd = pMain->DocMtd_getFirstUri_ofAsso(type, "sec:LNodeType.TypePackage/sec:TypePackage.ICD");
         if (icd.IsSet()) iedName = FirstName(pMain, icd, "sec:ICD.IED");
     }
+    const bool withIedType = !read || !iedName.IsEmpty();
     const CString base = FirstName(pMain, type, "sec:LNodeType.Abstract_Type");
     const CString lnClass = kiln::core::LnClassOfType(*pMain, type);
 
-    CStringArray attrs = Names({"id", "iedType", "lnClass"});
+    CStringArray attrs = Names({"id"});
+    if (withIedType) attrs.Add("iedType");
+    attrs.Add("lnClass");
     if (!base.IsEmpty()) attrs.Add("zScl:base");
     attrs.Add("desc");
     XmlNode element = xml.AddNewNode_withAttrs(parent, "LNodeType", attrs);
     if (!element) return false;
     Put(xml, element, "id", name);
-    Put(xml, element, "iedType", iedName);
+    if (withIedType) Put(xml, element, "iedType", iedName);
     Put(xml, element, "lnClass", lnClass);
     if (!base.IsEmpty()) Put(xml, element, "zScl:base", base);
     Put(xml, element, "desc", desc);
@@ -163,9 +203,15 @@ bool CKiln_Export::Export_DOType(const XmlNode& parent, CKiln_Main* pMain, CBase
     if (SkipsType(pMain, type, "sec:DOType.isInstType")) return true;
     const CString desc = Attr(pMain, type, "cim:Naming.description");
     const CString cdc = kiln::core::CdcOfType(*pMain, type);
-    XmlNode element = xml.AddNewNode_withAttrs(parent, "DOType", Names({"id", "cdc", "desc"}));
+    const CString iedType = Attr(pMain, type, "sec:DOType.iedType");
+    CStringArray attrs = Names({"id"});
+    if (!iedType.IsEmpty()) attrs.Add("iedType");
+    attrs.Add("cdc");
+    attrs.Add("desc");
+    XmlNode element = xml.AddNewNode_withAttrs(parent, "DOType", attrs);
     if (!element) return false;
     Put(xml, element, "id", name);
+    if (!iedType.IsEmpty()) Put(xml, element, "iedType", iedType);
     Put(xml, element, "cdc", cdc);
     Put(xml, element, "desc", desc);
 
@@ -175,11 +221,15 @@ bool CKiln_Export::Export_DOType(const XmlNode& parent, CKiln_Main* pMain, CBase
         if (!Export_DA(element, pMain, xml, a, false)) return false;
     if (!Members(pMain, type, "sec:DOType.Contains_SDOs", sdos)) return false;
     for (const URI_Ref& s : sdos) {
-        XmlNode sdo = xml.AddNewNode_withAttrs(element, "SDO", Names({"name", "type", "desc"}));
+        const CString count = Attr(pMain, s, "sec:SDO.count");
+        CStringArray sdoAttrs = Names({"name", "type", "desc"});
+        if (!count.IsEmpty()) sdoAttrs.Add("count");
+        XmlNode sdo = xml.AddNewNode_withAttrs(element, "SDO", sdoAttrs);
         if (!sdo) return false;
         Put(xml, sdo, "name", Attr(pMain, s, kiln::core::kRoleName));
         Put(xml, sdo, "type", FirstName(pMain, s, "sec:SDO.DefinedBy_DOType"));
         Put(xml, sdo, "desc", Attr(pMain, s, "cim:Naming.description"));
+        if (!count.IsEmpty()) Put(xml, sdo, "count", count);
     }
     return true;
 }
@@ -194,6 +244,10 @@ bool CKiln_Export::Export_DA(const XmlNode& parent, CKiln_Main* pMain, CBase_XML
     const CString fc = bDA ? Reduce(Attr(pMain, member, "sec:DA.fc_0")) : CString();
     const CString bType = Reduce(Attr(pMain, member, "sec:BDA.bType"));
     const CString trg = bDA ? Reduce(Attr(pMain, member, "sec:DA.trgOp")) : CString();
+    const CString valKind = Reduce(Attr(pMain, member, "sec:BDA.valKind"));
+    const CString valImport = Attr(pMain, member, "sec:BDA.valImport");
+    CString count = Attr(pMain, member, "sec:BDA.count");
+    if (!count.IsEmpty() && count == DefinedCount(pMain, member)) count.Empty();
 
     CString type;
     if (bType == "Enum") {
@@ -222,6 +276,9 @@ bool CKiln_Export::Export_DA(const XmlNode& parent, CKiln_Main* pMain, CBase_XML
     if (!sAddr.IsEmpty()) attrs.Add("sAddr");
     for (const char* t : triggers) attrs.Add(t);
     if (!type.IsEmpty()) attrs.Add("type");
+    if (!valKind.IsEmpty()) attrs.Add("valKind");
+    if (!count.IsEmpty()) attrs.Add("count");
+    if (!valImport.IsEmpty()) attrs.Add("valImport");
     XmlNode element = xml.AddNewNode_withAttrs(parent, bAsBDA ? "BDA" : "DA", attrs);
     if (!element) return false;
     Put(xml, element, "name", name);
@@ -231,7 +288,15 @@ bool CKiln_Export::Export_DA(const XmlNode& parent, CKiln_Main* pMain, CBase_XML
     if (!type.IsEmpty()) Put(xml, element, "type", type);
     for (const char* t : triggers) Put(xml, element, t, "true");
     if (!sAddr.IsEmpty()) Put(xml, element, "sAddr", sAddr);
+    if (!valKind.IsEmpty()) Put(xml, element, "valKind", valKind);
+    if (!count.IsEmpty()) Put(xml, element, "count", count);
+    if (!valImport.IsEmpty()) Put(xml, element, "valImport", valImport);
 
+    // The member's values as the model keeps them (a file's, with their
+    // setting groups); without any, a DA's preset value.
+    std::vector<URI_Ref> vals;
+    if (!Members(pMain, member, "sec:BDA.Vals", vals)) return false;
+    if (!vals.empty()) return WriteVals(pMain, xml, element, vals);
     if (bAsBDA || !bDA) return true;
     CString value;
     if (!pMain->DocMtd_get_attribute_value(member, "sec:BDA.valueStr", value)) return false;
@@ -243,9 +308,14 @@ bool CKiln_Export::Export_DAType(const XmlNode& parent, CKiln_Main* pMain, CBase
     CString name;
     if (!ReadName(pMain, type, name)) return false;
     if (SkipsType(pMain, type, "sec:DAType.isInstType")) return true;
-    XmlNode element = xml.AddNewNode_withAttrs(parent, "DAType", Names({"id", "desc"}));
+    const CString iedType = Attr(pMain, type, "sec:DAType.iedType");
+    CStringArray attrs = Names({"id"});
+    if (!iedType.IsEmpty()) attrs.Add("iedType");
+    attrs.Add("desc");
+    XmlNode element = xml.AddNewNode_withAttrs(parent, "DAType", attrs);
     if (!element) return false;
     Put(xml, element, "id", name);
+    if (!iedType.IsEmpty()) Put(xml, element, "iedType", iedType);
     Put(xml, element, "desc", Attr(pMain, type, "cim:Naming.description"));
     std::vector<URI_Ref> bdas;
     if (!Members(pMain, type, "sec:DAType.Contains_BDAs", bdas)) return false;

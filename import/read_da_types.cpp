@@ -35,6 +35,10 @@ bool CKiln_Import::Import_EnumType(CKiln_Main* app, URI_Ref enumType, XmlNode no
 bool CKiln_Import::IsStandardEnumType(CKiln_Main* app, const XmlNode& node, const CString& id) {
     auto known = m_mapKnownEnumTypes.find(id.Find("850EN_") >= 0 ? id : "850EN_" + id);
     if (known == m_mapKnownEnumTypes.end()) return false;
+    // Descriptions count too: a copy that describes itself or its values
+    // otherwise is the file's own, so that the export writes them back.
+    const char* const kDesc = "cim:Naming.description";
+    if (AttrText(node, "desc") != app->DocMtd_getValue_ofAttr(known->second, kDesc)) return false;
     const std::vector<XmlNode> values = Children(node, "EnumVal");
     const std::vector<URI_Ref> standard = MembersByOrd(app, known->second, "sec:EnumType.EnumVals");
     if (values.size() != standard.size()) return false;
@@ -42,7 +46,8 @@ bool CKiln_Import::IsStandardEnumType(CKiln_Main* app, const XmlNode& node, cons
         CString text;
         Get_NodeText(values[i], ".", text);
         if (AttrText(values[i], "ord") != app->DocMtd_getValue_ofAttr(standard[i], kRoleOrd) ||
-            text != app->DocMtd_getValue_ofAttr(standard[i], "sec:EnumVal.val"))
+            text != app->DocMtd_getValue_ofAttr(standard[i], "sec:EnumVal.val") ||
+            AttrText(values[i], "desc") != app->DocMtd_getValue_ofAttr(standard[i], kDesc))
             return false;
     }
     return true;
@@ -54,8 +59,9 @@ bool CKiln_Import::Import_DAType(CKiln_Main* app, URI_Ref daType, XmlNode node, 
     if (!ord.IsEmpty()) app->DocMtd_Modify_attribute_value(daType, kRoleOrd, ord);
     app->DocMtd_Modify_attribute_value(daType, "sec:DAType.isInstType", "true");
     app->Mtd_SetStatusBarText("正在导入TypePackage下 DAType: " + AttrText(node, "id"));
-    CString desc;
-    if (ReadAttr(node, "desc", desc)) app->DocMtd_Modify_attribute_value(daType, "cim:Naming.description", desc);
+    CString text;
+    if (ReadAttr(node, "desc", text)) app->DocMtd_Modify_attribute_value(daType, "cim:Naming.description", text);
+    if (ReadAttr(node, "iedType", text)) app->DocMtd_Modify_attribute_value(daType, "sec:DAType.iedType", text);
     long i = 0;
     for (const XmlNode& bda : Children(node, "BDA")) Import_BDA(app, daType, bda, Dec(++i));
     return true;
@@ -122,6 +128,9 @@ bool CKiln_Import::Import_BDA(CKiln_Main* app, URI_Ref daType, XmlNode node, CSt
         app->DocMtd_Modify_attribute_value(bda, "sec:BDA.valKind", ModelEnum("ValKindEnum", text));
     if (ReadAttr(node, "count", text)) app->DocMtd_Modify_attribute_value(bda, "sec:BDA.count", text);
     if (ReadAttr(node, "sAddr", text)) app->DocMtd_Modify_attribute_value(bda, "sec:BDA.sAddr", text);
+    if (ReadAttr(node, "valImport", text))
+        app->DocMtd_Modify_attribute_value(bda, "sec:BDA.valImport",
+                                           IsTrueText(text) || text == "1" ? "true" : "false");
     if (ReadAttr(node, "desc", text)) app->DocMtd_Modify_attribute_value(bda, "cim:Naming.description", text);
     ImportMemberVals(app, bda, node, "sec:BDA.valueStr");
     return true;

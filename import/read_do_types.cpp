@@ -32,6 +32,8 @@ bool CKiln_Import::Import_DOType(CKiln_Main* app, URI_Ref doType, XmlNode node, 
         }
     }
     if (hasDesc) app->DocMtd_Modify_attribute_value(doType, "cim:Naming.description", desc);
+    CString iedType;
+    if (ReadAttr(node, "iedType", iedType)) app->DocMtd_Modify_attribute_value(doType, "sec:DOType.iedType", iedType);
     long i = 0;
     for (const XmlNode& da : Children(node, "DA")) Import_DA(app, doType, members, da, Dec(++i));
     i = 0;
@@ -119,6 +121,9 @@ bool CKiln_Import::Import_DA(CKiln_Main* app, URI_Ref doType, ImportNameTable& m
         app->DocMtd_Modify_attribute_value(da, "sec:BDA.valKind", ModelEnum("ValKindEnum", text));
     if (ReadAttr(node, "count", text)) app->DocMtd_Modify_attribute_value(da, "sec:BDA.count", text);
     if (ReadAttr(node, "sAddr", text)) app->DocMtd_Modify_attribute_value(da, "sec:BDA.sAddr", text);
+    if (ReadAttr(node, "valImport", text))
+        app->DocMtd_Modify_attribute_value(da, "sec:BDA.valImport",
+                                           IsTrueText(text) || text == "1" ? "true" : "false");
     // A DA's values are read like a BDA's, so that they survive a round trip.
     ImportMemberVals(app, da, node, "sec:BDA.valueStr");
     return true;
@@ -142,6 +147,7 @@ bool CKiln_Import::Import_SDO(CKiln_Main* app, URI_Ref doType, ImportNameTable& 
         app->DocMtd_Modify_attribute_value(sdo, "sec:SDO.SemanticNs", "扩展");
     }
     if (ReadAttr(node, "desc", text)) app->DocMtd_Modify_attribute_value(sdo, "cim:Naming.description", text);
+    if (ReadAttr(node, "count", text)) app->DocMtd_Modify_attribute_value(sdo, "sec:SDO.count", text);
     if (ReadAttr(node, "type", text)) {
         auto it = m_mapNewDOTypes.find(text);
         if (it != m_mapNewDOTypes.end() && it->second.m_uShell.IsSet())

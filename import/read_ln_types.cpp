@@ -22,6 +22,8 @@ bool CKiln_Import::Import_LNodeType(CKiln_Main* app, URI_Ref lnType, XmlNode nod
     CString iedType;
     if (ReadAttr(node, "iedType", iedType))
         app->DocMtd_Modify_attribute_value(lnType, "sec:LNodeType.iedType", iedType);
+    // A type read without one is written without one, not with its IED's name.
+    app->DocMtd_Modify_attribute_value(lnType, "sec:LNodeType.iedTypeRead", "true");
 
     const CString who = "错误：ICD文件:  LNodeType:" + id;
     if (!base.IsEmpty()) {

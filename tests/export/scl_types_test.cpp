@@ -85,6 +85,40 @@ TEST_F(TypesTest, EnumerationIdsValuesAndTriggers) {
     EXPECT_EQ(Select(Templates(WriteIcd(c.icd, false)), "EnumType/@id"), std::vector<std::string>{"X850EN_ctlModel"});
 }
 
+// Types made in the model take their IED's name as iedType, an LN type read
+// from a file only the one it gave; array sizes are written where a file gave
+// them, not where members made from the definitions copied the definitions'
+// own ("maxPts"); a DA's values are written with their setting groups.
+TEST_F(TypesTest, IedTypesSizesAndValuesOfReadTypesAndOfTypesMadeInTheModel) {
+    Set(c.ptocT, "sec:LNodeType.iedTypeRead", "true");
+    Set(c.mmxuT, "sec:LNodeType.iedTypeRead", "true");
+    Set(c.mmxuT, "sec:LNodeType.iedType", "R-100");
+    for (const URI_Ref& member : {m.spsStVal, m.p1SpsStVal, m.wyeD}) Set(member, "sec:BDA.count", "maxPts");
+    Set(m.p1SpsQ, "sec:BDA.count", "4");
+    Set(m.wyePhsA, "sec:SDO.count", "3");
+    Set(m.p1SpsStVal, "sec:BDA.valueStr", "false");
+    for (int group : {1, 2}) {
+        URI_Ref val = MakeUnder(m.p1SpsStVal, "sec:Val", "", "sec:Val.BDA", group);
+        Set(val, "sec:Val.sValue", group == 1 ? "false" : "true");
+        Set(val, "sec:Val.sGroup", ToText(group));
+    }
+
+    bool ok = false;
+    pugi::xml_node dtt = Templates(WriteIcd(c.icd, false, &ok, "kinds.icd"));
+    EXPECT_TRUE(ok);
+    EXPECT_EQ(AttrNames(dtt.select_node("LNodeType[@id='PTOC_T']").node()),
+              (std::vector<std::string>{"id", "lnClass", "zScl:base", "desc"}));
+    EXPECT_EQ(Select(dtt, "LNodeType/@iedType"), (std::vector<std::string>{"TEMPLATE", "R-100"}));
+    EXPECT_EQ(Select(dtt, "DOType/DA/@count"), std::vector<std::string>{"4"});
+    EXPECT_EQ(Select(dtt, "DOType[@id='WYE']/SDO/@count"), std::vector<std::string>{"3"});
+    std::vector<std::string> vals;
+    for (pugi::xml_node v : dtt.select_node("DOType[@id='P1_SPS']/DA[@name='stVal']").node().children("Val"))
+        vals.push_back(v.attribute("sGroup").value() + std::string("=") + v.text().get());
+    EXPECT_EQ(vals, (std::vector<std::string>{"1=false", "2=true"}));
+    bool skipped = false;
+    EXPECT_EQ(ValidateScl(Path("kinds.icd"), skipped), "");
+}
+
 TEST_F(TypesTest, CyclesEndTheWalks) {
     // A DOType holding itself through an SDO, a DAType holding itself
     // through a BDA, and an LN type that is its own base's base.

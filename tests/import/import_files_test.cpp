@@ -738,3 +738,80 @@ TEST_F(ImportFilesTest, SettingReferencesAreNotedWithoutCounting) {
 }
 
 }  // namespace kiln::test
+
+#include <sstream>
+
+#include "tests/import/scl_compare.h"
+
+namespace kiln::test {
+namespace {
+
+// Types as a maker writes them: LN types with and without iedType, DO and DA
+// types with one, every kind of value, arrays, imported values, values of
+// setting groups, and a copy of a standard enumeration describing a value.
+const std::string kMakersTypes =
+    "<LNodeType id=\"L0\" lnClass=\"LLN0\"><DO name=\"Mod\" type=\"TINC\"/></LNodeType>\n"
+    "<LNodeType id=\"MX\" iedType=\"R-100\" lnClass=\"MMXU\"><DO name=\"A\" type=\"TWYE\"/></LNodeType>\n"
+    "<DOType id=\"TINC\" iedType=\"R-100\" cdc=\"INC\"><DA name=\"stVal\" fc=\"ST\" bType=\"INT32\" dchg=\"true\" "
+    "dupd=\"true\" valKind=\"RO\" sAddr=\"3.1\"><Val sGroup=\"1\">1</Val><Val sGroup=\"2\">5</Val></DA>"
+    "<DA name=\"ctlModel\" fc=\"CF\" bType=\"Enum\" type=\"Beh\" valKind=\"Spec\"><Val>on</Val></DA></DOType>\n"
+    "<DOType id=\"TSPS\" cdc=\"SPS\"><DA name=\"stVal\" fc=\"ST\" bType=\"BOOLEAN\" dchg=\"true\" valKind=\"Set\"/>"
+    "<DA name=\"q\" fc=\"ST\" bType=\"Quality\" qchg=\"true\"/><DA name=\"origin\" fc=\"ST\" bType=\"Struct\" "
+    "type=\"TOrig\" count=\"2\" valImport=\"true\"/></DOType>\n"
+    "<DOType id=\"TWYE\" cdc=\"WYE\"><SDO name=\"phsA\" type=\"TSPS\" count=\"3\"/></DOType>\n"
+    "<DAType id=\"TOrig\" iedType=\"R-100\"><BDA name=\"orCat\" bType=\"Enum\" type=\"Beh\" valKind=\"Conf\" "
+    "count=\"4\"/><BDA name=\"orIdent\" bType=\"Octet64\" sAddr=\"9\" valImport=\"false\"><Val sGroup=\"1\">AB</Val>"
+    "<Val sGroup=\"2\"></Val></BDA></DAType>\n"
+    "<EnumType id=\"Beh\"><EnumVal ord=\"1\" desc=\"投入\">on</EnumVal><EnumVal ord=\"2\">blocked</EnumVal></EnumType>\n";
+
+const std::string kMakersIed =
+    "<IED name=\"RELAY\"><AccessPoint name=\"S1\"><Server><LDevice inst=\"MEAS\">"
+    "<LN0 lnClass=\"LLN0\" lnType=\"L0\" inst=\"\"/><LN lnClass=\"MMXU\" lnType=\"MX\" inst=\"1\"/>"
+    "</LDevice></Server></AccessPoint></IED>\n";
+
+std::string TemplatesText(const pugi::xml_node& scl) {
+    std::ostringstream out;
+    scl.child("DataTypeTemplates").print(out);
+    return out.str();
+}
+
+}  // namespace
+
+// The types of a maker's ICD through the ICD import and export come back as
+// the file wrote them, and a second import and export writes them the same.
+TEST_F(ImportFilesTest, TheTypesOfAnIcdComeBackAsTheFileWroteThem) {
+    const std::string source = Icd("<Header id=\"RELAY1\"/>", kMakersIed, kMakersTypes);
+    URI_Ref first, second;
+    ASSERT_TRUE(RunIcd(source, &first));
+    EXPECT_EQ(SavedReport(), std::vector<ReportEntry>{});
+    for (const char* t : {"ICD_Template.xml", "MICS_Template.xml"})
+        std::filesystem::copy_file(std::filesystem::path(KILN_SOURCE_DIR) / "Template" / t, workspace / "Template" / t);
+    auto exportIcd = [&](const URI_Ref& icd, const char* name) {
+        const CString path = CString(workspace.string().c_str()) + "/" + name;
+        ui.AnswerNo("是否由M2I生成DOI DAI");
+        ui.AnswerSaveFile(path);
+        EXPECT_TRUE(app.Rsc_ICD_Export(icd, false));
+        return path;
+    };
+    const CString once = exportIcd(first, "once.icd");
+
+    pugi::xml_document src, out;
+    ASSERT_TRUE(src.load_string(source.c_str()));
+    ASSERT_TRUE(out.load_file(once.GetString()));
+    std::vector<std::string> differences;
+    for (const TreeDifference& d : CompareSclRoundTrip(src.document_element(), out.document_element()))
+        if (d.path.rfind("/SCL/DataTypeTemplates", 0) == 0) differences.push_back(::testing::PrintToString(d));
+    EXPECT_EQ(differences, std::vector<std::string>{});
+    bool skipped = false;
+    EXPECT_EQ(ValidateAgainstScl(once.GetString(), skipped), "");
+
+    ui.ClearCalls();
+    ui.AnswerOpenFile(once);
+    ui.AnswerInputKeep();
+    ASSERT_TRUE(app.Rsc_ICD_Import(&second, product));
+    pugi::xml_document again;
+    ASSERT_TRUE(again.load_file(exportIcd(second, "twice.icd").GetString()));
+    EXPECT_EQ(TemplatesText(again.document_element()), TemplatesText(out.document_element()));
+}
+
+}  // namespace kiln::test

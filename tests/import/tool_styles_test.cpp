@@ -112,9 +112,12 @@ TEST_F(ToolStylesTest, AMergingUnitWithByteOrderMarkCrlfForeignNamespacesAndSamp
     EXPECT_EQ(Get(inputs[1], "sec:DARef.doName"), "TmSrc");
 
     // Standard enumerations are taken from the standard, except the copy the
-    // maker restricted to two values; the maker's own one comes in with its
-    // empty first value.
-    EXPECT_EQ(TypeNames(icd, "sec:TypePackage.EnumTypes"), (std::vector<CString>{"MU610_HealthKind", "CtlModelKind"}));
+    // maker restricted to two values and the one it described; the maker's
+    // own one comes in with its empty first value.
+    EXPECT_EQ(TypeNames(icd, "sec:TypePackage.EnumTypes"),
+              (std::vector<CString>{"BehaviourModeKind", "MU610_HealthKind", "CtlModelKind"}));
+    EXPECT_EQ(Desc(Member(Target(icd, "sec:ICD.TypePackage"), "sec:TypePackage.EnumTypes", "BehaviourModeKind")),
+              "行为模式");
     const std::vector<URI_Ref> ctlModels =
         Members(Member(Target(icd, "sec:ICD.TypePackage"), "sec:TypePackage.EnumTypes", "CtlModelKind"),
                 "sec:EnumType.EnumVals");

@@ -14,12 +14,12 @@ const char* const kTemplates = R"(
   <DO name="Xyz" type="MySPS" desc="扩展" transient="TRUE"/>
   <DO name="Tr" type="MySPS" transient="1"/>
 </LNodeType>
-<DOType id="MySPS" cdc="SPS" desc="单点状态">
+<DOType id="MySPS" iedType="R-100" cdc="SPS" desc="单点状态">
   <DA name="stVal" fc="ST" bType="BOOLEAN" dchg="true"/>
   <DA name="q" fc="ST" bType="Quality" qchg="true"/>
   <DA name="origin" fc="ST" bType="Struct" type="MyOrig"/>
   <DA name="d" fc="DC" bType="VisString255" valKind="Set" count="2" sAddr="1.2"><Val>单点</Val><Val>二</Val></DA>
-  <DA name="myExt" fc="EX" bType="VisString64" dchg="1"/>
+  <DA name="myExt" fc="EX" bType="VisString64" dchg="1" valKind="Conf" valImport="1"/>
   <DA name="ctlNum" fc="SR" bType="INT8U"/>
 </DOType>
 <DOType id="MyINC" cdc="INC">
@@ -32,11 +32,11 @@ const char* const kTemplates = R"(
   <SDO name="other" type="MySPS" desc="其他"/>
 </DOType>
 <DOType id="MyWYE" cdc="WYE">
-  <SDO name="phsA" type="MySPS"/>
+  <SDO name="phsA" type="MySPS" count="3"/>
   <SDO name="phsX" type="MySPS"/>
 </DOType>
-<DAType id="MyOrig" desc="发起者">
-  <BDA name="orCat" bType="Enum" type="MyCat"/>
+<DAType id="MyOrig" iedType="R-100" desc="发起者">
+  <BDA name="orCat" bType="Enum" type="MyCat" valKind="RO" valImport="0"/>
   <BDA name="orIdent" bType="Octet64" desc="标识"><Val>a</Val><Val sGroup="2" desc="第二">b</Val><Val>c</Val></BDA>
 </DAType>
 <EnumType id="MyCat" desc="类别">
@@ -45,6 +45,10 @@ const char* const kTemplates = R"(
   <EnumVal>extra</EnumVal>
 </EnumType>
 <EnumType id="Beh">
+  <EnumVal ord="1">on</EnumVal>
+  <EnumVal ord="2">blocked</EnumVal>
+</EnumType>
+<EnumType id="850EN_Beh" desc="行为">
   <EnumVal ord="1">on</EnumVal>
   <EnumVal ord="2">blocked</EnumVal>
 </EnumType>
@@ -67,8 +71,10 @@ TEST_F(ImportTest, TypeTemplatesFillTheirShells) {
     EXPECT_EQ(AllEntries(), std::vector<ReportEntry>{});
     EXPECT_EQ(imp.m_nErrors, 0);
 
-    // Enumerations: the standard one gets no shell; values by their text.
+    // Enumerations: the standard one gets no shell, a copy that describes
+    // itself does; values by their text.
     EXPECT_TRUE(ShellOf(imp.m_mapNewEnumTypes, "Beh").IsEmpty());
+    EXPECT_EQ(Get(ShellOf(imp.m_mapNewEnumTypes, "850EN_Beh"), "cim:Naming.description"), "行为");
     URI_Ref cat = ShellOf(imp.m_mapNewEnumTypes, "MyCat");
     EXPECT_EQ(Get(cat, "cim:Naming.description"), "类别");
     std::vector<URI_Ref> vals = Members(cat, "sec:EnumType.EnumVals");
@@ -106,6 +112,13 @@ TEST_F(ImportTest, TypeTemplatesFillTheirShells) {
     EXPECT_EQ(Get(das[3], "sec:BDA.valKind"), EnumValue("ValKindEnum", "Set"));
     EXPECT_EQ(Get(das[3], "sec:BDA.count"), "2");
     EXPECT_EQ(Get(das[3], "sec:BDA.sAddr"), "1.2");
+    // Every kind of value the SCL allows, whether the value is imported, and
+    // the types' iedType are kept to be written back.
+    EXPECT_EQ(Get(das[4], "sec:BDA.valKind"), EnumValue("ValKindEnum", "Conf"));
+    EXPECT_EQ(Get(das[4], "sec:BDA.valImport"), "true");
+    EXPECT_EQ(Get(das[3], "sec:BDA.valImport"), "");
+    EXPECT_EQ(Get(sps, "sec:DOType.iedType"), "R-100");
+    EXPECT_EQ(Get(ShellOf(imp.m_mapNewDOTypes, "MyINC"), "sec:DOType.iedType"), "");
     // A DA's values are kept like a BDA's.
     EXPECT_EQ(Get(das[3], "sec:BDA.valueStr"), "单点");
     EXPECT_EQ(Members(das[3], "sec:BDA.Vals").size(), 2u);
@@ -118,6 +131,9 @@ TEST_F(ImportTest, TypeTemplatesFillTheirShells) {
     ASSERT_EQ(wyeSdos.size(), 2u);
     EXPECT_EQ(Get(wyeSdos[0], "sec:SDO.presence"), optional);
     EXPECT_EQ(Get(wyeSdos[1], "sec:SDO.presence"), "");
+    // An array of sub-objects keeps its size.
+    EXPECT_EQ(Get(wyeSdos[0], "sec:SDO.count"), "3");
+    EXPECT_EQ(Get(wyeSdos[1], "sec:SDO.count"), "");
 
     URI_Ref inc = ShellOf(imp.m_mapNewDOTypes, "MyINC");
     std::vector<URI_Ref> incDAs = Members(inc, "sec:DOType.Contains_DAs");
@@ -140,6 +156,9 @@ TEST_F(ImportTest, TypeTemplatesFillTheirShells) {
     std::vector<URI_Ref> bdas = Members(orig, "sec:DAType.Contains_BDAs");
     ASSERT_EQ(bdas.size(), 2u);
     EXPECT_EQ(Target(bdas[0], "sec:BDA.DefinedBy_EnumType"), cat);
+    EXPECT_EQ(Get(orig, "sec:DAType.iedType"), "R-100");
+    EXPECT_EQ(Get(bdas[0], "sec:BDA.valKind"), EnumValue("ValKindEnum", "RO"));
+    EXPECT_EQ(Get(bdas[0], "sec:BDA.valImport"), "false");
     EXPECT_EQ(Get(bdas[1], "sec:BDA.valueStr"), "a");
     std::vector<URI_Ref> values = Members(bdas[1], "sec:BDA.Vals");
     ASSERT_EQ(values.size(), 3u);
