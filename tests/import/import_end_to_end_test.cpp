@@ -192,7 +192,7 @@ TEST_F(ImportEndToEnd, FilesOfFurtherToolsGoOutAgainAsValidScl) {
         {"ed2_1_merging_unit.cid", "MU-610_Ver2.1_RevA", "answer no\n", {"MU"}},
         {"gbk_multi_ap_line_protection.icd", "PL-2000_Ver5.20_RevC", "answer no\n", {"LD0", "PROT", "PIGO", "PISV"}},
         {"utf16le_bus_protection.icd", "BP-30_Ver1.2_RevA", "", {"PROT"}},
-        {"prefixed_namespace_bus_protection.iid", "BP-30I_Ver1.2_RevA", "", {"PROT"}},
+        {"prefixed_namespace_bus_protection.iid", "BP-30I_Ver1.2_RevA", "answer no\n", {"PROT"}},
         {"latin1_feeder_relay.icd", "FR-7_Ver4.1_RevC", "", {"PROT"}},
         {"gb2312_multi_ap_line_relay.icd", "JXB-931A_Ver1.00_RevA", "answer no\n", {"PROT", "MEAS", "PIGO", "PISV"}},
         {"ed2_pv_feeder_station.scd", "PV_E02_Station_Ver3_Rev1", "answer no\n", {"PROT", "CTRL", "DER"}},

@@ -572,9 +572,11 @@ TEST_F(ImportFilesTest, TheFirstIedOfAMultiIedFileIsImported) {
     EXPECT_EQ(Get(ied, "cim:Naming.name"), "BAY1");
     EXPECT_EQ(Get(ied, "cim:Naming.description"), "一号间隔");
     EXPECT_EQ(NamesOf(Members(Target(ied, "sec:IED.Servers"), "sec:Server.LDevices")), std::vector<CString>{"PROT"});
+    // The Private element of the imported IED is named, nothing of the other.
     const std::vector<ReportEntry> report = SavedReport();
-    ASSERT_EQ(report.size(), 1u);
+    ASSERT_EQ(report.size(), 2u);
     EXPECT_EQ(report[0].error, "未找到LNode:BAY2CTRLLLN0");
+    EXPECT_EQ(report[1], (ReportEntry{"other_error", "警告：ICD文件:  Private:maker:cfg", "IED:BAY1下的Private(type=maker:cfg)未导入"}));
 }
 
 }  // namespace kiln::test

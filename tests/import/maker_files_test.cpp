@@ -8,8 +8,14 @@ namespace kiln::test {
 namespace {
 
 TEST_F(MakerFilesTest, AFirstEditionRelayWithItsValuesReportsAndChineseTexts) {
-    const URI_Ref icd = Import("ed1_line_relay.icd", 0);
+    // Warnings only: the board list, the services and the address are named.
+    const URI_Ref icd = Import("ed1_line_relay.icd", 0, 3);
     ASSERT_TRUE(icd.IsSet());
+    EXPECT_EQ(SavedReport(),
+              (std::vector<ReportEntry>{
+                  {"other_error", "警告：ICD文件:  Private:LPR-Board", "IED:LPR2100下的Private(type=LPR-Board)未导入"},
+                  {"other_error", "警告：ICD文件:  Services", "IED:LPR2100的Services未导入"},
+                  {"other_error", "警告：ICD文件:  Communication", "Communication中IED:LPR2100的ConnectedAP:S1未导入"}}));
     EXPECT_EQ(Get(icd, "cim:Naming.name"), "LPR-2100_Ver3.02_RevA");
     EXPECT_EQ(Get(icd, "sec:ICD.productType"), "LPR-2100");
     const URI_Ref ied = Target(icd, "sec:ICD.IED");
@@ -50,10 +56,19 @@ TEST_F(MakerFilesTest, AFirstEditionRelayWithItsValuesReportsAndChineseTexts) {
 
 TEST_F(MakerFilesTest, ASecondEditionBayControllerReportsWhatItCannotTake) {
     // The report client is a gateway outside the file.
-    const URI_Ref icd = Import("ed2_bay_controller.icd", 1);
+    // So is what the model has no place for: the tool's hardware, the
+    // services, the GOOSE block and its address.
+    const URI_Ref icd = Import("ed2_bay_controller.icd", 1, 5);
     EXPECT_EQ(Get(icd, "cim:Naming.name"), "BCU-8_Ver1.4_RevC");
-    EXPECT_EQ(SavedReport(), (std::vector<ReportEntry>{{"other_error", "错误：ICD文件:sec:ClientLN:Client_1",
-                                                        "未找到LNode:GW01LD0ITCI1"}}));
+    EXPECT_EQ(SavedReport(),
+              (std::vector<ReportEntry>{
+                  {"other_error", "错误：ICD文件:sec:ClientLN:Client_1", "未找到LNode:GW01LD0ITCI1"},
+                  {"other_error", "警告：ICD文件:  Private:bx:hardware", "IED:BCU8_E01下的Private(type=bx:hardware)未导入"},
+                  {"other_error", "警告：ICD文件:  Services", "IED:BCU8_E01的Services未导入"},
+                  {"other_error", "警告：ICD文件:  GSEControl:gcbPos",
+                   "IED:BCU8_E01/AccessPoint:AP1/Server/LDevice:CTRL/LN0下的GOOSE控制块GSEControl:gcbPos未导入"},
+                  {"other_error", "警告：ICD文件:  Communication", "Communication中IED:BCU8_E01的ConnectedAP:AP1未导入"},
+                  {"other_error", "警告：ICD文件:  GSE:CTRL/gcbPos", "Communication中ConnectedAP:AP1下的GSE地址:CTRL/gcbPos未导入"}}));
     EXPECT_EQ(NamesOf(Members(ServerOf(icd), "sec:Server.LDevices")), (std::vector<CString>{"CTRL", "MEAS"}));
     // MEAS has no LPHD node, as second-edition devices after the first may.
     const URI_Ref meas = DeviceOf(icd, "MEAS");
@@ -81,14 +96,17 @@ TEST_F(MakerFilesTest, ASecondEditionBayControllerReportsWhatItCannotTake) {
 }
 
 TEST_F(MakerFilesTest, OnlyTheFirstIedOfASubstationFileIsTakenAndItsOutsideInputsReported) {
-    const URI_Ref icd = Import("substation_three_ieds.scd", 2);
+    const URI_Ref icd = Import("substation_three_ieds.scd", 2, 2);
     EXPECT_EQ(Get(Target(icd, "sec:ICD.IED"), "cim:Naming.name"), "P_L2201A");
     EXPECT_EQ(Desc(Target(icd, "sec:ICD.IED")), "线路保护A套");
     EXPECT_EQ(NamesOf(Members(ServerOf(icd), "sec:Server.LDevices")), std::vector<CString>{"PI"});
     EXPECT_EQ(SavedReport(),
               (std::vector<ReportEntry>{
                   {"other_error", "错误：ICD文件:sec:ExtRef:CB_POS", "未找到LNode:C_L2201CTRLXCBR1"},
-                  {"other_error", "错误：ICD文件:sec:ExtRef:IA", "未找到LNode:MU_L2201MUTCTR1"}}));
+                  {"other_error", "错误：ICD文件:sec:ExtRef:IA", "未找到LNode:MU_L2201MUTCTR1"},
+                  {"other_error", "警告：ICD文件:  GSEControl:gcbTrip",
+                   "IED:P_L2201A/AccessPoint:G1/Server/LDevice:PI/LN0下的GOOSE控制块GSEControl:gcbTrip未导入"},
+                  {"other_error", "警告：ICD文件:  Communication", "Communication中IED:P_L2201A的ConnectedAP:G1未导入"}}));
     // The input from the relay itself is linked.
     const URI_Ref pi = DeviceOf(icd, "PI");
     const std::vector<URI_Ref> inputs = Members(Node(pi, "PTRC1"), "sec:LNode.ExtRefs");
