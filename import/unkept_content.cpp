@@ -112,7 +112,7 @@ void CKiln_Import::Report_UnkeptContent(const XmlNode& rootNode, const XmlNode& 
         int count = 0;
     };
     std::vector<ForeignAttr> foreignAttrs;
-    std::map<std::pair<CString, std::string>, size_t> foreignAt;  // (kind, "{ns}local") -> index
+    std::map<std::pair<std::string, std::string>, size_t> foreignAt;  // (kind, "{ns}local") -> index
     Bindings bindings;
     auto checkAttrs = [&](const pugi::xml_node& el, const pugi::xml_node& top) {
         for (const pugi::xml_attribute& a : el.attributes()) {
@@ -121,7 +121,7 @@ void CKiln_Import::Report_UnkeptContent(const XmlNode& rootNode, const XmlNode& 
             const std::string ns = bindings.Resolve(prefix);
             if (IsOwnNamespace(ns)) continue;
             const CString kind = LocalOf(el.name());
-            const auto key = std::make_pair(kind, "{" + ns + "}" + LocalOf(a.name()).str());
+            const auto key = std::make_pair(kind.str(), "{" + ns + "}" + LocalOf(a.name()).str());
             auto it = foreignAt.find(key);
             if (it == foreignAt.end()) {
                 it = foreignAt.emplace(key, foreignAttrs.size()).first;

@@ -131,5 +131,44 @@ TEST_F(MakerFilesTest, AGb2312FileKeepsItsChineseTexts) {
     EXPECT_EQ(Desc(Members(Node(prot, "LLN0"), "sec:LNode.DataSets").at(0)), "保护动作信号");
 }
 
+// A Chinese maker's relay with station, GOOSE and sampled-value access
+// points: what the model has no place for is named once per kind and
+// element, the maker's attribute on three nodes in one entry, the late-bound
+// input by its binding, the types' own Private too; the findings of settings
+// in a data set are there and count nowhere.
+TEST_F(MakerFilesTest, AGb2312RelayWithThreeAccessPointsNamesWhatTheModelCannotHold) {
+    const URI_Ref icd = Import("gb2312_multi_ap_line_relay.icd", 0, 9);
+    ASSERT_TRUE(icd.IsSet());
+    const CString ns = "(命名空间http://www.example.cn/jxb/scl)未导入";
+    const CString ap = "IED:TEMPLATE/AccessPoint:";
+    const std::vector<ReportEntry> report = SavedReport();
+    ASSERT_EQ(report.size(), 12u) << ::testing::PrintToString(report);
+    EXPECT_EQ(std::vector<ReportEntry>(report.begin() + 3, report.end()),
+              (std::vector<ReportEntry>{
+                  {"other_error", "警告：ICD文件:  Private:jxb:VirtualTerminalCRC",
+                   "IED:TEMPLATE下的Private(type=jxb:VirtualTerminalCRC)未导入"},
+                  {"other_error", "警告：ICD文件:  Services", "IED:TEMPLATE的Services未导入"},
+                  {"other_error", "警告：ICD文件:  GSEControl:gocb1",
+                   ap + "G1/Server/LDevice:PIGO/LN0下的GOOSE控制块GSEControl:gocb1未导入"},
+                  {"other_error", "警告：ICD文件:  jxb:Terminals",
+                   ap + "G1/Server/LDevice:PIGO/LN:GOINGGIO1下的jxb:Terminals" + ns},
+                  {"other_error", "警告：ICD文件:  ExtRef:SvIn_Ia1",
+                   ap + "M1/Server/LDevice:PISV/LN:SVTCTR1/Inputs下的ExtRef:SvIn_Ia1的绑定属性pServT,pLN,pDO,pDA未导入"},
+                  {"other_error", "警告：ICD文件:  Private:jxb:SettingRange",
+                   "DataTypeTemplates/DOType:JXB_ASG下的Private(type=jxb:SettingRange)未导入"},
+                  {"other_error", "警告：ICD文件:  LN@jxb:board",
+                   ap + "S1/Server/LDevice:PROT/LN:PDIS1的属性jxb:board" + ns + "，LN中共3处"},
+                  {"other_error", "警告：ICD文件:  Communication", "Communication中IED:TEMPLATE的ConnectedAP:S1,G1未导入"},
+                  {"other_error", "警告：ICD文件:  GSE:PIGO/gocb1",
+                   "Communication中ConnectedAP:G1下的GSE地址:PIGO/gocb1未导入"}}));
+    // What the model keeps of the same places comes in.
+    EXPECT_EQ(NamesOf(Members(ServerOf(icd), "sec:Server.LDevices")),
+              (std::vector<CString>{"PROT", "MEAS", "PIGO", "PISV"}));
+    const std::vector<URI_Ref> inputs = Members(Node(DeviceOf(icd, "PISV"), "SVTCTR1"), "sec:LNode.ExtRefs");
+    ASSERT_EQ(NamesOf(inputs), std::vector<CString>{"SvIn_Ia1"});
+    EXPECT_EQ(Desc(inputs[0]), "保护A相电流");
+    EXPECT_EQ(Desc(Node(DeviceOf(icd, "PROT"), "PDIS2")), "接地距离II段");
+}
+
 }  // namespace
 }  // namespace kiln::test

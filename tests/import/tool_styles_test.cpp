@@ -475,7 +475,7 @@ INSTANTIATE_TEST_SUITE_P(DataFiles, EveryEntryTest,
                                            EntryRow{"prefixed_namespace_bus_protection.iid", 1, 0, 0},
                                            EntryRow{"latin1_feeder_relay.icd", 0, 0, 0},
                                            EntryRow{"ed2_pv_feeder_station.scd", 5, 3, 5},
-                                           EntryRow{"gb2312_multi_ap_line_relay.icd", 5, 0, 0},
+                                           EntryRow{"gb2312_multi_ap_line_relay.icd", 12, 0, 0},
                                            EntryRow{"feeder_relay_report_blocks.icd", 3, 0, 0}));
 
 }  // namespace
