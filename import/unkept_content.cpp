@@ -29,7 +29,11 @@ const char* const kBindingAttributes[] = {"serviceType", "srcLDInst", "srcPrefix
 // A "where" text names at most this many steps above what it reports.
 constexpr int kWhereSteps = 12;
 
-bool IsOwnNamespace(const std::string& ns) { return ns.empty() || ns == kSclNs || ns == kZsclNs; }
+// SCL's namespace and the system's own: the readers take "zScl:" attributes
+// by their prefix, whatever namespace the file gives it.
+bool IsOwnNamespace(const std::string& prefix, const std::string& ns) {
+    return prefix == "zScl" || ns.empty() || ns == kSclNs || ns == kZsclNs;
+}
 
 std::string PrefixOf(const char* qname) {
     const char* colon = std::strchr(qname, ':');
@@ -119,7 +123,7 @@ void CKiln_Import::Report_UnkeptContent(const XmlNode& rootNode, const XmlNode& 
             const std::string prefix = PrefixOf(a.name());
             if (prefix.empty() || prefix == "xmlns" || prefix == "xml") continue;
             const std::string ns = bindings.Resolve(prefix);
-            if (IsOwnNamespace(ns)) continue;
+            if (IsOwnNamespace(prefix, ns)) continue;
             const CString kind = LocalOf(el.name());
             const auto key = std::make_pair(kind.str(), "{" + ns + "}" + LocalOf(a.name()).str());
             auto it = foreignAt.find(key);
@@ -135,10 +139,10 @@ void CKiln_Import::Report_UnkeptContent(const XmlNode& rootNode, const XmlNode& 
     // goes on into it.
     auto reportWhole = [&](const pugi::xml_node& el, const pugi::xml_node& top) {
         const char* qname = el.name();
-        const std::string ns = bindings.Resolve(PrefixOf(qname));
+        const std::string prefix = PrefixOf(qname), ns = bindings.Resolve(prefix);
         const CString kind = LocalOf(qname), parentKind = LocalOf(el.parent().name());
         auto where = [&] { return WhereOf(el.parent(), top); };
-        if (!IsOwnNamespace(ns)) {
+        if (!IsOwnNamespace(prefix, ns)) {
             warn(CString(qname), where() + "下的" + qname + "(命名空间" + CString(ns) + ")未导入");
             return true;
         }
