@@ -135,8 +135,8 @@ void CKiln_Import::Report_UnkeptContent(const XmlNode& rootNode, const XmlNode& 
         }
     };
 
-    // Reports an element the model keeps nothing of; false when the walk
-    // goes on into it.
+    // Reports what the model keeps nothing of at an element; true when the
+    // walk is not to go into it (reported whole, or another reader's).
     auto reportWhole = [&](const pugi::xml_node& el, const pugi::xml_node& top) {
         const char* qname = el.name();
         const std::string prefix = PrefixOf(qname), ns = bindings.Resolve(prefix);
