@@ -80,6 +80,7 @@ bool CKiln_Import::Import_ICD(URI_Ref* pOut, CKiln_Main* app, CBase_XML* source,
     app->Mtd_SetStatusBarText("正在导入ICD: 添加ExtRef及FCDA等关联");
     Link_ExtRefsAndFCDAs(app, daPaths);
     Check_DATypeClassOf(app);
+    Report_UnkeptContent(root, ied);
     Finish_Report(app, "ICD");
     return true;
 }

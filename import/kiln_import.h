@@ -235,6 +235,13 @@ private:
     // summary, the saved report and the question. `what` is "ICD",
     // "TypePackage", "LNodeType" or "M2I".
     void Finish_Report(CKiln_Main* app, const char* what);
+    // One warning per kind and element of what the model has no place for:
+    // in the IED element the ICD import took (GOOSE and sampled-value
+    // control blocks, Private elements, the IED's Services, the binding
+    // attributes of inputs, elements and attributes of other namespaces),
+    // in the file's data-type templates, and the file's Communication
+    // section as it concerns that IED (its access points, GSE and SMV).
+    void Report_UnkeptContent(const XmlNode& root, const XmlNode& ied);
     // The DO names of each LNodeType element by id, read before any change.
     using TemplateDOs = std::map<CString, std::vector<CString>>;
     // The names of the DOs a type based on `base` inherits: along the base

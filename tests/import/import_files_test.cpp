@@ -658,12 +658,14 @@ TEST_F(ImportFilesTest, TheFirstIedOfAMultiIedFileIsImported) {
     EXPECT_EQ(Get(ied, "cim:Naming.name"), "BAY1");
     EXPECT_EQ(Get(ied, "cim:Naming.description"), "一号间隔");
     EXPECT_EQ(NamesOf(Members(Target(ied, "sec:IED.Servers"), "sec:Server.LDevices")), std::vector<CString>{"PROT"});
+    // The Private element of the imported IED is named, nothing of the other.
     const std::vector<ReportEntry> report = SavedReport();
     EXPECT_EQ(Get(out, "sec:ICD.productType"), "A");
     // The report says which of the three IEDs came in.
     EXPECT_EQ(report, (std::vector<ReportEntry>{
                           {"other_error", "警告：ICD文件:  IED:BAY1", "文件中有3个IED，只导入了第一个有Server的IED:BAY1"},
-                          {"other_error", "错误：ICD文件:sec:ExtRef:ExtRef_1", "未找到LNode:BAY2CTRLLLN0"}}));
+                          {"other_error", "错误：ICD文件:sec:ExtRef:ExtRef_1", "未找到LNode:BAY2CTRLLLN0"},
+                          {"other_error", "警告：ICD文件:  Private:maker:cfg", "IED:BAY1下的Private(type=maker:cfg)未导入"}}));
 }
 
 }  // namespace kiln::test
@@ -699,6 +701,62 @@ TEST_F(ImportFilesTest, ARefusingCreatorStopsAndACancelledQuestionGoesOn) {
 }  // namespace kiln::test
 
 namespace kiln::test {
+
+// What the model has no place for is named once per kind and element, and
+// only that: a warning each, where it sits; an element reported whole is not
+// looked into; the system's own "zScl:" attributes, inputs without binding,
+// and the addresses of other IEDs are not named.
+TEST_F(ImportFilesTest, WhatTheModelHasNoPlaceForIsNamedOncePerKindAndElement) {
+    std::string deep = "<DOI name=\"Beh\">";
+    for (int i = 0; i < 9; ++i) deep += "<SDI name=\"s" + std::to_string(i) + "\">";
+    deep += "<Private type=\"t:deep\"/>";
+    for (int i = 0; i < 9; ++i) deep += "</SDI>";
+    deep += "</DOI>";
+    const std::string ied =
+        "<IED name=\"RELAY\" type=\"R-100\"><AccessPoint name=\"S1\"><Server><LDevice inst=\"PROT\">"
+        "<LN0 lnClass=\"LLN0\" lnType=\"L0\" inst=\"\"><Layout xmlns=\"urn:tool\" x=\"1\"><Private type=\"a\"/></Layout>"
+        "<DOI name=\"Mod\"><Private type=\"t:map\">A1</Private></DOI>" + deep +
+        "<SampledValueControl name=\"sv1\" smvID=\"RELAY/sv1\" smpRate=\"80\" nofASDU=\"1\" confRev=\"1\"/></LN0>"
+        "<LN lnClass=\"LPHD\" lnType=\"PH\" inst=\"1\"/><LN lnClass=\"PTOC\" lnType=\"PT\" inst=\"1\"><Inputs>"
+        "<ExtRef iedName=\"RELAY\" ldInst=\"PROT\" lnClass=\"PTOC\" lnInst=\"1\" doName=\"Op\" intAddr=\"in1\"/>"
+        "<ExtRef iedName=\"RELAY\" ldInst=\"PROT\" lnClass=\"PTOC\" lnInst=\"1\" doName=\"Mod\" srcCBName=\"gcb\"/>"
+        "</Inputs></LN></LDevice></Server></AccessPoint></IED>\n";
+    std::string types = kTypes;
+    for (const char* id : {"id=\"TINC\"", "id=\"TSPS\""})
+        types.replace(types.find(id), std::string(id).size(), std::string(id) + " t:rev=\"2\"");
+    const std::string pt = "<LNodeType id=\"PT\"";
+    types.replace(types.find(pt), pt.size(), pt + " zScl:base=\"\"");
+    std::string text = Icd("<Header id=\"R\"/><Communication><SubNetwork name=\"N\"><ConnectedAP iedName=\"OTHER\" "
+                           "apName=\"S1\"><GSE ldInst=\"L\" cbName=\"g\"/></ConnectedAP></SubNetwork></Communication>",
+                           ied, types);
+    text.replace(text.find("<SCL ") + 5, 0, "xmlns:t=\"urn:maker\" ");
+    URI_Ref out;
+    ASSERT_TRUE(RunIcd(text, &out, [&] {
+        ui.AnswerInputKeep();
+        ui.AnswerNo("ICD文件导入完毕,发现错误");
+    }));
+    std::vector<ReportEntry> warnings;
+    for (const ReportEntry& e : SavedReport())
+        if (e.name.Find("警告：") == 0) warnings.push_back(e);
+    const CString ln0 = "IED:RELAY/AccessPoint:S1/Server/LDevice:PROT/LN0";
+    EXPECT_EQ(warnings,
+              (std::vector<ReportEntry>{
+                  {"other_error", "警告：ICD文件:  Layout", ln0 + "下的Layout(命名空间urn:tool)未导入"},
+                  {"other_error", "警告：ICD文件:  Private:t:map", ln0 + "/DOI:Mod下的Private(type=t:map)未导入"},
+                  {"other_error", "警告：ICD文件:  Private:t:deep",
+                   "IED:RELAY/…/LDevice:PROT/LN0/DOI:Beh/SDI:s0/SDI:s1/SDI:s2/SDI:s3/SDI:s4/SDI:s5/SDI:s6/SDI:s7/"
+                   "SDI:s8下的Private(type=t:deep)未导入"},
+                  {"other_error", "警告：ICD文件:  SampledValueControl:sv1",
+                   ln0 + "下的采样值控制块SampledValueControl:sv1未导入"},
+                  {"other_error", "警告：ICD文件:  ExtRef:RELAYPROT/PTOC1.Mod",
+                   "IED:RELAY/AccessPoint:S1/Server/LDevice:PROT/LN:PTOC1/Inputs下的ExtRef:RELAYPROT/PTOC1.Mod的绑定属性"
+                   "srcCBName未导入"},
+                  {"other_error", "警告：ICD文件:  DOType@t:rev",
+                   "DataTypeTemplates/DOType:TINC的属性t:rev(命名空间urn:maker)未导入，DOType中共2处"}}));
+    // Warnings alone do not fail the import: the ICD and its devices are made.
+    EXPECT_EQ(NamesOf(Members(Target(Target(out, "sec:ICD.IED"), "sec:IED.Servers"), "sec:Server.LDevices")),
+              std::vector<CString>{"PROT"});
+}
 
 // A data-set member on a setting data object gets the uncounted setting
 // entry (the CDC compared without case): only a counted finding beside it

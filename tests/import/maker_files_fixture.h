@@ -24,20 +24,26 @@ protected:
     }
 
     // Imports the data file into the product, choosing the shipped package;
-    // `findings` > 0: the report question is expected and answered No.
-    URI_Ref Import(const char* file, int findings) {
-        return ImportPath(CString(KILN_SOURCE_DIR) + "/tests/data/scl/" + file, findings);
+    // with errors or warnings the report question is expected (it names the
+    // errors) and answered No, and the status line counts both.
+    URI_Ref Import(const char* file, int errors, int warnings = 0) {
+        return ImportPath(CString(KILN_SOURCE_DIR) + "/tests/data/scl/" + file, errors, warnings);
     }
     // The same for a file anywhere (one the test wrote).
-    URI_Ref ImportPath(const CString& file, int findings) {
+    URI_Ref ImportPath(const CString& file, int errors, int warnings = 0) {
         ui.AnswerOpenFile(file);
         ui.AnswerInputChoice("Orsane.Zel:2007  (标准)", "选择依赖的类型包：");
-        if (findings > 0) ui.AnswerNo("ICD文件导入完毕,发现错误" + ToText(findings) + "个。是否查看报告？");
+        if (errors + warnings > 0) ui.AnswerNo("ICD文件导入完毕,发现错误" + ToText(errors) + "个。是否查看报告？");
         URI_Ref out;
         EXPECT_TRUE(app.Rsc_ICD_Import(&out, product)) << file;
         EXPECT_EQ(ui.PendingAnswers(), 0u) << file;
-        if (findings == 0) {
+        if (errors + warnings == 0) {
             EXPECT_EQ(Boxes(), std::vector<CString>{"导入成功!"}) << file;
+        } else {
+            const Struct_UiCall* status = ui.LastOf(Enum_UiCall::StatusText);
+            EXPECT_EQ(status ? status->sText : CString(),
+                      "导入ICD结束，发现" + ToText(errors) + "个错误，发现" + ToText(warnings) + "个警告。")
+                << file;
         }
         return out;
     }

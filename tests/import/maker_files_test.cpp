@@ -8,8 +8,14 @@ namespace kiln::test {
 namespace {
 
 TEST_F(MakerFilesTest, AFirstEditionRelayWithItsValuesReportsAndChineseTexts) {
-    const URI_Ref icd = Import("ed1_line_relay.icd", 0);
+    // Warnings only: the board list, the services and the address are named.
+    const URI_Ref icd = Import("ed1_line_relay.icd", 0, 3);
     ASSERT_TRUE(icd.IsSet());
+    EXPECT_EQ(SavedReport(),
+              (std::vector<ReportEntry>{
+                  {"other_error", "警告：ICD文件:  Private:LPR-Board", "IED:LPR2100下的Private(type=LPR-Board)未导入"},
+                  {"other_error", "警告：ICD文件:  Services", "IED:LPR2100的Services未导入"},
+                  {"other_error", "警告：ICD文件:  Communication", "Communication中IED:LPR2100的ConnectedAP:S1未导入"}}));
     EXPECT_EQ(Get(icd, "cim:Naming.name"), "LPR-2100_Ver3.02_RevA");
     EXPECT_EQ(Get(icd, "sec:ICD.productType"), "LPR-2100");
     const URI_Ref ied = Target(icd, "sec:ICD.IED");
@@ -50,8 +56,10 @@ TEST_F(MakerFilesTest, AFirstEditionRelayWithItsValuesReportsAndChineseTexts) {
 
 TEST_F(MakerFilesTest, ASecondEditionBayControllerReportsWhatItCannotTake) {
     // The report client is a gateway outside the file: kept as the file
-    // names it, nothing lost and so nothing reported ("导入成功!").
-    const URI_Ref icd = Import("ed2_bay_controller.icd", 0);
+    // names it, nothing lost and so nothing reported. What the model has no
+    // place for is named: the tool's hardware, the services, the GOOSE block
+    // and its address.
+    const URI_Ref icd = Import("ed2_bay_controller.icd", 0, 5);
     EXPECT_EQ(Get(icd, "cim:Naming.name"), "BCU-8_Ver1.4_RevC");
     const std::vector<URI_Ref> rcbs = Members(Node(DeviceOf(icd, "CTRL"), "LLN0"), "sec:LNode.RCBs");
     ASSERT_FALSE(rcbs.empty());
@@ -59,6 +67,14 @@ TEST_F(MakerFilesTest, ASecondEditionBayControllerReportsWhatItCannotTake) {
     ASSERT_EQ(clients.size(), 1u);
     EXPECT_EQ(Get(clients[0], "sec:ClientLN.iedName"), "GW01");
     EXPECT_TRUE(Target(clients[0], "sec:ClientLN.LNode").IsEmpty());
+    EXPECT_EQ(SavedReport(),
+              (std::vector<ReportEntry>{
+                  {"other_error", "警告：ICD文件:  Private:bx:hardware", "IED:BCU8_E01下的Private(type=bx:hardware)未导入"},
+                  {"other_error", "警告：ICD文件:  Services", "IED:BCU8_E01的Services未导入"},
+                  {"other_error", "警告：ICD文件:  GSEControl:gcbPos",
+                   "IED:BCU8_E01/AccessPoint:AP1/Server/LDevice:CTRL/LN0下的GOOSE控制块GSEControl:gcbPos未导入"},
+                  {"other_error", "警告：ICD文件:  Communication", "Communication中IED:BCU8_E01的ConnectedAP:AP1未导入"},
+                  {"other_error", "警告：ICD文件:  GSE:CTRL/gcbPos", "Communication中ConnectedAP:AP1下的GSE地址:CTRL/gcbPos未导入"}}));
     EXPECT_EQ(NamesOf(Members(ServerOf(icd), "sec:Server.LDevices")), (std::vector<CString>{"CTRL", "MEAS"}));
     // MEAS has no LPHD node, as second-edition devices after the first may.
     const URI_Ref meas = DeviceOf(icd, "MEAS");
@@ -86,7 +102,7 @@ TEST_F(MakerFilesTest, ASecondEditionBayControllerReportsWhatItCannotTake) {
 }
 
 TEST_F(MakerFilesTest, OnlyTheFirstIedOfASubstationFileIsTakenAndItsOutsideInputsReported) {
-    const URI_Ref icd = Import("substation_three_ieds.scd", 2);
+    const URI_Ref icd = Import("substation_three_ieds.scd", 2, 2);
     EXPECT_EQ(Get(Target(icd, "sec:ICD.IED"), "cim:Naming.name"), "P_L2201A");
     EXPECT_EQ(Desc(Target(icd, "sec:ICD.IED")), "线路保护A套");
     EXPECT_EQ(NamesOf(Members(ServerOf(icd), "sec:Server.LDevices")), std::vector<CString>{"PI"});
@@ -94,7 +110,10 @@ TEST_F(MakerFilesTest, OnlyTheFirstIedOfASubstationFileIsTakenAndItsOutsideInput
               (std::vector<ReportEntry>{
                   {"other_error", "警告：ICD文件:  IED:P_L2201A", "文件中有3个IED，只导入了第一个有Server的IED:P_L2201A"},
                   {"other_error", "错误：ICD文件:sec:ExtRef:CB_POS", "未找到LNode:C_L2201CTRLXCBR1"},
-                  {"other_error", "错误：ICD文件:sec:ExtRef:IA", "未找到LNode:MU_L2201MUTCTR1"}}));
+                  {"other_error", "错误：ICD文件:sec:ExtRef:IA", "未找到LNode:MU_L2201MUTCTR1"},
+                  {"other_error", "警告：ICD文件:  GSEControl:gcbTrip",
+                   "IED:P_L2201A/AccessPoint:G1/Server/LDevice:PI/LN0下的GOOSE控制块GSEControl:gcbTrip未导入"},
+                  {"other_error", "警告：ICD文件:  Communication", "Communication中IED:P_L2201A的ConnectedAP:G1未导入"}}));
     // The input from the relay itself is linked.
     const URI_Ref pi = DeviceOf(icd, "PI");
     const std::vector<URI_Ref> inputs = Members(Node(pi, "PTRC1"), "sec:LNode.ExtRefs");
@@ -145,6 +164,41 @@ TEST_F(MakerFilesTest, AGb2312FileKeepsItsChineseTexts) {
     EXPECT_EQ(DaiValues(Node(prot, "LLN0"), "NamPlt"), (std::vector<CString>{"示例电气（丁）", "主变差动保护逻辑设备"}));
     EXPECT_EQ(NamesOf(Members(Node(prot, "LLN0"), "sec:LNode.DataSets")), std::vector<CString>{"dsTrip"});
     EXPECT_EQ(Desc(Members(Node(prot, "LLN0"), "sec:LNode.DataSets").at(0)), "保护动作信号");
+}
+
+// A Chinese maker's relay with station, GOOSE and sampled-value access
+// points: what the model has no place for is named once per kind and
+// element, the maker's attribute on three nodes in one entry, the late-bound
+// input by its binding, the types' own Private too; the findings of settings
+// in a data set are there and count nowhere.
+TEST_F(MakerFilesTest, AGb2312RelayWithThreeAccessPointsNamesWhatTheModelCannotHold) {
+    const URI_Ref icd = Import("gb2312_multi_ap_line_relay.icd", 0, 9);
+    ASSERT_TRUE(icd.IsSet());
+    const CString ns = "(命名空间http://www.example.cn/jxb/scl)未导入";
+    const CString ap = "IED:TEMPLATE/AccessPoint:";
+    const std::vector<ReportEntry> report = SavedReport();
+    ASSERT_EQ(report.size(), 12u) << ::testing::PrintToString(report);
+    EXPECT_EQ(std::vector<ReportEntry>(report.begin() + 3, report.end()),
+              (std::vector<ReportEntry>{
+                  {"other_error", "警告：ICD文件:  Private:jxb:VirtualTerminalCRC",
+                   "IED:TEMPLATE下的Private(type=jxb:VirtualTerminalCRC)未导入"},
+                  {"other_error", "警告：ICD文件:  Services", "IED:TEMPLATE的Services未导入"},
+                  {"other_error", "警告：ICD文件:  GSEControl:gocb1",
+                   ap + "G1/Server/LDevice:PIGO/LN0下的GOOSE控制块GSEControl:gocb1未导入"},
+                  {"other_error", "警告：ICD文件:  jxb:Terminals",
+                   ap + "G1/Server/LDevice:PIGO/LN:GOINGGIO1下的jxb:Terminals" + ns},
+                  {"other_error", "警告：ICD文件:  ExtRef:SvIn_Ia1",
+                   ap + "M1/Server/LDevice:PISV/LN:SVTCTR1/Inputs下的ExtRef:SvIn_Ia1的绑定属性pServT,pLN,pDO,pDA未导入"},
+                  {"other_error", "警告：ICD文件:  Private:jxb:SettingRange",
+                   "DataTypeTemplates/DOType:JXB_ASG下的Private(type=jxb:SettingRange)未导入"},
+                  {"other_error", "警告：ICD文件:  LN@jxb:board",
+                   ap + "S1/Server/LDevice:PROT/LN:PDIS1的属性jxb:board" + ns + "，LN中共3处"},
+                  {"other_error", "警告：ICD文件:  Communication", "Communication中IED:TEMPLATE的ConnectedAP:S1,G1未导入"},
+                  {"other_error", "警告：ICD文件:  GSE:PIGO/gocb1",
+                   "Communication中ConnectedAP:G1下的GSE地址:PIGO/gocb1未导入"}}));
+    // The late-bound input itself comes in.
+    const std::vector<URI_Ref> inputs = Members(Node(DeviceOf(icd, "PISV"), "SVTCTR1"), "sec:LNode.ExtRefs");
+    EXPECT_EQ(NamesOf(inputs), std::vector<CString>{"SvIn_Ia1"});
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <map>
 #include <set>
+#include <sstream>
 
 #include "export/kiln_export.h"
 
@@ -77,8 +78,18 @@ bool DefaultOf(const pugi::xml_node& el, const std::string& attr, std::string& v
     return false;
 }
 
+// The namespace of a qualified name ("{ns}local"), "" for the SCL one.
+std::string NamespacePart(const std::string& qname) {
+    return qname.size() > 1 && qname.front() == '{' ? qname.substr(1, qname.find('}') - 1) : std::string();
+}
+
+constexpr const char* kOtherNamespaces = "no elements or attributes of other namespaces";
+
 std::string AllowedLossOf(const pugi::xml_node& el, const std::string& attr) {
     const std::string name = LocalName(el);
+    // What another namespace than SCL's and the writer's own adds.
+    for (const std::string& ns : {NamespacePart(name), NamespacePart(attr)})
+        if (!ns.empty() && ns != kiln::exporter::kZsclNamespace) return kOtherNamespaces;
     // An access point that holds logical nodes and no server goes with them.
     if (name == "AccessPoint" && attr.empty() && ChildrenNamed(el, "Server").empty() &&
         !ChildrenNamed(el, "LN").empty())
@@ -169,11 +180,52 @@ const std::vector<AllowedLoss>& AllowedLosses() {
             {"Communication", "", "no Communication section"},
             {"AccessPoint/LN", "", "no logical node directly under an access point"},
             {"OptFields", "segmentation", "the early first-edition report option `segmentation`"},
+            {"Private", "", "no Private elements"},
+            {"IED/Services", "", "no Services element of the IED"},
+            {"*", "{*}", kOtherNamespaces},
         };
         for (const char* a : kBindingAttributes) out.push_back({"ExtRef", a, "no binding attributes of inputs"});
         return out;
     }();
     return rows;
+}
+
+std::vector<std::string> ReportWordsOf(const TreeDifference& d) {
+    // The last step of the path: "{ns}" and "[...]" may hold a "/".
+    int depth = 0;
+    size_t start = 0;
+    for (size_t i = d.path.size(); i-- > 0;) {
+        const char c = d.path[i];
+        if (c == ']' || c == '}') ++depth;
+        if (c == '[' || c == '{') --depth;
+        if (c == '/' && depth == 0) {
+            start = i + 1;
+            break;
+        }
+    }
+    const std::string step = d.path.substr(start);
+    const size_t closeNs = step.front() == '{' ? step.find('}') : std::string::npos;
+    const size_t open = step.find('[', closeNs == std::string::npos ? 0 : closeNs);
+    const std::string kind = step.substr(0, open);
+    auto addName = [](std::vector<std::string>& words, const std::string& qname) {
+        const std::string ns = NamespacePart(qname);
+        words.push_back(ns.empty() ? qname : qname.substr(qname.find('}') + 1));
+        if (!ns.empty()) words.push_back(ns);
+    };
+    std::vector<std::string> words;
+    addName(words, kind);
+    if (!d.attribute.empty()) {
+        addName(words, d.attribute);
+        return words;
+    }
+    // The key values of the label ("name=g,ix="); a position names nothing.
+    if (open == std::string::npos) return words;
+    std::istringstream label(step.substr(open + 1, step.size() - open - 2));
+    for (std::string pair; std::getline(label, pair, ',');) {
+        const size_t eq = pair.find('=');
+        if (eq != std::string::npos && eq + 1 < pair.size()) words.push_back(pair.substr(eq + 1));
+    }
+    return words;
 }
 
 const TreeDiffRules& SclRules() {
@@ -204,9 +256,15 @@ std::vector<TreeDifference> CompareSclRoundTrip(const pugi::xml_node& sourceScl,
         out.push_back({std::string("/SCL/IED[name=") + outIeds[i].attribute("name").value() + "]", "", "(absent)",
                        "(present)", ""});
 
-    for (const pugi::xml_node& comm : ChildrenNamed(sourceScl, "Communication"))
-        if (ChildrenNamed(outputScl, "Communication").empty())
+    // The Communication section as it concerns the IED.
+    for (const pugi::xml_node& comm : ChildrenNamed(sourceScl, "Communication")) {
+        bool concerns = false;
+        for (const pugi::xml_node& net : ChildrenNamed(comm, "SubNetwork"))
+            for (const pugi::xml_node& ap : ChildrenNamed(net, "ConnectedAP"))
+                concerns = concerns || std::string(ap.attribute("iedName").value()) == srcIed.attribute("name").value();
+        if (concerns && ChildrenNamed(outputScl, "Communication").empty())
             out.push_back({"/SCL/Communication", "", "(present)", "(absent)", AllowedLossOf(comm, "")});
+    }
 
     // The types in use, each compared with the output's type of its id.
     const std::vector<pugi::xml_node> st = ChildrenNamed(sourceScl, "DataTypeTemplates");

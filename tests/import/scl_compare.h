@@ -13,14 +13,22 @@ namespace kiln::test {
 
 // One thing the ICD import and export leave out, as the README's
 // "What the system does not do" names it: the element (its local name,
-// "AccessPoint/LN" for one under that parent) and the attribute ("" for
-// the whole element) with the README's words.
+// "AccessPoint/LN" for one under that parent; "*" with the attribute "{*}"
+// for anything of another namespace) and the attribute ("" for the whole
+// element) with the README's words.
 struct AllowedLoss {
     const char* element;
     const char* attribute;
     const char* readme;
 };
 const std::vector<AllowedLoss>& AllowedLosses();
+
+// The words an import report entry naming an allowed loss holds, taken from
+// the difference's path: the kind of the element lost (its local name), its
+// namespace when it has another, and the values that tell it from its
+// siblings; for a lost attribute the element's kind and the attribute's
+// local name (and namespace).
+std::vector<std::string> ReportWordsOf(const TreeDifference& difference);
 
 // The rules of SCL for CompareTrees.
 const TreeDiffRules& SclRules();

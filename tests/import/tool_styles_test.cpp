@@ -48,14 +48,37 @@ TEST_F(ToolStylesTest, AMergingUnitWithByteOrderMarkCrlfForeignNamespacesAndSamp
     ASSERT_EQ(bytes.substr(0, 3), "\xEF\xBB\xBF");
     ASSERT_NE(bytes.find("\r\n\t<Header"), std::string::npos);
     // The report client of another IED is kept as the file names it: no error.
-    const URI_Ref icd = Import("ed2_1_merging_unit.cid", 2);
+    const URI_Ref icd = Import("ed2_1_merging_unit.cid", 2, 14);
     ASSERT_TRUE(icd.IsSet());
+    // What the model has no place for is named, one warning per kind and
+    // element: the attributes of other namespaces once per name.
+    const CString ln0 = "IED:MU_T1/AccessPoint:S1/Server/LDevice:MU/LN0";
+    const CString ltms = "IED:MU_T1/AccessPoint:S1/Server/LDevice:MU/LN:LTMS1/Inputs";
     EXPECT_EQ(SavedReport(),
               (std::vector<ReportEntry>{
                   {"LNode", "错误：GGIO1", "未找到LDevice: MU下的LNode:GGIO1对应的lnType:MU610_GGIO_IO！"},
                   // The sampled-value access point only points at the station server.
                   {"other_error", "警告：ICD文件:  AccessPoint:M1", "AccessPoint:M1中没有Server，未导入"},
-                  {"other_error", "错误：ICD文件:sec:ExtRef:TimeSrc2", "未找到LNode:P_T1APILTMS1"}}));
+                  {"other_error", "错误：ICD文件:sec:ExtRef:TimeSrc2", "未找到LNode:P_T1APILTMS1"},
+                  {"other_error", "警告：ICD文件:  Private:muc:Hardware", "IED:MU_T1下的Private(type=muc:Hardware)未导入"},
+                  {"other_error", "警告：ICD文件:  Private:eIEC61850-6-100:Function",
+                   "IED:MU_T1下的Private(type=eIEC61850-6-100:Function)未导入"},
+                  {"other_error", "警告：ICD文件:  Services", "IED:MU_T1的Services未导入"},
+                  {"other_error", "警告：ICD文件:  GSEControl:gcbAlm", ln0 + "下的GOOSE控制块GSEControl:gcbAlm未导入"},
+                  {"other_error", "警告：ICD文件:  SampledValueControl:MSVCB01",
+                   ln0 + "下的采样值控制块SampledValueControl:MSVCB01未导入"},
+                  {"other_error", "警告：ICD文件:  ExtRef:TimeSrc1", ltms + "下的ExtRef:TimeSrc1的绑定属性pServT,pLN,pDO未导入"},
+                  {"other_error", "警告：ICD文件:  ExtRef:TimeSrc2",
+                   ltms + "下的ExtRef:TimeSrc2的绑定属性serviceType,srcLDInst,srcLNClass,srcCBName未导入"},
+                  {"other_error", "警告：ICD文件:  IED@sxy:x",
+                   "IED:MU_T1的属性sxy:x(命名空间http://www.iec.ch/61850/2003/SCLcoordinates)未导入"},
+                  {"other_error", "警告：ICD文件:  IED@sxy:y",
+                   "IED:MU_T1的属性sxy:y(命名空间http://www.iec.ch/61850/2003/SCLcoordinates)未导入"},
+                  {"other_error", "警告：ICD文件:  IED@eTr:sourceRef",
+                   "IED:MU_T1的属性eTr:sourceRef(命名空间http://www.iec.ch/61850/2016/SCL/eTr)未导入"},
+                  {"other_error", "警告：ICD文件:  Communication", "Communication中IED:MU_T1的ConnectedAP:M1,S1未导入"},
+                  {"other_error", "警告：ICD文件:  SMV:MU/MSVCB01", "Communication中ConnectedAP:M1下的SMV地址:MU/MSVCB01未导入"},
+                  {"other_error", "警告：ICD文件:  GSE:MU/gcbAlm", "Communication中ConnectedAP:M1下的GSE地址:MU/gcbAlm未导入"}}));
     EXPECT_EQ(Get(icd, "cim:Naming.name"), "MU-610_Ver2.1_RevA");
     EXPECT_EQ(Get(icd, "sec:ICD.productType"), "MU-610");
     const URI_Ref ied = Target(icd, "sec:ICD.IED");
@@ -135,13 +158,22 @@ TEST_F(ToolStylesTest, AMergingUnitWithByteOrderMarkCrlfForeignNamespacesAndSamp
 }
 
 TEST_F(ToolStylesTest, AStationProtectionInGbkWithAServerOnEveryAccessPoint) {
-    const URI_Ref icd = Import("gbk_multi_ap_line_protection.icd", 2);
+    const URI_Ref icd = Import("gbk_multi_ap_line_protection.icd", 2, 4);
     EXPECT_EQ(SavedReport(),
               (std::vector<ReportEntry>{{"other_error", "警告：ICD文件:  AccessPoint:A1", "AccessPoint:A1中没有Server，未导入"},
                                         {"other_error", "错误：ICD文件:sec:ExtRef:1-B:PIGO/GOINGGIO1.DPCSO1.stVal",
                                          "未找到LNode:IL2201RPITQ0XCBR1"},
                                         {"other_error", "错误：ICD文件:sec:ExtRef:SVIN/TCTR1.AmpSv.instMag.i",
-                                         "未找到LNode:ML2201MUITCTR1"}}));
+                                         "未找到LNode:ML2201MUITCTR1"},
+                                        {"other_error", "警告：ICD文件:  Private:ext:CRC",
+                                         "IED:PL2201A下的Private(type=ext:CRC)未导入"},
+                                        {"other_error", "警告：ICD文件:  Services", "IED:PL2201A的Services未导入"},
+                                        {"other_error", "警告：ICD文件:  Private:ext:SignalMap",
+                                         "IED:PL2201A/AccessPoint:S1/Server/LDevice:LD0/LN:GGIO1下的"
+                                         "Private(type=ext:SignalMap)未导入"},
+                                        {"other_error", "警告：ICD文件:  GSEControl:gocb1",
+                                         "IED:PL2201A/AccessPoint:G1/Server/LDevice:PIGO/LN0下的GOOSE控制块"
+                                         "GSEControl:gocb1未导入"}}));
     EXPECT_EQ(Get(icd, "cim:Naming.name"), "PL-2000_Ver5.20_RevC");
     EXPECT_EQ(Desc(Target(icd, "sec:ICD.IED")), "220kV线路保护A套");
     // The first access point only points at another one's server; the
@@ -254,7 +286,7 @@ TEST_F(ToolStylesTest, AGb2312LabelOnGbkTextKeepsCharactersBeyondGb2312) {
     const size_t at = bytes.find(label);
     ASSERT_NE(at, std::string::npos);
     bytes.replace(at, label.size(), "encoding=\"GB2312\"");
-    const URI_Ref icd = ImportPath(WriteFile("label.icd", bytes), 2);
+    const URI_Ref icd = ImportPath(WriteFile("label.icd", bytes), 2, 4);
     EXPECT_EQ(DaiDump(Node(DeviceOf(icd, "PROT"), "LLN0"), "NamPlt"),
               (Rows{{"vendor[DC]", "示例电气（堃）"}, {"swRev[DC]", "V5.20"}}));
 }
@@ -337,12 +369,15 @@ std::string SubstationFile(int ieds) {
 TEST_F(ToolStylesTest, ALargeSubstationFileGivesItsFirstIedOnly) {
     const std::string text = SubstationFile(150);
     ASSERT_GT(text.size(), 400000u);
-    const URI_Ref icd = ImportPath(WriteFile("station.scd", text), 3);
+    const URI_Ref icd = ImportPath(WriteFile("station.scd", text), 3, 1);
+    // Of the Communication section only the imported IED's address is named.
     EXPECT_EQ(SavedReport(), (std::vector<ReportEntry>{
                                  {"other_error", "警告：ICD文件:  IED:IED000", "文件中有150个IED，只导入了第一个有Server的IED:IED000"},
                                  {"other_error", "错误：ICD文件:sec:ExtRef:in1", "未找到LNode:IED001PROTGGIO1"},
                                  {"other_error", "错误：ICD文件:sec:ExtRef:in2", "未找到LNode:IED002PROTGGIO2"},
-                                 {"other_error", "错误：ICD文件:sec:ExtRef:in3", "未找到LNode:IED003PROTGGIO3"}}));
+                                 {"other_error", "错误：ICD文件:sec:ExtRef:in3", "未找到LNode:IED003PROTGGIO3"},
+                                 {"other_error", "警告：ICD文件:  Communication",
+                                  "Communication中IED:IED000的ConnectedAP:S1未导入"}}));
     // The fixture's own ICD and this one: no other IED came in as an ICD.
     EXPECT_EQ(IcdNames(), (std::vector<CString>{"ICD1", "S500_Ver3_RevB"}));
     EXPECT_EQ(Get(icd, "sec:ICD.productType"), "T-0");
@@ -359,8 +394,11 @@ TEST_F(ToolStylesTest, ALargeSubstationFileGivesItsFirstIedOnly) {
 }
 
 TEST_F(ToolStylesTest, ASclNamespaceUnderAPrefixReadsLikeTheDefaultOne) {
-    const URI_Ref icd = Import("prefixed_namespace_bus_protection.iid", 0);
+    const URI_Ref icd = Import("prefixed_namespace_bus_protection.iid", 0, 1);
     EXPECT_EQ(Get(icd, "cim:Naming.name"), "BP-30I_Ver1.2_RevA");
+    // The tool's Private element is named once, with nothing of what it holds.
+    EXPECT_EQ(SavedReport(), (std::vector<ReportEntry>{{"other_error", "警告：ICD文件:  Private:tl:Info",
+                                                        "IED:BP30下的Private(type=tl:Info)未导入"}}));
     EXPECT_EQ(Get(icd, "sec:ICD.productType"), "BP-30I");
     // The tool's own element of another namespace is not taken for the IED.
     EXPECT_EQ(Get(Target(icd, "sec:ICD.IED"), "cim:Naming.name"), "BP30");
@@ -447,18 +485,18 @@ TEST_P(EveryEntryTest, ImportsThroughEveryEntry) {
 }
 
 INSTANTIATE_TEST_SUITE_P(DataFiles, EveryEntryTest,
-                         ::testing::Values(EntryRow{"ed1_line_relay.icd", 0, 0, 4},
-                                           EntryRow{"ed2_bay_controller.icd", 0, 0, 0},
+                         ::testing::Values(EntryRow{"ed1_line_relay.icd", 3, 0, 4},
+                                           EntryRow{"ed2_bay_controller.icd", 6, 0, 0},
                                            EntryRow{"gb2312_transformer_relay.icd", 0, 0, 2},
-                                           EntryRow{"substation_three_ieds.scd", 2, 0, 0},
-                                           EntryRow{"ed2_1_merging_unit.cid", 3, 0, 1},
-                                           EntryRow{"gbk_multi_ap_line_protection.icd", 2, 0, 4},
+                                           EntryRow{"substation_three_ieds.scd", 4, 0, 0},
+                                           EntryRow{"ed2_1_merging_unit.cid", 16, 0, 1},
+                                           EntryRow{"gbk_multi_ap_line_protection.icd", 6, 0, 4},
                                            EntryRow{"utf16le_bus_protection.icd", 0, 0, 0},
-                                           EntryRow{"prefixed_namespace_bus_protection.iid", 0, 0, 0},
+                                           EntryRow{"prefixed_namespace_bus_protection.iid", 1, 0, 0},
                                            EntryRow{"latin1_feeder_relay.icd", 0, 0, 0},
-                                           EntryRow{"ed2_pv_feeder_station.scd", 6, 3, 5},
-                                           EntryRow{"gb2312_multi_ap_line_relay.icd", 0, 0, 0},
-                                           EntryRow{"feeder_relay_report_blocks.icd", 1, 0, 0},
+                                           EntryRow{"ed2_pv_feeder_station.scd", 5, 3, 5},
+                                           EntryRow{"gb2312_multi_ap_line_relay.icd", 12, 0, 0},
+                                           EntryRow{"feeder_relay_report_blocks.icd", 3, 0, 0},
                                            EntryRow{"ed2_station_client_first.scd", 5, 0, 0}));
 
 }  // namespace
