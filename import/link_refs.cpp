@@ -12,10 +12,10 @@ bool CKiln_Import::Link_ExtRefsAndFCDAs(CKiln_Main* app, const ImportNameTable& 
         const CString who = cls + ":" + app->DocMtd_getValue_ofAttr(ref.m_uMember, kRoleName);
 
         auto lnode = m_mapInstLNodes.find(ref.m_strLNPath);
-        // A client of another IED is kept as the file named it: nothing is
-        // lost, nothing to report. One without an IED name is reported.
-        if (lnode == m_mapInstLNodes.end() && cls == "sec:ClientLN") {
-            const CString iedName = app->DocMtd_getValue_ofAttr(ref.m_uMember, "sec:ClientLN.iedName");
+        // A client or input of another IED is kept as the file named it:
+        // nothing is lost, nothing to report. One without an IED name is reported.
+        if (lnode == m_mapInstLNodes.end() && (cls == "sec:ClientLN" || cls == "sec:ExtRef")) {
+            const CString iedName = app->DocMtd_getValue_ofAttr(ref.m_uMember, cls + ".iedName");
             if (!iedName.IsEmpty() && iedName != m_strIEDName) continue;
         }
         if (lnode == m_mapInstLNodes.end()) {
