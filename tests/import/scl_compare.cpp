@@ -168,6 +168,7 @@ const std::vector<AllowedLoss>& AllowedLosses() {
             {"SampledValueControl", "", "no GOOSE or sampled-value control blocks"},
             {"Communication", "", "no Communication section"},
             {"AccessPoint/LN", "", "no logical node directly under an access point"},
+            {"IED", "name", "names the IED \"TEMPLATE\", as an ICD does"},
         };
         for (const char* a : kBindingAttributes) out.push_back({"ExtRef", a, "no binding attributes of inputs"});
         return out;

@@ -239,7 +239,8 @@ INSTANTIATE_TEST_SUITE_P(
                    "<SCL xmlns=\"http://www.iec.ch/61850/2003/SCL\"><IED name=\"HMI\"><AccessPoint name=\"S1\"/></IED>"
                    "</SCL>",
                    {"/SCL/IED[name=B] @desc: source \"b\", output \"\"",
-                    "/SCL/IED[name=B] @name: source \"B\", output \"HMI\"",
+                    "/SCL/IED[name=B] @name: source \"B\", output \"HMI\" (allowed: names the IED \"TEMPLATE\", as "
+                    "an ICD does)",
                     "/SCL/IED[name=B]/AccessPoint[name=S1]/Server: source (present), output (absent)"}}));
 
 // The allowed losses are the README's own words, so that the table and the
