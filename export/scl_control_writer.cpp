@@ -237,7 +237,7 @@ bool CKiln_Export::Export_ClientLN(const XmlNode& parent, CKiln_Main* pMain, CBa
     CString iedName, ldInst, prefix, lnClass, lnInst;
     if (lnode.IsSet()) {
         const NodeRef ref = ReadNodeRef(pMain, lnode);
-        iedName = FirstName(pMain, lnode, "sec:LNode.LDevice/sec:LDevice.Server/sec:Server.IED");
+        iedName = IedNameOf(pMain, lnode);
         ldInst = ref.ldInst;
         prefix = ref.prefix;
         lnClass = ref.lnClass;
@@ -378,8 +378,7 @@ bool CKiln_Export::Export_ExtRefs(const XmlNode& parent, CKiln_Main* pMain, CBas
     const CString desc = Attr(pMain, extRef, "cim:Naming.description");
     const URI_Ref lnode = pMain->DocMtd_getFirstUri_ofAsso(extRef, "sec:DARef.LNode");
     const NodeRef ref = ReadNodeRef(pMain, lnode);
-    const CString iedName =
-        lnode.IsSet() ? FirstName(pMain, lnode, "sec:LNode.LDevice/sec:LDevice.Server/sec:Server.IED") : CString();
+    const CString iedName = lnode.IsSet() ? IedNameOf(pMain, lnode) : CString();
     const CString doName = Attr(pMain, extRef, "sec:DARef.doName");
     const CString daName = Attr(pMain, extRef, "sec:DARef.daName");
 

@@ -33,6 +33,9 @@ bool CKiln_Export::Export_ICD_IED(CKiln_Main* pMain, CBase_XML& xml, const URI_R
     // What the IED holds of its description and of the attributes a file
     // gave it goes over the template's; its name stays the template's.
     const URI_Ref iedRsc = pMain->DocMtd_getFirstUri_ofAsso(icd, "sec:ICD.IED");
+    // References to the IED's own nodes name it as the file does.
+    m_uIed = iedRsc;
+    ied.GetAttribute("name", m_strIedName);
     const CString iedDesc = Attr(pMain, iedRsc, "cim:Naming.description");
     if (!iedDesc.IsEmpty() && !ied.SetAttribute("desc", iedDesc)) return false;
     for (const kiln::core::SclAttrRole& r : kiln::core::kIedAttrRoles) {
@@ -106,6 +109,12 @@ bool CKiln_Export::Export_ICD_IED(CKiln_Main* pMain, CBase_XML& xml, const URI_R
             if (!Export_LDevice(pMain, target, xml, ld, false)) return false;
     }
     return true;
+}
+
+CString CKiln_Export::IedNameOf(CKiln_Main* pMain, const URI_Ref& lnode) const {
+    const URI_Ref ied = pMain->DocMtd_getFirstUri_ofAsso(lnode, "sec:LNode.LDevice/sec:LDevice.Server/sec:Server.IED");
+    if (ied.IsSet() && ied == m_uIed && !m_strIedName.IsEmpty()) return m_strIedName;
+    return Attr(pMain, ied, kiln::core::kRoleName);
 }
 
 XmlNode CKiln_Export::AddAccessPoint(const XmlNode& ied, const XmlNode& model, const XmlNode& server,

@@ -154,10 +154,11 @@ TEST_F(SchemaTest, AccessPointsKeepTheirDevices) {
     }
 }
 
-// The IED is written with the template's name; its description and what
-// its file said of it (maker, versions, rights) go over the template's
-// values, which stay where the IED holds none, as in a model made with the
-// menus.
+// The IED is written with the template's name, and so are the inputs
+// naming its own nodes, whatever the IED's name in the model; its
+// description and what its file said of it (maker, versions, rights) go
+// over the template's values, which stay where the IED holds none, as in a
+// model made with the menus.
 TEST_F(SchemaTest, TheIedKeepsWhatItsFileSaid) {
     const struct {
         std::vector<std::pair<const char*, const char*>> roles;  // on the IED
@@ -188,10 +189,12 @@ TEST_F(SchemaTest, TheIedKeepsWhatItsFileSaid) {
         for (const auto& [role, value] : t.roles) Set(c.ied, role, value);
         const std::string file = "ied" + std::to_string(++n) + ".icd";
         ExportAndValidate(c, false, file);
+        const pugi::xml_document& scl = LoadFile(Path(file));
         std::string attributes;
-        for (const pugi::xml_attribute& a : LoadFile(Path(file)).select_node("/SCL/IED").node().attributes())
+        for (const pugi::xml_attribute& a : scl.select_node("/SCL/IED").node().attributes())
             attributes += (attributes.empty() ? "" : " ") + std::string(a.name()) + "=" + a.value();
         EXPECT_EQ(attributes, t.attributes) << file;
+        EXPECT_EQ(Select(scl, "//ExtRef/@iedName"), std::vector<std::string>{"TEMPLATE"}) << file;
     }
 }
 
