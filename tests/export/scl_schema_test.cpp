@@ -176,7 +176,8 @@ TEST_F(SchemaTest, TheIedKeepsWhatItsFileSaid) {
           {"sec:IED.owner", "配置工具"}},
          "name=TEMPLATE type=PCS-931 configVersion=V3.02 desc=线路保护装置 manufacturer=示例电气 "
          "originalSclVersion=2007 originalSclRevision=B originalSclRelease=4 engRight=dataflow owner=配置工具"},
-        {{{"sec:IED.manufacturer", "ExampleCo"}}, "name=TEMPLATE type=PCS-931 configVersion=1.0 manufacturer=ExampleCo"},
+        {{{"sec:IED.manufacturer", "ExampleCo"}},
+         "name=TEMPLATE type=PCS-931 configVersion=1.0 manufacturer=ExampleCo"},
     };
     const CompleteIcd c = BuildCompleteIcd();
     const char* const roles[] = {"cim:Naming.description", "sec:IED.manufacturer", "sec:IED.configVersion",

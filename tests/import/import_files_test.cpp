@@ -198,7 +198,8 @@ TEST_F(ImportFilesTest, TheIedAndItsAccessPointsComeBackAsTheFileHadThem) {
         "<Authentication none=\"false\" certificate=\"true\"/>\n"
         "<LDevice inst=\"PIGO\"><LN0 lnClass=\"LLN0\" lnType=\"L0\" inst=\"\"/></LDevice></Server></AccessPoint>\n"
         "<AccessPoint name=\"M1\"><Server><Authentication/>\n"
-        "<LDevice inst=\"PISV\"><LN0 lnClass=\"LLN0\" lnType=\"L0\" inst=\"\"/></LDevice></Server></AccessPoint></IED>\n";
+        "<LDevice inst=\"PISV\"><LN0 lnClass=\"LLN0\" lnType=\"L0\" inst=\"\"/></LDevice>"
+        "</Server></AccessPoint></IED>\n";
     const std::string text = Icd("<Header id=\"R\"/>", ied, kTypes);
     URI_Ref out;
     ASSERT_TRUE(RunIcd(text, &out));
@@ -219,7 +220,8 @@ TEST_F(ImportFilesTest, TheIedAndItsAccessPointsComeBackAsTheFileHadThem) {
             row += Get(ld, CString("sec:LDevice.") + role) + ",";
         devices.push_back(row);
     }
-    EXPECT_EQ(devices, (std::vector<CString>{"PROT:S1,站控层,true,false,,60,,true,1,,,", "MEAS:S1,站控层,true,false,,60,,true,1,,,",
+    EXPECT_EQ(devices, (std::vector<CString>{"PROT:S1,站控层,true,false,,60,,true,1,,,",
+                                             "MEAS:S1,站控层,true,false,,60,,true,1,,,",
                                              "PIGO:G1,,,true,false,45,false,,,,true,", "PISV:M1,,,,,,,,,,,"}));
 
     // Back out through the ICD export: above the devices, nothing differs

@@ -246,14 +246,14 @@ INSTANTIATE_TEST_SUITE_P(
                                       std::regex("IED name=\"A\""), "IED name=\"TEMPLATE\""),
                    {"/SCL/IED[name=A] @name: source \"A\", output \"TEMPLATE\" (allowed: names the IED \"TEMPLATE\", "
                     "as an ICD does)",
-                    kLn0 + "/Inputs/ExtRef[iedName=B,ldInst=L,prefix=,lnClass=LLN0,lnInst=,doName=Mod,daName=,intAddr=]: "
-                           "source (present), output (absent)",
-                    kLn0 + "/Inputs/ExtRef[iedName=A,ldInst=L,prefix=,lnClass=LLN0,lnInst=,doName=Mod,daName=,intAddr=]: "
-                           "source (absent), output (present)"}},
+                    kLn0 + "/Inputs/ExtRef[iedName=B,ldInst=L,prefix=,lnClass=LLN0,lnInst=,doName=Mod,daName=,"
+                           "intAddr=]: source (present), output (absent)",
+                    kLn0 + "/Inputs/ExtRef[iedName=A,ldInst=L,prefix=,lnClass=LLN0,lnInst=,doName=Mod,daName=,"
+                           "intAddr=]: source (absent), output (present)"}},
         CompareRow{"an access point without a server may go, one with a server not",
-                   SmallScl("", "", "", "").replace(SmallScl("").find("</IED>"), 0,
-                                                    "<AccessPoint name=\"A1\"><ServerAt apName=\"S1\"/></AccessPoint>"
-                                                    "<AccessPoint name=\"G1\"><Server/></AccessPoint>"),
+                   SmallScl("").replace(SmallScl("").find("</IED>"), 0,
+                                        "<AccessPoint name=\"A1\"><ServerAt apName=\"S1\"/></AccessPoint>"
+                                        "<AccessPoint name=\"G1\"><Server/></AccessPoint>"),
                    SmallScl(""),
                    {"/SCL/IED[name=A]/AccessPoint[name=A1]: source (present), output (absent) (allowed: no access "
                     "point without a server)",
