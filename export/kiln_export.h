@@ -176,6 +176,10 @@ private:
     // One client of a report control block under its RptEnabled; a client
     // that names no IED or LN class is left out.
     bool Export_ClientLN(const XmlNode& parent, CKiln_Main* pMain, CBase_XML& xml, const URI_Ref& client);
+    // The IED name a reference to the logical node writes: the name the
+    // file gives the IED being written when the node is one of its own,
+    // else the name of the node's IED.
+    CString IedNameOf(CKiln_Main* pMain, const URI_Ref& lnode) const;
     // TrgOps of a control block from its stored trigger value; bGi forces gi.
     bool Export_TrgOps(const XmlNode& parent, CBase_XML& xml, const CString& trgOp, bool bGi);
 
@@ -226,6 +230,8 @@ private:
     std::map<std::string, bool> m_dataSetWritten;  // data set URI -> has members to write
     std::vector<CString> m_vLeftOut;               // see LeftOut()
     CString m_strNodePath;                         // LD inst + "/" + name of the node being written
+    URI_Ref m_uIed;                                // the IED an ICD export writes
+    CString m_strIedName;                          // the name the file gives it
     CStringArray m_saSemanticSpaceAttrs;
     CStringArray m_saANameAttrs;
     CStringArray m_saLNodeTypeAttrs;

@@ -259,7 +259,7 @@ bool CKiln_Export::Export_ClientLN(const XmlNode& parent, CKiln_Main* pMain, CBa
     CString iedName, ldInst, prefix, lnClass, lnInst;
     if (lnode.IsSet()) {
         const NodeRef ref = ReadNodeRef(pMain, lnode);
-        iedName = FirstName(pMain, lnode, "sec:LNode.LDevice/sec:LDevice.Server/sec:Server.IED");
+        iedName = IedNameOf(pMain, lnode);
         ldInst = ref.ldInst;
         prefix = ref.prefix;
         lnClass = ref.lnClass;
@@ -406,7 +406,7 @@ bool CKiln_Export::Export_ExtRefs(const XmlNode& parent, CKiln_Main* pMain, CBas
     NodeRef ref = ReadNodeRef(pMain, lnode);
     CString iedName;
     if (lnode.IsSet()) {
-        iedName = FirstName(pMain, lnode, "sec:LNode.LDevice/sec:LDevice.Server/sec:Server.IED");
+        iedName = IedNameOf(pMain, lnode);
     } else {
         iedName = Attr(pMain, extRef, "sec:ExtRef.iedName");
         ref.ldInst = Attr(pMain, extRef, "sec:ExtRef.ldInst");

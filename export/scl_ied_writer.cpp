@@ -4,8 +4,11 @@
 // LN0 then SettingControl).
 #include <algorithm>
 #include <cstring>
+#include <iterator>
+#include <string>
 
 #include "core/kiln_main.h"
+#include "core/scl_ied_roles.h"
 #include "export/export_util.h"
 #include "export/kiln_export.h"
 
@@ -27,15 +30,28 @@ bool CKiln_Export::Export_ICD_IED(CKiln_Main* pMain, CBase_XML& xml, const URI_R
     XmlNode server = xml.Get_NodePtr(xml.GetDocument(), "//Server");
     if (!ied || !server) return false;
     Put(xml, ied, "type", iedType);
+    // What the IED holds of its description and of the attributes a file
+    // gave it goes over the template's; its name stays the template's.
+    const URI_Ref iedRsc = pMain->DocMtd_getFirstUri_ofAsso(icd, "sec:ICD.IED");
+    // References to the IED's own nodes name it as the file does.
+    m_uIed = iedRsc;
+    ied.GetAttribute("name", m_strIedName);
+    const CString iedDesc = Attr(pMain, iedRsc, "cim:Naming.description");
+    if (!iedDesc.IsEmpty() && !ied.SetAttribute("desc", iedDesc)) return false;
+    for (const kiln::core::SclAttrRole& r : kiln::core::kIedAttrRoles) {
+        const CString value = Attr(pMain, iedRsc, r.role);
+        if (!value.IsEmpty() && !ied.SetAttribute(r.attribute, value)) return false;
+    }
     const XmlNode accessPoint = server.ParentNode();
     // A server holds at least one device: an IED without any keeps its
     // access point without a server.
     if (devices.empty()) return accessPoint.RemoveChild(server);
 
     // The devices by the access point they came from, in the order of their
-    // first device, with the point's description. A device made with the
-    // menus has none: it goes to the IED's first access point (the
-    // template's when no device names one).
+    // first device, with the point's attributes (each the first a device of
+    // the point holds). A device made with the menus has none: it goes to
+    // the IED's first access point (the template's when no device names
+    // one).
     CString firstAp;
     accessPoint.GetAttribute("name", firstAp);
     for (const URI_Ref& ld : devices) {
@@ -45,8 +61,10 @@ bool CKiln_Export::Export_ICD_IED(CKiln_Main* pMain, CBase_XML& xml, const URI_R
             break;
         }
     }
+    constexpr size_t kAttrs = std::size(kiln::core::kAccessPointAttrRoles);
     struct Point {
-        CString name, desc;
+        CString name;
+        CString values[kAttrs];  // by kAccessPointAttrRoles
         std::vector<URI_Ref> devices;
     };
     std::vector<Point> points;
@@ -54,25 +72,49 @@ bool CKiln_Export::Export_ICD_IED(CKiln_Main* pMain, CBase_XML& xml, const URI_R
         CString apName = Attr(pMain, ld, "sec:LDevice.apName");
         if (apName.IsEmpty()) apName = firstAp;
         auto it = std::find_if(points.begin(), points.end(), [&](const Point& p) { return p.name == apName; });
-        if (it == points.end()) it = points.insert(points.end(), Point{apName, CString(), {}});
-        if (it->desc.IsEmpty()) it->desc = Attr(pMain, ld, "sec:LDevice.apDesc");
+        if (it == points.end()) {
+            it = points.insert(points.end(), Point());
+            it->name = apName;
+        }
+        for (size_t k = 0; k < kAttrs; ++k)
+            if (it->values[k].IsEmpty()) it->values[k] = Attr(pMain, ld, kiln::core::kAccessPointAttrRoles[k].role);
         it->devices.push_back(ld);
     }
+    // The further points are made from the template's before any point
+    // takes attributes of its own.
+    std::vector<XmlNode> servers{server};
+    for (size_t i = 1; i < points.size(); ++i) {
+        servers.push_back(AddAccessPoint(ied, accessPoint, server, points[i].name));
+        if (!servers.back()) return false;
+    }
     for (size_t i = 0; i < points.size(); ++i) {
-        XmlNode target = server;
-        XmlNode point = accessPoint;
-        if (i == 0) {
-            Put(xml, point, "name", points[i].name);
-        } else {
-            target = AddAccessPoint(ied, accessPoint, server, points[i].name);
-            if (!target) return false;
-            point = target.ParentNode();
+        const XmlNode& target = servers[i];
+        const XmlNode point = target.ParentNode();
+        if (i == 0) Put(xml, point, "name", points[i].name);
+        // The point's, its server's and its authentication's attributes;
+        // the template's stand where the point has none.
+        XmlNode auth;
+        for (const XmlNode& child : target.ChildElements("Authentication")) {
+            auth = child;
+            break;
         }
-        if (!points[i].desc.IsEmpty()) point.SetAttribute("desc", points[i].desc);
+        for (size_t k = 0; k < kAttrs; ++k) {
+            const kiln::core::SclAttrRole& r = kiln::core::kAccessPointAttrRoles[k];
+            const std::string element = r.element;
+            const XmlNode on = element == "AccessPoint" ? point : element == "Server" ? target : auth;
+            if (!points[i].values[k].IsEmpty() && on && !on.SetAttribute(r.attribute, points[i].values[k]))
+                return false;
+        }
         for (const URI_Ref& ld : points[i].devices)
             if (!Export_LDevice(pMain, target, xml, ld, false)) return false;
     }
     return true;
+}
+
+CString CKiln_Export::IedNameOf(CKiln_Main* pMain, const URI_Ref& lnode) const {
+    const URI_Ref ied = pMain->DocMtd_getFirstUri_ofAsso(lnode, "sec:LNode.LDevice/sec:LDevice.Server/sec:Server.IED");
+    if (ied.IsSet() && ied == m_uIed && !m_strIedName.IsEmpty()) return m_strIedName;
+    return Attr(pMain, ied, kiln::core::kRoleName);
 }
 
 XmlNode CKiln_Export::AddAccessPoint(const XmlNode& ied, const XmlNode& model, const XmlNode& server,

@@ -14,6 +14,7 @@
 #include <set>
 #include <string>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "platform/framework/records.h"
@@ -148,10 +149,11 @@ public:
 
     // ---- IED, logical devices, logical nodes ----
     bool Import_IED(CKiln_Main* app, URI_Ref icd, XmlNode node);
-    // `apName`, `apDesc`: the name and description of the device's access
-    // point, kept on the device.
+    // `accessPoint`: the roles and texts of the device's access point (its
+    // name, attributes, server and authentication), kept on the device.
+    using AccessPointTexts = std::vector<std::pair<const char*, CString>>;
     bool Import_LDevice(CKiln_Main* app, URI_Ref ied, XmlNode node, CString ord, CString iedName,
-                        CString apName = CString(), CString apDesc = CString());
+                        const AccessPointTexts& accessPoint = {});
     bool Import_LNode(CKiln_Main* app, URI_Ref ld, XmlNode node, CString ord, URI_Ref log, URI_Ref sgcb, CString ldName,
                       bool bDataSetFlag);
 

@@ -1,6 +1,7 @@
 // IED instance reader: the IED, its logical devices and logical nodes, and
 // the hand-over of each node's children to the DOI, control-block, data-set
 // and input readers.
+#include "core/scl_ied_roles.h"
 #include "import/import_util.h"
 #include "import/kiln_import.h"
 
@@ -16,20 +17,33 @@ bool CKiln_Import::Import_IED(CKiln_Main* app, URI_Ref icd, XmlNode node) {
     if (ReadAttr(node, "name", text)) app->DocMtd_Modify_attribute_value(ied, kRoleName, text);
     if (ReadAttr(node, "desc", text)) app->DocMtd_Modify_attribute_value(ied, "cim:Naming.description", text);
     if (ReadAttr(node, "type", text)) app->DocMtd_Modify_attribute_value(ied, "sec:IED.iedType", text);
+    for (const kiln::core::SclAttrRole& r : kiln::core::kIedAttrRoles)
+        if (ReadAttr(node, r.attribute, text) && !text.IsEmpty()) app->DocMtd_Modify_attribute_value(ied, r.role, text);
     m_strIEDName = AttrText(node, "name");
     // The devices of all servers share one list in the model, so their order
     // numbers run on over the whole IED.
     long n = 0;
     for (const XmlNode& ap : Children(node, "AccessPoint")) {
-        // Each device keeps the name and description of its access point.
-        // The model has no place for nodes directly under an access point,
-        // nor for an access point without a server: each is reported.
+        // Each device keeps the name and attributes of its access point, of
+        // the point's server and of its authentication. The model has no
+        // place for nodes directly under an access point, nor for an access
+        // point without a server: each is reported.
         const CString apName = AttrText(ap, "name");
-        const CString apDesc = AttrText(ap, "desc");
         const std::vector<XmlNode> servers = Children(ap, "Server");
-        for (const XmlNode& server : servers)
+        for (const XmlNode& server : servers) {
+            AccessPointTexts texts{{"sec:LDevice.apName", apName}};
+            const std::vector<XmlNode> auth = Children(server, "Authentication");
+            for (const kiln::core::SclAttrRole& r : kiln::core::kAccessPointAttrRoles) {
+                const std::string element = r.element;
+                const XmlNode from = element == "AccessPoint" ? ap
+                                     : element == "Server"    ? server
+                                     : auth.empty()           ? XmlNode()
+                                                              : auth.front();
+                if (ReadAttr(from, r.attribute, text) && !text.IsEmpty()) texts.emplace_back(r.role, text);
+            }
             for (const XmlNode& ld : Children(server, "LDevice"))
-                Import_LDevice(app, ied, ld, Dec(++n), m_strIEDName, apName, apDesc);
+                Import_LDevice(app, ied, ld, Dec(++n), m_strIEDName, texts);
+        }
         for (const XmlNode& ln : Children(ap, "LN")) {
             const CString fullName = AttrText(ln, "prefix") + AttrText(ln, "lnClass") + AttrText(ln, "inst");
             AddEntry(m_pLNodesNode, "LNode", "警告：" + fullName,
@@ -44,7 +58,7 @@ bool CKiln_Import::Import_IED(CKiln_Main* app, URI_Ref icd, XmlNode node) {
 }
 
 bool CKiln_Import::Import_LDevice(CKiln_Main* app, URI_Ref ied, XmlNode node, CString ord, CString iedName,
-                                  CString apName, CString apDesc) {
+                                  const AccessPointTexts& accessPoint) {
     XmlNode ln0;
     XmlNode lphd;
     for (const XmlNode& child : Children(node, "LN0")) {
@@ -75,8 +89,8 @@ bool CKiln_Import::Import_LDevice(CKiln_Main* app, URI_Ref ied, XmlNode node, CS
     if (!app->NewRsc_LDevice(&ld, ied, URI_Ref(), URI_Ref(), URI_Ref())) return false;
     app->DocMtd_Modify_attribute_value(ld, kRoleOrd, ord);
     app->DocMtd_Modify_attribute_value(ld, kRoleName, inst);
-    if (!apName.IsEmpty()) app->DocMtd_Modify_attribute_value(ld, "sec:LDevice.apName", apName);
-    if (!apDesc.IsEmpty()) app->DocMtd_Modify_attribute_value(ld, "sec:LDevice.apDesc", apDesc);
+    for (const auto& [role, text] : accessPoint)
+        if (!text.IsEmpty()) app->DocMtd_Modify_attribute_value(ld, role, text);
     app->Mtd_SetStatusBarText("正在导入LD:" + inst);
     CString desc;
     if (ReadAttr(node, "desc", desc)) app->DocMtd_Modify_attribute_value(ld, "cim:Naming.description", desc);

@@ -1,5 +1,6 @@
 // Every ICD exported from a complete model is valid SCL of the 2007B4
 // schema (xmllint), with and without the values of the M2I mapping.
+#include <algorithm>
 #include <sstream>
 
 #include "tests/export/export_fixture.h"
@@ -79,28 +80,49 @@ TEST_F(SchemaTest, EmptyDataSetsAndLogControlWithoutLog) {
                          "未导出定值控制块（不在LLN0中）：PROT/" + Get(c.mmxu, "cim:Naming.name").str() + ".SGCB"}));
 }
 
-// The access points of an IED come back as they were read (name and
-// description), each with its own devices; devices made with the menus go
-// into the IED's first access point, the template's in a model made with
-// the menus only; an IED without devices keeps its access point without a
-// server.
+// The access points of an IED come back as they were read (name,
+// description and the other attributes of the point, its server and its
+// authentication, each the first a device of the point holds), each with
+// its own devices; further points take nothing of the first; devices made
+// with the menus go into the IED's first access point, the template's in a
+// model made with the menus only; an IED without devices keeps its access
+// point without a server.
 TEST_F(SchemaTest, AccessPointsKeepTheirDevices) {
     struct Device {
         const char* inst;
         const char* ap;  // "" for none
         const char* apDesc;
+        std::vector<std::pair<const char*, const char*>> more;  // further sec:LDevice roles
     };
     const struct {
         std::vector<Device> devices;
-        std::vector<std::string> accessPoints;  // "name|desc:inst,inst"
+        // "name|desc|point's other attributes|server's|authentication's:inst,inst"
+        std::vector<std::string> accessPoints;
     } cases[] = {
-        {{{"PROT", "S1", "站控层"}, {"PIGO", "G1", "过程层GOOSE"}, {"MEAS", "", ""}, {"PISV", "M1", ""}},
-         {"S1|站控层:PROT,MEAS", "G1|过程层GOOSE:PIGO", "M1|:PISV"}},
-        {{{"NEW", "", ""}, {"PROT", "P1", ""}, {"PIGO", "G1", ""}}, {"P1|:NEW,PROT", "G1|:PIGO"}},
-        {{{"PROT", "", ""}}, {"S1|:PROT"}},
-        {{}, {"S1|:"}},
+        {{{"PROT", "S1", "站控层",
+           {{"apRouter", "true"}, {"apClock", "false"}, {"serverTimeout", "60"}, {"authNone", "false"},
+            {"authPassword", "true"}}},
+          {"PIGO", "G1", "过程层GOOSE", {{"apClock", "1"}, {"authWeak", "true"}}},
+          {"MEAS", "", "", {{"apClock", "true"}}},
+          {"PISV", "M1", "", {{"apKdc", "false"}, {"authStrong", "true"}, {"authCertificate", "true"}}}},
+         {"S1|站控层|router=true clock=false|timeout=60|none=false password=true:PROT,MEAS",
+          "G1|过程层GOOSE|clock=1||none=true weak=true:PIGO",
+          "M1||kdc=false||none=true strong=true certificate=true:PISV"}},
+        {{{"NEW", "", "", {{"apRouter", "true"}}}, {"PROT", "P1", "", {{"serverTimeout", "120"}}},
+          {"PIGO", "G1", "", {}}},
+         {"P1||router=true|timeout=120|none=true:NEW,PROT", "G1||||none=true:PIGO"}},
+        {{{"PROT", "", "", {}}}, {"S1||||none=true:PROT"}},
+        {{}, {"S1||||:"}},
     };
     const CompleteIcd c = BuildCompleteIcd();
+    // The attributes of an element but those named, as "name=value" words.
+    auto others = [](const pugi::xml_node& el, std::initializer_list<std::string> skip) {
+        std::string out;
+        for (const pugi::xml_attribute& a : el.attributes())
+            if (std::find(skip.begin(), skip.end(), a.name()) == skip.end())
+                out += (out.empty() ? "" : " ") + std::string(a.name()) + "=" + a.value();
+        return out;
+    };
     int n = 0;
     for (const auto& t : cases) {
         for (const URI_Ref& ld : Members(c.server, "sec:Server.LDevices")) Doc().DeleteResource(ld);
@@ -109,6 +131,7 @@ TEST_F(SchemaTest, AccessPointsKeepTheirDevices) {
             URI_Ref ld = MakeUnder(c.server, "sec:LDevice", d.inst, "sec:LDevice.Server", ++ord);
             if (*d.ap) Set(ld, "sec:LDevice.apName", d.ap);
             if (*d.apDesc) Set(ld, "sec:LDevice.apDesc", d.apDesc);
+            for (const auto& [role, value] : d.more) Set(ld, CString("sec:LDevice.") + role, value);
             MakeLNode(ld, "", "", "", 1, c.lln0T);
         }
         const std::string file = "ap" + std::to_string(++n) + ".icd";
@@ -116,8 +139,10 @@ TEST_F(SchemaTest, AccessPointsKeepTheirDevices) {
         const pugi::xml_document& scl = LoadFile(Path(file));
         std::vector<std::string> accessPoints;
         for (const pugi::xpath_node& ap : scl.select_nodes("/SCL/IED/AccessPoint")) {
+            const pugi::xml_node server = ap.node().child("Server");
             std::string row = std::string(ap.node().attribute("name").value()) + "|" +
-                              ap.node().attribute("desc").value() + ":";
+                              ap.node().attribute("desc").value() + "|" + others(ap.node(), {"name", "desc"}) + "|" +
+                              others(server, {}) + "|" + others(server.child("Authentication"), {}) + ":";
             for (const std::string& inst : Select(ap.node(), "Server/LDevice/@inst")) row += inst + ",";
             if (row.back() == ',') row.pop_back();
             accessPoints.push_back(row);
@@ -126,6 +151,51 @@ TEST_F(SchemaTest, AccessPointsKeepTheirDevices) {
         EXPECT_EQ(Select(scl, "/SCL/IED/AccessPoint/Server/Authentication").size(),
                   t.devices.empty() ? 0u : t.accessPoints.size())
             << file;
+    }
+}
+
+// The IED is written with the template's name, and so are the inputs
+// naming its own nodes, whatever the IED's name in the model; its
+// description and what its file said of it (maker, versions, rights) go
+// over the template's values, which stay where the IED holds none, as in a
+// model made with the menus.
+TEST_F(SchemaTest, TheIedKeepsWhatItsFileSaid) {
+    const struct {
+        std::vector<std::pair<const char*, const char*>> roles;  // on the IED
+        std::string attributes;                                   // of the written IED, in order
+    } cases[] = {
+        {{}, "name=TEMPLATE type=PCS-931 configVersion=1.0"},
+        {{{"cim:Naming.name", "LPR2100"},
+          {"cim:Naming.description", "线路保护装置"},
+          {"sec:IED.manufacturer", "示例电气"},
+          {"sec:IED.configVersion", "V3.02"},
+          {"sec:IED.originalSclVersion", "2007"},
+          {"sec:IED.originalSclRevision", "B"},
+          {"sec:IED.originalSclRelease", "4"},
+          {"sec:IED.engRight", "dataflow"},
+          {"sec:IED.owner", "配置工具"}},
+         "name=TEMPLATE type=PCS-931 configVersion=V3.02 desc=线路保护装置 manufacturer=示例电气 "
+         "originalSclVersion=2007 originalSclRevision=B originalSclRelease=4 engRight=dataflow owner=配置工具"},
+        {{{"sec:IED.manufacturer", "ExampleCo"}},
+         "name=TEMPLATE type=PCS-931 configVersion=1.0 manufacturer=ExampleCo"},
+    };
+    const CompleteIcd c = BuildCompleteIcd();
+    const char* const roles[] = {"cim:Naming.description", "sec:IED.manufacturer", "sec:IED.configVersion",
+                                 "sec:IED.originalSclVersion", "sec:IED.originalSclRevision",
+                                 "sec:IED.originalSclRelease", "sec:IED.engRight", "sec:IED.owner"};
+    int n = 0;
+    for (const auto& t : cases) {
+        Set(c.ied, "cim:Naming.name", "TEMPLATE");
+        for (const char* role : roles) Set(c.ied, role, "");
+        for (const auto& [role, value] : t.roles) Set(c.ied, role, value);
+        const std::string file = "ied" + std::to_string(++n) + ".icd";
+        ExportAndValidate(c, false, file);
+        const pugi::xml_document& scl = LoadFile(Path(file));
+        std::string attributes;
+        for (const pugi::xml_attribute& a : scl.select_node("/SCL/IED").node().attributes())
+            attributes += (attributes.empty() ? "" : " ") + std::string(a.name()) + "=" + a.value();
+        EXPECT_EQ(attributes, t.attributes) << file;
+        EXPECT_EQ(Select(scl, "//ExtRef/@iedName"), std::vector<std::string>{"TEMPLATE"}) << file;
     }
 }
 

@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "tests/import/import_files_fixture.h"
+#include "tests/import/scl_compare.h"
 
 namespace kiln::test {
 namespace {
@@ -185,6 +186,70 @@ TEST_F(ImportFilesTest, AFileWithoutIedIsReportedAndItsTypesStay) {
         EXPECT_TRUE(ui.CallsOf(Enum_UiCall::ShellOpen).empty());
         ui.ClearCalls();
     }
+}
+
+// What a file says of its IED (description, maker, versions, rights) and
+// of each access point, its server and authentication is kept (on the IED,
+// on each device) and written back by the ICD export; only the IED's name
+// is the template's there.
+TEST_F(ImportFilesTest, TheIedAndItsAccessPointsComeBackAsTheFileHadThem) {
+    const std::string ied =
+        "<IED name=\"RELAY\" type=\"R-100\" desc=\"保护装置\" manufacturer=\"示例电气\" configVersion=\"V2.01\" "
+        "originalSclVersion=\"2007\" originalSclRevision=\"B\" originalSclRelease=\"4\" engRight=\"fix\" "
+        "owner=\"配置工具\">\n"
+        "<AccessPoint name=\"S1\" desc=\"站控层\" router=\"true\" clock=\"false\"><Server timeout=\"60\">"
+        "<Authentication password=\"true\" weak=\"1\"/>\n"
+        "<LDevice inst=\"PROT\"><LN0 lnClass=\"LLN0\" lnType=\"L0\" inst=\"\"/></LDevice>\n"
+        "<LDevice inst=\"MEAS\"><LN0 lnClass=\"LLN0\" lnType=\"L0\" inst=\"\"/></LDevice></Server></AccessPoint>\n"
+        "<AccessPoint name=\"G1\" clock=\"true\" kdc=\"false\"><Server timeout=\"45\">"
+        "<Authentication none=\"false\" certificate=\"true\"/>\n"
+        "<LDevice inst=\"PIGO\"><LN0 lnClass=\"LLN0\" lnType=\"L0\" inst=\"\"/></LDevice></Server></AccessPoint>\n"
+        "<AccessPoint name=\"M1\"><Server><Authentication/>\n"
+        "<LDevice inst=\"PISV\"><LN0 lnClass=\"LLN0\" lnType=\"L0\" inst=\"\"/></LDevice>"
+        "</Server></AccessPoint></IED>\n";
+    const std::string text = Icd("<Header id=\"R\"/>", ied, kTypes);
+    URI_Ref out;
+    ASSERT_TRUE(RunIcd(text, &out));
+    EXPECT_EQ(SavedReport(), std::vector<ReportEntry>{});
+    const URI_Ref model = Target(out, "sec:ICD.IED");
+    std::vector<CString> iedRoles;
+    for (const char* role : {"cim:Naming.name", "sec:IED.manufacturer", "sec:IED.configVersion",
+                             "sec:IED.originalSclVersion", "sec:IED.originalSclRevision", "sec:IED.originalSclRelease",
+                             "sec:IED.engRight", "sec:IED.owner"})
+        iedRoles.push_back(Get(model, role));
+    EXPECT_EQ(iedRoles, (std::vector<CString>{"RELAY", "示例电气", "V2.01", "2007", "B", "4", "fix", "配置工具"}));
+    // Each device holds what its access point said, as the file wrote it.
+    std::vector<CString> devices;
+    for (const URI_Ref& ld : Members(Target(model, "sec:IED.Servers"), "sec:Server.LDevices")) {
+        CString row = Get(ld, "cim:Naming.name") + ":";
+        for (const char* role : {"apName", "apDesc", "apRouter", "apClock", "apKdc", "serverTimeout", "authNone",
+                                 "authPassword", "authWeak", "authStrong", "authCertificate"})
+            row += Get(ld, CString("sec:LDevice.") + role) + ",";
+        devices.push_back(row);
+    }
+    EXPECT_EQ(devices, (std::vector<CString>{"PROT:S1,站控层,true,false,,60,,true,1,,,",
+                                             "MEAS:S1,站控层,true,false,,60,,true,1,,,",
+                                             "PIGO:G1,,,true,false,45,false,,,,true,", "PISV:M1,,,,,,,,,,,"}));
+
+    // Back out through the ICD export: above the devices, nothing differs
+    // from the file but the IED's name; the file is valid SCL.
+    for (const char* t : {"ICD_Template.xml", "MICS_Template.xml"})
+        std::filesystem::copy_file(std::filesystem::path(KILN_SOURCE_DIR) / "Template" / t, workspace / "Template" / t);
+    const std::string written = (workspace / "out.icd").string();
+    ui.AnswerNo("是否由M2I生成DOI DAI");
+    ui.AnswerSaveFile(written.c_str());
+    ASSERT_TRUE(app.Rsc_ICD_Export(out, false));
+    pugi::xml_document src, back;
+    ASSERT_TRUE(src.load_string(text.c_str()));
+    ASSERT_TRUE(back.load_file(written.c_str()));
+    std::vector<std::string> differences;
+    for (const TreeDifference& d : CompareSclRoundTrip(src.document_element(), back.document_element()))
+        if (d.path.rfind("/SCL/IED", 0) == 0 && d.path.find("/LDevice") == std::string::npos)
+            differences.push_back(::testing::PrintToString(d));
+    EXPECT_EQ(differences, std::vector<std::string>{"/SCL/IED[name=RELAY] @name: source \"RELAY\", output \"TEMPLATE\" "
+                                                    "(allowed: names the IED \"TEMPLATE\", as an ICD does)"});
+    bool skipped = false;
+    EXPECT_EQ(ValidateAgainstScl(written, skipped), "");
 }
 
 // Files that fail change nothing in the model.

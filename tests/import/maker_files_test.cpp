@@ -133,6 +133,10 @@ TEST_F(MakerFilesTest, AStationFileStartingWithAClientGivesTheFirstServerIed) {
     const URI_Ref ied = Target(icd, "sec:ICD.IED");
     EXPECT_EQ(Get(ied, "cim:Naming.name"), "PL2201");
     EXPECT_EQ(Desc(ied), "220kV线路2201保护");
+    // What the file says of the IED beside its name and description is kept.
+    EXPECT_EQ(Get(ied, "sec:IED.manufacturer") + " " + Get(ied, "sec:IED.configVersion") + " " +
+                  Get(ied, "sec:IED.originalSclVersion") + Get(ied, "sec:IED.originalSclRevision"),
+              "示例电气 V3.10 2007B");
     EXPECT_EQ(SavedReport(),
               (std::vector<ReportEntry>{
                   {"LNode", "警告：ITCI1", "AccessPoint:C1下的LNode:ITCI1未导入（只导入LDevice中的LNode）"},
@@ -147,9 +151,9 @@ TEST_F(MakerFilesTest, AStationFileStartingWithAClientGivesTheFirstServerIed) {
     std::vector<CString> devices;
     for (const URI_Ref& d : Members(ServerOf(icd), "sec:Server.LDevices"))
         devices.push_back(Get(d, "cim:Naming.name") + "@" + Get(d, "sec:LDevice.apName") + " " +
-                          Get(d, "sec:LDevice.apDesc"));
-    EXPECT_EQ(devices, (std::vector<CString>{"LD0@S1 站控层MMS", "PROT@S1 站控层MMS", "PIGO@G1 过程层GOOSE",
-                                             "PISV@M1 过程层SV"}));
+                          Get(d, "sec:LDevice.apDesc") + " none=" + Get(d, "sec:LDevice.authNone"));
+    EXPECT_EQ(devices, (std::vector<CString>{"LD0@S1 站控层MMS none=true", "PROT@S1 站控层MMS none=true",
+                                             "PIGO@G1 过程层GOOSE none=true", "PISV@M1 过程层SV none=true"}));
     EXPECT_EQ(Get(DeviceOf(icd, "LD0"), "sec:LDevice.ldName"), "PL2201_LD0");
     // The GOOSE data set names a node of another access point's device.
     EXPECT_EQ(FcdaTargets(Members(Node(DeviceOf(icd, "PIGO"), "LLN0"), "sec:LNode.DataSets").at(0)),

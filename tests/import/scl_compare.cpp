@@ -90,10 +90,12 @@ std::string AllowedLossOf(const pugi::xml_node& el, const std::string& attr) {
     // What another namespace than SCL's and the writer's own adds.
     for (const std::string& ns : {NamespacePart(name), NamespacePart(attr)})
         if (!ns.empty() && ns != kiln::exporter::kZsclNamespace) return kOtherNamespaces;
-    // An access point that holds logical nodes and no server goes with them.
-    if (name == "AccessPoint" && attr.empty() && ChildrenNamed(el, "Server").empty() &&
-        !ChildrenNamed(el, "LN").empty())
-        return AllowedLossOf(ChildrenNamed(el, "LN").front(), "");
+    // An access point without a server is not kept (one that holds logical
+    // nodes goes with them); one with a server is kept always.
+    if (name == "AccessPoint" && attr.empty()) {
+        if (!ChildrenNamed(el, "Server").empty()) return std::string();
+        if (!ChildrenNamed(el, "LN").empty()) return AllowedLossOf(ChildrenNamed(el, "LN").front(), "");
+    }
     const std::string withParent = LocalName(el.parent()) + "/" + name;
     for (const AllowedLoss& row : AllowedLosses())
         if ((row.element == name || row.element == withParent) && attr == row.attribute) return row.readme;
@@ -183,6 +185,8 @@ const std::vector<AllowedLoss>& AllowedLosses() {
             {"Private", "", "no Private elements"},
             {"IED/Services", "", "no Services element of the IED"},
             {"*", "{*}", kOtherNamespaces},
+            {"AccessPoint", "", "no access point without a server"},
+            {"IED", "name", "names the IED \"TEMPLATE\", as an ICD does"},
         };
         for (const char* a : kBindingAttributes) out.push_back({"ExtRef", a, "no binding attributes of inputs"});
         return out;
@@ -248,10 +252,22 @@ std::vector<TreeDifference> CompareSclRoundTrip(const pugi::xml_node& sourceScl,
     if (!srcIed) return out;
     const std::vector<pugi::xml_node> outIeds = ChildrenNamed(outputScl, "IED");
     const std::string iedPath = std::string("/SCL/IED[name=") + srcIed.attribute("name").value() + "]";
-    if (outIeds.empty())
+    if (outIeds.empty()) {
         out.push_back({iedPath, "", "(present)", "(absent)", ""});
-    else
-        CompareTrees(srcIed, outIeds.front(), iedPath, rules, out);
+    } else {
+        // The export names the IED "TEMPLATE" (an allowed difference) and
+        // so do its inputs and report clients that name the IED's own
+        // nodes: those are compared as naming the source's IED.
+        pugi::xml_document copy;
+        const pugi::xml_node root = copy.append_copy(outputScl);
+        pugi::xml_node ied = ChildrenNamed(root, "IED").front();
+        const std::string srcName = srcIed.attribute("name").value(), outName = ied.attribute("name").value();
+        if (srcName != outName)
+            for (pugi::xpath_node ref : ied.select_nodes(".//*[local-name()='ExtRef' or local-name()='ClientLN']"))
+                if (ref.node().attribute("iedName").value() == outName)
+                    ref.node().attribute("iedName").set_value(srcName.c_str());
+        CompareTrees(srcIed, ied, iedPath, rules, out);
+    }
     for (size_t i = 1; i < outIeds.size(); ++i)
         out.push_back({std::string("/SCL/IED[name=") + outIeds[i].attribute("name").value() + "]", "", "(absent)",
                        "(present)", ""});

@@ -271,13 +271,39 @@ INSTANTIATE_TEST_SUITE_P(
                    {"/SCL/IED[name=A]/AccessPoint[name=C1]: source (present), output (absent) (allowed: no logical node "
                     "directly under an access point)",
                     "/SCL/DataTypeTemplates/DOType[id=D0]: source (absent), output (present)"}},
+        CompareRow{"inputs and clients naming the IED's own nodes follow its name",
+                   SmallScl(kRcb + "<RptEnabled><ClientLN iedName=\"A\" ldInst=\"L\" lnClass=\"LLN0\"/></RptEnabled>"
+                                   "</ReportControl><Inputs><ExtRef iedName=\"A\" ldInst=\"L\" lnClass=\"LLN0\" "
+                                   "doName=\"Mod\"/><ExtRef iedName=\"B\" ldInst=\"L\" lnClass=\"LLN0\" "
+                                   "doName=\"Mod\"/></Inputs>"),
+                   std::regex_replace(SmallScl(kRcb + "<RptEnabled><ClientLN iedName=\"TEMPLATE\" ldInst=\"L\" "
+                                                      "lnClass=\"LLN0\"/></RptEnabled></ReportControl><Inputs><ExtRef "
+                                                      "iedName=\"TEMPLATE\" ldInst=\"L\" lnClass=\"LLN0\" "
+                                                      "doName=\"Mod\"/><ExtRef iedName=\"TEMPLATE\" ldInst=\"L\" "
+                                                      "lnClass=\"LLN0\" doName=\"Mod\"/></Inputs>"),
+                                      std::regex("IED name=\"A\""), "IED name=\"TEMPLATE\""),
+                   {"/SCL/IED[name=A] @name: source \"A\", output \"TEMPLATE\" (allowed: names the IED \"TEMPLATE\", "
+                    "as an ICD does)",
+                    kLn0 + "/Inputs/ExtRef[iedName=B,ldInst=L,prefix=,lnClass=LLN0,lnInst=,doName=Mod,daName=,"
+                           "intAddr=]: source (present), output (absent)",
+                    kLn0 + "/Inputs/ExtRef[iedName=A,ldInst=L,prefix=,lnClass=LLN0,lnInst=,doName=Mod,daName=,"
+                           "intAddr=]: source (absent), output (present)"}},
+        CompareRow{"an access point without a server may go, one with a server not",
+                   SmallScl("").replace(SmallScl("").find("</IED>"), 0,
+                                        "<AccessPoint name=\"A1\"><ServerAt apName=\"S1\"/></AccessPoint>"
+                                        "<AccessPoint name=\"G1\"><Server/></AccessPoint>"),
+                   SmallScl(""),
+                   {"/SCL/IED[name=A]/AccessPoint[name=A1]: source (present), output (absent) (allowed: no access "
+                    "point without a server)",
+                    "/SCL/IED[name=A]/AccessPoint[name=G1]: source (present), output (absent)"}},
         CompareRow{"the IED taken is the first with a server",
                    "<SCL xmlns=\"http://www.iec.ch/61850/2003/SCL\"><IED name=\"HMI\"><AccessPoint name=\"S1\"/></IED>"
                    "<IED name=\"B\" desc=\"b\"><AccessPoint name=\"S1\"><Server/></AccessPoint></IED></SCL>",
                    "<SCL xmlns=\"http://www.iec.ch/61850/2003/SCL\"><IED name=\"HMI\"><AccessPoint name=\"S1\"/></IED>"
                    "</SCL>",
                    {"/SCL/IED[name=B] @desc: source \"b\", output \"\"",
-                    "/SCL/IED[name=B] @name: source \"B\", output \"HMI\"",
+                    "/SCL/IED[name=B] @name: source \"B\", output \"HMI\" (allowed: names the IED \"TEMPLATE\", as "
+                    "an ICD does)",
                     "/SCL/IED[name=B]/AccessPoint[name=S1]/Server: source (present), output (absent)"}}));
 
 // The allowed losses are the README's own words, so that the table and the

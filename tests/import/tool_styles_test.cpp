@@ -89,6 +89,14 @@ TEST_F(ToolStylesTest, AMergingUnitWithByteOrderMarkCrlfForeignNamespacesAndSamp
     const URI_Ref mu = DeviceOf(icd, "MU");
     EXPECT_EQ(Get(mu, "sec:LDevice.ldName"), "MU_T1_MU");
     EXPECT_EQ(Get(mu, "sec:LDevice.apName") + " " + Get(mu, "sec:LDevice.apDesc"), "S1 站控层");
+    // The second edition's attributes of the IED and of its access point.
+    CString kept;
+    for (const char* role : {"sec:IED.configVersion", "sec:IED.originalSclVersion", "sec:IED.originalSclRevision",
+                             "sec:IED.originalSclRelease", "sec:IED.engRight", "sec:IED.owner"})
+        kept += Get(ied, role) + "|";
+    for (const char* role : {"sec:LDevice.apRouter", "sec:LDevice.apClock", "sec:LDevice.serverTimeout"})
+        kept += Get(mu, role) + "|";
+    EXPECT_EQ(kept, "2.1|2007|B|4|full|MU Configurator|false|false|30|");
     EXPECT_EQ(NamesOf(Members(mu, "sec:LDevice.LNodes")),
               (std::vector<CString>{"LLN0", "LPHD1", "ITCTR1", "ITCTR2", "UTVTR1", "LTMS1", "HarmMHAI1"}));
 

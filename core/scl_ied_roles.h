@@ -1,0 +1,41 @@
+// The attributes of an IED, and of the access point, server and
+// authentication each logical device stands under, that the model keeps as
+// a file wrote them: each SCL attribute with its role. The ICD import reads
+// them; the ICD export writes those a model holds over the template's.
+#pragma once
+
+namespace kiln::core {
+
+struct SclAttrRole {
+    const char* element;  // "IED", "AccessPoint", "Server" or "Authentication"
+    const char* attribute;
+    const char* role;
+};
+
+// On the IED (its name, desc and type have roles of their own).
+inline constexpr SclAttrRole kIedAttrRoles[] = {
+    {"IED", "manufacturer", "sec:IED.manufacturer"},
+    {"IED", "configVersion", "sec:IED.configVersion"},
+    {"IED", "originalSclVersion", "sec:IED.originalSclVersion"},
+    {"IED", "originalSclRevision", "sec:IED.originalSclRevision"},
+    {"IED", "originalSclRelease", "sec:IED.originalSclRelease"},
+    {"IED", "engRight", "sec:IED.engRight"},
+    {"IED", "owner", "sec:IED.owner"},
+};
+
+// On each logical device, for its access point (whose name is
+// "sec:LDevice.apName"), the point's server and the server's authentication.
+inline constexpr SclAttrRole kAccessPointAttrRoles[] = {
+    {"AccessPoint", "desc", "sec:LDevice.apDesc"},
+    {"AccessPoint", "router", "sec:LDevice.apRouter"},
+    {"AccessPoint", "clock", "sec:LDevice.apClock"},
+    {"AccessPoint", "kdc", "sec:LDevice.apKdc"},
+    {"Server", "timeout", "sec:LDevice.serverTimeout"},
+    {"Authentication", "none", "sec:LDevice.authNone"},
+    {"Authentication", "password", "sec:LDevice.authPassword"},
+    {"Authentication", "weak", "sec:LDevice.authWeak"},
+    {"Authentication", "strong", "sec:LDevice.authStrong"},
+    {"Authentication", "certificate", "sec:LDevice.authCertificate"},
+};
+
+}  // namespace kiln::core
