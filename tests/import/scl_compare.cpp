@@ -1,5 +1,6 @@
 #include "tests/import/scl_compare.h"
 
+#include <cstring>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -84,6 +85,17 @@ std::string NamespacePart(const std::string& qname) {
 }
 
 constexpr const char* kOtherNamespaces = "no elements or attributes of other namespaces";
+constexpr const char* kNodeWithoutType = "no logical node whose LN type the file does not hold";
+
+// Whether the file's templates hold an LNodeType of the node's lnType.
+bool TypeInFile(const pugi::xml_node& lnode) {
+    pugi::xml_node root = lnode;
+    while (root.parent() && root.parent().type() == pugi::node_element) root = root.parent();
+    for (const pugi::xml_node& templates : ChildrenNamed(root, "DataTypeTemplates"))
+        for (const pugi::xml_node& type : ChildrenNamed(templates, "LNodeType"))
+            if (std::string(type.attribute("id").value()) == lnode.attribute("lnType").value()) return true;
+    return false;
+}
 
 std::string AllowedLossOf(const pugi::xml_node& el, const std::string& attr) {
     const std::string name = LocalName(el);
@@ -96,6 +108,9 @@ std::string AllowedLossOf(const pugi::xml_node& el, const std::string& attr) {
         if (!ChildrenNamed(el, "Server").empty()) return std::string();
         if (!ChildrenNamed(el, "LN").empty()) return AllowedLossOf(ChildrenNamed(el, "LN").front(), "");
     }
+    // A node whose type the file lacks is a fault of the file, not taken.
+    if ((name == "LN" || name == "LN0") && attr.empty() && LocalName(el.parent()) == "LDevice" && !TypeInFile(el))
+        return kNodeWithoutType;
     const std::string withParent = LocalName(el.parent()) + "/" + name;
     for (const AllowedLoss& row : AllowedLosses())
         if ((row.element == name || row.element == withParent) && attr == row.attribute) return row.readme;
@@ -245,6 +260,37 @@ pugi::xml_node ImportedIed(const pugi::xml_node& scl) {
     return ieds.empty() ? pugi::xml_node() : ieds.front();
 }
 
+namespace {
+
+// Moves each DAI whose name is a dotted path into the SDIs its path names
+// (an SDI of that name already there takes it), under its own last name.
+void NestDottedDais(const pugi::xml_node& top) {
+    std::vector<pugi::xml_node> dotted;
+    for (pugi::xpath_node n : top.select_nodes(".//*[local-name()='DAI'][contains(@name, '.')]")) dotted.push_back(n.node());
+    for (pugi::xml_node dai : dotted) {
+        std::string name = dai.attribute("name").value();
+        pugi::xml_node parent = dai.parent();
+        for (size_t dot; (dot = name.find('.')) != std::string::npos; name.erase(0, dot + 1)) {
+            const std::string step = name.substr(0, dot);
+            pugi::xml_node sdi;
+            for (const pugi::xml_node& c : ChildrenNamed(parent, "SDI"))
+                if (step == c.attribute("name").value() && !c.attribute("ix")) sdi = c;
+            if (!sdi) {
+                // "DAI" or "prefix:DAI": the SDI takes the same prefix.
+                const std::string element = std::string(dai.name()).substr(0, std::strlen(dai.name()) - 3) + "SDI";
+                sdi = parent == dai.parent() ? parent.insert_child_before(element.c_str(), dai)
+                                             : parent.append_child(element.c_str());
+                sdi.append_attribute("name") = step.c_str();
+            }
+            parent = sdi;
+        }
+        dai.attribute("name").set_value(name.c_str());
+        parent.append_move(dai);
+    }
+}
+
+}  // namespace
+
 std::vector<TreeDifference> CompareSclRoundTrip(const pugi::xml_node& sourceScl, const pugi::xml_node& outputScl) {
     std::vector<TreeDifference> out;
     const TreeDiffRules& rules = SclRules();
@@ -266,7 +312,19 @@ std::vector<TreeDifference> CompareSclRoundTrip(const pugi::xml_node& sourceScl,
             for (pugi::xpath_node ref : ied.select_nodes(".//*[local-name()='ExtRef' or local-name()='ClientLN']"))
                 if (ref.node().attribute("iedName").value() == outName)
                     ref.node().attribute("iedName").set_value(srcName.c_str());
-        CompareTrees(srcIed, ied, iedPath, rules, out);
+        // A DAI named by a dotted path ("units.SIUnit", not valid SCL) is
+        // read as the DAI within its SDIs, and written so: compare it so.
+        pugi::xml_document srcCopy;
+        pugi::xml_node src = srcCopy.append_copy(srcIed);
+        // The copy keeps the namespaces its ancestors declared.
+        for (pugi::xml_node up = srcIed.parent(); up && up.type() == pugi::node_element; up = up.parent())
+            for (const pugi::xml_attribute& a : up.attributes()) {
+                const std::string name = a.name();
+                if ((name == "xmlns" || name.rfind("xmlns:", 0) == 0) && !src.attribute(a.name()))
+                    src.append_attribute(a.name()) = a.value();
+            }
+        NestDottedDais(src);
+        CompareTrees(src, ied, iedPath, rules, out);
     }
     for (size_t i = 1; i < outIeds.size(); ++i)
         out.push_back({std::string("/SCL/IED[name=") + outIeds[i].attribute("name").value() + "]", "", "(absent)",
