@@ -1,14 +1,12 @@
 #include "tests/import/scl_compare.h"
 
 #include <cstring>
-#include <cstdio>
-#include <cstdlib>
-#include <filesystem>
 #include <map>
 #include <set>
 #include <sstream>
 
 #include "export/kiln_export.h"
+#include "tests/host/kiln_program.h"
 
 namespace kiln::test {
 namespace {
@@ -369,18 +367,9 @@ std::vector<TreeDifference> CompareSclRoundTrip(const pugi::xml_node& sourceScl,
 }
 
 std::string ValidateAgainstScl(const std::string& path, bool& skipped) {
-    const std::string xsd = std::string(KILN_SHARED_DIR) + "/xsd/SCL2007B4/SCL.xsd";
-    skipped = !std::filesystem::exists(xsd) || std::system("command -v xmllint >/dev/null 2>&1") != 0;
-    if (skipped) return std::string();
-    const std::string cmd = "xmllint --noout --schema '" + xsd + "' '" + path + "' 2>&1";
-    std::string out;
-    if (FILE* p = popen(cmd.c_str(), "r")) {
-        char buf[4096];
-        size_t n;
-        while ((n = fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
-        if (pclose(p) == 0) return std::string();
-    }
-    return out.empty() ? "xmllint failed" : out;
+    const SclValidation lint = ValidateScl(path);
+    skipped = !lint.done;
+    return lint.Ok() ? std::string() : (lint.output.empty() ? "xmllint failed" : lint.output);
 }
 
 }  // namespace kiln::test
