@@ -36,7 +36,7 @@ const char* const kWholeElements[][2] = {{"AccessPoint", "GOOSESecurity"}, {"Acc
                                          {"DA", "ProtNs"},                {"DAType", "ProtNs"}};
 
 // Attributes the model keeps no place for, by element kind.
-const char* const kUnkeptAttributes[][2] = {{"Inputs", "desc"}, {"DO", "accessControl"}};
+const char* const kUnkeptAttributes[][2] = {{"Inputs", "desc"}};
 
 // A "where" text names at most this many steps above what it reports.
 constexpr int kWhereSteps = 12;

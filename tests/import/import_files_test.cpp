@@ -836,8 +836,6 @@ TEST_F(ImportFilesTest, WhatTheModelHasNoPlaceForIsNamedOncePerKindAndElement) {
                   {"other_error", "警告：ICD文件:  Services", ap + "下的Services未导入"},
                   {"other_error", "警告：ICD文件:  GOOSESecurity:g1", ap + "下的GOOSESecurity:g1未导入"},
                   {"other_error", "警告：ICD文件:  KDC:KDS/S1", "IED:RELAY下的KDC:KDS/S1未导入"},
-                  {"other_error", "警告：ICD文件:  DO@accessControl",
-                   "DataTypeTemplates/LNodeType:PT/DO:Op的属性accessControl未导入"},
                   {"other_error", "警告：ICD文件:  Text", "DataTypeTemplates/DOType:TINC下的Text未导入"},
                   {"other_error", "警告：ICD文件:  ProtNs:IEC 61850-8-1:2003",
                    "DataTypeTemplates/DOType:TSPS/DA:stVal下的ProtNs:IEC 61850-8-1:2003未导入"},

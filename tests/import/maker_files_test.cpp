@@ -60,9 +60,9 @@ TEST_F(MakerFilesTest, ASecondEditionBayControllerReportsWhatItCannotTake) {
     // place for is named: the tool's hardware, the services, the GOOSE block
     // and its address, the free texts, the inputs' description, a private
     // element and an SDI without a DAI in the data, the access point's
-    // security, the association, the key centre, a DO's access control and
-    // the protocol namespace of a type.
-    const URI_Ref icd = Import("ed2_bay_controller.icd", 0, 20);
+    // security, the association, the key centre and the protocol namespace
+    // of a type.
+    const URI_Ref icd = Import("ed2_bay_controller.icd", 0, 19);
     EXPECT_EQ(Get(icd, "cim:Naming.name"), "BCU-8_Ver1.4_RevC");
     const std::vector<URI_Ref> rcbs = Members(Node(DeviceOf(icd, "CTRL"), "LLN0"), "sec:LNode.RCBs");
     ASSERT_FALSE(rcbs.empty());
@@ -93,8 +93,6 @@ TEST_F(MakerFilesTest, ASecondEditionBayControllerReportsWhatItCannotTake) {
                   {"other_error", "警告：ICD文件:  GOOSESecurity:gsec1", ap + "下的GOOSESecurity:gsec1未导入"},
                   {"other_error", "警告：ICD文件:  KDC:KDS01/S1", "IED:BCU8_E01下的KDC:KDS01/S1未导入"},
                   {"other_error", "警告：ICD文件:  Text", "DataTypeTemplates/LNodeType:CSWI$V1下的Text未导入"},
-                  {"other_error", "警告：ICD文件:  DO@accessControl",
-                   "DataTypeTemplates/LNodeType:XCBR$V1/DO:Loc的属性accessControl未导入"},
                   {"other_error", "警告：ICD文件:  ProtNs:IEC 61850-8-1:2003",
                    "DataTypeTemplates/DAType:Oper$Dbpos$V1下的ProtNs:IEC 61850-8-1:2003未导入"},
                   {"other_error", "警告：ICD文件:  Communication", "Communication中IED:BCU8_E01的ConnectedAP:AP1未导入"},

@@ -214,7 +214,6 @@ const std::vector<AllowedLoss>& AllowedLosses() {
             {"IED/KDC", "", "no `KDC` of the IED"},
             {"DA/ProtNs", "", "no `ProtNs` of a data attribute or data type"},
             {"DAType/ProtNs", "", "no `ProtNs` of a data attribute or data type"},
-            {"DO", "accessControl", "no `accessControl` of a DO of an LN type"},
         };
         for (const char* a : kBindingAttributes) out.push_back({"ExtRef", a, "no binding attributes of inputs"});
         return out;
