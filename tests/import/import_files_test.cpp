@@ -201,7 +201,7 @@ TEST_F(ImportFilesTest, TheIedAndItsAccessPointsComeBackAsTheFileHadThem) {
         "<Authentication password=\"true\" weak=\"1\"/>\n"
         "<LDevice inst=\"PROT\"><LN0 lnClass=\"LLN0\" lnType=\"L0\" inst=\"\"/></LDevice>\n"
         "<LDevice inst=\"MEAS\"><LN0 lnClass=\"LLN0\" lnType=\"L0\" inst=\"\"/></LDevice></Server></AccessPoint>\n"
-        "<AccessPoint name=\"G1\" clock=\"true\" kdc=\"false\"><Server timeout=\"45\">"
+        "<AccessPoint name=\"G1\" clock=\"true\" kdc=\"false\"><Server desc=\"过程层\" timeout=\"45\">"
         "<Authentication none=\"false\" certificate=\"true\"/>\n"
         "<LDevice inst=\"PIGO\"><LN0 lnClass=\"LLN0\" lnType=\"L0\" inst=\"\"/></LDevice></Server></AccessPoint>\n"
         "<AccessPoint name=\"M1\"><Server><Authentication/>\n"
@@ -222,14 +222,15 @@ TEST_F(ImportFilesTest, TheIedAndItsAccessPointsComeBackAsTheFileHadThem) {
     std::vector<CString> devices;
     for (const URI_Ref& ld : Members(Target(model, "sec:IED.Servers"), "sec:Server.LDevices")) {
         CString row = Get(ld, "cim:Naming.name") + ":";
-        for (const char* role : {"apName", "apDesc", "apRouter", "apClock", "apKdc", "serverTimeout", "authNone",
-                                 "authPassword", "authWeak", "authStrong", "authCertificate"})
+        for (const char* role : {"apName", "apDesc", "apRouter", "apClock", "apKdc", "serverDesc", "serverTimeout",
+                                 "authNone", "authPassword", "authWeak", "authStrong", "authCertificate"})
             row += Get(ld, CString("sec:LDevice.") + role) + ",";
         devices.push_back(row);
     }
-    EXPECT_EQ(devices, (std::vector<CString>{"PROT:S1,站控层,true,false,,60,,true,1,,,",
-                                             "MEAS:S1,站控层,true,false,,60,,true,1,,,",
-                                             "PIGO:G1,,,true,false,45,false,,,,true,", "PISV:M1,,,,,,,,,,,"}));
+    EXPECT_EQ(devices, (std::vector<CString>{"PROT:S1,站控层,true,false,,,60,,true,1,,,",
+                                             "MEAS:S1,站控层,true,false,,,60,,true,1,,,",
+                                             "PIGO:G1,,,true,false,过程层,45,false,,,,true,",
+                                             "PISV:M1,,,,,,,,,,,,"}));
 
     // Back out through the ICD export: above the devices, nothing differs
     // from the file but the IED's name; the file is valid SCL.
