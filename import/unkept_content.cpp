@@ -137,9 +137,9 @@ void CKiln_Import::Report_UnkeptContent(const XmlNode& rootNode, const XmlNode& 
     auto markSdisWithDai = [&](const pugi::xml_node& doi) {
         sdisWithDai.clear();
         for (pugi::xml_node n = doi.first_child(); n && n != doi;) {
+            // The SDIs above a DAI, up to the first already marked.
             if (n.type() == pugi::node_element && LocalOf(n.name()) == "DAI")
-                for (pugi::xml_node p = n.parent(); p != doi && sdisWithDai.insert(p).second; p = p.parent()) {
-                }
+                for (pugi::xml_node p = n.parent(); p != doi && sdisWithDai.insert(p).second;) p = p.parent();
             if (n.first_child()) {
                 n = n.first_child();
                 continue;
