@@ -30,6 +30,7 @@ inline constexpr SclAttrRole kAccessPointAttrRoles[] = {
     {"AccessPoint", "router", "sec:LDevice.apRouter"},
     {"AccessPoint", "clock", "sec:LDevice.apClock"},
     {"AccessPoint", "kdc", "sec:LDevice.apKdc"},
+    {"Server", "desc", "sec:LDevice.serverDesc"},
     {"Server", "timeout", "sec:LDevice.serverTimeout"},
     {"Authentication", "none", "sec:LDevice.authNone"},
     {"Authentication", "password", "sec:LDevice.authPassword"},

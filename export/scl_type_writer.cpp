@@ -156,10 +156,20 @@ bool CKiln_Export::Export_DO(const XmlNode& parent, CKiln_Main* pMain, CBase_XML
     const CString desc = Attr(pMain, dataObject, "cim:Naming.description");
     const CString type = FirstName(pMain, dataObject, "sec:DO.DefinedBy_DOType");
     Get_m_doTypeList(pMain, dataObject);
-    XmlNode element = xml.AddNewNode_withAttrs(parent, "DO", Names({"name", "type", "desc"}));
+    // What an imported DO's file said of access and transience, as it said
+    // it; nothing where it said nothing.
+    const CString accessControl = Attr(pMain, dataObject, "sec:DO.accessControl");
+    const CString transient = Attr(pMain, dataObject, "sec:DO.transient");
+    CStringArray attrs = Names({"name", "type"});
+    if (!accessControl.IsEmpty()) attrs.Add("accessControl");
+    if (!transient.IsEmpty()) attrs.Add("transient");
+    attrs.Add("desc");
+    XmlNode element = xml.AddNewNode_withAttrs(parent, "DO", attrs);
     if (!element) return false;
     Put(xml, element, "name", name);
     Put(xml, element, "type", type);
+    if (!accessControl.IsEmpty()) Put(xml, element, "accessControl", accessControl);
+    if (!transient.IsEmpty()) Put(xml, element, "transient", transient);
     Put(xml, element, "desc", desc);
     return true;
 }

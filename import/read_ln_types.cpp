@@ -110,6 +110,9 @@ bool CKiln_Import::Import_DO(CKiln_Main* app, URI_Ref lnType, XmlNode node, CStr
     }
     if (ReadAttr(node, "transient", transient))
         app->DocMtd_Modify_attribute_value(dataObject, "sec:DO.transient", IsTrueText(transient) ? "true" : "false");
+    CString accessControl;
+    if (ReadAttr(node, "accessControl", accessControl))
+        app->DocMtd_Modify_attribute_value(dataObject, "sec:DO.accessControl", accessControl);
     return true;
 }
 

@@ -8,6 +8,7 @@
 // nested file costs no more than a flat one of the same size.
 #include <cstring>
 #include <map>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -25,6 +26,17 @@ constexpr const char* kZsclNs = "http://kiln.local/Zel/2007/zScl";
 // none of them.
 const char* const kBindingAttributes[] = {"serviceType", "srcLDInst", "srcPrefix", "srcLNClass", "srcLNInst",
                                           "srcCBName",   "pServT",    "pLN",       "pDO",        "pDA"};
+
+// Elements the model keeps nothing of, by the kind of their parent: the
+// security and key-distribution settings of an access point and its IED,
+// the server's predefined associations and the protocol namespaces of a
+// data attribute or type.
+const char* const kWholeElements[][2] = {{"AccessPoint", "GOOSESecurity"}, {"AccessPoint", "SMVSecurity"},
+                                         {"Server", "Association"},       {"IED", "KDC"},
+                                         {"DA", "ProtNs"},                {"DAType", "ProtNs"}};
+
+// Attributes the model keeps no place for, by element kind.
+const char* const kUnkeptAttributes[][2] = {{"Inputs", "desc"}};
 
 // A "where" text names at most this many steps above what it reports.
 constexpr int kWhereSteps = 12;
@@ -118,6 +130,25 @@ void CKiln_Import::Report_UnkeptContent(const XmlNode& rootNode, const XmlNode& 
     std::vector<ForeignAttr> foreignAttrs;
     std::map<std::pair<std::string, std::string>, size_t> foreignAt;  // (kind, "{ns}local") -> index
     Bindings bindings;
+
+    // The SDIs of the DOI last entered that have a DAI below them: an SDI
+    // without one has no place in the model. Each DOI is gone through once.
+    std::set<pugi::xml_node> sdisWithDai;
+    auto markSdisWithDai = [&](const pugi::xml_node& doi) {
+        sdisWithDai.clear();
+        for (pugi::xml_node n = doi.first_child(); n && n != doi;) {
+            // The SDIs above a DAI, up to the first already marked.
+            if (n.type() == pugi::node_element && LocalOf(n.name()) == "DAI")
+                for (pugi::xml_node p = n.parent(); p != doi && sdisWithDai.insert(p).second;) p = p.parent();
+            if (n.first_child()) {
+                n = n.first_child();
+                continue;
+            }
+            while (n != doi && !n.next_sibling()) n = n.parent();
+            if (n != doi) n = n.next_sibling();
+        }
+    };
+
     auto checkAttrs = [&](const pugi::xml_node& el, const pugi::xml_node& top) {
         for (const pugi::xml_attribute& a : el.attributes()) {
             const std::string prefix = PrefixOf(a.name());
@@ -154,6 +185,32 @@ void CKiln_Import::Report_UnkeptContent(const XmlNode& rootNode, const XmlNode& 
         if (kind == "Services" && parentKind == "IED") {
             warn("Services", "IED:" + iedName + "的Services未导入");
             return true;
+        }
+        if (kind == "Services" && parentKind == "AccessPoint") {
+            warn("Services", where() + "下的Services未导入");
+            return true;
+        }
+        if (kind == "Text") {
+            warn("Text", where() + "下的Text未导入");
+            return true;
+        }
+        for (const auto& [parent, child] : kWholeElements)
+            if (kind == child && parentKind == parent) {
+                const CString step = kind == "KDC" ? kind + ":" + Attr(el, "iedName") + "/" + Attr(el, "apName")
+                                     : kind == "ProtNs" ? kind + ":" + CString(el.child_value())
+                                                        : StepOf(el);
+                warn(step, where() + "下的" + step + "未导入");
+                return true;
+            }
+        for (const auto& [owner, attr] : kUnkeptAttributes)
+            if (kind == owner && el.attribute(attr))
+                warn(kind + "@" + attr, WhereOf(el, top) + "的属性" + attr + "未导入");
+        // An SDI with no DAI below it is not kept; the walk goes on into it
+        // for what else it holds, the SDIs within it not named again.
+        if (kind == "DOI") markSdisWithDai(el);
+        if (kind == "SDI" && !sdisWithDai.count(el) && (parentKind != "SDI" || sdisWithDai.count(el.parent()))) {
+            const CString step = StepOf(el);
+            warn(step, where() + "下的" + step + "(其下无DAI)未导入");
         }
         if (kind == "GSEControl" || kind == "SampledValueControl") {
             const CString name = Attr(el, "name");

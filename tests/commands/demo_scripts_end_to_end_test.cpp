@@ -96,7 +96,7 @@ TEST_F(DemoScripts, StandardSetsAndDescriptionsGiveAValidIcd) {
     ExpectAll(text, {"<DataSet name=\"DS_MX\" desc=\"测量值\">", "doName=\"SoftWrn\" fc=\"ST\"",
                      "doName=\"Mod\" fc=\"ST\"", "<Log name=\"Log\"", "logName=\"Log\" datSet=\"DS_ACT\"",
                      "<DO name=\"Mod\" type=\"Product_1_ENC_BehaviourModeKind\" desc=\"模式\"",
-                     "<DO name=\"Op\" type=\"Product_1_ACT\" desc=\"动作\"", "numOfSGs=\"5\""});
+                     "<DO name=\"Op\" type=\"Product_1_ACT\" transient=\"true\" desc=\"动作\"", "numOfSGs=\"5\""});
     if (!Validate(ws / "sets.icd"))
         GTEST_SKIP() << "no ../shared/xsd/SCL2007B4/SCL.xsd or no xmllint: the ICD was not validated";
 }

@@ -201,7 +201,7 @@ TEST_F(ImportFilesTest, TheIedAndItsAccessPointsComeBackAsTheFileHadThem) {
         "<Authentication password=\"true\" weak=\"1\"/>\n"
         "<LDevice inst=\"PROT\"><LN0 lnClass=\"LLN0\" lnType=\"L0\" inst=\"\"/></LDevice>\n"
         "<LDevice inst=\"MEAS\"><LN0 lnClass=\"LLN0\" lnType=\"L0\" inst=\"\"/></LDevice></Server></AccessPoint>\n"
-        "<AccessPoint name=\"G1\" clock=\"true\" kdc=\"false\"><Server timeout=\"45\">"
+        "<AccessPoint name=\"G1\" clock=\"true\" kdc=\"false\"><Server desc=\"过程层\" timeout=\"45\">"
         "<Authentication none=\"false\" certificate=\"true\"/>\n"
         "<LDevice inst=\"PIGO\"><LN0 lnClass=\"LLN0\" lnType=\"L0\" inst=\"\"/></LDevice></Server></AccessPoint>\n"
         "<AccessPoint name=\"M1\"><Server><Authentication/>\n"
@@ -222,14 +222,15 @@ TEST_F(ImportFilesTest, TheIedAndItsAccessPointsComeBackAsTheFileHadThem) {
     std::vector<CString> devices;
     for (const URI_Ref& ld : Members(Target(model, "sec:IED.Servers"), "sec:Server.LDevices")) {
         CString row = Get(ld, "cim:Naming.name") + ":";
-        for (const char* role : {"apName", "apDesc", "apRouter", "apClock", "apKdc", "serverTimeout", "authNone",
-                                 "authPassword", "authWeak", "authStrong", "authCertificate"})
+        for (const char* role : {"apName", "apDesc", "apRouter", "apClock", "apKdc", "serverDesc", "serverTimeout",
+                                 "authNone", "authPassword", "authWeak", "authStrong", "authCertificate"})
             row += Get(ld, CString("sec:LDevice.") + role) + ",";
         devices.push_back(row);
     }
-    EXPECT_EQ(devices, (std::vector<CString>{"PROT:S1,站控层,true,false,,60,,true,1,,,",
-                                             "MEAS:S1,站控层,true,false,,60,,true,1,,,",
-                                             "PIGO:G1,,,true,false,45,false,,,,true,", "PISV:M1,,,,,,,,,,,"}));
+    EXPECT_EQ(devices, (std::vector<CString>{"PROT:S1,站控层,true,false,,,60,,true,1,,,",
+                                             "MEAS:S1,站控层,true,false,,,60,,true,1,,,",
+                                             "PIGO:G1,,,true,false,过程层,45,false,,,,true,",
+                                             "PISV:M1,,,,,,,,,,,,"}));
 
     // Back out through the ICD export: above the devices, nothing differs
     // from the file but the IED's name; the file is valid SCL.
@@ -776,17 +777,26 @@ TEST_F(ImportFilesTest, WhatTheModelHasNoPlaceForIsNamedOncePerKindAndElement) {
     for (int i = 0; i < 9; ++i) deep += "</SDI>";
     deep += "</DOI>";
     const std::string ied =
-        "<IED name=\"RELAY\" type=\"R-100\"><AccessPoint name=\"S1\"><Server><LDevice inst=\"PROT\">"
-        "<LN0 lnClass=\"LLN0\" lnType=\"L0\" inst=\"\"><Layout xmlns=\"urn:tool\" x=\"1\"><Private type=\"a\"/></Layout>"
-        "<DOI name=\"Mod\"><Private type=\"t:map\">A1</Private></DOI>" + deep +
+        "<IED name=\"RELAY\" type=\"R-100\"><Text>line relay</Text><AccessPoint name=\"S1\"><Server>"
+        "<LDevice inst=\"PROT\"><LN0 lnClass=\"LLN0\" lnType=\"L0\" inst=\"\">"
+        "<Layout xmlns=\"urn:tool\" x=\"1\"><Private type=\"a\"/></Layout>"
+        "<DOI name=\"Mod\"><Private type=\"t:map\">A1</Private><SDI name=\"spare\"><Text>reserve</Text></SDI>"
+        "<SDI name=\"kept\"><SDI name=\"inner\"><DAI name=\"v\"/></SDI><SDI name=\"bare\"/></SDI></DOI>" + deep +
         "<SampledValueControl name=\"sv1\" smvID=\"RELAY/sv1\" smpRate=\"80\" nofASDU=\"1\" confRev=\"1\"/></LN0>"
-        "<LN lnClass=\"LPHD\" lnType=\"PH\" inst=\"1\"/><LN lnClass=\"PTOC\" lnType=\"PT\" inst=\"1\"><Inputs>"
+        "<LN lnClass=\"LPHD\" lnType=\"PH\" inst=\"1\"/><LN lnClass=\"PTOC\" lnType=\"PT\" inst=\"1\">"
+        "<Inputs desc=\"from bay\">"
         "<ExtRef iedName=\"RELAY\" ldInst=\"PROT\" lnClass=\"PTOC\" lnInst=\"1\" doName=\"Op\" intAddr=\"in1\"/>"
         "<ExtRef iedName=\"RELAY\" ldInst=\"PROT\" lnClass=\"PTOC\" lnInst=\"1\" doName=\"Mod\" srcCBName=\"gcb\"/>"
-        "</Inputs></LN></LDevice></Server></AccessPoint></IED>\n";
+        "</Inputs></LN></LDevice><Association kind=\"predefined\" iedName=\"HMI\" ldInst=\"LD0\" lnClass=\"IHMI\" "
+        "lnInst=\"1\"/></Server><Services/><GOOSESecurity name=\"g1\" serialNumber=\"7\"/></AccessPoint>"
+        "<KDC iedName=\"KDS\" apName=\"S1\"/></IED>\n";
     std::string types = kTypes;
     for (const char* id : {"id=\"TINC\"", "id=\"TSPS\""})
         types.replace(types.find(id), std::string(id).size(), std::string(id) + " t:rev=\"2\"");
+    const std::string op = "<DO name=\"Op\" type=\"TSPS\"/>", tinc = "cdc=\"INC\">", bool_ = "fc=\"ST\"/><DA name=\"q\"";
+    types.replace(types.find(op), op.size(), "<DO name=\"Op\" type=\"TSPS\" accessControl=\"ro\"/>");
+    types.replace(types.find(tinc), tinc.size(), tinc + "<Text>counter</Text>");
+    types.replace(types.find(bool_), bool_.size(), "fc=\"ST\"><ProtNs>IEC 61850-8-1:2003</ProtNs></DA><DA name=\"q\"");
     const std::string pt = "<LNodeType id=\"PT\"";
     types.replace(types.find(pt), pt.size(), pt + " zScl:base=\"\"");
     std::string text = Icd("<Header id=\"R\"/><Communication><SubNetwork name=\"N\"><ConnectedAP iedName=\"OTHER\" "
@@ -801,19 +811,35 @@ TEST_F(ImportFilesTest, WhatTheModelHasNoPlaceForIsNamedOncePerKindAndElement) {
     std::vector<ReportEntry> warnings;
     for (const ReportEntry& e : SavedReport())
         if (e.name.Find("警告：") == 0) warnings.push_back(e);
-    const CString ln0 = "IED:RELAY/AccessPoint:S1/Server/LDevice:PROT/LN0";
+    const CString ap = "IED:RELAY/AccessPoint:S1", ln0 = ap + "/Server/LDevice:PROT/LN0";
     EXPECT_EQ(warnings,
               (std::vector<ReportEntry>{
+                  {"other_error", "警告：ICD文件:  Text", "IED:RELAY下的Text未导入"},
                   {"other_error", "警告：ICD文件:  Layout", ln0 + "下的Layout(命名空间urn:tool)未导入"},
                   {"other_error", "警告：ICD文件:  Private:t:map", ln0 + "/DOI:Mod下的Private(type=t:map)未导入"},
+                  // An SDI without a DAI below is named once, outermost,
+                  // and what it holds besides.
+                  {"other_error", "警告：ICD文件:  SDI:spare", ln0 + "/DOI:Mod下的SDI:spare(其下无DAI)未导入"},
+                  {"other_error", "警告：ICD文件:  Text", ln0 + "/DOI:Mod/SDI:spare下的Text未导入"},
+                  {"other_error", "警告：ICD文件:  SDI:bare", ln0 + "/DOI:Mod/SDI:kept下的SDI:bare(其下无DAI)未导入"},
+                  {"other_error", "警告：ICD文件:  SDI:s0", ln0 + "/DOI:Beh下的SDI:s0(其下无DAI)未导入"},
                   {"other_error", "警告：ICD文件:  Private:t:deep",
                    "IED:RELAY/…/LDevice:PROT/LN0/DOI:Beh/SDI:s0/SDI:s1/SDI:s2/SDI:s3/SDI:s4/SDI:s5/SDI:s6/SDI:s7/"
                    "SDI:s8下的Private(type=t:deep)未导入"},
                   {"other_error", "警告：ICD文件:  SampledValueControl:sv1",
                    ln0 + "下的采样值控制块SampledValueControl:sv1未导入"},
+                  {"other_error", "警告：ICD文件:  Inputs@desc",
+                   ap + "/Server/LDevice:PROT/LN:PTOC1/Inputs的属性desc未导入"},
                   {"other_error", "警告：ICD文件:  ExtRef:RELAYPROT/PTOC1.Mod",
                    "IED:RELAY/AccessPoint:S1/Server/LDevice:PROT/LN:PTOC1/Inputs下的ExtRef:RELAYPROT/PTOC1.Mod的绑定属性"
                    "srcCBName未导入"},
+                  {"other_error", "警告：ICD文件:  Association", ap + "/Server下的Association未导入"},
+                  {"other_error", "警告：ICD文件:  Services", ap + "下的Services未导入"},
+                  {"other_error", "警告：ICD文件:  GOOSESecurity:g1", ap + "下的GOOSESecurity:g1未导入"},
+                  {"other_error", "警告：ICD文件:  KDC:KDS/S1", "IED:RELAY下的KDC:KDS/S1未导入"},
+                  {"other_error", "警告：ICD文件:  Text", "DataTypeTemplates/DOType:TINC下的Text未导入"},
+                  {"other_error", "警告：ICD文件:  ProtNs:IEC 61850-8-1:2003",
+                   "DataTypeTemplates/DOType:TSPS/DA:stVal下的ProtNs:IEC 61850-8-1:2003未导入"},
                   {"other_error", "警告：ICD文件:  DOType@t:rev",
                    "DataTypeTemplates/DOType:TINC的属性t:rev(命名空间urn:maker)未导入，DOType中共2处"}}));
     // Warnings alone do not fail the import: the ICD and its devices are made.

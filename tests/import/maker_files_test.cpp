@@ -58,8 +58,11 @@ TEST_F(MakerFilesTest, ASecondEditionBayControllerReportsWhatItCannotTake) {
     // The report client is a gateway outside the file: kept as the file
     // names it, nothing lost and so nothing reported. What the model has no
     // place for is named: the tool's hardware, the services, the GOOSE block
-    // and its address.
-    const URI_Ref icd = Import("ed2_bay_controller.icd", 0, 5);
+    // and its address, the free texts, the inputs' description, a private
+    // element and an SDI without a DAI in the data, the access point's
+    // security, the association, the key centre and the protocol namespace
+    // of a type.
+    const URI_Ref icd = Import("ed2_bay_controller.icd", 0, 19);
     EXPECT_EQ(Get(icd, "cim:Naming.name"), "BCU-8_Ver1.4_RevC");
     const std::vector<URI_Ref> rcbs = Members(Node(DeviceOf(icd, "CTRL"), "LLN0"), "sec:LNode.RCBs");
     ASSERT_FALSE(rcbs.empty());
@@ -67,12 +70,31 @@ TEST_F(MakerFilesTest, ASecondEditionBayControllerReportsWhatItCannotTake) {
     ASSERT_EQ(clients.size(), 1u);
     EXPECT_EQ(Get(clients[0], "sec:ClientLN.iedName"), "GW01");
     EXPECT_TRUE(Target(clients[0], "sec:ClientLN.LNode").IsEmpty());
+    const CString ap = "IED:BCU8_E01/AccessPoint:AP1";
     EXPECT_EQ(SavedReport(),
               (std::vector<ReportEntry>{
+                  {"other_error", "警告：ICD文件:  Text", "IED:BCU8_E01下的Text未导入"},
                   {"other_error", "警告：ICD文件:  Private:bx:hardware", "IED:BCU8_E01下的Private(type=bx:hardware)未导入"},
                   {"other_error", "警告：ICD文件:  Services", "IED:BCU8_E01的Services未导入"},
+                  {"other_error", "警告：ICD文件:  Text", ap + "/Server/LDevice:CTRL下的Text未导入"},
+                  {"other_error", "警告：ICD文件:  Text", ap + "/Server/LDevice:CTRL/LN0/DataSet:dsPos下的Text未导入"},
                   {"other_error", "警告：ICD文件:  GSEControl:gcbPos",
                    "IED:BCU8_E01/AccessPoint:AP1/Server/LDevice:CTRL/LN0下的GOOSE控制块GSEControl:gcbPos未导入"},
+                  {"other_error", "警告：ICD文件:  Text", ap + "/Server/LDevice:CTRL/LN:Q0CSWI1/DOI:Pos下的Text未导入"},
+                  {"other_error", "警告：ICD文件:  Inputs@desc", ap + "/Server/LDevice:CTRL/LN:Q0CSWI1/Inputs的属性desc未导入"},
+                  {"other_error", "警告：ICD文件:  Private:bx:scale",
+                   ap + "/Server/LDevice:MEAS/LN:MMXU1/DOI:TotW/SDI:units下的Private(type=bx:scale)未导入"},
+                  {"other_error", "警告：ICD文件:  Text",
+                   ap + "/Server/LDevice:MEAS/LN:MMXU1/DOI:TotW/SDI:units/DAI:multiplier下的Text未导入"},
+                  {"other_error", "警告：ICD文件:  SDI:units",
+                   ap + "/Server/LDevice:MEAS/LN:MMXU1/DOI:Hz下的SDI:units(其下无DAI)未导入"},
+                  {"other_error", "警告：ICD文件:  Association", ap + "/Server下的Association未导入"},
+                  {"other_error", "警告：ICD文件:  Services", ap + "下的Services未导入"},
+                  {"other_error", "警告：ICD文件:  GOOSESecurity:gsec1", ap + "下的GOOSESecurity:gsec1未导入"},
+                  {"other_error", "警告：ICD文件:  KDC:KDS01/S1", "IED:BCU8_E01下的KDC:KDS01/S1未导入"},
+                  {"other_error", "警告：ICD文件:  Text", "DataTypeTemplates/LNodeType:CSWI$V1下的Text未导入"},
+                  {"other_error", "警告：ICD文件:  ProtNs:IEC 61850-8-1:2003",
+                   "DataTypeTemplates/DAType:Oper$Dbpos$V1下的ProtNs:IEC 61850-8-1:2003未导入"},
                   {"other_error", "警告：ICD文件:  Communication", "Communication中IED:BCU8_E01的ConnectedAP:AP1未导入"},
                   {"other_error", "警告：ICD文件:  GSE:CTRL/gcbPos", "Communication中ConnectedAP:AP1下的GSE地址:CTRL/gcbPos未导入"}}));
     EXPECT_EQ(NamesOf(Members(ServerOf(icd), "sec:Server.LDevices")), (std::vector<CString>{"CTRL", "MEAS"}));

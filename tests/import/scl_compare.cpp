@@ -83,6 +83,7 @@ std::string NamespacePart(const std::string& qname) {
 }
 
 constexpr const char* kOtherNamespaces = "no elements or attributes of other namespaces";
+constexpr const char* kSdiWithoutDai = "no SDI with no DAI below it";
 constexpr const char* kNodeWithoutType = "no logical node whose LN type the file does not hold";
 
 // Whether the file's templates hold an LNodeType of the node's lnType.
@@ -109,6 +110,8 @@ std::string AllowedLossOf(const pugi::xml_node& el, const std::string& attr) {
     // A node whose type the file lacks is a fault of the file, not taken.
     if ((name == "LN" || name == "LN0") && attr.empty() && LocalName(el.parent()) == "LDevice" && !TypeInFile(el))
         return kNodeWithoutType;
+    // An SDI with no DAI below it has no place in the model.
+    if (name == "SDI" && attr.empty() && !el.select_node(".//*[local-name()='DAI']")) return kSdiWithoutDai;
     const std::string withParent = LocalName(el.parent()) + "/" + name;
     for (const AllowedLoss& row : AllowedLosses())
         if ((row.element == name || row.element == withParent) && attr == row.attribute) return row.readme;
@@ -200,6 +203,15 @@ const std::vector<AllowedLoss>& AllowedLosses() {
             {"*", "{*}", kOtherNamespaces},
             {"AccessPoint", "", "no access point without a server"},
             {"IED", "name", "names the IED \"TEMPLATE\", as an ICD does"},
+            {"Text", "", "no `Text` elements"},
+            {"Inputs", "desc", "no `desc` of an element `Inputs`"},
+            {"AccessPoint/Services", "", "no `Services` of an access point"},
+            {"AccessPoint/GOOSESecurity", "", "no `GOOSESecurity` or `SMVSecurity` of an access point"},
+            {"AccessPoint/SMVSecurity", "", "no `GOOSESecurity` or `SMVSecurity` of an access point"},
+            {"Server/Association", "", "no `Association` of a server"},
+            {"IED/KDC", "", "no `KDC` of the IED"},
+            {"DA/ProtNs", "", "no `ProtNs` of a data attribute or data type"},
+            {"DAType/ProtNs", "", "no `ProtNs` of a data attribute or data type"},
         };
         for (const char* a : kBindingAttributes) out.push_back({"ExtRef", a, "no binding attributes of inputs"});
         return out;

@@ -291,6 +291,19 @@ INSTANTIATE_TEST_SUITE_P(
                            "intAddr=]: source (present), output (absent)",
                     kLn0 + "/Inputs/ExtRef[iedName=A,ldInst=L,prefix=,lnClass=LLN0,lnInst=,doName=Mod,daName=,"
                            "intAddr=]: source (absent), output (present)"}},
+        CompareRow{"an SDI with no DAI below may go, one with a DAI not; free text and protocol namespaces may go",
+                   std::regex_replace(SmallScl("<Text>bay 1</Text><DOI name=\"Mod\"><SDI name=\"spare\"><SDI "
+                                               "name=\"x\"/></SDI><SDI name=\"v\"><DAI name=\"a\"><Val>1</Val>"
+                                               "</DAI></SDI></DOI>"),
+                                      std::regex("bType=\"INT32\"/>"),
+                                      "bType=\"INT32\"><ProtNs>IEC 61850-8-1:2003</ProtNs></DA>"),
+                   SmallScl("<DOI name=\"Mod\"/>"),
+                   {kLn0 + "/Text: source (present), output (absent) (allowed: no `Text` elements)",
+                    kLn0 + "/DOI[name=Mod,ix=]/SDI[name=spare,ix=]: source (present), output (absent) (allowed: no SDI "
+                           "with no DAI below it)",
+                    kLn0 + "/DOI[name=Mod,ix=]/SDI[name=v,ix=]: source (present), output (absent)",
+                    "/SCL/DataTypeTemplates/DOType[id=D0]/DA/ProtNs: source (present), output (absent) "
+                    "(allowed: no `ProtNs` of a data attribute or data type)"}},
         CompareRow{"an access point without a server may go, one with a server not",
                    SmallScl("").replace(SmallScl("").find("</IED>"), 0,
                                         "<AccessPoint name=\"A1\"><ServerAt apName=\"S1\"/></AccessPoint>"
