@@ -52,9 +52,25 @@ std::string PrefixOf(const char* qname) {
     return colon ? std::string(qname, colon) : std::string();
 }
 
-CString LocalOf(const char* qname) {
+const char* LocalName(const char* qname) {
     const char* colon = std::strchr(qname, ':');
-    return CString(colon ? colon + 1 : qname);
+    return colon ? colon + 1 : qname;
+}
+
+CString LocalOf(const char* qname) { return CString(LocalName(qname)); }
+
+// True when an element of this local name is one the walk below looks at
+// more closely (the kinds it compares with); the others, most of an IED, are
+// passed over without their names being compared one by one.
+bool ReportedKind(const char* local) {
+    auto is = [local](const char* k) { return k[0] == local[0] && std::strcmp(k, local) == 0; };
+    for (const char* k : {"Private", "Services", "Text", "DOI", "SDI", "GSEControl", "SampledValueControl", "LN", "ExtRef"})
+        if (is(k)) return true;
+    for (const auto& whole : kWholeElements)
+        if (is(whole[1])) return true;
+    for (const auto& unkept : kUnkeptAttributes)
+        if (is(unkept[0])) return true;
+    return false;
 }
 
 CString Attr(const pugi::xml_node& el, const char* name) { return CString(el.attribute(name).value()); }
@@ -79,10 +95,11 @@ public:
     }
     size_t Mark() const { return m_decls.size(); }
     void Leave(size_t mark) { m_decls.resize(mark); }
-    std::string Resolve(const std::string& prefix) const {
+    const std::string& Resolve(const std::string& prefix) const {
+        static const std::string kNone;
         for (auto it = m_decls.rbegin(); it != m_decls.rend(); ++it)
             if (it->first == prefix) return it->second;
-        return std::string();
+        return kNone;
     }
 
 private:
@@ -170,13 +187,15 @@ void CKiln_Import::Report_UnkeptContent(const XmlNode& rootNode, const XmlNode& 
     // walk is not to go into it (reported whole, or another reader's).
     auto reportWhole = [&](const pugi::xml_node& el, const pugi::xml_node& top) {
         const char* qname = el.name();
-        const std::string prefix = PrefixOf(qname), ns = bindings.Resolve(prefix);
-        const CString kind = LocalOf(qname), parentKind = LocalOf(el.parent().name());
+        const std::string prefix = PrefixOf(qname);
+        const std::string& ns = bindings.Resolve(prefix);
         auto where = [&] { return WhereOf(el.parent(), top); };
         if (!IsOwnNamespace(prefix, ns)) {
             warn(CString(qname), where() + "下的" + qname + "(命名空间" + CString(ns) + ")未导入");
             return true;
         }
+        if (!ReportedKind(LocalName(qname))) return false;  // the plain case: nothing below applies
+        const CString kind = LocalOf(qname), parentKind = LocalOf(el.parent().name());
         if (kind == "Private") {
             const CString type = Attr(el, "type");
             warn("Private:" + type, where() + "下的Private(type=" + type + ")未导入");

@@ -54,23 +54,25 @@ const std::string* Store::Attr(Idx i, int role) const {
     return nullptr;
 }
 
-void Store::Stamp(Idx i, int role) {
+void Store::Stamp(Idx i, int role) { StampClass(rsc[i].cls, role); }
+
+void Store::StampClass(int cls, int role) {
     static uint64_t last = 0;  // one sequence for every store, so no two changes share a stamp
     if (role < 0) return;
-    stamps[static_cast<size_t>(rsc[i].cls) * static_cast<size_t>(schema->RoleCount()) + static_cast<size_t>(role)] =
-        ++last;
+    stamps[static_cast<size_t>(cls) * static_cast<size_t>(schema->RoleCount()) + static_cast<size_t>(role)] = ++last;
 }
 
 void Store::SetAttr(Idx i, int role, std::string_view value) {
-    Touch(i);
-    Stamp(i, role);
-    for (AttrVal& a : rsc[i].attrs) {
+    Resource& r = rsc[i];  // one deque walk: indexing the deque is not free
+    domains[r.domain].modified = true;
+    StampClass(r.cls, role);
+    for (AttrVal& a : r.attrs) {
         if (a.role == role) {
             a.value.assign(value);
             return;
         }
     }
-    rsc[i].attrs.push_back({static_cast<uint16_t>(role), std::string(value)});
+    r.attrs.push_back({static_cast<uint16_t>(role), std::string(value)});
 }
 
 namespace {
@@ -171,13 +173,20 @@ const std::vector<Idx>* Store::Links(Idx i, int role) const {
     return nullptr;
 }
 
-std::vector<Idx>& Store::LinksMut(Idx i, int role) {
-    for (LinkList& l : rsc[i].links)
+namespace {
+
+// The list of r's targets along the role, added empty when r has none.
+std::vector<Idx>& LinksOf(Resource& r, int role) {
+    for (LinkList& l : r.links)
         if (l.role == role) return l.targets;
-    LinkList& added = rsc[i].links.emplace_back();
+    LinkList& added = r.links.emplace_back();
     added.role = static_cast<uint16_t>(role);
     return added.targets;
 }
+
+}  // namespace
+
+std::vector<Idx>& Store::LinksMut(Idx i, int role) { return LinksOf(rsc[i], role); }
 
 bool Store::Link(Idx i, int role, Idx t) {
     int rev = schema->Role(role).reverse;
@@ -189,16 +198,19 @@ bool Store::Link(Idx i, int role, Idx t) {
                                              : std::find(b->begin(), b->end(), i) != b->end();
         if (exists) return false;
     }
-    std::vector<Idx>& forward = LinksMut(i, role);
+    // Each end's resource looked up once: indexing the deque is not free.
+    Resource& from = rsc[i];
+    Resource& to = rsc[t];
+    std::vector<Idx>& forward = LinksOf(from, role);
     forward.push_back(t);
     if (!gaps.empty()) RememberLast(*this, i, role, forward);
-    std::vector<Idx>& backward = LinksMut(t, rev);
+    std::vector<Idx>& backward = LinksOf(to, rev);
     backward.push_back(i);
     if (!gaps.empty()) RememberLast(*this, t, rev, backward);
-    TouchEnd(i, role);
-    TouchEnd(t, rev);
-    Stamp(i, role);
-    Stamp(t, rev);
+    if (schema->Role(role).written) domains[from.domain].modified = true;
+    if (schema->Role(rev).written) domains[to.domain].modified = true;
+    StampClass(from.cls, role);
+    StampClass(to.cls, rev);
     return true;
 }
 
@@ -596,11 +608,12 @@ bool CBase_CimDoc::SetAttribute(const URI_Ref& rsc, const CString& role, const C
     if (!Usable("modify")) return false;
     Idx i = s.Find(rsc);
     if (i == kNone) return Fail("对象不存在：" + CString(rsc.sUri));
-    int r = s.RoleOf(s.R(i).cls, role.str());
+    const Resource& res = s.R(i);  // one deque walk for the checks below
+    int r = s.RoleOf(res.cls, role.str());
     if (r < 0 || s.schema->Role(r).kind != RoleKind::Attribute)
         return Fail("类" + CString(s.ClassName(i)) + "没有属性" + role);
-    if (s.domains[s.R(i).domain].env) return Fail("不能修改文档环境中的对象");
-    if (ReadOnly(s, s.R(i).domain)) return RefuseWrite(s.R(i).domain);
+    if (s.domains[res.domain].env) return Fail("不能修改文档环境中的对象");
+    if (ReadOnly(s, res.domain)) return RefuseWrite(res.domain);
     // A value the document could not write is refused here, not at the save.
     if (kiln::xml::FirstBadXmlChar(value.str()) != std::string::npos)
         return Fail("对象" + CString(rsc.sUri) + "的属性" + role + "的值含有XML不允许的字符或不是UTF-8文本");

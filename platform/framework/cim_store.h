@@ -123,6 +123,7 @@ struct Store {
     // the stamps to learn cheaply whether it may have changed.
     std::vector<uint64_t> stamps;
     void Stamp(Idx i, int role);
+    void StampClass(int cls, int role);  // Stamp for a resource of class `cls`
     // The lists that links are being removed from, by GapKey(resource, role).
     std::unordered_map<uint64_t, LinkGaps> gaps;
     static uint64_t GapKey(Idx i, int role) { return (uint64_t{i} << 16) | static_cast<uint16_t>(role); }
@@ -137,7 +138,10 @@ struct Store {
     // resource of the same identifier (then it is the one the index gives).
     Idx Find(const URI_Ref& h) const {
         const Idx at = h.nFoundAt;
-        if (at < rsc.size() && rsc[at].alive && rsc[at].uri == h.sUri) return at;
+        if (at < rsc.size()) {
+            const Resource& r = rsc[at];  // one deque walk for both tests
+            if (r.alive && r.uri == h.sUri) return at;
+        }
         const Idx i = byUri.Find(h.sUri);
         h.nFoundAt = i;
         return i;
