@@ -85,14 +85,18 @@ bool CBase_CimDoc::MemberValuesByOrd(const URI_Ref& rsc, const CString& role, co
     int memoClass = -1;
     // The members lie apart in memory: each one's record is fetched a few
     // members ahead, and its values list once the record has arrived.
+    // Each member's record is found in the store once, up front: finding
+    // it costs a division, and the loop below needs it three times.
     constexpr size_t kAhead = 4;
     const std::vector<Idx>& list = *targets;
-    for (size_t k = 0; k < list.size() && k < kAhead; ++k) __builtin_prefetch(&s.R(list[k]));
+    std::vector<const Resource*> records(list.size());
+    for (size_t k = 0; k < list.size(); ++k) records[k] = &s.R(list[k]);
+    for (size_t k = 0; k < list.size() && k < kAhead; ++k) __builtin_prefetch(records[k]);
     for (size_t k = 0; k < list.size(); ++k) {
-        if (k + kAhead < list.size()) __builtin_prefetch(&s.R(list[k + kAhead]));
-        if (k + kAhead / 2 < list.size()) __builtin_prefetch(s.R(list[k + kAhead / 2]).attrs.data());
+        if (k + kAhead < list.size()) __builtin_prefetch(records[k + kAhead]);
+        if (k + kAhead / 2 < list.size()) __builtin_prefetch(records[k + kAhead / 2]->attrs.data());
         const Idx i = list[k];
-        const Resource& res = s.R(i);
+        const Resource& res = *records[k];
         if (res.cls != memoClass) {
             memoClass = res.cls;
             ordApplied = ordRole >= 0 && sc.RoleApplies(ordRole, memoClass) ? ordRole : -1;
@@ -102,23 +106,22 @@ bool CBase_CimDoc::MemberValuesByOrd(const URI_Ref& rsc, const CString& role, co
         const size_t at = rows.size() * width;
         long long key = 0;
         bool ordFound = false;
-        // The first value of a role counts, as Store::Attr reads it. Only a
-        // member with values of further roles can hold a mark.
-        size_t read = 0;
+        // The first value of a role counts, as Store::Attr reads it. The
+        // marks are roles other than those read, so the same pass looks for
+        // them (by table, only while none is found).
+        bool markSeen = false;
+        const bool lookForMarks = marking && !isMarked;
         for (const AttrVal& a : res.attrs) {
-            read += a.role == ordApplied;
             if (!ordFound && a.role == ordApplied) {
                 key = kiln::text::AtoiValue(a.value);
                 ordFound = true;
             }
-            for (size_t v = 0; v < width; ++v) {
-                read += a.role == applied[v];
+            for (size_t v = 0; v < width; ++v)
                 if (a.role == applied[v] && texts[at + v].data() == nullptr)
                     texts[at + v] = std::string_view(a.value.data(), a.value.size());
-            }
+            markSeen |= lookForMarks && isMark(a.role) && !a.value.empty();
         }
-        if (marking && !isMarked && res.attrs.size() > read)
-            for (const AttrVal& a : res.attrs) isMarked = isMarked || (!a.value.empty() && isMark(a.role));
+        isMarked = isMarked || markSeen;
         // A list with holes may mark the members without a live target: the
         // caller then reads the values themselves, and finds none.
         // A member with one list of links has only the one to its owner.
