@@ -16,9 +16,17 @@ bool CBase_CimDoc::ValuesOf(const URI_Ref& rsc, const std::vector<CString>& role
     const Idx i = s.Find(rsc);
     if (i == kNone) return Fail("对象不存在：" + CString(rsc.sUri));
     const Resource& res = s.R(i);
+    // The ids of the roles last asked for are kept: a writer asks the same
+    // for every resource of a kind.
+    if (m_valueSchema != s.schema || m_valueNames != roles) {
+        m_valueSchema = s.schema;
+        m_valueNames = roles;
+        m_valueIds.clear();
+        for (const CString& role : roles) m_valueIds.push_back(s.RoleId(role.str()));
+    }
     // A resource holds values of the roles of its class only.
     for (size_t v = 0; v < roles.size(); ++v) {
-        const int r = s.RoleId(roles[v].str());
+        const int r = m_valueIds[v];
         for (const AttrVal& a : res.attrs)
             if (a.role == r) {
                 out[v] = std::string_view(a.value.data(), a.value.size());
