@@ -93,18 +93,14 @@ bool CBase_CimDoc::MemberValuesByOrd(const URI_Ref& rsc, const CString& role, co
     int memoClass = -1;
     // The members lie apart in memory: each one's record is fetched a few
     // members ahead, and its values list once the record has arrived.
-    // Each member's record is found in the store once, up front: finding
-    // it costs a division, and the loop below needs it three times.
     constexpr size_t kAhead = 4;
     const std::vector<Idx>& list = *targets;
-    std::vector<const Resource*> records(list.size());
-    for (size_t k = 0; k < list.size(); ++k) records[k] = &s.R(list[k]);
-    for (size_t k = 0; k < list.size() && k < kAhead; ++k) __builtin_prefetch(records[k]);
+    for (size_t k = 0; k < list.size() && k < kAhead; ++k) __builtin_prefetch(&s.R(list[k]));
     for (size_t k = 0; k < list.size(); ++k) {
-        if (k + kAhead < list.size()) __builtin_prefetch(records[k + kAhead]);
-        if (k + kAhead / 2 < list.size()) __builtin_prefetch(records[k + kAhead / 2]->attrs.data());
+        if (k + kAhead < list.size()) __builtin_prefetch(&s.R(list[k + kAhead]));
+        if (k + kAhead / 2 < list.size()) __builtin_prefetch(s.R(list[k + kAhead / 2]).attrs.data());
         const Idx i = list[k];
-        const Resource& res = *records[k];
+        const Resource& res = s.R(i);
         if (res.cls != memoClass) {
             memoClass = res.cls;
             ordApplied = ordRole >= 0 && sc.RoleApplies(ordRole, memoClass) ? ordRole : -1;
