@@ -164,9 +164,10 @@ DOIObj::DOIObj(CKiln_Main* pMain, const URI_Ref& doi, bool& bOk) {
     std::vector<std::string_view> own;
     if (!pMain->m_Doc.ValuesOf(doi, kDOIRoles, own) || own[0].empty()) return;
     m_strName = CString(own[0]);
-    m_strDesc = CString(own[1]);
-    m_strIx = CString(own[2]);
-    m_strAddr = CString(own[3]);
+    // Most DOIs have none of these: no text is made for an empty one.
+    if (!own[1].empty()) m_strDesc = CString(own[1]);
+    if (!own[2].empty()) m_strIx = CString(own[2]);
+    if (!own[3].empty()) m_strAddr = CString(own[3]);
     // Each DAI's value and name, read in one pass over the DOI's members;
     // what an imported file gave them besides is read only for a DOI where
     // a member holds some of it.

@@ -218,6 +218,10 @@ private:
     // The last marks of MemberValuesByOrd, and by role id whether a role is one.
     mutable std::vector<CString> m_markNames;
     mutable std::vector<uint8_t> m_markTable;
+    // The last roles ValuesOf was asked for, their ids and the schema of those.
+    mutable std::vector<CString> m_valueNames;
+    mutable std::vector<int> m_valueIds;
+    mutable const void* m_valueSchema = nullptr;
     mutable int m_faultSkip = -1;  // -1: no fault armed
 
 public:

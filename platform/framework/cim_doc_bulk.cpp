@@ -16,9 +16,17 @@ bool CBase_CimDoc::ValuesOf(const URI_Ref& rsc, const std::vector<CString>& role
     const Idx i = s.Find(rsc);
     if (i == kNone) return Fail("对象不存在：" + CString(rsc.sUri));
     const Resource& res = s.R(i);
+    // The ids of the roles last asked for are kept: a writer asks the same
+    // for every resource of a kind.
+    if (m_valueSchema != s.schema || m_valueNames != roles) {
+        m_valueSchema = s.schema;
+        m_valueNames = roles;
+        m_valueIds.clear();
+        for (const CString& role : roles) m_valueIds.push_back(s.RoleId(role.str()));
+    }
     // A resource holds values of the roles of its class only.
     for (size_t v = 0; v < roles.size(); ++v) {
-        const int r = s.RoleId(roles[v].str());
+        const int r = m_valueIds[v];
         for (const AttrVal& a : res.attrs)
             if (a.role == r) {
                 out[v] = std::string_view(a.value.data(), a.value.size());
@@ -102,23 +110,22 @@ bool CBase_CimDoc::MemberValuesByOrd(const URI_Ref& rsc, const CString& role, co
         const size_t at = rows.size() * width;
         long long key = 0;
         bool ordFound = false;
-        // The first value of a role counts, as Store::Attr reads it. Only a
-        // member with values of further roles can hold a mark.
-        size_t read = 0;
+        // The first value of a role counts, as Store::Attr reads it. The
+        // marks are roles other than those read, so the same pass looks for
+        // them (by table, only while none is found).
+        bool markSeen = false;
+        const bool lookForMarks = marking && !isMarked;
         for (const AttrVal& a : res.attrs) {
-            read += a.role == ordApplied;
             if (!ordFound && a.role == ordApplied) {
                 key = kiln::text::AtoiValue(a.value);
                 ordFound = true;
             }
-            for (size_t v = 0; v < width; ++v) {
-                read += a.role == applied[v];
+            for (size_t v = 0; v < width; ++v)
                 if (a.role == applied[v] && texts[at + v].data() == nullptr)
                     texts[at + v] = std::string_view(a.value.data(), a.value.size());
-            }
+            markSeen |= lookForMarks && isMark(a.role) && !a.value.empty();
         }
-        if (marking && !isMarked && res.attrs.size() > read)
-            for (const AttrVal& a : res.attrs) isMarked = isMarked || (!a.value.empty() && isMark(a.role));
+        isMarked = isMarked || markSeen;
         // A list with holes may mark the members without a live target: the
         // caller then reads the values themselves, and finds none.
         // A member with one list of links has only the one to its owner.
