@@ -49,7 +49,9 @@ int Store::RoleId(std::string_view name) const {
         slot ^= word(0) * 0x9E3779B97F4A7C15ull;
         slot ^= word((name.size() - 8) / 2) * 0xC2B2AE3D27D4EB4Full;
         slot ^= word(name.size() - 8) * 0x165667B19E3779F9ull;
-        slot ^= slot >> 29;
+        // Fold and multiply once more so that every character reaches the top
+        // bits, and place by those.
+        slot = ((slot ^ (slot >> 32)) * 0x9E3779B97F4A7C15ull) >> 40;
     } else {
         for (char c : name) slot = slot * 131 + static_cast<unsigned char>(c);
     }

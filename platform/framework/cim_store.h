@@ -178,7 +178,7 @@ struct Store {
         int id = -1;
         bool used = false;
     };
-    mutable std::array<RoleMemo, 512> roleMemo;
+    mutable std::array<RoleMemo, 1024> roleMemo;
 
     // ---- attributes ----
     const std::string* Attr(Idx i, int role) const;
