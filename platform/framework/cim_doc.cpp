@@ -1,6 +1,7 @@
 #include "platform/framework/cim_doc.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "platform/framework/cim_store.h"
 #include "platform/xml/xml_check.h"
@@ -34,11 +35,25 @@ Store::Store(const CCimSchema* s) : schema(s) {
 }
 
 int Store::RoleId(std::string_view name) const {
-    size_t slot = name.size();
-    if (!name.empty()) {
-        auto at = [&](size_t k) { return static_cast<size_t>(static_cast<unsigned char>(name[k])); };
-        slot = slot * 131 + at(name.size() - 1) * 31 + at(name.size() - 2 + (name.size() < 2)) * 17 +
-               at(name.size() / 2) * 7 + at(name.size() * 3 / 4) * 3 + at(name.size() / 3);
+    // The entry is placed by the name's length and its first, middle and last
+    // eight characters: role names of the same length share long prefixes, and
+    // a placing by a few sampled characters made some that a run uses in turn
+    // push each other out on every call.
+    uint64_t slot = name.size();
+    if (name.size() >= 8) {
+        auto word = [&](size_t k) {
+            uint64_t w;
+            std::memcpy(&w, name.data() + k, sizeof w);
+            return w;
+        };
+        slot ^= word(0) * 0x9E3779B97F4A7C15ull;
+        slot ^= word((name.size() - 8) / 2) * 0xC2B2AE3D27D4EB4Full;
+        slot ^= word(name.size() - 8) * 0x165667B19E3779F9ull;
+        // Fold and multiply once more so that every character reaches the top
+        // bits, and place by those.
+        slot = ((slot ^ (slot >> 32)) * 0x9E3779B97F4A7C15ull) >> 40;
+    } else {
+        for (char c : name) slot = slot * 131 + static_cast<unsigned char>(c);
     }
     RoleMemo& m = roleMemo[slot % roleMemo.size()];
     if (m.used && m.name == name) return m.id;

@@ -165,8 +165,9 @@ struct Store {
     }
 
     // The role id of a name (-1 when unknown), remembered in a small table
-    // placed by the name's length and a few of its characters, so that a run
-    // of reads and writes does not hash the same role names again and again.
+    // placed by the name's length and three eight-character words of it, so
+    // that a run of reads and writes does not hash the same role names again
+    // and again.
     int RoleId(std::string_view name) const;
     int RoleOf(int cls, std::string_view name) const {
         const int r = RoleId(name);
@@ -177,7 +178,7 @@ struct Store {
         int id = -1;
         bool used = false;
     };
-    mutable std::array<RoleMemo, 128> roleMemo;
+    mutable std::array<RoleMemo, 1024> roleMemo;
 
     // ---- attributes ----
     const std::string* Attr(Idx i, int role) const;
