@@ -107,6 +107,7 @@ struct Store {
     explicit Store(const CCimSchema* s);
 
     const CCimSchema* schema;
+    int nameRole = -1;  // "cim:Naming.name", looked up once: every new named resource sets it
     std::deque<Resource> rsc;  // a deque: elements never move, so the map may view their uri
     UriIndex byUri{rsc};
     std::vector<std::vector<Idx>> byClass;  // creation order; may hold dead slots
