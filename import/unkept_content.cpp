@@ -10,6 +10,7 @@
 #include <map>
 #include <set>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -155,7 +156,7 @@ void CKiln_Import::Report_UnkeptContent(const XmlNode& rootNode, const XmlNode& 
         sdisWithDai.clear();
         for (pugi::xml_node n = doi.first_child(); n && n != doi;) {
             // The SDIs above a DAI, up to the first already marked.
-            if (n.type() == pugi::node_element && LocalOf(n.name()) == "DAI")
+            if (n.type() == pugi::node_element && std::strcmp(LocalName(n.name()), "DAI") == 0)
                 for (pugi::xml_node p = n.parent(); p != doi && sdisWithDai.insert(p).second;) p = p.parent();
             if (n.first_child()) {
                 n = n.first_child();
@@ -168,8 +169,12 @@ void CKiln_Import::Report_UnkeptContent(const XmlNode& rootNode, const XmlNode& 
 
     auto checkAttrs = [&](const pugi::xml_node& el, const pugi::xml_node& top) {
         for (const pugi::xml_attribute& a : el.attributes()) {
-            const std::string prefix = PrefixOf(a.name());
-            if (prefix.empty() || prefix == "xmlns" || prefix == "xml") continue;
+            // Most attributes have no prefix: tell so in place, without a string.
+            const char* colon = std::strchr(a.name(), ':');
+            if (!colon) continue;
+            const std::string_view head(a.name(), static_cast<size_t>(colon - a.name()));
+            if (head.empty() || head == "xmlns" || head == "xml") continue;
+            const std::string prefix(head);
             const std::string ns = bindings.Resolve(prefix);
             if (IsOwnNamespace(prefix, ns)) continue;
             const CString kind = LocalOf(el.name());

@@ -23,7 +23,7 @@ Store::Store(const CCimSchema* s) : schema(s) {
     int env = AddDomain(kEnvDomain, "", "文档环境", false);
     domains[static_cast<size_t>(env)].env = true;
     int cls = schema->ClassId(kDomainTypeClass);
-    int nameRole = schema->RoleId("cim:Naming.name");
+    nameRole = schema->RoleId("cim:Naming.name");
     int typeRole = schema->RoleId("dEnv:DomainTypeBase.fileType");
     if (cls < 0 || nameRole < 0 || typeRole < 0) return;
     for (const EnvDomainType& t : kEnvDomainTypes) {
@@ -578,7 +578,7 @@ bool CBase_CimDoc::CreateResource(const CString& domain, const CString& cls, URI
     if (s.schema->Class(c).isAbstract) return Fail("抽象类不能创建对象：" + cls);
     if (kiln::xml::FirstBadXmlChar(name.str()) != std::string::npos) return Fail("名称含有XML不允许的字符：" + cls);
     Idx i = s.Create(s.NewLocalId(d, c), c, d);
-    if (!name.IsEmpty()) s.SetAttr(i, s.schema->RoleId("cim:Naming.name"), name.str());
+    if (!name.IsEmpty()) s.SetAttr(i, s.nameRole, name.str());
     out = s.Handle(i);
     return true;
 }

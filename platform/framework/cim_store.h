@@ -107,6 +107,7 @@ struct Store {
     explicit Store(const CCimSchema* s);
 
     const CCimSchema* schema;
+    int nameRole = -1;  // "cim:Naming.name", looked up once: every new named resource sets it
     std::deque<Resource> rsc;  // a deque: elements never move, so the map may view their uri
     UriIndex byUri{rsc};
     std::vector<std::vector<Idx>> byClass;  // creation order; may hold dead slots
@@ -158,11 +159,22 @@ struct Store {
         auto it = domainIds.find(name);
         return it == domainIds.end() ? -1 : it->second;
     }
-    // A live domain of that name, -1 when none.
+    // A live domain of that name, -1 when none. The domain last found is
+    // tried first: a live domain is always the one its name maps to (a name
+    // is mapped only while free, and unmapped when its domain dies), so a
+    // match of its name answers without hashing it; a run of writes asks for
+    // the same domain again and again.
     int LiveDomain(std::string_view name) const {
+        if (lastLive >= 0) {
+            const Domain& m = domains[static_cast<size_t>(lastLive)];
+            if (m.alive && m.name == name) return lastLive;
+        }
         int d = DomainId(name);
-        return d >= 0 && domains[static_cast<size_t>(d)].alive ? d : -1;
+        if (d < 0 || !domains[static_cast<size_t>(d)].alive) return -1;
+        lastLive = d;
+        return d;
     }
+    mutable int lastLive = -1;
 
     // The role id of a name (-1 when unknown), remembered in a small table
     // placed by the name's length and three eight-character words of it, so
