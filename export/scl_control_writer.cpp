@@ -38,6 +38,18 @@ NodeRef ReadNodeRef(CKiln_Main* pMain, const URI_Ref& lnode) {
     return r;
 }
 
+// A node outside the model, as the file named it in the roles of `cls`
+// ("sec:ClientLN", "sec:ExtRef"); its IED's name goes to `iedName`.
+NodeRef KeptNodeRef(CKiln_Main* pMain, const URI_Ref& member, const CString& cls, CString& iedName) {
+    NodeRef r;
+    iedName = Attr(pMain, member, cls + ".iedName");
+    r.ldInst = Attr(pMain, member, cls + ".ldInst");
+    r.prefix = Attr(pMain, member, cls + ".prefix");
+    r.lnClass = Attr(pMain, member, cls + ".lnClass");
+    r.lnInst = Attr(pMain, member, cls + ".lnInst");
+    return r;
+}
+
 URI_Ref FirstMember(CKiln_Main* pMain, const URI_Ref& rsc, const CString& role) {
     std::vector<URI_Ref> list;
     if (!Members(pMain, rsc, role, list) || list.empty()) return URI_Ref();
@@ -256,30 +268,18 @@ bool CKiln_Export::Export_ClientLN(const XmlNode& parent, CKiln_Main* pMain, CBa
     // The client's node in the model names it; a client outside the model
     // is named as its file named it.
     const URI_Ref lnode = pMain->DocMtd_getFirstUri_ofAsso(client, "sec:ClientLN.LNode");
-    CString iedName, ldInst, prefix, lnClass, lnInst;
-    if (lnode.IsSet()) {
-        const NodeRef ref = ReadNodeRef(pMain, lnode);
-        iedName = IedNameOf(pMain, lnode);
-        ldInst = ref.ldInst;
-        prefix = ref.prefix;
-        lnClass = ref.lnClass;
-        lnInst = ref.lnInst;
-    } else {
-        iedName = Attr(pMain, client, "sec:ClientLN.iedName");
-        ldInst = Attr(pMain, client, "sec:ClientLN.ldInst");
-        prefix = Attr(pMain, client, "sec:ClientLN.prefix");
-        lnClass = Attr(pMain, client, "sec:ClientLN.lnClass");
-        lnInst = Attr(pMain, client, "sec:ClientLN.lnInst");
-    }
+    CString iedName;
+    const NodeRef ref = lnode.IsSet() ? ReadNodeRef(pMain, lnode) : KeptNodeRef(pMain, client, "sec:ClientLN", iedName);
+    if (lnode.IsSet()) iedName = IedNameOf(pMain, lnode);
     // A client named by nothing has no place in SCL.
-    if (iedName.IsEmpty() || lnClass.IsEmpty()) return true;
+    if (iedName.IsEmpty() || ref.lnClass.IsEmpty()) return true;
     const CString desc = Attr(pMain, client, "cim:Naming.description");
     const CString apRef = Attr(pMain, client, "sec:ClientLN.apRef");
     CStringArray attrs;
     if (!desc.IsEmpty()) attrs.Add("desc");
     attrs.Add("iedName");
     attrs.Add("ldInst");
-    if (!prefix.IsEmpty()) attrs.Add("prefix");
+    if (!ref.prefix.IsEmpty()) attrs.Add("prefix");
     attrs.Add("lnClass");
     attrs.Add("lnInst");
     if (!apRef.IsEmpty()) attrs.Add("apRef");
@@ -287,10 +287,10 @@ bool CKiln_Export::Export_ClientLN(const XmlNode& parent, CKiln_Main* pMain, CBa
     if (!element) return false;
     if (!desc.IsEmpty()) Put(xml, element, "desc", desc);
     Put(xml, element, "iedName", iedName);
-    Put(xml, element, "ldInst", ldInst);
-    if (!prefix.IsEmpty()) Put(xml, element, "prefix", prefix);
-    Put(xml, element, "lnClass", lnClass);
-    Put(xml, element, "lnInst", lnInst);
+    Put(xml, element, "ldInst", ref.ldInst);
+    if (!ref.prefix.IsEmpty()) Put(xml, element, "prefix", ref.prefix);
+    Put(xml, element, "lnClass", ref.lnClass);
+    Put(xml, element, "lnInst", ref.lnInst);
     if (!apRef.IsEmpty()) Put(xml, element, "apRef", apRef);
     return true;
 }
@@ -403,17 +403,9 @@ bool CKiln_Export::Export_ExtRefs(const XmlNode& parent, CKiln_Main* pMain, CBas
     const URI_Ref lnode = pMain->DocMtd_getFirstUri_ofAsso(extRef, "sec:DARef.LNode");
     // The source's node in the model names it; a source outside the model
     // is named as its file named it.
-    NodeRef ref = ReadNodeRef(pMain, lnode);
     CString iedName;
-    if (lnode.IsSet()) {
-        iedName = IedNameOf(pMain, lnode);
-    } else {
-        iedName = Attr(pMain, extRef, "sec:ExtRef.iedName");
-        ref.ldInst = Attr(pMain, extRef, "sec:ExtRef.ldInst");
-        ref.prefix = Attr(pMain, extRef, "sec:ExtRef.prefix");
-        ref.lnClass = Attr(pMain, extRef, "sec:ExtRef.lnClass");
-        ref.lnInst = Attr(pMain, extRef, "sec:ExtRef.lnInst");
-    }
+    const NodeRef ref = lnode.IsSet() ? ReadNodeRef(pMain, lnode) : KeptNodeRef(pMain, extRef, "sec:ExtRef", iedName);
+    if (lnode.IsSet()) iedName = IedNameOf(pMain, lnode);
     const CString doName = Attr(pMain, extRef, "sec:DARef.doName");
     const CString daName = Attr(pMain, extRef, "sec:DARef.daName");
 
