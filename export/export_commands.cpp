@@ -4,6 +4,7 @@
 #include "export/command_steps.h"
 #include "export/export_util.h"
 #include "export/kiln_export.h"
+#include "export/scl_rules_check.h"
 #include "platform/mfc/text_funcs.h"
 #include "platform/ui/file_dialog.h"
 
@@ -95,10 +96,11 @@ bool CKiln_Main::Rsc_ICD_Export(URI_Ref icd, bool /*bUnused*/) {
         Notice("创建" + micsPath + "文件失败！");
         return false;
     }
-    // What SCL cannot hold was left out of the file: one line each after
-    // the success text.
+    // What SCL cannot hold was left out of the file, and what the file
+    // still holds against SCL's rules: one line each after the success text.
     CString done = path + "模板文件" + "与" + micsPath + "文件导出成功！";
     for (const CString& item : exporter.LeftOut()) done += "\n未导出" + item;
+    for (const CString& breach : SclRuleBreaches(root.PugiNode())) done += "\n" + breach;
     Notice(done);
     return true;
 }

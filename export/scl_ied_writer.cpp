@@ -301,6 +301,13 @@ bool CKiln_Export::Export_LNode(const XmlNode& parent, CKiln_Main* pMain, CBase_
             if (!Export_ExtRefs(inputs, pMain, xml, r)) return false;
     }
     if (!writeAll("sec:LNode.Log", &CKiln_Export::Export_Log, element)) return false;
+    // GOOSE and sampled-value control blocks are not written: each is named.
+    std::vector<URI_Ref> cbs;
+    if (!Members(pMain, lnode, "sec:LNode.CBs", cbs)) return false;
+    for (const URI_Ref& cb : cbs) {
+        const char* kind = cb.sClass == "sec:GSE" ? "GSE控制块" : cb.sClass == "sec:SV" ? "采样控制块" : nullptr;
+        if (kind) m_vLeftOut.push_back(CString(kind) + "（不支持导出）：" + m_strNodePath + "." + Attr(pMain, cb, kiln::core::kRoleName));
+    }
     // A setting-group control block has its place in LN0 only; elsewhere
     // it is left out and named.
     if (bLN0) return writeAll("sec:LNode.SGCB", &CKiln_Export::Export_SGCB, element);

@@ -159,7 +159,8 @@ TEST_F(DemoScripts, AlarmsFromTheItbGiveAMappedGgioAndAValidIcd) {
 }
 
 // A model made with the menus only (menus_model.kiln): each command gives
-// what was chosen, nothing is made twice, and the ICD written is valid.
+// what was chosen, nothing is made twice, the ICD written is valid and what
+// it leaves out is named.
 TEST_F(DemoScripts, AModelMadeWithTheMenusHoldsWhatWasChosenAndGivesAValidIcd) {
     auto [status, out] = Play("menus_model.kiln");
     ASSERT_EQ(status, 0) << out;  // after the ICD's second renaming its IED is still TEMPLATE
@@ -178,7 +179,11 @@ TEST_F(DemoScripts, AModelMadeWithTheMenusHoldsWhatWasChosenAndGivesAValidIcd) {
                     "                DA实例: rangeC[CF].max.f\n                DA实例: dU[DC]\n",
                     // Each generated type takes a name of its own.
                     "[status] LN类型Product_1_GGIO已存在，新类型命名为Product_1_GGIO2",
-                    "[status] LN类型Product_1_GGIO已存在，新类型命名为Product_1_GGIO3", "[document] saved"});
+                    "[status] LN类型Product_1_GGIO已存在，新类型命名为Product_1_GGIO3", "[document] saved",
+                    // The GOOSE and sampled-value control blocks, not written, are named.
+                    "    未导出GSE控制块（不支持导出）：PROT/LLN0.GSE控制块_1\n"
+                    "    未导出采样控制块（不支持导出）：PROT/LLN0.采样控制块_1\n"});
+    EXPECT_EQ(out.find("不符合SCL"), std::string::npos) << out;  // the ICD is valid: no breach is named
 
     // The prefix joins each node's class (its type's) and instance.
     const std::string first = Match(out, R"(sec:LNode.prefix of "PTOC1" \(([^)]+)\))");

@@ -1,6 +1,9 @@
 // Every ICD exported from a complete model is valid SCL of the 2007B4
 // schema (xmllint), with and without the values of the M2I mapping.
 #include <algorithm>
+#include <cctype>
+#include <functional>
+#include <filesystem>
 #include <sstream>
 
 #include "tests/export/export_fixture.h"
@@ -16,11 +19,25 @@ protected:
         else
             ui.AnswerNo("是否由M2I生成DOI DAI");
         ui.AnswerSaveFile(Path(file).c_str());
-        ASSERT_TRUE(app.Rsc_ICD_Export(c.icd, false));
+        // As the user exports: "生成 ICD 文件" on the ICD.
+        Run(c.icd, "ICD:Export ICD");
+        ASSERT_TRUE(std::filesystem::exists(Path(file))) << ui.Messages().back().str();
         bool skipped = false;
         const std::string errors = ValidateScl(Path(file), skipped);
         if (skipped) GTEST_SKIP() << "../shared/xsd or xmllint is absent: schema not checked";
         EXPECT_EQ(errors, "") << file;
+    }
+    void Run(const URI_Ref& current, const CString& command) {
+        app.m_uCurRsc = current;
+        app.Msg_OnAppCommand(command);
+    }
+    // The lines of the last message after its first (the success text).
+    std::vector<std::string> LinesAfterSuccess() {
+        std::vector<std::string> lines;
+        std::stringstream message(ui.Messages().back().str());
+        for (std::string line; std::getline(message, line);) lines.push_back(line);
+        if (!lines.empty()) lines.erase(lines.begin());
+        return lines;
     }
     std::vector<URI_Ref> Members(const URI_Ref& owner, const CString& role) {
         std::vector<URI_Ref> list;
@@ -58,6 +75,9 @@ TEST_F(SchemaTest, EmptyDataSetsAndLogControlWithoutLog) {
     MakeUnder(c.mmxu, "sec:SGCB", "SGCB", "sec:SGCB.LNode", 1);
     URI_Ref second = MakeLNode(c.ld, "", "", "", 4, c.lln0T);
     Set(second, "cim:Naming.name", "LLN0");
+    // GOOSE and sampled-value control blocks, made as the user makes them.
+    Run(c.lln0, "ICD:Add GSE");
+    Run(c.ptoc, "ICD:Add SV");
     ExportAndValidate(c, false, "empty_parts.icd");
 
     const pugi::xml_document& scl = LoadFile(Path("empty_parts.icd"));
@@ -65,20 +85,153 @@ TEST_F(SchemaTest, EmptyDataSetsAndLogControlWithoutLog) {
     EXPECT_EQ(Select(scl, "//LN0/DataSet/FCDA/@doName").size(), Members(c.dataSet, "sec:DataSet.FCDAs").size() - 1);
     EXPECT_TRUE(Select(scl, "//LN/SettingControl").empty());
     EXPECT_EQ(Select(scl, "//LN0").size(), 1u);
+    EXPECT_TRUE(Select(scl, "//GSEControl | //SampledValueControl").empty());
     // The success text stands as it is; each thing left out follows on a line.
-    std::vector<std::string> lines;
-    std::stringstream message(ui.Messages().back().str());
-    for (std::string line; std::getline(message, line);) lines.push_back(line);
+    EXPECT_EQ(ui.Messages().back().Left(ui.Messages().back().Find("\n")),
+              CString(Path("empty_parts.icd").c_str()) + "模板文件与" + Path("empty_parts.mics").c_str() + "文件导出成功！");
     const std::string ptoc = "PROT/" + Get(c.ptoc, "cim:Naming.name").str();
-    EXPECT_EQ(lines, (std::vector<std::string>{
-                         Path("empty_parts.icd") + "模板文件与" + Path("empty_parts.mics") + "文件导出成功！",
-                         "未导出LLN0（LDevice中已有LLN0）：PROT/LLN0",
-                         "未导出数据集成员（未指向LNode的DO）：PROT/LLN0.dsPrt:Str.general",
-                         "未导出数据集（没有成员）：PROT/LLN0.dsEmpty",
-                         "未导出数据集成员（未指向LNode的DO）：" + ptoc + ".dsLost:Op",
-                         "未导出数据集（没有成员）：" + ptoc + ".dsLost",
-                         "未导出定值控制块（不在LLN0中）：PROT/" + Get(c.mmxu, "cim:Naming.name").str() + ".SGCB"}));
+    EXPECT_EQ(LinesAfterSuccess(),
+              (std::vector<std::string>{"未导出LLN0（LDevice中已有LLN0）：PROT/LLN0",
+                                        "未导出数据集成员（未指向LNode的DO）：PROT/LLN0.dsPrt:Str.general",
+                                        "未导出数据集（没有成员）：PROT/LLN0.dsEmpty",
+                                        "未导出GSE控制块（不支持导出）：PROT/LLN0.GSE控制块_1",
+                                        "未导出数据集成员（未指向LNode的DO）：" + ptoc + ".dsLost:Op",
+                                        "未导出数据集（没有成员）：" + ptoc + ".dsLost",
+                                        "未导出采样控制块（不支持导出）：" + ptoc + ".采样控制块_1",
+                                        "未导出定值控制块（不在LLN0中）：PROT/" + Get(c.mmxu, "cim:Naming.name").str() +
+                                            ".SGCB"}));
 }
+
+// A file that breaks one of SCL's rules on unique names and name patterns
+// is still written, and the export names the breach after its success text;
+// the sound model gets the success text alone. One row per rule, each
+// changing the complete model in one place.
+class SclRulesTest;
+struct RuleRow {
+    const char* what;
+    std::function<void(SclRulesTest&, const CompleteIcd&)> change;
+    std::vector<std::string> lines;
+};
+
+void PrintTo(const RuleRow& row, std::ostream* os) { *os << row.what; }
+
+class SclRulesTest : public SchemaTest, public ::testing::WithParamInterface<RuleRow> {
+public:
+    using SchemaTest::Link;
+    using SchemaTest::m;
+    using SchemaTest::MakeBDA;
+    using SchemaTest::MakeDA;
+    using SchemaTest::MakeDO;
+    using SchemaTest::MakeLNode;
+    using SchemaTest::MakeLNodeType;
+    using SchemaTest::MakeSDO;
+    using SchemaTest::MakeUnder;
+    using SchemaTest::Set;
+};
+
+const RuleRow kRuleRows[] = {
+    {"sound", [](SclRulesTest&, const CompleteIcd&) {}, {}},
+    {"LD inst pattern", [](SclRulesTest& t, const CompleteIcd& c) { t.Set(c.ld, "cim:Naming.name", "保护1"); },
+     {"不符合SCL的LDevice（inst格式错误）：保护1"}},
+    {"LD inst twice",
+     [](SclRulesTest& t, const CompleteIcd& c) {
+         URI_Ref ld = t.MakeUnder(c.server, "sec:LDevice", "PROT", "sec:LDevice.Server", 2);
+         t.MakeLNode(ld, "", "", "", 1, c.lln0T);
+     },
+     {"不符合SCL的LDevice（inst在IED中重复）：PROT"}},
+    {"LN prefix pattern", [](SclRulesTest& t, const CompleteIcd& c) { t.Set(c.ptoc, "sec:LNode.prefix", "1P"); },
+     {"不符合SCL的LN（前缀格式错误）：PROT/1PPTOC1"}},
+    {"LN inst pattern", [](SclRulesTest& t, const CompleteIcd& c) { t.Set(c.mmxu, "sec:LNode.lnInst", "abc"); },
+     {"不符合SCL的LN（inst格式错误）：PROT/MMXUabc"}},
+    {"LN class pattern",
+     [](SclRulesTest& t, const CompleteIcd& c) {
+         URI_Ref type = t.MakeLNodeType(c.pkg, "Ggio_X", 4);
+         t.MakeDO(type, "Ind1", 1, t.m.p1Sps);
+         t.MakeLNode(c.ld, "", "", "1", 4, type);
+     },
+     {"不符合SCL的LN（lnClass格式错误）：PROT/Ggio_X1", "不符合SCL的LNodeType（lnClass格式错误）：Ggio_X"}},
+    {"LN twice", [](SclRulesTest& t, const CompleteIcd& c) { t.MakeLNode(c.ld, "P", "", "1", 4, c.ptocT); },
+     {"不符合SCL的LN（在LDevice中重复）：PROT/PPTOC1"}},
+    {"data set twice",
+     [](SclRulesTest& t, const CompleteIcd& c) {
+         URI_Ref set = t.MakeUnder(c.lln0, "sec:DataSet", "dsPrt", "sec:DataSet.LNode", 2);
+         URI_Ref member = t.MakeUnder(set, "sec:FCDA", "FCDA_1", "sec:FCDA.DataSet", 1);
+         t.Link(member, "sec:DARef.LNode", c.ptoc);
+         t.Set(member, "sec:DARef.doName", "Op");
+     },
+     {"不符合SCL的数据集（在LN中重复）：PROT/LLN0.dsPrt"}},
+    {"data set name pattern", [](SclRulesTest& t, const CompleteIcd& c) { t.Set(c.dataSet, "cim:Naming.name", "保护事件"); },
+     {"不符合SCL的数据集（名称格式错误）：PROT/LLN0.保护事件"}},
+    {"report control twice",
+     [](SclRulesTest& t, const CompleteIcd& c) {
+         URI_Ref rcb = t.MakeUnder(c.lln0, "sec:RCB", "brcbPrt", "sec:RCB.LNode", 2);
+         t.Link(rcb, "sec:RCB.DataSet", c.dataSet);
+     },
+     {"不符合SCL的报告控制块（在LN中重复）：PROT/LLN0.brcbPrt"}},
+    {"DOI name pattern",
+     [](SclRulesTest& t, const CompleteIcd& c) {
+         URI_Ref doi = t.MakeUnder(c.ptoc, "sec:DOI", "mod", "sec:DOI.LNode", 2);
+         t.Set(t.MakeUnder(doi, "sec:DAI", "stVal", "sec:DAI.DOI", 1), "sec:DAI.valueStr", "1");
+     },
+     {"不符合SCL的DOI（名称格式错误）：PROT/PPTOC1.mod"}},
+    {"DAI twice and DAI name pattern",
+     [](SclRulesTest& t, const CompleteIcd& c) {
+         t.Set(t.MakeUnder(c.doiMod, "sec:DAI", "stVal", "sec:DAI.DOI", 3), "sec:DAI.valueStr", "2");
+         t.Set(t.MakeUnder(c.doiMod, "sec:DAI", "状态", "sec:DAI.DOI", 4), "sec:DAI.valueStr", "3");
+     },
+     {"不符合SCL的DAI（在DOI中重复）：PROT/PPTOC1.Mod.stVal", "不符合SCL的DAI（名称格式错误）：PROT/PPTOC1.Mod.状态"}},
+    {"type id twice", [](SclRulesTest& t, const CompleteIcd& c) { t.Set(c.mmxuT, "cim:Naming.name", "PTOC_T"); },
+     {"不符合SCL的LNodeType（id重复）：PTOC_T"}},
+    {"type id pattern", [](SclRulesTest& t, const CompleteIcd& c) { t.Set(c.ptocT, "cim:Naming.name", "PTOC T"); },
+     {"不符合SCL的LNodeType（id格式错误）：PTOC T"}},
+    {"DO name pattern", [](SclRulesTest& t, const CompleteIcd& c) { t.MakeDO(c.ptocT, "过流告警", 2, t.m.p1Sps); },
+     {"不符合SCL的DO（名称格式错误）：PTOC_T.过流告警"}},
+    {"DA twice and DA name pattern",
+     [](SclRulesTest& t, const CompleteIcd&) {
+         t.MakeDA(t.m.p1Sps, "stVal", 3, "ST", "BOOLEAN");
+         t.MakeDA(t.m.p1Sps, "StVal2", 4, "ST", "BOOLEAN");
+     },
+     {"不符合SCL的DA（在DOType中重复）：P1_SPS.stVal", "不符合SCL的DA（名称格式错误）：P1_SPS.StVal2"}},
+    {"SDO name pattern", [](SclRulesTest& t, const CompleteIcd&) { t.MakeSDO(t.m.wye, "PhsN", 5, t.m.cmv); },
+     {"不符合SCL的SDO（名称格式错误）：WYE.PhsN"}},
+    {"BDA twice and BDA name pattern",
+     [](SclRulesTest& t, const CompleteIcd&) {
+         t.MakeBDA(t.m.analogueValue, "f", 3, "FLOAT32");
+         t.MakeBDA(t.m.vector, "Mag", 3, "FLOAT32");
+     },
+     {"不符合SCL的BDA（名称格式错误）：Vector.Mag", "不符合SCL的BDA（在DAType中重复）：AnalogueValue.f"}},
+    {"enumeration ord and value twice",
+     [](SclRulesTest& t, const CompleteIcd&) {
+         t.Set(t.MakeUnder(t.m.ctlModel, "sec:EnumVal", "sbo", "sec:EnumVal.EnumType", 1), "sec:EnumVal.val", "3");
+         t.Set(t.MakeUnder(t.m.ctlModel, "sec:EnumVal", "sbo2", "sec:EnumVal.EnumType", 4), "sec:EnumVal.val", "1");
+     },
+     {"不符合SCL的EnumVal（ord重复）：ctlModel.1", "不符合SCL的EnumVal（值重复）：ctlModel.1"}},
+};
+
+TEST_P(SclRulesTest, EachBreachIsNamedAfterTheSuccessText) {
+    const RuleRow& row = GetParam();
+    const CompleteIcd c = BuildCompleteIcd();
+    row.change(*this, c);
+    ui.AnswerNo("是否由M2I生成DOI DAI");
+    ui.AnswerSaveFile(Path("rule.icd").c_str());
+    Run(c.icd, "ICD:Export ICD");
+    ASSERT_TRUE(std::filesystem::exists(Path("rule.icd")));
+    EXPECT_EQ(LinesAfterSuccess(), row.lines);
+    // What the check names is what the schema refuses.
+    bool skipped = false;
+    const std::string errors = ValidateScl(Path("rule.icd"), skipped);
+    if (!skipped) {
+        EXPECT_EQ(errors.empty(), row.lines.empty()) << errors;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Rules, SclRulesTest, ::testing::ValuesIn(kRuleRows),
+                         [](const ::testing::TestParamInfo<RuleRow>& info) {
+                             std::string name;
+                             for (const char* p = info.param.what; *p; ++p)
+                                 if (std::isalnum(static_cast<unsigned char>(*p))) name += *p;
+                             return name;
+                         });
 
 // The access points of an IED come back as they were read (name,
 // description and the other attributes of the point, its server and its

@@ -197,10 +197,52 @@ TEST_F(HostEndToEnd, ARunThatChangesNothingWritesNothing) {
     }
 }
 
-// An imported domain that links into the read-only standard definitions:
-// the save writes its file and the manifest, and leaves every other file.
+// A run saves only the domains it changed: an ICD imported into a product
+// (its types depend on the read-only standard definitions) adds its domain's
+// file; deleting it rewrites that file alone; an imported domain that links
+// into the standard definitions adds its own. The standard definitions' file
+// and the product's stay untouched throughout.
 TEST_F(HostEndToEnd, ARunWritesOnlyTheDomainsThatChanged) {
-    const auto before = Tree(DocFolder());
+    const std::string product = m_dir.str("product.kiln");
+    WriteFile(product,
+              "view TreeView_User\nanswer text 示例电气\nrclick\nmenu 新建产品包\n"
+              "select \"产品包: 示例电气\"\nanswer choice --保护装置\nrclick\nmenu 新建IED产品\n");
+    Result r = Kiln(m_dir, "run '" + Workspace() + "' '" + product + "'");
+    ASSERT_EQ(r.status, 0) << r.out << r.err;
+
+    // Every file of `before` but the manifest and `except` is there as it was.
+    auto expectKept = [](const auto& before, const auto& after, const std::string& except, const char* step) {
+        for (const auto& [name, file] : before) {
+            if (name == kManifestFile || name == except) continue;
+            ASSERT_TRUE(after.count(name)) << step << ": " << name << " was replaced";
+            EXPECT_TRUE(after.at(name) == file) << step << ": " << name << " was rewritten";
+        }
+    };
+    const auto start = Tree(DocFolder());
+    const std::string import = m_dir.str("import.kiln");
+    WriteFile(import, std::string("view TreeView_User\nselect \"产品包: 示例电气\" \"IED产品: 产品类型_1\"\n") +
+                          "answer file " + KILN_SOURCE_DIR + "/tests/data/scl/latin1_feeder_relay.icd\n"
+                          "answer choice \"Orsane.Zel:2007  (标准)\"\nrclick\nmenu \"导入 ICD（IED类型配置）\"\n");
+    r = Kiln(m_dir, "run '" + Workspace() + "' '" + import + "'");
+    ASSERT_EQ(r.status, 0) << r.out << r.err;
+    ASSERT_TRUE(Has(r.out, "[message] 导入成功!")) << r.out;
+    const auto imported = Tree(DocFolder());
+    EXPECT_EQ(imported.size(), start.size() + 1);  // the ICD's domain file
+    expectKept(start, imported, "", "ICD import");
+    std::string icdFile;
+    for (const auto& [name, file] : imported)
+        if (!start.count(name)) icdFile = name;
+
+    const std::string remove = m_dir.str("delete.kiln");
+    WriteFile(remove,
+              "view TreeView_User\nselect \"产品包: 示例电气\" \"IED产品: 产品类型_1\" \"IED类型配置: FR-7_Ver4.1_RevC\"\n"
+              "answer yes\nrclick\nmenu \"删除 IED类型配置\"\n");
+    r = Kiln(m_dir, "run '" + Workspace() + "' '" + remove + "'");
+    ASSERT_EQ(r.status, 0) << r.out << r.err;
+    const auto deleted = Tree(DocFolder());
+    EXPECT_FALSE(deleted.count(icdFile)) << "the ICD's domain was not saved";
+    expectKept(imported, deleted, icdFile, "deletion");
+
     const std::string path = m_dir.str("linked.xml");
     WriteFile(path,
               "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
@@ -210,15 +252,11 @@ TEST_F(HostEndToEnd, ARunWritesOnlyTheDomainsThatChanged) {
               "<sec:TypePackage.Depend_TypePackage rdf:resource=\"kiln.IEC61850_std#StdTypePackage\"/></sec:TypePackage>\n"
               "<sec:LNodeType rdf:ID=\"T\"><sec:LNodeType.TypePackage rdf:resource=\"#P\"/>"
               "<sec:LNodeType.ClassOf_LNType rdf:resource=\"kiln.IEC61850_std#LNT_LLN0\"/></sec:LNodeType>\n</rdf:RDF>\n");
-    Result r = Kiln(m_dir, "run '" + Workspace() + "' -e 'import \"" + path + "\" 二次模型数据类型包'");
+    r = Kiln(m_dir, "run '" + Workspace() + "' -e 'import \"" + path + "\" 二次模型数据类型包'");
     ASSERT_EQ(r.status, 0) << r.out << r.err;
-    const auto after = Tree(DocFolder());
-    EXPECT_EQ(after.size(), before.size() + 1);  // the new domain's file
-    for (const auto& [name, file] : before) {
-        if (name == kManifestFile) continue;
-        ASSERT_TRUE(after.count(name)) << name << " was replaced";
-        EXPECT_TRUE(after.at(name) == file) << name << " was rewritten";
-    }
+    const auto linked = Tree(DocFolder());
+    EXPECT_EQ(linked.size(), deleted.size() + 1);  // the new domain's file
+    expectKept(deleted, linked, "", "domain import");
 }
 
 TEST_F(HostEndToEnd, ASecondRunOnTheWorkspaceRefusesAtOnce) {

@@ -1,0 +1,60 @@
+// The name patterns of SCL as tests of a text.
+#include "core/scl_names.h"
+
+#include <algorithm>
+#include <array>
+
+namespace kiln::core {
+namespace {
+
+bool Upper(char c) { return c >= 'A' && c <= 'Z'; }
+bool Lower(char c) { return c >= 'a' && c <= 'z'; }
+bool Letter(char c) { return Upper(c) || Lower(c); }
+bool Digit(char c) { return c >= '0' && c <= '9'; }
+bool Alnum(char c) { return Letter(c) || Digit(c); }
+bool AlnumOr_(char c) { return Alnum(c) || c == '_'; }
+
+// A first character `first` accepts, the rest `rest`, at most `max` long.
+template <typename First, typename Rest>
+bool Pattern(std::string_view text, size_t max, First first, Rest rest) {
+    if (text.empty() || text.size() > max || !first(text[0])) return false;
+    return std::all_of(text.begin() + 1, text.end(), rest);
+}
+
+}  // namespace
+
+bool IsSclLdInst(std::string_view text) { return Pattern(text, 64, Alnum, AlnumOr_); }
+
+bool IsSclLnPrefix(std::string_view text) { return text.empty() || Pattern(text, 11, Letter, AlnumOr_); }
+
+bool IsSclLnInst(std::string_view text) { return Pattern(text, 12, Digit, Digit); }
+
+bool IsSclLnClass(std::string_view text) {
+    return text == "LLN0" || (text.size() == 4 && Pattern(text, 4, Upper, Upper));
+}
+
+bool IsSclDoName(std::string_view text) { return Pattern(text, 12, Upper, Alnum); }
+
+bool IsSclSdoName(std::string_view text) { return Pattern(text, 60, Lower, Alnum); }
+
+bool IsSclAttributeName(std::string_view text) {
+    static constexpr std::array<std::string_view, 17> kPredefined{
+        "T",    "Test", "Check", "SIUnit", "Oper",           "SBO",           "SBOw",            "Cancel",   "Addr",
+        "PRIORITY", "VID", "APPID", "TransportInUse", "IPClassOfTraffic", "IPv6FlowLabel", "IPAddressLength",
+        "IPAddress"};
+    if (std::find(kPredefined.begin(), kPredefined.end(), text) != kPredefined.end()) return true;
+    return Pattern(text, 60, Lower, Alnum);
+}
+
+bool IsSclAcsiName(std::string_view text) { return Pattern(text, 32, Letter, AlnumOr_); }
+
+bool IsSclTypeId(std::string_view text) {
+    auto space = [](char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; };
+    // The length in characters of the UTF-8 text: its bytes but those that
+    // continue a character.
+    auto starts = [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; };
+    const auto length = std::count_if(text.begin(), text.end(), starts);
+    return length >= 1 && length <= 255 && std::none_of(text.begin(), text.end(), space);
+}
+
+}  // namespace kiln::core

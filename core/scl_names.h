@@ -1,0 +1,34 @@
+// The name patterns SCL gives the names and identifiers of a device model,
+// as pure tests of a text (its bytes; a byte outside ASCII never matches a
+// pattern). Each is named after the kind of name it accepts.
+#pragma once
+
+#include <string_view>
+
+namespace kiln::core {
+
+// A logical device's instance: a letter or digit, then letters, digits or
+// "_"; at most 64 characters.
+bool IsSclLdInst(std::string_view text);
+// An LN prefix: empty, or a letter then letters, digits or "_"; at most 11.
+bool IsSclLnPrefix(std::string_view text);
+// An LN instance: 1 to 12 digits.
+bool IsSclLnInst(std::string_view text);
+// An LN class: four capital letters, or "LLN0".
+bool IsSclLnClass(std::string_view text);
+// A DO name (also of a DOI): a capital letter, then letters or digits; at
+// most 12 characters.
+bool IsSclDoName(std::string_view text);
+// An SDO name: a small letter, then letters or digits; at most 60.
+bool IsSclSdoName(std::string_view text);
+// A DA or BDA name (also of an SDI or DAI): one of the predefined attribute
+// names ("T", "Oper", "SBOw", ...) or a small letter, then letters or
+// digits, at most 60.
+bool IsSclAttributeName(std::string_view text);
+// The name of a data set, control block or log: a letter, then letters,
+// digits or "_"; at most 32.
+bool IsSclAcsiName(std::string_view text);
+// A type id: 1 to 255 characters without white space.
+bool IsSclTypeId(std::string_view text);
+
+}  // namespace kiln::core
