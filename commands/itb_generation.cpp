@@ -5,11 +5,16 @@
 // type of an existing LN. Every choice (the rows, the types) is made before
 // the first object, the M2I included, is made, and the M2I's lock is tested
 // before that too, so that a Cancel or a lock leaves the model as it was.
+// Only the rows chosen are mapped, whatever their ids. An item whose name
+// is no valid DO name, or one that a DO of the type already has, gets no DO
+// and no mapping and is named in a message.
 #include <algorithm>
+#include <string_view>
 #include <vector>
 
 #include "commands/command_frame.h"
 #include "commands/info_item_grid_dlg.h"
+#include "core/scl_names.h"
 #include "platform/framework/cim_schema.h"
 
 namespace kiln::commands {
@@ -75,17 +80,53 @@ bool EditableMapping(CKiln_Main& app, const URI_Ref& icd, const URI_Ref& itb, co
     return DomainEditable(app, m2i, lockNo);
 }
 
+// One chosen row of the grid: its item and the item's name.
+struct CChosenItem {
+    URI_Ref item;
+    CString name;
+};
+
 // The information items the user picks from the grid (items already mapped
-// hidden); false on Cancel and when OK comes with no row chosen.
-bool PickItems(CKiln_Main& app, const URI_Ref& itb, CStringArray& names, CStringArray& ids) {
+// hidden), in the order chosen; false on Cancel and when OK comes with no
+// row chosen.
+bool PickItems(CKiln_Main& app, const URI_Ref& itb, std::vector<CChosenItem>& chosen) {
     CDlg_ICD_SimpleGrid grid;
     grid.m_pMain = &app;
     grid.m_uITB = itb;
     grid.m_bShowAll = false;
-    if (grid.DoModal() != IDOK || grid.m_saNames.IsEmpty()) return false;
-    names = grid.m_saNames;
-    ids = grid.m_saIds;
+    if (grid.DoModal() != IDOK || grid.m_vItems.empty()) return false;
+    for (size_t i = 0; i < grid.m_vItems.size(); ++i)
+        chosen.push_back({grid.m_vItems[i], grid.m_saNames[static_cast<int>(i)]});
     return true;
+}
+
+// The chosen items that can become DOs of a type whose DOs are named
+// `taken`: a valid SCL data name that no DO of the type and no earlier row
+// has. Each other row gets a line in `refusals`.
+std::vector<CChosenItem> ItemsToMake(const std::vector<CChosenItem>& chosen, std::vector<CString> taken,
+                                     CString& refusals) {
+    std::vector<CChosenItem> out;
+    for (const CChosenItem& row : chosen) {
+        CString refusal;
+        if (!core::IsSclDoName(std::string_view(row.name, static_cast<size_t>(row.name.GetLength()))))
+            refusal = "信息“" + row.name + "”的名称不能作为DO名称（应以大写英文字母开头，只含英文字母和数字，"
+                      "不超过12个字符），未生成DO！";
+        else if (std::find(taken.begin(), taken.end(), row.name) != taken.end())
+            refusal = "信息“" + row.name + "”的名称与LN类型中已有的DO重名，未生成DO！";
+        if (!refusal.IsEmpty()) {
+            refusals += (refusals.IsEmpty() ? "" : "\n") + refusal;
+            continue;
+        }
+        taken.push_back(row.name);
+        out.push_back(row);
+    }
+    return out;
+}
+
+std::vector<URI_Ref> ItemsOf(const std::vector<CChosenItem>& rows) {
+    std::vector<URI_Ref> out;
+    for (const CChosenItem& row : rows) out.push_back(row.item);
+    return out;
 }
 
 // Lets the user pick a DOType when `type` is empty; false when it stays empty.
@@ -109,8 +150,9 @@ bool MakeDataObject(CKiln_Main& app, const URI_Ref& lnType, const CString& name,
     return true;
 }
 
-void MakeItemDataObjects(CKiln_Main& app, const URI_Ref& lnType, const CStringArray& names, const URI_Ref& doType) {
-    for (const CString& name : names) MakeDataObject(app, lnType, name, name, doType, true);
+void MakeItemDataObjects(CKiln_Main& app, const URI_Ref& lnType, const std::vector<CChosenItem>& rows,
+                         const URI_Ref& doType) {
+    for (const CChosenItem& row : rows) MakeDataObject(app, lnType, row.name, row.name, doType, true);
 }
 
 // The DOTypes the group looks up in the instance packages, and the list it
@@ -199,8 +241,14 @@ Next CreateLNodeTypeDOsLNodeM2I(CommandFrame& f) {
     if (itb.IsEmpty()) return Next::Leave;
     const URI_Ref package = FirstOf(app, icd, "sec:ICD.TypePackage");
     const CString icdName = Attr(app, icd, "cim:Naming.name");
-    CStringArray names, ids;
-    if (!PickItems(app, itb, names, ids)) return Next::Leave;
+    std::vector<CChosenItem> chosen;
+    if (!PickItems(app, itb, chosen)) return Next::Leave;
+    CString refusals;
+    const std::vector<CChosenItem> rows = ItemsToMake(chosen, {"Mod", "Health", "Beh", "NamPlt"}, refusals);
+    if (rows.empty()) {
+        Notice(refusals);
+        return Next::Leave;
+    }
 
     // Every type is found or chosen before anything is made.
     std::vector<URI_Ref> packages, standard, instance;
@@ -243,11 +291,11 @@ Next CreateLNodeTypeDOsLNodeM2I(CommandFrame& f) {
     MakeDataObject(app, lnType, "Health", "健康", types.health, false);
     MakeDataObject(app, lnType, "Beh", "性能", types.behaviour, false);
     MakeDataObject(app, lnType, "NamPlt", "铭牌", types.namePlate, false);
-    MakeItemDataObjects(app, lnType, names, itemType);
+    MakeItemDataObjects(app, lnType, rows, itemType);
 
     app.Rsc_AutoSortLNodeInst(icd);
-    CStringArray excluded;
-    app.Rsc_MatchM2I_ByDoDesc(m2i, excluded, ids, ld, lnode);
+    app.Rsc_MatchM2I_ByDoDesc(m2i, ItemsOf(rows), ld, lnode);
+    if (!refusals.IsEmpty()) Notice(refusals);
     Refresh(app, 1);
     Refresh(app, 2);
     return Next::CommonEnd;
@@ -259,10 +307,19 @@ Next AddDOFromLNodeByITB(CommandFrame& f) {
     const URI_Ref icd = IcdOfLNode(app, lnode);
     const URI_Ref itb = ItbOrNotice(app, icd);
     if (itb.IsEmpty()) return Next::Leave;
-    CStringArray names, ids;
-    if (!PickItems(app, itb, names, ids)) return Next::Leave;
+    std::vector<CChosenItem> chosen;
+    if (!PickItems(app, itb, chosen)) return Next::Leave;
 
     const URI_Ref lnType = FirstOf(app, lnode, "sec:LNode.LNodeType");
+    std::vector<CString> taken;
+    for (const URI_Ref& dataObject : InOrder(app, lnType, "sec:LNodeType.DOs"))
+        taken.push_back(Attr(app, dataObject, "cim:Naming.name"));
+    CString refusals;
+    const std::vector<CChosenItem> rows = ItemsToMake(chosen, taken, refusals);
+    if (rows.empty()) {
+        Notice(refusals);
+        return Next::Leave;
+    }
     const CString lnClass = Attr(app, FirstOf(app, lnType, "sec:LNodeType.ClassOf_LNType"), "cim:Naming.name");
     // Every instance package of the document, by name; a later type of a
     // name replaces an earlier one.
@@ -283,9 +340,9 @@ Next AddDOFromLNodeByITB(CommandFrame& f) {
     URI_Ref m2i;
     if (!EditableMapping(app, icd, itb, "W0095", m2i)) return Next::Leave;
 
-    MakeItemDataObjects(app, lnType, names, itemType);
-    CStringArray excluded;
-    app.Rsc_MatchM2I_ByDoDesc(m2i, excluded, ids, FirstOf(app, lnode, "sec:LNode.LDevice"), lnode);
+    MakeItemDataObjects(app, lnType, rows, itemType);
+    app.Rsc_MatchM2I_ByDoDesc(m2i, ItemsOf(rows), FirstOf(app, lnode, "sec:LNode.LDevice"), lnode);
+    if (!refusals.IsEmpty()) Notice(refusals);
     Refresh(app, 1);
     Refresh(app, 2);
     return Next::CommonEnd;

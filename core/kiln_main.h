@@ -459,6 +459,10 @@ public:
     // node). Always true; nothing is shown.
     bool Rsc_MatchM2I_ByDoDesc(URI_Ref m2i, CStringArray& excludedIds, CStringArray& selectedIds, URI_Ref ldevice,
                                URI_Ref lnode);
+    // The same for the chosen items only (items of the ITB in their order),
+    // whatever their ids: ids may be empty or repeated. None when empty.
+    bool Rsc_MatchM2I_ByDoDesc(URI_Ref m2i, const std::vector<URI_Ref>& chosenItems, URI_Ref ldevice,
+                               URI_Ref lnode);
 
     // ---- consistency checks and their report
     // The report file, shared by the checks and the imports (core/report_file.cpp).

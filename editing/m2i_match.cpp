@@ -8,6 +8,7 @@
 // "<name>", in that order.
 #include <map>
 #include <set>
+#include <string>
 #include <vector>
 
 #include "core/kiln_main.h"
@@ -100,44 +101,50 @@ bool Selected(const CString& id, const CStringArray& excluded, const CStringArra
     return id.IsEmpty() || Search_StringArray(excluded, id) < 0;
 }
 
-}  // namespace
-
-bool CKiln_Main::Rsc_MatchM2I_ByDoDesc(URI_Ref m2i, CStringArray& excludedIds, CStringArray& selectedIds,
-                                       URI_Ref ldevice, URI_Ref lnode) {
-    const URI_Ref icd = DocMtd_getFirstUri_ofAsso(m2i, "sec:M2I.ICD");
-    const URI_Ref server = icd.IsSet() ? DocMtd_getFirstUri_ofAsso(icd, "sec:ICD.IED/sec:IED.Servers") : URI_Ref();
-
+// The match table of the nodes of the M2I's ICD (optionally of one device or
+// one node).
+CMatchTable BuildTable(CKiln_Main& app, const URI_Ref& server, const URI_Ref& ldevice, const URI_Ref& lnode) {
     CMatchTable table;
-    for (const URI_Ref& device : server.IsSet() ? MembersByOrd(*this, server, "sec:Server.LDevices")
+    for (const URI_Ref& device : server.IsSet() ? MembersByOrd(app, server, "sec:Server.LDevices")
                                                 : std::vector<URI_Ref>{}) {
         if (ldevice.IsSet() && device != ldevice) continue;
-        for (const URI_Ref& node : MembersByOrd(*this, device, "sec:LDevice.LNodes")) {
+        for (const URI_Ref& node : MembersByOrd(app, device, "sec:LDevice.LNodes")) {
             if (lnode.IsSet() && node != lnode) continue;
-            const URI_Ref lnType = DocMtd_getFirstUri_ofAsso(node, "sec:LNode.LNodeType");
+            const URI_Ref lnType = app.DocMtd_getFirstUri_ofAsso(node, "sec:LNode.LNodeType");
             if (lnType.IsEmpty()) continue;
             std::vector<CString> names;
-            for (const URI_Ref& d : MembersByOrd(*this, lnType, "sec:LNodeType.DOs")) {
-                const CString name = DocMtd_getValue_ofAttr(d, kRoleName);
+            for (const URI_Ref& d : MembersByOrd(app, lnType, "sec:LNodeType.DOs")) {
+                const CString name = app.DocMtd_getValue_ofAttr(d, kRoleName);
                 if (!name.IsEmpty()) names.push_back(name);
             }
-            RegisterNode(table, node, DocMtd_getValue_ofAttr(node, "cim:Naming.description"), names);
+            RegisterNode(table, node, app.DocMtd_getValue_ofAttr(node, "cim:Naming.description"), names);
         }
     }
+    return table;
+}
+
+// Matches the items of the M2I's ITB, in order, that `take` accepts.
+template <typename Take>
+void MatchItems(CKiln_Main& app, const URI_Ref& m2i, const URI_Ref& ldevice, const URI_Ref& lnode, Take take) {
+    const URI_Ref icd = app.DocMtd_getFirstUri_ofAsso(m2i, "sec:M2I.ICD");
+    const URI_Ref server =
+        icd.IsSet() ? app.DocMtd_getFirstUri_ofAsso(icd, "sec:ICD.IED/sec:IED.Servers") : URI_Ref();
+    CMatchTable table = BuildTable(app, server, ldevice, lnode);
 
     std::vector<URI_Ref> items;
     URI_Ref last;
     if (icd.IsSet())
-        DocMtd_get_descendent_BUris_SortByOrd(icd, "sec:ICD.ITB/sec:ITB.InfoItems", items, last);
+        app.DocMtd_get_descendent_BUris_SortByOrd(icd, "sec:ICD.ITB/sec:ITB.InfoItems", items, last);
     for (const URI_Ref& item : items) {
-        if (!Selected(DocMtd_getValue_ofAttr(item, "sec:InfoItem.id"), excludedIds, selectedIds)) continue;
-        std::vector<URI_Ref> mapItems = MembersByOrd(*this, item, "sec:InfoItem.MapItem");
+        if (!take(item)) continue;
+        std::vector<URI_Ref> mapItems = MembersByOrd(app, item, "sec:InfoItem.MapItem");
         if (mapItems.empty()) {
             URI_Ref made;
-            if (NewRsc_MapItem(&made, m2i, item)) mapItems.push_back(made);
+            if (app.NewRsc_MapItem(&made, m2i, item)) mapItems.push_back(made);
         }
-        const CString name = DocMtd_getValue_ofAttr(item, kRoleName);
-        const CString keys[] = {"G" + DocMtd_getValue_ofAttr(item, "sec:InfoItem.p103_grp") + "/" + name,
-                                DocMtd_getValue_ofAttr(item, "sec:InfoItem.p103_typ") + "/" + name, name};
+        const CString name = app.DocMtd_getValue_ofAttr(item, kRoleName);
+        const CString keys[] = {"G" + app.DocMtd_getValue_ofAttr(item, "sec:InfoItem.p103_grp") + "/" + name,
+                                app.DocMtd_getValue_ofAttr(item, "sec:InfoItem.p103_typ") + "/" + name, name};
         CMatchEntry* entry = nullptr;
         for (const CString& key : keys) {
             auto found = table.find(key);
@@ -147,10 +154,27 @@ bool CKiln_Main::Rsc_MatchM2I_ByDoDesc(URI_Ref m2i, CStringArray& excludedIds, C
         }
         if (!entry) continue;
         for (const URI_Ref& mapItem : mapItems) {
-            if (DocMtd_getFirstUri_ofAsso(mapItem, "sec:DARef.LNode").IsSet()) continue;
-            DocMtd_add_Association(mapItem, "sec:DARef.LNode", entry->node);
-            DocMtd_Modify_attribute_value(mapItem, "sec:DARef.doName", entry->Take());
+            if (app.DocMtd_getFirstUri_ofAsso(mapItem, "sec:DARef.LNode").IsSet()) continue;
+            app.DocMtd_add_Association(mapItem, "sec:DARef.LNode", entry->node);
+            app.DocMtd_Modify_attribute_value(mapItem, "sec:DARef.doName", entry->Take());
         }
     }
+}
+
+}  // namespace
+
+bool CKiln_Main::Rsc_MatchM2I_ByDoDesc(URI_Ref m2i, CStringArray& excludedIds, CStringArray& selectedIds,
+                                       URI_Ref ldevice, URI_Ref lnode) {
+    MatchItems(*this, m2i, ldevice, lnode, [&](const URI_Ref& item) {
+        return Selected(DocMtd_getValue_ofAttr(item, "sec:InfoItem.id"), excludedIds, selectedIds);
+    });
+    return true;
+}
+
+bool CKiln_Main::Rsc_MatchM2I_ByDoDesc(URI_Ref m2i, const std::vector<URI_Ref>& chosenItems, URI_Ref ldevice,
+                                       URI_Ref lnode) {
+    std::set<std::string> chosen;
+    for (const URI_Ref& item : chosenItems) chosen.insert(item.sUri);
+    MatchItems(*this, m2i, ldevice, lnode, [&](const URI_Ref& item) { return chosen.count(item.sUri) > 0; });
     return true;
 }

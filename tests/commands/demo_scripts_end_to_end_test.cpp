@@ -230,6 +230,29 @@ TEST_F(DemoScripts, AModelMadeWithTheMenusHoldsWhatWasChosenAndGivesAValidIcd) {
     EXPECT_EQ(count("datSet=\"DS_ACT\""),
               count("<ReportControl name=\"RCB_DS_ACT\"") + count("<LogControl name=\"LCB_DS_ACT\""));
     EXPECT_EQ(count("<FCDA ldInst=\"LD_1\""), count("<FCDA ldInst=\"PROT\""));
+
+    // Alarms of items without ids, two of each name and one Chinese: the
+    // row chosen is mapped, not the other item of its name; names a DO of
+    // the type has, or no DO name, are named and get no DO.
+    ExpectAll(out, {"[message] 信息“OvCurAlm”的名称与LN类型中已有的DO重名，未生成DO！\n"
+                    "    信息“ZroSeqAlm”的名称与LN类型中已有的DO重名，未生成DO！\n"
+                    "    信息“过流告警”的名称不能作为DO名称（应以大写英文字母开头，只含英文字母和数字，"
+                    "不超过12个字符），未生成DO！\n",
+                    "              X_GGIO4 (告警信息)\n                数据对象:Mod\n                数据对象:Health\n"
+                    "                数据对象:Beh\n                数据对象:NamPlt\n                数据对象:OvCurAlm\n"
+                    "                数据对象:ZroSeqAlm\n          逻辑装置:LD_1\n"});
+    const std::string itbM2i = ReadAll(ws / "menus_model_itb.m2i");
+    EXPECT_FALSE(Match(itbM2i, R"re(toDA="PROT/GGIO4.OvCurAlm">\s*<Process[^>]*>\s*<Parameter [^>]*idITB="(6)")re").empty())
+        << itbM2i;
+    EXPECT_FALSE(Match(itbM2i, R"re(toDA="PROT/GGIO4.ZroSeqAlm">\s*<Process[^>]*>\s*<Parameter [^>]*idITB="(8)")re").empty())
+        << itbM2i;
+    int toGgio4 = 0;  // the items not chosen (7, 9, 10) point nowhere
+    for (size_t at = itbM2i.find("toDA=\"PROT/GGIO4."); at != std::string::npos;
+         at = itbM2i.find("toDA=\"PROT/GGIO4.", at + 1))
+        ++toGgio4;
+    EXPECT_EQ(toGgio4, 2) << itbM2i;
+    for (const char* part : {"<DO name=\"OvCurAlm\"", "<DO name=\"ZroSeqAlm\""}) EXPECT_EQ(count(part), 1) << part;
+    EXPECT_EQ(text.find("name=\"过流告警\""), std::string::npos);
     if (!Validate(ws / "menus_model.icd"))
         GTEST_SKIP() << "no ../shared/xsd/SCL2007B4/SCL.xsd or no xmllint: the ICD was not validated";
 }

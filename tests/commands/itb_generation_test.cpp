@@ -18,7 +18,7 @@ protected:
         ggioClass = MakeLNodeType(m.stdPkg, "GGIO", 71);
         EXPECT_TRUE(app.NewRsc_ITB(&itb, icd));
         int id = 0;
-        for (const char* name : {"电流1", "电流2", "电流3", "电压1"}) {
+        for (const char* name : {"Amp1", "Amp2", "Amp3", "Vol1"}) {
             URI_Ref item;
             EXPECT_TRUE(app.NewRsc_InfoItem(&item, itb));
             Set(item, "sec:InfoItem.id", ToText(++id));
@@ -89,8 +89,8 @@ TEST_F(ItbGeneration, ANewTypeAndNodeCarryTheChosenItemsInRowOrderAndAreMapped) 
         names.push_back(Get(d, "cim:Naming.name"));
         descriptions.push_back(Get(d, "cim:Naming.description"));
     }
-    EXPECT_EQ(names, (Texts{"Mod", "Health", "Beh", "NamPlt", "电流3", "电流1", "电流2"}));
-    EXPECT_EQ(descriptions, (Texts{"模式", "健康", "性能", "铭牌", "电流3", "电流1", "电流2"}));
+    EXPECT_EQ(names, (Texts{"Mod", "Health", "Beh", "NamPlt", "Amp3", "Amp1", "Amp2"}));
+    EXPECT_EQ(descriptions, (Texts{"模式", "健康", "性能", "铭牌", "Amp3", "Amp1", "Amp2"}));
     EXPECT_EQ(TypeOf(dos[0]), modInc);  // beats zel_INC, which comes after it
     EXPECT_EQ(TypeOf(dos[1]), ins);     // the only zel_INS serves Health and Beh
     EXPECT_EQ(TypeOf(dos[2]), ins);
@@ -100,8 +100,8 @@ TEST_F(ItbGeneration, ANewTypeAndNodeCarryTheChosenItemsInRowOrderAndAreMapped) 
         EXPECT_EQ(Get(dos[i], "sec:DO.SemanticNs"), "扩展");
     }
     // The chosen items point to the new node's DOs; the other one does not.
-    EXPECT_EQ(MappedTo(items[0]), Texts{"MMXN3.电流1"});
-    EXPECT_EQ(MappedTo(items[2]), Texts{"MMXN3.电流3"});
+    EXPECT_EQ(MappedTo(items[0]), Texts{"MMXN3.Amp1"});
+    EXPECT_EQ(MappedTo(items[2]), Texts{"MMXN3.Amp3"});
     for (const CString& mapped : MappedTo(items[3])) EXPECT_EQ(mapped, ".");
     EXPECT_EQ(Refreshes(), (std::vector<int>{1, 2}));
     EXPECT_TRUE(ui.Messages().empty());
@@ -148,6 +148,49 @@ TEST_F(ItbGeneration, ANameThePackageAlreadyHoldsGivesTheNextFreeOneAndSaysSo) {
     Texts all = Names(m.instPkg, "sec:TypePackage.LNodeTypes");
     std::sort(all.begin(), all.end());
     EXPECT_EQ(std::adjacent_find(all.begin(), all.end()), all.end());
+}
+
+// An item name that cannot name a DO of the new type (not an SCL data name,
+// or one the type already has) gets no DO and no mapping and is named; the
+// rest is made as usual. With no name left, nothing is made.
+TEST_F(ItbGeneration, AnItemWhoseNameCannotNameADoIsNamedAndLeftOut) {
+    CommonTypes();
+    Type("zel_Mod_INC");
+    Type("zel_SPS");
+    const char* const names[] = {"过流告警", "OvCurAlm", "OvCurAlm", "Mod", "ovCurAlm", "OvCurAlarm123", "Ind_1"};
+    std::vector<URI_Ref> rows;
+    for (size_t i = 0; i < std::size(names); ++i) {
+        URI_Ref item = items.size() > i ? items[i] : URI_Ref();
+        if (item.IsEmpty()) {
+            EXPECT_TRUE(app.NewRsc_InfoItem(&item, itb));
+            Set(item, "sec:InfoItem.id", ToText(static_cast<int>(i) + 1));
+        }
+        Set(item, "cim:Naming.name", names[i]);
+        rows.push_back(item);
+    }
+    ui.ClearCalls();
+    AnswerRows({{0, 6}});
+    Run(ld, "ICD:Create LNodeType DOs LNode M2I(GGIO SPS)");
+    const URI_Ref lnType = Doc().FirstTarget(NewNode(), "sec:LNode.LNodeType");
+    EXPECT_EQ(Names(lnType, "sec:LNodeType.DOs"), (Texts{"Mod", "Health", "Beh", "NamPlt", "OvCurAlm"}));
+    EXPECT_EQ(MappedTo(rows[1]), Texts{"GGIO1.OvCurAlm"});
+    for (size_t i : {0, 2, 3, 4, 5, 6})
+        for (const CString& mapped : MappedTo(rows[i])) EXPECT_EQ(mapped, ".") << names[i];
+    const CString invalid = "的名称不能作为DO名称（应以大写英文字母开头，只含英文字母和数字，不超过12个字符），未生成DO！";
+    const CString taken = "的名称与LN类型中已有的DO重名，未生成DO！";
+    EXPECT_EQ(ui.Messages(), Texts{"信息“过流告警”" + invalid + "\n信息“OvCurAlm”" + taken + "\n信息“Mod”" + taken +
+                                   "\n信息“ovCurAlm”" + invalid + "\n信息“OvCurAlarm123”" + invalid +
+                                   "\n信息“Ind_1”" + invalid});
+    EXPECT_EQ(Refreshes(), (std::vector<int>{1, 2}));
+
+    // Only names that cannot be DOs: the message, and nothing made.
+    ui.ClearCalls();
+    const size_t before = ResourceCount();
+    AnswerRows({{0, 0}});  // the mapped OvCurAlm is hidden: row 0 is 过流告警
+    Run(ld, "ICD:Create LNodeType DOs LNode M2I(GGIO SPS)");
+    EXPECT_EQ(ui.Messages(), Texts{"信息“过流告警”" + invalid});
+    EXPECT_EQ(ResourceCount(), before);
+    EXPECT_TRUE(Refreshes().empty());
 }
 
 TEST_F(ItbGeneration, EveryChoiceAndTheLockComeBeforeTheFirstObject) {
@@ -233,12 +276,12 @@ TEST_F(AddDOFromLNode, ItemDataObjectsGoToTheNodesTypeInRowOrderAndAreMapped) {
     Run(ggio, kAddDO);
     const std::vector<URI_Ref> dos = Members(ggioType, "sec:LNodeType.DOs");
     ASSERT_EQ(dos.size(), 2u);
-    EXPECT_EQ(Get(dos[0], "cim:Naming.name"), "电压1");
-    EXPECT_EQ(Get(dos[1], "cim:Naming.description"), "电流1");
+    EXPECT_EQ(Get(dos[0], "cim:Naming.name"), "Vol1");
+    EXPECT_EQ(Get(dos[1], "cim:Naming.description"), "Amp1");
     EXPECT_EQ(TypeOf(dos[0]), sps);
     EXPECT_EQ(Get(dos[1], "sec:DO.SemanticNs"), "扩展");
-    EXPECT_EQ(MappedTo(items[3]), Texts{"GGIO1.电压1"});
-    EXPECT_EQ(MappedTo(items[0]), Texts{"GGIO1.电流1"});
+    EXPECT_EQ(MappedTo(items[3]), Texts{"GGIO1.Vol1"});
+    EXPECT_EQ(MappedTo(items[0]), Texts{"GGIO1.Amp1"});
     EXPECT_EQ(Refreshes(), (std::vector<int>{1, 2}));
 }
 
@@ -274,9 +317,55 @@ TEST_F(AddDOFromLNode, ARowWhoseCreatorRefusedIsSkipped) {
     Run(ggio, kAddDO);
     Texts names;
     for (const URI_Ref& d : Members(ggioType, "sec:LNodeType.DOs")) names.push_back(Get(d, "cim:Naming.name"));
-    EXPECT_EQ(names, (Texts{"电流1", "电流3"}));
-    EXPECT_EQ(MappedTo(items[2]), Texts{"GGIO1.电流3"});
+    EXPECT_EQ(names, (Texts{"Amp1", "Amp3"}));
+    EXPECT_EQ(MappedTo(items[2]), Texts{"GGIO1.Amp3"});
     EXPECT_EQ(MappedTo(items[1]), Texts{"."});
+}
+
+// Items without ids, two of each name: only the row chosen is mapped, by the
+// group command and by the single-LN one; the other item of its name keeps
+// its mapping item without a node.
+TEST_F(AddDOFromLNode, OnlyTheRowsChosenAreMappedWhateverTheirIds) {
+    CommonTypes();
+    Type("zel_Mod_INC");
+    Type("zel_SPS");
+    const char* const names[] = {"OvCurAlm", "OvCurAlm", "ZroSeqAlm", "ZroSeqAlm"};
+    for (size_t i = 0; i < items.size(); ++i) {
+        Set(items[i], "sec:InfoItem.id", "");
+        Set(items[i], "cim:Naming.name", names[i]);
+    }
+    ui.ClearCalls();
+    AnswerRows({{0, 0}});
+    Run(ld, "ICD:Create LNodeType DOs LNode M2I(GGIO SPS)");
+    EXPECT_EQ(Get(NewNode(), "cim:Naming.name"), "GGIO2");
+    EXPECT_EQ(MappedTo(items[0]), Texts{"GGIO2.OvCurAlm"});
+    EXPECT_EQ(MappedTo(items[1]), Texts{"."});
+
+    // The first item is mapped and hidden now: row 1 is the first ZroSeqAlm.
+    AnswerRows({{1, 1}});
+    Run(ggio, kAddDO);
+    EXPECT_EQ(Names(ggioType, "sec:LNodeType.DOs"), Texts{"ZroSeqAlm"});
+    EXPECT_EQ(MappedTo(items[2]), Texts{"GGIO1.ZroSeqAlm"});
+    EXPECT_EQ(MappedTo(items[3]), Texts{"."});
+    EXPECT_EQ(MappedTo(items[1]), Texts{"."});
+    EXPECT_TRUE(ui.Messages().empty());
+}
+
+// A name the node's type already has, or no SCL data name: no DO, no mapping.
+TEST_F(AddDOFromLNode, ANameTheTypeHasOrNoDataNameIsNamedAndLeftOut) {
+    Type("zel_SPS");
+    MakeDO(ggioType, "Amp2", 1, URI_Ref());
+    Set(items[0], "cim:Naming.name", "Amp 1");
+    ui.ClearCalls();
+    AnswerRows({{0, 3}});
+    Run(ggio, kAddDO);
+    EXPECT_EQ(Names(ggioType, "sec:LNodeType.DOs"), (Texts{"Amp2", "Amp3", "Vol1"}));
+    EXPECT_EQ(MappedTo(items[2]), Texts{"GGIO1.Amp3"});
+    EXPECT_EQ(MappedTo(items[0]), Texts{"."});
+    EXPECT_EQ(MappedTo(items[1]), Texts{"."});
+    EXPECT_EQ(ui.Messages(),
+              Texts{"信息“Amp 1”的名称不能作为DO名称（应以大写英文字母开头，只含英文字母和数字，不超过12个字符），"
+                    "未生成DO！\n信息“Amp2”的名称与LN类型中已有的DO重名，未生成DO！"});
 }
 
 }  // namespace
