@@ -12,30 +12,6 @@ namespace {
 // their SCL id.
 CString EnumId(const CString& name) { return name.Find("850EN_") == 0 ? name.Mid(6) : name; }
 
-// The array size of a DA or BDA as its definition gives it: the member's own
-// in a type of the standard definitions, else that of the member of the same
-// name in the class of the member's type. Such a size names an attribute
-// ("maxPts") and is copied into the members made from the definitions; it is
-// not written, so that only a size a file gave comes back out.
-CString DefinedCount(CKiln_Main* pMain, const URI_Ref& member) {
-    const bool bDA = member.sClass == "sec:DA";
-    const URI_Ref owner =
-        pMain->DocMtd_getFirstUri_ofAsso(member, bDA ? "sec:DA.MemberOf_DOType" : "sec:BDA.MemberOf_DAType");
-    if (owner.IsEmpty()) return CString();
-    if (Attr(pMain, owner, bDA ? "sec:DOType.isInstType" : "sec:DAType.isInstType").CompareNoCase("true") != 0)
-        return Attr(pMain, member, "sec:BDA.count");
-    const URI_Ref cls =
-        pMain->DocMtd_getFirstUri_ofAsso(owner, bDA ? "sec:DOType.ClassOf_DOType" : "sec:DAType.ClassOf_DAType");
-    if (cls.IsEmpty()) return CString();
-    std::vector<URI_Ref> members;
-    Members(pMain, cls, bDA ? "sec:DOType.Contains_DAs" : "sec:DAType.Contains_BDAs", members);
-    const CString name = Attr(pMain, member, kiln::core::kRoleName);
-    for (const URI_Ref& m : members)
-        if (m.sClass == member.sClass && Attr(pMain, m, kiln::core::kRoleName) == name)
-            return Attr(pMain, m, "sec:BDA.count");
-    return CString();
-}
-
 // The values of a DA or BDA, each with its setting group, in their order.
 bool WriteVals(CKiln_Main* pMain, CBase_XML& xml, const XmlNode& element, const std::vector<URI_Ref>& vals) {
     for (const URI_Ref& v : vals) {
@@ -227,10 +203,8 @@ bool CKiln_Export::Export_DOType(const XmlNode& parent, CKiln_Main* pMain, CBase
 
     std::vector<URI_Ref> das, sdos;
     if (!Members(pMain, type, "sec:DOType.Contains_DAs", das)) return false;
-    for (const URI_Ref& a : das)
-        if (!Export_DA(element, pMain, xml, a, false)) return false;
     if (!Members(pMain, type, "sec:DOType.Contains_SDOs", sdos)) return false;
-    for (const URI_Ref& s : sdos) {
+    auto writeSdo = [&](const URI_Ref& s) {
         const CString count = Attr(pMain, s, "sec:SDO.count");
         CStringArray sdoAttrs = Names({"name", "type", "desc"});
         if (!count.IsEmpty()) sdoAttrs.Add("count");
@@ -240,7 +214,22 @@ bool CKiln_Export::Export_DOType(const XmlNode& parent, CKiln_Main* pMain, CBase
         Put(xml, sdo, "type", FirstName(pMain, s, "sec:SDO.DefinedBy_DOType"));
         Put(xml, sdo, "desc", Attr(pMain, s, "cim:Naming.description"));
         if (!count.IsEmpty()) Put(xml, sdo, "count", count);
+        return true;
+    };
+    // The members in the order across both kinds that the type keeps (one
+    // letter a member), each kind in its own order; a member the letters do
+    // not reach follows: the DAs, then the SDOs.
+    size_t nextDa = 0, nextSdo = 0;
+    const CString kinds = Attr(pMain, type, "sec:DOType.memberKinds");
+    for (int k = 0; k < kinds.GetLength(); ++k) {
+        if (kinds[k] == 'A' && nextDa < das.size() && !Export_DA(element, pMain, xml, das[nextDa++], false))
+            return false;
+        if (kinds[k] == 'S' && nextSdo < sdos.size() && !writeSdo(sdos[nextSdo++])) return false;
     }
+    for (; nextDa < das.size(); ++nextDa)
+        if (!Export_DA(element, pMain, xml, das[nextDa], false)) return false;
+    for (; nextSdo < sdos.size(); ++nextSdo)
+        if (!writeSdo(sdos[nextSdo])) return false;
     return true;
 }
 
@@ -256,8 +245,9 @@ bool CKiln_Export::Export_DA(const XmlNode& parent, CKiln_Main* pMain, CBase_XML
     const CString trg = bDA ? Reduce(Attr(pMain, member, "sec:DA.trgOp")) : CString();
     const CString valKind = Reduce(Attr(pMain, member, "sec:BDA.valKind"));
     const CString valImport = Attr(pMain, member, "sec:BDA.valImport");
-    CString count = Attr(pMain, member, "sec:BDA.count");
-    if (!count.IsEmpty() && count == DefinedCount(pMain, member)) count.Empty();
+    // An array's size as the file gave it, or as the definitions give it
+    // to a member made from them.
+    const CString count = Attr(pMain, member, "sec:BDA.count");
 
     CString type;
     if (bType == "Enum") {

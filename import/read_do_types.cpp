@@ -1,6 +1,8 @@
 // Type-template reader: DO types with their DAs and SDOs, trigger options,
 // functional constraints, type links, name semantics and the presence
 // conditions of the CDC's members.
+#include <cstring>
+
 #include "import/import_util.h"
 #include "import/kiln_import.h"
 
@@ -38,6 +40,21 @@ bool CKiln_Import::Import_DOType(CKiln_Main* app, URI_Ref doType, XmlNode node, 
     for (const XmlNode& da : Children(node, "DA")) Import_DA(app, doType, members, da, Dec(++i));
     i = 0;
     for (const XmlNode& sdo : Children(node, "SDO")) Import_SDO(app, doType, members, sdo, Dec(++i));
+    // Each kind is numbered on its own; the file's order across both is kept
+    // where an SDO comes ahead of a DA, which the DAs-then-SDOs order would lose.
+    CString kinds;
+    bool sdoSeen = false, sdoAhead = false;
+    for (const XmlNode& m : node.ChildElements()) {
+        const char* kind = m.PugiNode().name();
+        if (std::strcmp(kind, "DA") == 0) {
+            kinds += 'A';
+            sdoAhead = sdoAhead || sdoSeen;
+        } else if (std::strcmp(kind, "SDO") == 0) {
+            kinds += 'S';
+            sdoSeen = true;
+        }
+    }
+    if (sdoAhead) app->DocMtd_Modify_attribute_value(doType, "sec:DOType.memberKinds", kinds);
     return true;
 }
 

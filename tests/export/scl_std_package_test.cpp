@@ -5,6 +5,8 @@
 // instantiated from the classes with each scope; and one ICD with a node of
 // every class the choice list offers, each instantiated with every member.
 #include <filesystem>
+#include <map>
+#include <set>
 
 #include "export/kiln_export.h"
 #include "tests/export/export_fixture.h"
@@ -180,6 +182,48 @@ TEST_F(StdPackageTest, IcdOfEveryOfferedClassWithEveryMemberIsValidScl) {
     const std::string lint = ExportAndValidate(icd, "every.icd", doc);
     EXPECT_EQ(doc.select_nodes("/SCL/IED//LN0 | /SCL/IED//LN").size(), static_cast<size_t>(offered.vList.GetSize()));
     EXPECT_TRUE(doc.select_node("//DA[@bType='']|//BDA[@bType='']|//DA[@bType='Enum' and not(@type)]").node().empty());
+
+    // Every array member of the definitions is written with its count in
+    // each DO type of its CDC, and each type keeps its CDC's order across
+    // SDOs and DAs.
+    std::vector<URI_Ref> cdcs;
+    ASSERT_TRUE(app.DocMtd_get_Association_BUris(app.m_uStdTypePackage, "sec:TypePackage.DOTypes", cdcs,
+                                                 "e301:OrdNaming.ord", SortPolicy_ByOrd));
+    std::map<std::string, std::map<std::string, std::string>> arrays;  // CDC -> member -> count
+    std::map<std::string, std::string> kinds;                           // CDC -> order across kinds
+    size_t arrayMembers = 0;
+    for (const URI_Ref& cdc : cdcs) {
+        const std::string name = app.DocMtd_getValue_ofAttr(cdc, "cim:Naming.name").str();
+        kinds[name] = app.DocMtd_getValue_ofAttr(cdc, "sec:DOType.memberKinds").str();
+        for (const auto& [role, countRole] : {std::pair{"sec:DOType.Contains_DAs", "sec:BDA.count"},
+                                              std::pair{"sec:DOType.Contains_SDOs", "sec:SDO.count"}}) {
+            std::vector<URI_Ref> members;
+            ASSERT_TRUE(app.DocMtd_get_Association_BUris(cdc, role, members, "e301:OrdNaming.ord", SortPolicy_ByOrd));
+            for (const URI_Ref& m : members) {
+                const std::string count = app.DocMtd_getValue_ofAttr(m, countRole).str();
+                if (count.empty()) continue;
+                arrays[name][app.DocMtd_getValue_ofAttr(m, "cim:Naming.name").str()] = count;
+                ++arrayMembers;
+            }
+        }
+    }
+    // The 16 arrays the name-space definitions declare; CSG's three variants are one member.
+    EXPECT_EQ(arrayMembers, 14u);
+    std::set<std::string> written;
+    for (const pugi::xpath_node& t : doc.select_nodes("/SCL/DataTypeTemplates/DOType")) {
+        const std::string cdc = t.node().attribute("cdc").value();
+        std::string order;
+        for (pugi::xml_node m = t.node().first_child(); m; m = m.next_sibling())
+            order += std::string(m.name()) == "SDO" ? "S" : "A";
+        if (!kinds[cdc].empty()) EXPECT_EQ(order, kinds[cdc]) << t.node().attribute("id").value();
+        for (const auto& [name, count] : arrays[cdc]) {
+            EXPECT_EQ(std::string(t.node().find_child_by_attribute("name", name.c_str()).attribute("count").value()),
+                      count)
+                << t.node().attribute("id").value() << "." << name;
+            written.insert(cdc + "." + name);
+        }
+    }
+    EXPECT_EQ(written.size(), arrayMembers);
     if (lint == "skipped") GTEST_SKIP() << "../shared/xsd or xmllint is absent: schema not checked";
     EXPECT_EQ(lint, "");
 }

@@ -86,9 +86,10 @@ TEST_F(TypesTest, EnumerationIdsValuesAndTriggers) {
 }
 
 // Types made in the model take their IED's name as iedType, an LN type read
-// from a file only the one it gave; array sizes are written where a file gave
-// them, not where members made from the definitions copied the definitions'
-// own ("maxPts"); a DA's values are written with their setting groups.
+// from a file only the one it gave; every array size the model holds is
+// written, a number or the attribute that holds it ("maxPts"), also where it
+// equals the definitions' own; a DA's values are written with their setting
+// groups.
 TEST_F(TypesTest, IedTypesSizesAndValuesOfReadTypesAndOfTypesMadeInTheModel) {
     Set(c.ptocT, "sec:LNodeType.iedTypeRead", "true");
     Set(c.mmxuT, "sec:LNodeType.iedTypeRead", "true");
@@ -109,7 +110,7 @@ TEST_F(TypesTest, IedTypesSizesAndValuesOfReadTypesAndOfTypesMadeInTheModel) {
     EXPECT_EQ(AttrNames(dtt.select_node("LNodeType[@id='PTOC_T']").node()),
               (std::vector<std::string>{"id", "lnClass", "zScl:base", "desc"}));
     EXPECT_EQ(Select(dtt, "LNodeType/@iedType"), (std::vector<std::string>{"TEMPLATE", "R-100"}));
-    EXPECT_EQ(Select(dtt, "DOType/DA/@count"), std::vector<std::string>{"4"});
+    EXPECT_EQ(Select(dtt, "DOType/DA/@count"), (std::vector<std::string>{"maxPts", "maxPts", "4", "maxPts"}));
     EXPECT_EQ(Select(dtt, "DOType[@id='WYE']/SDO/@count"), std::vector<std::string>{"3"});
     std::vector<std::string> vals;
     for (pugi::xml_node v : dtt.select_node("DOType[@id='P1_SPS']/DA[@name='stVal']").node().children("Val"))

@@ -146,6 +146,8 @@ TreeDiffRules MakeRules() {
               {"Private", {"type"}}};
     // The members of a data set and of a type are sequences.
     r.ordered = {"DataSet/FCDA", "LNodeType/DO", "DOType/SDO", "DOType/DA", "DAType/BDA"};
+    // A DO type's SDOs and DAs are one sequence.
+    r.orderedAcross = {{"DOType", {"SDO", "DA"}}};
     r.defaultOf = DefaultOf;
     r.allowedLoss = AllowedLossOf;
     return r;

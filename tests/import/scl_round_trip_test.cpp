@@ -264,6 +264,20 @@ INSTANTIATE_TEST_SUITE_P(
                    "<EnumType id=\"E\"/></DataTypeTemplates></SCL>",
                    {"/SCL/DataTypeTemplates/DOType[id=D0]/DA @bType: source \"INT32\", output \"INT8\"",
                     "/SCL/DataTypeTemplates/EnumType[id=E]: source (absent), output (present)"}},
+        CompareRow{"a DO type's SDOs and DAs in another order across both kinds; a lost member named once",
+                   SmallScl("", "<LN lnClass=\"MMXU\" inst=\"1\" lnType=\"T1\"/>",
+                            "<LNodeType id=\"T1\" lnClass=\"MMXU\"><DO name=\"A\" type=\"W\"/></LNodeType>"
+                            "<DOType id=\"W\" cdc=\"WYE\"><SDO name=\"phsA\" type=\"C\"/><DA name=\"angRef\" "
+                            "fc=\"CF\" bType=\"INT8\"/><SDO name=\"neut\" type=\"C\"/><DA name=\"d\" fc=\"DC\" "
+                            "bType=\"VisString255\"/></DOType><DOType id=\"C\" cdc=\"CMV\"/>"),
+                   SmallScl("", "<LN lnClass=\"MMXU\" inst=\"1\" lnType=\"T1\"/>",
+                            "<LNodeType id=\"T1\" lnClass=\"MMXU\"><DO name=\"A\" type=\"W\"/></LNodeType>"
+                            "<DOType id=\"W\" cdc=\"WYE\"><DA name=\"angRef\" fc=\"CF\" bType=\"INT8\"/>"
+                            "<SDO name=\"phsA\" type=\"C\"/><SDO name=\"neut\" type=\"C\"/></DOType>"
+                            "<DOType id=\"C\" cdc=\"CMV\"/>"),
+                   {"/SCL/DataTypeTemplates/DOType[id=W] #order: source \"SDO phsA, DA angRef, SDO neut\", output "
+                    "\"DA angRef, SDO phsA, SDO neut\"",
+                    "/SCL/DataTypeTemplates/DOType[id=W]/DA[2]: source (present), output (absent)"}},
         CompareRow{"the SCL namespace under a prefix, the writer's own attributes, a client's access point",
                    "<s:SCL xmlns:s=\"http://www.iec.ch/61850/2003/SCL\"><s:IED name=\"A\"><s:AccessPoint name=\"C1\">"
                    "<s:LN lnClass=\"IHMI\" inst=\"1\" lnType=\"T0\"/></s:AccessPoint><s:AccessPoint name=\"S1\"><s:Server>"

@@ -1,5 +1,6 @@
 #include "tests/import/xml_tree_diff.h"
 
+#include <algorithm>
 #include <cstring>
 #include <ostream>
 
@@ -7,7 +8,7 @@ namespace kiln::test {
 
 std::ostream& operator<<(std::ostream& os, const TreeDifference& d) {
     os << d.path;
-    if (!d.attribute.empty()) os << (d.attribute == "#text" ? " " : " @") << d.attribute;
+    if (!d.attribute.empty()) os << (d.attribute.front() == '#' ? " " : " @") << d.attribute;
     os << ": source " << d.source << ", output " << d.output;
     if (!d.allowed.empty()) os << " (allowed: " << d.allowed << ")";
     return os;
@@ -129,6 +130,33 @@ void CompareTrees(const pugi::xml_node& source, const pugi::xml_node& output, co
     }
     const std::string st = OwnText(source), ot = OwnText(output);
     if (st != ot) out.push_back({path, "#text", '"' + st + '"', '"' + ot + '"', Allowed(rules, source, "#text")});
+
+    // The order across kinds of the members both sides hold (a member only
+    // one side holds is a difference of its own below).
+    const auto across = rules.orderedAcross.find(Qualify(source, source.name(), false, rules.ns));
+    if (across != rules.orderedAcross.end()) {
+        auto sequence = [&](const pugi::xml_node& parent) {
+            std::vector<std::string> seq;
+            for (pugi::xml_node c = parent.first_child(); c; c = c.next_sibling()) {
+                if (c.type() != pugi::node_element) continue;
+                const std::string q = Qualify(c, c.name(), false, rules.ns);
+                if (across->second.count(q)) seq.push_back(q + " " + c.attribute("name").value());
+            }
+            return seq;
+        };
+        std::vector<std::string> ss = sequence(source), os = sequence(output);
+        const std::multiset<std::string> inS(ss.begin(), ss.end()), inO(os.begin(), os.end());
+        ss.erase(std::remove_if(ss.begin(), ss.end(), [&](const std::string& m) { return !inO.count(m); }), ss.end());
+        os.erase(std::remove_if(os.begin(), os.end(), [&](const std::string& m) { return !inS.count(m); }), os.end());
+        if (ss != os) {
+            auto join = [](const std::vector<std::string>& seq) {
+                std::string text;
+                for (const std::string& m : seq) text += (text.empty() ? "" : ", ") + m;
+                return '"' + text + '"';
+            };
+            out.push_back({path, "#order", join(ss), join(os), ""});
+        }
+    }
 
     // Children, grouped by name in the order the source names them first.
     std::vector<std::string> order;

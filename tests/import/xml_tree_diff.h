@@ -23,6 +23,9 @@ struct TreeDiffRules {
     std::map<std::string, std::vector<std::string>> keys;
     // "parent/child": siblings whose order is part of their meaning.
     std::set<std::string> ordered;
+    // parent -> child names whose order across those names is part of their
+    // meaning too (each named by its "name"); reported as "#order".
+    std::map<std::string, std::set<std::string>> orderedAcross;
     // Namespaces of the writer's own attributes: one only the output has is
     // no difference.
     std::set<std::string> ownNamespaces;
@@ -35,7 +38,8 @@ struct TreeDiffRules {
 };
 
 // One difference: the element's path ("/IED[name=A]/AccessPoint[name=S1]"),
-// the attribute ("" for the element itself, "#text" for its text), the
+// the attribute ("" for the element itself, "#text" for its text, "#order" for the
+// order of its children across kinds), the
 // source's and the output's values ("(absent)" when missing), and `allowed`,
 // the reason when the rules allow it.
 struct TreeDifference {

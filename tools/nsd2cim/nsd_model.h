@@ -28,6 +28,8 @@ struct NsdSubObject {
     std::string name;
     std::string type;  // a CDC name
     std::string presCond;
+    std::string sizeAttribute;                  // array size, for sub-objects with isArray
+    std::vector<std::string> attributesBefore;  // the CDC's data attributes ahead of it
 };
 
 // One <CDC> element; the setting CDCs come as several variants of one name.

@@ -95,8 +95,11 @@ void Read73(const pugi::xml_node& root, NsdSet& out) {
             if (tag == "DataAttribute") {
                 cdc.attributes.push_back(ReadAttribute(m));
             } else if (tag == "SubDataObject") {
-                cdc.subObjects.push_back({m.attribute("name").value(), m.attribute("type").value(),
-                                          m.attribute("presCond").value()});
+                NsdSubObject s{m.attribute("name").value(), m.attribute("type").value(),
+                               m.attribute("presCond").value(), "", {}};
+                if (m.attribute("isArray").as_bool()) s.sizeAttribute = m.attribute("sizeAttribute").value();
+                for (const NsdAttribute& a : cdc.attributes) s.attributesBefore.push_back(a.name);
+                cdc.subObjects.push_back(std::move(s));
             }
             // ServiceParameter: the mapping's classes carry the control value themselves.
         }

@@ -294,6 +294,7 @@ private:
         int typeOrd = 0;
         for (const std::string& name : order) {
             const std::string& id = doTypeIds_.at(name);
+            const std::size_t typeAt = doGroup_.size();
             doGroup_.push_back(Type("sec:DOType", id, name, ++typeOrd, true));
 
             std::vector<MergedAttribute> merged = MergeVariants(variants[name]);
@@ -307,17 +308,28 @@ private:
                 }
             }
             int ord = 0;
-            for (const MergedAttribute& m : merged)
-                if (!PresenceOf(m.attr.presCond).empty()) AddDa(name, id, m, ++ord);
+            std::vector<std::string> daNames;
+            for (const MergedAttribute& m : merged) {
+                if (PresenceOf(m.attr.presCond).empty()) continue;
+                AddDa(name, id, m, ++ord);
+                daNames.push_back(m.attr.name);
+            }
 
             ord = 0;
             std::set<std::string> seen;
+            std::vector<std::size_t> sdoSlots;  // the number of DAs ahead of each SDO
             for (const NsdCdc* v : variants[name]) {
                 for (const NsdSubObject& s : v->subObjects) {
                     const std::string presence = PresenceOf(s.presCond);
                     if (presence.empty() || !seen.insert(s.name).second) continue;
+                    sdoSlots.push_back(static_cast<std::size_t>(
+                        std::count_if(daNames.begin(), daNames.end(), [&](const std::string& n) {
+                            return std::find(s.attributesBefore.begin(), s.attributesBefore.end(), n) !=
+                                   s.attributesBefore.end();
+                        })));
                     CimResource r = Member("sec:SDO", ids_.Make("SDO_" + name + "_" + s.name), s.name, ++ord);
                     r.Attr("sec:SDO.presence", EnumValue("PresenceTypeEnum", presence));
+                    if (!s.sizeAttribute.empty()) r.Attr("sec:SDO.count", s.sizeAttribute);
                     r.Link("sec:SDO.MemberOf_DOType", id);
                     auto t = doTypeIds_.find(s.type);
                     if (t == doTypeIds_.end())
@@ -328,7 +340,26 @@ private:
                     doGroup_.push_back(std::move(r));
                 }
             }
+            const std::string kinds = MemberKinds(daNames.size(), sdoSlots);
+            if (!kinds.empty()) doGroup_[typeAt].Attr("sec:DOType.memberKinds", kinds);
         }
+    }
+
+    // The CDC's order across its DAs and SDOs, one letter a member ("A" a DA,
+    // "S" an SDO); "" when every DA comes ahead of every SDO, the order the
+    // members take without it.
+    static std::string MemberKinds(std::size_t das, std::vector<std::size_t> sdoSlots) {
+        std::stable_sort(sdoSlots.begin(), sdoSlots.end());
+        if (sdoSlots.empty() || sdoSlots.front() >= das) return std::string();
+        std::string kinds;
+        std::size_t next = 0;
+        for (std::size_t slot : sdoSlots) {
+            kinds.append(slot - next, 'A');
+            next = slot;
+            kinds += 'S';
+        }
+        kinds.append(das - next, 'A');
+        return kinds;
     }
 
     void BuildLnClasses() {

@@ -244,6 +244,33 @@ TEST_F(StdDomainVsNsd, WyeHoldsItsPhasesAsSubDataObjectsOfCmv) {
     EXPECT_EQ(ix().LinkName(cVal, "sec:BDA.DefinedBy_Struct"), "Vector");
 }
 
+// Every array member of a CDC (isArray, DataAttribute or SubDataObject of any
+// variant) carries its size as the NSD names it, the attribute that holds it;
+// a CDC whose members come in another order than its DAs, then its SDOs
+// carries its order across both kinds.
+TEST_F(StdDomainVsNsd, ArraysCarryTheirSizeAttributeAndCdcsTheirOrderAcrossKinds) {
+    int arrays = 0;
+    for (pugi::xml_node c : nsd().d73.document_element().child("CDCs").children("CDC")) {
+        const std::string t = ix().One("sec:DOType", c.attribute("name").value());
+        std::string kinds;
+        for (pugi::xml_node m : c.children()) {
+            const bool sdo = std::string(m.name()) == "SubDataObject";
+            if (!sdo && std::string(m.name()) != "DataAttribute") continue;
+            kinds += sdo ? 'S' : 'A';
+            const std::string member = ix().Member(t, sdo ? "sec:SDO.MemberOf_DOType" : "sec:DA.MemberOf_DOType",
+                                                   m.attribute("name").value());
+            const std::string where = std::string(c.attribute("name").value()) + "." + m.attribute("name").value();
+            if (member.empty()) continue;  // presence conditions the package leaves out
+            const std::string size = m.attribute("isArray").as_bool() ? m.attribute("sizeAttribute").value() : "";
+            EXPECT_EQ(ix().Attr(member, sdo ? "sec:SDO.count" : "sec:BDA.count"), size) << where;
+            arrays += !size.empty();
+        }
+        const bool daFirst = kinds.find("SA") == std::string::npos;
+        EXPECT_EQ(ix().Attr(t, "sec:DOType.memberKinds"), daFirst ? "" : kinds) << c.attribute("name").value();
+    }
+    EXPECT_EQ(arrays, 16);  // CSG's crvPts once for each of its three variants
+}
+
 // The SP, SG and SE variants of a setting CDC are one DOType whose setting
 // attribute offers the three constraints as alternatives.
 TEST_F(StdDomainVsNsd, SettingVariantsBecomeOneCdcWithAlternativeFcs) {
