@@ -214,7 +214,8 @@ bool CInstantiation::Create(const TypeKind& k, const URI_Ref& stdClass, const UR
         if (!m_app.DocMtd_add_Association(*out, k.enumRole, enumType)) return false;
     }
     // A name the package holds already goes to no second type.
-    return m_app.DocMtd_Modify_attribute_value(*out, kRoleName, kiln::core::FreeTypeName(m_app, package, k.cls, name, *out));
+    return m_app.DocMtd_Modify_attribute_value(*out, kRoleName,
+                                               kiln::core::FreeTypeName(m_app, package, k.cls, name, *out));
 }
 
 bool CInstantiation::AskScope() {

@@ -136,12 +136,13 @@ TEST_F(Creation, ATypeNameThePackageHoldsGivesTheFirstFreeOneAndTheStatusLineSay
         for (const Struct_UiCall& call : ui.CallsOf(Enum_UiCall::StatusText)) texts.push_back(call.sText);
         return texts;
     };
+    const char* kNoMembers = "不复制任何成员\t\t\t";
     // E1_SPS made twice; E1_MMXU made, a second taken by another LN type.
     MakeLNodeType(m.instPkg, "E1_MMXU2", 9);
     for (int i = 0; i < 2; ++i) {
-        ui.AnswerInputChoice("SPS  (IEC61850)", "选择被实例化的标准CDC类型：").AnswerInputChoice("不复制任何成员\t\t\t");
+        ui.AnswerInputChoice("SPS  (IEC61850)", "选择被实例化的标准CDC类型：").AnswerInputChoice(kNoMembers);
         Run(m.instPkg, "ICD:Add DOType");
-        ui.AnswerInputChoice("MMXU  (IEC61850)", "选择被实例化的标准LN类型：").AnswerInputChoice("不复制任何成员\t\t\t");
+        ui.AnswerInputChoice("MMXU  (IEC61850)", "选择被实例化的标准LN类型：").AnswerInputChoice(kNoMembers);
         Run(m.instPkg, "ICD:Add LNodeType");
     }
     EXPECT_EQ(statusTexts(), (std::vector<CString>{"DO类型E1_SPS已存在，新类型命名为E1_SPS2",

@@ -245,7 +245,8 @@ TEST_F(DemoScripts, AModelMadeWithTheMenusHoldsWhatWasChosenAndGivesAValidIcd) {
                     "  -> not stored by the host"});
     const std::string names = ReadAll(ws / "menus_names.icd");
     ASSERT_FALSE(names.empty());
-    ExpectAll(names, {"<LDevice inst=\"LD_3\"", "<LN prefix=\"A\" lnType=\"X_PTOC\" lnClass=\"PTOC\" desc=\"\" inst=\"3\"",
+    ExpectAll(names, {"<LDevice inst=\"LD_3\"",
+                      "<LN prefix=\"A\" lnType=\"X_PTOC\" lnClass=\"PTOC\" desc=\"\" inst=\"3\"",
                       "<LN prefix=\"\" lnType=\"X_PTOC2\" lnClass=\"PTOC\" desc=\"\" inst=\"3\"",
                       "<LNodeType id=\"X_PTOC2\"", "<DOType id=\"X_SPS2\"", "type=\"X_SPS2\""});
     auto countIn = [&names](const std::string& part) {
