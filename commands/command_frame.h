@@ -68,6 +68,10 @@ void Refresh(CKiln_Main& app, int viewClass);
 bool DomainEditable(CKiln_Main& app, const URI_Ref& rsc, const char* number);
 // The decimal integer at the start of a text (0 when it has none).
 int LeadingInt(const CString& text);
+// A device holds one LLN0: `count` nodes of an LLN0 type are refused, with
+// the message, when the device has its LLN0 already or when more than one is
+// asked for at once (creation_devices.cpp).
+bool RefusedLln0(CKiln_Main& app, const URI_Ref& ld, const URI_Ref& type, int count);
 
 // ---- the bodies, by what they do ----
 // Fixed creators, product and link commands (fixed_commands.cpp).

@@ -53,17 +53,14 @@ URI_Ref AskNodeType(Creation& c, const CString& packagePath) {
     return app.DocMtd_TestBy_URIRef(answer);
 }
 
-// A device holds one LLN0: a node of that class is refused, with the
-// message, when the device has one already or when more than one is asked
-// for at once.
+}  // namespace
+
 bool RefusedLln0(CKiln_Main& app, const URI_Ref& ld, const URI_Ref& type, int count) {
     if (editing::LnClassOfType(app, type) != "LLN0") return false;
     const bool present = count > 1 || editing::HoldsLln0(app, ld);
     if (present) Notice(editing::kSecondLln0);
     return present;
 }
-
-}  // namespace
 
 Next AddBaseLDevice(Creation& c) {
     CKiln_Main& app = c.f.app;

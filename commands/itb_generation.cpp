@@ -9,11 +9,13 @@
 // is no valid DO name, or one that a DO of the type already has, gets no DO
 // and no mapping and is named in a message.
 #include <algorithm>
+#include <iterator>
 #include <string_view>
 #include <vector>
 
 #include "commands/command_frame.h"
 #include "commands/info_item_grid_dlg.h"
+#include "core/free_names.h"
 #include "core/scl_names.h"
 #include "platform/framework/cim_schema.h"
 
@@ -207,22 +209,6 @@ URI_Ref FindLNClass(CKiln_Main& app, const std::vector<URI_Ref>& standardPackage
     return found;
 }
 
-// The name for a new LN type of the package: `wanted` when no LN type of the
-// package has it, else the first of wanted + "2", "3", ... that is free; a
-// taken name is said in the status line.
-CString FreeTypeName(CKiln_Main& app, const URI_Ref& package, const CString& wanted) {
-    std::vector<CString> taken;
-    for (const URI_Ref& type : InOrder(app, package, "sec:TypePackage.LNodeTypes"))
-        taken.push_back(Attr(app, type, "cim:Naming.name"));
-    const auto isTaken = [&](const CString& name) { return std::find(taken.begin(), taken.end(), name) != taken.end(); };
-    if (!isTaken(wanted)) return wanted;
-    CString name;
-    for (int n = 2; name.Format("%s%d", static_cast<const char*>(wanted), n), isTaken(name); ++n) {
-    }
-    app.Mtd_SetStatusBarText("LN类型" + wanted + "已存在，新类型命名为" + name);
-    return name;
-}
-
 const CGroupRow* FindGroupRow(const CString& command) {
     for (const CGroupRow& row : kGroupRows)
         if (command == row.command) return &row;
@@ -274,7 +260,7 @@ Next CreateLNodeTypeDOsLNodeM2I(CommandFrame& f) {
     if (!EditableMapping(app, icd, itb, "W0096", m2i)) return Next::Leave;
 
     // The type and its LN: without them nothing can be attached or mapped.
-    const CString typeName = FreeTypeName(app, package, icdName + row->suffix);
+    const CString typeName = core::FreeTypeName(app, package, "sec:LNodeType", icdName + row->suffix);
     URI_Ref lnType, lnode;
     if (!app.NewRsc_LNodeType(&lnType, package) || lnType.IsEmpty()) return Next::Leave;
     if (!app.NewRsc_LNode(&lnode, ld, lnType, true) || lnode.IsEmpty()) return Next::Leave;

@@ -1,6 +1,8 @@
 // "ICD:Create LNode by ITB": one logical node of a chosen LN type per
 // information item picked in the grid (already mapped items included),
-// described by the item's name and with one input named after it.
+// described by the item's name and with one input named after it. An LLN0
+// type where the device has its LLN0, or for more than one item, makes
+// nothing.
 #include "commands/info_item_commands.h"
 #include "commands/info_item_grid_dlg.h"
 
@@ -28,6 +30,8 @@ Next CreateLNodeByITB(CommandFrame& f) {
         if (!app.Mtd_SingleInputBox("选择逻辑节点类型：", answer, &f.pack, false)) return Next::Leave;
         if (!answer.IsEmpty()) {
             const URI_Ref type = app.DocMtd_TestBy_URIRef(answer);
+            const int count = dlg.m_saNames.GetSize();
+            if (count > 0 && RefusedLln0(app, ld, type, count)) return Next::Leave;
             for (const CString& name : dlg.m_saNames) {
                 // A node the creator refused is skipped; the next row goes on.
                 URI_Ref node;

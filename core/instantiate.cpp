@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "core/free_names.h"
 #include "core/kiln_main.h"
 #include "platform/framework/wnd.h"
 #include "platform/mfc/containers.h"
@@ -212,7 +213,9 @@ bool CInstantiation::Create(const TypeKind& k, const URI_Ref& stdClass, const UR
         name += "_" + enumName;
         if (!m_app.DocMtd_add_Association(*out, k.enumRole, enumType)) return false;
     }
-    return m_app.DocMtd_Modify_attribute_value(*out, kRoleName, name);
+    // A name the package holds already goes to no second type.
+    return m_app.DocMtd_Modify_attribute_value(*out, kRoleName,
+                                               kiln::core::FreeTypeName(m_app, package, k.cls, name, *out));
 }
 
 bool CInstantiation::AskScope() {

@@ -1,12 +1,15 @@
 // The copy buffer and pasting: by the classes of the target and of the copied
 // resource, one row creates the new resource beside the target with its
 // ordinary creator and fills it with a copy.
+#include <set>
 #include <vector>
 
+#include "core/free_names.h"
 #include "editing/copy_run.h"
 #include "editing/lnode_class.h"
 #include "platform/ui/ui_functions.h"
 
+using kiln::core::kRoleName;
 using kiln::core::kRoleOrd;
 using kiln::editing::CCopyRun;
 
@@ -25,9 +28,22 @@ int CountAlong(CKiln_Main& app, const URI_Ref& start, const CString& path) {
     return static_cast<int>(members.size());
 }
 
+// The names of the members along the path other than `except`.
+std::set<CString> OtherNames(CKiln_Main& app, const URI_Ref& start, const CString& path, const URI_Ref& except) {
+    std::vector<URI_Ref> members;
+    URI_Ref last;
+    app.DocMtd_get_descendent_BUris(start, path, members, last, kRoleOrd, SortPolicy_ByOrd);
+    std::set<CString> names;
+    for (const URI_Ref& m : members)
+        if (!(m == except)) names.insert(app.DocMtd_getValue_ofAttr(m, kRoleName));
+    return names;
+}
+
 // An LDevice with all its nodes, into the target device's IED. The nodes keep
 // their numbers; the device takes the last place among the IED's devices,
-// which are numbered across all its servers.
+// which are numbered across all its servers. It keeps its name unless
+// another device of the IED has it; then it is named as a new device is,
+// "LD_" and the first free number from its place on.
 bool PasteLDevice(CKiln_Main& app, CCopyRun& run, const URI_Ref& target, const URI_Ref& copied) {
     const URI_Ref ied = run.First(target, "sec:LDevice.Server/sec:Server.IED");
     URI_Ref ld;
@@ -38,9 +54,43 @@ bool PasteLDevice(CKiln_Main& app, CCopyRun& run, const URI_Ref& target, const U
         if (!run.Made(app.NewRsc_LNode(&copy, ld, URI_Ref(), true), copy)) return false;
         if (!run.LNode(node, copy, ld, CString())) return false;
     }
-    const int devices = CountAlong(app, ied, "sec:IED.Servers/sec:Server.LDevices");
+    const CString path = "sec:IED.Servers/sec:Server.LDevices";
+    const int devices = CountAlong(app, ied, path);
     app.DocMtd_Modify_attribute_value(ld, kRoleOrd, Decimal(devices));
+    const CString name = app.DocMtd_getValue_ofAttr(ld, kRoleName);
+    const std::set<CString> taken = OtherNames(app, ied, path, ld);
+    if (taken.count(name)) {
+        const int n = kiln::core::FirstFreeNumber(devices, [&](int k) { return taken.count("LD_" + Decimal(k)) > 0; });
+        app.DocMtd_Modify_attribute_value(ld, kRoleName, "LD_" + Decimal(n));
+        kiln::core::SayNameTaken(app, "逻辑装置", name, "逻辑装置", "LD_" + Decimal(n));
+    }
     return true;
+}
+
+// A pasted node whose prefix, class and instance another node of its device
+// has takes, as a new node of its class would, the number after the class's
+// other nodes, or the first free one after that. LLN0 writes no instance.
+void FreeNodeInstance(CKiln_Main& app, const URI_Ref& ld, const URI_Ref& node) {
+    const CString lnClass = kiln::editing::LnClassOfNode(app, node);
+    if (lnClass == "LLN0") return;
+    const CString prefix = app.DocMtd_getValue_ofAttr(node, "sec:LNode.prefix");
+    const CString inst = app.DocMtd_getValue_ofAttr(node, "sec:LNode.lnInst");
+    std::vector<URI_Ref> nodes;
+    app.DocMtd_get_Association_BUris(ld, "sec:LDevice.LNodes", nodes, kRoleOrd, SortPolicy_ByOrd);
+    int ofClass = 0;
+    std::set<CString> taken;  // the instances of the prefix and class
+    for (const URI_Ref& other : nodes) {
+        if (other == node || kiln::editing::LnClassOfNode(app, other) != lnClass) continue;
+        ++ofClass;
+        if (app.DocMtd_getValue_ofAttr(other, "sec:LNode.prefix") == prefix)
+            taken.insert(app.DocMtd_getValue_ofAttr(other, "sec:LNode.lnInst"));
+    }
+    if (!taken.count(inst)) return;
+    const CString free =
+        Decimal(kiln::core::FirstFreeNumber(ofClass + 1, [&](int k) { return taken.count(Decimal(k)) > 0; }));
+    app.DocMtd_Modify_attribute_value(node, "sec:LNode.lnInst", free);
+    app.DocMtd_Modify_attribute_value(node, kRoleName, prefix + lnClass + free);
+    kiln::core::SayNameTaken(app, "逻辑节点", prefix + lnClass + inst, "逻辑节点", prefix + lnClass + free);
 }
 
 // A logical node, last in the target node's device. A copied LLN0 is
@@ -53,11 +103,14 @@ bool PasteLNode(CKiln_Main& app, CCopyRun& run, const URI_Ref& target, const URI
     }
     URI_Ref node;
     if (!run.Made(app.NewRsc_LNode(&node, ld, URI_Ref(), true), node)) return false;
-    return run.LNode(copied, node, ld, Decimal(CountAlong(app, ld, "sec:LDevice.LNodes")));
+    if (!run.LNode(copied, node, ld, Decimal(CountAlong(app, ld, "sec:LDevice.LNodes")))) return false;
+    FreeNodeInstance(app, ld, node);
+    return true;
 }
 
 // A type into the package of a target type, or into a target package. The
-// new type keeps its creator's number, the last.
+// new type keeps its creator's number, the last, and the copied type's name
+// when the package has no other type of that name.
 template <bool (CKiln_Main::*Create)(URI_Ref*, URI_Ref),
           bool (CCopyRun::*Fill)(const URI_Ref&, const URI_Ref&, const URI_Ref&)>
 bool PasteType(CKiln_Main& app, CCopyRun& run, const URI_Ref& target, const URI_Ref& copied) {
@@ -66,7 +119,11 @@ bool PasteType(CKiln_Main& app, CCopyRun& run, const URI_Ref& target, const URI_
     URI_Ref type;
     if (!run.Made((app.*Create)(&type, package), type)) return false;
     run.NoteCopy(copied, type);
-    return (run.*Fill)(copied, type, package);
+    if (!(run.*Fill)(copied, type, package)) return false;
+    const CString name = app.DocMtd_getValue_ofAttr(type, kRoleName);
+    const CString free = kiln::core::FreeTypeName(app, package, type.sClass, name, type);
+    if (free != name) app.DocMtd_Modify_attribute_value(type, kRoleName, free);
+    return true;
 }
 
 // A DO, last in the LNodeType of a target DO or in a target LNodeType.

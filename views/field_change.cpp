@@ -2,6 +2,7 @@
 // from the chosen value, checks of data values by their basic type, order
 // numbers, names and the names derived from them. The result tells the host
 // whether to store the new value itself.
+#include "core/scl_names.h"
 #include "editing/lnode_class.h"
 #include "platform/mfc/text_funcs.h"
 #include "platform/ui/ui_functions.h"
@@ -14,6 +15,11 @@ using kiln::core::kRoleOrd;
 namespace {
 
 void Notice(const char* text) { _AfxMessageBox(text, MB_OK, "", nullptr); }
+
+// Parts of a node's or device's name that an SCL file cannot hold.
+constexpr const char* kBadLnInst = "逻辑节点实例号必须是1到12位数字！";
+constexpr const char* kBadPrefix = "逻辑节点前缀必须以字母开头，只含字母、数字和下划线，最多11个字符！";
+constexpr const char* kBadLdInst = "逻辑装置名必须以字母或数字开头，只含字母、数字和下划线，最多64个字符！";
 
 struct FollowUp {
     const char* field;
@@ -66,6 +72,7 @@ private:
     bool EnumValue(const URI_Ref& dfn, const CString& descField);
     bool NumberChecked(const CString& bType, bool isFloat);
     bool Name();
+    bool NodeNamePart(bool prefix);
     bool Is(const char* cls) const { return m_rsc.sClass == cls; }
     CString Get(const URI_Ref& r, const char* role) { return m_app.DocMtd_getValue_ofAttr(r, role); }
     void Put(const URI_Ref& r, const char* role, const CString& v) { m_app.DocMtd_Modify_attribute_value(r, role, v); }
@@ -125,6 +132,7 @@ bool FieldChange::Run() {
     }
     if ((m_field == "sec:LNode.lnInst" || m_field == "sec:LNode.prefix") && Is("sec:LNode")) {
         const bool prefix = m_field == "sec:LNode.prefix";
+        if (!NodeNamePart(prefix)) return false;
         const CString name = (prefix ? m_new : Get(m_rsc, "sec:LNode.prefix")) +
                              kiln::editing::LnClassOfNode(m_app, m_rsc) +
                              (prefix ? Get(m_rsc, "sec:LNode.lnInst") : m_new);
@@ -273,7 +281,20 @@ bool FieldChange::NumberChecked(const CString& bType, bool isFloat) {
     return true;
 }
 
+// A prefix or an instance that an SCL file cannot hold is refused; an LLN0,
+// whose instance is never written, may also have none.
+bool FieldChange::NodeNamePart(bool prefix) {
+    if (prefix ? kiln::core::IsSclLnPrefix(m_new.str()) : kiln::core::IsSclLnInst(m_new.str())) return true;
+    if (!prefix && m_new.IsEmpty() && kiln::editing::LnClassOfNode(m_app, m_rsc) == "LLN0") return true;
+    Notice(prefix ? kBadPrefix : kBadLnInst);
+    return false;
+}
+
 bool FieldChange::Name() {
+    if (Is("sec:LDevice") && !kiln::core::IsSclLdInst(m_new.str())) {
+        Notice(kBadLdInst);
+        return false;
+    }
     if (Is("sec:InfoGroup")) {
         const URI_Ref itb = m_app.DocMtd_getFirstUri_ofAsso(m_rsc, "sec:InfoGroup.ITB");
         std::vector<URI_Ref> groups, items;

@@ -130,6 +130,29 @@ TEST_F(Creation, TypesOfAnInstancePackageInstantiateAStandardClass) {
     EXPECT_TRUE(Refreshes().empty());
 }
 
+TEST_F(Creation, ATypeNameThePackageHoldsGivesTheFirstFreeOneAndTheStatusLineSaysSo) {
+    auto statusTexts = [&] {
+        std::vector<CString> texts;
+        for (const Struct_UiCall& call : ui.CallsOf(Enum_UiCall::StatusText)) texts.push_back(call.sText);
+        return texts;
+    };
+    const char* kNoMembers = "不复制任何成员\t\t\t";
+    // E1_SPS made twice; E1_MMXU made, a second taken by another LN type.
+    MakeLNodeType(m.instPkg, "E1_MMXU2", 9);
+    for (int i = 0; i < 2; ++i) {
+        ui.AnswerInputChoice("SPS  (IEC61850)", "选择被实例化的标准CDC类型：").AnswerInputChoice(kNoMembers);
+        Run(m.instPkg, "ICD:Add DOType");
+        ui.AnswerInputChoice("MMXU  (IEC61850)", "选择被实例化的标准LN类型：").AnswerInputChoice(kNoMembers);
+        Run(m.instPkg, "ICD:Add LNodeType");
+    }
+    EXPECT_EQ(statusTexts(), (std::vector<CString>{"DO类型E1_SPS已存在，新类型命名为E1_SPS2",
+                                                   "LN类型E1_MMXU已存在，新类型命名为E1_MMXU3"}));
+    EXPECT_EQ(Names(m.instPkg, "sec:TypePackage.DOTypes"), (std::vector<CString>{"P1_SPS", "E1_SPS", "E1_SPS2"}));
+    std::vector<CString> lnTypes = Names(m.instPkg, "sec:TypePackage.LNodeTypes");
+    std::sort(lnTypes.begin(), lnTypes.end());
+    EXPECT_EQ(lnTypes, (std::vector<CString>{"E1_MMXU", "E1_MMXU2", "E1_MMXU3", "P1_LLN0", "P1_LPHD", "P1_PTOC"}));
+}
+
 TEST_F(Creation, MembersOfAnInstanceTypeComeFromItsClassThenItsBaseMinusTakenNames) {
     auto values = [&] {
         std::vector<std::string> out;

@@ -3,8 +3,8 @@
 // sets and the DO descriptions (server-wide and for one device), the
 // alarms generated from an ITB, and a model made with the menus: its nodes,
 // instances, counts, places, bay-wise mappings, names, generated types, data
-// sets and copies. Each writes an ICD that must be valid SCL; further runs
-// show the store.
+// sets and copies, names taken and names SCL refuses. Each writes an ICD
+// that must be valid SCL; further runs show the store.
 #include <gtest/gtest.h>
 
 #include <unistd.h>
@@ -179,11 +179,14 @@ TEST_F(DemoScripts, AModelMadeWithTheMenusHoldsWhatWasChosenAndGivesAValidIcd) {
                     "                DA实例: rangeC[CF].max.f\n                DA实例: dU[DC]\n",
                     // Each generated type takes a name of its own.
                     "[status] LN类型Product_1_GGIO已存在，新类型命名为Product_1_GGIO2",
-                    "[status] LN类型Product_1_GGIO已存在，新类型命名为Product_1_GGIO3", "[document] saved",
+                    "[status] LN类型Product_1_GGIO已存在，新类型命名为Product_1_GGIO3",
+                    // The copy of LD_1 in its own IED, and a second LPL type.
+                    "[status] 逻辑装置LD_1已存在，新逻辑装置命名为LD_2",
+                    "[status] DO类型Product_1_LPL已存在，新类型命名为Product_1_LPL2", "[document] saved",
                     // The GOOSE and sampled-value control blocks, not written, are named.
                     "    未导出GSE控制块（不支持导出）：PROT/LLN0.GSE控制块_1\n"
                     "    未导出采样控制块（不支持导出）：PROT/LLN0.采样控制块_1\n"});
-    EXPECT_EQ(out.find("不符合SCL"), std::string::npos) << out;  // the ICD is valid: no breach is named
+    EXPECT_EQ(out.find("不符合SCL"), std::string::npos) << out;  // the ICDs are valid: no breach is named
 
     // The prefix joins each node's class (its type's) and instance.
     const std::string first = Match(out, R"(sec:LNode.prefix of "PTOC1" \(([^)]+)\))");
@@ -199,7 +202,7 @@ TEST_F(DemoScripts, AModelMadeWithTheMenusHoldsWhatWasChosenAndGivesAValidIcd) {
 
     const std::string text = ReadAll(ws / "menus_model.icd");
     ASSERT_FALSE(text.empty());
-    ExpectAll(text, {"<IED name=\"TEMPLATE\"", "<LDevice inst=\"PROT\"", "<LDevice inst=\"LD_1\"",
+    ExpectAll(text, {"<IED name=\"TEMPLATE\"", "<LDevice inst=\"PROT\"", "<LDevice inst=\"LD_2\"",
                      "<SDI name=\"mag\">\n\t\t\t\t\t\t\t\t<DAI name=\"f\">\n\t\t\t\t\t\t\t\t\t<Val>1.5</Val>",
                      "<SDI name=\"rangeC\">\n\t\t\t\t\t\t\t\t<SDI name=\"max\">",
                      "<DO name=\"TotW\" type=\"X_MV\" desc=\"总有功\"",
@@ -207,7 +210,7 @@ TEST_F(DemoScripts, AModelMadeWithTheMenusHoldsWhatWasChosenAndGivesAValidIcd) {
                      "<LN prefix=\"\" lnType=\"X_GGIO2\" lnClass=\"GGIO\" desc=\"一般信息\" inst=\"2\"",
                      "<LN prefix=\"\" lnType=\"X_GGIO3\" lnClass=\"GGIO\" desc=\"一般信息\" inst=\"3\"",
                      "<FCDA ldInst=\"PROT\" prefix=\"A\" lnClass=\"PTOC\" lnInst=\"2\" doName=\"Op\"",
-                     "<FCDA ldInst=\"LD_1\" prefix=\"A\" lnClass=\"PTOC\" lnInst=\"2\" doName=\"Op\""});
+                     "<FCDA ldInst=\"LD_2\" prefix=\"A\" lnClass=\"PTOC\" lnInst=\"2\" doName=\"Op\""});
     const size_t doi = text.find("<DOI name=\"TotW\">");
     ASSERT_NE(doi, std::string::npos) << text;
     EXPECT_EQ(text.substr(doi, text.find("</DOI>", doi) - doi).find("instMag"), std::string::npos) << text;
@@ -229,7 +232,7 @@ TEST_F(DemoScripts, AModelMadeWithTheMenusHoldsWhatWasChosenAndGivesAValidIcd) {
         EXPECT_EQ(count(part), 2) << part;
     EXPECT_EQ(count("datSet=\"DS_ACT\""),
               count("<ReportControl name=\"RCB_DS_ACT\"") + count("<LogControl name=\"LCB_DS_ACT\""));
-    EXPECT_EQ(count("<FCDA ldInst=\"LD_1\""), count("<FCDA ldInst=\"PROT\""));
+    EXPECT_EQ(count("<FCDA ldInst=\"LD_2\""), count("<FCDA ldInst=\"PROT\""));
 
     // Alarms of items without ids, two of each name and one Chinese: the
     // row chosen is mapped, not the other item of its name; names a DO of
@@ -240,7 +243,7 @@ TEST_F(DemoScripts, AModelMadeWithTheMenusHoldsWhatWasChosenAndGivesAValidIcd) {
                     "不超过12个字符），未生成DO！\n",
                     "              X_GGIO4 (告警信息)\n                数据对象:Mod\n                数据对象:Health\n"
                     "                数据对象:Beh\n                数据对象:NamPlt\n                数据对象:OvCurAlm\n"
-                    "                数据对象:ZroSeqAlm\n          逻辑装置:LD_1\n"});
+                    "                数据对象:ZroSeqAlm\n          逻辑装置:LD_2\n"});
     const std::string itbM2i = ReadAll(ws / "menus_model_itb.m2i");
     EXPECT_FALSE(Match(itbM2i, R"re(toDA="PROT/GGIO4.OvCurAlm">\s*<Process[^>]*>\s*<Parameter [^>]*idITB="(6)")re").empty())
         << itbM2i;
@@ -253,7 +256,41 @@ TEST_F(DemoScripts, AModelMadeWithTheMenusHoldsWhatWasChosenAndGivesAValidIcd) {
     EXPECT_EQ(toGgio4, 2) << itbM2i;
     for (const char* part : {"<DO name=\"OvCurAlm\"", "<DO name=\"ZroSeqAlm\""}) EXPECT_EQ(count(part), 1) << part;
     EXPECT_EQ(text.find("name=\"过流告警\""), std::string::npos);
-    if (!Validate(ws / "menus_model.icd"))
+    const bool validated = Validate(ws / "menus_model.icd");
+
+    // Names taken give the first free one, said on the status line; a
+    // second LLN0 and names SCL refuses make nothing.
+    ExpectAll(out, {"[status] 逻辑节点APTOC1已存在，新逻辑节点命名为APTOC3",
+                    "[status] 逻辑装置PROT已存在，新逻辑装置命名为LD_3",
+                    "[status] DO类型X_SPS已存在，新类型命名为X_SPS2",
+                    "[status] LN类型X_MMXU已存在，新类型命名为X_MMXU2",
+                    "[status] LN类型X_PTOC已存在，新类型命名为X_PTOC2",
+                    "-> \"X_LLN0  (X模板类包)\"" + secondLln0,
+                    "[message] 逻辑节点实例号必须是1到12位数字！\n  -> not stored by the host",
+                    "[message] 逻辑节点前缀必须以字母开头，只含字母、数字和下划线，最多11个字符！\n"
+                    "  -> not stored by the host",
+                    "[message] 逻辑装置名必须以字母或数字开头，只含字母、数字和下划线，最多64个字符！\n"
+                    "  -> not stored by the host"});
+    const std::string names = ReadAll(ws / "menus_names.icd");
+    ASSERT_FALSE(names.empty());
+    ExpectAll(names, {"<LDevice inst=\"LD_3\"",
+                      "<LN prefix=\"A\" lnType=\"X_PTOC\" lnClass=\"PTOC\" desc=\"\" inst=\"3\"",
+                      "<LN prefix=\"\" lnType=\"X_PTOC2\" lnClass=\"PTOC\" desc=\"\" inst=\"3\"",
+                      "<LNodeType id=\"X_PTOC2\"", "<DOType id=\"X_SPS2\"", "type=\"X_SPS2\""});
+    auto countIn = [&names](const std::string& part) {
+        int n = 0;
+        for (size_t at = names.find(part); at != std::string::npos; at = names.find(part, at + 1)) ++n;
+        return n;
+    };
+    for (const char* part : {"<LDevice inst=\"PROT\"", "<LDevice inst=\"LD_2\"", "<LNodeType id=\"X_PTOC\"",
+                             "<DOType id=\"X_SPS\"", "<DOType id=\"X_SPS2\""})
+        EXPECT_EQ(countIn(part), 1) << part;
+    EXPECT_EQ(countIn("<LN0 "), 3);
+    EXPECT_EQ(out.find("LDevice中已有LLN0"), std::string::npos) << out;
+    EXPECT_EQ(countIn("inst=\"abc\""), 0);
+    EXPECT_EQ(countIn("prefix=\"1A\""), 0);
+    EXPECT_EQ(countIn("<LDevice inst=\"LD 2\""), 0);
+    if (!validated || !Validate(ws / "menus_names.icd"))
         GTEST_SKIP() << "no ../shared/xsd/SCL2007B4/SCL.xsd or no xmllint: the ICD was not validated";
 }
 

@@ -216,6 +216,35 @@ TEST_F(InfoItemCommandsTest, NodesFromTheItbStopWhereTheUserDoesAndSkipRefusedRo
     EXPECT_EQ(before, ResourceCount());
 }
 
+TEST_F(InfoItemCommandsTest, AnLln0TypeWhereTheDeviceHasItsLln0OrForSeveralItemsMakesNothing) {
+    Item("1", "跳闸");
+    Item("2", "合闸");
+    const CString refused = "逻辑装置中已经存在LLN0，不能增加逻辑节点！";
+    const size_t before = ResourceCount();
+    ui.AnswerDialog(Rows({{0, 0}})).AnswerInputChoice("P1_LLN0  (P1)", "选择逻辑节点类型：");
+    Run(ld, "ICD:Create LNode by ITB");
+    EXPECT_EQ(std::vector<CString>{refused}, ui.Messages());
+    EXPECT_EQ(before, ResourceCount());
+    EXPECT_TRUE(Refreshes().empty());
+    // Without its LLN0 the device takes one, for one item only.
+    ASSERT_TRUE(app.Rsc_Delete(lln0, false));
+    const std::vector<CString> without = Names(ld, "sec:LDevice.LNodes");
+    ui.ClearCalls();
+    ui.AnswerDialog(Rows({{0, 1}})).AnswerInputChoice("P1_LLN0  (P1)");
+    Run(ld, "ICD:Create LNode by ITB");
+    EXPECT_EQ(std::vector<CString>{refused}, ui.Messages());
+    EXPECT_EQ(without, Names(ld, "sec:LDevice.LNodes"));
+    ui.ClearCalls();
+    ui.AnswerDialog(Rows({{1, 1}})).AnswerInputChoice("P1_LLN0  (P1)");
+    Run(ld, "ICD:Create LNode by ITB");
+    EXPECT_TRUE(ui.Messages().empty());
+    const std::vector<URI_Ref> nodes = Members(ld, "sec:LDevice.LNodes");
+    ASSERT_EQ(without.size() + 1, nodes.size());
+    EXPECT_EQ(m.lln0, Doc().FirstTarget(Doc().FirstTarget(nodes.back(), "sec:LNode.LNodeType"),
+                                        "sec:LNodeType.ClassOf_LNType"));
+    EXPECT_EQ("合闸", Desc(nodes.back()));
+}
+
 // ---- common mapping targets ----
 
 TEST_F(InfoItemCommandsTest, ACommonNodeFillsOnlyMappingItemsWithoutOne) {

@@ -111,14 +111,15 @@ protected:
     }
     std::string Name(const URI_Ref& r) { return Get(r, "cim:Naming.name").str(); }
 
-    // Builds the LN class into P1 with the scope and checks the result.
-    void CheckBuild(const char* lnClass, const std::string& scope) {
+    // Builds the LN class into P1 with the scope and checks the result; in
+    // the n-th round (from 0) the class's name is taken n times already.
+    void CheckBuild(const char* lnClass, const std::string& scope, int round) {
         SCOPED_TRACE(std::string(lnClass) + " " + scope);
         URI_Ref ln;
         ASSERT_TRUE(app.GetType_FromStandard(StdLnClass(lnClass), pkg, &ln, true, CString(scope.c_str())));
         EXPECT_TRUE(ui.Messages().empty()) << ui.Messages().front();
         ui.ClearCalls();
-        EXPECT_EQ(Name(ln), std::string("P1_") + lnClass);
+        EXPECT_EQ(Name(ln), std::string("P1_") + lnClass + (round > 0 ? std::to_string(round + 1) : std::string()));
 
         std::vector<NsdDo> expected;
         for (const NsdDo& d : NsdDataObjects(lnClass))
@@ -166,8 +167,11 @@ protected:
 };
 
 TEST_F(StdInstantiateTest, PtocMmxuAndXcbrFollowTheNsdInEveryScope) {
-    for (const char* scope : {"with M", "with M/C", "with M/C/O", "with no"})
-        for (const char* cls : {"PTOC", "MMXU", "XCBR"}) CheckBuild(cls, scope);
+    int round = 0;
+    for (const char* scope : {"with M", "with M/C", "with M/C/O", "with no"}) {
+        for (const char* cls : {"PTOC", "MMXU", "XCBR"}) CheckBuild(cls, scope, round);
+        ++round;
+    }
 }
 
 TEST_F(StdInstantiateTest, BehHealthAndModGetTheirEnumerations) {

@@ -104,7 +104,9 @@ TEST_F(InstantiateTest, ForceNewMakesANewTypeButItsMembersStillReuse) {
     URI_Ref out = Build(m.sps, "with M/C/O");
     ASSERT_TRUE(out.IsSet());
     EXPECT_NE(out, m.p1Sps);
-    EXPECT_EQ(Get(out, "cim:Naming.name"), "P1_SPS");
+    // P1_SPS is taken: the first free name, said on the status line.
+    EXPECT_EQ(Get(out, "cim:Naming.name"), "P1_SPS2");
+    EXPECT_EQ(ui.LastOf(Enum_UiCall::StatusText)->sText, "DO类型P1_SPS已存在，新类型命名为P1_SPS2");
     EXPECT_EQ(Get(out, "sec:DOType.isInstType"), "true");
     EXPECT_EQ(First(out, "sec:DOType.ClassOf_DOType"), m.sps);
     EXPECT_EQ(Names(out, "sec:DOType.Contains_DAs"), (std::vector<CString>{"stVal", "q", "origin", "d"}));
@@ -115,6 +117,7 @@ TEST_F(InstantiateTest, ForceNewMakesANewTypeButItsMembersStillReuse) {
 
     // The second build finds the Originator type made by the first.
     URI_Ref again = Build(m.sps, "with M/C/O");
+    EXPECT_EQ(Get(again, "cim:Naming.name"), "P1_SPS3");
     EXPECT_EQ(First(Member(again, "sec:DOType.Contains_DAs", "origin"), "sec:BDA.DefinedBy_Struct"), originType);
 }
 
@@ -140,10 +143,11 @@ TEST_F(InstantiateTest, EachScopeCopiesItsMembersInOrderWithoutTheirOrderNumbers
                         {"with M/C", {"Str", "Op", "Mod", "NamPlt"}},
                         {"with M/C/O", {"Str", "Op", "Mod", "Beh", "NamPlt"}},
                         {"with no", {}}};
+    int taken = 1;  // P1_PTOC, then each build
     for (const Row& r : rows) {
         SCOPED_TRACE(r.scope);
         URI_Ref ln = Build(m.ptoc, r.scope);
-        EXPECT_EQ(Get(ln, "cim:Naming.name"), "P1_PTOC");
+        EXPECT_EQ(Get(ln, "cim:Naming.name"), "P1_PTOC" + ToText(++taken));
         EXPECT_EQ(First(ln, "sec:LNodeType.ClassOf_LNType"), m.ptoc);
         EXPECT_EQ(Names(ln, "sec:LNodeType.DOs"), r.dos);
         std::vector<CString> contiguous;
@@ -189,7 +193,7 @@ TEST_F(InstantiateTest, TheScopeIsAskedOnceForTheWholeTree) {
     EXPECT_FALSE(app.GetType_FromStandard(m.lpl, m.instPkg, &lpl, true, ""));
     EXPECT_EQ(Count(), before + 1);
     URI_Ref made = Members(m.instPkg, "sec:TypePackage.DOTypes").back();
-    EXPECT_EQ(Get(made, "cim:Naming.name"), "P1_LPL");
+    EXPECT_EQ(Get(made, "cim:Naming.name"), "P1_LPL2");  // the MMXU's NamPlt has P1_LPL
     EXPECT_EQ(First(made, "sec:DOType.ClassOf_DOType"), m.lpl);
     EXPECT_TRUE(Members(made, "sec:DOType.Contains_DAs").empty());
 }

@@ -90,9 +90,10 @@ TEST_F(PasteTest, AnLDeviceComesWithItsNodesInOrderAndTakesTheLastPlaceOfItsIed)
     MakeLNode(x.ld1, "", "MMXU", "2", 5, m.mmxu);
     Set(x.ld1, "cim:Naming.description", "保护");
     CopyPaste(x.ld1, x.ld2);
-    // The IED's devices are numbered across its two servers: LD1, LD2, LD3, copy.
+    // The IED's devices are numbered across its two servers: LD1, LD2, LD3,
+    // copy; the copy's name is taken, so it is named as a new device.
     std::vector<URI_Ref> lds = Along(x.ied, "sec:IED.Servers/sec:Server.LDevices");
-    ASSERT_EQ(Names(lds), (Texts{"LD1", "LD2", "LD3", "LD1"}));
+    ASSERT_EQ(Names(lds), (Texts{"LD1", "LD2", "LD3", "LD_4"}));
     const URI_Ref copy = lds[3];
     EXPECT_EQ(Get(copy, "cim:Naming.description"), "保护");
     std::vector<URI_Ref> nodes = Along(copy, "sec:LDevice.LNodes");
@@ -124,7 +125,7 @@ TEST_F(PasteTest, ANodeOfASharedTypeTakesItsDoisAndTheDaisThatNameAnAttribute) {
     Set(q, "cim:Naming.description", "品质");
     CopyPaste(x.ptoc1, x.lln0);
     std::vector<URI_Ref> nodes = Along(x.ld1, "sec:LDevice.LNodes");
-    ASSERT_EQ(Names(nodes), (Texts{"LLN0", "PTOC1", "PTOC1"}));
+    ASSERT_EQ(Names(nodes), (Texts{"LLN0", "PTOC1", "PTOC2"}));
     const URI_Ref copy = nodes[2];
     EXPECT_EQ(First(copy, "sec:LNode.LNodeType"), m.p1Ptoc);
     std::vector<URI_Ref> dois = Along(copy, "sec:LNode.DOIs");
@@ -285,14 +286,14 @@ TEST_F(PasteTest, TheSettingGroupTreeIsCopiedAndTheSourceKeepsItsOwn) {
 
 TEST_F(PasteTest, TypesGoLastInTheTargetsPackageAndADoLastInItsLNodeType) {
     CopyPaste(x.pkgAv, x.pkgAv);
-    EXPECT_EQ(Names(Along(x.pkg, "sec:TypePackage.DATypes")), (Texts{"P1_AV", "P1_AV"}));
+    EXPECT_EQ(Names(Along(x.pkg, "sec:TypePackage.DATypes")), (Texts{"P1_AV", "P1_AV2"}));
     CopyPaste(x.pkgInc, x.pkgInc);
-    EXPECT_EQ(Names(Along(x.pkg, "sec:TypePackage.DOTypes")), (Texts{"P1_INC", "P1_INC"}));
+    EXPECT_EQ(Names(Along(x.pkg, "sec:TypePackage.DOTypes")), (Texts{"P1_INC", "P1_INC2"}));
     // An LN type onto its package and onto a type of it.
     CopyPaste(x.pkgLln0, x.pkg);
     CopyPaste(x.pkgLln0, x.pkgLln0);
     std::vector<URI_Ref> lnTypes = Along(x.pkg, "sec:TypePackage.LNodeTypes");
-    ASSERT_EQ(Names(lnTypes), (Texts{"P1_LLN0", "P1_LLN0", "P1_LLN0"}));
+    ASSERT_EQ(Names(lnTypes), (Texts{"P1_LLN0", "P1_LLN02", "P1_LLN03"}));
     EXPECT_EQ(Names(Along(lnTypes[2], "sec:LNodeType.DOs")), Texts{"Mod"});
 
     // A DO onto a DO: last in that DO's LNodeType, though its source is first.
@@ -376,7 +377,58 @@ TEST_F(PasteTest, ACopiedLln0IsRefusedWhereTheDeviceHasOneAndNothingIsMade) {
     CopyPaste(x.lln0, x.mmxu1);
     CopyPaste(x.ptoc1, x.lln0);
     EXPECT_EQ(Names(Along(x.ld2, "sec:LDevice.LNodes")), (Texts{"MMXU1", "LLN0"}));
-    EXPECT_EQ(Names(Along(x.ld1, "sec:LDevice.LNodes")), (Texts{"LLN0", "PTOC1", "PTOC1"}));
+    EXPECT_EQ(Names(Along(x.ld1, "sec:LDevice.LNodes")), (Texts{"LLN0", "PTOC1", "PTOC2"}));
+}
+
+TEST_F(PasteTest, ANameTakenWhereTheCopyGoesGivesTheFirstFreeNumberAndTheStatusLineSaysSo) {
+    // The status texts of one paste.
+    auto pasteSays = [&](const URI_Ref& source, const URI_Ref& target) {
+        CopyPaste(source, target);
+        Texts texts;
+        for (const Struct_UiCall& call : ui.CallsOf(Enum_UiCall::StatusText)) texts.push_back(call.sText);
+        return texts;
+    };
+    // A node into its own device: after the class's two other nodes comes
+    // 3, which the prefix A has, so 4.
+    Set(x.ptoc1, "sec:LNode.prefix", "A");
+    Set(x.ptoc1, "cim:Naming.name", "APTOC1");
+    const URI_Ref third = MakeLNode(x.ld1, "A", "PTOC", "3", 3, m.p1Ptoc);
+    EXPECT_EQ(pasteSays(x.ptoc1, third), Texts{"逻辑节点APTOC1已存在，新逻辑节点命名为APTOC4"});
+    std::vector<URI_Ref> nodes = Along(x.ld1, "sec:LDevice.LNodes");
+    ASSERT_EQ(Names(nodes), (Texts{"LLN0", "APTOC1", "APTOC3", "APTOC4"}));
+    EXPECT_EQ(Get(nodes[3], "sec:LNode.lnInst"), "4");
+    EXPECT_EQ(Get(nodes[3], "sec:LNode.prefix"), "A");
+    // Prefix, class and instance count, not the name: "BPTOC1" stands for
+    // CPTOC1, the fifth of its class.
+    const URI_Ref other = MakeLNode(x.ld1, "B", "PTOC", "1", 5, m.p1Ptoc);
+    Set(other, "sec:LNode.prefix", "C");
+    EXPECT_EQ(pasteSays(other, x.ptoc1), Texts{"逻辑节点CPTOC1已存在，新逻辑节点命名为CPTOC5"});
+    // A free name is kept, silently: into another device, and of another prefix.
+    EXPECT_TRUE(pasteSays(x.ptoc1, x.mmxu1).empty());
+    Set(x.ptoc1, "sec:LNode.prefix", "D");
+    Set(x.ptoc1, "cim:Naming.name", "DPTOC1");
+    EXPECT_TRUE(pasteSays(x.ptoc1, x.mmxu1).empty());
+    EXPECT_EQ(Names(Along(x.ld2, "sec:LDevice.LNodes")), (Texts{"MMXU1", "APTOC1", "DPTOC1"}));
+
+    // A type into the package of its name: the name and the first free
+    // number from 2; into a package without that name, its own.
+    Set(x.pkgInc, "cim:Naming.name", "P1_X");
+    MakeDOType(x.pkg, "P1_X2", 2);
+    EXPECT_EQ(pasteSays(x.pkgInc, x.pkgInc), Texts{"DO类型P1_X已存在，新类型命名为P1_X3"});
+    EXPECT_EQ(pasteSays(x.pkgAv, x.pkgAv), Texts{"DA类型P1_AV已存在，新类型命名为P1_AV2"});
+    EXPECT_EQ(pasteSays(x.pkgLln0, x.pkgLln0), Texts{"LN类型P1_LLN0已存在，新类型命名为P1_LLN02"});
+    EXPECT_EQ(Names(Along(x.pkg, "sec:TypePackage.DOTypes")), (Texts{"P1_X", "P1_X2", "P1_X3"}));
+    Icd2Model y = BuildIcd2();
+    EXPECT_TRUE(pasteSays(x.pkgLln0, y.pkg).empty());
+    EXPECT_EQ(Names(Along(y.pkg, "sec:TypePackage.LNodeTypes")), Texts{"P1_LLN0"});
+
+    // A device into its own IED: "LD_" and the first free number from its
+    // place; into another ICD's IED it keeps its name.
+    Set(x.ld3, "cim:Naming.name", "LD_4");
+    EXPECT_EQ(pasteSays(x.ld1, x.ld2), Texts{"逻辑装置LD1已存在，新逻辑装置命名为LD_5"});
+    EXPECT_EQ(Names(Along(x.ied, "sec:IED.Servers/sec:Server.LDevices")), (Texts{"LD1", "LD2", "LD_4", "LD_5"}));
+    EXPECT_TRUE(pasteSays(x.ld1, y.lda).empty());
+    EXPECT_EQ(Names(Along(y.server, "sec:Server.LDevices")), (Texts{"LDA", "LD1"}));
 }
 
 TEST_F(PasteTest, ACreationFailingAnywhereTakesBackTheWholePaste) {

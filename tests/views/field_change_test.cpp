@@ -220,6 +220,58 @@ TEST_F(FieldChange, NamesAndTheirParts) {
     EXPECT_EQ(refresh, 2);
 }
 
+TEST_F(FieldChange, NamePartsAnSclFileCannotHoldAreRefusedAndTheOldValueKept) {
+    Set(icd.lnPtoc, "sec:LNode.prefix", "A");
+    Set(icd.lnPtoc, "sec:LNode.lnInst", "1");
+    Set(icd.lnPtoc, "cim:Naming.name", "APTOC1");
+    const CString badInst = "逻辑节点实例号必须是1到12位数字！";
+    const CString badPrefix = "逻辑节点前缀必须以字母开头，只含字母、数字和下划线，最多11个字符！";
+    const CString badLd = "逻辑装置名必须以字母或数字开头，只含字母、数字和下划线，最多64个字符！";
+    const CString ldName = Get(icd.ldA, "cim:Naming.name");
+    struct Case {
+        URI_Ref rsc;
+        const char* field;
+        CString value;
+        const CString& message;
+    };
+    const Case refused[] = {
+        {icd.lnPtoc, "sec:LNode.lnInst", "abc", badInst},
+        {icd.lnPtoc, "sec:LNode.lnInst", "", badInst},
+        {icd.lnPtoc, "sec:LNode.lnInst", "1a", badInst},
+        {icd.lnPtoc, "sec:LNode.lnInst", "1234567890123", badInst},
+        {icd.lnLLN0, "sec:LNode.lnInst", "abc", badInst},
+        {icd.lnPtoc, "sec:LNode.prefix", "1A", badPrefix},
+        {icd.lnPtoc, "sec:LNode.prefix", "A-B", badPrefix},
+        {icd.lnPtoc, "sec:LNode.prefix", "过流", badPrefix},
+        {icd.lnPtoc, "sec:LNode.prefix", "ABCDEFGHIJKL", badPrefix},
+        {icd.ldA, "cim:Naming.name", "LD 1", badLd},
+        {icd.ldA, "cim:Naming.name", "_LD1", badLd},
+        {icd.ldA, "cim:Naming.name", "保护", badLd},
+        {icd.ldA, "cim:Naming.name", "", badLd},
+        {icd.ldA, "cim:Naming.name", CString(std::string(65, 'L')), badLd},
+    };
+    for (const Case& c : refused) {
+        ui.ClearCalls();
+        EXPECT_FALSE(Change(c.rsc, c.field, c.value)) << c.field << " " << c.value;
+        EXPECT_EQ(ui.Messages(), std::vector<CString>{c.message}) << c.value;
+    }
+    EXPECT_EQ(Get(icd.lnPtoc, "sec:LNode.prefix"), "A");
+    EXPECT_EQ(Get(icd.lnPtoc, "sec:LNode.lnInst"), "1");
+    EXPECT_EQ(Get(icd.lnPtoc, "cim:Naming.name"), "APTOC1");
+    EXPECT_EQ(Get(icd.ldA, "cim:Naming.name"), ldName);
+
+    // The longest and the shortest values the patterns allow are taken; an
+    // LLN0 writes no instance and may have none.
+    ui.ClearCalls();
+    EXPECT_TRUE(Change(icd.lnPtoc, "sec:LNode.lnInst", "123456789012"));
+    EXPECT_EQ(Get(icd.lnPtoc, "cim:Naming.name"), "APTOC123456789012");
+    EXPECT_TRUE(Change(icd.lnPtoc, "sec:LNode.prefix", "Ab_1234567x"));
+    EXPECT_TRUE(Change(icd.lnPtoc, "sec:LNode.prefix", ""));
+    EXPECT_TRUE(Change(icd.lnLLN0, "sec:LNode.lnInst", ""));
+    EXPECT_TRUE(Change(icd.ldA, "cim:Naming.name", "1_" + CString(std::string(62, 'L'))));
+    EXPECT_TRUE(ui.Messages().empty());
+}
+
 TEST_F(FieldChange, TheStandardReferenceAndOrderNumbers) {
     EXPECT_FALSE(Change(m.stdPkg, "sec:TypePackage.ref", "http://x"));
     EXPECT_EQ(ui.Messages(), std::vector<CString>{"该引用标识不能修改！"});

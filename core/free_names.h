@@ -1,0 +1,27 @@
+// Names for new resources where the name their rule gives is taken: the
+// first free number, and the status-line text that says which name was
+// taken and which one the new resource has instead.
+#pragma once
+
+#include <functional>
+
+#include "core/kiln_main.h"
+
+namespace kiln::core {
+
+// The first number from `first` on that `taken` does not claim.
+int FirstFreeNumber(int first, const std::function<bool(int)>& taken);
+
+// Shows on the status line "<what><wanted>已存在，新<newWhat>命名为<given>".
+void SayNameTaken(CKiln_Main& app, const CString& what, const CString& wanted, const CString& newWhat,
+                  const CString& given);
+
+// The name for a new LN, DO or DA type (`typeClass` "sec:LNodeType" ...) of
+// the package: `wanted` when no other type of that class in the package has
+// it, else the first free of wanted + "2", "3", ..., said on the status line
+// ("LN类型P_GGIO已存在，新类型命名为P_GGIO2"). `made`, the new type itself
+// when it exists already, does not count.
+CString FreeTypeName(CKiln_Main& app, const URI_Ref& package, const CString& typeClass, const CString& wanted,
+                     const URI_Ref& made = URI_Ref());
+
+}  // namespace kiln::core
