@@ -151,8 +151,8 @@ TreeDiffRules MakeRules() {
     return r;
 }
 
-// The kind and id of each type the IED's logical devices use, following the
-// references from the nodes' types down to enumerations.
+}  // namespace
+
 std::set<std::string> UsedTypes(const pugi::xml_node& ied, const pugi::xml_node& templates) {
     std::map<std::string, pugi::xml_node> types;
     for (pugi::xml_node t = templates.first_child(); t; t = t.next_sibling())
@@ -188,8 +188,6 @@ std::set<std::string> UsedTypes(const pugi::xml_node& ied, const pugi::xml_node&
     return used;
 }
 
-}  // namespace
-
 const std::vector<AllowedLoss>& AllowedLosses() {
     static const std::vector<AllowedLoss> rows = [] {
         std::vector<AllowedLoss> out = {
@@ -212,6 +210,8 @@ const std::vector<AllowedLoss>& AllowedLosses() {
             {"IED/KDC", "", "no `KDC` of the IED"},
             {"DA/ProtNs", "", "no `ProtNs` of a data attribute or data type"},
             {"DAType/ProtNs", "", "no `ProtNs` of a data attribute or data type"},
+            {"LN0/SCLControl", "", "no `SCLControl` of a first-edition LN0"},
+            {"AccessPoint/ServerAt", "", "no access point without a server"},
         };
         for (const char* a : kBindingAttributes) out.push_back({"ExtRef", a, "no binding attributes of inputs"});
         return out;
