@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "export/kiln_export.h"
+#include "import/unkept_content.h"
 #include "tests/host/kiln_program.h"
 
 namespace kiln::test {
@@ -43,10 +44,6 @@ const DefaultRow kDefaults[] = {
     {"DA", "valKind", "Set"}, {"DA", "count", "0"}, {"DA", "valImport", "false"},
     {"BDA", "valKind", "Set"}, {"BDA", "count", "0"}, {"BDA", "valImport", "false"},
 };
-
-// The binding attributes of an input (ExtRef) the import keeps no place for.
-const char* const kBindingAttributes[] = {"serviceType", "srcLDInst", "srcPrefix", "srcLNClass", "srcLNInst",
-                                          "srcCBName",   "pServT",    "pLN",       "pDO",        "pDA"};
 
 std::string LocalName(const pugi::xml_node& el) { return QualifiedName(el, nullptr, kSclNs); }
 
@@ -213,7 +210,9 @@ const std::vector<AllowedLoss>& AllowedLosses() {
             {"LN0/SCLControl", "", "no `SCLControl` of a first-edition LN0"},
             {"AccessPoint/ServerAt", "", "no access point without a server"},
         };
-        for (const char* a : kBindingAttributes) out.push_back({"ExtRef", a, "no binding attributes of inputs"});
+        // The binding attributes of an input, as the import's own table names them.
+        for (const kiln::import::UnkeptAttribute& a : kiln::import::UnkeptAttributes())
+            if (std::string(a.element) == "ExtRef") out.push_back({"ExtRef", a.attribute, "no binding attributes of inputs"});
         return out;
     }();
     return rows;
