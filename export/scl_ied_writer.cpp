@@ -205,6 +205,10 @@ bool CKiln_Export::Export_LDevice(CKiln_Main* pMain, const XmlNode& parent, CBas
     }
     for (const URI_Ref& n : order)
         if (!Export_LNode(element, pMain, xml, n)) return false;
+    // The access control the device's file gave it, after its nodes.
+    const CString accessControl = Attr(pMain, ld, "sec:LDevice.accessControl");
+    if (!accessControl.IsEmpty() && !xml.Write_NodeValueString_withCreate(element, "AccessControl", accessControl))
+        return false;
     return true;
 }
 

@@ -96,6 +96,15 @@ bool CKiln_Import::Import_LDevice(CKiln_Main* app, URI_Ref ied, XmlNode node, CS
     if (ReadAttr(node, "desc", desc)) app->DocMtd_Modify_attribute_value(ld, "cim:Naming.description", desc);
     CString ownName;
     if (ReadAttr(node, "ldName", ownName)) app->DocMtd_Modify_attribute_value(ld, "sec:LDevice.ldName", ownName);
+    // The access control of the device, as the text the file gave it (what
+    // other namespaces add within it is reported with the rest of theirs).
+    for (const XmlNode& control : Children(node, "AccessControl")) {
+        CString text;
+        for (pugi::xml_node t = control.PugiNode().first_child(); t; t = t.next_sibling())
+            if (t.type() == pugi::node_pcdata || t.type() == pugi::node_cdata) text += t.value();
+        app->DocMtd_Modify_attribute_value(ld, "sec:LDevice.accessControl", text);
+        break;
+    }
     const CString ldName = iedName + inst;
     Import_LNode(app, ld, ln0, "1", URI_Ref(), URI_Ref(), ldName, false);
     long i = 0;

@@ -15,29 +15,56 @@
 #include <vector>
 
 #include "import/import_util.h"
+#include "import/unkept_content.h"
 
 using kiln::import::Dec;
+using kiln::import::ReportedBy;
+using kiln::import::UnkeptAttribute;
+using kiln::import::UnkeptElement;
+
+namespace kiln::import {
+
+// Elements the model keeps nothing of: free texts and tools' private
+// elements anywhere, the services of the IED and its access points, GOOSE
+// and sampled-value control blocks, the security and key-distribution
+// settings of an access point and its IED, the server's predefined
+// associations, the protocol namespaces of a data attribute or type and the
+// first edition's SCL control block; an access point's own logical nodes
+// and the reference of an access point to another's server are named with
+// the access points.
+constexpr UnkeptElement kUnkeptElements[] = {
+    {"*", "Private", ReportedBy::UnkeptPass},          {"*", "Text", ReportedBy::UnkeptPass},
+    {"IED", "Services", ReportedBy::UnkeptPass},       {"AccessPoint", "Services", ReportedBy::UnkeptPass},
+    {"*", "GSEControl", ReportedBy::UnkeptPass},       {"*", "SampledValueControl", ReportedBy::UnkeptPass},
+    {"AccessPoint", "GOOSESecurity", ReportedBy::UnkeptPass},
+    {"AccessPoint", "SMVSecurity", ReportedBy::UnkeptPass},
+    {"Server", "Association", ReportedBy::UnkeptPass}, {"IED", "KDC", ReportedBy::UnkeptPass},
+    {"DA", "ProtNs", ReportedBy::UnkeptPass},          {"DAType", "ProtNs", ReportedBy::UnkeptPass},
+    {"LN0", "SCLControl", ReportedBy::UnkeptPass},
+    {"AccessPoint", "LN", ReportedBy::IedReader},      {"AccessPoint", "ServerAt", ReportedBy::IedReader},
+};
+
+// Attributes the model keeps no place for: the description of an element
+// Inputs, the attributes of an input that bind it to its source, and the
+// early first-edition report option `segmentation`.
+constexpr UnkeptAttribute kUnkeptAttributes[] = {
+    {"Inputs", "desc", ReportedBy::UnkeptPass},           {"ExtRef", "serviceType", ReportedBy::UnkeptPass},
+    {"ExtRef", "srcLDInst", ReportedBy::UnkeptPass},      {"ExtRef", "srcPrefix", ReportedBy::UnkeptPass},
+    {"ExtRef", "srcLNClass", ReportedBy::UnkeptPass},     {"ExtRef", "srcLNInst", ReportedBy::UnkeptPass},
+    {"ExtRef", "srcCBName", ReportedBy::UnkeptPass},      {"ExtRef", "pServT", ReportedBy::UnkeptPass},
+    {"ExtRef", "pLN", ReportedBy::UnkeptPass},            {"ExtRef", "pDO", ReportedBy::UnkeptPass},
+    {"ExtRef", "pDA", ReportedBy::UnkeptPass},            {"OptFields", "segmentation", ReportedBy::RcbReader},
+};
+
+std::span<const UnkeptElement> UnkeptElements() { return kUnkeptElements; }
+std::span<const UnkeptAttribute> UnkeptAttributes() { return kUnkeptAttributes; }
+
+}  // namespace kiln::import
 
 namespace {
 
 constexpr const char* kSclNs = "http://www.iec.ch/61850/2003/SCL";
 constexpr const char* kZsclNs = "http://kiln.local/Zel/2007/zScl";
-
-// The attributes of an input that bind it to its source; the model keeps
-// none of them.
-const char* const kBindingAttributes[] = {"serviceType", "srcLDInst", "srcPrefix", "srcLNClass", "srcLNInst",
-                                          "srcCBName",   "pServT",    "pLN",       "pDO",        "pDA"};
-
-// Elements the model keeps nothing of, by the kind of their parent: the
-// security and key-distribution settings of an access point and its IED,
-// the server's predefined associations and the protocol namespaces of a
-// data attribute or type.
-const char* const kWholeElements[][2] = {{"AccessPoint", "GOOSESecurity"}, {"AccessPoint", "SMVSecurity"},
-                                         {"Server", "Association"},       {"IED", "KDC"},
-                                         {"DA", "ProtNs"},                {"DAType", "ProtNs"}};
-
-// Attributes the model keeps no place for, by element kind.
-const char* const kUnkeptAttributes[][2] = {{"Inputs", "desc"}};
 
 // A "where" text names at most this many steps above what it reports.
 constexpr int kWhereSteps = 12;
@@ -65,12 +92,12 @@ CString LocalOf(const char* qname) { return CString(LocalName(qname)); }
 // passed over without their names being compared one by one.
 bool ReportedKind(const char* local) {
     auto is = [local](const char* k) { return k[0] == local[0] && std::strcmp(k, local) == 0; };
-    for (const char* k : {"Private", "Services", "Text", "DOI", "SDI", "GSEControl", "SampledValueControl", "LN", "ExtRef"})
+    for (const char* k : {"DOI", "SDI"})
         if (is(k)) return true;
-    for (const auto& whole : kWholeElements)
-        if (is(whole[1])) return true;
-    for (const auto& unkept : kUnkeptAttributes)
-        if (is(unkept[0])) return true;
+    for (const UnkeptElement& row : kiln::import::UnkeptElements())
+        if (is(row.element)) return true;
+    for (const UnkeptAttribute& row : kiln::import::UnkeptAttributes())
+        if (row.by == ReportedBy::UnkeptPass && is(row.element)) return true;
     return false;
 }
 
@@ -188,6 +215,28 @@ void CKiln_Import::Report_UnkeptContent(const XmlNode& rootNode, const XmlNode& 
         }
     };
 
+    // The warning of an element not kept at all: its kind and what names it.
+    auto warnWhole = [&](const pugi::xml_node& el, const CString& kind, const CString& parentKind,
+                         const CString& where) {
+        if (kind == "Private") {
+            const CString type = Attr(el, "type");
+            warn("Private:" + type, where + "下的Private(type=" + type + ")未导入");
+        } else if (kind == "Services" && parentKind == "IED") {
+            warn("Services", "IED:" + iedName + "的Services未导入");
+        } else if (kind == "Services" || kind == "Text") {
+            warn(kind, where + "下的" + kind + "未导入");
+        } else if (kind == "GSEControl" || kind == "SampledValueControl") {
+            const CString name = Attr(el, "name");
+            warn(kind + ":" + name, where + "下的" + (kind == "GSEControl" ? "GOOSE" : "采样值") + "控制块" + kind +
+                                        ":" + name + "未导入");
+        } else {
+            const CString step = kind == "KDC"      ? kind + ":" + Attr(el, "iedName") + "/" + Attr(el, "apName")
+                                 : kind == "ProtNs" ? kind + ":" + CString(el.child_value())
+                                                    : StepOf(el);
+            warn(step, where + "下的" + step + "未导入");
+        }
+    };
+
     // Reports what the model keeps nothing of at an element; true when the
     // walk is not to go into it (reported whole, or another reader's).
     auto reportWhole = [&](const pugi::xml_node& el, const pugi::xml_node& top) {
@@ -201,61 +250,33 @@ void CKiln_Import::Report_UnkeptContent(const XmlNode& rootNode, const XmlNode& 
         }
         if (!ReportedKind(LocalName(qname))) return false;  // the plain case: nothing below applies
         const CString kind = LocalOf(qname), parentKind = LocalOf(el.parent().name());
-        if (kind == "Private") {
-            const CString type = Attr(el, "type");
-            warn("Private:" + type, where() + "下的Private(type=" + type + ")未导入");
+        for (const UnkeptElement& row : kiln::import::UnkeptElements()) {
+            if (kind != row.element || (std::strcmp(row.parent, "*") != 0 && parentKind != row.parent)) continue;
+            if (row.by == ReportedBy::UnkeptPass) warnWhole(el, kind, parentKind, where());
             return true;
         }
-        if (kind == "Services" && parentKind == "IED") {
-            warn("Services", "IED:" + iedName + "的Services未导入");
-            return true;
+        // Unkept attributes; those binding an input are named together.
+        CString bound;
+        for (const UnkeptAttribute& row : kiln::import::UnkeptAttributes()) {
+            if (row.by != ReportedBy::UnkeptPass || kind != row.element || !el.attribute(row.attribute)) continue;
+            if (kind == "ExtRef")
+                bound += (bound.IsEmpty() ? "" : ",") + CString(row.attribute);
+            else
+                warn(kind + "@" + row.attribute, WhereOf(el, top) + "的属性" + row.attribute + "未导入");
         }
-        if (kind == "Services" && parentKind == "AccessPoint") {
-            warn("Services", where() + "下的Services未导入");
-            return true;
+        if (!bound.IsEmpty()) {
+            CString id = Attr(el, "intAddr");
+            if (id.IsEmpty())
+                id = Attr(el, "iedName") + Attr(el, "ldInst") + "/" + Attr(el, "prefix") + Attr(el, "lnClass") +
+                     Attr(el, "lnInst") + "." + Attr(el, "doName");
+            warn("ExtRef:" + id, where() + "下的ExtRef:" + id + "的绑定属性" + bound + "未导入");
         }
-        if (kind == "Text") {
-            warn("Text", where() + "下的Text未导入");
-            return true;
-        }
-        for (const auto& [parent, child] : kWholeElements)
-            if (kind == child && parentKind == parent) {
-                const CString step = kind == "KDC" ? kind + ":" + Attr(el, "iedName") + "/" + Attr(el, "apName")
-                                     : kind == "ProtNs" ? kind + ":" + CString(el.child_value())
-                                                        : StepOf(el);
-                warn(step, where() + "下的" + step + "未导入");
-                return true;
-            }
-        for (const auto& [owner, attr] : kUnkeptAttributes)
-            if (kind == owner && el.attribute(attr))
-                warn(kind + "@" + attr, WhereOf(el, top) + "的属性" + attr + "未导入");
         // An SDI with no DAI below it is not kept; the walk goes on into it
         // for what else it holds, the SDIs within it not named again.
         if (kind == "DOI") markSdisWithDai(el);
         if (kind == "SDI" && !sdisWithDai.count(el) && (parentKind != "SDI" || sdisWithDai.count(el.parent()))) {
             const CString step = StepOf(el);
             warn(step, where() + "下的" + step + "(其下无DAI)未导入");
-        }
-        if (kind == "GSEControl" || kind == "SampledValueControl") {
-            const CString name = Attr(el, "name");
-            warn(kind + ":" + name,
-                 where() + "下的" + (kind == "GSEControl" ? "GOOSE" : "采样值") + "控制块" + kind + ":" + name + "未导入");
-            return true;
-        }
-        // Nodes directly under an access point are reported with the access
-        // points.
-        if (kind == "LN" && parentKind == "AccessPoint") return true;
-        if (kind == "ExtRef") {
-            CString bound;
-            for (const char* attr : kBindingAttributes)
-                if (el.attribute(attr)) bound += (bound.IsEmpty() ? "" : ",") + CString(attr);
-            if (!bound.IsEmpty()) {
-                CString id = Attr(el, "intAddr");
-                if (id.IsEmpty())
-                    id = Attr(el, "iedName") + Attr(el, "ldInst") + "/" + Attr(el, "prefix") + Attr(el, "lnClass") +
-                         Attr(el, "lnInst") + "." + Attr(el, "doName");
-                warn("ExtRef:" + id, where() + "下的ExtRef:" + id + "的绑定属性" + bound + "未导入");
-            }
         }
         return false;
     };

@@ -54,6 +54,30 @@ TEST_F(MakerFilesTest, AFirstEditionRelayWithItsValuesReportsAndChineseTexts) {
     EXPECT_EQ(Members(pkg, "sec:TypePackage.LNodeTypes").size(), 6u);
 }
 
+TEST_F(MakerFilesTest, AFirstEditionSclControlBlockIsReported) {
+    // The second edition has no SCL control block: the model keeps none and
+    // the report names it where it stood.
+    const URI_Ref icd = Import("ed1_feeder_terminal_scl_control.icd", 0, 2);
+    ASSERT_TRUE(icd.IsSet());
+    EXPECT_EQ(SavedReport(),
+              (std::vector<ReportEntry>{
+                  {"other_error", "警告：ICD文件:  Services", "IED:FT320的Services未导入"},
+                  {"other_error", "警告：ICD文件:  SCLControl",
+                   "IED:FT320/AccessPoint:S1/Server/LDevice:LD0/LN0下的SCLControl未导入"}}));
+    // What stands beside it in LN0 is kept.
+    const URI_Ref lln0 = Node(DeviceOf(icd, "LD0"), "LLN0");
+    EXPECT_EQ(Get(Target(lln0, "sec:LNode.SGCB"), "sec:SGCB.numOfSG"), "4");
+    EXPECT_EQ(NamesOf(Members(lln0, "sec:LNode.RCBs")), std::vector<CString>{"brcbEvent"});
+}
+
+TEST_F(MakerFilesTest, ASecondEditionDevicesAccessControlIsKeptAsItsText) {
+    // Nothing the model has no place for: the import says it succeeded.
+    const URI_Ref icd = Import("ed2_transformer_relay_access_control.icd", 0, 0);
+    ASSERT_TRUE(icd.IsSet());
+    EXPECT_EQ(Get(DeviceOf(icd, "PROT"), "sec:LDevice.accessControl"),
+              "RBAC;roles=VIEWER,OPERATOR,ENGINEER,SECADM;profile=IEC62351-8");
+}
+
 TEST_F(MakerFilesTest, ASecondEditionBayControllerReportsWhatItCannotTake) {
     // The report client is a gateway outside the file: kept as the file
     // names it, nothing lost and so nothing reported. What the model has no

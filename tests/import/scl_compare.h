@@ -4,6 +4,7 @@
 // defaults), with the losses the README names as left out allowed.
 #pragma once
 
+#include <set>
 #include <string>
 #include <vector>
 
@@ -36,6 +37,10 @@ const TreeDiffRules& SclRules();
 // The IED an ICD import takes from the file: the first that has a Server,
 // else the first one.
 pugi::xml_node ImportedIed(const pugi::xml_node& scl);
+
+// The kind and id ("DOType:Pos") of each type the IED's logical devices
+// use, following the references from the nodes' types down to enumerations.
+std::set<std::string> UsedTypes(const pugi::xml_node& ied, const pugi::xml_node& templates);
 
 // Compares the exported file's root with the source's: the IED, the types
 // it uses (by id after following references; a type the output adds is a
