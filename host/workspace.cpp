@@ -55,15 +55,18 @@ bool HasManifest(const fs::path& root) {
     return fs::is_regular_file(root / kDocumentFolder / kManifestFile, ec);
 }
 
-// A folder with Template/ or the document folder but no manifest: a
-// workspace whose making stopped half-way. Init and run say the same, and
-// name what to remove.
-bool HalfMade(const fs::path& root, std::string& error) {
+// A folder with the document folder but no manifest, or with Template/ and
+// a lock file (`hadLockFile`: there before this kiln came), which an init
+// makes first: a workspace whose making stopped half-way. Init and run say
+// the same, and name what to remove.
+bool HalfMade(const fs::path& root, bool hadLockFile, std::string& error) {
     std::error_code ec;
+    const fs::path docFolder = root / kDocumentFolder;
+    const fs::path tmplFolder = root / "Template";
+    if (!fs::exists(docFolder, ec) && !(hadLockFile && fs::exists(tmplFolder, ec))) return false;
     std::string made;
-    for (const fs::path& p : {root / kDocumentFolder, root / "Template"})
+    for (const fs::path& p : {docFolder, tmplFolder})
         if (fs::exists(p, ec)) made += (made.empty() ? "" : " and ") + p.string();
-    if (made.empty()) return false;
     error = root.string() + " holds a half-made workspace: " + (root / kDocumentFolder / kManifestFile).string() +
             " is missing; remove " + made + " (or the whole folder) and run kiln init " + root.string() + " again";
     return true;
@@ -76,8 +79,8 @@ std::string InitAtWork(const fs::path& root, const std::string& holder) {
 
 // The steps of an init on the locked folder `root`; `made` receives what
 // they made, for a failure to remove.
-bool MakeWorkspace(const fs::path& root, const Installation& inst, Transcript& out, std::vector<fs::path>& made,
-                   std::string& error) {
+bool MakeWorkspace(const fs::path& root, bool hadLockFile, const Installation& inst, Transcript& out,
+                   std::vector<fs::path>& made, std::string& error) {
     std::error_code ec;
     const fs::path docFolder = root / kDocumentFolder;
     const fs::path tmplFolder = root / "Template";
@@ -85,7 +88,11 @@ bool MakeWorkspace(const fs::path& root, const Installation& inst, Transcript& o
         error = root.string() + " already holds a workspace (" + (docFolder / kManifestFile).string() + " exists)";
         return false;
     }
-    if (HalfMade(root, error)) return false;
+    if (HalfMade(root, hadLockFile, error)) return false;
+    if (fs::exists(tmplFolder, ec)) {
+        error = root.string() + " already holds a workspace (" + tmplFolder.string() + " exists)";
+        return false;
+    }
     made.push_back(tmplFolder);
     int files = 0;
     if (!CopyTemplates(inst.TemplateDir(), tmplFolder, files, error)) return false;
@@ -160,7 +167,7 @@ bool InitWorkspace(const std::string& dir, const Installation& inst, Transcript&
         return false;
     }
     std::vector<fs::path> made;
-    if (MakeWorkspace(root, inst, out, made, error)) return true;
+    if (MakeWorkspace(root, !lock.MadeFile(), inst, out, made, error)) return true;
     // A failed init removes, while it holds the lock, only what it made: the
     // folder too when it made it and nothing else came into it meanwhile.
     for (auto it = made.rbegin(); it != made.rend(); ++it) fs::remove_all(*it, ec);
@@ -192,7 +199,7 @@ bool FindDocumentFolder(const std::string& dir, std::string& docFolder, std::str
         }
     }
     if (!HasManifest(root)) {
-        if (!HalfMade(root, error))
+        if (!HalfMade(root, fs::exists(root / kLockFile, ec), error))
             error = root.string() + " is not a workspace: " + (folder / kManifestFile).string() +
                     " is missing (make one with kiln init DIR)";
         return false;
