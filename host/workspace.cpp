@@ -170,8 +170,10 @@ bool InitWorkspace(const std::string& dir, const Installation& inst, Transcript&
     if (MakeWorkspace(root, !lock.MadeFile(), inst, out, made, error)) return true;
     // A failed init removes, while it holds the lock, only what it made: the
     // folder too when it made it and nothing else came into it meanwhile.
+    // The lock file it made stays when another kiln has made a workspace
+    // there since (the file is the workspace's now).
     for (auto it = made.rbegin(); it != made.rend(); ++it) fs::remove_all(*it, ec);
-    if (lock.MadeFile()) fs::remove(root / kLockFile, ec);
+    if (lock.MadeFile() && !HasManifest(root)) fs::remove(root / kLockFile, ec);
     if (madeRoot) fs::remove(root, ec);  // an empty folder only
     lock.Release();
     return false;

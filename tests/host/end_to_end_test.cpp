@@ -351,3 +351,33 @@ TEST_F(HostEndToEnd, AnInitAtWorkOrStoppedHalfWayIsNamed) {
     fs::remove_all(d / "Template");
     EXPECT_EQ(Kiln(m_dir, "init '" + d.string() + "'").status, 0);
 }
+
+// Two inits of one new folder started together, many times: one makes the
+// workspace, the other names it at work or finds its workspace, and the
+// workspace stays whole.
+TEST_F(HostEndToEnd, TwoInitsAtOnceMakeOneWorkspace) {
+    for (int trial = 0; trial < 4; ++trial) {
+        const std::string d = m_dir.str("two" + std::to_string(trial));
+        std::string cmd;
+        for (int k = 0; k < 2; ++k) {
+            const std::string tag = m_dir.str("init" + std::to_string(k));
+            cmd += "(" + std::string("KILN_HOME='") + KILN_SOURCE_DIR + "' '" + KILN_BINARY + "' init '" + d +
+                   "' < /dev/null > '" + tag + ".out' 2>&1; echo $? > '" + tag + ".rc') & ";
+        }
+        ASSERT_EQ(std::system((cmd + "wait").c_str()), 0);
+        int made = 0;
+        for (int k = 0; k < 2; ++k) {
+            const std::string tag = m_dir.str("init" + std::to_string(k));
+            const int rc = std::stoi(ReadFile(tag + ".rc"));
+            const std::string out = ReadFile(tag + ".out");
+            made += rc == 0;
+            if (rc != 0)
+                EXPECT_TRUE(Has(out, ") is making a workspace in " + d + "; nothing was changed") ||
+                            Has(out, d + " already holds a workspace"))
+                    << out;
+        }
+        EXPECT_EQ(made, 1) << trial;
+        CBase_CimDoc doc;
+        EXPECT_TRUE(doc.Open((d + "/" + kDocumentFolder).c_str())) << doc.LastError();
+    }
+}
