@@ -87,7 +87,6 @@ bool WorkspaceLock::Acquire(const std::string& root, std::string& error, std::st
             ::fcntl(fd, F_SETLK, &owner);  // only for the message of others
             m_fd = fd;
             m_madeFile = made;
-            m_path = path;
             return true;
         }
         ::close(fd);
@@ -106,9 +105,8 @@ std::string LockHolder(const std::string& root) {
     return who;
 }
 
-void WorkspaceLock::Release(bool removeFile) {
+void WorkspaceLock::Release() {
     if (m_fd < 0) return;
-    if (removeFile) ::unlink(m_path.c_str());
     ::close(m_fd);  // closing drops the lock
     m_fd = -1;
     m_madeFile = false;

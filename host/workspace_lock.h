@@ -23,9 +23,8 @@ public:
     // receives that name ("another kiln (process N)"), and stays empty when
     // the lock failed for another reason.
     bool Acquire(const std::string& root, std::string& error, std::string* holder = nullptr);
-    // Gives the lock up; with `removeFile` the lock file goes first (a failed
-    // init leaves nothing behind).
-    void Release(bool removeFile = false);
+    // Gives the lock up; the lock file stays.
+    void Release();
     bool Held() const { return m_fd >= 0; }
     // Whether this lock made its lock file (there was none before).
     bool MadeFile() const { return m_madeFile; }
@@ -33,7 +32,6 @@ public:
 private:
     int m_fd = -1;
     bool m_madeFile = false;
-    std::string m_path;
 };
 
 // Who holds the lock of the workspace folder `root` without taking it:

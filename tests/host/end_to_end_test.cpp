@@ -337,7 +337,7 @@ TEST_F(HostEndToEnd, AnInitAtWorkOrStoppedHalfWayIsNamed) {
         EXPECT_EQ(fs::is_directory(d / kDocumentFolder), stage == 2);
     }
     const std::string manifest = (d / kDocumentFolder / kManifestFile).string();
-    for (const std::string made : {(d / kDocumentFolder).string() + " and " + (d / "Template").string(),
+    for (const std::string& made : {(d / kDocumentFolder).string() + " and " + (d / "Template").string(),
                                    (d / "Template").string()}) {
         const std::string halfMade = d.string() + " holds a half-made workspace: " + manifest + " is missing; remove " +
                                      made + " (or the whole folder) and run kiln init " + d.string() + " again";
@@ -371,10 +371,11 @@ TEST_F(HostEndToEnd, TwoInitsAtOnceMakeOneWorkspace) {
             const int rc = std::stoi(ReadFile(tag + ".rc"));
             const std::string out = ReadFile(tag + ".out");
             made += rc == 0;
-            if (rc != 0)
+            if (rc != 0) {
                 EXPECT_TRUE(Has(out, ") is making a workspace in " + d + "; nothing was changed") ||
                             Has(out, d + " already holds a workspace"))
                     << out;
+            }
         }
         EXPECT_EQ(made, 1) << trial;
         CBase_CimDoc doc;
