@@ -42,6 +42,9 @@ bool CKiln_Main::Save_Report(CBase_XML& xml, const CString& path) {
     // comes back when this one's work is not saved.
     if (path == Get_ReportSavePath()) m_Doc.KeepFileUntilSave("Report.xml");
     if (xml.SaveAs(path, true)) return true;
+    // The document's own report not written: the run that made it is not
+    // saved (the reason names the file and the system's cause).
+    if (path == Get_ReportSavePath()) m_Doc.NoteUnwrittenFile(xml.LastError());
     _AfxMessageBox(path + "文件保存不成功！", MB_OK, "", nullptr);
     return false;
 }

@@ -52,6 +52,11 @@ bool Player::Play(const Event& ev, std::string& error) {
             // Messages posted during the event (a picked menu item) are
             // handled before the next event, as when a handler has returned.
             AfxPumpMessages();
+            // A file that follows the document's saves (its report) was not
+            // written: the event fails, so that the document is not saved
+            // without it.
+            if (const CString unwritten = m_app.m_Doc.TakeUnwrittenFile(); !unwritten.IsEmpty())
+                Fail("a file that follows the document was not written: " + unwritten.str());
         },
         error);
     if (!ok) error = ev.Where() + ": " + error;

@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <system_error>
+#include <vector>
 
 #include "host/transcript.h"
 #include "host/workspace_lock.h"
@@ -31,22 +32,6 @@ std::string Installation::StdDomainFile() const {
 
 namespace {
 
-// Removes, on failure, the folders that InitWorkspace made.
-class Undo {
-public:
-    void Add(fs::path p) { m_paths.push_back(std::move(p)); }
-    void Commit() { m_paths.clear(); }
-    ~Undo() {
-        for (auto it = m_paths.rbegin(); it != m_paths.rend(); ++it) {
-            std::error_code ec;
-            fs::remove_all(*it, ec);
-        }
-    }
-
-private:
-    std::vector<fs::path> m_paths;
-};
-
 bool CopyTemplates(const fs::path& from, const fs::path& to, int& count, std::string& error) {
     std::error_code ec;
     if (!fs::is_directory(from, ec)) {
@@ -65,63 +50,50 @@ bool CopyTemplates(const fs::path& from, const fs::path& to, int& count, std::st
     return true;
 }
 
-}  // namespace
-
-namespace {
-
-// A folder whose document folder holds no manifest: a workspace whose making
-// stopped half-way. Init and run say the same.
-std::string HalfMade(const fs::path& root) {
-    return root.string() + " holds a half-made workspace: " + (root / kDocumentFolder / kManifestFile).string() +
-           " is missing; remove " + (root / kDocumentFolder).string() + " and " + (root / "Template").string() +
-           " (or the whole folder) and run kiln init " + root.string() + " again";
+bool HasManifest(const fs::path& root) {
+    std::error_code ec;
+    return fs::is_regular_file(root / kDocumentFolder / kManifestFile, ec);
 }
 
-}  // namespace
-
-bool InitWorkspace(const std::string& dir, const Installation& inst, Transcript& out, std::string& error) {
+// A folder with the document folder but no manifest, or with Template/ and
+// a lock file (`hadLockFile`: there before this kiln came), which an init
+// makes first: a workspace whose making stopped half-way. Init and run say
+// the same, and name what to remove.
+bool HalfMade(const fs::path& root, bool hadLockFile, std::string& error) {
     std::error_code ec;
-    const fs::path root = fs::absolute(dir, ec);
     const fs::path docFolder = root / kDocumentFolder;
     const fs::path tmplFolder = root / "Template";
-    if (fs::exists(root, ec) && !fs::is_directory(root, ec)) {
-        error = root.string() + " is a file, not a folder";
-        return false;
-    }
-    Undo undo;
-    const bool made = !fs::exists(root, ec);
-    if (made) {
-        if (!fs::create_directories(root, ec)) {
-            error = "cannot make the folder " + root.string() + ": " + ec.message();
-            return false;
-        }
-        undo.Add(root);
-    }
-    // Two inits, or an init beside a run, never work on one folder at once.
-    // A refused init removes the lock file only when it made it.
-    const bool hadLockFile = fs::exists(root / kLockFile, ec);
-    WorkspaceLock lock;
-    if (!lock.Acquire(root.string(), error)) return false;
-    bool done = false;
-    struct DropLock {
-        WorkspaceLock& lock;
-        bool keepFile;
-        bool& done;
-        ~DropLock() { lock.Release(!done && !keepFile); }
-    } dropLock{lock, made || hadLockFile, done};
-    if (fs::is_regular_file(docFolder / kManifestFile, ec)) {
+    if (!fs::exists(docFolder, ec) && !(hadLockFile && fs::exists(tmplFolder, ec))) return false;
+    std::string made;
+    for (const fs::path& p : {docFolder, tmplFolder})
+        if (fs::exists(p, ec)) made += (made.empty() ? "" : " and ") + p.string();
+    error = root.string() + " holds a half-made workspace: " + (root / kDocumentFolder / kManifestFile).string() +
+            " is missing; remove " + made + " (or the whole folder) and run kiln init " + root.string() + " again";
+    return true;
+}
+
+// An init at work holds the lock until its manifest is written.
+std::string InitAtWork(const fs::path& root, const std::string& holder) {
+    return holder + " is making a workspace in " + root.string() + "; nothing was changed";
+}
+
+// The steps of an init on the locked folder `root`; `made` receives what
+// they made, for a failure to remove.
+bool MakeWorkspace(const fs::path& root, bool hadLockFile, const Installation& inst, Transcript& out,
+                   std::vector<fs::path>& made, std::string& error) {
+    std::error_code ec;
+    const fs::path docFolder = root / kDocumentFolder;
+    const fs::path tmplFolder = root / "Template";
+    if (HasManifest(root)) {
         error = root.string() + " already holds a workspace (" + (docFolder / kManifestFile).string() + " exists)";
         return false;
     }
-    if (fs::exists(docFolder, ec)) {
-        error = HalfMade(root);
-        return false;
-    }
+    if (HalfMade(root, hadLockFile, error)) return false;
     if (fs::exists(tmplFolder, ec)) {
         error = root.string() + " already holds a workspace (" + tmplFolder.string() + " exists)";
         return false;
     }
-    undo.Add(tmplFolder);
+    made.push_back(tmplFolder);
     int files = 0;
     if (!CopyTemplates(inst.TemplateDir(), tmplFolder, files, error)) return false;
 
@@ -152,13 +124,11 @@ bool InitWorkspace(const std::string& dir, const Installation& inst, Transcript&
         imported = domain.str();
     }
 
-    undo.Add(docFolder);
+    made.push_back(docFolder);
     if (!doc.Save(docFolder.string().c_str())) {
         error = "cannot save the document into " + docFolder.string() + ": " + doc.LastError().str();
         return false;
     }
-    undo.Commit();
-    done = true;
 
     out.Line("workspace " + root.string());
     out.Line("Template: " + std::to_string(files) + " files from " + inst.TemplateDir(), 2);
@@ -168,6 +138,45 @@ bool InitWorkspace(const std::string& dir, const Installation& inst, Transcript&
     else
         out.Line("domain " + imported + ": " + stdFile + " (" + kStdDomainType + ", read-only)", 2);
     return true;
+}
+
+}  // namespace
+
+bool InitWorkspace(const std::string& dir, const Installation& inst, Transcript& out, std::string& error,
+                   const std::function<void()>& beforeLock) {
+    std::error_code ec;
+    const fs::path root = fs::absolute(dir, ec);
+    if (fs::exists(root, ec) && !fs::is_directory(root, ec)) {
+        error = root.string() + " is a file, not a folder";
+        return false;
+    }
+    // Of two inits, the one whose mkdir makes the folder made it; the other
+    // finds it there.
+    const bool madeRoot = fs::create_directories(root, ec);
+    if (ec) {
+        error = "cannot make the folder " + root.string() + ": " + ec.message();
+        return false;
+    }
+    if (beforeLock) beforeLock();
+    // Two inits, or an init beside a run, never work on one folder at once;
+    // one refused by another's lock leaves the folder to it.
+    WorkspaceLock lock;
+    std::string holder;
+    if (!lock.Acquire(root.string(), error, &holder)) {
+        if (!holder.empty() && !HasManifest(root)) error = InitAtWork(root, holder);
+        return false;
+    }
+    std::vector<fs::path> made;
+    if (MakeWorkspace(root, !lock.MadeFile(), inst, out, made, error)) return true;
+    // A failed init removes, while it holds the lock, only what it made: the
+    // folder too when it made it and nothing else came into it meanwhile.
+    // The lock file it made stays when another kiln has made a workspace
+    // there since (the file is the workspace's now).
+    for (auto it = made.rbegin(); it != made.rend(); ++it) fs::remove_all(*it, ec);
+    if (lock.MadeFile() && !HasManifest(root)) fs::remove(root / kLockFile, ec);
+    if (madeRoot) fs::remove(root, ec);  // an empty folder only
+    lock.Release();
+    return false;
 }
 
 bool FindDocumentFolder(const std::string& dir, std::string& docFolder, std::string& error) {
@@ -183,10 +192,16 @@ bool FindDocumentFolder(const std::string& dir, std::string& docFolder, std::str
         return false;
     }
     const fs::path folder = root / kDocumentFolder;
-    if (!fs::is_regular_file(folder / kManifestFile, ec)) {
-        if (fs::exists(folder, ec))
-            error = HalfMade(root);
-        else
+    // No manifest yet: an init that holds the lock is still making it, and
+    // may have finished by the time it is asked.
+    if (!HasManifest(root)) {
+        if (const std::string holder = LockHolder(root.string()); !holder.empty()) {
+            error = InitAtWork(root, holder) + ", try again when it has finished";
+            return false;
+        }
+    }
+    if (!HasManifest(root)) {
+        if (!HalfMade(root, fs::exists(root / kLockFile, ec), error))
             error = root.string() + " is not a workspace: " + (folder / kManifestFile).string() +
                     " is missing (make one with kiln init DIR)";
         return false;

@@ -3,6 +3,7 @@
 // document folder as "../Template/<name>".
 #pragma once
 
+#include <functional>
 #include <string>
 
 namespace kiln::host {
@@ -34,11 +35,15 @@ struct Installation {
 // the templates, creates the document with the default domain prefix and,
 // when the installation has standard definitions, imports them as a domain
 // that cannot be edited. Reports its steps to the transcript. On failure
-// the folders it made are removed again.
-bool InitWorkspace(const std::string& dir, const Installation& inst, Transcript& out, std::string& error);
+// what it made is removed again while it holds the workspace's lock; a
+// folder that another kiln works in stays as it is. `beforeLock`, for
+// tests, runs between making the folder and taking the lock.
+bool InitWorkspace(const std::string& dir, const Installation& inst, Transcript& out, std::string& error,
+                   const std::function<void()>& beforeLock = nullptr);
 
 // The document folder of a workspace; false, with a message that says what
-// is missing, when `dir` is not a workspace.
+// is missing, or which kiln is still making it, when `dir` is not a
+// workspace.
 bool FindDocumentFolder(const std::string& dir, std::string& docFolder, std::string& error);
 
 }  // namespace kiln::host

@@ -28,17 +28,39 @@ struct flock Range(short type, off_t start) {
     return fl;
 }
 
+// Who holds the lock on the file of `fd`: the holder names itself on the
+// owner byte just after it took the lock, so this waits for that, at most
+// kOwnerWaitMs. Empty when the lock comes free meanwhile.
+std::string HolderOf(int fd) {
+    for (int waitedMs = 0;; ++waitedMs) {
+        struct flock who = Range(F_WRLCK, kOwnerByte);
+        if (::fcntl(fd, F_GETLK, &who) == 0 && who.l_type != F_UNLCK && who.l_pid > 0)
+            return "another kiln (process " + std::to_string(who.l_pid) + ")";
+        struct flock lock = Range(F_WRLCK, kLockByte);
+        if (::fcntl(fd, F_OFD_GETLK, &lock) == 0 && lock.l_type == F_UNLCK) return "";
+        if (waitedMs >= kOwnerWaitMs) return "another kiln";
+        ::usleep(1000);
+    }
+}
+
 }  // namespace
 
-bool WorkspaceLock::Acquire(const std::string& root, std::string& error) {
+bool WorkspaceLock::Acquire(const std::string& root, std::string& error, std::string* holder) {
     Release();
+    if (holder) holder->clear();
     const std::string path = root + "/" + kLockFile;
     // A lock file removed and made again between our open and our lock would
     // leave us holding a lock nobody else sees: the lock counts only when the
     // name still leads to the file we locked.
-    int waitedMs = 0;
     for (int attempt = 0; attempt < 5; ++attempt) {
-        int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+        // Made here or found: a failed init removes only a lock file it made.
+        bool made = true;
+        int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+        if (fd < 0 && errno == EEXIST) {
+            made = false;
+            fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
+            if (fd < 0 && errno == ENOENT) continue;  // removed in between
+        }
         if (fd < 0) {
             error = "cannot open the lock file " + path + ": " + std::strerror(errno);
             return false;
@@ -46,23 +68,15 @@ bool WorkspaceLock::Acquire(const std::string& root, std::string& error) {
         struct flock fl = Range(F_WRLCK, kLockByte);
         if (::fcntl(fd, F_OFD_SETLK, &fl) != 0) {
             const int err = errno;
-            struct flock who = Range(F_WRLCK, kOwnerByte);
-            const bool known = ::fcntl(fd, F_GETLK, &who) == 0 && who.l_type != F_UNLCK && who.l_pid > 0;
+            const std::string who = err == EACCES || err == EAGAIN ? HolderOf(fd) : std::string();
             ::close(fd);
             if (err != EACCES && err != EAGAIN) {
                 error = "cannot lock the workspace " + root + ": " + std::strerror(err);
                 return false;
             }
-            // The holder names itself on the owner byte just after it took
-            // the lock: wait for that, or for the lock to come free.
-            if (!known && waitedMs < kOwnerWaitMs) {
-                ::usleep(1000);
-                ++waitedMs;
-                --attempt;
-                continue;
-            }
-            error = "the workspace " + root + " is in use by another kiln" +
-                    (known ? " (process " + std::to_string(who.l_pid) + ")" : std::string()) +
+            if (who.empty()) continue;  // it came free: try again
+            if (holder) *holder = who;
+            error = "the workspace " + root + " is in use by " + who +
                     "; nothing was changed, try again when it has finished";
             return false;
         }
@@ -72,7 +86,7 @@ bool WorkspaceLock::Acquire(const std::string& root, std::string& error) {
             struct flock owner = Range(F_WRLCK, kOwnerByte);
             ::fcntl(fd, F_SETLK, &owner);  // only for the message of others
             m_fd = fd;
-            m_path = path;
+            m_madeFile = made;
             return true;
         }
         ::close(fd);
@@ -81,11 +95,21 @@ bool WorkspaceLock::Acquire(const std::string& root, std::string& error) {
     return false;
 }
 
-void WorkspaceLock::Release(bool removeFile) {
+std::string LockHolder(const std::string& root) {
+    const int fd = ::open((root + "/" + kLockFile).c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return "";
+    struct flock lock = Range(F_WRLCK, kLockByte);
+    const bool held = ::fcntl(fd, F_OFD_GETLK, &lock) == 0 && lock.l_type != F_UNLCK;
+    const std::string who = held ? HolderOf(fd) : std::string();
+    ::close(fd);
+    return who;
+}
+
+void WorkspaceLock::Release() {
     if (m_fd < 0) return;
-    if (removeFile) ::unlink(m_path.c_str());
     ::close(m_fd);  // closing drops the lock
     m_fd = -1;
+    m_madeFile = false;
 }
 
 }  // namespace kiln::host

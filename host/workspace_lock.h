@@ -19,16 +19,24 @@ public:
 
     // Locks the workspace folder `root` (which must exist), making its lock
     // file when there is none. False, with a message that names the process
-    // holding it, when another process has it.
-    bool Acquire(const std::string& root, std::string& error);
-    // Gives the lock up; with `removeFile` the lock file goes first (a failed
-    // init leaves nothing behind).
-    void Release(bool removeFile = false);
+    // holding it, when another process has it; `holder` (when given) then
+    // receives that name ("another kiln (process N)"), and stays empty when
+    // the lock failed for another reason.
+    bool Acquire(const std::string& root, std::string& error, std::string* holder = nullptr);
+    // Gives the lock up; the lock file stays.
+    void Release();
     bool Held() const { return m_fd >= 0; }
+    // Whether this lock made its lock file (there was none before).
+    bool MadeFile() const { return m_madeFile; }
 
 private:
     int m_fd = -1;
-    std::string m_path;
+    bool m_madeFile = false;
 };
+
+// Who holds the lock of the workspace folder `root` without taking it:
+// "another kiln (process N)" (or "another kiln" when it does not name
+// itself in time); empty when nobody holds it or there is no lock file.
+std::string LockHolder(const std::string& root);
 
 }  // namespace kiln::host

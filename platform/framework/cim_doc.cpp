@@ -520,6 +520,16 @@ CString CBase_CimDoc::TakeWriteRefusal() {
     return refused;
 }
 
+void CBase_CimDoc::NoteUnwrittenFile(const CString& reason) {
+    if (m_unwrittenFile.IsEmpty()) m_unwrittenFile = reason;
+}
+
+CString CBase_CimDoc::TakeUnwrittenFile() {
+    CString reason;
+    std::swap(reason, m_unwrittenFile);
+    return reason;
+}
+
 namespace {
 
 // True when the domain takes no writes: read-only (the environment has

@@ -75,6 +75,11 @@ public:
     // or the next Open, puts it back. False when the copy cannot be written.
     bool KeepFileUntilSave(const CString& name);
     void RestoreUnsavedFiles();
+    // Such a file could not be written (`reason` names it and says why): the
+    // first reason is kept until taken, so that the host fails the run
+    // rather than save the document without the file.
+    void NoteUnwrittenFile(const CString& reason);
+    CString TakeUnwrittenFile();
     void SetDocPath(const CString& folder);
 
     // Reads an external CIM-XML file into a new domain of the given domain
@@ -214,6 +219,7 @@ private:
     bool m_bServerReachable = true;
     mutable CString m_error;
     mutable CString m_refusedWrite;
+    CString m_unwrittenFile;  // NoteUnwrittenFile
     mutable CString m_faultOp;
     // The last marks of MemberValuesByOrd, and by role id whether a role is one.
     mutable std::vector<CString> m_markNames;

@@ -345,3 +345,78 @@ TEST_F(HostEndToEnd, TwoRunsAtOnceLoseNoUpdate) {
         for (const std::string& d : expected) EXPECT_TRUE(doc.Is_DomainExist(d.c_str())) << "trial " << trial << ": " << d;
     }
 }
+
+// A folder whose making is under way (the test holds its lock as an init
+// does) or stopped half-way: a run and an init name the kiln at work and
+// change nothing; once nobody works there, both say what to remove.
+TEST_F(HostEndToEnd, AnInitAtWorkOrStoppedHalfWayIsNamed) {
+    const fs::path d = m_dir.path() / "d";
+    const std::string atWork =
+        "another kiln (process " + std::to_string(getpid()) + ") is making a workspace in " + d.string();
+    fs::create_directories(d);
+    WriteFile(d / kLockFile, "");
+    for (int stage = 0; stage < 3; ++stage) {
+        if (stage == 1) WriteFile(d / "Template" / "Report_Template.xml", "<Report/>");
+        if (stage == 2) fs::create_directories(d / kDocumentFolder);
+        // Read before the lock is taken: a close of the lock file would drop
+        // the lock that names the holder.
+        const auto before = Tree(d);
+        WorkspaceLock held;
+        std::string error;
+        ASSERT_TRUE(held.Acquire(d.string(), error)) << error;
+        Result run = Kiln(m_dir, "run '" + d.string() + "' -e 'echo x'");
+        EXPECT_EQ(run.status, 1);
+        EXPECT_TRUE(Has(run.err, atWork + "; nothing was changed, try again when it has finished")) << stage << run.err;
+        Result init = Kiln(m_dir, "init '" + d.string() + "'");
+        EXPECT_EQ(init.status, 1);
+        EXPECT_TRUE(Has(init.err, atWork + "; nothing was changed")) << stage << init.err;
+        held.Release();
+        EXPECT_TRUE(Tree(d) == before) << stage;
+        EXPECT_EQ(fs::is_directory(d / kDocumentFolder), stage == 2);
+    }
+    const std::string manifest = (d / kDocumentFolder / kManifestFile).string();
+    for (const std::string& made : {(d / kDocumentFolder).string() + " and " + (d / "Template").string(),
+                                   (d / "Template").string()}) {
+        const std::string halfMade = d.string() + " holds a half-made workspace: " + manifest + " is missing; remove " +
+                                     made + " (or the whole folder) and run kiln init " + d.string() + " again";
+        Result run = Kiln(m_dir, "run '" + d.string() + "' -e 'echo x'");
+        EXPECT_EQ(run.err, "kiln: error: " + halfMade + "\n");
+        Result init = Kiln(m_dir, "init '" + d.string() + "'");
+        EXPECT_EQ(init.err, "kiln: error: " + halfMade + "\n");
+        fs::remove_all(d / kDocumentFolder);
+    }
+    // Removed as it says, the folder takes a workspace.
+    fs::remove_all(d / "Template");
+    EXPECT_EQ(Kiln(m_dir, "init '" + d.string() + "'").status, 0);
+}
+
+// Two inits of one new folder started together, many times: one makes the
+// workspace, the other names it at work or finds its workspace, and the
+// workspace stays whole.
+TEST_F(HostEndToEnd, TwoInitsAtOnceMakeOneWorkspace) {
+    for (int trial = 0; trial < 4; ++trial) {
+        const std::string d = m_dir.str("two" + std::to_string(trial));
+        std::string cmd;
+        for (int k = 0; k < 2; ++k) {
+            const std::string tag = m_dir.str("init" + std::to_string(k));
+            cmd += "(" + std::string("KILN_HOME='") + KILN_SOURCE_DIR + "' '" + KILN_BINARY + "' init '" + d +
+                   "' < /dev/null > '" + tag + ".out' 2>&1; echo $? > '" + tag + ".rc') & ";
+        }
+        ASSERT_EQ(std::system((cmd + "wait").c_str()), 0);
+        int made = 0;
+        for (int k = 0; k < 2; ++k) {
+            const std::string tag = m_dir.str("init" + std::to_string(k));
+            const int rc = std::stoi(ReadFile(tag + ".rc"));
+            const std::string out = ReadFile(tag + ".out");
+            made += rc == 0;
+            if (rc != 0) {
+                EXPECT_TRUE(Has(out, ") is making a workspace in " + d + "; nothing was changed") ||
+                            Has(out, d + " already holds a workspace"))
+                    << out;
+            }
+        }
+        EXPECT_EQ(made, 1) << trial;
+        CBase_CimDoc doc;
+        EXPECT_TRUE(doc.Open((d + "/" + kDocumentFolder).c_str())) << doc.LastError();
+    }
+}

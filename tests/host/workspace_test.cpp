@@ -1,10 +1,15 @@
 #include "host/workspace.h"
 
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <map>
+#include <memory>
 #include <sstream>
 
 #include "host/transcript.h"
+#include "host/workspace_lock.h"
 #include "platform/framework/cim_doc.h"
 #include "tests/host/host_fixture.h"
 
@@ -87,4 +92,96 @@ TEST(HostWorkspace, AFailedInitLeavesNothingBehind) {
     std::string folder;
     EXPECT_FALSE(FindDocumentFolder(dir.str("ws"), folder, error));
     EXPECT_NE(error.find("is not a workspace"), std::string::npos) << error;
+}
+
+namespace {
+
+// Every file and folder below `root` (relative name -> content; "/" for a
+// folder); nothing when `root` is gone.
+std::map<std::string, std::string> Tree(const fs::path& root) {
+    std::map<std::string, std::string> out;
+    std::error_code ec;
+    for (auto it = fs::recursive_directory_iterator(root, ec); !ec && it != fs::recursive_directory_iterator();
+         it.increment(ec))
+        out[fs::relative(it->path(), root).string()] = it->is_directory() ? "/" : ReadFile(it->path());
+    return out;
+}
+
+// A process that holds the lock of `root` as an init at work does, having
+// made `root`/Template; it lets go when the object goes.
+class OtherInit {
+public:
+    explicit OtherInit(const fs::path& root) {
+        int ready[2], release[2];
+        if (pipe(ready) != 0 || pipe(release) != 0) return;
+        m_pid = fork();
+        if (m_pid == 0) {
+            close(ready[0]);
+            close(release[1]);
+            WorkspaceLock lock;
+            std::string error;
+            char ok = lock.Acquire(root.string(), error) ? 1 : 0;
+            if (ok) WriteFile(root / "Template" / "Report_Template.xml", "<Report/>");
+            if (write(ready[1], &ok, 1) != 1) _exit(1);
+            char c;
+            (void)!read(release[0], &c, 1);  // until the parent closes its end
+            _exit(0);
+        }
+        close(ready[1]);
+        close(release[0]);
+        m_release = release[1];
+        char ok = 0;
+        m_holding = read(ready[0], &ok, 1) == 1 && ok == 1;
+        close(ready[0]);
+    }
+    ~OtherInit() {
+        if (m_release >= 0) close(m_release);
+        if (m_pid > 0) waitpid(m_pid, nullptr, 0);
+    }
+    bool Holding() const { return m_holding; }
+    pid_t Pid() const { return m_pid; }
+
+private:
+    pid_t m_pid = -1;
+    int m_release = -1;
+    bool m_holding = false;
+};
+
+}  // namespace
+
+// An init that made the folder and then lost the race for it to another
+// kiln leaves the other's work alone: a whole workspace with work saved in
+// it, or an init still at work, which it names.
+TEST(HostWorkspace, ARefusedInitRemovesOnlyWhatItMade) {
+    TempDir dir;
+    MakeInstallation(dir.path() / "install");
+    const Installation inst{dir.str("install")};
+    std::ostringstream out;
+    Transcript t(out);
+    std::string error;
+
+    std::map<std::string, std::string> finished;
+    ASSERT_FALSE(InitWorkspace(dir.str("ws"), inst, t, error, [&] {
+        std::string second;
+        ASSERT_TRUE(InitWorkspace(dir.str("ws"), inst, t, second)) << second;
+        WriteFile(dir.path() / "ws" / "document" / "Report.xml", "<work saved by a run/>");
+        finished = Tree(dir.path() / "ws");
+    }));
+    EXPECT_NE(error.find("already holds a workspace"), std::string::npos) << error;
+    EXPECT_EQ(Tree(dir.path() / "ws"), finished);
+    std::string folder;
+    EXPECT_TRUE(FindDocumentFolder(dir.str("ws"), folder, error)) << error;
+
+    std::unique_ptr<OtherInit> other;
+    std::map<std::string, std::string> atWork;
+    EXPECT_FALSE(InitWorkspace(dir.str("ws2"), inst, t, error, [&] {
+        other = std::make_unique<OtherInit>(dir.path() / "ws2");
+        atWork = Tree(dir.path() / "ws2");
+    }));
+    ASSERT_TRUE(other && other->Holding());
+    EXPECT_EQ(error, "another kiln (process " + std::to_string(other->Pid()) + ") is making a workspace in " +
+                         dir.str("ws2") + "; nothing was changed");
+    EXPECT_EQ(Tree(dir.path() / "ws2"), atWork);
+    EXPECT_TRUE(fs::exists(dir.path() / "ws2" / "Template" / "Report_Template.xml"));
+    other.reset();
 }

@@ -6,6 +6,9 @@
 
 #include <unistd.h>
 
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -464,6 +467,28 @@ TEST_F(ImportEndToEnd, DoiValuesGoOutAgainAsTheFileWroteThem) {
         DoisByNode(fs::path(KILN_SOURCE_DIR) / "tests" / "data" / "scl" / file);
     ASSERT_EQ(source.size(), 4u);
     EXPECT_EQ(DoisByNode(out), source);
+}
+
+// A report that cannot be written (a file-size limit stands for a full disk)
+// fails the run with the file and the system's reason, not with the answer
+// left over for the report question that then never comes; the workspace
+// stays as it was.
+TEST_F(ImportEndToEnd, AReportThatCannotBeWrittenFailsTheRunWithItsReason) {
+    const auto before = Snapshot();
+    Write("import.kiln", ProductAndImport("ed2_bay_controller.icd", "answer no\n"));
+    auto [status, out] = RunShell("trap '' XFSZ; ulimit -f 0; " +
+                                  KilnCommand("run '" + ws.string() + "' '" + (dir / "import.kiln").string() + "'"));
+    EXPECT_EQ(status, 1) << out;
+    const std::string report = (ws / "document" / "Report.xml").string();
+    EXPECT_TRUE(Has(out, "[message] " + report + "文件保存不成功！")) << out;
+    // The error line of the menu event ends with the file and the reason.
+    const size_t at = out.find("kiln: error: " + (dir / "import.kiln").string() + ":");
+    ASSERT_NE(at, std::string::npos) << out;
+    const std::string line = out.substr(at, out.find('\n', at) - at);
+    const std::string reason = report + "：" + std::strerror(EFBIG);
+    EXPECT_EQ(line.substr(line.size() - std::min(line.size(), reason.size())), reason) << out;
+    EXPECT_FALSE(Has(out, "found no question")) << out;
+    EXPECT_EQ(Snapshot(), before);
 }
 
 }  // namespace
