@@ -44,6 +44,38 @@ const DefaultRow kDefaults[] = {
     {"BDA", "valKind", "Set"}, {"BDA", "count", "0"}, {"BDA", "valImport", "false"},
 };
 
+// The attributes the export writes whether or not the source held them
+// ("*": on every element). An output's attribute the source left out is
+// compared as the source's default only for these; any other is made up.
+struct WrittenRow {
+    const char* element;
+    const char* attribute;
+};
+const WrittenRow kAlwaysWritten[] = {
+    // The writers list desc on nodes and types and leave it empty where the
+    // model holds none: empty is the schema's default.
+    {"*", "desc"},
+    // An LN's prefix is listed always, empty where the node has none.
+    {"LN", "prefix"},
+    // The model keeps a block's trigger options as one value, written back
+    // as every flag: which of them the file spelled out is not kept.
+    {"TrgOps", "*"},
+    // A data set member names its device always.
+    {"FCDA", "ldInst"},
+    // The number of clients is written always (the schema's default, 1,
+    // where the file gave none).
+    {"RptEnabled", "max"},
+};
+
+bool AlwaysWritten(const pugi::xml_node& el, const std::string& attr) {
+    const std::string name = QualifiedName(el, nullptr, kSclNs);
+    for (const WrittenRow& row : kAlwaysWritten)
+        if ((row.element == std::string("*") || name == row.element) &&
+            (row.attribute == std::string("*") || attr == row.attribute))
+            return true;
+    return false;
+}
+
 // The binding attributes of an input (ExtRef) the import keeps no place for.
 const char* const kBindingAttributes[] = {"serviceType", "srcLDInst", "srcPrefix", "srcLNClass", "srcLNInst",
                                           "srcCBName",   "pServT",    "pLN",       "pDO",        "pDA"};
@@ -147,6 +179,7 @@ TreeDiffRules MakeRules() {
     // The members of a data set and of a type are sequences.
     r.ordered = {"DataSet/FCDA", "LNodeType/DO", "DOType/SDO", "DOType/DA", "DAType/BDA"};
     r.defaultOf = DefaultOf;
+    r.alwaysWritten = AlwaysWritten;
     r.allowedLoss = AllowedLossOf;
     return r;
 }

@@ -199,12 +199,27 @@ INSTANTIATE_TEST_SUITE_P(
                             "<FCDA lnClass=\"LLN0\" doName=\"Mod\" fc=\"ST\"/></DataSet>"),
                    {kLn0 + "/DataSet[name=ds]/FCDA[1] @doName: source \"Mod\", output \"Beh\"",
                     kLn0 + "/DataSet[name=ds]/FCDA[2] @doName: source \"Beh\", output \"Mod\""}},
-        CompareRow{"a member or a log without ldInst names its own device",
+        CompareRow{"a member or a log without ldInst names its own device; left out in the output, an attribute "
+                   "is its default",
                    SmallScl("<DataSet name=\"ds\"><FCDA lnClass=\"LLN0\" doName=\"Mod\" fc=\"ST\"/></DataSet>"
-                            "<LogControl name=\"c\" logName=\"G\"/>"),
-                   SmallScl("<DataSet name=\"ds\"><FCDA ldInst=\"L\" prefix=\"\" lnClass=\"LLN0\" doName=\"Mod\" "
-                            "fc=\"ST\"/></DataSet><LogControl name=\"c\" ldInst=\"K\" logName=\"G\"/>"),
-                   {kLn0 + "/LogControl[name=c] @ldInst: source \"L\", output \"K\""}},
+                            "<LogControl name=\"c\" logName=\"G\"/><LogControl name=\"d\" ldInst=\"L\" "
+                            "logEna=\"true\" logName=\"G\"/>"),
+                   SmallScl("<DataSet name=\"ds\"><FCDA ldInst=\"L\" lnClass=\"LLN0\" doName=\"Mod\" "
+                            "fc=\"ST\"/></DataSet><LogControl name=\"c\" ldInst=\"K\" logName=\"G\"/>"
+                            "<LogControl name=\"d\" logName=\"G\"/>"),
+                   {kLn0 + "/LogControl[name=c] @ldInst: source (absent), output \"K\""}},
+        CompareRow{"an attribute only the output holds is made up, at its default too, but for what the writer "
+                   "always writes",
+                   SmallScl("<DataSet name=\"ds\"><FCDA lnClass=\"LLN0\" doName=\"Mod\" fc=\"ST\"/></DataSet>" + kRcb +
+                            "<TrgOps dchg=\"true\"/><OptFields/><RptEnabled/></ReportControl>"),
+                   SmallScl("<DataSet name=\"ds\" desc=\"\"><FCDA ldInst=\"L\" prefix=\"\" lnClass=\"LLN0\" "
+                            "doName=\"Mod\" fc=\"ST\"/></DataSet>" +
+                            std::regex_replace(kRcb, std::regex(" confRev"), " rptID=\"RCB_1\" confRev") +
+                            "<TrgOps dchg=\"true\" dupd=\"false\" qchg=\"false\" gi=\"true\" period=\"false\"/>"
+                            "<OptFields bufOvfl=\"true\"/><RptEnabled max=\"1\"/></ReportControl>"),
+                   {kLn0 + "/DataSet[name=ds]/FCDA @prefix: source (absent), output \"\"",
+                    kLn0 + "/ReportControl[name=r] @rptID: source (absent), output \"RCB_1\"",
+                    kLn0 + "/ReportControl[name=r]/OptFields @bufOvfl: source (absent), output \"true\""}},
         CompareRow{"instance values in another order, one lost, one changed",
                    SmallScl("<DOI name=\"Mod\" desc=\"模式\"><DAI name=\"stVal\" sAddr=\"1.2\"><Val sGroup=\"1\">3</Val>"
                             "<Val sGroup=\"2\">4</Val></DAI></DOI><DOI name=\"Beh\"><DAI name=\"d\"><Val/></DAI></DOI>"),
