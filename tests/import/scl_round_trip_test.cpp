@@ -336,6 +336,12 @@ INSTANTIATE_TEST_SUITE_P(
                     kLn0 + "/DOI[name=Mod,ix=]/SDI[name=v,ix=]: source (present), output (absent)",
                     "/SCL/DataTypeTemplates/DOType[id=D0]/DA/ProtNs: source (present), output (absent) "
                     "(allowed: no `ProtNs` of a data attribute or data type)"}},
+        CompareRow{"a control block's data set its node lacks may go, one it holds not",
+                   SmallScl(kSet + kRcb + "</ReportControl><LogControl name=\"c\" datSet=\"gone\" logName=\"L\"/>"),
+                   SmallScl(kSet + "<ReportControl name=\"r\" confRev=\"1\"/><LogControl name=\"c\" logName=\"L\"/>"),
+                   {kLn0 + "/ReportControl[name=r] @datSet: source \"ds\", output (absent)",
+                    kLn0 + "/LogControl[name=c] @datSet: source \"gone\", output (absent) (allowed: no `datSet` of a "
+                           "control block that names no data set of its node)"}},
         CompareRow{"an access point without a server may go, one with a server not",
                    SmallScl("").replace(SmallScl("").find("</IED>"), 0,
                                         "<AccessPoint name=\"A1\"><ServerAt apName=\"S1\"/></AccessPoint>"
@@ -491,6 +497,7 @@ TEST(SclCompareTable, ReportWordsOfALossNameItsKindAndWhatTellsItApart) {
          {"ExtRef", "pLN"}},
         {{ln0, "{urn:maker}slot", "\"3\"", "(absent)", "x"}, {"LN0", "slot", "urn:maker"}},
         {{"/SCL/Communication", "", "(present)", "(absent)", "x"}, {"Communication"}},
+        {{ln0 + "/ReportControl[name=r]", "datSet", "\"gone\"", "(absent)", "x"}, {"r", "DataSet:gone"}},
     };
     for (const auto& row : rows) EXPECT_EQ(ReportWordsOf(row.loss), row.words) << row.loss;
 }
