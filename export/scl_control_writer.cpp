@@ -2,7 +2,10 @@
 // Log, LogControl, DataSet with FCDA, ExtRef and ReportControl with its
 // clients. Values the schema has no attribute for are written as zScl:
 // attributes of the control block.
+#include <iterator>
+
 #include "core/kiln_main.h"
+#include "core/scl_ied_roles.h"
 #include "export/export_util.h"
 #include "export/kiln_export.h"
 
@@ -139,11 +142,10 @@ namespace {
 // Log's node.
 NodeRef LogRefOf(CKiln_Main* pMain, const URI_Ref& lcb, const URI_Ref& log) {
     NodeRef kept;
-    CString* parts[] = {&kept.ldInst, &kept.prefix, &kept.lnClass, &kept.lnInst};
-    static const char* const kRoles[] = {"sec:LCB.ldInst", "sec:LCB.prefix", "sec:LCB.lnClass", "sec:LCB.lnInst"};
+    CString* parts[] = {&kept.ldInst, &kept.prefix, &kept.lnClass, &kept.lnInst};  // by kLogRefAttrRoles
     bool bKept = false;
-    for (int k = 0; k < 4; ++k) {
-        *parts[k] = Attr(pMain, lcb, kRoles[k]);
+    for (size_t k = 0; k < std::size(parts); ++k) {
+        *parts[k] = Attr(pMain, lcb, kiln::core::kLogRefAttrRoles[k].role);
         bKept = bKept || !parts[k]->IsEmpty();
     }
     const CString ownLd = FirstName(pMain, lcb, "sec:LCB.LNode/sec:LNode.LDevice");

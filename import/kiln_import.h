@@ -264,14 +264,11 @@ private:
         URI_Ref lcb;
         URI_Ref ld;
         CString logName;
-        // The Log's node as the file names it, by kLogRefAttrs; bLogRef when
-        // it names any part of it.
+        // The Log's node as the file names it, by kLogRefAttrRoles; bLogRef
+        // when it names any part of it.
         CString logRef[4];
         bool bLogRef = false;
     };
-    // The attributes of a LogControl naming the node of its Log, each kept
-    // in the LCB's role of the same name ("sec:LCB.ldInst").
-    static constexpr const char* kLogRefAttrs[4] = {"ldInst", "prefix", "lnClass", "lnInst"};
 
     // A report entry under `category` made with m_saReportAttrs; counts into
     // *pCounter when given.

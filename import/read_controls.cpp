@@ -1,10 +1,12 @@
 // IED instance reader: logs, log, setting-group and report control blocks
 // and report clients.
+#include <iterator>
 #include <map>
 #include <string>
 #include <unordered_map>
 #include <utility>
 
+#include "core/scl_ied_roles.h"
 #include "import/import_util.h"
 #include "import/kiln_import.h"
 
@@ -107,9 +109,10 @@ bool CKiln_Import::Import_LCB(CKiln_Main* app, URI_Ref lnode, XmlNode node, CStr
     // another device or node), each part only when the file gives it.
     PendingLCB pending{lcb, app->DocMtd_getFirstUri_ofAsso(lnode, "sec:LNode.LDevice"), AttrText(node, "logName"),
                        {}, false};
-    for (int k = 0; k < 4; ++k)
-        if (ReadAttr(node, kLogRefAttrs[k], pending.logRef[k])) {
-            app->DocMtd_Modify_attribute_value(lcb, CString("sec:LCB.") + kLogRefAttrs[k], pending.logRef[k]);
+    static_assert(std::size(kiln::core::kLogRefAttrRoles) == std::size(pending.logRef));
+    for (size_t k = 0; k < std::size(pending.logRef); ++k)
+        if (ReadAttr(node, kiln::core::kLogRefAttrRoles[k].attribute, pending.logRef[k])) {
+            app->DocMtd_Modify_attribute_value(lcb, kiln::core::kLogRefAttrRoles[k].role, pending.logRef[k]);
             pending.bLogRef = true;
         }
     // A data set the node does not hold is a fault of the file: the block
