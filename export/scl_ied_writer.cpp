@@ -30,9 +30,12 @@ bool CKiln_Export::Export_ICD_IED(CKiln_Main* pMain, CBase_XML& xml, const URI_R
     XmlNode server = xml.Get_NodePtr(xml.GetDocument(), "//Server");
     if (!ied || !server) return false;
     Put(xml, ied, "type", iedType);
+    // An IED read from a file without a type is written without one.
+    const URI_Ref iedRsc = pMain->DocMtd_getFirstUri_ofAsso(icd, "sec:ICD.IED");
+    if (iedType.IsEmpty() && pMain->DocMtd_holdsValue_ofAttr(iedRsc, "sec:IED.iedType") && !ied.RemoveAttribute("type"))
+        return false;
     // What the IED holds of its description and of the attributes a file
     // gave it goes over the template's; its name stays the template's.
-    const URI_Ref iedRsc = pMain->DocMtd_getFirstUri_ofAsso(icd, "sec:ICD.IED");
     // References to the IED's own nodes name it as the file does.
     m_uIed = iedRsc;
     ied.GetAttribute("name", m_strIedName);

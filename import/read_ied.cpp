@@ -16,9 +16,10 @@ bool CKiln_Import::Import_IED(CKiln_Main* app, URI_Ref icd, XmlNode node) {
     CString text;
     if (ReadAttr(node, "name", text)) app->DocMtd_Modify_attribute_value(ied, kRoleName, text);
     if (ReadAttr(node, "desc", text)) app->DocMtd_Modify_attribute_value(ied, "cim:Naming.description", text);
-    if (ReadAttr(node, "type", text)) app->DocMtd_Modify_attribute_value(ied, "sec:IED.iedType", text);
     // An attribute the file leaves out is held empty, so that the export
-    // writes none where the template it starts from has one (configVersion).
+    // writes none where the template it starts from has one (type,
+    // configVersion).
+    app->DocMtd_Modify_attribute_value(ied, "sec:IED.iedType", ReadAttr(node, "type", text) ? text : CString());
     for (const kiln::core::SclAttrRole& r : kiln::core::kIedAttrRoles)
         app->DocMtd_Modify_attribute_value(ied, r.role, ReadAttr(node, r.attribute, text) ? text : CString());
     m_strIEDName = AttrText(node, "name");

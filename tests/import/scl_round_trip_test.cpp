@@ -440,6 +440,10 @@ INSTANTIATE_TEST_SUITE_P(
                    SparseScl(""),
                    {{"/SCL/IED/@type", {"A-1"}}, {"/SCL/IED/@configVersion", {}}, {"//Authentication/@*", {}}},
                    {}},
+        AbsenceRow{"an IED without type",
+                   std::regex_replace(SparseScl(""), std::regex(" type=\"A-1\""), ""),
+                   {{"/SCL/IED/@type", {}}},
+                   {}},
         AbsenceRow{"a first-edition nameless Log and a log control block naming the device",
                    std::regex_replace(SparseScl(kDs + "<LogControl name=\"c\" datSet=\"ds\" logName=\"L\">"
                                                       "<TrgOps dchg=\"true\"/></LogControl><Log/>"),
