@@ -1,7 +1,8 @@
 // The attributes of an IED, and of the access point, server and
-// authentication each logical device stands under, that the model keeps as
-// a file wrote them: each SCL attribute with its role. The ICD import reads
-// them; the ICD export writes those a model holds over the template's.
+// authentication each logical device stands under (and of a log control
+// block's reference to its Log), that the model keeps as a file wrote them:
+// each SCL attribute with its role. The ICD import reads them; the ICD
+// export writes those a model holds (the IED's over the template's).
 #pragma once
 
 namespace kiln::core {
@@ -37,6 +38,15 @@ inline constexpr SclAttrRole kAccessPointAttrRoles[] = {
     {"Authentication", "weak", "sec:LDevice.authWeak"},
     {"Authentication", "strong", "sec:LDevice.authStrong"},
     {"Authentication", "certificate", "sec:LDevice.authCertificate"},
+};
+
+// On a log control block, the node of its Log as its file named it (the
+// second edition's log in another device or node), in this order.
+inline constexpr SclAttrRole kLogRefAttrRoles[] = {
+    {"LogControl", "ldInst", "sec:LCB.ldInst"},
+    {"LogControl", "prefix", "sec:LCB.prefix"},
+    {"LogControl", "lnClass", "sec:LCB.lnClass"},
+    {"LogControl", "lnInst", "sec:LCB.lnInst"},
 };
 
 }  // namespace kiln::core

@@ -171,6 +171,9 @@ private:
     // True when the data set is written, i.e. has a member to write.
     void CollectFCDA(CKiln_Main* pMain, const URI_Ref& member, std::vector<FcdaRow>& rows);
     bool Is_DataSetWritten(CKiln_Main* pMain, const URI_Ref& dataSet);
+    // The data set a control block names along `role` when it is written;
+    // one left out makes the block go without, which LeftOut() names.
+    URI_Ref WrittenDataSetOf(CKiln_Main* pMain, const URI_Ref& block, const CString& role, const CString& blockName);
     bool Export_ExtRefs(const XmlNode& parent, CKiln_Main* pMain, CBase_XML& xml, const URI_Ref& extRef);
     bool Export_RCBs(const XmlNode& parent, CKiln_Main* pMain, CBase_XML& xml, const URI_Ref& rcb);
     // One client of a report control block under its RptEnabled; a client

@@ -2,7 +2,10 @@
 // Log, LogControl, DataSet with FCDA, ExtRef and ReportControl with its
 // clients. Values the schema has no attribute for are written as zScl:
 // attributes of the control block.
+#include <iterator>
+
 #include "core/kiln_main.h"
+#include "core/scl_ied_roles.h"
 #include "export/export_util.h"
 #include "export/kiln_export.h"
 
@@ -59,6 +62,9 @@ URI_Ref FirstMember(CKiln_Main* pMain, const URI_Ref& rsc, const CString& role) 
 }  // namespace
 
 bool CKiln_Export::Export_TrgOps(const XmlNode& parent, CBase_XML& xml, const CString& trgOp, bool bGi) {
+    // A block that holds no trigger options (read from a file without
+    // TrgOps) is written without them.
+    if (trgOp.IsEmpty() && !bGi) return true;
     const CString text = Reduce(trgOp);
     const bool dchg = text.Find("DChg") >= 0;
     const bool qchg = text.Find("QChg") >= 0;
@@ -108,27 +114,62 @@ bool CKiln_Export::Export_Log(const XmlNode& parent, CKiln_Main* pMain, CBase_XM
     CString name;
     ReadName(pMain, log, name);
     const CString desc = Attr(pMain, log, "cim:Naming.description");
-    XmlNode element =
-        xml.AddNewNode_withAttrs(parent, "Log", desc.IsEmpty() ? Names({"name"}) : Names({"name", "desc"}));
+    // A nameless Log (a first-edition file's) is written without a name.
+    CStringArray attrs;
+    if (!name.IsEmpty()) attrs.Add("name");
+    if (!desc.IsEmpty()) attrs.Add("desc");
+    XmlNode element = xml.AddNewNode_withAttrs(parent, "Log", attrs);
     if (!element) return false;
-    Put(xml, element, "name", name);
+    if (!name.IsEmpty()) Put(xml, element, "name", name);
     if (!desc.IsEmpty()) Put(xml, element, "desc", desc);
     return true;
 }
 
+URI_Ref CKiln_Export::WrittenDataSetOf(CKiln_Main* pMain, const URI_Ref& block, const CString& role,
+                                       const CString& blockName) {
+    const URI_Ref dataSet = FirstMember(pMain, block, role);
+    if (dataSet.IsEmpty() || Is_DataSetWritten(pMain, dataSet)) return dataSet;
+    m_vLeftOut.push_back("控制块的数据集引用（数据集未导出）：" + m_strNodePath + "." + blockName + ":" +
+                         Attr(pMain, dataSet, kiln::core::kRoleName));
+    return URI_Ref();
+}
+
+namespace {
+
+// The node of an LCB's log as the LogControl names it, each part "" where
+// it is written without (its own device, LLN0): the block's kept reference
+// (as its file named it) while that still names its Log's node, else the
+// Log's node.
+NodeRef LogRefOf(CKiln_Main* pMain, const URI_Ref& lcb, const URI_Ref& log) {
+    NodeRef kept;
+    CString* parts[] = {&kept.ldInst, &kept.prefix, &kept.lnClass, &kept.lnInst};  // by kLogRefAttrRoles
+    bool bKept = false;
+    for (size_t k = 0; k < std::size(parts); ++k) {
+        *parts[k] = Attr(pMain, lcb, kiln::core::kLogRefAttrRoles[k].role);
+        bKept = bKept || !parts[k]->IsEmpty();
+    }
+    const CString ownLd = FirstName(pMain, lcb, "sec:LCB.LNode/sec:LNode.LDevice");
+    if (log.IsEmpty()) return kept;
+    NodeRef ref = ReadNodeRef(pMain, pMain->DocMtd_getFirstUri_ofAsso(log, "sec:Log.LNode"));
+    if (bKept && (kept.ldInst.IsEmpty() ? ownLd : kept.ldInst) == ref.ldInst &&
+        (kept.lnClass.IsEmpty() ? CString("LLN0") : kept.lnClass) == ref.lnClass && kept.prefix == ref.prefix &&
+        kept.lnInst == ref.lnInst)
+        return kept;
+    if (ref.ldInst == ownLd) ref.ldInst = CString();
+    if (ref.lnClass == "LLN0") ref.lnClass = CString();
+    return ref;
+}
+
+}  // namespace
+
 bool CKiln_Export::Export_LCBs(const XmlNode& parent, CKiln_Main* pMain, CBase_XML& xml, const URI_Ref& lcb) {
     CString name;
     if (!ReadName(pMain, lcb, name)) return false;
-    // A data set left out of the file (nothing to write) is not named.
-    URI_Ref dataSet = FirstMember(pMain, lcb, "sec:LCB.DataSet");
-    if (!Is_DataSetWritten(pMain, dataSet)) dataSet = URI_Ref();
+    const URI_Ref dataSet = WrittenDataSetOf(pMain, lcb, "sec:LCB.DataSet", name);
     const CString datSet = dataSet.IsSet() ? Attr(pMain, dataSet, kiln::core::kRoleName) : CString();
     // The log is named by its own name and found in its logical node.
     const URI_Ref log = pMain->DocMtd_getFirstUri_ofAsso(lcb, "sec:LCB.Log");
-    const CString logName = log.IsSet() ? Attr(pMain, log, kiln::core::kRoleName) : CString();
-    const NodeRef logNode = ReadNodeRef(pMain, log.IsSet() ? pMain->DocMtd_getFirstUri_ofAsso(log, "sec:Log.LNode")
-                                                           : URI_Ref());
-    const bool bLogInLLN0 = logNode.lnClass == "LLN0";
+    const NodeRef logRef = LogRefOf(pMain, lcb, log);
     const CString logEna = Attr(pMain, lcb, "sec:LCB.logEna");
     const CString reason = Attr(pMain, lcb, "sec:LCB.optReasonForInclusion");
     const CString trgOp = Attr(pMain, lcb, "sec:LCB.trgOp");
@@ -138,13 +179,11 @@ bool CKiln_Export::Export_LCBs(const XmlNode& parent, CKiln_Main* pMain, CBase_X
     const CString bufTime = Attr(pMain, lcb, "sec:LCB.bufTime");
     const CString desc = Attr(pMain, lcb, "cim:Naming.description");
 
+    const std::pair<const char*, CString> refs[] = {
+        {"ldInst", logRef.ldInst}, {"prefix", logRef.prefix}, {"lnClass", logRef.lnClass}, {"lnInst", logRef.lnInst}};
     CStringArray attrs = Names({"name"});
-    if (!logNode.ldInst.IsEmpty()) attrs.Add("ldInst");
-    if (logNode.node.IsSet() && !bLogInLLN0) {
-        if (!logNode.prefix.IsEmpty()) attrs.Add("prefix");
-        attrs.Add("lnClass");
-        attrs.Add("lnInst");
-    }
+    for (const auto& [attr, value] : refs)
+        if (!value.IsEmpty()) attrs.Add(attr);
     attrs.Add("logName");
     if (dataSet.IsSet()) attrs.Add("datSet");
     if (!logEna.IsEmpty()) attrs.Add("logEna");
@@ -152,23 +191,22 @@ bool CKiln_Export::Export_LCBs(const XmlNode& parent, CKiln_Main* pMain, CBase_X
     if (!bufTime.IsEmpty()) attrs.Add("bufTime");
     if (bIntgPd) attrs.Add("intgPd");
     if (!desc.IsEmpty()) attrs.Add("desc");
-    // logName is required and must be a name: a block without a Log keeps
-    // the name its file wrote there (a first-edition file names a logical
-    // device), else names itself; zScl:logName="" keeps that it has no Log.
+    // logName is required and must be a name: the Log's; for a block
+    // without a Log or with a nameless one the name its file wrote there (a
+    // first-edition file names a logical device), else the Log's device, else
+    // the block's own name; zScl:logName="" keeps that it has no Log.
     const bool bNoLog = log.IsEmpty();
-    CString ownLogName = bNoLog ? Attr(pMain, lcb, "sec:LCB.logName") : CString();
-    if (ownLogName.IsEmpty()) ownLogName = name;
+    CString logName = bNoLog ? CString() : Attr(pMain, log, kiln::core::kRoleName);
+    if (logName.IsEmpty()) logName = Attr(pMain, lcb, "sec:LCB.logName");
+    if (logName.IsEmpty() && !bNoLog) logName = FirstName(pMain, log, "sec:Log.LNode/sec:LNode.LDevice");
+    if (logName.IsEmpty()) logName = name;
     if (bNoLog) attrs.Add("zScl:logName");
     XmlNode element = xml.AddNewNode_withAttrs(parent, "LogControl", attrs);
     if (!element) return false;
     Put(xml, element, "name", name);
-    if (!logNode.ldInst.IsEmpty()) Put(xml, element, "ldInst", logNode.ldInst);
-    if (logNode.node.IsSet() && !bLogInLLN0) {
-        if (!logNode.prefix.IsEmpty()) Put(xml, element, "prefix", logNode.prefix);
-        Put(xml, element, "lnClass", logNode.lnClass);
-        Put(xml, element, "lnInst", logNode.lnInst);
-    }
-    Put(xml, element, "logName", bNoLog ? ownLogName : logName);
+    for (const auto& [attr, value] : refs)
+        if (!value.IsEmpty()) Put(xml, element, attr, value);
+    Put(xml, element, "logName", logName);
     if (dataSet.IsSet()) Put(xml, element, "datSet", datSet);
     if (!logEna.IsEmpty()) Put(xml, element, "logEna", logEna);
     if (!reason.IsEmpty()) Put(xml, element, "reasonCode", reason);
@@ -181,9 +219,7 @@ bool CKiln_Export::Export_LCBs(const XmlNode& parent, CKiln_Main* pMain, CBase_X
 bool CKiln_Export::Export_RCBs(const XmlNode& parent, CKiln_Main* pMain, CBase_XML& xml, const URI_Ref& rcb) {
     CString name;
     if (!ReadName(pMain, rcb, name)) return false;
-    // A data set left out of the file (nothing to write) is not named.
-    URI_Ref dataSet = FirstMember(pMain, rcb, "sec:RCB.DataSet");
-    if (!Is_DataSetWritten(pMain, dataSet)) dataSet = URI_Ref();
+    const URI_Ref dataSet = WrittenDataSetOf(pMain, rcb, "sec:RCB.DataSet", name);
     const CString datSet = dataSet.IsSet() ? Attr(pMain, dataSet, kiln::core::kRoleName) : CString();
     const CString rptID = Attr(pMain, rcb, "sec:RCB.rptID");
     const CString confRev = Attr(pMain, rcb, "sec:RCB.confRev");
@@ -212,7 +248,10 @@ bool CKiln_Export::Export_RCBs(const XmlNode& parent, CKiln_Main* pMain, CBase_X
         if (!value.IsEmpty()) own.emplace_back(CString("zScl:") + role, value);
     }
 
-    CStringArray attrs = Names({"name", "rptID"});
+    // A block without an id (read from a file that gave none) is written
+    // without one: the server then uses the block's reference.
+    CStringArray attrs = Names({"name"});
+    if (!rptID.IsEmpty()) attrs.Add("rptID");
     if (dataSet.IsSet()) attrs.Add("datSet");
     attrs.Add("confRev");
     if (!desc.IsEmpty()) attrs.Add("desc");
@@ -224,7 +263,7 @@ bool CKiln_Export::Export_RCBs(const XmlNode& parent, CKiln_Main* pMain, CBase_X
     XmlNode element = xml.AddNewNode_withAttrs(parent, "ReportControl", attrs);
     if (!element) return false;
     Put(xml, element, "name", name);
-    Put(xml, element, "rptID", rptID);
+    if (!rptID.IsEmpty()) Put(xml, element, "rptID", rptID);
     if (dataSet.IsSet()) Put(xml, element, "datSet", datSet);
     Put(xml, element, "confRev", confRev);
     if (!desc.IsEmpty()) Put(xml, element, "desc", desc);

@@ -30,17 +30,23 @@ bool CKiln_Export::Export_ICD_IED(CKiln_Main* pMain, CBase_XML& xml, const URI_R
     XmlNode server = xml.Get_NodePtr(xml.GetDocument(), "//Server");
     if (!ied || !server) return false;
     Put(xml, ied, "type", iedType);
+    // An IED read from a file without a type is written without one.
+    const URI_Ref iedRsc = pMain->DocMtd_getFirstUri_ofAsso(icd, "sec:ICD.IED");
+    if (iedType.IsEmpty() && pMain->DocMtd_holdsValue_ofAttr(iedRsc, "sec:IED.iedType") && !ied.RemoveAttribute("type"))
+        return false;
     // What the IED holds of its description and of the attributes a file
     // gave it goes over the template's; its name stays the template's.
-    const URI_Ref iedRsc = pMain->DocMtd_getFirstUri_ofAsso(icd, "sec:ICD.IED");
     // References to the IED's own nodes name it as the file does.
     m_uIed = iedRsc;
     ied.GetAttribute("name", m_strIedName);
     const CString iedDesc = Attr(pMain, iedRsc, "cim:Naming.description");
     if (!iedDesc.IsEmpty() && !ied.SetAttribute("desc", iedDesc)) return false;
+    // One held empty (a file's IED without it) takes the template's away.
     for (const kiln::core::SclAttrRole& r : kiln::core::kIedAttrRoles) {
         const CString value = Attr(pMain, iedRsc, r.role);
-        if (!value.IsEmpty() && !ied.SetAttribute(r.attribute, value)) return false;
+        if (!value.IsEmpty() ? !ied.SetAttribute(r.attribute, value)
+                             : pMain->DocMtd_holdsValue_ofAttr(iedRsc, r.role) && !ied.RemoveAttribute(r.attribute))
+            return false;
     }
     const XmlNode accessPoint = server.ParentNode();
     // A server holds at least one device: an IED without any keeps its
@@ -65,6 +71,7 @@ bool CKiln_Export::Export_ICD_IED(CKiln_Main* pMain, CBase_XML& xml, const URI_R
     struct Point {
         CString name;
         CString values[kAttrs];  // by kAccessPointAttrRoles
+        bool held[kAttrs] = {};  // a value, an empty one included
         std::vector<URI_Ref> devices;
     };
     std::vector<Point> points;
@@ -76,8 +83,12 @@ bool CKiln_Export::Export_ICD_IED(CKiln_Main* pMain, CBase_XML& xml, const URI_R
             it = points.insert(points.end(), Point());
             it->name = apName;
         }
-        for (size_t k = 0; k < kAttrs; ++k)
-            if (it->values[k].IsEmpty()) it->values[k] = Attr(pMain, ld, kiln::core::kAccessPointAttrRoles[k].role);
+        for (size_t k = 0; k < kAttrs; ++k) {
+            if (!it->values[k].IsEmpty()) continue;
+            const char* role = kiln::core::kAccessPointAttrRoles[k].role;
+            it->values[k] = Attr(pMain, ld, role);
+            it->held[k] = it->held[k] || pMain->DocMtd_holdsValue_ofAttr(ld, role);
+        }
         it->devices.push_back(ld);
     }
     // The further points are made from the template's before any point
@@ -92,7 +103,8 @@ bool CKiln_Export::Export_ICD_IED(CKiln_Main* pMain, CBase_XML& xml, const URI_R
         const XmlNode point = target.ParentNode();
         if (i == 0) Put(xml, point, "name", points[i].name);
         // The point's, its server's and its authentication's attributes;
-        // the template's stand where the point has none.
+        // the template's stand where the point has none, and go where it
+        // holds an empty one.
         XmlNode auth;
         for (const XmlNode& child : target.ChildElements("Authentication")) {
             auth = child;
@@ -102,7 +114,9 @@ bool CKiln_Export::Export_ICD_IED(CKiln_Main* pMain, CBase_XML& xml, const URI_R
             const kiln::core::SclAttrRole& r = kiln::core::kAccessPointAttrRoles[k];
             const std::string element = r.element;
             const XmlNode on = element == "AccessPoint" ? point : element == "Server" ? target : auth;
-            if (!points[i].values[k].IsEmpty() && on && !on.SetAttribute(r.attribute, points[i].values[k]))
+            if (!on) continue;
+            if (!points[i].values[k].IsEmpty() ? !on.SetAttribute(r.attribute, points[i].values[k])
+                                               : points[i].held[k] && !on.RemoveAttribute(r.attribute))
                 return false;
         }
         for (const URI_Ref& ld : points[i].devices)

@@ -264,7 +264,10 @@ private:
         URI_Ref lcb;
         URI_Ref ld;
         CString logName;
-        CString ldInst;  // the device of the Log, when the file names it
+        // The Log's node as the file names it, by kLogRefAttrRoles; bLogRef
+        // when it names any part of it.
+        CString logRef[4];
+        bool bLogRef = false;
     };
 
     // A report entry under `category` made with m_saReportAttrs; counts into
@@ -286,8 +289,9 @@ private:
     void ImportMemberVals(CKiln_Main* app, const URI_Ref& owner, const XmlNode& node, const CString& valueRole);
     // The entry of a logical device in m_vDeviceLogs, made when missing.
     DeviceLog& DeviceLogOf(CKiln_Main* app, const URI_Ref& ld);
-    // Links each LCB to the Log its "ldInst" and "logName" name, else to
-    // its own device's Log.
+    // Links each LCB to the Log of the node its "ldInst", "prefix",
+    // "lnClass" and "lnInst" name (none when that node holds no Log), else to
+    // the Log its "logName" names, else to its own device's Log.
     void LinkLCBsToLogs(CKiln_Main* app);
 
     // One MappingItem of an M2I file in its data object's group.

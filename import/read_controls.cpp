@@ -1,10 +1,12 @@
 // IED instance reader: logs, log, setting-group and report control blocks
 // and report clients.
+#include <iterator>
 #include <map>
 #include <string>
 #include <unordered_map>
 #include <utility>
 
+#include "core/scl_ied_roles.h"
 #include "import/import_util.h"
 #include "import/kiln_import.h"
 
@@ -15,19 +17,21 @@ using namespace kiln::import;
 namespace {
 
 // The trigger options of a TrgOps element as one control-block value: the
-// parts of the options set, in a fixed order, after "#TrgOpControlTypeEnum.".
+// parts of the options set, in a fixed order, after "#TrgOpControlTypeEnum.";
+// "" for a block without TrgOps, which is written back without one.
 CString TrgOpsValue(const XmlNode& node) {
     XmlNode trgOps;
     for (const XmlNode& child : Children(node, "TrgOps")) {
         trgOps = child;
         break;
     }
+    if (trgOps.IsNull()) return CString();
     auto set = [&](const char* name) { return IsTrueText(AttrText(trgOps, name)); };
     const bool dchg = set("dchg"), dupd = set("dupd");
     // General interrogation is on unless the options say otherwise: SCL's
     // default for an absent gi is true.
     CString giText;
-    const bool gi = !trgOps.IsNull() && (!ReadAttr(trgOps, "gi", giText) || IsTrueText(giText));
+    const bool gi = !ReadAttr(trgOps, "gi", giText) || IsTrueText(giText);
     CString parts;
     if (dchg && dupd)
         parts = "DChg_DUpd";
@@ -44,6 +48,14 @@ CString TrgOpsValue(const XmlNode& node) {
 XmlNode FirstChild(const XmlNode& node, const char* name) {
     for (const XmlNode& child : Children(node, name)) return child;
     return XmlNode();
+}
+
+// A boolean attribute as the model keeps it: "true" or "false" as the file
+// gives it, "" when the file leaves it out (the schema's default stands, and
+// the export writes none).
+CString KeptBoolText(const XmlNode& node, const char* name) {
+    CString text;
+    return ReadAttr(node, name, text) ? CString(kiln::core::BoolText(IsTrueText(text))) : CString();
 }
 
 }  // namespace
@@ -67,7 +79,8 @@ bool CKiln_Import::Import_Log(CKiln_Main* app, URI_Ref lnode, XmlNode node, CStr
     m_uLastLog = log;
     device.log = log;
     CString text;
-    if (ReadAttr(node, "name", text)) app->DocMtd_Modify_attribute_value(log, kRoleName, text);
+    // A Log the file names not (every first-edition one) stays nameless.
+    app->DocMtd_Modify_attribute_value(log, kRoleName, ReadAttr(node, "name", text) ? text : CString());
     if (ReadAttr(node, "desc", text)) app->DocMtd_Modify_attribute_value(log, "cim:Naming.description", text);
     device.logName = app->DocMtd_getValue_ofAttr(log, kRoleName);
     return true;
@@ -82,25 +95,34 @@ bool CKiln_Import::Import_LCB(CKiln_Main* app, URI_Ref lnode, XmlNode node, CStr
     CString name, text;
     if (ReadAttr(node, "name", name)) app->DocMtd_Modify_attribute_value(lcb, kRoleName, name);
     if (ReadAttr(node, "desc", text)) app->DocMtd_Modify_attribute_value(lcb, "cim:Naming.description", text);
-    // Logging and reason codes are on where the file leaves them out, as
-    // SCL's defaults have it.
-    app->DocMtd_Modify_attribute_value(lcb, "sec:LCB.logEna", ReadBoolText(node, "logEna", true));
-    app->DocMtd_Modify_attribute_value(lcb, "sec:LCB.optReasonForInclusion", ReadBoolText(node, "reasonCode", true));
+    // Logging and reason codes as the file gives them; where it leaves them
+    // out, SCL's defaults (on) stand.
+    app->DocMtd_Modify_attribute_value(lcb, "sec:LCB.logEna", KeptBoolText(node, "logEna"));
+    app->DocMtd_Modify_attribute_value(lcb, "sec:LCB.optReasonForInclusion", KeptBoolText(node, "reasonCode"));
     // A period the file does not give is not the creator's: it stays empty.
     app->DocMtd_Modify_attribute_value(lcb, "sec:LCB.intgPd", ReadAttr(node, "intgPd", text) ? text : CString());
     if (ReadAttr(node, "bufTime", text)) app->DocMtd_Modify_attribute_value(lcb, "sec:LCB.bufTime", text);
     // The log's name as the file wrote it (a first-edition file names the
     // logical device there), for a block that finds no Log.
     if (ReadAttr(node, "logName", text)) app->DocMtd_Modify_attribute_value(lcb, "sec:LCB.logName", text);
+    // The node of the Log as the file names it (the second edition's log in
+    // another device or node), each part only when the file gives it.
+    PendingLCB pending{lcb, app->DocMtd_getFirstUri_ofAsso(lnode, "sec:LNode.LDevice"), AttrText(node, "logName"),
+                       {}, false};
+    static_assert(std::size(kiln::core::kLogRefAttrRoles) == std::size(pending.logRef));
+    for (size_t k = 0; k < std::size(pending.logRef); ++k)
+        if (ReadAttr(node, kiln::core::kLogRefAttrRoles[k].attribute, pending.logRef[k])) {
+            app->DocMtd_Modify_attribute_value(lcb, kiln::core::kLogRefAttrRoles[k].role, pending.logRef[k]);
+            pending.bLogRef = true;
+        }
+    // A data set the node does not hold is a fault of the file: the block
+    // stays without it, and the report says so.
     if (ReadAttr(node, "datSet", text)) {
         auto it = dataSets.find(text);
-        if (it == dataSets.end()) {
-            // The LCB goes, and so it is never linked to a Log.
-            app->DocMtd_delete_a_Rsc(lcb);
+        if (it != dataSets.end())
+            app->DocMtd_add_Association(lcb, "sec:LCB.DataSet", it->second);
+        else
             AddOtherError("错误：ICD文件: LCB:" + name, "未找到DataSet:" + text);
-            return true;
-        }
-        app->DocMtd_add_Association(lcb, "sec:LCB.DataSet", it->second);
     }
     m_vLCBs.push_back(lcb);
     // zScl:logName="" marks a block written without a Log (its plain logName
@@ -110,8 +132,7 @@ bool CKiln_Import::Import_LCB(CKiln_Main* app, URI_Ref lnode, XmlNode node, CStr
         app->DocMtd_clear_Association(lcb, "sec:LCB.Log");
         return true;
     }
-    m_vPendingLCBs.push_back({lcb, app->DocMtd_getFirstUri_ofAsso(lnode, "sec:LNode.LDevice"),
-                              AttrText(node, "logName"), AttrText(node, "ldInst")});
+    m_vPendingLCBs.push_back(pending);
     return true;
 }
 
@@ -133,14 +154,28 @@ void CKiln_Import::LinkLCBsToLogs(CKiln_Main* app) {
     };
     for (const PendingLCB& p : m_vPendingLCBs) {
         URI_Ref log;
-        // The device the file names, then a Log of the name (the LCB's own
-        // device first), then a device of that name, then its own device.
-        if (!p.ldInst.IsEmpty()) log = lookUp(byLdName, p.ldInst.str());
-        if (log.IsEmpty() && !p.logName.IsEmpty()) {
+        if (p.bLogRef) {
+            // The node the file names (its own device and LLN0 for a part it
+            // leaves out) holds the Log, or the block has none.
+            log = p.logRef[0].IsEmpty() ? lookUp(byDevice, p.ld.sUri) : lookUp(byLdName, p.logRef[0].str());
+            const URI_Ref node = app->DocMtd_getFirstUri_ofAsso(log, "sec:Log.LNode");
+            const CString lnClass = p.logRef[2].IsEmpty() ? CString("LLN0") : p.logRef[2];
+            if (log.IsSet() && (app->DocMtd_getValue_ofAttr(node, "sec:LNode.lnClass") != lnClass ||
+                                app->DocMtd_getValue_ofAttr(node, "sec:LNode.prefix") != p.logRef[1] ||
+                                app->DocMtd_getValue_ofAttr(node, "sec:LNode.lnInst") != p.logRef[3]))
+                log = URI_Ref();
+            if (log.IsEmpty()) {
+                app->DocMtd_clear_Association(p.lcb, "sec:LCB.Log");
+                continue;
+            }
+        } else if (!p.logName.IsEmpty()) {
+            // A Log of the name (the LCB's own device first), then a device
+            // of that name.
             log = lookUp(byDeviceAndLogName, std::make_pair(p.ld.sUri, p.logName.str()));
             if (log.IsEmpty()) log = lookUp(byLogName, p.logName.str());
             if (log.IsEmpty()) log = lookUp(byLdName, p.logName.str());
         }
+        // Else its own device's.
         if (log.IsEmpty()) log = lookUp(byDevice, p.ld.sUri);
         // Without a Log of its own the LCB keeps the one its creator chose.
         if (log.IsSet() && app->DocMtd_getFirstUri_ofAsso(p.lcb, "sec:LCB.Log") != log)
@@ -185,22 +220,15 @@ bool CKiln_Import::Import_RCB(CKiln_Main* app, URI_Ref lnode, XmlNode node, CStr
     CString text;
     if (ReadAttr(node, "name", text)) app->DocMtd_Modify_attribute_value(rcb, kRoleName, text);
     app->DocMtd_Modify_attribute_value(rcb, "sec:RCB.trgOp", trgOp);
-    // An option the file leaves out has SCL's default: off, but for the
-    // buffer overflow, which is on.
-    static const struct {
-        const char* attr;
-        const char* role;
-        bool absent;
-    } kOptions[] = {{"seqNum", "sec:RCB.optSequenceNumber", false},
-                    {"timeStamp", "sec:RCB.optReportTimeStamp", false},
-                    {"reasonCode", "sec:RCB.optReasonForInclusion", false},
-                    {"dataRef", "sec:RCB.optDataReference", false},
-                    {"dataSet", "sec:RCB.optDataSetName", false},
-                    {"bufOvfl", "sec:RCB.optBufferOverflow", true},
-                    {"entryID", "sec:RCB.optEntryID", false},
-                    {"configRef", "sec:RCB.optConfRevision", false}};
-    for (const auto& o : kOptions)
-        app->DocMtd_Modify_attribute_value(rcb, o.role, ReadBoolText(optFields, o.attr, o.absent));
+    // An option the file leaves out stays empty: SCL's default stands (off,
+    // but for the buffer overflow, which is on).
+    static const std::pair<const char*, const char*> kOptions[] = {
+        {"seqNum", "sec:RCB.optSequenceNumber"},   {"timeStamp", "sec:RCB.optReportTimeStamp"},
+        {"reasonCode", "sec:RCB.optReasonForInclusion"}, {"dataRef", "sec:RCB.optDataReference"},
+        {"dataSet", "sec:RCB.optDataSetName"},     {"bufOvfl", "sec:RCB.optBufferOverflow"},
+        {"entryID", "sec:RCB.optEntryID"},         {"configRef", "sec:RCB.optConfRevision"}};
+    for (const auto& [attr, role] : kOptions)
+        app->DocMtd_Modify_attribute_value(rcb, role, KeptBoolText(optFields, attr));
     // An option of early first-edition files that the schema written has
     // no place for: it is not kept, and the report says so.
     if (ReadAttr(optFields, "segmentation", text))
@@ -212,9 +240,10 @@ bool CKiln_Import::Import_RCB(CKiln_Main* app, URI_Ref lnode, XmlNode node, CStr
     if (ReadAttr(node, "confRev", text)) app->DocMtd_Modify_attribute_value(rcb, "sec:RCB.confRev", text);
     app->DocMtd_Modify_attribute_value(rcb, "sec:RCB.BRCB_or_URCB", ReadBoolText(node, "buffered", false));
     // Indexed as the file says; empty (SCL's default, indexed) when it is silent.
-    const CString indexed = ReadAttr(node, "indexed", text) ? ReadBoolText(node, "indexed", true) : CString();
-    app->DocMtd_Modify_attribute_value(rcb, "sec:RCB.indexed", indexed);
-    if (ReadAttr(node, "rptID", text)) app->DocMtd_Modify_attribute_value(rcb, "sec:RCB.rptID", text);
+    app->DocMtd_Modify_attribute_value(rcb, "sec:RCB.indexed", KeptBoolText(node, "indexed"));
+    // A block without an id stays without one (the server then uses the
+    // block's reference), not the creator's.
+    app->DocMtd_Modify_attribute_value(rcb, "sec:RCB.rptID", ReadAttr(node, "rptID", text) ? text : CString());
     app->DocMtd_Modify_attribute_value(rcb, "sec:RCB.bufIm", ReadAttr(node, "bufTime", text) ? text : CString());
     if (ReadAttr(node, "desc", text)) app->DocMtd_Modify_attribute_value(rcb, "cim:Naming.description", text);
     // The number of clients; SCL's default for an absent max is 1.
@@ -227,9 +256,14 @@ bool CKiln_Import::Import_RCB(CKiln_Main* app, URI_Ref lnode, XmlNode node, CStr
     // as zScl: attributes.
     for (const char* role : {"sqNum", "purgeBuf", "entryID", "timeOfEntry"})
         if (ReadAttr(node, role, text)) app->DocMtd_Modify_attribute_value(rcb, CString("sec:RCB.") + role, text);
+    // A data set the node does not hold is a fault of the file: the block
+    // stays without it, and the report says so.
     if (ReadAttr(node, "datSet", text)) {
         auto it = dataSets.find(text);
-        if (it != dataSets.end()) app->DocMtd_add_Association(rcb, "sec:RCB.DataSet", it->second);
+        if (it != dataSets.end())
+            app->DocMtd_add_Association(rcb, "sec:RCB.DataSet", it->second);
+        else
+            AddOtherError("错误：ICD文件: RCB:" + AttrText(node, "name"), "未找到DataSet:" + text);
     }
     // The clients, with or without a data set (SCL's datSet is optional).
     long i = 0;

@@ -64,9 +64,10 @@ bool CKiln_Import::Import_ExtRef(CKiln_Main* app, URI_Ref lnode, XmlNode node, C
                   ldInst = AttrText(node, "ldInst");
     app->DocMtd_Modify_attribute_value(extRef, kRoleOrd, ord);
     CString text, doName, daName;
-    // The writers keep the input's name in "intAddr", where SCL has a place for it.
-    if (ReadAttr(node, "name", text) || ReadAttr(node, "intAddr", text))
-        app->DocMtd_Modify_attribute_value(extRef, kRoleName, text);
+    // The writers keep the input's name in "intAddr", where SCL has a place
+    // for it; an input the file gives none stays nameless (not the creator's).
+    const bool named = ReadAttr(node, "name", text) || ReadAttr(node, "intAddr", text);
+    app->DocMtd_Modify_attribute_value(extRef, kRoleName, named ? text : CString());
     if (ReadAttr(node, "doName", doName)) app->DocMtd_Modify_attribute_value(extRef, "sec:DARef.doName", doName);
     if (ReadAttr(node, "daName", daName)) app->DocMtd_Modify_attribute_value(extRef, "sec:DARef.daName", daName);
     if (ReadAttr(node, "desc", text)) app->DocMtd_Modify_attribute_value(extRef, "cim:Naming.description", text);

@@ -16,9 +16,12 @@ bool CKiln_Import::Import_IED(CKiln_Main* app, URI_Ref icd, XmlNode node) {
     CString text;
     if (ReadAttr(node, "name", text)) app->DocMtd_Modify_attribute_value(ied, kRoleName, text);
     if (ReadAttr(node, "desc", text)) app->DocMtd_Modify_attribute_value(ied, "cim:Naming.description", text);
-    if (ReadAttr(node, "type", text)) app->DocMtd_Modify_attribute_value(ied, "sec:IED.iedType", text);
+    // An attribute the file leaves out is held empty, so that the export
+    // writes none where the template it starts from has one (type,
+    // configVersion).
+    app->DocMtd_Modify_attribute_value(ied, "sec:IED.iedType", ReadAttr(node, "type", text) ? text : CString());
     for (const kiln::core::SclAttrRole& r : kiln::core::kIedAttrRoles)
-        if (ReadAttr(node, r.attribute, text) && !text.IsEmpty()) app->DocMtd_Modify_attribute_value(ied, r.role, text);
+        app->DocMtd_Modify_attribute_value(ied, r.role, ReadAttr(node, r.attribute, text) ? text : CString());
     m_strIEDName = AttrText(node, "name");
     // The devices of all servers share one list in the model, so their order
     // numbers run on over the whole IED.
@@ -39,7 +42,12 @@ bool CKiln_Import::Import_IED(CKiln_Main* app, URI_Ref icd, XmlNode node) {
                                      : element == "Server"    ? server
                                      : auth.empty()           ? XmlNode()
                                                               : auth.front();
-                if (ReadAttr(from, r.attribute, text) && !text.IsEmpty()) texts.emplace_back(r.role, text);
+                // The template's authentication says none="true": an attribute
+                // the file's leaves out is held empty, so that none is written.
+                if (ReadAttr(from, r.attribute, text) && !text.IsEmpty())
+                    texts.emplace_back(r.role, text);
+                else if (element == "Authentication" && !from.IsNull())
+                    texts.emplace_back(r.role, CString());
             }
             for (const XmlNode& ld : Children(server, "LDevice"))
                 Import_LDevice(app, ied, ld, Dec(++n), m_strIEDName, texts);
@@ -89,8 +97,7 @@ bool CKiln_Import::Import_LDevice(CKiln_Main* app, URI_Ref ied, XmlNode node, CS
     if (!app->NewRsc_LDevice(&ld, ied, URI_Ref(), URI_Ref(), URI_Ref())) return false;
     app->DocMtd_Modify_attribute_value(ld, kRoleOrd, ord);
     app->DocMtd_Modify_attribute_value(ld, kRoleName, inst);
-    for (const auto& [role, text] : accessPoint)
-        if (!text.IsEmpty()) app->DocMtd_Modify_attribute_value(ld, role, text);
+    for (const auto& [role, text] : accessPoint) app->DocMtd_Modify_attribute_value(ld, role, text);
     app->Mtd_SetStatusBarText("正在导入LD:" + inst);
     CString desc;
     if (ReadAttr(node, "desc", desc)) app->DocMtd_Modify_attribute_value(ld, "cim:Naming.description", desc);

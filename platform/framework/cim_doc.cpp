@@ -628,6 +628,15 @@ bool CBase_CimDoc::GetAttribute(const URI_Ref& rsc, const CString& role, CString
     return true;
 }
 
+bool CBase_CimDoc::HoldsAttribute(const URI_Ref& rsc, const CString& role) const {
+    const Store& s = *m_p;
+    if (!Usable("query")) return false;
+    const Idx i = s.Find(rsc);
+    if (i == kNone) return false;
+    const int r = s.RoleOf(s.R(i).cls, role.str());
+    return r >= 0 && s.Attr(i, r) != nullptr;
+}
+
 bool CBase_CimDoc::SetAttribute(const URI_Ref& rsc, const CString& role, const CString& value) {
     Store& s = *m_p;
     if (!Usable("modify")) return false;

@@ -140,6 +140,9 @@ public:
 
     // Attributes. A role the resource's class does not have reads as "".
     bool GetAttribute(const URI_Ref& rsc, const CString& role, CString& value) const;
+    // Whether the resource holds a value of the role, an empty one included
+    // (false for a role never written and for a stale handle).
+    bool HoldsAttribute(const URI_Ref& rsc, const CString& role) const;
     bool SetAttribute(const URI_Ref& rsc, const CString& role, const CString& value);
     // Copies the source's attribute values except "e301:OrdNaming.ord" and the
     // listed roles (a full role or the text after its last ".").

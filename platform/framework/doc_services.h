@@ -28,6 +28,9 @@ public:
     CString DocMtd_getValue_ofAttr(const URI_Ref& rsc, const CString& role, bool* pFound = nullptr,
                                    bool bReserved = false);
     bool DocMtd_Modify_attribute_value(const URI_Ref& rsc, const CString& role, const CString& value);
+    // Whether the resource holds a value of the role, an empty one included:
+    // an empty value written on purpose tells from one never written.
+    bool DocMtd_holdsValue_ofAttr(const URI_Ref& rsc, const CString& role) { return m_Doc.HoldsAttribute(rsc, role); }
     // The target takes the source's attribute values except "e301:OrdNaming.ord"
     // and the listed roles (full role or its text after the last "."); the two
     // flags are accepted for the call shape and not used.

@@ -283,6 +283,14 @@ bool XmlNode::SetAttribute(const CString& name, const CString& value) const {
     return a && a.set_value(value.GetString());
 }
 
+bool XmlNode::RemoveAttribute(const CString& name) const {
+    if (!IsElement() || !m_doc) return false;
+    pugi::xml_node node = m_node;
+    if (!node.attribute(name.GetString())) return true;
+    m_doc->BeforeChange();
+    return node.remove_attribute(name.GetString());
+}
+
 XmlNode XmlNodeList::Item(long index) const {
     if (index < 0 || index >= Length()) return XmlNode();
     return XmlNode(m_doc, m_set[static_cast<size_t>(index)]);

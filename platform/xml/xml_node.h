@@ -82,6 +82,8 @@ public:
     bool GetAttributeOrPrefixed(const char* name, const char* prefix, CString& value) const;
     // Sets an attribute, appending it after the existing ones when absent.
     bool SetAttribute(const CString& name, const CString& value) const;
+    // Removes an attribute; true also when there was none.
+    bool RemoveAttribute(const CString& name) const;
 
     friend bool operator==(const XmlNode& a, const XmlNode& b) {
         return a.m_node == b.m_node && a.m_attr == b.m_attr;

@@ -351,9 +351,9 @@ TEST_F(ImportEndToEnd, ControlBlocksGoOutAsTheMakersFileHadThem) {
     EXPECT_EQ(values(written, "ReportControl[@name='urcbMeas']/OptFields/@seqNum"), std::vector<std::string>{"true"});
     EXPECT_EQ(values(written, "ReportControl[@name='urcbMeas']/@buffered"), std::vector<std::string>{});
     EXPECT_EQ(values(written, "ReportControl[@name='urcbCyc']/TrgOps/@period"), std::vector<std::string>{"true"});
-    // Options the file left out: off, but the buffer overflow, which is on.
-    EXPECT_EQ(values(written, "ReportControl/OptFields/@bufOvfl"), (std::vector<std::string>{"true", "false", "true"}));
-    EXPECT_EQ(values(written, "ReportControl/OptFields/@dataRef"), (std::vector<std::string>{"false", "false", "false"}));
+    // Options the file left out are left out (the schema's defaults stand).
+    EXPECT_EQ(values(written, "ReportControl/OptFields/@bufOvfl"), std::vector<std::string>{"false"});
+    EXPECT_EQ(values(written, "ReportControl/OptFields/@dataRef"), std::vector<std::string>{});
     // What it left to the schema's defaults: general interrogation on, one
     // client; a member without ldInst is in the data set's own device.
     EXPECT_EQ(values(written, "ReportControl[@name!='urcbMeas']/TrgOps/@gi"), (std::vector<std::string>{"true", "true"}));

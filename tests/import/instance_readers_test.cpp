@@ -297,13 +297,13 @@ TEST_F(InstanceTest, ControlBlocks) {
     EXPECT_EQ(Get(b, "cim:Naming.name"), "brcbTrip");
     EXPECT_EQ(Get(b, "sec:RCB.rptEna"), "true");
     EXPECT_EQ(Get(b, "sec:RCB.trgOp"), EnumValue("TrgOpControlTypeEnum", "DChgPeriodGI"));
-    // xs:boolean's "1" and "0" are true and false; an option left out has
-    // SCL's default, off but for the buffer overflow.
+    // xs:boolean's "1" and "0" are true and false; an option left out stays
+    // empty (SCL's default stands, written back as left out).
     EXPECT_EQ(Get(b, "sec:RCB.optSequenceNumber"), "true");
     EXPECT_EQ(Get(b, "sec:RCB.optReportTimeStamp"), "false");
     EXPECT_EQ(Get(b, "sec:RCB.optDataSetName"), "true");
-    EXPECT_EQ(Get(b, "sec:RCB.optEntryID"), "false");
-    EXPECT_EQ(Get(b, "sec:RCB.optBufferOverflow"), "true");
+    EXPECT_EQ(Get(b, "sec:RCB.optEntryID"), "");
+    EXPECT_EQ(Get(b, "sec:RCB.optBufferOverflow"), "");
     EXPECT_EQ(Get(b, "sec:RCB.indexed"), "false");
     EXPECT_EQ(Get(b, "sec:RCB.rptEnabledDesc"), "后台");
     EXPECT_EQ(Get(b, "sec:RCB.intgPd"), "1000");
@@ -332,10 +332,11 @@ TEST_F(InstanceTest, ControlBlocks) {
     URI_Ref u = rcbs[1];
     EXPECT_EQ(Get(u, "sec:RCB.rptEna"), "true");
     EXPECT_EQ(Get(u, "sec:RCB.BRCB_or_URCB"), "false");  // unbuffered when absent
-    EXPECT_EQ(Get(u, "sec:RCB.optBufferOverflow"), "true");
-    EXPECT_EQ(Get(u, "sec:RCB.optSequenceNumber"), "false");
+    EXPECT_EQ(Get(u, "sec:RCB.optBufferOverflow"), "");
+    EXPECT_EQ(Get(u, "sec:RCB.optSequenceNumber"), "");
     EXPECT_EQ(Get(u, "sec:RCB.indexed"), "");  // SCL's default, not written back
-    EXPECT_EQ(Get(u, "sec:RCB.optSequenceNumber"), "false");
+    // No rptID in the file: none, not the creator's.
+    EXPECT_EQ(Get(u, "sec:RCB.rptID"), "");
     // No gi in TrgOps: general interrogation is on, as in SCL.
     EXPECT_EQ(Get(u, "sec:RCB.trgOp"), EnumValue("TrgOpControlTypeEnum", "GIQChg"));
     // RptEnabled without max holds SCL's one client; no period or buffer
@@ -349,9 +350,9 @@ TEST_F(InstanceTest, ControlBlocks) {
     ASSERT_EQ(uClients.size(), 1u);
     EXPECT_EQ(Get(uClients[0], "sec:ClientLN.lnInst"), "2");
 
-    // LCBs: the one with an unknown data set is gone and reported.
+    // LCBs: the one with an unknown data set stays without it, reported.
     std::vector<URI_Ref> lcbs = Members(lln0, "sec:LNode.LCBs");
-    EXPECT_EQ(NamesOf(lcbs), (std::vector<CString>{"lcb1", "lcb3"}));
+    EXPECT_EQ(NamesOf(lcbs), (std::vector<CString>{"lcb1", "lcb2", "lcb3"}));
     EXPECT_EQ(Get(lcbs[0], "sec:LCB.trgOp"), EnumValue("TrgOpControlTypeEnum", "DChg_DUpdPeriod"));
     EXPECT_EQ(Get(lcbs[0], "sec:LCB.logEna"), "false");
     EXPECT_EQ(Get(lcbs[0], "sec:LCB.intgPd"), "500");
@@ -360,14 +361,17 @@ TEST_F(InstanceTest, ControlBlocks) {
     EXPECT_EQ(Get(lcbs[0], "sec:LCB.logName"), "PROT");
     EXPECT_EQ(Get(lcbs[0], "sec:LCB.optReasonForInclusion"), "true");
     EXPECT_EQ(Target(lcbs[0], "sec:LCB.DataSet"), sets[0]);
-    EXPECT_EQ(Get(lcbs[1], "sec:LCB.trgOp"), EnumValue("TrgOpControlTypeEnum", ""));
-    EXPECT_EQ(Get(lcbs[1], "sec:LCB.intgPd"), "");
-    EXPECT_EQ(Get(lcbs[1], "sec:LCB.bufTime"), "");
-    // Logging and reason codes left out are on, as SCL has them.
-    EXPECT_EQ(Get(lcbs[1], "sec:LCB.logEna"), "true");
-    EXPECT_EQ(Get(lcbs[1], "sec:LCB.optReasonForInclusion"), "true");
-    EXPECT_TRUE(Target(lcbs[1], "sec:LCB.DataSet").IsEmpty());
-    EXPECT_EQ(imp.m_vLCBs.size(), 5u);
+    // No TrgOps: no trigger options (none written back); logging and reason
+    // codes left out stay empty (on, as SCL has them).
+    for (const URI_Ref& lcb : {lcbs[1], lcbs[2]}) {
+        EXPECT_EQ(Get(lcb, "sec:LCB.trgOp"), "");
+        EXPECT_EQ(Get(lcb, "sec:LCB.intgPd"), "");
+        EXPECT_EQ(Get(lcb, "sec:LCB.bufTime"), "");
+        EXPECT_EQ(Get(lcb, "sec:LCB.logEna"), "");
+        EXPECT_EQ(Get(lcb, "sec:LCB.optReasonForInclusion"), "");
+        EXPECT_TRUE(Target(lcb, "sec:LCB.DataSet").IsEmpty());
+    }
+    EXPECT_EQ(imp.m_vLCBs.size(), 6u);
 
     // Logs: one per device; a further one in a device is noted, uncounted.
     URI_Ref protLog = Target(lln0, "sec:LNode.Log");
@@ -378,6 +382,7 @@ TEST_F(InstanceTest, ControlBlocks) {
     EXPECT_EQ(imp.m_nLogCount, 3);
     EXPECT_EQ(Target(lcbs[0], "sec:LCB.Log"), protLog);
     EXPECT_EQ(Target(lcbs[1], "sec:LCB.Log"), protLog);
+    EXPECT_EQ(Target(lcbs[2], "sec:LCB.Log"), protLog);
     // A device without Log: by the Log's name, by the device's name, else
     // the Log the creator chose (the first of the server's devices).
     std::vector<URI_Ref> ctrl = Members(Node(Device("CTRL"), "ZLLN0"), "sec:LNode.LCBs");
@@ -402,6 +407,9 @@ TEST_F(InstanceTest, ControlBlocks) {
     EXPECT_EQ(std::count(others.begin(), others.end(),
                          ReportEntry{"other_error", "错误：ICD文件: LCB:lcb2", "未找到DataSet:nope"}),
               1);
+    EXPECT_EQ(std::count(others.begin(), others.end(),
+                         ReportEntry{"other_error", "错误：ICD文件: RCB:urcb", "未找到DataSet:missing"}),
+              1);
     EXPECT_EQ(std::count(others.begin(), others.end(), ReportEntry{"other_error", "ICD文件:  Log", "存在2个"}), 1);
     // An option the model has no place for is named, as a warning.
     EXPECT_EQ(std::count(others.begin(), others.end(),
@@ -409,8 +417,8 @@ TEST_F(InstanceTest, ControlBlocks) {
                                      "未保留OptFields的segmentation=\"true\""}),
               1);
     EXPECT_EQ(imp.m_nWarnings, 1);
-    // lnclass, LCB, GGIO, lnClass, LN0 inst, DOI x2, DAI, LDevice.
-    EXPECT_EQ(imp.m_nErrors, 9);
+    // lnclass, LCB, RCB, GGIO, lnClass, LN0 inst, DOI x2, DAI, LDevice.
+    EXPECT_EQ(imp.m_nErrors, 10);
 }
 
 TEST_F(ImportTest, SettingGroupNumbersAreCheckedWithoutOverflow) {

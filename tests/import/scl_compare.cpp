@@ -45,6 +45,38 @@ const DefaultRow kDefaults[] = {
     {"BDA", "valKind", "Set"}, {"BDA", "count", "0"}, {"BDA", "valImport", "false"},
 };
 
+// The attributes the export writes whether or not the source held them
+// ("*": on every element). An output's attribute the source left out is
+// compared as the source's default only for these; any other is made up.
+struct WrittenRow {
+    const char* element;
+    const char* attribute;
+};
+const WrittenRow kAlwaysWritten[] = {
+    // The writers list desc on nodes and types and leave it empty where the
+    // model holds none: empty is the schema's default.
+    {"*", "desc"},
+    // An LN's prefix is listed always, empty where the node has none.
+    {"LN", "prefix"},
+    // The model keeps a block's trigger options as one value, written back
+    // as every flag: which of them the file spelled out is not kept.
+    {"TrgOps", "*"},
+    // A data set member names its device always.
+    {"FCDA", "ldInst"},
+    // The number of clients is written always (the schema's default, 1,
+    // where the file gave none).
+    {"RptEnabled", "max"},
+};
+
+bool AlwaysWritten(const pugi::xml_node& el, const std::string& attr) {
+    const std::string name = QualifiedName(el, nullptr, kSclNs);
+    for (const WrittenRow& row : kAlwaysWritten)
+        if ((row.element == std::string("*") || name == row.element) &&
+            (row.attribute == std::string("*") || attr == row.attribute))
+            return true;
+    return false;
+}
+
 std::string LocalName(const pugi::xml_node& el) { return QualifiedName(el, nullptr, kSclNs); }
 
 std::vector<pugi::xml_node> ChildrenNamed(const pugi::xml_node& parent, const char* local) {
@@ -82,6 +114,7 @@ std::string NamespacePart(const std::string& qname) {
 constexpr const char* kOtherNamespaces = "no elements or attributes of other namespaces";
 constexpr const char* kSdiWithoutDai = "no SDI with no DAI below it";
 constexpr const char* kNodeWithoutType = "no logical node whose LN type the file does not hold";
+constexpr const char* kDataSetNotInNode = "no `datSet` of a control block that names no data set of its node";
 
 // Whether the file's templates hold an LNodeType of the node's lnType.
 bool TypeInFile(const pugi::xml_node& lnode) {
@@ -107,6 +140,14 @@ std::string AllowedLossOf(const pugi::xml_node& el, const std::string& attr) {
     // A node whose type the file lacks is a fault of the file, not taken.
     if ((name == "LN" || name == "LN0") && attr.empty() && LocalName(el.parent()) == "LDevice" && !TypeInFile(el))
         return kNodeWithoutType;
+    // A control block's data set that its node does not hold is a fault of
+    // the file: the block is kept without it.
+    if ((name == "ReportControl" || name == "LogControl") && attr == "datSet") {
+        bool held = false;
+        for (const pugi::xml_node& set : ChildrenNamed(el.parent(), "DataSet"))
+            held = held || std::string(set.attribute("name").value()) == el.attribute("datSet").value();
+        if (!held) return kDataSetNotInNode;
+    }
     // An SDI with no DAI below it has no place in the model.
     if (name == "SDI" && attr.empty() && !el.select_node(".//*[local-name()='DAI']")) return kSdiWithoutDai;
     const std::string withParent = LocalName(el.parent()) + "/" + name;
@@ -146,6 +187,7 @@ TreeDiffRules MakeRules() {
     // A DO type's SDOs and DAs are one sequence.
     r.orderedAcross = {{"DOType", {"SDO", "DA"}}};
     r.defaultOf = DefaultOf;
+    r.alwaysWritten = AlwaysWritten;
     r.allowedLoss = AllowedLossOf;
     return r;
 }
@@ -242,19 +284,26 @@ std::vector<std::string> ReportWordsOf(const TreeDifference& d) {
         words.push_back(ns.empty() ? qname : qname.substr(qname.find('}') + 1));
         if (!ns.empty()) words.push_back(ns);
     };
+    // The key values of the label ("name=g,ix="); a position names nothing.
+    std::vector<std::string> keys;
+    std::istringstream label(open == std::string::npos ? std::string() : step.substr(open + 1, step.size() - open - 2));
+    for (std::string pair; std::getline(label, pair, ',');) {
+        const size_t eq = pair.find('=');
+        if (eq != std::string::npos && eq + 1 < pair.size()) keys.push_back(pair.substr(eq + 1));
+    }
+    // A control block's data set that its node lacks: the block's name and
+    // the data set the file named.
+    if (d.attribute == "datSet") {
+        keys.push_back("DataSet:" + d.source.substr(1, d.source.size() - 2));
+        return keys;
+    }
     std::vector<std::string> words;
     addName(words, kind);
     if (!d.attribute.empty()) {
         addName(words, d.attribute);
         return words;
     }
-    // The key values of the label ("name=g,ix="); a position names nothing.
-    if (open == std::string::npos) return words;
-    std::istringstream label(step.substr(open + 1, step.size() - open - 2));
-    for (std::string pair; std::getline(label, pair, ',');) {
-        const size_t eq = pair.find('=');
-        if (eq != std::string::npos && eq + 1 < pair.size()) words.push_back(pair.substr(eq + 1));
-    }
+    words.insert(words.end(), keys.begin(), keys.end());
     return words;
 }
 

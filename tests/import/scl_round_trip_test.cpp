@@ -64,7 +64,9 @@ std::string UnreportedLosses(const std::vector<TreeDifference>& differences, con
     return out;
 }
 
-class SclRoundTripTest : public MakerFilesTest, public ::testing::WithParamInterface<std::string> {
+// Imports an SCL file with "导入 ICD（IED类型配置）" and writes it back with
+// "生成 ICD 文件", as a user does.
+class SclFileTest : public MakerFilesTest {
 protected:
     void SetUp() override {
         MakerFilesTest::SetUp();
@@ -99,10 +101,28 @@ protected:
         ui.AnswerNo("是否由M2I生成DOI DAI");
         ui.AnswerSaveFile(path.c_str());
         EXPECT_TRUE(app.Rsc_ICD_Export(icd, false));
-        EXPECT_TRUE(fs::is_regular_file(path)) << "no file written for " << GetParam();
+        EXPECT_TRUE(fs::is_regular_file(path)) << "no file written for " << name;
         return path;
     }
+
+    // The differences of the export from its source that the README does
+    // not name, a line each.
+    static std::string Lost(const std::string& source, const std::string& output,
+                            std::vector<TreeDifference>* pAll = nullptr) {
+        CBase_XML src, out;
+        if (!src.Load(source.c_str())) return "source not read: " + src.LastError().str();
+        if (!out.Load(output.c_str())) return "output not read: " + out.LastError().str();
+        std::ostringstream lost;
+        const std::vector<TreeDifference> differences =
+            CompareSclRoundTrip(src.GetDocumentElement().PugiNode(), out.GetDocumentElement().PugiNode());
+        for (const TreeDifference& d : differences)
+            if (d.allowed.empty()) lost << "\n  " << d;
+        if (pAll) *pAll = differences;
+        return lost.str();
+    }
 };
+
+class SclRoundTripTest : public SclFileTest, public ::testing::WithParamInterface<std::string> {};
 
 std::string TestName(const ::testing::TestParamInfo<std::string>& info) {
     return std::regex_replace(info.param, std::regex("[^A-Za-z0-9]"), "_");
@@ -117,15 +137,12 @@ TEST_P(SclRoundTripTest, WhatTheFileHoldsComesBackOut) {
     const std::string once = Export(first, "once.icd");
 
     // Both files as text in UTF-8, whatever the source's encoding.
-    CBase_XML src, out;
-    ASSERT_TRUE(src.Load(source.c_str())) << src.LastError();
-    ASSERT_TRUE(out.Load(once.c_str())) << out.LastError();
-    std::ostringstream lost, allowed;
-    const std::vector<TreeDifference> differences =
-        CompareSclRoundTrip(src.GetDocumentElement().PugiNode(), out.GetDocumentElement().PugiNode());
-    for (const TreeDifference& d : differences) (d.allowed.empty() ? lost : allowed) << "\n  " << d;
+    std::vector<TreeDifference> differences;
+    EXPECT_EQ(Lost(source, once, &differences), "") << file << ": the export differs from the source";
+    std::ostringstream allowed;
+    for (const TreeDifference& d : differences)
+        if (!d.allowed.empty()) allowed << "\n  " << d;
     if (!allowed.str().empty()) std::cout << file << ": left out as the README says:" << allowed.str() << "\n";
-    EXPECT_TRUE(lost.str().empty()) << file << ": the export differs from the source:" << lost.str();
     EXPECT_EQ(UnreportedLosses(differences, report), "") << file << ": left out without a report entry";
 
     bool skipped = false;
@@ -199,12 +216,27 @@ INSTANTIATE_TEST_SUITE_P(
                             "<FCDA lnClass=\"LLN0\" doName=\"Mod\" fc=\"ST\"/></DataSet>"),
                    {kLn0 + "/DataSet[name=ds]/FCDA[1] @doName: source \"Mod\", output \"Beh\"",
                     kLn0 + "/DataSet[name=ds]/FCDA[2] @doName: source \"Beh\", output \"Mod\""}},
-        CompareRow{"a member or a log without ldInst names its own device",
+        CompareRow{"a member or a log without ldInst names its own device; left out in the output, an attribute "
+                   "is its default",
                    SmallScl("<DataSet name=\"ds\"><FCDA lnClass=\"LLN0\" doName=\"Mod\" fc=\"ST\"/></DataSet>"
-                            "<LogControl name=\"c\" logName=\"G\"/>"),
-                   SmallScl("<DataSet name=\"ds\"><FCDA ldInst=\"L\" prefix=\"\" lnClass=\"LLN0\" doName=\"Mod\" "
-                            "fc=\"ST\"/></DataSet><LogControl name=\"c\" ldInst=\"K\" logName=\"G\"/>"),
-                   {kLn0 + "/LogControl[name=c] @ldInst: source \"L\", output \"K\""}},
+                            "<LogControl name=\"c\" logName=\"G\"/><LogControl name=\"d\" ldInst=\"L\" "
+                            "logEna=\"true\" logName=\"G\"/>"),
+                   SmallScl("<DataSet name=\"ds\"><FCDA ldInst=\"L\" lnClass=\"LLN0\" doName=\"Mod\" "
+                            "fc=\"ST\"/></DataSet><LogControl name=\"c\" ldInst=\"K\" logName=\"G\"/>"
+                            "<LogControl name=\"d\" logName=\"G\"/>"),
+                   {kLn0 + "/LogControl[name=c] @ldInst: source (absent), output \"K\""}},
+        CompareRow{"an attribute only the output holds is made up, at its default too, but for what the writer "
+                   "always writes",
+                   SmallScl("<DataSet name=\"ds\"><FCDA lnClass=\"LLN0\" doName=\"Mod\" fc=\"ST\"/></DataSet>" + kRcb +
+                            "<TrgOps dchg=\"true\"/><OptFields/><RptEnabled/></ReportControl>"),
+                   SmallScl("<DataSet name=\"ds\" desc=\"\"><FCDA ldInst=\"L\" prefix=\"\" lnClass=\"LLN0\" "
+                            "doName=\"Mod\" fc=\"ST\"/></DataSet>" +
+                            std::regex_replace(kRcb, std::regex(" confRev"), " rptID=\"RCB_1\" confRev") +
+                            "<TrgOps dchg=\"true\" dupd=\"false\" qchg=\"false\" gi=\"true\" period=\"false\"/>"
+                            "<OptFields bufOvfl=\"true\"/><RptEnabled max=\"1\"/></ReportControl>"),
+                   {kLn0 + "/DataSet[name=ds]/FCDA @prefix: source (absent), output \"\"",
+                    kLn0 + "/ReportControl[name=r] @rptID: source (absent), output \"RCB_1\"",
+                    kLn0 + "/ReportControl[name=r]/OptFields @bufOvfl: source (absent), output \"true\""}},
         CompareRow{"instance values in another order, one lost, one changed",
                    SmallScl("<DOI name=\"Mod\" desc=\"模式\"><DAI name=\"stVal\" sAddr=\"1.2\"><Val sGroup=\"1\">3</Val>"
                             "<Val sGroup=\"2\">4</Val></DAI></DOI><DOI name=\"Beh\"><DAI name=\"d\"><Val/></DAI></DOI>"),
@@ -318,6 +350,12 @@ INSTANTIATE_TEST_SUITE_P(
                     kLn0 + "/DOI[name=Mod,ix=]/SDI[name=v,ix=]: source (present), output (absent)",
                     "/SCL/DataTypeTemplates/DOType[id=D0]/DA/ProtNs: source (present), output (absent) "
                     "(allowed: no `ProtNs` of a data attribute or data type)"}},
+        CompareRow{"a control block's data set its node lacks may go, one it holds not",
+                   SmallScl(kSet + kRcb + "</ReportControl><LogControl name=\"c\" datSet=\"gone\" logName=\"L\"/>"),
+                   SmallScl(kSet + "<ReportControl name=\"r\" confRev=\"1\"/><LogControl name=\"c\" logName=\"L\"/>"),
+                   {kLn0 + "/ReportControl[name=r] @datSet: source \"ds\", output (absent)",
+                    kLn0 + "/LogControl[name=c] @datSet: source \"gone\", output (absent) (allowed: no `datSet` of a "
+                           "control block that names no data set of its node)"}},
         CompareRow{"an access point without a server may go, one with a server not",
                    SmallScl("").replace(SmallScl("").find("</IED>"), 0,
                                         "<AccessPoint name=\"A1\"><ServerAt apName=\"S1\"/></AccessPoint>"
@@ -335,6 +373,122 @@ INSTANTIATE_TEST_SUITE_P(
                     "/SCL/IED[name=B] @name: source \"B\", output \"HMI\" (allowed: names the IED \"TEMPLATE\", as "
                     "an ICD does)",
                     "/SCL/IED[name=B]/AccessPoint[name=S1]/Server: source (present), output (absent)"}}));
+
+// ---- what a file leaves out stays out, through import and export ----
+
+// A small file of one IED "A" without configVersion, its device "L" (whose
+// LN0 holds `ln0`, then `more`), further devices, and the templates `types`
+// besides the LLN0 type "T0".
+std::string SparseScl(const std::string& ln0, const std::string& more = "", const std::string& devices = "",
+                      const std::string& types = "") {
+    return "<SCL xmlns=\"http://www.iec.ch/61850/2003/SCL\" version=\"2007\" revision=\"B\">"
+           "<Header id=\"A\" nameStructure=\"IEDName\"/><IED name=\"A\" type=\"A-1\"><AccessPoint name=\"S1\">"
+           "<Server><Authentication/><LDevice inst=\"L\"><LN0 lnClass=\"LLN0\" inst=\"\" lnType=\"T0\">" +
+           ln0 + "</LN0>" + more + "</LDevice>" + devices +
+           "</Server></AccessPoint></IED><DataTypeTemplates>"
+           "<LNodeType id=\"T0\" lnClass=\"LLN0\"><DO name=\"Mod\" type=\"D0\"/></LNodeType>" + types +
+           "<DOType id=\"D0\" cdc=\"INC\"><DA name=\"stVal\" fc=\"ST\" dchg=\"true\" bType=\"INT32\"/></DOType>"
+           "</DataTypeTemplates></SCL>";
+}
+
+const std::string kDs = "<DataSet name=\"ds\"><FCDA ldInst=\"L\" lnClass=\"LLN0\" doName=\"Mod\" fc=\"ST\"/></DataSet>";
+const std::string kBlockBody = "<TrgOps dchg=\"true\"/><OptFields seqNum=\"true\"/><RptEnabled max=\"2\"/>";
+
+struct AbsenceRow {
+    const char* what;
+    std::string scl;
+    // XPaths into the export, each with the values it selects (an
+    // element's name, an attribute's value).
+    std::vector<std::pair<std::string, std::vector<std::string>>> selects;
+    std::vector<ReportEntry> report;  // entries the import report holds
+};
+void PrintTo(const AbsenceRow& row, std::ostream* os) { *os << row.what; }
+
+class SclAbsenceTest : public SclFileTest, public ::testing::WithParamInterface<AbsenceRow> {};
+
+TEST_P(SclAbsenceTest, WhatTheFileLeavesOutStaysOut) {
+    const AbsenceRow& row = GetParam();
+    const std::string source = (workspace / "source.icd").string();
+    std::ofstream(source, std::ios::binary) << row.scl;
+    const URI_Ref icd = ImportAnswering(source);
+    ASSERT_TRUE(icd.IsSet());
+    const std::vector<ReportEntry> report = SavedReport();
+    for (const ReportEntry& e : row.report)
+        EXPECT_NE(std::find(report.begin(), report.end(), e), report.end()) << e;
+    const std::string once = Export(icd, "once.icd");
+    EXPECT_EQ(Lost(source, once), "");
+    pugi::xml_document out;
+    ASSERT_TRUE(out.load_file(once.c_str()));
+    for (const auto& [path, values] : row.selects) {
+        std::vector<std::string> got;
+        for (const pugi::xpath_node& n : out.select_nodes(path.c_str()))
+            got.push_back(n.attribute() ? n.attribute().value() : n.node().name());
+        EXPECT_EQ(got, values) << path;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Items, SclAbsenceTest,
+    ::testing::Values(
+        AbsenceRow{"report blocks without rptID",
+                   SparseScl(kDs + "<ReportControl name=\"r1\" datSet=\"ds\" confRev=\"1\">" + kBlockBody +
+                             "</ReportControl><ReportControl name=\"r2\" datSet=\"ds\" confRev=\"1\">" + kBlockBody +
+                             "</ReportControl>"),
+                   {{"//ReportControl/@name", {"r1", "r2"}}, {"//ReportControl/@rptID", {}}},
+                   {}},
+        AbsenceRow{"control blocks without TrgOps",
+                   SparseScl(kDs + "<ReportControl name=\"r\" rptID=\"A/r\" datSet=\"ds\" confRev=\"1\">"
+                                   "<OptFields seqNum=\"true\"/><RptEnabled/></ReportControl>"
+                                   "<LogControl name=\"c\" datSet=\"ds\" logName=\"G\"/><Log name=\"G\"/>"),
+                   {{"//ReportControl/@name", {"r"}}, {"//TrgOps", {}}, {"//LogControl/@logName", {"G"}}},
+                   {}},
+        AbsenceRow{"inputs without intAddr",
+                   SparseScl("", "<LN lnClass=\"GGIO\" inst=\"1\" lnType=\"T1\"><Inputs><ExtRef iedName=\"B\" "
+                                 "ldInst=\"C\" lnClass=\"XCBR\" lnInst=\"1\" doName=\"Pos\" daName=\"stVal\"/>"
+                                 "<ExtRef iedName=\"B\" ldInst=\"C\" lnClass=\"XCBR\" lnInst=\"1\" doName=\"Pos\" "
+                                 "daName=\"q\"/></Inputs></LN>",
+                             "", "<LNodeType id=\"T1\" lnClass=\"GGIO\"><DO name=\"Mod\" type=\"D0\"/></LNodeType>"),
+                   {{"//ExtRef/@daName", {"stVal", "q"}}, {"//ExtRef/@intAddr", {}}},
+                   {}},
+        AbsenceRow{"an IED without configVersion, an authentication without attributes",
+                   SparseScl(""),
+                   {{"/SCL/IED/@type", {"A-1"}}, {"/SCL/IED/@configVersion", {}}, {"//Authentication/@*", {}}},
+                   {}},
+        AbsenceRow{"an IED without type",
+                   std::regex_replace(SparseScl(""), std::regex(" type=\"A-1\""), ""),
+                   {{"/SCL/IED/@type", {}}},
+                   {}},
+        AbsenceRow{"a first-edition nameless Log and a log control block naming the device",
+                   std::regex_replace(SparseScl(kDs + "<LogControl name=\"c\" datSet=\"ds\" logName=\"L\">"
+                                                      "<TrgOps dchg=\"true\"/></LogControl><Log/>"),
+                                      std::regex(" version=\"2007\" revision=\"B\""), ""),
+                   {{"//LN0/Log", {"Log"}}, {"//Log/@name", {}}, {"//LogControl/@logName", {"L"}}},
+                   {}},
+        AbsenceRow{"control blocks whose data set the node lacks",
+                   SparseScl(kDs + "<ReportControl name=\"r\" rptID=\"A/r\" datSet=\"gone\" confRev=\"3\">" +
+                             kBlockBody + "</ReportControl><LogControl name=\"c\" datSet=\"gone\" logName=\"G\" "
+                                          "logEna=\"false\"><TrgOps dchg=\"true\"/></LogControl><Log name=\"G\"/>"),
+                   {{"//ReportControl/@confRev", {"3"}},
+                    {"//ReportControl/@datSet", {}},
+                    {"//LogControl/@logEna", {"false"}},
+                    {"//LogControl/@datSet", {}}},
+                   {{"other_error", "错误：ICD文件: RCB:r", "未找到DataSet:gone"},
+                    {"other_error", "错误：ICD文件: LCB:c", "未找到DataSet:gone"}}},
+        AbsenceRow{"log control blocks naming a log in another device or node",
+                   SparseScl(kDs + "<LogControl name=\"c1\" ldInst=\"R\" logName=\"G1\"/>"
+                                   "<LogControl name=\"c2\" ldInst=\"D\" lnClass=\"RDRE\" lnInst=\"1\" "
+                                   "logName=\"G2\"/><LogControl name=\"c3\" ldInst=\"M\" logName=\"G3\"/>",
+                             "",
+                             "<LDevice inst=\"R\"><LN0 lnClass=\"LLN0\" inst=\"\" lnType=\"T0\"><Log name=\"G1\"/>"
+                             "</LN0></LDevice><LDevice inst=\"D\"><LN0 lnClass=\"LLN0\" inst=\"\" lnType=\"T0\"/>"
+                             "<LN lnClass=\"RDRE\" inst=\"1\" lnType=\"T2\"><Log name=\"G2\"/></LN></LDevice>"
+                             "<LDevice inst=\"M\"><LN0 lnClass=\"LLN0\" inst=\"\" lnType=\"T0\"/></LDevice>",
+                             "<LNodeType id=\"T2\" lnClass=\"RDRE\"><DO name=\"Mod\" type=\"D0\"/></LNodeType>"),
+                   {{"//LogControl[@name='c1']/@ldInst", {"R"}},
+                    {"//LogControl[@name='c2']/@*", {"c2", "D", "RDRE", "1", "G2"}},
+                    {"//LogControl[@name='c3']/@ldInst", {"M"}},
+                    {"//LogControl[@name='c3']/@logName", {"G3"}}},
+                   {}}));
 
 // The allowed losses are the README's own words, so that the table and the
 // README's list go together.
@@ -361,6 +515,7 @@ TEST(SclCompareTable, ReportWordsOfALossNameItsKindAndWhatTellsItApart) {
          {"ExtRef", "pLN"}},
         {{ln0, "{urn:maker}slot", "\"3\"", "(absent)", "x"}, {"LN0", "slot", "urn:maker"}},
         {{"/SCL/Communication", "", "(present)", "(absent)", "x"}, {"Communication"}},
+        {{ln0 + "/ReportControl[name=r]", "datSet", "\"gone\"", "(absent)", "x"}, {"r", "DataSet:gone"}},
     };
     for (const auto& row : rows) EXPECT_EQ(ReportWordsOf(row.loss), row.words) << row.loss;
 }

@@ -32,6 +32,11 @@ struct TreeDiffRules {
     // The value an attribute has when the element leaves it out; false when
     // it has none.
     std::function<bool(const pugi::xml_node& element, const std::string& attr, std::string& value)> defaultOf;
+    // Whether the writer always writes the output element's attribute: one
+    // the source left out is then compared as the source's default. Any
+    // other attribute only the output holds is a difference, even when it
+    // holds the schema's default.
+    std::function<bool(const pugi::xml_node& element, const std::string& attr)> alwaysWritten;
     // Why a source element (attr empty) or attribute may be missing or
     // changed in the output; empty when it may not.
     std::function<std::string(const pugi::xml_node& element, const std::string& attr)> allowedLoss;

@@ -199,13 +199,21 @@ TEST_F(DocTest, HandlesStayCorrectAfterDeletionReuseAndInAnotherDocument) {
 
     // The domain read back from its text: same identifiers, new places; the
     // handles taken before find the new resources.
+    // An empty value written on purpose is held, one never written is not,
+    // and the text keeps the difference.
+    ASSERT_TRUE(svc.DocMtd_Modify_attribute_value(b, "cim:Naming.description", ""));
+    EXPECT_TRUE(svc.DocMtd_holdsValue_ofAttr(b, "cim:Naming.description"));
+    EXPECT_FALSE(svc.DocMtd_holdsValue_ofAttr(c, "cim:Naming.description"));
     CString text;
     ASSERT_TRUE(svc.DocMtd_DEnv_CimDomainToStr(kPkgDomain, text));
     ASSERT_TRUE(svc.DocMtd_DEnvDelete_a_Domain(kPkgDomain));
     EXPECT_EQ(svc.DocMtd_getValue_ofAttr(b, "cim:Naming.name", &found), "");
     EXPECT_FALSE(found);
+    EXPECT_FALSE(svc.DocMtd_holdsValue_ofAttr(b, "cim:Naming.description"));
     ASSERT_TRUE(svc.DocMtd_DEnv_StrToCimDomain(text, kPkgDomain)) << svc.LastDocError();
     EXPECT_EQ(svc.DocMtd_getValue_ofAttr(b, "cim:Naming.name"), "b");
+    EXPECT_TRUE(svc.DocMtd_holdsValue_ofAttr(b, "cim:Naming.description"));
+    EXPECT_FALSE(svc.DocMtd_holdsValue_ofAttr(b, "sec:DO.transient"));
     ASSERT_TRUE(svc.DocMtd_Modify_attribute_value(c, "cim:Naming.name", "c2"));
     EXPECT_EQ(svc.DocMtd_getValue_ofAttr(svc.DocMtd_TestBy_URIRef(CString(c.sUri)), "cim:Naming.name"), "c2");
     EXPECT_FALSE(svc.DocMtd_getValue_ofAttr(a, "cim:Naming.name", &found).GetLength() > 0 || found);
