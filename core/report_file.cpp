@@ -39,9 +39,10 @@ bool CKiln_Main::Load_ReportTemplate(CBase_XML& xml) {
 
 bool CKiln_Main::Save_Report(CBase_XML& xml, const CString& path) {
     // The document's report follows its saves: the last saved run's report
-    // comes back when this one's work is not saved.
-    if (path == Get_ReportSavePath()) m_Doc.KeepFileUntilSave("Report.xml");
-    if (xml.SaveAs(path, true)) return true;
+    // comes back when this one's work is not saved. When it cannot be kept
+    // it stays as it is (and the document refuses to save).
+    const bool kept = path != Get_ReportSavePath() || m_Doc.KeepFileUntilSave("Report.xml");
+    if (kept && xml.SaveAs(path, true)) return true;
     _AfxMessageBox(path + "文件保存不成功！", MB_OK, "", nullptr);
     return false;
 }
