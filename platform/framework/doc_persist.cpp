@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <functional>
@@ -551,7 +552,7 @@ bool CBase_CimDoc::KeepFileUntilSave(const CString& name) {
     // The copy is written whole under a temporary name, with the file's
     // permissions, then takes its own name: a kill leaves no half copy (the
     // next open removes the temporary). Fault "keep": its write fails.
-    static unsigned counter = 0;
+    static std::atomic<unsigned> counter{0};
     const std::string copy = file + std::string(kUnsavedMark) + std::to_string(m_generation);
     const std::string part = copy + ".tmp" + std::to_string(getpid()) + "_" + std::to_string(counter++);
     const FaultHook fault = [this](const char* op) { return Fault(op); };
