@@ -39,12 +39,17 @@ bool CKiln_Main::Load_ReportTemplate(CBase_XML& xml) {
 
 bool CKiln_Main::Save_Report(CBase_XML& xml, const CString& path) {
     // The document's report follows its saves: the last saved run's report
-    // comes back when this one's work is not saved.
-    if (path == Get_ReportSavePath()) m_Doc.KeepFileUntilSave("Report.xml");
-    if (xml.SaveAs(path, true)) return true;
-    // The document's own report not written: the run that made it is not
-    // saved (the reason names the file and the system's cause).
-    if (path == Get_ReportSavePath()) m_Doc.NoteUnwrittenFile(xml.LastError());
+    // comes back when this one's work is not saved. When it cannot be kept
+    // it stays as it is (and the document refuses to save).
+    const bool own = path == Get_ReportSavePath();
+    if (own && !m_Doc.KeepFileUntilSave("Report.xml")) {
+        m_Doc.NoteUnwrittenFile(m_Doc.LastError());
+    } else {
+        if (xml.SaveAs(path, true)) return true;
+        // The document's own report not written: the run that made it is
+        // not saved (the reason names the file and the system's cause).
+        if (own) m_Doc.NoteUnwrittenFile(xml.LastError());
+    }
     _AfxMessageBox(path + "文件保存不成功！", MB_OK, "", nullptr);
     return false;
 }

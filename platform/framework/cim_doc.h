@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <set>
 #include <string_view>
@@ -72,7 +73,9 @@ public:
     // work not saved yet: its present state is kept once until the next
     // save, so that a run that ends unsaved, or is killed, leaves it as the
     // last save had it. The next save drops the copy; RestoreUnsavedFiles,
-    // or the next Open, puts it back. False when the copy cannot be written.
+    // or the next Open, puts it back. False when the copy cannot be written:
+    // the file must then stay as it is, and saves fail until it is kept (or
+    // RestoreUnsavedFiles ends the unsaved work).
     bool KeepFileUntilSave(const CString& name);
     void RestoreUnsavedFiles();
     // Such a file could not be written (`reason` names it and says why): the
@@ -194,7 +197,10 @@ public:
     // operation when empty) after `skip` such calls. Operations: "create",
     // "delete", "modify", "add", "del", "clear", "update", "copy", "query",
     // "domain", "import", "open", and "save" (where `skip` counts files
-    // written before the failure). One injection at a time; it fires once.
+    // written before the failure); the system calls of a save: "mode"
+    // (setting a new file's permissions), "sync" (syncing the folder), and
+    // "keep" (writing the copy KeepFileUntilSave makes, as a full disk). One
+    // injection at a time; it fires once.
     void InjectFault(const CString& op = "", int skip = 0);
     void ClearFault();
 
@@ -218,6 +224,10 @@ private:
     CString m_docPath;
     long long m_generation = 0;          // of the manifest last opened or saved
     std::set<std::string> m_keptFiles;  // kept since then (KeepFileUntilSave)
+    std::map<std::string, std::string> m_unkeptFiles;  // could not be kept: name -> why
+    // The manifest as last read or written, and as this program writes what
+    // was read (a save that changes nothing leaves it as it is).
+    std::string m_manifestRead, m_manifestAsRead;
     bool m_bDatabase = false;
     bool m_bServerReachable = true;
     mutable CString m_error;

@@ -43,8 +43,9 @@ bool ReadDomain(Store& s, int domain, std::string& text, const std::string& sour
                 bool checkValues = true);
 
 // Resolves links collected by ReadDomain; false with `error` for a target
-// that does not exist or that the role does not admit.
-bool ResolvePending(Store& s, const std::vector<PendingLink>& pending, std::string& error);
+// that does not exist or that the role does not admit (`failed`, when
+// given, receives that link's place in `pending`).
+bool ResolvePending(Store& s, const std::vector<PendingLink>& pending, std::string& error, size_t* failed = nullptr);
 
 // The modified flags of every domain, and putting them back: a refused read
 // leaves the document as it was, flags included.

@@ -301,9 +301,10 @@ bool ReadDomain(Store& s, int domain, std::string& text, const std::string& sour
     return true;
 }
 
-bool ResolvePending(Store& s, const std::vector<PendingLink>& pending, std::string& error) {
+bool ResolvePending(Store& s, const std::vector<PendingLink>& pending, std::string& error, size_t* failed) {
     const CCimSchema& sc = *s.schema;
     for (const PendingLink& p : pending) {
+        if (failed) *failed = static_cast<size_t>(&p - pending.data());
         Idx t = s.Find(p.target);
         if (t == kNone) {
             error = "关联目标不存在：" + p.target;

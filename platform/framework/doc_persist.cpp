@@ -9,8 +9,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstring>
+#include <functional>
 #include <set>
 #include <sstream>
 
@@ -62,19 +65,34 @@ public:
     }
 };
 
+// A failure injected by the tests into a system call of a save: true when
+// the armed fault fires for `op`.
+using FaultHook = std::function<bool(const char* op)>;
+
 // Writes a new file through `fill`, synced to disk before it counts as
 // written, with the permissions of `like` when that file exists; false with
-// the reason in `error` (`fill` may give its own). The name must be free: a file is never overwritten.
+// the reason in `error` (`fill` may give its own). The name must be free: a
+// file is never overwritten. Fault "mode": setting the permissions fails.
 template <typename Fill>
-bool WriteNewFile(const std::string& path, const std::string& like, Fill fill, std::string& error) {
+bool WriteNewFile(const std::string& path, const std::string& like, Fill fill, std::string& error,
+                  const FaultHook& fault) {
     int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd < 0) {
         error = "不能写入文件" + path + "：" + std::strerror(errno);
         return false;
     }
-    if (!like.empty()) kiln::file::CopyMode(fd, like);
+    if (!like.empty()) {
+        const bool injected = fault("mode");
+        if (injected || !kiln::file::CopyMode(fd, like)) {
+            error = "不能设置文件" + path + "的权限：" + std::strerror(injected ? EPERM : errno);
+            close(fd);
+            unlink(path.c_str());
+            return false;
+        }
+    }
     FdSink sink(fd);
     std::string fillError;
+    errno = 0;
     bool ok = fill(sink, fillError);
     int err = ok ? 0 : errno;
     if (ok && fsync(fd) != 0) {
@@ -92,12 +110,22 @@ bool WriteNewFile(const std::string& path, const std::string& like, Fill fill, s
     return ok;
 }
 
-void SyncDir(const std::string& dir) {
-    int fd = open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        fsync(fd);
+// Syncs a folder, so that the names just given in it last; false with the
+// reason in `error`. Fault "sync": the sync fails.
+bool SyncDir(const std::string& dir, std::string& error, const FaultHook& fault) {
+    int err = 0;
+    const int fd = open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) {
+        err = errno;
+    } else {
+        if (fault("sync"))
+            err = EIO;
+        else if (fsync(fd) != 0)
+            err = errno;
         close(fd);
     }
+    if (err) error = "不能同步文件夹" + dir + "：" + std::strerror(err);
+    return err == 0;
 }
 
 // The manifest's format this code reads and writes.
@@ -128,11 +156,17 @@ long long FileGeneration(std::string_view name) {
     return ParseGeneration(mid.substr(g + 2));
 }
 
-// A temporary file that a replacement of the manifest leaves when it is
-// killed ("document.xml.tmp<pid>_<n>").
-bool IsManifestPart(std::string_view name) {
-    std::string prefix = std::string(kManifest) + ".tmp";
-    return name.size() > prefix.size() && name.substr(0, prefix.size()) == prefix;
+// A temporary file that a replacement or a copy leaves when it is killed
+// ("document.xml.tmp<pid>_<n>", "Report.xml.unsaved-g3.tmp<pid>_<n>").
+bool IsPart(std::string_view name) {
+    const size_t at = name.rfind(".tmp");
+    if (at == std::string_view::npos || at == 0) return false;
+    const std::string_view rest = name.substr(at + 4);
+    const size_t cut = rest.find('_');
+    auto digits = [](std::string_view t) {
+        return !t.empty() && t.find_first_not_of("0123456789") == std::string_view::npos;
+    };
+    return cut != std::string_view::npos && digits(rest.substr(0, cut)) && digits(rest.substr(cut + 1));
 }
 
 // What an existing manifest says: its generation and the files it uses.
@@ -202,10 +236,12 @@ bool UnsavedCopy(std::string_view file, std::string& name, long long& generation
 
 // Settles the kept copies of the folder: a copy made on `current` (work
 // after that save that was never saved) is put back, an empty one meaning
-// that there was no file; any other copy goes. The parts a killed
-// replacement of the file left ("<name>.tmp...") go as well.
+// that there was no file; any other copy goes. The temporary files that
+// killed replacements or copies left go as well, whatever they were of.
 void SettleKeptFiles(const std::string& folder, long long current) {
     const std::vector<std::string> names = FolderNames(folder);
+    for (const std::string& n : names)
+        if (IsPart(n)) unlink(kiln::path::Join(folder, n).GetString());
     for (const std::string& n : names) {
         std::string name;
         long long generation = 0;
@@ -218,10 +254,6 @@ void SettleKeptFiles(const std::string& folder, long long current) {
             unlink(file.c_str()), unlink(copy.c_str());
         else
             rename(copy.c_str(), file.c_str());
-        const std::string part = name + ".tmp";
-        for (const std::string& other : names)
-            if (other.size() > part.size() && other.compare(0, part.size(), part) == 0)
-                unlink(kiln::path::Join(folder, other).GetString());
     }
 }
 
@@ -298,6 +330,104 @@ bool FromBase64(std::string_view in, std::string& out) {
     return true;
 }
 
+// The manifest of the document whose domain d lies in files[d], of the
+// given generation; false with the reason when a text cannot be written.
+bool ManifestText(const Store& s, const std::vector<std::string>& files, long long generation, std::string& out,
+                  std::string& error) {
+    pugi::xml_document man;
+    pugi::xml_node decl = man.append_child(pugi::node_declaration);
+    decl.append_attribute("version") = "1.0";
+    decl.append_attribute("encoding") = "UTF-8";
+    pugi::xml_node root = man.append_child("KilnDocument");
+    root.append_attribute("format") = kFormat;
+    root.append_attribute("generation") = generation;
+    root.append_attribute("domainPrefix") = s.prefix.c_str();
+    for (size_t d = 0; d < s.domains.size(); ++d) {
+        const Domain& dom = s.domains[d];
+        if (!dom.alive || dom.env) continue;
+        for (const std::string* text : {&dom.name, &dom.typeName, &dom.title})
+            if (!WritableText(*text)) {
+                error = "域" + dom.name + "的名称、类型或标题含有XML不允许的字符";
+                return false;
+            }
+        pugi::xml_node n = root.append_child("Domain");
+        n.append_attribute("name") = dom.name.c_str();
+        n.append_attribute("type") = dom.typeName.c_str();
+        n.append_attribute("title") = dom.title.c_str();
+        n.append_attribute("editable") = dom.editable;
+        if (dom.temporary) n.append_attribute("temporary") = true;
+        n.append_attribute("file") = files[d].c_str();
+        for (const auto& b : dom.blocks) {
+            if (!WritableText(b.first)) {
+                error = "域" + dom.name + "的数据块名含有XML不允许的字符";
+                return false;
+            }
+            pugi::xml_node bn = n.append_child("DataBlock");
+            bn.append_attribute("key") = b.first.c_str();
+            if (NeedsBase64(b.second)) {
+                bn.append_attribute("encoding") = "base64";
+                bn.text() = ToBase64(b.second).c_str();
+            } else {
+                bn.text() = b.second.c_str();
+            }
+        }
+    }
+    std::ostringstream text;
+    man.save(text, "  ", pugi::format_default, pugi::encoding_utf8);
+    out = text.str();
+    return true;
+}
+
+// "true" or "false", as the manifest writes a flag.
+bool ReadFlag(std::string_view text, bool& value) {
+    if (text != "true" && text != "false") return false;
+    value = text == "true";
+    return true;
+}
+
+// A domain type of the document environment, or none ("").
+bool KnownDomainType(const std::string& type) {
+    if (type.empty()) return true;
+    for (const EnvDomainType& t : kEnvDomainTypes)
+        if (type == t.name) return true;
+    return false;
+}
+
+// True when the manifest holds only the elements and attributes this
+// program writes; otherwise `what` names the first other one.
+bool KnownManifestContent(const pugi::xml_node& root, std::string& what) {
+    struct Kind {
+        const char* element;
+        std::initializer_list<const char*> attributes;
+        const char* child;  // the only element it may hold (null: none)
+    };
+    static const Kind kinds[] = {
+        {"KilnDocument", {"format", "generation", "domainPrefix"}, "Domain"},
+        {"Domain", {"name", "type", "title", "editable", "temporary", "file"}, "DataBlock"},
+        {"DataBlock", {"key", "encoding"}, nullptr},
+    };
+    std::function<bool(const pugi::xml_node&, const Kind&)> check = [&](const pugi::xml_node& n, const Kind& k) {
+        for (pugi::xml_attribute a : n.attributes())
+            if (std::none_of(k.attributes.begin(), k.attributes.end(),
+                             [&](const char* name) { return std::string_view(a.name()) == name; })) {
+                what = std::string(k.element) + "的属性" + a.name() + "未知";
+                return false;
+            }
+        for (pugi::xml_node c : n.children()) {
+            if (c.type() != pugi::node_element) continue;
+            if (!k.child || std::string_view(c.name()) != k.child) {
+                what = std::string(k.element) + "中的元素" + c.name() + "未知";
+                return false;
+            }
+            const Kind& sub = *std::find_if(std::begin(kinds), std::end(kinds),
+                                            [&](const Kind& x) { return std::string_view(x.element) == k.child; });
+            if (!check(c, sub)) return false;
+        }
+        return true;
+    };
+    return check(root, kinds[0]);
+}
+
 }  // namespace
 
 const CString& CBase_CimDoc::DocPath() const { return m_docPath; }
@@ -312,6 +442,9 @@ bool CBase_CimDoc::Save() {
 bool CBase_CimDoc::Save(const CString& folderText) {
     Store& s = *m_p;
     if (!Usable(nullptr)) return false;
+    // A file that follows the saves could not be kept: a save now would leave
+    // it behind the document.
+    if (!m_unkeptFiles.empty()) return Fail(CString(m_unkeptFiles.begin()->second));
     std::string folder = StripSlash(folderText.str());
     if (!MakeDirs(folder)) return Fail("不能创建文件夹：" + CString(folder) + "：" + std::strerror(errno));
     OldManifest old;
@@ -329,6 +462,7 @@ bool CBase_CimDoc::Save(const CString& folderText) {
     for (const std::string& n : names) top = std::max(top, FileGeneration(n));
     if (top >= kMaxGeneration) return Fail("文档" + CString(folder) + "的代数已到上限");
     const long long gen = top + 1;
+    const FaultHook fault = [this](const char* op) { return Fault(op); };
 
     std::vector<std::vector<Idx>> members;
     std::vector<std::string> written;
@@ -337,16 +471,6 @@ bool CBase_CimDoc::Save(const CString& folderText) {
         for (const std::string& f : written) unlink(kiln::path::Join(folder, f).GetString());
         return Fail(CString(why));
     };
-
-    pugi::xml_document man;
-    pugi::xml_node decl = man.append_child(pugi::node_declaration);
-    decl.append_attribute("version") = "1.0";
-    decl.append_attribute("encoding") = "UTF-8";
-    pugi::xml_node root = man.append_child("KilnDocument");
-    root.append_attribute("format") = kFormat;
-    pugi::xml_attribute genAttr = root.append_attribute("generation");
-    genAttr = old.generation;
-    root.append_attribute("domainPrefix") = s.prefix.c_str();
     if (!WritableText(s.prefix)) return Fail("域名前缀含有XML不允许的字符");
 
     int k = 0;
@@ -366,46 +490,33 @@ bool CBase_CimDoc::Save(const CString& folderText) {
             bool ok = WriteNewFile(
                 kiln::path::Join(folder, file).str(), like,
                 [&](XmlSink& sink, std::string& why) { return WriteDomain(s, static_cast<int>(d), members[d], sink, why); },
-                error);
+                error, fault);
             if (!ok) return abandon(error);
             written.push_back(file);
         }
         files[d] = file;
-        for (const std::string* text : {&dom.name, &dom.typeName, &dom.title})
-            if (!WritableText(*text)) return abandon("域" + dom.name + "的名称、类型或标题含有XML不允许的字符");
-        pugi::xml_node n = root.append_child("Domain");
-        n.append_attribute("name") = dom.name.c_str();
-        n.append_attribute("type") = dom.typeName.c_str();
-        n.append_attribute("title") = dom.title.c_str();
-        n.append_attribute("editable") = dom.editable;
-        if (dom.temporary) n.append_attribute("temporary") = true;
-        n.append_attribute("file") = file.c_str();
-        for (const auto& b : dom.blocks) {
-            if (!WritableText(b.first)) return abandon("域" + dom.name + "的数据块名含有XML不允许的字符");
-            pugi::xml_node bn = n.append_child("DataBlock");
-            bn.append_attribute("key") = b.first.c_str();
-            if (NeedsBase64(b.second)) {
-                bn.append_attribute("encoding") = "base64";
-                bn.text() = ToBase64(b.second).c_str();
-            } else {
-                bn.text() = b.second.c_str();
-            }
-        }
     }
 
-    std::ostringstream text;
-    man.save(text, "  ", pugi::format_default, pugi::encoding_utf8);
-    // Nothing changed: the folder stays as it is, byte for byte.
-    const bool unchanged = written.empty() && old.exists && text.str() == old.bytes;
+    std::string text;
+    if (!ManifestText(s, files, old.generation, text, error)) return abandon(error);
+    // Nothing changed: the folder stays as it is, byte for byte, also when
+    // its manifest was read in another form than this program writes.
+    const bool unchanged = written.empty() && old.exists &&
+                           (text == old.bytes || (sameFolder && old.bytes == m_manifestRead && text == m_manifestAsRead));
     if (!unchanged) {
-        genAttr = gen;
-        text.str(std::string());
-        man.save(text, "  ", pugi::format_default, pugi::encoding_utf8);
+        if (!ManifestText(s, files, gen, text, error)) return abandon(error);
         if (Fault("save")) return abandon(m_error.str());
+        const std::string manifest = kiln::path::Join(folder, kManifest).str();
         int err = 0;
-        if (!kiln::file::ReplaceFile(kiln::path::Join(folder, kManifest).str(), text.str(), true, &err))
+        if (!kiln::file::ReplaceFile(manifest, text, true, &err))
             return abandon("不能替换清单文件：" + std::string(std::strerror(err)));
-        SyncDir(folder);
+        if (!SyncDir(folder, error, fault)) {
+            // The new manifest may not last: the previous one comes back, so
+            // that the failed save leaves the previous document.
+            const bool back = old.exists ? kiln::file::ReplaceFile(manifest, old.bytes, true) : unlink(manifest.c_str()) == 0;
+            if (back) return abandon(error);
+            return Fail(CString(error));
+        }
     }
 
     // The new manifest is in place: files it does not name go, those of the
@@ -415,13 +526,13 @@ bool CBase_CimDoc::Save(const CString& folderText) {
         if (!f.empty() && f.find('/') == std::string::npos && !keep.count(f))
             unlink(kiln::path::Join(folder, f).GetString());
     for (const std::string& n : names)
-        if ((FileGeneration(n) >= 0 && !keep.count(n)) || IsManifestPart(n))
-            unlink(kiln::path::Join(folder, n).GetString());
+        if (FileGeneration(n) >= 0 && !keep.count(n)) unlink(kiln::path::Join(folder, n).GetString());
 
     // Files kept until this save now follow it: their copies go.
     SettleKeptFiles(folder, -1);
     m_keptFiles.clear();
     m_generation = unchanged ? old.generation : gen;
+    if (!unchanged) m_manifestRead = m_manifestAsRead = text;
 
     m_docPath = folder;
     for (size_t d = 0; d < s.domains.size(); ++d) {
@@ -433,14 +544,38 @@ bool CBase_CimDoc::Save(const CString& folderText) {
 
 bool CBase_CimDoc::KeepFileUntilSave(const CString& name) {
     if (m_docPath.IsEmpty() || m_keptFiles.count(name.str())) return true;
-    const std::string file = kiln::path::Join(m_docPath.str(), name.str()).str();
-    std::string bytes, reason;
+    const std::string folder = m_docPath.str(), file = kiln::path::Join(folder, name.str()).str();
+    std::string bytes, reason, error;
     struct stat st {};
-    if (stat(file.c_str(), &st) == 0 && !kiln::file::ReadFile(file, bytes, reason))
-        return Fail("不能读取文件" + CString(file) + "：" + reason);
-    int err = 0;
-    if (!kiln::file::ReplaceFile(file + std::string(kUnsavedMark) + std::to_string(m_generation), bytes, true, &err))
-        return Fail("不能保存文件" + CString(file) + "的副本：" + std::strerror(err));
+    const bool exists = stat(file.c_str(), &st) == 0;
+    if (exists && !kiln::file::ReadFile(file, bytes, reason)) error = "不能读取文件" + file + "：" + reason;
+    // The copy is written whole under a temporary name, with the file's
+    // permissions, then takes its own name: a kill leaves no half copy (the
+    // next open removes the temporary). Fault "keep": its write fails.
+    static std::atomic<unsigned> counter{0};
+    const std::string copy = file + std::string(kUnsavedMark) + std::to_string(m_generation);
+    const std::string part = copy + ".tmp" + std::to_string(getpid()) + "_" + std::to_string(counter++);
+    const FaultHook fault = [this](const char* op) { return Fault(op); };
+    auto fill = [&](XmlSink& sink, std::string&) {
+        if (!Fault("keep")) return sink.Put(bytes.data(), bytes.size());
+        errno = ENOSPC;
+        return false;
+    };
+    if (error.empty() && WriteNewFile(part, exists ? file : std::string(), fill, error, fault)) {
+        if (rename(part.c_str(), copy.c_str()) != 0) {
+            error = "不能重命名文件" + part + "：" + std::strerror(errno);
+            unlink(part.c_str());
+        } else if (!SyncDir(folder, error, fault)) {
+            unlink(copy.c_str());
+        }
+    }
+    if (!error.empty()) {
+        // The file must not take new work now: the saves stop until it is
+        // kept, so that it never falls behind the document.
+        m_unkeptFiles[name.str()] = "不能保存文件" + file + "的副本：" + error;
+        return Fail(CString(m_unkeptFiles[name.str()]));
+    }
+    m_unkeptFiles.erase(name.str());
     m_keptFiles.insert(name.str());
     return true;
 }
@@ -448,6 +583,7 @@ bool CBase_CimDoc::KeepFileUntilSave(const CString& name) {
 void CBase_CimDoc::RestoreUnsavedFiles() {
     if (!m_docPath.IsEmpty()) SettleKeptFiles(m_docPath.str(), m_generation);
     m_keptFiles.clear();
+    m_unkeptFiles.clear();
 }
 
 bool CBase_CimDoc::Open(const CString& folderText) {
@@ -458,8 +594,13 @@ bool CBase_CimDoc::Open(const CString& folderText) {
     std::string manPath = kiln::path::Join(folder, kManifest).str();
     std::string bytes, reason, error;
     if (!kiln::file::ReadFile(manPath, bytes, reason)) return Fail("不能读取文档清单" + CString(manPath) + "：" + reason);
+    // Checked as a domain file is: UTF-8 text with no character XML forbids.
+    kiln::xml::XmlTextError bad;
+    if (!kiln::xml::CheckXmlText(bytes, bad))
+        return Fail("不能读取文档清单" + CString(manPath) + "：" + kiln::xml::PositionText(bytes, bad.offset) + "：" +
+                    bad.reason);
     pugi::xml_document man;
-    pugi::xml_parse_result pr = man.load_buffer(bytes.data(), bytes.size());
+    pugi::xml_parse_result pr = man.load_buffer(bytes.data(), bytes.size(), pugi::parse_default, pugi::encoding_utf8);
     if (!pr) {
         kiln::xml::TextPosition at = kiln::xml::PositionOf(bytes, static_cast<size_t>(pr.offset));
         return Fail("不能读取文档清单" + CString(manPath) + "：第" + std::to_string(at.line) + "行第" +
@@ -467,6 +608,9 @@ bool CBase_CimDoc::Open(const CString& folderText) {
     }
     pugi::xml_node root = man.child("KilnDocument");
     if (!root) return Fail("文档清单" + CString(manPath) + "格式错误：缺少KilnDocument");
+    std::string unknown;
+    if (!KnownManifestContent(root, unknown))
+        return Fail("文档清单" + CString(manPath) + "格式错误：" + CString(unknown));
     pugi::xml_attribute format = root.attribute("format");
     if (format && std::string_view(format.value()) != std::to_string(kFormat))
         return Fail("文档清单" + CString(manPath) + "的格式版本" + format.value() + "未知（本程序读写版本" +
@@ -480,21 +624,27 @@ bool CBase_CimDoc::Open(const CString& folderText) {
     s.prefix = root.attribute("domainPrefix").value();
     s.drawerFolder = m_p->drawerFolder;
     std::vector<std::pair<int, std::string>> files;
+    const CString inManifest = "文档清单" + CString(manPath) + "中";
     for (pugi::xml_node n : root.children("Domain")) {
         CString name = n.attribute("name").value();
         std::string file = n.attribute("file").value();
-        if (!IsValidDomainName(name) || s.DomainId(name.str()) >= 0)
-            return Fail("文档清单中的域名无效或重复：" + name);
-        if (file.empty() || file.find('/') != std::string::npos) return Fail("文档清单中域" + name + "的文件名无效");
-        int d = s.AddDomain(name.str(), n.attribute("type").value(), n.attribute("title").value(),
-                            n.attribute("editable").as_bool(true));
+        if (!IsValidDomainName(name) || s.DomainId(name.str()) >= 0) return Fail(inManifest + "的域名无效或重复：" + name);
+        if (file.empty() || file.find('/') != std::string::npos) return Fail(inManifest + "域" + name + "的文件名无效");
+        const std::string type = n.attribute("type").value();
+        if (!KnownDomainType(type)) return Fail(inManifest + "域" + name + "的类型未知：" + CString(type));
+        bool editable = true, temporary = false;
+        for (auto [attr, value] : {std::pair{"editable", &editable}, std::pair{"temporary", &temporary}})
+            if (pugi::xml_attribute a = n.attribute(attr); a && !ReadFlag(a.value(), *value))
+                return Fail(inManifest + "域" + name + "的" + attr + "值无效：" + a.value());
+        int d = s.AddDomain(name.str(), type, n.attribute("title").value(), editable);
         Domain& dom = s.domains[static_cast<size_t>(d)];
-        dom.temporary = n.attribute("temporary").as_bool(false);
+        dom.temporary = temporary;
         dom.file = file;
         for (pugi::xml_node b : n.children("DataBlock")) {
             std::string data = b.text().get();
-            if (std::string_view(b.attribute("encoding").value()) == "base64" && !FromBase64(b.text().get(), data))
-                return Fail("文档清单中域" + name + "的数据块" + b.attribute("key").value() + "不是有效的base64文本");
+            const std::string_view encoding = b.attribute("encoding").value();
+            if (b.attribute("encoding") && (encoding != "base64" || !FromBase64(b.text().get(), data)))
+                return Fail(inManifest + "域" + name + "的数据块" + b.attribute("key").value() + "不是有效的base64文本");
             dom.blocks.emplace_back(b.attribute("key").value(), std::move(data));
         }
         files.emplace_back(d, file);
@@ -507,13 +657,28 @@ bool CBase_CimDoc::Open(const CString& folderText) {
         if (!ToUtf8Text(text, error)) return Fail(CString(path) + "：" + CString(error));
         if (!ReadDomain(s, d, text, path, &pending, error, nullptr, false)) return Fail(CString(error));
     }
-    if (!ResolvePending(s, pending, error)) return Fail(CString(error));
+    size_t failed = 0;
+    if (!ResolvePending(s, pending, error, &failed)) {
+        // Named by the file that holds the link and, when the manifest has
+        // no domain of that name, by the manifest.
+        const PendingLink& p = pending[failed];
+        const std::string source = kiln::path::Join(folder, s.domains[s.R(p.src).domain].file).str();
+        const size_t hash = p.target.find('#');
+        const std::string domain = p.target.substr(0, hash == std::string::npos ? p.target.size() : hash + 1);
+        if (s.DomainId(domain) < 0) error += "（" + inManifest.str() + "没有域" + domain + "）";
+        return Fail(CString(source) + "：" + CString(error));
+    }
     for (Domain& d : s.domains) d.modified = false;
+    std::vector<std::string> inFiles(s.domains.size());
+    for (size_t d = 0; d < s.domains.size(); ++d) inFiles[d] = s.domains[d].file;
+    if (!ManifestText(s, inFiles, generation, m_manifestAsRead, error)) m_manifestAsRead.clear();
+    m_manifestRead = std::move(bytes);
     m_docPath = folder;
     m_p = std::move(fresh);
     // Files a run kept and then lost (killed before its save) are put back.
     m_generation = generation;
     m_keptFiles.clear();
+    m_unkeptFiles.clear();
     SettleKeptFiles(folder, generation);
     return true;
 }

@@ -70,15 +70,19 @@ bool ReplaceFileWith(const std::string& path, bool sync, const std::function<boo
         if (error) *error = errno;
         return false;
     }
-    CopyMode(fd, path);
-    errno = 0;
     bool ok = false;
-    try {
-        ok = produce(fd) && (!sync || ::fsync(fd) == 0);
-    } catch (...) {
-        errno = ENOMEM;
+    int err = 0;
+    if (!CopyMode(fd, path)) {
+        err = errno;
+    } else {
+        try {
+            errno = 0;
+            ok = produce(fd) && (!sync || ::fsync(fd) == 0);
+        } catch (...) {
+            errno = ENOMEM;
+        }
+        err = ok ? 0 : errno;
     }
-    int err = ok ? 0 : errno;
     if (::close(fd) != 0 && ok) {
         ok = false;
         err = errno;
@@ -93,9 +97,9 @@ bool ReplaceFileWith(const std::string& path, bool sync, const std::function<boo
     return false;
 }
 
-void CopyMode(int fd, const std::string& like) {
+bool CopyMode(int fd, const std::string& like) {
     struct stat st {};
-    if (::stat(like.c_str(), &st) == 0 && S_ISREG(st.st_mode)) ::fchmod(fd, st.st_mode & 07777);
+    return ::stat(like.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || ::fchmod(fd, st.st_mode & 07777) == 0;
 }
 
 }  // namespace kiln::file

@@ -23,7 +23,8 @@ bool WriteAll(int fd, const char* data, size_t n);
 
 // Writes `data` to a new temporary file beside `path`, then renames it to
 // `path`. With `sync` the file reaches the disk before the rename. A file
-// that is replaced keeps its permissions. On failure
+// that is replaced keeps its permissions (a failure to set them fails the
+// replace). On failure
 // the temporary file is removed, `path` is untouched, and `error` (when
 // given) receives the errno value.
 bool ReplaceFile(const std::string& path, std::string_view data, bool sync, int* error = nullptr);
@@ -35,7 +36,8 @@ bool ReplaceFileWith(const std::string& path, bool sync, const std::function<boo
                      int* error = nullptr);
 
 // Gives the file `fd` the permission bits of the file at `like`, when there
-// is one (a new file that replaces an old one keeps what the user set).
-void CopyMode(int fd, const std::string& like);
+// is one (a new file that replaces an old one keeps what the user set);
+// false, with errno, when they cannot be set.
+bool CopyMode(int fd, const std::string& like);
 
 }  // namespace kiln::file

@@ -1,6 +1,10 @@
 // The report file shared by the checks and the imports: where it lies, what
 // the installation's template holds, completing a template.
+#include <sys/stat.h>
+
+#include <cstring>
 #include <filesystem>
+#include <fstream>
 
 #include "tests/editing/checks_fixture.h"
 
@@ -55,6 +59,71 @@ TEST_F(ReportFileTest, ATemplateGetsTheGroupsItLacksOnce) {
     fs::remove(workspace / "Template" / "Report_Template.xml");
     EXPECT_FALSE(app.Load_ReportTemplate(report));
     EXPECT_TRUE(ui.Calls().empty());
+}
+
+std::string Bytes(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+mode_t Mode(const fs::path& path) {
+    struct stat st {};
+    stat(path.c_str(), &st);
+    return st.st_mode & 07777;
+}
+
+// The saved report follows the document's saves: written by Save_Report, it
+// keeps its permissions; a run that is not saved puts back the last saved
+// run's report, permissions included; a report whose copy cannot be kept
+// (a full disk) is not replaced and the document refuses to save, so that
+// report and document never part.
+TEST_F(ReportFileTest, TheSavedReportFollowsTheDocumentsSaves) {
+    ASSERT_TRUE(Doc().Save()) << Doc().LastError();
+    const fs::path saved = app.Get_ReportSavePath().str();
+    ASSERT_EQ(saved, docFolder / "Report.xml");
+    auto reset = [&] {
+        WriteFile(saved, "<R>saved run</R>");
+        chmod(saved.c_str(), 0600);
+        ASSERT_TRUE(Doc().Open(docFolder.string().c_str())) << Doc().LastError();
+        ui.ClearCalls();
+    };
+    CBase_XML report;
+    ASSERT_TRUE(app.Load_ReportTemplate(report));
+
+    // Not saved: the last saved run's report comes back with its permissions.
+    reset();
+    ASSERT_TRUE(app.Save_Report(report, app.Get_ReportSavePath()));
+    EXPECT_NE(Bytes(saved).find("other_errors"), std::string::npos);
+    EXPECT_EQ(Mode(saved), 0600u) << "a replaced file keeps its permissions";
+    Doc().RestoreUnsavedFiles();
+    EXPECT_EQ(Bytes(saved), "<R>saved run</R>");
+    EXPECT_EQ(Mode(saved), 0600u);
+
+    // Saved: the new report stays, with the permissions the user set.
+    reset();
+    ASSERT_TRUE(app.Save_Report(report, app.Get_ReportSavePath()));
+    ASSERT_TRUE(Doc().Save()) << Doc().LastError();
+    EXPECT_NE(Bytes(saved).find("other_errors"), std::string::npos);
+    EXPECT_EQ(Mode(saved), 0600u);
+
+    // The copy cannot be kept: the report stays, the user is told, and the
+    // document is not saved, naming the report and the reason.
+    reset();
+    const auto before = fs::last_write_time(docFolder / "document.xml");
+    Doc().InjectFault("keep");
+    EXPECT_FALSE(app.Save_Report(report, app.Get_ReportSavePath()));
+    EXPECT_EQ(Bytes(saved), "<R>saved run</R>");
+    EXPECT_EQ(ui.Messages(), std::vector<CString>{app.Get_ReportSavePath() + "文件保存不成功！"});
+    MakeLNodeType(m.instPkg, "P1_GGIO", 9);
+    EXPECT_FALSE(Doc().Save());
+    EXPECT_NE(Doc().LastError().Find(app.Get_ReportSavePath()), -1) << Doc().LastError();
+    EXPECT_NE(Doc().LastError().Find(std::strerror(ENOSPC)), -1) << Doc().LastError();
+    EXPECT_EQ(fs::last_write_time(docFolder / "document.xml"), before);
+    Doc().RestoreUnsavedFiles();
+    EXPECT_EQ(Bytes(saved), "<R>saved run</R>");
+    EXPECT_EQ(Mode(saved), 0600u);
+    for (const auto& e : fs::directory_iterator(docFolder))
+        EXPECT_EQ(e.path().filename().string().find("Report.xml."), std::string::npos) << e.path();
 }
 
 }  // namespace

@@ -9,11 +9,13 @@ int CPluginDouble::s_nConstructed = 0;
 int CPluginDouble::s_nDestroyed = 0;
 std::vector<std::string> CPluginDouble::s_vCommands;
 bool CPluginDouble::s_bSwallowErrors = false;
+std::string CPluginDouble::s_sFaultOnOpen;
 
 void CPluginDouble::Reset() {
     s_nConstructed = s_nDestroyed = 0;
     s_vCommands.clear();
     s_bSwallowErrors = false;
+    s_sFaultOnOpen.clear();
 }
 
 namespace {
@@ -22,6 +24,7 @@ const char* const kFolderKey = "LN类型";
 }  // namespace
 
 bool CPluginDouble::Msg_OnOpenDocument() {
+    if (!s_sFaultOnOpen.empty()) m_Doc.InjectFault(s_sFaultOnOpen.c_str());
     if (Get_DomainPrefix_Default().IsEmpty()) {
         _AfxMessageBox("EP格式错误：域名前缀未设置！");
         return false;

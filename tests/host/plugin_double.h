@@ -17,6 +17,9 @@ public:
     // When set, a command catches every exception (as a careless plug-in
     // would), so that the host must notice a failed question itself.
     static bool s_bSwallowErrors;
+    // When set, the document gets this fault injected as it is opened (a
+    // system call of its save that fails).
+    static std::string s_sFaultOnOpen;
     static void Reset();
 
     CPluginDouble() { ++s_nConstructed; }

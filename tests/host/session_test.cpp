@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <sstream>
 
 #include "host/workspace.h"
@@ -187,6 +188,41 @@ TEST_F(HostTest, FailedRunsNameTheCauseAndLeaveTheDocumentUnchanged) {
         EXPECT_EQ(Snapshot(DocFolder()), before) << c.script;
         EXPECT_EQ(CPluginDouble::s_nConstructed, CPluginDouble::s_nDestroyed) << c.script;
     }
+}
+
+// A save whose step to make it last failed (the folder's sync, setting a
+// replaced file's permissions) is a failed save: the run fails naming the
+// folder or file and the reason, and the saved document stays as it was.
+TEST_F(HostTest, ASaveWhoseDurabilityStepFailedFailsTheRun) {
+    ASSERT_EQ(Play("select\nrclick\nanswer text 甲\nmenu 增加类型包\n").result.status, 0);
+    const auto before = Snapshot(DocFolder());
+    const struct {
+        const char* fault;
+        std::string says;
+    } cases[] = {
+        {"sync", "不能同步文件夹" + DocFolder().string() + "：" + std::strerror(EIO)},
+        {"mode", "的权限：" + std::string(std::strerror(EPERM))},
+    };
+    for (const auto& c : cases) {
+        CPluginDouble::Reset();
+        CPluginDouble::s_sFaultOnOpen = c.fault;
+        Played run = Play("select 甲\nedit cim:Naming.name 乙\n");
+        EXPECT_EQ(run.result.status, 1) << c.fault << run.transcript;
+        EXPECT_TRUE(Has(run.result.error, "cannot save the document into " + DocFolder().string())) << run.result.error;
+        EXPECT_TRUE(Has(run.result.error, c.says)) << run.result.error;
+        EXPECT_EQ(Snapshot(DocFolder()), before) << c.fault;
+    }
+}
+
+// Whatever killed runs left (parts of a copy of the report, of a replaced
+// report or manifest), the next run removes.
+TEST_F(HostTest, TheNextRunRemovesTheTemporariesOfKilledRuns) {
+    const auto before = Snapshot(DocFolder());
+    for (const char* part : {"Report.xml.unsaved-g1.tmp4242_0", "Report.xml.tmp4243_1", "document.xml.tmp4244_2"})
+        WriteFile(DocFolder() / part, "half");
+    Played run = Play("echo hello\n");
+    EXPECT_EQ(run.result.status, 0) << run.transcript;
+    EXPECT_EQ(Snapshot(DocFolder()), before);
 }
 
 TEST_F(HostTest, AFailedQuestionFailsTheRunEvenWhenThePlugInCatchesIt) {

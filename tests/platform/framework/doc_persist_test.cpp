@@ -2,6 +2,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstring>
 #include <filesystem>
 #include <functional>
 #include <fstream>
@@ -310,13 +311,26 @@ TEST_F(PersistTest, AFailedSaveLeavesThePreviousFilesWhole) {
     // A change in every domain: each save writes three domain files.
     for (const CString& d : {CString(kPkgDomain), CString(kIcdDomain), CString("kiln.third#")})
         Make(d, "sec:TypePackage", "later");
-    // Fail after the first domain file, then before the manifest.
-    for (int skip : {1, 3}) {
-        doc.InjectFault("save", skip);
-        EXPECT_FALSE(doc.Save(CString(dir)));
+    // Fail after the first domain file, then before the manifest; setting a
+    // new file's permissions fails; the folder's sync after the manifest's
+    // rename fails (the previous manifest comes back).
+    const struct {
+        const char* op;
+        int skip;
+        std::string says;
+    } faults[] = {
+        {"save", 1, "注入的故障：save"},
+        {"save", 3, "注入的故障：save"},
+        {"mode", 1, "的权限：" + std::string(std::strerror(EPERM))},
+        {"sync", 0, "不能同步文件夹" + dir + "：" + std::strerror(EIO)},
+    };
+    for (const auto& f : faults) {
+        doc.InjectFault(f.op, f.skip);
+        EXPECT_FALSE(doc.Save(CString(dir))) << f.op;
+        EXPECT_NE(svc.LastDocError().Find(CString(f.says)), -1) << f.op << ": " << svc.LastDocError();
         std::map<std::string, std::string> now;
         for (auto& e : fs::directory_iterator(dir)) now[e.path().filename().string()] = Slurp(e.path().string());
-        EXPECT_EQ(now, files) << "skip " << skip;
+        EXPECT_EQ(now, files) << f.op << " " << f.skip;
     }
     doc.ClearFault();
 
@@ -454,12 +468,36 @@ TEST_F(PersistTest, AFileKeptUntilTheSaveFollowsTheDocument) {
          },
          false},
         {"killed, no file before", false, reopen, false},
+        // Temporaries that no copy names: of a copy killed while it was
+        // written, of a report replaced after a killed run's was put back.
+        {"killed while the copy was written", true,
+         [&] {
+             Spit(report + ".unsaved-g1.tmp4242_0", "saved re");
+             reopen();
+         },
+         false},
+        {"killed after a killed run's report was put back", true,
+         [&] {
+             doc.RestoreUnsavedFiles();
+             Spit(report + ".tmp4243_7", "half");
+             Spit(dir + "/document.xml.tmp4243_8", "<KilnDoc");
+             reopen();
+         },
+         false},
+        {"saved, with a copy's temporary left", true,
+         [&] {
+             Spit(report + ".unsaved-g1.tmp4242_1", "saved re");
+             ASSERT_TRUE(doc.Save());
+         },
+         true},
     };
     for (const Case& c : cases) {
-        if (c.hadFile)
+        if (c.hadFile) {
             Spit(report, "saved report");
-        else
+            chmod(report.c_str(), 0600);
+        } else {
             fs::remove(report);
+        }
         ASSERT_TRUE(doc.Open(CString(dir)));
         ASSERT_TRUE(doc.KeepFileUntilSave("Report.xml")) << c.what << ": " << svc.LastDocError();
         ASSERT_TRUE(doc.KeepFileUntilSave("Report.xml"));  // once until the save: the first state is kept
@@ -468,8 +506,52 @@ TEST_F(PersistTest, AFileKeptUntilTheSaveFollowsTheDocument) {
         EXPECT_EQ(fs::exists(report) ? Slurp(report) : "(none)",
                   c.workStays ? "new work" : (c.hadFile ? "saved report" : "(none)"))
             << c.what;
+        struct stat st {};
+        if (c.hadFile) EXPECT_TRUE(stat(report.c_str(), &st) == 0 && (st.st_mode & 07777) == 0600) << c.what;
         EXPECT_TRUE(leftovers().empty()) << c.what << ": " << leftovers().front();
+        EXPECT_FALSE(fs::exists(dir + "/document.xml.tmp4243_8")) << c.what;
     }
+}
+
+// A file whose copy cannot be kept (the copy's write fails as on a full disk,
+// its permissions cannot be set, the folder's sync fails) is refused: the
+// caller leaves it as it is, no part of the copy stays, and the document
+// refuses to save, naming the file and the reason, until the unsaved work
+// ends; the document's files stay byte for byte.
+TEST_F(PersistTest, AFileThatCannotBeKeptStopsTheSaves) {
+    const std::string report = dir + "/Report.xml";
+    Make(kPkgDomain, "sec:TypePackage", "P");
+    ASSERT_TRUE(doc.Save(CString(dir)));
+    Spit(report, "saved report");
+    const struct {
+        const char* op;
+        std::string says;
+    } faults[] = {
+        {"keep", std::strerror(ENOSPC)},
+        {"mode", std::strerror(EPERM)},
+        {"sync", std::strerror(EIO)},
+    };
+    for (const auto& f : faults) {
+        ASSERT_TRUE(doc.Open(CString(dir))) << svc.LastDocError();
+        std::map<std::string, std::string> files;
+        for (auto& e : fs::directory_iterator(dir)) files[e.path().filename().string()] = Slurp(e.path().string());
+        doc.InjectFault(f.op);
+        EXPECT_FALSE(doc.KeepFileUntilSave("Report.xml")) << f.op;
+        const CString says = svc.LastDocError();
+        EXPECT_NE(says.Find(CString("不能保存文件" + report + "的副本")), -1) << says;
+        EXPECT_NE(says.Find(CString(f.says)), -1) << f.op << ": " << says;
+        Make(kIcdDomain, "sec:ICD", "I");
+        EXPECT_FALSE(doc.Save()) << f.op;
+        EXPECT_EQ(svc.LastDocError(), says);
+        std::map<std::string, std::string> now;
+        for (auto& e : fs::directory_iterator(dir)) now[e.path().filename().string()] = Slurp(e.path().string());
+        EXPECT_EQ(now, files) << f.op;
+        doc.RestoreUnsavedFiles();
+        EXPECT_EQ(Slurp(report), "saved report");
+    }
+    // Once the unsaved work ended, the next run keeps the file and saves.
+    ASSERT_TRUE(doc.KeepFileUntilSave("Report.xml")) << svc.LastDocError();
+    EXPECT_TRUE(doc.Save()) << svc.LastDocError();
 }
 
 TEST_F(PersistTest, DomainServices) {

@@ -201,6 +201,64 @@ TEST_F(SaveTest, ManifestsOfAnotherFormatOrABadGenerationAreRefused) {
     EXPECT_NE(other.LastDocError().Find("第4行第1列"), -1) << other.LastDocError();
 }
 
+// A damaged manifest is refused as a damaged domain file is, naming the
+// manifest: bytes that are no UTF-8, an element, attribute, flag or domain
+// type this program never writes, a link into a domain the manifest no
+// longer names (named by the file holding the link as well). One that reads
+// well but not in the form this program writes stays as it is when nothing
+// changed.
+TEST_F(SaveTest, ADamagedManifestIsRefusedWithTheFilesName) {
+    ASSERT_TRUE(svc.DocMtd_add_Association(icd, "sec:ICD.TypePackage", pkg));  // written in the package's file
+    ASSERT_TRUE(doc.Save()) << svc.LastDocError();
+    const std::string path = dir + "/document.xml", manifest = Slurp(path), title = "title=\"标准\"";
+    ASSERT_NE(manifest.find(title), std::string::npos) << manifest;
+    const std::string pkgFile = dir + "/" + FileOf(dir, "domain-1-");
+    struct Case {
+        std::string from, to, says;
+    } cases[] = {
+        {title, "title=\"标\x07" "准\"", "XML不允许的字符U+0007"},
+        {title, "title=\"\xE6\xE0\x87\xE5\x87\x86\"", "不是UTF-8文本"},  // a bit flipped in 标
+        {"type=\"二次模型装置ICD包\"", "type=\"二次模型装置ICE包\"", "域kiln.icd#的类型未知：二次模型装置ICE包"},
+        {"editable=\"true\"", "editable=\"truu\"", "editable值无效：truu"},
+        {"editable=\"true\"", "editablu=\"true\"", "Domain的属性editablu未知"},
+        {"<Domain ", "<Domaim ", "KilnDocument中的元素Domaim未知"},
+        {"name=\"kiln.icd#\"", "name=\"kiln.icc#\"",
+         pkgFile + "：关联目标不存在：kiln.icd#" },
+        {"name=\"kiln.icd#\"", "name=\"kiln.icc#\"", "（文档清单" + path + "中没有域kiln.icd#）"},
+    };
+    for (const Case& c : cases) {
+        std::string text = manifest;
+        text.replace(text.find(c.from), c.from.size(), c.to);
+        Spit(path, text);
+        CDocServices other;
+        EXPECT_FALSE(other.m_Doc.Open(CString(dir))) << c.to;
+        const std::string error = other.LastDocError().str();
+        EXPECT_NE(error.find(path), std::string::npos) << error;
+        EXPECT_NE(error.find(c.says), std::string::npos) << error;
+    }
+
+    // Blanks of another width and attributes in single quotes: the same
+    // manifest to this program, left as it is by a run that changes nothing.
+    std::string other = manifest;
+    for (size_t at = 0; (at = other.find("\n  <", at)) != std::string::npos;) other.replace(at, 3, "\n\t"), ++at;
+    for (const char* attr : {"generation=\"", "file=\""}) {
+        const size_t at = other.find(attr);
+        other[at + std::string(attr).size() - 1] = '\'';
+        other[other.find('"', at + std::string(attr).size())] = '\'';
+    }
+    ASSERT_NE(other, manifest);
+    Spit(path, other);
+    const auto before = Snapshot(dir);
+    CDocServices again;
+    ASSERT_TRUE(again.m_Doc.Open(CString(dir))) << again.LastDocError();
+    ASSERT_TRUE(again.m_Doc.Save()) << again.LastDocError();
+    EXPECT_EQ(Snapshot(dir), before);
+    // A change writes it in this program's form.
+    ASSERT_TRUE(again.DocMtd_DEnv_SetDataBlock(kIcdDomain, "k", "v"));
+    ASSERT_TRUE(again.m_Doc.Save()) << again.LastDocError();
+    EXPECT_NE(Slurp(path).find("generation=\"3\""), std::string::npos) << Slurp(path);
+}
+
 TEST_F(SaveTest, ValuesThatNoXmlReaderTakesAreRefusedBeforeTheyReachAFile) {
     EXPECT_FALSE(svc.DocMtd_Modify_attribute_value(pkg, "cim:Naming.name", "a\x01z"));
     EXPECT_FALSE(svc.DocMtd_Modify_attribute_value(pkg, "cim:Naming.description", "\xB1\xEA\xD7\xBC"))
