@@ -114,7 +114,7 @@ std::string NamespacePart(const std::string& qname) {
 constexpr const char* kOtherNamespaces = "no elements or attributes of other namespaces";
 constexpr const char* kSdiWithoutDai = "no SDI with no DAI below it";
 constexpr const char* kNodeWithoutType = "no logical node whose LN type the file does not hold";
-constexpr const char* kDataSetNotInNode = "no `datSet` of a control block that names no data set of its node";
+constexpr const char* kDataSetNotInNode = "no `datSet` that names no data set of its control block's node";
 
 // Whether the file's templates hold an LNodeType of the node's lnType.
 bool TypeInFile(const pugi::xml_node& lnode) {

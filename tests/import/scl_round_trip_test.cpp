@@ -354,8 +354,8 @@ INSTANTIATE_TEST_SUITE_P(
                    SmallScl(kSet + kRcb + "</ReportControl><LogControl name=\"c\" datSet=\"gone\" logName=\"L\"/>"),
                    SmallScl(kSet + "<ReportControl name=\"r\" confRev=\"1\"/><LogControl name=\"c\" logName=\"L\"/>"),
                    {kLn0 + "/ReportControl[name=r] @datSet: source \"ds\", output (absent)",
-                    kLn0 + "/LogControl[name=c] @datSet: source \"gone\", output (absent) (allowed: no `datSet` of a "
-                           "control block that names no data set of its node)"}},
+                    kLn0 + "/LogControl[name=c] @datSet: source \"gone\", output (absent) (allowed: no `datSet` that "
+                           "names no data set of its control block's node)"}},
         CompareRow{"an access point without a server may go, one with a server not",
                    SmallScl("").replace(SmallScl("").find("</IED>"), 0,
                                         "<AccessPoint name=\"A1\"><ServerAt apName=\"S1\"/></AccessPoint>"
