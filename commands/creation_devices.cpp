@@ -1,8 +1,10 @@
 // Logical devices (born with their LLN0 and LPHD nodes, typed by the
 // instance types of those standard classes that the package chain holds),
 // logical nodes typed by a chosen instance LN type, and the DOI and DAI
-// instances of a node.
+// instances of a node. A new node or device numbered onto a name that is
+// taken takes the first free number.
 #include "commands/creation.h"
+#include "editing/free_node_names.h"
 #include "editing/lnode_class.h"
 
 #include <algorithm>
@@ -78,7 +80,9 @@ Next AddLDevice(Creation& c) {
     const URI_Ref package = FirstOf(app, c.parent, "sec:IED.ICD/sec:ICD.TypePackage");
     URI_Ref lln0, lphd;
     if (!FindLln0AndLphd(app, package, lln0, lphd, true)) return Next::Leave;
-    return app.NewRsc_LDevice(&c.f.newRsc, c.parent, lln0, lphd, URI_Ref()) ? Next::CommonEnd : Next::Leave;
+    if (!app.NewRsc_LDevice(&c.f.newRsc, c.parent, lln0, lphd, URI_Ref())) return Next::Leave;
+    editing::FreeDeviceName(app, c.f.newRsc);
+    return Next::CommonEnd;
 }
 
 Next AddLNode(Creation& c) {
@@ -86,7 +90,10 @@ Next AddLNode(Creation& c) {
     const bool base = app.DocMtd_getValue_ofAttr(c.parent, "sec:LDevice.isAbstract") == "true";
     const URI_Ref type = AskNodeType(c, base ? "sec:LDevice.TypePackage" : kIcdPackagePath);
     if (type.IsEmpty() || RefusedLln0(app, c.parent, type, 1)) return Next::Leave;
-    return app.NewRsc_LNode(&c.f.newRsc, c.parent, type, true) ? Next::CommonEnd : Next::Leave;
+    editing::CNodeInstances taken(app, c.parent, editing::LnClassOfType(app, type));
+    if (!app.NewRsc_LNode(&c.f.newRsc, c.parent, type, true)) return Next::Leave;
+    taken.Free(c.f.newRsc);
+    return Next::CommonEnd;
 }
 
 // At most kMaxNodesPerCommand nodes a command: a larger count is refused
@@ -103,9 +110,13 @@ Next AddManyLNodes(Creation& c) {
         return Next::Leave;
     }
     if (RefusedLln0(app, c.parent, type, count)) return Next::Leave;
+    // The device's instances are read once: the cost per node stays flat.
+    editing::CNodeInstances taken(app, c.parent, editing::LnClassOfType(app, type));
     for (int i = 0; i < count; ++i) {
         URI_Ref made;
-        if (app.NewRsc_LNode(&made, c.parent, type, true)) c.f.newRsc = made;
+        if (!app.NewRsc_LNode(&made, c.parent, type, true)) continue;
+        taken.Free(made);
+        c.f.newRsc = made;
     }
     return c.f.newRsc.IsSet() ? Next::CommonEnd : Next::Leave;
 }

@@ -2,9 +2,11 @@
 // information item picked in the grid (already mapped items included),
 // described by the item's name and with one input named after it. An LLN0
 // type where the device has its LLN0, or for more than one item, makes
-// nothing.
+// nothing; a node numbered onto a taken name takes the first free one.
 #include "commands/info_item_commands.h"
 #include "commands/info_item_grid_dlg.h"
+#include "editing/free_node_names.h"
+#include "editing/lnode_class.h"
 
 namespace kiln::commands {
 
@@ -32,10 +34,12 @@ Next CreateLNodeByITB(CommandFrame& f) {
             const URI_Ref type = app.DocMtd_TestBy_URIRef(answer);
             const int count = dlg.m_saNames.GetSize();
             if (count > 0 && RefusedLln0(app, ld, type, count)) return Next::Leave;
+            editing::CNodeInstances taken(app, ld, editing::LnClassOfType(app, type));
             for (const CString& name : dlg.m_saNames) {
                 // A node the creator refused is skipped; the next row goes on.
                 URI_Ref node;
                 if (!app.NewRsc_LNode(&node, ld, type, true)) continue;
+                taken.Free(node);
                 app.DocMtd_Modify_attribute_value(node, "cim:Naming.description", name);
                 URI_Ref input;
                 if (app.NewRsc_ExtRef(&input, node)) app.DocMtd_Modify_attribute_value(input, core::kRoleName, name);

@@ -1,11 +1,11 @@
 // The copy buffer and pasting: by the classes of the target and of the copied
 // resource, one row creates the new resource beside the target with its
 // ordinary creator and fills it with a copy.
-#include <set>
 #include <vector>
 
 #include "core/free_names.h"
 #include "editing/copy_run.h"
+#include "editing/free_node_names.h"
 #include "editing/lnode_class.h"
 #include "platform/ui/ui_functions.h"
 
@@ -28,17 +28,6 @@ int CountAlong(CKiln_Main& app, const URI_Ref& start, const CString& path) {
     return static_cast<int>(members.size());
 }
 
-// The names of the members along the path other than `except`.
-std::set<CString> OtherNames(CKiln_Main& app, const URI_Ref& start, const CString& path, const URI_Ref& except) {
-    std::vector<URI_Ref> members;
-    URI_Ref last;
-    app.DocMtd_get_descendent_BUris(start, path, members, last, kRoleOrd, SortPolicy_ByOrd);
-    std::set<CString> names;
-    for (const URI_Ref& m : members)
-        if (!(m == except)) names.insert(app.DocMtd_getValue_ofAttr(m, kRoleName));
-    return names;
-}
-
 // An LDevice with all its nodes, into the target device's IED. The nodes keep
 // their numbers; the device takes the last place among the IED's devices,
 // which are numbered across all its servers. It keeps its name unless
@@ -54,43 +43,9 @@ bool PasteLDevice(CKiln_Main& app, CCopyRun& run, const URI_Ref& target, const U
         if (!run.Made(app.NewRsc_LNode(&copy, ld, URI_Ref(), true), copy)) return false;
         if (!run.LNode(node, copy, ld, CString())) return false;
     }
-    const CString path = "sec:IED.Servers/sec:Server.LDevices";
-    const int devices = CountAlong(app, ied, path);
-    app.DocMtd_Modify_attribute_value(ld, kRoleOrd, Decimal(devices));
-    const CString name = app.DocMtd_getValue_ofAttr(ld, kRoleName);
-    const std::set<CString> taken = OtherNames(app, ied, path, ld);
-    if (taken.count(name)) {
-        const int n = kiln::core::FirstFreeNumber(devices, [&](int k) { return taken.count("LD_" + Decimal(k)) > 0; });
-        app.DocMtd_Modify_attribute_value(ld, kRoleName, "LD_" + Decimal(n));
-        kiln::core::SayNameTaken(app, "逻辑装置", name, "逻辑装置", "LD_" + Decimal(n));
-    }
+    app.DocMtd_Modify_attribute_value(ld, kRoleOrd, Decimal(CountAlong(app, ied, "sec:IED.Servers/sec:Server.LDevices")));
+    kiln::editing::FreeDeviceName(app, ld);
     return true;
-}
-
-// A pasted node whose prefix, class and instance another node of its device
-// has takes, as a new node of its class would, the number after the class's
-// other nodes, or the first free one after that. LLN0 writes no instance.
-void FreeNodeInstance(CKiln_Main& app, const URI_Ref& ld, const URI_Ref& node) {
-    const CString lnClass = kiln::editing::LnClassOfNode(app, node);
-    if (lnClass == "LLN0") return;
-    const CString prefix = app.DocMtd_getValue_ofAttr(node, "sec:LNode.prefix");
-    const CString inst = app.DocMtd_getValue_ofAttr(node, "sec:LNode.lnInst");
-    std::vector<URI_Ref> nodes;
-    app.DocMtd_get_Association_BUris(ld, "sec:LDevice.LNodes", nodes, kRoleOrd, SortPolicy_ByOrd);
-    int ofClass = 0;
-    std::set<CString> taken;  // the instances of the prefix and class
-    for (const URI_Ref& other : nodes) {
-        if (other == node || kiln::editing::LnClassOfNode(app, other) != lnClass) continue;
-        ++ofClass;
-        if (app.DocMtd_getValue_ofAttr(other, "sec:LNode.prefix") == prefix)
-            taken.insert(app.DocMtd_getValue_ofAttr(other, "sec:LNode.lnInst"));
-    }
-    if (!taken.count(inst)) return;
-    const CString free =
-        Decimal(kiln::core::FirstFreeNumber(ofClass + 1, [&](int k) { return taken.count(Decimal(k)) > 0; }));
-    app.DocMtd_Modify_attribute_value(node, "sec:LNode.lnInst", free);
-    app.DocMtd_Modify_attribute_value(node, kRoleName, prefix + lnClass + free);
-    kiln::core::SayNameTaken(app, "逻辑节点", prefix + lnClass + inst, "逻辑节点", prefix + lnClass + free);
 }
 
 // A logical node, last in the target node's device. A copied LLN0 is
@@ -104,7 +59,8 @@ bool PasteLNode(CKiln_Main& app, CCopyRun& run, const URI_Ref& target, const URI
     URI_Ref node;
     if (!run.Made(app.NewRsc_LNode(&node, ld, URI_Ref(), true), node)) return false;
     if (!run.LNode(copied, node, ld, Decimal(CountAlong(app, ld, "sec:LDevice.LNodes")))) return false;
-    FreeNodeInstance(app, ld, node);
+    // A name the device holds gives the copy the first free instance.
+    kiln::editing::CNodeInstances(app, ld, kiln::editing::LnClassOfNode(app, node), node).Free(node);
     return true;
 }
 
@@ -126,9 +82,16 @@ bool PasteType(CKiln_Main& app, CCopyRun& run, const URI_Ref& target, const URI_
     return true;
 }
 
-// A DO, last in the LNodeType of a target DO or in a target LNodeType.
+// A DO, last in the LNodeType of a target DO or in a target LNodeType. A DO
+// whose name the type holds already is refused, nothing made.
 bool PasteDO(CKiln_Main& app, CCopyRun& run, const URI_Ref& target, const URI_Ref& copied) {
     const URI_Ref lnType = target.sClass == "sec:DO" ? run.First(target, "sec:DO.LNodeType") : target;
+    const CString name = app.DocMtd_getValue_ofAttr(copied, kRoleName);
+    for (const URI_Ref& other : run.Members(lnType, "sec:LNodeType.DOs"))
+        if (app.DocMtd_getValue_ofAttr(other, kRoleName) == name) {
+            _AfxMessageBox("LN类型中已经存在名为" + name + "的DO，不能粘贴！", MB_OK, "", nullptr);
+            return false;
+        }
     URI_Ref d;
     if (!run.Made(app.NewRsc_DO(&d, lnType, CString()), d)) return false;
     CStringArray keep;

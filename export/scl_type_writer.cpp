@@ -111,15 +111,21 @@ bool CKiln_Export::Export_LNodeType(const XmlNode& parent, CKiln_Main* pMain, CB
     Put(xml, element, "desc", desc);
 
     // The DOs of the type, then those of its base types; a DO named like one
-    // already written is the same data object and is left out.
+    // a type nearer in the chain wrote is the same data object and is left
+    // out. A second DO of one name in one type SCL cannot hold: it is left
+    // out and named.
     std::vector<URI_Ref> chain;
     pMain->Get_AbstractTypes(type, &chain, "sec:LNodeType.Abstract_Type");
     std::set<std::string> written;
     for (const URI_Ref& t : chain) {
         std::vector<URI_Ref> dos;
         if (!Members(pMain, t, "sec:LNodeType.DOs", dos)) return false;
+        std::set<std::string> own;
         for (const URI_Ref& d : dos) {
-            if (!written.insert(Attr(pMain, d, kiln::core::kRoleName).str()).second) continue;
+            const CString doName = Attr(pMain, d, kiln::core::kRoleName);
+            if (!own.insert(doName.str()).second)
+                m_vLeftOut.push_back("DO（LN类型中已有同名DO）：" + Attr(pMain, t, kiln::core::kRoleName) + "." + doName);
+            if (!written.insert(doName.str()).second) continue;
             if (!Export_DO(element, pMain, xml, d)) return false;
         }
     }

@@ -3,9 +3,11 @@
 // numbers, names and the names derived from them. The result tells the host
 // whether to store the new value itself.
 #include "core/scl_names.h"
+#include "editing/free_node_names.h"
 #include "editing/lnode_class.h"
 #include "platform/mfc/text_funcs.h"
 #include "platform/ui/ui_functions.h"
+#include "views/name_rules.h"
 #include "views/property_editor.h"
 #include "views/view_helpers.h"
 
@@ -14,7 +16,7 @@ using kiln::core::kRoleOrd;
 
 namespace {
 
-void Notice(const char* text) { _AfxMessageBox(text, MB_OK, "", nullptr); }
+void Notice(const CString& text) { _AfxMessageBox(text, MB_OK, "", nullptr); }
 
 // Parts of a node's or device's name that an SCL file cannot hold.
 constexpr const char* kBadLnInst = "逻辑节点实例号必须是1到12位数字！";
@@ -133,10 +135,17 @@ bool FieldChange::Run() {
     if ((m_field == "sec:LNode.lnInst" || m_field == "sec:LNode.prefix") && Is("sec:LNode")) {
         const bool prefix = m_field == "sec:LNode.prefix";
         if (!NodeNamePart(prefix)) return false;
-        const CString name = (prefix ? m_new : Get(m_rsc, "sec:LNode.prefix")) +
-                             kiln::editing::LnClassOfNode(m_app, m_rsc) +
-                             (prefix ? Get(m_rsc, "sec:LNode.lnInst") : m_new);
-        Put(m_rsc, kRoleName, name);
+        const CString lnClass = kiln::editing::LnClassOfNode(m_app, m_rsc);
+        const CString newPrefix = prefix ? m_new : Get(m_rsc, "sec:LNode.prefix");
+        const CString newInst = prefix ? Get(m_rsc, "sec:LNode.lnInst") : m_new;
+        // Another node of the device with the same prefix, class and
+        // instance: SCL holds the name once (LLN0 is written without both).
+        const URI_Ref ld = m_app.DocMtd_getFirstUri_ofAsso(m_rsc, "sec:LNode.LDevice");
+        if (lnClass != "LLN0" && kiln::editing::CNodeInstances(m_app, ld, lnClass, m_rsc).Taken(newPrefix, newInst)) {
+            Notice("逻辑装置中已经存在名为" + newPrefix + lnClass + newInst + "的逻辑节点，不能修改！");
+            return false;
+        }
+        Put(m_rsc, kRoleName, newPrefix + lnClass + newInst);
         Refresh(3);
         return true;
     }
@@ -295,6 +304,11 @@ bool FieldChange::Name() {
         Notice(kBadLdInst);
         return false;
     }
+    if (Is("sec:LDevice") && kiln::editing::DeviceNameTaken(m_app, m_rsc, m_new)) {
+        Notice("IED中已经存在名为" + m_new + "的逻辑装置，不能修改！");
+        return false;
+    }
+    if (kiln::views::NameRefused(m_app, m_rsc, m_new)) return false;
     if (Is("sec:InfoGroup")) {
         const URI_Ref itb = m_app.DocMtd_getFirstUri_ofAsso(m_rsc, "sec:InfoGroup.ITB");
         std::vector<URI_Ref> groups, items;

@@ -305,6 +305,56 @@ TEST_F(Creation, ManyNodesAreNumberedOnWithinTheirClass) {
     }
 }
 
+TEST_F(Creation, ANodeOrDeviceNumberedOntoATakenNameTakesTheFirstFreeOneAndTheStatusLineSaysSo) {
+    auto statusTexts = [&] {
+        std::vector<CString> texts;
+        for (const Struct_UiCall& call : ui.CallsOf(Enum_UiCall::StatusText)) texts.push_back(call.sText);
+        return texts;
+    };
+    // PTOC1 deleted, PTOC2 left: the next node counts one PTOC and would be
+    // a second PTOC2.
+    ui.AnswerInputChoice("P1_PTOC  (P1)", "选择逻辑节点类型：");
+    Run(ld, "ICD:Add LNode");
+    ASSERT_EQ(Names(ld, "sec:LDevice.LNodes"), (std::vector<CString>{"LLN0", "LPHD", "PTOC1", "PTOC2"}));
+    ASSERT_TRUE(app.Rsc_Delete(Members(ld, "sec:LDevice.LNodes")[2], false));
+    ui.ClearCalls();
+    ui.AnswerInputChoice("P1_PTOC  (P1)", "选择逻辑节点类型：");
+    Run(ld, "ICD:Add LNode");
+    EXPECT_EQ(statusTexts(), std::vector<CString>{"逻辑节点PTOC2已存在，新逻辑节点命名为PTOC3"});
+    ui.ClearCalls();
+    ui.AnswerInputChoice("P1_PTOC  (P1)", "选择逻辑节点类型：").AnswerInput("2", "请输入数量：");
+    Run(ld, "ICD:Add Many LNodes");
+    EXPECT_EQ(statusTexts(), (std::vector<CString>{"逻辑节点PTOC3已存在，新逻辑节点命名为PTOC4",
+                                                   "逻辑节点PTOC4已存在，新逻辑节点命名为PTOC5"}));
+    const std::vector<URI_Ref> nodes = Members(ld, "sec:LDevice.LNodes");
+    EXPECT_EQ(Names(ld, "sec:LDevice.LNodes"),
+              (std::vector<CString>{"LLN0", "LPHD", "PTOC2", "PTOC3", "PTOC4", "PTOC5"}));
+    EXPECT_EQ(Get(nodes.back(), "sec:LNode.lnInst"), "5");
+    // A free number is the counted one, silently: PTOC4 deleted, three
+    // PTOCs counted.
+    ASSERT_TRUE(app.Rsc_Delete(nodes[4], false));
+    ui.ClearCalls();
+    ui.AnswerInputChoice("P1_PTOC  (P1)", "选择逻辑节点类型：");
+    Run(ld, "ICD:Add LNode");
+    EXPECT_TRUE(statusTexts().empty());
+    EXPECT_EQ(Names(ld, "sec:LDevice.LNodes").back(), "PTOC4");
+
+    // Devices: the second of three deleted, the next would be a second LD_3.
+    Run(ied, "ICD:Add LDevice");
+    Run(ied, "ICD:Add LDevice");
+    std::vector<URI_Ref> lds;
+    Doc().PathTargets(ied, "sec:IED.Servers/sec:Server.LDevices", lds);
+    ASSERT_EQ(lds.size(), 3u);
+    ASSERT_EQ(Get(lds[2], "cim:Naming.name"), "LD_3");
+    ASSERT_TRUE(app.Rsc_Delete(lds[1], false));
+    ui.ClearCalls();
+    Run(ied, "ICD:Add LDevice");
+    EXPECT_EQ(statusTexts(), std::vector<CString>{"逻辑装置LD_3已存在，新逻辑装置命名为LD_4"});
+    Doc().PathTargets(ied, "sec:IED.Servers/sec:Server.LDevices", lds);
+    ASSERT_EQ(lds.size(), 3u);
+    EXPECT_EQ(Get(lds[2], "cim:Naming.name"), "LD_4");
+}
+
 TEST_F(Creation, ASecondLln0IsRefusedAndNothingIsMade) {
     const std::vector<CString> before = Names(ld, "sec:LDevice.LNodes");
     const CString refused = "逻辑装置中已经存在LLN0，不能增加逻辑节点！";

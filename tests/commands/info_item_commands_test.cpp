@@ -187,6 +187,15 @@ TEST_F(InfoItemCommandsTest, OneNodeWithOneInputPerPickedItemNumberedByClass) {
         EXPECT_TRUE(Members(n, "sec:LNode.DOIs").empty());
     }
     EXPECT_EQ((std::vector<int>{1, 2}), Refreshes());
+    // PTOC3 deleted: four PTOCs counted, and PTOC5 is taken.
+    ASSERT_TRUE(app.Rsc_Delete(nodes[before], false));
+    ui.ClearCalls();
+    ui.AnswerDialog(Rows({{1, 1}})).AnswerInputChoice("P1_PTOC  (P1)", "选择逻辑节点类型：");
+    Run(ld, "ICD:Create LNode by ITB");
+    std::vector<CString> said;
+    for (const Struct_UiCall& call : ui.CallsOf(Enum_UiCall::StatusText)) said.push_back(call.sText);
+    EXPECT_EQ(std::vector<CString>{"逻辑节点PTOC5已存在，新逻辑节点命名为PTOC6"}, said);
+    EXPECT_EQ("PTOC6", Get(Members(ld, "sec:LDevice.LNodes").back(), "cim:Naming.name"));
 }
 
 TEST_F(InfoItemCommandsTest, NodesFromTheItbStopWhereTheUserDoesAndSkipRefusedRows) {

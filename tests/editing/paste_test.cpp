@@ -299,9 +299,10 @@ TEST_F(PasteTest, TypesGoLastInTheTargetsPackageAndADoLastInItsLNodeType) {
     // A DO onto a DO: last in that DO's LNodeType, though its source is first.
     URI_Ref mod = Along(x.pkgLln0, "sec:LNodeType.DOs")[0];
     MakeDO(x.pkgLln0, "Beh", 2, m.inc);
-    CopyPaste(mod, mod);
+    const URI_Ref blk = MakeDO(lnTypes[2], "Blk", 1, m.inc);
+    CopyPaste(blk, mod);
     std::vector<URI_Ref> dos = Along(x.pkgLln0, "sec:LNodeType.DOs");
-    ASSERT_EQ(Names(dos), (Texts{"Mod", "Beh", "Mod"}));
+    ASSERT_EQ(Names(dos), (Texts{"Mod", "Beh", "Blk"}));
     EXPECT_EQ(First(dos[2], "sec:DO.DefinedBy_DOType"), m.inc);
     // A DO onto an LNodeType of another ICD's package.
     Icd2Model y = BuildIcd2();
@@ -324,6 +325,10 @@ TEST_F(PasteTest, APasteIntoALockedDomainMakesNothingAndShowsOneMessage) {
     EXPECT_EQ(Refreshes(), 1);
 
     // The whole ICD locked: the device is refused at once.
+    // A DO of a name the target type does not hold.
+    const URI_Ref otherType = MakeLNodeType(x.pkg, "P1_X", 9);
+    const URI_Ref blk = MakeDO(otherType, "Health", 1, x.pkgInc);
+    const int withBlk = Count();
     ASSERT_TRUE(Doc().SetDomainEditable(kIcdDomain, false));
     struct Case {
         URI_Ref copied, target;
@@ -335,15 +340,39 @@ TEST_F(PasteTest, APasteIntoALockedDomainMakesNothingAndShowsOneMessage) {
         {x.pkgAv, x.pkgAv, "当前域不可编辑！-W0060"},
         {x.pkgInc, x.pkgInc, "当前域不可编辑！-W0059"},
         {x.pkgLln0, x.pkg, "当前域不可编辑！-W0058"},
-        {First(x.pkgLln0, "sec:LNodeType.DOs"), x.pkgLln0, "当前域不可编辑！-W0061"},
+        {blk, x.pkgLln0, "当前域不可编辑！-W0061"},
     };
     for (const Case& c : cases) {
         EXPECT_FALSE(app.Rsc_Copy(c.copied));
         ui.ClearCalls();
         EXPECT_FALSE(app.Rsc_Paste(c.target)) << c.message;
         EXPECT_EQ(Messages(), Texts{c.message});
+        EXPECT_EQ(Count(), withBlk);
+    }
+}
+
+TEST_F(PasteTest, ADoOfANameTheTypeHoldsIsRefusedAndNothingIsMade) {
+    const Texts refused{"LN类型中已经存在名为Mod的DO，不能粘贴！"};
+    const URI_Ref mod = Along(x.pkgLln0, "sec:LNodeType.DOs")[0];
+    Icd2Model y = BuildIcd2();
+    const URI_Ref holding = MakeLNodeType(y.pkg, "P2_LLN0", 1);
+    MakeDO(holding, "Mod", 1, m.inc);
+    const int before = Count();
+    EXPECT_FALSE(app.Rsc_Copy(mod));
+    // Onto itself, onto its own type, onto another ICD's type holding "Mod".
+    for (const URI_Ref& target : {mod, x.pkgLln0, holding}) {
+        ui.ClearCalls();
+        EXPECT_FALSE(app.Rsc_Paste(target));
+        EXPECT_EQ(Messages(), refused);
+        EXPECT_EQ(Refreshes(), 1);
         EXPECT_EQ(Count(), before);
     }
+    EXPECT_EQ(Names(Along(x.pkgLln0, "sec:LNodeType.DOs")), Texts{"Mod"});
+    EXPECT_EQ(Names(Along(holding, "sec:LNodeType.DOs")), Texts{"Mod"});
+    // Its name freed there, the type takes it.
+    Set(Along(holding, "sec:LNodeType.DOs")[0], "cim:Naming.name", "Health");
+    CopyPaste(mod, holding);
+    EXPECT_EQ(Names(Along(holding, "sec:LNodeType.DOs")), (Texts{"Health", "Mod"}));
 }
 
 TEST_F(PasteTest, ACopiedLln0IsRefusedWhereTheDeviceHasOneAndNothingIsMade) {

@@ -75,6 +75,8 @@ TEST_F(SchemaTest, EmptyDataSetsAndLogControlWithoutLog) {
     MakeUnder(c.mmxu, "sec:SGCB", "SGCB", "sec:SGCB.LNode", 1);
     URI_Ref second = MakeLNode(c.ld, "", "", "", 4, c.lln0T);
     Set(second, "cim:Naming.name", "LLN0");
+    // A second DO of one name in an LN type.
+    MakeDO(c.ptocT, "Op", 9, m.p1Sps);
     // GOOSE and sampled-value control blocks, made as the user makes them.
     Run(c.lln0, "ICD:Add GSE");
     Run(c.ptoc, "ICD:Add SV");
@@ -102,7 +104,9 @@ TEST_F(SchemaTest, EmptyDataSetsAndLogControlWithoutLog) {
                                         "未导出数据集（没有成员）：" + ptoc + ".dsLost",
                                         "未导出采样控制块（不支持导出）：" + ptoc + ".采样控制块_1",
                                         "未导出定值控制块（不在LLN0中）：PROT/" + Get(c.mmxu, "cim:Naming.name").str() +
-                                            ".SGCB"}));
+                                            ".SGCB",
+                                        "未导出DO（LN类型中已有同名DO）：PTOC_T.Op"}));
+    EXPECT_EQ(Select(scl, "//LNodeType[@id='PTOC_T']/DO[@name='Op']/@type"), std::vector<std::string>{"P1_SPS"});
 }
 
 // A file that breaks one of SCL's rules on unique names and name patterns

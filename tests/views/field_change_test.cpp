@@ -272,6 +272,75 @@ TEST_F(FieldChange, NamePartsAnSclFileCannotHoldAreRefusedAndTheOldValueKept) {
     EXPECT_TRUE(ui.Messages().empty());
 }
 
+TEST_F(FieldChange, NamesSclHoldsOnceOrOnlyInTheirPatternAreRefusedAndTheOldValueKept) {
+    // Nodes of the device: APTOC1 and PTOC3 beside PTOC1; PTOC2 in another device.
+    MakeLNode(icd.ldA, "A", "PTOC", "1", 3, m.p1Ptoc);
+    MakeLNode(icd.ldA, "", "PTOC", "3", 4, m.p1Ptoc);
+    const URI_Ref elsewhere = MakeLNode(icd.ldB, "", "PTOC", "2", 1, m.p1Ptoc);
+    // Members of types, types, and the named content of a node.
+    const URI_Ref str = MakeDO(m.p1Ptoc, "Str", 2, m.p1Sps);
+    const URI_Ref sdo = MakeSDO(m.p1Sps, "sub", 3, m.p1Sps);
+    const URI_Ref daType = MakeDAType(m.instPkg, "P1_Orig", 9);
+    MakeBDA(daType, "orCat", 1, "Enum");
+    const URI_Ref orIdent = MakeBDA(daType, "orIdent", 2, "Octet64");
+    MakeUnder(icd.lnPtoc, "sec:DataSet", "dsA", "sec:DataSet.LNode", 1);
+    const URI_Ref dsB = MakeUnder(icd.lnPtoc, "sec:DataSet", "dsB", "sec:DataSet.LNode", 2);
+    MakeUnder(icd.lnPtoc, "sec:RCB", "brcbA", "sec:RCB.LNode", 1);
+    const URI_Ref rcbB = MakeUnder(icd.lnPtoc, "sec:RCB", "brcbB", "sec:RCB.LNode", 2);
+    struct Case {
+        URI_Ref rsc;
+        const char* field;
+        CString value;
+        CString message;
+    };
+    const Case refused[] = {
+        {icd.lnPtoc, "sec:LNode.prefix", "A", "逻辑装置中已经存在名为APTOC1的逻辑节点，不能修改！"},
+        {icd.lnPtoc, "sec:LNode.lnInst", "3", "逻辑装置中已经存在名为PTOC3的逻辑节点，不能修改！"},
+        {icd.ldA, "cim:Naming.name", "LD_B", "IED中已经存在名为LD_B的逻辑装置，不能修改！"},
+        {m.p1PtocOp, "cim:Naming.name", "Str", "LN类型中已经存在名为Str的DO，不能修改！"},
+        {m.p1PtocOp, "cim:Naming.name", "op", "DO名必须以大写字母开头，只含字母和数字，最多12个字符！"},
+        {m.p1PtocOp, "cim:Naming.name", "过流", "DO名必须以大写字母开头，只含字母和数字，最多12个字符！"},
+        {m.p1PtocOp, "cim:Naming.name", "OpABCDEFGHIJK", "DO名必须以大写字母开头，只含字母和数字，最多12个字符！"},
+        {m.p1SpsStVal, "cim:Naming.name", "q", "DO类型中已经存在名为q的DA，不能修改！"},
+        {m.p1SpsStVal, "cim:Naming.name", "sub", "DO类型中已经存在名为sub的DA，不能修改！"},
+        {m.p1SpsStVal, "cim:Naming.name", "StVal",
+         "DA名必须是预定义的属性名，或以小写字母开头，只含字母和数字，最多60个字符！"},
+        {sdo, "cim:Naming.name", "stVal", "DO类型中已经存在名为stVal的SDO，不能修改！"},
+        {sdo, "cim:Naming.name", "Sub", "SDO名必须以小写字母开头，只含字母和数字，最多60个字符！"},
+        {orIdent, "cim:Naming.name", "orCat", "DA类型中已经存在名为orCat的子DA，不能修改！"},
+        {m.p1Ptoc, "cim:Naming.name", "P1_SPS", "类型包中已经存在名为P1_SPS的类型，不能修改！"},
+        {m.p1Sps, "cim:Naming.name", "P1 SPS", "类型名不能为空，不能含空白字符，最多255个字符！"},
+        {dsB, "cim:Naming.name", "dsA", "逻辑节点中已经存在名为dsA的数据集，不能修改！"},
+        {dsB, "cim:Naming.name", "1ds", "数据集名必须以字母开头，只含字母、数字和下划线，最多32个字符！"},
+        {rcbB, "cim:Naming.name", "brcbA", "逻辑节点中已经存在名为brcbA的报告控制块，不能修改！"},
+    };
+    for (const Case& c : refused) {
+        ui.ClearCalls();
+        EXPECT_FALSE(Change(c.rsc, c.field, c.value)) << c.value;
+        EXPECT_EQ(ui.Messages(), std::vector<CString>{c.message}) << c.value;
+    }
+    EXPECT_EQ(Get(icd.lnPtoc, "cim:Naming.name"), "PTOC1");
+    EXPECT_EQ(Get(icd.ldA, "cim:Naming.name"), "LD_A");
+    EXPECT_EQ(Get(m.p1PtocOp, "cim:Naming.name"), "Op");
+    EXPECT_EQ(Get(m.p1Ptoc, "cim:Naming.name"), "P1_PTOC");
+    EXPECT_EQ(Get(dsB, "cim:Naming.name"), "dsB");
+
+    // Free names, the resource's own, a name of another device or another
+    // kind, and the predefined attribute names are taken.
+    const Case accepted[] = {
+        {icd.lnPtoc, "sec:LNode.prefix", "B", ""},   {icd.lnPtoc, "sec:LNode.lnInst", "1", ""},
+        {icd.lnPtoc, "sec:LNode.lnInst", "4", ""},   {elsewhere, "sec:LNode.lnInst", "1", ""},
+        {icd.ldA, "cim:Naming.name", "LD_A", ""},    {str, "cim:Naming.name", "Str2", ""},
+        {m.p1SpsStVal, "cim:Naming.name", "T", ""},  {sdo, "cim:Naming.name", "subA", ""},
+        {m.p1Ptoc, "cim:Naming.name", "P1_PTOC2", ""}, {rcbB, "cim:Naming.name", "dsA", ""},
+    };
+    for (const Case& c : accepted) {
+        ui.ClearCalls();
+        EXPECT_TRUE(Change(c.rsc, c.field, c.value)) << c.value;
+        EXPECT_TRUE(ui.Messages().empty()) << c.value;
+    }
+}
+
 TEST_F(FieldChange, TheStandardReferenceAndOrderNumbers) {
     EXPECT_FALSE(Change(m.stdPkg, "sec:TypePackage.ref", "http://x"));
     EXPECT_EQ(ui.Messages(), std::vector<CString>{"该引用标识不能修改！"});
