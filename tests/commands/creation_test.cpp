@@ -197,7 +197,9 @@ TEST_F(Creation, DirectMembersOfDeclarationTypesAndExtensionDOs) {
     ASSERT_EQ(dos.size(), 2u);
     EXPECT_EQ(Get(dos.back(), "sec:DO.SemanticNs"), "P1");
     EXPECT_EQ(Get(dos.back(), "cim:Naming.name"), "DO2");
-    EXPECT_EQ(ui.CallsOf(Enum_UiCall::StatusText).back().sText, "DO名DO_2不符合SCL，新DO命名为DO2");
+    const std::vector<Struct_UiCall> said = ui.CallsOf(Enum_UiCall::StatusText);
+    ASSERT_FALSE(said.empty());
+    EXPECT_EQ(said.back().sText, "DO名DO_2不符合SCL，新DO命名为DO2");
     Link(m.instPkg, "sec:TypePackage.ICD", icd);
     Set(icd, "sec:ICD.extDOFreely", "false");
     ui.ClearCalls();
