@@ -69,7 +69,8 @@ CString DoReferenceBreach(const CString& ref) {
     bool valid = core::IsSclDoName(std::string_view(text).substr(0, dot));
     for (size_t at = dot; valid && at != std::string::npos;) {
         const size_t next = text.find('.', at + 1);
-        valid = core::IsSclSdoName(std::string_view(text).substr(at + 1, next == std::string::npos ? next : next - at - 1));
+        const size_t length = next == std::string::npos ? next : next - at - 1;
+        valid = core::IsSclSdoName(std::string_view(text).substr(at + 1, length));
         at = next;
     }
     return valid ? CString() : CString(kBadDoName);
