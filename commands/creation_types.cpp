@@ -4,6 +4,7 @@
 // the type lacks. "ICD:Add expand DO" adds a DO of a chosen DO type, and
 // "ICD:Add Ext-DO" a bare DO when the ICD allows free extension.
 #include "commands/creation.h"
+#include "core/free_names.h"
 
 namespace kiln::commands {
 namespace {
@@ -50,6 +51,14 @@ void EndWaitCursor() {
 void MarkDirectDO(CKiln_Main& app, const URI_Ref& lnType, const URI_Ref& made) {
     const URI_Ref package = FirstOf(app, lnType, "sec:LNodeType.TypePackage");
     app.DocMtd_Modify_attribute_value(made, "sec:DO.SemanticNs", NameOf(app, package));
+}
+
+// A DO made in an instance type, which the ICD writes, takes a name SCL
+// holds for it instead of its creator's "DO_" + number.
+void NameForScl(CKiln_Main& app, const URI_Ref& lnType, const URI_Ref& made) {
+    const CString name = NameOf(app, made);
+    const CString free = core::FreeDoName(app, lnType, name, made);
+    if (free != name) app.DocMtd_Modify_attribute_value(made, core::kRoleName, free);
 }
 
 // The candidates of an instance type's member command, in the order offered.
@@ -124,6 +133,7 @@ Next AddMember(Creation& c) {
     if (!instance || freeExtension) {
         if (!(app.*(row->create))(&c.f.newRsc, type, "")) return Next::Leave;
         if (isDO) MarkDirectDO(app, type, c.f.newRsc);
+        if (freeExtension) NameForScl(app, type, c.f.newRsc);
         return Next::CommonEnd;
     }
     if (CString(row->listRole).IsEmpty()) return Next::Leave;  // Ext-DO where the ICD forbids it: nothing
@@ -159,6 +169,7 @@ Next AddMember(Creation& c) {
         if (app.NewRsc_DO(&c.f.newRsc, type, "")) {
             app.DocMtd_add_Association(c.f.newRsc, "sec:DO.DefinedBy_DOType", chosen);
             app.DocMtd_Modify_attribute_value(c.f.newRsc, "sec:DO.SemanticNs", "扩展");
+            NameForScl(app, type, c.f.newRsc);
         }
     } else {
         URI_Ref instType = type;

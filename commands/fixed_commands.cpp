@@ -2,6 +2,7 @@
 // generic creation frame, the soft and hard link data objects of an LN type,
 // clearing a mapping item's model target, and importing a domain file.
 #include "commands/command_frame.h"
+#include "core/free_names.h"
 
 namespace kiln::commands {
 namespace {
@@ -72,7 +73,10 @@ Next AddSoftHardDO(CommandFrame& f) {
     for (const auto& w : writes) {
         if (!w.made || w.dataObject.IsEmpty()) continue;
         if (w.type.IsSet()) app.DocMtd_add_Association(w.dataObject, "sec:DO.DefinedBy_DOType", w.type);
-        app.DocMtd_Modify_attribute_value(w.dataObject, core::kRoleName, w.name);
+        // Names SCL does not hold as DO names, or a second pair, take the
+        // first free DO name.
+        app.DocMtd_Modify_attribute_value(w.dataObject, core::kRoleName,
+                                          core::FreeDoName(app, lnType, w.name, w.dataObject));
         app.DocMtd_Modify_attribute_value(w.dataObject, "sec:DO.SemanticNs", "扩展");
     }
     return Next::CommonEnd;

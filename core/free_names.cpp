@@ -1,6 +1,10 @@
 #include "core/free_names.h"
 
+#include <cctype>
 #include <set>
+#include <string>
+
+#include "core/scl_names.h"
 
 namespace kiln::core {
 namespace {
@@ -48,6 +52,36 @@ CString FreeTypeName(CKiln_Main& app, const URI_Ref& package, const CString& typ
     const CString name = wanted + std::to_string(n).c_str();
     SayNameTaken(app, list->word, wanted, "类型", name);
     return name;
+}
+
+CString FreeDoName(CKiln_Main& app, const URI_Ref& lnType, const CString& wanted, const URI_Ref& made) {
+    std::vector<URI_Ref> dataObjects;
+    app.DocMtd_get_Association_BUris(lnType, "sec:LNodeType.DOs", dataObjects, kRoleOrd, SortPolicy_ByOrd);
+    std::set<std::string> taken;
+    for (const URI_Ref& d : dataObjects)
+        if (!(d == made)) taken.insert(app.DocMtd_getValue_ofAttr(d, kRoleName).str());
+    const bool valid = IsSclDoName(wanted.str());
+    if (valid && !taken.count(wanted.str())) return wanted;
+    constexpr size_t kLongest = 12;  // SCL's longest DO name
+    std::string base;
+    for (const char c : wanted.str())
+        if (std::isalnum(static_cast<unsigned char>(c))) base += c;
+    if (base.empty() || std::isdigit(static_cast<unsigned char>(base[0]))) base = "DO" + base;
+    base[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(base[0])));
+    std::string name = base.substr(0, kLongest);
+    if (taken.count(name)) {
+        const int n = FirstFreeNumber(2, [&](int k) {
+            const std::string number = std::to_string(k);
+            return taken.count(base.substr(0, kLongest - number.size()) + number) > 0;
+        });
+        const std::string number = std::to_string(n);
+        name = base.substr(0, kLongest - number.size()) + number;
+    }
+    if (valid)
+        SayNameTaken(app, "DO", wanted, "DO", name.c_str());
+    else
+        app.Mtd_SetStatusBarText("DO名" + wanted + "不符合SCL，新DO命名为" + CString(name.c_str()));
+    return name.c_str();
 }
 
 }  // namespace kiln::core

@@ -24,4 +24,12 @@ void SayNameTaken(CKiln_Main& app, const CString& what, const CString& wanted, c
 CString FreeTypeName(CKiln_Main& app, const URI_Ref& package, const CString& typeClass, const CString& wanted,
                      const URI_Ref& made = URI_Ref());
 
+// The name for a new DO of the LN type: `wanted` when it is an SCL DO name
+// that no other DO of the type has. Else its letters and digits, the first
+// a capital, cut to leave room for a number; taken, the first free of it
+// and "2", "3", ... The status line says which name the DO has instead
+// ("DO名Mod_Soft不符合SCL，新DO命名为ModSoft", "DOOp已存在，新DO命名为Op2").
+// `made`, the new DO itself, does not count.
+CString FreeDoName(CKiln_Main& app, const URI_Ref& lnType, const CString& wanted, const URI_Ref& made);
+
 }  // namespace kiln::core

@@ -1,13 +1,18 @@
 // The breaches of SCL's rules in an ICD as written: names that must be
 // unique in their parent (LDevice inst in the IED, LN in its device, the
 // data sets, control blocks, logs and DOIs of an LN, the SDIs and DAIs of a
-// DOI, type ids, the members of a type and the values of an enumeration)
-// and the patterns of instance, prefix, class and member names.
+// DOI, type ids, the members of a type and the values of an enumeration),
+// the patterns of instance, prefix, class and member names, the types and
+// data sets a node, member or block names, and the whole numbers of blocks
+// and indexes.
 #include "export/scl_rules_check.h"
 
+#include <cstdint>
 #include <cstring>
 #include <set>
 #include <string>
+#include <string_view>
+#include <utility>
 
 #include "core/scl_names.h"
 
@@ -16,9 +21,84 @@ namespace {
 
 using namespace kiln::core;
 
+// A whole number of xs:unsignedInt: digits only, at most 4294967295.
+bool IsUnsigned(std::string_view text) {
+    if (text.empty() || text.size() > 10) return false;
+    std::uint64_t value = 0;
+    for (const char c : text) {
+        if (c < '0' || c > '9') return false;
+        value = value * 10 + static_cast<std::uint64_t>(c - '0');
+    }
+    return value <= 4294967295u;
+}
+bool IsPositive(std::string_view text) { return IsUnsigned(text) && text.find_first_not_of('0') != text.npos; }
+bool IsUnsignedShort(std::string_view text) {
+    return text.size() <= 5 && IsUnsigned(text) && std::stoul(std::string(text)) <= 65535;
+}
+
+// Attribute values of the instance part that SCL types: the element, the
+// attribute (checked where written), its test and the rule's text.
+struct CValueRule {
+    const char* element;
+    const char* attribute;
+    bool (*test)(std::string_view);
+    const char* rule;
+};
+
+constexpr CValueRule kValueRules[] = {
+    {"ReportControl", "confRev", IsUnsigned, "confRev取值错误"},
+    {"ReportControl", "bufTime", IsUnsigned, "bufTime取值错误"},
+    {"ReportControl", "intgPd", IsUnsigned, "intgPd取值错误"},
+    {"RptEnabled", "max", IsPositive, "max取值错误"},
+    {"LogControl", "logName", IsSclAcsiName, "logName格式错误"},
+    {"LogControl", "bufTime", IsUnsigned, "bufTime取值错误"},
+    {"LogControl", "intgPd", IsUnsigned, "intgPd取值错误"},
+    {"SettingControl", "numOfSGs", IsPositive, "numOfSGs取值错误"},
+    {"SettingControl", "actSG", IsPositive, "actSG取值错误"},
+    {"SettingControl", "resvTms", IsUnsignedShort, "resvTms取值错误"},
+    {"FCDA", "ix", IsUnsigned, "ix取值错误"},
+    {"DOI", "ix", IsUnsigned, "ix取值错误"},
+    {"SDI", "ix", IsUnsigned, "ix取值错误"},
+    {"DAI", "ix", IsUnsigned, "ix取值错误"},
+    {"Val", "sGroup", IsUnsigned, "sGroup取值错误"},
+};
+
+// What an element's kind is called in a breach's text.
+const char* KindOf(const char* element) {
+    static constexpr std::pair<const char*, const char*> kKinds[] = {
+        {"ReportControl", "报告控制块"}, {"LogControl", "日志控制块"}, {"SettingControl", "定值组控制块"},
+        {"RptEnabled", "报告控制块"},    {"FCDA", "数据集成员"}};
+    for (const auto& [name, kind] : kKinds)
+        if (std::strcmp(element, name) == 0) return kind;
+    return element;
+}
+
 class Check {
 public:
     std::vector<CString> lines;
+    // The ids of the file's types: LN types as "<id>|<lnClass>", DO types,
+    // and DA and enumeration types (one space of ids for a DA's type).
+    std::set<std::string> lnTypes, doTypes, daTypes;
+
+    void Types(const pugi::xml_node& templates) {
+        for (const pugi::xml_node& type : templates.children()) {
+            const std::string element = type.name();
+            const std::string id = type.attribute("id").value();
+            if (element == "LNodeType") lnTypes.insert(id + "|" + type.attribute("lnClass").value());
+            if (element == "DOType") doTypes.insert(id);
+            if (element == "DAType" || element == "EnumType") daTypes.insert(id);
+        }
+    }
+
+    // The typed attribute values of `element` and of the elements below it.
+    void Values(const pugi::xml_node& element, const std::string& where) {
+        for (const CValueRule& rule : kValueRules) {
+            if (std::strcmp(element.name(), rule.element) != 0) continue;
+            const pugi::xml_attribute attr = element.attribute(rule.attribute);
+            if (attr && !rule.test(attr.value()))
+                Add(KindOf(rule.element), rule.rule, where + ":" + attr.value());
+        }
+    }
 
     void Add(const char* kind, const char* rule, const std::string& where) {
         lines.push_back(CString("不符合SCL的") + kind + "（" + rule + "）：" + CString(where));
@@ -56,6 +136,8 @@ public:
                 if (!IsSclLnClass(lnClass)) Add("LN", "lnClass格式错误", where);
                 Once(nodes, prefix + "|" + lnClass + "|" + inst, "LN", "在LDevice中重复", where);
             }
+            if (!lnTypes.count(std::string(ln.attribute("lnType").value()) + "|" + lnClass))
+                Add(ln.name(), "lnType未指向该类的LNodeType", where);
             Node(ln, where);
         }
     }
@@ -67,6 +149,8 @@ public:
             const char* kind;
         } kNamed[] = {{"DataSet", "数据集"}, {"ReportControl", "报告控制块"}, {"LogControl", "日志控制块"},
                       {"Log", "日志"},       {"DOI", "DOI"}};
+        std::set<std::string> dataSets;
+        for (const pugi::xml_node& set : ln.children("DataSet")) dataSets.insert(set.attribute("name").value());
         for (const auto& k : kNamed) {
             std::set<std::string> names;
             for (const pugi::xml_node& child : ln.children(k.element)) {
@@ -75,13 +159,18 @@ public:
                 const bool bDoi = std::strcmp(k.element, "DOI") == 0;
                 if (!(bDoi ? IsSclDoName(name) : IsSclAcsiName(name))) Add(k.kind, "名称格式错误", at);
                 Once(names, name, k.kind, "在LN中重复", at);
-                if (bDoi) Values(child, at);
+                const pugi::xml_attribute datSet = child.attribute("datSet");
+                if (datSet && !dataSets.count(datSet.value())) Add(k.kind, "datSet未指向本LN的数据集", at);
+                Values(child, at);
+                for (const pugi::xml_node& part : child.children()) Values(part, at);  // FCDA, RptEnabled
+                if (bDoi) Instances(child, at);
             }
         }
+        for (const pugi::xml_node& block : ln.children("SettingControl")) Values(block, where + ".SGCB");
     }
 
     // The SDIs and DAIs below a DOI or SDI: unique by name and index.
-    void Values(const pugi::xml_node& parent, const std::string& where) {
+    void Instances(const pugi::xml_node& parent, const std::string& where) {
         std::set<std::string> keys;
         for (const pugi::xml_node& child : parent.children()) {
             const bool bSdi = std::strcmp(child.name(), "SDI") == 0;
@@ -91,7 +180,9 @@ public:
             if (!IsSclAttributeName(name)) Add(child.name(), "名称格式错误", at);
             Once(keys, name + "|" + child.attribute("ix").value(), child.name(),
                  std::strcmp(parent.name(), "DOI") == 0 ? "在DOI中重复" : "在SDI中重复", at);
-            if (bSdi) Values(child, at);
+            Values(child, at);
+            for (const pugi::xml_node& val : child.children("Val")) Values(val, at);
+            if (bSdi) Instances(child, at);
         }
     }
 
@@ -121,7 +212,8 @@ public:
     }
 
     // The DOs, SDOs, DAs or BDAs of a type: names unique in it, each of its
-    // kind's pattern.
+    // kind's pattern and naming a type of the file (a DO or SDO always, a DA
+    // or BDA when it names one).
     void Members(const pugi::xml_node& type, const std::string& id, const char* rule) {
         std::set<std::string> names;
         for (const pugi::xml_node& member : type.children()) {
@@ -135,6 +227,10 @@ public:
             const std::string at = id + "." + name;
             if (!pattern(name)) Add(member.name(), "名称格式错误", at);
             Once(names, name, member.name(), rule, at);
+            const pugi::xml_attribute type = member.attribute("type");
+            const bool bData = element == "DO" || element == "SDO";
+            if (bData && !doTypes.count(type.value())) Add(member.name(), "type未指向DOType", at);
+            if (!bData && type && !daTypes.count(type.value())) Add(member.name(), "type未指向DAType或EnumType", at);
         }
     }
 };
@@ -143,6 +239,7 @@ public:
 
 std::vector<CString> SclRuleBreaches(const pugi::xml_node& scl) {
     Check check;
+    for (const pugi::xml_node& templates : scl.children("DataTypeTemplates")) check.Types(templates);
     for (const pugi::xml_node& ied : scl.children("IED")) check.Ied(ied);
     for (const pugi::xml_node& templates : scl.children("DataTypeTemplates")) check.Templates(templates);
     return std::move(check.lines);

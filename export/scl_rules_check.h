@@ -1,5 +1,5 @@
-// The check of a written ICD against the identity constraints and name
-// patterns SCL declares for what the export writes.
+// The check of a written ICD against the identity constraints, name
+// patterns and number types SCL declares for what the export writes.
 #pragma once
 
 #include <pugixml.hpp>

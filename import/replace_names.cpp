@@ -5,11 +5,15 @@
 //
 // A resource is renamed at most once per run, so a pair A -> B is never
 // followed by B -> C. Nothing is written into a domain that may not be
-// edited, and types are renamed only in instance packages.
+// edited, and types are renamed only in instance packages. A name that SCL
+// does not hold for the resource (outside its pattern, or a sibling's) is
+// not given; the run names each such pair at its end.
 #include <map>
 #include <set>
 #include <string>
+#include <string_view>
 
+#include "editing/name_rules.h"
 #include "import/import_util.h"
 #include "import/kiln_import.h"
 #include "platform/ui/ui_functions.h"
@@ -66,8 +70,20 @@ public:
         if (!m_app->DocMtd_get_attribute_value(rsc, role, value)) return;
         auto it = m_table.find(value);
         if (it == m_table.end() || !Editable(rsc)) return;
+        const CString breach = std::string_view(role) == kRoleName
+                                   ? kiln::editing::NameBreach(*m_app, rsc, it->second)
+                                   : kiln::editing::DoReferenceBreach(it->second);
+        if (!breach.IsEmpty()) {
+            const CString line = "名称" + value + "未替换为" + it->second + "：" + breach;
+            if (m_refused.insert(line).second) m_refusals += (m_refusals.IsEmpty() ? "" : "\n") + line;
+            m_done.insert(std::move(key));
+            return;
+        }
         if (m_app->DocMtd_Modify_attribute_value(rsc, role, it->second)) m_done.insert(std::move(key));
     }
+
+    // One line for each name not given, in the order met.
+    const CString& Refusals() const { return m_refusals; }
 
     // An LN type and its DOs, when the type lies in an instance package.
     void LNodeType(const URI_Ref& type) {
@@ -106,8 +122,10 @@ public:
 private:
     CKiln_Main* m_app;
     const ReplacementTable& m_table;
-    std::set<std::string> m_done;       // resource + "\n" + role of every replaced value
+    std::set<std::string> m_done;       // resource + "\n" + role of every value replaced or refused
     std::map<CString, bool> m_domains;  // domain -> editable
+    CString m_refusals;
+    std::set<CString> m_refused;  // each line once
 };
 
 void Notice(const char* text) { _AfxMessageBox(text, MB_OK, "", nullptr); }
@@ -153,5 +171,6 @@ bool CKiln_Import::Replace_Names(CKiln_Main* app, CBase_XML* source, CBase_XML /
     } else if (scope.sClass == "sec:TypePackage") {
         renamer.Package(scope);
     }
+    if (!renamer.Refusals().IsEmpty()) _AfxMessageBox(renamer.Refusals(), MB_OK, "", nullptr);
     return true;
 }

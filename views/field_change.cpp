@@ -5,9 +5,9 @@
 #include "core/scl_names.h"
 #include "editing/free_node_names.h"
 #include "editing/lnode_class.h"
+#include "editing/name_rules.h"
 #include "platform/mfc/text_funcs.h"
 #include "platform/ui/ui_functions.h"
-#include "views/name_rules.h"
 #include "views/property_editor.h"
 #include "views/view_helpers.h"
 
@@ -21,7 +21,6 @@ void Notice(const CString& text) { _AfxMessageBox(text, MB_OK, "", nullptr); }
 // Parts of a node's or device's name that an SCL file cannot hold.
 constexpr const char* kBadLnInst = "逻辑节点实例号必须是1到12位数字！";
 constexpr const char* kBadPrefix = "逻辑节点前缀必须以字母开头，只含字母、数字和下划线，最多11个字符！";
-constexpr const char* kBadLdInst = "逻辑装置名必须以字母或数字开头，只含字母、数字和下划线，最多64个字符！";
 
 struct FollowUp {
     const char* field;
@@ -161,6 +160,14 @@ bool FieldChange::Run() {
         Notice("该引用标识不能修改！");
         return false;
     }
+    if (m_field == "sec:LCB.logName" && Is("sec:LCB")) {
+        const CString breach = kiln::editing::LogNameBreach(m_new);
+        if (!breach.IsEmpty()) Notice(breach);
+        return breach.IsEmpty();
+    }
+    // The other whole numbers (counts, periods, revisions, indexes) are
+    // written where SCL takes only digits.
+    if (kiln::views::ContainsAfterFirst(attr.sText6, ":Integer")) return NumberChecked("INT32U", false);
     return true;
 }
 
@@ -300,15 +307,11 @@ bool FieldChange::NodeNamePart(bool prefix) {
 }
 
 bool FieldChange::Name() {
-    if (Is("sec:LDevice") && !kiln::core::IsSclLdInst(m_new.str())) {
-        Notice(kBadLdInst);
+    const CString breach = kiln::editing::NameBreach(m_app, m_rsc, m_new);
+    if (!breach.IsEmpty()) {
+        Notice(breach);
         return false;
     }
-    if (Is("sec:LDevice") && kiln::editing::DeviceNameTaken(m_app, m_rsc, m_new)) {
-        Notice("IED中已经存在名为" + m_new + "的逻辑装置，不能修改！");
-        return false;
-    }
-    if (kiln::views::NameRefused(m_app, m_rsc, m_new)) return false;
     if (Is("sec:InfoGroup")) {
         const URI_Ref itb = m_app.DocMtd_getFirstUri_ofAsso(m_rsc, "sec:InfoGroup.ITB");
         std::vector<URI_Ref> groups, items;

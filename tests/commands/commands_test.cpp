@@ -21,8 +21,14 @@ TEST_F(Commands, SoftAndHardLinkDOsTakeTheLastTypeOfEachNameInAnyCase) {
     Run(m.p1PtocOp, "ICD:Add Soft Hard DO");
     std::vector<URI_Ref> dos = Members(m.p1Ptoc, "sec:LNodeType.DOs");
     ASSERT_EQ(dos.size(), 3u);
-    EXPECT_EQ(Get(dos[1], "cim:Naming.name"), "Mod_Soft");
-    EXPECT_EQ(Get(dos[2], "cim:Naming.name"), "Mod_hard");
+    // "Mod_Soft" and "Mod_hard" are no SCL DO names: the nearest ones, said
+    // on the status line.
+    EXPECT_EQ(Get(dos[1], "cim:Naming.name"), "ModSoft");
+    EXPECT_EQ(Get(dos[2], "cim:Naming.name"), "Modhard");
+    std::vector<CString> said;
+    for (const Struct_UiCall& call : ui.CallsOf(Enum_UiCall::StatusText)) said.push_back(call.sText);
+    EXPECT_EQ(said, (std::vector<CString>{"DO名Mod_Soft不符合SCL，新DO命名为ModSoft",
+                                          "DO名Mod_hard不符合SCL，新DO命名为Modhard"}));
     EXPECT_EQ(Doc().FirstTarget(dos[1], "sec:DO.DefinedBy_DOType"), inc2);
     EXPECT_EQ(Doc().FirstTarget(dos[2], "sec:DO.DefinedBy_DOType"), sps);
     EXPECT_EQ(Get(dos[1], "sec:DO.SemanticNs"), "扩展");
@@ -32,18 +38,22 @@ TEST_F(Commands, SoftAndHardLinkDOsTakeTheLastTypeOfEachNameInAnyCase) {
 }
 
 TEST_F(Commands, SoftAndHardLinkDOsWithoutTypesOrRefusedChangeNothingElse) {
-    // No zel types: both DOs made, untyped.
+    // No zel types: both DOs made, untyped; a second pair takes the next
+    // free names.
+    Run(m.p1PtocOp, "ICD:Add Soft Hard DO");
     Run(m.p1PtocOp, "ICD:Add Soft Hard DO");
     std::vector<URI_Ref> dos = Members(m.p1Ptoc, "sec:LNodeType.DOs");
-    ASSERT_EQ(dos.size(), 3u);
+    ASSERT_EQ(dos.size(), 5u);
     EXPECT_TRUE(Doc().FirstTarget(dos[1], "sec:DO.DefinedBy_DOType").IsEmpty());
-    EXPECT_EQ(Get(dos[2], "cim:Naming.name"), "Mod_hard");
+    EXPECT_EQ(Get(dos[2], "cim:Naming.name"), "Modhard");
+    EXPECT_EQ(Get(dos[3], "cim:Naming.name"), "ModSoft2");
+    EXPECT_EQ(Get(dos[4], "cim:Naming.name"), "Modhard2");
     // A locked package: both creations refused, nothing written anywhere.
     Doc().SetDomainEditable(kInstDomain, false);
     ui.ClearCalls();
     Run(m.p1PtocOp, "ICD:Add Soft Hard DO");
     EXPECT_EQ(ui.Messages(), (std::vector<CString>{"当前域不可编辑！-W0061", "当前域不可编辑！-W0061"}));
-    EXPECT_EQ(Members(m.p1Ptoc, "sec:LNodeType.DOs").size(), 3u);
+    EXPECT_EQ(Members(m.p1Ptoc, "sec:LNodeType.DOs").size(), 5u);
     EXPECT_EQ(Get(m.p1PtocOp, "cim:Naming.name"), "Op");
 }
 

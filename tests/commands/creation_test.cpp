@@ -189,11 +189,17 @@ TEST_F(Creation, DirectMembersOfDeclarationTypesAndExtensionDOs) {
     Run(m.ptoc, "ICD:Add DO");  // a declaration type: a bare DO of the package's namespace
     std::vector<URI_Ref> dos = Members(m.ptoc, "sec:LNodeType.DOs");
     EXPECT_EQ(Get(dos.back(), "sec:DO.SemanticNs"), "IEC61850");
-    // Ext-DO on an instance type: allowed unless the ICD says exactly "false".
+    EXPECT_EQ(Get(dos.back(), "cim:Naming.name").Left(3), "DO_");  // not written to an ICD: the creator's name
+    // Ext-DO on an instance type: allowed unless the ICD says exactly "false";
+    // the creator's "DO_2" is no SCL DO name, so the DO is DO2.
     Run(m.p1Ptoc, "ICD:Add Ext-DO");
     dos = Members(m.p1Ptoc, "sec:LNodeType.DOs");
     ASSERT_EQ(dos.size(), 2u);
     EXPECT_EQ(Get(dos.back(), "sec:DO.SemanticNs"), "P1");
+    EXPECT_EQ(Get(dos.back(), "cim:Naming.name"), "DO2");
+    const std::vector<Struct_UiCall> said = ui.CallsOf(Enum_UiCall::StatusText);
+    ASSERT_FALSE(said.empty());
+    EXPECT_EQ(said.back().sText, "DO名DO_2不符合SCL，新DO命名为DO2");
     Link(m.instPkg, "sec:TypePackage.ICD", icd);
     Set(icd, "sec:ICD.extDOFreely", "false");
     ui.ClearCalls();
@@ -219,6 +225,7 @@ TEST_F(Creation, ExpandedDOsOfferTheDOTypesOfAPackageChainThatMayLoop) {
     const URI_Ref made = Members(lnType, "sec:LNodeType.DOs").back();
     EXPECT_EQ(Doc().FirstTarget(made, "sec:DO.DefinedBy_DOType"), tb);
     EXPECT_EQ(Get(made, "sec:DO.SemanticNs"), "扩展");
+    EXPECT_EQ(Get(made, "cim:Naming.name"), "DO2");  // an SCL DO name, not the creator's "DO_2"
 }
 
 TEST_F(Creation, LogicalDevicesFindTheInstanceTypesOfLln0AndLphd) {

@@ -4,7 +4,8 @@
 // alarms generated from an ITB, and a model made with the menus: its nodes,
 // instances, counts, places, bay-wise mappings, names, generated types, data
 // sets and copies, names taken and names SCL refuses. Each writes an ICD
-// that must be valid SCL; further runs show the store.
+// that must be valid SCL, or whose breaches the export names; further runs
+// show the store.
 #include <gtest/gtest.h>
 
 #include <unistd.h>
@@ -162,9 +163,11 @@ TEST_F(DemoScripts, AlarmsFromTheItbGiveAMappedGgioAndAValidIcd) {
 // what was chosen, nothing is made twice, the ICD written is valid and what
 // it leaves out is named.
 TEST_F(DemoScripts, AModelMadeWithTheMenusHoldsWhatWasChosenAndGivesAValidIcd) {
+    fs::copy_file(source / "tests" / "commands" / "data" / "menus_names.Name", dir / "examples" / "menus_names.Name");
     auto [status, out] = Play("menus_model.kiln");
     ASSERT_EQ(status, 0) << out;  // after the ICD's second renaming its IED is still TEMPLATE
     EXPECT_EQ(out.find("未知命令"), std::string::npos);
+    const std::string untilPlates = out.substr(0, out.find("== values SCL refuses"));
     // A second LLN0, made or pasted, a count and a place past every limit:
     // refused, the nodes as they were.
     const std::string secondLln0 = "\n[message] 逻辑装置中已经存在LLN0，不能增加逻辑节点！";
@@ -186,7 +189,7 @@ TEST_F(DemoScripts, AModelMadeWithTheMenusHoldsWhatWasChosenAndGivesAValidIcd) {
                     // The GOOSE and sampled-value control blocks, not written, are named.
                     "    未导出GSE控制块（不支持导出）：PROT/LLN0.GSE控制块_1\n"
                     "    未导出采样控制块（不支持导出）：PROT/LLN0.采样控制块_1\n"});
-    EXPECT_EQ(out.find("不符合SCL"), std::string::npos) << out;  // the ICDs are valid: no breach is named
+    EXPECT_EQ(untilPlates.find("不符合SCL"), std::string::npos) << out;  // these ICDs are valid: no breach is named
 
     // The prefix joins each node's class (its type's) and instance.
     const std::string first = Match(out, R"(sec:LNode.prefix of "PTOC1" \(([^)]+)\))");
@@ -290,6 +293,33 @@ TEST_F(DemoScripts, AModelMadeWithTheMenusHoldsWhatWasChosenAndGivesAValidIcd) {
     EXPECT_EQ(countIn("inst=\"abc\""), 0);
     EXPECT_EQ(countIn("prefix=\"1A\""), 0);
     EXPECT_EQ(countIn("<LDevice inst=\"LD 2\""), 0);
+
+    // A log name, a log control block's log name and a period SCL refuses
+    // are not stored; the plates and the extension DO take SCL DO names,
+    // said on the status line; of the names from the file, those SCL
+    // refuses are left and named; the DOs left untyped are named after the
+    // success text, and the schema refuses them too.
+    const std::string badLog = "[message] 日志名必须以字母开头，只含字母、数字和下划线，最多32个字符！\n"
+                               "  -> not stored by the host";
+    ExpectAll(out, {"was \"Log\" -> \"日 志\"\n" + badLog, "was \"\" -> \"日 志\"\n" + badLog,
+                    "was \"15000\" -> \"abc\"\n[message] 不合法的整数！\n  -> not stored by the host",
+                    "[status] DO名Mod_Soft不符合SCL，新DO命名为ModSoft\n[status] DO名Mod_hard不符合SCL，新DO命名为Modhard\n",
+                    "[status] DO名Mod_Soft不符合SCL，新DO命名为ModSoft2\n[status] DO名Mod_hard不符合SCL，新DO命名为Modhard2\n",
+                    "[status] DO名DO_8不符合SCL，新DO命名为DO8",
+                    "[message] 名称Health未替换为健康：DO名必须以大写字母开头，只含字母和数字，最多12个字符！\n"
+                    "    名称X_GGIO未替换为X_PTOC：类型包中已经存在名为X_PTOC的类型，不能修改！\n"
+                    "    名称LD_2未替换为LD 2：逻辑装置名必须以字母或数字开头，只含字母、数字和下划线，最多64个字符！\n",
+                    "    不符合SCL的DO（type未指向DOType）：X_PTOC.ModSoft\n"
+                    "    不符合SCL的DO（type未指向DOType）：X_PTOC.Modhard\n"
+                    "    不符合SCL的DO（type未指向DOType）：X_PTOC.ModSoft2\n"
+                    "    不符合SCL的DO（type未指向DOType）：X_PTOC.Modhard2\n[document] saved"});
+    const std::string plates = ReadAll(ws / "menus_plates.icd");
+    ExpectAll(plates, {"<LDevice inst=\"BAY3\"", "<LDevice inst=\"LD_2\"", "<DO name=\"DO8\" type=\"X_SPS\"",
+                       "<DO name=\"ModSoft2\" type=\"\"", "<LNodeType id=\"X_GGIO\"", "<DO name=\"Health\""});
+    for (const char* part : {"Mod_Soft", "Mod_hard", "DO_8", "日 志", "intgPd=\"abc\"", "name=\"健康\"", "LD 2"})
+        EXPECT_EQ(plates.find(part), std::string::npos) << part;
+    const kiln::test::SclValidation lint = kiln::test::ValidateScl(ws / "menus_plates.icd");
+    EXPECT_FALSE(lint.Ok()) << "the untyped DOs were expected to break the schema";
     if (!validated || !Validate(ws / "menus_names.icd"))
         GTEST_SKIP() << "no ../shared/xsd/SCL2007B4/SCL.xsd or no xmllint: the ICD was not validated";
 }

@@ -173,6 +173,7 @@ const RuleRow kRuleRows[] = {
      [](SclRulesTest& t, const CompleteIcd& c) {
          URI_Ref rcb = t.MakeUnder(c.lln0, "sec:RCB", "brcbPrt", "sec:RCB.LNode", 2);
          t.Link(rcb, "sec:RCB.DataSet", c.dataSet);
+         t.Set(rcb, "sec:RCB.confRev", "1");
      },
      {"不符合SCL的报告控制块（在LN中重复）：PROT/LLN0.brcbPrt"}},
     {"DOI name pattern",
@@ -213,6 +214,31 @@ const RuleRow kRuleRows[] = {
          t.Set(t.MakeUnder(t.m.ctlModel, "sec:EnumVal", "sbo2", "sec:EnumVal.EnumType", 4), "sec:EnumVal.val", "1");
      },
      {"不符合SCL的EnumVal（ord重复）：ctlModel.1", "不符合SCL的EnumVal（值重复）：ctlModel.1"}},
+    {"DO without a DO type", [](SclRulesTest& t, const CompleteIcd& c) { t.MakeDO(c.ptocT, "ModSoft", 2, URI_Ref()); },
+     {"不符合SCL的DO（type未指向DOType）：PTOC_T.ModSoft"}},
+    {"report control numbers",
+     [](SclRulesTest& t, const CompleteIcd& c) {
+         t.Set(c.rcb, "sec:RCB.confRev", "-5");
+         t.Set(c.rcb, "sec:RCB.intgPd", "abc");
+         t.Set(c.rcb, "sec:RCB.rptEnabledMax", "0");
+     },
+     {"不符合SCL的报告控制块（confRev取值错误）：PROT/LLN0.brcbPrt:-5",
+      "不符合SCL的报告控制块（intgPd取值错误）：PROT/LLN0.brcbPrt:abc",
+      "不符合SCL的报告控制块（max取值错误）：PROT/LLN0.brcbPrt:0"}},
+    {"log control without a log named outside the pattern",
+     [](SclRulesTest& t, const CompleteIcd& c) {
+         URI_Ref lcb = t.MakeUnder(c.lln0, "sec:LCB", "lcbLog", "sec:LCB.LNode", 2);
+         t.Set(lcb, "sec:LCB.logName", "日 志");
+         t.Set(lcb, "sec:LCB.intgPd", "1 s");
+     },
+     {"不符合SCL的日志控制块（logName格式错误）：PROT/LLN0.lcbLog:日 志",
+      "不符合SCL的日志控制块（intgPd取值错误）：PROT/LLN0.lcbLog:1 s"}},
+    {"setting groups and member index",
+     [](SclRulesTest& t, const CompleteIcd& c) {
+         t.Set(c.sgcb, "sec:SGCB.numOfSG", "0");
+         t.Set(c.fcdaOp, "sec:FCDA.ix", "x");
+     },
+     {"不符合SCL的数据集成员（ix取值错误）：PROT/LLN0.dsPrt:x", "不符合SCL的定值组控制块（numOfSGs取值错误）：PROT/LLN0.SGCB:0"}},
 };
 
 TEST_P(SclRulesTest, EachBreachIsNamedAfterTheSuccessText) {

@@ -134,7 +134,7 @@ TEST_F(ImportEndToEnd, NamesOfAFileReplaceInAnIcdAndInTheWholeDocument) {
         "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<SCL xmlns=\"http://www.iec.ch/61850/2003/SCL\">"
         "<Header id=\"\"/><DataTypeTemplates>\n";
     Write("icd.Name", head +
-                          "<Name name=\"CTRL\" type=\"sec:LDevice\" changeto=\"控制\"/>\n"
+                          "<Name name=\"CTRL\" type=\"sec:LDevice\" changeto=\"KZ\"/>\n"
                           "<Name name=\"Q0CSWI1\" type=\"sec:LNode\" changeto=\"断路器控制1\"/>\n"
                           "<Name name=\"CSWI$V1\" type=\"sec:LNodeType\" changeto=\"CSWI_控制\"/>\n"
                           "<Name name=\"Pos\" type=\"sec:DO\" changeto=\"位置\"/>\n"
@@ -148,16 +148,18 @@ TEST_F(ImportEndToEnd, NamesOfAFileReplaceInAnIcdAndInTheWholeDocument) {
                                 "tree 5\n");
     ASSERT_EQ(status, 0) << out;
     for (const char* line : {"[command] ICD:RepalceName", "[command] ICD:RepalceName All",
-                             "[open file] TypePackage文件|*.Name|ICD-XML文件|*.xml||", "逻辑装置:控制(控制)"})
+                             "[open file] TypePackage文件|*.Name|ICD-XML文件|*.xml||", "逻辑装置:KZ(控制)",
+                             // A DO name SCL does not hold is not given, nor to the references to the DO.
+                             "[message] 名称Pos未替换为位置：DO名必须以大写字母开头，只含字母和数字，最多12个字符！\n"
+                             "> select\n"})
         EXPECT_TRUE(Has(out, line)) << line << "\n" << out;
-    EXPECT_FALSE(Has(out, "[message]")) << out;
     const std::string doc = DocumentText();
     for (const char* text : {"<cim:Naming.name>断路器控制1</cim:Naming.name>", "<cim:Naming.name>CSWI_控制</cim:Naming.name>",
-                             "<cim:Naming.name>位置</cim:Naming.name>", "<sec:DARef.doName>位置</sec:DARef.doName>",
+                             "<cim:Naming.name>Pos</cim:Naming.name>", "<sec:DARef.doName>Pos</sec:DARef.doName>",
                              "<cim:Naming.name>物理装置1</cim:Naming.name>"})
         EXPECT_TRUE(Has(doc, text)) << text;
-    for (const char* text : {"<cim:Naming.name>Q0CSWI1</cim:Naming.name>", "<sec:DARef.doName>Pos</sec:DARef.doName>",
-                             "<cim:Naming.name>LPHD1</cim:Naming.name>"})
+    for (const char* text : {"<cim:Naming.name>Q0CSWI1</cim:Naming.name>", "<sec:DARef.doName>位置</sec:DARef.doName>",
+                             "<cim:Naming.name>位置</cim:Naming.name>", "<cim:Naming.name>LPHD1</cim:Naming.name>"})
         EXPECT_FALSE(Has(doc, text)) << text;
 
     // The name file the ICD's menu writes, replaced as it comes (no new

@@ -46,9 +46,9 @@ std::string NameFile(const std::string& names) {
 // Pairs covering whole, partial, differently cased, repeated, chained and
 // incomplete entries.
 const std::string kPairs =
-    "<Name name=\"PROT\" type=\"sec:LDevice\" changeto=\"保护\"/>\n"
+    "<Name name=\"PROT\" type=\"sec:LDevice\" changeto=\"BAY1\"/>\n"
     "<Name name=\"PTOC1\" type=\"sec:LNode\" changeto=\"过流1\"/>\n"
-    "<Name name=\"Op\" type=\"sec:DO\" changeto=\"动作\"/>\n"
+    "<Name name=\"Op\" type=\"sec:DO\" changeto=\"OpA\"/>\n"
     "<Name name=\"Op\" type=\"sec:DO\" changeto=\"second\"/>\n"
     "<Name name=\"PT\" type=\"sec:LNodeType\" changeto=\"PT_A\"/>\n"
     "<Name name=\"PT_A\" type=\"sec:LNodeType\" changeto=\"PT_B\"/>\n"
@@ -127,13 +127,13 @@ protected:
 TEST_F(ReplaceNamesTest, AnIcdChangesWholeNamesOnceAndLeavesTypesItMayNotChange) {
     Doc().SetDomainEditable(kInstDomain, false);  // P1, whose type a node uses
     ASSERT_TRUE(Replace(imported, kPairs));
-    EXPECT_EQ(Name(ld), "保护");
+    EXPECT_EQ(Name(ld), "BAY1");
     EXPECT_EQ(Name(ptoc1), "过流1");
     EXPECT_EQ(Name(lln0), "LLN0");  // neither "lln0" nor "L" matches the whole name
-    EXPECT_EQ(Name(doi), "动作");   // the first pair of "Op" wins
-    EXPECT_EQ(Name(ptOp), "动作");
-    EXPECT_EQ(DoName(fcda), "动作");
-    EXPECT_EQ(DoName(mapOp), "动作");
+    EXPECT_EQ(Name(doi), "OpA");   // the first pair of "Op" wins
+    EXPECT_EQ(Name(ptOp), "OpA");
+    EXPECT_EQ(DoName(fcda), "OpA");
+    EXPECT_EQ(DoName(mapOp), "OpA");
     EXPECT_EQ(DoName(mapPath), "Op.sub");  // a path is not a whole match
     EXPECT_EQ(DoName(extRef), "Str");      // an empty "changeto" is no pair
     EXPECT_EQ(Name(Member(ptType, "sec:LNodeType.DOs", "Str")), "Str");
@@ -156,7 +156,7 @@ TEST_F(ReplaceNamesTest, AnIcdChangesWholeNamesOnceAndLeavesTypesItMayNotChange)
     Doc().SetDomainEditable(kInstDomain, true);
     ASSERT_TRUE(Replace(imported, kPairs));
     EXPECT_EQ(Name(m.p1Ptoc), "P1_NEW");
-    EXPECT_EQ(Name(m.p1PtocOp), "动作");
+    EXPECT_EQ(Name(m.p1PtocOp), "OpA");
     EXPECT_EQ(Name(m.ptoc), "PTOC");
     EXPECT_EQ(Name(ptType), "PT_B");  // a second run goes one pair further
 }
@@ -164,7 +164,7 @@ TEST_F(ReplaceNamesTest, AnIcdChangesWholeNamesOnceAndLeavesTypesItMayNotChange)
 TEST_F(ReplaceNamesTest, ATypePackageChangesOnlyWhenItIsAnInstancePackage) {
     ASSERT_TRUE(Replace(m.instPkg, kPairs));
     EXPECT_EQ(Name(m.p1Ptoc), "P1_NEW");
-    EXPECT_EQ(Name(m.p1PtocOp), "动作");
+    EXPECT_EQ(Name(m.p1PtocOp), "OpA");
     EXPECT_EQ(Name(ptType), "PT");  // another package
     EXPECT_EQ(Name(ptoc1), "PTOC1");
 
@@ -182,16 +182,38 @@ TEST_F(ReplaceNamesTest, TheWholeDocumentChangesInstancePackagesAndIcdsButNotThe
     const URI_Ref lockedType = MakeLNodeType(lockedPkg, "PT", 1);
     Doc().SetDomainEditable("kiln.locked#", false);
     ASSERT_TRUE(Replace(URI_Ref(), kPairs));
-    EXPECT_EQ(Name(ld), "保护");
+    EXPECT_EQ(Name(ld), "BAY1");
     EXPECT_EQ(Name(ptoc1), "过流1");
-    EXPECT_EQ(Name(doi), "动作");
-    EXPECT_EQ(DoName(fcda), "动作");
-    EXPECT_EQ(DoName(mapOp), "动作");
+    EXPECT_EQ(Name(doi), "OpA");
+    EXPECT_EQ(DoName(fcda), "OpA");
+    EXPECT_EQ(DoName(mapOp), "OpA");
     EXPECT_EQ(Name(ptType), "PT_A");        // the ICD's own package is an instance package
     EXPECT_EQ(Name(m.p1Ptoc), "P1_NEW");    // so is P1
     EXPECT_EQ(Name(m.ptoc), "PTOC");        // the standard package is not
     EXPECT_EQ(Name(lockedType), "PT");      // nor may a locked domain change
     EXPECT_TRUE(Boxes().empty());
+}
+
+// A name SCL does not hold for what it names (outside its pattern, or a
+// sibling's) is not given, here or in the references to it; one message
+// names each pair at the end, once.
+TEST_F(ReplaceNamesTest, NamesSclDoesNotHoldAreNotGivenAndNamedOnce) {
+    ASSERT_TRUE(Replace(imported,
+                        "<Name name=\"PROT\" type=\"sec:LDevice\" changeto=\"保护\"/>\n"
+                        "<Name name=\"PT\" type=\"sec:LNodeType\" changeto=\"L0\"/>\n"
+                        "<Name name=\"Op\" type=\"sec:DO\" changeto=\"动作\"/>\n"
+                        "<Name name=\"PTOC1\" type=\"sec:LNode\" changeto=\"过流1\"/>\n"));
+    EXPECT_EQ(Boxes(), std::vector<CString>{
+                           "名称Op未替换为动作：DO名必须以大写字母开头，只含字母和数字，最多12个字符！\n"
+                           "名称PT未替换为L0：类型包中已经存在名为L0的类型，不能修改！\n"
+                           "名称PROT未替换为保护：逻辑装置名必须以字母或数字开头，只含字母、数字和下划线，最多64个字符！"});
+    EXPECT_EQ(Name(ld), "PROT");
+    EXPECT_EQ(Name(ptType), "PT");
+    EXPECT_EQ(Name(ptOp), "Op");
+    EXPECT_EQ(Name(doi), "Op");
+    EXPECT_EQ(DoName(fcda), "Op");
+    EXPECT_EQ(DoName(mapOp), "Op");
+    EXPECT_EQ(Name(ptoc1), "过流1");  // a node's name is not written as such
 }
 
 TEST_F(ReplaceNamesTest, LockedDomainsStopTheWholeDocumentBeforeAnyChange) {

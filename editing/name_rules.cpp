@@ -1,12 +1,12 @@
-#include "views/name_rules.h"
+#include "editing/name_rules.h"
 
 #include <string_view>
 #include <vector>
 
 #include "core/scl_names.h"
-#include "platform/ui/ui_functions.h"
+#include "editing/free_node_names.h"
 
-namespace kiln::views {
+namespace kiln::editing {
 namespace {
 
 using core::kRoleName;
@@ -22,8 +22,12 @@ constexpr const char* kDATypeBDAs[] = {"sec:DAType.Contains_BDAs", nullptr};
 constexpr const char* kNodeDataSets[] = {"sec:LNode.DataSets", nullptr};
 constexpr const char* kNodeRCBs[] = {"sec:LNode.RCBs", nullptr};
 constexpr const char* kNodeLCBs[] = {"sec:LNode.LCBs", nullptr};
+constexpr const char* kNodeLogs[] = {"sec:LNode.Log", nullptr};
+constexpr const char* kNodeDOIs[] = {"sec:LNode.DOIs", nullptr};
 
 constexpr const char* kBadType = "类型名不能为空，不能含空白字符，最多255个字符！";
+constexpr const char* kBadDoName = "DO名必须以大写字母开头，只含字母和数字，最多12个字符！";
+constexpr const char* kBadLogName = "日志名必须以字母开头，只含字母、数字和下划线，最多32个字符！";
 
 struct CNameRule {
     const char* cls;
@@ -36,8 +40,7 @@ struct CNameRule {
 };
 
 constexpr CNameRule kNameRules[] = {
-    {"sec:DO", "sec:DO.LNodeType", kLnTypeDOs, core::IsSclDoName,
-     "DO名必须以大写字母开头，只含字母和数字，最多12个字符！", "DO", "LN类型"},
+    {"sec:DO", "sec:DO.LNodeType", kLnTypeDOs, core::IsSclDoName, kBadDoName, "DO", "LN类型"},
     {"sec:SDO", "sec:SDO.MemberOf_DOType", kDOTypeMembers, core::IsSclSdoName,
      "SDO名必须以小写字母开头，只含字母和数字，最多60个字符！", "SDO", "DO类型"},
     {"sec:DA", "sec:DA.MemberOf_DOType", kDOTypeMembers, core::IsSclAttributeName,
@@ -54,33 +57,51 @@ constexpr CNameRule kNameRules[] = {
      "报告控制块名必须以字母开头，只含字母、数字和下划线，最多32个字符！", "报告控制块", "逻辑节点"},
     {"sec:LCB", "sec:LCB.LNode", kNodeLCBs, core::IsSclAcsiName,
      "日志控制块名必须以字母开头，只含字母、数字和下划线，最多32个字符！", "日志控制块", "逻辑节点"},
+    {"sec:Log", "sec:Log.LNode", kNodeLogs, core::IsSclAcsiName, kBadLogName, "日志", "逻辑节点"},
+    {"sec:DOI", "sec:DOI.LNode", kNodeDOIs, core::IsSclDoName, kBadDoName, "DO实例", "逻辑节点"},
 };
-
-void Notice(const CString& text) { _AfxMessageBox(text, MB_OK, "", nullptr); }
 
 }  // namespace
 
-bool NameRefused(CKiln_Main& app, const URI_Ref& rsc, const CString& name) {
+CString DoReferenceBreach(const CString& ref) {
+    const std::string& text = ref.str();
+    const size_t dot = text.find('.');
+    bool valid = core::IsSclDoName(std::string_view(text).substr(0, dot));
+    for (size_t at = dot; valid && at != std::string::npos;) {
+        const size_t next = text.find('.', at + 1);
+        const size_t length = next == std::string::npos ? next : next - at - 1;
+        valid = core::IsSclSdoName(std::string_view(text).substr(at + 1, length));
+        at = next;
+    }
+    return valid ? CString() : CString(kBadDoName);
+}
+
+CString LogNameBreach(const CString& name) {
+    return name.IsEmpty() || core::IsSclAcsiName(name.str()) ? CString() : CString(kBadLogName);
+}
+
+CString NameBreach(CKiln_Main& app, const URI_Ref& rsc, const CString& name) {
+    // A device's name is its instance, once among all devices of its IED.
+    if (rsc.sClass == "sec:LDevice") {
+        if (!core::IsSclLdInst(name.str())) return "逻辑装置名必须以字母或数字开头，只含字母、数字和下划线，最多64个字符！";
+        if (DeviceNameTaken(app, rsc, name)) return "IED中已经存在名为" + name + "的逻辑装置，不能修改！";
+        return CString();
+    }
     for (const CNameRule& rule : kNameRules) {
         if (rsc.sClass != rule.cls) continue;
-        if (!rule.pattern(name.str())) {
-            Notice(rule.badText);
-            return true;
-        }
+        if (!rule.pattern(name.str())) return rule.badText;
         const URI_Ref owner = app.DocMtd_getFirstUri_ofAsso(rsc, rule.ownerRole);
-        if (owner.IsEmpty()) return false;
+        if (owner.IsEmpty()) return CString();
         for (const char* const* list = rule.siblingLists; *list; ++list) {
             std::vector<URI_Ref> siblings;
             app.DocMtd_get_Association_BUris(owner, *list, siblings, kRoleOrd, SortPolicy_ByOrd);
             for (const URI_Ref& s : siblings)
-                if (!(s == rsc) && app.DocMtd_getValue_ofAttr(s, kRoleName) == name) {
-                    Notice(CString(rule.owner) + "中已经存在名为" + name + "的" + rule.kind + "，不能修改！");
-                    return true;
-                }
+                if (!(s == rsc) && app.DocMtd_getValue_ofAttr(s, kRoleName) == name)
+                    return CString(rule.owner) + "中已经存在名为" + name + "的" + rule.kind + "，不能修改！";
         }
-        return false;
+        return CString();
     }
-    return false;
+    return CString();
 }
 
-}  // namespace kiln::views
+}  // namespace kiln::editing
