@@ -4,7 +4,7 @@
 // instances of a node. A new node or device numbered onto a name that is
 // taken takes the first free number.
 #include "commands/creation.h"
-#include "editing/free_node_names.h"
+#include "core/free_node_names.h"
 #include "editing/lnode_class.h"
 
 #include <algorithm>
@@ -81,7 +81,7 @@ Next AddLDevice(Creation& c) {
     URI_Ref lln0, lphd;
     if (!FindLln0AndLphd(app, package, lln0, lphd, true)) return Next::Leave;
     if (!app.NewRsc_LDevice(&c.f.newRsc, c.parent, lln0, lphd, URI_Ref())) return Next::Leave;
-    editing::FreeDeviceName(app, c.f.newRsc);
+    core::FreeDeviceName(app, c.f.newRsc);
     return Next::CommonEnd;
 }
 
@@ -90,7 +90,7 @@ Next AddLNode(Creation& c) {
     const bool base = app.DocMtd_getValue_ofAttr(c.parent, "sec:LDevice.isAbstract") == "true";
     const URI_Ref type = AskNodeType(c, base ? "sec:LDevice.TypePackage" : kIcdPackagePath);
     if (type.IsEmpty() || RefusedLln0(app, c.parent, type, 1)) return Next::Leave;
-    editing::CNodeInstances taken(app, c.parent, editing::LnClassOfType(app, type));
+    core::CNodeInstances taken(app, c.parent, editing::LnClassOfType(app, type));
     if (!app.NewRsc_LNode(&c.f.newRsc, c.parent, type, true)) return Next::Leave;
     taken.Free(c.f.newRsc);
     return Next::CommonEnd;
@@ -111,7 +111,7 @@ Next AddManyLNodes(Creation& c) {
     }
     if (RefusedLln0(app, c.parent, type, count)) return Next::Leave;
     // The device's instances are read once: the cost per node stays flat.
-    editing::CNodeInstances taken(app, c.parent, editing::LnClassOfType(app, type));
+    core::CNodeInstances taken(app, c.parent, editing::LnClassOfType(app, type));
     for (int i = 0; i < count; ++i) {
         URI_Ref made;
         if (!app.NewRsc_LNode(&made, c.parent, type, true)) continue;

@@ -5,7 +5,7 @@
 // nothing; a node numbered onto a taken name takes the first free one.
 #include "commands/info_item_commands.h"
 #include "commands/info_item_grid_dlg.h"
-#include "editing/free_node_names.h"
+#include "core/free_node_names.h"
 #include "editing/lnode_class.h"
 
 namespace kiln::commands {
@@ -34,7 +34,7 @@ Next CreateLNodeByITB(CommandFrame& f) {
             const URI_Ref type = app.DocMtd_TestBy_URIRef(answer);
             const int count = dlg.m_saNames.GetSize();
             if (count > 0 && RefusedLln0(app, ld, type, count)) return Next::Leave;
-            editing::CNodeInstances taken(app, ld, editing::LnClassOfType(app, type));
+            core::CNodeInstances taken(app, ld, editing::LnClassOfType(app, type));
             for (const CString& name : dlg.m_saNames) {
                 // A node the creator refused is skipped; the next row goes on.
                 URI_Ref node;

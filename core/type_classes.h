@@ -23,6 +23,15 @@ inline CString LnClassOfType(CKiln_Main& app, const URI_Ref& lnType) {
     return ClassTextOfType(app, lnType, "sec:LNodeType.ClassOf_LNType", "sec:LNodeType.lnClass");
 }
 
+// The class of a logical node: its own "sec:LNode.lnClass" when it has one
+// (nodes read from files, nodes given another type), else its type's class
+// (nodes made in the editor carry none).
+inline CString LnClassOfNode(CKiln_Main& app, const URI_Ref& node) {
+    const CString own = app.DocMtd_getValue_ofAttr(node, "sec:LNode.lnClass");
+    if (!own.IsEmpty()) return own;
+    return LnClassOfType(app, app.DocMtd_getFirstUri_ofAsso(node, "sec:LNode.LNodeType"));
+}
+
 // The CDC of a DO type.
 inline CString CdcOfType(CKiln_Main& app, const URI_Ref& doType) {
     return ClassTextOfType(app, doType, "sec:DOType.ClassOf_DOType", "sec:DOType.cdc");

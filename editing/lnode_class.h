@@ -6,16 +6,8 @@
 
 namespace kiln::editing {
 
+using core::LnClassOfNode;
 using core::LnClassOfType;
-
-// The class of a logical node: its own "sec:LNode.lnClass" when it has one
-// (nodes read from files, nodes given another type), else its type's class
-// (nodes made in the editor carry none).
-inline CString LnClassOfNode(CKiln_Main& app, const URI_Ref& node) {
-    const CString own = app.DocMtd_getValue_ofAttr(node, "sec:LNode.lnClass");
-    if (!own.IsEmpty()) return own;
-    return LnClassOfType(app, app.DocMtd_getFirstUri_ofAsso(node, "sec:LNode.LNodeType"));
-}
 
 // A device holds one LLN0: what would make a second one is refused with this.
 inline constexpr const char* kSecondLln0 = "逻辑装置中已经存在LLN0，不能增加逻辑节点！";

@@ -5,7 +5,7 @@
 
 #include "core/free_names.h"
 #include "editing/copy_run.h"
-#include "editing/free_node_names.h"
+#include "core/free_node_names.h"
 #include "editing/lnode_class.h"
 #include "platform/ui/ui_functions.h"
 
@@ -44,7 +44,7 @@ bool PasteLDevice(CKiln_Main& app, CCopyRun& run, const URI_Ref& target, const U
         if (!run.LNode(node, copy, ld, CString())) return false;
     }
     app.DocMtd_Modify_attribute_value(ld, kRoleOrd, Decimal(CountAlong(app, ied, "sec:IED.Servers/sec:Server.LDevices")));
-    kiln::editing::FreeDeviceName(app, ld);
+    kiln::core::FreeDeviceName(app, ld);
     return true;
 }
 
@@ -60,7 +60,7 @@ bool PasteLNode(CKiln_Main& app, CCopyRun& run, const URI_Ref& target, const URI
     if (!run.Made(app.NewRsc_LNode(&node, ld, URI_Ref(), true), node)) return false;
     if (!run.LNode(copied, node, ld, Decimal(CountAlong(app, ld, "sec:LDevice.LNodes")))) return false;
     // A name the device holds gives the copy the first free instance.
-    kiln::editing::CNodeInstances(app, ld, kiln::editing::LnClassOfNode(app, node), node).Free(node);
+    kiln::core::CNodeInstances(app, ld, kiln::editing::LnClassOfNode(app, node), node).Free(node);
     return true;
 }
 

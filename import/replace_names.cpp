@@ -13,7 +13,7 @@
 #include <string>
 #include <string_view>
 
-#include "editing/name_rules.h"
+#include "core/name_rules.h"
 #include "import/import_util.h"
 #include "import/kiln_import.h"
 #include "platform/ui/ui_functions.h"
@@ -71,8 +71,8 @@ public:
         auto it = m_table.find(value);
         if (it == m_table.end() || !Editable(rsc)) return;
         const CString breach = std::string_view(role) == kRoleName
-                                   ? kiln::editing::NameBreach(*m_app, rsc, it->second)
-                                   : kiln::editing::DoReferenceBreach(it->second);
+                                   ? kiln::core::NameBreach(*m_app, rsc, it->second)
+                                   : kiln::core::DoReferenceBreach(it->second);
         if (!breach.IsEmpty()) {
             const CString line = "名称" + value + "未替换为" + it->second + "：" + breach;
             if (m_refused.insert(line).second) m_refusals += (m_refusals.IsEmpty() ? "" : "\n") + line;

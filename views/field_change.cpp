@@ -3,9 +3,9 @@
 // numbers, names and the names derived from them. The result tells the host
 // whether to store the new value itself.
 #include "core/scl_names.h"
-#include "editing/free_node_names.h"
+#include "core/free_node_names.h"
 #include "editing/lnode_class.h"
-#include "editing/name_rules.h"
+#include "core/name_rules.h"
 #include "platform/mfc/text_funcs.h"
 #include "platform/ui/ui_functions.h"
 #include "views/property_editor.h"
@@ -140,7 +140,7 @@ bool FieldChange::Run() {
         // Another node of the device with the same prefix, class and
         // instance: SCL holds the name once (LLN0 is written without both).
         const URI_Ref ld = m_app.DocMtd_getFirstUri_ofAsso(m_rsc, "sec:LNode.LDevice");
-        if (lnClass != "LLN0" && kiln::editing::CNodeInstances(m_app, ld, lnClass, m_rsc).Taken(newPrefix, newInst)) {
+        if (lnClass != "LLN0" && kiln::core::CNodeInstances(m_app, ld, lnClass, m_rsc).Taken(newPrefix, newInst)) {
             Notice("逻辑装置中已经存在名为" + newPrefix + lnClass + newInst + "的逻辑节点，不能修改！");
             return false;
         }
@@ -161,7 +161,7 @@ bool FieldChange::Run() {
         return false;
     }
     if (m_field == "sec:LCB.logName" && Is("sec:LCB")) {
-        const CString breach = kiln::editing::LogNameBreach(m_new);
+        const CString breach = kiln::core::LogNameBreach(m_new);
         if (!breach.IsEmpty()) Notice(breach);
         return breach.IsEmpty();
     }
@@ -307,7 +307,7 @@ bool FieldChange::NodeNamePart(bool prefix) {
 }
 
 bool FieldChange::Name() {
-    const CString breach = kiln::editing::NameBreach(m_app, m_rsc, m_new);
+    const CString breach = kiln::core::NameBreach(m_app, m_rsc, m_new);
     if (!breach.IsEmpty()) {
         Notice(breach);
         return false;

@@ -7,7 +7,7 @@
 
 #include "core/kiln_main.h"
 
-namespace kiln::editing {
+namespace kiln::core {
 
 // Why `name` cannot be given to `rsc`: outside its kind's pattern or held
 // by a sibling of `rsc`; empty when it can, and for other classes.
@@ -20,4 +20,4 @@ CString DoReferenceBreach(const CString& ref);
 // Why `name` (not empty) is no log name; empty when it is one.
 CString LogNameBreach(const CString& name);
 
-}  // namespace kiln::editing
+}  // namespace kiln::core

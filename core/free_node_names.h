@@ -9,7 +9,7 @@
 
 #include "core/kiln_main.h"
 
-namespace kiln::editing {
+namespace kiln::core {
 
 // The instances the nodes of one LN class hold in a device, by prefix.
 class CNodeInstances {
@@ -39,4 +39,4 @@ bool DeviceNameTaken(CKiln_Main& app, const URI_Ref& ld, const CString& name);
 // devices on, said on the status line.
 void FreeDeviceName(CKiln_Main& app, const URI_Ref& ld);
 
-}  // namespace kiln::editing
+}  // namespace kiln::core

@@ -1,16 +1,13 @@
-#include "editing/name_rules.h"
+#include "core/name_rules.h"
 
 #include <string_view>
 #include <vector>
 
 #include "core/scl_names.h"
-#include "editing/free_node_names.h"
+#include "core/free_node_names.h"
 
-namespace kiln::editing {
+namespace kiln::core {
 namespace {
-
-using core::kRoleName;
-using core::kRoleOrd;
 
 // Kinds whose siblings share one name space in the file: the DAs and SDOs of
 // a DO type, the four kinds of type of a package (one id each in SCL).
@@ -104,4 +101,4 @@ CString NameBreach(CKiln_Main& app, const URI_Ref& rsc, const CString& name) {
     return CString();
 }
 
-}  // namespace kiln::editing
+}  // namespace kiln::core

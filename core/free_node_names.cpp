@@ -1,14 +1,11 @@
-#include "editing/free_node_names.h"
+#include "core/free_node_names.h"
 
 #include <vector>
 
 #include "core/free_names.h"
-#include "editing/lnode_class.h"
+#include "core/type_classes.h"
 
-using kiln::core::kRoleName;
-using kiln::core::kRoleOrd;
-
-namespace kiln::editing {
+namespace kiln::core {
 namespace {
 
 CString Decimal(int n) {
@@ -83,4 +80,4 @@ void FreeDeviceName(CKiln_Main& app, const URI_Ref& ld) {
     core::SayNameTaken(app, "逻辑装置", name, "逻辑装置", free);
 }
 
-}  // namespace kiln::editing
+}  // namespace kiln::core
