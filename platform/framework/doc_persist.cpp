@@ -393,18 +393,21 @@ bool KnownDomainType(const std::string& type) {
     return false;
 }
 
-// True when the manifest holds only the elements and attributes this
-// program writes; otherwise `what` names the first other one.
-bool KnownManifestContent(const pugi::xml_node& root, std::string& what) {
+// True when the manifest (read from `bytes`) holds only the elements,
+// attributes and text this program writes; otherwise `what` names the first
+// other one. Text where none is written is a damaged element (a "<" become
+// another character), whose domain would otherwise be lost without a word.
+bool KnownManifestContent(const pugi::xml_node& root, const std::string& bytes, std::string& what) {
     struct Kind {
         const char* element;
         std::initializer_list<const char*> attributes;
         const char* child;  // the only element it may hold (null: none)
+        bool text;          // whether it may hold text
     };
     static const Kind kinds[] = {
-        {"KilnDocument", {"format", "generation", "domainPrefix"}, "Domain"},
-        {"Domain", {"name", "type", "title", "editable", "temporary", "file"}, "DataBlock"},
-        {"DataBlock", {"key", "encoding"}, nullptr},
+        {"KilnDocument", {"format", "generation", "domainPrefix"}, "Domain", false},
+        {"Domain", {"name", "type", "title", "editable", "temporary", "file"}, "DataBlock", false},
+        {"DataBlock", {"key", "encoding"}, nullptr, true},
     };
     std::function<bool(const pugi::xml_node&, const Kind&)> check = [&](const pugi::xml_node& n, const Kind& k) {
         for (pugi::xml_attribute a : n.attributes())
@@ -414,6 +417,12 @@ bool KnownManifestContent(const pugi::xml_node& root, std::string& what) {
                 return false;
             }
         for (pugi::xml_node c : n.children()) {
+            if (!k.text && (c.type() == pugi::node_pcdata || c.type() == pugi::node_cdata)) {
+                // Named where it begins, after the blanks before it.
+                const size_t at = bytes.find_first_not_of(" \t\r\n", static_cast<size_t>(c.offset_debug()));
+                what = kiln::xml::PositionText(bytes, at) + "：" + k.element + "中的文本未知";
+                return false;
+            }
             if (c.type() != pugi::node_element) continue;
             if (!k.child || std::string_view(c.name()) != k.child) {
                 what = std::string(k.element) + "中的元素" + c.name() + "未知";
@@ -609,7 +618,7 @@ bool CBase_CimDoc::Open(const CString& folderText) {
     pugi::xml_node root = man.child("KilnDocument");
     if (!root) return Fail("文档清单" + CString(manPath) + "格式错误：缺少KilnDocument");
     std::string unknown;
-    if (!KnownManifestContent(root, unknown))
+    if (!KnownManifestContent(root, bytes, unknown))
         return Fail("文档清单" + CString(manPath) + "格式错误：" + CString(unknown));
     pugi::xml_attribute format = root.attribute("format");
     if (format && std::string_view(format.value()) != std::to_string(kFormat))

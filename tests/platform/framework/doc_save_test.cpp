@@ -202,8 +202,8 @@ TEST_F(SaveTest, ManifestsOfAnotherFormatOrABadGenerationAreRefused) {
 }
 
 // A damaged manifest is refused as a damaged domain file is, naming the
-// manifest: bytes that are no UTF-8, an element, attribute, flag or domain
-// type this program never writes, a link into a domain the manifest no
+// manifest: bytes that are no UTF-8, an element, attribute, text, flag or
+// domain type this program never writes, a link into a domain the manifest no
 // longer names (named by the file holding the link as well). One that reads
 // well but not in the form this program writes stays as it is when nothing
 // changed.
@@ -222,6 +222,9 @@ TEST_F(SaveTest, ADamagedManifestIsRefusedWithTheFilesName) {
         {"editable=\"true\"", "editable=\"truu\"", "editable值无效：truu"},
         {"editable=\"true\"", "editablu=\"true\"", "Domain的属性editablu未知"},
         {"<Domain ", "<Domaim ", "KilnDocument中的元素Domaim未知"},
+        // The "<" of a domain nobody links into flipped to ",": read as text,
+        // the entry would vanish and the next save remove the domain's file.
+        {"<Domain ", ",Domain ", "第3行第3列：KilnDocument中的文本未知"},
         {"name=\"kiln.icd#\"", "name=\"kiln.icc#\"",
          pkgFile + "：关联目标不存在：kiln.icd#" },
         {"name=\"kiln.icd#\"", "name=\"kiln.icc#\"", "（文档清单" + path + "中没有域kiln.icd#）"},
