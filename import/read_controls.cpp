@@ -69,10 +69,11 @@ CKiln_Import::DeviceLog& CKiln_Import::DeviceLogOf(CKiln_Main* app, const URI_Re
 
 bool CKiln_Import::Import_Log(CKiln_Main* app, URI_Ref lnode, XmlNode node, CString /*ord*/, URI_Ref& log) {
     ++m_nLogCount;
-    // Each logical device keeps its first Log; a further one there is noted.
+    // Each logical device keeps its first Log; a further one there is noted
+    // as a warning, so that the report of a file holding one is offered.
     DeviceLog& device = DeviceLogOf(app, app->DocMtd_getFirstUri_ofAsso(lnode, "sec:LNode.LDevice"));
     if (++device.count > 1) {
-        AddEntry(m_pOtherErrorsNode, "other_error", "ICD文件:  Log", "存在" + Dec(device.count) + "个", nullptr);
+        AddEntry(m_pOtherErrorsNode, "other_error", "ICD文件:  Log", "存在" + Dec(device.count) + "个", &m_nWarnings);
         return false;
     }
     if (!app->NewRsc_Log(&log, lnode)) return false;
@@ -174,6 +175,16 @@ void CKiln_Import::LinkLCBsToLogs(CKiln_Main* app) {
             log = lookUp(byDeviceAndLogName, std::make_pair(p.ld.sUri, p.logName.str()));
             if (log.IsEmpty()) log = lookUp(byLogName, p.logName.str());
             if (log.IsEmpty()) log = lookUp(byLdName, p.logName.str());
+            // A name no kept Log answers to (a device's further Log, not
+            // kept) names a nameless Log of its own device only: else the
+            // block keeps that name and no Log.
+            if (log.IsEmpty()) {
+                log = lookUp(byDevice, p.ld.sUri);
+                if (log.IsEmpty() || !app->DocMtd_getValue_ofAttr(log, kRoleName).IsEmpty()) {
+                    app->DocMtd_clear_Association(p.lcb, "sec:LCB.Log");
+                    continue;
+                }
+            }
         }
         // Else its own device's.
         if (log.IsEmpty()) log = lookUp(byDevice, p.ld.sUri);

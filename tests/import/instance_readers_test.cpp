@@ -416,7 +416,8 @@ TEST_F(InstanceTest, ControlBlocks) {
                          ReportEntry{"other_error", "警告：ICD文件: ReportControl:urcb",
                                      "未保留OptFields的segmentation=\"true\""}),
               1);
-    EXPECT_EQ(imp.m_nWarnings, 1);
+    // It and the device's further Log.
+    EXPECT_EQ(imp.m_nWarnings, 2);
     // lnclass, LCB, RCB, GGIO, lnClass, LN0 inst, DOI x2, DAI, LDevice.
     EXPECT_EQ(imp.m_nErrors, 10);
 }

@@ -34,6 +34,8 @@ const DefaultRow kDefaults[] = {
     {"LogControl", "logEna", "true"}, {"LogControl", "reasonCode", "true"}, {"LogControl", "bufTime", "0"},
     {"RptEnabled", "max", "1"},
     {"LN", "prefix", ""}, {"FCDA", "prefix", ""}, {"ClientLN", "prefix", ""},
+    // An input's empty prefix names a node without one, as no prefix does.
+    {"ExtRef", "prefix", ""},
     {"SettingControl", "actSG", "1"},
     {"AccessPoint", "router", "false"}, {"AccessPoint", "clock", "false"}, {"Server", "timeout", "30"},
     {"Authentication", "none", "true"}, {"Authentication", "password", "false"}, {"Authentication", "weak", "false"},
@@ -115,6 +117,7 @@ constexpr const char* kOtherNamespaces = "no elements or attributes of other nam
 constexpr const char* kSdiWithoutDai = "no SDI with no DAI below it";
 constexpr const char* kNodeWithoutType = "no logical node whose LN type the file does not hold";
 constexpr const char* kDataSetNotInNode = "no `datSet` that names no data set of its control block's node";
+constexpr const char* kFurtherLog = "keeps one `Log` of each logical device";
 
 // Whether the file's templates hold an LNodeType of the node's lnType.
 bool TypeInFile(const pugi::xml_node& lnode) {
@@ -147,6 +150,12 @@ std::string AllowedLossOf(const pugi::xml_node& el, const std::string& attr) {
         for (const pugi::xml_node& set : ChildrenNamed(el.parent(), "DataSet"))
             held = held || std::string(set.attribute("name").value()) == el.attribute("datSet").value();
         if (!held) return kDataSetNotInNode;
+    }
+    // A logical device keeps the first Log it reads.
+    if (name == "Log" && attr.empty()) {
+        pugi::xml_node device = el.parent();
+        while (device && LocalName(device) != "LDevice") device = device.parent();
+        if (device && device.select_node(".//*[local-name()='Log']").node() != el) return kFurtherLog;
     }
     // An SDI with no DAI below it has no place in the model.
     if (name == "SDI" && attr.empty() && !el.select_node(".//*[local-name()='DAI']")) return kSdiWithoutDai;
@@ -299,6 +308,8 @@ std::vector<std::string> ReportWordsOf(const TreeDifference& d) {
     }
     std::vector<std::string> words;
     addName(words, kind);
+    // A device's further Log: the report counts the Logs it holds.
+    if (kind == "Log" && d.attribute.empty()) return {"Log", "存在"};
     if (!d.attribute.empty()) {
         addName(words, d.attribute);
         return words;

@@ -356,6 +356,16 @@ INSTANTIATE_TEST_SUITE_P(
                    {kLn0 + "/ReportControl[name=r] @datSet: source \"ds\", output (absent)",
                     kLn0 + "/LogControl[name=c] @datSet: source \"gone\", output (absent) (allowed: no `datSet` that "
                            "names no data set of its control block's node)"}},
+        CompareRow{"a device's further Log may go, its first not",
+                   SmallScl("<Log name=\"G\"/><Log name=\"H\"/>", "<LN lnClass=\"RDRE\" inst=\"1\" lnType=\"T0\">"
+                                                                  "<Log name=\"F\"/></LN>"),
+                   SmallScl("", "<LN lnClass=\"RDRE\" inst=\"1\" lnType=\"T0\"/>"),
+                   {kLn0 + "/Log[name=G]: source (present), output (absent)",
+                    kLn0 + "/Log[name=H]: source (present), output (absent) (allowed: keeps one `Log` of each logical "
+                           "device)",
+                    "/SCL/IED[name=A]/AccessPoint[name=S1]/Server/LDevice[inst=L]/LN[prefix=,lnClass=RDRE,inst=1]/"
+                    "Log[name=F]: source (present), output (absent) (allowed: keeps one `Log` of each logical "
+                    "device)"}},
         CompareRow{"an access point without a server may go, one with a server not",
                    SmallScl("").replace(SmallScl("").find("</IED>"), 0,
                                         "<AccessPoint name=\"A1\"><ServerAt apName=\"S1\"/></AccessPoint>"
@@ -414,7 +424,8 @@ TEST_P(SclAbsenceTest, WhatTheFileLeavesOutStaysOut) {
     ASSERT_TRUE(icd.IsSet());
     const std::vector<ReportEntry> report = SavedReport();
     for (const ReportEntry& e : row.report)
-        EXPECT_NE(std::find(report.begin(), report.end(), e), report.end()) << e;
+        EXPECT_NE(std::find(report.begin(), report.end(), e), report.end())
+            << e << " not in " << ::testing::PrintToString(report);
     const std::string once = Export(icd, "once.icd");
     EXPECT_EQ(Lost(source, once), "");
     pugi::xml_document out;
@@ -488,7 +499,14 @@ INSTANTIATE_TEST_SUITE_P(
                     {"//LogControl[@name='c2']/@*", {"c2", "D", "RDRE", "1", "G2"}},
                     {"//LogControl[@name='c3']/@ldInst", {"M"}},
                     {"//LogControl[@name='c3']/@logName", {"G3"}}},
-                   {}}));
+                   {}},
+        AbsenceRow{"log control blocks naming a device's further Log, not kept, or a Log of no device",
+                   SparseScl(kDs + "<LogControl name=\"c1\" datSet=\"ds\" logName=\"G\"/>"
+                                   "<LogControl name=\"c2\" datSet=\"ds\" logName=\"H\"/>"
+                                   "<LogControl name=\"c3\" datSet=\"ds\" logName=\"Gone\"/>"
+                                   "<Log name=\"G\"/><Log name=\"H\" desc=\"second\"/>"),
+                   {{"//LogControl/@logName", {"G", "H", "Gone"}}, {"//Log/@name", {"G"}}},
+                   {{"other_error", "ICD文件:  Log", "存在2个"}}}));
 
 // The allowed losses are the README's own words, so that the table and the
 // README's list go together.
@@ -516,6 +534,7 @@ TEST(SclCompareTable, ReportWordsOfALossNameItsKindAndWhatTellsItApart) {
         {{ln0, "{urn:maker}slot", "\"3\"", "(absent)", "x"}, {"LN0", "slot", "urn:maker"}},
         {{"/SCL/Communication", "", "(present)", "(absent)", "x"}, {"Communication"}},
         {{ln0 + "/ReportControl[name=r]", "datSet", "\"gone\"", "(absent)", "x"}, {"r", "DataSet:gone"}},
+        {{ln0 + "/Log[name=H]", "", "(present)", "(absent)", "x"}, {"Log", "存在"}},
     };
     for (const auto& row : rows) EXPECT_EQ(ReportWordsOf(row.loss), row.words) << row.loss;
 }
