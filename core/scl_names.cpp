@@ -57,4 +57,19 @@ bool IsSclTypeId(std::string_view text) {
     return length >= 1 && length <= 255 && std::none_of(text.begin(), text.end(), space);
 }
 
+bool IsSclEnumText(std::string_view text) {
+    size_t length = 0;
+    for (size_t i = 0; i < text.size(); ++length) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        if (c < 0x80) {
+            ++i;
+            continue;
+        }
+        // Up to U+00FF a character takes two bytes, led by 0xC2 or 0xC3.
+        if ((c != 0xC2 && c != 0xC3) || i + 1 >= text.size()) return false;
+        i += 2;
+    }
+    return length <= 127;
+}
+
 }  // namespace kiln::core

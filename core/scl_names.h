@@ -30,5 +30,8 @@ bool IsSclAttributeName(std::string_view text);
 bool IsSclAcsiName(std::string_view text);
 // A type id: 1 to 255 characters without white space.
 bool IsSclTypeId(std::string_view text);
+// An enumeration value's text (UTF-8): Basic Latin and Latin-1 letters only
+// (up to U+00FF), at most 127 characters; empty is allowed.
+bool IsSclEnumText(std::string_view text);
 
 }  // namespace kiln::core

@@ -206,6 +206,8 @@ public:
                 for (const pugi::xml_node& val : type.children("EnumVal")) {
                     Once(ords, val.attribute("ord").value(), "EnumVal", "ord重复", id + "." + val.attribute("ord").value());
                     Once(texts, val.text().get(), "EnumVal", "值重复", id + "." + val.text().get());
+                    if (!IsSclEnumText(val.text().get()))
+                        Add("EnumVal", "值格式错误", id + "." + val.attribute("ord").value());
                 }
             }
         }

@@ -30,6 +30,8 @@ TEST(SclNames, EachPatternAtItsEdges) {
          {"", "StVal", "Tx", "st_val", "状态", std::string(61, 'a')}},
         {IsSclAcsiName, "data set or block name", {"DS_ACT", "brcbPrt", std::string(32, 'D')},
          {"", "1DS", "_DS", "DS ACT", "保护事件", std::string(33, 'D')}},
+        {IsSclEnumText, "enumeration text", {"", "on", "µs", "Ä-ÿ", std::string(127, 'e')},
+         {"Ω", "开", "e\xC3", "\xC0\x80", std::string(128, 'e')}},
         {IsSclTypeId, "type id", {"P1_SPS", "产品_SPS", "a.b-c", std::string(255, 'x')},
          {"", "P1 SPS", "P1\tSPS", std::string(256, 'x')}},
     };

@@ -214,6 +214,11 @@ const RuleRow kRuleRows[] = {
          t.Set(t.MakeUnder(t.m.ctlModel, "sec:EnumVal", "sbo2", "sec:EnumVal.EnumType", 4), "sec:EnumVal.val", "1");
      },
      {"不符合SCL的EnumVal（ord重复）：ctlModel.1", "不符合SCL的EnumVal（值重复）：ctlModel.1"}},
+    {"enumeration value outside Latin-1",
+     [](SclRulesTest& t, const CompleteIcd&) {
+         t.MakeUnder(t.m.ctlModel, "sec:EnumVal", "Ω", "sec:EnumVal.EnumType", 9);
+     },
+     {"不符合SCL的EnumVal（值格式错误）：ctlModel.9"}},
     {"DO without a DO type", [](SclRulesTest& t, const CompleteIcd& c) { t.MakeDO(c.ptocT, "ModSoft", 2, URI_Ref()); },
      {"不符合SCL的DO（type未指向DOType）：PTOC_T.ModSoft"}},
     {"report control numbers",
