@@ -165,6 +165,11 @@ bool FieldChange::Run() {
         if (!breach.IsEmpty()) Notice(breach);
         return breach.IsEmpty();
     }
+    // An array's count gives its size or names the attribute that holds it
+    // ("maxPts"), as SCL allows.
+    if ((m_field == "sec:SDO.count" && kiln::core::IsSclSdoName(m_new.str())) ||
+        (m_field == "sec:BDA.count" && kiln::core::IsSclAttributeName(m_new.str())))
+        return true;
     // The other whole numbers (counts, periods, revisions, indexes) are
     // written where SCL takes only digits.
     if (kiln::views::ContainsAfterFirst(attr.sText6, ":Integer")) return NumberChecked("INT32U", false);

@@ -55,6 +55,22 @@ TEST_F(FieldChange, IntegersAreTrimmedAndCheckedForTheirSign) {
     }
     Set(m.incStVal, "sec:BDA.bType", EnumValue("PreBasicTypeEnum", "INT32"));
     EXPECT_FALSE(Change(s32, "sec:Val.sValue", "-"));
+    // Whole numbers SCL writes take digits only; an array's count may also
+    // name the attribute that holds the size.
+    const struct {
+        URI_Ref rsc;
+        const char* field;
+        const char* good;
+        const char* bad;
+    } numbers[] = {{m.wyePhsA, "sec:SDO.count", "maxPts", "Max Pts"},
+                   {m.incStVal, "sec:BDA.count", "maxPts", "-1"},
+                   {m.incStVal, "sec:BDA.count", "16", "_n"}};
+    for (const auto& row : numbers) {
+        EXPECT_TRUE(Change(row.rsc, row.field, row.good)) << row.field << " " << row.good;
+        ui.ClearCalls();
+        EXPECT_FALSE(Change(row.rsc, row.field, row.bad)) << row.field << " " << row.bad;
+        EXPECT_EQ(ui.Messages(), std::vector<CString>{"不合法的整数！"}) << row.bad;
+    }
 }
 
 TEST_F(FieldChange, FloatsTakeOnePointAndALeadingSign) {
