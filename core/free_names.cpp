@@ -25,6 +25,15 @@ constexpr CTypeList kTypeLists[] = {
 
 }  // namespace
 
+std::set<CString> NamesInList(CKiln_Main& app, const URI_Ref& owner, const char* listRole, const URI_Ref& except) {
+    std::vector<URI_Ref> members;
+    app.DocMtd_get_Association_BUris(owner, listRole, members, kRoleOrd, SortPolicy_ByOrd);
+    std::set<CString> names;
+    for (const URI_Ref& m : members)
+        if (!(m == except)) names.insert(app.DocMtd_getValue_ofAttr(m, kRoleName));
+    return names;
+}
+
 int FirstFreeNumber(int first, const std::function<bool(int)>& taken) {
     int n = first;
     while (taken(n)) ++n;
@@ -42,11 +51,7 @@ CString FreeTypeName(CKiln_Main& app, const URI_Ref& package, const CString& typ
     for (const CTypeList& l : kTypeLists)
         if (typeClass == l.cls) list = &l;
     if (!list) return wanted;
-    std::vector<URI_Ref> types;
-    app.DocMtd_get_Association_BUris(package, list->listRole, types, kRoleOrd, SortPolicy_ByOrd);
-    std::set<CString> taken;
-    for (const URI_Ref& type : types)
-        if (!(type == made)) taken.insert(app.DocMtd_getValue_ofAttr(type, kRoleName));
+    const std::set<CString> taken = NamesInList(app, package, list->listRole, made);
     if (!taken.count(wanted)) return wanted;
     const int n = FirstFreeNumber(2, [&](int k) { return taken.count(wanted + std::to_string(k).c_str()) > 0; });
     const CString name = wanted + std::to_string(n).c_str();
@@ -55,13 +60,9 @@ CString FreeTypeName(CKiln_Main& app, const URI_Ref& package, const CString& typ
 }
 
 CString FreeDoName(CKiln_Main& app, const URI_Ref& lnType, const CString& wanted, const URI_Ref& made) {
-    std::vector<URI_Ref> dataObjects;
-    app.DocMtd_get_Association_BUris(lnType, "sec:LNodeType.DOs", dataObjects, kRoleOrd, SortPolicy_ByOrd);
-    std::set<std::string> taken;
-    for (const URI_Ref& d : dataObjects)
-        if (!(d == made)) taken.insert(app.DocMtd_getValue_ofAttr(d, kRoleName).str());
+    const std::set<CString> taken = NamesInList(app, lnType, "sec:LNodeType.DOs", made);
     const bool valid = IsSclDoName(wanted.str());
-    if (valid && !taken.count(wanted.str())) return wanted;
+    if (valid && !taken.count(wanted)) return wanted;
     constexpr size_t kLongest = 12;  // SCL's longest DO name
     std::string base;
     for (const char c : wanted.str())
@@ -69,10 +70,10 @@ CString FreeDoName(CKiln_Main& app, const URI_Ref& lnType, const CString& wanted
     if (base.empty() || std::isdigit(static_cast<unsigned char>(base[0]))) base = "DO" + base;
     base[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(base[0])));
     std::string name = base.substr(0, kLongest);
-    if (taken.count(name)) {
+    if (taken.count(CString(name))) {
         const int n = FirstFreeNumber(2, [&](int k) {
             const std::string number = std::to_string(k);
-            return taken.count(base.substr(0, kLongest - number.size()) + number) > 0;
+            return taken.count(CString(base.substr(0, kLongest - number.size()) + number)) > 0;
         });
         const std::string number = std::to_string(n);
         name = base.substr(0, kLongest - number.size()) + number;

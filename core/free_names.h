@@ -4,10 +4,16 @@
 #pragma once
 
 #include <functional>
+#include <set>
 
 #include "core/kiln_main.h"
 
 namespace kiln::core {
+
+// The names of the resources `owner` lists along `listRole`, `except` left
+// out (a resource renamed or just made does not take a name from itself).
+std::set<CString> NamesInList(CKiln_Main& app, const URI_Ref& owner, const char* listRole,
+                              const URI_Ref& except = URI_Ref());
 
 // The first number from `first` on that `taken` does not claim.
 int FirstFreeNumber(int first, const std::function<bool(int)>& taken);

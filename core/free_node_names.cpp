@@ -53,10 +53,10 @@ void CNodeInstances::Free(const URI_Ref& node) {
     CString inst = m_app.DocMtd_getValue_ofAttr(node, "sec:LNode.lnInst");
     if (Taken(prefix, inst)) {
         const CString free =
-            Decimal(core::FirstFreeNumber(m_others + 1, [&](int k) { return Taken(prefix, Decimal(k)); }));
+            Decimal(FirstFreeNumber(m_others + 1, [&](int k) { return Taken(prefix, Decimal(k)); }));
         m_app.DocMtd_Modify_attribute_value(node, "sec:LNode.lnInst", free);
         m_app.DocMtd_Modify_attribute_value(node, kRoleName, prefix + m_class + free);
-        core::SayNameTaken(m_app, "逻辑节点", prefix + m_class + inst, "逻辑节点", prefix + m_class + free);
+        SayNameTaken(m_app, "逻辑节点", prefix + m_class + inst, "逻辑节点", prefix + m_class + free);
         inst = free;
     }
     ++m_others;
@@ -75,9 +75,9 @@ void FreeDeviceName(CKiln_Main& app, const URI_Ref& ld) {
     for (const URI_Ref& other : OtherDevices(app, ld, &devices)) taken.insert(app.DocMtd_getValue_ofAttr(other, kRoleName));
     const CString name = app.DocMtd_getValue_ofAttr(ld, kRoleName);
     if (!taken.count(name)) return;
-    const CString free = "LD_" + Decimal(core::FirstFreeNumber(devices, [&](int k) { return taken.count("LD_" + Decimal(k)) > 0; }));
+    const CString free = "LD_" + Decimal(FirstFreeNumber(devices, [&](int k) { return taken.count("LD_" + Decimal(k)) > 0; }));
     app.DocMtd_Modify_attribute_value(ld, kRoleName, free);
-    core::SayNameTaken(app, "逻辑装置", name, "逻辑装置", free);
+    SayNameTaken(app, "逻辑装置", name, "逻辑装置", free);
 }
 
 }  // namespace kiln::core

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "core/scl_names.h"
+#include "core/free_names.h"
 #include "core/free_node_names.h"
 
 namespace kiln::core {
@@ -37,25 +38,25 @@ struct CNameRule {
 };
 
 constexpr CNameRule kNameRules[] = {
-    {"sec:DO", "sec:DO.LNodeType", kLnTypeDOs, core::IsSclDoName, kBadDoName, "DO", "LN类型"},
-    {"sec:SDO", "sec:SDO.MemberOf_DOType", kDOTypeMembers, core::IsSclSdoName,
+    {"sec:DO", "sec:DO.LNodeType", kLnTypeDOs, IsSclDoName, kBadDoName, "DO", "LN类型"},
+    {"sec:SDO", "sec:SDO.MemberOf_DOType", kDOTypeMembers, IsSclSdoName,
      "SDO名必须以小写字母开头，只含字母和数字，最多60个字符！", "SDO", "DO类型"},
-    {"sec:DA", "sec:DA.MemberOf_DOType", kDOTypeMembers, core::IsSclAttributeName,
+    {"sec:DA", "sec:DA.MemberOf_DOType", kDOTypeMembers, IsSclAttributeName,
      "DA名必须是预定义的属性名，或以小写字母开头，只含字母和数字，最多60个字符！", "DA", "DO类型"},
-    {"sec:BDA", "sec:BDA.MemberOf_DAType", kDATypeBDAs, core::IsSclAttributeName,
+    {"sec:BDA", "sec:BDA.MemberOf_DAType", kDATypeBDAs, IsSclAttributeName,
      "子DA名必须是预定义的属性名，或以小写字母开头，只含字母和数字，最多60个字符！", "子DA", "DA类型"},
-    {"sec:LNodeType", "sec:LNodeType.TypePackage", kPackageTypes, core::IsSclTypeId, kBadType, "类型", "类型包"},
-    {"sec:DOType", "sec:DOType.TypePackage", kPackageTypes, core::IsSclTypeId, kBadType, "类型", "类型包"},
-    {"sec:DAType", "sec:DAType.TypePackage", kPackageTypes, core::IsSclTypeId, kBadType, "类型", "类型包"},
-    {"sec:EnumType", "sec:EnumType.TypePackage", kPackageTypes, core::IsSclTypeId, kBadType, "类型", "类型包"},
-    {"sec:DataSet", "sec:DataSet.LNode", kNodeDataSets, core::IsSclAcsiName,
+    {"sec:LNodeType", "sec:LNodeType.TypePackage", kPackageTypes, IsSclTypeId, kBadType, "类型", "类型包"},
+    {"sec:DOType", "sec:DOType.TypePackage", kPackageTypes, IsSclTypeId, kBadType, "类型", "类型包"},
+    {"sec:DAType", "sec:DAType.TypePackage", kPackageTypes, IsSclTypeId, kBadType, "类型", "类型包"},
+    {"sec:EnumType", "sec:EnumType.TypePackage", kPackageTypes, IsSclTypeId, kBadType, "类型", "类型包"},
+    {"sec:DataSet", "sec:DataSet.LNode", kNodeDataSets, IsSclAcsiName,
      "数据集名必须以字母开头，只含字母、数字和下划线，最多32个字符！", "数据集", "逻辑节点"},
-    {"sec:RCB", "sec:RCB.LNode", kNodeRCBs, core::IsSclAcsiName,
+    {"sec:RCB", "sec:RCB.LNode", kNodeRCBs, IsSclAcsiName,
      "报告控制块名必须以字母开头，只含字母、数字和下划线，最多32个字符！", "报告控制块", "逻辑节点"},
-    {"sec:LCB", "sec:LCB.LNode", kNodeLCBs, core::IsSclAcsiName,
+    {"sec:LCB", "sec:LCB.LNode", kNodeLCBs, IsSclAcsiName,
      "日志控制块名必须以字母开头，只含字母、数字和下划线，最多32个字符！", "日志控制块", "逻辑节点"},
-    {"sec:Log", "sec:Log.LNode", kNodeLogs, core::IsSclAcsiName, kBadLogName, "日志", "逻辑节点"},
-    {"sec:DOI", "sec:DOI.LNode", kNodeDOIs, core::IsSclDoName, kBadDoName, "DO实例", "逻辑节点"},
+    {"sec:Log", "sec:Log.LNode", kNodeLogs, IsSclAcsiName, kBadLogName, "日志", "逻辑节点"},
+    {"sec:DOI", "sec:DOI.LNode", kNodeDOIs, IsSclDoName, kBadDoName, "DO实例", "逻辑节点"},
 };
 
 }  // namespace
@@ -63,24 +64,24 @@ constexpr CNameRule kNameRules[] = {
 CString DoReferenceBreach(const CString& ref) {
     const std::string& text = ref.str();
     const size_t dot = text.find('.');
-    bool valid = core::IsSclDoName(std::string_view(text).substr(0, dot));
+    bool valid = IsSclDoName(std::string_view(text).substr(0, dot));
     for (size_t at = dot; valid && at != std::string::npos;) {
         const size_t next = text.find('.', at + 1);
         const size_t length = next == std::string::npos ? next : next - at - 1;
-        valid = core::IsSclSdoName(std::string_view(text).substr(at + 1, length));
+        valid = IsSclSdoName(std::string_view(text).substr(at + 1, length));
         at = next;
     }
     return valid ? CString() : CString(kBadDoName);
 }
 
 CString LogNameBreach(const CString& name) {
-    return name.IsEmpty() || core::IsSclAcsiName(name.str()) ? CString() : CString(kBadLogName);
+    return name.IsEmpty() || IsSclAcsiName(name.str()) ? CString() : CString(kBadLogName);
 }
 
 CString NameBreach(CKiln_Main& app, const URI_Ref& rsc, const CString& name) {
     // A device's name is its instance, once among all devices of its IED.
     if (rsc.sClass == "sec:LDevice") {
-        if (!core::IsSclLdInst(name.str())) return "逻辑装置名必须以字母或数字开头，只含字母、数字和下划线，最多64个字符！";
+        if (!IsSclLdInst(name.str())) return "逻辑装置名必须以字母或数字开头，只含字母、数字和下划线，最多64个字符！";
         if (DeviceNameTaken(app, rsc, name)) return "IED中已经存在名为" + name + "的逻辑装置，不能修改！";
         return CString();
     }
@@ -89,13 +90,9 @@ CString NameBreach(CKiln_Main& app, const URI_Ref& rsc, const CString& name) {
         if (!rule.pattern(name.str())) return rule.badText;
         const URI_Ref owner = app.DocMtd_getFirstUri_ofAsso(rsc, rule.ownerRole);
         if (owner.IsEmpty()) return CString();
-        for (const char* const* list = rule.siblingLists; *list; ++list) {
-            std::vector<URI_Ref> siblings;
-            app.DocMtd_get_Association_BUris(owner, *list, siblings, kRoleOrd, SortPolicy_ByOrd);
-            for (const URI_Ref& s : siblings)
-                if (!(s == rsc) && app.DocMtd_getValue_ofAttr(s, kRoleName) == name)
-                    return CString(rule.owner) + "中已经存在名为" + name + "的" + rule.kind + "，不能修改！";
-        }
+        for (const char* const* list = rule.siblingLists; *list; ++list)
+            if (NamesInList(app, owner, *list, rsc).count(name))
+                return CString(rule.owner) + "中已经存在名为" + name + "的" + rule.kind + "，不能修改！";
         return CString();
     }
     return CString();
