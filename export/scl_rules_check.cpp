@@ -58,9 +58,6 @@ constexpr CValueRule kValueRules[] = {
     {"SettingControl", "resvTms", IsUnsignedShort, "resvTms取值错误"},
     {"FCDA", "ix", IsUnsigned, "ix取值错误"},
     {"DOI", "ix", IsUnsigned, "ix取值错误"},
-    {"SDI", "ix", IsUnsigned, "ix取值错误"},
-    {"DAI", "ix", IsUnsigned, "ix取值错误"},
-    {"Val", "sGroup", IsUnsigned, "sGroup取值错误"},
 };
 
 // What an element's kind is called in a breach's text.
@@ -98,6 +95,17 @@ public:
             if (attr && !rule.test(attr.value()))
                 Add(KindOf(rule.element), rule.rule, where + ":" + attr.value());
         }
+    }
+
+    // An index or setting group, when there is one, is a whole number.
+    static bool WholeOrAbsent(const pugi::xml_node& element, const char* attribute) {
+        const pugi::xml_attribute attr = element.attribute(attribute);
+        return !attr || IsUnsigned(attr.value());
+    }
+    void Whole(const pugi::xml_node& element, const char* attribute, const std::string& where) {
+        if (!WholeOrAbsent(element, attribute))
+            Add(element.name(), (std::string(attribute) + "取值错误").c_str(),
+                where + ":" + element.attribute(attribute).value());
     }
 
     void Add(const char* kind, const char* rule, const std::string& where) {
@@ -171,17 +179,24 @@ public:
 
     // The SDIs and DAIs below a DOI or SDI: unique by name and index.
     void Instances(const pugi::xml_node& parent, const std::string& where) {
-        std::set<std::string> keys;
+        // Names and indexes as the document holds them: the many DAIs that
+        // break no rule make no string.
+        std::set<std::pair<std::string_view, std::string_view>> keys;
+        const char* twiceRule = std::strcmp(parent.name(), "DOI") == 0 ? "在DOI中重复" : "在SDI中重复";
         for (const pugi::xml_node& child : parent.children()) {
             const bool bSdi = std::strcmp(child.name(), "SDI") == 0;
             if (!bSdi && std::strcmp(child.name(), "DAI") != 0) continue;
-            const std::string name = child.attribute("name").value();
-            const std::string at = where + "." + name;
-            if (!IsSclAttributeName(name)) Add(child.name(), "名称格式错误", at);
-            Once(keys, name + "|" + child.attribute("ix").value(), child.name(),
-                 std::strcmp(parent.name(), "DOI") == 0 ? "在DOI中重复" : "在SDI中重复", at);
-            Values(child, at);
-            for (const pugi::xml_node& val : child.children("Val")) Values(val, at);
+            const std::string_view name = child.attribute("name").value();
+            const bool badName = !IsSclAttributeName(name);
+            const bool twice = !keys.emplace(name, child.attribute("ix").value()).second;
+            bool badNumber = !WholeOrAbsent(child, "ix");
+            for (const pugi::xml_node& val : child.children("Val")) badNumber = badNumber || !WholeOrAbsent(val, "sGroup");
+            if (!bSdi && !badName && !twice && !badNumber) continue;
+            const std::string at = where + "." + std::string(name);
+            if (badName) Add(child.name(), "名称格式错误", at);
+            if (twice) Add(child.name(), twiceRule, at);
+            Whole(child, "ix", at);
+            for (const pugi::xml_node& val : child.children("Val")) Whole(val, "sGroup", at);
             if (bSdi) Instances(child, at);
         }
     }
