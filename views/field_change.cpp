@@ -4,6 +4,7 @@
 // whether to store the new value itself.
 #include "core/scl_names.h"
 #include "core/free_node_names.h"
+#include "editing/do_rename.h"
 #include "editing/lnode_class.h"
 #include "core/name_rules.h"
 #include "platform/mfc/text_funcs.h"
@@ -333,6 +334,9 @@ bool FieldChange::Name() {
         m_app.Mtd_AllViews_Refresh(nullptr, &m_rsc, ViewClass_Tree);
         return true;
     }
+    // What names the DO by its name follows it, as what names a device or a
+    // node by its link does.
+    if (Is("sec:DO")) kiln::editing::CarryDoName(m_app, m_rsc, Get(m_rsc, kRoleName), m_new);
     for (const char* cls : {"sec:DO", "sec:DA", "sec:BDA", "sec:DOI", "sec:DAI", "sec:InfoItem", "sec:MapItem"})
         if (Is(cls)) {
             Refresh(4);

@@ -148,13 +148,17 @@ TEST_F(DemoScripts, AlarmsFromTheItbGiveAMappedGgioAndAValidIcd) {
     ASSERT_EQ(showStatus, 0) << shown;
     const size_t split = shown.find("> show " + secondMap);
     ASSERT_NE(split, std::string::npos) << shown;
-    ExpectAll(shown.substr(0, split), {"sec:DARef.doName = \"OvCurAlm\"", "sec:DARef.LNode -> 1: \"GGIO1\""});
+    // The alarm's DO renamed OvAlm: its mapping and data-set member follow.
+    ExpectAll(shown.substr(0, split), {"sec:DARef.doName = \"OvAlm\"", "sec:DARef.LNode -> 1: \"GGIO1\""});
     EXPECT_EQ(shown.find("sec:DARef.LNode", split), std::string::npos) << shown;
 
     const std::string text = ReadAll(ws / "alarms.icd");
     ExpectAll(text, {"<LN prefix=\"\" lnType=\"Product_1_GGIO\" lnClass=\"GGIO\" desc=\"告警信息\" inst=\"1\"",
                      "<DO name=\"NamPlt\" type=\"zel_LPL\" desc=\"铭牌\"",
-                     "<DO name=\"CtlCirBrk\" type=\"Product_1_SPS\" desc=\"CtlCirBrk\""});
+                     "<DO name=\"CtlCirBrk\" type=\"Product_1_SPS\" desc=\"CtlCirBrk\"",
+                     "<FCDA ldInst=\"LD_1\" lnClass=\"GGIO\" lnInst=\"1\" doName=\"OvAlm\" fc=\"ST\""});
+    EXPECT_EQ(out.find("未导出数据集成员"), std::string::npos) << out;
+    ExpectAll(ReadAll(ws / "alarms.m2i"), {"toDA=\"LD_1/GGIO1.OvAlm\""});
     if (!Validate(ws / "alarms.icd"))
         GTEST_SKIP() << "no ../shared/xsd/SCL2007B4/SCL.xsd or no xmllint: the ICD was not validated";
 }
