@@ -71,9 +71,16 @@ private:
     CKiln_Main& m_app;
     std::vector<URI_Ref> m_vMade;
     std::map<std::string, URI_Ref> m_copies;
+    // The node a copied member names when its original's node was not
+    // copied: that node where the member's own node lies in its IED (or
+    // base-device package), else the node of the same device name, prefix,
+    // class and instance there, else none.
+    URI_Ref NodeWhereMemberLies(const URI_Ref& member, const URI_Ref& node);
+
     // Copied data-set members and the node each original names: at the end
-    // of the copy a member names that node's copy, or the node itself when
-    // it was not copied (its copy may come after the member's).
+    // of the copy a member names that node's copy, or the node as
+    // NodeWhereMemberLies finds it when it was not copied (its copy may come
+    // after the member's).
     std::vector<std::pair<URI_Ref, URI_Ref>> m_vMemberLinks;
     bool m_bStopped = false;
 };

@@ -4,8 +4,10 @@
 // type is shared with the source, its DOIs and DAIs.
 #include <map>
 #include <string>
+#include <vector>
 
 #include "editing/copy_run.h"
+#include "editing/lnode_class.h"
 
 using kiln::core::kRoleName;
 using kiln::core::kRoleOrd;
@@ -112,6 +114,41 @@ bool CCopyRun::DataSetsAndBlocks(const URI_Ref& source, const URI_Ref& target) {
         }
     }
     return true;
+}
+
+namespace {
+
+// The IED of a node's device, or for a base device its package: the range in
+// which a data-set member names nodes.
+URI_Ref HomeOfNode(CCopyRun& run, const URI_Ref& node) {
+    const URI_Ref ied = run.First(node, "sec:LNode.LDevice/sec:LDevice.Server/sec:Server.IED");
+    return ied.IsSet() ? ied : run.First(node, "sec:LNode.LDevice/sec:LDevice.TypePackage");
+}
+
+}  // namespace
+
+URI_Ref CCopyRun::NodeWhereMemberLies(const URI_Ref& member, const URI_Ref& node) {
+    const URI_Ref home = HomeOfNode(*this, First(member, "sec:FCDA.DataSet/sec:DataSet.LNode"));
+    const URI_Ref nodeHome = HomeOfNode(*this, node);
+    if (home.IsEmpty() || home == nodeHome) return node;
+    const CString devices = home.sClass == "sec:IED" ? "sec:IED.Servers/sec:Server.LDevices"
+                                                     : "sec:TypePackage.Base_LDevices";
+    const CString deviceName = m_app.DocMtd_getFirstValue_ofAsso(node, "sec:LNode.LDevice", kRoleName, nullptr, false);
+    const CString lnClass = LnClassOfNode(m_app, node);
+    auto same = [&](const URI_Ref& other, const char* role) {
+        return m_app.DocMtd_getValue_ofAttr(other, role) == m_app.DocMtd_getValue_ofAttr(node, role);
+    };
+    std::vector<URI_Ref> lds;
+    URI_Ref last;
+    m_app.DocMtd_get_descendent_BUris(home, devices, lds, last, kRoleOrd, SortPolicy_ByOrd);
+    for (const URI_Ref& ld : lds) {
+        if (m_app.DocMtd_getValue_ofAttr(ld, kRoleName) != deviceName) continue;
+        for (const URI_Ref& other : Members(ld, "sec:LDevice.LNodes"))
+            if (LnClassOfNode(m_app, other) == lnClass &&
+                (lnClass == "LLN0" || (same(other, "sec:LNode.prefix") && same(other, "sec:LNode.lnInst"))))
+                return other;
+    }
+    return URI_Ref();
 }
 
 bool CCopyRun::InstanceValues(const URI_Ref& source, const URI_Ref& target) {

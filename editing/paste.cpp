@@ -124,6 +124,22 @@ const CPasteRow* FindPasteRow(const URI_Ref& target, const URI_Ref& copied) {
     return nullptr;
 }
 
+// The noun the class is shown by ("数据集"); "复制的内容" for an empty handle.
+CString ClassNoun(CKiln_Main& app, const URI_Ref& rsc) {
+    CClassDfn dfn;
+    if (rsc.sClass.empty() || !app.DocMtd_Get_ClassDfn(rsc.sClass, dfn)) return "复制的内容";
+    return dfn.sText5.IsEmpty() ? dfn.sText3 : dfn.sText5;
+}
+
+// Why a paste that no row takes makes nothing: the copied class is pasted
+// nowhere ("数据集不能粘贴！"), or elsewhere than onto this target.
+CString NoPasteText(CKiln_Main& app, const URI_Ref& target, const URI_Ref& copied) {
+    for (const CPasteRow& row : kPasteRows)
+        if (copied.sClass == row.copied)
+            return ClassNoun(app, copied) + "不能粘贴到" + ClassNoun(app, target) + "上！";
+    return ClassNoun(app, copied) + "不能粘贴！";
+}
+
 }  // namespace
 
 bool CKiln_Main::Rsc_Copy(URI_Ref rsc) {
@@ -136,15 +152,16 @@ bool CKiln_Main::Rsc_Paste(URI_Ref target) {
     if (m_vCopiedRscs.empty()) return false;
     const URI_Ref copied = m_vCopiedRscs.front();
     bool done = true;
-    if (const CPasteRow* row = FindPasteRow(target, copied)) {
+    if (const CPasteRow* row = FindPasteRow(target, copied); !row) {
+        _AfxMessageBox(NoPasteText(*this, target, copied), MB_OK, "", nullptr);
+    } else if (DocMtd_TestBy_URIRef(copied.sUri).IsEmpty()) {
         // A copied resource deleted since has nothing left to paste.
-        if (DocMtd_TestBy_URIRef(copied.sUri).IsEmpty()) {
-            done = false;
-        } else {
-            CCopyRun run(*this);
-            const bool pasted = row->paste(*this, run, target, copied);
-            done = run.Finish() && pasted;
-        }
+        _AfxMessageBox("复制的" + ClassNoun(*this, copied) + "已被删除，不能粘贴！", MB_OK, "", nullptr);
+        done = false;
+    } else {
+        CCopyRun run(*this);
+        const bool pasted = row->paste(*this, run, target, copied);
+        done = run.Finish() && pasted;
     }
     Mtd_AllViews_Refresh(nullptr, nullptr, 1);
     return done;

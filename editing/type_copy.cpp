@@ -61,8 +61,9 @@ bool CCopyRun::Finish() {
     for (const auto& [member, node] : m_vMemberLinks) {
         if (m_bStopped) break;
         const auto copy = m_copies.find(node.sUri);
-        m_bStopped = !m_app.DocMtd_add_Association(member, "sec:DARef.LNode",
-                                                   copy != m_copies.end() ? copy->second : node);
+        const URI_Ref named = copy != m_copies.end() ? copy->second : NodeWhereMemberLies(member, node);
+        // A member no node of its IED answers names none.
+        if (named.IsSet()) m_bStopped = !m_app.DocMtd_add_Association(member, "sec:DARef.LNode", named);
     }
     m_vMemberLinks.clear();
     if (!m_bStopped) return true;

@@ -190,6 +190,10 @@ TEST_F(DemoScripts, AModelMadeWithTheMenusHoldsWhatWasChosenAndGivesAValidIcd) {
                     // The copy of LD_1 in its own IED, and a second LPL type.
                     "[status] 逻辑装置LD_1已存在，新逻辑装置命名为LD_2",
                     "[status] DO类型Product_1_LPL已存在，新类型命名为Product_1_LPL2", "[document] saved",
+                    // Pastes that make nothing say so.
+                    "[command] ICD:Paste\n[message] 数据集不能粘贴！",
+                    "[command] ICD:Paste\n[message] 报告控制块不能粘贴！",
+                    "[command] ICD:Paste\n[message] IED类型配置不能粘贴！",
                     // The GOOSE and sampled-value control blocks, not written, are named.
                     "    未导出GSE控制块（不支持导出）：PROT/LLN0.GSE控制块_1\n"
                     "    未导出采样控制块（不支持导出）：PROT/LLN0.采样控制块_1\n"});

@@ -42,41 +42,49 @@ protected:
     IcdModel x;
 };
 
-TEST_F(PasteTest, APasteBeforeAnyCopyOrOfAPairWithoutARowMakesNothing) {
+TEST_F(PasteTest, APasteBeforeAnyCopyOrOfAPairWithoutARowMakesNothingAndSaysWhy) {
     const int before = Count();
     EXPECT_FALSE(app.Rsc_Paste(x.ld1));
     EXPECT_EQ(Refreshes(), 0);
+    EXPECT_TRUE(Messages().empty());
 
-    // Pairs that no row takes: refreshed, true, nothing made.
+    // Pairs that no row takes: refreshed, true, nothing made, one message.
     struct Case {
         URI_Ref copied, target;
+        const char* message;
     };
     const Case cases[] = {
-        {x.ptoc1, x.ld2},    // a node onto a device
-        {x.ld1, x.ied},      // a device onto an IED
-        {x.pkgAv, x.pkg},    // a DA type onto a package
-        {x.pkgInc, x.pkg},   // a DO type onto a package
-        {x.pkgAv, x.pkgInc}, // a DA type onto a DO type
-        {x.dataSet, x.ptoc1},
-        {URI_Ref(), x.ld1},  // an empty handle was copied
+        {x.ptoc1, x.ld2, "逻辑节点不能粘贴到逻辑装置上！"},
+        {x.ld1, x.ied, "逻辑装置不能粘贴到IED上！"},
+        {x.pkgAv, x.pkg, "DA类型不能粘贴到类型声明包上！"},
+        {x.pkgInc, x.pkg, "DO类型不能粘贴到类型声明包上！"},
+        {x.pkgAv, x.pkgInc, "DA类型不能粘贴到DO类型上！"},
+        {x.dataSet, x.ptoc1, "数据集不能粘贴！"},
+        {x.dataSet, x.dataSet, "数据集不能粘贴！"},
+        {x.rcb, x.rcb, "报告控制块不能粘贴！"},
+        {x.extRef, x.extRef, "外部输入量不能粘贴！"},
+        {x.icd, x.icd, "IED类型配置不能粘贴！"},
+        {URI_Ref(), x.ld1, "复制的内容不能粘贴！"},  // an empty handle was copied
     };
     for (const Case& c : cases) {
         EXPECT_FALSE(app.Rsc_Copy(c.copied));
         ui.ClearCalls();
         EXPECT_TRUE(app.Rsc_Paste(c.target)) << c.copied.sClass << " onto " << c.target.sClass;
         EXPECT_EQ(Refreshes(), 1);
+        EXPECT_EQ(Messages(), Texts{c.message}) << c.copied.sClass << " onto " << c.target.sClass;
     }
     EXPECT_EQ(Count(), before);
-    EXPECT_TRUE(Messages().empty());
 }
 
-TEST_F(PasteTest, ACopiedResourceDeletedSincePastesNothing) {
+TEST_F(PasteTest, ACopiedResourceDeletedSincePastesNothingAndSaysSo) {
     URI_Ref spare = MakeDAType(x.pkg, "Spare", 2);
     EXPECT_FALSE(app.Rsc_Copy(spare));
     ASSERT_TRUE(app.Rsc_Delete(spare, false));
     const int before = Count();
+    ui.ClearCalls();
     EXPECT_FALSE(app.Rsc_Paste(x.pkgAv));
     EXPECT_EQ(Count(), before);
+    EXPECT_EQ(Messages(), Texts{"复制的DA类型已被删除，不能粘贴！"});
     // The buffer still holds it; a later copy replaces it.
     ASSERT_EQ(app.m_vCopiedRscs.size(), 1u);
     EXPECT_FALSE(app.Rsc_Copy(x.pkgAv));
@@ -229,7 +237,8 @@ TEST_F(PasteTest, ControlBlocksGoOnTheFirstCopiedDataSetOfTheirDataSetsName) {
 
 // A copied member names the copy of the node its original names when that
 // node was copied too (also a node copied after the member's), else the
-// original node.
+// original node in the same IED, else the node of the same device name and
+// node name in the IED it was pasted into, or none.
 TEST_F(PasteTest, CopiedMembersNameTheCopiesOfTheirNodesOrTheOriginals) {
     const std::vector<URI_Ref> members = Along(x.dataSet, "sec:DataSet.FCDAs");
     Link(members[0], "sec:DARef.LNode", x.lln0);
@@ -261,6 +270,19 @@ TEST_F(PasteTest, CopiedMembersNameTheCopiesOfTheirNodesOrTheOriginals) {
     EXPECT_EQ(First(copied[2], "sec:DARef.LNode"), x.mmxu1);
     // The originals keep their nodes.
     EXPECT_EQ(First(members[1], "sec:DARef.LNode"), x.ptoc1);
+
+    // Into another ICD, which has an LD2/MMXU1 and no LD1/PTOC1.
+    const Icd2Model y = BuildIcd2();
+    const URI_Ref ld2 = MakeUnder(y.server, "sec:LDevice", "LD2", "sec:LDevice.Server", 2);
+    const URI_Ref mmxu1 = MakeLNode(ld2, "", "MMXU", "1", 1, m.mmxu);
+    CopyPaste(x.lln0, mmxu1);
+    const URI_Ref otherCopy = Along(ld2, "sec:LDevice.LNodes")[1];
+    copied = Along(First(otherCopy, "sec:LNode.DataSets"), "sec:DataSet.FCDAs");
+    ASSERT_EQ(copied.size(), 4u);
+    EXPECT_EQ(First(copied[0], "sec:DARef.LNode"), otherCopy);
+    EXPECT_TRUE(First(copied[1], "sec:DARef.LNode").IsEmpty());
+    EXPECT_EQ(First(copied[2], "sec:DARef.LNode"), mmxu1);
+    EXPECT_TRUE(First(copied[3], "sec:DARef.LNode").IsEmpty());
 }
 
 TEST_F(PasteTest, TheSettingGroupTreeIsCopiedAndTheSourceKeepsItsOwn) {

@@ -370,6 +370,32 @@ TEST_F(ImportEndToEnd, ControlBlocksGoOutAsTheMakersFileHadThem) {
 // had them: the classes, the nodes named after them and the data-set members
 // that name them, the maker's enumerations with their own values, and the
 // iedType of each LN type.
+// A device copied from one imported ICD and pasted into another: its data
+// set's member of the first ICD's MEAS/MMXU1, which the second has not,
+// names no node; the export leaves it out and names it, the file is valid
+// SCL, and the check names the member.
+TEST_F(ImportEndToEnd, APastedDeviceNamesNoNodeOfTheIcdItCameFrom) {
+    const fs::path out = dir / "out.icd";
+    const std::string target = "select \"产品包: 示例电气\" \"IED产品: 产品类型_1\" \"IED类型配置: FR-7_Ver4.1_RevC\"";
+    auto [status, text] = Run(
+        "paste.kiln",
+        ProductAndImport("feeder_relay_report_blocks.icd", "answer no\n") + "answer file " +
+            std::string(KILN_SOURCE_DIR) + "/tests/data/scl/latin1_feeder_relay.icd\n" +
+            "answer choice \"Orsane.Zel:2007  (标准)\"\nrclick\nmenu \"导入 ICD（IED类型配置）\"\n"
+            "select \"产品包: 示例电气\" \"IED产品: 产品类型_1\" \"IED类型配置: FR-21_Ver2.0_RevA\" \"IED: FR21_F03\" "
+            "逻辑装置:PROT(保护)\nrclick\nmenu \"复制 LD\"\n" +
+            target + " \"IED: FR7_E03\" \"逻辑装置:PROT(Schutzgerät)\"\nrclick\nmenu \"粘贴 LD\"\n" + target +
+            "\nanswer no\nanswer file " + out.string() + "\nrclick\nmenu \"生成 ICD 文件\"\n" + target +
+            "\nanswer no\nrclick\nmenu \"检查ICD是否正确\"\n");
+    ASSERT_EQ(status, 0) << text;
+    EXPECT_TRUE(Has(text, "文件导出成功！\n    未导出数据集成员（未指向LNode的DO）：LD_2/LLN0.dsMeas:TotW\n")) << text;
+    EXPECT_FALSE(Has(ReadAll(out), "ldInst=\"MEAS\"")) << ReadAll(out);
+    EXPECT_TRUE(Has(ReadAll(ws / "document" / "Report.xml"),
+                    "LD: LD_2的LNode: LLN0的DataSet: dsMeas的FCDA_1\" error=\" 未指定LNode ！\""));
+    const SclValidation valid = ValidateScl(out);
+    EXPECT_TRUE(valid.Ok()) << valid.output;
+}
+
 TEST_F(ImportEndToEnd, MakerClassesAndEnumerationsGoOutAsTheFileHadThem) {
     const fs::path out = dir / "inverter.out.icd";
     auto [status, text] = Run("export.kiln",
