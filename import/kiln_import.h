@@ -258,6 +258,7 @@ private:
         URI_Ref log;
         CString logName;
         int count = 0;
+        CString leftOut;  // the further Logs, "Log:H、Log:K", as the report names them
     };
     // An LCB with what its Log is found by once the whole IED is read.
     struct PendingLCB {
@@ -289,6 +290,9 @@ private:
     void ImportMemberVals(CKiln_Main* app, const URI_Ref& owner, const XmlNode& node, const CString& valueRole);
     // The entry of a logical device in m_vDeviceLogs, made when missing.
     DeviceLog& DeviceLogOf(CKiln_Main* app, const URI_Ref& ld);
+    // One warning per device that held further Logs, naming the device, the
+    // Log kept and those left out.
+    void ReportLeftOutLogs();
     // Links each LCB to the Log of the node its "ldInst", "prefix",
     // "lnClass" and "lnInst" name (none when that node holds no Log), else to
     // the Log its "logName" names, else to its own device's Log.

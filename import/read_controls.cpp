@@ -69,11 +69,13 @@ CKiln_Import::DeviceLog& CKiln_Import::DeviceLogOf(CKiln_Main* app, const URI_Re
 
 bool CKiln_Import::Import_Log(CKiln_Main* app, URI_Ref lnode, XmlNode node, CString /*ord*/, URI_Ref& log) {
     ++m_nLogCount;
-    // Each logical device keeps its first Log; a further one there is noted
-    // as a warning, so that the report of a file holding one is offered.
+    // Each logical device keeps its first Log; the further ones there are
+    // named in one warning once the IED is read (ReportLeftOutLogs).
     DeviceLog& device = DeviceLogOf(app, app->DocMtd_getFirstUri_ofAsso(lnode, "sec:LNode.LDevice"));
     if (++device.count > 1) {
-        AddEntry(m_pOtherErrorsNode, "other_error", "ICD文件:  Log", "存在" + Dec(device.count) + "个", &m_nWarnings);
+        CString name;
+        const CString log = ReadAttr(node, "name", name) && !name.IsEmpty() ? "Log:" + name : CString("Log");
+        device.leftOut += (device.leftOut.IsEmpty() ? "" : "、") + log;
         return false;
     }
     if (!app->NewRsc_Log(&log, lnode)) return false;
@@ -135,6 +137,15 @@ bool CKiln_Import::Import_LCB(CKiln_Main* app, URI_Ref lnode, XmlNode node, CStr
     }
     m_vPendingLCBs.push_back(pending);
     return true;
+}
+
+void CKiln_Import::ReportLeftOutLogs() {
+    for (const DeviceLog& d : m_vDeviceLogs) {
+        if (d.count < 2) continue;
+        const CString kept = d.logName.IsEmpty() ? CString("Log") : "Log:" + d.logName;
+        AddEntry(m_pOtherErrorsNode, "other_error", "警告：ICD文件:  LDevice:" + d.ldName,
+                 "存在" + Dec(d.count) + "个Log，只导入了第一个" + kept + "，未导入" + d.leftOut, &m_nWarnings);
+    }
 }
 
 void CKiln_Import::LinkLCBsToLogs(CKiln_Main* app) {

@@ -61,6 +61,7 @@ bool CKiln_Import::Import_IED(CKiln_Main* app, URI_Ref icd, XmlNode node) {
             AddEntry(m_pOtherErrorsNode, "other_error", "警告：ICD文件:  AccessPoint:" + apName,
                      "AccessPoint:" + apName + "中没有Server，未导入", &m_nWarnings);
     }
+    ReportLeftOutLogs();
     LinkLCBsToLogs(app);
     return true;
 }

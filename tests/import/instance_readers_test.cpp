@@ -410,7 +410,9 @@ TEST_F(InstanceTest, ControlBlocks) {
     EXPECT_EQ(std::count(others.begin(), others.end(),
                          ReportEntry{"other_error", "错误：ICD文件: RCB:urcb", "未找到DataSet:missing"}),
               1);
-    EXPECT_EQ(std::count(others.begin(), others.end(), ReportEntry{"other_error", "ICD文件:  Log", "存在2个"}), 1);
+    EXPECT_EQ(std::count(others.begin(), others.end(),
+                         ReportEntry{"other_error", "警告：ICD文件:  LDevice:MEAS", "存在2个Log，只导入了第一个Log:x，未导入Log:y"}),
+              1);
     // An option the model has no place for is named, as a warning.
     EXPECT_EQ(std::count(others.begin(), others.end(),
                          ReportEntry{"other_error", "警告：ICD文件: ReportControl:urcb",

@@ -308,8 +308,6 @@ std::vector<std::string> ReportWordsOf(const TreeDifference& d) {
     }
     std::vector<std::string> words;
     addName(words, kind);
-    // A device's further Log: the report counts the Logs it holds.
-    if (kind == "Log" && d.attribute.empty()) return {"Log", "存在"};
     if (!d.attribute.empty()) {
         addName(words, d.attribute);
         return words;

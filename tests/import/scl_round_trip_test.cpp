@@ -504,9 +504,9 @@ INSTANTIATE_TEST_SUITE_P(
                    SparseScl(kDs + "<LogControl name=\"c1\" datSet=\"ds\" logName=\"G\"/>"
                                    "<LogControl name=\"c2\" datSet=\"ds\" logName=\"H\"/>"
                                    "<LogControl name=\"c3\" datSet=\"ds\" logName=\"Gone\"/>"
-                                   "<Log name=\"G\"/><Log name=\"H\" desc=\"second\"/>"),
+                                   "<Log name=\"G\"/><Log name=\"H\" desc=\"second\"/><Log/>"),
                    {{"//LogControl/@logName", {"G", "H", "Gone"}}, {"//Log/@name", {"G"}}},
-                   {{"other_error", "ICD文件:  Log", "存在2个"}}}));
+                   {{"other_error", "警告：ICD文件:  LDevice:L", "存在3个Log，只导入了第一个Log:G，未导入Log:H、Log"}}}));
 
 // The allowed losses are the README's own words, so that the table and the
 // README's list go together.
@@ -534,7 +534,7 @@ TEST(SclCompareTable, ReportWordsOfALossNameItsKindAndWhatTellsItApart) {
         {{ln0, "{urn:maker}slot", "\"3\"", "(absent)", "x"}, {"LN0", "slot", "urn:maker"}},
         {{"/SCL/Communication", "", "(present)", "(absent)", "x"}, {"Communication"}},
         {{ln0 + "/ReportControl[name=r]", "datSet", "\"gone\"", "(absent)", "x"}, {"r", "DataSet:gone"}},
-        {{ln0 + "/Log[name=H]", "", "(present)", "(absent)", "x"}, {"Log", "存在"}},
+        {{ln0 + "/Log[name=H]", "", "(present)", "(absent)", "x"}, {"Log", "H"}},
     };
     for (const auto& row : rows) EXPECT_EQ(ReportWordsOf(row.loss), row.words) << row.loss;
 }
