@@ -159,14 +159,9 @@ long long FileGeneration(std::string_view name) {
 // A temporary file that a replacement or a copy leaves when it is killed
 // ("document.xml.tmp<pid>_<n>", "Report.xml.unsaved-g3.tmp<pid>_<n>").
 bool IsPart(std::string_view name) {
-    const size_t at = name.rfind(".tmp");
-    if (at == std::string_view::npos || at == 0) return false;
-    const std::string_view rest = name.substr(at + 4);
-    const size_t cut = rest.find('_');
-    auto digits = [](std::string_view t) {
-        return !t.empty() && t.find_first_not_of("0123456789") == std::string_view::npos;
-    };
-    return cut != std::string_view::npos && digits(rest.substr(0, cut)) && digits(rest.substr(cut + 1));
+    std::string_view target;
+    pid_t writer = 0;
+    return kiln::file::TemporaryOf(name, target, writer);
 }
 
 // What an existing manifest says: its generation and the files it uses.
