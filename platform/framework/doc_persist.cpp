@@ -550,8 +550,10 @@ bool CBase_CimDoc::KeepFileUntilSave(const CString& name) {
     if (m_docPath.IsEmpty() || m_keptFiles.count(name.str())) return true;
     const std::string folder = m_docPath.str(), file = kiln::path::Join(folder, name.str()).str();
     std::string bytes, reason, error;
+    // Anything in the file's place counts: what is no regular file (a link
+    // to nothing included) is refused by the read, naming what it is.
     struct stat st {};
-    const bool exists = stat(file.c_str(), &st) == 0;
+    const bool exists = lstat(file.c_str(), &st) == 0;
     if (exists && !kiln::file::ReadFile(file, bytes, reason)) error = "不能读取文件" + file + "：" + reason;
     // The copy is written whole under a temporary name, with the file's
     // permissions, then takes its own name: a kill leaves no half copy (the

@@ -79,13 +79,18 @@ bool ReadFile(const std::string& path, std::string& out) {
 
 bool ReadFile(const std::string& path, std::string& out, std::string& reason) {
     // Without blocking, so that a FIFO or a device is named, not waited on;
-    // a socket cannot be opened at all and is named by its type.
+    // a socket cannot be opened at all and is named by its type, as is a
+    // link that leads nowhere.
     int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) {
         const int err = errno;
         struct stat st {};
-        const bool named = err == ENXIO && ::stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode);
-        reason = named ? "is " + KindOf(st.st_mode) : std::strerror(err);
+        if (err == ENXIO && ::stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode))
+            reason = "is " + KindOf(st.st_mode);
+        else if (err == ENOENT && ::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode))
+            reason = "is a dangling link";
+        else
+            reason = std::strerror(err);
         return false;
     }
     struct stat st {};

@@ -17,7 +17,7 @@ namespace kiln::file {
 // its place is never waited on.
 bool ReadFile(const std::string& path, std::string& out);
 // The same, with the reason of a failure as a text ("No such file or
-// directory", "is a folder", "is a FIFO").
+// directory", "is a folder", "is a FIFO", "is a dangling link").
 bool ReadFile(const std::string& path, std::string& out, std::string& reason);
 
 // What a file of the type bits `mode` is, for a message: "a folder",

@@ -497,6 +497,7 @@ TEST_F(HostEndToEnd, WhatIsNoRegularFileInTheWorkspaceIsNamed) {
         {manifest, fifo, lost + " is a FIFO" + kept, true},
         {domain, fifo, unread + "：is a FIFO", false},
         {domain, socketFile, unread + "：is a socket", false},
+        {domain, dangling, unread + "：is a dangling link", false},
         {lock, dangling, unlocked + " is a dangling link", false},
         {lock, fifo, unlocked + " is a FIFO", false},
         {lock, folder, unlocked + " is a folder", false},

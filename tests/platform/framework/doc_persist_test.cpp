@@ -514,8 +514,8 @@ TEST_F(PersistTest, AFileKeptUntilTheSaveFollowsTheDocument) {
 }
 
 // A file whose copy cannot be kept (the copy's write fails as on a full disk,
-// its permissions cannot be set, the folder's sync fails, a FIFO is in its
-// place, which is named and never waited on) is refused: the
+// its permissions cannot be set, the folder's sync fails, a FIFO or a link
+// to nothing is in its place, named and never waited on) is refused: the
 // caller leaves it as it is, no part of the copy stays, and the document
 // refuses to save, naming the file and the reason, until the unsaved work
 // ends; the document's files stay byte for byte.
@@ -525,13 +525,15 @@ TEST_F(PersistTest, AFileThatCannotBeKeptStopsTheSaves) {
     ASSERT_TRUE(doc.Save(CString(dir)));
     Spit(report, "saved report");
     const struct {
-        const char* op;  // none: a FIFO takes the file's place
+        const char* op;  // none: something else takes the file's place
         std::string says;
+        std::function<void()> place;
     } faults[] = {
-        {"keep", std::strerror(ENOSPC)},
-        {"mode", std::strerror(EPERM)},
-        {"sync", std::strerror(EIO)},
-        {nullptr, "：is a FIFO"},
+        {"keep", std::strerror(ENOSPC), nullptr},
+        {"mode", std::strerror(EPERM), nullptr},
+        {"sync", std::strerror(EIO), nullptr},
+        {nullptr, "：is a FIFO", [&] { ASSERT_EQ(mkfifo(report.c_str(), 0644), 0); }},
+        {nullptr, "：is a dangling link", [&] { fs::create_symlink("gone.xml", report); }},
     };
     auto contents = [&] {
         std::map<std::string, std::string> files;
@@ -545,7 +547,7 @@ TEST_F(PersistTest, AFileThatCannotBeKeptStopsTheSaves) {
             doc.InjectFault(f.op);
         } else {
             fs::rename(report, report + ".aside");
-            ASSERT_EQ(mkfifo(report.c_str(), 0644), 0);
+            f.place();
         }
         const std::map<std::string, std::string> files = contents();
         EXPECT_FALSE(doc.KeepFileUntilSave("Report.xml")) << f.says;
@@ -557,7 +559,10 @@ TEST_F(PersistTest, AFileThatCannotBeKeptStopsTheSaves) {
         EXPECT_EQ(svc.LastDocError(), says);
         EXPECT_EQ(contents(), files) << says;
         doc.RestoreUnsavedFiles();
-        if (!f.op) fs::rename(report + ".aside", report);
+        if (!f.op) {
+            fs::remove(report);
+            fs::rename(report + ".aside", report);
+        }
         EXPECT_EQ(Slurp(report), "saved report");
     }
     // Once the unsaved work ended, the next run keeps the file and saves.
