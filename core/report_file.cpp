@@ -23,7 +23,7 @@ CString CKiln_Main::Get_ReportTemplatePath() {
 }
 
 CString CKiln_Main::Get_ReportSavePath() {
-    const CString folder = kiln::path::Normalize(DocMtd_Get_DocPath());
+    const CString folder = DocMtd_Get_DocPath();
     return folder + (kiln::path::EndsWithSeparator(folder) ? "" : "/") + "Report.xml";
 }
 

@@ -1,5 +1,7 @@
 #include "host/workspace.h"
 
+#include <sys/stat.h>
+
 #include <cstdlib>
 #include <filesystem>
 #include <system_error>
@@ -8,6 +10,7 @@
 #include "host/transcript.h"
 #include "host/workspace_lock.h"
 #include "platform/framework/cim_doc.h"
+#include "platform/mfc/file_io.h"
 
 #ifndef KILN_INSTALL_DIR
 #define KILN_INSTALL_DIR "."
@@ -55,20 +58,49 @@ bool HasManifest(const fs::path& root) {
     return fs::is_regular_file(root / kDocumentFolder / kManifestFile, ec);
 }
 
+// What is wrong with the manifest `manifest` that is no regular file:
+// "is missing", "is a dangling link", "is a folder", "is a FIFO", ...
+std::string ManifestFault(const fs::path& manifest) {
+    struct stat st {};
+    if (::lstat(manifest.c_str(), &st) != 0) return "is missing";
+    if (S_ISLNK(st.st_mode) && ::stat(manifest.c_str(), &st) != 0) return "is a dangling link";
+    return "is " + kiln::file::KindOf(st.st_mode);
+}
+
+// Whether the document folder holds anything besides its manifest: the
+// domain files and reports of saved work, which an init that stopped
+// half-way never left.
+bool HoldsSavedFiles(const fs::path& docFolder) {
+    std::error_code ec;
+    for (auto it = fs::directory_iterator(docFolder, ec); !ec && it != fs::directory_iterator(); it.increment(ec))
+        if (it->path().filename() != kManifestFile) return true;
+    return false;
+}
+
 // A folder with the document folder but no manifest, or with Template/ and
 // a lock file (`hadLockFile`: there before this kiln came), which an init
 // makes first: a workspace whose making stopped half-way. Init and run say
-// the same, and name what to remove.
+// the same, and name what to remove. A manifest lost beside saved files, or
+// something else in its place, is named instead: the files stay.
 bool HalfMade(const fs::path& root, bool hadLockFile, std::string& error) {
     std::error_code ec;
     const fs::path docFolder = root / kDocumentFolder;
     const fs::path tmplFolder = root / "Template";
+    const fs::path manifest = docFolder / kManifestFile;
+    const std::string fault = ManifestFault(manifest);
+    const bool saved = HoldsSavedFiles(docFolder);
+    if (saved || fault != "is missing") {
+        error = root.string() + " holds a workspace whose manifest " + manifest.string() + " " + fault + "; " +
+                (saved ? "the saved files in " + docFolder.string() + " are kept and " : "") +
+                "nothing was changed: put the manifest back (from a backup) to open the workspace";
+        return true;
+    }
     if (!fs::exists(docFolder, ec) && !(hadLockFile && fs::exists(tmplFolder, ec))) return false;
     std::string made;
     for (const fs::path& p : {docFolder, tmplFolder})
         if (fs::exists(p, ec)) made += (made.empty() ? "" : " and ") + p.string();
-    error = root.string() + " holds a half-made workspace: " + (root / kDocumentFolder / kManifestFile).string() +
-            " is missing; remove " + made + " (or the whole folder) and run kiln init " + root.string() + " again";
+    error = root.string() + " holds a half-made workspace: " + manifest.string() + " is missing; remove " + made +
+            " (or the whole folder) and run kiln init " + root.string() + " again";
     return true;
 }
 

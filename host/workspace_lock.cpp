@@ -7,6 +7,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include "platform/mfc/file_io.h"
+
 namespace kiln::host {
 
 namespace {
@@ -54,15 +56,33 @@ bool WorkspaceLock::Acquire(const std::string& root, std::string& error, std::st
     // name still leads to the file we locked.
     for (int attempt = 0; attempt < 5; ++attempt) {
         // Made here or found: a failed init removes only a lock file it made.
+        // Opened without blocking: a FIFO or a device in its place is named.
         bool made = true;
         int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
         if (fd < 0 && errno == EEXIST) {
             made = false;
-            fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
+            fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC | O_NONBLOCK);
+            struct stat link {};
+            if (fd < 0 && errno == ENOENT && ::lstat(path.c_str(), &link) == 0 && S_ISLNK(link.st_mode)) {
+                error = "cannot lock the workspace " + root + ": its lock file " + path + " is a dangling link";
+                return false;
+            }
             if (fd < 0 && errno == ENOENT) continue;  // removed in between
+        }
+        struct stat held {};
+        if (fd < 0 && (errno == ENXIO || errno == EISDIR) && ::stat(path.c_str(), &held) == 0) {
+            error = "cannot lock the workspace " + root + ": its lock file " + path + " is " +
+                    kiln::file::KindOf(held.st_mode);
+            return false;
         }
         if (fd < 0) {
             error = "cannot open the lock file " + path + ": " + std::strerror(errno);
+            return false;
+        }
+        if (::fstat(fd, &held) == 0 && !S_ISREG(held.st_mode)) {
+            ::close(fd);
+            error = "cannot lock the workspace " + root + ": its lock file " + path + " is " +
+                    kiln::file::KindOf(held.st_mode);
             return false;
         }
         struct flock fl = Range(F_WRLCK, kLockByte);
@@ -80,7 +100,7 @@ bool WorkspaceLock::Acquire(const std::string& root, std::string& error, std::st
                     "; nothing was changed, try again when it has finished";
             return false;
         }
-        struct stat held {}, named {};
+        struct stat named {};
         if (::fstat(fd, &held) == 0 && ::stat(path.c_str(), &named) == 0 && held.st_dev == named.st_dev &&
             held.st_ino == named.st_ino) {
             struct flock owner = Range(F_WRLCK, kOwnerByte);
@@ -96,8 +116,13 @@ bool WorkspaceLock::Acquire(const std::string& root, std::string& error, std::st
 }
 
 std::string LockHolder(const std::string& root) {
-    const int fd = ::open((root + "/" + kLockFile).c_str(), O_RDONLY | O_CLOEXEC);
+    const int fd = ::open((root + "/" + kLockFile).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) return "";
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return "";
+    }
     struct flock lock = Range(F_WRLCK, kLockByte);
     const bool held = ::fcntl(fd, F_OFD_GETLK, &lock) == 0 && lock.l_type != F_UNLCK;
     const std::string who = held ? HolderOf(fd) : std::string();

@@ -1,5 +1,4 @@
 // Domains of the document: names, types, editable flags, data blocks.
-#include <fstream>
 
 #include "platform/framework/cim_doc.h"
 #include "platform/framework/cim_store.h"
@@ -158,8 +157,8 @@ bool CBase_CimDoc::SetDataBlock_byFile(const CString& domain, const CString& key
 bool CBase_CimDoc::GetDataBlock_byFile(const CString& domain, const CString& key, const CString& file) const {
     CString data;
     if (!GetDataBlock(domain, key, data)) return false;
-    std::ofstream out(file.str(), std::ios::binary | std::ios::trunc);
-    if (!out || !out.write(data.GetString(), data.GetLength()) || !out.flush()) return Fail("不能写入文件：" + file);
+    // Replaced whole, never opened: a FIFO in its place is not waited on.
+    if (!kiln::file::ReplaceFile(file.str(), data.str(), false)) return Fail("不能写入文件：" + file);
     return true;
 }
 

@@ -159,14 +159,9 @@ long long FileGeneration(std::string_view name) {
 // A temporary file that a replacement or a copy leaves when it is killed
 // ("document.xml.tmp<pid>_<n>", "Report.xml.unsaved-g3.tmp<pid>_<n>").
 bool IsPart(std::string_view name) {
-    const size_t at = name.rfind(".tmp");
-    if (at == std::string_view::npos || at == 0) return false;
-    const std::string_view rest = name.substr(at + 4);
-    const size_t cut = rest.find('_');
-    auto digits = [](std::string_view t) {
-        return !t.empty() && t.find_first_not_of("0123456789") == std::string_view::npos;
-    };
-    return cut != std::string_view::npos && digits(rest.substr(0, cut)) && digits(rest.substr(cut + 1));
+    std::string_view target;
+    pid_t writer = 0;
+    return kiln::file::TemporaryOf(name, target, writer);
 }
 
 // What an existing manifest says: its generation and the files it uses.
@@ -555,8 +550,10 @@ bool CBase_CimDoc::KeepFileUntilSave(const CString& name) {
     if (m_docPath.IsEmpty() || m_keptFiles.count(name.str())) return true;
     const std::string folder = m_docPath.str(), file = kiln::path::Join(folder, name.str()).str();
     std::string bytes, reason, error;
+    // Anything in the file's place counts: what is no regular file (a link
+    // to nothing included) is refused by the read, naming what it is.
     struct stat st {};
-    const bool exists = stat(file.c_str(), &st) == 0;
+    const bool exists = lstat(file.c_str(), &st) == 0;
     if (exists && !kiln::file::ReadFile(file, bytes, reason)) error = "不能读取文件" + file + "：" + reason;
     // The copy is written whole under a temporary name, with the file's
     // permissions, then takes its own name: a kill leaves no half copy (the

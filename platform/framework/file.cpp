@@ -1,6 +1,5 @@
 #include "platform/framework/file.h"
 
-#include "platform/mfc/text_funcs.h"
 
 CFile::~CFile() { Close(); }
 
@@ -11,7 +10,7 @@ BOOL CFile::Open(const CString& path, UINT nOpenFlags) {
         mode = (nOpenFlags & modeReadWrite) ? "w+b" : "wb";
     else if (nOpenFlags & (modeWrite | modeReadWrite))
         mode = "r+b";
-    m_pFile = std::fopen(kiln::path::Normalize(path).GetString(), mode);
+    m_pFile = std::fopen(path.GetString(), mode);
     if (!m_pFile) return FALSE;
     m_strFilePath = path;
     return TRUE;

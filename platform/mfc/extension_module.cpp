@@ -1,7 +1,6 @@
 #include "platform/mfc/extension_module.h"
 
 #include "platform/mfc/file_io.h"
-#include "platform/mfc/text_funcs.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -219,7 +218,7 @@ bool AfxParseResourceScript(const std::string& text, std::vector<CDialogTemplate
 }
 
 CString AfxModuleResourceFile(const CString& modulePath) {
-    CString path = kiln::path::Normalize(modulePath);
+    const CString& path = modulePath;
     int slash = path.ReverseFind('/');
     CString folder = slash >= 0 ? path.Left(slash + 1) : CString();
     CString stem = slash >= 0 ? path.Mid(slash + 1) : path;

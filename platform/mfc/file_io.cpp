@@ -1,6 +1,8 @@
 #include "platform/mfc/file_io.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -11,20 +13,89 @@
 
 namespace kiln::file {
 
+namespace {
+
+// Removes the temporaries of `path` whose writers are dead (killed before
+// their rename). Those of a live process, this one included, may still be
+// written and stay; so does anything that is not a regular file.
+void RemoveDeadTemporaries(const std::string& path) {
+    const size_t slash = path.rfind('/');
+    const std::string dir = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+    const std::string_view base = slash == std::string::npos ? std::string_view(path)
+                                                             : std::string_view(path).substr(slash + 1);
+    if (base.empty()) return;
+    DIR* d = ::opendir(dir.c_str());
+    if (!d) return;
+    const int dfd = ::dirfd(d);
+    while (const dirent* e = ::readdir(d)) {
+        std::string_view target;
+        pid_t writer = 0;
+        if (!TemporaryOf(e->d_name, target, writer) || target != base || writer <= 0 || writer == ::getpid())
+            continue;
+        struct stat st {};
+        if (::kill(writer, 0) == 0 || errno != ESRCH) continue;
+        if (::fstatat(dfd, e->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode))
+            ::unlinkat(dfd, e->d_name, 0);
+    }
+    ::closedir(d);
+}
+
+}  // namespace
+
+std::string KindOf(mode_t mode) {
+    switch (mode & S_IFMT) {
+        case S_IFREG: return "a regular file";
+        case S_IFDIR: return "a folder";
+        case S_IFIFO: return "a FIFO";
+        case S_IFSOCK: return "a socket";
+        case S_IFCHR: return "a character device";
+        case S_IFBLK: return "a block device";
+        case S_IFLNK: return "a link";
+        default: return "not a regular file";
+    }
+}
+
+bool TemporaryOf(std::string_view name, std::string_view& target, pid_t& writer) {
+    const size_t at = name.rfind(".tmp");
+    if (at == std::string_view::npos || at == 0) return false;
+    const std::string_view rest = name.substr(at + 4);
+    const size_t cut = rest.find('_');
+    auto digits = [](std::string_view t) {
+        return !t.empty() && t.find_first_not_of("0123456789") == std::string_view::npos;
+    };
+    if (cut == std::string_view::npos || !digits(rest.substr(0, cut)) || !digits(rest.substr(cut + 1))) return false;
+    target = name.substr(0, at);
+    // A number no process can have stands for none.
+    long long pid = 0;
+    for (char c : rest.substr(0, cut)) pid = pid > 99999999 ? 0x7fffffff : pid * 10 + (c - '0');
+    writer = pid < 0x7fffffff ? static_cast<pid_t>(pid) : 0;
+    return true;
+}
+
 bool ReadFile(const std::string& path, std::string& out) {
     std::string reason;
     return ReadFile(path, out, reason);
 }
 
 bool ReadFile(const std::string& path, std::string& out, std::string& reason) {
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Without blocking, so that a FIFO or a device is named, not waited on;
+    // a socket cannot be opened at all and is named by its type, as is a
+    // link that leads nowhere.
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) {
-        reason = std::strerror(errno);
+        const int err = errno;
+        struct stat st {};
+        if (err == ENXIO && ::stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode))
+            reason = "is " + KindOf(st.st_mode);
+        else if (err == ENOENT && ::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode))
+            reason = "is a dangling link";
+        else
+            reason = std::strerror(err);
         return false;
     }
     struct stat st {};
     bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
-    if (!ok) reason = S_ISDIR(st.st_mode) ? "is a folder" : "is not a regular file";
+    if (!ok) reason = "is " + KindOf(st.st_mode);
     if (ok) {
         out.resize(static_cast<size_t>(st.st_size));
         size_t got = 0;
@@ -64,6 +135,7 @@ bool ReplaceFile(const std::string& path, std::string_view data, bool sync, int*
 bool ReplaceFileWith(const std::string& path, bool sync, const std::function<bool(int fd)>& produce, int* error) {
     // A name of its own for every call, so that two writers never share one.
     static std::atomic<unsigned> counter{0};
+    RemoveDeadTemporaries(path);
     std::string tmp = path + ".tmp" + std::to_string(::getpid()) + "_" + std::to_string(counter++);
     int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd < 0) {

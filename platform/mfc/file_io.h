@@ -3,6 +3,8 @@
 // so that a reader sees the old file or the new one, never a part of either.
 #pragma once
 
+#include <sys/types.h>
+
 #include <cstddef>
 #include <functional>
 #include <string>
@@ -11,11 +13,17 @@
 namespace kiln::file {
 
 // The bytes of a regular file; false (and `out` unspecified) when it cannot
-// be opened, is no regular file or a read fails.
+// be opened, is no regular file or a read fails. A FIFO, socket or device in
+// its place is never waited on.
 bool ReadFile(const std::string& path, std::string& out);
 // The same, with the reason of a failure as a text ("No such file or
-// directory", "is a folder").
+// directory", "is a folder", "is a FIFO", "is a dangling link").
 bool ReadFile(const std::string& path, std::string& out, std::string& reason);
+
+// What a file of the type bits `mode` is, for a message: "a folder",
+// "a FIFO", "a socket", "a character device", "a block device", "a link",
+// "a regular file".
+std::string KindOf(mode_t mode);
 
 // Writes all `n` bytes to the descriptor, going on after interruptions;
 // false on an error (errno says which).
@@ -26,7 +34,8 @@ bool WriteAll(int fd, const char* data, size_t n);
 // that is replaced keeps its permissions (a failure to set them fails the
 // replace). On failure
 // the temporary file is removed, `path` is untouched, and `error` (when
-// given) receives the errno value.
+// given) receives the errno value. The temporaries of `path` that killed
+// writers left (see TemporaryOf) go first.
 bool ReplaceFile(const std::string& path, std::string_view data, bool sync, int* error = nullptr);
 // The same, with the contents written by `produce` into the descriptor of
 // the temporary file (so that a large text need not be held whole first).
@@ -34,6 +43,10 @@ bool ReplaceFile(const std::string& path, std::string_view data, bool sync, int*
 // none), and nothing of it stays.
 bool ReplaceFileWith(const std::string& path, bool sync, const std::function<bool(int fd)>& produce,
                      int* error = nullptr);
+
+// The temporary file of a replacement: "<target>.tmp<pid>_<n>". True for
+// such a name, with the target's name and the writer's process.
+bool TemporaryOf(std::string_view name, std::string_view& target, pid_t& writer);
 
 // Gives the file `fd` the permission bits of the file at `like`, when there
 // is one (a new file that replaces an old one keeps what the user set);

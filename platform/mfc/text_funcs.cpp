@@ -49,7 +49,7 @@ int Search_StringArray(const CStringArray& list, const CString& text) {
 }
 
 CString create_path(const CString& path, const CString& pattern, const CString& folder) {
-    CString p = kiln::path::Normalize(path);
+    const CString& p = path;
     int slash = p.ReverseFind('/');
     CString dir = slash < 0 ? CString() : p.Left(slash);
     CString file = p.Mid(slash + 1);
@@ -97,28 +97,20 @@ namespace kiln::path {
 
 bool EndsWithSeparator(const CString& path) {
     if (path.IsEmpty()) return false;
-    char c = path.GetAt(path.GetLength() - 1);
-    return c == '/' || c == '\\';
+    return path.GetAt(path.GetLength() - 1) == '/';
 }
 
 CString Join(const CString& dir, const CString& name) {
     if (dir.IsEmpty()) return name;
     CString d = dir;
-    d.TrimRight("/\\");
+    d.TrimRight("/");
     CString n = name;
-    n.TrimLeft("/\\");
+    n.TrimLeft("/");
     return d + "/" + n;
 }
 
 CString TemplateFile(const CString& docFolder, const CString& fileName) {
-    CString folder = Normalize(docFolder);
-    return folder + (EndsWithSeparator(folder) ? "../Template/" : "/../Template/") + fileName;
-}
-
-CString Normalize(const CString& path) {
-    CString p = path;
-    p.Replace('\\', '/');
-    return p;
+    return docFolder + (EndsWithSeparator(docFolder) ? "../Template/" : "/../Template/") + fileName;
 }
 
 }  // namespace kiln::path

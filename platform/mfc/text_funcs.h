@@ -26,7 +26,8 @@ int Search_StringArray(const CStringArray& list, const CString& text);
 // extension (without its point), "**file**" for the file name with its
 // extension and "**path**" for the folder that holds the file; any other text
 // is kept. When `folder` is not empty the result is placed in that folder.
-// So ("D:\vp\PL2201.svg", "**name**", "") gives "PL2201".
+// So ("/vp/PL2201.svg", "**name**", "") gives "PL2201". Only "/" separates:
+// a backslash is part of a name.
 CString create_path(const CString& path, const CString& pattern, const CString& folder);
 
 namespace kiln::text {
@@ -40,7 +41,10 @@ long long AtoiValue(std::string_view text);
 
 namespace kiln::path {
 
-// True when the path ends in "/" or "\".
+// The paths a user gives are used as they are: "/" is the only separator,
+// and a backslash is a character of a name.
+
+// True when the path ends in "/".
 bool EndsWithSeparator(const CString& path);
 
 // `dir` and `name` joined with exactly one "/".
@@ -49,8 +53,5 @@ CString Join(const CString& dir, const CString& name);
 // Where a template lives: the document folder, then "/../Template/" (or
 // "../Template/" when the folder already ends in a separator), then the file.
 CString TemplateFile(const CString& docFolder, const CString& fileName);
-
-// Backslashes turned into slashes, so that paths of the original form work here.
-CString Normalize(const CString& path);
 
 }  // namespace kiln::path

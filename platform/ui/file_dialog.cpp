@@ -1,6 +1,5 @@
 #include "platform/ui/file_dialog.h"
 
-#include "platform/mfc/text_funcs.h"
 #include "platform/ui/ui_services.h"
 
 CFileDialog::CFileDialog(BOOL bOpenFileDialog, const char* lpszDefExt, const char* lpszFileName, DWORD dwFlags,
@@ -33,7 +32,7 @@ int CFileDialog::DoModal() {
 }
 
 CString CFileDialog::GetFileName() const {
-    return m_strPath.Mid(kiln::path::Normalize(m_strPath).ReverseFind('/') + 1);
+    return m_strPath.Mid(m_strPath.ReverseFind('/') + 1);
 }
 
 CString CFileDialog::GetFileExt() const {

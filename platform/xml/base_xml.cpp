@@ -1,6 +1,5 @@
 #include "platform/xml/base_xml.h"
 
-#include "platform/mfc/text_funcs.h"
 #include "platform/xml/xml_doc_state.h"
 #include "platform/xml/xml_file.h"
 #include "platform/xml/xml_names.h"
@@ -76,7 +75,7 @@ bool CBase_XML::Load(const CString& path) {
     try {
         auto state = std::make_shared<kiln::xml::XmlDocState>();
         std::string error;
-        bool ok = kiln::xml::LoadXmlFile(kiln::path::Normalize(path).str(), *state, error);
+        bool ok = kiln::xml::LoadXmlFile(path.str(), *state, error);
         m_strError = error;
         // A failed load leaves an empty document, never a half-read one.
         m_pDoc = ok ? std::move(state) : std::make_shared<kiln::xml::XmlDocState>();
@@ -93,7 +92,7 @@ bool CBase_XML::Load(const CString& path) {
 bool CBase_XML::SaveAs(const CString& path, bool bOverwrite) {
     try {
         std::string error;
-        if (!m_pDoc || !kiln::xml::SaveXmlFile(*m_pDoc, kiln::path::Normalize(path).str(), bOverwrite, error)) {
+        if (!m_pDoc || !kiln::xml::SaveXmlFile(*m_pDoc, path.str(), bOverwrite, error)) {
             m_strError = error;
             return false;
         }

@@ -28,11 +28,15 @@ void WriteFile(const fs::path& path, const char* text) {
 }
 
 TEST_F(ReportFileTest, PathsFollowTheDocumentFolder) {
-    for (const char* folder : {"/ws/proj", "/ws/proj/", "\\ws\\proj\\"}) {
+    for (const char* folder : {"/ws/proj", "/ws/proj/"}) {
         Doc().SetDocPath(folder);
         EXPECT_EQ(app.Get_ReportTemplatePath(), "/ws/proj/../Template/Report_Template.xml") << folder;
         EXPECT_EQ(app.Get_ReportSavePath(), "/ws/proj/Report.xml") << folder;
     }
+    // A backslash is part of a folder's name, at its end too.
+    Doc().SetDocPath("/ws/a\\b\\");
+    EXPECT_EQ(app.Get_ReportTemplatePath(), "/ws/a\\b\\/../Template/Report_Template.xml");
+    EXPECT_EQ(app.Get_ReportSavePath(), "/ws/a\\b\\/Report.xml");
 }
 
 TEST_F(ReportFileTest, TheInstallationTemplateHoldsEveryGroupInItsPlace) {

@@ -2,7 +2,10 @@
 // workspace, and the failures that must leave the document as it was.
 #include <gtest/gtest.h>
 #include <fcntl.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -11,6 +14,8 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
+#include <functional>
 #include <filesystem>
 #include <string>
 #include <thread>
@@ -34,11 +39,13 @@ struct Result {
 };
 
 // Runs kiln with the arguments (already quoted for the shell), without a
-// terminal on its standard input.
-Result Kiln(const TempDir& dir, const std::string& args) {
+// terminal on its standard input; with a `limit`, stopped after that many
+// seconds (status 124).
+Result Kiln(const TempDir& dir, const std::string& args, int limit = 0) {
     const std::string errFile = dir.str("stderr.txt");
-    const std::string cmd = std::string("KILN_HOME='") + KILN_SOURCE_DIR + "' '" + KILN_BINARY + "' " + args +
-                            " < /dev/null 2> '" + errFile + "'";
+    const std::string cmd = std::string("KILN_HOME='") + KILN_SOURCE_DIR + "' " +
+                            (limit > 0 ? "timeout " + std::to_string(limit) + " '" : "'") + KILN_BINARY + "' " +
+                            args + " < /dev/null 2> '" + errFile + "'";
     Result r;
     FILE* p = popen(cmd.c_str(), "r");
     if (!p) return r;
@@ -83,16 +90,39 @@ std::vector<std::string> LinesAfter(const std::string& text, const std::string& 
     return lines;
 }
 
+// The demo, in a folder whose name holds a backslash, blanks and Chinese:
+// the paths kiln is given are used as they are (the backslash is no
+// separator), so the templates, the report, the domain files and the
+// exported and imported files are all found in that folder, and nothing is
+// written outside it.
 TEST_F(HostEndToEnd, TheDemoOpensTheDocumentAndShowsTheStandardPackage) {
     ASSERT_TRUE(fs::exists(fs::path(KILN_SOURCE_DIR) / kStdDomainFile)) << "the installation has no standard domain";
     // The demo writes its ICD file beside a workspace in build/demo-workspace
     // (the layout of scripts/demo): a copy of it runs in that layout here.
-    fs::create_directories(m_dir.path() / "examples");
-    fs::create_directories(m_dir.path() / "build" / "demo-workspace");
-    fs::copy_file(fs::path(KILN_SOURCE_DIR) / "examples" / "demo.kiln", m_dir.path() / "examples" / "demo.kiln");
-    Result r = Kiln(m_dir, "run '" + Workspace() + "' '" + m_dir.str("examples/demo.kiln") + "'");
+    const fs::path root = m_dir.path() / "p\\q 空 格";
+    const fs::path out = root / "build" / "demo-workspace";
+    fs::create_directories(root / "examples");
+    fs::create_directories(out);
+    fs::copy_file(fs::path(KILN_SOURCE_DIR) / "examples" / "demo.kiln", root / "examples" / "demo.kiln");
+    ASSERT_EQ(Kiln(m_dir, "init '" + (root / "ws").string() + "'").status, 0);
+    // Temporaries beside the ICD file: of an export of it killed before its
+    // rename (the writer is gone), of one still at work (this process), of
+    // another file. Only the first goes with the next export of the file.
+    const pid_t gone = fork();
+    if (gone == 0) _exit(0);
+    waitpid(gone, nullptr, 0);
+    const std::string killed = "demo.icd.tmp" + std::to_string(gone) + "_0";
+    const std::vector<std::string> kept = {"demo.icd.tmp" + std::to_string(getpid()) + "_1",
+                                           "other.icd.tmp" + std::to_string(gone) + "_2"};
+    for (const std::string& name : {killed, kept[0], kept[1]}) WriteFile(out / name, "half");
+
+    Result r = Kiln(m_dir, "run '" + (root / "ws").string() + "' '" + (root / "examples" / "demo.kiln").string() + "'");
     ASSERT_EQ(r.status, 0) << r.out << r.err;
     EXPECT_EQ(r.err, "");
+    EXPECT_FALSE(fs::exists(m_dir.path() / "p"));
+    EXPECT_TRUE(fs::exists(out / "demo.icd") && fs::exists(out / "demo.mics"));
+    EXPECT_FALSE(fs::exists(out / killed));
+    for (const std::string& name : kept) EXPECT_EQ(ReadFile(out / name), "half") << name;
     EXPECT_TRUE(Has(r.out, "[document] opened\n    kiln.IEC61850_std#  二次模型标准定义包3  read-only\n")) << r.out;
     // The plug-in found the standard type package: it did not ask for it.
     EXPECT_FALSE(Has(r.out, "没有发现IEC61850-7-x标准类型定义")) << r.out;
@@ -419,4 +449,62 @@ TEST_F(HostEndToEnd, TwoInitsAtOnceMakeOneWorkspace) {
         CBase_CimDoc doc;
         EXPECT_TRUE(doc.Open((d + "/" + kDocumentFolder).c_str())) << doc.LastError();
     }
+}
+
+// Something else in place of a workspace file, or a manifest lost beside
+// saved files: a run (and an init, where it looks) is refused at once,
+// naming the file and what it is, never waiting on a FIFO or a socket, and
+// the workspace stays as it was; no advice removes the saved files.
+TEST_F(HostEndToEnd, WhatIsNoRegularFileInTheWorkspaceIsNamed) {
+    const fs::path ws = m_dir.path() / "ws", manifest = DocFolder() / kManifestFile, lock = ws / kLockFile;
+    fs::path domain;
+    for (auto& e : fs::directory_iterator(DocFolder())) domain = Has(e.path().string(), "/domain-") ? e.path() : domain;
+    auto fifo = [](const fs::path& p) { ASSERT_EQ(mkfifo(p.c_str(), 0644), 0); };
+    auto socketFile = [](const fs::path& p) {
+        sockaddr_un addr{AF_UNIX, {}};
+        std::strncpy(addr.sun_path, p.c_str(), sizeof addr.sun_path - 1);
+        const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
+        ASSERT_EQ(bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
+        close(fd);
+    };
+    auto folder = [](const fs::path& p) { fs::create_directory(p); };
+    auto dangling = [](const fs::path& p) { fs::create_symlink("nowhere", p); };
+    auto none = [](const fs::path&) {};
+    const std::string lost = ws.string() + " holds a workspace whose manifest " + manifest.string();
+    const std::string kept = "; the saved files in " + DocFolder().string() + " are kept and nothing was changed: " +
+                             "put the manifest back (from a backup) to open the workspace";
+    const std::string unlocked = "cannot lock the workspace " + ws.string() + ": its lock file " + lock.string();
+    const std::string unread = "cannot open the document " + DocFolder().string() + ": 不能读取域文件" + domain.string();
+    const struct {
+        fs::path file;
+        std::function<void(const fs::path&)> make;
+        std::string says;
+        bool initSaysSo;
+    } cases[] = {
+        {manifest, none, lost + " is missing" + kept, true},
+        {manifest, folder, lost + " is a folder" + kept, true},
+        {manifest, dangling, lost + " is a dangling link" + kept, true},
+        {manifest, fifo, lost + " is a FIFO" + kept, true},
+        {domain, fifo, unread + "：is a FIFO", false},
+        {domain, socketFile, unread + "：is a socket", false},
+        {domain, dangling, unread + "：is a dangling link", false},
+        {lock, dangling, unlocked + " is a dangling link", false},
+        {lock, fifo, unlocked + " is a FIFO", false},
+    };
+    const fs::path aside = m_dir.path() / "aside";
+    for (const auto& c : cases) {
+        fs::rename(c.file, aside);
+        c.make(c.file);
+        const auto before = Tree(ws);
+        Result run = Kiln(m_dir, "run '" + ws.string() + "' -e 'tree 1'", 20);
+        EXPECT_EQ(run.status, 1) << c.says;
+        EXPECT_EQ(run.err, "kiln: error: " + c.says + "\n");
+        if (c.initSaysSo) {
+            EXPECT_EQ(Kiln(m_dir, "init '" + ws.string() + "'", 20).err, "kiln: error: " + c.says + "\n");
+        }
+        EXPECT_TRUE(Tree(ws) == before) << c.says;
+        fs::remove(c.file);
+        fs::rename(aside, c.file);
+    }
+    EXPECT_EQ(Kiln(m_dir, "run '" + ws.string() + "' -e 'tree 1'").status, 0);
 }

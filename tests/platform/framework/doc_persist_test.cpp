@@ -514,7 +514,8 @@ TEST_F(PersistTest, AFileKeptUntilTheSaveFollowsTheDocument) {
 }
 
 // A file whose copy cannot be kept (the copy's write fails as on a full disk,
-// its permissions cannot be set, the folder's sync fails) is refused: the
+// its permissions cannot be set, the folder's sync fails, a FIFO or a link
+// to nothing is in its place, named and never waited on) is refused: the
 // caller leaves it as it is, no part of the copy stays, and the document
 // refuses to save, naming the file and the reason, until the unsaved work
 // ends; the document's files stay byte for byte.
@@ -524,29 +525,44 @@ TEST_F(PersistTest, AFileThatCannotBeKeptStopsTheSaves) {
     ASSERT_TRUE(doc.Save(CString(dir)));
     Spit(report, "saved report");
     const struct {
-        const char* op;
+        const char* op;  // none: something else takes the file's place
         std::string says;
+        std::function<void()> place;
     } faults[] = {
-        {"keep", std::strerror(ENOSPC)},
-        {"mode", std::strerror(EPERM)},
-        {"sync", std::strerror(EIO)},
+        {"keep", std::strerror(ENOSPC), nullptr},
+        {"mode", std::strerror(EPERM), nullptr},
+        {"sync", std::strerror(EIO), nullptr},
+        {nullptr, "：is a FIFO", [&] { ASSERT_EQ(mkfifo(report.c_str(), 0644), 0); }},
+        {nullptr, "：is a dangling link", [&] { fs::create_symlink("gone.xml", report); }},
+    };
+    auto contents = [&] {
+        std::map<std::string, std::string> files;
+        for (auto& e : fs::directory_iterator(dir))
+            files[e.path().filename().string()] = e.is_regular_file() ? Slurp(e.path().string()) : "(no file)";
+        return files;
     };
     for (const auto& f : faults) {
         ASSERT_TRUE(doc.Open(CString(dir))) << svc.LastDocError();
-        std::map<std::string, std::string> files;
-        for (auto& e : fs::directory_iterator(dir)) files[e.path().filename().string()] = Slurp(e.path().string());
-        doc.InjectFault(f.op);
-        EXPECT_FALSE(doc.KeepFileUntilSave("Report.xml")) << f.op;
+        if (f.op) {
+            doc.InjectFault(f.op);
+        } else {
+            fs::rename(report, report + ".aside");
+            f.place();
+        }
+        const std::map<std::string, std::string> files = contents();
+        EXPECT_FALSE(doc.KeepFileUntilSave("Report.xml")) << f.says;
         const CString says = svc.LastDocError();
         EXPECT_NE(says.Find(CString("不能保存文件" + report + "的副本")), -1) << says;
-        EXPECT_NE(says.Find(CString(f.says)), -1) << f.op << ": " << says;
+        EXPECT_NE(says.Find(CString(f.says)), -1) << says;
         Make(kIcdDomain, "sec:ICD", "I");
-        EXPECT_FALSE(doc.Save()) << f.op;
+        EXPECT_FALSE(doc.Save()) << f.says;
         EXPECT_EQ(svc.LastDocError(), says);
-        std::map<std::string, std::string> now;
-        for (auto& e : fs::directory_iterator(dir)) now[e.path().filename().string()] = Slurp(e.path().string());
-        EXPECT_EQ(now, files) << f.op;
+        EXPECT_EQ(contents(), files) << says;
         doc.RestoreUnsavedFiles();
+        if (!f.op) {
+            fs::remove(report);
+            fs::rename(report + ".aside", report);
+        }
         EXPECT_EQ(Slurp(report), "saved report");
     }
     // Once the unsaved work ended, the next run keeps the file and saves.
@@ -606,6 +622,7 @@ TEST_F(PersistTest, DomainServices) {
     Spit(blockFile, bytes);
     ASSERT_TRUE(svc.DocMtd_DEnv_SetDataBlock_byFile(kIcdDomain, "bin", CString(blockFile)));
     fs::remove(blockFile);
+    ASSERT_EQ(mkfifo(blockFile.c_str(), 0644), 0);  // taken by the block, not waited on
     ASSERT_TRUE(svc.DocMtd_DEnv_GetDataBlock_byFile(kIcdDomain, "bin", CString(blockFile)));
     EXPECT_EQ(Slurp(blockFile), bytes);
     EXPECT_FALSE(svc.DocMtd_DEnv_SetDataBlock_byFile(kIcdDomain, "dir", CString(dir)));

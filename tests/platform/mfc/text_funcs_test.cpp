@@ -17,13 +17,15 @@ TEST(TextFuncs, StringAfterAndBefore) {
 TEST(TextFuncs, TemplatePathFollowsTheDocumentFolder) {
     using namespace kiln::path;
     EXPECT_TRUE(EndsWithSeparator("a/"));
-    EXPECT_TRUE(EndsWithSeparator("a\\"));
+    EXPECT_FALSE(EndsWithSeparator("a\\"));
     EXPECT_FALSE(EndsWithSeparator("a"));
     EXPECT_FALSE(EndsWithSeparator(""));
     EXPECT_EQ(TemplateFile("/ws/doc", "ICD_Template.xml"), "/ws/doc/../Template/ICD_Template.xml");
     EXPECT_EQ(TemplateFile("/ws/doc/", "ICD_Template.xml"), "/ws/doc/../Template/ICD_Template.xml");
-    EXPECT_EQ(TemplateFile("C:\\ws\\doc\\", "a.xml"), "C:/ws/doc/../Template/a.xml");
+    // A backslash is a character of a folder's name, not a separator.
+    EXPECT_EQ(TemplateFile("/w/a\\b\\", "a.xml"), "/w/a\\b\\/../Template/a.xml");
     EXPECT_EQ(Join("/ws/", "/doc"), "/ws/doc");
+    EXPECT_EQ(Join("/w/a\\", "\\doc"), "/w/a\\/\\doc");
     EXPECT_EQ(Join("", "doc"), "doc");
 }
 
@@ -37,7 +39,8 @@ TEST(TextFuncs, SearchStringArrayAndPathPatterns) {
     EXPECT_EQ(Search_StringArray(list, "lln0"), 1);
     EXPECT_EQ(Search_StringArray(list, "LLN"), -1);
 
-    EXPECT_EQ(create_path("D:\\vp\\PL2201.svg", "**name**", ""), "PL2201");
+    EXPECT_EQ(create_path("/vp/PL2201.svg", "**name**", ""), "PL2201");
+    EXPECT_EQ(create_path("/w/a\\b/v\\PL2201.svg", "**path**|**name**", ""), "/w/a\\b|v\\PL2201");
     EXPECT_EQ(create_path("/ws/doc/a.b.svg", "**name**", ""), "a.b");
     EXPECT_EQ(create_path("/ws/doc/a.b.svg", "**path**/**name**.xml", ""), "/ws/doc/a.b.xml");
     EXPECT_EQ(create_path("noext", "**name**|**ext**|**file**", ""), "noext||noext");

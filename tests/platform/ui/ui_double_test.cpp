@@ -253,13 +253,14 @@ TEST(ScriptedUi, FileDialogsAreAnsweredByKind) {
     // An answer for an open dialog does not answer a save dialog.
     CFileDialog save2(FALSE, "Type", "Pkg", 6, "*.Type");
     EXPECT_THROW(save2.DoModal(), CUiScriptError);
-    // A path of the original form splits at its backslashes and last point.
-    ui.AnswerOpenFile("D:\\vp\\Prot.v2.icd");
+    // A path splits at its last slash and last point; a backslash belongs
+    // to the name.
+    ui.AnswerOpenFile("/vp/a\\Prot.v2.icd");
     CFileDialog open3(TRUE);
     ASSERT_EQ(IDOK, open3.DoModal());
-    EXPECT_EQ(CString("Prot.v2.icd"), open3.GetFileName());
+    EXPECT_EQ(CString("a\\Prot.v2.icd"), open3.GetFileName());
     EXPECT_EQ(CString("icd"), open3.GetFileExt());
-    EXPECT_EQ(CString("Prot.v2"), open3.GetFileTitle());
+    EXPECT_EQ(CString("a\\Prot.v2"), open3.GetFileTitle());
     ui.TakeFailures();
     ui.VerifyAllAnswered();
     ui.TakeFailures();

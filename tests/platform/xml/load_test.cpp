@@ -120,12 +120,19 @@ TEST_F(XmlLoad, FailedLoadLeavesAnEmptyDocumentAndCopiesKeepTheirs) {
     EXPECT_EQ(b.ParentNode().NodeName(), "a");
 }
 
-TEST_F(XmlLoad, WindowsStylePathsAreAccepted) {
-    std::filesystem::create_directories(m_dir / "Template");
-    WriteFile("Template/T.xml", "<t/>");
+// A backslash in a path is a character of a name: the file is read from
+// and written to the folder of that name, not to one that splits there.
+TEST_F(XmlLoad, ABackslashIsPartOfAName) {
+    std::filesystem::create_directories(m_dir / "a\\b");
+    std::filesystem::create_directories(m_dir / "a" / "b");
+    WriteFile("a\\b/T.xml", "<named/>");
+    WriteFile("a/b/T.xml", "<split/>");
     CBase_XML xml;
-    EXPECT_TRUE(xml.Load((m_dir.string() + "\\Template\\T.xml").c_str()));
-    EXPECT_EQ(xml.GetDocumentElement().NodeName(), "t");
+    ASSERT_TRUE(xml.Load(PathOf("a\\b/T.xml").c_str()));
+    EXPECT_EQ(xml.GetDocumentElement().NodeName(), "named");
+    ASSERT_TRUE(xml.SaveAs(PathOf("a\\b/U.xml").c_str(), true));
+    EXPECT_TRUE(std::filesystem::exists(m_dir / "a\\b" / "U.xml"));
+    EXPECT_FALSE(std::filesystem::exists(m_dir / "a" / "b" / "U.xml"));
 }
 
 TEST_F(XmlLoad, AnElementPrefixIsDroppedOnlyWhereItStandsAndAtAnyDepth) {
