@@ -305,11 +305,10 @@ bool CKiln_Export::Export_LNode(const XmlNode& parent, CKiln_Main* pMain, CBase_
     std::vector<URI_Ref> dois;
     if (!Members(pMain, lnode, "sec:LNode.DOIs", dois)) return false;
     for (const URI_Ref& doi : dois) {
-        if (typeLacks(Attr(pMain, doi, kiln::core::kRoleName), "DOI")) continue;
         bool bOk = false;
         DOIObj tree(pMain, doi, bOk);
         if (!bOk) return false;
-        if (tree.IsEmpty()) continue;
+        if (tree.IsEmpty() || typeLacks(Attr(pMain, doi, kiln::core::kRoleName), "DOI")) continue;
         if (!tree.Write_Node(element, xml, &doiNodes, CString())) return false;
     }
     if (m_bFromM2I) {
