@@ -172,12 +172,20 @@ public:
             _AfxMessageBox("因为还存在属于该ICD工程的配置类型包，不能删除！", MB_OK, "", nullptr);
             return false;
         }
-        if (rsc.sClass == "sec:LNode") ForgetNamesOfNode(rsc);
+        const std::vector<URI_Ref> namers = rsc.sClass == "sec:LNode" ? NamersOfNode(rsc) : std::vector<URI_Ref>();
         if (!ownerGoes && kiln::editing::FindSiblingRow(rsc.sClass)) m_app.Rsc_Adjust_Order(rsc, -1, nullptr);
         if (!m_app.DocMtd_delete_a_Rsc(rsc)) {
             _AfxMessageBox("删除资源时发生错误！", MB_OK, "", nullptr);
             return false;
         }
+        // Once the node is gone they name no node, rather than one the model
+        // no longer has.
+        for (const URI_Ref& user : namers)
+            for (const char* attr : kiln::core::kNodeRefAttributes) {
+                const CString keptRole = CString(user.sClass.c_str()) + "." + attr;
+                if (!m_app.DocMtd_getValue_ofAttr(user, keptRole).IsEmpty())
+                    m_app.DocMtd_Modify_attribute_value(user, keptRole, CString());
+            }
         if (ask) m_app.Mtd_AllViews_Refresh(nullptr, nullptr, 0);
         return true;
     }
@@ -199,22 +207,17 @@ private:
         return names.IsEmpty() ? CString() : "\n删除后以下控制块将没有数据集：" + names;
     }
 
-    // The inputs and clients that name the node lose the names their file
-    // gave it: once it is gone they name no node, rather than one the model
-    // no longer has.
-    void ForgetNamesOfNode(const URI_Ref& lnode) {
+    // The inputs and clients that name the node: its deletion takes from
+    // them the names their file gave it.
+    std::vector<URI_Ref> NamersOfNode(const URI_Ref& lnode) {
+        std::vector<URI_Ref> namers;
         for (const char* role : {"sec:LNode.DARefs", "sec:LNode.ClientLNs"}) {
             std::vector<URI_Ref> users;
             m_app.DocMtd_get_Association_BUris(lnode, role, users, kRoleOrd, SortPolicy_ByOrd);
-            for (const URI_Ref& user : users) {
-                if (user.sClass != "sec:ExtRef" && user.sClass != "sec:ClientLN") continue;
-                for (const char* attr : kiln::core::kNodeRefAttributes) {
-                    const CString keptRole = CString(user.sClass.c_str()) + "." + attr;
-                    if (!m_app.DocMtd_getValue_ofAttr(user, keptRole).IsEmpty())
-                        m_app.DocMtd_Modify_attribute_value(user, keptRole, CString());
-                }
-            }
+            for (const URI_Ref& user : users)
+                if (user.sClass == "sec:ExtRef" || user.sClass == "sec:ClientLN") namers.push_back(user);
         }
+        return namers;
     }
 
     bool PassesRefusals(const URI_Ref& rsc) {
