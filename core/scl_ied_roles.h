@@ -49,4 +49,9 @@ inline constexpr SclAttrRole kLogRefAttrRoles[] = {
     {"LogControl", "lnInst", "sec:LCB.lnInst"},
 };
 
+// The attributes by which an input (ExtRef) or a report's client (ClientLN)
+// names its node as its file wrote them, kept in the class's role of the
+// same name ("sec:ExtRef.iedName"): they stand for a node outside the model.
+inline constexpr const char* kNodeRefAttributes[] = {"iedName", "ldInst", "prefix", "lnClass", "lnInst"};
+
 }  // namespace kiln::core

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "core/kiln_main.h"
+#include "core/scl_ied_roles.h"
 #include "editing/sibling_table.h"
 #include "platform/ui/ui_functions.h"
 
@@ -156,7 +157,7 @@ public:
         }
         if (ask) {
             URI_Ref shown = rsc;
-            const CString question = "确实要删除“" + m_app.GetRscText(shown, true) + "”吗？";
+            const CString question = "确实要删除“" + m_app.GetRscText(shown, true) + "”吗？" + UsersLeft(rsc);
             if (_AfxMessageBox(question, MB_YESNO, "$?$删除确认", nullptr) != IDYES) return false;
         }
         CBulkScope bulk(m_app.m_bBulkDelete, IsBulkClass(rsc.sClass));
@@ -171,16 +172,54 @@ public:
             _AfxMessageBox("因为还存在属于该ICD工程的配置类型包，不能删除！", MB_OK, "", nullptr);
             return false;
         }
+        const std::vector<URI_Ref> namers = rsc.sClass == "sec:LNode" ? NamersOfNode(rsc) : std::vector<URI_Ref>();
         if (!ownerGoes && kiln::editing::FindSiblingRow(rsc.sClass)) m_app.Rsc_Adjust_Order(rsc, -1, nullptr);
         if (!m_app.DocMtd_delete_a_Rsc(rsc)) {
             _AfxMessageBox("删除资源时发生错误！", MB_OK, "", nullptr);
             return false;
         }
+        // Once the node is gone they name no node, rather than one the model
+        // no longer has.
+        for (const URI_Ref& user : namers)
+            for (const char* attr : kiln::core::kNodeRefAttributes) {
+                const CString keptRole = CString(user.sClass.c_str()) + "." + attr;
+                if (!m_app.DocMtd_getValue_ofAttr(user, keptRole).IsEmpty())
+                    m_app.DocMtd_Modify_attribute_value(user, keptRole, CString());
+            }
         if (ask) m_app.Mtd_AllViews_Refresh(nullptr, nullptr, 0);
         return true;
     }
 
 private:
+    // The control blocks a data set leaves without one, as a line after the
+    // question; "" for anything else.
+    CString UsersLeft(const URI_Ref& rsc) {
+        if (rsc.sClass != "sec:DataSet") return CString();
+        const URI_Ref lnode = m_app.DocMtd_getFirstUri_ofAsso(rsc, "sec:DataSet.LNode");
+        CString names;
+        for (const char* role : {"sec:LNode.RCBs", "sec:LNode.LCBs"}) {
+            std::vector<URI_Ref> blocks;
+            m_app.DocMtd_get_Association_BUris(lnode, role, blocks, kRoleOrd, SortPolicy_ByOrd);
+            for (const URI_Ref& block : blocks)
+                if (m_app.DocMtd_getFirstUri_ofAsso(block, block.sClass + ".DataSet") == rsc)
+                    names += (names.IsEmpty() ? "" : "、") + m_app.DocMtd_getValue_ofAttr(block, kiln::core::kRoleName);
+        }
+        return names.IsEmpty() ? CString() : "\n删除后以下控制块将没有数据集：" + names;
+    }
+
+    // The inputs and clients that name the node: its deletion takes from
+    // them the names their file gave it.
+    std::vector<URI_Ref> NamersOfNode(const URI_Ref& lnode) {
+        std::vector<URI_Ref> namers;
+        for (const char* role : {"sec:LNode.DARefs", "sec:LNode.ClientLNs"}) {
+            std::vector<URI_Ref> users;
+            m_app.DocMtd_get_Association_BUris(lnode, role, users, kRoleOrd, SortPolicy_ByOrd);
+            for (const URI_Ref& user : users)
+                if (user.sClass == "sec:ExtRef" || user.sClass == "sec:ClientLN") namers.push_back(user);
+        }
+        return namers;
+    }
+
     bool PassesRefusals(const URI_Ref& rsc) {
         for (const CRefusal& refusal : kRefusals) {
             if (rsc.sClass != refusal.cls || (refusal.onlyOutsideBulk && m_app.m_bBulkDelete)) continue;

@@ -171,14 +171,18 @@ private:
     // True when the data set is written, i.e. has a member to write.
     void CollectFCDA(CKiln_Main* pMain, const URI_Ref& member, std::vector<FcdaRow>& rows);
     bool Is_DataSetWritten(CKiln_Main* pMain, const URI_Ref& dataSet);
+    // The names of the DOs of the LN type and of its base types, read once
+    // per export (the model does not change while it is written).
+    const std::set<std::string>& DONamesOf(CKiln_Main* pMain, const URI_Ref& lnType);
     // The data set a control block names along `role` when it is written;
     // one left out makes the block go without, which LeftOut() names.
     URI_Ref WrittenDataSetOf(CKiln_Main* pMain, const URI_Ref& block, const CString& role, const CString& blockName);
     bool Export_ExtRefs(const XmlNode& parent, CKiln_Main* pMain, CBase_XML& xml, const URI_Ref& extRef);
     bool Export_RCBs(const XmlNode& parent, CKiln_Main* pMain, CBase_XML& xml, const URI_Ref& rcb);
-    // One client of a report control block under its RptEnabled; a client
-    // that names no IED or LN class is left out.
-    bool Export_ClientLN(const XmlNode& parent, CKiln_Main* pMain, CBase_XML& xml, const URI_Ref& client);
+    // One client of the report control block `blockName` under its
+    // RptEnabled; a client that names no IED or LN class is left out.
+    bool Export_ClientLN(const XmlNode& parent, CKiln_Main* pMain, CBase_XML& xml, const URI_Ref& client,
+                         const CString& blockName);
     // The IED name a reference to the logical node writes: the name the
     // file gives the IED being written when the node is one of its own,
     // else the name of the node's IED.
@@ -231,6 +235,7 @@ private:
     std::set<std::string> m_daTypeUris;
     std::set<std::string> m_enumTypeUris;
     std::map<std::string, bool> m_dataSetWritten;  // data set URI -> has members to write
+    std::map<std::string, std::set<std::string>> m_typeDONames;  // see DONamesOf()
     std::vector<CString> m_vLeftOut;               // see LeftOut()
     CString m_strNodePath;                         // LD inst + "/" + name of the node being written
     URI_Ref m_uIed;                                // the IED an ICD export writes

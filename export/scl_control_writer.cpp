@@ -128,7 +128,13 @@ bool CKiln_Export::Export_Log(const XmlNode& parent, CKiln_Main* pMain, CBase_XM
 URI_Ref CKiln_Export::WrittenDataSetOf(CKiln_Main* pMain, const URI_Ref& block, const CString& role,
                                        const CString& blockName) {
     const URI_Ref dataSet = FirstMember(pMain, block, role);
-    if (dataSet.IsEmpty() || Is_DataSetWritten(pMain, dataSet)) return dataSet;
+    // A block without one (its data set deleted, or none chosen yet) is
+    // written without datSet, and named.
+    if (dataSet.IsEmpty()) {
+        m_vLeftOut.push_back("控制块的数据集引用（没有数据集）：" + m_strNodePath + "." + blockName);
+        return dataSet;
+    }
+    if (Is_DataSetWritten(pMain, dataSet)) return dataSet;
     m_vLeftOut.push_back("控制块的数据集引用（数据集未导出）：" + m_strNodePath + "." + blockName + ":" +
                          Attr(pMain, dataSet, kiln::core::kRoleName));
     return URI_Ref();
@@ -299,19 +305,25 @@ bool CKiln_Export::Export_RCBs(const XmlNode& parent, CKiln_Main* pMain, CBase_X
     std::vector<URI_Ref> clients;
     Members(pMain, rcb, "sec:RCB.ClientLNs", clients);
     for (const URI_Ref& client : clients)
-        if (!Export_ClientLN(enabled, pMain, xml, client)) return false;
+        if (!Export_ClientLN(enabled, pMain, xml, client, name)) return false;
     return true;
 }
 
-bool CKiln_Export::Export_ClientLN(const XmlNode& parent, CKiln_Main* pMain, CBase_XML& xml, const URI_Ref& client) {
+bool CKiln_Export::Export_ClientLN(const XmlNode& parent, CKiln_Main* pMain, CBase_XML& xml, const URI_Ref& client,
+                                   const CString& blockName) {
     // The client's node in the model names it; a client outside the model
     // is named as its file named it.
     const URI_Ref lnode = pMain->DocMtd_getFirstUri_ofAsso(client, "sec:ClientLN.LNode");
     CString iedName;
     const NodeRef ref = lnode.IsSet() ? ReadNodeRef(pMain, lnode) : KeptNodeRef(pMain, client, "sec:ClientLN", iedName);
     if (lnode.IsSet()) iedName = IedNameOf(pMain, lnode);
-    // A client named by nothing has no place in SCL.
-    if (iedName.IsEmpty() || ref.lnClass.IsEmpty()) return true;
+    // A client named by nothing has no place in SCL: it is named instead.
+    if (iedName.IsEmpty() || ref.lnClass.IsEmpty()) {
+        const CString clientName = Attr(pMain, client, kiln::core::kRoleName);
+        m_vLeftOut.push_back("客户端LN（未指向LNode）：" + m_strNodePath + "." + blockName +
+                             (clientName.IsEmpty() ? CString() : ":" + clientName));
+        return true;
+    }
     const CString desc = Attr(pMain, client, "cim:Naming.description");
     const CString apRef = Attr(pMain, client, "sec:ClientLN.apRef");
     CStringArray attrs;
@@ -353,27 +365,27 @@ void CKiln_Export::CollectFCDA(CKiln_Main* pMain, const URI_Ref& member, std::ve
     const URI_Ref lnode = FirstMember(pMain, member, "sec:DARef.LNode");
     if (lnode.IsEmpty()) return;
     // The DO key must name a DO of the node's type or of one of its base types.
-    const CString key = StringBefore(doName, ".");
-    std::vector<URI_Ref> chain;
     const URI_Ref lnType = FirstMember(pMain, lnode, "sec:LNode.LNodeType");
-    if (lnType.IsSet()) pMain->Get_AbstractTypes(lnType, &chain, "sec:LNodeType.Abstract_Type");
-    bool bFound = false;
-    for (const URI_Ref& t : chain) {
-        std::vector<URI_Ref> dos;
-        Members(pMain, t, "sec:LNodeType.DOs", dos);
-        for (const URI_Ref& d : dos)
-            if (Attr(pMain, d, kiln::core::kRoleName) == key) {
-                bFound = true;
-                break;
-            }
-        if (bFound) break;
-    }
-    if (!bFound) return;
+    if (lnType.IsEmpty() || !DONamesOf(pMain, lnType).count(StringBefore(doName, ".").str())) return;
     const NodeRef ref = ReadNodeRef(pMain, lnode);
     if (doName.IsEmpty() || ref.lnClass.IsEmpty()) return;
     rows.push_back({ref.ldInst, ref.prefix, ref.lnClass, ref.lnInst, doName,
                     StringBefore(Attr(pMain, member, "sec:DARef.daName"), "["),
                     Reduce(Attr(pMain, member, "sec:FCDA.fc")), Attr(pMain, member, "sec:FCDA.ix")});
+}
+
+const std::set<std::string>& CKiln_Export::DONamesOf(CKiln_Main* pMain, const URI_Ref& lnType) {
+    const auto known = m_typeDONames.find(lnType.sUri);
+    if (known != m_typeDONames.end()) return known->second;
+    std::set<std::string>& names = m_typeDONames[lnType.sUri];
+    std::vector<URI_Ref> chain;
+    pMain->Get_AbstractTypes(lnType, &chain, "sec:LNodeType.Abstract_Type");
+    for (const URI_Ref& t : chain) {
+        std::vector<URI_Ref> dos;
+        Members(pMain, t, "sec:LNodeType.DOs", dos);
+        for (const URI_Ref& d : dos) names.insert(Attr(pMain, d, kiln::core::kRoleName).str());
+    }
+    return names;
 }
 
 bool CKiln_Export::Is_DataSetWritten(CKiln_Main* pMain, const URI_Ref& dataSet) {
@@ -447,6 +459,11 @@ bool CKiln_Export::Export_ExtRefs(const XmlNode& parent, CKiln_Main* pMain, CBas
     if (lnode.IsSet()) iedName = IedNameOf(pMain, lnode);
     const CString doName = Attr(pMain, extRef, "sec:DARef.doName");
     const CString daName = Attr(pMain, extRef, "sec:DARef.daName");
+    // An input whose DO names no node (the node deleted, or none chosen)
+    // is written with what it holds and its source named; one without a DO
+    // is an input still to be bound.
+    if (ref.lnClass.IsEmpty() && !doName.IsEmpty())
+        m_vLeftOut.push_back("外部输入量的源（未指向LNode）：" + m_strNodePath + "." + name);
 
     // The reference attributes are optional in the schema: an empty one is
     // left out. The name has its place in intAddr, the description in desc.

@@ -292,7 +292,15 @@ bool CKiln_Export::Export_LNode(const XmlNode& parent, CKiln_Main* pMain, CBase_
     if (!writeAll("sec:LNode.LCBs", &CKiln_Export::Export_LCBs, element)) return false;
 
     // DOI values: the value trees, then (from the M2I) the mapping items,
-    // which share the DOI and SDI elements the trees wrote.
+    // which share the DOI and SDI elements the trees wrote. Values of a DO
+    // the node's type does not have (one deleted from the type) are left
+    // out and named.
+    auto typeLacks = [&](const CString& doPath, const CString& what) {
+        if (doPath.IsEmpty() || lnType.IsEmpty() || DONamesOf(pMain, lnType).count(StringBefore(doPath, ".").str()))
+            return false;
+        m_vLeftOut.push_back(what + "（LN类型中没有该DO）：" + m_strNodePath + "." + doPath);
+        return true;
+    };
     NodeTable doiNodes;
     std::vector<URI_Ref> dois;
     if (!Members(pMain, lnode, "sec:LNode.DOIs", dois)) return false;
@@ -300,14 +308,15 @@ bool CKiln_Export::Export_LNode(const XmlNode& parent, CKiln_Main* pMain, CBase_
         bool bOk = false;
         DOIObj tree(pMain, doi, bOk);
         if (!bOk) return false;
-        if (tree.IsEmpty()) continue;
+        if (tree.IsEmpty() || typeLacks(Attr(pMain, doi, kiln::core::kRoleName), "DOI")) continue;
         if (!tree.Write_Node(element, xml, &doiNodes, CString())) return false;
     }
     if (m_bFromM2I) {
         std::vector<URI_Ref> refs;
         if (!Members(pMain, lnode, "sec:LNode.DARefs", refs)) return false;
         for (const URI_Ref& r : refs)
-            if (r.sClass == "sec:MapItem") Export_DOI(element, pMain, xml, r, true, doiNodes, descs);
+            if (r.sClass == "sec:MapItem" && !typeLacks(Attr(pMain, r, "sec:DARef.doName"), "映射条目的DOI"))
+                Export_DOI(element, pMain, xml, r, true, doiNodes, descs);
     }
 
     std::vector<URI_Ref> extRefs;

@@ -259,6 +259,8 @@ TEST_F(InstanceTest, MappingItemsShareElementsAndDescribeOnce) {
     Set(mod, "cim:Naming.description", "模式");
     Set(mod, "sec:MapItem.dU", "模式dU");
     item(c.ptoc, "Mod", "stSeld", "false", 5);
+    // An item of a DO the node's type does not have gives no DOI.
+    item(c.ptoc, "OvAlm", "stVal", "true", 6);
 
     const pugi::xml_document& doc = WriteIcd(c.icd, true);
     pugi::xml_node ld = LDevice(doc);

@@ -178,10 +178,11 @@ const RuleRow kRuleRows[] = {
      {"不符合SCL的报告控制块（在LN中重复）：PROT/LLN0.brcbPrt"}},
     {"DOI name pattern",
      [](SclRulesTest& t, const CompleteIcd& c) {
+         t.MakeDO(c.ptocT, "mod", 9, t.m.p1Sps);
          URI_Ref doi = t.MakeUnder(c.ptoc, "sec:DOI", "mod", "sec:DOI.LNode", 2);
          t.Set(t.MakeUnder(doi, "sec:DAI", "stVal", "sec:DAI.DOI", 1), "sec:DAI.valueStr", "1");
      },
-     {"不符合SCL的DOI（名称格式错误）：PROT/PPTOC1.mod"}},
+     {"不符合SCL的DOI（名称格式错误）：PROT/PPTOC1.mod", "不符合SCL的DO（名称格式错误）：PTOC_T.mod"}},
     {"DAI twice and DAI name pattern",
      [](SclRulesTest& t, const CompleteIcd& c) {
          t.Set(t.MakeUnder(c.doiMod, "sec:DAI", "stVal", "sec:DAI.DOI", 3), "sec:DAI.valueStr", "2");
@@ -233,6 +234,7 @@ const RuleRow kRuleRows[] = {
     {"log control without a log named outside the pattern",
      [](SclRulesTest& t, const CompleteIcd& c) {
          URI_Ref lcb = t.MakeUnder(c.lln0, "sec:LCB", "lcbLog", "sec:LCB.LNode", 2);
+         t.Link(lcb, "sec:LCB.DataSet", c.dataSet);
          t.Set(lcb, "sec:LCB.logName", "日 志");
          t.Set(lcb, "sec:LCB.intgPd", "1 s");
      },

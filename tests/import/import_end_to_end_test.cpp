@@ -497,6 +497,59 @@ TEST_F(ImportEndToEnd, DoiValuesGoOutAgainAsTheFileWroteThem) {
     EXPECT_EQ(DoisByNode(out), source);
 }
 
+// What deletions and a new client leave in a maker's bay controller goes out
+// as the model now holds it, each thing left out named after the success
+// text: the inputs of Q0CSWI1 whose node (Q0XCBR1, renumbered first) is
+// deleted keep no name of it, the blocks whose data sets are deleted (the
+// confirmation names them) have no datSet, a client naming no node and the
+// DOI of a DO deleted from its type are not written.
+TEST_F(ImportEndToEnd, WhatDeletionsLeaveGoesOutAsTheModelHoldsItAndIsNamed) {
+    const fs::path out = dir / "bay.out.icd";
+    const std::string ctrl = "select \"产品包: 示例电气\" \"IED产品: 产品类型_1\" \"IED类型配置: BCU-8_Ver1.4_RevC\" "
+                             "\"IED: BCU8_E01\" \"逻辑装置:CTRL(控制)\" ";
+    std::string script = ProductAndImport("ed2_bay_controller.icd", "answer no\n") + ctrl +
+                         "\"逻辑节点:[Q0]XCBR[1](断路器)\"\nedit sec:LNode.prefix Q9\nedit sec:LNode.lnInst 2\n" + ctrl +
+                         "\"逻辑节点:[Q9]XCBR[2](断路器)\"\nanswer yes\nrclick\nmenu \"删除 LN\"\n";
+    for (const char* set : {"dsPos", "dsLog"})
+        script += ctrl + "\"逻辑节点:[]LLN0[]\" \"数据集: " + set + "\"\nanswer yes\nrclick\nmenu \"删除 数据集\"\n";
+    script += ctrl + "\"逻辑节点:[]LLN0[]\" \"报告控制块: brcbPos\"\nrclick\nmenu \"增加 客户端LN\"\n" + ctrl +
+              "\"逻辑节点:[Q0]CSWI[1](断路器控制)\" CSWI$V1 数据对象:Pos\nanswer yes\nrclick\nmenu \"删除 DO\"\n" +
+              "select \"产品包: 示例电气\" \"IED产品: 产品类型_1\" \"IED类型配置: BCU-8_Ver1.4_RevC\"\n"
+              "answer no\nanswer file " + out.string() + "\nrclick\nmenu \"生成 ICD 文件\"\n";
+    auto [status, text] = Run("deletions.kiln", script);
+    ASSERT_EQ(status, 0) << text;
+    for (const char* question : {"确实要删除“数据集: dsPos”吗？\n    删除后以下控制块将没有数据集：brcbPos -> yes",
+                                 "确实要删除“数据集: dsLog”吗？\n    删除后以下控制块将没有数据集：lcbPos -> yes"})
+        EXPECT_TRUE(Has(text, question)) << question << "\n" << text;
+    EXPECT_TRUE(Has(text, "文件导出成功！\n"
+                          "    未导出控制块的数据集引用（没有数据集）：CTRL/LLN0.brcbPos\n"
+                          "    未导出客户端LN（未指向LNode）：CTRL/LLN0.brcbPos:Client_2\n"
+                          "    未导出控制块的数据集引用（没有数据集）：CTRL/LLN0.lcbPos\n"
+                          "    未导出DOI（LN类型中没有该DO）：CTRL/Q0CSWI1.Pos\n"
+                          "    未导出外部输入量的源（未指向LNode）：CTRL/Q0CSWI1.CB_POS\n"
+                          "    未导出外部输入量的源（未指向LNode）：CTRL/Q0CSWI1.CB_POS_Q\n[document] saved"))
+        << text;
+    const SclValidation valid = ValidateScl(out);
+    EXPECT_TRUE(valid.Ok()) << valid.output;
+
+    pugi::xml_document doc;
+    ASSERT_TRUE(doc.load_file(out.c_str()));
+    const pugi::xml_node ld = doc.select_node("//LDevice[@inst='CTRL']").node();
+    auto canonical = [&](const char* xpath) {
+        std::vector<std::string> found;
+        for (const pugi::xpath_node& n : ld.select_nodes(xpath)) found.push_back(Canonical(n.node()));
+        return found;
+    };
+    EXPECT_EQ(canonical("LN[@lnClass='CSWI']/Inputs/ExtRef"),
+              (std::vector<std::string>{"<ExtRef daName=\"stVal\" doName=\"Pos\" intAddr=\"CB_POS\"></ExtRef>",
+                                        "<ExtRef daName=\"q\" doName=\"Pos\" intAddr=\"CB_POS_Q\"></ExtRef>"}));
+    EXPECT_TRUE(canonical("LN[@lnClass='CSWI']/DOI").empty());
+    EXPECT_TRUE(canonical("LN0/*[@datSet]").empty());
+    EXPECT_EQ(canonical("LN0/ReportControl/RptEnabled/ClientLN"),
+              std::vector<std::string>{"<ClientLN apRef=\"S1\" iedName=\"GW01\" ldInst=\"LD0\" lnClass=\"ITCI\" "
+                                       "lnInst=\"1\"></ClientLN>"});
+}
+
 // A report that cannot be written (a file-size limit stands for a full disk)
 // fails the run with the file and the system's reason, not with the answer
 // left over for the report question that then never comes; the workspace
