@@ -274,7 +274,7 @@ bool CInstantiation::AddMembers(const TypeKind& k, const URI_Ref& stdClass, cons
     }
     std::vector<int> levels;
     for (const URI_Ref& m : members) levels.push_back(Presence(m));
-    const int inScope = m_scope == "with M" ? 0 : m_scope == "with M/C" ? 1 : 2;
+    const int inScope = m_scope == "with M" ? 0 : m_scope == "with M/C/O" ? 2 : 1;
     int level = inScope;
     const auto anyUpTo = [&](int l) { return std::any_of(levels.begin(), levels.end(), [l](int v) { return v <= l; }); };
     while (level < 2 && !anyUpTo(level)) ++level;
