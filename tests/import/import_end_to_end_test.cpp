@@ -473,8 +473,8 @@ TEST_F(ImportEndToEnd, DoiValuesGoOutAgainAsTheFileWroteThem) {
 }
 
 // Values their basic types cannot hold, as a file may bring them, come in
-// as they are; the export names each after its success text (those of
-// types too), and the check of the ICD reports each of a node as an error.
+// as they are; the export names each after its success text, and the check
+// of the ICD reports each as an error, those of nodes and those of types.
 TEST_F(ImportEndToEnd, ValuesTheirTypesCannotHoldAreNamedByTheExportAndTheCheck) {
     std::string icd = ReadAll(fs::path(KILN_SOURCE_DIR) / "tests" / "data" / "scl" / "distance_relay_settings.icd");
     const std::string longText(300, 'a'), bigFloat(44, '9');
@@ -510,7 +510,8 @@ TEST_F(ImportEndToEnd, ValuesTheirTypesCannotHoldAreNamedByTheExportAndTheCheck)
     const std::string reported[] = {
         "LD: PROT的LNode: LLN0的DOI: NamPlt的DAI: swRev[DC]\" error=\"VisString255取值错误：" + longText,
         "LD: PROT的LNode: PDIS1的DOI: PoRch的DAI: setMag[SG].f\" error=\"FLOAT32取值错误：" + bigFloat,
-        "LD: PROT的LNode: PDIS1的DOI: TmACrv的DAI: numPts[SP]\" error=\"INT16U取值错误：65536"};
+        "LD: PROT的LNode: PDIS1的DOI: TmACrv的DAI: numPts[SP]\" error=\"INT16U取值错误：65536",
+        "_新导入_模板类包的DOType: LDR_CSG的DA: numPts\" error=\"INT16U取值错误：-1"};
     for (const std::string& error : reported) {
         const size_t at = report.find(error);
         EXPECT_NE(at, std::string::npos) << error << "\n" << report;
