@@ -3,8 +3,10 @@
 // through its LN type, the DO types and the DA types of its SDIs.
 #include "export/scl_value_check.h"
 
+#include <cstring>
 #include <map>
 #include <string>
+#include <string_view>
 
 #include "core/scl_values.h"
 
@@ -21,10 +23,14 @@ public:
     }
 
     void Types(const pugi::xml_node& templates) {
-        for (const pugi::xml_node& type : templates.children())
-            for (const pugi::xml_node& member : type.children())
-                Values(member, member.attribute("bType").value(),
-                       std::string(type.attribute("id").value()) + "." + member.attribute("name").value());
+        for (const pugi::xml_node& type : templates.children()) {
+            path = {type.attribute("id").value()};
+            for (const pugi::xml_node& member : type.children()) {
+                path.resize(1);
+                path.push_back(member.attribute("name").value());
+                Values(member, member.attribute("bType").value());
+            }
+        }
     }
 
     void Ied(const pugi::xml_node& ied) {
@@ -32,52 +38,66 @@ public:
             for (const pugi::xml_node& server : ap.children("Server"))
                 for (const pugi::xml_node& ld : server.children("LDevice"))
                     for (const pugi::xml_node& ln : ld.children()) {
-                        const std::string element = ln.name();
-                        if (element != "LN0" && element != "LN") continue;
-                        const std::string where = std::string(ld.attribute("inst").value()) + "/" +
-                                                  ln.attribute("prefix").value() + ln.attribute("lnClass").value() +
-                                                  ln.attribute("inst").value();
+                        if (std::strcmp(ln.name(), "LN0") != 0 && std::strcmp(ln.name(), "LN") != 0) continue;
+                        device = ld;
+                        node = ln;
                         const pugi::xml_node lnType = Type(ln.attribute("lnType").value());
-                        for (const pugi::xml_node& doi : ln.children("DOI"))
-                            Below(doi, Type(Member(lnType, doi).attribute("type").value()),
-                                  where + "." + doi.attribute("name").value());
+                        for (const pugi::xml_node& doi : ln.children("DOI")) {
+                            path = {doi.attribute("name").value()};
+                            Below(doi, Type(Member(lnType, doi).attribute("type").value()));
+                        }
                     }
     }
 
 private:
-    std::map<std::string, pugi::xml_node> types;
+    std::map<std::string, pugi::xml_node, std::less<>> types;
+    // Where the value being checked stands: the device and node of an
+    // instance (none for a type), then the names down to it. The text is
+    // made only for a value that is named.
+    pugi::xml_node device, node;
+    std::vector<const char*> path;
 
-    pugi::xml_node Type(const char* id) const {
+    pugi::xml_node Type(std::string_view id) const {
         const auto found = types.find(id);
         return found == types.end() ? pugi::xml_node() : found->second;
     }
     // The member (DO, SDO, DA or BDA) of `type` that `instance` names.
     static pugi::xml_node Member(const pugi::xml_node& type, const pugi::xml_node& instance) {
+        const char* name = instance.attribute("name").value();
         for (const pugi::xml_node& m : type.children())
-            if (std::string(m.attribute("name").value()) == instance.attribute("name").value()) return m;
+            if (std::strcmp(m.attribute("name").value(), name) == 0) return m;
         return pugi::xml_node();
     }
 
     // The SDIs and DAIs of a DOI or SDI whose type (DO or DA type) is `type`;
     // one whose member the type does not hold is left to the rules check.
-    void Below(const pugi::xml_node& parent, const pugi::xml_node& type, const std::string& where) {
+    void Below(const pugi::xml_node& parent, const pugi::xml_node& type) {
         if (!type) return;
         for (const pugi::xml_node& child : parent.children()) {
-            const std::string element = child.name();
+            const bool sdi = std::strcmp(child.name(), "SDI") == 0;
+            if (!sdi && std::strcmp(child.name(), "DAI") != 0) continue;
             const pugi::xml_node member = Member(type, child);
             if (!member) continue;
-            const std::string at = where + "." + child.attribute("name").value();
-            if (element == "SDI") Below(child, Type(member.attribute("type").value()), at);
-            if (element == "DAI") Values(child, member.attribute("bType").value(), at);
+            path.push_back(child.attribute("name").value());
+            if (sdi)
+                Below(child, Type(member.attribute("type").value()));
+            else
+                Values(child, member.attribute("bType").value());
+            path.pop_back();
         }
     }
 
-    void Values(const pugi::xml_node& holder, const std::string& bType, const std::string& where) {
+    void Values(const pugi::xml_node& holder, std::string_view bType) {
         for (const pugi::xml_node& val : holder.children("Val")) {
             const char* text = val.child_value();
-            if (!kiln::core::FitsBasicType(bType, text))
-                lines.push_back(CString("不符合SCL的值（") + CString(bType) + "取值错误）：" + CString(where) + ":" +
-                                text);
+            if (kiln::core::FitsBasicType(bType, text)) continue;
+            std::string where;
+            if (node)
+                where = std::string(device.attribute("inst").value()) + "/" + node.attribute("prefix").value() +
+                        node.attribute("lnClass").value() + node.attribute("inst").value() + ".";
+            for (size_t k = 0; k < path.size(); ++k) where += (k ? "." : "") + std::string(path[k]);
+            lines.push_back(CString("不符合SCL的值（") + CString(std::string(bType)) + "取值错误）：" + CString(where) +
+                            ":" + text);
         }
     }
 };
