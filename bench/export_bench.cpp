@@ -17,6 +17,7 @@
 #include "core/kiln_main.h"
 #include "export/kiln_export.h"
 #include "export/scl_rules_check.h"
+#include "export/scl_value_check.h"
 #include "platform/framework/cim_schema.h"
 
 namespace {
@@ -157,6 +158,10 @@ int main(int argc, char** argv) {
     const Clock::time_point checkStart = Clock::now();
     const size_t breaches = kiln::exporter::SclRuleBreaches(xml.GetDocumentElement().PugiNode()).size();
     const double checkSeconds = Seconds(checkStart);
+    // Then its values against their basic types.
+    const Clock::time_point valueStart = Clock::now();
+    const size_t badValues = kiln::exporter::SclValueBreaches(xml.GetDocumentElement().PugiNode()).size();
+    const double valueSeconds = Seconds(valueStart);
     const double mb = static_cast<double>(std::filesystem::file_size(out)) / (1024.0 * 1024.0);
 
     pugi::xml_document doc;
@@ -176,6 +181,8 @@ int main(int argc, char** argv) {
                 exportSeconds - writeSeconds);
     std::printf("check of SCL's rules on names: %.3f s, %zu breaches named (%.2f of the export)\n", checkSeconds,
                 breaches, checkSeconds / exportSeconds);
+    std::printf("check of the values' basic types: %.3f s, %zu values named (%.2f of the export)\n", valueSeconds,
+                badValues, valueSeconds / exportSeconds);
     std::printf("of which the model reads of the value trees: %.3f s\n", readSeconds);
     std::printf("pugixml save of the same DOM: %.3f s\n", pugiSeconds);
     std::printf("ratio: %.2f (target 2.0)\n", ratio);

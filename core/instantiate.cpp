@@ -12,6 +12,7 @@
 // instance type records the enumeration it was built with (the same role on
 // the type) and is reused only for data objects of that enumeration, so Beh
 // and Health of one LN never share a DO type.
+#include <algorithm>
 #include <cstring>
 #include <iterator>
 #include <map>
@@ -44,16 +45,17 @@ struct TypeKind {
     const char* memberRoles[2];
     const char* enumRole;     // the enumeration a type was built with; null: never open
     TypeCreator create;
+    const char* word;         // in messages
 };
 
 const TypeKind kTypeKinds[] = {
     {"sec:LNodeType", "sec:LNodeType.Inst_LNTypes", "sec:LNodeType.TypePackage", "sec:LNodeType.ClassOf_LNType",
-     {"sec:LNodeType.DOs", nullptr}, nullptr, &CKiln_Main::NewRsc_LNodeType},
+     {"sec:LNodeType.DOs", nullptr}, nullptr, &CKiln_Main::NewRsc_LNodeType, "LN"},
     {"sec:DOType", "sec:DOType.Inst_DOTypes", "sec:DOType.TypePackage", "sec:DOType.ClassOf_DOType",
      {"sec:DOType.Contains_SDOs", "sec:DOType.Contains_DAs"}, "sec:DOType.DefinedBy_EnumType",
-     &CKiln_Main::NewRsc_DOType},
+     &CKiln_Main::NewRsc_DOType, "DO"},
     {"sec:DAType", "sec:DAType.Inst_DATypes", "sec:DAType.TypePackage", "sec:DAType.ClassOf_DAType",
-     {"sec:DAType.Contains_BDAs", nullptr}, "sec:DAType.DefinedBy_EnumType", &CKiln_Main::NewRsc_DAType},
+     {"sec:DAType.Contains_BDAs", nullptr}, "sec:DAType.DefinedBy_EnumType", &CKiln_Main::NewRsc_DAType, "DA"},
 };
 
 // One row per class of standard member.
@@ -122,7 +124,7 @@ private:
                 URI_Ref* out);
     bool AddMembers(const TypeKind& k, const URI_Ref& stdClass, const URI_Ref& type);
     bool AskScope();
-    bool Skipped(const URI_Ref& member);
+    int Presence(const URI_Ref& member);
     // The enumeration a type was built with (empty when none).
     URI_Ref EnumOf(const URI_Ref& type);
     URI_Ref EnumOfWalk(const URI_Ref& type, std::map<std::string, bool>& onPath);
@@ -230,42 +232,62 @@ bool CInstantiation::AskScope() {
     return true;
 }
 
-// Members outside the scope: conditional ones unless M/C or more, optional
-// ones unless M/C/O. "dU", "cdcNs" and "dataNs" follow every scope but "with no".
-bool CInstantiation::Skipped(const URI_Ref& member) {
+// The presence level of a standard member: 0 mandatory (or none given), 1
+// conditional, 2 optional. "dU", "cdcNs" and "dataNs" count as mandatory:
+// they follow every scope but "with no".
+int CInstantiation::Presence(const URI_Ref& member) {
     if (IsDataAttribute(member)) {
         const CString name = m_app.DocMtd_getValue_ofAttr(member, kRoleName);
-        if (name == "dU" || name == "cdcNs" || name == "dataNs") return false;
+        if (name == "dU" || name == "cdcNs" || name == "dataNs") return 0;
     }
     const MemberKind* mk = MemberKindOf(member);
-    if (!mk) return true;
+    if (!mk) return 3;
     const CString presence = m_app.DocMtd_getValue_ofAttr(member, mk->presenceRole);
-    if (presence.Find("#PresenceTypeEnum.C") > 0) return m_scope == "with M";
-    if (presence.Find("#PresenceTypeEnum.O") > 0) return m_scope != "with M/C/O";
-    return false;
+    if (presence.Find("#PresenceTypeEnum.C") > 0) return 1;
+    if (presence.Find("#PresenceTypeEnum.O") > 0) return 2;
+    return 0;
 }
 
+// The members the scope copies: mandatory ones, conditional ones with M/C
+// or more, optional ones with M/C/O. SCL holds no type without members, so
+// where the scope copies none of a class that has some, the next level is
+// copied (a class with no mandatory member, as AnalogueValue, gets its
+// conditional ones) and the status line says so.
 bool CInstantiation::AddMembers(const TypeKind& k, const URI_Ref& stdClass, const URI_Ref& type) {
     if (m_scope.IsEmpty() && !AskScope()) return false;
+    if (m_scope == "with no") return true;
     const bool isLN = stdClass.sClass == "sec:LNodeType";
+    std::vector<URI_Ref> members, declaredBy;
     for (const char* role : k.memberRoles) {
-        if (!role || m_scope == "with no") continue;
-        std::vector<URI_Ref> members, declaredBy;
+        if (!role) continue;
+        std::vector<URI_Ref> some, by;
         URI_Ref last;
         URI_Ref lnClass = stdClass;
         if (isLN) {
-            if (!m_app.Get_DOs_of_Std_LNType(members, declaredBy, lnClass)) return false;
-        } else if (m_app.DocMtd_get_descendent_BUris(stdClass, role, members, last, kRoleOrd, SortPolicy_ByOrd) == 0) {
+            if (!m_app.Get_DOs_of_Std_LNType(some, by, lnClass)) return false;
+        } else if (m_app.DocMtd_get_descendent_BUris(stdClass, role, some, last, kRoleOrd, SortPolicy_ByOrd) == 0) {
             return false;
         }
-        for (size_t i = 0; i < members.size(); ++i) {
-            if (Skipped(members[i])) continue;
-            URI_Ref made;
-            if (!Member(type, members[i], made)) return false;
-            if (isLN && !(declaredBy[i] == m_app.m_uStdTypePackage) &&
-                !m_app.DocMtd_Modify_attribute_value(made, "sec:DO.derivate", "true"))
-                Notice("内部错误（185）");
-        }
+        by.resize(some.size());
+        members.insert(members.end(), some.begin(), some.end());
+        declaredBy.insert(declaredBy.end(), by.begin(), by.end());
+    }
+    std::vector<int> levels;
+    for (const URI_Ref& m : members) levels.push_back(Presence(m));
+    const int inScope = m_scope == "with M" ? 0 : m_scope == "with M/C/O" ? 2 : 1;
+    int level = inScope;
+    const auto anyUpTo = [&](int l) { return std::any_of(levels.begin(), levels.end(), [l](int v) { return v <= l; }); };
+    while (level < 2 && !anyUpTo(level)) ++level;
+    if (level != inScope && anyUpTo(level))
+        m_app.Mtd_SetStatusBarText(CString(k.word) + "类型" + m_app.DocMtd_getValue_ofAttr(type, kRoleName) +
+                                   "在所选范围内没有成员，已复制其" + (level == 1 ? "条件必选成员" : "可选成员"));
+    for (size_t i = 0; i < members.size(); ++i) {
+        if (levels[i] > level) continue;
+        URI_Ref made;
+        if (!Member(type, members[i], made)) return false;
+        if (isLN && !(declaredBy[i] == m_app.m_uStdTypePackage) &&
+            !m_app.DocMtd_Modify_attribute_value(made, "sec:DO.derivate", "true"))
+            Notice("内部错误（185）");
     }
     return true;
 }

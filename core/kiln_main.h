@@ -519,6 +519,9 @@ private:
     bool Check_TypePackageNoRepeatName(URI_Ref package);
     bool Chech_TypePackage_DOCDC(URI_Ref package);
     bool Chech_TypePackage_SDOCDC_DAfc(URI_Ref package);
+    // The preset values of the package's DAs and BDAs that their basic types
+    // cannot hold, each an error of the check report.
+    void Check_TypePackage_Values(URI_Ref package);
     // Shared steps of the two drivers (editing/check_drivers.cpp).
     bool Begin_CheckReport();
     void Check_TypePackages(const std::vector<URI_Ref>& packages);

@@ -25,6 +25,7 @@ void CKiln_Main::Check_TypePackages(const std::vector<URI_Ref>& packages) {
         Check_TypePackageNoRepeatName(package);
         Chech_TypePackage_DOCDC(package);
         Chech_TypePackage_SDOCDC_DAfc(package);
+        Check_TypePackage_Values(package);
     }
 }
 

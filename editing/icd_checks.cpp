@@ -1,11 +1,14 @@
 // The structure checks of an ICD's IED and the generic checks they and the
 // type-package checks build on: association counts, repeated names among
 // the members of a resource (also along a chain of abstract types), and
-// repeated full logical-node names within a logical device.
+// repeated full logical-node names within a logical device, and values a
+// DOI holds that the basic types of their attributes cannot hold.
 #include <unordered_map>
 #include <unordered_set>
 
 #include "core/kiln_main.h"
+#include "core/scl_values.h"
+#include "platform/mfc/text_funcs.h"
 
 using kiln::core::kRoleName;
 using kiln::core::kRoleOrd;
@@ -28,6 +31,30 @@ CString Decimal(int n) {
     CString text;
     text.Format("%d", n);
     return text;
+}
+
+// Each value of the DOI's DAIs (its text and its further values by setting group)
+// that the basic type of its defining DA or BDA cannot hold is an error.
+void CheckDaiValues(CKiln_Main& app, const URI_Ref& doi, const CString& where) {
+    URI_Ref dataObject = app.DocMtd_getFirstUri_ofAsso(doi, "sec:DOI.DO");
+    if (dataObject.IsEmpty()) return;
+    std::vector<URI_Ref> dais;
+    app.DocMtd_get_Association_BUris(doi, "sec:DOI.DAIs", dais, kRoleOrd, SortPolicy_ByOrd);
+    for (const URI_Ref& dai : dais) {
+        const CString name = app.DocMtd_getValue_ofAttr(dai, kRoleName);
+        const URI_Ref dfn = app.Get_DA_Dfn(dataObject, name);
+        if (dfn.IsEmpty()) continue;
+        const CString bType = StringAfter(app.DocMtd_getValue_ofAttr(dfn, "sec:BDA.bType"), "#", ".");
+        std::vector<CString> values{app.DocMtd_getValue_ofAttr(dai, "sec:DAI.valueStr")};
+        std::vector<URI_Ref> vals;
+        app.DocMtd_get_Association_BUris(dai, "sec:DAI.Vals", vals, kRoleOrd, SortPolicy_ByOrd);
+        // The first value is the DAI's own text, as the export writes it.
+        for (size_t k = 1; k < vals.size(); ++k) values.push_back(app.DocMtd_getValue_ofAttr(vals[k], "sec:Val.sValue"));
+        for (const CString& value : values)
+            if (!kiln::core::FitsBasicType(bType.str(), value.str()))
+                app.Write_error_to_Report(where + "DOI: " + app.DocMtd_getValue_ofAttr(doi, kRoleName) + "的DAI: " + name,
+                                          bType + "取值错误：" + value, true);
+    }
 }
 
 }  // namespace
@@ -150,7 +177,10 @@ bool CKiln_Main::Check_IED(URI_Ref ied) {
                 const CString inNode = "LD: " + deviceName + "的" + "LNode: " + nodeName + "的";
                 std::vector<URI_Ref> dois;
                 DocMtd_get_Association_BUris(node, "sec:LNode.DOIs", dois, kRoleOrd, SortPolicy_ByOrd);
-                for (const URI_Ref& doi : dois) Chech_Name_Repeat(doi, daiRoles, kRoleName, inNode, "");
+                for (const URI_Ref& doi : dois) {
+                    Chech_Name_Repeat(doi, daiRoles, kRoleName, inNode, "");
+                    CheckDaiValues(*this, doi, inNode);
+                }
                 std::vector<URI_Ref> lcbs;
                 DocMtd_get_Association_BUris(node, "sec:LNode.LCBs", lcbs, kRoleOrd, SortPolicy_ByOrd);
                 for (const URI_Ref& lcb : lcbs) Check_Asso_Num(lcb, "sec:LCB.Log", 1, 1, inNode, true);

@@ -153,7 +153,14 @@ bool CKiln_Main::Change_Ord_To(URI_Ref rsc, CString path, int nPos) {
 bool CKiln_Main::Change_Ord_To_AskPosition(URI_Ref rsc, CString path) {
     CString text;
     if (!Mtd_SingleInputBox("请输入序号：", text, nullptr, false)) return false;
-    return Change_Ord_To(rsc, path, OrdValue(text));
+    // A place past the integer range is no whole number of this program:
+    // refused as the property view refuses one, instead of in silence.
+    const long long place = kiln::text::AtoiValue(text.str());
+    if (place < INT_MIN || place > INT_MAX) {
+        _AfxMessageBox("不合法的整数！", MB_OK, "", nullptr);
+        return false;
+    }
+    return Change_Ord_To(rsc, path, static_cast<int>(place));
 }
 
 bool CKiln_Main::Change_Ord_UpOne(URI_Ref rsc, CString path) {

@@ -1,10 +1,13 @@
 // The checks of one instance type package: repeated names of its types and
 // their members, the LN classes and CDCs its types name against the
-// standard, and the functional constraints of its DAs.
+// standard, the functional constraints of its DAs, and the preset values of
+// its DAs and BDAs against their basic types.
 #include <array>
 #include <unordered_map>
 
 #include "core/kiln_main.h"
+#include "core/scl_values.h"
+#include "platform/mfc/text_funcs.h"
 
 using kiln::core::kRoleName;
 using kiln::core::kRoleOrd;
@@ -165,4 +168,37 @@ bool CKiln_Main::Chech_TypePackage_SDOCDC_DAfc(URI_Ref package) {
         }
     }
     return true;
+}
+
+void CKiln_Main::Check_TypePackage_Values(URI_Ref package) {
+    const CString packageName = DocMtd_getValue_ofAttr(package, kRoleName);
+    const struct {
+        const char* typesRole;
+        const char* membersRole;
+        const char* typeWord;
+        const char* memberWord;
+    } kinds[] = {{"sec:TypePackage.DOTypes", "sec:DOType.Contains_DAs", "的DOType: ", "的DA: "},
+                 {"sec:TypePackage.DATypes", "sec:DAType.Contains_BDAs", "的DAType: ", "的BDA: "}};
+    for (const auto& kind : kinds) {
+        std::vector<URI_Ref> types;
+        DocMtd_get_Association_BUris(package, kind.typesRole, types, kRoleOrd, SortPolicy_ByOrd);
+        for (const URI_Ref& type : types) {
+            std::vector<URI_Ref> members;
+            DocMtd_get_Association_BUris(type, kind.membersRole, members, kRoleOrd, SortPolicy_ByOrd);
+            for (const URI_Ref& member : members) {
+                const CString bType = StringAfter(DocMtd_getValue_ofAttr(member, "sec:BDA.bType"), "#", ".");
+                // Its values, as the export writes them: those of its Vals, else its text.
+                std::vector<URI_Ref> vals;
+                DocMtd_get_Association_BUris(member, "sec:BDA.Vals", vals, kRoleOrd, SortPolicy_ByOrd);
+                std::vector<CString> values;
+                for (const URI_Ref& v : vals) values.push_back(DocMtd_getValue_ofAttr(v, "sec:Val.sValue"));
+                if (vals.empty()) values.push_back(DocMtd_getValue_ofAttr(member, "sec:BDA.valueStr"));
+                for (const CString& value : values)
+                    if (!kiln::core::FitsBasicType(bType.str(), value.str()))
+                        Write_error_to_Report(packageName + kind.typeWord + DocMtd_getValue_ofAttr(type, kRoleName) +
+                                                  kind.memberWord + DocMtd_getValue_ofAttr(member, kRoleName),
+                                              bType + "取值错误：" + value, true);
+            }
+        }
+    }
 }

@@ -5,6 +5,7 @@
 #include "export/export_util.h"
 #include "export/kiln_export.h"
 #include "export/scl_rules_check.h"
+#include "export/scl_value_check.h"
 #include "platform/mfc/text_funcs.h"
 #include "platform/ui/file_dialog.h"
 
@@ -101,6 +102,7 @@ bool CKiln_Main::Rsc_ICD_Export(URI_Ref icd, bool /*bUnused*/) {
     CString done = path + "模板文件" + "与" + micsPath + "文件导出成功！";
     for (const CString& item : exporter.LeftOut()) done += "\n未导出" + item;
     for (const CString& breach : SclRuleBreaches(root.PugiNode())) done += "\n" + breach;
+    for (const CString& breach : SclValueBreaches(root.PugiNode())) done += "\n" + breach;
     Notice(done);
     return true;
 }

@@ -3,6 +3,7 @@
 // numbers, names and the names derived from them. The result tells the host
 // whether to store the new value itself.
 #include "core/scl_names.h"
+#include "core/scl_values.h"
 #include "core/free_node_names.h"
 #include "editing/do_rename.h"
 #include "editing/lnode_class.h"
@@ -252,9 +253,14 @@ bool FieldChange::DataValue() {
         Display(m_new == "true" ? "是" : "否");
         return true;
     }
-    if (IsBasicType(bType, "INT")) return NumberChecked(bType, false);
-    if (IsBasicType(bType, "FLOAT")) return NumberChecked(bType, true);
-    return true;
+    const bool isInt = IsBasicType(bType, "INT"), isFloat = IsBasicType(bType, "FLOAT");
+    if ((isInt || isFloat) && !NumberChecked(bType, isFloat)) return false;
+    // A value its basic type cannot hold (past its range or length, no
+    // date of the calendar, ...) is refused as well.
+    const CString basic = StringAfter(bType, "#", ".");
+    if (kiln::core::FitsBasicType(basic.str(), m_new.str())) return true;
+    Notice(isInt ? "不合法的整数！" : isFloat ? "不合法的浮点数！" : "不合法的" + basic + "值！");
+    return false;
 }
 
 bool FieldChange::EnumValue(const URI_Ref& dfn, const CString& descField) {

@@ -178,7 +178,10 @@ TEST_F(DemoScripts, AModelMadeWithTheMenusHoldsWhatWasChosenAndGivesAValidIcd) {
     ExpectAll(out, {"  -> \"Product_1_LLN0  (Product_1模板类包)\"" + secondLln0,
                     "[command] ICD:Paste" + secondLln0,
                     "[message] 数量超出上限，每次最多增加 10000 个逻辑节点！",
-                    "[input] 请输入序号： -> \"4294967297\"",
+                    "[input] 请输入序号： -> \"4294967297\"\n[message] 不合法的整数！",
+                    // The measured value of the mandatory members: a value
+                    // type of no mandatory member takes its conditional ones.
+                    "[status] DA类型Product_1_Ver_Rev_AnalogueValue在所选范围内没有成员，已复制其条件必选成员",
                     "          逻辑装置:LD_1\n            逻辑节点:[]LLN0[1]\n            逻辑节点:[]LPHD[1]\n"
                     "            逻辑节点:[]PTOC[1]\n            逻辑节点:[]MMXU[1]\n            逻辑节点:[]PTOC[2]\n",
                     // The attributes made are the rows chosen.
@@ -267,7 +270,9 @@ TEST_F(DemoScripts, AModelMadeWithTheMenusHoldsWhatWasChosenAndGivesAValidIcd) {
     EXPECT_EQ(toGgio4, 2) << itbM2i;
     for (const char* part : {"<DO name=\"OvCurAlm\"", "<DO name=\"ZroSeqAlm\""}) EXPECT_EQ(count(part), 1) << part;
     EXPECT_EQ(text.find("name=\"过流告警\""), std::string::npos);
-    const bool validated = Validate(ws / "menus_model.icd");
+    const std::string measured = ReadAll(ws / "menus_measured.icd");
+    ExpectAll(measured, {"<DAType id=\"Product_1_Ver_Rev_AnalogueValue\" desc=\"\">\n\t\t\t<BDA name=\"i\""});
+    const bool validated = Validate(ws / "menus_model.icd") && Validate(ws / "menus_measured.icd");
 
     // Names taken give the first free one, said on the status line; a
     // second LLN0 and names SCL refuses make nothing.

@@ -136,9 +136,11 @@ TEST_F(SiblingOrderTest, ChangeOrdToRenumbersFirstAndChecksThePlace) {
     EXPECT_EQ(Order(), (Names{"N5", "N2", "N3", "N1", "N4"}));
     ui.AnswerInput("abc");  // no number: place 0
     EXPECT_FALSE(app.Change_Ord_To_AskPosition(nodes[0], path));
-    for (const char* past : {"4294967297", "-4294967295"}) {  // past the integer range, not wrapped onto 1
+    for (const char* past : {"4294967297", "-4294967295"}) {  // past the integer range: refused, not wrapped onto 1
+        ui.ClearCalls();
         ui.AnswerInput(past);
         EXPECT_FALSE(app.Change_Ord_To_AskPosition(nodes[0], path)) << past;
+        EXPECT_EQ(ui.Messages(), std::vector<CString>{"不合法的整数！"}) << past;
     }
     ui.AnswerInputCancel();
     EXPECT_FALSE(app.Change_Ord_To_AskPosition(nodes[0], path));

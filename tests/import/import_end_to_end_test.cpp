@@ -27,15 +27,16 @@ namespace fs = std::filesystem;
 namespace kiln::test {
 namespace {
 
-// A product package "示例电气" with one product, then the data file imported
-// into the product with the shipped package chosen; `report` answers the
+// A product package "示例电气" with one product, then the data file (of
+// tests/data/scl, or an absolute path) imported into the product with the
+// shipped package chosen; `report` answers the
 // report question when the import finds something.
 std::string ProductAndImport(const std::string& file, const std::string& report) {
     return "view TreeView_User\n"
            "answer text 示例电气\nrclick\nmenu 新建产品包\n"
            "select \"产品包: 示例电气\"\nanswer choice --保护装置\nrclick\nmenu 新建IED产品\n"
            "select \"产品包: 示例电气\" \"IED产品: 产品类型_1\"\n"
-           "answer file " + std::string(KILN_SOURCE_DIR) + "/tests/data/scl/" + file + "\n" +
+           "answer file " + (file[0] == '/' ? file : std::string(KILN_SOURCE_DIR) + "/tests/data/scl/" + file) + "\n" +
            "answer choice \"Orsane.Zel:2007  (标准)\"\n" + report +
            "rclick\nmenu \"导入 ICD（IED类型配置）\"\n";
 }
@@ -548,6 +549,53 @@ TEST_F(ImportEndToEnd, WhatDeletionsLeaveGoesOutAsTheModelHoldsItAndIsNamed) {
     EXPECT_EQ(canonical("LN0/ReportControl/RptEnabled/ClientLN"),
               std::vector<std::string>{"<ClientLN apRef=\"S1\" iedName=\"GW01\" ldInst=\"LD0\" lnClass=\"ITCI\" "
                                        "lnInst=\"1\"></ClientLN>"});
+}
+
+// Values their basic types cannot hold, as a file may bring them, come in
+// as they are; the export names each after its success text, and the check
+// of the ICD reports each as an error, those of nodes and those of types.
+TEST_F(ImportEndToEnd, ValuesTheirTypesCannotHoldAreNamedByTheExportAndTheCheck) {
+    std::string icd = ReadAll(fs::path(KILN_SOURCE_DIR) / "tests" / "data" / "scl" / "distance_relay_settings.icd");
+    const std::string longText(300, 'a'), bigFloat(44, '9');
+    const std::pair<std::string, std::string> edits[] = {
+        {"<Val sGroup=\"3\">3.0</Val>", "<Val sGroup=\"3\">" + bigFloat + "</Val>"},
+        {"<DAI name=\"numPts\"><Val>2</Val>", "<DAI name=\"numPts\"><Val>65536</Val>"},
+        {"<DAI name=\"swRev\"><Val/>", "<DAI name=\"swRev\"><Val>" + longText + "</Val>"},
+        {"<DA name=\"numPts\" fc=\"SP\" bType=\"INT16U\"/>",
+         "<DA name=\"numPts\" fc=\"SP\" bType=\"INT16U\"><Val>-1</Val></DA>"},
+    };
+    for (const auto& [from, to] : edits) {
+        const size_t at = icd.find(from);
+        ASSERT_NE(at, std::string::npos) << from;
+        icd.replace(at, from.size(), to);
+    }
+    Write("values.icd", icd);
+    const fs::path out = dir / "values.out.icd";
+    auto [status, text] = Run("values.kiln", ProductAndImport((dir / "values.icd").string(), "") +
+                                                 "select \"产品包: 示例电气\" \"IED产品: 产品类型_1\" "
+                                                 "\"IED类型配置: LDR-9_Ver3.0_RevA\"\n"
+                                                 "answer no\nanswer file " + out.string() +
+                                                 "\nrclick\nmenu \"生成 ICD 文件\"\n"
+                                                 "answer no\nrclick\nmenu 检查ICD是否正确\n");
+    ASSERT_EQ(status, 0) << text;
+    const std::string named[] = {
+        "\n    不符合SCL的值（VisString255取值错误）：PROT/LLN0.NamPlt.swRev:" + longText,
+        "\n    不符合SCL的值（FLOAT32取值错误）：PROT/PDIS1.PoRch.setMag.f:" + bigFloat,
+        "\n    不符合SCL的值（INT16U取值错误）：PROT/PDIS1.TmACrv.numPts:65536",
+        "\n    不符合SCL的值（INT16U取值错误）：LDR_CSG.numPts:-1",
+    };
+    for (const std::string& line : named) EXPECT_TRUE(Has(text, "文件导出成功！") && Has(text, line)) << line << "\n" << text;
+    const std::string report = ReadAll(ws / "document" / "Report.xml");
+    const std::string reported[] = {
+        "LD: PROT的LNode: LLN0的DOI: NamPlt的DAI: swRev[DC]\" error=\"VisString255取值错误：" + longText,
+        "LD: PROT的LNode: PDIS1的DOI: PoRch的DAI: setMag[SG].f\" error=\"FLOAT32取值错误：" + bigFloat,
+        "LD: PROT的LNode: PDIS1的DOI: TmACrv的DAI: numPts[SP]\" error=\"INT16U取值错误：65536",
+        "_新导入_模板类包的DOType: LDR_CSG的DA: numPts\" error=\"INT16U取值错误：-1"};
+    for (const std::string& error : reported) {
+        const size_t at = report.find(error);
+        EXPECT_NE(at, std::string::npos) << error << "\n" << report;
+        EXPECT_EQ(report.find(error, at + 1), std::string::npos) << error;  // once
+    }
 }
 
 // A report that cannot be written (a file-size limit stands for a full disk)

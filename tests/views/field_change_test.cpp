@@ -78,10 +78,52 @@ TEST_F(FieldChange, FloatsTakeOnePointAndALeadingSign) {
     EXPECT_TRUE(Change(f, "sec:Val.sValue", " -1.5 "));
     EXPECT_EQ(value, "-1.5");
     EXPECT_TRUE(Change(f, "sec:Val.sValue", ""));
-    for (const char* bad : {"1.2.3", "1e5", "-", ".", "-.", "+1"}) {
+    for (const char* bad : {"1.2.3", "1e5", "-", ".", "-.", "+1", "99999999999999999999999999999999999999999999"}) {
         ui.ClearCalls();
         EXPECT_FALSE(Change(f, "sec:Val.sValue", bad)) << bad;
         EXPECT_EQ(ui.Messages(), std::vector<CString>{"不合法的浮点数！"}) << bad;
+    }
+}
+
+// Each basic type takes the values it can hold, its largest ones too, and
+// refuses one past them, the old value kept.
+TEST_F(FieldChange, ValuesTheirBasicTypeCannotHoldAreRefused) {
+    URI_Ref v = ValOf(m.incStVal);
+    const struct {
+        const char* bType;
+        std::string good, bad;
+        const char* message;
+    } rows[] = {
+        {"INT32", "-2147483648", "-2147483649", "不合法的整数！"},
+        {"INT32", "2147483647", "2147483648", "不合法的整数！"},
+        {"INT32U", "4294967295", "4294967296", "不合法的整数！"},
+        {"INT8", "-128", "128", "不合法的整数！"},
+        {"INT16U", "65535", "65536", "不合法的整数！"},
+        {"INT24", "8388607", "-8388609", "不合法的整数！"},
+        {"INT64", "-9223372036854775808", "9223372036854775808", "不合法的整数！"},
+        {"INT128", "170141183460469231731687303715884105727", "170141183460469231731687303715884105728",
+         "不合法的整数！"},
+        {"FLOAT32", "340282346638528859811704183484516925440", std::string(44, '9'), "不合法的浮点数！"},
+        {"FLOAT64", std::string(300, '9'), std::string(310, '9'), "不合法的浮点数！"},
+        {"VisString255", std::string(255, 'a'), std::string(300, 'a'), "不合法的VisString255值！"},
+        {"VisString32", "保护动作", std::string(33, 'a'), "不合法的VisString32值！"},
+        {"Unicode255", "总有功", std::string(256, 'a'), "不合法的Unicode255值！"},
+        {"Timestamp", "2024-02-29T23:59:59.5Z", "2026-13-45T99:00:00Z", "不合法的Timestamp值！"},
+        {"Timestamp", "2026-12-08T05:00:00+08:00", "2025-02-29T00:00:00Z", "不合法的Timestamp值！"},
+        {"EntryTime", "2026-01-31T00:00:00", "2026-01-31", "不合法的EntryTime值！"},
+        {"Octet64", std::string(128, 'F'), "zz", "不合法的Octet64值！"},
+        {"Octet6", "0a0B0c0D0e0F", "0a0B0c0D0e0F00", "不合法的Octet6值！"},
+        {"ObjRef", "LD1/LLN0.Mod", std::string(130, 'a'), "不合法的ObjRef值！"},
+        {"Currency", "CNY", "yuan", "不合法的Currency值！"},
+    };
+    for (const auto& row : rows) {
+        Set(m.incStVal, "sec:BDA.bType", EnumValue("PreBasicTypeEnum", row.bType));
+        ui.ClearCalls();
+        EXPECT_TRUE(Change(v, "sec:Val.sValue", row.good.c_str())) << row.bType << " " << row.good;
+        Set(v, "sec:Val.sValue", row.good.c_str());
+        EXPECT_FALSE(Change(v, "sec:Val.sValue", row.bad.c_str())) << row.bType << " " << row.bad;
+        EXPECT_EQ(ui.Messages(), std::vector<CString>{row.message}) << row.bType << " " << row.bad;
+        EXPECT_EQ(Get(v, "sec:Val.sValue"), row.good.c_str());
     }
 }
 

@@ -1,0 +1,114 @@
+// The values of an ICD as written, each checked against the basic type of
+// the DA or BDA it belongs to: a type's own values directly, a node's values
+// through its LN type, the DO types and the DA types of its SDIs.
+#include "export/scl_value_check.h"
+
+#include <cstring>
+#include <map>
+#include <string>
+#include <string_view>
+
+#include "core/scl_values.h"
+
+namespace kiln::exporter {
+namespace {
+
+class ValueCheck {
+public:
+    std::vector<CString> lines;
+
+    explicit ValueCheck(const pugi::xml_node& scl) {
+        for (const pugi::xml_node& templates : scl.children("DataTypeTemplates"))
+            for (const pugi::xml_node& type : templates.children()) types.emplace(type.attribute("id").value(), type);
+    }
+
+    void Types(const pugi::xml_node& templates) {
+        for (const pugi::xml_node& type : templates.children()) {
+            path = {type.attribute("id").value()};
+            for (const pugi::xml_node& member : type.children()) {
+                path.resize(1);
+                path.push_back(member.attribute("name").value());
+                Values(member, member.attribute("bType").value());
+            }
+        }
+    }
+
+    void Ied(const pugi::xml_node& ied) {
+        for (const pugi::xml_node& ap : ied.children("AccessPoint"))
+            for (const pugi::xml_node& server : ap.children("Server"))
+                for (const pugi::xml_node& ld : server.children("LDevice"))
+                    for (const pugi::xml_node& ln : ld.children()) {
+                        if (std::strcmp(ln.name(), "LN0") != 0 && std::strcmp(ln.name(), "LN") != 0) continue;
+                        device = ld;
+                        node = ln;
+                        const pugi::xml_node lnType = Type(ln.attribute("lnType").value());
+                        for (const pugi::xml_node& doi : ln.children("DOI")) {
+                            path = {doi.attribute("name").value()};
+                            Below(doi, Type(Member(lnType, doi).attribute("type").value()));
+                        }
+                    }
+    }
+
+private:
+    std::map<std::string, pugi::xml_node, std::less<>> types;
+    // Where the value being checked stands: the device and node of an
+    // instance (none for a type), then the names down to it. The text is
+    // made only for a value that is named.
+    pugi::xml_node device, node;
+    std::vector<const char*> path;
+
+    pugi::xml_node Type(std::string_view id) const {
+        const auto found = types.find(id);
+        return found == types.end() ? pugi::xml_node() : found->second;
+    }
+    // The member (DO, SDO, DA or BDA) of `type` that `instance` names.
+    static pugi::xml_node Member(const pugi::xml_node& type, const pugi::xml_node& instance) {
+        const char* name = instance.attribute("name").value();
+        for (const pugi::xml_node& m : type.children())
+            if (std::strcmp(m.attribute("name").value(), name) == 0) return m;
+        return pugi::xml_node();
+    }
+
+    // The SDIs and DAIs of a DOI or SDI whose type (DO or DA type) is `type`;
+    // one whose member the type does not hold is left to the rules check.
+    void Below(const pugi::xml_node& parent, const pugi::xml_node& type) {
+        if (!type) return;
+        for (const pugi::xml_node& child : parent.children()) {
+            const bool sdi = std::strcmp(child.name(), "SDI") == 0;
+            if (!sdi && std::strcmp(child.name(), "DAI") != 0) continue;
+            const pugi::xml_node member = Member(type, child);
+            if (!member) continue;
+            path.push_back(child.attribute("name").value());
+            if (sdi)
+                Below(child, Type(member.attribute("type").value()));
+            else
+                Values(child, member.attribute("bType").value());
+            path.pop_back();
+        }
+    }
+
+    void Values(const pugi::xml_node& holder, std::string_view bType) {
+        for (const pugi::xml_node& val : holder.children("Val")) {
+            const char* text = val.child_value();
+            if (kiln::core::FitsBasicType(bType, text)) continue;
+            std::string where;
+            if (node)
+                where = std::string(device.attribute("inst").value()) + "/" + node.attribute("prefix").value() +
+                        node.attribute("lnClass").value() + node.attribute("inst").value() + ".";
+            for (size_t k = 0; k < path.size(); ++k) where += (k ? "." : "") + std::string(path[k]);
+            lines.push_back(CString("不符合SCL的值（") + CString(std::string(bType)) + "取值错误）：" + CString(where) +
+                            ":" + text);
+        }
+    }
+};
+
+}  // namespace
+
+std::vector<CString> SclValueBreaches(const pugi::xml_node& scl) {
+    ValueCheck check(scl);
+    for (const pugi::xml_node& templates : scl.children("DataTypeTemplates")) check.Types(templates);
+    for (const pugi::xml_node& ied : scl.children("IED")) check.Ied(ied);
+    return std::move(check.lines);
+}
+
+}  // namespace kiln::exporter
