@@ -110,6 +110,19 @@ TEST_F(M2iImportTest, AnItemOfTheDataObjectItselfKeepsItsOwnMapItem) {
     EXPECT_TRUE(Target(MapItem("cnt0"), "sec:MapItem.InfoItem").IsEmpty());
 }
 
+// An item reported makes nothing and changes no other: a target the model
+// lacks beside an item of its data object, and an item of a data object
+// whose information item is missing (reported once).
+TEST_F(M2iImportTest, AReportedItemMakesAndChangesNothing) {
+    ASSERT_TRUE(Run(Item("good", "PROT/GGIO1.Ind", "1") + Item("typo", "PROT/GGIO1.Ind.zzz", "2") +
+                        Item("lost", "PROT/GGIO1.Cnt", "99"),
+                    2));
+    EXPECT_EQ(Rows(), std::vector<std::string>{"good Ind  "});
+    EXPECT_EQ(Members(MapItem("good"), "sec:MapItem.InfoItem"), std::vector<URI_Ref>{Info(0)});
+    EXPECT_EQ(Errors(), (std::vector<CString>{"MappingItem:typo未发现toDA:PROT/GGIO1.Ind.zzz！",
+                                              "MappingItem:lost未找到对应InfoItem:99！"}));
+}
+
 // The attributes read between such an item and the first key DA belong on
 // the key DA's map item.
 TEST_F(M2iImportTest, AttributesBeforeTheFirstKeyDaGoToItsMapItemAfterAnItemOfTheDataObject) {
@@ -317,8 +330,17 @@ TEST_F(M2iImportTest, ANodeWithoutClassIsFoundByItsTypesClass) {
 }
 
 // An existing ITB keys its items by id, else by path name.
-TEST_F(M2iImportTest, AnExistingItbKeysItemsWithoutIdByPathName) {
+// An item without id is found by its path name, and without either by its
+// order number, as the M2I export writes them.
+TEST_F(M2iImportTest, AnExistingItbKeysItemsWithoutIdByPathNameThenByNumber) {
     ASSERT_TRUE(Run(Item("p", "PROT/PPTOC1.Op.stVal", "P/3"), 0));
+    EXPECT_EQ(Target(MapItems().at(0), "sec:MapItem.InfoItem"), Info(2));
+
+    ASSERT_TRUE(Doc().DeleteResource(MapItems().at(0)));
+    ASSERT_TRUE(Doc().DeleteResource(TheM2i()));
+    Set(Info(2), "cim:Naming.pathName", "");
+    ui.ClearCalls();
+    ASSERT_TRUE(Run(Item("n", "PROT/PPTOC1.Op.stVal", "3"), 0));
     EXPECT_EQ(Target(MapItems().at(0), "sec:MapItem.InfoItem"), Info(2));
 }
 
