@@ -30,8 +30,7 @@ Next MostBayToM2IMapItem(CommandFrame& f) {
     // id: ids are empty until the items are numbered, and may repeat.
     std::vector<URI_Ref> links;
     CString unmapped;
-    for (size_t i = 0; i < dlg.m_vItems.size(); ++i) {
-        const URI_Ref& item = dlg.m_vItems[i];
+    for (const URI_Ref& item : dlg.m_vItems) {
         if (std::find(items.begin(), items.end(), item) == items.end()) continue;
         const std::vector<URI_Ref> mapItems = InOrder(app, item, "sec:InfoItem.MapItem");
         links.push_back(mapItems.empty() ? URI_Ref() : mapItems.front());

@@ -172,7 +172,10 @@ void CKiln_Import::Map_M2IGroup(M2IRun& run, const CString& key, const std::vect
     for (const M2IEntry& e : entries) {
         const int before = m_nErrors;
         const ItemTexts t = read(e.node, true, true);
-        const URI_Ref info = infoOf(t);
+        // An attribute of a group with a key DA links no InfoItem: its key
+        // is not looked up.
+        const bool attribute = !e.daPath.IsEmpty() && !IsKeyDA(cdc, e.daPath);
+        const URI_Ref info = attribute && hasKeyDA ? URI_Ref() : infoOf(t);
         if (m_nErrors != before) continue;
         if (e.daPath.IsEmpty()) {
             current = newItem(e);
@@ -180,7 +183,7 @@ void CKiln_Import::Map_M2IGroup(M2IRun& run, const CString& key, const std::vect
             fill(current, t, info, e, false);
             continue;
         }
-        if (IsKeyDA(cdc, e.daPath)) {
+        if (!attribute) {
             current = ++keyCount == 1 ? groupItemNow(e) : newItem(e);
             if (run.refused) return;
             fill(current, t, info, e, true);

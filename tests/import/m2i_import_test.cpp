@@ -112,12 +112,15 @@ TEST_F(M2iImportTest, AnItemOfTheDataObjectItselfKeepsItsOwnMapItem) {
 
 // An item reported makes nothing and changes no other: a target the model
 // lacks beside an item of its data object, and an item of a data object
-// whose information item is missing (reported once).
+// whose information item is missing (reported once). An attribute of a
+// value links no information item, so its key is not looked up.
 TEST_F(M2iImportTest, AReportedItemMakesAndChangesNothing) {
     ASSERT_TRUE(Run(Item("good", "PROT/GGIO1.Ind", "1") + Item("typo", "PROT/GGIO1.Ind.zzz", "2") +
-                        Item("lost", "PROT/GGIO1.Cnt", "99"),
+                        Item("lost", "PROT/GGIO1.Cnt", "99") + Item("ind", "PROT/GGIO1.Ind.stVal", "2") +
+                        Item("indt", "PROT/GGIO1.Ind.t", "99"),
                     2));
-    EXPECT_EQ(Rows(), std::vector<std::string>{"good Ind  "});
+    EXPECT_EQ(Rows(), (std::vector<std::string>{"good Ind  ", "ind Ind stVal "}));
+    EXPECT_EQ(Get(MapItem("ind"), "sec:MapItem.daName_t"), "PROT/GGIO1.Ind.t");
     EXPECT_EQ(Members(MapItem("good"), "sec:MapItem.InfoItem"), std::vector<URI_Ref>{Info(0)});
     EXPECT_EQ(Errors(), (std::vector<CString>{"MappingItem:typo未发现toDA:PROT/GGIO1.Ind.zzz！",
                                               "MappingItem:lost未找到对应InfoItem:99！"}));
