@@ -5,6 +5,7 @@
 
 #include "commands/info_item_commands.h"
 #include "commands/info_item_grid_dlg.h"
+#include "platform/ui/ui_functions.h"
 
 namespace kiln::commands {
 Next MostBayToM2IMapItem(CommandFrame& f) {
@@ -15,26 +16,31 @@ Next MostBayToM2IMapItem(CommandFrame& f) {
     const URI_Ref icd = IcdOfLDevice(app, ld);
     const URI_Ref itb = ItbOrNotice(app, icd);
     if (itb.IsEmpty()) return Next::Leave;
-    const URI_Ref m2i = FirstOf(app, icd, "sec:ICD.M2I");
     const std::vector<URI_Ref> items = InOrder(app, itb, "sec:ITB.InfoItems");
     CDlg_ICD_SimpleGrid dlg;
     dlg.m_pMain = &app;
     dlg.m_uITB = itb;
     if (dlg.DoModal() != IDOK) return Next::Leave;
 
-    // One mapping item per picked item, found or made. A refused creation
-    // keeps its place as an empty handle, so that the items after it still
-    // meet their own devices; it gets no link. The rows' own items are taken,
-    // not the first item of an equal id: ids are empty until the items are
-    // numbered, and may repeat.
+    // The mapping item of each picked item. The command links nodes and
+    // gives no DO, so an item without a mapping item gets none (a mapping
+    // item without DO maps nothing): it keeps its place as an empty handle,
+    // so that the items after it still meet their own devices, and is
+    // named. The rows' own items are taken, not the first item of an equal
+    // id: ids are empty until the items are numbered, and may repeat.
     std::vector<URI_Ref> links;
+    CString unmapped;
     for (const URI_Ref& item : dlg.m_vItems) {
         if (std::find(items.begin(), items.end(), item) == items.end()) continue;
         const std::vector<URI_Ref> mapItems = InOrder(app, item, "sec:InfoItem.MapItem");
-        URI_Ref mapItem = mapItems.empty() ? URI_Ref() : mapItems.front();
-        if (mapItems.empty() && !app.NewRsc_MapItem(&mapItem, m2i, item)) mapItem = URI_Ref();
-        links.push_back(mapItem);
+        links.push_back(mapItems.empty() ? URI_Ref() : mapItems.front());
+        if (mapItems.empty())
+            unmapped += (unmapped.IsEmpty() ? "" : "\n") + CString("信息“") +
+                        app.DocMtd_getValue_ofAttr(item, core::kRoleName) + "”没有映射条目，不能确定DO，未生成映射条目！";
     }
+    if (!unmapped.IsEmpty()) _AfxMessageBox(unmapped, MB_OK, "", nullptr);
+    if (!links.empty() && std::all_of(links.begin(), links.end(), [](const URI_Ref& l) { return l.IsEmpty(); }))
+        return Next::Leave;
 
     Struct_EditPack pack;
     pack.nEditKind = 7;

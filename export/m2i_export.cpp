@@ -35,12 +35,15 @@ bool AskPath(const CString& icdName, CString& path) {
     return true;
 }
 
-bool SaveAndReport(CBase_XML& xml, const CString& path) {
+// The success text is followed by one line for each item left out.
+bool SaveAndReport(CBase_XML& xml, const CString& path, const std::vector<CString>& leftOut = {}) {
     if (!xml.SaveAs(path, true)) {
         Notice("创建" + path + "文件失败！");
         return false;
     }
-    Notice("模板文件导出成功！");
+    CString done = "模板文件导出成功！";
+    for (const CString& item : leftOut) done += "\n未导出" + item;
+    Notice(done);
     return true;
 }
 
@@ -105,7 +108,8 @@ bool Export_M2I_MappingItem(CBase_XML& xml, const XmlNode& parent, const CString
     return true;
 }
 
-bool Export_M2I_MapItem(const XmlNode& mappings, CKiln_Main* pMain, CBase_XML& xml, const URI_Ref& mapItem) {
+bool Export_M2I_MapItem(const XmlNode& mappings, CKiln_Main* pMain, CBase_XML& xml, const URI_Ref& mapItem,
+                        std::vector<CString>* pLeftOut) {
     CString name;
     if (!ReadName(pMain, mapItem, name)) return false;
 
@@ -127,7 +131,11 @@ bool Export_M2I_MapItem(const XmlNode& mappings, CKiln_Main* pMain, CBase_XML& x
     if (idItb.IsEmpty()) idItb = Attr(pMain, info, "cim:Naming.pathName");
     if (idItb.IsEmpty()) idItb = Attr(pMain, info, kiln::core::kRoleOrd);
 
-    if (ld.IsEmpty() || doName.IsEmpty()) return true;
+    if (ld.IsEmpty() || doName.IsEmpty()) {
+        if (pLeftOut)
+            pLeftOut->push_back(CString(ld.IsEmpty() ? "映射条目（未指向逻辑节点）：" : "映射条目（没有DO名）：") + name);
+        return true;
+    }
 
     const CString doRef = ld + "/" + ln + "." + doName;
     Export_M2I_MappingItem(xml, mappings, daName.IsEmpty() ? doRef : doRef + ".", name, desc, op, idItb,
@@ -163,9 +171,10 @@ bool CKiln_Main::Rsc_M2I_Export(URI_Ref m2i) {
 
     std::vector<URI_Ref> items;
     if (!Members(this, m2i, "sec:M2I.MapItems", items)) return false;
+    std::vector<CString> leftOut;
     for (const URI_Ref& item : items)
-        if (!Export_M2I_MapItem(mappings, this, xml, item)) return false;
-    return SaveAndReport(xml, path);
+        if (!Export_M2I_MapItem(mappings, this, xml, item, &leftOut)) return false;
+    return SaveAndReport(xml, path, leftOut);
 }
 
 bool CKiln_Main::Rsc_M2I_Create(URI_Ref icd) {

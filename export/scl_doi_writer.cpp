@@ -245,6 +245,12 @@ bool CKiln_Export::Add_SDO_to_InstDO_map(CKiln_Main* pMain, const URI_Ref& sdo, 
 bool CKiln_Export::Export_DOI(const XmlNode& lnElement, CKiln_Main* pMain, CBase_XML& xml, const URI_Ref& mapItem,
                               bool bFlag, NodeTable& nodes, DescTable& descs) {
     const CString doPath = Attr(pMain, mapItem, "sec:DARef.doName");
+    // Without a DO name there is no DOI to write the values in.
+    if (doPath.IsEmpty()) {
+        m_vLeftOut.push_back("映射条目的值（没有DO名）：" + m_strNodePath + "." +
+                             Attr(pMain, mapItem, kiln::core::kRoleName));
+        return true;
+    }
     const CString daPath = Attr(pMain, mapItem, "sec:DARef.daName");
     const CString value = Attr(pMain, mapItem, "sec:MapItem.valStr");
     const CString siUnit = Reduce(Attr(pMain, mapItem, "sec:MapItem.unitSiUnit"));

@@ -134,10 +134,11 @@ bool CKiln_Main::Rsc_LNodeType_Import(URI_Ref pkg) {
                      });
 }
 
-// The name replacement writes no report: no template is loaded.
+// The name replacement writes no report: no template is loaded. A run that
+// succeeds says so after the names it could not give.
 bool CKiln_Main::Rsc_ReplaceName(URI_Ref rsc) {
     const EntryTexts texts{"TypePackage文件|*.Name|ICD-XML文件|*.xml||", nullptr, "文件格式不正确, 替换不成功！", true,
-                           nullptr, true};
+                           "文件替换完成！", true};
     return RunOnChosenFile(this, texts, CBase_XML(),
                            [&](CKiln_Import& imp, CBase_XML& source, const CBase_XML&, const CString&) {
                                return imp.Replace_Names(this, &source, CBase_XML(), rsc) ? Outcome::Done
@@ -164,16 +165,25 @@ std::vector<CString> CompanionPaths(const CString& path) {
     return {path.Left(n >= 4 ? n - 4 : 0) + ".itb"};
 }
 
-// The ICD's InfoItems by id, or by path name where the id is empty; the
-// first item keeps a key.
+// The ICD's InfoItems by what the M2I export writes for them: the id, or
+// the path name where the id is empty, or the order number where both are;
+// the first item keeps a key, and ids and path names come before numbers.
 ImportNameTable ItemsOfItb(CKiln_Main* app, const URI_Ref& itb) {
     ImportNameTable items;
     std::vector<URI_Ref> list;
     app->DocMtd_get_Association_BUris(itb, "sec:ITB.InfoItems", list, kiln::core::kRoleOrd, SortPolicy_ByOrd);
+    std::vector<URI_Ref> unnamed;
     for (const URI_Ref& item : list) {
         CString key = app->DocMtd_getValue_ofAttr(item, "sec:InfoItem.id");
         if (key.IsEmpty()) key = app->DocMtd_getValue_ofAttr(item, "cim:Naming.pathName");
-        if (!key.IsEmpty()) items.emplace(key, item);
+        if (key.IsEmpty())
+            unnamed.push_back(item);
+        else
+            items.emplace(key, item);
+    }
+    for (const URI_Ref& item : unnamed) {
+        const CString ord = app->DocMtd_getValue_ofAttr(item, kiln::core::kRoleOrd);
+        if (!ord.IsEmpty()) items.emplace(ord, item);
     }
     return items;
 }
@@ -240,6 +250,7 @@ bool CKiln_Main::Rsc_M2I_Import(URI_Ref icd) {
                 return Outcome::Stopped;
             }
             newItb = DocMtd_getFirstUri_ofAsso(icd, "sec:ICD.ITB");
+            items = ItemsOfItb(this, newItb);
         }
         imp.Init_KeyDATable("", "");
         if (imp.Import_M2I(this, &source, icd, report, items)) return Outcome::Done;

@@ -303,6 +303,7 @@ private:
         CString toDA;
         CString daPath;  // below the data object; "" for the object itself
         XmlNode node;
+        size_t position = 0;  // the MappingItem's place among the file's
     };
     // The run state of an M2I import (m2i_import.cpp, m2i_items.cpp).
     struct M2IRun;

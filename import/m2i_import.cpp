@@ -1,6 +1,7 @@
 // The M2I reader: the MappingItems of an M2I file resolved against the
 // ICD's instance and grouped by the data object they address; each group
 // then becomes the map items of a new M2I (m2i_items.cpp).
+#include <algorithm>
 #include <map>
 #include <set>
 #include <vector>
@@ -94,15 +95,20 @@ bool CKiln_Import::Import_M2I(CKiln_Main* app, CBase_XML* source, URI_Ref icd, C
     }
     kiln::import::IndexM2IPaths(app, icd, run.lnodes, run.dos, run.das);
 
-    // Pass 1: each MappingItem checked and put in the group of its data object.
+    // Pass 1: each MappingItem checked and put in the group of its data
+    // object; one that is reported (a target the model lacks, or met
+    // before) joins none, so that it makes and changes nothing.
     std::map<CString, std::vector<M2IEntry>> groups;
     std::set<CString> seen;
-    for (const XmlNode& node : mappingItems) {
+    for (size_t position = 0; position < mappingItems.size(); ++position) {
+        const XmlNode& node = mappingItems[position];
         CString toDA, name;
         Get_NodeText(node, "@toDA", toDA);
         Get_NodeText(node, "@name", name);
+        const int before = m_nErrors;
         if (!run.das.count(toDA)) AddM2IError(run, name, "MappingItem:" + name + "未发现toDA:" + toDA + "！");
         if (!seen.insert(toDA).second) AddM2IError(run, name, "MappingItem:" + name + "toDA:" + toDA + "重复！");
+        if (m_nErrors != before) continue;
         const int dot = toDA.Find('.');
         const CString lnKey = dot >= 0 ? toDA.Left(dot) : toDA;
         const CString rest = dot >= 0 ? toDA.Mid(dot + 1) : CString();
@@ -110,18 +116,28 @@ bool CKiln_Import::Import_M2I(CKiln_Main* app, CBase_XML* source, URI_Ref icd, C
         // The DA path is what follows the LN key and the DO part.
         const CString head = lnKey + "." + doPart + ".";
         const CString daPath = toDA.Left(head.GetLength()) == head ? toDA.Mid(head.GetLength()) : CString();
-        groups[lnKey + "." + doPart].push_back(M2IEntry{toDA, daPath, node});
+        groups[lnKey + "." + doPart].push_back(M2IEntry{toDA, daPath, node, position});
     }
 
     // Pass 2: the groups in the order of their keys.
     for (const auto& [key, entries] : groups) {
         Map_M2IGroup(run, key, entries);
         if (run.refused) {
-            for (auto it = run.made.rbegin(); it != run.made.rend(); ++it) app->DocMtd_delete_a_Rsc(*it);
+            for (auto it = run.made.rbegin(); it != run.made.rend(); ++it) app->DocMtd_delete_a_Rsc(it->second);
             app->DocMtd_delete_a_Rsc(run.m2i);
             return false;
         }
     }
+    // The groups go by data object; the map items take the order of the
+    // MappingItems that made them, so that the file written again lists
+    // them as this one did.
+    std::vector<std::pair<size_t, URI_Ref>> inFileOrder = run.made;
+    std::stable_sort(inFileOrder.begin(), inFileOrder.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    if (inFileOrder != run.made)
+        for (size_t i = 0; i < inFileOrder.size(); ++i)
+            app->DocMtd_Modify_attribute_value(inFileOrder[i].second, kiln::core::kRoleOrd,
+                                               kiln::import::Dec(static_cast<long long>(i) + 1));
     Finish_Report(app, "M2I");
     return true;
 }

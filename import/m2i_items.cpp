@@ -102,38 +102,47 @@ void CKiln_Import::Map_M2IGroup(M2IRun& run, const CString& key, const std::vect
         Get_NodeText(node, "@desc", t.desc);
         return t;
     };
-    auto newItem = [&]() {
+    auto newItem = [&](const M2IEntry& e) {
         URI_Ref item;
         if (app->NewRsc_MapItem(&item, run.m2i, URI_Ref())) {
-            run.made.push_back(item);
+            run.made.emplace_back(e.position, item);
         } else {
             run.refused = true;
         }
         return item;
     };
+    // The InfoItem of an entry's key; a key that names none is reported.
+    auto infoOf = [&](const ItemTexts& t) {
+        if (t.key.IsEmpty()) return URI_Ref();
+        auto info = run.items->find(t.key);
+        if (info != run.items->end()) return info->second;
+        AddM2IError(run, t.name, "MappingItem:" + t.name + "未找到对应InfoItem:" + t.key + "！");
+        return URI_Ref();
+    };
     // The reference, texts, value and InfoItem link of the map item.
-    auto fill = [&](const URI_Ref& item, const ItemTexts& t, const M2IEntry& e, bool writeDaName) {
+    auto fill = [&](const URI_Ref& item, const ItemTexts& t, const URI_Ref& info, const M2IEntry& e,
+                    bool writeDaName) {
         if (lnode.IsSet()) app->DocMtd_update_Association(item, "sec:DARef.LNode", lnode);
         app->DocMtd_Modify_attribute_value(item, kRoleName, t.name);
         app->DocMtd_Modify_attribute_value(item, kDescRole, t.desc);
         app->DocMtd_Modify_attribute_value(item, "sec:DARef.doName", doName);
         if (writeDaName) app->DocMtd_Modify_attribute_value(item, "sec:DARef.daName", e.daPath);
         if (!t.value.IsEmpty()) app->DocMtd_Modify_attribute_value(item, "sec:MapItem.valStr", t.value);
-        if (t.key.IsEmpty()) return;
-        auto info = run.items->find(t.key);
-        if (info != run.items->end())
-            app->DocMtd_add_Association(item, "sec:MapItem.InfoItem", info->second);
-        else
-            AddM2IError(run, t.name, "MappingItem:" + t.name + "未找到对应InfoItem:" + t.key + "！");
+        if (info.IsSet()) app->DocMtd_add_Association(item, "sec:MapItem.InfoItem", info);
     };
 
+    // An entry that is reported makes and changes nothing: its texts and
+    // InfoItem are read, and checked, before anything is written.
     if (!keyGroup) {
         for (const M2IEntry& e : entries) {
+            const int before = m_nErrors;
             const ItemTexts t = read(e.node, false, false);
-            const URI_Ref item = newItem();
-            if (run.refused) return;
             lookUpNode(t);
-            fill(item, t, e, true);
+            const URI_Ref info = infoOf(t);
+            if (m_nErrors != before) continue;
+            const URI_Ref item = newItem(e);
+            if (run.refused) return;
+            fill(item, t, info, e, true);
             app->Mtd_SetStatusBarText("MapItem:" + t.name + " " + t.name + " " + e.toDA + " " + t.desc);
         }
         return;
@@ -143,8 +152,8 @@ void CKiln_Import::Map_M2IGroup(M2IRun& run, const CString& key, const std::vect
     // whose entries all make their own leaves none empty behind; the first
     // key DA always fills it.
     URI_Ref groupItem, current;
-    auto groupItemNow = [&]() {
-        if (groupItem.IsEmpty()) groupItem = newItem();
+    auto groupItemNow = [&](const M2IEntry& e) {
+        if (groupItem.IsEmpty()) groupItem = newItem(e);
         return groupItem;
     };
     // Attributes read before the group's first key DA belong on its map
@@ -152,60 +161,75 @@ void CKiln_Import::Map_M2IGroup(M2IRun& run, const CString& key, const std::vect
     bool hasKeyDA = false;
     for (const M2IEntry& e : entries) hasKeyDA = hasKeyDA || (!e.daPath.IsEmpty() && IsKeyDA(cdc, e.daPath));
     int keyCount = 0;
+    // The attribute entries that wrote on the group's map item, with their
+    // texts and InfoItems: without a key DA they name that item.
+    struct Written {
+        const M2IEntry* entry;
+        ItemTexts texts;
+        URI_Ref info;
+    };
+    std::vector<Written> onGroupItem;
     for (const M2IEntry& e : entries) {
+        const int before = m_nErrors;
         const ItemTexts t = read(e.node, true, true);
+        // An attribute of a group with a key DA links no InfoItem: its key
+        // is not looked up.
+        const bool attribute = !e.daPath.IsEmpty() && !IsKeyDA(cdc, e.daPath);
+        const URI_Ref info = attribute && hasKeyDA ? URI_Ref() : infoOf(t);
+        if (m_nErrors != before) continue;
         if (e.daPath.IsEmpty()) {
-            current = newItem();
+            current = newItem(e);
             if (run.refused) return;
-            fill(current, t, e, false);
+            fill(current, t, info, e, false);
             continue;
         }
-        if (IsKeyDA(cdc, e.daPath)) {
-            current = ++keyCount == 1 ? groupItemNow() : newItem();
+        if (!attribute) {
+            current = ++keyCount == 1 ? groupItemNow(e) : newItem(e);
             if (run.refused) return;
-            fill(current, t, e, true);
+            fill(current, t, info, e, true);
         } else {
             const Handler h = HandlerOf(e.daPath);
-            if (h == Handler::None) {
+            // A unit takes its symbol from its table; a value outside it is reported.
+            CString unitValue;
+            if (h == Handler::SIUnit || h == Handler::Multiplier) {
+                const kiln::core::UnitTable& table = h == Handler::SIUnit ? run.units : run.multipliers;
+                auto it = table.find(t.value);
+                if (it != table.end())
+                    unitValue = kiln::import::ModelEnum(h == Handler::SIUnit ? "SIUnitEnum" : "UnitMultiplierEnum",
+                                                        it->second);
+                else
+                    AddM2IError(run, t.name, "MappingItem:" + t.name + "值为" + t.value + "，标准中无此值！");
+            } else if (h == Handler::None) {
                 AddM2IError(run, t.name, "MappingItem:" + t.name + "在CDC: " + cdc + " 下的DA: " + e.daPath +
                                              "中放值，超出约定范围");
-            } else {
-                if (current.IsEmpty()) current = groupItemNow();
-                const URI_Ref target = hasKeyDA && keyCount == 0 ? groupItemNow() : current;
-                if (run.refused) return;
-                auto unit = [&](const kiln::core::UnitTable& table, const char* role, const char* enumName) {
-                    auto it = table.find(t.value);
-                    if (it != table.end())
-                        app->DocMtd_Modify_attribute_value(target, role, kiln::import::ModelEnum(enumName, it->second));
-                    else
-                        AddM2IError(run, t.name, "MappingItem:" + t.name + "值为" + t.value + "，标准中无此值！");
-                };
-                switch (h) {
-                case Handler::Time: app->DocMtd_Modify_attribute_value(target, "sec:MapItem.daName_t", e.toDA); break;
-                case Handler::DU: app->DocMtd_Modify_attribute_value(target, "sec:MapItem.dU", t.value); break;
-                case Handler::SIUnit: unit(run.units, "sec:MapItem.unitSiUnit", "SIUnitEnum"); break;
-                case Handler::Multiplier:
-                    unit(run.multipliers, "sec:MapItem.unitMultiplier", "UnitMultiplierEnum");
-                    break;
-                case Handler::MinVal: app->DocMtd_Modify_attribute_value(target, "sec:MapItem.minVal", t.value); break;
-                case Handler::MaxVal: app->DocMtd_Modify_attribute_value(target, "sec:MapItem.maxVal", t.value); break;
-                case Handler::StepSize:
-                    app->DocMtd_Modify_attribute_value(target, "sec:MapItem.stepSize", t.value);
-                    break;
-                case Handler::None: break;
-                }
+            }
+            if (m_nErrors != before) continue;
+            if (current.IsEmpty()) current = groupItemNow(e);
+            const URI_Ref target = hasKeyDA && keyCount == 0 ? groupItemNow(e) : current;
+            if (run.refused) return;
+            if (target == groupItem) onGroupItem.push_back(Written{&e, t, info});
+            switch (h) {
+            case Handler::Time: app->DocMtd_Modify_attribute_value(target, "sec:MapItem.daName_t", e.toDA); break;
+            case Handler::DU: app->DocMtd_Modify_attribute_value(target, "sec:MapItem.dU", t.value); break;
+            case Handler::SIUnit: app->DocMtd_Modify_attribute_value(target, "sec:MapItem.unitSiUnit", unitValue); break;
+            case Handler::Multiplier:
+                app->DocMtd_Modify_attribute_value(target, "sec:MapItem.unitMultiplier", unitValue);
+                break;
+            case Handler::MinVal: app->DocMtd_Modify_attribute_value(target, "sec:MapItem.minVal", t.value); break;
+            case Handler::MaxVal: app->DocMtd_Modify_attribute_value(target, "sec:MapItem.maxVal", t.value); break;
+            case Handler::StepSize: app->DocMtd_Modify_attribute_value(target, "sec:MapItem.stepSize", t.value); break;
+            case Handler::None: break;
             }
         }
         app->Mtd_SetStatusBarText("MapItem:" + t.name + " " + e.toDA + " " + t.desc);
     }
     if (keyCount > 0) return;
-    // No key DA: every entry writes over the current map item.
-    for (const M2IEntry& e : entries) {
-        const ItemTexts t = read(e.node, true, true);
-        AddEntry(run.reportNode, "MappingItem", "警告：" + t.name,
-                 "  MappingItem:" + t.name + "处未发现关键DA,其toDA为" + e.toDA + "！", &m_nWarnings);
-        if (current.IsEmpty()) current = groupItemNow();
-        if (run.refused) return;
-        fill(current, t, e, true);
+    // No key DA: the attribute entries that made the group's map item name
+    // it, the last one last. A map item of an entry that names the data
+    // object keeps what that entry gave it.
+    for (const Written& w : onGroupItem) {
+        AddEntry(run.reportNode, "MappingItem", "警告：" + w.texts.name,
+                 "  MappingItem:" + w.texts.name + "处未发现关键DA,其toDA为" + w.entry->toDA + "！", &m_nWarnings);
+        fill(groupItem, w.texts, w.info, *w.entry, true);
     }
 }

@@ -3,6 +3,7 @@
 // ICD's instance.
 #pragma once
 
+#include <utility>
 #include <vector>
 
 #include "core/unit_tables.h"
@@ -11,7 +12,9 @@
 struct CKiln_Import::M2IRun {
     CKiln_Main* app = nullptr;
     URI_Ref m2i;
-    std::vector<URI_Ref> made;  // the map items of the run, taken back with the M2I on a refusal
+    // The map items of the run, taken back with the M2I on a refusal, each
+    // with the place in the file of the MappingItem that made it.
+    std::vector<std::pair<size_t, URI_Ref>> made;
     bool refused = false;       // a creator refused: the run stops
     XmlNode reportNode;         // "M2I" of the report
     kiln::core::UnitTable units, multipliers;

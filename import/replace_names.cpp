@@ -7,11 +7,12 @@
 // followed by B -> C. Nothing is written into a domain that may not be
 // edited, and types are renamed only in instance packages. A name that SCL
 // does not hold for the resource (outside its pattern, or a sibling's) is
-// not given; the run names each such pair at its end.
+// not given; the run names each such pair at its end. The types are renamed
+// first; a DOI or a DO reference then follows the rename its node's type made
+// of that DO, and keeps its name where none was made.
 #include <map>
 #include <set>
 #include <string>
-#include <string_view>
 
 #include "core/name_rules.h"
 #include "import/import_util.h"
@@ -60,26 +61,43 @@ public:
         return pkg.IsSet() && IsTrueText(m_app->DocMtd_getValue_ofAttr(pkg, "sec:TypePackage.isInstType"));
     }
 
-    // The table applied to one attribute: a whole-text match is replaced,
-    // once per resource and attribute in the run.
-    void Apply(const URI_Ref& rsc, const char* role) {
-        if (rsc.IsEmpty()) return;
-        std::string key = rsc.sUri + '\n' + role;
-        if (m_done.count(key)) return;
+    // The table applied to a resource's name: a whole-text match is
+    // replaced, once per resource in the run. Gives the name replaced, empty
+    // when none was.
+    CString Apply(const URI_Ref& rsc) {
+        if (rsc.IsEmpty() || m_done.count(rsc.sUri)) return CString();
         CString value;
-        if (!m_app->DocMtd_get_attribute_value(rsc, role, value)) return;
+        if (!m_app->DocMtd_get_attribute_value(rsc, kRoleName, value)) return CString();
         auto it = m_table.find(value);
-        if (it == m_table.end() || !Editable(rsc)) return;
-        const CString breach = std::string_view(role) == kRoleName
-                                   ? kiln::core::NameBreach(*m_app, rsc, it->second)
-                                   : kiln::core::DoReferenceBreach(it->second);
+        if (it == m_table.end() || !Editable(rsc)) return CString();
+        m_done.insert(rsc.sUri);
+        const CString breach = kiln::core::NameBreach(*m_app, rsc, it->second);
         if (!breach.IsEmpty()) {
             const CString line = "名称" + value + "未替换为" + it->second + "：" + breach;
             if (m_refused.insert(line).second) m_refusals += (m_refusals.IsEmpty() ? "" : "\n") + line;
-            m_done.insert(std::move(key));
+            return CString();
+        }
+        return m_app->DocMtd_Modify_attribute_value(rsc, kRoleName, it->second) ? value : CString();
+    }
+
+    // A DOI's name or a DO reference of the node `lnode` follows the rename
+    // of the DO it names in the node's type or the types it derives from;
+    // without such a rename it keeps its text.
+    void Follow(const URI_Ref& rsc, const char* role, const URI_Ref& lnode) {
+        if (rsc.IsEmpty() || lnode.IsEmpty() || m_renamedDOs.empty()) return;
+        CString value;
+        if (!m_app->DocMtd_get_attribute_value(rsc, role, value)) return;
+        std::vector<URI_Ref> types;
+        m_app->Get_AbstractTypes(m_app->DocMtd_getFirstUri_ofAsso(lnode, "sec:LNode.LNodeType"), &types,
+                                 "sec:LNodeType.Abstract_Type");
+        for (const URI_Ref& type : types) {
+            auto renamed = m_renamedDOs.find(type.sUri);
+            if (renamed == m_renamedDOs.end()) continue;
+            auto it = renamed->second.find(value);
+            if (it == renamed->second.end()) continue;
+            if (Editable(rsc)) m_app->DocMtd_Modify_attribute_value(rsc, role, it->second);
             return;
         }
-        if (m_app->DocMtd_Modify_attribute_value(rsc, role, it->second)) m_done.insert(std::move(key));
     }
 
     // One line for each name not given, in the order met.
@@ -88,8 +106,11 @@ public:
     // An LN type and its DOs, when the type lies in an instance package.
     void LNodeType(const URI_Ref& type) {
         if (!IsInstancePackage(m_app->DocMtd_getFirstUri_ofAsso(type, "sec:LNodeType.TypePackage"))) return;
-        Apply(type, kRoleName);
-        for (const URI_Ref& d : MembersByOrd(m_app, type, "sec:LNodeType.DOs")) Apply(d, kRoleName);
+        Apply(type);
+        for (const URI_Ref& d : MembersByOrd(m_app, type, "sec:LNodeType.DOs")) {
+            const CString old = Apply(d);
+            if (!old.IsEmpty()) m_renamedDOs[type.sUri].emplace(old, m_table.at(old));
+        }
     }
 
     void Package(const URI_Ref& pkg) {
@@ -97,24 +118,33 @@ public:
         for (const URI_Ref& t : MembersByOrd(m_app, pkg, "sec:TypePackage.LNodeTypes")) LNodeType(t);
     }
 
-    void M2I(const URI_Ref& m2i) {
-        for (const URI_Ref& item : MembersByOrd(m_app, m2i, "sec:M2I.MapItems")) Apply(item, kRoleDoName);
-    }
-
-    // The devices of a server, their nodes, the nodes' inputs, data-set
-    // members and DOIs; with bTypes also each node's LN type.
-    void Server(const URI_Ref& server, bool bTypes) {
-        for (const URI_Ref& ld : MembersByOrd(m_app, server, "sec:Server.LDevices")) {
-            Apply(ld, kRoleName);
+    // The LN types of a server's nodes.
+    void NodeTypes(const URI_Ref& server) {
+        for (const URI_Ref& ld : MembersByOrd(m_app, server, "sec:Server.LDevices"))
             for (const URI_Ref& ln : MembersByOrd(m_app, ld, "sec:LDevice.LNodes")) {
-                Apply(ln, kRoleName);
-                for (const URI_Ref& r : MembersByOrd(m_app, ln, "sec:LNode.ExtRefs")) Apply(r, kRoleDoName);
-                for (const URI_Ref& ds : MembersByOrd(m_app, ln, "sec:LNode.DataSets"))
-                    for (const URI_Ref& f : MembersByOrd(m_app, ds, "sec:DataSet.FCDAs")) Apply(f, kRoleDoName);
-                for (const URI_Ref& doi : MembersByOrd(m_app, ln, "sec:LNode.DOIs")) Apply(doi, kRoleName);
-                if (!bTypes) continue;
                 const URI_Ref type = m_app->DocMtd_getFirstUri_ofAsso(ln, "sec:LNode.LNodeType");
                 if (type.IsSet()) LNodeType(type);
+            }
+    }
+
+    void M2I(const URI_Ref& m2i) {
+        for (const URI_Ref& item : MembersByOrd(m_app, m2i, "sec:M2I.MapItems"))
+            Follow(item, kRoleDoName, m_app->DocMtd_getFirstUri_ofAsso(item, "sec:DARef.LNode"));
+    }
+
+    // The devices of a server and their nodes by the table; the nodes'
+    // inputs, data-set members and DOIs after the renamed DOs.
+    void Server(const URI_Ref& server) {
+        for (const URI_Ref& ld : MembersByOrd(m_app, server, "sec:Server.LDevices")) {
+            Apply(ld);
+            for (const URI_Ref& ln : MembersByOrd(m_app, ld, "sec:LDevice.LNodes")) {
+                Apply(ln);
+                for (const URI_Ref& r : MembersByOrd(m_app, ln, "sec:LNode.ExtRefs"))
+                    Follow(r, kRoleDoName, m_app->DocMtd_getFirstUri_ofAsso(r, "sec:DARef.LNode"));
+                for (const URI_Ref& ds : MembersByOrd(m_app, ln, "sec:LNode.DataSets"))
+                    for (const URI_Ref& f : MembersByOrd(m_app, ds, "sec:DataSet.FCDAs"))
+                        Follow(f, kRoleDoName, m_app->DocMtd_getFirstUri_ofAsso(f, "sec:DARef.LNode"));
+                for (const URI_Ref& doi : MembersByOrd(m_app, ln, "sec:LNode.DOIs")) Follow(doi, kRoleName, ln);
             }
         }
     }
@@ -122,7 +152,9 @@ public:
 private:
     CKiln_Main* m_app;
     const ReplacementTable& m_table;
-    std::set<std::string> m_done;       // resource + "\n" + role of every value replaced or refused
+    std::set<std::string> m_done;       // every resource whose name was replaced or refused
+    // LN type -> old DO name -> new DO name, for the DOs renamed in the run
+    std::map<std::string, std::map<CString, CString>> m_renamedDOs;
     std::map<CString, bool> m_domains;  // domain -> editable
     CString m_refusals;
     std::set<CString> m_refused;  // each line once
@@ -133,8 +165,9 @@ void Notice(const char* text) { _AfxMessageBox(text, MB_OK, "", nullptr); }
 }  // namespace
 
 bool CKiln_Import::Replace_Names(CKiln_Main* app, CBase_XML* source, CBase_XML /*report*/, URI_Ref scope) {
+    // Only an SCL file holds the table; another file is refused.
     const XmlNode root = source ? source->GetDocumentElement() : XmlNode();
-    if (!root) return false;
+    if (!root || root.NodeName() != "SCL") return false;
     const ReplacementTable table = ReadTable(root);
     Renamer renamer(app, table);
 
@@ -162,12 +195,14 @@ bool CKiln_Import::Replace_Names(CKiln_Main* app, CBase_XML* source, CBase_XML /
         for (const URI_Ref& p : instPackages) renamer.Package(p);
         for (const URI_Ref& icd : icds) {
             renamer.M2I(app->DocMtd_getFirstUri_ofAsso(icd, "sec:ICD.M2I"));
-            renamer.Server(app->DocMtd_getFirstUri_ofAsso(icd, kServerPath), false);
+            renamer.Server(app->DocMtd_getFirstUri_ofAsso(icd, kServerPath));
         }
     } else if (scope.sClass == "sec:ICD") {
-        renamer.M2I(app->DocMtd_getFirstUri_ofAsso(scope, "sec:ICD.M2I"));
+        const URI_Ref server = app->DocMtd_getFirstUri_ofAsso(scope, kServerPath);
         renamer.Package(app->DocMtd_getFirstUri_ofAsso(scope, "sec:ICD.TypePackage"));
-        renamer.Server(app->DocMtd_getFirstUri_ofAsso(scope, kServerPath), true);
+        renamer.NodeTypes(server);
+        renamer.M2I(app->DocMtd_getFirstUri_ofAsso(scope, "sec:ICD.M2I"));
+        renamer.Server(server);
     } else if (scope.sClass == "sec:TypePackage") {
         renamer.Package(scope);
     }

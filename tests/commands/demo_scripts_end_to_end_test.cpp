@@ -159,6 +159,17 @@ TEST_F(DemoScripts, AlarmsFromTheItbGiveAMappedGgioAndAValidIcd) {
                      "<FCDA ldInst=\"LD_1\" lnClass=\"GGIO\" lnInst=\"1\" doName=\"OvAlm\" fc=\"ST\""});
     EXPECT_EQ(out.find("未导出数据集成员"), std::string::npos) << out;
     ExpectAll(ReadAll(ws / "alarms.m2i"), {"toDA=\"LD_1/GGIO1.OvAlm\""});
+
+    // The node deleted, the M2I file names the mapping items it leaves out
+    // (the second item was never mapped).
+    const std::string icd = "'select \"产品包: 华东电气\" \"IED产品: 产品类型_1\" \"IED类型配置: Product_1\"";
+    auto [deleteStatus, deleted] =
+        Kiln("-e " + icd + " \"IED: TEMPLATE\" 逻辑装置:LD_1 \"逻辑节点:[]GGIO[1](告警信息)\"' -e 'answer yes' -e rclick "
+             "-e 'menu ICD:Delete' -e " + icd + " \"映射表: M2I\"' -e 'answer file " + (ws / "alarms.m2i").string() +
+             "' -e rclick -e 'menu \"生成 M2I 文件\"'");
+    ASSERT_EQ(deleteStatus, 0) << deleted;
+    ExpectAll(deleted, {"[message] 模板文件导出成功！\n    未导出映射条目（未指向逻辑节点）：Item1\n"
+                        "    未导出映射条目（未指向逻辑节点）：Item2\n    未导出映射条目（未指向逻辑节点）：Item3\n"});
     if (!Validate(ws / "alarms.icd"))
         GTEST_SKIP() << "no ../shared/xsd/SCL2007B4/SCL.xsd or no xmllint: the ICD was not validated";
 }
@@ -325,12 +336,23 @@ TEST_F(DemoScripts, AModelMadeWithTheMenusHoldsWhatWasChosenAndGivesAValidIcd) {
                     "    不符合SCL的DO（type未指向DOType）：X_PTOC.ModSoft\n"
                     "    不符合SCL的DO（type未指向DOType）：X_PTOC.Modhard\n"
                     "    不符合SCL的DO（type未指向DOType）：X_PTOC.ModSoft2\n"
-                    "    不符合SCL的DO（type未指向DOType）：X_PTOC.Modhard2\n[document] saved"});
+                    "    不符合SCL的DO（type未指向DOType）：X_PTOC.Modhard2\n"});
     const std::string plates = ReadAll(ws / "menus_plates.icd");
     ExpectAll(plates, {"<LDevice inst=\"BAY3\"", "<LDevice inst=\"LD_2\"", "<DO name=\"DO8\" type=\"X_SPS\"",
                        "<DO name=\"ModSoft2\" type=\"\"", "<LNodeType id=\"X_GGIO\"", "<DO name=\"Health\""});
     for (const char* part : {"Mod_Soft", "Mod_hard", "DO_8", "日 志", "intgPd=\"abc\"", "name=\"健康\"", "LD 2"})
         EXPECT_EQ(plates.find(part), std::string::npos) << part;
+    // The M2I file read back and the name file replaced from give the same
+    // files again; the replacement says it is done.
+    ExpectAll(out, {"[message] 导入成功!\n[message] " + (ws / "menus_round_trip1.m2i").string() + "模板文件导入完成！",
+                    "[message] " + (ws / "menus_round_trip1.Name").string() + "文件替换完成！"});
+    for (const char* file : {"menus_round_trip1.m2i", "menus_round_trip1.Name"}) {
+        std::string second = file;
+        second.replace(second.find('1'), 1, "2");
+        const std::string written = ReadAll(ws / file);
+        EXPECT_NE(written.find(second.back() == 'i' ? "<MappingItem " : "<Name "), std::string::npos) << written;
+        EXPECT_EQ(ReadAll(ws / second), written) << second;
+    }
     const kiln::test::SclValidation lint = kiln::test::ValidateScl(ws / "menus_plates.icd");
     EXPECT_FALSE(lint.Ok()) << "the untyped DOs were expected to break the schema";
     if (!validated || !Validate(ws / "menus_names.icd"))

@@ -83,6 +83,8 @@ TEST_F(InfoItemCommandsTest, PickedItemsAreMappedOntoTheNodeOfOneNameInSuccessiv
     ASSERT_EQ("2", Get(dev2, "e301:OrdNaming.ord"));
     URI_Ref first = Item("1", "一"), second = Item("2", "二"), third = Item("3", "三");
     URI_Ref firstMap = Map(first, URI_Ref(), "");
+    Map(second, URI_Ref(), "");
+    Map(third, URI_Ref(), "");
     Map(Item("4", "四"), p2, "Op");  // mapped: not shown by the grid
     // Rows picked out of table order: the links follow the selection.
     ui.AnswerDialog(Rows({{2, 2}, {0, 1}})).AnswerInputChoice("PTOC1", "请选择：");
@@ -95,20 +97,23 @@ TEST_F(InfoItemCommandsTest, PickedItemsAreMappedOntoTheNodeOfOneNameInSuccessiv
     EXPECT_EQ((std::vector<CString>{"LLN0", "LPHD", "PTOC1"}), LastChoices());
     EXPECT_TRUE(Refreshes().empty());
 
-    // Again from device 2 with five items (four now shown) over three
-    // devices: an item that named a node gets the new one in its place; the
-    // surplus items get mapping items but no link.
+    // Again from device 2 with five items over three devices: an item that
+    // named a node gets the new one in its place; the items without mapping
+    // item get none, since no DO can be given to it, and are named.
     Link(firstMap, "sec:DARef.LNode", p4);  // now names two nodes
     URI_Ref fifth = Item("5", "五"), sixth = Item("6", "六");
+    ui.ClearCalls();
     ui.AnswerDialog(Rows({{0, 4}})).AnswerInputChoice("LLN0");
     Run(dev2, "ICD:Most Bay To M2I MapItem");
     const URI_Ref lln0Of2 = Members(dev2, "sec:LDevice.LNodes")[0];
     EXPECT_EQ(std::vector<URI_Ref>{lln0Of2}, NodesOf(firstMap));
     EXPECT_EQ(1u, NodesOf(MapItemsOf(second)[0]).size());
     EXPECT_EQ(1u, NodesOf(MapItemsOf(third)[0]).size());
-    ASSERT_EQ(1u, MapItemsOf(sixth).size());
-    EXPECT_TRUE(NodesOf(MapItemsOf(fifth)[0]).empty());
-    EXPECT_TRUE(NodesOf(MapItemsOf(sixth)[0]).empty());
+    EXPECT_TRUE(MapItemsOf(fifth).empty());
+    EXPECT_TRUE(MapItemsOf(sixth).empty());
+    EXPECT_EQ(std::vector<CString>{"信息“五”没有映射条目，不能确定DO，未生成映射条目！\n"
+                                   "信息“六”没有映射条目，不能确定DO，未生成映射条目！"},
+              ui.Messages());
 }
 
 TEST_F(InfoItemCommandsTest, BayMappingTakesTheRowsChosenWhateverTheirIds) {
@@ -119,6 +124,8 @@ TEST_F(InfoItemCommandsTest, BayMappingTakesTheRowsChosenWhateverTheirIds) {
     // (so not shown); the rows picked are the other two.
     URI_Ref mapped = Item("", "一"), second = Item("", "二"), third = Item("", "三");
     const URI_Ref mappedMap = Map(mapped, p4, "Op");
+    Map(second, URI_Ref(), "");
+    Map(third, URI_Ref(), "");
     ui.AnswerDialog(Rows({{1, 1}, {0, 0}})).AnswerInputChoice("PTOC1", "请选择：");
     Run(dev2, "ICD:Most Bay To M2I MapItem");
     ASSERT_EQ(2u, ShownRows().size());
@@ -134,6 +141,8 @@ TEST_F(InfoItemCommandsTest, BayMappingTakesTheRowsChosenWhateverTheirIds) {
     // Two items of one id: each row still maps its own item.
     for (const URI_Ref& item : {second, third}) Set(MapItemsOf(item)[0], "sec:DARef.doName", "Op");
     URI_Ref twinA = Item("7", "甲"), twinB = Item("7", "乙");
+    Map(twinA, URI_Ref(), "");
+    Map(twinB, URI_Ref(), "");
     ui.AnswerDialog(Rows({{0, 1}})).AnswerInputChoice("LLN0", "请选择：");
     Run(dev2, "ICD:Most Bay To M2I MapItem");
     ASSERT_EQ(2u, ShownRows().size());
@@ -150,11 +159,20 @@ TEST_F(InfoItemCommandsTest, BayMappingStopsAtCancelAndWithoutAnItb) {
     EXPECT_TRUE(MapItemsOf(item).empty());
     EXPECT_EQ(0, ui.CountOf(Enum_UiCall::InputBox));
 
-    // Cancel in the choice of the node: the mapping item made stays, unlinked.
+    // An item without mapping item gets none, and is named; nothing is
+    // left to link, so no node is asked for.
+    ui.AnswerDialog(Rows({{0, 0}}));
+    Run(ld, "ICD:Most Bay To M2I MapItem");
+    EXPECT_TRUE(MapItemsOf(item).empty());
+    EXPECT_EQ(std::vector<CString>{"信息“一”没有映射条目，不能确定DO，未生成映射条目！"}, ui.Messages());
+    EXPECT_EQ(0, ui.CountOf(Enum_UiCall::InputBox));
+
+    // Cancel in the choice of the node: the mapping item stays unlinked.
+    const URI_Ref mapItem = Map(item, URI_Ref(), "");
     ui.AnswerDialog(Rows({{0, 0}})).AnswerInputCancel();
     Run(ld, "ICD:Most Bay To M2I MapItem");
-    ASSERT_EQ(1u, MapItemsOf(item).size());
-    EXPECT_TRUE(NodesOf(MapItemsOf(item)[0]).empty());
+    EXPECT_EQ(std::vector<URI_Ref>{mapItem}, MapItemsOf(item));
+    EXPECT_TRUE(NodesOf(mapItem).empty());
 
     DropItb();
     ui.ClearCalls();

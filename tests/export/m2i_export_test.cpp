@@ -88,7 +88,10 @@ TEST_F(M2iExportTest, ReferencesParametersAndProcess) {
     EXPECT_STREQ(last.attribute("desc").value(), "A相电流");
     EXPECT_STREQ(last.child("Process").attribute("operator").value(), "M2I:Scale");
     EXPECT_STREQ(last.child("Process").attribute("desc").value(), "A相电流");
-    EXPECT_EQ(ui.Messages(), std::vector<CString>{"模板文件导出成功！"});
+    // Each item left out is named after the success text.
+    EXPECT_EQ(ui.Messages(), std::vector<CString>{"模板文件导出成功！\n未导出映射条目（未指向逻辑节点）：noNode\n"
+                                                  "未导出映射条目（没有DO名）：noDo\n"
+                                                  "未导出映射条目（未指向逻辑节点）：noLd"});
     EXPECT_EQ(ModelText(), before);
     // The path the M2I import reads, through the XML layer.
     CBase_XML back;

@@ -413,7 +413,13 @@ TEST_F(SchemaTest, HandBuiltModelWithMappingValues) {
     Set(range, "sec:MapItem.minVal", "0");
     Set(range, "sec:MapItem.maxVal", "100");
     Set(range, "sec:MapItem.stepSize", "0.01");
+    // A mapping item of a node without DO name gives no DOI, and is named.
+    URI_Ref noDo = Make(kIcdDomain, "sec:MapItem", "MI3", 3);
+    Link(noDo, "sec:DARef.LNode", c.ptoc);
+    Set(noDo, "sec:MapItem.valStr", "1");
     ExportAndValidate(c, true, "mapped.icd");
+    EXPECT_EQ(LinesAfterSuccess(), std::vector<std::string>{"未导出映射条目的值（没有DO名）：PROT/P1.MI3"});
+    EXPECT_TRUE(Select(LoadFile(Path("mapped.icd")), "//DOI[@name='']").empty());
 }
 
 }  // namespace

@@ -148,11 +148,12 @@ TEST_F(ImportEndToEnd, NamesOfAFileReplaceInAnIcdAndInTheWholeDocument) {
                                 "select\nanswer file all.Name\nrclick\nmenu 替换名称\n"
                                 "tree 5\n");
     ASSERT_EQ(status, 0) << out;
-    for (const char* line : {"[command] ICD:RepalceName", "[command] ICD:RepalceName All",
-                             "[open file] TypePackage文件|*.Name|ICD-XML文件|*.xml||", "逻辑装置:KZ(控制)",
-                             // A DO name SCL does not hold is not given, nor to the references to the DO.
-                             "[message] 名称Pos未替换为位置：DO名必须以大写字母开头，只含字母和数字，最多12个字符！\n"
-                             "> select\n"})
+    for (const std::string& line :
+         {std::string("[command] ICD:RepalceName"), std::string("[command] ICD:RepalceName All"),
+          std::string("[open file] TypePackage文件|*.Name|ICD-XML文件|*.xml||"), std::string("逻辑装置:KZ(控制)"),
+          // A DO name SCL does not hold is not given, nor to the references to the DO.
+          "[message] 名称Pos未替换为位置：DO名必须以大写字母开头，只含字母和数字，最多12个字符！\n[message] " +
+              (dir / "icd.Name").string() + "文件替换完成！\n> select\n"})
         EXPECT_TRUE(Has(out, line)) << line << "\n" << out;
     const std::string doc = DocumentText();
     for (const char* text : {"<cim:Naming.name>断路器控制1</cim:Naming.name>", "<cim:Naming.name>CSWI_控制</cim:Naming.name>",
@@ -187,7 +188,9 @@ TEST_F(ImportEndToEnd, NothingToRenameAndUnansweredQuestionsAreNoBadFiles) {
     auto [status, out] = Run("rename.kiln", "view TreeView_User\nanswer file all.Name\nrclick\nmenu 替换名称\n");
     ASSERT_EQ(status, 0) << out;
     EXPECT_TRUE(Has(out, "[command] ICD:RepalceName All")) << out;
-    EXPECT_FALSE(Has(out, "[message]")) << out;
+    EXPECT_TRUE(Has(out, "[message] " + (dir / "all.Name").string() + "文件替换完成！\n")) << out;
+    EXPECT_FALSE(Has(out, "不可编辑")) << out;
+    EXPECT_FALSE(Has(out, "格式不正确")) << out;
 
     // A type package's name cancelled: the run ends there, as asked.
     Write("types.Type", "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"

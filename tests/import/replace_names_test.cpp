@@ -91,6 +91,8 @@ protected:
         mapPath = items.at(1);
         Set(mapOp, "sec:DARef.doName", "Op");
         Set(mapPath, "sec:DARef.doName", "Op.sub");
+        Link(mapOp, "sec:DARef.LNode", ptoc1);
+        Link(mapPath, "sec:DARef.LNode", ptoc1);
         ui.ClearCalls();
     }
 
@@ -98,6 +100,8 @@ protected:
         ui.AnswerOpenFile(WriteFile("names.Name", NameFile(names)));
         return app.Rsc_ReplaceName(scope);
     }
+    // The notice of a run that succeeded.
+    CString Done() { return CString((workspace / "names.Name").string().c_str()) + "文件替换完成！"; }
     CString Name(const URI_Ref& r) { return Get(r, "cim:Naming.name"); }
     CString DoName(const URI_Ref& r) { return Get(r, "sec:DARef.doName"); }
     // Every domain of the document as CIM-XML text.
@@ -146,8 +150,8 @@ TEST_F(ReplaceNamesTest, AnIcdChangesWholeNamesOnceAndLeavesTypesItMayNotChange)
     EXPECT_EQ(Name(m.ptocOp), "Op");
     EXPECT_EQ(Name(m.p1Ptoc), "P1_PTOC");
     EXPECT_EQ(Name(m.p1PtocOp), "Op");
-    // No report, no message; the views were refreshed once.
-    EXPECT_TRUE(Boxes().empty());
+    // No report; the views were refreshed once.
+    EXPECT_EQ(Boxes(), std::vector<CString>{Done()});
     EXPECT_FALSE(ReportSaved());
     EXPECT_EQ(ui.CountOf(Enum_UiCall::AllViewsRefresh), 1);
     EXPECT_EQ(ui.CountOf(Enum_UiCall::WaitCursorBegin), ui.CountOf(Enum_UiCall::WaitCursorEnd));
@@ -191,22 +195,24 @@ TEST_F(ReplaceNamesTest, TheWholeDocumentChangesInstancePackagesAndIcdsButNotThe
     EXPECT_EQ(Name(m.p1Ptoc), "P1_NEW");    // so is P1
     EXPECT_EQ(Name(m.ptoc), "PTOC");        // the standard package is not
     EXPECT_EQ(Name(lockedType), "PT");      // nor may a locked domain change
-    EXPECT_TRUE(Boxes().empty());
+    EXPECT_EQ(Boxes(), std::vector<CString>{Done()});
 }
 
 // A name SCL does not hold for what it names (outside its pattern, or a
 // sibling's) is not given, here or in the references to it; one message
-// names each pair at the end, once.
+// names each pair at the end, once. Two names swapped, both refused,
+// change nothing.
 TEST_F(ReplaceNamesTest, NamesSclDoesNotHoldAreNotGivenAndNamedOnce) {
     ASSERT_TRUE(Replace(imported,
                         "<Name name=\"PROT\" type=\"sec:LDevice\" changeto=\"保护\"/>\n"
                         "<Name name=\"PT\" type=\"sec:LNodeType\" changeto=\"L0\"/>\n"
                         "<Name name=\"Op\" type=\"sec:DO\" changeto=\"动作\"/>\n"
                         "<Name name=\"PTOC1\" type=\"sec:LNode\" changeto=\"过流1\"/>\n"));
-    EXPECT_EQ(Boxes(), std::vector<CString>{
-                           "名称Op未替换为动作：DO名必须以大写字母开头，只含字母和数字，最多12个字符！\n"
+    EXPECT_EQ(Boxes(), (std::vector<CString>{
                            "名称PT未替换为L0：类型包中已经存在名为L0的类型，不能修改！\n"
-                           "名称PROT未替换为保护：逻辑装置名必须以字母或数字开头，只含字母、数字和下划线，最多64个字符！"});
+                           "名称Op未替换为动作：DO名必须以大写字母开头，只含字母和数字，最多12个字符！\n"
+                           "名称PROT未替换为保护：逻辑装置名必须以字母或数字开头，只含字母、数字和下划线，最多64个字符！",
+                           Done()}));
     EXPECT_EQ(Name(ld), "PROT");
     EXPECT_EQ(Name(ptType), "PT");
     EXPECT_EQ(Name(ptOp), "Op");
@@ -214,6 +220,18 @@ TEST_F(ReplaceNamesTest, NamesSclDoesNotHoldAreNotGivenAndNamedOnce) {
     EXPECT_EQ(DoName(fcda), "Op");
     EXPECT_EQ(DoName(mapOp), "Op");
     EXPECT_EQ(Name(ptoc1), "过流1");  // a node's name is not written as such
+
+    ui.ClearCalls();
+    ASSERT_TRUE(Replace(imported, "<Name name=\"Op\" changeto=\"Str\"/>\n<Name name=\"Str\" changeto=\"Op\"/>\n"));
+    EXPECT_EQ(Boxes(), (std::vector<CString>{"名称Op未替换为Str：LN类型中已经存在名为Str的DO，不能修改！\n"
+                                             "名称Str未替换为Op：LN类型中已经存在名为Op的DO，不能修改！",
+                                             Done()}));
+    EXPECT_EQ(Name(ptOp), "Op");
+    EXPECT_EQ(Name(doi), "Op");
+    EXPECT_EQ(DoName(fcda), "Op");
+    EXPECT_EQ(DoName(mapOp), "Op");
+    EXPECT_EQ(DoName(extRef), "Str");
+    EXPECT_EQ(Name(m.p1PtocOp), "Str");  // P1's type holds no Str: its DO is renamed
 }
 
 TEST_F(ReplaceNamesTest, LockedDomainsStopTheWholeDocumentBeforeAnyChange) {
@@ -258,15 +276,17 @@ TEST_F(ReplaceNamesTest, TheRunNeedsNoTemplateAndNamesTheFileThatFails) {
     EXPECT_FALSE(app.Rsc_ReplaceName(imported));
     EXPECT_EQ(Boxes(), std::vector<CString>{bad + "文件格式不正确, 替换不成功！"});
     EXPECT_EQ(Everything(), before);
-    // A file of another root, and one without pairs, change nothing and succeed.
+    // A file of another root is refused; one without pairs changes nothing
+    // and succeeds.
     ui.ClearCalls();
-    ui.AnswerOpenFile(WriteFile("other.xml", "<Names><DataTypeTemplates><Name name=\"PROT\" changeto=\"X\"/>"
-                                             "</DataTypeTemplates></Names>"));
-    EXPECT_TRUE(app.Rsc_ReplaceName(imported));
+    const CString other = WriteFile("other.xml", "<Names><DataTypeTemplates><Name name=\"PROT\" changeto=\"X\"/>"
+                                                 "</DataTypeTemplates></Names>");
+    ui.AnswerOpenFile(other);
+    EXPECT_FALSE(app.Rsc_ReplaceName(imported));
     EXPECT_TRUE(Replace(URI_Ref(), ""));
     EXPECT_EQ(Everything(), before);
-    EXPECT_TRUE(Boxes().empty());
-    EXPECT_EQ(ui.CountOf(Enum_UiCall::AllViewsRefresh), 2);
+    EXPECT_EQ(Boxes(), (std::vector<CString>{other + "文件格式不正确, 替换不成功！", Done()}));
+    EXPECT_EQ(ui.CountOf(Enum_UiCall::AllViewsRefresh), 1);
     EXPECT_EQ(ui.CountOf(Enum_UiCall::WaitCursorBegin), ui.CountOf(Enum_UiCall::WaitCursorEnd));
 }
 
