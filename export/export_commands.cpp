@@ -141,6 +141,10 @@ bool CKiln_Main::Rsc_TypePackage_Export(URI_Ref package) {
         Notice("创建" + path + "文件失败！");
         return false;
     }
-    Notice(path + "模板文件文件导出成功！");
+    // As the ICD export: what was left out, then the breaches, a line each.
+    CString done = path + "模板文件文件导出成功！";
+    for (const CString& item : exporter.LeftOut()) done += "\n未导出" + item;
+    for (const CString& breach : SclRuleBreaches(root.PugiNode())) done += "\n" + breach;
+    Notice(done);
     return true;
 }
