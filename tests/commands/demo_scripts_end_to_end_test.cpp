@@ -318,6 +318,22 @@ TEST_F(DemoScripts, AModelMadeWithTheMenusHoldsWhatWasChosenAndGivesAValidIcd) {
                        "<DO name=\"ModSoft2\" type=\"\"", "<LNodeType id=\"X_GGIO\"", "<DO name=\"Health\""});
     for (const char* part : {"Mod_Soft", "Mod_hard", "DO_8", "日 志", "intgPd=\"abc\"", "name=\"健康\"", "LD 2"})
         EXPECT_EQ(plates.find(part), std::string::npos) << part;
+    // The ITB and the type package read back and written again are the
+    // files first written, but for the owner their headers name.
+    auto owned = [&](const char* file, std::initializer_list<std::pair<std::string, std::string>> owners) {
+        std::string text = ReadAll(ws / file);
+        for (const auto& [from, to] : owners)
+            if (text.find(from) != std::string::npos) text.replace(text.find(from), from.size(), to);
+        return text;
+    };
+    const std::string itb = ReadAll(ws / "menus_model.itb");
+    ExpectAll(itb, {"<InfoGroup name=\"1/2\"", "dataType=\"SPS\"", "typ=\"1\" fun=\"160\" inf=\"90\" grp=\"2\" itm=\"1\""});
+    EXPECT_EQ(owned("menus_model_again.itb", {{"iedModel=\"Product_1_Ver_Rev\"", "iedModel=\"X\""},
+                                              {"ITB For Product_1_Ver_Rev", "ITB For X"}}),
+              itb);
+    const std::string types = ReadAll(ws / "menus_model.Type");
+    ASSERT_NE(types.find("<LNodeType id=\"X_PTOC\""), std::string::npos) << types;
+    EXPECT_EQ(owned("menus_model_again.Type", {{"<Header id=\"X2\"", "<Header id=\"X模板类包\""}}), types);
     const kiln::test::SclValidation lint = kiln::test::ValidateScl(ws / "menus_plates.icd");
     EXPECT_FALSE(lint.Ok()) << "the untyped DOs were expected to break the schema";
     if (!validated || !Validate(ws / "menus_names.icd"))

@@ -413,7 +413,7 @@ TEST_F(ImportFilesTest, BaseLogicalDevicesReportUnknownTypesAndNumberTheirNodes)
     ASSERT_TRUE(RunTypePackage(TypeFile("BLD", types), [&] {
         ui.AnswerInputKeep();
         ui.AnswerInputKeep();
-        ui.AnswerNo("TypePackage文件导入完毕,发现错误7个。是否查看报告？");
+        ui.AnswerNo("TypePackage文件导入完毕,发现错误");
     }));
     const URI_Ref bld = PackageNamed(app, "BLD");
     const URI_Ref g = Member(bld, "sec:TypePackage.Base_LDevices", "G");
