@@ -312,7 +312,7 @@ TEST_F(DemoScripts, AModelMadeWithTheMenusHoldsWhatWasChosenAndGivesAValidIcd) {
                     "    不符合SCL的DO（type未指向DOType）：X_PTOC.ModSoft\n"
                     "    不符合SCL的DO（type未指向DOType）：X_PTOC.Modhard\n"
                     "    不符合SCL的DO（type未指向DOType）：X_PTOC.ModSoft2\n"
-                    "    不符合SCL的DO（type未指向DOType）：X_PTOC.Modhard2\n[document] saved"});
+                    "    不符合SCL的DO（type未指向DOType）：X_PTOC.Modhard2\n== the ITB and the type package"});
     const std::string plates = ReadAll(ws / "menus_plates.icd");
     ExpectAll(plates, {"<LDevice inst=\"BAY3\"", "<LDevice inst=\"LD_2\"", "<DO name=\"DO8\" type=\"X_SPS\"",
                        "<DO name=\"ModSoft2\" type=\"\"", "<LNodeType id=\"X_GGIO\"", "<DO name=\"Health\""});
