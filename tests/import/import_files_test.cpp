@@ -631,10 +631,13 @@ TEST_F(ImportFilesTest, ATypePackageExportedAndImportedAgainComesBackTheSame) {
 // What SCL refuses in a type-package file is reported: DO names outside
 // the pattern, a DO name twice in a type, enumeration order numbers twice
 // (kept) and ones that are no whole number (left out, with their value).
-// Its export then names what it leaves out and what breaks SCL's rules,
-// and writes no order number the file did not give.
+// Its export then names what it leaves out and what breaks SCL's rules
+// (a base device among the types too), and writes no order number the file
+// did not give.
 TEST_F(ImportFilesTest, WhatSclRefusesInATypePackageIsReportedAndItsExportNamesIt) {
     const std::string types =
+        "<LDevice inst=\"BASE\"><LN0 lnClass=\"LLN0\" inst=\"\" lnType=\"L\"/></LDevice>\n"
+        "<LNodeType id=\"L\" lnClass=\"LLN0\"><DO name=\"Mod\" type=\"TINC\"/></LNodeType>\n"
         "<LNodeType id=\"G\" lnClass=\"PTOC\"><DO name=\"Beh\" type=\"TE\"/><DO name=\"过流告警\" type=\"TINC\"/>"
         "<DO name=\"Ind 1\" type=\"TINC\"/><DO name=\"Abcdefghijklmn\" type=\"TINC\"/><DO name=\"Beh\" type=\"TE\"/>"
         "</LNodeType>\n"
@@ -665,6 +668,7 @@ TEST_F(ImportFilesTest, WhatSclRefusesInATypePackageIsReportedAndItsExportNamesI
     ui.AnswerSaveFile(path);
     ASSERT_TRUE(app.Rsc_TypePackage_Export(PackageNamed(app, "BAD")));
     EXPECT_EQ(Boxes(), std::vector<CString>{path + "模板文件文件导出成功！\n未导出DO（LN类型中已有同名DO）：G.Beh\n"
+                                                   "不符合SCL的LDevice（不能在DataTypeTemplates中）：BASE\n"
                                                    "不符合SCL的DO（名称格式错误）：G.过流告警\n"
                                                    "不符合SCL的DO（名称格式错误）：G.Ind 1\n"
                                                    "不符合SCL的DO（名称格式错误）：G.Abcdefghijklmn\n"
