@@ -143,6 +143,22 @@ bool CKiln_Main::Rsc_TypePackage_Export(URI_Ref package) {
         Notice("创建" + path + "文件失败！");
         return false;
     }
-    Notice(path + "模板文件文件导出成功！");
+    // As the ICD export: what was left out, then the breaches of the
+    // data-type templates, a line each. The template's IED is no part of the
+    // package; the base devices the file keeps among the types are no type:
+    // SCL has no place for them there, and the types are checked without them.
+    CString done = path + "模板文件文件导出成功！";
+    for (const CString& item : exporter.LeftOut()) done += "\n未导出" + item;
+    pugi::xml_document copy;
+    pugi::xml_node checked = copy.append_copy(root.PugiNode());
+    while (checked.remove_child("IED")) {
+    }
+    pugi::xml_node list = checked.child("DataTypeTemplates");
+    while (const pugi::xml_node ld = list.child("LDevice")) {
+        done += CString("\n不符合SCL的LDevice（不能在DataTypeTemplates中）：") + ld.attribute("inst").value();
+        list.remove_child(ld);
+    }
+    for (const CString& breach : SclRuleBreaches(checked)) done += "\n" + breach;
+    Notice(done);
     return true;
 }

@@ -41,6 +41,7 @@ struct EntryTexts {
     bool failureNamesPath = true;
     const char* done = nullptr;     // after the chosen path when the worker succeeds
     bool unloadableFails = false;  // a file that does not load gets the failure message
+    bool failureSaysWhy = false;   // ... followed by why, on a line of its own
 };
 
 // What a worker tells the frame: done, failed (the frame shows the entry's
@@ -58,7 +59,8 @@ bool RunOnChosenFile(CKiln_Main* app, const EntryTexts& t, const CBase_XML& repo
     ImportWaitCursor wait;
     CBase_XML source;
     if (!source.Load(path)) {
-        if (t.unloadableFails) _AfxMessageBox(failure, MB_OK, "", nullptr);
+        if (t.unloadableFails)
+            _AfxMessageBox(t.failureSaysWhy ? failure + "\n" + source.LastError() : failure, MB_OK, "", nullptr);
         return false;
     }
     Outcome outcome = Outcome::Failed;
@@ -207,10 +209,10 @@ bool CKiln_Main::Rsc_ITB_Import(URI_Ref icd) {
         return false;
     }
     const EntryTexts texts{"ITB文件|*.itb|ITB-XML文件|*.itb.xml||", kFormatFault, "ITB文件格式不正确, 导入不成功！",
-                           false, kDone, true};
-    return RunImport(this, texts, [&](CKiln_Import& imp, CBase_XML& source, const CBase_XML&, const CString&) {
+                           false, kDone, true, true};
+    return RunImport(this, texts, [&](CKiln_Import& imp, CBase_XML& source, const CBase_XML& report, const CString&) {
         ImportNameTable items;
-        return imp.Import_ITB(this, &source, icd, &items) ? Outcome::Done : Outcome::Failed;
+        return imp.Import_ITB(this, &source, icd, &items, &report) ? Outcome::Done : Outcome::Failed;
     });
 }
 
@@ -245,7 +247,11 @@ bool CKiln_Main::Rsc_M2I_Import(URI_Ref icd) {
                 return Outcome::Stopped;
             }
             CBase_XML itbXml;
-            if (!itbXml.Load(companion) || !imp.Import_ITB(this, &itbXml, icd, &items)) {
+            if (!itbXml.Load(companion)) {
+                _AfxMessageBox(companion + "ITB文件格式不正确, 导入不成功！\n" + itbXml.LastError(), MB_OK, "", nullptr);
+                return Outcome::Stopped;
+            }
+            if (!imp.Import_ITB(this, &itbXml, icd, &items, &report)) {
                 _AfxMessageBox(companion + "ITB文件格式不正确, 导入不成功！", MB_OK, "", nullptr);
                 return Outcome::Stopped;
             }

@@ -116,8 +116,8 @@ bool CKiln_Import::Check_FileKeys(XmlNode root, bool& bKeyMissing, bool bCheckKe
 
 void CKiln_Import::Finish_Report(CKiln_Main* app, const char* what) {
     const CString kind(what);
-    // The mapping's ending looks at its errors only.
-    const bool errorsOnly = kind == "M2I";
+    // The mapping's and the table's endings look at their errors only.
+    const bool errorsOnly = kind == "M2I" || kind == "ITB";
     if (m_nErrors + (errorsOnly ? 0 : m_nWarnings) == 0) {
         _AfxMessageBox("导入成功!", MB_OK, "", nullptr);
         return;

@@ -123,7 +123,8 @@ bool CKiln_Import::Import_LNodeTypeFile(CKiln_Main* app, CBase_XML* source, CBas
 
     // Names the package holds already.
     std::set<CString> existing;
-    for (const char* role : {"sec:TypePackage.LNodeTypes", "sec:TypePackage.DOTypes", "sec:TypePackage.DATypes"})
+    for (const char* role : {"sec:TypePackage.LNodeTypes", "sec:TypePackage.DOTypes", "sec:TypePackage.DATypes",
+                             "sec:TypePackage.EnumTypes"})
         for (const URI_Ref& t : MembersByOrd(app, package, role)) existing.insert(app->DocMtd_getValue_ofAttr(t, kRoleName));
 
     // The DOs and bases of the LNodeType elements before any change.
@@ -149,15 +150,25 @@ bool CKiln_Import::Import_LNodeTypeFile(CKiln_Main* app, CBase_XML* source, CBas
         const char* noId;
     } kKinds[] = {{"LNodeType", &m_mapNewLNodeTypes, &CKiln_Main::NewRsc_LNodeType, "LNodeType:", "LNodeType  id为null！"},
                   {"DOType", &m_mapNewDOTypes, &CKiln_Main::NewRsc_DOType, "DOType:", "DOType有id为null！"},
-                  {"DAType", &m_mapNewDATypes, &CKiln_Main::NewRsc_DAType, "DAType:", "DA有id为null！"}};
+                  {"DAType", &m_mapNewDATypes, &CKiln_Main::NewRsc_DAType, "DAType:", "DA有id为null！"},
+                  {"EnumType", &m_mapNewEnumTypes, &CKiln_Main::NewRsc_EnumType, "EnumType:", "EnumType有id为null！"}};
+    // The enumerations the file's types use; those of the standard, as the
+    // standard gives them, are the standard's.
+    std::set<CString> usedEnums;
+    for (const char* element : {"DOType", "DAType"})
+        for (const XmlNode& type : Children(templates, element))
+            for (const XmlNode& member : type.ChildElements())
+                if (kiln::import::AttrText(member, "bType") == "Enum") usedEnums.insert(kiln::import::AttrText(member, "type"));
     for (const auto& kind : kKinds) {
+        const bool enums = kind.table == &m_mapNewEnumTypes;
         const std::vector<XmlNode> elements = Children(templates, kind.element);
         for (const XmlNode& el : elements) {
             CString id;
             if (!el.GetAttribute("id", id)) {
-                AddOtherError(CString("错误：ICD文件:  ") + kind.label, kind.noId);
+                if (!enums) AddOtherError(CString("错误：ICD文件:  ") + kind.label, kind.noId);
                 continue;
             }
+            if (enums && (!usedEnums.count(id) || IsStandardEnumType(app, el, id))) continue;
             if (existing.count(id)) {
                 AddEntry(m_pOtherErrorsNode, "other_error", CString("警告：ICD文件:  ") + kind.label + id,
                          "类型包中已有同名类型", &m_nWarnings);
@@ -210,6 +221,10 @@ bool CKiln_Import::Import_LNodeTypeFile(CKiln_Main* app, CBase_XML* source, CBas
         auto it = m_mapNewDATypes.find(id);
         if (it != m_mapNewDATypes.end() && it->second.m_pNode == el)
             Import_DAType(app, it->second.m_uShell, el, "", false);
+    }
+    for (const XmlNode& el : Children(templates, "EnumType")) {
+        auto it = m_mapNewEnumTypes.find(kiln::import::AttrText(el, "id"));
+        if (it != m_mapNewEnumTypes.end() && it->second.m_pNode == el) Import_EnumType(app, it->second.m_uShell, el, "");
     }
     Link_AllStructBDAs(app);
     Finish_Report(app, "LNodeType");

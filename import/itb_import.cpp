@@ -1,6 +1,10 @@
 // The ITB reader: the information groups and items of an ITB file, with
-// their IEC 60870-5-103 addresses, as a new ITB of an ICD.
+// their IEC 60870-5-103 addresses, as a new ITB of an ICD. What the model
+// cannot hold (a data type outside its list, a 103 number outside one
+// octet) is left out; that and what 103 or the table refuses (an address
+// given twice, an empty name, a group the file lacks) is named in the report.
 #include <initializer_list>
+#include <map>
 #include <set>
 #include <vector>
 
@@ -33,6 +37,26 @@ CString LocalName(const XmlNode& node) {
     return colon >= 0 ? name.Mid(colon + 1) : name;
 }
 
+// The 103 fields of an item: its role, its name in the file and the least
+// value 103 gives it; each is one octet (at most 255), and a type
+// identification is never 0.
+struct Field103 {
+    const char* role;
+    const char* name;
+    int least;
+};
+constexpr Field103 kFields103[] = {{"sec:InfoItem.p103_typ", "typ", 1}, {"sec:InfoItem.p103_fun", "fun", 0},
+                                   {"sec:InfoItem.p103_inf", "inf", 0}, {"sec:InfoItem.p103_grp", "grp", 0},
+                                   {"sec:InfoItem.p103_ent", "itm", 0}, {"sec:InfoItem.p103_acc", "acc", 0}};
+
+// True when the text is a whole number from `least` to 255, digits only.
+bool IsOctet(const CString& text, int least) {
+    const std::string& s = text.str();
+    if (s.empty() || s.size() > 3 || s.find_first_not_of("0123456789") != std::string::npos) return false;
+    const int value = std::stoi(s);
+    return value >= least && value <= 255;
+}
+
 // Deletes what a refused run made, the latest first.
 void TakeBack(CKiln_Main* app, const std::vector<URI_Ref>& made) {
     for (auto it = made.rbegin(); it != made.rend(); ++it) app->DocMtd_delete_a_Rsc(*it);
@@ -40,8 +64,10 @@ void TakeBack(CKiln_Main* app, const std::vector<URI_Ref>& made) {
 
 }  // namespace
 
-bool CKiln_Import::Import_ITB(CKiln_Main* app, CBase_XML* source, URI_Ref icd, ImportNameTable* items) {
+bool CKiln_Import::Import_ITB(CKiln_Main* app, CBase_XML* source, URI_Ref icd, ImportNameTable* items,
+                              const CBase_XML* report) {
     m_nErrors = 0;
+    if (report) Bind_Report(app, source, *report);
     m_pMain = app;
     m_pSourceXml = source;
 
@@ -108,6 +134,17 @@ bool CKiln_Import::Import_ITB(CKiln_Main* app, CBase_XML* source, URI_Ref icd, I
 
     ImportNameTable keyed;  // handed to the caller only when the run succeeds
     std::set<CString> groupKeys;
+    std::set<CString> fileGroups;
+    for (const XmlNode& g : groupNodes) fileGroups.insert(kiln::import::AttrText(g, "name"));
+    std::set<CString> dataTypes;
+    CEnumClassDfn dataTypeDfn;
+    CString dataTypeList;
+    if (app->DocMtd_Get_EnumClassDfn("ITBDataTypeEnum", dataTypeDfn))
+        for (const Struct_EnumValDfn& v : dataTypeDfn.vValues) {
+            dataTypes.insert(v.sText2);
+            dataTypeList += (dataTypeList.IsEmpty() ? "" : "、") + v.sText2;
+        }
+    std::map<CString, CString> addresses;  // 103 address -> the item that gave it first
     for (size_t i = 0; i < itemNodes.size(); ++i) {
         const XmlNode& node = itemNodes[i];
         URI_Ref item;
@@ -117,32 +154,57 @@ bool CKiln_Import::Import_ITB(CKiln_Main* app, CBase_XML* source, URI_Ref icd, I
         }
         made.push_back(item);
         CString text, name, desc;
+        const CString label = ids[i].IsEmpty() ? "第" + kiln::import::Dec(static_cast<long long>(i) + 1) + "条" : ids[i];
+        auto finding = [&](const CString& error) { AddOtherError("错误：ITB文件:  InfoItem:" + label, error); };
         if (Get_NodeText(node, "@id", text)) app->DocMtd_Modify_attribute_value(item, "sec:InfoItem.id", text);
         if (!ids[i].IsEmpty()) keyed.emplace(ids[i], item);
-        if (Get_NodeText(node, "@name", name)) app->DocMtd_Modify_attribute_value(item, kRoleName, name);
+        const bool hasName = Get_NodeText(node, "@name", name);
+        if (hasName) app->DocMtd_Modify_attribute_value(item, kRoleName, name);
         if (Get_NodeText(node, "@desc", desc)) app->DocMtd_Modify_attribute_value(item, kDescRole, desc);
         app->Mtd_SetStatusBarText(ids[i] + " " + name + " " + desc);
+        if (hasName && name.IsEmpty()) finding("名称为空");
         // An empty data type names none.
-        if (Get_NodeText(node, "@dataType", text) && !text.IsEmpty())
-            app->DocMtd_Modify_attribute_value(item, "sec:InfoItem.dataType", kiln::import::ModelEnum("ITBDataTypeEnum", text));
+        if (Get_NodeText(node, "@dataType", text) && !text.IsEmpty()) {
+            if (dataTypes.count(text))
+                app->DocMtd_Modify_attribute_value(item, "sec:InfoItem.dataType",
+                                                   kiln::import::ModelEnum("ITBDataTypeEnum", text));
+            else
+                finding("数据类型" + text + "不是可选的类型（" + dataTypeList + "）之一，未导入");
+        }
         app->DocMtd_Modify_attribute_value(item, kRoleOrd, kiln::import::Dec(static_cast<long long>(i) + 1));
 
         XmlNode config = node.SelectSingleNode("s103:Config");
         if (config.IsNull()) config = node.SelectSingleNode("sQV103:Config");
         if (config.IsNull()) config = node.SelectSingleNode("s103:config");
-        const CString typ = FirstText(*this, config, {"@typ", "@sQV103:cpu", "@s103:cpu", "@s103:typ"});
-        const CString grp = FirstText(*this, config, {"@grp", "@sQV103:grp", "@s103:grp"});
-        app->DocMtd_Modify_attribute_value(item, "sec:InfoItem.p103_typ", typ);
-        app->DocMtd_Modify_attribute_value(item, "sec:InfoItem.p103_fun",
-                                           FirstText(*this, config, {"@fun", "@sQV103:fun", "@s103:fun"}));
-        app->DocMtd_Modify_attribute_value(item, "sec:InfoItem.p103_inf",
-                                           FirstText(*this, config, {"@inf", "@sQV103:inf", "@s103:inf"}));
-        app->DocMtd_Modify_attribute_value(item, "sec:InfoItem.p103_grp", grp);
-        app->DocMtd_Modify_attribute_value(item, "sec:InfoItem.p103_ent",
-                                           FirstText(*this, config, {"@itm", "@sQV103:itm", "@s103:itm"}));
-        app->DocMtd_Modify_attribute_value(item, "sec:InfoItem.p103_acc",
-                                           FirstText(*this, config, {"@acc", "@sQV103:acc", "@s103:acc"}));
-        if (Get_NodeText(node, "@infoGroup", text)) app->DocMtd_Modify_attribute_value(item, "sec:InfoItem.infoGroup", text);
+        const CString read[] = {FirstText(*this, config, {"@typ", "@sQV103:cpu", "@s103:cpu", "@s103:typ"}),
+                                FirstText(*this, config, {"@fun", "@sQV103:fun", "@s103:fun"}),
+                                FirstText(*this, config, {"@inf", "@sQV103:inf", "@s103:inf"}),
+                                FirstText(*this, config, {"@grp", "@sQV103:grp", "@s103:grp"}),
+                                FirstText(*this, config, {"@itm", "@sQV103:itm", "@s103:itm"}),
+                                FirstText(*this, config, {"@acc", "@sQV103:acc", "@s103:acc"})};
+        CString kept[6];
+        for (int f = 0; f < 6; ++f) {
+            const Field103& field = kFields103[f];
+            if (IsOctet(read[f], field.least) || read[f].IsEmpty())
+                kept[f] = read[f];
+            else
+                finding(CString(field.name) + "的值" + read[f] + "不是" + kiln::import::Dec(field.least) +
+                        "到255之间的整数，未导入");
+            app->DocMtd_Modify_attribute_value(item, field.role, kept[f]);
+        }
+        const CString& typ = kept[0];
+        const CString& grp = kept[3];
+        // An item is addressed by its type, function, information number
+        // and, in the generic services, its group and entry.
+        if (!kept[1].IsEmpty() && !kept[2].IsEmpty()) {
+            const CString address = typ + "/" + kept[1] + "/" + kept[2] + "/" + grp + "/" + kept[4];
+            const auto [first, isNew] = addresses.emplace(address, label);
+            if (!isNew) finding("与InfoItem:" + first->second + "的103地址（typ、fun、inf、grp、itm）相同");
+        }
+        if (Get_NodeText(node, "@infoGroup", text)) {
+            app->DocMtd_Modify_attribute_value(item, "sec:InfoItem.infoGroup", text);
+            if (!noGroups && !text.IsEmpty() && !fileGroups.count(text)) finding("信息组" + text + "不存在");
+        }
         if (typ.IsEmpty() && grp.IsEmpty()) continue;
         // Without groups in the file, the items are grouped by their address.
         if (noGroups) app->DocMtd_Modify_attribute_value(item, "sec:InfoItem.infoGroup", typ + "/" + grp);
@@ -162,5 +224,6 @@ bool CKiln_Import::Import_ITB(CKiln_Main* app, CBase_XML* source, URI_Ref icd, I
     }
     if (items) items->insert(keyed.begin(), keyed.end());
     app->Mtd_SetStatusBarText("导入ITB结束");
+    if (report && m_nErrors > 0) Finish_Report(app, "ITB");
     return true;
 }

@@ -139,7 +139,8 @@ void CKiln_Import::AddEntry(const XmlNode& category, const char* element, const 
 void CKiln_Import::LoadDependTypes(CKiln_Main* app, const URI_Ref& package, bool bInstance) {
     std::vector<URI_Ref> packages;
     if (package.IsSet()) app->GetTypePackage_Depended(&packages, package, bInstance);
-    const std::pair<const char*, ImportShellTable*> kLists[] = {{"sec:TypePackage.DATypes", &m_mapNewDATypes},
+    const std::pair<const char*, ImportShellTable*> kLists[] = {{"sec:TypePackage.EnumTypes", &m_mapNewEnumTypes},
+                                                                {"sec:TypePackage.DATypes", &m_mapNewDATypes},
                                                                 {"sec:TypePackage.DOTypes", &m_mapNewDOTypes},
                                                                 {"sec:TypePackage.LNodeTypes", &m_mapNewLNodeTypes}};
     for (const URI_Ref& p : packages) {

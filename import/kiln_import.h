@@ -138,6 +138,8 @@ public:
     // ---- LN types and DOs ----
     bool Import_LNodeType(CKiln_Main* app, URI_Ref lnType, XmlNode node, CString base, URI_Ref package, CString ord,
                           bool bLoadDepends);
+    // False when no DO with a name was made (the creator refused, or the
+    // element has no name).
     bool Import_DO(CKiln_Main* app, URI_Ref lnType, XmlNode node, CString ord, CString typeId, CString lnClass,
                    ImportNameTable& classDOs, URI_Ref package);
     bool Check_DATypeClassOf(CKiln_Main* app);
@@ -211,8 +213,11 @@ public:
     // The groups and items of an ITB file as a new ITB of `icd` (with an
     // empty icd, the ICD the file's iedModel and icdVersion name). Every
     // item id goes into `items`. Ids are checked before anything is made; a
-    // creator's refusal takes back what the call made.
-    bool Import_ITB(CKiln_Main* app, CBase_XML* source, URI_Ref icd, ImportNameTable* items);
+    // creator's refusal takes back what the call made. With the report
+    // template, what the model cannot hold (left out) and what 103 refuses
+    // is named in the report, which ends the run as the other imports end.
+    bool Import_ITB(CKiln_Main* app, CBase_XML* source, URI_Ref icd, ImportNameTable* items,
+                    const CBase_XML* report = nullptr);
     // The refusals of an M2I file that come before anything is made: no
     // "Mappings" under the root, no ICD, an ICD without IED or server. Shows
     // the message and gives false.
@@ -235,7 +240,7 @@ private:
     bool Check_FileKeys(XmlNode root, bool& bKeyMissing, bool bCheckKeys = true);
     // The common ending: "导入成功!" when nothing counted was found, else the
     // summary, the saved report and the question. `what` is "ICD",
-    // "TypePackage", "LNodeType" or "M2I".
+    // "TypePackage", "LNodeType", "M2I" or "ITB".
     void Finish_Report(CKiln_Main* app, const char* what);
     // One warning per kind and element of what the model has no place for:
     // in the IED element the ICD import took (GOOSE and sampled-value

@@ -10,18 +10,42 @@ using kiln::core::kRoleOrd;
 using kiln::core::OrdRole;
 using namespace kiln::import;
 
+namespace {
+
+// True when the text is an xs:int: an optional sign and digits, within 32 bits.
+bool IsXsInt(const std::string& text) {
+    const size_t digits = text.empty() || (text[0] != '-' && text[0] != '+') ? 0 : 1;
+    if (text.size() == digits || text.find_first_not_of("0123456789", digits) != std::string::npos) return false;
+    const size_t first = text.find_first_not_of('0', digits);
+    if (first == std::string::npos) return true;
+    if (text.size() - first > 10) return false;
+    const long long value = std::stoll(text.substr(first));
+    return text[0] == '-' ? value <= 2147483648LL : value <= 2147483647LL;
+}
+
+}  // namespace
+
 bool CKiln_Import::Import_EnumType(CKiln_Main* app, URI_Ref enumType, XmlNode node, CString ord) {
     if (node.IsNull() || enumType.IsEmpty()) return true;
-    app->DocMtd_Modify_attribute_value(enumType, kRoleOrd, ord);
+    if (!ord.IsEmpty()) app->DocMtd_Modify_attribute_value(enumType, kRoleOrd, ord);
     CString desc, id;
     ReadAttr(node, "desc", desc);
     ReadAttr(node, "id", id);
     app->Mtd_SetStatusBarText("正在导入TypePackage下 EnumType: " + id);
     app->DocMtd_Modify_attribute_value(enumType, "cim:Naming.description", desc);
+    std::set<CString> ords;
     for (const XmlNode& ev : Children(node, "EnumVal")) {
         CString text, evOrd, evDesc;
         Get_NodeText(ev, ".", text);
         ReadAttr(ev, "ord", evOrd);
+        // An order number the model cannot hold is left out, with its value;
+        // one SCL holds once is kept and named.
+        const CString who = "错误：ICD文件:  EnumType:" + id;
+        if (!IsXsInt(evOrd.str())) {
+            AddOtherError(who, "EnumVal " + text + "的ord“" + evOrd + "”不是整数，未导入");
+            continue;
+        }
+        if (!ords.insert(evOrd).second) AddOtherError(who, "EnumVal " + text + "的ord " + evOrd + "重复");
         URI_Ref value;
         if (!app->NewRsc_EnumVal(&value, enumType, evOrd)) continue;
         app->DocMtd_Modify_attribute_value(value, "sec:EnumVal.val", text);

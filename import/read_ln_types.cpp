@@ -1,5 +1,8 @@
 // Type-template reader: LN types with their DOs, base types, LN classes,
 // iedType and DO name semantics; the check of DA types without a standard class.
+#include <set>
+
+#include "core/scl_names.h"
 #include "import/import_util.h"
 #include "import/kiln_import.h"
 
@@ -51,15 +54,24 @@ bool CKiln_Import::Import_LNodeType(CKiln_Main* app, URI_Ref lnType, XmlNode nod
         // The class text is kept, so that the type and its nodes are written with it.
         app->DocMtd_Modify_attribute_value(lnType, "sec:LNodeType.lnClass", lnClass);
     }
+    // A DO made under a name SCL refuses, or holds once in a type, is kept and named.
+    std::set<CString> names;
     long i = 0;
-    for (const XmlNode& d : Children(node, "DO")) Import_DO(app, lnType, d, Dec(++i), id, lnClass, classDOs, package);
+    for (const XmlNode& d : Children(node, "DO")) {
+        if (!Import_DO(app, lnType, d, Dec(++i), id, lnClass, classDOs, package)) continue;
+        const CString name = AttrText(d, "name");
+        if (!kiln::core::IsSclDoName(name.str()))
+            AddOtherError("错误：ICD文件:  DO:" + id + "." + name,
+                          "DO名" + name + "不符合SCL（应以大写字母开头，只含字母和数字，最多12个字符）");
+        if (!names.insert(name).second) AddOtherError("错误：ICD文件:  DO:" + id + "." + name, "LNodeType中已有同名DO");
+    }
     return true;
 }
 
 bool CKiln_Import::Import_DO(CKiln_Main* app, URI_Ref lnType, XmlNode node, CString ord, CString /*typeId*/,
                              CString lnClass, ImportNameTable& classDOs, URI_Ref package) {
     URI_Ref dataObject;
-    if (!app->NewRsc_DO(&dataObject, lnType, ord)) return true;
+    if (!app->NewRsc_DO(&dataObject, lnType, ord)) return false;
     CString name, desc, typeId, transient;
     const bool hasName = ReadAttr(node, "name", name);
     if (hasName) app->DocMtd_Modify_attribute_value(dataObject, kRoleName, name);

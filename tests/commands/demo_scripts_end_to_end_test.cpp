@@ -336,12 +336,28 @@ TEST_F(DemoScripts, AModelMadeWithTheMenusHoldsWhatWasChosenAndGivesAValidIcd) {
                     "    不符合SCL的DO（type未指向DOType）：X_PTOC.ModSoft\n"
                     "    不符合SCL的DO（type未指向DOType）：X_PTOC.Modhard\n"
                     "    不符合SCL的DO（type未指向DOType）：X_PTOC.ModSoft2\n"
-                    "    不符合SCL的DO（type未指向DOType）：X_PTOC.Modhard2\n"});
+                    "    不符合SCL的DO（type未指向DOType）：X_PTOC.Modhard2\n== the ITB and the type package"});
     const std::string plates = ReadAll(ws / "menus_plates.icd");
     ExpectAll(plates, {"<LDevice inst=\"BAY3\"", "<LDevice inst=\"LD_2\"", "<DO name=\"DO8\" type=\"X_SPS\"",
                        "<DO name=\"ModSoft2\" type=\"\"", "<LNodeType id=\"X_GGIO\"", "<DO name=\"Health\""});
     for (const char* part : {"Mod_Soft", "Mod_hard", "DO_8", "日 志", "intgPd=\"abc\"", "name=\"健康\"", "LD 2"})
         EXPECT_EQ(plates.find(part), std::string::npos) << part;
+    // The ITB and the type package read back and written again are the
+    // files first written, but for the owner their headers name.
+    auto owned = [&](const char* file, std::initializer_list<std::pair<std::string, std::string>> owners) {
+        std::string text = ReadAll(ws / file);
+        for (const auto& [from, to] : owners)
+            if (text.find(from) != std::string::npos) text.replace(text.find(from), from.size(), to);
+        return text;
+    };
+    const std::string itb = ReadAll(ws / "menus_model.itb");
+    ExpectAll(itb, {"<InfoGroup name=\"1/2\"", "dataType=\"SPS\"", "typ=\"1\" fun=\"160\" inf=\"90\" grp=\"2\" itm=\"1\""});
+    EXPECT_EQ(owned("menus_model_again.itb", {{"iedModel=\"Product_1_Ver_Rev\"", "iedModel=\"X\""},
+                                              {"ITB For Product_1_Ver_Rev", "ITB For X"}}),
+              itb);
+    const std::string types = ReadAll(ws / "menus_model.Type");
+    ASSERT_NE(types.find("<LNodeType id=\"X_PTOC\""), std::string::npos) << types;
+    EXPECT_EQ(owned("menus_model_again.Type", {{"<Header id=\"X2\"", "<Header id=\"X模板类包\""}}), types);
     // The M2I file read back and the name file replaced from give the same
     // files again; the replacement says it is done.
     ExpectAll(out, {"[message] 导入成功!\n[message] " + (ws / "menus_round_trip1.m2i").string() + "模板文件导入完成！",

@@ -469,7 +469,10 @@ TEST_F(ImportFilesTest, LNodeTypeFilesAddToAnExistingPackage) {
         "<DO name=\"Str\" type=\"T2\"/></LNodeType>\n"
         "<DOType id=\"T2\" cdc=\"SPS\"><DA name=\"stVal\" bType=\"BOOLEAN\" fc=\"ST\"/></DOType>\n"
         "<DOType id=\"P1_SPS\" cdc=\"SPS\"/>\n"
-        "<DOType id=\"T2\" cdc=\"SPS\"><DA name=\"q\" bType=\"Quality\" fc=\"ST\"/></DOType>\n";
+        "<DOType id=\"T2\" cdc=\"SPS\"><DA name=\"q\" bType=\"Quality\" fc=\"ST\"/></DOType>\n"
+        "<DOType id=\"T3\" cdc=\"SPS\"><DA name=\"stVal\" bType=\"Enum\" fc=\"ST\" type=\"E1\"/></DOType>\n"
+        "<EnumType id=\"E1\"><EnumVal ord=\"0\">on</EnumVal><EnumVal ord=\"2\">off</EnumVal></EnumType>\n"
+        "<EnumType id=\"UNUSED\"><EnumVal ord=\"0\">x</EnumVal></EnumType>\n";
     ui.AnswerOpenFile(WriteFile("in.Type", TypeFile("X", types)));
     ui.AnswerNo("LNodeType文件导入完毕,发现错误2个。是否查看报告？");
     ASSERT_TRUE(app.Rsc_LNodeType_Import(target));
@@ -491,6 +494,16 @@ TEST_F(ImportFilesTest, LNodeTypeFilesAddToAnExistingPackage) {
     int ptocs = 0;
     for (const URI_Ref& t : Members(target, "sec:TypePackage.LNodeTypes")) ptocs += Get(t, "cim:Naming.name") == "P1_PTOC";
     EXPECT_EQ(ptocs, 1);
+    // The enumeration the file's type uses comes with it, its values as written.
+    const URI_Ref e1 = Member(target, "sec:TypePackage.EnumTypes", "E1");
+    ASSERT_TRUE(e1.IsSet());
+    EXPECT_TRUE(Member(target, "sec:TypePackage.EnumTypes", "UNUSED").IsEmpty());
+    const URI_Ref da = Member(Member(target, "sec:TypePackage.DOTypes", "T3"), "sec:DOType.Contains_DAs", "stVal");
+    EXPECT_EQ(Target(da, "sec:BDA.DefinedBy_EnumType"), e1);
+    std::vector<std::string> values;
+    for (const URI_Ref& v : Members(e1, "sec:EnumType.EnumVals"))
+        values.push_back((Get(v, "e301:OrdNaming.ord") + "=" + Get(v, "sec:EnumVal.val")).str());
+    EXPECT_EQ(values, (std::vector<std::string>{"0=on", "2=off"}));
 }
 
 }  // namespace kiln::test
@@ -613,6 +626,63 @@ TEST_F(ImportFilesTest, ATypePackageExportedAndImportedAgainComesBackTheSame) {
     EXPECT_EQ(PackageShape(app, second), PackageShape(app, first));
     EXPECT_EQ(PackageShape(app, second).size(), 8u);
     EXPECT_EQ(iedTypes(second), written);
+}
+
+// What SCL refuses in a type-package file is reported: DO names outside
+// the pattern, a DO name twice in a type, enumeration order numbers twice
+// (kept) and ones that are no whole number (left out, with their value).
+// Its export then names what it leaves out and what breaks SCL's rules
+// (a base device among the types too), and writes no order number the file
+// did not give.
+TEST_F(ImportFilesTest, WhatSclRefusesInATypePackageIsReportedAndItsExportNamesIt) {
+    const std::string types =
+        "<LDevice inst=\"BASE\"><LN0 lnClass=\"LLN0\" inst=\"\" lnType=\"L\"/></LDevice>\n"
+        "<LNodeType id=\"L\" lnClass=\"LLN0\"><DO name=\"Mod\" type=\"TINC\"/></LNodeType>\n"
+        "<LNodeType id=\"G\" lnClass=\"PTOC\"><DO name=\"Beh\" type=\"TE\"/><DO name=\"过流告警\" type=\"TINC\"/>"
+        "<DO name=\"Ind 1\" type=\"TINC\"/><DO name=\"Abcdefghijklmn\" type=\"TINC\"/><DO name=\"Beh\" type=\"TE\"/>"
+        "</LNodeType>\n"
+        "<DOType id=\"TINC\" cdc=\"INC\"><DA name=\"stVal\" bType=\"INT32\" fc=\"ST\"/></DOType>\n"
+        "<DOType id=\"TE\" cdc=\"INC\"><DA name=\"stVal\" bType=\"Enum\" fc=\"ST\" type=\"E\"/></DOType>\n"
+        "<EnumType id=\"E\"><EnumVal ord=\"1\">on</EnumVal><EnumVal ord=\"1\">blocked</EnumVal>"
+        "<EnumVal ord=\"\">test</EnumVal><EnumVal ord=\"12345678901234567890\">off</EnumVal></EnumType>\n";
+    ASSERT_TRUE(RunTypePackage(TypeFile("BAD", types), [&] {
+        ui.AnswerInputKeep("选择依赖的类型包：");
+        ui.AnswerInputKeep("名称");
+        ui.AnswerNo("TypePackage文件导入完毕,发现错误7个。是否查看报告？");
+    }));
+    const std::string pattern = "不符合SCL（应以大写字母开头，只含字母和数字，最多12个字符）";
+    EXPECT_EQ(SavedReport(),
+              (std::vector<ReportEntry>{
+                  {"other_error", "错误：ICD文件:  EnumType:E", "EnumVal blocked的ord 1重复"},
+                  {"other_error", "错误：ICD文件:  EnumType:E", "EnumVal test的ord“”不是整数，未导入"},
+                  {"other_error", "错误：ICD文件:  EnumType:E", "EnumVal off的ord“12345678901234567890”不是整数，未导入"},
+                  {"other_error", "错误：ICD文件:  DO:G.过流告警", ("DO名过流告警" + pattern).c_str()},
+                  {"other_error", "错误：ICD文件:  DO:G.Ind 1", ("DO名Ind 1" + pattern).c_str()},
+                  {"other_error", "错误：ICD文件:  DO:G.Abcdefghijklmn", ("DO名Abcdefghijklmn" + pattern).c_str()},
+                  {"other_error", "错误：ICD文件:  DO:G.Beh", "LNodeType中已有同名DO"}}));
+
+    std::filesystem::copy_file(std::filesystem::path(KILN_SOURCE_DIR) / "Template" / "ICD_Template.xml",
+                               workspace / "Template" / "ICD_Template.xml");
+    const CString path = CString(workspace.string().c_str()) + "/out.Type";
+    ui.ClearCalls();
+    ui.AnswerSaveFile(path);
+    ASSERT_TRUE(app.Rsc_TypePackage_Export(PackageNamed(app, "BAD")));
+    EXPECT_EQ(Boxes(), std::vector<CString>{path + "模板文件文件导出成功！\n未导出DO（LN类型中已有同名DO）：G.Beh\n"
+                                                   "不符合SCL的LDevice（不能在DataTypeTemplates中）：BASE\n"
+                                                   "不符合SCL的DO（名称格式错误）：G.过流告警\n"
+                                                   "不符合SCL的DO（名称格式错误）：G.Ind 1\n"
+                                                   "不符合SCL的DO（名称格式错误）：G.Abcdefghijklmn\n"
+                                                   "不符合SCL的EnumVal（ord重复）：E.1"});
+    CBase_XML written;
+    ASSERT_TRUE(written.Load(path));
+    std::vector<CString> ords;
+    XmlNodeList vals = written.GetDocumentElement().SelectNodes("DataTypeTemplates/EnumType/EnumVal");
+    for (long i = 0; i < vals.Length(); ++i) {
+        CString ord;
+        vals.Item(i).GetAttribute("ord", ord);
+        ords.push_back(ord);
+    }
+    EXPECT_EQ(ords, (std::vector<CString>{"1", "1"}));
 }
 
 }  // namespace kiln::test

@@ -108,10 +108,26 @@ TEST_F(ItbImportTest, RefusedInputChangesNothing) {
     EXPECT_TRUE(Boxes().empty());
     EXPECT_TRUE(ui.CallsOf(Enum_UiCall::OpenFile).empty());
 
-    // Not well-formed, and another kind of file: the file-format message.
-    EXPECT_FALSE(RunItb("<ITB><InfoItem id=\"1\"></ITB>", icd, "bad.itb"));
+    // Another kind of file: the file-format message. One that cannot be
+    // read (not well-formed, cut short, declaring entities, not in its
+    // encoding): the message, then why on its own line.
     EXPECT_FALSE(RunItb("<?xml version=\"1.0\"?><M2I><InfoItem id=\"1\"/></M2I>", icd, "other.itb"));
-    EXPECT_EQ(Boxes(), (std::vector<CString>{"ITB文件格式不正确, 导入不成功！", "ITB文件格式不正确, 导入不成功！"}));
+    EXPECT_EQ(Boxes(), std::vector<CString>{"ITB文件格式不正确, 导入不成功！"});
+    const struct {
+        const char* text;
+        const char* why;
+    } kUnreadable[] = {{"<ITB><InfoItem id=\"1\"></ITB>", "XML格式错误"},
+                       {"<?xml version=\"1.0\"?>\n<ITB><InfoItem id=\"1\"", "第2行"},
+                       {"<!DOCTYPE ITB [<!ENTITY a \"aaaa\">]><ITB><InfoItem name=\"&a;\"/></ITB>", "实体"},
+                       {"<?xml version=\"1.0\" encoding=\"UTF-8\"?><ITB><InfoItem name=\"\xb9\xfd\"/></ITB>", "UTF-8"}};
+    for (const auto& u : kUnreadable) {
+        ui.ClearCalls();
+        EXPECT_FALSE(RunItb(u.text, icd, "bad.itb"));
+        ASSERT_EQ(Boxes().size(), 1u) << u.text;
+        const CString box = Boxes().front();
+        EXPECT_EQ(box.Left(box.Find("\n") + 1), "ITB文件格式不正确, 导入不成功！\n") << u.text;
+        EXPECT_GE(box.Find(u.why), 0) << box;
+    }
     EXPECT_TRUE(TheItb().IsEmpty());
     EXPECT_EQ(ui.CallsOf(Enum_UiCall::WaitCursorBegin).size(), ui.CallsOf(Enum_UiCall::WaitCursorEnd).size());
 
@@ -128,6 +144,46 @@ TEST_F(ItbImportTest, RefusedInputChangesNothing) {
     EXPECT_EQ(Boxes(), std::vector<CString>{"该ICD已有ITB，不能再导入！"});
     EXPECT_TRUE(ui.CallsOf(Enum_UiCall::OpenFile).empty());
     EXPECT_EQ(Items().size(), 1u);
+}
+
+// What the model's types cannot hold (a data type outside its list, a 103
+// number outside one octet) is left out, and named with what 103 or the
+// table refuses (an address twice, an empty name, a group the file lacks)
+// in the report the run ends with; the rest comes in as written.
+TEST_F(ItbImportTest, WhatTheModelCannotHoldIsLeftOutAndEachFaultIsNamed) {
+    const std::string body =
+        "<InfoGroup name=\"遥信\"/>\n"
+        "<InfoItem id=\"1\" name=\"A\" dataType=\"SPS\" infoGroup=\"遥信\"><s103:Config typ=\"999\" fun=\"300\" "
+        "inf=\"-1\" grp=\"12345678901234567890123\" itm=\"abc\" acc=\"255\"/></InfoItem>\n"
+        "<InfoItem id=\"2\" name=\"B\" dataType=\"FOO\" infoGroup=\"遥信\"><s103:Config typ=\"1\" fun=\"160\" "
+        "inf=\"90\" grp=\"2\" itm=\"1\" acc=\"0\"/></InfoItem>\n"
+        "<InfoItem name=\"\" dataType=\"DPS\" infoGroup=\"无此组\"><s103:Config typ=\"1\" fun=\"160\" inf=\"90\" "
+        "grp=\"2\" itm=\"1\" acc=\"0\"/></InfoItem>\n";
+    const CString path = WriteFile("in.itb", Itb(body));
+    ui.AnswerOpenFile(path);
+    ui.AnswerNo("ITB文件导入完毕,发现错误9个。是否查看报告？");
+    ASSERT_TRUE(app.Rsc_ITB_Import(icd));
+    EXPECT_EQ(Boxes().back(), path + "模板文件导入完成！");
+    const CString one = "错误：ITB文件:  InfoItem:1", two = "错误：ITB文件:  InfoItem:2",
+                  third = "错误：ITB文件:  InfoItem:第3条";
+    EXPECT_EQ(SavedReport(),
+              (std::vector<ReportEntry>{
+                  {"other_error", one, "typ的值999不是1到255之间的整数，未导入"},
+                  {"other_error", one, "fun的值300不是0到255之间的整数，未导入"},
+                  {"other_error", one, "inf的值-1不是0到255之间的整数，未导入"},
+                  {"other_error", one, "grp的值12345678901234567890123不是0到255之间的整数，未导入"},
+                  {"other_error", one, "itm的值abc不是0到255之间的整数，未导入"},
+                  {"other_error", two, "数据类型FOO不是可选的类型（ASG、SPG、SPS、DPS、MV、ING）之一，未导入"},
+                  {"other_error", third, "名称为空"},
+                  {"other_error", third, "与InfoItem:2的103地址（typ、fun、inf、grp、itm）相同"},
+                  {"other_error", third, "信息组无此组不存在"}}));
+    const std::vector<URI_Ref> items = Items();
+    ASSERT_EQ(items.size(), 3u);
+    EXPECT_EQ(AddressOf(items[0]), "|||||255|");
+    EXPECT_EQ(Get(items[1], "sec:InfoItem.dataType"), "");
+    EXPECT_EQ(AddressOf(items[2]), "1|160|90|2|1|0|");
+    EXPECT_EQ(Get(items[2], "sec:InfoItem.dataType"), EnumValue("ITBDataTypeEnum", "DPS"));
+    EXPECT_EQ(Get(items[2], "sec:InfoItem.infoGroup"), "无此组");
 }
 
 TEST_F(ItbImportTest, AMissingTemplateOrALockedDomainRefuses) {
