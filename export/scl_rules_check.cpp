@@ -56,6 +56,14 @@ constexpr CValueRule kValueRules[] = {
     {"ReportControl", "bufTime", IsSclUnsigned, "bufTime取值错误"},
     {"ReportControl", "indexed", IsSclBoolean, "indexed取值错误"},
     {"ReportControl", "intgPd", IsSclUnsigned, "intgPd取值错误"},
+    {"OptFields", "seqNum", IsSclBoolean, "seqNum取值错误"},
+    {"OptFields", "timeStamp", IsSclBoolean, "timeStamp取值错误"},
+    {"OptFields", "dataSet", IsSclBoolean, "dataSet取值错误"},
+    {"OptFields", "reasonCode", IsSclBoolean, "reasonCode取值错误"},
+    {"OptFields", "dataRef", IsSclBoolean, "dataRef取值错误"},
+    {"OptFields", "entryID", IsSclBoolean, "entryID取值错误"},
+    {"OptFields", "configRef", IsSclBoolean, "configRef取值错误"},
+    {"OptFields", "bufOvfl", IsSclBoolean, "bufOvfl取值错误"},
     {"RptEnabled", "max", IsSclPositive, "max取值错误"},
     {"ClientLN", "iedName", IsSclIedName, "iedName格式错误", true},
     {"ClientLN", "ldInst", IsSclLdInst, "ldInst格式错误", true},
@@ -73,7 +81,6 @@ constexpr CValueRule kValueRules[] = {
     {"LogControl", "bufTime", IsSclUnsigned, "bufTime取值错误"},
     {"LogControl", "intgPd", IsSclUnsigned, "intgPd取值错误"},
     {"SettingControl", "numOfSGs", IsSclPositive, "numOfSGs取值错误", true},
-    {"SettingControl", "actSG", IsSclPositive, "actSG取值错误"},
     {"SettingControl", "resvTms", IsSclUnsignedShort, "resvTms取值错误"},
     {"FCDA", "ldInst", IsSclLdInst, "ldInst格式错误"},
     {"FCDA", "prefix", IsSclLnPrefix, "prefix格式错误"},
@@ -115,7 +122,7 @@ constexpr CValueRule kValueRules[] = {
 const char* KindOf(const char* element) {
     static constexpr std::pair<const char*, const char*> kKinds[] = {
         {"ReportControl", "报告控制块"}, {"LogControl", "日志控制块"}, {"SettingControl", "定值组控制块"},
-        {"RptEnabled", "报告控制块"},    {"FCDA", "数据集成员"}};
+        {"RptEnabled", "报告控制块"},    {"OptFields", "报告控制块"},       {"FCDA", "数据集成员"}};
     for (const auto& [name, kind] : kKinds)
         if (std::strcmp(element, name) == 0) return kind;
     return element;
@@ -251,6 +258,7 @@ public:
                 if (datSet && !dataSets.count(datSet.value())) Add(k.kind, "datSet未指向本LN的数据集", at);
                 Values(child, at);
                 for (const pugi::xml_node& part : child.children()) {  // FCDA, TrgOps, OptFields, RptEnabled
+                    if (bDoi) break;
                     Values(part, at);
                     for (const pugi::xml_node& client : part.children("ClientLN")) Values(client, at);
                     const pugi::xml_attribute ldInst = part.attribute("ldInst");

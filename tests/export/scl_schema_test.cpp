@@ -309,16 +309,22 @@ const RuleRow kRuleRows[] = {
          t.Set(c.ied, "sec:IED.originalSclVersion", "07");
          t.Set(c.ied, "sec:IED.originalSclRevision", "b");
          t.Set(c.ied, "sec:IED.originalSclRelease", "0");
+         t.Set(c.ld, "sec:LDevice.apRouter", "2");
          t.Set(c.ld, "sec:LDevice.apClock", "yes");
+         t.Set(c.ld, "sec:LDevice.apKdc", "on");
          t.Set(c.ld, "sec:LDevice.serverTimeout", "-1");
-         t.Set(c.ld, "sec:LDevice.authWeak", "no");
+         for (const char* flag : {"authNone", "authPassword", "authWeak", "authStrong", "authCertificate"})
+             t.Set(c.ld, CString("sec:LDevice.") + flag, "no");
          t.Set(c.ld, "sec:LDevice.ldName", "1LD");
      },
      {"不符合SCL的IED（originalSclVersion取值错误）：TEMPLATE:07",
       "不符合SCL的IED（originalSclRevision取值错误）：TEMPLATE:b",
       "不符合SCL的IED（originalSclRelease取值错误）：TEMPLATE:0", "不符合SCL的IED（engRight取值错误）：TEMPLATE:all",
-      "不符合SCL的AccessPoint（clock取值错误）：TEMPLATE:yes", "不符合SCL的Server（timeout取值错误）：S1:-1",
-      "不符合SCL的Authentication（weak取值错误）：S1:no", "不符合SCL的LDevice（ldName格式错误）：PROT:1LD"}},
+      "不符合SCL的AccessPoint（router取值错误）：TEMPLATE:2", "不符合SCL的AccessPoint（clock取值错误）：TEMPLATE:yes",
+      "不符合SCL的AccessPoint（kdc取值错误）：TEMPLATE:on", "不符合SCL的Server（timeout取值错误）：S1:-1",
+      "不符合SCL的Authentication（none取值错误）：S1:no", "不符合SCL的Authentication（password取值错误）：S1:no",
+      "不符合SCL的Authentication（weak取值错误）：S1:no", "不符合SCL的Authentication（strong取值错误）：S1:no",
+      "不符合SCL的Authentication（certificate取值错误）：S1:no", "不符合SCL的LDevice（ldName格式错误）：PROT:1LD"}},
     {"typed values of the members of types",
      [](SclRulesTest& t, const CompleteIcd& c) {
          t.Set(t.m.p1SpsQ, "sec:BDA.bType", "Quality2");
@@ -339,16 +345,82 @@ const RuleRow kRuleRows[] = {
      [](SclRulesTest& t, const CompleteIcd& c) {
          t.Set(c.rcb, "sec:RCB.rptID", "保护事件");
          t.Set(c.rcb, "sec:RCB.indexed", "yes");
+         t.Set(c.rcb, "sec:RCB.bufIm", "1.5");
+         for (const char* option : {"optSequenceNumber", "optReportTimeStamp", "optReasonForInclusion",
+                                    "optDataSetName", "optDataReference", "optBufferOverflow", "optEntryID",
+                                    "optConfRevision"})
+             t.Set(c.rcb, CString("sec:RCB.") + option, "yes");
          t.Set(c.lcb, "sec:LCB.logEna", "on");
+         t.Set(c.lcb, "sec:LCB.optReasonForInclusion", "off");
+         t.Set(c.lcb, "sec:LCB.bufTime", "-3");
          t.Set(c.sgcb, "sec:SGCB.resvTms", "70000");
          t.Set(c.extRef, "sec:DARef.doName", "Op.x.y");
          t.Set(c.extRef, "sec:DARef.daName", "stVal..q");
      },
      {"不符合SCL的报告控制块（rptID格式错误）：PROT/LLN0.brcbPrt:保护事件",
+      "不符合SCL的报告控制块（bufTime取值错误）：PROT/LLN0.brcbPrt:1.5",
       "不符合SCL的报告控制块（indexed取值错误）：PROT/LLN0.brcbPrt:yes",
+      "不符合SCL的报告控制块（seqNum取值错误）：PROT/LLN0.brcbPrt:yes",
+      "不符合SCL的报告控制块（timeStamp取值错误）：PROT/LLN0.brcbPrt:yes",
+      "不符合SCL的报告控制块（dataSet取值错误）：PROT/LLN0.brcbPrt:yes",
+      "不符合SCL的报告控制块（reasonCode取值错误）：PROT/LLN0.brcbPrt:yes",
+      "不符合SCL的报告控制块（dataRef取值错误）：PROT/LLN0.brcbPrt:yes",
+      "不符合SCL的报告控制块（entryID取值错误）：PROT/LLN0.brcbPrt:yes",
+      "不符合SCL的报告控制块（configRef取值错误）：PROT/LLN0.brcbPrt:yes",
+      "不符合SCL的报告控制块（bufOvfl取值错误）：PROT/LLN0.brcbPrt:yes",
       "不符合SCL的日志控制块（logEna取值错误）：PROT/LLN0.lcbPrt:on",
+      "不符合SCL的日志控制块（reasonCode取值错误）：PROT/LLN0.lcbPrt:off",
+      "不符合SCL的日志控制块（bufTime取值错误）：PROT/LLN0.lcbPrt:-3",
       "不符合SCL的定值组控制块（resvTms取值错误）：PROT/LLN0.SGCB:70000",
       "不符合SCL的ExtRef（doName格式错误）：PROT/MMXU1:Op.x.y", "不符合SCL的ExtRef（daName格式错误）：PROT/MMXU1:stVal..q"}},
+    {"client and input outside the model named outside the patterns",
+     [](SclRulesTest& t, const CompleteIcd& c) {
+         const URI_Ref client = t.MakeUnder(c.rcb, "sec:ClientLN", "c1", "sec:ClientLN.RCB", 1);
+         const URI_Ref input = t.MakeUnder(c.mmxu, "sec:ExtRef", "In2", "sec:ExtRef.LNode", 2);
+         for (const auto& [role, value] : {std::pair<const char*, const char*>{"iedName", "None"},
+                                           {"ldInst", "_L"}, {"prefix", "1P"}, {"lnClass", "ihmi"}, {"lnInst", "x"}}) {
+             t.Set(client, CString("sec:ClientLN.") + role, value);
+             t.Set(input, CString("sec:ExtRef.") + role, value);
+         }
+         t.Set(client, "sec:ClientLN.apRef", "A P");
+     },
+     {"不符合SCL的ClientLN（iedName格式错误）：PROT/LLN0.brcbPrt:None",
+      "不符合SCL的ClientLN（ldInst格式错误）：PROT/LLN0.brcbPrt:_L",
+      "不符合SCL的ClientLN（prefix格式错误）：PROT/LLN0.brcbPrt:1P",
+      "不符合SCL的ClientLN（lnClass格式错误）：PROT/LLN0.brcbPrt:ihmi",
+      "不符合SCL的ClientLN（lnInst格式错误）：PROT/LLN0.brcbPrt:x",
+      "不符合SCL的ClientLN（apRef格式错误）：PROT/LLN0.brcbPrt:A P",
+      "不符合SCL的ExtRef（iedName格式错误）：PROT/MMXU1:None", "不符合SCL的ExtRef（ldInst格式错误）：PROT/MMXU1:_L",
+      "不符合SCL的ExtRef（prefix格式错误）：PROT/MMXU1:1P", "不符合SCL的ExtRef（lnClass格式错误）：PROT/MMXU1:ihmi",
+      "不符合SCL的ExtRef（lnInst格式错误）：PROT/MMXU1:x"}},
+    {"log of a node named outside the patterns",
+     [](SclRulesTest& t, const CompleteIcd& c) {
+         const URI_Ref type = t.MakeLNodeType(c.pkg, "Ggio_X", 4);
+         t.MakeDO(type, "Ind1", 1, t.m.p1Sps);
+         const URI_Ref ld = t.MakeUnder(c.server, "sec:LDevice", "保护2", "sec:LDevice.Server", 2);
+         t.MakeLNode(ld, "", "", "", 1, c.lln0T);
+         const URI_Ref log = t.MakeUnder(t.MakeLNode(ld, "1P", "", "7x", 2, type), "sec:Log", "Log2", "sec:Log.LNode");
+         t.Doc().ClearLinks(c.lcb, "sec:LCB.Log");
+         t.Link(c.lcb, "sec:LCB.Log", log);
+     },
+     {"不符合SCL的日志控制块（ldInst格式错误）：PROT/LLN0.lcbPrt:保护2",
+      "不符合SCL的日志控制块（prefix格式错误）：PROT/LLN0.lcbPrt:1P",
+      "不符合SCL的日志控制块（lnClass格式错误）：PROT/LLN0.lcbPrt:Ggio_X",
+      "不符合SCL的日志控制块（lnInst格式错误）：PROT/LLN0.lcbPrt:7x", "不符合SCL的LDevice（inst格式错误）：保护2",
+      "不符合SCL的LN（前缀格式错误）：保护2/1PGgio_X7x", "不符合SCL的LN（inst格式错误）：保护2/1PGgio_X7x",
+      "不符合SCL的LN（lnClass格式错误）：保护2/1PGgio_X7x", "不符合SCL的LNodeType（lnClass格式错误）：Ggio_X"}},
+    {"typed values of instances",
+     [](SclRulesTest& t, const CompleteIcd& c) {
+         t.Set(c.doiMod, "sec:DOI.ix", "-1");
+         t.Set(c.daiModStVal, "sec:DAI.valKind", "Fixed");
+         t.Set(c.daiModStVal, "sec:DAI.valImport", "yes");
+         t.Set(c.daiModStVal, "sec:DAI.ix", "x");
+         t.Set(t.MakeUnder(c.daiModStVal, "sec:Val", "", "sec:Val.DAI", 2), "sec:Val.sGroup", "g1");
+     },
+     {"不符合SCL的DOI（ix取值错误）：PROT/PPTOC1.Mod:-1", "不符合SCL的DAI（ix取值错误）：PROT/PPTOC1.Mod.stVal:x",
+      "不符合SCL的Val（sGroup取值错误）：PROT/PPTOC1.Mod.stVal:g1",
+      "不符合SCL的DAI（valKind取值错误）：PROT/PPTOC1.Mod.stVal:Fixed",
+      "不符合SCL的DAI（valImport取值错误）：PROT/PPTOC1.Mod.stVal:yes"}},
 };
 
 TEST_P(SclRulesTest, EachBreachIsNamedAfterTheSuccessText) {
