@@ -331,7 +331,11 @@ const RuleRow kRuleRows[] = {
          t.Set(t.m.p1SpsQ, "sec:BDA.valKind", "Fixed");
          t.Set(t.m.p1SpsQ, "sec:BDA.valImport", "yes");
          t.Set(t.m.p1SpsStVal, "sec:DA.fc_0", "");
+         t.Set(t.m.p1SpsQ, "sec:BDA.count", "q-1");
          t.Set(t.m.avF, "sec:BDA.count", "-2");
+         t.Set(t.m.avI, "sec:BDA.bType", "INT33");
+         t.Set(t.m.avI, "sec:BDA.valKind", "Fix");
+         t.Set(t.m.avI, "sec:BDA.valImport", "2");
          t.Set(t.m.wyePhsA, "sec:SDO.count", "Max");
          t.Set(t.MakeDO(c.ptocT, "Str", 3, t.m.p1Sps), "sec:DO.transient", "maybe");
          t.Set(t.MakeUnder(t.m.ctlModel, "sec:EnumVal", "sbo", "sec:EnumVal.EnumType"), "e301:OrdNaming.ord",
@@ -339,8 +343,10 @@ const RuleRow kRuleRows[] = {
      },
      {"不符合SCL的DO（transient取值错误）：PTOC_T.Str:maybe", "不符合SCL的DA（fc取值错误）：P1_SPS.stVal:",
       "不符合SCL的DA（bType取值错误）：P1_SPS.q:Quality2", "不符合SCL的DA（valKind取值错误）：P1_SPS.q:Fixed",
+      "不符合SCL的DA（count取值错误）：P1_SPS.q:q-1",
       "不符合SCL的DA（valImport取值错误）：P1_SPS.q:yes", "不符合SCL的SDO（count取值错误）：WYE.phsA:Max",
-      "不符合SCL的BDA（count取值错误）：AnalogueValue.f:-2", "不符合SCL的EnumVal（ord取值错误）：ctlModel.sbo:2147483648"}},
+      "不符合SCL的BDA（count取值错误）：AnalogueValue.f:-2", "不符合SCL的BDA（bType取值错误）：AnalogueValue.i:INT33",
+      "不符合SCL的BDA（valKind取值错误）：AnalogueValue.i:Fix", "不符合SCL的BDA（valImport取值错误）：AnalogueValue.i:2", "不符合SCL的EnumVal（ord取值错误）：ctlModel.sbo:2147483648"}},
     {"typed values of blocks and inputs",
      [](SclRulesTest& t, const CompleteIcd& c) {
          t.Set(c.rcb, "sec:RCB.rptID", "保护事件");
@@ -399,11 +405,20 @@ const RuleRow kRuleRows[] = {
          t.MakeDO(type, "Ind1", 1, t.m.p1Sps);
          const URI_Ref ld = t.MakeUnder(c.server, "sec:LDevice", "保护2", "sec:LDevice.Server", 2);
          t.MakeLNode(ld, "", "", "", 1, c.lln0T);
-         const URI_Ref log = t.MakeUnder(t.MakeLNode(ld, "1P", "", "7x", 2, type), "sec:Log", "Log2", "sec:Log.LNode");
+         const URI_Ref node = t.MakeLNode(ld, "1P", "", "7x", 2, type);
+         const URI_Ref log = t.MakeUnder(node, "sec:Log", "Log2", "sec:Log.LNode");
          t.Doc().ClearLinks(c.lcb, "sec:LCB.Log");
          t.Link(c.lcb, "sec:LCB.Log", log);
+         const URI_Ref member = t.MakeUnder(c.dataSet, "sec:FCDA", "FCDA_3", "sec:FCDA.DataSet", 3);
+         t.Link(member, "sec:DARef.LNode", node);
+         t.Set(member, "sec:DARef.doName", "Ind1");
+         t.Set(member, "sec:FCDA.fc", EnumValue("FCType", "ST"));
      },
-     {"不符合SCL的日志控制块（ldInst格式错误）：PROT/LLN0.lcbPrt:保护2",
+     {"不符合SCL的数据集成员（ldInst格式错误）：PROT/LLN0.dsPrt:保护2",
+      "不符合SCL的数据集成员（prefix格式错误）：PROT/LLN0.dsPrt:1P",
+      "不符合SCL的数据集成员（lnClass格式错误）：PROT/LLN0.dsPrt:Ggio_X",
+      "不符合SCL的数据集成员（lnInst格式错误）：PROT/LLN0.dsPrt:7x",
+      "不符合SCL的日志控制块（ldInst格式错误）：PROT/LLN0.lcbPrt:保护2",
       "不符合SCL的日志控制块（prefix格式错误）：PROT/LLN0.lcbPrt:1P",
       "不符合SCL的日志控制块（lnClass格式错误）：PROT/LLN0.lcbPrt:Ggio_X",
       "不符合SCL的日志控制块（lnInst格式错误）：PROT/LLN0.lcbPrt:7x", "不符合SCL的LDevice（inst格式错误）：保护2",
@@ -416,11 +431,27 @@ const RuleRow kRuleRows[] = {
          t.Set(c.daiModStVal, "sec:DAI.valImport", "yes");
          t.Set(c.daiModStVal, "sec:DAI.ix", "x");
          t.Set(t.MakeUnder(c.daiModStVal, "sec:Val", "", "sec:Val.DAI", 2), "sec:Val.sGroup", "g1");
+         const URI_Ref orCat = t.MakeUnder(c.doiMod, "sec:DAI", "origin.orCat", "sec:DAI.DOI", 5);
+         t.Set(orCat, "sec:DAI.valueStr", "2");
+         t.Set(orCat, "sec:DAI.sdiIx", "+x");
      },
      {"不符合SCL的DOI（ix取值错误）：PROT/PPTOC1.Mod:-1", "不符合SCL的DAI（ix取值错误）：PROT/PPTOC1.Mod.stVal:x",
       "不符合SCL的Val（sGroup取值错误）：PROT/PPTOC1.Mod.stVal:g1",
       "不符合SCL的DAI（valKind取值错误）：PROT/PPTOC1.Mod.stVal:Fixed",
-      "不符合SCL的DAI（valImport取值错误）：PROT/PPTOC1.Mod.stVal:yes"}},
+      "不符合SCL的DAI（valImport取值错误）：PROT/PPTOC1.Mod.stVal:yes", "不符合SCL的SDI（ix取值错误）：PROT/PPTOC1.Mod.origin:+x"}},
+    {"block and log names outside the pattern and twice",
+     [](SclRulesTest& t, const CompleteIcd& c) {
+         t.Set(c.rcb, "cim:Naming.name", "报告");
+         t.Set(t.MakeUnder(c.lln0, "sec:LCB", "lcbPrt", "sec:LCB.LNode", 2), "sec:LCB.logName", "Log");
+         t.Set(c.log, "cim:Naming.name", "日志");
+         t.MakeUnder(c.lln0, "sec:Log", "日志", "sec:Log.LNode");
+         const URI_Ref doi = t.MakeUnder(c.ptoc, "sec:DOI", "Mod", "sec:DOI.LNode", 3);
+         t.Set(t.MakeUnder(doi, "sec:DAI", "ctlModel", "sec:DAI.DOI", 1), "sec:DAI.valueStr", "1");
+     },
+     {"不符合SCL的报告控制块（名称格式错误）：PROT/LLN0.报告", "不符合SCL的日志控制块（logName格式错误）：PROT/LLN0.lcbPrt:日志",
+      "不符合SCL的日志控制块（在LN中重复）：PROT/LLN0.lcbPrt", "不符合SCL的日志（名称格式错误）：PROT/LLN0.日志",
+      "不符合SCL的日志（名称格式错误）：PROT/LLN0.日志", "不符合SCL的日志（在LN中重复）：PROT/LLN0.日志",
+      "不符合SCL的DOI（在LN中重复）：PROT/PPTOC1.Mod"}},
 };
 
 TEST_P(SclRulesTest, EachBreachIsNamedAfterTheSuccessText) {
