@@ -360,10 +360,14 @@ const RuleRow kRuleRows[] = {
          t.Set(c.lcb, "sec:LCB.optReasonForInclusion", "off");
          t.Set(c.lcb, "sec:LCB.bufTime", "-3");
          t.Set(c.sgcb, "sec:SGCB.resvTms", "70000");
+         t.Set(c.fcdaOp, "sec:DARef.daName", "st-Val");
+         t.Set(c.fcdaA, "sec:DARef.doName", "A.phsA.x");
          t.Set(c.extRef, "sec:DARef.doName", "Op.x.y");
          t.Set(c.extRef, "sec:DARef.daName", "stVal..q");
      },
-     {"不符合SCL的报告控制块（rptID格式错误）：PROT/LLN0.brcbPrt:保护事件",
+     {"不符合SCL的数据集成员（daName格式错误）：PROT/LLN0.dsPrt:st-Val",
+      "不符合SCL的数据集成员（doName格式错误）：PROT/LLN0.dsPrt:A.phsA.x",
+      "不符合SCL的报告控制块（rptID格式错误）：PROT/LLN0.brcbPrt:保护事件",
       "不符合SCL的报告控制块（bufTime取值错误）：PROT/LLN0.brcbPrt:1.5",
       "不符合SCL的报告控制块（indexed取值错误）：PROT/LLN0.brcbPrt:yes",
       "不符合SCL的报告控制块（seqNum取值错误）：PROT/LLN0.brcbPrt:yes",
