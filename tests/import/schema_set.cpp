@@ -216,41 +216,34 @@ void SchemaSet::Identities(const pugi::xml_node& decl, const std::string& elemen
 }
 
 std::set<std::string> SchemaSet::Constraints(const std::set<std::string>& kept) const {
-    std::set<std::string> written(kept), out, done;
+    std::set<std::string> written(kept), out;
     written.insert({"SCL/IED", "SCL/DataTypeTemplates"});
     auto root = m_elements.find("SCL");
     if (root != m_elements.end()) Identities(root->second, "SCL", written, out);
-    std::vector<std::pair<std::string, pugi::xml_node>> todo;
-    for (const char* top : {"IED", "DataTypeTemplates"}) {
+    auto visit = [&](const std::string& key, const pugi::xml_node& decl, int minOccurs) {
+        const size_t slash = key.find('/');
+        if (slash != std::string::npos) {
+            if (minOccurs >= 1) out.insert("child " + key);
+            if (!written.count(key)) return false;
+            Identities(decl, key.substr(slash + 1), written, out);
+            return true;
+        }
+        const bool text = key.find(' ') != std::string::npos;
+        const bool required = std::string(decl.attribute("use").value()) == "required";
+        if (!text && !required && !written.count(key)) return false;
+        if (required) out.insert("required " + key);
+        if (decl.attribute("fixed")) out.insert("fixed " + key);
+        const pugi::xml_attribute type = text ? decl.attribute("base") : decl.attribute("type");
+        const pugi::xml_node inner = decl.child("xs:simpleType");
+        if (type ? Constraining(std::string(type.value())) : inner && Constraining(inner))
+            out.insert("type " + key + ": " + (type ? Local(type.value()) : std::string("(its own)")));
+        return false;
+    };
+    for (const auto& [top, type] : {std::pair<const char*, const char*>{"IED", "tIED"},
+                                    {"DataTypeTemplates", "tDataTypeTemplates"}}) {
         auto it = m_elements.find(top);
-        if (it == m_elements.end()) continue;
-        Identities(it->second, top, written, out);
-        todo.emplace_back(top, TypeOf(it->second));
-    }
-    while (!todo.empty()) {
-        auto [element, node] = todo.back();
-        todo.pop_back();
-        std::vector<Attribute> attrs;
-        std::vector<Child> children;
-        Content(node, attrs, children, 1);
-        for (const Attribute& a : attrs) {
-            const std::string at = a.name == "#text" ? element + " text" : element + "@" + a.name;
-            const bool required = std::string(a.decl.attribute("use").value()) == "required";
-            if (a.name != "#text" && !required && !written.count(at)) continue;
-            if (required) out.insert("required " + at);
-            if (a.decl.attribute("fixed")) out.insert("fixed " + at);
-            const pugi::xml_attribute type = a.name == "#text" ? a.decl.attribute("base") : a.decl.attribute("type");
-            const pugi::xml_node inner = a.decl.child("xs:simpleType");
-            if (type ? Constraining(std::string(type.value())) : inner && Constraining(inner))
-                out.insert("type " + at + ": " + (type ? Local(type.value()) : std::string("(its own)")));
-        }
-        for (const Child& child : children) {
-            const std::string key = element + "/" + child.name;
-            if (child.minOccurs >= 1) out.insert("child " + key);
-            if (!written.count(key)) continue;
-            Identities(child.decl, child.name, written, out);
-            if (done.insert(key).second) todo.emplace_back(child.name, TypeOf(child.decl));
-        }
+        if (it != m_elements.end()) Identities(it->second, top, written, out);
+        Walk(top, type, visit);
     }
     return out;
 }

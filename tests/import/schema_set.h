@@ -28,8 +28,10 @@ public:
     bool Has(const char* type) const { return m_types.count(type) > 0; }
 
     // Walks the elements reachable from the element `name` of type `type`:
-    // `visit` is called with each key ("Parent/Child", "Element@attr") and
-    // says whether to go into an element.
+    // `visit` is called with each key ("Parent/Child", "Element@attr",
+    // "Element text" for a simple content), its declaration and, for a
+    // child, its minOccurs (its groups' counted in), and says whether to go
+    // into an element.
     template <class Visit>
     void Walk(const std::string& name, const std::string& type, Visit visit) const {
         std::set<std::string> done;
@@ -41,10 +43,11 @@ public:
             std::vector<Child> children;
             Content(node, attrs, children, 1);
             for (const Attribute& a : attrs)
-                if (a.name != "#text") visit(element + "@" + a.name);
+                visit(a.name == "#text" ? element + " text" : element + "@" + a.name, a.decl, 0);
             for (const Child& child : children) {
                 const std::string key = element + "/" + child.name;
-                if (visit(key) && done.insert(key).second) todo.emplace_back(child.name, TypeOf(child.decl));
+                if (visit(key, child.decl, child.minOccurs) && done.insert(key).second)
+                    todo.emplace_back(child.name, TypeOf(child.decl));
             }
         }
     }

@@ -93,7 +93,8 @@ TEST(SchemaWalk, EveryDeclarationWithinAnIedAndItsTypesIsKeptOrReported) {
     for (const char* edition : {"SCL2007B4", "SCL2003"}) {
         const SchemaSet schema(xsd / edition);
         ASSERT_TRUE(schema.Has("tIED") && schema.Has("tDataTypeTemplates")) << edition;
-        auto visit = [&](const std::string& key) {
+        auto visit = [&](const std::string& key, const pugi::xml_node&, int) {
+            if (key.find(' ') != std::string::npos) return false;  // a simple content
             const size_t at = key.find('@'), slash = key.find('/');
             const bool reported = at != std::string::npos
                                       ? ReportedAttribute(key.substr(0, at), key.substr(at + 1))
