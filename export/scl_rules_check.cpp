@@ -154,7 +154,7 @@ public:
         }
     }
 
-    // The typed attribute values of `element` and of the elements below it.
+    // The typed attribute values of `element`.
     void Values(const pugi::xml_node& element, const std::string& where) {
         for (const CValueRule* rule : RulesOf(element.name())) {
             const pugi::xml_attribute attr = element.attribute(rule->attribute);
@@ -254,8 +254,8 @@ public:
                 const pugi::xml_attribute datSet = child.attribute("datSet");
                 if (datSet && !dataSets.count(datSet.value())) Add(k.kind, "datSet未指向本LN的数据集", at);
                 Values(child, at);
-                for (const pugi::xml_node& part : child.children()) {  // FCDA, TrgOps, OptFields, RptEnabled
-                    if (bDoi) break;
+                // FCDA, TrgOps, OptFields, RptEnabled (a DOI's SDIs and DAIs below).
+                for (const pugi::xml_node& part : bDoi ? pugi::xml_node().children() : child.children()) {
                     Values(part, at);
                     for (const pugi::xml_node& client : part.children("ClientLN")) Values(client, at);
                     const pugi::xml_attribute ldInst = part.attribute("ldInst");

@@ -115,7 +115,7 @@ bool IsSclRight(std::string_view text) {
 }
 
 bool IsSclVersionYear(std::string_view text) {
-    text = Collapsed(text);
+    // A pattern on xs:normalizedString: no white space is taken away.
     return text.size() == 4 && text[0] == '2' && text[1] >= '0' && text[1] <= '2' &&
            std::all_of(text.begin() + 2, text.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
@@ -127,7 +127,10 @@ bool IsSclRevisionLetter(std::string_view text) {
 
 bool IsSclReleaseNumber(std::string_view text) { return WholeAtMost(text, 255) && !WholeAtMost(text, 0); }
 
-bool IsSclIedName(std::string_view text) { return text != "None" && IsSclAcsiName(text) && text.size() <= 64; }
+bool IsSclIedName(std::string_view text) {
+    text = Collapsed(text);
+    return text != "None" && IsSclAcsiName(text) && text.size() <= 64;
+}
 
 bool IsSclIedNameOrRelative(std::string_view text) { return text == "@" || IsSclIedName(text); }
 
