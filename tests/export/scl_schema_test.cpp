@@ -446,7 +446,9 @@ const RuleRow kRuleRows[] = {
     {"block and log names outside the pattern and twice",
      [](SclRulesTest& t, const CompleteIcd& c) {
          t.Set(c.rcb, "cim:Naming.name", "报告");
-         t.Set(t.MakeUnder(c.lln0, "sec:LCB", "lcbPrt", "sec:LCB.LNode", 2), "sec:LCB.logName", "Log");
+         const URI_Ref lcb = t.MakeUnder(c.lln0, "sec:LCB", "lcbPrt", "sec:LCB.LNode", 2);
+         t.Set(lcb, "sec:LCB.logName", "Log");
+         t.Link(lcb, "sec:LCB.DataSet", c.dataSet);
          t.Set(c.log, "cim:Naming.name", "日志");
          t.MakeUnder(c.lln0, "sec:Log", "日志", "sec:Log.LNode");
          const URI_Ref doi = t.MakeUnder(c.ptoc, "sec:DOI", "Mod", "sec:DOI.LNode", 3);
