@@ -25,6 +25,8 @@ bool Pattern(std::string_view text, size_t max, First first, Rest rest) {
 
 bool IsSclLdInst(std::string_view text) { return Pattern(text, 64, Alnum, AlnumOr_); }
 
+bool IsSclAccessPointName(std::string_view text) { return Pattern(text, 32, Alnum, AlnumOr_); }
+
 bool IsSclLnPrefix(std::string_view text) { return text.empty() || Pattern(text, 11, Letter, AlnumOr_); }
 
 bool IsSclLnInst(std::string_view text) { return Pattern(text, 12, Digit, Digit); }

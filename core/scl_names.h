@@ -10,6 +10,9 @@ namespace kiln::core {
 // A logical device's instance: a letter or digit, then letters, digits or
 // "_"; at most 64 characters.
 bool IsSclLdInst(std::string_view text);
+// An access point's name: a letter or digit, then letters, digits or "_";
+// at most 32 characters.
+bool IsSclAccessPointName(std::string_view text);
 // An LN prefix: empty, or a letter then letters, digits or "_"; at most 11.
 bool IsSclLnPrefix(std::string_view text);
 // An LN instance: 1 to 12 digits.

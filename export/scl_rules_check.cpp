@@ -2,72 +2,139 @@
 // unique in their parent (LDevice inst in the IED, LN in its device, the
 // data sets, control blocks, logs and DOIs of an LN, the SDIs and DAIs of a
 // DOI, type ids, the members of a type and the values of an enumeration),
-// the patterns of instance, prefix, class and member names, the types and
-// data sets a node, member or block names, and the whole numbers of blocks
-// and indexes.
+// the patterns of instance, prefix, class and member names, the types,
+// devices and data sets a node, member or block names, the members a type
+// and a device need, and the typed attribute values (numbers, booleans,
+// enumerations, references) of the table below.
 #include "export/scl_rules_check.h"
 
-#include <cstdint>
 #include <cstring>
+#include <map>
 #include <set>
 #include <string>
 #include <string_view>
 #include <utility>
 
 #include "core/scl_names.h"
+#include "export/scl_value_types.h"
 
 namespace kiln::exporter {
 namespace {
 
 using namespace kiln::core;
 
-// A whole number of xs:unsignedInt: digits only, at most 4294967295.
-bool IsUnsigned(std::string_view text) {
-    if (text.empty() || text.size() > 10) return false;
-    std::uint64_t value = 0;
-    for (const char c : text) {
-        if (c < '0' || c > '9') return false;
-        value = value * 10 + static_cast<std::uint64_t>(c - '0');
-    }
-    return value <= 4294967295u;
-}
-bool IsPositive(std::string_view text) { return IsUnsigned(text) && text.find_first_not_of('0') != text.npos; }
-bool IsUnsignedShort(std::string_view text) {
-    return text.size() <= 5 && IsUnsigned(text) && std::stoul(std::string(text)) <= 65535;
-}
-
-// Attribute values of the instance part that SCL types: the element, the
-// attribute (checked where written), its test and the rule's text.
+// Attribute values SCL types: the element, the attribute, its test, the
+// rule's text, and whether the attribute must be there (a missing one is
+// tested as empty).
 struct CValueRule {
     const char* element;
     const char* attribute;
     bool (*test)(std::string_view);
     const char* rule;
+    bool required = false;
 };
 
 constexpr CValueRule kValueRules[] = {
-    {"ReportControl", "confRev", IsUnsigned, "confRev取值错误"},
-    {"ReportControl", "bufTime", IsUnsigned, "bufTime取值错误"},
-    {"ReportControl", "intgPd", IsUnsigned, "intgPd取值错误"},
-    {"RptEnabled", "max", IsPositive, "max取值错误"},
-    {"LogControl", "logName", IsSclAcsiName, "logName格式错误"},
-    {"LogControl", "bufTime", IsUnsigned, "bufTime取值错误"},
-    {"LogControl", "intgPd", IsUnsigned, "intgPd取值错误"},
-    {"SettingControl", "numOfSGs", IsPositive, "numOfSGs取值错误"},
-    {"SettingControl", "actSG", IsPositive, "actSG取值错误"},
-    {"SettingControl", "resvTms", IsUnsignedShort, "resvTms取值错误"},
-    {"FCDA", "ix", IsUnsigned, "ix取值错误"},
-    {"DOI", "ix", IsUnsigned, "ix取值错误"},
+    {"IED", "originalSclVersion", IsSclVersionYear, "originalSclVersion取值错误"},
+    {"IED", "originalSclRevision", IsSclRevisionLetter, "originalSclRevision取值错误"},
+    {"IED", "originalSclRelease", IsSclReleaseNumber, "originalSclRelease取值错误"},
+    {"IED", "engRight", IsSclRight, "engRight取值错误"},
+    {"AccessPoint", "name", IsSclAccessPointName, "名称格式错误", true},
+    {"AccessPoint", "router", IsSclBoolean, "router取值错误"},
+    {"AccessPoint", "clock", IsSclBoolean, "clock取值错误"},
+    {"AccessPoint", "kdc", IsSclBoolean, "kdc取值错误"},
+    {"Server", "timeout", IsSclUnsigned, "timeout取值错误"},
+    {"Authentication", "none", IsSclBoolean, "none取值错误"},
+    {"Authentication", "password", IsSclBoolean, "password取值错误"},
+    {"Authentication", "weak", IsSclBoolean, "weak取值错误"},
+    {"Authentication", "strong", IsSclBoolean, "strong取值错误"},
+    {"Authentication", "certificate", IsSclBoolean, "certificate取值错误"},
+    {"LDevice", "ldName", IsSclLdName, "ldName格式错误"},
+    {"ReportControl", "rptID", IsSclMessageId, "rptID格式错误"},
+    {"ReportControl", "confRev", IsSclUnsigned, "confRev取值错误", true},
+    {"ReportControl", "buffered", IsSclBoolean, "buffered取值错误"},
+    {"ReportControl", "bufTime", IsSclUnsigned, "bufTime取值错误"},
+    {"ReportControl", "indexed", IsSclBoolean, "indexed取值错误"},
+    {"ReportControl", "intgPd", IsSclUnsigned, "intgPd取值错误"},
+    {"OptFields", "seqNum", IsSclBoolean, "seqNum取值错误"},
+    {"OptFields", "timeStamp", IsSclBoolean, "timeStamp取值错误"},
+    {"OptFields", "dataSet", IsSclBoolean, "dataSet取值错误"},
+    {"OptFields", "reasonCode", IsSclBoolean, "reasonCode取值错误"},
+    {"OptFields", "dataRef", IsSclBoolean, "dataRef取值错误"},
+    {"OptFields", "entryID", IsSclBoolean, "entryID取值错误"},
+    {"OptFields", "configRef", IsSclBoolean, "configRef取值错误"},
+    {"OptFields", "bufOvfl", IsSclBoolean, "bufOvfl取值错误"},
+    {"RptEnabled", "max", IsSclPositive, "max取值错误"},
+    {"ClientLN", "iedName", IsSclIedName, "iedName格式错误", true},
+    {"ClientLN", "ldInst", IsSclLdInst, "ldInst格式错误", true},
+    {"ClientLN", "prefix", IsSclLnPrefix, "prefix格式错误"},
+    {"ClientLN", "lnClass", IsSclLnClass, "lnClass格式错误", true},
+    {"ClientLN", "lnInst", IsSclLnInstOrEmpty, "lnInst格式错误", true},
+    {"ClientLN", "apRef", IsSclAccessPointName, "apRef格式错误"},
+    {"LogControl", "ldInst", IsSclLdInst, "ldInst格式错误"},
+    {"LogControl", "prefix", IsSclLnPrefix, "prefix格式错误"},
+    {"LogControl", "lnClass", IsSclLnClass, "lnClass格式错误"},
+    {"LogControl", "lnInst", IsSclLnInst, "lnInst格式错误"},
+    {"LogControl", "logName", IsSclAcsiName, "logName格式错误", true},
+    {"LogControl", "logEna", IsSclBoolean, "logEna取值错误"},
+    {"LogControl", "reasonCode", IsSclBoolean, "reasonCode取值错误"},
+    {"LogControl", "bufTime", IsSclUnsigned, "bufTime取值错误"},
+    {"LogControl", "intgPd", IsSclUnsigned, "intgPd取值错误"},
+    {"SettingControl", "numOfSGs", IsSclPositive, "numOfSGs取值错误", true},
+    {"SettingControl", "resvTms", IsSclUnsignedShort, "resvTms取值错误"},
+    {"FCDA", "ldInst", IsSclLdInst, "ldInst格式错误"},
+    {"FCDA", "prefix", IsSclLnPrefix, "prefix格式错误"},
+    {"FCDA", "lnClass", IsSclLnClass, "lnClass格式错误"},
+    {"FCDA", "lnInst", IsSclLnInst, "lnInst格式错误"},
+    {"FCDA", "doName", IsSclFullDoName, "doName格式错误"},
+    {"FCDA", "daName", IsSclFullAttributeName, "daName格式错误"},
+    {"FCDA", "fc", IsSclFc, "fc取值错误", true},
+    {"FCDA", "ix", IsSclUnsigned, "ix取值错误"},
+    {"ExtRef", "iedName", IsSclIedNameOrRelative, "iedName格式错误"},
+    {"ExtRef", "ldInst", IsSclLdInst, "ldInst格式错误"},
+    {"ExtRef", "prefix", IsSclLnPrefix, "prefix格式错误"},
+    {"ExtRef", "lnClass", IsSclLnClass, "lnClass格式错误"},
+    {"ExtRef", "lnInst", IsSclLnInst, "lnInst格式错误"},
+    {"ExtRef", "doName", IsSclFullDoName, "doName格式错误"},
+    {"ExtRef", "daName", IsSclFullAttributeName, "daName格式错误"},
+    {"DOI", "ix", IsSclUnsigned, "ix取值错误"},
+    {"DAI", "valKind", IsSclValKind, "valKind取值错误"},
+    {"DAI", "valImport", IsSclBoolean, "valImport取值错误"},
+    {"DO", "transient", IsSclBoolean, "transient取值错误"},
+    {"DOType", "cdc", IsSclCdc, "cdc取值错误", true},
+    {"SDO", "count", IsSclSdoCount, "count取值错误"},
+    {"DA", "fc", IsSclFc, "fc取值错误", true},
+    {"DA", "bType", IsSclBasicType, "bType取值错误", true},
+    {"DA", "valKind", IsSclValKind, "valKind取值错误"},
+    {"DA", "count", IsSclDaCount, "count取值错误"},
+    {"DA", "valImport", IsSclBoolean, "valImport取值错误"},
+    {"BDA", "bType", IsSclBasicType, "bType取值错误", true},
+    {"BDA", "valKind", IsSclValKind, "valKind取值错误"},
+    {"BDA", "count", IsSclDaCount, "count取值错误"},
+    {"BDA", "valImport", IsSclBoolean, "valImport取值错误"},
+    {"EnumVal", "ord", IsSclInt, "ord取值错误", true},
 };
 
 // What an element's kind is called in a breach's text.
 const char* KindOf(const char* element) {
     static constexpr std::pair<const char*, const char*> kKinds[] = {
         {"ReportControl", "报告控制块"}, {"LogControl", "日志控制块"}, {"SettingControl", "定值组控制块"},
-        {"RptEnabled", "报告控制块"},    {"FCDA", "数据集成员"}};
+        {"RptEnabled", "报告控制块"},    {"OptFields", "报告控制块"},       {"FCDA", "数据集成员"}};
     for (const auto& [name, kind] : kKinds)
         if (std::strcmp(element, name) == 0) return kind;
     return element;
+}
+
+// The value rules of each element, in the table's order.
+const std::vector<const CValueRule*>& RulesOf(const char* element) {
+    static const std::map<std::string, std::vector<const CValueRule*>, std::less<>> kByElement = [] {
+        std::map<std::string, std::vector<const CValueRule*>, std::less<>> out;
+        for (const CValueRule& rule : kValueRules) out[rule.element].push_back(&rule);
+        return out;
+    }();
+    static const std::vector<const CValueRule*> kNone;
+    const auto it = kByElement.find(std::string_view(element));
+    return it == kByElement.end() ? kNone : it->second;
 }
 
 class Check {
@@ -87,20 +154,19 @@ public:
         }
     }
 
-    // The typed attribute values of `element` and of the elements below it.
+    // The typed attribute values of `element`.
     void Values(const pugi::xml_node& element, const std::string& where) {
-        for (const CValueRule& rule : kValueRules) {
-            if (std::strcmp(element.name(), rule.element) != 0) continue;
-            const pugi::xml_attribute attr = element.attribute(rule.attribute);
-            if (attr && !rule.test(attr.value()))
-                Add(KindOf(rule.element), rule.rule, where + ":" + attr.value());
+        for (const CValueRule* rule : RulesOf(element.name())) {
+            const pugi::xml_attribute attr = element.attribute(rule->attribute);
+            if ((attr || rule->required) && !rule->test(attr.value()))
+                Add(KindOf(rule->element), rule->rule, where + ":" + attr.value());
         }
     }
 
     // An index or setting group, when there is one, is a whole number.
     static bool WholeOrAbsent(const pugi::xml_node& element, const char* attribute) {
         const pugi::xml_attribute attr = element.attribute(attribute);
-        return !attr || IsUnsigned(attr.value());
+        return !attr || IsSclUnsigned(attr.value());
     }
     void Whole(const pugi::xml_node& element, const char* attribute, const std::string& where) {
         if (!WholeOrAbsent(element, attribute))
@@ -117,16 +183,32 @@ public:
         if (!keys.insert(key).second) Add(kind, rule, where);
     }
 
+    // The devices of the IED, for the data set members that name one.
+    std::set<std::string> ldInsts;
+
     void Ied(const pugi::xml_node& ied) {
+        const std::string name = ied.attribute("name").value();
+        Values(ied, name);
+        ldInsts.clear();
+        for (const pugi::xpath_node& ld : ied.select_nodes("AccessPoint/Server/LDevice"))
+            ldInsts.insert(ld.node().attribute("inst").value());
         std::set<std::string> insts;
-        for (const pugi::xml_node& ap : ied.children("AccessPoint"))
-            for (const pugi::xml_node& server : ap.children("Server"))
+        for (const pugi::xml_node& ap : ied.children("AccessPoint")) {
+            const std::string apName = ap.attribute("name").value();
+            Values(ap, name);
+            for (const pugi::xml_node& server : ap.children("Server")) {
+                Values(server, apName);
+                for (const pugi::xml_node& auth : server.children("Authentication")) Values(auth, apName);
                 for (const pugi::xml_node& ld : server.children("LDevice")) {
                     const std::string inst = ld.attribute("inst").value();
                     if (!IsSclLdInst(inst)) Add("LDevice", "inst格式错误", inst);
                     Once(insts, inst, "LDevice", "inst在IED中重复", inst);
+                    Values(ld, inst);
+                    if (!ld.child("LN0")) Add("LDevice", "没有LN0", inst);
                     Device(ld, inst);
                 }
+            }
+        }
     }
 
     void Device(const pugi::xml_node& ld, const std::string& ldInst) {
@@ -165,19 +247,30 @@ public:
                 const std::string name = child.attribute("name").value();
                 const std::string at = where + "." + name;
                 const bool bDoi = std::strcmp(k.element, "DOI") == 0;
-                if (!(bDoi ? IsSclDoName(name) : IsSclAcsiName(name))) Add(k.kind, "名称格式错误", at);
-                Once(names, name, k.kind, "在LN中重复", at);
+                // A Log may be nameless (the LN's one log of a first-edition file).
+                const bool bOptional = std::strcmp(k.element, "Log") == 0 && !child.attribute("name");
+                if (!bOptional && !(bDoi ? IsSclDoName(name) : IsSclAcsiName(name))) Add(k.kind, "名称格式错误", at);
+                if (!bOptional) Once(names, name, k.kind, "在LN中重复", at);
                 const pugi::xml_attribute datSet = child.attribute("datSet");
                 if (datSet && !dataSets.count(datSet.value())) Add(k.kind, "datSet未指向本LN的数据集", at);
                 Values(child, at);
-                for (const pugi::xml_node& part : child.children()) Values(part, at);  // FCDA, RptEnabled
+                // FCDA, TrgOps, OptFields, RptEnabled (a DOI's SDIs and DAIs below).
+                for (const pugi::xml_node& part : bDoi ? pugi::xml_node().children() : child.children()) {
+                    Values(part, at);
+                    for (const pugi::xml_node& client : part.children("ClientLN")) Values(client, at);
+                    const pugi::xml_attribute ldInst = part.attribute("ldInst");
+                    if (ldInst && !ldInsts.count(ldInst.value()))
+                        Add("数据集成员", "ldInst未指向IED中的LDevice", at + ":" + ldInst.value());
+                }
                 if (bDoi) Instances(child, at);
             }
         }
         for (const pugi::xml_node& block : ln.children("SettingControl")) Values(block, where + ".SGCB");
+        for (const pugi::xpath_node& extRef : ln.select_nodes("Inputs/ExtRef")) Values(extRef.node(), where);
     }
 
-    // The SDIs and DAIs below a DOI or SDI: unique by name and index.
+    // The SDIs and DAIs below a DOI or SDI: unique by name and index where
+    // they have an index.
     void Instances(const pugi::xml_node& parent, const std::string& where) {
         // Names and indexes as the document holds them: the many DAIs that
         // break no rule make no string.
@@ -188,15 +281,19 @@ public:
             if (!bSdi && std::strcmp(child.name(), "DAI") != 0) continue;
             const std::string_view name = child.attribute("name").value();
             const bool badName = !IsSclAttributeName(name);
-            const bool twice = !keys.emplace(name, child.attribute("ix").value()).second;
+            // SCL's key is the name with the index: one without an index is
+            // in no key, whatever its name.
+            const bool twice = child.attribute("ix") && !keys.emplace(name, child.attribute("ix").value()).second;
             bool badNumber = !WholeOrAbsent(child, "ix");
             for (const pugi::xml_node& val : child.children("Val")) badNumber = badNumber || !WholeOrAbsent(val, "sGroup");
-            if (!bSdi && !badName && !twice && !badNumber) continue;
+            if (!bSdi && !badName && !twice && !badNumber && !child.attribute("valKind") && !child.attribute("valImport"))
+                continue;
             const std::string at = where + "." + std::string(name);
             if (badName) Add(child.name(), "名称格式错误", at);
             if (twice) Add(child.name(), twiceRule, at);
             Whole(child, "ix", at);
             for (const pugi::xml_node& val : child.children("Val")) Whole(val, "sGroup", at);
+            Values(child, at);
             if (bSdi) Instances(child, at);
         }
     }
@@ -208,7 +305,14 @@ public:
             const std::string id = type.attribute("id").value();
             if (!IsSclTypeId(id)) Add(type.name(), "id格式错误", id);
             Once(ids, id, type.name(), "id重复", id);
+            Values(type, id);
             const std::string element = type.name();
+            // The members SCL needs at least one of (a DO type may be empty).
+            const char* needs = element == "LNodeType" ? "DO"
+                                : element == "DAType"  ? "BDA"
+                                : element == "EnumType" ? "EnumVal"
+                                                        : nullptr;
+            if (needs && !type.child(needs)) Add(type.name(), (std::string("没有") + needs).c_str(), id);
             if (element == "LNodeType") {
                 if (!IsSclLnClass(type.attribute("lnClass").value())) Add("LNodeType", "lnClass格式错误", id);
                 Members(type, id, "在LNodeType中重复");
@@ -223,6 +327,7 @@ public:
                     Once(texts, val.text().get(), "EnumVal", "值重复", id + "." + val.text().get());
                     if (!IsSclEnumText(val.text().get()))
                         Add("EnumVal", "值格式错误", id + "." + val.attribute("ord").value());
+                    Values(val, id + "." + val.text().get());
                 }
             }
         }
@@ -243,6 +348,7 @@ public:
             const std::string name = member.attribute("name").value();
             const std::string at = id + "." + name;
             if (!pattern(name)) Add(member.name(), "名称格式错误", at);
+            Values(member, at);
             Once(names, name, member.name(), rule, at);
             const pugi::xml_attribute type = member.attribute("type");
             const bool bData = element == "DO" || element == "SDO";

@@ -286,6 +286,8 @@ TEST_F(FieldChange, NamePartsAnSclFileCannotHoldAreRefusedAndTheOldValueKept) {
     const CString badPrefix = "逻辑节点前缀必须以字母开头，只含字母、数字和下划线，最多11个字符！";
     const CString badLd = "逻辑装置名必须以字母或数字开头，只含字母、数字和下划线，最多64个字符！";
     const CString ldName = Get(icd.ldA, "cim:Naming.name");
+    const CString badAp = "访问点名必须以字母或数字开头，只含字母、数字和下划线，最多32个字符！";
+    Set(icd.ldA, "sec:LDevice.apName", "S1");
     struct Case {
         URI_Ref rsc;
         const char* field;
@@ -307,6 +309,9 @@ TEST_F(FieldChange, NamePartsAnSclFileCannotHoldAreRefusedAndTheOldValueKept) {
         {icd.ldA, "cim:Naming.name", "保护", badLd},
         {icd.ldA, "cim:Naming.name", "", badLd},
         {icd.ldA, "cim:Naming.name", CString(std::string(65, 'L')), badLd},
+        {icd.ldA, "sec:LDevice.apName", "general (ST)", badAp},
+        {icd.ldA, "sec:LDevice.apName", "S1 ", badAp},
+        {icd.ldA, "sec:LDevice.apName", CString(std::string(33, 'S')), badAp},
     };
     for (const Case& c : refused) {
         ui.ClearCalls();
@@ -317,6 +322,7 @@ TEST_F(FieldChange, NamePartsAnSclFileCannotHoldAreRefusedAndTheOldValueKept) {
     EXPECT_EQ(Get(icd.lnPtoc, "sec:LNode.lnInst"), "1");
     EXPECT_EQ(Get(icd.lnPtoc, "cim:Naming.name"), "APTOC1");
     EXPECT_EQ(Get(icd.ldA, "cim:Naming.name"), ldName);
+    EXPECT_EQ(Get(icd.ldA, "sec:LDevice.apName"), "S1");
 
     // The longest and the shortest values the patterns allow are taken; an
     // LLN0 writes no instance and may have none.
@@ -327,6 +333,8 @@ TEST_F(FieldChange, NamePartsAnSclFileCannotHoldAreRefusedAndTheOldValueKept) {
     EXPECT_TRUE(Change(icd.lnPtoc, "sec:LNode.prefix", ""));
     EXPECT_TRUE(Change(icd.lnLLN0, "sec:LNode.lnInst", ""));
     EXPECT_TRUE(Change(icd.ldA, "cim:Naming.name", "1_" + CString(std::string(62, 'L'))));
+    EXPECT_TRUE(Change(icd.ldA, "sec:LDevice.apName", "1_" + CString(std::string(30, 'G'))));
+    EXPECT_TRUE(Change(icd.ldA, "sec:LDevice.apName", ""));
     EXPECT_TRUE(ui.Messages().empty());
 }
 
