@@ -99,7 +99,10 @@ bool SchemaErrorsOf(const std::string& file, const std::string& xsd, std::vector
     walker.lines = &byLine;
     doc.traverse(walker);
 
-    static const std::regex kError(R"(^.*:(\d+): element ([^:]+): Schemas validity error : .*$)");
+    // "<file>:<line>: element <name>: Schemas validity error : ..."; the
+    // errors of keys and references name the element in the text only.
+    static const std::regex kError(
+        R"(^.*?:(\d+): (?:element ([^:]+): )?Schemas validity error : (?:Element '(?:\{[^}]*\})?([^']+)')?.*$)");
     std::istringstream lines(out);
     for (std::string line; std::getline(lines, line);) {
         if (line.empty() || line == file + " fails to validate") continue;
@@ -108,7 +111,7 @@ bool SchemaErrorsOf(const std::string& file, const std::string& xsd, std::vector
             why = "xmllint says: " + line;
             return false;
         }
-        SchemaError e{std::stoi(m[1].str()), m[2].str(), std::string(), line};
+        SchemaError e{std::stoi(m[1].str()), m[2].matched ? m[2].str() : m[3].str(), std::string(), line};
         auto [first, last] = byLine.equal_range(e.line);
         for (auto it = first; it != last && e.place.empty(); ++it)
             if (LocalName(it->second) == e.element) e.place = PlaceOf(it->second);
