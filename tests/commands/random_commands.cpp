@@ -36,8 +36,8 @@ const char* const kHeldBackCommands[] = {"ICD:Paste", "ICD:Delete", "ICD:Delete 
                                          "ICD:HandleLN0AndDel", "ICD:Auto Del DataSet LCB RCB SGCB"};
 const char* const kHeldBackRows[] = {"（M）", "不复制任何成员"};
 // Fields as "<class>|<field>": a part of it holds each back.
-const char* const kHeldBackFields[] = {"|sec:DAI.valueStr", "|sec:LDevice.ap", "|sec:LDevice.auth", "|sec:IED.",
-                                       "|sec:ExtRef.", "sec:DO|cim:Naming.name"};
+const char* const kHeldBackFields[] = {"|sec:DAI.valueStr", "|sec:LDevice.", "|sec:IED.", "|sec:ExtRef.",
+                                       "|sec:ClientLN.", "sec:DO|cim:Naming.name"};
 
 // Texts typed into input boxes and fields: plain ones, numbers past their
 // types and names SCL refuses.
