@@ -3,6 +3,7 @@
 #include <pugixml.hpp>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -67,9 +68,15 @@ bool SchemaErrorsOf(const std::string& file, const std::string& xsd, std::vector
         why = "xmllint did not start";
         return false;
     }
+    // A signal (a fuzzer's timer) may interrupt a read: it goes on.
     char buf[4096];
-    size_t n;
-    while ((n = fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
+    while (true) {
+        const size_t n = fread(buf, 1, sizeof buf, p);
+        out.append(buf, n);
+        if (n > 0) continue;
+        if (!ferror(p) || errno != EINTR) break;
+        clearerr(p);
+    }
     const int status = pclose(p);
     if (status == 0) return true;
 
