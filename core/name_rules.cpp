@@ -59,6 +59,28 @@ constexpr CNameRule kNameRules[] = {
     {"sec:DOI", "sec:DOI.LNode", kNodeDOIs, IsSclDoName, kBadDoName, "DO实例", "逻辑节点"},
 };
 
+// The name of an ICD or of an instance-type package heads the ids of the
+// package's types ("P1" of "P1_PTOC"), and a renaming carries it into them:
+// a name that would give an id SCL refuses is refused.
+CString CarriedTypeIdBreach(CKiln_Main& app, const URI_Ref& rsc, const CString& name) {
+    URI_Ref package = rsc.sClass == "sec:ICD" ? app.DocMtd_getFirstUri_ofAsso(rsc, "sec:ICD.TypePackage") : rsc;
+    if (package.IsEmpty() || !app.Is_InstType(package)) return CString();
+    const CString old = app.DocMtd_getValue_ofAttr(rsc, "cim:Naming.name");
+    if (old.IsEmpty()) return CString();
+    for (const char* list : {"sec:TypePackage.DATypes", "sec:TypePackage.DOTypes", "sec:TypePackage.LNodeTypes"}) {
+        std::vector<URI_Ref> types;
+        app.DocMtd_get_Association_BUris(package, list, types, "e301:OrdNaming.ord", SortPolicy_ByOrd);
+        for (const URI_Ref& type : types) {
+            const CString id = app.DocMtd_getValue_ofAttr(type, "cim:Naming.name");
+            const CString rest = id.Mid(old.GetLength());
+            if (id.Left(old.GetLength()) == old && (rest.IsEmpty() || rest.Left(1) == "_") &&
+                !IsSclTypeId((name + rest).str()))
+                return kBadType;
+        }
+    }
+    return CString();
+}
+
 }  // namespace
 
 CString DoReferenceBreach(const CString& ref) {
@@ -91,6 +113,7 @@ CString NameBreach(CKiln_Main& app, const URI_Ref& rsc, const CString& name) {
         if (DeviceNameTaken(app, rsc, name)) return "IED中已经存在名为" + name + "的逻辑装置，不能修改！";
         return CString();
     }
+    if (rsc.sClass == "sec:ICD" || rsc.sClass == "sec:TypePackage") return CarriedTypeIdBreach(app, rsc, name);
     for (const CNameRule& rule : kNameRules) {
         if (rsc.sClass != rule.cls) continue;
         if (!rule.pattern(name.str())) return rule.badText;

@@ -251,6 +251,7 @@ bool Answerer::Take(const Question& q, Reply& reply, std::string& error) {
         m_queue.pop_front();
         return FromQueue(q, a, reply, error);
     }
+    if (Answer a; m_responder && m_responder(q, a)) return FromQueue(q, a, reply, error);
     if (m_in && m_prompt) return FromTerminal(q, reply, error);
     const std::string hint =
         q.kind == Question::Kind::MessageBox ? Join(q.buttons, "|") : std::string(KindFor(q.kind)) + " ...";

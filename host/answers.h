@@ -4,6 +4,7 @@
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <istream>
 #include <ostream>
 #include <string>
@@ -56,6 +57,13 @@ public:
         m_prompt = prompt;
     }
 
+    // Questions without a queued answer are answered by `responder` before
+    // the terminal is asked: it fills in an answer (as an `answer` event
+    // would queue it) or returns false to pass the question on. A program
+    // that plays generated events chooses its answers there.
+    using Responder = std::function<bool(const Question&, Answer&)>;
+    void SetResponder(Responder responder) { m_responder = std::move(responder); }
+
     // Answers a question. False, with an error text that names the question,
     // when no answer fits.
     bool Take(const Question& q, Reply& reply, std::string& error);
@@ -65,6 +73,7 @@ private:
     bool FromTerminal(const Question& q, Reply& reply, std::string& error);
 
     std::deque<Answer> m_queue;
+    Responder m_responder;
     std::istream* m_in = nullptr;
     std::ostream* m_prompt = nullptr;
 };

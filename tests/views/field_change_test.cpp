@@ -376,6 +376,9 @@ TEST_F(FieldChange, NamesSclHoldsOnceOrOnlyInTheirPatternAreRefusedAndTheOldValu
         {orIdent, "cim:Naming.name", "orCat", "DA类型中已经存在名为orCat的子DA，不能修改！"},
         {m.p1Ptoc, "cim:Naming.name", "P1_SPS", "类型包中已经存在名为P1_SPS的类型，不能修改！"},
         {m.p1Sps, "cim:Naming.name", "P1 SPS", "类型名不能为空，不能含空白字符，最多255个字符！"},
+        // An instance package's name heads its types' ids.
+        {m.instPkg, "cim:Naming.name", "P 1", "类型名不能为空，不能含空白字符，最多255个字符！"},
+        {m.instPkg, "cim:Naming.name", CString(std::string(251, 'P').c_str()), "类型名不能为空，不能含空白字符，最多255个字符！"},
         {dsB, "cim:Naming.name", "dsA", "逻辑节点中已经存在名为dsA的数据集，不能修改！"},
         {dsB, "cim:Naming.name", "1ds", "数据集名必须以字母开头，只含字母、数字和下划线，最多32个字符！"},
         {rcbB, "cim:Naming.name", "brcbA", "逻辑节点中已经存在名为brcbA的报告控制块，不能修改！"},
@@ -399,6 +402,7 @@ TEST_F(FieldChange, NamesSclHoldsOnceOrOnlyInTheirPatternAreRefusedAndTheOldValu
         {icd.ldA, "cim:Naming.name", "LD_A", ""},    {str, "cim:Naming.name", "Str2", ""},
         {m.p1SpsStVal, "cim:Naming.name", "T", ""},  {sdo, "cim:Naming.name", "subA", ""},
         {m.p1Ptoc, "cim:Naming.name", "P1_PTOC2", ""}, {rcbB, "cim:Naming.name", "dsA", ""},
+        {m.instPkg, "cim:Naming.name", "P2", ""},
     };
     for (const Case& c : accepted) {
         ui.ClearCalls();

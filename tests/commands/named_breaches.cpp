@@ -1,0 +1,155 @@
+#include "tests/commands/named_breaches.h"
+
+#include <pugixml.hpp>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <map>
+#include <regex>
+#include <sstream>
+
+namespace kiln::test {
+
+namespace {
+
+std::string LocalName(const pugi::xml_node& n) {
+    const char* name = n.name();
+    const char* colon = std::strrchr(name, ':');
+    return colon ? colon + 1 : name;
+}
+
+std::string Attr(const pugi::xml_node& n, const char* name) { return n.attribute(name).value(); }
+
+// The place of an element, as the header describes it.
+std::string PlaceOf(pugi::xml_node n) {
+    std::vector<pugi::xml_node> up;  // the element and its ancestors, innermost first
+    for (pugi::xml_node at = n; at && at.type() == pugi::node_element; at = at.parent()) up.push_back(at);
+    for (size_t i = 0; i < up.size(); ++i) {
+        const std::string name = LocalName(up[i]);
+        if (name == "DataTypeTemplates") return i > 0 ? Attr(up[i - 1], "id") : name;
+    }
+    pugi::xml_node ld, ln, ap, ied;
+    for (const pugi::xml_node& at : up) {
+        const std::string name = LocalName(at);
+        if ((name == "LN" || name == "LN0") && !ln) ln = at;
+        if (name == "LDevice" && !ld) ld = at;
+        if (name == "AccessPoint" && !ap) ap = at;
+        if (name == "IED" && !ied) ied = at;
+    }
+    if (ld && ln)
+        return Attr(ld, "inst") + "/" + Attr(ln, "prefix") + Attr(ln, "lnClass") + Attr(ln, "inst");
+    if (ld) return Attr(ld, "inst");
+    if (ap) return Attr(ap, "name");
+    if (ied) return Attr(ied, "name");
+    return LocalName(n);
+}
+
+bool Separator(char c) { return c == '.' || c == '/' || c == ':' || c == ' '; }
+
+}  // namespace
+
+bool Covers(const std::string& a, const std::string& b) {
+    const std::string& shorter = a.size() <= b.size() ? a : b;
+    const std::string& longer = a.size() <= b.size() ? b : a;
+    if (longer.compare(0, shorter.size(), shorter) != 0) return false;
+    return longer.size() == shorter.size() || Separator(longer[shorter.size()]);
+}
+
+bool SchemaErrorsOf(const std::string& file, const std::string& xsd, std::vector<SchemaError>& errors,
+                    std::string& why) {
+    errors.clear();
+    const std::string cmd = "xmllint --noout --schema '" + xsd + "' '" + file + "' 2>&1";
+    std::string out;
+    FILE* p = popen(cmd.c_str(), "r");
+    if (!p) {
+        why = "xmllint did not start";
+        return false;
+    }
+    // A signal (a fuzzer's timer) may interrupt a read: it goes on.
+    char buf[4096];
+    while (true) {
+        const size_t n = fread(buf, 1, sizeof buf, p);
+        out.append(buf, n);
+        if (n > 0) continue;
+        if (!ferror(p) || errno != EINTR) break;
+        clearerr(p);
+    }
+    const int status = pclose(p);
+    if (status == 0) return true;
+
+    std::ifstream in(file, std::ios::binary);
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    pugi::xml_document doc;
+    if (!doc.load_buffer(text.data(), text.size(), pugi::parse_default, pugi::encoding_utf8)) {
+        why = "the file does not parse: " + out;
+        return false;
+    }
+    // Elements by the line their start tag stands on.
+    std::vector<size_t> lineStarts{0};
+    for (size_t i = 0; i < text.size(); ++i)
+        if (text[i] == '\n') lineStarts.push_back(i + 1);
+    std::multimap<int, pugi::xml_node> byLine;
+    struct Walker : pugi::xml_tree_walker {
+        std::vector<size_t>* starts;
+        std::multimap<int, pugi::xml_node>* lines;
+        bool for_each(pugi::xml_node& node) override {
+            if (node.type() != pugi::node_element) return true;
+            const auto at = std::upper_bound(starts->begin(), starts->end(), static_cast<size_t>(node.offset_debug()));
+            lines->emplace(static_cast<int>(at - starts->begin()), node);
+            return true;
+        }
+    } walker;
+    walker.starts = &lineStarts;
+    walker.lines = &byLine;
+    doc.traverse(walker);
+
+    // "<file>:<line>: element <name>: Schemas validity error : ..."; the
+    // errors of keys and references name the element in the text only.
+    static const std::regex kError(
+        R"(^.*?:(\d+): (?:element ([^:]+): )?Schemas validity error : (?:Element '(?:\{[^}]*\})?([^']+)')?.*$)");
+    std::istringstream lines(out);
+    for (std::string line; std::getline(lines, line);) {
+        if (line.empty() || line == file + " fails to validate") continue;
+        std::smatch m;
+        if (!std::regex_match(line, m, kError)) {
+            why = "xmllint says: " + line;
+            return false;
+        }
+        SchemaError e{std::stoi(m[1].str()), m[2].matched ? m[2].str() : m[3].str(), std::string(), line};
+        auto [first, last] = byLine.equal_range(e.line);
+        for (auto it = first; it != last && e.place.empty(); ++it)
+            if (LocalName(it->second) == e.element) e.place = PlaceOf(it->second);
+        if (e.place.empty()) e.place = e.element;
+        errors.push_back(e);
+    }
+    if (errors.empty()) why = "xmllint failed: " + out;
+    return !errors.empty();
+}
+
+std::vector<std::string> NamedBreaches(const std::string& text) {
+    static const std::string kHead = "不符合SCL的", kColon = "：";
+    std::vector<std::string> out;
+    for (size_t at = text.find(kHead); at != std::string::npos; at = text.find(kHead, at + 1)) {
+        const size_t end = text.find('\n', at);
+        const std::string line = text.substr(at, end == std::string::npos ? std::string::npos : end - at);
+        const size_t colon = line.find(kColon);
+        out.push_back(colon == std::string::npos ? line : line.substr(colon + kColon.size()));
+    }
+    return out;
+}
+
+std::vector<std::string> Unmatched(const std::vector<SchemaError>& errors, const std::vector<std::string>& named) {
+    std::vector<std::string> faults;
+    for (const SchemaError& e : errors)
+        if (std::none_of(named.begin(), named.end(), [&](const std::string& p) { return Covers(e.place, p); }))
+            faults.push_back("a schema error at " + e.place + " is not named: " + e.text);
+    for (const std::string& p : named)
+        if (std::none_of(errors.begin(), errors.end(), [&](const SchemaError& e) { return Covers(e.place, p); }))
+            faults.push_back("the breach named at " + p + " is no schema error of the file");
+    return faults;
+}
+
+}  // namespace kiln::test

@@ -1,0 +1,41 @@
+// The schema errors of a written ICD set against the breaches its export
+// named. Each error and each named breach stands at a place:
+//   in the IED, an LN "<LD inst>/<prefix><class><inst>", else its device's
+//   inst, else its access point's name, else the IED's name;
+//   in the type templates, the id of the type it belongs to;
+//   elsewhere, the element's own name.
+// A named breach's place is the text after "：" of its line ("不符合SCL的
+// LNodeType（没有DO）：X_LLN0", "...：LD_1/PTOC1.Mod:7"). An error and a
+// named breach cover each other when one place is the other, or begins with
+// it followed by ".", "/", ":" or a blank: an LN's error is covered by a
+// breach named in that LN or by one of its device; a type's error by one
+// of that type or of its members, never by one of X_GGIO2 for X_GGIO.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace kiln::test {
+
+struct SchemaError {
+    int line = 0;
+    std::string element;  // the element xmllint names
+    std::string place;
+    std::string text;     // xmllint's line
+};
+
+// xmllint's schema errors of the file, each with its place. False, with the
+// reason, when xmllint did not run or gave an error it names no line for.
+bool SchemaErrorsOf(const std::string& file, const std::string& xsd, std::vector<SchemaError>& errors,
+                    std::string& why);
+
+// The places of the "不符合SCL的..." lines in the text, in order.
+std::vector<std::string> NamedBreaches(const std::string& text);
+
+bool Covers(const std::string& a, const std::string& b);
+
+// One text for each schema error no named breach covers and each named
+// breach no schema error covers.
+std::vector<std::string> Unmatched(const std::vector<SchemaError>& errors, const std::vector<std::string>& named);
+
+}  // namespace kiln::test

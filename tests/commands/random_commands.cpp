@@ -1,0 +1,535 @@
+#include "tests/commands/random_commands.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <optional>
+#include <sstream>
+
+#include "core/kiln_main.h"
+#include "core/module.h"
+#include "host/answers.h"
+#include "host/host_ui.h"
+#include "host/player.h"
+#include "host/script.h"
+#include "host/transcript.h"
+#include "host/workspace.h"
+#include "platform/framework/view_cmd.h"
+#include "platform/framework/wnd.h"
+#include "tests/commands/named_breaches.h"
+
+namespace kiln::test {
+
+namespace fs = std::filesystem;
+using host::Answer;
+using host::Question;
+
+namespace {
+
+// Held back unless every command is asked for: what still makes an invalid
+// ICD or changes a model wrongly while its mends are under way (pastes,
+// deletions, renumbering, deleting LLN0, the data sets' automatic deletion,
+// types made with mandatory members only or none, and the fields of values,
+// access points and DO names).
+const char* const kHeldBackCommands[] = {"ICD:Paste", "ICD:Delete", "ICD:Delete DARefDA", "ICD:Move To",
+                                         "ICD:HandleLN0AndDel", "ICD:Auto Del DataSet LCB RCB SGCB"};
+const char* const kHeldBackRows[] = {"（M）", "不复制任何成员"};
+// Fields as "<class>|<field>": a part of it holds each back.
+const char* const kHeldBackFields[] = {"|sec:DAI.valueStr", "|sec:LDevice.", "|sec:IED.", "|sec:ExtRef.",
+                                       "|sec:ClientLN.", "sec:DO|cim:Naming.name"};
+
+// Texts typed into input boxes and fields: plain ones, numbers past their
+// types and names SCL refuses.
+const char* const kTexts[] = {"1", "2", "0", "-1", "101", "4294967297", "1.5", "1e38", "abc", "", " ", "S1 ",
+                              "general (ST)", "LD_9", "PROT", "总有功", "a\"b<c>&", "Mod", "zz",
+                              "2026-13-45T99:00:00Z", "99999999999999999999999999999999999999999999", "a b"};
+
+// The test ICDs an open-file question of ICD files is answered with.
+// The files after the first two are held back: they hold what the export
+// does not name yet (a nameless Log, classes of later editions).
+const char* const kIcdFiles[] = {"feeder_relay_report_blocks.icd", "distance_relay_settings.icd",
+                                 "ed1_feeder_relay_sparse_blocks.icd", "der_inverter_maker_classes.icd"};
+
+// A notice of a command that refused its work.
+const char* const kRefusalMarks[] = {"不能", "已经存在", "已存在", "超出", "不允许", "无法", "不可", "错误",
+                                     "请先", "请选择"};
+
+bool Contains(const std::string& text, const char* part) { return text.find(part) != std::string::npos; }
+
+template <size_t N>
+bool AnyIn(const std::string& text, const char* const (&parts)[N]) {
+    return std::any_of(std::begin(parts), std::end(parts), [&](const char* p) { return Contains(text, p); });
+}
+
+// The notices of a transcript, one line each.
+std::string Notices(const std::string& said) {
+    std::string out;
+    std::istringstream lines(said);
+    for (std::string line; std::getline(lines, line);)
+        if (line.rfind("[message", 0) == 0) out += line + "\n";
+    return out;
+}
+
+// The first "*.ext" of a file dialog's filter ("ICD文件|*.icd|...").
+std::string ExtensionOf(const std::string& filter) {
+    const size_t star = filter.find("*.");
+    if (star == std::string::npos) return "txt";
+    size_t end = star + 2;
+    while (end < filter.size() && (std::isalnum(static_cast<unsigned char>(filter[end])) || filter[end] == '.'))
+        ++end;
+    std::string ext = filter.substr(star + 2, end - star - 2);
+    return ext.empty() ? "txt" : ext;
+}
+
+// A run of the plug-in on one workspace, as the kiln program makes it.
+class Run {
+public:
+    explicit Run(const std::string& docFolder) : ui(out, answers), scope(&ui) {
+        // The module stays attached until the process ends, as in the kiln program.
+        static const struct Module {
+            Module() { KilnModule_Entry(DLL_PROCESS_ATTACH); }
+            ~Module() { KilnModule_Entry(DLL_PROCESS_DETACH); }
+        } module;
+        app = std::make_unique<CKiln_Main>();
+        app->Mtd_CreateStandardViews();
+        AfxSetMainWnd(app->Mtd_MainWnd());
+        ui.SetApp(app.get());
+        if (!app->m_Doc.Open(docFolder.c_str())) {
+            error = "cannot open " + docFolder + ": " + app->LastDocError().str();
+            return;
+        }
+        bool accepted = false;
+        if (!host::GuardedCall(ui, [&] { accepted = app->Msg_OnOpenDocument(); }, error)) return;
+        if (!accepted) error = "the plug-in refused the document";
+        for (const auto& view : app->Mtd_Views())
+            if (error.empty() && view->m_nKind == ViewClass_Tree)
+                host::GuardedCall(ui, [&] { app->TreeMsg_OnPresetClassIcons(view.get()); }, error);
+        player = std::make_unique<host::Player>(*app, ui, out, answers, docFolder);
+    }
+    ~Run() {
+        ui.SetApp(nullptr);
+        std::string ignored;
+        host::GuardedCall(ui, [&] { player.reset(); app.reset(); }, ignored);
+        AfxSetMainWnd(nullptr);
+    }
+
+    // Plays one script line; its transcript comes back in `said`.
+    bool Play(const std::string& line, const std::string& baseDir, std::string& said, std::string& why) {
+        host::Event ev;
+        host::ScriptError bad;
+        bool has = false;
+        said.clear();
+        if (!host::ParseLine(line, "session.kiln", ++lineNo, ev, has, bad)) {
+            why = bad.What();
+            return false;
+        }
+        if (!has) return true;
+        ev.baseDir = baseDir;
+        const size_t from = text.str().size();
+        const bool ok = player->Play(ev, why);
+        said = text.str().substr(from);
+        return ok;
+    }
+
+    std::ostringstream text;
+    host::Transcript out{text};
+    host::Answerer answers;
+    host::HostUi ui;
+    CUiServicesScope scope;
+    std::unique_ptr<CKiln_Main> app;
+    std::unique_ptr<host::Player> player;
+    std::string error;
+    int lineNo = 0;
+};
+
+class Session {
+public:
+    Session(Run& run, const std::string& dir, Choices& choices, const SessionOptions& options, SessionResult& result)
+        : m_run(run), m_dir(dir), m_choices(choices), m_options(options), m_result(result) {
+        m_run.answers.SetResponder([this](const Question& q, Answer& a) { return Respond(q, a); });
+    }
+    ~Session() { m_run.answers.SetResponder(nullptr); }
+
+    void Play() {
+        for (int step = 0; step < m_options.steps && !m_choices.Exhausted() && !m_stopped; ++step) {
+            ++m_result.steps;
+            const size_t kind = m_choices.Pick(10);
+            if (kind < 6) MenuStep();
+            else if (kind < 9) EditStep();
+            else ExportStep(m_choices.Pick(8));
+        }
+        // Every ICD exported at the end.
+        m_forced = true;
+        for (size_t i = 0; !m_stopped && i < 8; ++i)
+            if (!ExportStep(i)) break;
+    }
+
+private:
+    // ---- the tree ----
+    std::string ItemText(Struct_ItemDesc& item) {
+        if (!item.sText3.IsEmpty()) return item.sText3.str();
+        CString text;
+        if (m_run.app->TreeMsg_OnGetRscText(View(), &item, &text) && !text.IsEmpty()) return text.str();
+        return item.uRsc.sUri.empty() ? "(no text)" : item.uRsc.sUri;
+    }
+    CBase_Cmd* View() { return m_run.app->Mtd_View_of_sID(kView_TreeUser); }
+    std::vector<Struct_ItemDesc> Children(Struct_ItemDesc* parent) {
+        std::vector<Struct_ItemDesc> items;
+        m_run.app->TreeMsg_OnSetChildItems(View(), parent, &items);
+        return items;
+    }
+    // A path of item texts, walked at random from the top. Each text is
+    // the first of its siblings with that text, so that `select` finds it.
+    std::vector<std::string> RandomPath() {
+        std::vector<std::string> path;
+        std::optional<Struct_ItemDesc> at;
+        for (int level = 0; level < 10; ++level) {
+            std::vector<Struct_ItemDesc> items = Children(at ? &*at : nullptr);
+            if (items.empty() || (level > 0 && m_choices.Chance(25))) break;
+            std::vector<std::string> texts;
+            for (auto& item : items) texts.push_back(ItemText(item));
+            size_t i = m_choices.Pick(items.size());
+            i = static_cast<size_t>(std::max(0, host::FindRow(texts, {}, texts[i])));
+            path.push_back(texts[i]);
+            at = items[i];
+        }
+        return path;
+    }
+    // The paths of the ICD items ("IED类型配置: ...") in the first three levels.
+    void IcdPaths(Struct_ItemDesc* parent, std::vector<std::string>& path, std::vector<std::vector<std::string>>& out) {
+        if (path.size() >= 3) return;
+        std::vector<Struct_ItemDesc> items = Children(parent);
+        std::vector<std::string> texts;
+        for (auto& item : items) texts.push_back(ItemText(item));
+        for (size_t i = 0; i < items.size(); ++i) {
+            if (host::FindRow(texts, {}, texts[i]) != static_cast<int>(i)) continue;
+            path.push_back(texts[i]);
+            if (texts[i].rfind("IED类型配置: ", 0) == 0) out.push_back(path);
+            else IcdPaths(&items[i], path, out);
+            path.pop_back();
+        }
+    }
+    static std::string SelectLine(const std::vector<std::string>& path) {
+        std::string line = "select";
+        for (const std::string& t : path) line += " " + host::QuoteWord(t, true);
+        return line;
+    }
+
+    // ---- playing ----
+    // Plays the event with the answers the responder gives it, which stand
+    // before it in the script.
+    bool Play(const std::string& line, std::string& said) {
+        std::string why;
+        m_given.clear();
+        m_firstCancelled = false;
+        m_saved.clear();
+        const bool ok = m_run.Play(line, m_dir, said, why);
+        for (const Answer& a : m_given)
+            m_script += "answer " + a.kind + (a.kind == "ok" || a.kind == "yes" || a.kind == "no" || a.kind == "cancel"
+                                                  ? ""
+                                                  : " " + host::QuoteWord(a.value, true)) +
+                        "\n";
+        m_script += line + "\n";
+        if (!ok) m_stopped = true;
+        return ok || Fail("the event failed: " + why);
+    }
+    // A fault, with the line of the script where it showed.
+    bool Fail(const std::string& what) {
+        m_result.faults.push_back("line " + std::to_string(std::count(m_script.begin(), m_script.end(), '\n')) +
+                                  ": " + what);
+        return false;
+    }
+
+    // The text of every domain that can change.
+    std::string Snapshot() {
+        std::string all;
+        for (const CString& name : m_run.app->m_Doc.DomainNames()) {
+            if (!m_run.app->m_Doc.IsDomainEditable(name)) continue;
+            CString text;
+            m_run.app->DocMtd_DEnv_CimDomainToStr(name, text);
+            all += name.str() + "\n" + text.str();
+        }
+        return all;
+    }
+    void ExpectUnchanged(const std::string& before, const std::string& what) {
+        ++m_result.refusals;
+        if (Snapshot() != before) Fail(what + " was refused, yet the document changed");
+    }
+
+    // ---- answers ----
+    std::string Text() {
+        static const std::string kLong(300, 'x');
+        const size_t n = std::size(kTexts);
+        const size_t i = m_choices.Pick(n + 1);
+        return i == n ? kLong : kTexts[i];
+    }
+    bool Allowed(const std::string& row) const { return m_options.all || !AnyIn(row, kHeldBackRows); }
+    // A row of the list, never one held back; -1 when all are.
+    int Row(const std::vector<std::string>& rows) {
+        std::vector<int> ok;
+        for (size_t i = 0; i < rows.size(); ++i)
+            if (Allowed(rows[i])) ok.push_back(static_cast<int>(i));
+        return ok.empty() ? -1 : ok[m_choices.Pick(ok.size())];
+    }
+    bool Respond(const Question& q, Answer& a) {
+        a.where = "session";
+        a.baseDir = m_dir;
+        const bool first = m_given.empty();
+        const bool cancel = !m_forced && q.kind != Question::Kind::MessageBox && m_choices.Chance(8);
+        auto done = [&] {
+            if (first && a.kind == "cancel") m_firstCancelled = true;
+            m_given.push_back(a);
+            return true;
+        };
+        if (cancel) {
+            a.kind = "cancel";
+            return done();
+        }
+        switch (q.kind) {
+            case Question::Kind::MessageBox: {
+                std::vector<std::string> buttons = q.buttons;
+                // Mostly the first button (yes, ok).
+                a.kind = buttons.empty() ? "ok" : buttons[m_choices.Chance(70) ? 0 : m_choices.Pick(buttons.size())];
+                if (m_forced && a.kind == "cancel") a.kind = buttons.front();
+                return done();
+            }
+            case Question::Kind::Text:
+                a.kind = "text";
+                a.value = Text();
+                return done();
+            case Question::Kind::Choice:
+            case Question::Kind::Resource:
+            case Question::Kind::Button: {
+                const auto& rows = q.kind == Question::Kind::Button ? q.buttons : q.choices;
+                const int row = Row(rows);
+                a.kind = row < 0 ? "cancel" : q.kind == Question::Kind::Choice     ? "choice"
+                                           : q.kind == Question::Kind::Resource ? "resource"
+                                                                                : "button";
+                if (row >= 0) a.value = rows[static_cast<size_t>(row)];
+                if (q.kind == Question::Kind::Resource && row >= 0 && host::FindRow(rows, q.values, a.value) != row)
+                    a.value = q.values[static_cast<size_t>(row)];
+                return done();
+            }
+            case Question::Kind::SaveFile: {
+                a.kind = "file";
+                a.value = "f" + std::to_string(++m_files) + "." + ExtensionOf(q.text);
+                m_saved.push_back(a.value);
+                return done();
+            }
+            case Question::Kind::OpenFile: {
+                const std::string ext = ExtensionOf(q.text);
+                a.kind = "file";
+                if (ext == "icd") {
+                    a.value = (fs::path(KILN_SOURCE_DIR) / "tests/data/scl" /
+                               kIcdFiles[m_choices.Pick(m_options.all ? std::size(kIcdFiles) : 2)]).string();
+                } else {
+                    // A file of its kind written earlier in the session, if any.
+                    std::vector<std::string> mine;
+                    for (int i = 1; i <= m_files; ++i) {
+                        const std::string name = "f" + std::to_string(i) + "." + ext;
+                        if (fs::exists(fs::path(m_dir) / name)) mine.push_back(name);
+                    }
+                    if (mine.empty()) a.kind = "cancel";
+                    else a.value = mine[m_choices.Pick(mine.size())];
+                }
+                return done();
+            }
+            case Question::Kind::Dialog: {
+                const size_t pick = m_choices.Pick(3);
+                if (pick == 0 || q.choices.empty()) {
+                    a.kind = "ok";
+                } else if (pick == 1) {
+                    const int row = Row(q.choices);
+                    a.kind = row < 0 ? "ok" : "choice";
+                    if (row >= 0) a.value = q.choices[static_cast<size_t>(row)];
+                } else {
+                    const size_t first = m_choices.Pick(q.choices.size());
+                    const size_t last = first + m_choices.Pick(std::min<size_t>(4, q.choices.size() - first));
+                    a.kind = "rows";
+                    a.value = std::to_string(first + 1) + "-" + std::to_string(last + 1);
+                }
+                return done();
+            }
+        }
+        return false;
+    }
+
+    // ---- steps ----
+    bool HeldBack(const std::string& command) const {
+        return !m_options.all && std::any_of(std::begin(kHeldBackCommands), std::end(kHeldBackCommands),
+                                             [&](const char* c) { return command == c; });
+    }
+
+    // A context menu's item, answered as the questions come; the exports it
+    // makes are checked.
+    void MenuStep() {
+        std::string said;
+        if (!Play(SelectLine(RandomPath()), said) || !Play("rclick", said) || !m_run.ui.MenuShown()) return;
+        std::vector<std::string> items;
+        for (const host::MenuEntry& e : m_run.ui.LastMenu())
+            if (e.enabled && !e.command.empty() && !HeldBack(e.command) &&
+                host::FindRow(items, {}, e.text) < 0)
+                items.push_back(e.text);
+        if (items.empty()) return;
+        const std::string item = items[m_choices.Pick(items.size())];
+        ++m_result.menus;
+        const std::string before = Snapshot();
+        if (!Play("menu " + host::QuoteWord(item, true), said)) return;
+        CheckExports(said);
+        const std::string notices = Notices(said);
+        const bool refused = m_firstCancelled || (AnyIn(notices, kRefusalMarks) && !Contains(said, "成功") &&
+                                                  !Contains(said, "[status]"));
+        if (refused) ExpectUnchanged(before, "the menu item " + item);
+    }
+
+    // A field of the selected resource's page, typed or picked from its list.
+    void EditStep() {
+        std::string said;
+        if (!Play(SelectLine(RandomPath()), said)) return;
+        CKiln_Main& app = *m_run.app;
+        CBase_Cmd* view = app.m_pHtmlPropView ? app.m_pHtmlPropView : app.Mtd_View_of_sID(kView_Html1);
+        if (!view || view->m_uShown.IsEmpty()) return;
+        const URI_Ref rsc = view->m_uShown;
+        CClassDfn cls;
+        if (!app.m_Doc.GetClassDfn(rsc.sClass.c_str(), cls) || cls.vAttrs.empty()) return;
+        const std::string field = cls.vAttrs[m_choices.Pick(cls.vAttrs.size())].sText1.str();
+        if (!m_options.all && AnyIn(rsc.sClass + "|" + field, kHeldBackFields)) return;
+        Struct_EditPack pack;
+        if (!app.HtmlMsg_OnPrepareEditField(view, rsc, field.c_str(), CString(), &pack)) return;
+        std::string value = Text();
+        if (pack.nEditKind == 7) {
+            if (pack.vList.vPairs.empty()) return;
+            value = pack.vList.vPairs[m_choices.Pick(pack.vList.vPairs.size())].first.str();
+        }
+        ++m_result.edits;
+        const std::string before = Snapshot();
+        if (!Play("edit " + field + " " + host::QuoteWord(value, true), said)) return;
+        // The plug-in stores some fields itself; it refuses with a notice.
+        if (Contains(said, "not stored by the host") && Contains(said, "\n[message")) ExpectUnchanged(before, "the edit of " + field);
+    }
+
+    // The export of the n-th ICD of the tree (false when there is none).
+    bool ExportStep(size_t n) {
+        std::vector<std::string> path;
+        std::vector<std::vector<std::string>> icds;
+        IcdPaths(nullptr, path, icds);
+        if (n >= icds.size()) return false;
+        std::string said;
+        if (!Play(SelectLine(icds[n]), said) || !Play("rclick", said)) return false;
+        const auto& menu = m_run.ui.LastMenu();
+        const auto item = std::find_if(menu.begin(), menu.end(),
+                                       [](const host::MenuEntry& e) { return e.command == "ICD:Export ICD"; });
+        if (item == menu.end() || !item->enabled) return true;
+        ++m_result.menus;
+        if (Play("menu " + host::QuoteWord(item->text, true), said)) CheckExports(said);
+        return true;
+    }
+
+    // Each ICD file the event wrote: its schema errors are the breaches
+    // its messages name.
+    void CheckExports(const std::string& said) {
+        for (const std::string& name : m_saved) {
+            const fs::path file = fs::path(m_dir) / name;
+            if (file.extension() != ".icd" || !fs::exists(file)) continue;
+            ++m_result.exports;
+            if (m_options.xsd.empty()) continue;
+            std::vector<SchemaError> errors;
+            std::string why;
+            if (!SchemaErrorsOf(file.string(), m_options.xsd, errors, why) && !why.empty()) {
+                Fail(name + ": " + why);
+                continue;
+            }
+            for (const std::string& fault : Unmatched(errors, NamedBreaches(said))) Fail(name + ": " + fault);
+        }
+    }
+
+    Run& m_run;
+    std::string m_dir;
+    Choices& m_choices;
+    const SessionOptions& m_options;
+    SessionResult& m_result;
+    std::string& m_script = m_result.script;
+    std::vector<Answer> m_given;       // the answers of the event being played
+    std::vector<std::string> m_saved;  // the files it was told to write
+    bool m_firstCancelled = false;
+    bool m_forced = false;  // the closing exports: nothing cancelled
+    bool m_stopped = false;
+    int m_files = 0;
+};
+
+bool PlayScript(Run& run, const std::string& file, const std::string& baseDir, std::string& error) {
+    std::ifstream in(file);
+    std::string said;
+    for (std::string line; std::getline(in, line);)
+        if (!run.Play(line, baseDir, said, error) && !error.empty()) {
+            error = file + ": " + error;
+            return false;
+        }
+    return true;
+}
+
+}  // namespace
+
+size_t ByteChoices::Pick(size_t n) {
+    if (n == 0) return 0;
+    size_t value = 0;
+    // As many bytes as n needs, each taken once.
+    for (size_t range = 1; range < n && m_at < m_size; range <<= 8) value = (value << 8) | m_data[m_at++];
+    return value % n;
+}
+
+bool PrepareWorkspace(const std::string& dir, std::string& error) {
+    std::error_code ec;
+    fs::remove_all(dir, ec);
+    fs::create_directories(fs::path(dir) / "examples");
+    fs::create_directories(fs::path(dir) / "build");
+    const fs::path source = KILN_SOURCE_DIR;
+    fs::copy_file(source / "examples" / "demo.kiln", fs::path(dir) / "examples" / "demo.kiln");
+    std::ostringstream said;
+    host::Transcript out(said);
+    const std::string ws = (fs::path(dir) / "build" / "demo-workspace").string();
+    if (!host::InitWorkspace(ws, host::Installation::Find(), out, error)) return false;
+    Run run((fs::path(ws) / host::kDocumentFolder).string());
+    if (!run.error.empty()) {
+        error = run.error;
+        return false;
+    }
+    // The demo, then a test ICD imported into its product.
+    std::ofstream((fs::path(dir) / "examples" / "import.kiln"))
+        << "view TreeView_User\n"
+        << "select \"产品包: 华东电气\" \"IED产品: 产品类型_1\"\n"
+        << "answer file " << (source / "tests/data/scl/feeder_relay_report_blocks.icd").string() << "\n"
+        << "answer choice \"Orsane.Zel:2007  (标准)\"\nanswer no\nrclick\nmenu \"导入 ICD（IED类型配置）\"\n";
+    for (const char* script : {"demo.kiln", "import.kiln"})
+        if (!PlayScript(run, (fs::path(dir) / "examples" / script).string(), (fs::path(dir) / "examples").string(),
+                        error))
+            return false;
+    return run.player->Save(error);
+}
+
+SessionResult PlaySession(const std::string& prepared, const std::string& dir, Choices& choices,
+                          const SessionOptions& options) {
+    SessionResult result;
+    std::error_code ec;
+    fs::remove_all(dir, ec);
+    fs::create_directories(dir);
+    const fs::path ws = fs::path(dir) / "ws";
+    fs::copy(fs::path(prepared) / "build" / "demo-workspace", ws, fs::copy_options::recursive, ec);
+    if (ec) {
+        result.faults.push_back("cannot copy the workspace: " + ec.message());
+        return result;
+    }
+    Run run((ws / host::kDocumentFolder).string());
+    if (!run.error.empty()) {
+        result.faults.push_back(run.error);
+        return result;
+    }
+    result.script = "view TreeView_User\n";
+    std::string said, why;
+    run.Play("view TreeView_User", dir, said, why);
+    Session(run, dir, choices, options, result).Play();
+    return result;
+}
+
+}  // namespace kiln::test
