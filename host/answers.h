@@ -56,6 +56,15 @@ public:
         m_prompt = prompt;
     }
 
+    // The files that only the workspace's own saves write: the files of its
+    // document folder (the manifest, the domain files, the report) and its
+    // lock file. A save-file answer that names one is refused, so that no
+    // export writes over saved work.
+    void SetWorkspaceFiles(std::string docFolder, std::string lockFile) {
+        m_docFolder = std::move(docFolder);
+        m_lockFile = std::move(lockFile);
+    }
+
     // Answers a question. False, with an error text that names the question,
     // when no answer fits.
     bool Take(const Question& q, Reply& reply, std::string& error);
@@ -63,8 +72,10 @@ public:
 private:
     bool FromQueue(const Question& q, const Answer& a, Reply& reply, std::string& error) const;
     bool FromTerminal(const Question& q, Reply& reply, std::string& error);
+    bool IsWorkspaceFile(const std::string& path) const;
 
     std::deque<Answer> m_queue;
+    std::string m_docFolder, m_lockFile;
     std::istream* m_in = nullptr;
     std::ostream* m_prompt = nullptr;
 };
