@@ -7,6 +7,8 @@
 #include <filesystem>
 
 #include "host/text.h"
+#include "host/workspace.h"
+#include "host/workspace_lock.h"
 #include "platform/mfc/file_io.h"
 
 namespace kiln::host {
@@ -115,15 +117,15 @@ std::string ResolvePath(const std::string& path, const std::string& baseDir) {
 
 bool Answerer::IsWorkspaceFile(const std::string& path) const {
     namespace fs = std::filesystem;
-    if (m_docFolder.empty()) return false;
+    if (m_workspace.empty()) return false;
     std::error_code ec;
     // Through links and "..": the file the path leads to.
     const fs::path file = fs::weakly_canonical(path, ec);
     if (ec) return false;
-    const fs::path doc = fs::weakly_canonical(m_docFolder, ec);
-    if (!ec && file.parent_path() == doc) return true;
-    const fs::path lock = fs::weakly_canonical(m_lockFile, ec);
-    return !ec && file == lock;
+    const fs::path root = fs::weakly_canonical(m_workspace, ec);
+    if (ec) return false;
+    return file.parent_path() == root / kDocumentFolder || file.parent_path() == root / "Template" ||
+           file == root / kLockFile;
 }
 
 bool Answerer::FromQueue(const Question& q, const Answer& a, Reply& reply, std::string& error) const {
@@ -176,7 +178,7 @@ bool Answerer::FromQueue(const Question& q, const Answer& a, Reply& reply, std::
                 if (kind != "a regular file") return misfit(reply.text + " is " + kind);
             }
             if (q.kind == Question::Kind::SaveFile && IsWorkspaceFile(reply.text))
-                return misfit(reply.text + " is a file of the workspace, which only its saves write");
+                return misfit(reply.text + " is one of the workspace's own files, which no export writes over");
             return true;
         case Question::Kind::Dialog:
             // OK closes the dialog as it opened; a choice picks one of its rows first.

@@ -56,14 +56,11 @@ public:
         m_prompt = prompt;
     }
 
-    // The files that only the workspace's own saves write: the files of its
-    // document folder (the manifest, the domain files, the report) and its
-    // lock file. A save-file answer that names one is refused, so that no
-    // export writes over saved work.
-    void SetWorkspaceFiles(std::string docFolder, std::string lockFile) {
-        m_docFolder = std::move(docFolder);
-        m_lockFile = std::move(lockFile);
-    }
+    // The workspace at `root`: a save-file answer that names one of its own
+    // files (in its document folder or its Template folder, or its lock
+    // file) is refused, so that no export writes over saved work or the
+    // templates.
+    void SetWorkspace(std::string root) { m_workspace = std::move(root); }
 
     // Answers a question. False, with an error text that names the question,
     // when no answer fits.
@@ -75,7 +72,7 @@ private:
     bool IsWorkspaceFile(const std::string& path) const;
 
     std::deque<Answer> m_queue;
-    std::string m_docFolder, m_lockFile;
+    std::string m_workspace;
     std::istream* m_in = nullptr;
     std::ostream* m_prompt = nullptr;
 };
