@@ -34,11 +34,12 @@ HeaderNames DeriveHeader(const CString& name) {
 }  // namespace
 
 // The MICS file beside the chosen SCL file: its extension replaced by
-// ".mics", or ".mics" appended when the file name has none.
+// ".mics", or ".mics" appended when the file name has none or has that one
+// already (so that the MICS file never writes over the SCL file).
 CString MicsPathFor(const CString& path) {
     int slash = std::max(path.ReverseFind('/'), path.ReverseFind('\\'));
     int dot = path.ReverseFind('.');
-    if (dot > slash) return path.Left(dot) + ".mics";
+    if (dot > slash && path.Mid(dot) != ".mics") return path.Left(dot) + ".mics";
     return path + ".mics";
 }
 

@@ -1,10 +1,15 @@
 #include "host/answers.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 
 #include "host/text.h"
+#include "host/workspace.h"
+#include "host/workspace_lock.h"
+#include "platform/mfc/file_io.h"
 
 namespace kiln::host {
 
@@ -12,6 +17,15 @@ namespace {
 
 bool HasButton(const Question& q, const std::string& b) {
     return std::find(q.buttons.begin(), q.buttons.end(), b) != q.buttons.end();
+}
+
+// What the file at `path` is ("a regular file", "a FIFO", "a dangling
+// link", ...); empty when there is none.
+std::string KindOfFile(const std::string& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) == 0) return kiln::file::KindOf(st.st_mode);
+    if (::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) return "a dangling link";
+    return "";
 }
 
 // The answer kind that fits a question.
@@ -101,6 +115,19 @@ std::string ResolvePath(const std::string& path, const std::string& baseDir) {
     return (fs::path(baseDir) / p).lexically_normal().string();
 }
 
+bool Answerer::IsWorkspaceFile(const std::string& path) const {
+    namespace fs = std::filesystem;
+    if (m_workspace.empty()) return false;
+    std::error_code ec;
+    // Through links and "..": the file the path leads to.
+    const fs::path file = fs::weakly_canonical(path, ec);
+    if (ec) return false;
+    const fs::path root = fs::weakly_canonical(m_workspace, ec);
+    if (ec) return false;
+    return file.parent_path() == root / kDocumentFolder || file.parent_path() == root / "Template" ||
+           file == root / kLockFile;
+}
+
 bool Answerer::FromQueue(const Question& q, const Answer& a, Reply& reply, std::string& error) const {
     auto misfit = [&](const std::string& why) {
         error = "the answer \"" + a.kind + (a.value.empty() ? "" : " " + a.value) + "\" (" + a.where +
@@ -146,9 +173,12 @@ bool Answerer::FromQueue(const Question& q, const Answer& a, Reply& reply, std::
             reply.text = ResolvePath(a.value, a.baseDir);
             reply.shown = reply.text;
             if (q.kind == Question::Kind::OpenFile) {
-                std::error_code ec;
-                if (!std::filesystem::is_regular_file(reply.text, ec)) return misfit("there is no file " + reply.text);
+                const std::string kind = KindOfFile(reply.text);
+                if (kind.empty()) return misfit("there is no file " + reply.text);
+                if (kind != "a regular file") return misfit(reply.text + " is " + kind);
             }
+            if (q.kind == Question::Kind::SaveFile && IsWorkspaceFile(reply.text))
+                return misfit(reply.text + " is one of the workspace's own files, which no export writes over");
             return true;
         case Question::Kind::Dialog:
             // OK closes the dialog as it opened; a choice picks one of its rows first.

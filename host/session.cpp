@@ -64,6 +64,7 @@ RunResult RunWorkspace(const RunSettings& settings, const PluginModule& module, 
 
     Answerer answers;
     answers.SetTerminal(settings.terminalIn, settings.terminalPrompt);
+    answers.SetWorkspace(std::filesystem::path(docFolder).parent_path().string());
     HostUi ui(out, answers);
     CUiServicesScope scope(&ui);
 

@@ -76,6 +76,10 @@ TEST_F(ExportCommandTest, MicsPathReplacesOrAppendsTheExtension) {
     EXPECT_EQ(kiln::exporter::MicsPathFor("/out/dev"), "/out/dev.mics");
     EXPECT_EQ(kiln::exporter::MicsPathFor("/out.d/dev"), "/out.d/dev.mics");
     EXPECT_EQ(kiln::exporter::MicsPathFor("C:\\out.d\\dev.x.icd"), "C:\\out.d\\dev.x.mics");
+    // An SCL file chosen with the MICS extension keeps what the export wrote.
+    ASSERT_TRUE(ExportIcd(Path("dev.mics")));
+    EXPECT_TRUE(LoadFile(Path("dev.mics")).child("SCL"));
+    EXPECT_TRUE(LoadFile(Path("dev.mics.mics")).child("MICS"));
 }
 
 TEST_F(ExportCommandTest, CancelledDialogWritesAndShowsNothing) {

@@ -2,7 +2,9 @@
 #include "host/host_ui.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
+#include <filesystem>
 #include <sstream>
 
 using namespace kiln::host;
@@ -98,6 +100,26 @@ TEST(HostAnswers, AMisfitNamesTheQuestionAndTheAnswer) {
         EXPECT_NE(err.find("the dialog \"CDlg_Grid\": it needs answer ok, answer choice, answer rows or answer cancel"),
                   std::string::npos)
             << err;
+    }
+    {
+        // A file to read that is none is named for what it is.
+        const std::filesystem::path dir = std::filesystem::path(::testing::TempDir()) / "kiln_answers_open";
+        std::filesystem::remove_all(dir);
+        std::filesystem::create_directories(dir / "folder.icd");
+        std::filesystem::create_symlink("nowhere", dir / "dangling.icd");
+        ASSERT_EQ(::mkfifo((dir / "fifo.icd").c_str(), 0644), 0);
+        Question open;
+        open.kind = Question::Kind::OpenFile;
+        for (const auto& [file, says] : {std::pair<const char*, const char*>{"fifo.icd", "is a FIFO"},
+                                         {"folder.icd", "is a folder"},
+                                         {"dangling.icd", "is a dangling link"},
+                                         {"none.icd", "there is no file"}}) {
+            Answerer a;
+            a.Queue({"file", file, "s:1", dir.string()});
+            EXPECT_FALSE(a.Take(open, r, err)) << file;
+            EXPECT_NE(err.find(says), std::string::npos) << err;
+        }
+        std::filesystem::remove_all(dir);
     }
     {
         Answerer a;  // nothing queued, no terminal

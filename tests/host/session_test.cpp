@@ -177,6 +177,13 @@ TEST_F(HostTest, FailedRunsNameTheCauseAndLeaveTheDocumentUnchanged) {
          "t.kiln:6: the list of sec:TypePackage.isInstType has no row \"也许\"; it has \"是\", \"否\""},
         {"import nowhere.xml 二次模型数据类型包\n", "cannot import"},
         {"import nowhere.xml 无此类型\n", "the document has no domain type \"无此类型\""},
+        // a file to write that only the workspace's saves write
+        {"select IEC61850\nrclick\nanswer file ws/document/document.xml\nmenu 导出类型包\n",
+         "/ws/document/document.xml is one of the workspace's own files, which no export writes over"},
+        {"select IEC61850\nrclick\nanswer file ws/document/../.kiln.lock\nmenu 导出类型包\n",
+         "/ws/.kiln.lock is one of the workspace's own files"},
+        {"select IEC61850\nrclick\nanswer file ws/Template/ICD_Template.xml\nmenu 导出类型包\n",
+         "/ws/Template/ICD_Template.xml is one of the workspace's own files"},
     };
     for (const auto& c : cases) {
         CPluginDouble::Reset();
