@@ -1,12 +1,33 @@
 #include "host/cli.h"
 
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
+#include <fstream>
+#include <sstream>
 
 #include "host/transcript.h"
 #include "host/workspace.h"
 #include "platform/mfc/file_io.h"
 
 namespace kiln::host {
+namespace {
+
+bool ReadPipe(const std::string& path, std::string& text, std::string& reason) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        reason = std::strerror(errno);
+        return false;
+    }
+    std::ostringstream all;
+    all << in.rdbuf();
+    text = all.str();
+    return true;
+}
+
+}  // namespace
 
 bool CollectEvents(const CommandLine& cl, std::vector<Event>& events, std::string& error) {
     namespace fs = std::filesystem;
@@ -14,8 +35,12 @@ bool CollectEvents(const CommandLine& cl, std::vector<Event>& events, std::strin
     if (!cl.script.empty()) {
         // A folder opens like a file but reads as nothing: the run would play
         // no event and still save.
+        // A script may come through a pipe (`kiln run W <(...)`): it is read
+        // to its end, before the workspace is locked, as the user asked.
         std::string text, reason;
-        if (!kiln::file::ReadFile(cl.script, text, reason)) {
+        struct stat st {};
+        const bool pipe = ::stat(cl.script.c_str(), &st) == 0 && S_ISFIFO(st.st_mode);
+        if (pipe ? !ReadPipe(cl.script, text, reason) : !kiln::file::ReadFile(cl.script, text, reason)) {
             error = "cannot read the script " + cl.script + ": " + (reason == "is a folder" ? "it is a folder" : reason);
             return false;
         }

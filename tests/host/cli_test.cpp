@@ -2,8 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
 #include <cstdlib>
+#include <fstream>
 #include <sstream>
+#include <thread>
 
 #include "host/command_line.h"
 #include "platform/mfc/gbk.h"
@@ -78,6 +85,29 @@ TEST_F(HostCli, ScriptAndInlineEventsPlayInOrder) {
                            "[document] saved\n"))
         << o.out;
     EXPECT_EQ(o.err, "");
+
+    // A script through a pipe is read to its end.
+    const std::string fifo = m_dir.str("s/piped.kiln");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    // The writer waits for a reader a while, not for ever, so that a run
+    // that never reads the pipe fails instead of hanging.
+    std::thread writer([&] {
+        for (int tries = 0; tries < 500; ++tries) {
+            const int fd = ::open(fifo.c_str(), O_WRONLY | O_NONBLOCK);
+            if (fd < 0) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(20));
+                continue;
+            }
+            const std::string script = "select\nrclick\nanswer text 包Y\nmenu 增加类型包\n";
+            EXPECT_EQ(::write(fd, script.data(), script.size()), static_cast<ssize_t>(script.size()));
+            ::close(fd);
+            return;
+        }
+    });
+    o = Kiln({"run", Workspace(), fifo});
+    writer.join();
+    ASSERT_EQ(o.status, kExitOk) << o.out << o.err;
+    EXPECT_TRUE(Has(o.out, "[status] 已创建类型包包Y\n")) << o.out;
 }
 
 TEST_F(HostCli, AFailedRunSaysWhyOnStderrAndExitsWithOne) {
