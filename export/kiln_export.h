@@ -268,9 +268,13 @@ bool Export_ITB_InfoItem(const XmlNode& root, CKiln_Main* pMain, CBase_XML& xml,
 // The MappingItem elements of one mapping item under `mappings`: the main
 // one and one per property that holds a value. False only when the mapping
 // item's name cannot be read; an item without logical device or DO name
-// gives nothing, and with `pLeftOut` is named there.
+// gives nothing, and with `pLeftOut` is named there. With `pItemKeys` (the
+// ITB's items by the key the import finds them by), an item whose
+// information item goes by a key that finds another item gives nothing
+// either, and is named.
 bool Export_M2I_MapItem(const XmlNode& mappings, CKiln_Main* pMain, CBase_XML& xml, const URI_Ref& mapItem,
-                        std::vector<CString>* pLeftOut = nullptr);
+                        std::vector<CString>* pLeftOut = nullptr,
+                        const std::map<CString, URI_Ref>* pItemKeys = nullptr);
 // One MappingItem with its Process and Parameter; toDA = ref + daPart.
 // False when one of the three elements cannot be created.
 bool Export_M2I_MappingItem(CBase_XML& xml, const XmlNode& parent, const CString& ref, const CString& name,
