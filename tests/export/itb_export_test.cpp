@@ -105,13 +105,15 @@ TEST_F(ItbExportTest, GroupsThenItemsInOrderWithAddresses) {
 // Numbers the ITB import refuses (kept by an older document, or an entry
 // renumbered past 255) are written as held and named after the success text.
 TEST_F(ItbExportTest, NumbersPastOneOctetAreNamed) {
-    URI_Ref a = Item("A", 1), b = Item("B", 2);
-    Set(a, "sec:InfoItem.p103_typ", "0");
-    Set(a, "sec:InfoItem.p103_fun", "255");
-    Set(a, "sec:InfoItem.p103_ent", "256");
-    Set(b, "sec:InfoItem.p103_typ", "1");
-    Set(b, "sec:InfoItem.p103_inf", "-1");
-    Set(b, "sec:InfoItem.p103_grp", "12345678901234567890123");
+    const URI_Ref a = Item("A", 1), b = Item("B", 2);
+    const struct {
+        URI_Ref item;
+        const char* role;
+        const char* value;
+    } held[] = {{a, "sec:InfoItem.p103_typ", "0"},   {a, "sec:InfoItem.p103_fun", "255"},
+                {a, "sec:InfoItem.p103_ent", "256"}, {b, "sec:InfoItem.p103_typ", "1"},
+                {b, "sec:InfoItem.p103_inf", "-1"},  {b, "sec:InfoItem.p103_grp", "12345678901234567890123"}};
+    for (const auto& h : held) Set(h.item, h.role, h.value);
     ASSERT_TRUE(Export("wide.itb", itb));
     EXPECT_EQ(ui.Messages(), std::vector<CString>{CString(Path("wide.itb").c_str()) +
                                                   "模板文件导出成功！\n"
