@@ -263,8 +263,10 @@ inline constexpr const char* kS103Namespace = "http://kiln.local/Zel/2004/ITB/s1
 
 // One information item under the root of an information-table file, with
 // its s103:Config child; false when its name cannot be read or an element
-// cannot be created.
-bool Export_ITB_InfoItem(const XmlNode& root, CKiln_Main* pMain, CBase_XML& xml, const URI_Ref& item);
+// cannot be created. With `pBreaches`, each number of its address past what
+// 103 holds is named there.
+bool Export_ITB_InfoItem(const XmlNode& root, CKiln_Main* pMain, CBase_XML& xml, const URI_Ref& item,
+                         std::vector<CString>* pBreaches = nullptr);
 // The MappingItem elements of one mapping item under `mappings`: the main
 // one and one per property that holds a value. False only when the mapping
 // item's name cannot be read; an item without logical device or DO name
