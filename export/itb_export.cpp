@@ -1,6 +1,10 @@
 // The information-table (ITB) file: the groups and the information items of
 // one ITB with their IEC 60870-5-103 addresses, written into the ITB
 // template. The file names its ICD by the root's iedModel and icdVersion.
+#include <string>
+#include <vector>
+
+#include "core/address_103.h"
 #include "core/kiln_main.h"
 #include "export/command_steps.h"
 #include "export/export_util.h"
@@ -12,7 +16,8 @@ using kiln::core::kRoleName;
 
 namespace kiln::exporter {
 
-bool Export_ITB_InfoItem(const XmlNode& root, CKiln_Main* pMain, CBase_XML& xml, const URI_Ref& item) {
+bool Export_ITB_InfoItem(const XmlNode& root, CKiln_Main* pMain, CBase_XML& xml, const URI_Ref& item,
+                         std::vector<CString>* pBreaches) {
     CString name;
     if (!ReadName(pMain, item, name)) return false;
     const URI_Ref icd = pMain->DocMtd_getFirstUri_ofAsso(item, "sec:InfoItem.ITB/sec:ITB.ICD");
@@ -20,7 +25,11 @@ bool Export_ITB_InfoItem(const XmlNode& root, CKiln_Main* pMain, CBase_XML& xml,
     Put(xml, root, "icdVersion", Attr(pMain, icd, "sec:ICD.icdVersion"));
 
     static const CStringArray kItemAttrs = Names({"id", "name", "dataType", "desc", "infoGroup"});
-    static const CStringArray kConfigAttrs = Names({"typ", "fun", "inf", "grp", "itm", "acc"});
+    static const CStringArray kConfigAttrs = [] {
+        CStringArray names;
+        for (const kiln::core::CField103& field : kiln::core::kFields103) names.Add(field.name);
+        return names;
+    }();
     XmlNode element = xml.AddNewNode_withAttrs(root, "InfoItem", kItemAttrs);
     if (!element) return false;
     Put(xml, element, "id", Attr(pMain, item, "sec:InfoItem.id"));
@@ -31,12 +40,16 @@ bool Export_ITB_InfoItem(const XmlNode& root, CKiln_Main* pMain, CBase_XML& xml,
 
     XmlNode config = xml.AddNewNode_withAttrs(element, "s103:Config", kConfigAttrs);
     if (!config) return false;
-    // The entry number of the address is written as "itm".
-    static constexpr std::pair<const char*, const char*> kAddress[] = {
-        {"typ", "sec:InfoItem.p103_typ"}, {"fun", "sec:InfoItem.p103_fun"}, {"inf", "sec:InfoItem.p103_inf"},
-        {"grp", "sec:InfoItem.p103_grp"}, {"itm", "sec:InfoItem.p103_ent"}, {"acc", "sec:InfoItem.p103_acc"},
-    };
-    for (const auto& [attr, role] : kAddress) Put(xml, config, attr, Attr(pMain, item, role));
+    // The entry number of the address is written as "itm". A number the ITB
+    // import would refuse (one kept by an older document, or an entry
+    // renumbered past 255) is written as held, and named.
+    for (const kiln::core::CField103& field : kiln::core::kFields103) {
+        const CString value = Attr(pMain, item, field.role);
+        Put(xml, config, field.name, value);
+        if (pBreaches && !value.IsEmpty() && !kiln::core::FitsField103(field, value.str()))
+            pBreaches->push_back("不符合103的信息条目（" + CString(field.name) + "的值" + value + "不是" +
+                                 std::to_string(field.least).c_str() + "到255之间的整数）：" + name);
+    }
     return true;
 }
 
@@ -78,13 +91,16 @@ bool CKiln_Main::Rsc_ITB_Export(URI_Ref itb) {
         Put(xml, element, "name", name);
         Put(xml, element, "desc", Attr(this, g, "cim:Naming.description"));
     }
+    std::vector<CString> breaches;
     for (const URI_Ref& item : items)
-        if (!Export_ITB_InfoItem(root, this, xml, item)) return false;
+        if (!Export_ITB_InfoItem(root, this, xml, item, &breaches)) return false;
 
     if (!xml.SaveAs(path, true)) {
         Notice("创建" + path + "文件失败！");
         return false;
     }
-    Notice(path + "模板文件导出成功！");
+    CString done = path + "模板文件导出成功！";
+    for (const CString& breach : breaches) done += "\n" + breach;
+    Notice(done);
     return true;
 }

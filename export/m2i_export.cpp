@@ -2,6 +2,7 @@
 // one MappingItem (with Process and Parameter) per mapped value, under the
 // Mappings element of the M2I template; and the layout of an ICD's M2I file
 // (the same header places, no items).
+#include "core/info_item_keys.h"
 #include "core/kiln_main.h"
 #include "core/unit_tables.h"
 #include "export/command_steps.h"
@@ -109,7 +110,7 @@ bool Export_M2I_MappingItem(CBase_XML& xml, const XmlNode& parent, const CString
 }
 
 bool Export_M2I_MapItem(const XmlNode& mappings, CKiln_Main* pMain, CBase_XML& xml, const URI_Ref& mapItem,
-                        std::vector<CString>* pLeftOut) {
+                        std::vector<CString>* pLeftOut, const std::map<CString, URI_Ref>* pItemKeys) {
     CString name;
     if (!ReadName(pMain, mapItem, name)) return false;
 
@@ -127,14 +128,21 @@ bool Export_M2I_MapItem(const XmlNode& mappings, CKiln_Main* pMain, CBase_XML& x
 
     // The information item by its id, else its path name, else its number.
     const URI_Ref info = pMain->DocMtd_getFirstUri_ofAsso(mapItem, "sec:MapItem.InfoItem");
-    CString idItb = Attr(pMain, info, "sec:InfoItem.id");
-    if (idItb.IsEmpty()) idItb = Attr(pMain, info, "cim:Naming.pathName");
-    if (idItb.IsEmpty()) idItb = Attr(pMain, info, kiln::core::kRoleOrd);
+    const CString idItb = info.IsSet() ? kiln::core::InfoItemKey(*pMain, info) : CString();
 
     if (ld.IsEmpty() || doName.IsEmpty()) {
         if (pLeftOut)
             pLeftOut->push_back(CString(ld.IsEmpty() ? "映射条目（未指向逻辑节点）：" : "映射条目（没有DO名）：") + name);
         return true;
+    }
+    // An item without id whose order number is another item's id (or two
+    // items of one id): the file would link the mapping to the other item.
+    if (pItemKeys && !idItb.IsEmpty()) {
+        const auto found = pItemKeys->find(idItb);
+        if (found != pItemKeys->end() && found->second.sUri != info.sUri) {
+            if (pLeftOut) pLeftOut->push_back("映射条目（InfoItem的标识" + idItb + "与其他InfoItem相同）：" + name);
+            return true;
+        }
     }
 
     const CString doRef = ld + "/" + ln + "." + doName;
@@ -172,8 +180,9 @@ bool CKiln_Main::Rsc_M2I_Export(URI_Ref m2i) {
     std::vector<URI_Ref> items;
     if (!Members(this, m2i, "sec:M2I.MapItems", items)) return false;
     std::vector<CString> leftOut;
+    const std::map<CString, URI_Ref> keys = kiln::core::InfoItemsByKey(*this, DocMtd_getFirstUri_ofAsso(icd, "sec:ICD.ITB"));
     for (const URI_Ref& item : items)
-        if (!Export_M2I_MapItem(mappings, this, xml, item, &leftOut)) return false;
+        if (!Export_M2I_MapItem(mappings, this, xml, item, &leftOut, &keys)) return false;
     return SaveAndReport(xml, path, leftOut);
 }
 

@@ -1,6 +1,7 @@
 // The import commands: each loads the report template (the name replacement
 // has none), lets the user choose the file, loads it and hands it to one
 // worker of a fresh importer.
+#include "core/info_item_keys.h"
 #include "core/kiln_main.h"
 #include "import/import_util.h"
 #include "import/kiln_import.h"
@@ -167,29 +168,6 @@ std::vector<CString> CompanionPaths(const CString& path) {
     return {path.Left(n >= 4 ? n - 4 : 0) + ".itb"};
 }
 
-// The ICD's InfoItems by what the M2I export writes for them: the id, or
-// the path name where the id is empty, or the order number where both are;
-// the first item keeps a key, and ids and path names come before numbers.
-ImportNameTable ItemsOfItb(CKiln_Main* app, const URI_Ref& itb) {
-    ImportNameTable items;
-    std::vector<URI_Ref> list;
-    app->DocMtd_get_Association_BUris(itb, "sec:ITB.InfoItems", list, kiln::core::kRoleOrd, SortPolicy_ByOrd);
-    std::vector<URI_Ref> unnamed;
-    for (const URI_Ref& item : list) {
-        CString key = app->DocMtd_getValue_ofAttr(item, "sec:InfoItem.id");
-        if (key.IsEmpty()) key = app->DocMtd_getValue_ofAttr(item, "cim:Naming.pathName");
-        if (key.IsEmpty())
-            unnamed.push_back(item);
-        else
-            items.emplace(key, item);
-    }
-    for (const URI_Ref& item : unnamed) {
-        const CString ord = app->DocMtd_getValue_ofAttr(item, kiln::core::kRoleOrd);
-        if (!ord.IsEmpty()) items.emplace(ord, item);
-    }
-    return items;
-}
-
 // Deletes an ITB with its items and groups.
 void DeleteItb(CKiln_Main* app, const URI_Ref& itb) {
     for (const char* role : {"sec:ITB.InfoItems", "sec:ITB.InfoGroups"}) {
@@ -231,7 +209,7 @@ bool CKiln_Main::Rsc_M2I_Import(URI_Ref icd) {
         URI_Ref newItb;
         const URI_Ref itb = DocMtd_getFirstUri_ofAsso(icd, "sec:ICD.ITB");
         if (itb.IsSet()) {
-            items = ItemsOfItb(this, itb);
+            items = kiln::core::InfoItemsByKey(*this, itb);
         } else {
             const std::vector<CString> candidates = CompanionPaths(path);
             CString companion;
@@ -256,7 +234,7 @@ bool CKiln_Main::Rsc_M2I_Import(URI_Ref icd) {
                 return Outcome::Stopped;
             }
             newItb = DocMtd_getFirstUri_ofAsso(icd, "sec:ICD.ITB");
-            items = ItemsOfItb(this, newItb);
+            items = kiln::core::InfoItemsByKey(*this, newItb);
         }
         imp.Init_KeyDATable("", "");
         if (imp.Import_M2I(this, &source, icd, report, items)) return Outcome::Done;

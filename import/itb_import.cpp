@@ -8,6 +8,7 @@
 #include <set>
 #include <vector>
 
+#include "core/address_103.h"
 #include "import/import_util.h"
 #include "platform/ui/ui_functions.h"
 
@@ -35,26 +36,6 @@ CString LocalName(const XmlNode& node) {
     const CString name = node.NodeName();
     const int colon = name.Find(':');
     return colon >= 0 ? name.Mid(colon + 1) : name;
-}
-
-// The 103 fields of an item: its role, its name in the file and the least
-// value 103 gives it; each is one octet (at most 255), and a type
-// identification is never 0.
-struct Field103 {
-    const char* role;
-    const char* name;
-    int least;
-};
-constexpr Field103 kFields103[] = {{"sec:InfoItem.p103_typ", "typ", 1}, {"sec:InfoItem.p103_fun", "fun", 0},
-                                   {"sec:InfoItem.p103_inf", "inf", 0}, {"sec:InfoItem.p103_grp", "grp", 0},
-                                   {"sec:InfoItem.p103_ent", "itm", 0}, {"sec:InfoItem.p103_acc", "acc", 0}};
-
-// True when the text is a whole number from `least` to 255, digits only.
-bool IsOctet(const CString& text, int least) {
-    const std::string& s = text.str();
-    if (s.empty() || s.size() > 3 || s.find_first_not_of("0123456789") != std::string::npos) return false;
-    const int value = std::stoi(s);
-    return value >= least && value <= 255;
 }
 
 // Deletes what a refused run made, the latest first.
@@ -184,8 +165,8 @@ bool CKiln_Import::Import_ITB(CKiln_Main* app, CBase_XML* source, URI_Ref icd, I
                                 FirstText(*this, config, {"@acc", "@sQV103:acc", "@s103:acc"})};
         CString kept[6];
         for (int f = 0; f < 6; ++f) {
-            const Field103& field = kFields103[f];
-            if (IsOctet(read[f], field.least) || read[f].IsEmpty())
+            const kiln::core::CField103& field = kiln::core::kFields103[f];
+            if (kiln::core::FitsField103(field, read[f].str()) || read[f].IsEmpty())
                 kept[f] = read[f];
             else
                 finding(CString(field.name) + "的值" + read[f] + "不是" + kiln::import::Dec(field.least) +

@@ -2,6 +2,10 @@
 // from the chosen value, checks of data values by their basic type, order
 // numbers, names and the names derived from them. The result tells the host
 // whether to store the new value itself.
+#include <algorithm>
+#include <climits>
+
+#include "core/address_103.h"
 #include "core/scl_names.h"
 #include "core/scl_values.h"
 #include "core/free_node_names.h"
@@ -126,8 +130,19 @@ bool FieldChange::Run() {
     if ((m_field == "sec:Val.sValue" && Is("sec:Val")) || (m_field == "sec:DAI.valueStr" && Is("sec:DAI")) ||
         (m_field == "sec:BDA.valueStr" && Is("sec:BDA")))
         return DataValue();
-    if (m_field == "e301:OrdNaming.ord")
-        return m_app.Rsc_Adjust_Order(m_rsc, static_cast<int>(kiln::text::AtoiValue(m_new.str())), nullptr);
+    if (m_field == "e301:OrdNaming.ord") {
+        // A place is a whole number; what is stored is the place the move
+        // gives (the last one for a number past the list), never no number.
+        m_new.Trim();
+        if (m_new.IsEmpty() || m_new.str().find_first_not_of("0123456789") != std::string::npos) {
+            Notice("不合法的整数！");
+            return false;
+        }
+        const long long place = std::min<long long>(kiln::text::AtoiValue(m_new.str()), INT_MAX);
+        if (!m_app.Rsc_Adjust_Order(m_rsc, static_cast<int>(place), nullptr)) return false;
+        m_new = Get(m_rsc, kRoleOrd);
+        return true;
+    }
     if (m_field == kRoleName) return Name();
     if (m_field == "cim:Naming.description" && (Is("sec:LDevice") || Is("sec:LNode") || Is("sec:InfoGroup"))) {
         Refresh(2);
@@ -173,6 +188,13 @@ bool FieldChange::Run() {
     if ((m_field == "sec:SDO.count" && kiln::core::IsSclSdoName(m_new.str())) ||
         (m_field == "sec:BDA.count" && kiln::core::IsSclAttributeName(m_new.str())))
         return true;
+    // A number of a 103 address is one octet, as the ITB file takes it.
+    if (const kiln::core::CField103* field = kiln::core::Field103Of(m_field.str()); field && Is("sec:InfoItem")) {
+        m_new.Trim();
+        if (m_new.IsEmpty() || kiln::core::FitsField103(*field, m_new.str())) return true;
+        Notice("不合法的整数！");
+        return false;
+    }
     // The other whole numbers (counts, periods, revisions, indexes) are
     // written where SCL takes only digits.
     if (kiln::views::ContainsAfterFirst(attr.sText6, ":Integer")) return NumberChecked("INT32U", false);

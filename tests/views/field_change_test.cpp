@@ -56,7 +56,8 @@ TEST_F(FieldChange, IntegersAreTrimmedAndCheckedForTheirSign) {
     Set(m.incStVal, "sec:BDA.bType", EnumValue("PreBasicTypeEnum", "INT32"));
     EXPECT_FALSE(Change(s32, "sec:Val.sValue", "-"));
     // Whole numbers SCL writes take digits only; an array's count may also
-    // name the attribute that holds the size.
+    // name the attribute that holds the size. The numbers of a 103 address
+    // are one octet each, a type identification from 1.
     const struct {
         URI_Ref rsc;
         const char* field;
@@ -64,7 +65,14 @@ TEST_F(FieldChange, IntegersAreTrimmedAndCheckedForTheirSign) {
         const char* bad;
     } numbers[] = {{m.wyePhsA, "sec:SDO.count", "maxPts", "Max Pts"},
                    {m.incStVal, "sec:BDA.count", "maxPts", "-1"},
-                   {m.incStVal, "sec:BDA.count", "16", "_n"}};
+                   {m.incStVal, "sec:BDA.count", "16", "_n"},
+                   {icd.i1, "sec:InfoItem.p103_typ", "1", "0"},
+                   {icd.i1, "sec:InfoItem.p103_typ", "255", "999"},
+                   {icd.i1, "sec:InfoItem.p103_fun", "0", "300"},
+                   {icd.i1, "sec:InfoItem.p103_inf", "90", "-1"},
+                   {icd.i1, "sec:InfoItem.p103_grp", "", "12345678901234567890123"},
+                   {icd.i1, "sec:InfoItem.p103_ent", "007", "256"},
+                   {icd.i1, "sec:InfoItem.p103_acc", "0", "1000"}};
     for (const auto& row : numbers) {
         EXPECT_TRUE(Change(row.rsc, row.field, row.good)) << row.field << " " << row.good;
         ui.ClearCalls();
@@ -421,6 +429,20 @@ TEST_F(FieldChange, TheStandardReferenceAndOrderNumbers) {
     EXPECT_EQ(Get(icd.i1, "e301:OrdNaming.ord"), "2");
     URI_Ref loose = Make(kIcdDomain, "sec:Val", "");
     EXPECT_FALSE(Change(loose, "e301:OrdNaming.ord", "1"));
+    // A cleared place is refused, every value where it was; a place past
+    // the list stores the last one, which the move gave.
+    const URI_Ref kinds = MakeEnumType(m.instPkg, "Kinds", 9, {"a", "b", "c"});
+    const std::vector<URI_Ref> values = Targets(kinds, "sec:EnumType.EnumVals");
+    ASSERT_EQ(values.size(), 3u);
+    for (const char* bad : {"", " ", "x", "-2"}) {
+        ui.ClearCalls();
+        EXPECT_FALSE(Change(values[2], "e301:OrdNaming.ord", bad)) << bad;
+        EXPECT_EQ(ui.Messages(), std::vector<CString>{"不合法的整数！"}) << bad;
+        for (size_t k = 0; k < values.size(); ++k) EXPECT_EQ(Get(values[k], "e301:OrdNaming.ord"), ToText(static_cast<int>(k) + 1));
+    }
+    EXPECT_TRUE(Change(values[0], "e301:OrdNaming.ord", "99"));
+    EXPECT_EQ(value, "3");
+    EXPECT_EQ(Get(values[0], "e301:OrdNaming.ord"), "3");
 }
 
 }  // namespace
