@@ -27,6 +27,16 @@ Next SortInfoItemEnt(CommandFrame& f) {
             continue;
         byEntry[LeadingInt(app.DocMtd_getValue_ofAttr(item, "sec:InfoItem.p103_ent"))].push_back(item);
     }
+    // An entry number is one octet: a group past 255 items cannot be
+    // numbered, and is left as it is.
+    size_t count = 0;
+    for (const auto& [entry, group] : byEntry) count += group.size();
+    if (count > 255) {
+        CString text;
+        text.Format("相同Typ和Grp的信息条目有%d个，Ent最多为255，不能排列！", static_cast<int>(count));
+        Notice(text);
+        return Next::Leave;
+    }
     int next = 1;
     for (const auto& [entry, group] : byEntry) {
         for (const URI_Ref& item : group) {

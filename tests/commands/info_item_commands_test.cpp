@@ -38,6 +38,13 @@ TEST_F(InfoItemCommandsTest, EntriesOfOneTypeAndGroupAreNumberedInTheOrderOfTheO
     Run(a, "ICD:Sort InfoItem p103_ent");
     EXPECT_EQ((std::vector<CString>{"1", "2", "3", "4", "5", "1"}),
               (std::vector<CString>{Entry(empty), Entry(b), Entry(c), Entry(a), Entry(d), Entry(otherType)}));
+    // More items of one type and group than an entry number can count: said,
+    // nothing renumbered.
+    for (int i = 0; i < 251; ++i) Set(Item(std::to_string(100 + i).c_str(), "H", "2", "0"), "sec:InfoItem.p103_typ", "1");
+    Run(a, "ICD:Sort InfoItem p103_ent");
+    EXPECT_EQ(std::vector<CString>{"相同Typ和Grp的信息条目有256个，Ent最多为255，不能排列！"}, ui.Messages());
+    EXPECT_EQ((std::vector<CString>{"1", "2", "3", "4", "5"}),
+              (std::vector<CString>{Entry(empty), Entry(b), Entry(c), Entry(a), Entry(d)}));
 }
 
 TEST_F(InfoItemCommandsTest, DescriptionsFromTheItbGoToTheNodeAndThoseAfterIt) {
