@@ -335,7 +335,8 @@ public:
 
     // The DOs, SDOs, DAs or BDAs of a type: names unique in it, each of its
     // kind's pattern and naming a type of the file (a DO or SDO always, a DA
-    // or BDA when it names one).
+    // or BDA when it names one), the setting groups of a DA's or BDA's values
+    // whole numbers.
     void Members(const pugi::xml_node& type, const std::string& id, const char* rule) {
         std::set<std::string> names;
         for (const pugi::xml_node& member : type.children()) {
@@ -349,6 +350,7 @@ public:
             const std::string at = id + "." + name;
             if (!pattern(name)) Add(member.name(), "名称格式错误", at);
             Values(member, at);
+            for (const pugi::xml_node& val : member.children("Val")) Whole(val, "sGroup", at);
             Once(names, name, member.name(), rule, at);
             const pugi::xml_attribute type = member.attribute("type");
             const bool bData = element == "DO" || element == "SDO";
