@@ -168,4 +168,10 @@ bool IsSclDaCount(std::string_view text) { return IsSclUnsigned(text) || IsSclAt
 
 bool IsSclSdoCount(std::string_view text) { return IsSclUnsigned(text) || Word(Collapsed(text), Lower); }
 
+bool IsSclLnClassEnum(std::string_view text) { return IsSclLnClass(Collapsed(text)); }
+
+bool IsSclLogName(std::string_view text) { return IsSclAcsiName(Collapsed(text)); }
+
+std::string_view SclCollapsed(std::string_view text) { return Collapsed(text); }
+
 }  // namespace kiln::exporter
