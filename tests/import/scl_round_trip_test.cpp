@@ -218,6 +218,12 @@ INSTANTIATE_TEST_SUITE_P(
                    SmallScl(kRcb + "<TrgOps dchg=\"true\"/></ReportControl>"),
                    SmallScl(kRcb + "<TrgOps dchg=\"1\" gi=\"false\"/></ReportControl>"),
                    {kLn0 + "/ReportControl[name=r]/TrgOps @gi: source \"true\", output \"false\""}},
+        CompareRow{"a member's empty instance and attribute name are none",
+                   SmallScl("<DataSet name=\"ds\"><FCDA ldInst=\"L\" lnClass=\"LLN0\" lnInst=\"\" doName=\"Mod\" "
+                            "daName=\"\" fc=\"ST\"/></DataSet>"),
+                   SmallScl("<DataSet name=\"ds\"><FCDA ldInst=\"L\" lnClass=\"LLN0\" doName=\"Mod\" fc=\"ST\"/>"
+                            "</DataSet>"),
+                   {}},
         CompareRow{"data set members in another order",
                    SmallScl(kSet),
                    SmallScl("<DataSet name=\"ds\"><FCDA ldInst=\"L\" lnClass=\"LLN0\" doName=\"Beh\" fc=\"ST\"/>"
