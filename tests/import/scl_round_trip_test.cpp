@@ -475,6 +475,12 @@ INSTANTIATE_TEST_SUITE_P(
                              "", "<LNodeType id=\"T1\" lnClass=\"GGIO\"><DO name=\"Mod\" type=\"D0\"/></LNodeType>"),
                    {{"//ExtRef/@daName", {"stVal", "q"}}, {"//ExtRef/@intAddr", {}}},
                    {}},
+        AbsenceRow{"a report block without confRev, a report client without ldInst",
+                   SparseScl(kDs + "<ReportControl name=\"r\" rptID=\"A/r\" datSet=\"ds\"><TrgOps dchg=\"true\"/>"
+                                   "<OptFields seqNum=\"true\"/><RptEnabled max=\"2\"><ClientLN iedName=\"HMI\" "
+                                   "lnClass=\"IHMI\" lnInst=\"1\"/></RptEnabled></ReportControl>"),
+                   {{"//ReportControl/@confRev", {}}, {"//ClientLN/@ldInst", {}}, {"//ClientLN/@iedName", {"HMI"}}},
+                   {}},
         AbsenceRow{"an IED without configVersion, an authentication without attributes",
                    SparseScl(""),
                    {{"/SCL/IED/@type", {"A-1"}}, {"/SCL/IED/@configVersion", {}}, {"//Authentication/@*", {}}},
