@@ -148,7 +148,8 @@ public:
         for (const pugi::xml_node& type : templates.children()) {
             const std::string element = type.name();
             const std::string id = type.attribute("id").value();
-            if (element == "LNodeType") lnTypes.insert(id + "|" + std::string(SclCollapsed(type.attribute("lnClass").value())));
+            if (element == "LNodeType")
+                lnTypes.insert(id + "|" + std::string(SclCollapsed(type.attribute("lnClass").value())));
             if (element == "DOType") doTypes.insert(id);
             if (element == "DAType" || element == "EnumType") daTypes.insert(id);
         }
@@ -253,7 +254,8 @@ public:
                 // A Log may be nameless (the LN's one log of a first-edition file).
                 const bool bOptional = std::strcmp(k.element, "Log") == 0 && !child.attribute("name");
                 const std::string_view key = SclCollapsed(name);
-                if (!bOptional && !(bDoi ? IsSclDoName(key) : IsSclAcsiName(key))) Add(k.kind, "名称格式错误", at);
+                if (!bOptional && !(bDoi ? IsSclDoName(key) : IsSclAcsiName(key)))
+                    Add(k.kind, "名称格式错误", at);
                 if (!bOptional) Once(names, std::string(key), k.kind, "在LN中重复", at);
                 const pugi::xml_attribute datSet = child.attribute("datSet");
                 if (datSet && !dataSets.count(std::string(SclCollapsed(datSet.value()))))

@@ -346,11 +346,13 @@ const RuleRow kRuleRows[] = {
          t.Set(t.MakeUnder(t.m.avF, "sec:Val", "", "sec:Val.BDA", 1), "sec:Val.sGroup", "a");
      },
      {"不符合SCL的DO（transient取值错误）：PTOC_T.Str:maybe", "不符合SCL的DA（fc取值错误）：P1_SPS.stVal:",
-      "不符合SCL的Val（sGroup取值错误）：P1_SPS.stVal:-1", "不符合SCL的DA（bType取值错误）：P1_SPS.q:Quality2", "不符合SCL的DA（valKind取值错误）：P1_SPS.q:Fixed",
+      "不符合SCL的Val（sGroup取值错误）：P1_SPS.stVal:-1", "不符合SCL的DA（bType取值错误）：P1_SPS.q:Quality2",
+      "不符合SCL的DA（valKind取值错误）：P1_SPS.q:Fixed",
       "不符合SCL的DA（count取值错误）：P1_SPS.q:q-1",
       "不符合SCL的DA（valImport取值错误）：P1_SPS.q:yes", "不符合SCL的SDO（count取值错误）：WYE.phsA:Max",
       "不符合SCL的BDA（count取值错误）：AnalogueValue.f:-2", "不符合SCL的Val（sGroup取值错误）：AnalogueValue.f:a",
-      "不符合SCL的BDA（bType取值错误）：AnalogueValue.i:INT33", "不符合SCL的BDA（valKind取值错误）：AnalogueValue.i:Fix", "不符合SCL的BDA（valImport取值错误）：AnalogueValue.i:2", "不符合SCL的EnumVal（ord取值错误）：ctlModel.sbo:2147483648"}},
+      "不符合SCL的BDA（bType取值错误）：AnalogueValue.i:INT33", "不符合SCL的BDA（valKind取值错误）：AnalogueValue.i:Fix",
+      "不符合SCL的BDA（valImport取值错误）：AnalogueValue.i:2", "不符合SCL的EnumVal（ord取值错误）：ctlModel.sbo:2147483648"}},
     {"typed values of blocks and inputs",
      [](SclRulesTest& t, const CompleteIcd& c) {
          t.Set(c.rcb, "sec:RCB.rptID", "保护事件");
