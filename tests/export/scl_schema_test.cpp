@@ -264,6 +264,12 @@ const RuleRow kRuleRows[] = {
          t.Set(c.fcdaOp, "sec:FCDA.ix", "x");
      },
      {"不符合SCL的数据集成员（ix取值错误）：PROT/LLN0.dsPrt:x", "不符合SCL的定值组控制块（numOfSGs取值错误）：PROT/LLN0.SGCB:0"}},
+    {"setting groups of the values of types",
+     [](SclRulesTest& t, const CompleteIcd&) {
+         t.Set(t.MakeUnder(t.m.p1SpsStVal, "sec:Val", "", "sec:Val.BDA", 1), "sec:Val.sGroup", "-1");
+         t.Set(t.MakeUnder(t.m.avF, "sec:Val", "", "sec:Val.BDA", 1), "sec:Val.sGroup", "a");
+     },
+     {"不符合SCL的Val（sGroup取值错误）：P1_SPS.stVal:-1", "不符合SCL的Val（sGroup取值错误）：AnalogueValue.f:a"}},
     {"member without a functional constraint",
      [](SclRulesTest& t, const CompleteIcd& c) { t.Set(c.fcdaOp, "sec:FCDA.fc", ""); },
      {"不符合SCL的数据集成员（fc取值错误）：PROT/LLN0.dsPrt:"}},
@@ -342,17 +348,13 @@ const RuleRow kRuleRows[] = {
          t.Set(t.MakeDO(c.ptocT, "Str", 3, t.m.p1Sps), "sec:DO.transient", "maybe");
          t.Set(t.MakeUnder(t.m.ctlModel, "sec:EnumVal", "sbo", "sec:EnumVal.EnumType"), "e301:OrdNaming.ord",
                "2147483648");
-         t.Set(t.MakeUnder(t.m.p1SpsStVal, "sec:Val", "", "sec:Val.BDA", 1), "sec:Val.sGroup", "-1");
-         t.Set(t.MakeUnder(t.m.avF, "sec:Val", "", "sec:Val.BDA", 1), "sec:Val.sGroup", "a");
      },
      {"不符合SCL的DO（transient取值错误）：PTOC_T.Str:maybe", "不符合SCL的DA（fc取值错误）：P1_SPS.stVal:",
-      "不符合SCL的Val（sGroup取值错误）：P1_SPS.stVal:-1", "不符合SCL的DA（bType取值错误）：P1_SPS.q:Quality2",
-      "不符合SCL的DA（valKind取值错误）：P1_SPS.q:Fixed",
+      "不符合SCL的DA（bType取值错误）：P1_SPS.q:Quality2", "不符合SCL的DA（valKind取值错误）：P1_SPS.q:Fixed",
       "不符合SCL的DA（count取值错误）：P1_SPS.q:q-1",
       "不符合SCL的DA（valImport取值错误）：P1_SPS.q:yes", "不符合SCL的SDO（count取值错误）：WYE.phsA:Max",
-      "不符合SCL的BDA（count取值错误）：AnalogueValue.f:-2", "不符合SCL的Val（sGroup取值错误）：AnalogueValue.f:a",
-      "不符合SCL的BDA（bType取值错误）：AnalogueValue.i:INT33", "不符合SCL的BDA（valKind取值错误）：AnalogueValue.i:Fix",
-      "不符合SCL的BDA（valImport取值错误）：AnalogueValue.i:2", "不符合SCL的EnumVal（ord取值错误）：ctlModel.sbo:2147483648"}},
+      "不符合SCL的BDA（count取值错误）：AnalogueValue.f:-2", "不符合SCL的BDA（bType取值错误）：AnalogueValue.i:INT33",
+      "不符合SCL的BDA（valKind取值错误）：AnalogueValue.i:Fix", "不符合SCL的BDA（valImport取值错误）：AnalogueValue.i:2", "不符合SCL的EnumVal（ord取值错误）：ctlModel.sbo:2147483648"}},
     {"typed values of blocks and inputs",
      [](SclRulesTest& t, const CompleteIcd& c) {
          t.Set(c.rcb, "sec:RCB.rptID", "保护事件");
