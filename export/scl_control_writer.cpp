@@ -259,7 +259,9 @@ bool CKiln_Export::Export_RCBs(const XmlNode& parent, CKiln_Main* pMain, CBase_X
     CStringArray attrs = Names({"name"});
     if (!rptID.IsEmpty()) attrs.Add("rptID");
     if (dataSet.IsSet()) attrs.Add("datSet");
-    attrs.Add("confRev");
+    // SCL needs confRev: a block read without one is written without one,
+    // and the check names it.
+    if (!confRev.IsEmpty()) attrs.Add("confRev");
     if (!desc.IsEmpty()) attrs.Add("desc");
     if (bBuffered) attrs.Add("buffered");
     if (bBufTime) attrs.Add("bufTime");
@@ -271,7 +273,7 @@ bool CKiln_Export::Export_RCBs(const XmlNode& parent, CKiln_Main* pMain, CBase_X
     Put(xml, element, "name", name);
     if (!rptID.IsEmpty()) Put(xml, element, "rptID", rptID);
     if (dataSet.IsSet()) Put(xml, element, "datSet", datSet);
-    Put(xml, element, "confRev", confRev);
+    if (!confRev.IsEmpty()) Put(xml, element, "confRev", confRev);
     if (!desc.IsEmpty()) Put(xml, element, "desc", desc);
     if (bBuffered) Put(xml, element, "buffered", "true");
     if (bBufTime) Put(xml, element, "bufTime", bufTime);
@@ -329,7 +331,9 @@ bool CKiln_Export::Export_ClientLN(const XmlNode& parent, CKiln_Main* pMain, CBa
     CStringArray attrs;
     if (!desc.IsEmpty()) attrs.Add("desc");
     attrs.Add("iedName");
-    attrs.Add("ldInst");
+    // A client read without a device is written without one (the check
+    // names it).
+    if (!ref.ldInst.IsEmpty()) attrs.Add("ldInst");
     if (!ref.prefix.IsEmpty()) attrs.Add("prefix");
     attrs.Add("lnClass");
     attrs.Add("lnInst");
@@ -338,7 +342,7 @@ bool CKiln_Export::Export_ClientLN(const XmlNode& parent, CKiln_Main* pMain, CBa
     if (!element) return false;
     if (!desc.IsEmpty()) Put(xml, element, "desc", desc);
     Put(xml, element, "iedName", iedName);
-    Put(xml, element, "ldInst", ref.ldInst);
+    if (!ref.ldInst.IsEmpty()) Put(xml, element, "ldInst", ref.ldInst);
     if (!ref.prefix.IsEmpty()) Put(xml, element, "prefix", ref.prefix);
     Put(xml, element, "lnClass", ref.lnClass);
     Put(xml, element, "lnInst", ref.lnInst);

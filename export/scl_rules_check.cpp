@@ -68,14 +68,14 @@ constexpr CValueRule kValueRules[] = {
     {"ClientLN", "iedName", IsSclIedName, "iedName格式错误", true},
     {"ClientLN", "ldInst", IsSclLdInst, "ldInst格式错误", true},
     {"ClientLN", "prefix", IsSclLnPrefix, "prefix格式错误"},
-    {"ClientLN", "lnClass", IsSclLnClass, "lnClass格式错误", true},
+    {"ClientLN", "lnClass", IsSclLnClassEnum, "lnClass格式错误", true},
     {"ClientLN", "lnInst", IsSclLnInstOrEmpty, "lnInst格式错误", true},
     {"ClientLN", "apRef", IsSclAccessPointName, "apRef格式错误"},
     {"LogControl", "ldInst", IsSclLdInst, "ldInst格式错误"},
     {"LogControl", "prefix", IsSclLnPrefix, "prefix格式错误"},
-    {"LogControl", "lnClass", IsSclLnClass, "lnClass格式错误"},
+    {"LogControl", "lnClass", IsSclLnClassEnum, "lnClass格式错误"},
     {"LogControl", "lnInst", IsSclLnInst, "lnInst格式错误"},
-    {"LogControl", "logName", IsSclAcsiName, "logName格式错误", true},
+    {"LogControl", "logName", IsSclLogName, "logName格式错误", true},
     {"LogControl", "logEna", IsSclBoolean, "logEna取值错误"},
     {"LogControl", "reasonCode", IsSclBoolean, "reasonCode取值错误"},
     {"LogControl", "bufTime", IsSclUnsigned, "bufTime取值错误"},
@@ -84,7 +84,7 @@ constexpr CValueRule kValueRules[] = {
     {"SettingControl", "resvTms", IsSclUnsignedShort, "resvTms取值错误"},
     {"FCDA", "ldInst", IsSclLdInst, "ldInst格式错误"},
     {"FCDA", "prefix", IsSclLnPrefix, "prefix格式错误"},
-    {"FCDA", "lnClass", IsSclLnClass, "lnClass格式错误"},
+    {"FCDA", "lnClass", IsSclLnClassEnum, "lnClass格式错误"},
     {"FCDA", "lnInst", IsSclLnInst, "lnInst格式错误"},
     {"FCDA", "doName", IsSclFullDoName, "doName格式错误"},
     {"FCDA", "daName", IsSclFullAttributeName, "daName格式错误"},
@@ -93,7 +93,7 @@ constexpr CValueRule kValueRules[] = {
     {"ExtRef", "iedName", IsSclIedNameOrRelative, "iedName格式错误"},
     {"ExtRef", "ldInst", IsSclLdInst, "ldInst格式错误"},
     {"ExtRef", "prefix", IsSclLnPrefix, "prefix格式错误"},
-    {"ExtRef", "lnClass", IsSclLnClass, "lnClass格式错误"},
+    {"ExtRef", "lnClass", IsSclLnClassEnum, "lnClass格式错误"},
     {"ExtRef", "lnInst", IsSclLnInst, "lnInst格式错误"},
     {"ExtRef", "doName", IsSclFullDoName, "doName格式错误"},
     {"ExtRef", "daName", IsSclFullAttributeName, "daName格式错误"},
@@ -148,7 +148,8 @@ public:
         for (const pugi::xml_node& type : templates.children()) {
             const std::string element = type.name();
             const std::string id = type.attribute("id").value();
-            if (element == "LNodeType") lnTypes.insert(id + "|" + type.attribute("lnClass").value());
+            if (element == "LNodeType")
+                lnTypes.insert(id + "|" + std::string(SclCollapsed(type.attribute("lnClass").value())));
             if (element == "DOType") doTypes.insert(id);
             if (element == "DAType" || element == "EnumType") daTypes.insert(id);
         }
@@ -217,7 +218,9 @@ public:
             const bool bLN0 = std::strcmp(ln.name(), "LN0") == 0;
             if (!bLN0 && std::strcmp(ln.name(), "LN") != 0) continue;
             const std::string prefix = ln.attribute("prefix").value();
-            const std::string lnClass = ln.attribute("lnClass").value();
+            // Classes and names built on xs:Name are taken without the white
+            // space at their ends, as the schema takes them.
+            const std::string lnClass(SclCollapsed(ln.attribute("lnClass").value()));
             const std::string inst = ln.attribute("inst").value();
             const std::string where = ldInst + "/" + prefix + lnClass + inst;
             if (!bLN0) {
@@ -240,7 +243,8 @@ public:
         } kNamed[] = {{"DataSet", "数据集"}, {"ReportControl", "报告控制块"}, {"LogControl", "日志控制块"},
                       {"Log", "日志"},       {"DOI", "DOI"}};
         std::set<std::string> dataSets;
-        for (const pugi::xml_node& set : ln.children("DataSet")) dataSets.insert(set.attribute("name").value());
+        for (const pugi::xml_node& set : ln.children("DataSet"))
+            dataSets.insert(std::string(SclCollapsed(set.attribute("name").value())));
         for (const auto& k : kNamed) {
             std::set<std::string> names;
             for (const pugi::xml_node& child : ln.children(k.element)) {
@@ -249,10 +253,13 @@ public:
                 const bool bDoi = std::strcmp(k.element, "DOI") == 0;
                 // A Log may be nameless (the LN's one log of a first-edition file).
                 const bool bOptional = std::strcmp(k.element, "Log") == 0 && !child.attribute("name");
-                if (!bOptional && !(bDoi ? IsSclDoName(name) : IsSclAcsiName(name))) Add(k.kind, "名称格式错误", at);
-                if (!bOptional) Once(names, name, k.kind, "在LN中重复", at);
+                const std::string_view key = SclCollapsed(name);
+                if (!bOptional && !(bDoi ? IsSclDoName(key) : IsSclAcsiName(key)))
+                    Add(k.kind, "名称格式错误", at);
+                if (!bOptional) Once(names, std::string(key), k.kind, "在LN中重复", at);
                 const pugi::xml_attribute datSet = child.attribute("datSet");
-                if (datSet && !dataSets.count(datSet.value())) Add(k.kind, "datSet未指向本LN的数据集", at);
+                if (datSet && !dataSets.count(std::string(SclCollapsed(datSet.value()))))
+                    Add(k.kind, "datSet未指向本LN的数据集", at);
                 Values(child, at);
                 // FCDA, TrgOps, OptFields, RptEnabled (a DOI's SDIs and DAIs below).
                 for (const pugi::xml_node& part : bDoi ? pugi::xml_node().children() : child.children()) {
@@ -279,7 +286,7 @@ public:
         for (const pugi::xml_node& child : parent.children()) {
             const bool bSdi = std::strcmp(child.name(), "SDI") == 0;
             if (!bSdi && std::strcmp(child.name(), "DAI") != 0) continue;
-            const std::string_view name = child.attribute("name").value();
+            const std::string_view name = SclCollapsed(child.attribute("name").value());
             const bool badName = !IsSclAttributeName(name);
             // SCL's key is the name with the index: one without an index is
             // in no key, whatever its name.
@@ -314,7 +321,7 @@ public:
                                                         : nullptr;
             if (needs && !type.child(needs)) Add(type.name(), (std::string("没有") + needs).c_str(), id);
             if (element == "LNodeType") {
-                if (!IsSclLnClass(type.attribute("lnClass").value())) Add("LNodeType", "lnClass格式错误", id);
+                if (!IsSclLnClassEnum(type.attribute("lnClass").value())) Add("LNodeType", "lnClass格式错误", id);
                 Members(type, id, "在LNodeType中重复");
             } else if (element == "DOType") {
                 Members(type, id, "在DOType中重复");
@@ -335,7 +342,8 @@ public:
 
     // The DOs, SDOs, DAs or BDAs of a type: names unique in it, each of its
     // kind's pattern and naming a type of the file (a DO or SDO always, a DA
-    // or BDA when it names one).
+    // or BDA when it names one), the setting groups of a DA's or BDA's values
+    // whole numbers.
     void Members(const pugi::xml_node& type, const std::string& id, const char* rule) {
         std::set<std::string> names;
         for (const pugi::xml_node& member : type.children()) {
@@ -347,9 +355,11 @@ public:
             if (!pattern) continue;
             const std::string name = member.attribute("name").value();
             const std::string at = id + "." + name;
-            if (!pattern(name)) Add(member.name(), "名称格式错误", at);
+            const std::string_view key = SclCollapsed(name);
+            if (!pattern(key)) Add(member.name(), "名称格式错误", at);
             Values(member, at);
-            Once(names, name, member.name(), rule, at);
+            for (const pugi::xml_node& val : member.children("Val")) Whole(val, "sGroup", at);
+            Once(names, std::string(key), member.name(), rule, at);
             const pugi::xml_attribute type = member.attribute("type");
             const bool bData = element == "DO" || element == "SDO";
             if (bData && !doTypes.count(type.value())) Add(member.name(), "type未指向DOType", at);

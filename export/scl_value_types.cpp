@@ -128,8 +128,10 @@ bool IsSclRevisionLetter(std::string_view text) {
 bool IsSclReleaseNumber(std::string_view text) { return WholeAtMost(text, 255) && !WholeAtMost(text, 0); }
 
 bool IsSclIedName(std::string_view text) {
+    // An ACSI name of up to 64 characters (not the 32 of the names in a
+    // node), "None" excepted.
     text = Collapsed(text);
-    return text != "None" && IsSclAcsiName(text) && text.size() <= 64;
+    return text != "None" && IsSclLdName(text);
 }
 
 bool IsSclIedNameOrRelative(std::string_view text) { return text == "@" || IsSclIedName(text); }
@@ -165,5 +167,11 @@ bool IsSclFullAttributeName(std::string_view text) {
 bool IsSclDaCount(std::string_view text) { return IsSclUnsigned(text) || IsSclAttributeName(Collapsed(text)); }
 
 bool IsSclSdoCount(std::string_view text) { return IsSclUnsigned(text) || Word(Collapsed(text), Lower); }
+
+bool IsSclLnClassEnum(std::string_view text) { return IsSclLnClass(Collapsed(text)); }
+
+bool IsSclLogName(std::string_view text) { return IsSclAcsiName(Collapsed(text)); }
+
+std::string_view SclCollapsed(std::string_view text) { return Collapsed(text); }
 
 }  // namespace kiln::exporter

@@ -256,10 +256,10 @@ bool CKiln_Import::Import_RCB(CKiln_Main* app, URI_Ref lnode, XmlNode node, CStr
     if (ReadAttr(optFields, "segmentation", text))
         AddEntry(m_pOtherErrorsNode, "other_error", "警告：ICD文件: ReportControl:" + AttrText(node, "name"),
                  "未保留OptFields的segmentation=\"" + text + "\"", &m_nWarnings);
-    // The period and buffer time the file does not give are not the
-    // creator's: they stay empty.
+    // The period, buffer time and configuration revision the file does not
+    // give are not the creator's: they stay empty.
     app->DocMtd_Modify_attribute_value(rcb, "sec:RCB.intgPd", ReadAttr(node, "intgPd", text) ? text : CString());
-    if (ReadAttr(node, "confRev", text)) app->DocMtd_Modify_attribute_value(rcb, "sec:RCB.confRev", text);
+    app->DocMtd_Modify_attribute_value(rcb, "sec:RCB.confRev", ReadAttr(node, "confRev", text) ? text : CString());
     app->DocMtd_Modify_attribute_value(rcb, "sec:RCB.BRCB_or_URCB", ReadBoolText(node, "buffered", false));
     // Indexed as the file says; empty (SCL's default, indexed) when it is silent.
     app->DocMtd_Modify_attribute_value(rcb, "sec:RCB.indexed", KeptBoolText(node, "indexed"));

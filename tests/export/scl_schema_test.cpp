@@ -264,6 +264,12 @@ const RuleRow kRuleRows[] = {
          t.Set(c.fcdaOp, "sec:FCDA.ix", "x");
      },
      {"不符合SCL的数据集成员（ix取值错误）：PROT/LLN0.dsPrt:x", "不符合SCL的定值组控制块（numOfSGs取值错误）：PROT/LLN0.SGCB:0"}},
+    {"setting groups of the values of types",
+     [](SclRulesTest& t, const CompleteIcd&) {
+         t.Set(t.MakeUnder(t.m.p1SpsStVal, "sec:Val", "", "sec:Val.BDA", 1), "sec:Val.sGroup", "-1");
+         t.Set(t.MakeUnder(t.m.avF, "sec:Val", "", "sec:Val.BDA", 1), "sec:Val.sGroup", "a");
+     },
+     {"不符合SCL的Val（sGroup取值错误）：P1_SPS.stVal:-1", "不符合SCL的Val（sGroup取值错误）：AnalogueValue.f:a"}},
     {"member without a functional constraint",
      [](SclRulesTest& t, const CompleteIcd& c) { t.Set(c.fcdaOp, "sec:FCDA.fc", ""); },
      {"不符合SCL的数据集成员（fc取值错误）：PROT/LLN0.dsPrt:"}},

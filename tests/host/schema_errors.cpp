@@ -57,7 +57,7 @@ std::string SchemaErrorsAgainstBreaches(const std::string& path, const std::stri
         bool named = false;
         for (size_t b = 0; b < breaches.size(); ++b)
             for (const std::string& t : tokens)
-                if (breaches[b].find(t) != std::string::npos) named = spoken[b] = true;
+                if (!t.empty() && breaches[b].find(t) != std::string::npos) named = spoken[b] = true;
         if (!named) out += "\n  not named: " + error;
     }
     for (size_t b = 0; b < breaches.size(); ++b)

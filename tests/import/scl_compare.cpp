@@ -34,8 +34,10 @@ const DefaultRow kDefaults[] = {
     {"LogControl", "logEna", "true"}, {"LogControl", "reasonCode", "true"}, {"LogControl", "bufTime", "0"},
     {"RptEnabled", "max", "1"},
     {"LN", "prefix", ""}, {"FCDA", "prefix", ""}, {"ClientLN", "prefix", ""},
-    // An input's empty prefix names a node without one, as no prefix does.
-    {"ExtRef", "prefix", ""},
+    // An input's empty prefix names a node without one, as no prefix does;
+    // a member's empty instance names LLN0, and its empty attribute name the
+    // whole DO, as none does.
+    {"ExtRef", "prefix", ""}, {"FCDA", "lnInst", ""}, {"FCDA", "daName", ""},
     {"SettingControl", "actSG", "1"},
     {"AccessPoint", "router", "false"}, {"AccessPoint", "clock", "false"}, {"Server", "timeout", "30"},
     {"Authentication", "none", "true"}, {"Authentication", "password", "false"}, {"Authentication", "weak", "false"},

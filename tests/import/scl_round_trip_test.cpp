@@ -218,6 +218,12 @@ INSTANTIATE_TEST_SUITE_P(
                    SmallScl(kRcb + "<TrgOps dchg=\"true\"/></ReportControl>"),
                    SmallScl(kRcb + "<TrgOps dchg=\"1\" gi=\"false\"/></ReportControl>"),
                    {kLn0 + "/ReportControl[name=r]/TrgOps @gi: source \"true\", output \"false\""}},
+        CompareRow{"a member's empty instance and attribute name are none",
+                   SmallScl("<DataSet name=\"ds\"><FCDA ldInst=\"L\" lnClass=\"LLN0\" lnInst=\"\" doName=\"Mod\" "
+                            "daName=\"\" fc=\"ST\"/></DataSet>"),
+                   SmallScl("<DataSet name=\"ds\"><FCDA ldInst=\"L\" lnClass=\"LLN0\" doName=\"Mod\" fc=\"ST\"/>"
+                            "</DataSet>"),
+                   {}},
         CompareRow{"data set members in another order",
                    SmallScl(kSet),
                    SmallScl("<DataSet name=\"ds\"><FCDA ldInst=\"L\" lnClass=\"LLN0\" doName=\"Beh\" fc=\"ST\"/>"
@@ -468,6 +474,12 @@ INSTANTIATE_TEST_SUITE_P(
                                  "daName=\"q\"/></Inputs></LN>",
                              "", "<LNodeType id=\"T1\" lnClass=\"GGIO\"><DO name=\"Mod\" type=\"D0\"/></LNodeType>"),
                    {{"//ExtRef/@daName", {"stVal", "q"}}, {"//ExtRef/@intAddr", {}}},
+                   {}},
+        AbsenceRow{"a report block without confRev, a report client without ldInst",
+                   SparseScl(kDs + "<ReportControl name=\"r\" rptID=\"A/r\" datSet=\"ds\"><TrgOps dchg=\"true\"/>"
+                                   "<OptFields seqNum=\"true\"/><RptEnabled max=\"2\"><ClientLN iedName=\"HMI\" "
+                                   "lnClass=\"IHMI\" lnInst=\"1\"/></RptEnabled></ReportControl>"),
+                   {{"//ReportControl/@confRev", {}}, {"//ClientLN/@ldInst", {}}, {"//ClientLN/@iedName", {"HMI"}}},
                    {}},
         AbsenceRow{"an IED without configVersion, an authentication without attributes",
                    SparseScl(""),
