@@ -81,6 +81,7 @@ bool Export_M2I_MappingItem(CBase_XML& xml, const XmlNode& parent, const CString
     static const CStringArray kItemAttrs = Names({"name", "desc", "toDA"});
     static const CStringArray kProcessAttrs = Names({"operator", "desc"});
     static const CStringArray kIdAttrs = Names({"name", "idITB"});
+    static const CStringArray kIdValAttrs = Names({"name", "idITB", "val"});
     static const CStringArray kValAttrs = Names({"name", "val"});
     static const CStringArray kNameAttrs = Names({"name"});
     XmlNode item = xml.AddNewNode_withAttrs(parent, "MappingItem", kItemAttrs);
@@ -94,8 +95,11 @@ bool Export_M2I_MappingItem(CBase_XML& xml, const XmlNode& parent, const CString
     Put(xml, process, "operator", op.IsEmpty() ? CString("M2I:ExtractVal") : op);
     Put(xml, process, "desc", desc.IsEmpty() ? CString("得到数据值") : desc);
 
-    // The information item's identifier first, then the value.
-    const CStringArray& attrs = !idItb.IsEmpty() ? kIdAttrs : !value.IsEmpty() ? kValAttrs : kNameAttrs;
+    // The information item's identifier first, then the value; an item
+    // with both carries both, so that the import reads the value back.
+    const CStringArray& attrs = !idItb.IsEmpty() ? (value.IsEmpty() ? kIdAttrs : kIdValAttrs)
+                                : !value.IsEmpty() ? kValAttrs
+                                                   : kNameAttrs;
     XmlNode parameter = xml.AddNewNode_withAttrs(process, "Parameter", attrs);
     if (!parameter) return false;
     if (!idItb.IsEmpty()) {
@@ -103,8 +107,8 @@ bool Export_M2I_MappingItem(CBase_XML& xml, const XmlNode& parent, const CString
         Put(xml, parameter, "idITB", idItb);
     } else if (!value.IsEmpty()) {
         Put(xml, parameter, "name", "ParaANY");
-        Put(xml, parameter, "val", value);
     }
+    if (!value.IsEmpty()) Put(xml, parameter, "val", value);
     return true;
 }
 
