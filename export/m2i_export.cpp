@@ -155,6 +155,12 @@ bool Export_M2I_MapItem(const XmlNode& mappings, CKiln_Main* pMain, CBase_XML& x
         if (stored.IsEmpty()) continue;
         Export_M2I_MappingItem(xml, mappings, doRef + ".", name, desc, op, idItb, PropertyValue(p, stored), p.daPart);
     }
+    // The time stamp, kept by the whole reference the file gave it, goes at
+    // the item's data object under the name it had there.
+    const CString time = Attr(pMain, mapItem, "sec:MapItem.daName_t");
+    if (!time.IsEmpty())
+        Export_M2I_MappingItem(xml, mappings, doRef + ".", name, desc, op, idItb, CString(),
+                               time.Mid(time.ReverseFind('.') + 1));
     return true;
 }
 

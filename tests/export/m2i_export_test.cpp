@@ -115,6 +115,7 @@ TEST_F(M2iExportTest, PropertiesBecomeItemsOfTheirOwn) {
     Link(linked, "sec:MapItem.InfoItem", Info("9", "", 1));
     Set(linked, "sec:MapItem.minVal", "1");
     Set(linked, "sec:MapItem.maxVal", "2");
+    Set(linked, "sec:MapItem.daName_t", "PROT/PPTOC1.Op.t");
     URI_Ref all = MapItem("all", 3, "A.phsA", "cVal.mag.f", c.mmxu);
     Set(all, "sec:MapItem.dU", "电流");
     Set(all, "sec:MapItem.stepSize", "0.5");
@@ -130,6 +131,7 @@ TEST_F(M2iExportTest, PropertiesBecomeItemsOfTheirOwn) {
                                   "PROT/PPTOC1.Op.stVal ParaANYwT 9 ",
                                   "PROT/PPTOC1.Op.minVal ParaANYwT 9 1",
                                   "PROT/PPTOC1.Op.maxVal ParaANYwT 9 2",
+                                  "PROT/PPTOC1.Op.t ParaANYwT 9 ",
                                   "PROT/MMXU1.A.phsA.cVal.mag.f   ",
                                   "PROT/MMXU1.A.phsA.units.SIUnit ParaANY  29",
                                   "PROT/MMXU1.A.phsA.units.multiplier ParaANY  3",
