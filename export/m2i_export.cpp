@@ -140,14 +140,14 @@ bool Export_M2I_MapItem(const XmlNode& mappings, CKiln_Main* pMain, CBase_XML& x
             pLeftOut->push_back(CString(ld.IsEmpty() ? "映射条目（未指向逻辑节点）：" : "映射条目（没有DO名）：") + name);
         return true;
     }
+
+    const CString doRef = ld + "/" + ln + "." + doName;
     // A DO or DA that its node's type no longer holds (a member deleted or
     // renamed in the type) could not be read back.
     if (pMain->Get_MapItemTarget(mapItem) != CKiln_Main::MapItemTarget::Held) {
         if (pLeftOut) pLeftOut->push_back("映射条目（DO或DA不在逻辑节点的类型中）：" + name);
         return true;
     }
-
-    const CString doRef = ld + "/" + ln + "." + doName;
     Export_M2I_MappingItem(xml, mappings, daName.IsEmpty() ? doRef : doRef + ".", name, desc, op, idItb,
                            Attr(pMain, mapItem, "sec:MapItem.valStr"), daName);
     for (const Property& p : kProperties) {
