@@ -1,6 +1,7 @@
 // ITB and M2I export benchmark: an ICD with an information table of N items
 // (N/10 groups, full 103 addresses) and a mapping of N map items (each with
-// its information item, a range and a unit), exported through the two
+// its information item, a range and a unit, on a DA of its node's type),
+// exported through the two
 // commands for N = 10,000 and 20,000.
 //
 //   itb_m2i_bench [folder=/tmp] [runs=7]
@@ -39,9 +40,20 @@ Model Build(CKiln_Main& app, int n) {
     URI_Ref ied = Add(app, dom, "sec:IED", "TEMPLATE", 0, "sec:IED.ICD", icd);
     URI_Ref server = Add(app, dom, "sec:Server", "IED_Server", 0, "sec:Server.IED", ied);
     URI_Ref ld = Add(app, dom, "sec:LDevice", "PROT", 1, "sec:LDevice.Server", server);
+    // The nodes' type: AnIn1 to AnIn16, each with the value mag.f the
+    // mapping names, so that every map item has its target.
+    URI_Ref analogue = Add(app, dom, "sec:DAType", "AnalogueValue", 1, nullptr, URI_Ref());
+    Add(app, dom, "sec:BDA", "f", 1, "sec:BDA.MemberOf_DAType", analogue);
+    URI_Ref mv = Add(app, dom, "sec:DOType", "MV", 1, nullptr, URI_Ref());
+    URI_Ref mag = Add(app, dom, "sec:DA", "mag", 1, "sec:DA.MemberOf_DOType", mv);
+    Link(app, mag, "sec:BDA.DefinedBy_Struct", analogue);
+    URI_Ref lnType = Add(app, dom, "sec:LNodeType", "GGIO_T", 1, nullptr, URI_Ref());
+    for (int d = 1; d <= 16; ++d)
+        Link(app, Add(app, dom, "sec:DO", "AnIn" + Num(d), d, "sec:DO.LNodeType", lnType), "sec:DO.DefinedBy_DOType", mv);
     std::vector<URI_Ref> nodes;
     for (int i = 1; i <= 50; ++i) {
         URI_Ref ln = Add(app, dom, "sec:LNode", "GGIO" + Num(i), i, "sec:LNode.LDevice", ld);
+        Link(app, ln, "sec:LNode.LNodeType", lnType);
         Set(app, ln, "sec:LNode.lnClass", "GGIO");
         Set(app, ln, "sec:LNode.lnInst", Num(i));
         nodes.push_back(ln);

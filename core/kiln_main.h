@@ -359,9 +359,14 @@ public:
     bool Refresh_M2I(URI_Ref m2i);
     // Empties the data-attribute name of every mapping item. Always true.
     bool Rsc_Del_DA_M2I(URI_Ref m2i);
-    // The resolvers of Refresh_M2I: a data-object name ("A" or "A.phsA")
-    // among candidates; the leading sub-data objects of an attribute name;
-    // an attribute path ("cVal.mag.f", "stVal[ST]") among candidates.
+    // What of a mapping item's target the model holds       (core/map_item_target.cpp)
+    // Gone: no node, or no data object of its DO name in the node's type;
+    // AttributeGone: the data object, but not the attribute named below it.
+    enum class MapItemTarget { Gone, AttributeGone, Held };
+    MapItemTarget Get_MapItemTarget(const URI_Ref& item);
+    // Its resolvers: a data-object name ("A" or "A.phsA") among candidates;
+    // the leading sub-data objects of an attribute name; an attribute path
+    // ("cVal.mag.f", "stVal[ST]") among candidates.
     bool isDOName_In_DOSequence(CString name, std::vector<URI_Ref> candidates, URI_Ref& found);
     bool GetSDO_FromDO(CString text, URI_Ref start, CString& rest, URI_Ref& lastSDO);
     bool isDAName_In_DASequence(CString path, std::vector<URI_Ref> candidates);

@@ -1,11 +1,9 @@
-// Upkeep of the references of an M2I's mapping items: a mapping item names
-// its data object and data attribute by text ("A.phsA", "cVal.mag.f",
-// "stVal[ST]"), so the names that no longer resolve in the model are emptied.
+// Upkeep of the references of an M2I's mapping items: the names of their
+// targets that no longer resolve in the model are emptied.
 #include <vector>
 
 #include "core/kiln_main.h"
 
-using kiln::core::kRoleName;
 using kiln::core::kRoleOrd;
 
 namespace {
@@ -13,143 +11,16 @@ namespace {
 constexpr const char* kDoName = "sec:DARef.doName";
 constexpr const char* kDaName = "sec:DARef.daName";
 
-// The members of a data object or sub-data object along the path its class
-// takes ("sec:DO..." for a DO, "sec:SDO..." for anything else), in order.
-std::vector<URI_Ref> MembersOf(CKiln_Main& app, const URI_Ref& obj, const char* tail) {
-    const CString head = obj.sClass == "sec:DO" ? "sec:DO.DefinedBy_DOType/" : "sec:SDO.DefinedBy_DOType/";
-    std::vector<URI_Ref> out;
-    URI_Ref last;
-    app.DocMtd_get_descendent_BUris(obj, head + tail, out, last, kRoleOrd, SortPolicy_ByOrd);
-    return out;
-}
-
-std::vector<URI_Ref> SubObjectsOf(CKiln_Main& app, const URI_Ref& obj) {
-    return MembersOf(app, obj, "sec:DOType.Contains_SDOs");
-}
-
-std::vector<URI_Ref> AttributesOf(CKiln_Main& app, const URI_Ref& obj) {
-    return MembersOf(app, obj, "sec:DOType.Contains_DAs");
-}
-
-// The first of the list whose name is exactly `name`; empty when none.
-URI_Ref FirstNamed(CKiln_Main& app, const std::vector<URI_Ref>& list, const CString& name) {
-    for (const URI_Ref& r : list)
-        if (app.DocMtd_getValue_ofAttr(r, kRoleName) == name) return r;
-    return URI_Ref();
-}
-
-// The position of the first "." after the first character, -1 when none.
-int SplitAt(const CString& text) { return text.GetLength() > 1 ? text.Find('.', 1) : -1; }
-
-// The text after the last "." of an enumeration value ("...#FCType.ST" gives "ST").
-CString ConstraintText(const CString& value) {
-    const int dot = value.ReverseFind('.');
-    return dot < 0 ? value : value.Mid(dot + 1);
-}
-
-// Whether `text` names the attribute or member: its name alone, or its name
-// followed by one of its first three functional constraints in brackets.
-bool Matches(CKiln_Main& app, const CString& text, const URI_Ref& element) {
-    const CString name = app.DocMtd_getValue_ofAttr(element, kRoleName);
-    if (text == name) return true;
-    for (const char* fc : {"sec:DA.fc_0", "sec:DA.fc_1", "sec:DA.fc_2"}) {
-        if (text == name + "[" + ConstraintText(app.DocMtd_getValue_ofAttr(element, fc)) + "]") return true;
-    }
-    return false;
-}
-
 }  // namespace
-
-bool CKiln_Main::isDOName_In_DOSequence(CString name, std::vector<URI_Ref> candidates, URI_Ref& found) {
-    if (name.IsEmpty()) return false;
-    const int dot = SplitAt(name);
-    if (dot < 0) {
-        URI_Ref hit = FirstNamed(*this, candidates, name);
-        if (hit.IsEmpty()) return false;
-        found = hit;
-        return true;
-    }
-    URI_Ref head = FirstNamed(*this, candidates, name.Left(dot));
-    if (head.IsEmpty()) return false;
-    return isDOName_In_DOSequence(name.Mid(dot + 1), SubObjectsOf(*this, head), found);
-}
-
-bool CKiln_Main::GetSDO_FromDO(CString text, URI_Ref start, CString& rest, URI_Ref& lastSDO) {
-    bool any = false;
-    URI_Ref obj = start;
-    for (;;) {
-        if (obj.sClass != "sec:DO" && obj.sClass != "sec:SDO") return any;
-        const int dot = SplitAt(text);
-        if (dot < 0) return any;  // the last component is never a sub-data object
-        URI_Ref sdo = FirstNamed(*this, SubObjectsOf(*this, obj), text.Left(dot));
-        if (sdo.IsEmpty()) return any;
-        text = text.Mid(dot + 1);
-        rest = text;
-        lastSDO = sdo;
-        any = true;
-        obj = sdo;
-    }
-}
-
-bool CKiln_Main::isDAName_In_DASequence(CString path, std::vector<URI_Ref> candidates) {
-    if (path.IsEmpty() || candidates.empty()) return false;
-    const int dot = SplitAt(path);
-    if (dot < 0) {
-        for (const URI_Ref& c : candidates)
-            if (Matches(*this, path, c)) return true;
-        return false;
-    }
-    const CString head = path.Left(dot);
-    for (const URI_Ref& c : candidates) {
-        if (!Matches(*this, head, c)) continue;
-        // Below a struct come its members, below anything else the values
-        // of its enumeration (a basic type has neither).
-        std::vector<URI_Ref> next;
-        URI_Ref last;
-        const bool isStruct = !DocMtd_getFirstUri_ofAsso(c, "sec:BDA.DefinedBy_Struct").IsEmpty();
-        DocMtd_get_descendent_BUris(c,
-                                    isStruct ? "sec:BDA.DefinedBy_Struct/sec:DAType.Contains_BDAs"
-                                             : "sec:BDA.DefinedBy_EnumType/sec:EnumType.EnumVals",
-                                    next, last, kRoleOrd, SortPolicy_ByOrd);
-        return isDAName_In_DASequence(path.Mid(dot + 1), next);
-    }
-    return false;
-}
 
 bool CKiln_Main::Refresh_M2I(URI_Ref m2i) {
     std::vector<URI_Ref> items;
     URI_Ref last;
     DocMtd_get_descendent_BUris(m2i, "sec:M2I.MapItems", items, last, kRoleOrd, SortPolicy_ByOrd);
     for (const URI_Ref& item : items) {
-        URI_Ref node = DocMtd_getFirstUri_ofAsso(item, "sec:DARef.LNode");
-        // The node's data objects: those of its type, then those of the
-        // type's abstract types in turn, as the definition lookups see them.
-        std::vector<URI_Ref> dataObjects;
-        URI_Ref lnType = node.IsEmpty() ? URI_Ref() : DocMtd_getFirstUri_ofAsso(node, "sec:LNode.LNodeType");
-        if (!lnType.IsEmpty()) {
-            std::vector<URI_Ref> types;
-            Get_AbstractTypes(lnType, &types, "sec:LNodeType.Abstract_Type");
-            for (const URI_Ref& type : types) {
-                std::vector<URI_Ref> dos;
-                DocMtd_get_Association_BUris(type, "sec:LNodeType.DOs", dos, kRoleOrd, SortPolicy_ByOrd);
-                dataObjects.insert(dataObjects.end(), dos.begin(), dos.end());
-            }
-        }
-        URI_Ref target;
-        if (node.IsEmpty() || !isDOName_In_DOSequence(DocMtd_getValue_ofAttr(item, kDoName), dataObjects, target)) {
-            DocMtd_Modify_attribute_value(item, kDoName, "");
-            DocMtd_Modify_attribute_value(item, kDaName, "");
-            continue;
-        }
-        CString path = DocMtd_getValue_ofAttr(item, kDaName);
-        URI_Ref start = target;
-        CString rest;
-        URI_Ref lastSDO;
-        if (GetSDO_FromDO(path, target, rest, lastSDO)) {
-            start = lastSDO;
-            path = rest;
-        }
-        if (!isDAName_In_DASequence(path, AttributesOf(*this, start))) DocMtd_Modify_attribute_value(item, kDaName, "");
+        const MapItemTarget target = Get_MapItemTarget(item);
+        if (target == MapItemTarget::Gone) DocMtd_Modify_attribute_value(item, kDoName, "");
+        if (target != MapItemTarget::Held) DocMtd_Modify_attribute_value(item, kDaName, "");
     }
     return true;
 }

@@ -82,6 +82,7 @@ bool Export_M2I_MappingItem(CBase_XML& xml, const XmlNode& parent, const CString
     static const CStringArray kItemAttrs = Names({"name", "desc", "toDA"});
     static const CStringArray kProcessAttrs = Names({"operator", "desc"});
     static const CStringArray kIdAttrs = Names({"name", "idITB"});
+    static const CStringArray kIdValAttrs = Names({"name", "idITB", "val"});
     static const CStringArray kValAttrs = Names({"name", "val"});
     static const CStringArray kNameAttrs = Names({"name"});
     XmlNode item = xml.AddNewNode_withAttrs(parent, "MappingItem", kItemAttrs);
@@ -95,8 +96,11 @@ bool Export_M2I_MappingItem(CBase_XML& xml, const XmlNode& parent, const CString
     Put(xml, process, "operator", op.IsEmpty() ? CString("M2I:ExtractVal") : op);
     Put(xml, process, "desc", desc.IsEmpty() ? CString("得到数据值") : desc);
 
-    // The information item's identifier first, then the value.
-    const CStringArray& attrs = !idItb.IsEmpty() ? kIdAttrs : !value.IsEmpty() ? kValAttrs : kNameAttrs;
+    // The information item's identifier first, then the value; an item
+    // with both carries both, so that the import reads the value back.
+    const CStringArray& attrs = !idItb.IsEmpty() ? (value.IsEmpty() ? kIdAttrs : kIdValAttrs)
+                                : !value.IsEmpty() ? kValAttrs
+                                                   : kNameAttrs;
     XmlNode parameter = xml.AddNewNode_withAttrs(process, "Parameter", attrs);
     if (!parameter) return false;
     if (!idItb.IsEmpty()) {
@@ -104,8 +108,8 @@ bool Export_M2I_MappingItem(CBase_XML& xml, const XmlNode& parent, const CString
         Put(xml, parameter, "idITB", idItb);
     } else if (!value.IsEmpty()) {
         Put(xml, parameter, "name", "ParaANY");
-        Put(xml, parameter, "val", value);
     }
+    if (!value.IsEmpty()) Put(xml, parameter, "val", value);
     return true;
 }
 
@@ -146,6 +150,12 @@ bool Export_M2I_MapItem(const XmlNode& mappings, CKiln_Main* pMain, CBase_XML& x
     }
 
     const CString doRef = ld + "/" + ln + "." + doName;
+    // A DO or DA that its node's type no longer holds (a member deleted or
+    // renamed in the type) could not be read back.
+    if (pMain->Get_MapItemTarget(mapItem) != CKiln_Main::MapItemTarget::Held) {
+        if (pLeftOut) pLeftOut->push_back("映射条目（DO或DA不在逻辑节点的类型中）：" + name);
+        return true;
+    }
     Export_M2I_MappingItem(xml, mappings, daName.IsEmpty() ? doRef : doRef + ".", name, desc, op, idItb,
                            Attr(pMain, mapItem, "sec:MapItem.valStr"), daName);
     for (const Property& p : kProperties) {
@@ -153,6 +163,12 @@ bool Export_M2I_MapItem(const XmlNode& mappings, CKiln_Main* pMain, CBase_XML& x
         if (stored.IsEmpty()) continue;
         Export_M2I_MappingItem(xml, mappings, doRef + ".", name, desc, op, idItb, PropertyValue(p, stored), p.daPart);
     }
+    // The time stamp, kept by the whole reference the file gave it, goes at
+    // the item's data object under the name it had there.
+    const CString time = Attr(pMain, mapItem, "sec:MapItem.daName_t");
+    if (!time.IsEmpty())
+        Export_M2I_MappingItem(xml, mappings, doRef + ".", name, desc, op, idItb, CString(),
+                               time.Mid(time.ReverseFind('.') + 1));
     return true;
 }
 

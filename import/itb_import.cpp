@@ -2,10 +2,12 @@
 // their IEC 60870-5-103 addresses, as a new ITB of an ICD. What the model
 // cannot hold (a data type outside its list, a 103 number outside one
 // octet) is left out; that and what 103 or the table refuses (an address
-// given twice, an empty name, a group the file lacks) is named in the report.
+// given twice, an empty name, a group the file lacks or names twice) is
+// named in the report.
 #include <initializer_list>
 #include <map>
 #include <set>
+#include <string>
 #include <vector>
 
 #include "core/address_103.h"
@@ -101,16 +103,26 @@ bool CKiln_Import::Import_ITB(CKiln_Main* app, CBase_XML* source, URI_Ref icd, I
     if (!app->NewRsc_ITB(&itb, icd)) return false;
     made.push_back(itb);
 
-    for (const XmlNode& g : groupNodes) {
+    // A group keeps the name the file gives it, none when it gives none; a
+    // name met before is left out, as the table holds each name once.
+    std::set<CString> groupNames;
+    for (size_t g = 0; g < groupNodes.size(); ++g) {
+        const CString groupName = kiln::import::AttrText(groupNodes[g], "name");
+        const CString label = groupName.IsEmpty() ? "第" + kiln::import::Dec(static_cast<long long>(g) + 1) + "条" : groupName;
+        if (!groupName.IsEmpty() && !groupNames.insert(groupName).second) {
+            AddOtherError("错误：ITB文件:  InfoGroup:" + label, "名称重复，未导入");
+            continue;
+        }
+        if (groupName.IsEmpty()) AddOtherError("错误：ITB文件:  InfoGroup:" + label, "名称为空");
         URI_Ref group;
         if (!app->NewRsc_InfoGroup(&group, itb, "")) {
             TakeBack(app, made);
             return false;
         }
         made.push_back(group);
+        app->DocMtd_Modify_attribute_value(group, kRoleName, groupName);
         CString text;
-        if (Get_NodeText(g, "@name", text)) app->DocMtd_Modify_attribute_value(group, kRoleName, text);
-        if (Get_NodeText(g, "@desc", text)) app->DocMtd_Modify_attribute_value(group, kDescRole, text);
+        if (Get_NodeText(groupNodes[g], "@desc", text)) app->DocMtd_Modify_attribute_value(group, kDescRole, text);
     }
 
     ImportNameTable keyed;  // handed to the caller only when the run succeeds
@@ -173,12 +185,16 @@ bool CKiln_Import::Import_ITB(CKiln_Main* app, CBase_XML* source, URI_Ref icd, I
                         "到255之间的整数，未导入");
             app->DocMtd_Modify_attribute_value(item, field.role, kept[f]);
         }
-        const CString& typ = kept[0];
-        const CString& grp = kept[3];
+        // Addresses and groups go by the numbers, "01" being 1.
+        CString number[6];
+        for (int f = 0; f < 6; ++f)
+            number[f] = kept[f].IsEmpty() ? kept[f] : kiln::import::Dec(std::stoi(kept[f].str()));
+        const CString& typ = number[0];
+        const CString& grp = number[3];
         // An item is addressed by its type, function, information number
         // and, in the generic services, its group and entry.
         if (!kept[1].IsEmpty() && !kept[2].IsEmpty()) {
-            const CString address = typ + "/" + kept[1] + "/" + kept[2] + "/" + grp + "/" + kept[4];
+            const CString address = typ + "/" + number[1] + "/" + number[2] + "/" + grp + "/" + number[4];
             const auto [first, isNew] = addresses.emplace(address, label);
             if (!isNew) finding("与InfoItem:" + first->second + "的103地址（typ、fun、inf、grp、itm）相同");
         }

@@ -55,24 +55,27 @@ protected:
 TEST_F(M2iExportTest, ReferencesParametersAndProcess) {
     Link(MapItem("op", 1, "Op", "stVal"), "sec:MapItem.InfoItem", Info("5", "P/x", 1));
     Set(MapItem("mod", 2, "Mod", ""), "sec:MapItem.valStr", "1");
-    Link(MapItem("byPath", 3, "Str", "general"), "sec:MapItem.InfoItem", Info("", "P/y", 2));
-    Link(MapItem("byOrd", 4, "Str", "dirGeneral"), "sec:MapItem.InfoItem", Info("", "", 7));
+    Link(MapItem("byPath", 3, "Str", "stVal"), "sec:MapItem.InfoItem", Info("", "P/y", 2));
+    Link(MapItem("byOrd", 4, "Str", "origin.orCat"), "sec:MapItem.InfoItem", Info("", "", 7));
     MapItem("none", 5, "Str", "q");
     URI_Ref custom = MapItem("custom", 6, "A.phsA", "cVal.mag.f", c.mmxu);
     Set(c.mmxu, "sec:LNode.lnClass", "MMXN");  // the node's own class wins
     Set(custom, "sec:MapItem.operator", "M2I:Scale");
     Set(custom, "cim:Naming.description", "A相电流");
-    // Left out: no logical node, no DO name, a node outside any device.
+    // Left out: no logical node, no DO name, a node outside any device, a
+    // DA or DO the node's type does not hold (deleted or renamed there).
     MakeUnder(m2i, "sec:MapItem", "noNode", "sec:MapItem.M2I", 7);
     MapItem("noDo", 8, "", "stVal");
     URI_Ref loose = MakeLNode(MakeLDevice(kIcdDomain, "", 1), "", "GGIO", "1", 1);
     MapItem("noLd", 9, "Ind", "stVal", loose);
+    MapItem("noDa", 10, "Str", "general");
+    MapItem("noSdo", 11, "A.phsD", "cVal.mag.f", c.mmxu);
     const std::string before = ModelText();
 
     const pugi::xml_document& doc = Export();
     EXPECT_EQ(Rows(doc), (std::vector<std::string>{
                              "PROT/PPTOC1.Op.stVal ParaANYwT 5 ", "PROT/PPTOC1.Mod ParaANY  1",
-                             "PROT/PPTOC1.Str.general ParaANYwT P/y ", "PROT/PPTOC1.Str.dirGeneral ParaANYwT 7 ",
+                             "PROT/PPTOC1.Str.stVal ParaANYwT P/y ", "PROT/PPTOC1.Str.origin.orCat ParaANYwT 7 ",
                              "PROT/PPTOC1.Str.q   ", "PROT/MMXN1.A.phsA.cVal.mag.f   "}));
     pugi::xml_node first = doc.select_node("/M2I/Mappings/MappingItem").node();
     EXPECT_EQ(AttrNames(first), (std::vector<std::string>{"name", "desc", "toDA"}));
@@ -91,7 +94,9 @@ TEST_F(M2iExportTest, ReferencesParametersAndProcess) {
     // Each item left out is named after the success text.
     EXPECT_EQ(ui.Messages(), std::vector<CString>{"模板文件导出成功！\n未导出映射条目（未指向逻辑节点）：noNode\n"
                                                   "未导出映射条目（没有DO名）：noDo\n"
-                                                  "未导出映射条目（未指向逻辑节点）：noLd"});
+                                                  "未导出映射条目（未指向逻辑节点）：noLd\n"
+                                                  "未导出映射条目（DO或DA不在逻辑节点的类型中）：noDa\n"
+                                                  "未导出映射条目（DO或DA不在逻辑节点的类型中）：noSdo"});
     EXPECT_EQ(ModelText(), before);
     // The path the M2I import reads, through the XML layer.
     CBase_XML back;
@@ -110,7 +115,8 @@ TEST_F(M2iExportTest, PropertiesBecomeItemsOfTheirOwn) {
     Link(linked, "sec:MapItem.InfoItem", Info("9", "", 1));
     Set(linked, "sec:MapItem.minVal", "1");
     Set(linked, "sec:MapItem.maxVal", "2");
-    URI_Ref all = MapItem("all", 3, "A", "cVal.mag.f", c.mmxu);
+    Set(linked, "sec:MapItem.daName_t", "PROT/PPTOC1.Op.t");
+    URI_Ref all = MapItem("all", 3, "A.phsA", "cVal.mag.f", c.mmxu);
     Set(all, "sec:MapItem.dU", "电流");
     Set(all, "sec:MapItem.stepSize", "0.5");
     Set(all, "sec:MapItem.maxVal", "9");
@@ -123,15 +129,16 @@ TEST_F(M2iExportTest, PropertiesBecomeItemsOfTheirOwn) {
                                   "PROT/PPTOC1.Str.minVal ParaANY  0",
                                   "PROT/PPTOC1.Str.maxVal ParaANY  100",
                                   "PROT/PPTOC1.Op.stVal ParaANYwT 9 ",
-                                  "PROT/PPTOC1.Op.minVal ParaANYwT 9 ",
-                                  "PROT/PPTOC1.Op.maxVal ParaANYwT 9 ",
-                                  "PROT/MMXU1.A.cVal.mag.f   ",
-                                  "PROT/MMXU1.A.units.SIUnit ParaANY  29",
-                                  "PROT/MMXU1.A.units.multiplier ParaANY  3",
-                                  "PROT/MMXU1.A.minVal ParaANY  -9",
-                                  "PROT/MMXU1.A.maxVal ParaANY  9",
-                                  "PROT/MMXU1.A.stepSize ParaANY  0.5",
-                                  "PROT/MMXU1.A.dU ParaANY  电流",
+                                  "PROT/PPTOC1.Op.minVal ParaANYwT 9 1",
+                                  "PROT/PPTOC1.Op.maxVal ParaANYwT 9 2",
+                                  "PROT/PPTOC1.Op.t ParaANYwT 9 ",
+                                  "PROT/MMXU1.A.phsA.cVal.mag.f   ",
+                                  "PROT/MMXU1.A.phsA.units.SIUnit ParaANY  29",
+                                  "PROT/MMXU1.A.phsA.units.multiplier ParaANY  3",
+                                  "PROT/MMXU1.A.phsA.minVal ParaANY  -9",
+                                  "PROT/MMXU1.A.phsA.maxVal ParaANY  9",
+                                  "PROT/MMXU1.A.phsA.stepSize ParaANY  0.5",
+                                  "PROT/MMXU1.A.phsA.dU ParaANY  电流",
                               }));
 }
 
@@ -148,7 +155,7 @@ TEST_F(M2iExportTest, UnitsAndMultipliersGoAsTheirCodes) {
     };
     int ord = 0;
     for (const Row& r : rows) {
-        URI_Ref item = MapItem("u", ++ord, "A", "cVal.mag.f", c.mmxu);
+        URI_Ref item = MapItem("u", ++ord, "A.phsA", "cVal.mag.f", c.mmxu);
         Set(item, "sec:MapItem.unitSiUnit", EnumValue("SIUnitEnum", r.unit));
         Set(item, "sec:MapItem.unitMultiplier", EnumValue("UnitMultiplierEnum", r.multiplier));
     }

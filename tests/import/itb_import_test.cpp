@@ -69,11 +69,12 @@ TEST_F(ItbImportTest, GroupsItemsAndTheAddressesInEveryConfigForm) {
     EXPECT_TRUE(shown);
 }
 
+// The groups go by the numbers of the address, "01" being 1.
 TEST_F(ItbImportTest, WithoutGroupsTheItemsAreGroupedByTheirAddressInTextOrder) {
     const std::string body =
         "<InfoItem id=\"a\" infoGroup=\"x\"><s103:Config typ=\"10\" grp=\"1\"/></InfoItem>\n"
         "<InfoItem id=\"b\" infoGroup=\"x\"><s103:Config typ=\"1\" grp=\"2\"/></InfoItem>\n"
-        "<InfoItem id=\"c\"><s103:Config typ=\"1\" grp=\"2\"/></InfoItem>\n"
+        "<InfoItem id=\"c\"><s103:Config typ=\"01\" grp=\"002\"/></InfoItem>\n"
         "<InfoItem id=\"d\" infoGroup=\"kept\"><s103:Config fun=\"3\"/></InfoItem>\n";
     ASSERT_TRUE(RunItb(Itb(body), icd));
     EXPECT_EQ(NamesOf(Groups()), (std::vector<CString>{"1/2", "10/1"}));
@@ -148,26 +149,33 @@ TEST_F(ItbImportTest, RefusedInputChangesNothing) {
 
 // What the model's types cannot hold (a data type outside its list, a 103
 // number outside one octet) is left out, and named with what 103 or the
-// table refuses (an address twice, an empty name, a group the file lacks)
+// table refuses (an address twice, also written with leading zeros, an
+// empty name, a group the file lacks or names twice: the second left out)
 // in the report the run ends with; the rest comes in as written.
 TEST_F(ItbImportTest, WhatTheModelCannotHoldIsLeftOutAndEachFaultIsNamed) {
     const std::string body =
         "<InfoGroup name=\"遥信\"/>\n"
+        "<InfoGroup name=\"遥信\" desc=\"重复\"/>\n"
+        "<InfoGroup desc=\"无名\"/>\n"
         "<InfoItem id=\"1\" name=\"A\" dataType=\"SPS\" infoGroup=\"遥信\"><s103:Config typ=\"999\" fun=\"300\" "
         "inf=\"-1\" grp=\"12345678901234567890123\" itm=\"abc\" acc=\"255\"/></InfoItem>\n"
         "<InfoItem id=\"2\" name=\"B\" dataType=\"FOO\" infoGroup=\"遥信\"><s103:Config typ=\"1\" fun=\"160\" "
         "inf=\"90\" grp=\"2\" itm=\"1\" acc=\"0\"/></InfoItem>\n"
         "<InfoItem name=\"\" dataType=\"DPS\" infoGroup=\"无此组\"><s103:Config typ=\"1\" fun=\"160\" inf=\"90\" "
-        "grp=\"2\" itm=\"1\" acc=\"0\"/></InfoItem>\n";
+        "grp=\"2\" itm=\"1\" acc=\"0\"/></InfoItem>\n"
+        "<InfoItem id=\"4\" name=\"D\" infoGroup=\"遥信\"><s103:Config typ=\"01\" fun=\"160\" inf=\"090\" "
+        "grp=\"02\" itm=\"1\"/></InfoItem>\n";
     const CString path = WriteFile("in.itb", Itb(body));
     ui.AnswerOpenFile(path);
-    ui.AnswerNo("ITB文件导入完毕,发现错误9个。是否查看报告？");
+    ui.AnswerNo("ITB文件导入完毕,发现错误12个。是否查看报告？");
     ASSERT_TRUE(app.Rsc_ITB_Import(icd));
     EXPECT_EQ(Boxes().back(), path + "模板文件导入完成！");
     const CString one = "错误：ITB文件:  InfoItem:1", two = "错误：ITB文件:  InfoItem:2",
                   third = "错误：ITB文件:  InfoItem:第3条";
     EXPECT_EQ(SavedReport(),
               (std::vector<ReportEntry>{
+                  {"other_error", "错误：ITB文件:  InfoGroup:遥信", "名称重复，未导入"},
+                  {"other_error", "错误：ITB文件:  InfoGroup:第3条", "名称为空"},
                   {"other_error", one, "typ的值999不是1到255之间的整数，未导入"},
                   {"other_error", one, "fun的值300不是0到255之间的整数，未导入"},
                   {"other_error", one, "inf的值-1不是0到255之间的整数，未导入"},
@@ -176,9 +184,15 @@ TEST_F(ItbImportTest, WhatTheModelCannotHoldIsLeftOutAndEachFaultIsNamed) {
                   {"other_error", two, "数据类型FOO不是可选的类型（ASG、SPG、SPS、DPS、MV、ING）之一，未导入"},
                   {"other_error", third, "名称为空"},
                   {"other_error", third, "与InfoItem:2的103地址（typ、fun、inf、grp、itm）相同"},
-                  {"other_error", third, "信息组无此组不存在"}}));
+                  {"other_error", third, "信息组无此组不存在"},
+                  {"other_error", "错误：ITB文件:  InfoItem:4", "与InfoItem:2的103地址（typ、fun、inf、grp、itm）相同"}}));
+    const std::vector<URI_Ref> groups = Groups();
+    ASSERT_EQ(groups.size(), 2u);
+    EXPECT_EQ(Get(groups[0], "cim:Naming.description"), "");
+    EXPECT_EQ(Get(groups[1], kiln::core::kRoleName), "");
     const std::vector<URI_Ref> items = Items();
-    ASSERT_EQ(items.size(), 3u);
+    ASSERT_EQ(items.size(), 4u);
+    EXPECT_EQ(AddressOf(items[3]), "01|160|090|02|1||");
     EXPECT_EQ(AddressOf(items[0]), "|||||255|");
     EXPECT_EQ(Get(items[1], "sec:InfoItem.dataType"), "");
     EXPECT_EQ(AddressOf(items[2]), "1|160|90|2|1|0|");
