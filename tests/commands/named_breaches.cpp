@@ -42,7 +42,9 @@ std::string PlaceOf(pugi::xml_node n) {
     if (ld && ln)
         return Attr(ld, "inst") + "/" + Attr(ln, "prefix") + Attr(ln, "lnClass") + Attr(ln, "inst");
     if (ld) return Attr(ld, "inst");
-    if (ap) return Attr(ap, "name");
+    // An access point's own attributes are named in its IED, what stands
+    // under it in the point.
+    if (ap && ap != n) return Attr(ap, "name");
     if (ied) return Attr(ied, "name");
     return LocalName(n);
 }

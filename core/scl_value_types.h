@@ -8,7 +8,7 @@
 
 #include <string_view>
 
-namespace kiln::exporter {
+namespace kiln::core {
 
 bool IsSclUnsigned(std::string_view text);        // xs:unsignedInt
 bool IsSclPositive(std::string_view text);        // xs:unsignedInt above 0
@@ -33,4 +33,4 @@ bool IsSclFullAttributeName(std::string_view text);  // tFullAttributeName
 bool IsSclDaCount(std::string_view text);         // tDACount
 bool IsSclSdoCount(std::string_view text);        // tSDOCount
 
-}  // namespace kiln::exporter
+}  // namespace kiln::core
