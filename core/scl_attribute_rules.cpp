@@ -41,18 +41,16 @@ constexpr CAttributeRule kRules[] = {
     {"sec:ExtRef.iedName", IsSclIedNameOrRelative, nullptr,
      "IED名必须是@，或以字母开头，只含字母、数字和下划线，最多64个字符，且不能是None！"},
     {"sec:ClientLN.iedName", IsSclIedName, nullptr, kBadIedName},
-    {"sec:ExtRef.ldInst", IsSclLdInst, nullptr, kBadLdInst},
-    {"sec:ClientLN.ldInst", IsSclLdInst, nullptr, kBadLdInst},
-    {"sec:LCB.ldInst", IsSclLdInst, nullptr, kBadLdInst},
-    {"sec:ExtRef.prefix", IsSclLnPrefix, nullptr, kBadLnPrefixText},
-    {"sec:ClientLN.prefix", IsSclLnPrefix, nullptr, kBadLnPrefixText},
-    {"sec:LCB.prefix", IsSclLnPrefix, nullptr, kBadLnPrefixText},
-    {"sec:ExtRef.lnClass", IsSclLnClass, nullptr, kBadLnClass},
-    {"sec:ClientLN.lnClass", IsSclLnClass, nullptr, kBadLnClass},
-    {"sec:LCB.lnClass", IsSclLnClass, nullptr, kBadLnClass},
-    {"sec:ExtRef.lnInst", IsLnInstOrEmpty, nullptr, kBadLnInstText},
-    {"sec:ClientLN.lnInst", IsLnInstOrEmpty, nullptr, kBadLnInstText},
-    {"sec:LCB.lnInst", IsLnInstOrEmpty, nullptr, kBadLnInstText},
+};
+
+// The node an input, a report's client or a log control block names by
+// the attributes its file gave ("sec:ExtRef.ldInst", ...).
+constexpr const char* kNodeRefClasses[] = {"sec:ExtRef.", "sec:ClientLN.", "sec:LCB."};
+constexpr CAttributeRule kNodeRefRules[] = {
+    {"ldInst", IsSclLdInst, nullptr, kBadLdInst},
+    {"prefix", IsSclLnPrefix, nullptr, kBadLnPrefixText},
+    {"lnClass", IsSclLnClass, nullptr, kBadLnClass},
+    {"lnInst", IsLnInstOrEmpty, nullptr, kBadLnInstText},
 };
 
 }  // namespace
@@ -64,6 +62,9 @@ CString SclAttributeBreach(const CString& role, const CString& value) {
         if (role != rule.role || rule.test(value.str())) continue;
         return rule.head ? CString(rule.head) + kBadBoolean : CString(rule.text);
     }
+    for (const char* cls : kNodeRefClasses)
+        for (const CAttributeRule& rule : kNodeRefRules)
+            if (role == CString(cls) + rule.role && !rule.test(value.str())) return rule.text;
     return CString();
 }
 

@@ -406,6 +406,7 @@ TEST_F(FieldChange, NamesSclHoldsOnceOrOnlyInTheirPatternAreRefusedAndTheOldValu
     const URI_Ref dsB = MakeUnder(icd.lnPtoc, "sec:DataSet", "dsB", "sec:DataSet.LNode", 2);
     MakeUnder(icd.lnPtoc, "sec:RCB", "brcbA", "sec:RCB.LNode", 1);
     const URI_Ref rcbB = MakeUnder(icd.lnPtoc, "sec:RCB", "brcbB", "sec:RCB.LNode", 2);
+    const URI_Ref emptyPkg = MakeTypePackage(kInstDomain, "P3", true);
     struct Case {
         URI_Ref rsc;
         const char* field;
@@ -432,6 +433,9 @@ TEST_F(FieldChange, NamesSclHoldsOnceOrOnlyInTheirPatternAreRefusedAndTheOldValu
         // An instance package's name heads its types' ids.
         {m.instPkg, "cim:Naming.name", "P 1", "类型名不能为空，不能含空白字符，最多255个字符！"},
         {m.instPkg, "cim:Naming.name", CString(std::string(251, 'P').c_str()), "类型名不能为空，不能含空白字符，最多255个字符！"},
+        // Also while it holds no type: the types made in it later carry it.
+        {emptyPkg, "cim:Naming.name", " ", "类型名不能为空，不能含空白字符，最多255个字符！"},
+        {emptyPkg, "cim:Naming.name", "P2 ", "类型名不能为空，不能含空白字符，最多255个字符！"},
         {dsB, "cim:Naming.name", "dsA", "逻辑节点中已经存在名为dsA的数据集，不能修改！"},
         {dsB, "cim:Naming.name", "1ds", "数据集名必须以字母开头，只含字母、数字和下划线，最多32个字符！"},
         {rcbB, "cim:Naming.name", "brcbA", "逻辑节点中已经存在名为brcbA的报告控制块，不能修改！"},
@@ -455,7 +459,7 @@ TEST_F(FieldChange, NamesSclHoldsOnceOrOnlyInTheirPatternAreRefusedAndTheOldValu
         {icd.ldA, "cim:Naming.name", "LD_A", ""},    {str, "cim:Naming.name", "Str2", ""},
         {m.p1SpsStVal, "cim:Naming.name", "T", ""},  {sdo, "cim:Naming.name", "subA", ""},
         {m.p1Ptoc, "cim:Naming.name", "P1_PTOC2", ""}, {rcbB, "cim:Naming.name", "dsA", ""},
-        {m.instPkg, "cim:Naming.name", "P2", ""},
+        {m.instPkg, "cim:Naming.name", "P2", ""}, {emptyPkg, "cim:Naming.name", "P4", ""},
     };
     for (const Case& c : accepted) {
         ui.ClearCalls();
