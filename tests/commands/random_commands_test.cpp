@@ -3,7 +3,7 @@
 // exports. A refused step changes nothing, and every ICD written names each
 // of its schema errors and no breach the schema does not find.
 //
-//   KILN_RANDOM_SESSIONS=N   sessions to play (default 120)
+//   KILN_RANDOM_SESSIONS=N   sessions to play (default 240)
 //   KILN_RANDOM_SEED=S       the first session's seed (default 1)
 //   KILN_RANDOM_STEPS=N      steps of each session (default 25)
 // A failing session prints its seed and its events as a kiln script.
@@ -72,7 +72,7 @@ TEST_P(RandomCommands, RefusalsChangeNothingAndEveryExportNamesItsSchemaErrors) 
     SessionOptions options;
     options.xsd = xsd;
     options.steps = Setting("KILN_RANDOM_STEPS", 25);
-    const int sessions = Setting("KILN_RANDOM_SESSIONS", 120);
+    const int sessions = Setting("KILN_RANDOM_SESSIONS", 240);
     const int first = Setting("KILN_RANDOM_SEED", 1);
     int played = 0;
     SessionResult total;
