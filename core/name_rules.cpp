@@ -60,11 +60,13 @@ constexpr CNameRule kNameRules[] = {
 };
 
 // The name of an ICD or of an instance-type package heads the ids of the
-// package's types ("P1" of "P1_PTOC"), and a renaming carries it into them:
-// a name that would give an id SCL refuses is refused.
+// package's types ("P1" of "P1_PTOC"), those it holds (a renaming carries
+// it into them) and those made in it later: a name that would give an id
+// SCL refuses is refused.
 CString CarriedTypeIdBreach(CKiln_Main& app, const URI_Ref& rsc, const CString& name) {
     URI_Ref package = rsc.sClass == "sec:ICD" ? app.DocMtd_getFirstUri_ofAsso(rsc, "sec:ICD.TypePackage") : rsc;
     if (package.IsEmpty() || !app.Is_InstType(package)) return CString();
+    if (!IsSclTypeId((name + "_").str())) return kBadType;
     const CString old = app.DocMtd_getValue_ofAttr(rsc, "cim:Naming.name");
     if (old.IsEmpty()) return CString();
     for (const char* list : {"sec:TypePackage.DATypes", "sec:TypePackage.DOTypes", "sec:TypePackage.LNodeTypes"}) {

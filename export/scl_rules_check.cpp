@@ -16,7 +16,7 @@
 #include <utility>
 
 #include "core/scl_names.h"
-#include "export/scl_value_types.h"
+#include "core/scl_value_types.h"
 
 namespace kiln::exporter {
 namespace {

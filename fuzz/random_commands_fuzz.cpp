@@ -3,8 +3,7 @@
 // tests/commands/random_commands.h). A session must neither crash, hang nor
 // leak; a refused step changes nothing, and each ICD it exports names every
 // schema error it holds and no other (checked with xmllint when
-// ../shared/xsd is there). KILN_RANDOM_ALL=1 plays every command; without
-// it the sessions leave out what random_commands.cpp holds back.
+// ../shared/xsd is there).
 #include <unistd.h>
 
 #include <cstddef>
@@ -51,8 +50,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static const Folder folder;
     static const kiln::test::SessionOptions options = [] {
         kiln::test::SessionOptions o;
-        const char* all = std::getenv("KILN_RANDOM_ALL");
-        o.all = all && std::string(all) == "1";
         o.steps = 40;
         const fs::path xsd = fs::path(KILN_SHARED_DIR) / "xsd" / "SCL2007B4" / "SCL.xsd";
         if (fs::exists(xsd) && std::system("command -v xmllint >/dev/null 2>&1") == 0) o.xsd = xsd.string();

@@ -6,6 +6,7 @@
 #include <climits>
 
 #include "core/address_103.h"
+#include "core/scl_attribute_rules.h"
 #include "core/scl_names.h"
 #include "core/scl_values.h"
 #include "core/free_node_names.h"
@@ -23,10 +24,6 @@ using kiln::core::kRoleOrd;
 namespace {
 
 void Notice(const CString& text) { _AfxMessageBox(text, MB_OK, "", nullptr); }
-
-// Parts of a node's or device's name that an SCL file cannot hold.
-constexpr const char* kBadLnInst = "逻辑节点实例号必须是1到12位数字！";
-constexpr const char* kBadPrefix = "逻辑节点前缀必须以字母开头，只含字母、数字和下划线，最多11个字符！";
 
 struct FollowUp {
     const char* field;
@@ -128,7 +125,7 @@ bool FieldChange::Run() {
         return false;
     }
     if ((m_field == "sec:Val.sValue" && Is("sec:Val")) || (m_field == "sec:DAI.valueStr" && Is("sec:DAI")) ||
-        (m_field == "sec:BDA.valueStr" && Is("sec:BDA")))
+        (m_field == "sec:BDA.valueStr" && (Is("sec:BDA") || Is("sec:DA"))))
         return DataValue();
     if (m_field == "e301:OrdNaming.ord") {
         // A place is a whole number; what is stored is the place the move
@@ -182,6 +179,11 @@ bool FieldChange::Run() {
                                              : kiln::core::AccessPointNameBreach(m_new);
         if (!breach.IsEmpty()) Notice(breach);
         return breach.IsEmpty();
+    }
+    // The fields written as typed SCL attributes take only what the type holds.
+    if (const CString breach = kiln::core::SclAttributeBreach(m_field, m_new); !breach.IsEmpty()) {
+        Notice(breach);
+        return false;
     }
     // An array's count gives its size or names the attribute that holds it
     // ("maxPts"), as SCL allows.
@@ -253,7 +255,9 @@ void FieldChange::AfterRelink() {
 
 bool FieldChange::DataValue() {
     URI_Ref dfn = kiln::views::ValueDefinition(m_app, m_rsc);
-    const char* descField = Is("sec:Val") ? "sec:Val.desc" : Is("sec:BDA") ? "sec:BDA.valueDesc" : "sec:DAI.valueDesc";
+    const char* descField = Is("sec:Val")                   ? "sec:Val.desc"
+                            : Is("sec:BDA") || Is("sec:DA") ? "sec:BDA.valueDesc"
+                                                            : "sec:DAI.valueDesc";
     if (dfn.IsEmpty()) {
         Notice("内部错误（182）：不能获得DA/BDA！");
         return false;
@@ -337,7 +341,7 @@ bool FieldChange::NumberChecked(const CString& bType, bool isFloat) {
 bool FieldChange::NodeNamePart(bool prefix) {
     if (prefix ? kiln::core::IsSclLnPrefix(m_new.str()) : kiln::core::IsSclLnInst(m_new.str())) return true;
     if (!prefix && m_new.IsEmpty() && kiln::editing::LnClassOfNode(m_app, m_rsc) == "LLN0") return true;
-    Notice(prefix ? kBadPrefix : kBadLnInst);
+    Notice(prefix ? kiln::core::kBadLnPrefixText : kiln::core::kBadLnInstText);
     return false;
 }
 

@@ -1,7 +1,8 @@
 // The schema errors of a written ICD set against the breaches its export
 // named. Each error and each named breach stands at a place:
 //   in the IED, an LN "<LD inst>/<prefix><class><inst>", else its device's
-//   inst, else its access point's name, else the IED's name;
+//   inst, else its access point's name (below the point), else the IED's
+//   name;
 //   in the type templates, the id of the type it belongs to;
 //   elsewhere, the element's own name.
 // A named breach's place is the text after "：" of its line ("不符合SCL的

@@ -27,18 +27,6 @@ using host::Question;
 
 namespace {
 
-// Held back unless every command is asked for: what still makes an invalid
-// ICD or changes a model wrongly while its mends are under way (pastes,
-// deletions, renumbering, deleting LLN0, the data sets' automatic deletion,
-// types made with mandatory members only or none, and the fields of values,
-// access points and DO names).
-const char* const kHeldBackCommands[] = {"ICD:Paste", "ICD:Delete", "ICD:Delete DARefDA", "ICD:Move To",
-                                         "ICD:HandleLN0AndDel", "ICD:Auto Del DataSet LCB RCB SGCB"};
-const char* const kHeldBackRows[] = {"（M）", "不复制任何成员"};
-// Fields as "<class>|<field>": a part of it holds each back.
-const char* const kHeldBackFields[] = {"|sec:DAI.valueStr", "|sec:LDevice.", "|sec:IED.", "|sec:ExtRef.",
-                                       "|sec:ClientLN.", "sec:DO|cim:Naming.name"};
-
 // Texts typed into input boxes and fields: plain ones, numbers past their
 // types and names SCL refuses.
 const char* const kTexts[] = {"1", "2", "0", "-1", "101", "4294967297", "1.5", "1e38", "abc", "", " ", "S1 ",
@@ -46,8 +34,6 @@ const char* const kTexts[] = {"1", "2", "0", "-1", "101", "4294967297", "1.5", "
                               "2026-13-45T99:00:00Z", "99999999999999999999999999999999999999999999", "a b"};
 
 // The test ICDs an open-file question of ICD files is answered with.
-// The files after the first two are held back: they hold what the export
-// does not name yet (a nameless Log, classes of later editions).
 const char* const kIcdFiles[] = {"feeder_relay_report_blocks.icd", "distance_relay_settings.icd",
                                  "ed1_feeder_relay_sparse_blocks.icd", "der_inverter_maker_classes.icd"};
 
@@ -264,13 +250,9 @@ private:
         const size_t i = m_choices.Pick(n + 1);
         return i == n ? kLong : kTexts[i];
     }
-    bool Allowed(const std::string& row) const { return m_options.all || !AnyIn(row, kHeldBackRows); }
-    // A row of the list, never one held back; -1 when all are.
+    // A row of the list; -1 when it has none.
     int Row(const std::vector<std::string>& rows) {
-        std::vector<int> ok;
-        for (size_t i = 0; i < rows.size(); ++i)
-            if (Allowed(rows[i])) ok.push_back(static_cast<int>(i));
-        return ok.empty() ? -1 : ok[m_choices.Pick(ok.size())];
+        return rows.empty() ? -1 : static_cast<int>(m_choices.Pick(rows.size()));
     }
     bool Respond(const Question& q, Answer& a) {
         a.where = "session";
@@ -322,7 +304,7 @@ private:
                 a.kind = "file";
                 if (ext == "icd") {
                     a.value = (fs::path(KILN_SOURCE_DIR) / "tests/data/scl" /
-                               kIcdFiles[m_choices.Pick(m_options.all ? std::size(kIcdFiles) : 2)]).string();
+                               kIcdFiles[m_choices.Pick(std::size(kIcdFiles))]).string();
                 } else {
                     // A file of its kind written earlier in the session, if any.
                     std::vector<std::string> mine;
@@ -356,10 +338,6 @@ private:
     }
 
     // ---- steps ----
-    bool HeldBack(const std::string& command) const {
-        return !m_options.all && std::any_of(std::begin(kHeldBackCommands), std::end(kHeldBackCommands),
-                                             [&](const char* c) { return command == c; });
-    }
 
     // A context menu's item, answered as the questions come; the exports it
     // makes are checked.
@@ -368,7 +346,7 @@ private:
         if (!Play(SelectLine(RandomPath()), said) || !Play("rclick", said) || !m_run.ui.MenuShown()) return;
         std::vector<std::string> items;
         for (const host::MenuEntry& e : m_run.ui.LastMenu())
-            if (e.enabled && !e.command.empty() && !HeldBack(e.command) &&
+            if (e.enabled && !e.command.empty() &&
                 host::FindRow(items, {}, e.text) < 0)
                 items.push_back(e.text);
         if (items.empty()) return;
@@ -394,7 +372,6 @@ private:
         CClassDfn cls;
         if (!app.m_Doc.GetClassDfn(rsc.sClass.c_str(), cls) || cls.vAttrs.empty()) return;
         const std::string field = cls.vAttrs[m_choices.Pick(cls.vAttrs.size())].sText1.str();
-        if (!m_options.all && AnyIn(rsc.sClass + "|" + field, kHeldBackFields)) return;
         Struct_EditPack pack;
         if (!app.HtmlMsg_OnPrepareEditField(view, rsc, field.c_str(), CString(), &pack)) return;
         std::string value = Text();

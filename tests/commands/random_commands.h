@@ -52,10 +52,6 @@ private:
 };
 
 struct SessionOptions {
-    // Every command and answer; otherwise the session leaves out the
-    // commands, answers and fields named in random_commands.cpp whose
-    // faults are still open (see kHeldBack there).
-    bool all = false;
     int steps = 30;
     // The schema the exports are checked against ("" checks none).
     std::string xsd;

@@ -413,6 +413,15 @@ const RuleRow kRuleRows[] = {
       "不符合SCL的ExtRef（iedName格式错误）：PROT/MMXU1:None", "不符合SCL的ExtRef（ldInst格式错误）：PROT/MMXU1:_L",
       "不符合SCL的ExtRef（prefix格式错误）：PROT/MMXU1:1P", "不符合SCL的ExtRef（lnClass格式错误）：PROT/MMXU1:ihmi",
       "不符合SCL的ExtRef（lnInst格式错误）：PROT/MMXU1:x"}},
+    {"client of an IED whose name has 64 characters",
+     [](SclRulesTest& t, const CompleteIcd& c) {
+         const URI_Ref client = t.MakeUnder(c.rcb, "sec:ClientLN", "c1", "sec:ClientLN.RCB", 1);
+         t.Set(client, "sec:ClientLN.iedName", CString(std::string(64, 'C')));
+         t.Set(client, "sec:ClientLN.ldInst", "LD1");
+         t.Set(client, "sec:ClientLN.lnClass", "IHMI");
+         t.Set(client, "sec:ClientLN.lnInst", "1");
+     },
+     {}},
     {"log of a node named outside the patterns",
      [](SclRulesTest& t, const CompleteIcd& c) {
          const URI_Ref type = t.MakeLNodeType(c.pkg, "Ggio_X", 4);

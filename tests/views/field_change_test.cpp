@@ -132,6 +132,10 @@ TEST_F(FieldChange, ValuesTheirBasicTypeCannotHoldAreRefused) {
         EXPECT_FALSE(Change(v, "sec:Val.sValue", row.bad.c_str())) << row.bType << " " << row.bad;
         EXPECT_EQ(ui.Messages(), std::vector<CString>{row.message}) << row.bType << " " << row.bad;
         EXPECT_EQ(Get(v, "sec:Val.sValue"), row.good.c_str());
+        // The value a type's DA holds itself is checked the same way.
+        ui.ClearCalls();
+        EXPECT_FALSE(Change(m.incStVal, "sec:BDA.valueStr", row.bad.c_str())) << row.bType << " " << row.bad;
+        EXPECT_EQ(ui.Messages(), std::vector<CString>{row.message}) << row.bType << " " << row.bad;
     }
 }
 
@@ -295,7 +299,13 @@ TEST_F(FieldChange, NamePartsAnSclFileCannotHoldAreRefusedAndTheOldValueKept) {
     const CString badLd = "逻辑装置名必须以字母或数字开头，只含字母、数字和下划线，最多64个字符！";
     const CString ldName = Get(icd.ldA, "cim:Naming.name");
     const CString badAp = "访问点名必须以字母或数字开头，只含字母、数字和下划线，最多32个字符！";
+    const CString badClass = "逻辑节点类必须是4个大写字母或LLN0！";
+    const CString badIed = "IED名必须以字母开头，只含字母、数字和下划线，最多64个字符，且不能是None！";
     Set(icd.ldA, "sec:LDevice.apName", "S1");
+    // A report's client and a log control block name their node as a file did.
+    const URI_Ref rcb = MakeUnder(icd.lnPtoc, "sec:RCB", "brcbA", "sec:RCB.LNode", 1);
+    const URI_Ref client = MakeUnder(rcb, "sec:ClientLN", "c1", "sec:ClientLN.RCB", 1);
+    const URI_Ref lcb = MakeUnder(icd.lnPtoc, "sec:LCB", "lcbA", "sec:LCB.LNode", 1);
     struct Case {
         URI_Ref rsc;
         const char* field;
@@ -320,6 +330,35 @@ TEST_F(FieldChange, NamePartsAnSclFileCannotHoldAreRefusedAndTheOldValueKept) {
         {icd.ldA, "sec:LDevice.apName", "general (ST)", badAp},
         {icd.ldA, "sec:LDevice.apName", "S1 ", badAp},
         {icd.ldA, "sec:LDevice.apName", CString(std::string(33, 'S')), badAp},
+        // Typed attributes of the IED, its access point, server and authentication.
+        {icd.ied, "sec:IED.originalSclVersion", "abc", "originalSclVersion必须是2000到2299之间的年份！"},
+        {icd.ied, "sec:IED.originalSclVersion", "2300", "originalSclVersion必须是2000到2299之间的年份！"},
+        {icd.ied, "sec:IED.originalSclRevision", "b", "originalSclRevision必须是一个大写字母！"},
+        {icd.ied, "sec:IED.originalSclRelease", "0", "originalSclRelease必须是1到255之间的整数！"},
+        {icd.ied, "sec:IED.originalSclRelease", "256", "originalSclRelease必须是1到255之间的整数！"},
+        {icd.ied, "sec:IED.engRight", "zz", "engRight必须是full、fix或dataflow！"},
+        {icd.ldA, "sec:LDevice.serverTimeout", "abc", "timeout必须是0到4294967295之间的整数！"},
+        {icd.ldA, "sec:LDevice.serverTimeout", "4294967296", "timeout必须是0到4294967295之间的整数！"},
+        {icd.ldA, "sec:LDevice.apClock", "PROT", "clock必须是true、false、1或0！"},
+        {icd.ldA, "sec:LDevice.apKdc", "101", "kdc必须是true、false、1或0！"},
+        {icd.ldA, "sec:LDevice.apRouter", "yes", "router必须是true、false、1或0！"},
+        {icd.ldA, "sec:LDevice.authStrong", "S1 ", "strong必须是true、false、1或0！"},
+        {icd.ldA, "sec:LDevice.authNone", "no", "none必须是true、false、1或0！"},
+        {icd.ldA, "sec:LDevice.ldName", "general (ST)", "ldName必须以字母开头，只含字母、数字和下划线，最多64个字符！"},
+        {icd.ldA, "sec:LDevice.ldName", "1LD", "ldName必须以字母开头，只含字母、数字和下划线，最多64个字符！"},
+        // Node references kept as a file wrote them.
+        {icd.extRef, "sec:ExtRef.iedName", "1",
+         "IED名必须是@，或以字母开头，只含字母、数字和下划线，最多64个字符，且不能是None！"},
+        {icd.extRef, "sec:ExtRef.ldInst", "_L", badLd},
+        {icd.extRef, "sec:ExtRef.prefix", "1P", badPrefix},
+        {icd.extRef, "sec:ExtRef.lnClass", "ihmi", badClass},
+        {icd.extRef, "sec:ExtRef.lnInst", "x", badInst},
+        {client, "sec:ClientLN.iedName", CString(std::string(300, 'C')), badIed},
+        {client, "sec:ClientLN.iedName", "None", badIed},
+        {client, "sec:ClientLN.lnClass", "LLN", badClass},
+        {client, "sec:ClientLN.apRef", "A P", badAp},
+        {lcb, "sec:LCB.ldInst", "保护", badLd},
+        {lcb, "sec:LCB.lnInst", "1a", badInst},
     };
     for (const Case& c : refused) {
         ui.ClearCalls();
@@ -331,6 +370,7 @@ TEST_F(FieldChange, NamePartsAnSclFileCannotHoldAreRefusedAndTheOldValueKept) {
     EXPECT_EQ(Get(icd.lnPtoc, "cim:Naming.name"), "APTOC1");
     EXPECT_EQ(Get(icd.ldA, "cim:Naming.name"), ldName);
     EXPECT_EQ(Get(icd.ldA, "sec:LDevice.apName"), "S1");
+    EXPECT_EQ(Get(client, "sec:ClientLN.iedName"), "");
 
     // The longest and the shortest values the patterns allow are taken; an
     // LLN0 writes no instance and may have none.
@@ -343,6 +383,19 @@ TEST_F(FieldChange, NamePartsAnSclFileCannotHoldAreRefusedAndTheOldValueKept) {
     EXPECT_TRUE(Change(icd.ldA, "cim:Naming.name", "1_" + CString(std::string(62, 'L'))));
     EXPECT_TRUE(Change(icd.ldA, "sec:LDevice.apName", "1_" + CString(std::string(30, 'G'))));
     EXPECT_TRUE(Change(icd.ldA, "sec:LDevice.apName", ""));
+    // Values of their types, an IED name of 64 characters, the relative
+    // IED of an input, and no value at all (nothing written).
+    const Case takes[] = {
+        {icd.ied, "sec:IED.originalSclVersion", "2007", ""}, {icd.ied, "sec:IED.engRight", "fix", ""},
+        {icd.ldA, "sec:LDevice.apClock", "1", ""},        {icd.ldA, "sec:LDevice.serverTimeout", "4294967295", ""},
+        {client, "sec:ClientLN.iedName", CString(std::string(64, 'C')), ""},
+        {icd.extRef, "sec:ExtRef.iedName", "@", ""},      {icd.extRef, "sec:ExtRef.lnClass", "LLN0", ""},
+        {lcb, "sec:LCB.lnInst", "12", ""},
+    };
+    for (const Case& c : takes) {
+        EXPECT_TRUE(Change(c.rsc, c.field, c.value)) << c.field;
+        EXPECT_TRUE(Change(c.rsc, c.field, "")) << c.field;
+    }
     EXPECT_TRUE(ui.Messages().empty());
 }
 
@@ -361,6 +414,7 @@ TEST_F(FieldChange, NamesSclHoldsOnceOrOnlyInTheirPatternAreRefusedAndTheOldValu
     const URI_Ref dsB = MakeUnder(icd.lnPtoc, "sec:DataSet", "dsB", "sec:DataSet.LNode", 2);
     MakeUnder(icd.lnPtoc, "sec:RCB", "brcbA", "sec:RCB.LNode", 1);
     const URI_Ref rcbB = MakeUnder(icd.lnPtoc, "sec:RCB", "brcbB", "sec:RCB.LNode", 2);
+    const URI_Ref emptyPkg = MakeTypePackage(kInstDomain, "P3", true);
     struct Case {
         URI_Ref rsc;
         const char* field;
@@ -387,6 +441,9 @@ TEST_F(FieldChange, NamesSclHoldsOnceOrOnlyInTheirPatternAreRefusedAndTheOldValu
         // An instance package's name heads its types' ids.
         {m.instPkg, "cim:Naming.name", "P 1", "类型名不能为空，不能含空白字符，最多255个字符！"},
         {m.instPkg, "cim:Naming.name", CString(std::string(251, 'P').c_str()), "类型名不能为空，不能含空白字符，最多255个字符！"},
+        // Also while it holds no type: the types made in it later carry it.
+        {emptyPkg, "cim:Naming.name", " ", "类型名不能为空，不能含空白字符，最多255个字符！"},
+        {emptyPkg, "cim:Naming.name", "P2 ", "类型名不能为空，不能含空白字符，最多255个字符！"},
         {dsB, "cim:Naming.name", "dsA", "逻辑节点中已经存在名为dsA的数据集，不能修改！"},
         {dsB, "cim:Naming.name", "1ds", "数据集名必须以字母开头，只含字母、数字和下划线，最多32个字符！"},
         {rcbB, "cim:Naming.name", "brcbA", "逻辑节点中已经存在名为brcbA的报告控制块，不能修改！"},
@@ -410,7 +467,7 @@ TEST_F(FieldChange, NamesSclHoldsOnceOrOnlyInTheirPatternAreRefusedAndTheOldValu
         {icd.ldA, "cim:Naming.name", "LD_A", ""},    {str, "cim:Naming.name", "Str2", ""},
         {m.p1SpsStVal, "cim:Naming.name", "T", ""},  {sdo, "cim:Naming.name", "subA", ""},
         {m.p1Ptoc, "cim:Naming.name", "P1_PTOC2", ""}, {rcbB, "cim:Naming.name", "dsA", ""},
-        {m.instPkg, "cim:Naming.name", "P2", ""},
+        {m.instPkg, "cim:Naming.name", "P2", ""}, {emptyPkg, "cim:Naming.name", "P4", ""},
     };
     for (const Case& c : accepted) {
         ui.ClearCalls();

@@ -8,7 +8,7 @@
 
 #include <string_view>
 
-namespace kiln::exporter {
+namespace kiln::core {
 
 bool IsSclUnsigned(std::string_view text);        // xs:unsignedInt
 bool IsSclPositive(std::string_view text);        // xs:unsignedInt above 0
@@ -39,4 +39,4 @@ bool IsSclLogName(std::string_view text);         // tLogName
 std::string_view SclCollapsed(std::string_view text);
 bool IsSclSdoCount(std::string_view text);        // tSDOCount
 
-}  // namespace kiln::exporter
+}  // namespace kiln::core

@@ -1,5 +1,5 @@
 // SCL's simple types as tests of a text.
-#include "export/scl_value_types.h"
+#include "core/scl_value_types.h"
 
 #include <algorithm>
 #include <array>
@@ -7,10 +7,8 @@
 
 #include "core/scl_names.h"
 
-namespace kiln::exporter {
+namespace kiln::core {
 namespace {
-
-using namespace kiln::core;
 
 // The text without the white space xs:Name, xs:token and numbers collapse.
 std::string_view Collapsed(std::string_view text) {
@@ -127,19 +125,18 @@ bool IsSclRevisionLetter(std::string_view text) {
 
 bool IsSclReleaseNumber(std::string_view text) { return WholeAtMost(text, 255) && !WholeAtMost(text, 0); }
 
-bool IsSclIedName(std::string_view text) {
-    // An ACSI name of up to 64 characters (not the 32 of the names in a
-    // node), "None" excepted.
-    text = Collapsed(text);
-    return text != "None" && IsSclLdName(text);
-}
-
-bool IsSclIedNameOrRelative(std::string_view text) { return text == "@" || IsSclIedName(text); }
-
 bool IsSclLdName(std::string_view text) {
     return !text.empty() && text.size() <= 64 && (Upper(text[0]) || Lower(text[0])) &&
            std::all_of(text.begin(), text.end(), [](char c) { return Alnum(c) || c == '_'; });
 }
+
+bool IsSclIedName(std::string_view text) {
+    text = Collapsed(text);
+    // The pattern of an LD name (an ACSI name, at most 64), but "None".
+    return text != "None" && IsSclLdName(text);
+}
+
+bool IsSclIedNameOrRelative(std::string_view text) { return text == "@" || IsSclIedName(text); }
 
 bool IsSclLnInstOrEmpty(std::string_view text) { return text.empty() || IsSclLnInst(text); }
 
@@ -174,4 +171,4 @@ bool IsSclLogName(std::string_view text) { return IsSclAcsiName(Collapsed(text))
 
 std::string_view SclCollapsed(std::string_view text) { return Collapsed(text); }
 
-}  // namespace kiln::exporter
+}  // namespace kiln::core

@@ -1,0 +1,71 @@
+#include "core/scl_attribute_rules.h"
+
+#include <string_view>
+
+#include "core/name_rules.h"
+#include "core/scl_names.h"
+#include "core/scl_value_types.h"
+
+namespace kiln::core {
+namespace {
+
+constexpr const char* kBadBoolean = "必须是true、false、1或0！";
+constexpr const char* kBadLdInst = "逻辑装置名必须以字母或数字开头，只含字母、数字和下划线，最多64个字符！";
+constexpr const char* kBadIedName = "IED名必须以字母开头，只含字母、数字和下划线，最多64个字符，且不能是None！";
+constexpr const char* kBadLnClass = "逻辑节点类必须是4个大写字母或LLN0！";
+
+bool IsLnInstOrEmpty(std::string_view text) { return text.empty() || IsSclLnInst(text); }
+
+struct CAttributeRule {
+    const char* role;
+    bool (*test)(std::string_view);
+    const char* head;  // the attribute's name before kBadBoolean, or nullptr
+    const char* text;  // the whole refusal when `head` is nullptr
+};
+
+constexpr CAttributeRule kRules[] = {
+    {"sec:IED.originalSclVersion", IsSclVersionYear, nullptr, "originalSclVersion必须是2000到2299之间的年份！"},
+    {"sec:IED.originalSclRevision", IsSclRevisionLetter, nullptr, "originalSclRevision必须是一个大写字母！"},
+    {"sec:IED.originalSclRelease", IsSclReleaseNumber, nullptr, "originalSclRelease必须是1到255之间的整数！"},
+    {"sec:IED.engRight", IsSclRight, nullptr, "engRight必须是full、fix或dataflow！"},
+    {"sec:LDevice.apRouter", IsSclBoolean, "router", nullptr},
+    {"sec:LDevice.apClock", IsSclBoolean, "clock", nullptr},
+    {"sec:LDevice.apKdc", IsSclBoolean, "kdc", nullptr},
+    {"sec:LDevice.serverTimeout", IsSclUnsigned, nullptr, "timeout必须是0到4294967295之间的整数！"},
+    {"sec:LDevice.authNone", IsSclBoolean, "none", nullptr},
+    {"sec:LDevice.authPassword", IsSclBoolean, "password", nullptr},
+    {"sec:LDevice.authWeak", IsSclBoolean, "weak", nullptr},
+    {"sec:LDevice.authStrong", IsSclBoolean, "strong", nullptr},
+    {"sec:LDevice.authCertificate", IsSclBoolean, "certificate", nullptr},
+    {"sec:LDevice.ldName", IsSclLdName, nullptr, "ldName必须以字母开头，只含字母、数字和下划线，最多64个字符！"},
+    {"sec:ExtRef.iedName", IsSclIedNameOrRelative, nullptr,
+     "IED名必须是@，或以字母开头，只含字母、数字和下划线，最多64个字符，且不能是None！"},
+    {"sec:ClientLN.iedName", IsSclIedName, nullptr, kBadIedName},
+};
+
+// The node an input, a report's client or a log control block names by
+// the attributes its file gave ("sec:ExtRef.ldInst", ...).
+constexpr const char* kNodeRefClasses[] = {"sec:ExtRef.", "sec:ClientLN.", "sec:LCB."};
+constexpr CAttributeRule kNodeRefRules[] = {
+    {"ldInst", IsSclLdInst, nullptr, kBadLdInst},
+    {"prefix", IsSclLnPrefix, nullptr, kBadLnPrefixText},
+    {"lnClass", IsSclLnClass, nullptr, kBadLnClass},
+    {"lnInst", IsLnInstOrEmpty, nullptr, kBadLnInstText},
+};
+
+}  // namespace
+
+CString SclAttributeBreach(const CString& role, const CString& value) {
+    if (value.IsEmpty()) return CString();
+    if (role == "sec:ClientLN.apRef") return AccessPointNameBreach(value);
+    for (const CAttributeRule& rule : kRules) {
+        if (role != rule.role || rule.test(value.str())) continue;
+        return rule.head ? CString(rule.head) + kBadBoolean : CString(rule.text);
+    }
+    for (const char* cls : kNodeRefClasses)
+        for (const CAttributeRule& rule : kNodeRefRules)
+            if (role == CString(cls) + rule.role && !rule.test(value.str())) return rule.text;
+    return CString();
+}
+
+}  // namespace kiln::core
