@@ -306,6 +306,10 @@ public:
     }
 
     void Templates(const pugi::xml_node& templates) {
+        // SCL needs an LN type and a DO type in the templates: neither is
+        // written when no node has a type, or no type of a node has a DO.
+        for (const char* needs : {"LNodeType", "DOType"})
+            if (!templates.child(needs)) Add("DataTypeTemplates", (std::string("没有") + needs).c_str(), "DataTypeTemplates");
         std::set<std::string> ids;
         for (const pugi::xml_node& type : templates.children()) {
             if (type.type() != pugi::node_element) continue;

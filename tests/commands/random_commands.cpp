@@ -17,7 +17,7 @@
 #include "host/workspace.h"
 #include "platform/framework/view_cmd.h"
 #include "platform/framework/wnd.h"
-#include "tests/commands/named_breaches.h"
+#include "tests/host/named_breaches.h"
 
 namespace kiln::test {
 

@@ -14,7 +14,7 @@
 #include <filesystem>
 #include <string>
 
-#include "tests/commands/named_breaches.h"
+#include "tests/host/named_breaches.h"
 #include "tests/commands/random_commands.h"
 
 namespace kiln::test {

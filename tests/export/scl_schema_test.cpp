@@ -7,7 +7,7 @@
 #include <sstream>
 
 #include "tests/export/export_fixture.h"
-#include "tests/host/schema_errors.h"
+#include "tests/host/named_breaches.h"
 
 namespace kiln::test {
 namespace {
@@ -126,6 +126,7 @@ void PrintTo(const RuleRow& row, std::ostream* os) { *os << row.what; }
 class SclRulesTest : public SchemaTest, public ::testing::WithParamInterface<RuleRow> {
 public:
     using SchemaTest::Link;
+    using SchemaTest::app;
     using SchemaTest::m;
     using SchemaTest::MakeBDA;
     using SchemaTest::MakeDA;
@@ -293,6 +294,23 @@ const RuleRow kRuleRows[] = {
          t.MakeLNode(c.ld, "", "", "1", 5, type);
      },
      {"不符合SCL的LNodeType（没有DO）：GGIO_Reserved"}},
+    {"no LN type with a DO",
+     [](SclRulesTest& t, const CompleteIcd& c) {
+         // Each node given an LN type of its class without DOs.
+         for (const auto& [node, name, cls] : {std::tuple{c.lln0, "LLN0_E", "LLN0"}, std::tuple{c.ptoc, "PTOC_E", "PTOC"},
+                                               std::tuple{c.mmxu, "MMXU_E", "MMXU"}}) {
+             const URI_Ref empty = t.MakeLNodeType(c.pkg, name, 9);
+             t.Set(empty, "sec:LNodeType.lnClass", cls);
+             ASSERT_TRUE(t.app.DocMtd_del_Association(node, "sec:LNode.LNodeType",
+                                                       t.app.DocMtd_getFirstUri_ofAsso(node, "sec:LNode.LNodeType")));
+             t.Link(node, "sec:LNode.LNodeType", empty);
+         }
+     },
+     {"未导出数据集成员（未指向LNode的DO）：PROT/LLN0.dsPrt:Op.stVal", "未导出数据集成员（未指向LNode的DO）：PROT/LLN0.dsPrt:A.phsA",
+      "未导出数据集（没有成员）：PROT/LLN0.dsPrt", "未导出控制块的数据集引用（数据集未导出）：PROT/LLN0.brcbPrt:dsPrt",
+      "未导出控制块的数据集引用（数据集未导出）：PROT/LLN0.lcbPrt:dsPrt", "未导出DOI（LN类型中没有该DO）：PROT/P1.Mod",
+      "不符合SCL的DataTypeTemplates（没有DOType）：DataTypeTemplates", "不符合SCL的LNodeType（没有DO）：LLN0_E",
+      "不符合SCL的LNodeType（没有DO）：PTOC_E", "不符合SCL的LNodeType（没有DO）：MMXU_E"}},
     {"DA type without BDA and enumeration without values",
      [](SclRulesTest& t, const CompleteIcd& c) {
          t.MakeDA(t.m.p1Sps, "blk", 3, "ST", "Struct", t.MakeDAType(c.pkg, "P1_Reserved", 6));

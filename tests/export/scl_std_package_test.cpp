@@ -10,7 +10,7 @@
 #include <set>
 
 #include "export/kiln_export.h"
-#include "tests/host/schema_errors.h"
+#include "tests/host/named_breaches.h"
 #include "tests/export/export_fixture.h"
 
 namespace fs = std::filesystem;

@@ -32,7 +32,7 @@ struct Coverage {
 const Coverage kCoverage[] = {
     {"child DAType/BDA", "DA type without BDA and enumeration without values", nullptr},
     {"child DataSet/FCDA", nullptr, "SchemaTest.EmptyDataSetsAndLogControlWithoutLog"},
-    {"child DataTypeTemplates/DOType", "LN type without DO", nullptr},
+    {"child DataTypeTemplates/DOType", "no LN type with a DO", nullptr},
     {"child DataTypeTemplates/LNodeType", nullptr, "SchemaTest.AccessPointsKeepTheirDevices"},
     {"child EnumType/EnumVal", "DA type without BDA and enumeration without values", nullptr},
     {"child IED/AccessPoint", nullptr, "SchemaTest.AccessPointsKeepTheirDevices"},

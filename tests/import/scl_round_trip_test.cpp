@@ -9,7 +9,7 @@
 #include <regex>
 #include <sstream>
 
-#include "tests/host/schema_errors.h"
+#include "tests/host/named_breaches.h"
 #include "tests/import/maker_files_fixture.h"
 #include "tests/import/scl_compare.h"
 

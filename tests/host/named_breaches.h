@@ -29,6 +29,9 @@ struct SchemaError {
 // reason, when xmllint did not run or gave an error it names no line for.
 bool SchemaErrorsOf(const std::string& file, const std::string& xsd, std::vector<SchemaError>& errors,
                     std::string& why);
+// The same, from xmllint's output `out` for the file.
+bool SchemaErrorsIn(const std::string& file, const std::string& out, std::vector<SchemaError>& errors,
+                    std::string& why);
 
 // The places of the "不符合SCL的..." lines in the text, in order.
 std::vector<std::string> NamedBreaches(const std::string& text);
@@ -38,5 +41,11 @@ bool Covers(const std::string& a, const std::string& b);
 // One text for each schema error no named breach covers and each named
 // breach no schema error covers.
 std::vector<std::string> Unmatched(const std::vector<SchemaError>& errors, const std::vector<std::string>& named);
+
+// The schema errors of xmllint's output `errors` for the written file `path`
+// that no breach of `message` covers, and the breaches that cover no error,
+// a line each; "" when they match.
+std::string SchemaErrorsAgainstBreaches(const std::string& path, const std::string& message,
+                                        const std::string& errors);
 
 }  // namespace kiln::test
