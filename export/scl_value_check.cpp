@@ -63,10 +63,7 @@ private:
     }
     // The member (DO, SDO, DA or BDA) of `type` that `instance` names.
     static pugi::xml_node Member(const pugi::xml_node& type, const pugi::xml_node& instance) {
-        const char* name = instance.attribute("name").value();
-        for (const pugi::xml_node& m : type.children())
-            if (std::strcmp(m.attribute("name").value(), name) == 0) return m;
-        return pugi::xml_node();
+        return type.find_child_by_attribute("name", instance.attribute("name").value());
     }
 
     // The SDIs and DAIs of a DOI or SDI whose type (DO or DA type) is `type`;
