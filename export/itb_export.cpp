@@ -17,7 +17,7 @@ using kiln::core::kRoleName;
 namespace kiln::exporter {
 
 bool Export_ITB_InfoItem(const XmlNode& root, CKiln_Main* pMain, CBase_XML& xml, const URI_Ref& item,
-                         std::vector<CString>* pBreaches) {
+                         std::vector<CString>& breaches) {
     CString name;
     if (!ReadName(pMain, item, name)) return false;
     const URI_Ref icd = pMain->DocMtd_getFirstUri_ofAsso(item, "sec:InfoItem.ITB/sec:ITB.ICD");
@@ -46,8 +46,8 @@ bool Export_ITB_InfoItem(const XmlNode& root, CKiln_Main* pMain, CBase_XML& xml,
     for (const kiln::core::CField103& field : kiln::core::kFields103) {
         const CString value = Attr(pMain, item, field.role);
         Put(xml, config, field.name, value);
-        if (pBreaches && !value.IsEmpty() && !kiln::core::FitsField103(field, value.str()))
-            pBreaches->push_back("不符合103的信息条目（" + CString(field.name) + "的值" + value + "不是" +
+        if (!value.IsEmpty() && !kiln::core::FitsField103(field, value.str()))
+            breaches.push_back("不符合103的信息条目（" + CString(field.name) + "的值" + value + "不是" +
                                  std::to_string(field.least).c_str() + "到255之间的整数）：" + name);
     }
     return true;
@@ -93,7 +93,7 @@ bool CKiln_Main::Rsc_ITB_Export(URI_Ref itb) {
     }
     std::vector<CString> breaches;
     for (const URI_Ref& item : items)
-        if (!Export_ITB_InfoItem(root, this, xml, item, &breaches)) return false;
+        if (!Export_ITB_InfoItem(root, this, xml, item, breaches)) return false;
 
     if (!xml.SaveAs(path, true)) {
         Notice("创建" + path + "文件失败！");

@@ -263,20 +263,18 @@ inline constexpr const char* kS103Namespace = "http://kiln.local/Zel/2004/ITB/s1
 
 // One information item under the root of an information-table file, with
 // its s103:Config child; false when its name cannot be read or an element
-// cannot be created. With `pBreaches`, each number of its address past what
-// 103 holds is named there.
+// cannot be created. Each number of its address past what 103 holds is
+// named in `breaches`.
 bool Export_ITB_InfoItem(const XmlNode& root, CKiln_Main* pMain, CBase_XML& xml, const URI_Ref& item,
-                         std::vector<CString>* pBreaches = nullptr);
+                         std::vector<CString>& breaches);
 // The MappingItem elements of one mapping item under `mappings`: the main
 // one and one per property that holds a value. False only when the mapping
 // item's name cannot be read; an item without logical device or DO name
-// gives nothing, and with `pLeftOut` is named there. With `pItemKeys` (the
-// ITB's items by the key the import finds them by), an item whose
-// information item goes by a key that finds another item gives nothing
-// either, and is named.
+// gives nothing, and is named in `leftOut`. So is an item whose
+// information item goes by a key that finds another item in `itemKeys` (the
+// ITB's items by the key the import finds them by).
 bool Export_M2I_MapItem(const XmlNode& mappings, CKiln_Main* pMain, CBase_XML& xml, const URI_Ref& mapItem,
-                        std::vector<CString>* pLeftOut = nullptr,
-                        const std::map<CString, URI_Ref>* pItemKeys = nullptr);
+                        std::vector<CString>& leftOut, const std::map<CString, URI_Ref>& itemKeys);
 // One MappingItem with its Process and Parameter; toDA = ref + daPart.
 // False when one of the three elements cannot be created.
 bool Export_M2I_MappingItem(CBase_XML& xml, const XmlNode& parent, const CString& ref, const CString& name,

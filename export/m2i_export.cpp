@@ -114,7 +114,7 @@ bool Export_M2I_MappingItem(CBase_XML& xml, const XmlNode& parent, const CString
 }
 
 bool Export_M2I_MapItem(const XmlNode& mappings, CKiln_Main* pMain, CBase_XML& xml, const URI_Ref& mapItem,
-                        std::vector<CString>* pLeftOut, const std::map<CString, URI_Ref>* pItemKeys) {
+                        std::vector<CString>& leftOut, const std::map<CString, URI_Ref>& itemKeys) {
     CString name;
     if (!ReadName(pMain, mapItem, name)) return false;
 
@@ -135,16 +135,15 @@ bool Export_M2I_MapItem(const XmlNode& mappings, CKiln_Main* pMain, CBase_XML& x
     const CString idItb = info.IsSet() ? kiln::core::InfoItemKey(*pMain, info) : CString();
 
     if (ld.IsEmpty() || doName.IsEmpty()) {
-        if (pLeftOut)
-            pLeftOut->push_back(CString(ld.IsEmpty() ? "映射条目（未指向逻辑节点）：" : "映射条目（没有DO名）：") + name);
+        leftOut.push_back(CString(ld.IsEmpty() ? "映射条目（未指向逻辑节点）：" : "映射条目（没有DO名）：") + name);
         return true;
     }
     // An item without id whose order number is another item's id (or two
     // items of one id): the file would link the mapping to the other item.
-    if (pItemKeys && !idItb.IsEmpty()) {
-        const auto found = pItemKeys->find(idItb);
-        if (found != pItemKeys->end() && found->second.sUri != info.sUri) {
-            if (pLeftOut) pLeftOut->push_back("映射条目（InfoItem的标识" + idItb + "与其他InfoItem相同）：" + name);
+    if (!idItb.IsEmpty()) {
+        const auto found = itemKeys.find(idItb);
+        if (found != itemKeys.end() && found->second.sUri != info.sUri) {
+            leftOut.push_back("映射条目（InfoItem的标识" + idItb + "与其他InfoItem相同）：" + name);
             return true;
         }
     }
@@ -153,7 +152,7 @@ bool Export_M2I_MapItem(const XmlNode& mappings, CKiln_Main* pMain, CBase_XML& x
     // A DO or DA that its node's type no longer holds (a member deleted or
     // renamed in the type) could not be read back.
     if (pMain->Get_MapItemTarget(mapItem) != CKiln_Main::MapItemTarget::Held) {
-        if (pLeftOut) pLeftOut->push_back("映射条目（DO或DA不在逻辑节点的类型中）：" + name);
+        leftOut.push_back("映射条目（DO或DA不在逻辑节点的类型中）：" + name);
         return true;
     }
     Export_M2I_MappingItem(xml, mappings, daName.IsEmpty() ? doRef : doRef + ".", name, desc, op, idItb,
@@ -198,7 +197,7 @@ bool CKiln_Main::Rsc_M2I_Export(URI_Ref m2i) {
     std::vector<CString> leftOut;
     const std::map<CString, URI_Ref> keys = kiln::core::InfoItemsByKey(*this, DocMtd_getFirstUri_ofAsso(icd, "sec:ICD.ITB"));
     for (const URI_Ref& item : items)
-        if (!Export_M2I_MapItem(mappings, this, xml, item, &leftOut, &keys)) return false;
+        if (!Export_M2I_MapItem(mappings, this, xml, item, leftOut, keys)) return false;
     return SaveAndReport(xml, path, leftOut);
 }
 
