@@ -234,8 +234,10 @@ TEST_F(StdPackageTest, IcdOfEveryOfferedClassWithEveryScopeIsValidScl) {
         // a package of their own, which holds one type of each class.
         std::vector<URI_Ref> packages{pkg};
         for (const char* listRole : {"sec:TypePackage.LNodeTypes", "sec:TypePackage.DOTypes", "sec:TypePackage.DATypes"}) {
-            if (packages.size() > 1 || std::string(listRole) != "sec:TypePackage.LNodeTypes") {
-                packages.push_back(Add(kDom, "sec:TypePackage", CString("Pkg") + tag.c_str() + listRole[16], 0,
+            const bool lnTypes = std::string(listRole) == "sec:TypePackage.LNodeTypes";
+            if (!lnTypes) {
+                // Named after the list: "Pkg<tag>DOTypes", "Pkg<tag>DATypes".
+                packages.push_back(Add(kDom, "sec:TypePackage", CString("Pkg") + tag.c_str() + (listRole + 16), 0,
                                        nullptr, URI_Ref()));
                 app.DocMtd_Modify_attribute_value(packages.back(), "sec:TypePackage.isInstType", "true");
                 app.DocMtd_add_Association(packages.back(), "sec:TypePackage.Depend_TypePackage",
@@ -244,7 +246,6 @@ TEST_F(StdPackageTest, IcdOfEveryOfferedClassWithEveryScopeIsValidScl) {
             Struct_EditPack offered;
             ASSERT_TRUE(app.SetEditPackList_forType(&offered, packages.back(), "", listRole, "", "false"));
             ASSERT_GT(offered.vList.GetSize(), 10) << listRole;
-            const bool lnTypes = std::string(listRole) == "sec:TypePackage.LNodeTypes";
             if (lnTypes) offeredLn = static_cast<size_t>(offered.vList.GetSize());
             int ord = 0;
             for (const auto& [shown, uri] : offered.vList.vPairs) {
