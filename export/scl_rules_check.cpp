@@ -261,15 +261,18 @@ public:
                 if (datSet && !dataSets.count(std::string(SclCollapsed(datSet.value()))))
                     Add(k.kind, "datSet未指向本LN的数据集", at);
                 Values(child, at);
-                // FCDA, TrgOps, OptFields, RptEnabled (a DOI's SDIs and DAIs below).
-                for (const pugi::xml_node& part : bDoi ? pugi::xml_node().children() : child.children()) {
+                if (bDoi) {
+                    Instances(child, at);
+                    continue;
+                }
+                // FCDA, TrgOps, OptFields, RptEnabled.
+                for (const pugi::xml_node& part : child.children()) {
                     Values(part, at);
                     for (const pugi::xml_node& client : part.children("ClientLN")) Values(client, at);
                     const pugi::xml_attribute ldInst = part.attribute("ldInst");
                     if (ldInst && !ldInsts.count(ldInst.value()))
                         Add("数据集成员", "ldInst未指向IED中的LDevice", at + ":" + ldInst.value());
                 }
-                if (bDoi) Instances(child, at);
             }
         }
         for (const pugi::xml_node& block : ln.children("SettingControl")) Values(block, where + ".SGCB");
