@@ -127,8 +127,6 @@ bool CKiln_Import::Import_ITB(CKiln_Main* app, CBase_XML* source, URI_Ref icd, I
 
     ImportNameTable keyed;  // handed to the caller only when the run succeeds
     std::set<CString> groupKeys;
-    std::set<CString> fileGroups;
-    for (const XmlNode& g : groupNodes) fileGroups.insert(kiln::import::AttrText(g, "name"));
     std::set<CString> dataTypes;
     CEnumClassDfn dataTypeDfn;
     CString dataTypeList;
@@ -200,7 +198,7 @@ bool CKiln_Import::Import_ITB(CKiln_Main* app, CBase_XML* source, URI_Ref icd, I
         }
         if (Get_NodeText(node, "@infoGroup", text)) {
             app->DocMtd_Modify_attribute_value(item, "sec:InfoItem.infoGroup", text);
-            if (!noGroups && !text.IsEmpty() && !fileGroups.count(text)) finding("信息组" + text + "不存在");
+            if (!noGroups && !text.IsEmpty() && !groupNames.count(text)) finding("信息组" + text + "不存在");
         }
         if (typ.IsEmpty() && grp.IsEmpty()) continue;
         // Without groups in the file, the items are grouped by their address.
