@@ -82,13 +82,15 @@ void CarryDoName(CKiln_Main& app, const URI_Ref& dataObject, const CString& oldN
     };
     // The DO's type and the types that inherit it without a DO of that name
     // of their own; each once.
-    std::vector<URI_Ref> types{app.DocMtd_getFirstUri_ofAsso(dataObject, "sec:DO.LNodeType")};
+    std::vector<URI_Ref> types;
     std::set<std::string> seen;
-    for (size_t i = 0; i < types.size(); ++i) {
-        if (types[i].IsEmpty() || !seen.insert(types[i].sUri).second) continue;
+    auto add = [&](const URI_Ref& type) {
+        if (type.IsSet() && seen.insert(type.sUri).second) types.push_back(type);
+    };
+    add(app.DocMtd_getFirstUri_ofAsso(dataObject, "sec:DO.LNodeType"));
+    for (size_t i = 0; i < types.size(); ++i)
         for (const URI_Ref& derived : along(types[i], "sec:LNodeType.Derivative_Types"))
-            if (!holds(derived)) types.push_back(derived);
-    }
+            if (!holds(derived)) add(derived);
     // A DO reference "OvCurAlm" or "OvCurAlm.sub" takes the new head.
     auto carried = [&](const CString& reference) {
         const int dot = reference.Find('.');
@@ -96,7 +98,6 @@ void CarryDoName(CKiln_Main& app, const URI_Ref& dataObject, const CString& oldN
         return head == oldName ? newName + reference.Mid(head.GetLength()) : reference;
     };
     for (const URI_Ref& type : types) {
-        if (!seen.count(type.sUri)) continue;
         for (const URI_Ref& node : along(type, "sec:LNodeType.LNode")) {
             for (const URI_Ref& doi : along(node, "sec:LNode.DOIs"))
                 if (app.DocMtd_getValue_ofAttr(doi, kRoleName) == oldName)

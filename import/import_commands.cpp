@@ -189,8 +189,7 @@ bool CKiln_Main::Rsc_ITB_Import(URI_Ref icd) {
     const EntryTexts texts{"ITB文件|*.itb|ITB-XML文件|*.itb.xml||", kFormatFault, "ITB文件格式不正确, 导入不成功！",
                            false, kDone, true, true};
     return RunImport(this, texts, [&](CKiln_Import& imp, CBase_XML& source, const CBase_XML& report, const CString&) {
-        ImportNameTable items;
-        return imp.Import_ITB(this, &source, icd, &items, &report) ? Outcome::Done : Outcome::Failed;
+        return imp.Import_ITB(this, &source, icd, &report) ? Outcome::Done : Outcome::Failed;
     });
 }
 
@@ -229,7 +228,7 @@ bool CKiln_Main::Rsc_M2I_Import(URI_Ref icd) {
                 _AfxMessageBox(companion + "ITB文件格式不正确, 导入不成功！\n" + itbXml.LastError(), MB_OK, "", nullptr);
                 return Outcome::Stopped;
             }
-            if (!imp.Import_ITB(this, &itbXml, icd, &items, &report)) {
+            if (!imp.Import_ITB(this, &itbXml, icd, &report)) {
                 _AfxMessageBox(companion + "ITB文件格式不正确, 导入不成功！", MB_OK, "", nullptr);
                 return Outcome::Stopped;
             }

@@ -47,8 +47,7 @@ void TakeBack(CKiln_Main* app, const std::vector<URI_Ref>& made) {
 
 }  // namespace
 
-bool CKiln_Import::Import_ITB(CKiln_Main* app, CBase_XML* source, URI_Ref icd, ImportNameTable* items,
-                              const CBase_XML* report) {
+bool CKiln_Import::Import_ITB(CKiln_Main* app, CBase_XML* source, URI_Ref icd, const CBase_XML* report) {
     m_nErrors = 0;
     if (report) Bind_Report(app, source, *report);
     m_pMain = app;
@@ -125,10 +124,7 @@ bool CKiln_Import::Import_ITB(CKiln_Main* app, CBase_XML* source, URI_Ref icd, I
         if (Get_NodeText(groupNodes[g], "@desc", text)) app->DocMtd_Modify_attribute_value(group, kDescRole, text);
     }
 
-    ImportNameTable keyed;  // handed to the caller only when the run succeeds
     std::set<CString> groupKeys;
-    std::set<CString> fileGroups;
-    for (const XmlNode& g : groupNodes) fileGroups.insert(kiln::import::AttrText(g, "name"));
     std::set<CString> dataTypes;
     CEnumClassDfn dataTypeDfn;
     CString dataTypeList;
@@ -150,7 +146,6 @@ bool CKiln_Import::Import_ITB(CKiln_Main* app, CBase_XML* source, URI_Ref icd, I
         const CString label = ids[i].IsEmpty() ? "第" + kiln::import::Dec(static_cast<long long>(i) + 1) + "条" : ids[i];
         auto finding = [&](const CString& error) { AddOtherError("错误：ITB文件:  InfoItem:" + label, error); };
         if (Get_NodeText(node, "@id", text)) app->DocMtd_Modify_attribute_value(item, "sec:InfoItem.id", text);
-        if (!ids[i].IsEmpty()) keyed.emplace(ids[i], item);
         const bool hasName = Get_NodeText(node, "@name", name);
         if (hasName) app->DocMtd_Modify_attribute_value(item, kRoleName, name);
         if (Get_NodeText(node, "@desc", desc)) app->DocMtd_Modify_attribute_value(item, kDescRole, desc);
@@ -200,7 +195,7 @@ bool CKiln_Import::Import_ITB(CKiln_Main* app, CBase_XML* source, URI_Ref icd, I
         }
         if (Get_NodeText(node, "@infoGroup", text)) {
             app->DocMtd_Modify_attribute_value(item, "sec:InfoItem.infoGroup", text);
-            if (!noGroups && !text.IsEmpty() && !fileGroups.count(text)) finding("信息组" + text + "不存在");
+            if (!noGroups && !text.IsEmpty() && !groupNames.count(text)) finding("信息组" + text + "不存在");
         }
         if (typ.IsEmpty() && grp.IsEmpty()) continue;
         // Without groups in the file, the items are grouped by their address.
@@ -219,7 +214,6 @@ bool CKiln_Import::Import_ITB(CKiln_Main* app, CBase_XML* source, URI_Ref icd, I
             app->DocMtd_Modify_attribute_value(group, kRoleName, key);
         }
     }
-    if (items) items->insert(keyed.begin(), keyed.end());
     app->Mtd_SetStatusBarText("导入ITB结束");
     if (report && m_nErrors > 0) Finish_Report(app, "ITB");
     return true;

@@ -211,13 +211,12 @@ public:
 
     // ---- information table and mapping ----
     // The groups and items of an ITB file as a new ITB of `icd` (with an
-    // empty icd, the ICD the file's iedModel and icdVersion name). Every
-    // item id goes into `items`. Ids are checked before anything is made; a
-    // creator's refusal takes back what the call made. With the report
-    // template, what the model cannot hold (left out) and what 103 refuses
-    // is named in the report, which ends the run as the other imports end.
-    bool Import_ITB(CKiln_Main* app, CBase_XML* source, URI_Ref icd, ImportNameTable* items,
-                    const CBase_XML* report = nullptr);
+    // empty icd, the ICD the file's iedModel and icdVersion name). Ids are
+    // checked before anything is made; a creator's refusal takes back what
+    // the call made. With the report template, what the model cannot hold
+    // (left out) and what 103 refuses is named in the report, which ends
+    // the run as the other imports end.
+    bool Import_ITB(CKiln_Main* app, CBase_XML* source, URI_Ref icd, const CBase_XML* report = nullptr);
     // The refusals of an M2I file that come before anything is made: no
     // "Mappings" under the root, no ICD, an ICD without IED or server. Shows
     // the message and gives false.

@@ -63,7 +63,7 @@ CString KeptBoolText(const XmlNode& node, const char* name) {
 CKiln_Import::DeviceLog& CKiln_Import::DeviceLogOf(CKiln_Main* app, const URI_Ref& ld) {
     const auto [at, added] = m_mapDeviceLogAt.emplace(ld.sUri, m_vDeviceLogs.size());
     if (!added) return m_vDeviceLogs[at->second];
-    m_vDeviceLogs.push_back({ld, app->DocMtd_getValue_ofAttr(ld, kRoleName), URI_Ref(), CString(), 0});
+    m_vDeviceLogs.push_back({ld, app->DocMtd_getValue_ofAttr(ld, kRoleName), URI_Ref(), CString(), 0, CString()});
     return m_vDeviceLogs.back();
 }
 

@@ -368,12 +368,6 @@ TEST_F(ImportEndToEnd, ControlBlocksGoOutAsTheMakersFileHadThem) {
               (std::vector<std::string>{"PROT", "PROT", "PROT"}));
 }
 
-// A maker's ICD with classes the standard package does not hold (a later
-// edition's LN class and CDC, a maker's LN class), a restricted copy of a
-// standard enumeration and a value without text goes out again as the file
-// had them: the classes, the nodes named after them and the data-set members
-// that name them, the maker's enumerations with their own values, and the
-// iedType of each LN type.
 // A device copied from one imported ICD and pasted into another: its data
 // set's member of the first ICD's MEAS/MMXU1, which the second has not,
 // names no node; the export leaves it out and names it, the file is valid
@@ -400,6 +394,12 @@ TEST_F(ImportEndToEnd, APastedDeviceNamesNoNodeOfTheIcdItCameFrom) {
     EXPECT_TRUE(valid.Ok()) << valid.output;
 }
 
+// A maker's ICD with classes the standard package does not hold (a later
+// edition's LN class and CDC, a maker's LN class), a restricted copy of a
+// standard enumeration and a value without text goes out again as the file
+// had them: the classes, the nodes named after them and the data-set members
+// that name them, the maker's enumerations with their own values, and the
+// iedType of each LN type.
 TEST_F(ImportEndToEnd, MakerClassesAndEnumerationsGoOutAsTheFileHadThem) {
     const fs::path out = dir / "inverter.out.icd";
     auto [status, text] = Run("export.kiln",
