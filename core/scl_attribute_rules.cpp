@@ -14,8 +14,6 @@ constexpr const char* kBadLdInst = "逻辑装置名必须以字母或数字开�
 constexpr const char* kBadIedName = "IED名必须以字母开头，只含字母、数字和下划线，最多64个字符，且不能是None！";
 constexpr const char* kBadLnClass = "逻辑节点类必须是4个大写字母或LLN0！";
 
-bool IsLnInstOrEmpty(std::string_view text) { return text.empty() || IsSclLnInst(text); }
-
 struct CAttributeRule {
     const char* role;
     bool (*test)(std::string_view);
@@ -50,7 +48,7 @@ constexpr CAttributeRule kNodeRefRules[] = {
     {"ldInst", IsSclLdInst, nullptr, kBadLdInst},
     {"prefix", IsSclLnPrefix, nullptr, kBadLnPrefixText},
     {"lnClass", IsSclLnClass, nullptr, kBadLnClass},
-    {"lnInst", IsLnInstOrEmpty, nullptr, kBadLnInstText},
+    {"lnInst", IsSclLnInstOrEmpty, nullptr, kBadLnInstText},
 };
 
 }  // namespace
