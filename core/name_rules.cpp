@@ -102,12 +102,6 @@ CString LogNameBreach(const CString& name) {
     return name.IsEmpty() || IsSclAcsiName(name.str()) ? CString() : CString(kBadLogName);
 }
 
-CString AccessPointNameBreach(const CString& name) {
-    return name.IsEmpty() || IsSclAccessPointName(name.str())
-               ? CString()
-               : CString("访问点名必须以字母或数字开头，只含字母、数字和下划线，最多32个字符！");
-}
-
 CString NameBreach(CKiln_Main& app, const URI_Ref& rsc, const CString& name) {
     // A device's name is its instance, once among all devices of its IED.
     if (rsc.sClass == "sec:LDevice") {
