@@ -3,6 +3,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/scl_attribute_rules.h"
 #include "core/scl_names.h"
 #include "core/free_names.h"
 #include "core/free_node_names.h"
@@ -105,7 +106,7 @@ CString LogNameBreach(const CString& name) {
 CString NameBreach(CKiln_Main& app, const URI_Ref& rsc, const CString& name) {
     // A device's name is its instance, once among all devices of its IED.
     if (rsc.sClass == "sec:LDevice") {
-        if (!IsSclLdInst(name.str())) return "逻辑装置名必须以字母或数字开头，只含字母、数字和下划线，最多64个字符！";
+        if (!IsSclLdInst(name.str())) return kBadLdInstText;
         if (DeviceNameTaken(app, rsc, name)) return "IED中已经存在名为" + name + "的逻辑装置，不能修改！";
         return CString();
     }

@@ -9,7 +9,6 @@ namespace kiln::core {
 namespace {
 
 constexpr const char* kBadBoolean = "必须是true、false、1或0！";
-constexpr const char* kBadLdInst = "逻辑装置名必须以字母或数字开头，只含字母、数字和下划线，最多64个字符！";
 constexpr const char* kBadIedName = "IED名必须以字母开头，只含字母、数字和下划线，最多64个字符，且不能是None！";
 constexpr const char* kBadLnClass = "逻辑节点类必须是4个大写字母或LLN0！";
 constexpr const char* kBadApName = "访问点名必须以字母或数字开头，只含字母、数字和下划线，最多32个字符！";
@@ -47,7 +46,7 @@ constexpr CAttributeRule kRules[] = {
 // the attributes its file gave ("sec:ExtRef.ldInst", ...).
 constexpr const char* kNodeRefClasses[] = {"sec:ExtRef.", "sec:ClientLN.", "sec:LCB."};
 constexpr CAttributeRule kNodeRefRules[] = {
-    {"ldInst", IsSclLdInst, nullptr, kBadLdInst},
+    {"ldInst", IsSclLdInst, nullptr, kBadLdInstText},
     {"prefix", IsSclLnPrefix, nullptr, kBadLnPrefixText},
     {"lnClass", IsSclLnClass, nullptr, kBadLnClass},
     {"lnInst", IsSclLnInstOrEmpty, nullptr, kBadLnInstText},
