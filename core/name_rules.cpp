@@ -3,6 +3,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/scl_attribute_rules.h"
 #include "core/scl_names.h"
 #include "core/free_names.h"
 #include "core/free_node_names.h"
@@ -102,16 +103,10 @@ CString LogNameBreach(const CString& name) {
     return name.IsEmpty() || IsSclAcsiName(name.str()) ? CString() : CString(kBadLogName);
 }
 
-CString AccessPointNameBreach(const CString& name) {
-    return name.IsEmpty() || IsSclAccessPointName(name.str())
-               ? CString()
-               : CString("访问点名必须以字母或数字开头，只含字母、数字和下划线，最多32个字符！");
-}
-
 CString NameBreach(CKiln_Main& app, const URI_Ref& rsc, const CString& name) {
     // A device's name is its instance, once among all devices of its IED.
     if (rsc.sClass == "sec:LDevice") {
-        if (!IsSclLdInst(name.str())) return "逻辑装置名必须以字母或数字开头，只含字母、数字和下划线，最多64个字符！";
+        if (!IsSclLdInst(name.str())) return kBadLdInstText;
         if (DeviceNameTaken(app, rsc, name)) return "IED中已经存在名为" + name + "的逻辑装置，不能修改！";
         return CString();
     }

@@ -20,8 +20,4 @@ CString DoReferenceBreach(const CString& ref);
 // Why `name` (not empty) is no log name; empty when it is one.
 CString LogNameBreach(const CString& name);
 
-// Why `name` (not empty) is no access point's name; empty when it is one
-// (an empty one puts the device in the IED's first access point).
-CString AccessPointNameBreach(const CString& name);
-
 }  // namespace kiln::core

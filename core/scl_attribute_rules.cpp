@@ -2,7 +2,6 @@
 
 #include <string_view>
 
-#include "core/name_rules.h"
 #include "core/scl_names.h"
 #include "core/scl_value_types.h"
 
@@ -10,11 +9,9 @@ namespace kiln::core {
 namespace {
 
 constexpr const char* kBadBoolean = "必须是true、false、1或0！";
-constexpr const char* kBadLdInst = "逻辑装置名必须以字母或数字开头，只含字母、数字和下划线，最多64个字符！";
 constexpr const char* kBadIedName = "IED名必须以字母开头，只含字母、数字和下划线，最多64个字符，且不能是None！";
 constexpr const char* kBadLnClass = "逻辑节点类必须是4个大写字母或LLN0！";
-
-bool IsLnInstOrEmpty(std::string_view text) { return text.empty() || IsSclLnInst(text); }
+constexpr const char* kBadApName = "访问点名必须以字母或数字开头，只含字母、数字和下划线，最多32个字符！";
 
 struct CAttributeRule {
     const char* role;
@@ -37,27 +34,28 @@ constexpr CAttributeRule kRules[] = {
     {"sec:LDevice.authWeak", IsSclBoolean, "weak", nullptr},
     {"sec:LDevice.authStrong", IsSclBoolean, "strong", nullptr},
     {"sec:LDevice.authCertificate", IsSclBoolean, "certificate", nullptr},
+    {"sec:LDevice.apName", IsSclAccessPointName, nullptr, kBadApName},
     {"sec:LDevice.ldName", IsSclLdName, nullptr, "ldName必须以字母开头，只含字母、数字和下划线，最多64个字符！"},
     {"sec:ExtRef.iedName", IsSclIedNameOrRelative, nullptr,
      "IED名必须是@，或以字母开头，只含字母、数字和下划线，最多64个字符，且不能是None！"},
     {"sec:ClientLN.iedName", IsSclIedName, nullptr, kBadIedName},
+    {"sec:ClientLN.apRef", IsSclAccessPointName, nullptr, kBadApName},
 };
 
 // The node an input, a report's client or a log control block names by
 // the attributes its file gave ("sec:ExtRef.ldInst", ...).
 constexpr const char* kNodeRefClasses[] = {"sec:ExtRef.", "sec:ClientLN.", "sec:LCB."};
 constexpr CAttributeRule kNodeRefRules[] = {
-    {"ldInst", IsSclLdInst, nullptr, kBadLdInst},
+    {"ldInst", IsSclLdInst, nullptr, kBadLdInstText},
     {"prefix", IsSclLnPrefix, nullptr, kBadLnPrefixText},
     {"lnClass", IsSclLnClass, nullptr, kBadLnClass},
-    {"lnInst", IsLnInstOrEmpty, nullptr, kBadLnInstText},
+    {"lnInst", IsSclLnInstOrEmpty, nullptr, kBadLnInstText},
 };
 
 }  // namespace
 
 CString SclAttributeBreach(const CString& role, const CString& value) {
     if (value.IsEmpty()) return CString();
-    if (role == "sec:ClientLN.apRef") return AccessPointNameBreach(value);
     for (const CAttributeRule& rule : kRules) {
         if (role != rule.role || rule.test(value.str())) continue;
         return rule.head ? CString(rule.head) + kBadBoolean : CString(rule.text);

@@ -50,12 +50,14 @@ bool IsSclAttributeName(std::string_view text) {
 
 bool IsSclAcsiName(std::string_view text) { return Pattern(text, 32, Letter, AlnumOr_); }
 
+size_t Utf8Length(std::string_view text) {
+    return static_cast<size_t>(
+        std::count_if(text.begin(), text.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
+}
+
 bool IsSclTypeId(std::string_view text) {
     auto space = [](char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; };
-    // The length in characters of the UTF-8 text: its bytes but those that
-    // continue a character.
-    auto starts = [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; };
-    const auto length = std::count_if(text.begin(), text.end(), starts);
+    const size_t length = Utf8Length(text);
     return length >= 1 && length <= 255 && std::none_of(text.begin(), text.end(), space);
 }
 

@@ -3,6 +3,7 @@
 // pattern). Each is named after the kind of name it accepts.
 #pragma once
 
+#include <cstddef>
 #include <string_view>
 
 namespace kiln::core {
@@ -33,6 +34,9 @@ bool IsSclAttributeName(std::string_view text);
 bool IsSclAcsiName(std::string_view text);
 // A type id: 1 to 255 characters without white space.
 bool IsSclTypeId(std::string_view text);
+// The length in characters of UTF-8 text: its bytes but those that continue
+// a character.
+size_t Utf8Length(std::string_view text);
 // An enumeration value's text (UTF-8): Basic Latin and Latin-1 letters only
 // (up to U+00FF), at most 127 characters; empty is allowed.
 bool IsSclEnumText(std::string_view text);

@@ -31,12 +31,12 @@ bool IsSclMessageId(std::string_view text);       // tMessageID
 bool IsSclFullDoName(std::string_view text);      // tFullDOName
 bool IsSclFullAttributeName(std::string_view text);  // tFullAttributeName
 bool IsSclDaCount(std::string_view text);         // tDACount
+bool IsSclSdoCount(std::string_view text);        // tSDOCount
 bool IsSclLnClassEnum(std::string_view text);     // tLNClassEnum
 bool IsSclLogName(std::string_view text);         // tLogName
 
 // The text as xs:Name and xs:token take it: without the white space at its
 // ends.
 std::string_view SclCollapsed(std::string_view text);
-bool IsSclSdoCount(std::string_view text);        // tSDOCount
 
 }  // namespace kiln::core

@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <string>
 
+#include "core/scl_names.h"
+
 namespace kiln::core {
 namespace {
 
@@ -64,12 +66,6 @@ bool FloatWithin(std::string_view text, double limit) {
     return std::fabs(std::strtod(plain.c_str(), nullptr)) <= limit;
 }
 
-// The length in characters of UTF-8 text: its bytes but those that continue one.
-size_t Characters(std::string_view text) {
-    return static_cast<size_t>(
-        std::count_if(text.begin(), text.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
-}
-
 bool HexOctets(std::string_view text, size_t most) {
     const auto hex = [](char c) { return Digit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'); };
     return text.size() % 2 == 0 && text.size() <= 2 * most && std::all_of(text.begin(), text.end(), hex);
@@ -118,7 +114,7 @@ bool FitsBasicType(std::string_view bType, std::string_view text) {
                                      std::pair{"VisString65", 65}, std::pair{"VisString129", 129},
                                      std::pair{"VisString255", 255}, std::pair{"Unicode255", 255},
                                      std::pair{"ObjRef", 129}})
-        if (bType == type) return Characters(text) <= static_cast<size_t>(most);
+        if (bType == type) return Utf8Length(text) <= static_cast<size_t>(most);
     for (const auto& [type, most] : {std::pair{"Octet6", 6}, std::pair{"Octet16", 16}, std::pair{"Octet64", 64},
                                      std::pair{"EntryID", 8}})
         if (bType == type) return HexOctets(text, static_cast<size_t>(most));

@@ -174,9 +174,8 @@ bool FieldChange::Run() {
         Notice("该引用标识不能修改！");
         return false;
     }
-    if ((m_field == "sec:LCB.logName" && Is("sec:LCB")) || (m_field == "sec:LDevice.apName" && Is("sec:LDevice"))) {
-        const CString breach = Is("sec:LCB") ? kiln::core::LogNameBreach(m_new)
-                                             : kiln::core::AccessPointNameBreach(m_new);
+    if (m_field == "sec:LCB.logName" && Is("sec:LCB")) {
+        const CString breach = kiln::core::LogNameBreach(m_new);
         if (!breach.IsEmpty()) Notice(breach);
         return breach.IsEmpty();
     }

@@ -162,6 +162,29 @@ TEST_F(InstantiateTest, EachScopeCopiesItsMembersInOrderWithoutTheirOrderNumbers
     EXPECT_TRUE(ui.Messages().empty());
 }
 
+// A class of which the scope takes no member gets those of the next level
+// that has some, and the status line says which.
+TEST_F(InstantiateTest, AClassTheScopeLeavesEmptyGetsItsNextLevel) {
+    const struct {
+        const char *f, *i, *scope;
+        std::vector<CString> bdas;
+        const char* copied;
+    } rows[] = {{"C", "O", "with M", {"f"}, "条件必选成员"},
+                {"O", "O", "with M", {"f", "i"}, "可选成员"},
+                {"O", "O", "with M/C", {"f", "i"}, "可选成员"}};
+    for (const auto& r : rows) {
+        SCOPED_TRACE(std::string(r.f) + r.i + " " + r.scope);
+        SetPresence(m.avF, "sec:BDA.presence", r.f);
+        SetPresence(m.avI, "sec:BDA.presence", r.i);
+        ui.ClearCalls();
+        URI_Ref av = Build(m.analogueValue, r.scope);
+        EXPECT_EQ(Names(av, "sec:DAType.Contains_BDAs"), r.bdas);
+        const Struct_UiCall* status = ui.LastOf(Enum_UiCall::StatusText);
+        ASSERT_NE(status, nullptr);
+        EXPECT_EQ(status->sText, "DA类型" + Get(av, "cim:Naming.name") + "在所选范围内没有成员，已复制其" + r.copied);
+    }
+}
+
 TEST_F(InstantiateTest, TheScopeIsAskedOnceForTheWholeTree) {
     ui.AnswerInputChoice("复制所有成员\t\t\t（M、C和O）", kScopeTitle);
     URI_Ref ln;

@@ -86,7 +86,7 @@ TEST_F(FieldChange, FloatsTakeOnePointAndALeadingSign) {
     EXPECT_TRUE(Change(f, "sec:Val.sValue", " -1.5 "));
     EXPECT_EQ(value, "-1.5");
     EXPECT_TRUE(Change(f, "sec:Val.sValue", ""));
-    for (const char* bad : {"1.2.3", "1e5", "-", ".", "-.", "+1", "99999999999999999999999999999999999999999999"}) {
+    for (const char* bad : {"1.2.3", "1e5", "-", ".", "-.", "+1"}) {
         ui.ClearCalls();
         EXPECT_FALSE(Change(f, "sec:Val.sValue", bad)) << bad;
         EXPECT_EQ(ui.Messages(), std::vector<CString>{"不合法的浮点数！"}) << bad;
@@ -97,6 +97,9 @@ TEST_F(FieldChange, FloatsTakeOnePointAndALeadingSign) {
 // refuses one past them, the old value kept.
 TEST_F(FieldChange, ValuesTheirBasicTypeCannotHoldAreRefused) {
     URI_Ref v = ValOf(m.incStVal);
+    // 32 characters, 96 bytes: a length is counted in characters.
+    std::string chinese32;
+    for (int k = 0; k < 8; ++k) chinese32 += "保护动作";
     const struct {
         const char* bType;
         std::string good, bad;
@@ -114,7 +117,7 @@ TEST_F(FieldChange, ValuesTheirBasicTypeCannotHoldAreRefused) {
         {"FLOAT32", "340282346638528859811704183484516925440", std::string(44, '9'), "不合法的浮点数！"},
         {"FLOAT64", std::string(300, '9'), std::string(310, '9'), "不合法的浮点数！"},
         {"VisString255", std::string(255, 'a'), std::string(300, 'a'), "不合法的VisString255值！"},
-        {"VisString32", "保护动作", std::string(33, 'a'), "不合法的VisString32值！"},
+        {"VisString32", chinese32, std::string(33, 'a'), "不合法的VisString32值！"},
         {"Unicode255", "总有功", std::string(256, 'a'), "不合法的Unicode255值！"},
         {"Timestamp", "2024-02-29T23:59:59.5Z", "2026-13-45T99:00:00Z", "不合法的Timestamp值！"},
         {"Timestamp", "2026-12-08T05:00:00+08:00", "2025-02-29T00:00:00Z", "不合法的Timestamp值！"},
