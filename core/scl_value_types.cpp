@@ -67,7 +67,9 @@ bool IsSclUnsignedShort(std::string_view text) { return WholeAtMost(text, 65535)
 
 bool IsSclInt(std::string_view text) {
     text = Collapsed(text);
-    if (!text.empty() && text[0] == '-') return text.size() > 1 && text[1] != '+' && WholeAtMost(text.substr(1), 2147483648u);
+    // The digits follow the sign at once: "- 5" is no integer.
+    if (!text.empty() && text[0] == '-')
+        return text.size() > 1 && text[1] >= '0' && text[1] <= '9' && WholeAtMost(text.substr(1), 2147483648u);
     return WholeAtMost(text, 2147483647);
 }
 

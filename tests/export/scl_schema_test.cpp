@@ -367,6 +367,7 @@ const RuleRow kRuleRows[] = {
          t.Set(t.MakeUnder(t.m.ctlModel, "sec:EnumVal", "sbo", "sec:EnumVal.EnumType"), "e301:OrdNaming.ord",
                "2147483648");
          t.Set(t.MakeUnder(t.m.ctlModel, "sec:EnumVal", "sbo2", "sec:EnumVal.EnumType"), "e301:OrdNaming.ord", "");
+         t.Set(t.MakeUnder(t.m.ctlModel, "sec:EnumVal", "sbo3", "sec:EnumVal.EnumType"), "e301:OrdNaming.ord", "- 5");
      },
      {"不符合SCL的DO（transient取值错误）：PTOC_T.Str:maybe", "不符合SCL的DA（fc取值错误）：P1_SPS.stVal:",
       "不符合SCL的DA（bType取值错误）：P1_SPS.q:Quality2", "不符合SCL的DA（valKind取值错误）：P1_SPS.q:Fixed",
@@ -374,7 +375,7 @@ const RuleRow kRuleRows[] = {
       "不符合SCL的DA（valImport取值错误）：P1_SPS.q:yes", "不符合SCL的SDO（count取值错误）：WYE.phsA:Max",
       "不符合SCL的BDA（count取值错误）：AnalogueValue.f:-2", "不符合SCL的BDA（bType取值错误）：AnalogueValue.i:INT33",
       "不符合SCL的BDA（valKind取值错误）：AnalogueValue.i:Fix", "不符合SCL的BDA（valImport取值错误）：AnalogueValue.i:2", "不符合SCL的EnumVal（ord取值错误）：ctlModel.sbo2:",
-      "不符合SCL的EnumVal（ord取值错误）：ctlModel.sbo:2147483648"}},
+      "不符合SCL的EnumVal（ord取值错误）：ctlModel.sbo3:- 5", "不符合SCL的EnumVal（ord取值错误）：ctlModel.sbo:2147483648"}},
     {"typed values of blocks and inputs",
      [](SclRulesTest& t, const CompleteIcd& c) {
          t.Set(c.rcb, "sec:RCB.rptID", "保护事件");
