@@ -15,6 +15,7 @@
 
 #include "fuzz/fuzz_support.h"
 #include "tests/commands/random_commands.h"
+#include "tests/host/named_breaches.h"
 
 namespace {
 
@@ -51,8 +52,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static const kiln::test::SessionOptions options = [] {
         kiln::test::SessionOptions o;
         o.steps = 40;
-        const fs::path xsd = fs::path(KILN_SHARED_DIR) / "xsd" / "SCL2007B4" / "SCL.xsd";
-        if (fs::exists(xsd) && std::system("command -v xmllint >/dev/null 2>&1") == 0) o.xsd = xsd.string();
+        o.xsd = kiln::test::SclSchemaToCheck();
         return o;
     }();
     kiln::test::ByteChoices choices(data, size);

@@ -5,7 +5,9 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <map>
 #include <regex>
@@ -73,6 +75,13 @@ bool Covers(const std::string& a, const std::string& b) {
     const std::string& longer = a.size() <= b.size() ? b : a;
     if (longer.compare(0, shorter.size(), shorter) != 0) return false;
     return longer.size() == shorter.size() || Separator(longer[shorter.size()]);
+}
+
+std::string SclSchemaToCheck() {
+    const std::string xsd = std::string(KILN_SHARED_DIR) + "/xsd/SCL2007B4/SCL.xsd";
+    std::error_code ec;
+    if (!std::filesystem::exists(xsd, ec) || std::system("command -v xmllint >/dev/null 2>&1") != 0) return "";
+    return xsd;
 }
 
 bool SchemaErrorsOf(const std::string& file, const std::string& xsd, std::vector<SchemaError>& errors,

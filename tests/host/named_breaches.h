@@ -25,6 +25,10 @@ struct SchemaError {
     std::string text;     // xmllint's line
 };
 
+// ../shared/xsd/SCL2007B4/SCL.xsd when it and xmllint are there, else "":
+// the schema written SCL files are checked against.
+std::string SclSchemaToCheck();
+
 // xmllint's schema errors of the file, each with its place. False, with the
 // reason, when xmllint did not run or gave an error it names no line for.
 bool SchemaErrorsOf(const std::string& file, const std::string& xsd, std::vector<SchemaError>& errors,
