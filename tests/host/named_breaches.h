@@ -33,9 +33,6 @@ std::string SclSchemaToCheck();
 // reason, when xmllint did not run or gave an error it names no line for.
 bool SchemaErrorsOf(const std::string& file, const std::string& xsd, std::vector<SchemaError>& errors,
                     std::string& why);
-// The same, from xmllint's output `out` for the file.
-bool SchemaErrorsIn(const std::string& file, const std::string& out, std::vector<SchemaError>& errors,
-                    std::string& why);
 
 // The places of the "不符合SCL的..." lines in the text, in order.
 std::vector<std::string> NamedBreaches(const std::string& text);
