@@ -1,11 +1,15 @@
-// What the import targets share: a failed step ends the process, a user
-// interface that answers every question (the file dialog gives the input's
-// file, the dependency question keeps its preset, message boxes say No),
-// and a product to import into.
+// What the targets share: a failed step ends the process, a folder of the
+// process for their files, a user interface that answers every question
+// (the file dialog gives the input's file, the dependency question keeps
+// its preset, message boxes say No), and a product to import into.
 #pragma once
+
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
+#include <string>
 
 #include "core/kiln_main.h"
 #include "platform/ui/ui_services.h"
@@ -17,6 +21,29 @@ inline void Check(bool ok, const char* what) {
     std::fprintf(stderr, "failed: %s\n", what);
     std::abort();
 }
+
+// A folder of this process ("<name>_<pid>"), in memory (/dev/shm) where
+// there is one, since the targets write files there for every input;
+// removed when the process ends.
+class ScratchFolder {
+public:
+    explicit ScratchFolder(const std::string& name) {
+        std::error_code ec;
+        const std::filesystem::path base =
+            std::filesystem::is_directory("/dev/shm", ec) ? "/dev/shm" : std::filesystem::temp_directory_path();
+        m_path = base / (name + "_" + std::to_string(getpid()));
+    }
+    ~ScratchFolder() {
+        std::error_code ec;
+        std::filesystem::remove_all(m_path, ec);
+    }
+    ScratchFolder(const ScratchFolder&) = delete;
+    ScratchFolder& operator=(const ScratchFolder&) = delete;
+    const std::filesystem::path& Path() const { return m_path; }
+
+private:
+    std::filesystem::path m_path;
+};
 
 class QuietUi : public Ifc_UiServices {
 public:

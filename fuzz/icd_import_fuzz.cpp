@@ -1,8 +1,6 @@
 // The ICD import command on one input as the chosen file, in a fresh
 // document with a small standard package and a product: the import may
 // refuse the file or report what it finds, never crash, hang or leak.
-#include <unistd.h>
-
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -23,32 +21,16 @@ using kiln::bench::BuildStandard;
 using kiln::fuzz::Check;
 using kiln::fuzz::QuietUi;
 
-// A workspace folder of this process with the report template beside the
-// document folder, removed when the process ends; in memory (/dev/shm)
-// where there is one, since every input is written there as the chosen file.
-class Workspace {
+// A workspace folder with the report template beside the document folder.
+class Workspace : public kiln::fuzz::ScratchFolder {
 public:
-    Workspace() {
-        std::error_code ec;
-        const std::filesystem::path base =
-            std::filesystem::is_directory("/dev/shm", ec) ? "/dev/shm" : std::filesystem::temp_directory_path();
-        m_path = base / ("kiln_fuzz_icd_" + std::to_string(getpid()));
-        std::filesystem::create_directories(m_path / "Template");
-        std::filesystem::create_directories(m_path / "doc");
+    Workspace() : ScratchFolder("kiln_fuzz_icd") {
+        std::filesystem::create_directories(Path() / "Template");
+        std::filesystem::create_directories(Path() / "doc");
         std::filesystem::copy_file(std::filesystem::path(KILN_SOURCE_DIR) / "Template" / "Report_Template.xml",
-                                   m_path / "Template" / "Report_Template.xml",
+                                   Path() / "Template" / "Report_Template.xml",
                                    std::filesystem::copy_options::overwrite_existing);
     }
-    ~Workspace() {
-        std::error_code ec;
-        std::filesystem::remove_all(m_path, ec);
-    }
-    Workspace(const Workspace&) = delete;
-    Workspace& operator=(const Workspace&) = delete;
-    const std::filesystem::path& Path() const { return m_path; }
-
-private:
-    std::filesystem::path m_path;
 };
 
 }  // namespace

@@ -4,8 +4,6 @@
 // leak; a refused step changes nothing, and each ICD it exports names every
 // schema error it holds and no other (checked with xmllint when
 // ../shared/xsd is there).
-#include <unistd.h>
-
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -15,33 +13,18 @@
 
 #include "fuzz/fuzz_support.h"
 #include "tests/commands/random_commands.h"
+#include "tests/host/named_breaches.h"
 
 namespace {
 
-namespace fs = std::filesystem;
-
-// The workspace the sessions start from, made once per process in memory
-// (/dev/shm) where there is one, removed when the process ends.
-class Folder {
+// The workspace the sessions start from, made once per process.
+class Folder : public kiln::fuzz::ScratchFolder {
 public:
-    Folder() {
-        std::error_code ec;
-        const fs::path base = fs::is_directory("/dev/shm", ec) ? "/dev/shm" : fs::temp_directory_path();
-        m_path = base / ("kiln_fuzz_commands_" + std::to_string(getpid()));
+    Folder() : ScratchFolder("kiln_fuzz_commands") {
         std::string error;
-        if (!kiln::test::PrepareWorkspace((m_path / "prepared").string(), error)) std::fprintf(stderr, "%s\n", error.c_str());
+        if (!kiln::test::PrepareWorkspace((Path() / "prepared").string(), error)) std::fprintf(stderr, "%s\n", error.c_str());
         kiln::fuzz::Check(error.empty(), "the workspace the sessions start from");
     }
-    ~Folder() {
-        std::error_code ec;
-        fs::remove_all(m_path, ec);
-    }
-    Folder(const Folder&) = delete;
-    Folder& operator=(const Folder&) = delete;
-    const fs::path& Path() const { return m_path; }
-
-private:
-    fs::path m_path;
 };
 
 }  // namespace
@@ -51,8 +34,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static const kiln::test::SessionOptions options = [] {
         kiln::test::SessionOptions o;
         o.steps = 40;
-        const fs::path xsd = fs::path(KILN_SHARED_DIR) / "xsd" / "SCL2007B4" / "SCL.xsd";
-        if (fs::exists(xsd) && std::system("command -v xmllint >/dev/null 2>&1") == 0) o.xsd = xsd.string();
+        o.xsd = kiln::test::SclSchemaToCheck();
         return o;
     }();
     kiln::test::ByteChoices choices(data, size);

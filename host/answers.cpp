@@ -1,7 +1,5 @@
 #include "host/answers.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
@@ -17,15 +15,6 @@ namespace {
 
 bool HasButton(const Question& q, const std::string& b) {
     return std::find(q.buttons.begin(), q.buttons.end(), b) != q.buttons.end();
-}
-
-// What the file at `path` is ("a regular file", "a FIFO", "a dangling
-// link", ...); empty when there is none.
-std::string KindOfFile(const std::string& path) {
-    struct stat st {};
-    if (::stat(path.c_str(), &st) == 0) return kiln::file::KindOf(st.st_mode);
-    if (::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) return "a dangling link";
-    return "";
 }
 
 // The answer kind that fits a question.
@@ -173,7 +162,7 @@ bool Answerer::FromQueue(const Question& q, const Answer& a, Reply& reply, std::
             reply.text = ResolvePath(a.value, a.baseDir);
             reply.shown = reply.text;
             if (q.kind == Question::Kind::OpenFile) {
-                const std::string kind = KindOfFile(reply.text);
+                const std::string kind = kiln::file::KindAt(reply.text);
                 if (kind.empty()) return misfit("there is no file " + reply.text);
                 if (kind != "a regular file") return misfit(reply.text + " is " + kind);
             }

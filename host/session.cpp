@@ -43,6 +43,31 @@ std::string Unused(const Answerer& answers) {
 
 }  // namespace
 
+bool OpenInPlugin(CBase_AppCim& app, HostUi& ui, Transcript& out, const std::string& docFolder,
+                  std::string& error) {
+    app.Mtd_CreateStandardViews();
+    AfxSetMainWnd(app.Mtd_MainWnd());
+    ui.SetApp(&app);
+    if (!app.m_Doc.Open(docFolder.c_str())) {
+        error = "cannot open the document " + docFolder + ": " + app.LastDocError().str();
+        return false;
+    }
+    out.Line("[document] opened");
+    PrintDomains(app.m_Doc, out);
+    bool accepted = false;
+    if (!GuardedCall(ui, [&] { accepted = app.Msg_OnOpenDocument(); }, error)) return false;
+    if (!accepted) {
+        error = "the plug-in refused the document";
+        return false;
+    }
+    // The trees are set up: each registers its class icons.
+    for (const auto& view : app.Mtd_Views()) {
+        if (view->m_nKind != ViewClass_Tree) continue;
+        if (!GuardedCall(ui, [&] { app.TreeMsg_OnPresetClassIcons(view.get()); }, error)) return false;
+    }
+    return true;
+}
+
 RunResult RunWorkspace(const RunSettings& settings, const PluginModule& module, std::ostream& outStream) {
     Transcript out(outStream);
     out.SetProgress(settings.progress);
@@ -74,27 +99,7 @@ RunResult RunWorkspace(const RunSettings& settings, const PluginModule& module, 
     bool saved = false;
     if (GuardedCall(ui, [&] { app = module.create(); }, error) && !app) error = "the plug-in object was not made";
 
-    if (error.empty()) {
-        app->Mtd_CreateStandardViews();
-        AfxSetMainWnd(app->Mtd_MainWnd());
-        ui.SetApp(app.get());
-        if (!app->m_Doc.Open(docFolder.c_str()))
-            error = "cannot open the document " + docFolder + ": " + app->LastDocError().str();
-    }
-    if (error.empty()) {
-        out.Line("[document] opened");
-        PrintDomains(app->m_Doc, out);
-        bool accepted = false;
-        if (GuardedCall(ui, [&] { accepted = app->Msg_OnOpenDocument(); }, error) && !accepted)
-            error = "the plug-in refused the document";
-    }
-    if (error.empty()) {
-        // The trees are set up: each registers its class icons.
-        for (const auto& view : app->Mtd_Views()) {
-            if (view->m_nKind != ViewClass_Tree) continue;
-            if (!GuardedCall(ui, [&] { app->TreeMsg_OnPresetClassIcons(view.get()); }, error)) break;
-        }
-    }
+    if (error.empty()) OpenInPlugin(*app, ui, out, docFolder, error);
     if (error.empty()) {
         Player player(*app, ui, out, answers, docFolder);
         for (const Event& ev : settings.events)

@@ -17,6 +17,9 @@ class CBase_AppCim;
 
 namespace kiln::host {
 
+class HostUi;
+class Transcript;
+
 // What the host needs of a plug-in module.
 struct PluginModule {
     // The module's entry point (DLL_PROCESS_ATTACH, DLL_PROCESS_DETACH);
@@ -42,6 +45,13 @@ struct RunResult {
     int status = 0;     // 0 done and saved; 1 failed, the document not saved
     std::string error;  // why it failed
 };
+
+// Opens the document of `docFolder` in the plug-in as a run does: its views
+// made, the document read (its domains listed in `out`) and accepted by the
+// plug-in, the trees' class icons registered. False, with the reason, when
+// a step fails.
+bool OpenInPlugin(CBase_AppCim& app, HostUi& ui, Transcript& out, const std::string& docFolder,
+                  std::string& error);
 
 // Plays the events; the transcript goes to `out`.
 RunResult RunWorkspace(const RunSettings& settings, const PluginModule& module, std::ostream& out);

@@ -1,7 +1,5 @@
 #include "host/workspace.h"
 
-#include <sys/stat.h>
-
 #include <cstdlib>
 #include <filesystem>
 #include <system_error>
@@ -61,10 +59,8 @@ bool HasManifest(const fs::path& root) {
 // What is wrong with the manifest `manifest` that is no regular file:
 // "is missing", "is a dangling link", "is a folder", "is a FIFO", ...
 std::string ManifestFault(const fs::path& manifest) {
-    struct stat st {};
-    if (::lstat(manifest.c_str(), &st) != 0) return "is missing";
-    if (S_ISLNK(st.st_mode) && ::stat(manifest.c_str(), &st) != 0) return "is a dangling link";
-    return "is " + kiln::file::KindOf(st.st_mode);
+    const std::string kind = kiln::file::KindAt(manifest.string());
+    return kind.empty() ? "is missing" : "is " + kind;
 }
 
 // Whether the document folder holds anything besides its manifest: the

@@ -57,33 +57,33 @@ bool WorkspaceLock::Acquire(const std::string& root, std::string& error, std::st
     for (int attempt = 0; attempt < 5; ++attempt) {
         // Made here or found: a failed init removes only a lock file it made.
         // Opened without blocking: a FIFO or a device in its place is named.
+        auto otherInPlace = [&](const std::string& kind) {
+            error = "cannot lock the workspace " + root + ": its lock file " + path + " is " + kind;
+            return false;
+        };
         bool made = true;
         int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
         if (fd < 0 && errno == EEXIST) {
             made = false;
             fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC | O_NONBLOCK);
-            struct stat link {};
-            if (fd < 0 && errno == ENOENT && ::lstat(path.c_str(), &link) == 0 && S_ISLNK(link.st_mode)) {
-                error = "cannot lock the workspace " + root + ": its lock file " + path + " is a dangling link";
-                return false;
+            if (fd < 0 && errno == ENOENT) {
+                const std::string kind = kiln::file::KindAt(path);
+                if (kind == "a dangling link") return otherInPlace(kind);
+                continue;  // removed in between
             }
-            if (fd < 0 && errno == ENOENT) continue;  // removed in between
         }
-        struct stat held {};
-        if (fd < 0 && (errno == ENXIO || errno == EISDIR) && ::stat(path.c_str(), &held) == 0) {
-            error = "cannot lock the workspace " + root + ": its lock file " + path + " is " +
-                    kiln::file::KindOf(held.st_mode);
-            return false;
+        if (fd < 0 && (errno == ENXIO || errno == EISDIR)) {
+            const std::string kind = kiln::file::KindAt(path);
+            if (!kind.empty()) return otherInPlace(kind);
         }
         if (fd < 0) {
             error = "cannot open the lock file " + path + ": " + std::strerror(errno);
             return false;
         }
+        struct stat held {};
         if (::fstat(fd, &held) == 0 && !S_ISREG(held.st_mode)) {
             ::close(fd);
-            error = "cannot lock the workspace " + root + ": its lock file " + path + " is " +
-                    kiln::file::KindOf(held.st_mode);
-            return false;
+            return otherInPlace(kiln::file::KindOf(held.st_mode));
         }
         struct flock fl = Range(F_WRLCK, kLockByte);
         if (::fcntl(fd, F_OFD_SETLK, &fl) != 0) {

@@ -55,6 +55,13 @@ std::string KindOf(mode_t mode) {
     }
 }
 
+std::string KindAt(const std::string& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) == 0) return KindOf(st.st_mode);
+    if (::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) return "a dangling link";
+    return "";
+}
+
 bool TemporaryOf(std::string_view name, std::string_view& target, pid_t& writer) {
     const size_t at = name.rfind(".tmp");
     if (at == std::string_view::npos || at == 0) return false;

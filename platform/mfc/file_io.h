@@ -24,6 +24,9 @@ bool ReadFile(const std::string& path, std::string& out, std::string& reason);
 // "a FIFO", "a socket", "a character device", "a block device", "a link",
 // "a regular file".
 std::string KindOf(mode_t mode);
+// What the path leads to, the same way ("a regular file", "a FIFO", ...),
+// or "a dangling link"; empty when there is nothing at the path.
+std::string KindAt(const std::string& path);
 
 // Writes all `n` bytes to the descriptor, going on after interruptions;
 // false on an error (errno says which).

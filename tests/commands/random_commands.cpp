@@ -13,6 +13,7 @@
 #include "host/host_ui.h"
 #include "host/player.h"
 #include "host/script.h"
+#include "host/session.h"
 #include "host/transcript.h"
 #include "host/workspace.h"
 #include "platform/framework/view_cmd.h"
@@ -78,19 +79,7 @@ public:
             ~Module() { KilnModule_Entry(DLL_PROCESS_DETACH); }
         } module;
         app = std::make_unique<CKiln_Main>();
-        app->Mtd_CreateStandardViews();
-        AfxSetMainWnd(app->Mtd_MainWnd());
-        ui.SetApp(app.get());
-        if (!app->m_Doc.Open(docFolder.c_str())) {
-            error = "cannot open " + docFolder + ": " + app->LastDocError().str();
-            return;
-        }
-        bool accepted = false;
-        if (!host::GuardedCall(ui, [&] { accepted = app->Msg_OnOpenDocument(); }, error)) return;
-        if (!accepted) error = "the plug-in refused the document";
-        for (const auto& view : app->Mtd_Views())
-            if (error.empty() && view->m_nKind == ViewClass_Tree)
-                host::GuardedCall(ui, [&] { app->TreeMsg_OnPresetClassIcons(view.get()); }, error);
+        if (!host::OpenInPlugin(*app, ui, out, docFolder, error)) return;
         player = std::make_unique<host::Player>(*app, ui, out, answers, docFolder);
     }
     ~Run() {

@@ -61,16 +61,15 @@ class RandomCommands : public ::testing::TestWithParam<int> {};
 constexpr int kShards = 4;
 
 TEST_P(RandomCommands, RefusalsChangeNothingAndEveryExportNamesItsSchemaErrors) {
-    const std::string xsd = std::string(KILN_SHARED_DIR) + "/xsd/SCL2007B4/SCL.xsd";
-    if (!fs::exists(xsd) || std::system("command -v xmllint >/dev/null 2>&1") != 0)
+    SessionOptions options;
+    options.xsd = SclSchemaToCheck();
+    if (options.xsd.empty())
         GTEST_SKIP() << "no ../shared/xsd/SCL2007B4/SCL.xsd or no xmllint: the exports cannot be checked";
     const fs::path dir =
         fs::temp_directory_path() / ("kiln_random_" + std::to_string(::getpid()) + "_" + std::to_string(GetParam()));
     std::string error;
     ASSERT_TRUE(PrepareWorkspace((dir / "prepared").string(), error)) << error;
 
-    SessionOptions options;
-    options.xsd = xsd;
     options.steps = Setting("KILN_RANDOM_STEPS", 25);
     const int sessions = Setting("KILN_RANDOM_SESSIONS", 240);
     const int first = Setting("KILN_RANDOM_SEED", 1);

@@ -7,6 +7,8 @@
 #include <sstream>
 #include <tuple>
 
+#include "tests/host/named_breaches.h"
+
 namespace kiln::test {
 
 std::pair<int, std::string> RunShell(const std::string& cmd) {
@@ -36,11 +38,11 @@ std::string ReadAll(const std::filesystem::path& file) {
 }
 
 SclValidation ValidateScl(const std::filesystem::path& file) {
-    const std::filesystem::path xsd = std::filesystem::path(KILN_SHARED_DIR) / "xsd" / "SCL2007B4" / "SCL.xsd";
+    const std::string xsd = SclSchemaToCheck();
     SclValidation v;
-    if (!std::filesystem::exists(xsd) || RunShell("command -v xmllint").first != 0) return v;
+    if (xsd.empty()) return v;
     v.done = true;
-    std::tie(v.status, v.output) = RunShell("xmllint --noout --schema '" + xsd.string() + "' '" + file.string() + "'");
+    std::tie(v.status, v.output) = RunShell("xmllint --noout --schema '" + xsd + "' '" + file.string() + "'");
     return v;
 }
 

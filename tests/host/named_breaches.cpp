@@ -5,7 +5,9 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <map>
 #include <regex>
@@ -66,40 +68,7 @@ bool ValueOutsideItsType(const std::string& line) {
 
 bool Separator(char c) { return c == '.' || c == '/' || c == ':' || c == ' '; }
 
-}  // namespace
-
-bool Covers(const std::string& a, const std::string& b) {
-    const std::string& shorter = a.size() <= b.size() ? a : b;
-    const std::string& longer = a.size() <= b.size() ? b : a;
-    if (longer.compare(0, shorter.size(), shorter) != 0) return false;
-    return longer.size() == shorter.size() || Separator(longer[shorter.size()]);
-}
-
-bool SchemaErrorsOf(const std::string& file, const std::string& xsd, std::vector<SchemaError>& errors,
-                    std::string& why) {
-    errors.clear();
-    const std::string cmd = "xmllint --noout --schema '" + xsd + "' '" + file + "' 2>&1";
-    std::string out;
-    FILE* p = popen(cmd.c_str(), "r");
-    if (!p) {
-        why = "xmllint did not start";
-        return false;
-    }
-    // A signal (a fuzzer's timer) may interrupt a read: it goes on.
-    char buf[4096];
-    while (true) {
-        const size_t n = fread(buf, 1, sizeof buf, p);
-        out.append(buf, n);
-        if (n > 0) continue;
-        if (!ferror(p) || errno != EINTR) break;
-        clearerr(p);
-    }
-    if (pclose(p) == 0) return true;
-    if (!SchemaErrorsIn(file, out, errors, why)) return false;
-    if (errors.empty()) why = "xmllint failed: " + out;
-    return !errors.empty();
-}
-
+// SchemaErrorsOf, from xmllint's output `out` for the file.
 bool SchemaErrorsIn(const std::string& file, const std::string& out, std::vector<SchemaError>& errors,
                     std::string& why) {
     errors.clear();
@@ -149,6 +118,47 @@ bool SchemaErrorsIn(const std::string& file, const std::string& out, std::vector
         errors.push_back(e);
     }
     return true;
+}
+
+}  // namespace
+
+bool Covers(const std::string& a, const std::string& b) {
+    const std::string& shorter = a.size() <= b.size() ? a : b;
+    const std::string& longer = a.size() <= b.size() ? b : a;
+    if (longer.compare(0, shorter.size(), shorter) != 0) return false;
+    return longer.size() == shorter.size() || Separator(longer[shorter.size()]);
+}
+
+std::string SclSchemaToCheck() {
+    const std::string xsd = std::string(KILN_SHARED_DIR) + "/xsd/SCL2007B4/SCL.xsd";
+    std::error_code ec;
+    if (!std::filesystem::exists(xsd, ec) || std::system("command -v xmllint >/dev/null 2>&1") != 0) return "";
+    return xsd;
+}
+
+bool SchemaErrorsOf(const std::string& file, const std::string& xsd, std::vector<SchemaError>& errors,
+                    std::string& why) {
+    errors.clear();
+    const std::string cmd = "xmllint --noout --schema '" + xsd + "' '" + file + "' 2>&1";
+    std::string out;
+    FILE* p = popen(cmd.c_str(), "r");
+    if (!p) {
+        why = "xmllint did not start";
+        return false;
+    }
+    // A signal (a fuzzer's timer) may interrupt a read: it goes on.
+    char buf[4096];
+    while (true) {
+        const size_t n = fread(buf, 1, sizeof buf, p);
+        out.append(buf, n);
+        if (n > 0) continue;
+        if (!ferror(p) || errno != EINTR) break;
+        clearerr(p);
+    }
+    if (pclose(p) == 0) return true;
+    if (!SchemaErrorsIn(file, out, errors, why)) return false;
+    if (errors.empty()) why = "xmllint failed: " + out;
+    return !errors.empty();
 }
 
 std::vector<std::string> NamedBreaches(const std::string& text) {

@@ -25,12 +25,13 @@ struct SchemaError {
     std::string text;     // xmllint's line
 };
 
+// ../shared/xsd/SCL2007B4/SCL.xsd when it and xmllint are there, else "":
+// the schema written SCL files are checked against.
+std::string SclSchemaToCheck();
+
 // xmllint's schema errors of the file, each with its place. False, with the
 // reason, when xmllint did not run or gave an error it names no line for.
 bool SchemaErrorsOf(const std::string& file, const std::string& xsd, std::vector<SchemaError>& errors,
-                    std::string& why);
-// The same, from xmllint's output `out` for the file.
-bool SchemaErrorsIn(const std::string& file, const std::string& out, std::vector<SchemaError>& errors,
                     std::string& why);
 
 // The places of the "不符合SCL的..." lines in the text, in order.

@@ -64,6 +64,12 @@ std::vector<std::string> Words(const char* list) {
     return out;
 }
 
+// A qualified name's local part.
+std::string Local(const char* qname) {
+    const char* colon = std::strchr(qname, ':');
+    return colon ? colon + 1 : qname;
+}
+
 // Minimum occurrences of a particle ("minOccurs", 1 when absent).
 int MinOccurs(const pugi::xml_node& particle) {
     const pugi::xml_attribute a = particle.attribute("minOccurs");
@@ -84,11 +90,6 @@ std::set<std::string> KeptKeys() {
         for (const std::string& a : Words(row.attributes)) out.insert(std::string(row.element) + "@" + a);
     }
     return out;
-}
-
-std::string Local(const char* qname) {
-    const char* colon = std::strchr(qname, ':');
-    return colon ? colon + 1 : qname;
 }
 
 SchemaSet::SchemaSet(const fs::path& dir) {

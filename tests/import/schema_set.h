@@ -19,9 +19,6 @@ namespace kiln::test {
 // an element and "Element@attribute" for an attribute.
 std::set<std::string> KeptKeys();
 
-// A qualified name's local part.
-std::string Local(const char* qname);
-
 class SchemaSet {
 public:
     explicit SchemaSet(const std::filesystem::path& dir);

@@ -8,14 +8,12 @@
 // named) or guaranteed by the writers (the test that shows the file always
 // keeps it). A constraint in neither place, or a row for none, fails.
 #include <filesystem>
-#include <fstream>
 #include <iostream>
-#include <iterator>
 #include <map>
-#include <sstream>
 
 #include <gtest/gtest.h>
 
+#include "tests/host/kiln_program.h"
 #include "tests/import/schema_set.h"
 
 namespace fs = std::filesystem;
@@ -240,16 +238,11 @@ const Coverage kCoverage[] = {
     {"unique uniqueSDI_DAIinSDI", "DAI twice and DAI name pattern", nullptr},
 };
 
-std::string Text(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
 // The text of every test source, to find a test by its suite and name.
 std::string TestSources() {
     std::string all;
     for (const fs::directory_entry& e : fs::recursive_directory_iterator(fs::path(KILN_SOURCE_DIR) / "tests"))
-        if (e.path().extension() == ".cpp") all += Text(e.path());
+        if (e.path().extension() == ".cpp") all += ReadAll(e.path());
     return all;
 }
 
@@ -270,7 +263,7 @@ TEST(SchemaWalk, EveryConstraintOnWhatTheExportWritesIsCheckedOrGuaranteed) {
         if (!table.count(c)) unmet += "\n  " + c;
     EXPECT_EQ(unmet, "") << "constraints neither checked by the export nor guaranteed by the writers";
 
-    const std::string rules = Text(fs::path(KILN_SOURCE_DIR) / "tests" / "export" / "scl_schema_test.cpp");
+    const std::string rules = ReadAll(fs::path(KILN_SOURCE_DIR) / "tests" / "export" / "scl_schema_test.cpp");
     const std::string sources = TestSources();
     int checked = 0, written = 0;
     for (const Coverage& row : kCoverage) {
