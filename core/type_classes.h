@@ -23,14 +23,14 @@ inline CString LnClassOfType(CKiln_Main& app, const URI_Ref& lnType) {
     return ClassTextOfType(app, lnType, "sec:LNodeType.ClassOf_LNType", "sec:LNodeType.lnClass");
 }
 
-// The class of a logical node: its type's class, as SCL writes a node with
-// the class of its type; the node's own "sec:LNode.lnClass" (which the
-// import, the type's choice and the class's change keep equal to it) only
-// for a node without a type.
+// The class of a logical node: its own "sec:LNode.lnClass" when it has one
+// (nodes read from files, nodes given another type), else its type's class
+// (nodes made in the editor carry none). The property view keeps the own
+// class equal to the type's, which the exports write.
 inline CString LnClassOfNode(CKiln_Main& app, const URI_Ref& node) {
-    const URI_Ref type = app.DocMtd_getFirstUri_ofAsso(node, "sec:LNode.LNodeType");
-    if (type.IsSet()) return LnClassOfType(app, type);
-    return app.DocMtd_getValue_ofAttr(node, "sec:LNode.lnClass");
+    const CString own = app.DocMtd_getValue_ofAttr(node, "sec:LNode.lnClass");
+    if (!own.IsEmpty()) return own;
+    return LnClassOfType(app, app.DocMtd_getFirstUri_ofAsso(node, "sec:LNode.LNodeType"));
 }
 
 // The CDC of a DO type.

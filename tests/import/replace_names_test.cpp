@@ -258,13 +258,10 @@ TEST_F(ReplaceNamesTest, AnEntryRenamesOnlyItsClassAndASecondPairIsNamed) {
                                              "名称Op未替换为OpX：类型sec:DOI的名称不能替换！\n"
                                              "名称Op未替换为OpB：文件中已有该名称的替换名OpA！",
                                              Done()}));
-    EXPECT_EQ(Name(Member(ptType, "sec:LNodeType.DOs", "Str")), "Str");
-    EXPECT_EQ(DoName(extRef), "Str");
-    EXPECT_EQ(Name(ld), "BAY1");
-    EXPECT_EQ(Name(ptoc1), "PTOC1");
-    EXPECT_EQ(Name(ptType), "PT_A");
-    EXPECT_EQ(Name(ptOp), "OpA");
-    EXPECT_EQ(Name(doi), "OpA");
+    // The DO Str, the device, the node, the type, the DO Op and its DOI.
+    EXPECT_EQ((std::vector<CString>{Name(Member(ptType, "sec:LNodeType.DOs", "Str")), Name(ld), Name(ptoc1),
+                                    Name(ptType), Name(ptOp), Name(doi)}),
+              (std::vector<CString>{"Str", "BAY1", "PTOC1", "PT_A", "OpA", "OpA"}));
 }
 
 // A renamed DO is followed by every text that names it, whole or as the
