@@ -41,7 +41,8 @@ public:
 private:
     const std::vector<URI_Ref>& Along(const URI_Ref& owner, const char* role) {
         auto [it, added] = m_lists.try_emplace(owner.sUri + "|" + role);
-        if (added && owner.IsSet()) m_app.DocMtd_get_Association_BUris(owner, role, it->second, kRoleOrd, SortPolicy_ByOrd);
+        if (added && owner.IsSet())
+            m_app.DocMtd_get_Association_BUris(owner, role, it->second, kRoleOrd, SortPolicy_ByOrd);
         return it->second;
     }
     URI_Ref First(const URI_Ref& owner, const char* role) {
@@ -57,7 +58,8 @@ private:
     // DA of its DO type, a BDA of its structure; empty when there is none.
     URI_Ref Step(const URI_Ref& at, const CString& name) {
         if (at.sClass == "sec:DO" || at.sClass == "sec:SDO") {
-            const URI_Ref type = First(at, at.sClass == "sec:DO" ? "sec:DO.DefinedBy_DOType" : "sec:SDO.DefinedBy_DOType");
+            const URI_Ref type =
+                First(at, at.sClass == "sec:DO" ? "sec:DO.DefinedBy_DOType" : "sec:SDO.DefinedBy_DOType");
             const URI_Ref sdo = Named(Along(type, "sec:DOType.Contains_SDOs"), name);
             return sdo.IsSet() ? sdo : Named(Along(type, "sec:DOType.Contains_DAs"), name);
         }
@@ -123,7 +125,8 @@ private:
                 add(daTypes, First(holder, "sec:BDA.MemberOf_DAType"));
             }
         for (size_t i = 0; i < doTypes.size(); ++i) {
-            for (const URI_Ref& d : Along(doTypes[i], "sec:DOType.TypeOf_DO")) add(lnTypes, First(d, "sec:DO.LNodeType"));
+            for (const URI_Ref& d : Along(doTypes[i], "sec:DOType.TypeOf_DO"))
+                add(lnTypes, First(d, "sec:DO.LNodeType"));
             for (const URI_Ref& s : Along(doTypes[i], "sec:DOType.TypeOf_SDO"))
                 add(doTypes, First(s, "sec:SDO.MemberOf_DOType"));
         }
