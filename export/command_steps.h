@@ -2,6 +2,9 @@
 // the save dialog's flags, the wait cursor after the file choice, notices.
 #pragma once
 
+#include <string>
+#include <string_view>
+
 #include "core/kiln_main.h"
 #include "platform/framework/wnd.h"
 #include "platform/mfc/text_funcs.h"
@@ -20,26 +23,31 @@ inline bool Failure(const CString& text) {
     return false;
 }
 
+// The root element of each export's template.
+struct TemplateRoot {
+    std::string_view file;
+    std::string_view root;
+};
+inline constexpr TemplateRoot kTemplateRoots[] = {
+    {"ICD_Template.xml", "SCL"}, {"MICS_Template.xml", "MICS"}, {"ITB_Template.xml", "ITB"}, {"M2I_Template.xml", "M2I"}};
+
 // Loads a template of the template folder beside the document folder and
 // sets its default namespace; `path` receives the template's path. A
-// template that cannot be read, or whose root is not the one its files
-// have (in another namespace), is named with the reason and fails the run.
+// template that cannot be read, whose root is not its kind's or declares
+// another namespace, is named with the reason and fails the run.
 inline bool LoadTemplate(CKiln_Main* pMain, CBase_XML& xml, const char* file, const char* ns, CString& path) {
     path = kiln::path::TemplateFile(pMain->DocMtd_Get_DocPath(), file);
     const CString fault = path + "模板文件格式不正确, 导出不成功！\n";
     if (!xml.Load(path)) return Failure(fault + xml.LastError());
-    const std::string_view name = file;
-    const char* const root = name == "ICD_Template.xml"    ? "SCL"
-                             : name == "MICS_Template.xml" ? "MICS"
-                             : name == "ITB_Template.xml"  ? "ITB"
-                                                           : "M2I";
     const pugi::xml_node element = xml.GetDocumentElement().PugiNode();
-    const std::string_view qname = element.name();
+    const std::string qname = element.name();
     const size_t colon = qname.find(':');
-    const std::string_view local = colon == std::string_view::npos ? qname : qname.substr(colon + 1);
-    const std::string xmlns = colon == std::string_view::npos ? "xmlns" : "xmlns:" + std::string(qname.substr(0, colon));
-    const pugi::xml_attribute declared = element.attribute(xmlns.c_str());
-    if (local != root) return Failure(fault + "根元素是" + CString(std::string(qname)) + "，不是" + root);
+    const std::string_view local = std::string_view(qname).substr(colon == std::string::npos ? 0 : colon + 1);
+    for (const TemplateRoot& t : kTemplateRoots)
+        if (t.file == file && t.root != local)
+            return Failure(fault + "根元素是" + CString(qname) + "，不是" + CString(std::string(t.root)));
+    const pugi::xml_attribute declared =
+        element.attribute(colon == std::string::npos ? "xmlns" : ("xmlns:" + qname.substr(0, colon)).c_str());
     if (declared && std::string_view(declared.value()) != ns)
         return Failure(fault + "根元素的命名空间是" + declared.value() + "，不是" + ns);
     return xml.Set_Default_NameSpase(ns);

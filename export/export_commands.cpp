@@ -124,7 +124,8 @@ bool CKiln_Main::Rsc_TypePackage_Export(URI_Ref package) {
     const CString templateFault = sclTemplate + "模板文件格式不正确, 导出不成功！";
     XmlNode templates = scl.Get_NodePtr(root, "DataTypeTemplates");
     CKiln_Export exporter;
-    if (!templates || !exporter.Export_Alone_TypePackage(templates, this, scl, package, true)) return Failure(templateFault);
+    if (!templates || !exporter.Export_Alone_TypePackage(templates, this, scl, package, true))
+        return Failure(templateFault);
     if (!SaveExport(scl, path)) return false;
     // As the ICD export: what was left out, then the breaches of the
     // data-type templates, a line each. The template's IED is no part of the

@@ -129,7 +129,8 @@ bool CKiln_Main::Rsc_Create_ReplaceNameFile(URI_Ref rsc) {
     WaitCursor wait;
 
     CKiln_Export exporter;
-    if (!exporter.Export_ReplaceNameFile(this, xml, rsc)) return Failure(templatePath + "模板文件格式不正确, 导出不成功！");
+    if (!exporter.Export_ReplaceNameFile(this, xml, rsc))
+        return Failure(templatePath + "模板文件格式不正确, 导出不成功！");
     if (!SaveExport(xml, path)) return false;
     Notice(path + "文件导出成功！");
     return true;

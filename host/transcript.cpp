@@ -11,6 +11,7 @@ namespace kiln::host {
 // breaks are indented under it, so that one entry stays one block.
 void Transcript::Write(const std::string& head, const std::string& text, int indent) {
     EndProgress();
+    const int callersErrno = errno;
     errno = 0;
     const std::string pad(static_cast<size_t>(indent > 0 ? indent : 0), ' ');
     m_out << pad << head;
@@ -26,6 +27,7 @@ void Transcript::Write(const std::string& head, const std::string& text, int ind
     }
     m_out.flush();
     if (!m_out && m_writeError == 0) m_writeError = errno != 0 ? errno : EIO;
+    errno = callersErrno;
 }
 
 std::string Transcript::WriteFailure() const {

@@ -115,8 +115,8 @@ bool InitFiles(const Installation& inst, std::map<std::string, std::string>& fil
 // Whether the document folder holds anything besides its manifest that an
 // init did not write: the domain files and reports of saved work. An init
 // that stopped half-way left nothing, or the installation's standard domain
-// as an init saves it (byte for byte), or a part of it. Without `inst`, any
-// other file counts.
+// as an init saves it (byte for byte), or a part of it, or a part of its
+// manifest. Without `inst`, any other file counts.
 bool HoldsSavedFiles(const fs::path& docFolder, const Installation* inst) {
     std::error_code ec;
     std::map<std::string, std::string> init;
@@ -130,9 +130,12 @@ bool HoldsSavedFiles(const fs::path& docFolder, const Installation* inst) {
         std::string_view target;
         pid_t writer = 0;
         if (const auto own = init.find(name); own != init.end() && own->second == bytes) continue;
-        if (kiln::file::TemporaryOf(name, target, writer))
-            if (const auto of = init.find(std::string(target)); of != init.end() && of->second.rfind(bytes, 0) == 0)
-                continue;
+        // A temporary is the init's when it begins a file the init writes, or
+        // is the manifest's (which counts only once it has its name).
+        if (kiln::file::TemporaryOf(name, target, writer)) {
+            const auto of = init.find(std::string(target));
+            if (target == kManifestFile || (of != init.end() && of->second.rfind(bytes, 0) == 0)) continue;
+        }
         return true;
     }
     return false;
