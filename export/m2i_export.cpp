@@ -38,10 +38,7 @@ bool AskPath(const CString& icdName, CString& path) {
 
 // The success text is followed by one line for each item left out.
 bool SaveAndReport(CBase_XML& xml, const CString& path, const std::vector<CString>& leftOut = {}) {
-    if (!xml.SaveAs(path, true)) {
-        Notice("创建" + path + "文件失败！");
-        return false;
-    }
+    if (!SaveExport(xml, path)) return false;
     CString done = "模板文件导出成功！";
     for (const CString& item : leftOut) done += "\n未导出" + item;
     Notice(done);
@@ -191,7 +188,7 @@ bool CKiln_Main::Rsc_M2I_Export(URI_Ref m2i) {
 
     // Without Mappings the file could hold no item the import would find.
     const XmlNode mappings = xml.Get_NodePtr(xml.GetDocumentElement(), "Mappings");
-    if (!mappings) return false;
+    if (!mappings) return Failure(templatePath + "模板文件格式不正确, 导出不成功！\n没有Mappings元素");
     FillMappingsHeader(xml, mappings, icdName, Attr(this, icd, "sec:ICD.icdVersion"));
 
     std::vector<URI_Ref> items;
@@ -215,7 +212,7 @@ bool CKiln_Main::Rsc_M2I_Create(URI_Ref icd) {
 
     // The layout fills the places the export fills, so one template serves both.
     const XmlNode mappings = xml.Get_NodePtr(xml.GetDocumentElement(), "Mappings");
-    if (!mappings) return false;
+    if (!mappings) return Failure(templatePath + "模板文件格式不正确, 导出不成功！\n没有Mappings元素");
     FillMappingsHeader(xml, mappings, icdName, Attr(this, icd, "sec:ICD.icdVersion"));
     return SaveAndReport(xml, path);
 }

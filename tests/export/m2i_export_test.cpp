@@ -1,5 +1,7 @@
 // The M2I export and the M2I layout: references, parameters, property
 // items with unit codes, header places, and no file where a command fails.
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 
 #include "export/kiln_export.h"
@@ -224,10 +226,13 @@ TEST_F(M2iExportTest, RefusalsCancelAndUnwritableTarget) {
     ui.AnswerSaveFile(Path("missing/a.m2i").c_str()).AnswerSaveFile(Path("missing/b.m2i").c_str());
     EXPECT_FALSE(app.Rsc_M2I_Export(m2i));
     EXPECT_FALSE(app.Rsc_M2I_Create(c.icd));
-    EXPECT_EQ(ui.Messages(), (std::vector<CString>{CString("创建") + Path("missing/a.m2i").c_str() + "文件失败！",
-                                                   CString("创建") + Path("missing/b.m2i").c_str() + "文件失败！"}));
+    auto unwritten = [&](const char* file) {
+        return CString("创建") + Path(file).c_str() + "文件失败！\n不能写入文件" + Path(file).c_str() + "：" +
+               std::strerror(ENOENT);
+    };
+    EXPECT_EQ(ui.Messages(), (std::vector<CString>{unwritten("missing/a.m2i"), unwritten("missing/b.m2i")}));
 
-    // A template that is missing, broken or without Mappings: false, nothing shown or written.
+    // A template that is missing, broken or without Mappings: false, named with the reason, nothing written.
     for (const std::string& text : {std::string(), std::string("<M2I><Mappings>"),
                                    std::string("<M2I xmlns=\"http://kiln.local/Zel/2004/M2I\"><Header/></M2I>")}) {
         SetTemplate("M2I_Template.xml", text);
@@ -236,7 +241,12 @@ TEST_F(M2iExportTest, RefusalsCancelAndUnwritableTarget) {
             ui.AnswerSaveFile(Path("nm.m2i").c_str()).AnswerSaveFile(Path("nm.m2i").c_str());
         EXPECT_FALSE(app.Rsc_M2I_Export(m2i)) << text;
         EXPECT_FALSE(app.Rsc_M2I_Create(c.icd)) << text;
-        EXPECT_TRUE(ui.Messages().empty()) << text;
+        ASSERT_EQ(ui.Messages().size(), 2u) << text;
+        for (const CString& said : ui.Messages())
+            EXPECT_EQ(said.Find(CString(Path("document/../Template/M2I_Template.xml").c_str()) +
+                                "模板文件格式不正确, 导出不成功！\n"),
+                      0)
+                << said;
         EXPECT_FALSE(fs::exists(Path("nm.m2i"))) << text;
     }
 }
