@@ -173,4 +173,13 @@ bool IsSclLogName(std::string_view text) { return IsSclAcsiName(Collapsed(text))
 
 std::string_view SclCollapsed(std::string_view text) { return Collapsed(text); }
 
+std::string SclWholeNumberKey(std::string_view text) {
+    std::string_view digits = Collapsed(text);
+    const bool negative = !digits.empty() && digits[0] == '-';
+    if (!digits.empty() && (negative || digits[0] == '+')) digits.remove_prefix(1);
+    if (digits.empty() || digits.find_first_not_of("0123456789") != digits.npos) return std::string(text);
+    digits.remove_prefix(std::min(digits.find_first_not_of('0'), digits.size() - 1));
+    return (negative && digits != "0" ? "-" : "") + std::string(digits);
+}
+
 }  // namespace kiln::core

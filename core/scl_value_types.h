@@ -6,6 +6,7 @@
 // schema does.
 #pragma once
 
+#include <string>
 #include <string_view>
 
 namespace kiln::core {
@@ -38,5 +39,10 @@ bool IsSclLogName(std::string_view text);         // tLogName
 // The text as xs:Name and xs:token take it: without the white space at its
 // ends.
 std::string_view SclCollapsed(std::string_view text);
+
+// A whole number as the schema compares it, so that "2", "02", "+2" and
+// " 2 " give one key ("2"; "-0" gives "0"); a text that is no whole number
+// is its own key.
+std::string SclWholeNumberKey(std::string_view text);
 
 }  // namespace kiln::core
