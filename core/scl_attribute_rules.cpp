@@ -1,6 +1,5 @@
 #include "core/scl_attribute_rules.h"
 
-#include <string>
 #include <string_view>
 
 #include "core/scl_names.h"
@@ -46,8 +45,8 @@ constexpr CAttributeRule kRules[] = {
     {"sec:DAI.ix", IsSclUnsigned, nullptr, kBadIx},
 };
 
-// The fields of the table that hold whole numbers: digits only, as every
-// other whole-number field of the property view takes them.
+// The fields of the table that hold whole numbers: stored without the
+// blanks around them, as every other whole-number field of the property view.
 constexpr const char* kWholeNumberRoles[] = {"sec:IED.originalSclRelease", "sec:LDevice.serverTimeout", "sec:DOI.ix",
                                              "sec:DAI.ix"};
 
@@ -71,10 +70,8 @@ bool IsWholeNumberField(const CString& role) {
 
 CString SclAttributeBreach(const CString& role, const CString& value) {
     if (value.IsEmpty()) return CString();
-    const bool digitsOnly =
-        !IsWholeNumberField(role) || value.str().find_first_not_of("0123456789") == std::string::npos;
     for (const CAttributeRule& rule : kRules) {
-        if (role != rule.role || (digitsOnly && rule.test(value.str()))) continue;
+        if (role != rule.role || rule.test(value.str())) continue;
         return rule.head ? CString(rule.head) + kBadBoolean : CString(rule.text);
     }
     for (const char* cls : kNodeRefClasses)

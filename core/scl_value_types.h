@@ -2,8 +2,9 @@
 // attributes the ICD export writes: whole numbers, booleans, the
 // enumerations of basic types, functional constraints, value kinds, common
 // data classes and rights, and the references' name patterns. Types built
-// on xs:Name, xs:token or a number collapse white space first, as the
-// schema does.
+// on xs:Name, xs:token or xs:int collapse white space first, as the schema
+// does; an unsigned number takes neither white space nor a sign, as the
+// schema's validator (xmllint) takes it.
 #pragma once
 
 #include <string>

@@ -376,6 +376,17 @@ const RuleRow kRuleRows[] = {
       "不符合SCL的Authentication（none取值错误）：S1:no", "不符合SCL的Authentication（password取值错误）：S1:no",
       "不符合SCL的Authentication（weak取值错误）：S1:no", "不符合SCL的Authentication（strong取值错误）：S1:no",
       "不符合SCL的Authentication（certificate取值错误）：S1:no", "不符合SCL的LDevice（ldName格式错误）：PROT:1LD"}},
+    {"unsigned numbers with a sign or blanks",
+     [](SclRulesTest& t, const CompleteIcd& c) {
+         t.Set(c.ied, "sec:IED.originalSclRelease", "+2");
+         t.Set(c.ld, "sec:LDevice.serverTimeout", " 12 ");
+         t.Set(c.doiMod, "sec:DOI.ix", "+1");
+         t.Set(c.daiModStVal, "sec:DAI.ix", "1 ");
+         // An xs:int takes both.
+         t.Set(t.MakeUnder(t.m.ctlModel, "sec:EnumVal", "sbo", "sec:EnumVal.EnumType"), "e301:OrdNaming.ord", " +3");
+     },
+     {"不符合SCL的IED（originalSclRelease取值错误）：TEMPLATE:+2", "不符合SCL的Server（timeout取值错误）：S1: 12 ",
+      "不符合SCL的DOI（ix取值错误）：PROT/PPTOC1.Mod:+1", "不符合SCL的DAI（ix取值错误）：PROT/PPTOC1.Mod.stVal:1 "}},
     {"typed values of the members of types",
      [](SclRulesTest& t, const CompleteIcd& c) {
          t.Set(t.m.p1SpsQ, "sec:BDA.bType", "Quality2");
