@@ -198,19 +198,11 @@ const RuleRow kRuleRows[] = {
      [](SclRulesTest& t, const CompleteIcd& c) {
          const URI_Ref again = t.MakeUnder(c.doiMod, "sec:DAI", "stVal", "sec:DAI.DOI", 3);
          t.Set(again, "sec:DAI.valueStr", "2");
-         t.Set(again, "sec:DAI.ix", "1");
+         t.Set(again, "sec:DAI.ix", "01");  // one index to SCL with "1"
          t.Set(c.daiModStVal, "sec:DAI.ix", "1");
          t.Set(t.MakeUnder(c.doiMod, "sec:DAI", "状态", "sec:DAI.DOI", 4), "sec:DAI.valueStr", "3");
      },
      {"不符合SCL的DAI（在DOI中重复）：PROT/PPTOC1.Mod.stVal", "不符合SCL的DAI（名称格式错误）：PROT/PPTOC1.Mod.状态"}},
-    {"DAI indexes of one value",
-     [](SclRulesTest& t, const CompleteIcd& c) {
-         const URI_Ref again = t.MakeUnder(c.doiMod, "sec:DAI", "stVal", "sec:DAI.DOI", 3);
-         t.Set(again, "sec:DAI.valueStr", "2");
-         t.Set(again, "sec:DAI.ix", "01");
-         t.Set(c.daiModStVal, "sec:DAI.ix", "1");
-     },
-     {"不符合SCL的DAI（在DOI中重复）：PROT/PPTOC1.Mod.stVal"}},
     {"data set members of a constraint their data lacks",
      [](SclRulesTest& t, const CompleteIcd& c) {
          t.Set(c.fcdaOp, "sec:FCDA.fc", EnumValue("FCType", "MX"));
