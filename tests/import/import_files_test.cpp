@@ -141,12 +141,15 @@ TEST_F(ImportFilesTest, WhatTheModelCannotHoldAndFaultsOfTheFileAreReported) {
         "<LN lnClass=\"PTRC\" lnType=\"PT\" inst=\"2\"/></LDevice>\n"
         "</Server></AccessPoint>\n"
         "<AccessPoint name=\"P1\"><LN lnClass=\"LPHD\" inst=\"1\" lnType=\"PH\"/></AccessPoint></IED>\n";
+    // An enumeration with two order numbers of one value.
     const std::string second =
-        "<DOType id=\"TSPS\" cdc=\"SPS\"><DA name=\"general\" bType=\"BOOLEAN\" fc=\"ST\"/></DOType>\n";
+        "<DOType id=\"TSPS\" cdc=\"SPS\"><DA name=\"general\" bType=\"BOOLEAN\" fc=\"ST\"/></DOType>\n"
+        "<DOType id=\"TMODE\" cdc=\"INC\"><DA name=\"stVal\" bType=\"Enum\" fc=\"ST\" type=\"E_Mode\"/></DOType>\n"
+        "<EnumType id=\"E_Mode\"><EnumVal ord=\"1\">on</EnumVal><EnumVal ord=\"+01\">blocked</EnumVal></EnumType>\n";
     URI_Ref out;
     ASSERT_TRUE(RunIcd(Icd("<Header id=\"R\"/>", ied, kTypes + second), &out, [&] {
         ui.AnswerInputKeep();
-        ui.AnswerNo("发现错误3个");
+        ui.AnswerNo("发现错误4个");
     }));
     EXPECT_EQ(SavedReport(),
               (std::vector<ReportEntry>{
@@ -154,6 +157,7 @@ TEST_F(ImportFilesTest, WhatTheModelCannotHoldAndFaultsOfTheFileAreReported) {
                   {"LNode", "警告：LPHD1", "AccessPoint:P1下的LNode:LPHD1未导入（只导入LDevice中的LNode）"},
                   {"DAI", "错误：PTOC1.Op", "PROT下的LNode:PTOC1中的DAI:Op不在DOI中，未导入！"},
                   {"other_error", "错误：ICD文件:  DOType:TSPS", "DOType的id重复，只导入了第一个"},
+                  {"other_error", "错误：ICD文件:  EnumType:E_Mode", "EnumVal blocked的ord +01重复"},
                   {"other_error", "警告：ICD文件:  AccessPoint:P1", "AccessPoint:P1中没有Server，未导入"}}));
     const URI_Ref ld = Member(Target(Target(out, "sec:ICD.IED"), "sec:IED.Servers"), "sec:Server.LDevices", "PROT");
     EXPECT_EQ(NamesOf(Members(ld, "sec:LDevice.LNodes")), (std::vector<CString>{"LLN0", "LPHD1", "PTOC1", "PTRC2"}));
