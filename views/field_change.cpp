@@ -75,6 +75,7 @@ private:
     bool DataValue();
     bool EnumValue(const URI_Ref& dfn, const CString& descField);
     bool NumberChecked(const CString& bType, bool isFloat);
+    bool MemberConstraint();
     bool Name();
     bool NodeNamePart(bool prefix);
     bool NodeClass();
@@ -115,6 +116,7 @@ bool FieldChange::Run() {
         return Association();
     }
     if (kiln::views::ContainsAfterFirst(attr.sText6, ":Boolean")) return true;
+    if (m_field == "sec:FCDA.fc" && Is("sec:FCDA") && !MemberConstraint()) return false;
     if (!attr.sText7.IsEmpty()) {
         Display(StringAfter(m_new, "#", "."));
         return true;
@@ -182,6 +184,7 @@ bool FieldChange::Run() {
         return breach.IsEmpty();
     }
     // The fields written as typed SCL attributes take only what the type holds.
+    if (kiln::core::IsWholeNumberField(m_field)) m_new.Trim();
     if (const CString breach = kiln::core::SclAttributeBreach(m_field, m_new); !breach.IsEmpty()) {
         Notice(breach);
         return false;
@@ -356,6 +359,49 @@ bool FieldChange::NodeClass() {
     }
     if (m_new.IsEmpty() || kiln::core::IsSclLnClass(m_new.str())) return true;
     Notice(kiln::core::kBadLnClass);
+    return false;
+}
+
+// A data-set member's functional constraint is one its data has: a DA's
+// own, or one of the DAs below a DO or SDO. A member whose data cannot be
+// found is left as it is (the export names it).
+bool FieldChange::MemberConstraint() {
+    URI_Ref lnode = m_app.DocMtd_getFirstUri_ofAsso(m_rsc, "sec:DARef.LNode");
+    const CString doName = Get(m_rsc, "sec:DARef.doName");
+    if (lnode.IsEmpty() || doName.IsEmpty()) return true;
+    const int dot = doName.Find('.');
+    URI_Ref dataObject = m_app.Get_DO_Dfn(lnode, dot < 0 ? doName : doName.Left(dot));
+    Struct_DAs_ofDO das;
+    if (dataObject.IsEmpty() || !m_app.Get_DAs_of_aDO(dataObject, &das, "", nullptr)) return true;
+    // The paths below the DO as SCL names them, from the SDOs of the member's
+    // DO name on, then its DA.
+    CString below = dot < 0 ? CString() : doName.Mid(dot + 1) + ".";
+    const CString daName = kiln::core::WithoutConstraints(Get(m_rsc, "sec:DARef.daName").str()).c_str();
+    if (!daName.IsEmpty()) below += daName;
+    auto under = [&below](const CString& plain) {
+        if (below.IsEmpty()) return true;
+        if (below.Right(1) == ".") return plain.Left(below.GetLength()) == below;
+        return plain == below || plain.Left(below.GetLength() + 1) == below + ".";
+    };
+    std::vector<CString> held;
+    for (const Struct_DAItem& item : das.vDAs) {
+        const std::string& path = item.sPath.str();
+        const size_t open = path.find('['), close = path.find(']');
+        if (!under(kiln::core::WithoutConstraints(path).c_str()) || open == std::string::npos ||
+            close == std::string::npos)
+            continue;
+        for (size_t at = open + 1; at < close;) {
+            const size_t end = std::min(path.find(',', at), close);
+            const CString fc = path.substr(at, end - at).c_str();
+            if (std::find(held.begin(), held.end(), fc) == held.end()) held.push_back(fc);
+            at = end + 1;
+        }
+    }
+    const CString wanted = StringAfter(m_new, "#", ".");
+    if (held.empty() || std::find(held.begin(), held.end(), wanted) != held.end()) return true;
+    CString list;
+    for (const CString& fc : held) list += (list.IsEmpty() ? "" : "、") + fc;
+    Notice("fc必须是" + doName + (daName.IsEmpty() ? CString() : "." + daName) + "具有的功能约束：" + list + "！");
     return false;
 }
 

@@ -39,6 +39,20 @@ protected:
         EXPECT_TRUE(app.Rsc_M2I_Export(m2i));
         return LoadFile(Path(file));
     }
+    // The row of the property view's list with that text picked for the
+    // field, stored as the host stores what the plug-in accepts.
+    void PickRow(const URI_Ref& rsc, const char* field, const CString& row) {
+        Struct_EditPack pack;
+        ASSERT_TRUE(app.HtmlMsg_OnPrepareEditField(nullptr, rsc, field, "", &pack));
+        for (const auto& [shown, stored] : pack.vList.vPairs) {
+            if (shown != row) continue;
+            CString value = stored;
+            if (app.HtmlMsg_OnFieldChanged(nullptr, rsc, field, Get(rsc, field), value, nullptr, nullptr))
+                Set(rsc, field, value);
+            return;
+        }
+        ADD_FAILURE() << "no row " << row.str();
+    }
     // (toDA, Parameter's name, idITB, val) of every MappingItem.
     static std::vector<std::string> Rows(const pugi::xml_document& doc) {
         std::vector<std::string> rows;
@@ -73,13 +87,24 @@ TEST_F(M2iExportTest, ReferencesParametersAndProcess) {
     MapItem("noDa", 10, "Str", "general");
     MapItem("noSdo", 11, "A.phsD", "cVal.mag.f", c.mmxu);
     MapItem("secondLln0", 12, "Mod", "", MakeLNode(c.ld, "", "", "", 4, c.lln0T));
+    // A setting's attribute of three constraints, picked from the property
+    // view's list: stored and written as SCL names it.
+    URI_Ref magType = MakeDAType(c.pkg, "MagT", 9);
+    MakeBDA(magType, "f", 1, "FLOAT32");
+    URI_Ref asg = MakeDOType(c.pkg, "ASG_T", 9);
+    URI_Ref setMag = MakeDA(asg, "setMag", 1, "SP", "Struct", magType);
+    Set(setMag, "sec:DA.fc_1", EnumValue("FCType", "SG"));
+    Set(setMag, "sec:DA.fc_2", EnumValue("FCType", "SE"));
+    MakeDO(c.ptocT, "StrVal", 2, asg);
+    PickRow(MapItem("picked", 13, "StrVal", ""), "sec:DARef.daName", "setMag[SP,SG,SE].f");
     const std::string before = ModelText();
 
     const pugi::xml_document& doc = Export();
     EXPECT_EQ(Rows(doc), (std::vector<std::string>{
                              "PROT/PPTOC1.Op.stVal ParaANYwT 5 ", "PROT/PPTOC1.Mod ParaANY  1",
                              "PROT/PPTOC1.Str.stVal ParaANYwT P/y ", "PROT/PPTOC1.Str.origin.orCat ParaANYwT 7 ",
-                             "PROT/PPTOC1.Str.q   ", "PROT/MMXU1.A.phsA.cVal.mag.f   "}));
+                             "PROT/PPTOC1.Str.q   ", "PROT/MMXU1.A.phsA.cVal.mag.f   ",
+                             "PROT/PPTOC1.StrVal.setMag.f   "}));
     pugi::xml_node first = doc.select_node("/M2I/Mappings/MappingItem").node();
     EXPECT_EQ(AttrNames(first), (std::vector<std::string>{"name", "desc", "toDA"}));
     EXPECT_STREQ(first.attribute("name").value(), "op");

@@ -383,6 +383,13 @@ TEST_F(FieldChange, NamePartsAnSclFileCannotHoldAreRefusedAndTheOldValueKept) {
     const URI_Ref rcb = MakeUnder(icd.lnPtoc, "sec:RCB", "brcbA", "sec:RCB.LNode", 1);
     const URI_Ref client = MakeUnder(rcb, "sec:ClientLN", "c1", "sec:ClientLN.RCB", 1);
     const URI_Ref lcb = MakeUnder(icd.lnPtoc, "sec:LCB", "lcbA", "sec:LCB.LNode", 1);
+    // A data-set member on PTOC1's Op (stVal and q, both ST), and an indexed DAI.
+    const URI_Ref member = MakeUnder(MakeUnder(icd.lnLLN0, "sec:DataSet", "dsTrip", "sec:DataSet.LNode", 1),
+                                     "sec:FCDA", "f1", "sec:FCDA.DataSet", 1);
+    Link(member, "sec:DARef.LNode", icd.lnPtoc);
+    Set(member, "sec:DARef.doName", "Op");
+    const URI_Ref dai = MakeUnder(icd.doiOp, "sec:DAI", "stVal[ST]", "sec:DAI.DOI", 1);
+    const CString badIx = "ix必须是0到4294967295之间的整数！";
     struct Case {
         URI_Ref rsc;
         const char* field;
@@ -445,6 +452,15 @@ TEST_F(FieldChange, NamePartsAnSclFileCannotHoldAreRefusedAndTheOldValueKept) {
         {client, "sec:ClientLN.apRef", "A P", badAp},
         {lcb, "sec:LCB.ldInst", "保护", badLd},
         {lcb, "sec:LCB.lnInst", "1a", badInst},
+        // Whole numbers take no sign, as SCL's unsigned types and the other
+        // whole-number fields.
+        {icd.ldA, "sec:LDevice.serverTimeout", "+5", "timeout必须是0到4294967295之间的整数！"},
+        {icd.ied, "sec:IED.originalSclRelease", "+2", "originalSclRelease必须是1到255之间的整数！"},
+        {icd.doiOp, "sec:DOI.ix", "+1", badIx},
+        {dai, "sec:DAI.ix", "4294967296", badIx},
+        {dai, "sec:DAI.ix", "x", badIx},
+        // A member's functional constraint is one of its data.
+        {member, "sec:FCDA.fc", EnumValue("FCType", "MX"), "fc必须是Op具有的功能约束：ST！"},
     };
     for (const Case& c : refused) {
         ui.ClearCalls();
@@ -483,7 +499,19 @@ TEST_F(FieldChange, NamePartsAnSclFileCannotHoldAreRefusedAndTheOldValueKept) {
         EXPECT_TRUE(Change(c.rsc, c.field, c.value)) << c.field;
         EXPECT_TRUE(Change(c.rsc, c.field, "")) << c.field;
     }
+    // Whole numbers are stored without the blanks around them.
+    for (const auto& [rsc, field] : {std::pair{icd.ldA, "sec:LDevice.serverTimeout"},
+                                     std::pair{icd.ied, "sec:IED.originalSclRelease"},
+                                     std::pair{icd.doiOp, "sec:DOI.ix"}, std::pair{dai, "sec:DAI.ix"}}) {
+        EXPECT_TRUE(Change(rsc, field, " 12 ")) << field;
+        EXPECT_EQ(value, "12") << field;
+    }
+    EXPECT_TRUE(Change(member, "sec:FCDA.fc", EnumValue("FCType", "ST")));
+    Set(member, "sec:DARef.daName", "q");
+    EXPECT_TRUE(Change(member, "sec:FCDA.fc", EnumValue("FCType", "ST")));
     EXPECT_TRUE(ui.Messages().empty());
+    EXPECT_FALSE(Change(member, "sec:FCDA.fc", EnumValue("FCType", "DC")));
+    EXPECT_EQ(ui.Messages(), std::vector<CString>{"fc必须是Op.q具有的功能约束：ST！"});
 }
 
 TEST_F(FieldChange, NamesSclHoldsOnceOrOnlyInTheirPatternAreRefusedAndTheOldValueKept) {
