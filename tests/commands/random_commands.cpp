@@ -7,6 +7,9 @@
 #include <optional>
 #include <sstream>
 
+#include <pugixml.hpp>
+
+#include "core/data_values.h"
 #include "core/kiln_main.h"
 #include "core/module.h"
 #include "host/answers.h"
@@ -373,6 +376,67 @@ private:
         if (!Play("edit " + field + " " + host::QuoteWord(value, true), said)) return;
         // The plug-in stores some fields itself; it refuses with a notice.
         if (Contains(said, "not stored by the host") && Contains(said, "\n[message")) ExpectUnchanged(before, "the edit of " + field);
+        if (!Contains(said, "not stored by the host") &&
+            (field == "sec:Val.sValue" || field == "sec:DAI.valueStr" || field == "sec:BDA.valueStr"))
+            ExpectValueExported(rsc);
+    }
+
+    // A stored value: the export of its ICD, made at once, writes the values
+    // of its DAI, DA or BDA as the model holds them, or names the place.
+    void ExpectValueExported(const URI_Ref& rsc) {
+        CKiln_Main& app = *m_run.app;
+        auto text = [&](const URI_Ref& r, const char* role) { return app.DocMtd_getValue_ofAttr(r, role).str(); };
+        auto first = [&](const URI_Ref& r, const char* role) { return app.DocMtd_getFirstUri_ofAsso(r, role); };
+        const URI_Ref owner = rsc.sClass == "sec:Val" ? core::ValOwner(app, rsc) : rsc;
+        const bool dai = owner.sClass == "sec:DAI", da = owner.sClass == "sec:DA";
+        const URI_Ref type = first(owner, da ? "sec:DA.MemberOf_DOType" : "sec:BDA.MemberOf_DAType");
+        const URI_Ref doi = first(owner, "sec:DAI.DOI"), ln = first(doi, "sec:DOI.LNode");
+        const URI_Ref ld = first(ln, "sec:LNode.LDevice");
+        const URI_Ref icd = dai ? first(ld, "sec:LDevice.Server/sec:Server.IED/sec:IED.ICD")
+                                : first(type, da ? "sec:DOType.TypePackage/sec:TypePackage.ICD"
+                                                 : "sec:DAType.TypePackage/sec:TypePackage.ICD");
+        // A mapping's values are written over the DAIs' own: not this check's.
+        if (icd.IsEmpty() || first(icd, "sec:ICD.M2I").IsSet()) return;
+        std::vector<std::string> expected;
+        for (const URI_Ref& v : core::ValsOf(app, owner)) expected.push_back(text(v, "sec:Val.sValue"));
+        const std::string own = text(owner, core::OwnValueRole(owner));
+        if (expected.empty() && !own.empty()) expected.push_back(own);
+        std::string name = text(owner, core::kRoleName);
+        name = name.substr(name.rfind('.') == std::string::npos ? 0 : name.rfind('.') + 1);
+        name = name.substr(0, name.find('['));
+        // Each name quoted in the XPath; a name that holds a quote is not looked for.
+        bool quotable = true;
+        auto q = [&](const std::string& t) {
+            quotable = quotable && t.find('\'') == std::string::npos;
+            return "'" + t + "'";
+        };
+        const std::string path =
+            dai ? "//LDevice[@inst=" + q(text(ld, core::kRoleName)) + "]/*[concat(@prefix,@lnClass,@inst)=" +
+                      q(text(ln, core::kRoleName)) + "]/DOI[@name=" + q(text(doi, core::kRoleName)) +
+                      "]//DAI[@name=" + q(name) + "]"
+                : "/SCL/DataTypeTemplates/*[@id=" + q(text(type, core::kRoleName)) + "]/*[@name=" + q(name) + "]";
+        std::string said;
+        if (!quotable) return;
+        if (!Play("select-uri " + host::QuoteWord(icd.sUri, true), said) || !Play("rclick", said)) return;
+        const auto& menu = m_run.ui.LastMenu();
+        const auto item = std::find_if(menu.begin(), menu.end(),
+                                       [](const host::MenuEntry& e) { return e.command == "ICD:Export ICD"; });
+        if (item == menu.end() || !item->enabled || !Play("menu " + host::QuoteWord(item->text, true), said)) return;
+        ++m_result.menus;
+        CheckExports(said);
+        for (const std::string& file : m_saved) {
+            pugi::xml_document doc;
+            if (fs::path(file).extension() != ".icd" || !doc.load_file((fs::path(m_dir) / file).c_str())) continue;
+            bool held = false, written = false;
+            for (const pugi::xpath_node& n : doc.select_nodes(path.c_str())) {
+                std::vector<std::string> got;
+                for (const pugi::xml_node& val : n.node().children("Val")) got.push_back(val.text().get());
+                written = true;
+                held = held || got == expected;
+            }
+            if (written && !held && !Contains(said, name.c_str()))
+                Fail(file + ": the values of " + owner.sUri + " are not written as stored");
+        }
     }
 
     // The export of the n-th ICD of the tree (false when there is none).

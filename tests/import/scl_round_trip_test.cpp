@@ -528,6 +528,221 @@ INSTANTIATE_TEST_SUITE_P(
                    {{"//LogControl/@logName", {"G", "H", "Gone"}}, {"//Log/@name", {"G"}}},
                    {{"other_error", "警告：ICD文件:  LDevice:L", "存在3个Log，只导入了第一个Log:G，未导入Log:H、Log"}}}));
 
+// ---- the values the property view stores, through export and import ----
+
+// A file of one IED "A" whose device "L" has LN0 only: Mod.stVal with values
+// of setting groups 1 and 2, Beh.stVal with one value, Health.stVal without
+// any, a DA with a value and a structure whose BDAs have one value or none;
+// `sgcb` at the LN0's end.
+std::string ValueScl(const std::string& sgcb = "") {
+    std::string scl = SparseScl("<DOI name=\"Mod\"><DAI name=\"stVal\"><Val sGroup=\"1\">1</Val><Val sGroup=\"2\">2</Val>"
+                                "</DAI></DOI><DOI name=\"Beh\"><DAI name=\"stVal\"><Val>5</Val></DAI></DOI>"
+                                "<DOI name=\"Health\"><DAI name=\"stVal\" sAddr=\"h\"/></DOI>" + sgcb);
+    auto swap = [&](const std::string& from, const std::string& to) { scl.replace(scl.find(from), from.size(), to); };
+    swap("<DO name=\"Mod\" type=\"D0\"/>",
+         "<DO name=\"Mod\" type=\"D0\"/><DO name=\"Beh\" type=\"D0\"/><DO name=\"Health\" type=\"D0\"/>");
+    swap("</DOType>", "<DA name=\"ctlModel\" fc=\"CF\" bType=\"INT32\"><Val>1</Val></DA><DA name=\"origin\" fc=\"ST\" "
+                      "bType=\"Struct\" type=\"V_Or\"/></DOType><DAType id=\"V_Or\"><BDA name=\"orCat\" bType=\"INT32\">"
+                      "<Val>3</Val></BDA><BDA name=\"orIdent\" bType=\"INT32\"/></DAType>");
+    return scl;
+}
+
+// What the user does: a field edited in the property view (stored as the
+// host stores it, when the plug-in accepts it), "增加 预设值" on a DAI, DA or
+// BDA, or "删除 预设值". `at` names the resource: "DAI:<LD>/<LN>/<DOI>/<DAI>" (its name with
+// the functional constraint), "DA:<DO type>/<DA>" or "BDA:<DA type>/<BDA>", then "#k" for its k-th
+// value; "SGCB:<LD>" the device's setting-group control block.
+struct ValueStep {
+    enum Kind { kEdit, kAdd, kDelete } kind;
+    std::string at;
+    const char* field = "";
+    const char* value = "";
+};
+
+struct ValueRow {
+    const char* what;
+    std::string scl;  // the file's text, or the name of a test file
+    std::vector<ValueStep> steps;
+    std::vector<std::pair<std::string, std::vector<std::string>>> selects;  // XPath: texts or attribute values
+    std::vector<std::string> said;  // texts the messages hold, the export's included
+};
+void PrintTo(const ValueRow& row, std::ostream* os) { *os << row.what; }
+
+class SclValueTest : public SclFileTest, public ::testing::WithParamInterface<ValueRow> {
+protected:
+    std::vector<URI_Ref> Along(const URI_Ref& from, const char* path) {
+        std::vector<URI_Ref> out;
+        URI_Ref last;
+        app.DocMtd_get_descendent_BUris(from, path, out, last, "e301:OrdNaming.ord", SortPolicy_ByOrd);
+        return out;
+    }
+    URI_Ref Named(const std::vector<URI_Ref>& in, const std::string& name) {
+        for (const URI_Ref& r : in)
+            if (app.DocMtd_getValue_ofAttr(r, "cim:Naming.name").str() == name) return r;
+        return URI_Ref();
+    }
+    URI_Ref Find(const URI_Ref& icd, const std::string& at) {
+        const size_t hash = at.find('#');
+        std::vector<std::string> names;
+        std::istringstream parts(at.substr(at.find(':') + 1, hash - at.find(':') - 1));
+        for (std::string part; std::getline(parts, part, '/');) names.push_back(part);
+        URI_Ref found;
+        const std::vector<URI_Ref> lds = Along(icd, "sec:ICD.IED/sec:IED.Servers/sec:Server.LDevices");
+        if (at.rfind("SGCB:", 0) == 0)
+            return app.DocMtd_getFirstUri_ofAsso(Named(lds, names[0]), "sec:LDevice.LNodes/sec:LNode.SGCB");
+        if (at.rfind("DAI:", 0) == 0 && names.size() == 4) {
+            const URI_Ref ld = Named(lds, names[0]);
+            const URI_Ref doi = Named(Along(Named(Along(ld, "sec:LDevice.LNodes"), names[1]), "sec:LNode.DOIs"), names[2]);
+            found = Named(Along(doi, "sec:DOI.DAIs"), names[3]);
+        } else if (names.size() == 2) {
+            const bool da = at.rfind("DA:", 0) == 0;
+            const URI_Ref type =
+                Named(Along(icd, da ? "sec:ICD.TypePackage/sec:TypePackage.DOTypes" : "sec:ICD.TypePackage/sec:TypePackage.DATypes"),
+                      names[0]);
+            found = Named(Along(type, da ? "sec:DOType.Contains_DAs" : "sec:DAType.Contains_BDAs"), names[1]);
+        }
+        if (found.IsEmpty() || hash == std::string::npos) return found;
+        const std::vector<URI_Ref> vals = Along(found, found.sClass == "sec:DAI" ? "sec:DAI.Vals" : "sec:BDA.Vals");
+        const size_t k = std::stoul(at.substr(hash + 1));
+        return k >= 1 && k <= vals.size() ? vals[k - 1] : URI_Ref();
+    }
+    void Do(const URI_Ref& icd, const ValueStep& step) {
+        const URI_Ref rsc = Find(icd, step.at);
+        ASSERT_TRUE(rsc.IsSet()) << step.at;
+        if (step.kind == ValueStep::kEdit) {
+            CString value = step.value;
+            if (app.HtmlMsg_OnFieldChanged(nullptr, rsc, step.field, app.DocMtd_getValue_ofAttr(rsc, step.field), value,
+                                           nullptr, nullptr))
+                app.DocMtd_Modify_attribute_value(rsc, step.field, value);
+            return;
+        }
+        if (step.kind == ValueStep::kDelete) ui.AnswerYes("删除");
+        app.m_uCurRsc = rsc;
+        app.Msg_OnAppCommand(step.kind == ValueStep::kAdd ? "ICD:Add Val" : "ICD:Delete");
+    }
+};
+
+// Each value the property view stores is in the export, the export read
+// back gives the same file, and what the view refuses stays as it was.
+TEST_P(SclValueTest, WhatTheViewStoresIsWrittenAndReadBack) {
+    const ValueRow& row = GetParam();
+    std::string source = (kDataDir / row.scl).string();
+    if (row.scl.rfind("<SCL", 0) == 0) {
+        source = (workspace / "source.icd").string();
+        std::ofstream(source, std::ios::binary) << row.scl;
+    }
+    const URI_Ref icd = ImportAnswering(source);
+    ASSERT_TRUE(icd.IsSet());
+    ui.ClearCalls();
+    for (const ValueStep& step : row.steps) Do(icd, step);
+    const std::string once = Export(icd, "once.icd");
+    std::string said;
+    for (const CString& m : ui.Messages()) said += m.str() + "\n";
+    for (const std::string& text : row.said) EXPECT_NE(said.find(text), std::string::npos) << text << " not in\n" << said;
+    pugi::xml_document out;
+    ASSERT_TRUE(out.load_file(once.c_str()));
+    for (const auto& [path, values] : row.selects) {
+        std::vector<std::string> got;
+        for (const pugi::xpath_node& n : out.select_nodes(path.c_str()))
+            got.push_back(n.attribute() ? n.attribute().value() : n.node().text().get());
+        EXPECT_EQ(got, values) << path;
+    }
+    const URI_Ref second = ImportAnswering(once);
+    ASSERT_TRUE(second.IsSet());
+    EXPECT_EQ(FirstDifferentLine(ReadBytes(once), ReadBytes(Export(second, "twice.icd"))), "");
+}
+
+using Step = ValueStep;
+const std::string kMod = "DAI:L/LLN0/Mod/stVal[ST]", kBeh = "DAI:L/LLN0/Beh/stVal[ST]", kHealth = "DAI:L/LLN0/Health/stVal[ST]";
+const std::string kModVals = "//DOI[@name='Mod']/DAI/Val", kBehVals = "//DOI[@name='Beh']/DAI/Val";
+const std::string kHealthVals = "//DOI[@name='Health']/DAI/Val";
+const std::string kCtlVals = "//DOType[@id='D0']/DA[@name='ctlModel']/Val";
+const std::string kStVals = "//DOType[@id='D0']/DA[@name='stVal']/Val";
+const std::string kOrCat = "//DAType[@id='V_Or']/BDA[@name='orCat']/Val", kOrIdent = "//DAType[@id='V_Or']/BDA[@name='orIdent']/Val";
+const std::string kSgcb = "<SettingControl actSG=\"2\" numOfSGs=\"3\"/>";
+const std::string kRec = "DAI:CTRL/RREC1/RecTmms/setVal[SG]";
+
+INSTANTIATE_TEST_SUITE_P(
+    Values, SclValueTest,
+    ::testing::Values(
+        ValueRow{"values of setting groups edited",
+                 ValueScl(),
+                 {{Step::kEdit, kMod + "#1", "sec:Val.sValue", "7"}, {Step::kEdit, kMod + "#2", "sec:Val.sValue", "8"}},
+                 {{kModVals, {"7", "8"}}, {kModVals + "/@sGroup", {"1", "2"}}}},
+        ValueRow{"a value added with a setting group, after the file's",
+                 ValueScl(),
+                 {{Step::kAdd, kMod}, {Step::kEdit, kMod + "#3", "sec:Val.sGroup", "3"},
+                  {Step::kEdit, kMod + "#3", "sec:Val.sValue", "9"}},
+                 {{kModVals, {"1", "2", "9"}}, {kModVals + "/@sGroup", {"1", "2", "3"}}}},
+        ValueRow{"a DAI's own value edited",
+                 ValueScl(),
+                 {{Step::kEdit, kMod, "sec:DAI.valueStr", "6"}, {Step::kEdit, kBeh, "sec:DAI.valueStr", "4"}},
+                 {{kModVals, {"6", "2"}}, {kBehVals, {"4"}}}},
+        ValueRow{"the first value deleted, then the only one",
+                 ValueScl(),
+                 {{Step::kDelete, kMod + "#1"}, {Step::kDelete, kBeh + "#1"}},
+                 {{kModVals, {"2"}}, {kModVals + "/@sGroup", {"2"}}, {kBehVals, {}}}},
+        ValueRow{"a value without a setting group added to a DAI without one, edited on the value",
+                 ValueScl(),
+                 {{Step::kAdd, kHealth}, {Step::kEdit, kHealth + "#1", "sec:Val.sValue", "12"},
+                  {Step::kEdit, kBeh + "#1", "sec:Val.sValue", "3"}},
+                 {{kHealthVals, {"12"}}, {kHealthVals + "/@sGroup", {}}, {kBehVals, {"3"}}}},
+        ValueRow{"a DA's value edited on the DA and on its value, added and deleted",
+                 ValueScl(),
+                 {{Step::kEdit, "DA:D0/ctlModel", "sec:BDA.valueStr", "2"}, {Step::kAdd, "DA:D0/stVal"},
+                  {Step::kEdit, "DA:D0/stVal#1", "sec:Val.sValue", "4"}},
+                 {{kCtlVals, {"2"}}, {kStVals, {"4"}}}},
+        ValueRow{"a DA's only value deleted",
+                 ValueScl(),
+                 {{Step::kDelete, "DA:D0/ctlModel#1"}},
+                 {{kCtlVals, {}}}},
+        ValueRow{"a BDA's values edited, with a value and without",
+                 ValueScl(),
+                 {{Step::kEdit, "BDA:V_Or/orCat", "sec:BDA.valueStr", "4"},
+                  {Step::kEdit, "BDA:V_Or/orIdent", "sec:BDA.valueStr", "5"}},
+                 {{kOrCat, {"4"}}, {kOrIdent, {"5"}}}},
+        ValueRow{"test files: setting groups edited, more groups, a value added in one, fewer groups refused",
+                 "ed1_2003_recloser_controller_odd_enums.icd",
+                 {{Step::kEdit, kRec + "#1", "sec:Val.sValue", "2100"},
+                  {Step::kEdit, kRec + "#2", "sec:Val.sValue", "700"},
+                  {Step::kEdit, "SGCB:CTRL", "sec:SGCB.numOfSG", "4"},
+                  {Step::kEdit, "SGCB:CTRL", "sec:SGCB.activeSG", "3"},
+                  {Step::kAdd, kRec},
+                  {Step::kEdit, kRec + "#3", "sec:Val.sGroup", "3"},
+                  {Step::kEdit, kRec + "#3", "sec:Val.sValue", "900"},
+                  {Step::kEdit, "SGCB:CTRL", "sec:SGCB.numOfSG", "2"}},
+                 {{"//DOI[@name='RecTmms']/DAI[@name='setVal']/Val", {"2100", "700", "900"}},
+                  {"//DOI[@name='RecTmms']/DAI[@name='setVal']/Val/@sGroup", {"1", "2", "3"}},
+                  {"//LDevice[@inst='CTRL']//SettingControl/@numOfSGs", {"4"}},
+                  {"//LDevice[@inst='CTRL']//SettingControl/@actSG", {"3"}}},
+                 {"定值组数不能小于激活定值组（3），不能修改！"}},
+        ValueRow{"test files: a name plate's first value",
+                 "distance_relay_settings.icd",
+                 {{Step::kEdit, "DAI:PROT/LLN0/NamPlt/vendor[DC]#1", "sec:Val.sValue", "NewVendor"}},
+                 {{"//LDevice[@inst='PROT']/LN0/DOI[@name='NamPlt']/DAI[@name='vendor']/Val", {"NewVendor"}}}},
+        ValueRow{"test files: an enumerated DA's value",
+                 "ed2_bay_controller.icd",
+                 {{Step::kEdit, "DA:SPC$V1/ctlModel", "sec:BDA.valueStr", "direct-with-normal-security"}},
+                 {{"//DOType[@id='SPC$V1']/DA[@name='ctlModel']/Val", {"direct-with-normal-security"}}}},
+        ValueRow{"setting groups: the view keeps the active group and the values within the count",
+                 ValueScl(kSgcb),
+                 {{Step::kEdit, kMod + "#2", "sec:Val.sGroup", "4"},
+                  {Step::kEdit, kMod + "#2", "sec:Val.sGroup", "3"},
+                  {Step::kEdit, "SGCB:L", "sec:SGCB.activeSG", "4"},
+                  {Step::kEdit, "SGCB:L", "sec:SGCB.activeSG", "1"},
+                  {Step::kEdit, "SGCB:L", "sec:SGCB.numOfSG", "2"}},
+                 {{kModVals + "/@sGroup", {"1", "3"}},
+                  {"//SettingControl/@actSG", {"1"}},
+                  {"//SettingControl/@numOfSGs", {"3"}}},
+                 {"定值组不能大于定值组数（3），不能修改！", "激活定值组不能大于定值组数（3），不能修改！",
+                  "逻辑装置中有定值组3的预设值，定值组数不能小于它，不能修改！"}},
+        ValueRow{"setting groups: a file's active group and values past the count are named",
+                 ValueScl("<SettingControl actSG=\"3\" numOfSGs=\"1\"/>"),
+                 {},
+                 {{"//SettingControl/@actSG", {"1"}}, {kModVals + "/@sGroup", {"1", "2"}}},
+                 {"未导出定值控制块的激活定值组（超出定值组数1）：L/LLN0.SGCB:3",
+                  "不符合SCL的DAI（sGroup超出numOfSGs）：L/LLN0.Mod.stVal:2"}}));
+
 // The allowed losses are the README's own words, so that the table and the
 // README's list go together.
 TEST(SclCompareTable, EveryAllowedLossIsNamedInTheReadme) {
