@@ -385,57 +385,44 @@ private:
     // of its DAI, DA or BDA as the model holds them, or names the place.
     void ExpectValueExported(const URI_Ref& rsc) {
         CKiln_Main& app = *m_run.app;
-        auto text = [&](const URI_Ref& r, const char* role) { return app.DocMtd_getValue_ofAttr(r, role).str(); };
+        auto name = [&](const URI_Ref& r) { return app.DocMtd_getValue_ofAttr(r, core::kRoleName).str(); };
         auto first = [&](const URI_Ref& r, const char* role) { return app.DocMtd_getFirstUri_ofAsso(r, role); };
         const URI_Ref owner = rsc.sClass == "sec:Val" ? core::ValOwner(app, rsc) : rsc;
-        const bool dai = owner.sClass == "sec:DAI", da = owner.sClass == "sec:DA";
-        const URI_Ref type = first(owner, da ? "sec:DA.MemberOf_DOType" : "sec:BDA.MemberOf_DAType");
         const URI_Ref doi = first(owner, "sec:DAI.DOI"), ln = first(doi, "sec:DOI.LNode");
-        const URI_Ref ld = first(ln, "sec:LNode.LDevice");
-        const URI_Ref icd = dai ? first(ld, "sec:LDevice.Server/sec:Server.IED/sec:IED.ICD")
-                                : first(type, da ? "sec:DOType.TypePackage/sec:TypePackage.ICD"
-                                                 : "sec:DAType.TypePackage/sec:TypePackage.ICD");
+        const URI_Ref type = first(owner, owner.sClass == "sec:DA" ? "sec:DA.MemberOf_DOType" : "sec:BDA.MemberOf_DAType");
+        const URI_Ref icd = doi.IsSet() ? first(ln, "sec:LNode.LDevice/sec:LDevice.Server/sec:Server.IED/sec:IED.ICD")
+                                        : first(type, (type.sClass + ".TypePackage/sec:TypePackage.ICD").c_str());
         // A mapping's values are written over the DAIs' own: not this check's.
         if (icd.IsEmpty() || first(icd, "sec:ICD.M2I").IsSet()) return;
         std::vector<std::string> expected;
-        for (const URI_Ref& v : core::ValsOf(app, owner)) expected.push_back(text(v, "sec:Val.sValue"));
-        const std::string own = text(owner, core::OwnValueRole(owner));
+        for (const URI_Ref& v : core::ValsOf(app, owner)) expected.push_back(app.DocMtd_getValue_ofAttr(v, "sec:Val.sValue").str());
+        const std::string own = app.DocMtd_getValue_ofAttr(owner, core::OwnValueRole(owner)).str();
         if (expected.empty() && !own.empty()) expected.push_back(own);
-        std::string name = text(owner, core::kRoleName);
-        name = name.substr(name.rfind('.') == std::string::npos ? 0 : name.rfind('.') + 1);
-        name = name.substr(0, name.find('['));
-        // Each name quoted in the XPath; a name that holds a quote is not looked for.
-        bool quotable = true;
-        auto q = [&](const std::string& t) {
-            quotable = quotable && t.find('\'') == std::string::npos;
-            return "'" + t + "'";
-        };
-        const std::string path =
-            dai ? "//LDevice[@inst=" + q(text(ld, core::kRoleName)) + "]/*[concat(@prefix,@lnClass,@inst)=" +
-                      q(text(ln, core::kRoleName)) + "]/DOI[@name=" + q(text(doi, core::kRoleName)) +
-                      "]//DAI[@name=" + q(name) + "]"
-                : "/SCL/DataTypeTemplates/*[@id=" + q(text(type, core::kRoleName)) + "]/*[@name=" + q(name) + "]";
+        std::string last = name(owner).substr(name(owner).rfind('.') + 1);  // a DAI's path ends in its name
+        last = last.substr(0, last.find('['));
+        const std::string path = doi.IsSet() ? "//LDevice[@inst='" + name(first(ln, "sec:LNode.LDevice")) +
+                                                   "']/*[concat(@prefix,@lnClass,@inst)='" + name(ln) + "']/DOI[@name='" +
+                                                   name(doi) + "']//DAI[@name='" + last + "']"
+                                             : "//DataTypeTemplates/*[@id='" + name(type) + "']/*[@name='" + last + "']";
         std::string said;
-        if (!quotable) return;
-        if (!Play("select-uri " + host::QuoteWord(icd.sUri, true), said) || !Play("rclick", said)) return;
+        if (std::count(path.begin(), path.end(), '\'') % 2 || !Play("select-uri " + host::QuoteWord(icd.sUri, true), said) ||
+            !Play("rclick", said))
+            return;
         const auto& menu = m_run.ui.LastMenu();
-        const auto item = std::find_if(menu.begin(), menu.end(),
-                                       [](const host::MenuEntry& e) { return e.command == "ICD:Export ICD"; });
+        const auto item = std::find_if(menu.begin(), menu.end(), [](const host::MenuEntry& e) { return e.command == "ICD:Export ICD"; });
         if (item == menu.end() || !item->enabled || !Play("menu " + host::QuoteWord(item->text, true), said)) return;
-        ++m_result.menus;
         CheckExports(said);
         for (const std::string& file : m_saved) {
             pugi::xml_document doc;
-            if (fs::path(file).extension() != ".icd" || !doc.load_file((fs::path(m_dir) / file).c_str())) continue;
             bool held = false, written = false;
-            for (const pugi::xpath_node& n : doc.select_nodes(path.c_str())) {
-                std::vector<std::string> got;
-                for (const pugi::xml_node& val : n.node().children("Val")) got.push_back(val.text().get());
-                written = true;
-                held = held || got == expected;
-            }
-            if (written && !held && !Contains(said, name.c_str()))
-                Fail(file + ": the values of " + owner.sUri + " are not written as stored");
+            if (fs::path(file).extension() == ".icd" && doc.load_file((fs::path(m_dir) / file).c_str()))
+                for (const pugi::xpath_node& n : doc.select_nodes(path.c_str())) {
+                    std::vector<std::string> got;
+                    for (const pugi::xml_node& val : n.node().children("Val")) got.push_back(val.text().get());
+                    written = true;
+                    held = held || got == expected;
+                }
+            if (written && !held && !Contains(said, last.c_str())) Fail(file + ": the values of " + owner.sUri + " are not written as stored");
         }
     }
 

@@ -530,10 +530,9 @@ INSTANTIATE_TEST_SUITE_P(
 
 // ---- the values the property view stores, through export and import ----
 
-// A file of one IED "A" whose device "L" has LN0 only: Mod.stVal with values
-// of setting groups 1 and 2, Beh.stVal with one value, Health.stVal without
-// any, a DA with a value and a structure whose BDAs have one value or none;
-// `sgcb` at the LN0's end.
+// Mod.stVal with values of setting groups 1 and 2, Beh.stVal with one
+// value, Health.stVal without any, a DA with a value, a structure whose BDAs
+// have one value or none; `sgcb` at the LN0's end.
 std::string ValueScl(const std::string& sgcb = "") {
     std::string scl = SparseScl("<DOI name=\"Mod\"><DAI name=\"stVal\"><Val sGroup=\"1\">1</Val><Val sGroup=\"2\">2</Val>"
                                 "</DAI></DOI><DOI name=\"Beh\"><DAI name=\"stVal\"><Val>5</Val></DAI></DOI>"
@@ -547,22 +546,14 @@ std::string ValueScl(const std::string& sgcb = "") {
     return scl;
 }
 
-// What the user does: a field edited in the property view (stored as the
-// host stores it, when the plug-in accepts it), "增加 预设值" on a DAI, DA or
-// BDA, or "删除 预设值". `at` names the resource: "DAI:<LD>/<LN>/<DOI>/<DAI>" (its name with
-// the functional constraint), "DA:<DO type>/<DA>" or "BDA:<DA type>/<BDA>", then "#k" for its k-th
-// value; "SGCB:<LD>" the device's setting-group control block.
-struct ValueStep {
-    enum Kind { kEdit, kAdd, kDelete } kind;
-    std::string at;
-    const char* field = "";
-    const char* value = "";
-};
-
 struct ValueRow {
     const char* what;
     std::string scl;  // the file's text, or the name of a test file
-    std::vector<ValueStep> steps;
+    // The user's steps: "edit AT FIELD VALUE" in the property view (stored
+    // as the host stores it), "add AT" ("增加 预设值") or "delete AT" ("删除
+    // 预设值"). AT: "<DOI>/<DAI>" (the first of the ICD), "<DO type>/<DA>",
+    // "<DA type>/<BDA>" or "SGCB", and "#k" for its k-th value.
+    std::vector<std::string> steps;
     std::vector<std::pair<std::string, std::vector<std::string>>> selects;  // XPath: texts or attribute values
     std::vector<std::string> said;  // texts the messages hold, the export's included
 };
@@ -570,55 +561,29 @@ void PrintTo(const ValueRow& row, std::ostream* os) { *os << row.what; }
 
 class SclValueTest : public SclFileTest, public ::testing::WithParamInterface<ValueRow> {
 protected:
-    std::vector<URI_Ref> Along(const URI_Ref& from, const char* path) {
-        std::vector<URI_Ref> out;
+    // The first resource along the path whose name (without "[FC]") is `name`; "" takes any.
+    URI_Ref Named(const URI_Ref& from, const std::string& path, const std::string& name, size_t skip = 0) {
+        std::vector<URI_Ref> all;
         URI_Ref last;
-        app.DocMtd_get_descendent_BUris(from, path, out, last, "e301:OrdNaming.ord", SortPolicy_ByOrd);
-        return out;
-    }
-    URI_Ref Named(const std::vector<URI_Ref>& in, const std::string& name) {
-        for (const URI_Ref& r : in)
-            if (app.DocMtd_getValue_ofAttr(r, "cim:Naming.name").str() == name) return r;
+        if (from.IsSet()) app.DocMtd_get_descendent_BUris(from, path.c_str(), all, last, "e301:OrdNaming.ord", SortPolicy_ByOrd);
+        for (const URI_Ref& r : all) {
+            const std::string n = Get(r, "cim:Naming.name").str();
+            if ((name.empty() || n.substr(0, n.find('[')) == name) && skip-- == 0) return r;
+        }
         return URI_Ref();
     }
     URI_Ref Find(const URI_Ref& icd, const std::string& at) {
-        const size_t hash = at.find('#');
-        std::vector<std::string> names;
-        std::istringstream parts(at.substr(at.find(':') + 1, hash - at.find(':') - 1));
-        for (std::string part; std::getline(parts, part, '/');) names.push_back(part);
-        URI_Ref found;
-        const std::vector<URI_Ref> lds = Along(icd, "sec:ICD.IED/sec:IED.Servers/sec:Server.LDevices");
-        if (at.rfind("SGCB:", 0) == 0)
-            return app.DocMtd_getFirstUri_ofAsso(Named(lds, names[0]), "sec:LDevice.LNodes/sec:LNode.SGCB");
-        if (at.rfind("DAI:", 0) == 0 && names.size() == 4) {
-            const URI_Ref ld = Named(lds, names[0]);
-            const URI_Ref doi = Named(Along(Named(Along(ld, "sec:LDevice.LNodes"), names[1]), "sec:LNode.DOIs"), names[2]);
-            found = Named(Along(doi, "sec:DOI.DAIs"), names[3]);
-        } else if (names.size() == 2) {
-            const bool da = at.rfind("DA:", 0) == 0;
-            const URI_Ref type =
-                Named(Along(icd, da ? "sec:ICD.TypePackage/sec:TypePackage.DOTypes" : "sec:ICD.TypePackage/sec:TypePackage.DATypes"),
-                      names[0]);
-            found = Named(Along(type, da ? "sec:DOType.Contains_DAs" : "sec:DAType.Contains_BDAs"), names[1]);
-        }
-        if (found.IsEmpty() || hash == std::string::npos) return found;
-        const std::vector<URI_Ref> vals = Along(found, found.sClass == "sec:DAI" ? "sec:DAI.Vals" : "sec:BDA.Vals");
-        const size_t k = std::stoul(at.substr(hash + 1));
-        return k >= 1 && k <= vals.size() ? vals[k - 1] : URI_Ref();
-    }
-    void Do(const URI_Ref& icd, const ValueStep& step) {
-        const URI_Ref rsc = Find(icd, step.at);
-        ASSERT_TRUE(rsc.IsSet()) << step.at;
-        if (step.kind == ValueStep::kEdit) {
-            CString value = step.value;
-            if (app.HtmlMsg_OnFieldChanged(nullptr, rsc, step.field, app.DocMtd_getValue_ofAttr(rsc, step.field), value,
-                                           nullptr, nullptr))
-                app.DocMtd_Modify_attribute_value(rsc, step.field, value);
-            return;
-        }
-        if (step.kind == ValueStep::kDelete) ui.AnswerYes("删除");
-        app.m_uCurRsc = rsc;
-        app.Msg_OnAppCommand(step.kind == ValueStep::kAdd ? "ICD:Add Val" : "ICD:Delete");
+        const std::string ied = "sec:ICD.IED/sec:IED.Servers/sec:Server.LDevices/sec:LDevice.LNodes/";
+        if (at == "SGCB") return Named(icd, ied + "sec:LNode.SGCB", "");
+        const size_t slash = at.find('/'), hash = at.find('#');
+        const std::string parent = at.substr(0, slash), member = at.substr(slash + 1, hash - slash - 1);
+        URI_Ref found = Named(Named(icd, ied + "sec:LNode.DOIs", parent), "sec:DOI.DAIs", member);
+        if (found.IsEmpty())
+            found = Named(Named(icd, "sec:ICD.TypePackage/sec:TypePackage.DOTypes", parent), "sec:DOType.Contains_DAs", member);
+        if (found.IsEmpty())
+            found = Named(Named(icd, "sec:ICD.TypePackage/sec:TypePackage.DATypes", parent), "sec:DAType.Contains_BDAs", member);
+        if (hash == std::string::npos) return found;
+        return Named(found, found.sClass == "sec:DAI" ? "sec:DAI.Vals" : "sec:BDA.Vals", "", std::stoul(at.substr(hash + 1)) - 1);
     }
 };
 
@@ -627,14 +592,23 @@ protected:
 TEST_P(SclValueTest, WhatTheViewStoresIsWrittenAndReadBack) {
     const ValueRow& row = GetParam();
     std::string source = (kDataDir / row.scl).string();
-    if (row.scl.rfind("<SCL", 0) == 0) {
-        source = (workspace / "source.icd").string();
-        std::ofstream(source, std::ios::binary) << row.scl;
-    }
+    if (row.scl.rfind("<SCL", 0) == 0) std::ofstream(source = (workspace / "source.icd").string(), std::ios::binary) << row.scl;
     const URI_Ref icd = ImportAnswering(source);
     ASSERT_TRUE(icd.IsSet());
     ui.ClearCalls();
-    for (const ValueStep& step : row.steps) Do(icd, step);
+    for (const std::string& step : row.steps) {
+        std::istringstream words(step);
+        std::string kind, at, field, value;
+        words >> kind >> at >> field >> value;
+        const URI_Ref rsc = Find(icd, at);
+        ASSERT_TRUE(rsc.IsSet()) << step;
+        CString stored = value.c_str();
+        if (kind == "edit" && app.HtmlMsg_OnFieldChanged(nullptr, rsc, field.c_str(), Get(rsc, field.c_str()), stored, nullptr, nullptr))
+            app.DocMtd_Modify_attribute_value(rsc, field.c_str(), stored);
+        if (kind == "delete") ui.AnswerYes("删除");
+        app.m_uCurRsc = rsc;
+        if (kind != "edit") app.Msg_OnAppCommand(kind == "add" ? "ICD:Add Val" : "ICD:Delete");
+    }
     const std::string once = Export(icd, "once.icd");
     std::string said;
     for (const CString& m : ui.Messages()) said += m.str() + "\n";
@@ -652,87 +626,49 @@ TEST_P(SclValueTest, WhatTheViewStoresIsWrittenAndReadBack) {
     EXPECT_EQ(FirstDifferentLine(ReadBytes(once), ReadBytes(Export(second, "twice.icd"))), "");
 }
 
-using Step = ValueStep;
-const std::string kMod = "DAI:L/LLN0/Mod/stVal[ST]", kBeh = "DAI:L/LLN0/Beh/stVal[ST]", kHealth = "DAI:L/LLN0/Health/stVal[ST]";
-const std::string kModVals = "//DOI[@name='Mod']/DAI/Val", kBehVals = "//DOI[@name='Beh']/DAI/Val";
-const std::string kHealthVals = "//DOI[@name='Health']/DAI/Val";
-const std::string kCtlVals = "//DOType[@id='D0']/DA[@name='ctlModel']/Val";
-const std::string kStVals = "//DOType[@id='D0']/DA[@name='stVal']/Val";
-const std::string kOrCat = "//DAType[@id='V_Or']/BDA[@name='orCat']/Val", kOrIdent = "//DAType[@id='V_Or']/BDA[@name='orIdent']/Val";
-const std::string kSgcb = "<SettingControl actSG=\"2\" numOfSGs=\"3\"/>";
-const std::string kRec = "DAI:CTRL/RREC1/RecTmms/setVal[SG]";
-
+const std::string kModVals = "//DOI[@name='Mod']/DAI/Val", kRecVals = "//DOI[@name='RecTmms']/DAI/Val";
 INSTANTIATE_TEST_SUITE_P(
     Values, SclValueTest,
     ::testing::Values(
-        ValueRow{"values of setting groups edited",
+        ValueRow{"values edited on a DAI, a value and a DA, added and edited on a DAI and a DA, a BDA's",
                  ValueScl(),
-                 {{Step::kEdit, kMod + "#1", "sec:Val.sValue", "7"}, {Step::kEdit, kMod + "#2", "sec:Val.sValue", "8"}},
-                 {{kModVals, {"7", "8"}}, {kModVals + "/@sGroup", {"1", "2"}}}},
-        ValueRow{"a value added with a setting group, after the file's",
+                 {"edit Mod/stVal#1 sec:Val.sValue 7", "edit Mod/stVal#2 sec:Val.sValue 8", "add Mod/stVal",
+                  "edit Mod/stVal#3 sec:Val.sGroup 3", "edit Mod/stVal#3 sec:Val.sValue 9",
+                  "edit Beh/stVal sec:DAI.valueStr 4", "add Health/stVal", "edit Health/stVal#1 sec:Val.sValue 12",
+                  "edit D0/ctlModel sec:BDA.valueStr 2", "add D0/stVal", "edit D0/stVal#1 sec:Val.sValue 6",
+                  "edit V_Or/orCat sec:BDA.valueStr 4", "edit V_Or/orIdent sec:BDA.valueStr 5"},
+                 {{kModVals, {"7", "8", "9"}}, {kModVals + "/@sGroup", {"1", "2", "3"}},
+                  {"//DOI[@name='Beh']/DAI/Val", {"4"}}, {"//DOI[@name='Health']/DAI/Val", {"12"}},
+                  {"//DA[@name='ctlModel']/Val", {"2"}}, {"//DA[@name='stVal']/Val", {"6"}},
+                  {"//BDA[@name='orCat']/Val", {"4"}}, {"//BDA[@name='orIdent']/Val", {"5"}}}},
+        ValueRow{"values deleted: a DAI's first, a DAI's and a DA's only one",
                  ValueScl(),
-                 {{Step::kAdd, kMod}, {Step::kEdit, kMod + "#3", "sec:Val.sGroup", "3"},
-                  {Step::kEdit, kMod + "#3", "sec:Val.sValue", "9"}},
-                 {{kModVals, {"1", "2", "9"}}, {kModVals + "/@sGroup", {"1", "2", "3"}}}},
-        ValueRow{"a DAI's own value edited",
-                 ValueScl(),
-                 {{Step::kEdit, kMod, "sec:DAI.valueStr", "6"}, {Step::kEdit, kBeh, "sec:DAI.valueStr", "4"}},
-                 {{kModVals, {"6", "2"}}, {kBehVals, {"4"}}}},
-        ValueRow{"the first value deleted, then the only one",
-                 ValueScl(),
-                 {{Step::kDelete, kMod + "#1"}, {Step::kDelete, kBeh + "#1"}},
-                 {{kModVals, {"2"}}, {kModVals + "/@sGroup", {"2"}}, {kBehVals, {}}}},
-        ValueRow{"a value without a setting group added to a DAI without one, edited on the value",
-                 ValueScl(),
-                 {{Step::kAdd, kHealth}, {Step::kEdit, kHealth + "#1", "sec:Val.sValue", "12"},
-                  {Step::kEdit, kBeh + "#1", "sec:Val.sValue", "3"}},
-                 {{kHealthVals, {"12"}}, {kHealthVals + "/@sGroup", {}}, {kBehVals, {"3"}}}},
-        ValueRow{"a DA's value edited on the DA and on its value, added and deleted",
-                 ValueScl(),
-                 {{Step::kEdit, "DA:D0/ctlModel", "sec:BDA.valueStr", "2"}, {Step::kAdd, "DA:D0/stVal"},
-                  {Step::kEdit, "DA:D0/stVal#1", "sec:Val.sValue", "4"}},
-                 {{kCtlVals, {"2"}}, {kStVals, {"4"}}}},
-        ValueRow{"a DA's only value deleted",
-                 ValueScl(),
-                 {{Step::kDelete, "DA:D0/ctlModel#1"}},
-                 {{kCtlVals, {}}}},
-        ValueRow{"a BDA's values edited, with a value and without",
-                 ValueScl(),
-                 {{Step::kEdit, "BDA:V_Or/orCat", "sec:BDA.valueStr", "4"},
-                  {Step::kEdit, "BDA:V_Or/orIdent", "sec:BDA.valueStr", "5"}},
-                 {{kOrCat, {"4"}}, {kOrIdent, {"5"}}}},
-        ValueRow{"test files: setting groups edited, more groups, a value added in one, fewer groups refused",
+                 {"delete Mod/stVal#1", "delete Beh/stVal#1", "delete D0/ctlModel#1"},
+                 {{kModVals, {"2"}}, {kModVals + "/@sGroup", {"2"}}, {"//DOI[@name='Beh']/DAI/Val", {}},
+                  {"//DA[@name='ctlModel']/Val", {}}}},
+        ValueRow{"test file: setting groups edited, more groups, a value added in one, fewer groups refused",
                  "ed1_2003_recloser_controller_odd_enums.icd",
-                 {{Step::kEdit, kRec + "#1", "sec:Val.sValue", "2100"},
-                  {Step::kEdit, kRec + "#2", "sec:Val.sValue", "700"},
-                  {Step::kEdit, "SGCB:CTRL", "sec:SGCB.numOfSG", "4"},
-                  {Step::kEdit, "SGCB:CTRL", "sec:SGCB.activeSG", "3"},
-                  {Step::kAdd, kRec},
-                  {Step::kEdit, kRec + "#3", "sec:Val.sGroup", "3"},
-                  {Step::kEdit, kRec + "#3", "sec:Val.sValue", "900"},
-                  {Step::kEdit, "SGCB:CTRL", "sec:SGCB.numOfSG", "2"}},
-                 {{"//DOI[@name='RecTmms']/DAI[@name='setVal']/Val", {"2100", "700", "900"}},
-                  {"//DOI[@name='RecTmms']/DAI[@name='setVal']/Val/@sGroup", {"1", "2", "3"}},
+                 {"edit RecTmms/setVal#1 sec:Val.sValue 2100", "edit RecTmms/setVal#2 sec:Val.sValue 700",
+                  "edit SGCB sec:SGCB.numOfSG 4", "edit SGCB sec:SGCB.activeSG 3", "add RecTmms/setVal",
+                  "edit RecTmms/setVal#3 sec:Val.sGroup 3", "edit RecTmms/setVal#3 sec:Val.sValue 900",
+                  "edit SGCB sec:SGCB.numOfSG 2"},
+                 {{kRecVals, {"2100", "700", "900"}}, {kRecVals + "/@sGroup", {"1", "2", "3"}},
                   {"//LDevice[@inst='CTRL']//SettingControl/@numOfSGs", {"4"}},
                   {"//LDevice[@inst='CTRL']//SettingControl/@actSG", {"3"}}},
                  {"定值组数不能小于激活定值组（3），不能修改！"}},
-        ValueRow{"test files: a name plate's first value",
+        ValueRow{"test file: a name plate's first value",
                  "distance_relay_settings.icd",
-                 {{Step::kEdit, "DAI:PROT/LLN0/NamPlt/vendor[DC]#1", "sec:Val.sValue", "NewVendor"}},
+                 {"edit NamPlt/vendor#1 sec:Val.sValue NewVendor"},
                  {{"//LDevice[@inst='PROT']/LN0/DOI[@name='NamPlt']/DAI[@name='vendor']/Val", {"NewVendor"}}}},
-        ValueRow{"test files: an enumerated DA's value",
+        ValueRow{"test file: an enumerated DA's value",
                  "ed2_bay_controller.icd",
-                 {{Step::kEdit, "DA:SPC$V1/ctlModel", "sec:BDA.valueStr", "direct-with-normal-security"}},
+                 {"edit SPC$V1/ctlModel sec:BDA.valueStr direct-with-normal-security"},
                  {{"//DOType[@id='SPC$V1']/DA[@name='ctlModel']/Val", {"direct-with-normal-security"}}}},
         ValueRow{"setting groups: the view keeps the active group and the values within the count",
-                 ValueScl(kSgcb),
-                 {{Step::kEdit, kMod + "#2", "sec:Val.sGroup", "4"},
-                  {Step::kEdit, kMod + "#2", "sec:Val.sGroup", "3"},
-                  {Step::kEdit, "SGCB:L", "sec:SGCB.activeSG", "4"},
-                  {Step::kEdit, "SGCB:L", "sec:SGCB.activeSG", "1"},
-                  {Step::kEdit, "SGCB:L", "sec:SGCB.numOfSG", "2"}},
-                 {{kModVals + "/@sGroup", {"1", "3"}},
-                  {"//SettingControl/@actSG", {"1"}},
+                 ValueScl("<SettingControl actSG=\"2\" numOfSGs=\"3\"/>"),
+                 {"edit Mod/stVal#2 sec:Val.sGroup 4", "edit Mod/stVal#2 sec:Val.sGroup 3",
+                  "edit SGCB sec:SGCB.activeSG 4", "edit SGCB sec:SGCB.activeSG 1", "edit SGCB sec:SGCB.numOfSG 2"},
+                 {{kModVals + "/@sGroup", {"1", "3"}}, {"//SettingControl/@actSG", {"1"}},
                   {"//SettingControl/@numOfSGs", {"3"}}},
                  {"定值组不能大于定值组数（3），不能修改！", "激活定值组不能大于定值组数（3），不能修改！",
                   "逻辑装置中有定值组3的预设值，定值组数不能小于它，不能修改！"}},
