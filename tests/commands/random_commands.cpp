@@ -356,14 +356,27 @@ private:
     // A field of the selected resource's page, typed or picked from its list.
     void EditStep() {
         std::string said;
-        if (!Play(SelectLine(RandomPath()), said)) return;
         CKiln_Main& app = *m_run.app;
+        // Now and then a value of a DAI, DA or BDA of an editable domain, on
+        // its page: deep in the tree, seldom reached by a random path.
+        std::vector<URI_Ref> values;
+        const bool valueStep = m_choices.Chance(20);
+        static const char* const kValueClasses[] = {"sec:Val", "sec:DAI", "sec:DA", "sec:BDA"};
+        if (valueStep) app.m_Doc.ByClass(kValueClasses[m_choices.Pick(4)], values);
+        values.erase(std::remove_if(values.begin(), values.end(), [&](const URI_Ref& u) {
+                         return !app.m_Doc.IsDomainEditable(CString(u.sUri.substr(0, u.sUri.find('#') + 1)));
+                     }), values.end());
+        const std::string select = values.empty() ? SelectLine(RandomPath())
+                                                  : "select-uri " + host::QuoteWord(values[m_choices.Pick(values.size())].sUri, true);
+        if (!Play(select, said)) return;
         CBase_Cmd* view = app.m_pHtmlPropView ? app.m_pHtmlPropView : app.Mtd_View_of_sID(kView_Html1);
         if (!view || view->m_uShown.IsEmpty()) return;
         const URI_Ref rsc = view->m_uShown;
         CClassDfn cls;
         if (!app.m_Doc.GetClassDfn(rsc.sClass.c_str(), cls) || cls.vAttrs.empty()) return;
-        const std::string field = cls.vAttrs[m_choices.Pick(cls.vAttrs.size())].sText1.str();
+        std::string field = cls.vAttrs[m_choices.Pick(cls.vAttrs.size())].sText1.str();
+        const char* valueField = rsc.sClass == "sec:Val" ? "sec:Val.sValue" : core::OwnValueRole(rsc);
+        if (!values.empty() && valueField) field = valueField;
         Struct_EditPack pack;
         if (!app.HtmlMsg_OnPrepareEditField(view, rsc, field.c_str(), CString(), &pack)) return;
         std::string value = Text();
@@ -376,9 +389,7 @@ private:
         if (!Play("edit " + field + " " + host::QuoteWord(value, true), said)) return;
         // The plug-in stores some fields itself; it refuses with a notice.
         if (Contains(said, "not stored by the host") && Contains(said, "\n[message")) ExpectUnchanged(before, "the edit of " + field);
-        if (!Contains(said, "not stored by the host") &&
-            (field == "sec:Val.sValue" || field == "sec:DAI.valueStr" || field == "sec:BDA.valueStr"))
-            ExpectValueExported(rsc);
+        if (valueField && field == valueField && !Contains(said, "not stored by the host")) ExpectValueExported(rsc);
     }
 
     // A stored value: the export of its ICD, made at once, writes the values
@@ -415,7 +426,7 @@ private:
         for (const std::string& file : m_saved) {
             pugi::xml_document doc;
             bool held = false, written = false;
-            if (fs::path(file).extension() == ".icd" && doc.load_file((fs::path(m_dir) / file).c_str()))
+            if (fs::path(file).extension() == ".icd" && doc.load_file((fs::path(m_dir) / file).c_str(), pugi::parse_default | pugi::parse_ws_pcdata))
                 for (const pugi::xpath_node& n : doc.select_nodes(path.c_str())) {
                     std::vector<std::string> got;
                     for (const pugi::xml_node& val : n.node().children("Val")) got.push_back(val.text().get());
