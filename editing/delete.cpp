@@ -3,6 +3,7 @@
 // the upkeep of the remaining siblings' numbers.
 #include <vector>
 
+#include "core/data_values.h"
 #include "core/kiln_main.h"
 #include "core/scl_ied_roles.h"
 #include "editing/sibling_table.h"
@@ -174,10 +175,13 @@ public:
         }
         const std::vector<URI_Ref> namers = rsc.sClass == "sec:LNode" ? NamersOfNode(rsc) : std::vector<URI_Ref>();
         if (!ownerGoes && kiln::editing::FindSiblingRow(rsc.sClass)) m_app.Rsc_Adjust_Order(rsc, -1, nullptr);
+        const URI_Ref valueOwner = rsc.sClass == "sec:Val" ? kiln::core::ValOwner(m_app, rsc) : URI_Ref();
         if (!m_app.DocMtd_delete_a_Rsc(rsc)) {
             _AfxMessageBox("删除资源时发生错误！", MB_OK, "", nullptr);
             return false;
         }
+        // The owner's own value is that of its first value left.
+        if (valueOwner.IsSet()) kiln::core::KeepOwnValue(m_app, valueOwner);
         // Once the node is gone they name no node, rather than one the model
         // no longer has.
         for (const URI_Ref& user : namers)

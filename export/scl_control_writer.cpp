@@ -106,6 +106,11 @@ bool CKiln_Export::Export_SGCB(const XmlNode& parent, CKiln_Main* pMain, CBase_X
     // The active group stands when it lies within 1 .. numOfSGs.
     long long count = 0, active = 0;
     const bool bActive = ReadCount(numOfSGs, count) && ReadCount(activeSG, active) && active >= 1 && active <= count;
+    // An active group past a sound number of groups is written as the
+    // first (a number of groups SCL refuses is named as a breach).
+    if (!bActive && !activeSG.IsEmpty() && ReadCount(numOfSGs, count) && count >= 1)
+        m_vLeftOut.push_back("定值控制块的激活定值组（超出定值组数" + numOfSGs + "）：" + m_strNodePath + "." + name + ":" +
+                             activeSG);
     if (!desc.IsEmpty()) Put(xml, element, "desc", desc);
     Put(xml, element, "actSG", bActive ? activeSG : CString("1"));
     Put(xml, element, "numOfSGs", numOfSGs);

@@ -231,7 +231,18 @@ public:
         }
     }
 
+    // The number of setting groups of the device being checked (its LN0's
+    // SettingControl); 0 when it has none.
+    unsigned long long groups = 0;
+    // A value's setting group past that number.
+    bool PastGroups(const pugi::xml_node& val) const {
+        const pugi::xml_attribute group = val.attribute("sGroup");
+        return groups > 0 && group && IsSclUnsigned(group.value()) && std::stoull(std::string(SclCollapsed(group.value()))) > groups;
+    }
+
     void Device(const pugi::xml_node& ld, const std::string& ldInst) {
+        const pugi::xml_attribute numOfSGs = ld.child("LN0").child("SettingControl").attribute("numOfSGs");
+        groups = numOfSGs && IsSclPositive(numOfSGs.value()) ? std::stoull(std::string(SclCollapsed(numOfSGs.value()))) : 0;
         std::set<std::string> nodes;
         for (const pugi::xml_node& ln : ld.children()) {
             const bool bLN0 = std::strcmp(ln.name(), "LN0") == 0;
@@ -372,14 +383,18 @@ public:
             const bool twice =
                 child.attribute("ix") && !keys.emplace(name, SclWholeNumberKey(child.attribute("ix").value())).second;
             bool badNumber = !WholeOrAbsent(child, "ix");
-            for (const pugi::xml_node& val : child.children("Val")) badNumber = badNumber || !WholeOrAbsent(val, "sGroup");
+            for (const pugi::xml_node& val : child.children("Val"))
+                badNumber = badNumber || !WholeOrAbsent(val, "sGroup") || PastGroups(val);
             if (!bSdi && !badName && !twice && !badNumber && !child.attribute("valKind") && !child.attribute("valImport"))
                 continue;
             const std::string at = where + "." + std::string(name);
             if (badName) Add(child.name(), "名称格式错误", at);
             if (twice) Add(child.name(), twiceRule, at);
             Whole(child, "ix", at);
-            for (const pugi::xml_node& val : child.children("Val")) Whole(val, "sGroup", at);
+            for (const pugi::xml_node& val : child.children("Val")) {
+                Whole(val, "sGroup", at);
+                if (PastGroups(val)) Add(child.name(), "sGroup超出numOfSGs", at + ":" + val.attribute("sGroup").value());
+            }
             Values(child, at);
             if (bSdi) Instances(child, at);
         }

@@ -4,8 +4,11 @@
 // whether to store the new value itself.
 #include <algorithm>
 #include <climits>
+#include <string>
+#include <vector>
 
 #include "core/address_103.h"
+#include "core/data_values.h"
 #include "core/scl_attribute_rules.h"
 #include "core/scl_names.h"
 #include "core/scl_values.h"
@@ -76,6 +79,7 @@ private:
     bool EnumValue(const URI_Ref& dfn, const CString& descField);
     bool NumberChecked(const CString& bType, bool isFloat);
     bool MemberConstraint();
+    bool SettingGroups();
     bool Name();
     bool NodeNamePart(bool prefix);
     bool NodeClass();
@@ -128,8 +132,13 @@ bool FieldChange::Run() {
         return false;
     }
     if ((m_field == "sec:Val.sValue" && Is("sec:Val")) || (m_field == "sec:DAI.valueStr" && Is("sec:DAI")) ||
-        (m_field == "sec:BDA.valueStr" && (Is("sec:BDA") || Is("sec:DA"))))
-        return DataValue();
+        (m_field == "sec:BDA.valueStr" && (Is("sec:BDA") || Is("sec:DA")))) {
+        if (!DataValue()) return false;
+        // The value's other place (the owner's own value, or its first
+        // value) takes it as well; the host stores the field itself.
+        kiln::core::WriteDataValue(m_app, m_rsc, m_new);
+        return true;
+    }
     if (m_field == "e301:OrdNaming.ord") {
         // A place is a whole number; what is stored is the place the move
         // gives (the last one for a number past the list), never no number.
@@ -203,7 +212,49 @@ bool FieldChange::Run() {
     }
     // The other whole numbers (counts, periods, revisions, indexes) are
     // written where SCL takes only digits.
-    if (kiln::views::ContainsAfterFirst(attr.sText6, ":Integer")) return NumberChecked("INT32U", false);
+    if (kiln::views::ContainsAfterFirst(attr.sText6, ":Integer")) return NumberChecked("INT32U", false) && SettingGroups();
+    return true;
+}
+
+// A device's setting-group control block holds its number of groups (5 when
+// it names none, as the export writes it) and the active group; neither the
+// active group nor a value's setting group may lie past that number.
+bool FieldChange::SettingGroups() {
+    auto number = [](const CString& text) { return kiln::text::AtoiValue(text.str()); };
+    auto count = [&](const URI_Ref& sgcb) {
+        const CString n = Get(sgcb, "sec:SGCB.numOfSG");
+        return n.IsEmpty() ? 5 : number(n);
+    };
+    auto decimal = [](long long n) { return CString(std::to_string(n)); };
+    if (m_field == "sec:SGCB.activeSG" && Is("sec:SGCB")) {
+        if (number(m_new) <= count(m_rsc)) return true;
+        Notice("激活定值组不能大于定值组数（" + decimal(count(m_rsc)) + "），不能修改！");
+        return false;
+    }
+    if (m_field == "sec:SGCB.numOfSG" && Is("sec:SGCB")) {
+        const long long groups = m_new.IsEmpty() ? 5 : number(m_new);
+        if (const long long active = number(Get(m_rsc, "sec:SGCB.activeSG")); active > groups) {
+            Notice("定值组数不能小于激活定值组（" + decimal(active) + "），不能修改！");
+            return false;
+        }
+        const URI_Ref ld = m_app.DocMtd_getFirstUri_ofAsso(m_rsc, "sec:SGCB.LNode/sec:LNode.LDevice");
+        std::vector<URI_Ref> vals;
+        URI_Ref last;
+        m_app.DocMtd_get_descendent_BUris(ld, "sec:LDevice.LNodes/sec:LNode.DOIs/sec:DOI.DAIs/sec:DAI.Vals", vals, last,
+                                          kRoleOrd, SortPolicy_ByOrd);
+        long long highest = 0;
+        for (const URI_Ref& v : vals) highest = std::max(highest, number(Get(v, "sec:Val.sGroup")));
+        if (highest <= groups) return true;
+        Notice("逻辑装置中有定值组" + decimal(highest) + "的预设值，定值组数不能小于它，不能修改！");
+        return false;
+    }
+    if (m_field == "sec:Val.sGroup" && Is("sec:Val")) {
+        const URI_Ref sgcb = m_app.DocMtd_getFirstUri_ofAsso(
+            kiln::core::ValOwner(m_app, m_rsc), "sec:DAI.DOI/sec:DOI.LNode/sec:LNode.LDevice/sec:LDevice.LNodes/sec:LNode.SGCB");
+        if (sgcb.IsEmpty() || number(m_new) <= count(sgcb)) return true;
+        Notice("定值组不能大于定值组数（" + decimal(count(sgcb)) + "），不能修改！");
+        return false;
+    }
     return true;
 }
 

@@ -191,7 +191,7 @@ TEST_F(InstanceTest, ValueTreesWriteWhatAFileGaveThem) {
          {{"ctlModel[CF]", "status-only", {{"sec:DAI.valKind", ro.c_str()}, {"cim:Naming.description", "控制"}}, {}}},
          R"(<DOI name="Mod"><DAI name="ctlModel" desc="控制" valKind="RO"><Val>status-only</Val></DAI></DOI>)"},
         {{},
-         {{"setMag[SG].f", "2.6", {{"sec:DAI.valKind", set.c_str()}}, {{"2.5", "1"}, {"2.5", "2"}, {"", "3"}}}},
+         {{"setMag[SG].f", "2.6", {{"sec:DAI.valKind", set.c_str()}}, {{"2.6", "1"}, {"2.5", "2"}, {"", "3"}}}},
          R"(<DOI name="Mod"><SDI name="setMag"><DAI name="f" valKind="Set"><Val sGroup="1">2.6</Val>)"
          R"(<Val sGroup="2">2.5</Val><Val sGroup="3"/></DAI></SDI></DOI>)"},
         {{}, {{"swRev[DC]", "", {}, {{"", ""}}}}, R"(<DOI name="Mod"><DAI name="swRev"><Val/></DAI></DOI>)"},

@@ -528,6 +528,157 @@ INSTANTIATE_TEST_SUITE_P(
                    {{"//LogControl/@logName", {"G", "H", "Gone"}}, {"//Log/@name", {"G"}}},
                    {{"other_error", "警告：ICD文件:  LDevice:L", "存在3个Log，只导入了第一个Log:G，未导入Log:H、Log"}}}));
 
+// ---- the values the property view stores, through export and import ----
+
+// Mod.stVal with values of setting groups 1 and 2, Beh.stVal with one
+// value, Health.stVal without any, a DA with a value, a structure whose BDAs
+// have one value or none; `sgcb` at the LN0's end.
+std::string ValueScl(const std::string& sgcb = "") {
+    std::string scl = SparseScl("<DOI name=\"Mod\"><DAI name=\"stVal\"><Val sGroup=\"1\">1</Val><Val sGroup=\"2\">2</Val>"
+                                "</DAI></DOI><DOI name=\"Beh\"><DAI name=\"stVal\"><Val>5</Val></DAI></DOI>"
+                                "<DOI name=\"Health\"><DAI name=\"stVal\" sAddr=\"h\"/></DOI>" + sgcb);
+    auto swap = [&](const std::string& from, const std::string& to) { scl.replace(scl.find(from), from.size(), to); };
+    swap("<DO name=\"Mod\" type=\"D0\"/>",
+         "<DO name=\"Mod\" type=\"D0\"/><DO name=\"Beh\" type=\"D0\"/><DO name=\"Health\" type=\"D0\"/>");
+    swap("</DOType>", "<DA name=\"ctlModel\" fc=\"CF\" bType=\"INT32\"><Val>1</Val></DA><DA name=\"origin\" fc=\"ST\" "
+                      "bType=\"Struct\" type=\"V_Or\"/></DOType><DAType id=\"V_Or\"><BDA name=\"orCat\" bType=\"INT32\">"
+                      "<Val>3</Val></BDA><BDA name=\"orIdent\" bType=\"INT32\"/></DAType>");
+    return scl;
+}
+
+struct ValueRow {
+    const char* what;
+    std::string scl;  // the file's text, or the name of a test file
+    // The user's steps: "edit AT FIELD VALUE" in the property view (stored
+    // as the host stores it), "add AT" ("增加 预设值") or "delete AT" ("删除
+    // 预设值"). AT: "<DOI>/<DAI>" (the first of the ICD), "<DO type>/<DA>",
+    // "<DA type>/<BDA>" or "SGCB", and "#k" for its k-th value.
+    std::vector<std::string> steps;
+    std::vector<std::pair<std::string, std::vector<std::string>>> selects;  // XPath: texts or attribute values
+    std::vector<std::string> said;  // texts the messages hold, the export's included
+};
+void PrintTo(const ValueRow& row, std::ostream* os) { *os << row.what; }
+
+class SclValueTest : public SclFileTest, public ::testing::WithParamInterface<ValueRow> {
+protected:
+    // The first resource along the path whose name (without "[FC]") is `name`; "" takes any.
+    URI_Ref Named(const URI_Ref& from, const std::string& path, const std::string& name, size_t skip = 0) {
+        std::vector<URI_Ref> all;
+        URI_Ref last;
+        if (from.IsSet()) app.DocMtd_get_descendent_BUris(from, path.c_str(), all, last, "e301:OrdNaming.ord", SortPolicy_ByOrd);
+        for (const URI_Ref& r : all) {
+            const std::string n = Get(r, "cim:Naming.name").str();
+            if ((name.empty() || n.substr(0, n.find('[')) == name) && skip-- == 0) return r;
+        }
+        return URI_Ref();
+    }
+    URI_Ref Find(const URI_Ref& icd, const std::string& at) {
+        const std::string ied = "sec:ICD.IED/sec:IED.Servers/sec:Server.LDevices/sec:LDevice.LNodes/";
+        if (at == "SGCB") return Named(icd, ied + "sec:LNode.SGCB", "");
+        const size_t slash = at.find('/'), hash = at.find('#');
+        const std::string parent = at.substr(0, slash), member = at.substr(slash + 1, hash - slash - 1);
+        URI_Ref found = Named(Named(icd, ied + "sec:LNode.DOIs", parent), "sec:DOI.DAIs", member);
+        if (found.IsEmpty())
+            found = Named(Named(icd, "sec:ICD.TypePackage/sec:TypePackage.DOTypes", parent), "sec:DOType.Contains_DAs", member);
+        if (found.IsEmpty())
+            found = Named(Named(icd, "sec:ICD.TypePackage/sec:TypePackage.DATypes", parent), "sec:DAType.Contains_BDAs", member);
+        if (hash == std::string::npos) return found;
+        return Named(found, found.sClass == "sec:DAI" ? "sec:DAI.Vals" : "sec:BDA.Vals", "", std::stoul(at.substr(hash + 1)) - 1);
+    }
+};
+
+// Each value the property view stores is in the export, the export read
+// back gives the same file, and what the view refuses stays as it was.
+TEST_P(SclValueTest, WhatTheViewStoresIsWrittenAndReadBack) {
+    const ValueRow& row = GetParam();
+    std::string source = (kDataDir / row.scl).string();
+    if (row.scl.rfind("<SCL", 0) == 0) std::ofstream(source = (workspace / "source.icd").string(), std::ios::binary) << row.scl;
+    const URI_Ref icd = ImportAnswering(source);
+    ASSERT_TRUE(icd.IsSet());
+    ui.ClearCalls();
+    for (const std::string& step : row.steps) {
+        std::istringstream words(step);
+        std::string kind, at, field, value;
+        words >> kind >> at >> field >> value;
+        const URI_Ref rsc = Find(icd, at);
+        ASSERT_TRUE(rsc.IsSet()) << step;
+        CString stored = value.c_str();
+        if (kind == "edit" && app.HtmlMsg_OnFieldChanged(nullptr, rsc, field.c_str(), Get(rsc, field.c_str()), stored, nullptr, nullptr))
+            app.DocMtd_Modify_attribute_value(rsc, field.c_str(), stored);
+        if (kind == "delete") ui.AnswerYes("删除");
+        app.m_uCurRsc = rsc;
+        if (kind != "edit") app.Msg_OnAppCommand(kind == "add" ? "ICD:Add Val" : "ICD:Delete");
+    }
+    const std::string once = Export(icd, "once.icd");
+    std::string said;
+    for (const CString& m : ui.Messages()) said += m.str() + "\n";
+    for (const std::string& text : row.said) EXPECT_NE(said.find(text), std::string::npos) << text << " not in\n" << said;
+    pugi::xml_document out;
+    ASSERT_TRUE(out.load_file(once.c_str()));
+    for (const auto& [path, values] : row.selects) {
+        std::vector<std::string> got;
+        for (const pugi::xpath_node& n : out.select_nodes(path.c_str()))
+            got.push_back(n.attribute() ? n.attribute().value() : n.node().text().get());
+        EXPECT_EQ(got, values) << path;
+    }
+    const URI_Ref second = ImportAnswering(once);
+    ASSERT_TRUE(second.IsSet());
+    EXPECT_EQ(FirstDifferentLine(ReadBytes(once), ReadBytes(Export(second, "twice.icd"))), "");
+}
+
+const std::string kModVals = "//DOI[@name='Mod']/DAI/Val", kRecVals = "//DOI[@name='RecTmms']/DAI/Val";
+INSTANTIATE_TEST_SUITE_P(
+    Values, SclValueTest,
+    ::testing::Values(
+        ValueRow{"values edited on a DAI, a value and a DA, added and edited on a DAI and a DA, a BDA's",
+                 ValueScl(),
+                 {"edit Mod/stVal#1 sec:Val.sValue 7", "edit Mod/stVal#2 sec:Val.sValue 8", "add Mod/stVal",
+                  "edit Mod/stVal#3 sec:Val.sGroup 3", "edit Mod/stVal#3 sec:Val.sValue 9",
+                  "edit Beh/stVal sec:DAI.valueStr 4", "add Health/stVal", "edit Health/stVal#1 sec:Val.sValue 12",
+                  "edit D0/ctlModel sec:BDA.valueStr 2", "add D0/stVal", "edit D0/stVal#1 sec:Val.sValue 6",
+                  "edit V_Or/orCat sec:BDA.valueStr 4", "edit V_Or/orIdent sec:BDA.valueStr 5"},
+                 {{kModVals, {"7", "8", "9"}}, {kModVals + "/@sGroup", {"1", "2", "3"}},
+                  {"//DOI[@name='Beh']/DAI/Val", {"4"}}, {"//DOI[@name='Health']/DAI/Val", {"12"}},
+                  {"//DA[@name='ctlModel']/Val", {"2"}}, {"//DA[@name='stVal']/Val", {"6"}},
+                  {"//BDA[@name='orCat']/Val", {"4"}}, {"//BDA[@name='orIdent']/Val", {"5"}}}},
+        ValueRow{"values deleted: a DAI's first, a DAI's and a DA's only one",
+                 ValueScl(),
+                 {"delete Mod/stVal#1", "delete Beh/stVal#1", "delete D0/ctlModel#1"},
+                 {{kModVals, {"2"}}, {kModVals + "/@sGroup", {"2"}}, {"//DOI[@name='Beh']/DAI/Val", {}},
+                  {"//DA[@name='ctlModel']/Val", {}}}},
+        ValueRow{"test file: setting groups edited, more groups, a value added in one, fewer groups refused",
+                 "ed1_2003_recloser_controller_odd_enums.icd",
+                 {"edit RecTmms/setVal#1 sec:Val.sValue 2100", "edit RecTmms/setVal#2 sec:Val.sValue 700",
+                  "edit SGCB sec:SGCB.numOfSG 4", "edit SGCB sec:SGCB.activeSG 3", "add RecTmms/setVal",
+                  "edit RecTmms/setVal#3 sec:Val.sGroup 3", "edit RecTmms/setVal#3 sec:Val.sValue 900",
+                  "edit SGCB sec:SGCB.numOfSG 2"},
+                 {{kRecVals, {"2100", "700", "900"}}, {kRecVals + "/@sGroup", {"1", "2", "3"}},
+                  {"//LDevice[@inst='CTRL']//SettingControl/@numOfSGs", {"4"}},
+                  {"//LDevice[@inst='CTRL']//SettingControl/@actSG", {"3"}}},
+                 {"定值组数不能小于激活定值组（3），不能修改！"}},
+        ValueRow{"test file: a name plate's first value",
+                 "distance_relay_settings.icd",
+                 {"edit NamPlt/vendor#1 sec:Val.sValue NewVendor"},
+                 {{"//LDevice[@inst='PROT']/LN0/DOI[@name='NamPlt']/DAI[@name='vendor']/Val", {"NewVendor"}}}},
+        ValueRow{"test file: an enumerated DA's value",
+                 "ed2_bay_controller.icd",
+                 {"edit SPC$V1/ctlModel sec:BDA.valueStr direct-with-normal-security"},
+                 {{"//DOType[@id='SPC$V1']/DA[@name='ctlModel']/Val", {"direct-with-normal-security"}}}},
+        ValueRow{"setting groups: the view keeps the active group and the values within the count",
+                 ValueScl("<SettingControl actSG=\"2\" numOfSGs=\"3\"/>"),
+                 {"edit Mod/stVal#2 sec:Val.sGroup 4", "edit Mod/stVal#2 sec:Val.sGroup 3",
+                  "edit SGCB sec:SGCB.activeSG 4", "edit SGCB sec:SGCB.activeSG 1", "edit SGCB sec:SGCB.numOfSG 2"},
+                 {{kModVals + "/@sGroup", {"1", "3"}}, {"//SettingControl/@actSG", {"1"}},
+                  {"//SettingControl/@numOfSGs", {"3"}}},
+                 {"定值组不能大于定值组数（3），不能修改！", "激活定值组不能大于定值组数（3），不能修改！",
+                  "逻辑装置中有定值组3的预设值，定值组数不能小于它，不能修改！"}},
+        ValueRow{"setting groups: a file's active group and values past the count are named",
+                 ValueScl("<SettingControl actSG=\"3\" numOfSGs=\"1\"/>"),
+                 {},
+                 {{"//SettingControl/@actSG", {"1"}}, {kModVals + "/@sGroup", {"1", "2"}}},
+                 {"未导出定值控制块的激活定值组（超出定值组数1）：L/LLN0.SGCB:3",
+                  "不符合SCL的DAI（sGroup超出numOfSGs）：L/LLN0.Mod.stVal:2"}}));
+
 // The allowed losses are the README's own words, so that the table and the
 // README's list go together.
 TEST(SclCompareTable, EveryAllowedLossIsNamedInTheReadme) {
