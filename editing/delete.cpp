@@ -180,7 +180,8 @@ public:
             _AfxMessageBox("因为还存在属于该ICD工程的配置类型包，不能删除！", MB_OK, "", nullptr);
             return false;
         }
-        kiln::editing::TakeUsersAway(m_app, users, enumText);
+        // A user that cannot go keeps the member.
+        if (!kiln::editing::TakeUsersAway(m_app, users, enumText)) return false;
         if (rsc.sClass == "sec:Log") ForgetLog(rsc);
         const std::vector<URI_Ref> namers = rsc.sClass == "sec:LNode" ? NamersOfNode(rsc) : std::vector<URI_Ref>();
         if (!ownerGoes && kiln::editing::FindSiblingRow(rsc.sClass)) m_app.Rsc_Adjust_Order(rsc, -1, nullptr);

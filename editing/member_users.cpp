@@ -262,12 +262,14 @@ CString UsersQuestionLines(const CMemberUsers& users) {
     return lines;
 }
 
-void TakeUsersAway(CKiln_Main& app, const CMemberUsers& users, const CString& enumText) {
-    for (const URI_Ref& instance : users.instances) app.Rsc_Delete(instance, false);
+bool TakeUsersAway(CKiln_Main& app, const CMemberUsers& users, const CString& enumText) {
+    for (const URI_Ref& instance : users.instances)
+        if (!app.Rsc_Delete(instance, false)) return false;
     for (const URI_Ref& ref : users.references)
         for (const char* role : {"sec:DARef.doName", "sec:DARef.daName"})
             if (!app.DocMtd_getValue_ofAttr(ref, role).IsEmpty()) app.DocMtd_Modify_attribute_value(ref, role, CString());
     for (const URI_Ref& holder : users.typeValues) ReplaceHeldValue(app, holder, enumText, CString());
+    return true;
 }
 
 void ReplaceHeldValue(CKiln_Main& app, const URI_Ref& holder, const CString& from, const CString& to) {

@@ -29,8 +29,9 @@ CMemberUsers UsersOfMember(CKiln_Main& app, const URI_Ref& member);
 CString UsersQuestionLines(const CMemberUsers& users);
 
 // Deletes the instances, clears the data paths of the references and drops
-// the enumeration value `enumText` from the type values.
-void TakeUsersAway(CKiln_Main& app, const CMemberUsers& users, const CString& enumText);
+// the enumeration value `enumText` from the type values; false when an
+// instance could not be deleted (its deletion said why).
+bool TakeUsersAway(CKiln_Main& app, const CMemberUsers& users, const CString& enumText);
 
 // The text an enumeration value stands for in values and files: its "val",
 // or its name when it has none.
