@@ -3,11 +3,13 @@
 // the members of a resource (also along a chain of abstract types), and
 // repeated full logical-node names within a logical device, and values a
 // DOI holds that the basic types of their attributes cannot hold.
+#include <set>
 #include <unordered_map>
 #include <unordered_set>
 
 #include "core/kiln_main.h"
 #include "core/scl_values.h"
+#include "editing/member_users.h"
 #include "platform/mfc/text_funcs.h"
 
 using kiln::core::kRoleName;
@@ -34,7 +36,8 @@ CString Decimal(int n) {
 }
 
 // Each value of the DOI's DAIs (its text and its further values by setting group)
-// that the basic type of its defining DA or BDA cannot hold is an error.
+// that the basic type of its defining DA or BDA cannot hold (for an Enum, that
+// is none of its enumeration's values) is an error.
 void CheckDaiValues(CKiln_Main& app, const URI_Ref& doi, const CString& where) {
     URI_Ref dataObject = app.DocMtd_getFirstUri_ofAsso(doi, "sec:DOI.DO");
     if (dataObject.IsEmpty()) return;
@@ -50,8 +53,19 @@ void CheckDaiValues(CKiln_Main& app, const URI_Ref& doi, const CString& where) {
         app.DocMtd_get_Association_BUris(dai, "sec:DAI.Vals", vals, kRoleOrd, SortPolicy_ByOrd);
         // The first value is the DAI's own text, as the export writes it.
         for (size_t k = 1; k < vals.size(); ++k) values.push_back(app.DocMtd_getValue_ofAttr(vals[k], "sec:Val.sValue"));
+        // An Enum value is one of its enumeration's values.
+        std::set<std::string> enumTexts;
+        const URI_Ref enumType = bType == "Enum" ? app.DocMtd_getFirstUri_ofAsso(dfn, "sec:BDA.DefinedBy_EnumType") : URI_Ref();
+        std::vector<URI_Ref> enumVals;
+        if (enumType.IsSet())
+            app.DocMtd_get_Association_BUris(enumType, "sec:EnumType.EnumVals", enumVals, kRoleOrd, SortPolicy_ByOrd);
+        for (const URI_Ref& v : enumVals) enumTexts.insert(kiln::editing::EnumValueText(app, v).str());
+        auto fits = [&](const CString& value) {
+            if (enumType.IsSet()) return value.IsEmpty() || enumTexts.count(value.str()) > 0;
+            return kiln::core::FitsBasicType(bType.str(), value.str());
+        };
         for (const CString& value : values)
-            if (!kiln::core::FitsBasicType(bType.str(), value.str()))
+            if (!fits(value))
                 app.Write_error_to_Report(where + "DOI: " + app.DocMtd_getValue_ofAttr(doi, kRoleName) + "的DAI: " + name,
                                           bType + "取值错误：" + value, true);
     }

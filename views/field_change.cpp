@@ -15,6 +15,7 @@
 #include "core/free_node_names.h"
 #include "core/member_rename.h"
 #include "editing/lnode_class.h"
+#include "editing/member_users.h"
 #include "core/name_rules.h"
 #include "platform/mfc/text_funcs.h"
 #include "platform/ui/ui_functions.h"
@@ -197,6 +198,12 @@ bool FieldChange::Run() {
     if (const CString breach = kiln::core::SclAttributeBreach(m_field, m_new); !breach.IsEmpty()) {
         Notice(breach);
         return false;
+    }
+    // The values that hold an enumeration value's text take its new one.
+    if (m_field == "sec:EnumVal.val" && Is("sec:EnumVal")) {
+        kiln::editing::CarryEnumValue(m_app, m_rsc, kiln::editing::EnumValueText(m_app, m_rsc),
+                                      m_new.IsEmpty() ? Get(m_rsc, kRoleName) : m_new);
+        return true;
     }
     // An array's count gives its size or names the attribute that holds it
     // ("maxPts"), as SCL allows.
@@ -471,6 +478,9 @@ bool FieldChange::Name() {
         Notice(breach);
         return false;
     }
+    // An enumeration value without a text of its own stands by its name.
+    if (Is("sec:EnumVal") && Get(m_rsc, "sec:EnumVal.val").IsEmpty())
+        kiln::editing::CarryEnumValue(m_app, m_rsc, Get(m_rsc, kRoleName), m_new);
     if (Is("sec:InfoGroup")) {
         const URI_Ref itb = m_app.DocMtd_getFirstUri_ofAsso(m_rsc, "sec:InfoGroup.ITB");
         std::vector<URI_Ref> groups, items;

@@ -22,6 +22,7 @@
 #include "platform/framework/view_cmd.h"
 #include "platform/framework/wnd.h"
 #include "tests/host/named_breaches.h"
+#include "tests/host/named_references.h"
 
 namespace kiln::test {
 
@@ -461,6 +462,7 @@ private:
             const fs::path file = fs::path(m_dir) / name;
             if (file.extension() != ".icd" || !fs::exists(file)) continue;
             ++m_result.exports;
+            CheckReferences(file.string(), name, said);
             if (m_options.xsd.empty()) continue;
             std::vector<SchemaError> errors;
             std::string why;
@@ -470,6 +472,18 @@ private:
             }
             for (const std::string& fault : Unmatched(errors, NamedBreaches(said))) Fail(name + ": " + fault);
         }
+    }
+
+    // The file names no member its own types lack; the Enum values none of
+    // their type's are named by the export.
+    void CheckReferences(const std::string& file, const std::string& name, const std::string& said) {
+        pugi::xml_document doc;
+        if (!doc.load_file(file.c_str())) {
+            Fail(name + ": the file does not parse");
+            return;
+        }
+        for (const std::string& fault : UnnamedReferences(DanglingReferences(doc.document_element()), said))
+            Fail(name + ": " + fault);
     }
 
     Run& m_run;

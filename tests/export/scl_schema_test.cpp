@@ -61,7 +61,10 @@ TEST_F(SchemaTest, EmptyDataSetsAndLogControlWithoutLog) {
     Link(rcb, "sec:RCB.DataSet", empty);
     Set(rcb, "sec:RCB.rptID", "urcbEmpty");
     Set(rcb, "sec:RCB.confRev", "1");
+    // A block without a Log keeps the name its file gave there (one it
+    // lacks is a breach of its own).
     Doc().ClearLinks(c.lcb, "sec:LCB.Log");
+    Set(c.lcb, "sec:LCB.logName", "PROT");
     Doc().ClearLinks(c.lcb, "sec:LCB.DataSet");
     Link(c.lcb, "sec:LCB.DataSet", empty);
     // A member without a node beside one that is written, and a data set

@@ -505,8 +505,9 @@ TEST_F(ImportEndToEnd, DoiValuesGoOutAgainAsTheFileWroteThem) {
 // as the model now holds it, each thing left out named after the success
 // text: the inputs of Q0CSWI1 whose node (Q0XCBR1, renumbered first) is
 // deleted keep no name of it, the blocks whose data sets are deleted (the
-// confirmation names them) have no datSet, a client naming no node and the
-// DOI of a DO deleted from its type are not written.
+// confirmation names them) have no datSet, a client naming no node is not
+// written, and the DOI of a DO deleted from its type goes with it (the
+// confirmation names it).
 TEST_F(ImportEndToEnd, WhatDeletionsLeaveGoesOutAsTheModelHoldsItAndIsNamed) {
     const fs::path out = dir / "bay.out.icd";
     const std::string ctrl = "select \"产品包: 示例电气\" \"IED产品: 产品类型_1\" \"IED类型配置: BCU-8_Ver1.4_RevC\" "
@@ -523,13 +524,13 @@ TEST_F(ImportEndToEnd, WhatDeletionsLeaveGoesOutAsTheModelHoldsItAndIsNamed) {
     auto [status, text] = Run("deletions.kiln", script);
     ASSERT_EQ(status, 0) << text;
     for (const char* question : {"确实要删除“数据集: dsPos”吗？\n    删除后以下控制块将没有数据集：brcbPos -> yes",
-                                 "确实要删除“数据集: dsLog”吗？\n    删除后以下控制块将没有数据集：lcbPos -> yes"})
+                                 "确实要删除“数据集: dsLog”吗？\n    删除后以下控制块将没有数据集：lcbPos -> yes",
+                                 "确实要删除“数据对象:Pos”吗？\n    删除后以下实例和数据集成员将一并删除：CTRL/Q0CSWI1.Pos -> yes"})
         EXPECT_TRUE(Has(text, question)) << question << "\n" << text;
     EXPECT_TRUE(Has(text, "文件导出成功！\n"
                           "    未导出控制块的数据集引用（没有数据集）：CTRL/LLN0.brcbPos\n"
                           "    未导出客户端LN（未指向LNode）：CTRL/LLN0.brcbPos:Client_2\n"
                           "    未导出控制块的数据集引用（没有数据集）：CTRL/LLN0.lcbPos\n"
-                          "    未导出DOI（LN类型中没有该DO）：CTRL/Q0CSWI1.Pos\n"
                           "    未导出外部输入量的源（未指向LNode）：CTRL/Q0CSWI1.CB_POS\n"
                           "    未导出外部输入量的源（未指向LNode）：CTRL/Q0CSWI1.CB_POS_Q\n[document] saved"))
         << text;

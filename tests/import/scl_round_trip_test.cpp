@@ -4,12 +4,17 @@
 // valid against the schema stays valid; a second import and export gives
 // the same bytes. Then the tree comparison itself on small trees.
 #include <algorithm>
+#include <cstdlib>
 #include <fstream>
+#include <iostream>
 #include <iterator>
+#include <map>
 #include <regex>
+#include <set>
 #include <sstream>
 
 #include "tests/host/named_breaches.h"
+#include "tests/host/named_references.h"
 #include "tests/import/maker_files_fixture.h"
 #include "tests/import/scl_compare.h"
 
@@ -106,6 +111,28 @@ protected:
         return path;
     }
 
+    // The references of the written file its export's message does not
+    // account for (UnnamedReferences), a line each.
+    static std::string UnnamedReferencesOf(const std::string& path, const std::string& message) {
+        pugi::xml_document doc;
+        if (!doc.load_file(path.c_str())) return "the file does not parse";
+        std::string out;
+        for (const std::string& line : UnnamedReferences(DanglingReferences(doc.document_element()), message))
+            out += "\n  " + line;
+        return out;
+    }
+    // "ICD:Delete" on the resource, as its menu item runs it, answered Yes;
+    // the question's text.
+    std::string DeleteByMenu(const URI_Ref& rsc) {
+        ui.ClearCalls();
+        ui.AnswerYes("$?$删除确认");
+        app.m_uCurRsc = rsc;
+        app.Msg_OnAppCommand("ICD:Delete");
+        const std::vector<CString> boxes = Boxes();
+        return boxes.empty() ? std::string() : boxes.front().str();
+    }
+    std::string LastMessage() { return ui.Messages().empty() ? std::string() : ui.Messages().back().str(); }
+
     // The differences of the export from its source that the README does
     // not name, a line each.
     static std::string Lost(const std::string& source, const std::string& output,
@@ -152,6 +179,9 @@ TEST_P(SclRoundTripTest, WhatTheFileHoldsComesBackOut) {
     if (ValidateAgainstScl(source, skipped).empty() && !skipped) {
         EXPECT_EQ(errors, "") << file << " is valid, its export is not";
     }
+    // It names no member its types lack, and each Enum value that is none
+    // of its type's is named.
+    EXPECT_EQ(UnnamedReferencesOf(once, message), "") << file;
     // Whatever the source, each schema error of the export is named after
     // its success text, and nothing is named for a valid one.
     if (!skipped) {
@@ -168,6 +198,220 @@ TEST_P(SclRoundTripTest, WhatTheFileHoldsComesBackOut) {
 }
 
 INSTANTIATE_TEST_SUITE_P(DataFiles, SclRoundTripTest, ::testing::ValuesIn(DataFiles()), TestName);
+
+// ---- deletions and renames of used members ----
+
+// A member of an imported file's types: the list of the ICD's type package
+// its type is in, the type's id, the member's list and its name (an
+// enumeration value by its text).
+struct MemberAt {
+    const char* typeList;
+    const char* type;
+    const char* memberList;
+    const char* name;
+};
+
+class MemberChangeTest : public SclFileTest {
+protected:
+    URI_Ref Find(const URI_Ref& icd, const MemberAt& at) {
+        const URI_Ref type = Member(Target(icd, "sec:ICD.TypePackage"), at.typeList, at.type);
+        if (std::string(at.memberList) != "sec:EnumType.EnumVals") return Member(type, at.memberList, at.name);
+        for (const URI_Ref& v : Members(type, at.memberList))
+            if (Get(v, "sec:EnumVal.val") == at.name) return v;
+        return URI_Ref();
+    }
+};
+
+struct DeletionRow {
+    const char* what;
+    const char* file;
+    MemberAt member;
+    const char* question;  // a part of the question's lines naming what uses the member
+    const char* gone;      // a text of the file that its export no longer writes
+};
+void PrintTo(const DeletionRow& row, std::ostream* os) { *os << row.what; }
+
+class MemberDeletionTest : public MemberChangeTest, public ::testing::WithParamInterface<DeletionRow> {};
+
+// The question names what uses the member; what uses it goes with it, and
+// the export names nothing that is gone.
+TEST_P(MemberDeletionTest, TheQuestionNamesTheUsersAndTheExportNoneOfThem) {
+    const DeletionRow& row = GetParam();
+    const std::string source = (kDataDir / row.file).string();
+    ASSERT_NE(ReadBytes(source).find(row.gone), std::string::npos) << row.gone;
+    const URI_Ref icd = ImportAnswering(source);
+    ASSERT_TRUE(icd.IsSet());
+    const URI_Ref member = Find(icd, row.member);
+    ASSERT_TRUE(member.IsSet()) << row.member.name;
+    const std::string question = DeleteByMenu(member);
+    EXPECT_NE(question.find(row.question), std::string::npos) << question;
+    EXPECT_FALSE(Doc().Exists(member));
+
+    const std::string written = Export(icd, "deleted.icd");
+    EXPECT_EQ(ReadBytes(written).find(row.gone), std::string::npos) << row.gone;
+    EXPECT_EQ(UnnamedReferencesOf(written, LastMessage()), "");
+}
+
+const char* const kRecloser = "ed1_2003_recloser_controller_odd_enums.icd";
+const char* const kFeeder = "feeder_relay_report_blocks.icd";
+
+INSTANTIATE_TEST_SUITE_P(
+    Members, MemberDeletionTest,
+    ::testing::Values(
+        DeletionRow{"an SDO a data-set member names", kRecloser,
+                    {"sec:TypePackage.DOTypes", "RC_WYE", "sec:DOType.Contains_SDOs", "phsA"},
+                    "将一并删除：CTRL/LLN0.", "doName=\"A.phsA\""},
+        DeletionRow{"a DA whose SDI a DOI holds", kRecloser,
+                    {"sec:TypePackage.DOTypes", "RC_MV", "sec:DOType.Contains_DAs", "units"},
+                    "MMXU1.TotW.units[CF].SIUnit、", "<SDI name=\"units\">"},
+        DeletionRow{"a BDA a DAI holds", kRecloser,
+                    {"sec:TypePackage.DATypes", "RC_Unit", "sec:DAType.Contains_BDAs", "SIUnit"},
+                    "将一并删除：CTRL/MMXU1.TotW.units[CF].SIUnit", "<DAI name=\"SIUnit\">"},
+        DeletionRow{"an enumeration value a DAI holds", kRecloser,
+                    {"sec:TypePackage.EnumTypes", "RC_SIUnit", "sec:EnumType.EnumVals", "W"},
+                    "将一并删除：CTRL/MMXU1.TotW.units[CF].SIUnit", "<Val>W</Val>"},
+        DeletionRow{"an enumeration value a DAI and a type's BDA hold", kRecloser,
+                    {"sec:TypePackage.EnumTypes", "RC_multiplier", "sec:EnumType.EnumVals", "k"},
+                    "\n删除后以下预设值将一并删除：RC_Unit.multiplier", "<Val>k</Val>"},
+        DeletionRow{"a DA a data-set member and an input name", kFeeder,
+                    {"sec:TypePackage.DOTypes", "FR_ACT", "sec:DOType.Contains_DAs", "general"},
+                    "将不再指向数据：PROT/PTOC2.OC1_OP", "daName=\"general\" intAddr=\"OC1_OP\""},
+        DeletionRow{"a DA a DAI with a short address holds", "latin1_feeder_relay.icd",
+                    {"sec:TypePackage.DOTypes", "FR_ACT", "sec:DOType.Contains_DAs", "general"},
+                    ".Op.general", "sAddr=\"BUS1.OP\""},
+        DeletionRow{"a DO an input names", kFeeder,
+                    {"sec:TypePackage.LNodeTypes", "FR_PTOC", "sec:LNodeType.DOs", "Op"},
+                    "将不再指向数据：PROT/PTOC2.OC1_OP", "doName=\"Op\" daName=\"general\" intAddr=\"OC1_OP\""}),
+    [](const auto& info) { return std::regex_replace(info.param.what, std::regex("[^A-Za-z0-9]"), "_"); });
+
+// Every used DO, SDO, DA, BDA and enumeration value of each data file,
+// deleted in turn from the imported file by its menu: the export then names
+// no member that is gone. CI deletes a fixed sample of each file's members
+// (every member in turn would take minutes under the sanitizers);
+// KILN_DELETION_WALK=all deletes each.
+class DeletionWalkTest : public MemberChangeTest, public ::testing::WithParamInterface<std::string> {
+protected:
+    bool Editable(const URI_Ref& rsc) {
+        CString domain;
+        return app.DocMtd_DEnv_Get_Rsc_Domain(rsc, domain) && app.DocMtd_DEnv_IsDomainEditable(domain);
+    }
+    // The members the ICD's nodes use, down from their LN types, each once.
+    std::vector<URI_Ref> UsedMembers(const URI_Ref& icd) {
+        std::vector<URI_Ref> out, types;
+        std::set<std::string> seen;
+        auto add = [&](const URI_Ref& r, std::vector<URI_Ref>& list) {
+            if (r.IsSet() && seen.insert(r.sUri).second) list.push_back(r);
+        };
+        for (const URI_Ref& ld : Members(ServerOf(icd), "sec:Server.LDevices"))
+            for (const URI_Ref& node : Members(ld, "sec:LDevice.LNodes")) add(Target(node, "sec:LNode.LNodeType"), types);
+        // The member lists of each kind of type, and the roles to a member's own type.
+        static const std::map<std::string, std::vector<const char*>> kLists = {
+            {"sec:LNodeType", {"sec:LNodeType.DOs"}},
+            {"sec:DOType", {"sec:DOType.Contains_SDOs", "sec:DOType.Contains_DAs"}},
+            {"sec:DAType", {"sec:DAType.Contains_BDAs"}},
+            {"sec:EnumType", {"sec:EnumType.EnumVals"}}};
+        static const std::map<std::string, std::vector<const char*>> kTypeRoles = {
+            {"sec:DO", {"sec:DO.DefinedBy_DOType"}},
+            {"sec:SDO", {"sec:SDO.DefinedBy_DOType"}},
+            {"sec:DA", {"sec:BDA.DefinedBy_Struct", "sec:BDA.DefinedBy_EnumType"}},
+            {"sec:BDA", {"sec:BDA.DefinedBy_Struct", "sec:BDA.DefinedBy_EnumType"}}};
+        for (size_t i = 0; i < types.size(); ++i) {
+            const auto lists = kLists.find(types[i].sClass);
+            if (lists == kLists.end()) continue;
+            for (const char* list : lists->second)
+                for (const URI_Ref& m : Members(types[i], list)) {
+                    if (Editable(m)) add(m, out);
+                    if (const auto roles = kTypeRoles.find(m.sClass); roles != kTypeRoles.end())
+                        for (const char* role : roles->second) add(Target(m, role), types);
+                }
+        }
+        return out;
+    }
+};
+
+TEST_P(DeletionWalkTest, NoExportNamesADeletedMember) {
+    const std::string file = GetParam();
+    const URI_Ref icd = ImportAnswering((kDataDir / file).string());
+    ASSERT_TRUE(icd.IsSet());
+    const std::vector<URI_Ref> members = UsedMembers(icd);
+    ASSERT_FALSE(members.empty());
+    const char* walk = std::getenv("KILN_DELETION_WALK");
+    const bool all = walk && std::string(walk) == "all";
+    // The sample: six members spread over the list, the first and the last among them.
+    constexpr size_t kSample = 6;
+    const size_t step = all || members.size() <= kSample ? 1 : (members.size() - 1) / (kSample - 1);
+    const fs::path kept = workspace / "kept";
+    ASSERT_TRUE(Doc().Save(kept.string().c_str())) << Doc().LastError();
+    int deleted = 0;
+    for (size_t k = 0; k < members.size(); k += step) {
+        ASSERT_TRUE(Doc().Open(kept.string().c_str())) << Doc().LastError();
+        const URI_Ref member = members[k];
+        const CString label = Get(member, "cim:Naming.name") + " (" + CString(member.sClass) + ")";
+        DeleteByMenu(member);
+        if (Doc().Exists(member)) continue;  // refused, as a type's last member may be
+        ++deleted;
+        const std::string written = Export(icd, "walk.icd");
+        EXPECT_EQ(UnnamedReferencesOf(written, LastMessage()), "") << file << ": " << label << " deleted";
+    }
+    EXPECT_GT(deleted, 0) << file;
+    std::cout << file << ": " << deleted << " of " << members.size() << " used members deleted\n";
+}
+
+INSTANTIATE_TEST_SUITE_P(DataFiles, DeletionWalkTest, ::testing::ValuesIn(DataFiles()), TestName);
+
+// A Log deleted: the question names its log control blocks, and the export
+// gives them no name of a log (SCL wants one: the breach is named).
+TEST_F(MemberChangeTest, ALogDeletedLeavesItsBlocksWithoutALogName) {
+    const URI_Ref icd = ImportAnswering((kDataDir / "ed2_1_bay_controller_private_namespaces.icd").string());
+    ASSERT_TRUE(icd.IsSet());
+    URI_Ref log;
+    for (const URI_Ref& ld : Members(ServerOf(icd), "sec:Server.LDevices"))
+        for (const URI_Ref& node : Members(ld, "sec:LDevice.LNodes"))
+            if (log.IsEmpty()) log = Target(node, "sec:LNode.Log");
+    ASSERT_TRUE(log.IsSet());
+    EXPECT_NE(DeleteByMenu(log).find("\n删除后以下控制块将没有日志：EvtLog"), std::string::npos);
+    const std::string text = ReadBytes(Export(icd, "no_log.icd"));
+    const size_t block = text.find("<LogControl name=\"EvtLog\"");
+    ASSERT_NE(block, std::string::npos);
+    const std::string element = text.substr(block, text.find('>', block) - block);
+    EXPECT_EQ(element.find(" logName="), std::string::npos) << element;
+    EXPECT_NE(LastMessage().find("不符合SCL的日志控制块（logName格式错误）：CTRL/LLN0.EvtLog"), std::string::npos)
+        << LastMessage();
+}
+
+// An enumeration value's new text reaches the values that hold it; one
+// none of its type's is named by the export and by the check.
+TEST_F(MemberChangeTest, EnumerationValuesAgreeWithTheirTypes) {
+    const URI_Ref icd = ImportAnswering((kDataDir / "distance_relay_settings.icd").string());
+    ASSERT_TRUE(icd.IsSet());
+    const URI_Ref value = Find(icd, {"sec:TypePackage.EnumTypes", "LDR_ctlModel", "sec:EnumType.EnumVals", "status-only"});
+    ASSERT_TRUE(value.IsSet());
+    CString text = "direct-only", display;
+    int refresh = 0;
+    if (app.HtmlMsg_OnFieldChanged(nullptr, value, "sec:EnumVal.val", "status-only", text, &display, &refresh))
+        Set(value, "sec:EnumVal.val", text);
+    const std::string renamed = ReadBytes(Export(icd, "renamed.icd"));
+    EXPECT_EQ(renamed.find("<Val>status-only</Val>"), std::string::npos);
+    EXPECT_NE(renamed.find("<Val>direct-only</Val>"), std::string::npos);
+    EXPECT_EQ(UnnamedReferencesOf((workspace / "renamed.icd").string(), LastMessage()), "");
+
+    // The recloser's setting curve holds -3 and 5, which its enumeration lacks.
+    const URI_Ref recloser = ImportAnswering((kDataDir / kRecloser).string());
+    ASSERT_TRUE(recloser.IsSet());
+    Export(recloser, "curves.icd");
+    for (const char* value : {"-3", "5"})
+        EXPECT_NE(LastMessage().find(std::string("不符合SCL的值（Enum取值错误）：CTRL/PhPTOC1.TmACrv.setCharact:") + value),
+                  std::string::npos)
+            << LastMessage();
+    ui.ClearCalls();
+    ui.AnswerNo("$?$导入完成");
+    app.m_uCurRsc = recloser;
+    app.Msg_OnAppCommand("ICD:Check ICD");
+    std::string report;
+    for (const ReportEntry& e : SavedReport()) report += e.name.str() + " " + e.error.str() + "\n";
+    for (const char* value : {"-3", "5"})
+        EXPECT_NE(report.find(std::string("PhPTOC1的DOI: TmACrv的DAI: setCharact[SG] Enum取值错误：") + value), std::string::npos) << report;
+}
 
 // ---- the comparison itself, on small files ----
 
