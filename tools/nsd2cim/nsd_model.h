@@ -49,6 +49,7 @@ struct NsdConstructed {
 struct NsdLiteral {
     std::string name;
     std::string value;  // literalVal
+    std::string descId; // "IEC61850_7_3.DAEnums::MultiplierKind.none.desc"
 };
 
 struct NsdEnumeration {

@@ -55,7 +55,8 @@ void ReadEnumerations(const pugi::xml_node& root, NsdSet& out) {
         NsdEnumeration en;
         en.name = e.attribute("name").value();
         for (auto l : e.children("Literal"))
-            en.literals.push_back({l.attribute("name").value(), l.attribute("literalVal").value()});
+            en.literals.push_back(
+                {l.attribute("name").value(), l.attribute("literalVal").value(), l.attribute("descID").value()});
         out.enumerations.push_back(std::move(en));
     }
 }

@@ -158,8 +158,27 @@ private:
     void SetValue(CimResource& r, const NsdAttribute& a, const std::string& where) {
         SetValueType(r, a, where);
         if (!a.sizeAttribute.empty()) r.Attr("sec:BDA.count", a.sizeAttribute);
-        if (!a.defaultValue.empty()) r.Attr("sec:BDA.valueStr", a.defaultValue);
+        const std::string value = DefaultValue(a);
+        if (!value.empty()) r.Attr("sec:BDA.valueStr", value);
         r.Link("sec:BDA.DASemantic", DaSemantic(a.name));
+    }
+
+    // An enumerated default may name its literal by the literal's description
+    // ("none" for the literal "" of MultiplierKind): the value is the
+    // literal's name, and an empty name is no value.
+    std::string DefaultValue(const NsdAttribute& a) const {
+        if (a.typeKind != "ENUMERATED" || a.defaultValue.empty()) return a.defaultValue;
+        for (const NsdEnumeration& e : nsd_.enumerations) {
+            if (e.name != a.type) continue;
+            for (const NsdLiteral& l : e.literals)
+                if (l.name == a.defaultValue) return a.defaultValue;
+            const std::string described = "::" + a.type + "." + a.defaultValue + ".desc";
+            for (const NsdLiteral& l : e.literals)
+                if (l.descId.size() >= described.size() &&
+                    l.descId.compare(l.descId.size() - described.size(), described.size(), described) == 0)
+                    return l.name;
+        }
+        return a.defaultValue;
     }
 
     void BuildEnumerations() {

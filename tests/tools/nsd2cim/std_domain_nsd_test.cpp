@@ -2,6 +2,7 @@
 // made from, for a sample of LN classes, CDCs, DA classes and enumerations.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <set>
 
@@ -376,6 +377,18 @@ TEST_F(StdDomainVsNsd, EnumerationsCarryTheirLiteralsAndAreLinkedFromTheirAttrib
               "-24");
     const std::string ctlModel = ix().Member(ix().One("sec:DOType", "SPC"), "sec:DA.MemberOf_DOType", "ctlModel");
     EXPECT_EQ(ix().LinkName(ctlModel, "sec:BDA.DefinedBy_EnumType"), "850EN_CtlModelKind");
+    // A default value is one of its enumeration's values (the NSD names the
+    // literal "" of MultiplierKind by its description "none").
+    for (const char* cls : {"sec:DA", "sec:BDA"})
+        for (const std::string& member : ix().OfClass(cls)) {
+            const std::string value = ix().Attr(member, "sec:BDA.valueStr");
+            const std::string type = ix().Link(member, "sec:BDA.DefinedBy_EnumType");
+            if (value.empty() || type.empty()) continue;
+            std::vector<std::string> vals;
+            for (const std::string& v : ix().Members(type, "sec:EnumVal.EnumType"))
+                vals.push_back(ix().Attr(v, "sec:EnumVal.val"));
+            EXPECT_NE(std::find(vals.begin(), vals.end(), value), vals.end()) << member << ": " << value;
+        }
 }
 
 TEST_F(StdDomainVsNsd, EveryClassOfTheNsdIsInThePackage) {
