@@ -2,7 +2,10 @@
 // one MappingItem (with Process and Parameter) per mapped value, under the
 // Mappings element of the M2I template; and the layout of an ICD's M2I file
 // (the same header places, no items).
+#include <algorithm>
+
 #include "core/info_item_keys.h"
+#include "core/key_das.h"
 #include "core/kiln_main.h"
 #include "core/unit_tables.h"
 #include "export/command_steps.h"
@@ -114,7 +117,7 @@ bool Export_M2I_MappingItem(CBase_XML& xml, const XmlNode& parent, const CString
 }
 
 bool Export_M2I_MapItem(const XmlNode& mappings, CKiln_Main* pMain, CBase_XML& xml, const URI_Ref& mapItem,
-                        std::vector<CString>& leftOut, const std::map<CString, URI_Ref>& itemKeys) {
+                        std::vector<CString>& leftOut, M2IExportRun& run) {
     CString name;
     if (!ReadName(pMain, mapItem, name)) return false;
 
@@ -141,8 +144,8 @@ bool Export_M2I_MapItem(const XmlNode& mappings, CKiln_Main* pMain, CBase_XML& x
     // An item without id whose order number is another item's id (or two
     // items of one id): the file would link the mapping to the other item.
     if (!idItb.IsEmpty()) {
-        const auto found = itemKeys.find(idItb);
-        if (found != itemKeys.end() && found->second.sUri != info.sUri) {
+        const auto found = run.itemKeys.find(idItb);
+        if (found != run.itemKeys.end() && found->second.sUri != info.sUri) {
             leftOut.push_back("映射条目（InfoItem的标识" + idItb + "与其他InfoItem相同）：" + name);
             return true;
         }
@@ -151,23 +154,47 @@ bool Export_M2I_MapItem(const XmlNode& mappings, CKiln_Main* pMain, CBase_XML& x
     const CString doRef = ld + "/" + ln + "." + doName;
     // A DO or DA that its node's type no longer holds (a member deleted or
     // renamed in the type) could not be read back.
-    if (pMain->Get_MapItemTarget(mapItem) != CKiln_Main::MapItemTarget::Held) {
+    const kiln::core::MapItemResolver::Target target = run.targets.Resolve(mapItem);
+    if (target.state != CKiln_Main::MapItemTarget::Held) {
         leftOut.push_back("映射条目（DO或DA不在逻辑节点的类型中）：" + name);
         return true;
     }
-    Export_M2I_MappingItem(xml, mappings, daName.IsEmpty() ? doRef : doRef + ".", name, desc, op, idItb,
-                           Attr(pMain, mapItem, "sec:MapItem.valStr"), daName);
+    // Below a data object whose class has key DAs the import makes map
+    // items of those alone, and reads the others as properties or refuses them.
+    if (!daName.IsEmpty() && kiln::core::HasKeyDataAttributes(target.cdc) &&
+        !kiln::core::IsKeyDataAttribute(target.cdc, daName)) {
+        leftOut.push_back("映射条目（DA: " + daName + "不是CDC: " + target.cdc + "的关键DA）：" + name);
+        return true;
+    }
+
+    // The MappingItems of the item: its target, then each property with a
+    // value, then the time stamp, kept by the whole reference the file gave
+    // it and written at the item's data object under the name it had there.
+    struct Entry {
+        CString daPart, value;
+    };
+    std::vector<Entry> entries{{daName, Attr(pMain, mapItem, "sec:MapItem.valStr")}};
     for (const Property& p : kProperties) {
         const CString stored = Attr(pMain, mapItem, p.role);
-        if (stored.IsEmpty()) continue;
-        Export_M2I_MappingItem(xml, mappings, doRef + ".", name, desc, op, idItb, PropertyValue(p, stored), p.daPart);
+        if (!stored.IsEmpty()) entries.push_back({p.daPart, PropertyValue(p, stored)});
     }
-    // The time stamp, kept by the whole reference the file gave it, goes at
-    // the item's data object under the name it had there.
     const CString time = Attr(pMain, mapItem, "sec:MapItem.daName_t");
-    if (!time.IsEmpty())
-        Export_M2I_MappingItem(xml, mappings, doRef + ".", name, desc, op, idItb, CString(),
-                               time.Mid(time.ReverseFind('.') + 1));
+    if (!time.IsEmpty()) entries.push_back({time.Mid(time.ReverseFind('.') + 1), CString()});
+    // The import refuses a toDA met before: the item is written whole or not.
+    std::vector<CString> toDAs;
+    for (const Entry& e : entries) {
+        toDAs.push_back(e.daPart.IsEmpty() ? doRef : doRef + "." + e.daPart);
+        const bool repeated = run.written.count(toDAs.back()) > 0 ||
+                              std::find(toDAs.begin(), toDAs.end() - 1, toDAs.back()) != toDAs.end() - 1;
+        if (repeated) {
+            leftOut.push_back("映射条目（toDA: " + toDAs.back() + "重复）：" + name);
+            return true;
+        }
+    }
+    run.written.insert(toDAs.begin(), toDAs.end());
+    for (const Entry& e : entries)
+        Export_M2I_MappingItem(xml, mappings, e.daPart.IsEmpty() ? doRef : doRef + ".", name, desc, op, idItb, e.value,
+                               e.daPart);
     return true;
 }
 
@@ -195,9 +222,9 @@ bool CKiln_Main::Rsc_M2I_Export(URI_Ref m2i) {
     std::vector<URI_Ref> items;
     if (!Members(this, m2i, "sec:M2I.MapItems", items)) return false;
     std::vector<CString> leftOut;
-    const std::map<CString, URI_Ref> keys = kiln::core::InfoItemsByKey(*this, DocMtd_getFirstUri_ofAsso(icd, "sec:ICD.ITB"));
+    M2IExportRun run(*this, kiln::core::InfoItemsByKey(*this, DocMtd_getFirstUri_ofAsso(icd, "sec:ICD.ITB")));
     for (const URI_Ref& item : items)
-        if (!Export_M2I_MapItem(mappings, this, xml, item, leftOut, keys)) return false;
+        if (!Export_M2I_MapItem(mappings, this, xml, item, leftOut, run)) return false;
     return SaveAndReport(xml, path, leftOut);
 }
 

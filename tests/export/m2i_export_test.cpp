@@ -70,6 +70,10 @@ TEST_F(M2iExportTest, ReferencesParametersAndProcess) {
     MapItem("noLd", 9, "Ind", "stVal", loose);
     MapItem("noDa", 10, "Str", "general");
     MapItem("noSdo", 11, "A.phsD", "cVal.mag.f", c.mmxu);
+    // A DA that is no key DA of the class of its data object (SPS), a target
+    // written before.
+    MapItem("noKey", 12, "Op", "q");
+    MapItem("twice", 13, "Op", "stVal");
     const std::string before = ModelText();
 
     const pugi::xml_document& doc = Export();
@@ -96,7 +100,9 @@ TEST_F(M2iExportTest, ReferencesParametersAndProcess) {
                                                   "未导出映射条目（没有DO名）：noDo\n"
                                                   "未导出映射条目（未指向逻辑节点）：noLd\n"
                                                   "未导出映射条目（DO或DA不在逻辑节点的类型中）：noDa\n"
-                                                  "未导出映射条目（DO或DA不在逻辑节点的类型中）：noSdo"});
+                                                  "未导出映射条目（DO或DA不在逻辑节点的类型中）：noSdo\n"
+                                                  "未导出映射条目（DA: q不是CDC: SPS的关键DA）：noKey\n"
+                                                  "未导出映射条目（toDA: PROT/PPTOC1.Op.stVal重复）：twice"});
     EXPECT_EQ(ModelText(), before);
     // The path the M2I import reads, through the XML layer.
     CBase_XML back;
@@ -155,7 +161,9 @@ TEST_F(M2iExportTest, UnitsAndMultipliersGoAsTheirCodes) {
     };
     int ord = 0;
     for (const Row& r : rows) {
-        URI_Ref item = MapItem("u", ++ord, "A.phsA", "cVal.mag.f", c.mmxu);
+        // Each on a node of its own: one target is written once.
+        const URI_Ref node = ord == 0 ? c.mmxu : MakeLNode(c.ld, "", "", ToText(ord + 1), ord + 3, c.mmxuT);
+        URI_Ref item = MapItem("u", ++ord, "A.phsA", "cVal.mag.f", node);
         Set(item, "sec:MapItem.unitSiUnit", EnumValue("SIUnitEnum", r.unit));
         Set(item, "sec:MapItem.unitMultiplier", EnumValue("UnitMultiplierEnum", r.multiplier));
     }
