@@ -3,6 +3,7 @@
 // these resolve the texts in the node's type.
 #include <vector>
 
+#include "core/key_das.h"
 #include "core/map_item_target.h"
 
 using kiln::core::kRoleName;
@@ -142,24 +143,35 @@ const MapItemResolver::DataObject& MapItemResolver::DataObjectOf(LNType& type, c
             obj, obj.sClass == "sec:DO" ? "sec:DO.DefinedBy_DOType" : "sec:SDO.DefinedBy_DOType");
         if (doType.IsSet())
             it->second.cdc = m_app.DocMtd_getFirstValue_ofAsso(doType, "sec:DOType.ClassOf_DOType", kRoleName);
+        it->second.keyClass = HasKeyDataAttributes(it->second.cdc);
     }
     return it->second;
 }
 
 MapItemResolver::Target MapItemResolver::Resolve(const URI_Ref& item) {
     const URI_Ref node = m_app.DocMtd_getFirstUri_ofAsso(item, "sec:DARef.LNode");
-    const URI_Ref lnType = node.IsEmpty() ? URI_Ref() : m_app.DocMtd_getFirstUri_ofAsso(node, "sec:LNode.LNodeType");
+    if (node.IsEmpty()) return Target();
+    return Resolve(node, m_app.DocMtd_getValue_ofAttr(item, kDoName), m_app.DocMtd_getValue_ofAttr(item, kDaName));
+}
+
+MapItemResolver::Target MapItemResolver::Resolve(const URI_Ref& node, const CString& doName, const CString& daName) {
+    if (node.IsEmpty()) return Target();
+    auto [at, first] = m_nodes.try_emplace(node.sUri, nullptr);
+    if (first) {
+        const URI_Ref lnType = m_app.DocMtd_getFirstUri_ofAsso(node, "sec:LNode.LNodeType");
+        if (lnType.IsSet()) at->second = &TypeOf(lnType);
+    }
     // A node without type holds no data object.
-    if (lnType.IsEmpty()) return Target();
-    LNType& type = TypeOf(lnType);
-    const CString doName = m_app.DocMtd_getValue_ofAttr(item, kDoName);
-    const CString daName = m_app.DocMtd_getValue_ofAttr(item, kDaName);
-    auto [it, added] = type.targets.try_emplace(std::make_pair(doName, daName));
+    if (!at->second) return Target();
+    LNType& type = *at->second;
+    auto [it, added] = type.targets[doName].try_emplace(daName);
     if (!added) return it->second;
     Target& target = it->second;
     const DataObject& found = DataObjectOf(type, doName);
     if (found.object.IsEmpty()) return target;
     target.cdc = found.cdc;
+    target.keyClass = found.keyClass;
+    target.keyDA = found.keyClass && IsKeyDataAttribute(found.cdc, daName);
     CString path = daName;
     URI_Ref start = found.object;
     CString rest;

@@ -6,7 +6,7 @@
 
 #include <map>
 #include <string>
-#include <utility>
+#include <unordered_map>
 #include <vector>
 
 #include "core/kiln_main.h"
@@ -19,26 +19,32 @@ public:
 
     struct Target {
         CKiln_Main::MapItemTarget state = CKiln_Main::MapItemTarget::Gone;
-        CString cdc;  // the class of the data object's type; empty when gone or without one
+        CString cdc;            // the class of the data object's type; empty when gone or without one
+        bool keyClass = false;  // the class has key DAs (core/key_das.h)
+        bool keyDA = false;     // the DA name is one of them
     };
     Target Resolve(const URI_Ref& item);
+    // The same for a mapping item's node and names, read by the caller.
+    Target Resolve(const URI_Ref& lnode, const CString& doName, const CString& daName);
 
 private:
     // A data object by its name below an LN type, with its class.
     struct DataObject {
         URI_Ref object;
         CString cdc;
+        bool keyClass = false;
     };
     struct LNType {
         std::vector<URI_Ref> dataObjects;  // of the type, then of its abstract types in turn
         std::map<CString, DataObject> byName;
-        std::map<std::pair<CString, CString>, Target> targets;  // (DO name, DA name)
+        std::map<CString, std::map<CString, Target>> targets;  // by DO name, then DA name
     };
     LNType& TypeOf(const URI_Ref& lnType);
     const DataObject& DataObjectOf(LNType& type, const CString& doName);
 
     CKiln_Main& m_app;
     std::map<std::string, LNType> m_types;
+    std::unordered_map<std::string, LNType*> m_nodes;  // each node's type, once looked up
 };
 
 }  // namespace kiln::core

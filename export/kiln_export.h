@@ -13,6 +13,7 @@
 #include <set>
 #include <string>
 #include <string_view>
+#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -277,7 +278,7 @@ struct M2IExportRun {
         : itemKeys(std::move(keys)), targets(app) {}
     std::map<CString, URI_Ref> itemKeys;
     kiln::core::MapItemResolver targets;
-    std::set<CString> written;
+    std::unordered_set<std::string> written;
 };
 // The MappingItem elements of one mapping item under `mappings`: the main
 // one and one per property that holds a value. False only when the mapping

@@ -2,10 +2,9 @@
 // one MappingItem (with Process and Parameter) per mapped value, under the
 // Mappings element of the M2I template; and the layout of an ICD's M2I file
 // (the same header places, no items).
-#include <algorithm>
+#include <array>
 
 #include "core/info_item_keys.h"
-#include "core/key_das.h"
 #include "core/kiln_main.h"
 #include "core/unit_tables.h"
 #include "export/command_steps.h"
@@ -154,15 +153,14 @@ bool Export_M2I_MapItem(const XmlNode& mappings, CKiln_Main* pMain, CBase_XML& x
     const CString doRef = ld + "/" + ln + "." + doName;
     // A DO or DA that its node's type no longer holds (a member deleted or
     // renamed in the type) could not be read back.
-    const kiln::core::MapItemResolver::Target target = run.targets.Resolve(mapItem);
+    const kiln::core::MapItemResolver::Target target = run.targets.Resolve(lnode, doName, daName);
     if (target.state != CKiln_Main::MapItemTarget::Held) {
         leftOut.push_back("映射条目（DO或DA不在逻辑节点的类型中）：" + name);
         return true;
     }
     // Below a data object whose class has key DAs the import makes map
     // items of those alone, and reads the others as properties or refuses them.
-    if (!daName.IsEmpty() && kiln::core::HasKeyDataAttributes(target.cdc) &&
-        !kiln::core::IsKeyDataAttribute(target.cdc, daName)) {
+    if (!daName.IsEmpty() && target.keyClass && !target.keyDA) {
         leftOut.push_back("映射条目（DA: " + daName + "不是CDC: " + target.cdc + "的关键DA）：" + name);
         return true;
     }
@@ -171,30 +169,35 @@ bool Export_M2I_MapItem(const XmlNode& mappings, CKiln_Main* pMain, CBase_XML& x
     // value, then the time stamp, kept by the whole reference the file gave
     // it and written at the item's data object under the name it had there.
     struct Entry {
-        CString daPart, value;
+        CString toDA, value;
     };
-    std::vector<Entry> entries{{daName, Attr(pMain, mapItem, "sec:MapItem.valStr")}};
+    const CString dotRef = doRef + ".";
+    std::array<Entry, std::size(kProperties) + 2> entries;
+    size_t count = 0;
+    entries[count++] = {daName.IsEmpty() ? doRef : dotRef + daName, Attr(pMain, mapItem, "sec:MapItem.valStr")};
     for (const Property& p : kProperties) {
         const CString stored = Attr(pMain, mapItem, p.role);
-        if (!stored.IsEmpty()) entries.push_back({p.daPart, PropertyValue(p, stored)});
+        if (!stored.IsEmpty()) entries[count++] = {dotRef + p.daPart, PropertyValue(p, stored)};
     }
     const CString time = Attr(pMain, mapItem, "sec:MapItem.daName_t");
-    if (!time.IsEmpty()) entries.push_back({time.Mid(time.ReverseFind('.') + 1), CString()});
+    if (!time.IsEmpty()) {
+        const CString timeName = time.Mid(time.ReverseFind('.') + 1);
+        entries[count++] = {timeName.IsEmpty() ? doRef : dotRef + timeName, CString()};
+    }
     // The import refuses a toDA met before: the item is written whole or not.
-    std::vector<CString> toDAs;
-    for (const Entry& e : entries) {
-        toDAs.push_back(e.daPart.IsEmpty() ? doRef : doRef + "." + e.daPart);
-        const bool repeated = run.written.count(toDAs.back()) > 0 ||
-                              std::find(toDAs.begin(), toDAs.end() - 1, toDAs.back()) != toDAs.end() - 1;
+    for (size_t i = 0; i < count; ++i) {
+        const CString& toDA = entries[i].toDA;
+        bool repeated = run.written.count(toDA.str()) > 0;
+        for (size_t j = 0; j < i && !repeated; ++j) repeated = entries[j].toDA == toDA;
         if (repeated) {
-            leftOut.push_back("映射条目（toDA: " + toDAs.back() + "重复）：" + name);
+            leftOut.push_back("映射条目（toDA: " + toDA + "重复）：" + name);
             return true;
         }
     }
-    run.written.insert(toDAs.begin(), toDAs.end());
-    for (const Entry& e : entries)
-        Export_M2I_MappingItem(xml, mappings, e.daPart.IsEmpty() ? doRef : doRef + ".", name, desc, op, idItb, e.value,
-                               e.daPart);
+    for (size_t i = 0; i < count; ++i) {
+        Export_M2I_MappingItem(xml, mappings, entries[i].toDA, name, desc, op, idItb, entries[i].value, CString());
+        run.written.insert(std::move(entries[i].toDA.str()));
+    }
     return true;
 }
 
@@ -223,6 +226,7 @@ bool CKiln_Main::Rsc_M2I_Export(URI_Ref m2i) {
     if (!Members(this, m2i, "sec:M2I.MapItems", items)) return false;
     std::vector<CString> leftOut;
     M2IExportRun run(*this, kiln::core::InfoItemsByKey(*this, DocMtd_getFirstUri_ofAsso(icd, "sec:ICD.ITB")));
+    run.written.reserve(items.size() * 4);  // the item and a few properties each
     for (const URI_Ref& item : items)
         if (!Export_M2I_MapItem(mappings, this, xml, item, leftOut, run)) return false;
     return SaveAndReport(xml, path, leftOut);
