@@ -74,13 +74,19 @@ TEST_F(M2iExportTest, ReferencesParametersAndProcess) {
     // written before.
     MapItem("noKey", 12, "Op", "q");
     MapItem("twice", 13, "Op", "stVal");
+    // The same target through the sub-data object in the DA name, and a
+    // property of a second value of one data object.
+    MapItem("alias", 14, "A", "phsA.cVal.mag.f", c.mmxu);
+    Set(MapItem("mag", 15, "A.phsB", "cVal.mag.f", c.mmxu), "sec:MapItem.unitSiUnit", EnumValue("SIUnitEnum", "V"));
+    Set(MapItem("ang", 16, "A.phsB", "cVal.ang.f", c.mmxu), "sec:MapItem.unitSiUnit", EnumValue("SIUnitEnum", "V"));
     const std::string before = ModelText();
 
     const pugi::xml_document& doc = Export();
     EXPECT_EQ(Rows(doc), (std::vector<std::string>{
                              "PROT/PPTOC1.Op.stVal ParaANYwT 5 ", "PROT/PPTOC1.Mod ParaANY  1",
                              "PROT/PPTOC1.Str.stVal ParaANYwT P/y ", "PROT/PPTOC1.Str.origin.orCat ParaANYwT 7 ",
-                             "PROT/PPTOC1.Str.q   ", "PROT/MMXN1.A.phsA.cVal.mag.f   "}));
+                             "PROT/PPTOC1.Str.q   ", "PROT/MMXN1.A.phsA.cVal.mag.f   ",
+                             "PROT/MMXN1.A.phsB.cVal.mag.f   ", "PROT/MMXN1.A.phsB.units.SIUnit ParaANY  29"}));
     pugi::xml_node first = doc.select_node("/M2I/Mappings/MappingItem").node();
     EXPECT_EQ(AttrNames(first), (std::vector<std::string>{"name", "desc", "toDA"}));
     EXPECT_STREQ(first.attribute("name").value(), "op");
@@ -102,7 +108,9 @@ TEST_F(M2iExportTest, ReferencesParametersAndProcess) {
                                                   "未导出映射条目（DO或DA不在逻辑节点的类型中）：noDa\n"
                                                   "未导出映射条目（DO或DA不在逻辑节点的类型中）：noSdo\n"
                                                   "未导出映射条目（DA: q不是CDC: SPS的关键DA）：noKey\n"
-                                                  "未导出映射条目（toDA: PROT/PPTOC1.Op.stVal重复）：twice"});
+                                                  "未导出映射条目（toDA: PROT/PPTOC1.Op.stVal重复）：twice\n"
+                                                  "未导出映射条目（toDA: PROT/MMXN1.A.phsA.cVal.mag.f重复）：alias\n"
+                                                  "未导出映射条目（toDA: PROT/MMXN1.A.phsB.units.SIUnit重复）：ang"});
     EXPECT_EQ(ModelText(), before);
     // The path the M2I import reads, through the XML layer.
     CBase_XML back;
