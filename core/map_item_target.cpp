@@ -3,7 +3,8 @@
 // these resolve the texts in the node's type.
 #include <vector>
 
-#include "core/kiln_main.h"
+#include "core/key_das.h"
+#include "core/map_item_target.h"
 
 using kiln::core::kRoleName;
 using kiln::core::kRoleOrd;
@@ -116,33 +117,77 @@ bool CKiln_Main::isDAName_In_DASequence(CString path, std::vector<URI_Ref> candi
     return false;
 }
 
-CKiln_Main::MapItemTarget CKiln_Main::Get_MapItemTarget(const URI_Ref& item) {
-    const URI_Ref node = DocMtd_getFirstUri_ofAsso(item, "sec:DARef.LNode");
-    // The node's data objects: those of its type, then those of the type's
-    // abstract types in turn, as the definition lookups see them.
-    std::vector<URI_Ref> dataObjects;
-    URI_Ref lnType = node.IsEmpty() ? URI_Ref() : DocMtd_getFirstUri_ofAsso(node, "sec:LNode.LNodeType");
-    if (!lnType.IsEmpty()) {
+namespace kiln::core {
+
+MapItemResolver::LNType& MapItemResolver::TypeOf(const URI_Ref& lnType) {
+    auto [it, added] = m_types.try_emplace(lnType.sUri);
+    if (added) {
+        // The node's data objects: those of its type, then those of the
+        // type's abstract types in turn, as the definition lookups see them.
         std::vector<URI_Ref> types;
-        Get_AbstractTypes(lnType, &types, "sec:LNodeType.Abstract_Type");
+        m_app.Get_AbstractTypes(lnType, &types, "sec:LNodeType.Abstract_Type");
         for (const URI_Ref& type : types) {
             std::vector<URI_Ref> dos;
-            DocMtd_get_Association_BUris(type, "sec:LNodeType.DOs", dos, kRoleOrd, SortPolicy_ByOrd);
-            dataObjects.insert(dataObjects.end(), dos.begin(), dos.end());
+            m_app.DocMtd_get_Association_BUris(type, "sec:LNodeType.DOs", dos, kRoleOrd, SortPolicy_ByOrd);
+            it->second.dataObjects.insert(it->second.dataObjects.end(), dos.begin(), dos.end());
         }
     }
-    URI_Ref target;
-    if (node.IsEmpty() || !isDOName_In_DOSequence(DocMtd_getValue_ofAttr(item, kDoName), dataObjects, target))
-        return MapItemTarget::Gone;
-    CString path = DocMtd_getValue_ofAttr(item, kDaName);
-    if (path.IsEmpty()) return MapItemTarget::Held;
-    URI_Ref start = target;
+    return it->second;
+}
+
+const MapItemResolver::DataObject& MapItemResolver::DataObjectOf(LNType& type, const CString& doName) {
+    auto [it, added] = type.byName.try_emplace(doName);
+    if (added && m_app.isDOName_In_DOSequence(doName, type.dataObjects, it->second.object)) {
+        const URI_Ref& obj = it->second.object;
+        const URI_Ref doType = m_app.DocMtd_getFirstUri_ofAsso(
+            obj, obj.sClass == "sec:DO" ? "sec:DO.DefinedBy_DOType" : "sec:SDO.DefinedBy_DOType");
+        if (doType.IsSet())
+            it->second.cdc = m_app.DocMtd_getFirstValue_ofAsso(doType, "sec:DOType.ClassOf_DOType", kRoleName);
+        it->second.keyClass = HasKeyDataAttributes(it->second.cdc);
+    }
+    return it->second;
+}
+
+MapItemResolver::Target MapItemResolver::Resolve(const URI_Ref& item) {
+    const URI_Ref node = m_app.DocMtd_getFirstUri_ofAsso(item, "sec:DARef.LNode");
+    if (node.IsEmpty()) return Target();
+    return Resolve(node, m_app.DocMtd_getValue_ofAttr(item, kDoName), m_app.DocMtd_getValue_ofAttr(item, kDaName));
+}
+
+MapItemResolver::Target MapItemResolver::Resolve(const URI_Ref& node, const CString& doName, const CString& daName) {
+    if (node.IsEmpty()) return Target();
+    auto [at, first] = m_nodes.try_emplace(node.sUri, nullptr);
+    if (first) {
+        const URI_Ref lnType = m_app.DocMtd_getFirstUri_ofAsso(node, "sec:LNode.LNodeType");
+        if (lnType.IsSet()) at->second = &TypeOf(lnType);
+    }
+    // A node without type holds no data object.
+    if (!at->second) return Target();
+    LNType& type = *at->second;
+    auto [it, added] = type.targets[doName].try_emplace(daName);
+    if (!added) return it->second;
+    Target& target = it->second;
+    const DataObject& found = DataObjectOf(type, doName);
+    if (found.object.IsEmpty()) return target;
+    target.cdc = found.cdc;
+    target.keyClass = found.keyClass;
+    target.keyDA = found.keyClass && IsKeyDataAttribute(found.cdc, daName);
+    CString path = daName;
+    URI_Ref start = found.object;
     CString rest;
     URI_Ref lastSDO;
-    if (GetSDO_FromDO(path, target, rest, lastSDO)) {
+    if (!path.IsEmpty() && m_app.GetSDO_FromDO(path, start, rest, lastSDO)) {
         start = lastSDO;
         path = rest;
     }
-    return isDAName_In_DASequence(path, AttributesOf(*this, start)) ? MapItemTarget::Held
-                                                                     : MapItemTarget::AttributeGone;
+    target.state = path.IsEmpty() || m_app.isDAName_In_DASequence(path, AttributesOf(m_app, start))
+                       ? CKiln_Main::MapItemTarget::Held
+                       : CKiln_Main::MapItemTarget::AttributeGone;
+    return target;
+}
+
+}  // namespace kiln::core
+
+CKiln_Main::MapItemTarget CKiln_Main::Get_MapItemTarget(const URI_Ref& item) {
+    return kiln::core::MapItemResolver(*this).Resolve(item).state;
 }

@@ -2,7 +2,7 @@
 // targets that no longer resolve in the model are emptied.
 #include <vector>
 
-#include "core/kiln_main.h"
+#include "core/map_item_target.h"
 
 using kiln::core::kRoleOrd;
 
@@ -17,8 +17,9 @@ bool CKiln_Main::Refresh_M2I(URI_Ref m2i) {
     std::vector<URI_Ref> items;
     URI_Ref last;
     DocMtd_get_descendent_BUris(m2i, "sec:M2I.MapItems", items, last, kRoleOrd, SortPolicy_ByOrd);
+    kiln::core::MapItemResolver targets(*this);
     for (const URI_Ref& item : items) {
-        const MapItemTarget target = Get_MapItemTarget(item);
+        const MapItemTarget target = targets.Resolve(item).state;
         if (target == MapItemTarget::Gone) DocMtd_Modify_attribute_value(item, kDoName, "");
         if (target != MapItemTarget::Held) DocMtd_Modify_attribute_value(item, kDaName, "");
     }

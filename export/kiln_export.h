@@ -13,8 +13,11 @@
 #include <set>
 #include <string>
 #include <string_view>
+#include <unordered_set>
+#include <utility>
 #include <vector>
 
+#include "core/map_item_target.h"
 #include "platform/framework/records.h"
 #include "platform/mfc/containers.h"
 #include "platform/mfc/cstring.h"
@@ -267,14 +270,25 @@ inline constexpr const char* kS103Namespace = "http://kiln.local/Zel/2004/ITB/s1
 // named in `breaches`.
 bool Export_ITB_InfoItem(const XmlNode& root, CKiln_Main* pMain, CBase_XML& xml, const URI_Ref& item,
                          std::vector<CString>& breaches);
+// What the M2I export of one mapping keeps from item to item: the ITB's
+// items by the key the import finds them by, the targets resolved so far and
+// every toDA written.
+struct M2IExportRun {
+    explicit M2IExportRun(CKiln_Main& app, std::map<CString, URI_Ref> keys)
+        : itemKeys(std::move(keys)), targets(app) {}
+    std::map<CString, URI_Ref> itemKeys;
+    kiln::core::MapItemResolver targets;
+    std::unordered_set<std::string> written;
+};
 // The MappingItem elements of one mapping item under `mappings`: the main
 // one and one per property that holds a value. False only when the mapping
-// item's name cannot be read; an item without logical device or DO name
-// gives nothing, and is named in `leftOut`. So is an item whose
-// information item goes by a key that finds another item in `itemKeys` (the
-// ITB's items by the key the import finds them by).
+// item's name cannot be read. An item the import would not read back as it
+// is gives nothing, and is named in `leftOut`: one without logical device or
+// DO name, whose information item goes by a key that finds another item,
+// whose target the node's type does not hold, whose DA is no key DA of its
+// data object's class (which has key DAs), or with a toDA already written.
 bool Export_M2I_MapItem(const XmlNode& mappings, CKiln_Main* pMain, CBase_XML& xml, const URI_Ref& mapItem,
-                        std::vector<CString>& leftOut, const std::map<CString, URI_Ref>& itemKeys);
+                        std::vector<CString>& leftOut, M2IExportRun& run);
 // One MappingItem with its Process and Parameter; toDA = ref + daPart.
 // False when one of the three elements cannot be created.
 bool Export_M2I_MappingItem(CBase_XML& xml, const XmlNode& parent, const CString& ref, const CString& name,

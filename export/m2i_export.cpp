@@ -2,6 +2,8 @@
 // one MappingItem (with Process and Parameter) per mapped value, under the
 // Mappings element of the M2I template; and the layout of an ICD's M2I file
 // (the same header places, no items).
+#include <array>
+
 #include "core/info_item_keys.h"
 #include "core/kiln_main.h"
 #include "core/unit_tables.h"
@@ -111,7 +113,7 @@ bool Export_M2I_MappingItem(CBase_XML& xml, const XmlNode& parent, const CString
 }
 
 bool Export_M2I_MapItem(const XmlNode& mappings, CKiln_Main* pMain, CBase_XML& xml, const URI_Ref& mapItem,
-                        std::vector<CString>& leftOut, const std::map<CString, URI_Ref>& itemKeys) {
+                        std::vector<CString>& leftOut, M2IExportRun& run) {
     CString name;
     if (!ReadName(pMain, mapItem, name)) return false;
 
@@ -136,8 +138,8 @@ bool Export_M2I_MapItem(const XmlNode& mappings, CKiln_Main* pMain, CBase_XML& x
     // An item without id whose order number is another item's id (or two
     // items of one id): the file would link the mapping to the other item.
     if (!idItb.IsEmpty()) {
-        const auto found = itemKeys.find(idItb);
-        if (found != itemKeys.end() && found->second.sUri != info.sUri) {
+        const auto found = run.itemKeys.find(idItb);
+        if (found != run.itemKeys.end() && found->second.sUri != info.sUri) {
             leftOut.push_back("映射条目（InfoItem的标识" + idItb + "与其他InfoItem相同）：" + name);
             return true;
         }
@@ -150,23 +152,51 @@ bool Export_M2I_MapItem(const XmlNode& mappings, CKiln_Main* pMain, CBase_XML& x
     const CString doRef = ld + "/" + ln + "." + doName;
     // A DO or DA that its node's type no longer holds (a member deleted or
     // renamed in the type) could not be read back.
-    if (pMain->Get_MapItemTarget(mapItem) != CKiln_Main::MapItemTarget::Held) {
+    const kiln::core::MapItemResolver::Target target = run.targets.Resolve(lnode, doName, daName);
+    if (target.state != CKiln_Main::MapItemTarget::Held) {
         leftOut.push_back("映射条目（DO或DA不在逻辑节点的类型中）：" + name);
         return true;
     }
-    Export_M2I_MappingItem(xml, mappings, daName.IsEmpty() ? doRef : doRef + ".", name, desc, op, idItb,
-                           Attr(pMain, mapItem, "sec:MapItem.valStr"), daName);
+    // Below a data object whose class has key DAs the import makes map
+    // items of those alone, and reads the others as properties or refuses them.
+    if (!daName.IsEmpty() && target.keyClass && !target.keyDA) {
+        leftOut.push_back("映射条目（DA: " + daName + "不是CDC: " + target.cdc + "的关键DA）：" + name);
+        return true;
+    }
+
+    // The MappingItems of the item: its target, then each property with a
+    // value, then the time stamp, kept by the whole reference the file gave
+    // it and written at the item's data object under the name it had there.
+    struct Entry {
+        CString toDA, value;
+    };
+    const CString dotRef = doRef + ".";
+    std::array<Entry, std::size(kProperties) + 2> entries;
+    size_t count = 0;
+    entries[count++] = {daName.IsEmpty() ? doRef : dotRef + daName, Attr(pMain, mapItem, "sec:MapItem.valStr")};
     for (const Property& p : kProperties) {
         const CString stored = Attr(pMain, mapItem, p.role);
-        if (stored.IsEmpty()) continue;
-        Export_M2I_MappingItem(xml, mappings, doRef + ".", name, desc, op, idItb, PropertyValue(p, stored), p.daPart);
+        if (!stored.IsEmpty()) entries[count++] = {dotRef + p.daPart, PropertyValue(p, stored)};
     }
-    // The time stamp, kept by the whole reference the file gave it, goes at
-    // the item's data object under the name it had there.
     const CString time = Attr(pMain, mapItem, "sec:MapItem.daName_t");
-    if (!time.IsEmpty())
-        Export_M2I_MappingItem(xml, mappings, doRef + ".", name, desc, op, idItb, CString(),
-                               time.Mid(time.ReverseFind('.') + 1));
+    if (!time.IsEmpty()) {
+        const CString timeName = time.Mid(time.ReverseFind('.') + 1);
+        entries[count++] = {timeName.IsEmpty() ? doRef : dotRef + timeName, CString()};
+    }
+    // The import refuses a toDA met before: the item is written whole or not.
+    for (size_t i = 0; i < count; ++i) {
+        const CString& toDA = entries[i].toDA;
+        bool repeated = run.written.count(toDA.str()) > 0;
+        for (size_t j = 0; j < i && !repeated; ++j) repeated = entries[j].toDA == toDA;
+        if (repeated) {
+            leftOut.push_back("映射条目（toDA: " + toDA + "重复）：" + name);
+            return true;
+        }
+    }
+    for (size_t i = 0; i < count; ++i) {
+        Export_M2I_MappingItem(xml, mappings, entries[i].toDA, name, desc, op, idItb, entries[i].value, CString());
+        run.written.insert(std::move(entries[i].toDA.str()));
+    }
     return true;
 }
 
@@ -194,9 +224,10 @@ bool CKiln_Main::Rsc_M2I_Export(URI_Ref m2i) {
     std::vector<URI_Ref> items;
     if (!Members(this, m2i, "sec:M2I.MapItems", items)) return false;
     std::vector<CString> leftOut;
-    const std::map<CString, URI_Ref> keys = kiln::core::InfoItemsByKey(*this, DocMtd_getFirstUri_ofAsso(icd, "sec:ICD.ITB"));
+    M2IExportRun run(*this, kiln::core::InfoItemsByKey(*this, DocMtd_getFirstUri_ofAsso(icd, "sec:ICD.ITB")));
+    run.written.reserve(items.size() * 4);  // the item and a few properties each
     for (const URI_Ref& item : items)
-        if (!Export_M2I_MapItem(mappings, this, xml, item, leftOut, keys)) return false;
+        if (!Export_M2I_MapItem(mappings, this, xml, item, leftOut, run)) return false;
     return SaveAndReport(xml, path, leftOut);
 }
 

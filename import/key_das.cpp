@@ -1,20 +1,12 @@
 // The key data attributes of a CDC: those that carry a data object's value
-// in an M2I mapping.
+// in an M2I mapping. The table starts from the one of core, which the M2I
+// export checks its items against.
+#include "core/key_das.h"
 #include "import/kiln_import.h"
 
 bool CKiln_Import::Init_KeyDATable(CString cdc, CString daName) {
     if (cdc.IsEmpty() && daName.IsEmpty()) {
-        static const std::pair<const char*, std::vector<const char*>> kDefaults[] = {
-            {"INC", {"stVal"}},
-            {"SPS", {"stVal"}},
-            {"INS", {"stVal"}},
-            {"ACD", {"general"}},
-            {"ING", {"setVal"}},
-            {"ASG", {"setMag[SG].f", "setMag.f", "setMag", "setMag[SG]"}},
-            {"CMV", {"cVal.mag.f", "cVal.ang.f", "cVal.mag", "cVal.ang", "cVal"}},
-            {"SPC", {"stVal"}},
-        };
-        for (const auto& [name, das] : kDefaults) {
+        for (const auto& [name, das] : kiln::core::KeyDataAttributes()) {
             std::vector<CString> list(das.begin(), das.end());
             m_mapKeyDAs.emplace(name, std::move(list));
         }
@@ -30,10 +22,8 @@ bool CKiln_Import::Init_KeyDATable(CString cdc, CString daName) {
 
 bool CKiln_Import::IsKeyDA(CString cdc, CString daName) {
     if (cdc.IsEmpty()) return false;
-    const int open = daName.Find('[');
-    const int close = daName.Find(']');
     // An index in brackets is cut out: "setMag[SG].f" is compared as "setMag.f".
-    if (open >= 0 && close >= 0) daName = daName.Left(open) + daName.Mid(close + 1);
+    daName = kiln::core::KeyDAPath(daName);
     auto it = m_mapKeyDAs.find(cdc);
     if (it == m_mapKeyDAs.end()) return false;
     for (const CString& d : it->second)

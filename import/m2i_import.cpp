@@ -109,7 +109,7 @@ bool CKiln_Import::Import_M2I(CKiln_Main* app, CBase_XML* source, URI_Ref icd, C
         if (!run.das.count(toDA)) AddM2IError(run, name, "MappingItem:" + name + "未发现toDA:" + toDA + "！");
         if (!seen.insert(toDA).second) AddM2IError(run, name, "MappingItem:" + name + "toDA:" + toDA + "重复！");
         if (m_nErrors != before) continue;
-        const int dot = toDA.Find('.');
+        const int dot = run.LnKeyEnd(toDA);
         const CString lnKey = dot >= 0 ? toDA.Left(dot) : toDA;
         const CString rest = dot >= 0 ? toDA.Mid(dot + 1) : CString();
         const CString doPart = DOPart(run.dos, lnKey, rest);

@@ -12,6 +12,7 @@ using kiln::core::kRoleName;
 namespace {
 
 constexpr const char* kDescRole = "cim:Naming.description";
+constexpr const char* kDefaultOperator = "M2I:ExtractVal";
 
 // What one MappingItem's attributes and its Process and Parameter children give.
 struct ItemTexts {
@@ -40,14 +41,22 @@ Handler HandlerOf(const CString& daPath) {
 void CKiln_Import::Map_M2IGroup(M2IRun& run, const CString& key, const std::vector<M2IEntry>& entries) {
     CKiln_Main* app = run.app;
     auto found = run.dos.find(key);
-    if (found == run.dos.end()) return;  // its items were reported as not found
+    if (found == run.dos.end()) {
+        // A target whose data object the paths do not give: each entry is named.
+        for (const M2IEntry& e : entries) {
+            CString name;
+            Get_NodeText(e.node, "@name", name);
+            AddM2IError(run, name, "MappingItem:" + name + "未发现toDA:" + e.toDA + "！");
+        }
+        return;
+    }
     const URI_Ref object = found->second;
     const URI_Ref type = app->DocMtd_getFirstUri_ofAsso(
         object, object.sClass == "sec:SDO" ? "sec:SDO.DefinedBy_DOType" : "sec:DO.DefinedBy_DOType");
     const URI_Ref cdcType = type.IsSet() ? app->DocMtd_getFirstUri_ofAsso(type, "sec:DOType.ClassOf_DOType") : URI_Ref();
     const CString cdc = cdcType.IsSet() ? app->DocMtd_getValue_ofAttr(cdcType, kRoleName) : CString();
     const bool keyGroup = !cdc.IsEmpty() && m_mapKeyDAs.count(cdc) > 0;
-    const int dot = key.Find('.');
+    const int dot = run.LnKeyEnd(key);
     const CString lnPart = key.Left(dot);
     const CString doName = key.Mid(dot + 1);
     URI_Ref lnode;
@@ -128,6 +137,8 @@ void CKiln_Import::Map_M2IGroup(M2IRun& run, const CString& key, const std::vect
         app->DocMtd_Modify_attribute_value(item, "sec:DARef.doName", doName);
         if (writeDaName) app->DocMtd_Modify_attribute_value(item, "sec:DARef.daName", e.daPath);
         if (!t.value.IsEmpty()) app->DocMtd_Modify_attribute_value(item, "sec:MapItem.valStr", t.value);
+        // The operator the export writes for an item without one reads as none.
+        if (!t.operators.IsEmpty() && t.operators != kDefaultOperator) app->DocMtd_Modify_attribute_value(item, "sec:MapItem.operator", t.operators);
         if (info.IsSet()) app->DocMtd_add_Association(item, "sec:MapItem.InfoItem", info);
     };
 

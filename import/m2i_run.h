@@ -22,4 +22,16 @@ struct CKiln_Import::M2IRun {
     ImportNameTable dos;                // DO and SDO paths
     ImportNameTable das;                // every path a toDA may name
     const ImportNameTable* items = nullptr;  // InfoItems by key
+
+    // The place of the "." that ends the "LD/LN" part of a path: the first
+    // whose text before it names a logical node, so that a device instance
+    // with a dot ("LD.1/PTOC1.Op") is read as written; else the first after
+    // the "/", else the first; -1 when there is none.
+    int LnKeyEnd(const CString& path) const {
+        for (int dot = path.Find('.'); dot >= 0; dot = path.Find('.', dot + 1))
+            if (lnodes.count(path.Left(dot))) return dot;
+        const int slash = path.Find('/');
+        const int dot = slash >= 0 ? path.Find('.', slash + 1) : -1;
+        return dot >= 0 ? dot : path.Find('.');
+    }
 };

@@ -97,6 +97,15 @@ TEST_F(M2iExportTest, ReferencesParametersAndProcess) {
     Set(setMag, "sec:DA.fc_2", EnumValue("FCType", "SE"));
     MakeDO(c.ptocT, "StrVal", 2, asg);
     PickRow(MapItem("picked", 13, "StrVal", ""), "sec:DARef.daName", "setMag[SP,SG,SE].f");
+    // A DA that is no key DA of the class of its data object (SPS), a target
+    // written before.
+    MapItem("noKey", 14, "Op", "q");
+    MapItem("twice", 15, "Op", "stVal");
+    // The same target through the sub-data object in the DA name, and a
+    // property of a second value of one data object.
+    MapItem("alias", 16, "A", "phsA.cVal.mag.f", c.mmxu);
+    Set(MapItem("mag", 17, "A.phsB", "cVal.mag.f", c.mmxu), "sec:MapItem.unitSiUnit", EnumValue("SIUnitEnum", "V"));
+    Set(MapItem("ang", 18, "A.phsB", "cVal.ang.f", c.mmxu), "sec:MapItem.unitSiUnit", EnumValue("SIUnitEnum", "V"));
     const std::string before = ModelText();
 
     const pugi::xml_document& doc = Export();
@@ -104,7 +113,8 @@ TEST_F(M2iExportTest, ReferencesParametersAndProcess) {
                              "PROT/PPTOC1.Op.stVal ParaANYwT 5 ", "PROT/PPTOC1.Mod ParaANY  1",
                              "PROT/PPTOC1.Str.stVal ParaANYwT P/y ", "PROT/PPTOC1.Str.origin.orCat ParaANYwT 7 ",
                              "PROT/PPTOC1.Str.q   ", "PROT/MMXU1.A.phsA.cVal.mag.f   ",
-                             "PROT/PPTOC1.StrVal.setMag.f   "}));
+                             "PROT/PPTOC1.StrVal.setMag.f   ", "PROT/MMXU1.A.phsB.cVal.mag.f   ",
+                             "PROT/MMXU1.A.phsB.units.SIUnit ParaANY  29"}));
     pugi::xml_node first = doc.select_node("/M2I/Mappings/MappingItem").node();
     EXPECT_EQ(AttrNames(first), (std::vector<std::string>{"name", "desc", "toDA"}));
     EXPECT_STREQ(first.attribute("name").value(), "op");
@@ -125,7 +135,11 @@ TEST_F(M2iExportTest, ReferencesParametersAndProcess) {
                                                   "未导出映射条目（未指向逻辑节点）：noLd\n"
                                                   "未导出映射条目（DO或DA不在逻辑节点的类型中）：noDa\n"
                                                   "未导出映射条目（DO或DA不在逻辑节点的类型中）：noSdo\n"
-                                                  "未导出映射条目（逻辑节点是LDevice中的第二个LLN0，未导出）：secondLln0"});
+                                                  "未导出映射条目（逻辑节点是LDevice中的第二个LLN0，未导出）：secondLln0\n"
+                                                  "未导出映射条目（DA: q不是CDC: SPS的关键DA）：noKey\n"
+                                                  "未导出映射条目（toDA: PROT/PPTOC1.Op.stVal重复）：twice\n"
+                                                  "未导出映射条目（toDA: PROT/MMXU1.A.phsA.cVal.mag.f重复）：alias\n"
+                                                  "未导出映射条目（toDA: PROT/MMXU1.A.phsB.units.SIUnit重复）：ang"});
     EXPECT_EQ(ModelText(), before);
     // The path the M2I import reads, through the XML layer.
     CBase_XML back;
@@ -184,7 +198,9 @@ TEST_F(M2iExportTest, UnitsAndMultipliersGoAsTheirCodes) {
     };
     int ord = 0;
     for (const Row& r : rows) {
-        URI_Ref item = MapItem("u", ++ord, "A.phsA", "cVal.mag.f", c.mmxu);
+        // Each on a node of its own: one target is written once.
+        const URI_Ref node = ord == 0 ? c.mmxu : MakeLNode(c.ld, "", "", ToText(ord + 1), ord + 3, c.mmxuT);
+        URI_Ref item = MapItem("u", ++ord, "A.phsA", "cVal.mag.f", node);
         Set(item, "sec:MapItem.unitSiUnit", EnumValue("SIUnitEnum", r.unit));
         Set(item, "sec:MapItem.unitMultiplier", EnumValue("UnitMultiplierEnum", r.multiplier));
     }

@@ -108,6 +108,12 @@ TEST(ImportKeyDAs, TheFixedTableAndItsLookups) {
     EXPECT_FALSE(imp.IsKeyDA("CMV", "cVal.mag.i"));
     EXPECT_FALSE(imp.IsKeyDA("ACD", "general["));  // without "]" compared unchanged
     EXPECT_TRUE(imp.IsKeyDA("ACD", "general"));
+    // The measured values whose units a map item carries.
+    EXPECT_TRUE(imp.IsKeyDA("MV", "mag[MX].f"));
+    EXPECT_FALSE(imp.IsKeyDA("MV", "units.SIUnit"));
+    EXPECT_TRUE(imp.IsKeyDA("SAV", "instMag.f"));
+    EXPECT_TRUE(imp.IsKeyDA("BCR", "actVal"));
+    EXPECT_TRUE(imp.IsKeyDA("APC", "mxVal.f"));
     EXPECT_FALSE(imp.IsKeyDA("", "stVal"));
     EXPECT_FALSE(imp.IsKeyDA("XYZ", "stVal"));
 
@@ -123,7 +129,7 @@ TEST(ImportKeyDAs, TheFixedTableAndItsLookups) {
     // Filling again keeps the lists the table holds.
     ASSERT_TRUE(imp.Init_KeyDATable("", ""));
     EXPECT_EQ(imp.m_mapKeyDAs["SPS"].size(), 2u);
-    EXPECT_EQ(imp.m_mapKeyDAs.size(), 9u);
+    EXPECT_EQ(imp.m_mapKeyDAs.size(), 14u);
 }
 
 }  // namespace

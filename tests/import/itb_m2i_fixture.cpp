@@ -40,12 +40,19 @@ ItbM2iTest::ItbM2iTest() {
     MakeDA(tasg, "stepSize", 4, "CF", "Struct", m.analogueValue);
     MakeDA(tasg, "units", 5, "CF", "Struct", unitT);
 
+    URI_Ref tmv = MakeDOType(m.instPkg, "T_MV", 16);
+    Link(tmv, "sec:DOType.ClassOf_DOType", MakeDOType(m.stdPkg, "MV", 22));
+    MakeDA(tmv, "mag", 1, "MX", "Struct", m.analogueValue);
+    MakeDA(tmv, "units", 2, "CF", "Struct", unitT);
+    MakeDA(tmv, "dU", 3, "DC", "Unicode255");
+
     // The types of the nodes carry the classes the nodes are written with.
     URI_Ref tmmxu = MakeLNodeType(m.instPkg, "T_MMXU", 10, m.mmxu);
     Link(tmmxu, "sec:LNodeType.ClassOf_LNType", m.mmxu);
     MakeDO(tmmxu, "A", 1, wye);
     MakeDO(tmmxu, "TotW", 2, cmv);
     MakeDO(tmmxu, "U1", 3, cmv);
+    MakeDO(tmmxu, "Hz", 4, tmv);
     URI_Ref tggio = MakeLNodeType(m.instPkg, "T_GGIO", 11);
     Set(tggio, "sec:LNodeType.lnClass", "GGIO");
     MakeDO(tggio, "Ind", 1, sps);

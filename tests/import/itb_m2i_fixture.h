@@ -2,13 +2,13 @@
 // in the ICD an instance of one device "PROT" whose nodes use instance
 // types with the CDCs the mapping cares about:
 //   PPTOC1 (prefix "P", P1_PTOC): Op (SPS), Str and Mod through the standard classes
-//   MMXU1 (T_MMXU): A (T_WYE: SDOs phsA, phsB of T_CMV), TotW (T_CMV), U1 (T_CMV)
+//   MMXU1 (T_MMXU): A (T_WYE: SDOs phsA, phsB of T_CMV), TotW (T_CMV), U1 (T_CMV), Hz (T_MV)
 //   GGIO1 (T_GGIO): Ind (T_SPS), Pos (T_DPC), Cnt (T_INC), Set (T_ASG)
 //   XCBR1: no type
 //   PTOC2: no class of its own (P1_PTOC)
 // T_CMV (CMV): cVal[MX] (Vector), units[CF] (SIUnit, multiplier), q[MX];
 // T_ASG (ASG): setMag[SP] (AnalogueValue), minVal, maxVal, stepSize[CF]
-// (AnalogueValue), units[CF]; T_DPC (DPC, not a key-DA class): stVal[ST],
+// (AnalogueValue), units[CF]; T_MV (MV): mag[MX] (AnalogueValue), units[CF], dU[DC]; T_DPC (DPC, not a key-DA class): stVal[ST],
 // ctlModel[CF], dU[DC]; T_SPS (SPS): stVal[ST], q[ST], t[ST]; T_INC (INC): stVal[ST].
 #pragma once
 

@@ -2,6 +2,8 @@
 // and read back by the imports. What differs is listed with its reason.
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 
 #include "tests/import/itb_m2i_fixture.h"
 
@@ -75,7 +77,7 @@ protected:
             for (const char* role : {"cim:Naming.name", "cim:Naming.description", "sec:DARef.doName",
                                      "sec:DARef.daName", "sec:MapItem.valStr", "sec:MapItem.unitSiUnit",
                                      "sec:MapItem.unitMultiplier", "sec:MapItem.minVal", "sec:MapItem.maxVal",
-                                     "sec:MapItem.stepSize", "sec:MapItem.dU"})
+                                     "sec:MapItem.stepSize", "sec:MapItem.operator", "sec:MapItem.dU"})
                 row += std::string("|") + Get(i, role).GetString();
             rows.push_back(row);
         }
@@ -92,6 +94,11 @@ protected:
         Set(item, "sec:DARef.doName", doName);
         if (*daName) Set(item, "sec:DARef.daName", daName);
         return item;
+    }
+
+    static std::string FileText(const fs::path& path) {
+        std::ifstream in(path, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     }
 
     // Deletes a resource with the members along the roles.
@@ -119,8 +126,11 @@ TEST_F(ItbM2iRoundTrip, AnExportedTableImportsAsItWasWritten) {
 }
 
 // A mapping written with its table comes back, table included, into the ICD
-// that no longer has either.
+// that no longer has either, on a device whose name holds a dot; written
+// again it gives the same file. What the import would not read back as it
+// is, is named and left out.
 TEST_F(ItbM2iRoundTrip, AnExportedMappingImportsWithItsCompanionTable) {
+    Set(ld, "cim:Naming.name", "LD.1");
     const URI_Ref itb = BuildItb(icd);
     const std::vector<URI_Ref> info = Members(itb, "sec:ITB.InfoItems");
     URI_Ref m2i;
@@ -141,10 +151,21 @@ TEST_F(ItbM2iRoundTrip, AnExportedMappingImportsWithItsCompanionTable) {
     URI_Ref pos = AddMapItem(m2i, "pos", ggio, "Pos", "stVal", info[1]);
     Set(pos, "sec:MapItem.operator", "M2I:Scale");
     Set(pos, "sec:MapItem.dU", "开关位置");
+    // A measured value with its units, description and an operator of its own.
+    URI_Ref hz = AddMapItem(m2i, "hz", mmxu, "Hz", "mag[MX].f", URI_Ref());
+    Set(hz, "sec:MapItem.unitSiUnit", EnumValue("SIUnitEnum", "W"));
+    Set(hz, "sec:MapItem.unitMultiplier", EnumValue("UnitMultiplierEnum", "M"));
+    Set(hz, "sec:MapItem.dU", "总有功");
+    Set(hz, "sec:MapItem.operator", "M2I:Invert");
     const std::vector<std::string> before = MapRows(m2i);
+    // Left out: a target met before, a DA that is no key DA of its class.
+    AddMapItem(m2i, "op2", pptoc, "Op", "stVal", URI_Ref());
+    AddMapItem(m2i, "indq", ggio, "Ind", "q[ST]", URI_Ref());
 
     ui.AnswerSaveFile((workspace / "dev.m2i").string().c_str());
     ASSERT_TRUE(app.Rsc_M2I_Export(m2i));
+    EXPECT_EQ(Boxes().back(), "模板文件导出成功！\n未导出映射条目（toDA: LD.1/PPTOC1.Op.stVal重复）：op2\n"
+                              "未导出映射条目（DA: q[ST]不是CDC: SPS的关键DA）：indq");
     ui.AnswerSaveFile((workspace / "dev.itb").string().c_str());
     ASSERT_TRUE(app.Rsc_ITB_Export(itb));
     Remove(m2i, {"sec:M2I.MapItems"});
@@ -156,19 +177,21 @@ TEST_F(ItbM2iRoundTrip, AnExportedMappingImportsWithItsCompanionTable) {
     ASSERT_TRUE(app.Rsc_M2I_Import(icd));
     EXPECT_TRUE(SavedReport().empty());
 
-    // What differs, and why:
-    // - the dU of "pos" (a DPC, outside the key-DA table) comes back as a
-    //   map item of its own, named like its source and linked to its
-    //   information item, its DA path "dU" and its value the text;
-    // - the operator is not read by the import, so "pos" has none.
+    // What differs, and why: the dU of "pos" (a DPC, outside the key-DA
+    // table) comes back as a map item of its own, named like its source and
+    // linked to its information item, its DA path "dU" and its value the text.
     std::vector<std::string> expected = before;
     for (std::string& row : expected)
         if (row.find("|pos|") != std::string::npos) row.erase(row.rfind('|') + 1);
-    expected.push_back("GGIO1 2|pos||Pos|dU|开关位置||||||");
+    expected.push_back("GGIO1 2|pos||Pos|dU|开关位置||||||M2I:Scale|");
     std::sort(expected.begin(), expected.end());
     EXPECT_EQ(MapRows(TheM2i()), expected);
-    EXPECT_EQ(Get(MapItem("pos"), "sec:MapItem.operator"), "");
     EXPECT_EQ(TableRows(TheItb()).size(), 6u);
+
+    // Written again, the mapping gives the file it was read from.
+    ui.AnswerSaveFile((workspace / "again.m2i").string().c_str());
+    ASSERT_TRUE(app.Rsc_M2I_Export(TheM2i()));
+    EXPECT_EQ(FileText(workspace / "again.m2i"), FileText(workspace / "dev.m2i"));
 }
 
 }  // namespace

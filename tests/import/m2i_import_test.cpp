@@ -184,14 +184,24 @@ TEST_F(M2iImportTest, ProcessAndParameterReading) {
     const std::string twoIds =
         "<MappingItem name=\"ids\" toDA=\"PROT/PPTOC1.Op.stVal\">"
         "<Process><Parameter idITB=\"1\"/><Parameter idITB=\"2\" val=\"v\"/></Process></MappingItem>\n";
-    ASSERT_TRUE(Run(twoProcesses + twoIds, 4));
+    // The operators of an item are kept as read; the one written for none
+    // reads as none.
+    const std::string operators =
+        "<MappingItem name=\"inv\" toDA=\"PROT/GGIO1.Cnt.stVal\">"
+        "<Process operator=\"M2I:Invert\"><Parameter val=\"3\"/></Process>"
+        "<Process operator=\"M2I:Scale\"><Parameter val=\"2\"/></Process></MappingItem>\n" +
+        Item("plain", "PROT/MMXU1.Hz.mag.f", "1");
+    ASSERT_TRUE(Run(twoProcesses + twoIds + operators, 4));
     EXPECT_EQ(Errors(), (std::vector<CString>{
                             "MappingItem:two未找到对应InfoItem:5！",
                             "MappingItem:ids未找到operator！",
                             "MappingItem:ids对应多个InfoItem:1/2！",
                             "MappingItem:ids未找到对应InfoItem:1/2！",
                         }));
-    EXPECT_TRUE(MapItems().empty());  // each item is reported
+    // Each of the first two items is reported.
+    EXPECT_EQ(Rows(), (std::vector<std::string>{"inv Cnt stVal 3/2", "plain Hz mag.f "}));
+    EXPECT_EQ(Get(MapItem("inv"), "sec:MapItem.operator"), "M2I:Invert/M2I:Scale");
+    EXPECT_EQ(Get(MapItem("plain"), "sec:MapItem.operator"), "");
 }
 
 // Ten thousand parameters in one item: one finding with the whole key.
