@@ -98,8 +98,8 @@ bool CKiln_Import::Check_FileKeys(XmlNode root, bool& bKeyMissing, bool bCheckKe
         const char* name;
         const char* error;
     } kKeys[] = {{"LDevice", "inst", "错误：ICD文件:  LDevice:", "LDevice有inst为null！"},
-                 {"EnumType", "id", "错误：ICD文件:  DAType:", "EnumType有id为null！"},
-                 {"DAType", "id", "错误：ICD文件:  DAType:", "DA有id为null！"},
+                 {"EnumType", "id", "错误：ICD文件:  EnumType:", "EnumType有id为null！"},
+                 {"DAType", "id", "错误：ICD文件:  DAType:", "DAType有id为null！"},
                  {"DOType", "id", "错误：ICD文件:  DOType:", "DOType有id为null！"},
                  {"LNodeType", "id", "错误：ICD文件:  LNodeType:", "LNodeType  id为null！"}};
     for (const auto& k : kKeys) {

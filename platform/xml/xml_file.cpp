@@ -11,9 +11,11 @@
 #include <cerrno>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace kiln::xml {
 
@@ -39,6 +41,72 @@ bool IsWideName(const std::string& enc) {
 bool IsGbkName(const std::string& enc) {
     return enc == "GB2312" || enc == "GBK" || enc == "GB18030" || enc == "CP936" || enc == "MS936" ||
            enc == "WINDOWS-936" || enc == "EUC-CN" || enc == "X-GBK" || enc == "GB_2312-80" || enc == "CSGB2312";
+}
+
+// GB2312 alone (its EUC-CN form). Tools label GBK text "GB2312", and such
+// text is read as GBK; but a text under that label whose bytes are UTF-8 and
+// hold codes GB2312 has not is UTF-8 mislabelled, and refused.
+bool IsGb2312Name(const std::string& enc) {
+    return enc == "GB2312" || enc == "EUC-CN" || enc == "GB_2312-80" || enc == "CSGB2312";
+}
+
+// The offset of the first byte GB2312 does not have (a lead byte outside its
+// rows 1-9 and 16-87, a trail byte outside 0xA1-0xFE, a lead byte at the
+// end), npos when every byte is ASCII or a GB2312 code.
+size_t FirstNonGb2312(std::string_view data) {
+    const auto* b = reinterpret_cast<const unsigned char*>(data.data());
+    const size_t n = data.size();
+    for (size_t i = 0; i < n;) {
+        if (b[i] < 0x80) {
+            ++i;
+            continue;
+        }
+        const unsigned lead = b[i];
+        const bool row = (lead >= 0xA1 && lead <= 0xA9) || (lead >= 0xB0 && lead <= 0xF7);
+        if (!row) return i;
+        if (i + 1 >= n) return i;
+        if (b[i + 1] < 0xA1 || b[i + 1] > 0xFE) return i + 1;
+        i += 2;
+    }
+    return std::string_view::npos;
+}
+
+// The first attribute of an element that repeats the name of an earlier one
+// of the same element, which XML does not allow; null when there is none.
+// Walked without recursion; an element of many attributes is sorted.
+pugi::xml_attribute RepeatedAttribute(const pugi::xml_node& root) {
+    std::vector<std::string_view> names;
+    pugi::xml_node n = root;
+    while (n) {
+        pugi::xml_attribute first = n.first_attribute();
+        if (first && first.next_attribute()) {
+            size_t count = 0;
+            for (pugi::xml_attribute a = first; a; a = a.next_attribute()) ++count;
+            if (count <= 16) {
+                for (pugi::xml_attribute a = first.next_attribute(); a; a = a.next_attribute())
+                    for (pugi::xml_attribute e = first; e != a; e = e.next_attribute())
+                        if (std::strcmp(a.name(), e.name()) == 0) return a;
+            } else {
+                names.clear();
+                for (pugi::xml_attribute a = first; a; a = a.next_attribute()) names.emplace_back(a.name());
+                std::sort(names.begin(), names.end());
+                if (std::adjacent_find(names.begin(), names.end()) != names.end()) {
+                    // The second of the first name met twice, in document order.
+                    for (pugi::xml_attribute a = first.next_attribute(); a; a = a.next_attribute())
+                        for (pugi::xml_attribute e = first; e != a; e = e.next_attribute())
+                            if (std::strcmp(a.name(), e.name()) == 0) return a;
+                }
+            }
+        }
+        if (n.first_child()) {
+            n = n.first_child();
+            continue;
+        }
+        while (n != root && !n.next_sibling()) n = n.parent();
+        if (n == root) break;
+        n = n.next_sibling();
+    }
+    return pugi::xml_attribute();
 }
 
 // Streams the text into a file descriptor through a buffer of its own; the
@@ -133,6 +201,19 @@ bool ToUtf8Text(std::string& data, std::string& error) {
         const std::string& declared = declaredName.MakeUpper().str();
         if (!IsUtf8Name(declared) && !IsWideName(declared)) {
             std::string converted;
+            if (IsGb2312Name(declared)) {
+                const size_t bad = FirstNonGb2312(data);
+                if (bad != std::string_view::npos && FirstBadXmlChar(data) == std::string_view::npos) {
+                    // Placed as the UTF-8 text it is: the character that holds the byte.
+                    size_t at = bad;
+                    while (at > 0 && (static_cast<unsigned char>(data[at]) & 0xC0) == 0x80) --at;
+                    char hex[8];
+                    std::snprintf(hex, sizeof hex, "0x%02X", static_cast<unsigned char>(data[bad]));
+                    error = "文件内容不符合其声明的编码" + declaredName.str() + "：" + PositionText(data, at) + "：字节" +
+                            hex + "不是GB2312的字符（文件的文本是UTF-8）";
+                    return false;
+                }
+            }
             if (IsGbkName(declared)) {
                 // Counted first, so that the converted text takes about its
                 // size: the file and its text are held once each, no more.
@@ -183,6 +264,17 @@ bool ParseXmlText(std::string data, XmlDocState& state, std::string& error, size
     }
     if (!state.doc.document_element()) {
         error = "文件中没有根元素";
+        return false;
+    }
+    // The parser takes an attribute given twice; XML does not.
+    if (const pugi::xml_attribute twice = RepeatedAttribute(state.doc.document_element())) {
+        // Names are parsed in place: the name's place in the buffer is its offset.
+        const char* name = twice.name();
+        const char* begin = state.buffer.data();
+        const size_t at = name >= begin && name < begin + state.buffer.size() ? static_cast<size_t>(name - begin) : 0;
+        if (parseErrorAt) *parseErrorAt = at;
+        error = PositionText(state.buffer, at) + "：XML格式错误：属性" + twice.name() + "重复";
+        state.doc.reset();
         return false;
     }
     return true;

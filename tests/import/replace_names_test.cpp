@@ -270,12 +270,19 @@ TEST_F(ReplaceNamesTest, TheRunNeedsNoTemplateAndNamesTheFileThatFails) {
     EXPECT_TRUE(Boxes().empty());
     ASSERT_NE(ui.LastOf(Enum_UiCall::OpenFile), nullptr);
     EXPECT_EQ(ui.LastOf(Enum_UiCall::OpenFile)->sText, "TypePackage文件|*.Name|ICD-XML文件|*.xml||");
-    // A file that does not load: the file-format message with its path.
-    const CString bad = WriteFile("bad.Name", "<SCL><DataTypeTemplates><Name name=\"PROT\"");
-    ui.AnswerOpenFile(bad);
-    EXPECT_FALSE(app.Rsc_ReplaceName(imported));
-    EXPECT_EQ(Boxes(), std::vector<CString>{bad + "文件格式不正确, 替换不成功！"});
-    EXPECT_EQ(Everything(), before);
+    // A file that does not load (cut short; UTF-8 bytes under a GB2312
+    // declaration): the file-format message with its path.
+    for (const auto& [name, text] :
+         {std::pair<const char*, const char*>{"bad.Name", "<SCL><DataTypeTemplates><Name name=\"PROT\""},
+          {"mixed.Name", "<?xml version=\"1.0\" encoding=\"GB2312\"?>\n<SCL><DataTypeTemplates>"
+                         "<Name name=\"PROT\" changeto=\"过流\"/></DataTypeTemplates></SCL>"}}) {
+        ui.ClearCalls();
+        const CString bad = WriteFile(name, text);
+        ui.AnswerOpenFile(bad);
+        EXPECT_FALSE(app.Rsc_ReplaceName(imported));
+        EXPECT_EQ(Boxes(), std::vector<CString>{bad + "文件格式不正确, 替换不成功！"});
+        EXPECT_EQ(Everything(), before);
+    }
     // A file of another root is refused; one without pairs changes nothing
     // and succeeds.
     ui.ClearCalls();
