@@ -139,6 +139,19 @@ bool CKiln_Import::Import_ITB(CKiln_Main* app, CBase_XML* source, URI_Ref icd, c
     made.push_back(itb);
     for (const CString& error : unread) AddOtherError("错误：ITB文件:  ITB", error);
 
+    // A new group of that name; none, with what the run made taken back,
+    // when the creator refuses.
+    auto newGroup = [&](const CString& name) {
+        URI_Ref group;
+        if (!app->NewRsc_InfoGroup(&group, itb, "")) {
+            TakeBack(app, made);
+            return URI_Ref();
+        }
+        made.push_back(group);
+        app->DocMtd_Modify_attribute_value(group, kRoleName, name);
+        return group;
+    };
+
     // A group keeps the name the file gives it, none when it gives none; a
     // name met before is left out, as the table holds each name once.
     std::set<CString> groupNames;
@@ -150,13 +163,8 @@ bool CKiln_Import::Import_ITB(CKiln_Main* app, CBase_XML* source, URI_Ref icd, c
             continue;
         }
         if (groupName.IsEmpty()) AddOtherError("错误：ITB文件:  InfoGroup:" + label, "名称为空");
-        URI_Ref group;
-        if (!app->NewRsc_InfoGroup(&group, itb, "")) {
-            TakeBack(app, made);
-            return false;
-        }
-        made.push_back(group);
-        app->DocMtd_Modify_attribute_value(group, kRoleName, groupName);
+        const URI_Ref group = newGroup(groupName);
+        if (group.IsEmpty()) return false;
         CString text;
         if (Get_NodeText(groupNodes[g], "@desc", text)) app->DocMtd_Modify_attribute_value(group, kDescRole, text);
         // A group holds no elements: an item written inside one is no item of the table.
@@ -270,15 +278,8 @@ bool CKiln_Import::Import_ITB(CKiln_Main* app, CBase_XML* source, URI_Ref icd, c
     }
 
     // Groups made by address, in the order of their names.
-    for (const CString& key : groupKeys) {
-        URI_Ref group;
-        if (!app->NewRsc_InfoGroup(&group, itb, "")) {
-            TakeBack(app, made);
-            return false;
-        }
-        made.push_back(group);
-        app->DocMtd_Modify_attribute_value(group, kRoleName, key);
-    }
+    for (const CString& key : groupKeys)
+        if (newGroup(key).IsEmpty()) return false;
     app->Mtd_SetStatusBarText("导入ITB结束");
     if (report && m_nErrors > 0) Finish_Report(app, "ITB");
     return true;
