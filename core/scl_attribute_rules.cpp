@@ -10,7 +10,6 @@ namespace {
 
 constexpr const char* kBadBoolean = "必须是true、false、1或0！";
 constexpr const char* kBadIedName = "IED名必须以字母开头，只含字母、数字和下划线，最多64个字符，且不能是None！";
-constexpr const char* kBadLnClass = "逻辑节点类必须是4个大写字母或LLN0！";
 constexpr const char* kBadApName = "访问点名必须以字母或数字开头，只含字母、数字和下划线，最多32个字符！";
 
 struct CAttributeRule {

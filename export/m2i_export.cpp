@@ -118,11 +118,9 @@ bool Export_M2I_MapItem(const XmlNode& mappings, CKiln_Main* pMain, CBase_XML& x
     CString name;
     if (!ReadName(pMain, mapItem, name)) return false;
 
-    // LN: prefix, class and instance; the class of the node's type when the
-    // node names none.
+    // LN: prefix, class and instance; the class the ICD export writes.
     const URI_Ref lnode = pMain->DocMtd_getFirstUri_ofAsso(mapItem, "sec:DARef.LNode");
-    CString lnClass = Attr(pMain, lnode, "sec:LNode.lnClass");
-    if (lnClass.IsEmpty()) lnClass = FirstName(pMain, lnode, "sec:LNode.LNodeType/sec:LNodeType.ClassOf_LNType");
+    const CString lnClass = LnClassOf(pMain, lnode);
     const CString ln = Attr(pMain, lnode, "sec:LNode.prefix") + lnClass + Attr(pMain, lnode, "sec:LNode.lnInst");
     const CString ld = FirstName(pMain, lnode, "sec:LNode.LDevice");
     const CString doName = Attr(pMain, mapItem, "sec:DARef.doName");
@@ -148,6 +146,10 @@ bool Export_M2I_MapItem(const XmlNode& mappings, CKiln_Main* pMain, CBase_XML& x
         }
     }
 
+    if (IsSecondLln0(pMain, lnode)) {
+        leftOut.push_back("映射条目（逻辑节点是LDevice中的第二个LLN0，未导出）：" + name);
+        return true;
+    }
     const CString doRef = ld + "/" + ln + "." + doName;
     // A DO or DA that its node's type no longer holds (a member deleted or
     // renamed in the type) could not be read back.

@@ -35,6 +35,9 @@ NodeRef ReadNodeRef(CKiln_Main* pMain, const URI_Ref& lnode) {
     r.ldInst = FirstName(pMain, lnode, "sec:LNode.LDevice");
     r.prefix = Attr(pMain, lnode, "sec:LNode.prefix");
     r.lnClass = LnClassOf(pMain, lnode);
+    // A second LLN0 of its device is not written: a reference to it is
+    // left out as one to no node, never given to the device's LLN0.
+    if (r.lnClass == "LLN0" && IsSecondLln0(pMain, lnode)) return NodeRef{lnode, {}, {}, {}, {}};
     r.lnInst = Attr(pMain, lnode, "sec:LNode.lnInst");
     // LLN0 is written as LN0, which has neither prefix nor instance.
     if (r.lnClass == "LLN0") r.prefix = r.lnInst = CString();

@@ -10,7 +10,7 @@
 #include "core/scl_names.h"
 #include "core/scl_values.h"
 #include "core/free_node_names.h"
-#include "editing/do_rename.h"
+#include "core/member_rename.h"
 #include "editing/lnode_class.h"
 #include "core/name_rules.h"
 #include "platform/mfc/text_funcs.h"
@@ -77,6 +77,7 @@ private:
     bool NumberChecked(const CString& bType, bool isFloat);
     bool Name();
     bool NodeNamePart(bool prefix);
+    bool NodeClass();
     bool Is(const char* cls) const { return m_rsc.sClass == cls; }
     CString Get(const URI_Ref& r, const char* role) { return m_app.DocMtd_getValue_ofAttr(r, role); }
     void Put(const URI_Ref& r, const char* role, const CString& v) { m_app.DocMtd_Modify_attribute_value(r, role, v); }
@@ -162,6 +163,7 @@ bool FieldChange::Run() {
         Refresh(3);
         return true;
     }
+    if (m_field == "sec:LNode.lnClass" && Is("sec:LNode")) return NodeClass();
     if (m_field == "sec:LNodeType.prefix" && Is("sec:LNodeType")) {
         const URI_Ref base = m_app.DocMtd_getFirstUri_ofAsso(m_rsc, "sec:LNodeType.Abstract_Type");
         if (base.IsSet()) {
@@ -237,9 +239,16 @@ void FieldChange::AfterRelink() {
             Put(m_rsc, "sec:DARef.daName", "");
         } else if (m_field == "sec:LNode.LNodeType") {
             // The node takes the LN class of its new type.
-            const URI_Ref lnClass =
-                m_app.DocMtd_getFirstUri_ofAsso(m_app.DocMtd_TestBy_URIRef(m_new), "sec:LNodeType.ClassOf_LNType");
-            if (lnClass.IsSet()) Put(m_rsc, "sec:LNode.lnClass", Get(lnClass, kRoleName));
+            const CString lnClass = kiln::core::LnClassOfType(m_app, m_app.DocMtd_TestBy_URIRef(m_new));
+            if (!lnClass.IsEmpty()) Put(m_rsc, "sec:LNode.lnClass", lnClass);
+        } else if (m_field == "sec:LNodeType.ClassOf_LNType") {
+            // The nodes of the type that hold a class of their own take the
+            // new one: a node is written with its type's class.
+            const CString lnClass = kiln::core::LnClassOfType(m_app, m_rsc);
+            std::vector<URI_Ref> nodes;
+            m_app.DocMtd_get_Association_BUris(m_rsc, "sec:LNodeType.LNode", nodes, kRoleOrd, SortPolicy_ByOrd);
+            for (const URI_Ref& node : nodes)
+                if (!Get(node, "sec:LNode.lnClass").IsEmpty()) Put(node, "sec:LNode.lnClass", lnClass);
         } else if (m_field == "sec:LNodeType.Abstract_Type") {
             CString inst = Get(m_rsc, "sec:LNodeType.isInstType");
             const URI_Ref base = m_app.DocMtd_getFirstUri_ofAsso(m_rsc, "sec:LNodeType.Abstract_Type");
@@ -335,6 +344,21 @@ bool FieldChange::NumberChecked(const CString& bType, bool isFloat) {
     return true;
 }
 
+// A node is written with its type's class: its own class field holds that
+// class or nothing. A node without a type takes a class SCL holds.
+bool FieldChange::NodeClass() {
+    const URI_Ref type = m_app.DocMtd_getFirstUri_ofAsso(m_rsc, "sec:LNode.LNodeType");
+    if (type.IsSet()) {
+        const CString typeClass = kiln::core::LnClassOfType(m_app, type);
+        if (m_new.IsEmpty() || m_new == typeClass) return true;
+        Notice("逻辑节点的类由其LN类型决定，只能是" + typeClass + "！");
+        return false;
+    }
+    if (m_new.IsEmpty() || kiln::core::IsSclLnClass(m_new.str())) return true;
+    Notice(kiln::core::kBadLnClass);
+    return false;
+}
+
 // A prefix or an instance that an SCL file cannot hold is refused; an LLN0,
 // whose instance is never written, may also have none.
 bool FieldChange::NodeNamePart(bool prefix) {
@@ -366,9 +390,17 @@ bool FieldChange::Name() {
         m_app.Mtd_AllViews_Refresh(nullptr, &m_rsc, ViewClass_Tree);
         return true;
     }
-    // What names the DO by its name follows it, as what names a device or a
-    // node by its link does.
-    if (Is("sec:DO")) kiln::editing::CarryDoName(m_app, m_rsc, Get(m_rsc, kRoleName), m_new);
+    // What names the member by its name follows it, as what names a device
+    // or a node by its link does; a text that may not change keeps the name.
+    if (Is("sec:DO") || Is("sec:SDO") || Is("sec:DA") || Is("sec:BDA")) {
+        const auto edits = kiln::core::MemberRenameEdits(m_app, m_rsc, Get(m_rsc, kRoleName), m_new);
+        for (const kiln::core::CTextEdit& e : edits)
+            if (!kiln::views::DomainEditable(m_app, e.rsc)) {
+                Notice("当前域不可编辑！-W0052");
+                return false;
+            }
+        kiln::core::ApplyTextEdits(m_app, edits);
+    }
     for (const char* cls : {"sec:DO", "sec:DA", "sec:BDA", "sec:DOI", "sec:DAI", "sec:InfoItem", "sec:MapItem"})
         if (Is(cls)) {
             Refresh(4);

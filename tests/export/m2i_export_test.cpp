@@ -59,7 +59,7 @@ TEST_F(M2iExportTest, ReferencesParametersAndProcess) {
     Link(MapItem("byOrd", 4, "Str", "origin.orCat"), "sec:MapItem.InfoItem", Info("", "", 7));
     MapItem("none", 5, "Str", "q");
     URI_Ref custom = MapItem("custom", 6, "A.phsA", "cVal.mag.f", c.mmxu);
-    Set(c.mmxu, "sec:LNode.lnClass", "MMXN");  // the node's own class wins
+    Set(c.mmxu, "sec:LNode.lnClass", "MMXN");  // a class of its own gives way to its type's
     Set(custom, "sec:MapItem.operator", "M2I:Scale");
     Set(custom, "cim:Naming.description", "A相电流");
     // Left out: no logical node, no DO name, a node outside any device, a
@@ -70,13 +70,14 @@ TEST_F(M2iExportTest, ReferencesParametersAndProcess) {
     MapItem("noLd", 9, "Ind", "stVal", loose);
     MapItem("noDa", 10, "Str", "general");
     MapItem("noSdo", 11, "A.phsD", "cVal.mag.f", c.mmxu);
+    MapItem("secondLln0", 12, "Mod", "", MakeLNode(c.ld, "", "", "", 4, c.lln0T));
     const std::string before = ModelText();
 
     const pugi::xml_document& doc = Export();
     EXPECT_EQ(Rows(doc), (std::vector<std::string>{
                              "PROT/PPTOC1.Op.stVal ParaANYwT 5 ", "PROT/PPTOC1.Mod ParaANY  1",
                              "PROT/PPTOC1.Str.stVal ParaANYwT P/y ", "PROT/PPTOC1.Str.origin.orCat ParaANYwT 7 ",
-                             "PROT/PPTOC1.Str.q   ", "PROT/MMXN1.A.phsA.cVal.mag.f   "}));
+                             "PROT/PPTOC1.Str.q   ", "PROT/MMXU1.A.phsA.cVal.mag.f   "}));
     pugi::xml_node first = doc.select_node("/M2I/Mappings/MappingItem").node();
     EXPECT_EQ(AttrNames(first), (std::vector<std::string>{"name", "desc", "toDA"}));
     EXPECT_STREQ(first.attribute("name").value(), "op");
@@ -96,7 +97,8 @@ TEST_F(M2iExportTest, ReferencesParametersAndProcess) {
                                                   "未导出映射条目（没有DO名）：noDo\n"
                                                   "未导出映射条目（未指向逻辑节点）：noLd\n"
                                                   "未导出映射条目（DO或DA不在逻辑节点的类型中）：noDa\n"
-                                                  "未导出映射条目（DO或DA不在逻辑节点的类型中）：noSdo"});
+                                                  "未导出映射条目（DO或DA不在逻辑节点的类型中）：noSdo\n"
+                                                  "未导出映射条目（逻辑节点是LDevice中的第二个LLN0，未导出）：secondLln0"});
     EXPECT_EQ(ModelText(), before);
     // The path the M2I import reads, through the XML layer.
     CBase_XML back;

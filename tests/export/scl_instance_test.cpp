@@ -548,6 +548,22 @@ TEST_F(InstanceTest, DataSetMembersAndInputs) {
     EXPECT_EQ(named("Far_In"), "iedName=P_T1A ldInst=PI prefix=Go lnClass=LTMS lnInst=2 doName=TmSrc intAddr=Far_In ");
     EXPECT_EQ(named("Near_In"),
               "iedName=TEMPLATE ldInst=PROT prefix=P lnClass=PTOC lnInst=1 doName=TmSrc intAddr=Near_In ");
+
+    // The MMXU type's class changed to LLN0 in the property view: its node
+    // is a second LLN0 of the device and is left out, and so are the
+    // members and inputs that name it, never given to the device's LLN0.
+    URI_Ref toMmxu = MakeUnder(c.ptoc, "sec:ExtRef", "Meas_In", "sec:ExtRef.LNode", 1);
+    Link(toMmxu, "sec:DARef.LNode", c.mmxu);
+    Set(toMmxu, "sec:DARef.doName", "A");
+    CString classOf(m.lln0.sUri.c_str());
+    EXPECT_FALSE(app.HtmlMsg_OnFieldChanged(nullptr, c.mmxuT, "sec:LNodeType.ClassOf_LNType", "", classOf, nullptr,
+                                            nullptr));
+    const pugi::xml_node device = LDevice(WriteIcd(c.icd, false));
+    EXPECT_EQ(Select(device, "LN0/DataSet/FCDA/@doName"), (std::vector<std::string>{"Op", "Mod", "Str"}));
+    EXPECT_EQ(Select(device, "LN0/DataSet/FCDA/@lnClass"), (std::vector<std::string>{"PTOC", "LLN0", "PTOC"}));
+    EXPECT_EQ(Select(device, "LN[@lnClass='PTOC']/Inputs/ExtRef[@intAddr='Meas_In']/@lnClass"),
+              std::vector<std::string>{});
+    EXPECT_EQ(Select(device, "LN/@lnClass"), std::vector<std::string>{"PTOC"});
 }
 
 }  // namespace
