@@ -1,6 +1,7 @@
 // Name replacement from a file: which names of an ICD, a type package or the
 // whole document change, the locks that stop it, the run around it and the
 // round trip through the name-replacement export.
+#include <cctype>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -171,7 +172,17 @@ TEST_F(ReplaceNamesTest, AnIcdChangesWholeNamesOnceAndLeavesTypesItMayNotChange)
 }
 
 TEST_F(ReplaceNamesTest, ATypePackageChangesOnlyWhenItIsAnInstancePackage) {
-    ASSERT_TRUE(Replace(m.instPkg, kPairs));
+    // The file writes SCL's namespace under a prefix: read as with the default.
+    std::string prefixed;
+    for (const char c : NameFile(kPairs)) {
+        const bool open = !prefixed.empty() && prefixed.back() == '<';
+        if (open && c == '/') prefixed += "/scl:";
+        else if (open && std::isalpha(static_cast<unsigned char>(c))) prefixed += std::string("scl:") + c;
+        else prefixed += c;
+    }
+    prefixed.replace(prefixed.find("xmlns="), 6, "xmlns:scl=");
+    ui.AnswerOpenFile(WriteFile("names.Name", prefixed));
+    ASSERT_TRUE(app.Rsc_ReplaceName(m.instPkg));
     EXPECT_EQ(Name(m.p1Ptoc), "P1_NEW");
     EXPECT_EQ(Name(m.p1PtocOp), "OpA");
     EXPECT_EQ(Name(ptType), "PT");  // another package
