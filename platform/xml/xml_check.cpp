@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <vector>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -326,6 +327,99 @@ bool CheckXmlText(std::string_view text, XmlTextError& error) {
         }
     }
     return true;
+}
+
+namespace {
+
+// Byte classes of the attribute scan: 1 white space, 2 ends a name (white
+// space, "=", ">", "/", "<").
+struct TagTable {
+    std::array<unsigned char, 256> cls{};
+    TagTable() {
+        for (unsigned char c : {' ', '\t', '\n', '\r'}) cls[c] = 3;
+        for (unsigned char c : {'=', '>', '/', '<'}) cls[c] = 2;
+    }
+};
+const TagTable kTag;
+
+}  // namespace
+
+namespace {
+
+// The offset of the name of the first attribute that repeats an earlier one
+// in the start tag whose name begins at `i`; npos when none does or the tag
+// ends (well-formed or not).
+size_t RepeatInTag(const unsigned char* b, size_t n, size_t i) {
+    const auto& cls = kTag.cls;
+    struct Name {
+        const unsigned char* p;
+        size_t size;
+    };
+    Name names[16];
+    std::vector<Name> more;  // a tag of more than 16 attributes
+    while (i < n && !cls[b[i]]) ++i;
+    size_t count = 0;
+    for (;;) {
+        while (i < n && cls[b[i]] == 3) ++i;
+        if (i >= n || cls[b[i]]) return std::string_view::npos;  // ">", "/" or "<": the tag ends
+        const size_t start = i;
+        while (i < n && !cls[b[i]]) ++i;
+        const Name name{b + start, i - start};
+        while (i < n && cls[b[i]] == 3) ++i;
+        if (i >= n || b[i] != '=') return std::string_view::npos;
+        ++i;
+        while (i < n && cls[b[i]] == 3) ++i;
+        if (i >= n || (b[i] != '"' && b[i] != '\'')) return std::string_view::npos;
+        const void* close = std::memchr(b + i + 1, b[i], n - i - 1);
+        if (!close) return std::string_view::npos;
+        i = static_cast<size_t>(static_cast<const unsigned char*>(close) - b) + 1;
+        const Name* seen = count <= 16 ? names : more.data();
+        for (size_t k = 0; k < count; ++k)
+            if (seen[k].size == name.size && std::memcmp(seen[k].p, name.p, name.size) == 0) return start;
+        if (count < 16) {
+            names[count] = name;
+        } else {
+            if (count == 16) more.assign(names, names + 16);
+            more.push_back(name);
+        }
+        ++count;
+    }
+}
+
+}  // namespace
+
+size_t FirstRepeatedAttribute(std::string_view text) {
+    const auto* const b = reinterpret_cast<const unsigned char*>(text.data());
+    const size_t n = text.size();
+    // The end of the markup `end` found from `from`, n when it is missing.
+    auto past = [&](size_t from, std::string_view end) {
+        const size_t e = text.find(end, from);
+        return e == std::string_view::npos ? n : e + end.size();
+    };
+    size_t i = 0;
+    while (i < n) {
+        const void* lt = std::memchr(b + i, '<', n - i);
+        if (!lt) break;
+        i = static_cast<size_t>(static_cast<const unsigned char*>(lt) - b) + 1;
+        if (i >= n) break;
+        const unsigned char c = b[i];
+        if (c == '/') continue;
+        if (c == '?') {
+            i = past(i, "?>");
+        } else if (c != '!') {
+            const size_t repeated = RepeatInTag(b, n, i);
+            if (repeated != std::string_view::npos) return repeated;
+        } else if (StartsAt(text, i - 1, "<!--")) {
+            i = past(i + 3, "-->");
+        } else if (StartsAt(text, i - 1, "<![CDATA[")) {
+            i = past(i + 8, "]]>");
+        } else if (StartsAt(text, i - 1, "<!DOCTYPE")) {
+            bool entities = false;
+            const size_t end = DoctypeEnd(text, i - 1, entities);
+            i = end == std::string_view::npos ? n : end;
+        }
+    }
+    return std::string_view::npos;
 }
 
 }  // namespace kiln::xml

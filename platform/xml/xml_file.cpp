@@ -15,7 +15,6 @@
 #include <cstring>
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace kiln::xml {
 
@@ -69,44 +68,6 @@ size_t FirstNonGb2312(std::string_view data) {
         i += 2;
     }
     return std::string_view::npos;
-}
-
-// The first attribute of an element that repeats the name of an earlier one
-// of the same element, which XML does not allow; null when there is none.
-// Walked without recursion; an element of many attributes is sorted.
-pugi::xml_attribute RepeatedAttribute(const pugi::xml_node& root) {
-    std::vector<std::string_view> names;
-    pugi::xml_node n = root;
-    while (n) {
-        pugi::xml_attribute first = n.first_attribute();
-        if (first && first.next_attribute()) {
-            size_t count = 0;
-            for (pugi::xml_attribute a = first; a; a = a.next_attribute()) ++count;
-            if (count <= 16) {
-                for (pugi::xml_attribute a = first.next_attribute(); a; a = a.next_attribute())
-                    for (pugi::xml_attribute e = first; e != a; e = e.next_attribute())
-                        if (std::strcmp(a.name(), e.name()) == 0) return a;
-            } else {
-                names.clear();
-                for (pugi::xml_attribute a = first; a; a = a.next_attribute()) names.emplace_back(a.name());
-                std::sort(names.begin(), names.end());
-                if (std::adjacent_find(names.begin(), names.end()) != names.end()) {
-                    // The second of the first name met twice, in document order.
-                    for (pugi::xml_attribute a = first.next_attribute(); a; a = a.next_attribute())
-                        for (pugi::xml_attribute e = first; e != a; e = e.next_attribute())
-                            if (std::strcmp(a.name(), e.name()) == 0) return a;
-                }
-            }
-        }
-        if (n.first_child()) {
-            n = n.first_child();
-            continue;
-        }
-        while (n != root && !n.next_sibling()) n = n.parent();
-        if (n == root) break;
-        n = n.next_sibling();
-    }
-    return pugi::xml_attribute();
 }
 
 // Streams the text into a file descriptor through a buffer of its own; the
@@ -250,6 +211,17 @@ bool ParseXmlText(std::string data, XmlDocState& state, std::string& error, size
         error = PositionText(data, bad.offset) + "：" + bad.reason;
         return false;
     }
+    // The parser takes an attribute given twice; XML does not. Found in the
+    // text as it is before the parse changes it, and said unless the parser
+    // finds an error of its own.
+    std::string repeated;
+    if (const size_t twice = FirstRepeatedAttribute(data); twice != std::string::npos) {
+        size_t end = twice;
+        while (end < data.size() && data[end] != '=' && data[end] != ' ' && data[end] != '\t' && data[end] != '\n' &&
+               data[end] != '\r')
+            ++end;
+        repeated = PositionText(data, twice) + "：XML格式错误：属性" + data.substr(twice, end - twice) + "重复";
+    }
     state.buffer = std::move(data);
     state.known = false;  // the parsed document is surveyed when first changed or saved
     pugi::xml_parse_result result = state.doc.load_buffer_inplace(state.buffer.data(), state.buffer.size(),
@@ -266,14 +238,8 @@ bool ParseXmlText(std::string data, XmlDocState& state, std::string& error, size
         error = "文件中没有根元素";
         return false;
     }
-    // The parser takes an attribute given twice; XML does not.
-    if (const pugi::xml_attribute twice = RepeatedAttribute(state.doc.document_element())) {
-        // Names are parsed in place: the name's place in the buffer is its offset.
-        const char* name = twice.name();
-        const char* begin = state.buffer.data();
-        const size_t at = name >= begin && name < begin + state.buffer.size() ? static_cast<size_t>(name - begin) : 0;
-        if (parseErrorAt) *parseErrorAt = at;
-        error = PositionText(state.buffer, at) + "：XML格式错误：属性" + twice.name() + "重复";
+    if (!repeated.empty()) {
+        error = repeated;
         state.doc.reset();
         return false;
     }
