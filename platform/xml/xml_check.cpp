@@ -346,6 +346,22 @@ const TagTable kTag;
 
 namespace {
 
+// The offset of the first byte `c` at or after `from`, n when none: sixteen
+// bytes at a time where SSE2 is there, without a call, since markup stands
+// close together.
+inline size_t FindByte(const unsigned char* b, size_t from, size_t n, unsigned char c) {
+    size_t i = from;
+#if defined(__SSE2__)
+    const __m128i x = _mm_set1_epi8(static_cast<char>(c));
+    for (; i + 16 <= n; i += 16) {
+        const int mask = _mm_movemask_epi8(_mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(b + i)), x));
+        if (mask != 0) return i + static_cast<size_t>(__builtin_ctz(static_cast<unsigned>(mask)));
+    }
+#endif
+    while (i < n && b[i] != c) ++i;
+    return i;
+}
+
 // The offset of the name of the first attribute that repeats an earlier one
 // in the start tag whose name begins at `i`; npos when none does or the tag
 // ends (well-formed or not).
@@ -370,9 +386,9 @@ size_t RepeatInTag(const unsigned char* b, size_t n, size_t i) {
         ++i;
         while (i < n && cls[b[i]] == 3) ++i;
         if (i >= n || (b[i] != '"' && b[i] != '\'')) return std::string_view::npos;
-        const void* close = std::memchr(b + i + 1, b[i], n - i - 1);
-        if (!close) return std::string_view::npos;
-        i = static_cast<size_t>(static_cast<const unsigned char*>(close) - b) + 1;
+        i = FindByte(b, i + 1, n, b[i]);
+        if (i >= n) return std::string_view::npos;
+        ++i;
         const Name* seen = count <= 16 ? names : more.data();
         for (size_t k = 0; k < count; ++k)
             if (seen[k].size == name.size && std::memcmp(seen[k].p, name.p, name.size) == 0) return start;
@@ -398,9 +414,7 @@ size_t FirstRepeatedAttribute(std::string_view text) {
     };
     size_t i = 0;
     while (i < n) {
-        const void* lt = std::memchr(b + i, '<', n - i);
-        if (!lt) break;
-        i = static_cast<size_t>(static_cast<const unsigned char*>(lt) - b) + 1;
+        i = FindByte(b, i, n, '<') + 1;
         if (i >= n) break;
         const unsigned char c = b[i];
         if (c == '/') continue;
