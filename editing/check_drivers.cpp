@@ -11,7 +11,7 @@ bool CKiln_Main::Begin_CheckReport() {
     m_nReportWarnings = 0;
     if (!Load_ReportTemplate(m_xmlReport)) {
         m_pReportNode = XmlNode();
-        _AfxMessageBox(Get_ReportTemplatePath() + "Report_Tempalte.xml文件格式不正确, 导入不成功！", MB_OK, "",
+        _AfxMessageBox(Get_ReportTemplatePath() + "文件格式不正确, 导入不成功！", MB_OK, "",
                        nullptr);
         return false;
     }

@@ -143,6 +143,7 @@ bool CKiln_Main::Rsc_TypePackage_Export(URI_Ref package) {
         list.remove_child(ld);
     }
     for (const CString& breach : SclRuleBreaches(checked)) done += "\n" + breach;
+    for (const CString& breach : SclValueBreaches(checked)) done += "\n" + breach;
     Notice(done);
     return true;
 }

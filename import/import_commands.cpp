@@ -99,7 +99,7 @@ bool RunImport(CKiln_Main* app, const EntryTexts& t, const Worker& worker) {
 // load gets the failure message too.
 bool RunImport(CKiln_Main* app, const char* filter, const char* failure,
                const std::function<bool(CKiln_Import&, CBase_XML&, const CBase_XML&)>& worker) {
-    const EntryTexts texts{filter, "Report_Tempalte.xml文件格式不正确, 导入不成功！", failure, true, nullptr, true};
+    const EntryTexts texts{filter, "文件格式不正确, 导入不成功！", failure, true, nullptr, true};
     return RunImport(app, texts, [&](CKiln_Import& imp, CBase_XML& source, const CBase_XML& report, const CString&) {
         return worker(imp, source, report) ? Outcome::Done : Outcome::Failed;
     });

@@ -7,30 +7,6 @@
 using kiln::core::kRoleName;
 using kiln::core::kRoleOrd;
 
-namespace {
-
-// The local name of an element ("SCL" for "scl:SCL").
-CString LocalName(const XmlNode& node) {
-    const CString name = node.NodeName();
-    const int colon = name.Find(':');
-    return colon >= 0 ? name.Mid(colon + 1) : name;
-}
-
-// A file that writes the SCL namespace under a prefix ("scl:SCL") is read
-// like one that declares it as the default, since the readers name elements
-// without a prefix.
-void DropSclPrefix(const XmlNode& root) {
-    const CString name = root.NodeName();
-    const int colon = name.Find(':');
-    if (colon <= 0) return;
-    const CString prefix = name.Left(colon);
-    CString ns;
-    if (root.GetAttribute("xmlns:" + prefix, ns) && ns == "http://www.iec.ch/61850/2003/SCL")
-        root.DropElementPrefix(prefix);
-}
-
-}  // namespace
-
 bool CKiln_Import::Bind_Report(CKiln_Main* app, CBase_XML* source, const CBase_XML& report) {
     m_saReportAttrs.RemoveAll();
     for (const char* a : {"name", "error", "parent"}) m_saReportAttrs.Add(a);
@@ -88,8 +64,8 @@ URI_Ref CKiln_Import::Load_StandardTables(CKiln_Main* app) {
 
 bool CKiln_Import::Check_FileKeys(XmlNode root, bool& bKeyMissing, bool bCheckKeys) {
     bKeyMissing = false;
-    DropSclPrefix(root);
-    if (root.IsNull() || LocalName(root) != "SCL") return false;
+    kiln::import::DropSclPrefix(root);
+    if (root.IsNull() || root.LocalName() != "SCL") return false;
     const XmlNode templates = m_pSourceXml->Get_NodePtr(root, "DataTypeTemplates");
     if (templates.IsNull() || !bCheckKeys) return true;
     const struct {
@@ -98,8 +74,8 @@ bool CKiln_Import::Check_FileKeys(XmlNode root, bool& bKeyMissing, bool bCheckKe
         const char* name;
         const char* error;
     } kKeys[] = {{"LDevice", "inst", "错误：ICD文件:  LDevice:", "LDevice有inst为null！"},
-                 {"EnumType", "id", "错误：ICD文件:  DAType:", "EnumType有id为null！"},
-                 {"DAType", "id", "错误：ICD文件:  DAType:", "DA有id为null！"},
+                 {"EnumType", "id", "错误：ICD文件:  EnumType:", "EnumType有id为null！"},
+                 {"DAType", "id", "错误：ICD文件:  DAType:", "DAType有id为null！"},
                  {"DOType", "id", "错误：ICD文件:  DOType:", "DOType有id为null！"},
                  {"LNodeType", "id", "错误：ICD文件:  LNodeType:", "LNodeType  id为null！"}};
     for (const auto& k : kKeys) {

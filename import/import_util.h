@@ -31,6 +31,12 @@ CString AttrText(const XmlNode& node, const char* name);
 // same either way, with one write fewer. An empty value is always written.
 void WriteChanged(CKiln_Main* app, const URI_Ref& rsc, const CString& role, const CString& value);
 
+// A file that writes the SCL namespace under a prefix ("scl:SCL") is read
+// like one that declares it as the default, since the readers name elements
+// without a prefix: the root's prefix, when it is bound to SCL's namespace,
+// is taken off every element.
+void DropSclPrefix(const XmlNode& root);
+
 // The child elements of that name, in document order.
 std::vector<XmlNode> Children(const XmlNode& node, const char* name);
 

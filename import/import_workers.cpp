@@ -150,7 +150,7 @@ bool CKiln_Import::Import_LNodeTypeFile(CKiln_Main* app, CBase_XML* source, CBas
         const char* noId;
     } kKinds[] = {{"LNodeType", &m_mapNewLNodeTypes, &CKiln_Main::NewRsc_LNodeType, "LNodeType:", "LNodeType  id为null！"},
                   {"DOType", &m_mapNewDOTypes, &CKiln_Main::NewRsc_DOType, "DOType:", "DOType有id为null！"},
-                  {"DAType", &m_mapNewDATypes, &CKiln_Main::NewRsc_DAType, "DAType:", "DA有id为null！"},
+                  {"DAType", &m_mapNewDATypes, &CKiln_Main::NewRsc_DAType, "DAType:", "DAType有id为null！"},
                   {"EnumType", &m_mapNewEnumTypes, &CKiln_Main::NewRsc_EnumType, "EnumType:", "EnumType有id为null！"}};
     // The enumerations the file's types use; those of the standard, as the
     // standard gives them, are the standard's.

@@ -1,9 +1,11 @@
 // The ITB reader: the information groups and items of an ITB file, with
-// their IEC 60870-5-103 addresses, as a new ITB of an ICD. What the model
-// cannot hold (a data type outside its list, a 103 number outside one
-// octet) is left out; that and what 103 or the table refuses (an address
-// given twice, an empty name, a group the file lacks or names twice) is
-// named in the report.
+// their IEC 60870-5-103 addresses, as a new ITB of an ICD. Elements are read
+// by their namespace, whatever prefix the file gives it: the table's in the
+// namespace of the root ITB, the address (Config) in the 103 namespace. What
+// the model cannot hold (a data type outside its list, a 103 number outside
+// one octet) is left out; that, each element that is not read, and what 103
+// or the table refuses (an address given twice, an empty name, a group the
+// file lacks or names twice) is named in the report.
 #include <initializer_list>
 #include <map>
 #include <set>
@@ -16,28 +18,53 @@
 
 using kiln::core::kRoleName;
 using kiln::core::kRoleOrd;
-using kiln::import::Children;
 
 namespace {
 
 constexpr const char* kDescRole = "cim:Naming.description";
 
-// The first node of the XPaths, in order, that gives a non-empty text; ""
-// when none does.
-CString FirstText(CKiln_Import& imp, const XmlNode& node, std::initializer_list<const char*> xpaths) {
-    CString text;
-    for (const char* xpath : xpaths) {
-        imp.Get_NodeText(node, xpath, text);
-        if (!text.IsEmpty()) break;
+// The namespaces of the 103 address: the one kiln writes (and the same path
+// under another host), and the one of the "sQV103" form.
+enum class Ns103 { None, S103, SQV103, Other };
+
+Ns103 KindOf(const CString& uri) {
+    if (uri.IsEmpty()) return Ns103::None;
+    // "scheme://host/path" is taken by its path, the host being the writer's.
+    CString path = uri;
+    const int scheme = uri.Find("://");
+    if (scheme >= 0) {
+        const int slash = uri.Find('/', scheme + 3);
+        path = slash >= 0 ? uri.Mid(slash) : CString();
     }
-    return text;
+    if (path == "/Zel/2004/ITB/s103") return Ns103::S103;
+    if (path == "/Zel/2004/ITB/sQV103") return Ns103::SQV103;
+    return Ns103::Other;
 }
 
-// The local name of an element ("ITB" for "itb:ITB").
-CString LocalName(const XmlNode& node) {
-    const CString name = node.NodeName();
-    const int colon = name.Find(':');
-    return colon >= 0 ? name.Mid(colon + 1) : name;
+// An attribute of the Config element by its namespace and local name.
+struct ConfigAttr {
+    Ns103 ns;
+    CString local;
+    CString value;
+};
+
+// The first non-empty value of the forms, in order; "" when none gives one.
+CString FirstValue(const std::vector<ConfigAttr>& attrs, std::initializer_list<std::pair<Ns103, const char*>> forms) {
+    for (const auto& [ns, local] : forms)
+        for (const ConfigAttr& a : attrs)
+            if (a.ns == ns && a.local == local && !a.value.IsEmpty()) return a.value;
+    return CString();
+}
+
+// "元素s103:Config未导入" and why, for an element the reader leaves.
+CString NotRead(const XmlNode& element, const CString& why = CString()) {
+    return "元素" + element.NodeName() + "未导入" + why;
+}
+
+// Why an element of another namespace is not read: its namespace.
+CString OtherNamespace(const XmlNode& element) {
+    const CString uri = element.NamespaceUri();
+    return "（命名空间" + (uri.IsEmpty() ? CString("无") : uri) + "）";
 }
 
 // Deletes what a refused run made, the latest first.
@@ -61,9 +88,18 @@ bool CKiln_Import::Import_ITB(CKiln_Main* app, CBase_XML* source, URI_Ref icd, c
 
     const XmlNode root = source ? source->GetDocumentElement() : XmlNode();
     // Another kind of file holds no table.
-    if (root.IsNull() || LocalName(root) != "ITB") return false;
-    const std::vector<XmlNode> itemNodes = Children(root, "InfoItem");
-    const std::vector<XmlNode> groupNodes = Children(root, "InfoGroup");
+    if (root.IsNull() || root.LocalName() != "ITB") return false;
+    // The table's elements are those of the root's namespace.
+    const CString itbNs = root.NamespaceUri();
+    std::vector<XmlNode> itemNodes, groupNodes;
+    std::vector<CString> unread;
+    for (const XmlNode& child : root.ChildElements()) {
+        const CString local = child.LocalName();
+        if (child.NamespaceUri() != itbNs) unread.push_back(NotRead(child, OtherNamespace(child)));
+        else if (local == "InfoItem") itemNodes.push_back(child);
+        else if (local == "InfoGroup") groupNodes.push_back(child);
+        else if (local != "Header") unread.push_back(NotRead(child));
+    }
     const bool noGroups = groupNodes.empty();
 
     CString icdVersion;
@@ -101,6 +137,20 @@ bool CKiln_Import::Import_ITB(CKiln_Main* app, CBase_XML* source, URI_Ref icd, c
     URI_Ref itb;
     if (!app->NewRsc_ITB(&itb, icd)) return false;
     made.push_back(itb);
+    for (const CString& error : unread) AddOtherError("错误：ITB文件:  ITB", error);
+
+    // A new group of that name; none, with what the run made taken back,
+    // when the creator refuses.
+    auto newGroup = [&](const CString& name) {
+        URI_Ref group;
+        if (!app->NewRsc_InfoGroup(&group, itb, "")) {
+            TakeBack(app, made);
+            return URI_Ref();
+        }
+        made.push_back(group);
+        app->DocMtd_Modify_attribute_value(group, kRoleName, name);
+        return group;
+    };
 
     // A group keeps the name the file gives it, none when it gives none; a
     // name met before is left out, as the table holds each name once.
@@ -113,15 +163,13 @@ bool CKiln_Import::Import_ITB(CKiln_Main* app, CBase_XML* source, URI_Ref icd, c
             continue;
         }
         if (groupName.IsEmpty()) AddOtherError("错误：ITB文件:  InfoGroup:" + label, "名称为空");
-        URI_Ref group;
-        if (!app->NewRsc_InfoGroup(&group, itb, "")) {
-            TakeBack(app, made);
-            return false;
-        }
-        made.push_back(group);
-        app->DocMtd_Modify_attribute_value(group, kRoleName, groupName);
+        const URI_Ref group = newGroup(groupName);
+        if (group.IsEmpty()) return false;
         CString text;
         if (Get_NodeText(groupNodes[g], "@desc", text)) app->DocMtd_Modify_attribute_value(group, kDescRole, text);
+        // A group holds no elements: an item written inside one is no item of the table.
+        for (const XmlNode& element : groupNodes[g].ChildElements())
+            AddOtherError("错误：ITB文件:  InfoGroup:" + label, NotRead(element));
     }
 
     std::set<CString> groupKeys;
@@ -150,7 +198,8 @@ bool CKiln_Import::Import_ITB(CKiln_Main* app, CBase_XML* source, URI_Ref icd, c
         if (hasName) app->DocMtd_Modify_attribute_value(item, kRoleName, name);
         if (Get_NodeText(node, "@desc", desc)) app->DocMtd_Modify_attribute_value(item, kDescRole, desc);
         app->Mtd_SetStatusBarText(ids[i] + " " + name + " " + desc);
-        if (hasName && name.IsEmpty()) finding("名称为空");
+        CString bare = name;
+        if (hasName && bare.Trim().IsEmpty()) finding("名称为空");
         // An empty data type names none.
         if (Get_NodeText(node, "@dataType", text) && !text.IsEmpty()) {
             if (dataTypes.count(text))
@@ -161,15 +210,37 @@ bool CKiln_Import::Import_ITB(CKiln_Main* app, CBase_XML* source, URI_Ref icd, c
         }
         app->DocMtd_Modify_attribute_value(item, kRoleOrd, kiln::import::Dec(static_cast<long long>(i) + 1));
 
-        XmlNode config = node.SelectSingleNode("s103:Config");
-        if (config.IsNull()) config = node.SelectSingleNode("sQV103:Config");
-        if (config.IsNull()) config = node.SelectSingleNode("s103:config");
-        const CString read[] = {FirstText(*this, config, {"@typ", "@sQV103:cpu", "@s103:cpu", "@s103:typ"}),
-                                FirstText(*this, config, {"@fun", "@sQV103:fun", "@s103:fun"}),
-                                FirstText(*this, config, {"@inf", "@sQV103:inf", "@s103:inf"}),
-                                FirstText(*this, config, {"@grp", "@sQV103:grp", "@s103:grp"}),
-                                FirstText(*this, config, {"@itm", "@sQV103:itm", "@s103:itm"}),
-                                FirstText(*this, config, {"@acc", "@sQV103:acc", "@s103:acc"})};
+        // The Config element: the first of the forms, in order; every other
+        // child element is named.
+        XmlNode config;
+        const std::vector<XmlNode> children = kiln::import::Children(node, "*");
+        for (const auto& [ns, local] : {std::pair{Ns103::S103, "Config"}, std::pair{Ns103::SQV103, "Config"},
+                                        std::pair{Ns103::S103, "config"}}) {
+            for (const XmlNode& child : children)
+                if (child.LocalName() == local && KindOf(child.NamespaceUri()) == ns) {
+                    config = child;
+                    break;
+                }
+            if (!config.IsNull()) break;
+        }
+        for (const XmlNode& child : children) {
+            if (child == config) continue;
+            const Ns103 ns = KindOf(child.NamespaceUri());
+            if (ns == Ns103::S103 || ns == Ns103::SQV103)
+                finding(NotRead(child, child.LocalName().CompareNoCase("Config") == 0 ? "（只导入第一个Config）" : ""));
+            else
+                finding(NotRead(child, OtherNamespace(child)));
+        }
+        std::vector<ConfigAttr> attrs;
+        for (const XmlNode& a : config.Attributes())
+            attrs.push_back(ConfigAttr{KindOf(a.NamespaceUri()), a.LocalName(), a.GetText()});
+        constexpr Ns103 kNone = Ns103::None, kS = Ns103::S103, kQ = Ns103::SQV103;
+        const CString read[] = {FirstValue(attrs, {{kNone, "typ"}, {kQ, "cpu"}, {kS, "cpu"}, {kS, "typ"}}),
+                                FirstValue(attrs, {{kNone, "fun"}, {kQ, "fun"}, {kS, "fun"}}),
+                                FirstValue(attrs, {{kNone, "inf"}, {kQ, "inf"}, {kS, "inf"}}),
+                                FirstValue(attrs, {{kNone, "grp"}, {kQ, "grp"}, {kS, "grp"}}),
+                                FirstValue(attrs, {{kNone, "itm"}, {kQ, "itm"}, {kS, "itm"}}),
+                                FirstValue(attrs, {{kNone, "acc"}, {kQ, "acc"}, {kS, "acc"}})};
         CString kept[6];
         for (int f = 0; f < 6; ++f) {
             const kiln::core::CField103& field = kiln::core::kFields103[f];
@@ -193,27 +264,22 @@ bool CKiln_Import::Import_ITB(CKiln_Main* app, CBase_XML* source, URI_Ref icd, c
             const auto [first, isNew] = addresses.emplace(address, label);
             if (!isNew) finding("与InfoItem:" + first->second + "的103地址（typ、fun、inf、grp、itm）相同");
         }
-        if (Get_NodeText(node, "@infoGroup", text)) {
+        const bool hasGroup = Get_NodeText(node, "@infoGroup", text);
+        if (hasGroup) {
             app->DocMtd_Modify_attribute_value(item, "sec:InfoItem.infoGroup", text);
             if (!noGroups && !text.IsEmpty() && !groupNames.count(text)) finding("信息组" + text + "不存在");
         }
-        if (typ.IsEmpty() && grp.IsEmpty()) continue;
-        // Without groups in the file, the items are grouped by their address.
-        if (noGroups) app->DocMtd_Modify_attribute_value(item, "sec:InfoItem.infoGroup", typ + "/" + grp);
+        // Without groups in the file, an item that names none of its own
+        // (kiln writes the attribute, empty or not, on every item) is
+        // grouped by its address.
+        if (!noGroups || hasGroup || (typ.IsEmpty() && grp.IsEmpty())) continue;
+        app->DocMtd_Modify_attribute_value(item, "sec:InfoItem.infoGroup", typ + "/" + grp);
         groupKeys.insert(typ + "/" + grp);
     }
 
-    if (noGroups) {
-        for (const CString& key : groupKeys) {
-            URI_Ref group;
-            if (!app->NewRsc_InfoGroup(&group, itb, "")) {
-                TakeBack(app, made);
-                return false;
-            }
-            made.push_back(group);
-            app->DocMtd_Modify_attribute_value(group, kRoleName, key);
-        }
-    }
+    // Groups made by address, in the order of their names.
+    for (const CString& key : groupKeys)
+        if (newGroup(key).IsEmpty()) return false;
     app->Mtd_SetStatusBarText("导入ITB结束");
     if (report && m_nErrors > 0) Finish_Report(app, "ITB");
     return true;

@@ -46,6 +46,16 @@ CString AttrText(const XmlNode& node, const char* name) {
     return text;
 }
 
+void DropSclPrefix(const XmlNode& root) {
+    const CString name = root.NodeName();
+    const int colon = name.Find(':');
+    if (colon <= 0) return;
+    const CString prefix = name.Left(colon);
+    CString ns;
+    if (root.GetAttribute("xmlns:" + prefix, ns) && ns == "http://www.iec.ch/61850/2003/SCL")
+        root.DropElementPrefix(prefix);
+}
+
 std::vector<XmlNode> Children(const XmlNode& node, const char* name) {
     std::vector<XmlNode> out;
     if (!node.IsElement()) return out;

@@ -83,6 +83,12 @@ bool CKiln_Import::Import_M2I(CKiln_Main* app, CBase_XML* source, URI_Ref icd, C
     if (!Check_M2ISource(app, source, icd)) return false;
     const XmlNode mappings = source->Get_NodePtr(source->GetDocumentElement(), "Mappings");
     const std::vector<XmlNode> mappingItems = Children(mappings, "MappingItem");
+    // A mapping file holds one Mappings: a further one is not read, and named.
+    const std::vector<XmlNode> allMappings = Children(source->GetDocumentElement(), "Mappings");
+    for (size_t k = 1; k < allMappings.size(); ++k)
+        AddM2IError(run, "Mappings", "第" + kiln::import::Dec(static_cast<long long>(k) + 1) + "个Mappings未导入（其中" +
+                                         kiln::import::Dec(static_cast<long long>(Children(allMappings[k], "MappingItem").size())) +
+                                         "个MappingItem）");
 
     const URI_Ref itb = app->DocMtd_getFirstUri_ofAsso(icd, "sec:ICD.ITB");
     if (itb.sClass != "sec:ITB") {

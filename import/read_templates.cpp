@@ -122,9 +122,9 @@ bool CKiln_Import::Import_DataTypeTemplates(CKiln_Main* app, URI_Ref icd, XmlNod
         const char* error;
     } kKinds[] = {
         {"LDevice", "inst", &m_mapNewLDevices, nullptr, "错误：ICD文件:  LDevice:", "LDevice有inst为null！"},
-        {"EnumType", "id", &m_mapNewEnumTypes, &CKiln_Main::NewRsc_EnumType, "错误：ICD文件:  DAType:",
+        {"EnumType", "id", &m_mapNewEnumTypes, &CKiln_Main::NewRsc_EnumType, "错误：ICD文件:  EnumType:",
          "EnumType有id为null！"},
-        {"DAType", "id", &m_mapNewDATypes, &CKiln_Main::NewRsc_DAType, "错误：ICD文件:  DAType:", "DA有id为null！"},
+        {"DAType", "id", &m_mapNewDATypes, &CKiln_Main::NewRsc_DAType, "错误：ICD文件:  DAType:", "DAType有id为null！"},
         {"DOType", "id", &m_mapNewDOTypes, &CKiln_Main::NewRsc_DOType, "错误：ICD文件:  DOType:", "DOType有id为null！"},
         {"LNodeType", "id", &m_mapNewLNodeTypes, &CKiln_Main::NewRsc_LNodeType, "错误：ICD文件:  LNodeType:",
          "LNodeType  id为null！"}};

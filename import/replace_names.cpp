@@ -173,6 +173,7 @@ void Notice(const char* text) { _AfxMessageBox(text, MB_OK, "", nullptr); }
 bool CKiln_Import::Replace_Names(CKiln_Main* app, CBase_XML* source, CBase_XML /*report*/, URI_Ref scope) {
     // Only an SCL file holds the table; another file is refused.
     const XmlNode root = source ? source->GetDocumentElement() : XmlNode();
+    kiln::import::DropSclPrefix(root);
     if (!root || root.NodeName() != "SCL") return false;
     std::vector<CString> notes;
     const ReplacementTable table = ReadTable(root, notes);

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <vector>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -326,6 +327,113 @@ bool CheckXmlText(std::string_view text, XmlTextError& error) {
         }
     }
     return true;
+}
+
+namespace {
+
+// Byte classes of the attribute scan: 1 white space, 2 ends a name (white
+// space, "=", ">", "/", "<").
+struct TagTable {
+    std::array<unsigned char, 256> cls{};
+    TagTable() {
+        for (unsigned char c : {' ', '\t', '\n', '\r'}) cls[c] = 3;
+        for (unsigned char c : {'=', '>', '/', '<'}) cls[c] = 2;
+    }
+};
+const TagTable kTag;
+
+}  // namespace
+
+namespace {
+
+// The offset of the first byte `c` at or after `from`, n when none: sixteen
+// bytes at a time where SSE2 is there, without a call, since markup stands
+// close together.
+inline size_t FindByte(const unsigned char* b, size_t from, size_t n, unsigned char c) {
+    size_t i = from;
+#if defined(__SSE2__)
+    const __m128i x = _mm_set1_epi8(static_cast<char>(c));
+    for (; i + 16 <= n; i += 16) {
+        const int mask = _mm_movemask_epi8(_mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(b + i)), x));
+        if (mask != 0) return i + static_cast<size_t>(__builtin_ctz(static_cast<unsigned>(mask)));
+    }
+#endif
+    while (i < n && b[i] != c) ++i;
+    return i;
+}
+
+// The offset of the name of the first attribute that repeats an earlier one
+// in the start tag whose name begins at `i`; npos when none does or the tag
+// ends (well-formed or not).
+size_t RepeatInTag(const unsigned char* b, size_t n, size_t i) {
+    const auto& cls = kTag.cls;
+    struct Name {
+        const unsigned char* p;
+        size_t size;
+    };
+    Name names[16];
+    std::vector<Name> more;  // a tag of more than 16 attributes
+    while (i < n && !cls[b[i]]) ++i;
+    size_t count = 0;
+    for (;;) {
+        while (i < n && cls[b[i]] == 3) ++i;
+        if (i >= n || cls[b[i]]) return std::string_view::npos;  // ">", "/" or "<": the tag ends
+        const size_t start = i;
+        while (i < n && !cls[b[i]]) ++i;
+        const Name name{b + start, i - start};
+        while (i < n && cls[b[i]] == 3) ++i;
+        if (i >= n || b[i] != '=') return std::string_view::npos;
+        ++i;
+        while (i < n && cls[b[i]] == 3) ++i;
+        if (i >= n || (b[i] != '"' && b[i] != '\'')) return std::string_view::npos;
+        i = FindByte(b, i + 1, n, b[i]);
+        if (i >= n) return std::string_view::npos;
+        ++i;
+        const Name* seen = count <= 16 ? names : more.data();
+        for (size_t k = 0; k < count; ++k)
+            if (seen[k].size == name.size && std::memcmp(seen[k].p, name.p, name.size) == 0) return start;
+        if (count < 16) {
+            names[count] = name;
+        } else {
+            if (count == 16) more.assign(names, names + 16);
+            more.push_back(name);
+        }
+        ++count;
+    }
+}
+
+}  // namespace
+
+size_t FirstRepeatedAttribute(std::string_view text) {
+    const auto* const b = reinterpret_cast<const unsigned char*>(text.data());
+    const size_t n = text.size();
+    // The end of the markup `end` found from `from`, n when it is missing.
+    auto past = [&](size_t from, std::string_view end) {
+        const size_t e = text.find(end, from);
+        return e == std::string_view::npos ? n : e + end.size();
+    };
+    size_t i = 0;
+    while (i < n) {
+        i = FindByte(b, i, n, '<') + 1;
+        if (i >= n) break;
+        const unsigned char c = b[i];
+        if (c == '/') continue;
+        if (c == '?') {
+            i = past(i, "?>");
+        } else if (c != '!') {
+            const size_t repeated = RepeatInTag(b, n, i);
+            if (repeated != std::string_view::npos) return repeated;
+        } else if (StartsAt(text, i - 1, "<!--")) {
+            i = past(i + 3, "-->");
+        } else if (StartsAt(text, i - 1, "<![CDATA[")) {
+            i = past(i + 8, "]]>");
+        } else if (StartsAt(text, i - 1, "<!DOCTYPE")) {
+            bool entities = false;
+            const size_t end = DoctypeEnd(text, i - 1, entities);
+            i = end == std::string_view::npos ? n : end;
+        }
+    }
+    return std::string_view::npos;
 }
 
 }  // namespace kiln::xml

@@ -62,4 +62,11 @@ struct XmlTextError {
 // other text, and an external one must never be read).
 bool CheckXmlText(std::string_view text, XmlTextError& error);
 
+// The offset of the name of the first attribute that repeats an earlier one
+// of its start tag, which XML does not allow (the parser takes it); npos when
+// none does. Read on the text before it is parsed: comments, CDATA sections,
+// processing instructions and the DOCTYPE are passed over, and a tag that is
+// not well-formed ends its own check (the parser then refuses the text).
+size_t FirstRepeatedAttribute(std::string_view text);
+
 }  // namespace kiln::xml

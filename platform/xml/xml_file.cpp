@@ -11,6 +11,7 @@
 #include <cerrno>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <string>
 #include <string_view>
@@ -39,6 +40,34 @@ bool IsWideName(const std::string& enc) {
 bool IsGbkName(const std::string& enc) {
     return enc == "GB2312" || enc == "GBK" || enc == "GB18030" || enc == "CP936" || enc == "MS936" ||
            enc == "WINDOWS-936" || enc == "EUC-CN" || enc == "X-GBK" || enc == "GB_2312-80" || enc == "CSGB2312";
+}
+
+// GB2312 alone (its EUC-CN form). Tools label GBK text "GB2312", and such
+// text is read as GBK; but a text under that label whose bytes are UTF-8 and
+// hold codes GB2312 has not is UTF-8 mislabelled, and refused.
+bool IsGb2312Name(const std::string& enc) {
+    return enc == "GB2312" || enc == "EUC-CN" || enc == "GB_2312-80" || enc == "CSGB2312";
+}
+
+// The offset of the first byte GB2312 does not have (a lead byte outside its
+// rows 1-9 and 16-87, a trail byte outside 0xA1-0xFE, a lead byte at the
+// end), npos when every byte is ASCII or a GB2312 code.
+size_t FirstNonGb2312(std::string_view data) {
+    const auto* b = reinterpret_cast<const unsigned char*>(data.data());
+    const size_t n = data.size();
+    for (size_t i = 0; i < n;) {
+        if (b[i] < 0x80) {
+            ++i;
+            continue;
+        }
+        const unsigned lead = b[i];
+        const bool row = (lead >= 0xA1 && lead <= 0xA9) || (lead >= 0xB0 && lead <= 0xF7);
+        if (!row) return i;
+        if (i + 1 >= n) return i;
+        if (b[i + 1] < 0xA1 || b[i + 1] > 0xFE) return i + 1;
+        i += 2;
+    }
+    return std::string_view::npos;
 }
 
 // Streams the text into a file descriptor through a buffer of its own; the
@@ -133,6 +162,19 @@ bool ToUtf8Text(std::string& data, std::string& error) {
         const std::string& declared = declaredName.MakeUpper().str();
         if (!IsUtf8Name(declared) && !IsWideName(declared)) {
             std::string converted;
+            if (IsGb2312Name(declared)) {
+                const size_t bad = FirstNonGb2312(data);
+                if (bad != std::string_view::npos && FirstBadXmlChar(data) == std::string_view::npos) {
+                    // Placed as the UTF-8 text it is: the character that holds the byte.
+                    size_t at = bad;
+                    while (at > 0 && (static_cast<unsigned char>(data[at]) & 0xC0) == 0x80) --at;
+                    char hex[8];
+                    std::snprintf(hex, sizeof hex, "0x%02X", static_cast<unsigned char>(data[bad]));
+                    error = "文件内容不符合其声明的编码" + declaredName.str() + "：" + PositionText(data, at) + "：字节" +
+                            hex + "不是GB2312的字符（文件的文本是UTF-8）";
+                    return false;
+                }
+            }
             if (IsGbkName(declared)) {
                 // Counted first, so that the converted text takes about its
                 // size: the file and its text are held once each, no more.
@@ -169,6 +211,17 @@ bool ParseXmlText(std::string data, XmlDocState& state, std::string& error, size
         error = PositionText(data, bad.offset) + "：" + bad.reason;
         return false;
     }
+    // The parser takes an attribute given twice; XML does not. Found in the
+    // text as it is before the parse changes it, and said unless the parser
+    // finds an error of its own.
+    std::string repeated;
+    if (const size_t twice = FirstRepeatedAttribute(data); twice != std::string::npos) {
+        size_t end = twice;
+        while (end < data.size() && data[end] != '=' && data[end] != ' ' && data[end] != '\t' && data[end] != '\n' &&
+               data[end] != '\r')
+            ++end;
+        repeated = PositionText(data, twice) + "：XML格式错误：属性" + data.substr(twice, end - twice) + "重复";
+    }
     state.buffer = std::move(data);
     state.known = false;  // the parsed document is surveyed when first changed or saved
     pugi::xml_parse_result result = state.doc.load_buffer_inplace(state.buffer.data(), state.buffer.size(),
@@ -183,6 +236,11 @@ bool ParseXmlText(std::string data, XmlDocState& state, std::string& error, size
     }
     if (!state.doc.document_element()) {
         error = "文件中没有根元素";
+        return false;
+    }
+    if (!repeated.empty()) {
+        error = repeated;
+        state.doc.reset();
         return false;
     }
     return true;

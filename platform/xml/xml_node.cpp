@@ -27,6 +27,38 @@ void AppendTextBelow(const pugi::xml_node& node, std::string& out) {
 
 }  // namespace
 
+CString XmlNode::LocalName() const {
+    const CString name = NodeName();
+    const int colon = name.Find(':');
+    return colon >= 0 ? name.Mid(colon + 1) : name;
+}
+
+CString XmlNode::NamespaceUri() const {
+    try {
+        const char* name = m_attr ? m_attr.name() : m_node.type() == pugi::node_element ? m_node.name() : nullptr;
+        if (!name) return CString();
+        const char* colon = std::strchr(name, ':');
+        // An attribute without a prefix is in no namespace.
+        if (m_attr && !colon) return CString();
+        const std::string prefix = colon ? std::string(name, static_cast<size_t>(colon - name)) : std::string();
+        if (prefix == "xml") return CString("http://www.w3.org/XML/1998/namespace");
+        const std::string declaration = prefix.empty() ? std::string("xmlns") : "xmlns:" + prefix;
+        for (pugi::xml_node n = m_node; n && n.type() == pugi::node_element; n = n.parent())
+            if (const pugi::xml_attribute a = n.attribute(declaration.c_str())) return CString(a.value());
+        return CString();
+    } catch (...) {
+        return CString();
+    }
+}
+
+std::vector<XmlNode> XmlNode::Attributes() const {
+    std::vector<XmlNode> out;
+    if (!IsElement()) return out;
+    for (pugi::xml_attribute a = m_node.first_attribute(); a; a = a.next_attribute())
+        out.push_back(XmlNode(m_doc, m_node, a));
+    return out;
+}
+
 bool XmlNode::IsElement() const { return !m_attr && m_node.type() == pugi::node_element; }
 
 pugi::xpath_node XmlNode::AsXPathNode() const {

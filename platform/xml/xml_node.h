@@ -18,6 +18,7 @@
 
 #include <cstddef>
 #include <memory>
+#include <vector>
 
 #include "platform/mfc/cstring.h"
 
@@ -49,6 +50,17 @@ public:
 
     // The element or document that holds this node; an attribute's element.
     XmlNode ParentNode() const;
+
+    // The name of an element or attribute without its prefix ("Config" for
+    // "s103:Config").
+    CString LocalName() const;
+    // The namespace of an element or attribute, by the declarations in scope
+    // ("xmlns:p" for the prefix p, "xmlns" for an element without one): ""
+    // for a name in no namespace (an attribute without a prefix) and for a
+    // prefix nothing declares.
+    CString NamespaceUri() const;
+    // The attributes of this element, in document order; none for another node.
+    std::vector<XmlNode> Attributes() const;
 
     // XPath relative to this node. SelectSingleNode gives the first match in
     // document order; both give nothing for an invalid XPath.

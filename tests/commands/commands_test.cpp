@@ -90,8 +90,7 @@ TEST_F(Commands, TheImportRowsReachTheirImports) {
         ui.ClearCalls();
         Run(m.instPkg, command);
         ASSERT_EQ(ui.Messages().size(), 1u) << command;
-        EXPECT_NE(ui.Messages()[0].Find("Report_Template.xmlReport_Tempalte.xml文件格式不正确, 导入不成功！"), -1)
-            << command << ": " << ui.Messages()[0];
+        EXPECT_EQ(ui.Messages()[0], app.Get_ReportTemplatePath() + "文件格式不正确, 导入不成功！") << command;
         EXPECT_EQ(ui.CountOf(Enum_UiCall::OpenFile), 0) << command;
         EXPECT_TRUE(Refreshes().empty()) << command;
     }

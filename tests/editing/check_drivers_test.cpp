@@ -136,9 +136,9 @@ TEST_F(CheckDriversTest, ACircleOfPackageDependenciesEndsTheWalk) {
 
 TEST_F(CheckDriversTest, AMissingOrBrokenTemplateStopsBeforeAnyCheck) {
     const fs::path tmpl = workspace / "Template" / "Report_Template.xml";
-    const CString expected = (docFolder.string() + "/../Template/Report_Template.xmlReport_Tempalte.xml文件格式不正确, "
-                                                   "导入不成功！")
-                                 .c_str();
+    // The template is named once, by its path.
+    const CString expected =
+        (docFolder.string() + "/../Template/Report_Template.xml文件格式不正确, 导入不成功！").c_str();
     for (const char* content : {"", "<Report><other_errors></Report>"}) {
         ui.ClearCalls();
         fs::remove(tmpl);

@@ -283,15 +283,23 @@ TEST_F(ImportFilesTest, MalformedFilesChangeNothing) {
     ui.AnswerOpenFile(WriteFile("nokey.icd", Icd("<Header id=\"R\"/>", kIed, noKey)));
     ui.AnswerNo("ICD文件导入完毕,发现错误1个");
     EXPECT_FALSE(app.Rsc_ICD_Import(&out, product));
-    EXPECT_EQ(SavedReport(), (std::vector<ReportEntry>{{"other_error", "错误：ICD文件:  DAType:", "DA有id为null！"}}));
+    EXPECT_EQ(SavedReport(), (std::vector<ReportEntry>{{"other_error", "错误：ICD文件:  DAType:", "DAType有id为null！"}}));
     EXPECT_TRUE(ui.CallsOf(Enum_UiCall::InputBox).empty());
     EXPECT_EQ(Boxes().back(), WriteFile("nokey.icd", "") + "ICD文件格式不正确, 导入不成功！");
 
-    // The same for a type-package file.
-    ui.ClearCalls();
-    ui.AnswerOpenFile(WriteFile("nokey.Type", Icd("<Header id=\"T\"/>", "", "<LNodeType lnClass=\"PTOC\"/>")));
-    ui.AnswerNo("TypePackage文件导入完毕,发现错误1个");
-    EXPECT_FALSE(app.Rsc_TypePackage_Import());
+    // The same for a type-package file, each kind named as itself.
+    const struct {
+        const char *element, *name, *error;
+    } kNoKey[] = {{"<LNodeType lnClass=\"PTOC\"/>", "错误：ICD文件:  LNodeType:", "LNodeType  id为null！"},
+                  {"<EnumType/>", "错误：ICD文件:  EnumType:", "EnumType有id为null！"},
+                  {"<DAType/>", "错误：ICD文件:  DAType:", "DAType有id为null！"}};
+    for (const auto& k : kNoKey) {
+        ui.ClearCalls();
+        ui.AnswerOpenFile(WriteFile("nokey.Type", Icd("<Header id=\"T\"/>", "", k.element)));
+        ui.AnswerNo("TypePackage文件导入完毕,发现错误1个");
+        EXPECT_FALSE(app.Rsc_TypePackage_Import());
+        EXPECT_EQ(SavedReport(), (std::vector<ReportEntry>{{"other_error", k.name, k.error}})) << k.element;
+    }
 
     EXPECT_EQ(IcdNames(), icdsBefore);
     EXPECT_EQ(PackageNames(), packagesBefore);
@@ -322,7 +330,7 @@ TEST_F(ImportFilesTest, AnUnreadableTemplateStopsBeforeTheDialog) {
     std::filesystem::remove(workspace / "Template" / "Report_Template.xml");
     EXPECT_FALSE(app.Rsc_TypePackage_Import());
     ASSERT_EQ(Boxes().size(), 1u);
-    EXPECT_TRUE(Boxes()[0].Find("Report_Tempalte.xml文件格式不正确, 导入不成功！") > 0);
+    EXPECT_EQ(Boxes()[0], app.Get_ReportTemplatePath() + "文件格式不正确, 导入不成功！");
     EXPECT_TRUE(ui.CallsOf(Enum_UiCall::OpenFile).empty());
 }
 
@@ -636,7 +644,8 @@ TEST_F(ImportFilesTest, ATypePackageExportedAndImportedAgainComesBackTheSame) {
 // the pattern, a DO name twice in a type, enumeration order numbers twice
 // (kept) and ones that are no whole number (left out, with their value).
 // Its export then names what it leaves out and what breaks SCL's rules
-// (a base device among the types too), and writes no order number the file
+// (a base device among the types too, a value its basic type cannot hold,
+// as the ICD export names it), and writes no order number the file
 // did not give.
 TEST_F(ImportFilesTest, WhatSclRefusesInATypePackageIsReportedAndItsExportNamesIt) {
     const std::string types =
@@ -645,7 +654,7 @@ TEST_F(ImportFilesTest, WhatSclRefusesInATypePackageIsReportedAndItsExportNamesI
         "<LNodeType id=\"G\" lnClass=\"PTOC\"><DO name=\"Beh\" type=\"TE\"/><DO name=\"过流告警\" type=\"TINC\"/>"
         "<DO name=\"Ind 1\" type=\"TINC\"/><DO name=\"Abcdefghijklmn\" type=\"TINC\"/><DO name=\"Beh\" type=\"TE\"/>"
         "</LNodeType>\n"
-        "<DOType id=\"TINC\" cdc=\"INC\"><DA name=\"stVal\" bType=\"INT32\" fc=\"ST\"/></DOType>\n"
+        "<DOType id=\"TINC\" cdc=\"INC\"><DA name=\"stVal\" bType=\"INT32\" fc=\"ST\"><Val>abc</Val></DA></DOType>\n"
         "<DOType id=\"TE\" cdc=\"INC\"><DA name=\"stVal\" bType=\"Enum\" fc=\"ST\" type=\"E\"/></DOType>\n"
         "<EnumType id=\"E\"><EnumVal ord=\"1\">on</EnumVal><EnumVal ord=\"01\">blocked</EnumVal>"
         "<EnumVal ord=\"\">test</EnumVal><EnumVal ord=\"12345678901234567890\">off</EnumVal>"
@@ -680,7 +689,8 @@ TEST_F(ImportFilesTest, WhatSclRefusesInATypePackageIsReportedAndItsExportNamesI
                                                    "不符合SCL的DO（名称格式错误）：G.Ind 1\n"
                                                    "不符合SCL的DO（名称格式错误）：G.Abcdefghijklmn\n"
                                                    "不符合SCL的EnumVal（ord重复）：E.01\n"
-                                                   "不符合SCL的EnumVal（ord重复）：E.+1"});
+                                                   "不符合SCL的EnumVal（ord重复）：E.+1\n"
+                                                   "不符合SCL的值（INT32取值错误）：TINC.stVal:abc"});
     CBase_XML written;
     ASSERT_TRUE(written.Load(path));
     std::vector<CString> ords;

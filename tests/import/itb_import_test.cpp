@@ -69,20 +69,23 @@ TEST_F(ItbImportTest, GroupsItemsAndTheAddressesInEveryConfigForm) {
     EXPECT_TRUE(shown);
 }
 
-// The groups go by the numbers of the address, "01" being 1.
+// The groups go by the numbers of the address, "01" being 1. An item that
+// gives its own group text, empty or not, keeps it and makes no group.
 TEST_F(ItbImportTest, WithoutGroupsTheItemsAreGroupedByTheirAddressInTextOrder) {
     const std::string body =
-        "<InfoItem id=\"a\" infoGroup=\"x\"><s103:Config typ=\"10\" grp=\"1\"/></InfoItem>\n"
-        "<InfoItem id=\"b\" infoGroup=\"x\"><s103:Config typ=\"1\" grp=\"2\"/></InfoItem>\n"
+        "<InfoItem id=\"a\"><s103:Config typ=\"10\" grp=\"1\"/></InfoItem>\n"
+        "<InfoItem id=\"b\"><s103:Config typ=\"1\" grp=\"2\"/></InfoItem>\n"
         "<InfoItem id=\"c\"><s103:Config typ=\"01\" grp=\"002\"/></InfoItem>\n"
-        "<InfoItem id=\"d\" infoGroup=\"kept\"><s103:Config fun=\"3\"/></InfoItem>\n";
+        "<InfoItem id=\"d\" infoGroup=\"kept\"><s103:Config fun=\"3\"/></InfoItem>\n"
+        "<InfoItem id=\"e\" infoGroup=\"保护组\"><s103:Config typ=\"1\" fun=\"160\" inf=\"90\" grp=\"2\"/></InfoItem>\n"
+        "<InfoItem id=\"f\" infoGroup=\"\"><s103:Config typ=\"3\" grp=\"4\"/></InfoItem>\n"
+        "<InfoItem id=\"g\" infoGroup=\"遥测\"><s103:Config typ=\"5\"/></InfoItem>\n";
     ASSERT_TRUE(RunItb(Itb(body), icd));
     EXPECT_EQ(NamesOf(Groups()), (std::vector<CString>{"1/2", "10/1"}));
     const std::vector<URI_Ref> items = Items();
-    EXPECT_EQ(Get(items[0], "sec:InfoItem.infoGroup"), "10/1");
-    EXPECT_EQ(Get(items[1], "sec:InfoItem.infoGroup"), "1/2");
-    EXPECT_EQ(Get(items[2], "sec:InfoItem.infoGroup"), "1/2");
-    EXPECT_EQ(Get(items[3], "sec:InfoItem.infoGroup"), "kept");
+    const std::vector<CString> expected{"10/1", "1/2", "1/2", "kept", "保护组", "", "遥测"};
+    ASSERT_EQ(items.size(), expected.size());
+    for (size_t i = 0; i < items.size(); ++i) EXPECT_EQ(Get(items[i], "sec:InfoItem.infoGroup"), expected[i]) << i;
 }
 
 // Items without id are not keyed, so two of them are no repetition; a
@@ -120,7 +123,10 @@ TEST_F(ItbImportTest, RefusedInputChangesNothing) {
     } kUnreadable[] = {{"<ITB><InfoItem id=\"1\"></ITB>", "XML格式错误"},
                        {"<?xml version=\"1.0\"?>\n<ITB><InfoItem id=\"1\"", "第2行"},
                        {"<!DOCTYPE ITB [<!ENTITY a \"aaaa\">]><ITB><InfoItem name=\"&a;\"/></ITB>", "实体"},
-                       {"<?xml version=\"1.0\" encoding=\"UTF-8\"?><ITB><InfoItem name=\"\xb9\xfd\"/></ITB>", "UTF-8"}};
+                       {"<?xml version=\"1.0\" encoding=\"UTF-8\"?><ITB><InfoItem name=\"\xb9\xfd\"/></ITB>", "UTF-8"},
+                       {"<ITB>\n<InfoItem id=\"1\" name=\"a\" id=\"2\"/></ITB>", "第2行第27列：XML格式错误：属性id重复"},
+                       {"<?xml version=\"1.0\" encoding=\"GB2312\"?>\n<ITB><InfoItem name=\"过流告警\"/></ITB>",
+                        "编码GB2312：第2行第22列：字节0x87不是GB2312的字符"}};
     for (const auto& u : kUnreadable) {
         ui.ClearCalls();
         EXPECT_FALSE(RunItb(u.text, icd, "bad.itb"));
@@ -164,18 +170,30 @@ TEST_F(ItbImportTest, WhatTheModelCannotHoldIsLeftOutAndEachFaultIsNamed) {
         "<InfoItem name=\"\" dataType=\"DPS\" infoGroup=\"无此组\"><s103:Config typ=\"1\" fun=\"160\" inf=\"90\" "
         "grp=\"2\" itm=\"1\" acc=\"0\"/></InfoItem>\n"
         "<InfoItem id=\"4\" name=\"D\" infoGroup=\"遥信\"><s103:Config typ=\"01\" fun=\"160\" inf=\"090\" "
-        "grp=\"02\" itm=\"1\"/></InfoItem>\n";
+        "grp=\"02\" itm=\"1\"/></InfoItem>\n"
+        // Read by namespace: an item under a prefix, an address under
+        // another prefix; a second address, one in another namespace, an
+        // item inside a group and elements the table has not are named.
+        "<itb:InfoItem xmlns:itb=\"http://kiln.local/Zel/2004/ITB\" id=\"5\" name=\"E\">"
+        "<p:Config xmlns:p=\"http://kiln.local/Zel/2004/ITB/s103\" typ=\"2\" fun=\"160\" inf=\"91\" grp=\"2\" itm=\"1\"/>"
+        "<s103:Config typ=\"3\" fun=\"160\" inf=\"92\"/></itb:InfoItem>\n"
+        "<InfoItem xmlns:s103=\"urn:other\" id=\"6\" name=\"  \"><s103:Config typ=\"4\" fun=\"160\" inf=\"93\"/></InfoItem>\n"
+        "<InfoGroup name=\"保护\"><InfoItem id=\"7\" name=\"G\"/></InfoGroup>\n"
+        "<Foo/><x:InfoItem xmlns:x=\"urn:x\" id=\"8\"/>\n";
     const CString path = WriteFile("in.itb", Itb(body));
     ui.AnswerOpenFile(path);
-    ui.AnswerNo("ITB文件导入完毕,发现错误12个。是否查看报告？");
+    ui.AnswerNo("ITB文件导入完毕,发现错误18个。是否查看报告？");
     ASSERT_TRUE(app.Rsc_ITB_Import(icd));
     EXPECT_EQ(Boxes().back(), path + "模板文件导入完成！");
     const CString one = "错误：ITB文件:  InfoItem:1", two = "错误：ITB文件:  InfoItem:2",
                   third = "错误：ITB文件:  InfoItem:第3条";
     EXPECT_EQ(SavedReport(),
               (std::vector<ReportEntry>{
+                  {"other_error", "错误：ITB文件:  ITB", "元素Foo未导入"},
+                  {"other_error", "错误：ITB文件:  ITB", "元素x:InfoItem未导入（命名空间urn:x）"},
                   {"other_error", "错误：ITB文件:  InfoGroup:遥信", "名称重复，未导入"},
                   {"other_error", "错误：ITB文件:  InfoGroup:第3条", "名称为空"},
+                  {"other_error", "错误：ITB文件:  InfoGroup:保护", "元素InfoItem未导入"},
                   {"other_error", one, "typ的值999不是1到255之间的整数，未导入"},
                   {"other_error", one, "fun的值300不是0到255之间的整数，未导入"},
                   {"other_error", one, "inf的值-1不是0到255之间的整数，未导入"},
@@ -185,14 +203,19 @@ TEST_F(ItbImportTest, WhatTheModelCannotHoldIsLeftOutAndEachFaultIsNamed) {
                   {"other_error", third, "名称为空"},
                   {"other_error", third, "与InfoItem:2的103地址（typ、fun、inf、grp、itm）相同"},
                   {"other_error", third, "信息组无此组不存在"},
-                  {"other_error", "错误：ITB文件:  InfoItem:4", "与InfoItem:2的103地址（typ、fun、inf、grp、itm）相同"}}));
+                  {"other_error", "错误：ITB文件:  InfoItem:4", "与InfoItem:2的103地址（typ、fun、inf、grp、itm）相同"},
+                  {"other_error", "错误：ITB文件:  InfoItem:5", "元素s103:Config未导入（只导入第一个Config）"},
+                  {"other_error", "错误：ITB文件:  InfoItem:6", "名称为空"},
+                  {"other_error", "错误：ITB文件:  InfoItem:6", "元素s103:Config未导入（命名空间urn:other）"}}));
     const std::vector<URI_Ref> groups = Groups();
-    ASSERT_EQ(groups.size(), 2u);
+    ASSERT_EQ(groups.size(), 3u);
     EXPECT_EQ(Get(groups[0], "cim:Naming.description"), "");
     EXPECT_EQ(Get(groups[1], kiln::core::kRoleName), "");
     const std::vector<URI_Ref> items = Items();
-    ASSERT_EQ(items.size(), 4u);
+    ASSERT_EQ(items.size(), 6u);
     EXPECT_EQ(AddressOf(items[3]), "01|160|090|02|1||");
+    EXPECT_EQ(AddressOf(items[4]), "2|160|91|2|1||");
+    EXPECT_EQ(AddressOf(items[5]), "||||||");
     EXPECT_EQ(AddressOf(items[0]), "|||||255|");
     EXPECT_EQ(Get(items[1], "sec:InfoItem.dataType"), "");
     EXPECT_EQ(AddressOf(items[2]), "1|160|90|2|1|0|");

@@ -19,13 +19,16 @@ protected:
             fs::copy_file(fs::path(KILN_SOURCE_DIR) / "Template" / t, workspace / "Template" / t);
     }
 
-    // The table of the ICD, made with the creators.
-    URI_Ref BuildItb(const URI_Ref& owner) {
+    // The table of the ICD, made with the creators; its items name the
+    // groups 遥信 and 遥测, which it holds with `groups`.
+    URI_Ref BuildItb(const URI_Ref& owner, bool groups = true) {
         URI_Ref itb, g1, g2;
         EXPECT_TRUE(app.NewRsc_ITB(&itb, owner));
-        EXPECT_TRUE(app.NewRsc_InfoGroup(&g1, itb, "遥信"));
-        EXPECT_TRUE(app.NewRsc_InfoGroup(&g2, itb, "遥测"));
-        Set(g1, "cim:Naming.description", "状态量");
+        if (groups) {
+            EXPECT_TRUE(app.NewRsc_InfoGroup(&g1, itb, "遥信"));
+            EXPECT_TRUE(app.NewRsc_InfoGroup(&g2, itb, "遥测"));
+            Set(g1, "cim:Naming.description", "状态量");
+        }
         const struct {
             const char *id, *name, *desc, *type, *group, *typ, *fun, *inf, *grp, *ent, *acc;
         } kItems[] = {{"1", "跳闸", "保护跳闸", "SPS", "遥信", "1", "160", "90", "2", "1", "0"},
@@ -123,6 +126,35 @@ TEST_F(ItbM2iRoundTrip, AnExportedTableImportsAsItWasWritten) {
     EXPECT_EQ(TableRows(Target(other, "sec:ICD.ITB")), TableRows(itb));
     const std::vector<URI_Ref> items = Members(Target(other, "sec:ICD.ITB"), "sec:ITB.InfoItems");
     for (size_t i = 0; i < items.size(); ++i) EXPECT_EQ(Get(items[i], "e301:OrdNaming.ord"), ToText(int(i) + 1));
+}
+
+// A table without groups, its items naming groups of their own (or none),
+// written, deleted, read and written again: the two files are equal and the
+// table is as it was; no group is made for an item's address.
+TEST_F(ItbM2iRoundTrip, ATableWithoutGroupsKeepsTheItemsGroupTexts) {
+    URI_Ref itb = BuildItb(icd, false);
+    URI_Ref item;
+    ASSERT_TRUE(app.NewRsc_InfoItem(&item, itb));
+    Set(item, "sec:InfoItem.infoGroup", "保护组");
+    Set(item, "sec:InfoItem.p103_typ", "1");
+    Set(item, "sec:InfoItem.p103_fun", "160");
+    Set(item, "sec:InfoItem.p103_inf", "92");
+    const std::vector<std::string> before = TableRows(itb);
+    const auto read = [](const fs::path& file) {
+        std::ifstream in(file, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    };
+    ui.AnswerSaveFile((workspace / "first.itb").string().c_str());
+    ASSERT_TRUE(app.Rsc_ITB_Export(itb));
+    Remove(itb, {"sec:ITB.InfoItems", "sec:ITB.InfoGroups"});
+    ui.ClearCalls();
+    ui.AnswerOpenFile((workspace / "first.itb").string().c_str());
+    ASSERT_TRUE(app.Rsc_ITB_Import(icd));
+    itb = TheItb();
+    EXPECT_EQ(TableRows(itb), before);
+    ui.AnswerSaveFile((workspace / "second.itb").string().c_str());
+    ASSERT_TRUE(app.Rsc_ITB_Export(itb));
+    EXPECT_EQ(read(workspace / "second.itb"), read(workspace / "first.itb"));
 }
 
 // A mapping written with its table comes back, table included, into the ICD

@@ -225,10 +225,12 @@ TEST_F(M2iImportTest, TheReportOfAFileWithEveryKindOfFinding) {
     const std::string items = Item("b", "PROT/PPTOC1.Op.stVal", "2") + Item("a", "PROT/GGIO1.Ind.stVal", "1") +
                               Item("dup", "PROT/GGIO1.Ind.stVal", "9") + Item("nodo", "PROT/XCBR1.Pos.stVal", "1") +
                               "<MappingItem name=\"noto\"/>\n<MappingItem name=\"noto2\"/>\n" +
-                              Item("quote", "PROT/GGIO1.Ind.&quot;q'", "", "1") + Item("flat", "nodots", "", "1");
-    ASSERT_TRUE(RunM2i(M2i(items), icd, "in.m2i", "", [&] { ui.AnswerYes("M2I文件导入完毕,发现错误7个。是否查看报告？"); }));
+                              Item("quote", "PROT/GGIO1.Ind.&quot;q'", "", "1") + Item("flat", "nodots", "", "1") +
+                              "</Mappings><Mappings iedModel=\"ICD1\">" + Item("second", "PROT/GGIO1.Pos.stVal", "1");
+    ASSERT_TRUE(RunM2i(M2i(items), icd, "in.m2i", "", [&] { ui.AnswerYes("M2I文件导入完毕,发现错误8个。是否查看报告？"); }));
     EXPECT_EQ(SavedReport(),
               (std::vector<ReportEntry>{
+                  {"MappingItem", "错误：Mappings", "第2个Mappings未导入（其中1个MappingItem）"},
                   {"MappingItem", "错误：dup", "MappingItem:duptoDA:PROT/GGIO1.Ind.stVal重复！"},
                   {"MappingItem", "错误：nodo", "MappingItem:nodo未发现toDA:PROT/XCBR1.Pos.stVal！"},
                   {"MappingItem", "错误：noto", "MappingItem:noto未发现toDA:！"},

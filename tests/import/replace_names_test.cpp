@@ -1,6 +1,7 @@
 // Name replacement from a file: which names of an ICD, a type package or the
 // whole document change, the locks that stop it, the run around it and the
 // round trip through the name-replacement export.
+#include <cctype>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -171,7 +172,17 @@ TEST_F(ReplaceNamesTest, AnIcdChangesWholeNamesOnceAndLeavesTypesItMayNotChange)
 }
 
 TEST_F(ReplaceNamesTest, ATypePackageChangesOnlyWhenItIsAnInstancePackage) {
-    ASSERT_TRUE(Replace(m.instPkg, kPairs));
+    // The file writes SCL's namespace under a prefix: read as with the default.
+    std::string prefixed;
+    for (const char c : NameFile(kPairs)) {
+        const bool open = !prefixed.empty() && prefixed.back() == '<';
+        if (open && c == '/') prefixed += "/scl:";
+        else if (open && std::isalpha(static_cast<unsigned char>(c))) prefixed += std::string("scl:") + c;
+        else prefixed += c;
+    }
+    prefixed.replace(prefixed.find("xmlns="), 6, "xmlns:scl=");
+    ui.AnswerOpenFile(WriteFile("names.Name", prefixed));
+    ASSERT_TRUE(app.Rsc_ReplaceName(m.instPkg));
     EXPECT_EQ(Name(m.p1Ptoc), "P1_NEW");
     EXPECT_EQ(Name(m.p1PtocOp), "OpA");
     EXPECT_EQ(Name(ptType), "PT");  // another package
@@ -338,12 +349,19 @@ TEST_F(ReplaceNamesTest, TheRunNeedsNoTemplateAndNamesTheFileThatFails) {
     EXPECT_TRUE(Boxes().empty());
     ASSERT_NE(ui.LastOf(Enum_UiCall::OpenFile), nullptr);
     EXPECT_EQ(ui.LastOf(Enum_UiCall::OpenFile)->sText, "TypePackage文件|*.Name|ICD-XML文件|*.xml||");
-    // A file that does not load: the file-format message with its path.
-    const CString bad = WriteFile("bad.Name", "<SCL><DataTypeTemplates><Name name=\"PROT\"");
-    ui.AnswerOpenFile(bad);
-    EXPECT_FALSE(app.Rsc_ReplaceName(imported));
-    EXPECT_EQ(Boxes(), std::vector<CString>{bad + "文件格式不正确, 替换不成功！"});
-    EXPECT_EQ(Everything(), before);
+    // A file that does not load (cut short; UTF-8 bytes under a GB2312
+    // declaration): the file-format message with its path.
+    for (const auto& [name, text] :
+         {std::pair<const char*, const char*>{"bad.Name", "<SCL><DataTypeTemplates><Name name=\"PROT\""},
+          {"mixed.Name", "<?xml version=\"1.0\" encoding=\"GB2312\"?>\n<SCL><DataTypeTemplates>"
+                         "<Name name=\"PROT\" changeto=\"过流\"/></DataTypeTemplates></SCL>"}}) {
+        ui.ClearCalls();
+        const CString bad = WriteFile(name, text);
+        ui.AnswerOpenFile(bad);
+        EXPECT_FALSE(app.Rsc_ReplaceName(imported));
+        EXPECT_EQ(Boxes(), std::vector<CString>{bad + "文件格式不正确, 替换不成功！"});
+        EXPECT_EQ(Everything(), before);
+    }
     // A file of another root is refused; one without pairs changes nothing
     // and succeeds.
     ui.ClearCalls();

@@ -49,6 +49,12 @@ TEST_F(XmlHostile, RefusedFilesSayWhyAndWhereAndLeaveAnEmptyDocument) {
         {"bad_utf8", "<r>\n  <a v=\"\xC3\x28\"/>\n</r>", "第2行第9列：字节0xC3不是UTF-8"},
         {"gbk_undeclared", "<r>\n<a>" + kiln::text::Utf8ToGbk("保护") + "</a></r>", "第2行第4列"},
         {"gbk_broken", "<?xml version=\"1.0\" encoding=\"GB2312\"?>\n<r>\n\xB1</r>", "第3行"},
+        // UTF-8 text under a GB2312 label: the place of 过, whose third byte GB2312 has not.
+        {"utf8_as_gb2312", "<?xml version=\"1.0\" encoding=\"gb2312\"?>\n<r a=\"过流\"/>", "第2行第7列：字节0x87不是GB2312"},
+        {"attribute_twice", "<r>\n  <a v=\"1\" w=\"2\" v=\"3\"/>\n</r>", "第2行第18列：XML格式错误：属性v重复"},
+        {"attribute_twice_of_many", "<r a0=\"\" a1=\"\" a2=\"\" a3=\"\" a4=\"\" a5=\"\" a6=\"\" a7=\"\" a8=\"\" a9=\"\" "
+                                    "b0=\"\" b1=\"\" b2=\"\" b3=\"\" b4=\"\" b5=\"\" b6=\"\" b7=\"\" b8=\"\" b9=\"\" b3=\"x\"/>",
+         "属性b3重复"},
         {"control", "<r>a&#1;b</r>", "第1行第5列：字符引用&#1;"},
         {"control_raw", "<r>\n\x02</r>", "U+0002"},
         {"entity", "<?xml version=\"1.0\"?>\n<!DOCTYPE r [\n<!ENTITY xxe SYSTEM \"file:///etc/hostname\">\n]>\n<r>&xxe;</r>", "第2行第1列：文档类型声明"},
@@ -63,6 +69,11 @@ TEST_F(XmlHostile, RefusedFilesSayWhyAndWhereAndLeaveAnEmptyDocument) {
         EXPECT_NE(xml.LastError().Find(c.says), -1) << c.name << ": " << xml.LastError();
         EXPECT_TRUE(xml.GetDocumentElement().IsNull()) << c.name;
     }
+    // GBK text under a GB2312 label, as tools write it, is read as GBK.
+    CBase_XML gbk;
+    EXPECT_TRUE(gbk.Load(WriteFile("gbk.xml", "<?xml version=\"1.0\" encoding=\"GB2312\"?>\n<r>\xB1\xA3\x88\xD2</r>").c_str()))
+        << gbk.LastError();
+    EXPECT_EQ(gbk.GetDocumentElement().GetText(), "保堃");
     // Markup that holds "&" or control-like text without references passes:
     // comments, CDATA, processing instructions, a DOCTYPE without entities.
     CBase_XML ok;

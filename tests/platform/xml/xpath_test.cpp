@@ -96,6 +96,27 @@ TEST_F(XmlSelect, PrefixedNamesMatchLiterally) {
     EXPECT_TRUE(itb.Get_NodePtr(items.Item(0), "sQV103:Config").IsNull());
     EXPECT_TRUE(itb.Get_NodePtr(items.Item(0), "s103:config").IsNull());  // case matters
     EXPECT_EQ(TextOf(itb.Get_NodePtr(items.Item(1), "sQV103:Config"), "@sQV103:cpu"), "2");
+    // Names by namespace: an element's by its prefix or the default, an
+    // attribute's by its prefix alone, "xml" fixed; none for an undeclared prefix.
+    EXPECT_EQ(itb.GetDocumentElement().NamespaceUri(), "http://www.example.com/Zel/2004/ITB");
+    EXPECT_EQ(items.Item(0).NamespaceUri(), "http://www.example.com/Zel/2004/ITB");
+    EXPECT_EQ(config.NamespaceUri(), "urn:s103");
+    EXPECT_EQ(config.LocalName(), "Config");
+    std::vector<std::string> attrs;
+    for (const XmlNode& a : config.Attributes())
+        attrs.push_back((a.LocalName() + "=" + a.GetText() + "@" + a.NamespaceUri()).str());
+    EXPECT_EQ(attrs, (std::vector<std::string>{"cpu=1@urn:s103", "fun=160@", "inf=@"}));
+    CBase_XML scoped;
+    ASSERT_TRUE(scoped.Load(WriteFile("ns.xml", "<r xmlns:p=\"urn:outer\"><p:a xmlns:p=\"urn:inner\" xml:lang=\"zh\"/>"
+                                                "<p:b/><q:c/></r>")
+                                .c_str()));
+    std::vector<std::string> spaces;
+    for (const XmlNode& e : scoped.GetDocumentElement().ChildElements()) spaces.push_back(e.NamespaceUri().str());
+    EXPECT_EQ(spaces, (std::vector<std::string>{"urn:inner", "urn:outer", ""}));
+    EXPECT_EQ(scoped.GetDocumentElement().NamespaceUri(), "");
+    EXPECT_EQ(scoped.GetDocumentElement().SelectSingleNode("p:a/@xml:lang").NamespaceUri(),
+              "http://www.w3.org/XML/1998/namespace");
+    EXPECT_TRUE(items.Item(0).SelectSingleNode("@name").Attributes().empty());
     // Either spelling, in document order.
     XmlNodeList params = itb.Get_NodePtr(itb.GetDocumentElement(), "Process").SelectNodes("Parameter|parameter");
     ASSERT_EQ(params.Length(), 3);
