@@ -331,20 +331,7 @@ bool CheckXmlText(std::string_view text, XmlTextError& error) {
 
 namespace {
 
-// Byte classes of the attribute scan: 1 white space, 2 ends a name (white
-// space, "=", ">", "/", "<").
-struct TagTable {
-    std::array<unsigned char, 256> cls{};
-    TagTable() {
-        for (unsigned char c : {' ', '\t', '\n', '\r'}) cls[c] = 3;
-        for (unsigned char c : {'=', '>', '/', '<'}) cls[c] = 2;
-    }
-};
-const TagTable kTag;
-
-}  // namespace
-
-namespace {
+inline bool IsXmlSpace(unsigned char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
 
 // The offset of the first byte `c` at or after `from`, n when none: sixteen
 // bytes at a time where SSE2 is there, without a call, since markup stands
@@ -362,33 +349,50 @@ inline size_t FindByte(const unsigned char* b, size_t from, size_t n, unsigned c
     return i;
 }
 
+// The offset of the first "=" or ">" at or after `from`, n when none.
+inline size_t FindEqualsOrEnd(const unsigned char* b, size_t from, size_t n) {
+    size_t i = from;
+#if defined(__SSE2__)
+    const __m128i eq = _mm_set1_epi8('='), gt = _mm_set1_epi8('>');
+    for (; i + 16 <= n; i += 16) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + i));
+        const int mask = _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(v, eq), _mm_cmpeq_epi8(v, gt)));
+        if (mask != 0) return i + static_cast<size_t>(__builtin_ctz(static_cast<unsigned>(mask)));
+    }
+#endif
+    while (i < n && b[i] != '=' && b[i] != '>') ++i;
+    return i;
+}
+
 // The offset of the name of the first attribute that repeats an earlier one
-// in the start tag whose name begins at `i`; npos when none does or the tag
-// ends (well-formed or not).
-size_t RepeatInTag(const unsigned char* b, size_t n, size_t i) {
-    const auto& cls = kTag.cls;
+// in the start tag that begins after the "<" at `i - 1`; npos when none does
+// or the tag ends (well-formed or not). Outside the values a start tag's
+// first "=" or ">" ends an attribute's name or the tag, so the scan leaps
+// from one to the next and over each value; a name is the word before its "=".
+// `i` is left where the scan stopped.
+size_t RepeatInTag(const unsigned char* b, size_t n, size_t& i) {
     struct Name {
         const unsigned char* p;
         size_t size;
     };
     Name names[16];
     std::vector<Name> more;  // a tag of more than 16 attributes
-    while (i < n && !cls[b[i]]) ++i;
     size_t count = 0;
-    for (;;) {
-        while (i < n && cls[b[i]] == 3) ++i;
-        if (i >= n || cls[b[i]]) return std::string_view::npos;  // ">", "/" or "<": the tag ends
-        const size_t start = i;
-        while (i < n && !cls[b[i]]) ++i;
-        const Name name{b + start, i - start};
-        while (i < n && cls[b[i]] == 3) ++i;
-        if (i >= n || b[i] != '=') return std::string_view::npos;
+    for (size_t floor = i;;) {
+        i = FindEqualsOrEnd(b, i, n);
+        if (i >= n || b[i] == '>') return std::string_view::npos;
+        size_t end = i;
+        while (end > floor && IsXmlSpace(b[end - 1])) --end;
+        size_t start = end;
+        while (start > floor && !IsXmlSpace(b[start - 1])) --start;
+        if (start == floor || start == end) return std::string_view::npos;  // no blank before the name
+        const Name name{b + start, end - start};
         ++i;
-        while (i < n && cls[b[i]] == 3) ++i;
+        while (i < n && IsXmlSpace(b[i])) ++i;
         if (i >= n || (b[i] != '"' && b[i] != '\'')) return std::string_view::npos;
         i = FindByte(b, i + 1, n, b[i]);
         if (i >= n) return std::string_view::npos;
-        ++i;
+        floor = ++i;
         const Name* seen = count <= 16 ? names : more.data();
         for (size_t k = 0; k < count; ++k)
             if (seen[k].size == name.size && std::memcmp(seen[k].p, name.p, name.size) == 0) return start;
@@ -421,7 +425,7 @@ size_t FirstRepeatedAttribute(std::string_view text) {
         if (c == '?') {
             i = past(i, "?>");
         } else if (c != '!') {
-            const size_t repeated = RepeatInTag(b, n, i);
+            const size_t repeated = RepeatInTag(b, n, i);  // moves i on to the tag's end
             if (repeated != std::string_view::npos) return repeated;
         } else if (StartsAt(text, i - 1, "<!--")) {
             i = past(i + 3, "-->");
