@@ -1,8 +1,9 @@
 // The structure checks of an ICD's IED and the generic checks they and the
 // type-package checks build on: association counts, repeated names among
 // the members of a resource (also along a chain of abstract types), and
-// repeated full logical-node names within a logical device, and values a
-// DOI holds that the basic types of their attributes cannot hold.
+// repeated full logical-node names within a logical device, DOIs and DAIs
+// their types do not have, values a DOI holds that the basic types of their
+// attributes cannot hold, and inputs whose source names no node.
 #include <unordered_map>
 #include <unordered_set>
 
@@ -33,18 +34,74 @@ CString Decimal(int n) {
     return text;
 }
 
-// Each value of the DOI's DAIs (its text and its further values by setting group)
-// that the basic type of its defining DA or BDA cannot hold is an error.
-void CheckDaiValues(CKiln_Main& app, const URI_Ref& doi, const CString& where) {
+// What the DOI checks read of the types, once per type for a whole check:
+// the DO names of an LN type and its base types, and the DA and BDA paths of
+// a DO type as Get_DA_Dfn reads them ("stVal[ST]", "setMag[SG].f").
+class TypeReads {
+public:
+    explicit TypeReads(CKiln_Main& app) : m_app(app) {}
+
+    const std::unordered_set<CString>& DONamesOf(const URI_Ref& lnType) {
+        auto [it, isNew] = m_doNames.try_emplace(lnType.sUri);
+        if (isNew) {
+            std::vector<URI_Ref> chain;
+            m_app.Get_AbstractTypes(lnType, &chain, "sec:LNodeType.Abstract_Type");
+            for (const URI_Ref& type : chain) {
+                std::vector<URI_Ref> dos;
+                m_app.DocMtd_get_Association_BUris(type, "sec:LNodeType.DOs", dos, kRoleOrd, SortPolicy_ByOrd);
+                for (const URI_Ref& d : dos) it->second.insert(m_app.DocMtd_getValue_ofAttr(d, kRoleName));
+            }
+        }
+        return it->second;
+    }
+    // The paths of the DO's type; nullptr when its members cannot be listed.
+    const std::unordered_map<CString, URI_Ref>* PathsOf(URI_Ref dataObject) {
+        const URI_Ref type = m_app.DocMtd_getFirstUri_ofAsso(dataObject, "sec:DO.DefinedBy_DOType");
+        auto [it, isNew] = m_paths.try_emplace(type.sUri);
+        if (isNew) {
+            Struct_DAs_ofDO members;
+            it->second.listed = m_app.Get_DAs_of_aDO(dataObject, &members, "", nullptr);
+            // The first member of a path is the one Get_DA_Dfn finds.
+            for (const Struct_DAItem& m : members.vDAs) it->second.paths.emplace(m.sPath, m.uRsc);
+        }
+        return it->second.listed ? &it->second.paths : nullptr;
+    }
+
+private:
+    struct Paths {
+        bool listed = false;
+        std::unordered_map<CString, URI_Ref> paths;
+    };
+    CKiln_Main& m_app;
+    std::unordered_map<std::string, std::unordered_set<CString>> m_doNames;
+    std::unordered_map<std::string, Paths> m_paths;
+};
+
+// A DOI of a DO the node's type does not have is an error (the export leaves
+// it out); so is each DAI that names no DA or BDA of its DO's type, and each
+// value of a DAI (its text and its further values by setting group) that the
+// basic type of its defining DA or BDA cannot hold.
+void CheckDoi(CKiln_Main& app, TypeReads& types, const URI_Ref& lnType, const URI_Ref& doi, const CString& where) {
+    const CString doiName = app.DocMtd_getValue_ofAttr(doi, kRoleName);
+    const CString inDoi = where + "DOI: " + doiName;
+    if (lnType.IsSet() && !types.DONamesOf(lnType).count(doiName)) {
+        app.Write_error_to_Report(inDoi, "LN类型中没有该DO", true);
+        return;
+    }
     URI_Ref dataObject = app.DocMtd_getFirstUri_ofAsso(doi, "sec:DOI.DO");
     if (dataObject.IsEmpty()) return;
+    const std::unordered_map<CString, URI_Ref>* paths = types.PathsOf(dataObject);
+    if (!paths) return;
     std::vector<URI_Ref> dais;
     app.DocMtd_get_Association_BUris(doi, "sec:DOI.DAIs", dais, kRoleOrd, SortPolicy_ByOrd);
     for (const URI_Ref& dai : dais) {
         const CString name = app.DocMtd_getValue_ofAttr(dai, kRoleName);
-        const URI_Ref dfn = app.Get_DA_Dfn(dataObject, name);
-        if (dfn.IsEmpty()) continue;
-        const CString bType = StringAfter(app.DocMtd_getValue_ofAttr(dfn, "sec:BDA.bType"), "#", ".");
+        const auto found = paths->find(name);
+        if (found == paths->end()) {
+            app.Write_error_to_Report(inDoi + "的DAI: " + name, "DO类型中按此路径找不到此DA", true);
+            continue;
+        }
+        const CString bType = StringAfter(app.DocMtd_getValue_ofAttr(found->second, "sec:BDA.bType"), "#", ".");
         std::vector<CString> values{app.DocMtd_getValue_ofAttr(dai, "sec:DAI.valueStr")};
         std::vector<URI_Ref> vals;
         app.DocMtd_get_Association_BUris(dai, "sec:DAI.Vals", vals, kRoleOrd, SortPolicy_ByOrd);
@@ -52,8 +109,7 @@ void CheckDaiValues(CKiln_Main& app, const URI_Ref& doi, const CString& where) {
         for (size_t k = 1; k < vals.size(); ++k) values.push_back(app.DocMtd_getValue_ofAttr(vals[k], "sec:Val.sValue"));
         for (const CString& value : values)
             if (!kiln::core::FitsBasicType(bType.str(), value.str()))
-                app.Write_error_to_Report(where + "DOI: " + app.DocMtd_getValue_ofAttr(doi, kRoleName) + "的DAI: " + name,
-                                          bType + "取值错误：" + value, true);
+                app.Write_error_to_Report(inDoi + "的DAI: " + name, bType + "取值错误：" + value, true);
     }
 }
 
@@ -157,6 +213,7 @@ bool CKiln_Main::Check_IED(URI_Ref ied) {
         CStringArray daiRoles;
         daiRoles.Add("sec:DOI.DAIs");
 
+        TypeReads types(*this);
         std::vector<URI_Ref> devices;
         DocMtd_get_Association_BUris(server, "sec:Server.LDevices", devices, kRoleOrd, SortPolicy_ByOrd);
         for (URI_Ref& device : devices) {
@@ -175,12 +232,23 @@ bool CKiln_Main::Check_IED(URI_Ref ied) {
                 Chech_Name_Repeat(node, memberRoles, kRoleName, "LD: " + deviceName + "的", "");
 
                 const CString inNode = "LD: " + deviceName + "的" + "LNode: " + nodeName + "的";
+                const URI_Ref lnType = DocMtd_getFirstUri_ofAsso(node, "sec:LNode.LNodeType");
                 std::vector<URI_Ref> dois;
                 DocMtd_get_Association_BUris(node, "sec:LNode.DOIs", dois, kRoleOrd, SortPolicy_ByOrd);
                 for (const URI_Ref& doi : dois) {
                     Chech_Name_Repeat(doi, daiRoles, kRoleName, inNode, "");
-                    CheckDaiValues(*this, doi, inNode);
+                    CheckDoi(*this, types, lnType, doi, inNode);
                 }
+                // An input that names a DO of no node (its node deleted) is
+                // written without its source; one without a DO is still to be bound.
+                std::vector<URI_Ref> inputs;
+                DocMtd_get_Association_BUris(node, "sec:LNode.ExtRefs", inputs, kRoleOrd, SortPolicy_ByOrd);
+                for (const URI_Ref& input : inputs)
+                    if (DocMtd_getFirstUri_ofAsso(input, "sec:DARef.LNode").IsEmpty() &&
+                        DocMtd_getValue_ofAttr(input, "sec:ExtRef.lnClass").IsEmpty() &&
+                        !DocMtd_getValue_ofAttr(input, "sec:DARef.doName").IsEmpty())
+                        Write_error_to_Report(inNode + "ExtRef: " + DocMtd_getValue_ofAttr(input, kRoleName),
+                                              " 未指定LNode ！", true);
                 std::vector<URI_Ref> lcbs;
                 DocMtd_get_Association_BUris(node, "sec:LNode.LCBs", lcbs, kRoleOrd, SortPolicy_ByOrd);
                 for (const URI_Ref& lcb : lcbs) Check_Asso_Num(lcb, "sec:LCB.Log", 1, 1, inNode, true);

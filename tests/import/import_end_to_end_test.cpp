@@ -506,7 +506,9 @@ TEST_F(ImportEndToEnd, DoiValuesGoOutAgainAsTheFileWroteThem) {
 // text: the inputs of Q0CSWI1 whose node (Q0XCBR1, renumbered first) is
 // deleted keep no name of it, the blocks whose data sets are deleted (the
 // confirmation names them) have no datSet, a client naming no node and the
-// DOI of a DO deleted from its type are not written.
+// DOI of a DO deleted from its type are not written. The check names what
+// the export cannot resolve: those inputs and that DOI, and the DAI of a DA
+// deleted from its type.
 TEST_F(ImportEndToEnd, WhatDeletionsLeaveGoesOutAsTheModelHoldsItAndIsNamed) {
     const fs::path out = dir / "bay.out.icd";
     const std::string ctrl = "select \"产品包: 示例电气\" \"IED产品: 产品类型_1\" \"IED类型配置: BCU-8_Ver1.4_RevC\" "
@@ -518,21 +520,32 @@ TEST_F(ImportEndToEnd, WhatDeletionsLeaveGoesOutAsTheModelHoldsItAndIsNamed) {
         script += ctrl + "\"逻辑节点:[]LLN0[]\" \"数据集: " + set + "\"\nanswer yes\nrclick\nmenu \"删除 数据集\"\n";
     script += ctrl + "\"逻辑节点:[]LLN0[]\" \"报告控制块: brcbPos\"\nrclick\nmenu \"增加 客户端LN\"\n" + ctrl +
               "\"逻辑节点:[Q0]CSWI[1](断路器控制)\" CSWI$V1 数据对象:Pos\nanswer yes\nrclick\nmenu \"删除 DO\"\n" +
+              "select \"产品包: 示例电气\" \"IED产品: 产品类型_1\" \"IED类型配置: BCU-8_Ver1.4_RevC\" 类型配置 DO类配置 "
+              "\"DO类型:ENC$Mod$V1\" \"数据属性:ctlModel (CF)\"\nanswer yes\nrclick\nmenu ICD:Delete\n"
               "select \"产品包: 示例电气\" \"IED产品: 产品类型_1\" \"IED类型配置: BCU-8_Ver1.4_RevC\"\n"
-              "answer no\nanswer file " + out.string() + "\nrclick\nmenu \"生成 ICD 文件\"\n";
+              "answer no\nanswer file " + out.string() + "\nrclick\nmenu \"生成 ICD 文件\"\n"
+              "answer no\nrclick\nmenu 检查ICD是否正确\n";
     auto [status, text] = Run("deletions.kiln", script);
     ASSERT_EQ(status, 0) << text;
     for (const char* question : {"确实要删除“数据集: dsPos”吗？\n    删除后以下控制块将没有数据集：brcbPos -> yes",
                                  "确实要删除“数据集: dsLog”吗？\n    删除后以下控制块将没有数据集：lcbPos -> yes"})
         EXPECT_TRUE(Has(text, question)) << question << "\n" << text;
+    // A block without a data set is valid SCL: said as it is.
     EXPECT_TRUE(Has(text, "文件导出成功！\n"
-                          "    未导出控制块的数据集引用（没有数据集）：CTRL/LLN0.brcbPos\n"
                           "    未导出客户端LN（未指向LNode）：CTRL/LLN0.brcbPos:Client_2\n"
-                          "    未导出控制块的数据集引用（没有数据集）：CTRL/LLN0.lcbPos\n"
                           "    未导出DOI（LN类型中没有该DO）：CTRL/Q0CSWI1.Pos\n"
                           "    未导出外部输入量的源（未指向LNode）：CTRL/Q0CSWI1.CB_POS\n"
-                          "    未导出外部输入量的源（未指向LNode）：CTRL/Q0CSWI1.CB_POS_Q\n[document] saved"))
+                          "    未导出外部输入量的源（未指向LNode）：CTRL/Q0CSWI1.CB_POS_Q\n"
+                          "    控制块没有数据集：CTRL/LLN0.brcbPos\n"
+                          "    控制块没有数据集：CTRL/LLN0.lcbPos\n"))
         << text;
+    const std::string report = ReadAll(ws / "document" / "Report.xml");
+    for (const char* finding :
+         {"LD: CTRL的LNode: Q0CSWI1的DOI: Pos\" error=\"LN类型中没有该DO\"",
+          "LD: CTRL的LNode: Q0CSWI1的ExtRef: CB_POS\" error=\" 未指定LNode ！\"",
+          "LD: CTRL的LNode: Q0CSWI1的ExtRef: CB_POS_Q\" error=\" 未指定LNode ！\"",
+          "LD: CTRL的LNode: LLN0的DOI: Mod的DAI: ctlModel[CF]\" error=\"DO类型中按此路径找不到此DA\""})
+        EXPECT_TRUE(Has(report, finding)) << finding << "\n" << report;
     const SclValidation valid = ValidateScl(out);
     EXPECT_TRUE(valid.Ok()) << valid.output;
 
