@@ -54,23 +54,27 @@ public:
         }
         return it->second;
     }
-    // The paths of the DO's type; nullptr when its members cannot be listed.
-    const std::unordered_map<CString, URI_Ref>* PathsOf(URI_Ref dataObject) {
+    // The basic type of each path of the DO's type; nullptr when its members
+    // cannot be listed.
+    const std::unordered_map<CString, CString>* PathsOf(URI_Ref dataObject) {
         const URI_Ref type = m_app.DocMtd_getFirstUri_ofAsso(dataObject, "sec:DO.DefinedBy_DOType");
         auto [it, isNew] = m_paths.try_emplace(type.sUri);
         if (isNew) {
             Struct_DAs_ofDO members;
             it->second.listed = m_app.Get_DAs_of_aDO(dataObject, &members, "", nullptr);
             // The first member of a path is the one Get_DA_Dfn finds.
-            for (const Struct_DAItem& m : members.vDAs) it->second.paths.emplace(m.sPath, m.uRsc);
+            for (const Struct_DAItem& m : members.vDAs)
+                if (!it->second.bTypes.count(m.sPath))
+                    it->second.bTypes.emplace(
+                        m.sPath, StringAfter(m_app.DocMtd_getValue_ofAttr(m.uRsc, "sec:BDA.bType"), "#", "."));
         }
-        return it->second.listed ? &it->second.paths : nullptr;
+        return it->second.listed ? &it->second.bTypes : nullptr;
     }
 
 private:
     struct Paths {
         bool listed = false;
-        std::unordered_map<CString, URI_Ref> paths;
+        std::unordered_map<CString, CString> bTypes;
     };
     CKiln_Main& m_app;
     std::unordered_map<std::string, std::unordered_set<CString>> m_doNames;
@@ -81,35 +85,49 @@ private:
 // it out); so is each DAI that names no DA or BDA of its DO's type, and each
 // value of a DAI (its text and its further values by setting group) that the
 // basic type of its defining DA or BDA cannot hold.
+// The DAIs' names are read once: a name that repeats is an error too, as
+// the name check of other members words it.
 void CheckDoi(CKiln_Main& app, TypeReads& types, const URI_Ref& lnType, const URI_Ref& doi, const CString& where) {
     const CString doiName = app.DocMtd_getValue_ofAttr(doi, kRoleName);
     const CString inDoi = where + "DOI: " + doiName;
+    std::vector<URI_Ref> dais;
+    app.DocMtd_get_Association_BUris(doi, "sec:DOI.DAIs", dais, kRoleOrd, SortPolicy_ByOrd);
+    std::vector<CString> names;
+    std::unordered_set<CString> seen;
+    for (const URI_Ref& dai : dais) {
+        names.push_back(app.DocMtd_getValue_ofAttr(dai, kRoleName));
+        if (!seen.insert(names.back()).second)
+            app.Write_error_to_Report(where + "  DOI: " + doiName + "内", names.back() + " 名称重复", true);
+    }
     if (lnType.IsSet() && !types.DONamesOf(lnType).count(doiName)) {
         app.Write_error_to_Report(inDoi, "LN类型中没有该DO", true);
         return;
     }
     URI_Ref dataObject = app.DocMtd_getFirstUri_ofAsso(doi, "sec:DOI.DO");
     if (dataObject.IsEmpty()) return;
-    const std::unordered_map<CString, URI_Ref>* paths = types.PathsOf(dataObject);
-    if (!paths) return;
-    std::vector<URI_Ref> dais;
-    app.DocMtd_get_Association_BUris(doi, "sec:DOI.DAIs", dais, kRoleOrd, SortPolicy_ByOrd);
-    for (const URI_Ref& dai : dais) {
-        const CString name = app.DocMtd_getValue_ofAttr(dai, kRoleName);
-        const auto found = paths->find(name);
-        if (found == paths->end()) {
+    const std::unordered_map<CString, CString>* bTypes = types.PathsOf(dataObject);
+    if (!bTypes) return;
+    for (size_t i = 0; i < dais.size(); ++i) {
+        const URI_Ref& dai = dais[i];
+        const CString& name = names[i];
+        const auto found = bTypes->find(name);
+        if (found == bTypes->end()) {
             app.Write_error_to_Report(inDoi + "的DAI: " + name, "DO类型中按此路径找不到此DA", true);
             continue;
         }
-        const CString bType = StringAfter(app.DocMtd_getValue_ofAttr(found->second, "sec:BDA.bType"), "#", ".");
-        std::vector<CString> values{app.DocMtd_getValue_ofAttr(dai, "sec:DAI.valueStr")};
-        std::vector<URI_Ref> vals;
-        app.DocMtd_get_Association_BUris(dai, "sec:DAI.Vals", vals, kRoleOrd, SortPolicy_ByOrd);
-        // The first value is the DAI's own text, as the export writes it.
-        for (size_t k = 1; k < vals.size(); ++k) values.push_back(app.DocMtd_getValue_ofAttr(vals[k], "sec:Val.sValue"));
-        for (const CString& value : values)
+        const CString& bType = found->second;
+        auto check = [&](const CString& value) {
             if (!kiln::core::FitsBasicType(bType.str(), value.str()))
                 app.Write_error_to_Report(inDoi + "的DAI: " + name, bType + "取值错误：" + value, true);
+        };
+        static const CString kValueRole("sec:DAI.valueStr");  // made once: read for every DAI
+        check(app.DocMtd_getValue_ofAttr(dai, kValueRole));
+        // The first value is the DAI's own text, as the export writes it;
+        // most DAIs have no further ones.
+        if (app.DocMtd_getFirstUri_ofAsso(dai, "sec:DAI.Vals").IsEmpty()) continue;
+        std::vector<URI_Ref> vals;
+        app.DocMtd_get_Association_BUris(dai, "sec:DAI.Vals", vals, kRoleOrd, SortPolicy_ByOrd);
+        for (size_t k = 1; k < vals.size(); ++k) check(app.DocMtd_getValue_ofAttr(vals[k], "sec:Val.sValue"));
     }
 }
 
@@ -210,8 +228,6 @@ bool CKiln_Main::Check_IED(URI_Ref ied) {
         for (const char* role : {"sec:LNode.DOIs", "sec:LNode.DataSets", "sec:LNode.LCBs", "sec:LNode.RCBs",
                                  "sec:LNode.ClientLNs", "sec:LNode.Agenting_LDs"})
             memberRoles.Add(role);
-        CStringArray daiRoles;
-        daiRoles.Add("sec:DOI.DAIs");
 
         TypeReads types(*this);
         std::vector<URI_Ref> devices;
@@ -235,10 +251,7 @@ bool CKiln_Main::Check_IED(URI_Ref ied) {
                 const URI_Ref lnType = DocMtd_getFirstUri_ofAsso(node, "sec:LNode.LNodeType");
                 std::vector<URI_Ref> dois;
                 DocMtd_get_Association_BUris(node, "sec:LNode.DOIs", dois, kRoleOrd, SortPolicy_ByOrd);
-                for (const URI_Ref& doi : dois) {
-                    Chech_Name_Repeat(doi, daiRoles, kRoleName, inNode, "");
-                    CheckDoi(*this, types, lnType, doi, inNode);
-                }
+                for (const URI_Ref& doi : dois) CheckDoi(*this, types, lnType, doi, inNode);
                 // An input that names a DO of no node (its node deleted) is
                 // written without its source; one without a DO is still to be bound.
                 std::vector<URI_Ref> inputs;
