@@ -36,7 +36,7 @@ CString Decimal(int n) {
 
 // What the DOI checks read of the types, once per type for a whole check:
 // the DO names of an LN type and its base types, and the DA and BDA paths of
-// a DO type as Get_DA_Dfn reads them ("stVal[ST]", "setMag[SG].f").
+// a DO's type as Get_DA_Dfn reads them ("stVal[ST]", "setMag[SG].f").
 class TypeReads {
 public:
     explicit TypeReads(CKiln_Main& app) : m_app(app) {}
@@ -54,19 +54,29 @@ public:
         }
         return it->second;
     }
+    // The basic type of a path, and whether it holds only some texts (a
+    // text as long as no such type holds is refused), so that the values of
+    // the others need not be read.
+    struct BasicType {
+        CString name;
+        bool limited = false;
+    };
     // The basic type of each path of the DO's type; nullptr when its members
     // cannot be listed.
-    const std::unordered_map<CString, CString>* PathsOf(URI_Ref dataObject) {
-        const URI_Ref type = m_app.DocMtd_getFirstUri_ofAsso(dataObject, "sec:DO.DefinedBy_DOType");
-        auto [it, isNew] = m_paths.try_emplace(type.sUri);
+    const std::unordered_map<CString, BasicType>* PathsOf(const URI_Ref& dataObject) {
+        auto [it, isNew] = m_paths.try_emplace(dataObject.sUri);
         if (isNew) {
             Struct_DAs_ofDO members;
-            it->second.listed = m_app.Get_DAs_of_aDO(dataObject, &members, "", nullptr);
+            URI_Ref walked = dataObject;
+            it->second.listed = m_app.Get_DAs_of_aDO(walked, &members, "", nullptr);
+            static const std::string kLongest(300, 'x');
             // The first member of a path is the one Get_DA_Dfn finds.
-            for (const Struct_DAItem& m : members.vDAs)
-                if (!it->second.bTypes.count(m.sPath))
-                    it->second.bTypes.emplace(
-                        m.sPath, StringAfter(m_app.DocMtd_getValue_ofAttr(m.uRsc, "sec:BDA.bType"), "#", "."));
+            for (const Struct_DAItem& m : members.vDAs) {
+                if (it->second.bTypes.count(m.sPath)) continue;
+                BasicType& t = it->second.bTypes[m.sPath];
+                t.name = StringAfter(m_app.DocMtd_getValue_ofAttr(m.uRsc, "sec:BDA.bType"), "#", ".");
+                t.limited = !kiln::core::FitsBasicType(t.name.str(), kLongest);
+            }
         }
         return it->second.listed ? &it->second.bTypes : nullptr;
     }
@@ -74,11 +84,11 @@ public:
 private:
     struct Paths {
         bool listed = false;
-        std::unordered_map<CString, CString> bTypes;
+        std::unordered_map<CString, BasicType> bTypes;
     };
     CKiln_Main& m_app;
     std::unordered_map<std::string, std::unordered_set<CString>> m_doNames;
-    std::unordered_map<std::string, Paths> m_paths;
+    std::unordered_map<std::string, Paths> m_paths;  // by DO
 };
 
 // A DOI of a DO the node's type does not have is an error (the export leaves
@@ -105,7 +115,7 @@ void CheckDoi(CKiln_Main& app, TypeReads& types, const URI_Ref& lnType, const UR
     }
     URI_Ref dataObject = app.DocMtd_getFirstUri_ofAsso(doi, "sec:DOI.DO");
     if (dataObject.IsEmpty()) return;
-    const std::unordered_map<CString, CString>* bTypes = types.PathsOf(dataObject);
+    const std::unordered_map<CString, TypeReads::BasicType>* bTypes = types.PathsOf(dataObject);
     if (!bTypes) return;
     for (size_t i = 0; i < dais.size(); ++i) {
         const URI_Ref& dai = dais[i];
@@ -115,7 +125,8 @@ void CheckDoi(CKiln_Main& app, TypeReads& types, const URI_Ref& lnType, const UR
             app.Write_error_to_Report(inDoi + "的DAI: " + name, "DO类型中按此路径找不到此DA", true);
             continue;
         }
-        const CString& bType = found->second;
+        if (!found->second.limited) continue;
+        const CString& bType = found->second.name;
         auto check = [&](const CString& value) {
             if (!kiln::core::FitsBasicType(bType.str(), value.str()))
                 app.Write_error_to_Report(inDoi + "的DAI: " + name, bType + "取值错误：" + value, true);
