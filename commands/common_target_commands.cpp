@@ -6,6 +6,7 @@
 // mapping items it made back.
 #include "commands/info_item_commands.h"
 #include "commands/info_item_grid_dlg.h"
+#include "core/scl_names.h"
 
 #include <algorithm>
 
@@ -104,7 +105,9 @@ bool AppointDA(CKiln_Main& app, URI_Ref node, const std::vector<URI_Ref>& mapIte
     Struct_EditPack pack;
     pack.nEditKind = 7;
     pack.Add_ListItem("  ", kBlank);
-    for (const Struct_DAItem& m : members.vDAs) pack.Add_ListItem(m.sPath, m.sPath);
+    // A row shows the functional constraints; the name SCL gives is written.
+    for (const Struct_DAItem& m : members.vDAs)
+        pack.Add_ListItem(m.sPath, kiln::core::WithoutConstraints(m.sPath.str()).c_str());
     CString chosen;
     if (!Choose(app, pack, chosen)) return false;
     FillEmpty(app, mapItems, "sec:DARef.daName", chosen);

@@ -55,5 +55,6 @@ bool CWaitCursorLedger::ShellOpen(const CString& path, const CString& params) {
 void CWaitCursorLedger::CommonMenu(const CString& viewId, const URI_Ref& rsc) { m_inner.CommonMenu(viewId, rsc); }
 POINT CWaitCursorLedger::CursorPos() { return m_inner.CursorPos(); }
 POINT CWaitCursorLedger::ScreenSize() { return m_inner.ScreenSize(); }
+void CWaitCursorLedger::CommandFailed(const CString& reason) { m_inner.CommandFailed(reason); }
 
 }  // namespace kiln::commands

@@ -32,6 +32,7 @@ public:
     void CommonMenu(const CString& viewId, const URI_Ref& rsc) override;
     POINT CursorPos() override;
     POINT ScreenSize() override;
+    void CommandFailed(const CString& reason) override;
 
 private:
     Ifc_UiServices& m_inner;

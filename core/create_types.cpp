@@ -1,7 +1,12 @@
 // Creators of the members of a type package: LN, DO and DA types, their data
 // objects and attributes, values, enumerations and name semantics.
+#include <algorithm>
+#include <string>
+
 #include "core/create_pattern.h"
+#include "core/data_values.h"
 #include "core/kiln_main.h"
+#include "platform/mfc/text_funcs.h"
 
 using kiln::core::BoolText;
 using kiln::core::CMemberKind;
@@ -121,9 +126,17 @@ bool CKiln_Main::NewRsc_Val(URI_Ref* pOut, const URI_Ref& owner) {
     CNewRsc c(*this, pOut, "W0065");
     if (!c.Admit(owner, {"sec:BDA", "sec:DA", "sec:DAI"}, "指定 BDA 错误！")) return false;
     const char* role = owner.sClass == "sec:DAI" ? "sec:Val.DAI" : "sec:Val.BDA";
+    // A value joins the owner's others behind them: it is numbered after the
+    // highest number they carry (a file's values are numbered). The owner's
+    // first value holds the owner's own value.
+    const std::vector<URI_Ref> others = kiln::core::ValsOf(*this, owner);
+    long long last = 0;
+    for (const URI_Ref& v : others) last = std::max(last, kiln::text::AtoiValue(DocMtd_getValue_ofAttr(v, kRoleOrd).str()));
     return c.Build([&] {
         URI_Ref val = c.Create("sec:Val", "");
         c.Link(val, role, owner);
+        if (last > 0) c.Write(val, kRoleOrd, CString(std::to_string(last + 1)));
+        if (others.empty()) c.Write(val, "sec:Val.sValue", DocMtd_getValue_ofAttr(owner, kiln::core::OwnValueRole(owner)));
         return val;
     });
 }

@@ -10,7 +10,7 @@ namespace {
 
 constexpr const char* kBadBoolean = "必须是true、false、1或0！";
 constexpr const char* kBadIedName = "IED名必须以字母开头，只含字母、数字和下划线，最多64个字符，且不能是None！";
-constexpr const char* kBadLnClass = "逻辑节点类必须是4个大写字母或LLN0！";
+constexpr const char* kBadIx = "ix必须是0到4294967295之间的整数！";
 constexpr const char* kBadApName = "访问点名必须以字母或数字开头，只含字母、数字和下划线，最多32个字符！";
 
 struct CAttributeRule {
@@ -40,7 +40,14 @@ constexpr CAttributeRule kRules[] = {
      "IED名必须是@，或以字母开头，只含字母、数字和下划线，最多64个字符，且不能是None！"},
     {"sec:ClientLN.iedName", IsSclIedName, nullptr, kBadIedName},
     {"sec:ClientLN.apRef", IsSclAccessPointName, nullptr, kBadApName},
+    {"sec:DOI.ix", IsSclUnsigned, nullptr, kBadIx},
+    {"sec:DAI.ix", IsSclUnsigned, nullptr, kBadIx},
 };
+
+// The fields of the table that hold whole numbers: stored without the
+// blanks around them, as every other whole-number field of the property view.
+constexpr const char* kWholeNumberRoles[] = {"sec:IED.originalSclRelease", "sec:LDevice.serverTimeout", "sec:DOI.ix",
+                                             "sec:DAI.ix"};
 
 // The node an input, a report's client or a log control block names by
 // the attributes its file gave ("sec:ExtRef.ldInst", ...).
@@ -53,6 +60,12 @@ constexpr CAttributeRule kNodeRefRules[] = {
 };
 
 }  // namespace
+
+bool IsWholeNumberField(const CString& role) {
+    for (const char* whole : kWholeNumberRoles)
+        if (role == whole) return true;
+    return false;
+}
 
 CString SclAttributeBreach(const CString& role, const CString& value) {
     if (value.IsEmpty()) return CString();

@@ -14,10 +14,15 @@ namespace kiln::core {
 // `value` is empty (nothing is written), and for a field of no SCL type.
 CString SclAttributeBreach(const CString& role, const CString& value);
 
-// The texts of a device's instance and a node's prefix and instance outside
-// their patterns.
+// Whether the field holds a whole number: it is stored without the blanks
+// around it, and a sign is refused.
+bool IsWholeNumberField(const CString& role);
+
+// The texts of a device's instance and a node's prefix, instance and class
+// outside their patterns.
 inline constexpr const char* kBadLdInstText = "逻辑装置名必须以字母或数字开头，只含字母、数字和下划线，最多64个字符！";
 inline constexpr const char* kBadLnPrefixText = "逻辑节点前缀必须以字母开头，只含字母、数字和下划线，最多11个字符！";
 inline constexpr const char* kBadLnInstText = "逻辑节点实例号必须是1到12位数字！";
+inline constexpr const char* kBadLnClass = "逻辑节点类必须是4个大写字母或LLN0！";
 
 }  // namespace kiln::core

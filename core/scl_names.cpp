@@ -76,4 +76,17 @@ bool IsSclEnumText(std::string_view text) {
     return length <= 127;
 }
 
+std::string WithoutConstraints(std::string_view path) {
+    std::string out;
+    out.reserve(path.size());
+    for (size_t i = 0; i < path.size(); ++i) {
+        const size_t close = path[i] == '[' ? path.find(']', i) : path.npos;
+        if (close == path.npos)
+            out += path[i];
+        else
+            i = close;
+    }
+    return out;
+}
+
 }  // namespace kiln::core

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
 #include <string_view>
 
 namespace kiln::core {
@@ -40,5 +41,9 @@ size_t Utf8Length(std::string_view text);
 // An enumeration value's text (UTF-8): Basic Latin and Latin-1 letters only
 // (up to U+00FF), at most 127 characters; empty is allowed.
 bool IsSclEnumText(std::string_view text);
+// A data-attribute path as the lists show it, each attribute followed by its
+// functional constraints ("origin[ST].orCat", "setMag[SP,SG,SE].f"), as SCL
+// names it: without them ("origin.orCat", "setMag.f").
+std::string WithoutConstraints(std::string_view path);
 
 }  // namespace kiln::core

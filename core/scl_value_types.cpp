@@ -18,10 +18,9 @@ std::string_view Collapsed(std::string_view text) {
     return text.substr(first, text.find_last_not_of(kSpace) - first + 1);
 }
 
-// Digits only, at most `max`.
+// Digits only, at most `max`: the schema's validator (xmllint) takes no
+// blank around an unsigned number and no sign.
 bool WholeAtMost(std::string_view text, std::uint64_t max) {
-    text = Collapsed(text);
-    if (!text.empty() && text[0] == '+') text.remove_prefix(1);
     if (text.empty()) return false;
     std::uint64_t value = 0;
     for (const char c : text) {
@@ -66,10 +65,11 @@ bool IsSclPositive(std::string_view text) { return IsSclUnsigned(text) && !Whole
 bool IsSclUnsignedShort(std::string_view text) { return WholeAtMost(text, 65535); }
 
 bool IsSclInt(std::string_view text) {
+    // The validator collapses the blanks around an xs:int and takes a sign;
+    // the digits follow the sign at once: "- 5" is no integer.
     text = Collapsed(text);
-    // The digits follow the sign at once: "- 5" is no integer.
-    if (!text.empty() && text[0] == '-')
-        return text.size() > 1 && text[1] >= '0' && text[1] <= '9' && WholeAtMost(text.substr(1), 2147483648u);
+    if (!text.empty() && text[0] == '-') return WholeAtMost(text.substr(1), 2147483648u);
+    if (!text.empty() && text[0] == '+') text.remove_prefix(1);
     return WholeAtMost(text, 2147483647);
 }
 
@@ -172,5 +172,14 @@ bool IsSclLnClassEnum(std::string_view text) { return IsSclLnClass(Collapsed(tex
 bool IsSclLogName(std::string_view text) { return IsSclAcsiName(Collapsed(text)); }
 
 std::string_view SclCollapsed(std::string_view text) { return Collapsed(text); }
+
+std::string SclWholeNumberKey(std::string_view text) {
+    std::string_view digits = Collapsed(text);
+    const bool negative = !digits.empty() && digits[0] == '-';
+    if (!digits.empty() && (negative || digits[0] == '+')) digits.remove_prefix(1);
+    if (digits.empty() || digits.find_first_not_of("0123456789") != digits.npos) return std::string(text);
+    digits.remove_prefix(std::min(digits.find_first_not_of('0'), digits.size() - 1));
+    return (negative && digits != "0" ? "-" : "") + std::string(digits);
+}
 
 }  // namespace kiln::core

@@ -2,10 +2,12 @@
 // attributes the ICD export writes: whole numbers, booleans, the
 // enumerations of basic types, functional constraints, value kinds, common
 // data classes and rights, and the references' name patterns. Types built
-// on xs:Name, xs:token or a number collapse white space first, as the
-// schema does.
+// on xs:Name, xs:token or xs:int collapse white space first, as the schema
+// does; an unsigned number takes neither white space nor a sign, as the
+// schema's validator (xmllint) takes it.
 #pragma once
 
+#include <string>
 #include <string_view>
 
 namespace kiln::core {
@@ -38,5 +40,10 @@ bool IsSclLogName(std::string_view text);         // tLogName
 // The text as xs:Name and xs:token take it: without the white space at its
 // ends.
 std::string_view SclCollapsed(std::string_view text);
+
+// A whole number as the schema compares it, so that "2", "02", "+2" and
+// " 2 " give one key ("2"; "-0" gives "0"); a text that is no whole number
+// is its own key.
+std::string SclWholeNumberKey(std::string_view text);
 
 }  // namespace kiln::core

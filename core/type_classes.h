@@ -25,7 +25,8 @@ inline CString LnClassOfType(CKiln_Main& app, const URI_Ref& lnType) {
 
 // The class of a logical node: its own "sec:LNode.lnClass" when it has one
 // (nodes read from files, nodes given another type), else its type's class
-// (nodes made in the editor carry none).
+// (nodes made in the editor carry none). The property view keeps the own
+// class equal to the type's, which the exports write.
 inline CString LnClassOfNode(CKiln_Main& app, const URI_Ref& node) {
     const CString own = app.DocMtd_getValue_ofAttr(node, "sec:LNode.lnClass");
     if (!own.IsEmpty()) return own;

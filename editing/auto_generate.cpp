@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "core/data_values.h"
 #include "core/kiln_main.h"
 #include "editing/lnode_class.h"
 #include "platform/ui/ui_functions.h"
@@ -23,7 +24,6 @@ const char* const kRetiredTypes[] = {"版本信息", "告警信息", "模拟量�
 
 constexpr const char* kChannelDO = "ChNum";
 constexpr const char* kChannelDAI = "setVal[SG]";
-constexpr const char* kValue = "sec:DAI.valueStr";
 
 std::vector<URI_Ref> MembersByOrd(CKiln_Main& app, const URI_Ref& owner, const char* role) {
     std::vector<URI_Ref> out;
@@ -56,7 +56,7 @@ void AddChannelDAI(CKiln_Main& app, const URI_Ref& doi, const URI_Ref& settingDA
     URI_Ref dai;
     if (!app.NewRsc_DAI(&dai, doi, settingDA, "")) return;
     app.DocMtd_Modify_attribute_value(dai, kRoleName, kChannelDAI);
-    app.DocMtd_Modify_attribute_value(dai, kValue, number);
+    kiln::core::WriteDataValue(app, dai, number);
 }
 
 // Keeps the bulk-delete flag off for the deletions of one call, so that the
@@ -115,7 +115,7 @@ bool CKiln_Main::Rsc_Set_ChNum(URI_Ref ldevice) {
             bool written = false;
             for (const URI_Ref& dai : MembersByOrd(*this, doi, "sec:DOI.DAIs")) {
                 if (DocMtd_getValue_ofAttr(dai, kRoleName) != kChannelDAI) continue;
-                DocMtd_Modify_attribute_value(dai, kValue, number);
+                kiln::core::WriteDataValue(*this, dai, number);
                 written = true;
             }
             if (!written) AddChannelDAI(*this, doi, settingDA, number);

@@ -6,6 +6,7 @@
 #include <array>
 
 #include "core/kiln_main.h"
+#include "core/scl_value_types.h"
 
 using kiln::core::kRoleName;
 using kiln::core::kRoleOrd;
@@ -95,6 +96,10 @@ bool CKiln_Main::Chech_DARef_RepeatORhasDODA(URI_Ref icd) {
                                                                   name(sgcb) + "的" + refName);
                 } else if (ref.sClass == "sec:ExtRef") {
                     it->second.users[Users_ExtRef].push_back(placeOf(ref, "sec:ExtRef.LNode") + refName);
+                    // The export writes the name as it stands ("q[ST]" is none SCL takes).
+                    if (!daName.IsEmpty() && !kiln::core::IsSclFullAttributeName(daName.str()))
+                        Write_error_to_Report(placeOf(ref, "sec:ExtRef.LNode") + refName, "daName格式错误：" + daName,
+                                              true);
                 } else if (ref.sClass == "sec:FCDA") {
                     const URI_Ref dataSet = DocMtd_getFirstUri_ofAsso(ref, "sec:FCDA.DataSet");
                     it->second.users[Users_FCDA].push_back(placeOf(dataSet, "sec:DataSet.LNode") + "DataSet: " +

@@ -3,8 +3,10 @@
 // the upkeep of the remaining siblings' numbers.
 #include <vector>
 
+#include "core/data_values.h"
 #include "core/kiln_main.h"
 #include "core/scl_ied_roles.h"
+#include "editing/member_users.h"
 #include "editing/sibling_table.h"
 #include "platform/ui/ui_functions.h"
 
@@ -155,9 +157,16 @@ public:
             _AfxMessageBox("当前域不可编辑！-W0090", MB_OK, "", nullptr);
             return false;
         }
+        // What names a type's member by its name goes with it; a package,
+        // product or ICD deleted whole takes its nodes along anyway.
+        const bool withUsers = !m_app.m_bBulkDelete && kiln::editing::IsTypeMemberClass(rsc.sClass);
+        const kiln::editing::CMemberUsers users =
+            withUsers ? kiln::editing::UsersOfMember(m_app, rsc) : kiln::editing::CMemberUsers();
+        const CString enumText = rsc.sClass == "sec:EnumVal" ? kiln::editing::EnumValueText(m_app, rsc) : CString();
         if (ask) {
             URI_Ref shown = rsc;
-            const CString question = "确实要删除“" + m_app.GetRscText(shown, true) + "”吗？" + UsersLeft(rsc);
+            const CString question = "确实要删除“" + m_app.GetRscText(shown, true) + "”吗？" + UsersLeft(rsc) +
+                                     kiln::editing::UsersQuestionLines(users);
             if (_AfxMessageBox(question, MB_YESNO, "$?$删除确认", nullptr) != IDYES) return false;
         }
         CBulkScope bulk(m_app.m_bBulkDelete, IsBulkClass(rsc.sClass));
@@ -172,12 +181,18 @@ public:
             _AfxMessageBox("因为还存在属于该ICD工程的配置类型包，不能删除！", MB_OK, "", nullptr);
             return false;
         }
+        // A user that cannot go keeps the member.
+        if (!kiln::editing::TakeUsersAway(m_app, users, enumText)) return false;
+        if (rsc.sClass == "sec:Log") ForgetLog(rsc);
         const std::vector<URI_Ref> namers = rsc.sClass == "sec:LNode" ? NamersOfNode(rsc) : std::vector<URI_Ref>();
         if (!ownerGoes && kiln::editing::FindSiblingRow(rsc.sClass)) m_app.Rsc_Adjust_Order(rsc, -1, nullptr);
+        const URI_Ref valueOwner = rsc.sClass == "sec:Val" ? kiln::core::ValOwner(m_app, rsc) : URI_Ref();
         if (!m_app.DocMtd_delete_a_Rsc(rsc)) {
             _AfxMessageBox("删除资源时发生错误！", MB_OK, "", nullptr);
             return false;
         }
+        // The owner's own value is that of its first value left.
+        if (valueOwner.IsSet()) kiln::core::KeepOwnValue(m_app, valueOwner);
         // Once the node is gone they name no node, rather than one the model
         // no longer has.
         for (const URI_Ref& user : namers)
@@ -191,9 +206,17 @@ public:
     }
 
 private:
-    // The control blocks a data set leaves without one, as a line after the
-    // question; "" for anything else.
+    // The control blocks a data set or a log leaves without one, as a line
+    // after the question; "" for anything else.
     CString UsersLeft(const URI_Ref& rsc) {
+        if (rsc.sClass == "sec:Log") {
+            CString names;
+            std::vector<URI_Ref> blocks;
+            m_app.DocMtd_get_Association_BUris(rsc, "sec:Log.LCBs", blocks, kRoleOrd, SortPolicy_ByOrd);
+            for (const URI_Ref& block : blocks)
+                names += (names.IsEmpty() ? "" : "、") + m_app.DocMtd_getValue_ofAttr(block, kiln::core::kRoleName);
+            return names.IsEmpty() ? CString() : "\n删除后以下控制块将没有日志：" + names;
+        }
         if (rsc.sClass != "sec:DataSet") return CString();
         const URI_Ref lnode = m_app.DocMtd_getFirstUri_ofAsso(rsc, "sec:DataSet.LNode");
         CString names;
@@ -205,6 +228,20 @@ private:
                     names += (names.IsEmpty() ? "" : "、") + m_app.DocMtd_getValue_ofAttr(block, kiln::core::kRoleName);
         }
         return names.IsEmpty() ? CString() : "\n删除后以下控制块将没有数据集：" + names;
+    }
+
+    // The log control blocks of the log keep no name or node of it their
+    // file gave: they name no log once it is gone.
+    void ForgetLog(const URI_Ref& log) {
+        std::vector<URI_Ref> blocks;
+        m_app.DocMtd_get_Association_BUris(log, "sec:Log.LCBs", blocks, kRoleOrd, SortPolicy_ByOrd);
+        for (const URI_Ref& block : blocks) {
+            if (!m_app.DocMtd_getValue_ofAttr(block, "sec:LCB.logName").IsEmpty())
+                m_app.DocMtd_Modify_attribute_value(block, "sec:LCB.logName", CString());
+            for (const kiln::core::SclAttrRole& r : kiln::core::kLogRefAttrRoles)
+                if (!m_app.DocMtd_getValue_ofAttr(block, r.role).IsEmpty())
+                    m_app.DocMtd_Modify_attribute_value(block, r.role, CString());
+        }
     }
 
     // The inputs and clients that name the node: its deletion takes from

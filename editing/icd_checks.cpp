@@ -4,11 +4,13 @@
 // repeated full logical-node names within a logical device, DOIs and DAIs
 // their types do not have, values a DOI holds that the basic types of their
 // attributes cannot hold, and inputs whose source names no node.
+#include <set>
 #include <unordered_map>
 #include <unordered_set>
 
 #include "core/kiln_main.h"
 #include "core/scl_values.h"
+#include "editing/member_users.h"
 #include "platform/mfc/text_funcs.h"
 
 using kiln::core::kRoleName;
@@ -55,11 +57,17 @@ public:
         return it->second;
     }
     // The basic type of a path, and whether it holds only some texts (a
-    // text as long as no such type holds is refused), so that the values of
-    // the others need not be read.
+    // text as long as no such type holds is refused, or an enumeration's
+    // values), so that the values of the others need not be read.
     struct BasicType {
         CString name;
         bool limited = false;
+        bool enumerated = false;         // an Enum of an enumeration type
+        std::set<std::string> enumTexts;  // that type's values
+        bool Holds(const CString& value) const {
+            if (enumerated) return value.IsEmpty() || enumTexts.count(value.str()) > 0;
+            return kiln::core::FitsBasicType(name.str(), value.str());
+        }
     };
     // The basic type of each path of the DO's type; nullptr when its members
     // cannot be listed.
@@ -75,7 +83,17 @@ public:
                 if (it->second.bTypes.count(m.sPath)) continue;
                 BasicType& t = it->second.bTypes[m.sPath];
                 t.name = StringAfter(m_app.DocMtd_getValue_ofAttr(m.uRsc, "sec:BDA.bType"), "#", ".");
-                t.limited = !kiln::core::FitsBasicType(t.name.str(), kLongest);
+                // An Enum value is one of its enumeration's values.
+                const URI_Ref enumType = t.name == "Enum"
+                                             ? m_app.DocMtd_getFirstUri_ofAsso(m.uRsc, "sec:BDA.DefinedBy_EnumType")
+                                             : URI_Ref();
+                t.enumerated = enumType.IsSet();
+                std::vector<URI_Ref> enumVals;
+                if (t.enumerated)
+                    m_app.DocMtd_get_Association_BUris(enumType, "sec:EnumType.EnumVals", enumVals, kRoleOrd,
+                                                       SortPolicy_ByOrd);
+                for (const URI_Ref& v : enumVals) t.enumTexts.insert(kiln::editing::EnumValueText(m_app, v).str());
+                t.limited = t.enumerated || !kiln::core::FitsBasicType(t.name.str(), kLongest);
             }
         }
         return it->second.listed ? &it->second.bTypes : nullptr;
@@ -94,7 +112,8 @@ private:
 // A DOI of a DO the node's type does not have is an error (the export leaves
 // it out); so is each DAI that names no DA or BDA of its DO's type, and each
 // value of a DAI (its text and its further values by setting group) that the
-// basic type of its defining DA or BDA cannot hold.
+// basic type of its defining DA or BDA cannot hold (for an Enum, that is none
+// of its enumeration's values).
 // The DAIs' names are read once: a name that repeats is an error too, as
 // the name check of other members words it.
 void CheckDoi(CKiln_Main& app, TypeReads& types, const URI_Ref& lnType, const URI_Ref& doi, const CString& where) {
@@ -125,11 +144,11 @@ void CheckDoi(CKiln_Main& app, TypeReads& types, const URI_Ref& lnType, const UR
             app.Write_error_to_Report(inDoi + "的DAI: " + name, "DO类型中按此路径找不到此DA", true);
             continue;
         }
-        if (!found->second.limited) continue;
-        const CString& bType = found->second.name;
+        const TypeReads::BasicType& bType = found->second;
+        if (!bType.limited) continue;
         auto check = [&](const CString& value) {
-            if (!kiln::core::FitsBasicType(bType.str(), value.str()))
-                app.Write_error_to_Report(inDoi + "的DAI: " + name, bType + "取值错误：" + value, true);
+            if (!bType.Holds(value))
+                app.Write_error_to_Report(inDoi + "的DAI: " + name, bType.name + "取值错误：" + value, true);
         };
         static const CString kValueRole("sec:DAI.valueStr");  // made once: read for every DAI
         check(app.DocMtd_getValue_ofAttr(dai, kValueRole));

@@ -1,11 +1,8 @@
 // Renaming a resource, and with an ICD or an instance-type package the
 // resources named after it.
-#include <set>
-#include <string>
 #include <vector>
 
 #include "core/kiln_main.h"
-#include "editing/do_rename.h"
 #include "platform/ui/ui_functions.h"
 
 using kiln::core::kRoleName;
@@ -65,50 +62,3 @@ bool CKiln_Main::Rsc_Rename(URI_Ref rsc, CString newName, bool* pTypesRenamed) {
     }
     return true;
 }
-
-namespace kiln::editing {
-
-void CarryDoName(CKiln_Main& app, const URI_Ref& dataObject, const CString& oldName, const CString& newName) {
-    if (oldName.IsEmpty() || oldName == newName) return;
-    auto along = [&app](const URI_Ref& owner, const char* role) {
-        std::vector<URI_Ref> list;
-        app.DocMtd_get_Association_BUris(owner, role, list, kRoleOrd, SortPolicy_ByOrd);
-        return list;
-    };
-    auto holds = [&](const URI_Ref& type) {
-        for (const URI_Ref& d : along(type, "sec:LNodeType.DOs"))
-            if (app.DocMtd_getValue_ofAttr(d, kRoleName) == oldName) return true;
-        return false;
-    };
-    // The DO's type and the types that inherit it without a DO of that name
-    // of their own; each once.
-    std::vector<URI_Ref> types;
-    std::set<std::string> seen;
-    auto add = [&](const URI_Ref& type) {
-        if (type.IsSet() && seen.insert(type.sUri).second) types.push_back(type);
-    };
-    add(app.DocMtd_getFirstUri_ofAsso(dataObject, "sec:DO.LNodeType"));
-    for (size_t i = 0; i < types.size(); ++i)
-        for (const URI_Ref& derived : along(types[i], "sec:LNodeType.Derivative_Types"))
-            if (!holds(derived)) add(derived);
-    // A DO reference "OvCurAlm" or "OvCurAlm.sub" takes the new head.
-    auto carried = [&](const CString& reference) {
-        const int dot = reference.Find('.');
-        const CString head = dot < 0 ? reference : reference.Left(dot);
-        return head == oldName ? newName + reference.Mid(head.GetLength()) : reference;
-    };
-    for (const URI_Ref& type : types) {
-        for (const URI_Ref& node : along(type, "sec:LNodeType.LNode")) {
-            for (const URI_Ref& doi : along(node, "sec:LNode.DOIs"))
-                if (app.DocMtd_getValue_ofAttr(doi, kRoleName) == oldName)
-                    app.DocMtd_Modify_attribute_value(doi, kRoleName, newName);
-            for (const URI_Ref& ref : along(node, "sec:LNode.DARefs")) {
-                const CString doName = app.DocMtd_getValue_ofAttr(ref, "sec:DARef.doName");
-                const CString next = carried(doName);
-                if (next != doName) app.DocMtd_Modify_attribute_value(ref, "sec:DARef.doName", next);
-            }
-        }
-    }
-}
-
-}  // namespace kiln::editing

@@ -2,6 +2,9 @@
 // the save dialog's flags, the wait cursor after the file choice, notices.
 #pragma once
 
+#include <string>
+#include <string_view>
+
 #include "core/kiln_main.h"
 #include "platform/framework/wnd.h"
 #include "platform/mfc/text_funcs.h"
@@ -12,11 +15,48 @@ namespace kiln::exporter {
 
 inline constexpr DWORD kSaveFlags = 6;  // hide read-only, prompt before overwriting
 
+// An export that could not do its work: the message, and the run that asked
+// for it fails with the same text.
+inline bool Failure(const CString& text) {
+    _AfxMessageBox(text, MB_OK);
+    KQ_CommandFailed(text);
+    return false;
+}
+
+// The root element of each export's template.
+struct TemplateRoot {
+    std::string_view file;
+    std::string_view root;
+};
+inline constexpr TemplateRoot kTemplateRoots[] = {
+    {"ICD_Template.xml", "SCL"}, {"MICS_Template.xml", "MICS"}, {"ITB_Template.xml", "ITB"}, {"M2I_Template.xml", "M2I"}};
+
 // Loads a template of the template folder beside the document folder and
-// sets its default namespace; `path` receives the template's path.
+// sets its default namespace; `path` receives the template's path. A
+// template that cannot be read, whose root is not its kind's or declares
+// another namespace, is named with the reason and fails the run.
 inline bool LoadTemplate(CKiln_Main* pMain, CBase_XML& xml, const char* file, const char* ns, CString& path) {
     path = kiln::path::TemplateFile(pMain->DocMtd_Get_DocPath(), file);
-    return xml.Load(path) && xml.Set_Default_NameSpase(ns);
+    const CString fault = path + "模板文件格式不正确, 导出不成功！\n";
+    if (!xml.Load(path)) return Failure(fault + xml.LastError());
+    const pugi::xml_node element = xml.GetDocumentElement().PugiNode();
+    const std::string qname = element.name();
+    const size_t colon = qname.find(':');
+    const std::string_view local = std::string_view(qname).substr(colon == std::string::npos ? 0 : colon + 1);
+    for (const TemplateRoot& t : kTemplateRoots)
+        if (t.file == file && t.root != local)
+            return Failure(fault + "根元素是" + CString(qname) + "，不是" + CString(std::string(t.root)));
+    const pugi::xml_attribute declared =
+        element.attribute(colon == std::string::npos ? "xmlns" : ("xmlns:" + qname.substr(0, colon)).c_str());
+    if (declared && std::string_view(declared.value()) != ns)
+        return Failure(fault + "根元素的命名空间是" + declared.value() + "，不是" + ns);
+    return xml.Set_Default_NameSpase(ns);
+}
+
+// Writes an export's file; when it cannot be written, "创建<path>文件失败！"
+// with the cause, and the run fails.
+inline bool SaveExport(CBase_XML& xml, const CString& path) {
+    return xml.SaveAs(path, true) || Failure("创建" + path + "文件失败！\n" + xml.LastError());
 }
 
 // The wait cursor of the main window from the file choice to the command's end.

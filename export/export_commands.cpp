@@ -75,29 +75,17 @@ bool CKiln_Main::Rsc_ICD_Export(URI_Ref icd, bool /*bUnused*/) {
 
     const CString templateFault = sclTemplate + "模板文件格式不正确, 导出不成功！";
     CKiln_Export exporter;
-    if (!exporter.Export_ICD_IED(this, scl, icd, bFromM2I)) {
-        Notice(templateFault);
-        return false;
-    }
+    if (!exporter.Export_ICD_IED(this, scl, icd, bFromM2I)) return Failure(templateFault);
     const XmlNode templates = scl.Get_NodePtr(root, "DataTypeTemplates");
-    if (!exporter.Export_ICD_TypePackages(templates, this, scl, icd)) {
-        Notice(templateFault);
-        return false;
-    }
+    if (!exporter.Export_ICD_TypePackages(templates, this, scl, icd)) return Failure(templateFault);
     // An IED without devices uses no type, and SCL has no empty templates
     // element: the file then goes without one.
     if (templates.ChildElements().empty()) root.RemoveChild(templates);
     const CString micsPath = MicsPathFor(path);
     exporter.Export_MICS(this, mics, icd);
 
-    if (!scl.SaveAs(path, true)) {
-        Notice("创建" + path + "文件失败！");
-        return false;
-    }
-    if (!mics.SaveAs(micsPath, true)) {
-        Notice("创建" + micsPath + "文件失败！");
-        return false;
-    }
+    if (!SaveExport(scl, path)) return false;
+    if (!SaveExport(mics, micsPath)) return false;
     // What SCL cannot hold was left out of the file, and what the file
     // still holds against SCL's rules: one line each after the success text.
     CString done = path + "模板文件" + "与" + micsPath + "文件导出成功！";
@@ -137,14 +125,9 @@ bool CKiln_Main::Rsc_TypePackage_Export(URI_Ref package) {
     const CString templateFault = sclTemplate + "模板文件格式不正确, 导出不成功！";
     XmlNode templates = scl.Get_NodePtr(root, "DataTypeTemplates");
     CKiln_Export exporter;
-    if (!templates || !exporter.Export_Alone_TypePackage(templates, this, scl, package, true)) {
-        Notice(templateFault);
-        return false;
-    }
-    if (!scl.SaveAs(path, true)) {
-        Notice("创建" + path + "文件失败！");
-        return false;
-    }
+    if (!templates || !exporter.Export_Alone_TypePackage(templates, this, scl, package, true))
+        return Failure(templateFault);
+    if (!SaveExport(scl, path)) return false;
     // As the ICD export: what was left out, then the breaches of the
     // data-type templates, a line each. The template's IED is no part of the
     // package; the base devices the file keeps among the types are no type:

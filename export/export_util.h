@@ -70,4 +70,17 @@ inline CString LnClassOf(CKiln_Main* pMain, const URI_Ref& lnode) {
     return kiln::core::LnClassOfType(*pMain, pMain->DocMtd_getFirstUri_ofAsso(lnode, "sec:LNode.LNodeType"));
 }
 
+// A node of class LLN0 after its device's first one: the ICD export leaves
+// it out (a device holds one LN0), and what names it names nothing.
+inline bool IsSecondLln0(CKiln_Main* pMain, const URI_Ref& lnode) {
+    if (LnClassOf(pMain, lnode) != "LLN0") return false;
+    std::vector<URI_Ref> nodes;
+    Members(pMain, pMain->DocMtd_getFirstUri_ofAsso(lnode, "sec:LNode.LDevice"), "sec:LDevice.LNodes", nodes);
+    for (const URI_Ref& n : nodes) {
+        if (n == lnode) return false;
+        if (LnClassOf(pMain, n) == "LLN0") return true;
+    }
+    return false;
+}
+
 }  // namespace kiln::exporter

@@ -95,10 +95,7 @@ bool CKiln_Main::Rsc_ITB_Export(URI_Ref itb) {
     for (const URI_Ref& item : items)
         if (!Export_ITB_InfoItem(root, this, xml, item, breaches)) return false;
 
-    if (!xml.SaveAs(path, true)) {
-        Notice("创建" + path + "文件失败！");
-        return false;
-    }
+    if (!SaveExport(xml, path)) return false;
     CString done = path + "模板文件导出成功！";
     for (const CString& breach : breaches) done += "\n" + breach;
     Notice(done);

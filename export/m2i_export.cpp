@@ -38,10 +38,7 @@ bool AskPath(const CString& icdName, CString& path) {
 
 // The success text is followed by one line for each item left out.
 bool SaveAndReport(CBase_XML& xml, const CString& path, const std::vector<CString>& leftOut = {}) {
-    if (!xml.SaveAs(path, true)) {
-        Notice("创建" + path + "文件失败！");
-        return false;
-    }
+    if (!SaveExport(xml, path)) return false;
     CString done = "模板文件导出成功！";
     for (const CString& item : leftOut) done += "\n未导出" + item;
     Notice(done);
@@ -118,11 +115,9 @@ bool Export_M2I_MapItem(const XmlNode& mappings, CKiln_Main* pMain, CBase_XML& x
     CString name;
     if (!ReadName(pMain, mapItem, name)) return false;
 
-    // LN: prefix, class and instance; the class of the node's type when the
-    // node names none.
+    // LN: prefix, class and instance; the class the ICD export writes.
     const URI_Ref lnode = pMain->DocMtd_getFirstUri_ofAsso(mapItem, "sec:DARef.LNode");
-    CString lnClass = Attr(pMain, lnode, "sec:LNode.lnClass");
-    if (lnClass.IsEmpty()) lnClass = FirstName(pMain, lnode, "sec:LNode.LNodeType/sec:LNodeType.ClassOf_LNType");
+    const CString lnClass = LnClassOf(pMain, lnode);
     const CString ln = Attr(pMain, lnode, "sec:LNode.prefix") + lnClass + Attr(pMain, lnode, "sec:LNode.lnInst");
     const CString ld = FirstName(pMain, lnode, "sec:LNode.LDevice");
     const CString doName = Attr(pMain, mapItem, "sec:DARef.doName");
@@ -148,6 +143,10 @@ bool Export_M2I_MapItem(const XmlNode& mappings, CKiln_Main* pMain, CBase_XML& x
         }
     }
 
+    if (IsSecondLln0(pMain, lnode)) {
+        leftOut.push_back("映射条目（逻辑节点是LDevice中的第二个LLN0，未导出）：" + name);
+        return true;
+    }
     const CString doRef = ld + "/" + ln + "." + doName;
     // A DO or DA that its node's type no longer holds (a member deleted or
     // renamed in the type) could not be read back.
@@ -189,7 +188,7 @@ bool CKiln_Main::Rsc_M2I_Export(URI_Ref m2i) {
 
     // Without Mappings the file could hold no item the import would find.
     const XmlNode mappings = xml.Get_NodePtr(xml.GetDocumentElement(), "Mappings");
-    if (!mappings) return false;
+    if (!mappings) return Failure(templatePath + "模板文件格式不正确, 导出不成功！\n没有Mappings元素");
     FillMappingsHeader(xml, mappings, icdName, Attr(this, icd, "sec:ICD.icdVersion"));
 
     std::vector<URI_Ref> items;
@@ -213,7 +212,7 @@ bool CKiln_Main::Rsc_M2I_Create(URI_Ref icd) {
 
     // The layout fills the places the export fills, so one template serves both.
     const XmlNode mappings = xml.Get_NodePtr(xml.GetDocumentElement(), "Mappings");
-    if (!mappings) return false;
+    if (!mappings) return Failure(templatePath + "模板文件格式不正确, 导出不成功！\n没有Mappings元素");
     FillMappingsHeader(xml, mappings, icdName, Attr(this, icd, "sec:ICD.icdVersion"));
     return SaveAndReport(xml, path);
 }

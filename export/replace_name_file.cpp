@@ -129,14 +129,9 @@ bool CKiln_Main::Rsc_Create_ReplaceNameFile(URI_Ref rsc) {
     WaitCursor wait;
 
     CKiln_Export exporter;
-    if (!exporter.Export_ReplaceNameFile(this, xml, rsc)) {
-        Notice(templatePath + "模板文件格式不正确, 导出不成功！");
-        return false;
-    }
-    if (!xml.SaveAs(path, true)) {
-        Notice("创建" + path + "文件失败！");
-        return false;
-    }
+    if (!exporter.Export_ReplaceNameFile(this, xml, rsc))
+        return Failure(templatePath + "模板文件格式不正确, 导出不成功！");
+    if (!SaveExport(xml, path)) return false;
     Notice(path + "文件导出成功！");
     return true;
 }

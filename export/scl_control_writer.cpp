@@ -35,6 +35,9 @@ NodeRef ReadNodeRef(CKiln_Main* pMain, const URI_Ref& lnode) {
     r.ldInst = FirstName(pMain, lnode, "sec:LNode.LDevice");
     r.prefix = Attr(pMain, lnode, "sec:LNode.prefix");
     r.lnClass = LnClassOf(pMain, lnode);
+    // A second LLN0 of its device is not written: a reference to it is
+    // left out as one to no node, never given to the device's LLN0.
+    if (r.lnClass == "LLN0" && IsSecondLln0(pMain, lnode)) return NodeRef{lnode, {}, {}, {}, {}};
     r.lnInst = Attr(pMain, lnode, "sec:LNode.lnInst");
     // LLN0 is written as LN0, which has neither prefix nor instance.
     if (r.lnClass == "LLN0") r.prefix = r.lnInst = CString();
@@ -103,6 +106,11 @@ bool CKiln_Export::Export_SGCB(const XmlNode& parent, CKiln_Main* pMain, CBase_X
     // The active group stands when it lies within 1 .. numOfSGs.
     long long count = 0, active = 0;
     const bool bActive = ReadCount(numOfSGs, count) && ReadCount(activeSG, active) && active >= 1 && active <= count;
+    // An active group past a sound number of groups is written as the
+    // first (a number of groups SCL refuses is named as a breach).
+    if (!bActive && !activeSG.IsEmpty() && ReadCount(numOfSGs, count) && count >= 1)
+        m_vLeftOut.push_back("定值控制块的激活定值组（超出定值组数" + numOfSGs + "）：" + m_strNodePath + "." + name + ":" +
+                             activeSG);
     if (!desc.IsEmpty()) Put(xml, element, "desc", desc);
     Put(xml, element, "actSG", bActive ? activeSG : CString("1"));
     Put(xml, element, "numOfSGs", numOfSGs);
@@ -190,29 +198,29 @@ bool CKiln_Export::Export_LCBs(const XmlNode& parent, CKiln_Main* pMain, CBase_X
     CStringArray attrs = Names({"name"});
     for (const auto& [attr, value] : refs)
         if (!value.IsEmpty()) attrs.Add(attr);
-    attrs.Add("logName");
+    // logName is the Log's; for a block without a Log or with a nameless
+    // one the name its file wrote there (a first-edition file names a
+    // logical device), else the Log's device. A block left with none is
+    // written without one, which the rules check names: no name is made up
+    // for it. zScl:logName="" keeps that it has no Log.
+    const bool bNoLog = log.IsEmpty();
+    CString logName = bNoLog ? CString() : Attr(pMain, log, kiln::core::kRoleName);
+    if (logName.IsEmpty()) logName = Attr(pMain, lcb, "sec:LCB.logName");
+    if (logName.IsEmpty() && !bNoLog) logName = FirstName(pMain, log, "sec:Log.LNode/sec:LNode.LDevice");
+    if (!logName.IsEmpty()) attrs.Add("logName");
     if (dataSet.IsSet()) attrs.Add("datSet");
     if (!logEna.IsEmpty()) attrs.Add("logEna");
     if (!reason.IsEmpty()) attrs.Add("reasonCode");
     if (!bufTime.IsEmpty()) attrs.Add("bufTime");
     if (bIntgPd) attrs.Add("intgPd");
     if (!desc.IsEmpty()) attrs.Add("desc");
-    // logName is required and must be a name: the Log's; for a block
-    // without a Log or with a nameless one the name its file wrote there (a
-    // first-edition file names a logical device), else the Log's device, else
-    // the block's own name; zScl:logName="" keeps that it has no Log.
-    const bool bNoLog = log.IsEmpty();
-    CString logName = bNoLog ? CString() : Attr(pMain, log, kiln::core::kRoleName);
-    if (logName.IsEmpty()) logName = Attr(pMain, lcb, "sec:LCB.logName");
-    if (logName.IsEmpty() && !bNoLog) logName = FirstName(pMain, log, "sec:Log.LNode/sec:LNode.LDevice");
-    if (logName.IsEmpty()) logName = name;
     if (bNoLog) attrs.Add("zScl:logName");
     XmlNode element = xml.AddNewNode_withAttrs(parent, "LogControl", attrs);
     if (!element) return false;
     Put(xml, element, "name", name);
     for (const auto& [attr, value] : refs)
         if (!value.IsEmpty()) Put(xml, element, attr, value);
-    Put(xml, element, "logName", logName);
+    if (!logName.IsEmpty()) Put(xml, element, "logName", logName);
     if (dataSet.IsSet()) Put(xml, element, "datSet", datSet);
     if (!logEna.IsEmpty()) Put(xml, element, "logEna", logEna);
     if (!reason.IsEmpty()) Put(xml, element, "reasonCode", reason);

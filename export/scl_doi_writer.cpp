@@ -214,10 +214,9 @@ DOIObj::DOIObj(CKiln_Main* pMain, const URI_Ref& doi, bool& bOk) {
             if (dais.empty() && !Members(pMain, doi, "sec:DOI.DAIs", dais)) return;
             std::vector<URI_Ref> vals;
             if (k / width >= dais.size() || !Members(pMain, dais[k / width], "sec:DAI.Vals", vals)) return;
-            // The first value is the DAI's own: what an edit left there.
-            for (size_t v = 0; v < vals.size(); ++v)
-                d->vals.emplace_back(v == 0 ? CString(value) : Attr(pMain, vals[v], "sec:Val.sValue"),
-                                     Attr(pMain, vals[v], "sec:Val.sGroup"));
+            // The first value holds the DAI's own value as well.
+            for (const URI_Ref& v : vals)
+                d->vals.emplace_back(Attr(pMain, v, "sec:Val.sValue"), Attr(pMain, v, "sec:Val.sGroup"));
         } else if (!value.empty()) {
             d->vals.emplace_back(CString(value), CString());
         }

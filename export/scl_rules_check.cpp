@@ -8,6 +8,7 @@
 // enumerations, references) of the table below.
 #include "export/scl_rules_check.h"
 
+#include <algorithm>
 #include <cstring>
 #include <map>
 #include <set>
@@ -144,13 +145,22 @@ public:
     // and DA and enumeration types (one space of ids for a DA's type).
     std::set<std::string> lnTypes, doTypes, daTypes;
 
+    // The LN and DO types by id (the first of an id), for the data of the
+    // data sets' members.
+    std::map<std::string, pugi::xml_node, std::less<>> lnTypeNodes, doTypeNodes;
+
     void Types(const pugi::xml_node& templates) {
         for (const pugi::xml_node& type : templates.children()) {
             const std::string element = type.name();
             const std::string id = type.attribute("id").value();
-            if (element == "LNodeType")
+            if (element == "LNodeType") {
                 lnTypes.insert(id + "|" + std::string(SclCollapsed(type.attribute("lnClass").value())));
-            if (element == "DOType") doTypes.insert(id);
+                lnTypeNodes.emplace(id, type);
+            }
+            if (element == "DOType") {
+                doTypes.insert(id);
+                doTypeNodes.emplace(id, type);
+            }
             if (element == "DAType" || element == "EnumType") daTypes.insert(id);
         }
     }
@@ -184,15 +194,24 @@ public:
         if (!keys.insert(key).second) Add(kind, rule, where);
     }
 
-    // The devices of the IED, for the data set members that name one.
+    // The devices of the IED, for the data set members that name one, and
+    // the LN type of each of its nodes by "<inst>/<prefix>|<class>|<inst>".
     std::set<std::string> ldInsts;
+    std::map<std::string, std::string> nodeTypes;
 
     void Ied(const pugi::xml_node& ied) {
         const std::string name = ied.attribute("name").value();
         Values(ied, name);
         ldInsts.clear();
-        for (const pugi::xpath_node& ld : ied.select_nodes("AccessPoint/Server/LDevice"))
-            ldInsts.insert(ld.node().attribute("inst").value());
+        nodeTypes.clear();
+        for (const pugi::xpath_node& ld : ied.select_nodes("AccessPoint/Server/LDevice")) {
+            const std::string inst = ld.node().attribute("inst").value();
+            ldInsts.insert(inst);
+            for (const pugi::xml_node& ln : ld.node().children())
+                nodeTypes.emplace(inst + "/" + ln.attribute("prefix").value() + "|" + ln.attribute("lnClass").value() +
+                                      "|" + ln.attribute("inst").value(),
+                                  ln.attribute("lnType").value());
+        }
         std::set<std::string> insts;
         for (const pugi::xml_node& ap : ied.children("AccessPoint")) {
             const std::string apName = ap.attribute("name").value();
@@ -212,7 +231,18 @@ public:
         }
     }
 
+    // The number of setting groups of the device being checked (its LN0's
+    // SettingControl); 0 when it has none.
+    unsigned long long groups = 0;
+    // A value's setting group past that number.
+    bool PastGroups(const pugi::xml_node& val) const {
+        const pugi::xml_attribute group = val.attribute("sGroup");
+        return groups > 0 && group && IsSclUnsigned(group.value()) && std::stoull(std::string(SclCollapsed(group.value()))) > groups;
+    }
+
     void Device(const pugi::xml_node& ld, const std::string& ldInst) {
+        const pugi::xml_attribute numOfSGs = ld.child("LN0").child("SettingControl").attribute("numOfSGs");
+        groups = numOfSGs && IsSclPositive(numOfSGs.value()) ? std::stoull(std::string(SclCollapsed(numOfSGs.value()))) : 0;
         std::set<std::string> nodes;
         for (const pugi::xml_node& ln : ld.children()) {
             const bool bLN0 = std::strcmp(ln.name(), "LN0") == 0;
@@ -272,6 +302,7 @@ public:
                     const pugi::xml_attribute ldInst = part.attribute("ldInst");
                     if (ldInst && !ldInsts.count(ldInst.value()))
                         Add("数据集成员", "ldInst未指向IED中的LDevice", at + ":" + ldInst.value());
+                    if (std::strcmp(part.name(), "FCDA") == 0) MemberConstraint(part, at);
                 }
             }
         }
@@ -279,12 +310,68 @@ public:
         for (const pugi::xpath_node& extRef : ln.select_nodes("Inputs/ExtRef")) Values(extRef.node(), where);
     }
 
+    // A data-set member whose functional constraint its data does not have
+    // (the DA's own, or one of the DAs below its DO or SDO): the schema has
+    // no rule for it, the data types do. A member whose data the file does
+    // not hold is named by the rules of its references, if at all.
+    void MemberConstraint(const pugi::xml_node& fcda, const std::string& where) {
+        const auto type = nodeTypes.find(std::string(fcda.attribute("ldInst").value()) + "/" +
+                                         fcda.attribute("prefix").value() + "|" + fcda.attribute("lnClass").value() +
+                                         "|" + fcda.attribute("lnInst").value());
+        if (type == nodeTypes.end()) return;
+        const auto lnType = lnTypeNodes.find(type->second);
+        if (lnType == lnTypeNodes.end()) return;
+        const std::string doName = fcda.attribute("doName").value(), daName = fcda.attribute("daName").value();
+        // The DO, then its SDOs, each by its name without an index.
+        pugi::xml_node data = lnType->second;
+        const char* member = "DO";
+        for (size_t at = 0; at <= doName.size();) {
+            const size_t dot = std::min(doName.find('.', at), doName.size());
+            const std::string step = doName.substr(at, std::min(doName.find('(', at), dot) - at);
+            const auto next = doTypeNodes.find(data.find_child_by_attribute(member, "name", step.c_str())
+                                                   .attribute("type")
+                                                   .value());
+            if (next == doTypeNodes.end()) return;
+            data = next->second;
+            member = "SDO";
+            at = dot + 1;
+        }
+        std::set<std::string> held;
+        if (daName.empty()) {
+            DataConstraints(data, held, 0);
+        } else {
+            const std::string first = daName.substr(0, std::min(daName.find('.'), daName.find('(')));
+            const pugi::xml_node da = data.find_child_by_attribute("DA", "name", first.c_str());
+            if (da) held.insert(std::string(SclCollapsed(da.attribute("fc").value())));
+        }
+        // An fc outside SCL's list, the member's or a DA's, is named by its own rule.
+        const std::string fc(SclCollapsed(fcda.attribute("fc").value()));
+        if (!IsSclFc(fc) || held.empty() || held.count(fc) ||
+            std::none_of(held.begin(), held.end(), [](const std::string& f) { return IsSclFc(f); }))
+            return;
+        lines.push_back(CString("不符合数据类型的数据集成员（fc不是其数据具有的功能约束）：") +
+                        CString(where + ":" + fcda.attribute("prefix").value() + fcda.attribute("lnClass").value() +
+                                fcda.attribute("lnInst").value() + "." + doName + (daName.empty() ? "" : "." + daName) +
+                                ":" + fc));
+    }
+    // The functional constraints of the DAs of a DO type and of its SDOs'
+    // types, a type nested too deep (or in itself) left off.
+    void DataConstraints(const pugi::xml_node& doType, std::set<std::string>& held, int depth) {
+        if (depth > 16) return;
+        for (const pugi::xml_node& member : doType.children()) {
+            if (std::strcmp(member.name(), "DA") == 0) held.insert(std::string(SclCollapsed(member.attribute("fc").value())));
+            if (std::strcmp(member.name(), "SDO") != 0) continue;
+            const auto sub = doTypeNodes.find(member.attribute("type").value());
+            if (sub != doTypeNodes.end()) DataConstraints(sub->second, held, depth + 1);
+        }
+    }
+
     // The SDIs and DAIs below a DOI or SDI: unique by name and index where
     // they have an index.
     void Instances(const pugi::xml_node& parent, const std::string& where) {
-        // Names and indexes as the document holds them: the many DAIs that
-        // break no rule make no string.
-        std::set<std::pair<std::string_view, std::string_view>> keys;
+        // Names as the document holds them, indexes by value ("1" and "01"
+        // are one to SCL): only the few elements with an index make a string.
+        std::set<std::pair<std::string_view, std::string>> keys;
         const char* twiceRule = std::strcmp(parent.name(), "DOI") == 0 ? "在DOI中重复" : "在SDI中重复";
         for (const pugi::xml_node& child : parent.children()) {
             const bool bSdi = std::strcmp(child.name(), "SDI") == 0;
@@ -293,16 +380,21 @@ public:
             const bool badName = !IsSclAttributeName(name);
             // SCL's key is the name with the index: one without an index is
             // in no key, whatever its name.
-            const bool twice = child.attribute("ix") && !keys.emplace(name, child.attribute("ix").value()).second;
+            const bool twice =
+                child.attribute("ix") && !keys.emplace(name, SclWholeNumberKey(child.attribute("ix").value())).second;
             bool badNumber = !WholeOrAbsent(child, "ix");
-            for (const pugi::xml_node& val : child.children("Val")) badNumber = badNumber || !WholeOrAbsent(val, "sGroup");
+            for (const pugi::xml_node& val : child.children("Val"))
+                badNumber = badNumber || !WholeOrAbsent(val, "sGroup") || PastGroups(val);
             if (!bSdi && !badName && !twice && !badNumber && !child.attribute("valKind") && !child.attribute("valImport"))
                 continue;
             const std::string at = where + "." + std::string(name);
             if (badName) Add(child.name(), "名称格式错误", at);
             if (twice) Add(child.name(), twiceRule, at);
             Whole(child, "ix", at);
-            for (const pugi::xml_node& val : child.children("Val")) Whole(val, "sGroup", at);
+            for (const pugi::xml_node& val : child.children("Val")) {
+                Whole(val, "sGroup", at);
+                if (PastGroups(val)) Add(child.name(), "sGroup超出numOfSGs", at + ":" + val.attribute("sGroup").value());
+            }
             Values(child, at);
             if (bSdi) Instances(child, at);
         }
@@ -337,7 +429,9 @@ public:
             } else if (element == "EnumType") {
                 std::set<std::string> ords, texts;
                 for (const pugi::xml_node& val : type.children("EnumVal")) {
-                    Once(ords, val.attribute("ord").value(), "EnumVal", "ord重复", id + "." + val.attribute("ord").value());
+                    // Order numbers by value: "2", "02" and "+2" are one to SCL.
+                    Once(ords, SclWholeNumberKey(val.attribute("ord").value()), "EnumVal", "ord重复",
+                         id + "." + val.attribute("ord").value());
                     Once(texts, val.text().get(), "EnumVal", "值重复", id + "." + val.text().get());
                     if (!IsSclEnumText(val.text().get()))
                         Add("EnumVal", "值格式错误", id + "." + val.attribute("ord").value());

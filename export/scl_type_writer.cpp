@@ -299,11 +299,10 @@ bool CKiln_Export::Export_DA(const XmlNode& parent, CKiln_Main* pMain, CBase_XML
     if (!valImport.IsEmpty()) Put(xml, element, "valImport", valImport);
 
     // The member's values as the model keeps them (a file's, with their
-    // setting groups); without any, a DA's preset value.
+    // setting groups); without any, its own value.
     std::vector<URI_Ref> vals;
     if (!Members(pMain, member, "sec:BDA.Vals", vals)) return false;
     if (!vals.empty()) return WriteVals(pMain, xml, element, vals);
-    if (bAsBDA || !bDA) return true;
     CString value;
     if (!pMain->DocMtd_get_attribute_value(member, "sec:BDA.valueStr", value)) return false;
     if (!value.IsEmpty() && !xml.Write_NodeValueString_withCreate(element, "Val", value)) return false;

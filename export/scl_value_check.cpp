@@ -5,6 +5,7 @@
 
 #include <cstring>
 #include <map>
+#include <set>
 #include <string>
 #include <string_view>
 
@@ -28,7 +29,7 @@ public:
             for (const pugi::xml_node& member : type.children()) {
                 path.resize(1);
                 path.push_back(member.attribute("name").value());
-                Values(member, member.attribute("bType").value());
+                Values(member, member);
             }
         }
     }
@@ -51,6 +52,7 @@ public:
 
 private:
     std::map<std::string, pugi::xml_node, std::less<>> types;
+    std::map<std::string, std::set<std::string, std::less<>>> enumTexts;
     // Where the value being checked stands: the device and node of an
     // instance (none for a type), then the names down to it. The text is
     // made only for a value that is named.
@@ -79,15 +81,32 @@ private:
             if (sdi)
                 Below(child, Type(member.attribute("type").value()));
             else
-                Values(child, member.attribute("bType").value());
+                Values(child, member);
             path.pop_back();
         }
     }
 
-    void Values(const pugi::xml_node& holder, std::string_view bType) {
+    // The texts of the enumeration type's values.
+    const std::set<std::string, std::less<>>& EnumTexts(const pugi::xml_node& enumType) {
+        auto& texts = enumTexts[enumType.attribute("id").value()];
+        if (texts.empty())
+            for (const pugi::xml_node& v : enumType.children("EnumVal")) texts.insert(v.child_value());
+        return texts;
+    }
+    // A value fits the basic type of its DA or BDA (`member`); an Enum value
+    // is one of its enumeration's (an empty one is no value, and a type the
+    // file lacks is left to the rules check).
+    bool Fits(const pugi::xml_node& member, std::string_view bType, const char* text) {
+        if (bType != "Enum") return kiln::core::FitsBasicType(bType, text);
+        const pugi::xml_node enumType = Type(member.attribute("type").value());
+        return !*text || std::strcmp(enumType.name(), "EnumType") != 0 || EnumTexts(enumType).count(text) > 0;
+    }
+
+    void Values(const pugi::xml_node& holder, const pugi::xml_node& member) {
+        const std::string_view bType = member.attribute("bType").value();
         for (const pugi::xml_node& val : holder.children("Val")) {
             const char* text = val.child_value();
-            if (kiln::core::FitsBasicType(bType, text)) continue;
+            if (Fits(member, bType, text)) continue;
             std::string where;
             if (node)
                 where = std::string(device.attribute("inst").value()) + "/" + node.attribute("prefix").value() +

@@ -11,7 +11,8 @@
 namespace kiln::exporter {
 
 // Each value (Val) in the document under `scl` (its SCL element) that its
-// basic type cannot hold, in document order: "不符合SCL的值（" + basic type +
+// basic type cannot hold (an Enum value that is none of its enumeration
+// type's values), in document order: "不符合SCL的值（" + basic type +
 // "取值错误）：" + where it stands + ":" + the value; a value of a type's DA
 // or BDA stands at "<type id>.<name>", a value of a node at
 // "<LD inst>/<prefix><class><inst>.<DOI>.<SDI>...<DAI>".

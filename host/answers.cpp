@@ -1,5 +1,7 @@
 #include "host/answers.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
@@ -107,14 +109,22 @@ std::string ResolvePath(const std::string& path, const std::string& baseDir) {
 bool Answerer::IsWorkspaceFile(const std::string& path) const {
     namespace fs = std::filesystem;
     if (m_workspace.empty()) return false;
+    // What the file and its folder are (device and inode), however they are
+    // named: through links, "..", a linked document or Template folder, or
+    // the workspace reached through a bind mount.
     std::error_code ec;
-    // Through links and "..": the file the path leads to.
     const fs::path file = fs::weakly_canonical(path, ec);
     if (ec) return false;
-    const fs::path root = fs::weakly_canonical(m_workspace, ec);
-    if (ec) return false;
-    return file.parent_path() == root / kDocumentFolder || file.parent_path() == root / "Template" ||
-           file == root / kLockFile;
+    struct stat folder {}, st {};
+    auto same = [&](const fs::path& p, const struct stat& other) {
+        return ::stat(p.c_str(), &st) == 0 && st.st_dev == other.st_dev && st.st_ino == other.st_ino;
+    };
+    const fs::path root(m_workspace);
+    if (::stat(file.parent_path().c_str(), &folder) == 0 &&
+        (same(root / kDocumentFolder, folder) || same(root / "Template", folder)))
+        return true;
+    struct stat target {};
+    return ::stat(file.c_str(), &target) == 0 && same(root / kLockFile, target);
 }
 
 bool Answerer::FromQueue(const Question& q, const Answer& a, Reply& reply, std::string& error) const {

@@ -66,8 +66,8 @@ public:
 
     // The workspace at `root`: a save-file answer that names one of its own
     // files (in its document folder or its Template folder, or its lock
-    // file) is refused, so that no export writes over saved work or the
-    // templates.
+    // file), by whatever path leads there, is refused, so that no export
+    // writes over saved work or the templates.
     void SetWorkspace(std::string root) { m_workspace = std::move(root); }
 
     // Answers a question. False, with an error text that names the question,

@@ -103,6 +103,10 @@ int RunKiln(const std::vector<std::string>& args, const PluginModule& module, Co
                 console.err << "kiln: error: " << error << "\n";
                 return kExitFailed;
             }
+            if (const std::string lost = out.WriteFailure(); !lost.empty()) {
+                console.err << "kiln: error: " << lost << " (the workspace was made)\n";
+                return kExitFailed;
+            }
             return kExitOk;
         }
         case CommandLine::Verb::Run: break;

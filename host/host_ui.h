@@ -45,8 +45,9 @@ public:
         m_menu.clear();
     }
 
-    // The first question that found no fitting answer: once set, the run
-    // fails, even when the plug-in caught the error thrown to it.
+    // The first question that found no fitting answer, or the first command
+    // that failed: once set, the run fails, even when the plug-in caught the
+    // error thrown to it.
     bool Failed() const { return !m_failure.empty(); }
     const std::string& Failure() const { return m_failure; }
 
@@ -66,6 +67,10 @@ public:
     void WaitCursor(bool) override {}
     void CommonMenu(const CString&, const URI_Ref&) override {}
     POINT CursorPos() override { return POINT{}; }
+    // The run fails with the first reason, after the event that gave it.
+    void CommandFailed(const CString& reason) override {
+        if (!Failed()) m_failure = reason.str();
+    }
 
 private:
     // Answers the question or throws CUiScriptError (after printing it and

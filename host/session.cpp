@@ -106,6 +106,8 @@ RunResult RunWorkspace(const RunSettings& settings, const PluginModule& module, 
             if (!player.Play(ev, error)) break;
         if (error.empty() && answers.Pending() > 0)
             error = std::to_string(answers.Pending()) + " queued answer(s) found no question:" + Unused(answers);
+        // Nobody could read what a run did whose transcript was lost.
+        if (error.empty()) error = out.WriteFailure();
         if (error.empty()) saved = player.Save(error);
     }
 
@@ -122,6 +124,10 @@ RunResult RunWorkspace(const RunSettings& settings, const PluginModule& module, 
     if (module.entry) module.entry(DLL_PROCESS_DETACH);
     out.EndProgress();
     if (!error.empty() || !saved) return fail(error.empty() ? "the document was not saved" : error);
+    if (const std::string lost = out.WriteFailure(); !lost.empty()) {
+        result.status = 1;
+        result.error = lost + " (the document was saved)";
+    }
     return result;
 }
 

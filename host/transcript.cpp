@@ -1,5 +1,8 @@
 #include "host/transcript.h"
 
+#include <cerrno>
+#include <cstring>
+
 #include "host/text.h"
 
 namespace kiln::host {
@@ -8,6 +11,8 @@ namespace kiln::host {
 // breaks are indented under it, so that one entry stays one block.
 void Transcript::Write(const std::string& head, const std::string& text, int indent) {
     EndProgress();
+    const int callersErrno = errno;
+    errno = 0;
     const std::string pad(static_cast<size_t>(indent > 0 ? indent : 0), ' ');
     m_out << pad << head;
     size_t pos = 0;
@@ -21,6 +26,13 @@ void Transcript::Write(const std::string& head, const std::string& text, int ind
         m_out << pad << "    ";
     }
     m_out.flush();
+    if (!m_out && m_writeError == 0) m_writeError = errno != 0 ? errno : EIO;
+    errno = callersErrno;
+}
+
+std::string Transcript::WriteFailure() const {
+    return m_writeError == 0 ? std::string()
+                             : std::string("the transcript could not be written: ") + std::strerror(m_writeError);
 }
 
 void Transcript::Event(const std::string& text) { Write("> ", text, 0); }

@@ -42,12 +42,17 @@ public:
     // Ends the progress line, if one is shown.
     void EndProgress();
 
+    // Empty while every line was written; once a write failed (a full
+    // device, a closed pipe), what failed and why.
+    std::string WriteFailure() const;
+
 private:
     void Write(const std::string& head, const std::string& text, int indent);
 
     std::ostream& m_out;
     std::ostream* m_progress = nullptr;
     bool m_progressShown = false;
+    int m_writeError = 0;  // errno of the first failed write
 };
 
 }  // namespace kiln::host

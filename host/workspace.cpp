@@ -2,6 +2,8 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <map>
+#include <string_view>
 #include <system_error>
 #include <vector>
 
@@ -63,28 +65,95 @@ std::string ManifestFault(const fs::path& manifest) {
     return kind.empty() ? "is missing" : "is " + kind;
 }
 
-// Whether the document folder holds anything besides its manifest: the
-// domain files and reports of saved work, which an init that stopped
-// half-way never left.
-bool HoldsSavedFiles(const fs::path& docFolder) {
+// The document of a new workspace: the default domain prefix and, when the
+// installation has standard definitions, their read-only domain, whose name
+// `imported` receives.
+bool MakeDocument(CBase_CimDoc& doc, const Installation& inst, std::string& imported, std::string& error) {
+    if (!doc.isOpened()) {
+        error = "the document cannot be made: " + doc.LastError().str();
+        return false;
+    }
+    doc.SetDomainPrefixDefault(kDefaultDomainPrefix);
+    const std::string stdFile = inst.StdDomainFile();
+    if (stdFile.empty()) return true;
+    URI_Ref type;
+    if (!doc.FindDomainType(kStdDomainType, type)) {
+        error = std::string("the document has no domain type ") + kStdDomainType;
+        return false;
+    }
+    CString domain;
+    if (!doc.ImportDomainFile(stdFile.c_str(), type, kStdDomainClass, "", &domain)) {
+        error = "cannot import " + stdFile + ": " + doc.LastError().str();
+        return false;
+    }
+    if (!doc.SetDomainEditable(domain, false)) {
+        error = "cannot make the domain " + domain.str() + " read-only: " + doc.LastError().str();
+        return false;
+    }
+    imported = domain.str();
+    return true;
+}
+
+// What an init of `inst` writes into the document folder besides the
+// manifest (file name -> bytes), made again in a scratch folder; false when
+// it cannot be made.
+bool InitFiles(const Installation& inst, std::map<std::string, std::string>& files) {
     std::error_code ec;
-    for (auto it = fs::directory_iterator(docFolder, ec); !ec && it != fs::directory_iterator(); it.increment(ec))
-        if (it->path().filename() != kManifestFile) return true;
+    std::string pattern = (fs::temp_directory_path(ec) / "kiln-init-XXXXXX").string();
+    if (ec || !::mkdtemp(pattern.data())) return false;
+    const fs::path scratch = pattern;
+    CBase_CimDoc doc;
+    std::string imported, error;
+    bool ok = MakeDocument(doc, inst, imported, error) && doc.Save(scratch.string().c_str());
+    for (auto it = fs::directory_iterator(scratch, ec); ok && !ec && it != fs::directory_iterator(); it.increment(ec))
+        if (const std::string name = it->path().filename().string(); name != kManifestFile)
+            ok = kiln::file::ReadFile(it->path().string(), files[name]);
+    fs::remove_all(scratch, ec);
+    return ok;
+}
+
+// Whether the document folder holds anything besides its manifest that an
+// init did not write: the domain files and reports of saved work. An init
+// that stopped half-way left nothing, or the installation's standard domain
+// as an init saves it (byte for byte), or a part of it, or a part of its
+// manifest. Without `inst`, any other file counts.
+bool HoldsSavedFiles(const fs::path& docFolder, const Installation* inst) {
+    std::error_code ec;
+    std::map<std::string, std::string> init;
+    bool made = false;
+    for (auto it = fs::directory_iterator(docFolder, ec); !ec && it != fs::directory_iterator(); it.increment(ec)) {
+        const std::string name = it->path().filename().string();
+        if (name == kManifestFile) continue;
+        if (!inst || (!made && !(made = true, InitFiles(*inst, init)))) return true;
+        std::string bytes;
+        if (!kiln::file::ReadFile(it->path().string(), bytes)) return true;
+        std::string_view target;
+        pid_t writer = 0;
+        if (const auto own = init.find(name); own != init.end() && own->second == bytes) continue;
+        // A temporary is the init's when it begins a file the init writes, or
+        // is the manifest's (which counts only once it has its name).
+        if (kiln::file::TemporaryOf(name, target, writer)) {
+            const auto of = init.find(std::string(target));
+            if (target == kManifestFile || (of != init.end() && of->second.rfind(bytes, 0) == 0)) continue;
+        }
+        return true;
+    }
     return false;
 }
 
 // A folder with the document folder but no manifest, or with Template/ and
 // a lock file (`hadLockFile`: there before this kiln came), which an init
 // makes first: a workspace whose making stopped half-way. Init and run say
-// the same, and name what to remove. A manifest lost beside saved files, or
-// something else in its place, is named instead: the files stay.
-bool HalfMade(const fs::path& root, bool hadLockFile, std::string& error) {
+// the same, and name what to remove: what only an init made. A manifest
+// lost beside saved files, or something else in its place, is named
+// instead: the files stay.
+bool HalfMade(const fs::path& root, bool hadLockFile, const Installation& inst, std::string& error) {
     std::error_code ec;
     const fs::path docFolder = root / kDocumentFolder;
     const fs::path tmplFolder = root / "Template";
     const fs::path manifest = docFolder / kManifestFile;
     const std::string fault = ManifestFault(manifest);
-    const bool saved = HoldsSavedFiles(docFolder);
+    const bool saved = HoldsSavedFiles(docFolder, fault == "is missing" ? &inst : nullptr);
     if (saved || fault != "is missing") {
         error = root.string() + " holds a workspace whose manifest " + manifest.string() + " " + fault + "; " +
                 (saved ? "the saved files in " + docFolder.string() + " are kept and " : "") +
@@ -95,8 +164,10 @@ bool HalfMade(const fs::path& root, bool hadLockFile, std::string& error) {
     std::string made;
     for (const fs::path& p : {docFolder, tmplFolder})
         if (fs::exists(p, ec)) made += (made.empty() ? "" : " and ") + p.string();
-    error = root.string() + " holds a half-made workspace: " + manifest.string() + " is missing; remove " + made +
-            " (or the whole folder) and run kiln init " + root.string() + " again";
+    const bool initsOwn = fs::exists(docFolder, ec) && !fs::is_empty(docFolder, ec);
+    error = root.string() + " holds a half-made workspace: " + manifest.string() + " is missing" +
+            (initsOwn ? " and " + docFolder.string() + " holds only what an init writes" : "") + "; remove " + made +
+            " and run kiln init " + root.string() + " again";
     return true;
 }
 
@@ -116,7 +187,7 @@ bool MakeWorkspace(const fs::path& root, bool hadLockFile, const Installation& i
         error = root.string() + " already holds a workspace (" + (docFolder / kManifestFile).string() + " exists)";
         return false;
     }
-    if (HalfMade(root, hadLockFile, error)) return false;
+    if (HalfMade(root, hadLockFile, inst, error)) return false;
     if (fs::exists(tmplFolder, ec)) {
         error = root.string() + " already holds a workspace (" + tmplFolder.string() + " exists)";
         return false;
@@ -126,31 +197,8 @@ bool MakeWorkspace(const fs::path& root, bool hadLockFile, const Installation& i
     if (!CopyTemplates(inst.TemplateDir(), tmplFolder, files, error)) return false;
 
     CBase_CimDoc doc;
-    if (!doc.isOpened()) {
-        error = "the document cannot be made: " + doc.LastError().str();
-        return false;
-    }
-    doc.SetDomainPrefixDefault(kDefaultDomainPrefix);
-
     std::string imported;
-    const std::string stdFile = inst.StdDomainFile();
-    if (!stdFile.empty()) {
-        URI_Ref type;
-        if (!doc.FindDomainType(kStdDomainType, type)) {
-            error = std::string("the document has no domain type ") + kStdDomainType;
-            return false;
-        }
-        CString domain;
-        if (!doc.ImportDomainFile(stdFile.c_str(), type, kStdDomainClass, "", &domain)) {
-            error = "cannot import " + stdFile + ": " + doc.LastError().str();
-            return false;
-        }
-        if (!doc.SetDomainEditable(domain, false)) {
-            error = "cannot make the domain " + domain.str() + " read-only: " + doc.LastError().str();
-            return false;
-        }
-        imported = domain.str();
-    }
+    if (!MakeDocument(doc, inst, imported, error)) return false;
 
     made.push_back(docFolder);
     if (!doc.Save(docFolder.string().c_str())) {
@@ -164,7 +212,7 @@ bool MakeWorkspace(const fs::path& root, bool hadLockFile, const Installation& i
     if (imported.empty())
         out.Line("no standard definitions: the installation has no " + std::string(kStdDomainFile), 2);
     else
-        out.Line("domain " + imported + ": " + stdFile + " (" + kStdDomainType + ", read-only)", 2);
+        out.Line("domain " + imported + ": " + inst.StdDomainFile() + " (" + kStdDomainType + ", read-only)", 2);
     return true;
 }
 
@@ -229,7 +277,7 @@ bool FindDocumentFolder(const std::string& dir, std::string& docFolder, std::str
         }
     }
     if (!HasManifest(root)) {
-        if (!HalfMade(root, fs::exists(root / kLockFile, ec), error))
+        if (!HalfMade(root, fs::exists(root / kLockFile, ec), Installation::Find(), error))
             error = root.string() + " is not a workspace: " + (folder / kManifestFile).string() +
                     " is missing (make one with kiln init DIR)";
         return false;

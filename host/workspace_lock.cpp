@@ -1,12 +1,15 @@
 #include "host/workspace_lock.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 
+#include "host/workspace.h"
 #include "platform/mfc/file_io.h"
 
 namespace kiln::host {
@@ -43,6 +46,31 @@ std::string HolderOf(int fd) {
         if (waitedMs >= kOwnerWaitMs) return "another kiln";
         ::usleep(1000);
     }
+}
+
+// Locks the document folder of the workspace `root` as it resolves, so that
+// a workspace whose document is a link to another's is refused while the
+// other runs. True when there is no folder, or its file system has no such
+// locks (the workspace's own lock still holds); false, naming the other
+// workspace's holder when it can, while another kiln has it.
+bool LockDocument(const std::string& root, int& fd, std::string& error) {
+    namespace fs = std::filesystem;
+    const std::string folder = root + "/" + kDocumentFolder;
+    fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) return true;
+    if (::flock(fd, LOCK_EX | LOCK_NB) == 0 || errno != EWOULDBLOCK) return true;
+    ::close(fd);
+    fd = -1;
+    std::error_code ec;
+    const fs::path resolved = fs::canonical(folder, ec);
+    const bool linked = !ec && !fs::equivalent(resolved.parent_path(), root, ec) && !ec;
+    const std::string who = linked ? LockHolder(resolved.parent_path().string()) : std::string();
+    error = "the workspace " + root + " is in use by " + (who.empty() ? "another kiln" : who) +
+            ": its document folder " + folder +
+            (linked ? " is " + resolved.string() + ", which that kiln works on"
+                    : " is reached from another workspace that kiln works on") +
+            "; nothing was changed, try again when it has finished";
+    return false;
 }
 
 }  // namespace
@@ -107,7 +135,9 @@ bool WorkspaceLock::Acquire(const std::string& root, std::string& error, std::st
             ::fcntl(fd, F_SETLK, &owner);  // only for the message of others
             m_fd = fd;
             m_madeFile = made;
-            return true;
+            if (LockDocument(root, m_docFd, error)) return true;
+            Release();
+            return false;
         }
         ::close(fd);
     }
@@ -131,6 +161,8 @@ std::string LockHolder(const std::string& root) {
 }
 
 void WorkspaceLock::Release() {
+    if (m_docFd >= 0) ::close(m_docFd);  // closing drops the lock
+    m_docFd = -1;
     if (m_fd < 0) return;
     ::close(m_fd);  // closing drops the lock
     m_fd = -1;

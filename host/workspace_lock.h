@@ -1,5 +1,7 @@
 // One writer per workspace: a run or an init holds an exclusive lock on the
-// workspace's lock file from start to end; a second one refuses at once.
+// workspace's lock file from start to end, and one on its document folder as
+// that resolves (a document reached from two workspaces through a link has
+// one writer too); a second one refuses at once.
 #pragma once
 
 #include <string>
@@ -18,7 +20,7 @@ public:
     ~WorkspaceLock() { Release(); }
 
     // Locks the workspace folder `root` (which must exist), making its lock
-    // file when there is none. False, with a message that names the process
+    // file when there is none, and its document folder when there is one. False, with a message that names the process
     // holding it, when another process has it; `holder` (when given) then
     // receives that name ("another kiln (process N)"), and stays empty when
     // the lock failed for another reason.
@@ -31,6 +33,7 @@ public:
 
 private:
     int m_fd = -1;
+    int m_docFd = -1;  // the document folder, locked with flock
     bool m_madeFile = false;
 };
 

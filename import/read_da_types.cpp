@@ -2,6 +2,7 @@
 // their BDAs and values, and the DA classes of struct members.
 #include <set>
 
+#include "core/scl_value_types.h"
 #include "import/import_util.h"
 #include "import/kiln_import.h"
 
@@ -33,7 +34,7 @@ bool CKiln_Import::Import_EnumType(CKiln_Main* app, URI_Ref enumType, XmlNode no
     ReadAttr(node, "id", id);
     app->Mtd_SetStatusBarText("正在导入TypePackage下 EnumType: " + id);
     app->DocMtd_Modify_attribute_value(enumType, "cim:Naming.description", desc);
-    std::set<CString> ords;
+    std::set<std::string> ords;  // by value: "2", "02" and "+2" are one to SCL
     for (const XmlNode& ev : Children(node, "EnumVal")) {
         CString text, evOrd, evDesc;
         Get_NodeText(ev, ".", text);
@@ -45,7 +46,8 @@ bool CKiln_Import::Import_EnumType(CKiln_Main* app, URI_Ref enumType, XmlNode no
             AddOtherError(who, "EnumVal " + text + "的ord“" + evOrd + "”不是整数，未导入");
             continue;
         }
-        if (!ords.insert(evOrd).second) AddOtherError(who, "EnumVal " + text + "的ord " + evOrd + "重复");
+        if (!ords.insert(kiln::core::SclWholeNumberKey(evOrd.str())).second)
+            AddOtherError(who, "EnumVal " + text + "的ord " + evOrd + "重复");
         URI_Ref value;
         if (!app->NewRsc_EnumVal(&value, enumType, evOrd)) continue;
         app->DocMtd_Modify_attribute_value(value, "sec:EnumVal.val", text);

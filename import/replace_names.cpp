@@ -1,19 +1,24 @@
 // Name replacement: pairs (old name, new name) from a name-replacement file
-// applied to the names of LN types and their DOs, logical devices, logical
-// nodes and DOIs, and to the DO references of MapItems, inputs and data-set
-// members, in an ICD, a type package or the whole document.
+// applied to the names of LN types and their DOs, logical devices and
+// logical nodes, in an ICD, a type package or the whole document. A pair
+// whose entry gives a class ("type": "sec:LDevice", "sec:LNode",
+// "sec:LNodeType" or "sec:DO") renames only resources of that class.
 //
 // A resource is renamed at most once per run, so a pair A -> B is never
 // followed by B -> C. Nothing is written into a domain that may not be
 // edited, and types are renamed only in instance packages. A name that SCL
 // does not hold for the resource (outside its pattern, or a sibling's) is
-// not given; the run names each such pair at its end. The types are renamed
-// first; a DOI or a DO reference then follows the rename its node's type made
-// of that DO, and keeps its name where none was made.
+// not given; nor is a DO's name when a text that names it lies in a domain
+// that may not be edited. A renamed DO is followed by every DOI and DO
+// reference of every node that uses it (whole or as the head of a path).
+// The run names, at its end, each pair not given, each second pair of an
+// old name and each entry of a class it does not rename.
 #include <map>
 #include <set>
 #include <string>
+#include <vector>
 
+#include "core/member_rename.h"
 #include "core/name_rules.h"
 #include "import/import_util.h"
 #include "import/kiln_import.h"
@@ -25,21 +30,45 @@ using kiln::import::MembersByOrd;
 
 namespace {
 
-constexpr const char* kRoleDoName = "sec:DARef.doName";
 constexpr const char* kServerPath = "sec:ICD.IED/sec:IED.Servers";
 
-using ReplacementTable = std::map<CString, CString>;
+// The classes an entry's "type" may name: those the file's writer lists.
+constexpr const char* kNamedClasses[] = {"sec:LDevice", "sec:LNode", "sec:LNodeType", "sec:DO"};
 
-// The pairs of the file's "/SCL/DataTypeTemplates/Name" elements; the first
-// pair of an old name wins, an element lacking a text of either is skipped.
-ReplacementTable ReadTable(const XmlNode& root) {
+// A new name, and the class it is for (empty: any class).
+struct Pair {
+    CString to;
+    CString type;
+};
+using ReplacementTable = std::map<CString, std::vector<Pair>>;
+
+// The pairs of the file's "/SCL/DataTypeTemplates/Name" elements; an
+// element lacking a text of either name is skipped. An entry of a class no
+// pair renames, and a second pair of an old name for a class it already
+// has (the first wins), are left out with a line each in `notes`.
+ReplacementTable ReadTable(const XmlNode& root, std::vector<CString>& notes) {
     ReplacementTable table;
     XmlNodeList names = root.SelectNodes("/SCL/DataTypeTemplates/Name");
     for (long i = 0; i < names.Length(); ++i) {
-        CString from, to;
+        CString from, to, type;
         if (!names.Item(i).GetAttribute("name", from) || !names.Item(i).GetAttribute("changeto", to)) continue;
         if (from.IsEmpty() || to.IsEmpty()) continue;
-        table.emplace(from, to);
+        names.Item(i).GetAttribute("type", type);
+        bool known = type.IsEmpty();
+        for (const char* cls : kNamedClasses) known = known || type == cls;
+        if (!known) {
+            notes.push_back("名称" + from + "未替换为" + to + "：类型" + type + "的名称不能替换！");
+            continue;
+        }
+        std::vector<Pair>& pairs = table[from];
+        const Pair* first = nullptr;
+        for (const Pair& p : pairs)
+            if (!first && (p.type.IsEmpty() || type.IsEmpty() || p.type == type)) first = &p;
+        if (first) {
+            notes.push_back("名称" + from + "未替换为" + to + "：文件中已有该名称的替换名" + first->to + "！");
+            continue;
+        }
+        pairs.push_back({to, type});
     }
     return table;
 }
@@ -61,56 +90,41 @@ public:
         return pkg.IsSet() && IsTrueText(m_app->DocMtd_getValue_ofAttr(pkg, "sec:TypePackage.isInstType"));
     }
 
-    // The table applied to a resource's name: a whole-text match is
-    // replaced, once per resource in the run. Gives the name replaced, empty
-    // when none was.
-    CString Apply(const URI_Ref& rsc) {
-        if (rsc.IsEmpty() || m_done.count(rsc.sUri)) return CString();
+    // The table applied to a resource's name: a whole-text match of a pair
+    // for its class is replaced, once per resource in the run; a DO's new
+    // name is carried into the texts that name it.
+    void Apply(const URI_Ref& rsc) {
+        if (rsc.IsEmpty() || m_done.count(rsc.sUri)) return;
         CString value;
-        if (!m_app->DocMtd_get_attribute_value(rsc, kRoleName, value)) return CString();
-        auto it = m_table.find(value);
-        if (it == m_table.end() || !Editable(rsc)) return CString();
+        if (!m_app->DocMtd_get_attribute_value(rsc, kRoleName, value)) return;
+        const Pair* pair = PairFor(value, rsc.sClass);
+        if (!pair || !Editable(rsc)) return;
         m_done.insert(rsc.sUri);
-        const CString breach = kiln::core::NameBreach(*m_app, rsc, it->second);
-        if (!breach.IsEmpty()) {
-            const CString line = "名称" + value + "未替换为" + it->second + "：" + breach;
-            if (m_refused.insert(line).second) m_refusals += (m_refusals.IsEmpty() ? "" : "\n") + line;
-            return CString();
+        CString breach = kiln::core::NameBreach(*m_app, rsc, pair->to);
+        std::vector<kiln::core::CTextEdit> edits;
+        if (breach.IsEmpty() && rsc.sClass == "sec:DO") {
+            edits = kiln::core::MemberRenameEdits(*m_app, rsc, value, pair->to);
+            for (const kiln::core::CTextEdit& e : edits)
+                if (breach.IsEmpty() && !Editable(e.rsc)) breach = "引用它的资源所在的域不可编辑！";
         }
-        return m_app->DocMtd_Modify_attribute_value(rsc, kRoleName, it->second) ? value : CString();
-    }
-
-    // A DOI's name or a DO reference of the node `lnode` follows the rename
-    // of the DO it names in the node's type or the types it derives from;
-    // without such a rename it keeps its text.
-    void Follow(const URI_Ref& rsc, const char* role, const URI_Ref& lnode) {
-        if (rsc.IsEmpty() || lnode.IsEmpty() || m_renamedDOs.empty()) return;
-        CString value;
-        if (!m_app->DocMtd_get_attribute_value(rsc, role, value)) return;
-        std::vector<URI_Ref> types;
-        m_app->Get_AbstractTypes(m_app->DocMtd_getFirstUri_ofAsso(lnode, "sec:LNode.LNodeType"), &types,
-                                 "sec:LNodeType.Abstract_Type");
-        for (const URI_Ref& type : types) {
-            auto renamed = m_renamedDOs.find(type.sUri);
-            if (renamed == m_renamedDOs.end()) continue;
-            auto it = renamed->second.find(value);
-            if (it == renamed->second.end()) continue;
-            if (Editable(rsc)) m_app->DocMtd_Modify_attribute_value(rsc, role, it->second);
+        if (!breach.IsEmpty()) {
+            Refuse("名称" + value + "未替换为" + pair->to + "：" + breach);
             return;
         }
+        if (m_app->DocMtd_Modify_attribute_value(rsc, kRoleName, pair->to)) kiln::core::ApplyTextEdits(*m_app, edits);
     }
 
-    // One line for each name not given, in the order met.
+    // A line of the message at the run's end, each once.
+    void Refuse(const CString& line) {
+        if (m_refused.insert(line).second) m_refusals += (m_refusals.IsEmpty() ? "" : "\n") + line;
+    }
     const CString& Refusals() const { return m_refusals; }
 
     // An LN type and its DOs, when the type lies in an instance package.
     void LNodeType(const URI_Ref& type) {
         if (!IsInstancePackage(m_app->DocMtd_getFirstUri_ofAsso(type, "sec:LNodeType.TypePackage"))) return;
         Apply(type);
-        for (const URI_Ref& d : MembersByOrd(m_app, type, "sec:LNodeType.DOs")) {
-            const CString old = Apply(d);
-            if (!old.IsEmpty()) m_renamedDOs[type.sUri].emplace(old, m_table.at(old));
-        }
+        for (const URI_Ref& d : MembersByOrd(m_app, type, "sec:LNodeType.DOs")) Apply(d);
     }
 
     void Package(const URI_Ref& pkg) {
@@ -127,34 +141,26 @@ public:
             }
     }
 
-    void M2I(const URI_Ref& m2i) {
-        for (const URI_Ref& item : MembersByOrd(m_app, m2i, "sec:M2I.MapItems"))
-            Follow(item, kRoleDoName, m_app->DocMtd_getFirstUri_ofAsso(item, "sec:DARef.LNode"));
-    }
-
-    // The devices of a server and their nodes by the table; the nodes'
-    // inputs, data-set members and DOIs after the renamed DOs.
+    // The devices of a server and their nodes.
     void Server(const URI_Ref& server) {
         for (const URI_Ref& ld : MembersByOrd(m_app, server, "sec:Server.LDevices")) {
             Apply(ld);
-            for (const URI_Ref& ln : MembersByOrd(m_app, ld, "sec:LDevice.LNodes")) {
-                Apply(ln);
-                for (const URI_Ref& r : MembersByOrd(m_app, ln, "sec:LNode.ExtRefs"))
-                    Follow(r, kRoleDoName, m_app->DocMtd_getFirstUri_ofAsso(r, "sec:DARef.LNode"));
-                for (const URI_Ref& ds : MembersByOrd(m_app, ln, "sec:LNode.DataSets"))
-                    for (const URI_Ref& f : MembersByOrd(m_app, ds, "sec:DataSet.FCDAs"))
-                        Follow(f, kRoleDoName, m_app->DocMtd_getFirstUri_ofAsso(f, "sec:DARef.LNode"));
-                for (const URI_Ref& doi : MembersByOrd(m_app, ln, "sec:LNode.DOIs")) Follow(doi, kRoleName, ln);
-            }
+            for (const URI_Ref& ln : MembersByOrd(m_app, ld, "sec:LDevice.LNodes")) Apply(ln);
         }
     }
 
 private:
+    const Pair* PairFor(const CString& name, const std::string& cls) const {
+        auto it = m_table.find(name);
+        if (it == m_table.end()) return nullptr;
+        for (const Pair& p : it->second)
+            if (p.type.IsEmpty() || p.type == cls.c_str()) return &p;
+        return nullptr;
+    }
+
     CKiln_Main* m_app;
     const ReplacementTable& m_table;
     std::set<std::string> m_done;       // every resource whose name was replaced or refused
-    // LN type -> old DO name -> new DO name, for the DOs renamed in the run
-    std::map<std::string, std::map<CString, CString>> m_renamedDOs;
     std::map<CString, bool> m_domains;  // domain -> editable
     CString m_refusals;
     std::set<CString> m_refused;  // each line once
@@ -168,8 +174,10 @@ bool CKiln_Import::Replace_Names(CKiln_Main* app, CBase_XML* source, CBase_XML /
     // Only an SCL file holds the table; another file is refused.
     const XmlNode root = source ? source->GetDocumentElement() : XmlNode();
     if (!root || root.NodeName() != "SCL") return false;
-    const ReplacementTable table = ReadTable(root);
+    std::vector<CString> notes;
+    const ReplacementTable table = ReadTable(root, notes);
     Renamer renamer(app, table);
+    for (const CString& line : notes) renamer.Refuse(line);
 
     if (scope.IsEmpty()) {
         std::vector<URI_Ref> icds, packages, instPackages;
@@ -193,15 +201,11 @@ bool CKiln_Import::Replace_Names(CKiln_Main* app, CBase_XML* source, CBase_XML /
             return false;
         }
         for (const URI_Ref& p : instPackages) renamer.Package(p);
-        for (const URI_Ref& icd : icds) {
-            renamer.M2I(app->DocMtd_getFirstUri_ofAsso(icd, "sec:ICD.M2I"));
-            renamer.Server(app->DocMtd_getFirstUri_ofAsso(icd, kServerPath));
-        }
+        for (const URI_Ref& icd : icds) renamer.Server(app->DocMtd_getFirstUri_ofAsso(icd, kServerPath));
     } else if (scope.sClass == "sec:ICD") {
         const URI_Ref server = app->DocMtd_getFirstUri_ofAsso(scope, kServerPath);
         renamer.Package(app->DocMtd_getFirstUri_ofAsso(scope, "sec:ICD.TypePackage"));
         renamer.NodeTypes(server);
-        renamer.M2I(app->DocMtd_getFirstUri_ofAsso(scope, "sec:ICD.M2I"));
         renamer.Server(server);
     } else if (scope.sClass == "sec:TypePackage") {
         renamer.Package(scope);

@@ -14,6 +14,7 @@
 #include <utility>
 #include <vector>
 
+#include "core/scl_value_types.h"
 #include "import/import_util.h"
 #include "import/unkept_content.h"
 
@@ -54,6 +55,22 @@ constexpr UnkeptAttribute kUnkeptAttributes[] = {
     {"ExtRef", "srcCBName", ReportedBy::UnkeptPass},      {"ExtRef", "pServT", ReportedBy::UnkeptPass},
     {"ExtRef", "pLN", ReportedBy::UnkeptPass},            {"ExtRef", "pDO", ReportedBy::UnkeptPass},
     {"ExtRef", "pDA", ReportedBy::UnkeptPass},            {"OptFields", "segmentation", ReportedBy::RcbReader},
+};
+
+// The boolean attributes the readers keep as true or false. A text SCL
+// does not take for a boolean ("yes", "on", "TRUE") is read as the readers
+// read it, and named with what it became.
+constexpr struct {
+    const char* element;
+    const char* attribute;
+} kBooleanAttributes[] = {
+    {"ReportControl", "buffered"}, {"ReportControl", "indexed"}, {"TrgOps", "dchg"},      {"TrgOps", "qchg"},
+    {"TrgOps", "dupd"},            {"TrgOps", "period"},         {"TrgOps", "gi"},        {"OptFields", "seqNum"},
+    {"OptFields", "timeStamp"},    {"OptFields", "dataSet"},     {"OptFields", "reasonCode"},
+    {"OptFields", "dataRef"},      {"OptFields", "entryID"},     {"OptFields", "configRef"},
+    {"OptFields", "bufOvfl"},      {"LogControl", "logEna"},     {"LogControl", "reasonCode"},
+    {"DO", "transient"},           {"DA", "dchg"},               {"DA", "qchg"},          {"DA", "dupd"},
+    {"DA", "valImport"},           {"BDA", "valImport"},
 };
 
 std::span<const UnkeptElement> UnkeptElements() { return kUnkeptElements; }
@@ -248,7 +265,16 @@ void CKiln_Import::Report_UnkeptContent(const XmlNode& rootNode, const XmlNode& 
             warn(CString(qname), where() + "下的" + qname + "(命名空间" + CString(ns) + ")未导入");
             return true;
         }
-        if (!ReportedKind(LocalName(qname))) return false;  // the plain case: nothing below applies
+        const char* local = LocalName(qname);
+        for (const auto& row : kiln::import::kBooleanAttributes) {
+            if (row.element[0] != local[0] || std::strcmp(row.element, local) != 0) continue;
+            const pugi::xml_attribute a = el.attribute(row.attribute);
+            if (!a || kiln::core::IsSclBoolean(a.value())) continue;
+            warn(CString(local) + "@" + row.attribute,
+                 WhereOf(el, top) + "的属性" + row.attribute + "的值“" + a.value() + "”不是布尔值，按" +
+                     (kiln::import::IsTrueText(a.value()) ? "true" : "false") + "导入");
+        }
+        if (!ReportedKind(local)) return false;  // the plain case: nothing below applies
         const CString kind = LocalOf(qname), parentKind = LocalOf(el.parent().name());
         for (const UnkeptElement& row : kiln::import::UnkeptElements()) {
             if (kind != row.element || (std::strcmp(row.parent, "*") != 0 && parentKind != row.parent)) continue;

@@ -1,6 +1,7 @@
 // The choice lists of attribute fields: the type of a structured or
 // enumerated member, enumerated attributes, booleans, data values by their
 // basic type, order numbers and the names of a data reference.
+#include "core/scl_names.h"
 #include "platform/mfc/text_funcs.h"
 #include "platform/ui/ui_functions.h"
 #include "views/property_editor.h"
@@ -127,7 +128,10 @@ bool DaNameList(CKiln_Main& app, const URI_Ref& ref, Struct_EditPack& pack) {
     Struct_DAs_ofDO das;
     if (!app.Get_DAs_of_aDO(dataObject, &das, "", nullptr)) return false;
     pack.Add_ListItem("  ", "NULL");
-    for (const Struct_DAItem& item : das.vDAs) pack.Add_ListItem(item.sPath, item.sPath);
+    // A row shows the attribute's functional constraints; what is stored is
+    // the name SCL gives it, as a data-set member's fc is a field of its own.
+    for (const Struct_DAItem& item : das.vDAs)
+        pack.Add_ListItem(item.sPath, kiln::core::WithoutConstraints(item.sPath.str()).c_str());
     return true;
 }
 

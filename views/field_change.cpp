@@ -4,14 +4,18 @@
 // whether to store the new value itself.
 #include <algorithm>
 #include <climits>
+#include <string>
+#include <vector>
 
 #include "core/address_103.h"
+#include "core/data_values.h"
 #include "core/scl_attribute_rules.h"
 #include "core/scl_names.h"
 #include "core/scl_values.h"
 #include "core/free_node_names.h"
-#include "editing/do_rename.h"
+#include "core/member_rename.h"
 #include "editing/lnode_class.h"
+#include "editing/member_users.h"
 #include "core/name_rules.h"
 #include "platform/mfc/text_funcs.h"
 #include "platform/ui/ui_functions.h"
@@ -75,8 +79,11 @@ private:
     bool DataValue();
     bool EnumValue(const URI_Ref& dfn, const CString& descField);
     bool NumberChecked(const CString& bType, bool isFloat);
+    bool MemberConstraint();
+    bool SettingGroups();
     bool Name();
     bool NodeNamePart(bool prefix);
+    bool NodeClass();
     bool Is(const char* cls) const { return m_rsc.sClass == cls; }
     CString Get(const URI_Ref& r, const char* role) { return m_app.DocMtd_getValue_ofAttr(r, role); }
     void Put(const URI_Ref& r, const char* role, const CString& v) { m_app.DocMtd_Modify_attribute_value(r, role, v); }
@@ -114,6 +121,7 @@ bool FieldChange::Run() {
         return Association();
     }
     if (kiln::views::ContainsAfterFirst(attr.sText6, ":Boolean")) return true;
+    if (m_field == "sec:FCDA.fc" && Is("sec:FCDA") && !MemberConstraint()) return false;
     if (!attr.sText7.IsEmpty()) {
         Display(StringAfter(m_new, "#", "."));
         return true;
@@ -125,8 +133,13 @@ bool FieldChange::Run() {
         return false;
     }
     if ((m_field == "sec:Val.sValue" && Is("sec:Val")) || (m_field == "sec:DAI.valueStr" && Is("sec:DAI")) ||
-        (m_field == "sec:BDA.valueStr" && (Is("sec:BDA") || Is("sec:DA"))))
-        return DataValue();
+        (m_field == "sec:BDA.valueStr" && (Is("sec:BDA") || Is("sec:DA")))) {
+        if (!DataValue()) return false;
+        // The value's other place (the owner's own value, or its first
+        // value) takes it as well; the host stores the field itself.
+        kiln::core::WriteDataValue(m_app, m_rsc, m_new);
+        return true;
+    }
     if (m_field == "e301:OrdNaming.ord") {
         // A place is a whole number; what is stored is the place the move
         // gives (the last one for a number past the list), never no number.
@@ -162,6 +175,7 @@ bool FieldChange::Run() {
         Refresh(3);
         return true;
     }
+    if (m_field == "sec:LNode.lnClass" && Is("sec:LNode")) return NodeClass();
     if (m_field == "sec:LNodeType.prefix" && Is("sec:LNodeType")) {
         const URI_Ref base = m_app.DocMtd_getFirstUri_ofAsso(m_rsc, "sec:LNodeType.Abstract_Type");
         if (base.IsSet()) {
@@ -180,9 +194,16 @@ bool FieldChange::Run() {
         return breach.IsEmpty();
     }
     // The fields written as typed SCL attributes take only what the type holds.
+    if (kiln::core::IsWholeNumberField(m_field)) m_new.Trim();
     if (const CString breach = kiln::core::SclAttributeBreach(m_field, m_new); !breach.IsEmpty()) {
         Notice(breach);
         return false;
+    }
+    // The values that hold an enumeration value's text take its new one.
+    if (m_field == "sec:EnumVal.val" && Is("sec:EnumVal")) {
+        kiln::editing::CarryEnumValue(m_app, m_rsc, kiln::editing::EnumValueText(m_app, m_rsc),
+                                      m_new.IsEmpty() ? Get(m_rsc, kRoleName) : m_new);
+        return true;
     }
     // An array's count gives its size or names the attribute that holds it
     // ("maxPts"), as SCL allows.
@@ -198,7 +219,49 @@ bool FieldChange::Run() {
     }
     // The other whole numbers (counts, periods, revisions, indexes) are
     // written where SCL takes only digits.
-    if (kiln::views::ContainsAfterFirst(attr.sText6, ":Integer")) return NumberChecked("INT32U", false);
+    if (kiln::views::ContainsAfterFirst(attr.sText6, ":Integer")) return NumberChecked("INT32U", false) && SettingGroups();
+    return true;
+}
+
+// A device's setting-group control block holds its number of groups (5 when
+// it names none, as the export writes it) and the active group; neither the
+// active group nor a value's setting group may lie past that number.
+bool FieldChange::SettingGroups() {
+    auto number = [](const CString& text) { return kiln::text::AtoiValue(text.str()); };
+    auto count = [&](const URI_Ref& sgcb) {
+        const CString n = Get(sgcb, "sec:SGCB.numOfSG");
+        return n.IsEmpty() ? 5 : number(n);
+    };
+    auto decimal = [](long long n) { return CString(std::to_string(n)); };
+    if (m_field == "sec:SGCB.activeSG" && Is("sec:SGCB")) {
+        if (number(m_new) <= count(m_rsc)) return true;
+        Notice("激活定值组不能大于定值组数（" + decimal(count(m_rsc)) + "），不能修改！");
+        return false;
+    }
+    if (m_field == "sec:SGCB.numOfSG" && Is("sec:SGCB")) {
+        const long long groups = m_new.IsEmpty() ? 5 : number(m_new);
+        if (const long long active = number(Get(m_rsc, "sec:SGCB.activeSG")); active > groups) {
+            Notice("定值组数不能小于激活定值组（" + decimal(active) + "），不能修改！");
+            return false;
+        }
+        const URI_Ref ld = m_app.DocMtd_getFirstUri_ofAsso(m_rsc, "sec:SGCB.LNode/sec:LNode.LDevice");
+        std::vector<URI_Ref> vals;
+        URI_Ref last;
+        m_app.DocMtd_get_descendent_BUris(ld, "sec:LDevice.LNodes/sec:LNode.DOIs/sec:DOI.DAIs/sec:DAI.Vals", vals, last,
+                                          kRoleOrd, SortPolicy_ByOrd);
+        long long highest = 0;
+        for (const URI_Ref& v : vals) highest = std::max(highest, number(Get(v, "sec:Val.sGroup")));
+        if (highest <= groups) return true;
+        Notice("逻辑装置中有定值组" + decimal(highest) + "的预设值，定值组数不能小于它，不能修改！");
+        return false;
+    }
+    if (m_field == "sec:Val.sGroup" && Is("sec:Val")) {
+        const URI_Ref sgcb = m_app.DocMtd_getFirstUri_ofAsso(
+            kiln::core::ValOwner(m_app, m_rsc), "sec:DAI.DOI/sec:DOI.LNode/sec:LNode.LDevice/sec:LDevice.LNodes/sec:LNode.SGCB");
+        if (sgcb.IsEmpty() || number(m_new) <= count(sgcb)) return true;
+        Notice("定值组不能大于定值组数（" + decimal(count(sgcb)) + "），不能修改！");
+        return false;
+    }
     return true;
 }
 
@@ -237,9 +300,16 @@ void FieldChange::AfterRelink() {
             Put(m_rsc, "sec:DARef.daName", "");
         } else if (m_field == "sec:LNode.LNodeType") {
             // The node takes the LN class of its new type.
-            const URI_Ref lnClass =
-                m_app.DocMtd_getFirstUri_ofAsso(m_app.DocMtd_TestBy_URIRef(m_new), "sec:LNodeType.ClassOf_LNType");
-            if (lnClass.IsSet()) Put(m_rsc, "sec:LNode.lnClass", Get(lnClass, kRoleName));
+            const CString lnClass = kiln::core::LnClassOfType(m_app, m_app.DocMtd_TestBy_URIRef(m_new));
+            if (!lnClass.IsEmpty()) Put(m_rsc, "sec:LNode.lnClass", lnClass);
+        } else if (m_field == "sec:LNodeType.ClassOf_LNType") {
+            // The nodes of the type that hold a class of their own take the
+            // new one: a node is written with its type's class.
+            const CString lnClass = kiln::core::LnClassOfType(m_app, m_rsc);
+            std::vector<URI_Ref> nodes;
+            m_app.DocMtd_get_Association_BUris(m_rsc, "sec:LNodeType.LNode", nodes, kRoleOrd, SortPolicy_ByOrd);
+            for (const URI_Ref& node : nodes)
+                if (!Get(node, "sec:LNode.lnClass").IsEmpty()) Put(node, "sec:LNode.lnClass", lnClass);
         } else if (m_field == "sec:LNodeType.Abstract_Type") {
             CString inst = Get(m_rsc, "sec:LNodeType.isInstType");
             const URI_Ref base = m_app.DocMtd_getFirstUri_ofAsso(m_rsc, "sec:LNodeType.Abstract_Type");
@@ -335,6 +405,64 @@ bool FieldChange::NumberChecked(const CString& bType, bool isFloat) {
     return true;
 }
 
+// A node is written with its type's class: its own class field holds that
+// class or nothing. A node without a type takes a class SCL holds.
+bool FieldChange::NodeClass() {
+    const URI_Ref type = m_app.DocMtd_getFirstUri_ofAsso(m_rsc, "sec:LNode.LNodeType");
+    if (type.IsSet()) {
+        const CString typeClass = kiln::core::LnClassOfType(m_app, type);
+        if (m_new.IsEmpty() || m_new == typeClass) return true;
+        Notice("逻辑节点的类由其LN类型决定，只能是" + typeClass + "！");
+        return false;
+    }
+    if (m_new.IsEmpty() || kiln::core::IsSclLnClass(m_new.str())) return true;
+    Notice(kiln::core::kBadLnClass);
+    return false;
+}
+
+// A data-set member's functional constraint is one its data has: a DA's
+// own, or one of the DAs below a DO or SDO. A member whose data cannot be
+// found is left as it is (the export names it).
+bool FieldChange::MemberConstraint() {
+    URI_Ref lnode = m_app.DocMtd_getFirstUri_ofAsso(m_rsc, "sec:DARef.LNode");
+    const CString doName = Get(m_rsc, "sec:DARef.doName");
+    if (lnode.IsEmpty() || doName.IsEmpty()) return true;
+    const int dot = doName.Find('.');
+    URI_Ref dataObject = m_app.Get_DO_Dfn(lnode, dot < 0 ? doName : doName.Left(dot));
+    Struct_DAs_ofDO das;
+    if (dataObject.IsEmpty() || !m_app.Get_DAs_of_aDO(dataObject, &das, "", nullptr)) return true;
+    // The paths below the DO as SCL names them, from the SDOs of the member's
+    // DO name on, then its DA.
+    CString below = dot < 0 ? CString() : doName.Mid(dot + 1) + ".";
+    const CString daName = kiln::core::WithoutConstraints(Get(m_rsc, "sec:DARef.daName").str()).c_str();
+    if (!daName.IsEmpty()) below += daName;
+    auto under = [&below](const CString& plain) {
+        if (below.IsEmpty()) return true;
+        if (below.Right(1) == ".") return plain.Left(below.GetLength()) == below;
+        return plain == below || plain.Left(below.GetLength() + 1) == below + ".";
+    };
+    std::vector<CString> held;
+    for (const Struct_DAItem& item : das.vDAs) {
+        const std::string& path = item.sPath.str();
+        const size_t open = path.find('['), close = path.find(']');
+        if (!under(kiln::core::WithoutConstraints(path).c_str()) || open == std::string::npos ||
+            close == std::string::npos)
+            continue;
+        for (size_t at = open + 1; at < close;) {
+            const size_t end = std::min(path.find(',', at), close);
+            const CString fc = path.substr(at, end - at).c_str();
+            if (std::find(held.begin(), held.end(), fc) == held.end()) held.push_back(fc);
+            at = end + 1;
+        }
+    }
+    const CString wanted = StringAfter(m_new, "#", ".");
+    if (held.empty() || std::find(held.begin(), held.end(), wanted) != held.end()) return true;
+    CString list;
+    for (const CString& fc : held) list += (list.IsEmpty() ? "" : "、") + fc;
+    Notice("fc必须是" + doName + (daName.IsEmpty() ? CString() : "." + daName) + "具有的功能约束：" + list + "！");
+    return false;
+}
+
 // A prefix or an instance that an SCL file cannot hold is refused; an LLN0,
 // whose instance is never written, may also have none.
 bool FieldChange::NodeNamePart(bool prefix) {
@@ -350,6 +478,9 @@ bool FieldChange::Name() {
         Notice(breach);
         return false;
     }
+    // An enumeration value without a text of its own stands by its name.
+    if (Is("sec:EnumVal") && Get(m_rsc, "sec:EnumVal.val").IsEmpty())
+        kiln::editing::CarryEnumValue(m_app, m_rsc, Get(m_rsc, kRoleName), m_new);
     if (Is("sec:InfoGroup")) {
         const URI_Ref itb = m_app.DocMtd_getFirstUri_ofAsso(m_rsc, "sec:InfoGroup.ITB");
         std::vector<URI_Ref> groups, items;
@@ -366,9 +497,17 @@ bool FieldChange::Name() {
         m_app.Mtd_AllViews_Refresh(nullptr, &m_rsc, ViewClass_Tree);
         return true;
     }
-    // What names the DO by its name follows it, as what names a device or a
-    // node by its link does.
-    if (Is("sec:DO")) kiln::editing::CarryDoName(m_app, m_rsc, Get(m_rsc, kRoleName), m_new);
+    // What names the member by its name follows it, as what names a device
+    // or a node by its link does; a text that may not change keeps the name.
+    if (Is("sec:DO") || Is("sec:SDO") || Is("sec:DA") || Is("sec:BDA")) {
+        const auto edits = kiln::core::MemberRenameEdits(m_app, m_rsc, Get(m_rsc, kRoleName), m_new);
+        for (const kiln::core::CTextEdit& e : edits)
+            if (!kiln::views::DomainEditable(m_app, e.rsc)) {
+                Notice("当前域不可编辑！-W0052");
+                return false;
+            }
+        kiln::core::ApplyTextEdits(m_app, edits);
+    }
     for (const char* cls : {"sec:DO", "sec:DA", "sec:BDA", "sec:DOI", "sec:DAI", "sec:InfoItem", "sec:MapItem"})
         if (Is(cls)) {
             Refresh(4);

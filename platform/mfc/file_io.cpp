@@ -16,8 +16,9 @@ namespace kiln::file {
 namespace {
 
 // Removes the temporaries of `path` whose writers are dead (killed before
-// their rename). Those of a live process, this one included, may still be
-// written and stay; so does anything that is not a regular file.
+// their rename): only what this program could have written, a regular file
+// of this user's whose writer's number a process can have. Those of a live
+// process, this one included, may still be written and stay.
 void RemoveDeadTemporaries(const std::string& path) {
     const size_t slash = path.rfind('/');
     const std::string dir = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
@@ -30,14 +31,40 @@ void RemoveDeadTemporaries(const std::string& path) {
     while (const dirent* e = ::readdir(d)) {
         std::string_view target;
         pid_t writer = 0;
-        if (!TemporaryOf(e->d_name, target, writer) || target != base || writer <= 0 || writer == ::getpid())
-            continue;
+        if (!TemporaryOf(e->d_name, target, writer) || target != base || writer == ::getpid()) continue;
         struct stat st {};
         if (::kill(writer, 0) == 0 || errno != ESRCH) continue;
-        if (::fstatat(dfd, e->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode))
+        if (::fstatat(dfd, e->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode) &&
+            st.st_uid == ::geteuid())
             ::unlinkat(dfd, e->d_name, 0);
     }
     ::closedir(d);
+}
+
+// The highest process number the system gives (the kernel's limit when it
+// does not say).
+long long PidMax() {
+    static const long long max = [] {
+        long long n = 0;
+        if (FILE* f = std::fopen("/proc/sys/kernel/pid_max", "r")) {
+            if (std::fscanf(f, "%lld", &n) != 1) n = 0;
+            std::fclose(f);
+        }
+        return n > 1 ? n - 1 : 4194303;
+    }();
+    return max;
+}
+
+// A number as this program writes it (std::to_string of an unsigned): digits
+// without a leading zero, at most `max`; -1 for anything else.
+long long WrittenNumber(std::string_view t, long long max) {
+    if (t.empty() || t.size() > 10 || (t.size() > 1 && t[0] == '0')) return -1;
+    long long v = 0;
+    for (char c : t) {
+        if (c < '0' || c > '9') return -1;
+        v = v * 10 + (c - '0');
+    }
+    return v <= max ? v : -1;
 }
 
 }  // namespace
@@ -67,15 +94,13 @@ bool TemporaryOf(std::string_view name, std::string_view& target, pid_t& writer)
     if (at == std::string_view::npos || at == 0) return false;
     const std::string_view rest = name.substr(at + 4);
     const size_t cut = rest.find('_');
-    auto digits = [](std::string_view t) {
-        return !t.empty() && t.find_first_not_of("0123456789") == std::string_view::npos;
-    };
-    if (cut == std::string_view::npos || !digits(rest.substr(0, cut)) || !digits(rest.substr(cut + 1))) return false;
+    if (cut == std::string_view::npos) return false;
+    // Only the names ReplaceFileWith gives: a process number a process can
+    // have and a counter, both without leading zeros.
+    const long long pid = WrittenNumber(rest.substr(0, cut), PidMax());
+    if (pid < 1 || WrittenNumber(rest.substr(cut + 1), 0xffffffffLL) < 0) return false;
     target = name.substr(0, at);
-    // A number no process can have stands for none.
-    long long pid = 0;
-    for (char c : rest.substr(0, cut)) pid = pid > 99999999 ? 0x7fffffff : pid * 10 + (c - '0');
-    writer = pid < 0x7fffffff ? static_cast<pid_t>(pid) : 0;
+    writer = static_cast<pid_t>(pid);
     return true;
 }
 

@@ -38,7 +38,7 @@ bool WriteAll(int fd, const char* data, size_t n);
 // replace). On failure
 // the temporary file is removed, `path` is untouched, and `error` (when
 // given) receives the errno value. The temporaries of `path` that killed
-// writers left (see TemporaryOf) go first.
+// writers of this user left (see TemporaryOf) go first.
 bool ReplaceFile(const std::string& path, std::string_view data, bool sync, int* error = nullptr);
 // The same, with the contents written by `produce` into the descriptor of
 // the temporary file (so that a large text need not be held whole first).
@@ -48,7 +48,9 @@ bool ReplaceFileWith(const std::string& path, bool sync, const std::function<boo
                      int* error = nullptr);
 
 // The temporary file of a replacement: "<target>.tmp<pid>_<n>". True for
-// such a name, with the target's name and the writer's process.
+// such a name as ReplaceFileWith writes it (no leading zeros, a process
+// number the system can give), with the target's name and the writer's
+// process.
 bool TemporaryOf(std::string_view name, std::string_view& target, pid_t& writer);
 
 // Gives the file `fd` the permission bits of the file at `like`, when there

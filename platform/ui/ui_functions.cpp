@@ -14,6 +14,8 @@ bool KQ_ShellExec(const CString& path, CWnd* /*parent*/, const CString& params) 
     return Ui_Current().ShellOpen(path, params);
 }
 
+void KQ_CommandFailed(const CString& reason) { Ui_Current().CommandFailed(reason); }
+
 BOOL GetCursorPos(POINT* point) {
     if (!point) return FALSE;
     *point = Ui_Current().CursorPos();

@@ -19,5 +19,9 @@ int AfxMessageBox(const CString& text, UINT type = MB_OK, UINT helpId = 0);
 // Opens a file with its associated program; false when that failed.
 bool KQ_ShellExec(const CString& path, CWnd* parent = nullptr, const CString& params = CString());
 
+// A command could not do what it was asked (a file it writes was not
+// written), as its message said: the host fails the run with `reason`.
+void KQ_CommandFailed(const CString& reason);
+
 // The cursor position in screen coordinates; TRUE.
 BOOL GetCursorPos(POINT* point);

@@ -62,6 +62,9 @@ public:
     virtual void CommonMenu(const CString& viewId, const URI_Ref& rsc) = 0;
     // The cursor position in screen coordinates.
     virtual POINT CursorPos() = 0;
+    // A command failed after showing why (`reason`): a host that plays a
+    // run fails it; one that only shows messages has shown it already.
+    virtual void CommandFailed(const CString& /*reason*/) {}
     // The size of the primary screen in pixels (x the width, y the height).
     virtual POINT ScreenSize() { return POINT{1920, 1080}; }
 };

@@ -272,7 +272,8 @@ bool SaveXmlFile(const XmlDocState& state, const std::string& path, bool overwri
         errno = writer.Error();
         return false;
     };
-    if (!kiln::file::ReplaceFileWith(path, false, produce, &err)) {
+    // Synced before its rename: a crash leaves the old file or the new one.
+    if (!kiln::file::ReplaceFileWith(path, true, produce, &err)) {
         error = "不能写入文件" + path + "：" + std::strerror(err);
         return false;
     }

@@ -22,8 +22,9 @@ bool LoadXmlFile(const std::string& path, XmlDocState& state, std::string& error
 bool ParseXmlText(std::string bytes, XmlDocState& state, std::string& error, size_t* parseErrorAt = nullptr);
 
 // Writes the document as indented UTF-8 with a declaration, through a
-// temporary file beside the target, so that a failure leaves no file. A
-// document holding characters XML forbids is not written.
+// temporary file beside the target that reaches the disk before its rename,
+// so that a failure (or a crash) leaves no part of it. A document holding
+// characters XML forbids is not written.
 bool SaveXmlFile(const XmlDocState& state, const std::string& path, bool overwrite, std::string& error);
 
 // One walk over the whole document, without recursion: the depth of the

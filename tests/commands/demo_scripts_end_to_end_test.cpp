@@ -15,6 +15,7 @@
 #include <string>
 
 #include "tests/host/kiln_program.h"
+#include "tests/host/named_breaches.h"
 
 namespace fs = std::filesystem;
 
@@ -60,6 +61,16 @@ protected:
         EXPECT_TRUE(lint.Ok()) << lint.output;
         return lint.done;
     }
+    // The file is valid, or its schema errors are the breaches its export's
+    // message in the transcript names; false when it cannot be validated.
+    bool ValidOrNamed(const fs::path& file, const std::string& out) {
+        const kiln::test::SclValidation lint = kiln::test::ValidateScl(file);
+        const size_t at = out.find("[message] " + file.string());
+        const std::string message = at == std::string::npos ? out : out.substr(at, out.find("\n[", at + 1) - at);
+        EXPECT_EQ(lint.Ok() ? "" : kiln::test::SchemaErrorsAgainstBreaches(file.string(), message, lint.output), "")
+            << lint.output;
+        return lint.done;
+    }
     static std::string Match(const std::string& text, const std::string& pattern) {
         std::smatch m;
         return std::regex_search(text, m, std::regex(pattern)) ? m[1].str() : std::string();
@@ -102,24 +113,27 @@ TEST_F(DemoScripts, StandardSetsAndDescriptionsGiveAValidIcd) {
         GTEST_SKIP() << "no ../shared/xsd/SCL2007B4/SCL.xsd or no xmllint: the ICD was not validated";
 }
 
-TEST_F(DemoScripts, StandardSetsWithoutLogGiveAValidIcd) {
+TEST_F(DemoScripts, StandardSetsWithoutLogGiveAnIcdWhoseBreachesAreNamed) {
     auto [status, out] = Play("sets_without_log.kiln");
     ASSERT_EQ(status, 0) << out;
     ExpectAll(out, {"[question yes/no] 是否在IED范围 -> no", "[document] saved"});
     EXPECT_EQ(out.find("[message]"), out.find("[message] " + (ws / "sets_no_log.icd").string()));
 
     // Only the set with members is written and named; the log control
-    // blocks have no Log, which zScl:logName keeps.
+    // blocks have no Log, which zScl:logName keeps, and so no logName, which
+    // the export names.
     const std::string text = ReadAll(ws / "sets_no_log.icd");
     ASSERT_FALSE(text.empty());
-    ExpectAll(text, {"<DataSet name=\"DS_ACT\"",
-                     "<LogControl name=\"LCB_DS_ACT\" logName=\"LCB_DS_ACT\" datSet=\"DS_ACT\"",
-                     "<LogControl name=\"LCB_DS_MOD\" logName=\"LCB_DS_MOD\" logEna=", "zScl:logName=\"\">",
+    ExpectAll(out, {"不符合SCL的日志控制块（logName格式错误）：LD_1/LLN0.LCB_DS_ACT"});
+    ExpectAll(text, {"<DataSet name=\"DS_ACT\"", "<LogControl name=\"LCB_DS_ACT\" datSet=\"DS_ACT\"",
+                     "<LogControl name=\"LCB_DS_MOD\" logEna=", "zScl:logName=\"\">",
                      "<ReportControl name=\"RCB_DS_MX\" rptID=\"RCB_DS_MX\" confRev="});
     EXPECT_EQ(text.find("<DataSet name=\"DS_MX\""), std::string::npos);
     EXPECT_EQ(text.find("logName=\"\" "), std::string::npos);
-    if (!Validate(ws / "sets_no_log.icd"))
-        GTEST_SKIP() << "no ../shared/xsd/SCL2007B4/SCL.xsd or no xmllint: the ICD was not validated";
+    const kiln::test::SclValidation lint = kiln::test::ValidateScl(ws / "sets_no_log.icd");
+    if (!lint.done) GTEST_SKIP() << "no ../shared/xsd/SCL2007B4/SCL.xsd or no xmllint: the ICD was not validated";
+    EXPECT_NE(lint.status, 0);
+    EXPECT_EQ(kiln::test::SchemaErrorsAgainstBreaches((ws / "sets_no_log.icd").string(), out, lint.output), "");
 }
 
 TEST_F(DemoScripts, AlarmsFromTheItbGiveAMappedGgioAndAValidIcd) {
@@ -180,12 +194,15 @@ TEST_F(DemoScripts, AlarmsFromTheItbGiveAMappedGgioAndAValidIcd) {
 // A model made with the menus only (menus_model.kiln): each command gives
 // what was chosen, nothing is made twice, the ICD written is valid and what
 // it leaves out is named.
-TEST_F(DemoScripts, AModelMadeWithTheMenusHoldsWhatWasChosenAndGivesAValidIcd) {
+TEST_F(DemoScripts, AModelMadeWithTheMenusHoldsWhatWasChosenAndNamesItsBreaches) {
     fs::copy_file(source / "tests" / "commands" / "data" / "menus_names.Name", dir / "examples" / "menus_names.Name");
     auto [status, out] = Play("menus_model.kiln");
     ASSERT_EQ(status, 0) << out;  // after the ICD's second renaming its IED is still TEMPLATE
     EXPECT_EQ(out.find("未知命令"), std::string::npos);
-    const std::string untilPlates = out.substr(0, out.find("== values SCL refuses"));
+    // The log control blocks made before their device had a Log have no
+    // logName, which is named; nothing else is until the plates.
+    const std::string untilPlates = std::regex_replace(out.substr(0, out.find("== values SCL refuses")),
+                                                       std::regex("\n *不符合SCL的日志控制块（logName格式错误）：[^\n]*"), "");
     // A second LLN0, made or pasted, a count and a place past every limit:
     // refused, the nodes as they were.
     const std::string secondLln0 = "\n[message] 逻辑装置中已经存在LLN0，不能增加逻辑节点！";
@@ -214,7 +231,7 @@ TEST_F(DemoScripts, AModelMadeWithTheMenusHoldsWhatWasChosenAndGivesAValidIcd) {
                     // The GOOSE and sampled-value control blocks, not written, are named.
                     "    未导出GSE控制块（不支持导出）：PROT/LLN0.GSE控制块_1\n"
                     "    未导出采样控制块（不支持导出）：PROT/LLN0.采样控制块_1\n"});
-    EXPECT_EQ(untilPlates.find("不符合SCL"), std::string::npos) << out;  // these ICDs are valid: no breach is named
+    EXPECT_EQ(untilPlates.find("不符合SCL"), std::string::npos) << out;
 
     // The prefix joins each node's class (its type's) and instance.
     const std::string first = Match(out, R"(sec:LNode.prefix of "PTOC1" \(([^)]+)\))");
@@ -286,7 +303,7 @@ TEST_F(DemoScripts, AModelMadeWithTheMenusHoldsWhatWasChosenAndGivesAValidIcd) {
     EXPECT_EQ(text.find("name=\"过流告警\""), std::string::npos);
     const std::string measured = ReadAll(ws / "menus_measured.icd");
     ExpectAll(measured, {"<DAType id=\"Product_1_Ver_Rev_AnalogueValue\" desc=\"\">\n\t\t\t<BDA name=\"i\""});
-    const bool validated = Validate(ws / "menus_model.icd") && Validate(ws / "menus_measured.icd");
+    const bool validated = ValidOrNamed(ws / "menus_model.icd", out) && ValidOrNamed(ws / "menus_measured.icd", out);
 
     // Names taken give the first free one, said on the status line; a
     // second LLN0 and names SCL refuses make nothing.
@@ -378,7 +395,7 @@ TEST_F(DemoScripts, AModelMadeWithTheMenusHoldsWhatWasChosenAndGivesAValidIcd) {
     }
     const kiln::test::SclValidation lint = kiln::test::ValidateScl(ws / "menus_plates.icd");
     if (lint.done) EXPECT_FALSE(lint.Ok()) << "the untyped DOs were expected to break the schema";
-    if (!validated || !Validate(ws / "menus_names.icd"))
+    if (!validated || !ValidOrNamed(ws / "menus_names.icd", out))
         GTEST_SKIP() << "no ../shared/xsd/SCL2007B4/SCL.xsd or no xmllint: the ICD was not validated";
 }
 

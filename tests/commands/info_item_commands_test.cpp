@@ -352,7 +352,7 @@ TEST_F(InfoItemCommandsTest, ACommonAttributePathNeedsANodeAndAValidDo) {
     Run(m2i, "ICD:Appoint To SameDA");
     EXPECT_EQ((std::vector<CString>{"  ", "stVal[ST]", "q[ST]"}), LastChoices());
     EXPECT_EQ("q[ST]", Get(aMap, "sec:DARef.daName"));
-    EXPECT_EQ("stVal[ST]", Get(bMap, "sec:DARef.daName"));
+    EXPECT_EQ("stVal", Get(bMap, "sec:DARef.daName"));  // the row's name without its constraint
 
     ui.ClearCalls();
     Set(aMap, "sec:DARef.doName", "Nope");

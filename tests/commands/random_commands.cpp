@@ -7,6 +7,9 @@
 #include <optional>
 #include <sstream>
 
+#include <pugixml.hpp>
+
+#include "core/data_values.h"
 #include "core/kiln_main.h"
 #include "core/module.h"
 #include "host/answers.h"
@@ -19,6 +22,7 @@
 #include "platform/framework/view_cmd.h"
 #include "platform/framework/wnd.h"
 #include "tests/host/named_breaches.h"
+#include "tests/host/named_references.h"
 
 namespace kiln::test {
 
@@ -353,14 +357,27 @@ private:
     // A field of the selected resource's page, typed or picked from its list.
     void EditStep() {
         std::string said;
-        if (!Play(SelectLine(RandomPath()), said)) return;
         CKiln_Main& app = *m_run.app;
+        // Now and then a value of a DAI, DA or BDA of an editable domain, on
+        // its page: deep in the tree, seldom reached by a random path.
+        std::vector<URI_Ref> values;
+        const bool valueStep = m_choices.Chance(20);
+        static const char* const kValueClasses[] = {"sec:Val", "sec:DAI", "sec:DA", "sec:BDA"};
+        if (valueStep) app.m_Doc.ByClass(kValueClasses[m_choices.Pick(4)], values);
+        values.erase(std::remove_if(values.begin(), values.end(), [&](const URI_Ref& u) {
+                         return !app.m_Doc.IsDomainEditable(CString(u.sUri.substr(0, u.sUri.find('#') + 1)));
+                     }), values.end());
+        const std::string select = values.empty() ? SelectLine(RandomPath())
+                                                  : "select-uri " + host::QuoteWord(values[m_choices.Pick(values.size())].sUri, true);
+        if (!Play(select, said)) return;
         CBase_Cmd* view = app.m_pHtmlPropView ? app.m_pHtmlPropView : app.Mtd_View_of_sID(kView_Html1);
         if (!view || view->m_uShown.IsEmpty()) return;
         const URI_Ref rsc = view->m_uShown;
         CClassDfn cls;
         if (!app.m_Doc.GetClassDfn(rsc.sClass.c_str(), cls) || cls.vAttrs.empty()) return;
-        const std::string field = cls.vAttrs[m_choices.Pick(cls.vAttrs.size())].sText1.str();
+        std::string field = cls.vAttrs[m_choices.Pick(cls.vAttrs.size())].sText1.str();
+        const char* valueField = rsc.sClass == "sec:Val" ? "sec:Val.sValue" : core::OwnValueRole(rsc);
+        if (!values.empty() && valueField) field = valueField;
         Struct_EditPack pack;
         if (!app.HtmlMsg_OnPrepareEditField(view, rsc, field.c_str(), CString(), &pack)) return;
         std::string value = Text();
@@ -373,6 +390,52 @@ private:
         if (!Play("edit " + field + " " + host::QuoteWord(value, true), said)) return;
         // The plug-in stores some fields itself; it refuses with a notice.
         if (Contains(said, "not stored by the host") && Contains(said, "\n[message")) ExpectUnchanged(before, "the edit of " + field);
+        if (valueField && field == valueField && !Contains(said, "not stored by the host")) ExpectValueExported(rsc);
+    }
+
+    // A stored value: the export of its ICD, made at once, writes the values
+    // of its DAI, DA or BDA as the model holds them, or names the place.
+    void ExpectValueExported(const URI_Ref& rsc) {
+        CKiln_Main& app = *m_run.app;
+        auto name = [&](const URI_Ref& r) { return app.DocMtd_getValue_ofAttr(r, core::kRoleName).str(); };
+        auto first = [&](const URI_Ref& r, const char* role) { return app.DocMtd_getFirstUri_ofAsso(r, role); };
+        const URI_Ref owner = rsc.sClass == "sec:Val" ? core::ValOwner(app, rsc) : rsc;
+        const URI_Ref doi = first(owner, "sec:DAI.DOI"), ln = first(doi, "sec:DOI.LNode");
+        const URI_Ref type = first(owner, owner.sClass == "sec:DA" ? "sec:DA.MemberOf_DOType" : "sec:BDA.MemberOf_DAType");
+        const URI_Ref icd = doi.IsSet() ? first(ln, "sec:LNode.LDevice/sec:LDevice.Server/sec:Server.IED/sec:IED.ICD")
+                                        : first(type, (type.sClass + ".TypePackage/sec:TypePackage.ICD").c_str());
+        // A mapping's values are written over the DAIs' own: not this check's.
+        if (icd.IsEmpty() || first(icd, "sec:ICD.M2I").IsSet()) return;
+        std::vector<std::string> expected;
+        for (const URI_Ref& v : core::ValsOf(app, owner)) expected.push_back(app.DocMtd_getValue_ofAttr(v, "sec:Val.sValue").str());
+        const std::string own = app.DocMtd_getValue_ofAttr(owner, core::OwnValueRole(owner)).str();
+        if (expected.empty() && !own.empty()) expected.push_back(own);
+        std::string last = name(owner).substr(name(owner).rfind('.') + 1);  // a DAI's path ends in its name
+        last = last.substr(0, last.find('['));
+        const std::string path = doi.IsSet() ? "//LDevice[@inst='" + name(first(ln, "sec:LNode.LDevice")) +
+                                                   "']/*[concat(@prefix,@lnClass,@inst)='" + name(ln) + "']/DOI[@name='" +
+                                                   name(doi) + "']//DAI[@name='" + last + "']"
+                                             : "//DataTypeTemplates/*[@id='" + name(type) + "']/*[@name='" + last + "']";
+        std::string said;
+        if (std::count(path.begin(), path.end(), '\'') % 2 || !Play("select-uri " + host::QuoteWord(icd.sUri, true), said) ||
+            !Play("rclick", said))
+            return;
+        const auto& menu = m_run.ui.LastMenu();
+        const auto item = std::find_if(menu.begin(), menu.end(), [](const host::MenuEntry& e) { return e.command == "ICD:Export ICD"; });
+        if (item == menu.end() || !item->enabled || !Play("menu " + host::QuoteWord(item->text, true), said)) return;
+        CheckExports(said);
+        for (const std::string& file : m_saved) {
+            pugi::xml_document doc;
+            bool held = false, written = false;
+            if (fs::path(file).extension() == ".icd" && doc.load_file((fs::path(m_dir) / file).c_str(), pugi::parse_default | pugi::parse_ws_pcdata))
+                for (const pugi::xpath_node& n : doc.select_nodes(path.c_str())) {
+                    std::vector<std::string> got;
+                    for (const pugi::xml_node& val : n.node().children("Val")) got.push_back(val.text().get());
+                    written = true;
+                    held = held || got == expected;
+                }
+            if (written && !held && !Contains(said, last.c_str())) Fail(file + ": the values of " + owner.sUri + " are not written as stored");
+        }
     }
 
     // The export of the n-th ICD of the tree (false when there is none).
@@ -399,6 +462,7 @@ private:
             const fs::path file = fs::path(m_dir) / name;
             if (file.extension() != ".icd" || !fs::exists(file)) continue;
             ++m_result.exports;
+            CheckReferences(file.string(), name, said);
             if (m_options.xsd.empty()) continue;
             std::vector<SchemaError> errors;
             std::string why;
@@ -408,6 +472,18 @@ private:
             }
             for (const std::string& fault : Unmatched(errors, NamedBreaches(said))) Fail(name + ": " + fault);
         }
+    }
+
+    // The file names no member its own types lack; the Enum values none of
+    // their type's are named by the export.
+    void CheckReferences(const std::string& file, const std::string& name, const std::string& said) {
+        pugi::xml_document doc;
+        if (!doc.load_file(file.c_str())) {
+            Fail(name + ": the file does not parse");
+            return;
+        }
+        for (const std::string& fault : UnnamedReferences(DanglingReferences(doc.document_element()), said))
+            Fail(name + ": " + fault);
     }
 
     Run& m_run;

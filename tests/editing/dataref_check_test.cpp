@@ -67,10 +67,14 @@ TEST_F(DARefCheckTest, TargetsResolveInEveryFormTheTypeOffers) {
     EXPECT_EQ(Findings(), std::vector<Finding>{});
 
     ref("Pos", "Oper[ST].ctlVal");  // a constraint the DA does not have
+    // An input's attribute is written as its name stands: one with its
+    // constraint is no name SCL takes.
+    AddRef("sec:ExtRef", "x1", ptoc1, "sec:ExtRef.LNode", ptoc1, "Str", "q[ST]");
     StartReport();
     EXPECT_TRUE(Run());
-    EXPECT_EQ(Findings(), (std::vector<Finding>{{"错误：  P1_PTOC/Pos.Oper[ST].ctlVal",
-                                                 "lnType下按此路径找不到此DO或DA,而  en10中已应用"}}));
+    EXPECT_EQ(Findings(), (std::vector<Finding>{{"错误：  LD: PROT的LNode: PTOC1的x1", "daName格式错误：q[ST]"},
+                                                 {"错误：  P1_PTOC/Pos.Oper[ST].ctlVal",
+                                                  "lnType下按此路径找不到此DO或DA,而  en10中已应用"}}));
 }
 
 TEST_F(DARefCheckTest, AMissingTargetNamesAllItsUsersInClassOrder) {

@@ -145,6 +145,18 @@ TEST_F(DeleteTest, ALockedDomainRefusesAndStopsTheOwner) {
     EXPECT_FALSE(Alive(x.lln0) || Alive(x.ptoc1));
 }
 
+TEST_F(DeleteTest, ADoGoesWithTheDoisThatNameItOrStaysWithThem) {
+    IcdModel x = BuildIcd(false);
+    // A DOI that cannot be deleted keeps its DO.
+    Doc().SetDomainEditable(kIcdDomain, false);
+    EXPECT_FALSE(app.Rsc_Delete(m.p1PtocOp, false));
+    EXPECT_EQ(ui.Messages(), Texts{"当前域不可编辑！-W0090"});
+    EXPECT_TRUE(Alive(m.p1PtocOp) && Alive(x.doiOp));
+    Doc().SetDomainEditable(kIcdDomain, true);
+    EXPECT_TRUE(app.Rsc_Delete(m.p1PtocOp, false));
+    EXPECT_FALSE(Alive(m.p1PtocOp) || Alive(x.doiOp) || Alive(x.daiStVal));
+}
+
 TEST_F(DeleteTest, AProductPackageGoesWithItsProductsAndVersionsAfterOneQuestion) {
     URI_Ref package = BuildProducts();
     ui.AnswerYes();

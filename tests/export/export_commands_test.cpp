@@ -1,6 +1,8 @@
 // The ICD and type-package export commands: header values, the file dialog,
 // the MICS file beside the ICD, messages, and nothing written or changed
 // where the command fails.
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 
@@ -92,7 +94,7 @@ TEST_F(ExportCommandTest, CancelledDialogWritesAndShowsNothing) {
     EXPECT_EQ(ui.CountOf(Enum_UiCall::WaitCursorBegin), 0);
 }
 
-TEST_F(ExportCommandTest, EmptyResourceOrBrokenTemplateFailsWithoutMessageOrFile) {
+TEST_F(ExportCommandTest, EmptyResourceFailsWithoutMessageAndABrokenTemplateIsNamedWithoutFile) {
     EXPECT_FALSE(app.Rsc_ICD_Export(URI_Ref(), false));
     EXPECT_FALSE(app.Rsc_TypePackage_Export(URI_Ref()));
     EXPECT_TRUE(ui.Calls().empty());
@@ -109,11 +111,18 @@ TEST_F(ExportCommandTest, EmptyResourceOrBrokenTemplateFailsWithoutMessageOrFile
         ui.ClearCalls();
         ui.AnswerNo();
         EXPECT_FALSE(app.Rsc_ICD_Export(c.icd, false)) << r.file << " " << r.text;
-        if (std::string(r.file) == "ICD_Template.xml") {
+        const bool icdTemplate = std::string(r.file) == "ICD_Template.xml";
+        if (icdTemplate) {
             EXPECT_FALSE(app.Rsc_TypePackage_Export(c.pkg));
         }
         EXPECT_EQ(ui.CountOf(Enum_UiCall::SaveFile), 0);
-        EXPECT_EQ(ui.Messages().size(), 1u);  // the question, no notice
+        // The question, then the template named with the reason (by each export).
+        ASSERT_EQ(ui.Messages().size(), icdTemplate ? 3u : 2u);
+        for (size_t i = 1; i < ui.Messages().size(); ++i)
+            EXPECT_EQ(ui.Messages()[i].Find(CString(Path("document/../Template/").c_str()) + r.file +
+                                            "模板文件格式不正确, 导出不成功！\n"),
+                      0)
+                << ui.Messages()[i];
         fs::copy_file(keep, Path("Template/") + r.file, fs::copy_options::overwrite_existing);
     }
 }
@@ -197,19 +206,21 @@ TEST_F(ExportCommandTest, QueryFailureAnywhereSavesNothing) {
 TEST_F(ExportCommandTest, UnwritableTargetsShowTheCreateMessage) {
     const std::string noDir = Path("missing/dev.icd");
     EXPECT_FALSE(ExportIcd(noDir));
-    EXPECT_EQ(ui.Messages().back(), CString("创建") + noDir.c_str() + "文件失败！");
+    EXPECT_EQ(ui.Messages().back(),
+              CString("创建") + noDir.c_str() + "文件失败！\n不能写入文件" + noDir.c_str() + "：" + std::strerror(ENOENT));
 
     // The ICD file is written, the MICS file cannot be: its own message.
     fs::create_directories(Path("dev.mics"));
     ui.ClearCalls();
     EXPECT_FALSE(ExportIcd(Path("dev.icd")));
-    EXPECT_EQ(ui.Messages().back(), CString("创建") + Path("dev.mics").c_str() + "文件失败！");
+    EXPECT_EQ(ui.Messages().back(), CString("创建") + Path("dev.mics").c_str() + "文件失败！\n" + Path("dev.mics").c_str() + "不是文件");
     EXPECT_TRUE(fs::exists(Path("dev.icd")));
 
     ui.ClearCalls();
     ui.AnswerSaveFile(Path("missing/p.Type").c_str());
     EXPECT_FALSE(app.Rsc_TypePackage_Export(c.pkg));
-    EXPECT_EQ(ui.Messages(), (std::vector<CString>{CString("创建") + Path("missing/p.Type").c_str() + "文件失败！"}));
+    EXPECT_EQ(ui.Messages(), (std::vector<CString>{CString("创建") + Path("missing/p.Type").c_str() + "文件失败！\n不能写入文件" +
+                                                   Path("missing/p.Type").c_str() + "：" + std::strerror(ENOENT)}));
 }
 
 TEST_F(ExportCommandTest, TypePackageHeaderDialogAndMessage) {

@@ -98,7 +98,7 @@ CompleteIcd ExportTest::BuildCompleteIcd() {
     Set(c.lcb, "sec:LCB.trgOp", EnumValue("TrgOpControlTypeEnum", "DChg"));
     c.sgcb = MakeUnder(c.lln0, "sec:SGCB", "SGCB", "sec:SGCB.LNode");
     Set(c.sgcb, "sec:SGCB.numOfSG", "2");
-    Set(c.sgcb, "sec:SGCB.activeSG", "3");
+    Set(c.sgcb, "sec:SGCB.activeSG", "1");
 
     c.doiMod = MakeUnder(c.ptoc, "sec:DOI", "Mod", "sec:DOI.LNode", 1);
     c.daiModStVal = MakeUnder(c.doiMod, "sec:DAI", "stVal", "sec:DAI.DOI", 1);

@@ -1,5 +1,7 @@
 // The information-table export: the file's layout (what the ITB import
 // reads), the dialog and messages, and no file where the command fails.
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 
 #include "export/kiln_export.h"
@@ -174,17 +176,24 @@ TEST_F(ItbExportTest, RefusalsCancelAndUnwritableTarget) {
     EXPECT_TRUE(ui.Messages().empty());
     EXPECT_TRUE(fs::is_empty(Path("document")));
 
-    for (const std::string& text : {std::string(), std::string("<ITB><Header>")}) {
+    // A template that cannot be read, or of another root: named with the reason, before the dialog.
+    for (const std::string& text : {std::string(), std::string("<ITB><Header>"), std::string("<Foo/>")}) {
         SetTemplate("ITB_Template.xml", text);
         ui.ClearCalls();
         EXPECT_FALSE(app.Rsc_ITB_Export(itb)) << text;
-        EXPECT_TRUE(ui.Calls().empty()) << text;
+        ASSERT_EQ(ui.Messages().size(), 1u) << text;
+        EXPECT_EQ(ui.Messages()[0].Find(CString(Path("document/../Template/ITB_Template.xml").c_str()) +
+                                        "模板文件格式不正确, 导出不成功！\n"),
+                  0)
+            << ui.Messages()[0];
+        EXPECT_EQ(ui.CountOf(Enum_UiCall::SaveFile), 0) << text;
     }
     fs::copy_file(std::string(KILN_SOURCE_DIR) + "/Template/ITB_Template.xml", Path("Template/ITB_Template.xml"),
                   fs::copy_options::overwrite_existing);
     ui.ClearCalls();
     EXPECT_FALSE(Export("missing/dev.itb", itb));
-    EXPECT_EQ(ui.Messages(), std::vector<CString>{CString("创建") + Path("missing/dev.itb").c_str() + "文件失败！"});
+    EXPECT_EQ(ui.Messages(), std::vector<CString>{CString("创建") + Path("missing/dev.itb").c_str() + "文件失败！\n不能写入文件" +
+                                                  Path("missing/dev.itb").c_str() + "：" + std::strerror(ENOENT)});
 }
 
 TEST_F(ItbExportTest, ReadFailureAnywhereLeavesNoFile) {

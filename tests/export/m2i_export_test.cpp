@@ -1,5 +1,7 @@
 // The M2I export and the M2I layout: references, parameters, property
 // items with unit codes, header places, and no file where a command fails.
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 
 #include "export/kiln_export.h"
@@ -37,6 +39,20 @@ protected:
         EXPECT_TRUE(app.Rsc_M2I_Export(m2i));
         return LoadFile(Path(file));
     }
+    // The row of the property view's list with that text picked for the
+    // field, stored as the host stores what the plug-in accepts.
+    void PickRow(const URI_Ref& rsc, const char* field, const CString& row) {
+        Struct_EditPack pack;
+        ASSERT_TRUE(app.HtmlMsg_OnPrepareEditField(nullptr, rsc, field, "", &pack));
+        for (const auto& [shown, stored] : pack.vList.vPairs) {
+            if (shown != row) continue;
+            CString value = stored;
+            if (app.HtmlMsg_OnFieldChanged(nullptr, rsc, field, Get(rsc, field), value, nullptr, nullptr))
+                Set(rsc, field, value);
+            return;
+        }
+        ADD_FAILURE() << "no row " << row.str();
+    }
     // (toDA, Parameter's name, idITB, val) of every MappingItem.
     static std::vector<std::string> Rows(const pugi::xml_document& doc) {
         std::vector<std::string> rows;
@@ -59,7 +75,7 @@ TEST_F(M2iExportTest, ReferencesParametersAndProcess) {
     Link(MapItem("byOrd", 4, "Str", "origin.orCat"), "sec:MapItem.InfoItem", Info("", "", 7));
     MapItem("none", 5, "Str", "q");
     URI_Ref custom = MapItem("custom", 6, "A.phsA", "cVal.mag.f", c.mmxu);
-    Set(c.mmxu, "sec:LNode.lnClass", "MMXN");  // the node's own class wins
+    Set(c.mmxu, "sec:LNode.lnClass", "MMXN");  // a class of its own gives way to its type's
     Set(custom, "sec:MapItem.operator", "M2I:Scale");
     Set(custom, "cim:Naming.description", "A相电流");
     // Left out: no logical node, no DO name, a node outside any device, a
@@ -70,13 +86,25 @@ TEST_F(M2iExportTest, ReferencesParametersAndProcess) {
     MapItem("noLd", 9, "Ind", "stVal", loose);
     MapItem("noDa", 10, "Str", "general");
     MapItem("noSdo", 11, "A.phsD", "cVal.mag.f", c.mmxu);
+    MapItem("secondLln0", 12, "Mod", "", MakeLNode(c.ld, "", "", "", 4, c.lln0T));
+    // A setting's attribute of three constraints, picked from the property
+    // view's list: stored and written as SCL names it.
+    URI_Ref magType = MakeDAType(c.pkg, "MagT", 9);
+    MakeBDA(magType, "f", 1, "FLOAT32");
+    URI_Ref asg = MakeDOType(c.pkg, "ASG_T", 9);
+    URI_Ref setMag = MakeDA(asg, "setMag", 1, "SP", "Struct", magType);
+    Set(setMag, "sec:DA.fc_1", EnumValue("FCType", "SG"));
+    Set(setMag, "sec:DA.fc_2", EnumValue("FCType", "SE"));
+    MakeDO(c.ptocT, "StrVal", 2, asg);
+    PickRow(MapItem("picked", 13, "StrVal", ""), "sec:DARef.daName", "setMag[SP,SG,SE].f");
     const std::string before = ModelText();
 
     const pugi::xml_document& doc = Export();
     EXPECT_EQ(Rows(doc), (std::vector<std::string>{
                              "PROT/PPTOC1.Op.stVal ParaANYwT 5 ", "PROT/PPTOC1.Mod ParaANY  1",
                              "PROT/PPTOC1.Str.stVal ParaANYwT P/y ", "PROT/PPTOC1.Str.origin.orCat ParaANYwT 7 ",
-                             "PROT/PPTOC1.Str.q   ", "PROT/MMXN1.A.phsA.cVal.mag.f   "}));
+                             "PROT/PPTOC1.Str.q   ", "PROT/MMXU1.A.phsA.cVal.mag.f   ",
+                             "PROT/PPTOC1.StrVal.setMag.f   "}));
     pugi::xml_node first = doc.select_node("/M2I/Mappings/MappingItem").node();
     EXPECT_EQ(AttrNames(first), (std::vector<std::string>{"name", "desc", "toDA"}));
     EXPECT_STREQ(first.attribute("name").value(), "op");
@@ -96,7 +124,8 @@ TEST_F(M2iExportTest, ReferencesParametersAndProcess) {
                                                   "未导出映射条目（没有DO名）：noDo\n"
                                                   "未导出映射条目（未指向逻辑节点）：noLd\n"
                                                   "未导出映射条目（DO或DA不在逻辑节点的类型中）：noDa\n"
-                                                  "未导出映射条目（DO或DA不在逻辑节点的类型中）：noSdo"});
+                                                  "未导出映射条目（DO或DA不在逻辑节点的类型中）：noSdo\n"
+                                                  "未导出映射条目（逻辑节点是LDevice中的第二个LLN0，未导出）：secondLln0"});
     EXPECT_EQ(ModelText(), before);
     // The path the M2I import reads, through the XML layer.
     CBase_XML back;
@@ -222,10 +251,13 @@ TEST_F(M2iExportTest, RefusalsCancelAndUnwritableTarget) {
     ui.AnswerSaveFile(Path("missing/a.m2i").c_str()).AnswerSaveFile(Path("missing/b.m2i").c_str());
     EXPECT_FALSE(app.Rsc_M2I_Export(m2i));
     EXPECT_FALSE(app.Rsc_M2I_Create(c.icd));
-    EXPECT_EQ(ui.Messages(), (std::vector<CString>{CString("创建") + Path("missing/a.m2i").c_str() + "文件失败！",
-                                                   CString("创建") + Path("missing/b.m2i").c_str() + "文件失败！"}));
+    auto unwritten = [&](const char* file) {
+        return CString("创建") + Path(file).c_str() + "文件失败！\n不能写入文件" + Path(file).c_str() + "：" +
+               std::strerror(ENOENT);
+    };
+    EXPECT_EQ(ui.Messages(), (std::vector<CString>{unwritten("missing/a.m2i"), unwritten("missing/b.m2i")}));
 
-    // A template that is missing, broken or without Mappings: false, nothing shown or written.
+    // A template that is missing, broken or without Mappings: false, named with the reason, nothing written.
     for (const std::string& text : {std::string(), std::string("<M2I><Mappings>"),
                                    std::string("<M2I xmlns=\"http://kiln.local/Zel/2004/M2I\"><Header/></M2I>")}) {
         SetTemplate("M2I_Template.xml", text);
@@ -234,7 +266,12 @@ TEST_F(M2iExportTest, RefusalsCancelAndUnwritableTarget) {
             ui.AnswerSaveFile(Path("nm.m2i").c_str()).AnswerSaveFile(Path("nm.m2i").c_str());
         EXPECT_FALSE(app.Rsc_M2I_Export(m2i)) << text;
         EXPECT_FALSE(app.Rsc_M2I_Create(c.icd)) << text;
-        EXPECT_TRUE(ui.Messages().empty()) << text;
+        ASSERT_EQ(ui.Messages().size(), 2u) << text;
+        for (const CString& said : ui.Messages())
+            EXPECT_EQ(said.Find(CString(Path("document/../Template/M2I_Template.xml").c_str()) +
+                                "模板文件格式不正确, 导出不成功！\n"),
+                      0)
+                << said;
         EXPECT_FALSE(fs::exists(Path("nm.m2i"))) << text;
     }
 }

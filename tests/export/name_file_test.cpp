@@ -1,5 +1,7 @@
 // The name-replacement file: which names are listed, under which class,
 // in which order, and the command's dialog, messages and refusals.
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 
 #include "export/kiln_export.h"
@@ -124,7 +126,8 @@ TEST_F(NameFileTest, RefusalsCancelAndUnwritableTarget) {
 
     ui.AnswerSaveFile(Path("missing/n.Name").c_str());
     EXPECT_FALSE(app.Rsc_Create_ReplaceNameFile(c.icd));
-    EXPECT_EQ(ui.Messages().back(), CString("创建") + Path("missing/n.Name").c_str() + "文件失败！");
+    EXPECT_EQ(ui.Messages().back(), CString("创建") + Path("missing/n.Name").c_str() + "文件失败！\n不能写入文件" +
+                                        Path("missing/n.Name").c_str() + "：" + std::strerror(ENOENT));
 
     SetTemplate("ICD_Template.xml", "<SCL xmlns=\"http://www.iec.ch/61850/2003/SCL\"><Header/></SCL>");
     ui.ClearCalls();
@@ -133,11 +136,14 @@ TEST_F(NameFileTest, RefusalsCancelAndUnwritableTarget) {
     EXPECT_EQ(ui.Messages(), std::vector<CString>{tmpl + "模板文件格式不正确, 导出不成功！"});
     EXPECT_FALSE(fs::exists(Path("bad.Name")));
 
+    // A template that cannot be read is named with the reason, before the dialog.
     for (const std::string& text : {std::string(), std::string("<SCL>")}) {
         SetTemplate("ICD_Template.xml", text);
         ui.ClearCalls();
         EXPECT_FALSE(app.Rsc_Create_ReplaceNameFile(c.icd));
-        EXPECT_TRUE(ui.Calls().empty());
+        ASSERT_EQ(ui.Messages().size(), 1u) << text;
+        EXPECT_EQ(ui.Messages()[0].Find(tmpl + "模板文件格式不正确, 导出不成功！\n"), 0) << ui.Messages()[0];
+        EXPECT_EQ(ui.CountOf(Enum_UiCall::SaveFile), 0);
     }
 }
 

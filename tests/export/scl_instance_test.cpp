@@ -191,7 +191,7 @@ TEST_F(InstanceTest, ValueTreesWriteWhatAFileGaveThem) {
          {{"ctlModel[CF]", "status-only", {{"sec:DAI.valKind", ro.c_str()}, {"cim:Naming.description", "控制"}}, {}}},
          R"(<DOI name="Mod"><DAI name="ctlModel" desc="控制" valKind="RO"><Val>status-only</Val></DAI></DOI>)"},
         {{},
-         {{"setMag[SG].f", "2.6", {{"sec:DAI.valKind", set.c_str()}}, {{"2.5", "1"}, {"2.5", "2"}, {"", "3"}}}},
+         {{"setMag[SG].f", "2.6", {{"sec:DAI.valKind", set.c_str()}}, {{"2.6", "1"}, {"2.5", "2"}, {"", "3"}}}},
          R"(<DOI name="Mod"><SDI name="setMag"><DAI name="f" valKind="Set"><Val sGroup="1">2.6</Val>)"
          R"(<Val sGroup="2">2.5</Val><Val sGroup="3"/></DAI></SDI></DOI>)"},
         {{}, {{"swRev[DC]", "", {}, {{"", ""}}}}, R"(<DOI name="Mod"><DAI name="swRev"><Val/></DAI></DOI>)"},
@@ -457,8 +457,9 @@ TEST_F(InstanceTest, DataSetsWithoutMembersAndLogControlWithoutLog) {
     Link(rcb2, "sec:RCB.DataSet", gone);
     Doc().ClearLinks(c.lcb, "sec:LCB.DataSet");
     Link(c.lcb, "sec:LCB.DataSet", empty);
-    // Without its Log the block names itself in logName, which the schema
-    // requires, and keeps the missing Log in zScl:logName.
+    // Without its Log the block is given no logName (the schema requires
+    // one; the rules check names it), and keeps the missing Log in
+    // zScl:logName.
     Doc().ClearLinks(c.lcb, "sec:LCB.Log");
 
     pugi::xml_node ln0 = LDevice(WriteIcd(c.icd, false)).child("LN0");
@@ -466,8 +467,7 @@ TEST_F(InstanceTest, DataSetsWithoutMembersAndLogControlWithoutLog) {
     EXPECT_EQ(Select(ln0, "ReportControl/@datSet"), std::vector<std::string>{"dsPrt"});
     EXPECT_EQ(Select(ln0, "ReportControl/@name"), (std::vector<std::string>{"brcbPrt", "urcbGone"}));
     pugi::xml_node lc = ln0.child("LogControl");
-    EXPECT_EQ(AttrNames(lc), (std::vector<std::string>{"name", "logName", "logEna", "reasonCode", "zScl:logName"}));
-    EXPECT_STREQ(lc.attribute("logName").value(), "lcbPrt");
+    EXPECT_EQ(AttrNames(lc), (std::vector<std::string>{"name", "logEna", "reasonCode", "zScl:logName"}));
     EXPECT_STREQ(lc.attribute("zScl:logName").value(), "");
     EXPECT_EQ(Select(ln0, "Log/@name"), std::vector<std::string>{"Log"});
     // The name a file gave there (a logical device's) stays.
@@ -548,6 +548,22 @@ TEST_F(InstanceTest, DataSetMembersAndInputs) {
     EXPECT_EQ(named("Far_In"), "iedName=P_T1A ldInst=PI prefix=Go lnClass=LTMS lnInst=2 doName=TmSrc intAddr=Far_In ");
     EXPECT_EQ(named("Near_In"),
               "iedName=TEMPLATE ldInst=PROT prefix=P lnClass=PTOC lnInst=1 doName=TmSrc intAddr=Near_In ");
+
+    // The MMXU type's class changed to LLN0 in the property view: its node
+    // is a second LLN0 of the device and is left out, and so are the
+    // members and inputs that name it, never given to the device's LLN0.
+    URI_Ref toMmxu = MakeUnder(c.ptoc, "sec:ExtRef", "Meas_In", "sec:ExtRef.LNode", 1);
+    Link(toMmxu, "sec:DARef.LNode", c.mmxu);
+    Set(toMmxu, "sec:DARef.doName", "A");
+    CString classOf(m.lln0.sUri.c_str());
+    EXPECT_FALSE(app.HtmlMsg_OnFieldChanged(nullptr, c.mmxuT, "sec:LNodeType.ClassOf_LNType", "", classOf, nullptr,
+                                            nullptr));
+    const pugi::xml_node device = LDevice(WriteIcd(c.icd, false));
+    EXPECT_EQ(Select(device, "LN0/DataSet/FCDA/@doName"), (std::vector<std::string>{"Op", "Mod", "Str"}));
+    EXPECT_EQ(Select(device, "LN0/DataSet/FCDA/@lnClass"), (std::vector<std::string>{"PTOC", "LLN0", "PTOC"}));
+    EXPECT_EQ(Select(device, "LN[@lnClass='PTOC']/Inputs/ExtRef[@intAddr='Meas_In']/@lnClass"),
+              std::vector<std::string>{});
+    EXPECT_EQ(Select(device, "LN/@lnClass"), std::vector<std::string>{"PTOC"});
 }
 
 }  // namespace

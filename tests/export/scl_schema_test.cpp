@@ -61,7 +61,10 @@ TEST_F(SchemaTest, EmptyDataSetsAndLogControlWithoutLog) {
     Link(rcb, "sec:RCB.DataSet", empty);
     Set(rcb, "sec:RCB.rptID", "urcbEmpty");
     Set(rcb, "sec:RCB.confRev", "1");
+    // A block without a Log keeps the name its file gave there (one it
+    // lacks is a breach of its own).
     Doc().ClearLinks(c.lcb, "sec:LCB.Log");
+    Set(c.lcb, "sec:LCB.logName", "PROT");
     Doc().ClearLinks(c.lcb, "sec:LCB.DataSet");
     Link(c.lcb, "sec:LCB.DataSet", empty);
     // A member without a node beside one that is written, and a data set
@@ -198,11 +201,18 @@ const RuleRow kRuleRows[] = {
      [](SclRulesTest& t, const CompleteIcd& c) {
          const URI_Ref again = t.MakeUnder(c.doiMod, "sec:DAI", "stVal", "sec:DAI.DOI", 3);
          t.Set(again, "sec:DAI.valueStr", "2");
-         t.Set(again, "sec:DAI.ix", "1");
+         t.Set(again, "sec:DAI.ix", "01");  // one index to SCL with "1"
          t.Set(c.daiModStVal, "sec:DAI.ix", "1");
          t.Set(t.MakeUnder(c.doiMod, "sec:DAI", "状态", "sec:DAI.DOI", 4), "sec:DAI.valueStr", "3");
      },
      {"不符合SCL的DAI（在DOI中重复）：PROT/PPTOC1.Mod.stVal", "不符合SCL的DAI（名称格式错误）：PROT/PPTOC1.Mod.状态"}},
+    {"data set members of a constraint their data lacks",
+     [](SclRulesTest& t, const CompleteIcd& c) {
+         t.Set(c.fcdaOp, "sec:FCDA.fc", EnumValue("FCType", "MX"));
+         t.Set(c.fcdaA, "sec:FCDA.fc", EnumValue("FCType", "ST"));
+     },
+     {"不符合数据类型的数据集成员（fc不是其数据具有的功能约束）：PROT/LLN0.dsPrt:PPTOC1.Op.stVal:MX",
+      "不符合数据类型的数据集成员（fc不是其数据具有的功能约束）：PROT/LLN0.dsPrt:MMXU1.A.phsA:ST"}},
     {"DAIs of one name without an index",
      [](SclRulesTest& t, const CompleteIcd& c) {
          t.Set(t.MakeUnder(c.doiMod, "sec:DAI", "stVal", "sec:DAI.DOI", 3), "sec:DAI.valueStr", "2");
@@ -234,6 +244,16 @@ const RuleRow kRuleRows[] = {
          t.Set(t.MakeUnder(t.m.ctlModel, "sec:EnumVal", "sbo2", "sec:EnumVal.EnumType", 4), "sec:EnumVal.val", "1");
      },
      {"不符合SCL的EnumVal（ord重复）：ctlModel.1", "不符合SCL的EnumVal（值重复）：ctlModel.1"}},
+    {"enumeration ords of one value",
+     [](SclRulesTest& t, const CompleteIcd&) {
+         const URI_Ref plus = t.MakeUnder(t.m.ctlModel, "sec:EnumVal", "sbo", "sec:EnumVal.EnumType", 3);
+         t.Set(plus, "e301:OrdNaming.ord", "+2");
+         t.Set(plus, "sec:EnumVal.val", "sbo");
+         const URI_Ref zero = t.MakeUnder(t.m.ctlModel, "sec:EnumVal", "sbo2", "sec:EnumVal.EnumType", 4);
+         t.Set(zero, "e301:OrdNaming.ord", "01");
+         t.Set(zero, "sec:EnumVal.val", "sbo2");
+     },
+     {"不符合SCL的EnumVal（ord重复）：ctlModel.01", "不符合SCL的EnumVal（ord重复）：ctlModel.+2"}},
     {"enumeration value outside Latin-1",
      [](SclRulesTest& t, const CompleteIcd&) {
          t.MakeUnder(t.m.ctlModel, "sec:EnumVal", "Ω", "sec:EnumVal.EnumType", 9);
@@ -351,6 +371,17 @@ const RuleRow kRuleRows[] = {
       "不符合SCL的Authentication（none取值错误）：S1:no", "不符合SCL的Authentication（password取值错误）：S1:no",
       "不符合SCL的Authentication（weak取值错误）：S1:no", "不符合SCL的Authentication（strong取值错误）：S1:no",
       "不符合SCL的Authentication（certificate取值错误）：S1:no", "不符合SCL的LDevice（ldName格式错误）：PROT:1LD"}},
+    {"unsigned numbers with a sign or blanks",
+     [](SclRulesTest& t, const CompleteIcd& c) {
+         t.Set(c.ied, "sec:IED.originalSclRelease", "+2");
+         t.Set(c.ld, "sec:LDevice.serverTimeout", " 12 ");
+         t.Set(c.doiMod, "sec:DOI.ix", "+1");
+         t.Set(c.daiModStVal, "sec:DAI.ix", "1 ");
+         // An xs:int takes both.
+         t.Set(t.MakeUnder(t.m.ctlModel, "sec:EnumVal", "sbo", "sec:EnumVal.EnumType"), "e301:OrdNaming.ord", " +3");
+     },
+     {"不符合SCL的IED（originalSclRelease取值错误）：TEMPLATE:+2", "不符合SCL的Server（timeout取值错误）：S1: 12 ",
+      "不符合SCL的DOI（ix取值错误）：PROT/PPTOC1.Mod:+1", "不符合SCL的DAI（ix取值错误）：PROT/PPTOC1.Mod.stVal:1 "}},
     {"typed values of the members of types",
      [](SclRulesTest& t, const CompleteIcd& c) {
          t.Set(t.m.p1SpsQ, "sec:BDA.bType", "Quality2");

@@ -16,6 +16,7 @@
 #include <cstdio>
 #include <cstring>
 #include <functional>
+#include <iostream>
 #include <filesystem>
 #include <string>
 #include <thread>
@@ -40,12 +41,15 @@ struct Result {
 
 // Runs kiln with the arguments (already quoted for the shell), without a
 // terminal on its standard input; with a `limit`, stopped after that many
-// seconds (status 124).
-Result Kiln(const TempDir& dir, const std::string& args, int limit = 0) {
+// seconds (status 124). `wrap`, when given, makes the shell command that
+// runs the command it is given (in another mount namespace, with a limit).
+Result Kiln(const TempDir& dir, const std::string& args, int limit = 0,
+            const std::function<std::string(const std::string&)>& wrap = nullptr) {
     const std::string errFile = dir.str("stderr.txt");
-    const std::string cmd = std::string("KILN_HOME='") + KILN_SOURCE_DIR + "' " +
-                            (limit > 0 ? "timeout " + std::to_string(limit) + " '" : "'") + KILN_BINARY + "' " +
-                            args + " < /dev/null 2> '" + errFile + "'";
+    std::string cmd = std::string("KILN_HOME='") + KILN_SOURCE_DIR + "' " +
+                      (limit > 0 ? "timeout " + std::to_string(limit) + " '" : "'") + KILN_BINARY + "' " + args +
+                      " < /dev/null 2> '" + errFile + "'";
+    if (wrap) cmd = wrap(cmd);
     Result r;
     FILE* p = popen(cmd.c_str(), "r");
     if (!p) return r;
@@ -112,9 +116,21 @@ TEST_F(HostEndToEnd, TheDemoOpensTheDocumentAndShowsTheStandardPackage) {
     if (gone == 0) _exit(0);
     waitpid(gone, nullptr, 0);
     const std::string killed = "demo.icd.tmp" + std::to_string(gone) + "_0";
-    const std::vector<std::string> kept = {"demo.icd.tmp" + std::to_string(getpid()) + "_1",
-                                           "other.icd.tmp" + std::to_string(gone) + "_2"};
-    for (const std::string& name : {killed, kept[0], kept[1]}) WriteFile(out / name, "half");
+    // Nor do names kiln never gives (a leading zero, a process number past
+    // the system's) or, when kiln runs as root, another user's file.
+    std::vector<std::string> kept = {"demo.icd.tmp" + std::to_string(getpid()) + "_1",
+                                     "other.icd.tmp" + std::to_string(gone) + "_2",
+                                     "demo.icd.tmp0" + std::to_string(gone) + "_3", "demo.icd.tmp4194304_4",
+                                     "demo.icd.tmp" + std::to_string(gone) + "_05"};
+    for (const std::string& name : kept) WriteFile(out / name, "half");
+    WriteFile(out / killed, "half");
+    if (geteuid() == 0) {
+        kept.push_back("demo.icd.tmp" + std::to_string(gone) + "_6");
+        WriteFile(out / kept.back(), "half");
+        ASSERT_EQ(chown((out / kept.back()).c_str(), 4242, 4242), 0);
+    } else {
+        std::cout << "[ SKIPPED  ] another user's temporary: the test does not run as root\n";
+    }
 
     Result r = Kiln(m_dir, "run '" + (root / "ws").string() + "' '" + (root / "examples" / "demo.kiln").string() + "'");
     ASSERT_EQ(r.status, 0) << r.out << r.err;
@@ -180,6 +196,18 @@ TEST_F(HostEndToEnd, FailuresLeaveTheSavedDocumentUnchanged) {
     EXPECT_TRUE(Has(r.err, "1 queued answer(s) found no question")) << r.err;
     EXPECT_EQ(Snapshot(DocFolder()), before);
 
+    // A transcript that cannot be written (a full device): nobody saw what
+    // the run did, and it saves nothing.
+    r = Kiln(m_dir,
+             "run '" + Workspace() + "' -e 'view TreeView_User' -e 'answer text 华东电气' -e rclick -e 'menu 新建产品包'",
+             0, [](const std::string& cmd) { return cmd + " > /dev/full"; });
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "kiln: error: the transcript could not be written: " + std::string(std::strerror(ENOSPC)) + "\n");
+    EXPECT_EQ(Snapshot(DocFolder()), before);
+    r = Kiln(m_dir, "init '" + m_dir.str("ws2") + "'", 0, [](const std::string& cmd) { return cmd + " > /dev/full"; });
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(Has(r.err, "the transcript could not be written: " + std::string(std::strerror(ENOSPC)))) << r.err;
+
     // A corrupt document.
     fs::path manifest = DocFolder() / kManifestFile;
     WriteFile(manifest, ReadFile(manifest).substr(0, 40));
@@ -196,7 +224,7 @@ namespace {
 // the same bytes still counts as touched.
 std::map<std::string, std::pair<std::string, ino_t>> Tree(const fs::path& root) {
     std::map<std::string, std::pair<std::string, ino_t>> out;
-    for (auto& e : fs::recursive_directory_iterator(root))
+    for (auto& e : fs::recursive_directory_iterator(root, fs::directory_options::follow_directory_symlink))
         if (e.is_regular_file()) {
             struct stat st {};
             stat(e.path().c_str(), &st);
@@ -310,6 +338,33 @@ TEST_F(HostEndToEnd, ASecondRunOnTheWorkspaceRefusesAtOnce) {
     }
     EXPECT_TRUE(Tree(m_dir.path() / "ws") == before);
     {
+        // A second workspace whose document is this one's, through a link:
+        // the document has one writer, whichever workspace names it.
+        const fs::path ws2 = m_dir.path() / "ws2";
+        fs::create_directories(ws2);
+        fs::copy(m_dir.path() / "ws" / "Template", ws2 / "Template");
+        fs::create_directory_symlink(DocFolder(), ws2 / kDocumentFolder);
+        const std::string import = " -e 'import \"" + PackageFile(m_dir, "two") + "\" 二次模型数据类型包'";
+        const struct {
+            std::string held, run, says;
+        } rows[] = {
+            {Workspace(), ws2.string(), "in use by another kiln (process " + std::to_string(getpid()) + "): its document folder " +
+                                            (ws2 / kDocumentFolder).string() + " is " + DocFolder().string()},
+            {ws2.string(), Workspace(), "in use by another kiln: its document folder " + DocFolder().string() +
+                                            " is reached from another workspace"},
+        };
+        for (const auto& row : rows) {
+            WorkspaceLock held;
+            std::string error;
+            ASSERT_TRUE(held.Acquire(row.held, error)) << error;
+            Result r = Kiln(m_dir, "run '" + row.run + "'" + import);
+            EXPECT_EQ(r.status, 1) << row.run;
+            EXPECT_TRUE(Has(r.err, row.says)) << r.err;
+            EXPECT_TRUE(Tree(m_dir.path() / "ws") == before) << row.run;
+        }
+        EXPECT_EQ(Kiln(m_dir, "run '" + ws2.string() + "'" + import).status, 0) << "free again";
+    }
+    {
         // A holder caught between taking the lock and naming itself, as a
         // run started a moment earlier is: the refusal still names it.
         const std::string path = Workspace() + "/" + kLockFile;
@@ -377,8 +432,10 @@ TEST_F(HostEndToEnd, TwoRunsAtOnceLoseNoUpdate) {
 }
 
 // A folder whose making is under way (the test holds its lock as an init
-// does) or stopped half-way: a run and an init name the kiln at work and
-// change nothing; once nobody works there, both say what to remove.
+// does) or stopped half-way (also after the standard domain's file): a run
+// and an init name the kiln at work and change nothing; once nobody works
+// there, both say what to remove, which holds nothing but what an init
+// writes.
 TEST_F(HostEndToEnd, AnInitAtWorkOrStoppedHalfWayIsNamed) {
     const fs::path d = m_dir.path() / "d";
     const std::string atWork =
@@ -405,16 +462,43 @@ TEST_F(HostEndToEnd, AnInitAtWorkOrStoppedHalfWayIsNamed) {
         EXPECT_EQ(fs::is_directory(d / kDocumentFolder), stage == 2);
     }
     const std::string manifest = (d / kDocumentFolder / kManifestFile).string();
-    for (const std::string& made : {(d / kDocumentFolder).string() + " and " + (d / "Template").string(),
-                                   (d / "Template").string()}) {
-        const std::string halfMade = d.string() + " holds a half-made workspace: " + manifest + " is missing; remove " +
-                                     made + " (or the whole folder) and run kiln init " + d.string() + " again";
+    // An init killed after the standard domain's file, before its manifest:
+    // the file an init writes (as a fresh init wrote it), a part of it and
+    // of the manifest.
+    std::string stdDomain;
+    for (auto& e : fs::directory_iterator(DocFolder()))
+        if (Has(e.path().filename().string(), "domain-")) stdDomain = e.path().filename().string();
+    const std::string stdBytes = ReadFile(DocFolder() / stdDomain);
+    const std::string onlyInits = " and " + (d / kDocumentFolder).string() + " holds only what an init writes";
+    const struct {
+        std::string made, holds;
+        std::vector<std::pair<std::string, std::string>> files;  // in the document folder
+    } rows[] = {
+        {(d / kDocumentFolder).string() + " and " + (d / "Template").string(), "", {}},
+        {(d / kDocumentFolder).string() + " and " + (d / "Template").string(), onlyInits, {{stdDomain, stdBytes}}},
+        {(d / kDocumentFolder).string() + " and " + (d / "Template").string(), onlyInits,
+         {{stdDomain + ".tmp1_0", stdBytes.substr(0, 1000)}, {std::string(kManifestFile) + ".tmp1_1", "<KilnDoc"}}},
+        {(d / "Template").string(), "", {}},
+    };
+    for (const auto& row : rows) {
+        for (const auto& [name, bytes] : row.files) WriteFile(d / kDocumentFolder / name, bytes);
+        if (row.made == (d / "Template").string()) fs::remove_all(d / kDocumentFolder);
+        const std::string halfMade = d.string() + " holds a half-made workspace: " + manifest + " is missing" +
+                                     row.holds + "; remove " + row.made + " and run kiln init " + d.string() + " again";
+        const auto before = Tree(d);
         Result run = Kiln(m_dir, "run '" + d.string() + "' -e 'echo x'");
         EXPECT_EQ(run.err, "kiln: error: " + halfMade + "\n");
         Result init = Kiln(m_dir, "init '" + d.string() + "'");
         EXPECT_EQ(init.err, "kiln: error: " + halfMade + "\n");
-        fs::remove_all(d / kDocumentFolder);
+        EXPECT_TRUE(Tree(d) == before) << row.holds;
+        for (const auto& file : row.files) fs::remove(d / kDocumentFolder / file.first);
     }
+    // Saved work beside the init's file (a domain one byte changed) is no
+    // init's: the manifest is to be put back.
+    fs::create_directories(d / kDocumentFolder);
+    WriteFile(d / kDocumentFolder / stdDomain, stdBytes.substr(0, stdBytes.size() - 2) + "\n\n");
+    EXPECT_TRUE(Has(Kiln(m_dir, "init '" + d.string() + "'").err, "put the manifest back (from a backup)"));
+    fs::remove_all(d / kDocumentFolder);
     // Removed as it says, the folder takes a workspace.
     fs::remove_all(d / "Template");
     EXPECT_EQ(Kiln(m_dir, "init '" + d.string() + "'").status, 0);
@@ -457,6 +541,9 @@ TEST_F(HostEndToEnd, TwoInitsAtOnceMakeOneWorkspace) {
 // the workspace stays as it was; no advice removes the saved files.
 TEST_F(HostEndToEnd, WhatIsNoRegularFileInTheWorkspaceIsNamed) {
     const fs::path ws = m_dir.path() / "ws", manifest = DocFolder() / kManifestFile, lock = ws / kLockFile;
+    // Work saved beside what the init wrote.
+    Result saved = Kiln(m_dir, "run '" + ws.string() + "' -e 'import \"" + PackageFile(m_dir, "saved") + "\" 二次模型数据类型包'");
+    ASSERT_EQ(saved.status, 0) << saved.out << saved.err;
     fs::path domain;
     for (auto& e : fs::directory_iterator(DocFolder())) domain = Has(e.path().string(), "/domain-") ? e.path() : domain;
     auto fifo = [](const fs::path& p) { ASSERT_EQ(mkfifo(p.c_str(), 0644), 0); };
@@ -507,4 +594,178 @@ TEST_F(HostEndToEnd, WhatIsNoRegularFileInTheWorkspaceIsNamed) {
         fs::rename(aside, c.file);
     }
     EXPECT_EQ(Kiln(m_dir, "run '" + ws.string() + "' -e 'tree 1'").status, 0);
+}
+
+namespace {
+
+// A product with an ICD, its ITB and M2I, and a product type package: what
+// every export of the menus needs.
+constexpr const char* kExportModel =
+    "view TreeView_User\nanswer text 华东电气\nrclick\nmenu 新建产品包\n"
+    "select \"产品包: 华东电气\"\nanswer choice --保护装置\nrclick\nmenu 新建IED产品\n"
+    "select \"产品包: 华东电气\" \"IED产品: 产品类型_1\"\nrclick\nmenu \"新建 ICD（IED类型配置）\"\n"
+    "select \"产品包: 华东电气\" \"IED产品: 产品类型_1\" \"IED类型配置: Product_1\"\nrclick\n"
+    "menu \"新建 ITB（装置信息表）\"\nrclick\nmenu \"新建 M2I（信息表到模型的映射）\"\n"
+    "select\nanswer choice \"Orsane.Zel:2007  (标准)\"\nanswer text 类型甲\nrclick\nmenu 增加产品类型包\n";
+
+// The lines of a script that export (`kind`: icd, itb, m2i, name or type) into `file`.
+std::string ExportLines(const std::string& kind, const std::string& file) {
+    const std::string icd = "select \"产品包: 华东电气\" \"IED产品: 产品类型_1\" \"IED类型配置: Product_1\"";
+    const std::string answer = "answer file \"" + file + "\"\nrclick\n";
+    if (kind == "icd") return icd + "\nanswer no\n" + answer + "menu \"生成 ICD 文件\"\n";
+    if (kind == "itb") return icd + " \"装置信息表: ITB\"\n" + answer + "menu \"生成 ITB 文件\"\n";
+    if (kind == "m2i") return icd + " \"映射表: M2I\"\n" + answer + "menu \"生成 M2I 文件\"\n";
+    if (kind == "name") return "select\n" + answer + "menu 生成替换名称文件\n";
+    return "select 产品类型包:类型甲\n" + answer + "menu \"生成 TypePackage 文件\"\n";
+}
+
+}  // namespace
+
+// An export whose file cannot be written (no such folder, a size limit, a
+// full disk), whose template cannot be read or is of another kind, or whose
+// answer is one of the workspace's own files however it is reached (a linked
+// document or Template folder, a bind mount): it says which file and why,
+// writes nothing, and the run fails without saving. An export that is
+// written reaches the disk before its rename.
+TEST_F(HostEndToEnd, AnExportWritesItsFileWholeOrFailsTheRunSayingWhy) {
+    const fs::path ws = m_dir.path() / "ws", out = m_dir.path() / "out", tmpl = ws / "Template";
+    fs::create_directories(out);
+    WriteFile(m_dir.path() / "model.kiln", kExportModel);
+    Result made = Kiln(m_dir, "run '" + Workspace() + "' '" + m_dir.str("model.kiln") + "'");
+    ASSERT_EQ(made.status, 0) << made.out << made.err;
+    std::string domain;
+    for (auto& e : fs::directory_iterator(DocFolder()))
+        if (Has(e.path().filename().string(), "domain-")) domain = e.path().filename().string();
+    // Whether this machine lets a test mount in a mount namespace of its own.
+    const bool mounts = std::system(("unshare -m sh -c 'mount -t tmpfs tmpfs \"" + out.string() +
+                                     "\"' > /dev/null 2>&1").c_str()) == 0;
+    // Root reads every file: kiln then runs as nobody to find a template
+    // unreadable (the folders open to it, the lock file writable).
+    const bool root = geteuid() == 0;
+    const bool otherUser = !root || std::system("setpriv --reuid=65534 --regid=65534 --clear-groups true") == 0;
+    auto asOther = [root](const std::string& cmd) {
+        const size_t binary = cmd.find(std::string("'") + KILN_BINARY + "'");
+        return root ? cmd.substr(0, binary) + "setpriv --reuid=65534 --regid=65534 --clear-groups " + cmd.substr(binary)
+                    : cmd;
+    };
+    auto inNamespace = [](const std::string& mount) {
+        return [mount](const std::string& cmd) { return "unshare -m sh -c \"" + mount + " && " + cmd + "\""; };
+    };
+    const fs::path full = out / "full", bound = m_dir.path() / "bound";
+    fs::create_directories(full);
+    fs::create_directories(bound);
+    const std::string fault = "模板文件格式不正确, 导出不成功！\n";
+    auto tmplPath = [&](const char* file) { return (DocFolder() / ".." / "Template" / file).string(); };
+    auto aside = [&](const fs::path& p, const std::function<void(const fs::path&)>& make) {
+        return std::make_pair(std::function<void()>([=] { fs::rename(p, p.string() + ".aside"), make(p); }),
+                              std::function<void()>([=] {
+                                  fs::remove_all(p);
+                                  fs::rename(p.string() + ".aside", p);
+                              }));
+    };
+    auto none = [](const fs::path&) {};
+    auto fifo = [](const fs::path& p) { ASSERT_EQ(mkfifo(p.c_str(), 0644), 0); };
+    auto folder = [](const fs::path& p) { fs::create_directory(p); };
+    auto text = [](const std::string& t) { return [t](const fs::path& p) { WriteFile(p, t); }; };
+    auto linked = [&](const fs::path& p) { return [=](const fs::path& at) { fs::create_directory_symlink(p, at); }; };
+    const fs::path realDoc = DocFolder().string() + ".aside", realTmpl = tmpl.string() + ".aside";
+    const std::string own = " is one of the workspace's own files, which no export writes over";
+    struct Row {
+        const char* what;
+        std::string kind;
+        fs::path file;                                       // the answer
+        std::pair<std::function<void()>, std::function<void()>> scene;  // made before, undone after
+        std::vector<std::string> says;                       // on stderr
+        std::function<std::string(const std::string&)> wrap;
+        bool cannot;  // this machine cannot make the scene
+    };
+    const std::pair<std::function<void()>, std::function<void()>> plain{[] {}, [] {}};
+    const Row rows[] = {
+        {"no such folder", "icd", out / "none" / "x.icd", plain,
+         {"创建" + (out / "none" / "x.icd").string() + "文件失败！\n", std::strerror(ENOENT)}, nullptr, false},
+        {"a size limit", "itb", out / "x.itb", plain,
+         {"创建" + (out / "x.itb").string() + "文件失败！\n", std::strerror(EFBIG)},
+         [](const std::string& cmd) { return "ulimit -f 0; trap '' XFSZ; " + cmd; }, false},
+        {"a full disk", "m2i", full / "x.m2i", plain,
+         {"创建" + (full / "x.m2i").string() + "文件失败！\n", std::strerror(ENOSPC)},
+         inNamespace("mount -t tmpfs -o size=4k tmpfs '" + full.string() + "' && { head -c 8192 /dev/zero > '" +
+                     full.string() + "/fill' 2> /dev/null; true; }"),
+         !mounts},
+        {"ICD template missing", "icd", out / "x.icd", aside(tmpl / "ICD_Template.xml", none),
+         {tmplPath("ICD_Template.xml") + fault, std::strerror(ENOENT)}, nullptr, false},
+        {"ITB template unreadable", "itb", out / "x.itb",
+         aside(tmpl / "ITB_Template.xml",
+               [&](const fs::path& p) {
+                   fs::copy_file(p.string() + ".aside", p);
+                   fs::permissions(p, fs::perms::none);
+                   fs::permissions(ws / kLockFile, fs::perms::all);
+                   fs::permissions(m_dir.path(), fs::perms::owner_all | fs::perms::group_exec | fs::perms::others_exec);
+               }),
+         {tmplPath("ITB_Template.xml") + fault, std::strerror(EACCES)}, asOther, !otherUser},
+        {"MICS template a FIFO", "icd", out / "x.icd", aside(tmpl / "MICS_Template.xml", fifo),
+         {tmplPath("MICS_Template.xml") + fault, "is a FIFO"}, nullptr, false},
+        {"ITB template a folder", "itb", out / "x.itb", aside(tmpl / "ITB_Template.xml", folder),
+         {tmplPath("ITB_Template.xml") + fault, "is a folder"}, nullptr, false},
+        {"M2I template of another root", "m2i", out / "x.m2i", aside(tmpl / "M2I_Template.xml", text("<Foo/>")),
+         {tmplPath("M2I_Template.xml") + fault + "根元素是Foo，不是M2I"}, nullptr, false},
+        {"ICD template of another namespace", "name", out / "x.Name",
+         aside(tmpl / "ICD_Template.xml", text("<SCL xmlns=\"urn:other\"><DataTypeTemplates/></SCL>")),
+         {tmplPath("ICD_Template.xml") + fault + "根元素的命名空间是urn:other"}, nullptr, false},
+        {"the manifest through a linked document folder", "icd", DocFolder() / kManifestFile,
+         aside(DocFolder(), linked(realDoc)), {(DocFolder() / kManifestFile).string() + own}, nullptr, false},
+        {"a domain file in the linked folder itself", "type", realDoc / domain, aside(DocFolder(), linked(realDoc)),
+         {(realDoc / domain).string() + own}, nullptr, false},
+        {"a template through a linked Template folder", "name", tmpl / "ICD_Template.xml",
+         aside(tmpl, linked(realTmpl)), {(tmpl / "ICD_Template.xml").string() + own}, nullptr, false},
+        {"a domain file through a bind mount", "icd", bound / kDocumentFolder / domain, plain,
+         {(bound / kDocumentFolder / domain).string() + own},
+         inNamespace("mount --bind '" + ws.string() + "' '" + bound.string() + "'"), !mounts},
+    };
+    for (const Row& r : rows) {
+        if (r.cannot) {
+            std::cout << "[ SKIPPED  ] " << r.what << ": this machine does not let the test mount a file system "
+                      << "or run kiln as another user\n";
+            continue;
+        }
+        r.scene.first();
+        WriteFile(m_dir.path() / "export.kiln", "view TreeView_User\n" + ExportLines(r.kind, r.file.string()));
+        const auto before = Tree(ws);
+        const auto outBefore = Tree(out);
+        Result run = Kiln(m_dir, "run '" + Workspace() + "' '" + m_dir.str("export.kiln") + "'", 20, r.wrap);
+        EXPECT_EQ(run.status, 1) << r.what << run.out << run.err;
+        // The transcript keeps the error too: with a size limit stderr, a file, cannot take it.
+        for (const std::string& part : r.says)
+            EXPECT_TRUE(Has(run.err + run.out, part)) << r.what << ": " << part << "\n" << run.err << run.out;
+        EXPECT_TRUE(Has(run.out, "the document was not saved\n")) << r.what << run.out;
+        EXPECT_FALSE(Has(run.out, "导出成功")) << r.what << run.out;
+        EXPECT_TRUE(Tree(ws) == before) << r.what;
+        EXPECT_TRUE(Tree(out) == outBefore) << r.what;
+        r.scene.second();
+    }
+
+    // Every export written reaches the disk before it takes its name.
+    if (std::system("strace -f -o /dev/null true > /dev/null 2>&1") != 0) {
+        std::cout << "[ SKIPPED  ] the syncs of the exports: strace is not installed or cannot trace here\n";
+        return;
+    }
+    std::string script = "view TreeView_User\n";
+    for (const auto& [kind, ext] : {std::pair{"icd", "icd"}, {"itb", "itb"}, {"m2i", "m2i"}, {"name", "Name"}, {"type", "Type"}})
+        script += ExportLines(kind, (out / (std::string("x.") + ext)).string());
+    WriteFile(m_dir.path() / "exports.kiln", script);
+    const std::string trace = m_dir.str("trace.txt");
+    Result run = Kiln(m_dir, "run '" + Workspace() + "' '" + m_dir.str("exports.kiln") + "'", 60, [&](const std::string& cmd) {
+        return "ASAN_OPTIONS=detect_leaks=0 strace -f -y -e trace=fsync,fdatasync,rename,renameat,renameat2 -o '" +
+               trace + "' sh -c \"" + cmd + "\"";
+    });
+    ASSERT_EQ(run.status, 0) << run.out << run.err;
+    const std::string log = ReadFile(trace);
+    for (const std::string& name : {"x.icd", "x.mics", "x.itb", "x.m2i", "x.Name", "x.Type"}) {
+        const std::string file = (out / name).string();
+        const size_t renamed = log.find(", \"" + file + "\")");
+        ASSERT_NE(renamed, std::string::npos) << name << "\n" << log;
+        const size_t synced = log.rfind("sync(", renamed);
+        ASSERT_NE(synced, std::string::npos) << name << "\n" << log;
+        const std::string line = log.substr(synced, log.find('\n', synced) - synced);
+        EXPECT_TRUE(Has(line, file + ".tmp")) << name << ": " << line << "\n" << log;
+    }
 }

@@ -66,6 +66,9 @@ bool ValueOutsideItsType(const std::string& line) {
     const size_t tail = line.find(kTail);
     if (line.rfind(kHead, 0) != 0 || tail == std::string::npos) return false;
     const std::string bType = line.substr(kHead.size(), tail - kHead.size());
+    // An enumeration's values are checked against the file's own types
+    // (DanglingReferences), not by the schema.
+    if (bType == "Enum") return true;
     const size_t colon = line.find(':', tail + kTail.size());
     return colon != std::string::npos && !kiln::core::FitsBasicType(bType, line.substr(colon + 1));
 }

@@ -141,12 +141,15 @@ TEST_F(ImportFilesTest, WhatTheModelCannotHoldAndFaultsOfTheFileAreReported) {
         "<LN lnClass=\"PTRC\" lnType=\"PT\" inst=\"2\"/></LDevice>\n"
         "</Server></AccessPoint>\n"
         "<AccessPoint name=\"P1\"><LN lnClass=\"LPHD\" inst=\"1\" lnType=\"PH\"/></AccessPoint></IED>\n";
+    // An enumeration with two order numbers of one value.
     const std::string second =
-        "<DOType id=\"TSPS\" cdc=\"SPS\"><DA name=\"general\" bType=\"BOOLEAN\" fc=\"ST\"/></DOType>\n";
+        "<DOType id=\"TSPS\" cdc=\"SPS\"><DA name=\"general\" bType=\"BOOLEAN\" fc=\"ST\"/></DOType>\n"
+        "<DOType id=\"TMODE\" cdc=\"INC\"><DA name=\"stVal\" bType=\"Enum\" fc=\"ST\" type=\"E_Mode\"/></DOType>\n"
+        "<EnumType id=\"E_Mode\"><EnumVal ord=\"1\">on</EnumVal><EnumVal ord=\"+01\">blocked</EnumVal></EnumType>\n";
     URI_Ref out;
     ASSERT_TRUE(RunIcd(Icd("<Header id=\"R\"/>", ied, kTypes + second), &out, [&] {
         ui.AnswerInputKeep();
-        ui.AnswerNo("发现错误3个");
+        ui.AnswerNo("发现错误4个");
     }));
     EXPECT_EQ(SavedReport(),
               (std::vector<ReportEntry>{
@@ -154,6 +157,7 @@ TEST_F(ImportFilesTest, WhatTheModelCannotHoldAndFaultsOfTheFileAreReported) {
                   {"LNode", "警告：LPHD1", "AccessPoint:P1下的LNode:LPHD1未导入（只导入LDevice中的LNode）"},
                   {"DAI", "错误：PTOC1.Op", "PROT下的LNode:PTOC1中的DAI:Op不在DOI中，未导入！"},
                   {"other_error", "错误：ICD文件:  DOType:TSPS", "DOType的id重复，只导入了第一个"},
+                  {"other_error", "错误：ICD文件:  EnumType:E_Mode", "EnumVal blocked的ord +01重复"},
                   {"other_error", "警告：ICD文件:  AccessPoint:P1", "AccessPoint:P1中没有Server，未导入"}}));
     const URI_Ref ld = Member(Target(Target(out, "sec:ICD.IED"), "sec:IED.Servers"), "sec:Server.LDevices", "PROT");
     EXPECT_EQ(NamesOf(Members(ld, "sec:LDevice.LNodes")), (std::vector<CString>{"LLN0", "LPHD1", "PTOC1", "PTRC2"}));
@@ -643,19 +647,22 @@ TEST_F(ImportFilesTest, WhatSclRefusesInATypePackageIsReportedAndItsExportNamesI
         "</LNodeType>\n"
         "<DOType id=\"TINC\" cdc=\"INC\"><DA name=\"stVal\" bType=\"INT32\" fc=\"ST\"/></DOType>\n"
         "<DOType id=\"TE\" cdc=\"INC\"><DA name=\"stVal\" bType=\"Enum\" fc=\"ST\" type=\"E\"/></DOType>\n"
-        "<EnumType id=\"E\"><EnumVal ord=\"1\">on</EnumVal><EnumVal ord=\"1\">blocked</EnumVal>"
-        "<EnumVal ord=\"\">test</EnumVal><EnumVal ord=\"12345678901234567890\">off</EnumVal></EnumType>\n";
+        "<EnumType id=\"E\"><EnumVal ord=\"1\">on</EnumVal><EnumVal ord=\"01\">blocked</EnumVal>"
+        "<EnumVal ord=\"\">test</EnumVal><EnumVal ord=\"12345678901234567890\">off</EnumVal>"
+        "<EnumVal ord=\"+1\">spare</EnumVal></EnumType>\n";
     ASSERT_TRUE(RunTypePackage(TypeFile("BAD", types), [&] {
         ui.AnswerInputKeep("选择依赖的类型包：");
         ui.AnswerInputKeep("名称");
-        ui.AnswerNo("TypePackage文件导入完毕,发现错误7个。是否查看报告？");
+        ui.AnswerNo("TypePackage文件导入完毕,发现错误8个。是否查看报告？");
     }));
     const std::string pattern = "不符合SCL（应以大写字母开头，只含字母和数字，最多12个字符）";
     EXPECT_EQ(SavedReport(),
               (std::vector<ReportEntry>{
-                  {"other_error", "错误：ICD文件:  EnumType:E", "EnumVal blocked的ord 1重复"},
+                  // Order numbers of one value ("1", "01", "+1") are one to SCL.
+                  {"other_error", "错误：ICD文件:  EnumType:E", "EnumVal blocked的ord 01重复"},
                   {"other_error", "错误：ICD文件:  EnumType:E", "EnumVal test的ord“”不是整数，未导入"},
                   {"other_error", "错误：ICD文件:  EnumType:E", "EnumVal off的ord“12345678901234567890”不是整数，未导入"},
+                  {"other_error", "错误：ICD文件:  EnumType:E", "EnumVal spare的ord +1重复"},
                   {"other_error", "错误：ICD文件:  DO:G.过流告警", ("DO名过流告警" + pattern).c_str()},
                   {"other_error", "错误：ICD文件:  DO:G.Ind 1", ("DO名Ind 1" + pattern).c_str()},
                   {"other_error", "错误：ICD文件:  DO:G.Abcdefghijklmn", ("DO名Abcdefghijklmn" + pattern).c_str()},
@@ -672,7 +679,8 @@ TEST_F(ImportFilesTest, WhatSclRefusesInATypePackageIsReportedAndItsExportNamesI
                                                    "不符合SCL的DO（名称格式错误）：G.过流告警\n"
                                                    "不符合SCL的DO（名称格式错误）：G.Ind 1\n"
                                                    "不符合SCL的DO（名称格式错误）：G.Abcdefghijklmn\n"
-                                                   "不符合SCL的EnumVal（ord重复）：E.1"});
+                                                   "不符合SCL的EnumVal（ord重复）：E.01\n"
+                                                   "不符合SCL的EnumVal（ord重复）：E.+1"});
     CBase_XML written;
     ASSERT_TRUE(written.Load(path));
     std::vector<CString> ords;
@@ -682,7 +690,7 @@ TEST_F(ImportFilesTest, WhatSclRefusesInATypePackageIsReportedAndItsExportNamesI
         vals.Item(i).GetAttribute("ord", ord);
         ords.push_back(ord);
     }
-    EXPECT_EQ(ords, (std::vector<CString>{"1", "1"}));
+    EXPECT_EQ(ords, (std::vector<CString>{"1", "01", "+1"}));
 }
 
 }  // namespace kiln::test
@@ -850,6 +858,8 @@ TEST_F(ImportFilesTest, WhatTheModelHasNoPlaceForIsNamedOncePerKindAndElement) {
         "<IED name=\"RELAY\" type=\"R-100\"><Text>line relay</Text><AccessPoint name=\"S1\"><Server>"
         "<LDevice inst=\"PROT\"><LN0 lnClass=\"LLN0\" lnType=\"L0\" inst=\"\">"
         "<Layout xmlns=\"urn:tool\" x=\"1\"><Private type=\"a\"/></Layout>"
+        "<ReportControl name=\"brcb\" buffered=\"yes\" confRev=\"1\"><TrgOps dchg=\"on\" gi=\" 1 \"/>"
+        "<OptFields seqNum=\"Y\" timeStamp=\"true\"/></ReportControl>"
         "<DOI name=\"Mod\"><Private type=\"t:map\">A1</Private><SDI name=\"spare\"><Text>reserve</Text></SDI>"
         "<SDI name=\"kept\"><SDI name=\"inner\"><DAI name=\"v\"/></SDI><SDI name=\"bare\"/></SDI></DOI>" + deep +
         "<SampledValueControl name=\"sv1\" smvID=\"RELAY/sv1\" smpRate=\"80\" nofASDU=\"1\" confRev=\"1\"/></LN0>"
@@ -867,6 +877,8 @@ TEST_F(ImportFilesTest, WhatTheModelHasNoPlaceForIsNamedOncePerKindAndElement) {
     types.replace(types.find(op), op.size(), "<DO name=\"Op\" type=\"TSPS\" accessControl=\"ro\"/>");
     types.replace(types.find(tinc), tinc.size(), tinc + "<Text>counter</Text>");
     types.replace(types.find(bool_), bool_.size(), "fc=\"ST\"><ProtNs>IEC 61850-8-1:2003</ProtNs></DA><DA name=\"q\"");
+    const std::string quality = "bType=\"Quality\"";
+    types.replace(types.find(quality), quality.size(), quality + " dchg=\"TRUE\"");
     const std::string pt = "<LNodeType id=\"PT\"";
     types.replace(types.find(pt), pt.size(), pt + " zScl:base=\"\"");
     std::string text = Icd("<Header id=\"R\"/><Communication><SubNetwork name=\"N\"><ConnectedAP iedName=\"OTHER\" "
@@ -886,6 +898,14 @@ TEST_F(ImportFilesTest, WhatTheModelHasNoPlaceForIsNamedOncePerKindAndElement) {
               (std::vector<ReportEntry>{
                   {"other_error", "警告：ICD文件:  Text", "IED:RELAY下的Text未导入"},
                   {"other_error", "警告：ICD文件:  Layout", ln0 + "下的Layout(命名空间urn:tool)未导入"},
+                  // Booleans SCL does not take, with what they became (the
+                  // buffered block is unbuffered).
+                  {"other_error", "警告：ICD文件:  ReportControl@buffered",
+                   ln0 + "/ReportControl:brcb的属性buffered的值“yes”不是布尔值，按false导入"},
+                  {"other_error", "警告：ICD文件:  TrgOps@dchg",
+                   ln0 + "/ReportControl:brcb/TrgOps的属性dchg的值“on”不是布尔值，按false导入"},
+                  {"other_error", "警告：ICD文件:  OptFields@seqNum",
+                   ln0 + "/ReportControl:brcb/OptFields的属性seqNum的值“Y”不是布尔值，按false导入"},
                   {"other_error", "警告：ICD文件:  Private:t:map", ln0 + "/DOI:Mod下的Private(type=t:map)未导入"},
                   // An SDI without a DAI below is named once, outermost,
                   // and what it holds besides.
@@ -910,6 +930,8 @@ TEST_F(ImportFilesTest, WhatTheModelHasNoPlaceForIsNamedOncePerKindAndElement) {
                   {"other_error", "警告：ICD文件:  Text", "DataTypeTemplates/DOType:TINC下的Text未导入"},
                   {"other_error", "警告：ICD文件:  ProtNs:IEC 61850-8-1:2003",
                    "DataTypeTemplates/DOType:TSPS/DA:stVal下的ProtNs:IEC 61850-8-1:2003未导入"},
+                  {"other_error", "警告：ICD文件:  DA@dchg",
+                   "DataTypeTemplates/DOType:TSPS/DA:q的属性dchg的值“TRUE”不是布尔值，按true导入"},
                   {"other_error", "警告：ICD文件:  DOType@t:rev",
                    "DataTypeTemplates/DOType:TINC的属性t:rev(命名空间urn:maker)未导入，DOType中共2处"}}));
     // Warnings alone do not fail the import: the ICD and its devices are made.

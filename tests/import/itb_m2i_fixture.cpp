@@ -40,11 +40,14 @@ ItbM2iTest::ItbM2iTest() {
     MakeDA(tasg, "stepSize", 4, "CF", "Struct", m.analogueValue);
     MakeDA(tasg, "units", 5, "CF", "Struct", unitT);
 
+    // The types of the nodes carry the classes the nodes are written with.
     URI_Ref tmmxu = MakeLNodeType(m.instPkg, "T_MMXU", 10, m.mmxu);
+    Link(tmmxu, "sec:LNodeType.ClassOf_LNType", m.mmxu);
     MakeDO(tmmxu, "A", 1, wye);
     MakeDO(tmmxu, "TotW", 2, cmv);
     MakeDO(tmmxu, "U1", 3, cmv);
     URI_Ref tggio = MakeLNodeType(m.instPkg, "T_GGIO", 11);
+    Set(tggio, "sec:LNodeType.lnClass", "GGIO");
     MakeDO(tggio, "Ind", 1, sps);
     MakeDO(tggio, "Pos", 2, tdpc);
     MakeDO(tggio, "Cnt", 3, inc);

@@ -2,6 +2,8 @@
 // whole document change, the locks that stop it, the run around it and the
 // round trip through the name-replacement export.
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <map>
 
 #include <pugixml.hpp>
@@ -61,6 +63,9 @@ const std::string kPairs =
     "<Name name=\"stVal\" changeto=\"value\"/>\n"
     "<Name name=\"PTOC\" changeto=\"std\"/>\n"
     "<Name name=\"P1_PTOC\" changeto=\"P1_NEW\"/>\n";
+
+// What the run says of kPairs' second pair of "Op".
+const CString kSecondOp = "名称Op未替换为second：文件中已有该名称的替换名OpA！";
 
 class ReplaceNamesTest : public ImportFilesTest {
 protected:
@@ -138,8 +143,8 @@ TEST_F(ReplaceNamesTest, AnIcdChangesWholeNamesOnceAndLeavesTypesItMayNotChange)
     EXPECT_EQ(Name(ptOp), "OpA");
     EXPECT_EQ(DoName(fcda), "OpA");
     EXPECT_EQ(DoName(mapOp), "OpA");
-    EXPECT_EQ(DoName(mapPath), "Op.sub");  // a path is not a whole match
-    EXPECT_EQ(DoName(extRef), "Str");      // an empty "changeto" is no pair
+    EXPECT_EQ(DoName(mapPath), "OpA.sub");  // a path follows its DO
+    EXPECT_EQ(DoName(extRef), "Str");       // an empty "changeto" is no pair
     EXPECT_EQ(Name(Member(ptType, "sec:LNodeType.DOs", "Str")), "Str");
     // The type is met in its package and again through its node: renamed once.
     EXPECT_EQ(Name(ptType), "PT_A");
@@ -150,8 +155,8 @@ TEST_F(ReplaceNamesTest, AnIcdChangesWholeNamesOnceAndLeavesTypesItMayNotChange)
     EXPECT_EQ(Name(m.ptocOp), "Op");
     EXPECT_EQ(Name(m.p1Ptoc), "P1_PTOC");
     EXPECT_EQ(Name(m.p1PtocOp), "Op");
-    // No report; the views were refreshed once.
-    EXPECT_EQ(Boxes(), std::vector<CString>{Done()});
+    // No report; the second pair of Op is named; the views were refreshed once.
+    EXPECT_EQ(Boxes(), (std::vector<CString>{kSecondOp, Done()}));
     EXPECT_FALSE(ReportSaved());
     EXPECT_EQ(ui.CountOf(Enum_UiCall::AllViewsRefresh), 1);
     EXPECT_EQ(ui.CountOf(Enum_UiCall::WaitCursorBegin), ui.CountOf(Enum_UiCall::WaitCursorEnd));
@@ -195,7 +200,7 @@ TEST_F(ReplaceNamesTest, TheWholeDocumentChangesInstancePackagesAndIcdsButNotThe
     EXPECT_EQ(Name(m.p1Ptoc), "P1_NEW");    // so is P1
     EXPECT_EQ(Name(m.ptoc), "PTOC");        // the standard package is not
     EXPECT_EQ(Name(lockedType), "PT");      // nor may a locked domain change
-    EXPECT_EQ(Boxes(), std::vector<CString>{Done()});
+    EXPECT_EQ(Boxes(), (std::vector<CString>{kSecondOp, Done()}));
 }
 
 // A name SCL does not hold for what it names (outside its pattern, or a
@@ -232,6 +237,69 @@ TEST_F(ReplaceNamesTest, NamesSclDoesNotHoldAreNotGivenAndNamedOnce) {
     EXPECT_EQ(DoName(mapOp), "Op");
     EXPECT_EQ(DoName(extRef), "Str");
     EXPECT_EQ(Name(m.p1PtocOp), "Str");  // P1's type holds no Str: its DO is renamed
+}
+
+// An entry's class ("type") limits what it renames; an entry of a class no
+// pair renames, and a second pair of one old name for a class it already
+// has, are named and change nothing. One old name may have a pair for each
+// of two classes.
+TEST_F(ReplaceNamesTest, AnEntryRenamesOnlyItsClassAndASecondPairIsNamed) {
+    ASSERT_TRUE(Replace(imported,
+                        "<Name name=\"Str\" type=\"sec:LDevice\" changeto=\"StrX\"/>\n"
+                        "<Name name=\"PROT\" type=\"sec:LDevice\" changeto=\"BAY1\"/>\n"
+                        "<Name name=\"PROT\" type=\"sec:LDevice\" changeto=\"MEAS\"/>\n"
+                        "<Name name=\"PTOC1\" type=\"sec:DO\" changeto=\"X1\"/>\n"
+                        "<Name name=\"Op\" type=\"sec:DOI\" changeto=\"OpX\"/>\n"
+                        "<Name name=\"Op\" changeto=\"OpA\"/>\n"
+                        "<Name name=\"Op\" type=\"sec:DO\" changeto=\"OpB\"/>\n"
+                        "<Name name=\"PT\" type=\"sec:LNode\" changeto=\"PTX\"/>\n"
+                        "<Name name=\"PT\" type=\"sec:LNodeType\" changeto=\"PT_A\"/>\n"));
+    EXPECT_EQ(Boxes(), (std::vector<CString>{"名称PROT未替换为MEAS：文件中已有该名称的替换名BAY1！\n"
+                                             "名称Op未替换为OpX：类型sec:DOI的名称不能替换！\n"
+                                             "名称Op未替换为OpB：文件中已有该名称的替换名OpA！",
+                                             Done()}));
+    // The DO Str, the device, the node, the type, the DO Op and its DOI.
+    EXPECT_EQ((std::vector<CString>{Name(Member(ptType, "sec:LNodeType.DOs", "Str")), Name(ld), Name(ptoc1),
+                                    Name(ptType), Name(ptOp), Name(doi)}),
+              (std::vector<CString>{"Str", "BAY1", "PTOC1", "PT_A", "OpA", "OpA"}));
+}
+
+// A renamed DO is followed by every text that names it, whole or as the
+// head of a path, in every node of its type, whether the type package or the
+// ICD is renamed: PhV of the measuring node, its DOI, and the members of the
+// data sets MeasFlt and PmuSet.
+TEST_F(ReplaceNamesTest, ARenamedDoIsFollowedByEveryPathThatNamesIt) {
+    std::ifstream in(std::string(KILN_SOURCE_DIR) + "/tests/data/scl/ed2_distance_relay_many_devices.icd",
+                     std::ios::binary);
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    URI_Ref icd;
+    // The fixture's standard package lacks some of the file's classes: the
+    // import's report is not opened.
+    ASSERT_TRUE(RunIcd(text, &icd, [this] {
+        ui.AnswerInputKeep("选择依赖的类型包：");
+        ui.AnswerNo();
+    }));
+    const URI_Ref meas = Member(Target(Target(icd, "sec:ICD.IED"), "sec:IED.Servers"), "sec:Server.LDevices", "MEAS");
+    const URI_Ref lln0 = Node(meas, "LLN0"), mmxu = Node(meas, "MMXU1");
+    const URI_Ref measFlt = Member(lln0, "sec:LNode.DataSets", "MeasFlt");
+    const URI_Ref pmuSet = Member(lln0, "sec:LNode.DataSets", "PmuSet");
+    const struct {
+        URI_Ref scope;
+        const char* from;
+        const char* to;
+    } runs[] = {{Target(icd, "sec:ICD.TypePackage"), "PhV", "PhVx"}, {icd, "PhVx", "PhVy"}};
+    for (const auto& run : runs) {
+        ui.ClearCalls();
+        ASSERT_TRUE(Replace(run.scope, "<Name name=\"" + std::string(run.from) + "\" type=\"sec:DO\" changeto=\"" +
+                                           run.to + "\"/>\n"));
+        EXPECT_EQ(Boxes(), std::vector<CString>{Done()});
+        const CString to = run.to;
+        EXPECT_EQ(DataSetMembers(pmuSet), (std::vector<CString>{"MMXU1." + to + ".phsA", "MMXU1." + to + ".phsB",
+                                                                 "MMXU1." + to + ".phsC"}));
+        EXPECT_EQ(DataSetMembers(measFlt).at(0), "MMXU1." + to);
+        EXPECT_EQ(Get(Members(pmuSet, "sec:DataSet.FCDAs").at(0), "sec:DARef.daName"), "cVal");
+        EXPECT_EQ(Name(Member(mmxu, "sec:LNode.DOIs", to)), to);
+    }
 }
 
 TEST_F(ReplaceNamesTest, LockedDomainsStopTheWholeDocumentBeforeAnyChange) {

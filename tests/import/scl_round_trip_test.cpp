@@ -4,12 +4,17 @@
 // valid against the schema stays valid; a second import and export gives
 // the same bytes. Then the tree comparison itself on small trees.
 #include <algorithm>
+#include <cstdlib>
 #include <fstream>
+#include <iostream>
 #include <iterator>
+#include <map>
 #include <regex>
+#include <set>
 #include <sstream>
 
 #include "tests/host/named_breaches.h"
+#include "tests/host/named_references.h"
 #include "tests/import/maker_files_fixture.h"
 #include "tests/import/scl_compare.h"
 
@@ -106,6 +111,28 @@ protected:
         return path;
     }
 
+    // The references of the written file its export's message does not
+    // account for (UnnamedReferences), a line each.
+    static std::string UnnamedReferencesOf(const std::string& path, const std::string& message) {
+        pugi::xml_document doc;
+        if (!doc.load_file(path.c_str())) return "the file does not parse";
+        std::string out;
+        for (const std::string& line : UnnamedReferences(DanglingReferences(doc.document_element()), message))
+            out += "\n  " + line;
+        return out;
+    }
+    // "ICD:Delete" on the resource, as its menu item runs it, answered Yes;
+    // the question's text.
+    std::string DeleteByMenu(const URI_Ref& rsc) {
+        ui.ClearCalls();
+        ui.AnswerYes("$?$删除确认");
+        app.m_uCurRsc = rsc;
+        app.Msg_OnAppCommand("ICD:Delete");
+        const std::vector<CString> boxes = Boxes();
+        return boxes.empty() ? std::string() : boxes.front().str();
+    }
+    std::string LastMessage() { return ui.Messages().empty() ? std::string() : ui.Messages().back().str(); }
+
     // The differences of the export from its source that the README does
     // not name, a line each.
     static std::string Lost(const std::string& source, const std::string& output,
@@ -152,6 +179,9 @@ TEST_P(SclRoundTripTest, WhatTheFileHoldsComesBackOut) {
     if (ValidateAgainstScl(source, skipped).empty() && !skipped) {
         EXPECT_EQ(errors, "") << file << " is valid, its export is not";
     }
+    // It names no member its types lack, and each Enum value that is none
+    // of its type's is named.
+    EXPECT_EQ(UnnamedReferencesOf(once, message), "") << file;
     // Whatever the source, each schema error of the export is named after
     // its success text, and nothing is named for a valid one.
     if (!skipped) {
@@ -168,6 +198,220 @@ TEST_P(SclRoundTripTest, WhatTheFileHoldsComesBackOut) {
 }
 
 INSTANTIATE_TEST_SUITE_P(DataFiles, SclRoundTripTest, ::testing::ValuesIn(DataFiles()), TestName);
+
+// ---- deletions and renames of used members ----
+
+// A member of an imported file's types: the list of the ICD's type package
+// its type is in, the type's id, the member's list and its name (an
+// enumeration value by its text).
+struct MemberAt {
+    const char* typeList;
+    const char* type;
+    const char* memberList;
+    const char* name;
+};
+
+class MemberChangeTest : public SclFileTest {
+protected:
+    URI_Ref Find(const URI_Ref& icd, const MemberAt& at) {
+        const URI_Ref type = Member(Target(icd, "sec:ICD.TypePackage"), at.typeList, at.type);
+        if (std::string(at.memberList) != "sec:EnumType.EnumVals") return Member(type, at.memberList, at.name);
+        for (const URI_Ref& v : Members(type, at.memberList))
+            if (Get(v, "sec:EnumVal.val") == at.name) return v;
+        return URI_Ref();
+    }
+};
+
+struct DeletionRow {
+    const char* what;
+    const char* file;
+    MemberAt member;
+    const char* question;  // a part of the question's lines naming what uses the member
+    const char* gone;      // a text of the file that its export no longer writes
+};
+void PrintTo(const DeletionRow& row, std::ostream* os) { *os << row.what; }
+
+class MemberDeletionTest : public MemberChangeTest, public ::testing::WithParamInterface<DeletionRow> {};
+
+// The question names what uses the member; what uses it goes with it, and
+// the export names nothing that is gone.
+TEST_P(MemberDeletionTest, TheQuestionNamesTheUsersAndTheExportNoneOfThem) {
+    const DeletionRow& row = GetParam();
+    const std::string source = (kDataDir / row.file).string();
+    ASSERT_NE(ReadBytes(source).find(row.gone), std::string::npos) << row.gone;
+    const URI_Ref icd = ImportAnswering(source);
+    ASSERT_TRUE(icd.IsSet());
+    const URI_Ref member = Find(icd, row.member);
+    ASSERT_TRUE(member.IsSet()) << row.member.name;
+    const std::string question = DeleteByMenu(member);
+    EXPECT_NE(question.find(row.question), std::string::npos) << question;
+    EXPECT_FALSE(Doc().Exists(member));
+
+    const std::string written = Export(icd, "deleted.icd");
+    EXPECT_EQ(ReadBytes(written).find(row.gone), std::string::npos) << row.gone;
+    EXPECT_EQ(UnnamedReferencesOf(written, LastMessage()), "");
+}
+
+const char* const kRecloser = "ed1_2003_recloser_controller_odd_enums.icd";
+const char* const kFeeder = "feeder_relay_report_blocks.icd";
+
+INSTANTIATE_TEST_SUITE_P(
+    Members, MemberDeletionTest,
+    ::testing::Values(
+        DeletionRow{"an SDO a data-set member names", kRecloser,
+                    {"sec:TypePackage.DOTypes", "RC_WYE", "sec:DOType.Contains_SDOs", "phsA"},
+                    "将一并删除：CTRL/LLN0.", "doName=\"A.phsA\""},
+        DeletionRow{"a DA whose SDI a DOI holds", kRecloser,
+                    {"sec:TypePackage.DOTypes", "RC_MV", "sec:DOType.Contains_DAs", "units"},
+                    "MMXU1.TotW.units[CF].SIUnit、", "<SDI name=\"units\">"},
+        DeletionRow{"a BDA a DAI holds", kRecloser,
+                    {"sec:TypePackage.DATypes", "RC_Unit", "sec:DAType.Contains_BDAs", "SIUnit"},
+                    "将一并删除：CTRL/MMXU1.TotW.units[CF].SIUnit", "<DAI name=\"SIUnit\">"},
+        DeletionRow{"an enumeration value a DAI holds", kRecloser,
+                    {"sec:TypePackage.EnumTypes", "RC_SIUnit", "sec:EnumType.EnumVals", "W"},
+                    "将一并删除：CTRL/MMXU1.TotW.units[CF].SIUnit", "<Val>W</Val>"},
+        DeletionRow{"an enumeration value a DAI and a type's BDA hold", kRecloser,
+                    {"sec:TypePackage.EnumTypes", "RC_multiplier", "sec:EnumType.EnumVals", "k"},
+                    "\n删除后以下预设值将一并删除：RC_Unit.multiplier", "<Val>k</Val>"},
+        DeletionRow{"a DA a data-set member and an input name", kFeeder,
+                    {"sec:TypePackage.DOTypes", "FR_ACT", "sec:DOType.Contains_DAs", "general"},
+                    "将不再指向数据：PROT/PTOC2.OC1_OP", "daName=\"general\" intAddr=\"OC1_OP\""},
+        DeletionRow{"a DA a DAI with a short address holds", "latin1_feeder_relay.icd",
+                    {"sec:TypePackage.DOTypes", "FR_ACT", "sec:DOType.Contains_DAs", "general"},
+                    ".Op.general", "sAddr=\"BUS1.OP\""},
+        DeletionRow{"a DO an input names", kFeeder,
+                    {"sec:TypePackage.LNodeTypes", "FR_PTOC", "sec:LNodeType.DOs", "Op"},
+                    "将不再指向数据：PROT/PTOC2.OC1_OP", "doName=\"Op\" daName=\"general\" intAddr=\"OC1_OP\""}),
+    [](const auto& info) { return std::regex_replace(info.param.what, std::regex("[^A-Za-z0-9]"), "_"); });
+
+// Every used DO, SDO, DA, BDA and enumeration value of each data file,
+// deleted in turn from the imported file by its menu: the export then names
+// no member that is gone. CI deletes a fixed sample of each file's members
+// (every member in turn would take minutes under the sanitizers);
+// KILN_DELETION_WALK=all deletes each.
+class DeletionWalkTest : public MemberChangeTest, public ::testing::WithParamInterface<std::string> {
+protected:
+    bool Editable(const URI_Ref& rsc) {
+        CString domain;
+        return app.DocMtd_DEnv_Get_Rsc_Domain(rsc, domain) && app.DocMtd_DEnv_IsDomainEditable(domain);
+    }
+    // The members the ICD's nodes use, down from their LN types, each once.
+    std::vector<URI_Ref> UsedMembers(const URI_Ref& icd) {
+        std::vector<URI_Ref> out, types;
+        std::set<std::string> seen;
+        auto add = [&](const URI_Ref& r, std::vector<URI_Ref>& list) {
+            if (r.IsSet() && seen.insert(r.sUri).second) list.push_back(r);
+        };
+        for (const URI_Ref& ld : Members(ServerOf(icd), "sec:Server.LDevices"))
+            for (const URI_Ref& node : Members(ld, "sec:LDevice.LNodes")) add(Target(node, "sec:LNode.LNodeType"), types);
+        // The member lists of each kind of type, and the roles to a member's own type.
+        static const std::map<std::string, std::vector<const char*>> kLists = {
+            {"sec:LNodeType", {"sec:LNodeType.DOs"}},
+            {"sec:DOType", {"sec:DOType.Contains_SDOs", "sec:DOType.Contains_DAs"}},
+            {"sec:DAType", {"sec:DAType.Contains_BDAs"}},
+            {"sec:EnumType", {"sec:EnumType.EnumVals"}}};
+        static const std::map<std::string, std::vector<const char*>> kTypeRoles = {
+            {"sec:DO", {"sec:DO.DefinedBy_DOType"}},
+            {"sec:SDO", {"sec:SDO.DefinedBy_DOType"}},
+            {"sec:DA", {"sec:BDA.DefinedBy_Struct", "sec:BDA.DefinedBy_EnumType"}},
+            {"sec:BDA", {"sec:BDA.DefinedBy_Struct", "sec:BDA.DefinedBy_EnumType"}}};
+        for (size_t i = 0; i < types.size(); ++i) {
+            const auto lists = kLists.find(types[i].sClass);
+            if (lists == kLists.end()) continue;
+            for (const char* list : lists->second)
+                for (const URI_Ref& m : Members(types[i], list)) {
+                    if (Editable(m)) add(m, out);
+                    if (const auto roles = kTypeRoles.find(m.sClass); roles != kTypeRoles.end())
+                        for (const char* role : roles->second) add(Target(m, role), types);
+                }
+        }
+        return out;
+    }
+};
+
+TEST_P(DeletionWalkTest, NoExportNamesADeletedMember) {
+    const std::string file = GetParam();
+    const URI_Ref icd = ImportAnswering((kDataDir / file).string());
+    ASSERT_TRUE(icd.IsSet());
+    const std::vector<URI_Ref> members = UsedMembers(icd);
+    ASSERT_FALSE(members.empty());
+    const char* walk = std::getenv("KILN_DELETION_WALK");
+    const bool all = walk && std::string(walk) == "all";
+    // The sample: six members spread over the list, the first and the last among them.
+    constexpr size_t kSample = 6;
+    const size_t step = all || members.size() <= kSample ? 1 : (members.size() - 1) / (kSample - 1);
+    const fs::path kept = workspace / "kept";
+    ASSERT_TRUE(Doc().Save(kept.string().c_str())) << Doc().LastError();
+    int deleted = 0;
+    for (size_t k = 0; k < members.size(); k += step) {
+        ASSERT_TRUE(Doc().Open(kept.string().c_str())) << Doc().LastError();
+        const URI_Ref member = members[k];
+        const CString label = Get(member, "cim:Naming.name") + " (" + CString(member.sClass) + ")";
+        DeleteByMenu(member);
+        if (Doc().Exists(member)) continue;  // refused, as a type's last member may be
+        ++deleted;
+        const std::string written = Export(icd, "walk.icd");
+        EXPECT_EQ(UnnamedReferencesOf(written, LastMessage()), "") << file << ": " << label << " deleted";
+    }
+    EXPECT_GT(deleted, 0) << file;
+    std::cout << file << ": " << deleted << " of " << members.size() << " used members deleted\n";
+}
+
+INSTANTIATE_TEST_SUITE_P(DataFiles, DeletionWalkTest, ::testing::ValuesIn(DataFiles()), TestName);
+
+// A Log deleted: the question names its log control blocks, and the export
+// gives them no name of a log (SCL wants one: the breach is named).
+TEST_F(MemberChangeTest, ALogDeletedLeavesItsBlocksWithoutALogName) {
+    const URI_Ref icd = ImportAnswering((kDataDir / "ed2_1_bay_controller_private_namespaces.icd").string());
+    ASSERT_TRUE(icd.IsSet());
+    URI_Ref log;
+    for (const URI_Ref& ld : Members(ServerOf(icd), "sec:Server.LDevices"))
+        for (const URI_Ref& node : Members(ld, "sec:LDevice.LNodes"))
+            if (log.IsEmpty()) log = Target(node, "sec:LNode.Log");
+    ASSERT_TRUE(log.IsSet());
+    EXPECT_NE(DeleteByMenu(log).find("\n删除后以下控制块将没有日志：EvtLog"), std::string::npos);
+    const std::string text = ReadBytes(Export(icd, "no_log.icd"));
+    const size_t block = text.find("<LogControl name=\"EvtLog\"");
+    ASSERT_NE(block, std::string::npos);
+    const std::string element = text.substr(block, text.find('>', block) - block);
+    EXPECT_EQ(element.find(" logName="), std::string::npos) << element;
+    EXPECT_NE(LastMessage().find("不符合SCL的日志控制块（logName格式错误）：CTRL/LLN0.EvtLog"), std::string::npos)
+        << LastMessage();
+}
+
+// An enumeration value's new text reaches the values that hold it; one
+// none of its type's is named by the export and by the check.
+TEST_F(MemberChangeTest, EnumerationValuesAgreeWithTheirTypes) {
+    const URI_Ref icd = ImportAnswering((kDataDir / "distance_relay_settings.icd").string());
+    ASSERT_TRUE(icd.IsSet());
+    const URI_Ref value = Find(icd, {"sec:TypePackage.EnumTypes", "LDR_ctlModel", "sec:EnumType.EnumVals", "status-only"});
+    ASSERT_TRUE(value.IsSet());
+    CString text = "direct-only", display;
+    int refresh = 0;
+    if (app.HtmlMsg_OnFieldChanged(nullptr, value, "sec:EnumVal.val", "status-only", text, &display, &refresh))
+        Set(value, "sec:EnumVal.val", text);
+    const std::string renamed = ReadBytes(Export(icd, "renamed.icd"));
+    EXPECT_EQ(renamed.find("<Val>status-only</Val>"), std::string::npos);
+    EXPECT_NE(renamed.find("<Val>direct-only</Val>"), std::string::npos);
+    EXPECT_EQ(UnnamedReferencesOf((workspace / "renamed.icd").string(), LastMessage()), "");
+
+    // The recloser's setting curve holds -3 and 5, which its enumeration lacks.
+    const URI_Ref recloser = ImportAnswering((kDataDir / kRecloser).string());
+    ASSERT_TRUE(recloser.IsSet());
+    Export(recloser, "curves.icd");
+    for (const char* value : {"-3", "5"})
+        EXPECT_NE(LastMessage().find(std::string("不符合SCL的值（Enum取值错误）：CTRL/PhPTOC1.TmACrv.setCharact:") + value),
+                  std::string::npos)
+            << LastMessage();
+    ui.ClearCalls();
+    ui.AnswerNo("$?$导入完成");
+    app.m_uCurRsc = recloser;
+    app.Msg_OnAppCommand("ICD:Check ICD");
+    std::string report;
+    for (const ReportEntry& e : SavedReport()) report += e.name.str() + " " + e.error.str() + "\n";
+    for (const char* value : {"-3", "5"})
+        EXPECT_NE(report.find(std::string("PhPTOC1的DOI: TmACrv的DAI: setCharact[SG] Enum取值错误：") + value), std::string::npos) << report;
+}
 
 // ---- the comparison itself, on small files ----
 
@@ -527,6 +771,157 @@ INSTANTIATE_TEST_SUITE_P(
                                    "<Log name=\"G\"/><Log name=\"H\" desc=\"second\"/><Log/>"),
                    {{"//LogControl/@logName", {"G", "H", "Gone"}}, {"//Log/@name", {"G"}}},
                    {{"other_error", "警告：ICD文件:  LDevice:L", "存在3个Log，只导入了第一个Log:G，未导入Log:H、Log"}}}));
+
+// ---- the values the property view stores, through export and import ----
+
+// Mod.stVal with values of setting groups 1 and 2, Beh.stVal with one
+// value, Health.stVal without any, a DA with a value, a structure whose BDAs
+// have one value or none; `sgcb` at the LN0's end.
+std::string ValueScl(const std::string& sgcb = "") {
+    std::string scl = SparseScl("<DOI name=\"Mod\"><DAI name=\"stVal\"><Val sGroup=\"1\">1</Val><Val sGroup=\"2\">2</Val>"
+                                "</DAI></DOI><DOI name=\"Beh\"><DAI name=\"stVal\"><Val>5</Val></DAI></DOI>"
+                                "<DOI name=\"Health\"><DAI name=\"stVal\" sAddr=\"h\"/></DOI>" + sgcb);
+    auto swap = [&](const std::string& from, const std::string& to) { scl.replace(scl.find(from), from.size(), to); };
+    swap("<DO name=\"Mod\" type=\"D0\"/>",
+         "<DO name=\"Mod\" type=\"D0\"/><DO name=\"Beh\" type=\"D0\"/><DO name=\"Health\" type=\"D0\"/>");
+    swap("</DOType>", "<DA name=\"ctlModel\" fc=\"CF\" bType=\"INT32\"><Val>1</Val></DA><DA name=\"origin\" fc=\"ST\" "
+                      "bType=\"Struct\" type=\"V_Or\"/></DOType><DAType id=\"V_Or\"><BDA name=\"orCat\" bType=\"INT32\">"
+                      "<Val>3</Val></BDA><BDA name=\"orIdent\" bType=\"INT32\"/></DAType>");
+    return scl;
+}
+
+struct ValueRow {
+    const char* what;
+    std::string scl;  // the file's text, or the name of a test file
+    // The user's steps: "edit AT FIELD VALUE" in the property view (stored
+    // as the host stores it), "add AT" ("增加 预设值") or "delete AT" ("删除
+    // 预设值"). AT: "<DOI>/<DAI>" (the first of the ICD), "<DO type>/<DA>",
+    // "<DA type>/<BDA>" or "SGCB", and "#k" for its k-th value.
+    std::vector<std::string> steps;
+    std::vector<std::pair<std::string, std::vector<std::string>>> selects;  // XPath: texts or attribute values
+    std::vector<std::string> said;  // texts the messages hold, the export's included
+};
+void PrintTo(const ValueRow& row, std::ostream* os) { *os << row.what; }
+
+class SclValueTest : public SclFileTest, public ::testing::WithParamInterface<ValueRow> {
+protected:
+    // The first resource along the path whose name (without "[FC]") is `name`; "" takes any.
+    URI_Ref Named(const URI_Ref& from, const std::string& path, const std::string& name, size_t skip = 0) {
+        std::vector<URI_Ref> all;
+        URI_Ref last;
+        if (from.IsSet()) app.DocMtd_get_descendent_BUris(from, path.c_str(), all, last, "e301:OrdNaming.ord", SortPolicy_ByOrd);
+        for (const URI_Ref& r : all) {
+            const std::string n = Get(r, "cim:Naming.name").str();
+            if ((name.empty() || n.substr(0, n.find('[')) == name) && skip-- == 0) return r;
+        }
+        return URI_Ref();
+    }
+    URI_Ref Find(const URI_Ref& icd, const std::string& at) {
+        const std::string ied = "sec:ICD.IED/sec:IED.Servers/sec:Server.LDevices/sec:LDevice.LNodes/";
+        if (at == "SGCB") return Named(icd, ied + "sec:LNode.SGCB", "");
+        const size_t slash = at.find('/'), hash = at.find('#');
+        const std::string parent = at.substr(0, slash), member = at.substr(slash + 1, hash - slash - 1);
+        URI_Ref found = Named(Named(icd, ied + "sec:LNode.DOIs", parent), "sec:DOI.DAIs", member);
+        if (found.IsEmpty())
+            found = Named(Named(icd, "sec:ICD.TypePackage/sec:TypePackage.DOTypes", parent), "sec:DOType.Contains_DAs", member);
+        if (found.IsEmpty())
+            found = Named(Named(icd, "sec:ICD.TypePackage/sec:TypePackage.DATypes", parent), "sec:DAType.Contains_BDAs", member);
+        if (hash == std::string::npos) return found;
+        return Named(found, found.sClass == "sec:DAI" ? "sec:DAI.Vals" : "sec:BDA.Vals", "", std::stoul(at.substr(hash + 1)) - 1);
+    }
+};
+
+// Each value the property view stores is in the export, the export read
+// back gives the same file, and what the view refuses stays as it was.
+TEST_P(SclValueTest, WhatTheViewStoresIsWrittenAndReadBack) {
+    const ValueRow& row = GetParam();
+    std::string source = (kDataDir / row.scl).string();
+    if (row.scl.rfind("<SCL", 0) == 0) std::ofstream(source = (workspace / "source.icd").string(), std::ios::binary) << row.scl;
+    const URI_Ref icd = ImportAnswering(source);
+    ASSERT_TRUE(icd.IsSet());
+    ui.ClearCalls();
+    for (const std::string& step : row.steps) {
+        std::istringstream words(step);
+        std::string kind, at, field, value;
+        words >> kind >> at >> field >> value;
+        const URI_Ref rsc = Find(icd, at);
+        ASSERT_TRUE(rsc.IsSet()) << step;
+        CString stored = value.c_str();
+        if (kind == "edit" && app.HtmlMsg_OnFieldChanged(nullptr, rsc, field.c_str(), Get(rsc, field.c_str()), stored, nullptr, nullptr))
+            app.DocMtd_Modify_attribute_value(rsc, field.c_str(), stored);
+        if (kind == "delete") ui.AnswerYes("删除");
+        app.m_uCurRsc = rsc;
+        if (kind != "edit") app.Msg_OnAppCommand(kind == "add" ? "ICD:Add Val" : "ICD:Delete");
+    }
+    const std::string once = Export(icd, "once.icd");
+    std::string said;
+    for (const CString& m : ui.Messages()) said += m.str() + "\n";
+    for (const std::string& text : row.said) EXPECT_NE(said.find(text), std::string::npos) << text << " not in\n" << said;
+    pugi::xml_document out;
+    ASSERT_TRUE(out.load_file(once.c_str()));
+    for (const auto& [path, values] : row.selects) {
+        std::vector<std::string> got;
+        for (const pugi::xpath_node& n : out.select_nodes(path.c_str()))
+            got.push_back(n.attribute() ? n.attribute().value() : n.node().text().get());
+        EXPECT_EQ(got, values) << path;
+    }
+    const URI_Ref second = ImportAnswering(once);
+    ASSERT_TRUE(second.IsSet());
+    EXPECT_EQ(FirstDifferentLine(ReadBytes(once), ReadBytes(Export(second, "twice.icd"))), "");
+}
+
+const std::string kModVals = "//DOI[@name='Mod']/DAI/Val", kRecVals = "//DOI[@name='RecTmms']/DAI/Val";
+INSTANTIATE_TEST_SUITE_P(
+    Values, SclValueTest,
+    ::testing::Values(
+        ValueRow{"values edited on a DAI, a value and a DA, added and edited on a DAI and a DA, a BDA's",
+                 ValueScl(),
+                 {"edit Mod/stVal#1 sec:Val.sValue 7", "edit Mod/stVal#2 sec:Val.sValue 8", "add Mod/stVal",
+                  "edit Mod/stVal#3 sec:Val.sGroup 3", "edit Mod/stVal#3 sec:Val.sValue 9",
+                  "edit Beh/stVal sec:DAI.valueStr 4", "add Health/stVal", "edit Health/stVal#1 sec:Val.sValue 12",
+                  "edit D0/ctlModel sec:BDA.valueStr 2", "add D0/stVal", "edit D0/stVal#1 sec:Val.sValue 6",
+                  "edit V_Or/orCat sec:BDA.valueStr 4", "edit V_Or/orIdent sec:BDA.valueStr 5"},
+                 {{kModVals, {"7", "8", "9"}}, {kModVals + "/@sGroup", {"1", "2", "3"}},
+                  {"//DOI[@name='Beh']/DAI/Val", {"4"}}, {"//DOI[@name='Health']/DAI/Val", {"12"}},
+                  {"//DA[@name='ctlModel']/Val", {"2"}}, {"//DA[@name='stVal']/Val", {"6"}},
+                  {"//BDA[@name='orCat']/Val", {"4"}}, {"//BDA[@name='orIdent']/Val", {"5"}}}},
+        ValueRow{"values deleted: a DAI's first, a DAI's and a DA's only one",
+                 ValueScl(),
+                 {"delete Mod/stVal#1", "delete Beh/stVal#1", "delete D0/ctlModel#1"},
+                 {{kModVals, {"2"}}, {kModVals + "/@sGroup", {"2"}}, {"//DOI[@name='Beh']/DAI/Val", {}},
+                  {"//DA[@name='ctlModel']/Val", {}}}},
+        ValueRow{"test file: setting groups edited, more groups, a value added in one, fewer groups refused",
+                 "ed1_2003_recloser_controller_odd_enums.icd",
+                 {"edit RecTmms/setVal#1 sec:Val.sValue 2100", "edit RecTmms/setVal#2 sec:Val.sValue 700",
+                  "edit SGCB sec:SGCB.numOfSG 4", "edit SGCB sec:SGCB.activeSG 3", "add RecTmms/setVal",
+                  "edit RecTmms/setVal#3 sec:Val.sGroup 3", "edit RecTmms/setVal#3 sec:Val.sValue 900",
+                  "edit SGCB sec:SGCB.numOfSG 2"},
+                 {{kRecVals, {"2100", "700", "900"}}, {kRecVals + "/@sGroup", {"1", "2", "3"}},
+                  {"//LDevice[@inst='CTRL']//SettingControl/@numOfSGs", {"4"}},
+                  {"//LDevice[@inst='CTRL']//SettingControl/@actSG", {"3"}}},
+                 {"定值组数不能小于激活定值组（3），不能修改！"}},
+        ValueRow{"test file: a name plate's first value",
+                 "distance_relay_settings.icd",
+                 {"edit NamPlt/vendor#1 sec:Val.sValue NewVendor"},
+                 {{"//LDevice[@inst='PROT']/LN0/DOI[@name='NamPlt']/DAI[@name='vendor']/Val", {"NewVendor"}}}},
+        ValueRow{"test file: an enumerated DA's value",
+                 "ed2_bay_controller.icd",
+                 {"edit SPC$V1/ctlModel sec:BDA.valueStr direct-with-normal-security"},
+                 {{"//DOType[@id='SPC$V1']/DA[@name='ctlModel']/Val", {"direct-with-normal-security"}}}},
+        ValueRow{"setting groups: the view keeps the active group and the values within the count",
+                 ValueScl("<SettingControl actSG=\"2\" numOfSGs=\"3\"/>"),
+                 {"edit Mod/stVal#2 sec:Val.sGroup 4", "edit Mod/stVal#2 sec:Val.sGroup 3",
+                  "edit SGCB sec:SGCB.activeSG 4", "edit SGCB sec:SGCB.activeSG 1", "edit SGCB sec:SGCB.numOfSG 2"},
+                 {{kModVals + "/@sGroup", {"1", "3"}}, {"//SettingControl/@actSG", {"1"}},
+                  {"//SettingControl/@numOfSGs", {"3"}}},
+                 {"定值组不能大于定值组数（3），不能修改！", "激活定值组不能大于定值组数（3），不能修改！",
+                  "逻辑装置中有定值组3的预设值，定值组数不能小于它，不能修改！"}},
+        ValueRow{"setting groups: a file's active group and values past the count are named",
+                 ValueScl("<SettingControl actSG=\"3\" numOfSGs=\"1\"/>"),
+                 {},
+                 {{"//SettingControl/@actSG", {"1"}}, {kModVals + "/@sGroup", {"1", "2"}}},
+                 {"未导出定值控制块的激活定值组（超出定值组数1）：L/LLN0.SGCB:3",
+                  "不符合SCL的DAI（sGroup超出numOfSGs）：L/LLN0.Mod.stVal:2"}}));
 
 // The allowed losses are the README's own words, so that the table and the
 // README's list go together.

@@ -223,6 +223,10 @@ TEST_F(FieldChange, ANodeGivenAnotherTypeTakesItsClassAndAFailedAddKeepsTheOld) 
     EXPECT_EQ(refresh, 3);
     EXPECT_EQ(Targets(icd.lnPtoc, "sec:LNode.LNodeType"), std::vector<URI_Ref>{mmxuType});
     EXPECT_EQ(Get(icd.lnPtoc, "sec:LNode.lnClass"), "MMXU");
+    // The type's class changed: its nodes that hold a class take the new one.
+    EXPECT_FALSE(Change(mmxuType, "sec:LNodeType.ClassOf_LNType", CString(m.lln0.sUri)));
+    EXPECT_EQ(refresh, 3);
+    EXPECT_EQ(Get(icd.lnPtoc, "sec:LNode.lnClass"), "LLN0");
 }
 
 TEST_F(FieldChange, TheTypeOfAStructuredMemberIsItsStructureLink) {
@@ -249,6 +253,76 @@ TEST_F(FieldChange, DataReferenceNamesClearedWithNull) {
     EXPECT_FALSE(Change(ext, "sec:DARef.doName", "NULL"));
     EXPECT_EQ(Get(ext, "sec:DARef.doName") + Get(ext, "sec:DARef.daName"), "");
     EXPECT_TRUE(Change(ext, "sec:DARef.doName", "Str"));
+}
+
+// A renamed DO, SDO, DA or BDA is carried into the texts that name it,
+// resolved through the types of their node: the DOI and DAI names and the
+// DO and DA paths of data-set members, inputs and mapping items. A name in
+// a path that stands for another member keeps its text; a text in a domain
+// that may not change refuses the rename.
+TEST_F(FieldChange, ARenamedMemberIsCarriedIntoThePathsThatNameIt) {
+    const URI_Ref vec = MakeDAType(m.instPkg, "P1_Vec", 20);
+    const URI_Ref mag = MakeBDA(vec, "mag", 1, "FLOAT32");
+    const URI_Ref cmv = MakeDOType(m.instPkg, "P1_CMV", 21);
+    const URI_Ref cVal = MakeDA(cmv, "cVal", 1, "MX", "Struct", vec);
+    const URI_Ref wye = MakeDOType(m.instPkg, "P1_WYE", 22);
+    const URI_Ref phsA = MakeSDO(wye, "phsA", 1, cmv);
+    MakeSDO(wye, "phsB", 2, cmv);
+    const URI_Ref phV = MakeDO(m.p1Ptoc, "PhV", 5, wye);
+    const URI_Ref doi = MakeUnder(icd.lnPtoc, "sec:DOI", "PhV", "sec:DOI.LNode", 5);
+    const URI_Ref daiA = MakeUnder(doi, "sec:DAI", "phsA.cVal[MX].mag", "sec:DAI.DOI", 1);
+    const URI_Ref daiB = MakeUnder(doi, "sec:DAI", "phsB.cVal[MX].mag", "sec:DAI.DOI", 2);
+    const URI_Ref ds = MakeUnder(icd.lnPtoc, "sec:DataSet", "dsPhV", "sec:DataSet.LNode", 5);
+    std::vector<URI_Ref> refs;
+    auto ref = [&](const URI_Ref& r, const char* doName, const char* daName) {
+        Link(r, "sec:DARef.LNode", icd.lnPtoc);
+        Set(r, "sec:DARef.doName", doName);
+        Set(r, "sec:DARef.daName", daName);
+        refs.push_back(r);
+    };
+    ref(MakeUnder(ds, "sec:FCDA", "F1", "sec:FCDA.DataSet", 1), "PhV.phsA", "cVal.mag");
+    ref(MakeUnder(ds, "sec:FCDA", "F2", "sec:FCDA.DataSet", 2), "PhV", "");
+    ref(MakeUnder(ds, "sec:FCDA", "F3", "sec:FCDA.DataSet", 3), "PhV.phsB", "cVal");
+    ref(MakeUnder(icd.lnPtoc, "sec:ExtRef", "In9", "sec:ExtRef.LNode", 9), "PhV.phsA", "cVal");
+    ref(MakeUnder(icd.m2i, "sec:MapItem", "Item9", "sec:MapItem.M2I", 9), "PhV", "phsA.cVal[MX].mag");
+    // Every text, in one line: the references, then the DOI and its DAIs.
+    auto texts = [&] {
+        std::string all;
+        for (const URI_Ref& r : refs)
+            all += (Get(r, "sec:DARef.doName") + "/" + Get(r, "sec:DARef.daName") + " ").str();
+        for (const URI_Ref& r : {doi, daiA, daiB}) all += (Get(r, "cim:Naming.name") + " ").str();
+        return all;
+    };
+    const struct {
+        URI_Ref member;
+        const char* name;
+        const char* texts;
+    } renames[] = {
+        {phsA, "phsX",
+         "PhV.phsX/cVal.mag PhV/ PhV.phsB/cVal PhV.phsX/cVal PhV/phsX.cVal[MX].mag "
+         "PhV phsX.cVal[MX].mag phsB.cVal[MX].mag "},
+        {cVal, "cValY",
+         "PhV.phsX/cValY.mag PhV/ PhV.phsB/cValY PhV.phsX/cValY PhV/phsX.cValY[MX].mag "
+         "PhV phsX.cValY[MX].mag phsB.cValY[MX].mag "},
+        {mag, "magZ",
+         "PhV.phsX/cValY.magZ PhV/ PhV.phsB/cValY PhV.phsX/cValY PhV/phsX.cValY[MX].magZ "
+         "PhV phsX.cValY[MX].magZ phsB.cValY[MX].magZ "},
+        {phV, "PhW",
+         "PhW.phsX/cValY.magZ PhW/ PhW.phsB/cValY PhW.phsX/cValY PhW/phsX.cValY[MX].magZ "
+         "PhW phsX.cValY[MX].magZ phsB.cValY[MX].magZ "},
+    };
+    for (const auto& r : renames) {
+        EXPECT_TRUE(Change(r.member, "cim:Naming.name", r.name)) << r.name;
+        Set(r.member, "cim:Naming.name", r.name);  // what the host stores
+        EXPECT_EQ(texts(), r.texts) << r.name;
+    }
+    EXPECT_TRUE(ui.Messages().empty());
+
+    const std::string before = texts();
+    Doc().SetDomainEditable(DomainOf(icd.icd), false);
+    EXPECT_FALSE(Change(phsA, "cim:Naming.name", "phsQ"));
+    EXPECT_EQ(ui.Messages(), std::vector<CString>{"当前域不可编辑！-W0052"});
+    EXPECT_EQ(texts(), before);
 }
 
 TEST_F(FieldChange, GroupNamesAreUniqueAndTheirItemsFollow) {
@@ -309,13 +383,29 @@ TEST_F(FieldChange, NamePartsAnSclFileCannotHoldAreRefusedAndTheOldValueKept) {
     const URI_Ref rcb = MakeUnder(icd.lnPtoc, "sec:RCB", "brcbA", "sec:RCB.LNode", 1);
     const URI_Ref client = MakeUnder(rcb, "sec:ClientLN", "c1", "sec:ClientLN.RCB", 1);
     const URI_Ref lcb = MakeUnder(icd.lnPtoc, "sec:LCB", "lcbA", "sec:LCB.LNode", 1);
+    // A data-set member on PTOC1's Op (stVal and q, both ST), and an indexed DAI.
+    const URI_Ref member = MakeUnder(MakeUnder(icd.lnLLN0, "sec:DataSet", "dsTrip", "sec:DataSet.LNode", 1),
+                                     "sec:FCDA", "f1", "sec:FCDA.DataSet", 1);
+    Link(member, "sec:DARef.LNode", icd.lnPtoc);
+    Set(member, "sec:DARef.doName", "Op");
+    const URI_Ref dai = MakeUnder(icd.doiOp, "sec:DAI", "stVal[ST]", "sec:DAI.DOI", 1);
+    const CString badIx = "ix必须是0到4294967295之间的整数！";
     struct Case {
         URI_Ref rsc;
         const char* field;
         CString value;
         const CString& message;
     };
+    // A node is written with its type's class; one without a type takes a
+    // class SCL holds.
+    const CString notTypeClass = "逻辑节点的类由其LN类型决定，只能是PTOC！";
+    const URI_Ref untyped = MakeLNode(icd.ldB, "", "", "9", 9);
     const Case refused[] = {
+        {icd.lnPtoc, "sec:LNode.lnClass", "MMXU", notTypeClass},
+        {icd.lnPtoc, "sec:LNode.lnClass", "过流1", notTypeClass},
+        {icd.lnPtoc, "sec:LNode.lnClass", " 1", notTypeClass},
+        {untyped, "sec:LNode.lnClass", "过流1", badClass},
+        {untyped, "sec:LNode.lnClass", " 1", badClass},
         {icd.lnPtoc, "sec:LNode.lnInst", "abc", badInst},
         {icd.lnPtoc, "sec:LNode.lnInst", "", badInst},
         {icd.lnPtoc, "sec:LNode.lnInst", "1a", badInst},
@@ -362,6 +452,15 @@ TEST_F(FieldChange, NamePartsAnSclFileCannotHoldAreRefusedAndTheOldValueKept) {
         {client, "sec:ClientLN.apRef", "A P", badAp},
         {lcb, "sec:LCB.ldInst", "保护", badLd},
         {lcb, "sec:LCB.lnInst", "1a", badInst},
+        // Whole numbers take no sign, as SCL's unsigned types and the other
+        // whole-number fields.
+        {icd.ldA, "sec:LDevice.serverTimeout", "+5", "timeout必须是0到4294967295之间的整数！"},
+        {icd.ied, "sec:IED.originalSclRelease", "+2", "originalSclRelease必须是1到255之间的整数！"},
+        {icd.doiOp, "sec:DOI.ix", "+1", badIx},
+        {dai, "sec:DAI.ix", "4294967296", badIx},
+        {dai, "sec:DAI.ix", "x", badIx},
+        // A member's functional constraint is one of its data.
+        {member, "sec:FCDA.fc", EnumValue("FCType", "MX"), "fc必须是Op具有的功能约束：ST！"},
     };
     for (const Case& c : refused) {
         ui.ClearCalls();
@@ -394,12 +493,25 @@ TEST_F(FieldChange, NamePartsAnSclFileCannotHoldAreRefusedAndTheOldValueKept) {
         {client, "sec:ClientLN.iedName", CString(std::string(64, 'C')), ""},
         {icd.extRef, "sec:ExtRef.iedName", "@", ""},      {icd.extRef, "sec:ExtRef.lnClass", "LLN0", ""},
         {lcb, "sec:LCB.lnInst", "12", ""},
+        {icd.lnPtoc, "sec:LNode.lnClass", "PTOC", ""},   {untyped, "sec:LNode.lnClass", "GGIO", ""},
     };
     for (const Case& c : takes) {
         EXPECT_TRUE(Change(c.rsc, c.field, c.value)) << c.field;
         EXPECT_TRUE(Change(c.rsc, c.field, "")) << c.field;
     }
+    // Whole numbers are stored without the blanks around them.
+    for (const auto& [rsc, field] : {std::pair{icd.ldA, "sec:LDevice.serverTimeout"},
+                                     std::pair{icd.ied, "sec:IED.originalSclRelease"},
+                                     std::pair{icd.doiOp, "sec:DOI.ix"}, std::pair{dai, "sec:DAI.ix"}}) {
+        EXPECT_TRUE(Change(rsc, field, " 12 ")) << field;
+        EXPECT_EQ(value, "12") << field;
+    }
+    EXPECT_TRUE(Change(member, "sec:FCDA.fc", EnumValue("FCType", "ST")));
+    Set(member, "sec:DARef.daName", "q");
+    EXPECT_TRUE(Change(member, "sec:FCDA.fc", EnumValue("FCType", "ST")));
     EXPECT_TRUE(ui.Messages().empty());
+    EXPECT_FALSE(Change(member, "sec:FCDA.fc", EnumValue("FCType", "DC")));
+    EXPECT_EQ(ui.Messages(), std::vector<CString>{"fc必须是Op.q具有的功能约束：ST！"});
 }
 
 TEST_F(FieldChange, NamesSclHoldsOnceOrOnlyInTheirPatternAreRefusedAndTheOldValueKept) {

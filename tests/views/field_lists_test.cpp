@@ -193,10 +193,18 @@ TEST_F(AttributeLists, OrderNumbersAndDataReferenceNames) {
     // The node's type and each of its abstract types, each after its blank row.
     EXPECT_TRUE(Prepare(fcda, "sec:DARef.doName"));
     EXPECT_EQ(Shown(), (std::vector<std::string>{"  ", "Op", "  ", "Str", "Op", "  ", "Mod", "Beh", "NamPlt"}));
+    // A row shows the constraints; it stores the name SCL gives the attribute.
     Set(fcda, "sec:DARef.doName", "Str");
     EXPECT_TRUE(Prepare(fcda, "sec:DARef.daName"));
-    EXPECT_EQ(Shown(), (std::vector<std::string>{"  ", "stVal[ST]", "q[ST]", "origin[ST].orCat", "origin[ST].orIdent",
-                                                 "d[DC]"}));
+    EXPECT_EQ(RowsOf(), (Rows{{"  ", "NULL"},
+                              {"stVal[ST]", "stVal"},
+                              {"q[ST]", "q"},
+                              {"origin[ST].orCat", "origin.orCat"},
+                              {"origin[ST].orIdent", "origin.orIdent"},
+                              {"d[DC]", "d"}}));
+    Set(fcda, "sec:DARef.doName", "Mod");
+    EXPECT_TRUE(Prepare(fcda, "sec:DARef.daName"));
+    EXPECT_EQ(RowsOf(), (Rows{{"  ", "NULL"}, {"stVal[ST,SV]", "stVal"}, {"ctlModel[CF]", "ctlModel"}}));
 }
 
 }  // namespace

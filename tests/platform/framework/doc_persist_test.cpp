@@ -463,7 +463,7 @@ TEST_F(PersistTest, AFileKeptUntilTheSaveFollowsTheDocument) {
         {"not saved, no file before", false, [&] { doc.RestoreUnsavedFiles(); }, false},
         {"killed in the middle of a replacement", true,
          [&] {
-             Spit(report + ".tmp99999_0", "half");
+             Spit(report + ".tmp4241_0", "half");
              reopen();
          },
          false},

@@ -1,0 +1,307 @@
+// The users of a type's member, found from the member up: the types that
+// contain its type (as DOs, SDOs, DAs and BDAs), the LN types they reach and
+// the types derived from those, and the nodes of these LN types, whose DOIs,
+// DAIs and data references are resolved name by name along their paths.
+#include "editing/member_users.h"
+
+#include "core/data_values.h"
+
+#include <map>
+#include <set>
+#include <string>
+
+using kiln::core::kRoleName;
+using kiln::core::kRoleOrd;
+
+namespace kiln::editing {
+namespace {
+
+constexpr const char* kAbstractRole = "sec:LNodeType.Abstract_Type";
+
+std::vector<URI_Ref> Along(CKiln_Main& app, const URI_Ref& owner, const char* role) {
+    std::vector<URI_Ref> list;
+    if (owner.IsSet()) app.DocMtd_get_Association_BUris(owner, role, list, kRoleOrd, SortPolicy_ByOrd);
+    return list;
+}
+
+// The names of a dotted path, each without its functional constraint or
+// index ("origin[ST].orCat" gives "origin", "orCat").
+std::vector<std::string> PathNames(const CString& path) {
+    std::vector<std::string> names;
+    const std::string& text = path.str();
+    if (text.empty()) return names;
+    for (size_t start = 0;;) {
+        const size_t dot = text.find('.', start);
+        const std::string part = text.substr(start, dot == std::string::npos ? std::string::npos : dot - start);
+        names.push_back(part.substr(0, part.find('[')));
+        if (dot == std::string::npos) return names;
+        start = dot + 1;
+    }
+}
+
+class CUserFinder {
+public:
+    CUserFinder(CKiln_Main& app, const URI_Ref& member, const CString& enumText)
+        : m_app(app), m_member(member), m_enumText(enumText), m_bEnum(member.sClass == "sec:EnumVal") {
+        if (m_bEnum) m_enumType = app.DocMtd_getFirstUri_ofAsso(member, "sec:EnumVal.EnumType");
+    }
+
+    CMemberUsers Run() {
+        CMemberUsers out;
+        std::set<std::string> seen;
+        for (const URI_Ref& node : Nodes()) {
+            const URI_Ref lnType = m_app.DocMtd_getFirstUri_ofAsso(node, "sec:LNode.LNodeType");
+            const CString where = NodePath(node);
+            for (const URI_Ref& doi : Along(m_app, node, "sec:LNode.DOIs")) {
+                const CString doiName = m_app.DocMtd_getValue_ofAttr(doi, kRoleName);
+                const URI_Ref dataObject = DoOf(lnType, doiName.str());
+                if (dataObject.IsEmpty()) continue;
+                if (dataObject == m_member) {
+                    Add(out, 0, doi, where + "." + doiName, seen);
+                    continue;
+                }
+                for (const URI_Ref& dai : Along(m_app, doi, "sec:DOI.DAIs")) {
+                    const CString daiName = m_app.DocMtd_getValue_ofAttr(dai, kRoleName);
+                    URI_Ref end;
+                    const bool passes = Passes(dataObject, PathNames(daiName), 0, &end);
+                    if (passes || (m_bEnum && HoldsEnumValue(end, dai)))
+                        Add(out, 0, dai, where + "." + doiName + "." + daiName, seen);
+                }
+            }
+            if (m_bEnum) continue;
+            for (const URI_Ref& ref : Along(m_app, node, "sec:LNode.DARefs")) {
+                std::vector<std::string> path = PathNames(m_app.DocMtd_getValue_ofAttr(ref, "sec:DARef.doName"));
+                if (path.empty()) continue;
+                for (const std::string& n : PathNames(m_app.DocMtd_getValue_ofAttr(ref, "sec:DARef.daName")))
+                    path.push_back(n);
+                const URI_Ref dataObject = DoOf(lnType, path.front());
+                if (dataObject.IsEmpty() || !(dataObject == m_member || Passes(dataObject, path, 1, nullptr))) continue;
+                if (ref.sClass == "sec:FCDA")
+                    Add(out, 0, ref, MemberLabel(ref), seen);
+                else
+                    Add(out, 1, ref, ReferenceLabel(ref), seen);
+            }
+        }
+        if (m_bEnum)
+            for (const URI_Ref& holder : Along(m_app, m_enumType, "sec:EnumType.TypeOf_BDA"))
+                if (HoldsText(holder))
+                    Add(out, 2, holder, Name(Owner(holder)) + "." + Name(holder), seen);
+        return out;
+    }
+
+private:
+    CString Name(const URI_Ref& r) { return m_app.DocMtd_getValue_ofAttr(r, kRoleName); }
+
+    static void Add(CMemberUsers& out, int list, const URI_Ref& user, const CString& label, std::set<std::string>& seen) {
+        if (!seen.insert(user.sUri).second) return;
+        std::vector<URI_Ref>& target = list == 0 ? out.instances : list == 1 ? out.references : out.typeValues;
+        target.push_back(user);
+        out.labels[list].push_back(label);
+    }
+
+    CString NodePath(const URI_Ref& node) {
+        return m_app.DocMtd_getFirstValue_ofAsso(node, "sec:LNode.LDevice", kRoleName) + "/" + Name(node);
+    }
+    CString MemberLabel(const URI_Ref& fcda) {
+        const URI_Ref set = m_app.DocMtd_getFirstUri_ofAsso(fcda, "sec:FCDA.DataSet");
+        const URI_Ref node = m_app.DocMtd_getFirstUri_ofAsso(set, "sec:DataSet.LNode");
+        CString path = m_app.DocMtd_getValue_ofAttr(fcda, "sec:DARef.doName");
+        const CString daName = m_app.DocMtd_getValue_ofAttr(fcda, "sec:DARef.daName");
+        if (!daName.IsEmpty()) path += "." + daName;
+        return NodePath(node) + "." + Name(set) + ":" + path;
+    }
+    CString ReferenceLabel(const URI_Ref& ref) {
+        if (ref.sClass == "sec:ExtRef")
+            return NodePath(m_app.DocMtd_getFirstUri_ofAsso(ref, "sec:ExtRef.LNode")) + "." + Name(ref);
+        return Name(ref);
+    }
+
+    // The type that holds a DA or BDA (its DO type or DA type).
+    URI_Ref Owner(const URI_Ref& holder) {
+        const URI_Ref doType = m_app.DocMtd_getFirstUri_ofAsso(holder, "sec:DA.MemberOf_DOType");
+        return doType.IsSet() ? doType : m_app.DocMtd_getFirstUri_ofAsso(holder, "sec:BDA.MemberOf_DAType");
+    }
+
+    // The nodes whose LN types reach the member's type: the types that
+    // contain it, up to the LN types, and every LN type derived from those.
+    std::vector<URI_Ref> Nodes() {
+        std::vector<URI_Ref> types, lnTypes;
+        std::set<std::string> seen;
+        auto addType = [&](const URI_Ref& t, std::vector<URI_Ref>& list) {
+            if (t.IsSet() && seen.insert(t.sUri).second) list.push_back(t);
+        };
+        const std::string& cls = m_member.sClass;
+        if (cls == "sec:DO") addType(m_app.DocMtd_getFirstUri_ofAsso(m_member, "sec:DO.LNodeType"), lnTypes);
+        if (cls == "sec:SDO") addType(m_app.DocMtd_getFirstUri_ofAsso(m_member, "sec:SDO.MemberOf_DOType"), types);
+        if (cls == "sec:DA" || cls == "sec:BDA") addType(Owner(m_member), types);
+        if (m_bEnum) addType(m_enumType, types);
+        for (size_t i = 0; i < types.size(); ++i) {
+            const URI_Ref t = types[i];
+            if (t.sClass == "sec:DOType") {
+                for (const URI_Ref& d : Along(m_app, t, "sec:DOType.TypeOf_DO"))
+                    addType(m_app.DocMtd_getFirstUri_ofAsso(d, "sec:DO.LNodeType"), lnTypes);
+                for (const URI_Ref& s : Along(m_app, t, "sec:DOType.TypeOf_SDO"))
+                    addType(m_app.DocMtd_getFirstUri_ofAsso(s, "sec:SDO.MemberOf_DOType"), types);
+                continue;
+            }
+            const char* role = t.sClass == "sec:EnumType" ? "sec:EnumType.TypeOf_BDA" : "sec:DAType.Structof_BDA";
+            for (const URI_Ref& b : Along(m_app, t, role)) addType(Owner(b), types);
+        }
+        for (size_t i = 0; i < lnTypes.size(); ++i)
+            for (const URI_Ref& derived : Along(m_app, lnTypes[i], "sec:LNodeType.Derivative_Types"))
+                addType(derived, lnTypes);
+        std::vector<URI_Ref> nodes;
+        for (const URI_Ref& t : lnTypes)
+            for (const URI_Ref& node : Along(m_app, t, "sec:LNodeType.LNode")) addType(node, nodes);
+        return nodes;
+    }
+
+    // The DO of the name the node's LN type gives (its own, then its base types').
+    URI_Ref DoOf(const URI_Ref& lnType, const std::string& name) {
+        if (lnType.IsEmpty()) return URI_Ref();
+        std::vector<URI_Ref>& chain = m_chains[lnType.sUri];
+        if (chain.empty()) m_app.Get_AbstractTypes(lnType, &chain, kAbstractRole);
+        for (const URI_Ref& t : chain)
+            if (const URI_Ref found = MemberNamed(t, name); found.IsSet()) return found;
+        return URI_Ref();
+    }
+
+    // The member of the name in a type's lists, read once per type.
+    URI_Ref MemberNamed(const URI_Ref& type, const std::string& name) {
+        auto known = m_members.find(type.sUri);
+        if (known == m_members.end()) {
+            std::map<std::string, URI_Ref>& members = m_members[type.sUri];
+            static const std::map<std::string, std::vector<const char*>> kLists = {
+                {"sec:LNodeType", {"sec:LNodeType.DOs"}},
+                {"sec:DOType", {"sec:DOType.Contains_SDOs", "sec:DOType.Contains_DAs"}},
+                {"sec:DAType", {"sec:DAType.Contains_BDAs"}}};
+            if (const auto lists = kLists.find(type.sClass); lists != kLists.end())
+                for (const char* role : lists->second)
+                    for (const URI_Ref& m : Along(m_app, type, role)) members.emplace(Name(m).str(), m);
+            known = m_members.find(type.sUri);
+        }
+        const auto found = known->second.find(name);
+        return found == known->second.end() ? URI_Ref() : found->second;
+    }
+
+    // The member one level below `at` (an SDO or DA of a DO's or SDO's type,
+    // a BDA of a DA's or BDA's structure).
+    URI_Ref Below(const URI_Ref& at, const std::string& name) {
+        const char* typeRole = at.sClass == "sec:DO"    ? "sec:DO.DefinedBy_DOType"
+                               : at.sClass == "sec:SDO" ? "sec:SDO.DefinedBy_DOType"
+                                                        : "sec:BDA.DefinedBy_Struct";
+        const URI_Ref type = m_app.DocMtd_getFirstUri_ofAsso(at, typeRole);
+        return type.IsSet() ? MemberNamed(type, name) : URI_Ref();
+    }
+
+    // True when the path below `from` (its names from `first` on) passes
+    // the member; `pEnd` gets the member the whole path reaches, if any.
+    bool Passes(URI_Ref at, const std::vector<std::string>& names, size_t first, URI_Ref* pEnd) {
+        for (size_t k = first; k < names.size(); ++k) {
+            at = Below(at, names[k]);
+            if (at.IsEmpty()) return false;
+            if (at == m_member) return true;
+        }
+        if (pEnd) *pEnd = at;
+        return false;
+    }
+
+    bool HoldsText(const URI_Ref& holder) {
+        const char* own = holder.sClass == "sec:DAI" ? "sec:DAI.valueStr" : "sec:BDA.valueStr";
+        const char* vals = holder.sClass == "sec:DAI" ? "sec:DAI.Vals" : "sec:BDA.Vals";
+        if (m_app.DocMtd_getValue_ofAttr(holder, own) == m_enumText) return true;
+        for (const URI_Ref& v : Along(m_app, holder, vals))
+            if (m_app.DocMtd_getValue_ofAttr(v, "sec:Val.sValue") == m_enumText) return true;
+        return false;
+    }
+    // A DAI whose whole path ends at a DA or BDA of the enumeration and that
+    // holds the value.
+    bool HoldsEnumValue(const URI_Ref& end, const URI_Ref& dai) {
+        if (end.IsEmpty() || end.sClass == "sec:DO" || end.sClass == "sec:SDO") return false;
+        return m_app.DocMtd_getFirstUri_ofAsso(end, "sec:BDA.DefinedBy_EnumType") == m_enumType && HoldsText(dai);
+    }
+
+    CKiln_Main& m_app;
+    URI_Ref m_member;
+    CString m_enumText;
+    bool m_bEnum;
+    URI_Ref m_enumType;
+    std::map<std::string, std::vector<URI_Ref>> m_chains;
+    std::map<std::string, std::map<std::string, URI_Ref>> m_members;
+};
+
+// The names of a list, at most ten, then how many there are in all.
+CString Listed(const std::vector<CString>& labels) {
+    constexpr size_t kShown = 10;
+    CString text;
+    for (size_t k = 0; k < labels.size() && k < kShown; ++k) text += (k ? "、" : "") + labels[k];
+    if (labels.size() > kShown) text.AppendFormat("等%d项", static_cast<int>(labels.size()));
+    return text;
+}
+
+}  // namespace
+
+bool IsTypeMemberClass(const std::string& cls) {
+    return cls == "sec:DO" || cls == "sec:SDO" || cls == "sec:DA" || cls == "sec:BDA" || cls == "sec:EnumVal";
+}
+
+CString EnumValueText(CKiln_Main& app, const URI_Ref& enumVal) {
+    const CString val = app.DocMtd_getValue_ofAttr(enumVal, "sec:EnumVal.val");
+    return val.IsEmpty() ? app.DocMtd_getValue_ofAttr(enumVal, kRoleName) : val;
+}
+
+CMemberUsers UsersOfMember(CKiln_Main& app, const URI_Ref& member) {
+    if (!IsTypeMemberClass(member.sClass)) return CMemberUsers();
+    const CString text = member.sClass == "sec:EnumVal" ? EnumValueText(app, member) : CString();
+    return CUserFinder(app, member, text).Run();
+}
+
+CString UsersQuestionLines(const CMemberUsers& users) {
+    CString lines;
+    if (!users.instances.empty()) lines += "\n删除后以下实例和数据集成员将一并删除：" + Listed(users.labels[0]);
+    if (!users.references.empty()) lines += "\n删除后以下输入和映射条目将不再指向数据：" + Listed(users.labels[1]);
+    if (!users.typeValues.empty()) lines += "\n删除后以下预设值将一并删除：" + Listed(users.labels[2]);
+    return lines;
+}
+
+bool TakeUsersAway(CKiln_Main& app, const CMemberUsers& users, const CString& enumText) {
+    for (const URI_Ref& instance : users.instances)
+        if (!app.Rsc_Delete(instance, false)) return false;
+    for (const URI_Ref& ref : users.references)
+        for (const char* role : {"sec:DARef.doName", "sec:DARef.daName"})
+            if (!app.DocMtd_getValue_ofAttr(ref, role).IsEmpty()) app.DocMtd_Modify_attribute_value(ref, role, CString());
+    for (const URI_Ref& holder : users.typeValues) ReplaceHeldValue(app, holder, enumText, CString());
+    return true;
+}
+
+void ReplaceHeldValue(CKiln_Main& app, const URI_Ref& holder, const CString& from, const CString& to) {
+    const char* own = kiln::core::OwnValueRole(holder);
+    if (own == nullptr) return;
+    const bool ownHeld = app.DocMtd_getValue_ofAttr(holder, own) == from;
+    bool dropped = false;
+    for (const URI_Ref& v : kiln::core::ValsOf(app, holder)) {
+        if (app.DocMtd_getValue_ofAttr(v, "sec:Val.sValue") != from) continue;
+        if (to.IsEmpty()) {
+            dropped = app.Rsc_Delete(v, false) || dropped;
+        } else {
+            kiln::core::WriteDataValue(app, v, to);
+        }
+    }
+    if (!to.IsEmpty()) {
+        if (ownHeld) kiln::core::WriteDataValue(app, holder, to);
+        return;
+    }
+    // A dropped value: the own value is that of the first value left, and the
+    // name shown for the value goes with it.
+    if (ownHeld || dropped) kiln::core::KeepOwnValue(app, holder);
+    if (ownHeld) app.DocMtd_Modify_attribute_value(holder, holder.sClass == "sec:DAI" ? "sec:DAI.valueDesc" : "sec:BDA.valueDesc", to);
+}
+
+void CarryEnumValue(CKiln_Main& app, const URI_Ref& enumVal, const CString& oldText, const CString& newText) {
+    if (oldText == newText || oldText.IsEmpty()) return;
+    const CMemberUsers users = CUserFinder(app, enumVal, oldText).Run();
+    for (const std::vector<URI_Ref>* list : {&users.instances, &users.typeValues})
+        for (const URI_Ref& holder : *list) ReplaceHeldValue(app, holder, oldText, newText);
+}
+
+}  // namespace kiln::editing
