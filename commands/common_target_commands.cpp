@@ -2,6 +2,8 @@
 // SameDA": the mapping items of the information items picked in the grid
 // (one is made where an item has none) receive one chosen logical node, DO
 // name or attribute path wherever theirs is missing; none is overwritten.
+// A command that ends without filling (refused or cancelled) takes the
+// mapping items it made back.
 #include "commands/info_item_commands.h"
 #include "commands/info_item_grid_dlg.h"
 #include "core/scl_names.h"
@@ -18,8 +20,9 @@ constexpr const char* kSameDA = "ICD:Appoint To SameDA";
 constexpr const char* kBlank = "NULL";
 
 // The mapping items of the picked items, in the table's order; an item
-// without one gets one (a refused creation adds nothing).
-std::vector<URI_Ref> PickedMapItems(CKiln_Main& app, const URI_Ref& m2i, const URI_Ref& itb, bool showAll) {
+// without one gets one (a refused creation adds nothing), also kept in `made`.
+std::vector<URI_Ref> PickedMapItems(CKiln_Main& app, const URI_Ref& m2i, const URI_Ref& itb, bool showAll,
+                                    std::vector<URI_Ref>& made) {
     CDlg_ICD_SimpleGrid dlg(showAll);
     dlg.m_pMain = &app;
     dlg.m_uITB = itb;
@@ -31,8 +34,11 @@ std::vector<URI_Ref> PickedMapItems(CKiln_Main& app, const URI_Ref& m2i, const U
         if (std::find(dlg.m_vItems.begin(), dlg.m_vItems.end(), item) == dlg.m_vItems.end()) continue;
         std::vector<URI_Ref> mapItems = InOrder(app, item, "sec:InfoItem.MapItem");
         if (mapItems.empty()) {
-            URI_Ref made;
-            if (app.NewRsc_MapItem(&made, m2i, item)) mapItems.push_back(made);
+            URI_Ref mapItem;
+            if (app.NewRsc_MapItem(&mapItem, m2i, item)) {
+                mapItems.push_back(mapItem);
+                made.push_back(mapItem);
+            }
         }
         out.insert(out.end(), mapItems.begin(), mapItems.end());
     }
@@ -119,7 +125,8 @@ Next AppointToSame(CommandFrame& f) {
     const URI_Ref itb = FirstOf(app, icd, "sec:ICD.ITB");
     // The DO and attribute commands need items whose mapping already names a
     // node (and a DO): the grid shows those too.
-    const std::vector<URI_Ref> mapItems = PickedMapItems(app, m2i, itb, !lnode);
+    std::vector<URI_Ref> made;
+    const std::vector<URI_Ref> mapItems = PickedMapItems(app, m2i, itb, !lnode, made);
     if (mapItems.empty()) return Next::Leave;
 
     bool filled = false;
@@ -127,13 +134,13 @@ Next AppointToSame(CommandFrame& f) {
         filled = AppointLNode(app, icd, mapItems);
     } else {
         const URI_Ref node = FirstOf(app, mapItems.front(), "sec:DARef.LNode");
-        if (node.IsEmpty()) {
-            Notice("请先指定逻辑节点！");
-            return Next::Leave;
-        }
-        filled = dataObject ? AppointDO(app, node, mapItems) : AppointDA(app, node, mapItems);
+        if (node.IsEmpty()) Notice("请先指定逻辑节点！");
+        else filled = dataObject ? AppointDO(app, node, mapItems) : AppointDA(app, node, mapItems);
     }
-    if (!filled) return Next::Leave;
+    if (!filled) {
+        for (auto it = made.rbegin(); it != made.rend(); ++it) app.DocMtd_delete_a_Rsc(*it);
+        return Next::Leave;
+    }
     Refresh(app, 2);
     return Next::CommonEnd;
 }

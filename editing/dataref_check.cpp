@@ -1,8 +1,8 @@
 // The data-reference check of an ICD: every setting entry, external input,
 // data-set member, log entry and mapping item must name a DO, SDO, DA or
 // BDA that the type of its logical node has, every data-set member must
-// name a logical node, and no target may be used twice by members of one
-// class.
+// name a logical node, every mapping item a node and a DO, and no target
+// may be used twice by members of one class.
 #include <array>
 
 #include "core/kiln_main.h"
@@ -111,6 +111,18 @@ bool CKiln_Main::Chech_DARef_RepeatORhasDODA(URI_Ref icd) {
                 }
             }
         }
+    }
+
+    // A mapping item that names no node (its node deleted, or none given)
+    // or no DO maps to nothing: the M2I export leaves it out.
+    std::vector<URI_Ref> mapItems;
+    DocMtd_get_Association_BUris(DocMtd_getFirstUri_ofAsso(icd, "sec:ICD.M2I"), "sec:M2I.MapItems", mapItems, kRoleOrd,
+                                 SortPolicy_ByOrd);
+    for (const URI_Ref& item : mapItems) {
+        if (DocMtd_getFirstUri_ofAsso(item, "sec:DARef.LNode").IsEmpty())
+            Write_error_to_Report(kUserLabels[Users_MapItem] + name(item), " 未指定LNode ！", true);
+        else if (DocMtd_getValue_ofAttr(item, "sec:DARef.doName").IsEmpty())
+            Write_error_to_Report(kUserLabels[Users_MapItem] + name(item), " 未指定DO ！", true);
     }
 
     // The paths of the ICD's instance packages.

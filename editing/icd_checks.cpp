@@ -1,8 +1,9 @@
 // The structure checks of an ICD's IED and the generic checks they and the
 // type-package checks build on: association counts, repeated names among
 // the members of a resource (also along a chain of abstract types), and
-// repeated full logical-node names within a logical device, and values a
-// DOI holds that the basic types of their attributes cannot hold.
+// repeated full logical-node names within a logical device, DOIs and DAIs
+// their types do not have, values a DOI holds that the basic types of their
+// attributes cannot hold, and inputs whose source names no node.
 #include <set>
 #include <unordered_map>
 #include <unordered_set>
@@ -35,39 +36,128 @@ CString Decimal(int n) {
     return text;
 }
 
-// Each value of the DOI's DAIs (its text and its further values by setting group)
-// that the basic type of its defining DA or BDA cannot hold (for an Enum, that
-// is none of its enumeration's values) is an error.
-void CheckDaiValues(CKiln_Main& app, const URI_Ref& doi, const CString& where) {
-    URI_Ref dataObject = app.DocMtd_getFirstUri_ofAsso(doi, "sec:DOI.DO");
-    if (dataObject.IsEmpty()) return;
+// What the DOI checks read of the types, once per type for a whole check:
+// the DO names of an LN type and its base types, and the DA and BDA paths of
+// a DO's type as Get_DA_Dfn reads them ("stVal[ST]", "setMag[SG].f").
+class TypeReads {
+public:
+    explicit TypeReads(CKiln_Main& app) : m_app(app) {}
+
+    const std::unordered_set<CString>& DONamesOf(const URI_Ref& lnType) {
+        auto [it, isNew] = m_doNames.try_emplace(lnType.sUri);
+        if (isNew) {
+            std::vector<URI_Ref> chain;
+            m_app.Get_AbstractTypes(lnType, &chain, "sec:LNodeType.Abstract_Type");
+            for (const URI_Ref& type : chain) {
+                std::vector<URI_Ref> dos;
+                m_app.DocMtd_get_Association_BUris(type, "sec:LNodeType.DOs", dos, kRoleOrd, SortPolicy_ByOrd);
+                for (const URI_Ref& d : dos) it->second.insert(m_app.DocMtd_getValue_ofAttr(d, kRoleName));
+            }
+        }
+        return it->second;
+    }
+    // The basic type of a path, and whether it holds only some texts (a
+    // text as long as no such type holds is refused, or an enumeration's
+    // values), so that the values of the others need not be read.
+    struct BasicType {
+        CString name;
+        bool limited = false;
+        bool enumerated = false;         // an Enum of an enumeration type
+        std::set<std::string> enumTexts;  // that type's values
+        bool Holds(const CString& value) const {
+            if (enumerated) return value.IsEmpty() || enumTexts.count(value.str()) > 0;
+            return kiln::core::FitsBasicType(name.str(), value.str());
+        }
+    };
+    // The basic type of each path of the DO's type; nullptr when its members
+    // cannot be listed.
+    const std::unordered_map<CString, BasicType>* PathsOf(const URI_Ref& dataObject) {
+        auto [it, isNew] = m_paths.try_emplace(dataObject.sUri);
+        if (isNew) {
+            Struct_DAs_ofDO members;
+            URI_Ref walked = dataObject;
+            it->second.listed = m_app.Get_DAs_of_aDO(walked, &members, "", nullptr);
+            static const std::string kLongest(300, 'x');
+            // The first member of a path is the one Get_DA_Dfn finds.
+            for (const Struct_DAItem& m : members.vDAs) {
+                if (it->second.bTypes.count(m.sPath)) continue;
+                BasicType& t = it->second.bTypes[m.sPath];
+                t.name = StringAfter(m_app.DocMtd_getValue_ofAttr(m.uRsc, "sec:BDA.bType"), "#", ".");
+                // An Enum value is one of its enumeration's values.
+                const URI_Ref enumType = t.name == "Enum"
+                                             ? m_app.DocMtd_getFirstUri_ofAsso(m.uRsc, "sec:BDA.DefinedBy_EnumType")
+                                             : URI_Ref();
+                t.enumerated = enumType.IsSet();
+                std::vector<URI_Ref> enumVals;
+                if (t.enumerated)
+                    m_app.DocMtd_get_Association_BUris(enumType, "sec:EnumType.EnumVals", enumVals, kRoleOrd,
+                                                       SortPolicy_ByOrd);
+                for (const URI_Ref& v : enumVals) t.enumTexts.insert(kiln::editing::EnumValueText(m_app, v).str());
+                t.limited = t.enumerated || !kiln::core::FitsBasicType(t.name.str(), kLongest);
+            }
+        }
+        return it->second.listed ? &it->second.bTypes : nullptr;
+    }
+
+private:
+    struct Paths {
+        bool listed = false;
+        std::unordered_map<CString, BasicType> bTypes;
+    };
+    CKiln_Main& m_app;
+    std::unordered_map<std::string, std::unordered_set<CString>> m_doNames;
+    std::unordered_map<std::string, Paths> m_paths;  // by DO
+};
+
+// A DOI of a DO the node's type does not have is an error (the export leaves
+// it out); so is each DAI that names no DA or BDA of its DO's type, and each
+// value of a DAI (its text and its further values by setting group) that the
+// basic type of its defining DA or BDA cannot hold (for an Enum, that is none
+// of its enumeration's values).
+// The DAIs' names are read once: a name that repeats is an error too, as
+// the name check of other members words it.
+void CheckDoi(CKiln_Main& app, TypeReads& types, const URI_Ref& lnType, const URI_Ref& doi, const CString& where) {
+    const CString doiName = app.DocMtd_getValue_ofAttr(doi, kRoleName);
+    const CString inDoi = where + "DOI: " + doiName;
     std::vector<URI_Ref> dais;
     app.DocMtd_get_Association_BUris(doi, "sec:DOI.DAIs", dais, kRoleOrd, SortPolicy_ByOrd);
+    std::vector<CString> names;
+    std::unordered_set<CString> seen;
     for (const URI_Ref& dai : dais) {
-        const CString name = app.DocMtd_getValue_ofAttr(dai, kRoleName);
-        const URI_Ref dfn = app.Get_DA_Dfn(dataObject, name);
-        if (dfn.IsEmpty()) continue;
-        const CString bType = StringAfter(app.DocMtd_getValue_ofAttr(dfn, "sec:BDA.bType"), "#", ".");
-        std::vector<CString> values{app.DocMtd_getValue_ofAttr(dai, "sec:DAI.valueStr")};
+        names.push_back(app.DocMtd_getValue_ofAttr(dai, kRoleName));
+        if (!seen.insert(names.back()).second)
+            app.Write_error_to_Report(where + "  DOI: " + doiName + "内", names.back() + " 名称重复", true);
+    }
+    if (lnType.IsSet() && !types.DONamesOf(lnType).count(doiName)) {
+        app.Write_error_to_Report(inDoi, "LN类型中没有该DO", true);
+        return;
+    }
+    URI_Ref dataObject = app.DocMtd_getFirstUri_ofAsso(doi, "sec:DOI.DO");
+    if (dataObject.IsEmpty()) return;
+    const std::unordered_map<CString, TypeReads::BasicType>* bTypes = types.PathsOf(dataObject);
+    if (!bTypes) return;
+    for (size_t i = 0; i < dais.size(); ++i) {
+        const URI_Ref& dai = dais[i];
+        const CString& name = names[i];
+        const auto found = bTypes->find(name);
+        if (found == bTypes->end()) {
+            app.Write_error_to_Report(inDoi + "的DAI: " + name, "DO类型中按此路径找不到此DA", true);
+            continue;
+        }
+        const TypeReads::BasicType& bType = found->second;
+        if (!bType.limited) continue;
+        auto check = [&](const CString& value) {
+            if (!bType.Holds(value))
+                app.Write_error_to_Report(inDoi + "的DAI: " + name, bType.name + "取值错误：" + value, true);
+        };
+        static const CString kValueRole("sec:DAI.valueStr");  // made once: read for every DAI
+        check(app.DocMtd_getValue_ofAttr(dai, kValueRole));
+        // The first value is the DAI's own text, as the export writes it;
+        // most DAIs have no further ones.
+        if (app.DocMtd_getFirstUri_ofAsso(dai, "sec:DAI.Vals").IsEmpty()) continue;
         std::vector<URI_Ref> vals;
         app.DocMtd_get_Association_BUris(dai, "sec:DAI.Vals", vals, kRoleOrd, SortPolicy_ByOrd);
-        // The first value is the DAI's own text, as the export writes it.
-        for (size_t k = 1; k < vals.size(); ++k) values.push_back(app.DocMtd_getValue_ofAttr(vals[k], "sec:Val.sValue"));
-        // An Enum value is one of its enumeration's values.
-        std::set<std::string> enumTexts;
-        const URI_Ref enumType = bType == "Enum" ? app.DocMtd_getFirstUri_ofAsso(dfn, "sec:BDA.DefinedBy_EnumType") : URI_Ref();
-        std::vector<URI_Ref> enumVals;
-        if (enumType.IsSet())
-            app.DocMtd_get_Association_BUris(enumType, "sec:EnumType.EnumVals", enumVals, kRoleOrd, SortPolicy_ByOrd);
-        for (const URI_Ref& v : enumVals) enumTexts.insert(kiln::editing::EnumValueText(app, v).str());
-        auto fits = [&](const CString& value) {
-            if (enumType.IsSet()) return value.IsEmpty() || enumTexts.count(value.str()) > 0;
-            return kiln::core::FitsBasicType(bType.str(), value.str());
-        };
-        for (const CString& value : values)
-            if (!fits(value))
-                app.Write_error_to_Report(where + "DOI: " + app.DocMtd_getValue_ofAttr(doi, kRoleName) + "的DAI: " + name,
-                                          bType + "取值错误：" + value, true);
+        for (size_t k = 1; k < vals.size(); ++k) check(app.DocMtd_getValue_ofAttr(vals[k], "sec:Val.sValue"));
     }
 }
 
@@ -168,9 +258,8 @@ bool CKiln_Main::Check_IED(URI_Ref ied) {
         for (const char* role : {"sec:LNode.DOIs", "sec:LNode.DataSets", "sec:LNode.LCBs", "sec:LNode.RCBs",
                                  "sec:LNode.ClientLNs", "sec:LNode.Agenting_LDs"})
             memberRoles.Add(role);
-        CStringArray daiRoles;
-        daiRoles.Add("sec:DOI.DAIs");
 
+        TypeReads types(*this);
         std::vector<URI_Ref> devices;
         DocMtd_get_Association_BUris(server, "sec:Server.LDevices", devices, kRoleOrd, SortPolicy_ByOrd);
         for (URI_Ref& device : devices) {
@@ -189,12 +278,20 @@ bool CKiln_Main::Check_IED(URI_Ref ied) {
                 Chech_Name_Repeat(node, memberRoles, kRoleName, "LD: " + deviceName + "的", "");
 
                 const CString inNode = "LD: " + deviceName + "的" + "LNode: " + nodeName + "的";
+                const URI_Ref lnType = DocMtd_getFirstUri_ofAsso(node, "sec:LNode.LNodeType");
                 std::vector<URI_Ref> dois;
                 DocMtd_get_Association_BUris(node, "sec:LNode.DOIs", dois, kRoleOrd, SortPolicy_ByOrd);
-                for (const URI_Ref& doi : dois) {
-                    Chech_Name_Repeat(doi, daiRoles, kRoleName, inNode, "");
-                    CheckDaiValues(*this, doi, inNode);
-                }
+                for (const URI_Ref& doi : dois) CheckDoi(*this, types, lnType, doi, inNode);
+                // An input that names a DO of no node (its node deleted) is
+                // written without its source; one without a DO is still to be bound.
+                std::vector<URI_Ref> inputs;
+                DocMtd_get_Association_BUris(node, "sec:LNode.ExtRefs", inputs, kRoleOrd, SortPolicy_ByOrd);
+                for (const URI_Ref& input : inputs)
+                    if (DocMtd_getFirstUri_ofAsso(input, "sec:DARef.LNode").IsEmpty() &&
+                        DocMtd_getValue_ofAttr(input, "sec:ExtRef.lnClass").IsEmpty() &&
+                        !DocMtd_getValue_ofAttr(input, "sec:DARef.doName").IsEmpty())
+                        Write_error_to_Report(inNode + "ExtRef: " + DocMtd_getValue_ofAttr(input, kRoleName),
+                                              " 未指定LNode ！", true);
                 std::vector<URI_Ref> lcbs;
                 DocMtd_get_Association_BUris(node, "sec:LNode.LCBs", lcbs, kRoleOrd, SortPolicy_ByOrd);
                 for (const URI_Ref& lcb : lcbs) Check_Asso_Num(lcb, "sec:LCB.Log", 1, 1, inNode, true);

@@ -90,6 +90,7 @@ bool CKiln_Main::Rsc_ICD_Export(URI_Ref icd, bool /*bUnused*/) {
     // still holds against SCL's rules: one line each after the success text.
     CString done = path + "模板文件" + "与" + micsPath + "文件导出成功！";
     for (const CString& item : exporter.LeftOut()) done += "\n未导出" + item;
+    for (const CString& block : exporter.WithoutDataSet()) done += "\n控制块没有数据集：" + block;
     for (const CString& breach : SclRuleBreaches(root.PugiNode())) done += "\n" + breach;
     for (const CString& breach : SclValueBreaches(root.PugiNode())) done += "\n" + breach;
     Notice(done);

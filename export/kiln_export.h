@@ -148,6 +148,9 @@ public:
     // What the ICD export left out because SCL cannot hold it, one text per
     // thing (its kind and where it stands), in the order met.
     const std::vector<CString>& LeftOut() const { return m_vLeftOut; }
+    // The control blocks the ICD export wrote without a data set, each where
+    // it stands ("LD_1/LLN0.brcb1"), in the order met.
+    const std::vector<CString>& WithoutDataSet() const { return m_vWithoutDataSet; }
     // True when the GBK form of the text holds two adjacent bytes >= 0x80.
     static bool IsChinese(const CString& text);
 
@@ -178,7 +181,8 @@ private:
     // per export (the model does not change while it is written).
     const std::set<std::string>& DONamesOf(CKiln_Main* pMain, const URI_Ref& lnType);
     // The data set a control block names along `role` when it is written;
-    // one left out makes the block go without, which LeftOut() names.
+    // one left out makes the block go without, which LeftOut() names (a
+    // block without one, WithoutDataSet()).
     URI_Ref WrittenDataSetOf(CKiln_Main* pMain, const URI_Ref& block, const CString& role, const CString& blockName);
     bool Export_ExtRefs(const XmlNode& parent, CKiln_Main* pMain, CBase_XML& xml, const URI_Ref& extRef);
     bool Export_RCBs(const XmlNode& parent, CKiln_Main* pMain, CBase_XML& xml, const URI_Ref& rcb);
@@ -240,6 +244,7 @@ private:
     std::map<std::string, bool> m_dataSetWritten;  // data set URI -> has members to write
     std::map<std::string, std::set<std::string>> m_typeDONames;  // see DONamesOf()
     std::vector<CString> m_vLeftOut;               // see LeftOut()
+    std::vector<CString> m_vWithoutDataSet;        // see WithoutDataSet()
     CString m_strNodePath;                         // LD inst + "/" + name of the node being written
     URI_Ref m_uIed;                                // the IED an ICD export writes
     CString m_strIedName;                          // the name the file gives it

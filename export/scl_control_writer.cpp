@@ -136,10 +136,10 @@ bool CKiln_Export::Export_Log(const XmlNode& parent, CKiln_Main* pMain, CBase_XM
 URI_Ref CKiln_Export::WrittenDataSetOf(CKiln_Main* pMain, const URI_Ref& block, const CString& role,
                                        const CString& blockName) {
     const URI_Ref dataSet = FirstMember(pMain, block, role);
-    // A block without one (its data set deleted, or none chosen yet) is
-    // written without datSet, and named.
+    // A block without one (its data set deleted, or none given) is valid
+    // SCL without datSet: nothing is left out, and it is named as it is.
     if (dataSet.IsEmpty()) {
-        m_vLeftOut.push_back("控制块的数据集引用（没有数据集）：" + m_strNodePath + "." + blockName);
+        m_vWithoutDataSet.push_back(m_strNodePath + "." + blockName);
         return dataSet;
     }
     if (Is_DataSetWritten(pMain, dataSet)) return dataSet;

@@ -21,8 +21,6 @@ public:
 // holds a character XML does not allow (nothing of it is written then) or
 // when the sink fails.
 bool WriteDomain(const Store& s, int domain, const std::vector<Idx>& members, XmlSink& sink, std::string& error);
-// The live resources of every domain, in creation order, indexed by domain.
-std::vector<std::vector<Idx>> MembersByDomain(const Store& s);
 
 // A link whose target lies in a domain that is not loaded yet.
 struct PendingLink {

@@ -131,11 +131,4 @@ bool WriteDomain(const Store& s, int domain, const std::vector<Idx>& members, Xm
     return true;
 }
 
-std::vector<std::vector<Idx>> MembersByDomain(const Store& s) {
-    std::vector<std::vector<Idx>> out(s.domains.size());
-    for (size_t i = 0; i < s.rsc.size(); ++i)
-        if (s.rsc[i].alive) out[s.rsc[i].domain].push_back(static_cast<Idx>(i));
-    return out;
-}
-
 }  // namespace kiln::cim

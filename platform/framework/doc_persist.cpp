@@ -256,6 +256,14 @@ void SettleKeptFiles(const std::string& folder, long long current) {
 // text bound for the manifest.
 bool WritableText(const std::string& text) { return kiln::xml::FirstBadXmlChar(text) == std::string::npos; }
 
+// The live resources of domain `d` (in creation order), looked for between
+// its first and last index.
+void AddMembersInRange(const Store& s, size_t d, std::vector<Idx>& out) {
+    if (s.domains[d].firstRsc == kNone) return;
+    for (Idx i = s.domains[d].firstRsc; i <= s.domains[d].lastRsc && i < s.rsc.size(); ++i)
+        if (s.rsc[i].alive && s.rsc[i].domain == d) out.push_back(i);
+}
+
 // The live resources of the domains a save writes (in creation order), by
 // domain: those not kept as they are in the folder.
 std::vector<std::vector<Idx>> MembersOfDomainsToWrite(const Store& s, bool sameFolder,
@@ -273,11 +281,8 @@ std::vector<std::vector<Idx>> MembersOfDomainsToWrite(const Store& s, bool sameF
         if (write[d] && s.domains[d].firstRsc != kNone) span += s.domains[d].lastRsc - s.domains[d].firstRsc + 1;
     std::vector<std::vector<Idx>> out(s.domains.size());
     if (span < s.rsc.size()) {
-        for (size_t d = 0; d < s.domains.size(); ++d) {
-            if (!write[d] || s.domains[d].firstRsc == kNone) continue;
-            for (Idx i = s.domains[d].firstRsc; i <= s.domains[d].lastRsc && i < s.rsc.size(); ++i)
-                if (s.rsc[i].alive && s.rsc[i].domain == d) out[d].push_back(i);
-        }
+        for (size_t d = 0; d < s.domains.size(); ++d)
+            if (write[d]) AddMembersInRange(s, d, out[d]);
         return out;
     }
     for (size_t i = 0; i < s.rsc.size(); ++i)
@@ -720,9 +725,11 @@ bool CBase_CimDoc::CimDomainToStr(const CString& domain, CString& text) const {
     const Store& s = *m_p;
     int d = s.LiveDomain(domain.str());
     if (d < 0) return Fail("域不存在：" + domain);
+    std::vector<Idx> members;
+    AddMembersInRange(s, static_cast<size_t>(d), members);
     StringSink sink;
     std::string error;
-    if (!WriteDomain(s, d, MembersByDomain(s)[static_cast<size_t>(d)], sink, error)) return Fail(CString(error));
+    if (!WriteDomain(s, d, members, sink, error)) return Fail(CString(error));
     text = std::move(sink.text);
     return true;
 }

@@ -362,14 +362,51 @@ TEST_F(InfoItemCommandsTest, ACommonAttributePathNeedsANodeAndAValidDo) {
     ui.AnswerDialog(Rows({{0, 0}}));
     Run(m2i, "ICD:Appoint To SameDA");
     // The first item of the table without a mapping item gets one, which
-    // names no node: the commands stop, the new mapping item stays.
+    // names no node: the commands stop and take the new mapping item back.
     URI_Ref first = Item("0", "零");
     ui.AnswerDialog(Rows({{0, 0}}));
     Run(m2i, "ICD:Appoint To SameDO");
     EXPECT_EQ((std::vector<CString>{"非法DO名称！", "请先指定DO！", "请先指定逻辑节点！"}), ui.Messages());
-    EXPECT_EQ(1u, MapItemsOf(first).size());
+    EXPECT_TRUE(MapItemsOf(first).empty());
     EXPECT_EQ(0, ui.CountOf(Enum_UiCall::InputBox));
     EXPECT_TRUE(Refreshes().empty());
+    // So does every command that ends without filling: refused, its choice
+    // cancelled or its blank row chosen. The document is as it was.
+    URI_Ref later = Item("9", "九");
+    Set(aMap, "sec:DARef.doName", "Op");
+    CString before;
+    app.DocMtd_DEnv_CimDomainToStr(kIcdDomain, before);
+    enum Answer { None, Cancel, Blank };
+    const struct {
+        const char* command;
+        // Rows of the items "0", "1", "2" and "9" (the node's grid shows "0"
+        // and "9" only): "0" and "9" have no mapping item.
+        std::vector<std::pair<int, int>> rows;
+        Answer answer;
+    } ends[] = {
+        {"ICD:Appoint To SameDA", {{0, 0}}, None},          {"ICD:Appoint To SameLNode", {{0, 1}}, Cancel},
+        {"ICD:Appoint To SameDO", {{1, 1}, {3, 3}}, Cancel}, {"ICD:Appoint To SameDA", {{1, 1}, {3, 3}}, Cancel},
+        {"ICD:Appoint To SameDO", {{1, 1}, {3, 3}}, Blank},  {"ICD:Appoint To SameDA", {{1, 1}, {3, 3}}, Blank},
+    };
+    for (const auto& e : ends) {
+        ui.ClearCalls();
+        ui.AnswerDialog(Rows(e.rows));
+        if (e.answer == Cancel) ui.AnswerInputCancel();
+        if (e.answer == Blank) ui.AnswerInputChoice("  ");
+        Run(m2i, e.command);
+        CString after;
+        app.DocMtd_DEnv_CimDomainToStr(kIcdDomain, after);
+        EXPECT_EQ(e.answer == None ? 0 : 1, ui.CountOf(Enum_UiCall::InputBox)) << e.command;
+        EXPECT_TRUE(MapItemsOf(first).empty() && MapItemsOf(later).empty()) << e.command;
+        EXPECT_EQ(before, after) << e.command;
+        EXPECT_TRUE(Refreshes().empty()) << e.command;
+    }
+    // One that fills keeps the mapping item it made.
+    ui.ClearCalls();
+    ui.AnswerDialog(Rows({{0, 0}})).AnswerInputChoice(app.GetRscText(ptoc, false), "请选择：");
+    Run(m2i, "ICD:Appoint To SameLNode");
+    ASSERT_EQ(1u, MapItemsOf(first).size());
+    EXPECT_EQ(std::vector<URI_Ref>{ptoc}, NodesOf(MapItemsOf(first)[0]));
 }
 
 }  // namespace

@@ -64,6 +64,38 @@ TEST_F(IcdChecksTest, MembersOfANodeShareOneNameSpace) {
                           }));
 }
 
+// What the ICD export leaves out or cannot resolve: a DOI of a DO its node's
+// type lacks, a DAI of no attribute of its DO's type, an input whose DO names
+// no node (neither in the model nor as its file named it).
+TEST_F(IcdChecksTest, DoisDaisAndInputsTheExportCannotResolve) {
+    URI_Ref ld = AddLDevice(icd.server, "LD0", 1);
+    AddCompleteLln0(ld);
+    URI_Ref ptoc = AddLNode(ld, "", "PTOC", "1", 2, m.p1Ptoc);
+    URI_Ref op = AddMember(ptoc, "sec:DOI", "Op", "sec:DOI.LNode", 1);
+    Link(op, "sec:DOI.DO", m.p1PtocOp);
+    AddDAI(op, "stVal[ST]", 1);
+    AddDAI(op, "gone[ST]", 2);
+    AddDAI(op, "stVal", 3);  // the path names its constraint
+    AddMember(ptoc, "sec:DOI", "Str", "sec:DOI.LNode", 2);  // inherited: held
+    AddMember(ptoc, "sec:DOI", "Xyz", "sec:DOI.LNode", 3);
+    auto input = [&](const CString& name, const CString& doName, const CString& keptClass) {
+        URI_Ref ref = MakeUnder(ptoc, "sec:ExtRef", name, "sec:ExtRef.LNode");
+        if (!doName.IsEmpty()) Set(ref, "sec:DARef.doName", doName);
+        if (!keptClass.IsEmpty()) Set(ref, "sec:ExtRef.lnClass", keptClass);
+    };
+    input("in1", "Op", "");
+    input("in2", "", "");        // still to be bound
+    input("in3", "Op", "XCBR");  // a source outside the model, as its file named it
+    AddRef("sec:ExtRef", "in4", ptoc, "sec:ExtRef.LNode", ptoc, "Op", "stVal");
+    CheckIed();
+    EXPECT_EQ(Findings(), (std::vector<Finding>{
+                              {"错误：  LD: LD0的LNode: PTOC1的DOI: Op的DAI: gone[ST]", "DO类型中按此路径找不到此DA"},
+                              {"错误：  LD: LD0的LNode: PTOC1的DOI: Op的DAI: stVal", "DO类型中按此路径找不到此DA"},
+                              {"错误：  LD: LD0的LNode: PTOC1的DOI: Xyz", "LN类型中没有该DO"},
+                              {"错误：  LD: LD0的LNode: PTOC1的ExtRef: in1", " 未指定LNode ！"},
+                          }));
+}
+
 TEST_F(IcdChecksTest, DevicesLogsAndSettingGroupsOfTheIed) {
     URI_Ref ld0 = AddLDevice(icd.server, "LD0", 1);
     AddLDevice(icd.server, "LD0", 2);

@@ -159,7 +159,8 @@ URI_Ref StdIcdBuilder::AddLNode(const URI_Ref& ld, const CString& lnClass, const
     if (!inst.IsEmpty()) SetValue(node, "sec:LNode.lnInst", inst);
     ++lnodeCount;
 
-    // A DOI per DO with a DAI per DA; the status and measured values, also
+    // A DOI per DO with a DAI per DA (per member of a structure), as an
+    // import makes them; the status and measured values, also
     // those one SDO down, in a data set of the node.
     URI_Ref dataSet = Create(m_icdDomain, "sec:DataSet", "DS_" + lnClass + inst, 1);
     Link(dataSet, "sec:DataSet.LNode", node);
@@ -184,14 +185,13 @@ URI_Ref StdIcdBuilder::AddLNode(const URI_Ref& ld, const CString& lnClass, const
     for (const URI_Ref& d : dos) {
         URI_Ref doi = Create(m_icdDomain, "sec:DOI", Name(d), ++doiOrd);
         Link(doi, "sec:DOI.LNode", node);
+        if (doiLinks) Link(doi, "sec:DOI.DO", d);
         const URI_Ref doType = s.DocMtd_getFirstUri_ofAsso(d, "sec:DO.DefinedBy_DOType");
         std::vector<URI_Ref> das;
         s.DocMtd_get_Association_BUris(doType, "sec:DOType.Contains_DAs", das, kOrd, SortPolicy_ByOrd);
         int daiOrd = 0;
-        for (const URI_Ref& da : das) {
-            URI_Ref dai = Create(m_icdDomain, "sec:DAI", Name(da), ++daiOrd);
-            Link(dai, "sec:DAI.DOI", doi);
-        }
+        for (const URI_Ref& da : das)
+            AddDais(doi, da, Name(da) + "[" + ValueName(s.DocMtd_getValue_ofAttr(da, "sec:DA.fc_0")) + "]", daiOrd);
         addMembers(doType, Name(d));
         std::vector<URI_Ref> sdos;
         s.DocMtd_get_Association_BUris(doType, "sec:DOType.Contains_SDOs", sdos, kOrd, SortPolicy_ByOrd);
@@ -199,6 +199,19 @@ URI_Ref StdIcdBuilder::AddLNode(const URI_Ref& ld, const CString& lnClass, const
             addMembers(s.DocMtd_getFirstUri_ofAsso(sdo, "sec:SDO.DefinedBy_DOType"), Name(d) + "." + Name(sdo));
     }
     return node;
+}
+
+void StdIcdBuilder::AddDais(const URI_Ref& doi, const URI_Ref& member, const CString& path, int& ord) {
+    const URI_Ref structType = s.DocMtd_getFirstUri_ofAsso(member, "sec:BDA.DefinedBy_Struct");
+    if (structType.IsEmpty()) {
+        URI_Ref dai = Create(m_icdDomain, "sec:DAI", path, ++ord);
+        Link(dai, "sec:DAI.DOI", doi);
+        Link(dai, "sec:DAI.BDA", member);
+        return;
+    }
+    std::vector<URI_Ref> bdas;
+    s.DocMtd_get_Association_BUris(structType, "sec:DAType.Contains_BDAs", bdas, kOrd, SortPolicy_ByOrd);
+    for (const URI_Ref& bda : bdas) AddDais(doi, bda, path + "." + Name(bda), ord);
 }
 
 bool StdIcdBuilder::AddLDevice(const CString& name, int nodes, const std::vector<CString>& classes) {

@@ -36,6 +36,9 @@ public:
 
     // Copy only the mandatory DOs (presence "M") of the standard classes.
     bool mandatoryOnly = false;
+    // DOIs linked to their DOs, as an import makes them; without the links
+    // the check reads no DAI of theirs.
+    bool doiLinks = true;
 
     URI_Ref package, icd, ied, server;
     int lnodeCount = 0;
@@ -50,6 +53,9 @@ private:
     // The instance DOType of a standard CDC; `onPath` stops cyclic SDO types.
     URI_Ref DOTypeOf(const URI_Ref& cdc, std::vector<std::string>& onPath);
     URI_Ref AddLNode(const URI_Ref& ld, const CString& lnClass, const CString& inst, int ord);
+    // The DAIs of a DA or BDA at `path` below the DOI: one, or one per
+    // member of its structure.
+    void AddDais(const URI_Ref& doi, const URI_Ref& member, const CString& path, int& ord);
     bool Fail(const CString& what);
     // False when only mandatory DOs are copied and `d` is not one.
     bool Wanted(const URI_Ref& d);

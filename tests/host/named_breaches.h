@@ -11,6 +11,8 @@
 // it followed by ".", "/", ":" or a blank: an LN's error is covered by a
 // breach named in that LN or by one of its device; a type's error by one
 // of that type or of its members, never by one of X_GGIO2 for X_GGIO.
+// After an element it did not expect, xmllint reads no more of its parent's
+// content: a breach named there may stand without a schema error.
 #pragma once
 
 #include <string>
@@ -23,6 +25,7 @@ struct SchemaError {
     std::string element;  // the element xmllint names
     std::string place;
     std::string text;     // xmllint's line
+    std::string hides;    // the place of the content xmllint left unread after it, "" when none
 };
 
 // ../shared/xsd/SCL2007B4/SCL.xsd when it and xmllint are there, else "":

@@ -507,7 +507,7 @@ TEST_F(ImportEndToEnd, DoiValuesGoOutAgainAsTheFileWroteThem) {
 // deleted keep no name of it, the blocks whose data sets are deleted (the
 // confirmation names them) have no datSet, a client naming no node is not
 // written, and the DOI of a DO deleted from its type goes with it (the
-// confirmation names it).
+// confirmation names it). The check names the inputs that name no node.
 TEST_F(ImportEndToEnd, WhatDeletionsLeaveGoesOutAsTheModelHoldsItAndIsNamed) {
     const fs::path out = dir / "bay.out.icd";
     const std::string ctrl = "select \"产品包: 示例电气\" \"IED产品: 产品类型_1\" \"IED类型配置: BCU-8_Ver1.4_RevC\" "
@@ -520,20 +520,26 @@ TEST_F(ImportEndToEnd, WhatDeletionsLeaveGoesOutAsTheModelHoldsItAndIsNamed) {
     script += ctrl + "\"逻辑节点:[]LLN0[]\" \"报告控制块: brcbPos\"\nrclick\nmenu \"增加 客户端LN\"\n" + ctrl +
               "\"逻辑节点:[Q0]CSWI[1](断路器控制)\" CSWI$V1 数据对象:Pos\nanswer yes\nrclick\nmenu \"删除 DO\"\n" +
               "select \"产品包: 示例电气\" \"IED产品: 产品类型_1\" \"IED类型配置: BCU-8_Ver1.4_RevC\"\n"
-              "answer no\nanswer file " + out.string() + "\nrclick\nmenu \"生成 ICD 文件\"\n";
+              "answer no\nanswer file " + out.string() + "\nrclick\nmenu \"生成 ICD 文件\"\n"
+              "answer no\nrclick\nmenu 检查ICD是否正确\n";
     auto [status, text] = Run("deletions.kiln", script);
     ASSERT_EQ(status, 0) << text;
     for (const char* question : {"确实要删除“数据集: dsPos”吗？\n    删除后以下控制块将没有数据集：brcbPos -> yes",
                                  "确实要删除“数据集: dsLog”吗？\n    删除后以下控制块将没有数据集：lcbPos -> yes",
                                  "确实要删除“数据对象:Pos”吗？\n    删除后以下实例和数据集成员将一并删除：CTRL/Q0CSWI1.Pos -> yes"})
         EXPECT_TRUE(Has(text, question)) << question << "\n" << text;
+    // A block without a data set is valid SCL: said as it is.
     EXPECT_TRUE(Has(text, "文件导出成功！\n"
-                          "    未导出控制块的数据集引用（没有数据集）：CTRL/LLN0.brcbPos\n"
                           "    未导出客户端LN（未指向LNode）：CTRL/LLN0.brcbPos:Client_2\n"
-                          "    未导出控制块的数据集引用（没有数据集）：CTRL/LLN0.lcbPos\n"
                           "    未导出外部输入量的源（未指向LNode）：CTRL/Q0CSWI1.CB_POS\n"
-                          "    未导出外部输入量的源（未指向LNode）：CTRL/Q0CSWI1.CB_POS_Q\n[document] saved"))
+                          "    未导出外部输入量的源（未指向LNode）：CTRL/Q0CSWI1.CB_POS_Q\n"
+                          "    控制块没有数据集：CTRL/LLN0.brcbPos\n"
+                          "    控制块没有数据集：CTRL/LLN0.lcbPos\n"))
         << text;
+    const std::string report = ReadAll(ws / "document" / "Report.xml");
+    for (const char* finding : {"LD: CTRL的LNode: Q0CSWI1的ExtRef: CB_POS\" error=\" 未指定LNode ！\"",
+                                "LD: CTRL的LNode: Q0CSWI1的ExtRef: CB_POS_Q\" error=\" 未指定LNode ！\""})
+        EXPECT_TRUE(Has(report, finding)) << finding << "\n" << report;
     const SclValidation valid = ValidateScl(out);
     EXPECT_TRUE(valid.Ok()) << valid.output;
 
@@ -553,6 +559,30 @@ TEST_F(ImportEndToEnd, WhatDeletionsLeaveGoesOutAsTheModelHoldsItAndIsNamed) {
     EXPECT_EQ(canonical("LN0/ReportControl/RptEnabled/ClientLN"),
               std::vector<std::string>{"<ClientLN apRef=\"S1\" iedName=\"GW01\" ldInst=\"LD0\" lnClass=\"ITCI\" "
                                        "lnInst=\"1\"></ClientLN>"});
+}
+
+// A node given another type of its class, one made of the mandatory members
+// only: the export leaves out the DOIs of the DOs that type lacks and names
+// them, and the check names the same DOIs.
+TEST_F(ImportEndToEnd, TheCheckNamesTheDoisTheExportLeavesOut) {
+    const fs::path out = dir / "retyped.out.icd";
+    const std::string icd = "select \"产品包: 示例电气\" \"IED产品: 产品类型_1\" \"IED类型配置: BCU-8_Ver1.4_RevC\"";
+    auto [status, text] = Run("retyped.kiln",
+                              ProductAndImport("ed2_bay_controller.icd", "answer no\n") + icd +
+                                  " 类型配置 LN类配置\nanswer choice \"MMXU  (Orsane.Zel:2007)\"\n"
+                                  "answer choice \"复制必选成员\\t\\t\\t（M）\"\nrclick\nmenu \"增加 LN 类型\"\n" + icd +
+                                  " \"IED: BCU8_E01\" \"逻辑装置:MEAS(测量)\" \"逻辑节点:[]MMXU[1](测量)\"\n"
+                                  "edit sec:LNode.LNodeType \"BCU-8_Ver1.4_RevC_MMXU  (_新导入_模板类包)\"\n" + icd +
+                                  "\nanswer no\nanswer file " + out.string() + "\nrclick\nmenu \"生成 ICD 文件\"\n"
+                                  "answer no\nrclick\nmenu 检查ICD是否正确\n");
+    ASSERT_EQ(status, 0) << text;
+    EXPECT_TRUE(Has(text, "文件导出成功！\n    未导出DOI（LN类型中没有该DO）：MEAS/MMXU1.TotW\n"
+                          "    未导出DOI（LN类型中没有该DO）：MEAS/MMXU1.Hz\n"))
+        << text;
+    const std::string report = ReadAll(ws / "document" / "Report.xml");
+    for (const char* finding : {"LD: MEAS的LNode: MMXU1的DOI: TotW\" error=\"LN类型中没有该DO\"",
+                                "LD: MEAS的LNode: MMXU1的DOI: Hz\" error=\"LN类型中没有该DO\""})
+        EXPECT_TRUE(Has(report, finding)) << finding << "\n" << report;
 }
 
 // Values their basic types cannot hold, as a file may bring them, come in
