@@ -56,6 +56,17 @@ bool CKiln_Main::Get_DOs_of_Std_LNType(std::vector<URI_Ref>& dos, std::vector<UR
     }
 }
 
+std::vector<URI_Ref> CKiln_Main::Get_DOs_ofLNType(const URI_Ref& lnType) {
+    std::vector<URI_Ref> types, dos;
+    Get_AbstractTypes(lnType, &types, kAbstractRole);
+    for (const URI_Ref& type : types) {
+        std::vector<URI_Ref> own;
+        DocMtd_get_Association_BUris(type, "sec:LNodeType.DOs", own, kRoleOrd, SortPolicy_ByOrd);
+        dos.insert(dos.end(), own.begin(), own.end());
+    }
+    return dos;
+}
+
 URI_Ref CKiln_Main::Get_DO_Dfn(URI_Ref& lnode, CString doName) {
     URI_Ref lnType = DocMtd_getFirstUri_ofAsso(lnode, "sec:LNode.LNodeType");
     std::vector<URI_Ref> types;

@@ -190,6 +190,9 @@ public:
     bool Get_DOs_of_Std_LNType(std::vector<URI_Ref>& dos, std::vector<URI_Ref>& packages, URI_Ref& lnType);
     // The DO of that name of a logical node's type (or its abstract types).
     URI_Ref Get_DO_Dfn(URI_Ref& lnode, CString doName);
+    // The DOs of an LN type, then those of its abstract types in turn, in
+    // the order the definition lookups meet them; a type without DOs adds none.
+    std::vector<URI_Ref> Get_DOs_ofLNType(const URI_Ref& lnType);
     // Appends the data attributes reachable from a DO, SDO, DA or BDA, with
     // their paths ("origin[ST].orCat"); with pConstraints only those whose
     // path holds one of the functional constraints.

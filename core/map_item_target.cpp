@@ -122,15 +122,8 @@ namespace kiln::core {
 MapItemResolver::LNType& MapItemResolver::TypeOf(const URI_Ref& lnType) {
     auto [it, added] = m_types.try_emplace(lnType.sUri);
     if (added) {
-        // The node's data objects: those of its type, then those of the
-        // type's abstract types in turn, as the definition lookups see them.
-        std::vector<URI_Ref> types;
-        m_app.Get_AbstractTypes(lnType, &types, "sec:LNodeType.Abstract_Type");
-        for (const URI_Ref& type : types) {
-            std::vector<URI_Ref> dos;
-            m_app.DocMtd_get_Association_BUris(type, "sec:LNodeType.DOs", dos, kRoleOrd, SortPolicy_ByOrd);
-            it->second.dataObjects.insert(it->second.dataObjects.end(), dos.begin(), dos.end());
-        }
+        // The node's data objects, as the definition lookups see them.
+        it->second.dataObjects = m_app.Get_DOs_ofLNType(lnType);
     }
     return it->second;
 }

@@ -45,15 +45,8 @@ public:
 
     const std::unordered_set<CString>& DONamesOf(const URI_Ref& lnType) {
         auto [it, isNew] = m_doNames.try_emplace(lnType.sUri);
-        if (isNew) {
-            std::vector<URI_Ref> chain;
-            m_app.Get_AbstractTypes(lnType, &chain, "sec:LNodeType.Abstract_Type");
-            for (const URI_Ref& type : chain) {
-                std::vector<URI_Ref> dos;
-                m_app.DocMtd_get_Association_BUris(type, "sec:LNodeType.DOs", dos, kRoleOrd, SortPolicy_ByOrd);
-                for (const URI_Ref& d : dos) it->second.insert(m_app.DocMtd_getValue_ofAttr(d, kRoleName));
-            }
-        }
+        if (isNew)
+            for (const URI_Ref& d : m_app.Get_DOs_ofLNType(lnType)) it->second.insert(m_app.DocMtd_getValue_ofAttr(d, kRoleName));
         return it->second;
     }
     // The basic type of a path, and whether it holds only some texts (a
