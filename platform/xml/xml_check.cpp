@@ -375,27 +375,44 @@ size_t RepeatInTag(const unsigned char* b, size_t n, size_t& i) {
         const unsigned char* p;
         size_t size;
     };
-    Name names[16];
-    std::vector<Name> more;  // a tag of more than 16 attributes
-    size_t count = 0;
-    for (size_t floor = i;;) {
-        i = FindEqualsOrEnd(b, i, n);
-        if (i >= n || b[i] == '>') return std::string_view::npos;
-        size_t end = i;
+    // A name is the word that ends at `end`, after the blanks that follow
+    // `floor`; none when no blank stands before it.
+    auto nameBefore = [b](size_t floor, size_t end, Name& name) {
         while (end > floor && IsXmlSpace(b[end - 1])) --end;
         size_t start = end;
         while (start > floor && !IsXmlSpace(b[start - 1])) --start;
-        if (start == floor || start == end) return std::string_view::npos;  // no blank before the name
-        const Name name{b + start, end - start};
+        name = Name{b + start, end - start};
+        return start != floor && start != end;
+    };
+    Name names[16];
+    std::vector<Name> more;  // a tag of more than 16 attributes
+    size_t count = 0;
+    // Most tags hold one attribute: its name is read only when a second comes.
+    size_t firstFloor = 0, firstEnd = 0;
+    for (size_t floor = i;;) {
+        i = FindEqualsOrEnd(b, i, n);
+        if (i >= n || b[i] == '>') return std::string_view::npos;
+        const size_t end = i;
         ++i;
         while (i < n && IsXmlSpace(b[i])) ++i;
         if (i >= n || (b[i] != '"' && b[i] != '\'')) return std::string_view::npos;
         i = FindByte(b, i + 1, n, b[i]);
         if (i >= n) return std::string_view::npos;
+        const size_t nameFloor = floor;
         floor = ++i;
+        if (count == 0) {
+            firstFloor = nameFloor;
+            firstEnd = end;
+            count = 1;
+            continue;
+        }
+        if (count == 1 && !nameBefore(firstFloor, firstEnd, names[0])) return std::string_view::npos;
+        Name name;
+        if (!nameBefore(nameFloor, end, name)) return std::string_view::npos;
         const Name* seen = count <= 16 ? names : more.data();
         for (size_t k = 0; k < count; ++k)
-            if (seen[k].size == name.size && std::memcmp(seen[k].p, name.p, name.size) == 0) return start;
+            if (seen[k].size == name.size && std::memcmp(seen[k].p, name.p, name.size) == 0)
+                return static_cast<size_t>(name.p - b);
         if (count < 16) {
             names[count] = name;
         } else {
