@@ -80,6 +80,7 @@ private:
     bool EnumValue(const URI_Ref& dfn, const CString& descField);
     bool NumberChecked(const CString& bType, bool isFloat);
     bool MemberConstraint();
+    bool SubObjectsIntoDoName();
     bool SettingGroups();
     bool Name();
     bool NodeNamePart(bool prefix);
@@ -132,6 +133,7 @@ bool FieldChange::Run() {
         Refresh(0);
         return false;
     }
+    if (m_field == "sec:DARef.daName" && (Is("sec:FCDA") || Is("sec:ExtRef")) && SubObjectsIntoDoName()) return false;
     if ((m_field == "sec:Val.sValue" && Is("sec:Val")) || (m_field == "sec:DAI.valueStr" && Is("sec:DAI")) ||
         (m_field == "sec:BDA.valueStr" && (Is("sec:BDA") || Is("sec:DA")))) {
         if (!DataValue()) return false;
@@ -417,6 +419,31 @@ bool FieldChange::NodeClass() {
     }
     if (m_new.IsEmpty() || kiln::core::IsSclLnClass(m_new.str())) return true;
     Notice(kiln::core::kBadLnClass);
+    return false;
+}
+
+// A data attribute picked below a sub-data object ("phsA.cVal[MX].mag.f"
+// under DO PhV) names the SDOs in the member's or input's DO name, as SCL
+// does (doName "PhV.phsA", daName "cVal.mag.f"): the SDOs are the names
+// before the one that holds the functional constraints. True when the
+// handler stored both names itself.
+bool FieldChange::SubObjectsIntoDoName() {
+    URI_Ref lnode = m_app.DocMtd_getFirstUri_ofAsso(m_rsc, "sec:DARef.LNode");
+    const CString doName = Get(m_rsc, "sec:DARef.doName");
+    if (lnode.IsEmpty() || doName.IsEmpty() || doName.Find('.') >= 0) return false;
+    URI_Ref dataObject = m_app.Get_DO_Dfn(lnode, doName);
+    Struct_DAs_ofDO das;
+    if (dataObject.IsEmpty() || !m_app.Get_DAs_of_aDO(dataObject, &das, "", nullptr)) return false;
+    for (const Struct_DAItem& item : das.vDAs) {
+        const std::string& path = item.sPath.str();
+        if (kiln::core::WithoutConstraints(path) != m_new.str()) continue;
+        const size_t sdoEnd = path.rfind('.', path.find('['));
+        if (path.find('[') == std::string::npos || sdoEnd == std::string::npos) return false;
+        Put(m_rsc, "sec:DARef.doName", doName + "." + path.substr(0, sdoEnd).c_str());
+        Put(m_rsc, "sec:DARef.daName", m_new.Mid(static_cast<int>(sdoEnd) + 1));
+        Refresh(0);
+        return true;
+    }
     return false;
 }
 

@@ -253,6 +253,36 @@ TEST_F(FieldChange, DataReferenceNamesClearedWithNull) {
     EXPECT_FALSE(Change(ext, "sec:DARef.doName", "NULL"));
     EXPECT_EQ(Get(ext, "sec:DARef.doName") + Get(ext, "sec:DARef.daName"), "");
     EXPECT_TRUE(Change(ext, "sec:DARef.doName", "Str"));
+
+    // An attribute picked below a sub-data object: a member and an input name
+    // the SDO in their DO name, as SCL does; a mapping item keeps the path.
+    const URI_Ref vec = MakeDAType(m.instPkg, "P1_Vec", 20);
+    MakeBDA(vec, "mag", 1, "FLOAT32");
+    const URI_Ref cmv = MakeDOType(m.instPkg, "P1_CMV", 21);
+    MakeDA(cmv, "cVal", 1, "MX", "Struct", vec);
+    MakeDA(cmv, "q", 2, "MX", "Quality");
+    const URI_Ref wye = MakeDOType(m.instPkg, "P1_WYE", 22);
+    MakeSDO(wye, "phsA", 1, cmv);
+    MakeDA(wye, "d", 2, "DC", "VisString255");
+    MakeDO(m.p1Ptoc, "PhV", 5, wye);
+    const URI_Ref ds = MakeUnder(icd.lnPtoc, "sec:DataSet", "dsPhV", "sec:DataSet.LNode", 5);
+    const struct {
+        URI_Ref ref;
+        const char* picked;
+        const char* stored;
+    } picks[] = {
+        {MakeUnder(ds, "sec:FCDA", "F1", "sec:FCDA.DataSet", 1), "phsA.cVal.mag", "PhV.phsA/cVal.mag"},
+        {MakeUnder(ds, "sec:FCDA", "F2", "sec:FCDA.DataSet", 2), "phsA.q", "PhV.phsA/q"},
+        {MakeUnder(icd.lnPtoc, "sec:ExtRef", "In9", "sec:ExtRef.LNode", 9), "phsA.cVal.mag", "PhV.phsA/cVal.mag"},
+        {MakeUnder(icd.lnPtoc, "sec:ExtRef", "In10", "sec:ExtRef.LNode", 10), "d", "PhV/d"},
+        {MakeUnder(icd.m2i, "sec:MapItem", "Item9", "sec:MapItem.M2I", 9), "phsA.cVal.mag", "PhV/phsA.cVal.mag"},
+    };
+    for (const auto& p : picks) {
+        Link(p.ref, "sec:DARef.LNode", icd.lnPtoc);
+        Set(p.ref, "sec:DARef.doName", "PhV");
+        if (Change(p.ref, "sec:DARef.daName", p.picked)) Set(p.ref, "sec:DARef.daName", p.picked);
+        EXPECT_EQ(Get(p.ref, "sec:DARef.doName") + "/" + Get(p.ref, "sec:DARef.daName"), p.stored) << p.picked;
+    }
 }
 
 // A renamed DO, SDO, DA or BDA is carried into the texts that name it,
