@@ -16,10 +16,6 @@
 #include <string>
 #include <vector>
 
-#include <pugixml.hpp>
-
-#include <pugixml.hpp>
-
 #include "tests/host/kiln_program.h"
 
 namespace fs = std::filesystem;
