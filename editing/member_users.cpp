@@ -64,8 +64,10 @@ public:
                     const CString daiName = m_app.DocMtd_getValue_ofAttr(dai, kRoleName);
                     URI_Ref end;
                     const bool passes = Passes(dataObject, PathNames(daiName), 0, &end);
+                    // A DAI holding the enumeration value loses that value only:
+                    // its other values, address and groups stay.
                     if (passes || (m_bEnum && HoldsEnumValue(end, dai)))
-                        Add(out, 0, dai, where + "." + doiName + "." + daiName, seen);
+                        Add(out, passes ? 0 : 2, dai, where + "." + doiName + "." + daiName, seen);
                 }
             }
             if (m_bEnum) continue;

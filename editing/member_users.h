@@ -15,7 +15,7 @@ namespace kiln::editing {
 struct CMemberUsers {
     std::vector<URI_Ref> instances;   // DOIs, DAIs and data-set members: they go with the member
     std::vector<URI_Ref> references;  // inputs, mapping items, setting data: they lose their data path
-    std::vector<URI_Ref> typeValues;  // DAs and BDAs of types whose values hold the enumeration value
+    std::vector<URI_Ref> typeValues;  // DAIs, DAs and BDAs whose values hold the enumeration value
     std::vector<CString> labels[3];   // what the question names, by the lists above
     bool Empty() const { return instances.empty() && references.empty() && typeValues.empty(); }
 };

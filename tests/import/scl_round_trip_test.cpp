@@ -228,6 +228,7 @@ struct DeletionRow {
     MemberAt member;
     const char* question;  // a part of the question's lines naming what uses the member
     const char* gone;      // a text of the file that its export no longer writes
+    const char* kept = nullptr;  // a text of the file that its export still writes
 };
 void PrintTo(const DeletionRow& row, std::ostream* os) { *os << row.what; }
 
@@ -249,6 +250,7 @@ TEST_P(MemberDeletionTest, TheQuestionNamesTheUsersAndTheExportNoneOfThem) {
 
     const std::string written = Export(icd, "deleted.icd");
     EXPECT_EQ(ReadBytes(written).find(row.gone), std::string::npos) << row.gone;
+    if (row.kept) EXPECT_NE(ReadBytes(written).find(row.kept), std::string::npos) << row.kept;
     EXPECT_EQ(UnnamedReferencesOf(written, LastMessage()), "");
 }
 
@@ -270,9 +272,13 @@ INSTANTIATE_TEST_SUITE_P(
         DeletionRow{"an enumeration value a DAI holds", kRecloser,
                     {"sec:TypePackage.EnumTypes", "RC_SIUnit", "sec:EnumType.EnumVals", "W"},
                     "将一并删除：CTRL/MMXU1.TotW.units[CF].SIUnit", "<Val>W</Val>"},
+        DeletionRow{"an enumeration value some setting groups of a DAI hold", "ed2_distance_relay_many_devices.icd",
+                    {"sec:TypePackage.EnumTypes", "NV_TrModeKind", "sec:EnumType.EnumVals", "3-phase"},
+                    "\n删除后以下预设值将一并删除：", "<Val sGroup=\"3\">3-phase</Val>",
+                    "<Val sGroup=\"2\">1-or-3-phase</Val>"},
         DeletionRow{"an enumeration value a DAI and a type's BDA hold", kRecloser,
                     {"sec:TypePackage.EnumTypes", "RC_multiplier", "sec:EnumType.EnumVals", "k"},
-                    "\n删除后以下预设值将一并删除：RC_Unit.multiplier", "<Val>k</Val>"},
+                    "\n删除后以下预设值将一并删除：CTRL/MMXU1.TotW.units[CF].multiplier、RC_Unit.multiplier", "<Val>k</Val>"},
         DeletionRow{"a DA a data-set member and an input name", kFeeder,
                     {"sec:TypePackage.DOTypes", "FR_ACT", "sec:DOType.Contains_DAs", "general"},
                     "将不再指向数据：PROT/PTOC2.OC1_OP", "daName=\"general\" intAddr=\"OC1_OP\""},
