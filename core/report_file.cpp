@@ -28,7 +28,7 @@ CString CKiln_Main::Get_ReportSavePath() {
 }
 
 bool CKiln_Main::Load_ReportTemplate(CBase_XML& xml) {
-    if (!xml.Load(Get_ReportTemplatePath())) return false;
+    if (!xml.Load(kiln::path::TemplateFileToOpen(Get_ReportTemplatePath()))) return false;
     const XmlNode root = xml.GetDocumentElement();
     if (!root) return false;
     const XmlNode icd = ChildWithCreate(root, "ICD");

@@ -38,7 +38,7 @@ inline constexpr TemplateRoot kTemplateRoots[] = {
 inline bool LoadTemplate(CKiln_Main* pMain, CBase_XML& xml, const char* file, const char* ns, CString& path) {
     path = kiln::path::TemplateFile(pMain->DocMtd_Get_DocPath(), file);
     const CString fault = path + "模板文件格式不正确, 导出不成功！\n";
-    if (!xml.Load(path)) return Failure(fault + xml.LastError());
+    if (!xml.Load(kiln::path::TemplateFileToOpen(path))) return Failure(fault + xml.LastError());
     const pugi::xml_node element = xml.GetDocumentElement().PugiNode();
     const std::string qname = element.name();
     const size_t colon = qname.find(':');

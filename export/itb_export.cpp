@@ -60,6 +60,15 @@ bool CKiln_Main::Rsc_ITB_Export(URI_Ref itb) {
     CBase_XML xml;
     CString templatePath;
     if (!LoadTemplate(this, xml, "ITB_Template.xml", kItbNamespace, templatePath)) return false;
+    // The addresses are written as s103:Config: the root binds that prefix to
+    // the 103 namespace (a template that does not bind it gains the binding).
+    const CString s103 = xml.GetDocumentElement().PugiNode().attribute("xmlns:s103").value();
+    if (s103.IsEmpty()) {
+        if (!Put(xml, xml.GetDocumentElement(), "xmlns:s103", kS103Namespace)) return false;
+    } else if (s103 != kS103Namespace) {
+        return Failure(templatePath + "模板文件格式不正确, 导出不成功！\n前缀s103的命名空间是" + s103 + "，不是" +
+                       kS103Namespace);
+    }
 
     const URI_Ref icd = DocMtd_getFirstUri_ofAsso(itb, "sec:ITB.ICD");
     const CString icdName = Attr(this, icd, kRoleName);

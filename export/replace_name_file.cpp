@@ -18,18 +18,22 @@ using kiln::core::kRoleName;
 namespace {
 
 // The listed names keyed by their GBK bytes, so that the map's order is the
-// file's order (unsigned bytes, case counts); the first class met stays.
+// file's order (unsigned bytes, case counts), and by class: a name borne by
+// resources of two classes is listed for each, since the replacement renames
+// only the class an entry names.
 class NameTable {
 public:
     void Add(const CString& name, const char* cls) {
         std::string gbk = kiln::text::Utf8ToGbk(name.str());  // once per name
         if (!HasHighBytePair(gbk)) return;
-        m_entries.emplace(std::move(gbk), std::make_pair(name, cls));
+        m_entries.emplace(std::make_pair(std::move(gbk), std::string(cls)), std::make_pair(name, cls));
     }
-    const std::map<std::string, std::pair<CString, const char*>>& Entries() const { return m_entries; }
+    const std::map<std::pair<std::string, std::string>, std::pair<CString, const char*>>& Entries() const {
+        return m_entries;
+    }
 
 private:
-    std::map<std::string, std::pair<CString, const char*>> m_entries;
+    std::map<std::pair<std::string, std::string>, std::pair<CString, const char*>> m_entries;
 };
 
 // The LN types of a package and the DOs of each.
@@ -109,7 +113,7 @@ bool CKiln_Export::Export_ReplaceNameFile(CKiln_Main* pMain, CBase_XML& xml, con
     }
 
     const CStringArray attrs = Names({"name", "type", "changeto"});
-    for (const auto& [gbk, entry] : names.Entries()) {
+    for (const auto& [key, entry] : names.Entries()) {
         XmlNode node = xml.AddNewNode_withAttrs(templates, "Name", attrs);
         Put(xml, node, "name", entry.first);
         Put(xml, node, "type", entry.second);

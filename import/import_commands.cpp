@@ -96,10 +96,10 @@ bool RunImport(CKiln_Main* app, const EntryTexts& t, const Worker& worker) {
 }
 
 // The frame with a worker that only succeeds or fails; a file that does not
-// load gets the failure message too.
+// load gets the failure message too, with why.
 bool RunImport(CKiln_Main* app, const char* filter, const char* failure,
                const std::function<bool(CKiln_Import&, CBase_XML&, const CBase_XML&)>& worker) {
-    const EntryTexts texts{filter, "文件格式不正确, 导入不成功！", failure, true, nullptr, true};
+    const EntryTexts texts{filter, "文件格式不正确, 导入不成功！", failure, true, nullptr, true, true};
     return RunImport(app, texts, [&](CKiln_Import& imp, CBase_XML& source, const CBase_XML& report, const CString&) {
         return worker(imp, source, report) ? Outcome::Done : Outcome::Failed;
     });
@@ -141,7 +141,7 @@ bool CKiln_Main::Rsc_LNodeType_Import(URI_Ref pkg) {
 // succeeds says so after the names it could not give.
 bool CKiln_Main::Rsc_ReplaceName(URI_Ref rsc) {
     const EntryTexts texts{"TypePackage文件|*.Name|ICD-XML文件|*.xml||", nullptr, "文件格式不正确, 替换不成功！", true,
-                           "文件替换完成！", true};
+                           "文件替换完成！", true, true};
     return RunOnChosenFile(this, texts, CBase_XML(),
                            [&](CKiln_Import& imp, CBase_XML& source, const CBase_XML&, const CString&) {
                                return imp.Replace_Names(this, &source, CBase_XML(), rsc) ? Outcome::Done

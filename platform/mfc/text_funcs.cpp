@@ -2,6 +2,7 @@
 
 #include <climits>
 #include <cstdio>
+#include <filesystem>
 #include <string>
 #include <utility>
 
@@ -111,6 +112,10 @@ CString Join(const CString& dir, const CString& name) {
 
 CString TemplateFile(const CString& docFolder, const CString& fileName) {
     return docFolder + (EndsWithSeparator(docFolder) ? "../Template/" : "/../Template/") + fileName;
+}
+
+CString TemplateFileToOpen(const CString& templateFile) {
+    return std::filesystem::path(templateFile.str()).lexically_normal().string().c_str();
 }
 
 }  // namespace kiln::path

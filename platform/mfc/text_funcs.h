@@ -54,4 +54,9 @@ CString Join(const CString& dir, const CString& name);
 // "../Template/" when the folder already ends in a separator), then the file.
 CString TemplateFile(const CString& docFolder, const CString& fileName);
 
+// The file such a path names, its ".." taken against the path as written, so
+// that a document folder that is a link to another place still finds the
+// Template folder beside it.
+CString TemplateFileToOpen(const CString& templateFile);
+
 }  // namespace kiln::path

@@ -152,8 +152,7 @@ TEST_F(ItbExportTest, TableWithoutIcd) {
 
 TEST_F(ItbExportTest, TemplateWithoutHeaderLeavesTheRootToTheItems) {
     SetTemplate("ITB_Template.xml",
-                "<ITB xmlns=\"http://kiln.local/Zel/2004/ITB\" xmlns:s103=\"http://kiln.local/Zel/2004/ITB/s103\" "
-                "iedModel=\"\" iedVersion=\"x\" icdVersion=\"\"/>");
+                "<ITB xmlns=\"http://kiln.local/Zel/2004/ITB\" iedModel=\"\" iedVersion=\"x\" icdVersion=\"\"/>");
     ASSERT_TRUE(Export("nh.itb", itb));
     pugi::xml_node root = LoadFile(Path("nh.itb")).document_element();
     EXPECT_STREQ(root.attribute("iedVersion").value(), "x");
@@ -164,6 +163,8 @@ TEST_F(ItbExportTest, TemplateWithoutHeaderLeavesTheRootToTheItems) {
     root = LoadFile(Path("nh2.itb")).document_element();
     EXPECT_STREQ(root.attribute("iedModel").value(), "Prot_Ver2_Rev5");
     EXPECT_STREQ(root.attribute("icdVersion").value(), "2");
+    // The template binds no s103 prefix: the file binds the one its addresses use.
+    EXPECT_STREQ(root.attribute("xmlns:s103").value(), kiln::exporter::kS103Namespace);
 }
 
 TEST_F(ItbExportTest, RefusalsCancelAndUnwritableTarget) {
@@ -177,7 +178,8 @@ TEST_F(ItbExportTest, RefusalsCancelAndUnwritableTarget) {
     EXPECT_TRUE(fs::is_empty(Path("document")));
 
     // A template that cannot be read, or of another root: named with the reason, before the dialog.
-    for (const std::string& text : {std::string(), std::string("<ITB><Header>"), std::string("<Foo/>")}) {
+    for (const std::string& text : {std::string(), std::string("<ITB><Header>"), std::string("<Foo/>"),
+                                   std::string("<ITB xmlns=\"http://kiln.local/Zel/2004/ITB\" xmlns:s103=\"urn:x\"/>")}) {
         SetTemplate("ITB_Template.xml", text);
         ui.ClearCalls();
         EXPECT_FALSE(app.Rsc_ITB_Export(itb)) << text;

@@ -82,16 +82,16 @@ TEST_F(NameFileTest, AsciiFirstThenChineseInGbkOrder) {
                                                                 "啊号 sec:LNode", "一号 sec:LNode"}));
 }
 
-TEST_F(NameFileTest, FirstClassMetWins) {
-    // A DO of the ICD's package and a node bear one name.
+TEST_F(NameFileTest, ANameOfTwoClassesIsListedForEach) {
+    // A DO of the ICD's package and a node bear one name: an entry for each
+    // class, since an entry renames only its class.
     MakeDO(c.ptocT, "跳闸", 2, m.p1Sps);
     Set(c.mmxu, "cim:Naming.name", "跳闸");
     Set(c.mmxuT, "cim:Naming.name", "测量");
     EXPECT_EQ(Entries(Export(c.icd, "one.Name")),
-              (std::vector<std::string>{"测量 sec:LNodeType", "跳闸 sec:DO"}));
-    // For all, nodes come before the packages' types.
+              (std::vector<std::string>{"测量 sec:LNodeType", "跳闸 sec:DO", "跳闸 sec:LNode"}));
     EXPECT_EQ(Entries(Export(URI_Ref(), "all.Name")),
-              (std::vector<std::string>{"测量 sec:LNodeType", "跳闸 sec:LNode"}));
+              (std::vector<std::string>{"测量 sec:LNodeType", "跳闸 sec:DO", "跳闸 sec:LNode"}));
 }
 
 TEST_F(NameFileTest, AllTakesInstancePackagesOnly) {

@@ -669,6 +669,7 @@ TEST_F(HostEndToEnd, AnExportWritesItsFileWholeOrFailsTheRunSayingWhy) {
     auto text = [](const std::string& t) { return [t](const fs::path& p) { WriteFile(p, t); }; };
     auto linked = [&](const fs::path& p) { return [=](const fs::path& at) { fs::create_directory_symlink(p, at); }; };
     const fs::path realDoc = DocFolder().string() + ".aside", realTmpl = tmpl.string() + ".aside";
+    const fs::path elsewhere = m_dir.path() / "elsewhere";  // no Template beside it
     const std::string own = " is one of the workspace's own files, which no export writes over";
     struct Row {
         const char* what;
@@ -713,6 +714,17 @@ TEST_F(HostEndToEnd, AnExportWritesItsFileWholeOrFailsTheRunSayingWhy) {
          {tmplPath("ICD_Template.xml") + fault + "根元素的命名空间是urn:other"}, nullptr, false},
         {"the manifest through a linked document folder", "icd", DocFolder() / kManifestFile,
          aside(DocFolder(), linked(realDoc)), {(DocFolder() / kManifestFile).string() + own}, nullptr, false},
+        {"the manifest through a document folder linked to another folder's", "m2i", DocFolder() / kManifestFile,
+         {[&] {
+              fs::create_directories(elsewhere);
+              fs::rename(DocFolder(), elsewhere / kDocumentFolder);
+              fs::create_directory_symlink(elsewhere / kDocumentFolder, DocFolder());
+          },
+          [&] {
+              fs::remove(DocFolder());
+              fs::rename(elsewhere / kDocumentFolder, DocFolder());
+          }},
+         {(DocFolder() / kManifestFile).string() + own}, nullptr, false},
         {"a domain file in the linked folder itself", "type", realDoc / domain, aside(DocFolder(), linked(realDoc)),
          {(realDoc / domain).string() + own}, nullptr, false},
         {"a template through a linked Template folder", "name", tmpl / "ICD_Template.xml",

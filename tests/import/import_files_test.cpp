@@ -267,7 +267,8 @@ TEST_F(ImportFilesTest, MalformedFilesChangeNothing) {
     const CString bad = WriteFile("bad.icd", kHead + "<Header id=\"X\"><DataTypeTemplates></SCL>");
     ui.AnswerOpenFile(bad);
     EXPECT_FALSE(app.Rsc_ICD_Import(&out, product));
-    EXPECT_EQ(Boxes(), std::vector<CString>{bad + "ICD文件格式不正确, 导入不成功！"});
+    EXPECT_EQ(Boxes(), std::vector<CString>{bad + "ICD文件格式不正确, 导入不成功！\n" + bad +
+                                            "：第3行第37列：XML格式错误：Start-end tags mismatch"});
 
     // Another root: the file-format message.
     ui.ClearCalls();
@@ -775,7 +776,8 @@ TEST_F(ImportFilesTest, HostileContentImportsWithoutHarm) {
     ui.AnswerOpenFile(hostile);
     EXPECT_FALSE(app.Rsc_ICD_Import(&refused, product));
     EXPECT_TRUE(refused.IsEmpty());
-    EXPECT_EQ(Boxes(), std::vector<CString>{hostile + "ICD文件格式不正确, 导入不成功！"});
+    EXPECT_EQ(Boxes(), std::vector<CString>{hostile + "ICD文件格式不正确, 导入不成功！\n" + hostile +
+                                            "：第2行第1列：文档类型声明（DOCTYPE）声明了实体：不读入声明实体的文档"});
     EXPECT_EQ(IcdNames(), before);
 }
 

@@ -6,6 +6,7 @@
 #include <fstream>
 #include <iterator>
 #include <map>
+#include <tuple>
 
 #include <pugixml.hpp>
 
@@ -350,16 +351,19 @@ TEST_F(ReplaceNamesTest, TheRunNeedsNoTemplateAndNamesTheFileThatFails) {
     ASSERT_NE(ui.LastOf(Enum_UiCall::OpenFile), nullptr);
     EXPECT_EQ(ui.LastOf(Enum_UiCall::OpenFile)->sText, "TypePackage文件|*.Name|ICD-XML文件|*.xml||");
     // A file that does not load (cut short; UTF-8 bytes under a GB2312
-    // declaration): the file-format message with its path.
-    for (const auto& [name, text] :
-         {std::pair<const char*, const char*>{"bad.Name", "<SCL><DataTypeTemplates><Name name=\"PROT\""},
-          {"mixed.Name", "<?xml version=\"1.0\" encoding=\"GB2312\"?>\n<SCL><DataTypeTemplates>"
-                         "<Name name=\"PROT\" changeto=\"过流\"/></DataTypeTemplates></SCL>"}}) {
+    // declaration): the file-format message with its path, then why and where.
+    for (const auto& [name, text, why] :
+         {std::tuple<const char*, const char*, const char*>{"bad.Name", "<SCL><DataTypeTemplates><Name name=\"PROT\"",
+                                                             "：第1行第37列：XML格式错误：Error parsing element attribute"},
+          {"mixed.Name",
+           "<?xml version=\"1.0\" encoding=\"GB2312\"?>\n<SCL><DataTypeTemplates>"
+           "<Name name=\"PROT\" changeto=\"过流\"/></DataTypeTemplates></SCL>",
+           "：文件内容不符合其声明的编码GB2312：第2行第53列：字节0x87不是GB2312的字符（文件的文本是UTF-8）"}}) {
         ui.ClearCalls();
         const CString bad = WriteFile(name, text);
         ui.AnswerOpenFile(bad);
         EXPECT_FALSE(app.Rsc_ReplaceName(imported));
-        EXPECT_EQ(Boxes(), std::vector<CString>{bad + "文件格式不正确, 替换不成功！"});
+        EXPECT_EQ(Boxes(), std::vector<CString>{bad + "文件格式不正确, 替换不成功！\n" + bad + why});
         EXPECT_EQ(Everything(), before);
     }
     // A file of another root is refused; one without pairs changes nothing
