@@ -15,7 +15,7 @@ public:
     std::vector<CTextEdit> Run() {
         std::vector<CTextEdit> edits;
         std::set<std::string> seen;
-        for (const URI_Ref& type : LNodeTypes())
+        for (const URI_Ref& type : LNodeTypesReaching(m_app, m_member))
             for (const URI_Ref& node : Along(type, "sec:LNodeType.LNode")) {
                 if (!seen.insert(node.sUri).second) continue;
                 std::vector<URI_Ref> chain;
@@ -105,36 +105,6 @@ private:
         if (changed) edits.push_back({rsc, role, out});
     }
 
-    // The LN types whose nodes may name the member: the DO's type, or the
-    // types of the DOs that hold, through SDOs and structures, the DO or DA
-    // type of the member; and the types derived from them.
-    std::vector<URI_Ref> LNodeTypes() {
-        std::vector<URI_Ref> lnTypes, doTypes, daTypes;
-        std::set<std::string> seen;
-        auto add = [&seen](std::vector<URI_Ref>& list, const URI_Ref& r) {
-            if (r.IsSet() && seen.insert(r.sUri).second) list.push_back(r);
-        };
-        const std::string& cls = m_member.sClass;
-        if (cls == "sec:DO") add(lnTypes, First(m_member, "sec:DO.LNodeType"));
-        if (cls == "sec:SDO") add(doTypes, First(m_member, "sec:SDO.MemberOf_DOType"));
-        if (cls == "sec:DA") add(doTypes, First(m_member, "sec:DA.MemberOf_DOType"));
-        if (cls == "sec:BDA") add(daTypes, First(m_member, "sec:BDA.MemberOf_DAType"));
-        for (size_t i = 0; i < daTypes.size(); ++i)
-            for (const URI_Ref& holder : Along(daTypes[i], "sec:DAType.Structof_BDA")) {
-                add(doTypes, First(holder, "sec:DA.MemberOf_DOType"));
-                add(daTypes, First(holder, "sec:BDA.MemberOf_DAType"));
-            }
-        for (size_t i = 0; i < doTypes.size(); ++i) {
-            for (const URI_Ref& d : Along(doTypes[i], "sec:DOType.TypeOf_DO"))
-                add(lnTypes, First(d, "sec:DO.LNodeType"));
-            for (const URI_Ref& s : Along(doTypes[i], "sec:DOType.TypeOf_SDO"))
-                add(doTypes, First(s, "sec:SDO.MemberOf_DOType"));
-        }
-        for (size_t i = 0; i < lnTypes.size(); ++i)
-            for (const URI_Ref& derived : Along(lnTypes[i], "sec:LNodeType.Derivative_Types")) add(lnTypes, derived);
-        return lnTypes;
-    }
-
     CKiln_Main& m_app;
     URI_Ref m_member;
     CString m_new;
@@ -142,6 +112,43 @@ private:
 };
 
 }  // namespace
+
+std::vector<URI_Ref> LNodeTypesReaching(CKiln_Main& app, const URI_Ref& from) {
+    std::vector<URI_Ref> lnTypes, doTypes, daTypes;
+    std::set<std::string> seen;
+    auto add = [&seen](std::vector<URI_Ref>& list, const URI_Ref& r) {
+        if (r.IsSet() && seen.insert(r.sUri).second) list.push_back(r);
+    };
+    auto first = [&app](const URI_Ref& owner, const char* role) {
+        return owner.IsSet() ? app.DocMtd_getFirstUri_ofAsso(owner, role) : URI_Ref();
+    };
+    auto along = [&app](const URI_Ref& owner, const char* role) {
+        std::vector<URI_Ref> list;
+        app.DocMtd_get_Association_BUris(owner, role, list, kRoleOrd, SortPolicy_ByOrd);
+        return list;
+    };
+    // A DA or BDA is held by its DO type or its structure.
+    auto addOwner = [&](const URI_Ref& holder) {
+        add(doTypes, first(holder, "sec:DA.MemberOf_DOType"));
+        add(daTypes, first(holder, "sec:BDA.MemberOf_DAType"));
+    };
+    const std::string& cls = from.sClass;
+    if (cls == "sec:DO") add(lnTypes, first(from, "sec:DO.LNodeType"));
+    if (cls == "sec:SDO") add(doTypes, first(from, "sec:SDO.MemberOf_DOType"));
+    if (cls == "sec:DA" || cls == "sec:BDA") addOwner(from);
+    if (cls == "sec:EnumType")
+        for (const URI_Ref& holder : along(from, "sec:EnumType.TypeOf_BDA")) addOwner(holder);
+    for (size_t i = 0; i < daTypes.size(); ++i)
+        for (const URI_Ref& holder : along(daTypes[i], "sec:DAType.Structof_BDA")) addOwner(holder);
+    for (size_t i = 0; i < doTypes.size(); ++i) {
+        for (const URI_Ref& d : along(doTypes[i], "sec:DOType.TypeOf_DO")) add(lnTypes, first(d, "sec:DO.LNodeType"));
+        for (const URI_Ref& sdo : along(doTypes[i], "sec:DOType.TypeOf_SDO"))
+            add(doTypes, first(sdo, "sec:SDO.MemberOf_DOType"));
+    }
+    for (size_t i = 0; i < lnTypes.size(); ++i)
+        for (const URI_Ref& derived : along(lnTypes[i], "sec:LNodeType.Derivative_Types")) add(lnTypes, derived);
+    return lnTypes;
+}
 
 std::vector<CTextEdit> MemberRenameEdits(CKiln_Main& app, const URI_Ref& member, const CString& oldName,
                                          const CString& newName) {

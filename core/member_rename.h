@@ -29,6 +29,12 @@ struct CTextEdit {
 std::vector<CTextEdit> MemberRenameEdits(CKiln_Main& app, const URI_Ref& member, const CString& oldName,
                                          const CString& newName);
 
+// The LN types whose nodes may name `from` (a "sec:DO", "sec:SDO", "sec:DA",
+// "sec:BDA" or a "sec:EnumType"): the DO's type, or the types of the DOs that
+// hold, through SDOs and structures, the DO or DA type that holds it; and the
+// types derived from them.
+std::vector<URI_Ref> LNodeTypesReaching(CKiln_Main& app, const URI_Ref& from);
+
 // Makes the writes.
 void ApplyTextEdits(CKiln_Main& app, const std::vector<CTextEdit>& edits);
 

@@ -5,6 +5,7 @@
 #include "editing/member_users.h"
 
 #include "core/data_values.h"
+#include "core/member_rename.h"
 
 #include <map>
 #include <set>
@@ -124,37 +125,14 @@ private:
         return doType.IsSet() ? doType : m_app.DocMtd_getFirstUri_ofAsso(holder, "sec:BDA.MemberOf_DAType");
     }
 
-    // The nodes whose LN types reach the member's type: the types that
-    // contain it, up to the LN types, and every LN type derived from those.
+    // The nodes whose LN types reach the member's type.
     std::vector<URI_Ref> Nodes() {
-        std::vector<URI_Ref> types, lnTypes;
-        std::set<std::string> seen;
-        auto addType = [&](const URI_Ref& t, std::vector<URI_Ref>& list) {
-            if (t.IsSet() && seen.insert(t.sUri).second) list.push_back(t);
-        };
-        const std::string& cls = m_member.sClass;
-        if (cls == "sec:DO") addType(m_app.DocMtd_getFirstUri_ofAsso(m_member, "sec:DO.LNodeType"), lnTypes);
-        if (cls == "sec:SDO") addType(m_app.DocMtd_getFirstUri_ofAsso(m_member, "sec:SDO.MemberOf_DOType"), types);
-        if (cls == "sec:DA" || cls == "sec:BDA") addType(Owner(m_member), types);
-        if (m_bEnum) addType(m_enumType, types);
-        for (size_t i = 0; i < types.size(); ++i) {
-            const URI_Ref t = types[i];
-            if (t.sClass == "sec:DOType") {
-                for (const URI_Ref& d : Along(m_app, t, "sec:DOType.TypeOf_DO"))
-                    addType(m_app.DocMtd_getFirstUri_ofAsso(d, "sec:DO.LNodeType"), lnTypes);
-                for (const URI_Ref& s : Along(m_app, t, "sec:DOType.TypeOf_SDO"))
-                    addType(m_app.DocMtd_getFirstUri_ofAsso(s, "sec:SDO.MemberOf_DOType"), types);
-                continue;
-            }
-            const char* role = t.sClass == "sec:EnumType" ? "sec:EnumType.TypeOf_BDA" : "sec:DAType.Structof_BDA";
-            for (const URI_Ref& b : Along(m_app, t, role)) addType(Owner(b), types);
-        }
-        for (size_t i = 0; i < lnTypes.size(); ++i)
-            for (const URI_Ref& derived : Along(m_app, lnTypes[i], "sec:LNodeType.Derivative_Types"))
-                addType(derived, lnTypes);
         std::vector<URI_Ref> nodes;
-        for (const URI_Ref& t : lnTypes)
-            for (const URI_Ref& node : Along(m_app, t, "sec:LNodeType.LNode")) addType(node, nodes);
+        std::set<std::string> seen;
+        const URI_Ref from = m_bEnum ? m_enumType : m_member;
+        for (const URI_Ref& t : kiln::core::LNodeTypesReaching(m_app, from))
+            for (const URI_Ref& node : Along(m_app, t, "sec:LNodeType.LNode"))
+                if (seen.insert(node.sUri).second) nodes.push_back(node);
         return nodes;
     }
 
