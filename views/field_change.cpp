@@ -79,6 +79,7 @@ private:
     bool DataValue();
     bool EnumValue(const URI_Ref& dfn, const CString& descField);
     bool NumberChecked(const CString& bType, bool isFloat);
+    bool AttributesOfDo(const CString& doName, Struct_DAs_ofDO& das);
     bool MemberConstraint();
     bool SubObjectsIntoDoName();
     bool SettingGroups();
@@ -422,18 +423,25 @@ bool FieldChange::NodeClass() {
     return false;
 }
 
+// The data attributes, with their paths, of the DO `doName` of the data
+// reference's node; false when the node, the DO or its attributes are not
+// found.
+bool FieldChange::AttributesOfDo(const CString& doName, Struct_DAs_ofDO& das) {
+    URI_Ref lnode = m_app.DocMtd_getFirstUri_ofAsso(m_rsc, "sec:DARef.LNode");
+    if (lnode.IsEmpty() || doName.IsEmpty()) return false;
+    URI_Ref dataObject = m_app.Get_DO_Dfn(lnode, doName);
+    return dataObject.IsSet() && m_app.Get_DAs_of_aDO(dataObject, &das, "", nullptr);
+}
+
 // A data attribute picked below a sub-data object ("phsA.cVal[MX].mag.f"
 // under DO PhV) names the SDOs in the member's or input's DO name, as SCL
 // does (doName "PhV.phsA", daName "cVal.mag.f"): the SDOs are the names
 // before the one that holds the functional constraints. True when the
 // handler stored both names itself.
 bool FieldChange::SubObjectsIntoDoName() {
-    URI_Ref lnode = m_app.DocMtd_getFirstUri_ofAsso(m_rsc, "sec:DARef.LNode");
     const CString doName = Get(m_rsc, "sec:DARef.doName");
-    if (lnode.IsEmpty() || doName.IsEmpty() || doName.Find('.') >= 0) return false;
-    URI_Ref dataObject = m_app.Get_DO_Dfn(lnode, doName);
     Struct_DAs_ofDO das;
-    if (dataObject.IsEmpty() || !m_app.Get_DAs_of_aDO(dataObject, &das, "", nullptr)) return false;
+    if (doName.Find('.') >= 0 || !AttributesOfDo(doName, das)) return false;
     for (const Struct_DAItem& item : das.vDAs) {
         const std::string& path = item.sPath.str();
         if (kiln::core::WithoutConstraints(path) != m_new.str()) continue;
@@ -451,13 +459,10 @@ bool FieldChange::SubObjectsIntoDoName() {
 // own, or one of the DAs below a DO or SDO. A member whose data cannot be
 // found is left as it is (the export names it).
 bool FieldChange::MemberConstraint() {
-    URI_Ref lnode = m_app.DocMtd_getFirstUri_ofAsso(m_rsc, "sec:DARef.LNode");
     const CString doName = Get(m_rsc, "sec:DARef.doName");
-    if (lnode.IsEmpty() || doName.IsEmpty()) return true;
     const int dot = doName.Find('.');
-    URI_Ref dataObject = m_app.Get_DO_Dfn(lnode, dot < 0 ? doName : doName.Left(dot));
     Struct_DAs_ofDO das;
-    if (dataObject.IsEmpty() || !m_app.Get_DAs_of_aDO(dataObject, &das, "", nullptr)) return true;
+    if (!AttributesOfDo(dot < 0 ? doName : doName.Left(dot), das)) return true;
     // The paths below the DO as SCL names them, from the SDOs of the member's
     // DO name on, then its DA.
     CString below = dot < 0 ? CString() : doName.Mid(dot + 1) + ".";
