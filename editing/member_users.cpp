@@ -187,10 +187,8 @@ private:
     }
 
     bool HoldsText(const URI_Ref& holder) {
-        const char* own = holder.sClass == "sec:DAI" ? "sec:DAI.valueStr" : "sec:BDA.valueStr";
-        const char* vals = holder.sClass == "sec:DAI" ? "sec:DAI.Vals" : "sec:BDA.Vals";
-        if (m_app.DocMtd_getValue_ofAttr(holder, own) == m_enumText) return true;
-        for (const URI_Ref& v : Along(m_app, holder, vals))
+        if (m_app.DocMtd_getValue_ofAttr(holder, kiln::core::OwnValueRole(holder)) == m_enumText) return true;
+        for (const URI_Ref& v : kiln::core::ValsOf(m_app, holder))
             if (m_app.DocMtd_getValue_ofAttr(v, "sec:Val.sValue") == m_enumText) return true;
         return false;
     }
@@ -217,6 +215,32 @@ CString Listed(const std::vector<CString>& labels) {
     for (size_t k = 0; k < labels.size() && k < kShown; ++k) text += (k ? "、" : "") + labels[k];
     if (labels.size() > kShown) text.AppendFormat("等%d项", static_cast<int>(labels.size()));
     return text;
+}
+
+// A value held by a DAI, DA or BDA: its own text and the texts of its Val
+// items, each that equals `from` set to `to`. An empty `to` drops the value:
+// the Val items holding it are deleted and the own value follows the first left.
+void ReplaceHeldValue(CKiln_Main& app, const URI_Ref& holder, const CString& from, const CString& to) {
+    const char* own = kiln::core::OwnValueRole(holder);
+    if (own == nullptr) return;
+    const bool ownHeld = app.DocMtd_getValue_ofAttr(holder, own) == from;
+    bool dropped = false;
+    for (const URI_Ref& v : kiln::core::ValsOf(app, holder)) {
+        if (app.DocMtd_getValue_ofAttr(v, "sec:Val.sValue") != from) continue;
+        if (to.IsEmpty()) {
+            dropped = app.Rsc_Delete(v, false) || dropped;
+        } else {
+            kiln::core::WriteDataValue(app, v, to);
+        }
+    }
+    if (!to.IsEmpty()) {
+        if (ownHeld) kiln::core::WriteDataValue(app, holder, to);
+        return;
+    }
+    // A dropped value: the own value is that of the first value left, and the
+    // name shown for the value goes with it.
+    if (ownHeld || dropped) kiln::core::KeepOwnValue(app, holder);
+    if (ownHeld) app.DocMtd_Modify_attribute_value(holder, holder.sClass == "sec:DAI" ? "sec:DAI.valueDesc" : "sec:BDA.valueDesc", to);
 }
 
 }  // namespace
@@ -252,29 +276,6 @@ bool TakeUsersAway(CKiln_Main& app, const CMemberUsers& users, const CString& en
             if (!app.DocMtd_getValue_ofAttr(ref, role).IsEmpty()) app.DocMtd_Modify_attribute_value(ref, role, CString());
     for (const URI_Ref& holder : users.typeValues) ReplaceHeldValue(app, holder, enumText, CString());
     return true;
-}
-
-void ReplaceHeldValue(CKiln_Main& app, const URI_Ref& holder, const CString& from, const CString& to) {
-    const char* own = kiln::core::OwnValueRole(holder);
-    if (own == nullptr) return;
-    const bool ownHeld = app.DocMtd_getValue_ofAttr(holder, own) == from;
-    bool dropped = false;
-    for (const URI_Ref& v : kiln::core::ValsOf(app, holder)) {
-        if (app.DocMtd_getValue_ofAttr(v, "sec:Val.sValue") != from) continue;
-        if (to.IsEmpty()) {
-            dropped = app.Rsc_Delete(v, false) || dropped;
-        } else {
-            kiln::core::WriteDataValue(app, v, to);
-        }
-    }
-    if (!to.IsEmpty()) {
-        if (ownHeld) kiln::core::WriteDataValue(app, holder, to);
-        return;
-    }
-    // A dropped value: the own value is that of the first value left, and the
-    // name shown for the value goes with it.
-    if (ownHeld || dropped) kiln::core::KeepOwnValue(app, holder);
-    if (ownHeld) app.DocMtd_Modify_attribute_value(holder, holder.sClass == "sec:DAI" ? "sec:DAI.valueDesc" : "sec:BDA.valueDesc", to);
 }
 
 void CarryEnumValue(CKiln_Main& app, const URI_Ref& enumVal, const CString& oldText, const CString& newText) {

@@ -37,11 +37,6 @@ bool TakeUsersAway(CKiln_Main& app, const CMemberUsers& users, const CString& en
 // or its name when it has none.
 CString EnumValueText(CKiln_Main& app, const URI_Ref& enumVal);
 
-// A value held by a DAI, DA or BDA: its own text and the texts of its Val
-// items, each that equals `from` set to `to`. An empty `to` drops the value:
-// the own text is cleared and the Val items holding it are deleted.
-void ReplaceHeldValue(CKiln_Main& app, const URI_Ref& holder, const CString& from, const CString& to);
-
 // The enumeration value's text changed from `oldText` to `newText`: the
 // DAIs and type values of its enumeration that hold the old text take the new.
 void CarryEnumValue(CKiln_Main& app, const URI_Ref& enumVal, const CString& oldText, const CString& newText);
