@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "host/script.h"
 #include "host/text.h"
 #include "host/workspace.h"
 #include "host/workspace_lock.h"
@@ -286,6 +287,17 @@ bool Answerer::Take(const Question& q, Reply& reply, std::string& error) {
         q.kind == Question::Kind::MessageBox ? Join(q.buttons, "|") : std::string(KindFor(q.kind)) + " ...";
     error = "no answer for " + q.Describe() + "; queue one with `answer " + hint + "` before the event";
     return false;
+}
+
+std::string Answerer::Unused() const {
+    if (m_queue.empty()) return std::string();
+    std::string s = std::to_string(m_queue.size()) + " queued answer(s) found no question:";
+    for (const auto& a : m_queue) {
+        s += "\n  answer " + a.kind;
+        if (!a.value.empty()) s.append(" ").append(QuoteWord(a.value));
+        s.append(" (").append(a.where).append(")");
+    }
+    return s;
 }
 
 }  // namespace kiln::host

@@ -48,7 +48,9 @@ class Answerer {
 public:
     void Queue(Answer a) { m_queue.push_back(std::move(a)); }
     size_t Pending() const { return m_queue.size(); }
-    const std::deque<Answer>& Queued() const { return m_queue; }
+    // The error of answers still queued where no question may take them:
+    // their number and each with the event that queued it; empty when none.
+    std::string Unused() const;
 
     // Questions without a queued answer are asked here (a terminal), or
     // fail when `in` is null.

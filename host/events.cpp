@@ -63,8 +63,9 @@ const std::vector<EventDef>& EventDefs() {
          "commas: answer rows 4-5,1 selects rows 4 to 5, then row 1, as two ranges.\n"
          "Notices (message boxes with only an OK button) need no answer. A question that finds\n"
          "no answer is asked on the terminal when the standard input is one; otherwise the run\n"
-         "fails, naming the question, and the document is not saved. Answers left unused at the\n"
-         "end are an error as well.",
+         "fails, naming the question, and the document is not saved. A command (menu, edit) that\n"
+         "leaves answers queued before it unused fails the run there, so that no later question\n"
+         "takes them; answers left unused at the end are an error as well.",
          1, 2},
         {"edit", "edit FIELD VALUE", "edit a field of the selected resource's property page",
          "Edits the field FIELD (a role such as cim:Naming.name) of the selected resource in the\n"

@@ -57,6 +57,12 @@ bool Player::Play(const Event& ev, std::string& error) {
             // without it.
             if (const CString unwritten = m_app.m_Doc.TakeUnwrittenFile(); !unwritten.IsEmpty())
                 Fail("a file that follows the document was not written: " + unwritten.str());
+            // A command leaves no answer to a later one: what it did not take
+            // (it was refused before its question) fails the run here, before
+            // another command's dialog can take it. A command that failed
+            // fails the run with its own reason.
+            if ((ev.name == "menu" || ev.name == "edit") && !m_ui.Failed())
+                if (const std::string unused = m_answers.Unused(); !unused.empty()) Fail(unused);
         },
         error);
     if (!ok) error = ev.Where() + ": " + error;

@@ -30,17 +30,6 @@ void PrintDomains(CBase_CimDoc& doc, Transcript& out) {
     if (count == 0) out.Line("(no domains)", 4);
 }
 
-std::string Unused(const Answerer& answers) {
-    std::string s;
-    for (const auto& a : answers.Queued()) {
-        s += "\n  answer ";
-        s += a.kind;
-        if (!a.value.empty()) s.append(" ").append(QuoteWord(a.value));
-        s.append(" (").append(a.where).append(")");
-    }
-    return s;
-}
-
 }  // namespace
 
 bool OpenInPlugin(CBase_AppCim& app, HostUi& ui, Transcript& out, const std::string& docFolder,
@@ -104,8 +93,7 @@ RunResult RunWorkspace(const RunSettings& settings, const PluginModule& module, 
         Player player(*app, ui, out, answers, docFolder);
         for (const Event& ev : settings.events)
             if (!player.Play(ev, error)) break;
-        if (error.empty() && answers.Pending() > 0)
-            error = std::to_string(answers.Pending()) + " queued answer(s) found no question:" + Unused(answers);
+        if (error.empty()) error = answers.Unused();
         // Nobody could read what a run did whose transcript was lost.
         if (error.empty()) error = out.WriteFailure();
         if (error.empty()) saved = player.Save(error);

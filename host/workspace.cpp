@@ -94,28 +94,19 @@ bool MakeDocument(CBase_CimDoc& doc, const Installation& inst, std::string& impo
     return true;
 }
 
-// What an init of `inst` writes into the document folder besides the
-// manifest (file name -> bytes), made again in a scratch folder; false when
-// it cannot be made.
+// What an init of `inst` writes into the document folder (file name ->
+// bytes), made in memory; false when it cannot be made.
 bool InitFiles(const Installation& inst, std::map<std::string, std::string>& files) {
-    std::error_code ec;
-    std::string pattern = (fs::temp_directory_path(ec) / "kiln-init-XXXXXX").string();
-    if (ec || !::mkdtemp(pattern.data())) return false;
-    const fs::path scratch = pattern;
     CBase_CimDoc doc;
     std::string imported, error;
-    bool ok = MakeDocument(doc, inst, imported, error) && doc.Save(scratch.string().c_str());
-    for (auto it = fs::directory_iterator(scratch, ec); ok && !ec && it != fs::directory_iterator(); it.increment(ec))
-        if (const std::string name = it->path().filename().string(); name != kManifestFile)
-            ok = kiln::file::ReadFile(it->path().string(), files[name]);
-    fs::remove_all(scratch, ec);
-    return ok;
+    return MakeDocument(doc, inst, imported, error) && doc.SaveInMemory(files);
 }
 
 // Whether the document folder holds anything besides its manifest that an
 // init did not write: the domain files and reports of saved work. An init
 // that stopped half-way left nothing, or the installation's standard domain
-// as an init saves it (byte for byte), or a part of it, or a part of its
+// as an init saves it (byte for byte), or a part of it (a domain file is
+// written in place, a kill leaves its beginning), or a part of its
 // manifest. Without `inst`, any other file counts.
 bool HoldsSavedFiles(const fs::path& docFolder, const Installation* inst) {
     std::error_code ec;
@@ -127,15 +118,17 @@ bool HoldsSavedFiles(const fs::path& docFolder, const Installation* inst) {
         if (!inst || (!made && !(made = true, InitFiles(*inst, init)))) return true;
         std::string bytes;
         if (!kiln::file::ReadFile(it->path().string(), bytes)) return true;
-        std::string_view target;
-        pid_t writer = 0;
-        if (const auto own = init.find(name); own != init.end() && own->second == bytes) continue;
+        // The init's file `of`, whole or its beginning.
+        auto begins = [&](std::string_view of) {
+            const auto own = init.find(std::string(of));
+            return own != init.end() && own->second.compare(0, bytes.size(), bytes) == 0;
+        };
+        if (begins(name)) continue;
         // A temporary is the init's when it begins a file the init writes, or
         // is the manifest's (which counts only once it has its name).
-        if (kiln::file::TemporaryOf(name, target, writer)) {
-            const auto of = init.find(std::string(target));
-            if (target == kManifestFile || (of != init.end() && of->second.rfind(bytes, 0) == 0)) continue;
-        }
+        std::string_view target;
+        pid_t writer = 0;
+        if (kiln::file::TemporaryOf(name, target, writer) && (target == kManifestFile || begins(target))) continue;
         return true;
     }
     return false;

@@ -68,6 +68,9 @@ public:
     // rename; on failure the previous files stay whole and in use.
     bool Save(const CString& folder);
     bool Save();  // to the folder of the last Open or Save
+    // The files a save into an empty folder writes (name -> bytes, the
+    // manifest included), made in memory: nothing is written.
+    bool SaveInMemory(std::map<std::string, std::string>& files) const;
     const CString& DocPath() const;  // the document folder ("" when never saved)
     // A file of the document folder (such as a report) that is about to take
     // work not saved yet: its present state is kept once until the next

@@ -290,6 +290,12 @@ std::vector<std::vector<Idx>> MembersOfDomainsToWrite(const Store& s, bool sameF
     return out;
 }
 
+// The file of a save of generation `gen` that holds the `k`th domain it
+// writes (from 1).
+std::string DomainFileName(int k, long long gen) {
+    return "domain-" + std::to_string(k) + "-g" + std::to_string(gen) + ".xml";
+}
+
 // Data blocks may hold any bytes (a file's contents): those that are no
 // XML text, or hold carriage returns a reader would turn into line feeds,
 // are kept in base64.
@@ -490,7 +496,7 @@ bool CBase_CimDoc::Save(const CString& folderText) {
         std::string file = dom.file;
         if (!sameFolder || dom.modified || file.empty() || !oldFiles.count(file)) {
             if (members.empty()) members = MembersOfDomainsToWrite(s, sameFolder, oldFiles);
-            file = "domain-" + std::to_string(k) + "-g" + std::to_string(gen) + ".xml";
+            file = DomainFileName(k, gen);
             if (Fault("save")) return abandon(m_error.str());
             // The new file takes the place of the domain's previous file.
             std::string like = sameFolder && !dom.file.empty() && oldFiles.count(dom.file)
@@ -548,6 +554,26 @@ bool CBase_CimDoc::Save(const CString& folderText) {
         s.domains[d].modified = false;
         s.domains[d].file = files[d];
     }
+    return true;
+}
+
+bool CBase_CimDoc::SaveInMemory(std::map<std::string, std::string>& files) const {
+    const Store& s = *m_p;
+    files.clear();
+    if (!Usable(nullptr)) return false;
+    // Into an empty folder: every domain is written, in generation 1.
+    const std::vector<std::vector<Idx>> members = MembersOfDomainsToWrite(s, false, {});
+    std::vector<std::string> names(s.domains.size());
+    std::string error;
+    int k = 0;
+    for (size_t d = 0; d < s.domains.size(); ++d) {
+        if (!s.domains[d].alive || s.domains[d].env) continue;
+        names[d] = DomainFileName(++k, 1);
+        StringSink sink;
+        if (!WriteDomain(s, static_cast<int>(d), members[d], sink, error)) return Fail(CString(error));
+        files[names[d]] = std::move(sink.text);
+    }
+    if (!ManifestText(s, names, 1, files[kManifest], error)) return Fail(CString(error));
     return true;
 }
 

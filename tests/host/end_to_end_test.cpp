@@ -463,8 +463,8 @@ TEST_F(HostEndToEnd, AnInitAtWorkOrStoppedHalfWayIsNamed) {
     }
     const std::string manifest = (d / kDocumentFolder / kManifestFile).string();
     // An init killed after the standard domain's file, before its manifest:
-    // the file an init writes (as a fresh init wrote it), a part of it and
-    // of the manifest.
+    // the file an init writes (as a fresh init wrote it), a part of it (its
+    // beginning, under its own name or a temporary's) and of the manifest.
     std::string stdDomain;
     for (auto& e : fs::directory_iterator(DocFolder()))
         if (Has(e.path().filename().string(), "domain-")) stdDomain = e.path().filename().string();
@@ -478,6 +478,8 @@ TEST_F(HostEndToEnd, AnInitAtWorkOrStoppedHalfWayIsNamed) {
         {(d / kDocumentFolder).string() + " and " + (d / "Template").string(), onlyInits, {{stdDomain, stdBytes}}},
         {(d / kDocumentFolder).string() + " and " + (d / "Template").string(), onlyInits,
          {{stdDomain + ".tmp1_0", stdBytes.substr(0, 1000)}, {std::string(kManifestFile) + ".tmp1_1", "<KilnDoc"}}},
+        {(d / kDocumentFolder).string() + " and " + (d / "Template").string(), onlyInits,
+         {{stdDomain, stdBytes.substr(0, 4096)}}},
         {(d / "Template").string(), "", {}},
     };
     for (const auto& row : rows) {
@@ -486,10 +488,16 @@ TEST_F(HostEndToEnd, AnInitAtWorkOrStoppedHalfWayIsNamed) {
         const std::string halfMade = d.string() + " holds a half-made workspace: " + manifest + " is missing" +
                                      row.holds + "; remove " + row.made + " and run kiln init " + d.string() + " again";
         const auto before = Tree(d);
-        Result run = Kiln(m_dir, "run '" + d.string() + "' -e 'echo x'");
+        // The check makes nothing on the disk: a TMPDIR that is no folder, or
+        // one that stays empty, gives the same.
+        Result run = Kiln(m_dir, "run '" + d.string() + "' -e 'echo x'", 0,
+                          [&](const std::string& cmd) { return "TMPDIR='" + m_dir.str("stderr.txt") + "' " + cmd; });
         EXPECT_EQ(run.err, "kiln: error: " + halfMade + "\n");
-        Result init = Kiln(m_dir, "init '" + d.string() + "'");
+        fs::create_directories(m_dir.path() / "tmp");
+        Result init = Kiln(m_dir, "init '" + d.string() + "'", 0,
+                           [&](const std::string& cmd) { return "TMPDIR='" + m_dir.str("tmp") + "' " + cmd; });
         EXPECT_EQ(init.err, "kiln: error: " + halfMade + "\n");
+        EXPECT_TRUE(fs::is_empty(m_dir.path() / "tmp"));
         EXPECT_TRUE(Tree(d) == before) << row.holds;
         for (const auto& file : row.files) fs::remove(d / kDocumentFolder / file.first);
     }
@@ -502,6 +510,35 @@ TEST_F(HostEndToEnd, AnInitAtWorkOrStoppedHalfWayIsNamed) {
     // Removed as it says, the folder takes a workspace.
     fs::remove_all(d / "Template");
     EXPECT_EQ(Kiln(m_dir, "init '" + d.string() + "'").status, 0);
+
+    // Inits killed at many points: a limit on a file's size (in blocks of 512
+    // bytes) stops each at a write, of a template, of the standard domain at
+    // its start, inside or at its last block, or at none. What is left is a
+    // workspace, or what run and init name as half-made, which takes a
+    // workspace once the folders named are removed.
+    const size_t last = stdBytes.size() / 512;
+    for (size_t blocks : {size_t{0}, size_t{1}, size_t{7}, size_t{1000}, last, last + 1}) {
+        const fs::path k = m_dir.path() / ("killed" + std::to_string(blocks));
+        Result killed = Kiln(m_dir, "init '" + k.string() + "'", 0, [&](const std::string& cmd) {
+            return "ulimit -f " + std::to_string(blocks) + "; " + cmd;
+        });
+        EXPECT_EQ(killed.status == 0, blocks == last + 1) << blocks << killed.err;
+        Result run = Kiln(m_dir, "run '" + k.string() + "' -e 'echo x'");
+        Result init = Kiln(m_dir, "init '" + k.string() + "'");
+        if (blocks == last + 1) {
+            EXPECT_EQ(run.status, 0) << run.err;
+            continue;
+        }
+        if (init.status != 0) {
+            EXPECT_TRUE(Has(init.err, k.string() + " holds a half-made workspace: ")) << blocks << init.err;
+            EXPECT_EQ(run.err, init.err) << blocks;
+            fs::remove_all(k / kDocumentFolder);
+            fs::remove_all(k / "Template");
+            init = Kiln(m_dir, "init '" + k.string() + "'");
+        }
+        EXPECT_EQ(init.status, 0) << blocks << init.err;
+        EXPECT_EQ(Kiln(m_dir, "run '" + k.string() + "' -e 'echo x'").status, 0) << blocks;
+    }
 }
 
 // Two inits of one new folder started together, many times: one makes the

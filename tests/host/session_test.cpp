@@ -155,9 +155,16 @@ TEST_F(HostTest, FailedRunsNameTheCauseAndLeaveTheDocumentUnchanged) {
          "the answer \"yes\" (t.kiln:3) does not fit the input box \"请输入类型包名称\""},
         // a choice the list does not hold
         {"select IEC61850\nrclick\nanswer choice GGIO\nmenu ICD:Check\n", "does not fit the button box"},
-        // an answer left over
+        // an answer left over: at the end, or by a command refused before
+        // its question (a read-only package), which fails there rather than
+        // hand it to the next command's save-file dialog
         {"select\nrclick\nanswer text 甲\nmenu 增加类型包\nanswer no\n",
          "1 queued answer(s) found no question:\n  answer no (t.kiln:5)"},
+        {"select IEC61850\nrclick\nanswer file written.Type\nmenu \"增加 LN 类型\"\nrclick\nmenu 导出类型包\n",
+         "t.kiln:4: 1 queued answer(s) found no question:\n  answer file written.Type (t.kiln:3)"},
+        {"select\nrclick\nanswer text 甲\nmenu 增加类型包\nselect 甲\nanswer yes\nedit cim:Naming.name \" \"\n"
+         "answer yes\nrclick\n",
+         "t.kiln:7: 1 queued answer(s) found no question:\n  answer yes (t.kiln:6)"},
         // menu events that do not fit the menu
         {"menu 增加类型包\n", "t.kiln:1: no popup menu is open"},
         {"select\nrclick\nmenu 删除\n", "the menu has no item \"删除\"; it has \"增加类型包\", \"选择类型包\""},
@@ -193,6 +200,7 @@ TEST_F(HostTest, FailedRunsNameTheCauseAndLeaveTheDocumentUnchanged) {
         EXPECT_TRUE(Has(run.transcript, "error: ")) << run.transcript;
         EXPECT_TRUE(Has(run.transcript, "the document was not saved\n")) << run.transcript;
         EXPECT_EQ(Snapshot(DocFolder()), before) << c.script;
+        EXPECT_FALSE(std::filesystem::exists(m_dir.path() / "written.Type")) << c.script;
         EXPECT_EQ(CPluginDouble::s_nConstructed, CPluginDouble::s_nDestroyed) << c.script;
     }
 }

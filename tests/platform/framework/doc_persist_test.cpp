@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <functional>
 #include <fstream>
+#include <iterator>
 #include <algorithm>
 #include <map>
 
@@ -142,7 +143,16 @@ TEST_F(PersistTest, SaveAndOpenGiveTheSameDocument) {
     doc.SetDomainPrefixDefault("pfx");
     auto before = Dump(svc);
     ASSERT_GT(before.size(), 50u);
+    // Made in memory, the files are those the save into the empty folder writes.
+    std::map<std::string, std::string> inMemory, written;
+    ASSERT_TRUE(doc.SaveInMemory(inMemory)) << svc.LastDocError();
     ASSERT_TRUE(doc.Save(CString(dir))) << svc.LastDocError();
+    for (auto& e : fs::directory_iterator(dir)) {
+        std::ifstream in(e.path(), std::ios::binary);
+        written[e.path().filename().string()].assign(std::istreambuf_iterator<char>(in), {});
+    }
+    EXPECT_EQ(inMemory.size(), 1u + 3u);
+    EXPECT_TRUE(inMemory == written);
     EXPECT_FALSE(svc.DocMtd_DEnv_IsDomainModified(kPkgDomain));
 
     CDocServices other;
