@@ -174,9 +174,9 @@ bool Export_M2I_MapItem(const XmlNode& mappings, CKiln_Main* pMain, CBase_XML& x
     for (const kiln::core::MapItemProperty& p : kiln::core::MapItemProperties()) {
         const CString stored = Attr(pMain, mapItem, p.role);
         if (stored.IsEmpty()) continue;
-        const CString why = !target.keyClass ? "CDC: " + target.cdc + "没有关键DA，导入时成为单独的映射条目"
-                            : run.targets.AttributeOf(lnode, doName, p.m2iPath).IsEmpty()
+        const CString why = run.targets.AttributeOf(lnode, doName, p.m2iPath).IsEmpty()
                                 ? "DO: " + doName + "的类型中没有" + p.m2iPath
+                            : !target.keyClass ? "CDC: " + target.cdc + "没有关键DA，导入时成为单独的映射条目"
                             : takenByKeyItem ? CString("导入时归入其后同一DO的关键DA映射条目")
                                              : CString();
         if (!why.IsEmpty()) {
