@@ -119,7 +119,8 @@ void ModelTest::AddUnits(const URI_Ref& pkg, const URI_Ref& doType, int ord, boo
     auto enumOf = [&](const char* name, std::initializer_list<std::pair<int, const char*>> codes) {
         URI_Ref t = MakeUnder(pkg, "sec:EnumType", name, "sec:EnumType.TypePackage", 90);
         for (const auto& [code, literal] : codes) {
-            URI_Ref val = MakeUnder(t, "sec:EnumVal", literal, "sec:EnumVal.EnumType", code);
+            URI_Ref val = MakeUnder(t, "sec:EnumVal", literal, "sec:EnumVal.EnumType");
+            Set(val, "e301:OrdNaming.ord", ToText(code));
             Set(val, "sec:EnumVal.val", literal);
         }
         return t;
