@@ -5,6 +5,7 @@
 
 #include "core/key_das.h"
 #include "core/map_item_target.h"
+#include "platform/mfc/text_funcs.h"
 
 using kiln::core::kRoleName;
 using kiln::core::kRoleOrd;
@@ -93,31 +94,78 @@ bool CKiln_Main::GetSDO_FromDO(CString text, URI_Ref start, CString& rest, URI_R
 }
 
 bool CKiln_Main::isDAName_In_DASequence(CString path, std::vector<URI_Ref> candidates) {
-    if (path.IsEmpty() || candidates.empty()) return false;
+    return kiln::core::AttributeAtPath(*this, path, candidates).IsSet();
+}
+
+namespace kiln::core {
+
+URI_Ref AttributeAtPath(CKiln_Main& app, const CString& path, const std::vector<URI_Ref>& candidates) {
+    if (path.IsEmpty() || candidates.empty()) return URI_Ref();
     const int dot = SplitAt(path);
     if (dot < 0) {
         for (const URI_Ref& c : candidates)
-            if (Matches(*this, path, c)) return true;
-        return false;
+            if (Matches(app, path, c)) return c;
+        return URI_Ref();
     }
     const CString head = path.Left(dot);
     for (const URI_Ref& c : candidates) {
-        if (!Matches(*this, head, c)) continue;
+        if (!Matches(app, head, c)) continue;
         // Below a struct come its members, below anything else the values
         // of its enumeration (a basic type has neither).
         std::vector<URI_Ref> next;
         URI_Ref last;
-        const bool isStruct = !DocMtd_getFirstUri_ofAsso(c, "sec:BDA.DefinedBy_Struct").IsEmpty();
-        DocMtd_get_descendent_BUris(c,
-                                    isStruct ? "sec:BDA.DefinedBy_Struct/sec:DAType.Contains_BDAs"
-                                             : "sec:BDA.DefinedBy_EnumType/sec:EnumType.EnumVals",
-                                    next, last, kRoleOrd, SortPolicy_ByOrd);
-        return isDAName_In_DASequence(path.Mid(dot + 1), next);
+        const bool isStruct = !app.DocMtd_getFirstUri_ofAsso(c, "sec:BDA.DefinedBy_Struct").IsEmpty();
+        app.DocMtd_get_descendent_BUris(c,
+                                        isStruct ? "sec:BDA.DefinedBy_Struct/sec:DAType.Contains_BDAs"
+                                                 : "sec:BDA.DefinedBy_EnumType/sec:EnumType.EnumVals",
+                                        next, last, kRoleOrd, SortPolicy_ByOrd);
+        return AttributeAtPath(app, path.Mid(dot + 1), next);
     }
-    return false;
+    return URI_Ref();
 }
 
-namespace kiln::core {
+const std::vector<MapItemProperty>& MapItemProperties() {
+    static const std::vector<MapItemProperty> kTable = {
+        {"sec:MapItem.unitSiUnit", "units.SIUnit", "units.SIUnit"},
+        {"sec:MapItem.unitMultiplier", "units.multiplier", "units.multiplier"},
+        {"sec:MapItem.minVal", "minVal", "minVal.f"},
+        {"sec:MapItem.maxVal", "maxVal", "maxVal.f"},
+        {"sec:MapItem.stepSize", "stepSize", "stepSize.f"},
+        {"sec:MapItem.dU", "dU", "dU"},
+        {"sec:MapItem.daName_t", "t", nullptr},
+    };
+    return kTable;
+}
+
+const MapItemProperty* MapItemPropertyOf(const CString& role) {
+    for (const MapItemProperty& p : MapItemProperties())
+        if (role == p.role) return &p;
+    return nullptr;
+}
+
+CString EnumLiteralOfCode(CKiln_Main& app, const URI_Ref& attribute, const CString& code, bool& found) {
+    found = false;
+    std::vector<URI_Ref> values;
+    URI_Ref last;
+    if (code.IsEmpty() ||
+        app.DocMtd_get_descendent_BUris(attribute, "sec:BDA.DefinedBy_EnumType/sec:EnumType.EnumVals", values, last,
+                                        kRoleOrd, SortPolicy_ByOrd) == 0)
+        return CString();
+    for (const URI_Ref& v : values) {
+        // Order numbers are whole numbers, compared by value ("05", "+5").
+        if (kiln::text::AtoiValue(app.DocMtd_getValue_ofAttr(v, kRoleOrd).str()) != kiln::text::AtoiValue(code.str()))
+            continue;
+        found = true;
+        return EnumValLiteral(app, v);
+    }
+    return CString();
+}
+
+CString EnumValLiteral(CKiln_Main& app, const URI_Ref& enumVal) {
+    const CString val = app.DocMtd_getValue_ofAttr(enumVal, "sec:EnumVal.val");
+    return val.IsEmpty() ? app.DocMtd_getValue_ofAttr(enumVal, kRoleName) : val;
+}
+
 
 MapItemResolver::LNType& MapItemResolver::TypeOf(const URI_Ref& lnType) {
     auto [it, added] = m_types.try_emplace(lnType.sUri);
@@ -141,6 +189,16 @@ const MapItemResolver::DataObject& MapItemResolver::DataObjectOf(LNType& type, c
     return it->second;
 }
 
+MapItemResolver::LNType* MapItemResolver::NodeType(const URI_Ref& node) {
+    if (node.IsEmpty()) return nullptr;
+    auto [at, first] = m_nodes.try_emplace(node.sUri, nullptr);
+    if (first) {
+        const URI_Ref lnType = m_app.DocMtd_getFirstUri_ofAsso(node, "sec:LNode.LNodeType");
+        if (lnType.IsSet()) at->second = &TypeOf(lnType);
+    }
+    return at->second;
+}
+
 MapItemResolver::Target MapItemResolver::Resolve(const URI_Ref& item) {
     const URI_Ref node = m_app.DocMtd_getFirstUri_ofAsso(item, "sec:DARef.LNode");
     if (node.IsEmpty()) return Target();
@@ -148,15 +206,10 @@ MapItemResolver::Target MapItemResolver::Resolve(const URI_Ref& item) {
 }
 
 MapItemResolver::Target MapItemResolver::Resolve(const URI_Ref& node, const CString& doName, const CString& daName) {
-    if (node.IsEmpty()) return Target();
-    auto [at, first] = m_nodes.try_emplace(node.sUri, nullptr);
-    if (first) {
-        const URI_Ref lnType = m_app.DocMtd_getFirstUri_ofAsso(node, "sec:LNode.LNodeType");
-        if (lnType.IsSet()) at->second = &TypeOf(lnType);
-    }
+    LNType* nodeType = NodeType(node);
     // A node without type holds no data object.
-    if (!at->second) return Target();
-    LNType& type = *at->second;
+    if (!nodeType) return Target();
+    LNType& type = *nodeType;
     auto [it, added] = type.targets[doName].try_emplace(daName);
     if (!added) return it->second;
     Target& target = it->second;
@@ -177,6 +230,17 @@ MapItemResolver::Target MapItemResolver::Resolve(const URI_Ref& node, const CStr
                        ? CKiln_Main::MapItemTarget::Held
                        : CKiln_Main::MapItemTarget::AttributeGone;
     return target;
+}
+
+URI_Ref MapItemResolver::AttributeOf(const URI_Ref& node, const CString& doName, const CString& path) {
+    LNType* type = NodeType(node);
+    if (!type) return URI_Ref();
+    auto [it, added] = type->attributes.try_emplace(doName + "\n" + path);
+    if (added) {
+        const URI_Ref& object = DataObjectOf(*type, doName).object;
+        if (object.IsSet()) it->second = AttributeAtPath(m_app, path, AttributesOf(m_app, object));
+    }
+    return it->second;
 }
 
 }  // namespace kiln::core

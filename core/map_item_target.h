@@ -26,6 +26,10 @@ public:
     Target Resolve(const URI_Ref& item);
     // The same for a mapping item's node and names, read by the caller.
     Target Resolve(const URI_Ref& lnode, const CString& doName, const CString& daName);
+    // The attribute (DA or BDA) at `path` ("units.SIUnit", "minVal") below
+    // the data object the DO name names in the node's type; empty when the
+    // node, the object or the attribute is not there.
+    URI_Ref AttributeOf(const URI_Ref& lnode, const CString& doName, const CString& path);
 
 private:
     // A data object by its name below an LN type, with its class.
@@ -38,7 +42,9 @@ private:
         std::vector<URI_Ref> dataObjects;  // of the type, then of its abstract types in turn
         std::map<CString, DataObject> byName;
         std::map<CString, std::map<CString, Target>> targets;  // by DO name, then DA name
+        std::map<CString, URI_Ref> attributes;                  // by DO name "\n" path
     };
+    LNType* NodeType(const URI_Ref& node);
     LNType& TypeOf(const URI_Ref& lnType);
     const DataObject& DataObjectOf(LNType& type, const CString& doName);
 
@@ -46,5 +52,30 @@ private:
     std::map<std::string, LNType> m_types;
     std::unordered_map<std::string, LNType*> m_nodes;  // each node's type, once looked up
 };
+
+// The attribute that `path` names among the candidates (DAs of a DO type):
+// a name alone or with one of its functional constraints in brackets at
+// each level, below a struct its members; empty when none.
+URI_Ref AttributeAtPath(CKiln_Main& app, const CString& path, const std::vector<URI_Ref>& candidates);
+
+// A value a mapping item holds besides its own: its role, the attribute of
+// the item's data object the M2I file writes it at, and the one the ICD
+// export writes it at (none: not written there).
+struct MapItemProperty {
+    const char* role;
+    const char* m2iPath;
+    const char* sclPath;
+};
+// Units, multiplier, range, step, dU and time, in the order the files write them.
+const std::vector<MapItemProperty>& MapItemProperties();
+// The property of the role; null for another field.
+const MapItemProperty* MapItemPropertyOf(const CString& role);
+
+// The literal of the enumeration of `attribute` whose order number is
+// `code` (the value text, or its name when it has none); `found` false when
+// the enumeration has no such value.
+CString EnumLiteralOfCode(CKiln_Main& app, const URI_Ref& attribute, const CString& code, bool& found);
+// The text an enumeration value is written as: its value text, else its name.
+CString EnumValLiteral(CKiln_Main& app, const URI_Ref& enumVal);
 
 }  // namespace kiln::core

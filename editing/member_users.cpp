@@ -4,6 +4,8 @@
 // DAIs and data references are resolved name by name along their paths.
 #include "editing/member_users.h"
 
+#include "core/map_item_target.h"
+
 #include "core/data_values.h"
 #include "core/member_rename.h"
 
@@ -249,10 +251,7 @@ bool IsTypeMemberClass(const std::string& cls) {
     return cls == "sec:DO" || cls == "sec:SDO" || cls == "sec:DA" || cls == "sec:BDA" || cls == "sec:EnumVal";
 }
 
-CString EnumValueText(CKiln_Main& app, const URI_Ref& enumVal) {
-    const CString val = app.DocMtd_getValue_ofAttr(enumVal, "sec:EnumVal.val");
-    return val.IsEmpty() ? app.DocMtd_getValue_ofAttr(enumVal, kRoleName) : val;
-}
+CString EnumValueText(CKiln_Main& app, const URI_Ref& enumVal) { return kiln::core::EnumValLiteral(app, enumVal); }
 
 CMemberUsers UsersOfMember(CKiln_Main& app, const URI_Ref& member) {
     if (!IsTypeMemberClass(member.sClass)) return CMemberUsers();

@@ -1,6 +1,7 @@
 // The information-table (ITB) file: the groups and the information items of
 // one ITB with their IEC 60870-5-103 addresses, written into the ITB
 // template. The file names its ICD by the root's iedModel and icdVersion.
+#include <set>
 #include <string>
 #include <vector>
 
@@ -101,8 +102,15 @@ bool CKiln_Main::Rsc_ITB_Export(URI_Ref itb) {
         Put(xml, element, "desc", Attr(this, g, "cim:Naming.description"));
     }
     std::vector<CString> breaches;
-    for (const URI_Ref& item : items)
+    std::set<CString> ids;
+    for (const URI_Ref& item : items) {
         if (!Export_ITB_InfoItem(root, this, xml, item, breaches)) return false;
+        // The import refuses a file that gives an id twice.
+        const CString id = Attr(this, item, "sec:InfoItem.id");
+        if (!id.IsEmpty() && !ids.insert(id).second)
+            breaches.push_back("id重复的信息条目（id: " + id + "，导入时整个文件被拒绝）：" +
+                               Attr(this, item, kiln::core::kRoleName));
+    }
 
     if (!SaveExport(xml, path)) return false;
     CString done = path + "模板文件导出成功！";

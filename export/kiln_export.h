@@ -10,6 +10,7 @@
 
 #include <map>
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
 #include <string_view>
@@ -205,6 +206,10 @@ private:
     XmlNode Write_SDI_and_GET_DAI(const XmlNode& lnElement, CBase_XML& xml, const CString& doPath,
                                   const CString& daPath, NodeTable& nodes, bool bFlag, const CString& value,
                                   const CString& desc);
+    // The DAI of the DA path with the value, also an empty one (an
+    // enumeration's empty literal), below the DO path's elements.
+    XmlNode WriteValueDAI(const XmlNode& lnElement, CBase_XML& xml, const CString& doPath, const CString& daPath,
+                          NodeTable& nodes, const CString& value);
 
     // ---- data-type templates ----
     bool Export_LNodeType(const XmlNode& parent, CKiln_Main* pMain, CBase_XML& xml, const URI_Ref& type);
@@ -244,6 +249,7 @@ private:
     std::map<std::string, bool> m_dataSetWritten;  // data set URI -> has members to write
     std::map<std::string, std::set<std::string>> m_typeDONames;  // see DONamesOf()
     std::vector<CString> m_vLeftOut;               // see LeftOut()
+    std::optional<kiln::core::MapItemResolver> m_targets;  // the mapping items' targets, made when first asked
     std::vector<CString> m_vWithoutDataSet;        // see WithoutDataSet()
     CString m_strNodePath;                         // LD inst + "/" + name of the node being written
     URI_Ref m_uIed;                                // the IED an ICD export writes
@@ -284,6 +290,10 @@ struct M2IExportRun {
     std::map<CString, URI_Ref> itemKeys;
     kiln::core::MapItemResolver targets;
     std::unordered_set<std::string> written;
+    // By node and DO name, the place of the last item that maps a key DA of
+    // that data object; `position` is the place of the item being written.
+    std::map<std::string, size_t> lastKeyItem;
+    size_t position = 0;
 };
 // The MappingItem elements of one mapping item under `mappings`: the main
 // one and one per property that holds a value. False only when the mapping
@@ -291,7 +301,8 @@ struct M2IExportRun {
 // is gives nothing, and is named in `leftOut`: one without logical device or
 // DO name, whose information item goes by a key that finds another item,
 // whose target the node's type does not hold, whose DA is no key DA of its
-// data object's class (which has key DAs), or with a toDA already written.
+// data object's class (which has key DAs), or with a toDA already written;
+// a property the import would not read back onto it is left out and named.
 bool Export_M2I_MapItem(const XmlNode& mappings, CKiln_Main* pMain, CBase_XML& xml, const URI_Ref& mapItem,
                         std::vector<CString>& leftOut, M2IExportRun& run);
 // One MappingItem with its Process and Parameter; toDA = ref + daPart.

@@ -47,28 +47,20 @@ bool SaveAndReport(CBase_XML& xml, const CString& path, const std::vector<CStrin
     return true;
 }
 
-// A property of a mapping item and the data-attribute path it is written at.
-struct Property {
-    const char* role;
-    const char* daPart;
-};
-constexpr Property kProperties[] = {
-    {"sec:MapItem.unitSiUnit", "units.SIUnit"}, {"sec:MapItem.unitMultiplier", "units.multiplier"},
-    {"sec:MapItem.minVal", "minVal"},           {"sec:MapItem.maxVal", "maxVal"},
-    {"sec:MapItem.stepSize", "stepSize"},       {"sec:MapItem.dU", "dU"},
-};
-
 // The value written for a property: the unit and the multiplier go as their
 // numeric codes, which the M2I import reads; a symbol outside the tables
-// goes as the symbol.
-CString PropertyValue(const Property& p, const CString& stored) {
-    const CString daPart = p.daPart;
+// goes as the symbol. The time stamp has no value of its own.
+CString PropertyValue(const CString& daPart, const CString& stored) {
+    if (daPart == "t") return CString();
     if (daPart != "units.SIUnit" && daPart != "units.multiplier") return stored;
     const CString symbol = Reduce(stored);
     const CString code =
         daPart == "units.SIUnit" ? kiln::core::SiUnitCode(symbol) : kiln::core::MultiplierCode(symbol);
     return code.IsEmpty() ? symbol : code;
 }
+
+// The key that groups a mapping item's data object: its node and DO name.
+std::string DataObjectKey(const URI_Ref& lnode, const CString& doName) { return lnode.sUri + "\n" + doName.str(); }
 
 }  // namespace
 
@@ -165,23 +157,33 @@ bool Export_M2I_MapItem(const XmlNode& mappings, CKiln_Main* pMain, CBase_XML& x
     }
 
     // The MappingItems of the item: its target, then each property with a
-    // value, then the time stamp, kept by the whole reference the file gave
-    // it and written at the item's data object under the name it had there.
+    // value (the time stamp last), written at the item's data object. The
+    // import reads a property back onto the item only where that object's
+    // type holds it, its class has key DAs, and no key-DA item of the same
+    // object follows an item without DA (which would take it): any other
+    // property is left out and named.
     struct Entry {
         CString toDA, value;
     };
     const CString dotRef = doRef + ".";
-    std::array<Entry, std::size(kProperties) + 2> entries;
+    std::array<Entry, 8> entries;
     size_t count = 0;
     entries[count++] = {daName.IsEmpty() ? doRef : dotRef + daName, Attr(pMain, mapItem, "sec:MapItem.valStr")};
-    for (const Property& p : kProperties) {
+    const auto keyAfter = run.lastKeyItem.find(DataObjectKey(lnode, doName));
+    const bool takenByKeyItem = daName.IsEmpty() && keyAfter != run.lastKeyItem.end() && keyAfter->second > run.position;
+    for (const kiln::core::MapItemProperty& p : kiln::core::MapItemProperties()) {
         const CString stored = Attr(pMain, mapItem, p.role);
-        if (!stored.IsEmpty()) entries[count++] = {dotRef + p.daPart, PropertyValue(p, stored)};
-    }
-    const CString time = Attr(pMain, mapItem, "sec:MapItem.daName_t");
-    if (!time.IsEmpty()) {
-        const CString timeName = time.Mid(time.ReverseFind('.') + 1);
-        entries[count++] = {timeName.IsEmpty() ? doRef : dotRef + timeName, CString()};
+        if (stored.IsEmpty()) continue;
+        const CString why = run.targets.AttributeOf(lnode, doName, p.m2iPath).IsEmpty()
+                                ? "DO: " + doName + "的类型中没有" + p.m2iPath
+                            : !target.keyClass ? "CDC: " + target.cdc + "没有关键DA，导入时成为单独的映射条目"
+                            : takenByKeyItem ? CString("导入时归入其后同一DO的关键DA映射条目")
+                                             : CString();
+        if (!why.IsEmpty()) {
+            leftOut.push_back("映射条目的" + CString(p.m2iPath) + "（" + why + "）：" + name);
+            continue;
+        }
+        entries[count++] = {dotRef + p.m2iPath, PropertyValue(p.m2iPath, stored)};
     }
     // The import refuses a toDA met before: the item is written whole or not.
     for (size_t i = 0; i < count; ++i) {
@@ -226,8 +228,16 @@ bool CKiln_Main::Rsc_M2I_Export(URI_Ref m2i) {
     std::vector<CString> leftOut;
     M2IExportRun run(*this, kiln::core::InfoItemsByKey(*this, DocMtd_getFirstUri_ofAsso(icd, "sec:ICD.ITB")));
     run.written.reserve(items.size() * 4);  // the item and a few properties each
-    for (const URI_Ref& item : items)
-        if (!Export_M2I_MapItem(mappings, this, xml, item, leftOut, run)) return false;
+    // The last item of each data object that maps one of its key DAs.
+    for (size_t i = 0; i < items.size(); ++i) {
+        const CString daName = Attr(this, items[i], "sec:DARef.daName");
+        if (daName.IsEmpty()) continue;
+        const URI_Ref lnode = DocMtd_getFirstUri_ofAsso(items[i], "sec:DARef.LNode");
+        const CString doName = Attr(this, items[i], "sec:DARef.doName");
+        if (run.targets.Resolve(lnode, doName, daName).keyDA) run.lastKeyItem[DataObjectKey(lnode, doName)] = i;
+    }
+    for (run.position = 0; run.position < items.size(); ++run.position)
+        if (!Export_M2I_MapItem(mappings, this, xml, items[run.position], leftOut, run)) return false;
     return SaveAndReport(xml, path, leftOut);
 }
 

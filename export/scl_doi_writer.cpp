@@ -1,6 +1,7 @@
 // DOI, SDI and DAI values of a logical node: the value trees of its DOIs and,
 // with the from-M2I answer, the values, units and ranges of its mapping items.
 #include "core/kiln_main.h"
+#include "core/unit_tables.h"
 #include "export/export_util.h"
 #include "export/kiln_export.h"
 
@@ -252,48 +253,95 @@ bool CKiln_Export::Export_DOI(const XmlNode& lnElement, CKiln_Main* pMain, CBase
     }
     const CString daPath = Attr(pMain, mapItem, "sec:DARef.daName");
     const CString value = Attr(pMain, mapItem, "sec:MapItem.valStr");
-    const CString siUnit = Reduce(Attr(pMain, mapItem, "sec:MapItem.unitSiUnit"));
-    const CString multiplier = Reduce(Attr(pMain, mapItem, "sec:MapItem.unitMultiplier"));
-    const CString minVal = Attr(pMain, mapItem, "sec:MapItem.minVal");
-    const CString maxVal = Attr(pMain, mapItem, "sec:MapItem.maxVal");
-    const CString stepSize = Attr(pMain, mapItem, "sec:MapItem.stepSize");
-    const CString dU = Attr(pMain, mapItem, "sec:MapItem.dU");
     const CString desc = Attr(pMain, mapItem, "cim:Naming.description");
-
-    Write_SDI_and_GET_DAI(lnElement, xml, doPath, daPath, nodes, bFlag, value, desc);
-    if (!dU.IsEmpty()) Write_SDI_and_GET_DAI(lnElement, xml, doPath, "dU", nodes, bFlag, dU, CString());
+    const URI_Ref lnode = pMain->DocMtd_getFirstUri_ofAsso(mapItem, "sec:DARef.LNode");
+    if (!m_targets) m_targets.emplace(*pMain);
+    const CString where = m_strNodePath + "." + doPath;
+    auto leaveOut = [&](const CString& what, const CString& why) {
+        m_vLeftOut.push_back("映射条目的" + what + "（" + why + "）：" + where + "." +
+                             Attr(pMain, mapItem, kiln::core::kRoleName));
+    };
+    // A value goes into a DAI only where the DO's type holds that attribute,
+    // and a description only where it holds dU: SCL takes no DOI, SDI or DAI
+    // that the type lacks. A value left out is named.
+    const bool holdsDU = m_targets->AttributeOf(lnode, doPath, "dU").IsSet();
+    const bool holdsValue = daPath.IsEmpty() || m_targets->Resolve(lnode, doPath, daPath).state ==
+                                                    CKiln_Main::MapItemTarget::Held;
+    if (!value.IsEmpty() && !holdsValue) leaveOut("值", "DO类型中没有" + daPath);
+    Write_SDI_and_GET_DAI(lnElement, xml, doPath, daPath, nodes, bFlag, holdsValue ? value : CString(),
+                          holdsDU ? desc : CString());
+    // The item's dU comes before the DO's description, which it keeps out.
+    const CString dU = Attr(pMain, mapItem, "sec:MapItem.dU");
+    if (!dU.IsEmpty() && !holdsDU) leaveOut("dU", "DO类型中没有dU");
+    if (!dU.IsEmpty() && holdsDU) Write_SDI_and_GET_DAI(lnElement, xml, doPath, "dU", nodes, bFlag, dU, CString());
     auto found = descs.find(doPath.str());
-    if (found != descs.end())
+    if (holdsDU && found != descs.end())
         Write_SDI_and_GET_DAI(lnElement, xml, doPath, "dU", nodes, bFlag, found->second, CString());
-    const std::pair<const char*, CString> extras[] = {{"units.SIUnit", siUnit},
-                                                       {"units.multiplier", multiplier},
-                                                       {"minVal.f", minVal},
-                                                       {"maxVal.f", maxVal},
-                                                       {"stepSize.f", stepSize}};
-    for (const auto& [path, text] : extras)
-        if (!text.IsEmpty()) Write_SDI_and_GET_DAI(lnElement, xml, doPath, path, nodes, bFlag, text, CString());
+    for (const kiln::core::MapItemProperty& p : kiln::core::MapItemProperties()) {
+        if (!p.sclPath || CString(p.sclPath) == "dU") continue;
+        CString text = Attr(pMain, mapItem, p.role);
+        if (text.IsEmpty()) continue;
+        const URI_Ref attribute = m_targets->AttributeOf(lnode, doPath, p.sclPath);
+        if (attribute.IsEmpty()) {
+            leaveOut(p.sclPath, CString("DO类型中没有") + p.sclPath);
+            continue;
+        }
+        // A unit is written as its enumeration's literal, found by its code.
+        const CString path = p.sclPath;
+        if (path == "units.SIUnit" || path == "units.multiplier") {
+            const CString symbol = Reduce(text);
+            const CString code =
+                path == "units.SIUnit" ? kiln::core::SiUnitCode(symbol) : kiln::core::MultiplierCode(symbol);
+            bool known = false;
+            text = kiln::core::EnumLiteralOfCode(*pMain, attribute, code, known);
+            if (!known) {
+                leaveOut(path, "枚举类型中没有" + symbol + "的代码" + code);
+                continue;
+            }
+        }
+        WriteValueDAI(lnElement, xml, doPath, path, nodes, text);
+    }
     return true;
 }
 
-XmlNode CKiln_Export::Write_SDI_and_GET_DAI(const XmlNode& lnElement, CBase_XML& xml, const CString& doPath,
-                                            const CString& daPath, NodeTable& nodes, bool /*bFlag*/,
-                                            const CString& value, const CString& desc) {
-    const std::vector<CString> doParts = Split(doPath);
+namespace {
+
+// The element of the DO path and of the DA path's segments but the last
+// (DOI, then SDIs), each found in the table or appended and entered there.
+XmlNode ElementOf(CBase_XML& xml, CKiln_Export::NodeTable& nodes, const XmlNode& lnElement,
+                  const std::vector<CString>& doParts, const std::vector<CString>& daParts) {
     CString path = doParts[0];
     XmlNode current = FindOrAppend(xml, nodes, path, lnElement, "DOI", doParts[0]);
     for (size_t i = 1; current && i < doParts.size(); ++i) {
         path += "." + doParts[i];
         current = FindOrAppend(xml, nodes, path, current, "SDI", doParts[i]);
     }
-    if (!current) return XmlNode();
-    if (!desc.IsEmpty() && !FindDU(xml, current)) AppendDAI(xml, current, "dU", desc);
-    if (value.IsEmpty()) return XmlNode();
-
-    const std::vector<CString> daParts = Split(daPath);
     for (size_t i = 0; current && i + 1 < daParts.size(); ++i) {
         path += "." + daParts[i];
         current = FindOrAppend(xml, nodes, path, current, "SDI", daParts[i]);
     }
+    return current;
+}
+
+}  // namespace
+
+XmlNode CKiln_Export::Write_SDI_and_GET_DAI(const XmlNode& lnElement, CBase_XML& xml, const CString& doPath,
+                                            const CString& daPath, NodeTable& nodes, bool /*bFlag*/,
+                                            const CString& value, const CString& desc) {
+    // Nothing to write makes no element: a DOI of its name alone says nothing.
+    if (value.IsEmpty() && desc.IsEmpty()) return XmlNode();
+    const std::vector<CString> doParts = Split(doPath);
+    XmlNode current = ElementOf(xml, nodes, lnElement, doParts, {});
+    if (!current) return XmlNode();
+    if (!desc.IsEmpty() && !FindDU(xml, current)) AppendDAI(xml, current, "dU", desc);
+    if (value.IsEmpty()) return XmlNode();
+    return WriteValueDAI(lnElement, xml, doPath, daPath, nodes, value);
+}
+
+XmlNode CKiln_Export::WriteValueDAI(const XmlNode& lnElement, CBase_XML& xml, const CString& doPath,
+                                    const CString& daPath, NodeTable& nodes, const CString& value) {
+    const std::vector<CString> daParts = Split(daPath);
+    XmlNode current = ElementOf(xml, nodes, lnElement, Split(doPath), daParts);
     if (!current) return XmlNode();
     // One description per element: the first "dU" stays.
     const CString& last = daParts.back();

@@ -186,6 +186,12 @@ bool EnumeratedAttrList(CKiln_Main& app, const URI_Ref& rsc, const CString& fiel
         if (pkg.IsSet() && app.Is_InstType(pkg)) return false;
     }
     pack.nEditKind = 7;
+    // A mapping item's unit offers the literals of its target's enumeration.
+    std::vector<std::pair<CString, CString>> units;
+    if (UnitRows(app, rsc, field, units)) {
+        for (const auto& [shown, value] : units) pack.Add_ListItem(shown, value);
+        return true;
+    }
     CEnumClassDfn enumDfn;
     if (!app.DocMtd_Get_EnumClassDfn(dfn.sText7, enumDfn)) return true;
     for (const Struct_EnumValDfn& v : enumDfn.vValues) {

@@ -124,8 +124,18 @@ bool FieldChange::Run() {
     }
     if (kiln::views::ContainsAfterFirst(attr.sText6, ":Boolean")) return true;
     if (m_field == "sec:FCDA.fc" && Is("sec:FCDA") && !MemberConstraint()) return false;
+    // A unit, a range, a step, a dU or a time its target lacks could not be written.
+    if (!m_new.IsEmpty() && m_new != "NULL")
+        if (const CString refusal = kiln::views::MapItemPropertyRefusal(m_app, m_rsc, m_field); !refusal.IsEmpty()) {
+            Notice(refusal);
+            return false;
+        }
     if (!attr.sText7.IsEmpty()) {
         Display(StringAfter(m_new, "#", "."));
+        std::vector<std::pair<CString, CString>> units;
+        if (kiln::views::UnitRows(m_app, m_rsc, m_field, units))
+            for (const auto& [shown, value] : units)
+                if (value == m_new) Display(shown);
         return true;
     }
     if ((m_field == "sec:DARef.doName" || m_field == "sec:DARef.daName") && m_new == "NULL") {
@@ -157,6 +167,18 @@ bool FieldChange::Run() {
         return true;
     }
     if (m_field == kRoleName) return Name();
+    // An item's id finds it from the mapping and the table's file, which
+    // refuses an id given twice.
+    if (m_field == "sec:InfoItem.id" && Is("sec:InfoItem") && !m_new.IsEmpty()) {
+        std::vector<URI_Ref> items;
+        m_app.DocMtd_get_Association_BUris(m_app.DocMtd_getFirstUri_ofAsso(m_rsc, "sec:InfoItem.ITB"),
+                                           "sec:ITB.InfoItems", items, kRoleOrd, SortPolicy_ByOrd);
+        for (const URI_Ref& item : items)
+            if (item.sUri != m_rsc.sUri && Get(item, "sec:InfoItem.id") == m_new) {
+                Notice("infoitem的id:" + m_new + "重复，不能修改！");
+                return false;
+            }
+    }
     if (m_field == "cim:Naming.description" && (Is("sec:LDevice") || Is("sec:LNode") || Is("sec:InfoGroup"))) {
         Refresh(2);
         return true;

@@ -1,5 +1,9 @@
 #include "views/view_helpers.h"
 
+#include "core/map_item_target.h"
+#include "core/unit_tables.h"
+#include "platform/mfc/text_funcs.h"
+
 namespace kiln::views {
 
 bool DomainEditable(CKiln_Main& app, const URI_Ref& rsc) {
@@ -19,6 +23,61 @@ bool RelinkAlone(CKiln_Main& app, const URI_Ref& rsc, const CString& role, const
     if (!present && !app.DocMtd_add_Association(rsc, role, target)) return false;
     for (const URI_Ref& t : current)
         if (t.sUri != target.sUri && !app.DocMtd_del_Association(rsc, role, t)) return false;
+    return true;
+}
+
+namespace {
+
+// The attribute of the item's data object that holds the property.
+URI_Ref PropertyAttribute(CKiln_Main& app, const URI_Ref& item, const kiln::core::MapItemProperty& p) {
+    const URI_Ref lnode = app.DocMtd_getFirstUri_ofAsso(item, "sec:DARef.LNode");
+    return kiln::core::MapItemResolver(app).AttributeOf(lnode, app.DocMtd_getValue_ofAttr(item, "sec:DARef.doName"),
+                                                       p.m2iPath);
+}
+
+}  // namespace
+
+CString MapItemPropertyRefusal(CKiln_Main& app, const URI_Ref& item, const CString& field) {
+    const kiln::core::MapItemProperty* p = kiln::core::MapItemPropertyOf(field);
+    if (!p || item.sClass != "sec:MapItem") return CString();
+    if (app.DocMtd_getFirstUri_ofAsso(item, "sec:DARef.LNode").IsEmpty()) return "请先指定逻辑节点！";
+    const CString doName = app.DocMtd_getValue_ofAttr(item, "sec:DARef.doName");
+    if (doName.IsEmpty()) return "请先指定DO！";
+    if (PropertyAttribute(app, item, *p).IsSet()) return CString();
+    return "DO: " + doName + "的类型中没有" + p->m2iPath + "，不能修改！";
+}
+
+bool UnitRows(CKiln_Main& app, const URI_Ref& item, const CString& field, std::vector<std::pair<CString, CString>>& rows) {
+    const bool siUnit = field == "sec:MapItem.unitSiUnit";
+    if (item.sClass != "sec:MapItem" || (!siUnit && field != "sec:MapItem.unitMultiplier")) return false;
+    const URI_Ref attribute = PropertyAttribute(app, item, *kiln::core::MapItemPropertyOf(field));
+    CEnumClassDfn stored;
+    if (attribute.IsEmpty() || !app.DocMtd_Get_EnumClassDfn(siUnit ? "SIUnitEnum" : "UnitMultiplierEnum", stored))
+        return false;
+    const kiln::core::UnitTable table = siUnit ? kiln::core::SiUnitTable() : kiln::core::MultiplierTable();
+    std::vector<URI_Ref> values;
+    URI_Ref last;
+    app.DocMtd_get_descendent_BUris(attribute, "sec:BDA.DefinedBy_EnumType/sec:EnumType.EnumVals", values, last,
+                                    kiln::core::kRoleOrd, SortPolicy_ByOrd);
+    // Each code the tables know, once per stored value (codes 38 and 62 are
+    // one "W"): shown as the enumeration writes it, or as stored when its
+    // literal is empty.
+    for (const URI_Ref& v : values) {
+        const auto code = CString(std::to_string(kiln::text::AtoiValue(
+                                                     app.DocMtd_getValue_ofAttr(v, kiln::core::kRoleOrd).str()))
+                                      .c_str());
+        const auto symbol = table.find(code);
+        if (symbol == table.end()) continue;
+        for (const Struct_EnumValDfn& e : stored.vValues) {
+            if (StringAfter(e.sText1, "#", ".") != symbol->second) continue;
+            bool taken = false;
+            for (const auto& row : rows) taken = taken || row.second == e.sText1;
+            if (taken) break;
+            const CString literal = kiln::core::EnumValLiteral(app, v);
+            rows.emplace_back(literal.IsEmpty() ? symbol->second : literal, e.sText1);
+            break;
+        }
+    }
     return true;
 }
 

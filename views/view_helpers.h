@@ -1,6 +1,7 @@
 // Small helpers shared by the tree handlers and the property editor.
 #pragma once
 
+#include <utility>
 #include <vector>
 
 #include "core/kiln_main.h"
@@ -23,5 +24,16 @@ bool ContainsAfterFirst(const CString& text, const CString& part);
 // stops at once. False on either failure.
 bool RelinkAlone(CKiln_Main& app, const URI_Ref& rsc, const CString& role, const URI_Ref& target,
                  const std::vector<URI_Ref>& current);
+
+// A property of a mapping item (units, range, step, dU, time) is held by an
+// attribute of its data object; the message that refuses one its target
+// lacks, empty when the target holds it.
+CString MapItemPropertyRefusal(CKiln_Main& app, const URI_Ref& item, const CString& field);
+
+// The rows of a mapping item's unit or multiplier field: the literals of
+// the enumeration of its target's attribute (display), each with the stored
+// value of its code; false when the target lacks the attribute or the
+// field is none of the two.
+bool UnitRows(CKiln_Main& app, const URI_Ref& item, const CString& field, std::vector<std::pair<CString, CString>>& rows);
 
 }  // namespace kiln::views

@@ -115,6 +115,28 @@ URI_Ref CoreTest::MakeEnumType(const URI_Ref& pkg, const CString& name, int ord,
     return t;
 }
 
+void ModelTest::AddUnits(const URI_Ref& pkg, const URI_Ref& doType, int ord, bool range) {
+    auto enumOf = [&](const char* name, std::initializer_list<std::pair<int, const char*>> codes) {
+        URI_Ref t = MakeUnder(pkg, "sec:EnumType", name, "sec:EnumType.TypePackage", 90);
+        for (const auto& [code, literal] : codes) {
+            URI_Ref val = MakeUnder(t, "sec:EnumVal", literal, "sec:EnumVal.EnumType");
+            Set(val, "e301:OrdNaming.ord", ToText(code));
+            Set(val, "sec:EnumVal.val", literal);
+        }
+        return t;
+    };
+    URI_Ref unit = MakeDAType(pkg, "Unit", 90);
+    MakeBDA(unit, "SIUnit", 1, "Enum",
+            enumOf("SIUnitKind", {{5, "A"}, {23, "\xC2\xB0" "C"}, {29, "V"}, {38, "W"}, {62, "Watts"}}));
+    MakeBDA(unit, "multiplier", 2, "Enum", enumOf("MultiplierKind", {{-6, "\xC2\xB5"}, {-3, "m"}, {3, "k"}, {24, "Y"}}));
+    MakeDA(doType, "units", ord, "CF", "Struct", unit);
+    if (!range) return;
+    MakeDA(doType, "minVal", ord + 1, "CF", "Struct", m.analogueValue);
+    MakeDA(doType, "maxVal", ord + 2, "CF", "Struct", m.analogueValue);
+    MakeDA(doType, "stepSize", ord + 3, "CF", "Struct", m.analogueValue);
+    MakeDA(doType, "dU", ord + 4, "DC", "Unicode255");
+}
+
 URI_Ref CoreTest::MakeDO(const URI_Ref& lnType, const CString& name, int ord, const URI_Ref& doType) {
     URI_Ref d = MakeUnder(lnType, "sec:DO", name, "sec:DO.LNodeType", ord);
     if (doType.IsSet()) Link(d, "sec:DO.DefinedBy_DOType", doType);

@@ -123,6 +123,11 @@ struct StdModel {
 class ModelTest : public CoreTest {
 protected:
     ModelTest();
+    // Adds to a DO type the units[CF] of SCL (SIUnit and multiplier, each an
+    // enumeration of a few literals ordered by their codes: A 5, °C 23, V 29,
+    // W 38, Watts 62; µ -6, m -3, k 3, Y 24) and, with `range`, minVal,
+    // maxVal, stepSize[CF] (AnalogueValue) and dU[DC]; their types go into pkg.
+    void AddUnits(const URI_Ref& pkg, const URI_Ref& doType, int ord, bool range);
     StdModel m;
 };
 

@@ -126,6 +126,8 @@ const pugi::xml_document& ExportTest::WriteIcd(const URI_Ref& icd, bool bFromM2I
         *pOk = ok;
     else
         EXPECT_TRUE(ok);
+    writtenWithout.clear();
+    for (const CString& line : exporter.LeftOut()) writtenWithout.push_back(line.str());
     EXPECT_TRUE(xml.SaveAs(Path(file).c_str(), true));
     return LoadFile(Path(file));
 }

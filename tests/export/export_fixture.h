@@ -46,6 +46,8 @@ protected:
     // saves the document to <ws>/<file>; their results go to *pOk.
     const pugi::xml_document& WriteIcd(const URI_Ref& icd, bool bFromM2I, bool* pOk = nullptr,
                                 const std::string& file = "w.icd");
+    // What the last WriteIcd left out, as its success text names it.
+    std::vector<std::string> writtenWithout;
 
     // Every domain's text, to see that an export changed nothing.
     std::string ModelText();

@@ -105,7 +105,8 @@ TEST_F(ItbExportTest, GroupsThenItemsInOrderWithAddresses) {
 }
 
 // Numbers the ITB import refuses (kept by an older document, or an entry
-// renumbered past 255) are written as held and named after the success text.
+// renumbered past 255), and an id given twice, are written as held and named
+// after the success text.
 TEST_F(ItbExportTest, NumbersPastOneOctetAreNamed) {
     const URI_Ref a = Item("A", 1), b = Item("B", 2);
     const struct {
@@ -114,7 +115,8 @@ TEST_F(ItbExportTest, NumbersPastOneOctetAreNamed) {
         const char* value;
     } held[] = {{a, "sec:InfoItem.p103_typ", "0"},   {a, "sec:InfoItem.p103_fun", "255"},
                 {a, "sec:InfoItem.p103_ent", "256"}, {b, "sec:InfoItem.p103_typ", "1"},
-                {b, "sec:InfoItem.p103_inf", "-1"},  {b, "sec:InfoItem.p103_grp", "12345678901234567890123"}};
+                {b, "sec:InfoItem.p103_inf", "-1"},  {b, "sec:InfoItem.p103_grp", "12345678901234567890123"},
+                {a, "sec:InfoItem.id", "1"},         {b, "sec:InfoItem.id", "1"}};
     for (const auto& h : held) Set(h.item, h.role, h.value);
     ASSERT_TRUE(Export("wide.itb", itb));
     EXPECT_EQ(ui.Messages(), std::vector<CString>{CString(Path("wide.itb").c_str()) +
@@ -123,7 +125,8 @@ TEST_F(ItbExportTest, NumbersPastOneOctetAreNamed) {
                                                   "不符合103的信息条目（itm的值256不是0到255之间的整数）：A\n"
                                                   "不符合103的信息条目（inf的值-1不是0到255之间的整数）：B\n"
                                                   "不符合103的信息条目（grp的值12345678901234567890123不是0到255之间"
-                                                  "的整数）：B"});
+                                                  "的整数）：B\n"
+                                                  "id重复的信息条目（id: 1，导入时整个文件被拒绝）：B"});
     pugi::xml_node root = LoadFile(Path("wide.itb")).document_element();
     EXPECT_EQ(Select(root, "InfoItem/s103:Config/@itm"), (std::vector<std::string>{"256", ""}));
 }

@@ -17,6 +17,18 @@ protected:
     M2iExportTest() : c(BuildCompleteIcd()) {
         itb = MakeUnder(c.icd, "sec:ITB", "ITB", "sec:ITB.ICD");
         m2i = MakeUnder(c.icd, "sec:M2I", "M2I", "sec:M2I.ICD");
+        // The node's phases are of instance types whose values hold units,
+        // range, step and dU.
+        URI_Ref cmv = MakeDOType(c.pkg, "P1_CMV", 30);
+        Link(cmv, "sec:DOType.ClassOf_DOType", m.cmv);
+        MakeDA(cmv, "cVal", 1, "MX", "Struct", m.vector);
+        AddUnits(c.pkg, cmv, 2, true);
+        URI_Ref wye = MakeDOType(c.pkg, "P1_WYE", 31);
+        Link(wye, "sec:DOType.ClassOf_DOType", m.wye);
+        MakeSDO(wye, "phsA", 1, cmv);
+        MakeSDO(wye, "phsB", 2, cmv);
+        MakeDA(wye, "dU", 3, "DC", "Unicode255");
+        MakeDO(c.mmxuT, "A", 1, wye);
     }
     // A mapping item on the PTOC node (prefix "P", no class of its own, so
     // "PPTOC1" through its type's class).
@@ -150,6 +162,11 @@ TEST_F(M2iExportTest, ReferencesParametersAndProcess) {
     EXPECT_EQ(toDA, "PROT/PPTOC1.Op.stVal");
 }
 
+// Each property becomes a MappingItem at its data object where the import
+// reads it back onto the item; one its target's type lacks (SPS holds no
+// range or time here), one of a data object without key DAs, and one of an
+// item without DA that a later key-DA item of its object would take, is
+// left out and named.
 TEST_F(M2iExportTest, PropertiesBecomeItemsOfTheirOwn) {
     URI_Ref range = MapItem("range", 1, "Str", "");
     Set(range, "sec:MapItem.minVal", "0");
@@ -157,7 +174,6 @@ TEST_F(M2iExportTest, PropertiesBecomeItemsOfTheirOwn) {
     URI_Ref linked = MapItem("linked", 2, "Op", "stVal");
     Link(linked, "sec:MapItem.InfoItem", Info("9", "", 1));
     Set(linked, "sec:MapItem.minVal", "1");
-    Set(linked, "sec:MapItem.maxVal", "2");
     Set(linked, "sec:MapItem.daName_t", "PROT/PPTOC1.Op.t");
     URI_Ref all = MapItem("all", 3, "A.phsA", "cVal.mag.f", c.mmxu);
     Set(all, "sec:MapItem.dU", "电流");
@@ -166,15 +182,17 @@ TEST_F(M2iExportTest, PropertiesBecomeItemsOfTheirOwn) {
     Set(all, "sec:MapItem.minVal", "-9");
     Set(all, "sec:MapItem.unitMultiplier", EnumValue("UnitMultiplierEnum", "k"));
     Set(all, "sec:MapItem.unitSiUnit", EnumValue("SIUnitEnum", "V"));
+    // Without DA before a key DA of its object: the import would give the
+    // units to the later item. After it, they stay its own.
+    Set(MapItem("whole", 4, "A.phsB", "", c.mmxu), "sec:MapItem.unitSiUnit", EnumValue("SIUnitEnum", "W"));
+    MapItem("mag", 5, "A.phsB", "cVal.mag.f", c.mmxu);
+    Set(MapItem("after", 6, "A.phsA", "", c.mmxu), "sec:MapItem.maxVal", "7");
+    // The whole DO of a class without key DAs.
+    Set(MapItem("wye", 7, "A", "", c.mmxu), "sec:MapItem.dU", "三相");
 
     EXPECT_EQ(Rows(Export()), (std::vector<std::string>{
                                   "PROT/PPTOC1.Str   ",
-                                  "PROT/PPTOC1.Str.minVal ParaANY  0",
-                                  "PROT/PPTOC1.Str.maxVal ParaANY  100",
                                   "PROT/PPTOC1.Op.stVal ParaANYwT 9 ",
-                                  "PROT/PPTOC1.Op.minVal ParaANYwT 9 1",
-                                  "PROT/PPTOC1.Op.maxVal ParaANYwT 9 2",
-                                  "PROT/PPTOC1.Op.t ParaANYwT 9 ",
                                   "PROT/MMXU1.A.phsA.cVal.mag.f   ",
                                   "PROT/MMXU1.A.phsA.units.SIUnit ParaANY  29",
                                   "PROT/MMXU1.A.phsA.units.multiplier ParaANY  3",
@@ -182,7 +200,18 @@ TEST_F(M2iExportTest, PropertiesBecomeItemsOfTheirOwn) {
                                   "PROT/MMXU1.A.phsA.maxVal ParaANY  9",
                                   "PROT/MMXU1.A.phsA.stepSize ParaANY  0.5",
                                   "PROT/MMXU1.A.phsA.dU ParaANY  电流",
+                                  "PROT/MMXU1.A.phsB   ",
+                                  "PROT/MMXU1.A.phsB.cVal.mag.f   ",
+                                  "PROT/MMXU1.A   ",
                               }));
+    EXPECT_EQ(ui.Messages().back(), CString("模板文件导出成功！\n"
+                              "未导出映射条目的minVal（DO: Str的类型中没有minVal）：range\n"
+                              "未导出映射条目的maxVal（DO: Str的类型中没有maxVal）：range\n"
+                              "未导出映射条目的minVal（DO: Op的类型中没有minVal）：linked\n"
+                              "未导出映射条目的t（DO: Op的类型中没有t）：linked\n"
+                              "未导出映射条目的units.SIUnit（导入时归入其后同一DO的关键DA映射条目）：whole\n"
+                              "未导出映射条目（toDA: PROT/MMXU1.A.phsA.maxVal重复）：after\n"
+                              "未导出映射条目的dU（CDC: WYE没有关键DA，导入时成为单独的映射条目）：wye"));
 }
 
 TEST_F(M2iExportTest, UnitsAndMultipliersGoAsTheirCodes) {

@@ -237,7 +237,11 @@ TEST_F(InstanceTest, ValueTreesWriteWhatAFileGaveThem) {
     }
 }
 
+// The phases hold units, range and dU, the mode none of them: a value goes
+// only where the type holds its attribute, a unit as its enumeration's
+// literal of the stored code, and an item with nothing to write makes no DOI.
 TEST_F(InstanceTest, MappingItemsShareElementsAndDescribeOnce) {
+    AddUnits(m.stdPkg, m.cmv, 3, true);
     auto item = [&](const URI_Ref& ln, const char* doName, const char* daName, const char* value, int ord) {
         URI_Ref mi = Make(kIcdDomain, "sec:MapItem", "MI", ord);
         Link(mi, "sec:DARef.LNode", ln);
@@ -248,19 +252,24 @@ TEST_F(InstanceTest, MappingItemsShareElementsAndDescribeOnce) {
     };
     URI_Ref mag = item(c.mmxu, "A.phsA", "cVal.mag.f", "1", 1);
     item(c.mmxu, "A.phsA", "cVal.ang.f", "2", 2);
-    Set(mag, "sec:MapItem.unitSiUnit", EnumValue("SIUnitEnum", "A"));
-    Set(mag, "sec:MapItem.unitMultiplier", EnumValue("MultiplierEnum", "k"));
+    Set(mag, "sec:MapItem.unitSiUnit", EnumValue("SIUnitEnum", "a"));
+    Set(mag, "sec:MapItem.unitMultiplier", EnumValue("UnitMultiplierEnum", "k"));
     Set(mag, "sec:MapItem.maxVal", "100");
     URI_Ref descOnly = item(c.mmxu, "A.phsB", "cVal.mag.f", "", 3);
     Set(descOnly, "cim:Naming.description", "B相电流");
-    // On the PTOC node the value tree already wrote DOI Mod; two items
-    // describe it (description, dU and the DO's own description).
+    // A unit whose code the enumeration lacks.
+    Set(descOnly, "sec:MapItem.unitSiUnit", EnumValue("SIUnitEnum", "ohm"));
+    // On the PTOC node the value tree already wrote DOI Mod; its type holds
+    // no dU and no stSeld.
     URI_Ref mod = item(c.ptoc, "Mod", "ctlModel", "1", 4);
     Set(mod, "cim:Naming.description", "模式");
     Set(mod, "sec:MapItem.dU", "模式dU");
+    Set(mod, "sec:MapItem.minVal", "0");
     item(c.ptoc, "Mod", "stSeld", "false", 5);
-    // An item of a DO the node's type does not have gives no DOI.
+    // An item of a DO the node's type does not have gives no DOI, nor one
+    // without value or description.
     item(c.ptoc, "OvAlm", "stVal", "true", 6);
+    item(c.ptoc, "Op", "stVal", "", 7);
 
     const pugi::xml_document& doc = WriteIcd(c.icd, true);
     pugi::xml_node ld = LDevice(doc);
@@ -269,7 +278,13 @@ TEST_F(InstanceTest, MappingItemsShareElementsAndDescribeOnce) {
     EXPECT_EQ(Select(ld, "LN[@lnClass='MMXU']/DOI/@name"), std::vector<std::string>{"A"});
     EXPECT_EQ(Select(ld, "LN[@lnClass='MMXU']/*"), (std::vector<std::string>{"DOI", "Inputs"}));
     EXPECT_EQ(Select(ld, "LN[@lnClass='PTOC']/DOI/@name"), std::vector<std::string>{"Mod"});
-    EXPECT_EQ(Tree(ld.select_node("LN[@lnClass='PTOC']/DOI").node()), "stVal=1 dU=模式 ctlModel=1 stSeld=false");
+    EXPECT_EQ(Tree(ld.select_node("LN[@lnClass='PTOC']/DOI").node()), "stVal=1 ctlModel=1");
+    EXPECT_EQ(writtenWithout, (std::vector<std::string>{
+                                  "映射条目的dU（DO类型中没有dU）：PROT/P1.Mod.MI",
+                                  "映射条目的minVal.f（DO类型中没有minVal.f）：PROT/P1.Mod.MI",
+                                  "映射条目的值（DO类型中没有stSeld）：PROT/P1.Mod.MI",
+                                  "映射条目的DOI（LN类型中没有该DO）：PROT/P1.OvAlm",
+                                  "映射条目的units.SIUnit（枚举类型中没有ohm的代码30）：PROT/1.A.phsB.MI"}));
 }
 
 // ---- control blocks, data sets, inputs --------------------------------------------

@@ -677,6 +677,7 @@ TEST_F(SchemaTest, TheIedKeepsWhatItsFileSaid) {
 
 TEST_F(SchemaTest, HandBuiltModelWithMappingValues) {
     const CompleteIcd c = BuildCompleteIcd();
+    AddUnits(m.stdPkg, m.cmv, 3, true);
     URI_Ref item = Make(kIcdDomain, "sec:MapItem", "MI1", 1);
     Link(item, "sec:DARef.LNode", c.ptoc);
     Set(item, "sec:DARef.doName", "Op");
@@ -689,8 +690,8 @@ TEST_F(SchemaTest, HandBuiltModelWithMappingValues) {
     Set(range, "sec:DARef.doName", "A.phsA");
     Set(range, "sec:DARef.daName", "cVal.mag.f");
     Set(range, "sec:MapItem.valStr", "0");
-    Set(range, "sec:MapItem.unitSiUnit", EnumValue("SIUnitEnum", "A"));
-    Set(range, "sec:MapItem.unitMultiplier", EnumValue("MultiplierEnum", "k"));
+    Set(range, "sec:MapItem.unitSiUnit", EnumValue("SIUnitEnum", "a"));
+    Set(range, "sec:MapItem.unitMultiplier", EnumValue("UnitMultiplierEnum", "k"));
     Set(range, "sec:MapItem.minVal", "0");
     Set(range, "sec:MapItem.maxVal", "100");
     Set(range, "sec:MapItem.stepSize", "0.01");
@@ -699,7 +700,10 @@ TEST_F(SchemaTest, HandBuiltModelWithMappingValues) {
     Link(noDo, "sec:DARef.LNode", c.ptoc);
     Set(noDo, "sec:MapItem.valStr", "1");
     ExportAndValidate(c, true, "mapped.icd");
-    EXPECT_EQ(LinesAfterSuccess(), std::vector<std::string>{"未导出映射条目的值（没有DO名）：PROT/P1.MI3"});
+    // The DO type of Op holds no dU.
+    EXPECT_EQ(LinesAfterSuccess(), (std::vector<std::string>{"未导出映射条目的dU（DO类型中没有dU）：PROT/P1.Op.MI1",
+                                                             "未导出映射条目的值（没有DO名）：PROT/P1.MI3"}));
+    EXPECT_STREQ(LoadFile(Path("mapped.icd")).select_node("//DAI[@name='SIUnit']/Val").node().text().get(), "A");
     EXPECT_TRUE(Select(LoadFile(Path("mapped.icd")), "//DOI[@name='']").empty());
 }
 

@@ -189,15 +189,31 @@ TEST_F(ItbM2iRoundTrip, AnExportedMappingImportsWithItsCompanionTable) {
     Set(hz, "sec:MapItem.unitMultiplier", EnumValue("UnitMultiplierEnum", "M"));
     Set(hz, "sec:MapItem.dU", "总有功");
     Set(hz, "sec:MapItem.operator", "M2I:Invert");
+    // The whole setting, its units read back onto it: the key-DA item "set"
+    // of the same object stands before it.
+    URI_Ref whole = AddMapItem(m2i, "whole", ggio, "Set", "", URI_Ref());
+    Set(whole, "sec:MapItem.unitSiUnit", EnumValue("SIUnitEnum", "W"));
     const std::vector<std::string> before = MapRows(m2i);
-    // Left out: a target met before, a DA that is no key DA of its class.
+    // Left out: a target met before, a DA that is no key DA of its class;
+    // properties the target's type lacks (MV holds no range here), of a
+    // class without key DAs (DPC), or of an item without DA that a later
+    // key-DA item of its object would take.
     AddMapItem(m2i, "op2", pptoc, "Op", "stVal", URI_Ref());
     AddMapItem(m2i, "indq", ggio, "Ind", "q[ST]", URI_Ref());
+    Set(hz, "sec:MapItem.minVal", "45");
+    Set(hz, "sec:MapItem.stepSize", "0.1");
+    URI_Ref u1 = AddMapItem(m2i, "u1", mmxu, "U1", "", URI_Ref());
+    Set(u1, "sec:MapItem.unitSiUnit", EnumValue("SIUnitEnum", "V"));
+    AddMapItem(m2i, "u1mag", mmxu, "U1", "cVal.ang.f", URI_Ref());
 
     ui.AnswerSaveFile((workspace / "dev.m2i").string().c_str());
     ASSERT_TRUE(app.Rsc_M2I_Export(m2i));
-    EXPECT_EQ(Boxes().back(), "模板文件导出成功！\n未导出映射条目（toDA: LD.1/PPTOC1.Op.stVal重复）：op2\n"
-                              "未导出映射条目（DA: q[ST]不是CDC: SPS的关键DA）：indq");
+    EXPECT_EQ(Boxes().back(), "模板文件导出成功！\n未导出映射条目的dU（CDC: DPC没有关键DA，导入时成为单独的映射条目）：pos\n"
+                              "未导出映射条目的minVal（DO: Hz的类型中没有minVal）：hz\n"
+                              "未导出映射条目的stepSize（DO: Hz的类型中没有stepSize）：hz\n"
+                              "未导出映射条目（toDA: LD.1/PPTOC1.Op.stVal重复）：op2\n"
+                              "未导出映射条目（DA: q[ST]不是CDC: SPS的关键DA）：indq\n"
+                              "未导出映射条目的units.SIUnit（导入时归入其后同一DO的关键DA映射条目）：u1");
     ui.AnswerSaveFile((workspace / "dev.itb").string().c_str());
     ASSERT_TRUE(app.Rsc_ITB_Export(itb));
     Remove(m2i, {"sec:M2I.MapItems"});
@@ -210,12 +226,12 @@ TEST_F(ItbM2iRoundTrip, AnExportedMappingImportsWithItsCompanionTable) {
     EXPECT_TRUE(SavedReport().empty());
 
     // What differs, and why: the dU of "pos" (a DPC, outside the key-DA
-    // table) comes back as a map item of its own, named like its source and
-    // linked to its information item, its DA path "dU" and its value the text.
+    // table) is left out, and "u1" comes without its units.
     std::vector<std::string> expected = before;
     for (std::string& row : expected)
         if (row.find("|pos|") != std::string::npos) row.erase(row.rfind('|') + 1);
-    expected.push_back("GGIO1 2|pos||Pos|dU|开关位置||||||M2I:Scale|");
+    expected.push_back("MMXU1 |u1||U1|||||||||");
+    expected.push_back("MMXU1 |u1mag||U1|cVal.ang.f||||||||");
     std::sort(expected.begin(), expected.end());
     EXPECT_EQ(MapRows(TheM2i()), expected);
     EXPECT_EQ(TableRows(TheItb()).size(), 6u);

@@ -1,5 +1,7 @@
 // The change of a field: the edit lock, relinked associations, data values
 // checked by their basic type, names and what follows from them.
+#include "core/map_item_target.h"
+#include "platform/mfc/text_funcs.h"
 #include "tests/views/views_fixture.h"
 
 using namespace kiln::test;
@@ -645,6 +647,61 @@ TEST_F(FieldChange, TheStandardReferenceAndOrderNumbers) {
     EXPECT_TRUE(Change(values[0], "e301:OrdNaming.ord", "99"));
     EXPECT_EQ(value, "3");
     EXPECT_EQ(Get(values[0], "e301:OrdNaming.ord"), "3");
+}
+
+}  // namespace
+
+namespace {
+
+// A mapping item takes a unit, range, step, dU or time only where its data
+// object holds the attribute, offers the units as the target's enumeration
+// writes them, and an information item takes no id another item of its
+// table holds.
+TEST_F(FieldChange, MapItemPropertiesAndInfoItemIds) {
+    AddUnits(m.stdPkg, m.cmv, 3, true);
+    const URI_Ref type = MakeLNodeType(m.instPkg, "T_MMXU", 9);
+    MakeDO(type, "TotW", 1, m.cmv);
+    const URI_Ref mmxu = MakeLNode(icd.ldA, "", "MMXU", "1", 3, type);
+    auto item = [&](const URI_Ref& node, const char* doName, const char* daName) {
+        URI_Ref r = MakeUnder(icd.m2i, "sec:MapItem", "MI", "sec:MapItem.M2I");
+        Link(r, "sec:DARef.LNode", node);
+        Set(r, "sec:DARef.doName", doName);
+        Set(r, "sec:DARef.daName", daName);
+        return r;
+    };
+    const URI_Ref op = item(icd.lnPtoc, "Op", "stVal"), totW = item(mmxu, "TotW", "cVal.mag.f");
+    const struct {
+        const char* field;
+        const char* value;
+    } fields[] = {{"sec:MapItem.minVal", "45"}, {"sec:MapItem.stepSize", "0.1"}, {"sec:MapItem.dU", "总有功"},
+                  {"sec:MapItem.unitSiUnit", "a"}, {"sec:MapItem.daName_t", "t"}};
+    for (const auto& f : fields) {
+        const CString path = kiln::core::MapItemPropertyOf(f.field)->m2iPath;
+        const CString stored = CString(f.field).Find("unit") >= 0 ? EnumValue("SIUnitEnum", f.value) : CString(f.value);
+        ui.ClearCalls();
+        EXPECT_FALSE(Change(op, f.field, stored)) << f.field;
+        EXPECT_EQ(ui.Messages(), std::vector<CString>{"DO: Op的类型中没有" + path + "，不能修改！"});
+        // TotW holds all but a time stamp.
+        EXPECT_EQ(Change(totW, f.field, stored), path != "t") << f.field;
+    }
+    EXPECT_TRUE(Change(op, "sec:MapItem.minVal", ""));  // clearing is no value
+
+    // The unit list: the literals of the target's enumeration, stored as
+    // the model's values of their codes (A is code 5, stored "a").
+    Struct_EditPack pack;
+    ASSERT_TRUE(app.HtmlMsg_OnPrepareEditField(View(kView_Html1), totW, "sec:MapItem.unitSiUnit", "", &pack));
+    std::vector<std::string> rows;
+    for (const auto& [shown, stored] : pack.vList.vPairs) rows.push_back(shown.str() + "=" + StringAfter(stored, "#", ".").str());
+    EXPECT_EQ(rows, (std::vector<std::string>{"A=a", "°C=℃", "V=V", "W=W"}));
+    EXPECT_TRUE(Change(totW, "sec:MapItem.unitSiUnit", EnumValue("SIUnitEnum", "a")));
+    EXPECT_EQ(display, "A");
+
+    Set(icd.i1, "sec:InfoItem.id", "1");
+    ui.ClearCalls();
+    EXPECT_FALSE(Change(icd.i2, "sec:InfoItem.id", "1"));
+    EXPECT_EQ(ui.Messages(), std::vector<CString>{"infoitem的id:1重复，不能修改！"});
+    EXPECT_TRUE(Change(icd.i2, "sec:InfoItem.id", "2"));
+    EXPECT_TRUE(Change(icd.i1, "sec:InfoItem.id", "1"));  // its own id
 }
 
 }  // namespace
