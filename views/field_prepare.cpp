@@ -19,6 +19,14 @@ const std::set<std::string> kLevel2Classes = {"sec:IED",  "sec:LDevice", "sec:LN
                                               "sec:FCDA", "sec:LCB",     "sec:RCB",      "sec:ClientLN",
                                               "sec:DOI",  "sec:DAI",     "sec:ExtRef"};
 
+// Fields the exports write from elsewhere, so an edit could never reach a
+// file: a node's type text (its type link's name), an ICD's revision (the
+// text after "_Rev" of its name), a DAI's fc (its DA's) and the node a
+// data-set member names (its node link's).
+const std::set<std::string> kDerivedFields = {"sec:LNode.lnType", "sec:ICD.icdRevision", "sec:DAI.fc",
+                                              "sec:FCDA.ldInst",  "sec:FCDA.lnClass",    "sec:FCDA.lnInst",
+                                              "sec:FCDA.memberRef"};
+
 // Whether "cim:Naming.name" of the resource may be edited.
 bool NameEditable(CKiln_Main& app, URI_Ref rsc) {
     const std::string& cls = rsc.sClass;
@@ -53,7 +61,7 @@ bool CKiln_Main::HtmlMsg_OnPrepareEditField(CBase_Cmd* pView, URI_Ref rsc, CStri
     pack.vList.Clear();
     if (m_nEditLevel != 1 && kTypeAndModelClasses.count(rsc.sClass)) return false;
     if (rsc.IsEmpty() || !DomainEditable(*this, rsc)) return false;
-    if (field.IsEmpty()) return false;
+    if (field.IsEmpty() || kDerivedFields.count(field.str())) return false;
 
     if (field == "sec:Val" && (rsc.sClass == "sec:DA" || rsc.sClass == "sec:BDA"))
         if (auto made = OnDemandValue(*this, pView, rsc)) return *made;
