@@ -1124,6 +1124,8 @@ const FieldRow kFieldRows[] = {
     {"sec:LDevice", "cim:Naming.description", "", "V141", "//LDevice[@desc='V141']", nullptr},
     {"sec:LDevice", "cim:Naming.name", "", "V142", "//LDevice[@inst='V142']", nullptr},
     {"sec:LDevice", "cim:Naming.pathName", "", "V143", nullptr, nullptr},
+    // A point's value on its second device (before the first moves away).
+    {"sec:LDevice", "sec:LDevice.serverDesc", "MEAS", "站控层", "//Server[@desc='站控层']", nullptr},
     {"sec:LDevice", "e301:OrdNaming.ord", "", "184", "", nullptr},
     {"sec:LDevice", "sec:LDevice.accessControl", "", "V145", "//AccessControl[text()='V145']", nullptr},
     {"sec:LDevice", "sec:LDevice.apClock", "", "V146", nullptr, nullptr},
@@ -1138,7 +1140,6 @@ const FieldRow kFieldRows[] = {
     {"sec:LDevice", "sec:LDevice.authWeak", "", "V155", nullptr, nullptr},
     {"sec:LDevice", "sec:LDevice.isAbstract", "", "否", nullptr, nullptr},
     {"sec:LDevice", "sec:LDevice.ldName", "", "V157", "//LDevice[@ldName='V157']", nullptr},
-    {"sec:LDevice", "sec:LDevice.serverDesc", "MEAS", "站控层", "//Server[@desc='站控层']", nullptr},
     {"sec:LDevice", "sec:LDevice.serverTimeout", "", "V159", nullptr, nullptr},
     {"sec:LNode", "cim:Naming.description", "", "V160", "//LN0[@desc='V160']", nullptr},
     {"sec:LNode", "cim:Naming.name", "Q0CSWI1", "Q0CSWI9", "//LN[@prefix='Q0' and @lnClass='CSWI' and @inst='9']", nullptr},
