@@ -523,8 +523,9 @@ bool FieldChange::NodeName(const CString& prefix, const CString& inst) {
         Notice("逻辑装置中已经存在名为" + prefix + lnClass + inst + "的逻辑节点，不能修改！");
         return false;
     }
-    Put(m_rsc, "sec:LNode.prefix", prefix);
-    Put(m_rsc, "sec:LNode.lnInst", inst);
+    // The field edited is stored by the host.
+    if (m_field != "sec:LNode.prefix") Put(m_rsc, "sec:LNode.prefix", prefix);
+    if (m_field != "sec:LNode.lnInst") Put(m_rsc, "sec:LNode.lnInst", inst);
     Put(m_rsc, kRoleName, prefix + lnClass + inst);
     Refresh(3);
     return true;
