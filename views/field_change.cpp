@@ -564,13 +564,19 @@ bool FieldChange::TypeClass() {
 }
 
 // An input's or a report client's node fields stand for a node outside the
-// model: one that names a node of the model is written with that node's.
+// model: one that names a node of the model is written with that node's. A
+// log control block with a Log is written naming the Log's node.
 bool FieldChange::KeptNodeField() {
-    const char* link = Is("sec:ExtRef") ? "sec:DARef.LNode" : Is("sec:ClientLN") ? "sec:ClientLN.LNode" : nullptr;
+    const bool lcb = Is("sec:LCB");
+    const char* link = Is("sec:ExtRef")     ? "sec:DARef.LNode"
+                       : Is("sec:ClientLN") ? "sec:ClientLN.LNode"
+                       : lcb                ? "sec:LCB.Log"
+                                            : nullptr;
     if (!link || m_app.DocMtd_getFirstUri_ofAsso(m_rsc, link).IsEmpty()) return true;
     for (const char* attr : kiln::core::kNodeRefAttributes)
         if (m_field == CString(m_rsc.sClass) + "." + attr) {
-            Notice("已指向逻辑节点，其IED、逻辑装置和逻辑节点由所指向的逻辑节点决定，不能修改！");
+            Notice(lcb ? "已指定日志，其逻辑装置和逻辑节点由日志所在的逻辑节点决定，不能修改！"
+                       : "已指向逻辑节点，其IED、逻辑装置和逻辑节点由所指向的逻辑节点决定，不能修改！");
             return false;
         }
     return true;

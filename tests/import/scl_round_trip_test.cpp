@@ -964,9 +964,12 @@ TEST(SclCompareTable, ReportWordsOfALossNameItsKindAndWhatTellsItApart) {
 // ---- every field the property view offers, through the ICD export ----
 
 // A field of a class's page: `value` typed, or a list row's text; the edit
-// must make `xpath` select one node more in the next export than in the one
-// before, or be refused saying `said` ("" for a field the view does not
-// offer). `at` names the resource when not the class's first.
+// must make `xpath` select more nodes in the next export than in the one
+// before ("!xpath" fewer), or be refused saying `said` ("" for a field
+// the view does not offer). `at` names the resource when not the class's
+// first ("#n" the class's n-th, from 0). `file` names the export that
+// writes the element: the MICS document beside the ICD or the ICD's type
+// package file.
 struct FieldRow {
     const char* cls;
     const char* field;
@@ -974,102 +977,103 @@ struct FieldRow {
     const char* value;
     const char* xpath;
     const char* said;
+    const char* file = nullptr;  // "mics" or "types" where not the ICD's
 };
 
 const FieldRow kFieldRows[] = {
     {"sec:BDA", "cim:Naming.description", "", "V1", "//BDA[@desc='V1']", nullptr},
-    {"sec:BDA", "cim:Naming.pathName", "", "V2", nullptr, nullptr},
-    {"sec:BDA", "e301:OrdNaming.ord", "", "43", nullptr, nullptr},
-    {"sec:BDA", "sec:BDA.SemanticNs", "", "V4", nullptr, nullptr},
+    {"sec:BDA", "cim:Naming.pathName", "", "X", nullptr, ""},
+    {"sec:BDA", "e301:OrdNaming.ord", "ctlVal", "3", ""},
+    {"sec:BDA", "sec:BDA.SemanticNs", "", "X", nullptr, ""},
     {"sec:BDA", "sec:BDA.bType", "", "#1", "//BDA[@bType='INT8']", nullptr},
     {"sec:BDA", "sec:BDA.count", "", "46", "//BDA[@count='46']", nullptr},
-    {"sec:BDA", "sec:BDA.presence", "", "#1", nullptr, nullptr},
+    {"sec:BDA", "sec:BDA.presence", "", "X", nullptr, ""},
     {"sec:BDA", "sec:BDA.sAddr", "", "V8", "//BDA[@sAddr='V8']", nullptr},
     {"sec:BDA", "sec:BDA.valImport", "", "否", "//BDA[@valImport='false']", nullptr},
     {"sec:BDA", "sec:BDA.valKind", "", "#1", "//BDA[@valKind='Conf']", nullptr},
-    {"sec:BDA", "sec:BDA.valueDesc", "", "V11", nullptr, nullptr},
-    {"sec:BDA", "sec:BDA.valueStr", "", "V12", nullptr, nullptr},
+    {"sec:BDA", "sec:BDA.valueDesc", "", "X", nullptr, ""},
+    {"sec:BDA", "sec:BDA.valueStr", "", "15", "//BDA[@name='f']/Val[text()='15']"},
     {"sec:ClientLN", "cim:Naming.description", "", "V13", "//ClientLN[@desc='V13']", nullptr},
-    {"sec:ClientLN", "cim:Naming.name", "", "V14", nullptr, nullptr},
-    {"sec:ClientLN", "cim:Naming.pathName", "", "V15", nullptr, nullptr},
-    {"sec:ClientLN", "e301:OrdNaming.ord", "", "56", nullptr, nullptr},
+    {"sec:ClientLN", "cim:Naming.name", "", "X", nullptr, ""},
+    {"sec:ClientLN", "cim:Naming.pathName", "", "X", nullptr, ""},
+    {"sec:ClientLN", "e301:OrdNaming.ord", "", "56", ""},
     {"sec:ClientLN", "sec:ClientLN.apRef", "", "V17", "//ClientLN[@apRef='V17']", nullptr},
     {"sec:ClientLN", "sec:ClientLN.iedName", "", "V18", "//ClientLN[@iedName='V18']", nullptr},
     {"sec:ClientLN", "sec:ClientLN.ldInst", "", "V19", "//ClientLN[@ldInst='V19']", nullptr},
-    {"sec:ClientLN", "sec:ClientLN.lnClass", "", "V20", nullptr, nullptr},
-    {"sec:ClientLN", "sec:ClientLN.lnInst", "", "V21", nullptr, nullptr},
+    {"sec:ClientLN", "sec:ClientLN.lnClass", "", "IHMI", "//ClientLN[@lnClass='IHMI']"},
+    {"sec:ClientLN", "sec:ClientLN.lnInst", "", "2", "//ClientLN[@lnInst='2']"},
     {"sec:ClientLN", "sec:ClientLN.prefix", "", "V22", "//ClientLN[@prefix='V22']", nullptr},
     {"sec:DA", "cim:Naming.description", "", "V23", "//DA[@desc='V23']", nullptr},
-    {"sec:DA", "cim:Naming.pathName", "", "V24", nullptr, nullptr},
+    {"sec:DA", "cim:Naming.pathName", "", "X", nullptr, ""},
     {"sec:DA", "e301:OrdNaming.ord", "", "65", "", nullptr},
-    {"sec:DA", "sec:BDA.SemanticNs", "", "V26", nullptr, nullptr},
-    {"sec:DA", "sec:BDA.bType", "", "#1", nullptr, nullptr},
+    {"sec:DA", "sec:BDA.SemanticNs", "stVal", "V26", "!//DA[@name_ID='stVal']", nullptr, "mics"},
+    {"sec:DA", "sec:BDA.bType", "sboTimeout", "#1", "//DA[@name='sboTimeout' and @bType='INT8']"},
     {"sec:DA", "sec:BDA.count", "", "68", "//DA[@count='68']", nullptr},
-    {"sec:DA", "sec:BDA.presence", "", "#1", nullptr, nullptr},
+    {"sec:DA", "sec:BDA.presence", "", "#1", "//DA[@presence='C']", nullptr, "mics"},
     {"sec:DA", "sec:BDA.sAddr", "", "V30", "//DA[@sAddr='V30']", nullptr},
     {"sec:DA", "sec:BDA.valImport", "", "否", "//DA[@valImport='false']", nullptr},
     {"sec:DA", "sec:BDA.valKind", "", "#1", "//DA[@valKind='Conf']", nullptr},
-    {"sec:DA", "sec:BDA.valueDesc", "", "V33", nullptr, nullptr},
-    {"sec:DA", "sec:BDA.valueStr", "", "V34", nullptr, nullptr},
+    {"sec:DA", "sec:BDA.valueDesc", "", "X", nullptr, ""},
+    {"sec:DA", "sec:BDA.valueStr", "ctlModel", "direct-with-normal-security", "//DA[@name='ctlModel']/Val[text()='direct-with-normal-security']"},
     {"sec:DA", "sec:DA.trgOp", "", "#1", "//DA[@dupd='true']", nullptr},
     {"sec:DAI", "cim:Naming.description", "", "V36", "//DAI[@desc='V36']", nullptr},
-    {"sec:DAI", "cim:Naming.pathName", "", "V37", nullptr, nullptr},
-    {"sec:DAI", "e301:OrdNaming.ord", "", "78", nullptr, nullptr},
-    {"sec:DAI", "sec:DAI.daType", "", "V39", nullptr, nullptr},
-    {"sec:DAI", "sec:DAI.ix", "", "V40", nullptr, nullptr},
+    {"sec:DAI", "cim:Naming.pathName", "", "X", nullptr, ""},
+    {"sec:DAI", "e301:OrdNaming.ord", "sboTimeout[CF]", "1", ""},
+    {"sec:DAI", "sec:DAI.daType", "", "X", nullptr, ""},
+    {"sec:DAI", "sec:DAI.ix", "", "3", "//DAI[@ix='3']"},
     {"sec:DAI", "sec:DAI.sAddr", "", "V41", "//DAI[@sAddr='V41']", nullptr},
-    {"sec:DAI", "sec:DAI.sdiDesc", "", "V42", nullptr, nullptr},
-    {"sec:DAI", "sec:DAI.sdiIx", "", "V43", nullptr, nullptr},
-    {"sec:DAI", "sec:DAI.sdiSAddr", "", "V44", nullptr, nullptr},
+    {"sec:DAI", "sec:DAI.sdiDesc", "mag[MX].f", "V42", "//SDI[@desc='V42']"},
+    {"sec:DAI", "sec:DAI.sdiIx", "mag[MX].f", "5", "//SDI[@ix='5']"},
+    {"sec:DAI", "sec:DAI.sdiSAddr", "mag[MX].f", "V44", "//SDI[@sAddr='V44']"},
     {"sec:DAI", "sec:DAI.valImport", "", "否", "//DAI[@valImport='false']", nullptr},
     {"sec:DAI", "sec:DAI.valKind", "", "#1", "//DAI[@valKind='Conf']", nullptr},
-    {"sec:DAI", "sec:DAI.valueDesc", "", "V47", nullptr, nullptr},
-    {"sec:DAI", "sec:DAI.valueStr", "", "V48", nullptr, nullptr},
+    {"sec:DAI", "sec:DAI.valueDesc", "", "X", nullptr, ""},
+    {"sec:DAI", "sec:DAI.valueStr", "", "direct-with-normal-security", "//DAI[@name='ctlModel']/Val[text()='direct-with-normal-security']"},
     {"sec:DAType", "cim:Naming.description", "", "V49", "//DAType[@desc='V49']", nullptr},
     {"sec:DAType", "cim:Naming.name", "", "V50", "//DA[@type='V50']", nullptr},
-    {"sec:DAType", "cim:Naming.pathName", "", "V51", nullptr, nullptr},
-    {"sec:DAType", "e301:OrdNaming.ord", "", "92", nullptr, nullptr},
+    {"sec:DAType", "cim:Naming.pathName", "", "X", nullptr, ""},
+    {"sec:DAType", "e301:OrdNaming.ord", "", "3", "", nullptr, "types"},
     {"sec:DAType", "sec:DAType.iedType", "", "V53", "//DAType[@iedType='V53']", nullptr},
-    {"sec:DAType", "sec:DAType.isInstType", "", "否", nullptr, nullptr},
+    {"sec:DAType", "sec:DAType.isInstType", "", "X", nullptr, ""},
     {"sec:DO", "cim:Naming.description", "", "V55", "//DO[@desc='V55']", nullptr},
-    {"sec:DO", "cim:Naming.pathName", "", "V56", nullptr, nullptr},
+    {"sec:DO", "cim:Naming.pathName", "", "X", nullptr, ""},
     {"sec:DO", "e301:OrdNaming.ord", "", "97", "", nullptr},
-    {"sec:DO", "sec:DO.SemanticDesc", "", "V58", nullptr, nullptr},
-    {"sec:DO", "sec:DO.SemanticNs", "", "V59", nullptr, nullptr},
+    {"sec:DO", "sec:DO.SemanticDesc", "", "X", nullptr, ""},
+    {"sec:DO", "sec:DO.SemanticNs", "Health", "V59", "!//DO[@name_ID='Health']", nullptr, "mics"},
     {"sec:DO", "sec:DO.accessControl", "", "V60", "//DO[@accessControl='V60']", nullptr},
-    {"sec:DO", "sec:DO.derivate", "", "否", nullptr, nullptr},
-    {"sec:DO", "sec:DO.presence", "", "#1", nullptr, nullptr},
+    {"sec:DO", "sec:DO.derivate", "", "X", nullptr, ""},
+    {"sec:DO", "sec:DO.presence", "", "#2", "//DO[@presence='O']", nullptr, "mics"},
     {"sec:DO", "sec:DO.transient", "", "否", "//DO[@transient='false']", nullptr},
     {"sec:DOI", "cim:Naming.description", "", "V64", "//DOI[@desc='V64']", nullptr},
-    {"sec:DOI", "cim:Naming.pathName", "", "V65", nullptr, nullptr},
+    {"sec:DOI", "cim:Naming.pathName", "", "X", nullptr, ""},
     {"sec:DOI", "e301:OrdNaming.ord", "", "106", "", nullptr},
     {"sec:DOI", "sec:DOI.accessControl", "", "V67", "//DOI[@accessControl='V67']", nullptr},
-    {"sec:DOI", "sec:DOI.cdcType", "", "V68", nullptr, nullptr},
-    {"sec:DOI", "sec:DOI.ix", "", "V69", nullptr, nullptr},
+    {"sec:DOI", "sec:DOI.cdcType", "", "X", nullptr, ""},
+    {"sec:DOI", "sec:DOI.ix", "", "3", "//DOI[@ix='3']"},
     {"sec:DOType", "cim:Naming.description", "", "V70", "//DOType[@desc='V70']", nullptr},
     {"sec:DOType", "cim:Naming.name", "", "V71", "//DO[@type='V71']", nullptr},
-    {"sec:DOType", "cim:Naming.pathName", "", "V72", nullptr, nullptr},
-    {"sec:DOType", "e301:OrdNaming.ord", "", "113", nullptr, nullptr},
+    {"sec:DOType", "cim:Naming.pathName", "", "X", nullptr, ""},
+    {"sec:DOType", "e301:OrdNaming.ord", "", "3", "", nullptr, "types"},
     {"sec:DOType", "sec:DOType.cdc", "", "SPS", nullptr, "DO类型的CDC由其标准CDC决定，只能是"},
     {"sec:DOType", "sec:DOType.iedType", "", "V75", "//DOType[@iedType='V75']", nullptr},
-    {"sec:DOType", "sec:DOType.isInstType", "", "否", nullptr, nullptr},
-    {"sec:DOType", "sec:DOType.memberKinds", "", "V77", nullptr, nullptr},
+    {"sec:DOType", "sec:DOType.isInstType", "", "X", nullptr, ""},
+    {"sec:DOType", "sec:DOType.memberKinds", "", "X", nullptr, ""},
     {"sec:DataSet", "cim:Naming.description", "", "V78", "//DataSet[@desc='V78']", nullptr},
     {"sec:DataSet", "cim:Naming.name", "", "V79", "//DataSet[@name='V79']", nullptr},
-    {"sec:DataSet", "cim:Naming.pathName", "", "V80", nullptr, nullptr},
+    {"sec:DataSet", "cim:Naming.pathName", "", "X", nullptr, ""},
     {"sec:DataSet", "e301:OrdNaming.ord", "", "121", "", nullptr},
     {"sec:EnumType", "cim:Naming.description", "", "V82", "//EnumType[@desc='V82']", nullptr},
     {"sec:EnumType", "cim:Naming.name", "", "V83", "//BDA[@type='V83']", nullptr},
-    {"sec:EnumType", "cim:Naming.pathName", "", "V84", nullptr, nullptr},
-    {"sec:EnumType", "e301:OrdNaming.ord", "", "125", nullptr, nullptr},
+    {"sec:EnumType", "cim:Naming.pathName", "", "X", nullptr, ""},
+    {"sec:EnumType", "e301:OrdNaming.ord", "MultiplierKind", "1", "", nullptr, "types"},
     {"sec:EnumVal", "cim:Naming.description", "", "V86", "//EnumVal[@desc='V86']", nullptr},
     {"sec:EnumVal", "cim:Naming.name", "", "V87", "//EnumVal[text()='V87']", nullptr},
-    {"sec:EnumVal", "cim:Naming.pathName", "", "V88", nullptr, nullptr},
+    {"sec:EnumVal", "cim:Naming.pathName", "", "X", nullptr, ""},
     {"sec:EnumVal", "e301:OrdNaming.ord", "", "129", "", nullptr},
     {"sec:EnumVal", "sec:EnumVal.val", "", "V90", "//EnumVal[text()='V90']", nullptr},
     {"sec:ExtRef", "cim:Naming.description", "", "V91", "//ExtRef[@desc='V91']", nullptr},
     {"sec:ExtRef", "cim:Naming.name", "", "V92", "//ExtRef[@intAddr='V92']", nullptr},
-    {"sec:ExtRef", "cim:Naming.pathName", "", "V93", nullptr, nullptr},
+    {"sec:ExtRef", "cim:Naming.pathName", "", "X", nullptr, ""},
     {"sec:ExtRef", "e301:OrdNaming.ord", "", "134", "", nullptr},
     {"sec:ExtRef", "sec:DARef.daName", "", "V95", "//ExtRef[@daName='V95']", nullptr},
     {"sec:ExtRef", "sec:DARef.doName", "CB_POS_Q", "BlkOpn", "//ExtRef[@doName='BlkOpn' and @daName='q']", nullptr},
@@ -1080,93 +1084,92 @@ const FieldRow kFieldRows[] = {
     {"sec:ExtRef", "sec:ExtRef.lnClass", "", "X1", nullptr, "已指向逻辑节点"},
     {"sec:ExtRef", "sec:ExtRef.lnInst", "", "X1", nullptr, "已指向逻辑节点"},
     {"sec:ExtRef", "sec:ExtRef.prefix", "", "X1", nullptr, "已指向逻辑节点"},
-    {"sec:FCDA", "cim:Naming.description", "", "V102", nullptr, nullptr},
-    {"sec:FCDA", "cim:Naming.name", "", "V103", nullptr, nullptr},
-    {"sec:FCDA", "cim:Naming.pathName", "", "V104", nullptr, nullptr},
+    {"sec:FCDA", "cim:Naming.description", "", "X", nullptr, ""},
+    {"sec:FCDA", "cim:Naming.name", "", "X", nullptr, ""},
+    {"sec:FCDA", "cim:Naming.pathName", "", "X", nullptr, ""},
     {"sec:FCDA", "e301:OrdNaming.ord", "", "145", "", nullptr},
     {"sec:FCDA", "sec:DARef.daName", "", "V106", "//FCDA[@daName='V106']", nullptr},
     {"sec:FCDA", "sec:DARef.doName", "", "BlkOpn", "//FCDA[@doName='BlkOpn' and not(@daName)]", nullptr},
     {"sec:FCDA", "sec:DARef.daName", "", "ctlModel[CF]", "//FCDA[@daName='ctlModel']", nullptr},
     {"sec:FCDA", "sec:DARef.doName", "", "Loc", "//FCDA[@doName='Loc' and not(@daName)]", nullptr},
-    {"sec:FCDA", "sec:FCDA.fc", "", "#1", nullptr, nullptr},
+    {"sec:FCDA", "sec:FCDA.fc", "", "#1", nullptr, "fc必须是Loc具有的功能约束"},
     {"sec:FCDA", "sec:FCDA.ix", "", "149", "//FCDA[@ix='149']", nullptr},
-    {"sec:ICD", "cim:Naming.description", "", "V110", nullptr, nullptr},
-    {"sec:ICD", "cim:Naming.name", "", "V111", nullptr, nullptr},
-    {"sec:ICD", "cim:Naming.pathName", "", "V112", nullptr, nullptr},
-    {"sec:ICD", "sec:ICD.extDOFreely", "", "否", nullptr, nullptr},
-    {"sec:ICD", "sec:ICD.icdVersion", "", "V114", nullptr, nullptr},
-    {"sec:ICD", "sec:ICD.productType", "", "V115", nullptr, nullptr},
-    {"sec:IED", "cim:Naming.description", "", "V116", nullptr, nullptr},
-    {"sec:IED", "cim:Naming.name", "", "V117", nullptr, nullptr},
-    {"sec:IED", "cim:Naming.pathName", "", "V118", nullptr, nullptr},
-    {"sec:IED", "sec:IED.configVersion", "", "V119", nullptr, nullptr},
-    {"sec:IED", "sec:IED.engRight", "", "V120", nullptr, nullptr},
-    {"sec:IED", "sec:IED.iedType", "", "V121", nullptr, nullptr},
-    {"sec:IED", "sec:IED.manufacturer", "", "V122", nullptr, nullptr},
-    {"sec:IED", "sec:IED.originalSclRelease", "", "V123", nullptr, nullptr},
-    {"sec:IED", "sec:IED.originalSclRevision", "", "V124", nullptr, nullptr},
-    {"sec:IED", "sec:IED.originalSclVersion", "", "V125", nullptr, nullptr},
-    {"sec:IED", "sec:IED.owner", "", "V126", nullptr, nullptr},
+    {"sec:ICD", "cim:Naming.description", "", "X", nullptr, ""},
+    {"sec:ICD", "cim:Naming.name", "#1", "BCU-9_Ver1.4_RevC", "//Header[@id='BCU-9']"},
+    {"sec:ICD", "cim:Naming.pathName", "", "X", nullptr, ""},
+    {"sec:ICD", "sec:ICD.icdVersion", "#1", "V114", "//Header[@version='V114']"},
+    {"sec:ICD", "sec:ICD.productType", "", "X", nullptr, ""},
+    {"sec:IED", "cim:Naming.description", "#1", "V116", "//IED[@desc='V116']"},
+    {"sec:IED", "cim:Naming.name", "", "X", nullptr, ""},
+    {"sec:IED", "cim:Naming.pathName", "", "X", nullptr, ""},
+    {"sec:IED", "sec:IED.configVersion", "#1", "V119", "//IED[@configVersion='V119']"},
+    {"sec:IED", "sec:IED.engRight", "#1", "fix", "//IED[@engRight='fix']"},
+    {"sec:IED", "sec:IED.iedType", "#1", "V121", "//IED[@type='V121']"},
+    {"sec:IED", "sec:IED.manufacturer", "#1", "V122", "//IED[@manufacturer='V122']"},
+    {"sec:IED", "sec:IED.originalSclRelease", "#1", "4", "//IED[@originalSclRelease='4']"},
+    {"sec:IED", "sec:IED.originalSclRevision", "#1", "A", "//IED[@originalSclRevision='A']"},
+    {"sec:IED", "sec:IED.originalSclVersion", "#1", "2003", "//IED[@originalSclVersion='2003']"},
+    {"sec:IED", "sec:IED.owner", "#1", "V126", "//IED[@owner='V126']"},
     {"sec:LCB", "cim:Naming.description", "", "V127", "//LogControl[@desc='V127']", nullptr},
     {"sec:LCB", "cim:Naming.name", "", "V128", "//LogControl[@name='V128']", nullptr},
-    {"sec:LCB", "cim:Naming.pathName", "", "V129", nullptr, nullptr},
-    {"sec:LCB", "e301:OrdNaming.ord", "", "170", nullptr, nullptr},
+    {"sec:LCB", "cim:Naming.pathName", "", "X", nullptr, ""},
+    {"sec:LCB", "e301:OrdNaming.ord", "", "170", ""},
     {"sec:LCB", "sec:LCB.bufTime", "", "171", "//LogControl[@bufTime='171']", nullptr},
     {"sec:LCB", "sec:LCB.intgPd", "", "172", "//LogControl[@intgPd='172']", nullptr},
-    {"sec:LCB", "sec:LCB.ldInst", "", "V133", nullptr, nullptr},
-    {"sec:LCB", "sec:LCB.lnClass", "", "V134", nullptr, nullptr},
-    {"sec:LCB", "sec:LCB.lnInst", "", "V135", nullptr, nullptr},
+    {"sec:LCB", "sec:LCB.ldInst", "", "X1", nullptr, "已指定日志"},
+    {"sec:LCB", "sec:LCB.lnClass", "", "X1", nullptr, "已指定日志"},
+    {"sec:LCB", "sec:LCB.lnInst", "", "X1", nullptr, "已指定日志"},
     {"sec:LCB", "sec:LCB.logEna", "", "否", "//LogControl[@logEna='false']", nullptr},
     {"sec:LCB", "sec:LCB.logName", "", "LOGX", nullptr, "日志控制块的logName由其日志决定，只能是"},
     {"sec:LCB", "sec:LCB.optReasonForInclusion", "", "否", "//LogControl[@reasonCode='false']", nullptr},
-    {"sec:LCB", "sec:LCB.prefix", "", "V139", nullptr, nullptr},
+    {"sec:LCB", "sec:LCB.prefix", "", "X1", nullptr, "已指定日志"},
     {"sec:LCB", "sec:LCB.trgOp", "", "#1", "//TrgOps[@dupd='true']", nullptr},
     {"sec:LDevice", "cim:Naming.description", "", "V141", "//LDevice[@desc='V141']", nullptr},
     {"sec:LDevice", "cim:Naming.name", "", "V142", "//LDevice[@inst='V142']", nullptr},
-    {"sec:LDevice", "cim:Naming.pathName", "", "V143", nullptr, nullptr},
+    {"sec:LDevice", "cim:Naming.pathName", "", "X", nullptr, ""},
     // A point's value on its second device (before the first moves away).
     {"sec:LDevice", "sec:LDevice.serverDesc", "MEAS", "站控层", "//Server[@desc='站控层']", nullptr},
     {"sec:LDevice", "e301:OrdNaming.ord", "", "184", "", nullptr},
     {"sec:LDevice", "sec:LDevice.accessControl", "", "V145", "//AccessControl[text()='V145']", nullptr},
-    {"sec:LDevice", "sec:LDevice.apClock", "", "V146", nullptr, nullptr},
+    {"sec:LDevice", "sec:LDevice.apClock", "", "true", "//AccessPoint[@clock='true']"},
     {"sec:LDevice", "sec:LDevice.apDesc", "", "V147", "//AccessPoint[@desc='V147']", nullptr},
-    {"sec:LDevice", "sec:LDevice.apKdc", "", "V148", nullptr, nullptr},
+    {"sec:LDevice", "sec:LDevice.apKdc", "", "true", "//AccessPoint[@kdc='true']"},
     {"sec:LDevice", "sec:LDevice.apName", "", "V149", "//AccessPoint[@name='V149']", nullptr},
-    {"sec:LDevice", "sec:LDevice.apRouter", "", "V150", nullptr, nullptr},
-    {"sec:LDevice", "sec:LDevice.authCertificate", "", "V151", nullptr, nullptr},
-    {"sec:LDevice", "sec:LDevice.authNone", "", "V152", nullptr, nullptr},
-    {"sec:LDevice", "sec:LDevice.authPassword", "", "V153", nullptr, nullptr},
-    {"sec:LDevice", "sec:LDevice.authStrong", "", "V154", nullptr, nullptr},
-    {"sec:LDevice", "sec:LDevice.authWeak", "", "V155", nullptr, nullptr},
-    {"sec:LDevice", "sec:LDevice.isAbstract", "", "否", nullptr, nullptr},
+    {"sec:LDevice", "sec:LDevice.apRouter", "", "true", "//AccessPoint[@router='true']"},
+    {"sec:LDevice", "sec:LDevice.authCertificate", "", "true", "//Authentication[@certificate='true']"},
+    {"sec:LDevice", "sec:LDevice.authNone", "", "false", "//Authentication[@none='false']"},
+    {"sec:LDevice", "sec:LDevice.authPassword", "", "true", "//Authentication[@password='true']"},
+    {"sec:LDevice", "sec:LDevice.authStrong", "", "true", "//Authentication[@strong='true']"},
+    {"sec:LDevice", "sec:LDevice.authWeak", "", "true", "//Authentication[@weak='true']"},
+    {"sec:LDevice", "sec:LDevice.isAbstract", "", "X", nullptr, ""},
     {"sec:LDevice", "sec:LDevice.ldName", "", "V157", "//LDevice[@ldName='V157']", nullptr},
-    {"sec:LDevice", "sec:LDevice.serverTimeout", "", "V159", nullptr, nullptr},
+    {"sec:LDevice", "sec:LDevice.serverTimeout", "", "40", "//Server[@timeout='40']"},
     {"sec:LNode", "cim:Naming.description", "", "V160", "//LN0[@desc='V160']", nullptr},
     {"sec:LNode", "cim:Naming.name", "Q0CSWI1", "Q0CSWI9", "//LN[@prefix='Q0' and @lnClass='CSWI' and @inst='9']", nullptr},
     {"sec:LNode", "cim:Naming.name", "Q0XCBR1", "Q0CSWI1", nullptr, "逻辑节点名称由前缀、XCBR和实例号组成，不能修改！"},
-    {"sec:LNode", "cim:Naming.pathName", "", "V162", nullptr, nullptr},
-    {"sec:LNode", "e301:OrdNaming.ord", "", "203", nullptr, nullptr},
-    {"sec:LNode", "sec:LNode.LNodeUse", "", "#1", nullptr, nullptr},
-    {"sec:LNode", "sec:LNode.lnClass", "", "V165", nullptr, nullptr},
-    {"sec:LNode", "sec:LNode.lnInst", "", "206", nullptr, nullptr},
+    {"sec:LNode", "cim:Naming.pathName", "", "X", nullptr, ""},
+    {"sec:LNode", "e301:OrdNaming.ord", "LPHD1", "4", ""},
+    {"sec:LNode", "sec:LNode.LNodeUse", "", "#1", "//LN0[@zScl:LNodeUse='Alarm']"},
+    {"sec:LNode", "sec:LNode.lnClass", "", "V165", nullptr, "逻辑节点的类由其LN类型决定，只能是LLN0！"},
+    {"sec:LNode", "sec:LNode.lnInst", "LPHD1", "2", "//LN[@lnClass='LPHD' and @inst='2']"},
     {"sec:LNode", "sec:LNode.prefix", "", "V167", "//LN0[@zScl:prefix='V167']", nullptr},
     {"sec:LNodeType", "cim:Naming.description", "", "V168", "//LNodeType[@desc='V168']", nullptr},
     {"sec:LNodeType", "cim:Naming.name", "", "V169", "//LN0[@lnType='V169']", nullptr},
-    {"sec:LNodeType", "cim:Naming.pathName", "", "V170", nullptr, nullptr},
-    {"sec:LNodeType", "e301:OrdNaming.ord", "", "211", nullptr, nullptr},
+    {"sec:LNodeType", "cim:Naming.pathName", "", "X", nullptr, ""},
+    {"sec:LNodeType", "e301:OrdNaming.ord", "", "3", "", nullptr, "types"},
     {"sec:LNodeType", "sec:LNodeType.iedType", "", "V172", "//LNodeType[@iedType='V172']", nullptr},
-    {"sec:LNodeType", "sec:LNodeType.iedTypeRead", "", "否", nullptr, nullptr},
-    {"sec:LNodeType", "sec:LNodeType.isAbstract", "", "否", nullptr, nullptr},
-    {"sec:LNodeType", "sec:LNodeType.isInstType", "", "否", nullptr, nullptr},
+    {"sec:LNodeType", "sec:LNodeType.iedTypeRead", "", "X", nullptr, ""},
+    {"sec:LNodeType", "sec:LNodeType.isAbstract", "", "X", nullptr, ""},
+    {"sec:LNodeType", "sec:LNodeType.isInstType", "", "X", nullptr, ""},
     {"sec:LNodeType", "sec:LNodeType.lnClass", "", "+5", nullptr, "LN类型的类由其标准LN类决定，只能是"},
-    {"sec:LNodeType", "sec:LNodeType.prefix", "", "V177", nullptr, nullptr},
+    {"sec:LNodeType", "sec:LNodeType.prefix", "", "V177", "//LNodeType[@prefix='V177']", nullptr, "mics"},
     {"sec:Log", "cim:Naming.description", "", "V178", "//Log[@desc='V178']", nullptr},
     {"sec:Log", "cim:Naming.name", "", "V179", "//LogControl[@logName='V179']", nullptr},
-    {"sec:Log", "cim:Naming.pathName", "", "V180", nullptr, nullptr},
+    {"sec:Log", "cim:Naming.pathName", "", "X", nullptr, ""},
     {"sec:RCB", "cim:Naming.description", "", "V181", "//ReportControl[@desc='V181']", nullptr},
     {"sec:RCB", "cim:Naming.name", "", "V182", "//ReportControl[@name='V182']", nullptr},
-    {"sec:RCB", "cim:Naming.pathName", "", "V183", nullptr, nullptr},
-    {"sec:RCB", "e301:OrdNaming.ord", "", "224", nullptr, nullptr},
+    {"sec:RCB", "cim:Naming.pathName", "", "X", nullptr, ""},
+    {"sec:RCB", "e301:OrdNaming.ord", "", "224", ""},
     {"sec:RCB", "sec:RCB.BRCB_or_URCB", "", "否", "//ReportControl[not(@buffered)]", nullptr},
     {"sec:RCB", "sec:RCB.bufIm", "", "226", "//ReportControl[@bufTime='226']", nullptr},
     {"sec:RCB", "sec:RCB.confRev", "", "227", "//ReportControl[@confRev='227']", nullptr},
@@ -1191,25 +1194,25 @@ const FieldRow kFieldRows[] = {
     {"sec:RCB", "sec:RCB.timeOfEntry", "", "V206", "//ReportControl[@zScl:timeOfEntry='V206']", nullptr},
     {"sec:RCB", "sec:RCB.trgOp", "", "#1", "//TrgOps[@dupd='true']", nullptr},
     {"sec:SGCB", "cim:Naming.description", "", "V208", "//SettingControl[@desc='V208']", nullptr},
-    {"sec:SGCB", "cim:Naming.name", "", "V209", nullptr, nullptr},
-    {"sec:SGCB", "cim:Naming.pathName", "", "V210", nullptr, nullptr},
-    {"sec:SGCB", "sec:SGCB.activeSG", "", "251", nullptr, nullptr},
+    {"sec:SGCB", "cim:Naming.name", "", "X", nullptr, ""},
+    {"sec:SGCB", "cim:Naming.pathName", "", "X", nullptr, ""},
+    {"sec:SGCB", "sec:SGCB.activeSG", "", "2", "//SettingControl[@actSG='2']"},
     {"sec:SGCB", "sec:SGCB.numOfSG", "", "252", "//SettingControl[@numOfSGs='252']", nullptr},
     {"sec:SGCB", "sec:SGCB.resvTms", "", "253", "//SettingControl[@resvTms='253']", nullptr},
-    {"sec:Server", "cim:Naming.description", "", "V214", nullptr, nullptr},
-    {"sec:Server", "cim:Naming.name", "", "V215", nullptr, nullptr},
-    {"sec:Server", "cim:Naming.pathName", "", "V216", nullptr, nullptr},
-    {"sec:TypePackage", "cim:Naming.description", "", "V217", nullptr, nullptr},
-    {"sec:TypePackage", "cim:Naming.name", "", "V218", nullptr, nullptr},
-    {"sec:TypePackage", "cim:Naming.pathName", "", "V219", nullptr, nullptr},
-    {"sec:TypePackage", "sec:TypePackage.isInstType", "", "否", nullptr, nullptr},
-    {"sec:TypePackage", "sec:TypePackage.ref", "", "V221", nullptr, nullptr},
-    {"sec:Val", "cim:Naming.description", "", "V222", nullptr, nullptr},
-    {"sec:Val", "cim:Naming.name", "", "V223", nullptr, nullptr},
-    {"sec:Val", "cim:Naming.pathName", "", "V224", nullptr, nullptr},
-    {"sec:Val", "sec:Val.desc", "", "V225", nullptr, nullptr},
+    {"sec:Server", "cim:Naming.description", "", "X", nullptr, ""},
+    {"sec:Server", "cim:Naming.name", "", "X", nullptr, ""},
+    {"sec:Server", "cim:Naming.pathName", "", "X", nullptr, ""},
+    {"sec:TypePackage", "cim:Naming.description", "", "X", nullptr, ""},
+    {"sec:TypePackage", "cim:Naming.name", "#1", "V218", "//Header[@id='V218']", nullptr, "types"},
+    {"sec:TypePackage", "cim:Naming.pathName", "", "X", nullptr, ""},
+    {"sec:TypePackage", "sec:TypePackage.isInstType", "", "X", nullptr, ""},
+    {"sec:TypePackage", "sec:TypePackage.ref", "", "X", nullptr, ""},
+    {"sec:Val", "cim:Naming.description", "", "X", nullptr, ""},
+    {"sec:Val", "cim:Naming.name", "", "X", nullptr, ""},
+    {"sec:Val", "cim:Naming.pathName", "", "X", nullptr, ""},
+    {"sec:Val", "sec:Val.desc", "", "X", nullptr, ""},
     {"sec:Val", "sec:Val.sGroup", "", "266", "//Val[@sGroup='266']", nullptr},
-    {"sec:Val", "sec:Val.sValue", "", "V227", nullptr, nullptr},
+    {"sec:Val", "sec:Val.sValue", "", "sbo-with-normal-security", "//Val[text()='sbo-with-normal-security']"},
     {"sec:LNode", "sec:LNode.lnType", "", "X", nullptr, ""},
     {"sec:ICD", "sec:ICD.icdRevision", "", "X", nullptr, ""},
     {"sec:DAI", "sec:DAI.fc", "", "X", nullptr, ""},
@@ -1217,6 +1220,8 @@ const FieldRow kFieldRows[] = {
     {"sec:FCDA", "sec:FCDA.lnClass", "", "X", nullptr, ""},
     {"sec:FCDA", "sec:FCDA.lnInst", "", "X", nullptr, ""},
     {"sec:FCDA", "sec:FCDA.memberRef", "", "X", nullptr, ""},
+    // Last: a free space writes its LN types without their prefix.
+    {"sec:ICD", "sec:ICD.extDOFreely", "#1", "是", "//SemanticSpace[@isStdSpace='false']", nullptr, "mics"},
 };
 
 
@@ -1240,9 +1245,16 @@ TEST_F(SclFileTest, EveryFieldTheViewOffersIsWrittenOrRefused) {
         }
     }
     auto pageOf = [&](const std::string& cls, const char* at) {
+        if (*at == '#') return pages[cls].at(std::stoul(at + 1));
         for (const URI_Ref& r : pages[cls])
             if (!*at || Get(r, "cim:Naming.name") == at) return r;
         return URI_Ref();
+    };
+    auto exportTypes = [&](const std::string& name) {
+        const std::string path = (workspace / name).string();
+        ui.AnswerSaveFile(path.c_str());
+        EXPECT_TRUE(app.Rsc_TypePackage_Export(app.DocMtd_getFirstUri_ofAsso(icd, "sec:ICD.TypePackage")));
+        return ReadBytes(path);
     };
     auto shown = [](const Struct_EditPack& pack, size_t n) { return pack.vList.vPairs[n].first.str(); };
     auto prepare = [&](const URI_Ref& rsc, const char* field, Struct_EditPack& pack) {
@@ -1262,7 +1274,7 @@ TEST_F(SclFileTest, EveryFieldTheViewOffersIsWrittenOrRefused) {
                 EXPECT_TRUE(rows.count({cls, role.name})) << "no row for " << cls << " " << role.name;
         }
 
-    std::string before = ReadBytes(Export(icd, "field0.icd"));
+    std::string before = ReadBytes(Export(icd, "field0.icd")), micsBefore = ReadBytes((workspace / "field0.mics").string());
     int k = 0;
     for (const FieldRow& row : kFieldRows) {
         const std::string what = std::string(row.cls) + " " + row.field + " " + row.at + " -> " + row.value;
@@ -1277,28 +1289,37 @@ TEST_F(SclFileTest, EveryFieldTheViewOffersIsWrittenOrRefused) {
         // A list row by its text, or "#k" by its place.
         for (size_t n = 0; n < pack.vList.vPairs.size(); ++n)
             if (shown(pack, n) == row.value || "#" + std::to_string(n) == row.value) value = pack.vList.vPairs[n].second;
+        const std::string file = row.file ? row.file : "";
+        const bool types = file == "types";
+        const std::string typesBefore = types ? exportTypes("field" + std::to_string(k) + "b.Type") : "";
         const CString old = Get(rsc, row.field);
         if (app.HtmlMsg_OnFieldChanged(view, rsc, row.field, old, value, nullptr, nullptr))
             app.DocMtd_Modify_attribute_value(rsc, row.field, value);
         std::string said;
         for (const CString& m : ui.Messages()) said += m.str() + "\n";
-        const std::string after = ReadBytes(Export(icd, "field" + std::to_string(++k) + ".icd"));
+        const std::string name = "field" + std::to_string(++k);
+        const std::string after = ReadBytes(Export(icd, name + ".icd"));
+        const std::string micsAfter = ReadBytes((workspace / (name + ".mics")).string());
+        const std::string was = file == "mics" ? micsBefore : types ? typesBefore : before;
+        const std::string now = file == "mics" ? micsAfter : types ? exportTypes(name + ".Type") : after;
+        before = after;
+        micsBefore = micsAfter;
+        ASSERT_TRUE(row.said || row.xpath) << what << ": a field stored is written or refused";
         if (row.said) {
             EXPECT_NE(*row.said ? said.find(row.said) : 0, std::string::npos) << what << ": said " << said;
             EXPECT_EQ(Get(rsc, row.field), old) << what;
-        } else if (row.xpath && !*row.xpath) {
-            // An order number moves the element.
-            EXPECT_NE(FirstDifferentLine(before, after), "") << what;
-        } else if (!row.xpath) {
-            // Stored and not written: the file as before.
-            EXPECT_EQ(FirstDifferentLine(before, after), "") << what;
+        } else if (!*row.xpath) {
+            // An order number moves the element; one past the last leaves
+            // the last element where it is.
+            EXPECT_EQ(FirstDifferentLine(was, now) != "", Get(rsc, row.field) != old) << what;
         } else {
+            const bool fewer = *row.xpath == '!';
+            const char* xpath = row.xpath + (fewer ? 1 : 0);
             pugi::xml_document b, a;
-            ASSERT_TRUE(b.load_string(before.c_str()) && a.load_string(after.c_str()));
-            EXPECT_GT(a.select_nodes(row.xpath).size(), b.select_nodes(row.xpath).size())
-                << what << ": " << FirstDifferentLine(before, after);
+            ASSERT_TRUE(b.load_string(was.c_str()) && a.load_string(now.c_str())) << what;
+            const size_t nb = b.select_nodes(xpath).size(), na = a.select_nodes(xpath).size();
+            EXPECT_GT(fewer ? nb : na, fewer ? na : nb) << what << ": " << said << FirstDifferentLine(was, now);
         }
-        before = after;
     }
 }
 
