@@ -306,14 +306,22 @@ bool CKiln_Export::Export_RCBs(const XmlNode& parent, CKiln_Main* pMain, CBase_X
     if (XmlNode options = xml.AddNewNode_withAttrs(element, "OptFields", optAttrs))
         for (int i = 0; i < optAttrs.GetSize(); ++i)
             xml.Write_NodeValueString(options, "@" + optAttrs[i], optValues[static_cast<size_t>(i)]);
-    if (!bEnabled) return true;
+    std::vector<URI_Ref> clients;
+    Members(pMain, rcb, "sec:RCB.ClientLNs", clients);
+    if (!bEnabled) {
+        // Without RptEnabled the block has no place for its clients.
+        for (const URI_Ref& client : clients) {
+            const CString clientName = Attr(pMain, client, kiln::core::kRoleName);
+            m_vLeftOut.push_back("客户端LN（报告控制块没有RptEnabled）：" + m_strNodePath + "." + name +
+                                 (clientName.IsEmpty() ? CString() : ":" + clientName));
+        }
+        return true;
+    }
     XmlNode enabled = xml.AddNewNode_withAttrs(element, "RptEnabled",
                                                enabledDesc.IsEmpty() ? Names({"max"}) : Names({"desc", "max"}));
     if (!enabled) return false;
     if (!enabledDesc.IsEmpty()) Put(xml, enabled, "desc", enabledDesc);
     Put(xml, enabled, "max", max);
-    std::vector<URI_Ref> clients;
-    Members(pMain, rcb, "sec:RCB.ClientLNs", clients);
     for (const URI_Ref& client : clients)
         if (!Export_ClientLN(enabled, pMain, xml, client, name)) return false;
     return true;

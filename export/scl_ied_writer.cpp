@@ -11,6 +11,7 @@
 #include "core/scl_ied_roles.h"
 #include "export/export_util.h"
 #include "export/kiln_export.h"
+#include "platform/mfc/text_funcs.h"
 
 using namespace kiln::exporter;
 
@@ -277,6 +278,10 @@ bool CKiln_Export::Export_LNode(const XmlNode& parent, CKiln_Main* pMain, CBase_
         Put(xml, element, "prefix", prefix);
     else if (!prefix.IsEmpty())
         Put(xml, element, "zScl:prefix", prefix);
+    // A node's purpose (what the standard data sets take it for) has no
+    // attribute in SCL: it goes into zScl:LNodeUse.
+    const CString use = StringAfter(Attr(pMain, lnode, "sec:LNode.LNodeUse"), "#", ".");
+    if (!use.IsEmpty()) Put(xml, element, "zScl:LNodeUse", use);
 
     using Writer = bool (CKiln_Export::*)(const XmlNode&, CKiln_Main*, CBase_XML&, const URI_Ref&);
     auto writeAll = [&](const char* role, Writer writer, const XmlNode& under) {

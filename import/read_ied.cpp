@@ -174,6 +174,10 @@ bool CKiln_Import::Import_LNode(CKiln_Main* app, URI_Ref ld, XmlNode node, CStri
     CString desc;
     if (ReadAttr(node, "desc", desc)) app->DocMtd_Modify_attribute_value(lnode, "cim:Naming.description", desc);
     app->DocMtd_Modify_attribute_value(lnode, "sec:LNode.lnType", lnType);
+    // The node's purpose, one of those the model knows.
+    CString use;
+    if (ReadAttr(node, "LNodeUse", use) && (use == "Warning" || use == "Alarm" || use == "DevAlarm" || use == "State"))
+        app->DocMtd_Modify_attribute_value(lnode, "sec:LNode.LNodeUse", ModelEnum("LNodeUseEnum", use));
 
     ImportNameTable dois, dataSets;
     long i = 0;

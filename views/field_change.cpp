@@ -10,6 +10,7 @@
 #include "core/address_103.h"
 #include "core/data_values.h"
 #include "core/scl_attribute_rules.h"
+#include "core/scl_ied_roles.h"
 #include "core/scl_names.h"
 #include "core/scl_values.h"
 #include "core/free_node_names.h"
@@ -17,6 +18,7 @@
 #include "editing/lnode_class.h"
 #include "editing/member_users.h"
 #include "core/name_rules.h"
+#include "platform/framework/cim_schema.h"
 #include "platform/mfc/text_funcs.h"
 #include "platform/ui/ui_functions.h"
 #include "views/property_editor.h"
@@ -84,8 +86,15 @@ private:
     bool SubObjectsIntoDoName();
     bool SettingGroups();
     bool Name();
-    bool NodeNamePart(bool prefix);
+    bool NodeNamePart(bool prefix, const CString& text);
+    bool NodeName(const CString& prefix, const CString& inst);
+    bool NodeRename();
     bool NodeClass();
+    bool TypeClass();
+    bool KeptNodeField();
+    void DropMissingDaName();
+    void SharedByAccessPoint();
+    bool ReportBlockFlag();
     bool Is(const char* cls) const { return m_rsc.sClass == cls; }
     CString Get(const URI_Ref& r, const char* role) { return m_app.DocMtd_getValue_ofAttr(r, role); }
     void Put(const URI_Ref& r, const char* role, const CString& v) { m_app.DocMtd_Modify_attribute_value(r, role, v); }
@@ -122,6 +131,7 @@ bool FieldChange::Run() {
         if (!m_app.DocMtd_Get_AssoDfn(cls, m_field, asso)) return false;
         return Association();
     }
+    if (Is("sec:RCB") && (m_field == "sec:RCB.gi" || m_field == "sec:RCB.rptEna")) return ReportBlockFlag();
     if (kiln::views::ContainsAfterFirst(attr.sText6, ":Boolean")) return true;
     if (m_field == "sec:FCDA.fc" && Is("sec:FCDA") && !MemberConstraint()) return false;
     // A unit, a range, a step, a dU or a time its target lacks could not be written.
@@ -166,6 +176,7 @@ bool FieldChange::Run() {
         m_new = Get(m_rsc, kRoleOrd);
         return true;
     }
+    if (m_field == kRoleName && Is("sec:LNode")) return NodeRename();
     if (m_field == kRoleName) return Name();
     // An item's id finds it from the mapping and the table's file, which
     // refuses an id given twice.
@@ -185,20 +196,8 @@ bool FieldChange::Run() {
     }
     if ((m_field == "sec:LNode.lnInst" || m_field == "sec:LNode.prefix") && Is("sec:LNode")) {
         const bool prefix = m_field == "sec:LNode.prefix";
-        if (!NodeNamePart(prefix)) return false;
-        const CString lnClass = kiln::editing::LnClassOfNode(m_app, m_rsc);
-        const CString newPrefix = prefix ? m_new : Get(m_rsc, "sec:LNode.prefix");
-        const CString newInst = prefix ? Get(m_rsc, "sec:LNode.lnInst") : m_new;
-        // Another node of the device with the same prefix, class and
-        // instance: SCL holds the name once (LLN0 is written without both).
-        const URI_Ref ld = m_app.DocMtd_getFirstUri_ofAsso(m_rsc, "sec:LNode.LDevice");
-        if (lnClass != "LLN0" && kiln::core::CNodeInstances(m_app, ld, lnClass, m_rsc).Taken(newPrefix, newInst)) {
-            Notice("逻辑装置中已经存在名为" + newPrefix + lnClass + newInst + "的逻辑节点，不能修改！");
-            return false;
-        }
-        Put(m_rsc, kRoleName, newPrefix + lnClass + newInst);
-        Refresh(3);
-        return true;
+        if (!NodeNamePart(prefix, m_new)) return false;
+        return NodeName(prefix ? m_new : Get(m_rsc, "sec:LNode.prefix"), prefix ? Get(m_rsc, "sec:LNode.lnInst") : m_new);
     }
     if (m_field == "sec:LNode.lnClass" && Is("sec:LNode")) return NodeClass();
     if (m_field == "sec:LNodeType.prefix" && Is("sec:LNodeType")) {
@@ -214,16 +213,26 @@ bool FieldChange::Run() {
         return false;
     }
     if (m_field == "sec:LCB.logName" && Is("sec:LCB")) {
+        // A Log with a name gives the block its logName.
+        const CString logName = Get(m_app.DocMtd_getFirstUri_ofAsso(m_rsc, "sec:LCB.Log"), kRoleName);
+        if (!logName.IsEmpty() && m_new != logName) {
+            Notice("日志控制块的logName由其日志决定，只能是" + logName + "！");
+            return false;
+        }
         const CString breach = kiln::core::LogNameBreach(m_new);
         if (!breach.IsEmpty()) Notice(breach);
         return breach.IsEmpty();
     }
+    if (!TypeClass()) return false;
+    if (!KeptNodeField()) return false;
+    if (m_field == "sec:DARef.doName" && (Is("sec:FCDA") || Is("sec:ExtRef"))) DropMissingDaName();
     // The fields written as typed SCL attributes take only what the type holds.
     if (kiln::core::IsWholeNumberField(m_field)) m_new.Trim();
     if (const CString breach = kiln::core::SclAttributeBreach(m_field, m_new); !breach.IsEmpty()) {
         Notice(breach);
         return false;
     }
+    if (Is("sec:LDevice")) SharedByAccessPoint();
     // The values that hold an enumeration value's text take its new one.
     if (m_field == "sec:EnumVal.val" && Is("sec:EnumVal")) {
         kiln::editing::CarryEnumValue(m_app, m_rsc, kiln::editing::EnumValueText(m_app, m_rsc),
@@ -519,11 +528,139 @@ bool FieldChange::MemberConstraint() {
 
 // A prefix or an instance that an SCL file cannot hold is refused; an LLN0,
 // whose instance is never written, may also have none.
-bool FieldChange::NodeNamePart(bool prefix) {
-    if (prefix ? kiln::core::IsSclLnPrefix(m_new.str()) : kiln::core::IsSclLnInst(m_new.str())) return true;
-    if (!prefix && m_new.IsEmpty() && kiln::editing::LnClassOfNode(m_app, m_rsc) == "LLN0") return true;
+bool FieldChange::NodeNamePart(bool prefix, const CString& text) {
+    if (prefix ? kiln::core::IsSclLnPrefix(text.str()) : kiln::core::IsSclLnInst(text.str())) return true;
+    if (!prefix && text.IsEmpty() && kiln::editing::LnClassOfNode(m_app, m_rsc) == "LLN0") return true;
     Notice(prefix ? kiln::core::kBadLnPrefixText : kiln::core::kBadLnInstText);
     return false;
+}
+
+// The node takes the prefix and instance, its name made of them and its
+// class, unless another node of the device has that name: SCL holds the
+// name once (LLN0 is written without both).
+bool FieldChange::NodeName(const CString& prefix, const CString& inst) {
+    const CString lnClass = kiln::editing::LnClassOfNode(m_app, m_rsc);
+    const URI_Ref ld = m_app.DocMtd_getFirstUri_ofAsso(m_rsc, "sec:LNode.LDevice");
+    if (lnClass != "LLN0" && kiln::core::CNodeInstances(m_app, ld, lnClass, m_rsc).Taken(prefix, inst)) {
+        Notice("逻辑装置中已经存在名为" + prefix + lnClass + inst + "的逻辑节点，不能修改！");
+        return false;
+    }
+    // The field edited is stored by the host.
+    if (m_field != "sec:LNode.prefix") Put(m_rsc, "sec:LNode.prefix", prefix);
+    if (m_field != "sec:LNode.lnInst") Put(m_rsc, "sec:LNode.lnInst", inst);
+    Put(m_rsc, kRoleName, prefix + lnClass + inst);
+    Refresh(3);
+    return true;
+}
+
+// A node is written by its prefix, class and instance: a new name is taken
+// apart into them, its class the node's own (the last place it stands).
+bool FieldChange::NodeRename() {
+    const CString lnClass = kiln::editing::LnClassOfNode(m_app, m_rsc);
+    const int at = lnClass.IsEmpty() ? -1 : static_cast<int>(m_new.str().rfind(lnClass.str()));
+    if (at < 0) {
+        Notice("逻辑节点名称由前缀、" + lnClass + "和实例号组成，不能修改！");
+        return false;
+    }
+    const CString prefix = m_new.Left(at), inst = m_new.Mid(at + lnClass.GetLength());
+    if (!NodeNamePart(true, prefix) || !NodeNamePart(false, inst)) return false;
+    return NodeName(prefix, inst);
+}
+
+// The class of an LN type or DO type made from a standard class is that
+// class's (the exports write it); one without a standard class takes a
+// class SCL holds.
+bool FieldChange::TypeClass() {
+    const bool lnType = m_field == "sec:LNodeType.lnClass" && Is("sec:LNodeType");
+    if (!lnType && !(m_field == "sec:DOType.cdc" && Is("sec:DOType"))) return true;
+    const URI_Ref cls =
+        m_app.DocMtd_getFirstUri_ofAsso(m_rsc, lnType ? "sec:LNodeType.ClassOf_LNType" : "sec:DOType.ClassOf_DOType");
+    const CString name = Get(cls, kRoleName);
+    if (cls.IsSet() && m_new != name) {
+        Notice((lnType ? "LN类型的类由其标准LN类决定，只能是" : "DO类型的CDC由其标准CDC决定，只能是") + name + "！");
+        return false;
+    }
+    if (cls.IsSet() || !lnType || kiln::core::IsSclLnClass(m_new.str())) return true;
+    Notice(kiln::core::kBadLnClass);
+    return false;
+}
+
+// An input's or a report client's node fields stand for a node outside the
+// model: one that names a node of the model is written with that node's. A
+// log control block with a Log is written naming the Log's node.
+bool FieldChange::KeptNodeField() {
+    const bool lcb = Is("sec:LCB");
+    const char* link = Is("sec:ExtRef")     ? "sec:DARef.LNode"
+                       : Is("sec:ClientLN") ? "sec:ClientLN.LNode"
+                       : lcb                ? "sec:LCB.Log"
+                                            : nullptr;
+    if (!link || m_app.DocMtd_getFirstUri_ofAsso(m_rsc, link).IsEmpty()) return true;
+    for (const char* attr : kiln::core::kNodeRefAttributes)
+        if (m_field == CString(m_rsc.sClass) + "." + attr) {
+            Notice(lcb ? "已指定日志，其逻辑装置和逻辑节点由日志所在的逻辑节点决定，不能修改！"
+                       : "已指向逻辑节点，其IED、逻辑装置和逻辑节点由所指向的逻辑节点决定，不能修改！");
+            return false;
+        }
+    return true;
+}
+
+// A member's or input's DA that the new DO does not have is cleared.
+void FieldChange::DropMissingDaName() {
+    const CString daName = kiln::core::WithoutConstraints(Get(m_rsc, "sec:DARef.daName").str()).c_str();
+    const int dot = m_new.Find('.');
+    Struct_DAs_ofDO das;
+    if (daName.IsEmpty() || !AttributesOfDo(dot < 0 ? m_new : m_new.Left(dot), das)) return;
+    const CString wanted = (dot < 0 ? CString() : m_new.Mid(dot + 1) + ".") + daName;
+    for (const Struct_DAItem& item : das.vDAs) {
+        const CString path = kiln::core::WithoutConstraints(item.sPath.str()).c_str();
+        if (path == wanted || path.Left(wanted.GetLength() + 1) == wanted + ".") return;
+    }
+    Put(m_rsc, "sec:DARef.daName", "");
+    Refresh(0);
+}
+
+// The attributes of an access point, its server and authentication are
+// written once per point: every device of the point takes the new value.
+void FieldChange::SharedByAccessPoint() {
+    const auto& roles = kiln::core::kAccessPointAttrRoles;
+    if (std::none_of(std::begin(roles), std::end(roles), [&](const auto& r) { return m_field == r.role; })) return;
+    std::vector<URI_Ref> devices;
+    URI_Ref last;
+    const URI_Ref ied = m_app.DocMtd_getFirstUri_ofAsso(m_rsc, "sec:LDevice.Server/sec:Server.IED");
+    m_app.DocMtd_get_descendent_BUris(ied, "sec:IED.Servers/sec:Server.LDevices", devices, last, kRoleOrd,
+                                      SortPolicy_ByOrd);
+    // A device without a point's name stands under the first point named.
+    CString first;
+    for (const URI_Ref& ld : devices)
+        if (first.IsEmpty()) first = Get(ld, "sec:LDevice.apName");
+    auto point = [&](const URI_Ref& ld) {
+        const CString name = Get(ld, "sec:LDevice.apName");
+        return name.IsEmpty() ? first : name;
+    };
+    const CString mine = point(m_rsc);
+    for (const URI_Ref& ld : devices)
+        if (ld != m_rsc && point(ld) == mine) Put(ld, m_field, m_new);
+}
+
+// A report block's general interrogation is also held by its trigger
+// options: turning it off takes it out of them. A block with report
+// clients keeps its RptEnabled, which holds them.
+bool FieldChange::ReportBlockFlag() {
+    if (m_field == "sec:RCB.rptEna") {
+        std::vector<URI_Ref> clients;
+        m_app.DocMtd_get_Association_BUris(m_rsc, "sec:RCB.ClientLNs", clients, kRoleOrd, SortPolicy_ByOrd);
+        if (m_new != "false" || clients.empty()) return true;
+        Notice("报告控制块有" + CString(std::to_string(clients.size())) + "个客户端LN，RptEnabled不能为否，不能修改！");
+        return false;
+    }
+    // Off is written as the options without GI, none of them included (a
+    // block without options would be written without TrgOps: gi on).
+    if (m_new == "false") {
+        CString options = StringAfter(Get(m_rsc, "sec:RCB.trgOp"), "#", ".");
+        options.Replace("GI", "");
+        Put(m_rsc, "sec:RCB.trgOp", CString(kiln::cim::kModelNamespace) + "#TrgOpControlTypeEnum." + options);
+    }
+    return true;
 }
 
 bool FieldChange::Name() {

@@ -19,6 +19,50 @@ const std::set<std::string> kLevel2Classes = {"sec:IED",  "sec:LDevice", "sec:LN
                                               "sec:FCDA", "sec:LCB",     "sec:RCB",      "sec:ClientLN",
                                               "sec:DOI",  "sec:DAI",     "sec:ExtRef"};
 
+// Fields the exports write from elsewhere, so an edit could never reach a
+// file: a node's type text (its type link's name), an ICD's revision (the
+// text after "_Rev" of its name), a DAI's fc (its DA's) and the node a
+// data-set member names (its node link's).
+const std::set<std::string> kDerivedFields = {"sec:LNode.lnType", "sec:ICD.icdRevision", "sec:DAI.fc",
+                                              "sec:FCDA.ldInst",  "sec:FCDA.lnClass",    "sec:FCDA.lnInst",
+                                              "sec:FCDA.memberRef",
+                                              // A DAI's DA class and a DOI's CDC, those of its member's type.
+                                              "sec:DAI.daType", "sec:DOI.cdcType",
+                                              // A value's description, the name of the enumeration value it
+                                              // holds, set with the value.
+                                              "sec:BDA.valueDesc", "sec:DAI.valueDesc", "sec:Val.desc",
+                                              // An ICD's product type, its IED's type.
+                                              "sec:ICD.productType"};
+
+// Fields the model keeps for itself, which no file holds: whether a type is
+// a standard class or an instance type (fixed when it is made), whether an
+// LN type's IED type came from a file, an inherited DO's mark and a
+// semantic entry's description.
+const std::set<std::string> kBookkeepingFields = {
+    "sec:TypePackage.isInstType", "sec:LNodeType.isInstType", "sec:DOType.isInstType", "sec:DAType.isInstType",
+    "sec:LNodeType.iedTypeRead",  "sec:DO.derivate",          "sec:DO.SemanticDesc",
+    // What marks the standard package, a device or an LN type kept as a
+    // type of a declaration package, and the order of a DO type's DAs and
+    // SDOs read from a file (its members' orders move them).
+    "sec:TypePackage.ref", "sec:LDevice.isAbstract", "sec:LNodeType.isAbstract", "sec:DOType.memberKinds"};
+
+// Whether a field of the class is one no file holds: a path name keys only
+// an information item; a server, a setting group block, a member, a report
+// client and a value have no name in a file, an ICD's IED the template's; a member's, a value's, an
+// ICD's and a type package's description stands nowhere (a server's is its
+// devices'); a structure member's presence and semantic space are its
+// standard member's.
+bool Unwritten(const std::string& cls, const CString& field) {
+    if (field == "cim:Naming.pathName") return cls != "sec:InfoItem";
+    static const std::set<std::string> nameless = {"sec:Server", "sec:SGCB", "sec:FCDA", "sec:ClientLN", "sec:Val",
+                                                   "sec:IED"};
+    if (field == "cim:Naming.name") return nameless.count(cls) > 0;
+    static const std::set<std::string> undescribed = {"sec:FCDA", "sec:Val", "sec:Server", "sec:ICD",
+                                                      "sec:TypePackage"};
+    if (field == "cim:Naming.description") return undescribed.count(cls) > 0;
+    return cls == "sec:BDA" && (field == "sec:BDA.presence" || field == "sec:BDA.SemanticNs");
+}
+
 // Whether "cim:Naming.name" of the resource may be edited.
 bool NameEditable(CKiln_Main& app, URI_Ref rsc) {
     const std::string& cls = rsc.sClass;
@@ -53,7 +97,8 @@ bool CKiln_Main::HtmlMsg_OnPrepareEditField(CBase_Cmd* pView, URI_Ref rsc, CStri
     pack.vList.Clear();
     if (m_nEditLevel != 1 && kTypeAndModelClasses.count(rsc.sClass)) return false;
     if (rsc.IsEmpty() || !DomainEditable(*this, rsc)) return false;
-    if (field.IsEmpty()) return false;
+    if (field.IsEmpty() || kDerivedFields.count(field.str()) || kBookkeepingFields.count(field.str())) return false;
+    if (Unwritten(rsc.sClass, field)) return false;
 
     if (field == "sec:Val" && (rsc.sClass == "sec:DA" || rsc.sClass == "sec:BDA"))
         if (auto made = OnDemandValue(*this, pView, rsc)) return *made;

@@ -13,6 +13,7 @@
 #include <set>
 #include <sstream>
 
+#include "platform/framework/cim_schema.h"
 #include "tests/host/named_breaches.h"
 #include "tests/host/named_references.h"
 #include "tests/import/maker_files_fixture.h"
@@ -958,6 +959,368 @@ TEST(SclCompareTable, ReportWordsOfALossNameItsKindAndWhatTellsItApart) {
         {{ln0 + "/Log[name=H]", "", "(present)", "(absent)", "x"}, {"Log", "H"}},
     };
     for (const auto& row : rows) EXPECT_EQ(ReportWordsOf(row.loss), row.words) << row.loss;
+}
+
+// ---- every field the property view offers, through the ICD export ----
+
+// A field of a class's page: `value` typed, or a list row's text; the edit
+// must make `xpath` select more nodes in the next export than in the one
+// before ("!xpath" fewer), or be refused saying `said` ("" for a field
+// the view does not offer). `at` names the resource when not the class's
+// first ("#n" the class's n-th, from 0). `file` names the export that
+// writes the element: the MICS document beside the ICD or the ICD's type
+// package file.
+struct FieldRow {
+    const char* cls;
+    const char* field;
+    const char* at;
+    const char* value;
+    const char* xpath;
+    const char* said;
+    const char* file = nullptr;  // "mics" or "types" where not the ICD's
+};
+
+const FieldRow kFieldRows[] = {
+    {"sec:BDA", "cim:Naming.description", "", "V1", "//BDA[@desc='V1']", nullptr},
+    {"sec:BDA", "cim:Naming.pathName", "", "X", nullptr, ""},
+    {"sec:BDA", "e301:OrdNaming.ord", "ctlVal", "3", ""},
+    {"sec:BDA", "sec:BDA.SemanticNs", "", "X", nullptr, ""},
+    {"sec:BDA", "sec:BDA.bType", "", "#1", "//BDA[@bType='INT8']", nullptr},
+    {"sec:BDA", "sec:BDA.count", "", "46", "//BDA[@count='46']", nullptr},
+    {"sec:BDA", "sec:BDA.presence", "", "X", nullptr, ""},
+    {"sec:BDA", "sec:BDA.sAddr", "", "V8", "//BDA[@sAddr='V8']", nullptr},
+    {"sec:BDA", "sec:BDA.valImport", "", "否", "//BDA[@valImport='false']", nullptr},
+    {"sec:BDA", "sec:BDA.valKind", "", "#1", "//BDA[@valKind='Conf']", nullptr},
+    {"sec:BDA", "sec:BDA.valueDesc", "", "X", nullptr, ""},
+    {"sec:BDA", "sec:BDA.valueStr", "", "15", "//BDA[@name='f']/Val[text()='15']"},
+    {"sec:ClientLN", "cim:Naming.description", "", "V13", "//ClientLN[@desc='V13']", nullptr},
+    {"sec:ClientLN", "cim:Naming.name", "", "X", nullptr, ""},
+    {"sec:ClientLN", "cim:Naming.pathName", "", "X", nullptr, ""},
+    {"sec:ClientLN", "e301:OrdNaming.ord", "", "56", ""},
+    {"sec:ClientLN", "sec:ClientLN.apRef", "", "V17", "//ClientLN[@apRef='V17']", nullptr},
+    {"sec:ClientLN", "sec:ClientLN.iedName", "", "V18", "//ClientLN[@iedName='V18']", nullptr},
+    {"sec:ClientLN", "sec:ClientLN.ldInst", "", "V19", "//ClientLN[@ldInst='V19']", nullptr},
+    {"sec:ClientLN", "sec:ClientLN.lnClass", "", "IHMI", "//ClientLN[@lnClass='IHMI']"},
+    {"sec:ClientLN", "sec:ClientLN.lnInst", "", "2", "//ClientLN[@lnInst='2']"},
+    {"sec:ClientLN", "sec:ClientLN.prefix", "", "V22", "//ClientLN[@prefix='V22']", nullptr},
+    {"sec:DA", "cim:Naming.description", "", "V23", "//DA[@desc='V23']", nullptr},
+    {"sec:DA", "cim:Naming.pathName", "", "X", nullptr, ""},
+    {"sec:DA", "e301:OrdNaming.ord", "", "65", "", nullptr},
+    {"sec:DA", "sec:BDA.SemanticNs", "stVal", "V26", "!//DA[@name_ID='stVal']", nullptr, "mics"},
+    {"sec:DA", "sec:BDA.bType", "sboTimeout", "#1", "//DA[@name='sboTimeout' and @bType='INT8']"},
+    {"sec:DA", "sec:BDA.count", "", "68", "//DA[@count='68']", nullptr},
+    {"sec:DA", "sec:BDA.presence", "", "#1", "//DA[@presence='C']", nullptr, "mics"},
+    {"sec:DA", "sec:BDA.sAddr", "", "V30", "//DA[@sAddr='V30']", nullptr},
+    {"sec:DA", "sec:BDA.valImport", "", "否", "//DA[@valImport='false']", nullptr},
+    {"sec:DA", "sec:BDA.valKind", "", "#1", "//DA[@valKind='Conf']", nullptr},
+    {"sec:DA", "sec:BDA.valueDesc", "", "X", nullptr, ""},
+    {"sec:DA", "sec:BDA.valueStr", "ctlModel", "direct-with-normal-security", "//DA[@name='ctlModel']/Val[text()='direct-with-normal-security']"},
+    {"sec:DA", "sec:DA.trgOp", "", "#1", "//DA[@dupd='true']", nullptr},
+    {"sec:DAI", "cim:Naming.description", "", "V36", "//DAI[@desc='V36']", nullptr},
+    {"sec:DAI", "cim:Naming.pathName", "", "X", nullptr, ""},
+    {"sec:DAI", "e301:OrdNaming.ord", "sboTimeout[CF]", "1", ""},
+    {"sec:DAI", "sec:DAI.daType", "", "X", nullptr, ""},
+    {"sec:DAI", "sec:DAI.ix", "", "3", "//DAI[@ix='3']"},
+    {"sec:DAI", "sec:DAI.sAddr", "", "V41", "//DAI[@sAddr='V41']", nullptr},
+    {"sec:DAI", "sec:DAI.sdiDesc", "mag[MX].f", "V42", "//SDI[@desc='V42']"},
+    {"sec:DAI", "sec:DAI.sdiIx", "mag[MX].f", "5", "//SDI[@ix='5']"},
+    {"sec:DAI", "sec:DAI.sdiSAddr", "mag[MX].f", "V44", "//SDI[@sAddr='V44']"},
+    {"sec:DAI", "sec:DAI.valImport", "", "否", "//DAI[@valImport='false']", nullptr},
+    {"sec:DAI", "sec:DAI.valKind", "", "#1", "//DAI[@valKind='Conf']", nullptr},
+    {"sec:DAI", "sec:DAI.valueDesc", "", "X", nullptr, ""},
+    {"sec:DAI", "sec:DAI.valueStr", "", "direct-with-normal-security", "//DAI[@name='ctlModel']/Val[text()='direct-with-normal-security']"},
+    {"sec:DAType", "cim:Naming.description", "", "V49", "//DAType[@desc='V49']", nullptr},
+    {"sec:DAType", "cim:Naming.name", "", "V50", "//DA[@type='V50']", nullptr},
+    {"sec:DAType", "cim:Naming.pathName", "", "X", nullptr, ""},
+    {"sec:DAType", "e301:OrdNaming.ord", "", "3", "", nullptr, "types"},
+    {"sec:DAType", "sec:DAType.iedType", "", "V53", "//DAType[@iedType='V53']", nullptr},
+    {"sec:DAType", "sec:DAType.isInstType", "", "X", nullptr, ""},
+    {"sec:DO", "cim:Naming.description", "", "V55", "//DO[@desc='V55']", nullptr},
+    {"sec:DO", "cim:Naming.pathName", "", "X", nullptr, ""},
+    {"sec:DO", "e301:OrdNaming.ord", "", "97", "", nullptr},
+    {"sec:DO", "sec:DO.SemanticDesc", "", "X", nullptr, ""},
+    {"sec:DO", "sec:DO.SemanticNs", "Health", "V59", "!//DO[@name_ID='Health']", nullptr, "mics"},
+    {"sec:DO", "sec:DO.accessControl", "", "V60", "//DO[@accessControl='V60']", nullptr},
+    {"sec:DO", "sec:DO.derivate", "", "X", nullptr, ""},
+    {"sec:DO", "sec:DO.presence", "", "#2", "//DO[@presence='O']", nullptr, "mics"},
+    {"sec:DO", "sec:DO.transient", "", "否", "//DO[@transient='false']", nullptr},
+    {"sec:DOI", "cim:Naming.description", "", "V64", "//DOI[@desc='V64']", nullptr},
+    {"sec:DOI", "cim:Naming.pathName", "", "X", nullptr, ""},
+    {"sec:DOI", "e301:OrdNaming.ord", "", "106", "", nullptr},
+    {"sec:DOI", "sec:DOI.accessControl", "", "V67", "//DOI[@accessControl='V67']", nullptr},
+    {"sec:DOI", "sec:DOI.cdcType", "", "X", nullptr, ""},
+    {"sec:DOI", "sec:DOI.ix", "", "3", "//DOI[@ix='3']"},
+    {"sec:DOType", "cim:Naming.description", "", "V70", "//DOType[@desc='V70']", nullptr},
+    {"sec:DOType", "cim:Naming.name", "", "V71", "//DO[@type='V71']", nullptr},
+    {"sec:DOType", "cim:Naming.pathName", "", "X", nullptr, ""},
+    {"sec:DOType", "e301:OrdNaming.ord", "", "3", "", nullptr, "types"},
+    {"sec:DOType", "sec:DOType.cdc", "", "SPS", nullptr, "DO类型的CDC由其标准CDC决定，只能是"},
+    {"sec:DOType", "sec:DOType.iedType", "", "V75", "//DOType[@iedType='V75']", nullptr},
+    {"sec:DOType", "sec:DOType.isInstType", "", "X", nullptr, ""},
+    {"sec:DOType", "sec:DOType.memberKinds", "", "X", nullptr, ""},
+    {"sec:DataSet", "cim:Naming.description", "", "V78", "//DataSet[@desc='V78']", nullptr},
+    {"sec:DataSet", "cim:Naming.name", "", "V79", "//DataSet[@name='V79']", nullptr},
+    {"sec:DataSet", "cim:Naming.pathName", "", "X", nullptr, ""},
+    {"sec:DataSet", "e301:OrdNaming.ord", "", "121", "", nullptr},
+    {"sec:EnumType", "cim:Naming.description", "", "V82", "//EnumType[@desc='V82']", nullptr},
+    {"sec:EnumType", "cim:Naming.name", "", "V83", "//BDA[@type='V83']", nullptr},
+    {"sec:EnumType", "cim:Naming.pathName", "", "X", nullptr, ""},
+    {"sec:EnumType", "e301:OrdNaming.ord", "MultiplierKind", "1", "", nullptr, "types"},
+    {"sec:EnumVal", "cim:Naming.description", "", "V86", "//EnumVal[@desc='V86']", nullptr},
+    {"sec:EnumVal", "cim:Naming.name", "", "V87", "//EnumVal[text()='V87']", nullptr},
+    {"sec:EnumVal", "cim:Naming.pathName", "", "X", nullptr, ""},
+    {"sec:EnumVal", "e301:OrdNaming.ord", "", "129", "", nullptr},
+    {"sec:EnumVal", "sec:EnumVal.val", "", "V90", "//EnumVal[text()='V90']", nullptr},
+    {"sec:ExtRef", "cim:Naming.description", "", "V91", "//ExtRef[@desc='V91']", nullptr},
+    {"sec:ExtRef", "cim:Naming.name", "", "V92", "//ExtRef[@intAddr='V92']", nullptr},
+    {"sec:ExtRef", "cim:Naming.pathName", "", "X", nullptr, ""},
+    {"sec:ExtRef", "e301:OrdNaming.ord", "", "134", "", nullptr},
+    {"sec:ExtRef", "sec:DARef.daName", "", "V95", "//ExtRef[@daName='V95']", nullptr},
+    {"sec:ExtRef", "sec:DARef.doName", "CB_POS_Q", "BlkOpn", "//ExtRef[@doName='BlkOpn' and @daName='q']", nullptr},
+    {"sec:ExtRef", "sec:DARef.daName", "CB_POS_Q", "ctlModel[CF]", "//ExtRef[@daName='ctlModel']", nullptr},
+    {"sec:ExtRef", "sec:DARef.doName", "CB_POS_Q", "Loc", "//ExtRef[@doName='Loc' and not(@daName)]", nullptr},
+    {"sec:ExtRef", "sec:ExtRef.iedName", "", "X1", nullptr, "已指向逻辑节点"},
+    {"sec:ExtRef", "sec:ExtRef.ldInst", "", "X1", nullptr, "已指向逻辑节点"},
+    {"sec:ExtRef", "sec:ExtRef.lnClass", "", "X1", nullptr, "已指向逻辑节点"},
+    {"sec:ExtRef", "sec:ExtRef.lnInst", "", "X1", nullptr, "已指向逻辑节点"},
+    {"sec:ExtRef", "sec:ExtRef.prefix", "", "X1", nullptr, "已指向逻辑节点"},
+    {"sec:FCDA", "cim:Naming.description", "", "X", nullptr, ""},
+    {"sec:FCDA", "cim:Naming.name", "", "X", nullptr, ""},
+    {"sec:FCDA", "cim:Naming.pathName", "", "X", nullptr, ""},
+    {"sec:FCDA", "e301:OrdNaming.ord", "", "145", "", nullptr},
+    {"sec:FCDA", "sec:DARef.daName", "", "V106", "//FCDA[@daName='V106']", nullptr},
+    {"sec:FCDA", "sec:DARef.doName", "", "BlkOpn", "//FCDA[@doName='BlkOpn' and not(@daName)]", nullptr},
+    {"sec:FCDA", "sec:DARef.daName", "", "ctlModel[CF]", "//FCDA[@daName='ctlModel']", nullptr},
+    {"sec:FCDA", "sec:DARef.doName", "", "Loc", "//FCDA[@doName='Loc' and not(@daName)]", nullptr},
+    {"sec:FCDA", "sec:FCDA.fc", "", "#1", nullptr, "fc必须是Loc具有的功能约束"},
+    {"sec:FCDA", "sec:FCDA.ix", "", "149", "//FCDA[@ix='149']", nullptr},
+    {"sec:ICD", "cim:Naming.description", "", "X", nullptr, ""},
+    {"sec:ICD", "cim:Naming.name", "#1", "BCU-9_Ver1.4_RevC", "//Header[@id='BCU-9']"},
+    {"sec:ICD", "cim:Naming.pathName", "", "X", nullptr, ""},
+    {"sec:ICD", "sec:ICD.icdVersion", "#1", "V114", "//Header[@version='V114']"},
+    {"sec:ICD", "sec:ICD.productType", "", "X", nullptr, ""},
+    {"sec:IED", "cim:Naming.description", "#1", "V116", "//IED[@desc='V116']"},
+    {"sec:IED", "cim:Naming.name", "", "X", nullptr, ""},
+    {"sec:IED", "cim:Naming.pathName", "", "X", nullptr, ""},
+    {"sec:IED", "sec:IED.configVersion", "#1", "V119", "//IED[@configVersion='V119']"},
+    {"sec:IED", "sec:IED.engRight", "#1", "fix", "//IED[@engRight='fix']"},
+    {"sec:IED", "sec:IED.iedType", "#1", "V121", "//IED[@type='V121']"},
+    {"sec:IED", "sec:IED.manufacturer", "#1", "V122", "//IED[@manufacturer='V122']"},
+    {"sec:IED", "sec:IED.originalSclRelease", "#1", "4", "//IED[@originalSclRelease='4']"},
+    {"sec:IED", "sec:IED.originalSclRevision", "#1", "A", "//IED[@originalSclRevision='A']"},
+    {"sec:IED", "sec:IED.originalSclVersion", "#1", "2003", "//IED[@originalSclVersion='2003']"},
+    {"sec:IED", "sec:IED.owner", "#1", "V126", "//IED[@owner='V126']"},
+    {"sec:LCB", "cim:Naming.description", "", "V127", "//LogControl[@desc='V127']", nullptr},
+    {"sec:LCB", "cim:Naming.name", "", "V128", "//LogControl[@name='V128']", nullptr},
+    {"sec:LCB", "cim:Naming.pathName", "", "X", nullptr, ""},
+    {"sec:LCB", "e301:OrdNaming.ord", "", "170", ""},
+    {"sec:LCB", "sec:LCB.bufTime", "", "171", "//LogControl[@bufTime='171']", nullptr},
+    {"sec:LCB", "sec:LCB.intgPd", "", "172", "//LogControl[@intgPd='172']", nullptr},
+    {"sec:LCB", "sec:LCB.ldInst", "", "X1", nullptr, "已指定日志"},
+    {"sec:LCB", "sec:LCB.lnClass", "", "X1", nullptr, "已指定日志"},
+    {"sec:LCB", "sec:LCB.lnInst", "", "X1", nullptr, "已指定日志"},
+    {"sec:LCB", "sec:LCB.logEna", "", "否", "//LogControl[@logEna='false']", nullptr},
+    {"sec:LCB", "sec:LCB.logName", "", "LOGX", nullptr, "日志控制块的logName由其日志决定，只能是"},
+    {"sec:LCB", "sec:LCB.optReasonForInclusion", "", "否", "//LogControl[@reasonCode='false']", nullptr},
+    {"sec:LCB", "sec:LCB.prefix", "", "X1", nullptr, "已指定日志"},
+    {"sec:LCB", "sec:LCB.trgOp", "", "#1", "//TrgOps[@dupd='true']", nullptr},
+    {"sec:LDevice", "cim:Naming.description", "", "V141", "//LDevice[@desc='V141']", nullptr},
+    {"sec:LDevice", "cim:Naming.name", "", "V142", "//LDevice[@inst='V142']", nullptr},
+    {"sec:LDevice", "cim:Naming.pathName", "", "X", nullptr, ""},
+    // A point's value on its second device (before the first moves away).
+    {"sec:LDevice", "sec:LDevice.serverDesc", "MEAS", "站控层", "//Server[@desc='站控层']", nullptr},
+    {"sec:LDevice", "e301:OrdNaming.ord", "", "184", "", nullptr},
+    {"sec:LDevice", "sec:LDevice.accessControl", "", "V145", "//AccessControl[text()='V145']", nullptr},
+    {"sec:LDevice", "sec:LDevice.apClock", "", "true", "//AccessPoint[@clock='true']"},
+    {"sec:LDevice", "sec:LDevice.apDesc", "", "V147", "//AccessPoint[@desc='V147']", nullptr},
+    {"sec:LDevice", "sec:LDevice.apKdc", "", "true", "//AccessPoint[@kdc='true']"},
+    {"sec:LDevice", "sec:LDevice.apName", "", "V149", "//AccessPoint[@name='V149']", nullptr},
+    {"sec:LDevice", "sec:LDevice.apRouter", "", "true", "//AccessPoint[@router='true']"},
+    {"sec:LDevice", "sec:LDevice.authCertificate", "", "true", "//Authentication[@certificate='true']"},
+    {"sec:LDevice", "sec:LDevice.authNone", "", "false", "//Authentication[@none='false']"},
+    {"sec:LDevice", "sec:LDevice.authPassword", "", "true", "//Authentication[@password='true']"},
+    {"sec:LDevice", "sec:LDevice.authStrong", "", "true", "//Authentication[@strong='true']"},
+    {"sec:LDevice", "sec:LDevice.authWeak", "", "true", "//Authentication[@weak='true']"},
+    {"sec:LDevice", "sec:LDevice.isAbstract", "", "X", nullptr, ""},
+    {"sec:LDevice", "sec:LDevice.ldName", "", "V157", "//LDevice[@ldName='V157']", nullptr},
+    {"sec:LDevice", "sec:LDevice.serverTimeout", "", "40", "//Server[@timeout='40']"},
+    {"sec:LNode", "cim:Naming.description", "", "V160", "//LN0[@desc='V160']", nullptr},
+    {"sec:LNode", "cim:Naming.name", "Q0CSWI1", "Q0CSWI9", "//LN[@prefix='Q0' and @lnClass='CSWI' and @inst='9']", nullptr},
+    {"sec:LNode", "cim:Naming.name", "Q0XCBR1", "Q0CSWI1", nullptr, "逻辑节点名称由前缀、XCBR和实例号组成，不能修改！"},
+    {"sec:LNode", "cim:Naming.pathName", "", "X", nullptr, ""},
+    {"sec:LNode", "e301:OrdNaming.ord", "LPHD1", "4", ""},
+    {"sec:LNode", "sec:LNode.LNodeUse", "", "#1", "//LN0[@zScl:LNodeUse='Alarm']"},
+    {"sec:LNode", "sec:LNode.lnClass", "", "V165", nullptr, "逻辑节点的类由其LN类型决定，只能是LLN0！"},
+    {"sec:LNode", "sec:LNode.lnInst", "LPHD1", "2", "//LN[@lnClass='LPHD' and @inst='2']"},
+    {"sec:LNode", "sec:LNode.prefix", "", "V167", "//LN0[@zScl:prefix='V167']", nullptr},
+    {"sec:LNodeType", "cim:Naming.description", "", "V168", "//LNodeType[@desc='V168']", nullptr},
+    {"sec:LNodeType", "cim:Naming.name", "", "V169", "//LN0[@lnType='V169']", nullptr},
+    {"sec:LNodeType", "cim:Naming.pathName", "", "X", nullptr, ""},
+    {"sec:LNodeType", "e301:OrdNaming.ord", "", "3", "", nullptr, "types"},
+    {"sec:LNodeType", "sec:LNodeType.iedType", "", "V172", "//LNodeType[@iedType='V172']", nullptr},
+    {"sec:LNodeType", "sec:LNodeType.iedTypeRead", "", "X", nullptr, ""},
+    {"sec:LNodeType", "sec:LNodeType.isAbstract", "", "X", nullptr, ""},
+    {"sec:LNodeType", "sec:LNodeType.isInstType", "", "X", nullptr, ""},
+    {"sec:LNodeType", "sec:LNodeType.lnClass", "", "+5", nullptr, "LN类型的类由其标准LN类决定，只能是"},
+    {"sec:LNodeType", "sec:LNodeType.prefix", "", "V177", "//LNodeType[@prefix='V177']", nullptr, "mics"},
+    {"sec:Log", "cim:Naming.description", "", "V178", "//Log[@desc='V178']", nullptr},
+    {"sec:Log", "cim:Naming.name", "", "V179", "//LogControl[@logName='V179']", nullptr},
+    {"sec:Log", "cim:Naming.pathName", "", "X", nullptr, ""},
+    {"sec:RCB", "cim:Naming.description", "", "V181", "//ReportControl[@desc='V181']", nullptr},
+    {"sec:RCB", "cim:Naming.name", "", "V182", "//ReportControl[@name='V182']", nullptr},
+    {"sec:RCB", "cim:Naming.pathName", "", "X", nullptr, ""},
+    {"sec:RCB", "e301:OrdNaming.ord", "", "224", ""},
+    {"sec:RCB", "sec:RCB.BRCB_or_URCB", "", "否", "//ReportControl[not(@buffered)]", nullptr},
+    {"sec:RCB", "sec:RCB.bufIm", "", "226", "//ReportControl[@bufTime='226']", nullptr},
+    {"sec:RCB", "sec:RCB.confRev", "", "227", "//ReportControl[@confRev='227']", nullptr},
+    {"sec:RCB", "sec:RCB.entryID", "", "V188", "//ReportControl[@zScl:entryID='V188']", nullptr},
+    {"sec:RCB", "sec:RCB.gi", "", "否", "//TrgOps[@gi='false']", nullptr},
+    {"sec:RCB", "sec:RCB.indexed", "", "否", "//ReportControl[@indexed='false']", nullptr},
+    {"sec:RCB", "sec:RCB.intgPd", "", "231", "//ReportControl[@intgPd='231']", nullptr},
+    {"sec:RCB", "sec:RCB.optBufferOverflow", "", "否", "//OptFields[@bufOvfl='false']", nullptr},
+    {"sec:RCB", "sec:RCB.optConfRevision", "", "否", "//OptFields[@configRef='false']", nullptr},
+    {"sec:RCB", "sec:RCB.optDataReference", "", "否", "//OptFields[@dataRef='false']", nullptr},
+    {"sec:RCB", "sec:RCB.optDataSetName", "", "否", "//OptFields[@dataSet='false']", nullptr},
+    {"sec:RCB", "sec:RCB.optEntryID", "", "否", "//OptFields[@entryID='false']", nullptr},
+    {"sec:RCB", "sec:RCB.optReasonForInclusion", "", "否", "//OptFields[@reasonCode='false']", nullptr},
+    {"sec:RCB", "sec:RCB.optReportTimeStamp", "", "否", "//OptFields[@timeStamp='false']", nullptr},
+    {"sec:RCB", "sec:RCB.optSequenceNumber", "", "否", "//OptFields[@seqNum='false']", nullptr},
+    {"sec:RCB", "sec:RCB.purgeBuf", "", "否", "//ReportControl[@zScl:purgeBuf='false']", nullptr},
+    {"sec:RCB", "sec:RCB.rptEna", "", "否", nullptr, "报告控制块有1个客户端LN，RptEnabled不能为否，不能修改！"},
+    {"sec:RCB", "sec:RCB.rptEnabledDesc", "", "V202", "//RptEnabled[@desc='V202']", nullptr},
+    {"sec:RCB", "sec:RCB.rptEnabledMax", "", "243", "//RptEnabled[@max='243']", nullptr},
+    {"sec:RCB", "sec:RCB.rptID", "", "V204", "//ReportControl[@rptID='V204']", nullptr},
+    {"sec:RCB", "sec:RCB.sqNum", "", "245", "//ReportControl[@zScl:sqNum='245']", nullptr},
+    {"sec:RCB", "sec:RCB.timeOfEntry", "", "V206", "//ReportControl[@zScl:timeOfEntry='V206']", nullptr},
+    {"sec:RCB", "sec:RCB.trgOp", "", "#1", "//TrgOps[@dupd='true']", nullptr},
+    {"sec:SGCB", "cim:Naming.description", "", "V208", "//SettingControl[@desc='V208']", nullptr},
+    {"sec:SGCB", "cim:Naming.name", "", "X", nullptr, ""},
+    {"sec:SGCB", "cim:Naming.pathName", "", "X", nullptr, ""},
+    {"sec:SGCB", "sec:SGCB.activeSG", "", "2", "//SettingControl[@actSG='2']"},
+    {"sec:SGCB", "sec:SGCB.numOfSG", "", "252", "//SettingControl[@numOfSGs='252']", nullptr},
+    {"sec:SGCB", "sec:SGCB.resvTms", "", "253", "//SettingControl[@resvTms='253']", nullptr},
+    {"sec:Server", "cim:Naming.description", "", "X", nullptr, ""},
+    {"sec:Server", "cim:Naming.name", "", "X", nullptr, ""},
+    {"sec:Server", "cim:Naming.pathName", "", "X", nullptr, ""},
+    {"sec:TypePackage", "cim:Naming.description", "", "X", nullptr, ""},
+    {"sec:TypePackage", "cim:Naming.name", "#1", "V218", "//Header[@id='V218']", nullptr, "types"},
+    {"sec:TypePackage", "cim:Naming.pathName", "", "X", nullptr, ""},
+    {"sec:TypePackage", "sec:TypePackage.isInstType", "", "X", nullptr, ""},
+    {"sec:TypePackage", "sec:TypePackage.ref", "", "X", nullptr, ""},
+    {"sec:Val", "cim:Naming.description", "", "X", nullptr, ""},
+    {"sec:Val", "cim:Naming.name", "", "X", nullptr, ""},
+    {"sec:Val", "cim:Naming.pathName", "", "X", nullptr, ""},
+    {"sec:Val", "sec:Val.desc", "", "X", nullptr, ""},
+    {"sec:Val", "sec:Val.sGroup", "", "266", "//Val[@sGroup='266']", nullptr},
+    {"sec:Val", "sec:Val.sValue", "", "sbo-with-normal-security", "//Val[text()='sbo-with-normal-security']"},
+    {"sec:LNode", "sec:LNode.lnType", "", "X", nullptr, ""},
+    {"sec:ICD", "sec:ICD.icdRevision", "", "X", nullptr, ""},
+    {"sec:DAI", "sec:DAI.fc", "", "X", nullptr, ""},
+    {"sec:FCDA", "sec:FCDA.ldInst", "", "X", nullptr, ""},
+    {"sec:FCDA", "sec:FCDA.lnClass", "", "X", nullptr, ""},
+    {"sec:FCDA", "sec:FCDA.lnInst", "", "X", nullptr, ""},
+    {"sec:FCDA", "sec:FCDA.memberRef", "", "X", nullptr, ""},
+    // Last: a free space writes its LN types without their prefix.
+    {"sec:ICD", "sec:ICD.extDOFreely", "#1", "是", "//SemanticSpace[@isStdSpace='false']", nullptr, "mics"},
+};
+
+
+TEST_F(SclFileTest, EveryFieldTheViewOffersIsWrittenOrRefused) {
+    const URI_Ref icd = ImportAnswering((kDataDir / "ed2_bay_controller.icd").string());
+    ASSERT_TRUE(icd.IsSet());
+    app.Mtd_CreateStandardViews();
+    CBase_Cmd* view = app.Mtd_View_of_sID(kView_Html1);
+    CString domain;
+    ASSERT_TRUE(app.DocMtd_DEnv_Get_Rsc_Domain(icd, domain));
+    // The pages: the resources of each class the file brought.
+    const kiln::cim::CCimSchema& schema = *kiln::cim::CCimSchema::Shared();
+    std::map<std::string, std::vector<URI_Ref>> pages;
+    for (int c = 0; c < schema.ClassCount(); ++c) {
+        std::vector<URI_Ref> all;
+        app.m_Doc.ByClass(schema.Class(c).name.c_str(), all);
+        for (const URI_Ref& r : all) {
+            CString d;
+            if (r.sClass == schema.Class(c).name && app.DocMtd_DEnv_Get_Rsc_Domain(r, d) && d == domain)
+                pages[r.sClass].push_back(r);
+        }
+    }
+    auto pageOf = [&](const std::string& cls, const char* at) {
+        if (*at == '#') return pages[cls].at(std::stoul(at + 1));
+        for (const URI_Ref& r : pages[cls])
+            if (!*at || Get(r, "cim:Naming.name") == at) return r;
+        return URI_Ref();
+    };
+    auto exportTypes = [&](const std::string& name) {
+        const std::string path = (workspace / name).string();
+        ui.AnswerSaveFile(path.c_str());
+        EXPECT_TRUE(app.Rsc_TypePackage_Export(app.DocMtd_getFirstUri_ofAsso(icd, "sec:ICD.TypePackage")));
+        return ReadBytes(path);
+    };
+    auto shown = [](const Struct_EditPack& pack, size_t n) { return pack.vList.vPairs[n].first.str(); };
+    auto prepare = [&](const URI_Ref& rsc, const char* field, Struct_EditPack& pack) {
+        const bool offered = app.HtmlMsg_OnPrepareEditField(view, rsc, field, CString(), &pack);
+        ui.ClearCalls();
+        return offered;
+    };
+    // Every attribute field the view offers on a class's first page has its row.
+    std::set<std::pair<std::string, std::string>> rows;
+    for (const FieldRow& row : kFieldRows) rows.emplace(row.cls, row.field);
+    for (const auto& [cls, rscs] : pages)
+        for (int r = 0; r < schema.RoleCount(); ++r) {
+            const kiln::cim::RoleInfo& role = schema.Role(r);
+            Struct_EditPack pack;
+            if (!role.name.empty() && role.kind == kiln::cim::RoleKind::Attribute &&
+                schema.RoleApplies(r, schema.ClassId(cls)) && prepare(rscs.front(), role.name.c_str(), pack))
+                EXPECT_TRUE(rows.count({cls, role.name})) << "no row for " << cls << " " << role.name;
+        }
+
+    std::string before = ReadBytes(Export(icd, "field0.icd")), micsBefore = ReadBytes((workspace / "field0.mics").string());
+    int k = 0;
+    for (const FieldRow& row : kFieldRows) {
+        const std::string what = std::string(row.cls) + " " + row.field + " " + row.at + " -> " + row.value;
+        const URI_Ref rsc = pageOf(row.cls, row.at);
+        ASSERT_TRUE(rsc.IsSet()) << what;
+        Struct_EditPack pack;
+        if (!prepare(rsc, row.field, pack)) {
+            EXPECT_TRUE(row.said && !*row.said) << what << ": not editable";
+            continue;
+        }
+        CString value = row.value;
+        // A list row by its text, or "#k" by its place.
+        for (size_t n = 0; n < pack.vList.vPairs.size(); ++n)
+            if (shown(pack, n) == row.value || "#" + std::to_string(n) == row.value) value = pack.vList.vPairs[n].second;
+        const std::string file = row.file ? row.file : "";
+        const bool types = file == "types";
+        const std::string typesBefore = types ? exportTypes("field" + std::to_string(k) + "b.Type") : "";
+        const CString old = Get(rsc, row.field);
+        if (app.HtmlMsg_OnFieldChanged(view, rsc, row.field, old, value, nullptr, nullptr))
+            app.DocMtd_Modify_attribute_value(rsc, row.field, value);
+        std::string said;
+        for (const CString& m : ui.Messages()) said += m.str() + "\n";
+        const std::string name = "field" + std::to_string(++k);
+        const std::string after = ReadBytes(Export(icd, name + ".icd"));
+        const std::string micsAfter = ReadBytes((workspace / (name + ".mics")).string());
+        const std::string was = file == "mics" ? micsBefore : types ? typesBefore : before;
+        const std::string now = file == "mics" ? micsAfter : types ? exportTypes(name + ".Type") : after;
+        before = after;
+        micsBefore = micsAfter;
+        ASSERT_TRUE(row.said || row.xpath) << what << ": a field stored is written or refused";
+        if (row.said) {
+            EXPECT_NE(*row.said ? said.find(row.said) : 0, std::string::npos) << what << ": said " << said;
+            EXPECT_EQ(Get(rsc, row.field), old) << what;
+        } else if (!*row.xpath) {
+            // An order number moves the element; one past the last leaves
+            // the last element where it is.
+            EXPECT_EQ(FirstDifferentLine(was, now) != "", Get(rsc, row.field) != old) << what;
+        } else {
+            const bool fewer = *row.xpath == '!';
+            const char* xpath = row.xpath + (fewer ? 1 : 0);
+            pugi::xml_document b, a;
+            ASSERT_TRUE(b.load_string(was.c_str()) && a.load_string(now.c_str())) << what;
+            const size_t nb = b.select_nodes(xpath).size(), na = a.select_nodes(xpath).size();
+            EXPECT_GT(fewer ? nb : na, fewer ? na : nb) << what << ": " << said << FirstDifferentLine(was, now);
+        }
+    }
 }
 
 }  // namespace
