@@ -372,8 +372,10 @@ struct Name {
 
 // True for two prefixed names whose local parts are equal ("a:x", "b:x";
 // the names differ). Declarations ("xmlns:x") are left to the literal
-// comparison: no two may declare one prefix.
+// comparison: no two may declare one prefix. Names that end differently
+// (nearly all) are told apart by their last bytes.
 inline bool SameLocalPart(const Name& a, const Name& b) {
+    if (a.p[a.size - 1] != b.p[b.size - 1]) return false;
     auto colon = [](const Name& x) {
         const void* c = std::memchr(x.p, ':', x.size);
         return c ? static_cast<size_t>(static_cast<const unsigned char*>(c) - x.p) : x.size;
