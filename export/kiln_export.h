@@ -14,6 +14,7 @@
 #include <set>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <unordered_set>
 #include <utility>
 #include <vector>
@@ -282,13 +283,20 @@ inline constexpr const char* kS103Namespace = "http://kiln.local/Zel/2004/ITB/s1
 bool Export_ITB_InfoItem(const XmlNode& root, CKiln_Main* pMain, CBase_XML& xml, const URI_Ref& item,
                          std::vector<CString>& breaches);
 // What the M2I export of one mapping keeps from item to item: the ITB's
-// items by the key the import finds them by, the targets resolved so far and
-// every toDA written.
+// items by the key the import finds them by, the targets resolved so far,
+// what each logical node met so far gives its items, and every toDA written.
 struct M2IExportRun {
     explicit M2IExportRun(CKiln_Main& app, std::map<CString, URI_Ref> keys)
         : itemKeys(std::move(keys)), targets(app) {}
     std::map<CString, URI_Ref> itemKeys;
     kiln::core::MapItemResolver targets;
+    // The LD and LN names a node's items are written under, and whether
+    // the node is a second LLN0 of its device; found once per node.
+    struct Node {
+        CString ld, ln;
+        bool secondLln0 = false;
+    };
+    std::unordered_map<std::string, Node> nodes;
     std::unordered_set<std::string> written;
     // By node and DO name, the place of the last item that maps a key DA of
     // that data object; `position` is the place of the item being written.

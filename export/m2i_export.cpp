@@ -111,9 +111,16 @@ bool Export_M2I_MapItem(const XmlNode& mappings, CKiln_Main* pMain, CBase_XML& x
 
     // LN: prefix, class and instance; the class the ICD export writes.
     const URI_Ref lnode = pMain->DocMtd_getFirstUri_ofAsso(mapItem, "sec:DARef.LNode");
-    const CString lnClass = LnClassOf(pMain, lnode);
-    const CString ln = Attr(pMain, lnode, "sec:LNode.prefix") + lnClass + Attr(pMain, lnode, "sec:LNode.lnInst");
-    const CString ld = FirstName(pMain, lnode, "sec:LNode.LDevice");
+    const auto [found, isNew] = run.nodes.try_emplace(lnode.sUri);
+    M2IExportRun::Node& node = found->second;
+    if (isNew) {
+        const CString lnClass = LnClassOf(pMain, lnode);
+        node.ln = Attr(pMain, lnode, "sec:LNode.prefix") + lnClass + Attr(pMain, lnode, "sec:LNode.lnInst");
+        node.ld = FirstName(pMain, lnode, "sec:LNode.LDevice");
+        node.secondLln0 = lnClass == "LLN0" && IsSecondLln0(pMain, lnode);
+    }
+    const CString& ln = node.ln;
+    const CString& ld = node.ld;
     const CString doName = Attr(pMain, mapItem, "sec:DARef.doName");
     const CString daName = Attr(pMain, mapItem, "sec:DARef.daName");
     const CString op = Attr(pMain, mapItem, "sec:MapItem.operator");
@@ -130,14 +137,14 @@ bool Export_M2I_MapItem(const XmlNode& mappings, CKiln_Main* pMain, CBase_XML& x
     // An item without id whose order number is another item's id (or two
     // items of one id): the file would link the mapping to the other item.
     if (!idItb.IsEmpty()) {
-        const auto found = run.itemKeys.find(idItb);
-        if (found != run.itemKeys.end() && found->second.sUri != info.sUri) {
+        const auto keyed = run.itemKeys.find(idItb);
+        if (keyed != run.itemKeys.end() && keyed->second.sUri != info.sUri) {
             leftOut.push_back("映射条目（InfoItem的标识" + idItb + "与其他InfoItem相同）：" + name);
             return true;
         }
     }
 
-    if (IsSecondLln0(pMain, lnode)) {
+    if (node.secondLln0) {
         leftOut.push_back("映射条目（逻辑节点是LDevice中的第二个LLN0，未导出）：" + name);
         return true;
     }

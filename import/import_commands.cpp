@@ -199,7 +199,7 @@ bool CKiln_Main::Rsc_M2I_Import(URI_Ref icd) {
         _AfxMessageBox("该ICD已有M2I，不能再导入！", MB_OK, "", nullptr);
         return false;
     }
-    const EntryTexts texts{"M2I文件|*.m2i|M2I-XML文件|*.m2i.xml||", kFormatFault, kFormatFault, true, kDone, true};
+    const EntryTexts texts{"M2I文件|*.m2i|M2I-XML文件|*.m2i.xml||", kFormatFault, kFormatFault, true, kDone, true, true};
     return RunImport(this, texts,
                      [&](CKiln_Import& imp, CBase_XML& source, const CBase_XML& report, const CString& path) {
         // Nothing is read or made for a file or an ICD the mapping refuses.

@@ -3,6 +3,7 @@
 // first-wins name tables.
 #pragma once
 
+#include <initializer_list>
 #include <map>
 #include <set>
 #include <string>
@@ -39,6 +40,13 @@ void DropSclPrefix(const XmlNode& root);
 
 // The child elements of that name, in document order.
 std::vector<XmlNode> Children(const XmlNode& node, const char* name);
+// The child elements in the namespace `ns` whose local name is one of
+// `locals`, whatever prefix the file gives that namespace, in document order.
+std::vector<XmlNode> ChildrenIn(const XmlNode& node, const CString& ns, std::initializer_list<const char*> locals);
+// "元素s103:Config未导入" and why, for an element a reader leaves.
+CString NotRead(const XmlNode& element, const CString& why = CString());
+// Why an element of another namespace is not read: "（命名空间urn:x）".
+CString OtherNamespace(const XmlNode& element);
 
 // Decimal text of a number.
 CString Dec(long long n);

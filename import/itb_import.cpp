@@ -18,6 +18,8 @@
 
 using kiln::core::kRoleName;
 using kiln::core::kRoleOrd;
+using kiln::import::NotRead;
+using kiln::import::OtherNamespace;
 
 namespace {
 
@@ -54,17 +56,6 @@ CString FirstValue(const std::vector<ConfigAttr>& attrs, std::initializer_list<s
         for (const ConfigAttr& a : attrs)
             if (a.ns == ns && a.local == local && !a.value.IsEmpty()) return a.value;
     return CString();
-}
-
-// "元素s103:Config未导入" and why, for an element the reader leaves.
-CString NotRead(const XmlNode& element, const CString& why = CString()) {
-    return "元素" + element.NodeName() + "未导入" + why;
-}
-
-// Why an element of another namespace is not read: its namespace.
-CString OtherNamespace(const XmlNode& element) {
-    const CString uri = element.NamespaceUri();
-    return "（命名空间" + (uri.IsEmpty() ? CString("无") : uri) + "）";
 }
 
 // Deletes what a refused run made, the latest first.

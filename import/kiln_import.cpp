@@ -72,6 +72,26 @@ std::vector<XmlNode> Children(const XmlNode& node, const char* name) {
     return out;
 }
 
+std::vector<XmlNode> ChildrenIn(const XmlNode& node, const CString& ns, std::initializer_list<const char*> locals) {
+    std::vector<XmlNode> out;
+    for (const XmlNode& child : node.ChildElements()) {
+        const CString local = child.LocalName();
+        for (const char* name : locals)
+            if (local == name && child.NamespaceUri() == ns) {
+                out.push_back(child);
+                break;
+            }
+    }
+    return out;
+}
+
+CString NotRead(const XmlNode& element, const CString& why) { return "元素" + element.NodeName() + "未导入" + why; }
+
+CString OtherNamespace(const XmlNode& element) {
+    const CString uri = element.NamespaceUri();
+    return "（命名空间" + (uri.IsEmpty() ? CString("无") : uri) + "）";
+}
+
 CString Dec(long long n) { return CString(std::to_string(n)); }
 
 bool IsTrueText(const CString& text) {

@@ -10,7 +10,6 @@
 #include "import/m2i_run.h"
 #include "platform/ui/ui_functions.h"
 
-using kiln::import::Children;
 
 namespace {
 
@@ -38,11 +37,19 @@ CString DOPart(const ImportNameTable& dos, const CString& lnKey, const CString& 
     return doPart;
 }
 
+// The Mappings elements of an M2I file: those of the root M2I's namespace
+// below it, whatever prefix the file gives that namespace; none for a file
+// of another root.
+std::vector<XmlNode> MappingsOf(const CBase_XML* source) {
+    const XmlNode root = source ? source->GetDocumentElement() : XmlNode();
+    if (root.IsNull() || root.LocalName() != "M2I") return {};
+    return kiln::import::ChildrenIn(root, root.NamespaceUri(), {"Mappings"});
+}
+
 }  // namespace
 
 bool CKiln_Import::Check_M2ISource(CKiln_Main* app, CBase_XML* source, const URI_Ref& icd) {
-    const XmlNode root = source ? source->GetDocumentElement() : XmlNode();
-    if (root.IsNull() || source->Get_NodePtr(root, "Mappings").IsNull()) {
+    if (MappingsOf(source).empty()) {
         _AfxMessageBox("未找到Mappings节点！", MB_OK, "", nullptr);
         return false;
     }
@@ -81,13 +88,31 @@ bool CKiln_Import::Import_M2I(CKiln_Main* app, CBase_XML* source, URI_Ref icd, C
     m_pMain = app;
     m_pSourceXml = source;
     if (!Check_M2ISource(app, source, icd)) return false;
-    const XmlNode mappings = source->Get_NodePtr(source->GetDocumentElement(), "Mappings");
-    const std::vector<XmlNode> mappingItems = Children(mappings, "MappingItem");
+    // The elements of the file are read by the root's namespace; each other
+    // element is named, as are those of that namespace the mapping has not.
+    const XmlNode root = source->GetDocumentElement();
+    run.ns = root.NamespaceUri();
+    auto unread = [&](const CString& where, const XmlNode& parent, std::initializer_list<const char*> known) {
+        for (const XmlNode& child : parent.ChildElements()) {
+            if (child.NamespaceUri() != run.ns) {
+                AddM2IError(run, where, kiln::import::NotRead(child, kiln::import::OtherNamespace(child)));
+                continue;
+            }
+            const CString local = child.LocalName();
+            if (std::none_of(known.begin(), known.end(), [&](const char* k) { return local == k; }))
+                AddM2IError(run, where, kiln::import::NotRead(child));
+        }
+    };
+    unread("M2I", root, {"Mappings"});
+    const std::vector<XmlNode> allMappings = MappingsOf(source);
+    const XmlNode mappings = allMappings.front();
+    unread("Mappings", mappings, {"Header", "SourceRef", "TargetRef", "MappingItem"});
+    const std::vector<XmlNode> mappingItems = kiln::import::ChildrenIn(mappings, run.ns, {"MappingItem"});
     // A mapping file holds one Mappings: a further one is not read, and named.
-    const std::vector<XmlNode> allMappings = Children(source->GetDocumentElement(), "Mappings");
     for (size_t k = 1; k < allMappings.size(); ++k)
         AddM2IError(run, "Mappings", "第" + kiln::import::Dec(static_cast<long long>(k) + 1) + "个Mappings未导入（其中" +
-                                         kiln::import::Dec(static_cast<long long>(Children(allMappings[k], "MappingItem").size())) +
+                                         kiln::import::Dec(static_cast<long long>(
+                                             kiln::import::ChildrenIn(allMappings[k], run.ns, {"MappingItem"}).size())) +
                                          "个MappingItem）");
 
     const URI_Ref itb = app->DocMtd_getFirstUri_ofAsso(icd, "sec:ICD.ITB");
@@ -111,6 +136,9 @@ bool CKiln_Import::Import_M2I(CKiln_Main* app, CBase_XML* source, URI_Ref icd, C
         CString toDA, name;
         Get_NodeText(node, "@toDA", toDA);
         Get_NodeText(node, "@name", name);
+        unread(name, node, {"Process"});
+        for (const XmlNode& process : kiln::import::ChildrenIn(node, run.ns, {"Process"}))
+            unread(name, process, {"Parameter", "parameter"});
         const int before = m_nErrors;
         if (!run.das.count(toDA)) AddM2IError(run, name, "MappingItem:" + name + "未发现toDA:" + toDA + "！");
         if (!seen.insert(toDA).second) AddM2IError(run, name, "MappingItem:" + name + "toDA:" + toDA + "重复！");

@@ -77,7 +77,7 @@ void CKiln_Import::Map_M2IGroup(M2IRun& run, const CString& key, const std::vect
         if (nodeFirst) lookUpNode(t);
         bool firstParam = true;
         bool severalIds = false;
-        for (const XmlNode& process : kiln::import::Children(node, "Process")) {
+        for (const XmlNode& process : kiln::import::ChildrenIn(node, run.ns, {"Process"})) {
             CString op;
             Get_NodeText(process, "@operator", op);
             if (t.operators.IsEmpty()) {
@@ -86,7 +86,7 @@ void CKiln_Import::Map_M2IGroup(M2IRun& run, const CString& key, const std::vect
             } else {
                 t.operators += "/" + op;
             }
-            for (const XmlNode& param : kiln::import::Children(process, "Parameter|parameter")) {
+            for (const XmlNode& param : kiln::import::ChildrenIn(process, run.ns, {"Parameter", "parameter"})) {
                 CString pname, id, val;
                 Get_NodeText(param, "@name", pname);
                 Get_NodeText(param, "@idITB", id);

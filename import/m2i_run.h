@@ -17,6 +17,7 @@ struct CKiln_Import::M2IRun {
     std::vector<std::pair<size_t, URI_Ref>> made;
     bool refused = false;       // a creator refused: the run stops
     XmlNode reportNode;         // "M2I" of the report
+    CString ns;                 // the namespace of the file's root: its elements are read by it
     kiln::core::UnitTable units, multipliers;
     ImportNameTable lnodes;             // "LD/LN" (LN: prefix + class + instance) -> sec:LNode
     ImportNameTable dos;                // DO and SDO paths

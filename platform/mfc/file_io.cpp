@@ -110,6 +110,11 @@ bool ReadFile(const std::string& path, std::string& out) {
 }
 
 bool ReadFile(const std::string& path, std::string& out, std::string& reason) {
+    return ReadFile(path, out, reason, 0, nullptr);
+}
+
+bool ReadFile(const std::string& path, std::string& out, std::string& reason, size_t head,
+              const std::function<bool(std::string_view)>& goOn) {
     // Without blocking, so that a FIFO or a device is named, not waited on;
     // a socket cannot be opened at all and is named by its type, as is a
     // link that leads nowhere.
@@ -129,17 +134,25 @@ bool ReadFile(const std::string& path, std::string& out, std::string& reason) {
     bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
     if (!ok) reason = "is " + KindOf(st.st_mode);
     if (ok) {
-        out.resize(static_cast<size_t>(st.st_size));
+        const size_t size = static_cast<size_t>(st.st_size);
+        const bool headFirst = goOn && head > 0 && size > head;
+        out.resize(headFirst ? head : size);
         size_t got = 0;
-        while (got < out.size()) {
-            ssize_t n = ::read(fd, out.data() + got, out.size() - got);
-            if (n < 0 && errno == EINTR) continue;
-            if (n < 0) {
-                ok = false;
-                reason = std::strerror(errno);
+        for (bool headDone = !headFirst;;) {
+            while (got < out.size()) {
+                ssize_t n = ::read(fd, out.data() + got, out.size() - got);
+                if (n < 0 && errno == EINTR) continue;
+                if (n < 0) {
+                    ok = false;
+                    reason = std::strerror(errno);
+                }
+                if (n <= 0) break;
+                got += static_cast<size_t>(n);
             }
-            if (n <= 0) break;
-            got += static_cast<size_t>(n);
+            if (headDone || !ok || got < out.size()) break;
+            headDone = true;
+            if (!goOn(std::string_view(out.data(), got))) break;
+            out.resize(size);
         }
         out.resize(got);  // a file that shrank meanwhile ends where it ends now
     }

@@ -364,17 +364,39 @@ inline size_t FindEqualsOrEnd(const unsigned char* b, size_t from, size_t n) {
     return i;
 }
 
+// An attribute's name as it stands in the text.
+struct Name {
+    const unsigned char* p;
+    size_t size;
+};
+
+// True for two prefixed names whose local parts are equal ("a:x", "b:x";
+// the names differ). Declarations ("xmlns:x") are left to the literal
+// comparison: no two may declare one prefix. Names that end differently
+// (nearly all) are told apart by their last bytes.
+inline bool SameLocalPart(const Name& a, const Name& b) {
+    if (a.p[a.size - 1] != b.p[b.size - 1]) return false;
+    auto colon = [](const Name& x) {
+        const void* c = std::memchr(x.p, ':', x.size);
+        return c ? static_cast<size_t>(static_cast<const unsigned char*>(c) - x.p) : x.size;
+    };
+    const size_t ca = colon(a), cb = colon(b);
+    if (ca == a.size || cb == b.size || a.size - ca != b.size - cb) return false;
+    auto isXmlns = [](const Name& x, size_t c) { return c == 5 && std::memcmp(x.p, "xmlns", 5) == 0; };
+    if (isXmlns(a, ca) || isXmlns(b, cb)) return false;
+    return std::memcmp(a.p + ca, b.p + cb, a.size - ca) == 0;
+}
+
 // The offset of the name of the first attribute that repeats an earlier one
 // in the start tag that begins after the "<" at `i - 1`; npos when none does
 // or the tag ends (well-formed or not). Outside the values a start tag's
 // first "=" or ">" ends an attribute's name or the tag, so the scan leaps
 // from one to the next and over each value; a name is the word before its "=".
-// `i` is left where the scan stopped.
-size_t RepeatInTag(const unsigned char* b, size_t n, size_t& i) {
-    struct Name {
-        const unsigned char* p;
-        size_t size;
-    };
+// `i` is left where the scan stopped. `sameLocal` is set when two names with
+// different prefixes share their local part ("a:x", "b:x"): the same name
+// when both prefixes stand for one namespace, which only the parsed document
+// tells.
+size_t RepeatInTag(const unsigned char* b, size_t n, size_t& i, bool& sameLocal) {
     // A name is the word that ends at `end`, after the blanks that follow
     // `floor`; none when no blank stands before it.
     auto nameBefore = [b](size_t floor, size_t end, Name& name) {
@@ -410,9 +432,11 @@ size_t RepeatInTag(const unsigned char* b, size_t n, size_t& i) {
         Name name;
         if (!nameBefore(nameFloor, end, name)) return std::string_view::npos;
         const Name* seen = count <= 16 ? names : more.data();
-        for (size_t k = 0; k < count; ++k)
+        for (size_t k = 0; k < count; ++k) {
             if (seen[k].size == name.size && std::memcmp(seen[k].p, name.p, name.size) == 0)
                 return static_cast<size_t>(name.p - b);
+            if (!sameLocal && SameLocalPart(seen[k], name)) sameLocal = true;
+        }
         if (count < 16) {
             names[count] = name;
         } else {
@@ -425,7 +449,8 @@ size_t RepeatInTag(const unsigned char* b, size_t n, size_t& i) {
 
 }  // namespace
 
-size_t FirstRepeatedAttribute(std::string_view text) {
+size_t FirstRepeatedAttribute(std::string_view text, bool* sameLocal) {
+    bool twoPrefixes = false;
     const auto* const b = reinterpret_cast<const unsigned char*>(text.data());
     const size_t n = text.size();
     // The end of the markup `end` found from `from`, n when it is missing.
@@ -433,8 +458,8 @@ size_t FirstRepeatedAttribute(std::string_view text) {
         const size_t e = text.find(end, from);
         return e == std::string_view::npos ? n : e + end.size();
     };
-    size_t i = 0;
-    while (i < n) {
+    size_t i = 0, repeated = std::string_view::npos;
+    while (i < n && repeated == std::string_view::npos) {
         i = FindByte(b, i, n, '<') + 1;
         if (i >= n) break;
         const unsigned char c = b[i];
@@ -442,8 +467,7 @@ size_t FirstRepeatedAttribute(std::string_view text) {
         if (c == '?') {
             i = past(i, "?>");
         } else if (c != '!') {
-            const size_t repeated = RepeatInTag(b, n, i);  // moves i on to the tag's end
-            if (repeated != std::string_view::npos) return repeated;
+            repeated = RepeatInTag(b, n, i, twoPrefixes);  // moves i on to the tag's end
         } else if (StartsAt(text, i - 1, "<!--")) {
             i = past(i + 3, "-->");
         } else if (StartsAt(text, i - 1, "<![CDATA[")) {
@@ -454,7 +478,8 @@ size_t FirstRepeatedAttribute(std::string_view text) {
             i = end == std::string_view::npos ? n : end;
         }
     }
-    return std::string_view::npos;
+    if (sameLocal) *sameLocal = twoPrefixes;
+    return repeated;
 }
 
 }  // namespace kiln::xml

@@ -67,6 +67,9 @@ bool CheckXmlText(std::string_view text, XmlTextError& error);
 // none does. Read on the text before it is parsed: comments, CDATA sections,
 // processing instructions and the DOCTYPE are passed over, and a tag that is
 // not well-formed ends its own check (the parser then refuses the text).
-size_t FirstRepeatedAttribute(std::string_view text);
+// `sameLocal` (when given) tells whether some start tag holds two names with
+// different prefixes and one local part ("a:x", "b:x"): one name repeated
+// where both prefixes stand for the same namespace (NamespaceRepeat).
+size_t FirstRepeatedAttribute(std::string_view text, bool* sameLocal = nullptr);
 
 }  // namespace kiln::xml

@@ -5,6 +5,7 @@
 #include "platform/mfc/gbk.h"
 #include "platform/xml/gb18030_decode.h"
 #include "platform/xml/xml_check.h"
+#include "platform/xml/xml_names.h"
 
 #include <sys/stat.h>
 
@@ -203,6 +204,57 @@ bool ToUtf8Text(std::string& data, std::string& error) {
 
 }  // namespace
 
+namespace {
+
+// The prefix of an attribute's name ("" for none) and its local part.
+std::string_view PrefixOf(const char* name, std::string_view& local) {
+    const std::string_view whole(name);
+    const size_t colon = whole.find(':');
+    local = colon == std::string_view::npos ? whole : whole.substr(colon + 1);
+    return colon == std::string_view::npos ? std::string_view() : whole.substr(0, colon);
+}
+
+// The first attribute, in document order, that names the same namespace and
+// local name as an earlier one of its element under another prefix
+// ("a:x", "b:x" with a and b bound to one namespace), which namespaces do
+// not allow; false when none does. Walked without recursion.
+bool FindNamespaceRepeat(const pugi::xml_node& root, pugi::xml_attribute& first, pugi::xml_attribute& second,
+                         std::string& uri) {
+    for (pugi::xml_node n = root; n;) {
+        for (pugi::xml_attribute b = n.first_attribute(); b; b = b.next_attribute()) {
+            std::string_view localB;
+            const std::string_view prefixB = PrefixOf(b.name(), localB);
+            if (prefixB.empty() || prefixB == "xmlns") continue;
+            for (pugi::xml_attribute a = n.first_attribute(); a != b; a = a.next_attribute()) {
+                std::string_view localA;
+                const std::string_view prefixA = PrefixOf(a.name(), localA);
+                if (prefixA.empty() || prefixA == "xmlns" || prefixA == prefixB || localA != localB) continue;
+                const char* uriA = NamespaceOfPrefix(n, prefixA);
+                const char* uriB = NamespaceOfPrefix(n, prefixB);
+                if (uriA && uriB && *uriA && std::strcmp(uriA, uriB) == 0) {
+                    first = a;
+                    second = b;
+                    uri = uriA;
+                    return true;
+                }
+            }
+        }
+        // The next element in document order.
+        pugi::xml_node next = n.first_child();
+        while (next && next.type() != pugi::node_element) next = next.next_sibling();
+        if (!next) {
+            for (pugi::xml_node up = n; up && up != root && !next; up = up.parent()) {
+                next = up.next_sibling();
+                while (next && next.type() != pugi::node_element) next = next.next_sibling();
+            }
+        }
+        n = next;
+    }
+    return false;
+}
+
+}  // namespace
+
 bool ParseXmlText(std::string data, XmlDocState& state, std::string& error, size_t* parseErrorAt) {
     if (parseErrorAt) *parseErrorAt = std::string::npos;
     if (!ToUtf8Text(data, error)) return false;
@@ -215,7 +267,8 @@ bool ParseXmlText(std::string data, XmlDocState& state, std::string& error, size
     // text as it is before the parse changes it, and said unless the parser
     // finds an error of its own.
     std::string repeated;
-    if (const size_t twice = FirstRepeatedAttribute(data); twice != std::string::npos) {
+    bool sameLocal = false;
+    if (const size_t twice = FirstRepeatedAttribute(data, &sameLocal); twice != std::string::npos) {
         size_t end = twice;
         while (end < data.size() && data[end] != '=' && data[end] != ' ' && data[end] != '\t' && data[end] != '\n' &&
                data[end] != '\r')
@@ -240,6 +293,18 @@ bool ParseXmlText(std::string data, XmlDocState& state, std::string& error, size
     }
     if (!repeated.empty()) {
         error = repeated;
+        state.doc.reset();
+        return false;
+    }
+    // One name through two prefixes of one namespace: its place is the
+    // second name's, which the parse left where it was.
+    pugi::xml_attribute first, second;
+    std::string uri;
+    if (sameLocal && FindNamespaceRepeat(state.doc.document_element(), first, second, uri)) {
+        const size_t at = static_cast<size_t>(second.name() - state.buffer.data());
+        if (parseErrorAt) *parseErrorAt = at;
+        error = PositionText(state.buffer, at) + "：XML格式错误：属性" + second.name() + "与" + first.name() +
+                "重复（同属命名空间" + uri + "）";
         state.doc.reset();
         return false;
     }
@@ -272,14 +337,39 @@ DocSurvey Survey(const pugi::xml_node& root) {
     return walker.survey;
 }
 
+namespace {
+
+// A file larger than this is judged by its head before the rest is read.
+constexpr size_t kHeadBytes = size_t{1} << 16;
+
+// True, with why and where, when the head of a larger file already refuses
+// it: its text holds a byte that is no text of its encoding or a character
+// XML forbids (a binary file offered by mistake), short of the last bytes,
+// which the cut may have split. A head that does not convert settles nothing.
+bool HeadRefuses(std::string_view head, std::string& error) {
+    std::string text(head), ignored;
+    if (!ToUtf8Text(text, ignored)) return false;
+    XmlTextError bad;
+    if (CheckXmlText(text, bad) || bad.offset + 4 >= text.size()) return false;
+    error = PositionText(text, bad.offset) + "：" + bad.reason;
+    return true;
+}
+
+}  // namespace
+
 bool LoadXmlFile(const std::string& path, XmlDocState& state, std::string& error) {
-    std::string data, reason;
+    std::string data, reason, refused;
     if (path.empty()) {
         error = "没有给出文件名";
         return false;
     }
-    if (!kiln::file::ReadFile(path, data, reason)) {
+    const auto goOn = [&refused](std::string_view head) { return !HeadRefuses(head, refused); };
+    if (!kiln::file::ReadFile(path, data, reason, kHeadBytes, goOn)) {
         error = "不能读取文件" + path + "：" + reason;
+        return false;
+    }
+    if (!refused.empty()) {
+        error = path + "：" + refused;
         return false;
     }
     size_t at = std::string::npos;

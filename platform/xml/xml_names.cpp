@@ -1,5 +1,7 @@
 #include "platform/xml/xml_names.h"
 
+#include <string>
+
 namespace kiln::xml {
 
 namespace {
@@ -46,5 +48,13 @@ bool IsXmlName(std::string_view name) {
 }
 
 bool IsAttributePath(std::string_view path) { return path.size() > 1 && path[0] == '@' && IsXmlName(path.substr(1)); }
+
+const char* NamespaceOfPrefix(pugi::xml_node element, std::string_view prefix) {
+    if (prefix == "xml") return "http://www.w3.org/XML/1998/namespace";
+    const std::string declaration = prefix.empty() ? std::string("xmlns") : "xmlns:" + std::string(prefix);
+    for (pugi::xml_node n = element; n && n.type() == pugi::node_element; n = n.parent())
+        if (const pugi::xml_attribute a = n.attribute(declaration.c_str())) return a.value();
+    return nullptr;
+}
 
 }  // namespace kiln::xml

@@ -1,6 +1,8 @@
 // Name checks of the XML layer.
 #pragma once
 
+#include <pugixml.hpp>
+
 #include <string_view>
 
 namespace kiln::xml {
@@ -12,5 +14,9 @@ bool IsXmlName(std::string_view name);
 
 // True for "@" and such a name: the path of one attribute of the context node.
 bool IsAttributePath(std::string_view path);
+
+// The namespace a prefix stands for at `element` ("" for the default one),
+// by the declarations in scope; null when none declares it.
+const char* NamespaceOfPrefix(pugi::xml_node element, std::string_view prefix);
 
 }  // namespace kiln::xml

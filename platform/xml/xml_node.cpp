@@ -40,12 +40,9 @@ CString XmlNode::NamespaceUri() const {
         const char* colon = std::strchr(name, ':');
         // An attribute without a prefix is in no namespace.
         if (m_attr && !colon) return CString();
-        const std::string prefix = colon ? std::string(name, static_cast<size_t>(colon - name)) : std::string();
-        if (prefix == "xml") return CString("http://www.w3.org/XML/1998/namespace");
-        const std::string declaration = prefix.empty() ? std::string("xmlns") : "xmlns:" + prefix;
-        for (pugi::xml_node n = m_node; n && n.type() == pugi::node_element; n = n.parent())
-            if (const pugi::xml_attribute a = n.attribute(declaration.c_str())) return CString(a.value());
-        return CString();
+        const std::string_view prefix(name, colon ? static_cast<size_t>(colon - name) : 0);
+        const char* uri = kiln::xml::NamespaceOfPrefix(m_node, prefix);
+        return uri ? CString(uri) : CString();
     } catch (...) {
         return CString();
     }

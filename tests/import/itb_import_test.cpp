@@ -118,7 +118,7 @@ TEST_F(ItbImportTest, RefusedInputChangesNothing) {
     EXPECT_FALSE(RunItb("<?xml version=\"1.0\"?><M2I><InfoItem id=\"1\"/></M2I>", icd, "other.itb"));
     EXPECT_EQ(Boxes(), std::vector<CString>{"ITB文件格式不正确, 导入不成功！"});
     const struct {
-        const char* text;
+        std::string text;
         const char* why;
     } kUnreadable[] = {{"<ITB><InfoItem id=\"1\"></ITB>", "XML格式错误"},
                        {"<?xml version=\"1.0\"?>\n<ITB><InfoItem id=\"1\"", "第2行"},
@@ -126,7 +126,14 @@ TEST_F(ItbImportTest, RefusedInputChangesNothing) {
                        {"<?xml version=\"1.0\" encoding=\"UTF-8\"?><ITB><InfoItem name=\"\xb9\xfd\"/></ITB>", "UTF-8"},
                        {"<ITB>\n<InfoItem id=\"1\" name=\"a\" id=\"2\"/></ITB>", "第2行第27列：XML格式错误：属性id重复"},
                        {"<?xml version=\"1.0\" encoding=\"GB2312\"?>\n<ITB><InfoItem name=\"过流告警\"/></ITB>",
-                        "编码GB2312：第2行第22列：字节0x87不是GB2312的字符"}};
+                        "编码GB2312：第2行第22列：字节0x87不是GB2312的字符"},
+                       // One attribute through two prefixes of one namespace.
+                       {Itb("<InfoItem id=\"1\"><s103:Config xmlns:q=\"http://kiln.local/Zel/2004/ITB/s103\" "
+                            "s103:typ=\"7\" q:typ=\"8\"/></InfoItem>"),
+                        "第4行第90列：XML格式错误：属性q:typ与s103:typ重复"},
+                       // Zero bytes (a disk image, not a table): refused by its
+                       // first bytes, before the rest (a broken UTF-16 tail) is read.
+                       {std::string(100000, '\0') + std::string("\xDC\x00", 2), "第1行第1列：XML不允许的字符U+0000"}};
     for (const auto& u : kUnreadable) {
         ui.ClearCalls();
         EXPECT_FALSE(RunItb(u.text, icd, "bad.itb"));

@@ -243,15 +243,56 @@ TEST_F(M2iImportTest, TheReportOfAFileWithEveryKindOfFinding) {
     EXPECT_EQ(ui.CallsOf(Enum_UiCall::ShellOpen).at(0).sText, (docFolder / "Report.xml").string().c_str());
 }
 
+// Elements are read by the namespace of the root M2I, whatever prefix the
+// file gives it; each element of another namespace is named, not read.
+TEST_F(M2iImportTest, ElementsAreReadByTheNamespaceOfTheRoot) {
+    const std::string text =
+        "<p:M2I xmlns=\"urn:foreign\" xmlns:p=\"http://kiln.local/Zel/2004/M2I\">"
+        "<Mappings><MappingItem name=\"foreign\" toDA=\"PROT/GGIO1.Ind.stVal\"/></Mappings>"
+        "<p:Mappings><p:Header id=\"h\"/><p:MappingItem name=\"real\" toDA=\"PROT/GGIO1.Cnt.stVal\">"
+        "<p:Process operator=\"M2I:ExtractVal\"><p:Parameter name=\"ParaANYwT\" idITB=\"2\"/><Parameter idITB=\"1\"/>"
+        "</p:Process></p:MappingItem><MappingItem name=\"other\" toDA=\"PROT/GGIO1.Ind.stVal\"/></p:Mappings></p:M2I>";
+    ASSERT_TRUE(RunM2i(text, icd, "in.m2i", "", [&] { ui.AnswerNo("M2I文件导入完毕,发现错误3个。是否查看报告？"); }));
+    EXPECT_EQ(Rows(), std::vector<std::string>{"real Cnt stVal "});
+    EXPECT_EQ(Target(MapItem("real"), "sec:MapItem.InfoItem"), Info(1));
+    EXPECT_EQ(SavedReport(), (std::vector<ReportEntry>{
+                                 {"MappingItem", "错误：M2I", "元素Mappings未导入（命名空间urn:foreign）"},
+                                 {"MappingItem", "错误：Mappings", "元素MappingItem未导入（命名空间urn:foreign）"},
+                                 {"MappingItem", "错误：real", "元素Parameter未导入（命名空间urn:foreign）"}}));
+    EXPECT_EQ(Boxes().back(), WriteFile("in.m2i", "") + "模板文件导入完成！");
+}
+
 // Refused input changes nothing.
 TEST_F(M2iImportTest, RefusedFilesAndIcdsChangeNothing) {
     const CString failure = WriteFile("in.m2i", "") + "模板文件格式不正确, 导入不成功！";
     EXPECT_FALSE(app.Rsc_M2I_Import(m.instPkg));
     EXPECT_TRUE(Boxes().empty());
 
-    EXPECT_FALSE(RunM2i("<M2I><Mappings></M2I>", icd));
+    // No Mappings of an M2I: under a root of another kind (a table) the
+    // file's own Mappings is none.
     EXPECT_FALSE(RunM2i("<?xml version=\"1.0\"?><M2I><MappingItem/></M2I>", icd));
-    EXPECT_EQ(Boxes(), (std::vector<CString>{failure, "未找到Mappings节点！", failure}));
+    EXPECT_FALSE(RunM2i(Itb("<Mappings><MappingItem name=\"a\" toDA=\"PROT/GGIO1.Ind.stVal\"/></Mappings>"), icd));
+    EXPECT_EQ(Boxes(), (std::vector<CString>{"未找到Mappings节点！", failure, "未找到Mappings节点！", failure}));
+    // A file that cannot be read: the failure, then why and where.
+    std::string utf8AsGb = M2i(Item("过流", "PROT/GGIO1.Ind.stVal", "1"));
+    utf8AsGb.replace(utf8AsGb.find("UTF-8"), 5, "GB2312");
+    const struct {
+        std::string text;
+        const char* why;
+    } kUnreadable[] = {
+        {"<M2I><Mappings></M2I>", "XML格式错误"},
+        {M2i("<MappingItem name=\"a\" toDA=\"PROT/GGIO1.Ind.stVal\" name=\"b\"/>"), "第4行第51列：XML格式错误：属性name重复"},
+        {utf8AsGb, "编码GB2312：第4行第20列：字节0x87不是GB2312的字符"},
+        {M2i("<MappingItem xmlns:p=\"urn:a\" xmlns:q=\"urn:a\" p:toDA=\"x\" q:toDA=\"y\"/>"),
+         "第4行第57列：XML格式错误：属性q:toDA与p:toDA重复（同属命名空间urn:a）"},
+    };
+    for (const auto& u : kUnreadable) {
+        ui.ClearCalls();
+        EXPECT_FALSE(RunM2i(u.text, icd));
+        EXPECT_EQ(Boxes().size(), 1u) << u.text;
+        EXPECT_EQ(Boxes().front().Left(failure.GetLength() + 1), failure + "\n") << u.text;
+        EXPECT_GE(Boxes().front().Find(u.why), 0) << Boxes().front();
+    }
     EXPECT_TRUE(TheM2i().IsEmpty());
 
     // An ICD without server, an ICD with a mapping.

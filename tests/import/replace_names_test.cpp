@@ -351,14 +351,18 @@ TEST_F(ReplaceNamesTest, TheRunNeedsNoTemplateAndNamesTheFileThatFails) {
     ASSERT_NE(ui.LastOf(Enum_UiCall::OpenFile), nullptr);
     EXPECT_EQ(ui.LastOf(Enum_UiCall::OpenFile)->sText, "TypePackage文件|*.Name|ICD-XML文件|*.xml||");
     // A file that does not load (cut short; UTF-8 bytes under a GB2312
-    // declaration): the file-format message with its path, then why and where.
+    // declaration; an attribute twice through two prefixes): the file-format message with its path, then why and where.
     for (const auto& [name, text, why] :
          {std::tuple<const char*, const char*, const char*>{"bad.Name", "<SCL><DataTypeTemplates><Name name=\"PROT\"",
                                                              "：第1行第37列：XML格式错误：Error parsing element attribute"},
           {"mixed.Name",
            "<?xml version=\"1.0\" encoding=\"GB2312\"?>\n<SCL><DataTypeTemplates>"
            "<Name name=\"PROT\" changeto=\"过流\"/></DataTypeTemplates></SCL>",
-           "：文件内容不符合其声明的编码GB2312：第2行第53列：字节0x87不是GB2312的字符（文件的文本是UTF-8）"}}) {
+           "：文件内容不符合其声明的编码GB2312：第2行第53列：字节0x87不是GB2312的字符（文件的文本是UTF-8）"},
+          {"twice.Name",
+           "<SCL xmlns:a=\"urn:x\" xmlns:b=\"urn:x\"><DataTypeTemplates><Name name=\"PROT\" a:changeto=\"X\" "
+           "b:changeto=\"Y\"/></DataTypeTemplates></SCL>",
+           "：第1行第90列：XML格式错误：属性b:changeto与a:changeto重复（同属命名空间urn:x）"}}) {
         ui.ClearCalls();
         const CString bad = WriteFile(name, text);
         ui.AnswerOpenFile(bad);

@@ -55,6 +55,8 @@ TEST_F(XmlHostile, RefusedFilesSayWhyAndWhereAndLeaveAnEmptyDocument) {
         {"attribute_twice_of_many", "<r a0=\"\" a1=\"\" a2=\"\" a3=\"\" a4=\"\" a5=\"\" a6=\"\" a7=\"\" a8=\"\" a9=\"\" "
                                     "b0=\"\" b1=\"\" b2=\"\" b3=\"\" b4=\"\" b5=\"\" b6=\"\" b7=\"\" b8=\"\" b9=\"\" b3=\"x\"/>",
          "属性b3重复"},
+        {"attribute_twice_by_namespace", "<r xmlns:s103=\"urn:a\" xmlns:q=\"urn:a\">\n  <c s103:typ=\"7\" q:typ=\"8\"/>\n</r>",
+         "第2行第19列：XML格式错误：属性q:typ与s103:typ重复（同属命名空间urn:a）"},
         {"control", "<r>a&#1;b</r>", "第1行第5列：字符引用&#1;"},
         {"control_raw", "<r>\n\x02</r>", "U+0002"},
         {"entity", "<?xml version=\"1.0\"?>\n<!DOCTYPE r [\n<!ENTITY xxe SYSTEM \"file:///etc/hostname\">\n]>\n<r>&xxe;</r>", "第2行第1列：文档类型声明"},
@@ -77,8 +79,10 @@ TEST_F(XmlHostile, RefusedFilesSayWhyAndWhereAndLeaveAnEmptyDocument) {
     // Markup that holds "&" or control-like text without references passes:
     // comments, CDATA, processing instructions, a DOCTYPE without entities.
     CBase_XML ok;
+    // One local name under prefixes of two namespaces, or of none declared, is two names.
     ASSERT_TRUE(ok.Load(WriteFile("ok.xml", "<?xml version=\"1.0\"?>\n<!DOCTYPE r [ <!ELEMENT r ANY> ]>\n<!-- a & b -->"
-                                            "<?pi x & y?><r a=\"&lt;&#x4FDD;\"><![CDATA[&nope;]]>&amp;</r>")
+                                            "<?pi x & y?><r a=\"&lt;&#x4FDD;\" xmlns:p=\"urn:p\" xmlns:q=\"urn:q\" p:x=\"1\" "
+                                            "q:x=\"2\" u:x=\"3\" v:x=\"4\"><![CDATA[&nope;]]>&amp;</r>")
                             .c_str()))
         << ok.LastError();
     CString a;
