@@ -279,6 +279,9 @@ INSTANTIATE_TEST_SUITE_P(
         DeletionRow{"an enumeration value a DAI and a type's BDA hold", kRecloser,
                     {"sec:TypePackage.EnumTypes", "RC_multiplier", "sec:EnumType.EnumVals", "k"},
                     "\n删除后以下预设值将一并删除：CTRL/MMXU1.TotW.units[CF].multiplier、RC_Unit.multiplier", "<Val>k</Val>"},
+        DeletionRow{"an unused enumeration value, the others keeping their codes", kRecloser,
+                    {"sec:TypePackage.EnumTypes", "RC_multiplier", "sec:EnumType.EnumVals", "m"},
+                    "确实要删除“枚举值: Val_-3”吗？", "<EnumVal ord=\"-3\">m</EnumVal>", "<EnumVal ord=\"3\">k</EnumVal>"},
         DeletionRow{"a DA a data-set member and an input name", kFeeder,
                     {"sec:TypePackage.DOTypes", "FR_ACT", "sec:DOType.Contains_DAs", "general"},
                     "将不再指向数据：PROT/PTOC2.OC1_OP", "daName=\"general\" intAddr=\"OC1_OP\""},
@@ -404,7 +407,30 @@ TEST_F(MemberChangeTest, EnumerationValuesAgreeWithTheirTypes) {
     // The recloser's setting curve holds -3 and 5, which its enumeration lacks.
     const URI_Ref recloser = ImportAnswering((kDataDir / kRecloser).string());
     ASSERT_TRUE(recloser.IsSet());
-    Export(recloser, "curves.icd");
+    // An enumeration value's number is its code: "上移" is refused, a new
+    // value takes a free code, and a code typed in the view is stored as
+    // typed, once in its enumeration; no other value's code changes.
+    const MemberAt sbo{"sec:TypePackage.EnumTypes", "RC_ctlModel", "sec:EnumType.EnumVals", "sbo-with-normal-security"};
+    ui.ClearCalls();
+    app.m_uCurRsc = Find(recloser, sbo);
+    app.Msg_OnAppCommand("ICD:Move Up");
+    EXPECT_EQ(ui.Messages(), std::vector<CString>{"枚举值的序号是其编码，不能移动！"});
+    app.m_uCurRsc = Find(recloser, {"sec:TypePackage.EnumTypes", "RC_CurveChar", "sec:EnumType.EnumVals", "IEC Normal Inverse"});
+    app.Msg_OnAppCommand("ICD:Add EnumVal");
+    const URI_Ref mega = Find(recloser, {"sec:TypePackage.EnumTypes", "RC_multiplier", "sec:EnumType.EnumVals", "M"});
+    for (const auto& [code, stored] : {std::pair{"3", false}, {"x", false}, {"-6", true}}) {
+        CString typed = code;
+        EXPECT_EQ(app.HtmlMsg_OnFieldChanged(nullptr, mega, "e301:OrdNaming.ord", "6", typed, &display, &refresh), stored)
+            << code;
+        if (stored) Set(mega, "e301:OrdNaming.ord", typed);
+    }
+    const std::string codes = ReadBytes(Export(recloser, "curves.icd"));
+    for (const char* kept : {"<EnumVal ord=\"1\">direct-with-normal-security</EnumVal>",
+                             "<EnumVal ord=\"2\">sbo-with-normal-security</EnumVal>",
+                             "<EnumVal ord=\"6\">IEC Very Inverse</EnumVal>", "<EnumVal ord=\"7\">7</EnumVal>",
+                             "<EnumVal ord=\"3\">k</EnumVal>",
+                             "<EnumVal ord=\"-6\">M</EnumVal>"})
+        EXPECT_NE(codes.find(kept), std::string::npos) << kept;
     for (const char* value : {"-3", "5"})
         EXPECT_NE(LastMessage().find(std::string("不符合SCL的值（Enum取值错误）：CTRL/PhPTOC1.TmACrv.setCharact:") + value),
                   std::string::npos)
