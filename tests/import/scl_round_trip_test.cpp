@@ -13,6 +13,7 @@
 #include <set>
 #include <sstream>
 
+#include "platform/framework/cim_schema.h"
 #include "tests/host/named_breaches.h"
 #include "tests/host/named_references.h"
 #include "tests/import/maker_files_fixture.h"
@@ -424,7 +425,19 @@ TEST_F(MemberChangeTest, EnumerationValuesAgreeWithTheirTypes) {
             << code;
         if (stored) Set(mega, "e301:OrdNaming.ord", typed);
     }
+    // An attribute made enumerated in the view, a member made structured by
+    // "切换到 复合类型": neither names a type yet, which the export and the
+    // check name.
+    CString enumerated = CString(kiln::cim::kModelNamespace) + "#PreBasicTypeEnum.Enum";
+    const URI_Ref general = Find(recloser, {"sec:TypePackage.DOTypes", "RC_ACT", "sec:DOType.Contains_DAs", "general"});
+    if (app.HtmlMsg_OnFieldChanged(nullptr, general, "sec:BDA.bType", Get(general, "sec:BDA.bType"), enumerated, &display, &refresh))
+        Set(general, "sec:BDA.bType", enumerated);
+    app.m_uCurRsc = Find(recloser, {"sec:TypePackage.DATypes", "RC_AnalogueValue", "sec:DAType.Contains_BDAs", "f"});
+    app.Msg_OnAppCommand("ICD:Switch to Struct");
     const std::string codes = ReadBytes(Export(recloser, "curves.icd"));
+    for (const char* untyped : {"不符合数据类型的DA（bType为Enum却没有type）：RC_ACT.general",
+                                "不符合数据类型的BDA（bType为Struct却没有type）：RC_AnalogueValue.f"})
+        EXPECT_NE(LastMessage().find(untyped), std::string::npos) << LastMessage();
     for (const char* kept : {"<EnumVal ord=\"1\">direct-with-normal-security</EnumVal>",
                              "<EnumVal ord=\"2\">sbo-with-normal-security</EnumVal>",
                              "<EnumVal ord=\"6\">IEC Very Inverse</EnumVal>", "<EnumVal ord=\"7\">7</EnumVal>",
@@ -443,6 +456,9 @@ TEST_F(MemberChangeTest, EnumerationValuesAgreeWithTheirTypes) {
     for (const ReportEntry& e : SavedReport()) report += e.name.str() + " " + e.error.str() + "\n";
     for (const char* value : {"-3", "5"})
         EXPECT_NE(report.find(std::string("PhPTOC1的DOI: TmACrv的DAI: setCharact[SG] Enum取值错误：") + value), std::string::npos) << report;
+    for (const char* untyped : {"的DOType: RC_ACT的DA: general bType为Enum，未指定类型 ！",
+                                "的DAType: RC_AnalogueValue的BDA: f bType为Struct，未指定类型 ！"})
+        EXPECT_NE(report.find(untyped), std::string::npos) << report;
 }
 
 // ---- the comparison itself, on small files ----
@@ -943,11 +959,18 @@ INSTANTIATE_TEST_SUITE_P(
         ValueRow{"setting groups: the view keeps the active group and the values within the count",
                  ValueScl("<SettingControl actSG=\"2\" numOfSGs=\"3\"/>"),
                  {"edit Mod/stVal#2 sec:Val.sGroup 4", "edit Mod/stVal#2 sec:Val.sGroup 3",
-                  "edit SGCB sec:SGCB.activeSG 4", "edit SGCB sec:SGCB.activeSG 1", "edit SGCB sec:SGCB.numOfSG 2"},
+                  "edit Mod/stVal#2 sec:Val.sGroup 0", "edit SGCB sec:SGCB.activeSG 4", "edit SGCB sec:SGCB.activeSG 1",
+                  "edit SGCB sec:SGCB.activeSG 0", "edit SGCB sec:SGCB.numOfSG 2"},
                  {{kModVals + "/@sGroup", {"1", "3"}}, {"//SettingControl/@actSG", {"1"}},
                   {"//SettingControl/@numOfSGs", {"3"}}},
                  {"定值组不能大于定值组数（3），不能修改！", "激活定值组不能大于定值组数（3），不能修改！",
-                  "逻辑装置中有定值组3的预设值，定值组数不能小于它，不能修改！"}},
+                  "逻辑装置中有定值组3的预设值，定值组数不能小于它，不能修改！", "定值组不能小于1，不能修改！",
+                  "激活定值组不能小于1，不能修改！"}},
+        ValueRow{"values added and given no text: a BOOLEAN's and an Enum's are named",
+                 "ed1_2003_recloser_controller_odd_enums.icd",
+                 {"add RC_ACT/general", "add RC_DPC/ctlModel"},
+                 {{"//DOType[@id='RC_ACT']/DA[@name='general']/Val", {""}}},
+                 {"不符合SCL的值（BOOLEAN取值错误）：RC_ACT.general:\n", "不符合SCL的值（Enum取值错误）：RC_DPC.ctlModel:\n"}},
         ValueRow{"setting groups: a file's active group and values past the count are named",
                  ValueScl("<SettingControl actSG=\"3\" numOfSGs=\"1\"/>"),
                  {},
