@@ -172,6 +172,8 @@ bool CKiln_Main::Chech_TypePackage_SDOCDC_DAfc(URI_Ref package) {
 
 void CKiln_Main::Check_TypePackage_Values(URI_Ref package) {
     const CString packageName = DocMtd_getValue_ofAttr(package, kRoleName);
+    // The types of an ICD's own package are written as they stand.
+    const bool ownedByIcd = DocMtd_getFirstUri_ofAsso(package, "sec:TypePackage.ICD").IsSet();
     const struct {
         const char* typesRole;
         const char* membersRole;
@@ -189,12 +191,12 @@ void CKiln_Main::Check_TypePackage_Values(URI_Ref package) {
                 const CString bType = StringAfter(DocMtd_getValue_ofAttr(member, "sec:BDA.bType"), "#", ".");
                 const CString place = packageName + kind.typeWord + DocMtd_getValue_ofAttr(type, kRoleName) +
                                       kind.memberWord + DocMtd_getValue_ofAttr(member, kRoleName);
-                // An enumerated or structured member is written without a type
-                // when it names none.
+                // An enumerated or structured member of an ICD's types is
+                // written without a type when it names none.
                 const char* typeRole = bType == "Enum"     ? "sec:BDA.DefinedBy_EnumType"
                                        : bType == "Struct" ? "sec:BDA.DefinedBy_Struct"
                                                            : nullptr;
-                if (typeRole && DocMtd_getFirstUri_ofAsso(member, typeRole).IsEmpty())
+                if (typeRole && ownedByIcd && DocMtd_getFirstUri_ofAsso(member, typeRole).IsEmpty())
                     Write_error_to_Report(place, "bType为" + bType + "，未指定类型 ！", true);
                 // Its values, as the export writes them: those of its Vals, else its text.
                 std::vector<URI_Ref> vals;
