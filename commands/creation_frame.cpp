@@ -16,7 +16,12 @@ Next DOSemantic(Creation& c) {
 Next DASemantic(Creation& c) {
     return c.f.app.NewRsc_DASemantic(&c.f.newRsc, c.parent) ? Next::CommonEnd : Next::Leave;
 }
-Next EnumVal(Creation& c) { return c.f.app.NewRsc_EnumVal(&c.f.newRsc, c.parent, "") ? Next::CommonEnd : Next::Leave; }
+// A new value takes a code of its own; it is not moved, which would change
+// the codes of the values behind it.
+Next EnumVal(Creation& c) {
+    c.place = false;
+    return c.f.app.NewRsc_EnumVal(&c.f.newRsc, c.parent, "") ? Next::CommonEnd : Next::Leave;
+}
 Next SGCB(Creation& c) {
     c.place = false;
     return c.f.app.NewRsc_SGCB(&c.f.newRsc, c.parent) ? Next::CommonEnd : Next::Leave;

@@ -1,6 +1,7 @@
 // Creators of the members of a type package: LN, DO and DA types, their data
 // objects and attributes, values, enumerations and name semantics.
 #include <algorithm>
+#include <set>
 #include <string>
 
 #include "core/create_pattern.h"
@@ -114,7 +115,18 @@ bool CKiln_Main::NewRsc_DA(URI_Ref* pOut, URI_Ref doType, CString ord) {
 bool CKiln_Main::NewRsc_EnumVal(URI_Ref* pOut, URI_Ref enumType, CString seq) {
     CNewRsc c(*this, pOut, kEnumVal.lockNo);
     if (!c.Admit(enumType, kEnumVal)) return false;
-    const CString n = seq.IsEmpty() ? Get_NewRscSeq(enumType, kEnumVal.parentRole) : seq;
+    CString n = seq;
+    if (n.IsEmpty()) {
+        // The next number, or the first after it that no value holds as its
+        // code (a file's codes need not run 1..n).
+        std::vector<URI_Ref> values;
+        DocMtd_get_Association_BUris(enumType, kEnumVal.parentRole, values, kRoleOrd, SortPolicy_ByOrd);
+        std::set<long long> codes;
+        for (const URI_Ref& v : values) codes.insert(kiln::text::AtoiValue(DocMtd_getValue_ofAttr(v, kRoleOrd).str()));
+        long long next = kiln::text::AtoiValue(Get_NewRscSeq(enumType, kEnumVal.parentRole).str());
+        while (codes.count(next)) ++next;
+        n = CString(std::to_string(next));
+    }
     return c.Build([&] {
         URI_Ref val = c.CreateMember(kEnumVal, enumType, n, n);
         c.Write(val, "sec:EnumVal.val", n);

@@ -45,6 +45,7 @@ constexpr IntRow kInts[] = {
 // A decimal number (sign, digits with one point, an exponent) or INF, -INF,
 // NaN, whose magnitude does not pass `limit`.
 bool FloatWithin(std::string_view text, double limit) {
+    if (text.empty()) return false;
     if (text == "INF" || text == "-INF" || text == "NaN") return true;
     size_t i = (text[0] == '-' || text[0] == '+') ? 1 : 0;
     const size_t mantissa = i;
@@ -103,7 +104,10 @@ bool DateTime(std::string_view text) {
 }  // namespace
 
 bool FitsBasicType(std::string_view bType, std::string_view text) {
-    if (text.empty()) return true;
+    return text.empty() || FitsWrittenValue(bType, text);
+}
+
+bool FitsWrittenValue(std::string_view bType, std::string_view text) {
     if (bType == "BOOLEAN") return text == "true" || text == "false" || text == "1" || text == "0";
     for (const IntRow& row : kInts)
         if (bType == row.type) return WholeIn(text, row.minMagnitude, row.maxValue);

@@ -7,7 +7,7 @@
 namespace kiln::core {
 
 // `bType` is the basic type's name ("INT32", "VisString255", ...). Empty text
-// (no value) fits every type. Checked: BOOLEAN ("true", "false", "1", "0");
+// (no value of a field) fits every type. Checked: BOOLEAN ("true", "false", "1", "0");
 // the whole numbers INT8 to INT128 and INT8U to INT32U by their range; FLOAT32
 // and FLOAT64 (a decimal number, with an exponent or not, or INF, -INF, NaN)
 // by their range; VisString32 to VisString255, Unicode255 and ObjRef (129) by
@@ -17,5 +17,10 @@ namespace kiln::core {
 // a fraction and "Z" or an offset allowed); Currency as three capital
 // letters. Any other type (Enum, Struct, Dbpos, Quality, ...) fits any text.
 bool FitsBasicType(std::string_view bType, std::string_view text);
+
+// A value as a file's Val holds it: as FitsBasicType, but an empty text
+// fits only a type that has an empty value (a string or octets, or a type
+// not checked); a BOOLEAN, a number or a time without text is no value.
+bool FitsWrittenValue(std::string_view bType, std::string_view text);
 
 }  // namespace kiln::core

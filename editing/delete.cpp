@@ -185,7 +185,9 @@ public:
         if (!kiln::editing::TakeUsersAway(m_app, users, enumText)) return false;
         if (rsc.sClass == "sec:Log") ForgetLog(rsc);
         const std::vector<URI_Ref> namers = rsc.sClass == "sec:LNode" ? NamersOfNode(rsc) : std::vector<URI_Ref>();
-        if (!ownerGoes && kiln::editing::FindSiblingRow(rsc.sClass)) m_app.Rsc_Adjust_Order(rsc, -1, nullptr);
+        // The others close the gap; an enumeration's values keep their codes.
+        if (!ownerGoes && kiln::editing::FindSiblingRow(rsc.sClass) && !kiln::editing::OrdIsCode(rsc.sClass))
+            m_app.Rsc_Adjust_Order(rsc, -1, nullptr);
         const URI_Ref valueOwner = rsc.sClass == "sec:Val" ? kiln::core::ValOwner(m_app, rsc) : URI_Ref();
         if (!m_app.DocMtd_delete_a_Rsc(rsc)) {
             _AfxMessageBox("删除资源时发生错误！", MB_OK, "", nullptr);
@@ -294,7 +296,7 @@ private:
         }
         // Members that stay keep contiguous numbers in their order, as if
         // each deleted one had been moved behind them first.
-        if (own && !complete) {
+        if (own && !complete && !kiln::editing::OrdIsCode(members.front().sClass)) {
             std::vector<URI_Ref> rest;
             if (m_app.DocMtd_get_descendent_BUris(owner, list.path, rest, last, kRoleOrd, SortPolicy_ByOrd))
                 m_app.Sort_Reset_Ord(&rest, true, kRoleOrd);

@@ -57,6 +57,8 @@ const CSiblingRow* FindSiblingRow(const std::string& cls) {
     return nullptr;
 }
 
+bool OrdIsCode(const std::string& cls) { return cls == "sec:EnumVal"; }
+
 }  // namespace kiln::editing
 
 namespace {
@@ -98,6 +100,10 @@ bool CKiln_Main::Rsc_Adjust_Order(URI_Ref rsc, int nPos, int* pCount) {
     }
     const kiln::editing::CSiblingRow* row = kiln::editing::FindSiblingRow(rsc.sClass);
     if (!row) return false;
+    if (kiln::editing::OrdIsCode(rsc.sClass) && !pCount) {
+        _AfxMessageBox(kiln::editing::kOrdIsCodeText, MB_OK, "", nullptr);
+        return false;
+    }
     const CString ordText = DocMtd_getValue_ofAttr(rsc, kRoleOrd);
     if (ordText.IsEmpty()) return false;
     const int current = OrdValue(ordText);

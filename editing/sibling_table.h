@@ -17,4 +17,9 @@ struct CSiblingRow {
 // The row of the class (exact name), null when the class has no sibling order.
 const CSiblingRow* FindSiblingRow(const std::string& cls);
 
+// An enumeration value's number is its code on the wire, not a place among
+// its siblings: it is never moved or renumbered.
+bool OrdIsCode(const std::string& cls);
+constexpr const char* kOrdIsCodeText = "枚举值的序号是其编码，不能移动！";
+
 }  // namespace kiln::editing

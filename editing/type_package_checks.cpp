@@ -172,6 +172,8 @@ bool CKiln_Main::Chech_TypePackage_SDOCDC_DAfc(URI_Ref package) {
 
 void CKiln_Main::Check_TypePackage_Values(URI_Ref package) {
     const CString packageName = DocMtd_getValue_ofAttr(package, kRoleName);
+    // The types of an ICD's own package are written as they stand.
+    const bool ownedByIcd = DocMtd_getFirstUri_ofAsso(package, "sec:TypePackage.ICD").IsSet();
     const struct {
         const char* typesRole;
         const char* membersRole;
@@ -187,6 +189,15 @@ void CKiln_Main::Check_TypePackage_Values(URI_Ref package) {
             DocMtd_get_Association_BUris(type, kind.membersRole, members, kRoleOrd, SortPolicy_ByOrd);
             for (const URI_Ref& member : members) {
                 const CString bType = StringAfter(DocMtd_getValue_ofAttr(member, "sec:BDA.bType"), "#", ".");
+                const CString place = packageName + kind.typeWord + DocMtd_getValue_ofAttr(type, kRoleName) +
+                                      kind.memberWord + DocMtd_getValue_ofAttr(member, kRoleName);
+                // An enumerated or structured member of an ICD's types is
+                // written without a type when it names none.
+                const char* typeRole = bType == "Enum"     ? "sec:BDA.DefinedBy_EnumType"
+                                       : bType == "Struct" ? "sec:BDA.DefinedBy_Struct"
+                                                           : nullptr;
+                if (typeRole && ownedByIcd && DocMtd_getFirstUri_ofAsso(member, typeRole).IsEmpty())
+                    Write_error_to_Report(place, "bType为" + bType + "，未指定类型 ！", true);
                 // Its values, as the export writes them: those of its Vals, else its text.
                 std::vector<URI_Ref> vals;
                 DocMtd_get_Association_BUris(member, "sec:BDA.Vals", vals, kRoleOrd, SortPolicy_ByOrd);
@@ -195,9 +206,7 @@ void CKiln_Main::Check_TypePackage_Values(URI_Ref package) {
                 if (vals.empty()) values.push_back(DocMtd_getValue_ofAttr(member, "sec:BDA.valueStr"));
                 for (const CString& value : values)
                     if (!kiln::core::FitsBasicType(bType.str(), value.str()))
-                        Write_error_to_Report(packageName + kind.typeWord + DocMtd_getValue_ofAttr(type, kRoleName) +
-                                                  kind.memberWord + DocMtd_getValue_ofAttr(member, kRoleName),
-                                              bType + "取值错误：" + value, true);
+                        Write_error_to_Report(place, bType + "取值错误：" + value, true);
             }
         }
     }

@@ -465,6 +465,12 @@ public:
             const bool bData = element == "DO" || element == "SDO";
             if (bData && !doTypes.count(type.value())) Add(member.name(), "type未指向DOType", at);
             if (!bData && type && !daTypes.count(type.value())) Add(member.name(), "type未指向DAType或EnumType", at);
+            // An enumerated or structured attribute means nothing without the
+            // type that holds its values or members.
+            const std::string bType(SclCollapsed(member.attribute("bType").value()));
+            if (!bData && (bType == "Enum" || bType == "Struct") && SclCollapsed(type.value()).empty())
+                lines.push_back(CString("不符合数据类型的") + member.name() + "（bType为" + CString(bType) + "却没有type）：" +
+                                CString(at));
         }
     }
 };

@@ -93,13 +93,13 @@ private:
             for (const pugi::xml_node& v : enumType.children("EnumVal")) texts.insert(v.child_value());
         return texts;
     }
-    // A value fits the basic type of its DA or BDA (`member`); an Enum value
-    // is one of its enumeration's (an empty one is no value, and a type the
-    // file lacks is left to the rules check).
+    // A value fits the basic type of its DA or BDA (`member`), an empty one
+    // only a type that has an empty value; an Enum value is one of its
+    // enumeration's (a type the file lacks is left to the rules check).
     bool Fits(const pugi::xml_node& member, std::string_view bType, const char* text) {
-        if (bType != "Enum") return kiln::core::FitsBasicType(bType, text);
+        if (bType != "Enum") return kiln::core::FitsWrittenValue(bType, text);
         const pugi::xml_node enumType = Type(member.attribute("type").value());
-        return !*text || std::strcmp(enumType.name(), "EnumType") != 0 || EnumTexts(enumType).count(text) > 0;
+        return std::strcmp(enumType.name(), "EnumType") != 0 || EnumTexts(enumType).count(text) > 0;
     }
 
     void Values(const pugi::xml_node& holder, const pugi::xml_node& member) {

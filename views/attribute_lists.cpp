@@ -211,7 +211,8 @@ std::optional<bool> ValueLists(CKiln_Main& app, const URI_Ref& rsc, const CStrin
     if ((field == "sec:Val.sValue" && rsc.sClass == "sec:Val") ||
         (field == "sec:DAI.valueStr" && rsc.sClass == "sec:DAI"))
         return DataValueList(app, rsc, pack);
-    if (field == "e301:OrdNaming.ord") return OrderList(app, rsc, pack);
+    // An enumeration value's number is its code, typed as a whole number.
+    if (field == "e301:OrdNaming.ord" && rsc.sClass != "sec:EnumVal") return OrderList(app, rsc, pack);
     if (field == "sec:DARef.doName") return DoNameList(app, rsc, pack);
     if (field == "sec:DARef.daName") return DaNameList(app, rsc, pack);
     return std::nullopt;

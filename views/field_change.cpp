@@ -12,6 +12,7 @@
 #include "core/scl_attribute_rules.h"
 #include "core/scl_ied_roles.h"
 #include "core/scl_names.h"
+#include "core/scl_value_types.h"
 #include "core/scl_values.h"
 #include "core/free_node_names.h"
 #include "core/member_rename.h"
@@ -85,6 +86,7 @@ private:
     bool MemberConstraint();
     bool SubObjectsIntoDoName();
     bool SettingGroups();
+    bool EnumCode();
     bool Name();
     bool NodeNamePart(bool prefix, const CString& text);
     bool NodeName(const CString& prefix, const CString& inst);
@@ -163,6 +165,7 @@ bool FieldChange::Run() {
         kiln::core::WriteDataValue(m_app, m_rsc, m_new);
         return true;
     }
+    if (m_field == "e301:OrdNaming.ord" && Is("sec:EnumVal")) return EnumCode();
     if (m_field == "e301:OrdNaming.ord") {
         // A place is a whole number; what is stored is the place the move
         // gives (the last one for a number past the list), never no number.
@@ -267,7 +270,13 @@ bool FieldChange::SettingGroups() {
         return n.IsEmpty() ? 5 : number(n);
     };
     auto decimal = [](long long n) { return CString(std::to_string(n)); };
+    // Groups are numbered from 1: a group 0 is none the file can mean.
+    const bool groupZero = !m_new.IsEmpty() && number(m_new) < 1;
     if (m_field == "sec:SGCB.activeSG" && Is("sec:SGCB")) {
+        if (groupZero) {
+            Notice("激活定值组不能小于1，不能修改！");
+            return false;
+        }
         if (number(m_new) <= count(m_rsc)) return true;
         Notice("激活定值组不能大于定值组数（" + decimal(count(m_rsc)) + "），不能修改！");
         return false;
@@ -290,12 +299,38 @@ bool FieldChange::SettingGroups() {
         return false;
     }
     if (m_field == "sec:Val.sGroup" && Is("sec:Val")) {
+        if (groupZero) {
+            Notice("定值组不能小于1，不能修改！");
+            return false;
+        }
         const URI_Ref sgcb = m_app.DocMtd_getFirstUri_ofAsso(
             kiln::core::ValOwner(m_app, m_rsc), "sec:DAI.DOI/sec:DOI.LNode/sec:LNode.LDevice/sec:LDevice.LNodes/sec:LNode.SGCB");
         if (sgcb.IsEmpty() || number(m_new) <= count(sgcb)) return true;
         Notice("定值组不能大于定值组数（" + decimal(count(sgcb)) + "），不能修改！");
         return false;
     }
+    return true;
+}
+
+// An enumeration value's number is its code: any whole number SCL's ord
+// takes, once in its enumeration (compared by value, as SCL compares it).
+// The host stores it; no other value changes.
+bool FieldChange::EnumCode() {
+    m_new.Trim();
+    if (!kiln::core::IsSclInt(m_new.str())) {
+        Notice("不合法的整数！");
+        return false;
+    }
+    const std::string key = kiln::core::SclWholeNumberKey(m_new.str());
+    std::vector<URI_Ref> values;
+    URI_Ref last;
+    m_app.DocMtd_get_descendent_BUris(m_rsc, "sec:EnumVal.EnumType/sec:EnumType.EnumVals", values, last, kRoleOrd,
+                                      SortPolicy_ByOrd);
+    for (const URI_Ref& v : values)
+        if (v != m_rsc && kiln::core::SclWholeNumberKey(Get(v, kRoleOrd).str()) == key) {
+            Notice("枚举类型中已经存在序号为" + m_new + "的枚举值，不能修改！");
+            return false;
+        }
     return true;
 }
 

@@ -121,7 +121,7 @@ TEST_P(RandomCommands, RefusalsChangeNothingAndEveryExportNamesItsSchemaErrors) 
             std::string faults;
             for (const std::string& f : r.faults) faults += "  " + f + "\n";
             ADD_FAILURE() << "seed " << seed << " (KILN_RANDOM_SEED=" << seed << " KILN_RANDOM_SESSIONS=1):\n"
-                          << faults << "# played after examples/demo.kiln and examples/import.kiln of "
+                          << faults << "# played after examples/demo.kiln, alarms.kiln and import.kiln of "
                           << (dir / "prepared").string() << ", from " << at.string() << ":\n"
                           << r.script;
             if (failed >= Setting("KILN_RANDOM_FAILURES", 5)) break;

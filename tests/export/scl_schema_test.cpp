@@ -290,7 +290,9 @@ const RuleRow kRuleRows[] = {
          t.Set(t.MakeUnder(t.m.p1SpsStVal, "sec:Val", "", "sec:Val.BDA", 1), "sec:Val.sGroup", "-1");
          t.Set(t.MakeUnder(t.m.avF, "sec:Val", "", "sec:Val.BDA", 1), "sec:Val.sGroup", "a");
      },
-     {"不符合SCL的Val（sGroup取值错误）：P1_SPS.stVal:-1", "不符合SCL的Val（sGroup取值错误）：AnalogueValue.f:a"}},
+     // The values hold no text, which a BOOLEAN or a FLOAT32 cannot mean.
+     {"不符合SCL的Val（sGroup取值错误）：P1_SPS.stVal:-1", "不符合SCL的Val（sGroup取值错误）：AnalogueValue.f:a",
+      "不符合SCL的值（BOOLEAN取值错误）：P1_SPS.stVal:", "不符合SCL的值（FLOAT32取值错误）：AnalogueValue.f:"}},
     {"member without a functional constraint",
      [](SclRulesTest& t, const CompleteIcd& c) { t.Set(c.fcdaOp, "sec:FCDA.fc", ""); },
      {"不符合SCL的数据集成员（fc取值错误）：PROT/LLN0.dsPrt:"}},
@@ -511,7 +513,8 @@ const RuleRow kRuleRows[] = {
      {"不符合SCL的DOI（ix取值错误）：PROT/PPTOC1.Mod:-1", "不符合SCL的DAI（ix取值错误）：PROT/PPTOC1.Mod.stVal:x",
       "不符合SCL的Val（sGroup取值错误）：PROT/PPTOC1.Mod.stVal:g1",
       "不符合SCL的DAI（valKind取值错误）：PROT/PPTOC1.Mod.stVal:Fixed",
-      "不符合SCL的DAI（valImport取值错误）：PROT/PPTOC1.Mod.stVal:yes", "不符合SCL的SDI（ix取值错误）：PROT/PPTOC1.Mod.origin:+x"}},
+      "不符合SCL的DAI（valImport取值错误）：PROT/PPTOC1.Mod.stVal:yes", "不符合SCL的SDI（ix取值错误）：PROT/PPTOC1.Mod.origin:+x",
+      "不符合SCL的值（INT32取值错误）：PROT/PPTOC1.Mod.stVal:"}},
     {"block and log names outside the pattern and twice",
      [](SclRulesTest& t, const CompleteIcd& c) {
          t.Set(c.rcb, "cim:Naming.name", "报告");

@@ -70,7 +70,7 @@ bool ValueOutsideItsType(const std::string& line) {
     // (DanglingReferences), not by the schema.
     if (bType == "Enum") return true;
     const size_t colon = line.find(':', tail + kTail.size());
-    return colon != std::string::npos && !kiln::core::FitsBasicType(bType, line.substr(colon + 1));
+    return colon != std::string::npos && !kiln::core::FitsWrittenValue(bType, line.substr(colon + 1));
 }
 
 bool Separator(char c) { return c == '.' || c == '/' || c == ':' || c == ' '; }

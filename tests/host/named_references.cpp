@@ -139,8 +139,8 @@ private:
         for (const pugi::xml_node& v : enumType.children())
             if (Is(v, "EnumVal")) texts.insert(v.child_value());
         for (const pugi::xml_node& val : holder.children()) {
-            const std::string text = Is(val, "Val") ? val.child_value() : "";
-            if (!text.empty() && !texts.count(text)) found.push_back({"Enum", place, text});
+            // An empty value is none, unless the enumeration has an empty text.
+            if (Is(val, "Val") && !texts.count(val.child_value())) found.push_back({"Enum", place, val.child_value()});
         }
     }
 

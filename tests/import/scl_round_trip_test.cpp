@@ -280,6 +280,9 @@ INSTANTIATE_TEST_SUITE_P(
         DeletionRow{"an enumeration value a DAI and a type's BDA hold", kRecloser,
                     {"sec:TypePackage.EnumTypes", "RC_multiplier", "sec:EnumType.EnumVals", "k"},
                     "\n删除后以下预设值将一并删除：CTRL/MMXU1.TotW.units[CF].multiplier、RC_Unit.multiplier", "<Val>k</Val>"},
+        DeletionRow{"an unused enumeration value, the others keeping their codes", kRecloser,
+                    {"sec:TypePackage.EnumTypes", "RC_multiplier", "sec:EnumType.EnumVals", "m"},
+                    "确实要删除“枚举值: Val_-3”吗？", "<EnumVal ord=\"-3\">m</EnumVal>", "<EnumVal ord=\"3\">k</EnumVal>"},
         DeletionRow{"a DA a data-set member and an input name", kFeeder,
                     {"sec:TypePackage.DOTypes", "FR_ACT", "sec:DOType.Contains_DAs", "general"},
                     "将不再指向数据：PROT/PTOC2.OC1_OP", "daName=\"general\" intAddr=\"OC1_OP\""},
@@ -405,7 +408,42 @@ TEST_F(MemberChangeTest, EnumerationValuesAgreeWithTheirTypes) {
     // The recloser's setting curve holds -3 and 5, which its enumeration lacks.
     const URI_Ref recloser = ImportAnswering((kDataDir / kRecloser).string());
     ASSERT_TRUE(recloser.IsSet());
-    Export(recloser, "curves.icd");
+    // An enumeration value's number is its code: "上移" is refused, a new
+    // value takes a free code, and a code typed in the view is stored as
+    // typed, once in its enumeration; no other value's code changes.
+    const MemberAt sbo{"sec:TypePackage.EnumTypes", "RC_ctlModel", "sec:EnumType.EnumVals", "sbo-with-normal-security"};
+    ui.ClearCalls();
+    app.m_uCurRsc = Find(recloser, sbo);
+    app.Msg_OnAppCommand("ICD:Move Up");
+    EXPECT_EQ(ui.Messages(), std::vector<CString>{"枚举值的序号是其编码，不能移动！"});
+    app.m_uCurRsc = Find(recloser, {"sec:TypePackage.EnumTypes", "RC_CurveChar", "sec:EnumType.EnumVals", "IEC Normal Inverse"});
+    app.Msg_OnAppCommand("ICD:Add EnumVal");
+    const URI_Ref mega = Find(recloser, {"sec:TypePackage.EnumTypes", "RC_multiplier", "sec:EnumType.EnumVals", "M"});
+    for (const auto& [code, stored] : {std::pair{"3", false}, {"x", false}, {"-6", true}}) {
+        CString typed = code;
+        EXPECT_EQ(app.HtmlMsg_OnFieldChanged(nullptr, mega, "e301:OrdNaming.ord", "6", typed, &display, &refresh), stored)
+            << code;
+        if (stored) Set(mega, "e301:OrdNaming.ord", typed);
+    }
+    // An attribute made enumerated in the view, a member made structured by
+    // "切换到 复合类型": neither names a type yet, which the export and the
+    // check name.
+    CString enumerated = CString(kiln::cim::kModelNamespace) + "#PreBasicTypeEnum.Enum";
+    const URI_Ref general = Find(recloser, {"sec:TypePackage.DOTypes", "RC_ACT", "sec:DOType.Contains_DAs", "general"});
+    if (app.HtmlMsg_OnFieldChanged(nullptr, general, "sec:BDA.bType", Get(general, "sec:BDA.bType"), enumerated, &display, &refresh))
+        Set(general, "sec:BDA.bType", enumerated);
+    app.m_uCurRsc = Find(recloser, {"sec:TypePackage.DATypes", "RC_AnalogueValue", "sec:DAType.Contains_BDAs", "f"});
+    app.Msg_OnAppCommand("ICD:Switch to Struct");
+    const std::string codes = ReadBytes(Export(recloser, "curves.icd"));
+    for (const char* untyped : {"不符合数据类型的DA（bType为Enum却没有type）：RC_ACT.general",
+                                "不符合数据类型的BDA（bType为Struct却没有type）：RC_AnalogueValue.f"})
+        EXPECT_NE(LastMessage().find(untyped), std::string::npos) << LastMessage();
+    for (const char* kept : {"<EnumVal ord=\"1\">direct-with-normal-security</EnumVal>",
+                             "<EnumVal ord=\"2\">sbo-with-normal-security</EnumVal>",
+                             "<EnumVal ord=\"6\">IEC Very Inverse</EnumVal>", "<EnumVal ord=\"7\">7</EnumVal>",
+                             "<EnumVal ord=\"3\">k</EnumVal>",
+                             "<EnumVal ord=\"-6\">M</EnumVal>"})
+        EXPECT_NE(codes.find(kept), std::string::npos) << kept;
     for (const char* value : {"-3", "5"})
         EXPECT_NE(LastMessage().find(std::string("不符合SCL的值（Enum取值错误）：CTRL/PhPTOC1.TmACrv.setCharact:") + value),
                   std::string::npos)
@@ -418,6 +456,9 @@ TEST_F(MemberChangeTest, EnumerationValuesAgreeWithTheirTypes) {
     for (const ReportEntry& e : SavedReport()) report += e.name.str() + " " + e.error.str() + "\n";
     for (const char* value : {"-3", "5"})
         EXPECT_NE(report.find(std::string("PhPTOC1的DOI: TmACrv的DAI: setCharact[SG] Enum取值错误：") + value), std::string::npos) << report;
+    for (const char* untyped : {"的DOType: RC_ACT的DA: general bType为Enum，未指定类型 ！",
+                                "的DAType: RC_AnalogueValue的BDA: f bType为Struct，未指定类型 ！"})
+        EXPECT_NE(report.find(untyped), std::string::npos) << report;
 }
 
 // ---- the comparison itself, on small files ----
@@ -918,11 +959,18 @@ INSTANTIATE_TEST_SUITE_P(
         ValueRow{"setting groups: the view keeps the active group and the values within the count",
                  ValueScl("<SettingControl actSG=\"2\" numOfSGs=\"3\"/>"),
                  {"edit Mod/stVal#2 sec:Val.sGroup 4", "edit Mod/stVal#2 sec:Val.sGroup 3",
-                  "edit SGCB sec:SGCB.activeSG 4", "edit SGCB sec:SGCB.activeSG 1", "edit SGCB sec:SGCB.numOfSG 2"},
+                  "edit Mod/stVal#2 sec:Val.sGroup 0", "edit SGCB sec:SGCB.activeSG 4", "edit SGCB sec:SGCB.activeSG 1",
+                  "edit SGCB sec:SGCB.activeSG 0", "edit SGCB sec:SGCB.numOfSG 2"},
                  {{kModVals + "/@sGroup", {"1", "3"}}, {"//SettingControl/@actSG", {"1"}},
                   {"//SettingControl/@numOfSGs", {"3"}}},
                  {"定值组不能大于定值组数（3），不能修改！", "激活定值组不能大于定值组数（3），不能修改！",
-                  "逻辑装置中有定值组3的预设值，定值组数不能小于它，不能修改！"}},
+                  "逻辑装置中有定值组3的预设值，定值组数不能小于它，不能修改！", "定值组不能小于1，不能修改！",
+                  "激活定值组不能小于1，不能修改！"}},
+        ValueRow{"values added and given no text: a BOOLEAN's and an Enum's are named",
+                 "ed1_2003_recloser_controller_odd_enums.icd",
+                 {"add RC_ACT/general", "add RC_DPC/ctlModel"},
+                 {{"//DOType[@id='RC_ACT']/DA[@name='general']/Val", {""}}},
+                 {"不符合SCL的值（BOOLEAN取值错误）：RC_ACT.general:\n", "不符合SCL的值（Enum取值错误）：RC_DPC.ctlModel:\n"}},
         ValueRow{"setting groups: a file's active group and values past the count are named",
                  ValueScl("<SettingControl actSG=\"3\" numOfSGs=\"1\"/>"),
                  {},

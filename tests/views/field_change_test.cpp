@@ -594,6 +594,9 @@ TEST_F(FieldChange, NamesSclHoldsOnceOrOnlyInTheirPatternAreRefusedAndTheOldValu
         {dsB, "cim:Naming.name", "dsA", "逻辑节点中已经存在名为dsA的数据集，不能修改！"},
         {dsB, "cim:Naming.name", "1ds", "数据集名必须以字母开头，只含字母、数字和下划线，最多32个字符！"},
         {rcbB, "cim:Naming.name", "brcbA", "逻辑节点中已经存在名为brcbA的报告控制块，不能修改！"},
+        // The ITB file holds no item without a name.
+        {icd.i1, "cim:Naming.name", "", "信息条目名称不能为空，不能修改！"},
+        {icd.i1, "cim:Naming.name", " ", "信息条目名称不能为空，不能修改！"},
     };
     for (const Case& c : refused) {
         ui.ClearCalls();
@@ -633,20 +636,39 @@ TEST_F(FieldChange, TheStandardReferenceAndOrderNumbers) {
     EXPECT_EQ(Get(icd.i1, "e301:OrdNaming.ord"), "2");
     URI_Ref loose = Make(kIcdDomain, "sec:Val", "");
     EXPECT_FALSE(Change(loose, "e301:OrdNaming.ord", "1"));
-    // A cleared place is refused, every value where it was; a place past
+    // A cleared place is refused, every item where it was; a place past
     // the list stores the last one, which the move gave.
+    const std::vector<URI_Ref> items = Targets(icd.itb, "sec:ITB.InfoItems");
+    ASSERT_GE(items.size(), 3u);
+    for (const char* bad : {"", " ", "x", "-2"}) {
+        ui.ClearCalls();
+        EXPECT_FALSE(Change(items[2], "e301:OrdNaming.ord", bad)) << bad;
+        EXPECT_EQ(ui.Messages(), std::vector<CString>{"不合法的整数！"}) << bad;
+        for (size_t k = 0; k < items.size(); ++k) EXPECT_EQ(Get(items[k], "e301:OrdNaming.ord"), ToText(static_cast<int>(k) + 1));
+    }
+    EXPECT_TRUE(Change(items[0], "e301:OrdNaming.ord", "99"));
+    EXPECT_EQ(value, ToText(static_cast<int>(items.size())));
+    EXPECT_EQ(Get(items[0], "e301:OrdNaming.ord"), ToText(static_cast<int>(items.size())));
+    // An enumeration value's number is its code: any whole number, once in
+    // its enumeration (by value), stored as typed; no other value moves.
     const URI_Ref kinds = MakeEnumType(m.instPkg, "Kinds", 9, {"a", "b", "c"});
     const std::vector<URI_Ref> values = Targets(kinds, "sec:EnumType.EnumVals");
     ASSERT_EQ(values.size(), 3u);
-    for (const char* bad : {"", " ", "x", "-2"}) {
+    const struct {
+        const char* typed;
+        bool stored;
+        const char* message;
+    } codes[] = {{"x", false, "不合法的整数！"}, {"", false, "不合法的整数！"},
+                 {"2", false, "枚举类型中已经存在序号为2的枚举值，不能修改！"},
+                 {"+02", false, "枚举类型中已经存在序号为+02的枚举值，不能修改！"},
+                 {"2147483648", false, "不合法的整数！"}, {"-2", true, nullptr}, {"99", true, nullptr}};
+    for (const auto& c : codes) {
         ui.ClearCalls();
-        EXPECT_FALSE(Change(values[2], "e301:OrdNaming.ord", bad)) << bad;
-        EXPECT_EQ(ui.Messages(), std::vector<CString>{"不合法的整数！"}) << bad;
-        for (size_t k = 0; k < values.size(); ++k) EXPECT_EQ(Get(values[k], "e301:OrdNaming.ord"), ToText(static_cast<int>(k) + 1));
+        EXPECT_EQ(Change(values[2], "e301:OrdNaming.ord", c.typed), c.stored) << c.typed;
+        EXPECT_EQ(ui.Messages(), c.message ? std::vector<CString>{c.message} : std::vector<CString>()) << c.typed;
+        if (c.stored) EXPECT_EQ(value, c.typed);
+        for (size_t k = 0; k + 1 < values.size(); ++k) EXPECT_EQ(Get(values[k], "e301:OrdNaming.ord"), ToText(static_cast<int>(k) + 1));
     }
-    EXPECT_TRUE(Change(values[0], "e301:OrdNaming.ord", "99"));
-    EXPECT_EQ(value, "3");
-    EXPECT_EQ(Get(values[0], "e301:OrdNaming.ord"), "3");
 }
 
 }  // namespace
