@@ -146,6 +146,50 @@ long long WrittenNumber(std::string_view t, long long max) {
     return v <= max ? v : -1;
 }
 
+// ReplaceFileWith relative to the open folder `dirfd`: `name` is a name in it.
+bool ReplaceFileAt(int dirfd, const std::string& name, bool sync, const std::function<bool(int fd)>& produce,
+                   int* error, Target target) {
+    auto fail = [&](int err) {
+        if (error) *error = err != 0 ? err : EIO;
+        return false;
+    };
+    if (target == Target::Chosen && KeptOutAt(dirfd, name)) return fail(kKeptOut);
+    if (name.empty()) return fail(EISDIR);
+    RemoveDeadTemporaries(dirfd, name);
+    std::string tmp;
+    const int fd = CreateTemporary(dirfd, name, tmp);
+    if (fd < 0) return fail(errno);
+    // The lock stays on this second descriptor until the rename is done.
+    const int held = ::fcntl(fd, F_DUPFD_CLOEXEC, 0);
+    bool ok = false;
+    int err = 0;
+    if (held < 0 || !CopyModeAt(fd, dirfd, name)) {
+        err = errno;
+    } else {
+        try {
+            errno = 0;
+            ok = produce(fd) && (!sync || ::fsync(fd) == 0);
+        } catch (...) {
+            errno = ENOMEM;
+        }
+        err = ok ? 0 : errno;
+    }
+    if (::close(fd) != 0 && ok) {
+        ok = false;
+        err = errno;
+    }
+    if (ok && ::renameat(dirfd, tmp.c_str(), dirfd, name.c_str()) != 0) {
+        ok = false;
+        err = errno;
+    }
+    if (!ok) ::unlinkat(dirfd, tmp.c_str(), 0);
+    if (held >= 0) ::close(held);
+    if (!ok) return fail(err);
+    // The new name lasts too (a file system that cannot sync a folder says EINVAL).
+    if (sync && ::fsync(dirfd) != 0 && errno != EINVAL) return fail(errno);
+    return true;
+}
+
 }  // namespace
 
 std::string KindOf(mode_t mode) {
@@ -254,49 +298,6 @@ bool ReplaceFileWith(const std::string& path, bool sync, const std::function<boo
     const bool ok = ReplaceFileAt(dirfd, name, sync, produce, error, target);
     ::close(dirfd);
     return ok;
-}
-
-bool ReplaceFileAt(int dirfd, const std::string& name, bool sync, const std::function<bool(int fd)>& produce,
-                   int* error, Target target) {
-    auto fail = [&](int err) {
-        if (error) *error = err != 0 ? err : EIO;
-        return false;
-    };
-    if (target == Target::Chosen && KeptOutAt(dirfd, name)) return fail(kKeptOut);
-    if (name.empty()) return fail(EISDIR);
-    RemoveDeadTemporaries(dirfd, name);
-    std::string tmp;
-    const int fd = CreateTemporary(dirfd, name, tmp);
-    if (fd < 0) return fail(errno);
-    // The lock stays on this second descriptor until the rename is done.
-    const int held = ::fcntl(fd, F_DUPFD_CLOEXEC, 0);
-    bool ok = false;
-    int err = 0;
-    if (held < 0 || !CopyModeAt(fd, dirfd, name)) {
-        err = errno;
-    } else {
-        try {
-            errno = 0;
-            ok = produce(fd) && (!sync || ::fsync(fd) == 0);
-        } catch (...) {
-            errno = ENOMEM;
-        }
-        err = ok ? 0 : errno;
-    }
-    if (::close(fd) != 0 && ok) {
-        ok = false;
-        err = errno;
-    }
-    if (ok && ::renameat(dirfd, tmp.c_str(), dirfd, name.c_str()) != 0) {
-        ok = false;
-        err = errno;
-    }
-    if (!ok) ::unlinkat(dirfd, tmp.c_str(), 0);
-    if (held >= 0) ::close(held);
-    if (!ok) return fail(err);
-    // The new name lasts too (a file system that cannot sync a folder says EINVAL).
-    if (sync && ::fsync(dirfd) != 0 && errno != EINVAL) return fail(errno);
-    return true;
 }
 
 std::string ErrorText(int err) {

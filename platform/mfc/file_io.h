@@ -67,9 +67,6 @@ bool ReplaceFile(const std::string& path, std::string_view data, bool sync, int*
 // none), and nothing of it stays.
 bool ReplaceFileWith(const std::string& path, bool sync, const std::function<bool(int fd)>& produce,
                      int* error = nullptr, Target target = Target::Own);
-// The same relative to the open folder `dirfd`: `name` is a name in it.
-bool ReplaceFileAt(int dirfd, const std::string& name, bool sync, const std::function<bool(int fd)>& produce,
-                   int* error = nullptr, Target target = Target::Own);
 
 // The folders into which, and the files over which, no chosen file is
 // written: the workspace's own, which the host names for a run. They are
