@@ -53,10 +53,11 @@ inline bool LoadTemplate(CKiln_Main* pMain, CBase_XML& xml, const char* file, co
     return xml.Set_Default_NameSpase(ns);
 }
 
-// Writes an export's file; when it cannot be written, "创建<path>文件失败！"
-// with the cause, and the run fails.
+// Writes an export's file, the user's choice, never into the workspace's own
+// folders; when it cannot be written, "创建<path>文件失败！" with the cause,
+// and the run fails.
 inline bool SaveExport(CBase_XML& xml, const CString& path) {
-    return xml.SaveAs(path, true) || Failure("创建" + path + "文件失败！\n" + xml.LastError());
+    return xml.SaveAs(path, true, kiln::file::Target::Chosen) || Failure("创建" + path + "文件失败！\n" + xml.LastError());
 }
 
 // The wait cursor of the main window from the file choice to the command's end.

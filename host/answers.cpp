@@ -1,15 +1,11 @@
 #include "host/answers.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 
 #include "host/script.h"
 #include "host/text.h"
-#include "host/workspace.h"
-#include "host/workspace_lock.h"
 #include "platform/mfc/file_io.h"
 
 namespace kiln::host {
@@ -107,27 +103,6 @@ std::string ResolvePath(const std::string& path, const std::string& baseDir) {
     return (fs::path(baseDir) / p).lexically_normal().string();
 }
 
-bool Answerer::IsWorkspaceFile(const std::string& path) const {
-    namespace fs = std::filesystem;
-    if (m_workspace.empty()) return false;
-    // What the file and its folder are (device and inode), however they are
-    // named: through links, "..", a linked document or Template folder, or
-    // the workspace reached through a bind mount.
-    std::error_code ec;
-    const fs::path file = fs::weakly_canonical(path, ec);
-    if (ec) return false;
-    struct stat folder {}, st {};
-    auto same = [&](const fs::path& p, const struct stat& other) {
-        return ::stat(p.c_str(), &st) == 0 && st.st_dev == other.st_dev && st.st_ino == other.st_ino;
-    };
-    const fs::path root(m_workspace);
-    if (::stat(file.parent_path().c_str(), &folder) == 0 &&
-        (same(root / kDocumentFolder, folder) || same(root / "Template", folder)))
-        return true;
-    struct stat target {};
-    return ::stat(file.c_str(), &target) == 0 && same(root / kLockFile, target);
-}
-
 bool Answerer::FromQueue(const Question& q, const Answer& a, Reply& reply, std::string& error) const {
     auto misfit = [&](const std::string& why) {
         error = "the answer \"" + a.kind + (a.value.empty() ? "" : " " + a.value) + "\" (" + a.where +
@@ -177,7 +152,7 @@ bool Answerer::FromQueue(const Question& q, const Answer& a, Reply& reply, std::
                 if (kind.empty()) return misfit("there is no file " + reply.text);
                 if (kind != "a regular file") return misfit(reply.text + " is " + kind);
             }
-            if (q.kind == Question::Kind::SaveFile && IsWorkspaceFile(reply.text))
+            if (q.kind == Question::Kind::SaveFile && kiln::file::IsKeptOut(reply.text))
                 return misfit(reply.text + " is one of the workspace's own files, which no export writes over");
             return true;
         case Question::Kind::Dialog:

@@ -1,6 +1,9 @@
 // The answers to the plug-in's questions: queued by `answer` events, taken
 // in order by the questions that follow; a question without a queued answer
-// is asked on the terminal when there is one, otherwise it fails.
+// is asked on the terminal when there is one, otherwise it fails. A
+// save-file answer that names one of the workspace's own files (those the
+// run keeps out, see kiln::file::KeptOut) is refused, so that no export
+// writes over saved work or the templates.
 #pragma once
 
 #include <deque>
@@ -66,12 +69,6 @@ public:
     using Responder = std::function<bool(const Question&, Answer&)>;
     void SetResponder(Responder responder) { m_responder = std::move(responder); }
 
-    // The workspace at `root`: a save-file answer that names one of its own
-    // files (in its document folder or its Template folder, or its lock
-    // file), by whatever path leads there, is refused, so that no export
-    // writes over saved work or the templates.
-    void SetWorkspace(std::string root) { m_workspace = std::move(root); }
-
     // Answers a question. False, with an error text that names the question,
     // when no answer fits.
     bool Take(const Question& q, Reply& reply, std::string& error);
@@ -79,11 +76,9 @@ public:
 private:
     bool FromQueue(const Question& q, const Answer& a, Reply& reply, std::string& error) const;
     bool FromTerminal(const Question& q, Reply& reply, std::string& error);
-    bool IsWorkspaceFile(const std::string& path) const;
 
     std::deque<Answer> m_queue;
     Responder m_responder;
-    std::string m_workspace;
     std::istream* m_in = nullptr;
     std::ostream* m_prompt = nullptr;
 };

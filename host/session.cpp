@@ -11,6 +11,7 @@
 #include "platform/framework/app_cim.h"
 #include "platform/framework/wnd.h"
 #include "platform/mfc/extension_module.h"
+#include "platform/mfc/file_io.h"
 
 namespace kiln::host {
 
@@ -73,12 +74,14 @@ RunResult RunWorkspace(const RunSettings& settings, const PluginModule& module, 
     std::string error;
     if (!FindDocumentFolder(settings.workspace, docFolder, error)) return fail(error);
     // The whole run, from open to save, is the only one on this workspace.
+    const std::filesystem::path root = std::filesystem::path(docFolder).parent_path();
     WorkspaceLock lock;
-    if (!lock.Acquire(std::filesystem::path(docFolder).parent_path().string(), error)) return fail(error);
-
+    if (!lock.Acquire(root.string(), error)) return fail(error);
+    // The workspace's own folders and lock file, as they are now: no file a
+    // user chose goes into or over them, however its path reaches them.
+    const kiln::file::KeptOut keptOut({docFolder, (root / "Template").string(), (root / kLockFile).string()});
     Answerer answers;
     answers.SetTerminal(settings.terminalIn, settings.terminalPrompt);
-    answers.SetWorkspace(std::filesystem::path(docFolder).parent_path().string());
     HostUi ui(out, answers);
     CUiServicesScope scope(&ui);
 

@@ -85,20 +85,21 @@ bool WorkspaceLock::Acquire(const std::string& root, std::string& error, std::st
     for (int attempt = 0; attempt < 5; ++attempt) {
         // Made here or found: a failed init removes only a lock file it made.
         // Opened without blocking: a FIFO or a device in its place is named.
+        // Never through a link: the lock would write into the file it leads to.
         auto otherInPlace = [&](const std::string& kind) {
             error = "cannot lock the workspace " + root + ": its lock file " + path + " is " + kind;
             return false;
         };
         bool made = true;
-        int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+        int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
         if (fd < 0 && errno == EEXIST) {
             made = false;
-            fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC | O_NONBLOCK);
-            if (fd < 0 && errno == ENOENT) {
-                const std::string kind = kiln::file::KindAt(path);
-                if (kind == "a dangling link") return otherInPlace(kind);
-                continue;  // removed in between
-            }
+            fd = ::open(path.c_str(), O_RDWR | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
+            if (fd < 0 && errno == ENOENT) continue;  // removed in between
+        }
+        if (fd < 0 && errno == ELOOP) {
+            const std::string kind = kiln::file::KindAt(path);
+            return otherInPlace(kind == "a dangling link" ? kind : "a link");
         }
         if (fd < 0 && (errno == ENXIO || errno == EISDIR)) {
             const std::string kind = kiln::file::KindAt(path);
@@ -129,7 +130,7 @@ bool WorkspaceLock::Acquire(const std::string& root, std::string& error, std::st
             return false;
         }
         struct stat named {};
-        if (::fstat(fd, &held) == 0 && ::stat(path.c_str(), &named) == 0 && held.st_dev == named.st_dev &&
+        if (::fstat(fd, &held) == 0 && ::lstat(path.c_str(), &named) == 0 && held.st_dev == named.st_dev &&
             held.st_ino == named.st_ino) {
             struct flock owner = Range(F_WRLCK, kOwnerByte);
             ::fcntl(fd, F_SETLK, &owner);  // only for the message of others
@@ -146,7 +147,7 @@ bool WorkspaceLock::Acquire(const std::string& root, std::string& error, std::st
 }
 
 std::string LockHolder(const std::string& root) {
-    const int fd = ::open((root + "/" + kLockFile).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    const int fd = ::open((root + "/" + kLockFile).c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) return "";
     struct stat st {};
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {

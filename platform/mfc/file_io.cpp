@@ -3,6 +3,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -15,30 +16,108 @@ namespace kiln::file {
 
 namespace {
 
-// Removes the temporaries of `path` whose writers are dead (killed before
-// their rename): only what this program could have written, a regular file
-// of this user's whose writer's number a process can have. Those of a live
-// process, this one included, may still be written and stay.
-void RemoveDeadTemporaries(const std::string& path) {
+// The folder of `path` and the name in it ("." and the whole path when it
+// has no slash).
+void SplitPath(const std::string& path, std::string& dir, std::string& name) {
     const size_t slash = path.rfind('/');
-    const std::string dir = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
-    const std::string_view base = slash == std::string::npos ? std::string_view(path)
-                                                             : std::string_view(path).substr(slash + 1);
-    if (base.empty()) return;
-    DIR* d = ::opendir(dir.c_str());
-    if (!d) return;
-    const int dfd = ::dirfd(d);
+    dir = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+    name = slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// Opens the folder of `path` for the writes relative to it; -1 with errno.
+int OpenFolderOf(const std::string& path, std::string& name) {
+    std::string dir;
+    SplitPath(path, dir, name);
+    return ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+}
+
+bool SameFile(const struct stat& a, const struct stat& b) { return a.st_dev == b.st_dev && a.st_ino == b.st_ino; }
+
+// Opens an entry of `dirfd` to lock it, whatever its permissions let this
+// user open it for; -1 when it cannot be opened or is a link.
+int OpenToLock(int dirfd, const char* name) {
+    const int flags = O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC;
+    const int fd = ::openat(dirfd, name, O_RDONLY | flags);
+    return fd >= 0 || errno != EACCES ? fd : ::openat(dirfd, name, O_WRONLY | flags);
+}
+
+// Removes the temporaries of `name` in the folder `dirfd` whose writers are
+// dead (killed before their rename): only what this program could have
+// written, a regular file of this user's whose writer's number a process can
+// have, of a process that no longer runs here, that nobody holds locked (a
+// writer holds its temporary locked while it writes it: one in another PID
+// namespace is seen by its lock). The lock is held while the file goes.
+void RemoveDeadTemporaries(int dirfd, const std::string& name) {
+    if (name.empty()) return;
+    const int copy = ::fcntl(dirfd, F_DUPFD_CLOEXEC, 0);
+    DIR* d = copy < 0 ? nullptr : ::fdopendir(copy);
+    if (!d) {
+        if (copy >= 0) ::close(copy);
+        return;
+    }
+    ::rewinddir(d);
     while (const dirent* e = ::readdir(d)) {
         std::string_view target;
         pid_t writer = 0;
-        if (!TemporaryOf(e->d_name, target, writer) || target != base || writer == ::getpid()) continue;
-        struct stat st {};
+        if (!TemporaryOf(e->d_name, target, writer) || target != name || writer == ::getpid()) continue;
         if (::kill(writer, 0) == 0 || errno != ESRCH) continue;
-        if (::fstatat(dfd, e->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode) &&
-            st.st_uid == ::geteuid())
-            ::unlinkat(dfd, e->d_name, 0);
+        const int fd = OpenToLock(dirfd, e->d_name);
+        if (fd < 0) continue;
+        struct stat held {}, named {};
+        if (::fstat(fd, &held) == 0 && S_ISREG(held.st_mode) && held.st_uid == ::geteuid() &&
+            ::flock(fd, LOCK_EX | LOCK_NB) == 0 && ::fstatat(dirfd, e->d_name, &named, AT_SYMLINK_NOFOLLOW) == 0 &&
+            SameFile(held, named))
+            ::unlinkat(dirfd, e->d_name, 0);
+        ::close(fd);
     }
     ::closedir(d);
+}
+
+// Creates a new temporary for `name` in `dirfd`, locked for as long as it is
+// open; its name in `tmp`. -1 with errno when none can be made.
+int CreateTemporary(int dirfd, const std::string& name, std::string& tmp) {
+    // A name of its own for every call, so that two writers never share one.
+    static std::atomic<unsigned> counter{0};
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        tmp = name + ".tmp" + std::to_string(::getpid()) + "_" + std::to_string(counter++);
+        const int fd = ::openat(dirfd, tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        // Taken: a writer of another PID namespace may have the same number.
+        if (fd < 0 && errno == EEXIST) continue;
+        if (fd < 0) return -1;
+        int locked;
+        while ((locked = ::flock(fd, LOCK_EX)) != 0 && errno == EINTR) {
+        }
+        // Where the file system has no locks, nobody can take it either.
+        if (locked != 0) return fd;
+        // A cleaner that found it before the lock may have removed it.
+        struct stat held {}, named {};
+        if (::fstat(fd, &held) == 0 && ::fstatat(dirfd, tmp.c_str(), &named, AT_SYMLINK_NOFOLLOW) == 0 &&
+            SameFile(held, named))
+            return fd;
+        ::close(fd);
+    }
+    errno = EEXIST;
+    return -1;
+}
+
+// CopyMode of the file `name` in the folder `dirfd`.
+bool CopyModeAt(int fd, int dirfd, const std::string& name) {
+    struct stat st {};
+    return ::fstatat(dirfd, name.c_str(), &st, 0) != 0 || !S_ISREG(st.st_mode) || ::fchmod(fd, st.st_mode & 07777) == 0;
+}
+
+// The kept-out folders and files of the run, when it names them.
+const KeptOut* g_keptOut = nullptr;
+
+bool Kept(const struct stat& st) { return g_keptOut && g_keptOut->Holds(st.st_dev, st.st_ino); }
+
+// Whether the folder `dirfd`, or what `name` in it is or leads to, is kept out.
+bool KeptOutAt(int dirfd, const std::string& name) {
+    struct stat st {};
+    if (::fstat(dirfd, &st) == 0 && Kept(st)) return true;
+    if (name.empty()) return false;
+    if (::fstatat(dirfd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 && Kept(st)) return true;
+    return ::fstatat(dirfd, name.c_str(), &st, 0) == 0 && Kept(st);
 }
 
 // The highest process number the system gives (the kernel's limit when it
@@ -65,6 +144,50 @@ long long WrittenNumber(std::string_view t, long long max) {
         v = v * 10 + (c - '0');
     }
     return v <= max ? v : -1;
+}
+
+// ReplaceFileWith relative to the open folder `dirfd`: `name` is a name in it.
+bool ReplaceFileAt(int dirfd, const std::string& name, bool sync, const std::function<bool(int fd)>& produce,
+                   int* error, Target target) {
+    auto fail = [&](int err) {
+        if (error) *error = err != 0 ? err : EIO;
+        return false;
+    };
+    if (target == Target::Chosen && KeptOutAt(dirfd, name)) return fail(kKeptOut);
+    if (name.empty()) return fail(EISDIR);
+    RemoveDeadTemporaries(dirfd, name);
+    std::string tmp;
+    const int fd = CreateTemporary(dirfd, name, tmp);
+    if (fd < 0) return fail(errno);
+    // The lock stays on this second descriptor until the rename is done.
+    const int held = ::fcntl(fd, F_DUPFD_CLOEXEC, 0);
+    bool ok = false;
+    int err = 0;
+    if (held < 0 || !CopyModeAt(fd, dirfd, name)) {
+        err = errno;
+    } else {
+        try {
+            errno = 0;
+            ok = produce(fd) && (!sync || ::fsync(fd) == 0);
+        } catch (...) {
+            errno = ENOMEM;
+        }
+        err = ok ? 0 : errno;
+    }
+    if (::close(fd) != 0 && ok) {
+        ok = false;
+        err = errno;
+    }
+    if (ok && ::renameat(dirfd, tmp.c_str(), dirfd, name.c_str()) != 0) {
+        ok = false;
+        err = errno;
+    }
+    if (!ok) ::unlinkat(dirfd, tmp.c_str(), 0);
+    if (held >= 0) ::close(held);
+    if (!ok) return fail(err);
+    // The new name lasts too (a file system that cannot sync a folder says EINVAL).
+    if (sync && ::fsync(dirfd) != 0 && errno != EINVAL) return fail(errno);
+    return true;
 }
 
 }  // namespace
@@ -177,46 +300,47 @@ bool ReplaceFile(const std::string& path, std::string_view data, bool sync, int*
     return ReplaceFileWith(path, sync, [&](int fd) { return WriteAll(fd, data.data(), data.size()); }, error);
 }
 
-bool ReplaceFileWith(const std::string& path, bool sync, const std::function<bool(int fd)>& produce, int* error) {
-    // A name of its own for every call, so that two writers never share one.
-    static std::atomic<unsigned> counter{0};
-    RemoveDeadTemporaries(path);
-    std::string tmp = path + ".tmp" + std::to_string(::getpid()) + "_" + std::to_string(counter++);
-    int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0) {
+bool ReplaceFileWith(const std::string& path, bool sync, const std::function<bool(int fd)>& produce, int* error,
+                     Target target) {
+    std::string name;
+    const int dirfd = OpenFolderOf(path, name);
+    if (dirfd < 0) {
         if (error) *error = errno;
         return false;
     }
-    bool ok = false;
-    int err = 0;
-    if (!CopyMode(fd, path)) {
-        err = errno;
-    } else {
-        try {
-            errno = 0;
-            ok = produce(fd) && (!sync || ::fsync(fd) == 0);
-        } catch (...) {
-            errno = ENOMEM;
-        }
-        err = ok ? 0 : errno;
-    }
-    if (::close(fd) != 0 && ok) {
-        ok = false;
-        err = errno;
-    }
-    if (ok && ::rename(tmp.c_str(), path.c_str()) != 0) {
-        ok = false;
-        err = errno;
-    }
-    if (ok) return true;
-    ::unlink(tmp.c_str());
-    if (error) *error = err != 0 ? err : EIO;
+    const bool ok = ReplaceFileAt(dirfd, name, sync, produce, error, target);
+    ::close(dirfd);
+    return ok;
+}
+
+std::string ErrorText(int err) {
+    return err == kKeptOut ? "它是工作区自己的文件，导出不能写入" : std::strerror(err);
+}
+
+KeptOut::KeptOut(const std::vector<std::string>& paths) : m_outer(g_keptOut) {
+    for (const std::string& p : paths)
+        if (struct stat st {}; ::stat(p.c_str(), &st) == 0) m_ids.emplace_back(st.st_dev, st.st_ino);
+    g_keptOut = this;
+}
+
+KeptOut::~KeptOut() { g_keptOut = m_outer; }
+
+bool KeptOut::Holds(dev_t dev, ino_t ino) const {
+    for (const auto& [d, i] : m_ids)
+        if (d == dev && i == ino) return true;
     return false;
 }
 
-bool CopyMode(int fd, const std::string& like) {
-    struct stat st {};
-    return ::stat(like.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || ::fchmod(fd, st.st_mode & 07777) == 0;
+bool IsKeptOut(const std::string& path) {
+    if (!g_keptOut) return false;
+    std::string name;
+    const int dirfd = OpenFolderOf(path, name);
+    if (dirfd < 0) return false;
+    const bool kept = KeptOutAt(dirfd, name);
+    ::close(dirfd);
+    return kept;
 }
+
+bool CopyMode(int fd, const std::string& like) { return CopyModeAt(fd, AT_FDCWD, like); }
 
 }  // namespace kiln::file

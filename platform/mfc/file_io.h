@@ -9,6 +9,8 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 namespace kiln::file {
 
@@ -37,20 +39,61 @@ std::string KindAt(const std::string& path);
 // false on an error (errno says which).
 bool WriteAll(int fd, const char* data, size_t n);
 
+// Whose file a replacement writes: the program's own, or one a user chose
+// (an export's answer), which never goes into a kept-out folder or over a
+// kept-out file (see KeptOut).
+enum class Target { Own, Chosen };
+
+// The error a replacement of a chosen file gives when its folder or file is
+// kept out; ErrorText names it.
+constexpr int kKeptOut = -1;
+// The cause of a failed replacement for a message: the system's text of the
+// errno value, or what kKeptOut means.
+std::string ErrorText(int err);
+
 // Writes `data` to a new temporary file beside `path`, then renames it to
-// `path`. With `sync` the file reaches the disk before the rename. A file
-// that is replaced keeps its permissions (a failure to set them fails the
-// replace). On failure
-// the temporary file is removed, `path` is untouched, and `error` (when
-// given) receives the errno value. The temporaries of `path` that killed
-// writers of this user left (see TemporaryOf) go first.
+// `path`. The folder of `path` is opened once, and the file is created,
+// written and renamed relative to that descriptor, so that what was judged
+// is what is written, whatever replaces the folder's name meanwhile. With
+// `sync` the file reaches the disk before the rename, and its new name
+// after it. A file that is replaced keeps its permissions (a failure to set
+// them fails the replace). On failure the temporary file is removed,
+// `path` is untouched (but for a failed sync of the folder after the
+// rename), and `error` (when given) receives the errno value or kKeptOut.
+// The temporary is locked (flock) while it is written; the temporaries of
+// `path` that killed writers of this user left (see TemporaryOf) go first:
+// those of a process that no longer runs and that nobody holds locked, so
+// that a writer whose process number this process cannot see (another PID
+// namespace) keeps its temporary.
 bool ReplaceFile(const std::string& path, std::string_view data, bool sync, int* error = nullptr);
 // The same, with the contents written by `produce` into the descriptor of
 // the temporary file (so that a large text need not be held whole first).
 // A false from `produce` fails the replace with the errno it left (EIO when
 // none), and nothing of it stays.
 bool ReplaceFileWith(const std::string& path, bool sync, const std::function<bool(int fd)>& produce,
-                     int* error = nullptr);
+                     int* error = nullptr, Target target = Target::Own);
+
+// The folders into which, and the files over which, no chosen file is
+// written: the workspace's own, which the host names for a run. They are
+// known by what they are (device and inode) as they were when named, so
+// that any path to them, through links or a bind mount, is found. While one
+// lives, replacements of chosen files and IsKeptOut test against it.
+class KeptOut {
+public:
+    explicit KeptOut(const std::vector<std::string>& paths);
+    ~KeptOut();
+    KeptOut(const KeptOut&) = delete;
+    KeptOut& operator=(const KeptOut&) = delete;
+    bool Holds(dev_t dev, ino_t ino) const;
+
+private:
+    std::vector<std::pair<dev_t, ino_t>> m_ids;
+    const KeptOut* m_outer;
+};
+// Whether a file written at `path` would go into a kept-out folder or over a
+// kept-out file: the folder of `path` as it opens, or what its name is or
+// leads to in it.
+bool IsKeptOut(const std::string& path);
 
 // The temporary file of a replacement: "<target>.tmp<pid>_<n>". True for
 // such a name as ReplaceFileWith writes it (no leading zeros, a process

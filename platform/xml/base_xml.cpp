@@ -89,10 +89,10 @@ bool CBase_XML::Load(const CString& path) {
     }
 }
 
-bool CBase_XML::SaveAs(const CString& path, bool bOverwrite) {
+bool CBase_XML::SaveAs(const CString& path, bool bOverwrite, kiln::file::Target target) {
     try {
         std::string error;
-        if (!m_pDoc || !kiln::xml::SaveXmlFile(*m_pDoc, path.str(), bOverwrite, error)) {
+        if (!m_pDoc || !kiln::xml::SaveXmlFile(*m_pDoc, path.str(), bOverwrite, error, target)) {
             m_strError = error;
             return false;
         }

@@ -21,6 +21,7 @@
 #include <memory>
 
 #include "platform/mfc/containers.h"
+#include "platform/mfc/file_io.h"
 #include "platform/mfc/cstring.h"
 #include "platform/xml/xml_node.h"
 
@@ -31,7 +32,9 @@ public:
     bool Load(const CString& path);
     // Writes the document to `path`. With `bOverwrite` false an existing file
     // is left alone and the result is false. A failed save leaves no file.
-    bool SaveAs(const CString& path, bool bOverwrite = true);
+    // A `target` of a user's choice never goes into the workspace's own
+    // folders.
+    bool SaveAs(const CString& path, bool bOverwrite = true, kiln::file::Target target = kiln::file::Target::Own);
     bool Set_Default_NameSpase(const CString& uri);
 
     // The first node that `path` selects relative to `node`; null when none.

@@ -385,7 +385,8 @@ bool LoadXmlFile(const std::string& path, XmlDocState& state, std::string& error
     return false;
 }
 
-bool SaveXmlFile(const XmlDocState& state, const std::string& path, bool overwrite, std::string& error) {
+bool SaveXmlFile(const XmlDocState& state, const std::string& path, bool overwrite, std::string& error,
+                 kiln::file::Target target) {
     const pugi::xml_document& doc = state.doc;
     if (path.empty() || !doc.document_element()) {
         error = path.empty() ? "没有给出文件名" : "文档是空的";
@@ -421,8 +422,8 @@ bool SaveXmlFile(const XmlDocState& state, const std::string& path, bool overwri
         return false;
     };
     // Synced before its rename: a crash leaves the old file or the new one.
-    if (!kiln::file::ReplaceFileWith(path, true, produce, &err)) {
-        error = "不能写入文件" + path + "：" + std::strerror(err);
+    if (!kiln::file::ReplaceFileWith(path, true, produce, &err, target)) {
+        error = "不能写入文件" + path + "：" + kiln::file::ErrorText(err);
         return false;
     }
     return true;

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "platform/mfc/file_io.h"
 #include "platform/xml/xml_doc_state.h"
 
 namespace kiln::xml {
@@ -24,8 +25,10 @@ bool ParseXmlText(std::string bytes, XmlDocState& state, std::string& error, siz
 // Writes the document as indented UTF-8 with a declaration, through a
 // temporary file beside the target that reaches the disk before its rename,
 // so that a failure (or a crash) leaves no part of it. A document holding
-// characters XML forbids is not written.
-bool SaveXmlFile(const XmlDocState& state, const std::string& path, bool overwrite, std::string& error);
+// characters XML forbids is not written. A `target` of a user's choice never
+// goes into the workspace's own folders (see kiln::file::KeptOut).
+bool SaveXmlFile(const XmlDocState& state, const std::string& path, bool overwrite, std::string& error,
+                 kiln::file::Target target = kiln::file::Target::Own);
 
 // One walk over the whole document, without recursion: the depth of the
 // deepest node (the root element at 1), and whether every name and text may

@@ -2,6 +2,7 @@
 // workspace, and the failures that must leave the document as it was.
 #include <gtest/gtest.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -9,6 +10,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <csignal>
 #include <cstdlib>
 #include <map>
 
@@ -110,8 +112,10 @@ TEST_F(HostEndToEnd, TheDemoOpensTheDocumentAndShowsTheStandardPackage) {
     fs::copy_file(fs::path(KILN_SOURCE_DIR) / "examples" / "demo.kiln", root / "examples" / "demo.kiln");
     ASSERT_EQ(Kiln(m_dir, "init '" + (root / "ws").string() + "'").status, 0);
     // Temporaries beside the ICD file: of an export of it killed before its
-    // rename (the writer is gone), of one still at work (this process), of
-    // another file. Only the first goes with the next export of the file.
+    // rename (the writer is gone), of one still at work (this process, or
+    // one whose number this process cannot see, as from another PID
+    // namespace, that holds it locked), of another file. Only the first goes
+    // with the next export of the file.
     const pid_t gone = fork();
     if (gone == 0) _exit(0);
     waitpid(gone, nullptr, 0);
@@ -122,8 +126,11 @@ TEST_F(HostEndToEnd, TheDemoOpensTheDocumentAndShowsTheStandardPackage) {
                                      "other.icd.tmp" + std::to_string(gone) + "_2",
                                      "demo.icd.tmp0" + std::to_string(gone) + "_3", "demo.icd.tmp4194304_4",
                                      "demo.icd.tmp" + std::to_string(gone) + "_05"};
+    kept.push_back("demo.icd.tmp" + std::to_string(gone) + "_7");
     for (const std::string& name : kept) WriteFile(out / name, "half");
     WriteFile(out / killed, "half");
+    const int writing = ::open((out / kept.back()).c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_EQ(::flock(writing, LOCK_EX), 0);
     if (geteuid() == 0) {
         kept.push_back("demo.icd.tmp" + std::to_string(gone) + "_6");
         WriteFile(out / kept.back(), "half");
@@ -133,6 +140,7 @@ TEST_F(HostEndToEnd, TheDemoOpensTheDocumentAndShowsTheStandardPackage) {
     }
 
     Result r = Kiln(m_dir, "run '" + (root / "ws").string() + "' '" + (root / "examples" / "demo.kiln").string() + "'");
+    ::close(writing);
     ASSERT_EQ(r.status, 0) << r.out << r.err;
     EXPECT_EQ(r.err, "");
     EXPECT_FALSE(fs::exists(m_dir.path() / "p"));
@@ -196,17 +204,24 @@ TEST_F(HostEndToEnd, FailuresLeaveTheSavedDocumentUnchanged) {
     EXPECT_TRUE(Has(r.err, "1 queued answer(s) found no question")) << r.err;
     EXPECT_EQ(Snapshot(DocFolder()), before);
 
-    // A transcript that cannot be written (a full device): nobody saw what
-    // the run did, and it saves nothing.
-    r = Kiln(m_dir,
-             "run '" + Workspace() + "' -e 'view TreeView_User' -e 'answer text 华东电气' -e rclick -e 'menu 新建产品包'",
-             0, [](const std::string& cmd) { return cmd + " > /dev/full"; });
-    EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.err, "kiln: error: the transcript could not be written: " + std::string(std::strerror(ENOSPC)) + "\n");
-    EXPECT_EQ(Snapshot(DocFolder()), before);
-    r = Kiln(m_dir, "init '" + m_dir.str("ws2") + "'", 0, [](const std::string& cmd) { return cmd + " > /dev/full"; });
-    EXPECT_EQ(r.status, 1);
-    EXPECT_TRUE(Has(r.err, "the transcript could not be written: " + std::string(std::strerror(ENOSPC)))) << r.err;
+    // A transcript that cannot be written (a full device, a closed standard
+    // output): nobody saw what the run did, and it saves nothing; no file
+    // the run opens (the lock file) takes the closed output's place.
+    for (const auto& [redirect, err] : {std::pair{" > /dev/full", ENOSPC}, {" >&-", EBADF}}) {
+        auto to = [redirect = std::string(redirect)](const std::string& cmd) { return cmd + redirect; };
+        const std::string says = "the transcript could not be written: " + std::string(std::strerror(err));
+        r = Kiln(m_dir,
+                 "run '" + Workspace() + "' -e 'view TreeView_User' -e 'answer text 华东电气' -e rclick -e 'menu 新建产品包'",
+                 0, to);
+        EXPECT_EQ(r.status, 1) << redirect;
+        EXPECT_EQ(r.err, "kiln: error: " + says + "\n");
+        EXPECT_EQ(Snapshot(DocFolder()), before) << redirect;
+        EXPECT_EQ(ReadFile(m_dir.path() / "ws" / kLockFile), "") << redirect;
+        r = Kiln(m_dir, "init '" + m_dir.str("ws2") + "'", 0, to);
+        EXPECT_EQ(r.status, 1) << redirect;
+        EXPECT_TRUE(Has(r.err, says)) << r.err;
+        fs::remove_all(m_dir.path() / "ws2");
+    }
 
     // A corrupt document.
     fs::path manifest = DocFolder() / kManifestFile;
@@ -593,6 +608,9 @@ TEST_F(HostEndToEnd, WhatIsNoRegularFileInTheWorkspaceIsNamed) {
     };
     auto folder = [](const fs::path& p) { fs::create_directory(p); };
     auto dangling = [](const fs::path& p) { fs::create_symlink("nowhere", p); };
+    // A link to a file of the user's, which kiln must not lock or write.
+    WriteFile(ws / "notes.txt", "mine");
+    auto toNotes = [](const fs::path& p) { fs::create_symlink("notes.txt", p); };
     auto none = [](const fs::path&) {};
     const std::string lost = ws.string() + " holds a workspace whose manifest " + manifest.string();
     const std::string kept = "; the saved files in " + DocFolder().string() + " are kept and nothing was changed: " +
@@ -614,6 +632,7 @@ TEST_F(HostEndToEnd, WhatIsNoRegularFileInTheWorkspaceIsNamed) {
         {domain, dangling, unread + "：is a dangling link", false},
         {lock, dangling, unlocked + " is a dangling link", false},
         {lock, fifo, unlocked + " is a FIFO", false},
+        {lock, toNotes, unlocked + " is a link", false},
     };
     const fs::path aside = m_dir.path() / "aside";
     for (const auto& c : cases) {
@@ -692,9 +711,23 @@ TEST_F(HostEndToEnd, AnExportWritesItsFileWholeOrFailsTheRunSayingWhy) {
     auto inNamespace = [](const std::string& mount) {
         return [mount](const std::string& cmd) { return "unshare -m sh -c \"" + mount + " && " + cmd + "\""; };
     };
-    const fs::path full = out / "full", bound = m_dir.path() / "bound";
+    const fs::path full = out / "full", bound = m_dir.path() / "bound", seen = m_dir.path() / "seen";
     fs::create_directories(full);
     fs::create_directories(bound);
+    fs::create_directories(seen);
+    // A process of another mount namespace that bound the document folder
+    // on `seen` and works there: its /proc/PID/cwd leads to the document
+    // folder while the link's text names `seen`, empty in this namespace.
+    const std::string binding = "mount --bind '" + DocFolder().string() + "' '" + seen.string() + "' && cd '" +
+                                seen.string() + "' && exec sleep 120";
+    const pid_t binder = mounts ? fork() : -1;
+    if (binder == 0) {
+        ::execlp("unshare", "unshare", "-m", "sh", "-c", binding.c_str(), static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    const fs::path binderCwd = "/proc/" + std::to_string(binder) + "/cwd";
+    for (int waited = 0; binder > 0 && waited < 500 && !fs::exists(binderCwd / kManifestFile); ++waited)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
     const std::string fault = "模板文件格式不正确, 导出不成功！\n";
     auto tmplPath = [&](const char* file) { return (DocFolder() / ".." / "Template" / file).string(); };
     auto aside = [&](const fs::path& p, const std::function<void(const fs::path&)>& make) {
@@ -773,6 +806,8 @@ TEST_F(HostEndToEnd, AnExportWritesItsFileWholeOrFailsTheRunSayingWhy) {
         {"a domain file through a bind mount", "icd", bound / kDocumentFolder / domain, plain,
          {(bound / kDocumentFolder / domain).string() + own},
          inNamespace("mount --bind '" + ws.string() + "' '" + bound.string() + "'"), !mounts},
+        {"the manifest through /proc/PID/cwd of another mount namespace", "type", binderCwd / kManifestFile, plain,
+         {(binderCwd / kManifestFile).string() + own}, nullptr, !mounts},
     };
     for (const Row& r : rows) {
         if (r.cannot) {
@@ -795,8 +830,13 @@ TEST_F(HostEndToEnd, AnExportWritesItsFileWholeOrFailsTheRunSayingWhy) {
         EXPECT_TRUE(Tree(out) == outBefore) << r.what;
         r.scene.second();
     }
+    if (binder > 0) {
+        ::kill(binder, SIGKILL);
+        ::waitpid(binder, nullptr, 0);
+    }
 
-    // Every export written reaches the disk before it takes its name.
+    // Every export written reaches the disk before it takes its name in the
+    // folder it was written in, and that name reaches the disk after.
     if (std::system("strace -f -o /dev/null true > /dev/null 2>&1") != 0) {
         std::cout << "[ SKIPPED  ] the syncs of the exports: strace is not installed or cannot trace here\n";
         return;
@@ -812,13 +852,76 @@ TEST_F(HostEndToEnd, AnExportWritesItsFileWholeOrFailsTheRunSayingWhy) {
     });
     ASSERT_EQ(run.status, 0) << run.out << run.err;
     const std::string log = ReadFile(trace);
-    for (const std::string& name : {"x.icd", "x.mics", "x.itb", "x.m2i", "x.Name", "x.Type"}) {
-        const std::string file = (out / name).string();
-        const size_t renamed = log.find(", \"" + file + "\")");
+    auto lineAt = [&](size_t at) { return at == std::string::npos ? "" : log.substr(at, log.find('\n', at) - at); };
+    for (const std::string name : {"x.icd", "x.mics", "x.itb", "x.m2i", "x.Name", "x.Type"}) {
+        const size_t renamed = log.find(out.string() + ">, \"" + name + "\") = 0");
         ASSERT_NE(renamed, std::string::npos) << name << "\n" << log;
-        const size_t synced = log.rfind("sync(", renamed);
-        ASSERT_NE(synced, std::string::npos) << name << "\n" << log;
-        const std::string line = log.substr(synced, log.find('\n', synced) - synced);
-        EXPECT_TRUE(Has(line, file + ".tmp")) << name << ": " << line << "\n" << log;
+        EXPECT_TRUE(Has(lineAt(log.rfind("sync(", renamed)), (out / name).string() + ".tmp")) << name << "\n" << log;
+        EXPECT_TRUE(Has(lineAt(log.find("sync(", renamed)), "<" + out.string() + ">) = 0")) << name << "\n" << log;
     }
+}
+
+// An answer's folder exchanged with a link to the document folder, again and
+// again while exports run (renameat2 with RENAME_EXCHANGE, in a loop): each
+// export is refused, when it is given or when it is written, or written into
+// the folder it was judged by; none reaches the document folder.
+TEST_F(HostEndToEnd, AnExportWritesIntoTheFolderItJudged) {
+    const fs::path out = m_dir.path() / "out", real = out / "real", link = out / "link";
+    fs::create_directories(real);
+    fs::create_directory_symlink(DocFolder(), link);
+    if (::renameat2(AT_FDCWD, real.c_str(), AT_FDCWD, link.c_str(), RENAME_EXCHANGE) != 0 ||
+        ::renameat2(AT_FDCWD, real.c_str(), AT_FDCWD, link.c_str(), RENAME_EXCHANGE) != 0) {
+        std::cout << "[ SKIPPED  ] the file system cannot exchange two names: " << std::strerror(errno) << "\n";
+        return;
+    }
+    WriteFile(m_dir.path() / "model.kiln", kExportModel);
+    ASSERT_EQ(Kiln(m_dir, "run '" + Workspace() + "' '" + m_dir.str("model.kiln") + "'").status, 0);
+    std::string domain;
+    for (auto& e : fs::directory_iterator(DocFolder()))
+        if (Has(e.path().filename().string(), "domain-")) domain = e.path().filename().string();
+    WriteFile(m_dir.path() / "export.kiln", "view TreeView_User\n" + ExportLines("icd", (real / domain).string()));
+    const auto before = Tree(DocFolder());
+    const pid_t swapper = fork();
+    if (swapper == 0)
+        for (;;) ::renameat2(AT_FDCWD, real.c_str(), AT_FDCWD, link.c_str(), RENAME_EXCHANGE);
+    for (int trial = 0; trial < 24; ++trial) {
+        const Result r = Kiln(m_dir, "run '" + Workspace() + "' '" + m_dir.str("export.kiln") + "'", 20);
+        EXPECT_TRUE(r.status == 0 || (r.status == 1 && (Has(r.err, " is one of the workspace's own files") ||
+                                                        Has(r.err, "：它是工作区自己的文件，导出不能写入"))))
+            << r.status << r.out << r.err;
+    }
+    ::kill(swapper, SIGKILL);
+    ::waitpid(swapper, nullptr, 0);
+    EXPECT_TRUE(Tree(DocFolder()) == before);
+}
+
+// Two runs that export one file many times at once, one of them inside a PID
+// namespace of its own, where the other's process number means nothing:
+// neither takes the other's temporary at work for a killed writer's, and
+// every export is written.
+TEST_F(HostEndToEnd, ExportsFromAnotherPidNamespaceKeepEachOthersTemporaries) {
+    if (std::system("unshare -p -f --mount-proc true > /dev/null 2>&1") != 0) {
+        std::cout << "[ SKIPPED  ] this machine does not let the test make a PID namespace (unshare -p)\n";
+        return;
+    }
+    WriteFile(m_dir.path() / "model.kiln", kExportModel);
+    ASSERT_EQ(Kiln(m_dir, "run '" + Workspace() + "' '" + m_dir.str("model.kiln") + "'").status, 0);
+    const fs::path other = m_dir.path() / "other", out = m_dir.path() / "out";
+    for (const fs::path& folder : {out, other}) fs::create_directories(folder);
+    for (const char* folder : {"Template", kDocumentFolder})
+        fs::copy(m_dir.path() / "ws" / folder, other / folder, fs::copy_options::recursive);
+    std::string script = "view TreeView_User\n";
+    for (int n = 0; n < 40; ++n) script += ExportLines("icd", (out / "x.icd").string());
+    WriteFile(m_dir.path() / "exports.kiln", script);
+    const std::string args = "'" + m_dir.str("exports.kiln") + "' < /dev/null > '" + m_dir.str("ns.out") + "' 2>&1";
+    const Result r = Kiln(m_dir, "run '" + Workspace() + "' '" + m_dir.str("exports.kiln") + "'", 60, [&](const std::string& cmd) {
+        return "(KILN_HOME='" + std::string(KILN_SOURCE_DIR) + "' unshare -p -f --mount-proc '" + KILN_BINARY + "' run '" +
+               other.string() + "' " + args + "; echo $? > '" + m_dir.str("ns.rc") + "') & " + cmd + "; rc=$?; wait; exit $rc";
+    });
+    EXPECT_EQ(r.status, 0) << r.out << r.err;
+    EXPECT_EQ(ReadFile(m_dir.path() / "ns.rc"), "0\n") << ReadFile(m_dir.path() / "ns.out");
+    std::vector<std::string> left;
+    for (auto& e : fs::directory_iterator(out)) left.push_back(e.path().filename().string());
+    std::sort(left.begin(), left.end());
+    EXPECT_EQ(left, (std::vector<std::string>{"x.icd", "x.mics"}));
 }
