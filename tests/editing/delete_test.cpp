@@ -195,6 +195,15 @@ TEST_F(DeleteTest, ATypePackageStopsAtAnEnumerationUsedElsewhere) {
     ui.ClearCalls();
     EXPECT_FALSE(app.Rsc_Delete(pkg, false));
     EXPECT_EQ(ui.Messages(), Texts{"由于存在被该类型定义的DA/BDA，不能继续删除！"});
+
+    // Whole, a package still keeps a type another package's type uses.
+    URI_Ref other = MakeTypePackage("kiln.p9#", "P10", true);
+    URI_Ref lent = MakeDOType(other, "P10_MV", 1);
+    MakeDO(m.p1Ptoc, "TotW", 9, lent);
+    ui.ClearCalls();
+    EXPECT_FALSE(app.Rsc_Delete(other, false));
+    EXPECT_EQ(ui.Messages(), Texts{"由于存在属于该类型的DO，不能继续删除！"});
+    EXPECT_TRUE(Alive(other) && Alive(lent));
 }
 
 TEST_F(DeleteTest, TheBulkDeleteFlagLastsOnlyAsLongAsTheDeletionThatSetIt) {

@@ -365,6 +365,25 @@ TEST_P(DeletionWalkTest, NoExportNamesADeletedMember) {
 
 INSTANTIATE_TEST_SUITE_P(DataFiles, DeletionWalkTest, ::testing::ValuesIn(DataFiles()), TestName);
 
+// An ICD whose enumeration a pasted DO of another ICD still uses: its
+// deletion is refused before anything of it goes.
+TEST_F(MemberChangeTest, ARefusedIcdDeletionDeletesNothing) {
+    const URI_Ref relay = ImportAnswering((kDataDir / "distance_relay_settings.icd").string());
+    const URI_Ref feeder = ImportAnswering((kDataDir / "feeder_relay_report_blocks.icd").string());
+    ASSERT_TRUE(relay.IsSet() && feeder.IsSet());
+    app.m_uCurRsc = Find(relay, {"sec:TypePackage.LNodeTypes", "LDR_LLN0", "sec:LNodeType.DOs", "Mod"});
+    ASSERT_TRUE(app.m_uCurRsc.IsSet());
+    app.Msg_OnAppCommand("ICD:Copy");
+    app.m_uCurRsc = Member(Target(feeder, "sec:ICD.TypePackage"), "sec:TypePackage.LNodeTypes", "FR_LPHD");
+    app.Msg_OnAppCommand("ICD:Paste");
+    const int before = Doc().ResourceCount();
+    DeleteByMenu(relay);
+    EXPECT_EQ(Boxes(), (std::vector<CString>{"确实要删除“IED类型配置: LDR-9_Ver3.0_RevA”吗？",
+                                             "由于存在被该类型定义的DA/BDA，不能继续删除！", "删除 ICD 时发生错误！"}));
+    EXPECT_EQ(Doc().ResourceCount(), before);
+    EXPECT_TRUE(Target(relay, "sec:ICD.IED").IsSet());
+}
+
 // A Log deleted: the question names its log control blocks, and the export
 // gives them no name of a log (SCL wants one: the breach is named).
 TEST_F(MemberChangeTest, ALogDeletedLeavesItsBlocksWithoutALogName) {
