@@ -970,7 +970,7 @@ INSTANTIATE_TEST_SUITE_P(
                            "name=\"setMag\" fc=\"SG\" bType=\"Struct\" type=\"V_AV\"/></DOType><DAType id=\"V_AV\">"
                            "<BDA name=\"f\" bType=\"FLOAT32\"/></DAType>"),
                  {"edit PTOC1 sec:LNode.LNodeType T2"},
-                 {{"//FCDA/@doName", {"Mod"}}, {"//ExtRef/@intAddr", {"in1"}}, {"//ExtRef/@*", {"in1"}}},
+                 {{"//FCDA/@doName", {"Mod"}}, {"//ExtRef/@*", {"in1"}}},
                  {"未导出数据集成员（未指向LNode的DO）：L/LLN0.ds:StrVal",
                   "未导出外部输入量的源（未指向LNode的DO）：L/LLN0.in1:StrVal.setMag.f"}},
         ValueRow{"a maker's node given a type whose DO lacks an attribute a DAI holds",
