@@ -1,6 +1,8 @@
 // Deleting a resource with everything it owns: the refusals that protect
 // types, ITBs and IEDs still in use, the cascade over the member lists, and
 // the upkeep of the remaining siblings' numbers.
+#include <set>
+#include <string>
 #include <vector>
 
 #include "core/data_values.h"
@@ -85,6 +87,8 @@ const std::vector<CCascadeRow>& CascadeRows() {
         {"sec:SettingGroup", {{"sec:SettingGroup.SettingDatas", kPass}}, nullptr},
         {"sec:ITB", {{"sec:ITB.InfoItems", kPass}, {"sec:ITB.InfoGroups", kPass}}, nullptr},
         {"sec:M2I", {{"sec:M2I.MapItems", kPass}}, nullptr},
+        // A mapping item of a deleted information item maps nothing.
+        {"sec:InfoItem", {{"sec:InfoItem.MapItem", kPass}}, nullptr},
     };
     return rows;
 }
@@ -100,7 +104,7 @@ struct CRefusal {
     const char* cls;
     const char* asso;
     const char* message;
-    bool onlyOutsideBulk;  // skipped while a package, product or ICD is deleted as a whole
+    bool onlyOutsideBulk;  // while a package, product or ICD is deleted as a whole, only users outside it count
 };
 
 const CRefusal kRefusals[] = {
@@ -147,28 +151,47 @@ class CDeletion {
 public:
     explicit CDeletion(CKiln_Main& app) : m_app(app) {}
 
-    // `ownerGoes`: the resource is a member of a list its owner deletes
-    // whole, so its siblings are renumbered once afterwards instead.
-    bool Delete(const URI_Ref& rsc, bool ask, bool ownerGoes) {
+    // The deletion the user or a command asks for: every obstacle of the
+    // resource and of everything that goes with it is found before the
+    // first change, so that a refused deletion changes nothing.
+    bool Run(const URI_Ref& rsc, bool ask) {
         if (rsc.IsEmpty()) return false;
-        CString domain;
-        m_app.DocMtd_DEnv_Get_Rsc_Domain(rsc, domain);
-        if (!m_app.DocMtd_DEnv_IsDomainEditable(domain)) {
+        if (!Editable(rsc)) {
             _AfxMessageBox("当前域不可编辑！-W0090", MB_OK, "", nullptr);
             return false;
         }
-        // What names a type's member by its name goes with it; a package,
-        // product or ICD deleted whole takes its nodes along anyway.
-        const bool withUsers = !m_app.m_bBulkDelete && kiln::editing::IsTypeMemberClass(rsc.sClass);
-        const kiln::editing::CMemberUsers users =
-            withUsers ? kiln::editing::UsersOfMember(m_app, rsc) : kiln::editing::CMemberUsers();
-        const CString enumText = rsc.sClass == "sec:EnumVal" ? kiln::editing::EnumValueText(m_app, rsc) : CString();
-        if (ask) {
-            URI_Ref shown = rsc;
-            const CString question = "确实要删除“" + m_app.GetRscText(shown, true) + "”吗？" + UsersLeft(rsc) +
-                                     kiln::editing::UsersQuestionLines(users);
-            if (_AfxMessageBox(question, MB_YESNO, "$?$删除确认", nullptr) != IDYES) return false;
+        const kiln::editing::CMemberUsers users = UsersOf(rsc);
+        if (ask && !Confirmed(rsc, users)) return false;
+        CBulkScope bulk(m_app.m_bBulkDelete, IsBulkClass(rsc.sClass));
+        m_planned.clear();
+        Collect(rsc);
+        std::set<std::string> gone;
+        CObstacle obstacle = Obstacle(rsc, gone, true);
+        // The instances a member's deletion takes, and the texts it clears.
+        for (const std::vector<URI_Ref>* list : {&users.instances, &users.references, &users.typeValues})
+            for (const URI_Ref& user : *list)
+                if (!obstacle.found && !Editable(user)) obstacle = {true, "当前域不可编辑！-W0090", false, false};
+        if (obstacle.found) {
+            if (obstacle.text && obstacle.plainBox) AfxMessageBox(obstacle.text, MB_OK);
+            if (obstacle.text && !obstacle.plainBox) _AfxMessageBox(obstacle.text, MB_OK, "", nullptr);
+            const CCascadeRow* row = FindCascadeRow(rsc.sClass);
+            if (ask && obstacle.inMember && row && row->stopMessage) _AfxMessageBox(row->stopMessage, MB_OK, "", nullptr);
+            return false;
         }
+        return Delete(rsc, ask, false, &users);
+    }
+
+    // `ownerGoes`: the resource is a member of a list its owner deletes
+    // whole, so its siblings are renumbered once afterwards instead.
+    // `users`: those of the resource Run found; a member's are found here.
+    bool Delete(const URI_Ref& rsc, bool ask, bool ownerGoes, const kiln::editing::CMemberUsers* found = nullptr) {
+        if (rsc.IsEmpty()) return false;
+        if (!Editable(rsc)) {
+            _AfxMessageBox("当前域不可编辑！-W0090", MB_OK, "", nullptr);
+            return false;
+        }
+        const kiln::editing::CMemberUsers users = found ? *found : UsersOf(rsc);
+        const CString enumText = rsc.sClass == "sec:EnumVal" ? kiln::editing::EnumValueText(m_app, rsc) : CString();
         CBulkScope bulk(m_app.m_bBulkDelete, IsBulkClass(rsc.sClass));
         if (!PassesRefusals(rsc)) return false;
 
@@ -208,9 +231,106 @@ public:
     }
 
 private:
-    // The control blocks a data set or a log leaves without one, as a line
-    // after the question; "" for anything else.
+    bool Editable(const URI_Ref& rsc) {
+        CString domain;
+        m_app.DocMtd_DEnv_Get_Rsc_Domain(rsc, domain);
+        return m_app.DocMtd_DEnv_IsDomainEditable(domain);
+    }
+
+    // What names a type's member by its name goes with it; a package,
+    // product or ICD deleted whole takes its nodes along anyway.
+    kiln::editing::CMemberUsers UsersOf(const URI_Ref& rsc) {
+        if (m_app.m_bBulkDelete || !kiln::editing::IsTypeMemberClass(rsc.sClass)) return kiln::editing::CMemberUsers();
+        return kiln::editing::UsersOfMember(m_app, rsc);
+    }
+
+    bool Confirmed(const URI_Ref& rsc, const kiln::editing::CMemberUsers& users) {
+        URI_Ref shown = rsc;
+        const CString question = "确实要删除“" + m_app.GetRscText(shown, true) + "”吗？" + UsersLeft(rsc) +
+                                 kiln::editing::UsersQuestionLines(users);
+        return _AfxMessageBox(question, MB_YESNO, "$?$删除确认", nullptr) == IDYES;
+    }
+
+    // Everything the cascade reaches from the resource, itself included.
+    void Collect(const URI_Ref& rsc) {
+        if (!m_planned.insert(rsc.sUri).second) return;
+        const CCascadeRow* row = FindCascadeRow(rsc.sClass);
+        if (!row) return;
+        for (const CMemberList& list : row->lists)
+            for (const URI_Ref& member : ListOf(rsc, list.path)) Collect(member);
+    }
+
+    std::vector<URI_Ref> ListOf(const URI_Ref& owner, const char* path) {
+        std::vector<URI_Ref> members;
+        URI_Ref last;
+        m_app.DocMtd_get_descendent_BUris(owner, path, members, last, kRoleOrd, SortPolicy_ByOrd);
+        return members;
+    }
+
+    // What would stop the deletion of the resource, walked in the order the
+    // deletion goes: `gone` holds what is deleted before. A member that a
+    // list passes over does not stop its owner.
+    struct CObstacle {
+        bool found = false;
+        const char* text = nullptr;  // nullptr: a list that cannot be read, said by nobody
+        bool plainBox = false;
+        bool inMember = false;
+    };
+    CObstacle Obstacle(const URI_Ref& rsc, std::set<std::string>& gone, bool top) {
+        if (!top && !Editable(rsc)) return {true, "当前域不可编辑！-W0090", false, false};
+        CBulkScope bulk(m_app.m_bBulkDelete, IsBulkClass(rsc.sClass));
+        if (const CRefusal* refusal = FirstRefusal(rsc, &gone)) return {true, refusal->message, false, false};
+        if (BarredIed(rsc)) return {true, kIedMappedMessage, true, false};
+        if (const CCascadeRow* row = FindCascadeRow(rsc.sClass)) {
+            for (const CMemberList& list : row->lists) {
+                std::vector<URI_Ref> members;
+                URI_Ref last;
+                if (m_app.DocMtd_get_descendent_BUris(rsc, list.path, members, last, kRoleOrd, SortPolicy_ByOrd) == 0)
+                    return {true, nullptr, false, false};
+                for (const URI_Ref& member : members) {
+                    CObstacle inner = Obstacle(member, gone, false);
+                    if (!inner.found || !list.stops) continue;
+                    inner.inMember = true;
+                    return inner;
+                }
+            }
+        }
+        gone.insert(rsc.sUri);
+        return {};
+    }
+
+    // The first refusal whose users are still there: not deleted before it
+    // (`gone`, when planning; the document itself, when deleting) and, of a
+    // refusal that a whole package, product or ICD overrides, not deleted with it.
+    const CRefusal* FirstRefusal(const URI_Ref& rsc, const std::set<std::string>* gone) {
+        for (const CRefusal& refusal : kRefusals) {
+            if (rsc.sClass != refusal.cls) continue;
+            const bool whole = refusal.onlyOutsideBulk && m_app.m_bBulkDelete;
+            std::vector<URI_Ref> users;
+            if (!m_app.DocMtd_get_Association_BUris(rsc, refusal.asso, users, kRoleOrd, SortPolicy_ByOrd))
+                return &refusal;
+            for (const URI_Ref& user : users)
+                if (whole ? !m_planned.count(user.sUri) : !(gone && gone->count(user.sUri))) return &refusal;
+        }
+        return nullptr;
+    }
+
+    bool BarredIed(const URI_Ref& rsc) {
+        return rsc.sClass == "sec:IED" && !m_app.DocMtd_getFirstUri_ofAsso(rsc, "sec:IED.ICD/sec:ICD.M2I").IsEmpty();
+    }
+
+    // The control blocks a data set or a log leaves without one, and the
+    // mapping items that go with an information item, as a line after the
+    // question; "" for anything else.
     CString UsersLeft(const URI_Ref& rsc) {
+        if (rsc.sClass == "sec:InfoItem") {
+            std::vector<URI_Ref> items;
+            m_app.DocMtd_get_Association_BUris(rsc, "sec:InfoItem.MapItem", items, kRoleOrd, SortPolicy_ByOrd);
+            CString names;
+            for (const URI_Ref& item : items)
+                names += (names.IsEmpty() ? "" : "、") + m_app.DocMtd_getValue_ofAttr(item, kiln::core::kRoleName);
+            return names.IsEmpty() ? CString() : "\n删除后以下映射条目将一并删除：" + names;
+        }
         if (rsc.sClass == "sec:Log") {
             CString names;
             std::vector<URI_Ref> blocks;
@@ -260,17 +380,12 @@ private:
     }
 
     bool PassesRefusals(const URI_Ref& rsc) {
-        for (const CRefusal& refusal : kRefusals) {
-            if (rsc.sClass != refusal.cls || (refusal.onlyOutsideBulk && m_app.m_bBulkDelete)) continue;
-            int users = 0;
-            if (m_app.DocMtd_GetSeqNumber_byAsso(rsc, refusal.asso, &users).IsEmpty()) return false;
-            if (users > 0) {
-                _AfxMessageBox(refusal.message, MB_OK, "", nullptr);
-                return false;
-            }
+        if (const CRefusal* refusal = FirstRefusal(rsc, nullptr)) {
+            _AfxMessageBox(refusal->message, MB_OK, "", nullptr);
+            return false;
         }
-        if (rsc.sClass == "sec:IED" && !m_app.DocMtd_getFirstUri_ofAsso(rsc, "sec:IED.ICD/sec:ICD.M2I").IsEmpty()) {
-            AfxMessageBox("存在M2I映射,不能删除IED", MB_OK);
+        if (BarredIed(rsc)) {
+            AfxMessageBox(kIedMappedMessage, MB_OK);
             return false;
         }
         return true;
@@ -306,9 +421,12 @@ private:
         return false;
     }
 
+    static constexpr const char* kIedMappedMessage = "存在M2I映射,不能删除IED";
+
     CKiln_Main& m_app;
+    std::set<std::string> m_planned;  // what the deletion asked for takes with it
 };
 
 }  // namespace
 
-bool CKiln_Main::Rsc_Delete(URI_Ref rsc, bool bAsk) { return CDeletion(*this).Delete(rsc, bAsk, false); }
+bool CKiln_Main::Rsc_Delete(URI_Ref rsc, bool bAsk) { return CDeletion(*this).Run(rsc, bAsk); }

@@ -37,16 +37,18 @@ CString Decimal(int n) {
 }
 
 // What the DOI checks read of the types, once per type for a whole check:
-// the DO names of an LN type and its base types, and the DA and BDA paths of
-// a DO's type as Get_DA_Dfn reads them ("stVal[ST]", "setMag[SG].f").
+// the DOs of an LN type and its base types by name (the first of a name, as
+// Get_DO_Dfn finds it), and the DA and BDA paths of a DO's type as
+// Get_DA_Dfn reads them ("stVal[ST]", "setMag[SG].f").
 class TypeReads {
 public:
     explicit TypeReads(CKiln_Main& app) : m_app(app) {}
 
-    const std::unordered_set<CString>& DONamesOf(const URI_Ref& lnType) {
-        auto [it, isNew] = m_doNames.try_emplace(lnType.sUri);
+    const std::unordered_map<CString, URI_Ref>& DOsOf(const URI_Ref& lnType) {
+        auto [it, isNew] = m_dos.try_emplace(lnType.sUri);
         if (isNew)
-            for (const URI_Ref& d : m_app.Get_DOs_ofLNType(lnType)) it->second.insert(m_app.DocMtd_getValue_ofAttr(d, kRoleName));
+            for (const URI_Ref& d : m_app.Get_DOs_ofLNType(lnType))
+                it->second.try_emplace(m_app.DocMtd_getValue_ofAttr(d, kRoleName), d);
         return it->second;
     }
     // The basic type of a path, and whether it holds only some texts (a
@@ -98,7 +100,7 @@ private:
         std::unordered_map<CString, BasicType> bTypes;
     };
     CKiln_Main& m_app;
-    std::unordered_map<std::string, std::unordered_set<CString>> m_doNames;
+    std::unordered_map<std::string, std::unordered_map<CString, URI_Ref>> m_dos;
     std::unordered_map<std::string, Paths> m_paths;  // by DO
 };
 
@@ -121,11 +123,18 @@ void CheckDoi(CKiln_Main& app, TypeReads& types, const URI_Ref& lnType, const UR
         if (!seen.insert(names.back()).second)
             app.Write_error_to_Report(where + "  DOI: " + doiName + "内", names.back() + " 名称重复", true);
     }
-    if (lnType.IsSet() && !types.DONamesOf(lnType).count(doiName)) {
-        app.Write_error_to_Report(inDoi, "LN类型中没有该DO", true);
-        return;
-    }
+    // A DOI made for a DO is judged by the DO of its name in the node's
+    // type: its own link still names the DO of a type the node had before.
     URI_Ref dataObject = app.DocMtd_getFirstUri_ofAsso(doi, "sec:DOI.DO");
+    if (lnType.IsSet()) {
+        const std::unordered_map<CString, URI_Ref>& dos = types.DOsOf(lnType);
+        const auto found = dos.find(doiName);
+        if (found == dos.end()) {
+            app.Write_error_to_Report(inDoi, "LN类型中没有该DO", true);
+            return;
+        }
+        if (dataObject.IsSet()) dataObject = found->second;
+    }
     if (dataObject.IsEmpty()) return;
     const std::unordered_map<CString, TypeReads::BasicType>* bTypes = types.PathsOf(dataObject);
     if (!bTypes) return;

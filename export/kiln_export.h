@@ -108,8 +108,12 @@ protected:
 // or details of an imported file.
 class DOIObj : public SDIObj {
 public:
-    // bOk is true only when the whole tree was built.
-    DOIObj(CKiln_Main* pMain, const URI_Ref& doi, bool& bOk);
+    // bOk is true only when the whole tree was built. With `paths` (the
+    // DO's attribute paths as SCL names them) a DAI of no such path is left
+    // out of the tree, and when it holds something to write its path goes
+    // to *pLacking.
+    DOIObj(CKiln_Main* pMain, const URI_Ref& doi, bool& bOk, const std::set<std::string>* paths = nullptr,
+           std::vector<CString>* pLacking = nullptr);
     CString GetTypeName() const override { return "DOI"; }
 };
 
@@ -179,9 +183,16 @@ private:
     // True when the data set is written, i.e. has a member to write.
     void CollectFCDA(CKiln_Main* pMain, const URI_Ref& member, std::vector<FcdaRow>& rows);
     bool Is_DataSetWritten(CKiln_Main* pMain, const URI_Ref& dataSet);
-    // The names of the DOs of the LN type and of its base types, read once
-    // per export (the model does not change while it is written).
-    const std::set<std::string>& DONamesOf(CKiln_Main* pMain, const URI_Ref& lnType);
+    // The DOs of the LN type and of its base types by name (the first of a
+    // name), read once per export (the model does not change while it is
+    // written).
+    const std::map<std::string, URI_Ref>& DOsOf(CKiln_Main* pMain, const URI_Ref& lnType);
+    // True when the node's type (or a base type) has the DO a reference's
+    // doName begins with; false for a node without a type.
+    bool NodeHasDO(CKiln_Main* pMain, const URI_Ref& lnode, const CString& doName);
+    // The attribute paths of the DO as SCL names them ("origin.orCat"), read
+    // once per DO.
+    const std::set<std::string>& SclPathsOf(CKiln_Main* pMain, const URI_Ref& dataObject);
     // The data set a control block names along `role` when it is written;
     // one left out makes the block go without, which LeftOut() names (a
     // block without one, WithoutDataSet()).
@@ -248,7 +259,8 @@ private:
     std::set<std::string> m_daTypeUris;
     std::set<std::string> m_enumTypeUris;
     std::map<std::string, bool> m_dataSetWritten;  // data set URI -> has members to write
-    std::map<std::string, std::set<std::string>> m_typeDONames;  // see DONamesOf()
+    std::map<std::string, std::map<std::string, URI_Ref>> m_typeDOs;  // see DOsOf()
+    std::map<std::string, std::set<std::string>> m_doPaths;           // see SclPathsOf()
     std::vector<CString> m_vLeftOut;               // see LeftOut()
     std::optional<kiln::core::MapItemResolver> m_targets;  // the mapping items' targets, made when first asked
     std::vector<CString> m_vWithoutDataSet;        // see WithoutDataSet()

@@ -6,6 +6,7 @@
 
 #include "core/kiln_main.h"
 #include "core/scl_ied_roles.h"
+#include "core/scl_names.h"
 #include "export/export_util.h"
 #include "export/kiln_export.h"
 
@@ -54,6 +55,11 @@ NodeRef KeptNodeRef(CKiln_Main* pMain, const URI_Ref& member, const CString& cls
     r.lnClass = Attr(pMain, member, cls + ".lnClass");
     r.lnInst = Attr(pMain, member, cls + ".lnInst");
     return r;
+}
+
+// A data reference as the export names it: "doName.daName", or the DO alone.
+CString DataRefLabel(const CString& doName, const CString& daName) {
+    return daName.IsEmpty() ? doName : doName + "." + daName;
 }
 
 URI_Ref FirstMember(CKiln_Main* pMain, const URI_Ref& rsc, const CString& role) {
@@ -383,10 +389,7 @@ bool CKiln_Export::Collect_FCDAs(CKiln_Main* pMain, const URI_Ref& dataSet, std:
 void CKiln_Export::CollectFCDA(CKiln_Main* pMain, const URI_Ref& member, std::vector<FcdaRow>& rows) {
     const CString doName = Attr(pMain, member, "sec:DARef.doName");
     const URI_Ref lnode = FirstMember(pMain, member, "sec:DARef.LNode");
-    if (lnode.IsEmpty()) return;
-    // The DO key must name a DO of the node's type or of one of its base types.
-    const URI_Ref lnType = FirstMember(pMain, lnode, "sec:LNode.LNodeType");
-    if (lnType.IsEmpty() || !DONamesOf(pMain, lnType).count(StringBefore(doName, ".").str())) return;
+    if (lnode.IsEmpty() || !NodeHasDO(pMain, lnode, doName)) return;
     const NodeRef ref = ReadNodeRef(pMain, lnode);
     if (doName.IsEmpty() || ref.lnClass.IsEmpty()) return;
     rows.push_back({ref.ldInst, ref.prefix, ref.lnClass, ref.lnInst, doName,
@@ -394,18 +397,34 @@ void CKiln_Export::CollectFCDA(CKiln_Main* pMain, const URI_Ref& member, std::ve
                     Reduce(Attr(pMain, member, "sec:FCDA.fc")), Attr(pMain, member, "sec:FCDA.ix")});
 }
 
-const std::set<std::string>& CKiln_Export::DONamesOf(CKiln_Main* pMain, const URI_Ref& lnType) {
-    const auto known = m_typeDONames.find(lnType.sUri);
-    if (known != m_typeDONames.end()) return known->second;
-    std::set<std::string>& names = m_typeDONames[lnType.sUri];
+const std::map<std::string, URI_Ref>& CKiln_Export::DOsOf(CKiln_Main* pMain, const URI_Ref& lnType) {
+    const auto known = m_typeDOs.find(lnType.sUri);
+    if (known != m_typeDOs.end()) return known->second;
+    std::map<std::string, URI_Ref>& byName = m_typeDOs[lnType.sUri];
     std::vector<URI_Ref> chain;
     pMain->Get_AbstractTypes(lnType, &chain, "sec:LNodeType.Abstract_Type");
     for (const URI_Ref& t : chain) {
         std::vector<URI_Ref> dos;
         Members(pMain, t, "sec:LNodeType.DOs", dos);
-        for (const URI_Ref& d : dos) names.insert(Attr(pMain, d, kiln::core::kRoleName).str());
+        for (const URI_Ref& d : dos) byName.emplace(Attr(pMain, d, kiln::core::kRoleName).str(), d);
     }
-    return names;
+    return byName;
+}
+
+bool CKiln_Export::NodeHasDO(CKiln_Main* pMain, const URI_Ref& lnode, const CString& doName) {
+    const URI_Ref lnType = FirstMember(pMain, lnode, "sec:LNode.LNodeType");
+    return lnType.IsSet() && DOsOf(pMain, lnType).count(StringBefore(doName, ".").str()) > 0;
+}
+
+const std::set<std::string>& CKiln_Export::SclPathsOf(CKiln_Main* pMain, const URI_Ref& dataObject) {
+    const auto known = m_doPaths.find(dataObject.sUri);
+    if (known != m_doPaths.end()) return known->second;
+    std::set<std::string>& paths = m_doPaths[dataObject.sUri];
+    Struct_DAs_ofDO members;
+    URI_Ref walked = dataObject;
+    pMain->Get_DAs_of_aDO(walked, &members, "", nullptr);
+    for (const Struct_DAItem& m : members.vDAs) paths.insert(kiln::core::WithoutConstraints(m.sPath.str()));
+    return paths;
 }
 
 bool CKiln_Export::Is_DataSetWritten(CKiln_Main* pMain, const URI_Ref& dataSet) {
@@ -427,9 +446,7 @@ bool CKiln_Export::Export_DataSets(const XmlNode& parent, CKiln_Main* pMain, CBa
     // write: the control blocks that use it name no data set. Each is named.
     const CString where = m_strNodePath + "." + name;
     for (const URI_Ref& member : leftOut) {
-        CString label = Attr(pMain, member, "sec:DARef.doName");
-        const CString daName = Attr(pMain, member, "sec:DARef.daName");
-        if (!daName.IsEmpty()) label += "." + daName;
+        CString label = DataRefLabel(Attr(pMain, member, "sec:DARef.doName"), Attr(pMain, member, "sec:DARef.daName"));
         if (label.IsEmpty()) label = Attr(pMain, member, kiln::core::kRoleName);
         m_vLeftOut.push_back("数据集成员（未指向LNode的DO）：" + where + ":" + label);
     }
@@ -475,15 +492,22 @@ bool CKiln_Export::Export_ExtRefs(const XmlNode& parent, CKiln_Main* pMain, CBas
     // The source's node in the model names it; a source outside the model
     // is named as its file named it.
     CString iedName;
-    const NodeRef ref = lnode.IsSet() ? ReadNodeRef(pMain, lnode) : KeptNodeRef(pMain, extRef, "sec:ExtRef", iedName);
+    NodeRef ref = lnode.IsSet() ? ReadNodeRef(pMain, lnode) : KeptNodeRef(pMain, extRef, "sec:ExtRef", iedName);
     if (lnode.IsSet()) iedName = IedNameOf(pMain, lnode);
-    const CString doName = Attr(pMain, extRef, "sec:DARef.doName");
-    const CString daName = Attr(pMain, extRef, "sec:DARef.daName");
+    CString doName = Attr(pMain, extRef, "sec:DARef.doName");
+    CString daName = Attr(pMain, extRef, "sec:DARef.daName");
     // An input whose DO names no node (the node deleted, or none chosen)
     // is written with what it holds and its source named; one without a DO
-    // is an input still to be bound.
-    if (ref.lnClass.IsEmpty() && !doName.IsEmpty())
+    // is an input still to be bound. One whose DO its node's type lacks is
+    // written as one still to be bound, and named as a data-set member is.
+    if (lnode.IsSet() && !doName.IsEmpty() && !NodeHasDO(pMain, lnode, doName)) {
+        m_vLeftOut.push_back("外部输入量的源（未指向LNode的DO）：" + m_strNodePath + "." + name + ":" +
+                             DataRefLabel(doName, daName));
+        ref = NodeRef();
+        iedName = doName = daName = CString();
+    } else if (ref.lnClass.IsEmpty() && !doName.IsEmpty()) {
         m_vLeftOut.push_back("外部输入量的源（未指向LNode）：" + m_strNodePath + "." + name);
+    }
 
     // The reference attributes are optional in the schema: an empty one is
     // left out. The name has its place in intAddr, the description in desc.

@@ -1,6 +1,7 @@
 // DOI, SDI and DAI values of a logical node: the value trees of its DOIs and,
 // with the from-M2I answer, the values, units and ranges of its mapping items.
 #include "core/kiln_main.h"
+#include "core/scl_names.h"
 #include "core/unit_tables.h"
 #include "export/export_util.h"
 #include "export/kiln_export.h"
@@ -158,7 +159,8 @@ std::vector<std::string_view> SplitView(std::string_view text, char sep) {
 
 }  // namespace
 
-DOIObj::DOIObj(CKiln_Main* pMain, const URI_Ref& doi, bool& bOk) {
+DOIObj::DOIObj(CKiln_Main* pMain, const URI_Ref& doi, bool& bOk, const std::set<std::string>* paths,
+               std::vector<CString>* pLacking) {
     bOk = false;
     static const std::vector<CString> kDOIRoles{kiln::core::kRoleName, "cim:Naming.description", "sec:DOI.ix",
                                                 "sec:DOI.accessControl"};
@@ -191,6 +193,13 @@ DOIObj::DOIObj(CKiln_Main* pMain, const URI_Ref& doi, bool& bOk) {
         const std::string_view value = row[kValue], name = row[kName];
         bool plain = true;
         for (size_t r = kDesc; r < width && plain; ++r) plain = row[r].empty();
+        if (paths && !name.empty()) {
+            std::string sclPath = kiln::core::WithoutConstraints(name);
+            if (!paths->count(sclPath)) {
+                if (pLacking && !(plain && value.empty())) pLacking->emplace_back(std::move(sclPath));
+                continue;
+            }
+        }
         if (plain) {
             if (value.empty()) continue;
             if (name.empty()) return;

@@ -298,10 +298,11 @@ bool CKiln_Export::Export_LNode(const XmlNode& parent, CKiln_Main* pMain, CBase_
 
     // DOI values: the value trees, then (from the M2I) the mapping items,
     // which share the DOI and SDI elements the trees wrote. Values of a DO
-    // the node's type does not have (one deleted from the type) are left
-    // out and named.
+    // the node's type does not have (one deleted from the type, or the
+    // node given another type) are left out and named, and so are DAIs of
+    // no attribute of the type's DO.
     auto typeLacks = [&](const CString& doPath, const CString& what) {
-        if (doPath.IsEmpty() || lnType.IsEmpty() || DONamesOf(pMain, lnType).count(StringBefore(doPath, ".").str()))
+        if (doPath.IsEmpty() || lnType.IsEmpty() || DOsOf(pMain, lnType).count(StringBefore(doPath, ".").str()))
             return false;
         m_vLeftOut.push_back(what + "（LN类型中没有该DO）：" + m_strNodePath + "." + doPath);
         return true;
@@ -310,11 +311,23 @@ bool CKiln_Export::Export_LNode(const XmlNode& parent, CKiln_Main* pMain, CBase_
     std::vector<URI_Ref> dois;
     if (!Members(pMain, lnode, "sec:LNode.DOIs", dois)) return false;
     for (const URI_Ref& doi : dois) {
+        const CString doiName = Attr(pMain, doi, kiln::core::kRoleName);
+        // A DOI made for a DO (as every DOI the menus and imports make is)
+        // writes the DAIs of the attributes the DO of its name in the node's
+        // type has; its own link may name the DO of a type the node had before.
+        const std::set<std::string>* paths = nullptr;
+        if (lnType.IsSet() && pMain->DocMtd_getFirstUri_ofAsso(doi, "sec:DOI.DO").IsSet()) {
+            const std::map<std::string, URI_Ref>& dos = DOsOf(pMain, lnType);
+            if (const auto found = dos.find(doiName.str()); found != dos.end()) paths = &SclPathsOf(pMain, found->second);
+        }
+        std::vector<CString> lacking;
         bool bOk = false;
-        DOIObj tree(pMain, doi, bOk);
+        DOIObj tree(pMain, doi, bOk, paths, &lacking);
         if (!bOk) return false;
-        if (tree.IsEmpty() || typeLacks(Attr(pMain, doi, kiln::core::kRoleName), "DOI")) continue;
-        if (!tree.Write_Node(element, xml, &doiNodes, CString())) return false;
+        if ((tree.IsEmpty() && lacking.empty()) || typeLacks(doiName, "DOI")) continue;
+        for (const CString& dai : lacking)
+            m_vLeftOut.push_back("DAI（DO类型中没有该DA）：" + m_strNodePath + "." + doiName + "." + dai);
+        if (!tree.IsEmpty() && !tree.Write_Node(element, xml, &doiNodes, CString())) return false;
     }
     if (m_bFromM2I) {
         std::vector<URI_Ref> refs;

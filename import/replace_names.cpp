@@ -1,6 +1,8 @@
 // Name replacement: pairs (old name, new name) from a name-replacement file
-// applied to the names of LN types and their DOs, logical devices and
-// logical nodes, in an ICD, a type package or the whole document. A pair
+// applied to the names of LN types and their DOs and logical devices, in an
+// ICD, a type package or the whole document; an entry that matches a
+// logical node's name is named, as the files know a node by its prefix,
+// class and instance only. A pair
 // whose entry gives a class ("type": "sec:LDevice", "sec:LNode",
 // "sec:LNodeType" or "sec:DO") renames only resources of that class.
 //
@@ -31,6 +33,7 @@ using kiln::import::MembersByOrd;
 namespace {
 
 constexpr const char* kServerPath = "sec:ICD.IED/sec:IED.Servers";
+constexpr const char* kNodeNameBreach = "逻辑节点的名称由前缀、LN类和实例号组成，不能替换！";
 
 // The classes an entry's "type" may name: those the file's writer lists.
 constexpr const char* kNamedClasses[] = {"sec:LDevice", "sec:LNode", "sec:LNodeType", "sec:DO"};
@@ -100,7 +103,10 @@ public:
         const Pair* pair = PairFor(value, rsc.sClass);
         if (!pair || !Editable(rsc)) return;
         m_done.insert(rsc.sUri);
-        CString breach = kiln::core::NameBreach(*m_app, rsc, pair->to);
+        // A node is written and shown by its prefix, class and instance,
+        // never by this name: a new one would change nothing the user sees.
+        CString breach = rsc.sClass == "sec:LNode" ? CString(kNodeNameBreach)
+                                                   : kiln::core::NameBreach(*m_app, rsc, pair->to);
         std::vector<kiln::core::CTextEdit> edits;
         if (breach.IsEmpty() && rsc.sClass == "sec:DO") {
             edits = kiln::core::MemberRenameEdits(*m_app, rsc, value, pair->to);

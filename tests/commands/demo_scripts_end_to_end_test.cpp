@@ -187,6 +187,18 @@ TEST_F(DemoScripts, AlarmsFromTheItbGiveAMappedGgioAndAValidIcd) {
     const std::string report = ReadAll(ws / "document" / "Report.xml");
     ExpectAll(report, {"MapItem: Item1\" error=\" 未指定LNode ！\"", "MapItem: Item2\" error=\" 未指定LNode ！\"",
                        "MapItem: Item3\" error=\" 未指定LNode ！\""});
+
+    // An information item deleted takes its mapping item along, as its
+    // question says: neither the M2I file nor the check names it any more.
+    auto [itemStatus, itemGone] =
+        Kiln("-e " + icd + " \"装置信息表: ITB\" 未分组 \"信息条目: CtlCirBrk\"' -e 'answer yes' -e rclick -e 'menu ICD:Delete' -e " +
+             icd + " \"映射表: M2I\"' -e 'answer file " + (ws / "alarms.m2i").string() +
+             "' -e rclick -e 'menu \"生成 M2I 文件\"' -e " + icd + "' -e 'answer no' -e rclick -e 'menu 检查ICD是否正确'");
+    ASSERT_EQ(itemStatus, 0) << itemGone;
+    ExpectAll(itemGone, {"吗？\n    删除后以下映射条目将一并删除：Item3 -> yes",
+                         "[message] 模板文件导出成功！\n    未导出映射条目（未指向逻辑节点）：Item1\n"
+                         "    未导出映射条目（未指向逻辑节点）：Item2\n>"});
+    EXPECT_EQ(ReadAll(ws / "document" / "Report.xml").find("MapItem: Item3"), std::string::npos);
     if (!Validate(ws / "alarms.icd"))
         GTEST_SKIP() << "no ../shared/xsd/SCL2007B4/SCL.xsd or no xmllint: the ICD was not validated";
 }

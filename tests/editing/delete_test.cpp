@@ -131,7 +131,8 @@ TEST_F(DeleteTest, ALockedDomainRefusesAndStopsTheOwner) {
     EXPECT_FALSE(app.Rsc_Delete(x.ptoc1, true));
     EXPECT_EQ(ui.Messages(), Texts{"当前域不可编辑！-W0090"});
 
-    // A member in a locked domain is a member that cannot be deleted.
+    // A member in a locked domain is a member that cannot be deleted: it
+    // stops its owner before anything is deleted.
     Doc().SetDomainEditable(kIcdDomain, true);
     ui.ClearCalls();
     MakeDomain("kiln.locked#", "二次模型装置ICD包");
@@ -140,9 +141,9 @@ TEST_F(DeleteTest, ALockedDomainRefusesAndStopsTheOwner) {
     Doc().SetDomainEditable("kiln.locked#", false);
     ui.AnswerYes();
     EXPECT_FALSE(app.Rsc_Delete(x.ld1, true));
-    EXPECT_EQ(ui.Messages().back(), "删除 LDevice 时发生错误！");
-    EXPECT_TRUE(Alive(x.ld1) && Alive(foreign));
-    EXPECT_FALSE(Alive(x.lln0) || Alive(x.ptoc1));
+    const Texts shown = ui.Messages();  // the question, the refusal, the owner's stop
+    EXPECT_EQ(Texts(shown.begin() + 1, shown.end()), (Texts{"当前域不可编辑！-W0090", "删除 LDevice 时发生错误！"}));
+    EXPECT_TRUE(Alive(x.ld1) && Alive(foreign) && Alive(x.lln0) && Alive(x.ptoc1) && Alive(x.doiOp));
 }
 
 TEST_F(DeleteTest, ADoGoesWithTheDoisThatNameItOrStaysWithThem) {
@@ -184,15 +185,25 @@ TEST_F(DeleteTest, ATypePackageStopsAtAnEnumerationUsedElsewhere) {
 
     ui.AnswerYes();
     EXPECT_FALSE(app.Rsc_Delete(pkg, true));
-    EXPECT_EQ(ui.Messages().back(), "删除 TypePackage 时发生错误！");
-    EXPECT_FALSE(Alive(av) || Alive(dot) || Alive(lnt));
-    EXPECT_TRUE(Alive(pkg) && Alive(used) && Alive(sem));
+    const Texts shown = ui.Messages();  // the question, the refusal, the owner's stop
+    EXPECT_EQ(Texts(shown.begin() + 1, shown.end()), (Texts{"由于存在被该类型定义的DA/BDA，不能继续删除！", "删除 TypePackage 时发生错误！"}));
+    // Refused before anything is deleted: the types that use one another stay too.
+    EXPECT_TRUE(Alive(pkg) && Alive(used) && Alive(sem) && Alive(av) && Alive(dot) && Alive(lnt));
     EXPECT_EQ(NamesAlong(used, "sec:EnumType.EnumVals"), (Texts{"on", "off"}));
 
     // Not asked: the refusal's own text only.
     ui.ClearCalls();
     EXPECT_FALSE(app.Rsc_Delete(pkg, false));
     EXPECT_EQ(ui.Messages(), Texts{"由于存在被该类型定义的DA/BDA，不能继续删除！"});
+
+    // Whole, a package still keeps a type another package's type uses.
+    URI_Ref other = MakeTypePackage("kiln.p9#", "P10", true);
+    URI_Ref lent = MakeDOType(other, "P10_MV", 1);
+    MakeDO(m.p1Ptoc, "TotW", 9, lent);
+    ui.ClearCalls();
+    EXPECT_FALSE(app.Rsc_Delete(other, false));
+    EXPECT_EQ(ui.Messages(), Texts{"由于存在属于该类型的DO，不能继续删除！"});
+    EXPECT_TRUE(Alive(other) && Alive(lent));
 }
 
 TEST_F(DeleteTest, TheBulkDeleteFlagLastsOnlyAsLongAsTheDeletionThatSetIt) {

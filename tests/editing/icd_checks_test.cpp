@@ -65,8 +65,9 @@ TEST_F(IcdChecksTest, MembersOfANodeShareOneNameSpace) {
 }
 
 // What the ICD export leaves out or cannot resolve: a DOI of a DO its node's
-// type lacks, a DAI of no attribute of its DO's type, an input whose DO names
-// no node (neither in the model nor as its file named it).
+// type lacks, a DAI of no attribute of its DO's type (the DO of that name in
+// the node's type, not the one the DOI was made for), an input whose DO
+// names no node (neither in the model nor as its file named it).
 TEST_F(IcdChecksTest, DoisDaisAndInputsTheExportCannotResolve) {
     URI_Ref ld = AddLDevice(icd.server, "LD0", 1);
     AddCompleteLln0(ld);
@@ -76,7 +77,12 @@ TEST_F(IcdChecksTest, DoisDaisAndInputsTheExportCannotResolve) {
     AddDAI(op, "stVal[ST]", 1);
     AddDAI(op, "gone[ST]", 2);
     AddDAI(op, "stVal", 3);  // the path names its constraint
-    AddMember(ptoc, "sec:DOI", "Str", "sec:DOI.LNode", 2);  // inherited: held
+    // Made while the node had another type, whose Str has ctlModel: the
+    // Str of the node's type has none.
+    URI_Ref str = AddMember(ptoc, "sec:DOI", "Str", "sec:DOI.LNode", 2);
+    Link(str, "sec:DOI.DO", MakeDO(MakeLNodeType(m.instPkg, "P1_OLD", 3), "Str", 1, p1Inc));
+    AddDAI(str, "stVal[ST]", 1);
+    AddDAI(str, "ctlModel[CF]", 2);
     AddMember(ptoc, "sec:DOI", "Xyz", "sec:DOI.LNode", 3);
     auto input = [&](const CString& name, const CString& doName, const CString& keptClass) {
         URI_Ref ref = MakeUnder(ptoc, "sec:ExtRef", name, "sec:ExtRef.LNode");
@@ -91,6 +97,7 @@ TEST_F(IcdChecksTest, DoisDaisAndInputsTheExportCannotResolve) {
     EXPECT_EQ(Findings(), (std::vector<Finding>{
                               {"错误：  LD: LD0的LNode: PTOC1的DOI: Op的DAI: gone[ST]", "DO类型中按此路径找不到此DA"},
                               {"错误：  LD: LD0的LNode: PTOC1的DOI: Op的DAI: stVal", "DO类型中按此路径找不到此DA"},
+                              {"错误：  LD: LD0的LNode: PTOC1的DOI: Str的DAI: ctlModel[CF]", "DO类型中按此路径找不到此DA"},
                               {"错误：  LD: LD0的LNode: PTOC1的DOI: Xyz", "LN类型中没有该DO"},
                               {"错误：  LD: LD0的LNode: PTOC1的ExtRef: in1", " 未指定LNode ！"},
                           }));

@@ -552,6 +552,7 @@ TEST_F(InstanceTest, DataSetMembersAndInputs) {
                  {"sec:ExtRef.lnClass", "LTMS"}, {"sec:ExtRef.lnInst", "2"}, {"sec:DARef.doName", "TmSrc"}})
             Set(in, role, value);
     }
+    Set(linked, "sec:DARef.doName", "Op");  // a DO of the node's type
     ln = LDevice(WriteIcd(c.icd, false)).select_node("LN[@lnClass='MMXU']").node();
     auto named = [&](const char* intAddr) {
         std::string text;
@@ -562,7 +563,7 @@ TEST_F(InstanceTest, DataSetMembersAndInputs) {
     };
     EXPECT_EQ(named("Far_In"), "iedName=P_T1A ldInst=PI prefix=Go lnClass=LTMS lnInst=2 doName=TmSrc intAddr=Far_In ");
     EXPECT_EQ(named("Near_In"),
-              "iedName=TEMPLATE ldInst=PROT prefix=P lnClass=PTOC lnInst=1 doName=TmSrc intAddr=Near_In ");
+              "iedName=TEMPLATE ldInst=PROT prefix=P lnClass=PTOC lnInst=1 doName=Op intAddr=Near_In ");
 
     // The MMXU type's class changed to LLN0 in the property view: its node
     // is a second LLN0 of the device and is left out, and so are the

@@ -331,6 +331,7 @@ const RuleRow kRuleRows[] = {
      {"未导出数据集成员（未指向LNode的DO）：PROT/LLN0.dsPrt:Op.stVal", "未导出数据集成员（未指向LNode的DO）：PROT/LLN0.dsPrt:A.phsA",
       "未导出数据集（没有成员）：PROT/LLN0.dsPrt", "未导出控制块的数据集引用（数据集未导出）：PROT/LLN0.brcbPrt:dsPrt",
       "未导出控制块的数据集引用（数据集未导出）：PROT/LLN0.lcbPrt:dsPrt", "未导出DOI（LN类型中没有该DO）：PROT/P1.Mod",
+      "未导出外部输入量的源（未指向LNode的DO）：PROT/1.Trip_In:Op.stVal",
       "不符合SCL的DataTypeTemplates（没有DOType）：DataTypeTemplates", "不符合SCL的LNodeType（没有DO）：LLN0_E",
       "不符合SCL的LNodeType（没有DO）：PTOC_E", "不符合SCL的LNodeType（没有DO）：MMXU_E"}},
     {"DA type without BDA and enumeration without values",

@@ -148,16 +148,19 @@ TEST_F(ImportEndToEnd, NamesOfAFileReplaceInAnIcdAndInTheWholeDocument) {
          {std::string("[command] ICD:RepalceName"), std::string("[command] ICD:RepalceName All"),
           std::string("[open file] TypePackage文件|*.Name|ICD-XML文件|*.xml||"), std::string("逻辑装置:KZ(控制)"),
           // A DO name SCL does not hold is not given, nor to the references to the DO.
-          "[message] 名称Pos未替换为位置：DO名必须以大写字母开头，只含字母和数字，最多12个字符！\n[message] " +
-              (dir / "icd.Name").string() + "文件替换完成！\n> select\n"})
+          // Nor a node's: the files know it by its prefix, class and instance.
+          "[message] 名称Pos未替换为位置：DO名必须以大写字母开头，只含字母和数字，最多12个字符！\n"
+          "    名称Q0CSWI1未替换为断路器控制1：逻辑节点的名称由前缀、LN类和实例号组成，不能替换！\n[message] " +
+              (dir / "icd.Name").string() + "文件替换完成！\n> select\n",
+          std::string("[message] 名称LPHD1未替换为物理装置1：逻辑节点的名称由前缀、LN类和实例号组成，不能替换！\n")})
         EXPECT_TRUE(Has(out, line)) << line << "\n" << out;
     const std::string doc = DocumentText();
-    for (const char* text : {"<cim:Naming.name>断路器控制1</cim:Naming.name>", "<cim:Naming.name>CSWI_控制</cim:Naming.name>",
+    for (const char* text : {"<cim:Naming.name>Q0CSWI1</cim:Naming.name>", "<cim:Naming.name>CSWI_控制</cim:Naming.name>",
                              "<cim:Naming.name>Pos</cim:Naming.name>", "<sec:DARef.doName>Pos</sec:DARef.doName>",
-                             "<cim:Naming.name>物理装置1</cim:Naming.name>"})
+                             "<cim:Naming.name>LPHD1</cim:Naming.name>"})
         EXPECT_TRUE(Has(doc, text)) << text;
-    for (const char* text : {"<cim:Naming.name>Q0CSWI1</cim:Naming.name>", "<sec:DARef.doName>位置</sec:DARef.doName>",
-                             "<cim:Naming.name>位置</cim:Naming.name>", "<cim:Naming.name>LPHD1</cim:Naming.name>"})
+    for (const char* text : {"<cim:Naming.name>断路器控制1</cim:Naming.name>", "<sec:DARef.doName>位置</sec:DARef.doName>",
+                             "<cim:Naming.name>位置</cim:Naming.name>", "<cim:Naming.name>物理装置1</cim:Naming.name>"})
         EXPECT_FALSE(Has(doc, text)) << text;
 
     // The name file the ICD's menu writes, replaced as it comes (no new
@@ -171,7 +174,7 @@ TEST_F(ImportEndToEnd, NamesOfAFileReplaceInAnIcdAndInTheWholeDocument) {
     ASSERT_EQ(status, 0) << out;
     EXPECT_TRUE(Has(out, "[command] ICD:Create ReplaceNameFile\n")) << out;
     EXPECT_TRUE(Has(out, "[command] ICD:RepalceName\n")) << out;
-    EXPECT_TRUE(Has(ReadAll(dir / "out.Name"), "name=\"断路器控制1\"")) << ReadAll(dir / "out.Name");
+    EXPECT_TRUE(Has(ReadAll(dir / "out.Name"), "name=\"CSWI_控制\"")) << ReadAll(dir / "out.Name");
     EXPECT_EQ(Snapshot(), before);
 }
 

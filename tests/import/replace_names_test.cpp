@@ -68,6 +68,8 @@ const std::string kPairs =
 
 // What the run says of kPairs' second pair of "Op".
 const CString kSecondOp = "名称Op未替换为second：文件中已有该名称的替换名OpA！";
+// A node's entry: the files know a node by its prefix, class and instance.
+const CString kNodeRefused = "名称PTOC1未替换为过流1：逻辑节点的名称由前缀、LN类和实例号组成，不能替换！";
 
 class ReplaceNamesTest : public ImportFilesTest {
 protected:
@@ -139,7 +141,7 @@ TEST_F(ReplaceNamesTest, AnIcdChangesWholeNamesOnceAndLeavesTypesItMayNotChange)
     Doc().SetDomainEditable(kInstDomain, false);  // P1, whose type a node uses
     ASSERT_TRUE(Replace(imported, kPairs));
     EXPECT_EQ(Name(ld), "BAY1");
-    EXPECT_EQ(Name(ptoc1), "过流1");
+    EXPECT_EQ(Name(ptoc1), "PTOC1");
     EXPECT_EQ(Name(lln0), "LLN0");  // neither "lln0" nor "L" matches the whole name
     EXPECT_EQ(Name(doi), "OpA");   // the first pair of "Op" wins
     EXPECT_EQ(Name(ptOp), "OpA");
@@ -158,7 +160,7 @@ TEST_F(ReplaceNamesTest, AnIcdChangesWholeNamesOnceAndLeavesTypesItMayNotChange)
     EXPECT_EQ(Name(m.p1Ptoc), "P1_PTOC");
     EXPECT_EQ(Name(m.p1PtocOp), "Op");
     // No report; the second pair of Op is named; the views were refreshed once.
-    EXPECT_EQ(Boxes(), (std::vector<CString>{kSecondOp, Done()}));
+    EXPECT_EQ(Boxes(), (std::vector<CString>{kSecondOp + "\n" + kNodeRefused, Done()}));
     EXPECT_FALSE(ReportSaved());
     EXPECT_EQ(ui.CountOf(Enum_UiCall::AllViewsRefresh), 1);
     EXPECT_EQ(ui.CountOf(Enum_UiCall::WaitCursorBegin), ui.CountOf(Enum_UiCall::WaitCursorEnd));
@@ -204,7 +206,7 @@ TEST_F(ReplaceNamesTest, TheWholeDocumentChangesInstancePackagesAndIcdsButNotThe
     Doc().SetDomainEditable("kiln.locked#", false);
     ASSERT_TRUE(Replace(URI_Ref(), kPairs));
     EXPECT_EQ(Name(ld), "BAY1");
-    EXPECT_EQ(Name(ptoc1), "过流1");
+    EXPECT_EQ(Name(ptoc1), "PTOC1");
     EXPECT_EQ(Name(doi), "OpA");
     EXPECT_EQ(DoName(fcda), "OpA");
     EXPECT_EQ(DoName(mapOp), "OpA");
@@ -212,7 +214,7 @@ TEST_F(ReplaceNamesTest, TheWholeDocumentChangesInstancePackagesAndIcdsButNotThe
     EXPECT_EQ(Name(m.p1Ptoc), "P1_NEW");    // so is P1
     EXPECT_EQ(Name(m.ptoc), "PTOC");        // the standard package is not
     EXPECT_EQ(Name(lockedType), "PT");      // nor may a locked domain change
-    EXPECT_EQ(Boxes(), (std::vector<CString>{kSecondOp, Done()}));
+    EXPECT_EQ(Boxes(), (std::vector<CString>{kSecondOp + "\n" + kNodeRefused, Done()}));
 }
 
 // A name SCL does not hold for what it names (outside its pattern, or a
@@ -228,7 +230,8 @@ TEST_F(ReplaceNamesTest, NamesSclDoesNotHoldAreNotGivenAndNamedOnce) {
     EXPECT_EQ(Boxes(), (std::vector<CString>{
                            "名称PT未替换为L0：类型包中已经存在名为L0的类型，不能修改！\n"
                            "名称Op未替换为动作：DO名必须以大写字母开头，只含字母和数字，最多12个字符！\n"
-                           "名称PROT未替换为保护：逻辑装置名必须以字母或数字开头，只含字母、数字和下划线，最多64个字符！",
+                           "名称PROT未替换为保护：逻辑装置名必须以字母或数字开头，只含字母、数字和下划线，最多64个字符！\n" +
+                               kNodeRefused,
                            Done()}));
     EXPECT_EQ(Name(ld), "PROT");
     EXPECT_EQ(Name(ptType), "PT");
@@ -236,7 +239,7 @@ TEST_F(ReplaceNamesTest, NamesSclDoesNotHoldAreNotGivenAndNamedOnce) {
     EXPECT_EQ(Name(doi), "Op");
     EXPECT_EQ(DoName(fcda), "Op");
     EXPECT_EQ(DoName(mapOp), "Op");
-    EXPECT_EQ(Name(ptoc1), "过流1");  // a node's name is not written as such
+    EXPECT_EQ(Name(ptoc1), "PTOC1");
 
     ui.ClearCalls();
     ASSERT_TRUE(Replace(imported, "<Name name=\"Op\" changeto=\"Str\"/>\n<Name name=\"Str\" changeto=\"Op\"/>\n"));
@@ -421,7 +424,7 @@ TEST_F(ReplaceNamesTest, TheExportedNameFileEditedRenamesAndUneditedChangesNothi
     ui.AnswerOpenFile(file.c_str());
     ASSERT_TRUE(app.Rsc_ReplaceName(imported));
     EXPECT_EQ(Name(ld), "PROT");
-    EXPECT_EQ(Name(ptoc1), "PTOC1");
+    EXPECT_EQ(Name(ptoc1), "过流一段");  // named, not given
     EXPECT_EQ(Name(ptType), "T_PTOC");
     EXPECT_EQ(Name(ptOp), "Op");
     EXPECT_EQ(Name(doi), "Op");

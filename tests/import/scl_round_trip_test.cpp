@@ -369,6 +369,25 @@ TEST_P(DeletionWalkTest, NoExportNamesADeletedMember) {
 
 INSTANTIATE_TEST_SUITE_P(DataFiles, DeletionWalkTest, ::testing::ValuesIn(DataFiles()), TestName);
 
+// An ICD whose enumeration a pasted DO of another ICD still uses: its
+// deletion is refused before anything of it goes.
+TEST_F(MemberChangeTest, ARefusedIcdDeletionDeletesNothing) {
+    const URI_Ref relay = ImportAnswering((kDataDir / "distance_relay_settings.icd").string());
+    const URI_Ref feeder = ImportAnswering((kDataDir / "feeder_relay_report_blocks.icd").string());
+    ASSERT_TRUE(relay.IsSet() && feeder.IsSet());
+    app.m_uCurRsc = Find(relay, {"sec:TypePackage.LNodeTypes", "LDR_LLN0", "sec:LNodeType.DOs", "Mod"});
+    ASSERT_TRUE(app.m_uCurRsc.IsSet());
+    app.Msg_OnAppCommand("ICD:Copy");
+    app.m_uCurRsc = Member(Target(feeder, "sec:ICD.TypePackage"), "sec:TypePackage.LNodeTypes", "FR_LPHD");
+    app.Msg_OnAppCommand("ICD:Paste");
+    const int before = Doc().ResourceCount();
+    DeleteByMenu(relay);
+    EXPECT_EQ(Boxes(), (std::vector<CString>{"确实要删除“IED类型配置: LDR-9_Ver3.0_RevA”吗？",
+                                             "由于存在被该类型定义的DA/BDA，不能继续删除！", "删除 ICD 时发生错误！"}));
+    EXPECT_EQ(Doc().ResourceCount(), before);
+    EXPECT_TRUE(Target(relay, "sec:ICD.IED").IsSet());
+}
+
 // A Log deleted: the question names its log control blocks, and the export
 // gives them no name of a log (SCL wants one: the breach is named).
 TEST_F(MemberChangeTest, ALogDeletedLeavesItsBlocksWithoutALogName) {
@@ -842,12 +861,13 @@ struct ValueRow {
     const char* what;
     std::string scl;  // the file's text, or the name of a test file
     // The user's steps: "edit AT FIELD VALUE" in the property view (stored
-    // as the host stores it), "add AT" ("增加 预设值") or "delete AT" ("删除
-    // 预设值"). AT: "<DOI>/<DAI>" (the first of the ICD), "<DO type>/<DA>",
-    // "<DA type>/<BDA>" or "SGCB", and "#k" for its k-th value.
+    // as the host stores it; a node's LN type by its id), "add AT" ("增加
+    // 预设值"), "delete AT" ("删除 预设值") or "check" ("检查 ICD"). AT:
+    // "<DOI>/<DAI>" (the first of the ICD), "<DO type>/<DA>", "<DA type>/<BDA>",
+    // "SGCB" or a node's name, and "#k" for its k-th value.
     std::vector<std::string> steps;
     std::vector<std::pair<std::string, std::vector<std::string>>> selects;  // XPath: texts or attribute values
-    std::vector<std::string> said;  // texts the messages hold, the export's included
+    std::vector<std::string> said;  // texts the messages hold, the export's and the check report's included
 };
 void PrintTo(const ValueRow& row, std::ostream* os) { *os << row.what; }
 
@@ -867,6 +887,7 @@ protected:
     URI_Ref Find(const URI_Ref& icd, const std::string& at) {
         const std::string ied = "sec:ICD.IED/sec:IED.Servers/sec:Server.LDevices/sec:LDevice.LNodes/";
         if (at == "SGCB") return Named(icd, ied + "sec:LNode.SGCB", "");
+        if (at.find('/') == std::string::npos) return Named(icd, ied.substr(0, ied.size() - 1), at);
         const size_t slash = at.find('/'), hash = at.find('#');
         const std::string parent = at.substr(0, slash), member = at.substr(slash + 1, hash - slash - 1);
         URI_Ref found = Named(Named(icd, ied + "sec:LNode.DOIs", parent), "sec:DOI.DAIs", member);
@@ -888,12 +909,22 @@ TEST_P(SclValueTest, WhatTheViewStoresIsWrittenAndReadBack) {
     const URI_Ref icd = ImportAnswering(source);
     ASSERT_TRUE(icd.IsSet());
     ui.ClearCalls();
+    std::string said;
     for (const std::string& step : row.steps) {
         std::istringstream words(step);
         std::string kind, at, field, value;
         words >> kind >> at >> field >> value;
+        if (kind == "check") {
+            ui.AnswerNo("$?$导入完成");
+            app.m_uCurRsc = icd;
+            app.Msg_OnAppCommand("ICD:Check ICD");
+            for (const ReportEntry& e : SavedReport()) said += e.name.str() + " " + e.error.str() + "\n";
+            continue;
+        }
         const URI_Ref rsc = Find(icd, at);
         ASSERT_TRUE(rsc.IsSet()) << step;
+        if (field == "sec:LNode.LNodeType")
+            value = Named(icd, "sec:ICD.TypePackage/sec:TypePackage.LNodeTypes", value).sUri;
         CString stored = value.c_str();
         if (kind == "edit" && app.HtmlMsg_OnFieldChanged(nullptr, rsc, field.c_str(), Get(rsc, field.c_str()), stored, nullptr, nullptr))
             app.DocMtd_Modify_attribute_value(rsc, field.c_str(), stored);
@@ -902,7 +933,6 @@ TEST_P(SclValueTest, WhatTheViewStoresIsWrittenAndReadBack) {
         if (kind != "edit") app.Msg_OnAppCommand(kind == "add" ? "ICD:Add Val" : "ICD:Delete");
     }
     const std::string once = Export(icd, "once.icd");
-    std::string said;
     for (const CString& m : ui.Messages()) said += m.str() + "\n";
     for (const std::string& text : row.said) EXPECT_NE(said.find(text), std::string::npos) << text << " not in\n" << said;
     pugi::xml_document out;
@@ -976,7 +1006,33 @@ INSTANTIATE_TEST_SUITE_P(
                  {},
                  {{"//SettingControl/@actSG", {"1"}}, {kModVals + "/@sGroup", {"1", "2"}}},
                  {"未导出定值控制块的激活定值组（超出定值组数1）：L/LLN0.SGCB:3",
-                  "不符合SCL的DAI（sGroup超出numOfSGs）：L/LLN0.Mod.stVal:2"}}));
+                  "不符合SCL的DAI（sGroup超出numOfSGs）：L/LLN0.Mod.stVal:2"}},
+        ValueRow{"a node given a type without the DO a data-set member and an input name",
+                 SparseScl("<DataSet name=\"ds\"><FCDA ldInst=\"L\" lnClass=\"LLN0\" doName=\"Mod\" fc=\"ST\"/>"
+                           "<FCDA ldInst=\"L\" lnClass=\"PTOC\" lnInst=\"1\" doName=\"StrVal\" fc=\"SG\"/>"
+                           "</DataSet><Inputs><ExtRef iedName=\"A\" ldInst=\"L\" lnClass=\"PTOC\" lnInst=\"1\" "
+                           "doName=\"StrVal\" daName=\"setMag.f\" intAddr=\"in1\"/></Inputs>",
+                           "<LN lnClass=\"PTOC\" inst=\"1\" lnType=\"T1\"/>", "",
+                           "<LNodeType id=\"T1\" lnClass=\"PTOC\"><DO name=\"Mod\" type=\"D0\"/>"
+                           "<DO name=\"StrVal\" type=\"D2\"/></LNodeType><LNodeType id=\"T2\" lnClass=\"PTOC\">"
+                           "<DO name=\"Mod\" type=\"D0\"/></LNodeType><DOType id=\"D2\" cdc=\"ASG\"><DA "
+                           "name=\"setMag\" fc=\"SG\" bType=\"Struct\" type=\"V_AV\"/></DOType><DAType id=\"V_AV\">"
+                           "<BDA name=\"f\" bType=\"FLOAT32\"/></DAType>"),
+                 {"edit PTOC1 sec:LNode.LNodeType T2"},
+                 {{"//FCDA/@doName", {"Mod"}}, {"//ExtRef/@*", {"in1"}}},
+                 {"未导出数据集成员（未指向LNode的DO）：L/LLN0.ds:StrVal",
+                  "未导出外部输入量的源（未指向LNode的DO）：L/LLN0.in1:StrVal.setMag.f"}},
+        ValueRow{"a maker's node given a type whose DO lacks an attribute a DAI holds",
+                 SparseScl("", "<LN prefix=\"PV\" lnClass=\"LPDI\" inst=\"1\" lnType=\"T3\"><DOI name=\"Beh\">"
+                               "<DAI name=\"stVal\"><Val>1</Val></DAI><DAI name=\"d\"><Val>x</Val></DAI></DOI></LN>",
+                           "",
+                           "<LNodeType id=\"T3\" lnClass=\"LPDI\"><DO name=\"Beh\" type=\"D3\"/></LNodeType>"
+                           "<LNodeType id=\"T4\" lnClass=\"GGIO\"><DO name=\"Beh\" type=\"D0\"/></LNodeType>"
+                           "<DOType id=\"D3\" cdc=\"ENS\"><DA name=\"stVal\" fc=\"ST\" bType=\"INT32\"/>"
+                           "<DA name=\"d\" fc=\"DC\" bType=\"VisString255\"/></DOType>"),
+                 {"edit PVLPDI1 sec:LNode.LNodeType T4", "check"},
+                 {{"//LN[@lnClass='GGIO']/DOI[@name='Beh']/DAI/@name", {"stVal"}}},
+                 {"未导出DAI（DO类型中没有该DA）：L/PVLPDI1.Beh.d", "PVLPDI1的DOI: Beh的DAI: d[DC] DO类型中按此路径找不到此DA"}}));
 
 // The allowed losses are the README's own words, so that the table and the
 // README's list go together.
