@@ -274,9 +274,10 @@ bool CKiln_Export::Export_DOI(const XmlNode& lnElement, CKiln_Main* pMain, CBase
     // and a description only where it holds dU: SCL takes no DOI, SDI or DAI
     // that the type lacks. A value left out is named.
     const bool holdsDU = m_targets->AttributeOf(lnode, doPath, "dU").IsSet();
-    const bool holdsValue = daPath.IsEmpty() || m_targets->Resolve(lnode, doPath, daPath).state ==
-                                                    CKiln_Main::MapItemTarget::Held;
-    if (!value.IsEmpty() && !holdsValue) leaveOut("值", "DO类型中没有" + daPath);
+    // An item without a DA has no DAI to hold its value.
+    const bool holdsValue = !daPath.IsEmpty() && m_targets->Resolve(lnode, doPath, daPath).state ==
+                                                     CKiln_Main::MapItemTarget::Held;
+    if (!value.IsEmpty() && !holdsValue) leaveOut("值", daPath.IsEmpty() ? CString("没有DA名") : "DO类型中没有" + daPath);
     Write_SDI_and_GET_DAI(lnElement, xml, doPath, daPath, nodes, bFlag, holdsValue ? value : CString(),
                           holdsDU ? desc : CString());
     // The item's dU comes before the DO's description, which it keeps out.

@@ -406,12 +406,6 @@ private:
         CClassDfn cls;
         if (!app.m_Doc.GetClassDfn(rsc.sClass.c_str(), cls) || cls.vAttrs.empty()) return;
         std::string field = cls.vAttrs[m_choices.Pick(cls.vAttrs.size())].sText1.str();
-        // A mapping item's range, step, units and dU are left alone: the export
-        // from the M2I still writes them where the target's type lacks them.
-        // Nor is a value given to an item without a DA, which it writes in a
-        // DAI without a name.
-        if (rsc.sClass == "sec:MapItem" && field != "sec:MapItem.valStr" && field.rfind("cim:", 0) != 0) return;
-        if (rsc.sClass == "sec:MapItem" && app.DocMtd_getValue_ofAttr(rsc, "sec:DARef.daName").IsEmpty()) return;
         const char* valueField = rsc.sClass == "sec:Val" ? "sec:Val.sValue" : core::OwnValueRole(rsc);
         if (!values.empty() && valueField) field = valueField;
         Struct_EditPack pack;

@@ -270,6 +270,7 @@ TEST_F(InstanceTest, MappingItemsShareElementsAndDescribeOnce) {
     // without value or description.
     item(c.ptoc, "OvAlm", "stVal", "true", 6);
     item(c.ptoc, "Op", "stVal", "", 7);
+    item(c.ptoc, "Op", "", "true", 8);
 
     const pugi::xml_document& doc = WriteIcd(c.icd, true);
     pugi::xml_node ld = LDevice(doc);
@@ -284,6 +285,7 @@ TEST_F(InstanceTest, MappingItemsShareElementsAndDescribeOnce) {
                                   "映射条目的minVal.f（DO类型中没有minVal.f）：PROT/P1.Mod.MI",
                                   "映射条目的值（DO类型中没有stSeld）：PROT/P1.Mod.MI",
                                   "映射条目的DOI（LN类型中没有该DO）：PROT/P1.OvAlm",
+                                  "映射条目的值（没有DA名）：PROT/P1.Op.MI",
                                   "映射条目的units.SIUnit（枚举类型中没有ohm的代码30）：PROT/1.A.phsB.MI"}));
 }
 
