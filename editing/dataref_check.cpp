@@ -17,18 +17,12 @@ namespace {
 enum UserList { Users_EntryData, Users_ExtRef, Users_FCDA, Users_MapItem, Users_SettingData, Users_Count };
 constexpr const char* kUserLabels[Users_Count] = {"EntryData: ", "ExtRef: ", "FCDA: ", "MapItem: ", "SettingData: "};
 
-// The users of one target key; the type path is the first user's.
+// The users of one target key; the type path is the first user's. Users
+// are kept as resources and named only when a finding reports them.
 struct TargetUsage {
     CString typePath;
-    std::array<std::vector<CString>, Users_Count> users;
+    std::array<std::vector<URI_Ref>, Users_Count> users;
 };
-
-// Every entry of the list, each preceded by two blanks.
-CString JoinUsers(const std::vector<CString>& users) {
-    CString text;
-    for (const CString& user : users) text += "  " + user;
-    return text;
-}
 
 // The text after the last "."; the whole text without one.
 CString AfterLastDot(const CString& text) {
@@ -49,6 +43,30 @@ bool CKiln_Main::Chech_DARef_RepeatORhasDODA(URI_Ref icd) {
     auto placeOf = [this](const URI_Ref& from, const CString& toNode) {
         return "LD: " + DocMtd_getFirstValue_ofAsso(from, toNode + "/sec:LNode.LDevice", kRoleName) + "的LNode: " +
                DocMtd_getFirstValue_ofAsso(from, toNode, kRoleName) + "的";
+    };
+
+    // How a finding names a user of the list.
+    auto userText = [&](const URI_Ref& ref, int list) -> CString {
+        const CString refName = name(ref);
+        switch (list) {
+            case Users_SettingData: {
+                const URI_Ref sgcb =
+                    DocMtd_getFirstUri_ofAsso(ref, "sec:SettingData.SettingGroup/sec:SettingGroup.SGCB");
+                return placeOf(sgcb, "sec:SGCB.LNode") + "SGCB: " + name(sgcb) + "的" + refName;
+            }
+            case Users_ExtRef: return placeOf(ref, "sec:ExtRef.LNode") + refName;
+            case Users_FCDA: {
+                const URI_Ref dataSet = DocMtd_getFirstUri_ofAsso(ref, "sec:FCDA.DataSet");
+                return placeOf(dataSet, "sec:DataSet.LNode") + "DataSet: " + name(dataSet) + "的" + refName;
+            }
+            default: return refName;
+        }
+    };
+    // Every user of the list, each preceded by two blanks.
+    auto joinUsers = [&](const std::vector<URI_Ref>& users, int list) {
+        CString text;
+        for (const URI_Ref& user : users) text += "  " + userText(user, list);
+        return text;
     };
 
     std::vector<URI_Ref> devices;
@@ -88,26 +106,19 @@ bool CKiln_Main::Chech_DARef_RepeatORhasDODA(URI_Ref icd) {
                 auto [it, isNew] = usage.try_emplace(deviceName + "/" + nodeName + "." + below);
                 if (isNew) it->second.typePath = typeName + "/" + below;
 
-                const CString refName = name(ref);
                 if (ref.sClass == "sec:SettingData") {
-                    const URI_Ref sgcb =
-                        DocMtd_getFirstUri_ofAsso(ref, "sec:SettingData.SettingGroup/sec:SettingGroup.SGCB");
-                    it->second.users[Users_SettingData].push_back(placeOf(sgcb, "sec:SGCB.LNode") + "SGCB: " +
-                                                                  name(sgcb) + "的" + refName);
+                    it->second.users[Users_SettingData].push_back(ref);
                 } else if (ref.sClass == "sec:ExtRef") {
-                    it->second.users[Users_ExtRef].push_back(placeOf(ref, "sec:ExtRef.LNode") + refName);
+                    it->second.users[Users_ExtRef].push_back(ref);
                     // The export writes the name as it stands ("q[ST]" is none SCL takes).
                     if (!daName.IsEmpty() && !kiln::core::IsSclFullAttributeName(daName.str()))
-                        Write_error_to_Report(placeOf(ref, "sec:ExtRef.LNode") + refName, "daName格式错误：" + daName,
-                                              true);
+                        Write_error_to_Report(userText(ref, Users_ExtRef), "daName格式错误：" + daName, true);
                 } else if (ref.sClass == "sec:FCDA") {
-                    const URI_Ref dataSet = DocMtd_getFirstUri_ofAsso(ref, "sec:FCDA.DataSet");
-                    it->second.users[Users_FCDA].push_back(placeOf(dataSet, "sec:DataSet.LNode") + "DataSet: " +
-                                                           name(dataSet) + "的" + refName);
+                    it->second.users[Users_FCDA].push_back(ref);
                 } else if (ref.sClass == "sec:EntryData") {
-                    it->second.users[Users_EntryData].push_back(refName);
+                    it->second.users[Users_EntryData].push_back(ref);
                 } else if (ref.sClass == "sec:MapItem") {
-                    it->second.users[Users_MapItem].push_back(refName);
+                    it->second.users[Users_MapItem].push_back(ref);
                 }
             }
         }
@@ -137,12 +148,12 @@ bool CKiln_Main::Chech_DARef_RepeatORhasDODA(URI_Ref icd) {
     for (const auto& [key, record] : usage) {
         if (!paths.count(record.typePath)) {
             CString users;
-            for (const std::vector<CString>& list : record.users) users += JoinUsers(list);
+            for (int list = 0; list < Users_Count; ++list) users += joinUsers(record.users[list], list);
             Write_error_to_Report(record.typePath, "lnType下按此路径找不到此DO或DA,而" + users + "中已应用", true);
         }
         for (int list = 0; list < Users_Count; ++list) {
             if (record.users[list].size() < 2) continue;
-            Write_error_to_Report(kUserLabels[list] + JoinUsers(record.users[list]), "toDA相同,都为:" + key, true);
+            Write_error_to_Report(kUserLabels[list] + joinUsers(record.users[list], list), "toDA相同,都为:" + key, true);
         }
     }
     return true;

@@ -429,8 +429,14 @@ size_t RepeatInTag(const unsigned char* b, size_t n, size_t& i, bool& sameLocal)
             continue;
         }
         if (count == 1 && !nameBefore(firstFloor, firstEnd, names[0])) return std::string_view::npos;
-        Name name;
-        if (!nameBefore(nameFloor, end, name)) return std::string_view::npos;
+        // A later name stands after the blanks that follow the value before
+        // it: read forward, not back over the whole word.
+        size_t start = nameFloor, stop = end;
+        if (start >= stop || !IsXmlSpace(b[start])) return std::string_view::npos;
+        while (IsXmlSpace(b[start])) ++start;
+        while (stop > start && IsXmlSpace(b[stop - 1])) --stop;
+        if (start == stop) return std::string_view::npos;
+        const Name name{b + start, stop - start};
         const Name* seen = count <= 16 ? names : more.data();
         for (size_t k = 0; k < count; ++k) {
             if (seen[k].size == name.size && std::memcmp(seen[k].p, name.p, name.size) == 0)
