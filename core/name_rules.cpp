@@ -111,8 +111,11 @@ CString NameBreach(CKiln_Main& app, const URI_Ref& rsc, const CString& name) {
         return CString();
     }
     if (rsc.sClass == "sec:ICD" || rsc.sClass == "sec:TypePackage") return CarriedTypeIdBreach(app, rsc, name);
-    // The ITB file holds no item without a name: its import refuses one.
-    if (CString bare = name; rsc.sClass == "sec:InfoItem" && bare.Trim().IsEmpty()) return "信息条目名称不能为空，不能修改！";
+    // The ITB file holds no item or group without a name: its import refuses one.
+    if (CString bare = name; bare.Trim().IsEmpty()) {
+        if (rsc.sClass == "sec:InfoItem") return "信息条目名称不能为空，不能修改！";
+        if (rsc.sClass == "sec:InfoGroup") return "信息组名称不能为空，不能修改！";
+    }
     for (const CNameRule& rule : kNameRules) {
         if (rsc.sClass != rule.cls) continue;
         if (!rule.pattern(name.str())) return rule.badText;

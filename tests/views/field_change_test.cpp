@@ -597,6 +597,7 @@ TEST_F(FieldChange, NamesSclHoldsOnceOrOnlyInTheirPatternAreRefusedAndTheOldValu
         // The ITB file holds no item without a name.
         {icd.i1, "cim:Naming.name", "", "信息条目名称不能为空，不能修改！"},
         {icd.i1, "cim:Naming.name", " ", "信息条目名称不能为空，不能修改！"},
+        {icd.gAlarm, "cim:Naming.name", "", "信息组名称不能为空，不能修改！"},
     };
     for (const Case& c : refused) {
         ui.ClearCalls();
