@@ -156,7 +156,9 @@ bool FieldChange::Run() {
         Refresh(0);
         return false;
     }
-    if (m_field == "sec:DARef.daName" && (Is("sec:FCDA") || Is("sec:ExtRef")) && SubObjectsIntoDoName()) return false;
+    if (m_field == "sec:DARef.daName" && (Is("sec:FCDA") || Is("sec:ExtRef") || Is("sec:MapItem")) &&
+        SubObjectsIntoDoName())
+        return false;
     if ((m_field == "sec:Val.sValue" && Is("sec:Val")) || (m_field == "sec:DAI.valueStr" && Is("sec:DAI")) ||
         (m_field == "sec:BDA.valueStr" && (Is("sec:BDA") || Is("sec:DA")))) {
         if (!DataValue()) return false;
@@ -500,8 +502,9 @@ bool FieldChange::AttributesOfDo(const CString& doName, Struct_DAs_ofDO& das) {
 }
 
 // A data attribute picked below a sub-data object ("phsA.cVal[MX].mag.f"
-// under DO PhV) names the SDOs in the member's or input's DO name, as SCL
-// does (doName "PhV.phsA", daName "cVal.mag.f"): the SDOs are the names
+// under DO PhV) names the SDOs in the member's, input's or mapping item's DO
+// name, as SCL and the M2I file do (doName "PhV.phsA", daName "cVal.mag.f"),
+// so that the item reads back from its file as it was: the SDOs are the names
 // before the one that holds the functional constraints. True when the
 // handler stored both names itself.
 bool FieldChange::SubObjectsIntoDoName() {
