@@ -83,6 +83,7 @@ private:
     bool EnumValue(const URI_Ref& dfn, const CString& descField);
     bool NumberChecked(const CString& bType, bool isFloat);
     bool AttributesOfDo(const CString& doName, Struct_DAs_ofDO& das);
+    bool DoHoldsDaName(const CString& doName, const CString& daName);
     bool MemberConstraint();
     bool SubObjectsIntoDoName();
     bool SettingGroups();
@@ -159,6 +160,12 @@ bool FieldChange::Run() {
     if (m_field == "sec:DARef.daName" && (Is("sec:FCDA") || Is("sec:ExtRef") || Is("sec:MapItem")) &&
         SubObjectsIntoDoName())
         return false;
+    // A member's or input's DA its DO lacks could not be written.
+    if (m_field == "sec:DARef.daName" && (Is("sec:FCDA") || Is("sec:ExtRef")) &&
+        !DoHoldsDaName(Get(m_rsc, "sec:DARef.doName"), m_new)) {
+        Notice("DO: " + Get(m_rsc, "sec:DARef.doName") + "的类型中没有" + m_new + "，不能修改！");
+        return false;
+    }
     if ((m_field == "sec:Val.sValue" && Is("sec:Val")) || (m_field == "sec:DAI.valueStr" && Is("sec:DAI")) ||
         (m_field == "sec:BDA.valueStr" && (Is("sec:BDA") || Is("sec:DA")))) {
         if (!DataValue()) return false;
@@ -642,17 +649,25 @@ bool FieldChange::KeptNodeField() {
     return true;
 }
 
-// A member's or input's DA that the new DO does not have is cleared.
-void FieldChange::DropMissingDaName() {
-    const CString daName = kiln::core::WithoutConstraints(Get(m_rsc, "sec:DARef.daName").str()).c_str();
-    const int dot = m_new.Find('.');
+// True when the DO `doName` (with its SDOs) of the reference's node has the
+// DA `daName` (or a struct of attributes by that name), or when either is
+// empty or the node or the DO cannot be found (the export names those).
+bool FieldChange::DoHoldsDaName(const CString& doName, const CString& daName) {
+    const CString plain = kiln::core::WithoutConstraints(daName.str()).c_str();
+    const int dot = doName.Find('.');
     Struct_DAs_ofDO das;
-    if (daName.IsEmpty() || !AttributesOfDo(dot < 0 ? m_new : m_new.Left(dot), das)) return;
-    const CString wanted = (dot < 0 ? CString() : m_new.Mid(dot + 1) + ".") + daName;
+    if (plain.IsEmpty() || !AttributesOfDo(dot < 0 ? doName : doName.Left(dot), das)) return true;
+    const CString wanted = (dot < 0 ? CString() : doName.Mid(dot + 1) + ".") + plain;
     for (const Struct_DAItem& item : das.vDAs) {
         const CString path = kiln::core::WithoutConstraints(item.sPath.str()).c_str();
-        if (path == wanted || path.Left(wanted.GetLength() + 1) == wanted + ".") return;
+        if (path == wanted || path.Left(wanted.GetLength() + 1) == wanted + ".") return true;
     }
+    return false;
+}
+
+// A member's or input's DA that the new DO does not have is cleared.
+void FieldChange::DropMissingDaName() {
+    if (DoHoldsDaName(m_new, Get(m_rsc, "sec:DARef.daName"))) return;
     Put(m_rsc, "sec:DARef.daName", "");
     Refresh(0);
 }
