@@ -218,11 +218,13 @@ private:
                     NodeTable& nodes, DescTable& descs);
     XmlNode Write_SDI_and_GET_DAI(const XmlNode& lnElement, CBase_XML& xml, const CString& doPath,
                                   const CString& daPath, NodeTable& nodes, bool bFlag, const CString& value,
-                                  const CString& desc);
+                                  const CString& desc, bool* pOther = nullptr);
     // The DAI of the DA path with the value, also an empty one (an
-    // enumeration's empty literal), below the DO path's elements.
+    // enumeration's empty literal), below the DO path's elements; a DAI of
+    // that name written before stays as it is (`pOther` set true when it
+    // holds another value).
     XmlNode WriteValueDAI(const XmlNode& lnElement, CBase_XML& xml, const CString& doPath, const CString& daPath,
-                          NodeTable& nodes, const CString& value);
+                          NodeTable& nodes, const CString& value, bool* pOther = nullptr);
 
     // ---- data-type templates ----
     bool Export_LNodeType(const XmlNode& parent, CKiln_Main* pMain, CBase_XML& xml, const URI_Ref& type);

@@ -706,10 +706,29 @@ TEST_F(SchemaTest, HandBuiltModelWithMappingValues) {
     URI_Ref noDo = Make(kIcdDomain, "sec:MapItem", "MI3", 3);
     Link(noDo, "sec:DARef.LNode", c.ptoc);
     Set(noDo, "sec:MapItem.valStr", "1");
+    // Items on DAIs written before them: the DOI's own Mod.stVal (1), and
+    // MI2's, named with its constraint; each goes into the element written.
+    for (const auto& [name, node, doName, daName, value] :
+         {std::tuple{"MI4", c.ptoc, "Mod", "stVal", "2"}, std::tuple{"MI5", c.ptoc, "Mod", "stVal", "1"},
+          std::tuple{"MI6", c.mmxu, "A.phsA", "cVal[MX].mag.f", "0"}}) {
+        URI_Ref again = Make(kIcdDomain, "sec:MapItem", name, 4);
+        Link(again, "sec:DARef.LNode", node);
+        Set(again, "sec:DARef.doName", doName);
+        Set(again, "sec:DARef.daName", daName);
+        Set(again, "sec:MapItem.valStr", value);
+    }
     ExportAndValidate(c, true, "mapped.icd");
     // The DO type of Op holds no dU.
     EXPECT_EQ(LinesAfterSuccess(), (std::vector<std::string>{"未导出映射条目的dU（DO类型中没有dU）：PROT/P1.Op.MI1",
-                                                             "未导出映射条目的值（没有DO名）：PROT/P1.MI3"}));
+                                                             "未导出映射条目的值（没有DO名）：PROT/P1.MI3",
+                                                             "未导出映射条目的值（DOI中已有同名DAI）：PROT/P1.Mod.MI4"}));
+    const pugi::xml_document& mapped = LoadFile(Path("mapped.icd"));
+    EXPECT_EQ(Select(mapped, "//LN[@lnClass='PTOC']/DOI/@name"), (std::vector<std::string>{"Mod", "Op"}));
+    EXPECT_EQ(Select(mapped, "//DOI[@name='Mod']/DAI[@name='stVal']/@name"), std::vector<std::string>{"stVal"});
+    EXPECT_EQ(Select(mapped, "//DOI[@name='Mod']/DAI[Val='1']/@name"), std::vector<std::string>{"stVal"});
+    EXPECT_EQ(Select(mapped, "//DOI[@name='A']/SDI/SDI[starts-with(@name, 'cVal')]/@name"),
+              std::vector<std::string>{"cVal"});
+    EXPECT_EQ(Select(mapped, "//DOI[@name='A']/SDI/SDI/SDI/DAI/@name"), std::vector<std::string>{"f"});
     EXPECT_STREQ(LoadFile(Path("mapped.icd")).select_node("//DAI[@name='SIUnit']/Val").node().text().get(), "A");
     EXPECT_TRUE(Select(LoadFile(Path("mapped.icd")), "//DOI[@name='']").empty());
 }
