@@ -521,8 +521,8 @@ bool FieldChange::SubObjectsIntoDoName() {
     for (const Struct_DAItem& item : das.vDAs) {
         const std::string& path = item.sPath.str();
         if (kiln::core::WithoutConstraints(path) != m_new.str()) continue;
-        const size_t sdoEnd = path.rfind('.', path.find('['));
-        if (path.find('[') == std::string::npos || sdoEnd == std::string::npos) return false;
+        const size_t sdoEnd = kiln::core::SubObjectsLength(path);
+        if (sdoEnd == 0) return false;
         Put(m_rsc, "sec:DARef.doName", doName + "." + path.substr(0, sdoEnd).c_str());
         Put(m_rsc, "sec:DARef.daName", m_new.Mid(static_cast<int>(sdoEnd) + 1));
         Refresh(0);
