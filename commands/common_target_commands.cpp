@@ -110,7 +110,20 @@ bool AppointDA(CKiln_Main& app, URI_Ref node, const std::vector<URI_Ref>& mapIte
         pack.Add_ListItem(m.sPath, kiln::core::WithoutConstraints(m.sPath.str()).c_str());
     CString chosen;
     if (!Choose(app, pack, chosen)) return false;
-    FillEmpty(app, mapItems, "sec:DARef.daName", chosen);
+    // An attribute below a sub-data object names the SDOs in the DO name,
+    // as the M2I import reads the item back ("PhV.phsA", "cVal.mag.f").
+    int sdoEnd = 0;
+    for (const Struct_DAItem& m : members.vDAs)
+        if (kiln::core::WithoutConstraints(m.sPath.str()) == chosen.str())
+            sdoEnd = static_cast<int>(kiln::core::SubObjectsLength(m.sPath.str()));
+    for (const URI_Ref& mi : mapItems) {
+        if (!app.DocMtd_getValue_ofAttr(mi, "sec:DARef.daName").IsEmpty()) continue;
+        if (sdoEnd > 0) {
+            const CString doName = app.DocMtd_getValue_ofAttr(mi, "sec:DARef.doName") + "." + chosen.Left(sdoEnd);
+            app.DocMtd_Modify_attribute_value(mi, "sec:DARef.doName", doName);
+        }
+        app.DocMtd_Modify_attribute_value(mi, "sec:DARef.daName", sdoEnd > 0 ? chosen.Mid(sdoEnd + 1) : chosen);
+    }
     return true;
 }
 

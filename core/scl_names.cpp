@@ -89,4 +89,11 @@ std::string WithoutConstraints(std::string_view path) {
     return out;
 }
 
+size_t SubObjectsLength(std::string_view path) {
+    const size_t open = path.find('[');
+    if (open == path.npos) return 0;
+    const size_t dot = path.rfind('.', open);
+    return dot == path.npos ? 0 : dot;
+}
+
 }  // namespace kiln::core

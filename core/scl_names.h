@@ -45,5 +45,9 @@ bool IsSclEnumText(std::string_view text);
 // functional constraints ("origin[ST].orCat", "setMag[SP,SG,SE].f"), as SCL
 // names it: without them ("origin.orCat", "setMag.f").
 std::string WithoutConstraints(std::string_view path);
+// The length of the sub-data-object names that such a path of a DO begins
+// with, the names before the one holding the constraints ("phsA.cVal[MX].mag.f"
+// gives 4, for "phsA"); 0 for a path without constraints or SDOs.
+size_t SubObjectsLength(std::string_view path);
 
 }  // namespace kiln::core

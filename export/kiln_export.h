@@ -176,7 +176,7 @@ private:
         CString ldInst, prefix, lnClass, lnInst, doName, daName, fc, ix;
     };
     // The members of the data set that are written (those naming a node and
-    // a DO of its type); false when the members cannot be read.
+    // a DO and DA of its type); false when the members cannot be read.
     // The members that can be written; with `pLeftOut`, the others too.
     bool Collect_FCDAs(CKiln_Main* pMain, const URI_Ref& dataSet, std::vector<FcdaRow>& rows,
                        std::vector<URI_Ref>* pLeftOut = nullptr);
@@ -188,8 +188,9 @@ private:
     // written).
     const std::map<std::string, URI_Ref>& DOsOf(CKiln_Main* pMain, const URI_Ref& lnType);
     // True when the node's type (or a base type) has the DO a reference's
-    // doName begins with; false for a node without a type.
-    bool NodeHasDO(CKiln_Main* pMain, const URI_Ref& lnode, const CString& doName);
+    // doName begins with and, below it, the doName's SDOs and the daName (a
+    // DA, or a struct of attributes); false for a node without a type.
+    bool NodeHolds(CKiln_Main* pMain, const URI_Ref& lnode, const CString& doName, const CString& daName);
     // The attribute paths of the DO as SCL names them ("origin.orCat"), read
     // once per DO.
     const std::set<std::string>& SclPathsOf(CKiln_Main* pMain, const URI_Ref& dataObject);
@@ -217,11 +218,13 @@ private:
                     NodeTable& nodes, DescTable& descs);
     XmlNode Write_SDI_and_GET_DAI(const XmlNode& lnElement, CBase_XML& xml, const CString& doPath,
                                   const CString& daPath, NodeTable& nodes, bool bFlag, const CString& value,
-                                  const CString& desc);
+                                  const CString& desc, bool* pOther = nullptr);
     // The DAI of the DA path with the value, also an empty one (an
-    // enumeration's empty literal), below the DO path's elements.
+    // enumeration's empty literal), below the DO path's elements; a DAI of
+    // that name written before stays as it is (`pOther` set true when it
+    // holds another value).
     XmlNode WriteValueDAI(const XmlNode& lnElement, CBase_XML& xml, const CString& doPath, const CString& daPath,
-                          NodeTable& nodes, const CString& value);
+                          NodeTable& nodes, const CString& value, bool* pOther = nullptr);
 
     // ---- data-type templates ----
     bool Export_LNodeType(const XmlNode& parent, CKiln_Main* pMain, CBase_XML& xml, const URI_Ref& type);

@@ -389,12 +389,13 @@ bool CKiln_Export::Collect_FCDAs(CKiln_Main* pMain, const URI_Ref& dataSet, std:
 void CKiln_Export::CollectFCDA(CKiln_Main* pMain, const URI_Ref& member, std::vector<FcdaRow>& rows) {
     const CString doName = Attr(pMain, member, "sec:DARef.doName");
     const URI_Ref lnode = FirstMember(pMain, member, "sec:DARef.LNode");
-    if (lnode.IsEmpty() || !NodeHasDO(pMain, lnode, doName)) return;
+    const CString daName = StringBefore(Attr(pMain, member, "sec:DARef.daName"), "[");
+    const CString fc = Reduce(Attr(pMain, member, "sec:FCDA.fc"));
+    if (lnode.IsEmpty() || !NodeHolds(pMain, lnode, doName, daName)) return;
     const NodeRef ref = ReadNodeRef(pMain, lnode);
     if (doName.IsEmpty() || ref.lnClass.IsEmpty()) return;
-    rows.push_back({ref.ldInst, ref.prefix, ref.lnClass, ref.lnInst, doName,
-                    StringBefore(Attr(pMain, member, "sec:DARef.daName"), "["),
-                    Reduce(Attr(pMain, member, "sec:FCDA.fc")), Attr(pMain, member, "sec:FCDA.ix")});
+    rows.push_back({ref.ldInst, ref.prefix, ref.lnClass, ref.lnInst, doName, daName, fc,
+                    Attr(pMain, member, "sec:FCDA.ix")});
 }
 
 const std::map<std::string, URI_Ref>& CKiln_Export::DOsOf(CKiln_Main* pMain, const URI_Ref& lnType) {
@@ -411,9 +412,24 @@ const std::map<std::string, URI_Ref>& CKiln_Export::DOsOf(CKiln_Main* pMain, con
     return byName;
 }
 
-bool CKiln_Export::NodeHasDO(CKiln_Main* pMain, const URI_Ref& lnode, const CString& doName) {
+bool CKiln_Export::NodeHolds(CKiln_Main* pMain, const URI_Ref& lnode, const CString& doName, const CString& daName) {
     const URI_Ref lnType = FirstMember(pMain, lnode, "sec:LNode.LNodeType");
-    return lnType.IsSet() && DOsOf(pMain, lnType).count(StringBefore(doName, ".").str()) > 0;
+    if (lnType.IsEmpty()) return false;
+    const std::map<std::string, URI_Ref>& dos = DOsOf(pMain, lnType);
+    const auto dataObject = dos.find(StringBefore(doName, ".").str());
+    if (dataObject == dos.end()) return false;
+    // The path below the DO: the doName's SDOs, then the daName.
+    const int dot = doName.Find('.');
+    std::string below = dot < 0 ? std::string() : doName.Mid(dot + 1).str();
+    const std::string da = kiln::core::WithoutConstraints(daName.str());
+    if (!da.empty()) below += (below.empty() ? "" : ".") + da;
+    if (below.empty()) return true;
+    // An attribute at the path, or one below it (a member of a struct),
+    // which sorts right after it.
+    const std::set<std::string>& paths = SclPathsOf(pMain, dataObject->second);
+    for (auto it = paths.lower_bound(below); it != paths.end() && it->compare(0, below.size(), below) == 0; ++it)
+        if (it->size() == below.size() || (*it)[below.size()] == '.') return true;
+    return false;
 }
 
 const std::set<std::string>& CKiln_Export::SclPathsOf(CKiln_Main* pMain, const URI_Ref& dataObject) {
@@ -441,7 +457,7 @@ bool CKiln_Export::Export_DataSets(const XmlNode& parent, CKiln_Main* pMain, CBa
     std::vector<FcdaRow> rows;
     std::vector<URI_Ref> leftOut;
     if (!Collect_FCDAs(pMain, dataSet, rows, &leftOut)) return false;
-    // A member that names no node (or no DO of its node) is left out, and
+    // A member that names no node (or no DO or DA of its node) is left out, and
     // so is, as SCL has no data set without members, one with nothing to
     // write: the control blocks that use it name no data set. Each is named.
     const CString where = m_strNodePath + "." + name;
@@ -498,9 +514,10 @@ bool CKiln_Export::Export_ExtRefs(const XmlNode& parent, CKiln_Main* pMain, CBas
     CString daName = Attr(pMain, extRef, "sec:DARef.daName");
     // An input whose DO names no node (the node deleted, or none chosen)
     // is written with what it holds and its source named; one without a DO
-    // is an input still to be bound. One whose DO its node's type lacks is
-    // written as one still to be bound, and named as a data-set member is.
-    if (lnode.IsSet() && !doName.IsEmpty() && !NodeHasDO(pMain, lnode, doName)) {
+    // is an input still to be bound. One whose DO or DA its node's type
+    // lacks is written as one still to be bound, and named as a data-set
+    // member is.
+    if (lnode.IsSet() && !doName.IsEmpty() && !NodeHolds(pMain, lnode, doName, daName)) {
         m_vLeftOut.push_back("外部输入量的源（未指向LNode的DO）：" + m_strNodePath + "." + name + ":" +
                              DataRefLabel(doName, daName));
         ref = NodeRef();

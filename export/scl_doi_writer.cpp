@@ -10,8 +10,17 @@ using namespace kiln::exporter;
 
 namespace {
 
+// Why a mapping item's value stays out of a DAI written before it.
+const CString kHeldText("DOI中已有同名DAI");
+
+// The child `element` named `name` of `parent`, or null.
+XmlNode ChildNamed(CBase_XML& xml, const XmlNode& parent, const CString& element, const CString& name) {
+    const CString literal = CBase_XML::XPathLiteral(name);
+    return literal.IsEmpty() ? XmlNode() : xml.Get_NodePtr(parent, element + "[@name=" + literal + "]");
+}
+
 // The DAI named "dU" directly under the element, or null.
-XmlNode FindDU(CBase_XML& xml, const XmlNode& element) { return xml.Get_NodePtr(element, "DAI[@name='dU']"); }
+XmlNode FindDU(CBase_XML& xml, const XmlNode& element) { return ChildNamed(xml, element, "DAI", "dU"); }
 
 // Appends <DAI name=...><Val>value</Val></DAI>.
 XmlNode AppendDAI(CBase_XML& xml, const XmlNode& parent, const CString& name, const CString& value) {
@@ -19,12 +28,15 @@ XmlNode AppendDAI(CBase_XML& xml, const XmlNode& parent, const CString& name, co
     return xml.AddNewNode_withAttrValueAndChild(parent, kDai, kName, name, kVal, value);
 }
 
-// The element of the path in the table, or a new one appended to `parent`.
+// The element of the path in the table, else the one of its name that
+// `parent` already holds (SCL takes one DOI, SDI or DAI of a name there), or
+// a new one appended to `parent`.
 XmlNode FindOrAppend(CBase_XML& xml, CKiln_Export::NodeTable& nodes, const CString& path, const XmlNode& parent,
                      const char* element, const CString& name) {
     auto it = nodes.find(path.str());
     if (it != nodes.end()) return it->second;
-    XmlNode node = xml.AddNewNode_withAttrValue(parent, element, "name", name);
+    XmlNode node = ChildNamed(xml, parent, element, name);
+    if (!node) node = xml.AddNewNode_withAttrValue(parent, element, "name", name);
     if (!node) return XmlNode();
     nodes.emplace(path.str(), node);
     return node;
@@ -278,12 +290,18 @@ bool CKiln_Export::Export_DOI(const XmlNode& lnElement, CKiln_Main* pMain, CBase
     const bool holdsValue = !daPath.IsEmpty() && m_targets->Resolve(lnode, doPath, daPath).state ==
                                                      CKiln_Main::MapItemTarget::Held;
     if (!value.IsEmpty() && !holdsValue) leaveOut("值", daPath.IsEmpty() ? CString("没有DA名") : "DO类型中没有" + daPath);
+    // A DAI the node's DOI (or an item before) already wrote keeps its value:
+    // another one of the item is named.
+    bool other = false;
     Write_SDI_and_GET_DAI(lnElement, xml, doPath, daPath, nodes, bFlag, holdsValue ? value : CString(),
-                          holdsDU ? desc : CString());
+                          holdsDU ? desc : CString(), &other);
+    if (other) leaveOut("值", kHeldText);
     // The item's dU comes before the DO's description, which it keeps out.
     const CString dU = Attr(pMain, mapItem, "sec:MapItem.dU");
     if (!dU.IsEmpty() && !holdsDU) leaveOut("dU", "DO类型中没有dU");
-    if (!dU.IsEmpty() && holdsDU) Write_SDI_and_GET_DAI(lnElement, xml, doPath, "dU", nodes, bFlag, dU, CString());
+    other = false;
+    if (!dU.IsEmpty() && holdsDU) Write_SDI_and_GET_DAI(lnElement, xml, doPath, "dU", nodes, bFlag, dU, CString(), &other);
+    if (other) leaveOut("dU", kHeldText);
     auto found = descs.find(doPath.str());
     if (holdsDU && found != descs.end())
         Write_SDI_and_GET_DAI(lnElement, xml, doPath, "dU", nodes, bFlag, found->second, CString());
@@ -309,7 +327,9 @@ bool CKiln_Export::Export_DOI(const XmlNode& lnElement, CKiln_Main* pMain, CBase
                 continue;
             }
         }
-        WriteValueDAI(lnElement, xml, doPath, path, nodes, text);
+        other = false;
+        WriteValueDAI(lnElement, xml, doPath, path, nodes, text, &other);
+        if (other) leaveOut(path, kHeldText);
     }
     return true;
 }
@@ -337,7 +357,7 @@ XmlNode ElementOf(CBase_XML& xml, CKiln_Export::NodeTable& nodes, const XmlNode&
 
 XmlNode CKiln_Export::Write_SDI_and_GET_DAI(const XmlNode& lnElement, CBase_XML& xml, const CString& doPath,
                                             const CString& daPath, NodeTable& nodes, bool /*bFlag*/,
-                                            const CString& value, const CString& desc) {
+                                            const CString& value, const CString& desc, bool* pOther) {
     // Nothing to write makes no element: a DOI of its name alone says nothing.
     if (value.IsEmpty() && desc.IsEmpty()) return XmlNode();
     const std::vector<CString> doParts = Split(doPath);
@@ -345,17 +365,22 @@ XmlNode CKiln_Export::Write_SDI_and_GET_DAI(const XmlNode& lnElement, CBase_XML&
     if (!current) return XmlNode();
     if (!desc.IsEmpty() && !FindDU(xml, current)) AppendDAI(xml, current, "dU", desc);
     if (value.IsEmpty()) return XmlNode();
-    return WriteValueDAI(lnElement, xml, doPath, daPath, nodes, value);
+    return WriteValueDAI(lnElement, xml, doPath, daPath, nodes, value, pOther);
 }
 
 XmlNode CKiln_Export::WriteValueDAI(const XmlNode& lnElement, CBase_XML& xml, const CString& doPath,
-                                    const CString& daPath, NodeTable& nodes, const CString& value) {
-    const std::vector<CString> daParts = Split(daPath);
+                                    const CString& daPath, NodeTable& nodes, const CString& value, bool* pOther) {
+    // SCL names the DAI and its SDIs without the constraints ("mag[MX].f").
+    const std::vector<CString> daParts = Split(CString(kiln::core::WithoutConstraints(daPath.str())));
     XmlNode current = ElementOf(xml, nodes, lnElement, Split(doPath), daParts);
     if (!current) return XmlNode();
-    // One description per element: the first "dU" stays.
+    // One DAI of a name per element: the first stays.
     const CString& last = daParts.back();
-    if (last == "dU")
-        if (XmlNode existing = FindDU(xml, current)) return existing;
+    if (XmlNode existing = ChildNamed(xml, current, "DAI", last)) {
+        CString held;
+        CBase_XML::Get_NodeText(existing, "Val", held);
+        if (pOther && held != value) *pOther = true;
+        return existing;
+    }
     return AppendDAI(xml, current, last, value);
 }

@@ -83,6 +83,7 @@ private:
     bool EnumValue(const URI_Ref& dfn, const CString& descField);
     bool NumberChecked(const CString& bType, bool isFloat);
     bool AttributesOfDo(const CString& doName, Struct_DAs_ofDO& das);
+    bool DoHoldsDaName(const CString& doName, const CString& daName);
     bool MemberConstraint();
     bool SubObjectsIntoDoName();
     bool SettingGroups();
@@ -156,7 +157,15 @@ bool FieldChange::Run() {
         Refresh(0);
         return false;
     }
-    if (m_field == "sec:DARef.daName" && (Is("sec:FCDA") || Is("sec:ExtRef")) && SubObjectsIntoDoName()) return false;
+    if (m_field == "sec:DARef.daName" && (Is("sec:FCDA") || Is("sec:ExtRef") || Is("sec:MapItem")) &&
+        SubObjectsIntoDoName())
+        return false;
+    // A member's or input's DA its DO lacks could not be written.
+    if (m_field == "sec:DARef.daName" && (Is("sec:FCDA") || Is("sec:ExtRef")) &&
+        !DoHoldsDaName(Get(m_rsc, "sec:DARef.doName"), m_new)) {
+        Notice("DO: " + Get(m_rsc, "sec:DARef.doName") + "的类型中没有" + m_new + "，不能修改！");
+        return false;
+    }
     if ((m_field == "sec:Val.sValue" && Is("sec:Val")) || (m_field == "sec:DAI.valueStr" && Is("sec:DAI")) ||
         (m_field == "sec:BDA.valueStr" && (Is("sec:BDA") || Is("sec:DA")))) {
         if (!DataValue()) return false;
@@ -500,8 +509,9 @@ bool FieldChange::AttributesOfDo(const CString& doName, Struct_DAs_ofDO& das) {
 }
 
 // A data attribute picked below a sub-data object ("phsA.cVal[MX].mag.f"
-// under DO PhV) names the SDOs in the member's or input's DO name, as SCL
-// does (doName "PhV.phsA", daName "cVal.mag.f"): the SDOs are the names
+// under DO PhV) names the SDOs in the member's, input's or mapping item's DO
+// name, as SCL and the M2I file do (doName "PhV.phsA", daName "cVal.mag.f"),
+// so that the item reads back from its file as it was: the SDOs are the names
 // before the one that holds the functional constraints. True when the
 // handler stored both names itself.
 bool FieldChange::SubObjectsIntoDoName() {
@@ -511,8 +521,8 @@ bool FieldChange::SubObjectsIntoDoName() {
     for (const Struct_DAItem& item : das.vDAs) {
         const std::string& path = item.sPath.str();
         if (kiln::core::WithoutConstraints(path) != m_new.str()) continue;
-        const size_t sdoEnd = path.rfind('.', path.find('['));
-        if (path.find('[') == std::string::npos || sdoEnd == std::string::npos) return false;
+        const size_t sdoEnd = kiln::core::SubObjectsLength(path);
+        if (sdoEnd == 0) return false;
         Put(m_rsc, "sec:DARef.doName", doName + "." + path.substr(0, sdoEnd).c_str());
         Put(m_rsc, "sec:DARef.daName", m_new.Mid(static_cast<int>(sdoEnd) + 1));
         Refresh(0);
@@ -639,17 +649,25 @@ bool FieldChange::KeptNodeField() {
     return true;
 }
 
-// A member's or input's DA that the new DO does not have is cleared.
-void FieldChange::DropMissingDaName() {
-    const CString daName = kiln::core::WithoutConstraints(Get(m_rsc, "sec:DARef.daName").str()).c_str();
-    const int dot = m_new.Find('.');
+// True when the DO `doName` (with its SDOs) of the reference's node has the
+// DA `daName` (or a struct of attributes by that name), or when either is
+// empty or the node or the DO cannot be found (the export names those).
+bool FieldChange::DoHoldsDaName(const CString& doName, const CString& daName) {
+    const CString plain = kiln::core::WithoutConstraints(daName.str()).c_str();
+    const int dot = doName.Find('.');
     Struct_DAs_ofDO das;
-    if (daName.IsEmpty() || !AttributesOfDo(dot < 0 ? m_new : m_new.Left(dot), das)) return;
-    const CString wanted = (dot < 0 ? CString() : m_new.Mid(dot + 1) + ".") + daName;
+    if (plain.IsEmpty() || !AttributesOfDo(dot < 0 ? doName : doName.Left(dot), das)) return true;
+    const CString wanted = (dot < 0 ? CString() : doName.Mid(dot + 1) + ".") + plain;
     for (const Struct_DAItem& item : das.vDAs) {
         const CString path = kiln::core::WithoutConstraints(item.sPath.str()).c_str();
-        if (path == wanted || path.Left(wanted.GetLength() + 1) == wanted + ".") return;
+        if (path == wanted || path.Left(wanted.GetLength() + 1) == wanted + ".") return true;
     }
+    return false;
+}
+
+// A member's or input's DA that the new DO does not have is cleared.
+void FieldChange::DropMissingDaName() {
+    if (DoHoldsDaName(m_new, Get(m_rsc, "sec:DARef.daName"))) return;
     Put(m_rsc, "sec:DARef.daName", "");
     Refresh(0);
 }

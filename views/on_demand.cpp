@@ -94,7 +94,13 @@ bool OnDemandDAI(CKiln_Main& app, CBase_Cmd* view, const URI_Ref& doi, const CSt
         return false;
     };
     if (exists(field)) return false;
+    // The DO of the DOI's name in its node's type, as the export and the
+    // check judge the DOI: its own link may name the DO of a type the node
+    // had before. A DOI of a node without a type goes by its link.
     URI_Ref dataObject = app.DocMtd_getFirstUri_ofAsso(doi, "sec:DOI.DO");
+    URI_Ref lnode = app.DocMtd_getFirstUri_ofAsso(doi, "sec:DOI.LNode");
+    if (app.DocMtd_getFirstUri_ofAsso(lnode, "sec:LNode.LNodeType").IsSet())
+        dataObject = app.Get_DO_Dfn(lnode, app.DocMtd_getValue_ofAttr(doi, kRoleName));
     CString name = field;
     URI_Ref dfn = app.Get_DA_Dfn(dataObject, name);
     if (dfn.IsEmpty()) {

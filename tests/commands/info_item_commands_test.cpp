@@ -353,6 +353,12 @@ TEST_F(InfoItemCommandsTest, ACommonAttributePathNeedsANodeAndAValidDo) {
     EXPECT_EQ((std::vector<CString>{"  ", "stVal[ST]", "q[ST]"}), LastChoices());
     EXPECT_EQ("q[ST]", Get(aMap, "sec:DARef.daName"));
     EXPECT_EQ("stVal", Get(bMap, "sec:DARef.daName"));  // the row's name without its constraint
+    // Below a sub-data object the SDO goes into the DO name, as the M2I names it.
+    MakeDO(app.DocMtd_getFirstUri_ofAsso(ptoc, "sec:LNode.LNodeType"), "A", 9, m.wye);
+    URI_Ref cMap = Map(Item("3", "三"), ptoc, "A");
+    ui.AnswerDialog(Rows({{2, 2}})).AnswerInputChoice("phsB.cVal[MX].mag.f");
+    Run(m2i, "ICD:Appoint To SameDA");
+    EXPECT_EQ("A.phsB/cVal.mag.f", Get(cMap, "sec:DARef.doName") + "/" + Get(cMap, "sec:DARef.daName"));
 
     ui.ClearCalls();
     Set(aMap, "sec:DARef.doName", "Nope");

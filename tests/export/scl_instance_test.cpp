@@ -508,7 +508,7 @@ TEST_F(InstanceTest, DataSetMembersAndInputs) {
     Set(c.lln0, "sec:LNode.prefix", "Q");
     Set(c.lln0, "sec:LNode.lnInst", "1");
     member(c.lln0, "Mod", "ctlModel", 3);
-    Set(member(c.ptoc, "Str", "setMag[SG]", 4), "sec:FCDA.ix", "3");
+    Set(member(c.ptoc, "Str", "origin[ST]", 4), "sec:FCDA.ix", "3");
     member(c.ptoc, "Gone", "stVal", 5);
     URI_Ref noNode = MakeUnder(c.dataSet, "sec:FCDA", "F", "sec:FCDA.DataSet", 6);
     Set(noNode, "sec:DARef.doName", "Op");
@@ -520,7 +520,7 @@ TEST_F(InstanceTest, DataSetMembersAndInputs) {
               (std::vector<std::string>{"ldInst", "lnClass", "lnInst", "doName", "fc"}));
     EXPECT_EQ(AttrNames(ds.select_node("FCDA[@doName='Mod']").node()),
               (std::vector<std::string>{"ldInst", "lnClass", "doName", "daName", "fc"}));
-    EXPECT_EQ(Select(ds, "FCDA[@doName='Str']/@daName"), std::vector<std::string>{"setMag"});
+    EXPECT_EQ(Select(ds, "FCDA[@doName='Str']/@daName"), std::vector<std::string>{"origin"});
     // A member's array index follows its constraint.
     EXPECT_EQ(AttrNames(ds.select_node("FCDA[@doName='Str']").node()),
               (std::vector<std::string>{"ldInst", "prefix", "lnClass", "lnInst", "doName", "daName", "fc", "ix"}));

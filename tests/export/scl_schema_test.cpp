@@ -403,7 +403,10 @@ const RuleRow kRuleRows[] = {
          t.Set(t.MakeUnder(t.m.ctlModel, "sec:EnumVal", "sbo2", "sec:EnumVal.EnumType"), "e301:OrdNaming.ord", "");
          t.Set(t.MakeUnder(t.m.ctlModel, "sec:EnumVal", "sbo3", "sec:EnumVal.EnumType"), "e301:OrdNaming.ord", "- 5");
      },
-     {"不符合SCL的DO（transient取值错误）：PTOC_T.Str:maybe", "不符合SCL的DA（fc取值错误）：P1_SPS.stVal:",
+     // A DA without fc is no attribute a member or an input can name.
+     {"未导出数据集成员（未指向LNode的DO）：PROT/LLN0.dsPrt:Op.stVal",
+      "未导出外部输入量的源（未指向LNode的DO）：PROT/1.Trip_In:Op.stVal",
+      "不符合SCL的DO（transient取值错误）：PTOC_T.Str:maybe", "不符合SCL的DA（fc取值错误）：P1_SPS.stVal:",
       "不符合SCL的DA（bType取值错误）：P1_SPS.q:Quality2", "不符合SCL的DA（valKind取值错误）：P1_SPS.q:Fixed",
       "不符合SCL的DA（count取值错误）：P1_SPS.q:q-1",
       "不符合SCL的DA（valImport取值错误）：P1_SPS.q:yes", "不符合SCL的SDO（count取值错误）：WYE.phsA:Max",
@@ -423,13 +426,13 @@ const RuleRow kRuleRows[] = {
          t.Set(c.lcb, "sec:LCB.optReasonForInclusion", "off");
          t.Set(c.lcb, "sec:LCB.bufTime", "-3");
          t.Set(c.sgcb, "sec:SGCB.resvTms", "70000");
-         t.Set(c.fcdaOp, "sec:DARef.daName", "st-Val");
          t.Set(c.fcdaA, "sec:DARef.doName", "A.phsA.x");
          t.Set(c.extRef, "sec:DARef.doName", "Op.x.y");
          t.Set(c.extRef, "sec:DARef.daName", "stVal..q");
      },
-     {"不符合SCL的数据集成员（daName格式错误）：PROT/LLN0.dsPrt:st-Val",
-      "不符合SCL的数据集成员（doName格式错误）：PROT/LLN0.dsPrt:A.phsA.x",
+     // References the node's type has no DO or DA for are left out and named.
+     {"未导出数据集成员（未指向LNode的DO）：PROT/LLN0.dsPrt:A.phsA.x",
+      "未导出外部输入量的源（未指向LNode的DO）：PROT/1.Trip_In:Op.x.y.stVal..q",
       "不符合SCL的报告控制块（rptID格式错误）：PROT/LLN0.brcbPrt:保护事件",
       "不符合SCL的报告控制块（bufTime取值错误）：PROT/LLN0.brcbPrt:1.5",
       "不符合SCL的报告控制块（indexed取值错误）：PROT/LLN0.brcbPrt:yes",
@@ -445,7 +448,7 @@ const RuleRow kRuleRows[] = {
       "不符合SCL的日志控制块（reasonCode取值错误）：PROT/LLN0.lcbPrt:off",
       "不符合SCL的日志控制块（bufTime取值错误）：PROT/LLN0.lcbPrt:-3",
       "不符合SCL的定值组控制块（resvTms取值错误）：PROT/LLN0.SGCB:70000",
-      "不符合SCL的ExtRef（doName格式错误）：PROT/MMXU1:Op.x.y", "不符合SCL的ExtRef（daName格式错误）：PROT/MMXU1:stVal..q"}},
+      }},
     {"client and input outside the model named outside the patterns",
      [](SclRulesTest& t, const CompleteIcd& c) {
          const URI_Ref client = t.MakeUnder(c.rcb, "sec:ClientLN", "c1", "sec:ClientLN.RCB", 1);
@@ -703,10 +706,27 @@ TEST_F(SchemaTest, HandBuiltModelWithMappingValues) {
     URI_Ref noDo = Make(kIcdDomain, "sec:MapItem", "MI3", 3);
     Link(noDo, "sec:DARef.LNode", c.ptoc);
     Set(noDo, "sec:MapItem.valStr", "1");
+    // Items on DAIs written before them: the DOI's own Mod.stVal (1), and
+    // MI2's, named with its constraint; each goes into the element written.
+    for (const auto& [name, node, doName, daName, value] :
+         {std::tuple{"MI4", c.ptoc, "Mod", "stVal", "2"}, std::tuple{"MI5", c.ptoc, "Mod", "stVal", "1"},
+          std::tuple{"MI6", c.mmxu, "A.phsA", "cVal[MX].mag.f", "0"}}) {
+        URI_Ref again = Make(kIcdDomain, "sec:MapItem", name, 4);
+        Link(again, "sec:DARef.LNode", node);
+        Set(again, "sec:DARef.doName", doName);
+        Set(again, "sec:DARef.daName", daName);
+        Set(again, "sec:MapItem.valStr", value);
+    }
     ExportAndValidate(c, true, "mapped.icd");
     // The DO type of Op holds no dU.
     EXPECT_EQ(LinesAfterSuccess(), (std::vector<std::string>{"未导出映射条目的dU（DO类型中没有dU）：PROT/P1.Op.MI1",
-                                                             "未导出映射条目的值（没有DO名）：PROT/P1.MI3"}));
+                                                             "未导出映射条目的值（没有DO名）：PROT/P1.MI3",
+                                                             "未导出映射条目的值（DOI中已有同名DAI）：PROT/P1.Mod.MI4"}));
+    const pugi::xml_document& mapped = LoadFile(Path("mapped.icd"));
+    EXPECT_EQ(Select(mapped, "//LN[@lnClass='PTOC']/DOI/@name"), (std::vector<std::string>{"Mod", "Op"}));
+    EXPECT_EQ(Select(mapped, "//DOI[@name='Mod']/DAI[@name='stVal']/Val[.='1']/../@name"),
+              std::vector<std::string>{"stVal"});
+    EXPECT_EQ(Select(mapped, "//DOI[@name='A']/SDI/SDI/SDI/DAI/@name"), std::vector<std::string>{"f"});
     EXPECT_STREQ(LoadFile(Path("mapped.icd")).select_node("//DAI[@name='SIUnit']/Val").node().text().get(), "A");
     EXPECT_TRUE(Select(LoadFile(Path("mapped.icd")), "//DOI[@name='']").empty());
 }

@@ -174,6 +174,11 @@ TEST_F(ItbM2iRoundTrip, AnExportedMappingImportsWithItsCompanionTable) {
     Set(AddMapItem(m2i, "u", mmxu, "U1", "cVal.mag.f", info[2]), "sec:MapItem.unitSiUnit", EnumValue("SIUnitEnum", "V"));
     URI_Ref ia = AddMapItem(m2i, "ia", mmxu, "A.phsA", "cVal.mag.f", URI_Ref());
     Set(ia, "sec:MapItem.unitSiUnit", EnumValue("SIUnitEnum", "W"));  // code 38 (62 is "W" as well)
+    // An attribute below a sub-data object picked in the property view.
+    const URI_Ref ib = AddMapItem(m2i, "ib", mmxu, "A", "", URI_Ref());
+    CString picked = "phsB.cVal.mag.f";
+    if (app.HtmlMsg_OnFieldChanged(nullptr, ib, "sec:DARef.daName", "", picked, nullptr, nullptr))
+        Set(ib, "sec:DARef.daName", picked.GetString());
     URI_Ref set = AddMapItem(m2i, "set", ggio, "Set", "setMag.f", URI_Ref());
     Set(set, "sec:MapItem.valStr", "1.5");
     Set(set, "sec:MapItem.minVal", "0");

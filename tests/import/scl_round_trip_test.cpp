@@ -1022,6 +1022,21 @@ INSTANTIATE_TEST_SUITE_P(
                  {{"//FCDA/@doName", {"Mod"}}, {"//ExtRef/@*", {"in1"}}},
                  {"未导出数据集成员（未指向LNode的DO）：L/LLN0.ds:StrVal",
                   "未导出外部输入量的源（未指向LNode的DO）：L/LLN0.in1:StrVal.setMag.f"}},
+        ValueRow{"a node given a type whose DO lacks the attribute a data-set member and an input name",
+                 SparseScl("<DataSet name=\"ds\"><FCDA ldInst=\"L\" lnClass=\"LLN0\" doName=\"Mod\" fc=\"ST\"/>"
+                           "<FCDA ldInst=\"L\" lnClass=\"PTOC\" lnInst=\"1\" doName=\"StrVal\" daName=\"setMag\" "
+                           "fc=\"SG\"/></DataSet><Inputs><ExtRef iedName=\"A\" ldInst=\"L\" lnClass=\"PTOC\" "
+                           "lnInst=\"1\" doName=\"StrVal\" daName=\"setMag.f\" intAddr=\"in1\"/></Inputs>",
+                           "<LN lnClass=\"PTOC\" inst=\"1\" lnType=\"T1\"/>", "",
+                           "<LNodeType id=\"T1\" lnClass=\"PTOC\"><DO name=\"StrVal\" type=\"D2\"/></LNodeType>"
+                           "<LNodeType id=\"T2\" lnClass=\"PTOC\"><DO name=\"StrVal\" type=\"D0\"/></LNodeType>"
+                           "<DOType id=\"D2\" cdc=\"ASG\"><DA name=\"setMag\" fc=\"SG\" bType=\"Struct\" "
+                           "type=\"V_AV\"/></DOType><DAType id=\"V_AV\"><BDA name=\"f\" bType=\"FLOAT32\"/></DAType>"),
+                 {"edit PTOC1 sec:LNode.LNodeType T2", "check"},
+                 {{"//FCDA/@doName", {"Mod"}}, {"//ExtRef/@*", {"in1"}}},
+                 {"未导出数据集成员（未指向LNode的DO）：L/LLN0.ds:StrVal.setMag",
+                  "未导出外部输入量的源（未指向LNode的DO）：L/LLN0.in1:StrVal.setMag.f",
+                  "T2/StrVal.setMag lnType下按此路径找不到此DO或DA"}},
         ValueRow{"a maker's node given a type whose DO lacks an attribute a DAI holds",
                  SparseScl("", "<LN prefix=\"PV\" lnClass=\"LPDI\" inst=\"1\" lnType=\"T3\"><DOI name=\"Beh\">"
                                "<DAI name=\"stVal\"><Val>1</Val></DAI><DAI name=\"d\"><Val>x</Val></DAI></DOI></LN>",
@@ -1179,7 +1194,7 @@ const FieldRow kFieldRows[] = {
     {"sec:ExtRef", "cim:Naming.name", "", "V92", "//ExtRef[@intAddr='V92']", nullptr},
     {"sec:ExtRef", "cim:Naming.pathName", "", "X", nullptr, ""},
     {"sec:ExtRef", "e301:OrdNaming.ord", "", "134", "", nullptr},
-    {"sec:ExtRef", "sec:DARef.daName", "", "V95", "//ExtRef[@daName='V95']", nullptr},
+    {"sec:ExtRef", "sec:DARef.daName", "", "V95", nullptr, "DO: Pos的类型中没有V95，不能修改！"},
     {"sec:ExtRef", "sec:DARef.doName", "CB_POS_Q", "BlkOpn", "//ExtRef[@doName='BlkOpn' and @daName='q']", nullptr},
     {"sec:ExtRef", "sec:DARef.daName", "CB_POS_Q", "ctlModel[CF]", "//ExtRef[@daName='ctlModel']", nullptr},
     {"sec:ExtRef", "sec:DARef.doName", "CB_POS_Q", "Loc", "//ExtRef[@doName='Loc' and not(@daName)]", nullptr},
@@ -1192,8 +1207,8 @@ const FieldRow kFieldRows[] = {
     {"sec:FCDA", "cim:Naming.name", "", "X", nullptr, ""},
     {"sec:FCDA", "cim:Naming.pathName", "", "X", nullptr, ""},
     {"sec:FCDA", "e301:OrdNaming.ord", "", "145", "", nullptr},
-    {"sec:FCDA", "sec:DARef.daName", "", "V106", "//FCDA[@daName='V106']", nullptr},
-    {"sec:FCDA", "sec:DARef.doName", "", "BlkOpn", "//FCDA[@doName='BlkOpn' and not(@daName)]", nullptr},
+    {"sec:FCDA", "sec:DARef.daName", "", "V106", nullptr, "DO: Pos的类型中没有V106，不能修改！"},
+    {"sec:FCDA", "sec:DARef.doName", "", "BlkOpn", "//FCDA[@doName='BlkOpn' and @daName='stVal']", nullptr},
     {"sec:FCDA", "sec:DARef.daName", "", "ctlModel[CF]", "//FCDA[@daName='ctlModel']", nullptr},
     {"sec:FCDA", "sec:DARef.doName", "", "Loc", "//FCDA[@doName='Loc' and not(@daName)]", nullptr},
     {"sec:FCDA", "sec:FCDA.fc", "", "#1", nullptr, "fc必须是Loc具有的功能约束"},

@@ -256,8 +256,8 @@ TEST_F(FieldChange, DataReferenceNamesClearedWithNull) {
     EXPECT_EQ(Get(ext, "sec:DARef.doName") + Get(ext, "sec:DARef.daName"), "");
     EXPECT_TRUE(Change(ext, "sec:DARef.doName", "Str"));
 
-    // An attribute picked below a sub-data object: a member and an input name
-    // the SDO in their DO name, as SCL does; a mapping item keeps the path.
+    // An attribute picked below a sub-data object: a member, an input and a
+    // mapping item name the SDO in their DO name, as SCL and the M2I file do.
     const URI_Ref vec = MakeDAType(m.instPkg, "P1_Vec", 20);
     MakeBDA(vec, "mag", 1, "FLOAT32");
     const URI_Ref cmv = MakeDOType(m.instPkg, "P1_CMV", 21);
@@ -277,7 +277,7 @@ TEST_F(FieldChange, DataReferenceNamesClearedWithNull) {
         {MakeUnder(ds, "sec:FCDA", "F2", "sec:FCDA.DataSet", 2), "phsA.q", "PhV.phsA/q"},
         {MakeUnder(icd.lnPtoc, "sec:ExtRef", "In9", "sec:ExtRef.LNode", 9), "phsA.cVal.mag", "PhV.phsA/cVal.mag"},
         {MakeUnder(icd.lnPtoc, "sec:ExtRef", "In10", "sec:ExtRef.LNode", 10), "d", "PhV/d"},
-        {MakeUnder(icd.m2i, "sec:MapItem", "Item9", "sec:MapItem.M2I", 9), "phsA.cVal.mag", "PhV/phsA.cVal.mag"},
+        {MakeUnder(icd.m2i, "sec:MapItem", "Item9", "sec:MapItem.M2I", 9), "phsA.cVal.mag", "PhV.phsA/cVal.mag"},
     };
     for (const auto& p : picks) {
         Link(p.ref, "sec:DARef.LNode", icd.lnPtoc);

@@ -111,6 +111,20 @@ TEST_F(FieldPrepare, AnInstanceOnTheNodesPageUsesTheDoiItHas) {
     ui.AnswerYes();
     EXPECT_FALSE(Prepare(icd.doiOp, "stVal[ST]"));
     EXPECT_EQ(ui.Messages().back(), "已经存在“stVal[ST]”的当前值，不用创建！");
+    // The node given a type whose Op has d: the DOI, made for the old type's
+    // Op, takes its DAI from the Op of the node's type.
+    const URI_Ref other = MakeLNodeType(m.instPkg, "P2_PTOC", 9, m.ptoc);
+    Link(other, "sec:LNodeType.ClassOf_LNType", m.ptoc);
+    MakeDO(other, "Op", 1, m.sps);
+    CString typeUri = other.sUri.c_str();
+    app.HtmlMsg_OnFieldChanged(View(kView_Html1), icd.lnPtoc, "sec:LNode.LNodeType", CString(m.p1Ptoc.sUri.c_str()),
+                               typeUri, nullptr, nullptr);
+    ASSERT_EQ(Targets(icd.lnPtoc, "sec:LNode.LNodeType"), std::vector<URI_Ref>{other});
+    ui.AnswerYes();
+    EXPECT_TRUE(Prepare(icd.doiOp, "d[DC]"));
+    dais = Targets(icd.doiOp, "sec:DOI.DAIs");
+    ASSERT_EQ(dais.size(), 2u);
+    EXPECT_EQ(app.DocMtd_getFirstUri_ofAsso(dais[1], "sec:DAI.BDA"), m.spsD);
 }
 
 TEST_F(FieldPrepare, ADataObjectOfAnAbstractTypeGetsItsDoiBeforeTheQuestion) {
