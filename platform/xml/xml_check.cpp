@@ -516,10 +516,31 @@ size_t FirstRepeatedAttribute(std::string_view text, bool* sameLocal) {
             return;
         }
         if (p + 1 >= n || !IsXmlSpace(b[p + 1])) return;
-        const void* lt = ::memrchr(b + done, '<', p - done);
-        size_t i = lt ? static_cast<size_t>(static_cast<const unsigned char*>(lt) - b) + 1 : p;
-        if (lt && i < n && b[i] != '/' && b[i] != '!' && b[i] != '?')
-            repeated = RepeatInTag(b, n, i, twoPrefixes);  // moves i on to the tag's end
+        auto lastLt = [&](size_t before) {
+            const void* lt = ::memrchr(b + done, '<', before - done);
+            return lt ? static_cast<size_t>(static_cast<const unsigned char*>(lt) - b) : std::string_view::npos;
+        };
+        size_t start = lastLt(p);
+        if (start == std::string_view::npos) {
+            done = p + 1;
+            return;
+        }
+        // The parser takes a "<" in a value: while a quote stands open
+        // between the "<" before and this one, this one may be in a value,
+        // and the tags are read from the one before.
+        for (size_t prev; (prev = lastLt(start)) != std::string_view::npos; start = prev) {
+            const auto* from = b + prev;
+            const auto count = [&](unsigned char q) { return std::count(from, b + start, q); };
+            if (count('"') % 2 == 0 && count('\'') % 2 == 0) break;
+        }
+        // Each tag from there to past the pair.
+        size_t i = start + 1;
+        while (repeated == std::string_view::npos && i < n && i <= p) {
+            if (b[i] != '/' && b[i] != '!' && b[i] != '?')
+                repeated = RepeatInTag(b, n, i, twoPrefixes);  // moves i on to where the tag ends
+            if (i > p) break;
+            i = FindByte(b, i, n, '<') + 1;
+        }
         done = std::max(i, p + 1);
     };
     size_t i = 0;

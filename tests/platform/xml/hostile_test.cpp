@@ -60,6 +60,7 @@ TEST_F(XmlHostile, RefusedFilesSayWhyAndWhereAndLeaveAnEmptyDocument) {
         // a value; a file shorter than one step.
         {"attribute_twice_across_a_step", "<r><a v=\"123456\" v=\"2\"/></r>", "第1行第18列：XML格式错误：属性v重复"},
         {"attribute_twice_after_a_quote_in_a_value", "<r><a v=\"it' s\" v=\"2\"/></r>", "第1行第17列：XML格式错误：属性v重复"},
+        {"attribute_twice_after_a_lt_in_a_value", "<r><a v=\"x<\" v=\"2\"/></r>", "第1行第14列：XML格式错误：属性v重复"},
         {"attribute_twice_in_a_short_file", "<a v=\"\" v=\"\"/>", "第1行第9列：XML格式错误：属性v重复"},
         {"attribute_twice_by_namespace", "<r xmlns:s103=\"urn:a\" xmlns:q=\"urn:a\">\n  <c s103:typ=\"7\" q:typ=\"8\"/>\n</r>",
          "第2行第19列：XML格式错误：属性q:typ与s103:typ重复（同属命名空间urn:a）"},
