@@ -4,6 +4,7 @@
 // name a logical node, every mapping item a node and a DO, and no target
 // may be used twice by members of one class.
 #include <array>
+#include <deque>
 
 #include "core/kiln_main.h"
 #include "core/scl_value_types.h"
@@ -18,10 +19,11 @@ enum UserList { Users_EntryData, Users_ExtRef, Users_FCDA, Users_MapItem, Users_
 constexpr const char* kUserLabels[Users_Count] = {"EntryData: ", "ExtRef: ", "FCDA: ", "MapItem: ", "SettingData: "};
 
 // The users of one target key; the type path is the first user's. Users
-// are kept as resources and named only when a finding reports them.
+// point into the nodes' reference lists, kept for the whole check, and are
+// named only when a finding reports them.
 struct TargetUsage {
     CString typePath;
-    std::array<std::vector<URI_Ref>, Users_Count> users;
+    std::array<std::vector<const URI_Ref*>, Users_Count> users;
 };
 
 // The text after the last "."; the whole text without one.
@@ -38,7 +40,10 @@ bool CKiln_Main::Chech_DARef_RepeatORhasDODA(URI_Ref icd) {
 
     // The usage table, keyed by target (LD/LN.DO[.DA]).
     std::map<CString, TargetUsage> usage;
-    auto name = [this](const URI_Ref& rsc) { return DocMtd_getValue_ofAttr(rsc, kRoleName); };
+    // Roles made once: read for every node and reference.
+    static const CString kName(kRoleName), kOrd(kRoleOrd), kRefs("sec:LNode.DARefs"), kDoName("sec:DARef.doName"),
+        kDaName("sec:DARef.daName");
+    auto name = [this](const URI_Ref& rsc) { return DocMtd_getValue_ofAttr(rsc, kName); };
     // "LD: x的LNode: y的" for the logical node reached from `from` along `toNode`.
     auto placeOf = [this](const URI_Ref& from, const CString& toNode) {
         return "LD: " + DocMtd_getFirstValue_ofAsso(from, toNode + "/sec:LNode.LDevice", kRoleName) + "的LNode: " +
@@ -63,12 +68,13 @@ bool CKiln_Main::Chech_DARef_RepeatORhasDODA(URI_Ref icd) {
         }
     };
     // Every user of the list, each preceded by two blanks.
-    auto joinUsers = [&](const std::vector<URI_Ref>& users, int list) {
+    auto joinUsers = [&](const std::vector<const URI_Ref*>& users, int list) {
         CString text;
-        for (const URI_Ref& user : users) text += "  " + userText(user, list);
+        for (const URI_Ref* user : users) text += "  " + userText(*user, list);
         return text;
     };
 
+    std::deque<std::vector<URI_Ref>> refLists;  // each node's references, which the table points into
     std::vector<URI_Ref> devices;
     DocMtd_get_Association_BUris(server, "sec:Server.LDevices", devices, kRoleOrd, SortPolicy_ByOrd);
     for (const URI_Ref& device : devices) {
@@ -96,29 +102,30 @@ bool CKiln_Main::Chech_DARef_RepeatORhasDODA(URI_Ref icd) {
                 continue;
             }
             const CString typeName = name(lnType);
-            std::vector<URI_Ref> refs;
-            DocMtd_get_Association_BUris(node, "sec:LNode.DARefs", refs, kRoleOrd, SortPolicy_ByOrd);
+            const CString target = deviceName + "/" + nodeName + ".";  // each key's start
+            std::vector<URI_Ref>& refs = refLists.emplace_back();
+            DocMtd_get_Association_BUris(node, kRefs, refs, kOrd, SortPolicy_ByOrd);
             for (const URI_Ref& ref : refs) {
-                const CString doName = DocMtd_getValue_ofAttr(ref, "sec:DARef.doName");
+                const CString doName = DocMtd_getValue_ofAttr(ref, kDoName);
                 if (doName.IsEmpty()) continue;
-                const CString daName = DocMtd_getValue_ofAttr(ref, "sec:DARef.daName");
+                const CString daName = DocMtd_getValue_ofAttr(ref, kDaName);
                 const CString below = daName.IsEmpty() ? doName : doName + "." + daName;
-                auto [it, isNew] = usage.try_emplace(deviceName + "/" + nodeName + "." + below);
+                auto [it, isNew] = usage.try_emplace(target + below);
                 if (isNew) it->second.typePath = typeName + "/" + below;
 
                 if (ref.sClass == "sec:SettingData") {
-                    it->second.users[Users_SettingData].push_back(ref);
+                    it->second.users[Users_SettingData].push_back(&ref);
                 } else if (ref.sClass == "sec:ExtRef") {
-                    it->second.users[Users_ExtRef].push_back(ref);
+                    it->second.users[Users_ExtRef].push_back(&ref);
                     // The export writes the name as it stands ("q[ST]" is none SCL takes).
                     if (!daName.IsEmpty() && !kiln::core::IsSclFullAttributeName(daName.str()))
                         Write_error_to_Report(userText(ref, Users_ExtRef), "daName格式错误：" + daName, true);
                 } else if (ref.sClass == "sec:FCDA") {
-                    it->second.users[Users_FCDA].push_back(ref);
+                    it->second.users[Users_FCDA].push_back(&ref);
                 } else if (ref.sClass == "sec:EntryData") {
-                    it->second.users[Users_EntryData].push_back(ref);
+                    it->second.users[Users_EntryData].push_back(&ref);
                 } else if (ref.sClass == "sec:MapItem") {
-                    it->second.users[Users_MapItem].push_back(ref);
+                    it->second.users[Users_MapItem].push_back(&ref);
                 }
             }
         }

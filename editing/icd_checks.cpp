@@ -4,6 +4,7 @@
 // repeated full logical-node names within a logical device, DOIs and DAIs
 // their types do not have, values a DOI holds that the basic types of their
 // attributes cannot hold, and inputs whose source names no node.
+#include <algorithm>
 #include <set>
 #include <unordered_map>
 #include <unordered_set>
@@ -112,16 +113,25 @@ private:
 // The DAIs' names are read once: a name that repeats is an error too, as
 // the name check of other members words it.
 void CheckDoi(CKiln_Main& app, TypeReads& types, const URI_Ref& lnType, const URI_Ref& doi, const CString& where) {
-    const CString doiName = app.DocMtd_getValue_ofAttr(doi, kRoleName);
+    // Roles made once: read for every DOI and DAI.
+    static const CString kName(kRoleName), kOrd(kRoleOrd), kDais("sec:DOI.DAIs"), kVals("sec:DAI.Vals"),
+        kValueRole("sec:DAI.valueStr"), kValText("sec:Val.sValue");
+    const CString doiName = app.DocMtd_getValue_ofAttr(doi, kName);
     const CString inDoi = where + "DOI: " + doiName;
     std::vector<URI_Ref> dais;
-    app.DocMtd_get_Association_BUris(doi, "sec:DOI.DAIs", dais, kRoleOrd, SortPolicy_ByOrd);
+    app.DocMtd_get_Association_BUris(doi, kDais, dais, kOrd, SortPolicy_ByOrd);
     std::vector<CString> names;
+    names.reserve(dais.size());
+    // The names before a name: looked through while few, hashed beyond.
+    constexpr size_t kFew = 32;
     std::unordered_set<CString> seen;
     for (const URI_Ref& dai : dais) {
-        names.push_back(app.DocMtd_getValue_ofAttr(dai, kRoleName));
-        if (!seen.insert(names.back()).second)
-            app.Write_error_to_Report(where + "  DOI: " + doiName + "内", names.back() + " 名称重复", true);
+        names.push_back(app.DocMtd_getValue_ofAttr(dai, kName));
+        const auto before = names.end() - 1;
+        if (names.size() == kFew + 1) seen.insert(names.begin(), before);
+        const bool again = names.size() <= kFew ? std::find(names.begin(), before, *before) != before
+                                                : !seen.insert(*before).second;
+        if (again) app.Write_error_to_Report(where + "  DOI: " + doiName + "内", *before + " 名称重复", true);
     }
     // A DOI made for a DO is judged by the DO of its name in the node's
     // type: its own link still names the DO of a type the node had before.
@@ -152,14 +162,13 @@ void CheckDoi(CKiln_Main& app, TypeReads& types, const URI_Ref& lnType, const UR
             if (!bType.Holds(value))
                 app.Write_error_to_Report(inDoi + "的DAI: " + name, bType.name + "取值错误：" + value, true);
         };
-        static const CString kValueRole("sec:DAI.valueStr");  // made once: read for every DAI
         check(app.DocMtd_getValue_ofAttr(dai, kValueRole));
         // The first value is the DAI's own text, as the export writes it;
-        // most DAIs have no further ones.
-        if (app.DocMtd_getFirstUri_ofAsso(dai, "sec:DAI.Vals").IsEmpty()) continue;
+        // most DAIs have no further ones (counted, not listed).
+        if (app.m_Doc.CountTargets(dai, kVals) < 2) continue;
         std::vector<URI_Ref> vals;
-        app.DocMtd_get_Association_BUris(dai, "sec:DAI.Vals", vals, kRoleOrd, SortPolicy_ByOrd);
-        for (size_t k = 1; k < vals.size(); ++k) check(app.DocMtd_getValue_ofAttr(vals[k], "sec:Val.sValue"));
+        app.DocMtd_get_Association_BUris(dai, kVals, vals, kOrd, SortPolicy_ByOrd);
+        for (size_t k = 1; k < vals.size(); ++k) check(app.DocMtd_getValue_ofAttr(vals[k], kValText));
     }
 }
 

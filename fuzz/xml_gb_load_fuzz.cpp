@@ -15,7 +15,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     bytes.append(reinterpret_cast<const char*>(data) + 1, size - 1);
     kiln::xml::XmlDocState state;
     std::string error;
-    if (!kiln::xml::ParseXmlText(std::move(bytes), state, error)) return 0;
+    if (!kiln::xml::ParseXmlText(kiln::file::Bytes(bytes), state, error)) return 0;
     size_t total = 0;
     for (pugi::xml_node n = state.doc.document_element(); n;) {
         total += std::char_traits<char>::length(n.value());

@@ -236,7 +236,11 @@ bool ReadFile(const std::string& path, std::string& out, std::string& reason) {
     return ReadFile(path, out, reason, 0, nullptr);
 }
 
-bool ReadFile(const std::string& path, std::string& out, std::string& reason, size_t head,
+namespace {
+
+// Reads the file into `out` (a std::string or Bytes) as ReadFile says.
+template <class Buffer>
+bool ReadInto(const std::string& path, Buffer& out, std::string& reason, size_t head,
               const std::function<bool(std::string_view)>& goOn) {
     // Without blocking, so that a FIFO or a device is named, not waited on;
     // a socket cannot be opened at all and is named by its type, as is a
@@ -281,6 +285,18 @@ bool ReadFile(const std::string& path, std::string& out, std::string& reason, si
     }
     ::close(fd);
     return ok;
+}
+
+}  // namespace
+
+bool ReadFile(const std::string& path, std::string& out, std::string& reason, size_t head,
+              const std::function<bool(std::string_view)>& goOn) {
+    return ReadInto(path, out, reason, head, goOn);
+}
+
+bool ReadFile(const std::string& path, Bytes& out, std::string& reason, size_t head,
+              const std::function<bool(std::string_view)>& goOn) {
+    return ReadInto(path, out, reason, head, goOn);
 }
 
 bool WriteAll(int fd, const char* data, size_t n) {

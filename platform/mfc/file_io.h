@@ -6,13 +6,46 @@
 #include <sys/types.h>
 
 #include <cstddef>
+#include <cstring>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
 
 namespace kiln::file {
+
+// A byte buffer whose new room is not zero-filled first: a file's bytes are
+// read, or a text converted, straight into it.
+class Bytes {
+public:
+    Bytes() = default;
+    explicit Bytes(std::string_view text) : Bytes() {
+        resize(text.size());
+        if (!text.empty()) std::memcpy(m_bytes.get(), text.data(), text.size());
+    }
+    char* data() { return m_bytes.get(); }
+    const char* data() const { return m_bytes.get(); }
+    size_t size() const { return m_size; }
+    bool empty() const { return m_size == 0; }
+    char operator[](size_t i) const { return m_bytes[i]; }
+    operator std::string_view() const { return std::string_view(m_bytes.get(), m_size); }
+    // Keeps the first bytes; room beyond them is left as it is.
+    void resize(size_t n) {
+        if (n > m_capacity) {
+            std::unique_ptr<char[]> more(new char[n]);
+            if (m_size > 0) std::memcpy(more.get(), m_bytes.get(), m_size);
+            m_bytes = std::move(more);
+            m_capacity = n;
+        }
+        m_size = n;
+    }
+
+private:
+    std::unique_ptr<char[]> m_bytes;
+    size_t m_size = 0, m_capacity = 0;
+};
 
 // The bytes of a regular file; false (and `out` unspecified) when it cannot
 // be opened, is no regular file or a read fails. A FIFO, socket or device in
@@ -26,6 +59,8 @@ bool ReadFile(const std::string& path, std::string& out, std::string& reason);
 // and `out` holds the head alone (the result is true).
 bool ReadFile(const std::string& path, std::string& out, std::string& reason, size_t head,
               const std::function<bool(std::string_view)>& goOn);
+bool ReadFile(const std::string& path, Bytes& out, std::string& reason, size_t head = 0,
+              const std::function<bool(std::string_view)>& goOn = nullptr);
 
 // What a file of the type bits `mode` is, for a message: "a folder",
 // "a FIFO", "a socket", "a character device", "a block device", "a link",

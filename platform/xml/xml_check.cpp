@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <string.h>
 #include <vector>
 
 #if defined(__SSE2__)
@@ -455,6 +456,32 @@ size_t RepeatInTag(const unsigned char* b, size_t n, size_t& i, bool& sameLocal)
 
 }  // namespace
 
+namespace {
+
+// Marks on the sixteen bytes at `b + i` (bytes up to `i + 16` readable): a
+// quote followed by a blank (or any byte below 0x21 or beyond ASCII, looked
+// at again by the caller), "!" and "?".
+inline unsigned MarksAt(const unsigned char* b, size_t i) {
+#if defined(__SSE2__)
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + i));
+    const __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + i + 1));
+    const __m128i quote = _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('"')), _mm_cmpeq_epi8(v, _mm_set1_epi8('\'')));
+    const __m128i gap = _mm_and_si128(quote, _mm_cmplt_epi8(next, _mm_set1_epi8(0x21)));
+    const __m128i markup = _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('!')), _mm_cmpeq_epi8(v, _mm_set1_epi8('?')));
+    return static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(gap, markup)));
+#else
+    unsigned mask = 0;
+    for (int k = 0; k < 16; ++k) {
+        const unsigned char c = b[i + k];
+        if (((c == '"' || c == '\'') && (b[i + k + 1] <= 0x20 || b[i + k + 1] >= 0x80)) || c == '!' || c == '?')
+            mask |= 1u << k;
+    }
+    return mask;
+#endif
+}
+
+}  // namespace
+
 size_t FirstRepeatedAttribute(std::string_view text, bool* sameLocal) {
     bool twoPrefixes = false;
     const auto* const b = reinterpret_cast<const unsigned char*>(text.data());
@@ -464,25 +491,68 @@ size_t FirstRepeatedAttribute(std::string_view text, bool* sameLocal) {
         const size_t e = text.find(end, from);
         return e == std::string_view::npos ? n : e + end.size();
     };
-    size_t i = 0, repeated = std::string_view::npos;
-    while (i < n && repeated == std::string_view::npos) {
-        i = FindByte(b, i, n, '<') + 1;
-        if (i >= n) break;
-        const unsigned char c = b[i];
-        if (c == '/') continue;
-        if (c == '?') {
-            i = past(i, "?>");
-        } else if (c != '!') {
-            repeated = RepeatInTag(b, n, i, twoPrefixes);  // moves i on to the tag's end
-        } else if (StartsAt(text, i - 1, "<!--")) {
-            i = past(i + 3, "-->");
-        } else if (StartsAt(text, i - 1, "<![CDATA[")) {
-            i = past(i + 8, "]]>");
-        } else if (StartsAt(text, i - 1, "<!DOCTYPE")) {
-            bool entities = false;
-            const size_t end = DoctypeEnd(text, i - 1, entities);
-            i = end == std::string_view::npos ? n : end;
+    // A second attribute stands after a value's closing quote and a blank,
+    // so only tags with such a pair are read, from the last "<" before it;
+    // comments, CDATA sections, processing instructions and the DOCTYPE,
+    // found by their "!" or "?", are passed over. Bytes before `done` are
+    // settled: each byte is looked at a bounded number of times.
+    size_t done = 0, repeated = std::string_view::npos;
+    auto at = [&](size_t p) {
+        const unsigned char c = b[p];
+        if (c == '!' || c == '?') {
+            if (p == 0 || b[p - 1] != '<') return;
+            const size_t lt = p - 1;
+            if (c == '?') {
+                done = past(p, "?>");
+            } else if (StartsAt(text, lt, "<!--")) {
+                done = past(lt + 4, "-->");
+            } else if (StartsAt(text, lt, "<![CDATA[")) {
+                done = past(lt + 9, "]]>");
+            } else if (StartsAt(text, lt, "<!DOCTYPE")) {
+                bool entities = false;
+                const size_t end = DoctypeEnd(text, lt, entities);
+                done = end == std::string_view::npos ? n : end;
+            }
+            return;
         }
+        if (p + 1 >= n || !IsXmlSpace(b[p + 1])) return;
+        auto lastLt = [&](size_t before) {
+            const void* lt = ::memrchr(b + done, '<', before - done);
+            return lt ? static_cast<size_t>(static_cast<const unsigned char*>(lt) - b) : std::string_view::npos;
+        };
+        size_t start = lastLt(p);
+        if (start == std::string_view::npos) {
+            done = p + 1;
+            return;
+        }
+        // The parser takes a "<" in a value: while a quote stands open
+        // between the "<" before and this one, this one may be in a value,
+        // and the tags are read from the one before.
+        for (size_t prev; (prev = lastLt(start)) != std::string_view::npos; start = prev) {
+            const auto* from = b + prev;
+            const auto count = [&](unsigned char q) { return std::count(from, b + start, q); };
+            if (count('"') % 2 == 0 && count('\'') % 2 == 0) break;
+        }
+        // Each tag from there to past the pair.
+        size_t i = start + 1;
+        while (repeated == std::string_view::npos && i < n && i <= p) {
+            if (b[i] != '/' && b[i] != '!' && b[i] != '?')
+                repeated = RepeatInTag(b, n, i, twoPrefixes);  // moves i on to where the tag ends
+            if (i > p) break;
+            i = FindByte(b, i, n, '<') + 1;
+        }
+        done = std::max(i, p + 1);
+    };
+    size_t i = 0;
+    for (; i + 17 <= n && repeated == std::string_view::npos; i += 16) {
+        for (unsigned mask = MarksAt(b, i); mask != 0 && repeated == std::string_view::npos; mask &= mask - 1) {
+            const size_t p = i + static_cast<size_t>(__builtin_ctz(mask));
+            if (p >= done) at(p);
+        }
+    }
+    for (; i < n && repeated == std::string_view::npos; ++i) {
+        const unsigned char c = b[i];
+        if (i >= done && (c == '"' || c == '\'' || c == '!' || c == '?')) at(i);
     }
     if (sameLocal) *sameLocal = twoPrefixes;
     return repeated;

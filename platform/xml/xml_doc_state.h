@@ -10,6 +10,7 @@
 #include <string_view>
 #include <unordered_map>
 
+#include "platform/mfc/file_io.h"
 #include "platform/xml/xml_check.h"
 
 namespace kiln::xml {
@@ -18,7 +19,7 @@ class XmlDocState {
 public:
     // The file's bytes after conversion to UTF-8; the document's texts point
     // into it (parsed in place), so it is declared before the document.
-    std::string buffer;
+    kiln::file::Bytes buffer;
     pugi::xml_document doc;
 
     // The compiled query for an XPath text, or null when the text is not a

@@ -139,7 +139,7 @@ std::string DeclaredEncoding(std::string_view head) {
 namespace {
 
 // A file's bytes as UTF-8 text by their byte-order mark or declared encoding.
-bool ToUtf8Text(std::string& data, std::string& error) {
+bool ToUtf8Text(kiln::file::Bytes& data, std::string& error) {
     const auto* b = reinterpret_cast<const unsigned char*>(data.data());
     const size_t size = data.size();
     bool utf8Bom = size >= 3 && b[0] == 0xEF && b[1] == 0xBB && b[2] == 0xBF;
@@ -155,14 +155,13 @@ bool ToUtf8Text(std::string& data, std::string& error) {
             error = std::string("文件不是有效的") + from + "文本";
             return false;
         }
-        data = std::move(converted);
         // A byte-order mark, now in UTF-8, goes; the declaration may say UTF-16.
-        if (data.compare(0, 3, "\xEF\xBB\xBF") == 0) data.erase(0, 3);
+        const bool bom = converted.compare(0, 3, "\xEF\xBB\xBF") == 0;
+        data = kiln::file::Bytes(std::string_view(converted).substr(bom ? 3 : 0));
     } else if (!utf8Bom) {
         CString declaredName = DeclaredEncoding(std::string_view(data).substr(0, 1024));
         const std::string& declared = declaredName.MakeUpper().str();
         if (!IsUtf8Name(declared) && !IsWideName(declared)) {
-            std::string converted;
             if (IsGb2312Name(declared)) {
                 const size_t bad = FirstNonGb2312(data);
                 if (bad != std::string_view::npos && FirstBadXmlChar(data) == std::string_view::npos) {
@@ -177,26 +176,27 @@ bool ToUtf8Text(std::string& data, std::string& error) {
                 }
             }
             if (IsGbkName(declared)) {
-                // Counted first, so that the converted text takes about its
-                // size: the file and its text are held once each, no more.
-                size_t need = 0, bad = 0;
-                if (!Gb18030ToUtf8(data.data(), size, nullptr, need, &bad)) {
-                    TextPosition at = PositionOf(data, bad);
-                    error = "文件内容不符合其声明的编码" + declaredName.str() + "：第" + std::to_string(at.line) + "行";
-                    return false;
-                }
-                converted.resize(need);
+                // Converted in one pass into room enough for any text (two
+                // bytes a byte at most); the room is not filled first, so
+                // what the text does not take is never touched.
+                kiln::file::Bytes converted;
+                converted.resize(2 * size);
+                size_t need = converted.size(), bad = 0;
                 if (!Gb18030ToUtf8(data.data(), size, converted.data(), need, &bad)) {
                     TextPosition at = PositionOf(data, bad);
                     error = "文件内容不符合其声明的编码" + declaredName.str() + "：第" + std::to_string(at.line) + "行";
                     return false;
                 }
                 converted.resize(need);
-            } else if (!kiln::text::ToUtf8(data, declared.c_str(), converted)) {
-                error = "文件内容不符合其声明的编码" + declaredName.str();
-                return false;
+                data = std::move(converted);
+            } else {
+                std::string converted;
+                if (!kiln::text::ToUtf8(data, declared.c_str(), converted)) {
+                    error = "文件内容不符合其声明的编码" + declaredName.str();
+                    return false;
+                }
+                data = kiln::file::Bytes(converted);
             }
-            data = std::move(converted);
         }
     }
     return true;
@@ -255,7 +255,7 @@ bool FindNamespaceRepeat(const pugi::xml_node& root, pugi::xml_attribute& first,
 
 }  // namespace
 
-bool ParseXmlText(std::string data, XmlDocState& state, std::string& error, size_t* parseErrorAt) {
+bool ParseXmlText(kiln::file::Bytes data, XmlDocState& state, std::string& error, size_t* parseErrorAt) {
     if (parseErrorAt) *parseErrorAt = std::string::npos;
     if (!ToUtf8Text(data, error)) return false;
     XmlTextError bad;
@@ -273,7 +273,7 @@ bool ParseXmlText(std::string data, XmlDocState& state, std::string& error, size
         while (end < data.size() && data[end] != '=' && data[end] != ' ' && data[end] != '\t' && data[end] != '\n' &&
                data[end] != '\r')
             ++end;
-        repeated = PositionText(data, twice) + "：XML格式错误：属性" + data.substr(twice, end - twice) + "重复";
+        repeated = PositionText(data, twice) + "：XML格式错误：属性" + std::string(data.data() + twice, end - twice) + "重复";
     }
     state.buffer = std::move(data);
     state.known = false;  // the parsed document is surveyed when first changed or saved
@@ -347,7 +347,8 @@ constexpr size_t kHeadBytes = size_t{1} << 16;
 // XML forbids (a binary file offered by mistake), short of the last bytes,
 // which the cut may have split. A head that does not convert settles nothing.
 bool HeadRefuses(std::string_view head, std::string& error) {
-    std::string text(head), ignored;
+    kiln::file::Bytes text(head);
+    std::string ignored;
     if (!ToUtf8Text(text, ignored)) return false;
     XmlTextError bad;
     if (CheckXmlText(text, bad) || bad.offset + 4 >= text.size()) return false;
@@ -358,7 +359,8 @@ bool HeadRefuses(std::string_view head, std::string& error) {
 }  // namespace
 
 bool LoadXmlFile(const std::string& path, XmlDocState& state, std::string& error) {
-    std::string data, reason, refused;
+    kiln::file::Bytes data;
+    std::string reason, refused;
     if (path.empty()) {
         error = "没有给出文件名";
         return false;
@@ -376,7 +378,8 @@ bool LoadXmlFile(const std::string& path, XmlDocState& state, std::string& error
     if (ParseXmlText(std::move(data), state, error, &at)) return true;
     // A parse error's line is counted in the file's text as it was: read
     // again, only now that it failed.
-    std::string again, ignored;
+    kiln::file::Bytes again;
+    std::string ignored;
     if (at != std::string::npos && kiln::file::ReadFile(path, again, ignored) && ToUtf8Text(again, ignored)) {
         const size_t colon = error.find("：XML格式错误");
         if (colon != std::string::npos) error = PositionText(again, at) + error.substr(colon);

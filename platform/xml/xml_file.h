@@ -20,7 +20,7 @@ bool LoadXmlFile(const std::string& path, XmlDocState& state, std::string& error
 // The same for a file's bytes already read. A parse error's place is counted
 // in the text as the parser left it (exact but where attribute values held
 // line breaks); `parseErrorAt` receives its offset in the UTF-8 text.
-bool ParseXmlText(std::string bytes, XmlDocState& state, std::string& error, size_t* parseErrorAt = nullptr);
+bool ParseXmlText(kiln::file::Bytes bytes, XmlDocState& state, std::string& error, size_t* parseErrorAt = nullptr);
 
 // Writes the document as indented UTF-8 with a declaration, through a
 // temporary file beside the target that reaches the disk before its rename,

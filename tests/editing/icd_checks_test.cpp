@@ -56,11 +56,22 @@ TEST_F(IcdChecksTest, MembersOfANodeShareOneNameSpace) {
     AddMember(lln0, "sec:DataSet", "Beh", "sec:DataSet.LNode", 1);  // a DOI and a data set named alike
     URI_Ref doi = AddMember(lln0, "sec:DOI", "Mod", "sec:DOI.LNode", 2);
     for (int i = 1; i <= 3; ++i) AddDAI(doi, "stVal", i);  // three DAIs of one name: two findings
+    // Forty DAIs: a name repeated among the first ones and four repeated
+    // after the first 32, of names met before them.
+    URI_Ref many = AddMember(lln0, "sec:DOI", "Many", "sec:DOI.LNode", 3);
+    for (int i = 0; i < 40; ++i) AddDAI(many, CString(("a" + std::to_string(i == 20 ? 3 : i % 36)).c_str()), i + 1);
     CheckIed();
+    const CString inMany = "错误：  LD: LD0的LNode: LLN0的  DOI: Many内";
     EXPECT_EQ(Findings(), (std::vector<Finding>{
                               {"错误：  LD: LD0的  LNode: LLN0内", "Beh 名称重复"},
                               {"错误：  LD: LD0的LNode: LLN0的  DOI: Mod内", "stVal 名称重复"},
                               {"错误：  LD: LD0的LNode: LLN0的  DOI: Mod内", "stVal 名称重复"},
+                              {inMany, "a3 名称重复"},
+                              {inMany, "a0 名称重复"},
+                              {inMany, "a1 名称重复"},
+                              {inMany, "a2 名称重复"},
+                              {inMany, "a3 名称重复"},
+                              {"错误：  LD: LD0的LNode: LLN0的DOI: Many", "LN类型中没有该DO"},
                           }));
 }
 

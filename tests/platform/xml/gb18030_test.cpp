@@ -49,4 +49,20 @@ TEST(Gb18030Decode, FourByteCodesLongTextsAndBrokenInput) {
     EXPECT_FALSE(Fast("ab\x81\x30\x81", out));
     EXPECT_TRUE(Fast("", out));
     EXPECT_EQ(out, "");
+    // Runs of markup that end just before, at and after a sixteen-byte step,
+    // and codes at the very end, converted into exactly the room their text
+    // takes (one byte less is refused), so that no wider store goes past it.
+    const std::string cjk = "保护", lastRow = kiln::text::GbkToUtf8("\xFE\x50");
+    for (const std::string& utf8 : {std::string(15, 'a') + cjk, std::string(16, 'a') + cjk, std::string(17, 'a') + cjk,
+                                    cjk + std::string(31, 'b') + cjk + "c", std::string(32, 'd'), "e" + lastRow,
+                                    lastRow + cjk + lastRow}) {
+        const std::string gb = kiln::text::Utf8ToGbk(utf8);
+        for (const size_t room : {utf8.size(), utf8.size() - 1}) {
+            std::unique_ptr<char[]> buf(new char[room]);
+            size_t n = room;
+            const bool ok = kiln::xml::Gb18030ToUtf8(gb.data(), gb.size(), buf.get(), n);
+            EXPECT_EQ(ok, room == utf8.size()) << utf8 << " in " << room;
+            if (ok) EXPECT_EQ(std::string(buf.get(), n), utf8);
+        }
+    }
 }

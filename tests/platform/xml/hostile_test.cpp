@@ -55,6 +55,13 @@ TEST_F(XmlHostile, RefusedFilesSayWhyAndWhereAndLeaveAnEmptyDocument) {
         {"attribute_twice_of_many", "<r a0=\"\" a1=\"\" a2=\"\" a3=\"\" a4=\"\" a5=\"\" a6=\"\" a7=\"\" a8=\"\" a9=\"\" "
                                     "b0=\"\" b1=\"\" b2=\"\" b3=\"\" b4=\"\" b5=\"\" b6=\"\" b7=\"\" b8=\"\" b9=\"\" b3=\"x\"/>",
          "属性b3重复"},
+        // The value's closing quote at the end of a sixteen-byte step, the
+        // blank after it at the start of the next; a quote and blank inside
+        // a value; a file shorter than one step.
+        {"attribute_twice_across_a_step", "<r><a v=\"123456\" v=\"2\"/></r>", "第1行第18列：XML格式错误：属性v重复"},
+        {"attribute_twice_after_a_quote_in_a_value", "<r><a v=\"it' s\" v=\"2\"/></r>", "第1行第17列：XML格式错误：属性v重复"},
+        {"attribute_twice_after_a_lt_in_a_value", "<r><a v=\"x<\" v=\"2\"/></r>", "第1行第14列：XML格式错误：属性v重复"},
+        {"attribute_twice_in_a_short_file", "<a v=\"\" v=\"\"/>", "第1行第9列：XML格式错误：属性v重复"},
         {"attribute_twice_by_namespace", "<r xmlns:s103=\"urn:a\" xmlns:q=\"urn:a\">\n  <c s103:typ=\"7\" q:typ=\"8\"/>\n</r>",
          "第2行第19列：XML格式错误：属性q:typ与s103:typ重复（同属命名空间urn:a）"},
         {"control", "<r>a&#1;b</r>", "第1行第5列：字符引用&#1;"},
@@ -80,15 +87,18 @@ TEST_F(XmlHostile, RefusedFilesSayWhyAndWhereAndLeaveAnEmptyDocument) {
     // comments, CDATA, processing instructions, a DOCTYPE without entities.
     CBase_XML ok;
     // One local name under prefixes of two namespaces, or of none declared, is two names.
-    ASSERT_TRUE(ok.Load(WriteFile("ok.xml", "<?xml version=\"1.0\"?>\n<!DOCTYPE r [ <!ELEMENT r ANY> ]>\n<!-- a & b -->"
+    // Nor does one attribute twice where no tag stands: in a comment, a
+    // CDATA section or text, or a DOCTYPE's defaults.
+    ASSERT_TRUE(ok.Load(WriteFile("ok.xml", "<?xml version=\"1.0\"?>\n<!DOCTYPE r [ <!ELEMENT r ANY> <!ATTLIST r z CDATA \"1\" > ]>\n"
+                                            "<!-- a & b <c x=\"1\" x=\"2\"/> -->"
                                             "<?pi x & y?><r a=\"&lt;&#x4FDD;\" xmlns:p=\"urn:p\" xmlns:q=\"urn:q\" p:x=\"1\" "
-                                            "q:x=\"2\" u:x=\"3\" v:x=\"4\"><![CDATA[&nope;]]>&amp;</r>")
+                                            "q:x=\"2\" u:x=\"3\" v:x=\"4\"><![CDATA[&nope;]]>&amp;<![CDATA[<c y='1' y='2'/>]]>\"c\" y='1' y='2'</r>")
                             .c_str()))
         << ok.LastError();
     CString a;
     CBase_XML::Get_NodeText(ok.GetDocumentElement(), "@a", a);
     EXPECT_EQ(a, "<保");
-    EXPECT_EQ(ok.GetDocumentElement().GetText(), "&nope;&");
+    EXPECT_EQ(ok.GetDocumentElement().GetText(), "&nope;&<c y='1' y='2'/>\"c\" y='1' y='2'");
 }
 
 TEST_F(XmlHostile, Utf16FilesLoadWithTheirDeclaration) {

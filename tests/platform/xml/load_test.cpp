@@ -38,13 +38,18 @@ TEST_F(XmlLoad, Gb2312FileGivesChineseAttributeValuesInUtf8) {
 }
 
 TEST_F(XmlLoad, EveryGbkLabelAndOtherIconvEncodingsAreHonoured) {
+    // The long value makes the file larger than the head read first.
+    std::string longValue;
+    for (int k = 0; k < 20000; ++k) longValue += "保护x";
     for (const char* label : {"GBK", "gb18030", "CP936"}) {
-        std::string text = std::string("<?xml version='1.0' encoding='") + label + "'?><r a=\"装置\"/>";
+        std::string text = std::string("<?xml version='1.0' encoding='") + label + "'?><r a=\"装置\" b=\"" + longValue + "\"/>";
         CBase_XML xml;
         ASSERT_TRUE(xml.Load(WriteFile("f.xml", kiln::text::Utf8ToGbk(text)).c_str())) << label;
-        CString a;
+        CString a, b;
         CBase_XML::Get_NodeText(xml.GetDocumentElement(), "@a", a);
         EXPECT_EQ(a, "装置") << label;
+        CBase_XML::Get_NodeText(xml.GetDocumentElement(), "@b", b);
+        EXPECT_EQ(b, longValue.c_str()) << label;
     }
     // Latin-1: the byte E9 is é. The long value makes the file larger than
     // one conversion step.
