@@ -63,6 +63,14 @@ bool StdIcdBuilder::MakePackage(const CString& name) {
            Link(package, "sec:TypePackage.Depend_TypePackage", m_stdPkg);
 }
 
+URI_Ref StdIcdBuilder::StdEnumType(const CString& name) {
+    std::vector<URI_Ref> enums;
+    s.DocMtd_get_Association_BUris(m_stdPkg, "sec:TypePackage.EnumTypes", enums, kOrd, SortPolicy_ByOrd);
+    for (const URI_Ref& e : enums)
+        if (Name(e).str().ends_with(name.str())) return e;
+    return URI_Ref();
+}
+
 URI_Ref StdIcdBuilder::DOTypeOf(const URI_Ref& cdc, std::vector<std::string>& onPath) {
     if (auto it = m_doTypes.find(cdc.sUri); it != m_doTypes.end()) return it->second;
     if (std::find(onPath.begin(), onPath.end(), cdc.sUri) != onPath.end()) return URI_Ref();
@@ -94,9 +102,14 @@ URI_Ref StdIcdBuilder::DOTypeOf(const URI_Ref& cdc, std::vector<std::string>& on
             const CString value = s.DocMtd_getValue_ofAttr(da, role);
             if (!value.IsEmpty()) SetValue(copy, role, value);
         }
-        // Structures and enumerations stay the standard's.
+        // Structures and enumerations stay the standard's. A generic class
+        // (ENS, ENC, ENG) leaves its enumeration to the DO, as the menus take
+        // it from the DO's definition: one shared type takes BehaviourModeKind.
         for (const char* role : {"sec:BDA.DefinedBy_Struct", "sec:BDA.DefinedBy_EnumType"}) {
             URI_Ref target = s.DocMtd_getFirstUri_ofAsso(da, role);
+            if (target.IsEmpty() && CString(role) == "sec:BDA.DefinedBy_EnumType" &&
+                s.DocMtd_getValue_ofAttr(da, "sec:BDA.bType").str().ends_with(".Enum"))
+                target = StdEnumType("BehaviourModeKind");
             if (target.IsSet()) Link(copy, role, target);
         }
     }

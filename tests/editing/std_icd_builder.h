@@ -52,6 +52,8 @@ private:
     CString Name(const URI_Ref& rsc);
     // The instance DOType of a standard CDC; `onPath` stops cyclic SDO types.
     URI_Ref DOTypeOf(const URI_Ref& cdc, std::vector<std::string>& onPath);
+    // The standard package's enumeration whose name ends with `name`.
+    URI_Ref StdEnumType(const CString& name);
     URI_Ref AddLNode(const URI_Ref& ld, const CString& lnClass, const CString& inst, int ord);
     // The DAIs of a DA or BDA at `path` below the DOI: one, or one per
     // member of its structure.

@@ -62,31 +62,28 @@ TEST_F(StdPackageCheckTest, AnInstanceCopyOfEveryStandardClassChecksClean) {
     EXPECT_EQ(ui.Messages(), std::vector<CString>{"检查完毕,TypePackage正确!"});
 }
 
-// The ICD checks clean but for the enumerated attributes of the generic
-// classes (ENS, ENC, ENG), whose enumeration the builder leaves to the user:
-// the export writes them without a type, and the check names each.
 TEST_F(StdPackageCheckTest, AnIcdBuiltFromTheStandardChecksClean) {
     kiln::model::StdIcdBuilder b(app, app.m_uStdTypePackage, "kiln.types#", "kiln.icd#");
     ASSERT_TRUE(b.MakePackage("P"));
     ASSERT_TRUE(b.MakeIcd("ICD1")) << b.LastError();
     ASSERT_TRUE(b.AddLDevice("PROT", 12, {"PTOC", "PTRC", "XCBR", "CSWI", "MMXU", "GGIO"})) << b.LastError();
     ASSERT_TRUE(b.AddLDevice("MEAS", 4, {"MMXU", "MSQI"})) << b.LastError();
-    ui.AnswerNo("$?$导入完成");
-    EXPECT_TRUE(app.Check_ICD_IsCorrect(b.icd));
-    std::vector<std::string> findings;
-    XmlNodeList list = app.m_pReportNode.SelectNodes("other_error");
-    for (long i = 0; i < list.Length(); ++i) {
-        CString name, error;
-        list.Item(i).GetAttribute("name", name);
-        list.Item(i).GetAttribute("error", error);
-        findings.push_back(name.str() + " | " + error.str());
+    try {
+        EXPECT_TRUE(app.Check_ICD_IsCorrect(b.icd));
+    } catch (const CUiScriptError&) {
+        // The unanswered question after findings; the double has failed the test.
     }
-    EXPECT_EQ(findings, (std::vector<std::string>{
-                            "错误：  P的DOType: P_ENS的DA: stVal | bType为Enum，未指定类型 ！",
-                            "错误：  P的DOType: P_ENS的DA: subVal | bType为Enum，未指定类型 ！",
-                            "错误：  P的DOType: P_ENC的DA: stVal | bType为Enum，未指定类型 ！",
-                            "错误：  P的DOType: P_ENC的DA: subVal | bType为Enum，未指定类型 ！",
-                            "错误：  P的DOType: P_ENG的DA: setVal | bType为Enum，未指定类型 ！"}));
+    EXPECT_EQ(ui.Messages(), std::vector<CString>{"检查完毕,ICD正确!"});
+    if (app.m_nReportErrors > 0) {
+        // Name the findings to make a failure readable.
+        XmlNodeList list = app.m_pReportNode.SelectNodes("other_error");
+        for (long i = 0; i < list.Length() && i < 20; ++i) {
+            CString name, error;
+            list.Item(i).GetAttribute("name", name);
+            list.Item(i).GetAttribute("error", error);
+            ADD_FAILURE() << name << " | " << error;
+        }
+    }
 }
 
 }  // namespace
