@@ -5,6 +5,7 @@
 
 #include "core/key_das.h"
 #include "core/map_item_target.h"
+#include "core/type_classes.h"
 #include "platform/mfc/text_funcs.h"
 
 using kiln::core::kRoleName;
@@ -122,6 +123,14 @@ URI_Ref AttributeAtPath(CKiln_Main& app, const CString& path, const std::vector<
         return AttributeAtPath(app, path.Mid(dot + 1), next);
     }
     return URI_Ref();
+}
+
+CString MapItemNodeRef(CKiln_Main& app, const URI_Ref& lnode) {
+    const CString ld = app.DocMtd_getFirstValue_ofAsso(lnode, "sec:LNode.LDevice", kRoleName);
+    if (ld.IsEmpty()) return CString();
+    const CString lnClass = LnClassOfType(app, app.DocMtd_getFirstUri_ofAsso(lnode, "sec:LNode.LNodeType"));
+    return ld + "/" + app.DocMtd_getValue_ofAttr(lnode, "sec:LNode.prefix") + lnClass +
+           app.DocMtd_getValue_ofAttr(lnode, "sec:LNode.lnInst");
 }
 
 const std::vector<MapItemProperty>& MapItemProperties() {

@@ -305,10 +305,11 @@ struct M2IExportRun {
         : itemKeys(std::move(keys)), targets(app) {}
     std::map<CString, URI_Ref> itemKeys;
     kiln::core::MapItemResolver targets;
-    // The LD and LN names a node's items are written under, and whether
-    // the node is a second LLN0 of its device; found once per node.
+    // The "LD/LN" a node's items are written under (empty outside a
+    // device), and whether the node is a second LLN0 of its device; found
+    // once per node.
     struct Node {
-        CString ld, ln;
+        CString ref;
         bool secondLln0 = false;
     };
     std::unordered_map<std::string, Node> nodes;

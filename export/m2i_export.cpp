@@ -114,13 +114,9 @@ bool Export_M2I_MapItem(const XmlNode& mappings, CKiln_Main* pMain, CBase_XML& x
     const auto [found, isNew] = run.nodes.try_emplace(lnode.sUri);
     M2IExportRun::Node& node = found->second;
     if (isNew) {
-        const CString lnClass = LnClassOf(pMain, lnode);
-        node.ln = Attr(pMain, lnode, "sec:LNode.prefix") + lnClass + Attr(pMain, lnode, "sec:LNode.lnInst");
-        node.ld = FirstName(pMain, lnode, "sec:LNode.LDevice");
-        node.secondLln0 = lnClass == "LLN0" && IsSecondLln0(pMain, lnode);
+        node.ref = kiln::core::MapItemNodeRef(*pMain, lnode);
+        node.secondLln0 = IsSecondLln0(pMain, lnode);
     }
-    const CString& ln = node.ln;
-    const CString& ld = node.ld;
     const CString doName = Attr(pMain, mapItem, "sec:DARef.doName");
     const CString daName = Attr(pMain, mapItem, "sec:DARef.daName");
     const CString op = Attr(pMain, mapItem, "sec:MapItem.operator");
@@ -130,8 +126,8 @@ bool Export_M2I_MapItem(const XmlNode& mappings, CKiln_Main* pMain, CBase_XML& x
     const URI_Ref info = pMain->DocMtd_getFirstUri_ofAsso(mapItem, "sec:MapItem.InfoItem");
     const CString idItb = info.IsSet() ? kiln::core::InfoItemKey(*pMain, info) : CString();
 
-    if (ld.IsEmpty() || doName.IsEmpty()) {
-        leftOut.push_back(CString(ld.IsEmpty() ? "映射条目（未指向逻辑节点）：" : "映射条目（没有DO名）：") + name);
+    if (node.ref.IsEmpty() || doName.IsEmpty()) {
+        leftOut.push_back(CString(node.ref.IsEmpty() ? "映射条目（未指向逻辑节点）：" : "映射条目（没有DO名）：") + name);
         return true;
     }
     // An item without id whose order number is another item's id (or two
@@ -148,7 +144,7 @@ bool Export_M2I_MapItem(const XmlNode& mappings, CKiln_Main* pMain, CBase_XML& x
         leftOut.push_back("映射条目（逻辑节点是LDevice中的第二个LLN0，未导出）：" + name);
         return true;
     }
-    const CString doRef = ld + "/" + ln + "." + doName;
+    const CString doRef = node.ref + "." + doName;
     // A DO or DA that its node's type no longer holds (a member deleted or
     // renamed in the type) could not be read back.
     const kiln::core::MapItemResolver::Target target = run.targets.Resolve(lnode, doName, daName);

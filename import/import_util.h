@@ -47,6 +47,13 @@ std::vector<XmlNode> ChildrenIn(const XmlNode& node, const CString& ns, std::ini
 CString NotRead(const XmlNode& element, const CString& why = CString());
 // Why an element of another namespace is not read: "（命名空间urn:x）".
 CString OtherNamespace(const XmlNode& element);
+// The path of a namespace URI ("scheme://host/path" by its path, the host
+// being the writer's); another URI whole.
+CString NamespacePath(const CString& uri);
+// True for the root element `local` of a table file: without a namespace,
+// or in one whose path is `path`. A root of another namespace holds no table
+// to read, only elements a reader would otherwise take for the table's.
+bool IsTableRoot(const XmlNode& root, const char* local, const char* path);
 
 // Decimal text of a number.
 CString Dec(long long n);

@@ -31,13 +31,7 @@ enum class Ns103 { None, S103, SQV103, Other };
 
 Ns103 KindOf(const CString& uri) {
     if (uri.IsEmpty()) return Ns103::None;
-    // "scheme://host/path" is taken by its path, the host being the writer's.
-    CString path = uri;
-    const int scheme = uri.Find("://");
-    if (scheme >= 0) {
-        const int slash = uri.Find('/', scheme + 3);
-        path = slash >= 0 ? uri.Mid(slash) : CString();
-    }
+    const CString path = kiln::import::NamespacePath(uri);
     if (path == "/Zel/2004/ITB/s103") return Ns103::S103;
     if (path == "/Zel/2004/ITB/sQV103") return Ns103::SQV103;
     return Ns103::Other;
@@ -79,7 +73,7 @@ bool CKiln_Import::Import_ITB(CKiln_Main* app, CBase_XML* source, URI_Ref icd, c
 
     const XmlNode root = source ? source->GetDocumentElement() : XmlNode();
     // Another kind of file holds no table.
-    if (root.IsNull() || root.LocalName() != "ITB") return false;
+    if (!kiln::import::IsTableRoot(root, "ITB", "/Zel/2004/ITB")) return false;
     // The table's elements are those of the root's namespace.
     const CString itbNs = root.NamespaceUri();
     std::vector<XmlNode> itemNodes, groupNodes;

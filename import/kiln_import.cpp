@@ -92,6 +92,19 @@ CString OtherNamespace(const XmlNode& element) {
     return "（命名空间" + (uri.IsEmpty() ? CString("无") : uri) + "）";
 }
 
+CString NamespacePath(const CString& uri) {
+    const int scheme = uri.Find("://");
+    if (scheme < 0) return uri;
+    const int slash = uri.Find('/', scheme + 3);
+    return slash >= 0 ? uri.Mid(slash) : CString();
+}
+
+bool IsTableRoot(const XmlNode& root, const char* local, const char* path) {
+    if (root.IsNull() || root.LocalName() != local) return false;
+    const CString uri = root.NamespaceUri();
+    return uri.IsEmpty() || NamespacePath(uri) == path;
+}
+
 CString Dec(long long n) { return CString(std::to_string(n)); }
 
 bool IsTrueText(const CString& text) {

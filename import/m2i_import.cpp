@@ -39,10 +39,10 @@ CString DOPart(const ImportNameTable& dos, const CString& lnKey, const CString& 
 
 // The Mappings elements of an M2I file: those of the root M2I's namespace
 // below it, whatever prefix the file gives that namespace; none for a file
-// of another root.
+// of another root or a root of another namespace.
 std::vector<XmlNode> MappingsOf(const CBase_XML* source) {
     const XmlNode root = source ? source->GetDocumentElement() : XmlNode();
-    if (root.IsNull() || root.LocalName() != "M2I") return {};
+    if (!kiln::import::IsTableRoot(root, "M2I", "/Zel/2004/M2I")) return {};
     return kiln::import::ChildrenIn(root, root.NamespaceUri(), {"Mappings"});
 }
 

@@ -15,6 +15,7 @@
 #include "core/scl_value_types.h"
 #include "core/scl_values.h"
 #include "core/free_node_names.h"
+#include "core/map_item_target.h"
 #include "core/member_rename.h"
 #include "editing/lnode_class.h"
 #include "editing/member_users.h"
@@ -143,6 +144,13 @@ bool FieldChange::Run() {
             Notice(refusal);
             return false;
         }
+    // The time stamp is written as the "t" of the item's data object and
+    // read back as that whole reference: the item stores it so.
+    if (m_field == "sec:MapItem.daName_t" && Is("sec:MapItem") && !m_new.IsEmpty() && m_new != "NULL") {
+        m_new = kiln::core::MapItemNodeRef(m_app, m_app.DocMtd_getFirstUri_ofAsso(m_rsc, "sec:DARef.LNode")) + "." +
+                Get(m_rsc, "sec:DARef.doName") + ".t";
+        return true;
+    }
     if (!attr.sText7.IsEmpty()) {
         Display(StringAfter(m_new, "#", "."));
         std::vector<std::pair<CString, CString>> units;

@@ -115,8 +115,13 @@ TEST_F(ItbImportTest, RefusedInputChangesNothing) {
     // Another kind of file: the file-format message. One that cannot be
     // read (not well-formed, cut short, declaring entities, not in its
     // encoding): the message, then why on its own line.
+    // A root ITB of another namespace is such a file, though the table's
+    // namespace is bound to a prefix below it.
     EXPECT_FALSE(RunItb("<?xml version=\"1.0\"?><M2I><InfoItem id=\"1\"/></M2I>", icd, "other.itb"));
-    EXPECT_EQ(Boxes(), std::vector<CString>{"ITB文件格式不正确, 导入不成功！"});
+    EXPECT_FALSE(RunItb("<?xml version=\"1.0\"?><ITB xmlns=\"urn:other\" xmlns:p=\"http://kiln.local/Zel/2004/ITB\">"
+                        "<InfoItem id=\"9\" name=\"foreign\"/><p:InfoItem id=\"1\" name=\"real\"/></ITB>",
+                        icd, "foreign.itb"));
+    EXPECT_EQ(Boxes(), (std::vector<CString>{"ITB文件格式不正确, 导入不成功！", "ITB文件格式不正确, 导入不成功！"}));
     const struct {
         std::string text;
         const char* why;

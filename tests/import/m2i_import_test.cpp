@@ -268,11 +268,15 @@ TEST_F(M2iImportTest, RefusedFilesAndIcdsChangeNothing) {
     EXPECT_FALSE(app.Rsc_M2I_Import(m.instPkg));
     EXPECT_TRUE(Boxes().empty());
 
-    // No Mappings of an M2I: under a root of another kind (a table) the
-    // file's own Mappings is none.
+    // No Mappings of an M2I: under a root of another kind (a table), or a
+    // root M2I of another namespace, the file's own Mappings is none.
     EXPECT_FALSE(RunM2i("<?xml version=\"1.0\"?><M2I><MappingItem/></M2I>", icd));
     EXPECT_FALSE(RunM2i(Itb("<Mappings><MappingItem name=\"a\" toDA=\"PROT/GGIO1.Ind.stVal\"/></Mappings>"), icd));
-    EXPECT_EQ(Boxes(), (std::vector<CString>{"未找到Mappings节点！", failure, "未找到Mappings节点！", failure}));
+    EXPECT_FALSE(RunM2i("<M2I xmlns=\"urn:foreign\" xmlns:p=\"http://kiln.local/Zel/2004/M2I\"><Mappings>"
+                        "<MappingItem name=\"foreign\" toDA=\"PROT/GGIO1.Ind.stVal\"/></Mappings><p:Mappings/></M2I>",
+                        icd));
+    EXPECT_EQ(Boxes(), (std::vector<CString>{"未找到Mappings节点！", failure, "未找到Mappings节点！", failure,
+                                             "未找到Mappings节点！", failure}));
     // A file that cannot be read: the failure, then why and where.
     std::string utf8AsGb = M2i(Item("过流", "PROT/GGIO1.Ind.stVal", "1"));
     utf8AsGb.replace(utf8AsGb.find("UTF-8"), 5, "GB2312");
