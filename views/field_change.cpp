@@ -100,6 +100,8 @@ private:
     void SharedByAccessPoint();
     bool ReportBlockFlag();
     bool Is(const char* cls) const { return m_rsc.sClass == cls; }
+    // A data-set member, an input or a mapping item: a node's DO and DA by name.
+    bool IsDataRef() const { return Is("sec:FCDA") || Is("sec:ExtRef") || Is("sec:MapItem"); }
     CString Get(const URI_Ref& r, const char* role) { return m_app.DocMtd_getValue_ofAttr(r, role); }
     void Put(const URI_Ref& r, const char* role, const CString& v) { m_app.DocMtd_Modify_attribute_value(r, role, v); }
 
@@ -165,11 +167,11 @@ bool FieldChange::Run() {
         Refresh(0);
         return false;
     }
-    if (m_field == "sec:DARef.daName" && (Is("sec:FCDA") || Is("sec:ExtRef") || Is("sec:MapItem")) &&
-        SubObjectsIntoDoName())
+    if (m_field == "sec:DARef.daName" && IsDataRef() && SubObjectsIntoDoName())
         return false;
-    // A member's or input's DA its DO lacks could not be written.
-    if (m_field == "sec:DARef.daName" && (Is("sec:FCDA") || Is("sec:ExtRef")) &&
+    // A member's, input's or mapping item's DA its DO lacks could not be
+    // written.
+    if (m_field == "sec:DARef.daName" && IsDataRef() &&
         !DoHoldsDaName(Get(m_rsc, "sec:DARef.doName"), m_new)) {
         Notice("DO: " + Get(m_rsc, "sec:DARef.doName") + "的类型中没有" + m_new + "，不能修改！");
         return false;
@@ -245,7 +247,7 @@ bool FieldChange::Run() {
     }
     if (!TypeClass()) return false;
     if (!KeptNodeField()) return false;
-    if (m_field == "sec:DARef.doName" && (Is("sec:FCDA") || Is("sec:ExtRef"))) DropMissingDaName();
+    if (m_field == "sec:DARef.doName" && IsDataRef()) DropMissingDaName();
     // The fields written as typed SCL attributes take only what the type holds.
     if (kiln::core::IsWholeNumberField(m_field)) m_new.Trim();
     if (const CString breach = kiln::core::SclAttributeBreach(m_field, m_new); !breach.IsEmpty()) {
@@ -673,7 +675,8 @@ bool FieldChange::DoHoldsDaName(const CString& doName, const CString& daName) {
     return false;
 }
 
-// A member's or input's DA that the new DO does not have is cleared.
+// A member's, input's or mapping item's DA that the new DO does not have is
+// cleared.
 void FieldChange::DropMissingDaName() {
     if (DoHoldsDaName(m_new, Get(m_rsc, "sec:DARef.daName"))) return;
     Put(m_rsc, "sec:DARef.daName", "");

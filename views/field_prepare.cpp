@@ -50,8 +50,8 @@ const std::set<std::string> kBookkeepingFields = {
 // an information item; a server, a setting group block, a member, a report
 // client and a value have no name in a file, an ICD's IED the template's; a member's, a value's, an
 // ICD's and a type package's description stands nowhere (a server's is its
-// devices'); a structure member's presence and semantic space are its
-// standard member's.
+// devices'); a structure member's and a sub-data object's presence and
+// semantic space are their standard member's.
 bool Unwritten(const std::string& cls, const CString& field) {
     if (field == "cim:Naming.pathName") return cls != "sec:InfoItem";
     static const std::set<std::string> nameless = {"sec:Server", "sec:SGCB", "sec:FCDA", "sec:ClientLN", "sec:Val",
@@ -60,6 +60,7 @@ bool Unwritten(const std::string& cls, const CString& field) {
     static const std::set<std::string> undescribed = {"sec:FCDA", "sec:Val", "sec:Server", "sec:ICD",
                                                       "sec:TypePackage"};
     if (field == "cim:Naming.description") return undescribed.count(cls) > 0;
+    if (cls == "sec:SDO") return field == "sec:SDO.presence" || field == "sec:SDO.SemanticNs";
     return cls == "sec:BDA" && (field == "sec:BDA.presence" || field == "sec:BDA.SemanticNs");
 }
 

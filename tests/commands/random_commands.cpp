@@ -54,12 +54,16 @@ bool AnyIn(const std::string& text, const char* const (&parts)[N]) {
     return std::any_of(std::begin(parts), std::end(parts), [&](const char* p) { return Contains(text, p); });
 }
 
+// A notice that names what a command left out while it did the rest (the
+// bay-wise mapping's items without a mapping item): no refusal.
+const char* const kLeftOutMarks[] = {"未生成映射条目"};
+
 // The notices of a transcript, one line each.
 std::string Notices(const std::string& said) {
     std::string out;
     std::istringstream lines(said);
     for (std::string line; std::getline(lines, line);)
-        if (line.rfind("[message", 0) == 0) out += line + "\n";
+        if (line.rfind("[message", 0) == 0 && !AnyIn(line, kLeftOutMarks)) out += line + "\n";
     return out;
 }
 

@@ -1312,6 +1312,13 @@ const FieldRow kFieldRows[] = {
     {"sec:RCB", "sec:RCB.sqNum", "", "245", "//ReportControl[@zScl:sqNum='245']", nullptr},
     {"sec:RCB", "sec:RCB.timeOfEntry", "", "V206", "//ReportControl[@zScl:timeOfEntry='V206']", nullptr},
     {"sec:RCB", "sec:RCB.trgOp", "", "#1", "//TrgOps[@dupd='true']", nullptr},
+    {"sec:SDO", "cim:Naming.description", "", "V207", "//SDO[@desc='V207']", nullptr},
+    {"sec:SDO", "cim:Naming.name", "", "X", nullptr, ""},
+    {"sec:SDO", "e301:OrdNaming.ord", "", "1", ""},
+    {"sec:SDO", "cim:Naming.pathName", "", "X", nullptr, ""},
+    {"sec:SDO", "sec:SDO.count", "", "4", "//SDO[@count='4']", nullptr},
+    {"sec:SDO", "sec:SDO.presence", "", "X", nullptr, ""},
+    {"sec:SDO", "sec:SDO.SemanticNs", "", "X", nullptr, ""},
     {"sec:SGCB", "cim:Naming.description", "", "V208", "//SettingControl[@desc='V208']", nullptr},
     {"sec:SGCB", "cim:Naming.name", "", "X", nullptr, ""},
     {"sec:SGCB", "cim:Naming.pathName", "", "X", nullptr, ""},
@@ -1351,9 +1358,20 @@ TEST_F(SclFileTest, EveryFieldTheViewOffersIsWrittenOrRefused) {
     CBase_Cmd* view = app.Mtd_View_of_sID(kView_Html1);
     CString domain;
     ASSERT_TRUE(app.DocMtd_DEnv_Get_Rsc_Domain(icd, domain));
-    // The pages: the resources of each class the file brought.
+    // The pages: the resources of each class the file brought, and a
+    // sub-data object of the measured value's DO type, which it has none of.
     const kiln::cim::CCimSchema& schema = *kiln::cim::CCimSchema::Shared();
     std::map<std::string, std::vector<URI_Ref>> pages;
+    std::vector<URI_Ref> doTypes;
+    app.m_Doc.ByClass("sec:DOType", doTypes);
+    const auto typeNamed = [&](const char* name) {
+        for (const URI_Ref& t : doTypes)
+            if (Get(t, "cim:Naming.name") == name) return t;
+        return URI_Ref();
+    };
+    URI_Ref sdo;
+    ASSERT_TRUE(app.NewRsc_SDO(&sdo, typeNamed("MV$V1"), ""));
+    ASSERT_TRUE(app.DocMtd_add_Association(sdo, "sec:SDO.DefinedBy_DOType", typeNamed("SPS$V1")));
     for (int c = 0; c < schema.ClassCount(); ++c) {
         std::vector<URI_Ref> all;
         app.m_Doc.ByClass(schema.Class(c).name.c_str(), all);

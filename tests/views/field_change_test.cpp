@@ -268,22 +268,30 @@ TEST_F(FieldChange, DataReferenceNamesClearedWithNull) {
     MakeDA(wye, "d", 2, "DC", "VisString255");
     MakeDO(m.p1Ptoc, "PhV", 5, wye);
     const URI_Ref ds = MakeUnder(icd.lnPtoc, "sec:DataSet", "dsPhV", "sec:DataSet.LNode", 5);
+    // Then a DA the DO lacks is refused, and another DO keeps only a DA it has.
     const struct {
         URI_Ref ref;
         const char* picked;
         const char* stored;
+        const char* onStr;
     } picks[] = {
-        {MakeUnder(ds, "sec:FCDA", "F1", "sec:FCDA.DataSet", 1), "phsA.cVal.mag", "PhV.phsA/cVal.mag"},
-        {MakeUnder(ds, "sec:FCDA", "F2", "sec:FCDA.DataSet", 2), "phsA.q", "PhV.phsA/q"},
-        {MakeUnder(icd.lnPtoc, "sec:ExtRef", "In9", "sec:ExtRef.LNode", 9), "phsA.cVal.mag", "PhV.phsA/cVal.mag"},
-        {MakeUnder(icd.lnPtoc, "sec:ExtRef", "In10", "sec:ExtRef.LNode", 10), "d", "PhV/d"},
-        {MakeUnder(icd.m2i, "sec:MapItem", "Item9", "sec:MapItem.M2I", 9), "phsA.cVal.mag", "PhV.phsA/cVal.mag"},
+        {MakeUnder(ds, "sec:FCDA", "F1", "sec:FCDA.DataSet", 1), "phsA.cVal.mag", "PhV.phsA/cVal.mag", "Str/"},
+        {MakeUnder(ds, "sec:FCDA", "F2", "sec:FCDA.DataSet", 2), "phsA.q", "PhV.phsA/q", "Str/q"},
+        {MakeUnder(icd.lnPtoc, "sec:ExtRef", "In9", "sec:ExtRef.LNode", 9), "phsA.cVal.mag", "PhV.phsA/cVal.mag",
+         "Str/"},
+        {MakeUnder(icd.lnPtoc, "sec:ExtRef", "In10", "sec:ExtRef.LNode", 10), "d", "PhV/d", "Str/d"},
+        {MakeUnder(icd.m2i, "sec:MapItem", "Item9", "sec:MapItem.M2I", 9), "phsA.cVal.mag", "PhV.phsA/cVal.mag",
+         "Str/"},
+        {MakeUnder(icd.m2i, "sec:MapItem", "Item10", "sec:MapItem.M2I", 10), "phsA.q", "PhV.phsA/q", "Str/q"},
     };
     for (const auto& p : picks) {
         Link(p.ref, "sec:DARef.LNode", icd.lnPtoc);
         Set(p.ref, "sec:DARef.doName", "PhV");
         if (Change(p.ref, "sec:DARef.daName", p.picked)) Set(p.ref, "sec:DARef.daName", p.picked);
         EXPECT_EQ(Get(p.ref, "sec:DARef.doName") + "/" + Get(p.ref, "sec:DARef.daName"), p.stored) << p.picked;
+        EXPECT_FALSE(Change(p.ref, "sec:DARef.daName", "general")) << p.picked;
+        if (Change(p.ref, "sec:DARef.doName", "Str")) Set(p.ref, "sec:DARef.doName", "Str");
+        EXPECT_EQ(Get(p.ref, "sec:DARef.doName") + "/" + Get(p.ref, "sec:DARef.daName"), p.onStr) << p.picked;
     }
 }
 
