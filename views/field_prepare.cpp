@@ -48,17 +48,18 @@ const std::set<std::string> kBookkeepingFields = {
 
 // Whether a field of the class is one no file holds: a path name keys only
 // an information item; a server, a setting group block, a member, a report
-// client and a value have no name in a file, an ICD's IED the template's; a member's, a value's, an
-// ICD's and a type package's description stands nowhere (a server's is its
-// devices'); a structure member's and a sub-data object's presence and
-// semantic space are their standard member's.
+// client and a value have no name in a file, an ICD's IED the template's, an
+// information table and a mapping the ICD's; a member's, a value's, an ICD's,
+// a type package's, an information table's and a mapping's description
+// stands nowhere (a server's is its devices'); a structure member's and a
+// sub-data object's presence and semantic space are their standard member's.
 bool Unwritten(const std::string& cls, const CString& field) {
     if (field == "cim:Naming.pathName") return cls != "sec:InfoItem";
     static const std::set<std::string> nameless = {"sec:Server", "sec:SGCB", "sec:FCDA", "sec:ClientLN", "sec:Val",
-                                                   "sec:IED"};
+                                                   "sec:IED",    "sec:ITB",  "sec:M2I"};
     if (field == "cim:Naming.name") return nameless.count(cls) > 0;
     static const std::set<std::string> undescribed = {"sec:FCDA", "sec:Val", "sec:Server", "sec:ICD",
-                                                      "sec:TypePackage"};
+                                                      "sec:TypePackage", "sec:ITB", "sec:M2I"};
     if (field == "cim:Naming.description") return undescribed.count(cls) > 0;
     if (cls == "sec:SDO") return field == "sec:SDO.presence" || field == "sec:SDO.SemanticNs";
     return cls == "sec:BDA" && (field == "sec:BDA.presence" || field == "sec:BDA.SemanticNs");

@@ -63,8 +63,11 @@ TEST_F(FieldPrepare, EditLevelsOfferLess) {
     pack.nEditKind = 5;
     EXPECT_TRUE(Prepare(icd.extRef, "cim:Naming.name"));
     EXPECT_EQ(pack.nEditKind, 5);
-    EXPECT_TRUE(Prepare(icd.itb, "cim:Naming.name"));
+    EXPECT_TRUE(Prepare(icd.i1, "cim:Naming.name"));
     EXPECT_EQ(pack.nEditKind, 5);
+    // An information table's name and description: its file writes the ICD's.
+    EXPECT_FALSE(Prepare(icd.itb, "cim:Naming.name"));
+    EXPECT_FALSE(Prepare(icd.m2i, "cim:Naming.description"));
     app.m_nEditLevel = 3;
     EXPECT_TRUE(Prepare(icd.ied, "cim:Naming.description"));
     EXPECT_EQ(pack.nEditKind, 5);
