@@ -239,6 +239,11 @@ public:
         const pugi::xml_attribute group = val.attribute("sGroup");
         return groups > 0 && group && IsSclUnsigned(group.value()) && std::stoull(std::string(SclCollapsed(group.value()))) > groups;
     }
+    // A value's setting group 0: the groups are counted from 1.
+    static bool GroupZero(const pugi::xml_node& val) {
+        const pugi::xml_attribute group = val.attribute("sGroup");
+        return group && IsSclUnsigned(group.value()) && std::stoull(std::string(SclCollapsed(group.value()))) == 0;
+    }
 
     void Device(const pugi::xml_node& ld, const std::string& ldInst) {
         const pugi::xml_attribute numOfSGs = ld.child("LN0").child("SettingControl").attribute("numOfSGs");
@@ -384,7 +389,7 @@ public:
                 child.attribute("ix") && !keys.emplace(name, SclWholeNumberKey(child.attribute("ix").value())).second;
             bool badNumber = !WholeOrAbsent(child, "ix");
             for (const pugi::xml_node& val : child.children("Val"))
-                badNumber = badNumber || !WholeOrAbsent(val, "sGroup") || PastGroups(val);
+                badNumber = badNumber || !WholeOrAbsent(val, "sGroup") || PastGroups(val) || GroupZero(val);
             if (!bSdi && !badName && !twice && !badNumber && !child.attribute("valKind") && !child.attribute("valImport"))
                 continue;
             const std::string at = where + "." + std::string(name);
@@ -394,6 +399,7 @@ public:
             for (const pugi::xml_node& val : child.children("Val")) {
                 Whole(val, "sGroup", at);
                 if (PastGroups(val)) Add(child.name(), "sGroup超出numOfSGs", at + ":" + val.attribute("sGroup").value());
+                if (GroupZero(val)) Add(child.name(), "sGroup小于1", at + ":" + val.attribute("sGroup").value());
             }
             Values(child, at);
             if (bSdi) Instances(child, at);

@@ -1007,6 +1007,12 @@ INSTANTIATE_TEST_SUITE_P(
                  {{"//SettingControl/@actSG", {"1"}}, {kModVals + "/@sGroup", {"1", "2"}}},
                  {"未导出定值控制块的激活定值组（超出定值组数1）：L/LLN0.SGCB:3",
                   "不符合SCL的DAI（sGroup超出numOfSGs）：L/LLN0.Mod.stVal:2"}},
+        ValueRow{"setting groups: a file's value of group 0 is named",
+                 std::regex_replace(ValueScl("<SettingControl actSG=\"1\" numOfSGs=\"2\"/>"),
+                                    std::regex("sGroup=\"1\""), "sGroup=\"0\""),
+                 {},
+                 {{kModVals + "/@sGroup", {"0", "2"}}},
+                 {"不符合SCL的DAI（sGroup小于1）：L/LLN0.Mod.stVal:0"}},
         ValueRow{"a node given a type without the DO a data-set member and an input name",
                  SparseScl("<DataSet name=\"ds\"><FCDA ldInst=\"L\" lnClass=\"LLN0\" doName=\"Mod\" fc=\"ST\"/>"
                            "<FCDA ldInst=\"L\" lnClass=\"PTOC\" lnInst=\"1\" doName=\"StrVal\" fc=\"SG\"/>"
