@@ -319,17 +319,21 @@ private:
         return rsc.sClass == "sec:IED" && !m_app.DocMtd_getFirstUri_ofAsso(rsc, "sec:IED.ICD/sec:ICD.M2I").IsEmpty();
     }
 
-    // The control blocks a data set or a log leaves without one, and the
-    // mapping items that go with an information item, as a line after the
-    // question; "" for anything else.
+    // The control blocks a data set or a log leaves without one, the mapping
+    // items that go with an information item and those a node leaves without
+    // one, as a line after the question; "" for anything else.
     CString UsersLeft(const URI_Ref& rsc) {
-        if (rsc.sClass == "sec:InfoItem") {
-            std::vector<URI_Ref> items;
-            m_app.DocMtd_get_Association_BUris(rsc, "sec:InfoItem.MapItem", items, kRoleOrd, SortPolicy_ByOrd);
+        if (rsc.sClass == "sec:InfoItem" || rsc.sClass == "sec:LNode") {
+            const bool item = rsc.sClass == "sec:InfoItem";
+            std::vector<URI_Ref> users;
+            m_app.DocMtd_get_Association_BUris(rsc, item ? "sec:InfoItem.MapItem" : "sec:LNode.DARefs", users, kRoleOrd,
+                                               SortPolicy_ByOrd);
             CString names;
-            for (const URI_Ref& item : items)
-                names += (names.IsEmpty() ? "" : "、") + m_app.DocMtd_getValue_ofAttr(item, kiln::core::kRoleName);
-            return names.IsEmpty() ? CString() : "\n删除后以下映射条目将一并删除：" + names;
+            for (const URI_Ref& user : users)
+                if (user.sClass == "sec:MapItem")
+                    names += (names.IsEmpty() ? "" : "、") + m_app.DocMtd_getValue_ofAttr(user, kiln::core::kRoleName);
+            if (names.IsEmpty()) return CString();
+            return (item ? "\n删除后以下映射条目将一并删除：" : "\n删除后以下映射条目将没有逻辑节点：") + names;
         }
         if (rsc.sClass == "sec:Log") {
             CString names;

@@ -182,7 +182,7 @@ TEST_F(DemoScripts, AlarmsFromTheItbGiveAMappedGgioAndAValidIcd) {
              "-e 'menu ICD:Delete' -e " + icd + " \"映射表: M2I\"' -e 'answer file " + (ws / "alarms.m2i").string() +
              "' -e rclick -e 'menu \"生成 M2I 文件\"' -e " + icd + "' -e 'answer no' -e rclick -e 'menu 检查ICD是否正确'");
     ASSERT_EQ(deleteStatus, 0) << deleted;
-    ExpectAll(deleted, {"[message] 模板文件导出成功！\n    未导出映射条目（未指向逻辑节点）：Item1\n"
+    ExpectAll(deleted, {"吗？\n    删除后以下映射条目将没有逻辑节点：Item1、Item3 -> yes", "[message] 模板文件导出成功！\n    未导出映射条目（未指向逻辑节点）：Item1\n"
                         "    未导出映射条目（未指向逻辑节点）：Item2\n    未导出映射条目（未指向逻辑节点）：Item3\n"});
     const std::string report = ReadAll(ws / "document" / "Report.xml");
     ExpectAll(report, {"MapItem: Item1\" error=\" 未指定LNode ！\"", "MapItem: Item2\" error=\" 未指定LNode ！\"",
