@@ -72,7 +72,8 @@ TEST_F(DeleteTest, TheQuestionAndItsAnswer) {
     const Struct_UiCall* question = ui.LastOf(Enum_UiCall::FrameworkMessageBox);
     ASSERT_NE(question, nullptr);
     URI_Ref shown = x.ptoc1;
-    EXPECT_EQ(question->sText, "确实要删除“" + app.GetRscText(shown, true) + "”吗？");
+    // The node's mapping item is left without one, and named.
+    EXPECT_EQ(question->sText, "确实要删除“" + app.GetRscText(shown, true) + "”吗？\n删除后以下映射条目将没有逻辑节点：M1");
     EXPECT_EQ(question->sCaption, "$?$删除确认");
     EXPECT_EQ(question->nType, static_cast<UINT>(MB_YESNO));
     EXPECT_TRUE(Alive(x.ptoc1) && Alive(x.doiOp));
