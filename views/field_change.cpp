@@ -174,7 +174,7 @@ bool FieldChange::Run() {
         // written.
         const CString doName = Get(m_rsc, "sec:DARef.doName");
         if (!DoHoldsDaName(doName, m_new)) {
-            Notice("DO: " + doName + "的类型中没有" + m_new + "，不能修改！");
+            Notice(kiln::views::LackingAttributeText(doName, m_new));
             return false;
         }
     }

@@ -37,6 +37,10 @@ URI_Ref PropertyAttribute(CKiln_Main& app, const URI_Ref& item, const kiln::core
 
 }  // namespace
 
+CString LackingAttributeText(const CString& doName, const CString& attribute) {
+    return "DO: " + doName + "的类型中没有" + attribute + "，不能修改！";
+}
+
 CString MapItemPropertyRefusal(CKiln_Main& app, const URI_Ref& item, const CString& field) {
     const kiln::core::MapItemProperty* p = kiln::core::MapItemPropertyOf(field);
     if (!p || item.sClass != "sec:MapItem") return CString();
@@ -44,7 +48,7 @@ CString MapItemPropertyRefusal(CKiln_Main& app, const URI_Ref& item, const CStri
     const CString doName = app.DocMtd_getValue_ofAttr(item, "sec:DARef.doName");
     if (doName.IsEmpty()) return "请先指定DO！";
     if (PropertyAttribute(app, item, *p).IsSet()) return CString();
-    return "DO: " + doName + "的类型中没有" + p->m2iPath + "，不能修改！";
+    return LackingAttributeText(doName, p->m2iPath);
 }
 
 bool UnitRows(CKiln_Main& app, const URI_Ref& item, const CString& field, std::vector<std::pair<CString, CString>>& rows) {
