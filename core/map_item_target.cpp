@@ -152,18 +152,25 @@ const MapItemProperty* MapItemPropertyOf(const CString& role) {
     return nullptr;
 }
 
-CString EnumLiteralOfCode(CKiln_Main& app, const URI_Ref& attribute, const CString& code, bool& found) {
-    found = false;
+std::vector<URI_Ref> EnumValsOfAttribute(CKiln_Main& app, const URI_Ref& attribute) {
     std::vector<URI_Ref> values;
     URI_Ref last;
-    if (code.IsEmpty() ||
-        app.DocMtd_get_descendent_BUris(attribute, "sec:BDA.DefinedBy_EnumType/sec:EnumType.EnumVals", values, last,
-                                        kRoleOrd, SortPolicy_ByOrd) == 0)
-        return CString();
-    for (const URI_Ref& v : values) {
-        // Order numbers are whole numbers, compared by value ("05", "+5").
-        if (kiln::text::AtoiValue(app.DocMtd_getValue_ofAttr(v, kRoleOrd).str()) != kiln::text::AtoiValue(code.str()))
-            continue;
+    app.DocMtd_get_descendent_BUris(attribute, "sec:BDA.DefinedBy_EnumType/sec:EnumType.EnumVals", values, last,
+                                    kRoleOrd, SortPolicy_ByOrd);
+    return values;
+}
+
+long long EnumValCode(CKiln_Main& app, const URI_Ref& enumVal) {
+    return kiln::text::AtoiValue(app.DocMtd_getValue_ofAttr(enumVal, kRoleOrd).str());
+}
+
+CString EnumLiteralOfCode(CKiln_Main& app, const URI_Ref& attribute, const CString& code, bool& found) {
+    found = false;
+    if (code.IsEmpty()) return CString();
+    // Order numbers are whole numbers, compared by value ("05", "+5").
+    const long long wanted = kiln::text::AtoiValue(code.str());
+    for (const URI_Ref& v : EnumValsOfAttribute(app, attribute)) {
+        if (EnumValCode(app, v) != wanted) continue;
         found = true;
         return EnumValLiteral(app, v);
     }

@@ -75,6 +75,10 @@ const std::vector<MapItemProperty>& MapItemProperties();
 // The property of the role; null for another field.
 const MapItemProperty* MapItemPropertyOf(const CString& role);
 
+// The values of the enumeration of `attribute` (a DA or BDA), by their order.
+std::vector<URI_Ref> EnumValsOfAttribute(CKiln_Main& app, const URI_Ref& attribute);
+// An enumeration value's code, its order number as a whole number.
+long long EnumValCode(CKiln_Main& app, const URI_Ref& enumVal);
 // The literal of the enumeration of `attribute` whose order number is
 // `code` (the value text, or its name when it has none); `found` false when
 // the enumeration has no such value.

@@ -140,18 +140,19 @@ bool FieldChange::Run() {
     if (Is("sec:RCB") && (m_field == "sec:RCB.gi" || m_field == "sec:RCB.rptEna")) return ReportBlockFlag();
     if (kiln::views::ContainsAfterFirst(attr.sText6, ":Boolean")) return true;
     if (m_field == "sec:FCDA.fc" && Is("sec:FCDA") && !MemberConstraint()) return false;
-    // A unit, a range, a step, a dU or a time its target lacks could not be written.
-    if (!m_new.IsEmpty() && m_new != "NULL")
+    if (!m_new.IsEmpty() && m_new != "NULL") {
+        // A unit, a range, a step, a dU or a time its target lacks could not be written.
         if (const CString refusal = kiln::views::MapItemPropertyRefusal(m_app, m_rsc, m_field); !refusal.IsEmpty()) {
             Notice(refusal);
             return false;
         }
-    // The time stamp is written as the "t" of the item's data object and
-    // read back as that whole reference: the item stores it so.
-    if (m_field == "sec:MapItem.daName_t" && Is("sec:MapItem") && !m_new.IsEmpty() && m_new != "NULL") {
-        m_new = kiln::core::MapItemNodeRef(m_app, m_app.DocMtd_getFirstUri_ofAsso(m_rsc, "sec:DARef.LNode")) + "." +
-                Get(m_rsc, "sec:DARef.doName") + ".t";
-        return true;
+        // The time stamp is written as the "t" of the item's data object and
+        // read back as that whole reference: the item stores it so.
+        if (m_field == "sec:MapItem.daName_t" && Is("sec:MapItem")) {
+            m_new = kiln::core::MapItemNodeRef(m_app, m_app.DocMtd_getFirstUri_ofAsso(m_rsc, "sec:DARef.LNode")) + "." +
+                    Get(m_rsc, "sec:DARef.doName") + ".t";
+            return true;
+        }
     }
     if (!attr.sText7.IsEmpty()) {
         Display(StringAfter(m_new, "#", "."));
@@ -167,14 +168,15 @@ bool FieldChange::Run() {
         Refresh(0);
         return false;
     }
-    if (m_field == "sec:DARef.daName" && IsDataRef() && SubObjectsIntoDoName())
-        return false;
-    // A member's, input's or mapping item's DA its DO lacks could not be
-    // written.
-    if (m_field == "sec:DARef.daName" && IsDataRef() &&
-        !DoHoldsDaName(Get(m_rsc, "sec:DARef.doName"), m_new)) {
-        Notice("DO: " + Get(m_rsc, "sec:DARef.doName") + "的类型中没有" + m_new + "，不能修改！");
-        return false;
+    if (m_field == "sec:DARef.daName" && IsDataRef()) {
+        if (SubObjectsIntoDoName()) return false;
+        // A member's, input's or mapping item's DA its DO lacks could not be
+        // written.
+        const CString doName = Get(m_rsc, "sec:DARef.doName");
+        if (!DoHoldsDaName(doName, m_new)) {
+            Notice(kiln::views::LackingAttributeText(doName, m_new));
+            return false;
+        }
     }
     if ((m_field == "sec:Val.sValue" && Is("sec:Val")) || (m_field == "sec:DAI.valueStr" && Is("sec:DAI")) ||
         (m_field == "sec:BDA.valueStr" && (Is("sec:BDA") || Is("sec:DA")))) {

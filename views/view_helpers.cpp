@@ -1,5 +1,7 @@
 #include "views/view_helpers.h"
 
+#include <algorithm>
+
 #include "core/map_item_target.h"
 #include "core/unit_tables.h"
 #include "platform/mfc/text_funcs.h"
@@ -37,6 +39,10 @@ URI_Ref PropertyAttribute(CKiln_Main& app, const URI_Ref& item, const kiln::core
 
 }  // namespace
 
+CString LackingAttributeText(const CString& doName, const CString& attribute) {
+    return "DO: " + doName + "的类型中没有" + attribute + "，不能修改！";
+}
+
 CString MapItemPropertyRefusal(CKiln_Main& app, const URI_Ref& item, const CString& field) {
     const kiln::core::MapItemProperty* p = kiln::core::MapItemPropertyOf(field);
     if (!p || item.sClass != "sec:MapItem") return CString();
@@ -44,7 +50,7 @@ CString MapItemPropertyRefusal(CKiln_Main& app, const URI_Ref& item, const CStri
     const CString doName = app.DocMtd_getValue_ofAttr(item, "sec:DARef.doName");
     if (doName.IsEmpty()) return "请先指定DO！";
     if (PropertyAttribute(app, item, *p).IsSet()) return CString();
-    return "DO: " + doName + "的类型中没有" + p->m2iPath + "，不能修改！";
+    return LackingAttributeText(doName, p->m2iPath);
 }
 
 bool UnitRows(CKiln_Main& app, const URI_Ref& item, const CString& field, std::vector<std::pair<CString, CString>>& rows) {
@@ -55,24 +61,15 @@ bool UnitRows(CKiln_Main& app, const URI_Ref& item, const CString& field, std::v
     if (attribute.IsEmpty() || !app.DocMtd_Get_EnumClassDfn(siUnit ? "SIUnitEnum" : "UnitMultiplierEnum", stored))
         return false;
     const kiln::core::UnitTable table = siUnit ? kiln::core::SiUnitTable() : kiln::core::MultiplierTable();
-    std::vector<URI_Ref> values;
-    URI_Ref last;
-    app.DocMtd_get_descendent_BUris(attribute, "sec:BDA.DefinedBy_EnumType/sec:EnumType.EnumVals", values, last,
-                                    kiln::core::kRoleOrd, SortPolicy_ByOrd);
     // Each code the tables know, once per stored value (codes 38 and 62 are
     // one "W"): shown as the enumeration writes it, or as stored when its
     // literal is empty.
-    for (const URI_Ref& v : values) {
-        const auto code = CString(std::to_string(kiln::text::AtoiValue(
-                                                     app.DocMtd_getValue_ofAttr(v, kiln::core::kRoleOrd).str()))
-                                      .c_str());
-        const auto symbol = table.find(code);
+    for (const URI_Ref& v : kiln::core::EnumValsOfAttribute(app, attribute)) {
+        const auto symbol = table.find(CString(std::to_string(kiln::core::EnumValCode(app, v))));
         if (symbol == table.end()) continue;
         for (const Struct_EnumValDfn& e : stored.vValues) {
             if (StringAfter(e.sText1, "#", ".") != symbol->second) continue;
-            bool taken = false;
-            for (const auto& row : rows) taken = taken || row.second == e.sText1;
-            if (taken) break;
+            if (std::any_of(rows.begin(), rows.end(), [&](const auto& row) { return row.second == e.sText1; })) break;
             const CString literal = kiln::core::EnumValLiteral(app, v);
             rows.emplace_back(literal.IsEmpty() ? symbol->second : literal, e.sText1);
             break;

@@ -25,6 +25,9 @@ bool ContainsAfterFirst(const CString& text, const CString& part);
 bool RelinkAlone(CKiln_Main& app, const URI_Ref& rsc, const CString& role, const URI_Ref& target,
                  const std::vector<URI_Ref>& current);
 
+// The refusal of an attribute the type of the DO `doName` lacks.
+CString LackingAttributeText(const CString& doName, const CString& attribute);
+
 // A property of a mapping item (units, range, step, dU, time) is held by an
 // attribute of its data object; the message that refuses one its target
 // lacks, empty when the target holds it.

@@ -680,10 +680,6 @@ TEST_F(FieldChange, TheStandardReferenceAndOrderNumbers) {
     }
 }
 
-}  // namespace
-
-namespace {
-
 // A mapping item takes a unit, range, step, dU or time only where its data
 // object holds the attribute, offers the units as the target's enumeration
 // writes them, and an information item takes no id another item of its
@@ -711,7 +707,7 @@ TEST_F(FieldChange, MapItemPropertiesAndInfoItemIds) {
         const CString stored = CString(f.field).Find("unit") >= 0 ? EnumValue("SIUnitEnum", f.value) : CString(f.value);
         ui.ClearCalls();
         EXPECT_FALSE(Change(op, f.field, stored)) << f.field;
-        EXPECT_EQ(ui.Messages(), std::vector<CString>{"DO: Op的类型中没有" + path + "，不能修改！"});
+        EXPECT_EQ(ui.Messages(), std::vector<CString>{"DO: Op的类型中没有" + path + "，不能修改！"}) << f.field;
         // TotW holds all but a time stamp.
         EXPECT_EQ(Change(totW, f.field, stored), path != "t") << f.field;
     }
