@@ -6,7 +6,6 @@
 
 #include "core/info_item_keys.h"
 #include "core/kiln_main.h"
-#include "core/unit_tables.h"
 #include "export/command_steps.h"
 #include "export/export_util.h"
 #include "export/kiln_export.h"
@@ -52,10 +51,8 @@ bool SaveAndReport(CBase_XML& xml, const CString& path, const std::vector<CStrin
 // goes as the symbol. The time stamp has no value of its own.
 CString PropertyValue(const CString& daPart, const CString& stored) {
     if (daPart == "t") return CString();
-    if (daPart != "units.SIUnit" && daPart != "units.multiplier") return stored;
-    const CString symbol = Reduce(stored);
-    const CString code =
-        daPart == "units.SIUnit" ? kiln::core::SiUnitCode(symbol) : kiln::core::MultiplierCode(symbol);
+    CString symbol, code;
+    if (!UnitCodeAt(daPart, stored, symbol, code)) return stored;
     return code.IsEmpty() ? symbol : code;
 }
 

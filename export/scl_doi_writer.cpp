@@ -2,7 +2,6 @@
 // with the from-M2I answer, the values, units and ranges of its mapping items.
 #include "core/kiln_main.h"
 #include "core/scl_names.h"
-#include "core/unit_tables.h"
 #include "export/export_util.h"
 #include "export/kiln_export.h"
 
@@ -316,10 +315,7 @@ bool CKiln_Export::Export_DOI(const XmlNode& lnElement, CKiln_Main* pMain, CBase
         }
         // A unit is written as its enumeration's literal, found by its code.
         const CString path = p.sclPath;
-        if (path == "units.SIUnit" || path == "units.multiplier") {
-            const CString symbol = Reduce(text);
-            const CString code =
-                path == "units.SIUnit" ? kiln::core::SiUnitCode(symbol) : kiln::core::MultiplierCode(symbol);
+        if (CString symbol, code; UnitCodeAt(path, text, symbol, code)) {
             bool known = false;
             text = kiln::core::EnumLiteralOfCode(*pMain, attribute, code, known);
             if (!known) {
