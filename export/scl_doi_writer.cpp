@@ -295,12 +295,17 @@ bool CKiln_Export::Export_DOI(const XmlNode& lnElement, CKiln_Main* pMain, CBase
     Write_SDI_and_GET_DAI(lnElement, xml, doPath, daPath, nodes, bFlag, holdsValue ? value : CString(),
                           holdsDU ? desc : CString(), &other);
     if (other) leaveOut("值", kHeldText);
+    // A property's DAI: one of that name written before keeps its value, and
+    // another one of the item is named.
+    auto writeProperty = [&](const CString& path, const CString& text) {
+        bool held = false;
+        WriteValueDAI(lnElement, xml, doPath, path, nodes, text, &held);
+        if (held) leaveOut(path, kHeldText);
+    };
     // The item's dU comes before the DO's description, which it keeps out.
     const CString dU = Attr(pMain, mapItem, "sec:MapItem.dU");
     if (!dU.IsEmpty() && !holdsDU) leaveOut("dU", "DO类型中没有dU");
-    other = false;
-    if (!dU.IsEmpty() && holdsDU) Write_SDI_and_GET_DAI(lnElement, xml, doPath, "dU", nodes, bFlag, dU, CString(), &other);
-    if (other) leaveOut("dU", kHeldText);
+    if (!dU.IsEmpty() && holdsDU) writeProperty("dU", dU);
     auto found = descs.find(doPath.str());
     if (holdsDU && found != descs.end())
         Write_SDI_and_GET_DAI(lnElement, xml, doPath, "dU", nodes, bFlag, found->second, CString());
@@ -323,9 +328,7 @@ bool CKiln_Export::Export_DOI(const XmlNode& lnElement, CKiln_Main* pMain, CBase
                 continue;
             }
         }
-        other = false;
-        WriteValueDAI(lnElement, xml, doPath, path, nodes, text, &other);
-        if (other) leaveOut(path, kHeldText);
+        writeProperty(path, text);
     }
     return true;
 }
