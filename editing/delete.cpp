@@ -157,7 +157,7 @@ public:
     bool Run(const URI_Ref& rsc, bool ask) {
         if (rsc.IsEmpty()) return false;
         if (!Editable(rsc)) {
-            _AfxMessageBox("当前域不可编辑！-W0090", MB_OK, "", nullptr);
+            _AfxMessageBox(kLockedMessage, MB_OK, "", nullptr);
             return false;
         }
         const kiln::editing::CMemberUsers users = UsersOf(rsc);
@@ -170,7 +170,7 @@ public:
         // The instances a member's deletion takes, and the texts it clears.
         for (const std::vector<URI_Ref>* list : {&users.instances, &users.references, &users.typeValues})
             for (const URI_Ref& user : *list)
-                if (!obstacle.found && !Editable(user)) obstacle = {true, "当前域不可编辑！-W0090", false, false};
+                if (!obstacle.found && !Editable(user)) obstacle = {true, kLockedMessage, false, false};
         if (obstacle.found) {
             if (obstacle.text && obstacle.plainBox) AfxMessageBox(obstacle.text, MB_OK);
             if (obstacle.text && !obstacle.plainBox) _AfxMessageBox(obstacle.text, MB_OK, "", nullptr);
@@ -187,7 +187,7 @@ public:
     bool Delete(const URI_Ref& rsc, bool ask, bool ownerGoes, const kiln::editing::CMemberUsers* found = nullptr) {
         if (rsc.IsEmpty()) return false;
         if (!Editable(rsc)) {
-            _AfxMessageBox("当前域不可编辑！-W0090", MB_OK, "", nullptr);
+            _AfxMessageBox(kLockedMessage, MB_OK, "", nullptr);
             return false;
         }
         const kiln::editing::CMemberUsers users = found ? *found : UsersOf(rsc);
@@ -277,7 +277,7 @@ private:
         bool inMember = false;
     };
     CObstacle Obstacle(const URI_Ref& rsc, std::set<std::string>& gone, bool top) {
-        if (!top && !Editable(rsc)) return {true, "当前域不可编辑！-W0090", false, false};
+        if (!top && !Editable(rsc)) return {true, kLockedMessage, false, false};
         CBulkScope bulk(m_app.m_bBulkDelete, IsBulkClass(rsc.sClass));
         if (const CRefusal* refusal = FirstRefusal(rsc, &gone)) return {true, refusal->message, false, false};
         if (BarredIed(rsc)) return {true, kIedMappedMessage, true, false};
@@ -426,6 +426,7 @@ private:
     }
 
     static constexpr const char* kIedMappedMessage = "存在M2I映射,不能删除IED";
+    static constexpr const char* kLockedMessage = "当前域不可编辑！-W0090";
 
     CKiln_Main& m_app;
     std::set<std::string> m_planned;  // what the deletion asked for takes with it

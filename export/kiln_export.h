@@ -176,12 +176,13 @@ private:
         CString ldInst, prefix, lnClass, lnInst, doName, daName, fc, ix;
     };
     // The members of the data set that are written (those naming a node and
-    // a DO and DA of its type); false when the members cannot be read.
-    // The members that can be written; with `pLeftOut`, the others too.
+    // a DO and DA of its type), with `pLeftOut` the others too; false when
+    // the members cannot be read.
     bool Collect_FCDAs(CKiln_Main* pMain, const URI_Ref& dataSet, std::vector<FcdaRow>& rows,
                        std::vector<URI_Ref>* pLeftOut = nullptr);
-    // True when the data set is written, i.e. has a member to write.
+    // The member's row, when it is written.
     void CollectFCDA(CKiln_Main* pMain, const URI_Ref& member, std::vector<FcdaRow>& rows);
+    // True when the data set is written, i.e. has a member to write.
     bool Is_DataSetWritten(CKiln_Main* pMain, const URI_Ref& dataSet);
     // The DOs of the LN type and of its base types by name (the first of a
     // name), read once per export (the model does not change while it is

@@ -2,11 +2,10 @@
 // one MappingItem (with Process and Parameter) per mapped value, under the
 // Mappings element of the M2I template; and the layout of an ICD's M2I file
 // (the same header places, no items).
-#include <array>
+#include <vector>
 
 #include "core/info_item_keys.h"
 #include "core/kiln_main.h"
-#include "core/unit_tables.h"
 #include "export/command_steps.h"
 #include "export/export_util.h"
 #include "export/kiln_export.h"
@@ -52,10 +51,8 @@ bool SaveAndReport(CBase_XML& xml, const CString& path, const std::vector<CStrin
 // goes as the symbol. The time stamp has no value of its own.
 CString PropertyValue(const CString& daPart, const CString& stored) {
     if (daPart == "t") return CString();
-    if (daPart != "units.SIUnit" && daPart != "units.multiplier") return stored;
-    const CString symbol = Reduce(stored);
-    const CString code =
-        daPart == "units.SIUnit" ? kiln::core::SiUnitCode(symbol) : kiln::core::MultiplierCode(symbol);
+    CString symbol, code;
+    if (!UnitCodeAt(daPart, stored, symbol, code)) return stored;
     return code.IsEmpty() ? symbol : code;
 }
 
@@ -169,12 +166,13 @@ bool Export_M2I_MapItem(const XmlNode& mappings, CKiln_Main* pMain, CBase_XML& x
         CString toDA, value;
     };
     const CString dotRef = doRef + ".";
-    std::array<Entry, 8> entries;
-    size_t count = 0;
-    entries[count++] = {daName.IsEmpty() ? doRef : dotRef + daName, Attr(pMain, mapItem, "sec:MapItem.valStr")};
+    const std::vector<kiln::core::MapItemProperty>& properties = kiln::core::MapItemProperties();
+    std::vector<Entry> entries;
+    entries.reserve(1 + properties.size());
+    entries.push_back({daName.IsEmpty() ? doRef : dotRef + daName, Attr(pMain, mapItem, "sec:MapItem.valStr")});
     const auto keyAfter = run.lastKeyItem.find(DataObjectKey(lnode, doName));
     const bool takenByKeyItem = daName.IsEmpty() && keyAfter != run.lastKeyItem.end() && keyAfter->second > run.position;
-    for (const kiln::core::MapItemProperty& p : kiln::core::MapItemProperties()) {
+    for (const kiln::core::MapItemProperty& p : properties) {
         const CString stored = Attr(pMain, mapItem, p.role);
         if (stored.IsEmpty()) continue;
         const CString why = run.targets.AttributeOf(lnode, doName, p.m2iPath).IsEmpty()
@@ -186,10 +184,10 @@ bool Export_M2I_MapItem(const XmlNode& mappings, CKiln_Main* pMain, CBase_XML& x
             leftOut.push_back("映射条目的" + CString(p.m2iPath) + "（" + why + "）：" + name);
             continue;
         }
-        entries[count++] = {dotRef + p.m2iPath, PropertyValue(p.m2iPath, stored)};
+        entries.push_back({dotRef + p.m2iPath, PropertyValue(p.m2iPath, stored)});
     }
     // The import refuses a toDA met before: the item is written whole or not.
-    for (size_t i = 0; i < count; ++i) {
+    for (size_t i = 0; i < entries.size(); ++i) {
         const CString& toDA = entries[i].toDA;
         bool repeated = run.written.count(toDA.str()) > 0;
         for (size_t j = 0; j < i && !repeated; ++j) repeated = entries[j].toDA == toDA;
@@ -198,9 +196,9 @@ bool Export_M2I_MapItem(const XmlNode& mappings, CKiln_Main* pMain, CBase_XML& x
             return true;
         }
     }
-    for (size_t i = 0; i < count; ++i) {
-        Export_M2I_MappingItem(xml, mappings, entries[i].toDA, name, desc, op, idItb, entries[i].value, CString());
-        run.written.insert(std::move(entries[i].toDA.str()));
+    for (Entry& entry : entries) {
+        Export_M2I_MappingItem(xml, mappings, entry.toDA, name, desc, op, idItb, entry.value, CString());
+        run.written.insert(std::move(entry.toDA.str()));
     }
     return true;
 }

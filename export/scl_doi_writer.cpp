@@ -2,7 +2,6 @@
 // with the from-M2I answer, the values, units and ranges of its mapping items.
 #include "core/kiln_main.h"
 #include "core/scl_names.h"
-#include "core/unit_tables.h"
 #include "export/export_util.h"
 #include "export/kiln_export.h"
 
@@ -296,12 +295,17 @@ bool CKiln_Export::Export_DOI(const XmlNode& lnElement, CKiln_Main* pMain, CBase
     Write_SDI_and_GET_DAI(lnElement, xml, doPath, daPath, nodes, bFlag, holdsValue ? value : CString(),
                           holdsDU ? desc : CString(), &other);
     if (other) leaveOut("值", kHeldText);
+    // A property's DAI: one of that name written before keeps its value, and
+    // another one of the item is named.
+    auto writeProperty = [&](const CString& path, const CString& text) {
+        bool held = false;
+        WriteValueDAI(lnElement, xml, doPath, path, nodes, text, &held);
+        if (held) leaveOut(path, kHeldText);
+    };
     // The item's dU comes before the DO's description, which it keeps out.
     const CString dU = Attr(pMain, mapItem, "sec:MapItem.dU");
     if (!dU.IsEmpty() && !holdsDU) leaveOut("dU", "DO类型中没有dU");
-    other = false;
-    if (!dU.IsEmpty() && holdsDU) Write_SDI_and_GET_DAI(lnElement, xml, doPath, "dU", nodes, bFlag, dU, CString(), &other);
-    if (other) leaveOut("dU", kHeldText);
+    if (!dU.IsEmpty() && holdsDU) writeProperty("dU", dU);
     auto found = descs.find(doPath.str());
     if (holdsDU && found != descs.end())
         Write_SDI_and_GET_DAI(lnElement, xml, doPath, "dU", nodes, bFlag, found->second, CString());
@@ -316,10 +320,7 @@ bool CKiln_Export::Export_DOI(const XmlNode& lnElement, CKiln_Main* pMain, CBase
         }
         // A unit is written as its enumeration's literal, found by its code.
         const CString path = p.sclPath;
-        if (path == "units.SIUnit" || path == "units.multiplier") {
-            const CString symbol = Reduce(text);
-            const CString code =
-                path == "units.SIUnit" ? kiln::core::SiUnitCode(symbol) : kiln::core::MultiplierCode(symbol);
+        if (CString symbol, code; UnitCodeAt(path, text, symbol, code)) {
             bool known = false;
             text = kiln::core::EnumLiteralOfCode(*pMain, attribute, code, known);
             if (!known) {
@@ -327,9 +328,7 @@ bool CKiln_Export::Export_DOI(const XmlNode& lnElement, CKiln_Main* pMain, CBase
                 continue;
             }
         }
-        other = false;
-        WriteValueDAI(lnElement, xml, doPath, path, nodes, text, &other);
-        if (other) leaveOut(path, kHeldText);
+        writeProperty(path, text);
     }
     return true;
 }

@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cstring>
 #include <map>
+#include <optional>
 #include <set>
 #include <string>
 #include <string_view>
@@ -234,16 +235,19 @@ public:
     // The number of setting groups of the device being checked (its LN0's
     // SettingControl); 0 when it has none.
     unsigned long long groups = 0;
+    // A value's setting group as a number; none when it gives no whole one.
+    static std::optional<unsigned long long> GroupOf(const pugi::xml_node& val) {
+        const pugi::xml_attribute group = val.attribute("sGroup");
+        if (!group || !IsSclUnsigned(group.value())) return std::nullopt;
+        return std::stoull(std::string(SclCollapsed(group.value())));
+    }
     // A value's setting group past that number.
     bool PastGroups(const pugi::xml_node& val) const {
-        const pugi::xml_attribute group = val.attribute("sGroup");
-        return groups > 0 && group && IsSclUnsigned(group.value()) && std::stoull(std::string(SclCollapsed(group.value()))) > groups;
+        const std::optional<unsigned long long> group = GroupOf(val);
+        return groups > 0 && group && *group > groups;
     }
     // A value's setting group 0: the groups are counted from 1.
-    static bool GroupZero(const pugi::xml_node& val) {
-        const pugi::xml_attribute group = val.attribute("sGroup");
-        return group && IsSclUnsigned(group.value()) && std::stoull(std::string(SclCollapsed(group.value()))) == 0;
-    }
+    static bool GroupZero(const pugi::xml_node& val) { return GroupOf(val) == 0ULL; }
 
     void Device(const pugi::xml_node& ld, const std::string& ldInst) {
         const pugi::xml_attribute numOfSGs = ld.child("LN0").child("SettingControl").attribute("numOfSGs");
