@@ -232,10 +232,6 @@ bool ReadFile(const std::string& path, std::string& out) {
     return ReadFile(path, out, reason);
 }
 
-bool ReadFile(const std::string& path, std::string& out, std::string& reason) {
-    return ReadFile(path, out, reason, 0, nullptr);
-}
-
 namespace {
 
 // Reads the file into `out` (a std::string or Bytes) as ReadFile says.
@@ -289,9 +285,8 @@ bool ReadInto(const std::string& path, Buffer& out, std::string& reason, size_t 
 
 }  // namespace
 
-bool ReadFile(const std::string& path, std::string& out, std::string& reason, size_t head,
-              const std::function<bool(std::string_view)>& goOn) {
-    return ReadInto(path, out, reason, head, goOn);
+bool ReadFile(const std::string& path, std::string& out, std::string& reason) {
+    return ReadInto(path, out, reason, 0, nullptr);
 }
 
 bool ReadFile(const std::string& path, Bytes& out, std::string& reason, size_t head,
