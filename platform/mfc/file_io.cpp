@@ -16,18 +16,12 @@ namespace kiln::file {
 
 namespace {
 
-// The folder of `path` and the name in it ("." and the whole path when it
-// has no slash).
-void SplitPath(const std::string& path, std::string& dir, std::string& name) {
-    const size_t slash = path.rfind('/');
-    dir = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
-    name = slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-// Opens the folder of `path` for the writes relative to it; -1 with errno.
+// Opens the folder of `path` for the writes relative to it ("." when it has
+// no slash), with the name in it; -1 with errno.
 int OpenFolderOf(const std::string& path, std::string& name) {
-    std::string dir;
-    SplitPath(path, dir, name);
+    const size_t slash = path.rfind('/');
+    const std::string dir = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+    name = slash == std::string::npos ? path : path.substr(slash + 1);
     return ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
 }
 
