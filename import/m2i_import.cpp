@@ -10,7 +10,6 @@
 #include "import/m2i_run.h"
 #include "platform/ui/ui_functions.h"
 
-
 namespace {
 
 // The data object part of a toDA below its "LD/LN" key: the first
