@@ -47,6 +47,10 @@ std::vector<XmlNode> ChildrenIn(const XmlNode& node, const CString& ns, std::ini
 CString NotRead(const XmlNode& element, const CString& why = CString());
 // Why an element of another namespace is not read: "（命名空间urn:x）".
 CString OtherNamespace(const XmlNode& element);
+// NotRead for an element that a reader of the namespace `ns`, knowing the
+// elements `known` there, leaves: one of another namespace, with it, or one
+// it does not know; "" for an element it reads.
+CString Unread(const XmlNode& element, const CString& ns, std::initializer_list<const char*> known);
 // The path of a namespace URI ("scheme://host/path" by its path, the host
 // being the writer's); another URI whole.
 CString NamespacePath(const CString& uri);

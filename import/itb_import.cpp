@@ -80,10 +80,10 @@ bool CKiln_Import::Import_ITB(CKiln_Main* app, CBase_XML* source, URI_Ref icd, c
     std::vector<CString> unread;
     for (const XmlNode& child : root.ChildElements()) {
         const CString local = child.LocalName();
-        if (child.NamespaceUri() != itbNs) unread.push_back(NotRead(child, OtherNamespace(child)));
+        if (CString why = kiln::import::Unread(child, itbNs, {"Header", "InfoItem", "InfoGroup"}); !why.IsEmpty())
+            unread.push_back(why);
         else if (local == "InfoItem") itemNodes.push_back(child);
         else if (local == "InfoGroup") groupNodes.push_back(child);
-        else if (local != "Header") unread.push_back(NotRead(child));
     }
     const bool noGroups = groupNodes.empty();
 

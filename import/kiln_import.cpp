@@ -92,6 +92,14 @@ CString OtherNamespace(const XmlNode& element) {
     return "（命名空间" + (uri.IsEmpty() ? CString("无") : uri) + "）";
 }
 
+CString Unread(const XmlNode& element, const CString& ns, std::initializer_list<const char*> known) {
+    if (element.NamespaceUri() != ns) return NotRead(element, OtherNamespace(element));
+    const CString local = element.LocalName();
+    for (const char* k : known)
+        if (local == k) return CString();
+    return NotRead(element);
+}
+
 CString NamespacePath(const CString& uri) {
     const int scheme = uri.Find("://");
     if (scheme < 0) return uri;

@@ -10,7 +10,6 @@
 #include "import/m2i_run.h"
 #include "platform/ui/ui_functions.h"
 
-
 namespace {
 
 // The data object part of a toDA below its "LD/LN" key: the first
@@ -93,15 +92,9 @@ bool CKiln_Import::Import_M2I(CKiln_Main* app, CBase_XML* source, URI_Ref icd, C
     const XmlNode root = source->GetDocumentElement();
     run.ns = root.NamespaceUri();
     auto unread = [&](const CString& where, const XmlNode& parent, std::initializer_list<const char*> known) {
-        for (const XmlNode& child : parent.ChildElements()) {
-            if (child.NamespaceUri() != run.ns) {
-                AddM2IError(run, where, kiln::import::NotRead(child, kiln::import::OtherNamespace(child)));
-                continue;
-            }
-            const CString local = child.LocalName();
-            if (std::none_of(known.begin(), known.end(), [&](const char* k) { return local == k; }))
-                AddM2IError(run, where, kiln::import::NotRead(child));
-        }
+        for (const XmlNode& child : parent.ChildElements())
+            if (const CString why = kiln::import::Unread(child, run.ns, known); !why.IsEmpty())
+                AddM2IError(run, where, why);
     };
     unread("M2I", root, {"Mappings"});
     const std::vector<XmlNode> allMappings = MappingsOf(source);

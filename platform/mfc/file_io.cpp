@@ -16,18 +16,12 @@ namespace kiln::file {
 
 namespace {
 
-// The folder of `path` and the name in it ("." and the whole path when it
-// has no slash).
-void SplitPath(const std::string& path, std::string& dir, std::string& name) {
-    const size_t slash = path.rfind('/');
-    dir = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
-    name = slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-// Opens the folder of `path` for the writes relative to it; -1 with errno.
+// Opens the folder of `path` for the writes relative to it ("." when it has
+// no slash), with the name in it; -1 with errno.
 int OpenFolderOf(const std::string& path, std::string& name) {
-    std::string dir;
-    SplitPath(path, dir, name);
+    const size_t slash = path.rfind('/');
+    const std::string dir = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+    name = slash == std::string::npos ? path : path.substr(slash + 1);
     return ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
 }
 
@@ -232,10 +226,6 @@ bool ReadFile(const std::string& path, std::string& out) {
     return ReadFile(path, out, reason);
 }
 
-bool ReadFile(const std::string& path, std::string& out, std::string& reason) {
-    return ReadFile(path, out, reason, 0, nullptr);
-}
-
 namespace {
 
 // Reads the file into `out` (a std::string or Bytes) as ReadFile says.
@@ -289,9 +279,8 @@ bool ReadInto(const std::string& path, Buffer& out, std::string& reason, size_t 
 
 }  // namespace
 
-bool ReadFile(const std::string& path, std::string& out, std::string& reason, size_t head,
-              const std::function<bool(std::string_view)>& goOn) {
-    return ReadInto(path, out, reason, head, goOn);
+bool ReadFile(const std::string& path, std::string& out, std::string& reason) {
+    return ReadInto(path, out, reason, 0, nullptr);
 }
 
 bool ReadFile(const std::string& path, Bytes& out, std::string& reason, size_t head,

@@ -54,11 +54,9 @@ bool ReadFile(const std::string& path, std::string& out);
 // The same, with the reason of a failure as a text ("No such file or
 // directory", "is a folder", "is a FIFO", "is a dangling link").
 bool ReadFile(const std::string& path, std::string& out, std::string& reason);
-// The same, for a file larger than `head` bytes, its first `head` bytes read
-// first and given to `goOn`: when it returns false the rest is not read,
-// and `out` holds the head alone (the result is true).
-bool ReadFile(const std::string& path, std::string& out, std::string& reason, size_t head,
-              const std::function<bool(std::string_view)>& goOn);
+// The same into a Bytes; for a file larger than `head` bytes, its first
+// `head` bytes are read first and given to `goOn`: when it returns false the
+// rest is not read, and `out` holds the head alone (the result is true).
 bool ReadFile(const std::string& path, Bytes& out, std::string& reason, size_t head = 0,
               const std::function<bool(std::string_view)>& goOn = nullptr);
 

@@ -25,7 +25,10 @@ class TwoByteTable {
 public:
     TwoByteTable() : m_cp(new uint32_t[(kLeadLast - kLeadFirst + 1) * kTrailCount]()) {
         iconv_t cd = iconv_open("UTF-32LE", "GB18030");
-        if (cd == reinterpret_cast<iconv_t>(-1)) return;  // every code then goes through iconv below
+        if (cd == reinterpret_cast<iconv_t>(-1)) {
+            Encode();  // every code then goes through iconv below
+            return;
+        }
         // A whole row of codes per call (one call per code costs far more
         // than the conversion); a code iconv refuses stays 0 and the rest of
         // the row goes on after it.

@@ -62,7 +62,9 @@ TEST(Gb18030Decode, FourByteCodesLongTextsAndBrokenInput) {
             size_t n = room;
             const bool ok = kiln::xml::Gb18030ToUtf8(gb.data(), gb.size(), buf.get(), n);
             EXPECT_EQ(ok, room == utf8.size()) << utf8 << " in " << room;
-            if (ok) EXPECT_EQ(std::string(buf.get(), n), utf8);
+            if (ok) {
+                EXPECT_EQ(std::string(buf.get(), n), utf8);
+            }
         }
     }
 }
