@@ -251,7 +251,9 @@ TEST_P(MemberDeletionTest, TheQuestionNamesTheUsersAndTheExportNoneOfThem) {
 
     const std::string written = Export(icd, "deleted.icd");
     EXPECT_EQ(ReadBytes(written).find(row.gone), std::string::npos) << row.gone;
-    if (row.kept) EXPECT_NE(ReadBytes(written).find(row.kept), std::string::npos) << row.kept;
+    if (row.kept) {
+        EXPECT_NE(ReadBytes(written).find(row.kept), std::string::npos) << row.kept;
+    }
     EXPECT_EQ(UnnamedReferencesOf(written, LastMessage()), "");
 }
 
