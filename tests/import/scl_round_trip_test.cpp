@@ -1415,8 +1415,9 @@ TEST_F(SclFileTest, EveryFieldTheViewOffersIsWrittenOrRefused) {
             const kiln::cim::RoleInfo& role = schema.Role(r);
             Struct_EditPack pack;
             if (!role.name.empty() && role.kind == kiln::cim::RoleKind::Attribute &&
-                schema.RoleApplies(r, schema.ClassId(cls)) && prepare(rscs.front(), role.name.c_str(), pack))
+                schema.RoleApplies(r, schema.ClassId(cls)) && prepare(rscs.front(), role.name.c_str(), pack)) {
                 EXPECT_TRUE(rows.count({cls, role.name})) << "no row for " << cls << " " << role.name;
+            }
         }
 
     std::string before = ReadBytes(Export(icd, "field0.icd")), micsBefore = ReadBytes((workspace / "field0.mics").string());

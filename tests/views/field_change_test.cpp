@@ -675,7 +675,9 @@ TEST_F(FieldChange, TheStandardReferenceAndOrderNumbers) {
         ui.ClearCalls();
         EXPECT_EQ(Change(values[2], "e301:OrdNaming.ord", c.typed), c.stored) << c.typed;
         EXPECT_EQ(ui.Messages(), c.message ? std::vector<CString>{c.message} : std::vector<CString>()) << c.typed;
-        if (c.stored) EXPECT_EQ(value, c.typed);
+        if (c.stored) {
+            EXPECT_EQ(value, c.typed);
+        }
         for (size_t k = 0; k + 1 < values.size(); ++k) EXPECT_EQ(Get(values[k], "e301:OrdNaming.ord"), ToText(static_cast<int>(k) + 1));
     }
 }
