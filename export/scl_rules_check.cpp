@@ -306,12 +306,17 @@ public:
                 }
                 // FCDA, TrgOps, OptFields, RptEnabled.
                 for (const pugi::xml_node& part : child.children()) {
-                    Values(part, at);
+                    // A member is named by its data too: "LD/LN.DataSet:DO.DA".
+                    const bool member = std::strcmp(part.name(), "FCDA") == 0;
+                    const std::string daName = part.attribute("daName").value();
+                    const std::string place =
+                        member ? at + ":" + part.attribute("doName").value() + (daName.empty() ? "" : "." + daName) : at;
+                    Values(part, place);
                     for (const pugi::xml_node& client : part.children("ClientLN")) Values(client, at);
                     const pugi::xml_attribute ldInst = part.attribute("ldInst");
                     if (ldInst && !ldInsts.count(ldInst.value()))
-                        Add("数据集成员", "ldInst未指向IED中的LDevice", at + ":" + ldInst.value());
-                    if (std::strcmp(part.name(), "FCDA") == 0) MemberConstraint(part, at);
+                        Add("数据集成员", "ldInst未指向IED中的LDevice", place + ":" + ldInst.value());
+                    if (member) MemberConstraint(part, at);
                 }
             }
         }

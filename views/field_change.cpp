@@ -62,6 +62,45 @@ constexpr FollowUp kFollowUps[] = {
     {"sec:MapItem.InfoItem", "sec:MapItem", 0},
 };
 
+// The fields by which a data-set member or an input names its node as its
+// file did, and what of the node each holds: moved to another node, the
+// reference takes the new node's, so that none names the old one.
+enum class NodePart { Ied, Device, Prefix, Class, Instance };
+struct NodeNamingField {
+    const char* cls;
+    const char* role;
+    NodePart part;
+};
+constexpr NodeNamingField kNodeNamingFields[] = {
+    {"sec:FCDA", "sec:FCDA.ldInst", NodePart::Device},     {"sec:FCDA", "sec:FCDA.memberRef", NodePart::Prefix},
+    {"sec:FCDA", "sec:FCDA.lnClass", NodePart::Class},     {"sec:FCDA", "sec:FCDA.lnInst", NodePart::Instance},
+    {"sec:ExtRef", "sec:ExtRef.iedName", NodePart::Ied},   {"sec:ExtRef", "sec:ExtRef.ldInst", NodePart::Device},
+    {"sec:ExtRef", "sec:ExtRef.prefix", NodePart::Prefix}, {"sec:ExtRef", "sec:ExtRef.lnClass", NodePart::Class},
+    {"sec:ExtRef", "sec:ExtRef.lnInst", NodePart::Instance},
+};
+
+// A DO or DA path with its array indexes left out ("HA.phsAHar(5)" gives
+// "HA.phsAHar"), as the type's member names stand.
+CString WithoutIndexes(const CString& path) {
+    std::string out;
+    const std::string& text = path.str();
+    for (size_t i = 0; i < text.size(); ++i) {
+        const size_t close = text[i] == '(' ? text.find(')', i) : std::string::npos;
+        if (close == std::string::npos)
+            out += text[i];
+        else
+            i = close;
+    }
+    return out.c_str();
+}
+
+// Functional constraints as a message lists them: "ST、SV".
+CString Listed(const std::vector<CString>& fcs) {
+    CString list;
+    for (const CString& fc : fcs) list += (list.IsEmpty() ? "" : "、") + fc;
+    return list;
+}
+
 class FieldChange {
 public:
     FieldChange(CKiln_Main& app, const URI_Ref& rsc, CString field, const CString& oldValue, CString& newValue,
@@ -85,7 +124,10 @@ private:
     bool NumberChecked(const CString& bType, bool isFloat);
     bool AttributesOfDo(const CString& doName, Struct_DAs_ofDO& das);
     bool DoHoldsDaName(const CString& doName, const CString& daName);
+    bool NodeHoldsDo(const CString& doName);
+    std::vector<CString> ConstraintsOf(const CString& doName, const CString& daName);
     bool MemberConstraint();
+    bool RowConstraint(const CString& doName);
     bool SubObjectsIntoDoName();
     bool SettingGroups();
     bool EnumCode();
@@ -96,7 +138,9 @@ private:
     bool NodeClass();
     bool TypeClass();
     bool KeptNodeField();
-    void DropMissingDaName();
+    void ClearWhatTheNodeLacks(const CString& doName, bool doToo);
+    void FollowNode();
+    CString NodePartText(const URI_Ref& node, NodePart part);
     void SharedByAccessPoint();
     bool ReportBlockFlag();
     bool Is(const char* cls) const { return m_rsc.sClass == cls; }
@@ -169,7 +213,6 @@ bool FieldChange::Run() {
         return false;
     }
     if (m_field == "sec:DARef.daName" && IsDataRef()) {
-        if (SubObjectsIntoDoName()) return false;
         // A member's, input's or mapping item's DA its DO lacks could not be
         // written.
         const CString doName = Get(m_rsc, "sec:DARef.doName");
@@ -177,6 +220,8 @@ bool FieldChange::Run() {
             Notice(kiln::views::LackingAttributeText(doName, m_new));
             return false;
         }
+        if (Is("sec:FCDA") && !m_new.IsEmpty() && !RowConstraint(doName)) return false;
+        if (SubObjectsIntoDoName()) return false;
     }
     if ((m_field == "sec:Val.sValue" && Is("sec:Val")) || (m_field == "sec:DAI.valueStr" && Is("sec:DAI")) ||
         (m_field == "sec:BDA.valueStr" && (Is("sec:BDA") || Is("sec:DA")))) {
@@ -249,7 +294,7 @@ bool FieldChange::Run() {
     }
     if (!TypeClass()) return false;
     if (!KeptNodeField()) return false;
-    if (m_field == "sec:DARef.doName" && IsDataRef()) DropMissingDaName();
+    if (m_field == "sec:DARef.doName" && IsDataRef()) ClearWhatTheNodeLacks(m_new, false);
     // The fields written as typed SCL attributes take only what the type holds.
     if (kiln::core::IsWholeNumberField(m_field)) m_new.Trim();
     if (const CString breach = kiln::core::SclAttributeBreach(m_field, m_new); !breach.IsEmpty()) {
@@ -386,8 +431,7 @@ void FieldChange::AfterRelink() {
         if (m_field != f.field || (f.cls && !Is(f.cls))) continue;
         Refresh(f.refresh);
         if (m_field == "sec:DARef.LNode") {
-            Put(m_rsc, "sec:DARef.doName", "");
-            Put(m_rsc, "sec:DARef.daName", "");
+            FollowNode();
         } else if (m_field == "sec:LNode.LNodeType") {
             // The node takes the LN class of its new type.
             const CString lnClass = kiln::core::LnClassOfType(m_app, m_app.DocMtd_TestBy_URIRef(m_new));
@@ -543,25 +587,24 @@ bool FieldChange::SubObjectsIntoDoName() {
     return false;
 }
 
-// A data-set member's functional constraint is one its data has: a DA's
-// own, or one of the DAs below a DO or SDO. A member whose data cannot be
-// found is left as it is (the export names it).
-bool FieldChange::MemberConstraint() {
-    const CString doName = Get(m_rsc, "sec:DARef.doName");
-    const int dot = doName.Find('.');
+// The functional constraints of the data a member of these names holds: a
+// DA's own, or those of the DAs below a DO or SDO, in the type's order;
+// none when the node or the DO cannot be found.
+std::vector<CString> FieldChange::ConstraintsOf(const CString& doName, const CString& daName) {
+    const CString object = WithoutIndexes(doName);
+    const int dot = object.Find('.');
     Struct_DAs_ofDO das;
-    if (!AttributesOfDo(dot < 0 ? doName : doName.Left(dot), das)) return true;
+    std::vector<CString> held;
+    if (!AttributesOfDo(dot < 0 ? object : object.Left(dot), das)) return held;
     // The paths below the DO as SCL names them, from the SDOs of the member's
     // DO name on, then its DA.
-    CString below = dot < 0 ? CString() : doName.Mid(dot + 1) + ".";
-    const CString daName = kiln::core::WithoutConstraints(Get(m_rsc, "sec:DARef.daName").str()).c_str();
-    if (!daName.IsEmpty()) below += daName;
+    CString below = dot < 0 ? CString() : object.Mid(dot + 1) + ".";
+    below += WithoutIndexes(kiln::core::WithoutConstraints(daName.str()).c_str());
     auto under = [&below](const CString& plain) {
         if (below.IsEmpty()) return true;
         if (below.Right(1) == ".") return plain.Left(below.GetLength()) == below;
         return plain == below || plain.Left(below.GetLength() + 1) == below + ".";
     };
-    std::vector<CString> held;
     for (const Struct_DAItem& item : das.vDAs) {
         const std::string& path = item.sPath.str();
         const size_t open = path.find('['), close = path.find(']');
@@ -575,11 +618,35 @@ bool FieldChange::MemberConstraint() {
             at = end + 1;
         }
     }
+    return held;
+}
+
+// A data-set member's functional constraint is one its data has. A member
+// whose data cannot be found is left as it is (the export names it).
+bool FieldChange::MemberConstraint() {
+    const CString doName = Get(m_rsc, "sec:DARef.doName");
+    const CString daName = kiln::core::WithoutConstraints(Get(m_rsc, "sec:DARef.daName").str()).c_str();
+    const std::vector<CString> held = ConstraintsOf(doName, daName);
     const CString wanted = StringAfter(m_new, "#", ".");
     if (held.empty() || std::find(held.begin(), held.end(), wanted) != held.end()) return true;
-    CString list;
-    for (const CString& fc : held) list += (list.IsEmpty() ? "" : "、") + fc;
-    Notice("fc必须是" + doName + (daName.IsEmpty() ? CString() : "." + daName) + "具有的功能约束：" + list + "！");
+    Notice("fc必须是" + doName + (daName.IsEmpty() ? CString() : "." + daName) + "具有的功能约束：" + Listed(held) + "！");
+    return false;
+}
+
+// A member given a DA takes the DA's functional constraint when the DA has
+// one alone; a DA of several keeps a member's that is among them and is
+// refused to a member whose is not.
+bool FieldChange::RowConstraint(const CString& doName) {
+    const std::vector<CString> held = ConstraintsOf(doName, m_new);
+    const CString fc = StringAfter(Get(m_rsc, "sec:FCDA.fc"), "#", ".");
+    if (held.empty() || std::find(held.begin(), held.end(), fc) != held.end()) return true;
+    if (held.size() == 1) {
+        Put(m_rsc, "sec:FCDA.fc", CString(kiln::cim::kModelNamespace) + "#FCType." + held.front());
+        Refresh(0);
+        return true;
+    }
+    Notice("fc" + (fc.IsEmpty() ? CString("为空") : "为" + fc) + "，不是" + doName + "." + m_new + "具有的功能约束：" +
+           Listed(held) + "，不能修改！");
     return false;
 }
 
@@ -665,11 +732,12 @@ bool FieldChange::KeptNodeField() {
 // DA `daName` (or a struct of attributes by that name), or when either is
 // empty or the node or the DO cannot be found (the export names those).
 bool FieldChange::DoHoldsDaName(const CString& doName, const CString& daName) {
-    const CString plain = kiln::core::WithoutConstraints(daName.str()).c_str();
-    const int dot = doName.Find('.');
+    const CString plain = WithoutIndexes(kiln::core::WithoutConstraints(daName.str()).c_str());
+    const CString object = WithoutIndexes(doName);
+    const int dot = object.Find('.');
     Struct_DAs_ofDO das;
-    if (plain.IsEmpty() || !AttributesOfDo(dot < 0 ? doName : doName.Left(dot), das)) return true;
-    const CString wanted = (dot < 0 ? CString() : doName.Mid(dot + 1) + ".") + plain;
+    if (plain.IsEmpty() || !AttributesOfDo(dot < 0 ? object : object.Left(dot), das)) return true;
+    const CString wanted = (dot < 0 ? CString() : object.Mid(dot + 1) + ".") + plain;
     for (const Struct_DAItem& item : das.vDAs) {
         const CString path = kiln::core::WithoutConstraints(item.sPath.str()).c_str();
         if (path == wanted || path.Left(wanted.GetLength() + 1) == wanted + ".") return true;
@@ -677,12 +745,72 @@ bool FieldChange::DoHoldsDaName(const CString& doName, const CString& daName) {
     return false;
 }
 
-// A member's, input's or mapping item's DA that the new DO does not have is
-// cleared.
-void FieldChange::DropMissingDaName() {
-    if (DoHoldsDaName(m_new, Get(m_rsc, "sec:DARef.daName"))) return;
+// True when the type of the reference's node has the DO `doName` names,
+// and the SDOs it names below it.
+bool FieldChange::NodeHoldsDo(const CString& doName) {
+    const CString object = WithoutIndexes(doName);
+    const int dot = object.Find('.');
+    URI_Ref lnode = m_app.DocMtd_getFirstUri_ofAsso(m_rsc, "sec:DARef.LNode");
+    if (m_app.Get_DO_Dfn(lnode, dot < 0 ? object : object.Left(dot)).IsEmpty()) return false;
+    Struct_DAs_ofDO das;
+    if (dot < 0 || !AttributesOfDo(object.Left(dot), das)) return true;
+    const CString below = object.Mid(dot + 1) + ".";
+    for (const Struct_DAItem& item : das.vDAs)
+        if (CString(kiln::core::WithoutConstraints(item.sPath.str()).c_str()).Left(below.GetLength()) == below)
+            return true;
+    return false;
+}
+
+// A member, an input or a mapping item keeps the DO and DA its node's type
+// holds: a DA the DO `doName` lacks is cleared, and with `doToo` a DO the
+// type lacks with its DA. What is cleared is said.
+void FieldChange::ClearWhatTheNodeLacks(const CString& doName, bool doToo) {
+    const CString daName = Get(m_rsc, "sec:DARef.daName");
+    CString why, cleared;
+    if (doToo && !doName.IsEmpty() && !NodeHoldsDo(doName)) {
+        why = "逻辑节点" + m_app.DocMtd_getFirstValue_ofAsso(m_rsc, "sec:DARef.LNode", kRoleName) + "的类型中没有" + doName;
+        cleared = "DO: " + doName + (daName.IsEmpty() ? CString() : "和DA: " + daName);
+        Put(m_rsc, "sec:DARef.doName", "");
+    } else if (!DoHoldsDaName(doName, daName)) {
+        why = "DO: " + doName + "的类型中没有" + daName;
+        cleared = "DA: " + daName;
+    } else {
+        return;
+    }
     Put(m_rsc, "sec:DARef.daName", "");
     Refresh(0);
+    Notice(why + "，已清除" + cleared + "！");
+}
+
+// A reference moved to another node: what named the old node names the new
+// one, and the DO and DA the new node's type lacks are cleared.
+void FieldChange::FollowNode() {
+    const URI_Ref node = m_app.DocMtd_getFirstUri_ofAsso(m_rsc, "sec:DARef.LNode");
+    for (const NodeNamingField& f : kNodeNamingFields)
+        if (Is(f.cls)) Put(m_rsc, f.role, NodePartText(node, f.part));
+    ClearWhatTheNodeLacks(Get(m_rsc, "sec:DARef.doName"), true);
+    // A mapping item's time stamp is held as the whole reference of its DO's "t".
+    if (Is("sec:MapItem") && !Get(m_rsc, "sec:MapItem.daName_t").IsEmpty()) {
+        const CString doName = Get(m_rsc, "sec:DARef.doName");
+        Put(m_rsc, "sec:MapItem.daName_t",
+            doName.IsEmpty() ? CString() : kiln::core::MapItemNodeRef(m_app, node) + "." + doName + ".t");
+    }
+}
+
+// What names the node in SCL, as the exports write it: an LLN0 has neither
+// prefix nor instance.
+CString FieldChange::NodePartText(const URI_Ref& node, NodePart part) {
+    const CString lnClass = kiln::editing::LnClassOfNode(m_app, node);
+    switch (part) {
+        case NodePart::Ied:
+            return m_app.DocMtd_getFirstValue_ofAsso(node, "sec:LNode.LDevice/sec:LDevice.Server/sec:Server.IED",
+                                                     kRoleName);
+        case NodePart::Device: return m_app.DocMtd_getFirstValue_ofAsso(node, "sec:LNode.LDevice", kRoleName);
+        case NodePart::Class: return lnClass;
+        case NodePart::Prefix: return lnClass == "LLN0" ? CString() : Get(node, "sec:LNode.prefix");
+        case NodePart::Instance: return lnClass == "LLN0" ? CString() : Get(node, "sec:LNode.lnInst");
+    }
+    return CString();
 }
 
 // The attributes of an access point, its server and authentication are

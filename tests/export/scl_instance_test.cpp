@@ -566,6 +566,17 @@ TEST_F(InstanceTest, DataSetMembersAndInputs) {
     EXPECT_EQ(named("Far_In"), "iedName=P_T1A ldInst=PI prefix=Go lnClass=LTMS lnInst=2 doName=TmSrc intAddr=Far_In ");
     EXPECT_EQ(named("Near_In"),
               "iedName=TEMPLATE ldInst=PROT prefix=P lnClass=PTOC lnInst=1 doName=Op intAddr=Near_In ");
+    // Moved in the property view to PTOC2, of PTOC1's type: the input and a
+    // member keep their DO and DA and are written naming PTOC2.
+    CString ptoc2(MakeLNode(c.ld, "P", "", "2", 4, c.ptocT).sUri);
+    Set(linked, "sec:DARef.daName", "stVal");
+    for (const URI_Ref& ref : {linked, c.fcdaOp})
+        EXPECT_FALSE(app.HtmlMsg_OnFieldChanged(nullptr, ref, "sec:DARef.LNode", "", ptoc2, nullptr, nullptr));
+    const pugi::xml_node moved = LDevice(WriteIcd(c.icd, false));
+    ln = moved.select_node("LN[@lnClass='MMXU']").node();
+    EXPECT_EQ(named("Near_In"),
+              "iedName=TEMPLATE ldInst=PROT prefix=P lnClass=PTOC lnInst=2 doName=Op daName=stVal intAddr=Near_In ");
+    EXPECT_EQ(Select(moved, "LN0/DataSet/FCDA[@lnInst='2']/@daName"), std::vector<std::string>{"stVal"});
 
     // The MMXU type's class changed to LLN0 in the property view: its node
     // is a second LLN0 of the device and is left out, and so are the
@@ -581,7 +592,7 @@ TEST_F(InstanceTest, DataSetMembersAndInputs) {
     EXPECT_EQ(Select(device, "LN0/DataSet/FCDA/@lnClass"), (std::vector<std::string>{"PTOC", "LLN0", "PTOC"}));
     EXPECT_EQ(Select(device, "LN[@lnClass='PTOC']/Inputs/ExtRef[@intAddr='Meas_In']/@lnClass"),
               std::vector<std::string>{});
-    EXPECT_EQ(Select(device, "LN/@lnClass"), std::vector<std::string>{"PTOC"});
+    EXPECT_EQ(Select(device, "LN/@lnClass"), (std::vector<std::string>{"PTOC", "PTOC"}));
 }
 
 }  // namespace
