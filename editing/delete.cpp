@@ -1,8 +1,10 @@
 // Deleting a resource with everything it owns: the refusals that protect
 // types, ITBs and IEDs still in use, the cascade over the member lists, and
 // the upkeep of the remaining siblings' numbers.
-#include <set>
+#include <deque>
 #include <string>
+#include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "core/data_values.h"
@@ -93,12 +95,6 @@ const std::vector<CCascadeRow>& CascadeRows() {
     return rows;
 }
 
-const CCascadeRow* FindCascadeRow(const std::string& cls) {
-    for (const CCascadeRow& row : CascadeRows())
-        if (cls == row.cls) return &row;
-    return nullptr;
-}
-
 // A usage refusal: a resource found along the association refuses the deletion.
 struct CRefusal {
     const char* cls;
@@ -135,8 +131,26 @@ private:
     bool m_previous;
 };
 
-bool IsBulkClass(const std::string& cls) {
-    return cls == "sec:ProductPackage" || cls == "sec:Product" || cls == "sec:TypePackage" || cls == "sec:ICD";
+const char* const kBulkClasses[] = {"sec:ProductPackage", "sec:Product", "sec:TypePackage", "sec:ICD"};
+
+// What the deletion needs of a class, from the tables above by one lookup.
+struct CClassRules {
+    const CCascadeRow* row = nullptr;
+    bool bulk = false;       // a package, product or ICD: deleted as a whole
+    bool refusable = false;  // a usage refusal names the class
+};
+
+const CClassRules& RulesOf(const std::string& cls) {
+    static const std::unordered_map<std::string, CClassRules> byClass = [] {
+        std::unordered_map<std::string, CClassRules> map;
+        for (const CCascadeRow& row : CascadeRows()) map[row.cls].row = &row;
+        for (const CRefusal& refusal : kRefusals) map[refusal.cls].refusable = true;
+        for (const char* bulk : kBulkClasses) map[bulk].bulk = true;
+        return map;
+    }();
+    static const CClassRules none;
+    const auto found = byClass.find(cls);
+    return found == byClass.end() ? none : found->second;
 }
 
 // True when the members of the list are a sibling list of their own whose
@@ -162,11 +176,9 @@ public:
         }
         const kiln::editing::CMemberUsers users = UsersOf(rsc);
         if (ask && !Confirmed(rsc, users)) return false;
-        CBulkScope bulk(m_app.m_bBulkDelete, IsBulkClass(rsc.sClass));
-        m_planned.clear();
-        Collect(rsc);
-        std::set<std::string> gone;
-        CObstacle obstacle = Obstacle(rsc, gone, true);
+        CBulkScope bulk(m_app.m_bBulkDelete, RulesOf(rsc.sClass).bulk);
+        const size_t top = Gather(URI_Ref(rsc));
+        CObstacle obstacle = Obstacle(top, true);
         // The instances a member's deletion takes, and the texts it clears.
         for (const std::vector<URI_Ref>* list : {&users.instances, &users.references, &users.typeValues})
             for (const URI_Ref& user : *list)
@@ -174,30 +186,51 @@ public:
         if (obstacle.found) {
             if (obstacle.text && obstacle.plainBox) AfxMessageBox(obstacle.text, MB_OK);
             if (obstacle.text && !obstacle.plainBox) _AfxMessageBox(obstacle.text, MB_OK, "", nullptr);
-            const CCascadeRow* row = FindCascadeRow(rsc.sClass);
+            const CCascadeRow* row = RulesOf(rsc.sClass).row;
             if (ask && obstacle.inMember && row && row->stopMessage) _AfxMessageBox(row->stopMessage, MB_OK, "", nullptr);
             return false;
         }
-        return Delete(rsc, ask, false, &users);
+        return Delete(top, ask, false, &users);
     }
 
-    // `ownerGoes`: the resource is a member of a list its owner deletes
-    // whole, so its siblings are renumbered once afterwards instead.
-    // `users`: those of the resource Run found; a member's are found here.
-    bool Delete(const URI_Ref& rsc, bool ask, bool ownerGoes, const kiln::editing::CMemberUsers* found = nullptr) {
-        if (rsc.IsEmpty()) return false;
-        if (!Editable(rsc)) {
+private:
+    // One resource the deletion reaches, with the members of its row's lists
+    // as they were read once, before the first change.
+    struct CPlanned {
+        URI_Ref rsc;
+        const CClassRules* rules = nullptr;
+        size_t lists = 0;  // place in m_lists of its row's first list
+        bool editable = false;
+        bool gone = false;  // while planning: deleted before what is looked at now
+    };
+    // One list of a planned resource: its members' places in m_plan are
+    // m_members[begin, end).
+    struct CPlannedList {
+        size_t begin = 0;
+        size_t end = 0;
+        bool readable = false;
+    };
+
+    // The deletion of a planned resource, its members first, each list as
+    // it was planned less the members already gone. `ownerGoes`: the
+    // resource is a member of a list its owner deletes whole, so its
+    // siblings are renumbered once afterwards instead. `users`: those of
+    // the resource Run found; a member's are found here.
+    bool Delete(size_t planned, bool ask, bool ownerGoes, const kiln::editing::CMemberUsers* found = nullptr) {
+        const CPlanned& p = m_plan[planned];
+        const URI_Ref& rsc = p.rsc;
+        if (!p.editable) {
             _AfxMessageBox(kLockedMessage, MB_OK, "", nullptr);
             return false;
         }
         const kiln::editing::CMemberUsers users = found ? *found : UsersOf(rsc);
         const CString enumText = rsc.sClass == "sec:EnumVal" ? kiln::editing::EnumValueText(m_app, rsc) : CString();
-        CBulkScope bulk(m_app.m_bBulkDelete, IsBulkClass(rsc.sClass));
-        if (!PassesRefusals(rsc)) return false;
+        CBulkScope bulk(m_app.m_bBulkDelete, p.rules->bulk);
+        if (!PassesRefusals(rsc, p.rules->refusable)) return false;
 
-        if (const CCascadeRow* row = FindCascadeRow(rsc.sClass)) {
-            for (const CMemberList& list : row->lists) {
-                if (!DeleteMembers(rsc, list, ask, row->stopMessage)) return false;
+        if (const CCascadeRow* row = p.rules->row) {
+            for (size_t k = 0; k < row->lists.size(); ++k) {
+                if (!DeleteMembers(planned, k, ask, row->stopMessage)) return false;
             }
         }
         if (rsc.sClass == "sec:ICD" && !m_app.DocMtd_getFirstUri_ofAsso(rsc, "sec:ICD.TypePackage").IsEmpty()) {
@@ -230,7 +263,6 @@ public:
         return true;
     }
 
-private:
     bool Editable(const URI_Ref& rsc) {
         CString domain;
         m_app.DocMtd_DEnv_Get_Rsc_Domain(rsc, domain);
@@ -251,58 +283,80 @@ private:
         return _AfxMessageBox(question, MB_YESNO, "$?$删除确认", nullptr) == IDYES;
     }
 
-    // Everything the cascade reaches from the resource, itself included.
-    void Collect(const URI_Ref& rsc) {
-        if (!m_planned.insert(rsc.sUri).second) return;
-        const CCascadeRow* row = FindCascadeRow(rsc.sClass);
-        if (!row) return;
-        for (const CMemberList& list : row->lists)
-            for (const URI_Ref& member : ListOf(rsc, list.path)) Collect(member);
+    // Reads everything the cascade reaches from the resource, itself
+    // included, into the plan once; a resource reached again (through a
+    // second list) is the same place. Its place in m_plan.
+    size_t Gather(URI_Ref&& rsc) {
+        if (const auto known = m_index.find(rsc.sUri); known != m_index.end()) return known->second;
+        const size_t place = m_plan.size();
+        CPlanned& p = m_plan.emplace_back();
+        p.rsc = std::move(rsc);
+        p.rules = &RulesOf(p.rsc.sClass);
+        p.editable = Editable(p.rsc);
+        m_index.emplace(p.rsc.sUri, place);  // the deque keeps the text where it is
+        const CCascadeRow* row = p.rules->row;
+        if (!row) return place;
+        // The lists' places come first, so that they lie together.
+        p.lists = m_lists.size();
+        m_lists.resize(m_lists.size() + row->lists.size());
+        for (size_t k = 0; k < row->lists.size(); ++k) {
+            std::vector<URI_Ref> members;
+            URI_Ref last;
+            const bool readable = m_app.DocMtd_get_descendent_BUris(p.rsc, row->lists[k].path, members, last,
+                                                                    kRoleOrd, SortPolicy_ByOrd) != 0;
+            const size_t begin = m_members.size();
+            m_members.resize(begin + members.size());
+            m_lists[p.lists + k] = {begin, m_members.size(), readable};
+            for (size_t i = 0; i < members.size(); ++i) {
+                const size_t member = Gather(std::move(members[i]));
+                m_members[begin + i] = member;
+            }
+        }
+        return place;
     }
 
-    std::vector<URI_Ref> ListOf(const URI_Ref& owner, const char* path) {
-        std::vector<URI_Ref> members;
-        URI_Ref last;
-        m_app.DocMtd_get_descendent_BUris(owner, path, members, last, kRoleOrd, SortPolicy_ByOrd);
-        return members;
-    }
-
-    // What would stop the deletion of the resource, walked in the order the
-    // deletion goes: `gone` holds what is deleted before. A member that a
-    // list passes over does not stop its owner.
+    // What would stop the deletion of the planned resource, walked in the
+    // order the deletion goes: what is marked gone is deleted before. A
+    // member that a list passes over does not stop its owner.
     struct CObstacle {
         bool found = false;
         const char* text = nullptr;  // nullptr: a list that cannot be read, said by nobody
         bool plainBox = false;
         bool inMember = false;
     };
-    CObstacle Obstacle(const URI_Ref& rsc, std::set<std::string>& gone, bool top) {
-        if (!top && !Editable(rsc)) return {true, kLockedMessage, false, false};
-        CBulkScope bulk(m_app.m_bBulkDelete, IsBulkClass(rsc.sClass));
-        if (const CRefusal* refusal = FirstRefusal(rsc, &gone)) return {true, refusal->message, false, false};
-        if (BarredIed(rsc)) return {true, kIedMappedMessage, true, false};
-        if (const CCascadeRow* row = FindCascadeRow(rsc.sClass)) {
-            for (const CMemberList& list : row->lists) {
-                std::vector<URI_Ref> members;
-                URI_Ref last;
-                if (m_app.DocMtd_get_descendent_BUris(rsc, list.path, members, last, kRoleOrd, SortPolicy_ByOrd) == 0)
-                    return {true, nullptr, false, false};
-                for (const URI_Ref& member : members) {
-                    CObstacle inner = Obstacle(member, gone, false);
-                    if (!inner.found || !list.stops) continue;
+    CObstacle Obstacle(size_t planned, bool top) {
+        CPlanned& p = m_plan[planned];
+        if (!top && !p.editable) return {true, kLockedMessage, false, false};
+        CBulkScope bulk(m_app.m_bBulkDelete, p.rules->bulk);
+        if (p.rules->refusable)
+            if (const CRefusal* refusal = FirstRefusal(p.rsc, true)) return {true, refusal->message, false, false};
+        if (BarredIed(p.rsc)) return {true, kIedMappedMessage, true, false};
+        if (const CCascadeRow* row = p.rules->row) {
+            for (size_t k = 0; k < row->lists.size(); ++k) {
+                const CPlannedList list = m_lists[p.lists + k];
+                if (!list.readable) return {true, nullptr, false, false};
+                for (size_t i = list.begin; i < list.end; ++i) {
+                    CObstacle inner = Obstacle(m_members[i], false);
+                    if (!inner.found || !row->lists[k].stops) continue;
                     inner.inMember = true;
                     return inner;
                 }
             }
         }
-        gone.insert(rsc.sUri);
+        p.gone = true;
         return {};
     }
 
+    bool Planned(const URI_Ref& rsc) const { return m_index.count(rsc.sUri) != 0; }
+    bool PlannedGone(const URI_Ref& rsc) const {
+        const auto found = m_index.find(rsc.sUri);
+        return found != m_index.end() && m_plan[found->second].gone;
+    }
+
     // The first refusal whose users are still there: not deleted before it
-    // (`gone`, when planning; the document itself, when deleting) and, of a
+    // (marked gone, `planning`; the document itself, when deleting) and, of a
     // refusal that a whole package, product or ICD overrides, not deleted with it.
-    const CRefusal* FirstRefusal(const URI_Ref& rsc, const std::set<std::string>* gone) {
+    const CRefusal* FirstRefusal(const URI_Ref& rsc, bool planning) {
         for (const CRefusal& refusal : kRefusals) {
             if (rsc.sClass != refusal.cls) continue;
             const bool whole = refusal.onlyOutsideBulk && m_app.m_bBulkDelete;
@@ -310,7 +364,7 @@ private:
             if (!m_app.DocMtd_get_Association_BUris(rsc, refusal.asso, users, kRoleOrd, SortPolicy_ByOrd))
                 return &refusal;
             for (const URI_Ref& user : users)
-                if (whole ? !m_planned.count(user.sUri) : !(gone && gone->count(user.sUri))) return &refusal;
+                if (whole ? !Planned(user) : !(planning && PlannedGone(user))) return &refusal;
         }
         return nullptr;
     }
@@ -383,8 +437,9 @@ private:
         return namers;
     }
 
-    bool PassesRefusals(const URI_Ref& rsc) {
-        if (const CRefusal* refusal = FirstRefusal(rsc, nullptr)) {
+    // `refusable`: the resource is of a class that a usage refusal names.
+    bool PassesRefusals(const URI_Ref& rsc, bool refusable) {
+        if (const CRefusal* refusal = refusable ? FirstRefusal(rsc, false) : nullptr) {
             _AfxMessageBox(refusal->message, MB_OK, "", nullptr);
             return false;
         }
@@ -395,17 +450,21 @@ private:
         return true;
     }
 
-    // Deletes the members of one list; false when the list cannot be read or
-    // a member that stops its owner could not be deleted.
-    bool DeleteMembers(const URI_Ref& owner, const CMemberList& list, bool ask, const char* stopMessage) {
-        std::vector<URI_Ref> members;
-        URI_Ref last;
-        if (m_app.DocMtd_get_descendent_BUris(owner, list.path, members, last, kRoleOrd, SortPolicy_ByOrd) == 0)
-            return false;
+    // Deletes the members of the planned resource's list `k` that are still
+    // there; false when the list cannot be read or a member that stops its
+    // owner could not be deleted.
+    bool DeleteMembers(size_t owner, size_t k, bool ask, const char* stopMessage) {
+        const CMemberList& list = m_plan[owner].rules->row->lists[k];
+        const CPlannedList planned = m_lists[m_plan[owner].lists + k];
+        if (!planned.readable) return false;
+        std::vector<size_t> members;
+        for (size_t i = planned.begin; i < planned.end; ++i)
+            if (m_app.m_Doc.Exists(m_plan[m_members[i]].rsc)) members.push_back(m_members[i]);
         if (members.empty()) return true;
-        const bool own = IsOwnSiblingList(m_app, list.path, members.front());
+        const URI_Ref& first = m_plan[members.front()].rsc;
+        const bool own = IsOwnSiblingList(m_app, list.path, first);
         bool complete = true, stopped = false;
-        for (const URI_Ref& member : members) {
+        for (const size_t member : members) {
             if (Delete(member, false, own)) continue;
             complete = false;
             if (list.stops) {
@@ -415,9 +474,10 @@ private:
         }
         // Members that stay keep contiguous numbers in their order, as if
         // each deleted one had been moved behind them first.
-        if (own && !complete && !kiln::editing::OrdIsCode(members.front().sClass)) {
+        if (own && !complete && !kiln::editing::OrdIsCode(first.sClass)) {
             std::vector<URI_Ref> rest;
-            if (m_app.DocMtd_get_descendent_BUris(owner, list.path, rest, last, kRoleOrd, SortPolicy_ByOrd))
+            URI_Ref last;
+            if (m_app.DocMtd_get_descendent_BUris(m_plan[owner].rsc, list.path, rest, last, kRoleOrd, SortPolicy_ByOrd))
                 m_app.Sort_Reset_Ord(&rest, true, kRoleOrd);
         }
         if (!stopped) return true;
@@ -429,7 +489,10 @@ private:
     static constexpr const char* kLockedMessage = "当前域不可编辑！-W0090";
 
     CKiln_Main& m_app;
-    std::set<std::string> m_planned;  // what the deletion asked for takes with it
+    std::deque<CPlanned> m_plan;                           // what the deletion asked for takes with it
+    std::unordered_map<std::string_view, size_t> m_index;  // places in m_plan by identifier
+    std::vector<CPlannedList> m_lists;
+    std::vector<size_t> m_members;
 };
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <set>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 
 #include "core/scl_values.h"
 
@@ -42,6 +43,7 @@ public:
                         if (std::strcmp(ln.name(), "LN0") != 0 && std::strcmp(ln.name(), "LN") != 0) continue;
                         device = ld;
                         node = ln;
+                        nodePlace.clear();
                         const pugi::xml_node lnType = Type(ln.attribute("lnType").value());
                         for (const pugi::xml_node& doi : ln.children("DOI")) {
                             path = {doi.attribute("name").value()};
@@ -53,10 +55,13 @@ public:
 private:
     std::map<std::string, pugi::xml_node, std::less<>> types;
     std::map<std::string, std::set<std::string, std::less<>>> enumTexts;
+    // The members of each type looked into, by name (the first of a name).
+    std::unordered_map<const void*, std::unordered_map<std::string_view, pugi::xml_node>> members;
     // Where the value being checked stands: the device and node of an
     // instance (none for a type), then the names down to it. The text is
     // made only for a value that is named.
     pugi::xml_node device, node;
+    std::string nodePlace;  // "inst/prefix lnClass inst." of the node, once a value of it is named
     std::vector<const char*> path;
 
     pugi::xml_node Type(std::string_view id) const {
@@ -64,8 +69,13 @@ private:
         return found == types.end() ? pugi::xml_node() : found->second;
     }
     // The member (DO, SDO, DA or BDA) of `type` that `instance` names.
-    static pugi::xml_node Member(const pugi::xml_node& type, const pugi::xml_node& instance) {
-        return type.find_child_by_attribute("name", instance.attribute("name").value());
+    pugi::xml_node Member(const pugi::xml_node& type, const pugi::xml_node& instance) {
+        auto& byName = members[type.internal_object()];
+        if (byName.empty())
+            for (const pugi::xml_node& member : type.children())
+                if (const pugi::xml_attribute name = member.attribute("name")) byName.emplace(name.value(), member);
+        const auto found = byName.find(instance.attribute("name").value());
+        return found == byName.end() ? pugi::xml_node() : found->second;
     }
 
     // The SDIs and DAIs of a DOI or SDI whose type (DO or DA type) is `type`;
@@ -107,13 +117,19 @@ private:
         for (const pugi::xml_node& val : holder.children("Val")) {
             const char* text = val.child_value();
             if (Fits(member, bType, text)) continue;
-            std::string where;
-            if (node)
-                where = std::string(device.attribute("inst").value()) + "/" + node.attribute("prefix").value() +
-                        node.attribute("lnClass").value() + node.attribute("inst").value() + ".";
-            for (size_t k = 0; k < path.size(); ++k) where += (k ? "." : "") + std::string(path[k]);
-            lines.push_back(CString("不符合SCL的值（") + CString(std::string(bType)) + "取值错误）：" + CString(where) +
-                            ":" + text);
+            if (node && nodePlace.empty())
+                nodePlace.append(device.attribute("inst").value())
+                    .append("/")
+                    .append(node.attribute("prefix").value())
+                    .append(node.attribute("lnClass").value())
+                    .append(node.attribute("inst").value())
+                    .append(".");
+            std::string line = "不符合SCL的值（";
+            line.append(bType).append("取值错误）：");
+            if (node) line += nodePlace;
+            for (size_t k = 0; k < path.size(); ++k) line.append(k ? "." : "").append(path[k]);
+            line.append(":").append(text);
+            lines.emplace_back(std::move(line));
         }
     }
 };
