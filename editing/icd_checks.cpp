@@ -153,7 +153,13 @@ void CheckDoi(CKiln_Main& app, TypeReads& types, const URI_Ref& lnType, const UR
         const CString& name = names[i];
         const auto found = bTypes->find(name);
         if (found == bTypes->end()) {
-            app.Write_error_to_Report(inDoi + "的DAI: " + name, "DO类型中按此路径找不到此DA", true);
+            // A DAI may name a struct (a short address on all of it), which
+            // holds no value of its own to judge.
+            const std::string below = name.str() + ".";
+            const bool isStruct = std::any_of(bTypes->begin(), bTypes->end(), [&](const auto& path) {
+                return path.first.str().compare(0, below.size(), below) == 0;
+            });
+            if (!isStruct) app.Write_error_to_Report(inDoi + "的DAI: " + name, "DO类型中按此路径找不到此DA", true);
             continue;
         }
         const TypeReads::BasicType& bType = found->second;

@@ -109,9 +109,9 @@ protected:
 class DOIObj : public SDIObj {
 public:
     // bOk is true only when the whole tree was built. With `paths` (the
-    // DO's attribute paths as SCL names them) a DAI of no such path is left
-    // out of the tree, and when it holds something to write its path goes
-    // to *pLacking.
+    // DO's attribute paths as SCL names them) a DAI of no such path, nor of
+    // a struct above one, is left out of the tree, and when it holds
+    // something to write its path goes to *pLacking.
     DOIObj(CKiln_Main* pMain, const URI_Ref& doi, bool& bOk, const std::set<std::string>* paths = nullptr,
            std::vector<CString>* pLacking = nullptr);
     CString GetTypeName() const override { return "DOI"; }
@@ -159,6 +159,9 @@ public:
     const std::vector<CString>& WithoutDataSet() const { return m_vWithoutDataSet; }
     // True when the GBK form of the text holds two adjacent bytes >= 0x80.
     static bool IsChinese(const CString& text);
+    // True when the paths hold an attribute at `path` or below it (the path
+    // names a struct): a reference or a DAI may name a DA of any kind.
+    static bool HoldsPath(const std::set<std::string>& paths, const std::string& path);
 
 private:
     // ---- logical nodes and their children ----
@@ -195,6 +198,9 @@ private:
     // The attribute paths of the DO as SCL names them ("origin.orCat"), read
     // once per DO.
     const std::set<std::string>& SclPathsOf(CKiln_Main* pMain, const URI_Ref& dataObject);
+    // The arrays below the DO with their counts (core/array_elements.h),
+    // read once per DO.
+    const std::map<std::string, std::string>& ArraysOf(CKiln_Main* pMain, const URI_Ref& dataObject);
     // The data set a control block names along `role` when it is written;
     // one left out makes the block go without, which LeftOut() names (a
     // block without one, WithoutDataSet()).
@@ -265,6 +271,7 @@ private:
     std::map<std::string, bool> m_dataSetWritten;  // data set URI -> has members to write
     std::map<std::string, std::map<std::string, URI_Ref>> m_typeDOs;  // see DOsOf()
     std::map<std::string, std::set<std::string>> m_doPaths;           // see SclPathsOf()
+    std::map<std::string, std::map<std::string, std::string>> m_doArrays;  // see ArraysOf()
     std::vector<CString> m_vLeftOut;               // see LeftOut()
     std::optional<kiln::core::MapItemResolver> m_targets;  // the mapping items' targets, made when first asked
     std::vector<CString> m_vWithoutDataSet;        // see WithoutDataSet()

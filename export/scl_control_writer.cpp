@@ -4,6 +4,7 @@
 // attributes of the control block.
 #include <iterator>
 
+#include "core/array_elements.h"
 #include "core/kiln_main.h"
 #include "core/scl_ied_roles.h"
 #include "core/scl_names.h"
@@ -423,13 +424,28 @@ bool CKiln_Export::NodeHolds(CKiln_Main* pMain, const URI_Ref& lnode, const CStr
     std::string below = dot < 0 ? std::string() : doName.Mid(dot + 1).str();
     const std::string da = kiln::core::WithoutConstraints(daName.str());
     if (!da.empty()) below += (below.empty() ? "" : ".") + da;
+    // An element of an array is named by its index after the array's name:
+    // the index is one the array's count holds, and the path the array's.
+    if (below.find('(') != std::string::npos) {
+        if (!kiln::core::ElementIndexesHeld(below, ArraysOf(pMain, dataObject->second))) return false;
+        below = kiln::core::WithoutElementIndexes(below);
+    }
     if (below.empty()) return true;
+    return HoldsPath(SclPathsOf(pMain, dataObject->second), below);
+}
+
+bool CKiln_Export::HoldsPath(const std::set<std::string>& paths, const std::string& path) {
     // An attribute at the path, or one below it (a member of a struct),
     // which sorts right after it.
-    const std::set<std::string>& paths = SclPathsOf(pMain, dataObject->second);
-    for (auto it = paths.lower_bound(below); it != paths.end() && it->compare(0, below.size(), below) == 0; ++it)
-        if (it->size() == below.size() || (*it)[below.size()] == '.') return true;
+    for (auto it = paths.lower_bound(path); it != paths.end() && it->compare(0, path.size(), path) == 0; ++it)
+        if (it->size() == path.size() || (*it)[path.size()] == '.') return true;
     return false;
+}
+
+const std::map<std::string, std::string>& CKiln_Export::ArraysOf(CKiln_Main* pMain, const URI_Ref& dataObject) {
+    const auto known = m_doArrays.find(dataObject.sUri);
+    if (known != m_doArrays.end()) return known->second;
+    return m_doArrays.emplace(dataObject.sUri, kiln::core::ArraysBelow(*pMain, dataObject)).first->second;
 }
 
 const std::set<std::string>& CKiln_Export::SclPathsOf(CKiln_Main* pMain, const URI_Ref& dataObject) {

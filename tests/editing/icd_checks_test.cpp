@@ -76,7 +76,7 @@ TEST_F(IcdChecksTest, MembersOfANodeShareOneNameSpace) {
 }
 
 // What the ICD export leaves out or cannot resolve: a DOI of a DO its node's
-// type lacks, a DAI of no attribute of its DO's type (the DO of that name in
+// type lacks, a DAI of no attribute (of any kind) of its DO's type (the DO of that name in
 // the node's type, not the one the DOI was made for), an input whose DO
 // names no node (neither in the model nor as its file named it).
 TEST_F(IcdChecksTest, DoisDaisAndInputsTheExportCannotResolve) {
@@ -88,6 +88,8 @@ TEST_F(IcdChecksTest, DoisDaisAndInputsTheExportCannotResolve) {
     AddDAI(op, "stVal[ST]", 1);
     AddDAI(op, "gone[ST]", 2);
     AddDAI(op, "stVal", 3);  // the path names its constraint
+    MakeDA(m.p1Sps, "origin", 3, "ST", "Struct", m.originator);
+    AddDAI(op, "origin[ST]", 4);  // a struct: a short address on all of it
     // Made while the node had another type, whose Str has ctlModel: the
     // Str of the node's type has none.
     URI_Ref str = AddMember(ptoc, "sec:DOI", "Str", "sec:DOI.LNode", 2);
