@@ -195,6 +195,9 @@ private:
     // doName begins with and, below it, the doName's SDOs and the daName (a
     // DA, or a struct of attributes); false for a node without a type.
     bool NodeHolds(CKiln_Main* pMain, const URI_Ref& lnode, const CString& doName, const CString& daName);
+    // Why a reference the node does not hold is left out: an element of an
+    // array its type lacks, or no DO of the node.
+    CString LeftOutCause(CKiln_Main* pMain, const URI_Ref& lnode, const CString& doName, const CString& daName);
     // The attribute paths of the DO as SCL names them ("origin.orCat"), read
     // once per DO.
     const std::set<std::string>& SclPathsOf(CKiln_Main* pMain, const URI_Ref& dataObject);

@@ -434,6 +434,17 @@ bool CKiln_Export::NodeHolds(CKiln_Main* pMain, const URI_Ref& lnode, const CStr
     return HoldsPath(SclPathsOf(pMain, dataObject->second), below);
 }
 
+CString CKiln_Export::LeftOutCause(CKiln_Main* pMain, const URI_Ref& lnode, const CString& doName,
+                                   const CString& daName) {
+    // An element its array lacks, of a path the node's type holds.
+    const bool indexed = doName.Find('(') >= 0 || daName.Find('(') >= 0;
+    if (indexed && lnode.IsSet() &&
+        NodeHolds(pMain, lnode, kiln::core::WithoutElementIndexes(doName.str()).c_str(),
+                  kiln::core::WithoutElementIndexes(daName.str()).c_str()))
+        return "DO类型中没有该数组元素";
+    return "未指向LNode的DO";
+}
+
 bool CKiln_Export::HoldsPath(const std::set<std::string>& paths, const std::string& path) {
     // An attribute at the path, or one below it (a member of a struct),
     // which sorts right after it.
@@ -478,9 +489,12 @@ bool CKiln_Export::Export_DataSets(const XmlNode& parent, CKiln_Main* pMain, CBa
     // write: the control blocks that use it name no data set. Each is named.
     const CString where = m_strNodePath + "." + name;
     for (const URI_Ref& member : leftOut) {
-        CString label = DataRefLabel(Attr(pMain, member, "sec:DARef.doName"), Attr(pMain, member, "sec:DARef.daName"));
+        const CString doName = Attr(pMain, member, "sec:DARef.doName"), daName = Attr(pMain, member, "sec:DARef.daName");
+        CString label = DataRefLabel(doName, daName);
         if (label.IsEmpty()) label = Attr(pMain, member, kiln::core::kRoleName);
-        m_vLeftOut.push_back("数据集成员（未指向LNode的DO）：" + where + ":" + label);
+        const URI_Ref lnode = FirstMember(pMain, member, "sec:DARef.LNode");
+        m_vLeftOut.push_back("数据集成员（" + LeftOutCause(pMain, lnode, doName, StringBefore(daName, "[")) + "）：" + where +
+                             ":" + label);
     }
     if (rows.empty()) {
         m_vLeftOut.push_back("数据集（没有成员）：" + where);
@@ -534,7 +548,8 @@ bool CKiln_Export::Export_ExtRefs(const XmlNode& parent, CKiln_Main* pMain, CBas
     // lacks is written as one still to be bound, and named as a data-set
     // member is.
     if (lnode.IsSet() && !doName.IsEmpty() && !NodeHolds(pMain, lnode, doName, daName)) {
-        m_vLeftOut.push_back("外部输入量的源（未指向LNode的DO）：" + m_strNodePath + "." + name + ":" +
+        m_vLeftOut.push_back("外部输入量的源（" + LeftOutCause(pMain, lnode, doName, daName) + "）：" + m_strNodePath + "." +
+                             name + ":" +
                              DataRefLabel(doName, daName));
         ref = NodeRef();
         iedName = doName = daName = CString();
