@@ -549,8 +549,7 @@ bool CKiln_Export::Export_ExtRefs(const XmlNode& parent, CKiln_Main* pMain, CBas
     // member is.
     if (lnode.IsSet() && !doName.IsEmpty() && !NodeHolds(pMain, lnode, doName, daName)) {
         m_vLeftOut.push_back("外部输入量的源（" + LeftOutCause(pMain, lnode, doName, daName) + "）：" + m_strNodePath + "." +
-                             name + ":" +
-                             DataRefLabel(doName, daName));
+                             name + ":" + DataRefLabel(doName, daName));
         ref = NodeRef();
         iedName = doName = daName = CString();
     } else if (ref.lnClass.IsEmpty() && !doName.IsEmpty()) {

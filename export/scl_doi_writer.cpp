@@ -317,14 +317,11 @@ bool CKiln_Export::Export_DOI(const XmlNode& lnElement, CKiln_Main* pMain, CBase
         // A value goes where the type holds it: at the attribute the M2I
         // names when that is of a basic type (an INC's INT32 minVal), else at
         // its member SCL names (AnalogueValue's minVal.f).
-        CString path = p.sclPath;
-        URI_Ref attribute;
-        if (path != p.m2iPath) {
-            attribute = m_targets->AttributeOf(lnode, doPath, p.m2iPath);
-            if (attribute.IsSet() && pMain->DocMtd_getFirstUri_ofAsso(attribute, "sec:BDA.DefinedBy_Struct").IsEmpty())
-                path = p.m2iPath;
-        }
-        if (path == p.sclPath) attribute = m_targets->AttributeOf(lnode, doPath, path);
+        URI_Ref attribute = m_targets->AttributeOf(lnode, doPath, p.m2iPath);
+        const bool basic =
+            attribute.IsSet() && pMain->DocMtd_getFirstUri_ofAsso(attribute, "sec:BDA.DefinedBy_Struct").IsEmpty();
+        const CString path = basic ? p.m2iPath : p.sclPath;
+        if (!basic) attribute = m_targets->AttributeOf(lnode, doPath, path);
         if (attribute.IsEmpty()) {
             leaveOut(p.sclPath, CString("DO类型中没有") + p.sclPath);
             continue;

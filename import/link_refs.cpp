@@ -61,7 +61,7 @@ bool CKiln_Import::Link_ExtRefsAndFCDAs(CKiln_Main* app, const ImportNameTable& 
             const CString cdcName = cdc.IsSet() ? app->DocMtd_getValue_ofAttr(cdc, kRoleName) : CString();
             if (cdcName.CompareNoCase("ASG") == 0 || cdcName.CompareNoCase("SPG") == 0 ||
                 cdcName.CompareNoCase("ING") == 0)
-                AddEntry(m_pOtherErrorsNode, "other_error", "告警：ICD文件:" + who, "根据" + doPath + "得知为定值",
+                AddEntry(m_pOtherErrorsNode, "other_error", "告警：ICD文件:" + who, "根据" + readPath + "得知为定值",
                          nullptr);
         }
         if (!ref.m_strDAName.IsEmpty() &&
