@@ -109,9 +109,9 @@ protected:
 class DOIObj : public SDIObj {
 public:
     // bOk is true only when the whole tree was built. With `paths` (the
-    // DO's attribute paths as SCL names them) a DAI of no such path, nor of
-    // a struct above one, is left out of the tree, and when it holds
-    // something to write its path goes to *pLacking.
+    // DO's attribute paths as SCL names them) a DAI of no such path is left
+    // out of the tree, and when it holds something to write its path goes
+    // to *pLacking.
     DOIObj(CKiln_Main* pMain, const URI_Ref& doi, bool& bOk, const std::set<std::string>* paths = nullptr,
            std::vector<CString>* pLacking = nullptr);
     CString GetTypeName() const override { return "DOI"; }
@@ -159,9 +159,6 @@ public:
     const std::vector<CString>& WithoutDataSet() const { return m_vWithoutDataSet; }
     // True when the GBK form of the text holds two adjacent bytes >= 0x80.
     static bool IsChinese(const CString& text);
-    // True when the paths hold an attribute at `path` or below it (the path
-    // names a struct): a reference or a DAI may name a DA of any kind.
-    static bool HoldsPath(const std::set<std::string>& paths, const std::string& path);
 
 private:
     // ---- logical nodes and their children ----
@@ -198,8 +195,8 @@ private:
     // Why a reference the node does not hold is left out: an element of an
     // array its type lacks, or no DO of the node.
     CString LeftOutCause(CKiln_Main* pMain, const URI_Ref& lnode, const CString& doName, const CString& daName);
-    // The attribute paths of the DO as SCL names them ("origin.orCat"), read
-    // once per DO.
+    // The attribute paths of the DO as SCL names them, structs included
+    // ("origin", "origin.orCat"), read once per DO.
     const std::set<std::string>& SclPathsOf(CKiln_Main* pMain, const URI_Ref& dataObject);
     // The arrays below the DO with their counts (core/array_elements.h),
     // read once per DO.

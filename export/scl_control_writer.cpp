@@ -431,7 +431,12 @@ bool CKiln_Export::NodeHolds(CKiln_Main* pMain, const URI_Ref& lnode, const CStr
         below = kiln::core::WithoutElementIndexes(below);
     }
     if (below.empty()) return true;
-    return HoldsPath(SclPathsOf(pMain, dataObject->second), below);
+    // An attribute at the path, or one below it (a member of a struct),
+    // which sorts right after it.
+    const std::set<std::string>& paths = SclPathsOf(pMain, dataObject->second);
+    for (auto it = paths.lower_bound(below); it != paths.end() && it->compare(0, below.size(), below) == 0; ++it)
+        if (it->size() == below.size() || (*it)[below.size()] == '.') return true;
+    return false;
 }
 
 CString CKiln_Export::LeftOutCause(CKiln_Main* pMain, const URI_Ref& lnode, const CString& doName,
@@ -443,14 +448,6 @@ CString CKiln_Export::LeftOutCause(CKiln_Main* pMain, const URI_Ref& lnode, cons
                   kiln::core::WithoutElementIndexes(daName.str()).c_str()))
         return "DO类型中没有该数组元素";
     return "未指向LNode的DO";
-}
-
-bool CKiln_Export::HoldsPath(const std::set<std::string>& paths, const std::string& path) {
-    // An attribute at the path, or one below it (a member of a struct),
-    // which sorts right after it.
-    for (auto it = paths.lower_bound(path); it != paths.end() && it->compare(0, path.size(), path) == 0; ++it)
-        if (it->size() == path.size() || (*it)[path.size()] == '.') return true;
-    return false;
 }
 
 const std::map<std::string, std::string>& CKiln_Export::ArraysOf(CKiln_Main* pMain, const URI_Ref& dataObject) {
@@ -466,7 +463,15 @@ const std::set<std::string>& CKiln_Export::SclPathsOf(CKiln_Main* pMain, const U
     Struct_DAs_ofDO members;
     URI_Ref walked = dataObject;
     pMain->Get_DAs_of_aDO(walked, &members, "", nullptr);
-    for (const Struct_DAItem& m : members.vDAs) paths.insert(kiln::core::WithoutConstraints(m.sPath.str()));
+    // Each attribute's path, and the paths of the structs it lies in (a DAI
+    // may name a DA of any kind), but not of the SDOs above them.
+    for (const Struct_DAItem& m : members.vDAs) {
+        const std::string& path = m.sPath.str();
+        const size_t objects = kiln::core::SubObjectsLength(path);
+        for (size_t dot = path.find('.', objects + 1); dot != std::string::npos; dot = path.find('.', dot + 1))
+            paths.insert(kiln::core::WithoutConstraints(std::string_view(path).substr(0, dot)));
+        paths.insert(kiln::core::WithoutConstraints(path));
+    }
     return paths;
 }
 

@@ -206,7 +206,7 @@ DOIObj::DOIObj(CKiln_Main* pMain, const URI_Ref& doi, bool& bOk, const std::set<
         for (size_t r = kDesc; r < width && plain; ++r) plain = row[r].empty();
         if (paths && !name.empty()) {
             std::string sclPath = kiln::core::WithoutConstraints(name);
-            if (!CKiln_Export::HoldsPath(*paths, sclPath)) {
+            if (!paths->count(sclPath)) {
                 if (pLacking && !(plain && value.empty())) pLacking->emplace_back(std::move(sclPath));
                 continue;
             }

@@ -97,6 +97,11 @@ TEST_F(IcdChecksTest, DoisDaisAndInputsTheExportCannotResolve) {
     AddDAI(str, "stVal[ST]", 1);
     AddDAI(str, "ctlModel[CF]", 2);
     AddMember(ptoc, "sec:DOI", "Xyz", "sec:DOI.LNode", 3);
+    // Below an SDO a struct may be named, the SDO itself not.
+    URI_Ref phases = AddMember(AddLNode(ld, "", "MMXU", "1", 3, m.mmxu), "sec:DOI", "A", "sec:DOI.LNode", 1);
+    Link(phases, "sec:DOI.DO", m.mmxuA);
+    AddDAI(phases, "phsA.cVal[MX]", 1);
+    AddDAI(phases, "phsA", 2);
     auto input = [&](const CString& name, const CString& doName, const CString& keptClass) {
         URI_Ref ref = MakeUnder(ptoc, "sec:ExtRef", name, "sec:ExtRef.LNode");
         if (!doName.IsEmpty()) Set(ref, "sec:DARef.doName", doName);
@@ -113,6 +118,7 @@ TEST_F(IcdChecksTest, DoisDaisAndInputsTheExportCannotResolve) {
                               {"错误：  LD: LD0的LNode: PTOC1的DOI: Str的DAI: ctlModel[CF]", "DO类型中按此路径找不到此DA"},
                               {"错误：  LD: LD0的LNode: PTOC1的DOI: Xyz", "LN类型中没有该DO"},
                               {"错误：  LD: LD0的LNode: PTOC1的ExtRef: in1", " 未指定LNode ！"},
+                              {"错误：  LD: LD0的LNode: MMXU1的DOI: A的DAI: phsA", "DO类型中按此路径找不到此DA"},
                           }));
 }
 
