@@ -60,7 +60,9 @@ URI_Ref AttributeAtPath(CKiln_Main& app, const CString& path, const std::vector<
 
 // A value a mapping item holds besides its own: its role, the attribute of
 // the item's data object the M2I file writes it at, and the one the ICD
-// export writes it at (none: not written there).
+// export writes it at (none: not written there) when the M2I's attribute is
+// a struct (a range's AnalogueValue f); one of a basic type (an INC's INT32
+// minVal) takes it itself.
 struct MapItemProperty {
     const char* role;
     const char* m2iPath;

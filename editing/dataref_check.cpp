@@ -6,7 +6,9 @@
 #include <array>
 #include <deque>
 
+#include "core/array_elements.h"
 #include "core/kiln_main.h"
+#include "core/scl_names.h"
 #include "core/scl_value_types.h"
 
 using kiln::core::kRoleName;
@@ -23,6 +25,8 @@ constexpr const char* kUserLabels[Users_Count] = {"EntryData: ", "ExtRef: ", "FC
 // named only when a finding reports them.
 struct TargetUsage {
     CString typePath;
+    CString doPath;       // the type path of the DO an element index is below; empty without indexes
+    std::string belowDO;  // the path below that DO, with its indexes
     std::array<std::vector<const URI_Ref*>, Users_Count> users;
 };
 
@@ -112,6 +116,13 @@ bool CKiln_Main::Chech_DARef_RepeatORhasDODA(URI_Ref icd) {
                 const CString below = daName.IsEmpty() ? doName : doName + "." + daName;
                 auto [it, isNew] = usage.try_emplace(target + below);
                 if (isNew) it->second.typePath = typeName + "/" + below;
+                // An element of an array ("HA.phsAHar(5)") is a path of the
+                // type without its index, which its array's count holds.
+                if (isNew && below.Find('(') >= 0) {
+                    const int dot = below.Find('.');
+                    it->second.doPath = typeName + "/" + (dot < 0 ? below : below.Left(dot));
+                    it->second.belowDO = dot < 0 ? std::string() : below.Mid(dot + 1).str();
+                }
 
                 if (ref.sClass == "sec:SettingData") {
                     it->second.users[Users_SettingData].push_back(&ref);
@@ -152,8 +163,20 @@ bool CKiln_Main::Chech_DARef_RepeatORhasDODA(URI_Ref icd) {
         for (const URI_Ref& p : packages) GetLNTypeDOSDODA(p, paths);
     }
 
+    std::map<std::string, std::map<std::string, std::string>> arrays;  // below each DO an index names
+    auto held = [&](const TargetUsage& record) {
+        if (record.doPath.IsEmpty()) return paths.count(record.typePath) > 0;
+        const auto dataObject = paths.find(record.doPath);
+        if (dataObject == paths.end() ||
+            !paths.count(CString(kiln::core::WithoutElementIndexes(record.typePath.str()).c_str())))
+            return false;
+        auto below = arrays.find(dataObject->second.sUri);
+        if (below == arrays.end())
+            below = arrays.emplace(dataObject->second.sUri, kiln::core::ArraysBelow(*this, dataObject->second)).first;
+        return kiln::core::ElementIndexesHeld(kiln::core::WithoutConstraints(record.belowDO), below->second);
+    };
     for (const auto& [key, record] : usage) {
-        if (!paths.count(record.typePath)) {
+        if (!held(record)) {
             CString users;
             for (int list = 0; list < Users_Count; ++list) users += joinUsers(record.users[list], list);
             Write_error_to_Report(record.typePath, "lnType下按此路径找不到此DO或DA,而" + users + "中已应用", true);

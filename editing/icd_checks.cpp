@@ -10,6 +10,7 @@
 #include <unordered_set>
 
 #include "core/kiln_main.h"
+#include "core/scl_names.h"
 #include "core/scl_values.h"
 #include "editing/member_users.h"
 #include "platform/mfc/text_funcs.h"
@@ -153,7 +154,14 @@ void CheckDoi(CKiln_Main& app, TypeReads& types, const URI_Ref& lnType, const UR
         const CString& name = names[i];
         const auto found = bTypes->find(name);
         if (found == bTypes->end()) {
-            app.Write_error_to_Report(inDoi + "的DAI: " + name, "DO类型中按此路径找不到此DA", true);
+            // A DAI may name a struct (a short address on all of it), which
+            // holds no value of its own to judge; an SDO it may not.
+            const std::string below = name.str() + ".";
+            const bool isStruct = std::any_of(bTypes->begin(), bTypes->end(), [&](const auto& path) {
+                return path.first.str().compare(0, below.size(), below) == 0 &&
+                       kiln::core::SubObjectsLength(path.first.str()) < name.str().size();
+            });
+            if (!isStruct) app.Write_error_to_Report(inDoi + "的DAI: " + name, "DO类型中按此路径找不到此DA", true);
             continue;
         }
         const TypeReads::BasicType& bType = found->second;

@@ -192,9 +192,15 @@ private:
     // doName begins with and, below it, the doName's SDOs and the daName (a
     // DA, or a struct of attributes); false for a node without a type.
     bool NodeHolds(CKiln_Main* pMain, const URI_Ref& lnode, const CString& doName, const CString& daName);
-    // The attribute paths of the DO as SCL names them ("origin.orCat"), read
-    // once per DO.
+    // Why a reference the node does not hold is left out: an element of an
+    // array its type lacks, or no DO of the node.
+    CString LeftOutCause(CKiln_Main* pMain, const URI_Ref& lnode, const CString& doName, const CString& daName);
+    // The attribute paths of the DO as SCL names them, structs included
+    // ("origin", "origin.orCat"), read once per DO.
     const std::set<std::string>& SclPathsOf(CKiln_Main* pMain, const URI_Ref& dataObject);
+    // The arrays below the DO with their counts (core/array_elements.h),
+    // read once per DO.
+    const std::map<std::string, std::string>& ArraysOf(CKiln_Main* pMain, const URI_Ref& dataObject);
     // The data set a control block names along `role` when it is written;
     // one left out makes the block go without, which LeftOut() names (a
     // block without one, WithoutDataSet()).
@@ -265,6 +271,7 @@ private:
     std::map<std::string, bool> m_dataSetWritten;  // data set URI -> has members to write
     std::map<std::string, std::map<std::string, URI_Ref>> m_typeDOs;  // see DOsOf()
     std::map<std::string, std::set<std::string>> m_doPaths;           // see SclPathsOf()
+    std::map<std::string, std::map<std::string, std::string>> m_doArrays;  // see ArraysOf()
     std::vector<CString> m_vLeftOut;               // see LeftOut()
     std::optional<kiln::core::MapItemResolver> m_targets;  // the mapping items' targets, made when first asked
     std::vector<CString> m_vWithoutDataSet;        // see WithoutDataSet()

@@ -4,6 +4,7 @@
 // attributes of the control block.
 #include <iterator>
 
+#include "core/array_elements.h"
 #include "core/kiln_main.h"
 #include "core/scl_ied_roles.h"
 #include "core/scl_names.h"
@@ -423,6 +424,12 @@ bool CKiln_Export::NodeHolds(CKiln_Main* pMain, const URI_Ref& lnode, const CStr
     std::string below = dot < 0 ? std::string() : doName.Mid(dot + 1).str();
     const std::string da = kiln::core::WithoutConstraints(daName.str());
     if (!da.empty()) below += (below.empty() ? "" : ".") + da;
+    // An element of an array is named by its index after the array's name:
+    // the index is one the array's count holds, and the path the array's.
+    if (below.find('(') != std::string::npos) {
+        if (!kiln::core::ElementIndexesHeld(below, ArraysOf(pMain, dataObject->second))) return false;
+        below = kiln::core::WithoutElementIndexes(below);
+    }
     if (below.empty()) return true;
     // An attribute at the path, or one below it (a member of a struct),
     // which sorts right after it.
@@ -432,6 +439,23 @@ bool CKiln_Export::NodeHolds(CKiln_Main* pMain, const URI_Ref& lnode, const CStr
     return false;
 }
 
+CString CKiln_Export::LeftOutCause(CKiln_Main* pMain, const URI_Ref& lnode, const CString& doName,
+                                   const CString& daName) {
+    // An element its array lacks, of a path the node's type holds.
+    const bool indexed = doName.Find('(') >= 0 || daName.Find('(') >= 0;
+    if (indexed && lnode.IsSet() &&
+        NodeHolds(pMain, lnode, kiln::core::WithoutElementIndexes(doName.str()).c_str(),
+                  kiln::core::WithoutElementIndexes(daName.str()).c_str()))
+        return "DO类型中没有该数组元素";
+    return "未指向LNode的DO";
+}
+
+const std::map<std::string, std::string>& CKiln_Export::ArraysOf(CKiln_Main* pMain, const URI_Ref& dataObject) {
+    const auto known = m_doArrays.find(dataObject.sUri);
+    if (known != m_doArrays.end()) return known->second;
+    return m_doArrays.emplace(dataObject.sUri, kiln::core::ArraysBelow(*pMain, dataObject)).first->second;
+}
+
 const std::set<std::string>& CKiln_Export::SclPathsOf(CKiln_Main* pMain, const URI_Ref& dataObject) {
     const auto known = m_doPaths.find(dataObject.sUri);
     if (known != m_doPaths.end()) return known->second;
@@ -439,7 +463,15 @@ const std::set<std::string>& CKiln_Export::SclPathsOf(CKiln_Main* pMain, const U
     Struct_DAs_ofDO members;
     URI_Ref walked = dataObject;
     pMain->Get_DAs_of_aDO(walked, &members, "", nullptr);
-    for (const Struct_DAItem& m : members.vDAs) paths.insert(kiln::core::WithoutConstraints(m.sPath.str()));
+    // Each attribute's path, and the paths of the structs it lies in (a DAI
+    // may name a DA of any kind), but not of the SDOs above them.
+    for (const Struct_DAItem& m : members.vDAs) {
+        const std::string& path = m.sPath.str();
+        const size_t objects = kiln::core::SubObjectsLength(path);
+        for (size_t dot = path.find('.', objects + 1); dot != std::string::npos; dot = path.find('.', dot + 1))
+            paths.insert(kiln::core::WithoutConstraints(std::string_view(path).substr(0, dot)));
+        paths.insert(kiln::core::WithoutConstraints(path));
+    }
     return paths;
 }
 
@@ -462,9 +494,12 @@ bool CKiln_Export::Export_DataSets(const XmlNode& parent, CKiln_Main* pMain, CBa
     // write: the control blocks that use it name no data set. Each is named.
     const CString where = m_strNodePath + "." + name;
     for (const URI_Ref& member : leftOut) {
-        CString label = DataRefLabel(Attr(pMain, member, "sec:DARef.doName"), Attr(pMain, member, "sec:DARef.daName"));
+        const CString doName = Attr(pMain, member, "sec:DARef.doName"), daName = Attr(pMain, member, "sec:DARef.daName");
+        CString label = DataRefLabel(doName, daName);
         if (label.IsEmpty()) label = Attr(pMain, member, kiln::core::kRoleName);
-        m_vLeftOut.push_back("数据集成员（未指向LNode的DO）：" + where + ":" + label);
+        const URI_Ref lnode = FirstMember(pMain, member, "sec:DARef.LNode");
+        m_vLeftOut.push_back("数据集成员（" + LeftOutCause(pMain, lnode, doName, StringBefore(daName, "[")) + "）：" + where +
+                             ":" + label);
     }
     if (rows.empty()) {
         m_vLeftOut.push_back("数据集（没有成员）：" + where);
@@ -518,8 +553,8 @@ bool CKiln_Export::Export_ExtRefs(const XmlNode& parent, CKiln_Main* pMain, CBas
     // lacks is written as one still to be bound, and named as a data-set
     // member is.
     if (lnode.IsSet() && !doName.IsEmpty() && !NodeHolds(pMain, lnode, doName, daName)) {
-        m_vLeftOut.push_back("外部输入量的源（未指向LNode的DO）：" + m_strNodePath + "." + name + ":" +
-                             DataRefLabel(doName, daName));
+        m_vLeftOut.push_back("外部输入量的源（" + LeftOutCause(pMain, lnode, doName, daName) + "）：" + m_strNodePath + "." +
+                             name + ":" + DataRefLabel(doName, daName));
         ref = NodeRef();
         iedName = doName = daName = CString();
     } else if (ref.lnClass.IsEmpty() && !doName.IsEmpty()) {

@@ -289,11 +289,13 @@ bool CKiln_Export::Export_DOI(const XmlNode& lnElement, CKiln_Main* pMain, CBase
     const bool holdsValue = !daPath.IsEmpty() && m_targets->Resolve(lnode, doPath, daPath).state ==
                                                      CKiln_Main::MapItemTarget::Held;
     if (!value.IsEmpty() && !holdsValue) leaveOut("值", daPath.IsEmpty() ? CString("没有DA名") : "DO类型中没有" + daPath);
+    // The item's dU is its dU; its description fills dU only where it gives none.
+    const CString dU = Attr(pMain, mapItem, "sec:MapItem.dU");
     // A DAI the node's DOI (or an item before) already wrote keeps its value:
     // another one of the item is named.
     bool other = false;
     Write_SDI_and_GET_DAI(lnElement, xml, doPath, daPath, nodes, bFlag, holdsValue ? value : CString(),
-                          holdsDU ? desc : CString(), &other);
+                          holdsDU && dU.IsEmpty() ? desc : CString(), &other);
     if (other) leaveOut("值", kHeldText);
     // A property's DAI: one of that name written before keeps its value, and
     // another one of the item is named.
@@ -303,7 +305,6 @@ bool CKiln_Export::Export_DOI(const XmlNode& lnElement, CKiln_Main* pMain, CBase
         if (held) leaveOut(path, kHeldText);
     };
     // The item's dU comes before the DO's description, which it keeps out.
-    const CString dU = Attr(pMain, mapItem, "sec:MapItem.dU");
     if (!dU.IsEmpty() && !holdsDU) leaveOut("dU", "DO类型中没有dU");
     if (!dU.IsEmpty() && holdsDU) writeProperty("dU", dU);
     auto found = descs.find(doPath.str());
@@ -313,13 +314,19 @@ bool CKiln_Export::Export_DOI(const XmlNode& lnElement, CKiln_Main* pMain, CBase
         if (!p.sclPath || CString(p.sclPath) == "dU") continue;
         CString text = Attr(pMain, mapItem, p.role);
         if (text.IsEmpty()) continue;
-        const URI_Ref attribute = m_targets->AttributeOf(lnode, doPath, p.sclPath);
+        // A value goes where the type holds it: at the attribute the M2I
+        // names when that is of a basic type (an INC's INT32 minVal), else at
+        // its member SCL names (AnalogueValue's minVal.f).
+        URI_Ref attribute = m_targets->AttributeOf(lnode, doPath, p.m2iPath);
+        const bool basic =
+            attribute.IsSet() && pMain->DocMtd_getFirstUri_ofAsso(attribute, "sec:BDA.DefinedBy_Struct").IsEmpty();
+        const CString path = basic ? p.m2iPath : p.sclPath;
+        if (!basic) attribute = m_targets->AttributeOf(lnode, doPath, path);
         if (attribute.IsEmpty()) {
             leaveOut(p.sclPath, CString("DO类型中没有") + p.sclPath);
             continue;
         }
         // A unit is written as its enumeration's literal, found by its code.
-        const CString path = p.sclPath;
         if (CString symbol, code; UnitCodeAt(path, text, symbol, code)) {
             bool known = false;
             text = kiln::core::EnumLiteralOfCode(*pMain, attribute, code, known);

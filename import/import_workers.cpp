@@ -3,6 +3,7 @@
 // the types of a file into an existing package.
 #include <set>
 
+#include "core/array_elements.h"
 #include "import/import_util.h"
 
 using kiln::core::kRoleName;
@@ -73,7 +74,8 @@ bool CKiln_Import::Import_ICD(URI_Ref* pOut, CKiln_Main* app, CBase_XML* source,
     std::set<CString> asked;
     for (const Struct_PendingRef& ref : m_vPendingRefs)
         if (!ref.m_strDAName.IsEmpty())
-            asked.insert(ref.m_strLDInst + "/" + ref.m_strLNName + "." + ref.m_strDOName + "." + ref.m_strDAName);
+            asked.insert(ref.m_strLDInst + "/" + ref.m_strLNName + "." +
+                         kiln::core::WithoutElementIndexes(ref.m_strDOName.str() + "." + ref.m_strDAName.str()).c_str());
     ImportNameTable daPaths;
     Index_ICD_DAs(app, icd, daPaths, &asked);
     Index_ICD_LNodes(app, icd);

@@ -17,6 +17,10 @@ protected:
         MakeDA(dpc, "stVal", 1, "ST", "BOOLEAN");
         MakeDA(dpc, "Oper", 2, "CO", "Struct", oper);
         MakeDO(m.p1Ptoc, "Pos", 3, dpc);
+        // ... and harmonics HA, sixteen elements of phsAHar.
+        URI_Ref hwye = MakeDOType(m.instPkg, "P1_HWYE", 4);
+        Set(MakeSDO(hwye, "phsAHar", 1, m.cmv), "sec:SDO.count", "16");
+        MakeDO(m.p1Ptoc, "HA", 4, hwye);
 
         icd = MakeIcd("ICD1");
         ld = AddLDevice(icd.server, "PROT", 1);
@@ -63,18 +67,23 @@ TEST_F(DARefCheckTest, TargetsResolveInEveryFormTheTypeOffers) {
     ref("Pos", "Oper[CO].ctlVal");
     ref("Str", "q");
     ref("", "stVal");  // no DO name: passed over
+    ref("HA.phsAHar(3)", "cVal");  // an element of the array, in doName or in daName
+    ref("HA", "phsAHar(15).cVal.mag.f");
     EXPECT_TRUE(Run());
     EXPECT_EQ(Findings(), std::vector<Finding>{});
 
     ref("Pos", "Oper[ST].ctlVal");  // a constraint the DA does not have
+    ref("HA.phsAHar(16)", "cVal");   // past the array's count
     // An input's attribute is written as its name stands: one with its
     // constraint is no name SCL takes.
     AddRef("sec:ExtRef", "x1", ptoc1, "sec:ExtRef.LNode", ptoc1, "Str", "q[ST]");
     StartReport();
     EXPECT_TRUE(Run());
     EXPECT_EQ(Findings(), (std::vector<Finding>{{"错误：  LD: PROT的LNode: PTOC1的x1", "daName格式错误：q[ST]"},
+                                                 {"错误：  P1_PTOC/HA.phsAHar(16).cVal",
+                                                  "lnType下按此路径找不到此DO或DA,而  en13中已应用"},
                                                  {"错误：  P1_PTOC/Pos.Oper[ST].ctlVal",
-                                                  "lnType下按此路径找不到此DO或DA,而  en10中已应用"}}));
+                                                  "lnType下按此路径找不到此DO或DA,而  en12中已应用"}}));
 }
 
 TEST_F(DARefCheckTest, AMissingTargetNamesAllItsUsersInClassOrder) {

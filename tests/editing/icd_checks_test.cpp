@@ -76,7 +76,7 @@ TEST_F(IcdChecksTest, MembersOfANodeShareOneNameSpace) {
 }
 
 // What the ICD export leaves out or cannot resolve: a DOI of a DO its node's
-// type lacks, a DAI of no attribute of its DO's type (the DO of that name in
+// type lacks, a DAI of no attribute (of any kind) of its DO's type (the DO of that name in
 // the node's type, not the one the DOI was made for), an input whose DO
 // names no node (neither in the model nor as its file named it).
 TEST_F(IcdChecksTest, DoisDaisAndInputsTheExportCannotResolve) {
@@ -88,6 +88,8 @@ TEST_F(IcdChecksTest, DoisDaisAndInputsTheExportCannotResolve) {
     AddDAI(op, "stVal[ST]", 1);
     AddDAI(op, "gone[ST]", 2);
     AddDAI(op, "stVal", 3);  // the path names its constraint
+    MakeDA(m.p1Sps, "origin", 3, "ST", "Struct", m.originator);
+    AddDAI(op, "origin[ST]", 4);  // a struct: a short address on all of it
     // Made while the node had another type, whose Str has ctlModel: the
     // Str of the node's type has none.
     URI_Ref str = AddMember(ptoc, "sec:DOI", "Str", "sec:DOI.LNode", 2);
@@ -95,6 +97,11 @@ TEST_F(IcdChecksTest, DoisDaisAndInputsTheExportCannotResolve) {
     AddDAI(str, "stVal[ST]", 1);
     AddDAI(str, "ctlModel[CF]", 2);
     AddMember(ptoc, "sec:DOI", "Xyz", "sec:DOI.LNode", 3);
+    // Below an SDO a struct may be named, the SDO itself not.
+    URI_Ref phases = AddMember(AddLNode(ld, "", "MMXU", "1", 3, m.mmxu), "sec:DOI", "A", "sec:DOI.LNode", 1);
+    Link(phases, "sec:DOI.DO", m.mmxuA);
+    AddDAI(phases, "phsA.cVal[MX]", 1);
+    AddDAI(phases, "phsA", 2);
     auto input = [&](const CString& name, const CString& doName, const CString& keptClass) {
         URI_Ref ref = MakeUnder(ptoc, "sec:ExtRef", name, "sec:ExtRef.LNode");
         if (!doName.IsEmpty()) Set(ref, "sec:DARef.doName", doName);
@@ -111,6 +118,7 @@ TEST_F(IcdChecksTest, DoisDaisAndInputsTheExportCannotResolve) {
                               {"错误：  LD: LD0的LNode: PTOC1的DOI: Str的DAI: ctlModel[CF]", "DO类型中按此路径找不到此DA"},
                               {"错误：  LD: LD0的LNode: PTOC1的DOI: Xyz", "LN类型中没有该DO"},
                               {"错误：  LD: LD0的LNode: PTOC1的ExtRef: in1", " 未指定LNode ！"},
+                              {"错误：  LD: LD0的LNode: MMXU1的DOI: A的DAI: phsA", "DO类型中按此路径找不到此DA"},
                           }));
 }
 

@@ -255,6 +255,9 @@ TEST_F(InstanceTest, MappingItemsShareElementsAndDescribeOnce) {
     Set(mag, "sec:MapItem.unitSiUnit", EnumValue("SIUnitEnum", "a"));
     Set(mag, "sec:MapItem.unitMultiplier", EnumValue("UnitMultiplierEnum", "k"));
     Set(mag, "sec:MapItem.maxVal", "100");
+    // Its dU is the user's; its description would fill only a missing one.
+    Set(mag, "cim:Naming.description", "总有功");
+    Set(mag, "sec:MapItem.dU", "kW总有功功率");
     URI_Ref descOnly = item(c.mmxu, "A.phsB", "cVal.mag.f", "", 3);
     Set(descOnly, "cim:Naming.description", "B相电流");
     // A unit whose code the enumeration lacks.
@@ -271,15 +274,28 @@ TEST_F(InstanceTest, MappingItemsShareElementsAndDescribeOnce) {
     item(c.ptoc, "OvAlm", "stVal", "true", 6);
     item(c.ptoc, "Op", "stVal", "", 7);
     item(c.ptoc, "Op", "", "true", 8);
+    // An INC holds its range as INT32 (GGIO's ISCSO): written at minVal itself.
+    URI_Ref iscsoT = MakeDOType(c.pkg, "ISCSO_T", 9);
+    Link(iscsoT, "sec:DOType.ClassOf_DOType", m.inc);
+    MakeDA(iscsoT, "stVal", 1, "ST", "INT32");
+    int ord = 1;
+    for (const char* range : {"minVal", "maxVal", "stepSize"}) MakeDA(iscsoT, range, ++ord, "CF", "INT32");
+    MakeDO(c.ptocT, "ISCSO", 2, iscsoT);
+    URI_Ref iscso = item(c.ptoc, "ISCSO", "stVal", "3", 9);
+    Set(iscso, "sec:MapItem.minVal", "1");
+    Set(iscso, "sec:MapItem.maxVal", "10");
+    Set(iscso, "sec:MapItem.stepSize", "1");
 
     const pugi::xml_document& doc = WriteIcd(c.icd, true);
     pugi::xml_node ld = LDevice(doc);
     EXPECT_EQ(Tree(ld.select_node("LN[@lnClass='MMXU']/DOI").node()),
-              "phsA{cVal{mag{f=1} ang{f=2}} units{SIUnit=A multiplier=k} maxVal{f=100}} phsB{dU=B相电流}");
+              "phsA{cVal{mag{f=1} ang{f=2}} dU=kW总有功功率 units{SIUnit=A multiplier=k} maxVal{f=100}} phsB{dU=B相电流}");
     EXPECT_EQ(Select(ld, "LN[@lnClass='MMXU']/DOI/@name"), std::vector<std::string>{"A"});
     EXPECT_EQ(Select(ld, "LN[@lnClass='MMXU']/*"), (std::vector<std::string>{"DOI", "Inputs"}));
-    EXPECT_EQ(Select(ld, "LN[@lnClass='PTOC']/DOI/@name"), std::vector<std::string>{"Mod"});
+    EXPECT_EQ(Select(ld, "LN[@lnClass='PTOC']/DOI/@name"), (std::vector<std::string>{"Mod", "ISCSO"}));
     EXPECT_EQ(Tree(ld.select_node("LN[@lnClass='PTOC']/DOI").node()), "stVal=1 ctlModel=1");
+    EXPECT_EQ(Tree(ld.select_node("LN[@lnClass='PTOC']/DOI[@name='ISCSO']").node()),
+              "stVal=3 minVal=1 maxVal=10 stepSize=1");
     EXPECT_EQ(writtenWithout, (std::vector<std::string>{
                                   "映射条目的dU（DO类型中没有dU）：PROT/P1.Mod.MI",
                                   "映射条目的minVal.f（DO类型中没有minVal.f）：PROT/P1.Mod.MI",

@@ -1,5 +1,6 @@
 #include "tests/host/named_references.h"
 
+#include <algorithm>
 #include <cstring>
 #include <map>
 #include <set>
@@ -16,14 +17,20 @@ bool Is(const pugi::xml_node& n, const char* name) {
     return std::strcmp(colon ? colon + 1 : own, name) == 0;
 }
 
-// The names of a dotted path without functional constraints or indexes.
-std::vector<std::string> Names(const std::string& path) {
-    std::vector<std::string> out;
+// A name of a dotted path without its functional constraints, and the
+// element index it names ("phsAHar(3)"; "" when none).
+struct Step {
+    std::string name, index;
+};
+std::vector<Step> Names(const std::string& path) {
+    std::vector<Step> out;
     if (path.empty()) return out;
     for (size_t start = 0;;) {
         const size_t dot = path.find('.', start);
         const std::string part = path.substr(start, dot == std::string::npos ? std::string::npos : dot - start);
-        out.push_back(part.substr(0, part.find('[')));
+        const size_t open = part.find('(');
+        out.push_back({part.substr(0, std::min(part.find('['), open)),
+                       open == std::string::npos ? std::string() : part.substr(open + 1, part.find(')') - open - 1)});
         if (dot == std::string::npos) return out;
         start = dot + 1;
     }
@@ -153,17 +160,29 @@ private:
         const auto node = nodes.find(key);
         bool resolved = node != nodes.end();
         if (resolved) {
-            const std::vector<std::string> doNames = Names(Attr(ref, "doName"));
-            const std::vector<std::string> daNames = Names(Attr(ref, "daName"));
-            pugi::xml_node at = doNames.empty() ? pugi::xml_node() : Child(Type(Attr(node->second, "lnType")), doNames[0]);
+            const std::vector<Step> doNames = Names(Attr(ref, "doName"));
+            const std::vector<Step> daNames = Names(Attr(ref, "daName"));
+            // An index names an element below the count of its array (a
+            // count given by an attribute's name holds any).
+            auto element = [](const pugi::xml_node& member, const Step& step) {
+                if (!member || step.index.empty()) return member;
+                auto number = [](const std::string& t) {
+                    return !t.empty() && t.size() < 10 && t.find_first_not_of("0123456789") == std::string::npos;
+                };
+                const std::string count = Attr(member, "count");
+                const bool held = number(count) ? number(step.index) && std::stoul(step.index) < std::stoul(count)
+                                                : !count.empty() && number(step.index);
+                return held ? member : pugi::xml_node();
+            };
+            pugi::xml_node at =
+                doNames.empty() ? pugi::xml_node() : Child(Type(Attr(node->second, "lnType")), doNames[0].name);
             for (size_t k = 1; at && k < doNames.size(); ++k) {
-                at = Child(Below(at), doNames[k]);
+                at = element(Child(Below(at), doNames[k].name), doNames[k]);
                 if (at && !Is(at, "SDO")) at = pugi::xml_node();
             }
-            for (size_t k = 0; at && k < daNames.size(); ++k) {
-                at = Child(Below(at), daNames[k]);
-                if (at && Is(at, "SDO")) at = pugi::xml_node();
-            }
+            // Real files let daName begin with the SDOs of an array element
+            // ("phsAHar(3).cVal"), as the export does.
+            for (size_t k = 0; at && k < daNames.size(); ++k) at = element(Child(Below(at), daNames[k].name), daNames[k]);
             resolved = static_cast<bool>(at);
         }
         if (!resolved) found.push_back({kind, where + ":" + path, ""});

@@ -1045,6 +1045,22 @@ INSTANTIATE_TEST_SUITE_P(
                  {"未导出数据集成员（未指向LNode的DO）：L/LLN0.ds:StrVal.setMag",
                   "未导出外部输入量的源（未指向LNode的DO）：L/LLN0.in1:StrVal.setMag.f",
                   "T2/StrVal.setMag lnType下按此路径找不到此DO或DA"}},
+        ValueRow{"a data-set member and an input naming an element past its array's count",
+                 SparseScl("<DataSet name=\"ds\"><FCDA ldInst=\"L\" lnClass=\"MHAI\" lnInst=\"1\" doName=\"HA\" "
+                           "daName=\"phsAHar(15).cVal\" fc=\"MX\"/><FCDA ldInst=\"L\" lnClass=\"MHAI\" lnInst=\"1\" "
+                           "doName=\"HA.phsAHar(16)\" fc=\"MX\"/></DataSet><Inputs><ExtRef iedName=\"A\" ldInst=\"L\" "
+                           "lnClass=\"MHAI\" lnInst=\"1\" doName=\"HA\" daName=\"phsAHar(16).cVal.f\" intAddr=\"in1\"/>"
+                           "</Inputs>",
+                           "<LN lnClass=\"MHAI\" inst=\"1\" lnType=\"T5\"/>", "",
+                           "<LNodeType id=\"T5\" lnClass=\"MHAI\"><DO name=\"HA\" type=\"D5\"/></LNodeType>"
+                           "<DOType id=\"D5\" cdc=\"HWYE\"><SDO name=\"phsAHar\" type=\"D6\" count=\"16\"/></DOType>"
+                           "<DOType id=\"D6\" cdc=\"CMV\"><DA name=\"cVal\" fc=\"MX\" bType=\"Struct\" "
+                           "type=\"V_AV\"/></DOType><DAType id=\"V_AV\"><BDA name=\"f\" bType=\"FLOAT32\"/></DAType>"),
+                 {"check"},
+                 {{"//FCDA/@daName", {"phsAHar(15).cVal"}}, {"//ExtRef/@*", {"in1"}}},
+                 {"未导出数据集成员（DO类型中没有该数组元素）：L/LLN0.ds:HA.phsAHar(16)",
+                  "未导出外部输入量的源（DO类型中没有该数组元素）：L/LLN0.in1:HA.phsAHar(16).cVal.f",
+                  "T5/HA.phsAHar(16) lnType下按此路径找不到此DO或DA", "T5/HA.phsAHar(16).cVal.f lnType下按此路径找不到此DO或DA"}},
         ValueRow{"a maker's node given a type whose DO lacks an attribute a DAI holds",
                  SparseScl("", "<LN prefix=\"PV\" lnClass=\"LPDI\" inst=\"1\" lnType=\"T3\"><DOI name=\"Beh\">"
                                "<DAI name=\"stVal\"><Val>1</Val></DAI><DAI name=\"d\"><Val>x</Val></DAI></DOI></LN>",

@@ -497,7 +497,8 @@ INSTANTIATE_TEST_SUITE_P(DataFiles, EveryEntryTest,
                                            EntryRow{"ed2_pv_feeder_station.scd", 8, 3, 3},
                                            EntryRow{"gb2312_multi_ap_line_relay.icd", 12, 0, 0},
                                            EntryRow{"feeder_relay_report_blocks.icd", 1, 0, 0},
-                                           EntryRow{"ed2_station_client_first.scd", 8, 0, 0}));
+                                           EntryRow{"ed2_station_client_first.scd", 8, 0, 0},
+                                           EntryRow{"ed2_measurement_unit_harmonic_elements.icd", 0, 0, 0}));
 
 }  // namespace
 }  // namespace kiln::test
