@@ -111,7 +111,7 @@ private:
             if (node)
                 where = std::string(device.attribute("inst").value()) + "/" + node.attribute("prefix").value() +
                         node.attribute("lnClass").value() + node.attribute("inst").value() + ".";
-            for (size_t k = 0; k < path.size(); ++k) where += (k ? "." : "") + std::string(path[k]);
+            for (size_t k = 0; k < path.size(); ++k) where.append(k ? "." : "").append(path[k]);
             lines.push_back(CString("不符合SCL的值（") + CString(std::string(bType)) + "取值错误）：" + CString(where) +
                             ":" + text);
         }

@@ -406,7 +406,9 @@ TEST_F(DemoScripts, AModelMadeWithTheMenusHoldsWhatWasChosenAndNamesItsBreaches)
         EXPECT_EQ(ReadAll(ws / second), written) << second;
     }
     const kiln::test::SclValidation lint = kiln::test::ValidateScl(ws / "menus_plates.icd");
-    if (lint.done) EXPECT_FALSE(lint.Ok()) << "the untyped DOs were expected to break the schema";
+    if (lint.done) {
+        EXPECT_FALSE(lint.Ok()) << "the untyped DOs were expected to break the schema";
+    }
     if (!validated || !ValidOrNamed(ws / "menus_names.icd", out))
         GTEST_SKIP() << "no ../shared/xsd/SCL2007B4/SCL.xsd or no xmllint: the ICD was not validated";
 }
