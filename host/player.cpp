@@ -200,8 +200,9 @@ void Player::Select(const std::vector<std::string>& path) {
         if (hit < 0) {
             std::string why = "no item " + Quoted(word) + " " + where + "; there are " + List(texts);
             if (nth > 0 && !equal.empty())
-                why = "no item " + Quoted(word) + " " + where + ": there are " + std::to_string(equal.size()) +
-                      " items " + Quoted(text);
+                why = "no item " + Quoted(word) + " " + where + ": " +
+                      (equal.size() == 1 ? "there is one item " : "there are " + std::to_string(equal.size()) + " items ") +
+                      Quoted(text);
             for (const std::string& note : firstOfSeveral) why += "; " + note;
             Fail(why);
         }
