@@ -15,6 +15,7 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "bench/bench_util.h"
@@ -43,12 +44,19 @@ Model Build(CKiln_Main& app, int n) {
     URI_Ref server = Add(app, dom, "sec:Server", "IED_Server", 0, "sec:Server.IED", ied);
     URI_Ref ld = Add(app, dom, "sec:LDevice", "PROT", 1, "sec:LDevice.Server", server);
     // The nodes' type: AnIn1 to AnIn16, each with the value mag.f the
-    // mapping names, so that every map item has its target.
+    // mapping names and the unit and range its items give, so that every
+    // map item has its target and is written with its properties.
     URI_Ref analogue = Add(app, dom, "sec:DAType", "AnalogueValue", 1, nullptr, URI_Ref());
     Add(app, dom, "sec:BDA", "f", 1, "sec:BDA.MemberOf_DAType", analogue);
-    URI_Ref mv = Add(app, dom, "sec:DOType", "MV", 1, nullptr, URI_Ref());
-    URI_Ref mag = Add(app, dom, "sec:DA", "mag", 1, "sec:DA.MemberOf_DOType", mv);
-    Link(app, mag, "sec:BDA.DefinedBy_Struct", analogue);
+    URI_Ref unit = Add(app, dom, "sec:DAType", "Unit", 2, nullptr, URI_Ref());
+    Add(app, dom, "sec:BDA", "SIUnit", 1, "sec:BDA.MemberOf_DAType", unit);
+    // The type is of the class MV, whose key attribute mag.f is.
+    URI_Ref mv = Add(app, dom, "sec:DOType", "Bench_MV", 1, nullptr, URI_Ref());
+    Link(app, mv, "sec:DOType.ClassOf_DOType", Add(app, dom, "sec:DOType", "MV", 2, nullptr, URI_Ref()));
+    int ord = 0;
+    for (const auto& [name, type] : {std::pair<const char*, URI_Ref>{"mag", analogue}, {"units", unit},
+                                     {"minVal", analogue}, {"maxVal", analogue}})
+        Link(app, Add(app, dom, "sec:DA", name, ++ord, "sec:DA.MemberOf_DOType", mv), "sec:BDA.DefinedBy_Struct", type);
     URI_Ref lnType = Add(app, dom, "sec:LNodeType", "GGIO_T", 1, nullptr, URI_Ref());
     for (int d = 1; d <= 16; ++d)
         Link(app, Add(app, dom, "sec:DO", "AnIn" + Num(d), d, "sec:DO.LNodeType", lnType), "sec:DO.DefinedBy_DOType", mv);

@@ -6,6 +6,7 @@
 #include "commands/creation.h"
 #include "core/free_node_names.h"
 #include "editing/lnode_class.h"
+#include "platform/mfc/text_funcs.h"
 
 #include <algorithm>
 
@@ -103,12 +104,23 @@ Next AddManyLNodes(Creation& c) {
     const URI_Ref type = AskNodeType(c, kIcdPackagePath);
     if (type.IsEmpty()) return Next::Leave;
     CString text;
-    const int count = app.Mtd_SingleInputBox("请输入数量：", text, nullptr, false) ? LeadingInt(text) : 0;
-    if (count <= 0) return Next::Leave;
-    if (count > kMaxNodesPerCommand) {
+    if (!app.Mtd_SingleInputBox("请输入数量：", text, nullptr, false)) return Next::Leave;
+    // The count is a whole number of digits, blanks around it aside; any
+    // other text ("abc", "-1", "2x") and 0 are refused, naming the text.
+    CString digits = text;
+    digits.Trim();
+    const std::string typed = digits.str();
+    const bool whole = !typed.empty() && typed.find_first_not_of("0123456789") == std::string::npos;
+    const long long typedCount = whole ? kiln::text::AtoiValue(typed) : 0;
+    if (typedCount > kMaxNodesPerCommand) {
         Notice(kTooManyNodes);
         return Next::Leave;
     }
+    if (typedCount <= 0) {
+        Notice("数量“" + text + "”不是1到10000之间的整数，未增加逻辑节点！");
+        return Next::Leave;
+    }
+    const int count = static_cast<int>(typedCount);
     if (RefusedLln0(app, c.parent, type, count)) return Next::Leave;
     // The device's instances are read once: the cost per node stays flat.
     core::CNodeInstances taken(app, c.parent, editing::LnClassOfType(app, type));

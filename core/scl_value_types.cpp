@@ -179,7 +179,8 @@ std::string SclWholeNumberKey(std::string_view text) {
     if (!digits.empty() && (negative || digits[0] == '+')) digits.remove_prefix(1);
     if (digits.empty() || digits.find_first_not_of("0123456789") != digits.npos) return std::string(text);
     digits.remove_prefix(std::min(digits.find_first_not_of('0'), digits.size() - 1));
-    return (negative && digits != "0" ? "-" : "") + std::string(digits);
+    std::string key(negative && digits != "0" ? "-" : "");
+    return key.append(digits);
 }
 
 }  // namespace kiln::core

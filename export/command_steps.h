@@ -7,6 +7,7 @@
 
 #include "core/kiln_main.h"
 #include "platform/framework/wnd.h"
+#include "platform/mfc/file_io.h"
 #include "platform/mfc/text_funcs.h"
 #include "platform/ui/ui_functions.h"
 #include "platform/xml/base_xml.h"
@@ -38,7 +39,16 @@ inline constexpr TemplateRoot kTemplateRoots[] = {
 inline bool LoadTemplate(CKiln_Main* pMain, CBase_XML& xml, const char* file, const char* ns, CString& path) {
     path = kiln::path::TemplateFile(pMain->DocMtd_Get_DocPath(), file);
     const CString fault = path + "模板文件格式不正确, 导出不成功！\n";
-    if (!xml.Load(kiln::path::TemplateFileToOpen(path))) return Failure(fault + xml.LastError());
+    if (!xml.Load(kiln::path::TemplateFileToOpen(path))) {
+        // A template that is missing, unreadable or no file is named as such,
+        // not as one of a wrong form: its head alone is read again to tell.
+        kiln::file::Bytes head;
+        std::string reason;
+        if (!kiln::file::ReadFile(kiln::path::TemplateFileToOpen(path).str(), head, reason, 1,
+                                  [](std::string_view) { return false; }))
+            return Failure(path + "模板文件不能读取, 导出不成功！\n" + CString(reason));
+        return Failure(fault + xml.LastError());
+    }
     const pugi::xml_node element = xml.GetDocumentElement().PugiNode();
     const std::string qname = element.name();
     const size_t colon = qname.find(':');

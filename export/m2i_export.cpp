@@ -37,10 +37,11 @@ bool AskPath(const CString& icdName, CString& path) {
     return true;
 }
 
-// The success text is followed by one line for each item left out.
+// The success text names the file, as the ITB export's does, and is
+// followed by one line for each item left out.
 bool SaveAndReport(CBase_XML& xml, const CString& path, const std::vector<CString>& leftOut = {}) {
     if (!SaveExport(xml, path)) return false;
-    CString done = "模板文件导出成功！";
+    CString done = path + "模板文件导出成功！";
     for (const CString& item : leftOut) done += "\n未导出" + item;
     Notice(done);
     return true;

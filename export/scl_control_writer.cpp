@@ -96,7 +96,7 @@ bool CKiln_Export::Export_TrgOps(const XmlNode& parent, CBase_XML& xml, const CS
 bool CKiln_Export::Export_SGCB(const XmlNode& parent, CKiln_Main* pMain, CBase_XML& xml, const URI_Ref& sgcb) {
     CString name;
     if (!ReadName(pMain, sgcb, name)) return false;
-    CString numOfSGs = Attr(pMain, sgcb, "sec:SGCB.numOfSG");
+    const CString storedCount = Attr(pMain, sgcb, "sec:SGCB.numOfSG");
     const CString activeSG = Attr(pMain, sgcb, "sec:SGCB.activeSG");
     // The block's own description (the creator's for a block made in the
     // model) and reservation time, each only when it holds one.
@@ -109,7 +109,7 @@ bool CKiln_Export::Export_SGCB(const XmlNode& parent, CKiln_Main* pMain, CBase_X
     if (!resvTms.IsEmpty()) attrs.Add("resvTms");
     XmlNode element = xml.AddNewNode_withAttrs(parent, "SettingControl", attrs);
     if (!element) return false;
-    if (numOfSGs.IsEmpty()) numOfSGs = "5";
+    const CString numOfSGs = storedCount.IsEmpty() ? CString("5") : storedCount;
     // The active group stands when it lies within 1 .. numOfSGs.
     long long count = 0, active = 0;
     const bool bActive = ReadCount(numOfSGs, count) && ReadCount(activeSG, active) && active >= 1 && active <= count;
@@ -259,8 +259,8 @@ bool CKiln_Export::Export_RCBs(const XmlNode& parent, CKiln_Main* pMain, CBase_X
     // RptEnabled stands unless the block was read without one; its max is
     // the block's, 5 for a block that holds none.
     const bool bEnabled = Attr(pMain, rcb, "sec:RCB.rptEna") != "false";
-    CString max = Attr(pMain, rcb, "sec:RCB.rptEnabledMax");
-    if (max.IsEmpty()) max = "5";
+    const CString storedMax = Attr(pMain, rcb, "sec:RCB.rptEnabledMax");
+    const CString max = storedMax.IsEmpty() ? CString("5") : storedMax;
     const CString enabledDesc = Attr(pMain, rcb, "sec:RCB.rptEnabledDesc");
     // Values of the block that the schema has no attribute for.
     std::vector<std::pair<CString, CString>> own;

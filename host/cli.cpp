@@ -8,6 +8,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "host/text.h"
 #include "host/transcript.h"
 #include "host/workspace.h"
 #include "platform/mfc/file_io.h"
@@ -71,7 +72,7 @@ bool CollectEvents(const CommandLine& cl, std::vector<Event>& events, std::strin
 
 int RunKiln(const std::vector<std::string>& args, const PluginModule& module, Console& console) {
     auto usage = [&](const std::string& error) {
-        console.err << "kiln: " << error << "\n(kiln --help explains the command line)\n";
+        console.err << "kiln: " << Visible(error) << "\n(kiln --help explains the command line)\n";
         return kExitUsage;
     };
     CommandLine cl;
@@ -100,11 +101,11 @@ int RunKiln(const std::vector<std::string>& args, const PluginModule& module, Co
         case CommandLine::Verb::Init: {
             Transcript out(console.out);
             if (!InitWorkspace(cl.dir, Installation::Find(), out, error)) {
-                console.err << "kiln: error: " << error << "\n";
+                console.err << "kiln: error: " << Visible(error) << "\n";
                 return kExitFailed;
             }
             if (const std::string lost = out.WriteFailure(); !lost.empty()) {
-                console.err << "kiln: error: " << lost << " (the workspace was made)\n";
+                console.err << "kiln: error: " << Visible(lost) << " (the workspace was made)\n";
                 return kExitFailed;
             }
             return kExitOk;
@@ -116,7 +117,7 @@ int RunKiln(const std::vector<std::string>& args, const PluginModule& module, Co
     settings.workspace = cl.dir;
     // A bad script is no command-line error: it is named, without the hint.
     if (!CollectEvents(cl, settings.events, error)) {
-        console.err << "kiln: error: " << error << "\n";
+        console.err << "kiln: error: " << Visible(error) << "\n";
         return kExitUsage;
     }
     if (console.inTerminal) {
@@ -128,7 +129,7 @@ int RunKiln(const std::vector<std::string>& args, const PluginModule& module, Co
     if (console.errTerminal && !console.outTerminal) settings.progress = &console.err;
     RunResult result = RunWorkspace(settings, module, console.out);
     // The transcript keeps its own line; stderr hears of the error once.
-    if (result.status != kExitOk) console.err << "kiln: error: " << result.error << "\n";
+    if (result.status != kExitOk) console.err << "kiln: error: " << Visible(result.error) << "\n";
     return result.status;
 }
 

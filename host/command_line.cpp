@@ -23,9 +23,9 @@ bool ParseCommandLine(const std::vector<std::string>& args, CommandLine& cl, std
         cl.verb = CommandLine::Verb::Version;
         return true;
     }
-    // "kiln init --help", "kiln run --help": that command's usage.
-    if ((verb == "init" || verb == "run") && args.size() == 2 && (args[1] == "--help" || args[1] == "-h")) {
-        cl.verb = verb == "init" ? CommandLine::Verb::HelpInit : CommandLine::Verb::HelpRun;
+    // "kiln init --help": that command's usage (a run's is below).
+    if (verb == "init" && args.size() == 2 && (args[1] == "--help" || args[1] == "-h")) {
+        cl.verb = CommandLine::Verb::HelpInit;
         return true;
     }
     if (verb == "help") {
@@ -42,13 +42,18 @@ bool ParseCommandLine(const std::vector<std::string>& args, CommandLine& cl, std
         cl.dir = args[1];
         return true;
     }
-    if (verb != "run") return wrong("unknown command \"" + verb + "\" (kiln --help)");
+    if (verb != "run") return wrong("unknown command \"" + verb + "\"");
     cl.verb = CommandLine::Verb::Run;
     for (size_t i = 1; i < args.size(); ++i) {
         const std::string& a = args[i];
         if (a == "-e") {
             if (i + 1 >= args.size()) return wrong("-e needs an event, e.g. -e 'tree'");
             cl.events.push_back(args[++i]);
+        } else if (a == "--help" || a == "-h") {
+            // Asked for help anywhere among its words, a run gives its usage.
+            cl = CommandLine{};
+            cl.verb = CommandLine::Verb::HelpRun;
+            return true;
         } else if (a.size() > 1 && a[0] == '-') {
             return wrong("unknown option " + a + " of kiln run");
         } else if (cl.dir.empty()) {
@@ -99,8 +104,9 @@ std::string UsageText() {
         "\n"
         "A run opens the document, starts the plug-in, plays the events and saves the document only\n"
         "when every event has passed. Message boxes, status texts and questions are printed in the\n"
-        "order they come. A question that no `answer` event answers is asked on the terminal when\n"
-        "the standard input is one; otherwise the run fails and the document is not saved.\n"
+        "order they come. A question for which no `answer` is queued is asked on the terminal when\n"
+        "the standard input is one; otherwise, and when the queued answer does not fit it, the run\n"
+        "fails and the document is not saved.\n"
         "The exit status is 0 on success, 1 when a run fails, 2 for a wrong command line or script.\n"
         "\n"
         "Events (one a line in a script; a line beginning with # is a comment; quote texts that\n"

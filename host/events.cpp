@@ -25,8 +25,11 @@ const std::vector<EventDef>& EventDefs() {
         {"select", "select [TEXT ...]", "select a tree item by its path of texts",
          "Selects the tree item reached from the top level of the current tree view by its path\n"
          "of item texts, one TEXT per level (quote a text that holds blanks), and clicks it as a\n"
-         "user would. Without TEXT it selects nothing, so that `rclick` clicks empty space.\n"
-         "Example: select \"IEC61850\" \"LN类\" \"LLN0\"",
+         "user would. Where several items of a level have one text, TEXT names the first of\n"
+         "them and TEXT#N the N-th, counted from 1 in the order the tree lists them (an item\n"
+         "whose own text is TEXT#N is taken first). Without TEXT it selects nothing, so that\n"
+         "`rclick` clicks empty space.\n"
+         "Example (in TreeView_ICDPreset): select \"标准定义:Orsane.Zel:2007\" \"LN类\" \"LLN0\"",
          0, -1},
         {"select-uri", "select-uri URI", "select the tree item of a resource",
          "Selects the first tree item of the current tree view, in the order the tree is printed,\n"
@@ -61,21 +64,24 @@ const std::vector<EventDef>& EventDefs() {
          "OK), answer rows ROWS (several rows selected, then OK) or answer cancel. ROWS are row\n"
          "numbers counted from 1 as the dialog lists them, and ranges of them, separated by\n"
          "commas: answer rows 4-5,1 selects rows 4 to 5, then row 1, as two ranges.\n"
-         "Notices (message boxes with only an OK button) need no answer. A question that finds\n"
-         "no answer is asked on the terminal when the standard input is one; otherwise the run\n"
-         "fails, naming the question, and the document is not saved. A command (menu, edit) that\n"
-         "leaves answers queued before it unused fails the run there, so that no later question\n"
-         "takes them; answers left unused at the end are an error as well.",
+         "Notices (message boxes with only an OK button) need no answer. A question for which no\n"
+         "answer is queued is asked on the terminal when the standard input is one; otherwise,\n"
+         "and when the next queued answer does not fit it, the run fails, naming the question,\n"
+         "and the document is not saved. A command (menu, edit) that leaves answers queued before\n"
+         "it unused fails the run there, so that no later question takes them; answers left\n"
+         "unused at the end are an error as well.",
          1, 2},
         {"edit", "edit FIELD VALUE", "edit a field of the selected resource's property page",
-         "Edits the field FIELD (a role such as cim:Naming.name) of the selected resource in the\n"
-         "property view 超文本视图1: the plug-in prepares the editor, the host prints it, then\n"
-         "hands VALUE to the plug-in's change handler. For a field with a list, VALUE is the\n"
-         "display text of a row (or its value). When the handler accepts the value, the host\n"
-         "stores it in the field. The fields of items the page shows before they exist\n"
-         "(sec:Val of a DA or BDA, a data-attribute path such as stVal[ST] of a DOI,\n"
-         "sec:InfoItem.MapItem, and sec:LNode.DOIs with VALUE the path Mod.stVal[ST]) are\n"
-         "only prepared: the plug-in makes the item, asking first.",
+         "Edits the field FIELD (a role such as cim:Naming.name) of the resource selected since\n"
+         "the view was chosen (in a property view, of its page) as the property view 超文本视图1\n"
+         "shows it: the plug-in prepares the editor, the host prints it, then hands VALUE to the\n"
+         "plug-in's change handler. For a field with a list, VALUE is the display text of a row\n"
+         "(or its value). When the handler accepts the value, the host stores it in the field.\n"
+         "The fields of items the page shows before they exist (sec:Val of a DA or BDA, a\n"
+         "data-attribute path such as stVal[ST] of a DOI, sec:InfoItem.MapItem, and\n"
+         "sec:LNode.DOIs with VALUE the path Mod.stVal[ST]) are only prepared: the plug-in makes\n"
+         "the item, asking first. A FIELD the page does not have fails the run, naming the\n"
+         "page's fields; a field the page shows and does not let edit is printed as not editable.",
          2, 2},
         {"import", "import FILE TYPE [readonly]", "import a domain file as a new domain",
          "Reads the CIM-XML domain file FILE into the document as a new domain of the domain\n"
@@ -151,7 +157,7 @@ static std::string KnownViewsText() {
     return s;
 }
 
-static bool IsCount(const std::string& s) {
+bool IsCount(const std::string& s) {
     if (s.empty() || s.size() > 6) return false;
     for (char c : s)
         if (c < '0' || c > '9') return false;

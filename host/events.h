@@ -22,6 +22,10 @@ const std::vector<EventDef>& EventDefs();
 // The event of that name, or null.
 const EventDef* FindEventDef(const std::string& name);
 
+// Whether the text is a positive whole number of digits only ("3"), as a
+// count or a place an event names.
+bool IsCount(const std::string& s);
+
 // Checks the arguments of an event; an empty text when they are right,
 // otherwise what is wrong.
 std::string CheckEventArgs(const EventDef& def, const std::vector<std::string>& args);

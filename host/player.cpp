@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <set>
 
+#include "host/events.h"
 #include "host/show.h"
 #include "host/text.h"
 #include "platform/framework/app_cim.h"
@@ -12,6 +13,12 @@
 namespace kiln::host {
 
 namespace {
+
+// The fields of items a page shows before they exist, by the page's class.
+constexpr std::pair<const char*, const char*> kMadeOnDemand[] = {{"sec:DA", "sec:Val"},
+                                                                 {"sec:BDA", "sec:Val"},
+                                                                 {"sec:LNode", "sec:LNode.DOIs"},
+                                                                 {"sec:InfoItem", "sec:InfoItem.MapItem"}};
 
 // Levels printed or searched at most, whatever the tree holds.
 constexpr int kMaxLevels = 64;
@@ -168,14 +175,44 @@ void Player::Select(const std::vector<std::string>& path) {
     std::optional<Struct_ItemDesc> at;
     std::string where = "at the top of " + m_view->m_sID.str();
     std::string walked;
-    for (const std::string& text : path) {
+    // The levels where the path took the first of several items of its text.
+    std::vector<std::string> firstOfSeveral;
+    for (const std::string& word : path) {
         std::vector<Struct_ItemDesc> items = Children(at ? &*at : nullptr);
         std::vector<std::string> texts;
         for (auto& item : items) texts.push_back(ItemText(item));
-        const int hit = FindRow(texts, {}, text);
-        if (hit < 0) Fail("no item " + Quoted(text) + " " + where + "; there are " + List(texts));
+        // A word is an item's text; failing that, "TEXT#N" the N-th item of TEXT.
+        std::string text = word;
+        int nth = 0;
+        int hit = FindRow(texts, {}, word);
+        const size_t hash = word.rfind('#');
+        if (hit < 0 && hash != std::string::npos && IsCount(word.substr(hash + 1))) {
+            text = word.substr(0, hash);
+            nth = std::atoi(word.c_str() + hash + 1);
+        }
+        std::vector<int> equal;
+        if (hit >= 0 || nth > 0) {
+            const int first = hit >= 0 ? hit : FindRow(texts, {}, text);
+            for (size_t i = 0; first >= 0 && i < texts.size(); ++i)
+                if (Trim(texts[i]) == Trim(texts[static_cast<size_t>(first)])) equal.push_back(static_cast<int>(i));
+        }
+        if (nth > 0 && static_cast<size_t>(nth) <= equal.size()) hit = equal[static_cast<size_t>(nth - 1)];
+        if (hit < 0) {
+            std::string why = "no item " + Quoted(word) + " " + where + "; there are " + List(texts);
+            if (nth > 0 && !equal.empty())
+                why = "no item " + Quoted(word) + " " + where + ": " +
+                      (equal.size() == 1 ? "there is one item " : "there are " + std::to_string(equal.size()) + " items ") +
+                      Quoted(text);
+            for (const std::string& note : firstOfSeveral) why += "; " + note;
+            Fail(why);
+        }
+        const std::string& shown = texts[static_cast<size_t>(hit)];
+        if (nth == 0 && equal.size() > 1)
+            firstOfSeveral.push_back("the path took the first of " + std::to_string(equal.size()) + " items " +
+                                     Quoted(shown) + " " + where + " (" + Quoted(shown + "#2") +
+                                     " names the second)");
         at = items[static_cast<size_t>(hit)];
-        walked += (walked.empty() ? "" : " / ") + texts[static_cast<size_t>(hit)];
+        walked += (walked.empty() ? "" : " / ") + shown + (nth > 0 ? "#" + std::to_string(nth) : std::string());
         where = "under " + Quoted(walked);
     }
     Click(*at);
@@ -265,9 +302,26 @@ void Player::Menu(const std::string& wanted) {
 void Player::Edit(const std::string& field, const std::string& value) {
     CBase_Cmd* view = m_app.m_pHtmlPropView ? m_app.m_pHtmlPropView : m_app.Mtd_View_of_sID(kView_Html1);
     if (!view) Fail("the host has no property view");
-    URI_Ref rsc = view->m_uShown;
+    // The page shows what was selected since the view was chosen, or, in a
+    // property view, its own resource: a view chosen forgets the selection.
+    URI_Ref rsc;
+    if (m_selected || (m_view && m_view->m_nKind == ViewClass_Html)) rsc = view->m_uShown;
     if (rsc.IsEmpty() && m_selected) rsc = m_selected->uRsc;
     if (rsc.IsEmpty()) Fail("no resource is shown or selected; select one first");
+
+    const std::string name = Quoted(m_app.DocMtd_getValue_ofAttr(rsc, "cim:Naming.name").str()) + " (" + rsc.sUri + ")";
+    // The page's fields: the attributes and links of its class, and the
+    // items it shows before they exist (a DOI's by their data-attribute path).
+    CClassDfn cls;
+    m_app.DocMtd_Get_ClassDfn(rsc.sClass.c_str(), cls);
+    std::vector<std::string> fields;
+    for (const auto& a : cls.vAttrs) fields.push_back(a.sText1.str());
+    for (const auto& a : cls.vAssos) fields.push_back(a.sText1.str());
+    for (const auto& [owner, made] : kMadeOnDemand)
+        if (rsc.sClass == owner && std::find(fields.begin(), fields.end(), made) == fields.end()) fields.push_back(made);
+    const bool daPath = rsc.sClass == "sec:DOI" && field.find('[') != std::string::npos;
+    if (!daPath && std::find(fields.begin(), fields.end(), field) == fields.end())
+        Fail("the page of " + name + " has no field " + Quoted(field) + "; its fields are " + Join(fields, ", "));
 
     const CString role = field.c_str();
     CString oldValue;
@@ -275,14 +329,13 @@ void Player::Edit(const std::string& field, const std::string& value) {
     if (m_app.DocMtd_Get_AttrDfn(rsc.sClass.c_str(), role, attr)) oldValue = m_app.DocMtd_getValue_ofAttr(rsc, role);
     else oldValue = m_app.DocMtd_getFirstUri_ofAsso(rsc, role).sUri;
 
-    const std::string what = field + " of " + Quoted(m_app.DocMtd_getValue_ofAttr(rsc, "cim:Naming.name").str()) +
-                             " (" + rsc.sUri + ")";
+    const std::string what = field + " of " + name;
     Struct_EditPack pack;
     // Fields of items a page shows before they exist: preparing their edit
     // makes them. The data-object path of a logical node's page goes in the
     // pack's second pair list.
-    const bool onDemand = field == "sec:Val" || field == "sec:LNode.DOIs" || field == "sec:InfoItem.MapItem" ||
-                          field.find('[') != std::string::npos;
+    bool onDemand = daPath;
+    for (const auto& [owner, made] : kMadeOnDemand) onDemand = onDemand || (rsc.sClass == owner && field == made);
     if (onDemand) {
         if (field == "sec:LNode.DOIs") pack.vList2.Add(CString(), value.c_str());
         const bool made = m_app.HtmlMsg_OnPrepareEditField(view, rsc, role, CString(), &pack);

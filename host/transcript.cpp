@@ -84,7 +84,7 @@ void Transcript::Menu(const std::vector<MenuLine>& items) {
     }
 }
 
-void Transcript::Error(const std::string& text) { Write("error: ", text, 0); }
+void Transcript::Error(const std::string& text) { Write("error: ", Visible(text), 0); }
 
 void Transcript::EndProgress() {
     if (m_progress && m_progressShown) {

@@ -290,10 +290,11 @@ TEST_F(Creation, ManyNodesAreNumberedOnWithinTheirClass) {
     EXPECT_EQ(names, (std::vector<CString>{"LLN0", "LPHD", "PTOC1", "PTOC2", "PTOC3", "PTOC4"}));
     EXPECT_EQ(Get(Members(ld, "sec:LDevice.LNodes").back(), "sec:LNode.lnInst"), "4");
     EXPECT_EQ(Refreshes(), std::vector<int>{0});
-    for (const char* count : {"abc", "0", "-2"}) {
+    for (const char* count : {"abc", "0", "-2", "2x"}) {
         ui.ClearCalls();
         ui.AnswerInputChoice("P1_PTOC  (P1)").AnswerInput(count);
         Run(ld, "ICD:Add Many LNodes");
+        EXPECT_EQ(ui.Messages(), std::vector<CString>{"数量“" + CString(count) + "”不是1到10000之间的整数，未增加逻辑节点！"});
         EXPECT_EQ(Names(ld, "sec:LDevice.LNodes").size(), 6u) << count;
         EXPECT_TRUE(Refreshes().empty()) << count;
     }

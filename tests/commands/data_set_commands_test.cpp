@@ -107,7 +107,9 @@ TEST_F(DataSetCommands, ASecondRunMakesOnlyWhatIsMissing) {
     // type joins the device.
     ASSERT_TRUE(app.Rsc_Delete(DataSetNamed(lln0, "DS_ACT"), false));
     for (const URI_Ref& rcb : Members(lln0, "sec:LNode.RCBs"))
-        if (Get(rcb, "cim:Naming.name") == "RCB_DS_MX") ASSERT_TRUE(app.Rsc_Delete(rcb, false));
+        if (Get(rcb, "cim:Naming.name") == "RCB_DS_MX") {
+            ASSERT_TRUE(app.Rsc_Delete(rcb, false));
+        }
     URI_Ref ggio3;
     ASSERT_TRUE(app.NewRsc_LNode(&ggio3, ld, Doc().FirstTarget(ggio1, "sec:LNode.LNodeType"), true));
     Set(ggio3, "sec:LNode.LNodeUse", EnumValue("LNodeUseEnum", "Alarm"));
@@ -135,8 +137,9 @@ TEST_F(DataSetCommands, ASecondRunMakesOnlyWhatIsMissing) {
         // The blocks DS_ACT left behind serve the set made again.
         for (const char* role : {"sec:LNode.LCBs", "sec:LNode.RCBs"})
             for (const URI_Ref& block : Members(lln0, role))
-                if (Get(block, "cim:Naming.name").Right(6) == "DS_ACT")
+                if (Get(block, "cim:Naming.name").Right(6) == "DS_ACT") {
                     EXPECT_EQ(Doc().FirstTarget(block, block.sClass + ".DataSet"), DataSetNamed(lln0, "DS_ACT")) << run;
+                }
     }
 }
 

@@ -182,7 +182,8 @@ TEST_F(DemoScripts, AlarmsFromTheItbGiveAMappedGgioAndAValidIcd) {
              "-e 'menu ICD:Delete' -e " + icd + " \"映射表: M2I\"' -e 'answer file " + (ws / "alarms.m2i").string() +
              "' -e rclick -e 'menu \"生成 M2I 文件\"' -e " + icd + "' -e 'answer no' -e rclick -e 'menu 检查ICD是否正确'");
     ASSERT_EQ(deleteStatus, 0) << deleted;
-    ExpectAll(deleted, {"吗？\n    删除后以下映射条目将没有逻辑节点：Item1、Item3 -> yes", "[message] 模板文件导出成功！\n    未导出映射条目（未指向逻辑节点）：Item1\n"
+    ExpectAll(deleted, {"吗？\n    删除后以下映射条目将没有逻辑节点：Item1、Item3 -> yes", "[message] " + (ws / "alarms.m2i").string() +
+                                                                        "模板文件导出成功！\n    未导出映射条目（未指向逻辑节点）：Item1\n"
                         "    未导出映射条目（未指向逻辑节点）：Item2\n    未导出映射条目（未指向逻辑节点）：Item3\n"});
     const std::string report = ReadAll(ws / "document" / "Report.xml");
     ExpectAll(report, {"MapItem: Item1\" error=\" 未指定LNode ！\"", "MapItem: Item2\" error=\" 未指定LNode ！\"",
@@ -196,7 +197,7 @@ TEST_F(DemoScripts, AlarmsFromTheItbGiveAMappedGgioAndAValidIcd) {
              "' -e rclick -e 'menu \"生成 M2I 文件\"' -e " + icd + "' -e 'answer no' -e rclick -e 'menu 检查ICD是否正确'");
     ASSERT_EQ(itemStatus, 0) << itemGone;
     ExpectAll(itemGone, {"吗？\n    删除后以下映射条目将一并删除：Item3 -> yes",
-                         "[message] 模板文件导出成功！\n    未导出映射条目（未指向逻辑节点）：Item1\n"
+                         "[message] " + (ws / "alarms.m2i").string() + "模板文件导出成功！\n    未导出映射条目（未指向逻辑节点）：Item1\n"
                          "    未导出映射条目（未指向逻辑节点）：Item2\n>"});
     EXPECT_EQ(ReadAll(ws / "document" / "Report.xml").find("MapItem: Item3"), std::string::npos);
     if (!Validate(ws / "alarms.icd"))
@@ -394,7 +395,7 @@ TEST_F(DemoScripts, AModelMadeWithTheMenusHoldsWhatWasChosenAndNamesItsBreaches)
     // files again; the replacement says it is done. The mapping whose item
     // goes by the order number another item has as its id is named, not
     // written: read back, it would link to the other item.
-    ExpectAll(out, {"menus_round_trip1.m2i\n[message] 模板文件导出成功！\n"
+    ExpectAll(out, {"menus_round_trip1.m2i\n[message] " + (ws / "menus_round_trip1.m2i").string() + "模板文件导出成功！\n"
                     "    未导出映射条目（InfoItem的标识6与其他InfoItem相同）：Item6\n",
                     "[message] 导入成功!\n[message] " + (ws / "menus_round_trip1.m2i").string() + "模板文件导入完成！",
                     "[message] " + (ws / "menus_round_trip1.Name").string() + "文件替换完成！"});
@@ -406,7 +407,9 @@ TEST_F(DemoScripts, AModelMadeWithTheMenusHoldsWhatWasChosenAndNamesItsBreaches)
         EXPECT_EQ(ReadAll(ws / second), written) << second;
     }
     const kiln::test::SclValidation lint = kiln::test::ValidateScl(ws / "menus_plates.icd");
-    if (lint.done) EXPECT_FALSE(lint.Ok()) << "the untyped DOs were expected to break the schema";
+    if (lint.done) {
+        EXPECT_FALSE(lint.Ok()) << "the untyped DOs were expected to break the schema";
+    }
     if (!validated || !ValidOrNamed(ws / "menus_names.icd", out))
         GTEST_SKIP() << "no ../shared/xsd/SCL2007B4/SCL.xsd or no xmllint: the ICD was not validated";
 }

@@ -120,7 +120,8 @@ TEST_F(ExportCommandTest, EmptyResourceFailsWithoutMessageAndABrokenTemplateIsNa
         ASSERT_EQ(ui.Messages().size(), icdTemplate ? 3u : 2u);
         for (size_t i = 1; i < ui.Messages().size(); ++i)
             EXPECT_EQ(ui.Messages()[i].Find(CString(Path("document/../Template/").c_str()) + r.file +
-                                            "模板文件格式不正确, 导出不成功！\n"),
+                                            (r.text.empty() ? "模板文件不能读取, 导出不成功！\n"
+                                                            : "模板文件格式不正确, 导出不成功！\n")),
                       0)
                 << ui.Messages()[i];
         fs::copy_file(keep, Path("Template/") + r.file, fs::copy_options::overwrite_existing);

@@ -188,7 +188,8 @@ TEST_F(ItbExportTest, RefusalsCancelAndUnwritableTarget) {
         EXPECT_FALSE(app.Rsc_ITB_Export(itb)) << text;
         ASSERT_EQ(ui.Messages().size(), 1u) << text;
         EXPECT_EQ(ui.Messages()[0].Find(CString(Path("document/../Template/ITB_Template.xml").c_str()) +
-                                        "模板文件格式不正确, 导出不成功！\n"),
+                                        (text.empty() ? "模板文件不能读取, 导出不成功！\n"
+                                                      : "模板文件格式不正确, 导出不成功！\n")),
                   0)
             << ui.Messages()[0];
         EXPECT_EQ(ui.CountOf(Enum_UiCall::SaveFile), 0) << text;

@@ -142,7 +142,8 @@ TEST_F(M2iExportTest, ReferencesParametersAndProcess) {
     EXPECT_STREQ(last.child("Process").attribute("operator").value(), "M2I:Scale");
     EXPECT_STREQ(last.child("Process").attribute("desc").value(), "A相电流");
     // Each item left out is named after the success text.
-    EXPECT_EQ(ui.Messages(), std::vector<CString>{"模板文件导出成功！\n未导出映射条目（未指向逻辑节点）：noNode\n"
+    EXPECT_EQ(ui.Messages(), std::vector<CString>{CString(Path("dev.m2i").c_str()) +
+                                                  "模板文件导出成功！\n未导出映射条目（未指向逻辑节点）：noNode\n"
                                                   "未导出映射条目（没有DO名）：noDo\n"
                                                   "未导出映射条目（未指向逻辑节点）：noLd\n"
                                                   "未导出映射条目（DO或DA不在逻辑节点的类型中）：noDa\n"
@@ -204,7 +205,7 @@ TEST_F(M2iExportTest, PropertiesBecomeItemsOfTheirOwn) {
                                   "PROT/MMXU1.A.phsB.cVal.mag.f   ",
                                   "PROT/MMXU1.A   ",
                               }));
-    EXPECT_EQ(ui.Messages().back(), CString("模板文件导出成功！\n"
+    EXPECT_EQ(ui.Messages().back(), CString(Path("dev.m2i").c_str()) + CString("模板文件导出成功！\n"
                               "未导出映射条目的minVal（DO: Str的类型中没有minVal）：range\n"
                               "未导出映射条目的maxVal（DO: Str的类型中没有maxVal）：range\n"
                               "未导出映射条目的minVal（DO: Op的类型中没有minVal）：linked\n"
@@ -268,7 +269,9 @@ TEST_F(M2iExportTest, HeaderPlacesOfExportAndLayout) {
         EXPECT_TRUE(mappings.child("MappingItem").empty());
         EXPECT_TRUE(d->child("M2I").child("Header").empty());  // nothing outside Mappings
     }
-    EXPECT_EQ(ui.Messages(), (std::vector<CString>{"模板文件导出成功！", "模板文件导出成功！"}));
+    // Each success names its file.
+    EXPECT_EQ(ui.Messages(), (std::vector<CString>{CString(Path("dev.m2i").c_str()) + "模板文件导出成功！",
+                                                   CString(Path("layout.m2i").c_str()) + "模板文件导出成功！"}));
 }
 
 TEST_F(M2iExportTest, TemplateWithoutHeaderOrRefs) {
@@ -314,7 +317,7 @@ TEST_F(M2iExportTest, RefusalsCancelAndUnwritableTarget) {
         ASSERT_EQ(ui.Messages().size(), 2u) << text;
         for (const CString& said : ui.Messages())
             EXPECT_EQ(said.Find(CString(Path("document/../Template/M2I_Template.xml").c_str()) +
-                                "模板文件格式不正确, 导出不成功！\n"),
+                                (text.empty() ? "模板文件不能读取, 导出不成功！\n" : "模板文件格式不正确, 导出不成功！\n")),
                       0)
                 << said;
         EXPECT_FALSE(fs::exists(Path("nm.m2i"))) << text;

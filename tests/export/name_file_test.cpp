@@ -142,7 +142,10 @@ TEST_F(NameFileTest, RefusalsCancelAndUnwritableTarget) {
         ui.ClearCalls();
         EXPECT_FALSE(app.Rsc_Create_ReplaceNameFile(c.icd));
         ASSERT_EQ(ui.Messages().size(), 1u) << text;
-        EXPECT_EQ(ui.Messages()[0].Find(tmpl + "模板文件格式不正确, 导出不成功！\n"), 0) << ui.Messages()[0];
+        EXPECT_EQ(ui.Messages()[0].Find(tmpl + (text.empty() ? "模板文件不能读取, 导出不成功！\n"
+                                                             : "模板文件格式不正确, 导出不成功！\n")),
+                  0)
+            << ui.Messages()[0];
         EXPECT_EQ(ui.CountOf(Enum_UiCall::SaveFile), 0);
     }
 }

@@ -322,7 +322,9 @@ TEST_F(StdPackageTest, IcdOfEveryOfferedClassWithEveryScopeIsValidScl) {
         std::string order;
         for (pugi::xml_node m = t.node().first_child(); m; m = m.next_sibling())
             order += std::string(m.name()) == "SDO" ? "S" : "A";
-        if (!kinds[cdc].empty()) EXPECT_EQ(order, kinds[cdc]) << t.node().attribute("id").value();
+        if (!kinds[cdc].empty()) {
+            EXPECT_EQ(order, kinds[cdc]) << t.node().attribute("id").value();
+        }
         for (const auto& [name, count] : arrays[cdc]) {
             EXPECT_EQ(std::string(t.node().find_child_by_attribute("name", name.c_str()).attribute("count").value()),
                       count)

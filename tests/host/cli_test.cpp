@@ -160,6 +160,13 @@ TEST_F(HostCli, VersionAndTheUsageOfEachCommand) {
     o = Kiln({"run", "--help"});
     EXPECT_EQ(o.status, kExitOk);
     EXPECT_EQ(o.out.rfind("usage: kiln run DIR SCRIPT", 0), 0u) << o.out;
+    // Asked after the workspace, or among events, too.
+    for (const std::vector<std::string>& line : {std::vector<std::string>{"run", Workspace(), "--help"},
+                                                 std::vector<std::string>{"run", Workspace(), "-e", "tree", "-h"}}) {
+        Output asked = Kiln(line);
+        EXPECT_EQ(asked.status, kExitOk) << asked.err;
+        EXPECT_EQ(asked.out, RunUsageText());
+    }
     o = Kiln({"init", "--help"});
     EXPECT_EQ(o.status, kExitOk);
     EXPECT_EQ(o.out.rfind("usage: kiln init DIR", 0), 0u) << o.out;
@@ -175,6 +182,9 @@ TEST_F(HostCli, ErrorsAreSaidOnceAndTheHintOnlyForTheCommandLine) {
     o = Kiln({"run", Workspace(), "-e", "frobnicate"});
     EXPECT_EQ(o.status, kExitUsage);
     EXPECT_FALSE(Has(o.err, "kiln --help explains")) << o.err;
+    o = Kiln({"frobnicate"});
+    EXPECT_EQ(o.status, kExitUsage);
+    EXPECT_EQ(o.err, "kiln: unknown command \"frobnicate\"\n(kiln --help explains the command line)\n");
     // A failed run with the transcript on a terminal: still once on stderr.
     std::istringstream in;
     std::ostringstream out, err;
@@ -195,6 +205,10 @@ TEST_F(HostCli, ScriptsThatAreNoUtf8TextAreRefusedAtTheCheck) {
         {"gbk.kiln", "tree\n# " + kiln::text::Utf8ToGbk("中文注释") + "\n", ":2: the line is not UTF-8 text (byte 0xD6"},
         {"binary.kiln", std::string("\x7F" "ELF\x02\x01\x01\0\0\0", 10), ":1: the line holds the control character U+0002"},
         {"long.kiln", "echo ok\n" + std::string(5000, 'x') + "\n", ":2: unknown event \"xxxx"},
+        // Characters that show as nothing or as a blank are named escaped.
+        {"bom.kiln", "echo hi\n\xEF\xBB\xBF" "echo\n", ":2: unknown event \"\\uFEFFecho\""},
+        {"nbsp.kiln", "select\xC2\xA0x\n", ":1: unknown event \"select\\u00A0x\""},
+        {"tab.kiln", "answer \"a\\tb\"\n", ":1: unknown answer kind \"a\\tb\""},
     };
     for (const Case& c : cases) {
         WriteFile(m_dir.path() / c.name, c.bytes);

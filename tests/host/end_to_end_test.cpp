@@ -24,6 +24,7 @@
 #include <thread>
 #include <vector>
 
+#include "host/events.h"
 #include "host/workspace.h"
 #include "host/workspace_lock.h"
 #include "platform/framework/cim_doc.h"
@@ -175,6 +176,40 @@ TEST_F(HostEndToEnd, TheDemoOpensTheDocumentAndShowsTheStandardPackage) {
     EXPECT_NE(std::find(lln0.begin(), lln0.end(), "    sec:LNodeType.TypePackage -> 1: \"Orsane.Zel:2007\""), lln0.end())
         << r.out;
     EXPECT_TRUE(Has(r.out, "[document] saved\n")) << r.out;
+
+    // A count of nodes that is no whole number from 1 is refused naming it;
+    // nothing is made.
+    const std::string device = "select \"产品包: 华东电气\" \"IED产品: 产品类型_1\" \"IED类型配置: Product_1\" "
+                               "\"IED: TEMPLATE\" 逻辑装置:LD_1";
+    const auto saved = Snapshot(root / "ws" / kDocumentFolder);
+    for (const char* count : {"abc", "0", "-1", "2x"}) {
+        Result many = Kiln(m_dir, "run '" + (root / "ws").string() + "' -e 'view TreeView_User' -e '" + device +
+                                      "' -e 'answer choice \"Product_1_PTOC  (Product_1模板类包)\"' -e 'answer text " +
+                                      count + "' -e rclick -e 'menu \"增加多个 LN\"'");
+        EXPECT_EQ(many.status, 0) << many.out << many.err;
+        EXPECT_TRUE(Has(many.out, std::string("[message] 数量“") + count + "”不是1到10000之间的整数，未增加逻辑节点！\n"))
+            << many.out;
+        EXPECT_EQ(Snapshot(root / "ws" / kDocumentFolder), saved) << count;
+    }
+}
+
+// Every example of `kiln help EVENT` plays on a fresh workspace, in the view
+// it names.
+TEST_F(HostEndToEnd, EveryHelpExamplePlaysOnAFreshWorkspace) {
+    int examples = 0;
+    for (const EventDef& def : EventDefs()) {
+        const std::string help = Kiln(m_dir, std::string("help ") + def.name).out;
+        for (size_t at = help.find("Example"); at != std::string::npos; at = help.find("Example", at + 1)) {
+            const std::string line = help.substr(at, help.find('\n', at) - at);
+            const size_t in = line.find("(in "), colon = line.find(": ");
+            const std::string view = in < colon ? line.substr(in + 4, line.find(')', in) - in - 4) : "TreeView_User";
+            const std::string example = line.substr(colon + 2);
+            Result r = Kiln(m_dir, "run '" + Workspace() + "' -e 'view " + view + "' -e '" + example + "'");
+            EXPECT_EQ(r.status, 0) << def.name << ": " << example << "\n" << r.out << r.err;
+            ++examples;
+        }
+    }
+    EXPECT_GE(examples, 2);
 }
 
 TEST_F(HostEndToEnd, FailuresLeaveTheSavedDocumentUnchanged) {
@@ -728,7 +763,7 @@ TEST_F(HostEndToEnd, AnExportWritesItsFileWholeOrFailsTheRunSayingWhy) {
     const fs::path binderCwd = "/proc/" + std::to_string(binder) + "/cwd";
     for (int waited = 0; binder > 0 && waited < 500 && !fs::exists(binderCwd / kManifestFile); ++waited)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    const std::string fault = "模板文件格式不正确, 导出不成功！\n";
+    const std::string fault = "模板文件格式不正确, 导出不成功！\n", unread = "模板文件不能读取, 导出不成功！\n";
     auto tmplPath = [&](const char* file) { return (DocFolder() / ".." / "Template" / file).string(); };
     auto aside = [&](const fs::path& p, const std::function<void(const fs::path&)>& make) {
         return std::make_pair(std::function<void()>([=] { fs::rename(p, p.string() + ".aside"), make(p); }),
@@ -767,7 +802,7 @@ TEST_F(HostEndToEnd, AnExportWritesItsFileWholeOrFailsTheRunSayingWhy) {
                      full.string() + "/fill' 2> /dev/null; true; }"),
          !mounts},
         {"ICD template missing", "icd", out / "x.icd", aside(tmpl / "ICD_Template.xml", none),
-         {tmplPath("ICD_Template.xml") + fault, std::strerror(ENOENT)}, nullptr, false},
+         {tmplPath("ICD_Template.xml") + unread + std::strerror(ENOENT)}, nullptr, false},
         {"ITB template unreadable", "itb", out / "x.itb",
          aside(tmpl / "ITB_Template.xml",
                [&](const fs::path& p) {
@@ -776,11 +811,11 @@ TEST_F(HostEndToEnd, AnExportWritesItsFileWholeOrFailsTheRunSayingWhy) {
                    fs::permissions(ws / kLockFile, fs::perms::all);
                    fs::permissions(m_dir.path(), fs::perms::owner_all | fs::perms::group_exec | fs::perms::others_exec);
                }),
-         {tmplPath("ITB_Template.xml") + fault, std::strerror(EACCES)}, asOther, !otherUser},
+         {tmplPath("ITB_Template.xml") + unread + std::strerror(EACCES)}, asOther, !otherUser},
         {"MICS template a FIFO", "icd", out / "x.icd", aside(tmpl / "MICS_Template.xml", fifo),
-         {tmplPath("MICS_Template.xml") + fault, "is a FIFO"}, nullptr, false},
+         {tmplPath("MICS_Template.xml") + unread + "is a FIFO"}, nullptr, false},
         {"ITB template a folder", "itb", out / "x.itb", aside(tmpl / "ITB_Template.xml", folder),
-         {tmplPath("ITB_Template.xml") + fault, "is a folder"}, nullptr, false},
+         {tmplPath("ITB_Template.xml") + unread + "is a folder"}, nullptr, false},
         {"M2I template of another root", "m2i", out / "x.m2i", aside(tmpl / "M2I_Template.xml", text("<Foo/>")),
          {tmplPath("M2I_Template.xml") + fault + "根元素是Foo，不是M2I"}, nullptr, false},
         {"ICD template of another namespace", "name", out / "x.Name",
@@ -851,6 +886,9 @@ TEST_F(HostEndToEnd, AnExportWritesItsFileWholeOrFailsTheRunSayingWhy) {
                trace + "' sh -c \"" + cmd + "\"";
     });
     ASSERT_EQ(run.status, 0) << run.out << run.err;
+    // The ITB's and the M2I's success name their files.
+    for (const char* name : {"x.itb", "x.m2i"})
+        EXPECT_TRUE(Has(run.out, "[message] " + (out / name).string() + "模板文件导出成功！\n")) << name << run.out;
     const std::string log = ReadFile(trace);
     auto lineAt = [&](size_t at) { return at == std::string::npos ? "" : log.substr(at, log.find('\n', at) - at); };
     for (const std::string name : {"x.icd", "x.mics", "x.itb", "x.m2i", "x.Name", "x.Type"}) {

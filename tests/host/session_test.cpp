@@ -184,6 +184,20 @@ TEST_F(HostTest, FailedRunsNameTheCauseAndLeaveTheDocumentUnchanged) {
          "t.kiln:6: the list of sec:TypePackage.isInstType has no row \"也许\"; it has \"是\", \"否\""},
         {"import nowhere.xml 二次模型数据类型包\n", "cannot import"},
         {"import nowhere.xml 无此类型\n", "the document has no domain type \"无此类型\""},
+        // a field the page does not have: the page's fields are named
+        {"select IEC61850 LN类 LLN0\nedit cim:Naming.descripton x\n",
+         "t.kiln:2: the page of \"LLN0\" (kiln.IEC61850_std#LNT_LLN0) has no field \"cim:Naming.descripton\"; "
+         "its fields are cim:Naming.name, cim:Naming.description"},
+        // a view chosen forgets the selection, for an edit too
+        {"select\nrclick\nanswer text 甲\nmenu 增加类型包\nselect 甲\nview TreeView_User\nedit cim:Naming.name 乙\n",
+         "t.kiln:7: no resource is shown or selected"},
+        // two items of one text: the n-th of them, and a path past the first
+        {"select\nrclick\nanswer text 甲\nmenu 增加类型包\nselect 甲\nanswer choice \"GGIO 通用\"\nrclick\nmenu \"增加 LN 类型\"\n"
+         "answer choice \"GGIO 通用\"\nrclick\nmenu \"增加 LN 类型\"\nselect 甲 LN类 GGIO#3\n",
+         "t.kiln:12: no item \"GGIO#3\" under \"甲 / LN类\": there are 2 items \"GGIO\""},
+        {"select\nrclick\nanswer text 甲\nmenu 增加类型包\nselect 甲\nanswer choice \"GGIO 通用\"\nrclick\nmenu \"增加 LN 类型\"\n"
+         "answer choice \"GGIO 通用\"\nrclick\nmenu \"增加 LN 类型\"\nselect 甲 LN类 GGIO 实例\n",
+         "; the path took the first of 2 items \"GGIO\" under \"甲 / LN类\" (\"GGIO#2\" names the second)"},
         // a file to write that only the workspace's saves write
         {"select IEC61850\nrclick\nanswer file ws/document/document.xml\nmenu 导出类型包\n",
          "/ws/document/document.xml is one of the workspace's own files, which no export writes over"},
@@ -305,8 +319,30 @@ view TreeView_Preset
 select-uri kiln.IEC61850_std#TP1
 rclick
 tree
+view TreeView_User
+select
+rclick
+answer text 甲
+menu 增加类型包
+select 甲
+answer choice "GGIO 通用"
+rclick
+menu "增加 LN 类型"
+answer choice "GGIO 通用"
+rclick
+menu "增加 LN 类型"
+select 甲 LN类 GGIO
+edit cim:Naming.name GGIO
+select 甲 LN类 GGIO#2
+edit cim:Naming.name GGIO
 )");
     ASSERT_EQ(run.result.status, 0) << run.transcript;
+    // Of two items of one text, the first and the second.
+    const size_t first = run.transcript.find("[edit] cim:Naming.name of \"GGIO\" (kiln.甲#");
+    const size_t second = run.transcript.find("[edit] cim:Naming.name of \"GGIO\" (kiln.甲#", first + 1);
+    ASSERT_NE(second, std::string::npos) << run.transcript;
+    EXPECT_NE(run.transcript.substr(first, run.transcript.find(')', first) - first),
+              run.transcript.substr(second, run.transcript.find(')', second) - second));
     // Found in the tree, three levels down; the property view shows it.
     EXPECT_TRUE(Has(run.transcript, "> select-uri kiln.IEC61850_std#LNT_LPHD\n> rclick\n[menu]\n    \"删除LPHD\"  ICD:Delete  (disabled)\n"
                                     "> view 超文本视图1\n> rclick\n[menu]\n    \"删除LPHD\"  ICD:Delete  (disabled)\n"))

@@ -220,7 +220,7 @@ TEST_F(ItbM2iRoundTrip, AnExportedMappingImportsWithItsCompanionTable) {
 
     ui.AnswerSaveFile((workspace / "dev.m2i").string().c_str());
     ASSERT_TRUE(app.Rsc_M2I_Export(m2i));
-    EXPECT_EQ(Boxes().back(), "模板文件导出成功！\n未导出映射条目的dU（CDC: DPC没有关键DA，导入时成为单独的映射条目）：pos\n"
+    EXPECT_EQ(Boxes().back(), (workspace / "dev.m2i").string() + "模板文件导出成功！\n未导出映射条目的dU（CDC: DPC没有关键DA，导入时成为单独的映射条目）：pos\n"
                               "未导出映射条目的minVal（DO: Hz的类型中没有minVal）：hz\n"
                               "未导出映射条目的stepSize（DO: Hz的类型中没有stepSize）：hz\n"
                               "未导出映射条目（toDA: LD.1/PPTOC1.Op.stVal重复）：op2\n"

@@ -869,7 +869,7 @@ struct ValueRow {
     // "SGCB" or a node's name, and "#k" for its k-th value.
     std::vector<std::string> steps;
     std::vector<std::pair<std::string, std::vector<std::string>>> selects;  // XPath: texts or attribute values
-    std::vector<std::string> said;  // texts the messages hold, the export's and the check report's included
+    std::vector<std::string> said = {};  // texts the messages hold, the export's and the check report's included
 };
 void PrintTo(const ValueRow& row, std::ostream* os) { *os << row.what; }
 
@@ -1119,7 +1119,7 @@ struct FieldRow {
     const char* at;
     const char* value;
     const char* xpath;
-    const char* said;
+    const char* said = nullptr;
     const char* file = nullptr;  // "mics" or "types" where not the ICD's
 };
 

@@ -517,7 +517,9 @@ TEST_F(PersistTest, AFileKeptUntilTheSaveFollowsTheDocument) {
                   c.workStays ? "new work" : (c.hadFile ? "saved report" : "(none)"))
             << c.what;
         struct stat st {};
-        if (c.hadFile) EXPECT_TRUE(stat(report.c_str(), &st) == 0 && (st.st_mode & 07777) == 0600) << c.what;
+        if (c.hadFile) {
+            EXPECT_TRUE(stat(report.c_str(), &st) == 0 && (st.st_mode & 07777) == 0600) << c.what;
+        }
         EXPECT_TRUE(leftovers().empty()) << c.what << ": " << leftovers().front();
         EXPECT_FALSE(fs::exists(dir + "/document.xml.tmp4243_8")) << c.what;
     }
