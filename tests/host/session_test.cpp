@@ -205,18 +205,21 @@ TEST_F(HostTest, FailedRunsNameTheCauseAndLeaveTheDocumentUnchanged) {
     }
 }
 
-// A save whose step to make it last failed (the folder's sync, setting a
-// replaced file's permissions) is a failed save: the run fails naming the
-// folder or file and the reason, and the saved document stays as it was.
+// A save whose step to make it last failed (setting a replaced file's
+// permissions, the folder's sync) is a failed save: the run fails naming the
+// folder or file and the reason. Before the manifest's rename the saved
+// document stays as it was; after it, the new one is in place, whole, and
+// the run says so.
 TEST_F(HostTest, ASaveWhoseDurabilityStepFailedFailsTheRun) {
     ASSERT_EQ(Play("select\nrclick\nanswer text 甲\nmenu 增加类型包\n").result.status, 0);
     const auto before = Snapshot(DocFolder());
     const struct {
         const char* fault;
         std::string says;
+        bool inPlace;
     } cases[] = {
-        {"sync", "不能同步文件夹" + DocFolder().string() + "：" + std::strerror(EIO)},
-        {"mode", "的权限：" + std::string(std::strerror(EPERM))},
+        {"mode", "的权限：" + std::string(std::strerror(EPERM)), false},
+        {"sync", "不能同步文件夹" + DocFolder().string() + "：" + std::strerror(EIO), true},
     };
     for (const auto& c : cases) {
         CPluginDouble::Reset();
@@ -225,7 +228,61 @@ TEST_F(HostTest, ASaveWhoseDurabilityStepFailedFailsTheRun) {
         EXPECT_EQ(run.result.status, 1) << c.fault << run.transcript;
         EXPECT_TRUE(Has(run.result.error, "cannot save the document into " + DocFolder().string())) << run.result.error;
         EXPECT_TRUE(Has(run.result.error, c.says)) << run.result.error;
-        EXPECT_EQ(Snapshot(DocFolder()), before) << c.fault;
+        EXPECT_EQ(Has(run.transcript, "the document was saved, but may not have reached the disk"), c.inPlace)
+            << run.transcript;
+        if (!c.inPlace) {
+            EXPECT_EQ(Snapshot(DocFolder()), before) << c.fault;
+        }
+    }
+    EXPECT_EQ(Names(DocFolder(), "sec:TypePackage"), (std::vector<std::string>{"IEC61850", "乙"}));
+}
+
+// The run reads and saves the document folder it locked at its start: when
+// the workspace's name for it leads elsewhere meanwhile (the folder moved
+// away and a copy put back, a link pointed at another workspace's document),
+// it saves into neither and fails, and no export goes into what the name
+// now leads to either.
+TEST_F(HostTest, ARunSavesOnlyIntoTheFolderItLocked) {
+    namespace fs = std::filesystem;
+    const fs::path away = m_dir.path() / "away", other = m_dir.path() / "other";
+    const auto before = Snapshot(DocFolder());
+    const std::string addPackage = "select\nrclick\nanswer text 甲\nmenu 增加类型包\n";
+    const std::string exportInto = "select IEC61850\nrclick\nanswer file ws/document/x.Type\nmenu 导出类型包\n";
+    const struct {
+        const char* scene;
+        std::string script;
+        std::string says;
+    } cases[] = {
+        {"copy", addPackage, "已不是打开文档时的文件夹"},
+        {"copy", exportInto, "/ws/document/x.Type is one of the workspace's own files"},
+        {"link", addPackage, "已不是打开文档时的文件夹"},
+    };
+    for (const auto& c : cases) {
+        CPluginDouble::Reset();
+        const bool link = std::string(c.scene) == "link";
+        if (link) {
+            // The workspace's document is a link to a folder elsewhere.
+            fs::rename(DocFolder(), away);
+            fs::create_directory_symlink(away, DocFolder());
+        }
+        CPluginDouble::s_onCommand = [&] {
+            fs::copy(link ? away : DocFolder(), other);
+            if (link) {
+                fs::remove(DocFolder());
+                fs::create_directory_symlink(other, DocFolder());
+            } else {
+                fs::rename(DocFolder(), away);
+                fs::rename(other, DocFolder());
+            }
+        };
+        Played run = Play(c.script);
+        EXPECT_EQ(run.result.status, 1) << c.script << run.transcript;
+        EXPECT_TRUE(Has(run.result.error, c.says)) << run.result.error;
+        EXPECT_EQ(Snapshot(away), before) << c.scene;
+        EXPECT_EQ(Snapshot(link ? other : DocFolder()), before) << c.scene;
+        fs::remove_all(DocFolder());
+        fs::remove_all(other);
+        fs::rename(away, DocFolder());
     }
 }
 

@@ -322,8 +322,9 @@ TEST_F(PersistTest, AFailedSaveLeavesThePreviousFilesWhole) {
     for (const CString& d : {CString(kPkgDomain), CString(kIcdDomain), CString("kiln.third#")})
         Make(d, "sec:TypePackage", "later");
     // Fail after the first domain file, then before the manifest; setting a
-    // new file's permissions fails; the folder's sync after the manifest's
-    // rename fails (the previous manifest comes back).
+    // new file's permissions fails; the folder was moved away and a copy put
+    // in its place (a save goes into neither).
+    const std::string moved = dir + ".moved";
     const struct {
         const char* op;
         int skip;
@@ -332,21 +333,46 @@ TEST_F(PersistTest, AFailedSaveLeavesThePreviousFilesWhole) {
         {"save", 1, "注入的故障：save"},
         {"save", 3, "注入的故障：save"},
         {"mode", 1, "的权限：" + std::string(std::strerror(EPERM))},
-        {"sync", 0, "不能同步文件夹" + dir + "：" + std::strerror(EIO)},
+        {nullptr, 0, "文档文件夹" + dir + "已不是打开文档时的文件夹"},
     };
     for (const auto& f : faults) {
-        doc.InjectFault(f.op, f.skip);
-        EXPECT_FALSE(doc.Save(CString(dir))) << f.op;
-        EXPECT_NE(svc.LastDocError().Find(CString(f.says)), -1) << f.op << ": " << svc.LastDocError();
-        std::map<std::string, std::string> now;
-        for (auto& e : fs::directory_iterator(dir)) now[e.path().filename().string()] = Slurp(e.path().string());
-        EXPECT_EQ(now, files) << f.op << " " << f.skip;
+        if (f.op) {
+            doc.InjectFault(f.op, f.skip);
+        } else {
+            fs::rename(dir, moved);
+            fs::copy(moved, dir);
+        }
+        EXPECT_FALSE(doc.Save(CString(dir))) << f.says;
+        EXPECT_NE(svc.LastDocError().Find(CString(f.says)), -1) << f.says << ": " << svc.LastDocError();
+        for (const std::string& folder : f.op ? std::vector<std::string>{dir} : std::vector<std::string>{dir, moved}) {
+            std::map<std::string, std::string> now;
+            for (auto& e : fs::directory_iterator(folder)) now[e.path().filename().string()] = Slurp(e.path().string());
+            EXPECT_EQ(now, files) << f.says << " " << folder;
+        }
+        if (!f.op) {
+            fs::remove_all(dir);
+            fs::rename(moved, dir);
+        }
     }
-    doc.ClearFault();
 
+    // The folder's sync after the manifest's rename fails: the new manifest
+    // is the document, and nothing it or the previous one names is removed.
+    doc.InjectFault("sync");
+    EXPECT_FALSE(doc.Save(CString(dir)));
+    EXPECT_TRUE(doc.SavedUnsynced());
+    EXPECT_NE(svc.LastDocError().Find(CString("不能同步文件夹" + dir + "：" + std::strerror(EIO))), -1)
+        << svc.LastDocError();
+    EXPECT_NE(svc.LastDocError().Find("sync命令"), -1) << svc.LastDocError();
+    doc.ClearFault();
+    for (const auto& [name, bytes] : files) {
+        if (name != "document.xml") {
+            EXPECT_EQ(Slurp(dir + "/" + name), bytes) << name;
+        }
+    }
     CDocServices other;
-    ASSERT_TRUE(other.m_Doc.Open(CString(dir)));
-    EXPECT_EQ(Dump(other), saved);
+    ASSERT_TRUE(other.m_Doc.Open(CString(dir))) << other.LastDocError();
+    EXPECT_EQ(Dump(other), Dump(svc));
+    EXPECT_NE(Dump(other), saved);
 }
 
 // A domain is marked changed only when its file would change: a link marks
