@@ -223,6 +223,34 @@ TEST_F(HostEndToEnd, FailuresLeaveTheSavedDocumentUnchanged) {
         fs::remove_all(m_dir.path() / "ws2");
     }
 
+    // An import that refuses its file did not do its work: the run fails
+    // there, as a failed export's does, whichever import it was.
+    const std::string product = "select \"产品包: 华东电气\" \"IED产品: 产品类型_1\"";
+    WriteFile(m_dir.path() / "product.kiln", "view TreeView_User\nanswer text 华东电气\nrclick\nmenu 新建产品包\n"
+                                             "select \"产品包: 华东电气\"\nanswer choice --保护装置\nrclick\nmenu 新建IED产品\n" +
+                                                 product + "\nrclick\nmenu \"新建 ICD（IED类型配置）\"\n");
+    ASSERT_EQ(Kiln(m_dir, "run '" + Workspace() + "' '" + m_dir.str("product.kiln") + "'").status, 0);
+    const auto withProduct = Snapshot(DocFolder());
+    const struct {
+        const char *file, *select, *menu, *says;
+    } imports[] = {
+        {"bad.icd", "", "导入 ICD（IED类型配置）", "ICD文件格式不正确, 导入不成功！"},
+        {"bad.itb", " \"IED类型配置: Product_1\"", "导入 ITB（装置信息表）", "ITB文件格式不正确, 导入不成功！"},
+        {"bad.m2i", " \"IED类型配置: Product_1\"", "导入 M2I（信息表到模型的映射）", "模板文件格式不正确, 导入不成功！"},
+        {"bad.Type", nullptr, "导入 TypePackage（类型包）", "TypePackage文件格式不正确, 导入不成功！"},
+    };
+    for (const auto& i : imports) {
+        WriteFile(m_dir.path() / i.file, "<Foo/>");
+        WriteFile(m_dir.path() / "import.kiln", "view TreeView_User\n" + (i.select ? product + i.select : "select") +
+                                                    "\nanswer file " + i.file + "\nrclick\nmenu \"" + i.menu + "\"\n");
+        r = Kiln(m_dir, "run '" + Workspace() + "' '" + m_dir.str("import.kiln") + "'");
+        EXPECT_EQ(r.status, 1) << i.menu << r.out;
+        EXPECT_TRUE(Has(r.err, "import.kiln:5: ")) << r.err;
+        EXPECT_TRUE(Has(r.err, i.says)) << r.err;
+        EXPECT_TRUE(Has(r.out, "the document was not saved\n")) << r.out;
+        EXPECT_EQ(Snapshot(DocFolder()), withProduct) << i.menu;
+    }
+
     // A corrupt document.
     fs::path manifest = DocFolder() / kManifestFile;
     WriteFile(manifest, ReadFile(manifest).substr(0, 40));
