@@ -94,6 +94,18 @@ private:
     int m_fd;
 };
 
+// Whether `path` still leads to the open folder `fd`; when not, `error`
+// says so: a folder moved away, or replaced by another (a restored copy, a
+// link pointed elsewhere), takes no more of the document's files.
+bool StillNamed(int fd, const std::string& path, std::string& error) {
+    struct stat named {}, held {};
+    if (stat(path.c_str(), &named) == 0 && fstat(fd, &held) == 0 && named.st_dev == held.st_dev &&
+        named.st_ino == held.st_ino)
+        return true;
+    error = "文档文件夹" + path + "已不是打开文档时的文件夹（它被移走或替换了），没有保存";
+    return false;
+}
+
 // A name of its own for a temporary of `name` ("<name>.tmp<pid>_<n>"), which
 // the next open or save removes when a kill left it.
 std::string TemporaryName(const std::string& name) {
@@ -509,17 +521,10 @@ bool CBase_CimDoc::Save(const CString& folderText) {
     const Folder dir{ownFolder ? m_docFd : open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC), folder};
     FolderHold closing(ownFolder ? -1 : dir.fd);
     if (dir.fd < 0) return Fail("不能打开文件夹：" + CString(folder) + "：" + std::strerror(errno));
-    if (ownFolder) {
-        // Its name must still lead to it: a folder moved away, or replaced
-        // by another (a restored copy, a link now pointing elsewhere), takes
-        // no save, into neither of them.
-        struct stat named {}, held {};
-        if (stat(folder.c_str(), &named) != 0 || fstat(dir.fd, &held) != 0 || named.st_dev != held.st_dev ||
-            named.st_ino != held.st_ino)
-            return Fail("文档文件夹" + CString(folder) + "已不是打开文档时的文件夹（它被移走或替换了），没有保存");
-    }
     OldManifest old;
     std::string error;
+    // Its name must still lead to it: the save goes into neither folder.
+    if (ownFolder && !StillNamed(dir.fd, folder, error)) return Fail(CString(error));
     if (!ReadOldManifest(dir, old, error)) return Fail(CString(error));
     // The files of this document that the folder holds now: those of the last
     // open or save, when that was this folder and its manifest still names them.
@@ -645,11 +650,18 @@ bool CBase_CimDoc::SaveInMemory(std::map<std::string, std::string>& files) const
 }
 
 bool CBase_CimDoc::KeepFileUntilSave(const CString& name) {
-    if (m_docPath.IsEmpty() || m_keptFiles.count(name.str())) return true;
+    if (m_docPath.IsEmpty()) return true;
     const Folder dir{m_docFd, m_docPath.str()};
     const std::string file = dir.In(name.str());
     std::string bytes, reason, error;
-    if (dir.fd < 0) error = "文档文件夹" + dir.path + "没有打开";
+    // The file is written by its path next: that must still lead into the
+    // document's folder.
+    if (dir.fd < 0) {
+        error = "文档文件夹" + dir.path + "没有打开";
+    } else if (!StillNamed(dir.fd, dir.path, error)) {
+        return Fail(CString(error));
+    }
+    if (m_keptFiles.count(name.str())) return true;
     // Anything in the file's place counts: what is no regular file (a link
     // to nothing included) is refused by the read, naming what it is.
     struct stat st {};
