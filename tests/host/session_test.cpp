@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <sstream>
+#include <tuple>
 
 #include "host/workspace.h"
 #include "platform/framework/cim_doc.h"
@@ -237,49 +238,29 @@ TEST_F(HostTest, ASaveWhoseDurabilityStepFailedFailsTheRun) {
     EXPECT_EQ(Names(DocFolder(), "sec:TypePackage"), (std::vector<std::string>{"IEC61850", "乙"}));
 }
 
-// The run reads and saves the document folder it locked at its start: when
-// the workspace's name for it leads elsewhere meanwhile (the folder moved
-// away and a copy put back, a link pointed at another workspace's document),
-// it saves into neither and fails, and no export goes into what the name
-// now leads to either.
+// The run saves only into the document folder it locked: when the name leads
+// elsewhere meanwhile (a copy put in its place, a link pointed at another
+// document), it saves into neither, and no export goes into either.
 TEST_F(HostTest, ARunSavesOnlyIntoTheFolderItLocked) {
     namespace fs = std::filesystem;
     const fs::path away = m_dir.path() / "away", other = m_dir.path() / "other";
     const auto before = Snapshot(DocFolder());
-    const std::string addPackage = "select\nrclick\nanswer text 甲\nmenu 增加类型包\n";
-    const std::string exportInto = "select IEC61850\nrclick\nanswer file ws/document/x.Type\nmenu 导出类型包\n";
-    const struct {
-        const char* scene;
-        std::string script;
-        std::string says;
-    } cases[] = {
-        {"copy", addPackage, "已不是打开文档时的文件夹"},
-        {"copy", exportInto, "/ws/document/x.Type is one of the workspace's own files"},
-        {"link", addPackage, "已不是打开文档时的文件夹"},
-    };
-    for (const auto& c : cases) {
+    for (const auto& [link, script, says] : {
+             std::tuple{false, "select\nrclick\nanswer text 甲\nmenu 增加类型包\n", "已不是打开文档时的文件夹"},
+             {false, "select IEC61850\nrclick\nanswer file ws/document/x.Type\nmenu 导出类型包\n", "own files"},
+             {true, "select\nrclick\nanswer text 甲\nmenu 增加类型包\n", "已不是打开文档时的文件夹"}}) {
         CPluginDouble::Reset();
-        const bool link = std::string(c.scene) == "link";
-        if (link) {
-            // The workspace's document is a link to a folder elsewhere.
-            fs::rename(DocFolder(), away);
-            fs::create_directory_symlink(away, DocFolder());
-        }
-        CPluginDouble::s_onCommand = [&] {
-            fs::copy(link ? away : DocFolder(), other);
-            if (link) {
-                fs::remove(DocFolder());
-                fs::create_directory_symlink(other, DocFolder());
-            } else {
-                fs::rename(DocFolder(), away);
-                fs::rename(other, DocFolder());
-            }
+        if (link) fs::rename(DocFolder(), away), fs::create_directory_symlink(away, DocFolder());
+        CPluginDouble::s_onCommand = [&, link = link] {
+            fs::copy(DocFolder(), other);
+            if (link) fs::remove(DocFolder()), fs::create_directory_symlink(other, DocFolder());
+            else fs::rename(DocFolder(), away), fs::rename(other, DocFolder());
         };
-        Played run = Play(c.script);
-        EXPECT_EQ(run.result.status, 1) << c.script << run.transcript;
-        EXPECT_TRUE(Has(run.result.error, c.says)) << run.result.error;
-        EXPECT_EQ(Snapshot(away), before) << c.scene;
-        EXPECT_EQ(Snapshot(link ? other : DocFolder()), before) << c.scene;
+        Played run = Play(script);
+        EXPECT_EQ(run.result.status, 1) << run.transcript;
+        EXPECT_TRUE(Has(run.result.error, says)) << run.result.error;
+        EXPECT_EQ(Snapshot(away), before);
+        EXPECT_EQ(Snapshot(DocFolder()), before);
         fs::remove_all(DocFolder());
         fs::remove_all(other);
         fs::rename(away, DocFolder());
