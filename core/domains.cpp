@@ -41,8 +41,9 @@ CString CKiln_Main::Get_DomainName_withCreate(URI_Ref& parent, const CString& cl
     } else if (cls == "sec:ICD") {
         typeName = "二次模型装置ICD包";
         if (parent.sClass != "sec:Product") return CString();
-        domain = StringBefore(CString(parent.sUri), "#") + "." + "icd#";
-        domain.MakeLower();
+        // Named after the product's domain as it is spelled: two domains
+        // apart only in case keep their ICDs apart too.
+        domain = StringBefore(CString(parent.sUri), "#") + CBase_CimDoc::kIcdDomainSuffix;
         if (m_Doc.IsDatabaseDoc() && !DocMtd_DEnv_ServerTest()) {
             notice("数据库连接错误-032！");
             return CString();

@@ -18,11 +18,7 @@ inline constexpr DWORD kSaveFlags = 6;  // hide read-only, prompt before overwri
 
 // An export that could not do its work: the message, and the run that asked
 // for it fails with the same text.
-inline bool Failure(const CString& text) {
-    _AfxMessageBox(text, MB_OK);
-    KQ_CommandFailed(text);
-    return false;
-}
+inline bool Failure(const CString& text) { return KQ_CommandFailure(text); }
 
 // The root element of each export's template.
 struct TemplateRoot {

@@ -34,11 +34,11 @@ void PrintDomains(CBase_CimDoc& doc, Transcript& out) {
 }  // namespace
 
 bool OpenInPlugin(CBase_AppCim& app, HostUi& ui, Transcript& out, const std::string& docFolder,
-                  std::string& error) {
+                  std::string& error, int docFd) {
     app.Mtd_CreateStandardViews();
     AfxSetMainWnd(app.Mtd_MainWnd());
     ui.SetApp(&app);
-    if (!app.m_Doc.Open(docFolder.c_str())) {
+    if (!app.m_Doc.Open(docFolder.c_str(), docFd)) {
         error = "cannot open the document " + docFolder + ": " + app.LastDocError().str();
         return false;
     }
@@ -62,11 +62,13 @@ RunResult RunWorkspace(const RunSettings& settings, const PluginModule& module, 
     Transcript out(outStream);
     out.SetProgress(settings.progress);
     RunResult result;
+    bool savedUnsynced = false;
     auto fail = [&](const std::string& error) {
         result.status = 1;
         result.error = error;
         out.Error(error);
-        out.Line("the document was not saved");
+        out.Line(savedUnsynced ? "the document was saved, but may not have reached the disk"
+                               : "the document was not saved");
         return result;
     };
 
@@ -77,9 +79,12 @@ RunResult RunWorkspace(const RunSettings& settings, const PluginModule& module, 
     const std::filesystem::path root = std::filesystem::path(docFolder).parent_path();
     WorkspaceLock lock;
     if (!lock.Acquire(root.string(), error)) return fail(error);
-    // The workspace's own folders and lock file, as they are now: no file a
-    // user chose goes into or over them, however its path reaches them.
-    const kiln::file::KeptOut keptOut({docFolder, (root / "Template").string(), (root / kLockFile).string()});
+    // The workspace's own folders and lock file, as they are now and as
+    // their names lead later, and the document folder the run locked: no
+    // file a user chose goes into or over them, however its path reaches
+    // them.
+    const kiln::file::KeptOut keptOut({docFolder, (root / "Template").string(), (root / kLockFile).string()},
+                                      {lock.DocumentFolder()});
     Answerer answers;
     answers.SetTerminal(settings.terminalIn, settings.terminalPrompt);
     HostUi ui(out, answers);
@@ -91,7 +96,8 @@ RunResult RunWorkspace(const RunSettings& settings, const PluginModule& module, 
     bool saved = false;
     if (GuardedCall(ui, [&] { app = module.create(); }, error) && !app) error = "the plug-in object was not made";
 
-    if (error.empty()) OpenInPlugin(*app, ui, out, docFolder, error);
+    // The document is read from, and saved into, the folder the lock holds.
+    if (error.empty()) OpenInPlugin(*app, ui, out, docFolder, error, lock.DocumentFolder());
     if (error.empty()) {
         Player player(*app, ui, out, answers, docFolder);
         for (const Event& ev : settings.events)
@@ -100,6 +106,7 @@ RunResult RunWorkspace(const RunSettings& settings, const PluginModule& module, 
         // Nobody could read what a run did whose transcript was lost.
         if (error.empty()) error = out.WriteFailure();
         if (error.empty()) saved = player.Save(error);
+        savedUnsynced = !saved && app->m_Doc.SavedUnsynced();
     }
 
     // A run not saved leaves the files that follow the document's saves (its

@@ -49,9 +49,9 @@ struct RunResult {
 // Opens the document of `docFolder` in the plug-in as a run does: its views
 // made, the document read (its domains listed in `out`) and accepted by the
 // plug-in, the trees' class icons registered. False, with the reason, when
-// a step fails.
+// a step fails. With `docFd` (the folder open), the document is that folder.
 bool OpenInPlugin(CBase_AppCim& app, HostUi& ui, Transcript& out, const std::string& docFolder,
-                  std::string& error);
+                  std::string& error, int docFd = -1);
 
 // Plays the events; the transcript goes to `out`.
 RunResult RunWorkspace(const RunSettings& settings, const PluginModule& module, std::ostream& out);

@@ -144,6 +144,14 @@ bool HalfMade(const fs::path& root, bool hadLockFile, const Installation& inst, 
     std::error_code ec;
     const fs::path docFolder = root / kDocumentFolder;
     const fs::path tmplFolder = root / "Template";
+    // An init makes folders there: anything else is the user's, named as
+    // what it is and left alone.
+    for (const auto& [p, what] : {std::pair{docFolder, "document folder"}, {tmplFolder, "template folder"}})
+        if (const std::string kind = kiln::file::KindAt(p.string()); !kind.empty() && kind != "a folder") {
+            error = root.string() + " holds " + p.string() + ", which is " + kind + ", where a workspace has its " +
+                    what + "; nothing was changed";
+            return true;
+        }
     const fs::path manifest = docFolder / kManifestFile;
     const std::string fault = ManifestFault(manifest);
     const bool saved = HoldsSavedFiles(docFolder, fault == "is missing" ? &inst : nullptr);
@@ -185,7 +193,11 @@ bool MakeWorkspace(const fs::path& root, bool hadLockFile, const Installation& i
         error = root.string() + " already holds a workspace (" + tmplFolder.string() + " exists)";
         return false;
     }
-    made.push_back(tmplFolder);
+    // A failed init removes what it made, never what it found (a link).
+    auto making = [&](const fs::path& p) {
+        if (!fs::exists(fs::symlink_status(p, ec))) made.push_back(p);
+    };
+    making(tmplFolder);
     int files = 0;
     if (!CopyTemplates(inst.TemplateDir(), tmplFolder, files, error)) return false;
 
@@ -193,7 +205,7 @@ bool MakeWorkspace(const fs::path& root, bool hadLockFile, const Installation& i
     std::string imported;
     if (!MakeDocument(doc, inst, imported, error)) return false;
 
-    made.push_back(docFolder);
+    making(docFolder);
     if (!doc.Save(docFolder.string().c_str())) {
         error = "cannot save the document into " + docFolder.string() + ": " + doc.LastError().str();
         return false;
@@ -266,6 +278,15 @@ bool FindDocumentFolder(const std::string& dir, std::string& docFolder, std::str
     if (!HasManifest(root)) {
         if (const std::string holder = LockHolder(root.string()); !holder.empty()) {
             error = InitAtWork(root, holder) + ", try again when it has finished";
+            return false;
+        }
+    }
+    // The document folder itself named: its workspace is the folder above.
+    if (fs::path named = root.lexically_normal(); !HasManifest(root) && fs::is_regular_file(root / kManifestFile, ec)) {
+        if (!named.has_filename()) named = named.parent_path();
+        if (named.filename() == kDocumentFolder) {
+            error = named.string() + " is the document folder of the workspace " + named.parent_path().string() +
+                    ", not a workspace (run kiln run " + named.parent_path().string() + ")";
             return false;
         }
     }

@@ -50,17 +50,24 @@ std::string HolderOf(int fd) {
 
 // Locks the document folder of the workspace `root` as it resolves, so that
 // a workspace whose document is a link to another's is refused while the
-// other runs. True when there is no folder, or its file system has no such
-// locks (the workspace's own lock still holds); false, naming the other
-// workspace's holder when it can, while another kiln has it.
+// other runs. True when there is no folder; false, naming the other
+// workspace's holder when it can, while another kiln has it, and false too
+// when the folder cannot be locked at all (a file system without such
+// locks): two workspaces linked to it could then both write it.
 bool LockDocument(const std::string& root, int& fd, std::string& error) {
     namespace fs = std::filesystem;
     const std::string folder = root + "/" + kDocumentFolder;
     fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) return true;
-    if (::flock(fd, LOCK_EX | LOCK_NB) == 0 || errno != EWOULDBLOCK) return true;
+    if (::flock(fd, LOCK_EX | LOCK_NB) == 0) return true;
+    const int err = errno;
     ::close(fd);
     fd = -1;
+    if (err != EWOULDBLOCK) {
+        error = "cannot lock the workspace " + root + ": its document folder " + folder + " cannot be locked: " +
+                std::strerror(err);
+        return false;
+    }
     std::error_code ec;
     const fs::path resolved = fs::canonical(folder, ec);
     const bool linked = !ec && !fs::equivalent(resolved.parent_path(), root, ec) && !ec;

@@ -28,6 +28,9 @@ public:
     // Gives the lock up; the lock file stays.
     void Release();
     bool Held() const { return m_fd >= 0; }
+    // The document folder as it was locked (-1 when there was none): the run
+    // reads and saves the document there.
+    int DocumentFolder() const { return m_docFd; }
     // Whether this lock made its lock file (there was none before).
     bool MadeFile() const { return m_madeFile; }
 

@@ -46,7 +46,8 @@ struct EntryTexts {
 };
 
 // What a worker tells the frame: done, failed (the frame shows the entry's
-// failure message) or stopped with its own message.
+// failure message) or stopped with its own message. Every failure message of
+// an import fails the run that asked for it, as a failed export does.
 enum class Outcome { Done, Failed, Stopped };
 using Worker = std::function<Outcome(CKiln_Import&, CBase_XML&, const CBase_XML&, const CString&)>;
 
@@ -60,8 +61,7 @@ bool RunOnChosenFile(CKiln_Main* app, const EntryTexts& t, const CBase_XML& repo
     ImportWaitCursor wait;
     CBase_XML source;
     if (!source.Load(path)) {
-        if (t.unloadableFails)
-            _AfxMessageBox(t.failureSaysWhy ? failure + "\n" + source.LastError() : failure, MB_OK, "", nullptr);
+        if (t.unloadableFails) KQ_CommandFailure(t.failureSaysWhy ? failure + "\n" + source.LastError() : failure);
         return false;
     }
     Outcome outcome = Outcome::Failed;
@@ -77,7 +77,7 @@ bool RunOnChosenFile(CKiln_Main* app, const EntryTexts& t, const CBase_XML& repo
         outcome = Outcome::Failed;
     }
     if (outcome != Outcome::Done) {
-        if (outcome == Outcome::Failed) _AfxMessageBox(failure, MB_OK, "", nullptr);
+        if (outcome == Outcome::Failed) KQ_CommandFailure(failure);
         return false;
     }
     if (t.done) _AfxMessageBox(path + t.done, MB_OK, "", nullptr);
@@ -88,10 +88,7 @@ bool RunOnChosenFile(CKiln_Main* app, const EntryTexts& t, const CBase_XML& repo
 // The frame of one import run with a report: the report template first.
 bool RunImport(CKiln_Main* app, const EntryTexts& t, const Worker& worker) {
     CBase_XML report;
-    if (!app->Load_ReportTemplate(report)) {
-        _AfxMessageBox(app->Get_ReportTemplatePath() + t.templateFailure, MB_OK, "", nullptr);
-        return false;
-    }
+    if (!app->Load_ReportTemplate(report)) return KQ_CommandFailure(app->Get_ReportTemplatePath() + t.templateFailure);
     return RunOnChosenFile(app, t, report, worker);
 }
 
@@ -220,16 +217,16 @@ bool CKiln_Main::Rsc_M2I_Import(URI_Ref icd) {
                 }
             }
             if (companion.IsEmpty()) {
-                _AfxMessageBox("未发现" + candidates.front() + "文件！", MB_OK, "", nullptr);
+                KQ_CommandFailure("未发现" + candidates.front() + "文件！");
                 return Outcome::Stopped;
             }
             CBase_XML itbXml;
             if (!itbXml.Load(companion)) {
-                _AfxMessageBox(companion + "ITB文件格式不正确, 导入不成功！\n" + itbXml.LastError(), MB_OK, "", nullptr);
+                KQ_CommandFailure(companion + "ITB文件格式不正确, 导入不成功！\n" + itbXml.LastError());
                 return Outcome::Stopped;
             }
             if (!imp.Import_ITB(this, &itbXml, icd, &report)) {
-                _AfxMessageBox(companion + "ITB文件格式不正确, 导入不成功！", MB_OK, "", nullptr);
+                KQ_CommandFailure(companion + "ITB文件格式不正确, 导入不成功！");
                 return Outcome::Stopped;
             }
             newItb = DocMtd_getFirstUri_ofAsso(icd, "sec:ICD.ITB");

@@ -147,7 +147,7 @@ bool CBase_AppCim::Mtd_InputName_withDomainName(const CString& prefix, CString& 
     stem.TrimRight("#.");
     CString local = value;
     local.Replace('#', '_');
-    domain = stem.IsEmpty() ? local + "#" : stem + "." + local + "#";
+    domain = CBase_CimDoc::NamedDomain(stem.IsEmpty() ? local : stem + "." + local);
     return true;
 }
 

@@ -446,7 +446,7 @@ using namespace kiln::cim;
 
 CBase_CimDoc::CBase_CimDoc() : m_p(std::make_unique<Store>(CCimSchema::Shared())) {}
 
-CBase_CimDoc::~CBase_CimDoc() = default;
+CBase_CimDoc::~CBase_CimDoc() { HoldFolder(-1); }
 
 bool CBase_CimDoc::isOpened() const { return m_p->schema != nullptr; }
 

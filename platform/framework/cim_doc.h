@@ -63,11 +63,21 @@ public:
     // ---- persistence ------------------------------------------------------
     // A document is a folder: manifest "document.xml" plus one CIM-XML file
     // per domain. Open replaces the document only when everything was read.
-    bool Open(const CString& folder);
+    // The folder is opened once and kept open: the document's files are read
+    // from and saved into that folder, whatever its name leads to later.
+    // With `folderFd` (an open folder, which the caller keeps) that folder is
+    // the document's, and `folder` its name.
+    bool Open(const CString& folder, int folderFd = -1);
     // Writes every file under a new name, then replaces the manifest in one
-    // rename; on failure the previous files stay whole and in use.
+    // rename; on failure the previous files stay whole and in use. A save to
+    // the folder of the last Open or Save goes into the folder kept open,
+    // and is refused when its name no longer leads to that folder.
     bool Save(const CString& folder);
     bool Save();  // to the folder of the last Open or Save
+    // Whether the last Save failed only after its manifest had taken its
+    // place (the folder could not be synced): the folder then holds the
+    // saved document, which may not last a crash.
+    bool SavedUnsynced() const { return m_savedUnsynced; }
     // The files a save into an empty folder writes (name -> bytes, the
     // manifest included), made in memory: nothing is written.
     bool SaveInMemory(std::map<std::string, std::string>& files) const;
@@ -102,6 +112,13 @@ public:
     void SetDomainPrefixDefault(const CString& prefix);
     // Domain names end in "#" and hold no other "#".
     static bool IsValidDomainName(const CString& name);
+    // The ending of the domain of a product's ICDs: the product's domain
+    // without its "#", then this. No other domain name ends so.
+    static constexpr const char* kIcdDomainSuffix = ".icd#";
+    // The name of a new domain made from `stem` (a prefix and a name the
+    // user or a file gave, without "#"): the stem and "#", but where that
+    // would end like an ICD's domain, the stem's last "." becomes "_".
+    static CString NamedDomain(const CString& stem);
     bool CreateDomain(const CString& name, const URI_Ref& type, const CString& title, bool editable = true);
     bool Is_DomainExist(const CString& name) const;
     bool IsDomainEditable(const CString& name) const;
@@ -225,6 +242,10 @@ private:
     CXML_Cim_Ep m_ep;
     CBase_XML m_common;
     CString m_docPath;
+    int m_docFd = -1;  // the folder of m_docPath, kept open
+    bool m_savedUnsynced = false;
+    // Keeps `fd` (or none, -1) as the open document folder.
+    void HoldFolder(int fd);
     long long m_generation = 0;          // of the manifest last opened or saved
     std::set<std::string> m_keptFiles;  // kept since then (KeepFileUntilSave)
     std::map<std::string, std::string> m_unkeptFiles;  // could not be kept: name -> why

@@ -4,6 +4,8 @@
 #include "platform/framework/cim_store.h"
 #include "platform/mfc/file_io.h"
 
+#include <string_view>
+
 using namespace kiln::cim;
 
 CString CBase_CimDoc::GetDomainPrefixDefault() const { return CString(m_p->prefix); }
@@ -16,6 +18,14 @@ bool CBase_CimDoc::IsValidDomainName(const CString& name) {
     for (unsigned char c : n)
         if (c < 0x20 || c == '/' || c == '\\' || c == '"' || c == '<' || c == '>' || c == '&') return false;
     return true;
+}
+
+CString CBase_CimDoc::NamedDomain(const CString& stem) {
+    std::string name = stem.str() + "#";
+    const std::string_view icd = kIcdDomainSuffix;
+    if (name.size() >= icd.size() && name.compare(name.size() - icd.size(), icd.size(), icd) == 0)
+        name[name.size() - icd.size()] = '_';
+    return CString(name);
 }
 
 bool CBase_CimDoc::CreateDomain(const CString& name, const URI_Ref& type, const CString& title, bool editable) {

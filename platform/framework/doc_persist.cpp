@@ -15,6 +15,7 @@
 #include <cstring>
 #include <functional>
 #include <set>
+#include <utility>
 #include <sstream>
 
 #include <pugixml.hpp>
@@ -69,24 +70,69 @@ public:
 // the armed fault fires for `op`.
 using FaultHook = std::function<bool(const char* op)>;
 
-// Writes a new file through `fill`, synced to disk before it counts as
-// written, with the permissions of `like` when that file exists; false with
-// the reason in `error` (`fill` may give its own). The name must be free: a
-// file is never overwritten. Fault "mode": setting the permissions fails.
+// The document folder as a save and an open use it: opened once, every file
+// read, written, renamed and removed relative to it, so that what its name
+// leads to meanwhile changes nothing. `path` names it in messages.
+struct Folder {
+    int fd;
+    std::string path;
+    std::string In(const std::string& name) const { return kiln::path::Join(path, name).str(); }
+};
+
+// Closes a folder's descriptor when it goes, unless it was taken.
+class FolderHold {
+public:
+    explicit FolderHold(int fd) : m_fd(fd) {}
+    ~FolderHold() {
+        if (m_fd >= 0) close(m_fd);
+    }
+    FolderHold(const FolderHold&) = delete;
+    FolderHold& operator=(const FolderHold&) = delete;
+    int Take() { return std::exchange(m_fd, -1); }
+
+private:
+    int m_fd;
+};
+
+// Whether `path` still leads to the open folder `fd`; when not, `error`
+// says so: a folder moved away, or replaced by another (a restored copy, a
+// link pointed elsewhere), takes no more of the document's files.
+bool StillNamed(int fd, const std::string& path, std::string& error) {
+    struct stat named {}, held {};
+    if (stat(path.c_str(), &named) == 0 && fstat(fd, &held) == 0 && named.st_dev == held.st_dev &&
+        named.st_ino == held.st_ino)
+        return true;
+    error = "文档文件夹" + path + "已不是打开文档时的文件夹（它被移走或替换了），没有保存";
+    return false;
+}
+
+// A name of its own for a temporary of `name` ("<name>.tmp<pid>_<n>"), which
+// the next open or save removes when a kill left it.
+std::string TemporaryName(const std::string& name) {
+    static std::atomic<unsigned> counter{0};
+    return name + ".tmp" + std::to_string(getpid()) + "_" + std::to_string(counter++);
+}
+
+// Writes a new file `name` of the folder through `fill`, synced to disk
+// before it counts as written, with the permissions of the folder's file
+// `like` when that exists; false with the reason in `error` (`fill` may give
+// its own). The name must be free: a file is never overwritten. Fault
+// "mode": setting the permissions fails.
 template <typename Fill>
-bool WriteNewFile(const std::string& path, const std::string& like, Fill fill, std::string& error,
-                  const FaultHook& fault) {
-    int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+bool WriteNewFile(const Folder& dir, const std::string& name, const std::string& like, Fill fill,
+                  std::string& error, const FaultHook& fault) {
+    const std::string path = dir.In(name);
+    int fd = openat(dir.fd, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
     if (fd < 0) {
         error = "不能写入文件" + path + "：" + std::strerror(errno);
         return false;
     }
     if (!like.empty()) {
         const bool injected = fault("mode");
-        if (injected || !kiln::file::CopyMode(fd, like)) {
+        if (injected || !kiln::file::CopyModeAt(fd, dir.fd, like)) {
             error = "不能设置文件" + path + "的权限：" + std::strerror(injected ? EPERM : errno);
             close(fd);
-            unlink(path.c_str());
+            unlinkat(dir.fd, name.c_str(), 0);
             return false;
         }
     }
@@ -104,27 +150,21 @@ bool WriteNewFile(const std::string& path, const std::string& like, Fill fill, s
         err = errno;
     }
     if (!ok) {
-        unlink(path.c_str());
+        unlinkat(dir.fd, name.c_str(), 0);
         error = "写入文件" + path + "失败：" + (fillError.empty() ? std::strerror(err ? err : EIO) : fillError);
     }
     return ok;
 }
 
-// Syncs a folder, so that the names just given in it last; false with the
+// Syncs the folder, so that the names just given in it last; false with the
 // reason in `error`. Fault "sync": the sync fails.
-bool SyncDir(const std::string& dir, std::string& error, const FaultHook& fault) {
+bool SyncDir(const Folder& dir, std::string& error, const FaultHook& fault) {
     int err = 0;
-    const int fd = open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) {
+    if (fault("sync"))
+        err = EIO;
+    else if (fsync(dir.fd) != 0)
         err = errno;
-    } else {
-        if (fault("sync"))
-            err = EIO;
-        else if (fsync(fd) != 0)
-            err = errno;
-        close(fd);
-    }
-    if (err) error = "不能同步文件夹" + dir + "：" + std::strerror(err);
+    if (err) error = "不能同步文件夹" + dir.path + "：" + std::strerror(err);
     return err == 0;
 }
 
@@ -172,14 +212,14 @@ struct OldManifest {
     std::vector<std::string> files;
 };
 
-// Reads the manifest of `folder`; false with the reason when it is there but
-// cannot be read or is of an unknown format or generation.
-bool ReadOldManifest(const std::string& folder, OldManifest& m, std::string& error) {
-    std::string path = kiln::path::Join(folder, kManifest).str();
+// Reads the manifest of the folder; false with the reason when it is there
+// but cannot be read or is of an unknown format or generation.
+bool ReadOldManifest(const Folder& dir, OldManifest& m, std::string& error) {
+    std::string path = dir.In(kManifest);
     std::string reason;
     struct stat st;
-    if (stat(path.c_str(), &st) != 0 && errno == ENOENT) return true;
-    if (!kiln::file::ReadFile(path, m.bytes, reason)) {
+    if (fstatat(dir.fd, kManifest, &st, 0) != 0 && errno == ENOENT) return true;
+    if (!kiln::file::ReadFile(dir.fd, kManifest, m.bytes, reason)) {
         error = "不能读取文档清单" + path + "：" + reason;
         return false;
     }
@@ -208,12 +248,17 @@ bool ReadOldManifest(const std::string& folder, OldManifest& m, std::string& err
 }
 
 // The names in a folder.
-std::vector<std::string> FolderNames(const std::string& folder) {
+std::vector<std::string> FolderNames(const Folder& dir) {
     std::vector<std::string> names;
-    if (DIR* dir = opendir(folder.c_str())) {
-        while (dirent* e = readdir(dir)) names.emplace_back(e->d_name);
-        closedir(dir);
+    const int copy = fcntl(dir.fd, F_DUPFD_CLOEXEC, 0);
+    DIR* d = copy < 0 ? nullptr : fdopendir(copy);
+    if (!d) {
+        if (copy >= 0) close(copy);
+        return names;
     }
+    rewinddir(d);
+    while (dirent* e = readdir(d)) names.emplace_back(e->d_name);
+    closedir(d);
     return names;
 }
 
@@ -233,22 +278,21 @@ bool UnsavedCopy(std::string_view file, std::string& name, long long& generation
 // after that save that was never saved) is put back, an empty one meaning
 // that there was no file; any other copy goes. The temporary files that
 // killed replacements or copies left go as well, whatever they were of.
-void SettleKeptFiles(const std::string& folder, long long current) {
-    const std::vector<std::string> names = FolderNames(folder);
+void SettleKeptFiles(const Folder& dir, long long current) {
+    const std::vector<std::string> names = FolderNames(dir);
     for (const std::string& n : names)
-        if (IsPart(n)) unlink(kiln::path::Join(folder, n).GetString());
+        if (IsPart(n)) unlinkat(dir.fd, n.c_str(), 0);
     for (const std::string& n : names) {
         std::string name;
         long long generation = 0;
         if (!UnsavedCopy(n, name, generation)) continue;
-        const std::string copy = kiln::path::Join(folder, n).str(), file = kiln::path::Join(folder, name).str();
         struct stat st {};
         if (generation != current)
-            unlink(copy.c_str());
-        else if (stat(copy.c_str(), &st) == 0 && st.st_size == 0)
-            unlink(file.c_str()), unlink(copy.c_str());
+            unlinkat(dir.fd, n.c_str(), 0);
+        else if (fstatat(dir.fd, n.c_str(), &st, 0) == 0 && st.st_size == 0)
+            unlinkat(dir.fd, name.c_str(), 0), unlinkat(dir.fd, n.c_str(), 0);
         else
-            rename(copy.c_str(), file.c_str());
+            renameat(dir.fd, n.c_str(), dir.fd, name.c_str());
     }
 }
 
@@ -447,7 +491,15 @@ bool KnownManifestContent(const pugi::xml_node& root, const std::string& bytes, 
 
 const CString& CBase_CimDoc::DocPath() const { return m_docPath; }
 
-void CBase_CimDoc::SetDocPath(const CString& folder) { m_docPath = StripSlash(folder.str()); }
+void CBase_CimDoc::SetDocPath(const CString& folder) {
+    m_docPath = StripSlash(folder.str());
+    HoldFolder(m_docPath.IsEmpty() ? -1 : open(m_docPath.GetString(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+}
+
+void CBase_CimDoc::HoldFolder(int fd) {
+    if (m_docFd >= 0) close(m_docFd);
+    m_docFd = fd;
+}
 
 bool CBase_CimDoc::Save() {
     if (m_docPath.IsEmpty()) return Fail("文档还没有保存位置");
@@ -460,11 +512,20 @@ bool CBase_CimDoc::Save(const CString& folderText) {
     // A file that follows the saves could not be kept: a save now would leave
     // it behind the document.
     if (!m_unkeptFiles.empty()) return Fail(CString(m_unkeptFiles.begin()->second));
+    m_savedUnsynced = false;
     std::string folder = StripSlash(folderText.str());
-    if (!MakeDirs(folder)) return Fail("不能创建文件夹：" + CString(folder) + "：" + std::strerror(errno));
+    // The document's own folder, as it was opened; any other is opened now
+    // (made first when it is missing) and becomes the document's.
+    const bool ownFolder = m_docFd >= 0 && folder == m_docPath.str();
+    if (!ownFolder && !MakeDirs(folder)) return Fail("不能创建文件夹：" + CString(folder) + "：" + std::strerror(errno));
+    const Folder dir{ownFolder ? m_docFd : open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC), folder};
+    FolderHold closing(ownFolder ? -1 : dir.fd);
+    if (dir.fd < 0) return Fail("不能打开文件夹：" + CString(folder) + "：" + std::strerror(errno));
     OldManifest old;
     std::string error;
-    if (!ReadOldManifest(folder, old, error)) return Fail(CString(error));
+    // Its name must still lead to it: the save goes into neither folder.
+    if (ownFolder && !StillNamed(dir.fd, folder, error)) return Fail(CString(error));
+    if (!ReadOldManifest(dir, old, error)) return Fail(CString(error));
     // The files of this document that the folder holds now: those of the last
     // open or save, when that was this folder and its manifest still names them.
     const bool sameFolder = folder == m_docPath.str() && old.exists;
@@ -472,7 +533,7 @@ bool CBase_CimDoc::Save(const CString& folderText) {
 
     // A new generation above every one the folder mentions, so that no new
     // file takes the name of a file that is there, even one a killed save left.
-    const std::vector<std::string> names = FolderNames(folder);
+    const std::vector<std::string> names = FolderNames(dir);
     long long top = old.generation;
     for (const std::string& n : names) top = std::max(top, FileGeneration(n));
     if (top >= kMaxGeneration) return Fail("文档" + CString(folder) + "的代数已到上限");
@@ -483,7 +544,7 @@ bool CBase_CimDoc::Save(const CString& folderText) {
     std::vector<std::string> written;
     std::vector<std::string> files(s.domains.size());
     auto abandon = [&](const std::string& why) {
-        for (const std::string& f : written) unlink(kiln::path::Join(folder, f).GetString());
+        for (const std::string& f : written) unlinkat(dir.fd, f.c_str(), 0);
         return Fail(CString(why));
     };
     if (!WritableText(s.prefix)) return Fail("域名前缀含有XML不允许的字符");
@@ -499,11 +560,9 @@ bool CBase_CimDoc::Save(const CString& folderText) {
             file = DomainFileName(k, gen);
             if (Fault("save")) return abandon(m_error.str());
             // The new file takes the place of the domain's previous file.
-            std::string like = sameFolder && !dom.file.empty() && oldFiles.count(dom.file)
-                                   ? kiln::path::Join(folder, dom.file).str()
-                                   : std::string();
+            std::string like = sameFolder && !dom.file.empty() && oldFiles.count(dom.file) ? dom.file : std::string();
             bool ok = WriteNewFile(
-                kiln::path::Join(folder, file).str(), like,
+                dir, file, like,
                 [&](XmlSink& sink, std::string& why) { return WriteDomain(s, static_cast<int>(d), members[d], sink, why); },
                 error, fault);
             if (!ok) return abandon(error);
@@ -518,43 +577,56 @@ bool CBase_CimDoc::Save(const CString& folderText) {
     // its manifest was read in another form than this program writes.
     const bool unchanged = written.empty() && old.exists &&
                            (text == old.bytes || (sameFolder && old.bytes == m_manifestRead && text == m_manifestAsRead));
+    std::string unsynced;
     if (!unchanged) {
         if (!ManifestText(s, files, gen, text, error)) return abandon(error);
         if (Fault("save")) return abandon(m_error.str());
-        const std::string manifest = kiln::path::Join(folder, kManifest).str();
-        int err = 0;
-        if (!kiln::file::ReplaceFile(manifest, text, true, &err))
+        // The new manifest is written whole beside the old one, then takes
+        // its name in one rename.
+        const std::string part = TemporaryName(kManifest);
+        if (!WriteNewFile(dir, part, old.exists ? kManifest : "",
+                          [&](XmlSink& sink, std::string&) { return sink.Put(text.data(), text.size()); }, error,
+                          fault))
+            return abandon(error);
+        if (renameat(dir.fd, part.c_str(), dir.fd, kManifest) != 0) {
+            const int err = errno;
+            unlinkat(dir.fd, part.c_str(), 0);
             return abandon("不能替换清单文件：" + std::string(std::strerror(err)));
-        if (!SyncDir(folder, error, fault)) {
-            // The new manifest may not last: the previous one comes back, so
-            // that the failed save leaves the previous document.
-            const bool back = old.exists ? kiln::file::ReplaceFile(manifest, old.bytes, true) : unlink(manifest.c_str()) == 0;
-            if (back) return abandon(error);
-            return Fail(CString(error));
         }
+        // From here the new manifest is the document: nothing it names is
+        // removed. When the rename may not last, the previous generation's
+        // files stay too, so that either manifest a crash leaves finds its
+        // files.
+        if (!SyncDir(dir, error, fault))
+            unsynced = "新的文档清单" + dir.In(kManifest) + "已替换旧的，但" + error + "：文件夹中是这次保存的文档，" +
+                       "它和上次保存的文档所用的文件都保留着；请检查磁盘，再执行sync命令使它写到磁盘上";
     }
 
     // The new manifest is in place: files it does not name go, those of the
     // previous generation and the parts a killed save left behind.
     std::set<std::string> keep(files.begin(), files.end());
-    for (const std::string& f : old.files)
-        if (!f.empty() && f.find('/') == std::string::npos && !keep.count(f))
-            unlink(kiln::path::Join(folder, f).GetString());
-    for (const std::string& n : names)
-        if (FileGeneration(n) >= 0 && !keep.count(n)) unlink(kiln::path::Join(folder, n).GetString());
+    if (unsynced.empty()) {
+        for (const std::string& f : old.files)
+            if (!f.empty() && f.find('/') == std::string::npos && !keep.count(f)) unlinkat(dir.fd, f.c_str(), 0);
+        for (const std::string& n : names)
+            if (FileGeneration(n) >= 0 && !keep.count(n)) unlinkat(dir.fd, n.c_str(), 0);
+    }
 
     // Files kept until this save now follow it: their copies go.
-    SettleKeptFiles(folder, -1);
+    SettleKeptFiles(dir, -1);
     m_keptFiles.clear();
     m_generation = unchanged ? old.generation : gen;
     if (!unchanged) m_manifestRead = m_manifestAsRead = text;
 
     m_docPath = folder;
+    if (!ownFolder) HoldFolder(closing.Take());
     for (size_t d = 0; d < s.domains.size(); ++d) {
         s.domains[d].modified = false;
         s.domains[d].file = files[d];
     }
-    return true;
+    if (unsynced.empty()) return true;
+    m_savedUnsynced = true;
+    return Fail(CString(unsynced));
 }
 
 bool CBase_CimDoc::SaveInMemory(std::map<std::string, std::string>& files) const {
@@ -578,32 +650,40 @@ bool CBase_CimDoc::SaveInMemory(std::map<std::string, std::string>& files) const
 }
 
 bool CBase_CimDoc::KeepFileUntilSave(const CString& name) {
-    if (m_docPath.IsEmpty() || m_keptFiles.count(name.str())) return true;
-    const std::string folder = m_docPath.str(), file = kiln::path::Join(folder, name.str()).str();
+    if (m_docPath.IsEmpty()) return true;
+    const Folder dir{m_docFd, m_docPath.str()};
+    const std::string file = dir.In(name.str());
     std::string bytes, reason, error;
+    // The file is written by its path next: that must still lead into the
+    // document's folder.
+    if (dir.fd < 0) {
+        error = "文档文件夹" + dir.path + "没有打开";
+    } else if (!StillNamed(dir.fd, dir.path, error)) {
+        return Fail(CString(error));
+    }
+    if (m_keptFiles.count(name.str())) return true;
     // Anything in the file's place counts: what is no regular file (a link
     // to nothing included) is refused by the read, naming what it is.
     struct stat st {};
-    const bool exists = lstat(file.c_str(), &st) == 0;
-    if (exists && !kiln::file::ReadFile(file, bytes, reason)) error = "不能读取文件" + file + "：" + reason;
+    const bool exists = error.empty() && fstatat(dir.fd, name.GetString(), &st, AT_SYMLINK_NOFOLLOW) == 0;
+    if (exists && !kiln::file::ReadFile(dir.fd, name.str(), bytes, reason)) error = "不能读取文件" + file + "：" + reason;
     // The copy is written whole under a temporary name, with the file's
     // permissions, then takes its own name: a kill leaves no half copy (the
     // next open removes the temporary). Fault "keep": its write fails.
-    static std::atomic<unsigned> counter{0};
-    const std::string copy = file + std::string(kUnsavedMark) + std::to_string(m_generation);
-    const std::string part = copy + ".tmp" + std::to_string(getpid()) + "_" + std::to_string(counter++);
+    const std::string copy = name.str() + std::string(kUnsavedMark) + std::to_string(m_generation);
+    const std::string part = TemporaryName(copy);
     const FaultHook fault = [this](const char* op) { return Fault(op); };
     auto fill = [&](XmlSink& sink, std::string&) {
         if (!Fault("keep")) return sink.Put(bytes.data(), bytes.size());
         errno = ENOSPC;
         return false;
     };
-    if (error.empty() && WriteNewFile(part, exists ? file : std::string(), fill, error, fault)) {
-        if (rename(part.c_str(), copy.c_str()) != 0) {
-            error = "不能重命名文件" + part + "：" + std::strerror(errno);
-            unlink(part.c_str());
-        } else if (!SyncDir(folder, error, fault)) {
-            unlink(copy.c_str());
+    if (error.empty() && WriteNewFile(dir, part, exists ? name.str() : std::string(), fill, error, fault)) {
+        if (renameat(dir.fd, part.c_str(), dir.fd, copy.c_str()) != 0) {
+            error = "不能重命名文件" + dir.In(part) + "：" + std::strerror(errno);
+            unlinkat(dir.fd, part.c_str(), 0);
+        } else if (!SyncDir(dir, error, fault)) {
+            unlinkat(dir.fd, copy.c_str(), 0);
         }
     }
     if (!error.empty()) {
@@ -618,19 +698,25 @@ bool CBase_CimDoc::KeepFileUntilSave(const CString& name) {
 }
 
 void CBase_CimDoc::RestoreUnsavedFiles() {
-    if (!m_docPath.IsEmpty()) SettleKeptFiles(m_docPath.str(), m_generation);
+    if (m_docFd >= 0) SettleKeptFiles(Folder{m_docFd, m_docPath.str()}, m_generation);
     m_keptFiles.clear();
     m_unkeptFiles.clear();
 }
 
-bool CBase_CimDoc::Open(const CString& folderText) {
+bool CBase_CimDoc::Open(const CString& folderText, int folderFd) {
     const CCimSchema* schema = CCimSchema::Shared();
     if (!schema) return Fail("文档模式未加载：" + CString(CCimSchema::LoadError()));
     if (Fault("open")) return false;
     std::string folder = StripSlash(folderText.str());
     std::string manPath = kiln::path::Join(folder, kManifest).str();
     std::string bytes, reason, error;
-    if (!kiln::file::ReadFile(manPath, bytes, reason)) return Fail("不能读取文档清单" + CString(manPath) + "：" + reason);
+    const Folder dir{folderFd >= 0 ? fcntl(folderFd, F_DUPFD_CLOEXEC, 0)
+                                   : open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC),
+                     folder};
+    FolderHold closing(dir.fd);
+    if (dir.fd < 0) return Fail("不能读取文档清单" + CString(manPath) + "：" + std::strerror(errno));
+    if (!kiln::file::ReadFile(dir.fd, kManifest, bytes, reason))
+        return Fail("不能读取文档清单" + CString(manPath) + "：" + reason);
     // Checked as a domain file is: UTF-8 text with no character XML forbids.
     kiln::xml::XmlTextError bad;
     if (!kiln::xml::CheckXmlText(bytes, bad))
@@ -689,8 +775,8 @@ bool CBase_CimDoc::Open(const CString& folderText) {
     std::vector<PendingLink> pending;
     std::string text;
     for (const auto& [d, file] : files) {
-        std::string path = kiln::path::Join(folder, file).str();
-        if (!kiln::file::ReadFile(path, text, reason)) return Fail("不能读取域文件" + CString(path) + "：" + reason);
+        std::string path = dir.In(file);
+        if (!kiln::file::ReadFile(dir.fd, file, text, reason)) return Fail("不能读取域文件" + CString(path) + "：" + reason);
         if (!ToUtf8Text(text, error)) return Fail(CString(path) + "：" + CString(error));
         if (!ReadDomain(s, d, text, path, &pending, error, nullptr, false)) return Fail(CString(error));
     }
@@ -711,12 +797,13 @@ bool CBase_CimDoc::Open(const CString& folderText) {
     if (!ManifestText(s, inFiles, generation, m_manifestAsRead, error)) m_manifestAsRead.clear();
     m_manifestRead = std::move(bytes);
     m_docPath = folder;
+    HoldFolder(closing.Take());
     m_p = std::move(fresh);
     // Files a run kept and then lost (killed before its save) are put back.
     m_generation = generation;
     m_keptFiles.clear();
     m_unkeptFiles.clear();
-    SettleKeptFiles(folder, generation);
+    SettleKeptFiles(dir, generation);
     return true;
 }
 
@@ -810,7 +897,7 @@ bool CBase_CimDoc::ImportDomainFile(const CString& file, const URI_Ref& domainTy
     stemText.Remove('#');
     std::string stem = stemText.str();
     std::string name = domain.str();
-    if (name.empty()) name = (s.prefix.empty() ? stem : s.prefix + "." + stem) + "#";
+    if (name.empty()) name = NamedDomain(CString(s.prefix.empty() ? stem : s.prefix + "." + stem)).str();
     if (!IsValidDomainName(CString(name))) return Fail("域名无效：" + CString(name));
     if (s.DomainId(name) >= 0) return Fail("域已存在：" + CString(name));
     if (!ToUtf8Text(text, error)) return Fail(file + "：" + CString(error));

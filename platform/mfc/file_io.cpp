@@ -94,12 +94,6 @@ int CreateTemporary(int dirfd, const std::string& name, std::string& tmp) {
     return -1;
 }
 
-// CopyMode of the file `name` in the folder `dirfd`.
-bool CopyModeAt(int fd, int dirfd, const std::string& name) {
-    struct stat st {};
-    return ::fstatat(dirfd, name.c_str(), &st, 0) != 0 || !S_ISREG(st.st_mode) || ::fchmod(fd, st.st_mode & 07777) == 0;
-}
-
 // The kept-out folders and files of the run, when it names them.
 const KeptOut* g_keptOut = nullptr;
 
@@ -229,19 +223,20 @@ bool ReadFile(const std::string& path, std::string& out) {
 namespace {
 
 // Reads the file into `out` (a std::string or Bytes) as ReadFile says.
+// `path` is a name in the folder `dirfd` (AT_FDCWD: the current folder).
 template <class Buffer>
-bool ReadInto(const std::string& path, Buffer& out, std::string& reason, size_t head,
+bool ReadInto(int dirfd, const std::string& path, Buffer& out, std::string& reason, size_t head,
               const std::function<bool(std::string_view)>& goOn) {
     // Without blocking, so that a FIFO or a device is named, not waited on;
     // a socket cannot be opened at all and is named by its type, as is a
     // link that leads nowhere.
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    int fd = ::openat(dirfd, path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) {
         const int err = errno;
         struct stat st {};
-        if (err == ENXIO && ::stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode))
+        if (err == ENXIO && ::fstatat(dirfd, path.c_str(), &st, 0) == 0 && !S_ISREG(st.st_mode))
             reason = "is " + KindOf(st.st_mode);
-        else if (err == ENOENT && ::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode))
+        else if (err == ENOENT && ::fstatat(dirfd, path.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(st.st_mode))
             reason = "is a dangling link";
         else
             reason = std::strerror(err);
@@ -280,12 +275,16 @@ bool ReadInto(const std::string& path, Buffer& out, std::string& reason, size_t 
 }  // namespace
 
 bool ReadFile(const std::string& path, std::string& out, std::string& reason) {
-    return ReadInto(path, out, reason, 0, nullptr);
+    return ReadInto(AT_FDCWD, path, out, reason, 0, nullptr);
+}
+
+bool ReadFile(int dirfd, const std::string& name, std::string& out, std::string& reason) {
+    return ReadInto(dirfd, name, out, reason, 0, nullptr);
 }
 
 bool ReadFile(const std::string& path, Bytes& out, std::string& reason, size_t head,
               const std::function<bool(std::string_view)>& goOn) {
-    return ReadInto(path, out, reason, head, goOn);
+    return ReadInto(AT_FDCWD, path, out, reason, head, goOn);
 }
 
 bool WriteAll(int fd, const char* data, size_t n) {
@@ -322,9 +321,12 @@ std::string ErrorText(int err) {
     return err == kKeptOut ? "它是工作区自己的文件，导出不能写入" : std::strerror(err);
 }
 
-KeptOut::KeptOut(const std::vector<std::string>& paths) : m_outer(g_keptOut) {
+KeptOut::KeptOut(const std::vector<std::string>& paths, const std::vector<int>& held)
+    : m_paths(paths), m_outer(g_keptOut) {
     for (const std::string& p : paths)
         if (struct stat st {}; ::stat(p.c_str(), &st) == 0) m_ids.emplace_back(st.st_dev, st.st_ino);
+    for (const int fd : held)
+        if (struct stat st {}; fd >= 0 && ::fstat(fd, &st) == 0) m_ids.emplace_back(st.st_dev, st.st_ino);
     g_keptOut = this;
 }
 
@@ -333,6 +335,8 @@ KeptOut::~KeptOut() { g_keptOut = m_outer; }
 bool KeptOut::Holds(dev_t dev, ino_t ino) const {
     for (const auto& [d, i] : m_ids)
         if (d == dev && i == ino) return true;
+    for (const std::string& p : m_paths)
+        if (struct stat st {}; ::stat(p.c_str(), &st) == 0 && st.st_dev == dev && st.st_ino == ino) return true;
     return false;
 }
 
@@ -347,5 +351,10 @@ bool IsKeptOut(const std::string& path) {
 }
 
 bool CopyMode(int fd, const std::string& like) { return CopyModeAt(fd, AT_FDCWD, like); }
+
+bool CopyModeAt(int fd, int dirfd, const std::string& like) {
+    struct stat st {};
+    return ::fstatat(dirfd, like.c_str(), &st, 0) != 0 || !S_ISREG(st.st_mode) || ::fchmod(fd, st.st_mode & 07777) == 0;
+}
 
 }  // namespace kiln::file

@@ -54,6 +54,8 @@ bool ReadFile(const std::string& path, std::string& out);
 // The same, with the reason of a failure as a text ("No such file or
 // directory", "is a folder", "is a FIFO", "is a dangling link").
 bool ReadFile(const std::string& path, std::string& out, std::string& reason);
+// The same, for the file `name` in the open folder `dirfd`.
+bool ReadFile(int dirfd, const std::string& name, std::string& out, std::string& reason);
 // The same into a Bytes; for a file larger than `head` bytes, its first
 // `head` bytes are read first and given to `goOn`: when it returns false the
 // rest is not read, and `out` holds the head alone (the result is true).
@@ -108,12 +110,14 @@ bool ReplaceFileWith(const std::string& path, bool sync, const std::function<boo
 
 // The folders into which, and the files over which, no chosen file is
 // written: the workspace's own, which the host names for a run. They are
-// known by what they are (device and inode) as they were when named, so
-// that any path to them, through links or a bind mount, is found. While one
-// lives, replacements of chosen files and IsKeptOut test against it.
+// known by what they are (device and inode), so that any path to them,
+// through links or a bind mount, is found: the paths as they were when named
+// and as they lead when asked (a folder put in another's place is kept out
+// as well), and the open folders `held`. While one lives, replacements of
+// chosen files and IsKeptOut test against it.
 class KeptOut {
 public:
-    explicit KeptOut(const std::vector<std::string>& paths);
+    explicit KeptOut(const std::vector<std::string>& paths, const std::vector<int>& held = {});
     ~KeptOut();
     KeptOut(const KeptOut&) = delete;
     KeptOut& operator=(const KeptOut&) = delete;
@@ -121,6 +125,7 @@ public:
 
 private:
     std::vector<std::pair<dev_t, ino_t>> m_ids;
+    std::vector<std::string> m_paths;
     const KeptOut* m_outer;
 };
 // Whether a file written at `path` would go into a kept-out folder or over a
@@ -138,5 +143,7 @@ bool TemporaryOf(std::string_view name, std::string_view& target, pid_t& writer)
 // is one (a new file that replaces an old one keeps what the user set);
 // false, with errno, when they cannot be set.
 bool CopyMode(int fd, const std::string& like);
+// The same, for the file `like` in the open folder `dirfd`.
+bool CopyModeAt(int fd, int dirfd, const std::string& like);
 
 }  // namespace kiln::file

@@ -16,6 +16,12 @@ bool KQ_ShellExec(const CString& path, CWnd* /*parent*/, const CString& params) 
 
 void KQ_CommandFailed(const CString& reason) { Ui_Current().CommandFailed(reason); }
 
+bool KQ_CommandFailure(const CString& text) {
+    _AfxMessageBox(text, MB_OK, "", nullptr);
+    KQ_CommandFailed(text);
+    return false;
+}
+
 BOOL GetCursorPos(POINT* point) {
     if (!point) return FALSE;
     *point = Ui_Current().CursorPos();

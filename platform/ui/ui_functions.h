@@ -20,8 +20,12 @@ int AfxMessageBox(const CString& text, UINT type = MB_OK, UINT helpId = 0);
 bool KQ_ShellExec(const CString& path, CWnd* parent = nullptr, const CString& params = CString());
 
 // A command could not do what it was asked (a file it writes was not
-// written), as its message said: the host fails the run with `reason`.
+// written, a file it reads was refused), as its message said: the host fails
+// the run with `reason`.
 void KQ_CommandFailed(const CString& reason);
+// Both: the framework's message box says `text`, and the command fails with
+// it. False, for the command to return.
+bool KQ_CommandFailure(const CString& text);
 
 // The cursor position in screen coordinates; TRUE.
 BOOL GetCursorPos(POINT* point);

@@ -54,6 +54,9 @@ bool AnyIn(const std::string& text, const char* const (&parts)[N]) {
     return std::any_of(std::begin(parts), std::end(parts), [&](const char* p) { return Contains(text, p); });
 }
 
+// What a refused import says; it fails the run there, as kiln's does.
+const char* const kImportRefusalMarks[] = {"导入不成功", "替换不成功", "未发现"};
+
 // A notice that names what a command left out while it did the rest (the
 // bay-wise mapping's items without a mapping item): no refusal.
 const char* const kLeftOutMarks[] = {"未生成映射条目"};
@@ -216,7 +219,8 @@ private:
                         "\n";
         m_script += line + "\n";
         if (!ok) m_stopped = true;
-        return ok || Fail("the event failed: " + why);
+        m_importRefused = !ok && AnyIn(why, kImportRefusalMarks);
+        return ok || m_importRefused || Fail("the event failed: " + why);
     }
     // A fault, with the line of the script where it showed.
     bool Fail(const std::string& what) {
@@ -383,7 +387,10 @@ private:
         ++m_result.menus;
         const std::string before = Snapshot();
         const auto codes = EnumCodes();
-        if (!Play("menu " + host::QuoteWord(item, true), said)) return;
+        if (!Play("menu " + host::QuoteWord(item, true), said)) {
+            if (m_importRefused) ExpectUnchanged(before, "the menu item " + item);
+            return;
+        }
         ExpectCodesKept(codes, URI_Ref(), "the menu item " + item);
         CheckExports(said);
         const std::string notices = Notices(said);
@@ -599,6 +606,7 @@ private:
     bool m_forced = false;  // the closing exports: nothing cancelled
     bool m_fromM2I = false;  // the last ICD export was asked to write the M2I's values
     bool m_stopped = false;
+    bool m_importRefused = false;  // the last event failed as a refused import
     int m_files = 0;
 };
 

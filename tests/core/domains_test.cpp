@@ -98,14 +98,28 @@ TEST_F(DomainTest, IcdDomainFollowsItsProductWithoutAsking) {
     URI_Ref product = Product("Kiln.PP#");
     CString name = "keep";
     const CString domain = DomainFor(product, "sec:ICD", name);
-    EXPECT_EQ(domain, "kiln.pp.icd#");
+    EXPECT_EQ(domain, "Kiln.PP.icd#");
     EXPECT_EQ(name, "keep");
     EXPECT_TRUE(ui.Calls().empty());
     EXPECT_EQ(Doc().DomainTypeName(domain), "二次模型装置ICD包");
     EXPECT_EQ(Doc().DomainTitle(domain), "南瑞继保 ICD模型");
 
     // A second ICD of the product finds the domain.
-    EXPECT_EQ(DomainFor(product, "sec:ICD", name), "kiln.pp.icd#");
+    EXPECT_EQ(DomainFor(product, "sec:ICD", name), "Kiln.PP.icd#");
+}
+
+// A domain's name is one domain's: a package named like an ICD's domain,
+// after it or before it, and packages apart only in case get their own.
+TEST_F(DomainTest, AnIcdDomainIsNoOtherDomain) {
+    CString name;
+    EXPECT_EQ(DomainFor(Product("kiln.x#"), "sec:ICD", name), "kiln.x.icd#");
+    ui.AnswerInput("x.icd").AnswerInput("y.icd");
+    EXPECT_EQ(DomainFor(URI_Ref(), "sec:TypePackage", name), "kiln.x_icd#");
+    EXPECT_EQ(DomainFor(URI_Ref(), "sec:ProductPackage", name), "kiln.y_icd#");
+    EXPECT_EQ(DomainFor(Product("kiln.y#"), "sec:ICD", name), "kiln.y.icd#");
+    EXPECT_EQ(DomainFor(Product("kiln.Y#"), "sec:ICD", name), "kiln.Y.icd#");
+    EXPECT_EQ(Doc().DomainTypeName("kiln.x_icd#"), "二次模型数据类型包");
+    EXPECT_EQ(Doc().DomainTypeName("kiln.y.icd#"), "二次模型装置ICD包");
 }
 
 TEST_F(DomainTest, IcdNeedsAProductParent) {

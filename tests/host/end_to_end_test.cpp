@@ -22,6 +22,7 @@
 #include <filesystem>
 #include <string>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 #include "host/events.h"
@@ -258,6 +259,29 @@ TEST_F(HostEndToEnd, FailuresLeaveTheSavedDocumentUnchanged) {
         fs::remove_all(m_dir.path() / "ws2");
     }
 
+    // An import that refuses its file did not do its work: the run fails
+    // there, as a failed export's does, whichever import it was.
+    const std::string product = "select \"产品包: 华东电气\" \"IED产品: 产品类型_1\"";
+    WriteFile(m_dir.path() / "product.kiln", "view TreeView_User\nanswer text 华东电气\nrclick\nmenu 新建产品包\n"
+                                             "select \"产品包: 华东电气\"\nanswer choice --保护装置\nrclick\nmenu 新建IED产品\n" +
+                                                 product + "\nrclick\nmenu \"新建 ICD（IED类型配置）\"\n");
+    ASSERT_EQ(Kiln(m_dir, "run '" + Workspace() + "' '" + m_dir.str("product.kiln") + "'").status, 0);
+    const auto withProduct = Snapshot(DocFolder());
+    WriteFile(m_dir.path() / "bad.xml", "<Foo/>");
+    for (const auto& [select, menu, says] :
+         {std::tuple{product, "导入 ICD（IED类型配置）", "bad.xmlICD文件格式不正确, 导入不成功！"},
+          {product + " \"IED类型配置: Product_1\"", "导入 ITB（装置信息表）", "ITB文件格式不正确, 导入不成功！"},
+          {product + " \"IED类型配置: Product_1\"", "导入 M2I（信息表到模型的映射）", "bad.xml模板文件格式不正确, 导入不成功！"},
+          {std::string("select"), "导入 TypePackage（类型包）", "bad.xmlTypePackage文件格式不正确, 导入不成功！"}}) {
+        WriteFile(m_dir.path() / "import.kiln",
+                  "view TreeView_User\n" + select + "\nanswer file bad.xml\nrclick\nmenu \"" + menu + "\"\n");
+        r = Kiln(m_dir, "run '" + Workspace() + "' '" + m_dir.str("import.kiln") + "'");
+        EXPECT_EQ(r.status, 1) << menu << r.out;
+        EXPECT_TRUE(Has(r.err, says)) << r.err;
+        EXPECT_TRUE(Has(r.out, "the document was not saved\n")) << r.out;
+        EXPECT_EQ(Snapshot(DocFolder()), withProduct) << menu;
+    }
+
     // A corrupt document.
     fs::path manifest = DocFolder() / kManifestFile;
     WriteFile(manifest, ReadFile(manifest).substr(0, 40));
@@ -413,6 +437,24 @@ TEST_F(HostEndToEnd, ASecondRunOnTheWorkspaceRefusesAtOnce) {
             EXPECT_TRUE(Tree(m_dir.path() / "ws") == before) << row.run;
         }
         EXPECT_EQ(Kiln(m_dir, "run '" + ws2.string() + "'" + import).status, 0) << "free again";
+
+        // A document folder that cannot be locked at all (a file system
+        // without such locks) is refused: the other workspace could write it.
+        if (std::system("strace -f -o /dev/null -e inject=flock:error=ENOLCK true > /dev/null 2>&1") != 0) {
+            std::cout << "[ SKIPPED  ] a lock that cannot be taken: strace cannot inject errors here\n";
+        } else {
+            const auto now = Tree(m_dir.path() / "ws");
+            Result r = Kiln(m_dir, "run '" + ws2.string() + "' -e 'tree 1'", 60, [](const std::string& cmd) {
+                return "ASAN_OPTIONS=detect_leaks=0 strace -f -o /dev/null -e trace=flock -e inject=flock:error=ENOLCK "
+                       "sh -c \"" + cmd + "\"";
+            });
+            EXPECT_EQ(r.status, 1);
+            EXPECT_TRUE(Has(r.err, "cannot lock the workspace " + ws2.string() + ": its document folder " +
+                                       (ws2 / kDocumentFolder).string() + " cannot be locked: " +
+                                       std::strerror(ENOLCK)))
+                << r.err;
+            EXPECT_TRUE(Tree(m_dir.path() / "ws") == now);
+        }
     }
     {
         // A holder caught between taking the lock and naming itself, as a
@@ -647,6 +689,9 @@ TEST_F(HostEndToEnd, WhatIsNoRegularFileInTheWorkspaceIsNamed) {
     WriteFile(ws / "notes.txt", "mine");
     auto toNotes = [](const fs::path& p) { fs::create_symlink("notes.txt", p); };
     auto none = [](const fs::path&) {};
+    auto usersFile = [](const fs::path& p) { WriteFile(p, std::string(1892, 'u')); };
+    const std::string notFolder = ws.string() + " holds " + DocFolder().string() + ", which is ";
+    const std::string noDoc = ", where a workspace has its document folder; nothing was changed";
     const std::string lost = ws.string() + " holds a workspace whose manifest " + manifest.string();
     const std::string kept = "; the saved files in " + DocFolder().string() + " are kept and nothing was changed: " +
                              "put the manifest back (from a backup) to open the workspace";
@@ -668,6 +713,9 @@ TEST_F(HostEndToEnd, WhatIsNoRegularFileInTheWorkspaceIsNamed) {
         {lock, dangling, unlocked + " is a dangling link", false},
         {lock, fifo, unlocked + " is a FIFO", false},
         {lock, toNotes, unlocked + " is a link", false},
+        {DocFolder(), usersFile, notFolder + "a regular file" + noDoc, true},
+        {DocFolder(), fifo, notFolder + "a FIFO" + noDoc, true},
+        {DocFolder(), dangling, notFolder + "a dangling link" + noDoc, true},
     };
     const fs::path aside = m_dir.path() / "aside";
     for (const auto& c : cases) {
@@ -685,6 +733,14 @@ TEST_F(HostEndToEnd, WhatIsNoRegularFileInTheWorkspaceIsNamed) {
         fs::rename(aside, c.file);
     }
     EXPECT_EQ(Kiln(m_dir, "run '" + ws.string() + "' -e 'tree 1'").status, 0);
+
+    // The document folder named for its workspace.
+    const auto before = Tree(ws);
+    Result run = Kiln(m_dir, "run '" + DocFolder().string() + "/' -e 'tree 1'");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "kiln: error: " + DocFolder().string() + " is the document folder of the workspace " +
+                           ws.string() + ", not a workspace (run kiln run " + ws.string() + ")\n");
+    EXPECT_TRUE(Tree(ws) == before);
 }
 
 namespace {

@@ -1,6 +1,7 @@
 #include "tests/host/plugin_double.h"
 
 #include <fstream>
+#include <utility>
 
 #include "platform/ui/file_dialog.h"
 #include "platform/ui/ui_functions.h"
@@ -10,12 +11,14 @@ int CPluginDouble::s_nDestroyed = 0;
 std::vector<std::string> CPluginDouble::s_vCommands;
 bool CPluginDouble::s_bSwallowErrors = false;
 std::string CPluginDouble::s_sFaultOnOpen;
+std::function<void()> CPluginDouble::s_onCommand;
 
 void CPluginDouble::Reset() {
     s_nConstructed = s_nDestroyed = 0;
     s_vCommands.clear();
     s_bSwallowErrors = false;
     s_sFaultOnOpen.clear();
+    s_onCommand = nullptr;
 }
 
 namespace {
@@ -139,6 +142,7 @@ void CPluginDouble::Msg_OnAppCommand(CString command) {
 }
 
 void CPluginDouble::RunCommand(const CString& command) {
+    if (const auto hook = std::exchange(s_onCommand, nullptr)) hook();
     if (command == "ICD:Add TypePackage") {
         CString name;
         if (!Mtd_SingleInputBox("请输入类型包名称", name)) return;

@@ -3,6 +3,7 @@
 // question, command states, and two editable fields.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,9 @@ public:
     // When set, the document gets this fault injected as it is opened (a
     // system call of its save that fails).
     static std::string s_sFaultOnOpen;
+    // When set, runs once, before the next command: what another process
+    // does to the workspace while the run goes on.
+    static std::function<void()> s_onCommand;
     static void Reset();
 
     CPluginDouble() { ++s_nConstructed; }

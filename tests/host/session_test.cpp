@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <sstream>
+#include <tuple>
 
 #include "host/workspace.h"
 #include "platform/framework/cim_doc.h"
@@ -219,18 +220,21 @@ TEST_F(HostTest, FailedRunsNameTheCauseAndLeaveTheDocumentUnchanged) {
     }
 }
 
-// A save whose step to make it last failed (the folder's sync, setting a
-// replaced file's permissions) is a failed save: the run fails naming the
-// folder or file and the reason, and the saved document stays as it was.
+// A save whose step to make it last failed (setting a replaced file's
+// permissions, the folder's sync) is a failed save: the run fails naming the
+// folder or file and the reason. Before the manifest's rename the saved
+// document stays as it was; after it, the new one is in place, whole, and
+// the run says so.
 TEST_F(HostTest, ASaveWhoseDurabilityStepFailedFailsTheRun) {
     ASSERT_EQ(Play("select\nrclick\nanswer text 甲\nmenu 增加类型包\n").result.status, 0);
     const auto before = Snapshot(DocFolder());
     const struct {
         const char* fault;
         std::string says;
+        bool inPlace;
     } cases[] = {
-        {"sync", "不能同步文件夹" + DocFolder().string() + "：" + std::strerror(EIO)},
-        {"mode", "的权限：" + std::string(std::strerror(EPERM))},
+        {"mode", "的权限：" + std::string(std::strerror(EPERM)), false},
+        {"sync", "不能同步文件夹" + DocFolder().string() + "：" + std::strerror(EIO), true},
     };
     for (const auto& c : cases) {
         CPluginDouble::Reset();
@@ -239,7 +243,41 @@ TEST_F(HostTest, ASaveWhoseDurabilityStepFailedFailsTheRun) {
         EXPECT_EQ(run.result.status, 1) << c.fault << run.transcript;
         EXPECT_TRUE(Has(run.result.error, "cannot save the document into " + DocFolder().string())) << run.result.error;
         EXPECT_TRUE(Has(run.result.error, c.says)) << run.result.error;
-        EXPECT_EQ(Snapshot(DocFolder()), before) << c.fault;
+        EXPECT_EQ(Has(run.transcript, "the document was saved, but may not have reached the disk"), c.inPlace)
+            << run.transcript;
+        if (!c.inPlace) {
+            EXPECT_EQ(Snapshot(DocFolder()), before) << c.fault;
+        }
+    }
+    EXPECT_EQ(Names(DocFolder(), "sec:TypePackage"), (std::vector<std::string>{"IEC61850", "乙"}));
+}
+
+// The run saves only into the document folder it locked: when the name leads
+// elsewhere meanwhile (a copy put in its place, a link pointed at another
+// document), it saves into neither, and no export goes into either.
+TEST_F(HostTest, ARunSavesOnlyIntoTheFolderItLocked) {
+    namespace fs = std::filesystem;
+    const fs::path away = m_dir.path() / "away", other = m_dir.path() / "other";
+    const auto before = Snapshot(DocFolder());
+    for (const auto& [link, script, says] : {
+             std::tuple{false, "select\nrclick\nanswer text 甲\nmenu 增加类型包\n", "已不是打开文档时的文件夹"},
+             {false, "select IEC61850\nrclick\nanswer file ws/document/x.Type\nmenu 导出类型包\n", "own files"},
+             {true, "select\nrclick\nanswer text 甲\nmenu 增加类型包\n", "已不是打开文档时的文件夹"}}) {
+        CPluginDouble::Reset();
+        if (link) fs::rename(DocFolder(), away), fs::create_directory_symlink(away, DocFolder());
+        CPluginDouble::s_onCommand = [&, link = link] {
+            fs::copy(DocFolder(), other);
+            if (link) fs::remove(DocFolder()), fs::create_directory_symlink(other, DocFolder());
+            else fs::rename(DocFolder(), away), fs::rename(other, DocFolder());
+        };
+        Played run = Play(script);
+        EXPECT_EQ(run.result.status, 1) << run.transcript;
+        EXPECT_TRUE(Has(run.result.error, says)) << run.result.error;
+        EXPECT_EQ(Snapshot(away), before);
+        EXPECT_EQ(Snapshot(DocFolder()), before);
+        fs::remove_all(DocFolder());
+        fs::remove_all(other);
+        fs::rename(away, DocFolder());
     }
 }
 

@@ -92,6 +92,20 @@ TEST(HostWorkspace, AFailedInitLeavesNothingBehind) {
     std::string folder;
     EXPECT_FALSE(FindDocumentFolder(dir.str("ws"), folder, error));
     EXPECT_NE(error.find("is not a workspace"), std::string::npos) << error;
+
+    // A link that leads nowhere in the place of a folder an init makes is
+    // the user's: named, and left where it was.
+    MakeInstallation(dir.path() / "install");
+    for (const char* name : {"document", "Template"}) {
+        const fs::path ws = dir.path() / ("linked_" + std::string(name));
+        fs::create_directories(ws);
+        fs::create_symlink("nowhere", ws / name);
+        EXPECT_FALSE(InitWorkspace(ws.string(), Installation{dir.str("install")}, t, error)) << name;
+        EXPECT_EQ(error, ws.string() + " holds " + (ws / name).string() + ", which is a dangling link, where a " +
+                             "workspace has its " + (name[0] == 'd' ? "document" : "template") +
+                             " folder; nothing was changed");
+        EXPECT_TRUE(fs::is_symlink(ws / name)) << name;
+    }
 }
 
 namespace {

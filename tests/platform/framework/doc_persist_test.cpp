@@ -322,8 +322,9 @@ TEST_F(PersistTest, AFailedSaveLeavesThePreviousFilesWhole) {
     for (const CString& d : {CString(kPkgDomain), CString(kIcdDomain), CString("kiln.third#")})
         Make(d, "sec:TypePackage", "later");
     // Fail after the first domain file, then before the manifest; setting a
-    // new file's permissions fails; the folder's sync after the manifest's
-    // rename fails (the previous manifest comes back).
+    // new file's permissions fails; the folder was moved away and a copy put
+    // in its place (a save goes into neither).
+    const std::string moved = dir + ".moved";
     const struct {
         const char* op;
         int skip;
@@ -332,21 +333,47 @@ TEST_F(PersistTest, AFailedSaveLeavesThePreviousFilesWhole) {
         {"save", 1, "注入的故障：save"},
         {"save", 3, "注入的故障：save"},
         {"mode", 1, "的权限：" + std::string(std::strerror(EPERM))},
-        {"sync", 0, "不能同步文件夹" + dir + "：" + std::strerror(EIO)},
+        {nullptr, 0, "文档文件夹" + dir + "已不是打开文档时的文件夹"},
+    };
+    auto filesOf = [](const std::string& folder) {
+        std::map<std::string, std::string> now;
+        for (auto& e : fs::directory_iterator(folder)) now[e.path().filename().string()] = Slurp(e.path().string());
+        return now;
     };
     for (const auto& f : faults) {
-        doc.InjectFault(f.op, f.skip);
-        EXPECT_FALSE(doc.Save(CString(dir))) << f.op;
-        EXPECT_NE(svc.LastDocError().Find(CString(f.says)), -1) << f.op << ": " << svc.LastDocError();
-        std::map<std::string, std::string> now;
-        for (auto& e : fs::directory_iterator(dir)) now[e.path().filename().string()] = Slurp(e.path().string());
-        EXPECT_EQ(now, files) << f.op << " " << f.skip;
+        if (f.op) {
+            doc.InjectFault(f.op, f.skip);
+        } else {
+            fs::rename(dir, moved);
+            fs::copy(moved, dir);
+            // Nor does a file that follows the saves (the report) go there.
+            EXPECT_FALSE(doc.KeepFileUntilSave("Report.xml"));
+        }
+        EXPECT_FALSE(doc.Save(CString(dir))) << f.says;
+        EXPECT_NE(svc.LastDocError().Find(CString(f.says)), -1) << f.says << ": " << svc.LastDocError();
+        EXPECT_EQ(filesOf(dir), files) << f.says;
+        if (!f.op) {
+            EXPECT_EQ(filesOf(moved), files);
+            fs::remove_all(dir);
+            fs::rename(moved, dir);
+        }
     }
-    doc.ClearFault();
 
+    CDocServices previous;
+    ASSERT_TRUE(previous.m_Doc.Open(CString(dir)));
+    EXPECT_EQ(Dump(previous), saved);
+
+    // The folder's sync after the manifest's rename fails: the new manifest
+    // is the document, and nothing it or the previous one names is removed.
+    doc.InjectFault("sync");
+    EXPECT_FALSE(doc.Save(CString(dir)));
+    EXPECT_TRUE(doc.SavedUnsynced());
+    EXPECT_NE(svc.LastDocError().Find(CString("不能同步文件夹" + dir + "：" + std::strerror(EIO))), -1);
+    auto now = filesOf(dir);
+    for (const auto& [name, bytes] : files) EXPECT_TRUE(name == "document.xml" || now[name] == bytes) << name;
     CDocServices other;
-    ASSERT_TRUE(other.m_Doc.Open(CString(dir)));
-    EXPECT_EQ(Dump(other), saved);
+    ASSERT_TRUE(other.m_Doc.Open(CString(dir))) << other.LastDocError();
+    EXPECT_EQ(Dump(other), Dump(svc));
 }
 
 // A domain is marked changed only when its file would change: a link marks
