@@ -78,4 +78,25 @@ bool UnitRows(CKiln_Main& app, const URI_Ref& item, const CString& field, std::v
     return true;
 }
 
+char SdiPartSeparator(const CString& field) {
+    if (field == "sec:DAI.sdiIx") return '.';
+    return field == "sec:DAI.sdiDesc" || field == "sec:DAI.sdiSAddr" ? '\n' : 0;
+}
+
+int SdiLevels(CKiln_Main& app, const URI_Ref& dai) {
+    const std::string name = app.DocMtd_getValue_ofAttr(dai, "cim:Naming.name").str();
+    return static_cast<int>(std::count(name.begin(), name.end(), '.'));
+}
+
+CString SdiPartsRefusal(CKiln_Main& app, const URI_Ref& dai, const CString& field, const CString& value) {
+    const char separator = SdiPartSeparator(field);
+    if (!separator || dai.sClass != "sec:DAI") return CString();
+    const std::string text = value.str();
+    const int levels = SdiLevels(app, dai);
+    if (static_cast<int>(std::count(text.begin(), text.end(), separator)) < levels) return CString();
+    const CString count(std::to_string(levels));
+    return "DAI: " + app.DocMtd_getValue_ofAttr(dai, "cim:Naming.name") + "在" + count + "层SDI下，" +
+           StringAfter(field, ".") + "不能多于" + count + (separator == '.' ? "段" : "行") + "，不能修改！";
+}
+
 }  // namespace kiln::views

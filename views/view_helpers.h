@@ -39,4 +39,18 @@ CString MapItemPropertyRefusal(CKiln_Main& app, const URI_Ref& item, const CStri
 // field is none of the two.
 bool UnitRows(CKiln_Main& app, const URI_Ref& item, const CString& field, std::vector<std::pair<CString, CString>>& rows);
 
+// The SDI fields of a DAI ("sec:DAI.sdiIx", "sec:DAI.sdiDesc",
+// "sec:DAI.sdiSAddr") hold one part for each SDI element the DAI stands
+// in, outermost first: the character between the parts, 0 for any other
+// field.
+char SdiPartSeparator(const CString& field);
+
+// The number of SDI elements a DAI stands in: one a dot of its name.
+int SdiLevels(CKiln_Main& app, const URI_Ref& dai);
+
+// The refusal of an SDI field of a DAI given more parts than the DAI
+// stands in SDI elements; empty when each part has its element, and for
+// any other field.
+CString SdiPartsRefusal(CKiln_Main& app, const URI_Ref& dai, const CString& field, const CString& value);
+
 }  // namespace kiln::views
