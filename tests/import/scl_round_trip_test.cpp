@@ -1104,7 +1104,7 @@ struct FieldRow {
     const char* at;
     const char* value;
     const char* xpath;
-    const char* said;
+    const char* said = nullptr;
     const char* file = nullptr;  // "mics", "types", "itb" or "m2i" where not the ICD's
 };
 
@@ -1512,6 +1512,7 @@ TEST_F(SclFileTest, EveryFieldTheViewOffersIsWrittenOrRefused) {
 
     std::string before = ReadBytes(Export(icd, "field0.icd")), micsBefore = ReadBytes((workspace / "field0.mics").string());
     int k = 0;
+    std::vector<std::pair<URI_Ref, FieldRow>> written;  // the attributes found in the ICD file
     for (const FieldRow& row : kFieldRows) {
         const std::string what = std::string(row.cls) + " " + row.field + " " + row.at + " -> " + row.value;
         const URI_Ref rsc = pageOf(row.cls, row.at);
@@ -1559,7 +1560,24 @@ TEST_F(SclFileTest, EveryFieldTheViewOffersIsWrittenOrRefused) {
             std::string listed;
             for (size_t n = 0; n < pack.vList.vPairs.size(); ++n) listed += " [" + shown(pack, n) + "]";
             EXPECT_GT(fewer ? nb : na, fewer ? na : nb) << what << ": " << said << FirstDifferentLine(was, now) << listed;
+            Struct_AttrDfn attr;
+            if (file.empty() && app.DocMtd_Get_AttrDfn(rsc.sClass.c_str(), row.field, attr)) written.emplace_back(rsc, row);
         }
+    }
+    // The ICD import reads each field the ICD file was found to hold back:
+    // the last file holds the field's last value on a resource of its class.
+    const URI_Ref back = ImportAnswering((workspace / ("field" + std::to_string(k) + ".icd")).string());
+    CString backDomain;
+    ASSERT_TRUE(back.IsSet() && app.DocMtd_DEnv_Get_Rsc_Domain(back, backDomain));
+    for (const auto& [rsc, row] : written) {
+        const CString value = current(rsc, row.field);
+        std::vector<URI_Ref> all;
+        app.m_Doc.ByClass(row.cls, all);
+        const bool read = std::any_of(all.begin(), all.end(), [&](const URI_Ref& r) {
+            CString d;
+            return r.sClass == row.cls && app.DocMtd_DEnv_Get_Rsc_Domain(r, d) && d == backDomain && current(r, row.field) == value;
+        });
+        EXPECT_TRUE(read) << row.cls << " " << row.field << " " << row.at << ": " << value.str() << " not read back";
     }
 }
 
