@@ -50,6 +50,12 @@ const std::set<std::string> kBookkeepingFields = {
     // leaves out; no file holds its text.
     "sec:DO.SemanticNs", "sec:SDO.SemanticNs", "sec:BDA.SemanticNs"};
 
+// Classes no file writes: signal lists and their signals, setting groups
+// and their values, and GOOSE and sampled-value control blocks (which the
+// ICD export leaves out and names).
+const std::set<std::string> kUnwrittenClasses = {"sec:SignalList",  "sec:InSignal", "sec:OutSignal", "sec:SettingGroup",
+                                                 "sec:SettingData", "sec:GSE",      "sec:SV"};
+
 // Whether a field of the class is one no file holds: a path name (an
 // information item is written by its id); a server, a setting group block,
 // a member, a report client and a value have no name in a file, an
@@ -117,7 +123,8 @@ bool CKiln_Main::HtmlMsg_OnPrepareEditField(CBase_Cmd* pView, URI_Ref rsc, CStri
     if (m_nEditLevel != 1 && kTypeAndModelClasses.count(rsc.sClass)) return false;
     if (rsc.IsEmpty() || !DomainEditable(*this, rsc)) return false;
     if (field.IsEmpty() || kDerivedFields.count(field.str()) || kBookkeepingFields.count(field.str())) return false;
-    if (Unwritten(rsc.sClass, field) || RecordedSemantic(*this, rsc)) return false;
+    if (kUnwrittenClasses.count(rsc.sClass) || Unwritten(rsc.sClass, field) || RecordedSemantic(*this, rsc))
+        return false;
     // The SDI fields of a DAI that stands in no SDI.
     if (rsc.sClass == "sec:DAI" && SdiPartSeparator(field) && SdiLevels(*this, rsc) == 0) return false;
 

@@ -1451,6 +1451,16 @@ TEST_F(SclFileTest, EveryFieldTheViewOffersIsWrittenOrRefused) {
     app.m_Doc.ByClass("sec:LNode", nodes);
     const auto breaker = std::find_if(nodes.begin(), nodes.end(), [&](const URI_Ref& n) { return Get(n, "cim:Naming.name") == "Q0XCBR1"; });
     ASSERT_TRUE(breaker != nodes.end() && app.DocMtd_add_Association(mapItem, "sec:DARef.LNode", *breaker));
+    // What the tree shows beside: a signal list of the IED with its signals,
+    // a setting group of the device's block with a value, and GOOSE and
+    // sampled-value blocks of the breaker.
+    URI_Ref made, list, setting;
+    std::vector<URI_Ref> sgcbs;
+    app.m_Doc.ByClass("sec:SGCB", sgcbs);
+    ASSERT_TRUE(app.NewRsc_SignalList(&list, app.DocMtd_getFirstUri_ofAsso(icd, "sec:ICD.IED")) &&
+                app.NewRsc_InSignal(&made, list) && app.NewRsc_OutSignal(&made, list) && !sgcbs.empty() &&
+                app.NewRsc_SettingGroup(&setting, sgcbs.front()) && app.NewRsc_SettingData(&made, setting) &&
+                app.NewRsc_GSE(&made, *breaker) && app.NewRsc_SV(&made, *breaker));
     ASSERT_TRUE(app.DocMtd_Modify_attribute_value(item, "sec:InfoItem.id", "7") &&
                 app.DocMtd_Modify_attribute_value(item, "sec:InfoItem.infoGroup", "G1") &&
                 app.DocMtd_Modify_attribute_value(mapItem, "sec:DARef.doName", "Pos") &&
