@@ -267,6 +267,7 @@ bool FieldChange::Run() {
         Notice(refusal);
         return false;
     }
+    kiln::views::ShareSdiParts(m_app, m_rsc, m_field, m_new);
     // An array's count gives its size or names the attribute that holds it
     // ("maxPts"), as SCL allows.
     if ((m_field == "sec:SDO.count" && kiln::core::IsSclSdoName(m_new.str())) ||

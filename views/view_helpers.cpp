@@ -78,6 +78,32 @@ bool UnitRows(CKiln_Main& app, const URI_Ref& item, const CString& field, std::v
     return true;
 }
 
+namespace {
+
+std::vector<std::string> SplitParts(const std::string& text, char separator) {
+    std::vector<std::string> parts;
+    for (size_t from = 0;;) {
+        const size_t at = text.find(separator, from);
+        parts.push_back(text.substr(from, at == std::string::npos ? at : at - from));
+        if (at == std::string::npos) return parts;
+        from = at + 1;
+    }
+}
+
+// The SDI elements a DAI stands in, outermost first: the name of each (its
+// brackets left out, as the ICD export writes it) and its index.
+std::vector<std::pair<std::string, std::string>> SdiElements(CKiln_Main& app, const URI_Ref& dai) {
+    std::vector<std::string> names = SplitParts(app.DocMtd_getValue_ofAttr(dai, "cim:Naming.name").str(), '.');
+    const std::vector<std::string> ix = SplitParts(app.DocMtd_getValue_ofAttr(dai, "sec:DAI.sdiIx").str(), '.');
+    names.pop_back();
+    std::vector<std::pair<std::string, std::string>> elements;
+    for (size_t l = 0; l < names.size(); ++l)
+        elements.emplace_back(names[l].substr(0, names[l].find('[')), l < ix.size() ? ix[l] : std::string());
+    return elements;
+}
+
+}  // namespace
+
 char SdiPartSeparator(const CString& field) {
     if (field == "sec:DAI.sdiIx") return '.';
     return field == "sec:DAI.sdiDesc" || field == "sec:DAI.sdiSAddr" ? '\n' : 0;
@@ -97,6 +123,31 @@ CString SdiPartsRefusal(CKiln_Main& app, const URI_Ref& dai, const CString& fiel
     const CString count(std::to_string(levels));
     return "DAI: " + app.DocMtd_getValue_ofAttr(dai, "cim:Naming.name") + "在" + count + "层SDI下，" +
            StringAfter(field, ".") + "不能多于" + count + (separator == '.' ? "段" : "行") + "，不能修改！";
+}
+
+void ShareSdiParts(CKiln_Main& app, const URI_Ref& dai, const CString& field, const CString& value) {
+    const char separator = SdiPartSeparator(field);
+    const URI_Ref doi = app.DocMtd_getFirstUri_ofAsso(dai, "sec:DAI.DOI");
+    std::vector<URI_Ref> dais;
+    if (separator != '\n' || dai.sClass != "sec:DAI" || doi.IsEmpty() ||
+        !app.DocMtd_get_Association_BUris(doi, "sec:DOI.DAIs", dais, "e301:OrdNaming.ord", SortPolicy_ByOrd))
+        return;
+    const auto elements = SdiElements(app, dai);
+    const std::vector<std::string> parts = SplitParts(value.str(), separator);
+    for (const URI_Ref& other : dais) {
+        if (other.sUri == dai.sUri) continue;
+        const auto around = SdiElements(app, other);
+        std::vector<std::string> own = SplitParts(app.DocMtd_getValue_ofAttr(other, field).str(), separator);
+        size_t shared = 0;
+        while (shared < elements.size() && shared < around.size() && elements[shared] == around[shared]) ++shared;
+        if (shared == 0) continue;
+        own.resize(std::max(own.size(), shared));
+        for (size_t l = 0; l < shared; ++l) own[l] = l < parts.size() ? parts[l] : std::string();
+        while (!own.empty() && own.back().empty()) own.pop_back();
+        std::string joined;
+        for (size_t l = 0; l < own.size(); ++l) joined += (l ? std::string(1, separator) : std::string()) + own[l];
+        if (joined != app.DocMtd_getValue_ofAttr(other, field).str()) app.DocMtd_Modify_attribute_value(other, field, joined.c_str());
+    }
 }
 
 }  // namespace kiln::views

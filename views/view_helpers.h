@@ -53,4 +53,11 @@ int SdiLevels(CKiln_Main& app, const URI_Ref& dai);
 // any other field.
 CString SdiPartsRefusal(CKiln_Main& app, const URI_Ref& dai, const CString& field, const CString& value);
 
+// An SDI has one description and one address, whichever of its DAIs holds
+// them: the other DAIs of the DOI that stand in the same SDI elements (by
+// name and index, outermost first) take the DAI's new part of each level
+// they share ("sec:DAI.sdiDesc", "sec:DAI.sdiSAddr"; any other field
+// changes nothing).
+void ShareSdiParts(CKiln_Main& app, const URI_Ref& dai, const CString& field, const CString& value);
+
 }  // namespace kiln::views

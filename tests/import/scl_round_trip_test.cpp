@@ -1158,6 +1158,9 @@ const FieldRow kFieldRows[] = {
     {"sec:DAI", "sec:DAI.sdiIx", "mag[MX].f", "4294967296", nullptr, "ix必须是0到4294967295之间的整数！"},
     {"sec:DAI", "sec:DAI.sdiIx", "mag[MX].f", "5.6", nullptr, "DAI: mag[MX].f在1层SDI下，sdiIx不能多于1段，不能修改！"},
     {"sec:DAI", "sec:DAI.sdiDesc", "mag[MX].f", "V42\nV43", nullptr, "sdiDesc不能多于1行，不能修改！"},
+    // Two DAIs of one SDI: the one edited last gives its description.
+    {"sec:DAI", "sec:DAI.sdiDesc", "units[CF].SIUnit", "V45", "//SDI[@desc='V45']"},
+    {"sec:DAI", "sec:DAI.sdiDesc", "units[CF].multiplier", "V46", "//SDI[@desc='V46']"},
     // A DAI that stands in no SDI.
     {"sec:DAI", "sec:DAI.sdiIx", "", "5", nullptr, ""},
     {"sec:DAI", "sec:DAI.sdiDesc", "", "V42", nullptr, ""},
