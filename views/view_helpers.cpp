@@ -30,56 +30,6 @@ bool RelinkAlone(CKiln_Main& app, const URI_Ref& rsc, const CString& role, const
 
 namespace {
 
-// The attribute of the item's data object that holds the property.
-URI_Ref PropertyAttribute(CKiln_Main& app, const URI_Ref& item, const kiln::core::MapItemProperty& p) {
-    const URI_Ref lnode = app.DocMtd_getFirstUri_ofAsso(item, "sec:DARef.LNode");
-    return kiln::core::MapItemResolver(app).AttributeOf(lnode, app.DocMtd_getValue_ofAttr(item, "sec:DARef.doName"),
-                                                       p.m2iPath);
-}
-
-}  // namespace
-
-CString LackingAttributeText(const CString& doName, const CString& attribute) {
-    return "DO: " + doName + "的类型中没有" + attribute + "，不能修改！";
-}
-
-CString MapItemPropertyRefusal(CKiln_Main& app, const URI_Ref& item, const CString& field) {
-    const kiln::core::MapItemProperty* p = kiln::core::MapItemPropertyOf(field);
-    if (!p || item.sClass != "sec:MapItem") return CString();
-    if (app.DocMtd_getFirstUri_ofAsso(item, "sec:DARef.LNode").IsEmpty()) return "请先指定逻辑节点！";
-    const CString doName = app.DocMtd_getValue_ofAttr(item, "sec:DARef.doName");
-    if (doName.IsEmpty()) return "请先指定DO！";
-    if (PropertyAttribute(app, item, *p).IsSet()) return CString();
-    return LackingAttributeText(doName, p->m2iPath);
-}
-
-bool UnitRows(CKiln_Main& app, const URI_Ref& item, const CString& field, std::vector<std::pair<CString, CString>>& rows) {
-    const bool siUnit = field == "sec:MapItem.unitSiUnit";
-    if (item.sClass != "sec:MapItem" || (!siUnit && field != "sec:MapItem.unitMultiplier")) return false;
-    const URI_Ref attribute = PropertyAttribute(app, item, *kiln::core::MapItemPropertyOf(field));
-    CEnumClassDfn stored;
-    if (attribute.IsEmpty() || !app.DocMtd_Get_EnumClassDfn(siUnit ? "SIUnitEnum" : "UnitMultiplierEnum", stored))
-        return false;
-    const kiln::core::UnitTable table = siUnit ? kiln::core::SiUnitTable() : kiln::core::MultiplierTable();
-    // Each code the tables know, once per stored value (codes 38 and 62 are
-    // one "W"): shown as the enumeration writes it, or as stored when its
-    // literal is empty.
-    for (const URI_Ref& v : kiln::core::EnumValsOfAttribute(app, attribute)) {
-        const auto symbol = table.find(CString(std::to_string(kiln::core::EnumValCode(app, v))));
-        if (symbol == table.end()) continue;
-        for (const Struct_EnumValDfn& e : stored.vValues) {
-            if (StringAfter(e.sText1, "#", ".") != symbol->second) continue;
-            if (std::any_of(rows.begin(), rows.end(), [&](const auto& row) { return row.second == e.sText1; })) break;
-            const CString literal = kiln::core::EnumValLiteral(app, v);
-            rows.emplace_back(literal.IsEmpty() ? symbol->second : literal, e.sText1);
-            break;
-        }
-    }
-    return true;
-}
-
-namespace {
-
 std::vector<std::string> SplitParts(const std::string& text, char separator) {
     std::vector<std::string> parts;
     for (size_t from = 0;;) {
@@ -148,6 +98,56 @@ void ShareSdiParts(CKiln_Main& app, const URI_Ref& dai, const CString& field, co
         for (size_t l = 0; l < own.size(); ++l) joined += (l ? std::string(1, separator) : std::string()) + own[l];
         if (joined != app.DocMtd_getValue_ofAttr(other, field).str()) app.DocMtd_Modify_attribute_value(other, field, joined.c_str());
     }
+}
+
+namespace {
+
+// The attribute of the item's data object that holds the property.
+URI_Ref PropertyAttribute(CKiln_Main& app, const URI_Ref& item, const kiln::core::MapItemProperty& p) {
+    const URI_Ref lnode = app.DocMtd_getFirstUri_ofAsso(item, "sec:DARef.LNode");
+    return kiln::core::MapItemResolver(app).AttributeOf(lnode, app.DocMtd_getValue_ofAttr(item, "sec:DARef.doName"),
+                                                       p.m2iPath);
+}
+
+}  // namespace
+
+CString LackingAttributeText(const CString& doName, const CString& attribute) {
+    return "DO: " + doName + "的类型中没有" + attribute + "，不能修改！";
+}
+
+CString MapItemPropertyRefusal(CKiln_Main& app, const URI_Ref& item, const CString& field) {
+    const kiln::core::MapItemProperty* p = kiln::core::MapItemPropertyOf(field);
+    if (!p || item.sClass != "sec:MapItem") return CString();
+    if (app.DocMtd_getFirstUri_ofAsso(item, "sec:DARef.LNode").IsEmpty()) return "请先指定逻辑节点！";
+    const CString doName = app.DocMtd_getValue_ofAttr(item, "sec:DARef.doName");
+    if (doName.IsEmpty()) return "请先指定DO！";
+    if (PropertyAttribute(app, item, *p).IsSet()) return CString();
+    return LackingAttributeText(doName, p->m2iPath);
+}
+
+bool UnitRows(CKiln_Main& app, const URI_Ref& item, const CString& field, std::vector<std::pair<CString, CString>>& rows) {
+    const bool siUnit = field == "sec:MapItem.unitSiUnit";
+    if (item.sClass != "sec:MapItem" || (!siUnit && field != "sec:MapItem.unitMultiplier")) return false;
+    const URI_Ref attribute = PropertyAttribute(app, item, *kiln::core::MapItemPropertyOf(field));
+    CEnumClassDfn stored;
+    if (attribute.IsEmpty() || !app.DocMtd_Get_EnumClassDfn(siUnit ? "SIUnitEnum" : "UnitMultiplierEnum", stored))
+        return false;
+    const kiln::core::UnitTable table = siUnit ? kiln::core::SiUnitTable() : kiln::core::MultiplierTable();
+    // Each code the tables know, once per stored value (codes 38 and 62 are
+    // one "W"): shown as the enumeration writes it, or as stored when its
+    // literal is empty.
+    for (const URI_Ref& v : kiln::core::EnumValsOfAttribute(app, attribute)) {
+        const auto symbol = table.find(CString(std::to_string(kiln::core::EnumValCode(app, v))));
+        if (symbol == table.end()) continue;
+        for (const Struct_EnumValDfn& e : stored.vValues) {
+            if (StringAfter(e.sText1, "#", ".") != symbol->second) continue;
+            if (std::any_of(rows.begin(), rows.end(), [&](const auto& row) { return row.second == e.sText1; })) break;
+            const CString literal = kiln::core::EnumValLiteral(app, v);
+            rows.emplace_back(literal.IsEmpty() ? symbol->second : literal, e.sText1);
+            break;
+        }
+    }
+    return true;
 }
 
 }  // namespace kiln::views

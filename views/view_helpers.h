@@ -25,20 +25,6 @@ bool ContainsAfterFirst(const CString& text, const CString& part);
 bool RelinkAlone(CKiln_Main& app, const URI_Ref& rsc, const CString& role, const URI_Ref& target,
                  const std::vector<URI_Ref>& current);
 
-// The refusal of an attribute the type of the DO `doName` lacks.
-CString LackingAttributeText(const CString& doName, const CString& attribute);
-
-// A property of a mapping item (units, range, step, dU, time) is held by an
-// attribute of its data object; the message that refuses one its target
-// lacks, empty when the target holds it.
-CString MapItemPropertyRefusal(CKiln_Main& app, const URI_Ref& item, const CString& field);
-
-// The rows of a mapping item's unit or multiplier field: the literals of
-// the enumeration of its target's attribute (display), each with the stored
-// value of its code; false when the target lacks the attribute or the
-// field is none of the two.
-bool UnitRows(CKiln_Main& app, const URI_Ref& item, const CString& field, std::vector<std::pair<CString, CString>>& rows);
-
 // The SDI fields of a DAI ("sec:DAI.sdiIx", "sec:DAI.sdiDesc",
 // "sec:DAI.sdiSAddr") hold one part for each SDI element the DAI stands
 // in, outermost first: the character between the parts, 0 for any other
@@ -59,5 +45,19 @@ CString SdiPartsRefusal(CKiln_Main& app, const URI_Ref& dai, const CString& fiel
 // they share ("sec:DAI.sdiDesc", "sec:DAI.sdiSAddr"; any other field
 // changes nothing).
 void ShareSdiParts(CKiln_Main& app, const URI_Ref& dai, const CString& field, const CString& value);
+
+// The refusal of an attribute the type of the DO `doName` lacks.
+CString LackingAttributeText(const CString& doName, const CString& attribute);
+
+// A property of a mapping item (units, range, step, dU, time) is held by an
+// attribute of its data object; the message that refuses one its target
+// lacks, empty when the target holds it.
+CString MapItemPropertyRefusal(CKiln_Main& app, const URI_Ref& item, const CString& field);
+
+// The rows of a mapping item's unit or multiplier field: the literals of
+// the enumeration of its target's attribute (display), each with the stored
+// value of its code; false when the target lacks the attribute or the
+// field is none of the two.
+bool UnitRows(CKiln_Main& app, const URI_Ref& item, const CString& field, std::vector<std::pair<CString, CString>>& rows);
 
 }  // namespace kiln::views
