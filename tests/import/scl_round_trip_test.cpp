@@ -1307,7 +1307,7 @@ const FieldRow kFieldRows[] = {
     {"sec:LDevice", "sec:LDevice.isAbstract", "", "X", nullptr, ""},
     {"sec:LDevice", "sec:LDevice.ldName", "", "V157", "//LDevice[@ldName='V157']", nullptr},
     {"sec:LDevice", "sec:LDevice.serverTimeout", "", "40", "//Server[@timeout='40']"},
-    // Links with nothing to pick but "清除..." or the target they have.
+    // A link with nothing to pick but "清除..." while none is set.
     {"sec:LDevice", "sec:LDevice.Abstract_LDevice", "", "清除...", ""},
     {"sec:LNode", "cim:Naming.description", "", "V160", "//LN0[@desc='V160']", nullptr},
     {"sec:LNode", "cim:Naming.name", "Q0CSWI1", "Q0CSWI9", "//LN[@prefix='Q0' and @lnClass='CSWI' and @inst='9']", nullptr},
@@ -1384,6 +1384,7 @@ const FieldRow kFieldRows[] = {
     {"sec:SDO", "sec:SDO.count", "", "4", "//SDO[@count='4']", nullptr},
     {"sec:SDO", "sec:SDO.presence", "", "X", nullptr, ""},
     {"sec:SDO", "sec:SDO.SemanticNs", "", "X", nullptr, ""},
+    // The one type its list offers, picked again: nothing changes.
     {"sec:SDO", "sec:SDO.DefinedBy_DOType", "", "SPS$V1  (_新导入_模板类包)", "", nullptr, "types"},
     {"sec:SGCB", "cim:Naming.description", "", "V208", "//SettingControl[@desc='V208']", nullptr},
     {"sec:SGCB", "cim:Naming.name", "", "X", nullptr, ""},
