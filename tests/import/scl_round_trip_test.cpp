@@ -1094,10 +1094,10 @@ TEST(SclCompareTable, ReportWordsOfALossNameItsKindAndWhatTellsItApart) {
 // list row's text; the edit must make `xpath` select more nodes in the next
 // export than in the one before ("!xpath" fewer; "" the file changes when
 // the field does), or be refused saying `said` ("" for a field the view
-// does not offer). `at` names the resource
-// when not the class's first ("#n" the class's n-th, from 0). `file` names
-// the export that writes the element: the MICS document beside the ICD, the
-// ICD's type package file, its information table or its mapping.
+// does not offer). `at` names the resource when not the class's first ("#n"
+// the class's n-th, from 0). `file` names the export that writes the
+// element: the MICS document beside the ICD, the ICD's type package file,
+// its information table or its mapping.
 struct FieldRow {
     const char* cls;
     const char* field;
@@ -1155,7 +1155,6 @@ const FieldRow kFieldRows[] = {
     {"sec:DAI", "sec:DAI.sdiIx", "mag[MX].f", "5", "//SDI[@ix='5']"},
     {"sec:DAI", "sec:DAI.sdiSAddr", "mag[MX].f", "V44", "//SDI[@sAddr='V44']"},
     {"sec:DAI", "sec:DAI.sdiIx", "mag[MX].f", "+5", nullptr, "ix必须是0到4294967295之间的整数！"},
-    {"sec:DAI", "sec:DAI.sdiIx", "mag[MX].f", "4294967296", nullptr, "ix必须是0到4294967295之间的整数！"},
     {"sec:DAI", "sec:DAI.sdiIx", "mag[MX].f", "5.6", nullptr, "DAI: mag[MX].f在1层SDI下，sdiIx不能多于1段，不能修改！"},
     {"sec:DAI", "sec:DAI.sdiDesc", "mag[MX].f", "V42\nV43", nullptr, "sdiDesc不能多于1行，不能修改！"},
     // Two DAIs of one SDI: the one edited last gives its description.
@@ -1455,6 +1454,10 @@ TEST_F(SclFileTest, EveryFieldTheViewOffersIsWrittenOrRefused) {
     app.m_Doc.ByClass("sec:LNode", nodes);
     const auto breaker = std::find_if(nodes.begin(), nodes.end(), [&](const URI_Ref& n) { return Get(n, "cim:Naming.name") == "Q0XCBR1"; });
     ASSERT_TRUE(breaker != nodes.end() && app.DocMtd_add_Association(mapItem, "sec:DARef.LNode", *breaker));
+    ASSERT_TRUE(app.DocMtd_Modify_attribute_value(item, "sec:InfoItem.id", "7") &&
+                app.DocMtd_Modify_attribute_value(item, "sec:InfoItem.infoGroup", "G1") &&
+                app.DocMtd_Modify_attribute_value(mapItem, "sec:DARef.doName", "Pos") &&
+                app.DocMtd_Modify_attribute_value(mapItem, "sec:DARef.daName", "stVal"));
     // What the tree shows beside: a signal list of the IED with its signals,
     // a setting group of the device's block with a value, and GOOSE and
     // sampled-value blocks of the breaker.
@@ -1465,10 +1468,6 @@ TEST_F(SclFileTest, EveryFieldTheViewOffersIsWrittenOrRefused) {
                 app.NewRsc_InSignal(&made, list) && app.NewRsc_OutSignal(&made, list) && !sgcbs.empty() &&
                 app.NewRsc_SettingGroup(&setting, sgcbs.front()) && app.NewRsc_SettingData(&made, setting) &&
                 app.NewRsc_GSE(&made, *breaker) && app.NewRsc_SV(&made, *breaker));
-    ASSERT_TRUE(app.DocMtd_Modify_attribute_value(item, "sec:InfoItem.id", "7") &&
-                app.DocMtd_Modify_attribute_value(item, "sec:InfoItem.infoGroup", "G1") &&
-                app.DocMtd_Modify_attribute_value(mapItem, "sec:DARef.doName", "Pos") &&
-                app.DocMtd_Modify_attribute_value(mapItem, "sec:DARef.daName", "stVal"));
     for (int c = 0; c < schema.ClassCount(); ++c) {
         std::vector<URI_Ref> all;
         app.m_Doc.ByClass(schema.Class(c).name.c_str(), all);
