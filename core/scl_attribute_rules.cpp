@@ -13,6 +13,18 @@ constexpr const char* kBadIedName = "IED名必须以字母开头，只含字母�
 constexpr const char* kBadIx = "ix必须是0到4294967295之间的整数！";
 constexpr const char* kBadApName = "访问点名必须以字母或数字开头，只含字母、数字和下划线，最多32个字符！";
 
+// The indexes of the SDI elements around a DAI, joined by ".": each one
+// empty (an SDI without index) or an index.
+bool IsSclUnsignedParts(std::string_view text) {
+    for (size_t from = 0;;) {
+        const size_t dot = text.find('.', from);
+        const std::string_view part = text.substr(from, dot == std::string_view::npos ? dot : dot - from);
+        if (!part.empty() && !IsSclUnsigned(part)) return false;
+        if (dot == std::string_view::npos) return true;
+        from = dot + 1;
+    }
+}
+
 struct CAttributeRule {
     const char* role;
     bool (*test)(std::string_view);
@@ -42,6 +54,7 @@ constexpr CAttributeRule kRules[] = {
     {"sec:ClientLN.apRef", IsSclAccessPointName, nullptr, kBadApName},
     {"sec:DOI.ix", IsSclUnsigned, nullptr, kBadIx},
     {"sec:DAI.ix", IsSclUnsigned, nullptr, kBadIx},
+    {"sec:DAI.sdiIx", IsSclUnsignedParts, nullptr, kBadIx},
 };
 
 // The fields of the table that hold whole numbers: stored without the

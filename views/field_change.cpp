@@ -308,6 +308,11 @@ bool FieldChange::Run() {
                                       m_new.IsEmpty() ? Get(m_rsc, kRoleName) : m_new);
         return true;
     }
+    if (const CString refusal = kiln::views::SdiPartsRefusal(m_app, m_rsc, m_field, m_new); !refusal.IsEmpty()) {
+        Notice(refusal);
+        return false;
+    }
+    kiln::views::ShareSdiParts(m_app, m_rsc, m_field, m_new);
     // An array's count gives its size or names the attribute that holds it
     // ("maxPts"), as SCL allows.
     if ((m_field == "sec:SDO.count" && kiln::core::IsSclSdoName(m_new.str())) ||

@@ -44,25 +44,48 @@ const std::set<std::string> kBookkeepingFields = {
     // What marks the standard package, a device or an LN type kept as a
     // type of a declaration package, and the order of a DO type's DAs and
     // SDOs read from a file (its members' orders move them).
-    "sec:TypePackage.ref", "sec:LDevice.isAbstract", "sec:LNodeType.isAbstract", "sec:DOType.memberKinds"};
+    "sec:TypePackage.ref", "sec:LDevice.isAbstract", "sec:LNodeType.isAbstract", "sec:DOType.memberKinds",
+    // A member's semantic space: set where the member is read or made, it
+    // marks a member beyond its standard class, which the MICS document
+    // leaves out; no file holds its text.
+    "sec:DO.SemanticNs", "sec:SDO.SemanticNs", "sec:BDA.SemanticNs"};
 
-// Whether a field of the class is one no file holds: a path name keys only
-// an information item; a server, a setting group block, a member, a report
-// client and a value have no name in a file, an ICD's IED the template's, an
+// Classes no file writes: signal lists and their signals, setting groups
+// and their values, and GOOSE and sampled-value control blocks (which the
+// ICD export leaves out and names).
+const std::set<std::string> kUnwrittenClasses = {"sec:SignalList",  "sec:InSignal", "sec:OutSignal", "sec:SettingGroup",
+                                                 "sec:SettingData", "sec:GSE",      "sec:SV"};
+
+// Whether a field of the class is one no file holds: a path name (an
+// information item is written by its id); a server, a setting group block,
+// a member, a report client and a value have no name in a file, an
+// enumeration value its text and code, an ICD's IED the template's, an
 // information table and a mapping the ICD's; a member's, a value's, an ICD's,
 // a type package's, an information table's and a mapping's description
 // stands nowhere (a server's is its devices'); a structure member's and a
-// sub-data object's presence and semantic space are their standard member's.
+// sub-data object's presence are their standard member's.
 bool Unwritten(const std::string& cls, const CString& field) {
-    if (field == "cim:Naming.pathName") return cls != "sec:InfoItem";
+    if (field == "cim:Naming.pathName") return true;
     static const std::set<std::string> nameless = {"sec:Server", "sec:SGCB", "sec:FCDA", "sec:ClientLN", "sec:Val",
-                                                   "sec:IED",    "sec:ITB",  "sec:M2I"};
+                                                   "sec:EnumVal", "sec:IED", "sec:ITB", "sec:M2I"};
     if (field == "cim:Naming.name") return nameless.count(cls) > 0;
     static const std::set<std::string> undescribed = {"sec:FCDA", "sec:Val", "sec:Server", "sec:ICD",
                                                       "sec:TypePackage", "sec:ITB", "sec:M2I"};
     if (field == "cim:Naming.description") return undescribed.count(cls) > 0;
-    if (cls == "sec:SDO") return field == "sec:SDO.presence" || field == "sec:SDO.SemanticNs";
-    return cls == "sec:BDA" && (field == "sec:BDA.presence" || field == "sec:BDA.SemanticNs");
+    if (cls == "sec:SDO") return field == "sec:SDO.presence";
+    return cls == "sec:BDA" && field == "sec:BDA.presence";
+}
+
+// A name-semantic entry of an instance package records the name and
+// description of a data object its import read beyond the object's class;
+// no file writes the entry (the object's own name and description are).
+bool RecordedSemantic(CKiln_Main& app, const URI_Ref& rsc) {
+    const char* pkgRole = rsc.sClass == "sec:DOSemantic"   ? "sec:DOSemantic.TypePackage"
+                          : rsc.sClass == "sec:DASemantic" ? "sec:DASemantic.TypePackage"
+                                                           : nullptr;
+    if (!pkgRole) return false;
+    URI_Ref pkg = app.DocMtd_getFirstUri_ofAsso(rsc, pkgRole);
+    return pkg.IsSet() && app.Is_InstType(pkg);
 }
 
 // Whether "cim:Naming.name" of the resource may be edited.
@@ -100,7 +123,10 @@ bool CKiln_Main::HtmlMsg_OnPrepareEditField(CBase_Cmd* pView, URI_Ref rsc, CStri
     if (m_nEditLevel != 1 && kTypeAndModelClasses.count(rsc.sClass)) return false;
     if (rsc.IsEmpty() || !DomainEditable(*this, rsc)) return false;
     if (field.IsEmpty() || kDerivedFields.count(field.str()) || kBookkeepingFields.count(field.str())) return false;
-    if (Unwritten(rsc.sClass, field)) return false;
+    if (kUnwrittenClasses.count(rsc.sClass) || Unwritten(rsc.sClass, field) || RecordedSemantic(*this, rsc))
+        return false;
+    // The SDI fields of a DAI that stands in no SDI.
+    if (rsc.sClass == "sec:DAI" && SdiPartSeparator(field) && SdiLevels(*this, rsc) == 0) return false;
 
     if (field == "sec:Val" && (rsc.sClass == "sec:DA" || rsc.sClass == "sec:BDA"))
         if (auto made = OnDemandValue(*this, pView, rsc)) return *made;

@@ -25,6 +25,27 @@ bool ContainsAfterFirst(const CString& text, const CString& part);
 bool RelinkAlone(CKiln_Main& app, const URI_Ref& rsc, const CString& role, const URI_Ref& target,
                  const std::vector<URI_Ref>& current);
 
+// The SDI fields of a DAI ("sec:DAI.sdiIx", "sec:DAI.sdiDesc",
+// "sec:DAI.sdiSAddr") hold one part for each SDI element the DAI stands
+// in, outermost first: the character between the parts, 0 for any other
+// field.
+char SdiPartSeparator(const CString& field);
+
+// The number of SDI elements a DAI stands in: one a dot of its name.
+int SdiLevels(CKiln_Main& app, const URI_Ref& dai);
+
+// The refusal of an SDI field of a DAI given more parts than the DAI
+// stands in SDI elements; empty when each part has its element, and for
+// any other field.
+CString SdiPartsRefusal(CKiln_Main& app, const URI_Ref& dai, const CString& field, const CString& value);
+
+// An SDI has one description and one address, whichever of its DAIs holds
+// them: the other DAIs of the DOI that stand in the same SDI elements (by
+// name and index, outermost first) take the DAI's new part of each level
+// they share ("sec:DAI.sdiDesc", "sec:DAI.sdiSAddr"; any other field
+// changes nothing).
+void ShareSdiParts(CKiln_Main& app, const URI_Ref& dai, const CString& field, const CString& value);
+
 // The refusal of an attribute the type of the DO `doName` lacks.
 CString LackingAttributeText(const CString& doName, const CString& attribute);
 

@@ -78,7 +78,7 @@ protected:
     void SetUp() override {
         MakerFilesTest::SetUp();
         if (IsSkipped()) return;
-        for (const char* t : {"ICD_Template.xml", "MICS_Template.xml"})
+        for (const char* t : {"ICD_Template.xml", "MICS_Template.xml", "ITB_Template.xml", "M2I_Template.xml"})
             fs::copy_file(fs::path(KILN_SOURCE_DIR) / "Template" / t, workspace / "Template" / t);
     }
 
@@ -1106,13 +1106,14 @@ TEST(SclCompareTable, ReportWordsOfALossNameItsKindAndWhatTellsItApart) {
 
 // ---- every field the property view offers, through the ICD export ----
 
-// A field of a class's page: `value` typed, or a list row's text; the edit
-// must make `xpath` select more nodes in the next export than in the one
-// before ("!xpath" fewer), or be refused saying `said` ("" for a field
-// the view does not offer). `at` names the resource when not the class's
-// first ("#n" the class's n-th, from 0). `file` names the export that
-// writes the element: the MICS document beside the ICD or the ICD's type
-// package file.
+// A field of a class's page, an attribute or a link: `value` typed, or a
+// list row's text; the edit must make `xpath` select more nodes in the next
+// export than in the one before ("!xpath" fewer; "" the file changes when
+// the field does), or be refused saying `said` ("" for a field the view
+// does not offer). `at` names the resource when not the class's first ("#n"
+// the class's n-th, from 0). `file` names the export that writes the
+// element: the MICS document beside the ICD, the ICD's type package file,
+// its information table or its mapping.
 struct FieldRow {
     const char* cls;
     const char* field;
@@ -1120,7 +1121,7 @@ struct FieldRow {
     const char* value;
     const char* xpath;
     const char* said = nullptr;
-    const char* file = nullptr;  // "mics" or "types" where not the ICD's
+    const char* file = nullptr;  // "mics", "types", "itb" or "m2i" where not the ICD's
 };
 
 const FieldRow kFieldRows[] = {
@@ -1146,10 +1147,11 @@ const FieldRow kFieldRows[] = {
     {"sec:ClientLN", "sec:ClientLN.lnClass", "", "IHMI", "//ClientLN[@lnClass='IHMI']"},
     {"sec:ClientLN", "sec:ClientLN.lnInst", "", "2", "//ClientLN[@lnInst='2']"},
     {"sec:ClientLN", "sec:ClientLN.prefix", "", "V22", "//ClientLN[@prefix='V22']", nullptr},
+    {"sec:ClientLN", "sec:ClientLN.LNode", "", "CTRL/[Q0]CSWI[1](断路器控制)", "//ClientLN[@lnClass='CSWI']"},
     {"sec:DA", "cim:Naming.description", "", "V23", "//DA[@desc='V23']", nullptr},
     {"sec:DA", "cim:Naming.pathName", "", "X", nullptr, ""},
     {"sec:DA", "e301:OrdNaming.ord", "", "65", "", nullptr},
-    {"sec:DA", "sec:BDA.SemanticNs", "stVal", "V26", "!//DA[@name_ID='stVal']", nullptr, "mics"},
+    {"sec:DA", "sec:BDA.SemanticNs", "stVal", "V26", nullptr, ""},
     {"sec:DA", "sec:BDA.bType", "sboTimeout", "#1", "//DA[@name='sboTimeout' and @bType='INT8']"},
     {"sec:DA", "sec:BDA.count", "", "68", "//DA[@count='68']", nullptr},
     {"sec:DA", "sec:BDA.presence", "", "#1", "//DA[@presence='C']", nullptr, "mics"},
@@ -1168,6 +1170,16 @@ const FieldRow kFieldRows[] = {
     {"sec:DAI", "sec:DAI.sdiDesc", "mag[MX].f", "V42", "//SDI[@desc='V42']"},
     {"sec:DAI", "sec:DAI.sdiIx", "mag[MX].f", "5", "//SDI[@ix='5']"},
     {"sec:DAI", "sec:DAI.sdiSAddr", "mag[MX].f", "V44", "//SDI[@sAddr='V44']"},
+    {"sec:DAI", "sec:DAI.sdiIx", "mag[MX].f", "+5", nullptr, "ix必须是0到4294967295之间的整数！"},
+    {"sec:DAI", "sec:DAI.sdiIx", "mag[MX].f", "5.6", nullptr, "DAI: mag[MX].f在1层SDI下，sdiIx不能多于1段，不能修改！"},
+    {"sec:DAI", "sec:DAI.sdiDesc", "mag[MX].f", "V42\nV43", nullptr, "sdiDesc不能多于1行，不能修改！"},
+    // Two DAIs of one SDI: the one edited last gives its description.
+    {"sec:DAI", "sec:DAI.sdiDesc", "units[CF].SIUnit", "V45", "//SDI[@desc='V45']"},
+    {"sec:DAI", "sec:DAI.sdiDesc", "units[CF].multiplier", "V46", "//SDI[@desc='V46']"},
+    // A DAI that stands in no SDI.
+    {"sec:DAI", "sec:DAI.sdiIx", "", "5", nullptr, ""},
+    {"sec:DAI", "sec:DAI.sdiDesc", "", "V42", nullptr, ""},
+    {"sec:DAI", "sec:DAI.sdiSAddr", "", "V44", nullptr, ""},
     {"sec:DAI", "sec:DAI.valImport", "", "否", "//DAI[@valImport='false']", nullptr},
     {"sec:DAI", "sec:DAI.valKind", "", "#1", "//DAI[@valKind='Conf']", nullptr},
     {"sec:DAI", "sec:DAI.valueDesc", "", "X", nullptr, ""},
@@ -1182,11 +1194,15 @@ const FieldRow kFieldRows[] = {
     {"sec:DO", "cim:Naming.pathName", "", "X", nullptr, ""},
     {"sec:DO", "e301:OrdNaming.ord", "", "97", "", nullptr},
     {"sec:DO", "sec:DO.SemanticDesc", "", "X", nullptr, ""},
-    {"sec:DO", "sec:DO.SemanticNs", "Health", "V59", "!//DO[@name_ID='Health']", nullptr, "mics"},
+    {"sec:DO", "sec:DO.SemanticNs", "Health", "V59", nullptr, ""},
     {"sec:DO", "sec:DO.accessControl", "", "V60", "//DO[@accessControl='V60']", nullptr},
     {"sec:DO", "sec:DO.derivate", "", "X", nullptr, ""},
     {"sec:DO", "sec:DO.presence", "", "#2", "//DO[@presence='O']", nullptr, "mics"},
     {"sec:DO", "sec:DO.transient", "", "否", "//DO[@transient='false']", nullptr},
+    {"sec:DO", "sec:DO.DefinedBy_DOType", "Beh", "ENS$Health$V1  (_新导入_模板类包)", "//DO[@name='Beh' and @type='ENS$Health$V1']"},
+    {"sec:DOSemantic", "cim:Naming.name", "", "OpX", nullptr, ""},
+    {"sec:DOSemantic", "cim:Naming.description", "", "动作语义", nullptr, ""},
+    {"sec:DASemantic", "cim:Naming.name", "", "OpX", nullptr, ""},
     {"sec:DOI", "cim:Naming.description", "", "V64", "//DOI[@desc='V64']", nullptr},
     {"sec:DOI", "cim:Naming.pathName", "", "X", nullptr, ""},
     {"sec:DOI", "e301:OrdNaming.ord", "", "106", "", nullptr},
@@ -1210,7 +1226,7 @@ const FieldRow kFieldRows[] = {
     {"sec:EnumType", "cim:Naming.pathName", "", "X", nullptr, ""},
     {"sec:EnumType", "e301:OrdNaming.ord", "MultiplierKind", "1", "", nullptr, "types"},
     {"sec:EnumVal", "cim:Naming.description", "", "V86", "//EnumVal[@desc='V86']", nullptr},
-    {"sec:EnumVal", "cim:Naming.name", "", "V87", "//EnumVal[text()='V87']", nullptr},
+    {"sec:EnumVal", "cim:Naming.name", "", "V87", nullptr, ""},
     {"sec:EnumVal", "cim:Naming.pathName", "", "X", nullptr, ""},
     {"sec:EnumVal", "e301:OrdNaming.ord", "", "129", "", nullptr},
     {"sec:EnumVal", "sec:EnumVal.val", "", "V90", "//EnumVal[text()='V90']", nullptr},
@@ -1227,6 +1243,8 @@ const FieldRow kFieldRows[] = {
     {"sec:ExtRef", "sec:ExtRef.lnClass", "", "X1", nullptr, "已指向逻辑节点"},
     {"sec:ExtRef", "sec:ExtRef.lnInst", "", "X1", nullptr, "已指向逻辑节点"},
     {"sec:ExtRef", "sec:ExtRef.prefix", "", "X1", nullptr, "已指向逻辑节点"},
+    // A reference moved to a node whose type lacks its data object.
+    {"sec:ExtRef", "sec:DARef.LNode", "", "MEAS/[]MMXU[1](测量)", "//ExtRef[@lnClass='MMXU']"},
     {"sec:FCDA", "cim:Naming.description", "", "X", nullptr, ""},
     {"sec:FCDA", "cim:Naming.name", "", "X", nullptr, ""},
     {"sec:FCDA", "cim:Naming.pathName", "", "X", nullptr, ""},
@@ -1237,6 +1255,7 @@ const FieldRow kFieldRows[] = {
     {"sec:FCDA", "sec:DARef.doName", "", "Loc", "//FCDA[@doName='Loc' and not(@daName)]", nullptr},
     {"sec:FCDA", "sec:FCDA.fc", "", "#1", nullptr, "fc必须是Loc具有的功能约束"},
     {"sec:FCDA", "sec:FCDA.ix", "", "149", "//FCDA[@ix='149']", nullptr},
+    {"sec:FCDA", "sec:DARef.LNode", "", "MEAS/[]MMXU[1](测量)", "!//FCDA[@doName='Loc']"},
     {"sec:ICD", "cim:Naming.description", "", "X", nullptr, ""},
     {"sec:ICD", "cim:Naming.name", "#1", "BCU-9_Ver1.4_RevC", "//Header[@id='BCU-9']"},
     {"sec:ICD", "cim:Naming.pathName", "", "X", nullptr, ""},
@@ -1253,6 +1272,21 @@ const FieldRow kFieldRows[] = {
     {"sec:IED", "sec:IED.originalSclRevision", "#1", "A", "//IED[@originalSclRevision='A']"},
     {"sec:IED", "sec:IED.originalSclVersion", "#1", "2003", "//IED[@originalSclVersion='2003']"},
     {"sec:IED", "sec:IED.owner", "#1", "V126", "//IED[@owner='V126']"},
+    {"sec:InfoGroup", "cim:Naming.name", "G2", "V301", "//InfoGroup[@name='V301']", nullptr, "itb"},
+    {"sec:InfoGroup", "cim:Naming.description", "", "V302", "//InfoGroup[@desc='V302']", nullptr, "itb"},
+    {"sec:InfoItem", "cim:Naming.name", "", "V303", "//InfoItem[@name='V303']", nullptr, "itb"},
+    {"sec:InfoItem", "cim:Naming.description", "", "V304", "//InfoItem[@desc='V304']", nullptr, "itb"},
+    {"sec:InfoItem", "cim:Naming.pathName", "", "X", nullptr, ""},
+    {"sec:InfoItem", "e301:OrdNaming.ord", "", "1", "", nullptr, "itb"},
+    {"sec:InfoItem", "sec:InfoItem.id", "", "8", "//InfoItem[@id='8']", nullptr, "itb"},
+    {"sec:InfoItem", "sec:InfoItem.dataType", "", "SPS (告警信息)", "//InfoItem[@dataType='SPS']", nullptr, "itb"},
+    {"sec:InfoItem", "sec:InfoItem.infoGroup", "", "V301", "//InfoItem[@infoGroup='V301']", nullptr, "itb"},
+    {"sec:InfoItem", "sec:InfoItem.p103_typ", "", "1", "//s103:Config[@typ='1']", nullptr, "itb"},
+    {"sec:InfoItem", "sec:InfoItem.p103_fun", "", "2", "//s103:Config[@fun='2']", nullptr, "itb"},
+    {"sec:InfoItem", "sec:InfoItem.p103_inf", "", "3", "//s103:Config[@inf='3']", nullptr, "itb"},
+    {"sec:InfoItem", "sec:InfoItem.p103_grp", "", "4", "//s103:Config[@grp='4']", nullptr, "itb"},
+    {"sec:InfoItem", "sec:InfoItem.p103_ent", "", "5", "//s103:Config[@itm='5']", nullptr, "itb"},
+    {"sec:InfoItem", "sec:InfoItem.p103_acc", "", "6", "//s103:Config[@acc='6']", nullptr, "itb"},
     {"sec:LCB", "cim:Naming.description", "", "V127", "//LogControl[@desc='V127']", nullptr},
     {"sec:LCB", "cim:Naming.name", "", "V128", "//LogControl[@name='V128']", nullptr},
     {"sec:LCB", "cim:Naming.pathName", "", "X", nullptr, ""},
@@ -1267,6 +1301,7 @@ const FieldRow kFieldRows[] = {
     {"sec:LCB", "sec:LCB.optReasonForInclusion", "", "否", "//LogControl[@reasonCode='false']", nullptr},
     {"sec:LCB", "sec:LCB.prefix", "", "X1", nullptr, "已指定日志"},
     {"sec:LCB", "sec:LCB.trgOp", "", "#1", "//TrgOps[@dupd='true']", nullptr},
+    {"sec:LCB", "sec:LCB.DataSet", "", "V79", "//LogControl[@datSet='V79']"},
     {"sec:LDevice", "cim:Naming.description", "", "V141", "//LDevice[@desc='V141']", nullptr},
     {"sec:LDevice", "cim:Naming.name", "", "V142", "//LDevice[@inst='V142']", nullptr},
     {"sec:LDevice", "cim:Naming.pathName", "", "X", nullptr, ""},
@@ -1287,6 +1322,8 @@ const FieldRow kFieldRows[] = {
     {"sec:LDevice", "sec:LDevice.isAbstract", "", "X", nullptr, ""},
     {"sec:LDevice", "sec:LDevice.ldName", "", "V157", "//LDevice[@ldName='V157']", nullptr},
     {"sec:LDevice", "sec:LDevice.serverTimeout", "", "40", "//Server[@timeout='40']"},
+    // A link with nothing to pick but "清除..." while none is set.
+    {"sec:LDevice", "sec:LDevice.Abstract_LDevice", "", "清除...", ""},
     {"sec:LNode", "cim:Naming.description", "", "V160", "//LN0[@desc='V160']", nullptr},
     {"sec:LNode", "cim:Naming.name", "Q0CSWI1", "Q0CSWI9", "//LN[@prefix='Q0' and @lnClass='CSWI' and @inst='9']", nullptr},
     {"sec:LNode", "cim:Naming.name", "Q0XCBR1", "Q0CSWI1", nullptr, "逻辑节点名称由前缀、XCBR和实例号组成，不能修改！"},
@@ -1296,6 +1333,7 @@ const FieldRow kFieldRows[] = {
     {"sec:LNode", "sec:LNode.lnClass", "", "V165", nullptr, "逻辑节点的类由其LN类型决定，只能是LLN0！"},
     {"sec:LNode", "sec:LNode.lnInst", "LPHD1", "2", "//LN[@lnClass='LPHD' and @inst='2']"},
     {"sec:LNode", "sec:LNode.prefix", "", "V167", "//LN0[@zScl:prefix='V167']", nullptr},
+    {"sec:LNode", "sec:LNode.MemberOf_LNodeContainer", "", "清除...", ""},
     {"sec:LNodeType", "cim:Naming.description", "", "V168", "//LNodeType[@desc='V168']", nullptr},
     {"sec:LNodeType", "cim:Naming.name", "", "V169", "//LN0[@lnType='V169']", nullptr},
     {"sec:LNodeType", "cim:Naming.pathName", "", "X", nullptr, ""},
@@ -1306,6 +1344,23 @@ const FieldRow kFieldRows[] = {
     {"sec:LNodeType", "sec:LNodeType.isInstType", "", "X", nullptr, ""},
     {"sec:LNodeType", "sec:LNodeType.lnClass", "", "+5", nullptr, "LN类型的类由其标准LN类决定，只能是"},
     {"sec:LNodeType", "sec:LNodeType.prefix", "", "V177", "//LNodeType[@prefix='V177']", nullptr, "mics"},
+    {"sec:LNodeType", "sec:LNodeType.Abstract_Type", "", "LLN0$V1(_新导入_模板类包)", "//LNodeType[@zScl:base='LLN0$V1']"},
+    {"sec:MapItem", "cim:Naming.name", "", "V311", "//MappingItem[@name='V311']", nullptr, "m2i"},
+    {"sec:MapItem", "cim:Naming.description", "", "V312", "//MappingItem[@desc='V312']", nullptr, "m2i"},
+    {"sec:MapItem", "e301:OrdNaming.ord", "", "1", "", nullptr, "m2i"},
+    {"sec:MapItem", "sec:DARef.doName", "", "Loc", "//MappingItem[contains(@toDA, 'Loc.stVal')]", nullptr, "m2i"},
+    {"sec:MapItem", "sec:DARef.daName", "", "  ", "//MappingItem[contains(@toDA, '.Loc') and not(contains(@toDA, 'Loc.'))]", nullptr, "m2i"},
+    {"sec:MapItem", "sec:MapItem.valStr", "", "V313", "//Parameter[@val='V313']", nullptr, "m2i"},
+    {"sec:MapItem", "sec:MapItem.operator", "", "M2I:V314", "//Process[@operator='M2I:V314']", nullptr, "m2i"},
+    {"sec:MapItem", "sec:MapItem.dU", "", "V315", nullptr, "DO: Loc的类型中没有dU，不能修改！"},
+    {"sec:MapItem", "sec:MapItem.daName_t", "", "t", "//MappingItem[contains(@toDA, '.t')]", nullptr, "m2i"},
+    {"sec:MapItem", "sec:MapItem.minVal", "", "1", nullptr, "DO: Loc的类型中没有minVal，不能修改！"},
+    {"sec:MapItem", "sec:MapItem.maxVal", "", "1", nullptr, "DO: Loc的类型中没有maxVal，不能修改！"},
+    {"sec:MapItem", "sec:MapItem.stepSize", "", "1", nullptr, "DO: Loc的类型中没有stepSize，不能修改！"},
+    {"sec:MapItem", "sec:MapItem.unitSiUnit", "", "V", nullptr, "DO: Loc的类型中没有units.SIUnit，不能修改！"},
+    {"sec:MapItem", "sec:MapItem.unitMultiplier", "", "k", nullptr, "DO: Loc的类型中没有units.multiplier，不能修改！"},
+    {"sec:MapItem", "sec:MapItem.InfoItem", "", "清除...", "!//Parameter[@idITB='8']", nullptr, "m2i"},
+    {"sec:MapItem", "sec:DARef.LNode", "", "MEAS/[]MMXU[1](测量)", "!//MappingItem", nullptr, "m2i"},
     {"sec:Log", "cim:Naming.description", "", "V178", "//Log[@desc='V178']", nullptr},
     {"sec:Log", "cim:Naming.name", "", "V179", "//LogControl[@logName='V179']", nullptr},
     {"sec:Log", "cim:Naming.pathName", "", "X", nullptr, ""},
@@ -1336,6 +1391,7 @@ const FieldRow kFieldRows[] = {
     {"sec:RCB", "sec:RCB.sqNum", "", "245", "//ReportControl[@zScl:sqNum='245']", nullptr},
     {"sec:RCB", "sec:RCB.timeOfEntry", "", "V206", "//ReportControl[@zScl:timeOfEntry='V206']", nullptr},
     {"sec:RCB", "sec:RCB.trgOp", "", "#1", "//TrgOps[@dupd='true']", nullptr},
+    {"sec:RCB", "sec:RCB.DataSet", "", "dsLog", "//ReportControl[@datSet='dsLog']"},
     {"sec:SDO", "cim:Naming.description", "", "V207", "//SDO[@desc='V207']", nullptr},
     {"sec:SDO", "cim:Naming.name", "", "X", nullptr, ""},
     {"sec:SDO", "e301:OrdNaming.ord", "", "1", ""},
@@ -1343,6 +1399,8 @@ const FieldRow kFieldRows[] = {
     {"sec:SDO", "sec:SDO.count", "", "4", "//SDO[@count='4']", nullptr},
     {"sec:SDO", "sec:SDO.presence", "", "X", nullptr, ""},
     {"sec:SDO", "sec:SDO.SemanticNs", "", "X", nullptr, ""},
+    // The one type its list offers, picked again: nothing changes.
+    {"sec:SDO", "sec:SDO.DefinedBy_DOType", "", "SPS$V1  (_新导入_模板类包)", "", nullptr, "types"},
     {"sec:SGCB", "cim:Naming.description", "", "V208", "//SettingControl[@desc='V208']", nullptr},
     {"sec:SGCB", "cim:Naming.name", "", "X", nullptr, ""},
     {"sec:SGCB", "cim:Naming.pathName", "", "X", nullptr, ""},
@@ -1370,6 +1428,10 @@ const FieldRow kFieldRows[] = {
     {"sec:FCDA", "sec:FCDA.lnClass", "", "X", nullptr, ""},
     {"sec:FCDA", "sec:FCDA.lnInst", "", "X", nullptr, ""},
     {"sec:FCDA", "sec:FCDA.memberRef", "", "X", nullptr, ""},
+    // Late: links that change what many fields above are judged by.
+    {"sec:LCB", "sec:LCB.Log", "", "清除...", "//LogControl[@zScl:logName='']"},
+    {"sec:LNode", "sec:LNode.LNodeType", "", "#1", "//LN0[@lnType = preceding::LN0/@lnType or @lnType = following::LN0/@lnType]"},
+    {"sec:TypePackage", "sec:TypePackage.Depend_TypePackage", "#1", "P1  (产品系列)", "//SemanticSpace[@depend_SpaceID='P1']", nullptr, "mics"},
     // Last: a free space writes its LN types without their prefix.
     {"sec:ICD", "sec:ICD.extDOFreely", "#1", "是", "//SemanticSpace[@isStdSpace='false']", nullptr, "mics"},
 };
@@ -1396,6 +1458,32 @@ TEST_F(SclFileTest, EveryFieldTheViewOffersIsWrittenOrRefused) {
     URI_Ref sdo;
     ASSERT_TRUE(app.NewRsc_SDO(&sdo, typeNamed("MV$V1"), ""));
     ASSERT_TRUE(app.DocMtd_add_Association(sdo, "sec:SDO.DefinedBy_DOType", typeNamed("SPS$V1")));
+    // Name semantics of the ICD's own package, and an information table of
+    // two groups whose item is mapped to the breaker's position.
+    const URI_Ref pkg = app.DocMtd_getFirstUri_ofAsso(icd, "sec:ICD.TypePackage");
+    URI_Ref doSemantic, daSemantic, itb, group, item, m2i, mapItem;
+    ASSERT_TRUE(app.NewRsc_DOSemantic(&doSemantic, pkg) && app.NewRsc_DASemantic(&daSemantic, pkg));
+    ASSERT_TRUE(app.NewRsc_ITB(&itb, icd) && app.NewRsc_InfoGroup(&group, itb, "G1") &&
+                app.NewRsc_InfoGroup(&group, itb, "G2") && app.NewRsc_InfoItem(&item, itb));
+    ASSERT_TRUE(app.NewRsc_M2I(&m2i, icd, itb, false) && app.NewRsc_MapItem(&mapItem, m2i, item));
+    std::vector<URI_Ref> nodes;
+    app.m_Doc.ByClass("sec:LNode", nodes);
+    const auto breaker = std::find_if(nodes.begin(), nodes.end(), [&](const URI_Ref& n) { return Get(n, "cim:Naming.name") == "Q0XCBR1"; });
+    ASSERT_TRUE(breaker != nodes.end() && app.DocMtd_add_Association(mapItem, "sec:DARef.LNode", *breaker));
+    ASSERT_TRUE(app.DocMtd_Modify_attribute_value(item, "sec:InfoItem.id", "7") &&
+                app.DocMtd_Modify_attribute_value(item, "sec:InfoItem.infoGroup", "G1") &&
+                app.DocMtd_Modify_attribute_value(mapItem, "sec:DARef.doName", "Pos") &&
+                app.DocMtd_Modify_attribute_value(mapItem, "sec:DARef.daName", "stVal"));
+    // What the tree shows beside: a signal list of the IED with its signals,
+    // a setting group of the device's block with a value, and GOOSE and
+    // sampled-value blocks of the breaker.
+    URI_Ref made, list, setting;
+    std::vector<URI_Ref> sgcbs;
+    app.m_Doc.ByClass("sec:SGCB", sgcbs);
+    ASSERT_TRUE(app.NewRsc_SignalList(&list, app.DocMtd_getFirstUri_ofAsso(icd, "sec:ICD.IED")) &&
+                app.NewRsc_InSignal(&made, list) && app.NewRsc_OutSignal(&made, list) && !sgcbs.empty() &&
+                app.NewRsc_SettingGroup(&setting, sgcbs.front()) && app.NewRsc_SettingData(&made, setting) &&
+                app.NewRsc_GSE(&made, *breaker) && app.NewRsc_SV(&made, *breaker));
     for (int c = 0; c < schema.ClassCount(); ++c) {
         std::vector<URI_Ref> all;
         app.m_Doc.ByClass(schema.Class(c).name.c_str(), all);
@@ -1411,10 +1499,13 @@ TEST_F(SclFileTest, EveryFieldTheViewOffersIsWrittenOrRefused) {
             if (!*at || Get(r, "cim:Naming.name") == at) return r;
         return URI_Ref();
     };
-    auto exportTypes = [&](const std::string& name) {
+    // The type package, information table or mapping file.
+    auto exportOther = [&](const std::string& file, const std::string& name) {
         const std::string path = (workspace / name).string();
         ui.AnswerSaveFile(path.c_str());
-        EXPECT_TRUE(app.Rsc_TypePackage_Export(app.DocMtd_getFirstUri_ofAsso(icd, "sec:ICD.TypePackage")));
+        EXPECT_TRUE(file == "types" ? app.Rsc_TypePackage_Export(pkg)
+                    : file == "itb" ? app.Rsc_ITB_Export(itb)
+                                    : app.Rsc_M2I_Export(m2i));
         return ReadBytes(path);
     };
     auto shown = [](const Struct_EditPack& pack, size_t n) { return pack.vList.vPairs[n].first.str(); };
@@ -1423,21 +1514,34 @@ TEST_F(SclFileTest, EveryFieldTheViewOffersIsWrittenOrRefused) {
         ui.ClearCalls();
         return offered;
     };
-    // Every attribute field the view offers on a class's first page has its row.
-    std::set<std::pair<std::string, std::string>> rows;
+    // An attribute's text, or a link's first target.
+    auto current = [&](const URI_Ref& rsc, const char* field) {
+        Struct_AttrDfn attr;
+        return app.DocMtd_Get_AttrDfn(rsc.sClass.c_str(), field, attr) ? Get(rsc, field)
+                                                                      : CString(app.DocMtd_getFirstUri_ofAsso(rsc, field).sUri);
+    };
+    // Every attribute and link field the view offers on a page of a class
+    // has its row.
+    std::set<std::pair<std::string, std::string>> rows, offered;
     for (const FieldRow& row : kFieldRows) rows.emplace(row.cls, row.field);
     for (const auto& [cls, rscs] : pages)
         for (int r = 0; r < schema.RoleCount(); ++r) {
             const kiln::cim::RoleInfo& role = schema.Role(r);
-            Struct_EditPack pack;
-            if (!role.name.empty() && role.kind == kiln::cim::RoleKind::Attribute &&
-                schema.RoleApplies(r, schema.ClassId(cls)) && prepare(rscs.front(), role.name.c_str(), pack)) {
-                EXPECT_TRUE(rows.count({cls, role.name})) << "no row for " << cls << " " << role.name;
+            if (role.name.empty() || !schema.RoleApplies(r, schema.ClassId(cls))) continue;
+            for (const URI_Ref& rsc : rscs) {
+                Struct_EditPack pack;
+                if (prepare(rsc, role.name.c_str(), pack)) {
+                    offered.emplace(cls, role.name);
+                    break;
+                }
             }
         }
+    for (const auto& field : offered)
+        EXPECT_TRUE(rows.count(field)) << "no row for " << field.first << " " << field.second;
 
     std::string before = ReadBytes(Export(icd, "field0.icd")), micsBefore = ReadBytes((workspace / "field0.mics").string());
     int k = 0;
+    std::vector<std::pair<URI_Ref, FieldRow>> written;  // the attributes found in the ICD file
     for (const FieldRow& row : kFieldRows) {
         const std::string what = std::string(row.cls) + " " + row.field + " " + row.at + " -> " + row.value;
         const URI_Ref rsc = pageOf(row.cls, row.at);
@@ -1452,9 +1556,9 @@ TEST_F(SclFileTest, EveryFieldTheViewOffersIsWrittenOrRefused) {
         for (size_t n = 0; n < pack.vList.vPairs.size(); ++n)
             if (shown(pack, n) == row.value || "#" + std::to_string(n) == row.value) value = pack.vList.vPairs[n].second;
         const std::string file = row.file ? row.file : "";
-        const bool types = file == "types";
-        const std::string typesBefore = types ? exportTypes("field" + std::to_string(k) + "b.Type") : "";
-        const CString old = Get(rsc, row.field);
+        const bool other = !file.empty() && file != "mics";
+        const std::string otherBefore = other ? exportOther(file, "field" + std::to_string(k) + "b." + file) : "";
+        const CString old = current(rsc, row.field);
         if (app.HtmlMsg_OnFieldChanged(view, rsc, row.field, old, value, nullptr, nullptr))
             app.DocMtd_Modify_attribute_value(rsc, row.field, value);
         std::string said;
@@ -1462,8 +1566,8 @@ TEST_F(SclFileTest, EveryFieldTheViewOffersIsWrittenOrRefused) {
         const std::string name = "field" + std::to_string(++k);
         const std::string after = ReadBytes(Export(icd, name + ".icd"));
         const std::string micsAfter = ReadBytes((workspace / (name + ".mics")).string());
-        const std::string was = file == "mics" ? micsBefore : types ? typesBefore : before;
-        const std::string now = file == "mics" ? micsAfter : types ? exportTypes(name + ".Type") : after;
+        const std::string was = file == "mics" ? micsBefore : other ? otherBefore : before;
+        const std::string now = file == "mics" ? micsAfter : other ? exportOther(file, name + "." + file) : after;
         before = after;
         micsBefore = micsAfter;
         ASSERT_TRUE(row.said || row.xpath) << what << ": a field stored is written or refused";
@@ -1471,19 +1575,38 @@ TEST_F(SclFileTest, EveryFieldTheViewOffersIsWrittenOrRefused) {
             // A row of a field not editable that the view offered fails here.
             EXPECT_TRUE(*row.said) << what << ": offered";
             EXPECT_NE(said.find(row.said), std::string::npos) << what << ": said " << said;
-            EXPECT_EQ(Get(rsc, row.field), old) << what;
+            EXPECT_EQ(current(rsc, row.field), old) << what;
         } else if (!*row.xpath) {
             // An order number moves the element; one past the last leaves
-            // the last element where it is.
-            EXPECT_EQ(FirstDifferentLine(was, now) != "", Get(rsc, row.field) != old) << what;
+            // the last element where it is, as a link left as it was.
+            EXPECT_EQ(FirstDifferentLine(was, now) != "", current(rsc, row.field) != old) << what;
         } else {
             const bool fewer = *row.xpath == '!';
             const char* xpath = row.xpath + (fewer ? 1 : 0);
             pugi::xml_document b, a;
             ASSERT_TRUE(b.load_string(was.c_str()) && a.load_string(now.c_str())) << what;
             const size_t nb = b.select_nodes(xpath).size(), na = a.select_nodes(xpath).size();
-            EXPECT_GT(fewer ? nb : na, fewer ? na : nb) << what << ": " << said << FirstDifferentLine(was, now);
+            std::string listed;
+            for (size_t n = 0; n < pack.vList.vPairs.size(); ++n) listed += " [" + shown(pack, n) + "]";
+            EXPECT_GT(fewer ? nb : na, fewer ? na : nb) << what << ": " << said << FirstDifferentLine(was, now) << listed;
+            Struct_AttrDfn attr;
+            if (file.empty() && app.DocMtd_Get_AttrDfn(rsc.sClass.c_str(), row.field, attr)) written.emplace_back(rsc, row);
         }
+    }
+    // The ICD import reads each field the ICD file was found to hold back:
+    // the last file holds the field's last value on a resource of its class.
+    const URI_Ref back = ImportAnswering((workspace / ("field" + std::to_string(k) + ".icd")).string());
+    CString backDomain;
+    ASSERT_TRUE(back.IsSet() && app.DocMtd_DEnv_Get_Rsc_Domain(back, backDomain));
+    for (const auto& [rsc, row] : written) {
+        const CString value = current(rsc, row.field);
+        std::vector<URI_Ref> all;
+        app.m_Doc.ByClass(row.cls, all);
+        const bool read = std::any_of(all.begin(), all.end(), [&](const URI_Ref& r) {
+            CString d;
+            return r.sClass == row.cls && app.DocMtd_DEnv_Get_Rsc_Domain(r, d) && d == backDomain && current(r, row.field) == value;
+        });
+        EXPECT_TRUE(read) << row.cls << " " << row.field << " " << row.at << ": " << value.str() << " not read back";
     }
 }
 
