@@ -2,12 +2,100 @@
 // into a new ICD of a product, a type-package file into a new package, and
 // the types of a file into an existing package.
 #include <set>
+#include <utility>
+#include <vector>
 
 #include "import/import_util.h"
 
 using kiln::core::kRoleName;
 using kiln::import::Children;
 using kiln::import::MembersByOrd;
+
+namespace {
+
+// The namespace declarations in force along a walk down the tree, innermost
+// last, so that an element's namespace is found without a walk up.
+class Declarations {
+public:
+    size_t Mark() const { return m_decls.size(); }
+    void Leave(size_t mark) { m_decls.resize(mark); }
+    void Enter(const XmlNode& element) {
+        for (const XmlNode& a : element.Attributes()) {
+            const CString name = a.NodeName();
+            if (name == "xmlns")
+                m_decls.emplace_back(CString(), a.GetText());
+            else if (name.Left(6) == "xmlns:")
+                m_decls.emplace_back(name.Mid(6), a.GetText());
+        }
+    }
+    // The namespace of an element entered last; "" for none.
+    CString UriOf(const XmlNode& element) const {
+        const CString name = element.NodeName();
+        const int colon = name.Find(':');
+        const CString prefix = colon > 0 ? name.Left(colon) : CString();
+        for (auto it = m_decls.rbegin(); it != m_decls.rend(); ++it)
+            if (it->first == prefix) return it->second;
+        return CString();
+    }
+
+private:
+    std::vector<std::pair<CString, CString>> m_decls;
+};
+
+}  // namespace
+
+bool CKiln_Import::Take_SclNamespace(const XmlNode& root) {
+    m_strRefusal = kiln::import::WrongRoot(root, "SCL", kiln::import::kSclNamespace);
+    if (!m_strRefusal.IsEmpty()) return false;
+    const CString ns = root.NamespaceUri();
+    Declarations decls;
+    decls.Enter(root);
+    // The walk without recursion: per level the children still to look at,
+    // where their findings are named, and the declarations to go back to.
+    struct Level {
+        std::vector<XmlNode> children;
+        size_t next = 0;
+        CString where;
+        size_t mark = 0;
+    };
+    std::vector<Level> stack;
+    stack.push_back(Level{Children(root, "*"), 0, "SCL", decls.Mark()});
+    std::vector<std::pair<XmlNode, CString>> prefixed;  // elements of SCL's namespace under a prefix
+    while (!stack.empty()) {
+        Level& level = stack.back();
+        if (level.next == level.children.size()) {
+            decls.Leave(level.mark);
+            stack.pop_back();
+            continue;
+        }
+        const XmlNode element = level.children[level.next++];
+        const size_t mark = decls.Mark();
+        decls.Enter(element);
+        const CString uri = decls.UriOf(element);
+        const CString where = level.where;
+        if (uri != ns) {
+            AddOtherError("错误：ICD文件:  " + where,
+                          kiln::import::NotRead(element, kiln::import::OtherNamespace(uri)));
+            element.ParentNode().RemoveChild(element);
+            decls.Leave(mark);
+            continue;
+        }
+        const CString local = element.LocalName(), name = element.NodeName();
+        if (local != name) prefixed.emplace_back(element, name.Left(name.Find(':')));
+        // Only the templates are read below the root; a Private element
+        // holds a tool's own content, of any namespace, and is not read.
+        if ((stack.size() == 1 && local != "DataTypeTemplates") || local == "Private") {
+            decls.Leave(mark);
+            continue;
+        }
+        CString inner = stack.size() == 1 ? local : where;
+        for (const char* kind : {"LNodeType", "DOType", "DAType", "EnumType"})
+            if (local == kind) inner = local + ":" + kiln::import::AttrText(element, "id");
+        stack.push_back(Level{Children(element, "*"), 0, inner, mark});
+    }
+    for (const auto& [element, prefix] : prefixed) element.DropElementPrefix(prefix);
+    return true;
+}
 
 bool CKiln_Import::Import_ICD(URI_Ref* pOut, CKiln_Main* app, CBase_XML* source, URI_Ref /*base*/, CBase_XML report,
                               bool /*bFlag*/, URI_Ref product) {
@@ -89,6 +177,7 @@ bool CKiln_Import::Import_TypePackageFile(CKiln_Main* app, CBase_XML* source, CB
     m_nErrors = 0;
     if (!Bind_Report(app, source, report)) return false;
     const XmlNode root = source->GetDocumentElement();
+    if (!Take_SclNamespace(root)) return false;
     bool keyMissing = false;
     if (!Check_FileKeys(root, keyMissing)) {
         if (keyMissing) Finish_Report(app, "TypePackage");
@@ -112,6 +201,7 @@ bool CKiln_Import::Import_LNodeTypeFile(CKiln_Main* app, CBase_XML* source, CBas
     m_nErrors = 0;
     if (!Bind_Report(app, source, report)) return false;
     const XmlNode root = source->GetDocumentElement();
+    if (!Take_SclNamespace(root)) return false;
     bool keyMissing = false;
     if (!Check_FileKeys(root, keyMissing, false)) return false;
     const XmlNode templates = source->Get_NodePtr(root, "DataTypeTemplates");
