@@ -184,7 +184,6 @@ bool CKiln_Import::Import_ITB(CKiln_Main* app, CBase_XML* source, URI_Ref icd, c
             dataTypeList += (dataTypeList.IsEmpty() ? "" : "、") + v.sText2;
         }
     std::map<CString, CString> addresses;  // 103 address -> the item that gave it first
-    CString firstWithoutId;                // the first item with an empty or no id
     for (size_t i = 0; i < itemNodes.size(); ++i) {
         const XmlNode& node = itemNodes[i];
         URI_Ref item;
@@ -197,15 +196,13 @@ bool CKiln_Import::Import_ITB(CKiln_Main* app, CBase_XML* source, URI_Ref icd, c
         const CString label = ids[i].IsEmpty() ? "第" + kiln::import::Dec(static_cast<long long>(i) + 1) + "条" : ids[i];
         auto finding = [&](const CString& error) { AddOtherError("错误：ITB文件:  InfoItem:" + label, error); };
         // The item takes the id and name the file gives, none when it gives
-        // none (not the creator's "Item" and number); either missing is
-        // named, and an empty id that an item before gave too.
-        if (Get_NodeText(node, "@id", text)) {
+        // none (not the creator's "Item" and number), and either missing is
+        // named. An empty id is kept: it is what kiln writes for an item
+        // without one, which the mapping knows by its place.
+        if (Get_NodeText(node, "@id", text))
             app->DocMtd_Modify_attribute_value(item, "sec:InfoItem.id", text);
-            if (text.IsEmpty() && !firstWithoutId.IsEmpty()) finding("id为空，与InfoItem:" + firstWithoutId + "的id相同");
-        } else {
+        else
             finding("没有id属性");
-        }
-        if (ids[i].IsEmpty() && firstWithoutId.IsEmpty()) firstWithoutId = label;
         const bool hasName = Get_NodeText(node, "@name", name);
         app->DocMtd_Modify_attribute_value(item, kRoleName, name);
         if (Get_NodeText(node, "@desc", desc)) app->DocMtd_Modify_attribute_value(item, kDescRole, desc);
