@@ -28,14 +28,19 @@ public:
                 m_decls.emplace_back(name.Mid(6), a.GetText());
         }
     }
-    // The namespace of an element entered last; "" for none.
-    CString UriOf(const XmlNode& element) const {
+    // The namespace of an element entered last ("" for none); false for a
+    // prefix nothing binds.
+    bool UriOf(const XmlNode& element, CString& uri) const {
         const CString name = element.NodeName();
         const int colon = name.Find(':');
         const CString prefix = colon > 0 ? name.Left(colon) : CString();
+        uri.Empty();
         for (auto it = m_decls.rbegin(); it != m_decls.rend(); ++it)
-            if (it->first == prefix) return it->second;
-        return CString();
+            if (it->first == prefix) {
+                uri = it->second;
+                return true;
+            }
+        return prefix.IsEmpty();
     }
 
 private:
@@ -71,9 +76,10 @@ bool CKiln_Import::Take_SclNamespace(const XmlNode& root) {
         const XmlNode element = level.children[level.next++];
         const size_t mark = decls.Mark();
         decls.Enter(element);
-        const CString uri = decls.UriOf(element);
+        CString uri;
+        const bool bound = decls.UriOf(element, uri);
         const CString where = level.where;
-        if (uri != ns) {
+        if (!bound || uri != ns) {
             AddOtherError("错误：ICD文件:  " + where,
                           kiln::import::NotRead(element, kiln::import::OtherNamespace(uri)));
             element.ParentNode().RemoveChild(element);

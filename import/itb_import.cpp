@@ -260,8 +260,8 @@ bool CKiln_Import::Import_ITB(CKiln_Main* app, CBase_XML* source, URI_Ref icd, c
         for (const ConfigAttr& a : attrs) {
             if (a.name == "xmlns" || a.name.Left(6) == "xmlns:" || a.value.IsEmpty()) continue;
             int f = 0;
-            while (f < 6 && std::none_of(kForms[f].begin(), kForms[f].end(), [&](const Form& form) { return IsForm(a, form); }))
-                ++f;
+            const auto isA = [&](const Form& form) { return IsForm(a, form); };
+            while (f < 6 && std::none_of(kForms[f].begin(), kForms[f].end(), isA)) ++f;
             if (f == 6)
                 finding("属性" + a.name + "未导入");
             else if (&a != taken[f] && a.value != read[f])
