@@ -79,7 +79,8 @@ bool RunOnChosenFile(CKiln_Main* app, const EntryTexts& t, const CBase_XML& repo
         outcome = Outcome::Failed;
     }
     if (outcome != Outcome::Done) {
-        if (outcome == Outcome::Failed) _AfxMessageBox(why.IsEmpty() ? failure : failure + "\n" + why, MB_OK, "", nullptr);
+        if (outcome == Outcome::Failed)
+            _AfxMessageBox(why.IsEmpty() ? failure : failure + "\n" + why, MB_OK, "", nullptr);
         return false;
     }
     if (t.done) _AfxMessageBox(path + t.done, MB_OK, "", nullptr);

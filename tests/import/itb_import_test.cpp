@@ -77,7 +77,8 @@ TEST_F(ItbImportTest, WithoutGroupsTheItemsAreGroupedByTheirAddressInTextOrder) 
         "<InfoItem id=\"b\" name=\"B\"><s103:Config typ=\"1\" grp=\"2\"/></InfoItem>\n"
         "<InfoItem id=\"c\" name=\"C\"><s103:Config typ=\"01\" grp=\"002\"/></InfoItem>\n"
         "<InfoItem id=\"d\" name=\"D\" infoGroup=\"kept\"><s103:Config fun=\"3\"/></InfoItem>\n"
-        "<InfoItem id=\"e\" name=\"E\" infoGroup=\"保护组\"><s103:Config typ=\"1\" fun=\"160\" inf=\"90\" grp=\"2\"/></InfoItem>\n"
+        "<InfoItem id=\"e\" name=\"E\" infoGroup=\"保护组\">"
+        "<s103:Config typ=\"1\" fun=\"160\" inf=\"90\" grp=\"2\"/></InfoItem>\n"
         "<InfoItem id=\"f\" name=\"F\" infoGroup=\"\"><s103:Config typ=\"3\" grp=\"4\"/></InfoItem>\n"
         "<InfoItem id=\"g\" name=\"G\" infoGroup=\"遥测\"><s103:Config typ=\"5\"/></InfoItem>\n"
         // Half an address names no group: the item keeps none, and says so.
@@ -101,7 +102,8 @@ TEST_F(ItbImportTest, WithoutGroupsTheItemsAreGroupedByTheirAddressInTextOrder) 
 // an item without one). A repeated id refuses the file before anything is
 // made.
 TEST_F(ItbImportTest, RepeatedIdsRefuseTheFileBeforeAnythingIsMade) {
-    ui.AnswerOpenFile(WriteFile("in.itb", Itb("<InfoItem name=\"x\"/><InfoItem name=\"y\"/><InfoItem id=\"\" name=\"z\"/>\n")));
+    const std::string body = "<InfoItem name=\"x\"/><InfoItem name=\"y\"/><InfoItem id=\"\" name=\"z\"/>\n";
+    ui.AnswerOpenFile(WriteFile("in.itb", Itb(body)));
     ui.AnswerNo("ITB文件导入完毕,发现错误2个。是否查看报告？");
     ASSERT_TRUE(app.Rsc_ITB_Import(icd));
     EXPECT_EQ(Items().size(), 3u);
@@ -136,7 +138,8 @@ TEST_F(ItbImportTest, RefusedInputChangesNothing) {
     const struct {
         std::string text;
         std::string why;
-    } kUnreadable[] = {{"<?xml version=\"1.0\"?><M2I><InfoItem id=\"1\"/></M2I>", "\n根元素是M2I（命名空间无）" + std::string(kRead)},
+    } kUnreadable[] = {{"<?xml version=\"1.0\"?><M2I><InfoItem id=\"1\"/></M2I>",
+                        "\n根元素是M2I（命名空间无）" + std::string(kRead)},
                        {"<?xml version=\"1.0\"?><ITB xmlns=\"urn:other\" xmlns:p=\"http://kiln.local/Zel/2004/ITB\">"
                         "<InfoItem id=\"9\" name=\"foreign\"/><p:InfoItem id=\"1\" name=\"real\"/></ITB>",
                         "\n根元素是ITB（命名空间urn:other）" + std::string(kRead)},
