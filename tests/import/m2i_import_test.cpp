@@ -352,6 +352,12 @@ TEST_F(M2iCompanionTest, BesideAnXmlMappingTheXmlTableComesFirst) {
     ASSERT_EQ(Boxes().size(), 1u);
     EXPECT_EQ(Boxes().front().Left(faulty.GetLength()), faulty);
     EXPECT_GT(Boxes().front().GetLength(), faulty.GetLength());
+    // One of another root, the same with the root found and the one read.
+    ui.ClearCalls();
+    EXPECT_FALSE(RunM2i(M2i(""), other, "f.m2i", "<M2I/>"));
+    EXPECT_EQ(Boxes(), std::vector<CString>{CString((workspace / "f.itb").string().c_str()) +
+                                            "ITB文件格式不正确, 导入不成功！\n根元素是M2I（命名空间无），只导入根元素为ITB"
+                                            "（命名空间路径为/Zel/2004/ITB，或无命名空间）的文件"});
     EXPECT_TRUE(Target(other, "sec:ICD.ITB").IsEmpty());
 }
 
