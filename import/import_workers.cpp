@@ -1,6 +1,7 @@
 // The three workers that read an SCL file with its import report: an ICD
 // into a new ICD of a product, a type-package file into a new package, and
 // the types of a file into an existing package.
+#include <map>
 #include <set>
 #include <utility>
 #include <vector>
@@ -13,19 +14,22 @@ using kiln::import::MembersByOrd;
 
 namespace {
 
-// The namespace declarations in force along a walk down the tree, innermost
-// last, so that an element's namespace is found without a walk up.
+// The namespace declarations in force along a walk down the tree: per
+// prefix the URIs bound to it, innermost last, so that an element's
+// namespace is found without a walk up or a look through every binding.
 class Declarations {
 public:
-    size_t Mark() const { return m_decls.size(); }
-    void Leave(size_t mark) { m_decls.resize(mark); }
+    size_t Mark() const { return m_entered.size(); }
+    void Leave(size_t mark) {
+        for (; m_entered.size() > mark; m_entered.pop_back()) m_bound[m_entered.back()].pop_back();
+    }
     void Enter(const XmlNode& element) {
         for (const XmlNode& a : element.Attributes()) {
             const CString name = a.NodeName();
-            if (name == "xmlns")
-                m_decls.emplace_back(CString(), a.GetText());
-            else if (name.Left(6) == "xmlns:")
-                m_decls.emplace_back(name.Mid(6), a.GetText());
+            if (name != "xmlns" && name.Left(6) != "xmlns:") continue;
+            const CString prefix = name == "xmlns" ? CString() : name.Mid(6);
+            m_bound[prefix].push_back(a.GetText());
+            m_entered.push_back(prefix);
         }
     }
     // The namespace of an element entered last ("" for none); false for a
@@ -34,17 +38,15 @@ public:
         const CString name = element.NodeName();
         const int colon = name.Find(':');
         const CString prefix = colon > 0 ? name.Left(colon) : CString();
-        uri.Empty();
-        for (auto it = m_decls.rbegin(); it != m_decls.rend(); ++it)
-            if (it->first == prefix) {
-                uri = it->second;
-                return true;
-            }
-        return prefix.IsEmpty();
+        const auto it = m_bound.find(prefix);
+        const bool bound = it != m_bound.end() && !it->second.empty();
+        uri = bound ? it->second.back() : CString();
+        return bound || prefix.IsEmpty();
     }
 
 private:
-    std::vector<std::pair<CString, CString>> m_decls;
+    std::map<CString, std::vector<CString>> m_bound;
+    std::vector<CString> m_entered;  // the prefix of each binding, in the order entered
 };
 
 }  // namespace
