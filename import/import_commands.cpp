@@ -65,9 +65,11 @@ bool RunOnChosenFile(CKiln_Main* app, const EntryTexts& t, const CBase_XML& repo
         return false;
     }
     Outcome outcome = Outcome::Failed;
+    CString why;
     try {
         CKiln_Import importer;
         outcome = worker(importer, source, report, path);
+        why = importer.m_strRefusal;
     } catch (const CUiScriptError&) {
         // A question left without an answer ends the run like a cancel: the
         // file was not at fault, so no failure message names it.
@@ -77,7 +79,7 @@ bool RunOnChosenFile(CKiln_Main* app, const EntryTexts& t, const CBase_XML& repo
         outcome = Outcome::Failed;
     }
     if (outcome != Outcome::Done) {
-        if (outcome == Outcome::Failed) KQ_CommandFailure(failure);
+        if (outcome == Outcome::Failed) KQ_CommandFailure(why.IsEmpty() ? failure : failure + "\n" + why);
         return false;
     }
     if (t.done) _AfxMessageBox(path + t.done, MB_OK, "", nullptr);
@@ -226,7 +228,8 @@ bool CKiln_Main::Rsc_M2I_Import(URI_Ref icd) {
                 return Outcome::Stopped;
             }
             if (!imp.Import_ITB(this, &itbXml, icd, &report)) {
-                KQ_CommandFailure(companion + "ITB文件格式不正确, 导入不成功！");
+                const CString why = imp.m_strRefusal.IsEmpty() ? CString() : "\n" + imp.m_strRefusal;
+                KQ_CommandFailure(companion + "ITB文件格式不正确, 导入不成功！" + why);
                 return Outcome::Stopped;
             }
             newItb = DocMtd_getFirstUri_ofAsso(icd, "sec:ICD.ITB");

@@ -64,8 +64,9 @@ URI_Ref CKiln_Import::Load_StandardTables(CKiln_Main* app) {
 
 bool CKiln_Import::Check_FileKeys(XmlNode root, bool& bKeyMissing, bool bCheckKeys) {
     bKeyMissing = false;
+    m_strRefusal = kiln::import::WrongRoot(root, "SCL", kiln::import::kSclNamespace);
+    if (!m_strRefusal.IsEmpty()) return false;
     kiln::import::DropSclPrefix(root);
-    if (root.IsNull() || root.LocalName() != "SCL") return false;
     const XmlNode templates = m_pSourceXml->Get_NodePtr(root, "DataTypeTemplates");
     if (templates.IsNull() || !bCheckKeys) return true;
     const struct {

@@ -17,6 +17,9 @@
 
 namespace kiln::import {
 
+// The namespace of SCL files.
+inline constexpr const char* kSclNamespace = "http://www.iec.ch/61850/2003/SCL";
+
 // An enumeration value as the model stores it: namespace#Enum.value.
 CString ModelEnum(const char* enumName, const CString& value);
 
@@ -47,6 +50,8 @@ std::vector<XmlNode> ChildrenIn(const XmlNode& node, const CString& ns, std::ini
 CString NotRead(const XmlNode& element, const CString& why = CString());
 // Why an element of another namespace is not read: "（命名空间urn:x）".
 CString OtherNamespace(const XmlNode& element);
+// The same for an element whose namespace is `uri`.
+CString OtherNamespace(const CString& uri);
 // NotRead for an element that a reader of the namespace `ns`, knowing the
 // elements `known` there, leaves: one of another namespace, with it, or one
 // it does not know; "" for an element it reads.
@@ -54,10 +59,14 @@ CString Unread(const XmlNode& element, const CString& ns, std::initializer_list<
 // The path of a namespace URI ("scheme://host/path" by its path, the host
 // being the writer's); another URI whole.
 CString NamespacePath(const CString& uri);
-// True for the root element `local` of a table file: without a namespace,
-// or in one whose path is `path`. A root of another namespace holds no table
-// to read, only elements a reader would otherwise take for the table's.
-bool IsTableRoot(const XmlNode& root, const char* local, const char* path);
+// True for the root element `local` of a file a reader reads: without a
+// namespace, or in `ns` (a path such as "/Zel/2004/ITB": one whose path it
+// is, whatever the host). A root of another namespace holds nothing to
+// read, only elements a reader would otherwise take for its own.
+bool IsTableRoot(const XmlNode& root, const char* local, const char* ns);
+// Why a file is refused for its root: the root found and the one read; ""
+// for the root IsTableRoot takes.
+CString WrongRoot(const XmlNode& root, const char* local, const char* ns);
 
 // Decimal text of a number.
 CString Dec(long long n);

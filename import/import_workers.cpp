@@ -1,7 +1,10 @@
 // The three workers that read an SCL file with its import report: an ICD
 // into a new ICD of a product, a type-package file into a new package, and
 // the types of a file into an existing package.
+#include <map>
 #include <set>
+#include <utility>
+#include <vector>
 
 #include "core/array_elements.h"
 #include "import/import_util.h"
@@ -9,6 +12,99 @@
 using kiln::core::kRoleName;
 using kiln::import::Children;
 using kiln::import::MembersByOrd;
+
+namespace {
+
+// The namespace declarations in force along a walk down the tree: per
+// prefix the URIs bound to it, innermost last, so that an element's
+// namespace is found without a walk up or a look through every binding.
+class Declarations {
+public:
+    size_t Mark() const { return m_entered.size(); }
+    void Leave(size_t mark) {
+        for (; m_entered.size() > mark; m_entered.pop_back()) m_bound[m_entered.back()].pop_back();
+    }
+    void Enter(const XmlNode& element) {
+        for (const XmlNode& a : element.Attributes()) {
+            const CString name = a.NodeName();
+            if (name != "xmlns" && name.Left(6) != "xmlns:") continue;
+            const CString prefix = name == "xmlns" ? CString() : name.Mid(6);
+            m_bound[prefix].push_back(a.GetText());
+            m_entered.push_back(prefix);
+        }
+    }
+    // The namespace of an element entered last ("" for none); false for a
+    // prefix nothing binds.
+    bool UriOf(const XmlNode& element, CString& uri) const {
+        const CString name = element.NodeName();
+        const int colon = name.Find(':');
+        const CString prefix = colon > 0 ? name.Left(colon) : CString();
+        const auto it = m_bound.find(prefix);
+        const bool bound = it != m_bound.end() && !it->second.empty();
+        uri = bound ? it->second.back() : CString();
+        return bound || prefix.IsEmpty();
+    }
+
+private:
+    std::map<CString, std::vector<CString>> m_bound;
+    std::vector<CString> m_entered;  // the prefix of each binding, in the order entered
+};
+
+}  // namespace
+
+bool CKiln_Import::Take_SclNamespace(const XmlNode& root) {
+    m_strRefusal = kiln::import::WrongRoot(root, "SCL", kiln::import::kSclNamespace);
+    if (!m_strRefusal.IsEmpty()) return false;
+    const CString ns = root.NamespaceUri();
+    Declarations decls;
+    decls.Enter(root);
+    // The walk without recursion: per level the children still to look at,
+    // where their findings are named, and the declarations to go back to.
+    struct Level {
+        std::vector<XmlNode> children;
+        size_t next = 0;
+        CString where;
+        size_t mark = 0;
+    };
+    std::vector<Level> stack;
+    stack.push_back(Level{Children(root, "*"), 0, "SCL", decls.Mark()});
+    std::vector<std::pair<XmlNode, CString>> prefixed;  // elements of SCL's namespace under a prefix
+    while (!stack.empty()) {
+        Level& level = stack.back();
+        if (level.next == level.children.size()) {
+            decls.Leave(level.mark);
+            stack.pop_back();
+            continue;
+        }
+        const XmlNode element = level.children[level.next++];
+        const size_t mark = decls.Mark();
+        decls.Enter(element);
+        CString uri;
+        const bool bound = decls.UriOf(element, uri);
+        const CString where = level.where;
+        if (!bound || uri != ns) {
+            AddOtherError("错误：ICD文件:  " + where,
+                          kiln::import::NotRead(element, kiln::import::OtherNamespace(uri)));
+            element.ParentNode().RemoveChild(element);
+            decls.Leave(mark);
+            continue;
+        }
+        const CString local = element.LocalName(), name = element.NodeName();
+        if (local != name) prefixed.emplace_back(element, name.Left(name.Find(':')));
+        // Only the templates are read below the root; a Private element
+        // holds a tool's own content, of any namespace, and is not read.
+        if ((stack.size() == 1 && local != "DataTypeTemplates") || local == "Private") {
+            decls.Leave(mark);
+            continue;
+        }
+        CString inner = stack.size() == 1 ? local : where;
+        for (const char* kind : {"LNodeType", "DOType", "DAType", "EnumType"})
+            if (local == kind) inner = local + ":" + kiln::import::AttrText(element, "id");
+        stack.push_back(Level{Children(element, "*"), 0, inner, mark});
+    }
+    for (const auto& [element, prefix] : prefixed) element.DropElementPrefix(prefix);
+    return true;
+}
 
 bool CKiln_Import::Import_ICD(URI_Ref* pOut, CKiln_Main* app, CBase_XML* source, URI_Ref /*base*/, CBase_XML report,
                               bool /*bFlag*/, URI_Ref product) {
@@ -91,6 +187,7 @@ bool CKiln_Import::Import_TypePackageFile(CKiln_Main* app, CBase_XML* source, CB
     m_nErrors = 0;
     if (!Bind_Report(app, source, report)) return false;
     const XmlNode root = source->GetDocumentElement();
+    if (!Take_SclNamespace(root)) return false;
     bool keyMissing = false;
     if (!Check_FileKeys(root, keyMissing)) {
         if (keyMissing) Finish_Report(app, "TypePackage");
@@ -114,6 +211,7 @@ bool CKiln_Import::Import_LNodeTypeFile(CKiln_Main* app, CBase_XML* source, CBas
     m_nErrors = 0;
     if (!Bind_Report(app, source, report)) return false;
     const XmlNode root = source->GetDocumentElement();
+    if (!Take_SclNamespace(root)) return false;
     bool keyMissing = false;
     if (!Check_FileKeys(root, keyMissing, false)) return false;
     const XmlNode templates = source->Get_NodePtr(root, "DataTypeTemplates");

@@ -3,9 +3,11 @@
 // by their namespace, whatever prefix the file gives it: the table's in the
 // namespace of the root ITB, the address (Config) in the 103 namespace. What
 // the model cannot hold (a data type outside its list, a 103 number outside
-// one octet) is left out; that, each element that is not read, and what 103
-// or the table refuses (an address given twice, an empty name, a group the
-// file lacks or names twice) is named in the report.
+// one octet) is left out; that, each element and address attribute that is
+// not read, what an item lacks (its id, its name, a group to go by) and
+// what 103 or the table refuses (an address given twice, an empty name, a
+// group the file lacks or names twice) is named in the report.
+#include <algorithm>
 #include <initializer_list>
 #include <map>
 #include <set>
@@ -42,14 +44,28 @@ struct ConfigAttr {
     Ns103 ns;
     CString local;
     CString value;
+    CString name;  // as written
 };
 
-// The first non-empty value of the forms, in order; "" when none gives one.
-CString FirstValue(const std::vector<ConfigAttr>& attrs, std::initializer_list<std::pair<Ns103, const char*>> forms) {
-    for (const auto& [ns, local] : forms)
+using Form = std::pair<Ns103, const char*>;
+constexpr Ns103 kNone = Ns103::None, kS = Ns103::S103, kQ = Ns103::SQV103;
+// The attributes each number of the address is read from, in the order of
+// kFields103, each tried in turn while the value is still empty.
+const std::initializer_list<Form> kForms[] = {{{kNone, "typ"}, {kQ, "cpu"}, {kS, "cpu"}, {kS, "typ"}},
+                                              {{kNone, "fun"}, {kQ, "fun"}, {kS, "fun"}},
+                                              {{kNone, "inf"}, {kQ, "inf"}, {kS, "inf"}},
+                                              {{kNone, "grp"}, {kQ, "grp"}, {kS, "grp"}},
+                                              {{kNone, "itm"}, {kQ, "itm"}, {kS, "itm"}},
+                                              {{kNone, "acc"}, {kQ, "acc"}, {kS, "acc"}}};
+
+bool IsForm(const ConfigAttr& a, const Form& form) { return a.ns == form.first && a.local == form.second; }
+
+// The first attribute of the forms, in order, with a value; null when none gives one.
+const ConfigAttr* FirstValue(const std::vector<ConfigAttr>& attrs, std::initializer_list<Form> forms) {
+    for (const Form& form : forms)
         for (const ConfigAttr& a : attrs)
-            if (a.ns == ns && a.local == local && !a.value.IsEmpty()) return a.value;
-    return CString();
+            if (IsForm(a, form) && !a.value.IsEmpty()) return &a;
+    return nullptr;
 }
 
 // Deletes what a refused run made, the latest first.
@@ -73,7 +89,8 @@ bool CKiln_Import::Import_ITB(CKiln_Main* app, CBase_XML* source, URI_Ref icd, c
 
     const XmlNode root = source ? source->GetDocumentElement() : XmlNode();
     // Another kind of file holds no table.
-    if (!kiln::import::IsTableRoot(root, "ITB", "/Zel/2004/ITB")) return false;
+    m_strRefusal = kiln::import::WrongRoot(root, "ITB", "/Zel/2004/ITB");
+    if (!m_strRefusal.IsEmpty()) return false;
     // The table's elements are those of the root's namespace.
     const CString itbNs = root.NamespaceUri();
     std::vector<XmlNode> itemNodes, groupNodes;
@@ -178,13 +195,23 @@ bool CKiln_Import::Import_ITB(CKiln_Main* app, CBase_XML* source, URI_Ref icd, c
         CString text, name, desc;
         const CString label = ids[i].IsEmpty() ? "第" + kiln::import::Dec(static_cast<long long>(i) + 1) + "条" : ids[i];
         auto finding = [&](const CString& error) { AddOtherError("错误：ITB文件:  InfoItem:" + label, error); };
-        if (Get_NodeText(node, "@id", text)) app->DocMtd_Modify_attribute_value(item, "sec:InfoItem.id", text);
+        // The item takes the id and name the file gives, none when it gives
+        // none (not the creator's "Item" and number), and either missing is
+        // named. An empty id is kept: it is what kiln writes for an item
+        // without one, which the mapping knows by its place.
+        if (Get_NodeText(node, "@id", text))
+            app->DocMtd_Modify_attribute_value(item, "sec:InfoItem.id", text);
+        else
+            finding("没有id属性");
         const bool hasName = Get_NodeText(node, "@name", name);
-        if (hasName) app->DocMtd_Modify_attribute_value(item, kRoleName, name);
+        app->DocMtd_Modify_attribute_value(item, kRoleName, name);
         if (Get_NodeText(node, "@desc", desc)) app->DocMtd_Modify_attribute_value(item, kDescRole, desc);
         app->Mtd_SetStatusBarText(ids[i] + " " + name + " " + desc);
         CString bare = name;
-        if (hasName && bare.Trim().IsEmpty()) finding("名称为空");
+        if (!hasName)
+            finding("没有name属性");
+        else if (bare.Trim().IsEmpty())
+            finding("名称为空");
         // An empty data type names none.
         if (Get_NodeText(node, "@dataType", text) && !text.IsEmpty()) {
             if (dataTypes.count(text))
@@ -211,21 +238,36 @@ bool CKiln_Import::Import_ITB(CKiln_Main* app, CBase_XML* source, URI_Ref icd, c
         for (const XmlNode& child : children) {
             if (child == config) continue;
             const Ns103 ns = KindOf(child.NamespaceUri());
+            const bool second = !config.IsNull() && child.LocalName().CompareNoCase("Config") == 0;
             if (ns == Ns103::S103 || ns == Ns103::SQV103)
-                finding(NotRead(child, child.LocalName().CompareNoCase("Config") == 0 ? "（只导入第一个Config）" : ""));
+                finding(NotRead(child, second ? "（只导入第一个Config）" : ""));
             else
                 finding(NotRead(child, OtherNamespace(child)));
         }
+        // The address holds no elements: one written inside it is not read.
+        for (const XmlNode& child : config.ChildElements()) finding(NotRead(child));
         std::vector<ConfigAttr> attrs;
         for (const XmlNode& a : config.Attributes())
-            attrs.push_back(ConfigAttr{KindOf(a.NamespaceUri()), a.LocalName(), a.GetText()});
-        constexpr Ns103 kNone = Ns103::None, kS = Ns103::S103, kQ = Ns103::SQV103;
-        const CString read[] = {FirstValue(attrs, {{kNone, "typ"}, {kQ, "cpu"}, {kS, "cpu"}, {kS, "typ"}}),
-                                FirstValue(attrs, {{kNone, "fun"}, {kQ, "fun"}, {kS, "fun"}}),
-                                FirstValue(attrs, {{kNone, "inf"}, {kQ, "inf"}, {kS, "inf"}}),
-                                FirstValue(attrs, {{kNone, "grp"}, {kQ, "grp"}, {kS, "grp"}}),
-                                FirstValue(attrs, {{kNone, "itm"}, {kQ, "itm"}, {kS, "itm"}}),
-                                FirstValue(attrs, {{kNone, "acc"}, {kQ, "acc"}, {kS, "acc"}})};
+            attrs.push_back(ConfigAttr{KindOf(a.NamespaceUri()), a.LocalName(), a.GetText(), a.NodeName()});
+        const ConfigAttr* taken[6];
+        CString read[6];
+        for (int f = 0; f < 6; ++f) {
+            taken[f] = FirstValue(attrs, kForms[f]);
+            if (taken[f]) read[f] = taken[f]->value;
+        }
+        // Every other attribute with a value is named: one the address has
+        // no number for, and a further form of a number with another value.
+        for (const ConfigAttr& a : attrs) {
+            if (a.name == "xmlns" || a.name.Left(6) == "xmlns:" || a.value.IsEmpty()) continue;
+            int f = 0;
+            const auto isA = [&](const Form& form) { return IsForm(a, form); };
+            while (f < 6 && std::none_of(kForms[f].begin(), kForms[f].end(), isA)) ++f;
+            if (f == 6)
+                finding("属性" + a.name + "未导入");
+            else if (&a != taken[f] && a.value != read[f])
+                finding("属性" + a.name + "未导入（" + kiln::core::kFields103[f].name + "取属性" + taken[f]->name + "的值" +
+                        read[f] + "）");
+        }
         CString kept[6];
         for (int f = 0; f < 6; ++f) {
             const kiln::core::CField103& field = kiln::core::kFields103[f];
@@ -256,8 +298,12 @@ bool CKiln_Import::Import_ITB(CKiln_Main* app, CBase_XML* source, URI_Ref icd, c
         }
         // Without groups in the file, an item that names none of its own
         // (kiln writes the attribute, empty or not, on every item) is
-        // grouped by its address.
+        // grouped by its address: by its type and group number, both given.
         if (!noGroups || hasGroup || (typ.IsEmpty() && grp.IsEmpty())) continue;
+        if (typ.IsEmpty() || grp.IsEmpty()) {
+            finding(CString("没有infoGroup，103地址中没有") + (typ.IsEmpty() ? "typ" : "grp") + "，未分组");
+            continue;
+        }
         app->DocMtd_Modify_attribute_value(item, "sec:InfoItem.infoGroup", typ + "/" + grp);
         groupKeys.insert(typ + "/" + grp);
     }

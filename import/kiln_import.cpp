@@ -52,7 +52,7 @@ void DropSclPrefix(const XmlNode& root) {
     if (colon <= 0) return;
     const CString prefix = name.Left(colon);
     CString ns;
-    if (root.GetAttribute("xmlns:" + prefix, ns) && ns == "http://www.iec.ch/61850/2003/SCL")
+    if (root.GetAttribute("xmlns:" + prefix, ns) && ns == kSclNamespace)
         root.DropElementPrefix(prefix);
 }
 
@@ -87,10 +87,9 @@ std::vector<XmlNode> ChildrenIn(const XmlNode& node, const CString& ns, std::ini
 
 CString NotRead(const XmlNode& element, const CString& why) { return "元素" + element.NodeName() + "未导入" + why; }
 
-CString OtherNamespace(const XmlNode& element) {
-    const CString uri = element.NamespaceUri();
-    return "（命名空间" + (uri.IsEmpty() ? CString("无") : uri) + "）";
-}
+CString OtherNamespace(const XmlNode& element) { return OtherNamespace(element.NamespaceUri()); }
+
+CString OtherNamespace(const CString& uri) { return "（命名空间" + (uri.IsEmpty() ? CString("无") : uri) + "）"; }
 
 CString Unread(const XmlNode& element, const CString& ns, std::initializer_list<const char*> known) {
     if (element.NamespaceUri() != ns) return NotRead(element, OtherNamespace(element));
@@ -107,10 +106,18 @@ CString NamespacePath(const CString& uri) {
     return slash >= 0 ? uri.Mid(slash) : CString();
 }
 
-bool IsTableRoot(const XmlNode& root, const char* local, const char* path) {
+bool IsTableRoot(const XmlNode& root, const char* local, const char* ns) {
     if (root.IsNull() || root.LocalName() != local) return false;
     const CString uri = root.NamespaceUri();
-    return uri.IsEmpty() || NamespacePath(uri) == path;
+    return uri.IsEmpty() || uri == ns || (ns[0] == '/' && NamespacePath(uri) == ns);
+}
+
+CString WrongRoot(const XmlNode& root, const char* local, const char* ns) {
+    if (IsTableRoot(root, local, ns)) return CString();
+    const CString read = "只导入根元素为" + CString(local) + "（命名空间" + (ns[0] == '/' ? "路径为" : "") + ns +
+                         "，或无命名空间）的文件";
+    if (root.IsNull()) return "文件没有根元素，" + read;
+    return "根元素是" + root.NodeName() + OtherNamespace(root) + "，" + read;
 }
 
 CString Dec(long long n) { return CString(std::to_string(n)); }

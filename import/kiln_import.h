@@ -191,6 +191,9 @@ public:
     // ---- import workers: each reads one loaded file into the model and
     // ends with the import report; false tells the caller to show its
     // file-format message ----
+    // Why the worker refused the file for its root, "" when it did not say:
+    // the run shows it on a line of its own after that message.
+    CString m_strRefusal;
     bool Import_ICD(URI_Ref* pOut, CKiln_Main* app, CBase_XML* source, URI_Ref base, CBase_XML report, bool bFlag,
                     URI_Ref product);
     bool Import_TypePackageFile(CKiln_Main* app, CBase_XML* source, CBase_XML report);
@@ -237,6 +240,13 @@ private:
     // DataTypeTemplates must carry its key attribute; on the first that lacks it, its report
     // entry. False when the file fails.
     bool Check_FileKeys(XmlNode root, bool& bKeyMissing, bool bCheckKeys = true);
+    // A type file is read by the namespace of its root SCL (SCL's or none):
+    // an element of another namespace among the root's children or within
+    // its DataTypeTemplates (outside Private elements) is named and taken
+    // out of the tree, so that the readers, which go by plain names, never
+    // take it for SCL's; one of that namespace under a prefix loses the
+    // prefix. False, with why, for a file of another root.
+    bool Take_SclNamespace(const XmlNode& root);
     // The common ending: "导入成功!" when nothing counted was found, else the
     // summary, the saved report and the question. `what` is "ICD",
     // "TypePackage", "LNodeType", "M2I" or "ITB".

@@ -168,18 +168,12 @@ void CKiln_Import::Map_M2IGroup(M2IRun& run, const CString& key, const std::vect
         return groupItem;
     };
     // Attributes read before the group's first key DA belong on its map
-    // item, also after an item that names the data object itself.
+    // item, also after an item that names the data object itself. Without
+    // a key DA they go on the item of the data object before them; with
+    // none, an attribute has no map item to hold it and is not read.
     bool hasKeyDA = false;
     for (const M2IEntry& e : entries) hasKeyDA = hasKeyDA || (!e.daPath.IsEmpty() && IsKeyDA(cdc, e.daPath));
     int keyCount = 0;
-    // The attribute entries that wrote on the group's map item, with their
-    // texts and InfoItems: without a key DA they name that item.
-    struct Written {
-        const M2IEntry* entry;
-        ItemTexts texts;
-        URI_Ref info;
-    };
-    std::vector<Written> onGroupItem;
     for (const M2IEntry& e : entries) {
         const int before = m_nErrors;
         const ItemTexts t = read(e.node, true, true);
@@ -214,11 +208,11 @@ void CKiln_Import::Map_M2IGroup(M2IRun& run, const CString& key, const std::vect
                 AddM2IError(run, t.name, "MappingItem:" + t.name + "在CDC: " + cdc + " 下的DA: " + e.daPath +
                                              "中放值，超出约定范围");
             }
+            if (!hasKeyDA && current.IsEmpty())
+                AddM2IError(run, t.name, "MappingItem:" + t.name + "处未发现关键DA,其toDA为" + e.toDA + "，未导入！");
             if (m_nErrors != before) continue;
-            if (current.IsEmpty()) current = groupItemNow(e);
             const URI_Ref target = hasKeyDA && keyCount == 0 ? groupItemNow(e) : current;
             if (run.refused) return;
-            if (target == groupItem) onGroupItem.push_back(Written{&e, t, info});
             switch (h) {
             case Handler::Time: app->DocMtd_Modify_attribute_value(target, "sec:MapItem.daName_t", e.toDA); break;
             case Handler::DU: app->DocMtd_Modify_attribute_value(target, "sec:MapItem.dU", t.value); break;
@@ -233,14 +227,5 @@ void CKiln_Import::Map_M2IGroup(M2IRun& run, const CString& key, const std::vect
             }
         }
         app->Mtd_SetStatusBarText("MapItem:" + t.name + " " + e.toDA + " " + t.desc);
-    }
-    if (keyCount > 0) return;
-    // No key DA: the attribute entries that made the group's map item name
-    // it, the last one last. A map item of an entry that names the data
-    // object keeps what that entry gave it.
-    for (const Written& w : onGroupItem) {
-        AddEntry(run.reportNode, "MappingItem", "警告：" + w.texts.name,
-                 "  MappingItem:" + w.texts.name + "处未发现关键DA,其toDA为" + w.entry->toDA + "！", &m_nWarnings);
-        fill(groupItem, w.texts, w.info, *w.entry, true);
     }
 }

@@ -45,18 +45,28 @@ struct Pair {
 };
 using ReplacementTable = std::map<CString, std::vector<Pair>>;
 
-// The pairs of the file's "/SCL/DataTypeTemplates/Name" elements; an
-// element lacking a text of either name is skipped. An entry of a class no
-// pair renames, and a second pair of an old name for a class it already
-// has (the first wins), are left out with a line each in `notes`.
+// The pairs of the file's "/SCL/DataTypeTemplates/Name" elements, in the
+// root's namespace; an element lacking a text of either name is skipped. A
+// Name of another namespace, an entry of a class no pair renames, and a
+// second pair of an old name for a class it already has (the first wins),
+// are left out with a line each in `notes`.
 ReplacementTable ReadTable(const XmlNode& root, std::vector<CString>& notes) {
     ReplacementTable table;
-    XmlNodeList names = root.SelectNodes("/SCL/DataTypeTemplates/Name");
-    for (long i = 0; i < names.Length(); ++i) {
+    const CString ns = root.NamespaceUri();
+    std::vector<XmlNode> names;
+    for (const XmlNode& templates : kiln::import::ChildrenIn(root, ns, {"DataTypeTemplates"}))
+        for (const XmlNode& entry : templates.ChildElements()) {
+            if (entry.LocalName() != "Name") continue;
+            if (entry.NamespaceUri() == ns)
+                names.push_back(entry);
+            else
+                notes.push_back(kiln::import::NotRead(entry, kiln::import::OtherNamespace(entry)));
+        }
+    for (const XmlNode& entry : names) {
         CString from, to, type;
-        if (!names.Item(i).GetAttribute("name", from) || !names.Item(i).GetAttribute("changeto", to)) continue;
+        if (!entry.GetAttribute("name", from) || !entry.GetAttribute("changeto", to)) continue;
         if (from.IsEmpty() || to.IsEmpty()) continue;
-        names.Item(i).GetAttribute("type", type);
+        entry.GetAttribute("type", type);
         bool known = type.IsEmpty();
         for (const char* cls : kNamedClasses) known = known || type == cls;
         if (!known) {
@@ -177,10 +187,11 @@ void Notice(const char* text) { _AfxMessageBox(text, MB_OK, "", nullptr); }
 }  // namespace
 
 bool CKiln_Import::Replace_Names(CKiln_Main* app, CBase_XML* source, CBase_XML /*report*/, URI_Ref scope) {
-    // Only an SCL file holds the table; another file is refused.
+    // Only an SCL file holds the table; another file is refused. Its
+    // elements are read by the root's namespace, whatever prefix it has.
     const XmlNode root = source ? source->GetDocumentElement() : XmlNode();
-    kiln::import::DropSclPrefix(root);
-    if (!root || root.NodeName() != "SCL") return false;
+    m_strRefusal = kiln::import::WrongRoot(root, "SCL", kiln::import::kSclNamespace);
+    if (!m_strRefusal.IsEmpty()) return false;
     std::vector<CString> notes;
     const ReplacementTable table = ReadTable(root, notes);
     Renamer renamer(app, table);

@@ -80,7 +80,6 @@ std::span<const UnkeptAttribute> UnkeptAttributes() { return kUnkeptAttributes; 
 
 namespace {
 
-constexpr const char* kSclNs = "http://www.iec.ch/61850/2003/SCL";
 constexpr const char* kZsclNs = "http://kiln.local/Zel/2007/zScl";
 
 // A "where" text names at most this many steps above what it reports.
@@ -89,7 +88,7 @@ constexpr int kWhereSteps = 12;
 // SCL's namespace and the system's own: the readers take "zScl:" attributes
 // by their prefix, whatever namespace the file gives it.
 bool IsOwnNamespace(const std::string& prefix, const std::string& ns) {
-    return prefix == "zScl" || ns.empty() || ns == kSclNs || ns == kZsclNs;
+    return prefix == "zScl" || ns.empty() || ns == kiln::import::kSclNamespace || ns == kZsclNs;
 }
 
 std::string PrefixOf(const char* qname) {

@@ -270,12 +270,22 @@ TEST_F(ImportFilesTest, MalformedFilesChangeNothing) {
     EXPECT_EQ(Boxes(), std::vector<CString>{bad + "ICD文件格式不正确, 导入不成功！\n" + bad +
                                             "：第3行第37列：XML格式错误：Start-end tags mismatch"});
 
-    // Another root: the file-format message.
+    // Another root: the file-format message, then the root found and the
+    // one read; also for a type file whose SCL is of another namespace.
+    const CString read = "，只导入根元素为SCL（命名空间http://www.iec.ch/61850/2003/SCL，或无命名空间）的文件";
     ui.ClearCalls();
     const CString other = WriteFile("other.icd", "<?xml version=\"1.0\"?><ITB><DataTypeTemplates/></ITB>");
     ui.AnswerOpenFile(other);
     EXPECT_FALSE(app.Rsc_ICD_Import(&out, product));
-    EXPECT_EQ(Boxes(), std::vector<CString>{other + "ICD文件格式不正确, 导入不成功！"});
+    const CString foreign = WriteFile("foreign.Type", "<SCL xmlns=\"urn:other\"><DataTypeTemplates>" + kTypes +
+                                                          "</DataTypeTemplates></SCL>");
+    ui.AnswerOpenFile(foreign);
+    EXPECT_FALSE(app.Rsc_TypePackage_Import());
+    ui.AnswerOpenFile(foreign);
+    EXPECT_FALSE(app.Rsc_LNodeType_Import(m.instPkg));
+    const CString why = "TypePackage文件格式不正确, 导入不成功！\n根元素是SCL（命名空间urn:other）" + read;
+    EXPECT_EQ(Boxes(), (std::vector<CString>{other + "ICD文件格式不正确, 导入不成功！\n根元素是ITB（命名空间无）" + read,
+                                             foreign + why, foreign + why}));
 
     // A key attribute missing on the last element: its entry and the report
     // ending, then the file-format message; no question was asked.
@@ -485,12 +495,15 @@ TEST_F(ImportFilesTest, LNodeTypeFilesAddToAnExistingPackage) {
         "<DOType id=\"T2\" cdc=\"SPS\"><DA name=\"q\" bType=\"Quality\" fc=\"ST\"/></DOType>\n"
         "<DOType id=\"T3\" cdc=\"SPS\"><DA name=\"stVal\" bType=\"Enum\" fc=\"ST\" type=\"E1\"/></DOType>\n"
         "<EnumType id=\"E1\"><EnumVal ord=\"0\">on</EnumVal><EnumVal ord=\"2\">off</EnumVal></EnumType>\n"
-        "<EnumType id=\"UNUSED\"><EnumVal ord=\"0\">x</EnumVal></EnumType>\n";
+        "<EnumType id=\"UNUSED\"><EnumVal ord=\"0\">x</EnumVal></EnumType>\n"
+        "<o:DOType xmlns:o=\"urn:other\" id=\"T9\" cdc=\"SPS\"/>\n";
     ui.AnswerOpenFile(WriteFile("in.Type", TypeFile("X", types)));
-    ui.AnswerNo("LNodeType文件导入完毕,发现错误2个。是否查看报告？");
+    ui.AnswerNo("LNodeType文件导入完毕,发现错误3个。是否查看报告？");
     ASSERT_TRUE(app.Rsc_LNodeType_Import(target));
+    EXPECT_TRUE(Member(target, "sec:TypePackage.DOTypes", "T9").IsEmpty());
     const std::vector<ReportEntry> report = SavedReport();
     const std::vector<ReportEntry> expected = {
+        {"other_error", "错误：ICD文件:  DataTypeTemplates", "元素o:DOType未导入（命名空间urn:other）"},
         {"other_error", "警告：ICD文件:  LNodeType:P1_PTOC", "类型包中已有同名类型"},
         {"other_error", "错误：ICD文件:  LNodeType:", "LNodeType  id为null！"},
         {"other_error", "警告：ICD文件:  DOType:P1_SPS", "类型包中已有同名类型"},
@@ -659,15 +672,33 @@ TEST_F(ImportFilesTest, WhatSclRefusesInATypePackageIsReportedAndItsExportNamesI
         "<DOType id=\"TE\" cdc=\"INC\"><DA name=\"stVal\" bType=\"Enum\" fc=\"ST\" type=\"E\"/></DOType>\n"
         "<EnumType id=\"E\"><EnumVal ord=\"1\">on</EnumVal><EnumVal ord=\"01\">blocked</EnumVal>"
         "<EnumVal ord=\"\">test</EnumVal><EnumVal ord=\"12345678901234567890\">off</EnumVal>"
-        "<EnumVal ord=\"+1\">spare</EnumVal></EnumType>\n";
+        "<EnumVal ord=\"+1\">spare</EnumVal></EnumType>\n"
+        // Read by namespace: types and members of another are named, not
+        // read; one of SCL's under a prefix is read.
+        "<o:LNodeType xmlns:o=\"urn:other\" id=\"X\" lnClass=\"GGIO\"/>\n"
+        "<DOType xmlns=\"urn:other\" id=\"TX\" cdc=\"SPS\"/>\n"
+        "<LNodeType id=\"N\" lnClass=\"PTOC\"><DO name=\"Mod\" type=\"TS\"/><DO xmlns=\"urn:other\" name=\"Ind\" "
+        "type=\"TS\"/></LNodeType>\n"
+        "<s:DOType xmlns:s=\"http://www.iec.ch/61850/2003/SCL\" id=\"TS\" cdc=\"INC\"><s:DA name=\"stVal\" "
+        "bType=\"INT32\" fc=\"ST\"/></s:DOType>\n";
     ASSERT_TRUE(RunTypePackage(TypeFile("BAD", types), [&] {
         ui.AnswerInputKeep("选择依赖的类型包：");
         ui.AnswerInputKeep("名称");
-        ui.AnswerNo("TypePackage文件导入完毕,发现错误8个。是否查看报告？");
+        ui.AnswerNo("TypePackage文件导入完毕,发现错误11个。是否查看报告？");
     }));
+    const URI_Ref bad = PackageNamed(app, "BAD");
+    EXPECT_TRUE(Member(bad, "sec:TypePackage.DOTypes", "TX").IsEmpty());
+    EXPECT_TRUE(Member(bad, "sec:TypePackage.LNodeTypes", "X").IsEmpty());
+    EXPECT_EQ(NamesOf(Members(Member(bad, "sec:TypePackage.LNodeTypes", "N"), "sec:LNodeType.DOs")),
+              std::vector<CString>{"Mod"});
+    EXPECT_EQ(NamesOf(Members(Member(bad, "sec:TypePackage.DOTypes", "TS"), "sec:DOType.Contains_DAs")),
+              std::vector<CString>{"stVal"});
     const std::string pattern = "不符合SCL（应以大写字母开头，只含字母和数字，最多12个字符）";
     EXPECT_EQ(SavedReport(),
               (std::vector<ReportEntry>{
+                  {"other_error", "错误：ICD文件:  DataTypeTemplates", "元素o:LNodeType未导入（命名空间urn:other）"},
+                  {"other_error", "错误：ICD文件:  DataTypeTemplates", "元素DOType未导入（命名空间urn:other）"},
+                  {"other_error", "错误：ICD文件:  LNodeType:N", "元素DO未导入（命名空间urn:other）"},
                   // Order numbers of one value ("1", "01", "+1") are one to SCL.
                   {"other_error", "错误：ICD文件:  EnumType:E", "EnumVal blocked的ord 01重复"},
                   {"other_error", "错误：ICD文件:  EnumType:E", "EnumVal test的ord“”不是整数，未导入"},

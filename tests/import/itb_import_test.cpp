@@ -34,9 +34,9 @@ TEST_F(ItbImportTest, GroupsItemsAndTheAddressesInEveryConfigForm) {
         "<s103:Config typ=\"1\" fun=\"160\" inf=\"90\" grp=\"2\" itm=\"3\" acc=\"4\"/></InfoItem>\n"
         "<InfoItem id=\"2\" name=\"cpu\"><sQV103:Config sQV103:cpu=\"5\" sQV103:fun=\"6\" sQV103:inf=\"7\" "
         "sQV103:grp=\"8\" sQV103:itm=\"9\" sQV103:acc=\"10\"/></InfoItem>\n"
-        "<InfoItem id=\"3\"><s103:config s103:cpu=\"11\" s103:fun=\"12\"/></InfoItem>\n"
-        "<InfoItem id=\"4\"><s103:Config s103:typ=\"13\" grp=\"\" s103:grp=\"14\"/></InfoItem>\n"
-        "<InfoItem id=\"5\" infoGroup=\"遥测\"/>\n";
+        "<InfoItem id=\"3\" name=\"c\"><s103:config s103:cpu=\"11\" s103:fun=\"12\"/></InfoItem>\n"
+        "<InfoItem id=\"4\" name=\"d\"><s103:Config s103:typ=\"13\" grp=\"\" s103:grp=\"14\"/></InfoItem>\n"
+        "<InfoItem id=\"5\" name=\"e\" infoGroup=\"遥测\"/>\n";
     ASSERT_TRUE(RunItb(Itb(body), icd));
     EXPECT_EQ(Boxes(), std::vector<CString>{WriteFile("in.itb", "") + "模板文件导入完成！"});
     EXPECT_EQ(Statuses(ui).back(), "导入ITB结束");
@@ -73,26 +73,42 @@ TEST_F(ItbImportTest, GroupsItemsAndTheAddressesInEveryConfigForm) {
 // gives its own group text, empty or not, keeps it and makes no group.
 TEST_F(ItbImportTest, WithoutGroupsTheItemsAreGroupedByTheirAddressInTextOrder) {
     const std::string body =
-        "<InfoItem id=\"a\"><s103:Config typ=\"10\" grp=\"1\"/></InfoItem>\n"
-        "<InfoItem id=\"b\"><s103:Config typ=\"1\" grp=\"2\"/></InfoItem>\n"
-        "<InfoItem id=\"c\"><s103:Config typ=\"01\" grp=\"002\"/></InfoItem>\n"
-        "<InfoItem id=\"d\" infoGroup=\"kept\"><s103:Config fun=\"3\"/></InfoItem>\n"
-        "<InfoItem id=\"e\" infoGroup=\"保护组\"><s103:Config typ=\"1\" fun=\"160\" inf=\"90\" grp=\"2\"/></InfoItem>\n"
-        "<InfoItem id=\"f\" infoGroup=\"\"><s103:Config typ=\"3\" grp=\"4\"/></InfoItem>\n"
-        "<InfoItem id=\"g\" infoGroup=\"遥测\"><s103:Config typ=\"5\"/></InfoItem>\n";
-    ASSERT_TRUE(RunItb(Itb(body), icd));
+        "<InfoItem id=\"a\" name=\"A\"><s103:Config typ=\"10\" grp=\"1\"/></InfoItem>\n"
+        "<InfoItem id=\"b\" name=\"B\"><s103:Config typ=\"1\" grp=\"2\"/></InfoItem>\n"
+        "<InfoItem id=\"c\" name=\"C\"><s103:Config typ=\"01\" grp=\"002\"/></InfoItem>\n"
+        "<InfoItem id=\"d\" name=\"D\" infoGroup=\"kept\"><s103:Config fun=\"3\"/></InfoItem>\n"
+        "<InfoItem id=\"e\" name=\"E\" infoGroup=\"保护组\">"
+        "<s103:Config typ=\"1\" fun=\"160\" inf=\"90\" grp=\"2\"/></InfoItem>\n"
+        "<InfoItem id=\"f\" name=\"F\" infoGroup=\"\"><s103:Config typ=\"3\" grp=\"4\"/></InfoItem>\n"
+        "<InfoItem id=\"g\" name=\"G\" infoGroup=\"遥测\"><s103:Config typ=\"5\"/></InfoItem>\n"
+        // Half an address names no group: the item keeps none, and says so.
+        "<InfoItem id=\"h\" name=\"H\"><s103:Config typ=\"1\"/></InfoItem>\n"
+        "<InfoItem id=\"i\" name=\"I\"><s103:Config grp=\"2\"/></InfoItem>\n";
+    ui.AnswerOpenFile(WriteFile("in.itb", Itb(body)));
+    ui.AnswerNo("ITB文件导入完毕,发现错误2个。是否查看报告？");
+    ASSERT_TRUE(app.Rsc_ITB_Import(icd));
+    EXPECT_EQ(SavedReport(),
+              (std::vector<ReportEntry>{{"other_error", "错误：ITB文件:  InfoItem:h", "没有infoGroup，103地址中没有grp，未分组"},
+                                        {"other_error", "错误：ITB文件:  InfoItem:i", "没有infoGroup，103地址中没有typ，未分组"}}));
     EXPECT_EQ(NamesOf(Groups()), (std::vector<CString>{"1/2", "10/1"}));
     const std::vector<URI_Ref> items = Items();
-    const std::vector<CString> expected{"10/1", "1/2", "1/2", "kept", "保护组", "", "遥测"};
+    const std::vector<CString> expected{"10/1", "1/2", "1/2", "kept", "保护组", "", "遥测", "", ""};
     ASSERT_EQ(items.size(), expected.size());
     for (size_t i = 0; i < items.size(); ++i) EXPECT_EQ(Get(items[i], "sec:InfoItem.infoGroup"), expected[i]) << i;
 }
 
-// Items without id are not keyed, so two of them are no repetition; a
-// repeated id refuses the file before anything is made.
+// Items without id are not keyed, so two of them are no repetition; an
+// item without the attribute is named (an empty id is what kiln writes for
+// an item without one). A repeated id refuses the file before anything is
+// made.
 TEST_F(ItbImportTest, RepeatedIdsRefuseTheFileBeforeAnythingIsMade) {
-    ASSERT_TRUE(RunItb(Itb("<InfoItem name=\"x\"/><InfoItem name=\"y\"/><InfoItem id=\"\" name=\"z\"/>\n"), icd));
+    const std::string body = "<InfoItem name=\"x\"/><InfoItem name=\"y\"/><InfoItem id=\"\" name=\"z\"/>\n";
+    ui.AnswerOpenFile(WriteFile("in.itb", Itb(body)));
+    ui.AnswerNo("ITB文件导入完毕,发现错误2个。是否查看报告？");
+    ASSERT_TRUE(app.Rsc_ITB_Import(icd));
     EXPECT_EQ(Items().size(), 3u);
+    EXPECT_EQ(SavedReport(), (std::vector<ReportEntry>{{"other_error", "错误：ITB文件:  InfoItem:第1条", "没有id属性"},
+                                                       {"other_error", "错误：ITB文件:  InfoItem:第2条", "没有id属性"}}));
 
     URI_Ref other;
     ASSERT_TRUE(app.NewRsc_ICD(&other, URI_Ref(), "ICD2", false, product));
@@ -116,16 +132,19 @@ TEST_F(ItbImportTest, RefusedInputChangesNothing) {
     // read (not well-formed, cut short, declaring entities, not in its
     // encoding): the message, then why on its own line.
     // A root ITB of another namespace is such a file, though the table's
-    // namespace is bound to a prefix below it.
-    EXPECT_FALSE(RunItb("<?xml version=\"1.0\"?><M2I><InfoItem id=\"1\"/></M2I>", icd, "other.itb"));
-    EXPECT_FALSE(RunItb("<?xml version=\"1.0\"?><ITB xmlns=\"urn:other\" xmlns:p=\"http://kiln.local/Zel/2004/ITB\">"
-                        "<InfoItem id=\"9\" name=\"foreign\"/><p:InfoItem id=\"1\" name=\"real\"/></ITB>",
-                        icd, "foreign.itb"));
-    EXPECT_EQ(Boxes(), (std::vector<CString>{"ITB文件格式不正确, 导入不成功！", "ITB文件格式不正确, 导入不成功！"}));
+    // namespace is bound to a prefix below it: the message says which root
+    // the file has and which is read.
+    const char* const kRead = "，只导入根元素为ITB（命名空间路径为/Zel/2004/ITB，或无命名空间）的文件";
     const struct {
         std::string text;
-        const char* why;
-    } kUnreadable[] = {{"<ITB><InfoItem id=\"1\"></ITB>", "XML格式错误"},
+        std::string why;
+    } kUnreadable[] = {{"<?xml version=\"1.0\"?><M2I><InfoItem id=\"1\"/></M2I>",
+                        "\n根元素是M2I（命名空间无）" + std::string(kRead)},
+                       {"<?xml version=\"1.0\"?><ITB xmlns=\"urn:other\" xmlns:p=\"http://kiln.local/Zel/2004/ITB\">"
+                        "<InfoItem id=\"9\" name=\"foreign\"/><p:InfoItem id=\"1\" name=\"real\"/></ITB>",
+                        "\n根元素是ITB（命名空间urn:other）" + std::string(kRead)},
+                       {"<Foo/>", "\n根元素是Foo（命名空间无）" + std::string(kRead)},
+                       {"<ITB><InfoItem id=\"1\"></ITB>", "XML格式错误"},
                        {"<?xml version=\"1.0\"?>\n<ITB><InfoItem id=\"1\"", "第2行"},
                        {"<!DOCTYPE ITB [<!ENTITY a \"aaaa\">]><ITB><InfoItem name=\"&a;\"/></ITB>", "实体"},
                        {"<?xml version=\"1.0\" encoding=\"UTF-8\"?><ITB><InfoItem name=\"\xb9\xfd\"/></ITB>", "UTF-8"},
@@ -145,7 +164,7 @@ TEST_F(ItbImportTest, RefusedInputChangesNothing) {
         ASSERT_EQ(Boxes().size(), 1u) << u.text;
         const CString box = Boxes().front();
         EXPECT_EQ(box.Left(box.Find("\n") + 1), "ITB文件格式不正确, 导入不成功！\n") << u.text;
-        EXPECT_GE(box.Find(u.why), 0) << box;
+        EXPECT_GE(box.Find(u.why.c_str()), 0) << box;
     }
     EXPECT_TRUE(TheItb().IsEmpty());
     EXPECT_EQ(ui.CallsOf(Enum_UiCall::WaitCursorBegin).size(), ui.CallsOf(Enum_UiCall::WaitCursorEnd).size());
@@ -157,7 +176,7 @@ TEST_F(ItbImportTest, RefusedInputChangesNothing) {
     EXPECT_TRUE(Boxes().empty());
 
     // An ICD with an ITB refuses a second before the dialog.
-    ASSERT_TRUE(RunItb(Itb("<InfoItem id=\"1\"/>"), icd));
+    ASSERT_TRUE(RunItb(Itb("<InfoItem id=\"1\" name=\"a\"/>"), icd));
     ui.ClearCalls();
     EXPECT_FALSE(app.Rsc_ITB_Import(icd));
     EXPECT_EQ(Boxes(), std::vector<CString>{"该ICD已有ITB，不能再导入！"});
@@ -190,11 +209,18 @@ TEST_F(ItbImportTest, WhatTheModelCannotHoldIsLeftOutAndEachFaultIsNamed) {
         "<p:Config xmlns:p=\"http://kiln.local/Zel/2004/ITB/s103\" typ=\"2\" fun=\"160\" inf=\"91\" grp=\"2\" itm=\"1\"/>"
         "<s103:Config typ=\"3\" fun=\"160\" inf=\"92\"/></itb:InfoItem>\n"
         "<InfoItem xmlns:s103=\"urn:other\" id=\"6\" name=\"  \"><s103:Config typ=\"4\" fun=\"160\" inf=\"93\"/></InfoItem>\n"
+        // Nothing is made up for what an item lacks; what its address holds
+        // and is not read is named: an attribute, a second form of a number
+        // with another value, an element within it, a Config of no form.
+        "<InfoItem/>\n"
+        "<InfoItem id=\"8\" name=\"H\"><sQV103:Config typ=\"1\" sQV103:cpu=\"5\" s103:fun=\"2\" fun=\"2\" inf=\"3\" "
+        "foo=\"x\"><s103:Config typ=\"9\"><s103:Config/></s103:Config></sQV103:Config></InfoItem>\n"
+        "<InfoItem id=\"9\" name=\"I\"><sQV103:config typ=\"4\"/></InfoItem>\n"
         "<InfoGroup name=\"保护\"><InfoItem id=\"7\" name=\"G\"/></InfoGroup>\n"
         "<Foo/><x:InfoItem xmlns:x=\"urn:x\" id=\"8\"/>\n";
     const CString path = WriteFile("in.itb", Itb(body));
     ui.AnswerOpenFile(path);
-    ui.AnswerNo("ITB文件导入完毕,发现错误18个。是否查看报告？");
+    ui.AnswerNo("ITB文件导入完毕,发现错误25个。是否查看报告？");
     ASSERT_TRUE(app.Rsc_ITB_Import(icd));
     EXPECT_EQ(Boxes().back(), path + "模板文件导入完成！");
     const CString one = "错误：ITB文件:  InfoItem:1", two = "错误：ITB文件:  InfoItem:2",
@@ -212,19 +238,29 @@ TEST_F(ItbImportTest, WhatTheModelCannotHoldIsLeftOutAndEachFaultIsNamed) {
                   {"other_error", one, "grp的值12345678901234567890123不是0到255之间的整数，未导入"},
                   {"other_error", one, "itm的值abc不是0到255之间的整数，未导入"},
                   {"other_error", two, "数据类型FOO不是可选的类型（ASG、SPG、SPS、DPS、MV、ING）之一，未导入"},
+                  {"other_error", third, "没有id属性"},
                   {"other_error", third, "名称为空"},
                   {"other_error", third, "与InfoItem:2的103地址（typ、fun、inf、grp、itm）相同"},
                   {"other_error", third, "信息组无此组不存在"},
                   {"other_error", "错误：ITB文件:  InfoItem:4", "与InfoItem:2的103地址（typ、fun、inf、grp、itm）相同"},
                   {"other_error", "错误：ITB文件:  InfoItem:5", "元素s103:Config未导入（只导入第一个Config）"},
                   {"other_error", "错误：ITB文件:  InfoItem:6", "名称为空"},
-                  {"other_error", "错误：ITB文件:  InfoItem:6", "元素s103:Config未导入（命名空间urn:other）"}}));
+                  {"other_error", "错误：ITB文件:  InfoItem:6", "元素s103:Config未导入（命名空间urn:other）"},
+                  {"other_error", "错误：ITB文件:  InfoItem:第7条", "没有id属性"},
+                  {"other_error", "错误：ITB文件:  InfoItem:第7条", "没有name属性"},
+                  {"other_error", "错误：ITB文件:  InfoItem:8", "元素s103:Config未导入"},
+                  {"other_error", "错误：ITB文件:  InfoItem:8", "属性sQV103:cpu未导入（typ取属性typ的值1）"},
+                  {"other_error", "错误：ITB文件:  InfoItem:8", "属性foo未导入"},
+                  {"other_error", "错误：ITB文件:  InfoItem:9", "元素sQV103:config未导入"}}));
     const std::vector<URI_Ref> groups = Groups();
     ASSERT_EQ(groups.size(), 3u);
     EXPECT_EQ(Get(groups[0], "cim:Naming.description"), "");
     EXPECT_EQ(Get(groups[1], kiln::core::kRoleName), "");
     const std::vector<URI_Ref> items = Items();
-    ASSERT_EQ(items.size(), 6u);
+    ASSERT_EQ(items.size(), 9u);
+    EXPECT_EQ(Get(items[6], kiln::core::kRoleName), "");
+    EXPECT_EQ(AddressOf(items[7]), "1|2|3||||");
+    EXPECT_EQ(AddressOf(items[8]), "||||||");
     EXPECT_EQ(AddressOf(items[3]), "01|160|090|02|1||");
     EXPECT_EQ(AddressOf(items[4]), "2|160|91|2|1||");
     EXPECT_EQ(AddressOf(items[5]), "||||||");

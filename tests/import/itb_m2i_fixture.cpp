@@ -117,10 +117,11 @@ URI_Ref ItbM2iTest::MapItem(const CString& name) {
 void ItbM2iTest::MakeItb() {
     const std::string body =
         "<InfoItem id=\"1\" name=\"跳闸\"/><InfoItem id=\"2\" name=\"合位\"/>"
-        "<InfoItem name=\"无id\"/><InfoItem id=\"4\" name=\"电流\"/>\n";
+        "<InfoItem id=\"3\" name=\"无id\"/><InfoItem id=\"4\" name=\"电流\"/>\n";
     ASSERT_TRUE(RunItb(Itb(body), icd, "made.itb"));
     // The third has a path name instead of an id.
     const URI_Ref third = Members(TheItb(), "sec:ITB.InfoItems").at(2);
+    Set(third, "sec:InfoItem.id", "");
     Set(third, "cim:Naming.pathName", "P/3");
     ui.ClearCalls();
 }

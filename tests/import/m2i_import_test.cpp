@@ -146,20 +146,19 @@ TEST_F(M2iImportTest, AttributesBeforeTheFirstKeyDaGoToItsMapItemAfterAnItemOfTh
             EXPECT_EQ(Get(MapItem(own), role), "") << own << " " << role;
 }
 
-// Without a key DA the group's map item takes the attributes, then every
-// item in turn writes over it, with a warning each; warnings alone end in
-// "导入成功!" with no report.
-TEST_F(M2iImportTest, AGroupWithoutKeyDataAttributeWarnsPerItem) {
-    ASSERT_TRUE(Run(Item("su", "PROT/GGIO1.Set.units.SIUnit", "", "62") +
+// Without a key DA, or an item of the data object before them, the
+// attributes of a group have no map item to go on: each is named, and none
+// is merged into another or moves its text into another field.
+TEST_F(M2iImportTest, AttributesWithoutAKeyDataAttributeAreNamedNotMerged) {
+    ASSERT_TRUE(Run(Item("P", "PROT/MMXU1.Hz.units.SIUnit", "", "62") +
+                        Item("Q", "PROT/MMXU1.Hz.dU", "", "kW总有功功率") + Item("R", "PROT/GGIO1.Ind.t", "4") +
                         Item("smin", "PROT/GGIO1.Set.minVal", "", "0.5", "下限"),
-                    0));
-    EXPECT_EQ(Rows(), std::vector<std::string>{"smin Set minVal 0.5"});
-    const URI_Ref item = MapItems().at(0);
-    EXPECT_EQ(Get(item, "sec:MapItem.unitSiUnit"), EnumValue("SIUnitEnum", "W"));
-    EXPECT_EQ(Get(item, "sec:MapItem.minVal"), "0.5");
-    EXPECT_EQ(Get(item, "cim:Naming.description"), "下限");
-    EXPECT_EQ(Boxes().front(), "导入成功!");
-    EXPECT_FALSE(ReportSaved());
+                    4));
+    EXPECT_TRUE(MapItems().empty());
+    EXPECT_EQ(Errors(), (std::vector<CString>{"MappingItem:R处未发现关键DA,其toDA为PROT/GGIO1.Ind.t，未导入！",
+                                              "MappingItem:smin处未发现关键DA,其toDA为PROT/GGIO1.Set.minVal，未导入！",
+                                              "MappingItem:P处未发现关键DA,其toDA为PROT/MMXU1.Hz.units.SIUnit，未导入！",
+                                              "MappingItem:Q处未发现关键DA,其toDA为PROT/MMXU1.Hz.dU，未导入！"}));
 }
 
 // Classes outside the key-DA table: one map item per item, each with its
@@ -343,7 +342,7 @@ TEST_F(M2iCompanionTest, TheCompanionItbIsReadFirstAndTakenBackWithARefusedMappi
 
 TEST_F(M2iCompanionTest, BesideAnXmlMappingTheXmlTableComesFirst) {
     WriteFile("e.itb", "not a table");
-    WriteFile("e.itb.xml", Itb("<InfoItem id=\"7\"/>"));
+    WriteFile("e.itb.xml", Itb("<InfoItem id=\"7\" name=\"合位\"/>"));
     ASSERT_TRUE(RunM2i(M2i(Item("op", "PROT/PPTOC1.Op.stVal", "7")), icd, "e.m2i.xml"));
     EXPECT_EQ(Target(MapItems().at(0), "sec:MapItem.InfoItem"), Members(TheItb(), "sec:ITB.InfoItems").at(0));
     // A companion that does not load is named as a faulty table, then why.
@@ -353,6 +352,12 @@ TEST_F(M2iCompanionTest, BesideAnXmlMappingTheXmlTableComesFirst) {
     ASSERT_EQ(Boxes().size(), 1u);
     EXPECT_EQ(Boxes().front().Left(faulty.GetLength()), faulty);
     EXPECT_GT(Boxes().front().GetLength(), faulty.GetLength());
+    // One of another root, the same with the root found and the one read.
+    ui.ClearCalls();
+    EXPECT_FALSE(RunM2i(M2i(""), other, "f.m2i", "<M2I/>"));
+    EXPECT_EQ(Boxes(), std::vector<CString>{CString((workspace / "f.itb").string().c_str()) +
+                                            "ITB文件格式不正确, 导入不成功！\n根元素是M2I（命名空间无），只导入根元素为ITB"
+                                            "（命名空间路径为/Zel/2004/ITB，或无命名空间）的文件"});
     EXPECT_TRUE(Target(other, "sec:ICD.ITB").IsEmpty());
 }
 

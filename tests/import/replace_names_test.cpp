@@ -268,8 +268,13 @@ TEST_F(ReplaceNamesTest, AnEntryRenamesOnlyItsClassAndASecondPairIsNamed) {
                         "<Name name=\"Op\" changeto=\"OpA\"/>\n"
                         "<Name name=\"Op\" type=\"sec:DO\" changeto=\"OpB\"/>\n"
                         "<Name name=\"PT\" type=\"sec:LNode\" changeto=\"PTX\"/>\n"
-                        "<Name name=\"PT\" type=\"sec:LNodeType\" changeto=\"PT_A\"/>\n"));
-    EXPECT_EQ(Boxes(), (std::vector<CString>{"名称PROT未替换为MEAS：文件中已有该名称的替换名BAY1！\n"
+                        "<Name name=\"PT\" type=\"sec:LNodeType\" changeto=\"PT_A\"/>\n"
+                        // Entries of another namespace are not read.
+                        "<o:Name xmlns:o=\"urn:other\" name=\"Str\" changeto=\"StrO\"/>\n"
+                        "<Name xmlns=\"urn:other\" name=\"Mod\" changeto=\"ModO\"/>\n"));
+    EXPECT_EQ(Boxes(), (std::vector<CString>{"元素o:Name未导入（命名空间urn:other）\n"
+                                             "元素Name未导入（命名空间urn:other）\n"
+                                             "名称PROT未替换为MEAS：文件中已有该名称的替换名BAY1！\n"
                                              "名称Op未替换为OpX：类型sec:DOI的名称不能替换！\n"
                                              "名称Op未替换为OpB：文件中已有该名称的替换名OpA！",
                                              Done()}));
@@ -382,7 +387,9 @@ TEST_F(ReplaceNamesTest, TheRunNeedsNoTemplateAndNamesTheFileThatFails) {
     EXPECT_FALSE(app.Rsc_ReplaceName(imported));
     EXPECT_TRUE(Replace(URI_Ref(), ""));
     EXPECT_EQ(Everything(), before);
-    EXPECT_EQ(Boxes(), (std::vector<CString>{other + "文件格式不正确, 替换不成功！", Done()}));
+    EXPECT_EQ(Boxes(), (std::vector<CString>{other + "文件格式不正确, 替换不成功！\n根元素是Names（命名空间无），只导入根元素为"
+                                                     "SCL（命名空间http://www.iec.ch/61850/2003/SCL，或无命名空间）的文件",
+                                             Done()}));
     EXPECT_EQ(ui.CountOf(Enum_UiCall::AllViewsRefresh), 1);
     EXPECT_EQ(ui.CountOf(Enum_UiCall::WaitCursorBegin), ui.CountOf(Enum_UiCall::WaitCursorEnd));
 }
