@@ -181,34 +181,54 @@ bool CheckReference(std::string_view text, size_t i, std::string& reason) {
     return false;
 }
 
-// The end (one past ">") of the DOCTYPE starting at `i`, or npos; `entities`
-// says whether its internal subset declares entities.
+// The end (one past ">") of the DOCTYPE starting at `i`, as the parser reads
+// it, or npos where the parser refuses it; `entities` says whether it
+// declares entities. Declarations ("<!ATTLIST ...>") nest by "<!" and ">",
+// whatever brackets stand around them; quoted strings, comments and
+// processing instructions are passed over whole, and conditional sections
+// ("<![ ... ]]>") by their own nesting.
 size_t DoctypeEnd(std::string_view text, size_t i, bool& entities) {
     entities = false;
-    int depth = 0;
-    char quote = 0;
-    for (size_t k = i + 9; k < text.size(); ++k) {
-        char c = text[k];
-        if (quote) {
-            if (c == quote) quote = 0;
+    const size_t n = text.size();
+    size_t depth = 0;
+    for (size_t k = i + 2; k < n;) {
+        const char c = text[k];
+        if (c == '<' && StartsAt(text, k, "<!") && (k + 2 >= n || text[k + 2] != '-')) {
+            if (k + 2 < n && text[k + 2] == '[') {
+                size_t nested = 0;
+                for (k += 3;; ) {
+                    if (k >= n) return std::string_view::npos;
+                    if (StartsAt(text, k, "<![")) {
+                        k += 3;
+                        ++nested;
+                    } else if (StartsAt(text, k, "]]>")) {
+                        k += 3;
+                        if (nested-- == 0) break;
+                    } else {
+                        ++k;
+                    }
+                }
+            } else {
+                if (StartsAt(text, k, "<!ENTITY")) entities = true;
+                k += 2;
+                ++depth;
+            }
         } else if (c == '"' || c == '\'') {
-            quote = c;
-        } else if (c == '[') {
-            ++depth;
-        } else if (c == ']') {
-            --depth;
-        } else if (c == '<' && StartsAt(text, k, "<!ENTITY")) {
-            entities = true;
-        } else if (c == '<' && StartsAt(text, k, "<!--")) {
-            size_t e = text.find("-->", k + 4);
-            if (e == std::string_view::npos) return e;
-            k = e + 2;
-        } else if (c == '<' && StartsAt(text, k, "<?")) {
-            size_t e = text.find("?>", k + 2);
+            const size_t e = text.find(c, k + 1);
             if (e == std::string_view::npos) return e;
             k = e + 1;
-        } else if (c == '>' && depth <= 0) {
-            return k + 1;
+        } else if (c == '<') {
+            const bool pi = StartsAt(text, k, "<?");
+            if (!pi && !StartsAt(text, k, "<!--")) return std::string_view::npos;
+            const size_t e = text.find(pi ? "?>" : "-->", k + (pi ? 2 : 4));
+            if (e == std::string_view::npos) return e;
+            k = e + (pi ? 2 : 3);
+        } else if (c == '>') {
+            if (depth == 0) return k + 1;
+            --depth;
+            ++k;
+        } else {
+            ++k;
         }
     }
     return std::string_view::npos;
