@@ -1,7 +1,7 @@
 // Load cost of the XML layer against bare pugixml.
 //
 //   xml_load_bench [megabytes=50] [runs=5] [folder]
-//   xml_load_bench instructions [megabytes=10]
+//   xml_load_bench instructions [megabytes=10] [folder]
 //   xml_load_bench peak|bare file    (one load through the layer or pugixml)
 //
 // Writes SCL files of one content into the folder (a new temporary folder
@@ -316,7 +316,7 @@ int Instructions(size_t megabytes, const std::string& folder) {
             {"GBK", kiln::text::Utf8ToGbk(GenerateScl(mb << 20, "GBK")), 1.6},
         };
         for (const auto& [label, text, goal] : files) {
-            const std::string path = folder + "/instr.xml";
+            const std::string path = folder + "/instr_" + label + "_" + std::to_string(mb) + ".xml";
             if (text.empty() || !WriteFile(path, text)) return 1;
             const long long bare = InstructionsOfLoad(path, false), layer = InstructionsOfLoad(path, true);
             if (bare <= 0 || layer <= 0) {
@@ -334,7 +334,7 @@ int Instructions(size_t megabytes, const std::string& folder) {
         std::string sizes;
         for (const auto& [name, text] : {std::pair{"model.icd", ModelIcd(devices)}, std::pair{"model.itb", ModelItb(devices)},
                                          std::pair{"model.m2i", ModelM2i(devices)}}) {
-            const std::string path = folder + "/" + name;
+            const std::string path = folder + "/" + std::to_string(devices) + "_" + name;
             if (!WriteFile(path, text)) return 1;
             const long long layer = InstructionsOfLoad(path, true);
             if (layer <= 0) return 1;
@@ -357,10 +357,10 @@ int main(int argc, char** argv) {
     if (argc == 3 && std::strcmp(argv[1], "bare") == 0) return BarePhase(argv[2]);
     if (argc >= 2 && std::strcmp(argv[1], "instructions") == 0) {
         const size_t mb = argc > 2 ? std::strtoul(argv[2], nullptr, 10) : 10;
-        std::string pattern = (std::filesystem::temp_directory_path() / "kiln_xml_bench_XXXXXX").string();
-        if (mb == 0 || !mkdtemp(pattern.data())) return 2;
-        const int status = Instructions(mb, pattern);
-        std::filesystem::remove_all(pattern);
+        std::string folder = argc > 3 ? argv[3] : (std::filesystem::temp_directory_path() / "kiln_xml_bench_XXXXXX").string();
+        if (mb == 0 || (argc <= 3 && !mkdtemp(folder.data()))) return 2;
+        const int status = Instructions(mb, folder);
+        if (argc <= 3) std::filesystem::remove_all(folder);
         return status;
     }
     size_t megabytes = argc > 1 ? std::strtoul(argv[1], nullptr, 10) : 50;

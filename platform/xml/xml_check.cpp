@@ -442,7 +442,7 @@ public:
     size_t Add(const Name& name, const unsigned char* b, bool& sameLocal) {
         const Name* seen = m_count <= 16 ? m_names : m_more.data();
         for (size_t k = 0; k < m_count; ++k) {
-            if (seen[k].size == name.size && std::memcmp(seen[k].p, name.p, name.size) == 0)
+            if (seen[k].size == name.size && seen[k].p[0] == name.p[0] && std::memcmp(seen[k].p, name.p, name.size) == 0)
                 return static_cast<size_t>(name.p - b);
             if (!sameLocal && SameLocalPart(seen[k], name)) sameLocal = true;
         }
