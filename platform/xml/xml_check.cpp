@@ -66,27 +66,32 @@ struct Table {
 };
 const Table kPlain;
 
-// The offset of the first byte at or after `from` that needs a look: below
-// 0x20 (tabs and line breaks included; the caller passes them), non-ASCII,
-// "&" (a reference), "!" or "?" (after "<": a comment, CDATA section,
-// processing instruction or DOCTYPE). Tags need no look: sixteen bytes at a
-// time where SSE2 is there.
+// The offset of the first byte at or after `from` that needs a look: a
+// control character other than tab, line feed and carriage return (which
+// indented text holds on every line), non-ASCII, "&" (a reference), "!" or
+// "?" (after "<": a comment, CDATA section, processing instruction or
+// DOCTYPE). Tags need no look: sixteen bytes at a time where SSE2 is there.
 inline size_t NextSpecial(const unsigned char* b, size_t from, size_t n) {
     size_t i = from;
 #if defined(__SSE2__)
     const __m128i space = _mm_set1_epi8(0x20), amp = _mm_set1_epi8('&'), bang = _mm_set1_epi8('!'),
-                  ask = _mm_set1_epi8('?');
+                  ask = _mm_set1_epi8('?'), tab = _mm_set1_epi8('\t'), lf = _mm_set1_epi8('\n'),
+                  cr = _mm_set1_epi8('\r');
     while (i + 16 <= n) {
         const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + i));
         // Signed: bytes from 0x80 up are negative, so below 0x20 as well.
-        const __m128i hit = _mm_or_si128(_mm_or_si128(_mm_cmplt_epi8(v, space), _mm_cmpeq_epi8(v, amp)),
+        const __m128i blank = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, tab), _mm_cmpeq_epi8(v, lf)), _mm_cmpeq_epi8(v, cr));
+        const __m128i below = _mm_andnot_si128(blank, _mm_cmplt_epi8(v, space));
+        const __m128i hit = _mm_or_si128(_mm_or_si128(below, _mm_cmpeq_epi8(v, amp)),
                                          _mm_or_si128(_mm_cmpeq_epi8(v, bang), _mm_cmpeq_epi8(v, ask)));
         const int mask = _mm_movemask_epi8(hit);
         if (mask != 0) return i + static_cast<size_t>(__builtin_ctz(static_cast<unsigned>(mask)));
         i += 16;
     }
 #endif
-    while (i < n && b[i] >= 0x20 && b[i] < 0x80 && b[i] != '&' && b[i] != '!' && b[i] != '?') ++i;
+    while (i < n && ((b[i] >= 0x20 && b[i] < 0x80) || b[i] == '\t' || b[i] == '\n' || b[i] == '\r') && b[i] != '&' &&
+           b[i] != '!' && b[i] != '?')
+        ++i;
     return i;
 }
 
@@ -176,30 +181,54 @@ bool CheckReference(std::string_view text, size_t i, std::string& reason) {
     return false;
 }
 
-// The end (one past ">") of the DOCTYPE starting at `i`, or npos; `entities`
-// says whether its internal subset declares entities.
+// The end (one past ">") of the DOCTYPE starting at `i`, as the parser reads
+// it, or npos where the parser refuses it; `entities` says whether it
+// declares entities. Declarations ("<!ATTLIST ...>") nest by "<!" and ">",
+// whatever brackets stand around them; quoted strings, comments and
+// processing instructions are passed over whole, and conditional sections
+// ("<![ ... ]]>") by their own nesting.
 size_t DoctypeEnd(std::string_view text, size_t i, bool& entities) {
     entities = false;
-    int depth = 0;
-    char quote = 0;
-    for (size_t k = i + 9; k < text.size(); ++k) {
-        char c = text[k];
-        if (quote) {
-            if (c == quote) quote = 0;
+    const size_t n = text.size();
+    size_t depth = 0;
+    for (size_t k = i + 2; k < n;) {
+        const char c = text[k];
+        if (c == '<' && StartsAt(text, k, "<!") && (k + 2 >= n || text[k + 2] != '-')) {
+            if (k + 2 < n && text[k + 2] == '[') {
+                size_t nested = 0;
+                for (k += 3;; ) {
+                    if (k >= n) return std::string_view::npos;
+                    if (StartsAt(text, k, "<![")) {
+                        k += 3;
+                        ++nested;
+                    } else if (StartsAt(text, k, "]]>")) {
+                        k += 3;
+                        if (nested-- == 0) break;
+                    } else {
+                        ++k;
+                    }
+                }
+            } else {
+                if (StartsAt(text, k, "<!ENTITY")) entities = true;
+                k += 2;
+                ++depth;
+            }
         } else if (c == '"' || c == '\'') {
-            quote = c;
-        } else if (c == '[') {
-            ++depth;
-        } else if (c == ']') {
-            --depth;
-        } else if (c == '<' && StartsAt(text, k, "<!ENTITY")) {
-            entities = true;
-        } else if (c == '<' && StartsAt(text, k, "<!--")) {
-            size_t e = text.find("-->", k + 4);
+            const size_t e = text.find(c, k + 1);
             if (e == std::string_view::npos) return e;
-            k = e + 2;
-        } else if (c == '>' && depth <= 0) {
-            return k + 1;
+            k = e + 1;
+        } else if (c == '<') {
+            const bool pi = StartsAt(text, k, "<?");
+            if (!pi && !StartsAt(text, k, "<!--")) return std::string_view::npos;
+            const size_t e = text.find(pi ? "?>" : "-->", k + (pi ? 2 : 4));
+            if (e == std::string_view::npos) return e;
+            k = e + (pi ? 2 : 3);
+        } else if (c == '>') {
+            if (depth == 0) return k + 1;
+            --depth;
+            ++k;
+        } else {
+            ++k;
         }
     }
     return std::string_view::npos;
@@ -271,9 +300,7 @@ bool CheckXmlText(std::string_view text, XmlTextError& error) {
     const auto* b = reinterpret_cast<const unsigned char*>(text.data());
     while ((i = NextSpecial(b, i, n)) < n) {
         const unsigned char c = b[i];
-        if (c == '\t' || c == '\n' || c == '\r') {
-            ++i;
-        } else if (c == '&') {
+        if (c == '&') {
             std::string reason;
             if (!CheckReference(text, i, reason)) return bad(i, reason);
             ++i;
@@ -332,8 +359,6 @@ bool CheckXmlText(std::string_view text, XmlTextError& error) {
 
 namespace {
 
-inline bool IsXmlSpace(unsigned char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
-
 // The offset of the first byte `c` at or after `from`, n when none: sixteen
 // bytes at a time where SSE2 is there, without a call, since markup stands
 // close together.
@@ -350,20 +375,25 @@ inline size_t FindByte(const unsigned char* b, size_t from, size_t n, unsigned c
     return i;
 }
 
-// The offset of the first "=" or ">" at or after `from`, n when none.
-inline size_t FindEqualsOrEnd(const unsigned char* b, size_t from, size_t n) {
+// The offset of the first quote or ">" at or after `from`, n when none.
+inline size_t FindQuoteOrEnd(const unsigned char* b, size_t from, size_t n) {
     size_t i = from;
 #if defined(__SSE2__)
-    const __m128i eq = _mm_set1_epi8('='), gt = _mm_set1_epi8('>');
+    const __m128i dq = _mm_set1_epi8('"'), sq = _mm_set1_epi8('\''), gt = _mm_set1_epi8('>');
     for (; i + 16 <= n; i += 16) {
         const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + i));
-        const int mask = _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(v, eq), _mm_cmpeq_epi8(v, gt)));
+        const __m128i hit = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, dq), _mm_cmpeq_epi8(v, sq)), _mm_cmpeq_epi8(v, gt));
+        const int mask = _mm_movemask_epi8(hit);
         if (mask != 0) return i + static_cast<size_t>(__builtin_ctz(static_cast<unsigned>(mask)));
     }
 #endif
-    while (i < n && b[i] != '=' && b[i] != '>') ++i;
+    while (i < n && b[i] != '"' && b[i] != '\'' && b[i] != '>') ++i;
     return i;
 }
+
+// A blank between a tag's names and values. The text check has refused every
+// other byte below 0x21 before the scan runs.
+inline bool IsBlank(unsigned char c) { return c <= 0x20; }
 
 // An attribute's name as it stands in the text.
 struct Name {
@@ -371,12 +401,25 @@ struct Name {
     size_t size;
 };
 
+// The name of the value that opens at `quote`: in a start tag the parser
+// takes, the word before the "=" before it, after `floor` (the end of the
+// tag's name or of the value before).
+inline Name NameBefore(const unsigned char* b, size_t floor, size_t quote) {
+    size_t end = quote;
+    while (end > floor && IsBlank(b[end - 1])) --end;
+    if (end > floor && b[end - 1] == '=') --end;
+    while (end > floor && IsBlank(b[end - 1])) --end;
+    size_t start = end;
+    while (start > floor && !IsBlank(b[start - 1])) --start;
+    return Name{b + start, end - start};
+}
+
 // True for two prefixed names whose local parts are equal ("a:x", "b:x";
 // the names differ). Declarations ("xmlns:x") are left to the literal
 // comparison: no two may declare one prefix. Names that end differently
 // (nearly all) are told apart by their last bytes.
 inline bool SameLocalPart(const Name& a, const Name& b) {
-    if (a.p[a.size - 1] != b.p[b.size - 1]) return false;
+    if (a.size == 0 || b.size == 0 || a.p[a.size - 1] != b.p[b.size - 1]) return false;
     auto colon = [](const Name& x) {
         const void* c = std::memchr(x.p, ':', x.size);
         return c ? static_cast<size_t>(static_cast<const unsigned char*>(c) - x.p) : x.size;
@@ -388,97 +431,37 @@ inline bool SameLocalPart(const Name& a, const Name& b) {
     return std::memcmp(a.p + ca, b.p + cb, a.size - ca) == 0;
 }
 
-// The offset of the name of the first attribute that repeats an earlier one
-// in the start tag that begins after the "<" at `i - 1`; npos when none does
-// or the tag ends (well-formed or not). Outside the values a start tag's
-// first "=" or ">" ends an attribute's name or the tag, so the scan leaps
-// from one to the next and over each value; a name is the word before its "=".
-// `i` is left where the scan stopped. `sameLocal` is set when two names with
-// different prefixes share their local part ("a:x", "b:x"): the same name
-// when both prefixes stand for one namespace, which only the parsed document
-// tells.
-size_t RepeatInTag(const unsigned char* b, size_t n, size_t& i, bool& sameLocal) {
-    // A name is the word that ends at `end`, after the blanks that follow
-    // `floor`; none when no blank stands before it.
-    auto nameBefore = [b](size_t floor, size_t end, Name& name) {
-        while (end > floor && IsXmlSpace(b[end - 1])) --end;
-        size_t start = end;
-        while (start > floor && !IsXmlSpace(b[start - 1])) --start;
-        name = Name{b + start, end - start};
-        return start != floor && start != end;
-    };
-    Name names[16];
-    std::vector<Name> more;  // a tag of more than 16 attributes
-    size_t count = 0;
-    // Most tags hold one attribute: its name is read only when a second comes.
-    size_t firstFloor = 0, firstEnd = 0;
-    for (size_t floor = i;;) {
-        i = FindEqualsOrEnd(b, i, n);
-        if (i >= n || b[i] == '>') return std::string_view::npos;
-        const size_t end = i;
-        ++i;
-        while (i < n && IsXmlSpace(b[i])) ++i;
-        if (i >= n || (b[i] != '"' && b[i] != '\'')) return std::string_view::npos;
-        i = FindByte(b, i + 1, n, b[i]);
-        if (i >= n) return std::string_view::npos;
-        const size_t nameFloor = floor;
-        floor = ++i;
-        if (count == 0) {
-            firstFloor = nameFloor;
-            firstEnd = end;
-            count = 1;
-            continue;
-        }
-        if (count == 1 && !nameBefore(firstFloor, firstEnd, names[0])) return std::string_view::npos;
-        // A later name stands after the blanks that follow the value before
-        // it: read forward, not back over the whole word.
-        size_t start = nameFloor, stop = end;
-        if (start >= stop || !IsXmlSpace(b[start])) return std::string_view::npos;
-        while (IsXmlSpace(b[start])) ++start;
-        while (stop > start && IsXmlSpace(b[stop - 1])) --stop;
-        if (start == stop) return std::string_view::npos;
-        const Name name{b + start, stop - start};
-        const Name* seen = count <= 16 ? names : more.data();
-        for (size_t k = 0; k < count; ++k) {
-            if (seen[k].size == name.size && std::memcmp(seen[k].p, name.p, name.size) == 0)
+// The names of one start tag's attributes met so far.
+class TagNames {
+public:
+    // The offset of `name` when an earlier name of the tag equals it; npos
+    // after adding it otherwise. `sameLocal` is set when two names with
+    // different prefixes share their local part ("a:x", "b:x"): the same
+    // name when both prefixes stand for one namespace, which only the parsed
+    // document tells.
+    size_t Add(const Name& name, const unsigned char* b, bool& sameLocal) {
+        const Name* seen = m_count <= 16 ? m_names : m_more.data();
+        for (size_t k = 0; k < m_count; ++k) {
+            if (seen[k].size == name.size && seen[k].p[0] == name.p[0] && std::memcmp(seen[k].p, name.p, name.size) == 0)
                 return static_cast<size_t>(name.p - b);
             if (!sameLocal && SameLocalPart(seen[k], name)) sameLocal = true;
         }
-        if (count < 16) {
-            names[count] = name;
+        if (m_count < 16) {
+            m_names[m_count] = name;
         } else {
-            if (count == 16) more.assign(names, names + 16);
-            more.push_back(name);
+            if (m_count == 16) m_more.assign(m_names, m_names + 16);
+            m_more.push_back(name);
         }
-        ++count;
+        ++m_count;
+        return std::string_view::npos;
     }
-}
+    void Clear() { m_count = 0; }
 
-}  // namespace
-
-namespace {
-
-// Marks on the sixteen bytes at `b + i` (bytes up to `i + 16` readable): a
-// quote followed by a blank (or any byte below 0x21 or beyond ASCII, looked
-// at again by the caller), "!" and "?".
-inline unsigned MarksAt(const unsigned char* b, size_t i) {
-#if defined(__SSE2__)
-    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + i));
-    const __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + i + 1));
-    const __m128i quote = _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('"')), _mm_cmpeq_epi8(v, _mm_set1_epi8('\'')));
-    const __m128i gap = _mm_and_si128(quote, _mm_cmplt_epi8(next, _mm_set1_epi8(0x21)));
-    const __m128i markup = _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('!')), _mm_cmpeq_epi8(v, _mm_set1_epi8('?')));
-    return static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(gap, markup)));
-#else
-    unsigned mask = 0;
-    for (int k = 0; k < 16; ++k) {
-        const unsigned char c = b[i + k];
-        if (((c == '"' || c == '\'') && (b[i + k + 1] <= 0x20 || b[i + k + 1] >= 0x80)) || c == '!' || c == '?')
-            mask |= 1u << k;
-    }
-    return mask;
-#endif
-}
+private:
+    Name m_names[16];
+    std::vector<Name> m_more;  // a tag of more than 16 attributes
+    size_t m_count = 0;
+};
 
 }  // namespace
 
@@ -486,73 +469,67 @@ size_t FirstRepeatedAttribute(std::string_view text, bool* sameLocal) {
     bool twoPrefixes = false;
     const auto* const b = reinterpret_cast<const unsigned char*>(text.data());
     const size_t n = text.size();
+    TagNames names;
     // The end of the markup `end` found from `from`, n when it is missing.
     auto past = [&](size_t from, std::string_view end) {
         const size_t e = text.find(end, from);
         return e == std::string_view::npos ? n : e + end.size();
     };
-    // A second attribute stands after a value's closing quote and a blank,
-    // so only tags with such a pair are read, from the last "<" before it;
-    // comments, CDATA sections, processing instructions and the DOCTYPE,
-    // found by their "!" or "?", are passed over. Bytes before `done` are
-    // settled: each byte is looked at a bounded number of times.
-    size_t done = 0, repeated = std::string_view::npos;
-    auto at = [&](size_t p) {
-        const unsigned char c = b[p];
-        if (c == '!' || c == '?') {
-            if (p == 0 || b[p - 1] != '<') return;
-            const size_t lt = p - 1;
-            if (c == '?') {
-                done = past(p, "?>");
-            } else if (StartsAt(text, lt, "<!--")) {
-                done = past(lt + 4, "-->");
+    // From one "<" outside markup to the next: text holds no tag, whatever
+    // quotes or ">" it holds. End tags hold no attribute; comments, CDATA
+    // sections, processing instructions and the DOCTYPE are passed over. In
+    // a start tag the scan leaps from one value to the next, each passed over
+    // from its opening quote to its closing one whatever it holds ("<", ">",
+    // the other quote), as the parser reads it; a name is the word before
+    // the "=" before its value. Most tags hold one attribute: its name is
+    // read only when a second comes.
+    size_t repeated = std::string_view::npos;
+    for (size_t i = 0; repeated == std::string_view::npos && (i = FindByte(b, i, n, '<')) < n;) {
+        const size_t lt = i++;
+        if (i >= n) break;
+        const unsigned char c = b[i];
+        if (c == '/') continue;
+        if (c == '?') {
+            i = past(i + 1, "?>");
+            continue;
+        }
+        if (c == '!') {
+            if (StartsAt(text, lt, "<!--")) {
+                i = past(lt + 4, "-->");
             } else if (StartsAt(text, lt, "<![CDATA[")) {
-                done = past(lt + 9, "]]>");
+                i = past(lt + 9, "]]>");
             } else if (StartsAt(text, lt, "<!DOCTYPE")) {
                 bool entities = false;
                 const size_t end = DoctypeEnd(text, lt, entities);
-                done = end == std::string_view::npos ? n : end;
+                i = end == std::string_view::npos ? n : end;
             }
-            return;
+            continue;
         }
-        if (p + 1 >= n || !IsXmlSpace(b[p + 1])) return;
-        auto lastLt = [&](size_t before) {
-            const void* lt = ::memrchr(b + done, '<', before - done);
-            return lt ? static_cast<size_t>(static_cast<const unsigned char*>(lt) - b) : std::string_view::npos;
-        };
-        size_t start = lastLt(p);
-        if (start == std::string_view::npos) {
-            done = p + 1;
-            return;
+        size_t count = 0, firstFloor = 0, firstQuote = 0;
+        for (size_t floor = i;;) {
+            i = FindQuoteOrEnd(b, i, n);
+            if (i >= n) break;
+            if (b[i] == '>') {
+                ++i;
+                break;
+            }
+            const size_t quote = i;
+            i = FindByte(b, i + 1, n, b[quote]);
+            if (i >= n) break;
+            const size_t nameFloor = floor;
+            floor = ++i;
+            if (count++ == 0) {
+                firstFloor = nameFloor;
+                firstQuote = quote;
+                continue;
+            }
+            if (count == 2) {
+                names.Clear();
+                names.Add(NameBefore(b, firstFloor, firstQuote), b, twoPrefixes);
+            }
+            repeated = names.Add(NameBefore(b, nameFloor, quote), b, twoPrefixes);
+            if (repeated != std::string_view::npos) break;
         }
-        // The parser takes a "<" in a value: while a quote stands open
-        // between the "<" before and this one, this one may be in a value,
-        // and the tags are read from the one before.
-        for (size_t prev; (prev = lastLt(start)) != std::string_view::npos; start = prev) {
-            const auto* from = b + prev;
-            const auto count = [&](unsigned char q) { return std::count(from, b + start, q); };
-            if (count('"') % 2 == 0 && count('\'') % 2 == 0) break;
-        }
-        // Each tag from there to past the pair.
-        size_t i = start + 1;
-        while (repeated == std::string_view::npos && i < n && i <= p) {
-            if (b[i] != '/' && b[i] != '!' && b[i] != '?')
-                repeated = RepeatInTag(b, n, i, twoPrefixes);  // moves i on to where the tag ends
-            if (i > p) break;
-            i = FindByte(b, i, n, '<') + 1;
-        }
-        done = std::max(i, p + 1);
-    };
-    size_t i = 0;
-    for (; i + 17 <= n && repeated == std::string_view::npos; i += 16) {
-        for (unsigned mask = MarksAt(b, i); mask != 0 && repeated == std::string_view::npos; mask &= mask - 1) {
-            const size_t p = i + static_cast<size_t>(__builtin_ctz(mask));
-            if (p >= done) at(p);
-        }
-    }
-    for (; i < n && repeated == std::string_view::npos; ++i) {
-        const unsigned char c = b[i];
-        if (i >= done && (c == '"' || c == '\'' || c == '!' || c == '?')) at(i);
     }
     if (sameLocal) *sameLocal = twoPrefixes;
     return repeated;

@@ -64,9 +64,10 @@ bool CheckXmlText(std::string_view text, XmlTextError& error);
 
 // The offset of the name of the first attribute that repeats an earlier one
 // of its start tag, which XML does not allow (the parser takes it); npos when
-// none does. Read on the text before it is parsed: comments, CDATA sections,
-// processing instructions and the DOCTYPE are passed over, and a tag that is
-// not well-formed ends its own check (the parser then refuses the text).
+// none does. Read on the text before it is parsed, tag by tag as the parser
+// reads it: a value runs from its quote to the same quote, whatever it holds;
+// comments, CDATA sections, processing instructions and the DOCTYPE are
+// passed over. A text the parser refuses may give any answer.
 // `sameLocal` (when given) tells whether some start tag holds two names with
 // different prefixes and one local part ("a:x", "b:x"): one name repeated
 // where both prefixes stand for the same namespace (NamespaceRepeat).

@@ -2,6 +2,11 @@
 
 #include "platform/xml/xml_check.h"
 #include "platform/xml/xml_file.h"
+#include "platform/xml/xml_names.h"
+
+#include <string.h>
+
+#include <cstring>
 
 namespace kiln::xml {
 
@@ -22,6 +27,8 @@ const pugi::xpath_query* XmlDocState::Query(const std::string& xpath) {
 }
 
 void XmlDocState::BeforeChange() {
+    m_scopes = {};
+    m_oneScope = 0;
     if (known) return;
     const DocSurvey survey = Survey(doc);
     depth = survey.depth;
@@ -52,6 +59,68 @@ size_t XmlDocState::DepthOf(const pugi::xml_node& node) {
             }
     }
     return steps;
+}
+
+const char* XmlDocState::NamespaceOf(const pugi::xml_node& element, std::string_view prefix) {
+    if (prefix != m_scopePrefix) {
+        m_scopes = {};
+        m_scopePrefix.assign(prefix);
+    }
+    // Where nothing below the root declares a namespace, the root answers
+    // for every element.
+    if (m_oneScope == 1 || (m_oneScope < 0 && OneScope())) {
+        if (m_scopes[0].node != m_root.internal_object()) m_scopes[0] = Scope{m_root.internal_object(), DeclaredAt(m_root, prefix)};
+        return m_scopes[0].uri;
+    }
+    // The entry at `at` goes; the others move down; `scope` comes first.
+    auto first = [&](size_t at, Scope scope) {
+        for (size_t k = at; k > 0; --k) m_scopes[k] = m_scopes[k - 1];
+        m_scopes[0] = scope;
+    };
+    // Up from the element to the first that declares the prefix or whose
+    // answer is kept: an element declaring nothing has its parent's answer.
+        const char* uri = nullptr;
+    pugi::xml_node n = element;
+    for (; n && n.type() == pugi::node_element; n = n.parent()) {
+        const void* const p = n.internal_object();
+        size_t k = 0;
+        while (k < m_scopes.size() && m_scopes[k].node != p) ++k;
+        if (k < m_scopes.size()) {
+            uri = m_scopes[k].uri;
+            first(k, m_scopes[k]);
+            break;
+        }
+        if ((uri = DeclaredAt(n, prefix)) != nullptr) break;
+    }
+    // The answer is kept, and the parent's when the two are one, for the
+    // element's siblings.
+    if (n != element) {
+        const pugi::xml_node parent = element.parent();
+        if (parent != n && parent.type() == pugi::node_element) first(m_scopes.size() - 1, Scope{parent.internal_object(), uri});
+        first(m_scopes.size() - 1, Scope{element.internal_object(), uri});
+    } else if (m_scopes[0].node != element.internal_object()) {
+        first(m_scopes.size() - 1, Scope{element.internal_object(), uri});
+    }
+    return uri;
+}
+
+bool XmlDocState::OneScope() {
+    // Only a document as parsed: its names stand in the buffer where the
+    // file had them, so a declaration below the root stands after the name
+    // of the root's first child element. A text "xmlns" elsewhere only
+    // makes the answer cautious.
+    if (m_oneScope < 0) {
+        m_oneScope = 0;
+        m_root = doc.document_element();
+        pugi::xml_node child = m_root.first_child();
+        while (child && child.type() != pugi::node_element) child = child.next_sibling();
+        const char* const begin = buffer.data();
+        const char* const end = begin + buffer.size();
+        const char* const from = child ? child.name() : end;
+        if (!known && from >= begin && from <= end)
+            m_oneScope = ::memmem(from, static_cast<size_t>(end - from), "xmlns", 5) == nullptr ? 1 : 0;
+    }
+    return m_oneScope == 1;
 }
 
 void XmlDocState::Remember(size_t at, const void* node, size_t d) {

@@ -55,7 +55,18 @@ public:
     // The depth of a node of the document (the document's is 0).
     size_t DepthOf(const pugi::xml_node& node);
     // Call after removing nodes: their memory may be reused for new nodes.
-    void NoteRemoval() { m_recent = {}; }
+    void NoteRemoval() {
+        m_recent = {};
+        m_scopes = {};
+        m_oneScope = 0;
+    }
+
+    // The namespace `prefix` stands for at `element` ("" for the default
+    // one), by the declarations in scope; null when none declares it. The
+    // answers for the last elements asked about are kept: readers ask for
+    // every child of one element in turn, then for the children of each, and
+    // an element's scope is its parent's but for what it declares itself.
+    const char* NamespaceOf(const pugi::xml_node& element, std::string_view prefix);
 
 private:
     struct KnownDepth {
@@ -66,6 +77,20 @@ private:
     // add many children to one element, and children to a child just added,
     // so a walk up ends after a step or two.
     std::array<KnownDepth, 4> m_recent;
+    // The scopes a namespace was last resolved in, for one prefix, most
+    // recent first; any change forgets them.
+    struct Scope {
+        const void* node = nullptr;
+        const char* uri = nullptr;
+    };
+    std::array<Scope, 4> m_scopes;
+    std::string m_scopePrefix;
+    // For a document as loaded: 1 when no element below the root declares
+    // a namespace (the whole document is one scope), 0 when one may, -1
+    // while not yet looked at.
+    int m_oneScope = -1;
+    pugi::xml_node m_root;  // the root element, when m_oneScope is 1
+    bool OneScope();
     void Remember(size_t at, const void* node, size_t d);
 
     static constexpr size_t kMaxQueries = 256;

@@ -23,7 +23,10 @@ namespace {
 
 // What the document keeps: comments, processing instructions (a stylesheet
 // line of a report template) and the document type survive a load and save.
-constexpr unsigned kParseOptions = pugi::parse_default | pugi::parse_comments | pugi::parse_pi | pugi::parse_doctype;
+// A text of blanks only is kept where it is an element's whole content
+// (<Val> </Val>, a value); between elements it is layout and goes.
+constexpr unsigned kParseOptions =
+    pugi::parse_default | pugi::parse_comments | pugi::parse_pi | pugi::parse_doctype | pugi::parse_ws_pcdata_single;
 
 bool IsUtf8Name(const std::string& enc) {
     return enc.empty() || enc == "UTF-8" || enc == "UTF8" || enc == "US-ASCII" || enc == "ASCII";

@@ -1,5 +1,6 @@
 #include "platform/xml/xml_names.h"
 
+#include <cstring>
 #include <string>
 
 namespace kiln::xml {
@@ -49,11 +50,20 @@ bool IsXmlName(std::string_view name) {
 
 bool IsAttributePath(std::string_view path) { return path.size() > 1 && path[0] == '@' && IsXmlName(path.substr(1)); }
 
-const char* NamespaceOfPrefix(pugi::xml_node element, std::string_view prefix) {
+const char* DeclaredAt(const pugi::xml_node& element, std::string_view prefix) {
     if (prefix == "xml") return "http://www.w3.org/XML/1998/namespace";
-    const std::string declaration = prefix.empty() ? std::string("xmlns") : "xmlns:" + std::string(prefix);
+    // "xmlns" declares the default namespace, "xmlns:p" the prefix p.
+    for (pugi::xml_attribute a = element.first_attribute(); a; a = a.next_attribute()) {
+        const char* name = a.name();
+        if (name[0] != 'x' || std::strncmp(name, "xmlns", 5) != 0) continue;
+        if (prefix.empty() ? name[5] == 0 : name[5] == ':' && prefix == name + 6) return a.value();
+    }
+    return nullptr;
+}
+
+const char* NamespaceOfPrefix(pugi::xml_node element, std::string_view prefix) {
     for (pugi::xml_node n = element; n && n.type() == pugi::node_element; n = n.parent())
-        if (const pugi::xml_attribute a = n.attribute(declaration.c_str())) return a.value();
+        if (const char* uri = DeclaredAt(n, prefix)) return uri;
     return nullptr;
 }
 

@@ -18,5 +18,8 @@ bool IsAttributePath(std::string_view path);
 // The namespace a prefix stands for at `element` ("" for the default one),
 // by the declarations in scope; null when none declares it.
 const char* NamespaceOfPrefix(pugi::xml_node element, std::string_view prefix);
+// The same by the element's own declarations alone ("xml" is declared
+// everywhere).
+const char* DeclaredAt(const pugi::xml_node& element, std::string_view prefix);
 
 }  // namespace kiln::xml

@@ -41,7 +41,7 @@ CString XmlNode::NamespaceUri() const {
         // An attribute without a prefix is in no namespace.
         if (m_attr && !colon) return CString();
         const std::string_view prefix(name, colon ? static_cast<size_t>(colon - name) : 0);
-        const char* uri = kiln::xml::NamespaceOfPrefix(m_node, prefix);
+        const char* uri = m_doc ? m_doc->NamespaceOf(m_node, prefix) : kiln::xml::NamespaceOfPrefix(m_node, prefix);
         return uri ? CString(uri) : CString();
     } catch (...) {
         return CString();

@@ -62,6 +62,13 @@ TEST_F(XmlHostile, RefusedFilesSayWhyAndWhereAndLeaveAnEmptyDocument) {
         {"attribute_twice_after_a_quote_in_a_value", "<r><a v=\"it' s\" v=\"2\"/></r>", "第1行第17列：XML格式错误：属性v重复"},
         {"attribute_twice_after_a_lt_in_a_value", "<r><a v=\"x<\" v=\"2\"/></r>", "第1行第14列：XML格式错误：属性v重复"},
         {"attribute_twice_in_a_short_file", "<a v=\"\" v=\"\"/>", "第1行第9列：XML格式错误：属性v重复"},
+        // A quote and a blank in the text right before the tag; a value
+        // holding "<<", "<?" or "<!--".
+        {"attribute_twice_after_a_quoted_text", "<SCL><DOI name=\"Op\">\"x\" <DAI name=\"general\" sAddr=\"B01\" sAddr=\"B02\"/></DOI></SCL>",
+         "第1行第57列：XML格式错误：属性sAddr重复"},
+        {"attribute_twice_after_two_lt_in_a_value", "<r><a desc=\"a<<b\" x=\"1\" desc=\"2\"/></r>", "第1行第25列：XML格式错误：属性desc重复"},
+        {"attribute_twice_after_a_pi_in_a_value", "<I p=\"<?\" p=\"\"/>", "第1行第11列：XML格式错误：属性p重复"},
+        {"attribute_twice_after_a_comment_in_a_value", "<I p=\"<!--\" p=\"\"/>", "第1行第13列：XML格式错误：属性p重复"},
         {"attribute_twice_by_namespace", "<r xmlns:s103=\"urn:a\" xmlns:q=\"urn:a\">\n  <c s103:typ=\"7\" q:typ=\"8\"/>\n</r>",
          "第2行第19列：XML格式错误：属性q:typ与s103:typ重复（同属命名空间urn:a）"},
         {"control", "<r>a&#1;b</r>", "第1行第5列：字符引用&#1;"},

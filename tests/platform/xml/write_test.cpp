@@ -203,6 +203,15 @@ TEST_F(XmlWrite, WritingValuesAndTexts) {
     ASSERT_TRUE(back.Load(PathOf("m2.xml").c_str()));
     EXPECT_EQ(TextOf(back.GetDocumentElement(), "DA/@name"), tricky);
     EXPECT_EQ(TextOf(back.GetDocumentElement(), "DA/Val"), tricky);
+
+    // A text of blanks only is read as the file holds it, and written back.
+    CBase_XML blanks;
+    ASSERT_TRUE(blanks.Load(WriteFile("b.xml", "<T><Val> </Val><EnumVal ord=\"3\">\t \t</EnumVal><E>\n</E></T>").c_str()));
+    EXPECT_EQ(TextOf(blanks.GetDocumentElement(), "Val"), " ");
+    EXPECT_EQ(TextOf(blanks.GetDocumentElement(), "EnumVal"), "\t \t");
+    ASSERT_TRUE(blanks.SaveAs(PathOf("b2.xml").c_str(), true));
+    EXPECT_NE(ReadFile(PathOf("b2.xml")).find("<Val> </Val>\n\t<EnumVal ord=\"3\">\t \t</EnumVal>\n\t<E>\n</E>"),
+              std::string::npos);
 }
 
 TEST_F(XmlWrite, SavingGbkInputWritesUtf8AndFailuresLeaveNoFile) {

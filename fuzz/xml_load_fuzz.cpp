@@ -1,0 +1,94 @@
+// The XML layer's load of UTF-8 text, checked against plain walks of the
+// parsed document: the repeated-attribute scan finds the first attribute
+// that repeats an earlier one of its element (none when none does), and the
+// namespace of every element and attribute, resolved through the kept
+// scopes in two orders, is the one its declarations in scope give.
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <string_view>
+
+#include "platform/xml/xml_check.h"
+#include "platform/xml/xml_doc_state.h"
+#include "platform/xml/xml_file.h"
+#include "platform/xml/xml_names.h"
+
+namespace {
+
+void Check(bool ok, const char* what) {
+    if (ok) return;
+    std::fprintf(stderr, "failed: %s\n", what);
+    std::abort();
+}
+
+// The next node in document order below `root`, without recursion.
+pugi::xml_node Next(pugi::xml_node n, const pugi::xml_node& root) {
+    if (n.first_child()) return n.first_child();
+    while (n && n != root && !n.next_sibling()) n = n.parent();
+    return n && n != root ? n.next_sibling() : pugi::xml_node();
+}
+
+// The offset of the name of the first attribute, in document order, that
+// repeats an earlier one of its element: every pair compared.
+size_t PlainRepeat(const pugi::xml_document& doc, const char* base) {
+    for (pugi::xml_node n = doc.first_child(); n; n = Next(n, doc))
+        for (pugi::xml_attribute b = n.first_attribute(); b; b = b.next_attribute())
+            for (pugi::xml_attribute a = n.first_attribute(); a != b; a = a.next_attribute())
+                if (std::strcmp(a.name(), b.name()) == 0) return static_cast<size_t>(b.name() - base);
+    return std::string_view::npos;
+}
+
+std::string_view PrefixOf(const char* name) {
+    const char* colon = std::strchr(name, ':');
+    return colon ? std::string_view(name, static_cast<size_t>(colon - name)) : std::string_view();
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    const std::string text(reinterpret_cast<const char*>(data), size);
+    kiln::xml::XmlTextError bad;
+    if (!kiln::xml::CheckXmlText(text, bad)) return 0;
+    bool sameLocal = false;
+    const size_t scanned = kiln::xml::FirstRepeatedAttribute(text, &sameLocal);
+
+    // The same text parsed as the layer parses it, in place: a name's
+    // offset in the buffer is its offset in the text.
+    std::string copy = text;
+    pugi::xml_document doc;
+    const unsigned options = pugi::parse_default | pugi::parse_comments | pugi::parse_pi | pugi::parse_doctype |
+                             pugi::parse_ws_pcdata_single;
+    if (doc.load_buffer_inplace(copy.data(), copy.size(), options, pugi::encoding_utf8).status != pugi::status_ok) return 0;
+    Check(scanned == PlainRepeat(doc, copy.data()), "the scan finds the first repeated attribute");
+
+    // The layer's load: refused for a repeat, else namespaces by scope.
+    kiln::xml::XmlDocState state;
+    std::string error;
+    const bool loaded = kiln::xml::ParseXmlText(kiln::file::Bytes(text), state, error);
+    if (scanned != std::string_view::npos) {
+        Check(!loaded, "a text with a repeated attribute is not loaded");
+        return 0;
+    }
+    if (!loaded) return 0;
+    const pugi::xml_node root = state.doc.document_element();
+    auto same = [&](const pugi::xml_node& element, std::string_view prefix) {
+        const char* kept = state.NamespaceOf(element, prefix);
+        const char* plain = kiln::xml::NamespaceOfPrefix(element, prefix);
+        Check((kept == nullptr) == (plain == nullptr) && (!kept || std::strcmp(kept, plain) == 0),
+              "a namespace by the kept scopes is the one in scope");
+    };
+    auto ask = [&](const pugi::xml_node& e) {
+        if (e.type() != pugi::node_element) return;
+        same(e, PrefixOf(e.name()));
+        for (pugi::xml_attribute a = e.first_attribute(); a; a = a.next_attribute())
+            if (std::strchr(a.name(), ':')) same(e, PrefixOf(a.name()));
+    };
+    // In document order, then the children of each element in turn.
+    for (pugi::xml_node n = root; n; n = Next(n, root)) ask(n);
+    for (pugi::xml_node n = root; n; n = Next(n, root))
+        for (pugi::xml_node c = n.first_child(); c; c = c.next_sibling()) ask(c);
+    return 0;
+}
