@@ -1,5 +1,8 @@
 #include <algorithm>
+#include <map>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "core/kiln_main.h"
 #include "platform/mfc/text_funcs.h"
@@ -10,6 +13,42 @@ namespace {
 void notice(const CString& text) { _AfxMessageBox(text, MB_OK, "", nullptr); }
 
 }  // namespace
+
+// The domain of the ICDs of the product's package: named after the
+// package's domain in lower case, as documents have always held it. Where
+// that name is another package's (a package of that name, or the ICD domain
+// of a package apart only in case), the package's domain as spelled is
+// tried, then that with "_2", "_3"...: the first candidate that already
+// holds ICDs of the package, else the first that is free.
+CString CKiln_Main::IcdDomainOf(const URI_Ref& product) {
+    const CString own = StringBefore(CString(product.sUri), "#");
+    CString lower = own + CBase_CimDoc::kIcdDomainSuffix;
+    lower.MakeLower();
+    // Per existing ICD domain: whether it holds ICDs of this package, and
+    // of another.
+    std::map<std::string, std::pair<bool, bool>> holds;
+    std::vector<URI_Ref> icds;
+    DocMtd_get_Uris_byClassName("sec:ICD", icds, "", SortPolicy_None);
+    for (const URI_Ref& icd : icds) {
+        const URI_Ref of = DocMtd_getFirstUri_ofAsso(icd, "sec:ICD.Product");
+        if (of.IsEmpty()) continue;
+        auto& [ours, others] = holds[StringBefore(CString(icd.sUri), "#").str()];
+        (StringBefore(CString(of.sUri), "#") == own ? ours : others) = true;
+    }
+    auto free = [&](const CString& name) {
+        return !m_Doc.Is_DomainExist(name) ||
+               (m_Doc.DomainTypeName(name) == "二次模型装置ICD包" && !holds[StringBefore(name, "#").str()].second);
+    };
+    std::vector<CString> candidates{lower};
+    if (own + CBase_CimDoc::kIcdDomainSuffix != lower) candidates.push_back(own + CBase_CimDoc::kIcdDomainSuffix);
+    for (int n = 2; m_Doc.Is_DomainExist(candidates.back()); ++n)
+        candidates.push_back(own + "_" + CString(std::to_string(n)) + CBase_CimDoc::kIcdDomainSuffix);
+    for (const CString& name : candidates)
+        if (m_Doc.Is_DomainExist(name) && holds[StringBefore(name, "#").str()].first) return name;
+    for (const CString& name : candidates)
+        if (free(name)) return name;
+    return candidates.back();
+}
 
 CString CKiln_Main::Get_DomainName_withCreate(URI_Ref& parent, const CString& cls, CString& name, bool bInstType) {
     CString domain;
@@ -41,13 +80,11 @@ CString CKiln_Main::Get_DomainName_withCreate(URI_Ref& parent, const CString& cl
     } else if (cls == "sec:ICD") {
         typeName = "二次模型装置ICD包";
         if (parent.sClass != "sec:Product") return CString();
-        // Named after the product's domain as it is spelled: two domains
-        // apart only in case keep their ICDs apart too.
-        domain = StringBefore(CString(parent.sUri), "#") + CBase_CimDoc::kIcdDomainSuffix;
         if (m_Doc.IsDatabaseDoc() && !DocMtd_DEnv_ServerTest()) {
             notice("数据库连接错误-032！");
             return CString();
         }
+        domain = IcdDomainOf(parent);
         if (DocMtd_Test_DomainExist(domain)) return domain;
         title = DocMtd_getFirstValue_ofAsso(parent, "sec:Product.ProductPackage", "cim:Naming.name") + " ICD模型";
         if (domain.IsEmpty()) return domain;

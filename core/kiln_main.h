@@ -210,6 +210,9 @@ public:
     // (asking the user for a name where one is needed). "" when cancelled or
     // refused.
     CString Get_DomainName_withCreate(URI_Ref& parent, const CString& cls, CString& name, bool bInstType);
+    // The name of the domain that takes the ICDs of the product's package
+    // (found, not created).
+    CString IcdDomainOf(const URI_Ref& product);
     // The next sequence number under the parent along the association or
     // path (without a parent: among all resources of the class named by
     // `asso`), as decimal text.

@@ -172,6 +172,20 @@ bool HalfMade(const fs::path& root, bool hadLockFile, const Installation& inst, 
     return true;
 }
 
+// A workspace's document folder named where a workspace is meant: its
+// workspace is the folder above, named instead, and no workspace is made
+// inside it.
+bool IsDocumentFolder(const fs::path& root, std::string& error) {
+    std::error_code ec;
+    fs::path named = root.lexically_normal();
+    if (!named.has_filename()) named = named.parent_path();
+    if (HasManifest(root) || !fs::is_regular_file(root / kManifestFile, ec) || named.filename() != kDocumentFolder)
+        return false;
+    error = named.string() + " is the document folder of the workspace " + named.parent_path().string() +
+            ", not a workspace (run kiln run " + named.parent_path().string() + ")";
+    return true;
+}
+
 // An init at work holds the lock until its manifest is written.
 std::string InitAtWork(const fs::path& root, const std::string& holder) {
     return holder + " is making a workspace in " + root.string() + "; nothing was changed";
@@ -231,6 +245,7 @@ bool InitWorkspace(const std::string& dir, const Installation& inst, Transcript&
         error = root.string() + " is a file, not a folder";
         return false;
     }
+    if (IsDocumentFolder(root, error)) return false;
     // Of two inits, the one whose mkdir makes the folder made it; the other
     // finds it there.
     const bool madeRoot = fs::create_directories(root, ec);
@@ -281,15 +296,7 @@ bool FindDocumentFolder(const std::string& dir, std::string& docFolder, std::str
             return false;
         }
     }
-    // The document folder itself named: its workspace is the folder above.
-    if (fs::path named = root.lexically_normal(); !HasManifest(root) && fs::is_regular_file(root / kManifestFile, ec)) {
-        if (!named.has_filename()) named = named.parent_path();
-        if (named.filename() == kDocumentFolder) {
-            error = named.string() + " is the document folder of the workspace " + named.parent_path().string() +
-                    ", not a workspace (run kiln run " + named.parent_path().string() + ")";
-            return false;
-        }
-    }
+    if (IsDocumentFolder(root, error)) return false;
     if (!HasManifest(root)) {
         if (!HalfMade(root, fs::exists(root / kLockFile, ec), Installation::Find(), error))
             error = root.string() + " is not a workspace: " + (folder / kManifestFile).string() +

@@ -98,14 +98,14 @@ TEST_F(DomainTest, IcdDomainFollowsItsProductWithoutAsking) {
     URI_Ref product = Product("Kiln.PP#");
     CString name = "keep";
     const CString domain = DomainFor(product, "sec:ICD", name);
-    EXPECT_EQ(domain, "Kiln.PP.icd#");
+    EXPECT_EQ(domain, "kiln.pp.icd#");
     EXPECT_EQ(name, "keep");
     EXPECT_TRUE(ui.Calls().empty());
     EXPECT_EQ(Doc().DomainTypeName(domain), "二次模型装置ICD包");
     EXPECT_EQ(Doc().DomainTitle(domain), "南瑞继保 ICD模型");
 
     // A second ICD of the product finds the domain.
-    EXPECT_EQ(DomainFor(product, "sec:ICD", name), "Kiln.PP.icd#");
+    EXPECT_EQ(DomainFor(product, "sec:ICD", name), "kiln.pp.icd#");
 }
 
 // A domain's name is one domain's: a package named like an ICD's domain,
@@ -116,8 +116,19 @@ TEST_F(DomainTest, AnIcdDomainIsNoOtherDomain) {
     ui.AnswerInput("x.icd").AnswerInput("y.icd");
     EXPECT_EQ(DomainFor(URI_Ref(), "sec:TypePackage", name), "kiln.x_icd#");
     EXPECT_EQ(DomainFor(URI_Ref(), "sec:ProductPackage", name), "kiln.y_icd#");
-    EXPECT_EQ(DomainFor(Product("kiln.y#"), "sec:ICD", name), "kiln.y.icd#");
-    EXPECT_EQ(DomainFor(Product("kiln.Y#"), "sec:ICD", name), "kiln.Y.icd#");
+    const URI_Ref y = Product("kiln.y#");
+    EXPECT_EQ(DomainFor(y, "sec:ICD", name), "kiln.y.icd#");
+    // Packages apart only in case: the second one's ICDs go apart once the
+    // lower-cased name holds the first one's, and find their domain again;
+    // a package named like an ICD domain (as older documents hold) is passed.
+    Link(Make("kiln.y.icd#", "sec:ICD", "I1"), "sec:ICD.Product", y);
+    const URI_Ref bigY = Product("kiln.Y#");
+    EXPECT_EQ(DomainFor(bigY, "sec:ICD", name), "kiln.Y.icd#");
+    Link(Make("kiln.Y.icd#", "sec:ICD", "I2"), "sec:ICD.Product", bigY);
+    EXPECT_EQ(DomainFor(bigY, "sec:ICD", name), "kiln.Y.icd#");
+    EXPECT_EQ(DomainFor(y, "sec:ICD", name), "kiln.y.icd#");
+    MakeDomain("kiln.z.icd#", "二次模型装置类型包");
+    EXPECT_EQ(DomainFor(Product("kiln.z#"), "sec:ICD", name), "kiln.z_2.icd#");
     EXPECT_EQ(Doc().DomainTypeName("kiln.x_icd#"), "二次模型数据类型包");
     EXPECT_EQ(Doc().DomainTypeName("kiln.y.icd#"), "二次模型装置ICD包");
 }

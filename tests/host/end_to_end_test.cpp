@@ -734,13 +734,17 @@ TEST_F(HostEndToEnd, WhatIsNoRegularFileInTheWorkspaceIsNamed) {
     }
     EXPECT_EQ(Kiln(m_dir, "run '" + ws.string() + "' -e 'tree 1'").status, 0);
 
-    // The document folder named for its workspace.
+    // The document folder named for its workspace, by a run or an init
+    // (which would nest a workspace in it).
     const auto before = Tree(ws);
-    Result run = Kiln(m_dir, "run '" + DocFolder().string() + "/' -e 'tree 1'");
-    EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.err, "kiln: error: " + DocFolder().string() + " is the document folder of the workspace " +
-                           ws.string() + ", not a workspace (run kiln run " + ws.string() + ")\n");
-    EXPECT_TRUE(Tree(ws) == before);
+    for (const std::string& args :
+         {"run '" + DocFolder().string() + "/' -e 'tree 1'", "init '" + DocFolder().string() + "'"}) {
+        Result r = Kiln(m_dir, args);
+        EXPECT_EQ(r.status, 1) << args;
+        EXPECT_EQ(r.err, "kiln: error: " + DocFolder().string() + " is the document folder of the workspace " +
+                             ws.string() + ", not a workspace (run kiln run " + ws.string() + ")\n");
+        EXPECT_TRUE(Tree(ws) == before) << args;
+    }
 }
 
 namespace {
