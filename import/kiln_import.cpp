@@ -73,16 +73,7 @@ std::vector<XmlNode> Children(const XmlNode& node, const char* name) {
 }
 
 std::vector<XmlNode> ChildrenIn(const XmlNode& node, const CString& ns, std::initializer_list<const char*> locals) {
-    std::vector<XmlNode> out;
-    for (const XmlNode& child : node.ChildElements()) {
-        const CString local = child.LocalName();
-        for (const char* name : locals)
-            if (local == name && child.NamespaceUri() == ns) {
-                out.push_back(child);
-                break;
-            }
-    }
-    return out;
+    return node.ChildElementsIn(ns, locals);
 }
 
 CString NotRead(const XmlNode& element, const CString& why) { return "元素" + element.NodeName() + "未导入" + why; }

@@ -92,9 +92,8 @@ bool CKiln_Import::Import_M2I(CKiln_Main* app, CBase_XML* source, URI_Ref icd, C
     const XmlNode root = source->GetDocumentElement();
     run.ns = root.NamespaceUri();
     auto unread = [&](const CString& where, const XmlNode& parent, std::initializer_list<const char*> known) {
-        for (const XmlNode& child : parent.ChildElements())
-            if (const CString why = kiln::import::Unread(child, run.ns, known); !why.IsEmpty())
-                AddM2IError(run, where, why);
+        for (const XmlNode& child : parent.ChildElementsIn(run.ns, known, true))
+            AddM2IError(run, where, kiln::import::Unread(child, run.ns, known));
     };
     unread("M2I", root, {"Mappings"});
     const std::vector<XmlNode> allMappings = MappingsOf(source);

@@ -414,6 +414,19 @@ inline Name NameBefore(const unsigned char* b, size_t floor, size_t quote) {
     return Name{b + start, end - start};
 }
 
+// The same for a value after another that ended at `floor`: in a start tag
+// the parser takes, only blanks stand between the two, so the name is read
+// forward from there rather than back over its bytes.
+inline Name NameAfterValue(const unsigned char* b, size_t floor, size_t quote) {
+    size_t start = floor;
+    while (start < quote && IsBlank(b[start])) ++start;
+    size_t end = quote;
+    while (end > start && IsBlank(b[end - 1])) --end;
+    if (end > start && b[end - 1] == '=') --end;
+    while (end > start && IsBlank(b[end - 1])) --end;
+    return Name{b + start, end - start};
+}
+
 // True for two prefixed names whose local parts are equal ("a:x", "b:x";
 // the names differ). Declarations ("xmlns:x") are left to the literal
 // comparison: no two may declare one prefix. Names that end differently
@@ -440,8 +453,14 @@ public:
     // name when both prefixes stand for one namespace, which only the parsed
     // document tells.
     size_t Add(const Name& name, const unsigned char* b, bool& sameLocal) {
+        // Both an equal name and one of the same local part end in the same
+        // byte: a name whose last byte no earlier name of the tag ends in
+        // (the tag's attributes nearly always) is compared with none.
+        const uint64_t last = name.size ? uint64_t{1} << (name.p[name.size - 1] & 63) : 0;
+        const bool compare = !last || (m_lastBytes & last) != 0;
+        m_lastBytes |= last;
         const Name* seen = m_count <= 16 ? m_names : m_more.data();
-        for (size_t k = 0; k < m_count; ++k) {
+        for (size_t k = 0; compare && k < m_count; ++k) {
             if (seen[k].size == name.size && seen[k].p[0] == name.p[0] && std::memcmp(seen[k].p, name.p, name.size) == 0)
                 return static_cast<size_t>(name.p - b);
             if (!sameLocal && SameLocalPart(seen[k], name)) sameLocal = true;
@@ -455,12 +474,16 @@ public:
         ++m_count;
         return std::string_view::npos;
     }
-    void Clear() { m_count = 0; }
+    void Clear() {
+        m_count = 0;
+        m_lastBytes = 0;
+    }
 
 private:
     Name m_names[16];
     std::vector<Name> m_more;  // a tag of more than 16 attributes
     size_t m_count = 0;
+    uint64_t m_lastBytes = 0;  // bit c & 63 for each last byte c of the names
 };
 
 }  // namespace
@@ -527,7 +550,7 @@ size_t FirstRepeatedAttribute(std::string_view text, bool* sameLocal) {
                 names.Clear();
                 names.Add(NameBefore(b, firstFloor, firstQuote), b, twoPrefixes);
             }
-            repeated = names.Add(NameBefore(b, nameFloor, quote), b, twoPrefixes);
+            repeated = names.Add(NameAfterValue(b, nameFloor, quote), b, twoPrefixes);
             if (repeated != std::string_view::npos) break;
         }
     }

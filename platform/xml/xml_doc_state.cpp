@@ -68,7 +68,7 @@ const char* XmlDocState::NamespaceOf(const pugi::xml_node& element, std::string_
     }
     // Where nothing below the root declares a namespace, the root answers
     // for every element.
-    if (m_oneScope == 1 || (m_oneScope < 0 && OneScope())) {
+    if (RootScopeOnly()) {
         if (m_scopes[0].node != m_root.internal_object()) m_scopes[0] = Scope{m_root.internal_object(), DeclaredAt(m_root, prefix)};
         return m_scopes[0].uri;
     }

@@ -67,6 +67,9 @@ public:
     // every child of one element in turn, then for the children of each, and
     // an element's scope is its parent's but for what it declares itself.
     const char* NamespaceOf(const pugi::xml_node& element, std::string_view prefix);
+    // True for a document as loaded in which no element below the root
+    // declares a namespace: every element's scope is the root's.
+    bool RootScopeOnly() { return m_oneScope == 1 || (m_oneScope < 0 && OneScope()); }
 
 private:
     struct KnownDepth {

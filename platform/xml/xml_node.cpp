@@ -193,6 +193,52 @@ XmlChildElements XmlNode::ChildElements(const char* name) const {
     return XmlChildElements(m_doc, holds ? m_node : pugi::xml_node(), name);
 }
 
+std::vector<XmlNode> XmlNode::ChildElementsIn(const CString& ns, std::initializer_list<const char*> locals,
+                                              bool others) const {
+    std::vector<XmlNode> out;
+    if (m_attr || (m_node.type() != pugi::node_element && m_node.type() != pugi::node_document)) return out;
+    const std::string_view wanted(ns.GetString(), static_cast<size_t>(ns.GetLength()));
+    // Below the root, where nothing there declares a namespace, a child
+    // declares none of its own.
+    const bool own = !(m_doc && m_node.type() == pugi::node_element && m_doc->RootScopeOnly());
+    // The namespace of the last prefix met, in this element's scope.
+    std::string_view scopePrefix;
+    const char* scopeUri = nullptr;
+    bool resolved = false;
+    for (pugi::xml_node child = m_node.first_child(); child; child = child.next_sibling()) {
+        if (child.type() != pugi::node_element) continue;
+        const char* const name = child.name();
+        const char* const colon = std::strchr(name, ':');
+        const char* const local = colon ? colon + 1 : name;
+        bool named = false;
+        for (const char* l : locals)
+            if (l && local[0] == l[0] && std::strcmp(local, l) == 0) {
+                named = true;
+                break;
+            }
+        bool in = false;
+        if (named) {
+            const std::string_view prefix(name, colon ? static_cast<size_t>(colon - name) : 0);
+            const char* uri = own ? kiln::xml::DeclaredAt(child, prefix) : nullptr;
+            if (!uri) {
+                if (!resolved || prefix != scopePrefix) {
+                    try {
+                        scopeUri = m_doc ? m_doc->NamespaceOf(m_node, prefix) : kiln::xml::NamespaceOfPrefix(m_node, prefix);
+                    } catch (...) {
+                        scopeUri = nullptr;
+                    }
+                    scopePrefix = prefix;
+                    resolved = true;
+                }
+                uri = scopeUri;
+            }
+            in = wanted == (uri ? uri : "");
+        }
+        if (in != others) out.push_back(XmlNode(m_doc, child));
+    }
+    return out;
+}
+
 pugi::xml_node XmlChildElements::Next(pugi::xml_node n) const {
     for (; n; n = n.next_sibling())
         if (n.type() == pugi::node_element && (!m_name || std::strcmp(n.name(), m_name) == 0)) return n;

@@ -17,6 +17,7 @@
 #include <pugixml.hpp>
 
 #include <cstddef>
+#include <initializer_list>
 #include <memory>
 #include <vector>
 
@@ -72,6 +73,13 @@ public:
     // it, the same nodes the XPath of that name selects. Walked directly,
     // without an XPath query; empty for an attribute or a null handle.
     XmlChildElements ChildElements(const char* name = nullptr) const;
+    // The child elements whose namespace (as NamespaceUri gives it) is `ns`
+    // and whose local name is one of `locals`, in document order; with
+    // `others`, every other child element instead. Names are compared where
+    // they stand, and a prefix is resolved once for this element: a child
+    // is looked at only for a declaration of its own.
+    std::vector<XmlNode> ChildElementsIn(const CString& ns, std::initializer_list<const char*> locals,
+                                         bool others = false) const;
 
     // A new element appended as the last child of this element (or as the
     // root of an empty document). It carries no namespace declaration of its

@@ -113,6 +113,18 @@ TEST_F(XmlSelect, PrefixedNamesMatchLiterally) {
     std::vector<std::string> spaces;
     for (const XmlNode& e : scoped.GetDocumentElement().ChildElements()) spaces.push_back(e.NamespaceUri().str());
     EXPECT_EQ(spaces, (std::vector<std::string>{"urn:inner", "urn:outer", ""}));
+    // Picked by namespace and local name: the same answers, a child's own
+    // declaration before its parent's scope.
+    auto names = [](const std::vector<XmlNode>& nodes) {
+        std::vector<std::string> out;
+        for (const XmlNode& e : nodes) out.push_back(e.NodeName().str());
+        return out;
+    };
+    const XmlNode r = scoped.GetDocumentElement();
+    EXPECT_EQ(names(r.ChildElementsIn("urn:outer", {"a", "b", "c"})), (std::vector<std::string>{"p:b"}));
+    EXPECT_EQ(names(r.ChildElementsIn("urn:inner", {"b", "a"})), (std::vector<std::string>{"p:a"}));
+    EXPECT_EQ(names(r.ChildElementsIn("", {"c", "a"})), (std::vector<std::string>{"q:c"}));
+    EXPECT_EQ(names(r.ChildElementsIn("urn:outer", {"b"}, true)), (std::vector<std::string>{"p:a", "q:c"}));
     EXPECT_EQ(scoped.GetDocumentElement().NamespaceUri(), "");
     EXPECT_EQ(scoped.GetDocumentElement().SelectSingleNode("p:a/@xml:lang").NamespaceUri(),
               "http://www.w3.org/XML/1998/namespace");
