@@ -306,17 +306,17 @@ public:
                 }
                 // FCDA, TrgOps, OptFields, RptEnabled.
                 for (const pugi::xml_node& part : child.children()) {
-                    // A member is named by its data too: "LD/LN.DataSet:DO.DA".
+                    // A member is named by its data too, its node included, since two
+                    // members of one data set may name one DO of two nodes:
+                    // "LD/LN.DataSet:LN.DO.DA".
                     const bool member = std::strcmp(part.name(), "FCDA") == 0;
-                    const std::string daName = part.attribute("daName").value();
-                    const std::string place =
-                        member ? at + ":" + part.attribute("doName").value() + (daName.empty() ? "" : "." + daName) : at;
+                    const std::string place = member ? at + ":" + MemberData(part) : at;
                     Values(part, place);
                     for (const pugi::xml_node& client : part.children("ClientLN")) Values(client, at);
                     const pugi::xml_attribute ldInst = part.attribute("ldInst");
                     if (ldInst && !ldInsts.count(ldInst.value()))
                         Add("数据集成员", "ldInst未指向IED中的LDevice", place + ":" + ldInst.value());
-                    if (member) MemberConstraint(part, at);
+                    if (member) MemberConstraint(part, place);
                 }
             }
         }
@@ -363,10 +363,14 @@ public:
         if (!IsSclFc(fc) || held.empty() || held.count(fc) ||
             std::none_of(held.begin(), held.end(), [](const std::string& f) { return IsSclFc(f); }))
             return;
-        lines.push_back(CString("不符合数据类型的数据集成员（fc不是其数据具有的功能约束）：") +
-                        CString(where + ":" + fcda.attribute("prefix").value() + fcda.attribute("lnClass").value() +
-                                fcda.attribute("lnInst").value() + "." + doName + (daName.empty() ? "" : "." + daName) +
-                                ":" + fc));
+        lines.push_back(CString("不符合数据类型的数据集成员（fc不是其数据具有的功能约束）：") + CString(where + ":" + fc));
+    }
+    // The data a member names, as the breach lines name it: "LN.DO.DA".
+    static std::string MemberData(const pugi::xml_node& fcda) {
+        const std::string daName = fcda.attribute("daName").value();
+        return std::string(fcda.attribute("prefix").value()) + fcda.attribute("lnClass").value() +
+               fcda.attribute("lnInst").value() + "." + fcda.attribute("doName").value() +
+               (daName.empty() ? "" : "." + daName);
     }
     // The functional constraints of the DAs of a DO type and of its SDOs'
     // types, a type nested too deep (or in itself) left off.

@@ -137,7 +137,7 @@ bool Answerer::FromQueue(const Question& q, const Answer& a, Reply& reply, std::
             if (a.kind != need) return misfit(std::string("it needs answer ") + need);
             const auto& rows = q.kind == Question::Kind::Button ? q.buttons : q.choices;
             int i = FindRow(rows, q.kind == Question::Kind::Resource ? q.values : std::vector<std::string>{}, a.value);
-            if (i < 0) return misfit("no row is " + Quoted(a.value) + "; it offers " + (rows.empty() ? "nothing" : Join(rows, ", ")));
+            if (i < 0) return misfit("no row is " + Quoted(a.value) + "; it offers " + (rows.empty() ? "nothing" : List(rows)));
             reply.index = i;
             reply.shown = Quoted(rows[static_cast<size_t>(i)]);
             return true;

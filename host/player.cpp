@@ -33,14 +33,6 @@ std::string Mark(const Struct_ItemDesc& item) {
     return item.uRsc.sUri + '\x1f' + item.sKey.str() + '\x1f' + item.sText2.str();
 }
 
-std::string List(const std::vector<std::string>& v) {
-    std::string s;
-    const size_t shown = std::min<size_t>(v.size(), 20);
-    for (size_t i = 0; i < shown; ++i) s += (i ? ", " : "") + Quoted(v[i]);
-    if (v.size() > shown) s += ", ... (" + std::to_string(v.size()) + " in all)";
-    return v.empty() ? "no items" : s;
-}
-
 }  // namespace
 
 Player::Player(CBase_AppCim& app, HostUi& ui, Transcript& out, Answerer& answers, std::string docFolder)

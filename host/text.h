@@ -1,6 +1,7 @@
 // Small text helpers that the host's messages and matching share.
 #pragma once
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <string_view>
@@ -17,6 +18,16 @@ inline std::string Join(const std::vector<std::string>& v, const char* sep) {
 
 // The text in double quotes, as messages name user texts.
 inline std::string Quoted(const std::string& s) { return "\"" + s + "\""; }
+
+// The texts quoted and joined by commas, the first 20 of them, so that a
+// text's blanks at its ends show: List({"a", "b "}) is "\"a\", \"b \"".
+inline std::string List(const std::vector<std::string>& v) {
+    std::string s;
+    const size_t shown = std::min<size_t>(v.size(), 20);
+    for (size_t i = 0; i < shown; ++i) s += (i ? ", " : "") + Quoted(v[i]);
+    if (v.size() > shown) s += ", ... (" + std::to_string(v.size()) + " in all)";
+    return v.empty() ? "no items" : s;
+}
 
 // The text without blanks (spaces, tabs, line breaks) at its ends.
 inline std::string Trim(std::string_view s) {

@@ -150,8 +150,8 @@ public:
 const RuleRow kRuleRows[] = {
     {"sound", [](SclRulesTest&, const CompleteIcd&) {}, {}},
     {"LD inst pattern", [](SclRulesTest& t, const CompleteIcd& c) { t.Set(c.ld, "cim:Naming.name", "保护1"); },
-     {"不符合SCL的LDevice（inst格式错误）：保护1", "不符合SCL的数据集成员（ldInst格式错误）：保护1/LLN0.dsPrt:Op.stVal:保护1",
-      "不符合SCL的数据集成员（ldInst格式错误）：保护1/LLN0.dsPrt:A.phsA:保护1", "不符合SCL的ExtRef（ldInst格式错误）：保护1/MMXU1:保护1"}},
+     {"不符合SCL的LDevice（inst格式错误）：保护1", "不符合SCL的数据集成员（ldInst格式错误）：保护1/LLN0.dsPrt:PPTOC1.Op.stVal:保护1",
+      "不符合SCL的数据集成员（ldInst格式错误）：保护1/LLN0.dsPrt:MMXU1.A.phsA:保护1", "不符合SCL的ExtRef（ldInst格式错误）：保护1/MMXU1:保护1"}},
     {"LD inst twice",
      [](SclRulesTest& t, const CompleteIcd& c) {
          URI_Ref ld = t.MakeUnder(c.server, "sec:LDevice", "PROT", "sec:LDevice.Server", 2);
@@ -159,10 +159,10 @@ const RuleRow kRuleRows[] = {
      },
      {"不符合SCL的LDevice（inst在IED中重复）：PROT"}},
     {"LN prefix pattern", [](SclRulesTest& t, const CompleteIcd& c) { t.Set(c.ptoc, "sec:LNode.prefix", "1P"); },
-     {"不符合SCL的数据集成员（prefix格式错误）：PROT/LLN0.dsPrt:Op.stVal:1P", "不符合SCL的LN（前缀格式错误）：PROT/1PPTOC1",
+     {"不符合SCL的数据集成员（prefix格式错误）：PROT/LLN0.dsPrt:1PPTOC1.Op.stVal:1P", "不符合SCL的LN（前缀格式错误）：PROT/1PPTOC1",
       "不符合SCL的ExtRef（prefix格式错误）：PROT/MMXU1:1P"}},
     {"LN inst pattern", [](SclRulesTest& t, const CompleteIcd& c) { t.Set(c.mmxu, "sec:LNode.lnInst", "abc"); },
-     {"不符合SCL的数据集成员（lnInst格式错误）：PROT/LLN0.dsPrt:A.phsA:abc", "不符合SCL的LN（inst格式错误）：PROT/MMXUabc"}},
+     {"不符合SCL的数据集成员（lnInst格式错误）：PROT/LLN0.dsPrt:MMXUabc.A.phsA:abc", "不符合SCL的LN（inst格式错误）：PROT/MMXUabc"}},
     {"LN class pattern",
      [](SclRulesTest& t, const CompleteIcd& c) {
          URI_Ref type = t.MakeLNodeType(c.pkg, "Ggio_X", 4);
@@ -284,7 +284,7 @@ const RuleRow kRuleRows[] = {
          t.Set(c.sgcb, "sec:SGCB.numOfSG", "0");
          t.Set(c.fcdaOp, "sec:FCDA.ix", "x");
      },
-     {"不符合SCL的数据集成员（ix取值错误）：PROT/LLN0.dsPrt:Op.stVal:x", "不符合SCL的定值组控制块（numOfSGs取值错误）：PROT/LLN0.SGCB:0"}},
+     {"不符合SCL的数据集成员（ix取值错误）：PROT/LLN0.dsPrt:PPTOC1.Op.stVal:x", "不符合SCL的定值组控制块（numOfSGs取值错误）：PROT/LLN0.SGCB:0"}},
     {"setting groups of the values of types",
      [](SclRulesTest& t, const CompleteIcd&) {
          t.Set(t.MakeUnder(t.m.p1SpsStVal, "sec:Val", "", "sec:Val.BDA", 1), "sec:Val.sGroup", "-1");
@@ -295,14 +295,14 @@ const RuleRow kRuleRows[] = {
       "不符合SCL的值（BOOLEAN取值错误）：P1_SPS.stVal:", "不符合SCL的值（FLOAT32取值错误）：AnalogueValue.f:"}},
     {"member without a functional constraint",
      [](SclRulesTest& t, const CompleteIcd& c) { t.Set(c.fcdaOp, "sec:FCDA.fc", ""); },
-     {"不符合SCL的数据集成员（fc取值错误）：PROT/LLN0.dsPrt:Op.stVal:"}},
+     {"不符合SCL的数据集成员（fc取值错误）：PROT/LLN0.dsPrt:PPTOC1.Op.stVal:"}},
     {"member naming a device of no IED",
      [](SclRulesTest& t, const CompleteIcd& c) {
          const URI_Ref far = t.MakeLDevice(t.DomainOf(c.ld), "FAR", 1);
          t.Doc().ClearLinks(c.fcdaA, "sec:DARef.LNode");
          t.Link(c.fcdaA, "sec:DARef.LNode", t.MakeLNode(far, "", "", "1", 1, c.mmxuT));
      },
-     {"不符合SCL的数据集成员（ldInst未指向IED中的LDevice）：PROT/LLN0.dsPrt:A.phsA:FAR"}},
+     {"不符合SCL的数据集成员（ldInst未指向IED中的LDevice）：PROT/LLN0.dsPrt:MMXU1.A.phsA:FAR"}},
     {"device without LLN0",
      [](SclRulesTest& t, const CompleteIcd& c) {
          const URI_Ref ld = t.MakeUnder(c.server, "sec:LDevice", "MEAS", "sec:LDevice.Server", 2);
@@ -493,10 +493,10 @@ const RuleRow kRuleRows[] = {
          t.Set(member, "sec:DARef.doName", "Ind1");
          t.Set(member, "sec:FCDA.fc", EnumValue("FCType", "ST"));
      },
-     {"不符合SCL的数据集成员（ldInst格式错误）：PROT/LLN0.dsPrt:Ind1:保护2",
-      "不符合SCL的数据集成员（prefix格式错误）：PROT/LLN0.dsPrt:Ind1:1P",
-      "不符合SCL的数据集成员（lnClass格式错误）：PROT/LLN0.dsPrt:Ind1:Ggio_X",
-      "不符合SCL的数据集成员（lnInst格式错误）：PROT/LLN0.dsPrt:Ind1:7x",
+     {"不符合SCL的数据集成员（ldInst格式错误）：PROT/LLN0.dsPrt:1PGgio_X7x.Ind1:保护2",
+      "不符合SCL的数据集成员（prefix格式错误）：PROT/LLN0.dsPrt:1PGgio_X7x.Ind1:1P",
+      "不符合SCL的数据集成员（lnClass格式错误）：PROT/LLN0.dsPrt:1PGgio_X7x.Ind1:Ggio_X",
+      "不符合SCL的数据集成员（lnInst格式错误）：PROT/LLN0.dsPrt:1PGgio_X7x.Ind1:7x",
       "不符合SCL的日志控制块（ldInst格式错误）：PROT/LLN0.lcbPrt:保护2",
       "不符合SCL的日志控制块（prefix格式错误）：PROT/LLN0.lcbPrt:1P",
       "不符合SCL的日志控制块（lnClass格式错误）：PROT/LLN0.lcbPrt:Ggio_X",

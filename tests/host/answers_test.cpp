@@ -87,8 +87,8 @@ TEST(HostAnswers, AMisfitNamesTheQuestionAndTheAnswer) {
     {
         Answerer a;
         a.Queue({"choice", "MMXU", "s:1", ""});
-        EXPECT_FALSE(a.Take(Choice({"GGIO", "PTOC"}), r, err));
-        EXPECT_NE(err.find("GGIO, PTOC"), std::string::npos) << err;
+        EXPECT_FALSE(a.Take(Choice({"GGIO ", "PTOC"}), r, err));
+        EXPECT_NE(err.find("it offers \"GGIO \", \"PTOC\""), std::string::npos) << err;
     }
     {
         Answerer a;

@@ -88,7 +88,7 @@ TEST_F(DocTest, SchemaFileCoversTheDesignTables) {
     // The shared design's role list, when it is there: every quoted role is in the schema.
     std::string path = std::string(KILN_SHARED_DIR) + "/design/schema.md";
     FILE* f = fopen(path.c_str(), "rb");
-    if (!f) GTEST_SKIP() << "no " << path;
+    if (!f) GTEST_SKIP() << "no " << path << ": ../shared is absent";
     std::string text;
     char buf[4096];
     for (size_t n; (n = fread(buf, 1, sizeof buf, f)) > 0;) text.append(buf, n);
