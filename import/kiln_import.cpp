@@ -173,7 +173,7 @@ CKiln_Import::~CKiln_Import() {
     m_saReportAttrs.RemoveAll();
 }
 
-bool CKiln_Import::Get_NodeText(XmlNode node, const CString& xpath, CString& out) {
+bool CKiln_Import::Get_NodeText(const XmlNode& node, const CString& xpath, CString& out) {
     return CBase_XML::Get_NodeText(node, xpath, out);
 }
 

@@ -113,7 +113,7 @@ public:
 
     // The text of the first node `xpath` selects under `node`: false with ""
     // when the node is null or nothing is selected.
-    bool Get_NodeText(XmlNode node, const CString& xpath, CString& out);
+    bool Get_NodeText(const XmlNode& node, const CString& xpath, CString& out);
 
     // ---- enumerations, DA types, BDAs, values ----
     bool Import_EnumType(CKiln_Main* app, URI_Ref enumType, XmlNode node, CString ord);

@@ -92,14 +92,14 @@ bool CKiln_Import::Import_M2I(CKiln_Main* app, CBase_XML* source, URI_Ref icd, C
     const XmlNode root = source->GetDocumentElement();
     run.ns = root.NamespaceUri();
     auto unread = [&](const CString& where, const XmlNode& parent, std::initializer_list<const char*> known) {
-        for (const XmlNode& child : parent.ChildElementsIn(run.ns, known, true))
-            AddM2IError(run, where, kiln::import::Unread(child, run.ns, known));
+        parent.ForEachChildElementIn(run.ns, known, [&](const XmlNode& child, bool picked) {
+            if (!picked) AddM2IError(run, where, kiln::import::Unread(child, run.ns, known));
+        });
     };
     unread("M2I", root, {"Mappings"});
     const std::vector<XmlNode> allMappings = MappingsOf(source);
     const XmlNode mappings = allMappings.front();
     unread("Mappings", mappings, {"Header", "SourceRef", "TargetRef", "MappingItem"});
-    const std::vector<XmlNode> mappingItems = kiln::import::ChildrenIn(mappings, run.ns, {"MappingItem"});
     // A mapping file holds one Mappings: a further one is not read, and named.
     for (size_t k = 1; k < allMappings.size(); ++k)
         AddM2IError(run, "Mappings", "第" + kiln::import::Dec(static_cast<long long>(k) + 1) + "个Mappings未导入（其中" +
@@ -123,18 +123,28 @@ bool CKiln_Import::Import_M2I(CKiln_Main* app, CBase_XML* source, URI_Ref icd, C
     // before) joins none, so that it makes and changes nothing.
     std::map<CString, std::vector<M2IEntry>> groups;
     std::set<CString> seen;
-    for (size_t position = 0; position < mappingItems.size(); ++position) {
-        const XmlNode& node = mappingItems[position];
+    std::vector<XmlNode> processes;
+    size_t met = 0;
+    mappings.ForEachChildElementIn(run.ns, {"MappingItem"}, [&](const XmlNode& node, bool isItem) {
+        if (!isItem) return;
+        const size_t position = met++;
         CString toDA, name;
         Get_NodeText(node, "@toDA", toDA);
         Get_NodeText(node, "@name", name);
-        unread(name, node, {"Process"});
-        for (const XmlNode& process : kiln::import::ChildrenIn(node, run.ns, {"Process"}))
-            unread(name, process, {"Parameter", "parameter"});
+        // The item's children in one walk: those it leaves named, its
+        // Process elements kept; then what those leave, in file order.
+        processes.clear();
+        node.ForEachChildElementIn(run.ns, {"Process"}, [&](const XmlNode& child, bool picked) {
+            if (picked)
+                processes.push_back(child);
+            else
+                AddM2IError(run, name, kiln::import::Unread(child, run.ns, {"Process"}));
+        });
+        for (const XmlNode& process : processes) unread(name, process, {"Parameter", "parameter"});
         const int before = m_nErrors;
         if (!run.das.count(toDA)) AddM2IError(run, name, "MappingItem:" + name + "未发现toDA:" + toDA + "！");
         if (!seen.insert(toDA).second) AddM2IError(run, name, "MappingItem:" + name + "toDA:" + toDA + "重复！");
-        if (m_nErrors != before) continue;
+        if (m_nErrors != before) return;
         const int dot = run.LnKeyEnd(toDA);
         const CString lnKey = dot >= 0 ? toDA.Left(dot) : toDA;
         const CString rest = dot >= 0 ? toDA.Mid(dot + 1) : CString();
@@ -143,7 +153,7 @@ bool CKiln_Import::Import_M2I(CKiln_Main* app, CBase_XML* source, URI_Ref icd, C
         const CString head = lnKey + "." + doPart + ".";
         const CString daPath = toDA.Left(head.GetLength()) == head ? toDA.Mid(head.GetLength()) : CString();
         groups[lnKey + "." + doPart].push_back(M2IEntry{toDA, daPath, node, position});
-    }
+    });
 
     // Pass 2: the groups in the order of their keys.
     for (const auto& [key, entries] : groups) {

@@ -77,7 +77,8 @@ void CKiln_Import::Map_M2IGroup(M2IRun& run, const CString& key, const std::vect
         if (nodeFirst) lookUpNode(t);
         bool firstParam = true;
         bool severalIds = false;
-        for (const XmlNode& process : kiln::import::ChildrenIn(node, run.ns, {"Process"})) {
+        node.ForEachChildElementIn(run.ns, {"Process"}, [&](const XmlNode& process, bool picked) {
+            if (!picked) return;
             CString op;
             Get_NodeText(process, "@operator", op);
             if (t.operators.IsEmpty()) {
@@ -86,7 +87,8 @@ void CKiln_Import::Map_M2IGroup(M2IRun& run, const CString& key, const std::vect
             } else {
                 t.operators += "/" + op;
             }
-            for (const XmlNode& param : kiln::import::ChildrenIn(process, run.ns, {"Parameter", "parameter"})) {
+            process.ForEachChildElementIn(run.ns, {"Parameter", "parameter"}, [&](const XmlNode& param, bool named) {
+                if (!named) return;
                 CString pname, id, val;
                 Get_NodeText(param, "@name", pname);
                 Get_NodeText(param, "@idITB", id);
@@ -103,8 +105,8 @@ void CKiln_Import::Map_M2IGroup(M2IRun& run, const CString& key, const std::vect
                 }
                 if (!t.value.IsEmpty()) t.value += "/";
                 t.value += val;
-            }
-        }
+            });
+        });
         // Reported once with the whole key: an entry per further id would
         // repeat the growing key for every parameter.
         if (severalIds) AddM2IError(run, t.name, "MappingItem:" + t.name + "对应多个InfoItem:" + t.key + "！");

@@ -196,15 +196,26 @@ XmlChildElements XmlNode::ChildElements(const char* name) const {
 std::vector<XmlNode> XmlNode::ChildElementsIn(const CString& ns, std::initializer_list<const char*> locals,
                                               bool others) const {
     std::vector<XmlNode> out;
-    if (m_attr || (m_node.type() != pugi::node_element && m_node.type() != pugi::node_document)) return out;
+    ForEachChildElementIn(ns, locals, [&](const XmlNode& child, bool picked) {
+        if (picked != others) out.push_back(child);
+    });
+    return out;
+}
+
+void XmlNode::WalkChildElementsIn(const CString& ns, std::initializer_list<const char*> locals,
+                                  void (*visit)(void*, const XmlNode&, bool), void* context) const {
+    const pugi::xml_node_type type = m_node.type();
+    if (m_attr || (type != pugi::node_element && type != pugi::node_document)) return;
     const std::string_view wanted(ns.GetString(), static_cast<size_t>(ns.GetLength()));
     // Below the root, where nothing there declares a namespace, a child
     // declares none of its own.
-    const bool own = !(m_doc && m_node.type() == pugi::node_element && m_doc->RootScopeOnly());
+    const bool own = !(m_doc && type == pugi::node_element && m_doc->RootScopeOnly());
     // The namespace of the last prefix met, in this element's scope.
     std::string_view scopePrefix;
     const char* scopeUri = nullptr;
     bool resolved = false;
+    // One handle lent for every child: the document is shared once a walk.
+    XmlNode lent(m_doc, pugi::xml_node());
     for (pugi::xml_node child = m_node.first_child(); child; child = child.next_sibling()) {
         if (child.type() != pugi::node_element) continue;
         const char* const name = child.name();
@@ -234,9 +245,9 @@ std::vector<XmlNode> XmlNode::ChildElementsIn(const CString& ns, std::initialize
             }
             in = wanted == (uri ? uri : "");
         }
-        if (in != others) out.push_back(XmlNode(m_doc, child));
+        lent.m_node = child;
+        visit(context, lent, in);
     }
-    return out;
 }
 
 pugi::xml_node XmlChildElements::Next(pugi::xml_node n) const {

@@ -19,6 +19,7 @@
 #include <cstddef>
 #include <initializer_list>
 #include <memory>
+#include <type_traits>
 #include <vector>
 
 #include "platform/mfc/cstring.h"
@@ -80,6 +81,16 @@ public:
     // is looked at only for a declaration of its own.
     std::vector<XmlNode> ChildElementsIn(const CString& ns, std::initializer_list<const char*> locals,
                                          bool others = false) const;
+    // Every child element in document order, each with whether
+    // ChildElementsIn(ns, locals) picks it: fn(child, picked), in one walk.
+    // The handle fn is given is lent for the call: copy it to keep it.
+    template <class Fn>
+    void ForEachChildElementIn(const CString& ns, std::initializer_list<const char*> locals, Fn&& fn) const {
+        using F = std::remove_reference_t<Fn>;
+        WalkChildElementsIn(
+            ns, locals, [](void* f, const XmlNode& child, bool picked) { (*static_cast<F*>(f))(child, picked); },
+            const_cast<void*>(static_cast<const void*>(&fn)));
+    }
 
     // A new element appended as the last child of this element (or as the
     // root of an empty document). It carries no namespace declaration of its
@@ -123,6 +134,9 @@ private:
     XmlNode(std::shared_ptr<kiln::xml::XmlDocState> doc, const pugi::xpath_node& xn)
         : m_doc(std::move(doc)), m_node(xn.attribute() ? xn.parent() : xn.node()), m_attr(xn.attribute()) {}
     pugi::xpath_node AsXPathNode() const;
+    // The walk of ForEachChildElementIn: visit(context, child, picked).
+    void WalkChildElementsIn(const CString& ns, std::initializer_list<const char*> locals,
+                             void (*visit)(void*, const XmlNode&, bool), void* context) const;
     // AppendChild without the handle: the new pugixml element, or null;
     // *pDepth (when given) receives its depth.
     pugi::xml_node AppendElement(const CString& name, size_t* pDepth = nullptr) const;

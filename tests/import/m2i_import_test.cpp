@@ -243,20 +243,22 @@ TEST_F(M2iImportTest, TheReportOfAFileWithEveryKindOfFinding) {
 }
 
 // Elements are read by the namespace of the root M2I, whatever prefix the
-// file gives it; each element of another namespace is named, not read.
+// file gives it; each element of another namespace is named, not read, an
+// item's own before those of its Process.
 TEST_F(M2iImportTest, ElementsAreReadByTheNamespaceOfTheRoot) {
     const std::string text =
         "<p:M2I xmlns=\"urn:foreign\" xmlns:p=\"http://kiln.local/Zel/2004/M2I\">"
         "<Mappings><MappingItem name=\"foreign\" toDA=\"PROT/GGIO1.Ind.stVal\"/></Mappings>"
         "<p:Mappings><p:Header id=\"h\"/><p:MappingItem name=\"real\" toDA=\"PROT/GGIO1.Cnt.stVal\">"
         "<p:Process operator=\"M2I:ExtractVal\"><p:Parameter name=\"ParaANYwT\" idITB=\"2\"/><Parameter idITB=\"1\"/>"
-        "</p:Process></p:MappingItem><MappingItem name=\"other\" toDA=\"PROT/GGIO1.Ind.stVal\"/></p:Mappings></p:M2I>";
-    ASSERT_TRUE(RunM2i(text, icd, "in.m2i", "", [&] { ui.AnswerNo("M2I文件导入完毕,发现错误3个。是否查看报告？"); }));
+        "</p:Process><p:Note/></p:MappingItem><MappingItem name=\"other\" toDA=\"PROT/GGIO1.Ind.stVal\"/></p:Mappings></p:M2I>";
+    ASSERT_TRUE(RunM2i(text, icd, "in.m2i", "", [&] { ui.AnswerNo("M2I文件导入完毕,发现错误4个。是否查看报告？"); }));
     EXPECT_EQ(Rows(), std::vector<std::string>{"real Cnt stVal "});
     EXPECT_EQ(Target(MapItem("real"), "sec:MapItem.InfoItem"), Info(1));
     EXPECT_EQ(SavedReport(), (std::vector<ReportEntry>{
                                  {"MappingItem", "错误：M2I", "元素Mappings未导入（命名空间urn:foreign）"},
                                  {"MappingItem", "错误：Mappings", "元素MappingItem未导入（命名空间urn:foreign）"},
+                                 {"MappingItem", "错误：real", "元素p:Note未导入"},
                                  {"MappingItem", "错误：real", "元素Parameter未导入（命名空间urn:foreign）"}}));
     EXPECT_EQ(Boxes().back(), WriteFile("in.m2i", "") + "模板文件导入完成！");
 }

@@ -125,6 +125,16 @@ TEST_F(XmlSelect, PrefixedNamesMatchLiterally) {
     EXPECT_EQ(names(r.ChildElementsIn("urn:inner", {"b", "a"})), (std::vector<std::string>{"p:a"}));
     EXPECT_EQ(names(r.ChildElementsIn("", {"c", "a"})), (std::vector<std::string>{"q:c"}));
     EXPECT_EQ(names(r.ChildElementsIn("urn:outer", {"b"}, true)), (std::vector<std::string>{"p:a", "q:c"}));
+    // Walked once, each child with whether it is picked; a lent handle copied
+    // stays its child.
+    std::vector<std::string> walked;
+    std::vector<XmlNode> kept;
+    r.ForEachChildElementIn("urn:outer", {"a", "b"}, [&](const XmlNode& e, bool picked) {
+        walked.push_back(e.NodeName().str() + (picked ? "+" : "-"));
+        kept.push_back(e);
+    });
+    EXPECT_EQ(walked, (std::vector<std::string>{"p:a-", "p:b+", "q:c-"}));
+    EXPECT_EQ(names(kept), (std::vector<std::string>{"p:a", "p:b", "q:c"}));
     EXPECT_EQ(scoped.GetDocumentElement().NamespaceUri(), "");
     EXPECT_EQ(scoped.GetDocumentElement().SelectSingleNode("p:a/@xml:lang").NamespaceUri(),
               "http://www.w3.org/XML/1998/namespace");
