@@ -51,6 +51,12 @@ struct EntryTexts {
 enum class Outcome { Done, Failed, Stopped };
 using Worker = std::function<Outcome(CKiln_Import&, CBase_XML&, const CBase_XML&, const CString&)>;
 
+// A failure message with why the worker refused the file on a line of its
+// own, when it said.
+CString WithRefusal(const CString& failure, const CString& why) {
+    return why.IsEmpty() ? failure : failure + "\n" + why;
+}
+
 // The run from the file dialog on: the chosen file loaded, a fresh importer
 // and its worker, given the report template (empty for the name replacement).
 bool RunOnChosenFile(CKiln_Main* app, const EntryTexts& t, const CBase_XML& report, const Worker& worker) {
@@ -79,7 +85,7 @@ bool RunOnChosenFile(CKiln_Main* app, const EntryTexts& t, const CBase_XML& repo
         outcome = Outcome::Failed;
     }
     if (outcome != Outcome::Done) {
-        if (outcome == Outcome::Failed) KQ_CommandFailure(why.IsEmpty() ? failure : failure + "\n" + why);
+        if (outcome == Outcome::Failed) KQ_CommandFailure(WithRefusal(failure, why));
         return false;
     }
     if (t.done) _AfxMessageBox(path + t.done, MB_OK, "", nullptr);
@@ -228,8 +234,7 @@ bool CKiln_Main::Rsc_M2I_Import(URI_Ref icd) {
                 return Outcome::Stopped;
             }
             if (!imp.Import_ITB(this, &itbXml, icd, &report)) {
-                const CString why = imp.m_strRefusal.IsEmpty() ? CString() : "\n" + imp.m_strRefusal;
-                KQ_CommandFailure(companion + "ITB文件格式不正确, 导入不成功！" + why);
+                KQ_CommandFailure(WithRefusal(companion + "ITB文件格式不正确, 导入不成功！", imp.m_strRefusal));
                 return Outcome::Stopped;
             }
             newItb = DocMtd_getFirstUri_ofAsso(icd, "sec:ICD.ITB");

@@ -56,6 +56,8 @@ CString OtherNamespace(const CString& uri);
 // elements `known` there, leaves: one of another namespace, with it, or one
 // it does not know; "" for an element it reads.
 CString Unread(const XmlNode& element, const CString& ns, std::initializer_list<const char*> known);
+// True for the name of a namespace declaration: "xmlns" or "xmlns:p".
+bool IsNamespaceDeclaration(const CString& name);
 // The path of a namespace URI ("scheme://host/path" by its path, the host
 // being the writer's); another URI whole.
 CString NamespacePath(const CString& uri);

@@ -27,7 +27,7 @@ public:
     void Enter(const XmlNode& element) {
         for (const XmlNode& a : element.Attributes()) {
             const CString name = a.NodeName();
-            if (name != "xmlns" && name.Left(6) != "xmlns:") continue;
+            if (!kiln::import::IsNamespaceDeclaration(name)) continue;
             const CString prefix = name == "xmlns" ? CString() : name.Mid(6);
             m_bound[prefix].push_back(a.GetText());
             m_entered.push_back(prefix);

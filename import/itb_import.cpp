@@ -258,7 +258,7 @@ bool CKiln_Import::Import_ITB(CKiln_Main* app, CBase_XML* source, URI_Ref icd, c
         // Every other attribute with a value is named: one the address has
         // no number for, and a further form of a number with another value.
         for (const ConfigAttr& a : attrs) {
-            if (a.name == "xmlns" || a.name.Left(6) == "xmlns:" || a.value.IsEmpty()) continue;
+            if (kiln::import::IsNamespaceDeclaration(a.name) || a.value.IsEmpty()) continue;
             int f = 0;
             const auto isA = [&](const Form& form) { return IsForm(a, form); };
             while (f < 6 && std::none_of(kForms[f].begin(), kForms[f].end(), isA)) ++f;

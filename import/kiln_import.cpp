@@ -90,6 +90,8 @@ CString Unread(const XmlNode& element, const CString& ns, std::initializer_list<
     return NotRead(element);
 }
 
+bool IsNamespaceDeclaration(const CString& name) { return name == "xmlns" || name.Left(6) == "xmlns:"; }
+
 CString NamespacePath(const CString& uri) {
     const int scheme = uri.Find("://");
     if (scheme < 0) return uri;

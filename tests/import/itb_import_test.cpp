@@ -84,9 +84,9 @@ TEST_F(ItbImportTest, WithoutGroupsTheItemsAreGroupedByTheirAddressInTextOrder) 
         // Half an address names no group: the item keeps none, and says so.
         "<InfoItem id=\"h\" name=\"H\"><s103:Config typ=\"1\"/></InfoItem>\n"
         "<InfoItem id=\"i\" name=\"I\"><s103:Config grp=\"2\"/></InfoItem>\n";
-    ui.AnswerOpenFile(WriteFile("in.itb", Itb(body)));
-    ui.AnswerNo("ITB文件导入完毕,发现错误2个。是否查看报告？");
-    ASSERT_TRUE(app.Rsc_ITB_Import(icd));
+    ASSERT_TRUE(RunItb(Itb(body), icd, "in.itb", [&] {
+        ui.AnswerNo("ITB文件导入完毕,发现错误2个。是否查看报告？");
+    }));
     EXPECT_EQ(SavedReport(),
               (std::vector<ReportEntry>{{"other_error", "错误：ITB文件:  InfoItem:h", "没有infoGroup，103地址中没有grp，未分组"},
                                         {"other_error", "错误：ITB文件:  InfoItem:i", "没有infoGroup，103地址中没有typ，未分组"}}));
@@ -103,9 +103,9 @@ TEST_F(ItbImportTest, WithoutGroupsTheItemsAreGroupedByTheirAddressInTextOrder) 
 // made.
 TEST_F(ItbImportTest, RepeatedIdsRefuseTheFileBeforeAnythingIsMade) {
     const std::string body = "<InfoItem name=\"x\"/><InfoItem name=\"y\"/><InfoItem id=\"\" name=\"z\"/>\n";
-    ui.AnswerOpenFile(WriteFile("in.itb", Itb(body)));
-    ui.AnswerNo("ITB文件导入完毕,发现错误2个。是否查看报告？");
-    ASSERT_TRUE(app.Rsc_ITB_Import(icd));
+    ASSERT_TRUE(RunItb(Itb(body), icd, "in.itb", [&] {
+        ui.AnswerNo("ITB文件导入完毕,发现错误2个。是否查看报告？");
+    }));
     EXPECT_EQ(Items().size(), 3u);
     EXPECT_EQ(SavedReport(), (std::vector<ReportEntry>{{"other_error", "错误：ITB文件:  InfoItem:第1条", "没有id属性"},
                                                        {"other_error", "错误：ITB文件:  InfoItem:第2条", "没有id属性"}}));

@@ -70,8 +70,10 @@ ItbM2iTest::ItbM2iTest() {
     ui.ClearCalls();
 }
 
-bool ItbM2iTest::RunItb(const std::string& text, const URI_Ref& target, const std::string& name) {
+bool ItbM2iTest::RunItb(const std::string& text, const URI_Ref& target, const std::string& name,
+                        const std::function<void()>& then) {
     ui.AnswerOpenFile(WriteFile(name, text));
+    if (then) then();
     return app.Rsc_ITB_Import(target);
 }
 

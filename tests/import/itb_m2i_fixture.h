@@ -24,8 +24,10 @@ class ItbM2iTest : public ImportFilesTest {
 protected:
     ItbM2iTest();
 
-    // The ITB import of the text, written as `name` in the workspace.
-    bool RunItb(const std::string& text, const URI_Ref& target, const std::string& name = "in.itb");
+    // The ITB import of the text, written as `name` in the workspace; `then`
+    // queues the answers after the dialog.
+    bool RunItb(const std::string& text, const URI_Ref& target, const std::string& name = "in.itb",
+                const std::function<void()>& then = {});
     // The M2I import of the text as `name`; with itbText, the companion ITB
     // file written beside it first; `then` queues the answers after the dialog.
     bool RunM2i(const std::string& text, const URI_Ref& target, const std::string& name = "in.m2i",
