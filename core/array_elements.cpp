@@ -3,6 +3,8 @@
 #include <set>
 #include <vector>
 
+#include "core/scl_value_types.h"
+
 using kiln::core::kRoleName;
 using kiln::core::kRoleOrd;
 
@@ -64,13 +66,8 @@ bool AllDigits(std::string_view text) {
 // compared as numbers, of any length).
 bool CountHolds(std::string_view count, std::string_view index) {
     if (!AllDigits(count)) return true;
-    auto trim = [](std::string_view t) {
-        while (t.size() > 1 && t.front() == '0') t.remove_prefix(1);
-        return t;
-    };
-    count = trim(count);
-    index = trim(index);
-    return index.size() != count.size() ? index.size() < count.size() : index < count;
+    const std::string n = kiln::core::SclWholeNumberKey(count), i = kiln::core::SclWholeNumberKey(index);
+    return i.size() != n.size() ? i.size() < n.size() : i < n;
 }
 
 }  // namespace

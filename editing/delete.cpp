@@ -186,7 +186,7 @@ public:
         if (obstacle.found) {
             if (obstacle.text && obstacle.plainBox) AfxMessageBox(obstacle.text, MB_OK);
             if (obstacle.text && !obstacle.plainBox) _AfxMessageBox(obstacle.text, MB_OK, "", nullptr);
-            const CCascadeRow* row = RulesOf(rsc.sClass).row;
+            const CCascadeRow* row = m_plan[top].rules->row;
             if (ask && obstacle.inMember && row && row->stopMessage) _AfxMessageBox(row->stopMessage, MB_OK, "", nullptr);
             return false;
         }

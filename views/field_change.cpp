@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/address_103.h"
+#include "core/array_elements.h"
 #include "core/data_values.h"
 #include "core/scl_attribute_rules.h"
 #include "core/scl_ied_roles.h"
@@ -78,21 +79,6 @@ constexpr NodeNamingField kNodeNamingFields[] = {
     {"sec:ExtRef", "sec:ExtRef.prefix", NodePart::Prefix}, {"sec:ExtRef", "sec:ExtRef.lnClass", NodePart::Class},
     {"sec:ExtRef", "sec:ExtRef.lnInst", NodePart::Instance},
 };
-
-// A DO or DA path with its array indexes left out ("HA.phsAHar(5)" gives
-// "HA.phsAHar"), as the type's member names stand.
-CString WithoutIndexes(const CString& path) {
-    std::string out;
-    const std::string& text = path.str();
-    for (size_t i = 0; i < text.size(); ++i) {
-        const size_t close = text[i] == '(' ? text.find(')', i) : std::string::npos;
-        if (close == std::string::npos)
-            out += text[i];
-        else
-            i = close;
-    }
-    return out.c_str();
-}
 
 // Functional constraints as a message lists them: "ST、SV".
 CString Listed(const std::vector<CString>& fcs) {
@@ -596,7 +582,7 @@ bool FieldChange::SubObjectsIntoDoName() {
 // DA's own, or those of the DAs below a DO or SDO, in the type's order;
 // none when the node or the DO cannot be found.
 std::vector<CString> FieldChange::ConstraintsOf(const CString& doName, const CString& daName) {
-    const CString object = WithoutIndexes(doName);
+    const CString object = kiln::core::WithoutElementIndexes(doName.str());
     const int dot = object.Find('.');
     Struct_DAs_ofDO das;
     std::vector<CString> held;
@@ -604,7 +590,7 @@ std::vector<CString> FieldChange::ConstraintsOf(const CString& doName, const CSt
     // The paths below the DO as SCL names them, from the SDOs of the member's
     // DO name on, then its DA.
     CString below = dot < 0 ? CString() : object.Mid(dot + 1) + ".";
-    below += WithoutIndexes(kiln::core::WithoutConstraints(daName.str()).c_str());
+    below += CString(kiln::core::WithoutElementIndexes(kiln::core::WithoutConstraints(daName.str())));
     auto under = [&below](const CString& plain) {
         if (below.IsEmpty()) return true;
         if (below.Right(1) == ".") return plain.Left(below.GetLength()) == below;
@@ -737,8 +723,8 @@ bool FieldChange::KeptNodeField() {
 // DA `daName` (or a struct of attributes by that name), or when either is
 // empty or the node or the DO cannot be found (the export names those).
 bool FieldChange::DoHoldsDaName(const CString& doName, const CString& daName) {
-    const CString plain = WithoutIndexes(kiln::core::WithoutConstraints(daName.str()).c_str());
-    const CString object = WithoutIndexes(doName);
+    const CString plain = kiln::core::WithoutElementIndexes(kiln::core::WithoutConstraints(daName.str()));
+    const CString object = kiln::core::WithoutElementIndexes(doName.str());
     const int dot = object.Find('.');
     Struct_DAs_ofDO das;
     if (plain.IsEmpty() || !AttributesOfDo(dot < 0 ? object : object.Left(dot), das)) return true;
@@ -753,7 +739,7 @@ bool FieldChange::DoHoldsDaName(const CString& doName, const CString& daName) {
 // True when the type of the reference's node has the DO `doName` names,
 // and the SDOs it names below it.
 bool FieldChange::NodeHoldsDo(const CString& doName) {
-    const CString object = WithoutIndexes(doName);
+    const CString object = kiln::core::WithoutElementIndexes(doName.str());
     const int dot = object.Find('.');
     URI_Ref lnode = m_app.DocMtd_getFirstUri_ofAsso(m_rsc, "sec:DARef.LNode");
     if (m_app.Get_DO_Dfn(lnode, dot < 0 ? object : object.Left(dot)).IsEmpty()) return false;

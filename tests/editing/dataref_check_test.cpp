@@ -74,12 +74,16 @@ TEST_F(DARefCheckTest, TargetsResolveInEveryFormTheTypeOffers) {
 
     ref("Pos", "Oper[ST].ctlVal");  // a constraint the DA does not have
     ref("HA.phsAHar(16)", "cVal");   // past the array's count
+    ref("HA", "phsAHar(0015).cVal");  // indexes compared as numbers
+    ref("HA", "phsAHar(016).cVal");
     // An input's attribute is written as its name stands: one with its
     // constraint is no name SCL takes.
     AddRef("sec:ExtRef", "x1", ptoc1, "sec:ExtRef.LNode", ptoc1, "Str", "q[ST]");
     StartReport();
     EXPECT_TRUE(Run());
     EXPECT_EQ(Findings(), (std::vector<Finding>{{"错误：  LD: PROT的LNode: PTOC1的x1", "daName格式错误：q[ST]"},
+                                                 {"错误：  P1_PTOC/HA.phsAHar(016).cVal",
+                                                  "lnType下按此路径找不到此DO或DA,而  en15中已应用"},
                                                  {"错误：  P1_PTOC/HA.phsAHar(16).cVal",
                                                   "lnType下按此路径找不到此DO或DA,而  en13中已应用"},
                                                  {"错误：  P1_PTOC/Pos.Oper[ST].ctlVal",
