@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "host/events.h"
 #include "host/script.h"
 #include "host/text.h"
 #include "platform/mfc/file_io.h"
@@ -48,11 +49,9 @@ bool ParseRowRanges(const std::string& text, std::vector<std::pair<int, int>>& o
     out.clear();
     // A row number: digits only, from 1, at most six of them.
     auto number = [](const std::string& t, int& n) {
-        if (t.empty() || t.size() > 6) return false;
-        for (char c : t)
-            if (c < '0' || c > '9') return false;
+        if (!IsCount(t)) return false;
         n = std::atoi(t.c_str());
-        return n >= 1;
+        return true;
     };
     size_t start = 0;
     while (true) {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <iterator>
 #include <set>
 
 #include "host/events.h"
@@ -14,7 +15,8 @@ namespace kiln::host {
 
 namespace {
 
-// The fields of items a page shows before they exist, by the page's class.
+// The field of items a page shows before they exist, by the page's class
+// (one a class).
 constexpr std::pair<const char*, const char*> kMadeOnDemand[] = {{"sec:DA", "sec:Val"},
                                                                  {"sec:BDA", "sec:Val"},
                                                                  {"sec:LNode", "sec:LNode.DOIs"},
@@ -190,11 +192,13 @@ void Player::Select(const std::vector<std::string>& path) {
         }
         if (nth > 0 && static_cast<size_t>(nth) <= equal.size()) hit = equal[static_cast<size_t>(nth - 1)];
         if (hit < 0) {
-            std::string why = "no item " + Quoted(word) + " " + where + "; there are " + List(texts);
+            std::string why = "no item " + Quoted(word) + " " + where;
             if (nth > 0 && !equal.empty())
-                why = "no item " + Quoted(word) + " " + where + ": " +
-                      (equal.size() == 1 ? "there is one item " : "there are " + std::to_string(equal.size()) + " items ") +
-                      Quoted(text);
+                why += ": " +
+                       (equal.size() == 1 ? "there is one item " : "there are " + std::to_string(equal.size()) + " items ") +
+                       Quoted(text);
+            else
+                why += "; there are " + List(texts);
             for (const std::string& note : firstOfSeveral) why += "; " + note;
             Fail(why);
         }
@@ -309,8 +313,10 @@ void Player::Edit(const std::string& field, const std::string& value) {
     std::vector<std::string> fields;
     for (const auto& a : cls.vAttrs) fields.push_back(a.sText1.str());
     for (const auto& a : cls.vAssos) fields.push_back(a.sText1.str());
-    for (const auto& [owner, made] : kMadeOnDemand)
-        if (rsc.sClass == owner && std::find(fields.begin(), fields.end(), made) == fields.end()) fields.push_back(made);
+    const auto ownMade = std::find_if(std::begin(kMadeOnDemand), std::end(kMadeOnDemand),
+                                      [&](const auto& owned) { return rsc.sClass == owned.first; });
+    const char* const madeField = ownMade == std::end(kMadeOnDemand) ? nullptr : ownMade->second;
+    if (madeField && std::find(fields.begin(), fields.end(), madeField) == fields.end()) fields.push_back(madeField);
     const bool daPath = rsc.sClass == "sec:DOI" && field.find('[') != std::string::npos;
     if (!daPath && std::find(fields.begin(), fields.end(), field) == fields.end())
         Fail("the page of " + name + " has no field " + Quoted(field) + "; its fields are " + Join(fields, ", "));
@@ -326,9 +332,7 @@ void Player::Edit(const std::string& field, const std::string& value) {
     // Fields of items a page shows before they exist: preparing their edit
     // makes them. The data-object path of a logical node's page goes in the
     // pack's second pair list.
-    bool onDemand = daPath;
-    for (const auto& [owner, made] : kMadeOnDemand) onDemand = onDemand || (rsc.sClass == owner && field == made);
-    if (onDemand) {
+    if (daPath || (madeField && field == madeField)) {
         if (field == "sec:LNode.DOIs") pack.vList2.Add(CString(), value.c_str());
         const bool made = m_app.HtmlMsg_OnPrepareEditField(view, rsc, role, CString(), &pack);
         m_out.Line("[edit] " + what + (field == "sec:LNode.DOIs" ? " " + Quoted(value) : std::string()) +

@@ -76,6 +76,7 @@ TEST(HostScriptParse, BadLinesNameTheirLine) {
         {"answer text\n", 1, "needs one value"},
         {"answer yes please\n", 1, "takes no value"},
         {"answer rows 3-1\n", 1, "runs backwards"},
+        {"answer rows 2,0\n", 1, "\"0\" is no row number (from 1)"},
         {"answer\n", 1, "needs a kind"},
         {"echo hi\nmenu\n", 2, "usage: menu ITEM"},
         {"menu a b\n", 1, "usage: menu ITEM"},
