@@ -85,8 +85,9 @@ std::string RunUsageText() {
            "Opens the document of the workspace DIR, plays the script's events and then the -e events,\n"
            "and saves the document when every event has passed (only what changed is written). One\n"
            "run at a time: a second run on the same workspace refuses at once. The exit status is 0\n"
-           "on success, 1 when the run fails (the document is not saved), 2 for a wrong command line\n"
-           "or script. kiln --help lists the events; kiln help EVENT explains one.\n";
+           "on success, 1 when the run fails (the document is not saved, but for a save whose folder\n"
+           "could not be synced), 2 for a wrong command line or script. kiln --help lists the events;\n"
+           "kiln help EVENT explains one.\n";
 }
 
 std::string UsageText() {
