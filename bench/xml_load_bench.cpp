@@ -262,19 +262,10 @@ int BarePhase(const char* path) {
     return doc.load_file(path) ? 0 : 1;
 }
 
-// Runs this program's peak phase on `path` in a fresh process: its peak in KB.
-long PeakOfLoad(const std::string& path) {
-    char exe[4096];
-    ssize_t n = readlink("/proc/self/exe", exe, sizeof(exe) - 1);
-    if (n <= 0) return -1;
-    exe[n] = '\0';
-    std::string cmd = "'";
-    cmd.append(exe).append("' peak '").append(path).append("'");
-    FILE* p = popen(cmd.c_str(), "r");
-    if (!p) return -1;
-    long kb = -1;
-    if (std::fscanf(p, "%ld", &kb) != 1) kb = -1;
-    return pclose(p) == 0 ? kb : -1;
+// A new temporary folder for the files; empty when none could be made.
+std::string NewFolder() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "kiln_xml_bench_XXXXXX").string();
+    return mkdtemp(pattern.data()) ? pattern : std::string();
 }
 
 // This program's path, for runs of its phases in other processes.
@@ -282,6 +273,18 @@ std::string SelfPath() {
     char exe[4096];
     const ssize_t n = readlink("/proc/self/exe", exe, sizeof(exe) - 1);
     return n > 0 ? std::string(exe, static_cast<size_t>(n)) : std::string();
+}
+
+// Runs this program's peak phase on `path` in a fresh process: its peak in KB.
+long PeakOfLoad(const std::string& path) {
+    const std::string exe = SelfPath();
+    if (exe.empty()) return -1;
+    const std::string cmd = "'" + exe + "' peak '" + path + "'";
+    FILE* p = popen(cmd.c_str(), "r");
+    if (!p) return -1;
+    long kb = -1;
+    if (std::fscanf(p, "%ld", &kb) != 1) kb = -1;
+    return pclose(p) == 0 ? kb : -1;
 }
 
 // The instructions callgrind counts inside one load of `path` (through the
@@ -298,7 +301,6 @@ long long InstructionsOfLoad(const std::string& path, bool layer) {
         if (const char* at = std::strstr(line, "Collected : ")) count = std::atoll(at + 12);
     return pclose(p) == 0 ? count : -1;
 }
-
 
 // The "instructions" mode: each file at two sizes, bare and through the
 // layer, and the model's files at 5 and 10 devices.
@@ -357,8 +359,9 @@ int main(int argc, char** argv) {
     if (argc == 3 && std::strcmp(argv[1], "bare") == 0) return BarePhase(argv[2]);
     if (argc >= 2 && std::strcmp(argv[1], "instructions") == 0) {
         const size_t mb = argc > 2 ? std::strtoul(argv[2], nullptr, 10) : 10;
-        std::string folder = argc > 3 ? argv[3] : (std::filesystem::temp_directory_path() / "kiln_xml_bench_XXXXXX").string();
-        if (mb == 0 || (argc <= 3 && !mkdtemp(folder.data()))) return 2;
+        if (mb == 0) return 2;
+        const std::string folder = argc > 3 ? argv[3] : NewFolder();
+        if (argc <= 3 && folder.empty()) return 2;
         const int status = Instructions(mb, folder);
         if (argc <= 3) std::filesystem::remove_all(folder);
         return status;
@@ -369,15 +372,9 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: %s [megabytes=50] [runs=5] [folder]\n", argv[0]);
         return 2;
     }
-    bool ownFolder = argc <= 3;
-    std::string folder;
-    if (ownFolder) {
-        std::string pattern = (std::filesystem::temp_directory_path() / "kiln_xml_bench_XXXXXX").string();
-        if (!mkdtemp(pattern.data())) return 1;
-        folder = pattern;
-    } else {
-        folder = argv[3];
-    }
+    const bool ownFolder = argc <= 3;
+    const std::string folder = ownFolder ? NewFolder() : argv[3];
+    if (ownFolder && folder.empty()) return 1;
     const std::string utf8Path = folder + "/bench_utf8.icd", gbkPath = folder + "/bench_gbk.icd",
                       indentedPath = folder + "/bench_indented.icd", crlfPath = folder + "/bench_crlf.icd";
     std::string utf8 = GenerateScl(megabytes << 20, "UTF-8");

@@ -4,7 +4,6 @@
 // rename the old manifest and the old files are the document, whole. A save
 // that changes nothing writes nothing. One process at a time may save into a
 // folder (the host locks its workspace for a whole run).
-#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -247,21 +246,6 @@ bool ReadOldManifest(const Folder& dir, OldManifest& m, std::string& error) {
     return true;
 }
 
-// The names in a folder.
-std::vector<std::string> FolderNames(const Folder& dir) {
-    std::vector<std::string> names;
-    const int copy = fcntl(dir.fd, F_DUPFD_CLOEXEC, 0);
-    DIR* d = copy < 0 ? nullptr : fdopendir(copy);
-    if (!d) {
-        if (copy >= 0) close(copy);
-        return names;
-    }
-    rewinddir(d);
-    while (dirent* e = readdir(d)) names.emplace_back(e->d_name);
-    closedir(d);
-    return names;
-}
-
 // The copy of a file kept until the next save: "<name>.unsaved-g<generation>".
 constexpr std::string_view kUnsavedMark = ".unsaved-g";
 
@@ -279,7 +263,7 @@ bool UnsavedCopy(std::string_view file, std::string& name, long long& generation
 // that there was no file; any other copy goes. The temporary files that
 // killed replacements or copies left go as well, whatever they were of.
 void SettleKeptFiles(const Folder& dir, long long current) {
-    const std::vector<std::string> names = FolderNames(dir);
+    const std::vector<std::string> names = kiln::file::NamesIn(dir.fd);
     for (const std::string& n : names)
         if (IsPart(n)) unlinkat(dir.fd, n.c_str(), 0);
     for (const std::string& n : names) {
@@ -533,7 +517,7 @@ bool CBase_CimDoc::Save(const CString& folderText) {
 
     // A new generation above every one the folder mentions, so that no new
     // file takes the name of a file that is there, even one a killed save left.
-    const std::vector<std::string> names = FolderNames(dir);
+    const std::vector<std::string> names = kiln::file::NamesIn(dir.fd);
     long long top = old.generation;
     for (const std::string& n : names) top = std::max(top, FileGeneration(n));
     if (top >= kMaxGeneration) return Fail("文档" + CString(folder) + "的代数已到上限");

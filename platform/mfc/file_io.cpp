@@ -43,28 +43,20 @@ int OpenToLock(int dirfd, const char* name) {
 // namespace is seen by its lock). The lock is held while the file goes.
 void RemoveDeadTemporaries(int dirfd, const std::string& name) {
     if (name.empty()) return;
-    const int copy = ::fcntl(dirfd, F_DUPFD_CLOEXEC, 0);
-    DIR* d = copy < 0 ? nullptr : ::fdopendir(copy);
-    if (!d) {
-        if (copy >= 0) ::close(copy);
-        return;
-    }
-    ::rewinddir(d);
-    while (const dirent* e = ::readdir(d)) {
+    for (const std::string& entry : NamesIn(dirfd)) {
         std::string_view target;
         pid_t writer = 0;
-        if (!TemporaryOf(e->d_name, target, writer) || target != name || writer == ::getpid()) continue;
+        if (!TemporaryOf(entry, target, writer) || target != name || writer == ::getpid()) continue;
         if (::kill(writer, 0) == 0 || errno != ESRCH) continue;
-        const int fd = OpenToLock(dirfd, e->d_name);
+        const int fd = OpenToLock(dirfd, entry.c_str());
         if (fd < 0) continue;
         struct stat held {}, named {};
         if (::fstat(fd, &held) == 0 && S_ISREG(held.st_mode) && held.st_uid == ::geteuid() &&
-            ::flock(fd, LOCK_EX | LOCK_NB) == 0 && ::fstatat(dirfd, e->d_name, &named, AT_SYMLINK_NOFOLLOW) == 0 &&
+            ::flock(fd, LOCK_EX | LOCK_NB) == 0 && ::fstatat(dirfd, entry.c_str(), &named, AT_SYMLINK_NOFOLLOW) == 0 &&
             SameFile(held, named))
-            ::unlinkat(dirfd, e->d_name, 0);
+            ::unlinkat(dirfd, entry.c_str(), 0);
         ::close(fd);
     }
-    ::closedir(d);
 }
 
 // Creates a new temporary for `name` in `dirfd`, locked for as long as it is
@@ -355,6 +347,22 @@ bool CopyMode(int fd, const std::string& like) { return CopyModeAt(fd, AT_FDCWD,
 bool CopyModeAt(int fd, int dirfd, const std::string& like) {
     struct stat st {};
     return ::fstatat(dirfd, like.c_str(), &st, 0) != 0 || !S_ISREG(st.st_mode) || ::fchmod(fd, st.st_mode & 07777) == 0;
+}
+
+std::vector<std::string> NamesIn(int dirfd) {
+    std::vector<std::string> names;
+    // Read through a copy, from the start: closing the listing closes the
+    // copy, and the copy shares its place with `dirfd`.
+    const int copy = ::fcntl(dirfd, F_DUPFD_CLOEXEC, 0);
+    DIR* d = copy < 0 ? nullptr : ::fdopendir(copy);
+    if (!d) {
+        if (copy >= 0) ::close(copy);
+        return names;
+    }
+    ::rewinddir(d);
+    while (const dirent* e = ::readdir(d)) names.emplace_back(e->d_name);
+    ::closedir(d);
+    return names;
 }
 
 }  // namespace kiln::file

@@ -145,5 +145,8 @@ bool TemporaryOf(std::string_view name, std::string_view& target, pid_t& writer)
 bool CopyMode(int fd, const std::string& like);
 // The same, for the file `like` in the open folder `dirfd`.
 bool CopyModeAt(int fd, int dirfd, const std::string& like);
+// The names in the open folder `dirfd` ("." and ".." among them); none when
+// it cannot be read.
+std::vector<std::string> NamesIn(int dirfd);
 
 }  // namespace kiln::file

@@ -5,7 +5,6 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
-#include <string.h>
 #include <vector>
 
 #if defined(__SSE2__)
@@ -401,14 +400,21 @@ struct Name {
     size_t size;
 };
 
-// The name of the value that opens at `quote`: in a start tag the parser
-// takes, the word before the "=" before it, after `floor` (the end of the
-// tag's name or of the value before).
-inline Name NameBefore(const unsigned char* b, size_t floor, size_t quote) {
+// The end of the name of the value that opens at `quote`: before the "="
+// and the blanks around it, not before `floor`.
+inline size_t NameEnd(const unsigned char* b, size_t floor, size_t quote) {
     size_t end = quote;
     while (end > floor && IsBlank(b[end - 1])) --end;
     if (end > floor && b[end - 1] == '=') --end;
     while (end > floor && IsBlank(b[end - 1])) --end;
+    return end;
+}
+
+// The name of the value that opens at `quote`: in a start tag the parser
+// takes, the word before the "=" before it, after `floor` (the end of the
+// tag's name or of the value before).
+inline Name NameBefore(const unsigned char* b, size_t floor, size_t quote) {
+    const size_t end = NameEnd(b, floor, quote);
     size_t start = end;
     while (start > floor && !IsBlank(b[start - 1])) --start;
     return Name{b + start, end - start};
@@ -420,11 +426,7 @@ inline Name NameBefore(const unsigned char* b, size_t floor, size_t quote) {
 inline Name NameAfterValue(const unsigned char* b, size_t floor, size_t quote) {
     size_t start = floor;
     while (start < quote && IsBlank(b[start])) ++start;
-    size_t end = quote;
-    while (end > start && IsBlank(b[end - 1])) --end;
-    if (end > start && b[end - 1] == '=') --end;
-    while (end > start && IsBlank(b[end - 1])) --end;
-    return Name{b + start, end - start};
+    return Name{b + start, NameEnd(b, start, quote) - start};
 }
 
 // True for two prefixed names whose local parts are equal ("a:x", "b:x";

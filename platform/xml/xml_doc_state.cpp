@@ -6,9 +6,19 @@
 
 #include <string.h>
 
-#include <cstring>
-
 namespace kiln::xml {
+
+namespace {
+
+// The entry at `at` of a list of recent answers goes; the others move down;
+// `entry` comes first.
+template <class T, size_t N>
+void PutFirst(std::array<T, N>& recent, size_t at, T entry) {
+    for (size_t k = at; k > 0; --k) recent[k] = recent[k - 1];
+    recent[0] = entry;
+}
+
+}  // namespace
 
 const pugi::xpath_query* XmlDocState::Query(const std::string& xpath) {
     auto it = m_queries.find(xpath);
@@ -72,14 +82,9 @@ const char* XmlDocState::NamespaceOf(const pugi::xml_node& element, std::string_
         if (m_scopes[0].node != m_root.internal_object()) m_scopes[0] = Scope{m_root.internal_object(), DeclaredAt(m_root, prefix)};
         return m_scopes[0].uri;
     }
-    // The entry at `at` goes; the others move down; `scope` comes first.
-    auto first = [&](size_t at, Scope scope) {
-        for (size_t k = at; k > 0; --k) m_scopes[k] = m_scopes[k - 1];
-        m_scopes[0] = scope;
-    };
     // Up from the element to the first that declares the prefix or whose
     // answer is kept: an element declaring nothing has its parent's answer.
-        const char* uri = nullptr;
+    const char* uri = nullptr;
     pugi::xml_node n = element;
     for (; n && n.type() == pugi::node_element; n = n.parent()) {
         const void* const p = n.internal_object();
@@ -87,7 +92,7 @@ const char* XmlDocState::NamespaceOf(const pugi::xml_node& element, std::string_
         while (k < m_scopes.size() && m_scopes[k].node != p) ++k;
         if (k < m_scopes.size()) {
             uri = m_scopes[k].uri;
-            first(k, m_scopes[k]);
+            PutFirst(m_scopes, k, m_scopes[k]);
             break;
         }
         if ((uri = DeclaredAt(n, prefix)) != nullptr) break;
@@ -96,10 +101,11 @@ const char* XmlDocState::NamespaceOf(const pugi::xml_node& element, std::string_
     // element's siblings.
     if (n != element) {
         const pugi::xml_node parent = element.parent();
-        if (parent != n && parent.type() == pugi::node_element) first(m_scopes.size() - 1, Scope{parent.internal_object(), uri});
-        first(m_scopes.size() - 1, Scope{element.internal_object(), uri});
+        if (parent != n && parent.type() == pugi::node_element)
+            PutFirst(m_scopes, m_scopes.size() - 1, Scope{parent.internal_object(), uri});
+        PutFirst(m_scopes, m_scopes.size() - 1, Scope{element.internal_object(), uri});
     } else if (m_scopes[0].node != element.internal_object()) {
-        first(m_scopes.size() - 1, Scope{element.internal_object(), uri});
+        PutFirst(m_scopes, m_scopes.size() - 1, Scope{element.internal_object(), uri});
     }
     return uri;
 }
@@ -124,9 +130,7 @@ bool XmlDocState::OneScope() {
 }
 
 void XmlDocState::Remember(size_t at, const void* node, size_t d) {
-    // The entry at `at` goes; the others move down; the node comes first.
-    for (size_t k = at; k > 0; --k) m_recent[k] = m_recent[k - 1];
-    m_recent[0] = KnownDepth{node, d};
+    PutFirst(m_recent, at, KnownDepth{node, d});
 }
 
 }  // namespace kiln::xml
