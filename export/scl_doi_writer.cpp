@@ -74,16 +74,19 @@ bool SDIObj::Add_DAI_Path(const CString& path, const CString& value) {
 bool SDIObj::AddPath(std::string_view path, std::string_view value, std::unique_ptr<DAIDetails> details,
                      const SDIParts* sdis, size_t level) {
     if (path.empty() || path[0] == '.' || path[0] == '[') return false;
-    // A segment ends at its first "[" (the index is dropped).
-    auto nameOf = [](std::string_view segment) { return segment.substr(0, segment.find('[')); };
-    const size_t dot = path.find('.');
-    if (dot == std::string_view::npos) {
-        const std::string_view name = nameOf(path);
-        if (name.empty()) return false;
-        m_vEntries.emplace_back(name, value, std::move(details));
+    // The first segment ends at the first "."; its name at its first "["
+    // (the index is dropped). One pass finds both.
+    size_t dot = 0, bracket = std::string_view::npos;
+    while (dot < path.size() && path[dot] != '.') {
+        if (path[dot] == '[' && bracket == std::string_view::npos) bracket = dot;
+        ++dot;
+    }
+    const std::string_view segment = path.substr(0, std::min(dot, bracket));
+    if (dot == path.size()) {
+        if (segment.empty()) return false;
+        m_vEntries.emplace_back(segment, value, std::move(details));
         return true;
     }
-    const std::string_view segment = nameOf(path.substr(0, dot));
     const std::string_view rest = path.substr(dot + 1);
     auto part = [&](const std::vector<std::string_view>& parts) {
         return sdis && level < parts.size() ? parts[level] : std::string_view();

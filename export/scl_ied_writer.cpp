@@ -308,9 +308,10 @@ bool CKiln_Export::Export_LNode(const XmlNode& parent, CKiln_Main* pMain, CBase_
         return true;
     };
     NodeTable doiNodes;
-    // The value trees are written as one text, added after the last; the
-    // mapping items find their DOI and SDI elements by path.
-    XmlElementsText values;
+    // The node's value trees are written as one text and added in one step;
+    // the mapping items find their DOI and SDI elements by path.
+    XmlElementsText& values = m_values;
+    values.Clear();
     std::vector<std::string> valuePaths;
     std::vector<URI_Ref> dois;
     if (!Members(pMain, lnode, "sec:LNode.DOIs", dois)) return false;

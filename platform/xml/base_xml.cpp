@@ -98,6 +98,14 @@ struct ByteTable {
 
 }  // namespace
 
+void XmlElementsText::Grow(size_t least) {
+    const size_t capacity = std::max({least, m_capacity * 2, size_t{64} * 1024});
+    auto text = std::make_unique_for_overwrite<char[]>(capacity);
+    if (m_size > 0) std::memcpy(text.get(), m_text.get(), m_size);
+    m_text = std::move(text);
+    m_capacity = capacity;
+}
+
 char* XmlElementsText::Escape(char* out, std::string_view text, unsigned char where) {
     static constexpr ByteTable kBytes(kInAttribute, kInText, kToCheck);
     bool check = false;
@@ -315,7 +323,7 @@ bool CBase_XML::AppendElements(const XmlNode& parent, const XmlElementsText& tex
         // text of blanks stays, line ends and blanks in values stay as
         // they are).
         const pugi::xml_parse_result parsed =
-            node.append_buffer(text.m_text.data(), text.m_size, pugi::parse_escapes | pugi::parse_ws_pcdata,
+            node.append_buffer(text.m_text.get(), text.m_size, pugi::parse_escapes | pugi::parse_ws_pcdata,
                                pugi::encoding_utf8);
         const pugi::xml_node first = last ? last.next_sibling() : node.first_child();
         if (!parsed) {

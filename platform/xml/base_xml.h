@@ -92,6 +92,14 @@ public:
     // AppendElements gives back the element just opened.
     void Keep() { m_kept.push_back(m_elements - 1); }
     bool IsEmpty() const { return m_size == 0; }
+    // Starts afresh, keeping the memory for the next text.
+    void Clear() {
+        m_size = m_elements = m_depth = 0;
+        m_open.clear();
+        m_kept.clear();
+        m_inTag = false;
+        m_namesValid = m_writable = true;
+    }
 
 private:
     friend class CBase_XML;
@@ -103,11 +111,12 @@ private:
     }
     // Room for n more bytes at the end of the text, counted in.
     char* Room(size_t n) {
-        if (m_size + n > m_text.size()) m_text.resize(std::max(m_text.size() * 2, m_size + n + 4096));
-        char* const at = m_text.data() + m_size;
+        if (m_size + n > m_capacity) Grow(m_size + n);
+        char* const at = m_text.get() + m_size;
         m_size += n;
         return at;
     }
+    void Grow(size_t least);
     void Put(std::string_view bytes) {
         char* at = Room(bytes.size());
         for (const char c : bytes) *at++ = c;
@@ -120,8 +129,8 @@ private:
     char* Escape(char* out, std::string_view text, unsigned char where);
     static constexpr size_t kMostPerByte = 6;  // "&quot;"
 
-    std::string m_text;  // the text is its first m_size bytes
-    size_t m_size = 0;
+    std::unique_ptr<char[]> m_text;  // the text is its first m_size bytes
+    size_t m_size = 0, m_capacity = 0;
     std::vector<const Name*> m_open;  // the elements open, outermost first
     std::vector<size_t> m_kept;       // the elements kept, numbered in order of Open from 0
     size_t m_elements = 0;            // elements opened
