@@ -168,8 +168,8 @@ XmlNode CBase_XML::AddNewNode_withAttrValue(const XmlNode& parent, const CString
 
 XmlNode CBase_XML::AddNewNode_withAttrValues(const XmlNode& parent, const CString& element, const CStringArray& names,
                                              std::initializer_list<std::reference_wrapper<const CString>> values) {
-    if (names.GetSize() == 0 || static_cast<size_t>(names.GetSize()) != values.size()) return XmlNode();
-    return AddNode(parent, element, &names[0], values.size(), values.begin());
+    if (static_cast<size_t>(names.GetSize()) != values.size()) return XmlNode();
+    return AddNode(parent, element, values.size() ? &names[0] : nullptr, values.size(), values.begin());
 }
 
 XmlNode CBase_XML::AddNewNode_withAttrValueAndChild(const XmlNode& parent, const CString& element,
