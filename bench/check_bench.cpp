@@ -13,7 +13,14 @@
 // package's, and an instance copy of every standard class through the
 // package driver.
 //
+// "m2i" is the M2I export on its own model (M2iModel below): the
+// instructions callgrind counts inside the export at 5 and 10 devices, one
+// fresh process each, against a goal of 17 M a device; with a number of
+// devices the same model is exported and checked and the times printed.
+//
 //   check_bench [runs=7]
+//   check_bench m2i
+//   check_bench m2i devices [runs=7 | once]
 #include <unistd.h>
 
 #include <algorithm>
@@ -247,26 +254,10 @@ struct M2iModel {
     }
 };
 
-// This program's path, for the callgrind runs of its export.
-std::string SelfPath() {
-    char exe[4096];
-    const ssize_t n = readlink("/proc/self/exe", exe, sizeof(exe) - 1);
-    return n > 0 ? std::string(exe, static_cast<size_t>(n)) : std::string();
-}
-
 // The instructions callgrind counts inside the M2I export of the model of
 // `devices` devices, run once in a fresh process; -1 when it cannot run.
 long long ExportInstructions(int devices) {
-    const std::string cmd = "valgrind --tool=callgrind --callgrind-out-file=/dev/null "
-                            "--toggle-collect='*Rsc_M2I_Export*' '" +
-                            SelfPath() + "' m2i " + std::to_string(devices) + " once 2>&1 >/dev/null";
-    FILE* p = popen(cmd.c_str(), "r");
-    if (!p) return -1;
-    long long count = -1;
-    char line[1024];
-    while (std::fgets(line, sizeof line, p))
-        if (const char* at = std::strstr(line, "Collected : ")) count = std::atoll(at + 12);
-    return pclose(p) == 0 ? count : -1;
+    return CallgrindInstructions("*Rsc_M2I_Export*", "m2i " + std::to_string(devices) + " once");
 }
 
 // "check_bench m2i": the instructions of the export at 5 and 10 devices,
