@@ -176,9 +176,10 @@ void Export_M2I_MapItem(const XmlNode& mappings, CBase_XML& xml, const M2IMapIte
     const auto keyAfter = node.lastKeyItem.find(doName);
     const bool takenByKeyItem = daName.IsEmpty() && keyAfter != node.lastKeyItem.end() && keyAfter->second > run.position;
     for (size_t k = 0; k < properties.size(); ++k) {
+        const int field = M2IMapItem::kProperties + static_cast<int>(k);
+        if (item.texts[static_cast<size_t>(field)].empty()) continue;
         const kiln::core::MapItemProperty& p = properties[k];
-        const CString stored = text(M2IMapItem::kProperties + static_cast<int>(k));
-        if (stored.IsEmpty()) continue;
+        const CString stored = text(field);
         const CString why = run.targets.AttributeOf(item.lnode, doName, p.m2iPath).IsEmpty()
                                 ? "DO: " + doName + "的类型中没有" + p.m2iPath
                             : !target.keyClass ? "CDC: " + target.cdc + "没有关键DA，导入时成为单独的映射条目"
