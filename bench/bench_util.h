@@ -1,12 +1,17 @@
 // What the benchmark programs share: processor-time clocks (a busy machine
 // makes a run wait, which is not the cost measured), the median of a set of
-// runs, and a record of failed requirements.
+// runs, a record of failed requirements, and the instructions callgrind
+// counts in a run of the program's own phases.
 #pragma once
 
 #include <time.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
 #include <vector>
 
 namespace kiln::bench {
@@ -46,6 +51,28 @@ inline void Require(bool ok, const char* what) {
     if (ok) return;
     std::fprintf(stderr, "failed: %s\n", what);
     g_ok = false;
+}
+
+// This program's path, for runs of its phases in other processes.
+inline std::string SelfPath() {
+    char exe[4096];
+    const ssize_t n = readlink("/proc/self/exe", exe, sizeof(exe) - 1);
+    return n > 0 ? std::string(exe, static_cast<size_t>(n)) : std::string();
+}
+
+// The instructions callgrind counts inside the functions `toggle` matches
+// (--toggle-collect) when this program runs with `args` in a fresh
+// process; -1 when it cannot run.
+inline long long CallgrindInstructions(const std::string& toggle, const std::string& args) {
+    const std::string cmd = "valgrind --tool=callgrind --callgrind-out-file=/dev/null --toggle-collect='" + toggle +
+                            "' '" + SelfPath() + "' " + args + " 2>&1 >/dev/null";
+    FILE* p = popen(cmd.c_str(), "r");
+    if (!p) return -1;
+    long long count = -1;
+    char line[1024];
+    while (std::fgets(line, sizeof line, p))
+        if (const char* at = std::strstr(line, "Collected : ")) count = std::atoll(at + 12);
+    return pclose(p) == 0 ? count : -1;
 }
 
 }  // namespace kiln::bench

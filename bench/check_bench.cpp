@@ -13,7 +13,14 @@
 // package's, and an instance copy of every standard class through the
 // package driver.
 //
+// "m2i" is the M2I export on its own model (M2iModel below): the
+// instructions callgrind counts inside the export at 5 and 10 devices, one
+// fresh process each, against a goal of 17 M a device; with a number of
+// devices the same model is exported and checked and the times printed.
+//
 //   check_bench [runs=7]
+//   check_bench m2i
+//   check_bench m2i devices [runs=7 | once]
 #include <unistd.h>
 
 #include <algorithm>
@@ -21,6 +28,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
@@ -164,32 +173,6 @@ struct IcdRun {
         if (g_ui.questions != asked + 1 || !fs::exists(bench.workspace / "doc" / "Report.xml"))
             Die("the faulty ICD gave no report");
     }
-    // An information table and a mapping on the ICD: an item and its map
-    // item for each data-set member in turn (the node's status and measured
-    // values), `items` in all.
-    int AddMapping(int items) {
-        CKiln_Main& app = *bench.app;
-        const CString dom = "kiln.icd#";
-        const URI_Ref itb = Add(app, dom, "sec:ITB", "ITB", 0, "sec:ITB.ICD", builder.icd);
-        m2i = Add(app, dom, "sec:M2I", "M2I", 0, "sec:M2I.ICD", builder.icd);
-        std::vector<URI_Ref> members;
-        app.DocMtd_get_Uris_byClassName("sec:FCDA", members, "", SortPolicy_None);
-        int made = 0;
-        for (const URI_Ref& fcda : members) {
-            if (made == items) break;
-            ++made;
-            const URI_Ref item = Add(app, dom, "sec:InfoItem", "信号" + Num(made), made, "sec:InfoItem.ITB", itb);
-            Set(app, item, "sec:InfoItem.id", Num(made));
-            const URI_Ref map = Add(app, dom, "sec:MapItem", "Item" + Num(made), made, "sec:MapItem.M2I", m2i);
-            Link(app, map, "sec:MapItem.InfoItem", item);
-            Link(app, map, "sec:DARef.LNode", app.DocMtd_getFirstUri_ofAsso(fcda, "sec:DARef.LNode"));
-            for (const char* role : {"sec:DARef.doName", "sec:DARef.daName"})
-                Set(app, map, role, app.DocMtd_getValue_ofAttr(fcda, role));
-        }
-        return made;
-    }
-    URI_Ref m2i;
-
     void Print() {
         std::printf("  %5d LNs, %7d resources: built %8.1f ms; clean %8.1f ms; one fault per node %8.1f ms "
                     "(%d findings, report saved)\n",
@@ -197,32 +180,134 @@ struct IcdRun {
     }
 };
 
+// The model of the M2I export: devices of LLN0, LPHD and 40 GGIO nodes
+// whose types copy every DO of the standard class, each DOI's dU with a
+// value (the signal's text); an information table and a mapping of 12 map
+// items a node (480 a device), each on a key DA of its data object (or on
+// stVal, for a class without key DAs) with its information item and a
+// description, those on AnIn with a unit and a multiplier.
+constexpr int kGgioPerDevice = 40;
+constexpr int kMapItemsPerDevice = 480;
+const char* const kGgioTargets[][2] = {{"Ind", "stVal"},   {"Alm", "stVal"},   {"Wrn", "stVal"},  {"IntIn", "stVal"},
+                                       {"CntVal", "actVal"}, {"AnIn", "mag.f"},  {"AnOut", "mxVal.f"}, {"SPCSO", "stVal"},
+                                       {"ISCSO", "stVal"}, {"DPCSO", "stVal"}, {"Beh", "stVal"},  {"Health", "stVal"}};
+static_assert(std::size(kGgioTargets) * kGgioPerDevice == kMapItemsPerDevice);
+
+struct M2iModel {
+    Bench bench;
+    kiln::model::StdIcdBuilder builder;
+    URI_Ref m2i;
+    int mapItems = 0, mappingItems = 0;  // map items, and the MappingItems the file must hold
+
+    M2iModel(int devices, const fs::path& ws)
+        : bench(ws), builder(*bench.app, bench.app->m_uStdTypePackage, "kiln.types#", "kiln.icd#") {
+        CKiln_Main& app = *bench.app;
+        if (!builder.MakePackage("P") || !builder.MakeIcd("ICD1")) Die(builder.LastError().str());
+        for (int d = 1; d <= devices; ++d)
+            if (!builder.AddLDevice("LD" + Num(d), kGgioPerDevice, {"GGIO"})) Die(builder.LastError().str());
+        std::vector<URI_Ref> dais;
+        app.DocMtd_get_Uris_byClassName("sec:DAI", dais, "", SortPolicy_None);
+        int valued = 0;
+        for (const URI_Ref& dai : dais)
+            if (app.DocMtd_getValue_ofAttr(dai, "cim:Naming.name") == "dU[DC]")
+                Set(app, dai, "sec:DAI.valueStr", "信号" + Num(++valued));
+
+        const CString dom = "kiln.icd#";
+        const URI_Ref itb = Add(app, dom, "sec:ITB", "ITB", 0, "sec:ITB.ICD", builder.icd);
+        m2i = Add(app, dom, "sec:M2I", "M2I", 0, "sec:M2I.ICD", builder.icd);
+        std::vector<URI_Ref> nodes;
+        app.DocMtd_get_Uris_byClassName("sec:LNode", nodes, "e301:OrdNaming.ord", SortPolicy_None);
+        for (const URI_Ref& node : nodes) {
+            if (app.DocMtd_getValue_ofAttr(node, "cim:Naming.name").Left(4) != "GGIO") continue;
+            for (const auto& [doName, daName] : kGgioTargets) {
+                ++mapItems;
+                const CString desc = CString("信号") + doName + Num(mapItems);
+                const URI_Ref item = Add(app, dom, "sec:InfoItem", "信号" + Num(mapItems), mapItems, "sec:InfoItem.ITB", itb);
+                Set(app, item, "sec:InfoItem.id", Num(mapItems));
+                const URI_Ref map = Add(app, dom, "sec:MapItem", "Item" + Num(mapItems), mapItems, "sec:MapItem.M2I", m2i);
+                Link(app, map, "sec:MapItem.InfoItem", item);
+                Link(app, map, "sec:DARef.LNode", node);
+                Set(app, map, "sec:DARef.doName", doName);
+                Set(app, map, "sec:DARef.daName", daName);
+                Set(app, map, "cim:Naming.description", desc);
+                ++mappingItems;
+                if (std::strcmp(doName, "AnIn") == 0) {
+                    Set(app, map, "sec:MapItem.unitSiUnit", "V");
+                    Set(app, map, "sec:MapItem.unitMultiplier", "k");
+                    mappingItems += 2;
+                }
+            }
+        }
+        if (mapItems != devices * kMapItemsPerDevice) Die("the model has not its map items");
+    }
+    // Exports the mapping into `path`; dies unless every item was written.
+    void Export(const fs::path& path) {
+        g_ui.savePath = path.string().c_str();
+        if (!bench.app->Rsc_M2I_Export(m2i)) Die("the M2I export failed");
+        std::ifstream in(path, std::ios::binary);
+        const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        int written = 0;
+        for (size_t at = text.find("<MappingItem "); at != std::string::npos; at = text.find("<MappingItem ", at + 1))
+            ++written;
+        if (written != mappingItems) Die("the M2I file holds " + std::to_string(written) + " MappingItems, not " +
+                                         std::to_string(mappingItems));
+    }
+};
+
+// The instructions callgrind counts inside the M2I export of the model of
+// `devices` devices, run once in a fresh process; -1 when it cannot run.
+long long ExportInstructions(int devices) {
+    return CallgrindInstructions("*Rsc_M2I_Export*", "m2i " + std::to_string(devices) + " once");
+}
+
+// "check_bench m2i": the instructions of the export at 5 and 10 devices,
+// against 17 M a device (170 M at 10 devices).
+int M2iInstructions() {
+    bool met = true;
+    std::printf("M2I export, instructions inside Rsc_M2I_Export (callgrind):\n");
+    for (const int devices : {5, 10}) {
+        const long long count = ExportInstructions(devices);
+        if (count <= 0) Die("callgrind did not run (is valgrind installed?)");
+        const int items = devices * kMapItemsPerDevice;
+        const double goal = 17e6 * devices;
+        met = met && static_cast<double>(count) <= goal;
+        std::printf("  %2d devices, %4d map items: %7.1f M (goal %.0f M), %5.1f K a map item%s\n", devices, items,
+                    count / 1e6, goal / 1e6, count / 1e3 / items, static_cast<double>(count) <= goal ? "" : "  (missed)");
+    }
+    return met ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     CUiServicesScope ui(&g_ui);
-    // "check_bench m2i [runs]": an ICD of 10 devices with a mapping of 4,800
-    // items, exported as an M2I file and checked; its instructions are what
-    // callgrind counts (--toggle-collect=*Rsc_M2I_Export* or *Check_ICD_IsCorrect*).
+    // "check_bench m2i": the export's instructions, each size in a fresh
+    // process under callgrind. "check_bench m2i D [runs]": the model of D
+    // devices exported and checked, median times; "check_bench m2i D once":
+    // one export, what callgrind counts (--toggle-collect=*Rsc_M2I_Export*).
     if (argc > 1 && std::strcmp(argv[1], "m2i") == 0) {
-        const int runs = argc > 2 ? std::max(1, std::atoi(argv[2])) : 7;
+        if (argc == 2) return M2iInstructions();
+        const int devices = std::max(1, std::atoi(argv[2]));
+        const bool once = argc > 3 && std::strcmp(argv[3], "once") == 0;
+        const int runs = once ? 1 : argc > 3 ? std::max(1, std::atoi(argv[3])) : 7;
         const fs::path ws = fs::temp_directory_path() / ("kiln_check_bench_m2i_" + std::to_string(getpid()));
-        IcdRun run(10 * kNodesPerDevice, ws);
-        const int items = run.AddMapping(4800);
-        g_ui.savePath = (ws / "bench.m2i").string().c_str();
+        M2iModel model(devices, ws);
         std::vector<double> exportMs, checkMs;
         for (int r = 0; r < runs; ++r) {
             double t0 = CpuMs();
-            if (!run.bench.app->Rsc_M2I_Export(run.m2i) || !fs::exists(ws / "bench.m2i")) Die("the M2I export failed");
+            model.Export(ws / "bench.m2i");
             exportMs.push_back(Ms(t0));
+            if (once) break;
             t0 = CpuMs();
-            run.bench.app->Check_ICD_IsCorrect(run.builder.icd);
+            model.bench.app->Check_ICD_IsCorrect(model.builder.icd);
             checkMs.push_back(Ms(t0));
-            if (run.bench.app->m_nReportErrors != 0) Die("the mapped ICD does not check clean");
+            if (model.bench.app->m_nReportErrors != 0) Die("the mapped ICD does not check clean");
         }
-        std::printf("%d LNs in 10 devices, %d map items, median of %d runs: M2I export %.1f ms, ICD check %.1f ms\n",
-                    run.builder.lnodeCount, items, runs, Median(exportMs), Median(checkMs));
-        return items == 4800 ? 0 : 1;
+        std::printf("%d LNs in %d devices, %d map items (%d MappingItems), median of %d runs: M2I export %.1f ms",
+                    model.builder.lnodeCount, devices, model.mapItems, model.mappingItems, runs, Median(exportMs));
+        if (!once) std::printf(", ICD check %.1f ms", Median(checkMs));
+        std::printf("\n");
+        return 0;
     }
     const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 7;
     const fs::path base = fs::temp_directory_path() / ("kiln_check_bench_" + std::to_string(getpid()));

@@ -35,6 +35,7 @@
 #include <tuple>
 #include <vector>
 
+#include "bench/bench_util.h"
 #include "platform/mfc/gbk.h"
 #include "platform/xml/base_xml.h"
 
@@ -268,16 +269,9 @@ std::string NewFolder() {
     return mkdtemp(pattern.data()) ? pattern : std::string();
 }
 
-// This program's path, for runs of its phases in other processes.
-std::string SelfPath() {
-    char exe[4096];
-    const ssize_t n = readlink("/proc/self/exe", exe, sizeof(exe) - 1);
-    return n > 0 ? std::string(exe, static_cast<size_t>(n)) : std::string();
-}
-
 // Runs this program's peak phase on `path` in a fresh process: its peak in KB.
 long PeakOfLoad(const std::string& path) {
-    const std::string exe = SelfPath();
+    const std::string exe = kiln::bench::SelfPath();
     if (exe.empty()) return -1;
     const std::string cmd = "'" + exe + "' peak '" + path + "'";
     FILE* p = popen(cmd.c_str(), "r");
@@ -290,16 +284,8 @@ long PeakOfLoad(const std::string& path) {
 // The instructions callgrind counts inside one load of `path` (through the
 // layer or bare pugixml) in a fresh process; -1 when it cannot run.
 long long InstructionsOfLoad(const std::string& path, bool layer) {
-    const std::string cmd = std::string("valgrind --tool=callgrind --callgrind-out-file=/dev/null --toggle-collect='") +
-                            (layer ? "*LoadXmlFile*" : "*load_file*") + "' '" + SelfPath() + "' " +
-                            (layer ? "peak" : "bare") + " '" + path + "' 2>&1 >/dev/null";
-    FILE* p = popen(cmd.c_str(), "r");
-    if (!p) return -1;
-    long long count = -1;
-    char line[1024];
-    while (std::fgets(line, sizeof line, p))
-        if (const char* at = std::strstr(line, "Collected : ")) count = std::atoll(at + 12);
-    return pclose(p) == 0 ? count : -1;
+    return kiln::bench::CallgrindInstructions(layer ? "*LoadXmlFile*" : "*load_file*",
+                                              std::string(layer ? "peak" : "bare") + " '" + path + "'");
 }
 
 // The "instructions" mode: each file at two sizes, bare and through the

@@ -314,27 +314,39 @@ struct M2IExportRun {
     kiln::core::MapItemResolver targets;
     // The "LD/LN" a node's items are written under (empty outside a
     // device), and whether the node is a second LLN0 of its device; found
-    // once per node.
+    // once per node. By DO name, the place of the last item that maps a key
+    // DA of that data object of the node.
     struct Node {
         CString ref;
         bool secondLln0 = false;
+        std::map<CString, size_t> lastKeyItem;
     };
     std::unordered_map<std::string, Node> nodes;
     std::unordered_set<std::string> written;
-    // By node and DO name, the place of the last item that maps a key DA of
-    // that data object; `position` is the place of the item being written.
-    std::map<std::string, size_t> lastKeyItem;
-    size_t position = 0;
+    size_t position = 0;  // the place of the item being written
 };
+// A mapping item as the M2I export reads it, once for both its passes: its
+// node (with what the run found of it), its information item, its target
+// and its texts, by the fields below and then one per MapItemProperties()
+// row. The texts point into the document, which the export does not change.
+struct M2IMapItem {
+    enum Field { kName, kDoName, kDaName, kOperator, kDesc, kValue, kProperties };
+    URI_Ref lnode, info;
+    M2IExportRun::Node* node = nullptr;
+    kiln::core::MapItemResolver::Target target;
+    std::vector<std::string_view> texts;
+};
+// Reads the mapping item into `out`; false only when it cannot be read.
+bool Read_M2I_MapItem(CKiln_Main* pMain, const URI_Ref& mapItem, M2IMapItem& out, M2IExportRun& run);
 // The MappingItem elements of one mapping item under `mappings`: the main
-// one and one per property that holds a value. False only when the mapping
-// item's name cannot be read. An item the import would not read back as it
-// is gives nothing, and is named in `leftOut`: one without logical device or
-// DO name, whose information item goes by a key that finds another item,
-// whose target the node's type does not hold, whose DA is no key DA of its
-// data object's class (which has key DAs), or with a toDA already written;
-// a property the import would not read back onto it is left out and named.
-bool Export_M2I_MapItem(const XmlNode& mappings, CKiln_Main* pMain, CBase_XML& xml, const URI_Ref& mapItem,
+// one and one per property that holds a value. An item the import would not
+// read back as it is gives nothing, and is named in `leftOut`: one without
+// logical device or DO name, whose information item goes by a key that
+// finds another item, whose target the node's type does not hold, whose DA
+// is no key DA of its data object's class (which has key DAs), or with a
+// toDA already written; a property the import would not read back onto it
+// is left out and named.
+void Export_M2I_MapItem(const XmlNode& mappings, CBase_XML& xml, const M2IMapItem& item, CKiln_Main* pMain,
                         std::vector<CString>& leftOut, M2IExportRun& run);
 // One MappingItem with its Process and Parameter; toDA = ref + daPart.
 // False when one of the three elements cannot be created.

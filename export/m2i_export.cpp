@@ -57,9 +57,6 @@ CString PropertyValue(const CString& daPart, const CString& stored) {
     return code.IsEmpty() ? symbol : code;
 }
 
-// The key that groups a mapping item's data object: its node and DO name.
-std::string DataObjectKey(const URI_Ref& lnode, const CString& doName) { return lnode.sUri + "\n" + doName.str(); }
-
 }  // namespace
 
 namespace kiln::exporter {
@@ -67,94 +64,99 @@ namespace kiln::exporter {
 bool Export_M2I_MappingItem(CBase_XML& xml, const XmlNode& parent, const CString& ref, const CString& name,
                             const CString& desc, const CString& op, const CString& idItb, const CString& value,
                             const CString& daPart) {
-    // The attribute lists, made once.
+    // The attribute lists and fixed texts, made once.
     static const CStringArray kItemAttrs = Names({"name", "desc", "toDA"});
     static const CStringArray kProcessAttrs = Names({"operator", "desc"});
     static const CStringArray kIdAttrs = Names({"name", "idITB"});
     static const CStringArray kIdValAttrs = Names({"name", "idITB", "val"});
     static const CStringArray kValAttrs = Names({"name", "val"});
     static const CStringArray kNameAttrs = Names({"name"});
-    XmlNode item = xml.AddNewNode_withAttrs(parent, "MappingItem", kItemAttrs);
+    static const CString kExtract("M2I:ExtractVal"), kValueDesc("得到数据值"), kWithId("ParaANYwT"), kAny("ParaANY"),
+        kNone;
+    const CString joined = daPart.IsEmpty() ? CString() : ref + daPart;
+    const XmlNode item = xml.AddNewNode_withAttrValues(parent, "MappingItem", kItemAttrs,
+                                                       {name, desc, daPart.IsEmpty() ? ref : joined});
     if (!item) return false;
-    Put(xml, item, "name", name);
-    Put(xml, item, "desc", desc);
-    Put(xml, item, "toDA", ref + daPart);
-
-    XmlNode process = xml.AddNewNode_withAttrs(item, "Process", kProcessAttrs);
+    const XmlNode process = xml.AddNewNode_withAttrValues(item, "Process", kProcessAttrs,
+                                                          {op.IsEmpty() ? kExtract : op, desc.IsEmpty() ? kValueDesc : desc});
     if (!process) return false;
-    Put(xml, process, "operator", op.IsEmpty() ? CString("M2I:ExtractVal") : op);
-    Put(xml, process, "desc", desc.IsEmpty() ? CString("得到数据值") : desc);
-
     // The information item's identifier first, then the value; an item
     // with both carries both, so that the import reads the value back.
-    const CStringArray& attrs = !idItb.IsEmpty() ? (value.IsEmpty() ? kIdAttrs : kIdValAttrs)
-                                : !value.IsEmpty() ? kValAttrs
-                                                   : kNameAttrs;
-    XmlNode parameter = xml.AddNewNode_withAttrs(process, "Parameter", attrs);
-    if (!parameter) return false;
-    if (!idItb.IsEmpty()) {
-        Put(xml, parameter, "name", "ParaANYwT");
-        Put(xml, parameter, "idITB", idItb);
-    } else if (!value.IsEmpty()) {
-        Put(xml, parameter, "name", "ParaANY");
+    const XmlNode parameter =
+        !idItb.IsEmpty() ? (value.IsEmpty() ? xml.AddNewNode_withAttrValues(process, "Parameter", kIdAttrs, {kWithId, idItb})
+                                            : xml.AddNewNode_withAttrValues(process, "Parameter", kIdValAttrs,
+                                                                            {kWithId, idItb, value}))
+        : !value.IsEmpty() ? xml.AddNewNode_withAttrValues(process, "Parameter", kValAttrs, {kAny, value})
+                           : xml.AddNewNode_withAttrValues(process, "Parameter", kNameAttrs, {kNone});
+    return static_cast<bool>(parameter);
+}
+
+bool Read_M2I_MapItem(CKiln_Main* pMain, const URI_Ref& mapItem, M2IMapItem& out, M2IExportRun& run) {
+    static const std::vector<CString> kRoles = [] {
+        std::vector<CString> roles{kRoleName,           "sec:DARef.doName",       "sec:DARef.daName",
+                                   "sec:MapItem.operator", "cim:Naming.description", "sec:MapItem.valStr"};
+        for (const kiln::core::MapItemProperty& p : kiln::core::MapItemProperties()) roles.emplace_back(p.role);
+        return roles;
+    }();
+    if (!pMain->m_Doc.ValuesOf(mapItem, kRoles, out.texts)) return false;
+    // LN: prefix, class and instance; the class the ICD export writes.
+    out.lnode = pMain->DocMtd_getFirstUri_ofAsso(mapItem, "sec:DARef.LNode");
+    const auto [found, isNew] = run.nodes.try_emplace(out.lnode.sUri);
+    out.node = &found->second;
+    if (isNew) {
+        out.node->ref = kiln::core::MapItemNodeRef(*pMain, out.lnode);
+        out.node->secondLln0 = IsSecondLln0(pMain, out.lnode);
     }
-    if (!value.IsEmpty()) Put(xml, parameter, "val", value);
+    out.info = pMain->DocMtd_getFirstUri_ofAsso(mapItem, "sec:MapItem.InfoItem");
+    out.target = run.targets.Resolve(out.lnode, CString(out.texts[M2IMapItem::kDoName]),
+                                     CString(out.texts[M2IMapItem::kDaName]));
     return true;
 }
 
-bool Export_M2I_MapItem(const XmlNode& mappings, CKiln_Main* pMain, CBase_XML& xml, const URI_Ref& mapItem,
+void Export_M2I_MapItem(const XmlNode& mappings, CBase_XML& xml, const M2IMapItem& item, CKiln_Main* pMain,
                         std::vector<CString>& leftOut, M2IExportRun& run) {
-    CString name;
-    if (!ReadName(pMain, mapItem, name)) return false;
-
-    // LN: prefix, class and instance; the class the ICD export writes.
-    const URI_Ref lnode = pMain->DocMtd_getFirstUri_ofAsso(mapItem, "sec:DARef.LNode");
-    const auto [found, isNew] = run.nodes.try_emplace(lnode.sUri);
-    M2IExportRun::Node& node = found->second;
-    if (isNew) {
-        node.ref = kiln::core::MapItemNodeRef(*pMain, lnode);
-        node.secondLln0 = IsSecondLln0(pMain, lnode);
-    }
-    const CString doName = Attr(pMain, mapItem, "sec:DARef.doName");
-    const CString daName = Attr(pMain, mapItem, "sec:DARef.daName");
-    const CString op = Attr(pMain, mapItem, "sec:MapItem.operator");
-    const CString desc = Attr(pMain, mapItem, "cim:Naming.description");
+    auto text = [&item](int field) { return CString(item.texts[static_cast<size_t>(field)]); };
+    const CString name = text(M2IMapItem::kName);
+    const M2IExportRun::Node& node = *item.node;
+    const CString doName = text(M2IMapItem::kDoName);
+    const CString daName = text(M2IMapItem::kDaName);
+    const CString op = text(M2IMapItem::kOperator);
+    const CString desc = text(M2IMapItem::kDesc);
 
     // The information item by its id, else its path name, else its number.
-    const URI_Ref info = pMain->DocMtd_getFirstUri_ofAsso(mapItem, "sec:MapItem.InfoItem");
-    const CString idItb = info.IsSet() ? kiln::core::InfoItemKey(*pMain, info) : CString();
+    const CString idItb = item.info.IsSet() ? kiln::core::InfoItemKey(*pMain, item.info) : CString();
 
     if (node.ref.IsEmpty() || doName.IsEmpty()) {
         leftOut.push_back(CString(node.ref.IsEmpty() ? "映射条目（未指向逻辑节点）：" : "映射条目（没有DO名）：") + name);
-        return true;
+        return;
     }
     // An item without id whose order number is another item's id (or two
     // items of one id): the file would link the mapping to the other item.
     if (!idItb.IsEmpty()) {
         const auto keyed = run.itemKeys.find(idItb);
-        if (keyed != run.itemKeys.end() && keyed->second.sUri != info.sUri) {
+        if (keyed != run.itemKeys.end() && keyed->second.sUri != item.info.sUri) {
             leftOut.push_back("映射条目（InfoItem的标识" + idItb + "与其他InfoItem相同）：" + name);
-            return true;
+            return;
         }
     }
 
     if (node.secondLln0) {
         leftOut.push_back("映射条目（逻辑节点是LDevice中的第二个LLN0，未导出）：" + name);
-        return true;
+        return;
     }
     const CString doRef = node.ref + "." + doName;
     // A DO or DA that its node's type no longer holds (a member deleted or
     // renamed in the type) could not be read back.
-    const kiln::core::MapItemResolver::Target target = run.targets.Resolve(lnode, doName, daName);
+    const kiln::core::MapItemResolver::Target& target = item.target;
     if (target.state != CKiln_Main::MapItemTarget::Held) {
         leftOut.push_back("映射条目（DO或DA不在逻辑节点的类型中）：" + name);
-        return true;
+        return;
     }
     // Below a data object whose class has key DAs the import makes map
     // items of those alone, and reads the others as properties or refuses them.
     if (!daName.IsEmpty() && target.keyClass && !target.keyDA) {
         leftOut.push_back("映射条目（DA: " + daName + "不是CDC: " + target.cdc + "的关键DA）：" + name);
-        return true;
+        return;
     }
 
     // The MappingItems of the item: its target, then each property with a
@@ -170,13 +172,15 @@ bool Export_M2I_MapItem(const XmlNode& mappings, CKiln_Main* pMain, CBase_XML& x
     const std::vector<kiln::core::MapItemProperty>& properties = kiln::core::MapItemProperties();
     std::vector<Entry> entries;
     entries.reserve(1 + properties.size());
-    entries.push_back({daName.IsEmpty() ? doRef : dotRef + daName, Attr(pMain, mapItem, "sec:MapItem.valStr")});
-    const auto keyAfter = run.lastKeyItem.find(DataObjectKey(lnode, doName));
-    const bool takenByKeyItem = daName.IsEmpty() && keyAfter != run.lastKeyItem.end() && keyAfter->second > run.position;
-    for (const kiln::core::MapItemProperty& p : properties) {
-        const CString stored = Attr(pMain, mapItem, p.role);
-        if (stored.IsEmpty()) continue;
-        const CString why = run.targets.AttributeOf(lnode, doName, p.m2iPath).IsEmpty()
+    entries.push_back({daName.IsEmpty() ? doRef : dotRef + daName, text(M2IMapItem::kValue)});
+    const auto keyAfter = node.lastKeyItem.find(doName);
+    const bool takenByKeyItem = daName.IsEmpty() && keyAfter != node.lastKeyItem.end() && keyAfter->second > run.position;
+    for (size_t k = 0; k < properties.size(); ++k) {
+        const int field = M2IMapItem::kProperties + static_cast<int>(k);
+        if (item.texts[static_cast<size_t>(field)].empty()) continue;
+        const kiln::core::MapItemProperty& p = properties[k];
+        const CString stored = text(field);
+        const CString why = run.targets.AttributeOf(item.lnode, doName, p.m2iPath).IsEmpty()
                                 ? "DO: " + doName + "的类型中没有" + p.m2iPath
                             : !target.keyClass ? "CDC: " + target.cdc + "没有关键DA，导入时成为单独的映射条目"
                             : takenByKeyItem ? CString("导入时归入其后同一DO的关键DA映射条目")
@@ -194,14 +198,14 @@ bool Export_M2I_MapItem(const XmlNode& mappings, CKiln_Main* pMain, CBase_XML& x
         for (size_t j = 0; j < i && !repeated; ++j) repeated = entries[j].toDA == toDA;
         if (repeated) {
             leftOut.push_back("映射条目（toDA: " + toDA + "重复）：" + name);
-            return true;
+            return;
         }
     }
+    static const CString kNoPart;
     for (Entry& entry : entries) {
-        Export_M2I_MappingItem(xml, mappings, entry.toDA, name, desc, op, idItb, entry.value, CString());
+        Export_M2I_MappingItem(xml, mappings, entry.toDA, name, desc, op, idItb, entry.value, kNoPart);
         run.written.insert(std::move(entry.toDA.str()));
     }
-    return true;
 }
 
 }  // namespace kiln::exporter
@@ -230,16 +234,16 @@ bool CKiln_Main::Rsc_M2I_Export(URI_Ref m2i) {
     std::vector<CString> leftOut;
     M2IExportRun run(*this, kiln::core::InfoItemsByKey(*this, DocMtd_getFirstUri_ofAsso(icd, "sec:ICD.ITB")));
     run.written.reserve(items.size() * 4);  // the item and a few properties each
-    // The last item of each data object that maps one of its key DAs.
-    for (size_t i = 0; i < items.size(); ++i) {
-        const CString daName = Attr(this, items[i], "sec:DARef.daName");
-        if (daName.IsEmpty()) continue;
-        const URI_Ref lnode = DocMtd_getFirstUri_ofAsso(items[i], "sec:DARef.LNode");
-        const CString doName = Attr(this, items[i], "sec:DARef.doName");
-        if (run.targets.Resolve(lnode, doName, daName).keyDA) run.lastKeyItem[DataObjectKey(lnode, doName)] = i;
-    }
-    for (run.position = 0; run.position < items.size(); ++run.position)
-        if (!Export_M2I_MapItem(mappings, this, xml, items[run.position], leftOut, run)) return false;
+    // Each item read once, then the last item of each data object that maps
+    // one of its key DAs.
+    std::vector<M2IMapItem> read(items.size());
+    for (size_t i = 0; i < items.size(); ++i)
+        if (!Read_M2I_MapItem(this, items[i], read[i], run)) return false;
+    for (size_t i = 0; i < read.size(); ++i)
+        if (!read[i].texts[M2IMapItem::kDaName].empty() && read[i].target.keyDA)
+            read[i].node->lastKeyItem[CString(read[i].texts[M2IMapItem::kDoName])] = i;
+    for (run.position = 0; run.position < read.size(); ++run.position)
+        Export_M2I_MapItem(mappings, xml, read[run.position], this, leftOut, run);
     return SaveAndReport(xml, path, leftOut);
 }
 

@@ -246,27 +246,37 @@ XmlNode CBase_XML::AddNewNode_withAttrs(const XmlNode& parent, const CString& el
 }
 
 XmlNode CBase_XML::AddNewNode_withAttr(const XmlNode& parent, const CString& element, const CString& attr) {
-    return AddNode(parent, element, attr, nullptr);
+    return AddNode(parent, element, &attr, attr.IsEmpty() ? 0 : 1, nullptr);
 }
 
 XmlNode CBase_XML::AddNewNode_withAttrValue(const XmlNode& parent, const CString& element, const CString& attr,
                                             const CString& value) {
     if (attr.IsEmpty()) return XmlNode();
-    return AddNode(parent, element, attr, &value);
+    const std::reference_wrapper<const CString> values[] = {value};
+    return AddNode(parent, element, &attr, 1, values);
+}
+
+XmlNode CBase_XML::AddNewNode_withAttrValues(const XmlNode& parent, const CString& element, const CStringArray& names,
+                                             std::initializer_list<std::reference_wrapper<const CString>> values) {
+    if (static_cast<size_t>(names.GetSize()) != values.size()) return XmlNode();
+    return AddNode(parent, element, values.size() ? &names[0] : nullptr, values.size(), values.begin());
 }
 
 XmlNode CBase_XML::AddNewNode_withAttrValueAndChild(const XmlNode& parent, const CString& element,
                                                     const CString& attr, const CString& value, const CString& child,
                                                     const CString& text) {
     if (attr.IsEmpty()) return XmlNode();
-    return AddNode(parent, element, attr, &value, &child, &text);
+    const std::reference_wrapper<const CString> values[] = {value};
+    return AddNode(parent, element, &attr, 1, values, &child, &text);
 }
 
-XmlNode CBase_XML::AddNode(const XmlNode& parent, const CString& element, const CString& attr, const CString* value,
-                           const CString* child, const CString* text) {
+XmlNode CBase_XML::AddNode(const XmlNode& parent, const CString& element, const CString* names, size_t count,
+                           const std::reference_wrapper<const CString>* values, const CString* child,
+                           const CString* text) {
     try {
         if (parent.IsNull()) return XmlNode();
-        if (!attr.IsEmpty() && !kiln::xml::IsXmlName(attr.str())) return XmlNode();
+        for (size_t k = 0; k < count; ++k)
+            if (!kiln::xml::IsXmlName(names[k].str())) return XmlNode();
         if (child && !kiln::xml::IsXmlName(child->str())) return XmlNode();
         size_t depth = 0;
         pugi::xml_node node = parent.AppendElement(element, &depth);
@@ -279,12 +289,14 @@ XmlNode CBase_XML::AddNode(const XmlNode& parent, const CString& element, const 
             state.NoteText(m_strDefaultNs.str());
             ok = node.append_attribute("xmlns").set_value(m_strDefaultNs.GetString());
         }
-        if (ok && !attr.IsEmpty()) {
+        // A name met before (or the namespace's) takes the later value.
+        for (size_t k = 0; k < count && ok; ++k) {
+            const CString& attr = names[k];
             state.NoteText(attr.str());
-            if (value) state.NoteText(value->str());
-            pugi::xml_attribute a = bRoot ? node.attribute(attr.GetString()) : pugi::xml_attribute();
+            if (values) state.NoteText(values[k].get().str());
+            pugi::xml_attribute a = bRoot || k > 0 ? node.attribute(attr.GetString()) : pugi::xml_attribute();
             if (!a) a = node.append_attribute(attr.GetString());
-            ok = a && (!value || a.set_value(value->GetString()));
+            ok = a && (!values || a.set_value(values[k].get().GetString()));
         }
         if (ok && child) {
             state.NoteText(child->str());

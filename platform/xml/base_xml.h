@@ -19,6 +19,8 @@
 #pragma once
 
 #include <algorithm>
+#include <functional>
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -167,6 +169,12 @@ public:
     // one step for writers that make elements by the hundred thousand.
     XmlNode AddNewNode_withAttrValue(const XmlNode& parent, const CString& element, const CString& attr,
                                      const CString& value);
+    // The same with several attributes, each set to its value (names[k] to
+    // values[k]), in list order: what AddNewNode_withAttrs and then
+    // Write_NodeValueString("@" + name) for each give. Null (and nothing
+    // added) when the counts differ or a name is empty or not a valid XML name.
+    XmlNode AddNewNode_withAttrValues(const XmlNode& parent, const CString& element, const CStringArray& names,
+                                      std::initializer_list<std::reference_wrapper<const CString>> values);
     // The same with a child element holding a text: <element attr="value">
     // <child>text</child></element>, what AddNewNode_withAttrValue and then
     // Write_NodeValueString_withCreate(child, text) give. Null (and nothing
@@ -214,8 +222,11 @@ public:
     const CString& Get_Default_NameSpase() const { return m_strDefaultNs; }
 
 private:
-    XmlNode AddNode(const XmlNode& parent, const CString& element, const CString& attr, const CString* value,
-                    const CString* child = nullptr, const CString* text = nullptr);
+    // The element with `count` attributes (names[k], set to values[k] when
+    // there are values), then the child with its text when there is one.
+    XmlNode AddNode(const XmlNode& parent, const CString& element, const CString* names, size_t count,
+                    const std::reference_wrapper<const CString>* values, const CString* child = nullptr,
+                    const CString* text = nullptr);
 
     CString m_strPath;                               // the file last loaded or saved
     std::shared_ptr<kiln::xml::XmlDocState> m_pDoc;  // null only when memory ran out

@@ -140,6 +140,17 @@ TEST_F(XmlWrite, ElementWithAttributeValueInOneStep) {
                 ASSERT_TRUE(xml->Write_NodeValueString_withCreate(withVal, "Val", text));
             }
         }
+        // Several attributes with their values; a name given twice takes the later value.
+        CStringArray names;
+        for (const char* n : {"name", "desc", "name"}) names.Add(n);
+        const CString desc = "d", later = "n2";
+        XmlNode doi = xml == &oneStep ? xml->AddNewNode_withAttrValues(root, "DOI", names, {tricky, desc, later})
+                                      : xml->AddNewNode_withAttrs(root, "DOI", names);
+        ASSERT_FALSE(doi.IsNull());
+        if (xml == &twoSteps) {
+            ASSERT_TRUE(xml->Write_NodeValueString(doi, "@name", tricky) &&
+                        xml->Write_NodeValueString(doi, "@desc", desc) && xml->Write_NodeValueString(doi, "@name", later));
+        }
         // The namespace declaration stays the root's own, ahead of the attribute.
         ASSERT_TRUE(xml == &oneStep ? !xml->AddNewNode_withAttrValue(root, "SDI", "xmlns", "x").IsNull()
                                     : !xml->AddNewNode_withAttr(root, "SDI", "xmlns").IsNull() &&
@@ -158,7 +169,16 @@ TEST_F(XmlWrite, ElementWithAttributeValueInOneStep) {
     EXPECT_TRUE(oneStep.AddNewNode_withAttrValue(XmlNode(), "x", "a", "v").IsNull());
     EXPECT_TRUE(oneStep.AddNewNode_withAttrValueAndChild(root, "x", "a", "v", "bad name", "t").IsNull());
     EXPECT_TRUE(oneStep.AddNewNode_withAttrValueAndChild(root, "x", "", "v", "Val", "t").IsNull());
-    EXPECT_EQ(root.SelectNodes("*").Length(), 4);
+    CStringArray names;
+    names.Add("a");
+    const CString v = "v";
+    EXPECT_TRUE(oneStep.AddNewNode_withAttrValues(root, "x", names, {v, v}).IsNull());
+    for (const char* bad : {"", "1a"}) {
+        names.Add(bad);
+        EXPECT_TRUE(oneStep.AddNewNode_withAttrValues(root, "x", names, {v, v}).IsNull()) << bad;
+        names.RemoveAt(1);
+    }
+    EXPECT_EQ(root.SelectNodes("*").Length(), 5);
 }
 
 // Elements written as text and appended in one step are what the same
