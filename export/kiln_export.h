@@ -66,14 +66,12 @@ public:
     // segment. False for a path or segment that begins with "." or "[", or
     // one whose last segment is empty.
     bool Add_DAI_Path(const CString& path, const CString& value);
-    // Writes this node as an element under `parent`, with everything below;
-    // each DOI or SDI element goes into *pNodes (when given) under its
-    // dotted path below `path`, so that later values of the node share it.
-    bool Write_Node(const XmlNode& parent, CBase_XML& xml, std::map<std::string, XmlNode>* pNodes,
-                    const CString& path) const;
-    // Writes the DAIs of this node, then its SDI children, under `element`.
-    bool Write_Contents(const XmlNode& element, CBase_XML& xml, std::map<std::string, XmlNode>* pNodes,
-                        const CString& path) const;
+    // Writes this node as an element into `text`, with everything below:
+    // its DAIs, then its SDI children. With `pPaths`, each DOI or SDI
+    // element is kept (XmlElementsText::Keep) and its dotted path below
+    // `path` goes to *pPaths in the same order, so that later values of the
+    // node can share it.
+    void Write_Node(XmlElementsText& text, std::vector<std::string>* pPaths, const std::string& path) const;
 
 protected:
     // The ix, desc and sAddr of the SDI elements a DAI stands in, outermost
@@ -276,6 +274,7 @@ private:
     std::optional<kiln::core::MapItemResolver> m_targets;  // the mapping items' targets, made when first asked
     std::vector<CString> m_vWithoutDataSet;        // see WithoutDataSet()
     CString m_strNodePath;                         // LD inst + "/" + name of the node being written
+    XmlElementsText m_values;                      // the value trees of that node, its memory kept for the next
     URI_Ref m_uIed;                                // the IED an ICD export writes
     CString m_strIedName;                          // the name the file gives it
     CStringArray m_saSemanticSpaceAttrs;

@@ -74,16 +74,19 @@ bool SDIObj::Add_DAI_Path(const CString& path, const CString& value) {
 bool SDIObj::AddPath(std::string_view path, std::string_view value, std::unique_ptr<DAIDetails> details,
                      const SDIParts* sdis, size_t level) {
     if (path.empty() || path[0] == '.' || path[0] == '[') return false;
-    // A segment ends at its first "[" (the index is dropped).
-    auto nameOf = [](std::string_view segment) { return segment.substr(0, segment.find('[')); };
-    const size_t dot = path.find('.');
-    if (dot == std::string_view::npos) {
-        const std::string_view name = nameOf(path);
-        if (name.empty()) return false;
-        m_vEntries.emplace_back(name, value, std::move(details));
+    // The first segment ends at the first "."; its name at its first "["
+    // (the index is dropped). One pass finds both.
+    size_t dot = 0, bracket = std::string_view::npos;
+    while (dot < path.size() && path[dot] != '.') {
+        if (path[dot] == '[' && bracket == std::string_view::npos) bracket = dot;
+        ++dot;
+    }
+    const std::string_view segment = path.substr(0, std::min(dot, bracket));
+    if (dot == path.size()) {
+        if (segment.empty()) return false;
+        m_vEntries.emplace_back(segment, value, std::move(details));
         return true;
     }
-    const std::string_view segment = nameOf(path.substr(0, dot));
     const std::string_view rest = path.substr(dot + 1);
     auto part = [&](const std::vector<std::string_view>& parts) {
         return sdis && level < parts.size() ? parts[level] : std::string_view();
@@ -107,52 +110,56 @@ bool SDIObj::AddPath(std::string_view path, std::string_view value, std::unique_
 
 namespace {
 
-// Sets each attribute that has a text, in the order given.
-bool PutGiven(CBase_XML& xml, const XmlNode& element, std::initializer_list<std::pair<const char*, const CString*>> attrs) {
+using Name = XmlElementsText::Name;
+const Name kDOI("DOI"), kSDI("SDI"), kDAI("DAI"), kVal("Val"), kName("name"), kDesc("desc"), kIx("ix"),
+    kAccessControl("accessControl"), kSAddr("sAddr"), kValKind("valKind"), kValImport("valImport"),
+    kSGroup("sGroup");
+
+// Writes each attribute that has a text, in the order given.
+void PutGiven(XmlElementsText& text, std::initializer_list<std::pair<const Name*, const CString*>> attrs) {
     for (const auto& [name, value] : attrs)
-        if (!value->IsEmpty() && !Put(xml, element, name, *value)) return false;
-    return true;
+        if (!value->IsEmpty()) text.Attribute(*name, value->str());
 }
 
 // A DAI with its details: its attributes, then one Val per value, each with
 // its setting group; an empty value stays an empty Val.
-bool AppendDetailedDAI(CBase_XML& xml, const XmlNode& parent, const CString& name, const DAIDetails& d) {
-    XmlNode dai = xml.AddNewNode_withAttrValue(parent, "DAI", "name", name);
-    if (!dai) return false;
-    if (!PutGiven(xml, dai,
-                  {{"desc", &d.desc}, {"sAddr", &d.sAddr}, {"valKind", &d.valKind}, {"ix", &d.ix},
-                   {"valImport", &d.valImport}}))
-        return false;
-    for (const auto& [text, group] : d.vals) {
-        XmlNode val = xml.AddNewNode_withAttr(dai, "Val", CString());
-        if (!val || !xml.Write_NodeValueString(val, ".", text)) return false;
-        if (!group.IsEmpty() && !Put(xml, val, "sGroup", group)) return false;
+void WriteDetailedDAI(XmlElementsText& text, const CString& name, const DAIDetails& d) {
+    text.Open(kDAI);
+    text.Attribute(kName, name.str());
+    PutGiven(text, {{&kDesc, &d.desc}, {&kSAddr, &d.sAddr}, {&kValKind, &d.valKind}, {&kIx, &d.ix},
+                    {&kValImport, &d.valImport}});
+    for (const auto& [value, group] : d.vals) {
+        text.Open(kVal);
+        if (!group.IsEmpty()) text.Attribute(kSGroup, group.str());
+        text.Text(value.str());
+        text.Close();
     }
-    return true;
+    text.Close();
 }
 
 }  // namespace
 
-bool SDIObj::Write_Node(const XmlNode& parent, CBase_XML& xml, std::map<std::string, XmlNode>* pNodes,
-                        const CString& path) const {
-    XmlNode element = xml.AddNewNode_withAttrValue(parent, GetTypeName(), "name", m_strName);
-    if (!element) return false;
-    const char* addr = GetTypeName() == "DOI" ? "accessControl" : "sAddr";
-    if (!PutGiven(xml, element, {{"desc", &m_strDesc}, {"ix", &m_strIx}, {addr, &m_strAddr}})) return false;
-    const CString myPath = path.IsEmpty() ? m_strName : path + "." + m_strName;
-    if (pNodes) pNodes->emplace(myPath.str(), element);
-    return Write_Contents(element, xml, pNodes, myPath);
-}
-
-bool SDIObj::Write_Contents(const XmlNode& element, CBase_XML& xml, std::map<std::string, XmlNode>* pNodes,
-                            const CString& path) const {
-    for (const Entry& e : m_vEntries)
-        if (e.details ? !AppendDetailedDAI(xml, element, e.name, *e.details)
-                      : !AppendDAI(xml, element, e.name, e.value))
-            return false;
-    for (const auto& child : m_vChildren)
-        if (!child->Write_Node(element, xml, pNodes, path)) return false;
-    return true;
+void SDIObj::Write_Node(XmlElementsText& text, std::vector<std::string>* pPaths, const std::string& path) const {
+    const bool doi = GetTypeName() == "DOI";
+    text.Open(doi ? kDOI : kSDI);
+    text.Attribute(kName, m_strName.str());
+    PutGiven(text, {{&kDesc, &m_strDesc}, {&kIx, &m_strIx}, {doi ? &kAccessControl : &kSAddr, &m_strAddr}});
+    std::string myPath;
+    if (pPaths) {
+        myPath = path.empty() ? m_strName.str() : path + "." + m_strName.str();
+        text.Keep();
+        pPaths->push_back(myPath);
+    }
+    // <DAI name=...><Val>value</Val></DAI> for a DAI of a name and a value.
+    for (const Entry& e : m_vEntries) {
+        if (e.details) {
+            WriteDetailedDAI(text, e.name, *e.details);
+            continue;
+        }
+        text.ElementWithChild(kDAI, kName, e.name.str(), kVal, e.value.str());
+    }
+    for (const auto& child : m_vChildren) child->Write_Node(text, pPaths, myPath);
+    text.Close();
 }
 
 namespace {

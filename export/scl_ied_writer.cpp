@@ -308,6 +308,11 @@ bool CKiln_Export::Export_LNode(const XmlNode& parent, CKiln_Main* pMain, CBase_
         return true;
     };
     NodeTable doiNodes;
+    // The node's value trees are written as one text and added in one step;
+    // the mapping items find their DOI and SDI elements by path.
+    XmlElementsText& values = m_values;
+    values.Clear();
+    std::vector<std::string> valuePaths;
     std::vector<URI_Ref> dois;
     if (!Members(pMain, lnode, "sec:LNode.DOIs", dois)) return false;
     for (const URI_Ref& doi : dois) {
@@ -327,8 +332,12 @@ bool CKiln_Export::Export_LNode(const XmlNode& parent, CKiln_Main* pMain, CBase_
         if ((tree.IsEmpty() && lacking.empty()) || typeLacks(doiName, "DOI")) continue;
         for (const CString& dai : lacking)
             m_vLeftOut.push_back("DAI（DO类型中没有该DA）：" + m_strNodePath + "." + doiName + "." + dai);
-        if (!tree.IsEmpty() && !tree.Write_Node(element, xml, &doiNodes, CString())) return false;
+        if (!tree.IsEmpty()) tree.Write_Node(values, m_bFromM2I ? &valuePaths : nullptr, std::string());
     }
+    std::vector<XmlNode> valueNodes;
+    if (!xml.AppendElements(element, values, &valueNodes)) return false;
+    // A path written twice keeps its first element.
+    for (size_t k = 0; k < valuePaths.size(); ++k) doiNodes.emplace(std::move(valuePaths[k]), valueNodes[k]);
     if (m_bFromM2I) {
         std::vector<URI_Ref> refs;
         if (!Members(pMain, lnode, "sec:LNode.DARefs", refs)) return false;

@@ -261,6 +261,14 @@ private:
     // The last marks of MemberValuesByOrd, and by role id whether a role is one.
     mutable std::vector<CString> m_markNames;
     mutable std::vector<uint8_t> m_markTable;
+    // The last roles MemberValuesByOrd was asked for, their ids, the order
+    // number's and the schema of those; a table by role id it fills for one
+    // call (empty between calls).
+    mutable std::vector<CString> m_byOrdNames;
+    mutable std::vector<int> m_byOrdIds;
+    mutable int m_byOrdOrd = -1;
+    mutable const void* m_byOrdSchema = nullptr;
+    mutable std::vector<uint32_t> m_byOrdSlots;
     // The last roles ValuesOf was asked for, their ids and the schema of those.
     mutable std::vector<CString> m_valueNames;
     mutable std::vector<int> m_valueIds;

@@ -51,15 +51,25 @@ bool CBase_CimDoc::MemberValuesByOrd(const URI_Ref& rsc, const CString& role, co
     const std::vector<Idx>* targets = s.Links(start, r);
     if (!targets || targets->empty()) return true;
 
-    const int ordRole = s.RoleId("e301:OrdNaming.ord");
-    std::vector<int> roles;
-    roles.reserve(values.size());
-    for (const CString& v : values) roles.push_back(s.RoleId(v.str()));
+    // The ids of the roles last asked for are kept: a writer asks the same
+    // for every list.
+    if (m_byOrdSchema != s.schema || m_byOrdNames != values) {
+        m_byOrdSchema = s.schema;
+        m_byOrdNames = values;
+        m_byOrdIds.clear();
+        for (const CString& v : values) m_byOrdIds.push_back(s.RoleId(v.str()));
+        m_byOrdOrd = s.RoleId("e301:OrdNaming.ord");
+    }
+    if (m_byOrdSlots.size() < static_cast<size_t>(sc.RoleCount())) m_byOrdSlots.resize(static_cast<size_t>(sc.RoleCount()), 0);
+    const int ordRole = m_byOrdOrd;
+    const std::vector<int>& roles = m_byOrdIds;
     const size_t width = roles.size();
 
     // One pass over each member's values gives its order number and its
     // texts; which roles apply is worked out once per class (the members of
-    // a list are nearly always of one class).
+    // a list are nearly always of one class), as a table by role id: the
+    // first of `values` that a role is (counted from 1), and whether it is
+    // the order number's.
     struct Row {
         long long key;
         Idx i;
@@ -69,6 +79,23 @@ bool CBase_CimDoc::MemberValuesByOrd(const URI_Ref& rsc, const CString& role, co
     rows.reserve(targets->size());
     std::vector<std::string_view> texts(targets->size() * width);
     std::vector<int> applied(width, -1);  // roles[v] where it applies to memoClass, else -1
+    constexpr uint32_t kOrdBit = 1u << 31, kSlotMask = kOrdBit - 1;
+    uint32_t* const slots = m_byOrdSlots.data();
+    const size_t slotCount = m_byOrdSlots.size();
+    bool repeated = false;  // a role stands twice in `values`
+    // The table is left empty for the next call, whatever happens.
+    struct Clear {
+        uint32_t* slots;
+        const std::vector<int>& applied;
+        int ord;
+        ~Clear() {
+            for (const int r : applied)
+                if (r >= 0) slots[r] = 0;
+            if (ord >= 0) slots[ord] = 0;
+        }
+    };
+    int ordApplied = -1;
+    Clear clear{slots, applied, -1};
     // An association role among the values gives a mark, not a text: "1"
     // when the member has a target along it.
     std::vector<int> links;
@@ -89,7 +116,6 @@ bool CBase_CimDoc::MemberValuesByOrd(const URI_Ref& rsc, const CString& role, co
     const size_t markRoles = marking ? m_markTable.size() : 0;
     auto isMark = [markTable, markRoles](uint16_t role) { return role < markRoles && markTable[role]; };
     bool isMarked = false;
-    int ordApplied = -1;
     int memoClass = -1;
     // The members lie apart in memory: each one's record is fetched a few
     // members ahead, and its values list once the record has arrived.
@@ -103,9 +129,19 @@ bool CBase_CimDoc::MemberValuesByOrd(const URI_Ref& rsc, const CString& role, co
         const Resource& res = s.R(i);
         if (res.cls != memoClass) {
             memoClass = res.cls;
+            for (const int r : applied)
+                if (r >= 0) slots[r] = 0;
+            if (ordApplied >= 0) slots[ordApplied] = 0;
             ordApplied = ordRole >= 0 && sc.RoleApplies(ordRole, memoClass) ? ordRole : -1;
+            clear.ord = ordApplied;
             for (size_t v = 0; v < width; ++v)
                 applied[v] = roles[v] >= 0 && sc.RoleApplies(roles[v], memoClass) ? roles[v] : -1;
+            for (size_t v = width; v-- > 0;)
+                if (applied[v] >= 0) {
+                    repeated = repeated || (slots[applied[v]] & kSlotMask) != 0;
+                    slots[applied[v]] = (slots[applied[v]] & kOrdBit) | static_cast<uint32_t>(v + 1);
+                }
+            if (ordApplied >= 0) slots[ordApplied] |= kOrdBit;
         }
         const size_t at = rows.size() * width;
         long long key = 0;
@@ -116,14 +152,20 @@ bool CBase_CimDoc::MemberValuesByOrd(const URI_Ref& rsc, const CString& role, co
         bool markSeen = false;
         const bool lookForMarks = marking && !isMarked;
         for (const AttrVal& a : res.attrs) {
-            if (!ordFound && a.role == ordApplied) {
+            markSeen |= lookForMarks && isMark(a.role) && !a.value.empty();
+            const uint32_t entry = a.role < slotCount ? slots[a.role] : 0;
+            if (entry == 0) continue;
+            if ((entry & kOrdBit) && !ordFound) {
                 key = kiln::text::AtoiValue(a.value);
                 ordFound = true;
             }
-            for (size_t v = 0; v < width; ++v)
-                if (a.role == applied[v] && texts[at + v].data() == nullptr)
-                    texts[at + v] = std::string_view(a.value.data(), a.value.size());
-            markSeen |= lookForMarks && isMark(a.role) && !a.value.empty();
+            if (const uint32_t slot = entry & kSlotMask) {
+                const std::string_view text(a.value.data(), a.value.size());
+                if (texts[at + slot - 1].data() == nullptr) texts[at + slot - 1] = text;
+                // A role asked for twice gives its text twice.
+                for (size_t v = slot; repeated && v < width; ++v)
+                    if (applied[v] == a.role && texts[at + v].data() == nullptr) texts[at + v] = text;
+            }
         }
         isMarked = isMarked || markSeen;
         // A list with holes may mark the members without a live target: the
@@ -138,15 +180,16 @@ bool CBase_CimDoc::MemberValuesByOrd(const URI_Ref& rsc, const CString& role, co
             }
         rows.push_back({key, i, at});
     }
-    std::sort(rows.begin(), rows.end(),
-              [](const Row& a, const Row& b) { return a.key != b.key ? a.key < b.key : a.i < b.i; });
-
     if (marked) *marked = isMarked;
+    // Members are mostly made in their order: the texts then stand as given.
+    auto before = [](const Row& a, const Row& b) { return a.key != b.key ? a.key < b.key : a.i < b.i; };
+    if (std::is_sorted(rows.begin(), rows.end(), before)) {
+        out.swap(texts);
+        return true;
+    }
+    std::sort(rows.begin(), rows.end(), before);
     out.reserve(rows.size() * width);
     for (const Row& r : rows)
-        for (size_t v = 0; v < width; ++v) {
-            const std::string_view text = texts[r.at + v];
-            out.emplace_back(text.data() ? text : std::string_view());
-        }
+        for (size_t v = 0; v < width; ++v) out.push_back(texts[r.at + v]);
     return true;
 }

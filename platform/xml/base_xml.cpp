@@ -1,5 +1,7 @@
 #include "platform/xml/base_xml.h"
 
+#include <cstring>
+
 #include "platform/xml/xml_doc_state.h"
 #include "platform/xml/xml_file.h"
 #include "platform/xml/xml_names.h"
@@ -68,6 +70,94 @@ bool WriteValue(kiln::xml::XmlDocState* state, const XmlNode& node, const CStrin
 }
 
 }  // namespace
+
+XmlElementsText::Name::Name(std::string_view name)
+    : m_valid(kiln::xml::IsXmlName(name) && kiln::xml::IsWritableText(name)) {
+    m_open.append("<").append(name);
+    m_close.append("</").append(name).append(">");
+    m_attr.append(" ").append(name).append("=\"");
+}
+
+namespace {
+
+// By byte: where it cannot stand as it is (kInAttribute: between quotes,
+// kInText: as an element's content; the NUL, which ends a text, in
+// neither), and whether a text holding it is to be checked (kToCheck:
+// control characters and all but ASCII).
+struct ByteTable {
+    unsigned char cls[256] = {};
+    constexpr ByteTable(unsigned char inAttribute, unsigned char inText, unsigned char toCheck) {
+        for (int c = 0; c < 256; ++c)
+            if (c < 0x20 || c >= 0x80) cls[c] = toCheck;
+        cls[0] |= inAttribute | inText;
+        cls[static_cast<unsigned char>('&')] = inAttribute | inText;
+        cls[static_cast<unsigned char>('<')] = inAttribute | inText;
+        cls[static_cast<unsigned char>('"')] = inAttribute;
+    }
+};
+
+}  // namespace
+
+void XmlElementsText::Grow(size_t least) {
+    const size_t capacity = std::max({least, m_capacity * 2, size_t{64} * 1024});
+    auto text = std::make_unique_for_overwrite<char[]>(capacity);
+    if (m_size > 0) std::memcpy(text.get(), m_text.get(), m_size);
+    m_text = std::move(text);
+    m_capacity = capacity;
+}
+
+char* XmlElementsText::Escape(char* out, std::string_view text, unsigned char where) {
+    static constexpr ByteTable kBytes(kInAttribute, kInText, kToCheck);
+    bool check = false;
+    for (const char ch : text) {
+        const unsigned char c = static_cast<unsigned char>(ch);
+        const unsigned char cls = kBytes.cls[c];
+        if (cls == 0) {
+            *out++ = ch;
+            continue;
+        }
+        check = check || (cls & kToCheck);
+        if (!(cls & where)) {
+            *out++ = ch;
+            continue;
+        }
+        if (c == 0) break;
+        const std::string_view ref = c == '&' ? "&amp;" : c == '<' ? "&lt;" : "&quot;";
+        for (const char r : ref) *out++ = r;
+    }
+    if (check) m_writable = m_writable && kiln::xml::IsWritableText(text);
+    return out;
+}
+
+void XmlElementsText::ElementWithChild(const Name& element, const Name& attr, std::string_view value,
+                                       const Name& child, std::string_view text) {
+    EndTag();
+    m_namesValid = m_namesValid && element.m_valid && attr.m_valid && child.m_valid;
+    const size_t most = element.m_open.size() + attr.m_attr.size() + value.size() * kMostPerByte + 2 +
+                        child.m_open.size() + 1 + text.size() * kMostPerByte + child.m_close.size() +
+                        element.m_close.size();
+    char* const begin = Room(most);
+    auto copy = [](char* to, const std::string& bytes) {
+        std::memcpy(to, bytes.data(), bytes.size());
+        return to + bytes.size();
+    };
+    char* out = copy(copy(begin, element.m_open), attr.m_attr);
+    out = Escape(out, value, kInAttribute);
+    *out++ = '"';
+    *out++ = '>';
+    out = copy(out, child.m_open);
+    if (text.empty()) {
+        *out++ = '/';
+        *out++ = '>';
+    } else {
+        *out++ = '>';
+        out = copy(Escape(out, text, kInText), child.m_close);
+    }
+    out = copy(out, element.m_close);
+    m_size -= most - static_cast<size_t>(out - begin);
+    m_elements += 2;
+    m_depth = std::max(m_depth, m_open.size() + (text.empty() ? 2 : 3));
+}
 
 CBase_XML::CBase_XML() : m_pDoc(NewState()) {}
 
@@ -229,6 +319,56 @@ XmlNode CBase_XML::AddNode(const XmlNode& parent, const CString& element, const 
         return XmlNode(parent.m_doc, node);
     } catch (...) {
         return XmlNode();
+    }
+}
+
+bool CBase_XML::AppendElements(const XmlNode& parent, const XmlElementsText& text, std::vector<XmlNode>* pKept) {
+    try {
+        if (!parent.IsElement() || !parent.m_doc || !text.m_namesValid || !text.m_open.empty()) return false;
+        if (text.m_size == 0) return true;
+        kiln::xml::XmlDocState& state = *parent.m_doc;
+        state.BeforeChange();
+        pugi::xml_node node = parent.m_node;
+        const pugi::xml_node last = node.last_child();
+        const size_t depth = state.DepthOf(node);
+        // Escapes are read back; nothing else of the text is changed (a
+        // text of blanks stays, line ends and blanks in values stay as
+        // they are).
+        const pugi::xml_parse_result parsed =
+            node.append_buffer(text.m_text.get(), text.m_size, pugi::parse_escapes | pugi::parse_ws_pcdata,
+                               pugi::encoding_utf8);
+        const pugi::xml_node first = last ? last.next_sibling() : node.first_child();
+        if (!parsed) {
+            for (pugi::xml_node n = first; n;) {
+                const pugi::xml_node next = n.next_sibling();
+                node.remove_child(n);
+                n = next;
+            }
+            state.NoteRemoval();
+            return false;
+        }
+        state.NoteDepth(depth + text.m_depth);
+        if (!text.m_writable) state.writable = false;
+        if (!pKept || text.m_kept.empty()) return true;
+        // The new elements in the order they were opened, each numbered.
+        size_t number = 0, next = 0;
+        for (pugi::xml_node n = first; n && next < text.m_kept.size();) {
+            if (n.type() == pugi::node_element) {
+                if (number++ == text.m_kept[next]) {
+                    pKept->push_back(XmlNode(parent.m_doc, n));
+                    ++next;
+                }
+                if (pugi::xml_node child = n.first_child()) {
+                    n = child;
+                    continue;
+                }
+            }
+            while (n != node && !n.next_sibling()) n = n.parent();
+            n = n == node ? pugi::xml_node() : n.next_sibling();
+        }
+        return next == text.m_kept.size();
+    } catch (...) {
+        return false;
     }
 }
 

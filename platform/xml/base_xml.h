@@ -18,14 +18,129 @@
 // - No exception leaves the class: failures give false or a null node.
 #pragma once
 
+#include <algorithm>
 #include <functional>
 #include <initializer_list>
 #include <memory>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
 
 #include "platform/mfc/containers.h"
 #include "platform/mfc/file_io.h"
 #include "platform/mfc/cstring.h"
 #include "platform/xml/xml_node.h"
+
+// Elements written as text, for CBase_XML::AppendElements to add in one
+// step: the subtree that the same elements, attributes and texts added one
+// call at a time give, for writers that make elements by the hundred
+// thousand (one parse of the text costs less than a call per node). Texts
+// are escaped here and end, as the layer's other writes do, at a NUL.
+class XmlElementsText {
+public:
+    // An element's or attribute's name, judged once: a writer keeps its
+    // names as constants, which must outlive the texts written with them.
+    class Name {
+    public:
+        explicit Name(std::string_view name);
+
+    private:
+        friend class XmlElementsText;
+        std::string m_open, m_close, m_attr;  // "<n", "</n>", " n=\""
+        bool m_valid;                         // a valid XML name that may be written
+    };
+
+    // Opens an element inside the one open (at the top, a child of the
+    // element the text is appended to).
+    void Open(const Name& name) {
+        EndTag();
+        m_namesValid = m_namesValid && name.m_valid;
+        Put(name.m_open);
+        m_open.push_back(&name);
+        m_inTag = true;
+        ++m_elements;
+        if (m_open.size() > m_depth) m_depth = m_open.size();
+    }
+    // An attribute of the element just opened, before any content; an
+    // element takes each name once.
+    void Attribute(const Name& name, std::string_view value) {
+        m_namesValid = m_namesValid && name.m_valid && m_inTag;
+        Put(name.m_attr);
+        PutEscaped(value, kInAttribute);
+        Put("\"");
+    }
+    // The open element's text; an empty one adds nothing.
+    void Text(std::string_view text) {
+        if (text.empty() || m_open.empty()) return;
+        EndTag();
+        PutEscaped(text, kInText);
+        if (m_open.size() + 1 > m_depth) m_depth = m_open.size() + 1;
+    }
+    void Close() {
+        if (m_open.empty()) return;
+        if (m_inTag) {
+            Put("/>");
+            m_inTag = false;
+        } else {
+            Put(m_open.back()->m_close);
+        }
+        m_open.pop_back();
+    }
+    // <element attr="value"><child>text</child></element> in one step, what
+    // Open, Attribute, Open, Text, Close, Close give (AddNewNode_withAttrValueAndChild).
+    void ElementWithChild(const Name& element, const Name& attr, std::string_view value, const Name& child,
+                          std::string_view text);
+    // AppendElements gives back the element just opened.
+    void Keep() { m_kept.push_back(m_elements - 1); }
+    bool IsEmpty() const { return m_size == 0; }
+    // Starts afresh, keeping the memory for the next text.
+    void Clear() {
+        m_size = m_elements = m_depth = 0;
+        m_open.clear();
+        m_kept.clear();
+        m_inTag = false;
+        m_namesValid = m_writable = true;
+    }
+
+private:
+    friend class CBase_XML;
+    enum : unsigned char { kInAttribute = 1, kInText = 2, kToCheck = 4 };
+    void EndTag() {
+        if (!m_inTag) return;
+        Put(">");
+        m_inTag = false;
+    }
+    // Room for n more bytes at the end of the text, counted in.
+    char* Room(size_t n) {
+        if (m_size + n > m_capacity) Grow(m_size + n);
+        char* const at = m_text.get() + m_size;
+        m_size += n;
+        return at;
+    }
+    void Grow(size_t least);
+    void Put(std::string_view bytes) {
+        char* at = Room(bytes.size());
+        for (const char c : bytes) *at++ = c;
+    }
+    void PutEscaped(std::string_view text, unsigned char where) {
+        char* const begin = Room(text.size() * kMostPerByte);
+        m_size -= text.size() * kMostPerByte - static_cast<size_t>(Escape(begin, text, where) - begin);
+    }
+    // Writes `text` escaped at `out`; gives the end.
+    char* Escape(char* out, std::string_view text, unsigned char where);
+    static constexpr size_t kMostPerByte = 6;  // "&quot;"
+
+    std::unique_ptr<char[]> m_text;  // the text is its first m_size bytes
+    size_t m_size = 0, m_capacity = 0;
+    std::vector<const Name*> m_open;  // the elements open, outermost first
+    std::vector<size_t> m_kept;       // the elements kept, numbered in order of Open from 0
+    size_t m_elements = 0;            // elements opened
+    size_t m_depth = 0;               // levels of nodes below the parent (a text counts one)
+    bool m_inTag = false;             // the last start tag is not yet ended
+    bool m_namesValid = true;         // every name is valid, every attribute in a start tag
+    bool m_writable = true;           // every name and text may be written
+};
 
 class CBase_XML {
 public:
@@ -66,6 +181,12 @@ public:
     // added) when `child` is not a valid XML name.
     XmlNode AddNewNode_withAttrValueAndChild(const XmlNode& parent, const CString& element, const CString& attr,
                                              const CString& value, const CString& child, const CString& text);
+
+    // Appends the elements of `text` (all closed) after the children of the
+    // element `parent`; *pKept (when given) receives the elements Keep
+    // marked, in order. False, with nothing added, when `parent` is no
+    // element, a name is not a valid XML name or the text cannot be parsed.
+    bool AppendElements(const XmlNode& parent, const XmlElementsText& text, std::vector<XmlNode>* pKept = nullptr);
 
     // Sets the value of what `path` selects under `node`: an attribute
     // ("@name"; added after the others when the element lacks it) or an

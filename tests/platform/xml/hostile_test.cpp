@@ -233,6 +233,16 @@ TEST_F(XmlHostile, ForbiddenCharactersAreRefusedWhicheverWayTheyWentIn) {
              return !x.AddNewNode_withAttrValueAndChild(r, "E", "n", "v", "Val", bad).IsNull();
          },
          [](CBase_XML&, XmlNode& r) { return r.SelectSingleNode("E/Val").SetText("ok"); }},
+        {"elements as text",
+         [&](CBase_XML& x, XmlNode& r) {
+             static const XmlElementsText::Name kE("E"), kN("n");
+             XmlElementsText text;
+             text.Open(kE);
+             text.Attribute(kN, bad.str());
+             text.Close();
+             return x.AppendElements(r, text);
+         },
+         [](CBase_XML&, XmlNode& r) { return r.RemoveChild(r.SelectSingleNode("E")); }},
         {"node text", [&](CBase_XML&, XmlNode& r) { return r.SetText(bad); },
          [](CBase_XML&, XmlNode& r) { return r.SetText("ok"); }},
         {"attribute set", [&](CBase_XML&, XmlNode& r) { return r.SetAttribute("b", bad); },
@@ -282,12 +292,25 @@ TEST_F(XmlHostile, IndentationFollowsTheDepthOfBuiltDocuments) {
             }
             XmlNode top = xml.Get_NodePtr(xml.GetDocumentElement(), "a");
             XmlNode at = top;
+            // Elements written as text: one, or the last with its text.
+            static const XmlElementsText::Name kA("a");
+            auto asText = [&](const XmlNode& parent, bool withText) {
+                XmlElementsText text;
+                text.Open(kA);
+                text.Keep();
+                if (withText) text.Text("x");
+                text.Close();
+                std::vector<XmlNode> kept;
+                return xml.AppendElements(parent, text, &kept) ? kept.at(0) : XmlNode();
+            };
             for (size_t level = 3; level + 1 < depth; ++level)
-                at = level % 3 == 0   ? at.AppendChild("a")
-                     : level % 3 == 1 ? xml.AddNewNode_withAttrValue(at, "a", "n", "v")
-                                      : xml.AddNewNode_withAttrs(at, "a", CStringArray());
+                at = level % 4 == 0   ? at.AppendChild("a")
+                     : level % 4 == 1 ? xml.AddNewNode_withAttrValue(at, "a", "n", "v")
+                     : level % 4 == 2 ? xml.AddNewNode_withAttrs(at, "a", CStringArray())
+                                      : asText(at, false);
             ASSERT_FALSE(at.IsNull());
-            ASSERT_TRUE(xml.Write_NodeValueString_withCreate(at, "a", "x"));  // the last element and its text
+            // The last element and its text.
+            ASSERT_TRUE(bLoaded ? xml.Write_NodeValueString_withCreate(at, "a", "x") : !asText(at, true).IsNull());
             EXPECT_EQ(indented(xml), depth <= kiln::xml::kMaxIndentedDepth);
             // Without the chain the document is shallow again.
             ASSERT_TRUE(xml.GetDocumentElement().RemoveChild(top));

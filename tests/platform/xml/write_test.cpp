@@ -181,6 +181,96 @@ TEST_F(XmlWrite, ElementWithAttributeValueInOneStep) {
     EXPECT_EQ(root.SelectNodes("*").Length(), 5);
 }
 
+// Elements written as text and appended in one step are what the same
+// elements added one call at a time give: the same saved bytes (markup,
+// quotes, blanks, line ends, an empty text, a tree deeper than the save
+// indents), the elements kept, the same refusals.
+TEST_F(XmlWrite, ElementsAsTextEqualElementsAddedOneByOne) {
+    using Name = XmlElementsText::Name;
+    const Name kDOI("DOI"), kSDI("SDI"), kDAI("DAI"), kVal("Val"), kName("name"), kDesc("desc"), kGroup("sGroup"),
+        kDeep("d");
+    const std::vector<CString> texts{"a<b & \"c\" 'd' > ]]> &amp; 保护\t", " ", "\r\n x \n", "", "cut"};
+    constexpr int kDeepLevels = 300;  // past the depth the save indents
+    CBase_XML asText, oneByOne;
+    std::vector<XmlNode> kept;
+    for (CBase_XML* xml : {&asText, &oneByOne}) {
+        XmlNode root = xml->AddNewNode_withAttrs(xml->GetDocument(), "SCL", Names({}));
+        XmlNode ln = xml->AddNewNode_withAttrs(root, "LN", Names({"inst"}));
+        ASSERT_FALSE(ln.IsNull());
+        if (xml == &asText) {
+            XmlElementsText text;
+            for (const CString& t : texts) {
+                text.Open(kDOI);
+                text.Attribute(kName, t.str());
+                text.Keep();
+                text.ElementWithChild(kDAI, kName, t.str(), kVal, t.str());
+                text.Open(kSDI);
+                text.Attribute(kDesc, t.str());
+                text.Keep();
+                text.Open(kDAI);
+                text.Open(kVal);
+                text.Attribute(kGroup, "1");
+                text.Text(t.str());
+                text.Close();
+                text.Close();
+                text.Close();
+                text.Close();
+            }
+            for (int k = 0; k < kDeepLevels; ++k) text.Open(kDeep);
+            for (int k = 0; k < kDeepLevels; ++k) text.Close();
+            ASSERT_TRUE(xml->AppendElements(ln, text, &kept));
+            continue;
+        }
+        for (const CString& t : texts) {
+            XmlNode doi = xml->AddNewNode_withAttrValue(ln, "DOI", "name", t);
+            ASSERT_FALSE(xml->AddNewNode_withAttrValueAndChild(doi, "DAI", "name", t, "Val", t).IsNull());
+            XmlNode sdi = xml->AddNewNode_withAttrValue(doi, "SDI", "desc", t);
+            XmlNode val = xml->AddNewNode_withAttr(xml->AddNewNode_withAttrs(sdi, "DAI", Names({})), "Val", "sGroup");
+            ASSERT_TRUE(xml->Write_NodeValueString(val, "@sGroup", "1"));
+            ASSERT_TRUE(xml->Write_NodeValueString(val, ".", t));
+        }
+        XmlNode deep = ln;
+        for (int k = 0; k < kDeepLevels; ++k) deep = xml->AddNewNode_withAttrs(deep, "d", Names({}));
+        ASSERT_FALSE(deep.IsNull());
+    }
+    ASSERT_TRUE(asText.SaveAs(PathOf("text.xml").c_str(), true));
+    ASSERT_TRUE(oneByOne.SaveAs(PathOf("one.xml").c_str(), true));
+    const std::string saved = ReadFile(PathOf("text.xml"));
+    EXPECT_EQ(saved, ReadFile(PathOf("one.xml")));
+    EXPECT_NE(saved.find("<Val> </Val>"), std::string::npos);
+    EXPECT_EQ(saved.find("\n\t"), std::string::npos);  // too deep to indent
+    // The kept elements in order: each DOI, then its SDI.
+    ASSERT_EQ(kept.size(), texts.size() * 2);
+    for (size_t k = 0; k < texts.size(); ++k) {
+        EXPECT_EQ(kept[2 * k].NodeName(), "DOI");
+        EXPECT_EQ(TextOf(kept[2 * k], "@name"), texts[k]);
+        EXPECT_EQ(kept[2 * k + 1].NodeName(), "SDI");
+        EXPECT_EQ(TextOf(kept[2 * k + 1], "@desc"), texts[k]);
+    }
+
+    // Refused: a name that is none, an element left open, an attribute after
+    // content, a parent that is no element; nothing is added.
+    XmlNode ln = asText.Get_NodePtr(asText.GetDocumentElement(), "LN");
+    const long before = ln.SelectNodes("*").Length();
+    const Name kBad("bad name");
+    XmlElementsText badName, open, late, fine;
+    badName.Open(kDOI);
+    badName.Attribute(kBad, "v");
+    badName.Close();
+    open.Open(kDOI);
+    late.Open(kDOI);
+    late.Text("t");
+    late.Attribute(kName, "v");
+    late.Close();
+    fine.Open(kDOI);
+    fine.Close();
+    for (const XmlElementsText* text : {&badName, &open, &late}) EXPECT_FALSE(asText.AppendElements(ln, *text));
+    EXPECT_FALSE(asText.AppendElements(XmlNode(), fine));
+    EXPECT_FALSE(asText.AppendElements(ln.SelectSingleNode("@inst"), fine));
+    EXPECT_FALSE(asText.AppendElements(asText.GetDocument(), fine));
+    EXPECT_EQ(ln.SelectNodes("*").Length(), before);
+}
+
 TEST_F(XmlWrite, WritingValuesAndTexts) {
     CBase_XML xml;
     ASSERT_TRUE(xml.Load(WriteFile("m.xml", "<MICS iedModel=\"\"><DA name=\"a\"><x/>old</DA></MICS>").c_str()));
