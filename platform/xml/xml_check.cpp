@@ -362,21 +362,23 @@ private:
 // The bytes the pass stops at among the 64 from a place, a bit each: `look`
 // holds "<" but for an end tag's and, for the text check, what it looks at
 // (control characters other than tab, line feed and carriage return,
-// non-ASCII, "&"); `tag` quotes and ">", which matter inside a start tag
-// only. Every other byte is passed over: a text needs a closer look only
-// where one of these stands.
+// non-ASCII, "&"); `tag` the quotes and ">", which matter inside a start
+// tag only, and `dq` the double quotes alone (the values kiln and most tools
+// write). Every other byte is passed over: a text needs a closer look only
+// where one of these stands. A "<" that ends the text is no stop: it starts
+// nothing.
 struct Stops {
-    uint64_t look;
-    uint64_t tag;
+    uint64_t look, tag, dq;
 };
 
-// Bit 0: "<"; bit 1: a byte the text check looks at; bit 2: a quote or ">".
+// Bit 0: "<"; bit 1: a byte the text check looks at; bit 2: a quote or
+// ">"; bit 3: '"'.
 struct StopClasses {
     std::array<uint8_t, 256> of{};
     StopClasses() {
         for (int c = 0; c < 256; ++c)
             of[c] = static_cast<uint8_t>((c == '<' ? 1 : 0) | (kPlain.special[c] || c == '&' ? 2 : 0) |
-                                         (c == '"' || c == '\'' || c == '>' ? 4 : 0));
+                                         (c == '"' || c == '\'' || c == '>' ? 4 : 0) | (c == '"' ? 8 : 0));
     }
 };
 const StopClasses kStopClasses;
@@ -384,31 +386,16 @@ const StopClasses kStopClasses;
 // The ways to find the stops of the 64 bytes at `p` (and the byte after
 // them, which tells an end tag's "<"), by the processor's vectors.
 
-// One byte at a time: processors without vectors, and tests.
-struct OneByte {
-    template <bool kText>
-    static Stops Of(const unsigned char* p) {
-        Stops s{0, 0};
-        for (unsigned k = 0; k < 64; ++k) {
-            const unsigned c = kStopClasses.of[p[k]];
-            const bool endTag = p[k] == '<' && p[k + 1] == '/';
-            s.look |= uint64_t{(c & (kText ? 3u : 1u)) != 0 && !endTag} << k;
-            s.tag |= uint64_t{(c >> 2) & 1u} << k;
-        }
-        return s;
-    }
-};
-
 // The bytes the vectors compare with, each filling 32 bytes. Read from
 // memory through a pointer the compiler cannot see through: built again
 // from immediates they would cost three instructions each in every block.
-enum Splat { kLt, kSlash, kSpace, kAmp, kDq, kSq, kGt, kTab, kLf, kCr, kBlanks, kSplats };
+enum Splat { kLt, kSlash, kSpace, kAmp, kDq, kSq, kGt, kTab, kLf, kCr, kHighBits, kContinuation, kFirstLead, kLeads, kBlanks, kSplats };
 struct alignas(32) Bytes32 {
     unsigned char v[32];
 };
 constexpr std::array<Bytes32, kSplats> MakeSplats() {
     std::array<Bytes32, kSplats> s{};
-    const unsigned char bytes[kBlanks] = {'<', '/', 0x20, '&', '"', '\'', '>', '\t', '\n', '\r'};
+    const unsigned char bytes[kBlanks] = {'<', '/', 0x20, '&', '"', '\'', '>', '\t', '\n', '\r', 0xC0, 0x80, 0xE1, 0x0B};
     for (int k = 0; k < kBlanks; ++k)
         for (auto& c : s[k].v) c = bytes[k];
     // Tab, line feed and carriage return are the bytes that a lookup by
@@ -423,13 +410,62 @@ inline const Bytes32* Splats() {
     return s;
 }
 
+// The run of three-byte characters from `i` (leading bytes 0xE1 to 0xEC)
+// that a vector of `kBytes` bytes holds whole, from one to the next as long
+// as the run goes on: how many bytes of whole characters stand at the start
+// of `bytes` bytes of the run, `kWhole[run]`.
+template <unsigned kBytes>
+struct WholeCharacters {
+    static constexpr unsigned kMost = (kBytes - 1) / 3 * 3;
+    std::array<uint8_t, kBytes + 1> of{};
+    constexpr WholeCharacters() {
+        for (unsigned r = 0; r <= kBytes; ++r) of[r] = static_cast<uint8_t>(std::min(r, kMost) / 3 * 3);
+    }
+};
+constexpr WholeCharacters<16> kWhole16;
+constexpr WholeCharacters<32> kWhole32;
+
+// One byte at a time: processors without vectors, and tests.
+struct OneByte {
+    static size_t Characters(const unsigned char*, size_t i, size_t) { return i; }
+    template <bool kText>
+    static Stops Of(const unsigned char* p, const Bytes32*) {
+        Stops s{0, 0, 0};
+        for (unsigned k = 0; k < 64; ++k) {
+            const unsigned c = kStopClasses.of[p[k]];
+            const bool endTag = p[k] == '<' && p[k + 1] == '/';
+            s.look |= uint64_t{(c & (kText ? 3u : 1u)) != 0 && !endTag} << k;
+            s.tag |= uint64_t{(c >> 2) & 1u} << k;
+            s.dq |= uint64_t{(c >> 3) & 1u} << k;
+        }
+        return s;
+    }
+};
+
 #if defined(__SSE2__)
 struct Sixteen {
-    template <bool kText>
-    static Stops Of(const unsigned char* p) {
+    static size_t Characters(const unsigned char* b, size_t i, size_t n) {
         const auto* const k = reinterpret_cast<const __m128i*>(Splats());
+        while (i + 16 <= n) {
+            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + i));
+            const unsigned high = static_cast<unsigned>(_mm_movemask_epi8(v));
+            const unsigned next = _mm_movemask_epi8(_mm_cmpeq_epi8(_mm_and_si128(v, k[2 * kHighBits]), k[2 * kContinuation]));
+            const __m128i lead = _mm_sub_epi8(v, k[2 * kFirstLead]);
+            const unsigned leads = _mm_movemask_epi8(_mm_cmpeq_epi8(_mm_min_epu8(lead, k[2 * kLeads]), lead));
+            const unsigned run = static_cast<unsigned>(__builtin_ctz(~high | 0x10000u));
+            const unsigned whole = kWhole16.of[run];
+            if (whole == 0 || (((leads ^ 0x1249u) | (next ^ 0x6DB6u)) & ((1u << whole) - 1)) != 0) break;
+            i += whole;
+            if (whole != kWhole16.kMost || run == whole) break;
+        }
+        return i;
+    }
+    template <bool kText>
+    static Stops Of(const unsigned char* p, const Bytes32* splats) {
+        const auto* const k = reinterpret_cast<const __m128i*>(splats);
         auto splat = [k](Splat c) { return k[2 * c]; };
-        Stops s{0, 0};
+        auto bits = [](__m128i x, unsigned at) { return uint64_t{static_cast<unsigned>(_mm_movemask_epi8(x))} << at; };
+        Stops s{0, 0, 0};
         for (unsigned at = 0; at < 64; at += 16) {
             const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + at));
             const __m128i slash = _mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + at + 1)), splat(kSlash));
@@ -441,10 +477,10 @@ struct Sixteen {
                 const __m128i below = _mm_andnot_si128(blank, _mm_cmplt_epi8(v, splat(kSpace)));
                 look = _mm_or_si128(look, _mm_or_si128(below, _mm_cmpeq_epi8(v, splat(kAmp))));
             }
-            const __m128i tag =
-                _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, splat(kDq)), _mm_cmpeq_epi8(v, splat(kSq))), _mm_cmpeq_epi8(v, splat(kGt)));
-            s.look |= uint64_t{static_cast<unsigned>(_mm_movemask_epi8(look))} << at;
-            s.tag |= uint64_t{static_cast<unsigned>(_mm_movemask_epi8(tag))} << at;
+            const __m128i dq = _mm_cmpeq_epi8(v, splat(kDq));
+            s.look |= bits(look, at);
+            s.tag |= bits(_mm_or_si128(_mm_or_si128(dq, _mm_cmpeq_epi8(v, splat(kSq))), _mm_cmpeq_epi8(v, splat(kGt))), at);
+            s.dq |= bits(dq, at);
         }
         return s;
     }
@@ -456,10 +492,26 @@ using Sixteen = OneByte;
 #if defined(__x86_64__)
 #define KILN_WIDE [[gnu::target("avx2,bmi,bmi2")]]
 struct ThirtyTwo {
+    KILN_WIDE static size_t Characters(const unsigned char* b, size_t i, size_t n) {
+        const auto* const k = reinterpret_cast<const __m256i*>(Splats());
+        while (i + 32 <= n) {
+            const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(b + i));
+            const uint64_t high = static_cast<uint32_t>(_mm256_movemask_epi8(v));
+            const uint32_t next = static_cast<uint32_t>(_mm256_movemask_epi8(_mm256_cmpeq_epi8(_mm256_and_si256(v, k[kHighBits]), k[kContinuation])));
+            const __m256i lead = _mm256_sub_epi8(v, k[kFirstLead]);
+            const uint32_t leads = static_cast<uint32_t>(_mm256_movemask_epi8(_mm256_cmpeq_epi8(_mm256_min_epu8(lead, k[kLeads]), lead)));
+            const unsigned run = static_cast<unsigned>(__builtin_ctzll(~high));
+            const unsigned whole = kWhole32.of[run];
+            if (whole == 0 || (((leads ^ 0x49249249u) | (next ^ 0xB6DB6DB6u)) & ((uint32_t{1} << whole) - 1)) != 0) break;
+            i += whole;
+            if (whole != kWhole32.kMost || run == whole) break;
+        }
+        return i;
+    }
     template <bool kText>
-    KILN_WIDE static Stops Of(const unsigned char* p) {
-        const auto* const splat = reinterpret_cast<const __m256i*>(Splats());
-        Stops s{0, 0};
+    KILN_WIDE static Stops Of(const unsigned char* p, const Bytes32* splats) {
+        const auto* const splat = reinterpret_cast<const __m256i*>(splats);
+        Stops s{0, 0, 0};
         for (unsigned at = 0; at < 64; at += 32) {
             const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + at));
             const __m256i slash = _mm256_cmpeq_epi8(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + at + 1)), splat[kSlash]);
@@ -469,10 +521,12 @@ struct ThirtyTwo {
                 const __m256i below = _mm256_andnot_si256(blank, _mm256_cmpgt_epi8(splat[kSpace], v));
                 look = _mm256_or_si256(look, _mm256_or_si256(below, _mm256_cmpeq_epi8(v, splat[kAmp])));
             }
-            const __m256i tag = _mm256_or_si256(_mm256_or_si256(_mm256_cmpeq_epi8(v, splat[kDq]), _mm256_cmpeq_epi8(v, splat[kSq])),
-                                                _mm256_cmpeq_epi8(v, splat[kGt]));
+            const __m256i dq = _mm256_cmpeq_epi8(v, splat[kDq]);
+            const __m256i tag =
+                _mm256_or_si256(_mm256_or_si256(dq, _mm256_cmpeq_epi8(v, splat[kSq])), _mm256_cmpeq_epi8(v, splat[kGt]));
             s.look |= uint64_t{static_cast<uint32_t>(_mm256_movemask_epi8(look))} << at;
             s.tag |= uint64_t{static_cast<uint32_t>(_mm256_movemask_epi8(tag))} << at;
+            s.dq |= uint64_t{static_cast<uint32_t>(_mm256_movemask_epi8(dq))} << at;
         }
         return s;
     }
@@ -482,12 +536,13 @@ struct ThirtyTwo {
 // The stops of the 64 bytes from `at`; the text ends in blanks, where the
 // pass never stops.
 template <class Width, bool kText>
-Stops StopsAt(const unsigned char* b, size_t at, size_t n) {
-    if (n - at > 64) return Width::template Of<kText>(b + at);
+Stops StopsAt(const unsigned char* b, size_t at, size_t n, const Bytes32* splats) {
+    if (n - at > 64) return Width::template Of<kText>(b + at, splats);
     unsigned char tail[65];
     std::memset(tail, ' ', sizeof tail);
     std::memcpy(tail, b + at, n - at);
-    return Width::template Of<kText>(tail);
+    if (tail[n - at - 1] == '<') tail[n - at - 1] = ' ';
+    return Width::template Of<kText>(tail, splats);
 }
 
 // One forward pass over a text for the text check, the repeated-attribute
@@ -501,8 +556,8 @@ Stops StopsAt(const unsigned char* b, size_t at, size_t n) {
 // In a start tag the scan leaps from one value to the next, each passed over
 // from its opening quote to its closing one whatever it holds ("<", ">", the
 // other quote), as the parser reads it; a name is the word before the "="
-// before its value. Most tags hold one attribute: its name is read only when
-// a second comes.
+// before its value. The places of a tag's values are kept, and the names
+// read only where a tag holds two values or more.
 struct Pass {
     explicit Pass(std::string_view t) : text(t), b(reinterpret_cast<const unsigned char*>(t.data())), n(t.size()) {}
     std::string_view text;
@@ -510,10 +565,23 @@ struct Pass {
     size_t n;
     size_t pos = 0;  // where the pass goes on
     XmlTextError* error = nullptr;
-    // The start tag the scan is in: where it starts, its values so far,
-    // where the last one ended (`floor`), where the first one's name could
-    // start and its value opened, and the names when there are two.
-    size_t tag = 0, count = 0, floor = 0, firstFloor = 0, firstQuote = 0;
+    // The start tag the scan is in: its "<", and the opening quotes of its
+    // values so far.
+    size_t tag = 0;
+    size_t* values = inPlace;
+    size_t count = 0, room = std::size(inPlace);
+    size_t inPlace[16];
+    std::vector<size_t> more;  // a tag of more than 16 values
+    void Add(size_t open) {
+        if (count == room) Grow();
+        values[count++] = open;
+    }
+    [[gnu::noinline]] void Grow() {
+        more.assign(values, values + count);
+        more.resize(2 * count);
+        values = more.data();
+        room = more.size();
+    }
     TagNames names;
     size_t repeated = std::string_view::npos;
     bool sameLocal = false;
@@ -573,27 +641,13 @@ template <bool kText>
 // A run of non-ASCII characters (a Chinese text) from `i`: its end; npos,
 // with the text check's error, at a character that is no UTF-8 or that XML
 // forbids. The three-byte characters of the common scripts (leading bytes
-// 0xE1 to 0xEC) take a short way, five at a time where SSE2 is there.
+// 0xE1 to 0xEC), a vector of them at a time, then the rest one by one.
+template <class Width>
 inline size_t PassCharacters(Pass& p, size_t i) {
     const unsigned char* const b = p.b;
     const size_t n = p.n;
-#if defined(__SSE2__)
-    while (i + 16 <= n) {
-        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + i));
-        const unsigned high = static_cast<unsigned>(_mm_movemask_epi8(v));
-        const unsigned next = _mm_movemask_epi8(_mm_cmpeq_epi8(_mm_and_si128(v, _mm_set1_epi8(-64)), _mm_set1_epi8(-128)));
-        const __m128i lead = _mm_sub_epi8(v, _mm_set1_epi8(static_cast<char>(0xE1)));
-        const unsigned leads = _mm_movemask_epi8(_mm_cmpeq_epi8(_mm_min_epu8(lead, _mm_set1_epi8(0x0B)), lead));
-        // The run's bytes here, whole characters of three only.
-        const unsigned run = static_cast<unsigned>(__builtin_ctz(~high | 0x10000u));
-        const unsigned whole = run >= 15 ? 15 : run - run % 3;
-        const unsigned in = (1u << whole) - 1;
-        if (whole == 0 || (leads & in) != (0x1249u & in) || (next & in) != (0x6DB6u & in)) break;
-        i += whole;
-        if (whole == run) return i;
-        if (whole != 15) break;
-    }
-#endif
+    i = Width::Characters(b, i, n);
+    if (i == n || b[i] < 0x80) return i;
     do {
         const unsigned char c0 = b[i];
         if (c0 >= 0xE1 && c0 <= 0xEC && i + 2 < n && (b[i + 1] & 0xC0) == 0x80 && (b[i + 2] & 0xC0) == 0x80) {
@@ -624,6 +678,55 @@ inline size_t PassCharacters(Pass& p, size_t i) {
     return false;
 }
 
+// The byte of a name a value's name is told by: the byte itself where it
+// can stand in a name before "=" (not blank, no quote, no "<"), else 0; 0
+// for ":" as well, which ends the prefix of a name without a local part.
+struct NameBytes {
+    std::array<uint8_t, 256> of{};
+    NameBytes() {
+        for (int c = 0x21; c < 256; ++c) of[c] = static_cast<uint8_t>(c == '"' || c == '\'' || c == '<' || c == ':' ? 0 : c);
+    }
+};
+const NameBytes kNameBytes;
+
+// The names of the values of the tag, each compared with those before it:
+// true at the first that repeats one (p.repeated).
+[[gnu::noinline]] bool CompareNames(Pass& p) {
+    const unsigned char* const b = p.b;
+    const size_t* const v = p.values;
+    p.names.Clear();
+    p.names.Add(NameBefore(b, p.tag + 1, v[0]), b, p.sameLocal);
+    for (size_t k = 1; k < p.count; ++k) {
+        // The value before ends at the same quote as it opened with.
+        const size_t close = p.text.find(static_cast<char>(b[v[k - 1]]), v[k - 1] + 1);
+        p.repeated = p.names.Add(NameAfterValue(b, close + 1, v[k]), b, p.sameLocal);
+        if (p.repeated != std::string_view::npos) return true;
+    }
+    return false;
+}
+
+// The same, the names first told by their last two bytes. A name written
+// as nearly all are, its "=" right before the value, is told by them, which
+// two equal names share, as do two names of one local part ("a:x", "b:x"):
+// only a tag where two names share them has its names read and compared.
+[[gnu::noinline]] bool NamesRepeat(Pass& p) {
+    const unsigned char* const b = p.b;
+    uint64_t told = 0;
+    for (size_t k = 0; k < p.count; ++k) {
+        const size_t open = p.values[k];
+        const unsigned last = kNameBytes.of[b[open - 2]];
+        if (b[open - 1] != '=' || last == 0) return CompareNames(p);
+        const uint64_t bit = uint64_t{1} << ((last ^ (kNameBytes.of[b[open - 3]] << 3)) & 63);
+        if (told & bit) return CompareNames(p);
+        told |= bit;
+    }
+    return false;
+}
+
+// Each way of the pass at one width (below).
+template <class Width>
+struct PassAt;
+
 // Runs the pass from p.pos to the end of the text (kEnd), to the text
 // check's first error (kBadText), to the first repeated attribute with the
 // text check left (kRepeated), or to a "<!" or "<?" inside a start tag
@@ -635,121 +738,110 @@ Stop Run(Pass& p) {
     const size_t n = p.n;
     size_t base = p.pos;  // the block: the 64 bytes from here
     if (base >= n) return Stop::kEnd;
-    Stops s = StopsAt<Width, kText>(b, base, n);
+    const Bytes32* const splats = Splats();
+    Stops s = StopsAt<Width, kText>(b, base, n, splats);
     uint64_t inTag = 0;  // in a start tag: the block's stops not yet passed
     size_t i = 0;
-    // Takes the next block; false at the end of the text.
-    auto nextBlock = [&] {
-        base += 64;
-        if (base >= n) return false;
-        s = StopsAt<Width, kText>(b, base, n);
+    // Takes the block from `at`; false, with no stops left, at the end of the text.
+    auto blockAt = [&](size_t at) {
+        base = at;
+        s = at < n ? StopsAt<Width, kText>(b, at, n, splats) : Stops{0, 0, 0};
         inTag = s.look | s.tag;
+        return at < n;
+    };
+    // Goes on at `to`, past what the text check looked at.
+    auto goOnAt = [&](size_t to) {
+        if (to - base >= 64) return blockAt(to);
+        const uint64_t keep = ~uint64_t{0} << (to - base);
+        s.look &= keep;
+        inTag &= keep;
         return true;
     };
-    // What the text check looks at, at i: false when it refuses the text,
-    // or at the end of the text (i == n then).
+    // What the text check looks at, at i, but "<": false when it refuses the text.
     auto check = [&] {
         if (b[i] < 0x80) return PassReference(p, i);
-        const size_t end = PassCharacters(p, i);
+        const size_t end = PassAt<Width>::Characters(p, i);
         if (end == std::string_view::npos) return false;
-        if (end - base < 64) {
-            const uint64_t keep = ~uint64_t{0} << (end - base);
-            s.look &= keep;
-            inTag &= keep;
-            return true;
-        }
-        base = end - 64;
-        if (nextBlock()) return true;
-        i = n;
-        return false;
+        goOnAt(end);
+        return true;
     };
     // A "<" inside a start tag: true where the text check takes it for markup.
     auto apart = [&] {
-        if (!kText || i + 1 >= n || (b[i + 1] != '!' && b[i + 1] != '?')) return false;
+        if (!kText || (b[i + 1] != '!' && b[i + 1] != '?')) return false;
         p.pos = i;
         return true;
     };
+    // The end of a start tag or of the text inside one: its names compared.
+    auto namesRepeat = [&] { return p.count >= 2 && NamesRepeat(p); };
     for (;;) {
         // Outside tags: "<" and what the text check looks at.
         while (s.look == 0)
-            if (!nextBlock()) return Stop::kEnd;
+            if (!blockAt(base + 64)) return Stop::kEnd;
         unsigned t = static_cast<unsigned>(__builtin_ctzll(s.look));
         i = base + t;
         s.look &= s.look - 1;
         if (b[i] != '<') {
-            if (!check()) return i == n ? Stop::kEnd : Stop::kBadText;
+            if (!check()) return Stop::kBadText;
             continue;
         }
-        const unsigned char after = i + 1 < n ? b[i + 1] : 0;
-        if (after == '!' || after == '?') {
+        if (b[i + 1] == '!' || b[i + 1] == '?') {
             size_t end = 0;
             if (PassMarkup<kText>(p, i, end) == Stop::kBadText) return Stop::kBadText;
-            if (end - base < 64) {
-                s.look &= ~uint64_t{0} << (end - base);
-                continue;
-            }
-            base = end - 64;
-            if (!nextBlock()) return Stop::kEnd;
+            goOnAt(end);
             continue;
         }
-        if (!kAttrs || i + 1 >= n) continue;
+        if (!kAttrs) continue;
         // A start tag: quotes, ">", and "<" and what the text check looks at.
         p.tag = i;
-        p.floor = i + 1;
         p.count = 0;
         inTag = (s.look | s.tag) & (~uint64_t{1} << t);
         for (;;) {
             while (inTag == 0)
-                if (!nextBlock()) return Stop::kEnd;
+                if (!blockAt(base + 64)) return namesRepeat() ? Stop::kRepeated : Stop::kEnd;
             t = static_cast<unsigned>(__builtin_ctzll(inTag));
             i = base + t;
             inTag &= inTag - 1;
-            unsigned char c = b[i];
-            if (c == '>') {
+            const unsigned char c = b[i];
+            if (c == '"') {
+                // To the closing quote at once where it is in the block and
+                // the text check looks at no byte before it.
+                const uint64_t closes = s.dq & inTag;
+                const uint64_t before = (closes & -closes) - 1;
+                if (closes != 0 && (!kText || (s.look & inTag & before) == 0)) {
+                    inTag &= ~before << 1;
+                    p.Add(i);
+                    continue;
+                }
+            } else if (c == '>') {
                 s.look &= ~uint64_t{1} << t;
+                if (namesRepeat()) {
+                    p.pos = i + 1;
+                    return Stop::kRepeated;
+                }
                 break;
-            }
-            if (c == '<') {
+            } else if (c == '<') {
                 if (apart()) return Stop::kApart;
                 continue;
-            }
-            if (c != '"' && c != '\'') {
-                if (!check()) return i == n ? Stop::kEnd : Stop::kBadText;
+            } else if (c != '\'') {
+                if (!check()) return Stop::kBadText;
                 continue;
             }
             // A value: its closing quote, and "<" and what the text check looks at.
             const size_t open = i;
-            const unsigned char quote = c;
             for (;;) {
                 while (inTag == 0)
-                    if (!nextBlock()) return Stop::kEnd;
+                    if (!blockAt(base + 64)) return namesRepeat() ? Stop::kRepeated : Stop::kEnd;
                 i = base + static_cast<unsigned>(__builtin_ctzll(inTag));
                 inTag &= inTag - 1;
-                c = b[i];
-                if (c == quote) break;
-                if (c == '<') {
+                const unsigned char in = b[i];
+                if (in == c) break;
+                if (in == '<') {
                     if (apart()) return Stop::kApart;
-                } else if (kText && (c >= 0x80 || c < 0x20 || c == '&')) {
-                    if (!check()) return i == n ? Stop::kEnd : Stop::kBadText;
+                } else if (kText && (in >= 0x80 || in < 0x20 || in == '&')) {
+                    if (!check()) return Stop::kBadText;
                 }
             }
-            // Its name, compared with the tag's others from the second on.
-            const size_t nameFloor = p.floor;
-            p.floor = i + 1;
-            if (p.count++ == 0) {
-                p.firstFloor = nameFloor;
-                p.firstQuote = open;
-                continue;
-            }
-            if (p.count == 2) {
-                p.names.Clear();
-                p.names.Add(NameBefore(b, p.firstFloor, p.firstQuote), b, p.sameLocal);
-            }
-            p.repeated = p.names.Add(NameAfterValue(b, nameFloor, open), b, p.sameLocal);
-            if (p.repeated != std::string_view::npos) {
-                p.pos = i + 1;
-                return Stop::kRepeated;
-            }
+            p.Add(open);
         }
     }
 }
@@ -757,6 +849,7 @@ Stop Run(Pass& p) {
 // Each way of the pass at one width; the widest compiled for AVX2 as one whole.
 template <class Width>
 struct PassAt {
+    [[gnu::noinline]] static size_t Characters(Pass& p, size_t i) { return PassCharacters<Width>(p, i); }
     static Stop Text(Pass& p) { return Run<Width, true, false>(p); }
     static Stop Attributes(Pass& p) { return Run<Width, false, true>(p); }
     static Stop Both(Pass& p) { return Run<Width, true, true>(p); }
@@ -764,6 +857,7 @@ struct PassAt {
 #if defined(__x86_64__)
 template <>
 struct PassAt<ThirtyTwo> {
+    KILN_WIDE [[gnu::noinline, gnu::flatten]] static size_t Characters(Pass& p, size_t i) { return PassCharacters<ThirtyTwo>(p, i); }
     KILN_WIDE [[gnu::flatten]] static Stop Text(Pass& p) { return Run<ThirtyTwo, true, false>(p); }
     KILN_WIDE [[gnu::flatten]] static Stop Attributes(Pass& p) { return Run<ThirtyTwo, false, true>(p); }
     KILN_WIDE [[gnu::flatten]] static Stop Both(Pass& p) { return Run<ThirtyTwo, true, true>(p); }
