@@ -713,9 +713,11 @@ const NameBytes kNameBytes;
     const unsigned char* const b = p.b;
     uint64_t told = 0;
     for (size_t k = 0; k < p.count; ++k) {
+        // Read from the "=" back: the tag's "<" comes first.
         const size_t open = p.values[k];
+        if (b[open - 1] != '=') return CompareNames(p);
         const unsigned last = kNameBytes.of[b[open - 2]];
-        if (b[open - 1] != '=' || last == 0) return CompareNames(p);
+        if (last == 0) return CompareNames(p);
         const uint64_t bit = uint64_t{1} << ((last ^ (kNameBytes.of[b[open - 3]] << 3)) & 63);
         if (told & bit) return CompareNames(p);
         told |= bit;
