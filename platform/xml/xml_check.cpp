@@ -323,14 +323,19 @@ public:
         const uint64_t last = name.size ? uint64_t{1} << (name.p[name.size - 1] & 63) : 0;
         const bool compare = !last || (m_lastBytes & last) != 0;
         m_lastBytes |= last;
-        if (compare) {
-            const size_t at = Compare(name, b, sameLocal);
-            if (at != std::string_view::npos) return at;
+        const Name* seen = m_count <= 16 ? m_names : m_more.data();
+        for (size_t k = 0; compare && k < m_count; ++k) {
+            if (seen[k].size == name.size && seen[k].p[0] == name.p[0] && std::memcmp(seen[k].p, name.p, name.size) == 0)
+                return static_cast<size_t>(name.p - b);
+            if (!sameLocal && SameLocalPart(seen[k], name)) sameLocal = true;
         }
-        if (m_count < 16)
-            m_names[m_count++] = name;
-        else
-            AddMore(name);
+        if (m_count < 16) {
+            m_names[m_count] = name;
+        } else {
+            if (m_count == 16) m_more.assign(m_names, m_names + 16);
+            m_more.push_back(name);
+        }
+        ++m_count;
         return std::string_view::npos;
     }
     void Clear() {
@@ -339,20 +344,6 @@ public:
     }
 
 private:
-    [[gnu::noinline]] size_t Compare(const Name& name, const unsigned char* b, bool& sameLocal) const {
-        const Name* seen = m_count <= 16 ? m_names : m_more.data();
-        for (size_t k = 0; k < m_count; ++k) {
-            if (seen[k].size == name.size && seen[k].p[0] == name.p[0] && std::memcmp(seen[k].p, name.p, name.size) == 0)
-                return static_cast<size_t>(name.p - b);
-            if (!sameLocal && SameLocalPart(seen[k], name)) sameLocal = true;
-        }
-        return std::string_view::npos;
-    }
-    [[gnu::noinline]] void AddMore(const Name& name) {
-        if (m_count == 16) m_more.assign(m_names, m_names + 16);
-        m_more.push_back(name);
-        ++m_count;
-    }
     Name m_names[16];
     std::vector<Name> m_more;  // a tag of more than 16 attributes
     size_t m_count = 0;
@@ -383,9 +374,6 @@ struct StopClasses {
 };
 const StopClasses kStopClasses;
 
-// The ways to find the stops of the 64 bytes at `p` (and the byte after
-// them, which tells an end tag's "<"), by the processor's vectors.
-
 // The bytes the vectors compare with, each filling 32 bytes. Read from
 // memory through a pointer the compiler cannot see through: built again
 // from immediates they would cost three instructions each in every block.
@@ -410,10 +398,9 @@ inline const Bytes32* Splats() {
     return s;
 }
 
-// The run of three-byte characters from `i` (leading bytes 0xE1 to 0xEC)
-// that a vector of `kBytes` bytes holds whole, from one to the next as long
-// as the run goes on: how many bytes of whole characters stand at the start
-// of `bytes` bytes of the run, `kWhole[run]`.
+// The bytes of whole three-byte characters at the start of a run of `r`
+// non-ASCII bytes in a vector of `kBytes`, of[r]; at most kMost, which
+// leaves the vector's last bytes to the next one.
 template <unsigned kBytes>
 struct WholeCharacters {
     static constexpr unsigned kMost = (kBytes - 1) / 3 * 3;
@@ -424,6 +411,12 @@ struct WholeCharacters {
 };
 constexpr WholeCharacters<16> kWhole16;
 constexpr WholeCharacters<32> kWhole32;
+
+// The ways to read the text, by the processor's vectors. Characters: the
+// end of the run of three-byte characters of the common scripts (leading
+// bytes 0xE1 to 0xEC) from `i`, a vector of them at a time; Of: the stops of
+// the 64 bytes at `p` (and the byte after them, which tells an end tag's
+// "<").
 
 // One byte at a time: processors without vectors, and tests.
 struct OneByte {
