@@ -1,5 +1,6 @@
 // The XML layer's load of UTF-8 text, checked against plain walks of the
-// parsed document: the repeated-attribute scan finds the first attribute
+// parsed document and the checks against themselves at each vector width
+// and in one pass: the repeated-attribute scan finds the first attribute
 // that repeats an earlier one of its element (none when none does), and the
 // namespace of every element and attribute, resolved through the kept
 // scopes in two orders, is the one its declarations in scope give.
@@ -51,9 +52,27 @@ std::string_view PrefixOf(const char* name) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string text(reinterpret_cast<const char*>(data), size);
     kiln::xml::XmlTextError bad;
-    if (!kiln::xml::CheckXmlText(text, bad)) return 0;
+    const bool good = kiln::xml::CheckXmlText(text, bad);
     bool sameLocal = false;
     const size_t scanned = kiln::xml::FirstRepeatedAttribute(text, &sameLocal);
+
+    // Each vector width gives the same answers, and the one pass that does
+    // both checks gives what the two give apart.
+    for (const auto width : {kiln::xml::ScanWidth::kWidest, kiln::xml::ScanWidth::kSixteen, kiln::xml::ScanWidth::kOne}) {
+        kiln::xml::XmlTextError e;
+        const bool ok = kiln::xml::CheckXmlText(text, e, width);
+        Check(ok == good && (ok || (e.offset == bad.offset && e.reason == bad.reason)), "the text check at each width");
+        bool local = false;
+        Check(kiln::xml::FirstRepeatedAttribute(text, &local, width) == scanned && local == sameLocal,
+              "the repeated-attribute scan at each width");
+        kiln::xml::XmlTextError both;
+        size_t twice = 0;
+        const bool bothOk = kiln::xml::CheckXmlTextAndAttributes(text, both, twice, local, width);
+        Check(bothOk == good && (bothOk ? twice == scanned && local == sameLocal
+                                        : both.offset == bad.offset && both.reason == bad.reason),
+              "both checks in one pass");
+    }
+    if (!good) return 0;
 
     // The same text parsed as the layer parses it, in place: a name's
     // offset in the buffer is its offset in the text.

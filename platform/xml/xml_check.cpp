@@ -7,7 +7,9 @@
 #include <cstring>
 #include <vector>
 
-#if defined(__SSE2__)
+#if defined(__x86_64__)
+#include <immintrin.h>
+#elif defined(__SSE2__)
 #include <emmintrin.h>
 #endif
 
@@ -64,35 +66,6 @@ struct Table {
     }
 };
 const Table kPlain;
-
-// The offset of the first byte at or after `from` that needs a look: a
-// control character other than tab, line feed and carriage return (which
-// indented text holds on every line), non-ASCII, "&" (a reference), "!" or
-// "?" (after "<": a comment, CDATA section, processing instruction or
-// DOCTYPE). Tags need no look: sixteen bytes at a time where SSE2 is there.
-inline size_t NextSpecial(const unsigned char* b, size_t from, size_t n) {
-    size_t i = from;
-#if defined(__SSE2__)
-    const __m128i space = _mm_set1_epi8(0x20), amp = _mm_set1_epi8('&'), bang = _mm_set1_epi8('!'),
-                  ask = _mm_set1_epi8('?'), tab = _mm_set1_epi8('\t'), lf = _mm_set1_epi8('\n'),
-                  cr = _mm_set1_epi8('\r');
-    while (i + 16 <= n) {
-        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + i));
-        // Signed: bytes from 0x80 up are negative, so below 0x20 as well.
-        const __m128i blank = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, tab), _mm_cmpeq_epi8(v, lf)), _mm_cmpeq_epi8(v, cr));
-        const __m128i below = _mm_andnot_si128(blank, _mm_cmplt_epi8(v, space));
-        const __m128i hit = _mm_or_si128(_mm_or_si128(below, _mm_cmpeq_epi8(v, amp)),
-                                         _mm_or_si128(_mm_cmpeq_epi8(v, bang), _mm_cmpeq_epi8(v, ask)));
-        const int mask = _mm_movemask_epi8(hit);
-        if (mask != 0) return i + static_cast<size_t>(__builtin_ctz(static_cast<unsigned>(mask)));
-        i += 16;
-    }
-#endif
-    while (i < n && ((b[i] >= 0x20 && b[i] < 0x80) || b[i] == '\t' || b[i] == '\n' || b[i] == '\r') && b[i] != '&' &&
-           b[i] != '!' && b[i] != '?')
-        ++i;
-    return i;
-}
 
 // The number of line feeds in a text.
 size_t CountLines(std::string_view text) {
@@ -277,118 +250,7 @@ std::string LinesBeforeParse::Text(std::string_view parsed, size_t offset) const
 
 size_t FirstBadXmlChar(std::string_view text) { return BadCharIn(text, 0, text.size(), nullptr); }
 
-bool CheckXmlText(std::string_view text, XmlTextError& error) {
-    const size_t n = text.size();
-    size_t i = 0;
-    auto bad = [&](size_t at, std::string reason) {
-        error.offset = at;
-        error.reason = std::move(reason);
-        return false;
-    };
-    // Comments, CDATA sections and processing instructions hold characters,
-    // not references: only their characters are checked.
-    auto skipTo = [&](size_t from, std::string_view end) {
-        size_t e = text.find(end, from);
-        size_t stop = e == std::string_view::npos ? n : e + end.size();
-        std::string reason;
-        size_t b = BadCharIn(text, i, stop, &reason);
-        if (b != std::string_view::npos) return bad(b, reason);
-        i = stop;
-        return true;
-    };
-    const auto* b = reinterpret_cast<const unsigned char*>(text.data());
-    while ((i = NextSpecial(b, i, n)) < n) {
-        const unsigned char c = b[i];
-        if (c == '&') {
-            std::string reason;
-            if (!CheckReference(text, i, reason)) return bad(i, reason);
-            ++i;
-        } else if (c == '!' || c == '?') {
-            // Markup only right after "<"; elsewhere plain text.
-            const size_t lt = i - 1;
-            if (i == 0 || b[lt] != '<') {
-                ++i;
-            } else if (StartsAt(text, lt, "<!--")) {
-                i = lt;
-                if (!skipTo(lt + 4, "-->")) return false;
-            } else if (StartsAt(text, lt, "<![CDATA[")) {
-                i = lt;
-                if (!skipTo(lt + 9, "]]>")) return false;
-            } else if (c == '?') {
-                i = lt;
-                if (!skipTo(lt + 2, "?>")) return false;
-            } else if (StartsAt(text, lt, "<!DOCTYPE")) {
-                bool entities = false;
-                size_t end = DoctypeEnd(text, lt, entities);
-                if (entities) return bad(lt, "文档类型声明（DOCTYPE）声明了实体：不读入声明实体的文档");
-                if (end == std::string_view::npos) end = n;
-                std::string reason;
-                size_t b2 = BadCharIn(text, lt, end, &reason);
-                if (b2 != std::string_view::npos) return bad(b2, reason);
-                i = end;
-            } else {
-                ++i;
-            }
-        } else if (c < 0x20) {
-            std::string reason;
-            BadCharIn(text, i, n, &reason);
-            return bad(i, reason);
-        } else {
-            // A run of non-ASCII characters (a Chinese text) in one loop; the
-            // three-byte characters of the common scripts take a short way.
-            do {
-                const unsigned char c0 = b[i];
-                if (c0 >= 0xE1 && c0 <= 0xEC && i + 2 < n && (b[i + 1] & 0xC0) == 0x80 && (b[i + 2] & 0xC0) == 0x80) {
-                    i += 3;
-                    continue;
-                }
-                uint32_t cp = 0;
-                size_t len = Decode(b + i, b + n, cp);
-                if (len == 0 || !AllowedCodePoint(cp)) {
-                    std::string reason;
-                    BadCharIn(text, i, n, &reason);
-                    return bad(i, reason);
-                }
-                i += len;
-            } while (i < n && b[i] >= 0x80);
-        }
-    }
-    return true;
-}
-
 namespace {
-
-// The offset of the first byte `c` at or after `from`, n when none: sixteen
-// bytes at a time where SSE2 is there, without a call, since markup stands
-// close together.
-inline size_t FindByte(const unsigned char* b, size_t from, size_t n, unsigned char c) {
-    size_t i = from;
-#if defined(__SSE2__)
-    const __m128i x = _mm_set1_epi8(static_cast<char>(c));
-    for (; i + 16 <= n; i += 16) {
-        const int mask = _mm_movemask_epi8(_mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(b + i)), x));
-        if (mask != 0) return i + static_cast<size_t>(__builtin_ctz(static_cast<unsigned>(mask)));
-    }
-#endif
-    while (i < n && b[i] != c) ++i;
-    return i;
-}
-
-// The offset of the first quote or ">" at or after `from`, n when none.
-inline size_t FindQuoteOrEnd(const unsigned char* b, size_t from, size_t n) {
-    size_t i = from;
-#if defined(__SSE2__)
-    const __m128i dq = _mm_set1_epi8('"'), sq = _mm_set1_epi8('\''), gt = _mm_set1_epi8('>');
-    for (; i + 16 <= n; i += 16) {
-        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + i));
-        const __m128i hit = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, dq), _mm_cmpeq_epi8(v, sq)), _mm_cmpeq_epi8(v, gt));
-        const int mask = _mm_movemask_epi8(hit);
-        if (mask != 0) return i + static_cast<size_t>(__builtin_ctz(static_cast<unsigned>(mask)));
-    }
-#endif
-    while (i < n && b[i] != '"' && b[i] != '\'' && b[i] != '>') ++i;
-    return i;
-}
 
 // A blank between a tag's names and values. The text check has refused every
 // other byte below 0x21 before the scan runs.
@@ -488,76 +350,569 @@ private:
     uint64_t m_lastBytes = 0;  // bit c & 63 for each last byte c of the names
 };
 
-}  // namespace
+// The bytes the pass stops at among the 64 from a place, a bit each: `look`
+// holds "<" but for an end tag's and, for the text check, what it looks at
+// (control characters other than tab, line feed and carriage return,
+// non-ASCII, "&"); `tag` the quotes and ">", which matter inside a start
+// tag only, and `dq` the double quotes alone (the values kiln and most tools
+// write). Every other byte is passed over: a text needs a closer look only
+// where one of these stands. A "<" that ends the text is no stop: it starts
+// nothing.
+struct Stops {
+    uint64_t look, tag, dq;
+};
 
-size_t FirstRepeatedAttribute(std::string_view text, bool* sameLocal) {
-    bool twoPrefixes = false;
-    const auto* const b = reinterpret_cast<const unsigned char*>(text.data());
-    const size_t n = text.size();
+// Bit 0: "<"; bit 1: a byte the text check looks at; bit 2: a quote or
+// ">"; bit 3: '"'.
+struct StopClasses {
+    std::array<uint8_t, 256> of{};
+    StopClasses() {
+        for (int c = 0; c < 256; ++c)
+            of[c] = static_cast<uint8_t>((c == '<' ? 1 : 0) | (kPlain.special[c] || c == '&' ? 2 : 0) |
+                                         (c == '"' || c == '\'' || c == '>' ? 4 : 0) | (c == '"' ? 8 : 0));
+    }
+};
+const StopClasses kStopClasses;
+
+// The bytes the vectors compare with, each filling 32 bytes. Read from
+// memory through a pointer the compiler cannot see through: built again
+// from immediates they would cost three instructions each in every block.
+enum Splat { kLt, kSlash, kSpace, kAmp, kDq, kSq, kGt, kTab, kLf, kCr, kHighBits, kContinuation, kFirstLead, kLeads, kBlanks, kSplats };
+struct alignas(32) Bytes32 {
+    unsigned char v[32];
+};
+constexpr std::array<Bytes32, kSplats> MakeSplats() {
+    std::array<Bytes32, kSplats> s{};
+    const unsigned char bytes[kBlanks] = {'<', '/', 0x20, '&', '"', '\'', '>', '\t', '\n', '\r', 0xC0, 0x80, 0xE1, 0x0B};
+    for (int k = 0; k < kBlanks; ++k)
+        for (auto& c : s[k].v) c = bytes[k];
+    // Tab, line feed and carriage return are the bytes that a lookup by
+    // their low half gives back (bytes from 0x80 up give 0).
+    for (int k = 0; k < 32; ++k) s[kBlanks].v[k] = k % 16 == 9 || k % 16 == 10 || k % 16 == 13 ? k % 16 : 0x80;
+    return s;
+}
+constexpr std::array<Bytes32, kSplats> kSplatBytes = MakeSplats();
+inline const Bytes32* Splats() {
+    const Bytes32* s = kSplatBytes.data();
+    __asm__("" : "+r"(s));
+    return s;
+}
+
+// The bytes of whole three-byte characters at the start of a run of `r`
+// non-ASCII bytes in a vector of `kBytes`, of[r]; at most kMost, which
+// leaves the vector's last bytes to the next one.
+template <unsigned kBytes>
+struct WholeCharacters {
+    static constexpr unsigned kMost = (kBytes - 1) / 3 * 3;
+    std::array<uint8_t, kBytes + 1> of{};
+    constexpr WholeCharacters() {
+        for (unsigned r = 0; r <= kBytes; ++r) of[r] = static_cast<uint8_t>(std::min(r, kMost) / 3 * 3);
+    }
+};
+constexpr WholeCharacters<16> kWhole16;
+constexpr WholeCharacters<32> kWhole32;
+
+// The ways to read the text, by the processor's vectors. Characters: the
+// end of the run of three-byte characters of the common scripts (leading
+// bytes 0xE1 to 0xEC) from `i`, a vector of them at a time; Of: the stops of
+// the 64 bytes at `p` (and the byte after them, which tells an end tag's
+// "<").
+
+// One byte at a time: processors without vectors, and tests.
+struct OneByte {
+    static size_t Characters(const unsigned char*, size_t i, size_t) { return i; }
+    template <bool kText>
+    static Stops Of(const unsigned char* p, const Bytes32*) {
+        Stops s{0, 0, 0};
+        for (unsigned k = 0; k < 64; ++k) {
+            const unsigned c = kStopClasses.of[p[k]];
+            const bool endTag = p[k] == '<' && p[k + 1] == '/';
+            s.look |= uint64_t{(c & (kText ? 3u : 1u)) != 0 && !endTag} << k;
+            s.tag |= uint64_t{(c >> 2) & 1u} << k;
+            s.dq |= uint64_t{(c >> 3) & 1u} << k;
+        }
+        return s;
+    }
+};
+
+#if defined(__SSE2__)
+struct Sixteen {
+    static size_t Characters(const unsigned char* b, size_t i, size_t n) {
+        const auto* const k = reinterpret_cast<const __m128i*>(Splats());
+        while (i + 16 <= n) {
+            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + i));
+            const unsigned high = static_cast<unsigned>(_mm_movemask_epi8(v));
+            const unsigned next = _mm_movemask_epi8(_mm_cmpeq_epi8(_mm_and_si128(v, k[2 * kHighBits]), k[2 * kContinuation]));
+            const __m128i lead = _mm_sub_epi8(v, k[2 * kFirstLead]);
+            const unsigned leads = _mm_movemask_epi8(_mm_cmpeq_epi8(_mm_min_epu8(lead, k[2 * kLeads]), lead));
+            const unsigned run = static_cast<unsigned>(__builtin_ctz(~high | 0x10000u));
+            const unsigned whole = kWhole16.of[run];
+            if (whole == 0 || (((leads ^ 0x1249u) | (next ^ 0x6DB6u)) & ((1u << whole) - 1)) != 0) break;
+            i += whole;
+            if (whole != kWhole16.kMost || run == whole) break;
+        }
+        return i;
+    }
+    template <bool kText>
+    static Stops Of(const unsigned char* p, const Bytes32* splats) {
+        const auto* const k = reinterpret_cast<const __m128i*>(splats);
+        auto splat = [k](Splat c) { return k[2 * c]; };
+        auto bits = [](__m128i x, unsigned at) { return uint64_t{static_cast<unsigned>(_mm_movemask_epi8(x))} << at; };
+        Stops s{0, 0, 0};
+        for (unsigned at = 0; at < 64; at += 16) {
+            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + at));
+            const __m128i slash = _mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + at + 1)), splat(kSlash));
+            __m128i look = _mm_andnot_si128(slash, _mm_cmpeq_epi8(v, splat(kLt)));
+            if constexpr (kText) {
+                const __m128i blank =
+                    _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, splat(kTab)), _mm_cmpeq_epi8(v, splat(kLf))), _mm_cmpeq_epi8(v, splat(kCr)));
+                // Signed: bytes from 0x80 up are negative, so below 0x20 as well.
+                const __m128i below = _mm_andnot_si128(blank, _mm_cmplt_epi8(v, splat(kSpace)));
+                look = _mm_or_si128(look, _mm_or_si128(below, _mm_cmpeq_epi8(v, splat(kAmp))));
+            }
+            const __m128i dq = _mm_cmpeq_epi8(v, splat(kDq));
+            s.look |= bits(look, at);
+            s.tag |= bits(_mm_or_si128(_mm_or_si128(dq, _mm_cmpeq_epi8(v, splat(kSq))), _mm_cmpeq_epi8(v, splat(kGt))), at);
+            s.dq |= bits(dq, at);
+        }
+        return s;
+    }
+};
+#else
+using Sixteen = OneByte;
+#endif
+
+#if defined(__x86_64__)
+#define KILN_WIDE [[gnu::target("avx2,bmi,bmi2")]]
+struct ThirtyTwo {
+    KILN_WIDE static size_t Characters(const unsigned char* b, size_t i, size_t n) {
+        const auto* const k = reinterpret_cast<const __m256i*>(Splats());
+        while (i + 32 <= n) {
+            const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(b + i));
+            const uint64_t high = static_cast<uint32_t>(_mm256_movemask_epi8(v));
+            const uint32_t next = static_cast<uint32_t>(_mm256_movemask_epi8(_mm256_cmpeq_epi8(_mm256_and_si256(v, k[kHighBits]), k[kContinuation])));
+            const __m256i lead = _mm256_sub_epi8(v, k[kFirstLead]);
+            const uint32_t leads = static_cast<uint32_t>(_mm256_movemask_epi8(_mm256_cmpeq_epi8(_mm256_min_epu8(lead, k[kLeads]), lead)));
+            const unsigned run = static_cast<unsigned>(__builtin_ctzll(~high));
+            const unsigned whole = kWhole32.of[run];
+            if (whole == 0 || (((leads ^ 0x49249249u) | (next ^ 0xB6DB6DB6u)) & ((uint32_t{1} << whole) - 1)) != 0) break;
+            i += whole;
+            if (whole != kWhole32.kMost || run == whole) break;
+        }
+        return i;
+    }
+    template <bool kText>
+    KILN_WIDE static Stops Of(const unsigned char* p, const Bytes32* splats) {
+        const auto* const splat = reinterpret_cast<const __m256i*>(splats);
+        Stops s{0, 0, 0};
+        for (unsigned at = 0; at < 64; at += 32) {
+            const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + at));
+            const __m256i slash = _mm256_cmpeq_epi8(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + at + 1)), splat[kSlash]);
+            __m256i look = _mm256_andnot_si256(slash, _mm256_cmpeq_epi8(v, splat[kLt]));
+            if constexpr (kText) {
+                const __m256i blank = _mm256_cmpeq_epi8(_mm256_shuffle_epi8(splat[kBlanks], v), v);
+                const __m256i below = _mm256_andnot_si256(blank, _mm256_cmpgt_epi8(splat[kSpace], v));
+                look = _mm256_or_si256(look, _mm256_or_si256(below, _mm256_cmpeq_epi8(v, splat[kAmp])));
+            }
+            const __m256i dq = _mm256_cmpeq_epi8(v, splat[kDq]);
+            const __m256i tag =
+                _mm256_or_si256(_mm256_or_si256(dq, _mm256_cmpeq_epi8(v, splat[kSq])), _mm256_cmpeq_epi8(v, splat[kGt]));
+            s.look |= uint64_t{static_cast<uint32_t>(_mm256_movemask_epi8(look))} << at;
+            s.tag |= uint64_t{static_cast<uint32_t>(_mm256_movemask_epi8(tag))} << at;
+            s.dq |= uint64_t{static_cast<uint32_t>(_mm256_movemask_epi8(dq))} << at;
+        }
+        return s;
+    }
+};
+#endif
+
+// The stops of the 64 bytes from `at`; the text ends in blanks, where the
+// pass never stops.
+template <class Width, bool kText>
+Stops StopsAt(const unsigned char* b, size_t at, size_t n, const Bytes32* splats) {
+    if (n - at > 64) return Width::template Of<kText>(b + at, splats);
+    unsigned char tail[65];
+    std::memset(tail, ' ', sizeof tail);
+    std::memcpy(tail, b + at, n - at);
+    if (tail[n - at - 1] == '<') tail[n - at - 1] = ' ';
+    return Width::template Of<kText>(tail, splats);
+}
+
+// One forward pass over a text for the text check, the repeated-attribute
+// scan, or both at once. Both read the text alike but for one case: a "<!"
+// or "<?" inside a start tag, which the text check takes for markup while
+// the scan reads on through the tag; there the two go apart.
+//
+// The scan goes from one "<" outside markup to the next: text holds no tag,
+// whatever quotes or ">" it holds. End tags hold no attribute; comments,
+// CDATA sections, processing instructions and the DOCTYPE are passed over.
+// In a start tag the scan leaps from one value to the next, each passed over
+// from its opening quote to its closing one whatever it holds ("<", ">", the
+// other quote), as the parser reads it; a name is the word before the "="
+// before its value. The places of a tag's values are kept, and the names
+// read only where a tag holds two values or more.
+struct Pass {
+    explicit Pass(std::string_view t) : text(t), b(reinterpret_cast<const unsigned char*>(t.data())), n(t.size()) {}
+    std::string_view text;
+    const unsigned char* b;
+    size_t n;
+    size_t pos = 0;  // where the pass goes on
+    XmlTextError* error = nullptr;
+    // The start tag the scan is in: its "<", and the opening quotes of its
+    // values so far.
+    size_t tag = 0;
+    size_t* values = inPlace;
+    size_t count = 0, room = std::size(inPlace);
+    size_t inPlace[16];
+    std::vector<size_t> more;  // a tag of more than 16 values
+    void Add(size_t open) {
+        if (count == room) Grow();
+        values[count++] = open;
+    }
+    [[gnu::noinline]] void Grow() {
+        more.assign(values, values + count);
+        more.resize(2 * count);
+        values = more.data();
+        room = more.size();
+    }
     TagNames names;
-    // The end of the markup `end` found from `from`, n when it is missing.
-    auto past = [&](size_t from, std::string_view end) {
-        const size_t e = text.find(end, from);
-        return e == std::string_view::npos ? n : e + end.size();
-    };
-    // From one "<" outside markup to the next: text holds no tag, whatever
-    // quotes or ">" it holds. End tags hold no attribute; comments, CDATA
-    // sections, processing instructions and the DOCTYPE are passed over. In
-    // a start tag the scan leaps from one value to the next, each passed over
-    // from its opening quote to its closing one whatever it holds ("<", ">",
-    // the other quote), as the parser reads it; a name is the word before
-    // the "=" before its value. Most tags hold one attribute: its name is
-    // read only when a second comes.
     size_t repeated = std::string_view::npos;
-    for (size_t i = 0; repeated == std::string_view::npos && (i = FindByte(b, i, n, '<')) < n;) {
-        const size_t lt = i++;
-        if (i >= n) break;
-        const unsigned char c = b[i];
-        if (c == '/') continue;
-        if (c == '?') {
-            i = past(i + 1, "?>");
+    bool sameLocal = false;
+};
+
+enum class Stop { kEnd, kBadText, kRepeated, kApart };
+
+// The text check's refusal at `at`, its reason the one the character there gives.
+[[gnu::noinline, gnu::cold]] Stop RefuseAt(Pass& p, size_t at) {
+    BadCharIn(p.text, at, p.n, &p.error->reason);
+    p.error->offset = at;
+    return Stop::kBadText;
+}
+
+[[gnu::noinline, gnu::cold]] Stop Refuse(Pass& p, size_t at, std::string reason) {
+    p.error->offset = at;
+    p.error->reason = std::move(reason);
+    return Stop::kBadText;
+}
+
+// The end of the markup that starts at `lt` with "<!" or "<?" (one past its
+// end, the text's end where it is missing), lt + 2 for a "<!" that starts
+// none; with the text check, its characters are checked, and a DOCTYPE that
+// declares entities refused.
+template <bool kText>
+[[gnu::noinline]] Stop PassMarkup(Pass& p, size_t lt, size_t& end) {
+    const std::string_view text = p.text;
+    auto past = [&](size_t from, std::string_view close) {
+        const size_t e = text.find(close, from);
+        return e == std::string_view::npos ? p.n : e + close.size();
+    };
+    if (text[lt + 1] == '?') {
+        end = past(lt + 2, "?>");
+    } else if (StartsAt(text, lt, "<!--")) {
+        end = past(lt + 4, "-->");
+    } else if (StartsAt(text, lt, "<![CDATA[")) {
+        end = past(lt + 9, "]]>");
+    } else if (StartsAt(text, lt, "<!DOCTYPE")) {
+        bool entities = false;
+        end = DoctypeEnd(text, lt, entities);
+        if (kText && entities) return Refuse(p, lt, "文档类型声明（DOCTYPE）声明了实体：不读入声明实体的文档");
+        if (end == std::string_view::npos) end = p.n;
+    } else {
+        end = lt + 2;
+        return Stop::kEnd;
+    }
+    // Comments, CDATA sections and processing instructions hold characters,
+    // not references: only their characters are checked.
+    if (kText) {
+        std::string reason;
+        const size_t bad = BadCharIn(text, lt, end, &reason);
+        if (bad != std::string_view::npos) return Refuse(p, bad, std::move(reason));
+    }
+    return Stop::kEnd;
+}
+
+// A run of non-ASCII characters (a Chinese text) from `i`: its end; npos,
+// with the text check's error, at a character that is no UTF-8 or that XML
+// forbids. The three-byte characters of the common scripts (leading bytes
+// 0xE1 to 0xEC), a vector of them at a time, then the rest one by one.
+template <class Width>
+inline size_t PassCharacters(Pass& p, size_t i) {
+    const unsigned char* const b = p.b;
+    const size_t n = p.n;
+    i = Width::Characters(b, i, n);
+    if (i == n || b[i] < 0x80) return i;
+    do {
+        const unsigned char c0 = b[i];
+        if (c0 >= 0xE1 && c0 <= 0xEC && i + 2 < n && (b[i + 1] & 0xC0) == 0x80 && (b[i + 2] & 0xC0) == 0x80) {
+            i += 3;
             continue;
         }
-        if (c == '!') {
-            if (StartsAt(text, lt, "<!--")) {
-                i = past(lt + 4, "-->");
-            } else if (StartsAt(text, lt, "<![CDATA[")) {
-                i = past(lt + 9, "]]>");
-            } else if (StartsAt(text, lt, "<!DOCTYPE")) {
-                bool entities = false;
-                const size_t end = DoctypeEnd(text, lt, entities);
-                i = end == std::string_view::npos ? n : end;
-            }
+        uint32_t cp = 0;
+        const size_t len = Decode(b + i, b + n, cp);
+        if (len == 0 || !AllowedCodePoint(cp)) {
+            RefuseAt(p, i);
+            return std::string_view::npos;
+        }
+        i += len;
+    } while (i < n && b[i] >= 0x80);
+    return i;
+}
+
+// The byte at `i` the text check looks at, neither "<" nor non-ASCII:
+// false, with the error, unless it is "&" starting an allowed reference.
+[[gnu::noinline]] bool PassReference(Pass& p, size_t i) {
+    if (p.b[i] != '&') {
+        RefuseAt(p, i);
+        return false;
+    }
+    std::string reason;
+    if (CheckReference(p.text, i, reason)) return true;
+    Refuse(p, i, std::move(reason));
+    return false;
+}
+
+// The byte of a name a value's name is told by: the byte itself where it
+// can stand in a name before "=" (not blank, no quote, no "<"), else 0; 0
+// for ":" as well, which ends the prefix of a name without a local part.
+struct NameBytes {
+    std::array<uint8_t, 256> of{};
+    NameBytes() {
+        for (int c = 0x21; c < 256; ++c) of[c] = static_cast<uint8_t>(c == '"' || c == '\'' || c == '<' || c == ':' ? 0 : c);
+    }
+};
+const NameBytes kNameBytes;
+
+// The names of the values of the tag, each compared with those before it:
+// true at the first that repeats one (p.repeated).
+[[gnu::noinline]] bool CompareNames(Pass& p) {
+    const unsigned char* const b = p.b;
+    const size_t* const v = p.values;
+    p.names.Clear();
+    p.names.Add(NameBefore(b, p.tag + 1, v[0]), b, p.sameLocal);
+    for (size_t k = 1; k < p.count; ++k) {
+        // The value before ends at the same quote as it opened with.
+        const size_t close = p.text.find(static_cast<char>(b[v[k - 1]]), v[k - 1] + 1);
+        p.repeated = p.names.Add(NameAfterValue(b, close + 1, v[k]), b, p.sameLocal);
+        if (p.repeated != std::string_view::npos) return true;
+    }
+    return false;
+}
+
+// The same, the names first told by their last two bytes. A name written
+// as nearly all are, its "=" right before the value, is told by them, which
+// two equal names share, as do two names of one local part ("a:x", "b:x"):
+// only a tag where two names share them has its names read and compared.
+[[gnu::noinline]] bool NamesRepeat(Pass& p) {
+    const unsigned char* const b = p.b;
+    uint64_t told = 0;
+    for (size_t k = 0; k < p.count; ++k) {
+        // Read from the "=" back: the tag's "<" comes first.
+        const size_t open = p.values[k];
+        if (b[open - 1] != '=') return CompareNames(p);
+        const unsigned last = kNameBytes.of[b[open - 2]];
+        if (last == 0) return CompareNames(p);
+        const uint64_t bit = uint64_t{1} << ((last ^ (kNameBytes.of[b[open - 3]] << 3)) & 63);
+        if (told & bit) return CompareNames(p);
+        told |= bit;
+    }
+    return false;
+}
+
+// Each way of the pass at one width (below).
+template <class Width>
+struct PassAt;
+
+// Runs the pass from p.pos to the end of the text (kEnd), to the text
+// check's first error (kBadText), to the first repeated attribute with the
+// text check left (kRepeated), or to a "<!" or "<?" inside a start tag
+// (kApart: p.pos at it, p.tag at the tag). Its place in the text is where
+// it stands in the code: outside tags, in a start tag, in a value.
+template <class Width, bool kText, bool kAttrs>
+Stop Run(Pass& p) {
+    const unsigned char* const b = p.b;
+    const size_t n = p.n;
+    size_t base = p.pos;  // the block: the 64 bytes from here
+    if (base >= n) return Stop::kEnd;
+    const Bytes32* const splats = Splats();
+    Stops s = StopsAt<Width, kText>(b, base, n, splats);
+    uint64_t inTag = 0;  // in a start tag: the block's stops not yet passed
+    size_t i = 0;
+    // Takes the block from `at`; false, with no stops left, at the end of the text.
+    auto blockAt = [&](size_t at) {
+        base = at;
+        s = at < n ? StopsAt<Width, kText>(b, at, n, splats) : Stops{0, 0, 0};
+        inTag = s.look | s.tag;
+        return at < n;
+    };
+    // Goes on at `to`, past what the text check looked at.
+    auto goOnAt = [&](size_t to) {
+        if (to - base >= 64) return blockAt(to);
+        const uint64_t keep = ~uint64_t{0} << (to - base);
+        s.look &= keep;
+        inTag &= keep;
+        return true;
+    };
+    // What the text check looks at, at i, but "<": false when it refuses the text.
+    auto check = [&] {
+        if (b[i] < 0x80) return PassReference(p, i);
+        const size_t end = PassAt<Width>::Characters(p, i);
+        if (end == std::string_view::npos) return false;
+        goOnAt(end);
+        return true;
+    };
+    // A "<" inside a start tag: true where the text check takes it for markup.
+    auto apart = [&] {
+        if (!kText || (b[i + 1] != '!' && b[i + 1] != '?')) return false;
+        p.pos = i;
+        return true;
+    };
+    // The end of a start tag or of the text inside one: its names compared.
+    auto namesRepeat = [&] { return p.count >= 2 && NamesRepeat(p); };
+    for (;;) {
+        // Outside tags: "<" and what the text check looks at.
+        while (s.look == 0)
+            if (!blockAt(base + 64)) return Stop::kEnd;
+        unsigned t = static_cast<unsigned>(__builtin_ctzll(s.look));
+        i = base + t;
+        s.look &= s.look - 1;
+        if (b[i] != '<') {
+            if (!check()) return Stop::kBadText;
             continue;
         }
-        size_t count = 0, firstFloor = 0, firstQuote = 0;
-        for (size_t floor = i;;) {
-            i = FindQuoteOrEnd(b, i, n);
-            if (i >= n) break;
-            if (b[i] == '>') {
-                ++i;
+        if (b[i + 1] == '!' || b[i + 1] == '?') {
+            size_t end = 0;
+            if (PassMarkup<kText>(p, i, end) == Stop::kBadText) return Stop::kBadText;
+            goOnAt(end);
+            continue;
+        }
+        if (!kAttrs) continue;
+        // A start tag: quotes, ">", and "<" and what the text check looks at.
+        p.tag = i;
+        p.count = 0;
+        inTag = (s.look | s.tag) & (~uint64_t{1} << t);
+        for (;;) {
+            while (inTag == 0)
+                if (!blockAt(base + 64)) return namesRepeat() ? Stop::kRepeated : Stop::kEnd;
+            t = static_cast<unsigned>(__builtin_ctzll(inTag));
+            i = base + t;
+            inTag &= inTag - 1;
+            const unsigned char c = b[i];
+            if (c == '"') {
+                // To the closing quote at once where it is in the block and
+                // the text check looks at no byte before it.
+                const uint64_t closes = s.dq & inTag;
+                const uint64_t before = (closes & -closes) - 1;
+                if (closes != 0 && (!kText || (s.look & inTag & before) == 0)) {
+                    inTag &= ~before << 1;
+                    p.Add(i);
+                    continue;
+                }
+            } else if (c == '>') {
+                s.look &= ~uint64_t{1} << t;
+                if (namesRepeat()) {
+                    p.pos = i + 1;
+                    return Stop::kRepeated;
+                }
                 break;
-            }
-            const size_t quote = i;
-            i = FindByte(b, i + 1, n, b[quote]);
-            if (i >= n) break;
-            const size_t nameFloor = floor;
-            floor = ++i;
-            if (count++ == 0) {
-                firstFloor = nameFloor;
-                firstQuote = quote;
+            } else if (c == '<') {
+                if (apart()) return Stop::kApart;
+                continue;
+            } else if (c != '\'') {
+                if (!check()) return Stop::kBadText;
                 continue;
             }
-            if (count == 2) {
-                names.Clear();
-                names.Add(NameBefore(b, firstFloor, firstQuote), b, twoPrefixes);
+            // A value: its closing quote, and "<" and what the text check looks at.
+            const size_t open = i;
+            for (;;) {
+                while (inTag == 0)
+                    if (!blockAt(base + 64)) return namesRepeat() ? Stop::kRepeated : Stop::kEnd;
+                i = base + static_cast<unsigned>(__builtin_ctzll(inTag));
+                inTag &= inTag - 1;
+                const unsigned char in = b[i];
+                if (in == c) break;
+                if (in == '<') {
+                    if (apart()) return Stop::kApart;
+                } else if (kText && (in >= 0x80 || in < 0x20 || in == '&')) {
+                    if (!check()) return Stop::kBadText;
+                }
             }
-            repeated = names.Add(NameAfterValue(b, nameFloor, quote), b, twoPrefixes);
-            if (repeated != std::string_view::npos) break;
+            p.Add(open);
         }
     }
-    if (sameLocal) *sameLocal = twoPrefixes;
-    return repeated;
+}
+
+// Each way of the pass at one width; the widest compiled for AVX2 as one whole.
+template <class Width>
+struct PassAt {
+    [[gnu::noinline]] static size_t Characters(Pass& p, size_t i) { return PassCharacters<Width>(p, i); }
+    static Stop Text(Pass& p) { return Run<Width, true, false>(p); }
+    static Stop Attributes(Pass& p) { return Run<Width, false, true>(p); }
+    static Stop Both(Pass& p) { return Run<Width, true, true>(p); }
+};
+#if defined(__x86_64__)
+template <>
+struct PassAt<ThirtyTwo> {
+    KILN_WIDE [[gnu::noinline, gnu::flatten]] static size_t Characters(Pass& p, size_t i) { return PassCharacters<ThirtyTwo>(p, i); }
+    KILN_WIDE [[gnu::flatten]] static Stop Text(Pass& p) { return Run<ThirtyTwo, true, false>(p); }
+    KILN_WIDE [[gnu::flatten]] static Stop Attributes(Pass& p) { return Run<ThirtyTwo, false, true>(p); }
+    KILN_WIDE [[gnu::flatten]] static Stop Both(Pass& p) { return Run<ThirtyTwo, true, true>(p); }
+};
+#endif
+
+// Both jobs in one pass; where they go apart, each goes on alone: the text
+// check from the "<", the scan from the start of the tag it is in.
+template <class Width>
+bool CheckBoth(Pass& p) {
+    switch (PassAt<Width>::Both(p)) {
+    case Stop::kBadText:
+        return false;
+    case Stop::kRepeated:
+        return PassAt<Width>::Text(p) != Stop::kBadText;
+    case Stop::kApart:
+        if (PassAt<Width>::Text(p) == Stop::kBadText) return false;
+        p.pos = p.tag;
+        PassAt<Width>::Attributes(p);
+        return true;
+    case Stop::kEnd:
+        break;
+    }
+    return true;
+}
+
+// Runs `job` with the width asked for, the widest the processor has by default.
+template <class Job>
+auto AtWidth(ScanWidth width, Job job) {
+#if defined(__x86_64__)
+    static const bool wide = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("bmi") && __builtin_cpu_supports("bmi2");
+    if (width == ScanWidth::kWidest && wide) return job(ThirtyTwo{});
+#endif
+    if (width != ScanWidth::kOne) return job(Sixteen{});
+    return job(OneByte{});
+}
+
+}  // namespace
+
+bool CheckXmlText(std::string_view text, XmlTextError& error, ScanWidth width) {
+    Pass p(text);
+    p.error = &error;
+    return AtWidth(width, [&](auto w) { return PassAt<decltype(w)>::Text(p) != Stop::kBadText; });
+}
+
+size_t FirstRepeatedAttribute(std::string_view text, bool* sameLocal, ScanWidth width) {
+    Pass p(text);
+    AtWidth(width, [&](auto w) { return PassAt<decltype(w)>::Attributes(p); });
+    if (sameLocal) *sameLocal = p.sameLocal;
+    return p.repeated;
+}
+
+bool CheckXmlTextAndAttributes(std::string_view text, XmlTextError& error, size_t& repeated, bool& sameLocal,
+                               ScanWidth width) {
+    Pass p(text);
+    p.error = &error;
+    const bool ok = AtWidth(width, [&](auto w) { return CheckBoth<decltype(w)>(p); });
+    repeated = p.repeated;
+    sameLocal = p.sameLocal;
+    return ok;
 }
 
 }  // namespace kiln::xml

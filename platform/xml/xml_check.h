@@ -49,6 +49,11 @@ inline bool IsWritableText(std::string_view text) {
     return i == text.size() || FirstBadXmlChar(text.substr(i)) == std::string_view::npos;
 }
 
+// The width of the vectors the checks below read the text with: the widest
+// this processor has, or narrower ones, which give the same answers (tests
+// compare them).
+enum class ScanWidth { kWidest, kSixteen, kOne };
+
 // Why a text is refused and where.
 struct XmlTextError {
     size_t offset = 0;
@@ -60,7 +65,7 @@ struct XmlTextError {
 // reference is one of the five predefined ones, and no DOCTYPE declares
 // entities (they are never expanded, so their references would turn into
 // other text, and an external one must never be read).
-bool CheckXmlText(std::string_view text, XmlTextError& error);
+bool CheckXmlText(std::string_view text, XmlTextError& error, ScanWidth width = ScanWidth::kWidest);
 
 // The offset of the name of the first attribute that repeats an earlier one
 // of its start tag, which XML does not allow (the parser takes it); npos when
@@ -71,6 +76,12 @@ bool CheckXmlText(std::string_view text, XmlTextError& error);
 // `sameLocal` (when given) tells whether some start tag holds two names with
 // different prefixes and one local part ("a:x", "b:x"): one name repeated
 // where both prefixes stand for the same namespace (NamespaceRepeat).
-size_t FirstRepeatedAttribute(std::string_view text, bool* sameLocal = nullptr);
+size_t FirstRepeatedAttribute(std::string_view text, bool* sameLocal = nullptr, ScanWidth width = ScanWidth::kWidest);
+
+// Both checks of a text about to be parsed, in one pass: false with the
+// error CheckXmlText gives; else true, with `repeated` and `sameLocal` as
+// FirstRepeatedAttribute gives them.
+bool CheckXmlTextAndAttributes(std::string_view text, XmlTextError& error, size_t& repeated, bool& sameLocal,
+                               ScanWidth width = ScanWidth::kWidest);
 
 }  // namespace kiln::xml

@@ -261,17 +261,18 @@ bool FindNamespaceRepeat(const pugi::xml_node& root, pugi::xml_attribute& first,
 bool ParseXmlText(kiln::file::Bytes data, XmlDocState& state, std::string& error, size_t* parseErrorAt) {
     if (parseErrorAt) *parseErrorAt = std::string::npos;
     if (!ToUtf8Text(data, error)) return false;
-    XmlTextError bad;
-    if (!CheckXmlText(data, bad)) {
-        error = PositionText(data, bad.offset) + "：" + bad.reason;
-        return false;
-    }
     // The parser takes an attribute given twice; XML does not. Found in the
     // text as it is before the parse changes it, and said unless the parser
     // finds an error of its own.
-    std::string repeated;
+    XmlTextError bad;
+    size_t twice = std::string::npos;
     bool sameLocal = false;
-    if (const size_t twice = FirstRepeatedAttribute(data, &sameLocal); twice != std::string::npos) {
+    if (!CheckXmlTextAndAttributes(data, bad, twice, sameLocal)) {
+        error = PositionText(data, bad.offset) + "：" + bad.reason;
+        return false;
+    }
+    std::string repeated;
+    if (twice != std::string::npos) {
         size_t end = twice;
         while (end < data.size() && data[end] != '=' && data[end] != ' ' && data[end] != '\t' && data[end] != '\n' &&
                data[end] != '\r')
