@@ -6,7 +6,9 @@
 #include <cstring>
 #include <memory>
 
-#if defined(__SSE2__)
+#if defined(__x86_64__)
+#include <immintrin.h>
+#elif defined(__SSE2__)
 #include <emmintrin.h>
 #endif
 
@@ -17,10 +19,17 @@ namespace {
 constexpr unsigned kLeadFirst = 0x81, kLeadLast = 0xFE;   // lead byte of two- and four-byte codes
 constexpr unsigned kTrailFirst = 0x40, kTrailLast = 0xFE;  // trail byte of two-byte codes (not 0x7F)
 constexpr unsigned kTrailCount = kTrailLast - kTrailFirst + 1;
+// A pair's place in the table of short codes: the pair as it is in memory,
+// a little-endian number (lead byte low), so that the conversion reads the
+// table with the pair as its index, checking nothing first. Half the places
+// (lead bytes below 0x80) are never read.
+constexpr size_t kShortPlaces = 0x10000;
+static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__);
+inline size_t ShortPlace(unsigned lead, unsigned trail) { return trail << 8 | lead; }
 
 char* PutUtf8(uint32_t cp, char* out);
 
-// Code point of every two-byte code, 0 where iconv refuses the code.
+// The UTF-8 bytes of every two-byte code, read from iconv.
 class TwoByteTable {
 public:
     TwoByteTable() : m_cp(new uint32_t[(kLeadLast - kLeadFirst + 1) * kTrailCount]()) {
@@ -71,10 +80,26 @@ public:
     // The code's UTF-8 bytes in memory order, and their number (0 where
     // iconv refuses the code).
     uint32_t Utf8At(unsigned lead, unsigned trail, size_t& len) const {
-        const size_t k = Index(lead, trail);
-        len = m_len[k];
-        return m_utf8[k];
+        const uint32_t code = m_short[ShortPlace(lead, trail)];
+        if (code != 0) {
+            len = code >> 24;
+            return code & 0xFFFFFF;
+        }
+        const uint32_t cp = m_cp[Index(lead, trail)];
+        if (cp == 0) {
+            len = 0;
+            return 0;
+        }
+        char bytes[4] = {};
+        len = static_cast<size_t>(PutUtf8(cp, bytes) - bytes);
+        uint32_t word;
+        std::memcpy(&word, bytes, 4);
+        return word;
     }
+    // By ShortPlace: the UTF-8 bytes of a code that takes at most three,
+    // with their number in the top byte; 0 for any other pair (no two-byte
+    // code, refused by iconv, or four UTF-8 bytes).
+    const uint32_t* Short() const { return m_short.get(); }
 
 private:
     void OneCode(iconv_t cd, unsigned lead, unsigned trail) {
@@ -88,22 +113,25 @@ private:
         m_cp[Index(lead, trail)] = dst[0] | (dst[1] << 8) | (dst[2] << 16) | (static_cast<uint32_t>(dst[3]) << 24);
     }
     static size_t Index(unsigned lead, unsigned trail) { return (lead - kLeadFirst) * kTrailCount + (trail - kTrailFirst); }
-    // Each code's UTF-8 bytes, from its code point.
+    // The UTF-8 bytes of the codes that take at most three, from their
+    // code points.
     void Encode();
     std::unique_ptr<uint32_t[]> m_cp;
-    std::unique_ptr<uint32_t[]> m_utf8;
-    std::unique_ptr<uint8_t[]> m_len;
+    std::unique_ptr<uint32_t[]> m_short;
 };
 
 void TwoByteTable::Encode() {
-    constexpr size_t kCodes = (kLeadLast - kLeadFirst + 1) * kTrailCount;
-    m_utf8.reset(new uint32_t[kCodes]());
-    m_len.reset(new uint8_t[kCodes]());
-    for (size_t k = 0; k < kCodes; ++k) {
-        if (m_cp[k] == 0) continue;
-        char bytes[4] = {};
-        m_len[k] = static_cast<uint8_t>(PutUtf8(m_cp[k], bytes) - bytes);
-        std::memcpy(&m_utf8[k], bytes, 4);
+    m_short.reset(new uint32_t[kShortPlaces]());
+    for (unsigned lead = kLeadFirst; lead <= kLeadLast; ++lead) {
+        for (unsigned trail = kTrailFirst; trail <= kTrailLast; ++trail) {
+            const uint32_t cp = m_cp[Index(lead, trail)];
+            if (cp == 0 || cp >= 0x10000) continue;
+            char bytes[4] = {};
+            const auto len = static_cast<uint32_t>(PutUtf8(cp, bytes) - bytes);
+            uint32_t word;
+            std::memcpy(&word, bytes, 4);
+            m_short[ShortPlace(lead, trail)] = word | len << 24;
+        }
     }
 }
 
@@ -140,9 +168,97 @@ bool ThroughIconv(iconv_t& cd, const unsigned char* p, size_t len, char*& out, s
     return iconv(cd, &s, &sl, &out, &dl) != static_cast<size_t>(-1) && sl == 0;
 }
 
+// The ways to copy a run of ASCII: a step stores kStep bytes as they are and
+// gives the number of them before the first byte that is not ASCII (kStep
+// when there is none); the next code overwrites the rest.
+struct OneByte {
+    static constexpr ptrdiff_t kStep = 8;
+    static size_t Copy(const unsigned char* p, char* o) {
+        uint64_t word;
+        std::memcpy(&word, p, 8);
+        std::memcpy(o, &word, 8);
+        const uint64_t high = word & 0x8080808080808080ULL;
+        return high == 0 ? 8 : static_cast<size_t>(__builtin_ctzll(high)) / 8;
+    }
+};
+
+#if defined(__SSE2__)
+struct Sixteen {
+    static constexpr ptrdiff_t kStep = 16;
+    static size_t Copy(const unsigned char* p, char* o) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(o), v);
+        return static_cast<size_t>(__builtin_ctz(static_cast<unsigned>(_mm_movemask_epi8(v)) | 0x10000u));
+    }
+};
+#else
+using Sixteen = OneByte;
+#endif
+
+#if defined(__x86_64__)
+#define KILN_WIDE [[gnu::target("avx2,bmi")]]
+struct ThirtyTwo {
+    static constexpr ptrdiff_t kStep = 32;
+    KILN_WIDE static size_t Copy(const unsigned char* p, char* o) {
+        const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(o), v);
+        return static_cast<size_t>(__builtin_ctzll(static_cast<uint32_t>(_mm256_movemask_epi8(v)) | (uint64_t{1} << 32)));
+    }
+};
+#endif
+
+// The codes nearly every text is made of, while at least a step of the
+// input is left: runs of ASCII a step at a time, and two-byte codes of at
+// most three UTF-8 bytes by the table alone. Stops before any other code
+// (four bytes long, of four UTF-8 bytes, or no GB18030), which the caller
+// converts. The room at `o` must take twice what is left of the input: no
+// code gives more than twice its bytes, so no store, a step at most, goes
+// past it, and no bound is checked on the way.
+template <class Width>
+void Common(const uint32_t* shortCodes, const unsigned char*& p, const unsigned char* end, char*& o) {
+    if (end - p < Width::kStep) return;
+    const unsigned char* const last = end - Width::kStep;  // the last place a step starts from
+    const unsigned char* q = p;
+    char* w = o;
+    while (q <= last) {
+        if (*q < 0x80) {
+            const size_t plain = Width::Copy(q, w);
+            q += plain;
+            w += plain;
+            continue;
+        }
+        uint16_t pair;
+        std::memcpy(&pair, q, 2);
+        const uint32_t code = shortCodes[pair];
+        if (code == 0) break;
+        std::memcpy(w, &code, 4);  // its bytes and what the next code overwrites
+        w += code >> 24;
+        q += 2;
+    }
+    p = q;
+    o = w;
+}
+
+#if defined(__x86_64__)
+KILN_WIDE [[gnu::flatten]] void CommonWide(const uint32_t* shortCodes, const unsigned char*& p, const unsigned char* end,
+                                           char*& o) {
+    Common<ThirtyTwo>(shortCodes, p, end, o);
+}
+#endif
+
+// Common at the width asked for, the widest the processor has by default.
+void CommonAt(ScanWidth width, const uint32_t* shortCodes, const unsigned char*& p, const unsigned char* end, char*& o) {
+#if defined(__x86_64__)
+    static const bool wide = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("bmi");
+    if (width == ScanWidth::kWidest && wide) return CommonWide(shortCodes, p, end, o);
+#endif
+    if (width != ScanWidth::kOne) return Common<Sixteen>(shortCodes, p, end, o);
+    Common<OneByte>(shortCodes, p, end, o);
+}
+
 }  // namespace
 
-bool Gb18030ToUtf8(const char* in, size_t size, char* out, size_t& outSize, size_t* badOffset) {
+bool Gb18030ToUtf8(const char* in, size_t size, char* out, size_t& outSize, size_t* badOffset, ScanWidth width) {
     const TwoByteTable& table = Table();
     const auto* p = reinterpret_cast<const unsigned char*>(in);
     const unsigned char* end = p + size;
@@ -151,27 +267,17 @@ bool Gb18030ToUtf8(const char* in, size_t size, char* out, size_t& outSize, size
     iconv_t cd = reinterpret_cast<iconv_t>(-1);  // opened on the first code that needs it
     bool ok = true;
     while (p < end) {
+        if (out && cap - n >= 2 * static_cast<size_t>(end - p)) {
+            // Room for the rest whatever it holds: the common codes without
+            // bounds, then one code below.
+            char* o = out + n;
+            CommonAt(width, table.Short(), p, end, o);
+            n = static_cast<size_t>(o - out);
+            if (p == end) break;
+        }
         if (*p < 0x80) {
             // Markup is ASCII: copy whole runs, eight bytes at a time.
             const unsigned char* q = p;
-#if defined(__SSE2__)
-            // Sixteen bytes at a time, stored as they are while the room
-            // takes all sixteen.
-            while (q + 16 <= end) {
-                const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(q));
-                const unsigned high = static_cast<unsigned>(_mm_movemask_epi8(v));
-                const size_t plain = high == 0 ? 16 : static_cast<size_t>(__builtin_ctz(high));
-                if (out) {
-                    if (cap - n < 16) break;
-                    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + n), v);
-                }
-                n += plain;
-                q += plain;
-                if (plain < 16) break;
-            }
-            p = q;
-            if (q < end && *q >= 0x80) continue;
-#endif
             uint64_t word;
             while (q + 8 <= end && (std::memcpy(&word, q, 8), (word & 0x8080808080808080ULL) == 0)) q += 8;
             while (q < end && *q < 0x80) ++q;
