@@ -505,6 +505,7 @@ struct ThirtyTwo {
     KILN_WIDE static Stops Of(const unsigned char* p, const Bytes32* splats) {
         const auto* const splat = reinterpret_cast<const __m256i*>(splats);
         Stops s{0, 0, 0};
+        uint64_t high = 0;
         for (unsigned at = 0; at < 64; at += 32) {
             const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + at));
             const __m256i slash = _mm256_cmpeq_epi8(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + at + 1)), splat[kSlash]);
@@ -520,8 +521,30 @@ struct ThirtyTwo {
             s.look |= uint64_t{static_cast<uint32_t>(_mm256_movemask_epi8(look))} << at;
             s.tag |= uint64_t{static_cast<uint32_t>(_mm256_movemask_epi8(tag))} << at;
             s.dq |= uint64_t{static_cast<uint32_t>(_mm256_movemask_epi8(dq))} << at;
+            if constexpr (kText) high |= uint64_t{static_cast<uint32_t>(_mm256_movemask_epi8(v))} << at;
         }
+        if (kText && high != 0) s.look &= ~WholeCommonCharacters(p, high, splat);
         return s;
+    }
+    // Of the non-ASCII bytes `high` of the 64 bytes at `p`, those the text
+    // check need not look at: all of them where they are three-byte
+    // characters of the common scripts (leading bytes 0xE1 to 0xEC, always
+    // allowed), none otherwise, the text check then reading them one by one.
+    // A character the 64 bytes cut is left to it as well: its leading byte
+    // in the last two bytes, or its continuation bytes in the first two.
+    KILN_WIDE static uint64_t WholeCommonCharacters(const unsigned char* p, uint64_t high, const __m256i* splat) {
+        uint64_t leads = 0, next = 0;
+        for (unsigned at = 0; at < 64; at += 32) {
+            const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + at));
+            const __m256i lead = _mm256_sub_epi8(v, splat[kFirstLead]);
+            leads |= uint64_t{static_cast<uint32_t>(_mm256_movemask_epi8(_mm256_cmpeq_epi8(_mm256_min_epu8(lead, splat[kLeads]), lead)))} << at;
+            next |= uint64_t{static_cast<uint32_t>(
+                        _mm256_movemask_epi8(_mm256_cmpeq_epi8(_mm256_and_si256(v, splat[kHighBits]), splat[kContinuation])))}
+                    << at;
+        }
+        const uint64_t follow = leads << 1 | leads << 2;
+        if ((leads | next) != high || ((next ^ follow) & ~uint64_t{3}) != 0) return 0;
+        return high & ~(leads & uint64_t{3} << 62) & ~(next & ~follow);
     }
 };
 #endif
@@ -740,7 +763,7 @@ Stop Run(Pass& p) {
     // Takes the block from `at`; false, with no stops left, at the end of the text.
     auto blockAt = [&](size_t at) {
         base = at;
-        s = at < n ? StopsAt<Width, kText>(b, at, n, splats) : Stops{0, 0, 0};
+        s = at + 64 < n ? Width::template Of<kText>(b + at, splats) : at < n ? StopsAt<Width, kText>(b, at, n, splats) : Stops{0, 0, 0};
         inTag = s.look | s.tag;
         return at < n;
     };
@@ -808,7 +831,7 @@ Stop Run(Pass& p) {
                     continue;
                 }
             } else if (c == '>') {
-                s.look &= ~uint64_t{1} << t;
+                s.look &= inTag;
                 if (namesRepeat()) {
                     p.pos = i + 1;
                     return Stop::kRepeated;
