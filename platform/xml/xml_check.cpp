@@ -543,7 +543,9 @@ struct ThirtyTwo {
                     << at;
         }
         const uint64_t follow = leads << 1 | leads << 2;
-        if ((leads | next) != high || ((next ^ follow) & ~uint64_t{3}) != 0) return 0;
+        // Each byte after a leading one a continuation byte, each continuation
+        // byte after a leading one, but in the first two.
+        if ((leads | next) != high || ((next ^ follow) & (follow | ~uint64_t{3})) != 0) return 0;
         return high & ~(leads & uint64_t{3} << 62) & ~(next & ~follow);
     }
 };
