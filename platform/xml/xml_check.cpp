@@ -722,17 +722,19 @@ const NameBytes kNameBytes;
 // only a tag where two names share them has its names read and compared.
 [[gnu::noinline]] bool NamesRepeat(Pass& p) {
     const unsigned char* const b = p.b;
+    const size_t* v = p.values;
+    const size_t* const end = v + p.count;
     uint64_t told = 0;
-    for (size_t k = 0; k < p.count; ++k) {
+    do {
         // Read from the "=" back: the tag's "<" comes first.
-        const size_t open = p.values[k];
-        if (b[open - 1] != '=') return CompareNames(p);
-        const unsigned last = kNameBytes.of[b[open - 2]];
+        const unsigned char* const open = b + *v;
+        if (open[-1] != '=') return CompareNames(p);
+        const unsigned last = kNameBytes.of[open[-2]];
         if (last == 0) return CompareNames(p);
-        const uint64_t bit = uint64_t{1} << ((last ^ (kNameBytes.of[b[open - 3]] << 3)) & 63);
+        const uint64_t bit = uint64_t{1} << ((last ^ (kNameBytes.of[open[-3]] << 3)) & 63);
         if (told & bit) return CompareNames(p);
         told |= bit;
-    }
+    } while (++v != end);
     return false;
 }
 
