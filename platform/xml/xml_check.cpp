@@ -531,9 +531,8 @@ struct ThirtyTwo {
             const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + at));
             const __m256i lead = _mm256_sub_epi8(v, splat[kFirstLead]);
             leads |= uint64_t{static_cast<uint32_t>(_mm256_movemask_epi8(_mm256_cmpeq_epi8(_mm256_min_epu8(lead, splat[kLeads]), lead)))} << at;
-            next |= uint64_t{static_cast<uint32_t>(
-                        _mm256_movemask_epi8(_mm256_cmpeq_epi8(_mm256_and_si256(v, splat[kHighBits]), splat[kContinuation])))}
-                    << at;
+            // Signed: the continuation bytes are those below 0xC0 from 0x80 up.
+            next |= uint64_t{static_cast<uint32_t>(_mm256_movemask_epi8(_mm256_cmpgt_epi8(splat[kHighBits], v)))} << at;
         }
         const uint64_t follow = leads << 1 | leads << 2;
         // Each byte after a leading one a continuation byte, each continuation
