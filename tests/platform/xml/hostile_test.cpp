@@ -94,6 +94,22 @@ TEST_F(XmlHostile, RefusedFilesSayWhyAndWhereAndLeaveAnEmptyDocument) {
         EXPECT_FALSE(xml.Load(path.c_str())) << c.name;
         EXPECT_NE(xml.LastError().Find(c.says), -1) << c.name << ": " << xml.LastError();
         EXPECT_TRUE(xml.GetDocumentElement().IsNull()) << c.name;
+        // The narrower ways of reading the text (other processors) find the same.
+        kiln::xml::XmlTextError wide;
+        size_t wideRepeat = 0;
+        bool wideLocal = false;
+        const bool wideOk = kiln::xml::CheckXmlTextAndAttributes(c.bytes, wide, wideRepeat, wideLocal);
+        for (const auto width : {kiln::xml::ScanWidth::kSixteen, kiln::xml::ScanWidth::kOne}) {
+            kiln::xml::XmlTextError narrow;
+            size_t repeat = 0;
+            bool local = false;
+            EXPECT_EQ(kiln::xml::CheckXmlTextAndAttributes(c.bytes, narrow, repeat, local, width), wideOk) << c.name;
+            EXPECT_EQ(narrow.offset, wide.offset) << c.name;
+            EXPECT_EQ(narrow.reason, wide.reason) << c.name;
+            if (wideOk) {
+                EXPECT_EQ(std::pair(repeat, local), std::pair(wideRepeat, wideLocal)) << c.name;
+            }
+        }
     }
     // GBK text under a GB2312 label, as tools write it, is read as GBK.
     CBase_XML gbk;
