@@ -719,6 +719,7 @@ const NameBytes kNameBytes;
 // as nearly all are, its "=" right before the value, is told by them, which
 // two equal names share, as do two names of one local part ("a:x", "b:x"):
 // only a tag where two names share them has its names read and compared.
+// For a tag of two values or more.
 [[gnu::noinline]] bool NamesRepeat(Pass& p) {
     const unsigned char* const b = p.b;
     const size_t* v = p.values;
@@ -825,6 +826,7 @@ Stop Run(Pass& p) {
             inTag &= inTag - 1;
             const unsigned char c = b[i];
             if (c == '>') {
+                // Outside again: the text check's stops not yet passed.
                 s.look &= inTag;
                 if (namesRepeat()) {
                     p.pos = i + 1;
