@@ -353,23 +353,21 @@ private:
 // The bytes the pass stops at among the 64 from a place, a bit each: `look`
 // holds "<" but for an end tag's and, for the text check, what it looks at
 // (control characters other than tab, line feed and carriage return,
-// non-ASCII, "&"); `tag` the quotes and ">", which matter inside a start
-// tag only, and `dq` the double quotes alone (the values kiln and most tools
-// write). Every other byte is passed over: a text needs a closer look only
-// where one of these stands. A "<" that ends the text is no stop: it starts
-// nothing.
+// non-ASCII but whole characters the vectors tell, "&"); `tag` the quotes
+// and ">", which matter inside a start tag only. Every other byte is passed
+// over: a text needs a closer look only where one of these stands. A "<"
+// that ends the text is no stop: it starts nothing.
 struct Stops {
-    uint64_t look, tag, dq;
+    uint64_t look, tag;
 };
 
-// Bit 0: "<"; bit 1: a byte the text check looks at; bit 2: a quote or
-// ">"; bit 3: '"'.
+// Bit 0: "<"; bit 1: a byte the text check looks at; bit 2: a quote or ">".
 struct StopClasses {
     std::array<uint8_t, 256> of{};
     StopClasses() {
         for (int c = 0; c < 256; ++c)
             of[c] = static_cast<uint8_t>((c == '<' ? 1 : 0) | (kPlain.special[c] || c == '&' ? 2 : 0) |
-                                         (c == '"' || c == '\'' || c == '>' ? 4 : 0) | (c == '"' ? 8 : 0));
+                                         (c == '"' || c == '\'' || c == '>' ? 4 : 0));
     }
 };
 const StopClasses kStopClasses;
@@ -423,13 +421,12 @@ struct OneByte {
     static size_t Characters(const unsigned char*, size_t i, size_t) { return i; }
     template <bool kText>
     static Stops Of(const unsigned char* p, const Bytes32*) {
-        Stops s{0, 0, 0};
+        Stops s{0, 0};
         for (unsigned k = 0; k < 64; ++k) {
             const unsigned c = kStopClasses.of[p[k]];
             const bool endTag = p[k] == '<' && p[k + 1] == '/';
             s.look |= uint64_t{(c & (kText ? 3u : 1u)) != 0 && !endTag} << k;
             s.tag |= uint64_t{(c >> 2) & 1u} << k;
-            s.dq |= uint64_t{(c >> 3) & 1u} << k;
         }
         return s;
     }
@@ -458,7 +455,7 @@ struct Sixteen {
         const auto* const k = reinterpret_cast<const __m128i*>(splats);
         auto splat = [k](Splat c) { return k[2 * c]; };
         auto bits = [](__m128i x, unsigned at) { return uint64_t{static_cast<unsigned>(_mm_movemask_epi8(x))} << at; };
-        Stops s{0, 0, 0};
+        Stops s{0, 0};
         for (unsigned at = 0; at < 64; at += 16) {
             const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + at));
             const __m128i slash = _mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + at + 1)), splat(kSlash));
@@ -470,10 +467,8 @@ struct Sixteen {
                 const __m128i below = _mm_andnot_si128(blank, _mm_cmplt_epi8(v, splat(kSpace)));
                 look = _mm_or_si128(look, _mm_or_si128(below, _mm_cmpeq_epi8(v, splat(kAmp))));
             }
-            const __m128i dq = _mm_cmpeq_epi8(v, splat(kDq));
             s.look |= bits(look, at);
-            s.tag |= bits(_mm_or_si128(_mm_or_si128(dq, _mm_cmpeq_epi8(v, splat(kSq))), _mm_cmpeq_epi8(v, splat(kGt))), at);
-            s.dq |= bits(dq, at);
+            s.tag |= bits(_mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, splat(kDq)), _mm_cmpeq_epi8(v, splat(kSq))), _mm_cmpeq_epi8(v, splat(kGt))), at);
         }
         return s;
     }
@@ -504,7 +499,8 @@ struct ThirtyTwo {
     template <bool kText>
     KILN_WIDE static Stops Of(const unsigned char* p, const Bytes32* splats) {
         const auto* const splat = reinterpret_cast<const __m256i*>(splats);
-        Stops s{0, 0, 0};
+        Stops s{0, 0};
+        uint64_t high = 0;
         for (unsigned at = 0; at < 64; at += 32) {
             const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + at));
             const __m256i slash = _mm256_cmpeq_epi8(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + at + 1)), splat[kSlash]);
@@ -514,14 +510,35 @@ struct ThirtyTwo {
                 const __m256i below = _mm256_andnot_si256(blank, _mm256_cmpgt_epi8(splat[kSpace], v));
                 look = _mm256_or_si256(look, _mm256_or_si256(below, _mm256_cmpeq_epi8(v, splat[kAmp])));
             }
-            const __m256i dq = _mm256_cmpeq_epi8(v, splat[kDq]);
-            const __m256i tag =
-                _mm256_or_si256(_mm256_or_si256(dq, _mm256_cmpeq_epi8(v, splat[kSq])), _mm256_cmpeq_epi8(v, splat[kGt]));
+            const __m256i tag = _mm256_or_si256(_mm256_or_si256(_mm256_cmpeq_epi8(v, splat[kDq]), _mm256_cmpeq_epi8(v, splat[kSq])),
+                                                _mm256_cmpeq_epi8(v, splat[kGt]));
             s.look |= uint64_t{static_cast<uint32_t>(_mm256_movemask_epi8(look))} << at;
             s.tag |= uint64_t{static_cast<uint32_t>(_mm256_movemask_epi8(tag))} << at;
-            s.dq |= uint64_t{static_cast<uint32_t>(_mm256_movemask_epi8(dq))} << at;
+            if constexpr (kText) high |= uint64_t{static_cast<uint32_t>(_mm256_movemask_epi8(v))} << at;
         }
+        if (kText && high != 0) s.look &= ~WholeCommonCharacters(p, high, splat);
         return s;
+    }
+    // Of the non-ASCII bytes `high` of the 64 bytes at `p`, those the text
+    // check need not look at: all of them where they are three-byte
+    // characters of the common scripts (leading bytes 0xE1 to 0xEC, always
+    // allowed), none otherwise, the text check then reading them one by one.
+    // A character the 64 bytes cut is left to it as well: its leading byte
+    // in the last two bytes, or its continuation bytes in the first two.
+    KILN_WIDE static uint64_t WholeCommonCharacters(const unsigned char* p, uint64_t high, const __m256i* splat) {
+        uint64_t leads = 0, next = 0;
+        for (unsigned at = 0; at < 64; at += 32) {
+            const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + at));
+            const __m256i lead = _mm256_sub_epi8(v, splat[kFirstLead]);
+            leads |= uint64_t{static_cast<uint32_t>(_mm256_movemask_epi8(_mm256_cmpeq_epi8(_mm256_min_epu8(lead, splat[kLeads]), lead)))} << at;
+            // Signed: the continuation bytes are those below 0xC0 from 0x80 up.
+            next |= uint64_t{static_cast<uint32_t>(_mm256_movemask_epi8(_mm256_cmpgt_epi8(splat[kHighBits], v)))} << at;
+        }
+        const uint64_t follow = leads << 1 | leads << 2;
+        // Each byte after a leading one a continuation byte, each continuation
+        // byte after a leading one, but in the first two.
+        if ((leads | next) != high || ((next ^ follow) & (follow | ~uint64_t{3})) != 0) return 0;
+        return high & ~(leads & uint64_t{3} << 62) & ~(next & ~follow);
     }
 };
 #endif
@@ -702,19 +719,22 @@ const NameBytes kNameBytes;
 // as nearly all are, its "=" right before the value, is told by them, which
 // two equal names share, as do two names of one local part ("a:x", "b:x"):
 // only a tag where two names share them has its names read and compared.
+// For a tag of two values or more.
 [[gnu::noinline]] bool NamesRepeat(Pass& p) {
     const unsigned char* const b = p.b;
+    const size_t* v = p.values;
+    const size_t* const end = v + p.count;
     uint64_t told = 0;
-    for (size_t k = 0; k < p.count; ++k) {
+    do {
         // Read from the "=" back: the tag's "<" comes first.
-        const size_t open = p.values[k];
-        if (b[open - 1] != '=') return CompareNames(p);
-        const unsigned last = kNameBytes.of[b[open - 2]];
+        const unsigned char* const open = b + *v;
+        if (open[-1] != '=') return CompareNames(p);
+        const unsigned last = kNameBytes.of[open[-2]];
         if (last == 0) return CompareNames(p);
-        const uint64_t bit = uint64_t{1} << ((last ^ (kNameBytes.of[b[open - 3]] << 3)) & 63);
+        const uint64_t bit = uint64_t{1} << ((last ^ (kNameBytes.of[open[-3]] << 3)) & 63);
         if (told & bit) return CompareNames(p);
         told |= bit;
-    }
+    } while (++v != end);
     return false;
 }
 
@@ -740,9 +760,17 @@ Stop Run(Pass& p) {
     // Takes the block from `at`; false, with no stops left, at the end of the text.
     auto blockAt = [&](size_t at) {
         base = at;
-        s = at < n ? StopsAt<Width, kText>(b, at, n, splats) : Stops{0, 0, 0};
+        if (at + 64 < n) {
+            s = Width::template Of<kText>(b + at, splats);
+        } else if (at < n) {
+            s = StopsAt<Width, kText>(b, at, n, splats);
+        } else {
+            s = Stops{0, 0};
+            inTag = 0;
+            return false;
+        }
         inTag = s.look | s.tag;
-        return at < n;
+        return true;
     };
     // Goes on at `to`, past what the text check looked at.
     auto goOnAt = [&](size_t to) {
@@ -797,18 +825,9 @@ Stop Run(Pass& p) {
             i = base + t;
             inTag &= inTag - 1;
             const unsigned char c = b[i];
-            if (c == '"') {
-                // To the closing quote at once where it is in the block and
-                // the text check looks at no byte before it.
-                const uint64_t closes = s.dq & inTag;
-                const uint64_t before = (closes & -closes) - 1;
-                if (closes != 0 && (!kText || (s.look & inTag & before) == 0)) {
-                    inTag &= ~before << 1;
-                    p.Add(i);
-                    continue;
-                }
-            } else if (c == '>') {
-                s.look &= ~uint64_t{1} << t;
+            if (c == '>') {
+                // Outside again: the text check's stops not yet passed.
+                s.look &= inTag;
                 if (namesRepeat()) {
                     p.pos = i + 1;
                     return Stop::kRepeated;
@@ -817,7 +836,7 @@ Stop Run(Pass& p) {
             } else if (c == '<') {
                 if (apart()) return Stop::kApart;
                 continue;
-            } else if (c != '\'') {
+            } else if (c != '"' && c != '\'') {
                 if (!check()) return Stop::kBadText;
                 continue;
             }

@@ -47,6 +47,12 @@ TEST_F(XmlHostile, RefusedFilesSayWhyAndWhereAndLeaveAnEmptyDocument) {
     } cases[] = {
         {"malformed", "<r>\n  <a>\n  </b>\n</r>", "第3行第5列：XML格式错误"},
         {"bad_utf8", "<r>\n  <a v=\"\xC3\x28\"/>\n</r>", "第2行第9列：字节0xC3不是UTF-8"},
+        // Two leading bytes where a vector of the text starts (after a long
+        // comment); a stray continuation byte after a character that two
+        // vectors share; a character the file's end cuts.
+        {"bad_utf8_after_a_long_comment", "<r><!--" + std::string(70, 'x') + "-->\xE6\xE6\x91\x98</r>", "第1行第81列：字节0xE6不是UTF-8"},
+        {"bad_utf8_after_a_split_character", "<r>" + std::string(60, 'a') + "过\x87</r>", "第1行第65列：字节0x87不是UTF-8"},
+        {"bad_utf8_cut_at_the_end", "<r>a</r>\xE8\xBF", "第1行第9列：字节0xE8不是UTF-8"},
         {"gbk_undeclared", "<r>\n<a>" + kiln::text::Utf8ToGbk("保护") + "</a></r>", "第2行第4列"},
         {"gbk_broken", "<?xml version=\"1.0\" encoding=\"GB2312\"?>\n<r>\n\xB1</r>", "第3行"},
         // UTF-8 text under a GB2312 label: the place of 过, whose third byte GB2312 has not.
