@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -375,7 +376,7 @@ const StopClasses kStopClasses;
 // The bytes the vectors compare with, each filling 32 bytes. Read from
 // memory through a pointer the compiler cannot see through: built again
 // from immediates they would cost three instructions each in every block.
-enum Splat { kLt, kSlash, kSpace, kAmp, kDq, kSq, kGt, kTab, kLf, kCr, kHighBits, kContinuation, kFirstLead, kLeads, kBlanks, kSplats };
+enum Splat { kLt, kSlash, kSpace, kAmp, kDq, kSq, kGt, kTab, kLf, kCr, kHighBits, kContinuation, kFirstLead, kLeads, kBlanks, kTagBytes, kSplats };
 struct alignas(32) Bytes32 {
     unsigned char v[32];
 };
@@ -387,6 +388,8 @@ constexpr std::array<Bytes32, kSplats> MakeSplats() {
     // Tab, line feed and carriage return are the bytes that a lookup by
     // their low half gives back (bytes from 0x80 up give 0).
     for (int k = 0; k < 32; ++k) s[kBlanks].v[k] = k % 16 == 9 || k % 16 == 10 || k % 16 == 13 ? k % 16 : 0x80;
+    // The same for the quotes and ">", by their low halves 2, 7 and 14.
+    for (int k = 0; k < 32; ++k) s[kTagBytes].v[k] = k % 16 == 2 ? '"' : k % 16 == 7 ? '\'' : k % 16 == 14 ? '>' : 0x80;
     return s;
 }
 constexpr std::array<Bytes32, kSplats> kSplatBytes = MakeSplats();
@@ -499,6 +502,10 @@ struct ThirtyTwo {
     template <bool kText>
     KILN_WIDE static Stops Of(const unsigned char* p, const Bytes32* splats) {
         const auto* const splat = reinterpret_cast<const __m256i*>(splats);
+        // The tables and the byte the instructions take from a register, read
+        // once for both halves: the compiler would read them again for each.
+        __m256i blanks = splat[kBlanks], space = splat[kSpace], tagBytes = splat[kTagBytes];
+        __asm__("" : "+x"(blanks), "+x"(space), "+x"(tagBytes));
         Stops s{0, 0};
         uint64_t high = 0;
         for (unsigned at = 0; at < 64; at += 32) {
@@ -506,12 +513,11 @@ struct ThirtyTwo {
             const __m256i slash = _mm256_cmpeq_epi8(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + at + 1)), splat[kSlash]);
             __m256i look = _mm256_andnot_si256(slash, _mm256_cmpeq_epi8(v, splat[kLt]));
             if constexpr (kText) {
-                const __m256i blank = _mm256_cmpeq_epi8(_mm256_shuffle_epi8(splat[kBlanks], v), v);
-                const __m256i below = _mm256_andnot_si256(blank, _mm256_cmpgt_epi8(splat[kSpace], v));
+                const __m256i blank = _mm256_cmpeq_epi8(_mm256_shuffle_epi8(blanks, v), v);
+                const __m256i below = _mm256_andnot_si256(blank, _mm256_cmpgt_epi8(space, v));
                 look = _mm256_or_si256(look, _mm256_or_si256(below, _mm256_cmpeq_epi8(v, splat[kAmp])));
             }
-            const __m256i tag = _mm256_or_si256(_mm256_or_si256(_mm256_cmpeq_epi8(v, splat[kDq]), _mm256_cmpeq_epi8(v, splat[kSq])),
-                                                _mm256_cmpeq_epi8(v, splat[kGt]));
+            const __m256i tag = _mm256_cmpeq_epi8(_mm256_shuffle_epi8(tagBytes, v), v);
             s.look |= uint64_t{static_cast<uint32_t>(_mm256_movemask_epi8(look))} << at;
             s.tag |= uint64_t{static_cast<uint32_t>(_mm256_movemask_epi8(tag))} << at;
             if constexpr (kText) high |= uint64_t{static_cast<uint32_t>(_mm256_movemask_epi8(v))} << at;
@@ -538,7 +544,10 @@ struct ThirtyTwo {
         // Each byte after a leading one a continuation byte, each continuation
         // byte after a leading one, but in the first two.
         if ((leads | next) != high || ((next ^ follow) & (follow | ~uint64_t{3})) != 0) return 0;
-        return high & ~(leads & uint64_t{3} << 62) & ~(next & ~follow);
+        // Passed over: the leading bytes but those of a character the end of
+        // the 64 bytes cuts, and the continuation bytes after them (a stray
+        // one in the first two is left to the text check).
+        return (leads & ~(uint64_t{3} << 62)) | follow;
     }
 };
 #endif
@@ -691,13 +700,24 @@ inline size_t PassCharacters(Pass& p, size_t i) {
 // The byte of a name a value's name is told by: the byte itself where it
 // can stand in a name before "=" (not blank, no quote, no "<"), else 0; 0
 // for ":" as well, which ends the prefix of a name without a local part.
-struct NameBytes {
-    std::array<uint8_t, 256> of{};
-    NameBytes() {
-        for (int c = 0x21; c < 256; ++c) of[c] = static_cast<uint8_t>(c == '"' || c == '\'' || c == '<' || c == ':' ? 0 : c);
+constexpr unsigned NameByte(unsigned c) { return c < 0x21 || c == '"' || c == '\'' || c == '<' || c == ':' ? 0 : c; }
+
+// What a name's last two bytes tell, by the two bytes before a value's "="
+// read as one 16-bit number: 0 where the last byte tells nothing (the names
+// are then read whole), else 0x40 with, in the low six bits, the bit the
+// names ending in these bytes share.
+struct NamePairs {
+    std::array<uint8_t, 65536> of{};
+    constexpr NamePairs() {
+        const bool littleEndian = std::endian::native == std::endian::little;
+        for (unsigned w = 0; w < 65536; ++w) {
+            const unsigned first = littleEndian ? w & 0xFF : w >> 8, second = littleEndian ? w >> 8 : w & 0xFF;
+            const unsigned last = NameByte(second);
+            of[w] = static_cast<uint8_t>(last == 0 ? 0 : 0x40 | ((last ^ (NameByte(first) << 3)) & 63));
+        }
     }
 };
-const NameBytes kNameBytes;
+constexpr NamePairs kNamePairs;
 
 // The names of the values of the tag, each compared with those before it:
 // true at the first that repeats one (p.repeated).
@@ -724,14 +744,30 @@ const NameBytes kNameBytes;
     const unsigned char* const b = p.b;
     const size_t* v = p.values;
     const size_t* const end = v + p.count;
+    // The two bytes before a value's "=" are read from the text's third
+    // byte on: a value there opens after "<=" at the text's start.
+    if (*v < 3) return CompareNames(p);
+    // What the name of the value that opens at `at` is told by; 0 where it
+    // must be read whole.
+    auto tell = [b](size_t at) -> unsigned {
+        const unsigned char* const open = b + at;
+        if (open[-1] != '=') return 0;
+        uint16_t pair;
+        std::memcpy(&pair, open - 3, sizeof pair);
+        return kNamePairs.of[pair];
+    };
+    // Two values, as most tags that hold more than one. What tells a name
+    // is 0 or holds 0x40.
+    if (p.count == 2) {
+        const unsigned first = tell(v[0]), second = tell(v[1]);
+        if ((first & second) == 0 || first == second) return CompareNames(p);
+        return false;
+    }
     uint64_t told = 0;
     do {
-        // Read from the "=" back: the tag's "<" comes first.
-        const unsigned char* const open = b + *v;
-        if (open[-1] != '=') return CompareNames(p);
-        const unsigned last = kNameBytes.of[open[-2]];
+        const unsigned last = tell(*v);
         if (last == 0) return CompareNames(p);
-        const uint64_t bit = uint64_t{1} << ((last ^ (kNameBytes.of[open[-3]] << 3)) & 63);
+        const uint64_t bit = uint64_t{1} << (last & 63);
         if (told & bit) return CompareNames(p);
         told |= bit;
     } while (++v != end);

@@ -81,6 +81,8 @@ TEST_F(XmlHostile, RefusedFilesSayWhyAndWhereAndLeaveAnEmptyDocument) {
         {"attribute_twice_by_namespace_without_local_part", "<r xmlns:p=\"urn:a\" xmlns:q=\"urn:a\"><c p:=\"1\" q:=\"2\"/></r>",
          "XML格式错误：属性q:与p:重复（同属命名空间urn:a）"},
         {"value_right_after_the_lt", "<\"\" a=\"1\" b=\"2\"/>", "第1行第2列：XML格式错误"},
+        // Values after a bare "=" from the file's second byte on.
+        {"values_right_after_an_equals_sign", "<=\"1\" =\"2\"/>", "第1行第2列：XML格式错误"},
         {"control", "<r>a&#1;b</r>", "第1行第5列：字符引用&#1;"},
         {"control_raw", "<r>\n\x02</r>", "U+0002"},
         {"entity", "<?xml version=\"1.0\"?>\n<!DOCTYPE r [\n<!ENTITY xxe SYSTEM \"file:///etc/hostname\">\n]>\n<r>&xxe;</r>", "第2行第1列：文档类型声明"},
