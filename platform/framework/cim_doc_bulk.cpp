@@ -83,19 +83,18 @@ bool CBase_CimDoc::MemberValuesByOrd(const URI_Ref& rsc, const CString& role, co
     uint32_t* const slots = m_byOrdSlots.data();
     const size_t slotCount = m_byOrdSlots.size();
     bool repeated = false;  // a role stands twice in `values`
-    // The table is left empty for the next call, whatever happens.
-    struct Clear {
-        uint32_t* slots;
-        const std::vector<int>& applied;
-        int ord;
-        ~Clear() {
-            for (const int r : applied)
-                if (r >= 0) slots[r] = 0;
-            if (ord >= 0) slots[ord] = 0;
-        }
-    };
     int ordApplied = -1;
-    Clear clear{slots, applied, -1};
+    // Empties the table of the class last filled in; also when the call
+    // ends, whatever happens, so that the next call finds it empty.
+    auto clearSlots = [&] {
+        for (const int r : applied)
+            if (r >= 0) slots[r] = 0;
+        if (ordApplied >= 0) slots[ordApplied] = 0;
+    };
+    struct ClearAtEnd {
+        const decltype(clearSlots)& clear;
+        ~ClearAtEnd() { clear(); }
+    } clearAtEnd{clearSlots};
     // An association role among the values gives a mark, not a text: "1"
     // when the member has a target along it.
     std::vector<int> links;
@@ -129,11 +128,8 @@ bool CBase_CimDoc::MemberValuesByOrd(const URI_Ref& rsc, const CString& role, co
         const Resource& res = s.R(i);
         if (res.cls != memoClass) {
             memoClass = res.cls;
-            for (const int r : applied)
-                if (r >= 0) slots[r] = 0;
-            if (ordApplied >= 0) slots[ordApplied] = 0;
+            clearSlots();
             ordApplied = ordRole >= 0 && sc.RoleApplies(ordRole, memoClass) ? ordRole : -1;
-            clear.ord = ordApplied;
             for (size_t v = 0; v < width; ++v)
                 applied[v] = roles[v] >= 0 && sc.RoleApplies(roles[v], memoClass) ? roles[v] : -1;
             for (size_t v = width; v-- > 0;)
