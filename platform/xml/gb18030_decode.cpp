@@ -196,7 +196,6 @@ using Sixteen = OneByte;
 #endif
 
 #if defined(__x86_64__)
-#define KILN_WIDE [[gnu::target("avx2,bmi")]]
 struct ThirtyTwo {
     static constexpr ptrdiff_t kStep = 32;
     KILN_WIDE static size_t Copy(const unsigned char* p, char* o) {
@@ -249,8 +248,7 @@ KILN_WIDE [[gnu::flatten]] void CommonWide(const uint32_t* shortCodes, const uns
 // Common at the width asked for, the widest the processor has by default.
 void CommonAt(ScanWidth width, const uint32_t* shortCodes, const unsigned char*& p, const unsigned char* end, char*& o) {
 #if defined(__x86_64__)
-    static const bool wide = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("bmi");
-    if (width == ScanWidth::kWidest && wide) return CommonWide(shortCodes, p, end, o);
+    if (width == ScanWidth::kWidest && HasWideVectors()) return CommonWide(shortCodes, p, end, o);
 #endif
     if (width != ScanWidth::kOne) return Common<Sixteen>(shortCodes, p, end, o);
     Common<OneByte>(shortCodes, p, end, o);

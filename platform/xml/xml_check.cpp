@@ -481,7 +481,6 @@ using Sixteen = OneByte;
 #endif
 
 #if defined(__x86_64__)
-#define KILN_WIDE [[gnu::target("avx2,bmi,bmi2")]]
 struct ThirtyTwo {
     KILN_WIDE static size_t Characters(const unsigned char* b, size_t i, size_t n) {
         const auto* const k = reinterpret_cast<const __m256i*>(Splats());
@@ -938,14 +937,22 @@ bool CheckBoth(Pass& p) {
 template <class Job>
 auto AtWidth(ScanWidth width, Job job) {
 #if defined(__x86_64__)
-    static const bool wide = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("bmi") && __builtin_cpu_supports("bmi2");
-    if (width == ScanWidth::kWidest && wide) return job(ThirtyTwo{});
+    if (width == ScanWidth::kWidest && HasWideVectors()) return job(ThirtyTwo{});
 #endif
     if (width != ScanWidth::kOne) return job(Sixteen{});
     return job(OneByte{});
 }
 
 }  // namespace
+
+bool HasWideVectors() {
+#if defined(__x86_64__)
+    static const bool wide = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("bmi") && __builtin_cpu_supports("bmi2");
+    return wide;
+#else
+    return false;
+#endif
+}
 
 bool CheckXmlText(std::string_view text, XmlTextError& error, ScanWidth width) {
     Pass p(text);

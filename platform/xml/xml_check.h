@@ -54,6 +54,13 @@ inline bool IsWritableText(std::string_view text) {
 // compare them).
 enum class ScanWidth { kWidest, kSixteen, kOne };
 
+// True where the processor has the vectors ScanWidth::kWidest reads with
+// (AVX2 with BMI1 and BMI2); the code built for them is marked KILN_WIDE.
+bool HasWideVectors();
+#if defined(__x86_64__)
+#define KILN_WIDE [[gnu::target("avx2,bmi,bmi2")]]
+#endif
+
 // Why a text is refused and where.
 struct XmlTextError {
     size_t offset = 0;
