@@ -1,6 +1,9 @@
 #include "platform/xml/base_xml.h"
 
+#include <algorithm>
 #include <cstring>
+#include <iterator>
+#include <vector>
 
 #include "platform/xml/xml_doc_state.h"
 #include "platform/xml/xml_file.h"
@@ -215,34 +218,13 @@ bool CBase_XML::Set_Default_NameSpase(const CString& uri) {
 XmlNode CBase_XML::Get_NodePtr(const XmlNode& node, const CString& path) const { return node.SelectSingleNode(path); }
 
 XmlNode CBase_XML::AddNewNode_withAttrs(const XmlNode& parent, const CString& element, const CStringArray& attrs) {
-    try {
-        if (parent.IsNull()) return XmlNode();
-        for (const CString& name : attrs)
-            if (!name.IsEmpty() && !kiln::xml::IsXmlName(name.str())) return XmlNode();
-        XmlNode created = parent.AppendChild(element);
-        if (created.IsNull()) return XmlNode();
-        pugi::xml_node node = created.PugiNode();
-        kiln::xml::XmlDocState& state = *created.m_doc;
-        bool ok = true;
-        // A new root of an empty document declares the recorded namespace.
-        if (parent.PugiNode().type() == pugi::node_document && !m_strDefaultNs.IsEmpty()) {
-            state.NoteText(m_strDefaultNs.str());
-            ok = node.append_attribute("xmlns").set_value(m_strDefaultNs.GetString());
-        }
-        for (const CString& name : attrs) {
-            if (!ok) break;
-            if (name.IsEmpty() || node.attribute(name.GetString())) continue;
-            state.NoteText(name.str());
-            ok = static_cast<bool>(node.append_attribute(name.GetString()));
-        }
-        if (!ok) {
-            parent.RemoveChild(created);
-            return XmlNode();
-        }
-        return created;
-    } catch (...) {
-        return XmlNode();
-    }
+    // Empty names are passed over.
+    const auto empty = [](const CString& name) { return name.IsEmpty(); };
+    if (std::none_of(attrs.begin(), attrs.end(), empty))
+        return AddNode(parent, element, attrs.GetSize() ? &attrs[0] : nullptr, static_cast<size_t>(attrs.GetSize()), nullptr);
+    std::vector<CString> names;
+    std::remove_copy_if(attrs.begin(), attrs.end(), std::back_inserter(names), empty);
+    return AddNode(parent, element, names.data(), names.size(), nullptr);
 }
 
 XmlNode CBase_XML::AddNewNode_withAttr(const XmlNode& parent, const CString& element, const CString& attr) {
