@@ -174,9 +174,8 @@ TEST_F(DemoScripts, AlarmsFromTheItbGiveAMappedGgioAndAValidIcd) {
     EXPECT_EQ(out.find("未导出数据集成员"), std::string::npos) << out;
     ExpectAll(ReadAll(ws / "alarms.m2i"), {"toDA=\"LD_1/GGIO1.OvAlm\""});
 
-    // The node deleted (its device's question, declined, names the same
-    // items), the M2I file names the mapping items it leaves out (the second
-    // item was never mapped), and the check names them too.
+    // The node deleted, the M2I file names the mapping items it leaves out
+    // (the second item was never mapped), and the check names them too.
     const std::string icd = "'select \"产品包: 华东电气\" \"IED产品: 产品类型_1\" \"IED类型配置: Product_1\"";
     auto [deleteStatus, deleted] =
         Kiln("-e " + icd + " \"IED: TEMPLATE\" 逻辑装置:LD_1' -e 'answer no' -e rclick -e 'menu ICD:Delete' -e " + icd +
