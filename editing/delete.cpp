@@ -374,14 +374,21 @@ private:
     }
 
     // The control blocks a data set or a log leaves without one, the mapping
-    // items that go with an information item and those a node leaves without
-    // one, as a line after the question; "" for anything else.
+    // items that go with an information item and those a node, or a device
+    // with its nodes, leaves without one, as a line after the question; ""
+    // for anything else.
     CString UsersLeft(const URI_Ref& rsc) {
-        if (rsc.sClass == "sec:InfoItem" || rsc.sClass == "sec:LNode") {
+        if (rsc.sClass == "sec:InfoItem" || rsc.sClass == "sec:LNode" || rsc.sClass == "sec:LDevice") {
             const bool item = rsc.sClass == "sec:InfoItem";
             std::vector<URI_Ref> users;
-            m_app.DocMtd_get_Association_BUris(rsc, item ? "sec:InfoItem.MapItem" : "sec:LNode.DARefs", users, kRoleOrd,
-                                               SortPolicy_ByOrd);
+            if (item) {
+                m_app.DocMtd_get_Association_BUris(rsc, "sec:InfoItem.MapItem", users, kRoleOrd, SortPolicy_ByOrd);
+            } else {
+                URI_Ref last;
+                m_app.DocMtd_get_descendent_BUris(
+                    rsc, rsc.sClass == "sec:LDevice" ? "sec:LDevice.LNodes/sec:LNode.DARefs" : "sec:LNode.DARefs",
+                    users, last, kRoleOrd, SortPolicy_ByOrd);
+            }
             CString names;
             for (const URI_Ref& user : users)
                 if (user.sClass == "sec:MapItem")

@@ -395,6 +395,11 @@ bool FieldChange::Association() {
     std::vector<URI_Ref> current;
     URI_Ref last;
     if (m_new == "NULL") {
+        // A node is written with its type: one without any no file can hold.
+        if (m_field == "sec:LNode.LNodeType" && Is("sec:LNode")) {
+            Notice("逻辑节点的LN类型只能更换，不能清除！");
+            return false;
+        }
         if (m_app.DocMtd_get_descendent_BUris(m_rsc, m_field, current, last, kRoleOrd, SortPolicy_ByOrd) == 0)
             return false;
         for (const URI_Ref& t : current)

@@ -178,11 +178,13 @@ TEST_F(DemoScripts, AlarmsFromTheItbGiveAMappedGgioAndAValidIcd) {
     // (the second item was never mapped), and the check names them too.
     const std::string icd = "'select \"产品包: 华东电气\" \"IED产品: 产品类型_1\" \"IED类型配置: Product_1\"";
     auto [deleteStatus, deleted] =
-        Kiln("-e " + icd + " \"IED: TEMPLATE\" 逻辑装置:LD_1 \"逻辑节点:[]GGIO[1](告警信息)\"' -e 'answer yes' -e rclick "
+        Kiln("-e " + icd + " \"IED: TEMPLATE\" 逻辑装置:LD_1' -e 'answer no' -e rclick -e 'menu ICD:Delete' -e " + icd +
+             " \"IED: TEMPLATE\" 逻辑装置:LD_1 \"逻辑节点:[]GGIO[1](告警信息)\"' -e 'answer yes' -e rclick "
              "-e 'menu ICD:Delete' -e " + icd + " \"映射表: M2I\"' -e 'answer file " + (ws / "alarms.m2i").string() +
              "' -e rclick -e 'menu \"生成 M2I 文件\"' -e " + icd + "' -e 'answer no' -e rclick -e 'menu 检查ICD是否正确'");
     ASSERT_EQ(deleteStatus, 0) << deleted;
-    ExpectAll(deleted, {"吗？\n    删除后以下映射条目将没有逻辑节点：Item1、Item3 -> yes", "[message] " + (ws / "alarms.m2i").string() +
+    ExpectAll(deleted, {"逻辑装置:LD_1”吗？\n    删除后以下映射条目将没有逻辑节点：Item1、Item3 -> no",
+                        "吗？\n    删除后以下映射条目将没有逻辑节点：Item1、Item3 -> yes", "[message] " + (ws / "alarms.m2i").string() +
                                                                         "模板文件导出成功！\n    未导出映射条目（未指向逻辑节点）：Item1\n"
                         "    未导出映射条目（未指向逻辑节点）：Item2\n    未导出映射条目（未指向逻辑节点）：Item3\n"});
     const std::string report = ReadAll(ws / "document" / "Report.xml");

@@ -1430,6 +1430,7 @@ const FieldRow kFieldRows[] = {
     {"sec:FCDA", "sec:FCDA.memberRef", "", "X", nullptr, ""},
     // Late: links that change what many fields above are judged by.
     {"sec:LCB", "sec:LCB.Log", "", "清除...", "//LogControl[@zScl:logName='']"},
+    {"sec:LNode", "sec:LNode.LNodeType", "LLN0", "清除...", nullptr, "逻辑节点的LN类型只能更换，不能清除！"},
     {"sec:LNode", "sec:LNode.LNodeType", "", "#1", "//LN0[@lnType = preceding::LN0/@lnType or @lnType = following::LN0/@lnType]"},
     {"sec:TypePackage", "sec:TypePackage.Depend_TypePackage", "#1", "P1  (产品系列)", "//SemanticSpace[@depend_SpaceID='P1']", nullptr, "mics"},
     // Last: a free space writes its LN types without their prefix.
