@@ -38,4 +38,12 @@ std::map<CString, URI_Ref> InfoItemsByKey(CKiln_Main& app, const URI_Ref& itb) {
     return items;
 }
 
+std::vector<CString> InfoGroupNames(CKiln_Main& app, const URI_Ref& itb) {
+    std::vector<URI_Ref> groups;
+    std::vector<CString> names;
+    app.DocMtd_get_Association_BUris(itb, "sec:ITB.InfoGroups", groups, kRoleOrd, SortPolicy_ByOrd);
+    for (const URI_Ref& g : groups) names.push_back(app.DocMtd_getValue_ofAttr(g, kRoleName));
+    return names;
+}
+
 }  // namespace kiln::core

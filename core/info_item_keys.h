@@ -4,6 +4,7 @@
 #pragma once
 
 #include <map>
+#include <vector>
 
 #include "core/kiln_main.h"
 
@@ -15,5 +16,9 @@ CString InfoItemKey(CKiln_Main& app, const URI_Ref& item);
 // The items of the ITB by key: the first item keeps a key, and ids and path
 // names come before order numbers, so that an item with an id is found by it.
 std::map<CString, URI_Ref> InfoItemsByKey(CKiln_Main& app, const URI_Ref& itb);
+
+// The names of the ITB's information groups, in order: an item's
+// "sec:InfoItem.infoGroup" names one of them, or is empty.
+std::vector<CString> InfoGroupNames(CKiln_Main& app, const URI_Ref& itb);
 
 }  // namespace kiln::core

@@ -18,7 +18,7 @@ using kiln::core::kRoleName;
 namespace kiln::exporter {
 
 bool Export_ITB_InfoItem(const XmlNode& root, CKiln_Main* pMain, CBase_XML& xml, const URI_Ref& item,
-                         std::vector<CString>& breaches) {
+                         const std::set<CString>& groups, std::vector<CString>& breaches) {
     CString name;
     if (!ReadName(pMain, item, name)) return false;
     const URI_Ref icd = pMain->DocMtd_getFirstUri_ofAsso(item, "sec:InfoItem.ITB/sec:ITB.ICD");
@@ -37,7 +37,12 @@ bool Export_ITB_InfoItem(const XmlNode& root, CKiln_Main* pMain, CBase_XML& xml,
     Put(xml, element, "name", name);
     Put(xml, element, "dataType", Reduce(Attr(pMain, item, "sec:InfoItem.dataType")));
     Put(xml, element, "desc", Attr(pMain, item, "cim:Naming.description"));
-    Put(xml, element, "infoGroup", Attr(pMain, item, "sec:InfoItem.infoGroup"));
+    // The file names only the groups it holds: the import would name one it
+    // lacks, and the item is ungrouped in the table as it is.
+    const CString group = Attr(pMain, item, "sec:InfoItem.infoGroup");
+    const bool held = group.IsEmpty() || groups.count(group);
+    Put(xml, element, "infoGroup", held ? group : CString());
+    if (!held) breaches.push_back("未导出信息条目的信息组（ITB没有信息组" + group + "）：" + name);
 
     XmlNode config = xml.AddNewNode_withAttrs(element, "s103:Config", kConfigAttrs);
     if (!config) return false;
@@ -93,9 +98,11 @@ bool CKiln_Main::Rsc_ITB_Export(URI_Ref itb) {
     std::vector<URI_Ref> items, groups;
     if (!Members(this, itb, "sec:ITB.InfoItems", items)) return false;
     Members(this, itb, "sec:ITB.InfoGroups", groups);
+    std::set<CString> groupNames;
     for (const URI_Ref& g : groups) {
         CString name;
         if (!ReadName(this, g, name)) return false;
+        groupNames.insert(name);
         XmlNode element = xml.AddNewNode_withAttrs(root, "InfoGroup", Names({"name", "desc"}));
         if (!element) return false;
         Put(xml, element, "name", name);
@@ -104,7 +111,7 @@ bool CKiln_Main::Rsc_ITB_Export(URI_Ref itb) {
     std::vector<CString> breaches;
     std::set<CString> ids;
     for (const URI_Ref& item : items) {
-        if (!Export_ITB_InfoItem(root, this, xml, item, breaches)) return false;
+        if (!Export_ITB_InfoItem(root, this, xml, item, groupNames, breaches)) return false;
         // The import refuses a file that gives an id twice.
         const CString id = Attr(this, item, "sec:InfoItem.id");
         if (!id.IsEmpty() && !ids.insert(id).second)

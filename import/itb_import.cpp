@@ -184,6 +184,7 @@ bool CKiln_Import::Import_ITB(CKiln_Main* app, CBase_XML* source, URI_Ref icd, c
             dataTypeList += (dataTypeList.IsEmpty() ? "" : "、") + v.sText2;
         }
     std::map<CString, CString> addresses;  // 103 address -> the item that gave it first
+    std::vector<std::pair<CString, CString>> groupsNamed;  // (item, group) of a file without groups
     for (size_t i = 0; i < itemNodes.size(); ++i) {
         const XmlNode& node = itemNodes[i];
         URI_Ref item;
@@ -294,7 +295,12 @@ bool CKiln_Import::Import_ITB(CKiln_Main* app, CBase_XML* source, URI_Ref icd, c
         const bool hasGroup = Get_NodeText(node, "@infoGroup", text);
         if (hasGroup) {
             app->DocMtd_Modify_attribute_value(item, "sec:InfoItem.infoGroup", text);
-            if (!noGroups && !text.IsEmpty() && !groupNames.count(text)) finding("信息组" + text + "不存在");
+            // A group the file lacks is named; without groups in the file,
+            // once the groups made by address are known.
+            if (!text.IsEmpty() && noGroups)
+                groupsNamed.emplace_back(label, text);
+            else if (!text.IsEmpty() && !groupNames.count(text))
+                finding("信息组" + text + "不存在");
         }
         // Without groups in the file, an item that names none of its own
         // (kiln writes the attribute, empty or not, on every item) is
@@ -311,6 +317,8 @@ bool CKiln_Import::Import_ITB(CKiln_Main* app, CBase_XML* source, URI_Ref icd, c
     // Groups made by address, in the order of their names.
     for (const CString& key : groupKeys)
         if (newGroup(key).IsEmpty()) return false;
+    for (const auto& [label, group] : groupsNamed)
+        if (!groupKeys.count(group)) AddOtherError("错误：ITB文件:  InfoItem:" + label, "信息组" + group + "不存在");
     app->Mtd_SetStatusBarText("导入ITB结束");
     if (report && m_nErrors > 0) Finish_Report(app, "ITB");
     return true;

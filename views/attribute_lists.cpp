@@ -1,6 +1,7 @@
 // The choice lists of attribute fields: the type of a structured or
 // enumerated member, enumerated attributes, booleans, data values by their
 // basic type, order numbers and the names of a data reference.
+#include "core/info_item_keys.h"
 #include "core/scl_names.h"
 #include "platform/mfc/text_funcs.h"
 #include "platform/ui/ui_functions.h"
@@ -135,6 +136,16 @@ bool DaNameList(CKiln_Main& app, const URI_Ref& ref, Struct_EditPack& pack) {
     return true;
 }
 
+// An information item's group: none, or one of its table's groups by name.
+bool InfoGroupList(CKiln_Main& app, const URI_Ref& item, Struct_EditPack& pack) {
+    pack.nEditKind = 7;
+    pack.Add_ListItem("  ", "");
+    for (const CString& name :
+         kiln::core::InfoGroupNames(app, app.DocMtd_getFirstUri_ofAsso(item, "sec:InfoItem.ITB")))
+        if (!name.IsEmpty()) pack.Add_ListItem(name, name);
+    return true;
+}
+
 }  // namespace
 
 bool IsBasicType(const CString& bType, const char* name) {
@@ -215,6 +226,7 @@ std::optional<bool> ValueLists(CKiln_Main& app, const URI_Ref& rsc, const CStrin
     if (field == "e301:OrdNaming.ord" && rsc.sClass != "sec:EnumVal") return OrderList(app, rsc, pack);
     if (field == "sec:DARef.doName") return DoNameList(app, rsc, pack);
     if (field == "sec:DARef.daName") return DaNameList(app, rsc, pack);
+    if (field == "sec:InfoItem.infoGroup" && rsc.sClass == "sec:InfoItem") return InfoGroupList(app, rsc, pack);
     return std::nullopt;
 }
 

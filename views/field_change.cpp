@@ -16,6 +16,7 @@
 #include "core/scl_value_types.h"
 #include "core/scl_values.h"
 #include "core/free_node_names.h"
+#include "core/info_item_keys.h"
 #include "core/map_item_target.h"
 #include "core/member_rename.h"
 #include "editing/lnode_class.h"
@@ -244,6 +245,16 @@ bool FieldChange::Run() {
                 Notice("infoitem的id:" + m_new + "重复，不能修改！");
                 return false;
             }
+    }
+    // An item's group is none or one its table holds: the ITB file names
+    // only the groups it holds.
+    if (m_field == "sec:InfoItem.infoGroup" && Is("sec:InfoItem") && !m_new.IsEmpty()) {
+        const std::vector<CString> groups =
+            kiln::core::InfoGroupNames(m_app, m_app.DocMtd_getFirstUri_ofAsso(m_rsc, "sec:InfoItem.ITB"));
+        if (std::find(groups.begin(), groups.end(), m_new) == groups.end()) {
+            Notice("信息组" + m_new + "不存在，不能修改！");
+            return false;
+        }
     }
     if (m_field == "cim:Naming.description" && (Is("sec:LDevice") || Is("sec:LNode") || Is("sec:InfoGroup"))) {
         Refresh(2);

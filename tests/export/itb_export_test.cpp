@@ -45,7 +45,7 @@ TEST_F(ItbExportTest, GroupsThenItemsInOrderWithAddresses) {
     Set(first, "e301:OrdNaming.ord", "0");
     Set(first, "cim:Naming.description", "断路器位置");
     Set(first, "sec:InfoItem.dataType", EnumValue("ITBDataTypeEnum", "DPS"));
-    Set(first, "sec:InfoItem.infoGroup", "1/2");
+    Set(first, "sec:InfoItem.infoGroup", "G2");
     Set(first, "sec:InfoItem.p103_typ", "1");
     Set(first, "sec:InfoItem.p103_fun", "178");
     Set(first, "sec:InfoItem.p103_inf", "22");
@@ -81,7 +81,7 @@ TEST_F(ItbExportTest, GroupsThenItemsInOrderWithAddresses) {
     EXPECT_STREQ(item.attribute("id").value(), "idFirst");
     EXPECT_STREQ(item.attribute("dataType").value(), "DPS");
     EXPECT_STREQ(item.attribute("desc").value(), "断路器位置");
-    EXPECT_STREQ(item.attribute("infoGroup").value(), "1/2");
+    EXPECT_STREQ(item.attribute("infoGroup").value(), "G2");
     // The address in the s103 namespace the template declares; the entry
     // number as itm, an empty field as an empty attribute.
     EXPECT_STREQ(root.attribute("xmlns:s103").value(), kiln::exporter::kS103Namespace);
@@ -106,9 +106,10 @@ TEST_F(ItbExportTest, GroupsThenItemsInOrderWithAddresses) {
 
 // Numbers the ITB import refuses (kept by an older document, or an entry
 // renumbered past 255), and an id given twice, are written as held and named
-// after the success text.
+// after the success text; a group the table lacks is left out and named.
 TEST_F(ItbExportTest, NumbersPastOneOctetAreNamed) {
     const URI_Ref a = Item("A", 1), b = Item("B", 2);
+    Group("G1", 1);
     const struct {
         URI_Ref item;
         const char* role;
@@ -116,11 +117,13 @@ TEST_F(ItbExportTest, NumbersPastOneOctetAreNamed) {
     } held[] = {{a, "sec:InfoItem.p103_typ", "0"},   {a, "sec:InfoItem.p103_fun", "255"},
                 {a, "sec:InfoItem.p103_ent", "256"}, {b, "sec:InfoItem.p103_typ", "1"},
                 {b, "sec:InfoItem.p103_inf", "-1"},  {b, "sec:InfoItem.p103_grp", "12345678901234567890123"},
-                {a, "sec:InfoItem.id", "1"},         {b, "sec:InfoItem.id", "1"}};
+                {a, "sec:InfoItem.id", "1"},         {b, "sec:InfoItem.id", "1"},
+                {a, "sec:InfoItem.infoGroup", "NoSuch"}, {b, "sec:InfoItem.infoGroup", "G1"}};
     for (const auto& h : held) Set(h.item, h.role, h.value);
     ASSERT_TRUE(Export("wide.itb", itb));
     EXPECT_EQ(ui.Messages(), std::vector<CString>{CString(Path("wide.itb").c_str()) +
                                                   "模板文件导出成功！\n"
+                                                  "未导出信息条目的信息组（ITB没有信息组NoSuch）：A\n"
                                                   "不符合103的信息条目（typ的值0不是1到255之间的整数）：A\n"
                                                   "不符合103的信息条目（itm的值256不是0到255之间的整数）：A\n"
                                                   "不符合103的信息条目（inf的值-1不是0到255之间的整数）：B\n"
@@ -129,6 +132,7 @@ TEST_F(ItbExportTest, NumbersPastOneOctetAreNamed) {
                                                   "id重复的信息条目（id: 1，导入时整个文件被拒绝）：B"});
     pugi::xml_node root = LoadFile(Path("wide.itb")).document_element();
     EXPECT_EQ(Select(root, "InfoItem/s103:Config/@itm"), (std::vector<std::string>{"256", ""}));
+    EXPECT_EQ(Select(root, "InfoItem/@infoGroup"), (std::vector<std::string>{"", "G1"}));
 }
 
 TEST_F(ItbExportTest, TableWithoutItemsStillNamesItsIcdVersion) {

@@ -70,7 +70,8 @@ TEST_F(ItbImportTest, GroupsItemsAndTheAddressesInEveryConfigForm) {
 }
 
 // The groups go by the numbers of the address, "01" being 1. An item that
-// gives its own group text, empty or not, keeps it and makes no group.
+// gives its own group text, empty or not, keeps it and makes no group; a
+// group it names that neither the file nor an address gives is named.
 TEST_F(ItbImportTest, WithoutGroupsTheItemsAreGroupedByTheirAddressInTextOrder) {
     const std::string body =
         "<InfoItem id=\"a\" name=\"A\"><s103:Config typ=\"10\" grp=\"1\"/></InfoItem>\n"
@@ -83,16 +84,20 @@ TEST_F(ItbImportTest, WithoutGroupsTheItemsAreGroupedByTheirAddressInTextOrder) 
         "<InfoItem id=\"g\" name=\"G\" infoGroup=\"遥测\"><s103:Config typ=\"5\"/></InfoItem>\n"
         // Half an address names no group: the item keeps none, and says so.
         "<InfoItem id=\"h\" name=\"H\"><s103:Config typ=\"1\"/></InfoItem>\n"
-        "<InfoItem id=\"i\" name=\"I\"><s103:Config grp=\"2\"/></InfoItem>\n";
+        "<InfoItem id=\"i\" name=\"I\"><s103:Config grp=\"2\"/></InfoItem>\n"
+        "<InfoItem id=\"j\" name=\"J\" infoGroup=\"1/2\"/>\n";
     ASSERT_TRUE(RunItb(Itb(body), icd, "in.itb", [&] {
-        ui.AnswerNo("ITB文件导入完毕,发现错误2个。是否查看报告？");
+        ui.AnswerNo("ITB文件导入完毕,发现错误5个。是否查看报告？");
     }));
     EXPECT_EQ(SavedReport(),
               (std::vector<ReportEntry>{{"other_error", "错误：ITB文件:  InfoItem:h", "没有infoGroup，103地址中没有grp，未分组"},
-                                        {"other_error", "错误：ITB文件:  InfoItem:i", "没有infoGroup，103地址中没有typ，未分组"}}));
+                                        {"other_error", "错误：ITB文件:  InfoItem:i", "没有infoGroup，103地址中没有typ，未分组"},
+                                        {"other_error", "错误：ITB文件:  InfoItem:d", "信息组kept不存在"},
+                                        {"other_error", "错误：ITB文件:  InfoItem:e", "信息组保护组不存在"},
+                                        {"other_error", "错误：ITB文件:  InfoItem:g", "信息组遥测不存在"}}));
     EXPECT_EQ(NamesOf(Groups()), (std::vector<CString>{"1/2", "10/1"}));
     const std::vector<URI_Ref> items = Items();
-    const std::vector<CString> expected{"10/1", "1/2", "1/2", "kept", "保护组", "", "遥测", "", ""};
+    const std::vector<CString> expected{"10/1", "1/2", "1/2", "kept", "保护组", "", "遥测", "", "", "1/2"};
     ASSERT_EQ(items.size(), expected.size());
     for (size_t i = 0; i < items.size(); ++i) EXPECT_EQ(Get(items[i], "sec:InfoItem.infoGroup"), expected[i]) << i;
 }

@@ -1280,6 +1280,7 @@ const FieldRow kFieldRows[] = {
     {"sec:InfoItem", "e301:OrdNaming.ord", "", "1", "", nullptr, "itb"},
     {"sec:InfoItem", "sec:InfoItem.id", "", "8", "//InfoItem[@id='8']", nullptr, "itb"},
     {"sec:InfoItem", "sec:InfoItem.dataType", "", "SPS (告警信息)", "//InfoItem[@dataType='SPS']", nullptr, "itb"},
+    {"sec:InfoItem", "sec:InfoItem.infoGroup", "", "NoSuch", nullptr, "信息组NoSuch不存在，不能修改！", "itb"},
     {"sec:InfoItem", "sec:InfoItem.infoGroup", "", "V301", "//InfoItem[@infoGroup='V301']", nullptr, "itb"},
     {"sec:InfoItem", "sec:InfoItem.p103_typ", "", "1", "//s103:Config[@typ='1']", nullptr, "itb"},
     {"sec:InfoItem", "sec:InfoItem.p103_fun", "", "2", "//s103:Config[@fun='2']", nullptr, "itb"},
