@@ -267,12 +267,22 @@ TEST_F(HostEndToEnd, FailuresLeaveTheSavedDocumentUnchanged) {
                                                  product + "\nrclick\nmenu \"新建 ICD（IED类型配置）\"\n");
     ASSERT_EQ(Kiln(m_dir, "run '" + Workspace() + "' '" + m_dir.str("product.kiln") + "'").status, 0);
     const auto withProduct = Snapshot(DocFolder());
-    WriteFile(m_dir.path() / "bad.xml", "<Foo/>");
-    for (const auto& [select, menu, says] :
-         {std::tuple{product, "导入 ICD（IED类型配置）", "bad.xmlICD文件格式不正确, 导入不成功！"},
-          {product + " \"IED类型配置: Product_1\"", "导入 ITB（装置信息表）", "ITB文件格式不正确, 导入不成功！"},
-          {product + " \"IED类型配置: Product_1\"", "导入 M2I（信息表到模型的映射）", "bad.xml模板文件格式不正确, 导入不成功！"},
-          {std::string("select"), "导入 TypePackage（类型包）", "bad.xmlTypePackage文件格式不正确, 导入不成功！"}}) {
+    // Each says why: the root found, or what the root lacks.
+    const std::string scl = "<SCL xmlns=\"http://www.iec.ch/61850/2003/SCL\"";
+    const std::string fromTemplates = "只从根元素下同一命名空间（http://www.iec.ch/61850/2003/SCL）的DataTypeTemplates元素导入";
+    for (const auto& [select, menu, text, says] :
+         {std::tuple{product, "导入 ICD（IED类型配置）", std::string("<Foo/>"), std::string("bad.xmlICD文件格式不正确, 导入不成功！")},
+          {product + " \"IED类型配置: Product_1\"", "导入 ITB（装置信息表）", "<Foo/>", "ITB文件格式不正确, 导入不成功！"},
+          {product + " \"IED类型配置: Product_1\"", "导入 M2I（信息表到模型的映射）", "<Foo/>",
+           "bad.xml模板文件格式不正确, 导入不成功！\n根元素是Foo（命名空间无），只导入根元素为M2I（命名空间路径为/Zel/2004/M2I，或无命名空间）的文件"},
+          {product + " \"IED类型配置: Product_1\"", "导入 M2I（信息表到模型的映射）", "<M2I xmlns:o=\"urn:o\"><o:Mappings/></M2I>",
+           "bad.xml模板文件格式不正确, 导入不成功！\n元素o:Mappings未导入（命名空间urn:o），映射条目只从根元素下同一命名空间（无）的Mappings元素导入"},
+          {std::string("select"), "导入 TypePackage（类型包）", scl + "><Header id=\"N\"/></SCL>",
+           "bad.xmlTypePackage文件格式不正确, 导入不成功！\n根元素SCL中没有DataTypeTemplates元素，类型包的类型" + fromTemplates},
+          {product + " \"IED类型配置: Product_1\" 类型配置", "导入LNodeType",
+           scl + " xmlns:o=\"urn:o\"><o:DataTypeTemplates/></SCL>",
+           "bad.xmlTypePackage文件格式不正确, 导入不成功！\n元素o:DataTypeTemplates未导入（命名空间urn:o），LN类型" + fromTemplates}}) {
+        WriteFile(m_dir.path() / "bad.xml", text);
         WriteFile(m_dir.path() / "import.kiln",
                   "view TreeView_User\n" + select + "\nanswer file bad.xml\nrclick\nmenu \"" + menu + "\"\n");
         r = Kiln(m_dir, "run '" + Workspace() + "' '" + m_dir.str("import.kiln") + "'");
