@@ -375,10 +375,10 @@ void Player::Edit(const std::string& field, const std::string& value) {
     // Not stored by the host: the plug-in stored the field itself, or left
     // it as it was (a refusal says why in its message before this line).
     const std::string after = held();
-    std::string result = store                ? "stored " + Quoted(newValue.str())
-                         : after != before    ? "stored by the plug-in: " + Quoted(after)
-                         : newValue == oldValue ? "unchanged: " + Quoted(before)
-                                                : "refused by the plug-in, kept " + Quoted(before);
+    std::string result = "refused by the plug-in, kept " + Quoted(before);
+    if (store) result = "stored " + Quoted(newValue.str());
+    else if (after != before) result = "stored by the plug-in: " + Quoted(after);
+    else if (newValue == oldValue) result = "unchanged: " + Quoted(before);
     if (!display.IsEmpty()) result += ", shown as " + Quoted(display.str());
     if (refresh >= 0) result += ", refresh " + std::to_string(refresh);
     if (store && !m_app.DocMtd_Modify_attribute_value(rsc, role, newValue))

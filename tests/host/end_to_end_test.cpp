@@ -281,20 +281,20 @@ TEST_F(HostEndToEnd, FailuresLeaveTheSavedDocumentUnchanged) {
     ASSERT_EQ(Kiln(m_dir, "run '" + Workspace() + "' '" + m_dir.str("product.kiln") + "'").status, 0);
     const auto withProduct = Snapshot(DocFolder());
     // Each says why: the root found, or what the root lacks.
-    const std::string scl = "<SCL xmlns=\"http://www.iec.ch/61850/2003/SCL\"";
-    const std::string fromTemplates = "只从根元素下同一命名空间（http://www.iec.ch/61850/2003/SCL）的DataTypeTemplates元素导入";
+    const std::string icd = product + " \"IED类型配置: Product_1\"", m2i = "导入 M2I（信息表到模型的映射）", foo = "<Foo/>";
+    const std::string scl = "<SCL xmlns=\"http://www.iec.ch/61850/2003/SCL\"",
+                      types = "TypePackage文件格式不正确, 导入不成功！\n",
+                      fromTemplates = "只从根元素下同一命名空间（http://www.iec.ch/61850/2003/SCL）的DataTypeTemplates元素导入";
     for (const auto& [select, menu, text, says] :
-         {std::tuple{product, "导入 ICD（IED类型配置）", std::string("<Foo/>"), std::string("bad.xmlICD文件格式不正确, 导入不成功！")},
-          {product + " \"IED类型配置: Product_1\"", "导入 ITB（装置信息表）", "<Foo/>", "ITB文件格式不正确, 导入不成功！"},
-          {product + " \"IED类型配置: Product_1\"", "导入 M2I（信息表到模型的映射）", "<Foo/>",
-           "bad.xml模板文件格式不正确, 导入不成功！\n根元素是Foo（命名空间无），只导入根元素为M2I（命名空间路径为/Zel/2004/M2I，或无命名空间）的文件"},
-          {product + " \"IED类型配置: Product_1\"", "导入 M2I（信息表到模型的映射）", "<M2I xmlns:o=\"urn:o\"><o:Mappings/></M2I>",
-           "bad.xml模板文件格式不正确, 导入不成功！\n元素o:Mappings未导入（命名空间urn:o），映射条目只从根元素下同一命名空间（无）的Mappings元素导入"},
-          {std::string("select"), "导入 TypePackage（类型包）", scl + "><Header id=\"N\"/></SCL>",
-           "bad.xmlTypePackage文件格式不正确, 导入不成功！\n根元素SCL中没有DataTypeTemplates元素，类型包的类型" + fromTemplates},
-          {product + " \"IED类型配置: Product_1\" 类型配置", "导入LNodeType",
-           scl + " xmlns:o=\"urn:o\"><o:DataTypeTemplates/></SCL>",
-           "bad.xmlTypePackage文件格式不正确, 导入不成功！\n元素o:DataTypeTemplates未导入（命名空间urn:o），LN类型" + fromTemplates}}) {
+         {std::tuple{product, std::string("导入 ICD（IED类型配置）"), foo, std::string("bad.xmlICD文件格式不正确, 导入不成功！")},
+          {icd, "导入 ITB（装置信息表）", foo, "ITB文件格式不正确, 导入不成功！"},
+          {icd, m2i, foo, "bad.xml模板文件格式不正确, 导入不成功！\n根元素是Foo（命名空间无），只导入根元素为M2I（命名空间路径为/Zel/2004/M2I"},
+          {icd, m2i, "<M2I xmlns:o=\"urn:o\"><o:Mappings/></M2I>",
+           "\n元素o:Mappings未导入（命名空间urn:o），映射条目只从根元素下同一命名空间（无）的Mappings元素导入"},
+          {"select", "导入 TypePackage（类型包）", scl + "/>",
+           "bad.xml" + types + "根元素SCL中没有DataTypeTemplates元素，类型包的类型" + fromTemplates},
+          {icd + " 类型配置", "导入LNodeType", scl + " xmlns:o=\"urn:o\"><o:DataTypeTemplates/></SCL>",
+           types + "元素o:DataTypeTemplates未导入（命名空间urn:o），LN类型" + fromTemplates}}) {
         WriteFile(m_dir.path() / "bad.xml", text);
         WriteFile(m_dir.path() / "import.kiln",
                   "view TreeView_User\n" + select + "\nanswer file bad.xml\nrclick\nmenu \"" + menu + "\"\n");
