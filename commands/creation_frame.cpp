@@ -92,6 +92,11 @@ Next M2I(Creation& c) {
 Next InfoItemMapItem(Creation& c) {
     CKiln_Main& app = c.f.app;
     const URI_Ref m2i = FirstOf(app, c.parent, "sec:ITB.ICD/sec:ICD.M2I");
+    // Without a mapping the creator would blame the domain of no M2I.
+    if (m2i.IsEmpty()) {
+        Notice("该ICD没有M2I，不能增加映射！请先在ICD上新建或导入M2I。");
+        return Next::Leave;
+    }
     return app.NewRsc_MapItem(&c.f.newRsc, m2i, c.f.Current()) ? Next::CommonEnd : Next::Leave;
 }
 

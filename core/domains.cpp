@@ -70,6 +70,10 @@ CString CKiln_Main::Get_DomainName_withCreate(URI_Ref& parent, const CString& cl
         }
         const CString prefix = Get_DomainPrefix_Default("");
         if (!Mtd_InputName_withDomainName(prefix, name, domain, prompt)) return CString();
+        if (name.IsEmpty()) {
+            notice("名称不能为空，请重新操作并输入名称！");
+            return CString();
+        }
         title = cls == "sec:TypePackage" ? name : name + " 产品类型包";
         if (domain.IsEmpty()) return domain;
         if (m_Doc.IsDatabaseDoc() && !DocMtd_DEnv_ServerTest()) {
@@ -98,7 +102,9 @@ CString CKiln_Main::Get_DomainName_withCreate(URI_Ref& parent, const CString& cl
         return CString();
     }
     if (!Proc_Create_a_Domain_byType(domain, type, title, DomainTypeDfn())) {
-        notice("创建新域“" + domain + "”失败！");
+        // The document's reason (a character a domain name may not hold).
+        const CString why = LastDocError();
+        notice("创建新域“" + domain + "”失败！" + (why.IsEmpty() ? CString() : "\n" + why));
         return CString();
     }
     return domain;

@@ -322,10 +322,20 @@ void Player::Edit(const std::string& field, const std::string& value) {
         Fail("the page of " + name + " has no field " + Quoted(field) + "; its fields are " + Join(fields, ", "));
 
     const CString role = field.c_str();
-    CString oldValue;
     Struct_AttrDfn attr;
-    if (m_app.DocMtd_Get_AttrDfn(rsc.sClass.c_str(), role, attr)) oldValue = m_app.DocMtd_getValue_ofAttr(rsc, role);
-    else oldValue = m_app.DocMtd_getFirstUri_ofAsso(rsc, role).sUri;
+    const bool isAttr = m_app.DocMtd_Get_AttrDfn(rsc.sClass.c_str(), role, attr);
+    // The field as the document holds it: an attribute's value, a link's
+    // targets; what the plug-in stored itself is told from it.
+    auto held = [&] {
+        if (isAttr) return m_app.DocMtd_getValue_ofAttr(rsc, role).str();
+        std::vector<URI_Ref> targets;
+        m_app.DocMtd_get_Association_BUris(rsc, role, targets, CString(), SortPolicy_None);
+        std::vector<std::string> uris;
+        for (const URI_Ref& t : targets) uris.push_back(t.sUri);
+        return Join(uris, ", ");
+    };
+    const std::string before = held();
+    const CString oldValue = isAttr ? CString(before.c_str()) : CString(m_app.DocMtd_getFirstUri_ofAsso(rsc, role).sUri);
 
     const std::string what = field + " of " + name;
     Struct_EditPack pack;
@@ -362,7 +372,13 @@ void Player::Edit(const std::string& field, const std::string& value) {
     CString display;
     int refresh = -1;
     const bool store = m_app.HtmlMsg_OnFieldChanged(view, rsc, role, oldValue, newValue, &display, &refresh);
-    std::string result = store ? "stored " + Quoted(newValue.str()) : "not stored by the host";
+    // Not stored by the host: the plug-in stored the field itself, or left
+    // it as it was (a refusal says why in its message before this line).
+    const std::string after = held();
+    std::string result = "refused by the plug-in, kept " + Quoted(before);
+    if (store) result = "stored " + Quoted(newValue.str());
+    else if (after != before) result = "stored by the plug-in: " + Quoted(after);
+    else if (newValue == oldValue) result = "unchanged: " + Quoted(before);
     if (!display.IsEmpty()) result += ", shown as " + Quoted(display.str());
     if (refresh >= 0) result += ", refresh " + std::to_string(refresh);
     if (store && !m_app.DocMtd_Modify_attribute_value(rsc, role, newValue))

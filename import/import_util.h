@@ -69,6 +69,10 @@ bool IsTableRoot(const XmlNode& root, const char* local, const char* ns);
 // Why a file is refused for its root: the root found and the one read; ""
 // for the root IsTableRoot takes.
 CString WrongRoot(const XmlNode& root, const char* local, const char* ns);
+// Why a right root holds nothing to read: no child `local` of the root's
+// namespace (one of another namespace is named), then that `reads` comes
+// only from such a child; "" when the root has one.
+CString NoneToRead(const XmlNode& root, const char* local, const char* reads);
 
 // Decimal text of a number.
 CString Dec(long long n);

@@ -187,6 +187,8 @@ bool CKiln_Import::Import_TypePackageFile(CKiln_Main* app, CBase_XML* source, CB
     m_nErrors = 0;
     if (!Bind_Report(app, source, report)) return false;
     const XmlNode root = source->GetDocumentElement();
+    // Named before the namespace step drops templates of another namespace.
+    const CString noTemplates = kiln::import::NoneToRead(root, "DataTypeTemplates", "类型包的类型");
     if (!Take_SclNamespace(root)) return false;
     bool keyMissing = false;
     if (!Check_FileKeys(root, keyMissing)) {
@@ -195,7 +197,10 @@ bool CKiln_Import::Import_TypePackageFile(CKiln_Main* app, CBase_XML* source, CB
     }
     // A file without templates is refused before the question.
     const XmlNode templates = source->Get_NodePtr(root, "DataTypeTemplates");
-    if (templates.IsNull()) return false;
+    if (templates.IsNull()) {
+        m_strRefusal = noTemplates;
+        return false;
+    }
     app->Mtd_SetStatusBarText("正在导入ICD。");
     Load_StandardTables(app);
     CString id;
@@ -211,10 +216,12 @@ bool CKiln_Import::Import_LNodeTypeFile(CKiln_Main* app, CBase_XML* source, CBas
     m_nErrors = 0;
     if (!Bind_Report(app, source, report)) return false;
     const XmlNode root = source->GetDocumentElement();
+    const CString noTemplates = kiln::import::NoneToRead(root, "DataTypeTemplates", "LN类型");
     if (!Take_SclNamespace(root)) return false;
     bool keyMissing = false;
     if (!Check_FileKeys(root, keyMissing, false)) return false;
     const XmlNode templates = source->Get_NodePtr(root, "DataTypeTemplates");
+    if (templates.IsNull()) m_strRefusal = noTemplates;
     if (templates.IsNull() || package.IsEmpty()) return false;
     Load_StandardTables(app);
     kiln::import::AddMembersByName(app, package, "sec:TypePackage.DOSemantics", m_mapOwnDOSemantics);

@@ -113,6 +113,20 @@ CString WrongRoot(const XmlNode& root, const char* local, const char* ns) {
     return "根元素是" + root.NodeName() + OtherNamespace(root) + "，" + read;
 }
 
+CString NoneToRead(const XmlNode& root, const char* local, const char* reads) {
+    if (root.IsNull()) return CString();
+    const CString ns = root.NamespaceUri();
+    if (!root.ChildElementsIn(ns, {local}).empty()) return CString();
+    CString cause = "根元素" + root.NodeName() + "中没有" + local + "元素";
+    for (const XmlNode& child : root.ChildElements())
+        if (child.LocalName() == local) {
+            cause = NotRead(child, OtherNamespace(child));
+            break;
+        }
+    return cause + "，" + reads + "只从根元素下同一命名空间（" + (ns.IsEmpty() ? CString("无") : ns) + "）的" + local +
+           "元素导入";
+}
+
 CString Dec(long long n) { return CString(std::to_string(n)); }
 
 bool IsTrueText(const CString& text) {

@@ -12,6 +12,8 @@
 
 namespace {
 
+constexpr const char* kM2iNamespace = "/Zel/2004/M2I";
+
 // The data object part of a toDA below its "LD/LN" key: the first
 // component, extended while the longer path is a DO or SDO; the last
 // component never belongs to it.
@@ -41,7 +43,7 @@ CString DOPart(const ImportNameTable& dos, const CString& lnKey, const CString& 
 // of another root or a root of another namespace.
 std::vector<XmlNode> MappingsOf(const CBase_XML* source) {
     const XmlNode root = source ? source->GetDocumentElement() : XmlNode();
-    if (!kiln::import::IsTableRoot(root, "M2I", "/Zel/2004/M2I")) return {};
+    if (!kiln::import::IsTableRoot(root, "M2I", kM2iNamespace)) return {};
     return kiln::import::ChildrenIn(root, root.NamespaceUri(), {"Mappings"});
 }
 
@@ -50,6 +52,10 @@ std::vector<XmlNode> MappingsOf(const CBase_XML* source) {
 bool CKiln_Import::Check_M2ISource(CKiln_Main* app, CBase_XML* source, const URI_Ref& icd) {
     if (MappingsOf(source).empty()) {
         _AfxMessageBox("未找到Mappings节点！", MB_OK, "", nullptr);
+        // The root found, or the Mappings it holds of another namespace.
+        const XmlNode root = source ? source->GetDocumentElement() : XmlNode();
+        m_strRefusal = kiln::import::WrongRoot(root, "M2I", kM2iNamespace);
+        if (m_strRefusal.IsEmpty()) m_strRefusal = kiln::import::NoneToRead(root, "Mappings", "映射条目");
         return false;
     }
     if (icd.IsEmpty()) {

@@ -141,8 +141,11 @@ bool CBase_AppCim::Mtd_InputName_withDomainName(const CString& prefix, CString& 
     CString value = name;
     if (!Mtd_SingleInputBox(prompt, value, nullptr, false)) return false;
     value.Trim();
-    if (value.IsEmpty()) return false;
     name = value;
+    if (value.IsEmpty()) {
+        domain.Empty();
+        return true;
+    }
     CString stem = prefix;
     stem.TrimRight("#.");
     CString local = value;

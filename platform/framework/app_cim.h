@@ -175,7 +175,8 @@ public:
     // Asks for a name (the box opens with `name`); on OK the typed name goes
     // to `name` and the domain name built from it to `domain`: the prefix
     // (without a final "#" or "."), ".", the name with any "#" turned into
-    // "_", and "#". False when cancelled or the name is empty.
+    // "_", and "#". False when cancelled; a blank answer gives true with
+    // both emptied, for the caller to say that a name is needed.
     bool Mtd_InputName_withDomainName(const CString& prefix, CString& name, CString& domain, const CString& prompt);
     // Asks for a CIM-XML file and imports it into a new domain of the
     // domain type; `classText` as Import_ExterDomainFile takes it. A refusal

@@ -4,6 +4,8 @@
 #include "platform/framework/cim_store.h"
 #include "platform/mfc/file_io.h"
 
+#include <cstdio>
+#include <string>
 #include <string_view>
 
 using namespace kiln::cim;
@@ -12,13 +14,31 @@ CString CBase_CimDoc::GetDomainPrefixDefault() const { return CString(m_p->prefi
 
 void CBase_CimDoc::SetDomainPrefixDefault(const CString& prefix) { m_p->prefix = prefix.str(); }
 
-bool CBase_CimDoc::IsValidDomainName(const CString& name) {
+namespace {
+
+// The characters no domain name holds, besides control characters.
+constexpr std::string_view kRefusedInName = "/\\\"<>&";
+
+// Why a name is no domain name (the "#" rule, or the character it holds
+// with those refused); "" for a domain name.
+CString DomainNameFault(const CString& name) {
     const std::string& n = name.str();
-    if (n.size() < 2 || n.back() != '#' || n.find('#') != n.size() - 1) return false;
-    for (unsigned char c : n)
-        if (c < 0x20 || c == '/' || c == '\\' || c == '"' || c == '<' || c == '>' || c == '&') return false;
-    return true;
+    if (n.size() < 2 || n.back() != '#' || n.find('#') != n.size() - 1) return "应以“#”结尾且只含一个“#”";
+    for (unsigned char c : n) {
+        if (c >= 0x20 && kRefusedInName.find(static_cast<char>(c)) == std::string_view::npos) continue;
+        char control[8];
+        std::snprintf(control, sizeof control, "0x%02X", c);
+        const std::string held = c < 0x20 ? std::string(control) : std::string(1, static_cast<char>(c));
+        std::string refused;
+        for (char r : kRefusedInName) refused += std::string(refused.empty() ? "" : " ") + r;
+        return CString("含“" + held + "”；域名不能含 " + refused + " 或控制字符");
+    }
+    return CString();
 }
+
+}  // namespace
+
+bool CBase_CimDoc::IsValidDomainName(const CString& name) { return DomainNameFault(name).IsEmpty(); }
 
 CString CBase_CimDoc::NamedDomain(const CString& stem) {
     std::string name = stem.str() + "#";
@@ -31,7 +51,7 @@ CString CBase_CimDoc::NamedDomain(const CString& stem) {
 bool CBase_CimDoc::CreateDomain(const CString& name, const URI_Ref& type, const CString& title, bool editable) {
     Store& s = *m_p;
     if (!Usable("domain")) return false;
-    if (!IsValidDomainName(name)) return Fail("域名无效（应以“#”结尾且只含一个“#”）：" + name);
+    if (const CString why = DomainNameFault(name); !why.IsEmpty()) return Fail("域名无效（" + why + "）：" + name);
     if (s.DomainId(name.str()) >= 0) return Fail("域已存在：" + name);
     std::string typeName;
     if (!s.DomainTypeName(type, typeName)) return Fail("域类型不存在");

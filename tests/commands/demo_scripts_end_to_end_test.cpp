@@ -328,11 +328,11 @@ TEST_F(DemoScripts, AModelMadeWithTheMenusHoldsWhatWasChosenAndNamesItsBreaches)
                     "[status] LN类型X_MMXU已存在，新类型命名为X_MMXU2",
                     "[status] LN类型X_PTOC已存在，新类型命名为X_PTOC2",
                     "-> \"X_LLN0  (X模板类包)\"" + secondLln0,
-                    "[message] 逻辑节点实例号必须是1到12位数字！\n  -> not stored by the host",
+                    "[message] 逻辑节点实例号必须是1到12位数字！\n  -> refused by the plug-in, kept \"1\"",
                     "[message] 逻辑节点前缀必须以字母开头，只含字母、数字和下划线，最多11个字符！\n"
-                    "  -> not stored by the host",
+                    "  -> refused by the plug-in, kept \"A\"",
                     "[message] 逻辑装置名必须以字母或数字开头，只含字母、数字和下划线，最多64个字符！\n"
-                    "  -> not stored by the host"});
+                    "  -> refused by the plug-in, kept \"LD_2\""});
     const std::string names = ReadAll(ws / "menus_names.icd");
     ASSERT_FALSE(names.empty());
     ExpectAll(names, {"<LDevice inst=\"LD_3\"",
@@ -359,9 +359,9 @@ TEST_F(DemoScripts, AModelMadeWithTheMenusHoldsWhatWasChosenAndNamesItsBreaches)
     // refuses are left and named; the DOs left untyped are named after the
     // success text, and the schema refuses them too.
     const std::string badLog = "[message] 日志名必须以字母开头，只含字母、数字和下划线，最多32个字符！\n"
-                               "  -> not stored by the host";
-    ExpectAll(out, {"was \"Log\" -> \"日 志\"\n" + badLog, "was \"\" -> \"日 志\"\n" + badLog,
-                    "was \"15000\" -> \"abc\"\n[message] 不合法的整数！\n  -> not stored by the host",
+                               "  -> refused by the plug-in, kept ";
+    ExpectAll(out, {"was \"Log\" -> \"日 志\"\n" + badLog + "\"Log\"", "was \"\" -> \"日 志\"\n" + badLog + "\"\"",
+                    "was \"15000\" -> \"abc\"\n[message] 不合法的整数！\n  -> refused by the plug-in, kept \"15000\"",
                     "[status] DO名Mod_Soft不符合SCL，新DO命名为ModSoft\n[status] DO名Mod_hard不符合SCL，新DO命名为Modhard\n",
                     "[status] DO名Mod_Soft不符合SCL，新DO命名为ModSoft2\n[status] DO名Mod_hard不符合SCL，新DO命名为Modhard2\n",
                     "[status] DO名DO_8不符合SCL，新DO命名为DO8",

@@ -433,8 +433,8 @@ private:
         // Only an edit of a value's own code changes it.
         ExpectCodesKept(codes, field == core::kRoleOrd ? rsc : URI_Ref(), "the edit of " + field);
         // The plug-in stores some fields itself; it refuses with a notice.
-        if (Contains(said, "not stored by the host") && Contains(said, "\n[message")) ExpectUnchanged(before, "the edit of " + field);
-        if (valueField && field == valueField && !Contains(said, "not stored by the host")) ExpectValueExported(rsc);
+        if (Contains(said, "-> refused by the plug-in") && Contains(said, "\n[message")) ExpectUnchanged(before, "the edit of " + field);
+        if (valueField && field == valueField && Contains(said, "-> stored \"")) ExpectValueExported(rsc);
     }
 
     // A stored value: the export of its ICD, made at once, writes the values

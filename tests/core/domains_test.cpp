@@ -172,7 +172,7 @@ TEST_F(DomainTest, FailedCreationIsReported) {
     CString name = "产品类型包";
     Doc().InjectFault("domain");
     EXPECT_EQ(DomainFor(URI_Ref(), "sec:TypePackage", name), "");
-    EXPECT_EQ(ui.Messages(), std::vector<CString>{"创建新域“kiln.Y#”失败！"});
+    EXPECT_EQ(ui.Messages(), std::vector<CString>{"创建新域“kiln.Y#”失败！\n注入的故障：domain"});
     EXPECT_FALSE(Doc().Is_DomainExist("kiln.Y#"));
 }
 

@@ -178,19 +178,32 @@ TEST_F(HostEndToEnd, TheDemoOpensTheDocumentAndShowsTheStandardPackage) {
         << r.out;
     EXPECT_TRUE(Has(r.out, "[document] saved\n")) << r.out;
 
-    // A count of nodes that is no whole number from 1 is refused naming it;
-    // nothing is made.
-    const std::string device = "select \"产品包: 华东电气\" \"IED产品: 产品类型_1\" \"IED类型配置: Product_1\" "
-                               "\"IED: TEMPLATE\" 逻辑装置:LD_1";
+    // Refusals say why and make nothing: a count of nodes that is no whole
+    // number from 1, a package name that gives no domain name or is blank,
+    // a mapping of an item whose ICD has no M2I.
+    const std::string run = "run '" + (root / "ws").string() + "' -e 'view TreeView_User' ";
+    const std::string icd = "select \"产品包: 华东电气\" \"IED产品: 产品类型_1\" \"IED类型配置: Product_1\"";
+    ASSERT_EQ(Kiln(m_dir, run + "-e '" + icd + "' -e rclick -e 'menu \"新建 ITB（装置信息表）\"' -e '" + icd +
+                              " \"装置信息表: ITB\"' -e rclick -e 'menu \"增加 信息条目\"'")
+                  .status,
+              0);
     const auto saved = Snapshot(root / "ws" / kDocumentFolder);
-    for (const char* count : {"abc", "0", "-1", "2x"}) {
-        Result many = Kiln(m_dir, "run '" + (root / "ws").string() + "' -e 'view TreeView_User' -e '" + device +
-                                      "' -e 'answer choice \"Product_1_PTOC  (Product_1模板类包)\"' -e 'answer text " +
-                                      count + "' -e rclick -e 'menu \"增加多个 LN\"'");
-        EXPECT_EQ(many.status, 0) << many.out << many.err;
-        EXPECT_TRUE(Has(many.out, std::string("[message] 数量“") + count + "”不是1到10000之间的整数，未增加逻辑节点！\n"))
-            << many.out;
-        EXPECT_EQ(Snapshot(root / "ws" / kDocumentFolder), saved) << count;
+    auto many = [&](const std::string& count) {
+        return std::pair{"-e '" + icd + " \"IED: TEMPLATE\" 逻辑装置:LD_1' -e 'answer choice \"Product_1_PTOC  " +
+                             "(Product_1模板类包)\"' -e 'answer text " + count + "' -e rclick -e 'menu \"增加多个 LN\"'",
+                         "[message] 数量“" + count + "”不是1到10000之间的整数，未增加逻辑节点！\n"};
+    };
+    for (const auto& [events, says] :
+         {many("abc"), many("0"), many("-1"), many("2x"),
+          {"-e 'answer text a/b' -e rclick -e 'menu 新建产品包'",
+           "[message] 创建新域“kiln.a/b#”失败！\n    域名无效（含“/”；域名不能含 / \\ \" < > & 或控制字符）：kiln.a/b#\n"},
+          {"-e 'answer text \" \"' -e rclick -e 'menu 新建产品包'", "[message] 名称不能为空，请重新操作并输入名称！\n"},
+          {"-e '" + icd + " \"装置信息表: ITB\" 未分组 \"信息条目: Item1\"' -e rclick -e 'menu \"增加 一条映射(MapItem)\"'",
+           "[message] 该ICD没有M2I，不能增加映射！请先在ICD上新建或导入M2I。\n"}}) {
+        Result refused = Kiln(m_dir, run + events);
+        EXPECT_EQ(refused.status, 0) << refused.out << refused.err;
+        EXPECT_TRUE(Has(refused.out, says)) << refused.out;
+        EXPECT_EQ(Snapshot(root / "ws" / kDocumentFolder), saved) << events;
     }
 }
 
@@ -267,12 +280,22 @@ TEST_F(HostEndToEnd, FailuresLeaveTheSavedDocumentUnchanged) {
                                                  product + "\nrclick\nmenu \"新建 ICD（IED类型配置）\"\n");
     ASSERT_EQ(Kiln(m_dir, "run '" + Workspace() + "' '" + m_dir.str("product.kiln") + "'").status, 0);
     const auto withProduct = Snapshot(DocFolder());
-    WriteFile(m_dir.path() / "bad.xml", "<Foo/>");
-    for (const auto& [select, menu, says] :
-         {std::tuple{product, "导入 ICD（IED类型配置）", "bad.xmlICD文件格式不正确, 导入不成功！"},
-          {product + " \"IED类型配置: Product_1\"", "导入 ITB（装置信息表）", "ITB文件格式不正确, 导入不成功！"},
-          {product + " \"IED类型配置: Product_1\"", "导入 M2I（信息表到模型的映射）", "bad.xml模板文件格式不正确, 导入不成功！"},
-          {std::string("select"), "导入 TypePackage（类型包）", "bad.xmlTypePackage文件格式不正确, 导入不成功！"}}) {
+    // Each says why: the root found, or what the root lacks.
+    const std::string icd = product + " \"IED类型配置: Product_1\"", m2i = "导入 M2I（信息表到模型的映射）", foo = "<Foo/>";
+    const std::string scl = "<SCL xmlns=\"http://www.iec.ch/61850/2003/SCL\"",
+                      types = "TypePackage文件格式不正确, 导入不成功！\n",
+                      fromTemplates = "只从根元素下同一命名空间（http://www.iec.ch/61850/2003/SCL）的DataTypeTemplates元素导入";
+    for (const auto& [select, menu, text, says] :
+         {std::tuple{product, std::string("导入 ICD（IED类型配置）"), foo, std::string("bad.xmlICD文件格式不正确, 导入不成功！")},
+          {icd, "导入 ITB（装置信息表）", foo, "ITB文件格式不正确, 导入不成功！"},
+          {icd, m2i, foo, "bad.xml模板文件格式不正确, 导入不成功！\n根元素是Foo（命名空间无），只导入根元素为M2I（命名空间路径为/Zel/2004/M2I"},
+          {icd, m2i, "<M2I xmlns:o=\"urn:o\"><o:Mappings/></M2I>",
+           "\n元素o:Mappings未导入（命名空间urn:o），映射条目只从根元素下同一命名空间（无）的Mappings元素导入"},
+          {"select", "导入 TypePackage（类型包）", scl + "/>",
+           "bad.xml" + types + "根元素SCL中没有DataTypeTemplates元素，类型包的类型" + fromTemplates},
+          {icd + " 类型配置", "导入LNodeType", scl + " xmlns:o=\"urn:o\"><o:DataTypeTemplates/></SCL>",
+           types + "元素o:DataTypeTemplates未导入（命名空间urn:o），LN类型" + fromTemplates}}) {
+        WriteFile(m_dir.path() / "bad.xml", text);
         WriteFile(m_dir.path() / "import.kiln",
                   "view TreeView_User\n" + select + "\nanswer file bad.xml\nrclick\nmenu \"" + menu + "\"\n");
         r = Kiln(m_dir, "run '" + Workspace() + "' '" + m_dir.str("import.kiln") + "'");

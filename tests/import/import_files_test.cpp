@@ -476,7 +476,9 @@ TEST_F(ImportFilesTest, TypePackageNamesQuestionAndMissingTemplates) {
     ui.AnswerOpenFile(path);
     EXPECT_FALSE(app.Rsc_TypePackage_Import());
     EXPECT_TRUE(ui.CallsOf(Enum_UiCall::InputBox).empty());
-    EXPECT_EQ(Boxes(), std::vector<CString>{path + "TypePackage文件格式不正确, 导入不成功！"});
+    EXPECT_EQ(Boxes(), std::vector<CString>{path + "TypePackage文件格式不正确, 导入不成功！\n根元素SCL中没有DataTypeTemplates元素，"
+                                                   "类型包的类型只从根元素下同一命名空间（http://www.iec.ch/61850/2003/SCL）"
+                                                   "的DataTypeTemplates元素导入"});
     EXPECT_EQ(PackageNames(), before);
 }
 

@@ -276,8 +276,12 @@ TEST_F(M2iImportTest, RefusedFilesAndIcdsChangeNothing) {
     EXPECT_FALSE(RunM2i("<M2I xmlns=\"urn:foreign\" xmlns:p=\"http://kiln.local/Zel/2004/M2I\"><Mappings>"
                         "<MappingItem name=\"foreign\" toDA=\"PROT/GGIO1.Ind.stVal\"/></Mappings><p:Mappings/></M2I>",
                         icd));
-    EXPECT_EQ(Boxes(), (std::vector<CString>{"未找到Mappings节点！", failure, "未找到Mappings节点！", failure,
-                                             "未找到Mappings节点！", failure}));
+    const CString read = "，只导入根元素为M2I（命名空间路径为/Zel/2004/M2I，或无命名空间）的文件";
+    EXPECT_EQ(Boxes(), (std::vector<CString>{
+                           "未找到Mappings节点！",
+                           failure + "\n根元素M2I中没有Mappings元素，映射条目只从根元素下同一命名空间（无）的Mappings元素导入",
+                           "未找到Mappings节点！", failure + "\n根元素是ITB（命名空间http://kiln.local/Zel/2004/ITB）" + read,
+                           "未找到Mappings节点！", failure + "\n根元素是M2I（命名空间urn:foreign）" + read}));
     // A file that cannot be read: the failure, then why and where.
     std::string utf8AsGb = M2i(Item("过流", "PROT/GGIO1.Ind.stVal", "1"));
     utf8AsGb.replace(utf8AsGb.find("UTF-8"), 5, "GB2312");

@@ -220,7 +220,10 @@ TEST(AppCim, TheDomainNameQuestionBuildsTheDomainFromPrefixAndName) {
     EXPECT_FALSE(app.Mtd_InputName_withDomainName("kiln", name, domain, "q"));
     EXPECT_EQ(CString("标准定义包"), name);
     EXPECT_EQ(CString("d#"), domain);
-    EXPECT_FALSE(app.Mtd_InputName_withDomainName("kiln", name, domain, "q"));
+    // A blank name is no cancel: the caller is told that none was given.
+    EXPECT_TRUE(app.Mtd_InputName_withDomainName("kiln", name, domain, "q"));
+    EXPECT_EQ(CString(), name);
+    EXPECT_EQ(CString(), domain);
     EXPECT_EQ(CString("请输入新建装置类型包的名称"), ui.CallsOf(Enum_UiCall::InputBox)[0].sText);
 }
 
