@@ -26,6 +26,7 @@ const char* const kItb =
     "<ITB xmlns=\"http://kiln.local/Zel/2004/ITB\" xmlns:s103=\"http://kiln.local/Zel/2004/ITB/s103\">\n"
     "<InfoItem id=\"1\" name=\"装置告警\"><s103:Config typ=\"1\" fun=\"160\" inf=\"1\" grp=\"1\" itm=\"1\"/></InfoItem>\n"
     "<InfoItem id=\"2\" name=\"动作\"><s103:Config typ=\"1\" fun=\"160\" inf=\"2\" grp=\"1\" itm=\"2\"/></InfoItem>\n"
+    "<InfoItem id=\"3\" name=\"模式\"><s103:Config typ=\"1\" fun=\"160\" inf=\"3\" grp=\"1\" itm=\"3\"/></InfoItem>\n"
     "</ITB>\n";
 
 std::string Item(const std::string& name, const std::string& toDA, const std::string& id) {
@@ -45,7 +46,8 @@ TEST(ItbM2iEndToEnd, TheImportsThroughTheIcdMenu) {
     std::ofstream(dir / "dev.m2i") << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<M2I><Mappings>\n" +
                                           Item("health", "LD_1/LPHD1.PhyHealth.stVal", "1") +
                                           Item("op", "LD_1/PTOC1.Op.general", "2") +
-                                          Item("lost", "LD_1/PTOC1.Op.nothing", "2") + "</Mappings></M2I>\n";
+                                          Item("lost", "LD_1/PTOC1.Op.nothing", "2") +
+                                          Item("mode", "LD_1/LLN01.Beh.stVal", "3") + "</Mappings></M2I>\n";
 
     // The demo's road up to its PTOC node, then the imports.
     std::stringstream script;
@@ -58,7 +60,17 @@ TEST(ItbM2iEndToEnd, TheImportsThroughTheIcdMenu) {
     script << icdPath << "answer file dev.itb\nrclick\nmenu \"导入 ITB（装置信息表）\"\n"
            << "rclick\nmenu \"导入 ITB（装置信息表）\"\n"
            << "answer file dev.m2i\nanswer no\nrclick\nmenu \"导入 M2I（信息表到模型的映射）\"\n"
-           << "tree 7\n";
+           << "tree 7\n"
+           // The LLN0 given an instance; the ICD and the mapping written, the
+           // ICD read back as a second one, the table and mapping into it.
+           << "select \"产品包: 华东电气\" \"IED产品: 产品类型_1\" \"IED类型配置: Product_1\" \"IED: TEMPLATE\" "
+              "逻辑装置:LD_1 \"逻辑节点:[]LLN0[1]\"\nedit sec:LNode.lnInst 007\n"
+           << icdPath << "answer no\nanswer file dev.icd\nrclick\nmenu \"生成 ICD 文件\"\n"
+           << "select \"产品包: 华东电气\" \"IED产品: 产品类型_1\" \"IED类型配置: Product_1\" \"映射表: M2I\"\n"
+           << "answer file again.m2i\nrclick\nmenu \"生成 M2I 文件\"\n"
+           << "select \"产品包: 华东电气\" \"IED产品: 产品类型_1\"\nanswer file dev.icd\n"
+           << "answer choice \"Orsane.Zel:2007  (标准)\"\nrclick\nmenu \"导入 ICD（IED类型配置）\"\n"
+           << "tree 4\n";
     std::ofstream(dir / "road.kiln") << script.str();
 
     const fs::path ws = dir / "ws";
