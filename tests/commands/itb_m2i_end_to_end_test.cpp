@@ -1,7 +1,8 @@
 // The ITB and M2I imports through the kiln program: the demo's road to a
 // device with LLN0, LPHD and PTOC nodes, then an information table and its
 // mapping imported through the ICD's menu, a second table refused, and the
-// mapping's report saved beside the document.
+// mapping's report saved beside the document; then the ICD and the mapping
+// written and read back into a second ICD.
 #include <gtest/gtest.h>
 
 #include <unistd.h>
@@ -70,7 +71,9 @@ TEST(ItbM2iEndToEnd, TheImportsThroughTheIcdMenu) {
            << "answer file again.m2i\nrclick\nmenu \"生成 M2I 文件\"\n"
            << "select \"产品包: 华东电气\" \"IED产品: 产品类型_1\"\nanswer file dev.icd\n"
            << "answer choice \"Orsane.Zel:2007  (标准)\"\nrclick\nmenu \"导入 ICD（IED类型配置）\"\n"
-           << "tree 4\n";
+           << "select \"产品包: 华东电气\" \"IED产品: 产品类型_1\" \"IED类型配置: Product_1_Ver_Rev\"\n"
+           << "answer file dev.itb\nrclick\nmenu \"导入 ITB（装置信息表）\"\n"
+           << "answer file again.m2i\nrclick\nmenu \"导入 M2I（信息表到模型的映射）\"\n";
     std::ofstream(dir / "road.kiln") << script.str();
 
     const fs::path ws = dir / "ws";
@@ -83,12 +86,17 @@ TEST(ItbM2iEndToEnd, TheImportsThroughTheIcdMenu) {
           std::string("[status] 导入M2I结束，发现1个错误。"),
           "[message] " + (dir / "dev.m2i").string() + "模板文件导入完成！",
           std::string("            信息条目: 装置告警"), std::string("          映射条目: health"),
-          std::string("          映射条目: op"), std::string("[document] saved")})
+          std::string("          映射条目: op"), std::string("          映射条目: mode"),
+          "[message] 导入成功!\n[message] " + (dir / "again.m2i").string() + "模板文件导入完成！",
+          std::string("[document] saved")})
         EXPECT_NE(out.find(expected), std::string::npos) << expected << "\n" << out;
     // The item whose target does not exist is reported, and makes nothing.
     const std::string report = ReadAll(ws / "document" / "Report.xml");
     EXPECT_NE(report.find("MappingItem:lost未发现toDA:LD_1/PTOC1.Op.nothing！"), std::string::npos) << report;
     EXPECT_EQ(out.find("映射条目: lost"), std::string::npos);
+    // The LLN0 the old file named with its instance is written without it, as the ICD names it.
+    const std::string again = ReadAll(dir / "again.m2i");
+    EXPECT_NE(again.find("toDA=\"LD_1/LLN0.Beh.stVal\""), std::string::npos) << again;
     fs::remove_all(dir);
 }
 
