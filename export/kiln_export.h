@@ -273,7 +273,7 @@ private:
     std::vector<CString> m_vLeftOut;               // see LeftOut()
     std::optional<kiln::core::MapItemResolver> m_targets;  // the mapping items' targets, made when first asked
     std::vector<CString> m_vWithoutDataSet;        // see WithoutDataSet()
-    CString m_strNodePath;                         // LD inst + "/" + the node being written, as the file names it
+    CString m_strNodePath;                         // LD inst + "/" + name of the node being written
     XmlElementsText m_values;                      // the value trees of that node, its memory kept for the next
     URI_Ref m_uIed;                                // the IED an ICD export writes
     CString m_strIedName;                          // the name the file gives it

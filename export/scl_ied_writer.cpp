@@ -261,8 +261,7 @@ bool CKiln_Export::Export_LNode(const XmlNode& parent, CKiln_Main* pMain, CBase_
     const CString prefix = Attr(pMain, lnode, "sec:LNode.prefix");
     CString ldInst;
     parent.GetAttribute("inst", ldInst);
-    // Messages name the node as the file does; one without a type by its name.
-    m_strNodePath = ldInst + "/" + (lnClass.IsEmpty() ? name : kiln::core::NodeNameText(prefix, lnClass, lnInst));
+    m_strNodePath = ldInst + "/" + name;
 
     // LN0 has no prefix in the schema (a prefix goes into zScl:prefix) and
     // its inst is always empty.
