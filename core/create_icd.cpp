@@ -15,6 +15,7 @@ using kiln::core::kErrAddAsso;
 using kiln::core::kRoleName;
 using kiln::core::kRoleOrd;
 using kiln::core::LnClassOfType;
+using kiln::core::NodeNameText;
 using kiln::core::OrdRole;
 
 namespace {
@@ -180,7 +181,7 @@ bool CKiln_Main::NewRsc_LNode(URI_Ref* pOut, const URI_Ref& ld, const URI_Ref& l
             if (!CountNodesOfClass(*this, ld, lnClass, count)) return false;
             inst.Format("%d", count + 1);
         }
-        name = lnClass + inst;
+        name = NodeNameText(CString(), lnClass, inst);
     }
     const bool made = c.Build([&] {
         URI_Ref node = c.Create("sec:LNode", name);

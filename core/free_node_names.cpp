@@ -55,8 +55,9 @@ void CNodeInstances::Free(const URI_Ref& node) {
         const CString free =
             Decimal(FirstFreeNumber(m_others + 1, [&](int k) { return Taken(prefix, Decimal(k)); }));
         m_app.DocMtd_Modify_attribute_value(node, "sec:LNode.lnInst", free);
-        m_app.DocMtd_Modify_attribute_value(node, kRoleName, prefix + m_class + free);
-        SayNameTaken(m_app, "逻辑节点", prefix + m_class + inst, "逻辑节点", prefix + m_class + free);
+        m_app.DocMtd_Modify_attribute_value(node, kRoleName, NodeNameText(prefix, m_class, free));
+        SayNameTaken(m_app, "逻辑节点", NodeNameText(prefix, m_class, inst), "逻辑节点",
+                     NodeNameText(prefix, m_class, free));
         inst = free;
     }
     ++m_others;

@@ -125,14 +125,6 @@ URI_Ref AttributeAtPath(CKiln_Main& app, const CString& path, const std::vector<
     return URI_Ref();
 }
 
-CString MapItemNodeRef(CKiln_Main& app, const URI_Ref& lnode) {
-    const CString ld = app.DocMtd_getFirstValue_ofAsso(lnode, "sec:LNode.LDevice", kRoleName);
-    if (ld.IsEmpty()) return CString();
-    const CString lnClass = LnClassOfType(app, app.DocMtd_getFirstUri_ofAsso(lnode, "sec:LNode.LNodeType"));
-    return ld + "/" + app.DocMtd_getValue_ofAttr(lnode, "sec:LNode.prefix") + lnClass +
-           app.DocMtd_getValue_ofAttr(lnode, "sec:LNode.lnInst");
-}
-
 const std::vector<MapItemProperty>& MapItemProperties() {
     static const std::vector<MapItemProperty> kTable = {
         {"sec:MapItem.unitSiUnit", "units.SIUnit", "units.SIUnit"},

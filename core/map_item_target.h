@@ -68,10 +68,6 @@ struct MapItemProperty {
     const char* m2iPath;
     const char* sclPath;
 };
-// A node as the M2I file names it, "LD/LN" (prefix, the class of its type,
-// instance); empty for a node outside a logical device.
-CString MapItemNodeRef(CKiln_Main& app, const URI_Ref& lnode);
-
 // Units, multiplier, range, step, dU and time, in the order the files write them.
 const std::vector<MapItemProperty>& MapItemProperties();
 // The property of the role; null for another field.

@@ -33,6 +33,24 @@ inline CString LnClassOfNode(CKiln_Main& app, const URI_Ref& node) {
     return LnClassOfType(app, app.DocMtd_getFirstUri_ofAsso(node, "sec:LNode.LNodeType"));
 }
 
+// A logical node's name as the ICD names it: prefix, class and instance; an
+// LLN0, written as LN0, which holds no instance, without its instance (the
+// model may keep one). Every file and message names a node so.
+inline CString NodeNameText(const CString& prefix, const CString& lnClass, const CString& inst) {
+    return prefix + lnClass + (lnClass == "LLN0" ? CString() : inst);
+}
+
+// A node's reference "LD/name" (its name as above, the class of its type,
+// which the ICD writes); empty for a node outside a logical device.
+inline CString NodeReference(CKiln_Main& app, const URI_Ref& lnode) {
+    const CString ld = app.DocMtd_getFirstValue_ofAsso(lnode, "sec:LNode.LDevice", kRoleName);
+    if (ld.IsEmpty()) return CString();
+    return ld + "/" +
+           NodeNameText(app.DocMtd_getValue_ofAttr(lnode, "sec:LNode.prefix"),
+                        LnClassOfType(app, app.DocMtd_getFirstUri_ofAsso(lnode, "sec:LNode.LNodeType")),
+                        app.DocMtd_getValue_ofAttr(lnode, "sec:LNode.lnInst"));
+}
+
 // The CDC of a DO type.
 inline CString CdcOfType(CKiln_Main& app, const URI_Ref& doType) {
     return ClassTextOfType(app, doType, "sec:DOType.ClassOf_DOType", "sec:DOType.cdc");

@@ -35,10 +35,11 @@ std::vector<URI_Ref> MembersByOrd(CKiln_Main& app, const URI_Ref& owner, const c
     return out;
 }
 
-// "LD/prefix class inst" of a node, with the given device name.
+// "LD/name" of a node, with the given device name.
 CString NodeReference(CKiln_Main& app, const CString& ldName, const URI_Ref& node, const URI_Ref& lnType) {
-    return ldName + "/" + app.DocMtd_getValue_ofAttr(node, "sec:LNode.prefix") + LnClassOfType(app, lnType) +
-           app.DocMtd_getValue_ofAttr(node, "sec:LNode.lnInst");
+    return ldName + "/" + kiln::core::NodeNameText(app.DocMtd_getValue_ofAttr(node, "sec:LNode.prefix"),
+                                                   LnClassOfType(app, lnType),
+                                                   app.DocMtd_getValue_ofAttr(node, "sec:LNode.lnInst"));
 }
 
 // The items of a filter in their order: up to each "," that is not the

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core/kiln_main.h"
+#include "core/type_classes.h"
 #include "editing/sibling_table.h"
 #include "platform/mfc/text_funcs.h"
 #include "platform/ui/ui_functions.h"
@@ -224,8 +225,8 @@ bool CKiln_Main::Rsc_AutoSort_LD_LNodeInst(URI_Ref ld) {
         const int inst = ++counts[lnClass.str()];
         if (lnClass == "LLN0" || lnClass == "LPHD") continue;
         DocMtd_Modify_attribute_value(node, "sec:LNode.lnInst", Decimal(inst));
-        DocMtd_Modify_attribute_value(node, kRoleName,
-                                      DocMtd_getValue_ofAttr(node, "sec:LNode.prefix") + lnClass + Decimal(inst));
+        const CString prefix = DocMtd_getValue_ofAttr(node, "sec:LNode.prefix");
+        DocMtd_Modify_attribute_value(node, kRoleName, kiln::core::NodeNameText(prefix, lnClass, Decimal(inst)));
     }
     return true;
 }

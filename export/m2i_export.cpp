@@ -104,7 +104,7 @@ bool Read_M2I_MapItem(CKiln_Main* pMain, const URI_Ref& mapItem, M2IMapItem& out
     const auto [found, isNew] = run.nodes.try_emplace(out.lnode.sUri);
     out.node = &found->second;
     if (isNew) {
-        out.node->ref = kiln::core::MapItemNodeRef(*pMain, out.lnode);
+        out.node->ref = kiln::core::NodeReference(*pMain, out.lnode);
         out.node->secondLln0 = IsSecondLln0(pMain, out.lnode);
     }
     out.info = pMain->DocMtd_getFirstUri_ofAsso(mapItem, "sec:MapItem.InfoItem");

@@ -2,6 +2,7 @@
 // the hand-over of each node's children to the DOI, control-block, data-set
 // and input readers.
 #include "core/scl_ied_roles.h"
+#include "core/type_classes.h"
 #include "import/import_util.h"
 #include "import/kiln_import.h"
 
@@ -162,7 +163,7 @@ bool CKiln_Import::Import_LNode(CKiln_Main* app, URI_Ref ld, XmlNode node, CStri
     CheckKeptTypeReads(app);
     const std::shared_ptr<const ImportNameTable> dos = KeptLNTypeDOs(app, type->second.m_uShell);
 
-    const CString name = prefix + lnClass + inst;
+    const CString name = kiln::core::NodeNameText(prefix, lnClass, inst);
     WriteChanged(app, lnode, OrdRole(), ord);
     WriteChanged(app, lnode, kRoleName, name);
     app->DocMtd_Modify_attribute_value(lnode, "sec:LNode.prefix", prefix);

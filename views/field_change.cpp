@@ -180,7 +180,7 @@ bool FieldChange::Run() {
         // The time stamp is written as the "t" of the item's data object and
         // read back as that whole reference: the item stores it so.
         if (m_field == "sec:MapItem.daName_t" && Is("sec:MapItem")) {
-            m_new = kiln::core::MapItemNodeRef(m_app, m_app.DocMtd_getFirstUri_ofAsso(m_rsc, "sec:DARef.LNode")) + "." +
+            m_new = kiln::core::NodeReference(m_app, m_app.DocMtd_getFirstUri_ofAsso(m_rsc, "sec:DARef.LNode")) + "." +
                     Get(m_rsc, "sec:DARef.doName") + ".t";
             return true;
         }
@@ -679,7 +679,7 @@ bool FieldChange::NodeName(const CString& prefix, const CString& inst) {
     // The field edited is stored by the host.
     if (m_field != "sec:LNode.prefix") Put(m_rsc, "sec:LNode.prefix", prefix);
     if (m_field != "sec:LNode.lnInst") Put(m_rsc, "sec:LNode.lnInst", inst);
-    Put(m_rsc, kRoleName, prefix + lnClass + inst);
+    Put(m_rsc, kRoleName, kiln::core::NodeNameText(prefix, lnClass, inst));
     Refresh(3);
     return true;
 }
@@ -800,7 +800,7 @@ void FieldChange::FollowNode() {
     if (Is("sec:MapItem") && !Get(m_rsc, "sec:MapItem.daName_t").IsEmpty()) {
         const CString doName = Get(m_rsc, "sec:DARef.doName");
         Put(m_rsc, "sec:MapItem.daName_t",
-            doName.IsEmpty() ? CString() : kiln::core::MapItemNodeRef(m_app, node) + "." + doName + ".t");
+            doName.IsEmpty() ? CString() : kiln::core::NodeReference(m_app, node) + "." + doName + ".t");
     }
 }
 

@@ -385,7 +385,7 @@ TEST_F(Creation, ASecondLln0IsRefusedAndNothingIsMade) {
     }
     EXPECT_EQ(ui.Messages(), std::vector<CString>{refused});
     std::vector<CString> names = Names(ld, "sec:LDevice.LNodes");
-    EXPECT_EQ(std::count(names.begin(), names.end(), CString("LLN01")), 1);
+    EXPECT_EQ(std::count(names.begin(), names.end(), CString("LLN0")), 1);  // named as the ICD names it
     EXPECT_EQ(names.size(), before.size());
     // Other classes are not counted against it.
     ui.ClearCalls();

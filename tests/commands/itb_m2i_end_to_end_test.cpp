@@ -1,7 +1,8 @@
 // The ITB and M2I imports through the kiln program: the demo's road to a
 // device with LLN0, LPHD and PTOC nodes, then an information table and its
 // mapping imported through the ICD's menu, a second table refused, and the
-// mapping's report saved beside the document.
+// mapping's report saved beside the document; then the ICD and the mapping
+// written and read back into a second ICD.
 #include <gtest/gtest.h>
 
 #include <unistd.h>
@@ -26,6 +27,7 @@ const char* const kItb =
     "<ITB xmlns=\"http://kiln.local/Zel/2004/ITB\" xmlns:s103=\"http://kiln.local/Zel/2004/ITB/s103\">\n"
     "<InfoItem id=\"1\" name=\"装置告警\"><s103:Config typ=\"1\" fun=\"160\" inf=\"1\" grp=\"1\" itm=\"1\"/></InfoItem>\n"
     "<InfoItem id=\"2\" name=\"动作\"><s103:Config typ=\"1\" fun=\"160\" inf=\"2\" grp=\"1\" itm=\"2\"/></InfoItem>\n"
+    "<InfoItem id=\"3\" name=\"模式\"><s103:Config typ=\"1\" fun=\"160\" inf=\"3\" grp=\"1\" itm=\"3\"/></InfoItem>\n"
     "</ITB>\n";
 
 std::string Item(const std::string& name, const std::string& toDA, const std::string& id) {
@@ -45,7 +47,8 @@ TEST(ItbM2iEndToEnd, TheImportsThroughTheIcdMenu) {
     std::ofstream(dir / "dev.m2i") << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<M2I><Mappings>\n" +
                                           Item("health", "LD_1/LPHD1.PhyHealth.stVal", "1") +
                                           Item("op", "LD_1/PTOC1.Op.general", "2") +
-                                          Item("lost", "LD_1/PTOC1.Op.nothing", "2") + "</Mappings></M2I>\n";
+                                          Item("lost", "LD_1/PTOC1.Op.nothing", "2") +
+                                          Item("mode", "LD_1/LLN01.Beh.stVal", "3") + "</Mappings></M2I>\n";
 
     // The demo's road up to its PTOC node, then the imports.
     std::stringstream script;
@@ -58,7 +61,18 @@ TEST(ItbM2iEndToEnd, TheImportsThroughTheIcdMenu) {
     script << icdPath << "answer file dev.itb\nrclick\nmenu \"导入 ITB（装置信息表）\"\n"
            << "rclick\nmenu \"导入 ITB（装置信息表）\"\n"
            << "answer file dev.m2i\nanswer no\nrclick\nmenu \"导入 M2I（信息表到模型的映射）\"\n"
-           << "tree 7\n";
+           << "tree 7\n"
+           // The LLN0 given an instance; ICD and mapping written, then read into the ICD read back.
+           << "select \"产品包: 华东电气\" \"IED产品: 产品类型_1\" \"IED类型配置: Product_1\" \"IED: TEMPLATE\" "
+              "逻辑装置:LD_1 \"逻辑节点:[]LLN0[1]\"\nedit sec:LNode.lnInst 007\n"
+           << icdPath << "answer no\nanswer file dev.icd\nrclick\nmenu \"生成 ICD 文件\"\n"
+           << "select \"产品包: 华东电气\" \"IED产品: 产品类型_1\" \"IED类型配置: Product_1\" \"映射表: M2I\"\n"
+           << "answer file again.m2i\nrclick\nmenu \"生成 M2I 文件\"\n"
+           << "select \"产品包: 华东电气\" \"IED产品: 产品类型_1\"\nanswer file dev.icd\n"
+           << "answer choice \"Orsane.Zel:2007  (标准)\"\nrclick\nmenu \"导入 ICD（IED类型配置）\"\n"
+           << "select \"产品包: 华东电气\" \"IED产品: 产品类型_1\" \"IED类型配置: Product_1_Ver_Rev\"\n"
+           << "answer file dev.itb\nrclick\nmenu \"导入 ITB（装置信息表）\"\n"
+           << "answer file again.m2i\nrclick\nmenu \"导入 M2I（信息表到模型的映射）\"\n";
     std::ofstream(dir / "road.kiln") << script.str();
 
     const fs::path ws = dir / "ws";
@@ -71,7 +85,11 @@ TEST(ItbM2iEndToEnd, TheImportsThroughTheIcdMenu) {
           std::string("[status] 导入M2I结束，发现1个错误。"),
           "[message] " + (dir / "dev.m2i").string() + "模板文件导入完成！",
           std::string("            信息条目: 装置告警"), std::string("          映射条目: health"),
-          std::string("          映射条目: op"), std::string("[document] saved")})
+          std::string("          映射条目: op"), std::string("          映射条目: mode"),
+          // The mapping names the LLN0 as the ICD does, whatever its instance.
+          std::string("[status] MapItem:mode mode LD_1/LLN0.Beh.stVal \n"),
+          "[message] 导入成功!\n[message] " + (dir / "again.m2i").string() + "模板文件导入完成！",
+          std::string("[document] saved")})
         EXPECT_NE(out.find(expected), std::string::npos) << expected << "\n" << out;
     // The item whose target does not exist is reported, and makes nothing.
     const std::string report = ReadAll(ws / "document" / "Report.xml");
