@@ -684,11 +684,11 @@ TEST_F(ImportFilesTest, WhatSclRefusesInATypePackageIsReportedAndItsExportNamesI
         "bType=\"INT32\" fc=\"ST\"/></s:DOType>\n"
         // Without the attributes SCL requires: a class, a name, a basic type.
         "<LNodeType id=\"K\"><DO name=\"Mod\" type=\"TN\"/><DO type=\"TN\"/></LNodeType>\n"
-        "<DOType id=\"TN\"><DA name=\"stVal\" fc=\"ST\"/><DA bType=\"INT32\" fc=\"ST\"/><SDO name=\"sub\"/></DOType>\n";
+        "<DOType id=\"TN\"><DA name=\"stVal\" fc=\"ST\"/><DA bType=\"INT32\" fc=\"ST\"/></DOType>\n";
     ASSERT_TRUE(RunTypePackage(TypeFile("BAD", types), [&] {
         ui.AnswerInputKeep("选择依赖的类型包：");
         ui.AnswerInputKeep("名称");
-        ui.AnswerNo("TypePackage文件导入完毕,发现错误17个。是否查看报告？");
+        ui.AnswerNo("TypePackage文件导入完毕,发现错误16个。是否查看报告？");
     }));
     const URI_Ref bad = PackageNamed(app, "BAD");
     EXPECT_TRUE(Member(bad, "sec:TypePackage.DOTypes", "TX").IsEmpty());
@@ -711,7 +711,6 @@ TEST_F(ImportFilesTest, WhatSclRefusesInATypePackageIsReportedAndItsExportNamesI
                   {"other_error", "错误：ICD文件:  DOType:TN", "DOType缺少SCL必需的属性cdc"},
                   {"other_error", "错误：ICD文件:  DOType:TN", "DA:stVal缺少SCL必需的属性bType"},
                   {"other_error", "错误：ICD文件:  DOType:TN", "第2个DA缺少SCL必需的属性name"},
-                  {"other_error", "错误：ICD文件:  DOType:TN", "SDO:sub缺少SCL必需的属性type"},
                   {"other_error", "错误：ICD文件:  DO:G.过流告警", ("DO名过流告警" + pattern).c_str()},
                   {"other_error", "错误：ICD文件:  DO:G.Ind 1", ("DO名Ind 1" + pattern).c_str()},
                   {"other_error", "错误：ICD文件:  DO:G.Abcdefghijklmn", ("DO名Abcdefghijklmn" + pattern).c_str()},
@@ -735,7 +734,6 @@ TEST_F(ImportFilesTest, WhatSclRefusesInATypePackageIsReportedAndItsExportNamesI
                                                    "不符合SCL的DOType（cdc取值错误）：TN:\n"
                                                    "不符合SCL的DA（bType取值错误）：TN.stVal:\n"
                                                    "不符合SCL的DA（名称格式错误）：TN.DA_2\n"
-                                                   "不符合SCL的SDO（type未指向DOType）：TN.sub\n"
                                                    "不符合SCL的EnumVal（ord重复）：E.01\n"
                                                    "不符合SCL的EnumVal（ord重复）：E.+1\n"
                                                    "不符合SCL的值（INT32取值错误）：TINC.stVal:abc"});
