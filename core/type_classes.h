@@ -8,14 +8,17 @@ namespace kiln::core {
 
 // The class of a type: the name of the standard class it is made from
 // (along `classRole`); else the class text its file gave (`keptRole`: a
-// class the standard package does not hold); else the type's own name (a
-// class of the standard package itself). Empty for an empty handle.
+// class the standard package does not hold); else, for a class of the
+// standard package itself, its own name. Empty for an empty handle and for
+// an instance type without a class: its id is no class.
 inline CString ClassTextOfType(CKiln_Main& app, const URI_Ref& type, const char* classRole, const char* keptRole) {
     if (type.IsEmpty()) return CString();
     const URI_Ref cls = app.DocMtd_getFirstUri_ofAsso(type, classRole);
     if (cls.IsSet()) return app.DocMtd_getValue_ofAttr(cls, kRoleName);
     const CString kept = app.DocMtd_getValue_ofAttr(type, keptRole);
-    return kept.IsEmpty() ? app.DocMtd_getValue_ofAttr(type, kRoleName) : kept;
+    if (!kept.IsEmpty()) return kept;
+    URI_Ref self = type;
+    return app.Is_InstType(self) ? CString() : app.DocMtd_getValue_ofAttr(type, kRoleName);
 }
 
 // The LN class of an LN type.

@@ -127,6 +127,12 @@ bool CKiln_Main::Rsc_TypePackage_Export(URI_Ref package) {
     CKiln_Export exporter;
     if (!templates || !exporter.Export_Alone_TypePackage(templates, this, scl, package, true))
         return Failure(templateFault);
+    // A server holds at least one device, and the package's devices are no
+    // IED's: the template's IED keeps its access point without its empty
+    // server, as an ICD's IED without devices does.
+    XmlNode server = scl.Get_NodePtr(scl.GetDocument(), "//Server");
+    if (server && server.ChildElements("LDevice").empty() && !server.ParentNode().RemoveChild(server))
+        return Failure(templateFault);
     if (!SaveExport(scl, path)) return false;
     // As the ICD export: what was left out, then the breaches of the
     // data-type templates, a line each. The template's IED is no part of the

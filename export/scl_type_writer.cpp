@@ -99,14 +99,15 @@ bool CKiln_Export::Export_LNodeType(const XmlNode& parent, CKiln_Main* pMain, CB
 
     CStringArray attrs = Names({"id"});
     if (withIedType) attrs.Add("iedType");
-    attrs.Add("lnClass");
+    // A type without a class is written without one; the breaches name it.
+    if (!lnClass.IsEmpty()) attrs.Add("lnClass");
     if (!base.IsEmpty()) attrs.Add("zScl:base");
     attrs.Add("desc");
     XmlNode element = xml.AddNewNode_withAttrs(parent, "LNodeType", attrs);
     if (!element) return false;
     Put(xml, element, "id", name);
     if (withIedType) Put(xml, element, "iedType", iedName);
-    Put(xml, element, "lnClass", lnClass);
+    if (!lnClass.IsEmpty()) Put(xml, element, "lnClass", lnClass);
     if (!base.IsEmpty()) Put(xml, element, "zScl:base", base);
     Put(xml, element, "desc", desc);
 
@@ -198,13 +199,13 @@ bool CKiln_Export::Export_DOType(const XmlNode& parent, CKiln_Main* pMain, CBase
     const CString iedType = Attr(pMain, type, "sec:DOType.iedType");
     CStringArray attrs = Names({"id"});
     if (!iedType.IsEmpty()) attrs.Add("iedType");
-    attrs.Add("cdc");
+    if (!cdc.IsEmpty()) attrs.Add("cdc");
     attrs.Add("desc");
     XmlNode element = xml.AddNewNode_withAttrs(parent, "DOType", attrs);
     if (!element) return false;
     Put(xml, element, "id", name);
     if (!iedType.IsEmpty()) Put(xml, element, "iedType", iedType);
-    Put(xml, element, "cdc", cdc);
+    if (!cdc.IsEmpty()) Put(xml, element, "cdc", cdc);
     Put(xml, element, "desc", desc);
 
     std::vector<URI_Ref> das, sdos;

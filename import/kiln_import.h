@@ -258,6 +258,9 @@ private:
     // in the file's data-type templates, and the file's Communication
     // section as it concerns that IED (its access points, GSE and SMV).
     void Report_UnkeptContent(const XmlNode& root, const XmlNode& ied);
+    // One error per attribute SCL requires that a type element or one of
+    // its members lacks, and no reader names itself (see kRequired).
+    void Report_MissingAttributes(const XmlNode& type);
     // The DO names of each LNodeType element by id, read before any change.
     using TemplateDOs = std::map<CString, std::vector<CString>>;
     // The names of the DOs a type based on `base` inherits: along the base

@@ -85,6 +85,7 @@ bool CKiln_Import::Import_DAType(CKiln_Main* app, URI_Ref daType, XmlNode node, 
     if (!ord.IsEmpty()) app->DocMtd_Modify_attribute_value(daType, kRoleOrd, ord);
     app->DocMtd_Modify_attribute_value(daType, "sec:DAType.isInstType", "true");
     app->Mtd_SetStatusBarText("正在导入TypePackage下 DAType: " + AttrText(node, "id"));
+    Report_MissingAttributes(node);
     CString text;
     if (ReadAttr(node, "desc", text)) app->DocMtd_Modify_attribute_value(daType, "cim:Naming.description", text);
     if (ReadAttr(node, "iedType", text)) app->DocMtd_Modify_attribute_value(daType, "sec:DAType.iedType", text);

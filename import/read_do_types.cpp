@@ -19,6 +19,7 @@ bool CKiln_Import::Import_DOType(CKiln_Main* app, URI_Ref doType, XmlNode node, 
     const bool hasDesc = ReadAttr(node, "desc", desc);
     const bool hasCdc = ReadAttr(node, "cdc", cdc);
     app->Mtd_SetStatusBarText("正在导入TypePackage下 DOType: " + AttrText(node, "id"));
+    Report_MissingAttributes(node);
     ImportNameTable members;
     if (hasCdc) {
         auto it = m_mapKnownDOTypes.find(cdc);

@@ -29,6 +29,7 @@ bool CKiln_Import::Import_LNodeType(CKiln_Main* app, URI_Ref lnType, XmlNode nod
     app->DocMtd_Modify_attribute_value(lnType, "sec:LNodeType.iedTypeRead", "true");
 
     const CString who = "错误：ICD文件:  LNodeType:" + id;
+    Report_MissingAttributes(node);
     if (!base.IsEmpty()) {
         auto it = m_mapNewLNodeTypes.find(base);
         if (it == m_mapNewLNodeTypes.end() || it->second.m_uShell.IsEmpty()) {
@@ -84,7 +85,7 @@ bool CKiln_Import::Import_DO(CKiln_Main* app, URI_Ref lnType, XmlNode node, CStr
     }
     if (ReadAttr(node, "desc", desc)) app->DocMtd_Modify_attribute_value(dataObject, "cim:Naming.description", desc);
     if (!hasName) {
-        AddEntry(m_pOtherErrorsNode, "other_error", "ICD文件:  DO:", "名称为空", nullptr);
+        AddOtherError("ICD文件:  DO:", "名称为空");
         return false;
     }
     const CString ns = m_strHeaderId.IsEmpty() ? CString(kNewPackageNs) : m_strHeaderId;

@@ -9,6 +9,50 @@ using kiln::import::Children;
 using kiln::import::Dec;
 using kiln::import::MembersByOrd;
 
+namespace {
+
+// The attributes SCL requires of a type or a member, where the readers read
+// on without them. The ids are the keys, checked before anything is read; an
+// LN type's lnClass, a DO's name and an enumeration value's ord their readers
+// name ("lnclass为空", "名称为空", "...不是整数").
+constexpr struct {
+    const char* element;
+    std::initializer_list<const char*> attributes;
+} kRequired[] = {{"DOType", {"cdc"}},
+                 {"DO", {"type"}},
+                 {"SDO", {"name", "type"}},
+                 {"DA", {"name", "bType", "fc"}},
+                 {"BDA", {"name", "bType"}}};
+
+}  // namespace
+
+void CKiln_Import::Report_MissingAttributes(const XmlNode& type) {
+    const CString kind = type.NodeName();
+    const CString who = "错误：ICD文件:  " + kind + ":" + kiln::import::AttrText(type, "id");
+    // The type itself, then its members: a member by its name, one without
+    // a name by its place among those of its kind ("第2个SDO").
+    auto check = [&](const XmlNode& element, const CString& elementKind, const CString& what) {
+        for (const auto& r : kRequired) {
+            if (elementKind != r.element) continue;
+            for (const char* attribute : r.attributes) {
+                CString value;
+                if (!kiln::import::ReadAttr(element, attribute, value))
+                    AddOtherError(who, what + "缺少SCL必需的属性" + attribute);
+            }
+        }
+    };
+    check(type, kind, kind);
+    std::map<CString, int> places;
+    for (const XmlNode& member : type.ChildElements()) {
+        const CString memberKind = member.NodeName();
+        const int place = ++places[memberKind];
+        CString name;
+        check(member, memberKind,
+              kiln::import::ReadAttr(member, "name", name) ? memberKind + ":" + name
+                                                          : "第" + Dec(place) + "个" + memberKind);
+    }
+}
+
 std::vector<CString> CKiln_Import::InheritedDOs(CKiln_Main* app, const CString& id, const CString& base,
                                                 const TemplateDOs& fileDOs,
                                                 const std::map<CString, CString>& fileBases) {

@@ -8,6 +8,7 @@
 
 #include "export/kiln_export.h"
 #include "tests/export/export_fixture.h"
+#include "tests/host/named_breaches.h"
 
 namespace fs = std::filesystem;
 
@@ -244,6 +245,9 @@ TEST_F(ExportCommandTest, TypePackageHeaderDialogAndMessage) {
     const CString done = ui.Messages().front();
     EXPECT_EQ(done.Left(done.Find("\n")), CString(Path("pkg.Type").c_str()) + "模板文件文件导出成功！");
     EXPECT_GE(done.Find("\n不符合SCL的DO（type未指向DOType）：PTOC_T.Op"), 0) << done;
+    bool skipped = false;  // every schema error of the file is one of them
+    const std::string errors = ValidateScl(Path("pkg.Type"), skipped);
+    EXPECT_EQ(skipped ? std::string() : SchemaErrorsAgainstBreaches(Path("pkg.Type"), done.str(), errors), "");
     EXPECT_FALSE(fs::exists(Path("pkg.mics")));
     EXPECT_EQ(ModelText(), before);
 }

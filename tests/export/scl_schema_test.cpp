@@ -166,6 +166,7 @@ const RuleRow kRuleRows[] = {
     {"LN class pattern",
      [](SclRulesTest& t, const CompleteIcd& c) {
          URI_Ref type = t.MakeLNodeType(c.pkg, "Ggio_X", 4);
+         t.Set(type, "sec:LNodeType.lnClass", "Ggio_X");
          t.MakeDO(type, "Ind1", 1, t.m.p1Sps);
          t.MakeLNode(c.ld, "", "", "1", 4, type);
      },
@@ -481,6 +482,7 @@ const RuleRow kRuleRows[] = {
     {"log of a node named outside the patterns",
      [](SclRulesTest& t, const CompleteIcd& c) {
          const URI_Ref type = t.MakeLNodeType(c.pkg, "Ggio_X", 4);
+         t.Set(type, "sec:LNodeType.lnClass", "Ggio_X");
          t.MakeDO(type, "Ind1", 1, t.m.p1Sps);
          const URI_Ref ld = t.MakeUnder(c.server, "sec:LDevice", "保护2", "sec:LDevice.Server", 2);
          t.MakeLNode(ld, "", "", "", 1, c.lln0T);

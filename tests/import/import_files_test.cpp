@@ -658,11 +658,12 @@ TEST_F(ImportFilesTest, ATypePackageExportedAndImportedAgainComesBackTheSame) {
 
 // What SCL refuses in a type-package file is reported: DO names outside
 // the pattern, a DO name twice in a type, enumeration order numbers twice
-// (kept) and ones that are no whole number (left out, with their value).
+// (kept) and ones that are no whole number (left out, with their value),
+// and each attribute SCL requires that a type or member lacks.
 // Its export then names what it leaves out and what breaks SCL's rules
 // (a base device among the types too, a value its basic type cannot hold,
-// as the ICD export names it), and writes no order number the file
-// did not give.
+// a class the type lacks, as the ICD export names it), and writes no order
+// number the file did not give, nor an id as a class.
 TEST_F(ImportFilesTest, WhatSclRefusesInATypePackageIsReportedAndItsExportNamesIt) {
     const std::string types =
         "<LDevice inst=\"BASE\"><LN0 lnClass=\"LLN0\" inst=\"\" lnType=\"L\"/></LDevice>\n"
@@ -682,11 +683,14 @@ TEST_F(ImportFilesTest, WhatSclRefusesInATypePackageIsReportedAndItsExportNamesI
         "<LNodeType id=\"N\" lnClass=\"PTOC\"><DO name=\"Mod\" type=\"TS\"/><DO xmlns=\"urn:other\" name=\"Ind\" "
         "type=\"TS\"/></LNodeType>\n"
         "<s:DOType xmlns:s=\"http://www.iec.ch/61850/2003/SCL\" id=\"TS\" cdc=\"INC\"><s:DA name=\"stVal\" "
-        "bType=\"INT32\" fc=\"ST\"/></s:DOType>\n";
+        "bType=\"INT32\" fc=\"ST\"/></s:DOType>\n"
+        // Without the attributes SCL requires: a class, a name, a basic type.
+        "<LNodeType id=\"K\"><DO name=\"Mod\" type=\"TN\"/><DO type=\"TN\"/></LNodeType>\n"
+        "<DOType id=\"TN\"><DA name=\"stVal\" fc=\"ST\"/><DA bType=\"INT32\" fc=\"ST\"/></DOType>\n";
     ASSERT_TRUE(RunTypePackage(TypeFile("BAD", types), [&] {
         ui.AnswerInputKeep("选择依赖的类型包：");
         ui.AnswerInputKeep("名称");
-        ui.AnswerNo("TypePackage文件导入完毕,发现错误11个。是否查看报告？");
+        ui.AnswerNo("TypePackage文件导入完毕,发现错误16个。是否查看报告？");
     }));
     const URI_Ref bad = PackageNamed(app, "BAD");
     EXPECT_TRUE(Member(bad, "sec:TypePackage.DOTypes", "TX").IsEmpty());
@@ -706,10 +710,15 @@ TEST_F(ImportFilesTest, WhatSclRefusesInATypePackageIsReportedAndItsExportNamesI
                   {"other_error", "错误：ICD文件:  EnumType:E", "EnumVal test的ord“”不是整数，未导入"},
                   {"other_error", "错误：ICD文件:  EnumType:E", "EnumVal off的ord“12345678901234567890”不是整数，未导入"},
                   {"other_error", "错误：ICD文件:  EnumType:E", "EnumVal spare的ord +1重复"},
+                  {"other_error", "错误：ICD文件:  DOType:TN", "DOType缺少SCL必需的属性cdc"},
+                  {"other_error", "错误：ICD文件:  DOType:TN", "DA:stVal缺少SCL必需的属性bType"},
+                  {"other_error", "错误：ICD文件:  DOType:TN", "第2个DA缺少SCL必需的属性name"},
                   {"other_error", "错误：ICD文件:  DO:G.过流告警", ("DO名过流告警" + pattern).c_str()},
                   {"other_error", "错误：ICD文件:  DO:G.Ind 1", ("DO名Ind 1" + pattern).c_str()},
                   {"other_error", "错误：ICD文件:  DO:G.Abcdefghijklmn", ("DO名Abcdefghijklmn" + pattern).c_str()},
-                  {"other_error", "错误：ICD文件:  DO:G.Beh", "LNodeType中已有同名DO"}}));
+                  {"other_error", "错误：ICD文件:  DO:G.Beh", "LNodeType中已有同名DO"},
+                  {"other_error", "错误：ICD文件:  LNodeType:K", "lnclass为空"},
+                  {"other_error", "ICD文件:  DO:", "名称为空"}}));
 
     std::filesystem::copy_file(std::filesystem::path(KILN_SOURCE_DIR) / "Template" / "ICD_Template.xml",
                                workspace / "Template" / "ICD_Template.xml");
@@ -722,6 +731,11 @@ TEST_F(ImportFilesTest, WhatSclRefusesInATypePackageIsReportedAndItsExportNamesI
                                                    "不符合SCL的DO（名称格式错误）：G.过流告警\n"
                                                    "不符合SCL的DO（名称格式错误）：G.Ind 1\n"
                                                    "不符合SCL的DO（名称格式错误）：G.Abcdefghijklmn\n"
+                                                   "不符合SCL的LNodeType（lnClass格式错误）：K\n"
+                                                   "不符合SCL的DO（名称格式错误）：K.DO_2\n"
+                                                   "不符合SCL的DOType（cdc取值错误）：TN:\n"
+                                                   "不符合SCL的DA（bType取值错误）：TN.stVal:\n"
+                                                   "不符合SCL的DA（名称格式错误）：TN.DA_2\n"
                                                    "不符合SCL的EnumVal（ord重复）：E.01\n"
                                                    "不符合SCL的EnumVal（ord重复）：E.+1\n"
                                                    "不符合SCL的值（INT32取值错误）：TINC.stVal:abc"});
@@ -735,6 +749,8 @@ TEST_F(ImportFilesTest, WhatSclRefusesInATypePackageIsReportedAndItsExportNamesI
         ords.push_back(ord);
     }
     EXPECT_EQ(ords, (std::vector<CString>{"1", "01", "+1"}));
+    // The types without a class are written without one.
+    EXPECT_EQ(written.GetDocumentElement().SelectNodes("DataTypeTemplates/*[@lnClass='K' or @cdc='TN']").Length(), 0);
 }
 
 }  // namespace kiln::test

@@ -232,6 +232,9 @@ TEST_F(ImportTest, TypeTemplateFindingsHaveTheirTextsAndCounts) {
     // The first pass finds the missing base before any member is read.
     const std::vector<ReportEntry> expected = {
         {"other_error", "错误：ICD文件:  LNodeType:L3", "未找到基于的基类(zScl:base)Missing"},
+        {"other_error", "错误：ICD文件:  DOType:T1", "DA:s缺少SCL必需的属性fc"},
+        {"other_error", "错误：ICD文件:  DOType:T1", "DA:e缺少SCL必需的属性fc"},
+        {"other_error", "错误：ICD文件:  DOType:T1", "第2个SDO缺少SCL必需的属性name"},
         {"other_error", "错误：ICD文件:  DOType:T1", "未找到CDC:NOPE"},
         {"other_error", "错误：ICD文件:  DA:x", "dchg与qchg同为true！"},
         {"other_error", "错误：ICD文件:  DA:x", "dupd与qchg同为true！"},
@@ -239,6 +242,7 @@ TEST_F(ImportTest, TypeTemplateFindingsHaveTheirTextsAndCounts) {
         {"other_error", "错误：ICD文件:  DA:s", "未找到DAType:NoDA"},
         {"other_error", "错误：ICD文件:  DA:e", "未找到EnumType:NoEnum"},
         {"other_error", "错误：ICD文件:  SDO:sd", "未找到DOType:NoDO"},
+        {"other_error", "错误：ICD文件:  DAType:D1", "BDA:c缺少SCL必需的属性bType"},
         {"other_error", "错误：ICD文件:  DA:b", "bType指定错误,在850标准无 struct 类型。"},
         {"other_error", "错误：ICD文件:  BDA:u", "未找到EnumType:NoEnum"},
         {"other_error", "错误：ICD文件:  LNodeType:L1", "lnclass: XXXX在标准包中未找到"},
@@ -248,7 +252,7 @@ TEST_F(ImportTest, TypeTemplateFindingsHaveTheirTextsAndCounts) {
         {"other_error", "错误：ICD文件:  LNodeType:L3", "zScl:base Missing类型包中未找到"},
     };
     EXPECT_EQ(Entries("other_errors"), expected);
-    EXPECT_EQ(imp.m_nErrors, 14);  // the nameless DO counts nowhere
+    EXPECT_EQ(imp.m_nErrors, 19);
     EXPECT_EQ(imp.m_nWarnings, 0);
 
     // The readers go on past every finding.
@@ -319,8 +323,9 @@ TEST_F(ImportTest, ReadersWithoutTheBasicTypeSetReportEveryBType) {
     URI_Ref daType;
     ASSERT_TRUE(app.NewRsc_DAType(&daType, pkg));
     imp.Import_DAType(&app, daType, scl.Get_NodePtr(scl.GetDocumentElement(), "DataTypeTemplates/DAType"), "4", false);
-    EXPECT_EQ(Entries("other_errors"), (std::vector<ReportEntry>{{"other_error", "错误：ICD文件:  DA:f",
-                                                                  "bType指定错误,在850标准无 FLOAT32 类型。"}}));
+    EXPECT_EQ(Entries("other_errors"),
+              (std::vector<ReportEntry>{{"other_error", "错误：ICD文件:  DAType:D", "BDA:g缺少SCL必需的属性bType"},
+                                        {"other_error", "错误：ICD文件:  DA:f", "bType指定错误,在850标准无 FLOAT32 类型。"}}));
     EXPECT_EQ(Get(daType, "e301:OrdNaming.ord"), "4");
 }
 
