@@ -136,6 +136,7 @@ bool CKiln_Import::Import_M2I(CKiln_Main* app, CBase_XML* source, URI_Ref icd, C
         const size_t position = met++;
         CString toDA, name;
         Get_NodeText(node, "@toDA", toDA);
+        toDA = run.InIcdForm(toDA);
         Get_NodeText(node, "@name", name);
         // The item's children in one walk: those it leaves named, its
         // Process elements kept; then what those leave, in file order.

@@ -268,39 +268,34 @@ bool IndexM2IPaths(CKiln_Main* app, const URI_Ref& icd, ImportNameTable& lnodes,
             CString lnClass = app->DocMtd_getValue_ofAttr(node, "sec:LNode.lnClass");
             if (lnClass.IsEmpty())
                 lnClass = app->DocMtd_getFirstValue_ofAsso(lnType, "sec:LNodeType.ClassOf_LNType", kRoleName);
-            // The node by its name as the ICD names it; an LLN0 that keeps an
-            // instance also by the name files written before gave it, its
-            // instance after its class.
-            const CString prefix = app->DocMtd_getValue_ofAttr(node, "sec:LNode.prefix");
-            const CString inst = app->DocMtd_getValue_ofAttr(node, "sec:LNode.lnInst");
-            std::vector<CString> lnKeys{ldName + "/" + kiln::core::NodeNameText(prefix, lnClass, inst)};
-            const CString withInst = ldName + "/" + prefix + lnClass + inst;
-            if (withInst != lnKeys.front()) lnKeys.push_back(withInst);
+            // The node by its name as the ICD names it (an LLN0 without its
+            // instance; older files' form is taken by M2IRun::InIcdForm).
+            const CString lnKey = ldName + "/" +
+                                  kiln::core::NodeNameText(app->DocMtd_getValue_ofAttr(node, "sec:LNode.prefix"), lnClass,
+                                                           app->DocMtd_getValue_ofAttr(node, "sec:LNode.lnInst"));
+            lnodes.emplace(lnKey, node);
             std::vector<URI_Ref> chain;
             app->Get_AbstractTypes(lnType, &chain, "sec:LNodeType.Abstract_Type");
-            for (const CString& lnKey : lnKeys) {
-                lnodes.emplace(lnKey, node);
-                for (const URI_Ref& t : chain) {
-                    for (const URI_Ref& d : MembersByOrd(app, t, "sec:LNodeType.DOs")) {
-                        const CString path = lnKey + "." + NameOf(app, d);
-                        dos.emplace(path, d);
-                        das.emplace(path, d);
-                        URI_Ref doType = app->DocMtd_getFirstUri_ofAsso(d, "sec:DO.DefinedBy_DOType");
-                        if (doType.IsEmpty()) continue;
-                        auto s = sdoPaths.find(doType.sUri);
-                        if (s == sdoPaths.end()) {
-                            s = sdoPaths.emplace(doType.sUri, PathList()).first;
-                            for (const URI_Ref& sdo : MembersByOrd(app, doType, "sec:DOType.Contains_SDOs")) {
-                                OnPath onPath;
-                                SDOWalk(app, sdo, s->second, "." + NameOf(app, sdo), onPath);
-                            }
-                            auto a = daPaths.emplace(doType.sUri, PathList()).first;
-                            OnPath onPath{doType.sUri};
-                            DOTypeWalk(app, doType, a->second, CString(), onPath);
+            for (const URI_Ref& t : chain) {
+                for (const URI_Ref& d : MembersByOrd(app, t, "sec:LNodeType.DOs")) {
+                    const CString path = lnKey + "." + NameOf(app, d);
+                    dos.emplace(path, d);
+                    das.emplace(path, d);
+                    URI_Ref doType = app->DocMtd_getFirstUri_ofAsso(d, "sec:DO.DefinedBy_DOType");
+                    if (doType.IsEmpty()) continue;
+                    auto s = sdoPaths.find(doType.sUri);
+                    if (s == sdoPaths.end()) {
+                        s = sdoPaths.emplace(doType.sUri, PathList()).first;
+                        for (const URI_Ref& sdo : MembersByOrd(app, doType, "sec:DOType.Contains_SDOs")) {
+                            OnPath onPath;
+                            SDOWalk(app, sdo, s->second, "." + NameOf(app, sdo), onPath);
                         }
-                        s->second.AddTo(dos, path);
-                        daPaths.find(doType.sUri)->second.AddTo(das, path);
+                        auto a = daPaths.emplace(doType.sUri, PathList()).first;
+                        OnPath onPath{doType.sUri};
+                        DOTypeWalk(app, doType, a->second, CString(), onPath);
                     }
+                    s->second.AddTo(dos, path);
+                    daPaths.find(doType.sUri)->second.AddTo(das, path);
                 }
             }
         }

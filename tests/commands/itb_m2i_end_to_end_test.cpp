@@ -72,7 +72,13 @@ TEST(ItbM2iEndToEnd, TheImportsThroughTheIcdMenu) {
            << "answer choice \"Orsane.Zel:2007  (标准)\"\nrclick\nmenu \"导入 ICD（IED类型配置）\"\n"
            << "select \"产品包: 华东电气\" \"IED产品: 产品类型_1\" \"IED类型配置: Product_1_Ver_Rev\"\n"
            << "answer file dev.itb\nrclick\nmenu \"导入 ITB（装置信息表）\"\n"
-           << "answer file again.m2i\nrclick\nmenu \"导入 M2I（信息表到模型的映射）\"\n";
+           << "answer file again.m2i\nrclick\nmenu \"导入 M2I（信息表到模型的映射）\"\n"
+           // The first mapping, naming the LLN0 with its instance, read into a third ICD from the file.
+           << "select \"产品包: 华东电气\" \"IED产品: 产品类型_1\"\nanswer file dev.icd\n"
+           << "answer choice \"Orsane.Zel:2007  (标准)\"\nrclick\nmenu \"导入 ICD（IED类型配置）\"\n"
+           << "select \"产品包: 华东电气\" \"IED产品: 产品类型_1\" \"IED类型配置: Product_1_Ver_Rev#2\"\n"
+           << "answer file dev.itb\nrclick\nmenu \"导入 ITB（装置信息表）\"\n"
+           << "answer file dev.m2i\nanswer no\nrclick\nmenu \"导入 M2I（信息表到模型的映射）\"\n";
     std::ofstream(dir / "road.kiln") << script.str();
 
     const fs::path ws = dir / "ws";
@@ -91,6 +97,8 @@ TEST(ItbM2iEndToEnd, TheImportsThroughTheIcdMenu) {
           "[message] 导入成功!\n[message] " + (dir / "again.m2i").string() + "模板文件导入完成！",
           std::string("[document] saved")})
         EXPECT_NE(out.find(expected), std::string::npos) << expected << "\n" << out;
+    const std::string mode = "[status] MapItem:mode mode LD_1/LLN0.Beh.stVal \n";
+    EXPECT_NE(out.find(mode, out.find(mode) + 1), std::string::npos) << out;
     // The item whose target does not exist is reported, and makes nothing.
     const std::string report = ReadAll(ws / "document" / "Report.xml");
     EXPECT_NE(report.find("MappingItem:lost未发现toDA:LD_1/PTOC1.Op.nothing！"), std::string::npos) << report;
