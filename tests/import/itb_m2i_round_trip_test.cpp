@@ -6,6 +6,8 @@
 #include <fstream>
 #include <iterator>
 
+#include <pugixml.hpp>
+
 #include "tests/import/itb_m2i_fixture.h"
 
 namespace fs = std::filesystem;
@@ -175,7 +177,7 @@ TEST_F(ItbM2iRoundTrip, AnExportedMappingImportsWithItsCompanionTable) {
     Set(w, "sec:MapItem.unitMultiplier", EnumValue("UnitMultiplierEnum", "k"));
     Set(AddMapItem(m2i, "u", mmxu, "U1", "cVal.mag.f", info[2]), "sec:MapItem.unitSiUnit", EnumValue("SIUnitEnum", "V"));
     URI_Ref ia = AddMapItem(m2i, "ia", mmxu, "A.phsA", "cVal.mag.f", URI_Ref());
-    Set(ia, "sec:MapItem.unitSiUnit", EnumValue("SIUnitEnum", "W"));  // code 38 (62 is "W" as well)
+    Set(ia, "sec:MapItem.unitSiUnit", EnumValue("SIUnitEnum", "Watts"));  // code 62 (38 is "W")
     // An attribute below a sub-data object picked in the property view.
     const URI_Ref ib = AddMapItem(m2i, "ib", mmxu, "A", "", URI_Ref());
     CString picked = "phsB.cVal.mag.f";
@@ -252,6 +254,58 @@ TEST_F(ItbM2iRoundTrip, AnExportedMappingImportsWithItsCompanionTable) {
     ui.AnswerSaveFile((workspace / "again.m2i").string().c_str());
     ASSERT_TRUE(app.Rsc_M2I_Export(TheM2i()));
     EXPECT_EQ(FileText(workspace / "again.m2i"), FileText(workspace / "dev.m2i"));
+}
+
+// Every code of the model's unit and multiplier enumerations (the standard
+// package's, whole) comes back as itself: an M2I giving it is read, then
+// written again (the code) and into the ICD (the literal of the code).
+TEST_F(ItbM2iRoundTrip, EveryUnitCodeComesBackAsItself) {
+    for (const char* t : {"ICD_Template.xml", "MICS_Template.xml"})
+        fs::copy_file(fs::path(KILN_SOURCE_DIR) / "Template" / t, workspace / "Template" / t);
+    MakeItb();
+    const std::vector<URI_Ref> units = Members(siUnitKind, "sec:EnumType.EnumVals");
+    const std::vector<URI_Ref> multipliers = Members(multiplierKind, "sec:EnumType.EnumVals");
+    ASSERT_GT(units.size(), multipliers.size());
+    const std::string doRef = "PROT/MMXU1.TotW.";
+    std::vector<std::string> expected, written;
+    for (size_t i = 0; i < units.size(); ++i) {
+        const URI_Ref values[2] = {units[i], multipliers[i % multipliers.size()]};
+        std::string codes[2], sent;
+        for (int k = 0; k < 2; ++k) {
+            codes[k] = Get(values[k], "e301:OrdNaming.ord").GetString();
+            const CString literal = Get(values[k], "sec:EnumVal.val");
+            sent += codes[k] + " " + (literal.IsEmpty() ? Get(values[k], "cim:Naming.name") : literal).GetString() + ";";
+        }
+        expected.push_back(sent);
+        ui.ClearCalls();
+        ASSERT_TRUE(RunM2i(M2i(Item("w", doRef + "cVal.mag.f", "4") + Item("wu", doRef + "units.SIUnit", "", codes[0]) +
+                               Item("wm", doRef + "units.multiplier", "", codes[1])),
+                           icd));
+        ui.AnswerSaveFile((workspace / "again.m2i").string().c_str());
+        ASSERT_TRUE(app.Rsc_M2I_Export(TheM2i()));
+        ui.AnswerYes("是否由M2I生成DOI DAI").AnswerSaveFile((workspace / "dev.icd").string().c_str());
+        ASSERT_TRUE(app.Rsc_ICD_Export(icd, false));
+        pugi::xml_document m2iFile, icdFile;
+        ASSERT_TRUE(m2iFile.load_file((workspace / "again.m2i").c_str()));
+        ASSERT_TRUE(icdFile.load_file((workspace / "dev.icd").c_str()));
+        std::string got;
+        for (const char* attribute : {"SIUnit", "multiplier"}) {
+            const std::string code = m2iFile
+                                         .select_node(("//MappingItem[@toDA='" + doRef + "units." + attribute +
+                                                       "']/Process/Parameter/@val")
+                                                          .c_str())
+                                         .attribute()
+                                         .value();
+            const pugi::xpath_node val = icdFile.select_node(
+                (std::string("//LN[@lnClass='MMXU']/DOI[@name='TotW']/SDI[@name='units']/DAI[@name='") + attribute +
+                 "']/Val")
+                    .c_str());
+            got += code + " " + (val ? val.node().text().get() : "(none)") + ";";
+        }
+        written.push_back(got);
+        Remove(TheM2i(), {"sec:M2I.MapItems"});
+    }
+    EXPECT_EQ(written, expected);
 }
 
 }  // namespace
