@@ -1,42 +1,25 @@
 #include "tests/import/itb_m2i_fixture.h"
 
-#include <array>
-#include <map>
 #include <string>
-#include <vector>
 
 #include <pugixml.hpp>
 
 namespace kiln::test {
-namespace {
-
-// The values (name, code, text) of an enumeration of the shipped standard
-// package, read from its file once.
-const std::vector<std::array<std::string, 3>>& StdEnumValues(const std::string& id) {
-    static std::map<std::string, std::vector<std::array<std::string, 3>>> read;
-    if (read.empty()) {
-        pugi::xml_document doc;
-        doc.load_file(KILN_SOURCE_DIR "/domains/IEC61850_std.xml");
-        for (const pugi::xml_node v : doc.document_element().children("sec:EnumVal"))
-            read[v.child("sec:EnumVal.EnumType").attribute("rdf:resource").value()].push_back(
-                {v.child_value("cim:Naming.name"), v.child_value("e301:OrdNaming.ord"), v.child_value("sec:EnumVal.val")});
-    }
-    return read["#" + id];
-}
-
-}  // namespace
 
 ItbM2iTest::ItbM2iTest() {
     // Classes of the standard package the instance types name, and its
     // enumerations of units and multipliers, whole.
     URI_Ref dpc = MakeDOType(m.stdPkg, "DPC", 20);
     URI_Ref asg = MakeDOType(m.stdPkg, "ASG", 21);
-    auto stdEnum = [&](const char* id) {
-        URI_Ref t = MakeUnder(m.stdPkg, "sec:EnumType", id, "sec:EnumType.TypePackage", 90);
-        for (const auto& [name, code, text] : StdEnumValues(id)) {
-            URI_Ref v = MakeUnder(t, "sec:EnumVal", name.c_str(), "sec:EnumVal.EnumType");
-            Set(v, "e301:OrdNaming.ord", code.c_str());
-            Set(v, "sec:EnumVal.val", text.c_str());
+    static pugi::xml_document stdFile;
+    if (!stdFile.document_element()) stdFile.load_file(KILN_SOURCE_DIR "/domains/IEC61850_std.xml");
+    auto stdEnum = [&](const std::string& id) {
+        URI_Ref t = MakeUnder(m.stdPkg, "sec:EnumType", id.c_str(), "sec:EnumType.TypePackage", 90);
+        for (const pugi::xml_node v : stdFile.document_element().children("sec:EnumVal")) {
+            if (v.child("sec:EnumVal.EnumType").attribute("rdf:resource").value() != "#" + id) continue;
+            URI_Ref e = MakeUnder(t, "sec:EnumVal", v.child_value("cim:Naming.name"), "sec:EnumVal.EnumType");
+            Set(e, "e301:OrdNaming.ord", v.child_value("e301:OrdNaming.ord"));
+            Set(e, "sec:EnumVal.val", v.child_value("sec:EnumVal.val"));
         }
         return t;
     };

@@ -265,44 +265,33 @@ TEST_F(ItbM2iRoundTrip, EveryUnitCodeComesBackAsItself) {
     MakeItb();
     const std::vector<URI_Ref> units = Members(siUnitKind, "sec:EnumType.EnumVals");
     const std::vector<URI_Ref> multipliers = Members(multiplierKind, "sec:EnumType.EnumVals");
-    ASSERT_GT(units.size(), multipliers.size());
-    const std::string doRef = "PROT/MMXU1.TotW.";
+    const std::string doRef = "PROT/MMXU1.TotW.units.", m2iFile = (workspace / "again.m2i").string();
     std::vector<std::string> expected, written;
     for (size_t i = 0; i < units.size(); ++i) {
-        const URI_Ref values[2] = {units[i], multipliers[i % multipliers.size()]};
-        std::string codes[2], sent;
-        for (int k = 0; k < 2; ++k) {
-            codes[k] = Get(values[k], "e301:OrdNaming.ord").GetString();
-            const CString literal = Get(values[k], "sec:EnumVal.val");
-            sent += codes[k] + " " + (literal.IsEmpty() ? Get(values[k], "cim:Naming.name") : literal).GetString() + ";";
+        const std::pair<std::string, URI_Ref> values[] = {{"SIUnit", units[i]},
+                                                          {"multiplier", multipliers[i % multipliers.size()]}};
+        std::string items = Item("w", "PROT/MMXU1.TotW.cVal.mag.f", "4");
+        for (const auto& [attribute, v] : values) {
+            const CString code = Get(v, "e301:OrdNaming.ord"), literal = Get(v, "sec:EnumVal.val");
+            items += Item(attribute, doRef + attribute, "", code.str());
+            expected.push_back(code.str() + " " + (literal.IsEmpty() ? Get(v, "cim:Naming.name") : literal).str());
         }
-        expected.push_back(sent);
-        ui.ClearCalls();
-        ASSERT_TRUE(RunM2i(M2i(Item("w", doRef + "cVal.mag.f", "4") + Item("wu", doRef + "units.SIUnit", "", codes[0]) +
-                               Item("wm", doRef + "units.multiplier", "", codes[1])),
-                           icd));
-        ui.AnswerSaveFile((workspace / "again.m2i").string().c_str());
+        ASSERT_TRUE(RunM2i(M2i(items), icd));
+        ui.AnswerSaveFile(m2iFile.c_str());
         ASSERT_TRUE(app.Rsc_M2I_Export(TheM2i()));
         ui.AnswerYes("是否由M2I生成DOI DAI").AnswerSaveFile((workspace / "dev.icd").string().c_str());
         ASSERT_TRUE(app.Rsc_ICD_Export(icd, false));
-        pugi::xml_document m2iFile, icdFile;
-        ASSERT_TRUE(m2iFile.load_file((workspace / "again.m2i").c_str()));
-        ASSERT_TRUE(icdFile.load_file((workspace / "dev.icd").c_str()));
-        std::string got;
-        for (const char* attribute : {"SIUnit", "multiplier"}) {
-            const std::string code = m2iFile
-                                         .select_node(("//MappingItem[@toDA='" + doRef + "units." + attribute +
-                                                       "']/Process/Parameter/@val")
-                                                          .c_str())
-                                         .attribute()
-                                         .value();
-            const pugi::xpath_node val = icdFile.select_node(
-                (std::string("//LN[@lnClass='MMXU']/DOI[@name='TotW']/SDI[@name='units']/DAI[@name='") + attribute +
-                 "']/Val")
-                    .c_str());
-            got += code + " " + (val ? val.node().text().get() : "(none)") + ";";
+        pugi::xml_document m2i, scl;
+        ASSERT_TRUE(m2i.load_file(m2iFile.c_str()) && scl.load_file((workspace / "dev.icd").c_str()));
+        for (const auto& [attribute, v] : values) {
+            const std::string code =
+                m2i.select_node(("//MappingItem[@toDA='" + doRef + attribute + "']/Process/Parameter/@val").c_str())
+                    .attribute()
+                    .value();
+            const pugi::xpath_node val =
+                scl.select_node(("//DOI[@name='TotW']/SDI[@name='units']/DAI[@name='" + attribute + "']/Val").c_str());
+            written.push_back(code + " " + (val ? val.node().text().get() : "(none)"));
         }
-        written.push_back(got);
         Remove(TheM2i(), {"sec:M2I.MapItems"});
     }
     EXPECT_EQ(written, expected);
