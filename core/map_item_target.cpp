@@ -178,12 +178,13 @@ URI_Ref UnitOfCode(CKiln_Main& app, const URI_Ref& attribute, const CString& cod
     return URI_Ref();
 }
 
-URI_Ref UnitOfStored(CKiln_Main& app, const URI_Ref& attribute, const CString& stored) {
-    if (stored.IsEmpty()) return URI_Ref();
-    const CString name = UnitLiteral(stored);
-    for (const URI_Ref& v : EnumValsOfAttribute(app, attribute))
-        if (EnumValLiteral(app, v) == name) return v;
-    return URI_Ref();
+URI_Ref MapItemResolver::UnitOf(const URI_Ref& attribute, const CString& stored) {
+    if (stored.IsEmpty() || attribute.IsEmpty()) return URI_Ref();
+    auto [it, added] = m_units.try_emplace(attribute.sUri);
+    if (added)
+        for (const URI_Ref& v : EnumValsOfAttribute(m_app, attribute)) it->second.emplace(EnumValLiteral(m_app, v), v);
+    const auto found = it->second.find(UnitLiteral(stored));
+    return found == it->second.end() ? URI_Ref() : found->second;
 }
 
 CString UnitStoredValue(CKiln_Main& app, const MapItemProperty& p, const URI_Ref& enumVal) {
@@ -195,7 +196,6 @@ CString UnitLiteral(const CString& stored) {
 }
 
 CString UnitLackedText(const CString& stored) { return "枚举类型中没有" + UnitLiteral(stored); }
-
 
 MapItemResolver::LNType& MapItemResolver::TypeOf(const URI_Ref& lnType) {
     auto [it, added] = m_types.try_emplace(lnType.sUri);

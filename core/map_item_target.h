@@ -30,6 +30,10 @@ public:
     // the data object the DO name names in the node's type; empty when the
     // node, the object or the attribute is not there.
     URI_Ref AttributeOf(const URI_Ref& lnode, const CString& doName, const CString& path);
+    // The value a stored unit names: the first of the enumeration of
+    // `attribute` whose literal is the stored value's name; empty when there
+    // is none. Each enumeration is read once.
+    URI_Ref UnitOf(const URI_Ref& attribute, const CString& stored);
 
 private:
     // A data object by its name below an LN type, with its class.
@@ -51,6 +55,7 @@ private:
     CKiln_Main& m_app;
     std::map<std::string, LNType> m_types;
     std::unordered_map<std::string, LNType*> m_nodes;  // each node's type, once looked up
+    std::map<std::string, std::map<CString, URI_Ref>> m_units;  // by attribute: its values by literal
 };
 
 // The attribute that `path` names among the candidates (DAs of a DO type):
@@ -62,10 +67,10 @@ URI_Ref AttributeAtPath(CKiln_Main& app, const CString& path, const std::vector<
 // the item's data object the M2I file writes it at, and the one the ICD
 // export writes it at (none: not written there) when the M2I's attribute is
 // a struct (a range's AnalogueValue f); one of a basic type (an INC's INT32
-// minVal) takes it itself.
-// A unit or multiplier is a value of the enumeration of the attribute it is
-// written at: the item stores the value's literal under `unitEnum`
-// ("...#SIUnitEnum.Watts"), the M2I file its code (62), the ICD its literal.
+// minVal) takes it itself. A unit or multiplier is a value of the
+// enumeration of that attribute: the item stores the value's literal under
+// `unitEnum` ("...#SIUnitEnum.Watts"), the M2I file its code (62), the ICD
+// its literal.
 struct MapItemProperty {
     const char* role;
     const char* m2iPath;
@@ -92,9 +97,6 @@ CString EnumValLiteral(CKiln_Main& app, const URI_Ref& enumVal);
 // `code` (decimal, no sign but a negative one's "-", no leading zeros, no
 // blanks); empty when there is none.
 URI_Ref UnitOfCode(CKiln_Main& app, const URI_Ref& attribute, const CString& code);
-// The value a stored unit names: the first of the enumeration of `attribute`
-// whose literal is the stored value's name; empty when there is none.
-URI_Ref UnitOfStored(CKiln_Main& app, const URI_Ref& attribute, const CString& stored);
 // What a mapping item stores for the enumeration value under the property.
 CString UnitStoredValue(CKiln_Main& app, const MapItemProperty& p, const URI_Ref& enumVal);
 // The literal a stored unit names: its text after "#", then after the first
