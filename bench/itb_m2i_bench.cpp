@@ -49,7 +49,11 @@ Model Build(CKiln_Main& app, int n) {
     URI_Ref analogue = Add(app, dom, "sec:DAType", "AnalogueValue", 1, nullptr, URI_Ref());
     Add(app, dom, "sec:BDA", "f", 1, "sec:BDA.MemberOf_DAType", analogue);
     URI_Ref unit = Add(app, dom, "sec:DAType", "Unit", 2, nullptr, URI_Ref());
-    Add(app, dom, "sec:BDA", "SIUnit", 1, "sec:BDA.MemberOf_DAType", unit);
+    // The unit's enumeration holds V (29), the unit the items store.
+    URI_Ref siUnit = Add(app, dom, "sec:EnumType", "SIUnitKind", 3, nullptr, URI_Ref());
+    Set(app, Add(app, dom, "sec:EnumVal", "V", 29, "sec:EnumVal.EnumType", siUnit), "sec:EnumVal.val", "V");
+    Link(app, Add(app, dom, "sec:BDA", "SIUnit", 1, "sec:BDA.MemberOf_DAType", unit), "sec:BDA.DefinedBy_EnumType",
+         siUnit);
     // The type is of the class MV, whose key attribute mag.f is.
     URI_Ref mv = Add(app, dom, "sec:DOType", "Bench_MV", 1, nullptr, URI_Ref());
     Link(app, mv, "sec:DOType.ClassOf_DOType", Add(app, dom, "sec:DOType", "MV", 2, nullptr, URI_Ref()));

@@ -14,6 +14,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "bench/bench_util.h"
@@ -44,8 +45,13 @@ URI_Ref Build(CKiln_Main& app) {
     Link(app, Add(app, dom, "sec:BDA", "mag", 1, "sec:BDA.MemberOf_DAType", vec), "sec:BDA.DefinedBy_Struct", av);
     Link(app, Add(app, dom, "sec:BDA", "ang", 2, "sec:BDA.MemberOf_DAType", vec), "sec:BDA.DefinedBy_Struct", av);
     URI_Ref unit = Add(app, dom, "sec:DAType", "Unit", 3, "sec:DAType.TypePackage", pkg);
-    Add(app, dom, "sec:BDA", "SIUnit", 1, "sec:BDA.MemberOf_DAType", unit);
-    Add(app, dom, "sec:BDA", "multiplier", 2, "sec:BDA.MemberOf_DAType", unit);
+    // Their enumerations hold the codes the file gives: A (5) and k (3).
+    for (const auto& [name, ord, literal, code] : {std::tuple<const char*, int, const char*, int>{"SIUnit", 1, "A", 5},
+                                                    {"multiplier", 2, "k", 3}}) {
+        URI_Ref kind = Add(app, dom, "sec:EnumType", name, ord, "sec:EnumType.TypePackage", pkg);
+        Set(app, Add(app, dom, "sec:EnumVal", literal, code, "sec:EnumVal.EnumType", kind), "sec:EnumVal.val", literal);
+        Link(app, Add(app, dom, "sec:BDA", name, ord, "sec:BDA.MemberOf_DAType", unit), "sec:BDA.DefinedBy_EnumType", kind);
+    }
     URI_Ref tSps = Add(app, dom, "sec:DOType", "T_SPS", 3, "sec:DOType.TypePackage", pkg);
     Link(app, tSps, "sec:DOType.ClassOf_DOType", sps);
     int ord = 0;

@@ -1,11 +1,13 @@
 // The target of a mapping item: it names its data object and data attribute
 // by text ("A.phsA", "cVal.mag.f", "stVal[ST]") below its logical node, and
 // these resolve the texts in the node's type.
+#include <string>
 #include <vector>
 
 #include "core/key_das.h"
 #include "core/map_item_target.h"
 #include "core/type_classes.h"
+#include "platform/framework/cim_schema.h"
 #include "platform/mfc/text_funcs.h"
 
 using kiln::core::kRoleName;
@@ -127,8 +129,8 @@ URI_Ref AttributeAtPath(CKiln_Main& app, const CString& path, const std::vector<
 
 const std::vector<MapItemProperty>& MapItemProperties() {
     static const std::vector<MapItemProperty> kTable = {
-        {"sec:MapItem.unitSiUnit", "units.SIUnit", "units.SIUnit"},
-        {"sec:MapItem.unitMultiplier", "units.multiplier", "units.multiplier"},
+        {"sec:MapItem.unitSiUnit", "units.SIUnit", "units.SIUnit", "SIUnitEnum"},
+        {"sec:MapItem.unitMultiplier", "units.multiplier", "units.multiplier", "UnitMultiplierEnum"},
         {"sec:MapItem.minVal", "minVal", "minVal.f"},
         {"sec:MapItem.maxVal", "maxVal", "maxVal.f"},
         {"sec:MapItem.stepSize", "stepSize", "stepSize.f"},
@@ -156,24 +158,36 @@ long long EnumValCode(CKiln_Main& app, const URI_Ref& enumVal) {
     return kiln::text::AtoiValue(app.DocMtd_getValue_ofAttr(enumVal, kRoleOrd).str());
 }
 
-CString EnumLiteralOfCode(CKiln_Main& app, const URI_Ref& attribute, const CString& code, bool& found) {
-    found = false;
-    if (code.IsEmpty()) return CString();
-    // Order numbers are whole numbers, compared by value ("05", "+5").
-    const long long wanted = kiln::text::AtoiValue(code.str());
-    for (const URI_Ref& v : EnumValsOfAttribute(app, attribute)) {
-        if (EnumValCode(app, v) != wanted) continue;
-        found = true;
-        return EnumValLiteral(app, v);
-    }
-    return CString();
-}
-
 CString EnumValLiteral(CKiln_Main& app, const URI_Ref& enumVal) {
     const CString val = app.DocMtd_getValue_ofAttr(enumVal, "sec:EnumVal.val");
     return val.IsEmpty() ? app.DocMtd_getValue_ofAttr(enumVal, kRoleName) : val;
 }
 
+URI_Ref UnitOfCode(CKiln_Main& app, const URI_Ref& attribute, const CString& code) {
+    // The code is compared as the text the M2I export writes for it.
+    for (const URI_Ref& v : EnumValsOfAttribute(app, attribute))
+        if (code.str() == std::to_string(EnumValCode(app, v))) return v;
+    return URI_Ref();
+}
+
+URI_Ref MapItemResolver::UnitOf(const URI_Ref& attribute, const CString& stored) {
+    if (stored.IsEmpty() || attribute.IsEmpty()) return URI_Ref();
+    auto [it, added] = m_units.try_emplace(attribute.sUri);
+    if (added)
+        for (const URI_Ref& v : EnumValsOfAttribute(m_app, attribute)) it->second.emplace(EnumValLiteral(m_app, v), v);
+    const auto found = it->second.find(UnitLiteral(stored));
+    return found == it->second.end() ? URI_Ref() : found->second;
+}
+
+CString UnitStoredValue(CKiln_Main& app, const MapItemProperty& p, const URI_Ref& enumVal) {
+    return CString(kiln::cim::kModelNamespace) + "#" + p.unitEnum + "." + EnumValLiteral(app, enumVal);
+}
+
+CString UnitLiteral(const CString& stored) {
+    return stored.Find('#') < 0 ? stored : StringAfter(stored, "#", ".");
+}
+
+CString UnitLackedText(const CString& stored) { return "枚举类型中没有" + UnitLiteral(stored); }
 
 MapItemResolver::LNType& MapItemResolver::TypeOf(const URI_Ref& lnType) {
     auto [it, added] = m_types.try_emplace(lnType.sUri);

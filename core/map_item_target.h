@@ -30,6 +30,10 @@ public:
     // the data object the DO name names in the node's type; empty when the
     // node, the object or the attribute is not there.
     URI_Ref AttributeOf(const URI_Ref& lnode, const CString& doName, const CString& path);
+    // The value a stored unit names: the first of the enumeration of
+    // `attribute` whose literal is the stored value's name; empty when there
+    // is none. Each enumeration is read once.
+    URI_Ref UnitOf(const URI_Ref& attribute, const CString& stored);
 
 private:
     // A data object by its name below an LN type, with its class.
@@ -51,6 +55,7 @@ private:
     CKiln_Main& m_app;
     std::map<std::string, LNType> m_types;
     std::unordered_map<std::string, LNType*> m_nodes;  // each node's type, once looked up
+    std::map<std::string, std::map<CString, URI_Ref>> m_units;  // by attribute: its values by literal
 };
 
 // The attribute that `path` names among the candidates (DAs of a DO type):
@@ -62,11 +67,15 @@ URI_Ref AttributeAtPath(CKiln_Main& app, const CString& path, const std::vector<
 // the item's data object the M2I file writes it at, and the one the ICD
 // export writes it at (none: not written there) when the M2I's attribute is
 // a struct (a range's AnalogueValue f); one of a basic type (an INC's INT32
-// minVal) takes it itself.
+// minVal) takes it itself. A unit or multiplier is a value of the
+// enumeration of that attribute: the item stores the value's literal under
+// `unitEnum` ("...#SIUnitEnum.Watts"), the M2I file its code (62), the ICD
+// its literal.
 struct MapItemProperty {
     const char* role;
     const char* m2iPath;
     const char* sclPath;
+    const char* unitEnum = nullptr;  // the stored enumeration of a unit; null for any other value
 };
 // Units, multiplier, range, step, dU and time, in the order the files write them.
 const std::vector<MapItemProperty>& MapItemProperties();
@@ -77,11 +86,19 @@ const MapItemProperty* MapItemPropertyOf(const CString& role);
 std::vector<URI_Ref> EnumValsOfAttribute(CKiln_Main& app, const URI_Ref& attribute);
 // An enumeration value's code, its order number as a whole number.
 long long EnumValCode(CKiln_Main& app, const URI_Ref& enumVal);
-// The literal of the enumeration of `attribute` whose order number is
-// `code` (the value text, or its name when it has none); `found` false when
-// the enumeration has no such value.
-CString EnumLiteralOfCode(CKiln_Main& app, const URI_Ref& attribute, const CString& code, bool& found);
 // The text an enumeration value is written as: its value text, else its name.
 CString EnumValLiteral(CKiln_Main& app, const URI_Ref& enumVal);
+
+// The value of the enumeration of `attribute` whose code is written exactly
+// `code` (decimal, no sign but a negative one's "-", no leading zeros, no
+// blanks); empty when there is none.
+URI_Ref UnitOfCode(CKiln_Main& app, const URI_Ref& attribute, const CString& code);
+// What a mapping item stores for the enumeration value under the property.
+CString UnitStoredValue(CKiln_Main& app, const MapItemProperty& p, const URI_Ref& enumVal);
+// The literal a stored unit names: its text after "#", then after the first
+// "." (a literal may hold dots); a text without "#" as it stands.
+CString UnitLiteral(const CString& stored);
+// Why a stored unit is not written: its attribute's enumeration lacks it.
+CString UnitLackedText(const CString& stored);
 
 }  // namespace kiln::core

@@ -6,7 +6,6 @@
 
 #include "core/kiln_main.h"
 #include "core/type_classes.h"
-#include "core/unit_tables.h"
 #include "platform/mfc/containers.h"
 #include "platform/mfc/text_funcs.h"
 #include "platform/mfc/cstring.h"
@@ -48,16 +47,6 @@ inline CString Reduce(const CString& value) {
     int dot = text.Find('.');
     if (hash >= 0 && dot >= 0) text = text.Mid(dot + 1);
     return text;
-}
-
-// A unit's stored value at its attribute path ("units.SIUnit",
-// "units.multiplier"): the symbol it reduces to and that symbol's numeric
-// code ("" when no row holds it). False for any other path.
-inline bool UnitCodeAt(const CString& path, const CString& stored, CString& symbol, CString& code) {
-    if (path != "units.SIUnit" && path != "units.multiplier") return false;
-    symbol = Reduce(stored);
-    code = path == "units.SIUnit" ? kiln::core::SiUnitCode(symbol) : kiln::core::MultiplierCode(symbol);
-    return true;
 }
 
 inline CStringArray Names(std::initializer_list<const char*> names) {

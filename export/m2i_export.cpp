@@ -47,16 +47,6 @@ bool SaveAndReport(CBase_XML& xml, const CString& path, const std::vector<CStrin
     return true;
 }
 
-// The value written for a property: the unit and the multiplier go as their
-// numeric codes, which the M2I import reads; a symbol outside the tables
-// goes as the symbol. The time stamp has no value of its own.
-CString PropertyValue(const CString& daPart, const CString& stored) {
-    if (daPart == "t") return CString();
-    CString symbol, code;
-    if (!UnitCodeAt(daPart, stored, symbol, code)) return stored;
-    return code.IsEmpty() ? symbol : code;
-}
-
 }  // namespace
 
 namespace kiln::exporter {
@@ -180,16 +170,23 @@ void Export_M2I_MapItem(const XmlNode& mappings, CBase_XML& xml, const M2IMapIte
         if (item.texts[static_cast<size_t>(field)].empty()) continue;
         const kiln::core::MapItemProperty& p = properties[k];
         const CString stored = text(field);
-        const CString why = run.targets.AttributeOf(item.lnode, doName, p.m2iPath).IsEmpty()
-                                ? "DO: " + doName + "的类型中没有" + p.m2iPath
+        const URI_Ref attribute = run.targets.AttributeOf(item.lnode, doName, p.m2iPath);
+        // A unit goes as the code of its attribute's enumeration value, which
+        // the import reads; the time stamp has no value of its own.
+        const URI_Ref unit = p.unitEnum ? run.targets.UnitOf(attribute, stored) : URI_Ref();
+        const CString why = attribute.IsEmpty() ? "DO: " + doName + "的类型中没有" + p.m2iPath
+                            : p.unitEnum && unit.IsEmpty() ? kiln::core::UnitLackedText(stored)
                             : !target.keyClass ? "CDC: " + target.cdc + "没有关键DA，导入时成为单独的映射条目"
-                            : takenByKeyItem ? CString("导入时归入其后同一DO的关键DA映射条目")
-                                             : CString();
+                            : takenByKeyItem   ? CString("导入时归入其后同一DO的关键DA映射条目")
+                                               : CString();
         if (!why.IsEmpty()) {
             leftOut.push_back("映射条目的" + CString(p.m2iPath) + "（" + why + "）：" + name);
             continue;
         }
-        entries.push_back({dotRef + p.m2iPath, PropertyValue(p.m2iPath, stored)});
+        const CString value = unit.IsSet() ? CString(std::to_string(kiln::core::EnumValCode(*pMain, unit)).c_str())
+                              : CString(p.m2iPath) == "t" ? CString()
+                                                          : stored;
+        entries.push_back({dotRef + p.m2iPath, value});
     }
     // The import refuses a toDA met before: the item is written whole or not.
     for (size_t i = 0; i < entries.size(); ++i) {

@@ -333,14 +333,14 @@ bool CKiln_Export::Export_DOI(const XmlNode& lnElement, CKiln_Main* pMain, CBase
             leaveOut(p.sclPath, CString("DO类型中没有") + p.sclPath);
             continue;
         }
-        // A unit is written as its enumeration's literal, found by its code.
-        if (CString symbol, code; UnitCodeAt(path, text, symbol, code)) {
-            bool known = false;
-            text = kiln::core::EnumLiteralOfCode(*pMain, attribute, code, known);
-            if (!known) {
-                leaveOut(path, "枚举类型中没有" + symbol + "的代码" + code);
+        // A unit is written as the literal of its attribute's enumeration value.
+        if (p.unitEnum) {
+            const URI_Ref unit = m_targets->UnitOf(attribute, text);
+            if (unit.IsEmpty()) {
+                leaveOut(path, kiln::core::UnitLackedText(text));
                 continue;
             }
+            text = kiln::core::EnumValLiteral(*pMain, unit);
         }
         writeProperty(path, text);
     }

@@ -15,6 +15,8 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "core/kiln_main.h"
 #include "bench/import_bench_model.h"
@@ -84,8 +86,21 @@ struct FuzzModel {
             Check(doc.AddLink(b, "sec:BDA.DefinedBy_Struct", av), "bda");
         }
         URI_Ref unit = Make("sec:DAType", "Unit", pkg, "sec:DAType.TypePackage");
-        Make("sec:BDA", "SIUnit", unit, "sec:BDA.MemberOf_DAType", 1);
-        Make("sec:BDA", "multiplier", unit, "sec:BDA.MemberOf_DAType", 2);
+        // The unit's enumerations, each with a few codes.
+        int kinds = 0;
+        for (const auto& [name, values] :
+             {std::pair<const char*, std::vector<std::pair<int, const char*>>>{"SIUnit", {{1, ""}, {5, "A"}, {29, "V"}, {62, "Watts"}}},
+              {"multiplier", {{-6, "\xC2\xB5"}, {0, ""}, {3, "k"}}}}) {
+            URI_Ref kind = Make("sec:EnumType", name, pkg, "sec:EnumType.TypePackage", ++kinds);
+            for (const auto& [code, literal] : values) {
+                URI_Ref v = Make("sec:EnumVal", literal, kind, "sec:EnumVal.EnumType");
+                app.m_Doc.SetAttribute(v, "e301:OrdNaming.ord", CString(std::to_string(code).c_str()));
+                app.m_Doc.SetAttribute(v, "sec:EnumVal.val", literal);
+            }
+            Check(app.m_Doc.AddLink(Make("sec:BDA", name, unit, "sec:BDA.MemberOf_DAType", kinds),
+                                    "sec:BDA.DefinedBy_EnumType", kind),
+                  "enum");
+        }
 
         URI_Ref tSps = DOType(pkg, "T_SPS", sps), tInc = DOType(pkg, "T_INC", inc);
         URI_Ref tCmv = DOType(pkg, "T_CMV", cmv), tWye = DOType(pkg, "T_WYE", wye);

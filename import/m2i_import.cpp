@@ -79,8 +79,6 @@ bool CKiln_Import::Import_M2I(CKiln_Main* app, CBase_XML* source, URI_Ref icd, C
     M2IRun run;
     run.app = app;
     run.items = &items;
-    run.units = kiln::core::SiUnitTable();
-    run.multipliers = kiln::core::MultiplierTable();
     m_nErrors = 0;
     m_saReportAttrs.Add("name");
     m_saReportAttrs.Add("error");

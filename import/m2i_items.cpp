@@ -4,6 +4,7 @@
 // MappingItem. Every problem is an entry of the report.
 #include <vector>
 
+#include "core/map_item_target.h"
 #include "core/type_classes.h"
 #include "import/import_util.h"
 #include "import/m2i_run.h"
@@ -197,14 +198,16 @@ void CKiln_Import::Map_M2IGroup(M2IRun& run, const CString& key, const std::vect
             fill(current, t, info, e, true);
         } else {
             const Handler h = HandlerOf(e.daPath);
-            // A unit takes its symbol from its table; a value outside it is reported.
+            // A unit is the value of its attribute's enumeration whose code
+            // the file gives; a code the enumeration lacks is reported.
             CString unitValue;
             if (h == Handler::SIUnit || h == Handler::Multiplier) {
-                const kiln::core::UnitTable& table = h == Handler::SIUnit ? run.units : run.multipliers;
-                auto it = table.find(t.value);
-                if (it != table.end())
-                    unitValue = kiln::import::ModelEnum(h == Handler::SIUnit ? "SIUnitEnum" : "UnitMultiplierEnum",
-                                                        it->second);
+                const URI_Ref unit = kiln::core::UnitOfCode(*app, run.das.at(e.toDA), t.value);
+                if (unit.IsSet())
+                    unitValue = kiln::core::UnitStoredValue(
+                        *app, *kiln::core::MapItemPropertyOf(h == Handler::SIUnit ? "sec:MapItem.unitSiUnit"
+                                                                                  : "sec:MapItem.unitMultiplier"),
+                        unit);
                 else
                     AddM2IError(run, t.name, "MappingItem:" + t.name + "值为" + t.value + "，标准中无此值！");
             } else if (h == Handler::None) {

@@ -1,12 +1,11 @@
 // What one M2I import keeps while it maps the MappingItems of its file: the
-// new mapping, the report node, the unit tables and the path indexes of the
+// new mapping, the report node and the path indexes of the
 // ICD's instance.
 #pragma once
 
 #include <utility>
 #include <vector>
 
-#include "core/unit_tables.h"
 #include "import/kiln_import.h"
 
 struct CKiln_Import::M2IRun {
@@ -18,7 +17,6 @@ struct CKiln_Import::M2IRun {
     bool refused = false;       // a creator refused: the run stops
     XmlNode reportNode;         // "M2I" of the report
     CString ns;                 // the namespace of the file's root: its elements are read by it
-    kiln::core::UnitTable units, multipliers;
     ImportNameTable lnodes;             // "LD/LN" (LN: prefix + class + instance) -> sec:LNode
     ImportNameTable dos;                // DO and SDO paths
     ImportNameTable das;                // every path a toDA may name

@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "core/map_item_target.h"
-#include "core/unit_tables.h"
 #include "platform/mfc/text_funcs.h"
 
 namespace kiln::views {
@@ -126,26 +125,18 @@ CString MapItemPropertyRefusal(CKiln_Main& app, const URI_Ref& item, const CStri
 }
 
 bool UnitRows(CKiln_Main& app, const URI_Ref& item, const CString& field, std::vector<std::pair<CString, CString>>& rows) {
-    const bool siUnit = field == "sec:MapItem.unitSiUnit";
-    if (item.sClass != "sec:MapItem" || (!siUnit && field != "sec:MapItem.unitMultiplier")) return false;
-    const URI_Ref attribute = PropertyAttribute(app, item, *kiln::core::MapItemPropertyOf(field));
-    CEnumClassDfn stored;
-    if (attribute.IsEmpty() || !app.DocMtd_Get_EnumClassDfn(siUnit ? "SIUnitEnum" : "UnitMultiplierEnum", stored))
-        return false;
-    const kiln::core::UnitTable table = siUnit ? kiln::core::SiUnitTable() : kiln::core::MultiplierTable();
-    // Each code the tables know, once per stored value (codes 38 and 62 are
-    // one "W"): shown as the enumeration writes it, or as stored when its
-    // literal is empty.
+    const kiln::core::MapItemProperty* p = kiln::core::MapItemPropertyOf(field);
+    if (item.sClass != "sec:MapItem" || !p || !p->unitEnum) return false;
+    const URI_Ref attribute = PropertyAttribute(app, item, *p);
+    if (attribute.IsEmpty()) return false;
+    // Each value of the enumeration, stored as its literal, shown so (or as
+    // its code when it has none); a literal met before is offered once.
     for (const URI_Ref& v : kiln::core::EnumValsOfAttribute(app, attribute)) {
-        const auto symbol = table.find(CString(std::to_string(kiln::core::EnumValCode(app, v))));
-        if (symbol == table.end()) continue;
-        for (const Struct_EnumValDfn& e : stored.vValues) {
-            if (StringAfter(e.sText1, "#", ".") != symbol->second) continue;
-            if (std::any_of(rows.begin(), rows.end(), [&](const auto& row) { return row.second == e.sText1; })) break;
-            const CString literal = kiln::core::EnumValLiteral(app, v);
-            rows.emplace_back(literal.IsEmpty() ? symbol->second : literal, e.sText1);
-            break;
-        }
+        const CString stored = kiln::core::UnitStoredValue(app, *p, v);
+        if (std::any_of(rows.begin(), rows.end(), [&](const auto& row) { return row.second == stored; })) continue;
+        const CString literal = kiln::core::EnumValLiteral(app, v);
+        rows.emplace_back(literal.IsEmpty() ? CString(std::to_string(kiln::core::EnumValCode(app, v)).c_str()) : literal,
+                          stored);
     }
     return true;
 }

@@ -55,9 +55,9 @@ CString LackingAttributeText(const CString& doName, const CString& attribute);
 CString MapItemPropertyRefusal(CKiln_Main& app, const URI_Ref& item, const CString& field);
 
 // The rows of a mapping item's unit or multiplier field: the literals of
-// the enumeration of its target's attribute (display), each with the stored
-// value of its code; false when the target lacks the attribute or the
-// field is none of the two.
+// the enumeration of its target's attribute (display), each with the value
+// stored for it; false when the target lacks the attribute or the field is
+// none of the two.
 bool UnitRows(CKiln_Main& app, const URI_Ref& item, const CString& field, std::vector<std::pair<CString, CString>>& rows);
 
 }  // namespace kiln::views

@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <tuple>
 
 #include "export/kiln_export.h"
 #include "tests/export/export_fixture.h"
@@ -215,16 +216,19 @@ TEST_F(M2iExportTest, PropertiesBecomeItemsOfTheirOwn) {
                               "未导出映射条目的dU（CDC: WYE没有关键DA，导入时成为单独的映射条目）：wye"));
 }
 
+// A unit goes as the code of the value of its target's enumeration whose
+// literal it stores (W 38, Watts 62); one the enumeration lacks (the
+// symbols "a" and "None" of older releases among them) is left out and named.
 TEST_F(M2iExportTest, UnitsAndMultipliersGoAsTheirCodes) {
     struct Row {
-        const char* unit;       // stored SIUnitEnum value ("" none)
+        const char* unit;       // stored SIUnitEnum value
         const char* multiplier; // stored UnitMultiplierEnum value
-        const char* unitVal;
+        const char* unitVal;    // written code; "" left out
         const char* multiplierVal;
     };
     const Row rows[] = {
-        {"V", "k", "29", "3"},       {"W", "μ", "38", "-6"},      {"℃", "None", "23", "0"},
-        {"none", "m", "1", "-3"},    {"W/m k", "Y", "50", "24"},  {"Ohm", "u", "Ohm", "u"},  // outside: symbol
+        {"V", "k", "29", "3"},  {"W", "\xC2\xB5", "38", "-6"}, {"Watts", "m", "62", "-3"},
+        {"\xC2\xB0" "C", "Y", "23", "24"}, {"A", "None", "5", ""}, {"a", "\xCE\xBC", "", ""},
     };
     int ord = 0;
     for (const Row& r : rows) {
@@ -235,14 +239,19 @@ TEST_F(M2iExportTest, UnitsAndMultipliersGoAsTheirCodes) {
         Set(item, "sec:MapItem.unitMultiplier", EnumValue("UnitMultiplierEnum", r.multiplier));
     }
     const pugi::xml_document& doc = Export();
-    std::vector<std::string> units = Select(doc, "//MappingItem[contains(@toDA,'SIUnit')]/Process/Parameter/@val");
-    std::vector<std::string> mults = Select(doc, "//MappingItem[contains(@toDA,'multiplier')]/Process/Parameter/@val");
-    ASSERT_EQ(units.size(), std::size(rows));
-    ASSERT_EQ(mults.size(), std::size(rows));
+    std::string named;
     for (size_t i = 0; i < std::size(rows); ++i) {
-        EXPECT_EQ(units[i], rows[i].unitVal) << rows[i].unit;
-        EXPECT_EQ(mults[i], rows[i].multiplierVal) << rows[i].multiplier;
+        const std::string ref = "PROT/MMXU" + std::to_string(i + 1) + ".A.phsA.units.";
+        for (const auto& [path, stored, code] : {std::tuple{"SIUnit", rows[i].unit, rows[i].unitVal},
+                                                 std::tuple{"multiplier", rows[i].multiplier, rows[i].multiplierVal}}) {
+            const std::vector<std::string> vals =
+                Select(doc, ("//MappingItem[@toDA='" + ref + path + "']/Process/Parameter/@val").c_str());
+            EXPECT_EQ(vals, *code ? std::vector<std::string>{code} : std::vector<std::string>()) << stored;
+            if (!*code)
+                named += std::string("\n未导出映射条目的units.") + path + "（枚举类型中没有" + stored + "）：u";
+        }
     }
+    EXPECT_EQ(ui.Messages().back(), CString(Path("dev.m2i").c_str()) + CString("模板文件导出成功！") + named.c_str());
 }
 
 TEST_F(M2iExportTest, HeaderPlacesOfExportAndLayout) {

@@ -238,8 +238,8 @@ TEST_F(InstanceTest, ValueTreesWriteWhatAFileGaveThem) {
 }
 
 // The phases hold units, range and dU, the mode none of them: a value goes
-// only where the type holds its attribute, a unit as its enumeration's
-// literal of the stored code, and an item with nothing to write makes no DOI.
+// only where the type holds its attribute, a unit as the literal of its
+// enumeration's value, and an item with nothing to write makes no DOI.
 TEST_F(InstanceTest, MappingItemsShareElementsAndDescribeOnce) {
     AddUnits(m.stdPkg, m.cmv, 3, true);
     auto item = [&](const URI_Ref& ln, const char* doName, const char* daName, const char* value, int ord) {
@@ -252,7 +252,7 @@ TEST_F(InstanceTest, MappingItemsShareElementsAndDescribeOnce) {
     };
     URI_Ref mag = item(c.mmxu, "A.phsA", "cVal.mag.f", "1", 1);
     item(c.mmxu, "A.phsA", "cVal.ang.f", "2", 2);
-    Set(mag, "sec:MapItem.unitSiUnit", EnumValue("SIUnitEnum", "a"));
+    Set(mag, "sec:MapItem.unitSiUnit", EnumValue("SIUnitEnum", "A"));
     Set(mag, "sec:MapItem.unitMultiplier", EnumValue("UnitMultiplierEnum", "k"));
     Set(mag, "sec:MapItem.maxVal", "100");
     // Its dU is the user's; its description would fill only a missing one.
@@ -260,7 +260,7 @@ TEST_F(InstanceTest, MappingItemsShareElementsAndDescribeOnce) {
     Set(mag, "sec:MapItem.dU", "kW总有功功率");
     URI_Ref descOnly = item(c.mmxu, "A.phsB", "cVal.mag.f", "", 3);
     Set(descOnly, "cim:Naming.description", "B相电流");
-    // A unit whose code the enumeration lacks.
+    // A unit the enumeration lacks.
     Set(descOnly, "sec:MapItem.unitSiUnit", EnumValue("SIUnitEnum", "ohm"));
     // On the PTOC node the value tree already wrote DOI Mod; its type holds
     // no dU and no stSeld.
@@ -302,7 +302,7 @@ TEST_F(InstanceTest, MappingItemsShareElementsAndDescribeOnce) {
                                   "映射条目的值（DO类型中没有stSeld）：PROT/P1.Mod.MI",
                                   "映射条目的DOI（LN类型中没有该DO）：PROT/P1.OvAlm",
                                   "映射条目的值（没有DA名）：PROT/P1.Op.MI",
-                                  "映射条目的units.SIUnit（枚举类型中没有ohm的代码30）：PROT/1.A.phsB.MI"}));
+                                  "映射条目的units.SIUnit（枚举类型中没有ohm）：PROT/1.A.phsB.MI"}));
 }
 
 // ---- control blocks, data sets, inputs --------------------------------------------

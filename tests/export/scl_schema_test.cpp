@@ -699,7 +699,7 @@ TEST_F(SchemaTest, HandBuiltModelWithMappingValues) {
     Set(range, "sec:DARef.doName", "A.phsA");
     Set(range, "sec:DARef.daName", "cVal.mag.f");
     Set(range, "sec:MapItem.valStr", "0");
-    Set(range, "sec:MapItem.unitSiUnit", EnumValue("SIUnitEnum", "a"));
+    Set(range, "sec:MapItem.unitSiUnit", EnumValue("SIUnitEnum", "A"));
     Set(range, "sec:MapItem.unitMultiplier", EnumValue("UnitMultiplierEnum", "k"));
     Set(range, "sec:MapItem.minVal", "0");
     Set(range, "sec:MapItem.maxVal", "100");

@@ -1,14 +1,33 @@
 #include "tests/import/itb_m2i_fixture.h"
 
+#include <string>
+
+#include <pugixml.hpp>
+
 namespace kiln::test {
 
 ItbM2iTest::ItbM2iTest() {
-    // Classes of the standard package the instance types name.
+    // Classes of the standard package the instance types name, and its
+    // enumerations of units and multipliers, whole.
     URI_Ref dpc = MakeDOType(m.stdPkg, "DPC", 20);
     URI_Ref asg = MakeDOType(m.stdPkg, "ASG", 21);
+    static pugi::xml_document stdFile;
+    if (!stdFile.document_element()) stdFile.load_file(KILN_SOURCE_DIR "/domains/IEC61850_std.xml");
+    auto stdEnum = [&](const std::string& id) {
+        URI_Ref t = MakeUnder(m.stdPkg, "sec:EnumType", id.c_str(), "sec:EnumType.TypePackage", 90);
+        for (const pugi::xml_node v : stdFile.document_element().children("sec:EnumVal")) {
+            if (v.child("sec:EnumVal.EnumType").attribute("rdf:resource").value() != "#" + id) continue;
+            URI_Ref e = MakeUnder(t, "sec:EnumVal", v.child_value("cim:Naming.name"), "sec:EnumVal.EnumType");
+            Set(e, "e301:OrdNaming.ord", v.child_value("e301:OrdNaming.ord"));
+            Set(e, "sec:EnumVal.val", v.child_value("sec:EnumVal.val"));
+        }
+        return t;
+    };
+    siUnitKind = stdEnum("ENUM_SIUnitKind");
+    multiplierKind = stdEnum("ENUM_MultiplierKind");
     URI_Ref unitT = MakeDAType(m.instPkg, "T_Unit", 1);
-    MakeBDA(unitT, "SIUnit", 1, "Enum");
-    MakeBDA(unitT, "multiplier", 2, "Enum");
+    MakeBDA(unitT, "SIUnit", 1, "Enum", siUnitKind);
+    MakeBDA(unitT, "multiplier", 2, "Enum", multiplierKind);
 
     URI_Ref cmv = MakeDOType(m.instPkg, "T_CMV", 10);
     Link(cmv, "sec:DOType.ClassOf_DOType", m.cmv);

@@ -6,7 +6,8 @@
 //   GGIO1 (T_GGIO): Ind (T_SPS), Pos (T_DPC), Cnt (T_INC), Set (T_ASG)
 //   XCBR1: no type
 //   PTOC2: no class of its own (P1_PTOC)
-// T_CMV (CMV): cVal[MX] (Vector), units[CF] (SIUnit, multiplier), q[MX];
+// T_CMV (CMV): cVal[MX] (Vector), units[CF] (SIUnit, multiplier: the standard
+// package's SIUnitKind and MultiplierKind, every value), q[MX];
 // T_ASG (ASG): setMag[SP] (AnalogueValue), minVal, maxVal, stepSize[CF]
 // (AnalogueValue), units[CF]; T_MV (MV): mag[MX] (AnalogueValue), units[CF], dU[DC]; T_DPC (DPC, not a key-DA class): stVal[ST],
 // ctlModel[CF], dU[DC]; T_SPS (SPS): stVal[ST], q[ST], t[ST]; T_INC (INC): stVal[ST].
@@ -53,6 +54,7 @@ protected:
     void MakeItb();
 
     URI_Ref ld, pptoc, mmxu, ggio, xcbr, bare;
+    URI_Ref siUnitKind, multiplierKind;
 };
 
 }  // namespace kiln::test

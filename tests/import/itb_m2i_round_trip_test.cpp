@@ -6,6 +6,8 @@
 #include <fstream>
 #include <iterator>
 
+#include <pugixml.hpp>
+
 #include "tests/import/itb_m2i_fixture.h"
 
 namespace fs = std::filesystem;
@@ -177,7 +179,7 @@ TEST_F(ItbM2iRoundTrip, AnExportedMappingImportsWithItsCompanionTable) {
     Set(w, "sec:MapItem.unitMultiplier", EnumValue("UnitMultiplierEnum", "k"));
     Set(AddMapItem(m2i, "u", mmxu, "U1", "cVal.mag.f", info[2]), "sec:MapItem.unitSiUnit", EnumValue("SIUnitEnum", "V"));
     URI_Ref ia = AddMapItem(m2i, "ia", mmxu, "A.phsA", "cVal.mag.f", URI_Ref());
-    Set(ia, "sec:MapItem.unitSiUnit", EnumValue("SIUnitEnum", "W"));  // code 38 (62 is "W" as well)
+    Set(ia, "sec:MapItem.unitSiUnit", EnumValue("SIUnitEnum", "Watts"));  // code 62 (38 is "W")
     // An attribute below a sub-data object picked in the property view.
     const URI_Ref ib = AddMapItem(m2i, "ib", mmxu, "A", "", URI_Ref());
     CString picked = "phsB.cVal.mag.f";
@@ -254,6 +256,47 @@ TEST_F(ItbM2iRoundTrip, AnExportedMappingImportsWithItsCompanionTable) {
     ui.AnswerSaveFile((workspace / "again.m2i").string().c_str());
     ASSERT_TRUE(app.Rsc_M2I_Export(TheM2i()));
     EXPECT_EQ(FileText(workspace / "again.m2i"), FileText(workspace / "dev.m2i"));
+}
+
+// Every code of the model's unit and multiplier enumerations (the standard
+// package's, whole) comes back as itself: an M2I giving it is read, then
+// written again (the code) and into the ICD (the literal of the code).
+TEST_F(ItbM2iRoundTrip, EveryUnitCodeComesBackAsItself) {
+    for (const char* t : {"ICD_Template.xml", "MICS_Template.xml"})
+        fs::copy_file(fs::path(KILN_SOURCE_DIR) / "Template" / t, workspace / "Template" / t);
+    MakeItb();
+    const std::vector<URI_Ref> units = Members(siUnitKind, "sec:EnumType.EnumVals");
+    const std::vector<URI_Ref> multipliers = Members(multiplierKind, "sec:EnumType.EnumVals");
+    const std::string doRef = "PROT/MMXU1.TotW.units.", m2iFile = (workspace / "again.m2i").string();
+    std::vector<std::string> expected, written;
+    for (size_t i = 0; i < units.size(); ++i) {
+        const std::pair<std::string, URI_Ref> values[] = {{"SIUnit", units[i]},
+                                                          {"multiplier", multipliers[i % multipliers.size()]}};
+        std::string items = Item("w", "PROT/MMXU1.TotW.cVal.mag.f", "4");
+        for (const auto& [attribute, v] : values) {
+            const CString code = Get(v, "e301:OrdNaming.ord"), literal = Get(v, "sec:EnumVal.val");
+            items += Item(attribute, doRef + attribute, "", code.str());
+            expected.push_back(code.str() + " " + (literal.IsEmpty() ? Get(v, "cim:Naming.name") : literal).str());
+        }
+        ASSERT_TRUE(RunM2i(M2i(items), icd));
+        ui.AnswerSaveFile(m2iFile.c_str());
+        ASSERT_TRUE(app.Rsc_M2I_Export(TheM2i()));
+        ui.AnswerYes("是否由M2I生成DOI DAI").AnswerSaveFile((workspace / "dev.icd").string().c_str());
+        ASSERT_TRUE(app.Rsc_ICD_Export(icd, false));
+        pugi::xml_document m2i, scl;
+        ASSERT_TRUE(m2i.load_file(m2iFile.c_str()) && scl.load_file((workspace / "dev.icd").c_str()));
+        for (const auto& [attribute, v] : values) {
+            const std::string code =
+                m2i.select_node(("//MappingItem[@toDA='" + doRef + attribute + "']/Process/Parameter/@val").c_str())
+                    .attribute()
+                    .value();
+            const pugi::xpath_node val =
+                scl.select_node(("//DOI[@name='TotW']/SDI[@name='units']/DAI[@name='" + attribute + "']/Val").c_str());
+            written.push_back(code + " " + (val ? val.node().text().get() : "(none)"));
+        }
+        Remove(TheM2i(), {"sec:M2I.MapItems"});
+    }
+    EXPECT_EQ(written, expected);
 }
 
 }  // namespace

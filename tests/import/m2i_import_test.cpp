@@ -54,7 +54,9 @@ TEST_F(M2iImportTest, AnSpsValueBecomesOneMapItemAndItsQualityIsOutOfRange) {
     EXPECT_TRUE(summary);
 }
 
-TEST_F(M2iImportTest, UnitsAndMultipliersComeFromTheTablesAndUnknownCodesAreReported) {
+// A unit is the value of its attribute's enumeration whose code the file
+// writes, exactly: any other text is reported.
+TEST_F(M2iImportTest, UnitsAndMultipliersComeFromTheEnumerationsAndUnknownCodesAreReported) {
     const std::string items = Item("w", "PROT/MMXU1.TotW.cVal.mag.f", "4") +
                               Item("wu", "PROT/MMXU1.TotW.units.SIUnit", "", "29") +
                               Item("wm", "PROT/MMXU1.TotW.units.multiplier", "", "3") +
@@ -64,8 +66,13 @@ TEST_F(M2iImportTest, UnitsAndMultipliersComeFromTheTablesAndUnknownCodesAreRepo
                               Item("ub", "PROT/MMXU1.U1.units.multiplier", "", " 3") +
                               Item("b", "PROT/MMXU1.A.phsB.cVal.mag.f", "1") +
                               Item("b05", "PROT/MMXU1.A.phsB.units.SIUnit", "", "05") +
-                              Item("bp3", "PROT/MMXU1.A.phsB.units.multiplier", "", "+3");
-    ASSERT_TRUE(Run(items, 5));
+                              Item("bp3", "PROT/MMXU1.A.phsB.units.multiplier", "", "+3") +
+                              Item("hz", "PROT/MMXU1.Hz.mag.f", "") +
+                              Item("hz50", "PROT/MMXU1.Hz.units.SIUnit", "", "5.0") +
+                              Item("hzm", "PROT/MMXU1.Hz.units.multiplier", "", "") +
+                              Item("c", "PROT/MMXU1.A.phsA.cVal.mag.f", "") +
+                              Item("c40", "PROT/MMXU1.A.phsA.units.SIUnit", "", "40");
+    ASSERT_TRUE(Run(items, 8));
     const URI_Ref w = MapItem("w"), u = MapItem("u");
     EXPECT_EQ(Get(w, "sec:DARef.daName"), "cVal.mag.f");
     EXPECT_EQ(Get(w, "sec:MapItem.unitSiUnit"), EnumValue("SIUnitEnum", "V"));
@@ -76,10 +83,13 @@ TEST_F(M2iImportTest, UnitsAndMultipliersComeFromTheTablesAndUnknownCodesAreRepo
     // Every item reported ("um" names no attribute of the model) sets nothing.
     EXPECT_EQ(Get(u, "sec:MapItem.unitSiUnit"), "");
     EXPECT_EQ(Get(u, "sec:MapItem.unitMultiplier"), "");
-    EXPECT_EQ(MapItems().size(), 3u);
+    EXPECT_EQ(MapItems().size(), 5u);
     EXPECT_EQ(Errors(), (std::vector<CString>{"MappingItem:um未发现toDA:PROT/MMXU1.U1.UNITS.MULTIPLIER！",
+                                              "MappingItem:c40值为40，标准中无此值！",
                                               "MappingItem:b05值为05，标准中无此值！",
                                               "MappingItem:bp3值为+3，标准中无此值！",
+                                              "MappingItem:hz50值为5.0，标准中无此值！",
+                                              "MappingItem:hzm值为，标准中无此值！",
                                               "MappingItem:uu值为12，标准中无此值！",
                                               "MappingItem:ub值为 3，标准中无此值！"}));
 }
@@ -95,7 +105,7 @@ TEST_F(M2iImportTest, KeyDataAttributesOfSubDataObjectsAndWithConstraints) {
     ASSERT_TRUE(Run(items, 0));
     EXPECT_EQ(Rows(), (std::vector<std::string>{"ia A.phsA cVal.mag.f ", "ang A.phsA cVal.ang.f ",
                                                 "ind Ind stVal[ST] "}));
-    EXPECT_EQ(Get(MapItem("ia"), "sec:MapItem.unitSiUnit"), EnumValue("SIUnitEnum", "a"));
+    EXPECT_EQ(Get(MapItem("ia"), "sec:MapItem.unitSiUnit"), EnumValue("SIUnitEnum", "A"));
     EXPECT_EQ(Target(MapItem("ind"), "sec:DARef.LNode"), ggio);
     EXPECT_EQ(Boxes(), (std::vector<CString>{"导入成功!", WriteFile("in.m2i", "") + "模板文件导入完成！"}));
     EXPECT_FALSE(ReportSaved());

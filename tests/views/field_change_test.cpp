@@ -745,7 +745,7 @@ TEST_F(FieldChange, MapItemPropertiesAndInfoItemIds) {
         const char* field;
         const char* value;
     } fields[] = {{"sec:MapItem.minVal", "45"}, {"sec:MapItem.stepSize", "0.1"}, {"sec:MapItem.dU", "总有功"},
-                  {"sec:MapItem.unitSiUnit", "a"}, {"sec:MapItem.daName_t", "t"}};
+                  {"sec:MapItem.unitSiUnit", "A"}, {"sec:MapItem.daName_t", "t"}};
     for (const auto& f : fields) {
         const CString path = kiln::core::MapItemPropertyOf(f.field)->m2iPath;
         const CString stored = CString(f.field).Find("unit") >= 0 ? EnumValue("SIUnitEnum", f.value) : CString(f.value);
@@ -757,15 +757,15 @@ TEST_F(FieldChange, MapItemPropertiesAndInfoItemIds) {
     }
     EXPECT_TRUE(Change(op, "sec:MapItem.minVal", ""));  // clearing is no value
 
-    // The unit list: the literals of the target's enumeration, stored as
-    // the model's values of their codes (A is code 5, stored "a").
+    // The unit list: every value of the target's enumeration, stored as
+    // its literal (W 38 and Watts 62 each their own).
     Struct_EditPack pack;
     ASSERT_TRUE(app.HtmlMsg_OnPrepareEditField(View(kView_Html1), totW, "sec:MapItem.unitSiUnit", "", &pack));
     std::vector<std::string> rows;
     for (const auto& [shown, stored] : pack.vList.vPairs) rows.push_back(shown.str() + "=" + StringAfter(stored, "#", ".").str());
-    EXPECT_EQ(rows, (std::vector<std::string>{"A=a", "°C=℃", "V=V", "W=W"}));
-    EXPECT_TRUE(Change(totW, "sec:MapItem.unitSiUnit", EnumValue("SIUnitEnum", "a")));
-    EXPECT_EQ(display, "A");
+    EXPECT_EQ(rows, (std::vector<std::string>{"A=A", "°C=°C", "V=V", "W=W", "Watts=Watts"}));
+    EXPECT_TRUE(Change(totW, "sec:MapItem.unitSiUnit", EnumValue("SIUnitEnum", "Watts")));
+    EXPECT_EQ(display, "Watts");
 
     Set(icd.i1, "sec:InfoItem.id", "1");
     ui.ClearCalls();
