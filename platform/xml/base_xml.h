@@ -152,6 +152,9 @@ public:
     // A `target` of a user's choice never goes into the workspace's own
     // folders.
     bool SaveAs(const CString& path, bool bOverwrite = true, kiln::file::Target target = kiln::file::Target::Own);
+    // The same over the file `name` of the open folder `dirfd` (which stays
+    // open), whatever its path leads to meanwhile; `path` names the file.
+    bool SaveAt(int dirfd, const CString& name, const CString& path);
     bool Set_Default_NameSpase(const CString& uri);
 
     // The first node that `path` selects relative to `node`; null when none.
@@ -224,6 +227,8 @@ public:
 private:
     // The element with `count` attributes (names[k], set to values[k] when
     // there are values), then the child with its text when there is one.
+    // Saves through `write` (false with the reason) as the file `path`.
+    bool SaveThrough(const CString& path, const std::function<bool(std::string& error)>& write);
     XmlNode AddNode(const XmlNode& parent, const CString& element, const CString* names, size_t count,
                     const std::reference_wrapper<const CString>* values, const CString* child = nullptr,
                     const CString* text = nullptr);
