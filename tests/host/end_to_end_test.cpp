@@ -738,31 +738,22 @@ TEST_F(HostEndToEnd, WhatIsNoRegularFileInTheWorkspaceIsNamed) {
     // init at or below the document or template folder, however its path
     // leads there (which would nest a workspace in it): nothing is made.
     const auto before = Tree(ws);
-    const fs::path inner = DocFolder() / "inner", tmpl = ws / "Template", linked = m_dir.path() / "linked";
+    const fs::path tmpl = ws / "Template", linked = m_dir.path() / "linked", inner = DocFolder() / "inner";
     fs::create_directory_symlink(DocFolder(), linked);
-    const std::string docOf = DocFolder().string() + " is the document folder of the workspace " + ws.string() +
-                              ", not a workspace (run kiln run " + ws.string() + ")";
+    const std::string docOf = " is the document folder of the workspace " + ws.string() + ", not a workspace (run kiln run " +
+                              ws.string() + ")", inDoc = " is inside the document folder ";
     const std::string nested = " of the workspace " + ws.string() + "; no workspace is made inside another, nothing was changed";
-    const std::string inDoc = " is inside the document folder " + fs::canonical(DocFolder()).string() + nested;
-    const struct {
-        std::string args, says;
-        fs::path unmade;  // the first folder the command would make
-    } rows[] = {
-        {"run '" + DocFolder().string() + "/' -e 'tree 1'", docOf, DocFolder() / "Template"},
-        {"init '" + DocFolder().string() + "'", docOf, DocFolder() / "Template"},
-        {"init '" + inner.string() + "'", inner.string() + " is inside the document folder " + DocFolder().string() + nested,
-         inner},
-        {"init '" + (linked / "inner").string() + "'", (linked / "inner").string() + inDoc, inner},
-        {"init '" + tmpl.string() + "'", tmpl.string() + " is the template folder" + nested, tmpl / "Template"},
-        {"init '" + (tmpl / "a" / "b").string() + "'",
-         (tmpl / "a" / "b").string() + " is inside the template folder " + tmpl.string() + nested, tmpl / "a"},
-    };
-    for (const auto& row : rows) {
-        Result r = Kiln(m_dir, row.args);
-        EXPECT_EQ(r.status, 1) << row.args;
-        EXPECT_EQ(r.err, "kiln: error: " + row.says + "\n");
-        EXPECT_TRUE(Tree(ws) == before) << row.args;
-        EXPECT_FALSE(fs::exists(row.unmade)) << row.args;
+    for (const auto& [verb, target, says] :
+         {std::tuple{"run", DocFolder() / "", DocFolder().string() + docOf}, {"init", DocFolder(), DocFolder().string() + docOf},
+          {"init", inner, inner.string() + inDoc + DocFolder().string() + nested},
+          {"init", linked / "inner", (linked / "inner").string() + inDoc + fs::canonical(DocFolder()).string() + nested},
+          {"init", tmpl, tmpl.string() + " is the template folder" + nested},
+          {"init", tmpl / "a", (tmpl / "a").string() + " is inside the template folder " + tmpl.string() + nested}}) {
+        const bool existed = fs::exists(target);
+        Result r = Kiln(m_dir, std::string(verb) + " '" + target.string() + "'" + (*verb == 'r' ? " -e 'tree 1'" : ""));
+        EXPECT_EQ(r.status, 1) << target;
+        EXPECT_EQ(r.err, "kiln: error: " + says + "\n");
+        EXPECT_TRUE(Tree(ws) == before && fs::exists(target) == existed) << target;
     }
 }
 
@@ -961,9 +952,8 @@ TEST_F(HostEndToEnd, AnExportWritesItsFileWholeOrFailsTheRunSayingWhy) {
     for (const auto& [kind, ext] : {std::pair{"icd", "icd"}, {"itb", "itb"}, {"m2i", "m2i"}, {"name", "Name"}, {"type", "Type"}})
         script += ExportLines(kind, (out / (std::string("x.") + ext)).string());
     WriteFile(m_dir.path() / "exports.kiln", script + "select \"产品包: 华东电气\" \"IED产品: 产品类型_1\"\nanswer file " +
-                                                 KILN_SOURCE_DIR + "/tests/data/scl/ed1_line_relay.icd\n" +
-                                                 "answer choice \"Orsane.Zel:2007  (标准)\"\nanswer no\nrclick\n" +
-                                                 "menu \"导入 ICD（IED类型配置）\"\n");
+                  KILN_SOURCE_DIR + "/tests/data/scl/ed1_line_relay.icd\nanswer choice \"Orsane.Zel:2007  (标准)\"\n" +
+                  "answer no\nrclick\nmenu \"导入 ICD（IED类型配置）\"\n");
     const std::string trace = m_dir.str("trace.txt");
     Result run = Kiln(m_dir, "run '" + Workspace() + "' '" + m_dir.str("exports.kiln") + "'", 60, [&](const std::string& cmd) {
         return "ASAN_OPTIONS=detect_leaks=0 strace -f -y -e trace=fsync,fdatasync,rename,renameat,renameat2,open,openat,"
@@ -975,16 +965,15 @@ TEST_F(HostEndToEnd, AnExportWritesItsFileWholeOrFailsTheRunSayingWhy) {
         EXPECT_TRUE(Has(run.out, "[message] " + (out / name).string() + "模板文件导出成功！\n")) << name << run.out;
     const std::string log = ReadFile(trace);
     auto lineAt = [&](size_t at) { return at == std::string::npos ? "" : log.substr(at, log.find('\n', at) - at); };
-    for (const auto& [in, name] : {std::pair{out, "x.icd"}, {out, "x.mics"}, {out, "x.itb"}, {out, "x.m2i"},
-                                   {out, "x.Name"}, {out, "x.Type"}, {DocFolder(), "Report.xml"}}) {
+    for (const std::string name : {"x.icd", "x.mics", "x.itb", "x.m2i", "x.Name", "x.Type", "Report.xml"}) {
+        const fs::path in = name == "Report.xml" ? DocFolder() : out;
         const size_t renamed = log.find(in.string() + ">, \"" + name + "\") = 0");
         ASSERT_NE(renamed, std::string::npos) << name << "\n" << log;
         EXPECT_TRUE(Has(lineAt(log.rfind("sync(", renamed)), (in / name).string() + ".tmp")) << name << "\n" << log;
         EXPECT_TRUE(Has(lineAt(log.find("sync(", renamed)), "<" + in.string() + ">) = 0")) << name << "\n" << log;
     }
     const size_t held = log.find("<" + DocFolder().string() + ">, LOCK_EX|LOCK_NB) = 0");
-    ASSERT_NE(held, std::string::npos) << log;
-    const size_t byPath = log.find("\"" + DocFolder().string(), held);
+    const size_t byPath = held == std::string::npos ? 0 : log.find("\"" + DocFolder().string(), held);
     EXPECT_EQ(byPath, std::string::npos) << lineAt(log.rfind('\n', byPath) + 1) << "\n" << log;
 }
 
