@@ -225,10 +225,10 @@ public:
     const CString& Get_Default_NameSpase() const { return m_strDefaultNs; }
 
 private:
-    // The element with `count` attributes (names[k], set to values[k] when
-    // there are values), then the child with its text when there is one.
     // Saves through `write` (false with the reason) as the file `path`.
     bool SaveThrough(const CString& path, const std::function<bool(std::string& error)>& write);
+    // The element with `count` attributes (names[k], set to values[k] when
+    // there are values), then the child with its text when there is one.
     XmlNode AddNode(const XmlNode& parent, const CString& element, const CString* names, size_t count,
                     const std::reference_wrapper<const CString>* values, const CString* child = nullptr,
                     const CString* text = nullptr);
