@@ -6,6 +6,9 @@
 
 namespace {
 
+// The report's file in the document folder.
+constexpr const char* kReportFile = "Report.xml";
+
 // The groups under the "ICD" node that the imports write into, in order.
 constexpr const char* kImportCategories[] = {"LNodes", "LDevices", "LNodeTypes", "DOTypes", "DATypes",
                                              "DOs",    "DAs",      "BDAs",       "DOIs",    "DAIs"};
@@ -24,7 +27,7 @@ CString CKiln_Main::Get_ReportTemplatePath() {
 
 CString CKiln_Main::Get_ReportSavePath() {
     const CString folder = DocMtd_Get_DocPath();
-    return folder + (kiln::path::EndsWithSeparator(folder) ? "" : "/") + "Report.xml";
+    return folder + (kiln::path::EndsWithSeparator(folder) ? "" : "/") + kReportFile;
 }
 
 bool CKiln_Main::Load_ReportTemplate(CBase_XML& xml) {
@@ -42,10 +45,13 @@ bool CKiln_Main::Save_Report(CBase_XML& xml, const CString& path) {
     // comes back when this one's work is not saved. When it cannot be kept
     // it stays as it is (and the document refuses to save).
     const bool own = path == Get_ReportSavePath();
-    if (own && !m_Doc.KeepFileUntilSave("Report.xml")) {
+    if (own && !m_Doc.KeepFileUntilSave(kReportFile)) {
         m_Doc.NoteUnwrittenFile(m_Doc.LastError());
     } else {
-        if (xml.SaveAs(path, true)) return true;
+        // Written in the document folder as it was opened, as the document's
+        // files are, whatever the folder's name leads to meanwhile.
+        const int folder = own ? m_Doc.FolderFd() : -1;
+        if (folder >= 0 ? xml.SaveAt(folder, kReportFile, path) : xml.SaveAs(path, true)) return true;
         // The document's own report not written: the run that made it is
         // not saved (the reason names the file and the system's cause).
         if (own) m_Doc.NoteUnwrittenFile(xml.LastError());

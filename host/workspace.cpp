@@ -186,6 +186,32 @@ bool IsDocumentFolder(const fs::path& root, std::string& error) {
     return true;
 }
 
+// A folder at or below the document or template folder of a workspace, by
+// its path as given or as its deepest existing folder resolves: an init
+// makes no workspace among another's files. `error` names the workspace.
+bool InsideWorkspace(const fs::path& root, std::string& error) {
+    std::error_code ec;
+    fs::path named = root.lexically_normal();
+    if (!named.has_filename()) named = named.parent_path();
+    fs::path existing = named;
+    while (!fs::exists(existing, ec) && existing.has_relative_path()) existing = existing.parent_path();
+    const fs::path resolved = fs::canonical(existing, ec);
+    // Each path from `root` itself (when it stands for it) up to the top.
+    for (const auto& [start, isRoot] : {std::pair{named, true}, {ec ? fs::path() : resolved, existing == named}})
+        for (fs::path folder = start; folder.has_relative_path(); folder = folder.parent_path()) {
+            const std::string name = folder.filename().string();
+            const fs::path workspace = folder.parent_path();
+            if ((name != kDocumentFolder && name != "Template") || !HasManifest(workspace)) continue;
+            const std::string what = name == kDocumentFolder ? "document folder" : "template folder";
+            error = root.string() +
+                    (isRoot && folder == start ? " is the " + what : " is inside the " + what + " " + folder.string()) +
+                    " of the workspace " + workspace.string() +
+                    "; no workspace is made inside another, nothing was changed";
+            return true;
+        }
+    return false;
+}
+
 // An init at work holds the lock until its manifest is written.
 std::string InitAtWork(const fs::path& root, const std::string& holder) {
     return holder + " is making a workspace in " + root.string() + "; nothing was changed";
@@ -245,7 +271,7 @@ bool InitWorkspace(const std::string& dir, const Installation& inst, Transcript&
         error = root.string() + " is a file, not a folder";
         return false;
     }
-    if (IsDocumentFolder(root, error)) return false;
+    if (IsDocumentFolder(root, error) || InsideWorkspace(root, error)) return false;
     // Of two inits, the one whose mkdir makes the folder made it; the other
     // finds it there.
     const bool madeRoot = fs::create_directories(root, ec);

@@ -90,6 +90,9 @@ public:
     // the file must then stay as it is, and saves fail until it is kept (or
     // RestoreUnsavedFiles ends the unsaved work).
     bool KeepFileUntilSave(const CString& name);
+    // The document folder as it was opened (-1 when there is none): such a
+    // file is written through it, as the document's own files are.
+    int FolderFd() const { return m_docFd; }
     void RestoreUnsavedFiles();
     // Such a file could not be written (`reason` names it and says why): the
     // first reason is kept until taken, so that the host fails the run

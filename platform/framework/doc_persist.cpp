@@ -638,8 +638,8 @@ bool CBase_CimDoc::KeepFileUntilSave(const CString& name) {
     const Folder dir{m_docFd, m_docPath.str()};
     const std::string file = dir.In(name.str());
     std::string bytes, reason, error;
-    // The file is written by its path next: that must still lead into the
-    // document's folder.
+    // A folder its name no longer leads to takes no save: nor the work of a
+    // file that follows the saves.
     if (dir.fd < 0) {
         error = "文档文件夹" + dir.path + "没有打开";
     } else if (!StillNamed(dir.fd, dir.path, error)) {

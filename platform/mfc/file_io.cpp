@@ -126,7 +126,8 @@ long long WrittenNumber(std::string_view t, long long max) {
     return v <= max ? v : -1;
 }
 
-// ReplaceFileWith relative to the open folder `dirfd`: `name` is a name in it.
+}  // namespace
+
 bool ReplaceFileAt(int dirfd, const std::string& name, bool sync, const std::function<bool(int fd)>& produce,
                    int* error, Target target) {
     auto fail = [&](int err) {
@@ -169,8 +170,6 @@ bool ReplaceFileAt(int dirfd, const std::string& name, bool sync, const std::fun
     if (sync && ::fsync(dirfd) != 0 && errno != EINVAL) return fail(errno);
     return true;
 }
-
-}  // namespace
 
 std::string KindOf(mode_t mode) {
     switch (mode & S_IFMT) {

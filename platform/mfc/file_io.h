@@ -107,6 +107,11 @@ bool ReplaceFile(const std::string& path, std::string_view data, bool sync, int*
 // none), and nothing of it stays.
 bool ReplaceFileWith(const std::string& path, bool sync, const std::function<bool(int fd)>& produce,
                      int* error = nullptr, Target target = Target::Own);
+// The same, for the file `name` of the open folder `dirfd`, which stays
+// open: a folder opened (and locked) once takes the file, whatever its path
+// leads to meanwhile.
+bool ReplaceFileAt(int dirfd, const std::string& name, bool sync, const std::function<bool(int fd)>& produce,
+                   int* error = nullptr, Target target = Target::Own);
 
 // The folders into which, and the files over which, no chosen file is
 // written: the workspace's own, which the host names for a run. They are

@@ -183,9 +183,21 @@ bool CBase_XML::Load(const CString& path) {
 }
 
 bool CBase_XML::SaveAs(const CString& path, bool bOverwrite, kiln::file::Target target) {
+    return SaveThrough(path, [&](std::string& error) {
+        return kiln::xml::SaveXmlFile(*m_pDoc, path.str(), bOverwrite, error, target);
+    });
+}
+
+bool CBase_XML::SaveAt(int dirfd, const CString& name, const CString& path) {
+    return SaveThrough(path, [&](std::string& error) {
+        return kiln::xml::SaveXmlFileAt(*m_pDoc, dirfd, name.str(), path.str(), error);
+    });
+}
+
+bool CBase_XML::SaveThrough(const CString& path, const std::function<bool(std::string& error)>& write) {
     try {
         std::string error;
-        if (!m_pDoc || !kiln::xml::SaveXmlFile(*m_pDoc, path.str(), bOverwrite, error, target)) {
+        if (!m_pDoc || !write(error)) {
             m_strError = error;
             return false;
         }

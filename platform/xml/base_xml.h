@@ -152,6 +152,9 @@ public:
     // A `target` of a user's choice never goes into the workspace's own
     // folders.
     bool SaveAs(const CString& path, bool bOverwrite = true, kiln::file::Target target = kiln::file::Target::Own);
+    // The same over the file `name` of the open folder `dirfd` (which stays
+    // open), whatever its path leads to meanwhile; `path` names the file.
+    bool SaveAt(int dirfd, const CString& name, const CString& path);
     bool Set_Default_NameSpase(const CString& uri);
 
     // The first node that `path` selects relative to `node`; null when none.
@@ -222,6 +225,8 @@ public:
     const CString& Get_Default_NameSpase() const { return m_strDefaultNs; }
 
 private:
+    // Saves through `write` (false with the reason) as the file `path`.
+    bool SaveThrough(const CString& path, const std::function<bool(std::string& error)>& write);
     // The element with `count` attributes (names[k], set to values[k] when
     // there are values), then the child with its text when there is one.
     XmlNode AddNode(const XmlNode& parent, const CString& element, const CString* names, size_t count,

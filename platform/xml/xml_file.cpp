@@ -392,15 +392,20 @@ bool LoadXmlFile(const std::string& path, XmlDocState& state, std::string& error
     return false;
 }
 
-bool SaveXmlFile(const XmlDocState& state, const std::string& path, bool overwrite, std::string& error,
-                 kiln::file::Target target) {
+namespace {
+
+// SaveXmlFile into the file `name` of the open folder `dirfd`, or by its
+// path when `dirfd` is -1; `path` names the file in messages.
+bool WriteXmlFile(const XmlDocState& state, int dirfd, const std::string& name, const std::string& path,
+                  bool overwrite, std::string& error, kiln::file::Target target) {
     const pugi::xml_document& doc = state.doc;
     if (path.empty() || !doc.document_element()) {
         error = path.empty() ? "没有给出文件名" : "文档是空的";
         return false;
     }
     struct stat st {};
-    if (::stat(path.c_str(), &st) == 0 && (!overwrite || !S_ISREG(st.st_mode))) {
+    const int found = dirfd < 0 ? ::stat(path.c_str(), &st) : ::fstatat(dirfd, name.c_str(), &st, 0);
+    if (found == 0 && (!overwrite || !S_ISREG(st.st_mode))) {
         error = path + (S_ISREG(st.st_mode) ? "已经存在" : "不是文件");
         return false;
     }
@@ -429,11 +434,25 @@ bool SaveXmlFile(const XmlDocState& state, const std::string& path, bool overwri
         return false;
     };
     // Synced before its rename: a crash leaves the old file or the new one.
-    if (!kiln::file::ReplaceFileWith(path, true, produce, &err, target)) {
+    const bool written = dirfd < 0 ? kiln::file::ReplaceFileWith(path, true, produce, &err, target)
+                                   : kiln::file::ReplaceFileAt(dirfd, name, true, produce, &err, target);
+    if (!written) {
         error = "不能写入文件" + path + "：" + kiln::file::ErrorText(err);
         return false;
     }
     return true;
+}
+
+}  // namespace
+
+bool SaveXmlFile(const XmlDocState& state, const std::string& path, bool overwrite, std::string& error,
+                 kiln::file::Target target) {
+    return WriteXmlFile(state, -1, path, path, overwrite, error, target);
+}
+
+bool SaveXmlFileAt(const XmlDocState& state, int dirfd, const std::string& name, const std::string& path,
+                   std::string& error) {
+    return WriteXmlFile(state, dirfd, name, path, true, error, kiln::file::Target::Own);
 }
 
 }  // namespace kiln::xml

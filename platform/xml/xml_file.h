@@ -29,6 +29,10 @@ bool ParseXmlText(kiln::file::Bytes bytes, XmlDocState& state, std::string& erro
 // goes into the workspace's own folders (see kiln::file::KeptOut).
 bool SaveXmlFile(const XmlDocState& state, const std::string& path, bool overwrite, std::string& error,
                  kiln::file::Target target = kiln::file::Target::Own);
+// The same, over the file `name` of the open folder `dirfd` (which stays
+// open), whatever its path leads to meanwhile; `path` names it in messages.
+bool SaveXmlFileAt(const XmlDocState& state, int dirfd, const std::string& name, const std::string& path,
+                   std::string& error);
 
 // One walk over the whole document, without recursion: the depth of the
 // deepest node (the root element at 1), and whether every name and text may

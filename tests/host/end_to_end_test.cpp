@@ -757,16 +757,26 @@ TEST_F(HostEndToEnd, WhatIsNoRegularFileInTheWorkspaceIsNamed) {
     }
     EXPECT_EQ(Kiln(m_dir, "run '" + ws.string() + "' -e 'tree 1'").status, 0);
 
-    // The document folder named for its workspace, by a run or an init
-    // (which would nest a workspace in it).
+    // The document folder named for its workspace, by a run or an init; an
+    // init at or below the document or template folder, however its path
+    // leads there (which would nest a workspace in it): nothing is made.
     const auto before = Tree(ws);
-    for (const std::string& args :
-         {"run '" + DocFolder().string() + "/' -e 'tree 1'", "init '" + DocFolder().string() + "'"}) {
-        Result r = Kiln(m_dir, args);
-        EXPECT_EQ(r.status, 1) << args;
-        EXPECT_EQ(r.err, "kiln: error: " + DocFolder().string() + " is the document folder of the workspace " +
-                             ws.string() + ", not a workspace (run kiln run " + ws.string() + ")\n");
-        EXPECT_TRUE(Tree(ws) == before) << args;
+    const fs::path tmpl = ws / "Template", linked = m_dir.path() / "linked", inner = DocFolder() / "inner";
+    fs::create_directory_symlink(DocFolder(), linked);
+    const std::string docOf = " is the document folder of the workspace " + ws.string() + ", not a workspace (run kiln run " +
+                              ws.string() + ")", inDoc = " is inside the document folder ";
+    const std::string nested = " of the workspace " + ws.string() + "; no workspace is made inside another, nothing was changed";
+    for (const auto& [verb, target, says] :
+         {std::tuple{"run", DocFolder() / "", DocFolder().string() + docOf}, {"init", DocFolder(), DocFolder().string() + docOf},
+          {"init", inner, inner.string() + inDoc + DocFolder().string() + nested},
+          {"init", linked / "inner", (linked / "inner").string() + inDoc + fs::canonical(DocFolder()).string() + nested},
+          {"init", tmpl, tmpl.string() + " is the template folder" + nested},
+          {"init", tmpl / "a", (tmpl / "a").string() + " is inside the template folder " + tmpl.string() + nested}}) {
+        const bool existed = fs::exists(target);
+        Result r = Kiln(m_dir, std::string(verb) + " '" + target.string() + "'" + (*verb == 'r' ? " -e 'tree 1'" : ""));
+        EXPECT_EQ(r.status, 1) << target;
+        EXPECT_EQ(r.err, "kiln: error: " + says + "\n");
+        EXPECT_TRUE(Tree(ws) == before && fs::exists(target) == existed) << target;
     }
 }
 
@@ -953,8 +963,10 @@ TEST_F(HostEndToEnd, AnExportWritesItsFileWholeOrFailsTheRunSayingWhy) {
         ::waitpid(binder, nullptr, 0);
     }
 
-    // Every export written reaches the disk before it takes its name in the
-    // folder it was written in, and that name reaches the disk after.
+    // Every export written, and the report of an import, reaches the disk
+    // before it takes its name in the folder it was written in, and that
+    // name reaches the disk after. Once the document folder is locked,
+    // nothing under it is opened, renamed or removed by its path.
     if (std::system("strace -f -o /dev/null true > /dev/null 2>&1") != 0) {
         std::cout << "[ SKIPPED  ] the syncs of the exports: strace is not installed or cannot trace here\n";
         return;
@@ -962,11 +974,13 @@ TEST_F(HostEndToEnd, AnExportWritesItsFileWholeOrFailsTheRunSayingWhy) {
     std::string script = "view TreeView_User\n";
     for (const auto& [kind, ext] : {std::pair{"icd", "icd"}, {"itb", "itb"}, {"m2i", "m2i"}, {"name", "Name"}, {"type", "Type"}})
         script += ExportLines(kind, (out / (std::string("x.") + ext)).string());
-    WriteFile(m_dir.path() / "exports.kiln", script);
+    WriteFile(m_dir.path() / "exports.kiln", script + "select \"产品包: 华东电气\" \"IED产品: 产品类型_1\"\nanswer file " +
+                  KILN_SOURCE_DIR + "/tests/data/scl/ed1_line_relay.icd\nanswer choice \"Orsane.Zel:2007  (标准)\"\n" +
+                  "answer no\nrclick\nmenu \"导入 ICD（IED类型配置）\"\n");
     const std::string trace = m_dir.str("trace.txt");
     Result run = Kiln(m_dir, "run '" + Workspace() + "' '" + m_dir.str("exports.kiln") + "'", 60, [&](const std::string& cmd) {
-        return "ASAN_OPTIONS=detect_leaks=0 strace -f -y -e trace=fsync,fdatasync,rename,renameat,renameat2 -o '" +
-               trace + "' sh -c \"" + cmd + "\"";
+        return "ASAN_OPTIONS=detect_leaks=0 strace -f -y -e trace=fsync,fdatasync,rename,renameat,renameat2,open,openat,"
+               "creat,unlink,unlinkat,mkdir,mkdirat,flock -o '" + trace + "' sh -c \"" + cmd + "\"";
     });
     ASSERT_EQ(run.status, 0) << run.out << run.err;
     // The ITB's and the M2I's success name their files.
@@ -974,12 +988,16 @@ TEST_F(HostEndToEnd, AnExportWritesItsFileWholeOrFailsTheRunSayingWhy) {
         EXPECT_TRUE(Has(run.out, "[message] " + (out / name).string() + "模板文件导出成功！\n")) << name << run.out;
     const std::string log = ReadFile(trace);
     auto lineAt = [&](size_t at) { return at == std::string::npos ? "" : log.substr(at, log.find('\n', at) - at); };
-    for (const std::string name : {"x.icd", "x.mics", "x.itb", "x.m2i", "x.Name", "x.Type"}) {
-        const size_t renamed = log.find(out.string() + ">, \"" + name + "\") = 0");
+    for (const std::string name : {"x.icd", "x.mics", "x.itb", "x.m2i", "x.Name", "x.Type", "Report.xml"}) {
+        const fs::path in = name == "Report.xml" ? DocFolder() : out;
+        const size_t renamed = log.find(in.string() + ">, \"" + name + "\") = 0");
         ASSERT_NE(renamed, std::string::npos) << name << "\n" << log;
-        EXPECT_TRUE(Has(lineAt(log.rfind("sync(", renamed)), (out / name).string() + ".tmp")) << name << "\n" << log;
-        EXPECT_TRUE(Has(lineAt(log.find("sync(", renamed)), "<" + out.string() + ">) = 0")) << name << "\n" << log;
+        EXPECT_TRUE(Has(lineAt(log.rfind("sync(", renamed)), (in / name).string() + ".tmp")) << name << "\n" << log;
+        EXPECT_TRUE(Has(lineAt(log.find("sync(", renamed)), "<" + in.string() + ">) = 0")) << name << "\n" << log;
     }
+    const size_t held = log.find("<" + DocFolder().string() + ">, LOCK_EX|LOCK_NB) = 0");
+    const size_t byPath = held == std::string::npos ? 0 : log.find("\"" + DocFolder().string(), held);
+    EXPECT_EQ(byPath, std::string::npos) << lineAt(log.rfind('\n', byPath) + 1) << "\n" << log;
 }
 
 // An answer's folder exchanged with a link to the document folder, again and
