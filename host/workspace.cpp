@@ -188,8 +188,9 @@ bool IsDocumentFolder(const fs::path& root, std::string& error) {
 
 // A folder at or below the document or template folder of a workspace, by
 // its path as given or as its deepest existing folder resolves: an init
-// makes no workspace among another's files. `error` names the workspace.
-bool InsideWorkspace(const fs::path& root, std::string& error) {
+// makes no workspace among another's files, and a run names the workspace.
+// `error` names it, then `tail`.
+bool InsideWorkspace(const fs::path& root, const std::string& tail, std::string& error) {
     std::error_code ec;
     fs::path named = root.lexically_normal();
     if (!named.has_filename()) named = named.parent_path();
@@ -205,8 +206,7 @@ bool InsideWorkspace(const fs::path& root, std::string& error) {
             const std::string what = name == kDocumentFolder ? "document folder" : "template folder";
             error = root.string() +
                     (isRoot && folder == start ? " is the " + what : " is inside the " + what + " " + folder.string()) +
-                    " of the workspace " + workspace.string() +
-                    "; no workspace is made inside another, nothing was changed";
+                    " of the workspace " + workspace.string() + tail;
             return true;
         }
     return false;
@@ -271,7 +271,9 @@ bool InitWorkspace(const std::string& dir, const Installation& inst, Transcript&
         error = root.string() + " is a file, not a folder";
         return false;
     }
-    if (IsDocumentFolder(root, error) || InsideWorkspace(root, error)) return false;
+    if (IsDocumentFolder(root, error) ||
+        InsideWorkspace(root, "; no workspace is made inside another, nothing was changed", error))
+        return false;
     // Of two inits, the one whose mkdir makes the folder made it; the other
     // finds it there.
     const bool madeRoot = fs::create_directories(root, ec);
@@ -324,6 +326,7 @@ bool FindDocumentFolder(const std::string& dir, std::string& docFolder, std::str
     }
     if (IsDocumentFolder(root, error)) return false;
     if (!HasManifest(root)) {
+        if (InsideWorkspace(root, ", not a workspace", error)) return false;
         if (!HalfMade(root, fs::exists(root / kLockFile, ec), Installation::Find(), error))
             error = root.string() + " is not a workspace: " + (folder / kManifestFile).string() +
                     " is missing (make one with kiln init DIR)";

@@ -771,6 +771,7 @@ TEST_F(HostEndToEnd, WhatIsNoRegularFileInTheWorkspaceIsNamed) {
           {"init", inner, inner.string() + inDoc + DocFolder().string() + nested},
           {"init", linked / "inner", (linked / "inner").string() + inDoc + fs::canonical(DocFolder()).string() + nested},
           {"init", tmpl, tmpl.string() + " is the template folder" + nested},
+          {"run", tmpl, tmpl.string() + " is the template folder of the workspace " + ws.string() + ", not a workspace"},
           {"init", tmpl / "a", (tmpl / "a").string() + " is inside the template folder " + tmpl.string() + nested}}) {
         const bool existed = fs::exists(target);
         Result r = Kiln(m_dir, std::string(verb) + " '" + target.string() + "'" + (*verb == 'r' ? " -e 'tree 1'" : ""));
