@@ -158,6 +158,7 @@ inline bool Verdict(const std::string& what, double limit, double timeA, double 
         std::printf("verdict %s: times %.3f s and %.3f s, ratio %.2f (at most %.2f)%s; no valgrind, no counts\n",
                     what.c_str(), timeA, timeB, timeRatio, limit, ok ? "" : " MISSED");
     }
+    std::fflush(stdout);  // seen as it comes, also in a file, while the next phase runs
     Require(ok, what.c_str());
     return ok;
 }
