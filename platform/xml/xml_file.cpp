@@ -256,6 +256,18 @@ bool FindNamespaceRepeat(const pugi::xml_node& root, pugi::xml_attribute& first,
     return false;
 }
 
+// The offset of the first element or CDATA section at the top level beside
+// the root, in the text parsed in place (which keeps where each node
+// starts); npos when there is none. (The parser drops other text there.)
+size_t ContentBesideRoot(const pugi::xml_document& doc, std::string_view buffer) {
+    const pugi::xml_node root = doc.document_element();
+    for (pugi::xml_node n = doc.first_child(); n; n = n.next_sibling()) {
+        if (n.type() == pugi::node_element && n != root) return static_cast<size_t>(n.name() - 1 - buffer.data());
+        if (n.type() == pugi::node_cdata) return static_cast<size_t>(n.value() - 9 - buffer.data());  // "<![CDATA["
+    }
+    return std::string::npos;
+}
+
 }  // namespace
 
 bool ParseXmlText(kiln::file::Bytes data, XmlDocState& state, std::string& error, size_t* parseErrorAt) {
@@ -297,6 +309,15 @@ bool ParseXmlText(kiln::file::Bytes data, XmlDocState& state, std::string& error
     }
     if (!repeated.empty()) {
         error = repeated;
+        state.doc.reset();
+        return false;
+    }
+    // The parser takes a second root; XML allows only comments, processing
+    // instructions and the DOCTYPE beside the root.
+    if (const size_t at = ContentBesideRoot(state.doc, state.buffer); at != std::string::npos) {
+        if (parseErrorAt) *parseErrorAt = at;
+        const bool after = at > static_cast<size_t>(state.doc.document_element().name() - state.buffer.data());
+        error = PositionText(state.buffer, at) + "：XML格式错误：" + (after ? "根元素之后还有内容" : "根元素之前还有内容");
         state.doc.reset();
         return false;
     }

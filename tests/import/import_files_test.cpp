@@ -263,12 +263,24 @@ TEST_F(ImportFilesTest, MalformedFilesChangeNothing) {
     const std::vector<CString> packagesBefore = PackageNames();
     URI_Ref out;
 
-    // Not well-formed: the file-format message.
-    const CString bad = WriteFile("bad.icd", kHead + "<Header id=\"X\"><DataTypeTemplates></SCL>");
-    ui.AnswerOpenFile(bad);
-    EXPECT_FALSE(app.Rsc_ICD_Import(&out, product));
-    EXPECT_EQ(Boxes(), std::vector<CString>{bad + "ICD文件格式不正确, 导入不成功！\n" + bad +
-                                            "：第3行第37列：XML格式错误：Start-end tags mismatch"});
+    // Not well-formed: the file-format message. A second whole SCL after
+    // the root, which the parser would take, is refused where it starts.
+    const struct {
+        const char* file;
+        std::string text;
+        const char* says;
+    } kMalformed[] = {
+        {"bad.icd", kHead + "<Header id=\"X\"><DataTypeTemplates></SCL>", "：第3行第37列：XML格式错误：Start-end tags mismatch"},
+        {"two_roots.icd", kHead + "<Header id=\"X\"/>\n</SCL>\n" + kHead.substr(kHead.find("<SCL")) + "<IED name=\"B\"/></SCL>\n",
+         "：第5行第1列：XML格式错误：根元素之后还有内容"},
+    };
+    for (const auto& c : kMalformed) {
+        ui.ClearCalls();
+        const CString bad = WriteFile(c.file, c.text);
+        ui.AnswerOpenFile(bad);
+        EXPECT_FALSE(app.Rsc_ICD_Import(&out, product));
+        EXPECT_EQ(Boxes(), std::vector<CString>{bad + "ICD文件格式不正确, 导入不成功！\n" + bad + c.says});
+    }
 
     // Another root: the file-format message, then the root found and the
     // one read; also for a type file whose SCL is of another namespace.

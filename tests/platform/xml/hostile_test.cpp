@@ -83,6 +83,8 @@ TEST_F(XmlHostile, RefusedFilesSayWhyAndWhereAndLeaveAnEmptyDocument) {
         {"value_right_after_the_lt", "<\"\" a=\"1\" b=\"2\"/>", "第1行第2列：XML格式错误"},
         // Values after a bare "=" from the file's second byte on.
         {"values_right_after_an_equals_sign", "<=\"1\" =\"2\"/>", "第1行第2列：XML格式错误"},
+        {"cdata_after_the_root", "<r/>\n<!-- c -->\n  <![CDATA[x]]>", "第3行第3列：XML格式错误：根元素之后还有内容"},
+        {"cdata_before_the_root", "<?xml version=\"1.0\"?><![CDATA[x]]><r/>", "第1行第22列：XML格式错误：根元素之前还有内容"},
         {"control", "<r>a&#1;b</r>", "第1行第5列：字符引用&#1;"},
         {"control_raw", "<r>\n\x02</r>", "U+0002"},
         {"entity", "<?xml version=\"1.0\"?>\n<!DOCTYPE r [\n<!ENTITY xxe SYSTEM \"file:///etc/hostname\">\n]>\n<r>&xxe;</r>", "第2行第1列：文档类型声明"},
@@ -127,7 +129,7 @@ TEST_F(XmlHostile, RefusedFilesSayWhyAndWhereAndLeaveAnEmptyDocument) {
     ASSERT_TRUE(ok.Load(WriteFile("ok.xml", "<?xml version=\"1.0\"?>\n<!DOCTYPE r [ <!ELEMENT r ANY> <!ATTLIST r z CDATA \"1\" > ]>\n"
                                             "<!-- a & b <c x=\"1\" x=\"2\"/> -->"
                                             "<?pi x & y?><r a=\"&lt;&#x4FDD;\" xmlns:p=\"urn:p\" xmlns:q=\"urn:q\" p:x=\"1\" "
-                                            "q:x=\"2\" u:x=\"3\" v:x=\"4\"><![CDATA[&nope;]]>&amp;<![CDATA[<c y='1' y='2'/>]]>\"c\" y='1' y='2'</r>")
+                                            "q:x=\"2\" u:x=\"3\" v:x=\"4\"><![CDATA[&nope;]]>&amp;<![CDATA[<c y='1' y='2'/>]]>\"c\" y='1' y='2'</r>\n<!-- after the root --><?pi?>\n")
                             .c_str()))
         << ok.LastError();
     CString a;
