@@ -158,6 +158,10 @@ long long EnumValCode(CKiln_Main& app, const URI_Ref& enumVal) {
     return kiln::text::AtoiValue(app.DocMtd_getValue_ofAttr(enumVal, kRoleOrd).str());
 }
 
+CString EnumValCodeText(CKiln_Main& app, const URI_Ref& enumVal) {
+    return CString(std::to_string(EnumValCode(app, enumVal)).c_str());
+}
+
 CString EnumValLiteral(CKiln_Main& app, const URI_Ref& enumVal) {
     const CString val = app.DocMtd_getValue_ofAttr(enumVal, "sec:EnumVal.val");
     return val.IsEmpty() ? app.DocMtd_getValue_ofAttr(enumVal, kRoleName) : val;
@@ -166,7 +170,7 @@ CString EnumValLiteral(CKiln_Main& app, const URI_Ref& enumVal) {
 URI_Ref UnitOfCode(CKiln_Main& app, const URI_Ref& attribute, const CString& code) {
     // The code is compared as the text the M2I export writes for it.
     for (const URI_Ref& v : EnumValsOfAttribute(app, attribute))
-        if (code.str() == std::to_string(EnumValCode(app, v))) return v;
+        if (code == EnumValCodeText(app, v)) return v;
     return URI_Ref();
 }
 

@@ -86,6 +86,8 @@ const MapItemProperty* MapItemPropertyOf(const CString& role);
 std::vector<URI_Ref> EnumValsOfAttribute(CKiln_Main& app, const URI_Ref& attribute);
 // An enumeration value's code, its order number as a whole number.
 long long EnumValCode(CKiln_Main& app, const URI_Ref& enumVal);
+// That code as the M2I file writes it (decimal, "-" before a negative one).
+CString EnumValCodeText(CKiln_Main& app, const URI_Ref& enumVal);
 // The text an enumeration value is written as: its value text, else its name.
 CString EnumValLiteral(CKiln_Main& app, const URI_Ref& enumVal);
 

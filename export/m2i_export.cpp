@@ -183,7 +183,7 @@ void Export_M2I_MapItem(const XmlNode& mappings, CBase_XML& xml, const M2IMapIte
             leftOut.push_back("映射条目的" + CString(p.m2iPath) + "（" + why + "）：" + name);
             continue;
         }
-        const CString value = unit.IsSet() ? CString(std::to_string(kiln::core::EnumValCode(*pMain, unit)).c_str())
+        const CString value = unit.IsSet() ? kiln::core::EnumValCodeText(*pMain, unit)
                               : CString(p.m2iPath) == "t" ? CString()
                                                           : stored;
         entries.push_back({dotRef + p.m2iPath, value});

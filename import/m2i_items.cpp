@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "core/map_item_target.h"
-#include "core/type_classes.h"
 #include "import/import_util.h"
 #include "import/m2i_run.h"
 
@@ -220,13 +219,7 @@ void CKiln_Import::Map_M2IGroup(M2IRun& run, const CString& key, const std::vect
             const URI_Ref target = hasKeyDA && keyCount == 0 ? groupItemNow(e) : current;
             if (run.refused) return;
             switch (h) {
-            case Handler::Time:
-                // Held with its node named as the files name it (an older
-                // file may name an LLN0 with its instance).
-                app->DocMtd_Modify_attribute_value(
-                    target, "sec:MapItem.daName_t",
-                    kiln::core::NodeReference(*app, lnode) + e.toDA.Mid(lnPart.GetLength()));
-                break;
+            case Handler::Time: app->DocMtd_Modify_attribute_value(target, "sec:MapItem.daName_t", e.toDA); break;
             case Handler::DU: app->DocMtd_Modify_attribute_value(target, "sec:MapItem.dU", t.value); break;
             case Handler::SIUnit: app->DocMtd_Modify_attribute_value(target, "sec:MapItem.unitSiUnit", unitValue); break;
             case Handler::Multiplier:

@@ -135,8 +135,7 @@ bool UnitRows(CKiln_Main& app, const URI_Ref& item, const CString& field, std::v
         const CString stored = kiln::core::UnitStoredValue(app, *p, v);
         if (std::any_of(rows.begin(), rows.end(), [&](const auto& row) { return row.second == stored; })) continue;
         const CString literal = kiln::core::EnumValLiteral(app, v);
-        rows.emplace_back(literal.IsEmpty() ? CString(std::to_string(kiln::core::EnumValCode(app, v)).c_str()) : literal,
-                          stored);
+        rows.emplace_back(literal.IsEmpty() ? kiln::core::EnumValCodeText(app, v) : literal, stored);
     }
     return true;
 }
