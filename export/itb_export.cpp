@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/address_103.h"
+#include "core/itb_rules.h"
 #include "core/kiln_main.h"
 #include "export/command_steps.h"
 #include "export/export_util.h"
@@ -98,25 +99,40 @@ bool CKiln_Main::Rsc_ITB_Export(URI_Ref itb) {
     std::vector<URI_Ref> items, groups;
     if (!Members(this, itb, "sec:ITB.InfoItems", items)) return false;
     Members(this, itb, "sec:ITB.InfoGroups", groups);
+    // What the ITB import names of a row, it names by the import's rules.
+    kiln::core::CItbTableRules rules;
+    std::vector<CString> breaches;
+    // Named after what the import names it: "InfoItem:" and its id or place.
+    const auto breach = [&](const char* kind, const char* element, const CString& label, const CString& what) {
+        if (!what.IsEmpty()) breaches.push_back(CString("不符合ITB的") + kind + "（" + what + "）：" + element + ":" + label);
+    };
     std::set<CString> groupNames;
-    for (const URI_Ref& g : groups) {
+    for (size_t k = 0; k < groups.size(); ++k) {
+        const URI_Ref& g = groups[k];
         CString name;
         if (!ReadName(this, g, name)) return false;
         groupNames.insert(name);
+        bool kept = true;
+        breach("信息组", "InfoGroup", kiln::core::ItbRowLabel(name, k), rules.Group(name, kept));
         XmlNode element = xml.AddNewNode_withAttrs(root, "InfoGroup", Names({"name", "desc"}));
         if (!element) return false;
         Put(xml, element, "name", name);
         Put(xml, element, "desc", Attr(this, g, "cim:Naming.description"));
     }
-    std::vector<CString> breaches;
-    std::set<CString> ids;
-    for (const URI_Ref& item : items) {
+    for (size_t k = 0; k < items.size(); ++k) {
+        const URI_Ref& item = items[k];
+        const CString id = Attr(this, item, "sec:InfoItem.id");
+        const CString label = kiln::core::ItbRowLabel(id, k);
+        breach("信息条目", "InfoItem", label, kiln::core::CItbTableRules::ItemName(Attr(this, item, kiln::core::kRoleName)));
         if (!Export_ITB_InfoItem(root, this, xml, item, groupNames, breaches)) return false;
         // The import refuses a file that gives an id twice.
-        const CString id = Attr(this, item, "sec:InfoItem.id");
-        if (!id.IsEmpty() && !ids.insert(id).second)
+        if (!rules.Id(id))
             breaches.push_back("id重复的信息条目（id: " + id + "，导入时整个文件被拒绝）：" +
                                Attr(this, item, kiln::core::kRoleName));
+        CString number[6];
+        for (int f = 0; f < 6; ++f)
+            number[f] = kiln::core::Number103(kiln::core::kFields103[f], Attr(this, item, kiln::core::kFields103[f].role));
+        breach("信息条目", "InfoItem", label, rules.Address(number, label));
     }
 
     if (!SaveExport(xml, path)) return false;

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "core/address_103.h"
+#include "core/itb_rules.h"
 #include "import/import_util.h"
 #include "platform/ui/ui_functions.h"
 
@@ -120,15 +121,13 @@ bool CKiln_Import::Import_ITB(CKiln_Main* app, CBase_XML* source, URI_Ref icd, c
         icd = it->second;
     }
 
-    // Ids are checked before anything is made; items without an id are
-    // not keyed and so never repeat one.
+    // Ids are checked before anything is made.
+    kiln::core::CItbTableRules rules;
     std::vector<CString> ids(itemNodes.size());
     {
-        std::set<CString> seen;
         for (size_t i = 0; i < itemNodes.size(); ++i) {
             Get_NodeText(itemNodes[i], "@id", ids[i]);
-            if (ids[i].IsEmpty()) continue;
-            if (!seen.insert(ids[i]).second) {
+            if (!rules.Id(ids[i])) {
                 _AfxMessageBox("infoitem的id:" + ids[i] + "重复！", MB_OK, "", nullptr);
                 return false;
             }
@@ -156,15 +155,13 @@ bool CKiln_Import::Import_ITB(CKiln_Main* app, CBase_XML* source, URI_Ref icd, c
 
     // A group keeps the name the file gives it, none when it gives none; a
     // name met before is left out, as the table holds each name once.
-    std::set<CString> groupNames;
     for (size_t g = 0; g < groupNodes.size(); ++g) {
         const CString groupName = kiln::import::AttrText(groupNodes[g], "name");
-        const CString label = groupName.IsEmpty() ? "第" + kiln::import::Dec(static_cast<long long>(g) + 1) + "条" : groupName;
-        if (!groupName.IsEmpty() && !groupNames.insert(groupName).second) {
-            AddOtherError("错误：ITB文件:  InfoGroup:" + label, "名称重复，未导入");
-            continue;
-        }
-        if (groupName.IsEmpty()) AddOtherError("错误：ITB文件:  InfoGroup:" + label, "名称为空");
+        const CString label = kiln::core::ItbRowLabel(groupName, g);
+        bool kept = true;
+        if (const CString breach = rules.Group(groupName, kept); !breach.IsEmpty())
+            AddOtherError("错误：ITB文件:  InfoGroup:" + label, breach);
+        if (!kept) continue;
         const URI_Ref group = newGroup(groupName);
         if (group.IsEmpty()) return false;
         CString text;
@@ -183,7 +180,6 @@ bool CKiln_Import::Import_ITB(CKiln_Main* app, CBase_XML* source, URI_Ref icd, c
             dataTypes.insert(v.sText2);
             dataTypeList += (dataTypeList.IsEmpty() ? "" : "、") + v.sText2;
         }
-    std::map<CString, CString> addresses;  // 103 address -> the item that gave it first
     std::vector<std::pair<CString, CString>> groupsNamed;  // (item, group) of a file without groups
     for (size_t i = 0; i < itemNodes.size(); ++i) {
         const XmlNode& node = itemNodes[i];
@@ -194,7 +190,7 @@ bool CKiln_Import::Import_ITB(CKiln_Main* app, CBase_XML* source, URI_Ref icd, c
         }
         made.push_back(item);
         CString text, name, desc;
-        const CString label = ids[i].IsEmpty() ? "第" + kiln::import::Dec(static_cast<long long>(i) + 1) + "条" : ids[i];
+        const CString label = kiln::core::ItbRowLabel(ids[i], i);
         auto finding = [&](const CString& error) { AddOtherError("错误：ITB文件:  InfoItem:" + label, error); };
         // The item takes the id and name the file gives, none when it gives
         // none (not the creator's "Item" and number), and either missing is
@@ -208,11 +204,10 @@ bool CKiln_Import::Import_ITB(CKiln_Main* app, CBase_XML* source, URI_Ref icd, c
         app->DocMtd_Modify_attribute_value(item, kRoleName, name);
         if (Get_NodeText(node, "@desc", desc)) app->DocMtd_Modify_attribute_value(item, kDescRole, desc);
         app->Mtd_SetStatusBarText(ids[i] + " " + name + " " + desc);
-        CString bare = name;
         if (!hasName)
             finding("没有name属性");
-        else if (bare.Trim().IsEmpty())
-            finding("名称为空");
+        else if (const CString breach = kiln::core::CItbTableRules::ItemName(name); !breach.IsEmpty())
+            finding(breach);
         // An empty data type names none.
         if (Get_NodeText(node, "@dataType", text) && !text.IsEmpty()) {
             if (dataTypes.count(text))
@@ -281,17 +276,10 @@ bool CKiln_Import::Import_ITB(CKiln_Main* app, CBase_XML* source, URI_Ref icd, c
         }
         // Addresses and groups go by the numbers, "01" being 1.
         CString number[6];
-        for (int f = 0; f < 6; ++f)
-            number[f] = kept[f].IsEmpty() ? kept[f] : kiln::import::Dec(std::stoi(kept[f].str()));
+        for (int f = 0; f < 6; ++f) number[f] = kiln::core::Number103(kiln::core::kFields103[f], kept[f]);
         const CString& typ = number[0];
         const CString& grp = number[3];
-        // An item is addressed by its type, function, information number
-        // and, in the generic services, its group and entry.
-        if (!kept[1].IsEmpty() && !kept[2].IsEmpty()) {
-            const CString address = typ + "/" + number[1] + "/" + number[2] + "/" + grp + "/" + number[4];
-            const auto [first, isNew] = addresses.emplace(address, label);
-            if (!isNew) finding("与InfoItem:" + first->second + "的103地址（typ、fun、inf、grp、itm）相同");
-        }
+        if (const CString breach = rules.Address(number, label); !breach.IsEmpty()) finding(breach);
         const bool hasGroup = Get_NodeText(node, "@infoGroup", text);
         if (hasGroup) {
             app->DocMtd_Modify_attribute_value(item, "sec:InfoItem.infoGroup", text);
@@ -299,7 +287,7 @@ bool CKiln_Import::Import_ITB(CKiln_Main* app, CBase_XML* source, URI_Ref icd, c
             // once the groups made by address are known.
             if (!text.IsEmpty() && noGroups)
                 groupsNamed.emplace_back(label, text);
-            else if (!text.IsEmpty() && !groupNames.count(text))
+            else if (!text.IsEmpty() && !rules.HasGroup(text))
                 finding("信息组" + text + "不存在");
         }
         // Without groups in the file, an item that names none of its own

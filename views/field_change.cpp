@@ -10,6 +10,7 @@
 #include "core/address_103.h"
 #include "core/array_elements.h"
 #include "core/data_values.h"
+#include "core/itb_rules.h"
 #include "core/scl_attribute_rules.h"
 #include "core/scl_ied_roles.h"
 #include "core/scl_names.h"
@@ -884,7 +885,7 @@ bool FieldChange::Name() {
             }
         m_app.DocMtd_get_Association_BUris(itb, "sec:ITB.InfoItems", items, kRoleOrd, SortPolicy_ByOrd);
         for (const URI_Ref& item : items)
-            if (Get(item, "sec:InfoItem.infoGroup") == m_old) Put(item, "sec:InfoItem.infoGroup", m_new);
+            if (kiln::core::InInfoGroup(Get(item, "sec:InfoItem.infoGroup"), m_old)) Put(item, "sec:InfoItem.infoGroup", m_new);
         Refresh(2);
         m_app.Mtd_AllViews_Refresh(nullptr, &m_rsc, ViewClass_Tree);
         return true;

@@ -1,9 +1,10 @@
 // The content of the model trees: the top level of each tree, the children
 // of a resource item and of a folder item, information items by group, and
 // the item builders. Every expansion queries the document anew.
-#include <set>
+#include <algorithm>
 #include <string>
 
+#include "core/itb_rules.h"
 #include "core/kiln_main.h"
 #include "views/view_helpers.h"
 
@@ -103,15 +104,17 @@ void TreeFiller::GroupMembers(const URI_Ref& group) {
     const CString name = m_app.DocMtd_getValue_ofAttr(group, kRoleName);
     const URI_Ref itb = m_app.DocMtd_getFirstUri_ofAsso(group, "sec:InfoGroup.ITB");
     if (itb.IsEmpty()) return;
-    ItemsWhere(itb, [&](const CString& g) { return g == name; });
+    ItemsWhere(itb, [&](const CString& g) { return kiln::core::InInfoGroup(g, name); });
 }
 
 void TreeFiller::Ungrouped(const URI_Ref& itb) {
     std::vector<URI_Ref> groups;
-    std::set<std::string> names;
+    std::vector<CString> names;
     if (m_app.DocMtd_get_Association_BUris(itb, "sec:ITB.InfoGroups", groups, kRoleOrd, SortPolicy_ByOrd))
-        for (const URI_Ref& g : groups) names.insert(m_app.DocMtd_getValue_ofAttr(g, kRoleName).str());
-    ItemsWhere(itb, [&](const CString& g) { return names.count(g.str()) == 0; });
+        for (const URI_Ref& g : groups) names.push_back(m_app.DocMtd_getValue_ofAttr(g, kRoleName));
+    ItemsWhere(itb, [&](const CString& g) {
+        return std::none_of(names.begin(), names.end(), [&](const CString& name) { return kiln::core::InInfoGroup(g, name); });
+    });
 }
 
 void TreeFiller::OfResource(const Struct_ItemDesc& parent) {

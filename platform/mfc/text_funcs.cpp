@@ -92,6 +92,44 @@ long long AtoiValue(std::string_view s) {
     return neg ? -v : v;
 }
 
+std::string Visible(std::string_view s, bool bytes) {
+    // Control and format characters, and blanks other than the space.
+    static constexpr char32_t kHidden[][2] = {
+        {0x00, 0x09}, {0x0B, 0x1F}, {0x7F, 0xA0}, {0xAD, 0xAD}, {0x34F, 0x34F}, {0x61C, 0x61C},
+        {0x115F, 0x1160}, {0x180E, 0x180E}, {0x2000, 0x200F}, {0x2028, 0x202F}, {0x205F, 0x206F},
+        {0x3000, 0x3000}, {0x3164, 0x3164}, {0xFE00, 0xFE0F}, {0xFEFF, 0xFEFF}, {0xFFA0, 0xFFA0},
+        {0xFFF9, 0xFFFB}};
+    std::string out;
+    for (size_t i = 0; i < s.size();) {
+        const auto c = static_cast<unsigned char>(s[i]);
+        // One character: its length in bytes and its code.
+        const size_t n = c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 1;
+        char32_t code = n == 1 ? c : c & (0x7F >> n);
+        bool utf8 = (c < 0x80 || n > 1) && i + n <= s.size();
+        for (size_t k = 1; utf8 && k < n; ++k) {
+            const auto b = static_cast<unsigned char>(s[i + k]);
+            utf8 = (b & 0xC0) == 0x80;
+            code = (code << 6) | (b & 0x3F);
+        }
+        bool hidden = false;
+        for (const auto& r : kHidden) hidden = hidden || (utf8 && code >= r[0] && code <= r[1]);
+        char esc[16];
+        if (!utf8 && bytes) {
+            std::snprintf(esc, sizeof esc, "\\x%02X", static_cast<unsigned>(c));
+            out += esc;
+        } else if (!hidden) {
+            out.append(s.substr(i, utf8 ? n : 1));
+        } else if (code == '\t' || code == '\r') {
+            out += code == '\t' ? "\\t" : "\\r";
+        } else {
+            std::snprintf(esc, sizeof esc, "\\u%04X", static_cast<unsigned>(code));
+            out += esc;
+        }
+        i += utf8 ? n : 1;
+    }
+    return out;
+}
+
 }  // namespace kiln::text
 
 namespace kiln::path {

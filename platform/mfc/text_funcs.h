@@ -1,6 +1,7 @@
 // The framework's free text functions and the path helpers.
 #pragma once
 
+#include <string>
 #include <string_view>
 
 #include "platform/mfc/containers.h"
@@ -36,6 +37,13 @@ namespace kiln::text {
 // (leading blanks, an optional sign, the digits up to the first other
 // character; 0 when there are none), but saturating instead of overflowing.
 long long AtoiValue(std::string_view text);
+
+// The text with the characters that show as nothing or as a blank written
+// as escapes (a tab as \t, a byte-order mark as \uFEFF, a no-break space
+// as \u00A0), so that an error names a text as it is; line breaks stay.
+// Bytes that are no UTF-8 pass as they are, or with `bytes` as \xFF, for a
+// text read from a file before its encoding is known.
+std::string Visible(std::string_view s, bool bytes = false);
 
 }  // namespace kiln::text
 

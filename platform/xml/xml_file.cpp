@@ -3,6 +3,7 @@
 #include "platform/mfc/cstring.h"
 #include "platform/mfc/file_io.h"
 #include "platform/mfc/gbk.h"
+#include "platform/mfc/text_funcs.h"
 #include "platform/xml/gb18030_decode.h"
 #include "platform/xml/xml_check.h"
 #include "platform/xml/xml_names.h"
@@ -25,8 +26,10 @@ namespace {
 // line of a report template) and the document type survive a load and save.
 // A text of blanks only is kept where it is an element's whole content
 // (<Val> </Val>, a value); between elements it is layout and goes.
-constexpr unsigned kParseOptions =
-    pugi::parse_default | pugi::parse_comments | pugi::parse_pi | pugi::parse_doctype | pugi::parse_ws_pcdata_single;
+// The XML declaration is parsed to be checked (PrologFault), then dropped:
+// a save writes its own.
+constexpr unsigned kParseOptions = pugi::parse_default | pugi::parse_comments | pugi::parse_pi | pugi::parse_doctype |
+                                   pugi::parse_ws_pcdata_single | pugi::parse_declaration;
 
 bool IsUtf8Name(const std::string& enc) {
     return enc.empty() || enc == "UTF-8" || enc == "UTF8" || enc == "US-ASCII" || enc == "ASCII";
@@ -113,28 +116,52 @@ private:
     int m_errno = 0;
 };
 
-// The encoding named by the XML declaration at the start of `head`; empty
-// when there is no declaration or it names none.
-std::string DeclaredEncoding(std::string_view head) {
-    if (head.substr(0, 5) != "<?xml") return std::string();
+// The encoding attribute of the XML declaration at the start of `head`: its
+// value and the offset of that value in `head`; `given` false when there
+// is no declaration or it holds none.
+struct DeclaredName {
+    bool given = false;
+    std::string name;
+    size_t at = 0;
+};
+DeclaredName DeclaredEncoding(std::string_view head) {
+    if (head.substr(0, 5) != "<?xml") return {};
     size_t end = head.find("?>");
-    if (end == std::string_view::npos) return std::string();
+    if (end == std::string_view::npos) return {};
     std::string_view decl = head.substr(0, end);
     size_t p = decl.find("encoding");
-    if (p == std::string_view::npos) return std::string();
+    if (p == std::string_view::npos) return {};
     p += 8;
     auto skipSpace = [&] {
         while (p < decl.size() && (decl[p] == ' ' || decl[p] == '\t' || decl[p] == '\r' || decl[p] == '\n')) ++p;
     };
     skipSpace();
-    if (p >= decl.size() || decl[p] != '=') return std::string();
+    if (p >= decl.size() || decl[p] != '=') return {};
     ++p;
     skipSpace();
-    if (p >= decl.size() || (decl[p] != '"' && decl[p] != '\'')) return std::string();
+    if (p >= decl.size() || (decl[p] != '"' && decl[p] != '\'')) return {};
     char quote = decl[p++];
     size_t close = decl.find(quote, p);
-    if (close == std::string_view::npos) return std::string();
-    return std::string(decl.substr(p, close - p));
+    if (close == std::string_view::npos) return {};
+    return DeclaredName{true, std::string(decl.substr(p, close - p)), p};
+}
+
+// A name XML allows for an encoding: a Latin letter, then letters, digits,
+// ".", "_" and "-".
+bool IsEncodingName(std::string_view name) {
+    auto letter = [](char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); };
+    if (name.empty() || !letter(name[0])) return false;
+    for (char c : name)
+        if (!letter(c) && !(c >= '0' && c <= '9') && c != '.' && c != '_' && c != '-') return false;
+    return true;
+}
+
+// Why a value of the XML declaration is refused, the value shown as it is.
+std::string DeclarationValueFault(const char* what, std::string_view value, const char* rule) {
+    return std::string("XML格式错误：XML声明的") + what + "“" + kiln::text::Visible(value, true) + "”" + rule;
+}
+std::string EncodingNameFault(std::string_view name) {
+    return DeclarationValueFault("编码名称", name, "不合XML的写法");
 }
 
 }  // namespace
@@ -161,9 +188,22 @@ bool ToUtf8Text(kiln::file::Bytes& data, std::string& error) {
         // A byte-order mark, now in UTF-8, goes; the declaration may say UTF-16.
         const bool bom = converted.compare(0, 3, "\xEF\xBB\xBF") == 0;
         data = kiln::file::Bytes(std::string_view(converted).substr(bom ? 3 : 0));
-    } else if (!utf8Bom) {
-        CString declaredName = DeclaredEncoding(std::string_view(data).substr(0, 1024));
+    } else {
+        const size_t bom = utf8Bom ? 3 : 0;
+        const DeclaredName given = DeclaredEncoding(std::string_view(data).substr(bom, 1024));
+        // The name is read before the text is known to be text: shown escaped.
+        if (given.given && !IsEncodingName(given.name)) {
+            error = PositionText(data, bom + given.at) + "：" + EncodingNameFault(given.name);
+            return false;
+        }
+        CString declaredName = given.name.c_str();
         const std::string& declared = declaredName.MakeUpper().str();
+        // The mark says UTF-8: a declaration of another encoding contradicts it.
+        if (utf8Bom) {
+            if (IsUtf8Name(declared)) return true;
+            error = PositionText(data, bom + given.at) + "：文件以UTF-8的字节顺序标记开头，却声明了编码" + given.name;
+            return false;
+        }
         if (!IsUtf8Name(declared) && !IsWideName(declared)) {
             if (IsGb2312Name(declared)) {
                 const size_t bad = FirstNonGb2312(data);
@@ -268,6 +308,59 @@ size_t ContentBesideRoot(const pugi::xml_document& doc, std::string_view buffer)
     return std::string::npos;
 }
 
+bool IsNameStart(unsigned char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' || c == ':' || c >= 0x80;
+}
+
+// The first fault of the XML declaration and the document type beside the
+// root, which the parser takes anywhere at the top level: the declaration
+// stands at the very start, written "<?xml", its version 1.x, then its
+// encoding and standalone, each optional, in that order; one DOCTYPE with a
+// name before the root. Empty when there is none, else why, with `at` the
+// offset of the fault in the text parsed in place.
+std::string PrologFault(const pugi::xml_document& doc, std::string_view buffer, size_t& at) {
+    const size_t start = buffer.substr(0, 3) == "\xEF\xBB\xBF" ? 3 : 0;
+    const auto offset = [&](const char* p) { return static_cast<size_t>(p - buffer.data()); };
+    bool rootSeen = false, doctypeSeen = false;
+    for (pugi::xml_node n = doc.first_child(); n; n = n.next_sibling()) {
+        if (n.type() == pugi::node_element) {
+            rootSeen = true;
+        } else if (n.type() == pugi::node_declaration) {
+            at = offset(n.name()) - 2;  // "<?"
+            if (at != start) return "XML格式错误：XML声明只能在文件开头";
+            if (std::strcmp(n.name(), "xml") != 0) return std::string("XML格式错误：XML声明写作<?xml，不是<?") + n.name();
+            static constexpr const char* kOrder[] = {"version", "encoding", "standalone"};
+            size_t next = 0;
+            for (pugi::xml_attribute a = n.first_attribute(); a; a = a.next_attribute()) {
+                at = offset(a.name());
+                while (next < 3 && std::strcmp(a.name(), kOrder[next]) != 0) ++next;
+                if (next == 3 || (a != n.first_attribute() && next == 0) || (a == n.first_attribute() && next != 0))
+                    return "XML格式错误：XML声明的属性依次是version、encoding、standalone（后两者可省），不是" +
+                           kiln::text::Visible(a.name(), true);
+                const std::string_view value = a.value();
+                if (next == 0 && (value.size() < 3 || value.substr(0, 2) != "1." ||
+                                  value.find_first_not_of("0123456789", 2) != std::string_view::npos))
+                    return DeclarationValueFault("版本", value, "不是1.x");
+                if (next == 1 && !IsEncodingName(value)) return EncodingNameFault(value);
+                if (next == 2 && value != "yes" && value != "no") return DeclarationValueFault("standalone", value, "不是yes或no");
+                ++next;
+            }
+            if (next == 0) return "XML格式错误：XML声明没有version";
+        } else if (n.type() == pugi::node_doctype) {
+            const size_t value = offset(n.value());
+            at = buffer.rfind("<!DOCTYPE", value);
+            if (rootSeen) return "XML格式错误：文档类型声明（DOCTYPE）在根元素之后";
+            if (doctypeSeen) return "XML格式错误：文档类型声明（DOCTYPE）重复";
+            const bool blank = value > at + 9 && (buffer[at + 9] == ' ' || buffer[at + 9] == '\t' ||
+                                                 buffer[at + 9] == '\r' || buffer[at + 9] == '\n');
+            if (!blank || !IsNameStart(static_cast<unsigned char>(*n.value())))
+                return "XML格式错误：文档类型声明（DOCTYPE）没有名称";
+            doctypeSeen = true;
+        }
+    }
+    return std::string();
+}
+
 }  // namespace
 
 bool ParseXmlText(kiln::file::Bytes data, XmlDocState& state, std::string& error, size_t* parseErrorAt) {
@@ -321,6 +414,16 @@ bool ParseXmlText(kiln::file::Bytes data, XmlDocState& state, std::string& error
         state.doc.reset();
         return false;
     }
+    size_t prologAt = 0;
+    if (const std::string fault = PrologFault(state.doc, state.buffer, prologAt); !fault.empty()) {
+        const size_t at = prologAt;
+        if (parseErrorAt) *parseErrorAt = at;
+        error = PositionText(state.buffer, at) + "：" + fault;
+        state.doc.reset();
+        return false;
+    }
+    if (const pugi::xml_node declaration = state.doc.first_child(); declaration.type() == pugi::node_declaration)
+        state.doc.remove_child(declaration);
     // One name through two prefixes of one namespace: its place is the
     // second name's, which the parse left where it was.
     pugi::xml_attribute first, second;

@@ -105,11 +105,14 @@ TEST_F(ItbExportTest, GroupsThenItemsInOrderWithAddresses) {
 }
 
 // Numbers the ITB import refuses (kept by an older document, or an entry
-// renumbered past 255), and an id given twice, are written as held and named
-// after the success text; a group the table lacks is left out and named.
+// renumbered past 255), an id given twice and every other row the import
+// names are written as held and named after the success text; a group the
+// table lacks is left out and named.
 TEST_F(ItbExportTest, NumbersPastOneOctetAreNamed) {
-    const URI_Ref a = Item("A", 1), b = Item("B", 2);
+    const URI_Ref a = Item("A", 1), b = Item("B", 2), c = Item("C", 3);
     Group("G1", 1);
+    Group("", 2);
+    Group("G1", 3);
     const struct {
         URI_Ref item;
         const char* role;
@@ -118,21 +121,30 @@ TEST_F(ItbExportTest, NumbersPastOneOctetAreNamed) {
                 {a, "sec:InfoItem.p103_ent", "256"}, {b, "sec:InfoItem.p103_typ", "1"},
                 {b, "sec:InfoItem.p103_inf", "-1"},  {b, "sec:InfoItem.p103_grp", "12345678901234567890123"},
                 {a, "sec:InfoItem.id", "1"},         {b, "sec:InfoItem.id", "1"},
-                {a, "sec:InfoItem.infoGroup", "NoSuch"}, {b, "sec:InfoItem.infoGroup", "G1"}};
+                {a, "sec:InfoItem.infoGroup", "NoSuch"}, {b, "sec:InfoItem.infoGroup", "G1"},
+                // What the import names: A's address again, as 103 reads both
+                // (a refused number is none, "09" is 9); an item without a name.
+                {a, "sec:InfoItem.p103_inf", "9"},       {c, "sec:InfoItem.p103_fun", "255"},
+                {c, "sec:InfoItem.p103_inf", "09"},      {c, "cim:Naming.name", " "}};
     for (const auto& h : held) Set(h.item, h.role, h.value);
     ASSERT_TRUE(Export("wide.itb", itb));
     EXPECT_EQ(ui.Messages(), std::vector<CString>{CString(Path("wide.itb").c_str()) +
                                                   "模板文件导出成功！\n"
+                                                  "不符合ITB的信息组（名称为空）：InfoGroup:第2条\n"
+                                                  "不符合ITB的信息组（名称重复，未导入）：InfoGroup:G1\n"
                                                   "未导出信息条目的信息组（ITB没有信息组NoSuch）：A\n"
                                                   "不符合103的信息条目（typ的值0不是1到255之间的整数）：A\n"
                                                   "不符合103的信息条目（itm的值256不是0到255之间的整数）：A\n"
                                                   "不符合103的信息条目（inf的值-1不是0到255之间的整数）：B\n"
                                                   "不符合103的信息条目（grp的值12345678901234567890123不是0到255之间"
                                                   "的整数）：B\n"
-                                                  "id重复的信息条目（id: 1，导入时整个文件被拒绝）：B"});
+                                                  "id重复的信息条目（id: 1，导入时整个文件被拒绝）：B\n"
+                                                  "不符合ITB的信息条目（名称为空）：InfoItem:idC\n"
+                                                  "不符合ITB的信息条目（与InfoItem:1的103地址（typ、fun、inf、grp、itm）"
+                                                  "相同）：InfoItem:idC"});
     pugi::xml_node root = LoadFile(Path("wide.itb")).document_element();
-    EXPECT_EQ(Select(root, "InfoItem/s103:Config/@itm"), (std::vector<std::string>{"256", ""}));
-    EXPECT_EQ(Select(root, "InfoItem/@infoGroup"), (std::vector<std::string>{"", "G1"}));
+    EXPECT_EQ(Select(root, "InfoItem/s103:Config/@itm"), (std::vector<std::string>{"256", "", ""}));
+    EXPECT_EQ(Select(root, "InfoItem/@infoGroup"), (std::vector<std::string>{"", "G1", ""}));
 }
 
 TEST_F(ItbExportTest, TableWithoutItemsStillNamesItsIcdVersion) {

@@ -405,6 +405,10 @@ TEST_F(FieldChange, GroupNamesAreUniqueAndTheirItemsFollow) {
     EXPECT_EQ(refresh, 2);
     EXPECT_EQ(Get(icd.i4, "sec:InfoItem.infoGroup"), "告警");
     EXPECT_EQ(Get(icd.i3, "sec:InfoItem.infoGroup"), "alarm");
+    // A group without a name held no item: naming it takes no ungrouped one.
+    const URI_Ref unnamed = MakeUnder(icd.itb, "sec:InfoGroup", "", "sec:InfoGroup.ITB", 3);
+    EXPECT_TRUE(Change(unnamed, "cim:Naming.name", "新组"));
+    EXPECT_EQ(Get(icd.i2, "sec:InfoItem.infoGroup"), "");
 }
 
 TEST_F(FieldChange, NamesAndTheirParts) {

@@ -127,10 +127,12 @@ TEST_F(TreeContent, ALogicalNodeListsItsPartsInOrderWithExternalInputsPrefixed) 
 }
 
 TEST_F(TreeContent, InformationItemsByGroupAndUngrouped) {
+    // A group without a name holds no item: an ungrouped item shows once, as such.
+    URI_Ref unnamed = MakeUnder(icd.itb, "sec:InfoGroup", "", "sec:InfoGroup.ITB", 3);
     Struct_ItemDesc itb = ItemOf(icd.itb);
     auto items = Children(kView_TreeUser, &itb);
     EXPECT_EQ(Texts(items), (Texts_t{app.GetRscText(icd.gYaoxin, true).str(), app.GetRscText(icd.gAlarm, true).str(),
-                                     "未分组"}));
+                                     app.GetRscText(unnamed, true).str(), "未分组"}));
     auto members = [&](Struct_ItemDesc& item) {
         std::vector<URI_Ref> r;
         for (auto& c : Children(kView_TreeUser, &item)) r.push_back(c.uRsc);
@@ -139,9 +141,10 @@ TEST_F(TreeContent, InformationItemsByGroupAndUngrouped) {
     EXPECT_EQ(members(items[0]), (std::vector<URI_Ref>{icd.i1}));
     // Group names are compared case-sensitively: "alarm" is not "Alarm".
     EXPECT_EQ(members(items[1]), (std::vector<URI_Ref>{icd.i4}));
-    EXPECT_EQ(items[2].sText2, "InfoItemUnGroup");
-    EXPECT_EQ(items[2].sText4, "sec:ITB");
-    EXPECT_EQ(members(items[2]), (std::vector<URI_Ref>{icd.i2, icd.i3, icd.i5}));
+    EXPECT_TRUE(members(items[2]).empty());
+    EXPECT_EQ(items[3].sText2, "InfoItemUnGroup");
+    EXPECT_EQ(items[3].sText4, "sec:ITB");
+    EXPECT_EQ(members(items[3]), (std::vector<URI_Ref>{icd.i2, icd.i3, icd.i5}));
 }
 
 TEST_F(TreeContent, TheSortRuleFollowsThePath) {

