@@ -127,10 +127,50 @@ URI_Ref AttributeAtPath(CKiln_Main& app, const CString& path, const std::vector<
     return URI_Ref();
 }
 
+namespace {
+
+struct SymbolRow {
+    const char* symbol;
+    long long code;
+};
+
+// The symbols an earlier release stored for units and the codes it wrote for
+// them; it wrote "W" as 38 (62 was "W" too). "μ" is U+03BC GREEK SMALL
+// LETTER MU.
+constexpr SymbolRow kEarlierSiUnits[] = {
+    {"none", 1},    {"m", 2},       {"kg", 3},       {"s", 4},          {"a", 5},      {"k", 6},
+    {"mol", 7},     {"cd", 8},      {"deg", 9},      {"rad", 10},       {"sr", 11},    {"Gy", 21},
+    {"q", 22},      {"℃", 23},      {"Sv", 24},      {"F", 25},         {"C", 26},     {"S", 27},
+    {"H", 28},      {"V", 29},      {"ohm", 30},     {"J", 31},         {"N", 32},     {"Hz", 33},
+    {"lx", 34},     {"Lm", 35},     {"Wb", 36},      {"T", 37},         {"W", 38},     {"Pa", 39},
+    {"m^2", 41},    {"m^3", 42},    {"m/s", 43},     {"m/s^2", 44},     {"m^3/s", 45}, {"m/m^3", 46},
+    {"M", 47},      {"kg/m^3", 48}, {"m^2/s", 49},   {"W/m k", 50},     {"J/K", 51},   {"ppm", 52},
+    {"1/s", 53},    {"rad/s", 54},  {"VA", 61},      {"VAr", 63},       {"theta", 64}, {"cos(theta)", 65},
+    {"Vs", 66},     {"V^2", 67},    {"As", 68},      {"A^2", 69},       {"A^2t", 70},  {"VAh", 71},
+    {"Wh", 72},     {"VArh", 73},   {"V/Hz", 74},
+};
+constexpr SymbolRow kEarlierMultipliers[] = {
+    {"y", -24}, {"z", -21}, {"a", -18}, {"f", -15}, {"p", -12}, {"n", -9}, {"μ", -6},
+    {"m", -3},  {"c", -2},  {"d", -1},  {"None", 0}, {"da", 1}, {"h", 2},  {"k", 3},
+    {"M", 6},   {"G", 9},   {"T", 12},  {"P", 15},  {"E", 18},  {"Z", 21}, {"Y", 24},
+};
+
+template <size_t N>
+std::map<CString, long long> SymbolTable(const SymbolRow (&rows)[N]) {
+    std::map<CString, long long> table;
+    for (const SymbolRow& r : rows) table.emplace(r.symbol, r.code);
+    return table;
+}
+
+}  // namespace
+
 const std::vector<MapItemProperty>& MapItemProperties() {
+    static const std::map<CString, long long> kSiUnitCodes = SymbolTable(kEarlierSiUnits);
+    static const std::map<CString, long long> kMultiplierCodes = SymbolTable(kEarlierMultipliers);
     static const std::vector<MapItemProperty> kTable = {
-        {"sec:MapItem.unitSiUnit", "units.SIUnit", "units.SIUnit", "SIUnitEnum"},
-        {"sec:MapItem.unitMultiplier", "units.multiplier", "units.multiplier", "UnitMultiplierEnum"},
+        {"sec:MapItem.unitSiUnit", "units.SIUnit", "units.SIUnit", "SIUnitEnum", &kSiUnitCodes},
+        {"sec:MapItem.unitMultiplier", "units.multiplier", "units.multiplier", "UnitMultiplierEnum",
+         &kMultiplierCodes},
         {"sec:MapItem.minVal", "minVal", "minVal.f"},
         {"sec:MapItem.maxVal", "maxVal", "maxVal.f"},
         {"sec:MapItem.stepSize", "stepSize", "stepSize.f"},
@@ -159,39 +199,79 @@ long long EnumValCode(CKiln_Main& app, const URI_Ref& enumVal) {
 }
 
 CString EnumValCodeText(CKiln_Main& app, const URI_Ref& enumVal) {
-    return CString(std::to_string(EnumValCode(app, enumVal)).c_str());
+    return EnumCodeText(app.DocMtd_getValue_ofAttr(enumVal, kRoleOrd));
 }
+
+CString EnumCodeText(const CString& ord) { return CString(std::to_string(kiln::text::AtoiValue(ord.str())).c_str()); }
 
 CString EnumValLiteral(CKiln_Main& app, const URI_Ref& enumVal) {
     const CString val = app.DocMtd_getValue_ofAttr(enumVal, "sec:EnumVal.val");
     return val.IsEmpty() ? app.DocMtd_getValue_ofAttr(enumVal, kRoleName) : val;
 }
 
-URI_Ref UnitOfCode(CKiln_Main& app, const URI_Ref& attribute, const CString& code) {
-    // The code is compared as the text the M2I export writes for it.
-    for (const URI_Ref& v : EnumValsOfAttribute(app, attribute))
-        if (code == EnumValCodeText(app, v)) return v;
-    return URI_Ref();
+const UnitValues::Enumeration& UnitValues::Of(CKiln_Main& app, const URI_Ref& attribute) {
+    auto [at, first] = m_attributes.try_emplace(attribute.sUri, nullptr);
+    if (first) {
+        const URI_Ref type = app.DocMtd_getFirstUri_ofAsso(attribute, "sec:BDA.DefinedBy_EnumType");
+        auto [it, added] = m_enumerations.try_emplace(type.sUri);
+        if (added && type.IsSet()) {
+            std::vector<URI_Ref> values;
+            URI_Ref last;
+            app.DocMtd_get_descendent_BUris(type, "sec:EnumType.EnumVals", values, last, kRoleOrd, SortPolicy_ByOrd);
+            for (const URI_Ref& v : values) {
+                it->second.byCode.emplace(EnumValCodeText(app, v), v);
+                it->second.byLiteral.emplace(EnumValLiteral(app, v), v);
+            }
+        }
+        at->second = &it->second;
+    }
+    return *at->second;
 }
 
-URI_Ref MapItemResolver::UnitOf(const URI_Ref& attribute, const CString& stored) {
+URI_Ref UnitValues::OfCode(CKiln_Main& app, const URI_Ref& attribute, const CString& code) {
+    if (attribute.IsEmpty()) return URI_Ref();
+    const Enumeration& e = Of(app, attribute);
+    const auto found = e.byCode.find(code);
+    return found == e.byCode.end() ? URI_Ref() : found->second;
+}
+
+URI_Ref UnitValues::OfStored(CKiln_Main& app, const MapItemProperty& p, const URI_Ref& attribute,
+                             const CString& stored) {
     if (stored.IsEmpty() || attribute.IsEmpty()) return URI_Ref();
-    auto [it, added] = m_units.try_emplace(attribute.sUri);
-    if (added)
-        for (const URI_Ref& v : EnumValsOfAttribute(m_app, attribute)) it->second.emplace(EnumValLiteral(m_app, v), v);
-    const auto found = it->second.find(UnitLiteral(stored));
-    return found == it->second.end() ? URI_Ref() : found->second;
+    const CString text = UnitLiteral(stored);
+    if (IsUnitCodeText(text)) return OfCode(app, attribute, text);
+    const Enumeration& e = Of(app, attribute);
+    if (const auto found = e.byLiteral.find(text); found != e.byLiteral.end()) return found->second;
+    if (!p.earlierSymbols) return URI_Ref();
+    const auto symbol = p.earlierSymbols->find(text);
+    return symbol == p.earlierSymbols->end() ? URI_Ref()
+                                             : OfCode(app, attribute, CString(std::to_string(symbol->second).c_str()));
 }
 
-CString UnitStoredValue(CKiln_Main& app, const MapItemProperty& p, const URI_Ref& enumVal) {
-    return CString(kiln::cim::kModelNamespace) + "#" + p.unitEnum + "." + EnumValLiteral(app, enumVal);
+URI_Ref MapItemResolver::UnitOf(const MapItemProperty& p, const URI_Ref& attribute, const CString& stored) {
+    return m_units.OfStored(m_app, p, attribute, stored);
+}
+
+CString UnitStoredValue(const MapItemProperty& p, const CString& code) {
+    return CString(kiln::cim::kModelNamespace) + "#" + p.unitEnum + "." + code;
 }
 
 CString UnitLiteral(const CString& stored) {
     return stored.Find('#') < 0 ? stored : StringAfter(stored, "#", ".");
 }
 
-CString UnitLackedText(const CString& stored) { return "枚举类型中没有" + UnitLiteral(stored); }
+bool IsUnitCodeText(const CString& text) {
+    const std::string& t = text.str();
+    const size_t digits = !t.empty() && t[0] == '-' ? 1 : 0;
+    if (digits == t.size() || t.find_first_not_of("0123456789", digits) != std::string::npos) return false;
+    // "0" alone; no leading zero, no "-0".
+    return t[digits] != '0' || (digits == 0 && t.size() == 1);
+}
+
+CString UnitLackedText(const CString& stored) {
+    const CString text = UnitLiteral(stored);
+    return IsUnitCodeText(text) ? "枚举类型中没有序号为" + text + "的枚举值" : "枚举类型中没有" + text;
+}
 
 MapItemResolver::LNType& MapItemResolver::TypeOf(const URI_Ref& lnType) {
     auto [it, added] = m_types.try_emplace(lnType.sUri);

@@ -13,6 +13,33 @@
 
 namespace kiln::core {
 
+struct MapItemProperty;
+
+// The values of the enumerations units are taken from, each enumeration
+// read once and each attribute's enumeration looked up once.
+class UnitValues {
+public:
+    // The value of the enumeration of `attribute` (a DA or BDA) whose code
+    // is written exactly `code` (as EnumValCodeText writes it); the first by
+    // order when two hold it; empty when none does.
+    URI_Ref OfCode(CKiln_Main& app, const URI_Ref& attribute, const CString& code);
+    // The value a unit stored under the property names: the one of its code
+    // ("...#SIUnitEnum.62"); for a unit an earlier release stored as text,
+    // the first value whose literal it is ("...#SIUnitEnum.Watts"), else the
+    // one of the code its symbol stood for ("...#SIUnitEnum.k" is 6); empty
+    // when the enumeration has none of these.
+    URI_Ref OfStored(CKiln_Main& app, const MapItemProperty& p, const URI_Ref& attribute, const CString& stored);
+
+private:
+    struct Enumeration {
+        std::map<CString, URI_Ref> byCode;     // by code text, the first of each code
+        std::map<CString, URI_Ref> byLiteral;  // by literal, the first of each literal
+    };
+    const Enumeration& Of(CKiln_Main& app, const URI_Ref& attribute);
+    std::map<std::string, Enumeration> m_enumerations;             // by enumeration type
+    std::unordered_map<std::string, const Enumeration*> m_attributes;  // by attribute
+};
+
 class MapItemResolver {
 public:
     explicit MapItemResolver(CKiln_Main& app) : m_app(app) {}
@@ -30,10 +57,9 @@ public:
     // the data object the DO name names in the node's type; empty when the
     // node, the object or the attribute is not there.
     URI_Ref AttributeOf(const URI_Ref& lnode, const CString& doName, const CString& path);
-    // The value a stored unit names: the first of the enumeration of
-    // `attribute` whose literal is the stored value's name; empty when there
-    // is none. Each enumeration is read once.
-    URI_Ref UnitOf(const URI_Ref& attribute, const CString& stored);
+    // The value of the enumeration of `attribute` a unit stored under the
+    // property names (UnitValues::OfStored).
+    URI_Ref UnitOf(const MapItemProperty& p, const URI_Ref& attribute, const CString& stored);
 
 private:
     // A data object by its name below an LN type, with its class.
@@ -55,7 +81,7 @@ private:
     CKiln_Main& m_app;
     std::map<std::string, LNType> m_types;
     std::unordered_map<std::string, LNType*> m_nodes;  // each node's type, once looked up
-    std::map<std::string, std::map<CString, URI_Ref>> m_units;  // by attribute: its values by literal
+    UnitValues m_units;
 };
 
 // The attribute that `path` names among the candidates (DAs of a DO type):
@@ -68,14 +94,17 @@ URI_Ref AttributeAtPath(CKiln_Main& app, const CString& path, const std::vector<
 // export writes it at (none: not written there) when the M2I's attribute is
 // a struct (a range's AnalogueValue f); one of a basic type (an INC's INT32
 // minVal) takes it itself. A unit or multiplier is a value of the
-// enumeration of that attribute: the item stores the value's literal under
-// `unitEnum` ("...#SIUnitEnum.Watts"), the M2I file its code (62), the ICD
-// its literal.
+// enumeration of that attribute: the item stores the value's code under
+// `unitEnum` ("...#SIUnitEnum.62"), so that a new text or a text two values
+// share leaves it; the M2I file writes the code, the ICD the literal.
 struct MapItemProperty {
     const char* role;
     const char* m2iPath;
     const char* sclPath;
     const char* unitEnum = nullptr;  // the stored enumeration of a unit; null for any other value
+    // The code each symbol an earlier release stored for the unit stood for
+    // (the code it wrote to the M2I file); null for any other value.
+    const std::map<CString, long long>* earlierSymbols = nullptr;
 };
 // Units, multiplier, range, step, dU and time, in the order the files write them.
 const std::vector<MapItemProperty>& MapItemProperties();
@@ -88,18 +117,20 @@ std::vector<URI_Ref> EnumValsOfAttribute(CKiln_Main& app, const URI_Ref& attribu
 long long EnumValCode(CKiln_Main& app, const URI_Ref& enumVal);
 // That code as the M2I file writes it (decimal, "-" before a negative one).
 CString EnumValCodeText(CKiln_Main& app, const URI_Ref& enumVal);
+// The same for an order number as typed ("+062" gives "62").
+CString EnumCodeText(const CString& ord);
 // The text an enumeration value is written as: its value text, else its name.
 CString EnumValLiteral(CKiln_Main& app, const URI_Ref& enumVal);
 
-// The value of the enumeration of `attribute` whose code is written exactly
-// `code` (decimal, no sign but a negative one's "-", no leading zeros, no
-// blanks); empty when there is none.
-URI_Ref UnitOfCode(CKiln_Main& app, const URI_Ref& attribute, const CString& code);
-// What a mapping item stores for the enumeration value under the property.
-CString UnitStoredValue(CKiln_Main& app, const MapItemProperty& p, const URI_Ref& enumVal);
-// The literal a stored unit names: its text after "#", then after the first
+// What a mapping item stores for the code (as EnumValCodeText writes it)
+// under the property.
+CString UnitStoredValue(const MapItemProperty& p, const CString& code);
+// The text a stored unit holds: its text after "#", then after the first
 // "." (a literal may hold dots); a text without "#" as it stands.
 CString UnitLiteral(const CString& stored);
+// Whether a stored unit's text is a code (decimal, no sign but a negative
+// one's "-", no leading zeros), as UnitStoredValue stores it.
+bool IsUnitCodeText(const CString& text);
 // Why a stored unit is not written: its attribute's enumeration lacks it.
 CString UnitLackedText(const CString& stored);
 

@@ -183,6 +183,8 @@ public:
         for (const std::vector<URI_Ref>* list : {&users.instances, &users.references, &users.typeValues})
             for (const URI_Ref& user : *list)
                 if (!obstacle.found && !Editable(user)) obstacle = {true, kLockedMessage, false, false};
+        for (const auto& [item, role] : users.units)
+            if (!obstacle.found && !Editable(item)) obstacle = {true, kLockedMessage, false, false};
         if (obstacle.found) {
             if (obstacle.text && obstacle.plainBox) AfxMessageBox(obstacle.text, MB_OK);
             if (obstacle.text && !obstacle.plainBox) _AfxMessageBox(obstacle.text, MB_OK, "", nullptr);

@@ -73,7 +73,10 @@ public:
                         Add(out, passes ? 0 : 2, dai, where + "." + doiName + "." + daiName, seen);
                 }
             }
-            if (m_bEnum) continue;
+            if (m_bEnum) {
+                AddUnits(out, node, seen);
+                continue;
+            }
             for (const URI_Ref& ref : Along(m_app, node, "sec:LNode.DARefs")) {
                 std::vector<std::string> path = PathNames(m_app.DocMtd_getValue_ofAttr(ref, "sec:DARef.doName"));
                 if (path.empty()) continue;
@@ -96,6 +99,23 @@ public:
 
 private:
     CString Name(const URI_Ref& r) { return m_app.DocMtd_getValue_ofAttr(r, kRoleName); }
+
+    // The node's mapping items whose unit or multiplier is the enumeration value.
+    void AddUnits(CMemberUsers& out, const URI_Ref& node, std::set<std::string>& seen) {
+        for (const URI_Ref& item : Along(m_app, node, "sec:LNode.DARefs")) {
+            if (item.sClass != "sec:MapItem") continue;
+            for (const kiln::core::MapItemProperty& p : kiln::core::MapItemProperties()) {
+                if (!p.unitEnum) continue;
+                const CString stored = m_app.DocMtd_getValue_ofAttr(item, p.role);
+                if (stored.IsEmpty()) continue;
+                const URI_Ref attribute =
+                    m_resolver.AttributeOf(node, m_app.DocMtd_getValue_ofAttr(item, "sec:DARef.doName"), p.m2iPath);
+                if (m_resolver.UnitOf(p, attribute, stored) != m_member) continue;
+                out.units.emplace_back(item, p.role);
+                if (seen.insert(item.sUri).second) out.labels[3].push_back(Name(item));
+            }
+        }
+    }
 
     static void Add(CMemberUsers& out, int list, const URI_Ref& user, const CString& label, std::set<std::string>& seen) {
         if (!seen.insert(user.sUri).second) return;
@@ -206,6 +226,7 @@ private:
     CString m_enumText;
     bool m_bEnum;
     URI_Ref m_enumType;
+    kiln::core::MapItemResolver m_resolver{m_app};
     std::map<std::string, std::vector<URI_Ref>> m_chains;
     std::map<std::string, std::map<std::string, URI_Ref>> m_members;
 };
@@ -245,6 +266,14 @@ void ReplaceHeldValue(CKiln_Main& app, const URI_Ref& holder, const CString& fro
     if (ownHeld) app.DocMtd_Modify_attribute_value(holder, holder.sClass == "sec:DAI" ? "sec:DAI.valueDesc" : "sec:BDA.valueDesc", to);
 }
 
+// The mapping items whose unit is the value store it as the code.
+void StoreUnitCode(CKiln_Main& app, const CMemberUsers& users, const CString& code) {
+    for (const auto& [item, role] : users.units) {
+        const CString stored = kiln::core::UnitStoredValue(*kiln::core::MapItemPropertyOf(role), code);
+        if (app.DocMtd_getValue_ofAttr(item, role) != stored) app.DocMtd_Modify_attribute_value(item, role, stored);
+    }
+}
+
 }  // namespace
 
 bool IsTypeMemberClass(const std::string& cls) {
@@ -264,6 +293,7 @@ CString UsersQuestionLines(const CMemberUsers& users) {
     if (!users.instances.empty()) lines += "\n删除后以下实例和数据集成员将一并删除：" + Listed(users.labels[0]);
     if (!users.references.empty()) lines += "\n删除后以下输入和映射条目将不再指向数据：" + Listed(users.labels[1]);
     if (!users.typeValues.empty()) lines += "\n删除后以下预设值将一并删除：" + Listed(users.labels[2]);
+    if (!users.units.empty()) lines += "\n删除后以下映射条目将没有单位：" + Listed(users.labels[3]);
     return lines;
 }
 
@@ -274,14 +304,23 @@ bool TakeUsersAway(CKiln_Main& app, const CMemberUsers& users, const CString& en
         for (const char* role : {"sec:DARef.doName", "sec:DARef.daName"})
             if (!app.DocMtd_getValue_ofAttr(ref, role).IsEmpty()) app.DocMtd_Modify_attribute_value(ref, role, CString());
     for (const URI_Ref& holder : users.typeValues) ReplaceHeldValue(app, holder, enumText, CString());
+    for (const auto& [item, role] : users.units) app.DocMtd_Modify_attribute_value(item, role, CString());
     return true;
 }
 
 void CarryEnumValue(CKiln_Main& app, const URI_Ref& enumVal, const CString& oldText, const CString& newText) {
-    if (oldText == newText || oldText.IsEmpty()) return;
+    if (oldText == newText) return;
     const CMemberUsers users = CUserFinder(app, enumVal, oldText).Run();
-    for (const std::vector<URI_Ref>* list : {&users.instances, &users.typeValues})
-        for (const URI_Ref& holder : *list) ReplaceHeldValue(app, holder, oldText, newText);
+    if (!oldText.IsEmpty())
+        for (const std::vector<URI_Ref>* list : {&users.instances, &users.typeValues})
+            for (const URI_Ref& holder : *list) ReplaceHeldValue(app, holder, oldText, newText);
+    // A unit an earlier release stored as the value's text names it by its code.
+    StoreUnitCode(app, users, kiln::core::EnumValCodeText(app, enumVal));
+}
+
+void CarryEnumCode(CKiln_Main& app, const URI_Ref& enumVal, const CString& newOrd) {
+    if (kiln::core::EnumCodeText(newOrd) == kiln::core::EnumValCodeText(app, enumVal)) return;
+    StoreUnitCode(app, CUserFinder(app, enumVal, EnumValueText(app, enumVal)).Run(), kiln::core::EnumCodeText(newOrd));
 }
 
 }  // namespace kiln::editing

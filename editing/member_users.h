@@ -1,11 +1,13 @@
 // What names a member of a type (a DO, SDO, DA, BDA or an enumeration
 // value) by text: the DOIs and DAIs of the nodes whose types reach it, the
 // data-set members, inputs and mapping items whose paths pass through it,
-// and the values that hold an enumeration value. A deletion names them in
-// its question and takes them with the member; a renamed enumeration value
-// is carried into the values that hold it.
+// the values that hold an enumeration value and the mapping items whose unit
+// or multiplier is that value. A deletion names them in its question and
+// takes them with the member; a renamed enumeration value is carried into the
+// values that hold it, a new code into the mapping items.
 #pragma once
 
+#include <utility>
 #include <vector>
 
 #include "core/kiln_main.h"
@@ -16,8 +18,10 @@ struct CMemberUsers {
     std::vector<URI_Ref> instances;   // DOIs, DAIs and data-set members: they go with the member
     std::vector<URI_Ref> references;  // inputs, mapping items, setting data: they lose their data path
     std::vector<URI_Ref> typeValues;  // DAIs, DAs and BDAs whose values hold the enumeration value
-    std::vector<CString> labels[3];   // what the question names, by the lists above
-    bool Empty() const { return instances.empty() && references.empty() && typeValues.empty(); }
+    // Mapping items whose unit or multiplier (the role) is the enumeration value: they lose it.
+    std::vector<std::pair<URI_Ref, const char*>> units;
+    std::vector<CString> labels[4];   // what the question names, by the lists above
+    bool Empty() const { return instances.empty() && references.empty() && typeValues.empty() && units.empty(); }
 };
 
 // True for the classes whose users UsersOfMember finds.
@@ -38,7 +42,12 @@ bool TakeUsersAway(CKiln_Main& app, const CMemberUsers& users, const CString& en
 CString EnumValueText(CKiln_Main& app, const URI_Ref& enumVal);
 
 // The enumeration value's text changed from `oldText` to `newText`: the
-// DAIs and type values of its enumeration that hold the old text take the new.
+// DAIs and type values of its enumeration that hold the old text take the
+// new; the mapping items whose unit is the value keep it by its code.
 void CarryEnumValue(CKiln_Main& app, const URI_Ref& enumVal, const CString& oldText, const CString& newText);
+
+// The enumeration value's code changes to `newOrd`: the mapping items whose
+// unit or multiplier is the value take the new code.
+void CarryEnumCode(CKiln_Main& app, const URI_Ref& enumVal, const CString& newOrd);
 
 }  // namespace kiln::editing

@@ -173,7 +173,7 @@ void Export_M2I_MapItem(const XmlNode& mappings, CBase_XML& xml, const M2IMapIte
         const URI_Ref attribute = run.targets.AttributeOf(item.lnode, doName, p.m2iPath);
         // A unit goes as the code of its attribute's enumeration value, which
         // the import reads; the time stamp has no value of its own.
-        const URI_Ref unit = p.unitEnum ? run.targets.UnitOf(attribute, stored) : URI_Ref();
+        const URI_Ref unit = p.unitEnum ? run.targets.UnitOf(p, attribute, stored) : URI_Ref();
         const CString why = attribute.IsEmpty() ? "DO: " + doName + "的类型中没有" + p.m2iPath
                             : p.unitEnum && unit.IsEmpty() ? kiln::core::UnitLackedText(stored)
                             : !target.keyClass ? "CDC: " + target.cdc + "没有关键DA，导入时成为单独的映射条目"

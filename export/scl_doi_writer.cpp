@@ -335,7 +335,7 @@ bool CKiln_Export::Export_DOI(const XmlNode& lnElement, CKiln_Main* pMain, CBase
         }
         // A unit is written as the literal of its attribute's enumeration value.
         if (p.unitEnum) {
-            const URI_Ref unit = m_targets->UnitOf(attribute, text);
+            const URI_Ref unit = m_targets->UnitOf(p, attribute, text);
             if (unit.IsEmpty()) {
                 leaveOut(path, kiln::core::UnitLackedText(text));
                 continue;

@@ -197,16 +197,15 @@ void CKiln_Import::Map_M2IGroup(M2IRun& run, const CString& key, const std::vect
             fill(current, t, info, e, true);
         } else {
             const Handler h = HandlerOf(e.daPath);
-            // A unit is the value of its attribute's enumeration whose code
-            // the file gives; a code the enumeration lacks is reported.
+            // A unit is stored as the code the file gives, when its
+            // attribute's enumeration holds it; another code is reported.
             CString unitValue;
             if (h == Handler::SIUnit || h == Handler::Multiplier) {
-                const URI_Ref unit = kiln::core::UnitOfCode(*app, run.das.at(e.toDA), t.value);
-                if (unit.IsSet())
+                if (run.units.OfCode(*app, run.das.at(e.toDA), t.value).IsSet())
                     unitValue = kiln::core::UnitStoredValue(
-                        *app, *kiln::core::MapItemPropertyOf(h == Handler::SIUnit ? "sec:MapItem.unitSiUnit"
-                                                                                  : "sec:MapItem.unitMultiplier"),
-                        unit);
+                        *kiln::core::MapItemPropertyOf(h == Handler::SIUnit ? "sec:MapItem.unitSiUnit"
+                                                                            : "sec:MapItem.unitMultiplier"),
+                        t.value);
                 else
                     AddM2IError(run, t.name, "MappingItem:" + t.name + "值为" + t.value + "，标准中无此值！");
             } else if (h == Handler::None) {

@@ -6,6 +6,7 @@
 #include <utility>
 #include <vector>
 
+#include "core/map_item_target.h"
 #include "import/kiln_import.h"
 
 struct CKiln_Import::M2IRun {
@@ -21,6 +22,7 @@ struct CKiln_Import::M2IRun {
     ImportNameTable dos;                // DO and SDO paths
     ImportNameTable das;                // every path a toDA may name
     const ImportNameTable* items = nullptr;  // InfoItems by key
+    kiln::core::UnitValues units;            // the enumerations of the units read so far
 
     // The place of the "." that ends the "LD/LN" part of a path: the first
     // whose text before it names a logical node, so that a device instance

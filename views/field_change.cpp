@@ -383,7 +383,7 @@ bool FieldChange::SettingGroups() {
 
 // An enumeration value's number is its code: any whole number SCL's ord
 // takes, once in its enumeration (compared by value, as SCL compares it).
-// The host stores it; no other value changes.
+// The host stores it; the mapping items whose unit is the value take it.
 bool FieldChange::EnumCode() {
     m_new.Trim();
     if (!kiln::core::IsSclInt(m_new.str())) {
@@ -400,6 +400,7 @@ bool FieldChange::EnumCode() {
             Notice("枚举类型中已经存在序号为" + m_new + "的枚举值，不能修改！");
             return false;
         }
+    kiln::editing::CarryEnumCode(m_app, m_rsc, m_new);
     return true;
 }
 

@@ -127,12 +127,13 @@ CString MapItemPropertyRefusal(CKiln_Main& app, const URI_Ref& item, const CStri
 bool UnitRows(CKiln_Main& app, const URI_Ref& item, const CString& field, std::vector<std::pair<CString, CString>>& rows) {
     const kiln::core::MapItemProperty* p = kiln::core::MapItemPropertyOf(field);
     if (item.sClass != "sec:MapItem" || !p || !p->unitEnum) return false;
+    // A target without the attribute can hold no unit: nothing is offered.
     const URI_Ref attribute = PropertyAttribute(app, item, *p);
-    if (attribute.IsEmpty()) return false;
-    // Each value of the enumeration, stored as its literal, shown so (or as
-    // its code when it has none); a literal met before is offered once.
+    if (attribute.IsEmpty()) return true;
+    // Each value of the enumeration, stored as its code, shown as its literal
+    // (or as its code when it has none); a code met before is offered once.
     for (const URI_Ref& v : kiln::core::EnumValsOfAttribute(app, attribute)) {
-        const CString stored = kiln::core::UnitStoredValue(app, *p, v);
+        const CString stored = kiln::core::UnitStoredValue(*p, kiln::core::EnumValCodeText(app, v));
         if (std::any_of(rows.begin(), rows.end(), [&](const auto& row) { return row.second == stored; })) continue;
         const CString literal = kiln::core::EnumValLiteral(app, v);
         rows.emplace_back(literal.IsEmpty() ? kiln::core::EnumValCodeText(app, v) : literal, stored);

@@ -216,9 +216,10 @@ TEST_F(M2iExportTest, PropertiesBecomeItemsOfTheirOwn) {
                               "未导出映射条目的dU（CDC: WYE没有关键DA，导入时成为单独的映射条目）：wye"));
 }
 
-// A unit goes as the code of the value of its target's enumeration whose
-// literal it stores (W 38, Watts 62); one the enumeration lacks (the
-// symbols "a" and "None" of older releases among them) is left out and named.
+// A unit goes as the code it stores, when its target's enumeration holds
+// it; one stored as a literal or as an older release's symbol ("a", "μ") as
+// the code that stood for it (W 38, Watts 62); one the enumeration lacks is
+// left out and named.
 TEST_F(M2iExportTest, UnitsAndMultipliersGoAsTheirCodes) {
     struct Row {
         const char* unit;       // stored SIUnitEnum value
@@ -228,7 +229,8 @@ TEST_F(M2iExportTest, UnitsAndMultipliersGoAsTheirCodes) {
     };
     const Row rows[] = {
         {"V", "k", "29", "3"},  {"W", "\xC2\xB5", "38", "-6"}, {"Watts", "m", "62", "-3"},
-        {"\xC2\xB0" "C", "Y", "23", "24"}, {"A", "None", "5", ""}, {"a", "\xCE\xBC", "", ""},
+        {"\xC2\xB0" "C", "Y", "23", "24"}, {"A", "None", "5", ""}, {"a", "\xCE\xBC", "5", "-6"},
+        {"62", "-3", "62", "-3"}, {"40", "-0", "", ""},
     };
     int ord = 0;
     for (const Row& r : rows) {
@@ -247,8 +249,10 @@ TEST_F(M2iExportTest, UnitsAndMultipliersGoAsTheirCodes) {
             const std::vector<std::string> vals =
                 Select(doc, ("//MappingItem[@toDA='" + ref + path + "']/Process/Parameter/@val").c_str());
             EXPECT_EQ(vals, *code ? std::vector<std::string>{code} : std::vector<std::string>()) << stored;
+            const bool number = std::string(stored).find_first_not_of("0123456789") == std::string::npos;
             if (!*code)
-                named += std::string("\n未导出映射条目的units.") + path + "（枚举类型中没有" + stored + "）：u";
+                named += std::string("\n未导出映射条目的units.") + path + "（枚举类型中没有" +
+                         (number ? std::string("序号为") + stored + "的枚举值" : std::string(stored)) + "）：u";
         }
     }
     EXPECT_EQ(ui.Messages().back(), CString(Path("dev.m2i").c_str()) + CString("模板文件导出成功！") + named.c_str());

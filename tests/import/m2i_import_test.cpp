@@ -75,8 +75,8 @@ TEST_F(M2iImportTest, UnitsAndMultipliersComeFromTheEnumerationsAndUnknownCodesA
     ASSERT_TRUE(Run(items, 8));
     const URI_Ref w = MapItem("w"), u = MapItem("u");
     EXPECT_EQ(Get(w, "sec:DARef.daName"), "cVal.mag.f");
-    EXPECT_EQ(Get(w, "sec:MapItem.unitSiUnit"), EnumValue("SIUnitEnum", "V"));
-    EXPECT_EQ(Get(w, "sec:MapItem.unitMultiplier"), EnumValue("UnitMultiplierEnum", "k"));
+    EXPECT_EQ(Get(w, "sec:MapItem.unitSiUnit"), EnumValue("SIUnitEnum", "29"));
+    EXPECT_EQ(Get(w, "sec:MapItem.unitMultiplier"), EnumValue("UnitMultiplierEnum", "3"));
     // The DO named like the end of its node's name keeps its DA path.
     EXPECT_EQ(Get(u, "sec:DARef.doName"), "U1");
     EXPECT_EQ(Get(u, "sec:DARef.daName"), "cVal.mag.f");
@@ -105,7 +105,7 @@ TEST_F(M2iImportTest, KeyDataAttributesOfSubDataObjectsAndWithConstraints) {
     ASSERT_TRUE(Run(items, 0));
     EXPECT_EQ(Rows(), (std::vector<std::string>{"ia A.phsA cVal.mag.f ", "ang A.phsA cVal.ang.f ",
                                                 "ind Ind stVal[ST] "}));
-    EXPECT_EQ(Get(MapItem("ia"), "sec:MapItem.unitSiUnit"), EnumValue("SIUnitEnum", "A"));
+    EXPECT_EQ(Get(MapItem("ia"), "sec:MapItem.unitSiUnit"), EnumValue("SIUnitEnum", "5"));
     EXPECT_EQ(Target(MapItem("ind"), "sec:DARef.LNode"), ggio);
     EXPECT_EQ(Boxes(), (std::vector<CString>{"导入成功!", WriteFile("in.m2i", "") + "模板文件导入完成！"}));
     EXPECT_FALSE(ReportSaved());
@@ -149,8 +149,8 @@ TEST_F(M2iImportTest, AttributesBeforeTheFirstKeyDaGoToItsMapItemAfterAnItemOfTh
     EXPECT_EQ(Rows(), (std::vector<std::string>{"ind0 Ind  1", "ind Ind stVal ", "w0 TotW  7", "w TotW cVal.mag.f ",
                                                 "wang TotW cVal.ang.f "}));
     EXPECT_EQ(Get(MapItem("ind"), "sec:MapItem.daName_t"), "PROT/GGIO1.Ind.t");
-    EXPECT_EQ(Get(MapItem("w"), "sec:MapItem.unitSiUnit"), EnumValue("SIUnitEnum", "V"));
-    EXPECT_EQ(Get(MapItem("w"), "sec:MapItem.unitMultiplier"), EnumValue("UnitMultiplierEnum", "k"));
+    EXPECT_EQ(Get(MapItem("w"), "sec:MapItem.unitSiUnit"), EnumValue("SIUnitEnum", "29"));
+    EXPECT_EQ(Get(MapItem("w"), "sec:MapItem.unitMultiplier"), EnumValue("UnitMultiplierEnum", "3"));
     for (const char* own : {"ind0", "w0", "wang"})
         for (const char* role : {"sec:MapItem.daName_t", "sec:MapItem.unitSiUnit", "sec:MapItem.unitMultiplier"})
             EXPECT_EQ(Get(MapItem(own), role), "") << own << " " << role;

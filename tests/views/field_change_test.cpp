@@ -762,14 +762,40 @@ TEST_F(FieldChange, MapItemPropertiesAndInfoItemIds) {
     EXPECT_TRUE(Change(op, "sec:MapItem.minVal", ""));  // clearing is no value
 
     // The unit list: every value of the target's enumeration, stored as
-    // its literal (W 38 and Watts 62 each their own).
-    Struct_EditPack pack;
-    ASSERT_TRUE(app.HtmlMsg_OnPrepareEditField(View(kView_Html1), totW, "sec:MapItem.unitSiUnit", "", &pack));
-    std::vector<std::string> rows;
-    for (const auto& [shown, stored] : pack.vList.vPairs) rows.push_back(shown.str() + "=" + StringAfter(stored, "#", ".").str());
-    EXPECT_EQ(rows, (std::vector<std::string>{"A=A", "°C=°C", "V=V", "W=W", "Watts=Watts"}));
-    EXPECT_TRUE(Change(totW, "sec:MapItem.unitSiUnit", EnumValue("SIUnitEnum", "Watts")));
+    // its code (W 38 and Watts 62 each their own); none where no file could
+    // write one.
+    auto unitRows = [&](const URI_Ref& item) {
+        Struct_EditPack pack;
+        EXPECT_TRUE(app.HtmlMsg_OnPrepareEditField(View(kView_Html1), item, "sec:MapItem.unitSiUnit", "", &pack));
+        std::vector<std::string> rows;
+        for (const auto& [shown, stored] : pack.vList.vPairs) rows.push_back(shown.str() + "=" + StringAfter(stored, "#", ".").str());
+        return rows;
+    };
+    EXPECT_EQ(unitRows(totW), (std::vector<std::string>{"A=5", "°C=23", "V=29", "W=38", "Watts=62"}));
+    EXPECT_EQ(unitRows(op), std::vector<std::string>());
+    const char* unit = "sec:MapItem.unitSiUnit";
+    EXPECT_TRUE(Change(totW, unit, EnumValue("SIUnitEnum", "62")));
     EXPECT_EQ(display, "Watts");
+    Set(totW, unit, value);
+    // The unit keeps its value through a new text and a new code; deleting
+    // the value names the item, which loses its unit.
+    std::vector<URI_Ref> values;
+    Doc().ByClass("sec:EnumVal", values);
+    const auto watts = std::find_if(values.begin(), values.end(), [&](const URI_Ref& v) { return Get(v, "sec:EnumVal.val") == "Watts"; });
+    ASSERT_NE(watts, values.end());
+    for (const auto& [field, typed] : {std::pair{"sec:EnumVal.val", "Cust2"}, std::pair{"e301:OrdNaming.ord", "64"}}) {
+        ASSERT_TRUE(Change(*watts, field, typed)) << field;
+        Set(*watts, field, value);
+    }
+    EXPECT_EQ(Get(totW, unit), EnumValue("SIUnitEnum", "64"));
+    EXPECT_TRUE(Change(totW, unit, Get(totW, unit)));
+    EXPECT_EQ(display, "Cust2");
+    ui.AnswerNo();
+    EXPECT_FALSE(app.Rsc_Delete(*watts, true));
+    EXPECT_EQ(ui.Messages().back(), "确实要删除“" + app.GetRscText(*watts, true) + "”吗？\n删除后以下映射条目将没有单位：MI");
+    ui.AnswerYes();
+    EXPECT_TRUE(app.Rsc_Delete(*watts, true));
+    EXPECT_EQ(Get(totW, unit), "");
 
     Set(icd.i1, "sec:InfoItem.id", "1");
     ui.ClearCalls();
