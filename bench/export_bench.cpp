@@ -64,6 +64,7 @@ private:
 }  // namespace
 
 int main(int argc, char** argv) {
+    argc = kiln::bench::Switches(argc, argv);
     const bool phase = argc == 4 && std::strcmp(argv[1], "count") == 0;
     if (phase && std::strcmp(argv[2], "save") == 0) {
         pugi::xml_document doc;
