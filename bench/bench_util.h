@@ -222,9 +222,9 @@ public:
     }
     ~RunFolder() {
         if (m_keep) return;
-        detail::KeepOnSignal(m_path);
         std::error_code ec;
         std::filesystem::remove_all(m_path, ec);
+        detail::KeepOnSignal(m_path);
     }
     RunFolder(const RunFolder&) = delete;
     RunFolder& operator=(const RunFolder&) = delete;
