@@ -1,14 +1,19 @@
 // What the benchmark programs share: processor-time clocks (a busy machine
 // makes a run wait, which is not the cost measured), the median of a set of
-// runs, a record of failed requirements, a folder of each run's own, the
+// runs, a record of failed requirements, the switches every program takes, a
+// folder of each run's own (removed also when the run is interrupted), the
 // instructions callgrind counts in a run of the program's own phases, and
 // the verdict on a ratio, which rests on those counts where valgrind runs.
 #pragma once
 
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/syscall.h>
 #include <time.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -18,6 +23,13 @@
 #include <string>
 #include <system_error>
 #include <vector>
+
+#if __has_include(<valgrind/callgrind.h>)
+#include <valgrind/callgrind.h>
+#define KILN_BENCH_INSTRUMENT 1
+#else
+#define KILN_BENCH_INSTRUMENT 0
+#endif
 
 namespace kiln::bench {
 
@@ -58,6 +70,23 @@ inline void Require(bool ok, const char* what) {
     g_ok = false;
 }
 
+// Set by the switch --times: the verdicts rest on the times alone, and no
+// phase runs under callgrind (a run of seconds instead of minutes).
+inline bool g_timesOnly = false;
+
+// Takes the switches every program shares out of its arguments (each
+// program then reads its own as before) and returns the count left:
+//   --times   judge by the times alone, without callgrind.
+inline int Switches(int argc, char** argv) {
+    int kept = 1;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--times") == 0) g_timesOnly = true;
+        else argv[kept++] = argv[i];
+    }
+    argv[kept] = nullptr;
+    return kept;
+}
+
 // This program's path, for runs of its phases in other processes.
 inline std::string SelfPath() {
     char exe[4096];
@@ -65,12 +94,11 @@ inline std::string SelfPath() {
     return n > 0 ? std::string(exe, static_cast<size_t>(n)) : std::string();
 }
 
-// The instructions callgrind counts inside the functions `toggle` matches
-// (--toggle-collect) when this program runs with `args` in a fresh
-// process; -1 when it cannot run.
-inline long long CallgrindInstructions(const std::string& toggle, const std::string& args) {
-    const std::string cmd = "valgrind --tool=callgrind --callgrind-out-file=/dev/null --toggle-collect='" + toggle +
-                            "' '" + SelfPath() + "' " + args + " 2>&1 >/dev/null";
+// The instructions callgrind counts when this program runs with `args` in a
+// fresh process, under callgrind's `options`; -1 when it cannot run.
+inline long long Callgrind(const std::string& options, const std::string& args) {
+    const std::string cmd = "valgrind --tool=callgrind --callgrind-out-file=/dev/null " + options + " '" + SelfPath() +
+                            "' " + args + " 2>&1 >/dev/null";
     FILE* p = popen(cmd.c_str(), "r");
     if (!p) return -1;
     long long count = -1;
@@ -80,11 +108,104 @@ inline long long CallgrindInstructions(const std::string& toggle, const std::str
     return pclose(p) == 0 ? count : -1;
 }
 
+// The instructions callgrind counts inside the functions `toggle` matches
+// (--toggle-collect) when this program runs with `args` in a fresh
+// process; -1 when it cannot run.
+inline long long CallgrindInstructions(const std::string& toggle, const std::string& args) {
+    return Callgrind("--toggle-collect='" + toggle + "'", args);
+}
+
+namespace detail {
+
+// The run folders to remove when a signal ends the program; an empty slot
+// is free. Fixed storage: a signal handler may not allocate.
+inline constexpr int kMaxRunFolders = 8;
+inline char g_runFolders[kMaxRunFolders][4096];
+
+struct Dirent64 {
+    uint64_t ino;
+    int64_t off;
+    unsigned short reclen;
+    unsigned char type;
+    char name[1];
+};
+
+// Empties the folder open as `dir` (and closes it), through the calls alone
+// that a signal handler may make: getdents64, unlinkat, openat, close. A
+// pass that removed entries reads the folder again from its start, since
+// removing entries while reading moves what is left. Folders deeper than
+// `depth` levels are left.
+inline void EmptyFolder(int dir, int depth) {
+    alignas(8) char buf[2048];
+    for (bool removed = true; removed;) {
+        removed = false;
+        if (lseek(dir, 0, SEEK_SET) != 0) break;
+        for (long n; (n = syscall(SYS_getdents64, dir, buf, sizeof buf)) > 0;) {
+            for (long at = 0; at < n;) {
+                const Dirent64* e = reinterpret_cast<const Dirent64*>(buf + at);
+                at += e->reclen;
+                const char* name = e->name;
+                if (name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0))) continue;
+                if (unlinkat(dir, name, 0) == 0) {
+                    removed = true;
+                    continue;
+                }
+                if (depth <= 0) continue;
+                const int sub = openat(dir, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+                if (sub < 0) continue;
+                EmptyFolder(sub, depth - 1);
+                if (unlinkat(dir, name, AT_REMOVEDIR) == 0) removed = true;
+            }
+        }
+    }
+    close(dir);
+}
+
+// Removes every registered run folder, then ends the program by the signal
+// that came (its action was reset to the default when this handler ran).
+inline void RemoveRunFoldersOnSignal(int signal) {
+    for (char* path : g_runFolders) {
+        if (!path[0]) continue;
+        const int dir = open(path, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        if (dir >= 0) EmptyFolder(dir, 64);
+        rmdir(path);
+        path[0] = 0;
+    }
+    raise(signal);
+}
+
+// Registers `path` for removal by the signals that end a run from outside
+// (Ctrl-C, a hang-up, kill): each signal not ignored gets the handler.
+inline void RemoveOnSignal(const std::string& path) {
+    for (char* slot : g_runFolders) {
+        if (slot[0] || path.size() >= sizeof g_runFolders[0]) continue;
+        std::memcpy(slot, path.c_str(), path.size() + 1);
+        break;
+    }
+    for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) {
+        struct sigaction old {};
+        if (sigaction(signal, nullptr, &old) != 0 || old.sa_handler == SIG_IGN) continue;
+        struct sigaction act {};
+        act.sa_handler = RemoveRunFoldersOnSignal;
+        act.sa_flags = SA_RESETHAND;
+        sigemptyset(&act.sa_mask);
+        sigaction(signal, &act, nullptr);
+    }
+}
+
+// Takes `path` off the list of folders a signal removes.
+inline void KeepOnSignal(const std::string& path) {
+    for (char* slot : g_runFolders)
+        if (path == slot) slot[0] = 0;
+}
+
+}  // namespace detail
+
 // A folder of this run's own, made fresh (mkdtemp) under `base` or else the
 // system's temporary folder ($TMPDIR), so that two runs at once never share a
-// file; removed with what it holds at the end, unless KILN_BENCH_KEEP is set
-// (to profile a phase on its files). A folder that cannot be made ends the
-// program.
+// file; removed with what it holds at the end, and also when Ctrl-C, a
+// hang-up or kill ends the run, unless KILN_BENCH_KEEP is set (to profile a
+// phase on its files). A folder that cannot be made ends the program.
 class RunFolder {
 public:
     explicit RunFolder(const std::string& name, std::string base = std::string()) {
@@ -96,10 +217,14 @@ public:
             std::exit(1);
         }
         m_path = pattern;
+        m_keep = std::getenv("KILN_BENCH_KEEP") != nullptr;
+        if (!m_keep) detail::RemoveOnSignal(m_path);
     }
     ~RunFolder() {
+        if (m_keep) return;
         std::error_code ec;
-        if (!std::getenv("KILN_BENCH_KEEP")) std::filesystem::remove_all(m_path, ec);
+        std::filesystem::remove_all(m_path, ec);
+        detail::KeepOnSignal(m_path);
     }
     RunFolder(const RunFolder&) = delete;
     RunFolder& operator=(const RunFolder&) = delete;
@@ -108,12 +233,23 @@ public:
 
 private:
     std::string m_path;
+    bool m_keep = false;
 };
 
 // Runs `work` as the one function a count is taken in: a phase run for
 // CountedInstructions does its measured work through here, and nothing else
 // of it does.
-[[gnu::noinline]] inline void Counted(const std::function<void()>& work) { work(); }
+// With callgrind's header at hand, a phase runs uninstrumented (several
+// times faster) but for its counted work, which alone is counted.
+[[gnu::noinline]] inline void Counted(const std::function<void()>& work) {
+#if KILN_BENCH_INSTRUMENT
+    CALLGRIND_START_INSTRUMENTATION;
+    work();
+    CALLGRIND_STOP_INSTRUMENTATION;
+#else
+    work();
+#endif
+}
 
 // The instructions callgrind counts inside Counted() when this program runs
 // with `args` in a fresh process; -1 when it cannot run. A phase is run once
@@ -121,43 +257,72 @@ private:
 inline long long CountedInstructions(const std::string& args) {
     static std::map<std::string, long long> counted;
     auto at = counted.find(args);
-    if (at == counted.end()) at = counted.emplace(args, CallgrindInstructions("kiln::bench::Counted(*", args)).first;
+    if (at == counted.end()) {
+        const char* options = KILN_BENCH_INSTRUMENT ? "--instr-atstart=no" : "--toggle-collect='kiln::bench::Counted(*'";
+        at = counted.emplace(args, Callgrind(options, args)).first;
+    }
     return at->second;
 }
 
-// Whether valgrind runs on this machine (asked once).
-inline bool ValgrindPresent() {
+// Whether the verdicts rest on counts: valgrind runs on this machine (asked
+// once) and --times was not given.
+inline bool CountsDecide() {
     static const bool present = std::system("valgrind --version >/dev/null 2>&1") == 0;
-    return present;
+    return !g_timesOnly && present;
+}
+
+// The lines of the verdict on `what` (the second figure at most `limit`
+// times the first) and its decision: by the instruction counts when both
+// were taken (`countA`, `countB` > 0; -1 for one that failed, 0 for none
+// asked), else by the times (seconds). Both judgements are printed where
+// counts were taken: counts ignore the machine's load but cannot see a
+// working set outgrowing the processor's caches, which only the times show.
+inline bool Judge(const std::string& what, double limit, double timeA, double timeB, long long countA,
+                  long long countB, std::string& lines) {
+    char line[512];
+    const double timeRatio = timeA > 0 ? timeB / timeA : 0;
+    const bool timesMet = timeRatio <= limit;
+    bool ok = timesMet;
+    if (countA == 0 && countB == 0) {
+        std::snprintf(line, sizeof line, "verdict %s: times %.3f s and %.3f s, ratio %.2f (at most %.2f)%s; no counts\n",
+                      what.c_str(), timeA, timeB, timeRatio, limit, timesMet ? "" : " MISSED");
+        lines = line;
+        return ok;
+    }
+    if (countA < 0 || countB < 0) {
+        std::snprintf(line, sizeof line, "verdict %s: callgrind did not run\n", what.c_str());
+        lines = line;
+        return false;
+    }
+    const double ratio = static_cast<double>(countB) / static_cast<double>(countA);
+    ok = ratio <= limit;
+    std::snprintf(line, sizeof line, "verdict %s: instructions %.1f M and %.1f M, ratio %.2f (at most %.2f)%s\n",
+                  what.c_str(), countA / 1e6, countB / 1e6, ratio, limit, ok ? "" : " MISSED");
+    lines = line;
+    std::snprintf(line, sizeof line, "  by the times: %.3f s and %.3f s, ratio %.2f (at most %.2f)%s\n", timeA, timeB,
+                  timeRatio, limit,
+                  timesMet ? "" : ok ? " MISSED (the counts decide; only the times see the caches)" : " MISSED");
+    lines += line;
+    return ok;
 }
 
 // The verdict on `what`: the second figure at most `limit` times the first.
-// Where valgrind runs, the figures are the instructions counted in Counted()
+// Where counts decide, the figures are the instructions counted in Counted()
 // in two phase runs of this program (`argsA`, `argsB`), each in a fresh
-// process, and the times (`timeA`, `timeB`, seconds) are printed beside them;
+// process, and the times (`timeA`, `timeB`, seconds) are judged beside them;
 // a machine's load changes times, never counts. Elsewhere the times decide.
 // A missed limit, or a count that could not be taken, fails the program.
 inline bool Verdict(const std::string& what, double limit, double timeA, double timeB, const std::string& argsA,
                     const std::string& argsB) {
-    const double timeRatio = timeA > 0 ? timeB / timeA : 0;
-    bool ok = false;
-    if (ValgrindPresent()) {
-        const long long a = CountedInstructions(argsA), b = CountedInstructions(argsB);
-        if (a <= 0 || b <= 0) {
-            std::printf("verdict %s: callgrind did not run (phases '%s', '%s')\n", what.c_str(), argsA.c_str(),
-                        argsB.c_str());
-        } else {
-            const double ratio = static_cast<double>(b) / static_cast<double>(a);
-            ok = ratio <= limit;
-            std::printf("verdict %s: instructions %.1f M and %.1f M, ratio %.2f (at most %.2f)%s; times %.3f s and "
-                        "%.3f s, ratio %.2f\n",
-                        what.c_str(), a / 1e6, b / 1e6, ratio, limit, ok ? "" : " MISSED", timeA, timeB, timeRatio);
-        }
-    } else {
-        ok = timeRatio <= limit;
-        std::printf("verdict %s: times %.3f s and %.3f s, ratio %.2f (at most %.2f)%s; no valgrind, no counts\n",
-                    what.c_str(), timeA, timeB, timeRatio, limit, ok ? "" : " MISSED");
+    long long a = 0, b = 0;
+    if (CountsDecide()) {
+        a = CountedInstructions(argsA);
+        b = CountedInstructions(argsB);
+        if (a <= 0 || b <= 0) a = b = -1;  // a phase that counted nothing did not run
     }
+    std::string lines;
+    const bool ok = Judge(what, limit, timeA, timeB, a, b, lines);
+    std::fputs(lines.c_str(), stdout);
     std::fflush(stdout);  // seen as it comes, also in a file, while the next phase runs
     Require(ok, what.c_str());
     return ok;

@@ -282,6 +282,7 @@ int M2iInstructions() {
 }  // namespace
 
 int main(int argc, char** argv) {
+    argc = kiln::bench::Switches(argc, argv);
     CUiServicesScope ui(&g_ui);
     // "check_bench m2i": the export's instructions, each size in a fresh
     // process under callgrind. "check_bench m2i D [runs]": the model of D

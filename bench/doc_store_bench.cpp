@@ -221,6 +221,7 @@ bool RunPhase(const char* phase, const std::string& dir, double& secs, long& mb,
 }  // namespace
 
 int main(int argc, char** argv) {
+    argc = kiln::bench::Switches(argc, argv);
     if (argc == 3 && std::strcmp(argv[1], "parse") == 0) return ParsePhase(argv[2]);
     if (argc == 3 && std::strcmp(argv[1], "open") == 0) return OpenPhase(argv[2]);
     const kiln::bench::RunFolder folder("kiln_doc_bench", argc > 1 ? argv[1] : "");

@@ -184,6 +184,7 @@ const struct {
 }  // namespace
 
 int main(int argc, char** argv) {
+    argc = kiln::bench::Switches(argc, argv);
     if (argc == 3 && std::strcmp(argv[1], "delete") == 0) {
         const int nodes = std::max(4, std::atoi(argv[2]));
         std::printf("delete an ICD of %d logical nodes: %.2f ms (goal at 1,000 nodes: at most 238 M instructions "

@@ -1,10 +1,11 @@
-// Export benchmark: builds an ICD whose SCL file is about 50 MB (logical
-// devices full of DOIs with valued DAIs), exports it through the exporter
-// (IED instance, data-type templates, save), then loads the written file
-// with bare pugixml and times saving that same DOM.
+// Export benchmark: builds an ICD of 45 logical devices of 100 nodes, whose
+// every DO holds a DOI with three valued DAIs and every device four data
+// sets of 80 members, as devices hold them (an SCL file of about 13 MB), exports it through the exporter (IED
+// instance, data-type templates, save), then loads the written file with
+// bare pugixml and times saving that same DOM.
 //
-//   export_bench [folder=$TMPDIR] [lds=45]   (the files go into a folder of
-//                                             the run's own made under it)
+//   export_bench [--times] [folder=$TMPDIR] [lds=45]   (the files go into a
+//                                   folder of the run's own made under it)
 //   export_bench count export LDS | count save FILE   one export of LDS devices,
 //                                   or one bare save of FILE, counted
 // Exits with 1 when the export costs more than twice the bare save: by the
@@ -64,6 +65,7 @@ private:
 }  // namespace
 
 int main(int argc, char** argv) {
+    argc = kiln::bench::Switches(argc, argv);
     const bool phase = argc == 4 && std::strcmp(argv[1], "count") == 0;
     if (phase && std::strcmp(argv[2], "save") == 0) {
         pugi::xml_document doc;
@@ -97,7 +99,7 @@ int main(int argc, char** argv) {
     b.Set(pkg, "sec:TypePackage.isInstType", "true");
 
     // 30 DO types of 14 DAs, 50 LN types of 12 DOs.
-    constexpr int kDAs = 14, kDOs = 12;
+    constexpr int kDAs = 14, kDOs = 12, kValued = 3;
     std::vector<URI_Ref> doTypes, lnTypes;
     for (int i = 0; i < 30; ++i) {
         URI_Ref t = b.Add(dom, "sec:DOType", "DOType_" + Num(i), i + 1, "sec:DOType.TypePackage", pkg);
@@ -110,30 +112,47 @@ int main(int argc, char** argv) {
     }
     for (int i = 0; i < 50; ++i) {
         URI_Ref t = b.Add(dom, "sec:LNodeType", "LNType_" + Num(i), i + 1, "sec:LNodeType.TypePackage", pkg);
+        b.Set(t, "sec:LNodeType.lnClass", "GGIO");
         for (int k = 0; k < kDOs; ++k) {
             URI_Ref d = b.Add(dom, "sec:DO", "DO" + Num(k), k + 1, "sec:DO.LNodeType", t);
             b.Link(d, "sec:DO.DefinedBy_DOType", doTypes[static_cast<size_t>((i + k) % 30)]);
         }
         lnTypes.push_back(t);
     }
-    long dais = 0;
+    constexpr int kDataSets = 4, kMembers = 80;
+    long dais = 0, fcdas = 0;
     for (int l = 0; l < lds; ++l) {
         URI_Ref ld = b.Add(dom, "sec:LDevice", "LD" + Num(l), l + 1, "sec:LDevice.Server", server);
+        std::vector<URI_Ref> nodes;
         for (int n = 0; n < 100; ++n) {
             URI_Ref ln = b.Add(dom, "sec:LNode", "GGIO" + Num(n + 1), n + 1, "sec:LNode.LDevice", ld);
+            nodes.push_back(ln);
             b.Set(ln, "sec:LNode.lnInst", Num(n + 1));
             b.Link(ln, "sec:LNode.LNodeType", lnTypes[static_cast<size_t>(n % 50)]);
             for (int d = 0; d < kDOs; ++d) {
                 URI_Ref doi = b.Add(dom, "sec:DOI", "DO" + Num(d), d + 1, "sec:DOI.LNode", ln);
-                for (int a = 0; a < kDAs; ++a) {
+                for (int a = 0; a < kValued; ++a) {
                     URI_Ref dai = b.Add(dom, "sec:DAI", "da" + Num(a), a + 1, "sec:DAI.DOI", doi);
-                    b.Set(dai, "sec:DAI.valueStr", "value_" + Num(a));
+                    b.Set(dai, "sec:DAI.valueStr", Num(1000000 + a));
                     ++dais;
                 }
             }
         }
+        // The data sets on the device's first node: data objects of its
+        // nodes, one a member, each data set on its own DO of 80 nodes.
+        for (int s = 0; s < kDataSets; ++s) {
+            URI_Ref ds = b.Add(dom, "sec:DataSet", "dsGGIO" + Num(s + 1), s + 1, "sec:DataSet.LNode", nodes[0]);
+            for (int m = 0; m < kMembers; ++m) {
+                URI_Ref fcda = b.Add(dom, "sec:FCDA", "FCDA" + Num(m + 1), m + 1, "sec:FCDA.DataSet", ds);
+                b.Link(fcda, "sec:DARef.LNode", nodes[static_cast<size_t>(m)]);
+                b.Set(fcda, "sec:DARef.doName", "DO" + Num(s));
+                b.Set(fcda, "sec:FCDA.fc", ns + "FCType.ST");
+                ++fcdas;
+            }
+        }
     }
-    std::printf("model: %d logical devices, %ld valued DAIs, built in %.2f s\n", lds, dais, Seconds(buildStart));
+    std::printf("model: %d logical devices, %ld valued DAIs, %ld data-set members, built in %.2f s\n", lds, dais, fcdas,
+                Seconds(buildStart));
 
     // The model reads of the value trees alone (what no faster XML can save).
     const Clock::time_point readStart = Clock::now();

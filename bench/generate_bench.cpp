@@ -141,6 +141,7 @@ struct Run {
 }  // namespace
 
 int main(int argc, char** argv) {
+    argc = kiln::bench::Switches(argc, argv);
     if (argc == 3 && std::strcmp(argv[1], "count") == 0) {
         Run one(std::max(50, std::atoi(argv[2])));
         one.Generate();

@@ -1,5 +1,5 @@
-// ICD import benchmark: script-made ICDs of about 25 and 50 MB (UTF-8, and
-// the 50 MB one also declared and written in GB2312) imported whole by the
+// ICD import benchmark: script-made ICDs of about 5 and 10 MB (UTF-8, and
+// the 10 MB one also declared and written in GB2312) imported whole by the
 // ICD worker into a fresh document, against a bare pugixml parse of the same
 // file. Prints CPU times, the ratio to the bare parse and the ratio of the
 // two sizes (target at most 2.2), and the peak resident memory of each run.
@@ -15,8 +15,8 @@
 // 2.2) rest on the instructions of one run of each phase where valgrind runs,
 // else on the times. The files go into a folder of the run's own.
 //
-//   icd_import_bench [nodes=50000] [runs=1]    (the second size is twice the
-//   first; times are medians of the runs)
+//   icd_import_bench [--times] [nodes=10000] [runs=1]   (the second size is
+//   twice the first; times are medians of the runs)
 //   icd_import_bench count import|floor FILE   one run of a phase, counted
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -360,13 +360,14 @@ std::string ToGb2312(std::string text) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    argc = kiln::bench::Switches(argc, argv);
     if (argc == 4 && std::strcmp(argv[1], "count") == 0) {
         if (std::strcmp(argv[2], "import") == 0) RunOnce(argv[3]);
         else if (std::strcmp(argv[2], "floor") == 0) RunFloor(argv[3]);
         else return 2;
         return 0;
     }
-    const long nodes = argc > 1 ? std::max(100L, std::atol(argv[1])) : 50000L;
+    const long nodes = argc > 1 ? std::max(100L, std::atol(argv[1])) : 10000L;
     const long runs = argc > 2 ? std::max(1L, std::atol(argv[2])) : 1L;
     const RunFolder folder("kiln_icd_import_bench");
     struct Case {

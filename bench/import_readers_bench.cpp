@@ -150,6 +150,7 @@ Result RunInChild(const std::string& file) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    argc = kiln::bench::Switches(argc, argv);
     QuietUi quiet;
     CUiServicesScope scope(&quiet);
     const RunFolder folder("kiln_import_readers_bench");

@@ -89,6 +89,7 @@ void FillAndRead(CKiln_Main& app, const URI_Ref& itb, int n, double* seconds) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    argc = kiln::bench::Switches(argc, argv);
     GridUi ui;
     CUiServicesScope scope(&ui);
     if (argc == 3 && std::strcmp(argv[1], "count") == 0) {

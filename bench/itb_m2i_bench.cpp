@@ -121,6 +121,7 @@ void Time(double& best, F f) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    argc = kiln::bench::Switches(argc, argv);
     const bool phase = argc == 4 && std::strcmp(argv[1], "count") == 0;
     const int runs = !phase && argc > 2 ? std::max(1, std::atoi(argv[2])) : 7;
     namespace fs = std::filesystem;

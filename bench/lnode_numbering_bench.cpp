@@ -68,6 +68,7 @@ bool Run(int n, double& seconds) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    argc = kiln::bench::Switches(argc, argv);
     double seconds = 0;
     if (argc == 3 && std::strcmp(argv[1], "count") == 0) return Run(std::max(5, std::atoi(argv[2])), seconds) ? 0 : 1;
     const int largest = argc > 1 ? std::atoi(argv[1]) : 8000;

@@ -136,6 +136,7 @@ void WriteM2i(const std::string& path, int nodes) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    argc = kiln::bench::Switches(argc, argv);
     const bool phase = argc == 3 && std::strcmp(argv[1], "count") == 0;
     const int runs = !phase && argc > 2 ? std::max(1, std::atoi(argv[2])) : 5;
     namespace fs = std::filesystem;

@@ -173,6 +173,7 @@ bool Report(const char* what, const char* phase, int small, const std::function<
 }  // namespace
 
 int main(int argc, char** argv) {
+    argc = kiln::bench::Switches(argc, argv);
     size_t items = 0;
     if (argc == 4 && std::strcmp(argv[1], "count") == 0) {
         const int n = std::max(4, std::atoi(argv[3]));

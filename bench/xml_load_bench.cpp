@@ -342,6 +342,7 @@ int Instructions(size_t megabytes, const std::string& folder) {
 }
 
 int main(int argc, char** argv) {
+    argc = kiln::bench::Switches(argc, argv);
     if (argc == 3 && std::strcmp(argv[1], "peak") == 0) return PeakPhase(argv[2]);
     if (argc == 3 && std::strcmp(argv[1], "bare") == 0) return BarePhase(argv[2]);
     if (argc >= 2 && std::strcmp(argv[1], "instructions") == 0) {
