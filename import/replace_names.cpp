@@ -52,11 +52,10 @@ CString Incomplete(const XmlNode& entry) {
     CString given, lacking;
     for (const char* attr : {"name", "changeto"}) {
         CString text;
-        const bool has = entry.GetAttribute(attr, text);
-        CString& part = has && !text.IsEmpty() ? given : lacking;
-        part += (part.IsEmpty() ? "" : "，") +
-                (has && !text.IsEmpty() ? CString(attr) + "=“" + text + "”"
-                                        : has ? CString(attr) + "为空" : "没有" + CString(attr));
+        const bool has = entry.GetAttribute(attr, text), filled = has && !text.IsEmpty();
+        CString& part = filled ? given : lacking;
+        part += (part.IsEmpty() ? "" : "，") + (filled ? attr + CString("=“") + text + "”"
+                                                  : has ? attr + CString("为空") : "没有" + CString(attr));
     }
     return "（" + given + (given.IsEmpty() ? "" : "，") + lacking + "）";
 }
