@@ -66,8 +66,7 @@ const std::string kPairs =
     "<Name name=\"PTOC\" changeto=\"std\"/>\n"
     "<Name name=\"P1_PTOC\" changeto=\"P1_NEW\"/>\n";
 
-// What the run says of kPairs' second pair of "Op" and of its entries
-// lacking a name or a new name.
+// What the run says of kPairs' second pair of "Op" and of its incomplete entries.
 const CString kSecondOp = "名称Op未替换为second：文件中已有该名称的替换名OpA！\n"
                           "元素Name未导入（name=“Str”，changeto为空）\n"
                           "元素Name未导入（changeto=“no name”，没有name）\n"
@@ -264,7 +263,9 @@ TEST_F(ReplaceNamesTest, NamesSclDoesNotHoldAreNotGivenAndNamedOnce) {
 // of two classes. Elements of another namespace, wherever the run meets
 // them, are named and not read.
 TEST_F(ReplaceNamesTest, AnEntryRenamesOnlyItsClassAndASecondPairIsNamed) {
-    std::string file = NameFile(
+    ASSERT_TRUE(Replace(imported,
+                        "</DataTypeTemplates><o:DataTypeTemplates xmlns:o=\"urn:other\"><Name name=\"PT\" "
+                        "changeto=\"PTO\"/></o:DataTypeTemplates><DataTypeTemplates>\n"
                         "<Name name=\"Str\" type=\"sec:LDevice\" changeto=\"StrX\"/>\n"
                         "<Name name=\"PROT\" type=\"sec:LDevice\" changeto=\"BAY1\"/>\n"
                         "<Name name=\"PROT\" type=\"sec:LDevice\" changeto=\"MEAS\"/>\n"
@@ -278,11 +279,7 @@ TEST_F(ReplaceNamesTest, AnEntryRenamesOnlyItsClassAndASecondPairIsNamed) {
                         "<o:Name xmlns:o=\"urn:other\" name=\"Str\" changeto=\"StrO\"/>\n"
                         "<Name xmlns=\"urn:other\" name=\"Mod\" changeto=\"ModO\"/>\n"
                         "<Name name=\"Beh\" changeto=\"BehX\"><o:F xmlns:o=\"urn:other\"/></Name>\n"
-                        "<Name name=\"\" changeto=\"E\"/>\n");
-    file.insert(file.find("<DataTypeTemplates>"),
-                "<o:DataTypeTemplates xmlns:o=\"urn:other\"><Name name=\"PT\" changeto=\"PTO\"/></o:DataTypeTemplates>");
-    ui.AnswerOpenFile(WriteFile("names.Name", file));
-    ASSERT_TRUE(app.Rsc_ReplaceName(imported));
+                        "<Name name=\"\" changeto=\"E\"/>\n"));
     EXPECT_EQ(Boxes(), (std::vector<CString>{"元素o:DataTypeTemplates未导入（命名空间urn:other）\n"
                                              "元素o:Name未导入（命名空间urn:other）\n"
                                              "元素Name未导入（命名空间urn:other）\n"
