@@ -1,5 +1,7 @@
 // IED instance reader: DOI elements with the DAIs below them (directly or
 // inside SDI elements of any depth), their members, constraints and values.
+// A DOI within a DOI, as makers write a sub-data object, is read as the SDI
+// it stands for.
 #include <algorithm>
 #include <iterator>
 #include <map>
@@ -19,8 +21,8 @@ using namespace kiln::import;
 namespace {
 
 // A DAI below a DOI with the SDI names that lead to it: the unbroken run of
-// SDI elements just above it (an element of another kind in between starts
-// the run again).
+// SDI elements (and DOIs read as SDIs) just above it (an element of another
+// kind in between starts the run again).
 struct FoundDAI {
     XmlNode dai;
     std::vector<CString> sdiNames;
@@ -39,9 +41,21 @@ CString JoinParts(const std::vector<CString>& parts, const char* sep) {
     return joined;
 }
 
+// A DOI within the DOI, as makers write a sub-data object: the path it
+// stands in (the DOI's name and the SDIs around it), its name, and whether
+// it was read as the SDI it stands for.
+struct NestedDOI {
+    CString in;
+    CString name;
+    bool asSdi;
+};
+
 // Every DAI below the DOI in document order, walked without recursion so
-// that deep nesting cannot exhaust the stack.
-std::vector<FoundDAI> FindDAIs(const XmlNode& doi) {
+// that deep nesting cannot exhaust the stack. A DOI within it is read as an
+// SDI where `isSdo` says its path names a sub-data object of the DO's type,
+// and is otherwise left out with all it holds; each is listed in `nested`.
+template <typename IsSdo>
+std::vector<FoundDAI> FindDAIs(const XmlNode& doi, const IsSdo& isSdo, std::vector<NestedDOI>& nested) {
     struct Segment {
         CString name;
         int parent;  // index of the SDI above, -1 at the top of the run
@@ -84,7 +98,21 @@ std::vector<FoundDAI> FindDAIs(const XmlNode& doi) {
             d.run = {JoinParts(ixs, "."), JoinParts(descs, "\n"), JoinParts(sAddrs, "\n")};
             found.push_back(std::move(d));
             pushChildren(f.el, -1);
-        } else if (name.CompareNoCase("SDI") == 0) {
+            continue;
+        }
+        bool asSdi = name.CompareNoCase("SDI") == 0;
+        if (name == "DOI") {
+            std::vector<CString> names;
+            for (int s = f.seg; s >= 0; s = segments[static_cast<size_t>(s)].parent)
+                names.push_back(segments[static_cast<size_t>(s)].name);
+            names.push_back(AttrText(doi, "name"));
+            std::reverse(names.begin(), names.end());
+            NestedDOI n{JoinParts(names, "."), AttrText(f.el, "name"), false};
+            n.asSdi = asSdi = isSdo(n.in + "." + n.name);
+            nested.push_back(std::move(n));
+            if (!asSdi) continue;
+        }
+        if (asSdi) {
             segments.push_back({AttrText(f.el, "name"), f.seg, AttrText(f.el, "ix"), AttrText(f.el, "desc"),
                                 AttrText(f.el, "sAddr")});
             pushChildren(f.el, static_cast<int>(segments.size()) - 1);
@@ -135,7 +163,25 @@ bool CKiln_Import::Import_DOI(CKiln_Main* app, URI_Ref lnode, XmlNode node, CStr
     const DOReads& reads = KeptDOReads(app, dataObject->second);
     const DAIPaths paths{reads.doType.IsSet() ? &KeptDOTypePaths(app, reads.doType) : &kNoPaths, name};
     app->DocMtd_Modify_attribute_value(doi, "sec:DOI.cdcType", reads.cdc);
-    for (const FoundDAI& d : FindDAIs(node)) {
+    // A DOI within this one stands for an SDI, which is how it is read where
+    // it names a sub-data object; it is named either way.
+    auto isSdo = [&paths](const CString& path) {
+        const URI_Ref* member = paths.Find(path);
+        return member && member->sClass == "sec:SDO";
+    };
+    std::vector<NestedDOI> nested;
+    const std::vector<FoundDAI> found = FindDAIs(node, isSdo, nested);
+    if (!nested.empty()) {
+        const CString lnName = app->DocMtd_getFirstValue_ofAsso(doi, "sec:DOI.LNode", kRoleName);
+        for (const NestedDOI& n : nested) {
+            const CString what = "LNode:" + lnName + "里的" + n.in + "中的DOI:" + n.name;
+            if (n.asSdi)
+                AddEntry(m_pDOIsNode, "DOI", "警告：" + n.name, what + "不符合SCL（应为SDI），按SDI导入", &m_nWarnings);
+            else
+                AddEntry(m_pDOIsNode, "DOI", "错误：" + n.name, what + "未找到对应SDO，未导入", &m_nErrors);
+        }
+    }
+    for (const FoundDAI& d : found) {
         CString path = name;
         for (const CString& sdi : d.sdiNames) path += "." + sdi;
         // An array element's index stands on its SDI; the DAI keeps it

@@ -14,7 +14,8 @@
 // that may not be edited. A renamed DO is followed by every DOI and DO
 // reference of every node that uses it (whole or as the head of a path).
 // The run names, at its end, each pair not given, each second pair of an
-// old name and each entry of a class it does not rename.
+// old name, each entry of a class it does not rename or lacking a name, and
+// each element of another namespace it meets.
 #include <map>
 #include <set>
 #include <string>
@@ -45,27 +46,56 @@ struct Pair {
 };
 using ReplacementTable = std::map<CString, std::vector<Pair>>;
 
+// Why an entry lacking a text of either name is left out: the texts it
+// gives and those it lacks or leaves empty ("（name=“Str”，changeto为空）").
+CString Incomplete(const XmlNode& entry) {
+    CString given, lacking;
+    for (const char* attr : {"name", "changeto"}) {
+        CString text;
+        const bool has = entry.GetAttribute(attr, text), filled = has && !text.IsEmpty();
+        CString& part = filled ? given : lacking;
+        part += (part.IsEmpty() ? "" : "，") + (filled ? attr + CString("=“") + text + "”"
+                                                  : has ? attr + CString("为空") : "没有" + CString(attr));
+    }
+    return "（" + given + (given.IsEmpty() ? "" : "，") + lacking + "）";
+}
+
 // The pairs of the file's "/SCL/DataTypeTemplates/Name" elements, in the
-// root's namespace; an element lacking a text of either name is skipped. A
-// Name of another namespace, an entry of a class no pair renames, and a
-// second pair of an old name for a class it already has (the first wins),
-// are left out with a line each in `notes`.
+// root's namespace. Each element of another namespace met on the way down
+// (beside the templates, among the entries, within an entry) is named and
+// nothing of it read; so is each entry left out: one lacking a text of
+// either name, one of a class no pair renames, and a second pair of an old
+// name for a class it already has (the first wins). Each is a line in `notes`.
 ReplacementTable ReadTable(const XmlNode& root, std::vector<CString>& notes) {
     ReplacementTable table;
     const CString ns = root.NamespaceUri();
-    std::vector<XmlNode> names;
-    for (const XmlNode& templates : kiln::import::ChildrenIn(root, ns, {"DataTypeTemplates"}))
-        for (const XmlNode& entry : templates.ChildElements()) {
-            if (entry.LocalName() != "Name") continue;
-            if (entry.NamespaceUri() == ns)
-                names.push_back(entry);
+    // The child elements of `parent` in the root's namespace; one of another is named.
+    auto own = [&](const XmlNode& parent) {
+        std::vector<XmlNode> kids;
+        for (const XmlNode& kid : parent.ChildElements()) {
+            if (kid.NamespaceUri() == ns)
+                kids.push_back(kid);
             else
-                notes.push_back(kiln::import::NotRead(entry, kiln::import::OtherNamespace(entry)));
+                notes.push_back(kiln::import::NotRead(kid, kiln::import::OtherNamespace(kid)));
         }
+        return kids;
+    };
+    std::vector<XmlNode> names;
+    for (const XmlNode& templates : own(root)) {
+        if (templates.LocalName() != "DataTypeTemplates") continue;
+        for (const XmlNode& entry : own(templates)) {
+            if (entry.LocalName() != "Name") continue;
+            own(entry);  // an entry holds no element the run reads
+            names.push_back(entry);
+        }
+    }
     for (const XmlNode& entry : names) {
         CString from, to, type;
-        if (!entry.GetAttribute("name", from) || !entry.GetAttribute("changeto", to)) continue;
-        if (from.IsEmpty() || to.IsEmpty()) continue;
+        if (!entry.GetAttribute("name", from) || !entry.GetAttribute("changeto", to) || from.IsEmpty() ||
+            to.IsEmpty()) {
+            notes.push_back(kiln::import::NotRead(entry, Incomplete(entry)));
+            continue;
+        }
         entry.GetAttribute("type", type);
         bool known = type.IsEmpty();
         for (const char* cls : kNamedClasses) known = known || type == cls;

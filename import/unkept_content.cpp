@@ -297,8 +297,9 @@ void CKiln_Import::Report_UnkeptContent(const XmlNode& rootNode, const XmlNode& 
             warn("ExtRef:" + id, where() + "下的ExtRef:" + id + "的绑定属性" + bound + "未导入");
         }
         // An SDI with no DAI below it is not kept; the walk goes on into it
-        // for what else it holds, the SDIs within it not named again.
-        if (kind == "DOI") markSdisWithDai(el);
+        // for what else it holds, the SDIs within it not named again. A DOI
+        // within a DOI was gone through with the one around it.
+        if (kind == "DOI" && parentKind != "DOI" && parentKind != "SDI") markSdisWithDai(el);
         if (kind == "SDI" && !sdisWithDai.count(el) && (parentKind != "SDI" || sdisWithDai.count(el.parent()))) {
             const CString step = StepOf(el);
             warn(step, where() + "下的" + step + "(其下无DAI)未导入");

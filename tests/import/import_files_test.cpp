@@ -138,6 +138,8 @@ TEST_F(ImportFilesTest, WhatTheModelCannotHoldAndFaultsOfTheFileAreReported) {
         "<LDevice inst=\"PROT\"><LN0 lnClass=\"LLN0\" lnType=\"L0\" inst=\"\"/>"
         "<LN lnClass=\"LPHD\" lnType=\"PH\" inst=\"1\"/>"
         "<LN lnClass=\"PTOC\" lnType=\"PT\" inst=\"1\"><DAI name=\"Op\"><Val>true</Val></DAI></LN>"
+        "<LN lnClass=\"MMXU\" lnType=\"MX\" inst=\"1\"><DOI name=\"PhV\"><DOI name=\"phsA\"><DAI name=\"q\"/></DOI>"
+        "<DAI name=\"angRef\"/><DOI name=\"phsZ\"><DAI name=\"q\"/></DOI><SDI name=\"phsB\"><DAI name=\"q\"/></SDI></DOI></LN>"
         "<LN lnClass=\"PTRC\" lnType=\"PT\" inst=\"2\"/></LDevice>\n"
         "</Server></AccessPoint>\n"
         "<AccessPoint name=\"P1\"><LN lnClass=\"LPHD\" inst=\"1\" lnType=\"PH\"/></AccessPoint></IED>\n";
@@ -145,22 +147,32 @@ TEST_F(ImportFilesTest, WhatTheModelCannotHoldAndFaultsOfTheFileAreReported) {
     const std::string second =
         "<DOType id=\"TSPS\" cdc=\"SPS\"><DA name=\"general\" bType=\"BOOLEAN\" fc=\"ST\"/></DOType>\n"
         "<DOType id=\"TMODE\" cdc=\"INC\"><DA name=\"stVal\" bType=\"Enum\" fc=\"ST\" type=\"E_Mode\"/></DOType>\n"
-        "<EnumType id=\"E_Mode\"><EnumVal ord=\"1\">on</EnumVal><EnumVal ord=\"+01\">blocked</EnumVal></EnumType>\n";
+        "<EnumType id=\"E_Mode\"><EnumVal ord=\"1\">on</EnumVal><EnumVal ord=\"+01\">blocked</EnumVal></EnumType>\n"
+        "<LNodeType id=\"MX\" lnClass=\"MMXU\"><DO name=\"PhV\" type=\"TWYE\"/></LNodeType>\n"
+        "<DOType id=\"TWYE\" cdc=\"WYE\"><SDO name=\"phsA\" type=\"TCMV\"/><SDO name=\"phsB\" type=\"TCMV\"/>"
+        "<DA name=\"angRef\" bType=\"INT32\" fc=\"CF\"/></DOType>\n"
+        "<DOType id=\"TCMV\" cdc=\"CMV\"><DA name=\"q\" bType=\"Quality\" fc=\"MX\"/></DOType>\n";
     URI_Ref out;
     ASSERT_TRUE(RunIcd(Icd("<Header id=\"R\"/>", ied, kTypes + second), &out, [&] {
         ui.AnswerInputKeep();
-        ui.AnswerNo("发现错误4个");
+        ui.AnswerNo("发现错误5个");
     }));
     EXPECT_EQ(SavedReport(),
               (std::vector<ReportEntry>{
                   {"LNode", "错误：PTRC2", "PROT下的LNode:PTRC2的lnClass与其lnType:PT的lnClass:PTOC不同！"},
                   {"LNode", "警告：LPHD1", "AccessPoint:P1下的LNode:LPHD1未导入（只导入LDevice中的LNode）"},
+                  {"DOI", "警告：phsA", "LNode:MMXU1里的PhV中的DOI:phsA不符合SCL（应为SDI），按SDI导入"},
+                  {"DOI", "错误：phsZ", "LNode:MMXU1里的PhV中的DOI:phsZ未找到对应SDO，未导入"},
                   {"DAI", "错误：PTOC1.Op", "PROT下的LNode:PTOC1中的DAI:Op不在DOI中，未导入！"},
                   {"other_error", "错误：ICD文件:  DOType:TSPS", "DOType的id重复，只导入了第一个"},
                   {"other_error", "错误：ICD文件:  EnumType:E_Mode", "EnumVal blocked的ord +01重复"},
                   {"other_error", "警告：ICD文件:  AccessPoint:P1", "AccessPoint:P1中没有Server，未导入"}}));
     const URI_Ref ld = Member(Target(Target(out, "sec:ICD.IED"), "sec:IED.Servers"), "sec:Server.LDevices", "PROT");
-    EXPECT_EQ(NamesOf(Members(ld, "sec:LDevice.LNodes")), (std::vector<CString>{"LLN0", "LPHD1", "PTOC1", "PTRC2"}));
+    EXPECT_EQ(NamesOf(Members(ld, "sec:LDevice.LNodes")),
+              (std::vector<CString>{"LLN0", "LPHD1", "PTOC1", "MMXU1", "PTRC2"}));
+    // A DOI within a DOI is read as the SDI it stands for, or left out whole.
+    EXPECT_EQ(NamesOf(Members(Member(Node(ld, "MMXU1"), "sec:LNode.DOIs", "PhV"), "sec:DOI.DAIs")),
+              (std::vector<CString>{"phsA.q[MX]", "angRef[CF]", "phsB.q[MX]"}));
     EXPECT_EQ(Get(ld, "sec:LDevice.apName"), "S1");
     // The first DOType of the id is the one kept.
     const URI_Ref sps = Member(Target(out, "sec:ICD.TypePackage"), "sec:TypePackage.DOTypes", "TSPS");

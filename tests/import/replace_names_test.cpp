@@ -66,8 +66,11 @@ const std::string kPairs =
     "<Name name=\"PTOC\" changeto=\"std\"/>\n"
     "<Name name=\"P1_PTOC\" changeto=\"P1_NEW\"/>\n";
 
-// What the run says of kPairs' second pair of "Op".
-const CString kSecondOp = "名称Op未替换为second：文件中已有该名称的替换名OpA！";
+// What the run says of kPairs' second pair of "Op" and of its incomplete entries.
+const CString kSecondOp = "名称Op未替换为second：文件中已有该名称的替换名OpA！\n"
+                          "元素Name未导入（name=“Str”，changeto为空）\n"
+                          "元素Name未导入（changeto=“no name”，没有name）\n"
+                          "元素Name未导入（name=“Mod”，没有changeto）";
 // A node's entry: the files know a node by its prefix, class and instance.
 const CString kNodeRefused = "名称PTOC1未替换为过流1：逻辑节点的名称由前缀、LN类和实例号组成，不能替换！";
 
@@ -257,9 +260,12 @@ TEST_F(ReplaceNamesTest, NamesSclDoesNotHoldAreNotGivenAndNamedOnce) {
 // An entry's class ("type") limits what it renames; an entry of a class no
 // pair renames, and a second pair of one old name for a class it already
 // has, are named and change nothing. One old name may have a pair for each
-// of two classes.
+// of two classes. Elements of another namespace, wherever the run meets
+// them, are named and not read.
 TEST_F(ReplaceNamesTest, AnEntryRenamesOnlyItsClassAndASecondPairIsNamed) {
     ASSERT_TRUE(Replace(imported,
+                        "</DataTypeTemplates><o:DataTypeTemplates xmlns:o=\"urn:other\"><Name name=\"PT\" "
+                        "changeto=\"PTO\"/></o:DataTypeTemplates><DataTypeTemplates>\n"
                         "<Name name=\"Str\" type=\"sec:LDevice\" changeto=\"StrX\"/>\n"
                         "<Name name=\"PROT\" type=\"sec:LDevice\" changeto=\"BAY1\"/>\n"
                         "<Name name=\"PROT\" type=\"sec:LDevice\" changeto=\"MEAS\"/>\n"
@@ -271,12 +277,17 @@ TEST_F(ReplaceNamesTest, AnEntryRenamesOnlyItsClassAndASecondPairIsNamed) {
                         "<Name name=\"PT\" type=\"sec:LNodeType\" changeto=\"PT_A\"/>\n"
                         // Entries of another namespace are not read.
                         "<o:Name xmlns:o=\"urn:other\" name=\"Str\" changeto=\"StrO\"/>\n"
-                        "<Name xmlns=\"urn:other\" name=\"Mod\" changeto=\"ModO\"/>\n"));
-    EXPECT_EQ(Boxes(), (std::vector<CString>{"元素o:Name未导入（命名空间urn:other）\n"
+                        "<Name xmlns=\"urn:other\" name=\"Mod\" changeto=\"ModO\"/>\n"
+                        "<Name name=\"Beh\" changeto=\"BehX\"><o:F xmlns:o=\"urn:other\"/></Name>\n"
+                        "<Name name=\"\" changeto=\"E\"/>\n"));
+    EXPECT_EQ(Boxes(), (std::vector<CString>{"元素o:DataTypeTemplates未导入（命名空间urn:other）\n"
+                                             "元素o:Name未导入（命名空间urn:other）\n"
                                              "元素Name未导入（命名空间urn:other）\n"
+                                             "元素o:F未导入（命名空间urn:other）\n"
                                              "名称PROT未替换为MEAS：文件中已有该名称的替换名BAY1！\n"
                                              "名称Op未替换为OpX：类型sec:DOI的名称不能替换！\n"
-                                             "名称Op未替换为OpB：文件中已有该名称的替换名OpA！",
+                                             "名称Op未替换为OpB：文件中已有该名称的替换名OpA！\n"
+                                             "元素Name未导入（changeto=“E”，name为空）",
                                              Done()}));
     // The DO Str, the device, the node, the type, the DO Op and its DOI.
     EXPECT_EQ((std::vector<CString>{Name(Member(ptType, "sec:LNodeType.DOs", "Str")), Name(ld), Name(ptoc1),
