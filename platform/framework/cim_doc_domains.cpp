@@ -12,7 +12,10 @@ using namespace kiln::cim;
 
 CString CBase_CimDoc::GetDomainPrefixDefault() const { return CString(m_p->prefix); }
 
-void CBase_CimDoc::SetDomainPrefixDefault(const CString& prefix) { m_p->prefix = prefix.str(); }
+void CBase_CimDoc::SetDomainPrefixDefault(const CString& prefix) {
+    if (m_p->prefix != prefix.str()) m_p->Changed();  // the manifest holds it
+    m_p->prefix = prefix.str();
+}
 
 namespace {
 
