@@ -63,6 +63,7 @@ Reply HostUi::Ask(const Question& q) {
 }
 
 int HostUi::MessageBox(Enum_UiCall /*source*/, const CString& text, UINT type, const CString& caption) {
+    ++m_notices;
     if ((type & MB_TYPEMASK) == MB_OK) {
         m_out.Notice(text.str(), caption.str());
         return IDOK;

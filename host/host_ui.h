@@ -50,6 +50,8 @@ public:
     // error thrown to it.
     bool Failed() const { return !m_failure.empty(); }
     const std::string& Failure() const { return m_failure; }
+    // The number of message boxes shown so far.
+    int Notices() const { return m_notices; }
 
     int MessageBox(Enum_UiCall source, const CString& text, UINT type, const CString& caption) override;
     bool InputBox(const CString& prompt, CString& value, const Struct_EditPack* pack, bool flag) override;
@@ -85,6 +87,7 @@ private:
     bool m_menuShown = false;
     std::vector<MenuEntry> m_menu;
     std::string m_failure;
+    int m_notices = 0;
 };
 
 // The failure of a host event; the message says what went wrong.

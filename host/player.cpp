@@ -371,18 +371,19 @@ void Player::Edit(const std::string& field, const std::string& value) {
     }
     CString display;
     int refresh = -1;
+    // The word is what the store did: whether the document changed in the
+    // plug-in's call and the host's store, not what the plug-in answered.
+    const uint64_t revision = m_app.m_Doc.Revision();
+    const int notices = m_ui.Notices();
     const bool store = m_app.HtmlMsg_OnFieldChanged(view, rsc, role, oldValue, newValue, &display, &refresh);
-    // Not stored by the host: the plug-in stored the field itself, or left
-    // it as it was (a refusal says why in its message before this line).
-    const std::string after = held();
-    std::string result = "refused by the plug-in, kept " + Quoted(before);
-    if (store) result = "stored " + Quoted(newValue.str());
-    else if (after != before) result = "stored by the plug-in: " + Quoted(after);
-    else if (newValue == oldValue) result = "unchanged: " + Quoted(before);
-    if (!display.IsEmpty()) result += ", shown as " + Quoted(display.str());
-    if (refresh >= 0) result += ", refresh " + std::to_string(refresh);
     if (store && !m_app.DocMtd_Modify_attribute_value(rsc, role, newValue))
         Fail("cannot store " + field + ": " + m_app.LastDocError().str());
+    const bool changed = m_app.m_Doc.Revision() != revision;
+    std::string result = "unchanged: " + Quoted(before);
+    if (changed) result = store ? "stored " + Quoted(newValue.str()) : "stored by the plug-in: " + Quoted(held());
+    else if (!store && m_ui.Notices() != notices) result = "refused by the plug-in, kept " + Quoted(before);
+    if (!display.IsEmpty()) result += ", shown as " + Quoted(display.str());
+    if (refresh >= 0) result += ", refresh " + std::to_string(refresh);
     m_out.Line("-> " + result, 2);
     view->Mtd_Refresh(0);
 }

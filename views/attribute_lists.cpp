@@ -2,6 +2,7 @@
 // enumerated member, enumerated attributes, booleans, data values by their
 // basic type, order numbers and the names of a data reference.
 #include "core/info_item_keys.h"
+#include "core/map_item_target.h"
 #include "core/scl_names.h"
 #include "platform/mfc/text_funcs.h"
 #include "platform/ui/ui_functions.h"
@@ -59,9 +60,11 @@ std::optional<bool> DataValueList(CKiln_Main& app, const URI_Ref& rsc, Struct_Ed
         if (app.DocMtd_get_descendent_BUris(enumType, "sec:EnumType.EnumVals", values, last, kRoleOrd,
                                             SortPolicy_ByOrd) == 0)
             return false;
+        // A row shows the value's text, as its file holds it (a value read
+        // from a file is named only by its order).
         for (const URI_Ref& v : values) {
             const int ord = static_cast<int>(kiln::text::AtoiValue(app.DocMtd_getValue_ofAttr(v, kRoleOrd).str()));
-            pack.Add_ListItem(ToString(ord, 2, 0) + "：" + app.DocMtd_getValue_ofAttr(v, kRoleName),
+            pack.Add_ListItem(ToString(ord, 2, 0) + "：" + kiln::core::EnumValLiteral(app, v),
                               app.DocMtd_getValue_ofAttr(v, "sec:EnumVal.val"));
         }
         return true;

@@ -136,6 +136,10 @@ private:
     bool IsDataRef() const { return Is("sec:FCDA") || Is("sec:ExtRef") || Is("sec:MapItem"); }
     CString Get(const URI_Ref& r, const char* role) { return m_app.DocMtd_getValue_ofAttr(r, role); }
     void Put(const URI_Ref& r, const char* role, const CString& v) { m_app.DocMtd_Modify_attribute_value(r, role, v); }
+    // Empties a field that holds a text; one that holds none is left as it is.
+    void Clear(const URI_Ref& r, const char* role) {
+        if (!Get(r, role).IsEmpty()) Put(r, role, "");
+    }
 
     CKiln_Main& m_app;
     URI_Ref m_rsc;
@@ -195,8 +199,8 @@ bool FieldChange::Run() {
         return true;
     }
     if ((m_field == "sec:DARef.doName" || m_field == "sec:DARef.daName") && m_new == "NULL") {
-        if (m_field == "sec:DARef.doName") Put(m_rsc, "sec:DARef.doName", "");
-        Put(m_rsc, "sec:DARef.daName", "");
+        if (m_field == "sec:DARef.doName") Clear(m_rsc, "sec:DARef.doName");
+        Clear(m_rsc, "sec:DARef.daName");
         Refresh(0);
         return false;
     }
@@ -418,8 +422,8 @@ bool FieldChange::Association() {
         for (const URI_Ref& t : current)
             if (!m_app.DocMtd_del_Association(m_rsc, m_field, t)) return false;
         if (m_field == "sec:DARef.LNode") {
-            Put(m_rsc, "sec:DARef.doName", "");
-            Put(m_rsc, "sec:DARef.daName", "");
+            Clear(m_rsc, "sec:DARef.doName");
+            Clear(m_rsc, "sec:DARef.daName");
         }
         Refresh(0);
         current.clear();
@@ -513,11 +517,13 @@ bool FieldChange::EnumValue(const URI_Ref& dfn, const CString& descField) {
     if (m_app.DocMtd_get_descendent_BUris(enumType, "sec:EnumType.EnumVals", values, last, kRoleOrd,
                                           SortPolicy_ByOrd) == 0)
         return false;
+    // The description takes the value's text, which its file holds, not
+    // the name a value read from a file is given.
     for (const URI_Ref& v : values) {
         if (Get(v, "sec:EnumVal.val") != m_new) continue;
-        const CString name = Get(v, kRoleName);
-        Put(m_rsc, descField, name);
-        Display(name);
+        const CString text = kiln::core::EnumValLiteral(m_app, v);
+        Put(m_rsc, descField, text);
+        Display(text);
         return true;
     }
     Notice("没有发现对应的枚举值！");
@@ -549,12 +555,16 @@ bool FieldChange::NumberChecked(const CString& bType, bool isFloat) {
 }
 
 // A node is written with its type's class: its own class field holds that
-// class or nothing. A node without a type takes a class SCL holds.
+// class, or nothing when it held none. A node without a type takes a class
+// SCL holds.
 bool FieldChange::NodeClass() {
     const URI_Ref type = m_app.DocMtd_getFirstUri_ofAsso(m_rsc, "sec:LNode.LNodeType");
     if (type.IsSet()) {
         const CString typeClass = kiln::core::LnClassOfType(m_app, type);
-        if (m_new.IsEmpty() || m_new == typeClass) return true;
+        if (m_new == typeClass) return true;
+        // Cleared, the class the file holds would be gone from the store
+        // alone: only a node that holds none keeps none.
+        if (m_new.IsEmpty() && Get(m_rsc, "sec:LNode.lnClass").IsEmpty()) return false;
         Notice("逻辑节点的类由其LN类型决定，只能是" + typeClass + "！");
         return false;
     }

@@ -74,19 +74,28 @@ void Store::Stamp(Idx i, int role) { StampClass(rsc[i].cls, role); }
 void Store::StampClass(int cls, int role) {
     static uint64_t last = 0;  // one sequence for every store, so no two changes share a stamp
     if (role < 0) return;
+    Changed();
     stamps[static_cast<size_t>(cls) * static_cast<size_t>(schema->RoleCount()) + static_cast<size_t>(role)] = ++last;
+}
+
+void Store::Changed() {
+    static uint64_t last = 0;
+    revision = ++last;
 }
 
 void Store::SetAttr(Idx i, int role, std::string_view value) {
     Resource& r = rsc[i];  // one deque walk: indexing the deque is not free
-    domains[r.domain].modified = true;
-    StampClass(r.cls, role);
     for (AttrVal& a : r.attrs) {
-        if (a.role == role) {
-            a.value.assign(value);
-            return;
-        }
+        if (a.role != role) continue;
+        // The value it holds already: nothing changes, nothing to save.
+        if (a.value == value) return;
+        Modified(domains[r.domain]);
+        StampClass(r.cls, role);
+        a.value.assign(value);
+        return;
     }
+    Modified(domains[r.domain]);
+    StampClass(r.cls, role);
     r.attrs.push_back({static_cast<uint16_t>(role), std::string(value)});
 }
 
@@ -222,8 +231,8 @@ bool Store::Link(Idx i, int role, Idx t) {
     std::vector<Idx>& backward = LinksOf(to, rev);
     backward.push_back(i);
     if (!gaps.empty()) RememberLast(*this, t, rev, backward);
-    if (schema->Role(role).written) domains[from.domain].modified = true;
-    if (schema->Role(rev).written) domains[to.domain].modified = true;
+    if (schema->Role(role).written) Modified(domains[from.domain]);
+    if (schema->Role(rev).written) Modified(domains[to.domain]);
     StampClass(from.cls, role);
     StampClass(to.cls, rev);
     return true;
@@ -286,7 +295,7 @@ Idx Store::Create(std::string uri, int cls, int domain) {
     byClass[static_cast<size_t>(cls)].push_back(i);
     ++live;
     Domain& d = domains[static_cast<size_t>(domain)];
-    d.modified = true;
+    Modified(d);
     d.firstRsc = std::min(d.firstRsc, i);
     d.lastRsc = std::max(d.lastRsc, i);
     return i;
@@ -353,7 +362,7 @@ int Store::AddDomain(const std::string& name, const std::string& typeName, const
     d.typeName = typeName;
     d.title = title;
     d.editable = editable;
-    d.modified = true;
+    Modified(d);
     domains.push_back(std::move(d));
     domainIds[name] = id;
     return id;
@@ -466,6 +475,8 @@ int CBase_CimDoc::ResourceCount() const { return static_cast<int>(m_p->live); }
 uint64_t CBase_CimDoc::ChangeStamp(const CString& cls, const CString& role) const {
     return ChangeStampAt(ChangeStampSlot(cls, role));
 }
+
+uint64_t CBase_CimDoc::Revision() const { return m_p->revision; }
 
 int CBase_CimDoc::ChangeStampSlot(const CString& cls, const CString& role) const {
     const Store& s = *m_p;

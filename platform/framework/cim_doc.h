@@ -207,6 +207,11 @@ public:
     // without a schema), then its stamp (0 for -1).
     int ChangeStampSlot(const CString& cls, const CString& role) const;
     uint64_t ChangeStampAt(int slot) const;
+    // A number that changes whenever what the document holds changes (a
+    // value, a link, a resource, a domain or a data block): equal before
+    // and after a call, the call changed nothing. Setting a value a
+    // resource holds already changes nothing.
+    uint64_t Revision() const;
 
     // ---- schema -----------------------------------------------------------
     CString ReverseRole(const CString& role) const;

@@ -12,7 +12,10 @@ using namespace kiln::cim;
 
 CString CBase_CimDoc::GetDomainPrefixDefault() const { return CString(m_p->prefix); }
 
-void CBase_CimDoc::SetDomainPrefixDefault(const CString& prefix) { m_p->prefix = prefix.str(); }
+void CBase_CimDoc::SetDomainPrefixDefault(const CString& prefix) {
+    if (m_p->prefix != prefix.str()) m_p->Changed();  // the manifest holds it
+    m_p->prefix = prefix.str();
+}
 
 namespace {
 
@@ -69,7 +72,9 @@ bool CBase_CimDoc::IsDomainEditable(const CString& name) const {
 bool CBase_CimDoc::SetDomainEditable(const CString& name, bool editable) {
     int d = m_p->LiveDomain(name.str());
     if (d < 0 || m_p->domains[static_cast<size_t>(d)].env) return Fail("域不存在：" + name);
-    m_p->domains[static_cast<size_t>(d)].editable = editable;
+    Domain& dom = m_p->domains[static_cast<size_t>(d)];
+    if (dom.editable != editable) m_p->Changed();
+    dom.editable = editable;
     return true;
 }
 
@@ -128,6 +133,7 @@ bool CBase_CimDoc::Delete_a_Domain(const CString& name) {
     for (size_t i = 0; i < s.rsc.size(); ++i)
         if (s.rsc[i].alive && s.rsc[i].domain == d) s.Kill(static_cast<Idx>(i));
     s.domains[static_cast<size_t>(d)].alive = false;
+    s.Changed();
     s.domainIds.erase(name.str());
     return true;
 }
@@ -155,7 +161,7 @@ bool CBase_CimDoc::SetDataBlock(const CString& domain, const CString& key, const
     if (key.IsEmpty()) return Fail("数据块的名称为空");
     Domain& dom = m_p->domains[static_cast<size_t>(d)];
     if (!dom.editable) return RefuseWrite(d);
-    dom.modified = true;
+    m_p->Modified(dom);
     for (auto& b : dom.blocks) {
         if (b.first == key.str()) {
             b.second = data.str();

@@ -123,6 +123,17 @@ struct Store {
     // none did. A caller that derived something from those roles compares
     // the stamps to learn cheaply whether it may have changed.
     std::vector<uint64_t> stamps;
+    // Renewed by every change of what the store holds (a value, a link, a
+    // resource, a domain or its data blocks), so that a caller learns
+    // whether a call changed anything; one sequence for every store, so a
+    // store that replaced another never repeats its number.
+    uint64_t revision = 0;
+    void Changed();
+    // The domain's file must be written again: its content changed.
+    void Modified(Domain& d) {
+        d.modified = true;
+        Changed();
+    }
     void Stamp(Idx i, int role);
     void StampClass(int cls, int role);  // Stamp for a resource of class `cls`
     // The lists that links are being removed from, by GapKey(resource, role).
@@ -216,7 +227,7 @@ struct Store {
     int AddDomain(const std::string& name, const std::string& typeName, const std::string& title, bool editable);
     // The "cim:Naming.name" of a domain type; false when `type` is no domain type.
     bool DomainTypeName(const URI_Ref& type, std::string& name) const;
-    void Touch(Idx i) { domains[rsc[i].domain].modified = true; }
+    void Touch(Idx i) { Modified(domains[rsc[i].domain]); }
     // A link end changes the domain's file only when files carry that end.
     void TouchEnd(Idx i, int role) {
         if (schema->Role(role).written) Touch(i);

@@ -432,8 +432,10 @@ private:
         if (!Play("edit " + field + " " + host::QuoteWord(value, true), said)) return;
         // Only an edit of a value's own code changes it.
         ExpectCodesKept(codes, field == core::kRoleOrd ? rsc : URI_Ref(), "the edit of " + field);
-        // The plug-in stores some fields itself; it refuses with a notice.
-        if (Contains(said, "-> refused by the plug-in") && Contains(said, "\n[message")) ExpectUnchanged(before, "the edit of " + field);
+        // The plug-in stores some fields itself; it refuses with a notice. An
+        // edit said to change nothing changes nothing.
+        if ((Contains(said, "-> refused by the plug-in") && Contains(said, "\n[message")) || Contains(said, "-> unchanged: "))
+            ExpectUnchanged(before, "the edit of " + field);
         if (valueField && field == valueField && Contains(said, "-> stored \"")) ExpectValueExported(rsc);
     }
 

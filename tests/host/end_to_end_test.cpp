@@ -180,14 +180,19 @@ TEST_F(HostEndToEnd, TheDemoOpensTheDocumentAndShowsTheStandardPackage) {
 
     // Refusals say why and make nothing: a count of nodes that is no whole
     // number from 1, a package name that gives no domain name or is blank,
-    // a mapping of an item whose ICD has no M2I.
+    // a mapping of an item whose ICD has no M2I. An edit says what the store
+    // did: a value held, or a blank row on an empty field, writes nothing.
     const std::string run = "run '" + (root / "ws").string() + "' -e 'view TreeView_User' ";
     const std::string icd = "select \"产品包: 华东电气\" \"IED产品: 产品类型_1\" \"IED类型配置: Product_1\"";
+    const std::string product = "select \"产品包: 华东电气\" \"IED产品: 产品类型_1\"";
     ASSERT_EQ(Kiln(m_dir, run + "-e '" + icd + "' -e rclick -e 'menu \"新建 ITB（装置信息表）\"' -e '" + icd +
-                              " \"装置信息表: ITB\"' -e rclick -e 'menu \"增加 信息条目\"'")
+                              " \"装置信息表: ITB\"' -e rclick -e 'menu \"增加 信息条目\"' -e '" + product + "' -e 'answer file " +
+                              KILN_SOURCE_DIR + "/tests/data/scl/ed2_distance_relay_many_devices.icd' -e 'answer choice "
+                              "\"Orsane.Zel:2007  (标准)\"' -e 'answer no' -e rclick -e 'menu \"导入 ICD（IED类型配置）\"'")
                   .status,
               0);
-    const auto saved = Snapshot(root / "ws" / kDocumentFolder);
+    const std::string relay = product + " \"IED类型配置: NVP7_DistanceRelay_Ver3.2_Rev7\" \"IED: TEMPLATE\" ";
+    auto saved = Snapshot(root / "ws" / kDocumentFolder);
     auto many = [&](const std::string& count) {
         return std::pair{"-e '" + icd + " \"IED: TEMPLATE\" 逻辑装置:LD_1' -e 'answer choice \"Product_1_PTOC  " +
                              "(Product_1模板类包)\"' -e 'answer text " + count + "' -e rclick -e 'menu \"增加多个 LN\"'",
@@ -199,11 +204,23 @@ TEST_F(HostEndToEnd, TheDemoOpensTheDocumentAndShowsTheStandardPackage) {
            "[message] 创建新域“kiln.a/b#”失败！\n    域名无效（含“/”；域名不能含 / \\ \" < > & 或控制字符）：kiln.a/b#\n"},
           {"-e 'answer text \" \"' -e rclick -e 'menu 新建产品包'", "[message] 名称不能为空，请重新操作并输入名称！\n"},
           {"-e '" + icd + " \"装置信息表: ITB\" 未分组 \"信息条目: Item1\"' -e rclick -e 'menu \"增加 一条映射(MapItem)\"'",
-           "[message] 该ICD没有M2I，不能增加映射！请先在ICD上新建或导入M2I。\n"}}) {
+           "[message] 该ICD没有M2I，不能增加映射！请先在ICD上新建或导入M2I。\n"},
+          {"-e 'select \"产品包: 华东电气\"' -e 'edit cim:Naming.name 华东电气'", "\n  -> unchanged: \"华东电气\", refresh 2\n"},
+          {"-e '" + relay + "逻辑装置:LD0(System) 逻辑节点:[]LLN0[] \"数据集: StatNrml\" \"功能限制DA项: FCDA_1\"' "
+           "-e 'edit sec:DARef.daName \"  \"'",
+           "\n  -> unchanged: \"\", refresh 0\n"},
+          {"-e '" + relay + "逻辑装置:PROT(Protection) \"逻辑节点:[]PDIS[1](Distance zone 1)\" \"DO实例: DirMod\" "
+           "\"DA实例: setVal[SG]\" \"预设值: \"' -e 'edit sec:Val.sValue \"02：backward\"'",
+           "\n  -> stored \"backward\", shown as \"backward\"\n"},
+          {"-e '" + icd + " 类型配置 DO类配置 DO类型:Product_1_ENS_BehaviourModeKind \"数据属性:stVal (ST)\"' "
+           "-e 'edit sec:BDA.bType \"850EN_FaultDirectionKind  (Orsane.Zel:2007)\"'",
+           "\n  -> stored by the plug-in: \"http://kiln.local/Zel/2006/CIM-Sec#PreBasicTypeEnum.Enum\", refresh 3\n"}}) {
         Result refused = Kiln(m_dir, run + events);
         EXPECT_EQ(refused.status, 0) << refused.out << refused.err;
         EXPECT_TRUE(Has(refused.out, says)) << refused.out;
-        EXPECT_EQ(Snapshot(root / "ws" / kDocumentFolder), saved) << events;
+        const auto now = Snapshot(root / "ws" / kDocumentFolder);
+        EXPECT_EQ(now != saved, Has(says, "-> stored")) << events;
+        saved = now;
     }
 }
 

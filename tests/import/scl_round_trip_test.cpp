@@ -1332,6 +1332,7 @@ const FieldRow kFieldRows[] = {
     {"sec:LNode", "e301:OrdNaming.ord", "LPHD1", "4", ""},
     {"sec:LNode", "sec:LNode.LNodeUse", "", "#1", "//LN0[@zScl:LNodeUse='Alarm']"},
     {"sec:LNode", "sec:LNode.lnClass", "", "V165", nullptr, "逻辑节点的类由其LN类型决定，只能是LLN0！"},
+    {"sec:LNode", "sec:LNode.lnClass", "", "", nullptr, "逻辑节点的类由其LN类型决定，只能是LLN0！"},
     {"sec:LNode", "sec:LNode.lnInst", "LPHD1", "2", "//LN[@lnClass='LPHD' and @inst='2']"},
     {"sec:LNode", "sec:LNode.prefix", "", "V167", "//LN0[@zScl:prefix='V167']", nullptr},
     {"sec:LNode", "sec:LNode.MemberOf_LNodeContainer", "", "清除...", ""},

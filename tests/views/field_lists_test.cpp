@@ -142,7 +142,8 @@ TEST_F(AttributeLists, DataValuesByTheirBasicType) {
     ASSERT_TRUE(app.NewRsc_Val(&boolVal, m.spsStVal));
     ASSERT_TRUE(app.NewRsc_Val(&intVal, m.incStVal));
     EXPECT_TRUE(Prepare(enumVal, "sec:Val.sValue"));
-    EXPECT_EQ(RowsOf(), (Rows{{"01：status-only", "1"}, {"02：direct-with-normal-security", "2"}}));
+    // Each value by its code and the text a file holds (its "val"), not its name.
+    EXPECT_EQ(RowsOf(), (Rows{{"01：1", "1"}, {"02：2", "2"}}));
     EXPECT_TRUE(Prepare(boolVal, "sec:Val.sValue"));
     EXPECT_EQ(RowsOf(), (Rows{{"是", "true"}, {"否", "false"}}));
     pack.nEditKind = 7;
