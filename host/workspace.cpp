@@ -299,19 +299,32 @@ bool IsDocumentFolder(const fs::path& root, std::string& error) {
     return true;
 }
 
+// A folder as given (without a trailing slash), its deepest existing folder,
+// and that as it resolves (empty when it cannot be resolved).
+struct NamedFolder {
+    fs::path named, existing, resolved;
+};
+
+NamedFolder Resolve(const fs::path& root) {
+    std::error_code ec;
+    NamedFolder f;
+    f.named = root.lexically_normal();
+    if (!f.named.has_filename()) f.named = f.named.parent_path();
+    f.existing = f.named;
+    while (!fs::exists(f.existing, ec) && f.existing.has_relative_path()) f.existing = f.existing.parent_path();
+    f.resolved = fs::canonical(f.existing, ec);
+    if (ec) f.resolved.clear();
+    return f;
+}
+
 // A folder at or below the document or template folder of a workspace, by
 // its path as given or as its deepest existing folder resolves: an init
 // makes no workspace among another's files, and a run names the workspace.
 // `error` names it, then `tail`.
 bool InsideWorkspace(const fs::path& root, const std::string& tail, std::string& error) {
-    std::error_code ec;
-    fs::path named = root.lexically_normal();
-    if (!named.has_filename()) named = named.parent_path();
-    fs::path existing = named;
-    while (!fs::exists(existing, ec) && existing.has_relative_path()) existing = existing.parent_path();
-    const fs::path resolved = fs::canonical(existing, ec);
+    const auto [named, existing, resolved] = Resolve(root);
     // Each path from `root` itself (when it stands for it) up to the top.
-    for (const auto& [start, isRoot] : {std::pair{named, true}, {ec ? fs::path() : resolved, existing == named}})
+    for (const auto& [start, isRoot] : {std::pair{named, true}, {resolved, existing == named}})
         for (fs::path folder = start; folder.has_relative_path(); folder = folder.parent_path()) {
             const std::string name = folder.filename().string();
             const fs::path workspace = folder.parent_path();
@@ -341,16 +354,15 @@ bool IsKilnManifest(std::string_view text) {
 // folder, a bind mount of one): the folders of its deepest existing folder
 // as that resolves, up to the top. `error` names it, then `tail`.
 bool InsideDocumentByContents(const fs::path& root, const std::string& tail, std::string& error) {
-    std::error_code ec;
-    fs::path named = root.lexically_normal();
-    if (!named.has_filename()) named = named.parent_path();
-    fs::path existing = named;
-    while (!fs::exists(existing, ec) && existing.has_relative_path()) existing = existing.parent_path();
-    const fs::path resolved = fs::canonical(existing, ec);
-    if (ec) return false;
+    const auto [named, existing, resolved] = Resolve(root);
+    if (resolved.empty()) return false;
     for (fs::path folder = resolved;; folder = folder.parent_path()) {
-        std::string bytes, reason;
-        if (kiln::file::ReadFile((folder / kManifestFile).string(), bytes, reason) && IsKilnManifest(bytes)) {
+        // Its head tells: the rest is not read.
+        kiln::file::Bytes head;
+        std::string reason;
+        if (kiln::file::ReadFile((folder / kManifestFile).string(), head, reason, 4096,
+                                 [](std::string_view) { return false; }) &&
+            IsKilnManifest(head)) {
             error = root.string() +
                     (folder == resolved && existing == named ? " is the document folder of a workspace"
                                                              : " is inside the document folder " + folder.string() +
