@@ -2,8 +2,16 @@
 // the save dialog's flags, the wait cursor after the file choice, notices.
 #pragma once
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <initializer_list>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/kiln_main.h"
 #include "platform/framework/wnd.h"
@@ -59,12 +67,56 @@ inline bool LoadTemplate(CKiln_Main* pMain, CBase_XML& xml, const char* file, co
     return xml.Set_Default_NameSpase(ns);
 }
 
-// Writes an export's file, the user's choice, never into the workspace's own
-// folders; when it cannot be written, "创建<path>文件失败！" with the cause,
-// and the run fails.
-inline bool SaveExport(CBase_XML& xml, const CString& path) {
-    return xml.SaveAs(path, true, kiln::file::Target::Chosen) || Failure("创建" + path + "文件失败！\n" + xml.LastError());
+// A file of an export and the document written into it.
+struct ExportFile {
+    CBase_XML& xml;
+    CString path;
+};
+
+// Writes an export's files, the user's choice, never into the workspace's
+// own folders, in the order given, all into one folder (that of the first),
+// opened once for all of them: whatever its name leads to meanwhile, they
+// land together. When one cannot be written, "创建<path>文件失败！" with the
+// cause, the later ones are not written, and the run fails. One that took
+// its name but whose folder could not be synced is written but may not have
+// reached the disk: the run fails saying so, and the others are still
+// written. Once a file has taken its name, a failure names each file's state.
+inline bool SaveExportFiles(std::initializer_list<ExportFile> files) {
+    const CString& first = files.begin()->path;
+    std::string name;
+    const int dirfd = kiln::file::OpenFolderOf(first.str(), name);
+    if (dirfd < 0)
+        return Failure("创建" + first + "文件失败！\n不能写入文件" + first + "：" + CString(std::strerror(errno)));
+    CString failed;
+    std::vector<CString> states;
+    bool written = false, unsynced = false;
+    for (const ExportFile& f : files) {
+        name = f.path.str().substr(f.path.str().rfind('/') + 1);
+        struct stat st {};
+        if (!failed.IsEmpty()) {
+            const bool old = ::fstatat(dirfd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0;
+            states.push_back(f.path + (old ? "没有写入，原来的文件保留着" : "没有写入"));
+        } else if (f.xml.SaveAt(dirfd, CString(name), f.path, kiln::file::Target::Chosen)) {
+            written = true;
+            states.push_back(f.path + "已写入");
+        } else if (f.xml.SavedUnsynced()) {
+            written = unsynced = true;
+            states.push_back(f.path + "已写入，但" + f.xml.LastError() + "：它可能还没有写到磁盘上");
+        } else {
+            failed = "创建" + f.path + "文件失败！\n" + f.xml.LastError();
+        }
+    }
+    ::close(dirfd);
+    if (failed.IsEmpty() && !unsynced) return true;
+    if (!written) return Failure(failed);
+    CString text = failed;
+    for (const CString& state : states) text += (text.IsEmpty() ? "" : "\n") + state;
+    if (unsynced) text += "\n请检查磁盘，再执行sync命令使它写到磁盘上";
+    return Failure(text);
 }
+
+// The same for an export of one file.
+inline bool SaveExport(CBase_XML& xml, const CString& path) { return SaveExportFiles({{xml, path}}); }
 
 // The wait cursor of the main window from the file choice to the command's end.
 class WaitCursor {

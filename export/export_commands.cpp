@@ -84,8 +84,7 @@ bool CKiln_Main::Rsc_ICD_Export(URI_Ref icd, bool /*bUnused*/) {
     const CString micsPath = MicsPathFor(path);
     exporter.Export_MICS(this, mics, icd);
 
-    if (!SaveExport(scl, path)) return false;
-    if (!SaveExport(mics, micsPath)) return false;
+    if (!SaveExportFiles({{scl, path}, {mics, micsPath}})) return false;
     // What SCL cannot hold was left out of the file, and what the file
     // still holds against SCL's rules: one line each after the success text.
     CString done = path + "模板文件" + "与" + micsPath + "文件导出成功！";

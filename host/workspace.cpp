@@ -1,8 +1,15 @@
 #include "host/workspace.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <map>
+#include <set>
 #include <string_view>
 #include <system_error>
 #include <vector>
@@ -35,21 +42,115 @@ std::string Installation::StdDomainFile() const {
 
 namespace {
 
-bool CopyTemplates(const fs::path& from, const fs::path& to, int& count, std::string& error) {
+// What an init made, in the order it made it: each folder and file by its
+// name in a folder the init holds open, and by what it is (device and
+// inode). A failed init removes through those folders only what it made,
+// and only while its name still leads to it, whatever the workspace's path
+// leads to meanwhile.
+class Made {
+public:
+    Made() = default;
+    Made(const Made&) = delete;
+    Made& operator=(const Made&) = delete;
+    ~Made() {
+        for (const int fd : m_fds) ::close(fd);
+    }
+
+    // Makes the folder `name` in the folder `dirfd` and opens it, never
+    // through a link: -1, with errno, when either fails.
+    int Folder(int dirfd, const std::string& name) {
+        if (::mkdirat(dirfd, name.c_str(), 0755) != 0) return -1;
+        const int fd = ::openat(dirfd, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        if (fd < 0) return -1;
+        m_fds.push_back(fd);
+        Note(dirfd, name, fd, true);
+        return fd;
+    }
+    // Creates the file `name` in the folder `dirfd` (where nothing had that
+    // name) with `bytes`, synced; false, with errno, when it cannot.
+    bool File(int dirfd, const std::string& name, const std::string& bytes, mode_t mode) {
+        const int fd = ::openat(dirfd, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
+        if (fd < 0) return false;
+        Note(dirfd, name, fd, false);
+        bool ok = kiln::file::WriteAll(fd, bytes.data(), bytes.size()) && ::fsync(fd) == 0;
+        const int err = errno;
+        if (::close(fd) != 0 && ok) return false;
+        errno = err;
+        return ok;
+    }
+    // The files a save into the folder `dirfd` writes, `names`, and their
+    // temporaries: whichever of them a failed save left go too.
+    void Saved(int dirfd, const std::map<std::string, std::string>& names) {
+        Item item{dirfd, "", 0, 0, false, {}};
+        for (const auto& named : names) item.saved.insert(named.first);
+        m_items.push_back(std::move(item));
+    }
+    // Removes what was made, the last first; a folder only when it is empty.
+    void Remove() {
+        struct stat st {};
+        for (auto it = m_items.rbegin(); it != m_items.rend(); ++it) {
+            if (!it->saved.empty()) {
+                for (const std::string& name : kiln::file::NamesIn(it->dirfd)) {
+                    std::string_view target;
+                    pid_t writer = 0;
+                    if ((it->saved.count(name) ||
+                         (kiln::file::TemporaryOf(name, target, writer) && it->saved.count(std::string(target)))) &&
+                        ::fstatat(it->dirfd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode))
+                        ::unlinkat(it->dirfd, name.c_str(), 0);
+                }
+                continue;
+            }
+            if (::fstatat(it->dirfd, it->name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 && st.st_dev == it->dev &&
+                st.st_ino == it->ino)
+                ::unlinkat(it->dirfd, it->name.c_str(), it->folder ? AT_REMOVEDIR : 0);
+        }
+    }
+
+private:
+    struct Item {
+        int dirfd;
+        std::string name;
+        dev_t dev;
+        ino_t ino;
+        bool folder;
+        std::set<std::string> saved;  // a save's files (Saved)
+    };
+    void Note(int dirfd, const std::string& name, int fd, bool folder) {
+        struct stat st {};
+        if (::fstat(fd, &st) == 0) m_items.push_back({dirfd, name, st.st_dev, st.st_ino, folder, {}});
+    }
+    std::vector<Item> m_items;
+    std::vector<int> m_fds;
+};
+
+// Copies the installation's templates `from` into the folder `toFd` (named
+// `to`), which the init made, folder by folder through what it made;
+// `count` receives the number of files.
+bool CopyTemplates(const fs::path& from, int toFd, const fs::path& to, Made& made, int& count, std::string& error) {
+    auto fail = [&](const std::string& why) {
+        error = "cannot copy the templates from " + from.string() + " to " + to.string() + ": " + why;
+        return false;
+    };
     std::error_code ec;
-    if (!fs::is_directory(from, ec)) {
-        error = "the installation has no template folder " + from.string() + " (set KILN_HOME)";
-        return false;
+    for (auto it = fs::directory_iterator(from, ec); !ec && it != fs::directory_iterator(); it.increment(ec)) {
+        const std::string name = it->path().filename().string();
+        struct stat st {};
+        if (::stat(it->path().c_str(), &st) != 0) return fail(std::strerror(errno));
+        if (S_ISDIR(st.st_mode)) {
+            const int sub = made.Folder(toFd, name);
+            if (sub < 0 || !CopyTemplates(it->path(), sub, to / name, made, count, error)) {
+                return sub < 0 ? fail(std::strerror(errno)) : false;
+            }
+            continue;
+        }
+        std::string bytes, reason;
+        if (!kiln::file::ReadFile(it->path().string(), bytes, reason)) return fail(it->path().string() + " " + reason);
+        if (!made.File(toFd, name, bytes, st.st_mode & 0777)) return fail(std::strerror(errno));
+        ++count;
     }
-    fs::copy(from, to, fs::copy_options::recursive, ec);
-    if (ec) {
-        error = "cannot copy the templates from " + from.string() + " to " + to.string() + ": " + ec.message();
-        return false;
-    }
-    count = 0;
-    for (auto it = fs::recursive_directory_iterator(to, ec); !ec && it != fs::recursive_directory_iterator();
-         it.increment(ec))
-        if (it->is_regular_file()) ++count;
+    if (ec) return fail(ec.message());
+    // Their names last too.
+    if (::fsync(toFd) != 0 && errno != EINVAL) return fail(std::strerror(errno));
     return true;
 }
 
@@ -58,10 +159,18 @@ bool HasManifest(const fs::path& root) {
     return fs::is_regular_file(root / kDocumentFolder / kManifestFile, ec);
 }
 
-// What is wrong with the manifest `manifest` that is no regular file:
-// "is missing", "is a dangling link", "is a folder", "is a FIFO", ...
-std::string ManifestFault(const fs::path& manifest) {
-    const std::string kind = kiln::file::KindAt(manifest.string());
+// The same, in the open workspace folder `rootFd`.
+bool HasManifestAt(int rootFd) {
+    struct stat st {};
+    return ::fstatat(rootFd, (std::string(kDocumentFolder) + "/" + kManifestFile).c_str(), &st, 0) == 0 &&
+           S_ISREG(st.st_mode);
+}
+
+// What is wrong with the manifest of the open workspace folder `rootFd`
+// that is no regular file: "is missing", "is a dangling link", "is a
+// folder", "is a FIFO", ...
+std::string ManifestFault(int rootFd) {
+    const std::string kind = kiln::file::KindAt(rootFd, std::string(kDocumentFolder) + "/" + kManifestFile);
     return kind.empty() ? "is missing" : "is " + kind;
 }
 
@@ -108,16 +217,14 @@ bool InitFiles(const Installation& inst, std::map<std::string, std::string>& fil
 // as an init saves it (byte for byte), or a part of it (a domain file is
 // written in place, a kill leaves its beginning), or a part of its
 // manifest. Without `inst`, any other file counts.
-bool HoldsSavedFiles(const fs::path& docFolder, const Installation* inst) {
-    std::error_code ec;
+bool HoldsSavedFiles(int docFd, const Installation* inst) {
     std::map<std::string, std::string> init;
     bool made = false;
-    for (auto it = fs::directory_iterator(docFolder, ec); !ec && it != fs::directory_iterator(); it.increment(ec)) {
-        const std::string name = it->path().filename().string();
-        if (name == kManifestFile) continue;
+    for (const std::string& name : kiln::file::NamesIn(docFd)) {
+        if (name == "." || name == ".." || name == kManifestFile) continue;
         if (!inst || (!made && !(made = true, InitFiles(*inst, init)))) return true;
-        std::string bytes;
-        if (!kiln::file::ReadFile(it->path().string(), bytes)) return true;
+        std::string bytes, reason;
+        if (!kiln::file::ReadFile(docFd, name, bytes, reason)) return true;
         // The init's file `of`, whole or its beginning.
         auto begins = [&](std::string_view of) {
             const auto own = init.find(std::string(of));
@@ -140,32 +247,38 @@ bool HoldsSavedFiles(const fs::path& docFolder, const Installation* inst) {
 // the same, and name what to remove: what only an init made. A manifest
 // lost beside saved files, or something else in its place, is named
 // instead: the files stay.
-bool HalfMade(const fs::path& root, bool hadLockFile, const Installation& inst, std::string& error) {
-    std::error_code ec;
+// The workspace folder is `rootFd`, open, named `root`.
+bool HalfMade(int rootFd, const fs::path& root, bool hadLockFile, const Installation& inst, std::string& error) {
     const fs::path docFolder = root / kDocumentFolder;
     const fs::path tmplFolder = root / "Template";
     // An init makes folders there: anything else is the user's, named as
     // what it is and left alone.
-    for (const auto& [p, what] : {std::pair{docFolder, "document folder"}, {tmplFolder, "template folder"}})
-        if (const std::string kind = kiln::file::KindAt(p.string()); !kind.empty() && kind != "a folder") {
-            error = root.string() + " holds " + p.string() + ", which is " + kind + ", where a workspace has its " +
-                    what + "; nothing was changed";
+    for (const auto& [name, what] : {std::pair{kDocumentFolder, "document folder"}, {"Template", "template folder"}})
+        if (const std::string kind = kiln::file::KindAt(rootFd, name); !kind.empty() && kind != "a folder") {
+            error = root.string() + " holds " + (root / name).string() + ", which is " + kind +
+                    ", where a workspace has its " + what + "; nothing was changed";
             return true;
         }
     const fs::path manifest = docFolder / kManifestFile;
-    const std::string fault = ManifestFault(manifest);
-    const bool saved = HoldsSavedFiles(docFolder, fault == "is missing" ? &inst : nullptr);
+    const std::string fault = ManifestFault(rootFd);
+    const int docFd = ::openat(rootFd, kDocumentFolder, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const bool saved = docFd >= 0 && HoldsSavedFiles(docFd, fault == "is missing" ? &inst : nullptr);
+    const bool docEmpty = docFd < 0 || kiln::file::NamesIn(docFd).size() <= 2;
+    if (docFd >= 0) ::close(docFd);
+    struct stat st {};
+    const bool hasDoc = ::fstatat(rootFd, kDocumentFolder, &st, 0) == 0;
+    const bool hasTmpl = ::fstatat(rootFd, "Template", &st, 0) == 0;
     if (saved || fault != "is missing") {
         error = root.string() + " holds a workspace whose manifest " + manifest.string() + " " + fault + "; " +
                 (saved ? "the saved files in " + docFolder.string() + " are kept and " : "") +
                 "nothing was changed: put the manifest back (from a backup) to open the workspace";
         return true;
     }
-    if (!fs::exists(docFolder, ec) && !(hadLockFile && fs::exists(tmplFolder, ec))) return false;
+    if (!hasDoc && !(hadLockFile && hasTmpl)) return false;
     std::string made;
-    for (const fs::path& p : {docFolder, tmplFolder})
-        if (fs::exists(p, ec)) made += (made.empty() ? "" : " and ") + p.string();
-    const bool initsOwn = fs::exists(docFolder, ec) && !fs::is_empty(docFolder, ec);
+    for (const auto& [p, there] : {std::pair{docFolder, hasDoc}, {tmplFolder, hasTmpl}})
+        if (there) made += (made.empty() ? "" : " and ") + p.string();
+    const bool initsOwn = hasDoc && !docEmpty;
     error = root.string() + " holds a half-made workspace: " + manifest.string() + " is missing" +
             (initsOwn ? " and " + docFolder.string() + " holds only what an init writes" : "") + "; remove " + made +
             " and run kiln init " + root.string() + " again";
@@ -186,19 +299,32 @@ bool IsDocumentFolder(const fs::path& root, std::string& error) {
     return true;
 }
 
+// A folder as given (without a trailing slash), its deepest existing folder,
+// and that as it resolves (empty when it cannot be resolved).
+struct NamedFolder {
+    fs::path named, existing, resolved;
+};
+
+NamedFolder Resolve(const fs::path& root) {
+    std::error_code ec;
+    NamedFolder f;
+    f.named = root.lexically_normal();
+    if (!f.named.has_filename()) f.named = f.named.parent_path();
+    f.existing = f.named;
+    while (!fs::exists(f.existing, ec) && f.existing.has_relative_path()) f.existing = f.existing.parent_path();
+    f.resolved = fs::canonical(f.existing, ec);
+    if (ec) f.resolved.clear();
+    return f;
+}
+
 // A folder at or below the document or template folder of a workspace, by
 // its path as given or as its deepest existing folder resolves: an init
 // makes no workspace among another's files, and a run names the workspace.
 // `error` names it, then `tail`.
 bool InsideWorkspace(const fs::path& root, const std::string& tail, std::string& error) {
-    std::error_code ec;
-    fs::path named = root.lexically_normal();
-    if (!named.has_filename()) named = named.parent_path();
-    fs::path existing = named;
-    while (!fs::exists(existing, ec) && existing.has_relative_path()) existing = existing.parent_path();
-    const fs::path resolved = fs::canonical(existing, ec);
+    const auto [named, existing, resolved] = Resolve(root);
     // Each path from `root` itself (when it stands for it) up to the top.
-    for (const auto& [start, isRoot] : {std::pair{named, true}, {ec ? fs::path() : resolved, existing == named}})
+    for (const auto& [start, isRoot] : {std::pair{named, true}, {resolved, existing == named}})
         for (fs::path folder = start; folder.has_relative_path(); folder = folder.parent_path()) {
             const std::string name = folder.filename().string();
             const fs::path workspace = folder.parent_path();
@@ -212,42 +338,97 @@ bool InsideWorkspace(const fs::path& root, const std::string& tail, std::string&
     return false;
 }
 
+// Whether `text` is kiln's manifest: its first element is KilnDocument.
+bool IsKilnManifest(std::string_view text) {
+    constexpr std::string_view kRoot = "<KilnDocument";
+    for (size_t at = text.find('<'); at != std::string_view::npos; at = text.find('<', at + 1)) {
+        if (at + 1 < text.size() && (text[at + 1] == '?' || text[at + 1] == '!')) continue;
+        return text.substr(at, kRoot.size()) == kRoot && at + kRoot.size() < text.size() &&
+               std::string_view(" \t\r\n/>").find(text[at + kRoot.size()]) != std::string_view::npos;
+    }
+    return false;
+}
+
+// A folder at or below a document folder known by what it holds, kiln's
+// manifest, however its path leads there (the target of a linked document
+// folder, a bind mount of one): the folders of its deepest existing folder
+// as that resolves, up to the top. `error` names it, then `tail`.
+bool InsideDocumentByContents(const fs::path& root, const std::string& tail, std::string& error) {
+    const auto [named, existing, resolved] = Resolve(root);
+    if (resolved.empty()) return false;
+    for (fs::path folder = resolved;; folder = folder.parent_path()) {
+        // Its head tells: the rest is not read.
+        kiln::file::Bytes head;
+        std::string reason;
+        if (kiln::file::ReadFile((folder / kManifestFile).string(), head, reason, 4096,
+                                 [](std::string_view) { return false; }) &&
+            IsKilnManifest(head)) {
+            error = root.string() +
+                    (folder == resolved && existing == named ? " is the document folder of a workspace"
+                                                             : " is inside the document folder " + folder.string() +
+                                                                   " of a workspace") +
+                    " (it holds kiln's manifest " + (folder / kManifestFile).string() + ")" + tail;
+            return true;
+        }
+        if (!folder.has_relative_path()) return false;
+    }
+}
+
 // An init at work holds the lock until its manifest is written.
 std::string InitAtWork(const fs::path& root, const std::string& holder) {
     return holder + " is making a workspace in " + root.string() + "; nothing was changed";
 }
 
-// The steps of an init on the locked folder `root`; `made` receives what
-// they made, for a failure to remove.
-bool MakeWorkspace(const fs::path& root, bool hadLockFile, const Installation& inst, Transcript& out,
-                   std::vector<fs::path>& made, std::string& error) {
+// The steps of an init on the locked workspace folder `rootFd`, named
+// `root`: every folder and file is made through the folders it made, never
+// by its path; `made` receives what they made, for a failure to remove.
+bool MakeWorkspace(int rootFd, const fs::path& root, bool hadLockFile, const Installation& inst, Transcript& out,
+                   Made& made, std::string& error) {
     std::error_code ec;
     const fs::path docFolder = root / kDocumentFolder;
     const fs::path tmplFolder = root / "Template";
-    if (HasManifest(root)) {
+    if (HasManifestAt(rootFd)) {
         error = root.string() + " already holds a workspace (" + (docFolder / kManifestFile).string() + " exists)";
         return false;
     }
-    if (HalfMade(root, hadLockFile, inst, error)) return false;
-    if (fs::exists(tmplFolder, ec)) {
+    if (HalfMade(rootFd, root, hadLockFile, inst, error)) return false;
+    if (!kiln::file::KindAt(rootFd, "Template").empty()) {
         error = root.string() + " already holds a workspace (" + tmplFolder.string() + " exists)";
         return false;
     }
-    // A failed init removes what it made, never what it found (a link).
-    auto making = [&](const fs::path& p) {
-        if (!fs::exists(fs::symlink_status(p, ec))) made.push_back(p);
-    };
-    making(tmplFolder);
+    const fs::path from = inst.TemplateDir();
+    if (!fs::is_directory(from, ec)) {
+        error = "the installation has no template folder " + from.string() + " (set KILN_HOME)";
+        return false;
+    }
     int files = 0;
-    if (!CopyTemplates(inst.TemplateDir(), tmplFolder, files, error)) return false;
+    const int tmplFd = made.Folder(rootFd, "Template");
+    if (tmplFd < 0) {
+        error = "cannot copy the templates from " + from.string() + " to " + tmplFolder.string() + ": " +
+                std::strerror(errno);
+        return false;
+    }
+    if (!CopyTemplates(from, tmplFd, tmplFolder, made, files, error)) return false;
 
     CBase_CimDoc doc;
     std::string imported;
     if (!MakeDocument(doc, inst, imported, error)) return false;
 
-    making(docFolder);
-    if (!doc.Save(docFolder.string().c_str())) {
+    std::map<std::string, std::string> written;
+    const int docFd = made.Folder(rootFd, kDocumentFolder);
+    if (docFd < 0 || !doc.SaveInMemory(written)) {
+        error = "cannot save the document into " + docFolder.string() + ": " +
+                (docFd < 0 ? CString(std::strerror(errno)) : doc.LastError()).str();
+        return false;
+    }
+    made.Saved(docFd, written);
+    if (!doc.Save(docFolder.string().c_str(), docFd)) {
         error = "cannot save the document into " + docFolder.string() + ": " + doc.LastError().str();
+        return false;
+    }
+    // The names of the two folders last too.
+    if (::fsync(rootFd) != 0 && errno != EINVAL) {
+        error = "cannot sync the folder " + root.string() + ": " + std::strerror(errno);
         return false;
     }
 
@@ -271,8 +452,9 @@ bool InitWorkspace(const std::string& dir, const Installation& inst, Transcript&
         error = root.string() + " is a file, not a folder";
         return false;
     }
-    if (IsDocumentFolder(root, error) ||
-        InsideWorkspace(root, "; no workspace is made inside another, nothing was changed", error))
+    const std::string nested = "; no workspace is made inside another, nothing was changed";
+    if (IsDocumentFolder(root, error) || InsideWorkspace(root, nested, error) ||
+        InsideDocumentByContents(root, nested, error))
         return false;
     // Of two inits, the one whose mkdir makes the folder made it; the other
     // finds it there.
@@ -281,24 +463,39 @@ bool InitWorkspace(const std::string& dir, const Installation& inst, Transcript&
         error = "cannot make the folder " + root.string() + ": " + ec.message();
         return false;
     }
+    // From here the workspace is the folder opened now (a folder this init
+    // made is never reached through a link), whatever its path leads to
+    // later: all is made, and a failure removed, through it.
+    const int rootFd = ::open(root.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | (madeRoot ? O_NOFOLLOW : 0));
+    if (rootFd < 0) {
+        error = "cannot open the folder " + root.string() + ": " + std::strerror(errno);
+        return false;
+    }
+    struct Closing {
+        int fd;
+        ~Closing() { ::close(fd); }
+    } closing{rootFd};
     if (beforeLock) beforeLock();
     // Two inits, or an init beside a run, never work on one folder at once;
     // one refused by another's lock leaves the folder to it.
     WorkspaceLock lock;
     std::string holder;
-    if (!lock.Acquire(root.string(), error, &holder)) {
-        if (!holder.empty() && !HasManifest(root)) error = InitAtWork(root, holder);
+    if (!lock.Acquire(root.string(), error, &holder, rootFd)) {
+        if (!holder.empty() && !HasManifestAt(rootFd)) error = InitAtWork(root, holder);
         return false;
     }
-    std::vector<fs::path> made;
-    if (MakeWorkspace(root, !lock.MadeFile(), inst, out, made, error)) return true;
+    Made made;
+    if (MakeWorkspace(rootFd, root, !lock.MadeFile(), inst, out, made, error)) return true;
     // A failed init removes, while it holds the lock, only what it made: the
-    // folder too when it made it and nothing else came into it meanwhile.
-    // The lock file it made stays when another kiln has made a workspace
-    // there since (the file is the workspace's now).
-    for (auto it = made.rbegin(); it != made.rend(); ++it) fs::remove_all(*it, ec);
-    if (lock.MadeFile() && !HasManifest(root)) fs::remove(root / kLockFile, ec);
-    if (madeRoot) fs::remove(root, ec);  // an empty folder only
+    // folder too when it made it, nothing else came into it meanwhile and
+    // its name still leads to it. The lock file it made stays when another
+    // kiln has made a workspace there since (the file is the workspace's now).
+    made.Remove();
+    if (lock.MadeFile() && !HasManifestAt(rootFd)) ::unlinkat(rootFd, kLockFile, 0);
+    struct stat held {}, named {};
+    if (madeRoot && ::fstat(rootFd, &held) == 0 && ::lstat(root.c_str(), &named) == 0 && held.st_dev == named.st_dev &&
+        held.st_ino == named.st_ino)
+        ::rmdir(root.c_str());  // an empty folder only
     lock.Release();
     return false;
 }
@@ -327,7 +524,10 @@ bool FindDocumentFolder(const std::string& dir, std::string& docFolder, std::str
     if (IsDocumentFolder(root, error)) return false;
     if (!HasManifest(root)) {
         if (InsideWorkspace(root, ", not a workspace", error)) return false;
-        if (!HalfMade(root, fs::exists(root / kLockFile, ec), Installation::Find(), error))
+        const int rootFd = ::open(root.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        const bool halfMade = rootFd >= 0 && HalfMade(rootFd, root, fs::exists(root / kLockFile, ec), Installation::Find(), error);
+        if (rootFd >= 0) ::close(rootFd);
+        if (!halfMade)
             error = root.string() + " is not a workspace: " + (folder / kManifestFile).string() +
                     " is missing (make one with kiln init DIR)";
         return false;

@@ -34,9 +34,14 @@ struct Installation {
 // Makes a workspace in `dir` (which must not hold a document yet): copies
 // the templates, creates the document with the default domain prefix and,
 // when the installation has standard definitions, imports them as a domain
-// that cannot be edited. Reports its steps to the transcript. On failure
-// what it made is removed again while it holds the workspace's lock; a
-// folder that another kiln works in stays as it is. `beforeLock`, for
+// that cannot be edited. Reports its steps to the transcript. Once it has
+// made or found `dir`, it works through that folder as it opened it: its
+// folders and files are made and filled through the folders it made, never
+// by their paths nor through a link. On failure what it made is removed
+// again, through those folders, while it holds the workspace's lock; a
+// folder that another kiln works in stays as it is. A folder at or below
+// another workspace's document or template folder, by its path or by
+// kiln's manifest in it or above it, is refused before anything is made. `beforeLock`, for
 // tests, runs between making the folder and taking the lock.
 bool InitWorkspace(const std::string& dir, const Installation& inst, Transcript& out, std::string& error,
                    const std::function<void()>& beforeLock = nullptr);

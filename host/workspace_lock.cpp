@@ -54,10 +54,10 @@ std::string HolderOf(int fd) {
 // workspace's holder when it can, while another kiln has it, and false too
 // when the folder cannot be locked at all (a file system without such
 // locks): two workspaces linked to it could then both write it.
-bool LockDocument(const std::string& root, int& fd, std::string& error) {
+bool LockDocument(const std::string& root, int rootFd, int& fd, std::string& error) {
     namespace fs = std::filesystem;
     const std::string folder = root + "/" + kDocumentFolder;
-    fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NONBLOCK);
+    fd = ::openat(rootFd, kDocumentFolder, O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) return true;
     if (::flock(fd, LOCK_EX | LOCK_NB) == 0) return true;
     const int err = errno;
@@ -82,10 +82,23 @@ bool LockDocument(const std::string& root, int& fd, std::string& error) {
 
 }  // namespace
 
-bool WorkspaceLock::Acquire(const std::string& root, std::string& error, std::string* holder) {
+bool WorkspaceLock::Acquire(const std::string& root, std::string& error, std::string* holder, int rootFd) {
     Release();
     if (holder) holder->clear();
     const std::string path = root + "/" + kLockFile;
+    // The folder is opened once: its files are the lock's, whatever its
+    // name leads to later.
+    const int dirfd = rootFd >= 0 ? rootFd : ::open(root.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dirfd < 0) {
+        error = "cannot open the lock file " + path + ": " + std::strerror(errno);
+        return false;
+    }
+    struct Closing {
+        int fd;
+        ~Closing() {
+            if (fd >= 0) ::close(fd);
+        }
+    } closing{rootFd >= 0 ? -1 : dirfd};
     // A lock file removed and made again between our open and our lock would
     // leave us holding a lock nobody else sees: the lock counts only when the
     // name still leads to the file we locked.
@@ -98,18 +111,18 @@ bool WorkspaceLock::Acquire(const std::string& root, std::string& error, std::st
             return false;
         };
         bool made = true;
-        int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+        int fd = ::openat(dirfd, kLockFile, O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
         if (fd < 0 && errno == EEXIST) {
             made = false;
-            fd = ::open(path.c_str(), O_RDWR | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
+            fd = ::openat(dirfd, kLockFile, O_RDWR | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
             if (fd < 0 && errno == ENOENT) continue;  // removed in between
         }
         if (fd < 0 && errno == ELOOP) {
-            const std::string kind = kiln::file::KindAt(path);
+            const std::string kind = kiln::file::KindAt(dirfd, kLockFile);
             return otherInPlace(kind == "a dangling link" ? kind : "a link");
         }
         if (fd < 0 && (errno == ENXIO || errno == EISDIR)) {
-            const std::string kind = kiln::file::KindAt(path);
+            const std::string kind = kiln::file::KindAt(dirfd, kLockFile);
             if (!kind.empty()) return otherInPlace(kind);
         }
         if (fd < 0) {
@@ -137,13 +150,13 @@ bool WorkspaceLock::Acquire(const std::string& root, std::string& error, std::st
             return false;
         }
         struct stat named {};
-        if (::fstat(fd, &held) == 0 && ::lstat(path.c_str(), &named) == 0 && held.st_dev == named.st_dev &&
+        if (::fstat(fd, &held) == 0 && ::fstatat(dirfd, kLockFile, &named, AT_SYMLINK_NOFOLLOW) == 0 && held.st_dev == named.st_dev &&
             held.st_ino == named.st_ino) {
             struct flock owner = Range(F_WRLCK, kOwnerByte);
             ::fcntl(fd, F_SETLK, &owner);  // only for the message of others
             m_fd = fd;
             m_madeFile = made;
-            if (LockDocument(root, m_docFd, error)) return true;
+            if (LockDocument(root, dirfd, m_docFd, error)) return true;
             Release();
             return false;
         }

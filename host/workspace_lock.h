@@ -23,8 +23,10 @@ public:
     // file when there is none, and its document folder when there is one. False, with a message that names the process
     // holding it, when another process has it; `holder` (when given) then
     // receives that name ("another kiln (process N)"), and stays empty when
-    // the lock failed for another reason.
-    bool Acquire(const std::string& root, std::string& error, std::string* holder = nullptr);
+    // the lock failed for another reason. With `rootFd` (the open workspace
+    // folder, which the caller keeps) the files are opened in that folder,
+    // whatever `root` leads to meanwhile; `root` names it in messages.
+    bool Acquire(const std::string& root, std::string& error, std::string* holder = nullptr, int rootFd = -1);
     // Gives the lock up; the lock file stays.
     void Release();
     bool Held() const { return m_fd >= 0; }

@@ -72,7 +72,9 @@ public:
     // rename; on failure the previous files stay whole and in use. A save to
     // the folder of the last Open or Save goes into the folder kept open,
     // and is refused when its name no longer leads to that folder.
-    bool Save(const CString& folder);
+    // With `folderFd` (an open folder, which the caller keeps) the save goes
+    // into that folder, whatever `folder`, its name, leads to.
+    bool Save(const CString& folder, int folderFd = -1);
     bool Save();  // to the folder of the last Open or Save
     // Whether the last Save failed only after its manifest had taken its
     // place (the folder could not be synced): the folder then holds the

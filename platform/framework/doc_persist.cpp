@@ -490,7 +490,7 @@ bool CBase_CimDoc::Save() {
     return Save(CString(m_docPath));
 }
 
-bool CBase_CimDoc::Save(const CString& folderText) {
+bool CBase_CimDoc::Save(const CString& folderText, int folderFd) {
     Store& s = *m_p;
     if (!Usable(nullptr)) return false;
     // A file that follows the saves could not be kept: a save now would leave
@@ -500,9 +500,13 @@ bool CBase_CimDoc::Save(const CString& folderText) {
     std::string folder = StripSlash(folderText.str());
     // The document's own folder, as it was opened; any other is opened now
     // (made first when it is missing) and becomes the document's.
-    const bool ownFolder = m_docFd >= 0 && folder == m_docPath.str();
-    if (!ownFolder && !MakeDirs(folder)) return Fail("不能创建文件夹：" + CString(folder) + "：" + std::strerror(errno));
-    const Folder dir{ownFolder ? m_docFd : open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC), folder};
+    const bool ownFolder = folderFd < 0 && m_docFd >= 0 && folder == m_docPath.str();
+    if (!ownFolder && folderFd < 0 && !MakeDirs(folder))
+        return Fail("不能创建文件夹：" + CString(folder) + "：" + std::strerror(errno));
+    const Folder dir{ownFolder        ? m_docFd
+                     : folderFd >= 0 ? fcntl(folderFd, F_DUPFD_CLOEXEC, 0)
+                                     : open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC),
+                     folder};
     FolderHold closing(ownFolder ? -1 : dir.fd);
     if (dir.fd < 0) return Fail("不能打开文件夹：" + CString(folder) + "：" + std::strerror(errno));
     OldManifest old;

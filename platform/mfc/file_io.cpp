@@ -14,16 +14,14 @@
 
 namespace kiln::file {
 
-namespace {
-
-// Opens the folder of `path` for the writes relative to it ("." when it has
-// no slash), with the name in it; -1 with errno.
 int OpenFolderOf(const std::string& path, std::string& name) {
     const size_t slash = path.rfind('/');
     const std::string dir = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
     name = slash == std::string::npos ? path : path.substr(slash + 1);
     return ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
 }
+
+namespace {
 
 bool SameFile(const struct stat& a, const struct stat& b) { return a.st_dev == b.st_dev && a.st_ino == b.st_ino; }
 
@@ -38,22 +36,30 @@ int OpenToLock(int dirfd, const char* name) {
 // Removes the temporaries of `name` in the folder `dirfd` whose writers are
 // dead (killed before their rename): only what this program could have
 // written, a regular file of this user's whose writer's number a process can
-// have, of a process that no longer runs here, that nobody holds locked (a
-// writer holds its temporary locked while it writes it: one in another PID
-// namespace is seen by its lock). The lock is held while the file goes.
+// have, that nobody holds locked. A writer holds its temporary locked from
+// its creation to its rename, so a temporary that can be locked is a dead
+// writer's, whatever its number now names here (a process that took the
+// number since, a killed writer not yet reaped, a writer of another PID
+// namespace). Only where the file system has no locks does the number
+// decide: the process must no longer run. The lock is held while the file
+// goes.
 void RemoveDeadTemporaries(int dirfd, const std::string& name) {
     if (name.empty()) return;
     for (const std::string& entry : NamesIn(dirfd)) {
         std::string_view target;
         pid_t writer = 0;
-        if (!TemporaryOf(entry, target, writer) || target != name || writer == ::getpid()) continue;
-        if (::kill(writer, 0) == 0 || errno != ESRCH) continue;
+        if (!TemporaryOf(entry, target, writer) || target != name) continue;
         const int fd = OpenToLock(dirfd, entry.c_str());
         if (fd < 0) continue;
         struct stat held {}, named {};
-        if (::fstat(fd, &held) == 0 && S_ISREG(held.st_mode) && held.st_uid == ::geteuid() &&
-            ::flock(fd, LOCK_EX | LOCK_NB) == 0 && ::fstatat(dirfd, entry.c_str(), &named, AT_SYMLINK_NOFOLLOW) == 0 &&
-            SameFile(held, named))
+        bool dead = false;
+        if (::fstat(fd, &held) == 0 && S_ISREG(held.st_mode) && held.st_uid == ::geteuid()) {
+            if (::flock(fd, LOCK_EX | LOCK_NB) == 0)
+                dead = true;
+            else if (errno != EWOULDBLOCK && errno != EINTR)
+                dead = writer != ::getpid() && ::kill(writer, 0) != 0 && errno == ESRCH;
+        }
+        if (dead && ::fstatat(dirfd, entry.c_str(), &named, AT_SYMLINK_NOFOLLOW) == 0 && SameFile(held, named))
             ::unlinkat(dirfd, entry.c_str(), 0);
         ::close(fd);
     }
@@ -129,7 +135,8 @@ long long WrittenNumber(std::string_view t, long long max) {
 }  // namespace
 
 bool ReplaceFileAt(int dirfd, const std::string& name, bool sync, const std::function<bool(int fd)>& produce,
-                   int* error, Target target) {
+                   int* error, Target target, bool* unsynced) {
+    if (unsynced) *unsynced = false;
     auto fail = [&](int err) {
         if (error) *error = err != 0 ? err : EIO;
         return false;
@@ -167,7 +174,10 @@ bool ReplaceFileAt(int dirfd, const std::string& name, bool sync, const std::fun
     if (held >= 0) ::close(held);
     if (!ok) return fail(err);
     // The new name lasts too (a file system that cannot sync a folder says EINVAL).
-    if (sync && ::fsync(dirfd) != 0 && errno != EINVAL) return fail(errno);
+    if (sync && ::fsync(dirfd) != 0 && errno != EINVAL) {
+        if (unsynced) *unsynced = true;
+        return fail(errno);
+    }
     return true;
 }
 
@@ -184,10 +194,12 @@ std::string KindOf(mode_t mode) {
     }
 }
 
-std::string KindAt(const std::string& path) {
+std::string KindAt(const std::string& path) { return KindAt(AT_FDCWD, path); }
+
+std::string KindAt(int dirfd, const std::string& name) {
     struct stat st {};
-    if (::stat(path.c_str(), &st) == 0) return KindOf(st.st_mode);
-    if (::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) return "a dangling link";
+    if (::fstatat(dirfd, name.c_str(), &st, 0) == 0) return KindOf(st.st_mode);
+    if (::fstatat(dirfd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(st.st_mode)) return "a dangling link";
     return "";
 }
 

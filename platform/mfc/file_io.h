@@ -69,6 +69,8 @@ std::string KindOf(mode_t mode);
 // What the path leads to, the same way ("a regular file", "a FIFO", ...),
 // or "a dangling link"; empty when there is nothing at the path.
 std::string KindAt(const std::string& path);
+// The same, for the name `name` in the open folder `dirfd`.
+std::string KindAt(int dirfd, const std::string& name);
 
 // Writes all `n` bytes to the descriptor, going on after interruptions;
 // false on an error (errno says which).
@@ -97,9 +99,9 @@ std::string ErrorText(int err);
 // rename), and `error` (when given) receives the errno value or kKeptOut.
 // The temporary is locked (flock) while it is written; the temporaries of
 // `path` that killed writers of this user left (see TemporaryOf) go first:
-// those of a process that no longer runs and that nobody holds locked, so
-// that a writer whose process number this process cannot see (another PID
-// namespace) keeps its temporary.
+// those that nobody holds locked (a writer at work, in whatever PID
+// namespace, holds its own), and, where the file system has no locks, those
+// of a process that no longer runs.
 bool ReplaceFile(const std::string& path, std::string_view data, bool sync, int* error = nullptr);
 // The same, with the contents written by `produce` into the descriptor of
 // the temporary file (so that a large text need not be held whole first).
@@ -109,9 +111,14 @@ bool ReplaceFileWith(const std::string& path, bool sync, const std::function<boo
                      int* error = nullptr, Target target = Target::Own);
 // The same, for the file `name` of the open folder `dirfd`, which stays
 // open: a folder opened (and locked) once takes the file, whatever its path
-// leads to meanwhile.
+// leads to meanwhile. `unsynced` (when given) receives whether a failure
+// came only after the rename, from the folder's sync: the new file then
+// has its name, but may not have reached the disk.
 bool ReplaceFileAt(int dirfd, const std::string& name, bool sync, const std::function<bool(int fd)>& produce,
-                   int* error = nullptr, Target target = Target::Own);
+                   int* error = nullptr, Target target = Target::Own, bool* unsynced = nullptr);
+// Opens the folder of `path` ("." when it has no slash) for the writes
+// relative to it, with the file's name in it; -1 with errno.
+int OpenFolderOf(const std::string& path, std::string& name);
 
 // The folders into which, and the files over which, no chosen file is
 // written: the workspace's own, which the host names for a run. They are

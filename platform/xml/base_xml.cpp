@@ -188,13 +188,14 @@ bool CBase_XML::SaveAs(const CString& path, bool bOverwrite, kiln::file::Target 
     });
 }
 
-bool CBase_XML::SaveAt(int dirfd, const CString& name, const CString& path) {
+bool CBase_XML::SaveAt(int dirfd, const CString& name, const CString& path, kiln::file::Target target) {
     return SaveThrough(path, [&](std::string& error) {
-        return kiln::xml::SaveXmlFileAt(*m_pDoc, dirfd, name.str(), path.str(), error);
+        return kiln::xml::SaveXmlFileAt(*m_pDoc, dirfd, name.str(), path.str(), error, target, &m_bUnsynced);
     });
 }
 
 bool CBase_XML::SaveThrough(const CString& path, const std::function<bool(std::string& error)>& write) {
+    m_bUnsynced = false;
     try {
         std::string error;
         if (!m_pDoc || !write(error)) {

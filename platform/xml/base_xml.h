@@ -154,7 +154,12 @@ public:
     bool SaveAs(const CString& path, bool bOverwrite = true, kiln::file::Target target = kiln::file::Target::Own);
     // The same over the file `name` of the open folder `dirfd` (which stays
     // open), whatever its path leads to meanwhile; `path` names the file.
-    bool SaveAt(int dirfd, const CString& name, const CString& path);
+    bool SaveAt(int dirfd, const CString& name, const CString& path,
+                kiln::file::Target target = kiln::file::Target::Own);
+    // Whether the last SaveAt failed only after the file had taken its name
+    // (its folder could not be synced): the file is written, but may not
+    // have reached the disk.
+    bool SavedUnsynced() const { return m_bUnsynced; }
     bool Set_Default_NameSpase(const CString& uri);
 
     // The first node that `path` selects relative to `node`; null when none.
@@ -238,4 +243,5 @@ private:
     bool m_bLoaded = false;                          // the document came from a file
     CString m_strDefaultNs;                          // the namespace of new elements
     CString m_strError;                              // why the last Load or SaveAs failed
+    bool m_bUnsynced = false;                        // see SavedUnsynced
 };

@@ -521,7 +521,7 @@ namespace {
 // SaveXmlFile into the file `name` of the open folder `dirfd`, or by its
 // path when `dirfd` is -1; `path` names the file in messages.
 bool WriteXmlFile(const XmlDocState& state, int dirfd, const std::string& name, const std::string& path,
-                  bool overwrite, std::string& error, kiln::file::Target target) {
+                  bool overwrite, std::string& error, kiln::file::Target target, bool* unsynced = nullptr) {
     const pugi::xml_document& doc = state.doc;
     if (path.empty() || !doc.document_element()) {
         error = path.empty() ? "没有给出文件名" : "文档是空的";
@@ -559,7 +559,13 @@ bool WriteXmlFile(const XmlDocState& state, int dirfd, const std::string& name, 
     };
     // Synced before its rename: a crash leaves the old file or the new one.
     const bool written = dirfd < 0 ? kiln::file::ReplaceFileWith(path, true, produce, &err, target)
-                                   : kiln::file::ReplaceFileAt(dirfd, name, true, produce, &err, target);
+                                   : kiln::file::ReplaceFileAt(dirfd, name, true, produce, &err, target, unsynced);
+    if (!written && unsynced && *unsynced) {
+        const size_t slash = path.rfind('/');
+        error = "不能同步文件夹" + (slash == std::string::npos ? std::string(".") : path.substr(0, slash)) + "：" +
+                kiln::file::ErrorText(err);
+        return false;
+    }
     if (!written) {
         error = "不能写入文件" + path + "：" + kiln::file::ErrorText(err);
         return false;
@@ -575,8 +581,8 @@ bool SaveXmlFile(const XmlDocState& state, const std::string& path, bool overwri
 }
 
 bool SaveXmlFileAt(const XmlDocState& state, int dirfd, const std::string& name, const std::string& path,
-                   std::string& error) {
-    return WriteXmlFile(state, dirfd, name, path, true, error, kiln::file::Target::Own);
+                   std::string& error, kiln::file::Target target, bool* unsynced) {
+    return WriteXmlFile(state, dirfd, name, path, true, error, target, unsynced);
 }
 
 }  // namespace kiln::xml

@@ -31,8 +31,11 @@ bool SaveXmlFile(const XmlDocState& state, const std::string& path, bool overwri
                  kiln::file::Target target = kiln::file::Target::Own);
 // The same, over the file `name` of the open folder `dirfd` (which stays
 // open), whatever its path leads to meanwhile; `path` names it in messages.
+// `unsynced` (when given) receives whether the failure came only after the
+// file took its name (the folder could not be synced).
 bool SaveXmlFileAt(const XmlDocState& state, int dirfd, const std::string& name, const std::string& path,
-                   std::string& error);
+                   std::string& error, kiln::file::Target target = kiln::file::Target::Own,
+                   bool* unsynced = nullptr);
 
 // One walk over the whole document, without recursion: the depth of the
 // deepest node (the root element at 1), and whether every name and text may

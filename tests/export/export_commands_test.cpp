@@ -211,11 +211,13 @@ TEST_F(ExportCommandTest, UnwritableTargetsShowTheCreateMessage) {
     EXPECT_EQ(ui.Messages().back(),
               CString("创建") + noDir.c_str() + "文件失败！\n不能写入文件" + noDir.c_str() + "：" + std::strerror(ENOENT));
 
-    // The ICD file is written, the MICS file cannot be: its own message.
+    // The ICD file is written, the MICS file cannot be: its own message, and
+    // the ICD's state.
     fs::create_directories(Path("dev.mics"));
     ui.ClearCalls();
     EXPECT_FALSE(ExportIcd(Path("dev.icd")));
-    EXPECT_EQ(ui.Messages().back(), CString("创建") + Path("dev.mics").c_str() + "文件失败！\n" + Path("dev.mics").c_str() + "不是文件");
+    EXPECT_EQ(ui.Messages().back(), CString("创建") + Path("dev.mics").c_str() + "文件失败！\n" + Path("dev.mics").c_str() +
+                                        "不是文件\n" + Path("dev.icd").c_str() + "已写入");
     EXPECT_TRUE(fs::exists(Path("dev.icd")));
 
     ui.ClearCalls();

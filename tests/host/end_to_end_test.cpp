@@ -113,24 +113,28 @@ TEST_F(HostEndToEnd, TheDemoOpensTheDocumentAndShowsTheStandardPackage) {
     fs::create_directories(out);
     fs::copy_file(fs::path(KILN_SOURCE_DIR) / "examples" / "demo.kiln", root / "examples" / "demo.kiln");
     ASSERT_EQ(Kiln(m_dir, "init '" + (root / "ws").string() + "'").status, 0);
-    // Temporaries beside the ICD file: of an export of it killed before its
-    // rename (the writer is gone), of one still at work (this process, or
-    // one whose number this process cannot see, as from another PID
-    // namespace, that holds it locked), of another file. Only the first goes
-    // with the next export of the file.
+    // Temporaries beside the ICD file: of exports of it killed before their
+    // rename (the writer gone, killed and not yet reaped, or its number taken
+    // since by a live process, this one), of one still at work (one whose
+    // number this process cannot see, as from another PID namespace, that
+    // holds it locked), of another file. Those of the killed go with the next
+    // export of the file.
     const pid_t gone = fork();
     if (gone == 0) _exit(0);
     waitpid(gone, nullptr, 0);
-    const std::string killed = "demo.icd.tmp" + std::to_string(gone) + "_0";
+    const pid_t unreaped = fork();
+    if (unreaped == 0) _exit(0);
+    const std::vector<std::string> killed = {"demo.icd.tmp" + std::to_string(gone) + "_0",
+                                             "demo.icd.tmp" + std::to_string(unreaped) + "_8",
+                                             "demo.icd.tmp" + std::to_string(getpid()) + "_1"};
     // Nor do names kiln never gives (a leading zero, a process number past
     // the system's) or, when kiln runs as root, another user's file.
-    std::vector<std::string> kept = {"demo.icd.tmp" + std::to_string(getpid()) + "_1",
-                                     "other.icd.tmp" + std::to_string(gone) + "_2",
+    std::vector<std::string> kept = {"other.icd.tmp" + std::to_string(gone) + "_2",
                                      "demo.icd.tmp0" + std::to_string(gone) + "_3", "demo.icd.tmp4194304_4",
                                      "demo.icd.tmp" + std::to_string(gone) + "_05"};
     kept.push_back("demo.icd.tmp" + std::to_string(gone) + "_7");
     for (const std::string& name : kept) WriteFile(out / name, "half");
-    WriteFile(out / killed, "half");
+    for (const std::string& name : killed) WriteFile(out / name, "half");
     const int writing = ::open((out / kept.back()).c_str(), O_RDONLY | O_CLOEXEC);
     ASSERT_EQ(::flock(writing, LOCK_EX), 0);
     if (geteuid() == 0) {
@@ -143,11 +147,12 @@ TEST_F(HostEndToEnd, TheDemoOpensTheDocumentAndShowsTheStandardPackage) {
 
     Result r = Kiln(m_dir, "run '" + (root / "ws").string() + "' '" + (root / "examples" / "demo.kiln").string() + "'");
     ::close(writing);
+    waitpid(unreaped, nullptr, 0);
     ASSERT_EQ(r.status, 0) << r.out << r.err;
     EXPECT_EQ(r.err, "");
     EXPECT_FALSE(fs::exists(m_dir.path() / "p"));
     EXPECT_TRUE(fs::exists(out / "demo.icd") && fs::exists(out / "demo.mics"));
-    EXPECT_FALSE(fs::exists(out / killed));
+    for (const std::string& name : killed) EXPECT_FALSE(fs::exists(out / name)) << name;
     for (const std::string& name : kept) EXPECT_EQ(ReadFile(out / name), "half") << name;
     EXPECT_TRUE(Has(r.out, "[document] opened\n    kiln.IEC61850_std#  二次模型标准定义包3  read-only\n")) << r.out;
     // The plug-in found the standard type package: it did not ask for it.
@@ -671,6 +676,32 @@ TEST_F(HostEndToEnd, AnInitAtWorkOrStoppedHalfWayIsNamed) {
         EXPECT_EQ(init.status, 0) << blocks << init.err;
         EXPECT_EQ(Kiln(m_dir, "run '" + k.string() + "' -e 'echo x'").status, 0) << blocks;
     }
+
+    // Inits traced, one that a full disk fails (a write refused, at a
+    // template or the standard domain) and one that makes the workspace:
+    // after the mkdir of the folder, nothing under it is named by its path,
+    // all is made, filled and removed through the folders made, and the
+    // failed one leaves nothing.
+    if (std::system("strace -f -o /dev/null true > /dev/null 2>&1") != 0) {
+        std::cout << "[ SKIPPED  ] a traced init: strace is not installed or cannot trace here\n";
+        return;
+    }
+    for (const bool full : {true, false}) {
+        const fs::path t = m_dir.path() / (full ? "traced_full" : "traced");
+        const std::string trace = m_dir.str("init_trace.txt");
+        Result r = Kiln(m_dir, "init '" + t.string() + "'", 60, [&](const std::string& cmd) {
+            return "ASAN_OPTIONS=detect_leaks=0 strace -f -e trace=%file,%desc -o '" + trace + "' sh -c \"" +
+                   (full ? "ulimit -f 1; trap '' XFSZ; " : "") + cmd + "\"";
+        });
+        EXPECT_EQ(r.status, full ? 1 : 0) << r.err;
+        EXPECT_EQ(fs::exists(t), !full);
+        const std::string log = ReadFile(trace);
+        const size_t made = log.find("mkdir(\"" + t.string() + "\"");
+        ASSERT_NE(made, std::string::npos) << log;
+        const size_t byPath = log.find("\"" + t.string() + "/", made);
+        EXPECT_EQ(byPath, std::string::npos) << log.substr(log.rfind('\n', byPath) + 1, 200);
+    }
+    EXPECT_EQ(Kiln(m_dir, "run '" + m_dir.str("traced") + "' -e 'echo x'").status, 0);
 }
 
 // Two inits of one new folder started together, many times: one makes the
@@ -783,13 +814,23 @@ TEST_F(HostEndToEnd, WhatIsNoRegularFileInTheWorkspaceIsNamed) {
     const std::string docOf = " is the document folder of the workspace " + ws.string() + ", not a workspace (run kiln run " +
                               ws.string() + ")", inDoc = " is inside the document folder ";
     const std::string nested = " of the workspace " + ws.string() + "; no workspace is made inside another, nothing was changed";
+    // A workspace whose document folder is a link to `store`: a folder there
+    // is known by kiln's manifest in it.
+    const fs::path store = m_dir.path() / "store", stored = store / kManifestFile;
+    ASSERT_EQ(Kiln(m_dir, "init '" + m_dir.str("ws2") + "'").status, 0);
+    fs::rename(m_dir.path() / "ws2" / kDocumentFolder, store);
+    fs::create_directory_symlink(store, m_dir.path() / "ws2" / kDocumentFolder);
+    const std::string holds = " of a workspace (it holds kiln's manifest " + stored.string() +
+                              "); no workspace is made inside another, nothing was changed";
     for (const auto& [verb, target, says] :
          {std::tuple{"run", DocFolder() / "", DocFolder().string() + docOf}, {"init", DocFolder(), DocFolder().string() + docOf},
           {"init", inner, inner.string() + inDoc + DocFolder().string() + nested},
           {"init", linked / "inner", (linked / "inner").string() + inDoc + fs::canonical(DocFolder()).string() + nested},
           {"init", tmpl, tmpl.string() + " is the template folder" + nested},
           {"run", tmpl, tmpl.string() + " is the template folder of the workspace " + ws.string() + ", not a workspace"},
-          {"init", tmpl / "a", (tmpl / "a").string() + " is inside the template folder " + tmpl.string() + nested}}) {
+          {"init", tmpl / "a", (tmpl / "a").string() + " is inside the template folder " + tmpl.string() + nested},
+          {"init", store, store.string() + " is the document folder" + holds},
+          {"init", store / "a" / "b", (store / "a" / "b").string() + inDoc + store.string() + holds}}) {
         const bool existed = fs::exists(target);
         Result r = Kiln(m_dir, std::string(verb) + " '" + target.string() + "'" + (*verb == 'r' ? " -e 'tree 1'" : ""));
         EXPECT_EQ(r.status, 1) << target;
@@ -1016,6 +1057,27 @@ TEST_F(HostEndToEnd, AnExportWritesItsFileWholeOrFailsTheRunSayingWhy) {
     const size_t held = log.find("<" + DocFolder().string() + ">, LOCK_EX|LOCK_NB) = 0");
     const size_t byPath = held == std::string::npos ? 0 : log.find("\"" + DocFolder().string(), held);
     EXPECT_EQ(byPath, std::string::npos) << lineAt(log.rfind('\n', byPath) + 1) << "\n" << log;
+    // The ICD and its MICS go into the folder opened once for both.
+    const size_t icd = log.find(out.string() + ">, \"x.icd\") = 0"), mics = log.find(out.string() + ">, \"x.mics\") = 0");
+    ASSERT_LT(icd, mics);
+    EXPECT_FALSE(Has(log.substr(icd, mics - icd), "\"" + out.string() + "\"")) << log.substr(icd, mics - icd);
+
+    // A folder whose sync fails after the renames (EIO): the new ICD and MICS
+    // have taken the old ones' names, and the run fails saying so of each.
+    for (const char* name : {"x.icd", "x.mics"}) WriteFile(out / name, "old");
+    WriteFile(m_dir.path() / "icd.kiln", "view TreeView_User\n" + ExportLines("icd", (out / "x.icd").string()));
+    run = Kiln(m_dir, "run '" + Workspace() + "' '" + m_dir.str("icd.kiln") + "'", 60, [&](const std::string& cmd) {
+        return "ASAN_OPTIONS=detect_leaks=0 strace -f -o /dev/null -P '" + out.string() +
+               "' -e trace=fsync -e inject=fsync:error=EIO sh -c \"" + cmd + "\"";
+    });
+    EXPECT_EQ(run.status, 1);
+    EXPECT_FALSE(Has(run.err, "文件失败！")) << run.err;
+    for (const char* name : {"x.icd", "x.mics"}) {
+        EXPECT_TRUE(Has(run.err, (out / name).string() + "已写入，但不能同步文件夹" + out.string() + "：" +
+                                     std::strerror(EIO) + "：它可能还没有写到磁盘上"))
+            << run.err;
+        EXPECT_NE(ReadFile(out / name), "old") << name;
+    }
 }
 
 // An answer's folder exchanged with a link to the document folder, again and
