@@ -41,4 +41,17 @@ CString EnumValueText(CKiln_Main& app, const URI_Ref& enumVal);
 // DAIs and type values of its enumeration that hold the old text take the new.
 void CarryEnumValue(CKiln_Main& app, const URI_Ref& enumVal, const CString& oldText, const CString& newText);
 
+// The values an enumerated DA or BDA would hold outside the enumeration
+// `enumType` (none: every value is outside): its own and those of the DAIs
+// that stand for it, each by its holder, its text and "path:text".
+struct CLackedValue {
+    URI_Ref holder;
+    CString text;
+    CString label;
+};
+std::vector<CLackedValue> ValuesOutsideEnum(CKiln_Main& app, const URI_Ref& attribute, const URI_Ref& enumType);
+
+// Drops each value from its holder, as a deleted enumeration value is dropped.
+void DropValues(CKiln_Main& app, const std::vector<CLackedValue>& values);
+
 }  // namespace kiln::editing
