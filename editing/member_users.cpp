@@ -323,4 +323,35 @@ void CarryEnumCode(CKiln_Main& app, const URI_Ref& enumVal, const CString& newOr
     StoreUnitCode(app, CUserFinder(app, enumVal, EnumValueText(app, enumVal)).Run(), kiln::core::EnumCodeText(newOrd));
 }
 
+std::vector<CLackedValue> ValuesOutsideEnum(CKiln_Main& app, const URI_Ref& attribute, const URI_Ref& enumType) {
+    std::set<std::string> literals;
+    for (const URI_Ref& v : Along(app, enumType, "sec:EnumType.EnumVals"))
+        literals.insert(EnumValueText(app, v).str());
+    std::vector<std::pair<URI_Ref, CString>> holders;
+    URI_Ref type = app.DocMtd_getFirstUri_ofAsso(attribute, "sec:DA.MemberOf_DOType");
+    if (type.IsEmpty()) type = app.DocMtd_getFirstUri_ofAsso(attribute, "sec:BDA.MemberOf_DAType");
+    holders.emplace_back(attribute, app.DocMtd_getValue_ofAttr(type, kRoleName) + "." +
+                                        app.DocMtd_getValue_ofAttr(attribute, kRoleName));
+    const CMemberUsers users = UsersOfMember(app, attribute);
+    for (size_t k = 0; k < users.instances.size(); ++k)
+        if (users.instances[k].sClass == "sec:DAI") holders.emplace_back(users.instances[k], users.labels[0][k]);
+    std::vector<CLackedValue> lacked;
+    for (const auto& [holder, path] : holders) {
+        std::vector<CString> texts;
+        if (const char* own = kiln::core::OwnValueRole(holder))
+            texts.push_back(app.DocMtd_getValue_ofAttr(holder, own));
+        for (const URI_Ref& v : kiln::core::ValsOf(app, holder))
+            texts.push_back(app.DocMtd_getValue_ofAttr(v, "sec:Val.sValue"));
+        std::set<std::string> seen;
+        for (const CString& text : texts)
+            if (!text.IsEmpty() && !literals.count(text.str()) && seen.insert(text.str()).second)
+                lacked.push_back({holder, text, path + ":" + text});
+    }
+    return lacked;
+}
+
+void DropValues(CKiln_Main& app, const std::vector<CLackedValue>& values) {
+    for (const CLackedValue& v : values) ReplaceHeldValue(app, v.holder, v.text, CString());
+}
+
 }  // namespace kiln::editing

@@ -50,4 +50,17 @@ void CarryEnumValue(CKiln_Main& app, const URI_Ref& enumVal, const CString& oldT
 // unit or multiplier is the value take the new code.
 void CarryEnumCode(CKiln_Main& app, const URI_Ref& enumVal, const CString& newOrd);
 
+// The values an enumerated DA or BDA would hold outside the enumeration
+// `enumType` (none: every value is outside): its own and those of the DAIs
+// that stand for it, each by its holder, its text and "path:text".
+struct CLackedValue {
+    URI_Ref holder;
+    CString text;
+    CString label;
+};
+std::vector<CLackedValue> ValuesOutsideEnum(CKiln_Main& app, const URI_Ref& attribute, const URI_Ref& enumType);
+
+// Drops each value from its holder, as a deleted enumeration value is dropped.
+void DropValues(CKiln_Main& app, const std::vector<CLackedValue>& values);
+
 }  // namespace kiln::editing

@@ -411,6 +411,36 @@ bool FieldChange::EnumCode() {
 bool FieldChange::Association() {
     std::vector<URI_Ref> current;
     URI_Ref last;
+    // A DA's or BDA's new enumeration keeps the values it holds as well and
+    // drops the others, saying which; values it cannot drop refuse it.
+    std::vector<kiln::editing::CLackedValue> lacked;
+    const URI_Ref newEnum = m_new == "NULL" ? URI_Ref() : m_app.DocMtd_TestBy_URIRef(m_new);
+    auto lacking = [&](const std::vector<kiln::editing::CLackedValue>& values) {
+        std::vector<CString> texts, labels;
+        for (const auto& v : values) {
+            if (std::find(texts.begin(), texts.end(), v.text) == texts.end()) texts.push_back(v.text);
+            labels.push_back(v.label);
+        }
+        return std::pair{"枚举类型" + (newEnum.IsSet() ? Get(newEnum, kRoleName) : CString()) + "中没有" + Listed(texts),
+                         Listed(labels)};
+    };
+    if (m_field == "sec:BDA.DefinedBy_EnumType" && (m_new == "NULL" || newEnum.IsSet())) {
+        lacked = kiln::editing::ValuesOutsideEnum(m_app, m_rsc, newEnum);
+        std::vector<kiln::editing::CLackedValue> locked;
+        for (const auto& v : lacked)
+            if (!kiln::views::DomainEditable(m_app, v.holder)) locked.push_back(v);
+        if (!locked.empty()) {
+            const auto [why, labels] = lacking(locked);
+            Notice(why + "，不可编辑的域中的预设值不能清除：" + labels + "，不能修改！");
+            return false;
+        }
+    }
+    auto dropLacked = [&] {
+        if (lacked.empty()) return;
+        kiln::editing::DropValues(m_app, lacked);
+        const auto [why, labels] = lacking(lacked);
+        Notice(why + "，已清除预设值：" + labels + "！");
+    };
     if (m_new == "NULL") {
         // A node is written with its type: one without any no file can hold.
         if (m_field == "sec:LNode.LNodeType" && Is("sec:LNode")) {
@@ -425,6 +455,7 @@ bool FieldChange::Association() {
             Clear(m_rsc, "sec:DARef.doName");
             Clear(m_rsc, "sec:DARef.daName");
         }
+        dropLacked();
         Refresh(0);
         current.clear();
     }
@@ -434,6 +465,7 @@ bool FieldChange::Association() {
         return false;
     if (current.size() == 1 && current.front().sUri == target.sUri) return false;
     if (!kiln::views::RelinkAlone(m_app, m_rsc, m_field, target, current)) return false;
+    dropLacked();
     Refresh(1);
     AfterRelink();
     return false;

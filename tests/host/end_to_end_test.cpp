@@ -186,7 +186,8 @@ TEST_F(HostEndToEnd, TheDemoOpensTheDocumentAndShowsTheStandardPackage) {
     // Refusals say why and make nothing: a count of nodes that is no whole
     // number from 1, a package name that gives no domain name or is blank,
     // a mapping of an item whose ICD has no M2I. An edit says what the store
-    // did: a value held, or a blank row on an empty field, writes nothing.
+    // did: a value held, or a blank row on an empty field, writes nothing;
+    // another enumeration clears and names the values it lacks.
     const std::string run = "run '" + (root / "ws").string() + "' -e 'view TreeView_User' ";
     const std::string icd = "select \"产品包: 华东电气\" \"IED产品: 产品类型_1\" \"IED类型配置: Product_1\"";
     const std::string product = "select \"产品包: 华东电气\" \"IED产品: 产品类型_1\"";
@@ -196,6 +197,7 @@ TEST_F(HostEndToEnd, TheDemoOpensTheDocumentAndShowsTheStandardPackage) {
                               "\"Orsane.Zel:2007  (标准)\"' -e 'answer no' -e rclick -e 'menu \"导入 ICD（IED类型配置）\"'")
                   .status,
               0);
+    const std::string lln0Node = icd + " \"IED: TEMPLATE\" 逻辑装置:LD_1 逻辑节点:[]LLN0[1]";
     const std::string relay = product + " \"IED类型配置: NVP7_DistanceRelay_Ver3.2_Rev7\" \"IED: TEMPLATE\" ";
     auto saved = Snapshot(root / "ws" / kDocumentFolder);
     auto many = [&](const std::string& count) {
@@ -217,9 +219,13 @@ TEST_F(HostEndToEnd, TheDemoOpensTheDocumentAndShowsTheStandardPackage) {
           {"-e '" + relay + "逻辑装置:PROT(Protection) \"逻辑节点:[]PDIS[1](Distance zone 1)\" \"DO实例: DirMod\" "
            "\"DA实例: setVal[SG]\" \"预设值: \"' -e 'edit sec:Val.sValue \"02：backward\"'",
            "\n  -> stored \"backward\", shown as \"backward\"\n"},
-          {"-e '" + icd + " 类型配置 DO类配置 DO类型:Product_1_ENS_BehaviourModeKind \"数据属性:stVal (ST)\"' "
-           "-e 'edit sec:BDA.bType \"850EN_FaultDirectionKind  (Orsane.Zel:2007)\"'",
-           "\n  -> stored by the plug-in: \"http://kiln.local/Zel/2006/CIM-Sec#PreBasicTypeEnum.Enum\", refresh 3\n"}}) {
+          {"-e '" + lln0Node + "' -e 'answer choice Beh' -e rclick -e 'menu \"增加 DO实例\"' -e '" + lln0Node +
+               " \"DO实例: Beh\"' -e 'answer choice stVal[ST]' -e rclick -e 'menu \"增加 DA实例\"' -e '" + lln0Node +
+               " \"DO实例: Beh\" \"DA实例: stVal[ST]\"' -e 'edit sec:DAI.valueStr \"03：test\"' -e '" + icd +
+               " 类型配置 DO类配置 DO类型:Product_1_ENS_BehaviourModeKind \"数据属性:stVal (ST)\"' -e 'edit sec:BDA.valueStr blocked' "
+               "-e 'edit sec:BDA.bType \"850EN_FaultDirectionKind  (Orsane.Zel:2007)\"'",
+           "中没有blocked、test，已清除预设值：Product_1_ENS_BehaviourModeKind.stVal:blocked、LD_1/LLN0.Beh.stVal[ST]:test！\n"
+           "  -> stored by the plug-in: \"http://kiln.local/Zel/2006/CIM-Sec#PreBasicTypeEnum.Enum\", refresh 3\n"}}) {
         Result refused = Kiln(m_dir, run + events);
         EXPECT_EQ(refused.status, 0) << refused.out << refused.err;
         EXPECT_TRUE(Has(refused.out, says)) << refused.out;

@@ -266,6 +266,20 @@ TEST_F(FieldChange, TheTypeOfAStructuredMemberIsItsStructureLink) {
     EXPECT_EQ(refresh, 3);
     EXPECT_EQ(Targets(m.vecMag, "sec:BDA.DefinedBy_Struct"), std::vector<URI_Ref>{m.originator});
     EXPECT_EQ(Get(m.vecMag, "sec:BDA.bType"), EnumValue("PreBasicTypeEnum", "Struct"));
+    // Another enumeration keeps the values it holds too and drops the
+    // others, saying which (once: a refused change changed nothing).
+    Link(m.p1SpsStVal, "sec:BDA.DefinedBy_EnumType", m.ctlModel);
+    Set(m.p1SpsStVal, "sec:BDA.valueStr", "1");
+    const URI_Ref dai = MakeUnder(icd.doiOp, "sec:DAI", "stVal[ST]", "sec:DAI.DOI", 1);
+    Set(dai, "sec:DAI.valueStr", "2");
+    const URI_Ref one = MakeEnumType(m.instPkg, "One", 9, {"x"});
+    Doc().SetDomainEditable(DomainOf(icd.icd), false);
+    EXPECT_FALSE(Change(m.p1SpsStVal, "sec:BDA.DefinedBy_EnumType", CString(one.sUri)));
+    Doc().SetDomainEditable(DomainOf(icd.icd), true);
+    EXPECT_FALSE(Change(m.p1SpsStVal, "sec:BDA.DefinedBy_EnumType", CString(one.sUri)));
+    EXPECT_EQ(ui.Messages(), (std::vector<CString>{"枚举类型One中没有2，不可编辑的域中的预设值不能清除：LD_A/PTOC1.Op.stVal[ST]:2，不能修改！",
+                                                   "枚举类型One中没有2，已清除预设值：LD_A/PTOC1.Op.stVal[ST]:2！"}));
+    EXPECT_EQ(Get(m.p1SpsStVal, "sec:BDA.valueStr") + "/" + Get(dai, "sec:DAI.valueStr"), "1/");
     // An abstract type gives a standard LN type its name.
     Set(m.lphd, "sec:LNodeType.prefix", "X");
     EXPECT_FALSE(Change(m.lphd, "sec:LNodeType.Abstract_Type", CString(m.ptoc.sUri)));
