@@ -126,6 +126,9 @@ public:
     bool Import_Val(CKiln_Main* app, URI_Ref owner, XmlNode node, CString ord);
     bool Link_StructBDAs(CKiln_Main* app, URI_Ref daClass, XmlNode node);
     bool Link_AllStructBDAs(CKiln_Main* app);
+    // Names each type read that contains itself, or nests or derives deeper
+    // than the walks of types go (kiln::core::TypeNestingFaults).
+    void Report_TypeNesting(CKiln_Main* app);
 
     // ---- DO types, DAs, SDOs ----
     bool Import_DOType(CKiln_Main* app, URI_Ref doType, XmlNode node, CString ord, bool bLoadDepends);
