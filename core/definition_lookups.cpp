@@ -53,7 +53,7 @@ bool CKiln_Main::Get_DOs_of_Std_LNType(std::vector<URI_Ref>& dos, std::vector<UR
             packages.push_back(package);
         }
         type = DocMtd_getFirstUri_ofAsso(type, kAbstractRole);
-        if (type.IsEmpty() || visited.count(type.sUri)) return true;
+        if (type.IsEmpty() || visited.count(type.sUri) || visited.size() >= kiln::core::kTypeNestingBound) return true;
     }
 }
 
