@@ -267,7 +267,8 @@ private:
     // The DO names of each LNodeType element by id, read before any change.
     using TemplateDOs = std::map<CString, std::vector<CString>>;
     // The names of the DOs a type based on `base` inherits: along the base
-    // chain in the file, then in the model. A chain closing on itself ends.
+    // chain in the file, then in the model. A chain closing on itself ends,
+    // as one does at the bound of nesting (kiln::core::kTypeNestingBound).
     std::vector<CString> InheritedDOs(CKiln_Main* app, const CString& id, const CString& base,
                                       const TemplateDOs& fileDOs, const std::map<CString, CString>& fileBases);
 

@@ -60,7 +60,8 @@ std::vector<CString> CKiln_Import::InheritedDOs(CKiln_Main* app, const CString& 
     std::vector<CString> names;
     std::set<CString> visited{id};
     CString current = base;
-    while (!current.IsEmpty() && visited.insert(current).second) {
+    // As far as the walks of types go along a chain of bases.
+    while (!current.IsEmpty() && visited.size() < kiln::core::kTypeNestingBound && visited.insert(current).second) {
         auto inFile = fileDOs.find(current);
         if (inFile != fileDOs.end()) {
             names.insert(names.end(), inFile->second.begin(), inFile->second.end());
