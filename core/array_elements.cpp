@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "core/scl_value_types.h"
+#include "core/type_nesting.h"
 
 using kiln::core::kRoleName;
 using kiln::core::kRoleOrd;
@@ -29,7 +30,7 @@ void Note(CKiln_Main& app, const URI_Ref& member, const char* countRole, const s
 // is not entered again.
 void StructWalk(CKiln_Main& app, const URI_Ref& type, const std::string& path, std::map<std::string, std::string>& arrays,
                 OnPath& onPath) {
-    if (type.IsEmpty() || !onPath.insert(type.sUri).second) return;
+    if (type.IsEmpty() || !kiln::core::EnterTypePath(onPath, type.sUri)) return;
     for (const URI_Ref& bda : MembersOf(app, type, "sec:DAType.Contains_BDAs")) {
         const std::string p = path + "." + app.DocMtd_getValue_ofAttr(bda, kRoleName).str();
         Note(app, bda, "sec:BDA.count", p, arrays);
@@ -41,7 +42,7 @@ void StructWalk(CKiln_Main& app, const URI_Ref& type, const std::string& path, s
 // The SDOs and DAs of a DO type below `prefix` ("" or a path ending in ".").
 void DOTypeWalk(CKiln_Main& app, const URI_Ref& type, const std::string& prefix,
                 std::map<std::string, std::string>& arrays, OnPath& onPath) {
-    if (type.IsEmpty() || !onPath.insert(type.sUri).second) return;
+    if (type.IsEmpty() || !kiln::core::EnterTypePath(onPath, type.sUri)) return;
     for (const URI_Ref& sdo : MembersOf(app, type, "sec:DOType.Contains_SDOs")) {
         const std::string p = prefix + app.DocMtd_getValue_ofAttr(sdo, kRoleName).str();
         Note(app, sdo, "sec:SDO.count", p, arrays);

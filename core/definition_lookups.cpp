@@ -1,4 +1,5 @@
 #include "core/kiln_main.h"
+#include "core/type_nesting.h"
 #include "platform/mfc/text_funcs.h"
 
 using kiln::core::kRoleName;
@@ -52,7 +53,7 @@ bool CKiln_Main::Get_DOs_of_Std_LNType(std::vector<URI_Ref>& dos, std::vector<UR
             packages.push_back(package);
         }
         type = DocMtd_getFirstUri_ofAsso(type, kAbstractRole);
-        if (type.IsEmpty() || visited.count(type.sUri)) return true;
+        if (type.IsEmpty() || visited.count(type.sUri) || visited.size() >= kiln::core::kTypeNestingBound) return true;
     }
 }
 
@@ -112,9 +113,9 @@ bool CKiln_Main::Get_DAs_of_aDO_Walk(URI_Ref& obj, Struct_DAs_ofDO* pOut, const 
     }
 
     // A type that already lies on the walk's path (an SDO or a structure that
-    // contains itself) adds nothing more.
+    // contains itself), or lies past the bound of nesting, adds nothing more.
     const URI_Ref type = DocMtd_getFirstUri_ofAsso(obj, typeRole);
-    if (type.IsSet() && onPath.count(type.sUri)) return true;
+    if (type.IsSet() && !kiln::core::EnterTypePath(onPath, type.sUri)) return true;
     PathMark mark(onPath, type.sUri);
 
     URI_Ref last;

@@ -16,11 +16,13 @@
 #include <cstring>
 #include <iterator>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "core/free_names.h"
 #include "core/kiln_main.h"
+#include "core/type_nesting.h"
 #include "platform/framework/wnd.h"
 #include "platform/mfc/containers.h"
 #include "platform/ui/ui_functions.h"
@@ -127,11 +129,11 @@ private:
     int Presence(const URI_Ref& member);
     // The enumeration a type was built with (empty when none).
     URI_Ref EnumOf(const URI_Ref& type);
-    URI_Ref EnumOfWalk(const URI_Ref& type, std::map<std::string, bool>& onPath);
+    URI_Ref EnumOfWalk(const URI_Ref& type, std::set<std::string>& onPath);
     // Whether a standard type holds an enumerated data attribute without an
     // enumeration, directly or in a structure it contains.
     bool HasOpenEnum(const URI_Ref& stdType);
-    bool HasOpenEnumWalk(const URI_Ref& stdType, std::map<std::string, bool>& onPath);
+    bool HasOpenEnumWalk(const URI_Ref& stdType, std::set<std::string>& onPath);
     void SetValueText(const URI_Ref& instType, const URI_Ref& member);
 
     CKiln_Main& m_app;
@@ -356,20 +358,20 @@ void CInstantiation::SetValueText(const URI_Ref& instType, const URI_Ref& member
 }
 
 URI_Ref CInstantiation::EnumOf(const URI_Ref& type) {
-    std::map<std::string, bool> onPath;
+    std::set<std::string> onPath;
     return EnumOfWalk(type, onPath);
 }
 
 // The type's record of its enumeration; for a type without one (made by an
 // import or a copy), the enumeration of its first member that the standard
 // class leaves open, so that such a type is reused as one built here would be.
-URI_Ref CInstantiation::EnumOfWalk(const URI_Ref& type, std::map<std::string, bool>& onPath) {
+URI_Ref CInstantiation::EnumOfWalk(const URI_Ref& type, std::set<std::string>& onPath) {
     const TypeKind* k = TypeKindOf(type);
     if (!k || !k->enumRole) return URI_Ref();
     const URI_Ref recorded = m_app.DocMtd_getFirstUri_ofAsso(type, k->enumRole);
     if (recorded.IsSet()) return recorded;
     const URI_Ref stdClass = m_app.DocMtd_getFirstUri_ofAsso(type, k->classOfRole);
-    if (stdClass.IsEmpty() || !HasOpenEnum(stdClass) || !onPath.emplace(type.sUri, true).second) return URI_Ref();
+    if (stdClass.IsEmpty() || !HasOpenEnum(stdClass) || !kiln::core::EnterTypePath(onPath, type.sUri)) return URI_Ref();
     const char* role = type.sClass == "sec:DOType" ? "sec:DOType.Contains_DAs" : "sec:DAType.Contains_BDAs";
     std::vector<URI_Ref> stdMembers, members;
     m_app.DocMtd_get_Association_BUris(stdClass, role, stdMembers, kRoleOrd, SortPolicy_ByOrd);
@@ -397,14 +399,14 @@ URI_Ref CInstantiation::EnumOfWalk(const URI_Ref& type, std::map<std::string, bo
 }
 
 bool CInstantiation::HasOpenEnum(const URI_Ref& stdType) {
-    std::map<std::string, bool> onPath;
+    std::set<std::string> onPath;
     return HasOpenEnumWalk(stdType, onPath);
 }
 
-bool CInstantiation::HasOpenEnumWalk(const URI_Ref& stdType, std::map<std::string, bool>& onPath) {
+bool CInstantiation::HasOpenEnumWalk(const URI_Ref& stdType, std::set<std::string>& onPath) {
     if (auto it = m_open.find(stdType.sUri); it != m_open.end()) return it->second;
     // A structure met again on its own path adds nothing new.
-    if (!onPath.emplace(stdType.sUri, true).second) return false;
+    if (!kiln::core::EnterTypePath(onPath, stdType.sUri)) return false;
     const char* role = stdType.sClass == "sec:DOType" ? "sec:DOType.Contains_DAs" : "sec:DAType.Contains_BDAs";
     std::vector<URI_Ref> members;
     m_app.DocMtd_get_Association_BUris(stdType, role, members, kRoleOrd, SortPolicy_ByOrd);

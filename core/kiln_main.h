@@ -533,17 +533,20 @@ private:
     // The preset values of the package's DAs and BDAs that their basic types
     // cannot hold, each an error of the check report.
     void Check_TypePackage_Values(URI_Ref package);
+    // The package's types that contain themselves or nest or derive deeper
+    // than the walks go (TypeNestingFaults), each an error of the check report.
+    void Check_TypePackage_Nesting(URI_Ref package);
     // Shared steps of the two drivers (editing/check_drivers.cpp).
     bool Begin_CheckReport();
     void Check_TypePackages(const std::vector<URI_Ref>& packages);
     void Finish_CheckReport(bool bIcd);
     // The path walks below GetSDODA and GetDABDA: `onPath` holds the types
-    // the walk is inside of; a type met again there is a cycle, reported
-    // once per type in `reported` and not entered.
+    // the walk is inside of; a type met again there, or past the bound of
+    // nesting, is not entered (the type checks name it).
     void GetSDODA_Walk(URI_Ref doType, std::map<CString, URI_Ref>& paths, const CString& prefix,
-                       std::set<std::string>& onPath, std::set<std::string>& reported);
+                       std::set<std::string>& onPath);
     void GetDABDA_Walk(URI_Ref daType, std::map<CString, URI_Ref>& paths, const CString& prefix,
-                       std::set<std::string>& onPath, std::set<std::string>& reported);
+                       std::set<std::string>& onPath);
     // Fills `chain` with a type and its abstract types (Get_AbstractTypes);
     // when the chain runs in a circle, one finding under `where` and false.
     bool AbstractChain_Checked(const URI_Ref& type, const CString& abstractAssoc, const CString& where,

@@ -7,6 +7,7 @@
 #include "core/key_das.h"
 #include "core/map_item_target.h"
 #include "core/type_classes.h"
+#include "core/type_nesting.h"
 #include "platform/framework/cim_schema.h"
 #include "platform/mfc/text_funcs.h"
 
@@ -66,7 +67,7 @@ bool Matches(CKiln_Main& app, const CString& text, const URI_Ref& element) {
 }  // namespace
 
 bool CKiln_Main::isDOName_In_DOSequence(CString name, std::vector<URI_Ref> candidates, URI_Ref& found) {
-    if (name.IsEmpty()) return false;
+    if (name.IsEmpty() || kiln::core::PathPassesBound(name)) return false;
     const int dot = SplitAt(name);
     if (dot < 0) {
         URI_Ref hit = FirstNamed(*this, candidates, name);
@@ -103,7 +104,7 @@ bool CKiln_Main::isDAName_In_DASequence(CString path, std::vector<URI_Ref> candi
 namespace kiln::core {
 
 URI_Ref AttributeAtPath(CKiln_Main& app, const CString& path, const std::vector<URI_Ref>& candidates) {
-    if (path.IsEmpty() || candidates.empty()) return URI_Ref();
+    if (path.IsEmpty() || candidates.empty() || PathPassesBound(path)) return URI_Ref();
     const int dot = SplitAt(path);
     if (dot < 0) {
         for (const URI_Ref& c : candidates)

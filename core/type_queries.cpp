@@ -1,4 +1,5 @@
 #include "core/kiln_main.h"
+#include "core/type_nesting.h"
 #include "platform/mfc/gbk.h"
 #include "platform/ui/ui_functions.h"
 
@@ -32,7 +33,7 @@ bool CKiln_Main::Get_AbstractTypes(URI_Ref type, std::vector<URI_Ref>* pOut, CSt
         pOut->push_back(type);
         visited.insert(type.sUri);
         URI_Ref next = DocMtd_getFirstUri_ofAsso(type, asso);
-        if (next.IsEmpty() || visited.count(next.sUri)) return true;
+        if (next.IsEmpty() || visited.count(next.sUri) || pOut->size() >= kiln::core::kTypeNestingBound) return true;
         type = next;
     }
 }

@@ -26,6 +26,7 @@ void CKiln_Main::Check_TypePackages(const std::vector<URI_Ref>& packages) {
         Chech_TypePackage_DOCDC(package);
         Chech_TypePackage_SDOCDC_DAfc(package);
         Check_TypePackage_Values(package);
+        Check_TypePackage_Nesting(package);
     }
 }
 

@@ -10,6 +10,7 @@
 #include "core/kiln_main.h"
 #include "core/scl_names.h"
 #include "core/scl_value_types.h"
+#include "core/type_nesting.h"
 
 using kiln::core::kRoleName;
 using kiln::core::kRoleOrd;
@@ -190,7 +191,7 @@ bool CKiln_Main::Chech_DARef_RepeatORhasDODA(URI_Ref icd) {
 }
 
 bool CKiln_Main::GetLNTypeDOSDODA(URI_Ref typePackage, std::map<CString, URI_Ref>& paths) {
-    std::set<std::string> onPath, reported;
+    std::set<std::string> onPath;
     std::vector<URI_Ref> lnTypes;
     DocMtd_get_Association_BUris(typePackage, "sec:TypePackage.LNodeTypes", lnTypes, kRoleOrd, SortPolicy_ByOrd);
     for (const URI_Ref& lnType : lnTypes) {
@@ -204,8 +205,7 @@ bool CKiln_Main::GetLNTypeDOSDODA(URI_Ref typePackage, std::map<CString, URI_Ref
             for (const URI_Ref& dataObject : dos) {
                 const CString key = typeName + "/" + DocMtd_getValue_ofAttr(dataObject, kRoleName);
                 paths.emplace(key, dataObject);
-                GetSDODA_Walk(DocMtd_getFirstUri_ofAsso(dataObject, "sec:DO.DefinedBy_DOType"), paths, key, onPath,
-                              reported);
+                GetSDODA_Walk(DocMtd_getFirstUri_ofAsso(dataObject, "sec:DO.DefinedBy_DOType"), paths, key, onPath);
             }
         }
     }
@@ -213,40 +213,26 @@ bool CKiln_Main::GetLNTypeDOSDODA(URI_Ref typePackage, std::map<CString, URI_Ref
 }
 
 bool CKiln_Main::GetSDODA(URI_Ref doType, std::map<CString, URI_Ref>& paths, CString prefix) {
-    std::set<std::string> onPath, reported;
-    GetSDODA_Walk(doType, paths, prefix, onPath, reported);
+    std::set<std::string> onPath;
+    GetSDODA_Walk(doType, paths, prefix, onPath);
     return true;
 }
 
 bool CKiln_Main::GetDABDA(URI_Ref daType, std::map<CString, URI_Ref>& paths, CString prefix) {
-    std::set<std::string> onPath, reported;
-    GetDABDA_Walk(daType, paths, prefix, onPath, reported);
+    std::set<std::string> onPath;
+    GetDABDA_Walk(daType, paths, prefix, onPath);
     return true;
 }
 
-namespace {
-
-// Enters `type` into the walk's path; false (and one finding per type, under
-// `where`) when the walk is already inside it.
-bool EnterType(CKiln_Main& app, const URI_Ref& type, const CString& where, std::set<std::string>& onPath,
-               std::set<std::string>& reported) {
-    if (onPath.insert(type.sUri).second) return true;
-    if (reported.insert(type.sUri).second)
-        app.Write_error_to_Report(where, "类型嵌套形成闭环：" + app.DocMtd_getValue_ofAttr(type, kRoleName), true);
-    return false;
-}
-
-}  // namespace
-
 void CKiln_Main::GetSDODA_Walk(URI_Ref doType, std::map<CString, URI_Ref>& paths, const CString& prefix,
-                               std::set<std::string>& onPath, std::set<std::string>& reported) {
-    if (doType.IsEmpty() || !EnterType(*this, doType, prefix, onPath, reported)) return;
+                               std::set<std::string>& onPath) {
+    if (doType.IsEmpty() || !kiln::core::EnterTypePath(onPath, doType.sUri)) return;
     std::vector<URI_Ref> sdos;
     DocMtd_get_Association_BUris(doType, "sec:DOType.Contains_SDOs", sdos, kRoleOrd, SortPolicy_ByOrd);
     for (const URI_Ref& sdo : sdos) {
         const CString key = prefix + "." + DocMtd_getValue_ofAttr(sdo, kRoleName);
         paths.emplace(key, sdo);
-        GetSDODA_Walk(DocMtd_getFirstUri_ofAsso(sdo, "sec:SDO.DefinedBy_DOType"), paths, key, onPath, reported);
+        GetSDODA_Walk(DocMtd_getFirstUri_ofAsso(sdo, "sec:SDO.DefinedBy_DOType"), paths, key, onPath);
     }
     std::vector<URI_Ref> das;
     DocMtd_get_Association_BUris(doType, "sec:DOType.Contains_DAs", das, kRoleOrd, SortPolicy_ByOrd);
@@ -257,21 +243,21 @@ void CKiln_Main::GetSDODA_Walk(URI_Ref doType, std::map<CString, URI_Ref>& paths
         paths.emplace(withFc, da);
         const URI_Ref structType = DocMtd_getFirstUri_ofAsso(da, "sec:BDA.DefinedBy_Struct");
         if (structType.IsEmpty()) continue;
-        GetDABDA_Walk(structType, paths, plain, onPath, reported);
-        GetDABDA_Walk(structType, paths, withFc, onPath, reported);
+        GetDABDA_Walk(structType, paths, plain, onPath);
+        GetDABDA_Walk(structType, paths, withFc, onPath);
     }
     onPath.erase(doType.sUri);
 }
 
 void CKiln_Main::GetDABDA_Walk(URI_Ref daType, std::map<CString, URI_Ref>& paths, const CString& prefix,
-                               std::set<std::string>& onPath, std::set<std::string>& reported) {
-    if (daType.IsEmpty() || !EnterType(*this, daType, prefix, onPath, reported)) return;
+                               std::set<std::string>& onPath) {
+    if (daType.IsEmpty() || !kiln::core::EnterTypePath(onPath, daType.sUri)) return;
     std::vector<URI_Ref> bdas;
     DocMtd_get_Association_BUris(daType, "sec:DAType.Contains_BDAs", bdas, kRoleOrd, SortPolicy_ByOrd);
     for (const URI_Ref& bda : bdas) {
         const CString key = prefix + "." + DocMtd_getValue_ofAttr(bda, kRoleName);
         paths.emplace(key, bda);
-        GetDABDA_Walk(DocMtd_getFirstUri_ofAsso(bda, "sec:BDA.DefinedBy_Struct"), paths, key, onPath, reported);
+        GetDABDA_Walk(DocMtd_getFirstUri_ofAsso(bda, "sec:BDA.DefinedBy_Struct"), paths, key, onPath);
     }
     onPath.erase(daType.sUri);
 }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/kiln_main.h"
+#include "core/type_nesting.h"
 #include "editing/lnode_class.h"
 #include "platform/framework/cim_schema.h"
 
@@ -93,7 +94,7 @@ public:
         const URI_Ref doType = m_app.DocMtd_getFirstUri_ofAsso(
             obj, obj.sClass == "sec:SDO" ? "sec:SDO.DefinedBy_DOType" : "sec:DO.DefinedBy_DOType");
         if (doType.IsEmpty()) return false;
-        if (!m_onPath.insert(doType.sUri).second) return true;
+        if (!kiln::core::EnterTypePath(m_onPath, doType.sUri)) return true;
 
         const CString objPath = path + name;
         if (HasConstraint(doType)) AddMember(objPath);

@@ -236,9 +236,12 @@ bool CKiln_Main::AbstractChain_Checked(const URI_Ref& type, const CString& abstr
                                        std::vector<URI_Ref>& chain) {
     Get_AbstractTypes(type, &chain, abstractAssoc);
     // The walk stops at a type it already passed: a chain whose last type
-    // still has an abstract type runs in a circle.
+    // has an abstract type the chain holds runs in a circle (one that stops
+    // at the bound of nesting is named by the type checks).
     const URI_Ref back = DocMtd_getFirstUri_ofAsso(chain.back(), abstractAssoc);
-    if (back.IsEmpty()) return true;
+    if (back.IsEmpty() ||
+        std::none_of(chain.begin(), chain.end(), [&](const URI_Ref& t) { return t.sUri == back.sUri; }))
+        return true;
     Write_error_to_Report(where, "抽象类型形成闭环：" + DocMtd_getValue_ofAttr(back, kRoleName), true);
     return false;
 }

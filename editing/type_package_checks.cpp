@@ -7,6 +7,7 @@
 
 #include "core/kiln_main.h"
 #include "core/scl_values.h"
+#include "core/type_nesting.h"
 #include "platform/mfc/text_funcs.h"
 
 using kiln::core::kRoleName;
@@ -210,4 +211,18 @@ void CKiln_Main::Check_TypePackage_Values(URI_Ref package) {
             }
         }
     }
+}
+
+void CKiln_Main::Check_TypePackage_Nesting(URI_Ref package) {
+    const CString packageName = DocMtd_getValue_ofAttr(package, kRoleName);
+    std::vector<URI_Ref> types;
+    for (const char* role : {"sec:TypePackage.LNodeTypes", "sec:TypePackage.DOTypes", "sec:TypePackage.DATypes"}) {
+        std::vector<URI_Ref> members;
+        DocMtd_get_Association_BUris(package, role, members, kRoleOrd, SortPolicy_ByOrd);
+        types.insert(types.end(), members.begin(), members.end());
+    }
+    for (const kiln::core::TypeNestingFault& fault : kiln::core::TypeNestingFaults(*this, types))
+        Write_error_to_Report(packageName + "的" + CString(fault.type.sClass.c_str()).Mid(4) + ": " +
+                                  DocMtd_getValue_ofAttr(fault.type, kRoleName),
+                              fault.text, true);
 }

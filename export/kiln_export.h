@@ -241,10 +241,11 @@ private:
     bool Export_EnumVals(const XmlNode& parent, CKiln_Main* pMain, CBase_XML& xml, const URI_Ref& value);
     bool Get_m_doTypeList(CKiln_Main* pMain, const URI_Ref& member);
     bool Get_m_daTypeList(CKiln_Main* pMain, const URI_Ref& member);
-    // The walks below the two collectors; `onPath` holds the types the walk
-    // is inside of, so that a type containing itself ends the descent.
-    void CollectDOTypes(CKiln_Main* pMain, const URI_Ref& member, std::set<std::string>& onPath);
-    void CollectDATypes(CKiln_Main* pMain, const URI_Ref& member, std::set<std::string>& onPath);
+    // Adds the type of the member (a DO, SDO, DA or BDA) and every type
+    // below it along `membersRole` to the list, each once, however deep they
+    // nest or whether one contains itself.
+    void CollectTypes(CKiln_Main* pMain, const URI_Ref& member, std::vector<URI_Ref>& list,
+                      std::set<std::string>& uris, const char* membersRole);
     // A type whose isInstType is "false" is left out of a type-package
     // file; the ICD form writes every type it references.
     bool SkipsType(CKiln_Main* pMain, const URI_Ref& type, const char* role) const;

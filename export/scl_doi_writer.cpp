@@ -2,6 +2,7 @@
 // with the from-M2I answer, the values, units and ranges of its mapping items.
 #include "core/kiln_main.h"
 #include "core/scl_names.h"
+#include "core/type_nesting.h"
 #include "export/export_util.h"
 #include "export/kiln_export.h"
 
@@ -260,7 +261,7 @@ bool CKiln_Export::Add_SDO_to_InstDO_map(CKiln_Main* pMain, const URI_Ref& sdo, 
     const URI_Ref type = pMain->DocMtd_getFirstUri_ofAsso(sdo, "sec:SDO.DefinedBy_DOType");
     descs.emplace(path.str(), Attr(pMain, sdo, "cim:Naming.description"));
     // A type that contains itself, directly or further down, is not entered again.
-    if (type.IsEmpty() || !onPath.insert(type.sUri).second) return true;
+    if (type.IsEmpty() || !kiln::core::EnterTypePath(onPath, type.sUri)) return true;
     std::vector<URI_Ref> sdos;
     Members(pMain, type, "sec:DOType.Contains_SDOs", sdos);
     for (const URI_Ref& s : sdos)

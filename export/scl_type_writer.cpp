@@ -158,36 +158,33 @@ bool CKiln_Export::Export_DO(const XmlNode& parent, CKiln_Main* pMain, CBase_XML
 }
 
 bool CKiln_Export::Get_m_doTypeList(CKiln_Main* pMain, const URI_Ref& member) {
-    std::set<std::string> onPath;
-    CollectDOTypes(pMain, member, onPath);
+    CollectTypes(pMain, member, m_doTypeList, m_doTypeUris, "sec:DOType.Contains_SDOs");
     return true;
-}
-
-void CKiln_Export::CollectDOTypes(CKiln_Main* pMain, const URI_Ref& member, std::set<std::string>& onPath) {
-    const char* role = member.sClass == "sec:SDO" ? "sec:SDO.DefinedBy_DOType" : "sec:DO.DefinedBy_DOType";
-    const URI_Ref type = pMain->DocMtd_getFirstUri_ofAsso(member, role);
-    if (type.IsEmpty() || !onPath.insert(type.sUri).second) return;
-    AddOnce(m_doTypeList, m_doTypeUris, type);
-    std::vector<URI_Ref> sdos;
-    Members(pMain, type, "sec:DOType.Contains_SDOs", sdos);
-    for (const URI_Ref& s : sdos) CollectDOTypes(pMain, s, onPath);
-    onPath.erase(type.sUri);
 }
 
 bool CKiln_Export::Get_m_daTypeList(CKiln_Main* pMain, const URI_Ref& member) {
-    std::set<std::string> onPath;
-    CollectDATypes(pMain, member, onPath);
+    CollectTypes(pMain, member, m_daTypeList, m_daTypeUris, "sec:DAType.Contains_BDAs");
     return true;
 }
 
-void CKiln_Export::CollectDATypes(CKiln_Main* pMain, const URI_Ref& member, std::set<std::string>& onPath) {
-    const URI_Ref type = pMain->DocMtd_getFirstUri_ofAsso(member, "sec:BDA.DefinedBy_Struct");
-    if (type.IsEmpty() || !onPath.insert(type.sUri).second) return;
-    AddOnce(m_daTypeList, m_daTypeUris, type);
-    std::vector<URI_Ref> bdas;
-    Members(pMain, type, "sec:DAType.Contains_BDAs", bdas);
-    for (const URI_Ref& b : bdas) CollectDATypes(pMain, b, onPath);
-    onPath.erase(type.sUri);
+void CKiln_Export::CollectTypes(CKiln_Main* pMain, const URI_Ref& member, std::vector<URI_Ref>& list,
+                                std::set<std::string>& uris, const char* membersRole) {
+    // Depth first, in member order, with a stack of its own: the list holds
+    // each type once, and a type it holds was taken with those below it.
+    std::vector<URI_Ref> pending{member};
+    while (!pending.empty()) {
+        const URI_Ref m = pending.back();
+        pending.pop_back();
+        const char* role = m.sClass == "sec:SDO" ? "sec:SDO.DefinedBy_DOType"
+                           : m.sClass == "sec:DO" ? "sec:DO.DefinedBy_DOType"
+                                                  : "sec:BDA.DefinedBy_Struct";
+        const URI_Ref type = pMain->DocMtd_getFirstUri_ofAsso(m, role);
+        if (type.IsEmpty() || uris.count(type.sUri)) continue;
+        AddOnce(list, uris, type);
+        std::vector<URI_Ref> members;
+        Members(pMain, type, membersRole, members);
+        pending.insert(pending.end(), members.rbegin(), members.rend());
+    }
 }
 
 bool CKiln_Export::Export_DOType(const XmlNode& parent, CKiln_Main* pMain, CBase_XML& xml, const URI_Ref& type) {

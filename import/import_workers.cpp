@@ -334,6 +334,7 @@ bool CKiln_Import::Import_LNodeTypeFile(CKiln_Main* app, CBase_XML* source, CBas
         if (it != m_mapNewEnumTypes.end() && it->second.m_pNode == el) Import_EnumType(app, it->second.m_uShell, el, "");
     }
     Link_AllStructBDAs(app);
+    Report_TypeNesting(app);
     Finish_Report(app, "LNodeType");
     return true;
 }

@@ -110,6 +110,9 @@ public:
     ImportShellTable m_mapNewLDevices;
     ImportShellTable m_mapNewEnumTypes;
     std::set<CString> m_setBasicTypes;
+    // For an LN type met along chains of bases: a type further along its
+    // chain, so that each chain is walked about once (BaseClosesCycle).
+    std::map<std::string, URI_Ref> m_mapBaseAncestors;
 
     // The text of the first node `xpath` selects under `node`: false with ""
     // when the node is null or nothing is selected.
@@ -126,6 +129,9 @@ public:
     bool Import_Val(CKiln_Main* app, URI_Ref owner, XmlNode node, CString ord);
     bool Link_StructBDAs(CKiln_Main* app, URI_Ref daClass, XmlNode node);
     bool Link_AllStructBDAs(CKiln_Main* app);
+    // Names each type read that contains itself, or nests or derives deeper
+    // than the walks of types go (kiln::core::TypeNestingFaults).
+    void Report_TypeNesting(CKiln_Main* app);
 
     // ---- DO types, DAs, SDOs ----
     bool Import_DOType(CKiln_Main* app, URI_Ref doType, XmlNode node, CString ord, bool bLoadDepends);
@@ -136,6 +142,10 @@ public:
     void CopyPresence(CKiln_Main* app, const URI_Ref& classMember, const URI_Ref& member, const char* role);
 
     // ---- LN types and DOs ----
+    // Whether basing `lnType`, which has no base yet, on `base` would close
+    // a circle: whether the chain of `base` ends at `lnType`. However long
+    // the chains, each is walked about once in a run.
+    bool BaseClosesCycle(CKiln_Main* app, const URI_Ref& lnType, const URI_Ref& base);
     bool Import_LNodeType(CKiln_Main* app, URI_Ref lnType, XmlNode node, CString base, URI_Ref package, CString ord,
                           bool bLoadDepends);
     // False when no DO with a name was made (the creator refused, or the
@@ -264,7 +274,8 @@ private:
     // The DO names of each LNodeType element by id, read before any change.
     using TemplateDOs = std::map<CString, std::vector<CString>>;
     // The names of the DOs a type based on `base` inherits: along the base
-    // chain in the file, then in the model. A chain closing on itself ends.
+    // chain in the file, then in the model. A chain closing on itself ends,
+    // as one does at the bound of nesting (kiln::core::kTypeNestingBound).
     std::vector<CString> InheritedDOs(CKiln_Main* app, const CString& id, const CString& base,
                                       const TemplateDOs& fileDOs, const std::map<CString, CString>& fileBases);
 

@@ -1,6 +1,7 @@
 // The DataTypeTemplates element of an SCL file into one type package: the
 // dependency question, the target package, a shell per type element (so a
 // member may name a type that stands later in the file), then the members.
+#include "core/type_nesting.h"
 #include "import/import_util.h"
 
 using kiln::core::kRoleName;
@@ -59,7 +60,8 @@ std::vector<CString> CKiln_Import::InheritedDOs(CKiln_Main* app, const CString& 
     std::vector<CString> names;
     std::set<CString> visited{id};
     CString current = base;
-    while (!current.IsEmpty() && visited.insert(current).second) {
+    // As far as the walks of types go along a chain of bases.
+    while (!current.IsEmpty() && visited.size() < kiln::core::kTypeNestingBound && visited.insert(current).second) {
         auto inFile = fileDOs.find(current);
         if (inFile != fileDOs.end()) {
             names.insert(names.end(), inFile->second.begin(), inFile->second.end());
@@ -226,7 +228,19 @@ bool CKiln_Import::Import_DataTypeTemplates(CKiln_Main* app, URI_Ref icd, XmlNod
     for (auto& [key, s] : m_mapNewLNodeTypes)
         Import_LNodeType(app, s.m_uShell, s.m_pNode, s.m_strBase, package, s.m_strOrd, false);
     Link_AllStructBDAs(app);
+    Report_TypeNesting(app);
     return true;
+}
+
+void CKiln_Import::Report_TypeNesting(CKiln_Main* app) {
+    std::vector<URI_Ref> read;
+    for (const ImportShellTable* table : {&m_mapNewLNodeTypes, &m_mapNewDOTypes, &m_mapNewDATypes})
+        for (const auto& [key, s] : *table)
+            if (!s.m_pNode.IsNull()) read.push_back(s.m_uShell);
+    for (const kiln::core::TypeNestingFault& fault : kiln::core::TypeNestingFaults(*app, read))
+        AddOtherError("错误：ICD文件:  " + CString(fault.type.sClass.c_str()).Mid(4) + ":" +
+                          app->DocMtd_getValue_ofAttr(fault.type, kRoleName),
+                      fault.text);
 }
 
 bool CKiln_Import::Import_BaseLDevices(CKiln_Main* app, URI_Ref ldevice, XmlNode node, CString /*ord*/,

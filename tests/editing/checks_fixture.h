@@ -37,6 +37,7 @@ struct KilnChecksProbe {
     static bool Chech_TypePackage_SDOCDC_DAfc(CKiln_Main& a, URI_Ref pkg) {
         return a.Chech_TypePackage_SDOCDC_DAfc(pkg);
     }
+    static void Check_TypePackage_Nesting(CKiln_Main& a, URI_Ref pkg) { a.Check_TypePackage_Nesting(pkg); }
 };
 
 namespace kiln::test {

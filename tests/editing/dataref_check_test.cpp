@@ -201,17 +201,40 @@ TEST_F(DARefCheckTest, CyclicTypesAreReportedOnceAndTheWalkEnds) {
     URI_Ref a = MakeLNodeType(m.instPkg, "P1_A", 7);
     URI_Ref b = MakeLNodeType(m.instPkg, "P1_B", 8, a);
     Link(a, "sec:LNodeType.Abstract_Type", b);
+    // A DO type nesting 40 DA types (D0 > D1 > ... > D39), one past the
+    // walks' bound, and a chain of 40 LN types, each based on the one before.
+    URI_Ref inner;
+    for (int i = 39; i >= 0; --i) {
+        URI_Ref d = MakeDAType(m.instPkg, "P1_D" + CString(std::to_string(i).c_str()), 10 + i);
+        MakeBDA(d, "b", 1, inner.IsSet() ? "Struct" : "BOOLEAN", inner);
+        inner = d;
+    }
+    URI_Ref deep = MakeDOType(m.instPkg, "P1_Deep", 5);
+    MakeDA(deep, "d", 1, "ST", "Struct", inner);
+    MakeDO(m.p1Ptoc, "Deep", 5, deep);
+    URI_Ref base;
+    for (int i = 0; i < 40; ++i) base = MakeLNodeType(m.instPkg, "P1_L" + CString(std::to_string(i).c_str()), 60 + i, base);
 
     std::map<CString, URI_Ref> paths;
     EXPECT_TRUE(KilnChecksProbe::GetLNTypeDOSDODA(app, m.instPkg, paths));
     EXPECT_TRUE(paths.count("P1_PTOC/Loop.sub"));
     EXPECT_TRUE(paths.count("P1_PTOC/Loop.s[ST].self"));
     EXPECT_FALSE(paths.count("P1_PTOC/Loop.sub.sub"));
+    CString below = "P1_PTOC/Deep.d";
+    for (int i = 0; i < 30; ++i) below += ".b";
+    EXPECT_TRUE(paths.count(below));
+    EXPECT_FALSE(paths.count(below + ".b.b"));
+    // The walk names the circle of bases; the type checks name each type
+    // that contains itself, the outermost of a nesting past the bound and
+    // the most derived of a chain of bases past it, once.
+    KilnChecksProbe::Check_TypePackage_Nesting(app, m.instPkg);
     EXPECT_EQ(Findings(), (std::vector<Finding>{
-                              {"错误：  P1_PTOC/Loop.sub", "类型嵌套形成闭环：P1_Loop"},
-                              {"错误：  P1_PTOC/Loop.s.self", "类型嵌套形成闭环：P1_StructLoop"},
                               {"错误：  P1_A", "抽象类型形成闭环：P1_A"},
                               {"错误：  P1_B", "抽象类型形成闭环：P1_B"},
+                              {"错误：  P1的LNodeType: P1_L39", "基于的基类(zScl:base)超过32层"},
+                              {"错误：  P1的DOType: P1_Loop", "类型嵌套形成闭环：P1_Loop"},
+                              {"错误：  P1的DOType: P1_Deep", "类型嵌套超过32层"},
+                              {"错误：  P1的DAType: P1_StructLoop", "类型嵌套形成闭环：P1_StructLoop"},
                           }));
 }
 

@@ -97,7 +97,17 @@ TEST_F(ImportTest, MissingAttributesAndUnknownElementsAreReportedOrIgnored) {
 }
 
 TEST_F(ImportTest, CyclicTypesEndEveryWalk) {
-    ImportIcd(Scl(R"(
+    // A DO type nesting 3000 DA types, far past the walks' bound, a DOI on
+    // it and a data-set member naming its deepest attribute.
+    std::string chain, deepPath = "stVal";
+    for (int i = 0; i < 3000; ++i) {
+        chain += "<DAType id=\"T" + std::to_string(i) + "\"><BDA name=\"v\" bType=\"BOOLEAN\"/>" +
+                 (i < 2999 ? "<BDA name=\"b\" bType=\"Struct\" type=\"T" + std::to_string(i + 1) + "\"/>" : "") +
+                 "</DAType>";
+        deepPath += i < 2999 ? ".b" : ".v";
+    }
+    ImportIcd(Scl(chain + R"(<DOType id="Deep" cdc="SPS"><DA name="stVal" fc="ST" bType="Struct" type="T0"/></DOType>
+<LNodeType id="G" lnClass="GGIO"><DO name="Ind1" type="Deep"/></LNodeType>
 <LNodeType id="L0" lnClass="LLN0"><DO name="Mod" type="Loop"/></LNodeType>
 <LNodeType id="Me" lnClass="PTOC" zScl:base="Me"><DO name="Str" type="Loop"/></LNodeType>
 <LNodeType id="A" lnClass="PTOC" zScl:base="B"><DO name="Str" type="Loop"/></LNodeType>
@@ -106,8 +116,10 @@ TEST_F(ImportTest, CyclicTypesEndEveryWalk) {
 <DOType id="Loop" cdc="CMV"><SDO name="me" type="Loop"/><DA name="cVal" fc="MX" bType="Struct" type="Self"/></DOType>
 <DAType id="Self"><BDA name="mag" bType="Struct" type="Self"/><BDA name="ang" bType="Struct" type="Self"/></DAType>)",
                   R"(<IED name="I"><AccessPoint><Server><LDevice inst="LD">
-<LN0 lnClass="LLN0" lnType="L0"><DOI name="Mod"><SDI name="me"><SDI name="me"><SDI name="cVal"><SDI name="mag"><DAI name="mag"/></SDI></SDI></SDI></SDI></DOI></LN0>
-<LN lnClass="LPHD" inst="1" lnType="PH"/><LN lnClass="PTOC" inst="1" lnType="A"><DOI name="Op"/></LN></LDevice></Server></AccessPoint></IED>)"));
+<LN0 lnClass="LLN0" lnType="L0"><DOI name="Mod"><SDI name="me"><SDI name="me"><SDI name="cVal"><SDI name="mag"><DAI name="mag"/></SDI></SDI></SDI></SDI></DOI>
+<DataSet name="ds"><FCDA ldInst="LD" lnClass="GGIO" lnInst="1" doName="Ind1" daName=")" + deepPath + R"(" fc="ST"/></DataSet></LN0>
+<LN lnClass="LPHD" inst="1" lnType="PH"/><LN lnClass="PTOC" inst="1" lnType="A"><DOI name="Op"/></LN>
+<LN lnClass="GGIO" inst="1" lnType="G"><DOI name="Ind1"><DAI name="stVal"><Val>1</Val></DAI></DOI></LN></LDevice></Server></AccessPoint></IED>)"));
     // The self-containing DA type gets the class of Vector, its members too.
     EXPECT_EQ(Target(ShellOf(imp.m_mapNewDATypes, "Self"), "sec:DAType.ClassOf_DAType"), m.vector);
     // A base that closes a cycle is not linked and is reported.
@@ -126,6 +138,15 @@ TEST_F(ImportTest, CyclicTypesEndEveryWalk) {
     EXPECT_TRUE(Member(Node(Device("LD"), "PTOC1"), "sec:LNode.DOIs", "Op").IsSet());  // from the base B
     EXPECT_GT(daIndex.size(), 0u);
     EXPECT_EQ(imp.m_mapInstPaths.count("LD/PTOC1.Op"), 1u);
+    // Each type that contains itself is named, and the outermost type of
+    // the deep nesting, once.
+    for (const ReportEntry& e : {ReportEntry{"other_error", "错误：ICD文件:  DOType:Deep", "类型嵌套超过32层"},
+                                 ReportEntry{"other_error", "错误：ICD文件:  DOType:Loop", "类型嵌套形成闭环：Loop"},
+                                 ReportEntry{"other_error", "错误：ICD文件:  DAType:Self", "类型嵌套形成闭环：Self"}})
+        EXPECT_EQ(std::count(others.begin(), others.end(), e), 1) << e.error;
+    EXPECT_EQ(std::count_if(others.begin(), others.end(), [](const ReportEntry& e) { return e.error.Find("类型嵌套") >= 0; }),
+              3);
+    EXPECT_TRUE(Member(Node(Device("LD"), "GGIO1"), "sec:LNode.DOIs", "Ind1").IsSet());
 }
 
 TEST_F(ImportTest, AGB2312FileKeepsItsChineseTexts) {

@@ -587,10 +587,21 @@ TEST_F(ImportEndToEnd, TheCheckNamesTheDoisTheExportLeavesOut) {
 // Values their basic types cannot hold, as a file may bring them, come in
 // as they are; the export names each after its success text, and the check
 // of the ICD reports each as an error, those of nodes and those of types.
+// Types nesting 3000 deep (below the name plate, whose DOI the walks read)
+// or containing themselves come in too: the import and the check name
+// them, and the exports end.
 TEST_F(ImportEndToEnd, ValuesTheirTypesCannotHoldAreNamedByTheExportAndTheCheck) {
     std::string icd = ReadAll(fs::path(KILN_SOURCE_DIR) / "tests" / "data" / "scl" / "distance_relay_settings.icd");
     const std::string longText(300, 'a'), bigFloat(44, '9');
+    std::string chain = "<DAType id=\"Self\"><BDA name=\"s\" bType=\"Struct\" type=\"Self\"/></DAType>";
+    for (int i = 0; i < 3000; ++i)
+        chain += "<DAType id=\"T" + std::to_string(i) + "\"><BDA name=\"v\" bType=\"BOOLEAN\"/>" +
+                 (i < 2999 ? "<BDA name=\"b\" bType=\"Struct\" type=\"T" + std::to_string(i + 1) + "\"/>" : "") +
+                 "</DAType>";
     const std::pair<std::string, std::string> edits[] = {
+        {"<DOType id=\"LDR_LPL\" cdc=\"LPL\">",
+         "<DOType id=\"LDR_LPL\" cdc=\"LPL\"><DA name=\"deep\" fc=\"DC\" bType=\"Struct\" type=\"T0\"/>"},
+        {"</DataTypeTemplates>", chain + "</DataTypeTemplates>"},
         {"<Val sGroup=\"3\">3.0</Val>", "<Val sGroup=\"3\">" + bigFloat + "</Val>"},
         {"<DAI name=\"numPts\"><Val>2</Val>", "<DAI name=\"numPts\"><Val>65536</Val>"},
         {"<DAI name=\"swRev\"><Val/>", "<DAI name=\"swRev\"><Val>" + longText + "</Val>"},
@@ -604,13 +615,17 @@ TEST_F(ImportEndToEnd, ValuesTheirTypesCannotHoldAreNamedByTheExportAndTheCheck)
     }
     Write("values.icd", icd);
     const fs::path out = dir / "values.out.icd";
-    auto [status, text] = Run("values.kiln", ProductAndImport((dir / "values.icd").string(), "") +
-                                                 "select \"产品包: 示例电气\" \"IED产品: 产品类型_1\" "
-                                                 "\"IED类型配置: LDR-9_Ver3.0_RevA\"\n"
-                                                 "answer no\nanswer file " + out.string() +
+    const std::string product = "select \"产品包: 示例电气\" \"IED产品: 产品类型_1\" \"IED类型配置: LDR-9_Ver3.0_RevA\"";
+    auto [status, text] = Run("values.kiln", ProductAndImport((dir / "values.icd").string(), "answer no\n") +
+                                                 product + "\nanswer no\nanswer file " + out.string() +
                                                  "\nrclick\nmenu \"生成 ICD 文件\"\n"
-                                                 "answer no\nrclick\nmenu 检查ICD是否正确\n");
+                                                 "answer no\nrclick\nmenu 检查ICD是否正确\n" + product +
+                                                 " 类型配置\nanswer file " + (dir / "types.out").string() +
+                                                 "\nrclick\nmenu \"生成 TypePackage 文件\"\n");
     ASSERT_EQ(status, 0) << text;
+    EXPECT_TRUE(Has(text, "ICD文件导入完毕,发现错误2个。")) << text;
+    EXPECT_TRUE(Has(ReadAll(out), "<DAType id=\"T2999\""));
+    EXPECT_TRUE(Has(ReadAll(dir / "types.out"), "<DAType id=\"Self\""));
     const std::string named[] = {
         "\n    不符合SCL的值（VisString255取值错误）：PROT/LLN0.NamPlt.swRev:" + longText,
         "\n    不符合SCL的值（FLOAT32取值错误）：PROT/PDIS1.PoRch.setMag.f:" + bigFloat,
@@ -623,7 +638,9 @@ TEST_F(ImportEndToEnd, ValuesTheirTypesCannotHoldAreNamedByTheExportAndTheCheck)
         "LD: PROT的LNode: LLN0的DOI: NamPlt的DAI: swRev[DC]\" error=\"VisString255取值错误：" + longText,
         "LD: PROT的LNode: PDIS1的DOI: PoRch的DAI: setMag[SG].f\" error=\"FLOAT32取值错误：" + bigFloat,
         "LD: PROT的LNode: PDIS1的DOI: TmACrv的DAI: numPts[SP]\" error=\"INT16U取值错误：65536",
-        "_新导入_模板类包的DOType: LDR_CSG的DA: numPts\" error=\"INT16U取值错误：-1"};
+        "_新导入_模板类包的DOType: LDR_CSG的DA: numPts\" error=\"INT16U取值错误：-1",
+        "_新导入_模板类包的DOType: LDR_LPL\" error=\"类型嵌套超过32层",
+        "_新导入_模板类包的DAType: Self\" error=\"类型嵌套形成闭环：Self"};
     for (const std::string& error : reported) {
         const size_t at = report.find(error);
         EXPECT_NE(at, std::string::npos) << error << "\n" << report;

@@ -250,9 +250,10 @@ TEST_F(ImportTest, TypeTemplateFindingsHaveTheirTextsAndCounts) {
         {"other_error", "ICD文件:  DO:", "名称为空"},
         {"other_error", "错误：ICD文件:  LNodeType:L2", "lnclass为空"},
         {"other_error", "错误：ICD文件:  LNodeType:L3", "zScl:base Missing类型包中未找到"},
+        {"other_error", "错误：ICD文件:  DOType:T1", "类型嵌套形成闭环：T1"},
     };
     EXPECT_EQ(Entries("other_errors"), expected);
-    EXPECT_EQ(imp.m_nErrors, 19);
+    EXPECT_EQ(imp.m_nErrors, 20);
     EXPECT_EQ(imp.m_nWarnings, 0);
 
     // The readers go on past every finding.

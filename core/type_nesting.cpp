@@ -1,0 +1,133 @@
+#include "core/type_nesting.h"
+
+#include <unordered_map>
+
+namespace kiln::core {
+
+bool PathPassesBound(const CString& path) {
+    size_t parts = 1;
+    for (const char c : path.str())
+        if (c == '.' && ++parts > kTypeNestingBound + 1) return true;
+    return false;
+}
+
+namespace {
+
+// The types a DO or DA type holds members of, in member order.
+std::vector<URI_Ref> InnerTypes(CKiln_Main& app, const URI_Ref& type) {
+    struct Step {
+        const char* members;
+        const char* typeRole;
+    };
+    static const Step kDOType[] = {{"sec:DOType.Contains_SDOs", "sec:SDO.DefinedBy_DOType"},
+                                   {"sec:DOType.Contains_DAs", "sec:BDA.DefinedBy_Struct"}};
+    static const Step kDAType[] = {{"sec:DAType.Contains_BDAs", "sec:BDA.DefinedBy_Struct"}};
+    const bool isDOType = type.sClass == "sec:DOType";
+    std::vector<URI_Ref> inner;
+    for (const Step& step : isDOType ? std::vector<Step>(std::begin(kDOType), std::end(kDOType))
+                                     : std::vector<Step>(std::begin(kDAType), std::end(kDAType))) {
+        std::vector<URI_Ref> members;
+        app.DocMtd_get_Association_BUris(type, step.members, members, kRoleOrd, SortPolicy_ByOrd);
+        for (const URI_Ref& m : members) {
+            const URI_Ref t = app.DocMtd_getFirstUri_ofAsso(m, step.typeRole);
+            if (t.IsSet()) inner.push_back(t);
+        }
+    }
+    return inner;
+}
+
+// One type met by the walk of the nesting.
+struct Met {
+    std::vector<URI_Ref> inner;
+    size_t next = 0;       // the inner type to look at next
+    size_t height = 1;     // the types along its deepest path, itself included
+    bool done = false;     // its height is known
+    bool cycle = false;    // a path from it comes back to it
+    bool inside = false;   // it lies inside a type that nests too deep
+};
+
+}  // namespace
+
+std::vector<TypeNestingFault> TypeNestingFaults(CKiln_Main& app, const std::vector<URI_Ref>& types) {
+    const CString bound = CString(std::to_string(kTypeNestingBound).c_str());
+    std::unordered_map<std::string, Met> met;
+    // Depth first with a stack of its own; a type met again while on the
+    // stack closes a cycle and adds nothing to the height.
+    for (const URI_Ref& root : types) {
+        if (root.sClass != "sec:DOType" && root.sClass != "sec:DAType") continue;
+        if (met.count(root.sUri)) continue;
+        std::vector<URI_Ref> stack{root};
+        met[root.sUri].inner = InnerTypes(app, root);
+        while (!stack.empty()) {
+            Met& top = met[stack.back().sUri];
+            if (top.next == top.inner.size()) {
+                top.done = true;
+                const size_t height = top.height;
+                stack.pop_back();
+                if (!stack.empty()) {
+                    Met& outer = met[stack.back().sUri];
+                    outer.height = std::max(outer.height, height + 1);
+                }
+                continue;
+            }
+            const URI_Ref inner = top.inner[top.next++];
+            auto [it, added] = met.try_emplace(inner.sUri);
+            if (added) {
+                it->second.inner = InnerTypes(app, inner);
+                stack.push_back(inner);
+            } else if (!it->second.done) {
+                it->second.cycle = true;
+            } else {
+                top.height = std::max(top.height, it->second.height + 1);
+            }
+        }
+    }
+    for (auto& [uri, m] : met)
+        if (m.height > kTypeNestingBound)
+            for (const URI_Ref& t : m.inner) met[t.sUri].inside = true;
+
+    // The chains of bases, each length found once.
+    std::unordered_map<std::string, size_t> chainLength;
+    std::set<std::string> baseOfDeep;
+    for (const URI_Ref& root : types) {
+        if (root.sClass != "sec:LNodeType" || chainLength.count(root.sUri)) continue;
+        std::vector<URI_Ref> chain;
+        std::set<std::string> onChain;
+        URI_Ref stop;  // the base the chain ends on, its length known
+        size_t below = 0;
+        for (URI_Ref t = root; t.IsSet();) {
+            if (auto known = chainLength.find(t.sUri); known != chainLength.end()) {
+                below = known->second;
+                stop = t;
+                break;
+            }
+            if (!onChain.insert(t.sUri).second) break;  // a circle: the checks name it
+            chain.push_back(t);
+            t = app.DocMtd_getFirstUri_ofAsso(t, "sec:LNodeType.Abstract_Type");
+        }
+        for (size_t i = chain.size(); i-- > 0;) {
+            chainLength[chain[i].sUri] = ++below;
+            const URI_Ref& base = i + 1 < chain.size() ? chain[i + 1] : stop;
+            if (below > kTypeNestingBound && base.IsSet()) baseOfDeep.insert(base.sUri);
+        }
+    }
+
+    std::vector<TypeNestingFault> faults;
+    for (const URI_Ref& t : types) {
+        const CString name = app.DocMtd_getValue_ofAttr(t, kRoleName);
+        if (t.sClass == "sec:LNodeType") {
+            auto length = chainLength.find(t.sUri);
+            if (length != chainLength.end() && length->second > kTypeNestingBound && !baseOfDeep.count(t.sUri))
+                faults.push_back({t, "基于的基类(zScl:base)超过" + bound + "层"});
+            continue;
+        }
+        auto m = met.find(t.sUri);
+        if (m == met.end()) continue;
+        if (m->second.cycle) faults.push_back({t, "类型嵌套形成闭环：" + name});
+        if (m->second.height > kTypeNestingBound && !m->second.inside)
+            faults.push_back({t, "类型嵌套超过" + bound + "层"});
+    }
+    return faults;
+}
+
+}  // namespace kiln::core

@@ -1,0 +1,46 @@
+// How deep the walks of types go. A DO type holds SDOs and DAs of other
+// types, a DA type BDAs of others, an LN type derives from its base: a file
+// may bring a nesting of any depth, or a type that contains itself. Every
+// walk of types passes at most kTypeNestingBound types along one path (a DO
+// type, the types of its SDOs, DAs and BDAs below it) and along an LN type's
+// chain of bases (the type included), so no type makes a walk overflow the
+// stack or run for minutes; the imports and the checks name each type that
+// nests or derives deeper, or contains itself.
+#pragma once
+
+#include <set>
+#include <string>
+#include <vector>
+
+#include "core/kiln_main.h"
+
+namespace kiln::core {
+
+// Real types nest a few levels.
+inline constexpr size_t kTypeNestingBound = 32;
+
+// Enters a type into `onPath`, the types a walk is inside of: false, and
+// nothing entered, for a type already on it (one that contains itself) and
+// for a path that holds the bound already.
+inline bool EnterTypePath(std::set<std::string>& onPath, const std::string& type) {
+    return onPath.size() < kTypeNestingBound && onPath.insert(type).second;
+}
+
+// Whether a dotted path ("Ind1.stVal.b.b") has more parts than a walk of
+// types reaches: no member lies at its end.
+bool PathPassesBound(const CString& path);
+
+// A type the walks cannot take whole, and the words that name it.
+struct TypeNestingFault {
+    URI_Ref type;
+    CString text;
+};
+
+// Of the LN, DO and DA types given, each that contains itself (a DO type
+// through its SDOs, a DA type through its BDAs, or through the other kind),
+// each outermost one that nests more than kTypeNestingBound types deep, and
+// each most derived LN type whose chain of bases holds more types than
+// that, in the order given. Reads the whole nesting once, without recursion.
+std::vector<TypeNestingFault> TypeNestingFaults(CKiln_Main& app, const std::vector<URI_Ref>& types);
+
+}  // namespace kiln::core
