@@ -160,11 +160,12 @@ TEST_F(InstanceTest, DevicesAndNodes) {
     // The logical-node creator makes no DOIs; only the file's are there.
     EXPECT_EQ(NamesOf(Members(nodes[1], "sec:LNode.DOIs")), std::vector<CString>{});
 
-    // An LN0 with an instance is read without it; a prefix in its zScl: form.
+    // An LN0 with an instance is read without it; a prefix in its zScl: form
+    // is kept, the node named by its class alone.
     URI_Ref measLln0 = Node(Device("MEAS"), "LLN0");
     ASSERT_TRUE(measLln0.IsSet());
     EXPECT_EQ(Get(measLln0, "sec:LNode.lnInst"), "");
-    URI_Ref ctrlLln0 = Node(Device("CTRL"), "ZLLN0");
+    URI_Ref ctrlLln0 = Node(Device("CTRL"), "LLN0");
     ASSERT_TRUE(ctrlLln0.IsSet());
     EXPECT_EQ(Get(ctrlLln0, "sec:LNode.prefix"), "Z");
 
@@ -385,7 +386,7 @@ TEST_F(InstanceTest, ControlBlocks) {
     EXPECT_EQ(Target(lcbs[2], "sec:LCB.Log"), protLog);
     // A device without Log: by the Log's name, by the device's name, else
     // the Log the creator chose (the first of the server's devices).
-    std::vector<URI_Ref> ctrl = Members(Node(Device("CTRL"), "ZLLN0"), "sec:LNode.LCBs");
+    std::vector<URI_Ref> ctrl = Members(Node(Device("CTRL"), "LLN0"), "sec:LNode.LCBs");
     ASSERT_EQ(ctrl.size(), 3u);
     EXPECT_EQ(Target(ctrl[0], "sec:LCB.Log"), protLog);
     EXPECT_TRUE(Target(ctrl[0], "sec:LCB.DataSet").IsSet());  // a data set after the block
