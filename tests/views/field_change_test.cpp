@@ -451,7 +451,7 @@ TEST_F(FieldChange, NamePartsAnSclFileCannotHoldAreRefusedAndTheOldValueKept) {
     // A report's client and a log control block name their node as a file did.
     const URI_Ref rcb = MakeUnder(icd.lnPtoc, "sec:RCB", "brcbA", "sec:RCB.LNode", 1);
     const URI_Ref client = MakeUnder(rcb, "sec:ClientLN", "c1", "sec:ClientLN.RCB", 1);
-    Set(client, "sec:ClientLN.lnClass", "LLN0");
+    Set(icd.extRef, "sec:ExtRef.lnClass", "LLN0");
     const CString lln0Ref = "SCL的LN0没有前缀和实例号，指向LLN0时前缀和实例号须为空！";
     const URI_Ref lcb = MakeUnder(icd.lnPtoc, "sec:LCB", "lcbA", "sec:LCB.LNode", 1);
     // A data-set member on PTOC1's Op (stVal and q, both ST), and an indexed DAI.
@@ -526,7 +526,7 @@ TEST_F(FieldChange, NamePartsAnSclFileCannotHoldAreRefusedAndTheOldValueKept) {
         // An LLN0 (a log control block's node without a class is one) has
         // neither prefix nor instance in SCL.
         {lcb, "sec:LCB.lnInst", "12", lln0Ref},
-        {client, "sec:ClientLN.prefix", "Zq", lln0Ref},
+        {icd.extRef, "sec:ExtRef.lnInst", "1", lln0Ref},
         {icd.lnLLN0, "sec:LNode.prefix", "Zq", "SCL的LN0没有前缀，LLN0不能设置前缀！"},
         // Whole numbers take no sign, as SCL's unsigned types and the other
         // whole-number fields.
@@ -568,7 +568,7 @@ TEST_F(FieldChange, NamePartsAnSclFileCannotHoldAreRefusedAndTheOldValueKept) {
         {icd.ldA, "sec:LDevice.apClock", "1", ""},        {icd.ldA, "sec:LDevice.serverTimeout", "4294967295", ""},
         {client, "sec:ClientLN.iedName", CString(std::string(64, 'C')), ""},
         {icd.extRef, "sec:ExtRef.iedName", "@", ""},      {icd.extRef, "sec:ExtRef.lnClass", "LLN0", ""},
-        {icd.extRef, "sec:ExtRef.prefix", "Ab_1234567x", ""},
+        {client, "sec:ClientLN.prefix", "Ab_1234567x", ""},
         {icd.lnPtoc, "sec:LNode.lnClass", "PTOC", ""},   {untyped, "sec:LNode.lnClass", "GGIO", ""},
     };
     for (const Case& c : takes) {
