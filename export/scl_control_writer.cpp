@@ -55,8 +55,6 @@ NodeRef KeptNodeRef(CKiln_Main* pMain, const URI_Ref& member, const CString& cls
     r.prefix = Attr(pMain, member, cls + ".prefix");
     r.lnClass = Attr(pMain, member, cls + ".lnClass");
     r.lnInst = Attr(pMain, member, cls + ".lnInst");
-    // An LLN0 is named without prefix and instance, as its LN0 is written.
-    if (r.lnClass == "LLN0") r.prefix = r.lnInst = CString();
     return r;
 }
 
@@ -171,8 +169,6 @@ NodeRef LogRefOf(CKiln_Main* pMain, const URI_Ref& lcb, const URI_Ref& log) {
         *parts[k] = Attr(pMain, lcb, kiln::core::kLogRefAttrRoles[k].role);
         bKept = bKept || !parts[k]->IsEmpty();
     }
-    // The class left out names an LLN0, which is named without prefix and instance.
-    if (kept.lnClass.IsEmpty() || kept.lnClass == "LLN0") kept.prefix = kept.lnInst = CString();
     const CString ownLd = FirstName(pMain, lcb, "sec:LCB.LNode/sec:LNode.LDevice");
     if (log.IsEmpty()) return kept;
     NodeRef ref = ReadNodeRef(pMain, pMain->DocMtd_getFirstUri_ofAsso(log, "sec:Log.LNode"));

@@ -114,16 +114,14 @@ TEST_F(DemoScripts, StandardSetsAndDescriptionsGiveAValidIcd) {
     // A maker's LN0 with a prefix, named by a member, a report's client (with
     // the prefix) and an input (with an instance, as files written before
     // named it): read into the product, each finds the LN0, and the file
-    // written again names it, and another IED's LLN0, without prefix or
-    // instance.
+    // written again names it as its LN0 stands, without prefix or instance.
     std::string maker = std::regex_replace(text, std::regex("<LN0 "), "<LN0 prefix=\"Zq\" ");
     maker = std::regex_replace(maker, std::regex("(<ReportControl name=\"RCB_DS_MOD\"[\\s\\S]*?<RptEnabled max=\"5\") />"),
                                "$1><ClientLN iedName=\"TEMPLATE\" ldInst=\"LD_1\" prefix=\"Zq\" lnClass=\"LLN0\" lnInst=\"\"/>"
                                "</RptEnabled>");
     maker = std::regex_replace(maker, std::regex("(<LN0 [^>]*>)"),
                                "$1<Inputs><ExtRef iedName=\"TEMPLATE\" ldInst=\"LD_1\" lnClass=\"LLN0\" lnInst=\"1\" "
-                               "doName=\"Mod\" daName=\"stVal\" intAddr=\"in1\"/><ExtRef iedName=\"OTHER\" ldInst=\"LD_1\" "
-                               "lnClass=\"LLN0\" lnInst=\"1\" doName=\"Mod\" intAddr=\"in2\"/></Inputs>");
+                               "doName=\"Mod\" daName=\"stVal\" intAddr=\"in1\"/></Inputs>");
     std::ofstream(ws / "maker.icd") << maker;
     const std::string product = "'select \"产品包: 华东电气\" \"IED产品: 产品类型_1\"";
     auto [makerStatus, makerOut] =
@@ -136,8 +134,7 @@ TEST_F(DemoScripts, StandardSetsAndDescriptionsGiveAValidIcd) {
     ExpectAll(ReadAll(ws / "again.icd"),
               {"zScl:prefix=\"Zq\"", "<FCDA ldInst=\"LD_1\" lnClass=\"LLN0\" doName=\"Mod\" fc=\"ST\"",
                "<ClientLN iedName=\"TEMPLATE\" ldInst=\"LD_1\" lnClass=\"LLN0\" lnInst=\"\"",
-               "<ExtRef iedName=\"TEMPLATE\" ldInst=\"LD_1\" lnClass=\"LLN0\" doName=\"Mod\" daName=\"stVal\"",
-               "<ExtRef iedName=\"OTHER\" ldInst=\"LD_1\" lnClass=\"LLN0\" doName=\"Mod\" intAddr=\"in2\""});
+               "<ExtRef iedName=\"TEMPLATE\" ldInst=\"LD_1\" lnClass=\"LLN0\" doName=\"Mod\" daName=\"stVal\""});
 
     // A document saved by the release before, its LLN0 named with the
     // instance the model keeps: the export names it as the file does.
