@@ -451,8 +451,7 @@ TEST_F(FieldChange, NamePartsAnSclFileCannotHoldAreRefusedAndTheOldValueKept) {
     // A report's client and a log control block name their node as a file did.
     const URI_Ref rcb = MakeUnder(icd.lnPtoc, "sec:RCB", "brcbA", "sec:RCB.LNode", 1);
     const URI_Ref client = MakeUnder(rcb, "sec:ClientLN", "c1", "sec:ClientLN.RCB", 1);
-    Set(icd.extRef, "sec:ExtRef.lnClass", "LLN0");
-    const CString lln0Ref = "SCL的LN0没有前缀和实例号，指向LLN0时前缀和实例号须为空！";
+    Set(icd.extRef, "sec:ExtRef.lnClass", "LLN0");  // a log block without a class names an LLN0 too
     const URI_Ref lcb = MakeUnder(icd.lnPtoc, "sec:LCB", "lcbA", "sec:LCB.LNode", 1);
     // A data-set member on PTOC1's Op (stVal and q, both ST), and an indexed DAI.
     const URI_Ref member = MakeUnder(MakeUnder(icd.lnLLN0, "sec:DataSet", "dsTrip", "sec:DataSet.LNode", 1),
@@ -523,11 +522,8 @@ TEST_F(FieldChange, NamePartsAnSclFileCannotHoldAreRefusedAndTheOldValueKept) {
         {client, "sec:ClientLN.apRef", "A P", badAp},
         {lcb, "sec:LCB.ldInst", "保护", badLd},
         {lcb, "sec:LCB.lnInst", "1a", badInst},
-        // An LLN0 (a log control block's node without a class is one) has
-        // neither prefix nor instance in SCL.
-        {lcb, "sec:LCB.lnInst", "12", lln0Ref},
-        {icd.extRef, "sec:ExtRef.lnInst", "1", lln0Ref},
-        {icd.lnLLN0, "sec:LNode.prefix", "Zq", "SCL的LN0没有前缀，LLN0不能设置前缀！"},
+        {lcb, "sec:LCB.lnInst", "12", "SCL的LN0没有前缀和实例号，指向LLN0时前缀和实例号须为空！"},
+        {icd.extRef, "sec:ExtRef.lnInst", "1", "SCL的LN0没有前缀和实例号，指向LLN0时前缀和实例号须为空！"},
         // Whole numbers take no sign, as SCL's unsigned types and the other
         // whole-number fields.
         {icd.ldA, "sec:LDevice.serverTimeout", "+5", "timeout必须是0到4294967295之间的整数！"},
