@@ -748,10 +748,9 @@ bool FieldChange::KeptNodeField() {
 }
 
 // A reference kept as typed (an input's or a report client's node, a log
-// control block's log node) that names an LLN0 holds neither prefix nor
-// instance: SCL's LN0 has none, and the file names the node without them.
-// A log control block without a class names its device's LLN0. What is
-// cleared is taken.
+// control block's log node) that names an LLN0 takes neither prefix nor
+// instance: SCL's LN0 has none, so the file would name no node. A log
+// control block without a class names an LLN0. What is cleared is taken.
 bool FieldChange::Lln0ReferenceField() {
     const CString cls = m_rsc.sClass;
     if (!Is("sec:ExtRef") && !Is("sec:ClientLN") && !Is("sec:LCB")) return true;
