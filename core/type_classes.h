@@ -37,21 +37,27 @@ inline CString LnClassOfNode(CKiln_Main& app, const URI_Ref& node) {
 }
 
 // A logical node's name as the ICD names it: prefix, class and instance; an
-// LLN0, written as LN0, which holds no instance, without its instance (the
-// model may keep one). Every file and message names a node so.
+// LLN0, written as LN0, which holds neither prefix nor instance, by its class
+// alone (the model may keep either). Every file and message names a node so.
 inline CString NodeNameText(const CString& prefix, const CString& lnClass, const CString& inst) {
-    return prefix + lnClass + (lnClass == "LLN0" ? CString() : inst);
+    return lnClass == "LLN0" ? lnClass : prefix + lnClass + inst;
 }
 
-// A node's reference "LD/name" (its name as above, the class of its type,
-// which the ICD writes); empty for a node outside a logical device.
+// A node's name as above, its class the class of its type (which the ICD
+// writes); a node without one by the name it holds.
+inline CString NodeName(CKiln_Main& app, const URI_Ref& lnode) {
+    const CString lnClass = LnClassOfType(app, app.DocMtd_getFirstUri_ofAsso(lnode, "sec:LNode.LNodeType"));
+    if (lnClass.IsEmpty()) return app.DocMtd_getValue_ofAttr(lnode, kRoleName);
+    return NodeNameText(app.DocMtd_getValue_ofAttr(lnode, "sec:LNode.prefix"), lnClass,
+                        app.DocMtd_getValue_ofAttr(lnode, "sec:LNode.lnInst"));
+}
+
+// A node's reference "LD/name" (its name as above); empty for a node outside
+// a logical device.
 inline CString NodeReference(CKiln_Main& app, const URI_Ref& lnode) {
     const CString ld = app.DocMtd_getFirstValue_ofAsso(lnode, "sec:LNode.LDevice", kRoleName);
     if (ld.IsEmpty()) return CString();
-    return ld + "/" +
-           NodeNameText(app.DocMtd_getValue_ofAttr(lnode, "sec:LNode.prefix"),
-                        LnClassOfType(app, app.DocMtd_getFirstUri_ofAsso(lnode, "sec:LNode.LNodeType")),
-                        app.DocMtd_getValue_ofAttr(lnode, "sec:LNode.lnInst"));
+    return ld + "/" + NodeName(app, lnode);
 }
 
 // The CDC of a DO type.

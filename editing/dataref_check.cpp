@@ -11,6 +11,7 @@
 #include "core/scl_names.h"
 #include "core/scl_value_types.h"
 #include "core/type_nesting.h"
+#include "core/type_classes.h"
 
 using kiln::core::kRoleName;
 using kiln::core::kRoleOrd;
@@ -87,7 +88,7 @@ bool CKiln_Main::Chech_DARef_RepeatORhasDODA(URI_Ref icd) {
         std::vector<URI_Ref> nodes;
         DocMtd_get_Association_BUris(device, "sec:LDevice.LNodes", nodes, kRoleOrd, SortPolicy_ByOrd);
         for (const URI_Ref& node : nodes) {
-            const CString nodeName = name(node);
+            const CString nodeName = kiln::core::NodeName(*this, node);
             // A data-set member that names no node has no target at all (the
             // export cannot write it).
             std::vector<URI_Ref> dataSets;

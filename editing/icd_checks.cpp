@@ -12,6 +12,7 @@
 #include "core/kiln_main.h"
 #include "core/scl_names.h"
 #include "core/scl_values.h"
+#include "core/type_classes.h"
 #include "editing/member_users.h"
 #include "platform/mfc/text_funcs.h"
 
@@ -294,7 +295,7 @@ bool CKiln_Main::Check_IED(URI_Ref ied) {
             std::vector<URI_Ref> nodes;
             DocMtd_get_Association_BUris(device, "sec:LDevice.LNodes", nodes, kRoleOrd, SortPolicy_ByOrd);
             for (const URI_Ref& node : nodes) {
-                const CString nodeName = DocMtd_getValue_ofAttr(node, kRoleName);
+                const CString nodeName = kiln::core::NodeName(*this, node);
                 if (Check_Asso_Num(node, "sec:LNode.SGCB", 1, -1, "", false)) hasSgcb = true;
                 if (Check_Asso_Num(node, "sec:LNode.Log", 1, -1, "", false)) hasLog = true;
                 Chech_Name_Repeat(node, memberRoles, kRoleName, "LD: " + deviceName + "的", "");

@@ -8,6 +8,7 @@
 
 #include "core/data_values.h"
 #include "core/member_rename.h"
+#include "core/type_classes.h"
 
 #include <map>
 #include <set>
@@ -124,9 +125,7 @@ private:
         out.labels[list].push_back(label);
     }
 
-    CString NodePath(const URI_Ref& node) {
-        return m_app.DocMtd_getFirstValue_ofAsso(node, "sec:LNode.LDevice", kRoleName) + "/" + Name(node);
-    }
+    CString NodePath(const URI_Ref& node) { return kiln::core::NodeReference(m_app, node); }
     CString MemberLabel(const URI_Ref& fcda) {
         const URI_Ref set = m_app.DocMtd_getFirstUri_ofAsso(fcda, "sec:FCDA.DataSet");
         const URI_Ref node = m_app.DocMtd_getFirstUri_ofAsso(set, "sec:DataSet.LNode");

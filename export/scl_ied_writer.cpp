@@ -261,7 +261,7 @@ bool CKiln_Export::Export_LNode(const XmlNode& parent, CKiln_Main* pMain, CBase_
     const CString prefix = Attr(pMain, lnode, "sec:LNode.prefix");
     CString ldInst;
     parent.GetAttribute("inst", ldInst);
-    m_strNodePath = ldInst + "/" + name;
+    m_strNodePath = ldInst + "/" + kiln::core::NodeName(*pMain, lnode);
 
     // LN0 has no prefix in the schema (a prefix goes into zScl:prefix) and
     // its inst is always empty.

@@ -37,19 +37,20 @@ struct CKiln_Import::M2IRun {
     }
 
     // A path as the ICD names its node: files written before named an LLN0
-    // with the instance the model kept ("LD/LLN01.Beh"), which the ICD does
-    // not write; such a node part is read as the LLN0 of its device when no
-    // node has the name as written. Any other path is returned as it is.
+    // with the prefix and instance the model kept ("LD/LLN01.Beh",
+    // "LD/ZqLLN0.Beh"), which the ICD does not write; such a node part is
+    // read as the LLN0 of its device when no node has the name as written.
+    // Any other path is returned as it is.
     CString InIcdForm(const CString& path) const {
         const int slash = path.Find('/');
         const int dot = slash >= 0 ? path.Find('.', slash + 1) : -1;
         if (dot < 0 || lnodes.count(path.Left(dot))) return path;
         // An "LLN0" of the node part followed by digits only, up to its dot.
-        for (int at = path.Find("LLN0", slash + 1); at >= 0 && at + 4 < dot; at = path.Find("LLN0", at + 1)) {
+        for (int at = path.Find("LLN0", slash + 1); at >= 0 && at + 4 <= dot; at = path.Find("LLN0", at + 1)) {
             int d = at + 4;
             while (d < dot && path[d] >= '0' && path[d] <= '9') ++d;
             if (d != dot) continue;
-            const CString node = path.Left(at + 4);
+            const CString node = path.Left(slash + 1) + "LLN0";
             return lnodes.count(node) ? node + path.Mid(dot) : path;
         }
         return path;

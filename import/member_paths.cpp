@@ -232,9 +232,9 @@ bool CKiln_Import::Index_ICD_LNodes(CKiln_Main* app, URI_Ref icd) {
     return ForEachInstanceDO(app, icd, [&](const CString& ldName, const URI_Ref& node, const InstanceDO& d) {
         if (node.sUri != lastNode.str()) {
             lastNode = node.sUri;
-            lnName = app->DocMtd_getValue_ofAttr(node, "sec:LNode.prefix") +
-                     app->DocMtd_getValue_ofAttr(node, "sec:LNode.lnClass") +
-                     app->DocMtd_getValue_ofAttr(node, "sec:LNode.lnInst");
+            lnName = kiln::core::NodeNameText(app->DocMtd_getValue_ofAttr(node, "sec:LNode.prefix"),
+                                              app->DocMtd_getValue_ofAttr(node, "sec:LNode.lnClass"),
+                                              app->DocMtd_getValue_ofAttr(node, "sec:LNode.lnInst"));
         }
         const CString path = ldName + "/" + lnName + "." + d.name;
         m_mapInstPaths.emplace(path, d.d);

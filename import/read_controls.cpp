@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "core/scl_ied_roles.h"
+#include "core/type_classes.h"
 #include "import/import_util.h"
 #include "import/kiln_import.h"
 
@@ -171,10 +172,13 @@ void CKiln_Import::LinkLCBsToLogs(CKiln_Main* app) {
             // leaves out) holds the Log, or the block has none.
             log = p.logRef[0].IsEmpty() ? lookUp(byDevice, p.ld.sUri) : lookUp(byLdName, p.logRef[0].str());
             const URI_Ref node = app->DocMtd_getFirstUri_ofAsso(log, "sec:Log.LNode");
+            // Both by the name the ICD gives them (an LLN0 by its class alone).
             const CString lnClass = p.logRef[2].IsEmpty() ? CString("LLN0") : p.logRef[2];
-            if (log.IsSet() && (app->DocMtd_getValue_ofAttr(node, "sec:LNode.lnClass") != lnClass ||
-                                app->DocMtd_getValue_ofAttr(node, "sec:LNode.prefix") != p.logRef[1] ||
-                                app->DocMtd_getValue_ofAttr(node, "sec:LNode.lnInst") != p.logRef[3]))
+            const CString nodeClass = app->DocMtd_getValue_ofAttr(node, "sec:LNode.lnClass");
+            if (log.IsSet() && (nodeClass != lnClass ||
+                                kiln::core::NodeNameText(app->DocMtd_getValue_ofAttr(node, "sec:LNode.prefix"), nodeClass,
+                                                         app->DocMtd_getValue_ofAttr(node, "sec:LNode.lnInst")) !=
+                                    kiln::core::NodeNameText(p.logRef[1], lnClass, p.logRef[3])))
                 log = URI_Ref();
             if (log.IsEmpty()) {
                 app->DocMtd_clear_Association(p.lcb, "sec:LCB.Log");
@@ -310,7 +314,7 @@ bool CKiln_Import::Import_ClientLN(CKiln_Main* app, URI_Ref rcb, XmlNode node, C
     CString text;
     for (const auto& [attr, role] : kRefs)
         if (ReadAttr(node, attr, text)) app->DocMtd_Modify_attribute_value(client, role, text);
-    const CString lnName = prefix + lnClass + lnInst;
+    const CString lnName = kiln::core::NodeNameText(prefix, lnClass, lnInst);
     m_vPendingRefs.push_back({client, iedName + ldInst + lnName, ldInst, lnName, CString(), CString()});
     return true;
 }

@@ -1,5 +1,6 @@
 // IED instance reader: data sets with their members, and inputs. The logical
 // node a member or input refers to is kept as a pending reference.
+#include "core/type_classes.h"
 #include "import/import_util.h"
 #include "import/kiln_import.h"
 
@@ -46,7 +47,7 @@ bool CKiln_Import::Import_FCDA(CKiln_Main* app, URI_Ref dataSet, XmlNode node, C
     if (ReadAttr(node, "daName", daName)) app->DocMtd_Modify_attribute_value(fcda, kDaName, daName);
     // The element of an array the member names.
     if (ReadAttr(node, "ix", ix)) app->DocMtd_Modify_attribute_value(fcda, kIx, ix);
-    const CString lnName = prefix + lnClass + lnInst;
+    const CString lnName = kiln::core::NodeNameText(prefix, lnClass, lnInst);
     // A member without ldInst names a node of the data set's own device.
     if (ldInst.IsEmpty() && !lnName.IsEmpty())
         ldInst = app->DocMtd_getValue_ofAttr(
@@ -78,7 +79,7 @@ bool CKiln_Import::Import_ExtRef(CKiln_Main* app, URI_Ref lnode, XmlNode node, C
                                            {"lnInst", "sec:ExtRef.lnInst"}};
     for (const auto& [attr, role] : kRefs)
         if (ReadAttr(node, attr, text)) app->DocMtd_Modify_attribute_value(extRef, role, text);
-    const CString lnName = prefix + lnClass + lnInst;
+    const CString lnName = kiln::core::NodeNameText(prefix, lnClass, lnInst);
     m_vPendingRefs.push_back({extRef, iedName + ldInst + lnName, ldInst, lnName, daName, doName});
     return true;
 }

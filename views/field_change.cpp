@@ -82,6 +82,11 @@ constexpr NodeNamingField kNodeNamingFields[] = {
     {"sec:ExtRef", "sec:ExtRef.lnInst", NodePart::Instance},
 };
 
+// SCL's LN0 holds neither prefix nor instance: an LLN0 takes no prefix, and
+// a reference that names one holds neither.
+constexpr const char* kLln0PrefixText = "SCL的LN0没有前缀，LLN0不能设置前缀！";
+constexpr const char* kLln0ReferenceText = "SCL的LN0没有前缀和实例号，指向LLN0时前缀和实例号须为空！";
+
 // Functional constraints as a message lists them: "ST、SV".
 CString Listed(const std::vector<CString>& fcs) {
     CString list;
@@ -126,6 +131,7 @@ private:
     bool NodeClass();
     bool TypeClass();
     bool KeptNodeField();
+    bool Lln0ReferenceField();
     void ClearWhatTheNodeLacks(const CString& doName, bool doToo);
     void FollowNode();
     CString NodePartText(const URI_Ref& node, NodePart part);
@@ -303,6 +309,7 @@ bool FieldChange::Run() {
         Notice(breach);
         return false;
     }
+    if (!Lln0ReferenceField()) return false;
     if (Is("sec:LDevice")) SharedByAccessPoint();
     // The values that hold an enumeration value's text take its new one.
     if (m_field == "sec:EnumVal.val" && Is("sec:EnumVal")) {
@@ -702,8 +709,13 @@ bool FieldChange::RowConstraint(const CString& doName) {
 }
 
 // A prefix or an instance that an SCL file cannot hold is refused; an LLN0,
-// whose instance is never written, may also have none.
+// whose instance is never written, may also have none, and takes no prefix
+// (SCL's LN0 holds none, so no file could name the node by it).
 bool FieldChange::NodeNamePart(bool prefix, const CString& text) {
+    if (prefix && !text.IsEmpty() && kiln::editing::LnClassOfNode(m_app, m_rsc) == "LLN0") {
+        Notice(kLln0PrefixText);
+        return false;
+    }
     if (prefix ? kiln::core::IsSclLnPrefix(text.str()) : kiln::core::IsSclLnInst(text.str())) return true;
     if (!prefix && text.IsEmpty() && kiln::editing::LnClassOfNode(m_app, m_rsc) == "LLN0") return true;
     Notice(prefix ? kiln::core::kBadLnPrefixText : kiln::core::kBadLnInstText);
@@ -776,6 +788,25 @@ bool FieldChange::KeptNodeField() {
                        : "已指向逻辑节点，其IED、逻辑装置和逻辑节点由所指向的逻辑节点决定，不能修改！");
             return false;
         }
+    return true;
+}
+
+// A reference kept as typed (an input's or a report client's node, a log
+// control block's log node) that names an LLN0 takes neither prefix nor
+// instance: SCL's LN0 has none, so the file would name no node. A log
+// control block without a class names an LLN0. What is cleared is taken.
+bool FieldChange::Lln0ReferenceField() {
+    const CString cls = m_rsc.sClass;
+    if (!Is("sec:ExtRef") && !Is("sec:ClientLN") && !Is("sec:LCB")) return true;
+    const CString role[] = {cls + ".prefix", cls + ".lnClass", cls + ".lnInst"};
+    if (m_new.IsEmpty() || std::find(std::begin(role), std::end(role), m_field) == std::end(role)) return true;
+    auto value = [&](const CString& r) { return r == m_field ? m_new : Get(m_rsc, r.str().c_str()); };
+    const CString lnClass = value(role[1]);
+    if ((lnClass == "LLN0" || (lnClass.IsEmpty() && Is("sec:LCB"))) &&
+        !(value(role[0]).IsEmpty() && value(role[2]).IsEmpty())) {
+        Notice(kLln0ReferenceText);
+        return false;
+    }
     return true;
 }
 

@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <fstream>
 #include <regex>
 #include <string>
 
@@ -109,6 +110,35 @@ TEST_F(DemoScripts, StandardSetsAndDescriptionsGiveAValidIcd) {
                      "doName=\"Mod\" fc=\"ST\"", "<Log name=\"Log\"", "logName=\"Log\" datSet=\"DS_ACT\"",
                      "<DO name=\"Mod\" type=\"Product_1_ENC_BehaviourModeKind\" desc=\"模式\"",
                      "<DO name=\"Op\" type=\"Product_1_ACT\" transient=\"true\" desc=\"动作\"", "numOfSGs=\"5\""});
+
+    // A maker's LN0 with a prefix, named by a member, a client with the prefix and an input with an
+    // instance (as files written before named it): each finds it, and is written naming it as its LN0 stands.
+    std::string maker = std::regex_replace(text, std::regex("(<LN0 )([^>]*>)"), "$1prefix=\"Zq\" $2<Inputs><ExtRef "
+        "iedName=\"TEMPLATE\" ldInst=\"LD_1\" lnClass=\"LLN0\" lnInst=\"1\" doName=\"Mod\" intAddr=\"in1\"/></Inputs>");
+    std::ofstream(ws / "maker.icd") << std::regex_replace(maker, std::regex("(\"RCB_DS_MOD\"[\\s\\S]*?<RptEnabled max=\"5\") />"),
+        "$1><ClientLN iedName=\"TEMPLATE\" ldInst=\"LD_1\" prefix=\"Zq\" lnClass=\"LLN0\" lnInst=\"\"/></RptEnabled>");
+    const std::string product = "'select \"产品包: 华东电气\" \"IED产品: 产品类型_1\"";
+    auto [makerStatus, makerOut] = Kiln("-e " + product + "' -e 'answer file " + (ws / "maker.icd").string() +
+        "' -e 'answer choice \"Orsane.Zel:2007  (标准)\"' -e rclick -e 'menu \"导入 ICD（IED类型配置）\"' -e " + product +
+        " \"IED类型配置: Product_1_Ver_Rev#2\"' -e 'answer no' -e 'answer file " + (ws / "again.icd").string() + "' -e rclick -e 'menu \"生成 ICD 文件\"'");
+    ASSERT_EQ(makerStatus, 0) << makerOut;
+    ExpectAll(makerOut, {"[message] 导入成功!", "控制块没有数据集：LD_1/LLN0.RCB_DS_ST"});
+    ExpectAll(ReadAll(ws / "again.icd"), {"zScl:prefix=\"Zq\"", "<FCDA ldInst=\"LD_1\" lnClass=\"LLN0\" doName=\"Mod\"",
+        "<ClientLN iedName=\"TEMPLATE\" ldInst=\"LD_1\" lnClass=\"LLN0\" lnInst=\"\"",
+        "<ExtRef iedName=\"TEMPLATE\" ldInst=\"LD_1\" lnClass=\"LLN0\" doName=\"Mod\""});
+    // A document saved by the release before, its LLN0 named with its instance: the export names it as the file does.
+    int renamed = 0;
+    for (const fs::directory_entry& e : fs::directory_iterator(ws / "document")) {
+        const std::string xml = ReadAll(e.path()), old = std::regex_replace(
+            xml, std::regex("(<sec:LNode rdf:ID=\"[^\"]*\">\\s*<cim:Naming.name>)LLN0<"), "$1LLN01<");
+        if (old != xml) std::ofstream(e.path()) << old, ++renamed;
+    }
+    ASSERT_GT(renamed, 0);
+    auto [oldStatus, oldOut] = Kiln("-e " + product + " \"IED类型配置: Product_1\"' -e 'answer no' -e 'answer file " +
+                                    (ws / "old.icd").string() + "' -e rclick -e 'menu \"生成 ICD 文件\"'");
+    ASSERT_EQ(oldStatus, 0) << oldOut;
+    ExpectAll(oldOut, {"控制块没有数据集：LD_1/LLN0.RCB_DS_ST"});
+    EXPECT_EQ(oldOut.find("LLN01."), std::string::npos) << oldOut;
     if (!Validate(ws / "sets.icd"))
         GTEST_SKIP() << "no ../shared/xsd/SCL2007B4/SCL.xsd or no xmllint: the ICD was not validated";
 }

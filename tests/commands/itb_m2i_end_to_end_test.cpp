@@ -9,8 +9,10 @@
 
 #include <filesystem>
 #include <fstream>
+#include <regex>
 #include <sstream>
 #include <string>
+#include <tuple>
 
 #include "tests/host/kiln_program.h"
 
@@ -64,7 +66,7 @@ TEST(ItbM2iEndToEnd, TheImportsThroughTheIcdMenu) {
            << "tree 7\n"
            // The LLN0 given an instance; ICD and mapping written, then read into the ICD read back.
            << "select \"产品包: 华东电气\" \"IED产品: 产品类型_1\" \"IED类型配置: Product_1\" \"IED: TEMPLATE\" "
-              "逻辑装置:LD_1 \"逻辑节点:[]LLN0[1]\"\nedit sec:LNode.lnInst 007\n"
+              "逻辑装置:LD_1 \"逻辑节点:[]LLN0[1]\"\nedit sec:LNode.lnInst 007\nedit sec:LNode.prefix Zq\n"
            << icdPath << "answer no\nanswer file dev.icd\nrclick\nmenu \"生成 ICD 文件\"\n"
            << "select \"产品包: 华东电气\" \"IED产品: 产品类型_1\" \"IED类型配置: Product_1\" \"映射表: M2I\"\n"
            << "answer file again.m2i\nrclick\nmenu \"生成 M2I 文件\"\n"
@@ -88,7 +90,7 @@ TEST(ItbM2iEndToEnd, TheImportsThroughTheIcdMenu) {
     ASSERT_EQ(status, 0) << out;
     for (const std::string& expected :
          {"[message] " + (dir / "dev.itb").string() + "模板文件导入完成！", std::string("[message] 该ICD已有ITB，不能再导入！"),
-          std::string("[status] 导入M2I结束，发现1个错误。"),
+          std::string("[status] 导入M2I结束，发现1个错误。"), std::string("[message] SCL的LN0没有前缀，LLN0不能设置前缀！"),
           "[message] " + (dir / "dev.m2i").string() + "模板文件导入完成！",
           std::string("            信息条目: 装置告警"), std::string("          映射条目: health"),
           std::string("          映射条目: op"), std::string("          映射条目: mode"),
@@ -103,6 +105,20 @@ TEST(ItbM2iEndToEnd, TheImportsThroughTheIcdMenu) {
     const std::string report = ReadAll(ws / "document" / "Report.xml");
     EXPECT_NE(report.find("MappingItem:lost未发现toDA:LD_1/PTOC1.Op.nothing！"), std::string::npos) << report;
     EXPECT_EQ(out.find("映射条目: lost"), std::string::npos);
+
+    // A maker's LN0 with a prefix: a mapping naming it as its members do, and one with the prefix (as files
+    // written before did), each find it.
+    std::string icd = ReadAll(dir / "dev.icd");
+    std::ofstream(dir / "maker.icd") << std::regex_replace(icd, std::regex("<LN0 "), "<LN0 prefix=\"Zq\" ");
+    std::ofstream(dir / "maker.m2i") << "<M2I><Mappings>" + Item("mode", "LD_1/LLN0.Beh.stVal", "3") +
+                                            Item("earlier", "LD_1/ZqLLN0.Beh.q", "2") + "</Mappings></M2I>\n";
+    std::ofstream(dir / "maker.kiln") << "select \"产品包: 华东电气\" \"IED产品: 产品类型_1\"\nanswer file maker.icd\nanswer choice "
+                                         "\"Orsane.Zel:2007  (标准)\"\nrclick\nmenu \"导入 ICD（IED类型配置）\"\n" + icdPath.substr(0, icdPath.size() - 2) +
+                                         "_Ver_Rev#3\"\nanswer file dev.itb\nrclick\nmenu \"导入 ITB（装置信息表）\"\nanswer file "
+                                         "maker.m2i\nrclick\nmenu \"导入 M2I（信息表到模型的映射）\"\n";
+    std::tie(status, out) = RunShell(KilnCommand("run '" + ws.string() + "' '" + (dir / "maker.kiln").string() + "'"));
+    EXPECT_NE(out.find(mode + "[status] MapItem:earlier earlier LD_1/LLN0.Beh.q \n[message] 导入成功!\n"), std::string::npos)
+        << out;
     fs::remove_all(dir);
 }
 

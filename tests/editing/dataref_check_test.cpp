@@ -131,7 +131,9 @@ TEST_F(DARefCheckTest, InheritedDOsResolveUnderTheDerivedTypesName) {
 }
 
 TEST_F(DARefCheckTest, NodesOfOneNameShareTheFirstNodesTypePath) {
-    URI_Ref twin = AddLNode(ld, "", "PTOC", "1", 3, p1Lln0);  // also named PTOC1, but its type lacks Op
+    URI_Ref bare = MakeLNodeType(m.instPkg, "P1_PTOC_Bare", 9);
+    Link(bare, "sec:LNodeType.ClassOf_LNType", m.ptoc);
+    URI_Ref twin = AddLNode(ld, "", "PTOC", "1", 3, bare);  // also named PTOC1, but its type lacks Op
     Fcda("f1", ds1, ptoc1, "Op", "stVal");
     AddRef("sec:ExtRef", "e1", twin, "sec:ExtRef.LNode", twin, "Op", "stVal");
     EXPECT_TRUE(Run());

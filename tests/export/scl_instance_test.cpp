@@ -297,12 +297,12 @@ TEST_F(InstanceTest, MappingItemsShareElementsAndDescribeOnce) {
     EXPECT_EQ(Tree(ld.select_node("LN[@lnClass='PTOC']/DOI[@name='ISCSO']").node()),
               "stVal=3 minVal=1 maxVal=10 stepSize=1");
     EXPECT_EQ(writtenWithout, (std::vector<std::string>{
-                                  "映射条目的dU（DO类型中没有dU）：PROT/P1.Mod.MI",
-                                  "映射条目的minVal.f（DO类型中没有minVal.f）：PROT/P1.Mod.MI",
-                                  "映射条目的值（DO类型中没有stSeld）：PROT/P1.Mod.MI",
-                                  "映射条目的DOI（LN类型中没有该DO）：PROT/P1.OvAlm",
-                                  "映射条目的值（没有DA名）：PROT/P1.Op.MI",
-                                  "映射条目的units.SIUnit（枚举类型中没有ohm）：PROT/1.A.phsB.MI"}));
+                                  "映射条目的dU（DO类型中没有dU）：PROT/PPTOC1.Mod.MI",
+                                  "映射条目的minVal.f（DO类型中没有minVal.f）：PROT/PPTOC1.Mod.MI",
+                                  "映射条目的值（DO类型中没有stSeld）：PROT/PPTOC1.Mod.MI",
+                                  "映射条目的DOI（LN类型中没有该DO）：PROT/PPTOC1.OvAlm",
+                                  "映射条目的值（没有DA名）：PROT/PPTOC1.Op.MI",
+                                  "映射条目的units.SIUnit（枚举类型中没有ohm）：PROT/MMXU1.A.phsB.MI"}));
 }
 
 // ---- control blocks, data sets, inputs --------------------------------------------

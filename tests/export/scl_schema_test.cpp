@@ -95,7 +95,7 @@ TEST_F(SchemaTest, EmptyDataSetsAndLogControlWithoutLog) {
     // The success text stands as it is; each thing left out follows on a line.
     EXPECT_EQ(ui.Messages().back().Left(ui.Messages().back().Find("\n")),
               CString(Path("empty_parts.icd").c_str()) + "模板文件与" + Path("empty_parts.mics").c_str() + "文件导出成功！");
-    const std::string ptoc = "PROT/" + Get(c.ptoc, "cim:Naming.name").str();
+    const std::string ptoc = "PROT/PPTOC1";  // as the file names it
     EXPECT_EQ(LinesAfterSuccess(),
               (std::vector<std::string>{"未导出LLN0（LDevice中已有LLN0）：PROT/LLN0",
                                         "未导出数据集成员（未指向LNode的DO）：PROT/LLN0.dsPrt:Str.general",
@@ -107,8 +107,7 @@ TEST_F(SchemaTest, EmptyDataSetsAndLogControlWithoutLog) {
                                         "未导出数据集成员（未指向LNode的DO）：" + ptoc + ".dsLost:Op",
                                         "未导出数据集（没有成员）：" + ptoc + ".dsLost",
                                         "未导出采样控制块（不支持导出）：" + ptoc + ".采样控制块_1",
-                                        "未导出定值控制块（不在LLN0中）：PROT/" + Get(c.mmxu, "cim:Naming.name").str() +
-                                            ".SGCB",
+                                        "未导出定值控制块（不在LLN0中）：PROT/MMXU1.SGCB",
                                         "未导出DO（LN类型中已有同名DO）：PTOC_T.Op"}));
     EXPECT_EQ(Select(scl, "//LNodeType[@id='PTOC_T']/DO[@name='Op']/@type"), std::vector<std::string>{"P1_SPS"});
 }
@@ -331,8 +330,8 @@ const RuleRow kRuleRows[] = {
      },
      {"未导出数据集成员（未指向LNode的DO）：PROT/LLN0.dsPrt:Op.stVal", "未导出数据集成员（未指向LNode的DO）：PROT/LLN0.dsPrt:A.phsA",
       "未导出数据集（没有成员）：PROT/LLN0.dsPrt", "未导出控制块的数据集引用（数据集未导出）：PROT/LLN0.brcbPrt:dsPrt",
-      "未导出控制块的数据集引用（数据集未导出）：PROT/LLN0.lcbPrt:dsPrt", "未导出DOI（LN类型中没有该DO）：PROT/P1.Mod",
-      "未导出外部输入量的源（未指向LNode的DO）：PROT/1.Trip_In:Op.stVal",
+      "未导出控制块的数据集引用（数据集未导出）：PROT/LLN0.lcbPrt:dsPrt", "未导出DOI（LN类型中没有该DO）：PROT/PPTOC1.Mod",
+      "未导出外部输入量的源（未指向LNode的DO）：PROT/MMXU1.Trip_In:Op.stVal",
       "不符合SCL的DataTypeTemplates（没有DOType）：DataTypeTemplates", "不符合SCL的LNodeType（没有DO）：LLN0_E",
       "不符合SCL的LNodeType（没有DO）：PTOC_E", "不符合SCL的LNodeType（没有DO）：MMXU_E"}},
     {"DA type without BDA and enumeration without values",
@@ -406,7 +405,7 @@ const RuleRow kRuleRows[] = {
      },
      // A DA without fc is no attribute a member or an input can name.
      {"未导出数据集成员（未指向LNode的DO）：PROT/LLN0.dsPrt:Op.stVal",
-      "未导出外部输入量的源（未指向LNode的DO）：PROT/1.Trip_In:Op.stVal",
+      "未导出外部输入量的源（未指向LNode的DO）：PROT/MMXU1.Trip_In:Op.stVal",
       "不符合SCL的DO（transient取值错误）：PTOC_T.Str:maybe", "不符合SCL的DA（fc取值错误）：P1_SPS.stVal:",
       "不符合SCL的DA（bType取值错误）：P1_SPS.q:Quality2", "不符合SCL的DA（valKind取值错误）：P1_SPS.q:Fixed",
       "不符合SCL的DA（count取值错误）：P1_SPS.q:q-1",
@@ -433,7 +432,7 @@ const RuleRow kRuleRows[] = {
      },
      // References the node's type has no DO or DA for are left out and named.
      {"未导出数据集成员（未指向LNode的DO）：PROT/LLN0.dsPrt:A.phsA.x",
-      "未导出外部输入量的源（未指向LNode的DO）：PROT/1.Trip_In:Op.x.y.stVal..q",
+      "未导出外部输入量的源（未指向LNode的DO）：PROT/MMXU1.Trip_In:Op.x.y.stVal..q",
       "不符合SCL的报告控制块（rptID格式错误）：PROT/LLN0.brcbPrt:保护事件",
       "不符合SCL的报告控制块（bufTime取值错误）：PROT/LLN0.brcbPrt:1.5",
       "不符合SCL的报告控制块（indexed取值错误）：PROT/LLN0.brcbPrt:yes",
@@ -721,9 +720,9 @@ TEST_F(SchemaTest, HandBuiltModelWithMappingValues) {
     }
     ExportAndValidate(c, true, "mapped.icd");
     // The DO type of Op holds no dU.
-    EXPECT_EQ(LinesAfterSuccess(), (std::vector<std::string>{"未导出映射条目的dU（DO类型中没有dU）：PROT/P1.Op.MI1",
-                                                             "未导出映射条目的值（没有DO名）：PROT/P1.MI3",
-                                                             "未导出映射条目的值（DOI中已有同名DAI）：PROT/P1.Mod.MI4"}));
+    EXPECT_EQ(LinesAfterSuccess(), (std::vector<std::string>{"未导出映射条目的dU（DO类型中没有dU）：PROT/PPTOC1.Op.MI1",
+                                                             "未导出映射条目的值（没有DO名）：PROT/PPTOC1.MI3",
+                                                             "未导出映射条目的值（DOI中已有同名DAI）：PROT/PPTOC1.Mod.MI4"}));
     const pugi::xml_document& mapped = LoadFile(Path("mapped.icd"));
     EXPECT_EQ(Select(mapped, "//LN[@lnClass='PTOC']/DOI/@name"), (std::vector<std::string>{"Mod", "Op"}));
     EXPECT_EQ(Select(mapped, "//DOI[@name='Mod']/DAI[@name='stVal']/Val[.='1']/../@name"),

@@ -160,11 +160,12 @@ TEST_F(InstanceTest, DevicesAndNodes) {
     // The logical-node creator makes no DOIs; only the file's are there.
     EXPECT_EQ(NamesOf(Members(nodes[1], "sec:LNode.DOIs")), std::vector<CString>{});
 
-    // An LN0 with an instance is read without it; a prefix in its zScl: form.
+    // An LN0 with an instance is read without it; a prefix in its zScl: form
+    // is kept, the node named by its class alone.
     URI_Ref measLln0 = Node(Device("MEAS"), "LLN0");
     ASSERT_TRUE(measLln0.IsSet());
     EXPECT_EQ(Get(measLln0, "sec:LNode.lnInst"), "");
-    URI_Ref ctrlLln0 = Node(Device("CTRL"), "ZLLN0");
+    URI_Ref ctrlLln0 = Node(Device("CTRL"), "LLN0");
     ASSERT_TRUE(ctrlLln0.IsSet());
     EXPECT_EQ(Get(ctrlLln0, "sec:LNode.prefix"), "Z");
 
@@ -385,7 +386,7 @@ TEST_F(InstanceTest, ControlBlocks) {
     EXPECT_EQ(Target(lcbs[2], "sec:LCB.Log"), protLog);
     // A device without Log: by the Log's name, by the device's name, else
     // the Log the creator chose (the first of the server's devices).
-    std::vector<URI_Ref> ctrl = Members(Node(Device("CTRL"), "ZLLN0"), "sec:LNode.LCBs");
+    std::vector<URI_Ref> ctrl = Members(Node(Device("CTRL"), "LLN0"), "sec:LNode.LCBs");
     ASSERT_EQ(ctrl.size(), 3u);
     EXPECT_EQ(Target(ctrl[0], "sec:LCB.Log"), protLog);
     EXPECT_TRUE(Target(ctrl[0], "sec:LCB.DataSet").IsSet());  // a data set after the block
@@ -622,7 +623,10 @@ TEST_F(ImportTest, LogControlsFindTheLogOfTheirDevice) {
     ImportIcd(Scl(R"(<LNodeType id="L0" lnClass="LLN0"/><LNodeType id="PH" lnClass="LPHD"/>)",
                   "<IED name=\"I\"><AccessPoint><Server>" + ld("A", "") +
                       ld("B", R"(<LogControl name="own" datSet="ds" logName="Log"/>
-<LogControl name="named" datSet="ds" ldInst="A" logName="Log"/><LogControl name="plain" datSet="ds"/>)") +
+<LogControl name="named" datSet="ds" ldInst="A" logName="Log"/><LogControl name="plain" datSet="ds"/>
+<LogControl name="prefixed" datSet="ds" ldInst="C" logName="LogC"/>)") +
+                      R"(<LDevice inst="C"><LN0 prefix="Zq" lnClass="LLN0" lnType="L0"><Log name="LogC"/></LN0>)"
+                      R"(<LN lnClass="LPHD" inst="1" lnType="PH"/></LDevice>)"
                       "</Server></AccessPoint></IED>"));
     URI_Ref logA = Target(Node(Device("A"), "LLN0"), "sec:LNode.Log");
     URI_Ref lln0B = Node(Device("B"), "LLN0");
@@ -630,10 +634,12 @@ TEST_F(ImportTest, LogControlsFindTheLogOfTheirDevice) {
     ASSERT_TRUE(logA.IsSet());
     ASSERT_TRUE(logB.IsSet());
     std::vector<URI_Ref> lcbs = Members(lln0B, "sec:LNode.LCBs");
-    ASSERT_EQ(lcbs.size(), 3u);
+    ASSERT_EQ(lcbs.size(), 4u);
     EXPECT_EQ(Target(lcbs[0], "sec:LCB.Log"), logB);  // both Logs are named "Log": its own device's
     EXPECT_EQ(Target(lcbs[1], "sec:LCB.Log"), logA);  // the device the file names
     EXPECT_EQ(Target(lcbs[2], "sec:LCB.Log"), logB);
+    // An LN0 a maker gave a prefix is the LLN0 the block names without one.
+    EXPECT_EQ(Get(Target(lcbs[3], "sec:LCB.Log"), "cim:Naming.name"), "LogC");
     EXPECT_EQ(Entries("other_errors"), std::vector<ReportEntry>{});
 }
 

@@ -1071,7 +1071,7 @@ INSTANTIATE_TEST_SUITE_P(
                            "<DA name=\"d\" fc=\"DC\" bType=\"VisString255\"/></DOType>"),
                  {"edit PVLPDI1 sec:LNode.LNodeType T4", "check"},
                  {{"//LN[@lnClass='GGIO']/DOI[@name='Beh']/DAI/@name", {"stVal"}}},
-                 {"未导出DAI（DO类型中没有该DA）：L/PVLPDI1.Beh.d", "PVLPDI1的DOI: Beh的DAI: d[DC] DO类型中按此路径找不到此DA"}}));
+                 {"未导出DAI（DO类型中没有该DA）：L/PVGGIO1.Beh.d", "PVGGIO1的DOI: Beh的DAI: d[DC] DO类型中按此路径找不到此DA"}}));
 
 // The allowed losses are the README's own words, so that the table and the
 // README's list go together.
@@ -1334,7 +1334,8 @@ const FieldRow kFieldRows[] = {
     {"sec:LNode", "sec:LNode.lnClass", "", "V165", nullptr, "逻辑节点的类由其LN类型决定，只能是LLN0！"},
     {"sec:LNode", "sec:LNode.lnClass", "", "", nullptr, "逻辑节点的类由其LN类型决定，只能是LLN0！"},
     {"sec:LNode", "sec:LNode.lnInst", "LPHD1", "2", "//LN[@lnClass='LPHD' and @inst='2']"},
-    {"sec:LNode", "sec:LNode.prefix", "", "V167", "//LN0[@zScl:prefix='V167']", nullptr},
+    {"sec:LNode", "sec:LNode.prefix", "", "V167", nullptr, "SCL的LN0没有前缀，LLN0不能设置前缀！"},
+    {"sec:LNode", "sec:LNode.prefix", "LPHD2", "V167", "//LN[@prefix='V167' and @lnClass='LPHD']", nullptr},
     {"sec:LNode", "sec:LNode.MemberOf_LNodeContainer", "", "清除...", ""},
     {"sec:LNodeType", "cim:Naming.description", "", "V168", "//LNodeType[@desc='V168']", nullptr},
     {"sec:LNodeType", "cim:Naming.name", "", "V169", "//LN0[@lnType='V169']", nullptr},

@@ -470,6 +470,7 @@ TEST_F(FieldChange, NamePartsAnSclFileCannotHoldAreRefusedAndTheOldValueKept) {
     // A report's client and a log control block name their node as a file did.
     const URI_Ref rcb = MakeUnder(icd.lnPtoc, "sec:RCB", "brcbA", "sec:RCB.LNode", 1);
     const URI_Ref client = MakeUnder(rcb, "sec:ClientLN", "c1", "sec:ClientLN.RCB", 1);
+    Set(icd.extRef, "sec:ExtRef.lnClass", "LLN0");  // a log block without a class names an LLN0 too
     const URI_Ref lcb = MakeUnder(icd.lnPtoc, "sec:LCB", "lcbA", "sec:LCB.LNode", 1);
     // A data-set member on PTOC1's Op (stVal and q, both ST), and an indexed DAI.
     const URI_Ref member = MakeUnder(MakeUnder(icd.lnLLN0, "sec:DataSet", "dsTrip", "sec:DataSet.LNode", 1),
@@ -541,6 +542,8 @@ TEST_F(FieldChange, NamePartsAnSclFileCannotHoldAreRefusedAndTheOldValueKept) {
         {client, "sec:ClientLN.apRef", "A P", badAp},
         {lcb, "sec:LCB.ldInst", "保护", badLd},
         {lcb, "sec:LCB.lnInst", "1a", badInst},
+        {lcb, "sec:LCB.lnInst", "12", "SCL的LN0没有前缀和实例号，指向LLN0时前缀和实例号须为空！"},
+        {icd.extRef, "sec:ExtRef.lnInst", "1", "SCL的LN0没有前缀和实例号，指向LLN0时前缀和实例号须为空！"},
         // Whole numbers take no sign, as SCL's unsigned types and the other
         // whole-number fields.
         {icd.ldA, "sec:LDevice.serverTimeout", "+5", "timeout必须是0到4294967295之间的整数！"},
@@ -581,7 +584,7 @@ TEST_F(FieldChange, NamePartsAnSclFileCannotHoldAreRefusedAndTheOldValueKept) {
         {icd.ldA, "sec:LDevice.apClock", "1", ""},        {icd.ldA, "sec:LDevice.serverTimeout", "4294967295", ""},
         {client, "sec:ClientLN.iedName", CString(std::string(64, 'C')), ""},
         {icd.extRef, "sec:ExtRef.iedName", "@", ""},      {icd.extRef, "sec:ExtRef.lnClass", "LLN0", ""},
-        {lcb, "sec:LCB.lnInst", "12", ""},
+        {client, "sec:ClientLN.prefix", "Ab_1234567x", ""},
         {untyped, "sec:LNode.lnClass", "GGIO", ""},
     };
     EXPECT_TRUE(Change(icd.lnPtoc, "sec:LNode.lnClass", "PTOC"));
