@@ -192,8 +192,9 @@ void CKiln_Import::Report_UnkeptContent(const XmlNode& rootNode, const XmlNode& 
     std::map<std::pair<std::string, std::string>, size_t> foreignAt;  // (kind, "{ns}local") -> index
     Bindings bindings;
 
-    // The SDIs of the DOI last entered that have a DAI below them: an SDI
-    // without one has no place in the model. Each DOI is gone through once.
+    // The SDIs of the outermost DOI last entered that have a DAI below them:
+    // an SDI without one has no place in the model. Each such DOI is gone
+    // through once, the DOIs nested in it with it.
     std::set<pugi::xml_node> sdisWithDai;
     auto markSdisWithDai = [&](const pugi::xml_node& doi) {
         sdisWithDai.clear();
@@ -298,7 +299,7 @@ void CKiln_Import::Report_UnkeptContent(const XmlNode& rootNode, const XmlNode& 
         }
         // An SDI with no DAI below it is not kept; the walk goes on into it
         // for what else it holds, the SDIs within it not named again.
-        if (kind == "DOI") markSdisWithDai(el);
+        if (kind == "DOI" && parentKind != "DOI") markSdisWithDai(el);
         if (kind == "SDI" && !sdisWithDai.count(el) && (parentKind != "SDI" || sdisWithDai.count(el.parent()))) {
             const CString step = StepOf(el);
             warn(step, where() + "下的" + step + "(其下无DAI)未导入");
