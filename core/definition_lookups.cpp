@@ -113,7 +113,8 @@ bool CKiln_Main::Get_DAs_of_aDO_Walk(URI_Ref& obj, Struct_DAs_ofDO* pOut, const 
     }
 
     // A type that already lies on the walk's path (an SDO or a structure that
-    // contains itself), or lies past the bound of nesting, adds nothing more.
+    // contains itself), or lies past the bound of nesting, adds nothing more;
+    // nor does a member once the walk has spent its entries.
     const URI_Ref type = DocMtd_getFirstUri_ofAsso(obj, typeRole);
     if (type.IsSet() && !kiln::core::EnterTypePath(onPath, type)) return true;
     PathMark mark(onPath, type.sUri);

@@ -58,7 +58,8 @@ struct TypeNestingFault {
 // each outermost one that nests more than kTypeNestingBound types deep, and
 // each most derived LN type whose chain of bases holds more types than
 // that, and each outermost one that holds more than kTypeEntryBudget paths
-// (counted per type from the inside out, never enumerated), in the order given. Reads the whole nesting once, without recursion.
+// (counted per type from the inside out, never enumerated), in the order
+// given. Reads the whole nesting once, without recursion.
 std::vector<TypeNestingFault> TypeNestingFaults(CKiln_Main& app, const std::vector<URI_Ref>& types);
 
 }  // namespace kiln::core
