@@ -11,7 +11,7 @@ using kiln::core::kRoleOrd;
 
 namespace {
 
-using OnPath = std::set<std::string>;
+using OnPath = kiln::core::TypePath;
 
 std::vector<URI_Ref> MembersOf(CKiln_Main& app, const URI_Ref& type, const char* role) {
     std::vector<URI_Ref> out;
@@ -30,7 +30,7 @@ void Note(CKiln_Main& app, const URI_Ref& member, const char* countRole, const s
 // is not entered again.
 void StructWalk(CKiln_Main& app, const URI_Ref& type, const std::string& path, std::map<std::string, std::string>& arrays,
                 OnPath& onPath) {
-    if (type.IsEmpty() || !kiln::core::EnterTypePath(onPath, type.sUri)) return;
+    if (!kiln::core::EnterTypePath(onPath, type)) return;
     for (const URI_Ref& bda : MembersOf(app, type, "sec:DAType.Contains_BDAs")) {
         const std::string p = path + "." + app.DocMtd_getValue_ofAttr(bda, kRoleName).str();
         Note(app, bda, "sec:BDA.count", p, arrays);
@@ -42,7 +42,7 @@ void StructWalk(CKiln_Main& app, const URI_Ref& type, const std::string& path, s
 // The SDOs and DAs of a DO type below `prefix` ("" or a path ending in ".").
 void DOTypeWalk(CKiln_Main& app, const URI_Ref& type, const std::string& prefix,
                 std::map<std::string, std::string>& arrays, OnPath& onPath) {
-    if (type.IsEmpty() || !kiln::core::EnterTypePath(onPath, type.sUri)) return;
+    if (!kiln::core::EnterTypePath(onPath, type)) return;
     for (const URI_Ref& sdo : MembersOf(app, type, "sec:DOType.Contains_SDOs")) {
         const std::string p = prefix + app.DocMtd_getValue_ofAttr(sdo, kRoleName).str();
         Note(app, sdo, "sec:SDO.count", p, arrays);

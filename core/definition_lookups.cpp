@@ -85,12 +85,12 @@ URI_Ref CKiln_Main::Get_DO_Dfn(URI_Ref& lnode, CString doName) {
 
 bool CKiln_Main::Get_DAs_of_aDO(URI_Ref& obj, Struct_DAs_ofDO* pOut, CString prefix,
                                 std::vector<CString>* pConstraints) {
-    std::set<std::string> onPath;
+    kiln::core::TypePath onPath;
     return Get_DAs_of_aDO_Walk(obj, pOut, prefix, pConstraints, onPath);
 }
 
 bool CKiln_Main::Get_DAs_of_aDO_Walk(URI_Ref& obj, Struct_DAs_ofDO* pOut, const CString& prefix,
-                                     std::vector<CString>* pConstraints, std::set<std::string>& onPath) {
+                                     std::vector<CString>* pConstraints, kiln::core::TypePath& onPath) {
     if (!pOut) return false;
     CString typeRole, memberPath, subPath;
     if (obj.sClass == "sec:DO") {
@@ -113,9 +113,10 @@ bool CKiln_Main::Get_DAs_of_aDO_Walk(URI_Ref& obj, Struct_DAs_ofDO* pOut, const 
     }
 
     // A type that already lies on the walk's path (an SDO or a structure that
-    // contains itself), or lies past the bound of nesting, adds nothing more.
+    // contains itself), or lies past the bound of nesting, adds nothing more;
+    // nor does a member once the walk has spent its entries.
     const URI_Ref type = DocMtd_getFirstUri_ofAsso(obj, typeRole);
-    if (type.IsSet() && !kiln::core::EnterTypePath(onPath, type.sUri)) return true;
+    if (type.IsSet() && !kiln::core::EnterTypePath(onPath, type)) return true;
     PathMark mark(onPath, type.sUri);
 
     URI_Ref last;
@@ -152,6 +153,7 @@ bool CKiln_Main::Get_DAs_of_aDO_Walk(URI_Ref& obj, Struct_DAs_ofDO* pOut, const 
             if (!Get_DAs_of_aDO_Walk(member, pOut, path + ".", pConstraints, onPath)) return false;
             continue;
         }
+        if (!kiln::core::TakeTypeEntry(onPath)) return true;
         Struct_DAItem item;
         item.sName = name + fcText;
         item.sPath = path;

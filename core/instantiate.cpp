@@ -129,11 +129,11 @@ private:
     int Presence(const URI_Ref& member);
     // The enumeration a type was built with (empty when none).
     URI_Ref EnumOf(const URI_Ref& type);
-    URI_Ref EnumOfWalk(const URI_Ref& type, std::set<std::string>& onPath);
+    URI_Ref EnumOfWalk(const URI_Ref& type, kiln::core::TypePath& onPath);
     // Whether a standard type holds an enumerated data attribute without an
     // enumeration, directly or in a structure it contains.
     bool HasOpenEnum(const URI_Ref& stdType);
-    bool HasOpenEnumWalk(const URI_Ref& stdType, std::set<std::string>& onPath);
+    bool HasOpenEnumWalk(const URI_Ref& stdType, kiln::core::TypePath& onPath);
     void SetValueText(const URI_Ref& instType, const URI_Ref& member);
 
     CKiln_Main& m_app;
@@ -358,20 +358,20 @@ void CInstantiation::SetValueText(const URI_Ref& instType, const URI_Ref& member
 }
 
 URI_Ref CInstantiation::EnumOf(const URI_Ref& type) {
-    std::set<std::string> onPath;
+    kiln::core::TypePath onPath;
     return EnumOfWalk(type, onPath);
 }
 
 // The type's record of its enumeration; for a type without one (made by an
 // import or a copy), the enumeration of its first member that the standard
 // class leaves open, so that such a type is reused as one built here would be.
-URI_Ref CInstantiation::EnumOfWalk(const URI_Ref& type, std::set<std::string>& onPath) {
+URI_Ref CInstantiation::EnumOfWalk(const URI_Ref& type, kiln::core::TypePath& onPath) {
     const TypeKind* k = TypeKindOf(type);
     if (!k || !k->enumRole) return URI_Ref();
     const URI_Ref recorded = m_app.DocMtd_getFirstUri_ofAsso(type, k->enumRole);
     if (recorded.IsSet()) return recorded;
     const URI_Ref stdClass = m_app.DocMtd_getFirstUri_ofAsso(type, k->classOfRole);
-    if (stdClass.IsEmpty() || !HasOpenEnum(stdClass) || !kiln::core::EnterTypePath(onPath, type.sUri)) return URI_Ref();
+    if (stdClass.IsEmpty() || !HasOpenEnum(stdClass) || !kiln::core::EnterTypePath(onPath, type)) return URI_Ref();
     const char* role = type.sClass == "sec:DOType" ? "sec:DOType.Contains_DAs" : "sec:DAType.Contains_BDAs";
     std::vector<URI_Ref> stdMembers, members;
     m_app.DocMtd_get_Association_BUris(stdClass, role, stdMembers, kRoleOrd, SortPolicy_ByOrd);
@@ -399,14 +399,14 @@ URI_Ref CInstantiation::EnumOfWalk(const URI_Ref& type, std::set<std::string>& o
 }
 
 bool CInstantiation::HasOpenEnum(const URI_Ref& stdType) {
-    std::set<std::string> onPath;
+    kiln::core::TypePath onPath;
     return HasOpenEnumWalk(stdType, onPath);
 }
 
-bool CInstantiation::HasOpenEnumWalk(const URI_Ref& stdType, std::set<std::string>& onPath) {
+bool CInstantiation::HasOpenEnumWalk(const URI_Ref& stdType, kiln::core::TypePath& onPath) {
     if (auto it = m_open.find(stdType.sUri); it != m_open.end()) return it->second;
     // A structure met again on its own path adds nothing new.
-    if (!kiln::core::EnterTypePath(onPath, stdType.sUri)) return false;
+    if (!kiln::core::EnterTypePath(onPath, stdType)) return false;
     const char* role = stdType.sClass == "sec:DOType" ? "sec:DOType.Contains_DAs" : "sec:DAType.Contains_BDAs";
     std::vector<URI_Ref> members;
     m_app.DocMtd_get_Association_BUris(stdType, role, members, kRoleOrd, SortPolicy_ByOrd);

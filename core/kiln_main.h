@@ -18,6 +18,10 @@
 #include "platform/xml/base_xml.h"
 #include "platform/xml/xml_node.h"
 
+namespace kiln::core {
+struct TypePath;
+}
+
 // The purpose of a logical node: the text after the last "." of its
 // "sec:LNode.LNodeUse" (0: the attribute is empty).
 enum LNodeUseEnum {
@@ -544,9 +548,9 @@ private:
     // the walk is inside of; a type met again there, or past the bound of
     // nesting, is not entered (the type checks name it).
     void GetSDODA_Walk(URI_Ref doType, std::map<CString, URI_Ref>& paths, const CString& prefix,
-                       std::set<std::string>& onPath);
+                       kiln::core::TypePath& onPath);
     void GetDABDA_Walk(URI_Ref daType, std::map<CString, URI_Ref>& paths, const CString& prefix,
-                       std::set<std::string>& onPath);
+                       kiln::core::TypePath& onPath);
     // Fills `chain` with a type and its abstract types (Get_AbstractTypes);
     // when the chain runs in a circle, one finding under `where` and false.
     bool AbstractChain_Checked(const URI_Ref& type, const CString& abstractAssoc, const CString& where,
@@ -629,7 +633,7 @@ private:
     // The data-attribute walk below Get_DAs_of_aDO; `onPath` holds the types
     // the walk is inside of.
     bool Get_DAs_of_aDO_Walk(URI_Ref& obj, Struct_DAs_ofDO* pOut, const CString& prefix,
-                             std::vector<CString>* pConstraints, std::set<std::string>& onPath);
+                             std::vector<CString>* pConstraints, kiln::core::TypePath& onPath);
     // The logical-node text of GetRscText.
     CString LNodeText(const URI_Ref& lnode, bool bLabelled, const CString& desc);
 };

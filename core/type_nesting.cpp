@@ -13,8 +13,9 @@ bool PathPassesBound(const CString& path) {
 
 namespace {
 
-// The types a DO or DA type holds members of, in member order.
-std::vector<URI_Ref> InnerTypes(CKiln_Main& app, const URI_Ref& type) {
+// The types a DO or DA type holds members of, in member order; `members`
+// counts its members, those without a type too.
+std::vector<URI_Ref> InnerTypes(CKiln_Main& app, const URI_Ref& type, size_t& members) {
     struct Step {
         const char* members;
         const char* typeRole;
@@ -26,9 +27,10 @@ std::vector<URI_Ref> InnerTypes(CKiln_Main& app, const URI_Ref& type) {
     std::vector<URI_Ref> inner;
     for (const Step& step : isDOType ? std::vector<Step>(std::begin(kDOType), std::end(kDOType))
                                      : std::vector<Step>(std::begin(kDAType), std::end(kDAType))) {
-        std::vector<URI_Ref> members;
-        app.DocMtd_get_Association_BUris(type, step.members, members, kRoleOrd, SortPolicy_ByOrd);
-        for (const URI_Ref& m : members) {
+        std::vector<URI_Ref> stepMembers;
+        app.DocMtd_get_Association_BUris(type, step.members, stepMembers, kRoleOrd, SortPolicy_ByOrd);
+        members += stepMembers.size();
+        for (const URI_Ref& m : stepMembers) {
             const URI_Ref t = app.DocMtd_getFirstUri_ofAsso(m, step.typeRole);
             if (t.IsSet()) inner.push_back(t);
         }
@@ -41,15 +43,30 @@ struct Met {
     std::vector<URI_Ref> inner;
     size_t next = 0;       // the inner type to look at next
     size_t height = 1;     // the types along its deepest path, itself included
+    size_t paths = 0;      // the paths below it, up to one past kTypeEntryBudget
     bool done = false;     // its height is known
     bool cycle = false;    // a path from it comes back to it
     bool inside = false;   // it lies inside a type that nests too deep
+    bool insideWide = false;  // it lies inside a type that holds too many paths
 };
+
+// Adds the paths of a member of type `inner` to those of its type.
+void AddPaths(Met& outer, const Met& inner) {
+    outer.paths = std::min(outer.paths + inner.paths, kTypeEntryBudget + 1);
+}
+
+Met MetType(CKiln_Main& app, const URI_Ref& type) {
+    Met m;
+    m.inner = InnerTypes(app, type, m.paths);
+    m.paths = std::min(m.paths, kTypeEntryBudget + 1);
+    return m;
+}
 
 }  // namespace
 
 std::vector<TypeNestingFault> TypeNestingFaults(CKiln_Main& app, const std::vector<URI_Ref>& types) {
     const CString bound = CString(std::to_string(kTypeNestingBound).c_str());
+    const CString budget = CString(std::to_string(kTypeEntryBudget).c_str());
     std::unordered_map<std::string, Met> met;
     // Depth first with a stack of its own; a type met again while on the
     // stack closes a cycle and adds nothing to the height.
@@ -57,34 +74,40 @@ std::vector<TypeNestingFault> TypeNestingFaults(CKiln_Main& app, const std::vect
         if (root.sClass != "sec:DOType" && root.sClass != "sec:DAType") continue;
         if (met.count(root.sUri)) continue;
         std::vector<URI_Ref> stack{root};
-        met[root.sUri].inner = InnerTypes(app, root);
+        met[root.sUri] = MetType(app, root);
         while (!stack.empty()) {
             Met& top = met[stack.back().sUri];
             if (top.next == top.inner.size()) {
                 top.done = true;
                 const size_t height = top.height;
+                const std::string uri = stack.back().sUri;
                 stack.pop_back();
                 if (!stack.empty()) {
                     Met& outer = met[stack.back().sUri];
                     outer.height = std::max(outer.height, height + 1);
+                    AddPaths(outer, met[uri]);
                 }
                 continue;
             }
             const URI_Ref inner = top.inner[top.next++];
             auto [it, added] = met.try_emplace(inner.sUri);
             if (added) {
-                it->second.inner = InnerTypes(app, inner);
+                it->second = MetType(app, inner);
                 stack.push_back(inner);
             } else if (!it->second.done) {
                 it->second.cycle = true;
             } else {
                 top.height = std::max(top.height, it->second.height + 1);
+                AddPaths(top, it->second);
             }
         }
     }
-    for (auto& [uri, m] : met)
+    for (auto& [uri, m] : met) {
         if (m.height > kTypeNestingBound)
             for (const URI_Ref& t : m.inner) met[t.sUri].inside = true;
+        if (m.paths > kTypeEntryBudget)
+            for (const URI_Ref& t : m.inner) met[t.sUri].insideWide = true;
+    }
 
     // The chains of bases, each length found once.
     std::unordered_map<std::string, size_t> chainLength;
@@ -126,6 +149,8 @@ std::vector<TypeNestingFault> TypeNestingFaults(CKiln_Main& app, const std::vect
         if (m->second.cycle) faults.push_back({t, "类型嵌套形成闭环：" + name});
         if (m->second.height > kTypeNestingBound && !m->second.inside)
             faults.push_back({t, "类型嵌套超过" + bound + "层"});
+        if (m->second.paths > kTypeEntryBudget && !m->second.insideWide)
+            faults.push_back({t, "类型嵌套展开超过" + budget + "条路径"});
     }
     return faults;
 }

@@ -5,7 +5,9 @@
 // type, the types of its SDOs, DAs and BDAs below it) and along an LN type's
 // chain of bases (the type included), so no type makes a walk overflow the
 // stack or run for minutes; the imports and the checks name each type that
-// nests or derives deeper, or contains itself.
+// nests or derives deeper, or contains itself. A nesting wide at each level
+// multiplies its paths: one walk reaches at most kTypeEntryBudget entries,
+// and the imports and the checks name each type that holds more paths.
 #pragma once
 
 #include <set>
@@ -19,11 +21,26 @@ namespace kiln::core {
 // Real types nest a few levels.
 inline constexpr size_t kTypeNestingBound = 32;
 
-// Enters a type into `onPath`, the types a walk is inside of: false, and
-// nothing entered, for a type already on it (one that contains itself) and
-// for a path that holds the bound already.
-inline bool EnterTypePath(std::set<std::string>& onPath, const std::string& type) {
-    return onPath.size() < kTypeNestingBound && onPath.insert(type).second;
+// Real types hold at most a few hundred paths.
+inline constexpr size_t kTypeEntryBudget = 100000;
+
+// The types a walk is inside of, and the entries (members along a path) it
+// has reached.
+struct TypePath : std::set<std::string> {
+    using std::set<std::string>::set;
+    size_t entries = 0;
+};
+
+// Counts one entry of the walk: false once it has reached kTypeEntryBudget.
+inline bool TakeTypeEntry(TypePath& onPath) { return ++onPath.entries <= kTypeEntryBudget; }
+
+// Counts the member whose type this is as an entry, and enters the type into
+// `onPath`: false, and nothing entered, for a member without a type, for a
+// type already on it (one that contains itself), for a path that holds the
+// bound already and once the walk has spent its entries.
+inline bool EnterTypePath(TypePath& onPath, const URI_Ref& type) {
+    return TakeTypeEntry(onPath) && type.IsSet() && onPath.size() < kTypeNestingBound &&
+           onPath.insert(type.sUri).second;
 }
 
 // Whether a dotted path ("Ind1.stVal.b.b") has more parts than a walk of
@@ -40,7 +57,9 @@ struct TypeNestingFault {
 // through its SDOs, a DA type through its BDAs, or through the other kind),
 // each outermost one that nests more than kTypeNestingBound types deep, and
 // each most derived LN type whose chain of bases holds more types than
-// that, in the order given. Reads the whole nesting once, without recursion.
+// that, and each outermost one that holds more than kTypeEntryBudget paths
+// (counted per type from the inside out, never enumerated), in the order
+// given. Reads the whole nesting once, without recursion.
 std::vector<TypeNestingFault> TypeNestingFaults(CKiln_Main& app, const std::vector<URI_Ref>& types);
 
 }  // namespace kiln::core

@@ -192,7 +192,6 @@ bool CKiln_Main::Chech_DARef_RepeatORhasDODA(URI_Ref icd) {
 }
 
 bool CKiln_Main::GetLNTypeDOSDODA(URI_Ref typePackage, std::map<CString, URI_Ref>& paths) {
-    std::set<std::string> onPath;
     std::vector<URI_Ref> lnTypes;
     DocMtd_get_Association_BUris(typePackage, "sec:TypePackage.LNodeTypes", lnTypes, kRoleOrd, SortPolicy_ByOrd);
     for (const URI_Ref& lnType : lnTypes) {
@@ -206,6 +205,7 @@ bool CKiln_Main::GetLNTypeDOSDODA(URI_Ref typePackage, std::map<CString, URI_Ref
             for (const URI_Ref& dataObject : dos) {
                 const CString key = typeName + "/" + DocMtd_getValue_ofAttr(dataObject, kRoleName);
                 paths.emplace(key, dataObject);
+                kiln::core::TypePath onPath;  // each DO a walk of its own
                 GetSDODA_Walk(DocMtd_getFirstUri_ofAsso(dataObject, "sec:DO.DefinedBy_DOType"), paths, key, onPath);
             }
         }
@@ -214,20 +214,20 @@ bool CKiln_Main::GetLNTypeDOSDODA(URI_Ref typePackage, std::map<CString, URI_Ref
 }
 
 bool CKiln_Main::GetSDODA(URI_Ref doType, std::map<CString, URI_Ref>& paths, CString prefix) {
-    std::set<std::string> onPath;
+    kiln::core::TypePath onPath;
     GetSDODA_Walk(doType, paths, prefix, onPath);
     return true;
 }
 
 bool CKiln_Main::GetDABDA(URI_Ref daType, std::map<CString, URI_Ref>& paths, CString prefix) {
-    std::set<std::string> onPath;
+    kiln::core::TypePath onPath;
     GetDABDA_Walk(daType, paths, prefix, onPath);
     return true;
 }
 
 void CKiln_Main::GetSDODA_Walk(URI_Ref doType, std::map<CString, URI_Ref>& paths, const CString& prefix,
-                               std::set<std::string>& onPath) {
-    if (doType.IsEmpty() || !kiln::core::EnterTypePath(onPath, doType.sUri)) return;
+                               kiln::core::TypePath& onPath) {
+    if (!kiln::core::EnterTypePath(onPath, doType)) return;
     std::vector<URI_Ref> sdos;
     DocMtd_get_Association_BUris(doType, "sec:DOType.Contains_SDOs", sdos, kRoleOrd, SortPolicy_ByOrd);
     for (const URI_Ref& sdo : sdos) {
@@ -242,17 +242,20 @@ void CKiln_Main::GetSDODA_Walk(URI_Ref doType, std::map<CString, URI_Ref>& paths
         const CString withFc = plain + "[" + AfterLastDot(DocMtd_getValue_ofAttr(da, "sec:DA.fc_0")) + "]";
         paths.emplace(plain, da);
         paths.emplace(withFc, da);
-        const URI_Ref structType = DocMtd_getFirstUri_ofAsso(da, "sec:BDA.DefinedBy_Struct");
-        if (structType.IsEmpty()) continue;
-        GetDABDA_Walk(structType, paths, plain, onPath);
-        GetDABDA_Walk(structType, paths, withFc, onPath);
+        // The struct's members, walked once, under both forms of the DA.
+        std::map<CString, URI_Ref> below;
+        GetDABDA_Walk(DocMtd_getFirstUri_ofAsso(da, "sec:BDA.DefinedBy_Struct"), below, "", onPath);
+        for (const auto& [rest, member] : below) {
+            paths.emplace(plain + rest, member);
+            paths.emplace(withFc + rest, member);
+        }
     }
     onPath.erase(doType.sUri);
 }
 
 void CKiln_Main::GetDABDA_Walk(URI_Ref daType, std::map<CString, URI_Ref>& paths, const CString& prefix,
-                               std::set<std::string>& onPath) {
-    if (daType.IsEmpty() || !kiln::core::EnterTypePath(onPath, daType.sUri)) return;
+                               kiln::core::TypePath& onPath) {
+    if (!kiln::core::EnterTypePath(onPath, daType)) return;
     std::vector<URI_Ref> bdas;
     DocMtd_get_Association_BUris(daType, "sec:DAType.Contains_BDAs", bdas, kRoleOrd, SortPolicy_ByOrd);
     for (const URI_Ref& bda : bdas) {

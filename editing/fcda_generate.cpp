@@ -94,7 +94,7 @@ public:
         const URI_Ref doType = m_app.DocMtd_getFirstUri_ofAsso(
             obj, obj.sClass == "sec:SDO" ? "sec:SDO.DefinedBy_DOType" : "sec:DO.DefinedBy_DOType");
         if (doType.IsEmpty()) return false;
-        if (!kiln::core::EnterTypePath(m_onPath, doType.sUri)) return true;
+        if (!kiln::core::EnterTypePath(m_onPath, doType)) return true;
 
         const CString objPath = path + name;
         if (HasConstraint(doType)) AddMember(objPath);
@@ -127,7 +127,7 @@ private:
     URI_Ref m_dataSet, m_node;
     CString m_fc, m_lnClass;
     CKiln_Main::CREATE_FCD_TYPEEnum m_kind;
-    std::set<std::string> m_onPath;
+    kiln::core::TypePath m_onPath;
 };
 
 }  // namespace

@@ -218,7 +218,7 @@ private:
 
     // ---- values from the mapping items ----
     bool Add_SDO_to_InstDO_map(CKiln_Main* pMain, const URI_Ref& sdo, DescTable& descs, const CString& path,
-                               std::set<std::string>& onPath);
+                               kiln::core::TypePath& onPath);
     bool Export_DOI(const XmlNode& lnElement, CKiln_Main* pMain, CBase_XML& xml, const URI_Ref& mapItem, bool bFlag,
                     NodeTable& nodes, DescTable& descs);
     XmlNode Write_SDI_and_GET_DAI(const XmlNode& lnElement, CBase_XML& xml, const CString& doPath,

@@ -257,11 +257,11 @@ DOIObj::DOIObj(CKiln_Main* pMain, const URI_Ref& doi, bool& bOk, const std::set<
 // ---- values of the mapping items ------------------------------------------------
 
 bool CKiln_Export::Add_SDO_to_InstDO_map(CKiln_Main* pMain, const URI_Ref& sdo, DescTable& descs, const CString& path,
-                                         std::set<std::string>& onPath) {
+                                         kiln::core::TypePath& onPath) {
     const URI_Ref type = pMain->DocMtd_getFirstUri_ofAsso(sdo, "sec:SDO.DefinedBy_DOType");
     descs.emplace(path.str(), Attr(pMain, sdo, "cim:Naming.description"));
     // A type that contains itself, directly or further down, is not entered again.
-    if (type.IsEmpty() || !kiln::core::EnterTypePath(onPath, type.sUri)) return true;
+    if (!kiln::core::EnterTypePath(onPath, type)) return true;
     std::vector<URI_Ref> sdos;
     Members(pMain, type, "sec:DOType.Contains_SDOs", sdos);
     for (const URI_Ref& s : sdos)

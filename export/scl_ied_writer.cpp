@@ -9,6 +9,7 @@
 
 #include "core/kiln_main.h"
 #include "core/scl_ied_roles.h"
+#include "core/type_nesting.h"
 #include "export/export_util.h"
 #include "export/kiln_export.h"
 #include "platform/mfc/text_funcs.h"
@@ -245,7 +246,7 @@ bool CKiln_Export::Export_LNode(const XmlNode& parent, CKiln_Main* pMain, CBase_
             if (doType.IsEmpty()) continue;
             std::vector<URI_Ref> sdos;
             Members(pMain, doType, "sec:DOType.Contains_SDOs", sdos);
-            std::set<std::string> onPath{doType.sUri};
+            kiln::core::TypePath onPath{doType.sUri};
             for (const URI_Ref& s : sdos)
                 Add_SDO_to_InstDO_map(pMain, s, descs, doName + "." + Attr(pMain, s, kiln::core::kRoleName), onPath);
         }

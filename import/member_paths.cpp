@@ -22,7 +22,7 @@ using namespace kiln::import;
 
 namespace {
 
-using OnPath = std::set<std::string>;
+using OnPath = kiln::core::TypePath;
 
 // Paths in the order a walk enters them, for tables that many DOs of one
 // type share: the same walk with another start is the start put in front.
@@ -72,7 +72,7 @@ template <typename Add>
 void SDOWalk(CKiln_Main* app, const URI_Ref& member, Add& table, const CString& path, OnPath& onPath) {
     URI_Ref type = app->DocMtd_getFirstUri_ofAsso(member, "sec:SDO.DefinedBy_DOType");
     table.emplace(path, member);
-    if (type.IsEmpty() || !kiln::core::EnterTypePath(onPath, type.sUri)) return;
+    if (!kiln::core::EnterTypePath(onPath, type)) return;
     for (const URI_Ref& sdo : MembersByOrd(app, type, "sec:DOType.Contains_SDOs")) {
         const CString p = path + "." + NameOf(app, sdo);
         table.emplace(p, sdo);
@@ -88,7 +88,7 @@ void BDAWalk(CKiln_Main* app, const URI_Ref& member, Add& table, const CString& 
     table.emplace(withFc + n, member);
     table.emplace(plain + n, member);
     URI_Ref type = app->DocMtd_getFirstUri_ofAsso(member, "sec:BDA.DefinedBy_Struct");
-    if (type.IsEmpty() || !kiln::core::EnterTypePath(onPath, type.sUri)) return;
+    if (!kiln::core::EnterTypePath(onPath, type)) return;
     for (const URI_Ref& bda : MembersByOrd(app, type, "sec:DAType.Contains_BDAs"))
         BDAWalk(app, bda, table, withFc + n, plain + n, onPath);
     onPath.erase(type.sUri);
@@ -108,7 +108,7 @@ void DOTypeWalk(CKiln_Main* app, const URI_Ref& type, Add& table, const CString&
         table.emplace(withFc, da);
         table.emplace(plain, da);
         URI_Ref structType = app->DocMtd_getFirstUri_ofAsso(da, "sec:BDA.DefinedBy_Struct");
-        if (structType.IsEmpty() || !kiln::core::EnterTypePath(onPath, structType.sUri)) continue;
+        if (!kiln::core::EnterTypePath(onPath, structType)) continue;
         for (const URI_Ref& bda : MembersByOrd(app, structType, "sec:DAType.Contains_BDAs"))
             BDAWalk(app, bda, table, withFc, plain, onPath);
         onPath.erase(structType.sUri);
@@ -119,7 +119,7 @@ template <typename Add>
 void DAWalk(CKiln_Main* app, const URI_Ref& member, Add& table, const CString& path, OnPath& onPath) {
     table.emplace(path, member);
     URI_Ref type = app->DocMtd_getFirstUri_ofAsso(member, "sec:SDO.DefinedBy_DOType");
-    if (type.IsEmpty() || !kiln::core::EnterTypePath(onPath, type.sUri)) return;
+    if (!kiln::core::EnterTypePath(onPath, type)) return;
     DOTypeWalk(app, type, table, path, onPath);
     onPath.erase(type.sUri);
 }

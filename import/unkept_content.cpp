@@ -192,8 +192,9 @@ void CKiln_Import::Report_UnkeptContent(const XmlNode& rootNode, const XmlNode& 
     std::map<std::pair<std::string, std::string>, size_t> foreignAt;  // (kind, "{ns}local") -> index
     Bindings bindings;
 
-    // The SDIs of the DOI last entered that have a DAI below them: an SDI
-    // without one has no place in the model. Each DOI is gone through once.
+    // The SDIs of the outermost DOI last entered that have a DAI below them:
+    // an SDI without one has no place in the model. Each such DOI is gone
+    // through once, the DOIs nested in it with it.
     std::set<pugi::xml_node> sdisWithDai;
     auto markSdisWithDai = [&](const pugi::xml_node& doi) {
         sdisWithDai.clear();

@@ -1,5 +1,8 @@
 // The data-reference check of an ICD: targets resolved against the path map
 // of the ICD's instance packages, users listed per class, repeats per class.
+#include <algorithm>
+
+#include "core/type_nesting.h"
 #include "tests/editing/checks_fixture.h"
 
 namespace kiln::test {
@@ -216,6 +219,17 @@ TEST_F(DARefCheckTest, CyclicTypesAreReportedOnceAndTheWalkEnds) {
     MakeDO(m.p1Ptoc, "Deep", 5, deep);
     URI_Ref base;
     for (int i = 0; i < 40; ++i) base = MakeLNodeType(m.instPkg, "P1_L" + CString(std::to_string(i).c_str()), 60 + i, base);
+    // A DO type of 17 DA types, each holding two of the next: 196,607 paths.
+    inner = URI_Ref();
+    for (int i = 16; i >= 0; --i) {
+        URI_Ref w = MakeDAType(m.instPkg, "P1_W" + CString(std::to_string(i).c_str()), 100 + i);
+        MakeBDA(w, "a", 1, inner.IsSet() ? "Struct" : "INT32", inner);
+        MakeBDA(w, "b", 2, inner.IsSet() ? "Struct" : "INT32", inner);
+        inner = w;
+    }
+    URI_Ref wide = MakeDOType(m.instPkg, "P1_Wide", 6);
+    MakeDA(wide, "w", 1, "ST", "Struct", inner);
+    MakeDO(m.p1Ptoc, "Wide", 6, wide);
 
     std::map<CString, URI_Ref> paths;
     EXPECT_TRUE(KilnChecksProbe::GetLNTypeDOSDODA(app, m.instPkg, paths));
@@ -226,6 +240,9 @@ TEST_F(DARefCheckTest, CyclicTypesAreReportedOnceAndTheWalkEnds) {
     for (int i = 0; i < 30; ++i) below += ".b";
     EXPECT_TRUE(paths.count(below));
     EXPECT_FALSE(paths.count(below + ".b.b"));
+    const size_t widePaths = std::count_if(paths.begin(), paths.end(),
+                                           [](const auto& p) { return p.first.Find("P1_PTOC/Wide") == 0; });
+    EXPECT_LE(widePaths, 2 * (kiln::core::kTypeEntryBudget + kiln::core::kTypeNestingBound));
     // The walk names the circle of bases; the type checks name each type
     // that contains itself, the outermost of a nesting past the bound and
     // the most derived of a chain of bases past it, once.
@@ -236,6 +253,7 @@ TEST_F(DARefCheckTest, CyclicTypesAreReportedOnceAndTheWalkEnds) {
                               {"错误：  P1的LNodeType: P1_L39", "基于的基类(zScl:base)超过32层"},
                               {"错误：  P1的DOType: P1_Loop", "类型嵌套形成闭环：P1_Loop"},
                               {"错误：  P1的DOType: P1_Deep", "类型嵌套超过32层"},
+                              {"错误：  P1的DOType: P1_Wide", "类型嵌套展开超过100000条路径"},
                               {"错误：  P1的DAType: P1_StructLoop", "类型嵌套形成闭环：P1_StructLoop"},
                           }));
 }

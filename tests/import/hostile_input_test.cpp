@@ -1,5 +1,6 @@
 // Hostile and malformed content: the readers report what the rules report,
 // and never crash or hang.
+#include "core/type_nesting.h"
 #include "platform/mfc/gbk.h"
 #include "tests/import/import_fixture.h"
 
@@ -106,6 +107,14 @@ TEST_F(ImportTest, CyclicTypesEndEveryWalk) {
                  "</DAType>";
         deepPath += i < 2999 ? ".b" : ".v";
     }
+    // A DO type of 17 DA types, each holding two of the next: 196,607 paths.
+    for (int i = 0; i < 17; ++i)
+        chain += "<DAType id=\"W" + std::to_string(i) + "\">" +
+                 (i < 16 ? "<BDA name=\"a\" bType=\"Struct\" type=\"W" + std::to_string(i + 1) +
+                               "\"/><BDA name=\"b\" bType=\"Struct\" type=\"W" + std::to_string(i + 1) + "\"/>"
+                         : "<BDA name=\"v\" bType=\"INT32\"/>") +
+                 "</DAType>";
+    chain += R"(<DOType id="Wide" cdc="SPS"><DA name="w" fc="ST" bType="Struct" type="W0"/></DOType>)";
     ImportIcd(Scl(chain + R"(<DOType id="Deep" cdc="SPS"><DA name="stVal" fc="ST" bType="Struct" type="T0"/></DOType>
 <LNodeType id="G" lnClass="GGIO"><DO name="Ind1" type="Deep"/></LNodeType>
 <LNodeType id="L0" lnClass="LLN0"><DO name="Mod" type="Loop"/></LNodeType>
@@ -138,14 +147,20 @@ TEST_F(ImportTest, CyclicTypesEndEveryWalk) {
     EXPECT_TRUE(Member(Node(Device("LD"), "PTOC1"), "sec:LNode.DOIs", "Op").IsSet());  // from the base B
     EXPECT_GT(daIndex.size(), 0u);
     EXPECT_EQ(imp.m_mapInstPaths.count("LD/PTOC1.Op"), 1u);
+    // A walk of the wide type ends at its budget of entries (two forms of each path).
+    ImportNameTable wide;
+    imp.Collect_BDAPaths(&app, Member(ShellOf(imp.m_mapNewDOTypes, "Wide"), "sec:DOType.Contains_DAs", "w"), &wide,
+                         "w[ST]", "w");
+    EXPECT_LE(wide.size(), 2 * (kiln::core::kTypeEntryBudget + kiln::core::kTypeNestingBound));
     // Each type that contains itself is named, and the outermost type of
-    // the deep nesting, once.
+    // the deep nesting and of the wide one, once.
     for (const ReportEntry& e : {ReportEntry{"other_error", "错误：ICD文件:  DOType:Deep", "类型嵌套超过32层"},
+                                 ReportEntry{"other_error", "错误：ICD文件:  DOType:Wide", "类型嵌套展开超过100000条路径"},
                                  ReportEntry{"other_error", "错误：ICD文件:  DOType:Loop", "类型嵌套形成闭环：Loop"},
                                  ReportEntry{"other_error", "错误：ICD文件:  DAType:Self", "类型嵌套形成闭环：Self"}})
         EXPECT_EQ(std::count(others.begin(), others.end(), e), 1) << e.error;
     EXPECT_EQ(std::count_if(others.begin(), others.end(), [](const ReportEntry& e) { return e.error.Find("类型嵌套") >= 0; }),
-              3);
+              4);
     EXPECT_TRUE(Member(Node(Device("LD"), "GGIO1"), "sec:LNode.DOIs", "Ind1").IsSet());
 }
 

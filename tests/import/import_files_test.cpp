@@ -946,7 +946,7 @@ TEST_F(ImportFilesTest, WhatTheModelHasNoPlaceForIsNamedOncePerKindAndElement) {
         "<ReportControl name=\"brcb\" buffered=\"yes\" confRev=\"1\"><TrgOps dchg=\"on\" gi=\" 1 \"/>"
         "<OptFields seqNum=\"Y\" timeStamp=\"true\"/></ReportControl>"
         "<DOI name=\"Mod\"><Private type=\"t:map\">A1</Private><SDI name=\"spare\"><Text>reserve</Text></SDI>"
-        "<SDI name=\"kept\"><SDI name=\"inner\"><DAI name=\"v\"/></SDI><SDI name=\"bare\"/></SDI></DOI>" + deep +
+        "<DOI name=\"x\"/><SDI name=\"kept\"><SDI name=\"inner\"><DAI name=\"v\"/></SDI><SDI name=\"bare\"/></SDI></DOI>" + deep +
         "<SampledValueControl name=\"sv1\" smvID=\"RELAY/sv1\" smpRate=\"80\" nofASDU=\"1\" confRev=\"1\"/></LN0>"
         "<LN lnClass=\"LPHD\" lnType=\"PH\" inst=\"1\"/><LN lnClass=\"PTOC\" lnType=\"PT\" inst=\"1\">"
         "<Inputs desc=\"from bay\">"
