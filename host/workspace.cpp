@@ -150,7 +150,7 @@ bool CopyTemplates(const fs::path& from, int toFd, const fs::path& to, Made& mad
     }
     if (ec) return fail(ec.message());
     // Their names last too.
-    if (::fsync(toFd) != 0 && errno != EINVAL) return fail(std::strerror(errno));
+    if (!kiln::file::SyncFolder(toFd)) return fail(std::strerror(errno));
     return true;
 }
 
@@ -427,7 +427,7 @@ bool MakeWorkspace(int rootFd, const fs::path& root, bool hadLockFile, const Ins
         return false;
     }
     // The names of the two folders last too.
-    if (::fsync(rootFd) != 0 && errno != EINVAL) {
+    if (!kiln::file::SyncFolder(rootFd)) {
         error = "cannot sync the folder " + root.string() + ": " + std::strerror(errno);
         return false;
     }
@@ -471,10 +471,7 @@ bool InitWorkspace(const std::string& dir, const Installation& inst, Transcript&
         error = "cannot open the folder " + root.string() + ": " + std::strerror(errno);
         return false;
     }
-    struct Closing {
-        int fd;
-        ~Closing() { ::close(fd); }
-    } closing{rootFd};
+    const kiln::file::FdHold closing(rootFd);
     if (beforeLock) beforeLock();
     // Two inits, or an init beside a run, never work on one folder at once;
     // one refused by another's lock leaves the folder to it.

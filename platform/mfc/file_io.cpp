@@ -173,8 +173,8 @@ bool ReplaceFileAt(int dirfd, const std::string& name, bool sync, const std::fun
     if (!ok) ::unlinkat(dirfd, tmp.c_str(), 0);
     if (held >= 0) ::close(held);
     if (!ok) return fail(err);
-    // The new name lasts too (a file system that cannot sync a folder says EINVAL).
-    if (sync && ::fsync(dirfd) != 0 && errno != EINVAL) {
+    // The new name lasts too.
+    if (sync && !SyncFolder(dirfd)) {
         if (unsynced) *unsynced = true;
         return fail(errno);
     }
@@ -359,6 +359,8 @@ bool CopyModeAt(int fd, int dirfd, const std::string& like) {
     struct stat st {};
     return ::fstatat(dirfd, like.c_str(), &st, 0) != 0 || !S_ISREG(st.st_mode) || ::fchmod(fd, st.st_mode & 07777) == 0;
 }
+
+bool SyncFolder(int dirfd) { return ::fsync(dirfd) == 0 || errno == EINVAL; }
 
 std::vector<std::string> NamesIn(int dirfd) {
     std::vector<std::string> names;
