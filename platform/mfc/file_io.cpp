@@ -82,10 +82,7 @@ int CreateTemporary(int dirfd, const std::string& name, std::string& tmp) {
         // Where the file system has no locks, nobody can take it either.
         if (locked != 0) return fd;
         // A cleaner that found it before the lock may have removed it.
-        struct stat held {}, named {};
-        if (::fstat(fd, &held) == 0 && ::fstatat(dirfd, tmp.c_str(), &named, AT_SYMLINK_NOFOLLOW) == 0 &&
-            SameFile(held, named))
-            return fd;
+        if (NameLeadsTo(dirfd, tmp, fd)) return fd;
         ::close(fd);
     }
     errno = EEXIST;
@@ -361,6 +358,12 @@ bool CopyModeAt(int fd, int dirfd, const std::string& like) {
 }
 
 bool SyncFolder(int dirfd) { return ::fsync(dirfd) == 0 || errno == EINVAL; }
+
+bool NameLeadsTo(int dirfd, const std::string& name, int fd) {
+    struct stat held {}, named {};
+    return ::fstat(fd, &held) == 0 && ::fstatat(dirfd, name.c_str(), &named, AT_SYMLINK_NOFOLLOW) == 0 &&
+           SameFile(held, named);
+}
 
 std::vector<std::string> NamesIn(int dirfd) {
     std::vector<std::string> names;

@@ -166,6 +166,9 @@ std::vector<std::string> NamesIn(int dirfd);
 // sync a folder says EINVAL: that counts as done); false, with errno, when
 // it cannot.
 bool SyncFolder(int dirfd);
+// Whether the name `name` in the open folder `dirfd` (a link not followed)
+// still leads to the file open as `fd`.
+bool NameLeadsTo(int dirfd, const std::string& name, int fd);
 
 // Closes a descriptor when it goes (none for -1), unless it was taken.
 class FdHold {
