@@ -150,7 +150,7 @@ bool CopyTemplates(const fs::path& from, int toFd, const fs::path& to, Made& mad
     }
     if (ec) return fail(ec.message());
     // Their names last too.
-    if (::fsync(toFd) != 0 && errno != EINVAL) return fail(std::strerror(errno));
+    if (!kiln::file::SyncFolder(toFd)) return fail(std::strerror(errno));
     return true;
 }
 
@@ -262,9 +262,9 @@ bool HalfMade(int rootFd, const fs::path& root, bool hadLockFile, const Installa
     const fs::path manifest = docFolder / kManifestFile;
     const std::string fault = ManifestFault(rootFd);
     const int docFd = ::openat(rootFd, kDocumentFolder, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const kiln::file::FdHold closing(docFd);
     const bool saved = docFd >= 0 && HoldsSavedFiles(docFd, fault == "is missing" ? &inst : nullptr);
     const bool docEmpty = docFd < 0 || kiln::file::NamesIn(docFd).size() <= 2;
-    if (docFd >= 0) ::close(docFd);
     struct stat st {};
     const bool hasDoc = ::fstatat(rootFd, kDocumentFolder, &st, 0) == 0;
     const bool hasTmpl = ::fstatat(rootFd, "Template", &st, 0) == 0;
@@ -427,7 +427,7 @@ bool MakeWorkspace(int rootFd, const fs::path& root, bool hadLockFile, const Ins
         return false;
     }
     // The names of the two folders last too.
-    if (::fsync(rootFd) != 0 && errno != EINVAL) {
+    if (!kiln::file::SyncFolder(rootFd)) {
         error = "cannot sync the folder " + root.string() + ": " + std::strerror(errno);
         return false;
     }
@@ -471,10 +471,7 @@ bool InitWorkspace(const std::string& dir, const Installation& inst, Transcript&
         error = "cannot open the folder " + root.string() + ": " + std::strerror(errno);
         return false;
     }
-    struct Closing {
-        int fd;
-        ~Closing() { ::close(fd); }
-    } closing{rootFd};
+    const kiln::file::FdHold closing(rootFd);
     if (beforeLock) beforeLock();
     // Two inits, or an init beside a run, never work on one folder at once;
     // one refused by another's lock leaves the folder to it.
@@ -492,9 +489,7 @@ bool InitWorkspace(const std::string& dir, const Installation& inst, Transcript&
     // kiln has made a workspace there since (the file is the workspace's now).
     made.Remove();
     if (lock.MadeFile() && !HasManifestAt(rootFd)) ::unlinkat(rootFd, kLockFile, 0);
-    struct stat held {}, named {};
-    if (madeRoot && ::fstat(rootFd, &held) == 0 && ::lstat(root.c_str(), &named) == 0 && held.st_dev == named.st_dev &&
-        held.st_ino == named.st_ino)
+    if (madeRoot && kiln::file::NameLeadsTo(AT_FDCWD, root.string(), rootFd))
         ::rmdir(root.c_str());  // an empty folder only
     lock.Release();
     return false;
@@ -525,8 +520,8 @@ bool FindDocumentFolder(const std::string& dir, std::string& docFolder, std::str
     if (!HasManifest(root)) {
         if (InsideWorkspace(root, ", not a workspace", error)) return false;
         const int rootFd = ::open(root.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        const kiln::file::FdHold closing(rootFd);
         const bool halfMade = rootFd >= 0 && HalfMade(rootFd, root, fs::exists(root / kLockFile, ec), Installation::Find(), error);
-        if (rootFd >= 0) ::close(rootFd);
         if (!halfMade)
             error = root.string() + " is not a workspace: " + (folder / kManifestFile).string() +
                     " is missing (make one with kiln init DIR)";

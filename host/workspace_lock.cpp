@@ -93,12 +93,7 @@ bool WorkspaceLock::Acquire(const std::string& root, std::string& error, std::st
         error = "cannot open the lock file " + path + ": " + std::strerror(errno);
         return false;
     }
-    struct Closing {
-        int fd;
-        ~Closing() {
-            if (fd >= 0) ::close(fd);
-        }
-    } closing{rootFd >= 0 ? -1 : dirfd};
+    const kiln::file::FdHold closing(rootFd >= 0 ? -1 : dirfd);
     // A lock file removed and made again between our open and our lock would
     // leave us holding a lock nobody else sees: the lock counts only when the
     // name still leads to the file we locked.
@@ -149,9 +144,7 @@ bool WorkspaceLock::Acquire(const std::string& root, std::string& error, std::st
                     "; nothing was changed, try again when it has finished";
             return false;
         }
-        struct stat named {};
-        if (::fstat(fd, &held) == 0 && ::fstatat(dirfd, kLockFile, &named, AT_SYMLINK_NOFOLLOW) == 0 && held.st_dev == named.st_dev &&
-            held.st_ino == named.st_ino) {
+        if (kiln::file::NameLeadsTo(dirfd, kLockFile, fd)) {
             struct flock owner = Range(F_WRLCK, kOwnerByte);
             ::fcntl(fd, F_SETLK, &owner);  // only for the message of others
             m_fd = fd;

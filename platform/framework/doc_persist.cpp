@@ -78,21 +78,6 @@ struct Folder {
     std::string In(const std::string& name) const { return kiln::path::Join(path, name).str(); }
 };
 
-// Closes a folder's descriptor when it goes, unless it was taken.
-class FolderHold {
-public:
-    explicit FolderHold(int fd) : m_fd(fd) {}
-    ~FolderHold() {
-        if (m_fd >= 0) close(m_fd);
-    }
-    FolderHold(const FolderHold&) = delete;
-    FolderHold& operator=(const FolderHold&) = delete;
-    int Take() { return std::exchange(m_fd, -1); }
-
-private:
-    int m_fd;
-};
-
 // Whether `path` still leads to the open folder `fd`; when not, `error`
 // says so: a folder moved away, or replaced by another (a restored copy, a
 // link pointed elsewhere), takes no more of the document's files.
@@ -507,7 +492,7 @@ bool CBase_CimDoc::Save(const CString& folderText, int folderFd) {
                      : folderFd >= 0 ? fcntl(folderFd, F_DUPFD_CLOEXEC, 0)
                                      : open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC),
                      folder};
-    FolderHold closing(ownFolder ? -1 : dir.fd);
+    kiln::file::FdHold closing(ownFolder ? -1 : dir.fd);
     if (dir.fd < 0) return Fail("不能打开文件夹：" + CString(folder) + "：" + std::strerror(errno));
     OldManifest old;
     std::string error;
@@ -701,7 +686,7 @@ bool CBase_CimDoc::Open(const CString& folderText, int folderFd) {
     const Folder dir{folderFd >= 0 ? fcntl(folderFd, F_DUPFD_CLOEXEC, 0)
                                    : open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC),
                      folder};
-    FolderHold closing(dir.fd);
+    kiln::file::FdHold closing(dir.fd);
     if (dir.fd < 0) return Fail("不能读取文档清单" + CString(manPath) + "：" + std::strerror(errno));
     if (!kiln::file::ReadFile(dir.fd, kManifest, bytes, reason))
         return Fail("不能读取文档清单" + CString(manPath) + "：" + reason);

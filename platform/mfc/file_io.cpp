@@ -82,10 +82,7 @@ int CreateTemporary(int dirfd, const std::string& name, std::string& tmp) {
         // Where the file system has no locks, nobody can take it either.
         if (locked != 0) return fd;
         // A cleaner that found it before the lock may have removed it.
-        struct stat held {}, named {};
-        if (::fstat(fd, &held) == 0 && ::fstatat(dirfd, tmp.c_str(), &named, AT_SYMLINK_NOFOLLOW) == 0 &&
-            SameFile(held, named))
-            return fd;
+        if (NameLeadsTo(dirfd, tmp, fd)) return fd;
         ::close(fd);
     }
     errno = EEXIST;
@@ -173,8 +170,8 @@ bool ReplaceFileAt(int dirfd, const std::string& name, bool sync, const std::fun
     if (!ok) ::unlinkat(dirfd, tmp.c_str(), 0);
     if (held >= 0) ::close(held);
     if (!ok) return fail(err);
-    // The new name lasts too (a file system that cannot sync a folder says EINVAL).
-    if (sync && ::fsync(dirfd) != 0 && errno != EINVAL) {
+    // The new name lasts too.
+    if (sync && !SyncFolder(dirfd)) {
         if (unsynced) *unsynced = true;
         return fail(errno);
     }
@@ -358,6 +355,14 @@ bool CopyMode(int fd, const std::string& like) { return CopyModeAt(fd, AT_FDCWD,
 bool CopyModeAt(int fd, int dirfd, const std::string& like) {
     struct stat st {};
     return ::fstatat(dirfd, like.c_str(), &st, 0) != 0 || !S_ISREG(st.st_mode) || ::fchmod(fd, st.st_mode & 07777) == 0;
+}
+
+bool SyncFolder(int dirfd) { return ::fsync(dirfd) == 0 || errno == EINVAL; }
+
+bool NameLeadsTo(int dirfd, const std::string& name, int fd) {
+    struct stat held {}, named {};
+    return ::fstat(fd, &held) == 0 && ::fstatat(dirfd, name.c_str(), &named, AT_SYMLINK_NOFOLLOW) == 0 &&
+           SameFile(held, named);
 }
 
 std::vector<std::string> NamesIn(int dirfd) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <sys/types.h>
+#include <unistd.h>
 
 #include <cstddef>
 #include <cstring>
@@ -160,5 +161,28 @@ bool CopyModeAt(int fd, int dirfd, const std::string& like);
 // The names in the open folder `dirfd` ("." and ".." among them); none when
 // it cannot be read.
 std::vector<std::string> NamesIn(int dirfd);
+
+// Makes the names of the open folder `dirfd` last (a file system that cannot
+// sync a folder says EINVAL: that counts as done); false, with errno, when
+// it cannot.
+bool SyncFolder(int dirfd);
+// Whether the name `name` in the open folder `dirfd` (a link not followed)
+// still leads to the file open as `fd`.
+bool NameLeadsTo(int dirfd, const std::string& name, int fd);
+
+// Closes a descriptor when it goes (none for -1), unless it was taken.
+class FdHold {
+public:
+    explicit FdHold(int fd) : m_fd(fd) {}
+    ~FdHold() {
+        if (m_fd >= 0) ::close(m_fd);
+    }
+    FdHold(const FdHold&) = delete;
+    FdHold& operator=(const FdHold&) = delete;
+    int Take() { return std::exchange(m_fd, -1); }
+
+private:
+    int m_fd;
+};
 
 }  // namespace kiln::file
