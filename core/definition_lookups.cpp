@@ -20,12 +20,10 @@ bool passesConstraints(const CString& path, const std::vector<CString>& constrai
     return false;
 }
 
-// Takes a type off the walk's path when the walk below it ends.
+// Takes a type the walk entered off its path when the walk below it ends.
 class PathMark {
 public:
-    PathMark(std::set<std::string>& onPath, const std::string& key) : m_onPath(onPath), m_key(key) {
-        if (!m_key.empty()) m_onPath.insert(m_key);
-    }
+    PathMark(std::set<std::string>& onPath, const std::string& key) : m_onPath(onPath), m_key(key) {}
     ~PathMark() {
         if (!m_key.empty()) m_onPath.erase(m_key);
     }

@@ -20,13 +20,11 @@ std::vector<URI_Ref> InnerTypes(CKiln_Main& app, const URI_Ref& type, size_t& me
         const char* members;
         const char* typeRole;
     };
-    static const Step kDOType[] = {{"sec:DOType.Contains_SDOs", "sec:SDO.DefinedBy_DOType"},
-                                   {"sec:DOType.Contains_DAs", "sec:BDA.DefinedBy_Struct"}};
-    static const Step kDAType[] = {{"sec:DAType.Contains_BDAs", "sec:BDA.DefinedBy_Struct"}};
-    const bool isDOType = type.sClass == "sec:DOType";
+    static const std::vector<Step> kDOType = {{"sec:DOType.Contains_SDOs", "sec:SDO.DefinedBy_DOType"},
+                                              {"sec:DOType.Contains_DAs", "sec:BDA.DefinedBy_Struct"}};
+    static const std::vector<Step> kDAType = {{"sec:DAType.Contains_BDAs", "sec:BDA.DefinedBy_Struct"}};
     std::vector<URI_Ref> inner;
-    for (const Step& step : isDOType ? std::vector<Step>(std::begin(kDOType), std::end(kDOType))
-                                     : std::vector<Step>(std::begin(kDAType), std::end(kDAType))) {
+    for (const Step& step : type.sClass == "sec:DOType" ? kDOType : kDAType) {
         std::vector<URI_Ref> stepMembers;
         app.DocMtd_get_Association_BUris(type, step.members, stepMembers, kRoleOrd, SortPolicy_ByOrd);
         members += stepMembers.size();

@@ -110,8 +110,8 @@ public:
     ImportShellTable m_mapNewLDevices;
     ImportShellTable m_mapNewEnumTypes;
     std::set<CString> m_setBasicTypes;
-    // For an LN type met along chains of bases: a type further along its
-    // chain, so that each chain is walked about once (BaseClosesCycle).
+    // For an LN type or a base device met along chains of bases: one further
+    // along its chain, so that each chain is walked about once (BaseClosesCycle).
     std::map<std::string, URI_Ref> m_mapBaseAncestors;
 
     // The text of the first node `xpath` selects under `node`: false with ""
@@ -142,10 +142,11 @@ public:
     void CopyPresence(CKiln_Main* app, const URI_Ref& classMember, const URI_Ref& member, const char* role);
 
     // ---- LN types and DOs ----
-    // Whether basing `lnType`, which has no base yet, on `base` would close
-    // a circle: whether the chain of `base` ends at `lnType`. However long
-    // the chains, each is walked about once in a run.
-    bool BaseClosesCycle(CKiln_Main* app, const URI_Ref& lnType, const URI_Ref& base);
+    // Whether basing `rsc` (an LN type or a base device), which has no base
+    // yet, on `base` along `role` would close a circle: whether the chain of
+    // `base` ends at `rsc`. However long the chains, each is walked about
+    // once in a run.
+    bool BaseClosesCycle(CKiln_Main* app, const URI_Ref& rsc, const URI_Ref& base, const char* role);
     bool Import_LNodeType(CKiln_Main* app, URI_Ref lnType, XmlNode node, CString base, URI_Ref package, CString ord,
                           bool bLoadDepends);
     // False when no DO with a name was made (the creator refused, or the

@@ -10,7 +10,7 @@ using kiln::core::kRoleName;
 using kiln::core::kRoleOrd;
 using namespace kiln::import;
 
-bool CKiln_Import::BaseClosesCycle(CKiln_Main* app, const URI_Ref& lnType, const URI_Ref& base) {
+bool CKiln_Import::BaseClosesCycle(CKiln_Main* app, const URI_Ref& rsc, const URI_Ref& base, const char* role) {
     // Walks to the end of the chain, through the ancestors noted before,
     // then notes that end for every type passed.
     std::vector<URI_Ref> passed;
@@ -20,11 +20,11 @@ bool CKiln_Import::BaseClosesCycle(CKiln_Main* app, const URI_Ref& lnType, const
         end = t;
         passed.push_back(t);
         auto noted = m_mapBaseAncestors.find(t.sUri);
-        t = noted != m_mapBaseAncestors.end() ? noted->second : app->DocMtd_getFirstUri_ofAsso(t, "sec:LNodeType.Abstract_Type");
+        t = noted != m_mapBaseAncestors.end() ? noted->second : app->DocMtd_getFirstUri_ofAsso(t, role);
     }
     for (const URI_Ref& t : passed)
         if (t.sUri != end.sUri) m_mapBaseAncestors[t.sUri] = end;
-    return end.sUri == lnType.sUri;
+    return end.sUri == rsc.sUri;
 }
 
 bool CKiln_Import::Import_LNodeType(CKiln_Main* app, URI_Ref lnType, XmlNode node, CString base, URI_Ref package,
@@ -51,7 +51,7 @@ bool CKiln_Import::Import_LNodeType(CKiln_Main* app, URI_Ref lnType, XmlNode nod
         auto it = m_mapNewLNodeTypes.find(base);
         if (it == m_mapNewLNodeTypes.end() || it->second.m_uShell.IsEmpty()) {
             AddOtherError(who, "zScl:base " + base + "类型包中未找到");
-        } else if (BaseClosesCycle(app, lnType, it->second.m_uShell)) {
+        } else if (BaseClosesCycle(app, lnType, it->second.m_uShell, "sec:LNodeType.Abstract_Type")) {
             // A base that is the type itself or derives from it would close a cycle.
             AddOtherError(who, "基于的基类(zScl:base)" + base + "形成循环");
         } else {

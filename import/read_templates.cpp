@@ -273,14 +273,10 @@ bool CKiln_Import::Import_BaseLDevices(CKiln_Main* app, URI_Ref ldevice, XmlNode
         return true;
     }
     // A link that would make the device its own base is left out.
-    std::vector<URI_Ref> chain;
-    app->Get_AbstractTypes(target->second.m_uShell, &chain, "sec:LDevice.Abstract_LDevice");
-    for (const URI_Ref& d : chain) {
-        if (d == ldevice) {
-            AddEntry(m_pLDevicesNode, "LDevice", "错误：ICD文件:  LDevice:" + inst, "AbstractLD " + abstractLD + "形成循环",
-                     &m_nErrors);
-            return true;
-        }
+    if (BaseClosesCycle(app, ldevice, target->second.m_uShell, "sec:LDevice.Abstract_LDevice")) {
+        AddEntry(m_pLDevicesNode, "LDevice", "错误：ICD文件:  LDevice:" + inst, "AbstractLD " + abstractLD + "形成循环",
+                 &m_nErrors);
+        return true;
     }
     app->DocMtd_add_Association(ldevice, "sec:LDevice.Abstract_LDevice", target->second.m_uShell);
     return true;

@@ -424,19 +424,26 @@ TEST_F(ImportFilesTest, CyclicBasesAreReportedAndNotLinked) {
         "<LNodeType id=\"Y\" lnClass=\"PTOC\" zScl:base=\"X\"><DO name=\"Mod\" type=\"TINC\"/></LNodeType>\n"
         "<LDevice inst=\"D1\" AbstractLD=\"D2\"><LN0 lnClass=\"LLN0\" lnType=\"L0\" inst=\"\"/></LDevice>\n"
         "<LDevice inst=\"D2\" AbstractLD=\"D1\"><LN0 lnClass=\"LLN0\" lnType=\"L0\" inst=\"\"/></LDevice>\n";
-    ASSERT_TRUE(RunTypePackage(TypeFile("CYC", types), [&] {
+    // A circle of 40 base devices, longer than the walks of bases go.
+    std::string longCircle;
+    for (int i = 0; i < 40; ++i)
+        longCircle += "<LDevice inst=\"E" + std::to_string(10 + i) + "\" AbstractLD=\"E" + std::to_string(10 + (i + 1) % 40) +
+                      "\"><LN0 lnClass=\"LLN0\" lnType=\"L0\" inst=\"\"/></LDevice>\n";
+    ASSERT_TRUE(RunTypePackage(TypeFile("CYC", types + longCircle), [&] {
         ui.AnswerInputKeep();
         ui.AnswerInputKeep();
         ui.AnswerNo();
     }));
     const std::vector<ReportEntry> report = SavedReport();
-    int typeCycles = 0, deviceCycles = 0;
+    int typeCycles = 0, deviceCycles = 0, longCycles = 0;
     for (const ReportEntry& e : report) {
         if (e.error.Find("基于的基类(zScl:base)") >= 0 && e.error.Find("形成循环") > 0) ++typeCycles;
         if (e.name.Find("错误：ICD文件:  LDevice:D") == 0 && e.error.Find("形成循环") > 0) ++deviceCycles;
+        if (e.name.Find("错误：ICD文件:  LDevice:E") == 0 && e.error.Find("形成循环") > 0) ++longCycles;
     }
     EXPECT_EQ(typeCycles, 1) << ::testing::PrintToString(report);
     EXPECT_EQ(deviceCycles, 1) << ::testing::PrintToString(report);
+    EXPECT_EQ(longCycles, 1) << ::testing::PrintToString(report);
     const URI_Ref cyc = PackageNamed(app, "CYC");
     const URI_Ref x = Member(cyc, "sec:TypePackage.LNodeTypes", "X");
     const URI_Ref y = Member(cyc, "sec:TypePackage.LNodeTypes", "Y");
