@@ -195,10 +195,6 @@ std::vector<URI_Ref> EnumValsOfAttribute(CKiln_Main& app, const URI_Ref& attribu
     return values;
 }
 
-long long EnumValCode(CKiln_Main& app, const URI_Ref& enumVal) {
-    return kiln::text::AtoiValue(app.DocMtd_getValue_ofAttr(enumVal, kRoleOrd).str());
-}
-
 CString EnumValCodeText(CKiln_Main& app, const URI_Ref& enumVal) {
     return EnumCodeText(app.DocMtd_getValue_ofAttr(enumVal, kRoleOrd));
 }

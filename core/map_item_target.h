@@ -113,9 +113,8 @@ const MapItemProperty* MapItemPropertyOf(const CString& role);
 
 // The values of the enumeration of `attribute` (a DA or BDA), by their order.
 std::vector<URI_Ref> EnumValsOfAttribute(CKiln_Main& app, const URI_Ref& attribute);
-// An enumeration value's code, its order number as a whole number.
-long long EnumValCode(CKiln_Main& app, const URI_Ref& enumVal);
-// That code as the M2I file writes it (decimal, "-" before a negative one).
+// An enumeration value's code, its order number as a whole number, as the
+// M2I file writes it (decimal, "-" before a negative one).
 CString EnumValCodeText(CKiln_Main& app, const URI_Ref& enumVal);
 // The same for an order number as typed ("+062" gives "62").
 CString EnumCodeText(const CString& ord);

@@ -10,6 +10,7 @@
 #include "core/member_rename.h"
 #include "core/type_classes.h"
 
+#include <algorithm>
 #include <map>
 #include <set>
 #include <string>
@@ -26,6 +27,22 @@ std::vector<URI_Ref> Along(CKiln_Main& app, const URI_Ref& owner, const char* ro
     std::vector<URI_Ref> list;
     if (owner.IsSet()) app.DocMtd_get_Association_BUris(owner, role, list, kRoleOrd, SortPolicy_ByOrd);
     return list;
+}
+
+// A DA or BDA named by the type that holds it (its DO type or DA type):
+// "type.name".
+CString AttributeLabel(CKiln_Main& app, const URI_Ref& attribute) {
+    URI_Ref type = app.DocMtd_getFirstUri_ofAsso(attribute, "sec:DA.MemberOf_DOType");
+    if (type.IsEmpty()) type = app.DocMtd_getFirstUri_ofAsso(attribute, "sec:BDA.MemberOf_DAType");
+    return app.DocMtd_getValue_ofAttr(type, kRoleName) + "." + app.DocMtd_getValue_ofAttr(attribute, kRoleName);
+}
+
+// The texts a DAI, DA or BDA holds: its own value, then its Val items'.
+std::vector<CString> HeldTexts(CKiln_Main& app, const URI_Ref& holder) {
+    std::vector<CString> texts;
+    if (const char* own = kiln::core::OwnValueRole(holder)) texts.push_back(app.DocMtd_getValue_ofAttr(holder, own));
+    for (const URI_Ref& v : kiln::core::ValsOf(app, holder)) texts.push_back(app.DocMtd_getValue_ofAttr(v, "sec:Val.sValue"));
+    return texts;
 }
 
 // The names of a dotted path, each without its functional constraint or
@@ -94,7 +111,7 @@ public:
         if (m_bEnum)
             for (const URI_Ref& holder : Along(m_app, m_enumType, "sec:EnumType.TypeOf_BDA"))
                 if (HoldsText(holder))
-                    Add(out, 2, holder, Name(Owner(holder)) + "." + Name(holder), seen);
+                    Add(out, 2, holder, AttributeLabel(m_app, holder), seen);
         return out;
     }
 
@@ -138,12 +155,6 @@ private:
         if (ref.sClass == "sec:ExtRef")
             return NodePath(m_app.DocMtd_getFirstUri_ofAsso(ref, "sec:ExtRef.LNode")) + "." + Name(ref);
         return Name(ref);
-    }
-
-    // The type that holds a DA or BDA (its DO type or DA type).
-    URI_Ref Owner(const URI_Ref& holder) {
-        const URI_Ref doType = m_app.DocMtd_getFirstUri_ofAsso(holder, "sec:DA.MemberOf_DOType");
-        return doType.IsSet() ? doType : m_app.DocMtd_getFirstUri_ofAsso(holder, "sec:BDA.MemberOf_DAType");
     }
 
     // The nodes whose LN types reach the member's type.
@@ -208,10 +219,8 @@ private:
     }
 
     bool HoldsText(const URI_Ref& holder) {
-        if (m_app.DocMtd_getValue_ofAttr(holder, kiln::core::OwnValueRole(holder)) == m_enumText) return true;
-        for (const URI_Ref& v : kiln::core::ValsOf(m_app, holder))
-            if (m_app.DocMtd_getValue_ofAttr(v, "sec:Val.sValue") == m_enumText) return true;
-        return false;
+        const std::vector<CString> texts = HeldTexts(m_app, holder);
+        return std::find(texts.begin(), texts.end(), m_enumText) != texts.end();
     }
     // A DAI whose whole path ends at a DA or BDA of the enumeration and that
     // holds the value.
@@ -327,22 +336,14 @@ std::vector<CLackedValue> ValuesOutsideEnum(CKiln_Main& app, const URI_Ref& attr
     for (const URI_Ref& v : Along(app, enumType, "sec:EnumType.EnumVals"))
         literals.insert(EnumValueText(app, v).str());
     std::vector<std::pair<URI_Ref, CString>> holders;
-    URI_Ref type = app.DocMtd_getFirstUri_ofAsso(attribute, "sec:DA.MemberOf_DOType");
-    if (type.IsEmpty()) type = app.DocMtd_getFirstUri_ofAsso(attribute, "sec:BDA.MemberOf_DAType");
-    holders.emplace_back(attribute, app.DocMtd_getValue_ofAttr(type, kRoleName) + "." +
-                                        app.DocMtd_getValue_ofAttr(attribute, kRoleName));
+    holders.emplace_back(attribute, AttributeLabel(app, attribute));
     const CMemberUsers users = UsersOfMember(app, attribute);
     for (size_t k = 0; k < users.instances.size(); ++k)
         if (users.instances[k].sClass == "sec:DAI") holders.emplace_back(users.instances[k], users.labels[0][k]);
     std::vector<CLackedValue> lacked;
     for (const auto& [holder, path] : holders) {
-        std::vector<CString> texts;
-        if (const char* own = kiln::core::OwnValueRole(holder))
-            texts.push_back(app.DocMtd_getValue_ofAttr(holder, own));
-        for (const URI_Ref& v : kiln::core::ValsOf(app, holder))
-            texts.push_back(app.DocMtd_getValue_ofAttr(v, "sec:Val.sValue"));
         std::set<std::string> seen;
-        for (const CString& text : texts)
+        for (const CString& text : HeldTexts(app, holder))
             if (!text.IsEmpty() && !literals.count(text.str()) && seen.insert(text.str()).second)
                 lacked.push_back({holder, text, path + ":" + text});
     }
