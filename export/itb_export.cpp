@@ -1,7 +1,6 @@
 // The information-table (ITB) file: the groups and the information items of
 // one ITB with their IEC 60870-5-103 addresses, written into the ITB
 // template. The file names its ICD by the root's iedModel and icdVersion.
-#include <set>
 #include <string>
 #include <vector>
 
@@ -19,7 +18,7 @@ using kiln::core::kRoleName;
 namespace kiln::exporter {
 
 bool Export_ITB_InfoItem(const XmlNode& root, CKiln_Main* pMain, CBase_XML& xml, const URI_Ref& item,
-                         const std::set<CString>& groups, std::vector<CString>& breaches) {
+                         const kiln::core::CItbTableRules& rules, std::vector<CString>& breaches) {
     CString name;
     if (!ReadName(pMain, item, name)) return false;
     const URI_Ref icd = pMain->DocMtd_getFirstUri_ofAsso(item, "sec:InfoItem.ITB/sec:ITB.ICD");
@@ -41,7 +40,7 @@ bool Export_ITB_InfoItem(const XmlNode& root, CKiln_Main* pMain, CBase_XML& xml,
     // The file names only the groups it holds: the import would name one it
     // lacks, and the item is ungrouped in the table as it is.
     const CString group = Attr(pMain, item, "sec:InfoItem.infoGroup");
-    const bool held = group.IsEmpty() || groups.count(group);
+    const bool held = group.IsEmpty() || rules.HasGroup(group);
     Put(xml, element, "infoGroup", held ? group : CString());
     if (!held) breaches.push_back("未导出信息条目的信息组（ITB没有信息组" + group + "）：" + name);
 
@@ -106,12 +105,10 @@ bool CKiln_Main::Rsc_ITB_Export(URI_Ref itb) {
     const auto breach = [&](const char* kind, const char* element, const CString& label, const CString& what) {
         if (!what.IsEmpty()) breaches.push_back(CString("不符合ITB的") + kind + "（" + what + "）：" + element + ":" + label);
     };
-    std::set<CString> groupNames;
     for (size_t k = 0; k < groups.size(); ++k) {
         const URI_Ref& g = groups[k];
         CString name;
         if (!ReadName(this, g, name)) return false;
-        groupNames.insert(name);
         bool kept = true;
         breach("信息组", "InfoGroup", kiln::core::ItbRowLabel(name, k), rules.Group(name, kept));
         XmlNode element = xml.AddNewNode_withAttrs(root, "InfoGroup", Names({"name", "desc"}));
@@ -124,7 +121,7 @@ bool CKiln_Main::Rsc_ITB_Export(URI_Ref itb) {
         const CString id = Attr(this, item, "sec:InfoItem.id");
         const CString label = kiln::core::ItbRowLabel(id, k);
         breach("信息条目", "InfoItem", label, kiln::core::CItbTableRules::ItemName(Attr(this, item, kiln::core::kRoleName)));
-        if (!Export_ITB_InfoItem(root, this, xml, item, groupNames, breaches)) return false;
+        if (!Export_ITB_InfoItem(root, this, xml, item, rules, breaches)) return false;
         // The import refuses a file that gives an id twice.
         if (!rules.Id(id))
             breaches.push_back("id重复的信息条目（id: " + id + "，导入时整个文件被拒绝）：" +

@@ -75,6 +75,14 @@ std::vector<FoundDAI> FindDAIs(const XmlNode& doi, const IsSdo& isSdo, std::vect
         for (const XmlNode& kid : el.ChildElements()) stack.push_back({kid, seg});
         std::reverse(stack.begin() + static_cast<std::ptrdiff_t>(first), stack.end());
     };
+    // The SDIs of the run that ends at `seg`, outermost first.
+    auto runTo = [&segments](int seg) {
+        std::vector<const Segment*> run;
+        for (int s = seg; s >= 0; s = segments[static_cast<size_t>(s)].parent)
+            run.push_back(&segments[static_cast<size_t>(s)]);
+        std::reverse(run.begin(), run.end());
+        return run;
+    };
     pushChildren(doi, -1);
     while (!stack.empty()) {
         Frame f = std::move(stack.back());
@@ -83,18 +91,13 @@ std::vector<FoundDAI> FindDAIs(const XmlNode& doi, const IsSdo& isSdo, std::vect
         if (name == "DAI") {
             FoundDAI d{f.el, {}, {}, {}};
             std::vector<CString> ixs, descs, sAddrs;
-            for (int s = f.seg; s >= 0; s = segments[static_cast<size_t>(s)].parent) {
-                const Segment& seg = segments[static_cast<size_t>(s)];
-                d.sdiNames.push_back(seg.name);
-                ixs.push_back(seg.ix);
-                descs.push_back(seg.desc);
-                sAddrs.push_back(seg.sAddr);
-                if (d.sdiIx.IsEmpty()) d.sdiIx = seg.ix;
+            for (const Segment* seg : runTo(f.seg)) {
+                d.sdiNames.push_back(seg->name);
+                ixs.push_back(seg->ix);
+                descs.push_back(seg->desc);
+                sAddrs.push_back(seg->sAddr);
+                if (!seg->ix.IsEmpty()) d.sdiIx = seg->ix;  // the innermost index wins
             }
-            std::reverse(d.sdiNames.begin(), d.sdiNames.end());
-            std::reverse(ixs.begin(), ixs.end());
-            std::reverse(descs.begin(), descs.end());
-            std::reverse(sAddrs.begin(), sAddrs.end());
             d.run = {JoinParts(ixs, "."), JoinParts(descs, "\n"), JoinParts(sAddrs, "\n")};
             found.push_back(std::move(d));
             pushChildren(f.el, -1);
@@ -102,11 +105,8 @@ std::vector<FoundDAI> FindDAIs(const XmlNode& doi, const IsSdo& isSdo, std::vect
         }
         bool asSdi = name.CompareNoCase("SDI") == 0;
         if (name == "DOI") {
-            std::vector<CString> names;
-            for (int s = f.seg; s >= 0; s = segments[static_cast<size_t>(s)].parent)
-                names.push_back(segments[static_cast<size_t>(s)].name);
-            names.push_back(AttrText(doi, "name"));
-            std::reverse(names.begin(), names.end());
+            std::vector<CString> names{AttrText(doi, "name")};
+            for (const Segment* seg : runTo(f.seg)) names.push_back(seg->name);
             NestedDOI n{JoinParts(names, "."), AttrText(f.el, "name"), false};
             n.asSdi = asSdi = isSdo(n.in + "." + n.name);
             nested.push_back(std::move(n));
