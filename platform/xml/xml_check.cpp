@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <string_view>
 #include <vector>
 
 #if defined(__x86_64__)
@@ -309,6 +310,45 @@ inline bool SameLocalPart(const Name& a, const Name& b) {
     return std::memcmp(a.p + ca, b.p + cb, a.size - ca) == 0;
 }
 
+// Keys found by hash: the names of a tag of many attributes, where comparing
+// each with every earlier one would cost the square of their count. Open
+// addressing over views into the text, the table at most half full.
+class NameSet {
+public:
+    // Starts empty for a tag, the table small again whatever the last held.
+    void Reset() {
+        m_slots.assign(64, std::string_view());
+        m_count = 0;
+    }
+    // False when an equal key is present; else true, the key added.
+    bool Insert(std::string_view key) {
+        if (2 * (m_count + 1) > m_slots.size()) Grow();
+        std::string_view* slot = Find(m_slots, key);
+        if (slot->data() != nullptr) return false;
+        *slot = key;
+        ++m_count;
+        return true;
+    }
+
+private:
+    static std::string_view* Find(std::vector<std::string_view>& slots, std::string_view key) {
+        const size_t mask = slots.size() - 1;
+        uint64_t h = 0xcbf29ce484222325u;  // FNV-1a, its bits spread by a multiplication
+        for (unsigned char c : key) h = (h ^ c) * 0x100000001b3u;
+        h *= 0x9E3779B97F4A7C15u;
+        for (size_t at = (h >> 32) & mask;; at = (at + 1) & mask)
+            if (slots[at].data() == nullptr || slots[at] == key) return &slots[at];
+    }
+    void Grow() {
+        std::vector<std::string_view> bigger(2 * m_slots.size());
+        for (std::string_view key : m_slots)
+            if (key.data() != nullptr) *Find(bigger, key) = key;
+        m_slots.swap(bigger);
+    }
+    std::vector<std::string_view> m_slots;  // a free slot's view has no data
+    size_t m_count = 0;
+};
+
 // The names of one start tag's attributes met so far.
 class TagNames {
 public:
@@ -318,25 +358,20 @@ public:
     // name when both prefixes stand for one namespace, which only the parsed
     // document tells.
     size_t Add(const Name& name, const unsigned char* b, bool& sameLocal) {
+        if (m_count >= kCompared) return AddFound(name, b, sameLocal);
         // Both an equal name and one of the same local part end in the same
         // byte: a name whose last byte no earlier name of the tag ends in
         // (the tag's attributes nearly always) is compared with none.
         const uint64_t last = name.size ? uint64_t{1} << (name.p[name.size - 1] & 63) : 0;
         const bool compare = !last || (m_lastBytes & last) != 0;
         m_lastBytes |= last;
-        const Name* seen = m_count <= 16 ? m_names : m_more.data();
         for (size_t k = 0; compare && k < m_count; ++k) {
-            if (seen[k].size == name.size && seen[k].p[0] == name.p[0] && std::memcmp(seen[k].p, name.p, name.size) == 0)
+            if (m_names[k].size == name.size && m_names[k].p[0] == name.p[0] &&
+                std::memcmp(m_names[k].p, name.p, name.size) == 0)
                 return static_cast<size_t>(name.p - b);
-            if (!sameLocal && SameLocalPart(seen[k], name)) sameLocal = true;
+            if (!sameLocal && SameLocalPart(m_names[k], name)) sameLocal = true;
         }
-        if (m_count < 16) {
-            m_names[m_count] = name;
-        } else {
-            if (m_count == 16) m_more.assign(m_names, m_names + 16);
-            m_more.push_back(name);
-        }
-        ++m_count;
+        m_names[m_count++] = name;
         return std::string_view::npos;
     }
     void Clear() {
@@ -345,10 +380,41 @@ public:
     }
 
 private:
-    Name m_names[16];
-    std::vector<Name> m_more;  // a tag of more than 16 attributes
+    // Names compared one with another; those after them are found by hash.
+    static constexpr size_t kCompared = 16;
+
+    static std::string_view View(const Name& n) { return {reinterpret_cast<const char*>(n.p), n.size}; }
+    // The part of a prefixed name from its colon on (":x" of "a:x"), which
+    // SameLocalPart compares; empty for a name without a prefix or one
+    // that declares a prefix ("xmlns:x").
+    static std::string_view LocalPart(const Name& n) {
+        const std::string_view v = View(n);
+        const size_t colon = v.find(':');
+        if (colon == std::string_view::npos || v.substr(0, colon) == "xmlns") return {};
+        return v.substr(colon);
+    }
+    // Add for a tag of more names than kCompared: each found among the
+    // earlier ones by hash, and its local part among theirs.
+    [[gnu::noinline]] size_t AddFound(const Name& name, const unsigned char* b, bool& sameLocal) {
+        if (m_count == kCompared) {
+            m_all.Reset();
+            m_locals.Reset();
+            for (const Name& n : m_names) {
+                m_all.Insert(View(n));
+                if (const std::string_view local = LocalPart(n); !local.empty()) m_locals.Insert(local);
+            }
+        }
+        if (!m_all.Insert(View(name))) return static_cast<size_t>(name.p - b);
+        // Names of one local part that differ: their prefixes differ.
+        if (const std::string_view local = LocalPart(name); !local.empty() && !m_locals.Insert(local)) sameLocal = true;
+        ++m_count;
+        return std::string_view::npos;
+    }
+
+    Name m_names[kCompared];
     size_t m_count = 0;
     uint64_t m_lastBytes = 0;  // bit c & 63 for each last byte c of the names
+    NameSet m_all, m_locals;
 };
 
 // The bytes the pass stops at among the 64 from a place, a bit each: `look`

@@ -8,6 +8,7 @@
 #include "platform/xml/xml_check.h"
 #include "platform/xml/xml_names.h"
 
+#include <iconv.h>
 #include <sys/stat.h>
 
 #include <cerrno>
@@ -17,6 +18,7 @@
 #include <cstring>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 
 namespace kiln::xml {
 
@@ -31,8 +33,17 @@ namespace {
 constexpr unsigned kParseOptions = pugi::parse_default | pugi::parse_comments | pugi::parse_pi | pugi::parse_doctype |
                                    pugi::parse_ws_pcdata_single | pugi::parse_declaration;
 
-bool IsUtf8Name(const std::string& enc) {
-    return enc.empty() || enc == "UTF-8" || enc == "UTF8" || enc == "US-ASCII" || enc == "ASCII";
+bool IsAsciiName(const std::string& enc) { return enc == "US-ASCII" || enc == "ASCII"; }
+
+// UTF-8 and ASCII, whose text is UTF-8 as it stands.
+bool IsUtf8Name(const std::string& enc) { return enc.empty() || enc == "UTF-8" || enc == "UTF8" || IsAsciiName(enc); }
+
+// True for an encoding the converter reads from.
+bool ConverterKnows(const std::string& enc) {
+    const iconv_t cd = iconv_open("UTF-8", enc.c_str());
+    if (cd == reinterpret_cast<iconv_t>(-1)) return false;
+    iconv_close(cd);
+    return true;
 }
 
 // A 16- or 32-bit encoding declared in a file whose bytes are plainly 8-bit
@@ -116,36 +127,6 @@ private:
     int m_errno = 0;
 };
 
-// The encoding attribute of the XML declaration at the start of `head`: its
-// value and the offset of that value in `head`; `given` false when there
-// is no declaration or it holds none.
-struct DeclaredName {
-    bool given = false;
-    std::string name;
-    size_t at = 0;
-};
-DeclaredName DeclaredEncoding(std::string_view head) {
-    if (head.substr(0, 5) != "<?xml") return {};
-    size_t end = head.find("?>");
-    if (end == std::string_view::npos) return {};
-    std::string_view decl = head.substr(0, end);
-    size_t p = decl.find("encoding");
-    if (p == std::string_view::npos) return {};
-    p += 8;
-    auto skipSpace = [&] {
-        while (p < decl.size() && (decl[p] == ' ' || decl[p] == '\t' || decl[p] == '\r' || decl[p] == '\n')) ++p;
-    };
-    skipSpace();
-    if (p >= decl.size() || decl[p] != '=') return {};
-    ++p;
-    skipSpace();
-    if (p >= decl.size() || (decl[p] != '"' && decl[p] != '\'')) return {};
-    char quote = decl[p++];
-    size_t close = decl.find(quote, p);
-    if (close == std::string_view::npos) return {};
-    return DeclaredName{true, std::string(decl.substr(p, close - p)), p};
-}
-
 // A name XML allows for an encoding: a Latin letter, then letters, digits,
 // ".", "_" and "-".
 bool IsEncodingName(std::string_view name) {
@@ -162,6 +143,83 @@ std::string DeclarationValueFault(const char* what, std::string_view value, cons
 }
 std::string EncodingNameFault(std::string_view name) {
     return DeclarationValueFault("编码名称", name, "不合XML的写法");
+}
+
+bool IsNameStart(unsigned char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' || c == ':' || c >= 0x80;
+}
+bool IsNameChar(unsigned char c) { return IsNameStart(c) || (c >= '0' && c <= '9') || c == '-' || c == '.'; }
+bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+
+// The XML declaration at the start of a text, read as XML writes it:
+// "<?xml", then version, encoding and standalone (the last two optional),
+// each a name, "=" and a quoted value after a blank, then "?>". `given`
+// false when the text starts with none (the parser takes "<?xml" in any
+// case for one); else its encoding (`encodingAt` the offset of the value,
+// empty when it names none), or its first fault with `faultAt` its offset.
+struct Declaration {
+    bool given = false;
+    std::string encoding;
+    size_t encodingAt = 0;
+    std::string fault;
+    size_t faultAt = 0;
+};
+Declaration ReadDeclaration(std::string_view text) {
+    Declaration d;
+    auto lower = [&](size_t k) { return static_cast<char>(text[k] | 0x20); };
+    if (text.size() < 5 || text.substr(0, 2) != "<?" || lower(2) != 'x' || lower(3) != 'm' || lower(4) != 'l' ||
+        (text.size() > 5 && IsNameChar(static_cast<unsigned char>(text[5]))))
+        return d;
+    d.given = true;
+    auto fail = [&](size_t at, std::string why) {
+        d.fault = std::move(why);
+        d.faultAt = at;
+        return d;
+    };
+    if (text.substr(2, 3) != "xml") return fail(0, "XML格式错误：XML声明写作<?xml，不是<?" + std::string(text.substr(2, 3)));
+    static constexpr std::string_view kOrder[] = {"version", "encoding", "standalone"};
+    size_t next = 0, i = 5;
+    const size_t n = text.size();
+    for (bool first = true;; first = false) {
+        const size_t before = i;
+        while (i < n && IsBlank(text[i])) ++i;
+        if (text.substr(i, 2) == "?>") {
+            if (next == 0) return fail(0, "XML格式错误：XML声明没有version");
+            return d;
+        }
+        if (i == n || !IsNameStart(static_cast<unsigned char>(text[i]))) return fail(i, "XML格式错误：XML声明没有以“?>”结束");
+        if (i == before) return fail(i, "XML格式错误：XML声明的属性前没有空白");
+        const size_t nameAt = i;
+        while (i < n && IsNameChar(static_cast<unsigned char>(text[i]))) ++i;
+        const std::string_view name = text.substr(nameAt, i - nameAt);
+        while (next < 3 && name != kOrder[next]) ++next;
+        if (next == 3 || (first && next != 0) || (!first && next == 0))
+            return fail(nameAt, "XML格式错误：XML声明的属性依次是version、encoding、standalone（后两者可省），不是" +
+                                    kiln::text::Visible(name, true));
+        while (i < n && IsBlank(text[i])) ++i;
+        if (i == n || text[i] != '=') return fail(i, "XML格式错误：XML声明的" + std::string(name) + "后没有“=”");
+        ++i;
+        while (i < n && IsBlank(text[i])) ++i;
+        if (i == n || (text[i] != '"' && text[i] != '\'')) return fail(i, "XML格式错误：XML声明的" + std::string(name) + "的值没有引号");
+        const size_t valueAt = i + 1;
+        // No value of the three holds "?", so the declaration's end stops a value left open.
+        const size_t close = text.find(text[i], valueAt), end = text.find("?>", valueAt);
+        if (close == std::string_view::npos || close > end)
+            return fail(i, "XML格式错误：XML声明的" + std::string(name) + "的值没有结束引号");
+        const std::string_view value = text.substr(valueAt, close - valueAt);
+        if (next == 0 && (value.size() < 3 || value.substr(0, 2) != "1." ||
+                          value.find_first_not_of("0123456789", 2) != std::string_view::npos))
+            return fail(nameAt, DeclarationValueFault("版本", value, "不是1.x"));
+        if (next == 1 && !IsEncodingName(value)) return fail(valueAt, EncodingNameFault(value));
+        if (next == 1) {
+            d.encoding = std::string(value);
+            d.encodingAt = valueAt;
+        }
+        if (next == 2 && value != "yes" && value != "no")
+            return fail(nameAt, DeclarationValueFault("standalone", value, "不是yes或no"));
+        ++next;
+        i = close + 1;
+    }
 }
 
 }  // namespace
@@ -188,21 +246,43 @@ bool ToUtf8Text(kiln::file::Bytes& data, std::string& error) {
         // A byte-order mark, now in UTF-8, goes; the declaration may say UTF-16.
         const bool bom = converted.compare(0, 3, "\xEF\xBB\xBF") == 0;
         data = kiln::file::Bytes(std::string_view(converted).substr(bom ? 3 : 0));
-    } else {
-        const size_t bom = utf8Bom ? 3 : 0;
-        const DeclaredName given = DeclaredEncoding(std::string_view(data).substr(bom, 1024));
-        // The name is read before the text is known to be text: shown escaped.
-        if (given.given && !IsEncodingName(given.name)) {
-            error = PositionText(data, bom + given.at) + "：" + EncodingNameFault(given.name);
+        const Declaration given = ReadDeclaration(data);
+        if (!given.fault.empty()) {
+            error = PositionText(data, given.faultAt) + "：" + given.fault;
             return false;
         }
-        CString declaredName = given.name.c_str();
+    } else {
+        const size_t bom = utf8Bom ? 3 : 0;
+        // The declaration is read before the text is known to be text: names shown escaped.
+        const Declaration given = ReadDeclaration(std::string_view(data).substr(bom));
+        if (!given.fault.empty()) {
+            error = PositionText(data, bom + given.faultAt) + "：" + given.fault;
+            return false;
+        }
+        CString declaredName = given.encoding.c_str();
         const std::string& declared = declaredName.MakeUpper().str();
         // The mark says UTF-8: a declaration of another encoding contradicts it.
         if (utf8Bom) {
             if (IsUtf8Name(declared)) return true;
-            error = PositionText(data, bom + given.at) + "：文件以UTF-8的字节顺序标记开头，却声明了编码" + given.name;
+            error = PositionText(data, bom + given.encodingAt) + "：文件以UTF-8的字节顺序标记开头，却声明了编码" + given.encoding;
             return false;
+        }
+        // A name no reader here knows says nothing of the bytes: named as unknown.
+        if (!IsUtf8Name(declared) && !IsGbkName(declared) && !ConverterKnows(declared)) {
+            error = PositionText(data, given.encodingAt) + "：文件声明了未知的编码" + given.encoding;
+            return false;
+        }
+        if (IsAsciiName(declared)) {
+            // ASCII is read as the UTF-8 it is part of; other bytes are not ASCII.
+            const auto* const first = std::find_if(data.data(), data.data() + size, [](char c) { return (c & 0x80) != 0; });
+            if (first != data.data() + size) {
+                const size_t at = static_cast<size_t>(first - data.data());
+                char hex[8];
+                std::snprintf(hex, sizeof hex, "0x%02X", static_cast<unsigned char>(*first));
+                error = "文件内容不符合其声明的编码" + declaredName.str() + "：" + PositionText(data, at) + "：字节" + hex +
+                        "不是ASCII的字符";
+                return false;
+            }
         }
         if (!IsUtf8Name(declared) && !IsWideName(declared)) {
             if (IsGb2312Name(declared)) {
@@ -260,26 +340,38 @@ std::string_view PrefixOf(const char* name, std::string_view& local) {
 // The first attribute, in document order, that names the same namespace and
 // local name as an earlier one of its element under another prefix
 // ("a:x", "b:x" with a and b bound to one namespace), which namespaces do
-// not allow; false when none does. Walked without recursion.
+// not allow; false when none does. Walked without recursion; each
+// attribute's namespace and local name found among the earlier ones of its
+// element by hash, each prefix resolved once an element.
 bool FindNamespaceRepeat(const pugi::xml_node& root, pugi::xml_attribute& first, pugi::xml_attribute& second,
                          std::string& uri) {
     for (pugi::xml_node n = root; n;) {
+        // Fresh for each element (none allocates while empty): emptying a
+        // map costs what it once held.
+        std::unordered_map<std::string_view, const char*> declared, resolved;
+        std::unordered_map<std::string, pugi::xml_attribute> seen;  // namespace, NUL, local name
+        for (pugi::xml_attribute a = n.first_attribute(); a; a = a.next_attribute())
+            if (std::strncmp(a.name(), "xmlns:", 6) == 0) declared.emplace(a.name() + 6, a.value());
         for (pugi::xml_attribute b = n.first_attribute(); b; b = b.next_attribute()) {
-            std::string_view localB;
-            const std::string_view prefixB = PrefixOf(b.name(), localB);
-            if (prefixB.empty() || prefixB == "xmlns") continue;
-            for (pugi::xml_attribute a = n.first_attribute(); a != b; a = a.next_attribute()) {
-                std::string_view localA;
-                const std::string_view prefixA = PrefixOf(a.name(), localA);
-                if (prefixA.empty() || prefixA == "xmlns" || prefixA == prefixB || localA != localB) continue;
-                const char* uriA = NamespaceOfPrefix(n, prefixA);
-                const char* uriB = NamespaceOfPrefix(n, prefixB);
-                if (uriA && uriB && *uriA && std::strcmp(uriA, uriB) == 0) {
-                    first = a;
-                    second = b;
-                    uri = uriA;
-                    return true;
-                }
+            std::string_view local;
+            const std::string_view prefix = PrefixOf(b.name(), local);
+            if (prefix.empty() || prefix == "xmlns") continue;
+            auto at = resolved.find(prefix);
+            if (at == resolved.end()) {
+                const auto own = prefix == "xml" ? declared.end() : declared.find(prefix);
+                at = resolved.emplace(prefix, own != declared.end() ? own->second : NamespaceOfPrefix(n, prefix)).first;
+            }
+            const char* const space = at->second;
+            if (!space || !*space) continue;
+            std::string key = space;
+            key.push_back('\0');
+            key.append(local);
+            const auto [earlier, added] = seen.emplace(std::move(key), b);
+            if (!added) {
+                first = earlier->second;
+                second = b;
+                uri = space;
+                return true;
             }
         }
         // The next element in document order.
@@ -308,16 +400,104 @@ size_t ContentBesideRoot(const pugi::xml_document& doc, std::string_view buffer)
     return std::string::npos;
 }
 
-bool IsNameStart(unsigned char c) {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' || c == ':' || c >= 0x80;
+// The first fault of the markup a DOCTYPE holds after its name (`after`, up
+// to its closing ">"): an external identifier (SYSTEM "uri" or PUBLIC "id"
+// "uri"), then an internal subset in brackets of markup declarations
+// (<!ELEMENT, <!ATTLIST, <!ENTITY, <!NOTATION, each to its ">" outside
+// quotes), comments, processing instructions, parameter entity references
+// and blanks. The declarations are read no further: nothing of them is
+// used. Empty when there is none, else why, with `at` its offset in `after`.
+std::string DoctypeFault(std::string_view after, size_t& at) {
+    const size_t n = after.size();
+    size_t i = 0;
+    auto blanks = [&] {
+        const size_t from = i;
+        while (i < n && IsBlank(after[i])) ++i;
+        return i > from;
+    };
+    auto fail = [&](size_t where, const char* why) {
+        at = where;
+        return std::string("XML格式错误：文档类型声明（DOCTYPE）") + why;
+    };
+    // A quoted literal after a blank; false at its place when there is none.
+    auto literal = [&](bool pubid) {
+        if (!blanks() || i == n || (after[i] != '"' && after[i] != '\'')) return false;
+        const size_t close = after.find(after[i], i + 1);
+        if (close == std::string_view::npos) return false;
+        for (size_t k = i + 1; pubid && k < close; ++k) {
+            const char c = after[k];
+            const bool id = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+                            std::string_view(" \r\n-'()+,./:=?;!*#@$_%").find(c) != std::string_view::npos;
+            if (!id) return false;
+        }
+        i = close + 1;
+        return true;
+    };
+    const size_t external = (blanks(), i);
+    if (after.substr(i, 6) == "SYSTEM") {
+        i += 6;
+        if (!literal(false)) return fail(i, "的SYSTEM后没有用引号括起的系统标识");
+    } else if (after.substr(i, 6) == "PUBLIC") {
+        i += 6;
+        if (!literal(true)) return fail(i, "的PUBLIC后没有用引号括起的公共标识");
+        if (!literal(false)) return fail(i, "的公共标识后没有用引号括起的系统标识");
+    } else if (i < n && after[i] != '[') {
+        return fail(external, "的名称之后应是SYSTEM、PUBLIC或[");
+    }
+    blanks();
+    if (i < n && after[i] == '[') {
+        const size_t open = i++;
+        for (;;) {
+            blanks();
+            if (i == n) return fail(open, "的内部子集没有以]结束");
+            if (after[i] == ']') break;
+            const std::string_view rest = after.substr(i);
+            size_t end = std::string_view::npos;
+            if (rest.substr(0, 4) == "<!--") {
+                end = after.find("-->", i + 4);
+                if (end != std::string_view::npos) end += 3;
+            } else if (rest.substr(0, 2) == "<?") {
+                end = after.find("?>", i + 2);
+                if (end != std::string_view::npos) end += 2;
+            } else if (rest[0] == '%') {
+                size_t k = i + 1;
+                while (k < n && IsNameChar(static_cast<unsigned char>(after[k]))) ++k;
+                if (k > i + 1 && k < n && after[k] == ';' && IsNameStart(static_cast<unsigned char>(after[i + 1])))
+                    end = k + 1;
+                else
+                    return fail(i, "的内部子集中有写法不对的参数实体引用");
+            } else {
+                bool keyword = false;
+                for (const std::string_view word : {"<!ELEMENT", "<!ATTLIST", "<!ENTITY", "<!NOTATION"})
+                    keyword = keyword || (rest.substr(0, word.size()) == word && rest.size() > word.size() &&
+                                          IsBlank(rest[word.size()]));
+                if (!keyword) return fail(i, "的内部子集中有不是标记声明的内容");
+                // To its ">", quoted literals passed over whole.
+                for (size_t k = i + 2; k < n && end == std::string_view::npos; ++k) {
+                    if (after[k] == '"' || after[k] == '\'') {
+                        k = after.find(after[k], k + 1);
+                        if (k == std::string_view::npos) break;
+                    } else if (after[k] == '>') {
+                        end = k + 1;
+                    }
+                }
+            }
+            if (end == std::string_view::npos) return fail(i, "的内部子集中有没有结束的声明");
+            i = end;
+        }
+        ++i;
+        blanks();
+    }
+    if (i < n) return fail(i, "在应结束处还有内容");
+    return std::string();
 }
 
 // The first fault of the XML declaration and the document type beside the
 // root, which the parser takes anywhere at the top level: the declaration
-// stands at the very start, written "<?xml", its version 1.x, then its
-// encoding and standalone, each optional, in that order; one DOCTYPE with a
-// name before the root. Empty when there is none, else why, with `at` the
-// offset of the fault in the text parsed in place.
+// stands at the very start (where ReadDeclaration has read it); one DOCTYPE
+// with a name and the markup DoctypeFault reads before the root. Empty when
+// there is none, else why, with `at` the offset of the fault in the text
+// parsed in place. Of a document the parser refused, the part it read.
 std::string PrologFault(const pugi::xml_document& doc, std::string_view buffer, size_t& at) {
     const size_t start = buffer.substr(0, 3) == "\xEF\xBB\xBF" ? 3 : 0;
     const auto offset = [&](const char* p) { return static_cast<size_t>(p - buffer.data()); };
@@ -328,33 +508,22 @@ std::string PrologFault(const pugi::xml_document& doc, std::string_view buffer, 
         } else if (n.type() == pugi::node_declaration) {
             at = offset(n.name()) - 2;  // "<?"
             if (at != start) return "XML格式错误：XML声明只能在文件开头";
-            if (std::strcmp(n.name(), "xml") != 0) return std::string("XML格式错误：XML声明写作<?xml，不是<?") + n.name();
-            static constexpr const char* kOrder[] = {"version", "encoding", "standalone"};
-            size_t next = 0;
-            for (pugi::xml_attribute a = n.first_attribute(); a; a = a.next_attribute()) {
-                at = offset(a.name());
-                while (next < 3 && std::strcmp(a.name(), kOrder[next]) != 0) ++next;
-                if (next == 3 || (a != n.first_attribute() && next == 0) || (a == n.first_attribute() && next != 0))
-                    return "XML格式错误：XML声明的属性依次是version、encoding、standalone（后两者可省），不是" +
-                           kiln::text::Visible(a.name(), true);
-                const std::string_view value = a.value();
-                if (next == 0 && (value.size() < 3 || value.substr(0, 2) != "1." ||
-                                  value.find_first_not_of("0123456789", 2) != std::string_view::npos))
-                    return DeclarationValueFault("版本", value, "不是1.x");
-                if (next == 1 && !IsEncodingName(value)) return EncodingNameFault(value);
-                if (next == 2 && value != "yes" && value != "no") return DeclarationValueFault("standalone", value, "不是yes或no");
-                ++next;
-            }
-            if (next == 0) return "XML格式错误：XML声明没有version";
         } else if (n.type() == pugi::node_doctype) {
             const size_t value = offset(n.value());
             at = buffer.rfind("<!DOCTYPE", value);
             if (rootSeen) return "XML格式错误：文档类型声明（DOCTYPE）在根元素之后";
             if (doctypeSeen) return "XML格式错误：文档类型声明（DOCTYPE）重复";
-            const bool blank = value > at + 9 && (buffer[at + 9] == ' ' || buffer[at + 9] == '\t' ||
-                                                 buffer[at + 9] == '\r' || buffer[at + 9] == '\n');
+            const bool blank = value > at + 9 && IsBlank(buffer[at + 9]);
             if (!blank || !IsNameStart(static_cast<unsigned char>(*n.value())))
                 return "XML格式错误：文档类型声明（DOCTYPE）没有名称";
+            const std::string_view whole(n.value());
+            size_t name = 0;
+            while (name < whole.size() && IsNameChar(static_cast<unsigned char>(whole[name]))) ++name;
+            size_t in = 0;
+            if (std::string fault = DoctypeFault(whole.substr(name), in); !fault.empty()) {
+                at = value + name + in;
+                return fault;
+            }
             doctypeSeen = true;
         }
     }
@@ -392,8 +561,15 @@ bool ParseXmlText(kiln::file::Bytes data, XmlDocState& state, std::string& error
         // The text was parsed in place: the place is counted in it as it is
         // now, unless the caller can give the text again.
         const size_t at = static_cast<size_t>(result.offset < 0 ? 0 : result.offset);
-        if (parseErrorAt) *parseErrorAt = at;
-        error = PositionText(state.buffer, at) + "：XML格式错误：" + result.description();
+        // A fault of the part read before it (a declaration out of place) is named first.
+        size_t prologAt = 0;
+        if (std::string fault = PrologFault(state.doc, state.buffer, prologAt); !fault.empty() && prologAt < at) {
+            if (parseErrorAt) *parseErrorAt = prologAt;
+            error = PositionText(state.buffer, prologAt) + "：" + fault;
+        } else {
+            if (parseErrorAt) *parseErrorAt = at;
+            error = PositionText(state.buffer, at) + "：XML格式错误：" + result.description();
+        }
         return false;
     }
     if (!state.doc.document_element()) {

@@ -77,6 +77,10 @@ TEST_F(XmlHostile, RefusedFilesSayWhyAndWhereAndLeaveAnEmptyDocument) {
         {"attribute_twice_after_a_comment_in_a_value", "<I p=\"<!--\" p=\"\"/>", "第1行第13列：XML格式错误：属性p重复"},
         {"attribute_twice_by_namespace", "<r xmlns:s103=\"urn:a\" xmlns:q=\"urn:a\">\n  <c s103:typ=\"7\" q:typ=\"8\"/>\n</r>",
          "第2行第19列：XML格式错误：属性q:typ与s103:typ重复（同属命名空间urn:a）"},
+        // The same past the names a tag compares one with another.
+        {"attribute_twice_by_namespace_of_many", "<r xmlns:p=\"urn:a\" xmlns:q=\"urn:a\" a0=\"\" a1=\"\" a2=\"\" a3=\"\" a4=\"\" a5=\"\" "
+                                                  "a6=\"\" a7=\"\" a8=\"\" a9=\"\" b0=\"\" b1=\"\" b2=\"\" b3=\"\" b4=\"\" b5=\"\" p:typ=\"7\" q:typ=\"8\"/>",
+         "第1行第142列：XML格式错误：属性q:typ与p:typ重复（同属命名空间urn:a）"},
         // Two prefixes and no local part; a value right after the "<".
         {"attribute_twice_by_namespace_without_local_part", "<r xmlns:p=\"urn:a\" xmlns:q=\"urn:a\"><c p:=\"1\" q:=\"2\"/></r>",
          "XML格式错误：属性q:与p:重复（同属命名空间urn:a）"},
@@ -101,6 +105,27 @@ TEST_F(XmlHostile, RefusedFilesSayWhyAndWhereAndLeaveAnEmptyDocument) {
          "第1行第31列：XML格式错误：XML声明的编码名称“\\xFF\\u0001”不合XML的写法"},
         {"bom_against_gb2312", "\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"GB2312\"?><r a=\"线路\"/>",
          "第1行第32列：文件以UTF-8的字节顺序标记开头，却声明了编码GB2312"},
+        // A declaration the parser reads to the file's end, or out of place
+        // before a broken tag: named where it stands.
+        {"declaration_without_its_end", "<?xml version=\"1.0\" encoding=\"UTF-8\">\n<r>\n<a/>\n</r>\n",
+         "第1行第37列：XML格式错误：XML声明没有以“?>”结束"},
+        {"declaration_with_a_value_left_open", "<?xml version=\"1.0?>\n<r a=\"1\"/>", "第1行第15列：XML格式错误：XML声明的version的值没有结束引号"},
+        {"declaration_misplaced_before_a_broken_tag", "<!-- c -->\n<?xml version=\"1.0\"?>\n<r><a></r>",
+         "第2行第1列：XML格式错误：XML声明只能在文件开头"},
+        // An encoding no reader knows, also one that starts as a known one;
+        // ASCII declared over other bytes.
+        {"encoding_unknown", "<?xml version=\"1.0\" encoding=\"x-nothing\"?><r/>", "第1行第31列：文件声明了未知的编码x-nothing"},
+        {"encoding_unknown_wide", "<?xml version=\"1.0\" encoding=\"UTF-16PPPP\"?><r a=\"过\"/>", "第1行第31列：文件声明了未知的编码UTF-16PPPP"},
+        {"ascii_over_utf8", "<?xml version=\"1.0\" encoding=\"US-ASCII\"?>\n<r a=\"过\"/>",
+         "文件内容不符合其声明的编码US-ASCII：第2行第7列：字节0xE8不是ASCII的字符"},
+        // A document type whose markup is no declaration, an identifier
+        // without its literal, words after the name, an open subset.
+        {"doctype_with_a_misspelled_declaration", "<!DOCTYPE ITB [<!ELE5ENT x>]><ITB/>",
+         "第1行第16列：XML格式错误：文档类型声明（DOCTYPE）的内部子集中有不是标记声明的内容"},
+        {"doctype_system_without_its_uri", "<!DOCTYPE SCL SYSTEM><SCL/>", "第1行第21列：XML格式错误：文档类型声明（DOCTYPE）的SYSTEM后没有用引号括起的系统标识"},
+        {"doctype_public_without_its_uri", "<!DOCTYPE SCL PUBLIC \"-//x//EN\" ><SCL/>",
+         "XML格式错误：文档类型声明（DOCTYPE）的公共标识后没有用引号括起的系统标识"},
+        {"doctype_with_words_after_its_name", "<!DOCTYPE SCL scl.dtd><SCL/>", "第1行第15列：XML格式错误：文档类型声明（DOCTYPE）的名称之后应是SYSTEM、PUBLIC或["},
         {"doctype_after_the_root", "<r/>\n<!DOCTYPE r>", "第2行第1列：XML格式错误：文档类型声明（DOCTYPE）在根元素之后"},
         {"doctype_twice", "<!DOCTYPE r><!DOCTYPE r><r/>", "第1行第13列：XML格式错误：文档类型声明（DOCTYPE）重复"},
         {"doctype_without_a_name", "<?xml version=\"1.0\"?>\n<!DOCTYPE [<!ELEMENT r ANY>]><r/>",
@@ -134,6 +159,14 @@ TEST_F(XmlHostile, RefusedFilesSayWhyAndWhereAndLeaveAnEmptyDocument) {
                 EXPECT_EQ(std::pair(repeat, local), std::pair(wideRepeat, wideLocal)) << c.name;
             }
         }
+    }
+    // What a declaration and a document type may hold is read.
+    for (const char* text : {"<?xml version='1.0' encoding='US-ASCII' standalone='yes' ?>\n<r/>",
+                             "<?xml version=\"1.0\" encoding=\"UTF-16\"?>\n<r a=\"过\"/>",
+                             "<!DOCTYPE SCL PUBLIC \"-//kiln//SCL (x)//EN\" 'scl.dtd' [\n<!-- c --><?pi x?>\n<!NOTATION n SYSTEM \"a>b\">\n"
+                             "<!ELEMENT SCL ANY>] ><SCL/>"}) {
+        CBase_XML xml;
+        EXPECT_TRUE(xml.Load(WriteFile("read.xml", text).c_str())) << text << ": " << xml.LastError();
     }
     // GBK text under a GB2312 label, as tools write it, is read as GBK.
     CBase_XML gbk;
