@@ -42,6 +42,23 @@ size_t PlainRepeat(const pugi::xml_document& doc, const char* base) {
     return std::string_view::npos;
 }
 
+// Whether some element holds two attributes of one local name under two
+// prefixes bound to one namespace: every pair compared.
+bool PlainNamespaceRepeat(const pugi::xml_node& root) {
+    for (pugi::xml_node n = root; n; n = Next(n, root))
+        for (pugi::xml_attribute b = n.first_attribute(); b; b = b.next_attribute())
+            for (pugi::xml_attribute a = n.first_attribute(); a != b; a = a.next_attribute()) {
+                const char *ca = std::strchr(a.name(), ':'), *cb = std::strchr(b.name(), ':');
+                if (!ca || !cb || std::strcmp(ca, cb) != 0 || std::strncmp(a.name(), "xmlns:", 6) == 0 ||
+                    std::strncmp(b.name(), "xmlns:", 6) == 0)
+                    continue;
+                const char* ua = kiln::xml::NamespaceOfPrefix(n, std::string_view(a.name(), static_cast<size_t>(ca - a.name())));
+                const char* ub = kiln::xml::NamespaceOfPrefix(n, std::string_view(b.name(), static_cast<size_t>(cb - b.name())));
+                if (ua && ub && *ua && std::strcmp(ua, ub) == 0) return true;
+            }
+    return false;
+}
+
 std::string_view PrefixOf(const char* name) {
     const char* colon = std::strchr(name, ':');
     return colon ? std::string_view(name, static_cast<size_t>(colon - name)) : std::string_view();
@@ -86,11 +103,24 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // The layer's load: refused for a repeat, else namespaces by scope.
     kiln::xml::XmlDocState state;
     std::string error;
-    const bool loaded = kiln::xml::ParseXmlText(kiln::file::Bytes(text), state, error);
+    size_t refusedAt = std::string_view::npos;
+    const bool loaded = kiln::xml::ParseXmlText(kiln::file::Bytes(text), state, error, &refusedAt);
     if (scanned != std::string_view::npos) {
         Check(!loaded, "a text with a repeated attribute is not loaded");
         return 0;
     }
+    // One name through two prefixes of one namespace: a loaded text holds
+    // none, and a text refused for one holds one, by a plain walk.
+    const bool namespaceRepeat = PlainNamespaceRepeat(doc.document_element());
+    Check(!loaded || !namespaceRepeat, "a name repeated through two prefixes of one namespace is refused");
+    // (A refusal for one is placed at an attribute's name, which the
+    // message names: other refusals may quote names of any text.)
+    bool atAttribute = false;
+    for (pugi::xml_node n = doc.document_element(); n && !loaded && !atAttribute; n = Next(n, doc.document_element()))
+        for (pugi::xml_attribute a = n.first_attribute(); a; a = a.next_attribute())
+            atAttribute = atAttribute || static_cast<size_t>(a.name() - copy.data()) == refusedAt;
+    Check(!atAttribute || error.find("同属命名空间") == std::string::npos || namespaceRepeat,
+          "a text refused for a name repeated through two prefixes holds one");
     if (!loaded) return 0;
     const pugi::xml_node root = state.doc.document_element();
     auto same = [&](const pugi::xml_node& element, std::string_view prefix) {
