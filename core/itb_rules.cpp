@@ -13,7 +13,9 @@ CString ItbRowLabel(const CString& key, size_t index) {
 }
 
 CString Number103(const CField103& field, const CString& text) {
-    return FitsField103(field, text.str()) ? CString(std::to_string(std::stoi(text.str())).c_str()) : CString();
+    if (!FitsField103(field, text.str())) return CString();
+    // Digits only: the text is the number but for leading zeros.
+    return text.GetLength() == 1 || text[0] != '0' ? text : CString(std::to_string(std::stoi(text.str())).c_str());
 }
 
 CString CItbTableRules::Group(const CString& name, bool& kept) {
@@ -28,11 +30,14 @@ CString CItbTableRules::ItemName(const CString& name) {
 
 bool CItbTableRules::Id(const CString& id) { return id.IsEmpty() || m_ids.insert(id).second; }
 
-CString CItbTableRules::Address(const CString (&numbers)[6], const CString& label) {
+CString CItbTableRules::Address(const CString (&numbers)[6], const CString& id, size_t index) {
     if (numbers[1].IsEmpty() || numbers[2].IsEmpty()) return CString();
-    const CString address = numbers[0] + "/" + numbers[1] + "/" + numbers[2] + "/" + numbers[3] + "/" + numbers[4];
-    const auto [first, isNew] = m_addresses.emplace(address, label);
-    return isNew ? CString() : "与InfoItem:" + first->second + "的103地址（typ、fun、inf、grp、itm）相同";
+    std::string address;
+    for (int f = 0; f < 5; ++f) (address += numbers[f].str()) += '/';
+    const auto [first, isNew] = m_addresses.try_emplace(std::move(address), Row{id, index});
+    return isNew ? CString()
+                 : "与InfoItem:" + ItbRowLabel(first->second.id, first->second.index) +
+                       "的103地址（typ、fun、inf、grp、itm）相同";
 }
 
 }  // namespace kiln::core

@@ -3,8 +3,9 @@
 // export after its success text, both by these rules.
 #pragma once
 
-#include <map>
 #include <set>
+#include <string>
+#include <unordered_map>
 
 #include "core/address_103.h"
 #include "platform/mfc/cstring.h"
@@ -38,14 +39,21 @@ public:
     // file; items without an id are not keyed and repeat none.
     bool Id(const CString& id);
     // An item's 103 address, its numbers as Number103 gives them in the
-    // order of kFields103: the item (its label) that gave the same type,
+    // order of kFields103, the item keyed by `id` at `index` among the
+    // items: the item (its label, ItbRowLabel) that gave the same type,
     // function, information number, group and entry before, in a finding;
     // empty when none did or the address lacks a function or number.
-    CString Address(const CString (&numbers)[6], const CString& label);
+    CString Address(const CString (&numbers)[6], const CString& id, size_t index);
 
 private:
+    // The first item of an address: its id and place, its label made only
+    // for a finding.
+    struct Row {
+        CString id;
+        size_t index;
+    };
     std::set<CString> m_groups, m_ids;
-    std::map<CString, CString> m_addresses;
+    std::unordered_map<std::string, Row> m_addresses;
 };
 
 }  // namespace kiln::core

@@ -279,7 +279,7 @@ bool CKiln_Import::Import_ITB(CKiln_Main* app, CBase_XML* source, URI_Ref icd, c
         for (int f = 0; f < 6; ++f) number[f] = kiln::core::Number103(kiln::core::kFields103[f], kept[f]);
         const CString& typ = number[0];
         const CString& grp = number[3];
-        if (const CString breach = rules.Address(number, label); !breach.IsEmpty()) finding(breach);
+        if (const CString breach = rules.Address(number, ids[i], i); !breach.IsEmpty()) finding(breach);
         const bool hasGroup = Get_NodeText(node, "@infoGroup", text);
         if (hasGroup) {
             app->DocMtd_Modify_attribute_value(item, "sec:InfoItem.infoGroup", text);
