@@ -3,6 +3,7 @@
 // template. The file names its ICD by the root's iedModel and icdVersion.
 #include <iterator>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/address_103.h"
@@ -25,8 +26,10 @@ bool Export_ITB_InfoItem(const XmlNode& root, CKiln_Main* pMain, CBase_XML& xml,
     const CString id = Attr(pMain, item, "sec:InfoItem.id");
     // Named after what the import names it: "InfoItem:" and its id or place.
     const auto breach = [&](const CString& what) {
-        if (!what.IsEmpty())
-            breaches.push_back("不符合ITB的信息条目（" + what + "）：InfoItem:" + kiln::core::ItbRowLabel(id, index));
+        if (what.IsEmpty()) return;
+        CString line = "不符合ITB的信息条目（";
+        line.str().append(what.str()).append("）：InfoItem:").append(kiln::core::ItbRowLabel(id, index).str());
+        breaches.push_back(std::move(line));
     };
     breach(kiln::core::CItbTableRules::ItemName(name));
     const URI_Ref icd = pMain->DocMtd_getFirstUri_ofAsso(item, "sec:InfoItem.ITB/sec:ITB.ICD");
@@ -58,13 +61,13 @@ bool Export_ITB_InfoItem(const XmlNode& root, CKiln_Main* pMain, CBase_XML& xml,
     // import would refuse (one kept by an older document, or an entry
     // renumbered past 255) is written as held, and named. The address is
     // judged on the numbers as 103 reads them.
-    CString number[6];
+    int number[6];
     for (size_t f = 0; f < std::size(kiln::core::kFields103); ++f) {
         const kiln::core::CField103& field = kiln::core::kFields103[f];
         const CString value = Attr(pMain, item, field.role);
         Put(xml, config, field.name, value);
-        number[f] = kiln::core::Number103(field, value);
-        if (number[f].IsEmpty() && !value.IsEmpty())
+        number[f] = kiln::core::Number103(field, value.str());
+        if (number[f] < 0 && !value.IsEmpty())
             breaches.push_back("不符合103的信息条目（" + CString(field.name) + "的值" + value + "不是" +
                                std::to_string(field.least).c_str() + "到255之间的整数）：" + name);
     }
