@@ -4,7 +4,7 @@
 // twice what it is at 1,000, by the instructions of one run of each where
 // valgrind runs, else by time.
 //
-//   lnode_numbering_bench [largest n = 8000]
+//   lnode_numbering_bench [largest=8000]    (at least 2000)
 //   lnode_numbering_bench count N      one run of N nodes, counted
 #include <chrono>
 #include <cstdio>
