@@ -1,6 +1,7 @@
 // What the benchmark programs share: processor-time clocks (a busy machine
 // makes a run wait, which is not the cost measured), the median of a set of
-// runs, a record of failed requirements, the switches every program takes, a
+// runs, a record of failed requirements and the last line that sums them up,
+// the switches every program takes and the reading of its own arguments, a
 // folder of each run's own (removed also when the run is interrupted), the
 // instructions callgrind counts in a run of the program's own phases, and
 // the verdict on a ratio, which rests on those counts where valgrind runs.
@@ -16,12 +17,16 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cerrno>
 #include <cstring>
+#include <deque>
 #include <filesystem>
 #include <functional>
+#include <limits>
 #include <map>
 #include <string>
 #include <system_error>
+#include <utility>
 #include <vector>
 
 #if __has_include(<valgrind/callgrind.h>)
@@ -63,19 +68,146 @@ inline double Median(std::vector<double> v) {
 // False once a requirement failed; the program's exit status reports it.
 inline bool g_ok = true;
 
+// The requirements that failed, in order, for the last line (Finish).
+inline std::vector<std::string> g_failed;
+
 // Reports a failed requirement and goes on, so every figure is still printed.
 inline void Require(bool ok, const char* what) {
     if (ok) return;
     std::fprintf(stderr, "failed: %s\n", what);
     g_ok = false;
+    g_failed.emplace_back(what);
 }
+
+// The program's last line, its overall verdict, and the exit status that
+// says the same: 0 when every requirement was met, else 1.
+inline int Finish() {
+    std::fflush(stderr);
+    if (g_ok) {
+        std::printf("verdict: every target met\n");
+    } else {
+        std::string missed;
+        for (const std::string& what : g_failed) missed += (missed.empty() ? "" : "; ") + what;
+        std::printf("verdict: MISSED %s\n", missed.empty() ? "a target" : missed.c_str());
+    }
+    std::fflush(stdout);
+    return g_ok ? 0 : 1;
+}
+
+// The arguments a program takes besides the shared switches, each declared
+// with its name and default: given as name=value, or by place in the order
+// declared, as the usage line shows them ("[folder] [runs=7]").
+class Args {
+public:
+    // Returned by Read when the program goes on.
+    static constexpr int kGo = -1;
+
+    // `program`: the program's name; `what`: what a run measures, printed
+    // after the usage.
+    Args(std::string program, std::string what) : m_program(std::move(program)), m_what(std::move(what)) {}
+
+    // A count: a whole number of at least `least`.
+    long long& Count(const char* name, long long value, long long least = 1) {
+        m_params.push_back(Param{name, true, least, value, std::string(), false});
+        return m_params.back().count;
+    }
+    // A text, such as a folder: shown in the usage as "[name]".
+    std::string& Text(const char* name, std::string value = std::string()) {
+        m_params.push_back(Param{name, false, 0, 0, std::move(value), false});
+        return m_params.back().text;
+    }
+
+    // "program [--times] [folder] [runs=7]: what".
+    std::string Usage() const {
+        std::string line = m_program + " [--times]";
+        for (const Param& p : m_params) {
+            line.append(" [").append(p.name);
+            if (p.isCount) line.append("=").append(std::to_string(p.count));
+            line.append("]");
+        }
+        if (!m_what.empty()) line.append(": ").append(m_what);
+        return line;
+    }
+
+    // Reads argv[from] to argv[argc - 1]: kGo when the program goes on; 0
+    // once --help or -h printed the usage; 2 once a usage error was printed,
+    // naming the argument. Defaults are shown in the usage before reading.
+    int Read(int argc, char** argv, int from = 1) {
+        const std::string usage = Usage();
+        for (int i = from; i < argc; ++i)
+            if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+                std::printf("usage: %s\n", usage.c_str());
+                return 0;
+            }
+        for (int i = from; i < argc; ++i) {
+            const std::string arg = argv[i];
+            std::string error = Take(arg);
+            if (error.empty()) continue;
+            std::fprintf(stderr, "%s: %s\nusage: %s\n", m_program.c_str(), error.c_str(), usage.c_str());
+            return 2;
+        }
+        return kGo;
+    }
+
+private:
+    struct Param {
+        std::string name;
+        bool isCount;
+        long long least;
+        long long count;
+        std::string text;
+        bool given;
+    };
+
+    // Takes one argument; what is wrong with it, empty when nothing is.
+    std::string Take(const std::string& arg) {
+        const size_t eq = arg.find('=');
+        const bool named = eq != std::string::npos && eq > 0 &&
+                           std::all_of(arg.begin(), arg.begin() + static_cast<long>(eq), [](char c) {
+                               return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_';
+                           });
+        Param* p = nullptr;
+        std::string value = arg;
+        if (named) {
+            for (Param& q : m_params)
+                if (q.name == arg.substr(0, eq)) p = &q;
+            if (!p) return "unknown argument " + arg.substr(0, eq) + " in " + arg;
+            if (p->given) return p->name + " given twice";
+            value = arg.substr(eq + 1);
+        } else {
+            if (arg.size() > 1 && arg[0] == '-' && arg.find_first_not_of("0123456789", 1) != std::string::npos)
+                return "unknown switch " + arg;
+            for (Param& q : m_params)
+                if (!p && !q.given) p = &q;
+            if (!p) return "unexpected argument " + arg;
+        }
+        p->given = true;
+        if (!p->isCount) {
+            if (value.empty()) return p->name + " is empty";
+            p->text = value;
+            return std::string();
+        }
+        const size_t sign = !value.empty() && value[0] == '-' ? 1 : 0;
+        const bool digits = value.size() > sign && value.find_first_not_of("0123456789", sign) == std::string::npos;
+        errno = 0;
+        const long long n = digits ? std::strtoll(value.c_str(), nullptr, 10) : 0;
+        if (!digits || n < p->least)
+            return p->name + "=" + value + " is not a whole number of at least " + std::to_string(p->least);
+        if (errno == ERANGE || n > std::numeric_limits<int>::max()) return p->name + "=" + value + " is too large";
+        p->count = n;
+        return std::string();
+    }
+
+    std::string m_program, m_what;
+    std::deque<Param> m_params;  // a deque keeps the references Count and Text return
+};
 
 // Set by the switch --times: the verdicts rest on the times alone, and no
 // phase runs under callgrind (a run of seconds instead of minutes).
 inline bool g_timesOnly = false;
 
 // Takes the switches every program shares out of its arguments (each
-// program then reads its own as before) and returns the count left:
+// program then reads its own through Args) and returns the count left:
 //   --times   judge by the times alone, without callgrind.
 inline int Switches(int argc, char** argv) {
     int kept = 1;
@@ -271,21 +403,47 @@ inline bool CountsDecide() {
     return !g_timesOnly && present;
 }
 
+// Whether a ratio meets its limit: the one comparison of every verdict, on
+// the unrounded figures.
+inline bool Within(double ratio, double limit) { return ratio <= limit; }
+
+// A ratio and its limit as printed, with `decimals` decimals, more where a
+// ratio past its limit would show the limit's figure (2.2004 against 2.2
+// shows "2.2004" and "2.2000").
+inline std::pair<std::string, std::string> Shown(double ratio, double limit, int decimals = 2) {
+    char shown[64], most[64];
+    for (; decimals <= 17; ++decimals) {
+        std::snprintf(shown, sizeof shown, "%.*f", decimals, ratio);
+        std::snprintf(most, sizeof most, "%.*f", decimals, limit);
+        if (Within(ratio, limit) || std::strcmp(shown, most) != 0) break;
+    }
+    return {shown, most};
+}
+
+// "ratio 2.10 (at most 2.20)", as Shown prints the figures.
+inline std::string RatioText(double ratio, double limit) {
+    const auto [shown, most] = Shown(ratio, limit);
+    return "ratio " + shown + " (at most " + most + ")";
+}
+
 // The lines of the verdict on `what` (the second figure at most `limit`
 // times the first) and its decision: by the instruction counts when both
 // were taken (`countA`, `countB` > 0; -1 for one that failed, 0 for none
-// asked), else by the times (seconds). Both judgements are printed where
-// counts were taken: counts ignore the machine's load but cannot see a
-// working set outgrowing the processor's caches, which only the times show.
+// asked), else by the times (seconds), which meet no limit when either is
+// none (nothing was measured). Both judgements are printed where counts
+// were taken: counts ignore the machine's load but cannot see a working set
+// outgrowing the processor's caches, which only the times show.
 inline bool Judge(const std::string& what, double limit, double timeA, double timeB, long long countA,
                   long long countB, std::string& lines) {
     char line[512];
-    const double timeRatio = timeA > 0 ? timeB / timeA : 0;
-    const bool timesMet = timeRatio <= limit;
+    const bool timed = timeA > 0 && timeB > 0;
+    const double timeRatio = timed ? timeB / timeA : 0;
+    const bool timesMet = timed && Within(timeRatio, limit);
+    const std::string byTimes = timed ? RatioText(timeRatio, limit) : "nothing measured";
     bool ok = timesMet;
     if (countA == 0 && countB == 0) {
-        std::snprintf(line, sizeof line, "verdict %s: times %.3f s and %.3f s, ratio %.2f (at most %.2f)%s; no counts\n",
-                      what.c_str(), timeA, timeB, timeRatio, limit, timesMet ? "" : " MISSED");
+        std::snprintf(line, sizeof line, "verdict %s: times %.3f s and %.3f s, %s%s; no counts\n", what.c_str(), timeA,
+                      timeB, byTimes.c_str(), timesMet ? "" : " MISSED");
         lines = line;
         return ok;
     }
@@ -295,12 +453,11 @@ inline bool Judge(const std::string& what, double limit, double timeA, double ti
         return false;
     }
     const double ratio = static_cast<double>(countB) / static_cast<double>(countA);
-    ok = ratio <= limit;
-    std::snprintf(line, sizeof line, "verdict %s: instructions %.1f M and %.1f M, ratio %.2f (at most %.2f)%s\n",
-                  what.c_str(), countA / 1e6, countB / 1e6, ratio, limit, ok ? "" : " MISSED");
+    ok = Within(ratio, limit);
+    std::snprintf(line, sizeof line, "verdict %s: instructions %.1f M and %.1f M, %s%s\n", what.c_str(),
+                  countA / 1e6, countB / 1e6, RatioText(ratio, limit).c_str(), ok ? "" : " MISSED");
     lines = line;
-    std::snprintf(line, sizeof line, "  by the times: %.3f s and %.3f s, ratio %.2f (at most %.2f)%s\n", timeA, timeB,
-                  timeRatio, limit,
+    std::snprintf(line, sizeof line, "  by the times: %.3f s and %.3f s, %s%s\n", timeA, timeB, byTimes.c_str(),
                   timesMet ? "" : ok ? " MISSED (the counts decide; only the times see the caches)" : " MISSED");
     lines += line;
     return ok;

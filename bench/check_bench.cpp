@@ -265,18 +265,18 @@ long long ExportInstructions(int devices) {
 // "check_bench m2i": the instructions of the export at 5 and 10 devices,
 // against 17 M a device (170 M at 10 devices).
 int M2iInstructions() {
-    bool met = true;
     std::printf("M2I export, instructions inside Rsc_M2I_Export (callgrind):\n");
     for (const int devices : {5, 10}) {
         const long long count = ExportInstructions(devices);
         if (count <= 0) Die("callgrind did not run (is valgrind installed?)");
         const int items = devices * kMapItemsPerDevice;
         const double goal = 17e6 * devices;
-        met = met && static_cast<double>(count) <= goal;
+        const bool met = static_cast<double>(count) <= goal;
         std::printf("  %2d devices, %4d map items: %7.1f M (goal %.0f M), %5.1f K a map item%s\n", devices, items,
-                    count / 1e6, goal / 1e6, count / 1e3 / items, static_cast<double>(count) <= goal ? "" : "  (missed)");
+                    count / 1e6, goal / 1e6, count / 1e3 / items, met ? "" : "  (missed)");
+        Require(met, (std::to_string(devices) + " devices' M2I export within 17 M instructions a device").c_str());
     }
-    return met ? 0 : 1;
+    return Finish();
 }
 
 }  // namespace
@@ -290,14 +290,17 @@ int main(int argc, char** argv) {
     // one export, what callgrind counts (--toggle-collect=*Rsc_M2I_Export*).
     if (argc > 1 && std::strcmp(argv[1], "m2i") == 0) {
         if (argc == 2) return M2iInstructions();
-        const int devices = std::max(1, std::atoi(argv[2]));
-        const bool once = argc > 3 && std::strcmp(argv[3], "once") == 0;
-        const int runs = once ? 1 : argc > 3 ? std::max(1, std::atoi(argv[3])) : 7;
+        const bool once = argc == 4 && std::strcmp(argv[3], "once") == 0;
+        Args m2i("check_bench m2i", "the M2I export and the check of a model of that many devices ([runs] or once)");
+        const long long& devices = m2i.Count("devices", 5);
+        long long& runs = m2i.Count("runs", 7);
+        if (const int status = m2i.Read(once ? 3 : argc, argv, 2); status != Args::kGo) return status;
+        if (once) runs = 1;
         const RunFolder folder("kiln_check_bench_m2i");
         const fs::path ws = folder / "workspace";
-        M2iModel model(devices, ws);
+        M2iModel model(static_cast<int>(devices), ws);
         std::vector<double> exportMs, checkMs;
-        for (int r = 0; r < runs; ++r) {
+        for (long long r = 0; r < runs; ++r) {
             double t0 = CpuMs();
             model.Export(ws / "bench.m2i");
             exportMs.push_back(Ms(t0));
@@ -307,15 +310,21 @@ int main(int argc, char** argv) {
             checkMs.push_back(Ms(t0));
             if (model.bench.app->m_nReportErrors != 0) Die("the mapped ICD does not check clean");
         }
-        std::printf("%d LNs in %d devices, %d map items (%d MappingItems), median of %d runs: M2I export %.1f ms",
-                    model.builder.lnodeCount, devices, model.mapItems, model.mappingItems, runs, Median(exportMs));
+        std::printf("%d LNs in %d devices, %d map items (%d MappingItems), median of %lld runs: M2I export %.1f ms",
+                    model.builder.lnodeCount, static_cast<int>(devices), model.mapItems, model.mappingItems, runs,
+                    Median(exportMs));
         if (!once) std::printf(", ICD check %.1f ms", Median(checkMs));
         std::printf("\n");
         return 0;
     }
+    const bool phase = argc == 4 && std::strcmp(argv[1], "count") == 0;
+    Args args("check_bench", "the checks on the standard package and on ICDs of 1,000 and 2,000 LNs");
+    const long long& runs = args.Count("runs", 7);
+    if (!phase)
+        if (const int status = args.Read(argc, argv); status != Args::kGo) return status;
     const RunFolder folder("kiln_check_bench");
     const fs::path base = folder.Path();
-    if (argc == 4 && std::strcmp(argv[1], "count") == 0) {
+    if (phase) {
         const std::string what = argv[2];
         IcdRun run(std::max(20, std::atoi(argv[3])), base / "icd", what != "unlinked");
         if (what == "faulty") {
@@ -326,14 +335,12 @@ int main(int argc, char** argv) {
         }
         return 0;
     }
-    const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 7;
-
     // The standard package.
     {
         Bench b(base / "std");
         CKiln_Main& app = *b.app;
         std::vector<double> driver, names, copy;
-        for (int r = 0; r < runs; ++r) {
+        for (long long r = 0; r < runs; ++r) {
             double t0 = CpuMs();
             app.Only_Check_TypePackage(app.m_uStdTypePackage);
             driver.push_back(Ms(t0));
@@ -352,13 +359,13 @@ int main(int argc, char** argv) {
         for (const URI_Ref& c : classes)
             if (builder.LNodeTypeOf(app.DocMtd_getValue_ofAttr(c, "cim:Naming.name")).IsEmpty())
                 Die(builder.LastError().str());
-        for (int r = 0; r < runs; ++r) {
+        for (long long r = 0; r < runs; ++r) {
             double t0 = CpuMs();
             app.Only_Check_TypePackage(builder.package);
             copy.push_back(Ms(t0));
             if (app.m_nReportErrors != 0) Die("the copy of the standard classes does not check clean");
         }
-        std::printf("standard package (%zu LN classes), median of %d runs:\n", classes.size(), runs);
+        std::printf("standard package (%zu LN classes), median of %lld runs:\n", classes.size(), runs);
         std::printf("  package driver on the standard package      %8.2f ms (nothing to check)\n", Median(driver));
         std::printf("  repeated names of the standard package      %8.2f ms, 0 findings\n", Median(names));
         std::printf("  package driver on a copy of every class     %8.2f ms, 0 findings (%d resources)\n",
@@ -370,18 +377,18 @@ int main(int argc, char** argv) {
     IcdRun small(1000, base / "icd1000");
     IcdRun large(2000, base / "icd2000");
     IcdRun unlinked(1000, base / "icd1000_unlinked", false);
-    for (int r = 0; r < runs; ++r) {
+    for (long long r = 0; r < runs; ++r) {
         small.CheckClean();
         large.CheckClean();
         unlinked.CheckClean();
     }
     small.AddFaults();
     large.AddFaults();
-    for (int r = 0; r < runs; ++r) {
+    for (long long r = 0; r < runs; ++r) {
         small.CheckFaulty();
         large.CheckFaulty();
     }
-    std::printf("ICD check, median of %d runs:\n", runs);
+    std::printf("ICD check, median of %lld runs:\n", runs);
     small.Print();
     large.Print();
     std::printf("  %5d LNs whose DOIs have no links (values not read): clean %8.1f ms\n", unlinked.builder.lnodeCount,
@@ -392,5 +399,5 @@ int main(int argc, char** argv) {
             "count faulty 1000", "count faulty 2000");
     Verdict("clean check with values against DOIs without links", 1.2, Median(unlinked.clean) / 1e3,
             Median(small.clean) / 1e3, "count unlinked 1000", "count clean 1000");
-    return g_ok ? 0 : 1;
+    return Finish();
 }

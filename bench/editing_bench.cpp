@@ -185,8 +185,11 @@ const struct {
 
 int main(int argc, char** argv) {
     argc = kiln::bench::Switches(argc, argv);
-    if (argc == 3 && std::strcmp(argv[1], "delete") == 0) {
-        const int nodes = std::max(4, std::atoi(argv[2]));
+    if (argc >= 2 && std::strcmp(argv[1], "delete") == 0) {
+        Args args("editing_bench delete", "deletes one ICD of that many logical nodes, for callgrind");
+        const long long& count = args.Count("nodes", 1000, 4);
+        if (const int status = args.Read(argc, argv, 2); status != Args::kGo) return status;
+        const int nodes = static_cast<int>(count);
         std::printf("delete an ICD of %d logical nodes: %.2f ms (goal at 1,000 nodes: at most 238 M instructions "
                     "by callgrind --toggle-collect=*Rsc_Delete*)\n",
                     nodes, DeleteIcd(nodes));
@@ -200,8 +203,10 @@ int main(int argc, char** argv) {
             }
         return 2;
     }
+    Args args("editing_bench", "deleting an ICD of 1,000 and 2,000 logical nodes, renumbering 10,000 and 20,000 members");
+    if (const int status = args.Read(argc, argv); status != Args::kGo) return status;
     Compare("delete an ICD (logical nodes)", "delete", DeleteIcd, 1000);
     Compare("renumber a list (members)", "renumber", Renumber, 10000);
     Compare("remove members one by one", "remove", RemoveOneByOne, 10000);
-    return g_ok ? 0 : 1;
+    return Finish();
 }

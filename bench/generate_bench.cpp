@@ -147,17 +147,17 @@ int main(int argc, char** argv) {
         one.Generate();
         return 0;
     }
-    const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 7;
+    Args args("generate_bench", "the standard data sets of a server for ICDs of 1,000 and 2,000 logical nodes");
+    const long long& runs = args.Count("runs", 7);
+    if (const int status = args.Read(argc, argv); status != Args::kGo) return status;
     Run small(1000), large(2000);
-    for (int r = 0; r < runs; ++r) {
+    for (long long r = 0; r < runs; ++r) {
         small.Generate();
         large.Generate();
     }
-    std::printf("standard data sets of a server, server-wide, median of %d runs (processor time):\n", runs);
+    std::printf("standard data sets of a server, server-wide, median of %lld runs (processor time):\n", runs);
     small.Print();
     large.Print();
-    return Verdict("twice the model", 2.2, Median(small.times) / 1e3, Median(large.times) / 1e3, "count 1000",
-                   "count 2000")
-               ? 0
-               : 1;
+    Verdict("twice the model", 2.2, Median(small.times) / 1e3, Median(large.times) / 1e3, "count 1000", "count 2000");
+    return Finish();
 }

@@ -367,8 +367,11 @@ int main(int argc, char** argv) {
         else return 2;
         return 0;
     }
-    const long nodes = argc > 1 ? std::max(100L, std::atol(argv[1])) : 10000L;
-    const long runs = argc > 2 ? std::max(1L, std::atol(argv[2])) : 1L;
+    Args args("icd_import_bench", "ICD import of about 5 and 10 MB against a bare parse and its floor");
+    const long long& nodeCount = args.Count("nodes", 10000, 100);
+    const long long& runCount = args.Count("runs", 1);
+    if (const int status = args.Read(argc, argv); status != Args::kGo) return status;
+    const long nodes = static_cast<long>(nodeCount), runs = static_cast<long>(runCount);
     const RunFolder folder("kiln_icd_import_bench");
     struct Case {
         std::string label, file;
@@ -392,7 +395,6 @@ int main(int argc, char** argv) {
         return v[v.size() / 2];
     };
     std::vector<Result> results;
-    bool met = true;
     for (const Case& c : cases) {
         std::vector<double> imports, parses, floorParses, builds, floors;
         Result r;
@@ -423,12 +425,12 @@ int main(int argc, char** argv) {
                     "(target at most 1.5)\n",
                     r.growthKb / 1024.0, f.parsedKb / 1024.0, f.storeKb / 1024.0, (f.parsedKb + f.storeKb) / 1024.0,
                     static_cast<double>(r.growthKb) / static_cast<double>(f.parsedKb + f.storeKb));
-        met = met && r.growthKb <= 1.5 * static_cast<double>(f.parsedKb + f.storeKb);
+        Require(r.growthKb <= 1.5 * static_cast<double>(f.parsedKb + f.storeKb), (c.label + ": memory").c_str());
         const std::string file = "'" + c.file + "'";
         Verdict(c.label + ": import against the floor", 2, floor, r.import, "count floor " + file,
                 "count import " + file);
     }
     Verdict("the double size", 2.2, results[0].import, results[1].import, "count import '" + cases[0].file + "'",
             "count import '" + cases[1].file + "'");
-    return met && g_ok ? 0 : 1;
+    return Finish();
 }

@@ -153,15 +153,20 @@ int main(int argc, char** argv) {
     argc = kiln::bench::Switches(argc, argv);
     QuietUi quiet;
     CUiServicesScope scope(&quiet);
+    const bool phase = argc == 3 && std::strcmp(argv[1], "count") == 0;
+    Args args("import_readers_bench", "SCL instance readers and path indexes, 1,000 and 2,000 nodes");
+    const long long& runCount = args.Count("runs", 7);
+    if (!phase)
+        if (const int status = args.Read(argc, argv); status != Args::kGo) return status;
     const RunFolder folder("kiln_import_readers_bench");
-    if (argc == 3 && std::strcmp(argv[1], "count") == 0) {
+    if (phase) {
         const long nodes = std::max(20L, std::atol(argv[2]));
         const std::string file = folder / "count.icd";
         std::ofstream(file, std::ios::binary) << MakeScl(nodes, "A");
         const Result r = RunOnce(file);
         return r.lnodes == static_cast<size_t>(nodes) && r.errors == 0 ? 0 : 1;
     }
-    const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 7;
+    const int runs = static_cast<int>(runCount);
     const char* sizes = std::getenv("KILN_BENCH_NODES");
     std::vector<long> sizeList = {1000L, 2000L};
     if (sizes) sizeList = {std::atol(sizes), 2 * std::atol(sizes)};

@@ -99,7 +99,9 @@ int main(int argc, char** argv) {
         FillAndRead(app, Build(app, n), n, nullptr);
         return g_ok ? 0 : 1;
     }
-    const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 7;
+    Args args("info_item_grid_bench", "the information-item grid of ITBs of 10,000 and 20,000 items");
+    const long long& runs = args.Count("runs", 7);
+    if (const int status = args.Read(argc, argv); status != Args::kGo) return status;
     // Both sizes live side by side and their runs alternate, so that a change
     // in the machine's load touches both alike; the least time is kept.
     const int sizes[2] = {10000, 20000};
@@ -110,11 +112,11 @@ int main(int argc, char** argv) {
         itbs[k] = Build(apps[k], sizes[k]);
     }
     double best[2] = {1e300, 1e300};
-    for (int r = 0; r < runs; ++r) {
+    for (long long r = 0; r < runs; ++r) {
         for (int k = 0; k < 2; ++k) FillAndRead(apps[k], itbs[k], sizes[k], &best[k]);
     }
     for (int k = 0; k < 2; ++k)
         std::printf("%6d items (%d shown and selected): fill and read back %.3f s\n", sizes[k], sizes[k] / 2, best[k]);
     Verdict("the double size", 2.2, best[0], best[1], "count " + std::to_string(sizes[0]), "count " + std::to_string(sizes[1]));
-    return g_ok ? 0 : 1;
+    return Finish();
 }

@@ -123,9 +123,13 @@ void Time(double& best, F f) {
 int main(int argc, char** argv) {
     argc = kiln::bench::Switches(argc, argv);
     const bool phase = argc == 4 && std::strcmp(argv[1], "count") == 0;
-    const int runs = !phase && argc > 2 ? std::max(1, std::atoi(argv[2])) : 7;
+    Args args("itb_m2i_bench", "ITB and M2I exports of 10,000 and 20,000 items, each with its unit and range");
+    const std::string& base = args.Text("folder");
+    const long long& runs = args.Count("runs", 7);
+    if (!phase)
+        if (const int status = args.Read(argc, argv); status != Args::kGo) return status;
     namespace fs = std::filesystem;
-    const RunFolder folder("kiln_itb_m2i_bench", !phase && argc > 1 ? argv[1] : "");
+    const RunFolder folder("kiln_itb_m2i_bench", base);
     const std::string ws = folder / "workspace";
     MakeWorkspace(ws, KILN_SOURCE_DIR, {"ITB_Template.xml", "M2I_Template.xml"});
 
@@ -154,7 +158,7 @@ int main(int argc, char** argv) {
         models[k] = Build(apps[k], sizes[k]);
     }
     double itb[2] = {1e300, 1e300}, m2i[2] = {1e300, 1e300};
-    for (int r = 0; r < runs; ++r) {
+    for (long long r = 0; r < runs; ++r) {
         for (int k = 0; k < 2; ++k) {
             ui.path = (ws + "/bench" + std::to_string(k) + ".itb").c_str();
             Time(itb[k], [&] { return apps[k].Rsc_ITB_Export(models[k].itb); });
@@ -181,5 +185,5 @@ int main(int argc, char** argv) {
         Verdict(std::string(kind) + " export at the double size", 2.2, t[0], t[1], count + std::to_string(sizes[0]),
                 count + std::to_string(sizes[1]));
     }
-    return g_ok ? 0 : 1;
+    return Finish();
 }

@@ -4,7 +4,7 @@
 // twice what it is at 1,000, by the instructions of one run of each where
 // valgrind runs, else by time.
 //
-//   lnode_numbering_bench [largest n = 8000]
+//   lnode_numbering_bench [largest=8000]    (at least 2000)
 //   lnode_numbering_bench count N      one run of N nodes, counted
 #include <chrono>
 #include <cstdio>
@@ -71,7 +71,9 @@ int main(int argc, char** argv) {
     argc = kiln::bench::Switches(argc, argv);
     double seconds = 0;
     if (argc == 3 && std::strcmp(argv[1], "count") == 0) return Run(std::max(5, std::atoi(argv[2])), seconds) ? 0 : 1;
-    const int largest = argc > 1 ? std::atoi(argv[1]) : 8000;
+    kiln::bench::Args args("lnode_numbering_bench", "numbering the nodes of a device, cost per node");
+    const long long& largest = args.Count("largest", 8000, 2000);
+    if (const int status = args.Read(argc, argv); status != kiln::bench::Args::kGo) return status;
     double first = 0;
     int n = 1000;
     for (; n <= largest; n *= 2) {
@@ -81,8 +83,7 @@ int main(int argc, char** argv) {
     }
     n /= 2;
     // The cost per node at most twice: the whole at most twice n / 1,000 times.
-    return kiln::bench::Verdict(std::to_string(n) + " nodes against 1000 (cost per node at most twice)", 2.0 * n / 1000,
-                                first, seconds, "count 1000", "count " + std::to_string(n))
-               ? 0
-               : 1;
+    kiln::bench::Verdict(std::to_string(n) + " nodes against 1000 (cost per node at most twice)", 2.0 * n / 1000, first,
+                         seconds, "count 1000", "count " + std::to_string(n));
+    return kiln::bench::Finish();
 }

@@ -138,9 +138,13 @@ void WriteM2i(const std::string& path, int nodes) {
 int main(int argc, char** argv) {
     argc = kiln::bench::Switches(argc, argv);
     const bool phase = argc == 3 && std::strcmp(argv[1], "count") == 0;
-    const int runs = !phase && argc > 2 ? std::max(1, std::atoi(argv[2])) : 5;
+    Args args("m2i_import_bench", "M2I import of 20,000 and 40,000 items on 2,000 logical nodes");
+    const std::string& base = args.Text("folder");
+    const long long& runs = args.Count("runs", 5);
+    if (!phase)
+        if (const int status = args.Read(argc, argv); status != Args::kGo) return status;
     namespace fs = std::filesystem;
-    const RunFolder folder("kiln_m2i_import_bench", !phase && argc > 1 ? argv[1] : "");
+    const RunFolder folder("kiln_m2i_import_bench", base);
     const std::string ws = folder / "workspace";
     MakeWorkspace(ws, KILN_SOURCE_DIR, {"Report_Template.xml"});
 
@@ -171,7 +175,7 @@ int main(int argc, char** argv) {
     // load touches both alike; the least time of each is kept.
     double best[2] = {1e300, 1e300};
     int mapItems[2] = {0, 0};
-    for (int r = 0; r < runs; ++r) {
+    for (long long r = 0; r < runs; ++r) {
         for (int k = 0; k < 2; ++k) {
             ui.path = files[k].c_str();
             bool done = false;
@@ -199,5 +203,5 @@ int main(int argc, char** argv) {
                     nodes[k] * kItemsPerNode, totalNodes, best[k], fs::file_size(files[k]) / 1e6, mapItems[k]);
     Verdict("twice the items", 2.2, best[0], best[1], "count " + std::to_string(nodes[0]),
             "count " + std::to_string(nodes[1]));
-    return g_ok ? 0 : 1;
+    return Finish();
 }

@@ -270,6 +270,7 @@ bool AttributesOfOneElement(const std::string& folder) {
     const std::string elements = folder + "/attributes_apart.xml", together = folder + "/attributes_together.xml";
     if (!WriteFile(elements, Attributes(kCount, false)) || !WriteFile(together, Attributes(kCount, true))) {
         std::fprintf(stderr, "cannot write into %s\n", folder.c_str());
+        kiln::bench::Require(false, "the files of many attributes written");
         return false;
     }
     double seconds[2] = {0, 0};
@@ -280,6 +281,7 @@ bool AttributesOfOneElement(const std::string& folder) {
         seconds[k] = Seconds([&] { loaded = xml.Load(path.c_str()); });
         if (!loaded) {
             std::fprintf(stderr, "CBase_XML could not load %s: %s\n", path.c_str(), xml.LastError().GetString());
+            kiln::bench::Require(false, "the files of many attributes loaded");
             return false;
         }
     }
@@ -334,7 +336,6 @@ long long InstructionsOfLoad(const std::string& path, bool layer) {
 // The "instructions" mode: each file at two sizes, bare and through the
 // layer, and the model's files at 5 and 10 devices.
 int Instructions(size_t megabytes, const std::string& folder) {
-    bool met = true;
     std::printf("instructions of one load (callgrind, inside the call):\n");
     std::printf("%-10s %6s %14s %14s %7s %7s\n", "file", "MB", "bare", "layer", "ratio", "goal");
     for (const size_t mb : {megabytes, 2 * megabytes}) {
@@ -355,9 +356,11 @@ int Instructions(size_t megabytes, const std::string& folder) {
                 return 1;
             }
             const double ratio = static_cast<double>(layer) / static_cast<double>(bare);
-            met = met && ratio <= goal;
-            std::printf("%-10s %6.1f %12.1f M %12.1f M %6.2fx %6.1fx%s\n", label, text.size() / 1048576.0, bare / 1e6,
-                        layer / 1e6, ratio, goal, ratio <= goal ? "" : "  (missed)");
+            const bool met = kiln::bench::Within(ratio, goal);
+            const auto [shown, most] = kiln::bench::Shown(ratio, goal);
+            std::printf("%-10s %6.1f %12.1f M %12.1f M %6sx %6sx%s\n", label, text.size() / 1048576.0, bare / 1e6,
+                        layer / 1e6, shown.c_str(), most.c_str(), met ? "" : "  (missed)");
+            kiln::bench::Require(met, (std::string(label) + " load at " + std::to_string(mb) + " MB").c_str());
         }
     }
     for (const int devices : {5, 10}) {
@@ -376,11 +379,12 @@ int Instructions(size_t megabytes, const std::string& folder) {
             sizes += part;
         }
         const double goal = 4.4e6 * devices;
-        met = met && static_cast<double>(total) <= goal;
+        const bool met = static_cast<double>(total) <= goal;
         std::printf("model of %2d devices, the layer's loads: %.1f M (goal %.0f M)%s: %s\n", devices, total / 1e6, goal / 1e6,
-                    static_cast<double>(total) <= goal ? "" : "  (missed)", sizes.c_str());
+                    met ? "" : "  (missed)", sizes.c_str());
+        kiln::bench::Require(met, ("the loads of a model of " + std::to_string(devices) + " devices").c_str());
     }
-    return met ? 0 : 1;
+    return kiln::bench::Finish();
 }
 
 int main(int argc, char** argv) {
@@ -388,23 +392,26 @@ int main(int argc, char** argv) {
     if (argc == 3 && std::strcmp(argv[1], "peak") == 0) return PeakPhase(argv[2]);
     if (argc == 3 && std::strcmp(argv[1], "bare") == 0) return BarePhase(argv[2]);
     if (argc >= 2 && std::strcmp(argv[1], "instructions") == 0) {
-        const size_t mb = argc > 2 ? std::strtoul(argv[2], nullptr, 10) : 10;
-        if (mb == 0) return 2;
-        const kiln::bench::RunFolder folder("kiln_xml_bench", argc > 3 ? argv[3] : "");
-        return Instructions(mb, folder.Path());
+        kiln::bench::Args args("xml_load_bench instructions",
+                               "the instructions of each load at that size and twice it, and of a model's files");
+        const long long& mb = args.Count("megabytes", 10);
+        const std::string& base = args.Text("folder");
+        if (const int status = args.Read(argc, argv, 2); status != kiln::bench::Args::kGo) return status;
+        const kiln::bench::RunFolder folder("kiln_xml_bench", base);
+        return Instructions(static_cast<size_t>(mb), folder.Path());
     }
-    size_t megabytes = argc > 1 ? std::strtoul(argv[1], nullptr, 10) : 50;
-    int runs = argc > 2 ? std::atoi(argv[2]) : 5;
-    if (megabytes == 0 || runs <= 0) {
-        std::fprintf(stderr, "usage: %s [megabytes=50] [runs=5] [folder]\n", argv[0]);
-        return 2;
-    }
-    const kiln::bench::RunFolder own("kiln_xml_bench", argc > 3 ? argv[3] : "");
+    kiln::bench::Args args("xml_load_bench", "XML load, UTF-8 and GBK");
+    const long long& megabytes = args.Count("megabytes", 50);
+    const long long& runCount = args.Count("runs", 5);
+    const std::string& base = args.Text("folder");
+    if (const int status = args.Read(argc, argv); status != kiln::bench::Args::kGo) return status;
+    const int runs = static_cast<int>(runCount);
+    const kiln::bench::RunFolder own("kiln_xml_bench", base);
     const std::string& folder = own.Path();
     const std::string utf8Path = folder + "/bench_utf8.icd", gbkPath = folder + "/bench_gbk.icd",
                       indentedPath = folder + "/bench_indented.icd", crlfPath = folder + "/bench_crlf.icd";
-    std::string utf8 = GenerateScl(megabytes << 20, "UTF-8");
-    std::string gbk = kiln::text::Utf8ToGbk(GenerateScl(megabytes << 20, "GBK"));
+    std::string utf8 = GenerateScl(static_cast<size_t>(megabytes) << 20, "UTF-8");
+    std::string gbk = kiln::text::Utf8ToGbk(GenerateScl(static_cast<size_t>(megabytes) << 20, "GBK"));
     if (!WriteFile(utf8Path, utf8) || !WriteFile(gbkPath, gbk) || !WriteFile(indentedPath, Indented(utf8, "\n")) ||
         !WriteFile(crlfPath, Indented(utf8, "\r\n"))) {
         std::fprintf(stderr, "cannot write into %s\n", folder.c_str());
@@ -427,7 +434,6 @@ int main(int argc, char** argv) {
         }
     }
 
-    bool met = true;
     struct Pending {
         std::string what;
         double limit, bare, layer;
@@ -447,15 +453,16 @@ int main(int argc, char** argv) {
     }
     // The verdicts after the table, each in processes of their own.
     for (const auto& v : verdicts)
-        met = kiln::bench::Verdict(v.what, v.limit, v.bare, v.layer, v.bareArgs, v.layerArgs) && met;
-    met = AttributesOfOneElement(folder) && met;
+        kiln::bench::Verdict(v.what, v.limit, v.bare, v.layer, v.bareArgs, v.layerArgs);
+    AttributesOfOneElement(folder);
     // Peak memory of a load, each in a fresh process: GBK conversion must not
     // hold the file more than once beside the tree.
     const long utf8Peak = PeakOfLoad(utf8Path), gbkPeak = PeakOfLoad(gbkPath);
     const double peakRatio = utf8Peak > 0 ? static_cast<double>(gbkPeak) / static_cast<double>(utf8Peak) : 0;
-    const bool peakOk = utf8Peak > 0 && gbkPeak > 0 && peakRatio <= 1.3;
-    std::printf("peak memory of a load: UTF-8 %.1f MB, GBK %.1f MB, ratio %.2fx (target 1.3x)%s\n", utf8Peak / 1024.0,
-                gbkPeak / 1024.0, peakRatio, peakOk ? "" : "  (missed)");
-    met = met && peakOk;
-    return met ? 0 : 1;
+    const bool peakOk = utf8Peak > 0 && gbkPeak > 0 && kiln::bench::Within(peakRatio, 1.3);
+    const auto [shown, most] = kiln::bench::Shown(peakRatio, 1.3, 1);
+    std::printf("peak memory of a load: UTF-8 %.1f MB, GBK %.1f MB, ratio %sx (target %sx)%s\n", utf8Peak / 1024.0,
+                gbkPeak / 1024.0, shown.c_str(), most.c_str(), peakOk ? "" : "  (missed)");
+    kiln::bench::Require(peakOk, "a GBK load's peak memory at most 1.3 times a UTF-8 load's");
+    return kiln::bench::Finish();
 }

@@ -23,8 +23,12 @@ inline constexpr CField103 kFields103[] = {
 // The number of the role; nullptr for a role that is none.
 const CField103* Field103Of(std::string_view role);
 
+// The number the text gives when it is a whole number from the field's
+// least value to 255, digits only ("01" gives 1); -1 for any other text.
+int Number103(const CField103& field, std::string_view text);
+
 // True when the text is a whole number from the field's least value to 255,
 // digits only.
-bool FitsField103(const CField103& field, std::string_view text);
+inline bool FitsField103(const CField103& field, std::string_view text) { return Number103(field, text) >= 0; }
 
 }  // namespace kiln::core

@@ -12,10 +12,6 @@ CString ItbRowLabel(const CString& key, size_t index) {
     return key.IsEmpty() ? CString(("第" + std::to_string(index + 1) + "条").c_str()) : key;
 }
 
-CString Number103(const CField103& field, const CString& text) {
-    return FitsField103(field, text.str()) ? CString(std::to_string(std::stoi(text.str())).c_str()) : CString();
-}
-
 CString CItbTableRules::Group(const CString& name, bool& kept) {
     kept = name.IsEmpty() || m_groups.insert(name).second;
     return !kept ? "名称重复，未导入" : name.IsEmpty() ? "名称为空" : "";
@@ -28,11 +24,17 @@ CString CItbTableRules::ItemName(const CString& name) {
 
 bool CItbTableRules::Id(const CString& id) { return id.IsEmpty() || m_ids.insert(id).second; }
 
-CString CItbTableRules::Address(const CString (&numbers)[6], const CString& label) {
-    if (numbers[1].IsEmpty() || numbers[2].IsEmpty()) return CString();
-    const CString address = numbers[0] + "/" + numbers[1] + "/" + numbers[2] + "/" + numbers[3] + "/" + numbers[4];
-    const auto [first, isNew] = m_addresses.emplace(address, label);
-    return isNew ? CString() : "与InfoItem:" + first->second + "的103地址（typ、fun、inf、grp、itm）相同";
+CString CItbTableRules::Address(const int (&numbers)[6], const CString& id, size_t index) {
+    if (numbers[1] < 0 || numbers[2] < 0) return CString();
+    uint64_t address = 0;
+    for (int f = 0; f < 5; ++f) address = address << 9 | static_cast<uint64_t>(numbers[f] + 1);
+    const auto [first, isNew] = m_addresses.try_emplace(address, Row{id, index});
+    if (isNew) return CString();
+    CString finding = "与InfoItem:";
+    finding.str()
+        .append(ItbRowLabel(first->second.id, first->second.index).str())
+        .append("的103地址（typ、fun、inf、grp、itm）相同");
+    return finding;
 }
 
 }  // namespace kiln::core

@@ -3,8 +3,10 @@
 // export after its success text, both by these rules.
 #pragma once
 
-#include <map>
+#include <cstdint>
 #include <set>
+#include <unordered_map>
+#include <unordered_set>
 
 #include "core/address_103.h"
 #include "platform/mfc/cstring.h"
@@ -20,10 +22,6 @@ bool InInfoGroup(const CString& itemGroup, const CString& groupName);
 // item's id), else by its place among its kind ("第3条").
 CString ItbRowLabel(const CString& key, size_t index);
 
-// A number of a 103 address as the import keeps it: "01" as 1; empty for
-// none or one 103 refuses.
-CString Number103(const CField103& field, const CString& text);
-
 // The rules over one table, its rows given in file order.
 class CItbTableRules {
 public:
@@ -37,15 +35,24 @@ public:
     // False when the id repeats an earlier item's, which refuses the whole
     // file; items without an id are not keyed and repeat none.
     bool Id(const CString& id);
-    // An item's 103 address, its numbers as Number103 gives them in the
-    // order of kFields103: the item (its label) that gave the same type,
-    // function, information number, group and entry before, in a finding;
-    // empty when none did or the address lacks a function or number.
-    CString Address(const CString (&numbers)[6], const CString& label);
+    // An item's 103 address, its numbers as Number103 gives them (-1 for
+    // none) in the order of kFields103, the item keyed by `id` at `index`
+    // among the items: the item (its label, ItbRowLabel) that gave the same
+    // type, function, information number, group and entry before, in a
+    // finding; empty when none did or the address lacks a function or number.
+    CString Address(const int (&numbers)[6], const CString& id, size_t index);
 
 private:
-    std::set<CString> m_groups, m_ids;
-    std::map<CString, CString> m_addresses;
+    // The first item of an address: its id and place, its label made only
+    // for a finding.
+    struct Row {
+        CString id;
+        size_t index;
+    };
+    std::set<CString> m_groups;
+    std::unordered_set<CString> m_ids;
+    // By the five numbers, each one more (0 for none) in 9 bits of its own.
+    std::unordered_map<uint64_t, Row> m_addresses;
 };
 
 }  // namespace kiln::core

@@ -1,7 +1,9 @@
 // The information-table (ITB) file: the groups and the information items of
 // one ITB with their IEC 60870-5-103 addresses, written into the ITB
 // template. The file names its ICD by the root's iedModel and icdVersion.
+#include <iterator>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/address_103.h"
@@ -17,10 +19,19 @@ using kiln::core::kRoleName;
 
 namespace kiln::exporter {
 
-bool Export_ITB_InfoItem(const XmlNode& root, CKiln_Main* pMain, CBase_XML& xml, const URI_Ref& item,
-                         const kiln::core::CItbTableRules& rules, std::vector<CString>& breaches) {
+bool Export_ITB_InfoItem(const XmlNode& root, CKiln_Main* pMain, CBase_XML& xml, const URI_Ref& item, size_t index,
+                         kiln::core::CItbTableRules& rules, std::vector<CString>& breaches) {
     CString name;
     if (!ReadName(pMain, item, name)) return false;
+    const CString id = Attr(pMain, item, "sec:InfoItem.id");
+    // Named after what the import names it: "InfoItem:" and its id or place.
+    const auto breach = [&](const CString& what) {
+        if (what.IsEmpty()) return;
+        CString line = "不符合ITB的信息条目（";
+        line.str().append(what.str()).append("）：InfoItem:").append(kiln::core::ItbRowLabel(id, index).str());
+        breaches.push_back(std::move(line));
+    };
+    breach(kiln::core::CItbTableRules::ItemName(name));
     const URI_Ref icd = pMain->DocMtd_getFirstUri_ofAsso(item, "sec:InfoItem.ITB/sec:ITB.ICD");
     Put(xml, root, "iedModel", Attr(pMain, icd, kRoleName));
     Put(xml, root, "icdVersion", Attr(pMain, icd, "sec:ICD.icdVersion"));
@@ -33,7 +44,7 @@ bool Export_ITB_InfoItem(const XmlNode& root, CKiln_Main* pMain, CBase_XML& xml,
     }();
     XmlNode element = xml.AddNewNode_withAttrs(root, "InfoItem", kItemAttrs);
     if (!element) return false;
-    Put(xml, element, "id", Attr(pMain, item, "sec:InfoItem.id"));
+    Put(xml, element, "id", id);
     Put(xml, element, "name", name);
     Put(xml, element, "dataType", Reduce(Attr(pMain, item, "sec:InfoItem.dataType")));
     Put(xml, element, "desc", Attr(pMain, item, "cim:Naming.description"));
@@ -48,14 +59,21 @@ bool Export_ITB_InfoItem(const XmlNode& root, CKiln_Main* pMain, CBase_XML& xml,
     if (!config) return false;
     // The entry number of the address is written as "itm". A number the ITB
     // import would refuse (one kept by an older document, or an entry
-    // renumbered past 255) is written as held, and named.
-    for (const kiln::core::CField103& field : kiln::core::kFields103) {
+    // renumbered past 255) is written as held, and named. The address is
+    // judged on the numbers as 103 reads them.
+    int number[6];
+    for (size_t f = 0; f < std::size(kiln::core::kFields103); ++f) {
+        const kiln::core::CField103& field = kiln::core::kFields103[f];
         const CString value = Attr(pMain, item, field.role);
         Put(xml, config, field.name, value);
-        if (!value.IsEmpty() && !kiln::core::FitsField103(field, value.str()))
+        number[f] = kiln::core::Number103(field, value.str());
+        if (number[f] < 0 && !value.IsEmpty())
             breaches.push_back("不符合103的信息条目（" + CString(field.name) + "的值" + value + "不是" +
-                                 std::to_string(field.least).c_str() + "到255之间的整数）：" + name);
+                               std::to_string(field.least).c_str() + "到255之间的整数）：" + name);
     }
+    // The import refuses a file that gives an id twice.
+    if (!rules.Id(id)) breaches.push_back("id重复的信息条目（id: " + id + "，导入时整个文件被拒绝）：" + name);
+    breach(rules.Address(number, id, index));
     return true;
 }
 
@@ -101,36 +119,21 @@ bool CKiln_Main::Rsc_ITB_Export(URI_Ref itb) {
     // What the ITB import names of a row, it names by the import's rules.
     kiln::core::CItbTableRules rules;
     std::vector<CString> breaches;
-    // Named after what the import names it: "InfoItem:" and its id or place.
-    const auto breach = [&](const char* kind, const char* element, const CString& label, const CString& what) {
-        if (!what.IsEmpty()) breaches.push_back(CString("不符合ITB的") + kind + "（" + what + "）：" + element + ":" + label);
-    };
     for (size_t k = 0; k < groups.size(); ++k) {
         const URI_Ref& g = groups[k];
         CString name;
         if (!ReadName(this, g, name)) return false;
         bool kept = true;
-        breach("信息组", "InfoGroup", kiln::core::ItbRowLabel(name, k), rules.Group(name, kept));
+        // Named after what the import names it: "InfoGroup:" and its name or place.
+        if (const CString what = rules.Group(name, kept); !what.IsEmpty())
+            breaches.push_back("不符合ITB的信息组（" + what + "）：InfoGroup:" + kiln::core::ItbRowLabel(name, k));
         XmlNode element = xml.AddNewNode_withAttrs(root, "InfoGroup", Names({"name", "desc"}));
         if (!element) return false;
         Put(xml, element, "name", name);
         Put(xml, element, "desc", Attr(this, g, "cim:Naming.description"));
     }
-    for (size_t k = 0; k < items.size(); ++k) {
-        const URI_Ref& item = items[k];
-        const CString id = Attr(this, item, "sec:InfoItem.id");
-        const CString label = kiln::core::ItbRowLabel(id, k);
-        breach("信息条目", "InfoItem", label, kiln::core::CItbTableRules::ItemName(Attr(this, item, kiln::core::kRoleName)));
-        if (!Export_ITB_InfoItem(root, this, xml, item, rules, breaches)) return false;
-        // The import refuses a file that gives an id twice.
-        if (!rules.Id(id))
-            breaches.push_back("id重复的信息条目（id: " + id + "，导入时整个文件被拒绝）：" +
-                               Attr(this, item, kiln::core::kRoleName));
-        CString number[6];
-        for (int f = 0; f < 6; ++f)
-            number[f] = kiln::core::Number103(kiln::core::kFields103[f], Attr(this, item, kiln::core::kFields103[f].role));
-        breach("信息条目", "InfoItem", label, rules.Address(number, label));
-    }
+    for (size_t k = 0; k < items.size(); ++k)
+        if (!Export_ITB_InfoItem(root, this, xml, items[k], k, rules, breaches)) return false;
 
     if (!SaveExport(xml, path)) return false;
     CString done = path + "模板文件导出成功！";

@@ -304,11 +304,13 @@ inline constexpr const char* kS103Namespace = "http://kiln.local/Zel/2004/ITB/s1
 
 // One information item under the root of an information-table file, with
 // its s103:Config child; false when its name cannot be read or an element
-// cannot be created. Each number of its address past what 103 holds is
-// named in `breaches`; a group the table lacks (none `rules` has met) is
-// left out and named there too.
-bool Export_ITB_InfoItem(const XmlNode& root, CKiln_Main* pMain, CBase_XML& xml, const URI_Ref& item,
-                         const kiln::core::CItbTableRules& rules, std::vector<CString>& breaches);
+// cannot be created. What the ITB import would name of the item, the
+// `index`-th of its table, is named in `breaches` by `rules` (which meet
+// its id and address here, once read): a blank name, each number of its
+// address past what 103 holds, its id or address given before; a group
+// the table lacks (none `rules` has met) is left out and named there too.
+bool Export_ITB_InfoItem(const XmlNode& root, CKiln_Main* pMain, CBase_XML& xml, const URI_Ref& item, size_t index,
+                         kiln::core::CItbTableRules& rules, std::vector<CString>& breaches);
 // What the M2I export of one mapping keeps from item to item: the ITB's
 // items by the key the import finds them by, the targets resolved so far,
 // what each logical node met so far gives its items, and every toDA written.
