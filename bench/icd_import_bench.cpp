@@ -11,13 +11,21 @@
 // compared as growth over each run's starting point: the import's peak
 // against the parsed file plus the store's footprint for those resources.
 //
+// Values: an ICD with one DAI of N values (300,000) against one with N DAIs
+// of one value each, at most 3 times its cost; a type file whose DA holds
+// N/10 and N/5 values through the type-package and the LN type import, the
+// double count at most 2.2 times.
+//
 // The verdicts (import against the floor at most 2, the double size at most
-// 2.2) rest on the instructions of one run of each phase where valgrind runs,
-// else on the times. The files go into a folder of the run's own.
+// 2.2, the values' as above) rest on the instructions of one run of each
+// phase where valgrind runs, else on the times. The files go into a folder
+// of the run's own.
 //
 //   icd_import_bench [--times] [nodes=10000] [runs=1]   (the second size is
-//   twice the first; times are medians of the runs)
-//   icd_import_bench count import|floor FILE   one run of a phase, counted
+//   twice the first; times are medians of the runs; KILN_BENCH_VALUES=N: N
+//   values instead of 300,000)
+//   icd_import_bench count import|floor|types|lntypes FILE   one run of a
+//   phase, counted
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
