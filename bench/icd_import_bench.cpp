@@ -11,13 +11,20 @@
 // compared as growth over each run's starting point: the import's peak
 // against the parsed file plus the store's footprint for those resources.
 //
-// The verdicts (import against the floor at most 2, the double size at most
-// 2.2) rest on the instructions of one run of each phase where valgrind runs,
-// else on the times. The files go into a folder of the run's own.
+// Values: an ICD with one DAI of N values (300,000) against one with N DAIs
+// of one value each, at most 3 times its cost; a type file whose DA holds
+// N/10 and N/5 values through the type-package and the LN type import, the
+// double count at most 2.2 times.
 //
-//   icd_import_bench [--times] [nodes=10000] [runs=1]   (the second size is
-//   twice the first; times are medians of the runs)
-//   icd_import_bench count import|floor FILE   one run of a phase, counted
+// The verdicts (import against the floor at most 2, the double size at most
+// 2.2, the values' as above) rest on the instructions of one run of each
+// phase where valgrind runs, else on the times. The files go into a folder
+// of the run's own.
+//
+//   icd_import_bench [--times] [nodes=10000] [runs=1] [values=300000]   (the
+//   second size is twice the first; times are medians of the runs)
+//   icd_import_bench count import|floor|types|lntypes FILE   one run of a
+//   phase, counted
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -34,6 +41,7 @@
 #include <map>
 #include <set>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include <pugixml.hpp>
@@ -67,7 +75,7 @@ struct Result {
     long peakKb = 0;
     long growthKb = 0;  // peak over the memory before the file was loaded
     int errors = 0, warnings = 0;
-    size_t lnodes = 0;
+    size_t lnodes = 0, values = 0;
 };
 
 struct FloorResult {
@@ -168,6 +176,13 @@ Script ReadScript(const std::string& file) {
     return s;
 }
 
+// The number of values (of DAIs, DAs and BDAs) the document holds.
+size_t ValueCount(const CBase_CimDoc& doc) {
+    std::vector<URI_Ref> list;
+    Check(doc.ByClass("sec:Val", list, "", 0), "class query");
+    return list.size();
+}
+
 // The identifiers of every live resource of the document.
 std::set<std::string> AllResources(const CBase_CimDoc& doc) {
     std::set<std::string> all;
@@ -233,6 +248,16 @@ Script RecordMade(const CBase_CimDoc& doc, const std::set<std::string>& before) 
     return s;
 }
 
+// The import report as the report template gives it.
+void MakeReport(CBase_XML& report) {
+    report.AddNewNode_withAttrs(report.GetDocument(), "Report", CStringArray());
+    XmlNode root = report.GetDocumentElement();
+    XmlNode icdNode = root.AppendChild("ICD");
+    for (const char* c : {"LNodes", "LDevices", "LNodeTypes", "DOTypes", "DATypes", "DOs", "DAs", "BDAs", "DOIs", "DAIs"})
+        icdNode.AppendChild(c);
+    root.AppendChild("other_errors");
+}
+
 // One run in a fresh process: the bare parse, then the whole ICD import.
 Result RunOnce(const std::string& file) {
     Result r;
@@ -251,12 +276,7 @@ Result RunOnce(const std::string& file) {
     const URI_Ref product = AddProduct(doc);
 
     CBase_XML report;
-    report.AddNewNode_withAttrs(report.GetDocument(), "Report", CStringArray());
-    XmlNode root = report.GetDocumentElement();
-    XmlNode icdNode = root.AppendChild("ICD");
-    for (const char* c : {"LNodes", "LDevices", "LNodeTypes", "DOTypes", "DATypes", "DOs", "DAs", "BDAs", "DOIs", "DAIs"})
-        icdNode.AppendChild(c);
-    root.AppendChild("other_errors");
+    MakeReport(report);
 
     const std::set<std::string> before = AllResources(doc);
     const long startKb = ResidentKb();
@@ -271,6 +291,7 @@ Result RunOnce(const std::string& file) {
     r.errors = imp.m_nErrors;
     r.warnings = imp.m_nWarnings;
     r.lnodes = imp.m_mapInstLNodes.size();
+    r.values = ValueCount(doc);
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
     r.peakKb = usage.ru_maxrss;
@@ -319,6 +340,92 @@ FloorResult RunFloor(const std::string& file) {
     return f;
 }
 
+// One run of a type file's import in a fresh process, counted: the
+// type-package import (a new package of the file), or with `lnodeTypes` the
+// LN type import into an instance package of the document.
+struct TypesResult {
+    double seconds = 0;
+    int errors = 0;
+    size_t values = 0;
+    bool done = false;
+};
+
+TypesResult RunTypes(const std::string& file, bool lnodeTypes) {
+    TypesResult r;
+    QuietUi quiet;
+    CUiServicesScope scope(&quiet);
+    CKiln_Main app;
+    BuildStandard(app);
+    URI_Ref pkg;
+    if (lnodeTypes) Check(app.NewRsc_TypePackage(&pkg, "P1", true, URI_Ref()), "instance package");
+    CBase_XML report;
+    MakeReport(report);
+    CKiln_Import imp;
+    const double t0 = ThreadCpuSeconds();
+    Counted([&] {
+        CBase_XML types;
+        Check(types.Load(file.c_str()), "load");
+        r.done = lnodeTypes ? imp.Import_LNodeTypeFile(&app, &types, report, pkg)
+                            : imp.Import_TypePackageFile(&app, &types, report);
+    });
+    r.seconds = ThreadCpuSeconds() - t0;
+    r.errors = imp.m_nErrors;
+    r.values = ValueCount(app.m_Doc);
+    return r;
+}
+TypesResult RunTypePackage(const std::string& file) { return RunTypes(file, false); }
+TypesResult RunLNodeTypes(const std::string& file) { return RunTypes(file, true); }
+
+// The values cases' templates: a node type of 100 DOs of the type holding
+// the valued attribute dU.
+std::string ValueTemplates() {
+    std::string t = "<LNodeType id=\"VAL_T\" lnClass=\"GGIO\">";
+    for (int d = 1; d <= 100; ++d) t += "<DO name=\"Ind" + std::to_string(d) + "\" type=\"SPS_T\"/>";
+    return t + "</LNodeType>" + kTemplates;
+}
+
+// An ICD holding `values` values of DAIs: all in one DAI (`oneDai`), or one
+// to a DAI, a DAI to a DOI, 100 DOIs to a node, 20 nodes to a device.
+std::string MakeValuesScl(long values, bool oneDai) {
+    const long perNode = oneDai ? values : 100, perLD = 20;
+    const long nodes = (values + perNode - 1) / perNode;
+    std::string ied = "<IED name=\"V\" type=\"T\"><AccessPoint name=\"S1\"><Server>";
+    long made = 0;
+    for (long ld = 0; ld * perLD < nodes; ++ld) {
+        ied += "<LDevice inst=\"LD" + std::to_string(ld) + "\"><LN0 lnClass=\"LLN0\" inst=\"\" lnType=\"LLN0_T\"/>";
+        for (long n = 1; n <= perLD && made < values; ++n) {
+            ied += "<LN lnClass=\"GGIO\" inst=\"" + std::to_string(n) + "\" lnType=\"VAL_T\">";
+            if (oneDai) {
+                ied += "<DOI name=\"Ind1\"><DAI name=\"dU\">";
+                for (; made < values; ++made) ied += "<Val>v" + std::to_string(made) + "</Val>";
+                ied += "</DAI></DOI>";
+            }
+            for (long d = 1; !oneDai && d <= perNode && made < values; ++d, ++made)
+                ied += "<DOI name=\"Ind" + std::to_string(d) + "\"><DAI name=\"dU\"><Val>v" + std::to_string(made) +
+                       "</Val></DAI></DOI>";
+            ied += "</LN>";
+        }
+        ied += "</LDevice>";
+    }
+    ied += "</Server></AccessPoint></IED>";
+    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<SCL xmlns=\"http://www.iec.ch/61850/2003/SCL\">"
+           "<Header id=\"H\"/>" +
+           ied + "<DataTypeTemplates>" + ValueTemplates() + "</DataTypeTemplates></SCL>";
+}
+
+// A type file whose DO type V_T (of a node type VAL_T) has a DA holding
+// `values` values.
+std::string MakeValuesTypes(long values) {
+    std::string da = "<DA name=\"dU\" fc=\"DC\" bType=\"Unicode255\">";
+    for (long v = 0; v < values; ++v) da += "<Val>v" + std::to_string(v) + "</Val>";
+    da += "</DA>";
+    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<SCL xmlns=\"http://www.iec.ch/61850/2003/SCL\">"
+           "<Header id=\"VT\"/><DataTypeTemplates><LNodeType id=\"VAL_T\" lnClass=\"GGIO\"><DO name=\"Ind1\" "
+           "type=\"V_T\"/></LNodeType><DOType id=\"V_T\" cdc=\"SPS\"><DA name=\"stVal\" fc=\"ST\" "
+           "bType=\"BOOLEAN\"/>" +
+           da + "</DOType></DataTypeTemplates></SCL>";
+}
+
 template <typename R, typename Run>
 R RunInChild(const std::string& file, Run run) {
     int fds[2];
@@ -364,12 +471,15 @@ int main(int argc, char** argv) {
     if (argc == 4 && std::strcmp(argv[1], "count") == 0) {
         if (std::strcmp(argv[2], "import") == 0) RunOnce(argv[3]);
         else if (std::strcmp(argv[2], "floor") == 0) RunFloor(argv[3]);
+        else if (std::strcmp(argv[2], "types") == 0) return RunTypePackage(argv[3]).done ? 0 : 1;
+        else if (std::strcmp(argv[2], "lntypes") == 0) return RunLNodeTypes(argv[3]).done ? 0 : 1;
         else return 2;
         return 0;
     }
     Args args("icd_import_bench", "ICD import of about 5 and 10 MB against a bare parse and its floor");
     const long long& nodeCount = args.Count("nodes", 10000, 100);
     const long long& runCount = args.Count("runs", 1);
+    const long long& valueCount = args.Count("values", 300000, 1000);
     if (const int status = args.Read(argc, argv); status != Args::kGo) return status;
     const long nodes = static_cast<long>(nodeCount), runs = static_cast<long>(runCount);
     const RunFolder folder("kiln_icd_import_bench");
@@ -432,5 +542,47 @@ int main(int argc, char** argv) {
     }
     Verdict("the double size", 2.2, results[0].import, results[1].import, "count import '" + cases[0].file + "'",
             "count import '" + cases[1].file + "'");
+
+    // Values: an ICD with one DAI of N values against one of N DAIs of one
+    // value each; a type file whose DA holds N/10 and N/5 values through the
+    // type-package and the LN type import.
+    const long values = static_cast<long>(valueCount);
+    struct ValuesCase {
+        std::string label, file;
+        Result r;
+    } spread{std::to_string(values) + " DAIs of one value", folder / "values_spread.icd", {}},
+        one{"one DAI of " + std::to_string(values) + " values", folder / "values_one.icd", {}};
+    for (ValuesCase* c : {&spread, &one}) {
+        std::ofstream(c->file, std::ios::binary) << MakeValuesScl(values, c == &one);
+        c->r = RunInChild<Result>(c->file, RunOnce);
+        std::printf("%s: file %.1f MB, import %.2f s CPU, peak %.0f MB, %zu values made, %d errors, %d warnings\n",
+                    c->label.c_str(), std::filesystem::file_size(c->file) / 1e6, c->r.import, c->r.peakKb / 1024.0,
+                    c->r.values, c->r.errors, c->r.warnings);
+        Require(c->r.values >= static_cast<size_t>(values) && c->r.errors == 0, "every value of the ICD imported");
+    }
+    Verdict("one DAI of " + std::to_string(values) + " values against as many DAIs of one", 3, spread.r.import,
+            one.r.import, "count import '" + spread.file + "'", "count import '" + one.file + "'");
+    const long typeValues = values / 10;
+    std::vector<std::string> typeFiles;
+    for (long n : {typeValues, 2 * typeValues}) {
+        typeFiles.push_back(folder / ("values_" + std::to_string(n) + ".Type"));
+        std::ofstream(typeFiles.back(), std::ios::binary) << MakeValuesTypes(n);
+    }
+    for (const auto& [label, phase, run] :
+         {std::make_tuple("type-package import", "types", RunTypePackage),
+          std::make_tuple("LN type import", "lntypes", RunLNodeTypes)}) {
+        std::vector<TypesResult> rs;
+        for (const std::string& file : typeFiles) rs.push_back(RunInChild<TypesResult>(file, run));
+        std::printf("%s of a DA of %ld and %ld values: %.2f s and %.2f s CPU, %zu and %zu values made, %d and %d "
+                    "errors\n",
+                    label, typeValues, 2 * typeValues, rs[0].seconds, rs[1].seconds, rs[0].values, rs[1].values,
+                    rs[0].errors, rs[1].errors);
+        Require(rs[0].done && rs[1].done && rs[0].values >= static_cast<size_t>(typeValues) &&
+                    rs[1].values >= static_cast<size_t>(2 * typeValues),
+                "every value of the type file imported");
+        Verdict(std::string(label) + ", the double count of values", 2.2, rs[0].seconds, rs[1].seconds,
+                std::string("count ") + phase + " '" + typeFiles[0] + "'",
+                std::string("count ") + phase + " '" + typeFiles[1] + "'");
+    }
     return Finish();
 }

@@ -134,21 +134,32 @@ bool CKiln_Main::NewRsc_EnumVal(URI_Ref* pOut, URI_Ref enumType, CString seq) {
     });
 }
 
-bool CKiln_Main::NewRsc_Val(URI_Ref* pOut, const URI_Ref& owner) {
+bool CKiln_Main::NewRsc_Val(URI_Ref* pOut, const URI_Ref& owner, const CString& ord) {
     CNewRsc c(*this, pOut, "W0065");
     if (!c.Admit(owner, {"sec:BDA", "sec:DA", "sec:DAI"}, "指定 BDA 错误！")) return false;
-    const char* role = owner.sClass == "sec:DAI" ? "sec:Val.DAI" : "sec:Val.BDA";
-    // A value joins the owner's others behind them: it is numbered after the
-    // highest number they carry (a file's values are numbered). The owner's
-    // first value holds the owner's own value.
-    const std::vector<URI_Ref> others = kiln::core::ValsOf(*this, owner);
-    long long last = 0;
-    for (const URI_Ref& v : others) last = std::max(last, kiln::text::AtoiValue(DocMtd_getValue_ofAttr(v, kRoleOrd).str()));
+    const bool onDai = owner.sClass == "sec:DAI";
+    const char* role = onDai ? "sec:Val.DAI" : "sec:Val.BDA";
+    // A value joins the owner's others behind them: it is numbered `ord` when
+    // given (a reader that numbers the values as it reads them), else after
+    // the highest number they carry (a file's values are numbered). The
+    // owner's first value holds the owner's own value.
+    CString number = ord;
+    bool first = false;
+    if (ord.IsEmpty()) {
+        const std::vector<URI_Ref> others = kiln::core::ValsOf(*this, owner);
+        long long last = 0;
+        for (const URI_Ref& v : others)
+            last = std::max(last, kiln::text::AtoiValue(DocMtd_getValue_ofAttr(v, kRoleOrd).str()));
+        if (last > 0) number = CString(std::to_string(last + 1));
+        first = others.empty();
+    } else {
+        first = DocMtd_getFirstUri_ofAsso(owner, onDai ? "sec:DAI.Vals" : "sec:BDA.Vals").IsEmpty();
+    }
     return c.Build([&] {
         URI_Ref val = c.Create("sec:Val", "");
         c.Link(val, role, owner);
-        if (last > 0) c.Write(val, kRoleOrd, CString(std::to_string(last + 1)));
-        if (others.empty()) c.Write(val, "sec:Val.sValue", DocMtd_getValue_ofAttr(owner, kiln::core::OwnValueRole(owner)));
+        if (!number.IsEmpty()) c.Write(val, kRoleOrd, number);
+        if (first) c.Write(val, "sec:Val.sValue", DocMtd_getValue_ofAttr(owner, kiln::core::OwnValueRole(owner)));
         return val;
     });
 }

@@ -243,7 +243,9 @@ public:
     bool NewRsc_SDO(URI_Ref* pOut, URI_Ref doType, CString ord);
     bool NewRsc_DA(URI_Ref* pOut, URI_Ref doType, CString ord);
     bool NewRsc_BDA(URI_Ref* pOut, URI_Ref daType, CString seq);
-    bool NewRsc_Val(URI_Ref* pOut, const URI_Ref& owner);
+    // A value behind the owner's others, numbered `ord` when given (no look
+    // at the others), else after the highest number they carry.
+    bool NewRsc_Val(URI_Ref* pOut, const URI_Ref& owner, const CString& ord = CString());
     bool NewRsc_EnumType(URI_Ref* pOut, URI_Ref package);
     bool NewRsc_EnumVal(URI_Ref* pOut, URI_Ref enumType, CString seq);
     bool NewRsc_DOSemantic(URI_Ref* pOut, URI_Ref package);

@@ -8,7 +8,6 @@
 
 using kiln::core::kRoleName;
 using kiln::core::kRoleOrd;
-using kiln::core::OrdRole;
 using namespace kiln::import;
 
 namespace {
@@ -165,8 +164,8 @@ bool CKiln_Import::Import_BDA(CKiln_Main* app, URI_Ref daType, XmlNode node, CSt
 
 bool CKiln_Import::Import_Val(CKiln_Main* app, URI_Ref owner, XmlNode node, CString ord) {
     URI_Ref val;
-    if (!app->NewRsc_Val(&val, owner)) return true;
-    app->DocMtd_Modify_attribute_value(val, OrdRole(), ord);
+    // Numbered as read: the creator need not look at the values before.
+    if (!app->NewRsc_Val(&val, owner, ord)) return true;
     CString text;
     Get_NodeText(node, ".", text);
     app->DocMtd_Modify_attribute_value(val, "sec:Val.sValue", text);

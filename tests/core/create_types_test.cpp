@@ -220,6 +220,19 @@ TEST_F(TypeMemberTest, GivenSequenceAndOrderTexts) {
     ASSERT_TRUE(app.NewRsc_BDA(&out, m.vector, "9"));
     EXPECT_EQ(Get(out, "cim:Naming.name"), "BDA_9");
     EXPECT_EQ(Get(out, "e301:OrdNaming.ord"), "9");
+
+    // A value given its number takes it, the first holding its owner's
+    // value; one without a number follows the highest.
+    Set(m.avF, "sec:BDA.valueStr", "2.5");
+    ASSERT_TRUE(app.NewRsc_Val(&out, m.avF, "4"));
+    EXPECT_EQ(Get(out, "e301:OrdNaming.ord"), "4");
+    EXPECT_EQ(Get(out, "sec:Val.sValue"), "2.5");
+    ASSERT_TRUE(app.NewRsc_Val(&out, m.avF, "2"));
+    EXPECT_EQ(Get(out, "e301:OrdNaming.ord"), "2");
+    EXPECT_EQ(Get(out, "sec:Val.sValue"), "");
+    ASSERT_TRUE(app.NewRsc_Val(&out, m.avF));
+    EXPECT_EQ(Get(out, "e301:OrdNaming.ord"), "5");
+    EXPECT_EQ(Get(out, "sec:Val.sValue"), "");
 }
 
 TEST_F(TypeMemberTest, EnumValueCarriesItsNumberTwice) {
