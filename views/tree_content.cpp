@@ -6,6 +6,7 @@
 
 #include "core/itb_rules.h"
 #include "core/kiln_main.h"
+#include "core/type_nesting.h"
 #include "views/view_helpers.h"
 
 using kiln::core::kRoleName;
@@ -26,6 +27,23 @@ Enum_SortPolicy PolicyOfPath(const CString& path) {
     for (const char* byName : {".LNodeType", ".DOType", ".DAType", ".ICD", ".Product"})
         if (path.Find(byName) >= 0) return SortPolicy_ByName;
     return SortPolicy_ByOrd;
+}
+
+// The classes whose items lie on a walk of types: the members of types, the
+// types, and the instances that follow them. An item of one that carries no
+// step begins a walk; what it opens is a step of that walk.
+bool OnTypeWalk(const std::string& cls) {
+    for (const char* c : {"sec:DO", "sec:SDO", "sec:DA", "sec:BDA", "sec:DOType", "sec:DAType", "sec:DOI", "sec:SDI",
+                          "sec:DAI"})
+        if (cls == c) return true;
+    return false;
+}
+
+// The row that says where a walk stopped: a line of its own, opening nothing.
+void AddStopRow(CKiln_Main& app, ItemList* out, const CString& text) {
+    Struct_ItemDesc item;
+    app.TreeMtd_SetItemDetail(&item, URI_Ref(), "类型嵌套", text, false, "", "", true, 0);
+    out->push_back(std::move(item));
 }
 
 class TreeFiller {
@@ -247,12 +265,50 @@ bool CKiln_Main::TreeMsg_OnSetChildItems(CBase_Cmd* pView, Struct_ItemDesc* pPar
         return true;
     }
     TreeFiller fill(*this, pOut);
-    if (!pParent)
+    if (!pParent) {
+        m_treeWalks->Clear();
         fill.TopLevel(pView->m_sID);
-    else if (pParent->sText4.Find(":") >= 0)
-        fill.OfResource(*pParent);
-    else
+        return true;
+    }
+    if (pParent->sText4.Find(":") < 0) {
         fill.OfFolder(*pParent);
+        return true;
+    }
+    // Below a member, a type or an instance the tree takes the steps of one
+    // walk of types: each item an entry of the walk's budget, each type
+    // entered along its path. Where the walk stops a row says so: the budget
+    // once a walk, a type past the bound or in a circle at its place.
+    kiln::core::TypeWalkSteps& walks = *m_treeWalks;
+    size_t step = walks.Valid(pParent->nInt2, pParent->nInt3);
+    const std::string& cls = pParent->uRsc.sClass;
+    if (step == 0 && OnTypeWalk(cls)) step = walks.Begin();
+    if (step == 0) {
+        fill.OfResource(*pParent);
+        return true;
+    }
+    if (walks.Spent(step)) {
+        if (!walks.SaidSpent(step)) AddStopRow(*this, pOut, kiln::core::TypeBudgetText());
+        return true;
+    }
+    if (cls == "sec:DOType" || cls == "sec:DAType") {
+        const CString stop = walks.Enter(*this, step, pParent->uRsc);
+        if (!stop.IsEmpty()) {
+            if (stop != kiln::core::TypeBudgetText() || !walks.SaidSpent(step)) AddStopRow(*this, pOut, stop);
+            return true;
+        }
+    }
+    const size_t first = pOut->size();
+    fill.OfResource(*pParent);
+    for (size_t i = first; i < pOut->size(); ++i) {
+        const size_t below = walks.Take(step);
+        if (below == 0) {
+            pOut->resize(i);
+            if (!walks.SaidSpent(step)) AddStopRow(*this, pOut, kiln::core::TypeBudgetText());
+            break;
+        }
+        (*pOut)[i].nInt2 = static_cast<int>(below);
+        (*pOut)[i].nInt3 = walks.Generation();
+    }
     return true;
 }
 
