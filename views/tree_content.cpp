@@ -3,6 +3,7 @@
 // the item builders. Every expansion queries the document anew.
 #include <algorithm>
 #include <string>
+#include <unordered_map>
 
 #include "core/itb_rules.h"
 #include "core/kiln_main.h"
@@ -29,14 +30,19 @@ Enum_SortPolicy PolicyOfPath(const CString& path) {
     return SortPolicy_ByOrd;
 }
 
-// The classes whose items lie on a walk of types: the members of types, the
-// types, and the instances that follow them. An item of one that carries no
-// step begins a walk; what it opens is a step of that walk.
-bool OnTypeWalk(const std::string& cls) {
-    for (const char* c : {"sec:DO", "sec:SDO", "sec:DA", "sec:BDA", "sec:DOType", "sec:DAType", "sec:DOI", "sec:SDI",
-                          "sec:DAI"})
-        if (cls == c) return true;
-    return false;
+// Where the items of a class lie on a walk of types: the members of types
+// and the instances that follow them (Member), the types (Type), none
+// (Off). An item of one that carries no step begins a walk; what it opens
+// is a step of that walk.
+enum class WalkPlace { Off, Member, Type };
+
+WalkPlace PlaceOnWalk(const std::string& cls) {
+    static const std::unordered_map<std::string, WalkPlace> kPlaces = {
+        {"sec:DO", WalkPlace::Member},    {"sec:SDO", WalkPlace::Member}, {"sec:DA", WalkPlace::Member},
+        {"sec:BDA", WalkPlace::Member},   {"sec:DOI", WalkPlace::Member}, {"sec:SDI", WalkPlace::Member},
+        {"sec:DAI", WalkPlace::Member},   {"sec:DOType", WalkPlace::Type}, {"sec:DAType", WalkPlace::Type}};
+    const auto it = kPlaces.find(cls);
+    return it == kPlaces.end() ? WalkPlace::Off : it->second;
 }
 
 // The row that says where a walk stopped: a line of its own, opening nothing.
@@ -280,8 +286,8 @@ bool CKiln_Main::TreeMsg_OnSetChildItems(CBase_Cmd* pView, Struct_ItemDesc* pPar
     // once a walk, a type past the bound or in a circle at its place.
     kiln::core::TypeWalkSteps& walks = *m_treeWalks;
     size_t step = walks.Valid(pParent->nInt2, pParent->nInt3);
-    const std::string& cls = pParent->uRsc.sClass;
-    if (step == 0 && OnTypeWalk(cls)) step = walks.Begin();
+    const WalkPlace place = PlaceOnWalk(pParent->uRsc.sClass);
+    if (step == 0 && place != WalkPlace::Off) step = walks.Begin();
     if (step == 0) {
         fill.OfResource(*pParent);
         return true;
@@ -290,7 +296,7 @@ bool CKiln_Main::TreeMsg_OnSetChildItems(CBase_Cmd* pView, Struct_ItemDesc* pPar
         if (!walks.SaidSpent(step)) AddStopRow(*this, pOut, kiln::core::TypeBudgetText());
         return true;
     }
-    if (cls == "sec:DOType" || cls == "sec:DAType") {
+    if (place == WalkPlace::Type) {
         const CString stop = walks.Enter(*this, step, pParent->uRsc);
         if (!stop.IsEmpty()) {
             if (stop != kiln::core::TypeBudgetText() || !walks.SaidSpent(step)) AddStopRow(*this, pOut, stop);
