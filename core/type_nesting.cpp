@@ -26,6 +26,8 @@ CString TypePathStopText(CKiln_Main& app, const TypePath& onPath, const URI_Ref&
 void TypeWalkSteps::Clear() {
     m_steps.resize(1);
     m_walks.clear();
+    m_types.clear();
+    m_typeIds.clear();
     ++m_generation;
 }
 
@@ -36,28 +38,22 @@ size_t TypeWalkSteps::Valid(int id, int generation) const {
 
 size_t TypeWalkSteps::Begin() {
     m_walks.emplace_back();
-    TypePath counted;
-    TakeTypeEntry(counted);
-    m_walks.back().entries = counted.entries;
-    m_steps.push_back(Step{0, m_walks.size() - 1, {}});
+    TakeTypeEntry(m_walks.back().entries);
+    m_steps.push_back(Step{0, static_cast<uint32_t>(m_walks.size() - 1), 0});
     return m_steps.size() - 1;
 }
 
 size_t TypeWalkSteps::Take(size_t from) {
-    const size_t walk = m_steps[from].walk;
-    TypePath counted;
-    counted.entries = m_walks[walk].entries;
-    const bool taken = TakeTypeEntry(counted);
-    m_walks[walk].entries = counted.entries;
-    if (!taken) return 0;
-    m_steps.push_back(Step{from, walk, {}});
+    const uint32_t walk = m_steps[from].walk;
+    if (!TakeTypeEntry(m_walks[walk].entries)) return 0;
+    m_steps.push_back(Step{static_cast<uint32_t>(from), walk, 0});
     return m_steps.size() - 1;
 }
 
 TypePath TypeWalkSteps::PathOf(size_t step) const {
     TypePath path;
     for (size_t s = step; s != 0; s = m_steps[s].above)
-        if (!m_steps[s].type.empty()) path.insert(m_steps[s].type);
+        if (m_steps[s].type != 0) path.insert(m_types[m_steps[s].type - 1]);
     path.entries = m_walks[m_steps[step].walk].entries;
     return path;
 }
@@ -67,7 +63,9 @@ CString TypeWalkSteps::Enter(CKiln_Main& app, size_t step, const URI_Ref& type) 
     const bool entered = EnterTypePath(path, type);
     m_walks[m_steps[step].walk].entries = path.entries;
     if (!entered) return TypePathStopText(app, path, type);
-    m_steps[step].type = type.sUri;
+    const auto [id, added] = m_typeIds.try_emplace(type.sUri, static_cast<uint32_t>(m_types.size() + 1));
+    if (added) m_types.push_back(type.sUri);
+    m_steps[step].type = id->second;
     return CString();
 }
 

@@ -10,7 +10,9 @@
 // and the imports and the checks name each type that holds more paths.
 #pragma once
 
+#include <cstdint>
 #include <set>
+#include <unordered_map>
 #include <string>
 #include <vector>
 
@@ -32,7 +34,8 @@ struct TypePath : std::set<std::string> {
 };
 
 // Counts one entry of the walk: false once it has reached kTypeEntryBudget.
-inline bool TakeTypeEntry(TypePath& onPath) { return ++onPath.entries <= kTypeEntryBudget; }
+inline bool TakeTypeEntry(size_t& entries) { return ++entries <= kTypeEntryBudget; }
+inline bool TakeTypeEntry(TypePath& onPath) { return TakeTypeEntry(onPath.entries); }
 
 // Counts the member whose type this is as an entry, and enters the type into
 // `onPath`: false, and nothing entered, for a member without a type, for a
@@ -81,17 +84,19 @@ public:
 
 private:
     struct Step {
-        size_t above;  // 0 at the first step of a walk
-        size_t walk;
-        std::string type;  // the type entered at this step, if any
+        uint32_t above;  // 0 at the first step of a walk
+        uint32_t walk;
+        uint32_t type;  // the type entered at this step (1 + its place in m_types), 0 for none
     };
     struct Walk {
         size_t entries = 0;
         bool saidSpent = false;
     };
     TypePath PathOf(size_t step) const;
-    std::vector<Step> m_steps{Step{0, 0, {}}};  // step 0 stands for none
+    std::vector<Step> m_steps{Step{0, 0, 0}};  // step 0 stands for none
     std::vector<Walk> m_walks;
+    std::vector<std::string> m_types;  // the types entered, each once
+    std::unordered_map<std::string, uint32_t> m_typeIds;
     int m_generation = 1;
 };
 

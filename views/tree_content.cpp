@@ -3,6 +3,7 @@
 // the item builders. Every expansion queries the document anew.
 #include <algorithm>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 
 #include "core/itb_rules.h"
@@ -50,6 +51,37 @@ void AddStopRow(CKiln_Main& app, ItemList* out, const CString& text) {
     Struct_ItemDesc item;
     app.TreeMtd_SetItemDetail(&item, URI_Ref(), "类型嵌套", text, false, "", "", true, 0);
     out->push_back(std::move(item));
+}
+
+// Whether the item at `step` opens: false, with the row that says why where
+// one is due, once its walk has spent its budget or for a type it cannot
+// enter.
+bool OpensOnWalk(CKiln_Main& app, kiln::core::TypeWalkSteps& walks, size_t step, WalkPlace place,
+                 const Struct_ItemDesc& item, ItemList* out) {
+    if (walks.Spent(step)) {
+        if (!walks.SaidSpent(step)) AddStopRow(app, out, kiln::core::TypeBudgetText());
+        return false;
+    }
+    if (place != WalkPlace::Type) return true;
+    const CString stop = walks.Enter(app, step, item.uRsc);
+    if (stop.IsEmpty()) return true;
+    if (stop != kiln::core::TypeBudgetText() || !walks.SaidSpent(step)) AddStopRow(app, out, stop);
+    return false;
+}
+
+// Makes the items from `first` on steps below `step`, each an entry of the
+// walk; where the budget ends, the rest give way to the row that says so.
+void TakeSteps(CKiln_Main& app, kiln::core::TypeWalkSteps& walks, size_t step, size_t first, ItemList* out) {
+    for (size_t i = first; i < out->size(); ++i) {
+        const size_t below = walks.Take(step);
+        if (below == 0) {
+            out->resize(i);
+            if (!walks.SaidSpent(step)) AddStopRow(app, out, kiln::core::TypeBudgetText());
+            return;
+        }
+        (*out)[i].nInt2 = static_cast<int>(below);
+        (*out)[i].nInt3 = walks.Generation();
+    }
 }
 
 class TreeFiller {
@@ -143,7 +175,7 @@ void TreeFiller::Ungrouped(const URI_Ref& itb) {
 
 void TreeFiller::OfResource(const Struct_ItemDesc& parent) {
     const URI_Ref rsc = parent.uRsc;
-    const std::string& cls = rsc.sClass;
+    const std::string_view cls = rsc.sClass;
     if (cls == "sec:ProductPackage") {
         Path(rsc, "sec:ProductPackage.Products");
     } else if (cls == "sec:Product") {
@@ -288,33 +320,10 @@ bool CKiln_Main::TreeMsg_OnSetChildItems(CBase_Cmd* pView, Struct_ItemDesc* pPar
     size_t step = walks.Valid(pParent->nInt2, pParent->nInt3);
     const WalkPlace place = PlaceOnWalk(pParent->uRsc.sClass);
     if (step == 0 && place != WalkPlace::Off) step = walks.Begin();
-    if (step == 0) {
-        fill.OfResource(*pParent);
-        return true;
-    }
-    if (walks.Spent(step)) {
-        if (!walks.SaidSpent(step)) AddStopRow(*this, pOut, kiln::core::TypeBudgetText());
-        return true;
-    }
-    if (place == WalkPlace::Type) {
-        const CString stop = walks.Enter(*this, step, pParent->uRsc);
-        if (!stop.IsEmpty()) {
-            if (stop != kiln::core::TypeBudgetText() || !walks.SaidSpent(step)) AddStopRow(*this, pOut, stop);
-            return true;
-        }
-    }
+    if (step != 0 && !OpensOnWalk(*this, walks, step, place, *pParent, pOut)) return true;
     const size_t first = pOut->size();
     fill.OfResource(*pParent);
-    for (size_t i = first; i < pOut->size(); ++i) {
-        const size_t below = walks.Take(step);
-        if (below == 0) {
-            pOut->resize(i);
-            if (!walks.SaidSpent(step)) AddStopRow(*this, pOut, kiln::core::TypeBudgetText());
-            break;
-        }
-        (*pOut)[i].nInt2 = static_cast<int>(below);
-        (*pOut)[i].nInt3 = walks.Generation();
-    }
+    if (step != 0) TakeSteps(*this, walks, step, first, pOut);
     return true;
 }
 
