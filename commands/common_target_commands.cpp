@@ -101,7 +101,7 @@ bool AppointDA(CKiln_Main& app, URI_Ref node, const std::vector<URI_Ref>& mapIte
         return false;
     }
     Struct_DAs_ofDO members;
-    if (!app.Get_DAs_of_aDO(dataObject, &members, "", nullptr)) return false;
+    if (!app.Get_DAs_ofDO_ToChoose(dataObject, members)) return false;
     Struct_EditPack pack;
     pack.nEditKind = 7;
     pack.Add_ListItem("  ", kBlank);

@@ -175,7 +175,7 @@ Next AddDAI(Creation& c) {
     std::set<CString> taken;
     for (const URI_Ref& d : dais) taken.insert(NameOf(app, d));
     Struct_DAs_ofDO das;
-    if (!app.Get_DAs_of_aDO(dataObject, &das, "", nullptr)) return Next::Leave;
+    if (!app.Get_DAs_ofDO_ToChoose(dataObject, das)) return Next::Leave;
     // Members of one structure type share their identifier ("mag.f" and
     // "instMag.f"), so each row's value is its own path, and the answer is
     // resolved to the row that carries it.

@@ -1,6 +1,7 @@
 #include "core/kiln_main.h"
 #include "core/type_nesting.h"
 #include "platform/mfc/text_funcs.h"
+#include "platform/ui/ui_functions.h"
 
 using kiln::core::kRoleName;
 using kiln::core::kRoleOrd;
@@ -114,7 +115,10 @@ bool CKiln_Main::Get_DAs_of_aDO_Walk(URI_Ref& obj, Struct_DAs_ofDO* pOut, const 
     // contains itself), or lies past the bound of nesting, adds nothing more;
     // nor does a member once the walk has spent its entries.
     const URI_Ref type = DocMtd_getFirstUri_ofAsso(obj, typeRole);
-    if (type.IsSet() && !kiln::core::EnterTypePath(onPath, type)) return true;
+    if (type.IsSet() && !kiln::core::EnterTypePath(onPath, type)) {
+        if (pOut->sStopped.IsEmpty()) pOut->sStopped = kiln::core::TypePathStopText(*this, onPath, type);
+        return true;
+    }
     PathMark mark(onPath, type.sUri);
 
     URI_Ref last;
@@ -151,13 +155,22 @@ bool CKiln_Main::Get_DAs_of_aDO_Walk(URI_Ref& obj, Struct_DAs_ofDO* pOut, const 
             if (!Get_DAs_of_aDO_Walk(member, pOut, path + ".", pConstraints, onPath)) return false;
             continue;
         }
-        if (!kiln::core::TakeTypeEntry(onPath)) return true;
+        if (!kiln::core::TakeTypeEntry(onPath)) {
+            if (pOut->sStopped.IsEmpty()) pOut->sStopped = kiln::core::TypeBudgetText();
+            return true;
+        }
         Struct_DAItem item;
         item.sName = name + fcText;
         item.sPath = path;
         item.uRsc = member;
         pOut->vDAs.push_back(item);
     }
+    return true;
+}
+
+bool CKiln_Main::Get_DAs_ofDO_ToChoose(URI_Ref& dataObject, Struct_DAs_ofDO& das) {
+    if (!Get_DAs_of_aDO(dataObject, &das, "", nullptr)) return false;
+    if (!das.sStopped.IsEmpty()) _AfxMessageBox(das.sStopped, MB_OK, "", nullptr);
     return true;
 }
 

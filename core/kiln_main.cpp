@@ -1,6 +1,8 @@
 #include "core/kiln_main.h"
 
-CKiln_Main::CKiln_Main() {
+#include "core/type_nesting.h"
+
+CKiln_Main::CKiln_Main() : m_treeWalks(std::make_unique<kiln::core::TypeWalkSteps>()) {
     m_uFieldIED.Clear();
     m_uStdTypePackage.Clear();
     m_uStdLLN0Type.Clear();

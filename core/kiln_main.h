@@ -8,6 +8,7 @@
 #pragma once
 
 #include <map>
+#include <memory>
 #include <set>
 #include <string>
 #include <vector>
@@ -20,6 +21,7 @@
 
 namespace kiln::core {
 struct TypePath;
+class TypeWalkSteps;
 }
 
 // The purpose of a logical node: the text after the last "." of its
@@ -201,6 +203,9 @@ public:
     // their paths ("origin[ST].orCat"); with pConstraints only those whose
     // path holds one of the functional constraints.
     bool Get_DAs_of_aDO(URI_Ref& obj, Struct_DAs_ofDO* pOut, CString prefix, std::vector<CString>* pConstraints);
+    // The same for a list to choose from: where the walk stopped short of
+    // every path (sStopped), a message says so before the list is shown.
+    bool Get_DAs_ofDO_ToChoose(URI_Ref& dataObject, Struct_DAs_ofDO& das);
     // The data attribute at that path ("stVal[ST]") below the object.
     URI_Ref Get_DA_Dfn(URI_Ref& obj, CString path);
     // The data attribute a DARef (FCDA, ExtRef, SettingData, MapItem) names.
@@ -623,6 +628,10 @@ public:
     // order, without `except`; 0 when the first step's query fails.
     int DocMtd_get_descendent_BUris_mySelf(URI_Ref& start, CString path, std::vector<URI_Ref>& out,
                                            URI_Ref& except);
+    // The walks of types the model trees have opened: an item below a DO,
+    // DA, type or instance carries its step (nInt2, generation in nInt3).
+    // Filling a tree's top level begins a new generation.
+    std::unique_ptr<kiln::core::TypeWalkSteps> m_treeWalks;
 
     // ======================================================================
     // COMMANDS (commands/)

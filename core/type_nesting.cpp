@@ -1,6 +1,7 @@
 #include "core/type_nesting.h"
 
 #include <unordered_map>
+#include <utility>
 
 namespace kiln::core {
 
@@ -9,6 +10,68 @@ bool PathPassesBound(const CString& path) {
     for (const char c : path.str())
         if (c == '.' && ++parts > kTypeNestingBound + 1) return true;
     return false;
+}
+
+CString TypeBudgetText() { return "类型嵌套展开超过" + CString(std::to_string(kTypeEntryBudget).c_str()) + "条路径"; }
+
+CString TypeBoundText() { return "类型嵌套超过" + CString(std::to_string(kTypeNestingBound).c_str()) + "层"; }
+
+CString TypePathStopText(CKiln_Main& app, const TypePath& onPath, const URI_Ref& type) {
+    if (onPath.entries > kTypeEntryBudget) return TypeBudgetText();
+    if (!type.IsSet()) return CString();
+    if (onPath.count(type.sUri)) return "类型嵌套形成闭环：" + app.DocMtd_getValue_ofAttr(type, kRoleName);
+    return TypeBoundText();
+}
+
+void TypeWalkSteps::Clear() {
+    m_steps.resize(1);
+    m_walks.clear();
+    m_types.clear();
+    m_typeIds.clear();
+    ++m_generation;
+}
+
+size_t TypeWalkSteps::Valid(int id, int generation) const {
+    return generation == m_generation && id > 0 && static_cast<size_t>(id) < m_steps.size() ? static_cast<size_t>(id)
+                                                                                             : 0;
+}
+
+size_t TypeWalkSteps::Begin() {
+    m_walks.emplace_back();
+    TakeTypeEntry(m_walks.back().entries);
+    m_steps.push_back(Step{0, static_cast<uint32_t>(m_walks.size() - 1), 0});
+    return m_steps.size() - 1;
+}
+
+size_t TypeWalkSteps::Take(size_t from) {
+    const uint32_t walk = m_steps[from].walk;
+    if (!TakeTypeEntry(m_walks[walk].entries)) return 0;
+    m_steps.push_back(Step{static_cast<uint32_t>(from), walk, 0});
+    return m_steps.size() - 1;
+}
+
+TypePath TypeWalkSteps::PathOf(size_t step) const {
+    TypePath path;
+    for (size_t s = step; s != 0; s = m_steps[s].above)
+        if (m_steps[s].type != 0) path.insert(m_types[m_steps[s].type - 1]);
+    path.entries = m_walks[m_steps[step].walk].entries;
+    return path;
+}
+
+CString TypeWalkSteps::Enter(CKiln_Main& app, size_t step, const URI_Ref& type) {
+    TypePath path = PathOf(step);
+    const bool entered = EnterTypePath(path, type);
+    m_walks[m_steps[step].walk].entries = path.entries;
+    if (!entered) return TypePathStopText(app, path, type);
+    const auto [id, added] = m_typeIds.try_emplace(type.sUri, static_cast<uint32_t>(m_types.size() + 1));
+    if (added) m_types.push_back(type.sUri);
+    m_steps[step].type = id->second;
+    return CString();
+}
+
+bool TypeWalkSteps::SaidSpent(size_t step) {
+    Walk& walk = m_walks[m_steps[step].walk];
+    return std::exchange(walk.saidSpent, true);
 }
 
 namespace {
@@ -64,7 +127,6 @@ Met MetType(CKiln_Main& app, const URI_Ref& type) {
 
 std::vector<TypeNestingFault> TypeNestingFaults(CKiln_Main& app, const std::vector<URI_Ref>& types) {
     const CString bound = CString(std::to_string(kTypeNestingBound).c_str());
-    const CString budget = CString(std::to_string(kTypeEntryBudget).c_str());
     std::unordered_map<std::string, Met> met;
     // Depth first with a stack of its own; a type met again while on the
     // stack closes a cycle and adds nothing to the height.
@@ -146,9 +208,9 @@ std::vector<TypeNestingFault> TypeNestingFaults(CKiln_Main& app, const std::vect
         if (m == met.end()) continue;
         if (m->second.cycle) faults.push_back({t, "类型嵌套形成闭环：" + name});
         if (m->second.height > kTypeNestingBound && !m->second.inside)
-            faults.push_back({t, "类型嵌套超过" + bound + "层"});
+            faults.push_back({t, TypeBoundText()});
         if (m->second.paths > kTypeEntryBudget && !m->second.insideWide)
-            faults.push_back({t, "类型嵌套展开超过" + budget + "条路径"});
+            faults.push_back({t, TypeBudgetText()});
     }
     return faults;
 }

@@ -10,7 +10,9 @@
 // and the imports and the checks name each type that holds more paths.
 #pragma once
 
+#include <cstdint>
 #include <set>
+#include <unordered_map>
 #include <string>
 #include <vector>
 
@@ -32,7 +34,8 @@ struct TypePath : std::set<std::string> {
 };
 
 // Counts one entry of the walk: false once it has reached kTypeEntryBudget.
-inline bool TakeTypeEntry(TypePath& onPath) { return ++onPath.entries <= kTypeEntryBudget; }
+inline bool TakeTypeEntry(size_t& entries) { return ++entries <= kTypeEntryBudget; }
+inline bool TakeTypeEntry(TypePath& onPath) { return TakeTypeEntry(onPath.entries); }
 
 // Counts the member whose type this is as an entry, and enters the type into
 // `onPath`: false, and nothing entered, for a member without a type, for a
@@ -42,6 +45,60 @@ inline bool EnterTypePath(TypePath& onPath, const URI_Ref& type) {
     return TakeTypeEntry(onPath) && type.IsSet() && onPath.size() < kTypeNestingBound &&
            onPath.insert(type.sUri).second;
 }
+
+// The words that name where a walk stopped: its entries spent, or the bound
+// of nesting reached (the texts the imports and the checks name types by).
+CString TypeBudgetText();
+CString TypeBoundText();
+// Why EnterTypePath refused `type` on `onPath`: the budget, the bound, or a
+// circle ("类型嵌套形成闭环：" and the type's name); empty for a member
+// without a type.
+CString TypePathStopText(CKiln_Main& app, const TypePath& onPath, const URI_Ref& type);
+
+// Walks of types taken one step at a time, as a tree opens item by item.
+// Each step is an item of a walk and names the step above it, so the types
+// along a step's path and the entries its walk has spent are those of one
+// walk through EnterTypePath: at most kTypeEntryBudget steps a walk, at
+// most kTypeNestingBound types along a path. Steps are numbered from 1
+// within a generation; Clear begins a new one, after which the steps of
+// earlier generations are no steps.
+class TypeWalkSteps {
+public:
+    void Clear();
+    int Generation() const { return m_generation; }
+    // The step `id` of generation `generation`, or 0 when it is none.
+    size_t Valid(int id, int generation) const;
+    // The first step of a new walk.
+    size_t Begin();
+    // A step below `from`, taking one entry of its walk: 0 once the walk has
+    // spent its entries.
+    size_t Take(size_t from);
+    // Enters `type` at the step (EnterTypePath along the step's path): the
+    // words that name why it is not entered, empty when it is.
+    CString Enter(CKiln_Main& app, size_t step, const URI_Ref& type);
+    // Whether the walk of the step has spent its entries.
+    bool Spent(size_t step) const { return m_walks[m_steps[step].walk].entries >= kTypeEntryBudget; }
+    // Whether the walk of the step has said where it stopped at its budget
+    // already; the first call for a walk says false and marks it said.
+    bool SaidSpent(size_t step);
+
+private:
+    struct Step {
+        uint32_t above;  // 0 at the first step of a walk
+        uint32_t walk;
+        uint32_t type;  // the type entered at this step (1 + its place in m_types), 0 for none
+    };
+    struct Walk {
+        size_t entries = 0;
+        bool saidSpent = false;
+    };
+    TypePath PathOf(size_t step) const;
+    std::vector<Step> m_steps{Step{0, 0, 0}};  // step 0 stands for none
+    std::vector<Walk> m_walks;
+    std::vector<std::string> m_types;  // the types entered, each once
+    std::unordered_map<std::string, uint32_t> m_typeIds;
+    int m_generation = 1;
+};
 
 // Whether a dotted path ("Ind1.stVal.b.b") has more parts than a walk of
 // types reaches: no member lies at its end.

@@ -130,7 +130,7 @@ bool DaNameList(CKiln_Main& app, const URI_Ref& ref, Struct_EditPack& pack) {
         return false;
     }
     Struct_DAs_ofDO das;
-    if (!app.Get_DAs_of_aDO(dataObject, &das, "", nullptr)) return false;
+    if (!app.Get_DAs_ofDO_ToChoose(dataObject, das)) return false;
     pack.Add_ListItem("  ", "NULL");
     // A row shows the attribute's functional constraints; what is stored is
     // the name SCL gives it, as a data-set member's fc is a field of its own.

@@ -3,9 +3,12 @@
 // the item builders. Every expansion queries the document anew.
 #include <algorithm>
 #include <string>
+#include <string_view>
+#include <unordered_map>
 
 #include "core/itb_rules.h"
 #include "core/kiln_main.h"
+#include "core/type_nesting.h"
 #include "views/view_helpers.h"
 
 using kiln::core::kRoleName;
@@ -26,6 +29,59 @@ Enum_SortPolicy PolicyOfPath(const CString& path) {
     for (const char* byName : {".LNodeType", ".DOType", ".DAType", ".ICD", ".Product"})
         if (path.Find(byName) >= 0) return SortPolicy_ByName;
     return SortPolicy_ByOrd;
+}
+
+// Where the items of a class lie on a walk of types: the members of types
+// and the instances that follow them (Member), the types (Type), none
+// (Off). An item of one that carries no step begins a walk; what it opens
+// is a step of that walk.
+enum class WalkPlace { Off, Member, Type };
+
+WalkPlace PlaceOnWalk(const std::string& cls) {
+    static const std::unordered_map<std::string, WalkPlace> kPlaces = {
+        {"sec:DO", WalkPlace::Member},    {"sec:SDO", WalkPlace::Member}, {"sec:DA", WalkPlace::Member},
+        {"sec:BDA", WalkPlace::Member},   {"sec:DOI", WalkPlace::Member}, {"sec:SDI", WalkPlace::Member},
+        {"sec:DAI", WalkPlace::Member},   {"sec:DOType", WalkPlace::Type}, {"sec:DAType", WalkPlace::Type}};
+    const auto it = kPlaces.find(cls);
+    return it == kPlaces.end() ? WalkPlace::Off : it->second;
+}
+
+// The row that says where a walk stopped: a line of its own, opening nothing.
+void AddStopRow(CKiln_Main& app, ItemList* out, const CString& text) {
+    Struct_ItemDesc item;
+    app.TreeMtd_SetItemDetail(&item, URI_Ref(), "类型嵌套", text, false, "", "", true, 0);
+    out->push_back(std::move(item));
+}
+
+// Whether the item at `step` opens: false, with the row that says why where
+// one is due, once its walk has spent its budget or for a type it cannot
+// enter.
+bool OpensOnWalk(CKiln_Main& app, kiln::core::TypeWalkSteps& walks, size_t step, WalkPlace place,
+                 const Struct_ItemDesc& item, ItemList* out) {
+    if (walks.Spent(step)) {
+        if (!walks.SaidSpent(step)) AddStopRow(app, out, kiln::core::TypeBudgetText());
+        return false;
+    }
+    if (place != WalkPlace::Type) return true;
+    const CString stop = walks.Enter(app, step, item.uRsc);
+    if (stop.IsEmpty()) return true;
+    if (stop != kiln::core::TypeBudgetText() || !walks.SaidSpent(step)) AddStopRow(app, out, stop);
+    return false;
+}
+
+// Makes the items from `first` on steps below `step`, each an entry of the
+// walk; where the budget ends, the rest give way to the row that says so.
+void TakeSteps(CKiln_Main& app, kiln::core::TypeWalkSteps& walks, size_t step, size_t first, ItemList* out) {
+    for (size_t i = first; i < out->size(); ++i) {
+        const size_t below = walks.Take(step);
+        if (below == 0) {
+            out->resize(i);
+            if (!walks.SaidSpent(step)) AddStopRow(app, out, kiln::core::TypeBudgetText());
+            return;
+        }
+        (*out)[i].nInt2 = static_cast<int>(below);
+        (*out)[i].nInt3 = walks.Generation();
+    }
 }
 
 class TreeFiller {
@@ -119,7 +175,7 @@ void TreeFiller::Ungrouped(const URI_Ref& itb) {
 
 void TreeFiller::OfResource(const Struct_ItemDesc& parent) {
     const URI_Ref rsc = parent.uRsc;
-    const std::string& cls = rsc.sClass;
+    const std::string_view cls = rsc.sClass;
     if (cls == "sec:ProductPackage") {
         Path(rsc, "sec:ProductPackage.Products");
     } else if (cls == "sec:Product") {
@@ -247,12 +303,27 @@ bool CKiln_Main::TreeMsg_OnSetChildItems(CBase_Cmd* pView, Struct_ItemDesc* pPar
         return true;
     }
     TreeFiller fill(*this, pOut);
-    if (!pParent)
+    if (!pParent) {
+        m_treeWalks->Clear();
         fill.TopLevel(pView->m_sID);
-    else if (pParent->sText4.Find(":") >= 0)
-        fill.OfResource(*pParent);
-    else
+        return true;
+    }
+    if (pParent->sText4.Find(":") < 0) {
         fill.OfFolder(*pParent);
+        return true;
+    }
+    // Below a member, a type or an instance the tree takes the steps of one
+    // walk of types: each item an entry of the walk's budget, each type
+    // entered along its path. Where the walk stops a row says so: the budget
+    // once a walk, a type past the bound or in a circle at its place.
+    kiln::core::TypeWalkSteps& walks = *m_treeWalks;
+    size_t step = walks.Valid(pParent->nInt2, pParent->nInt3);
+    const WalkPlace place = PlaceOnWalk(pParent->uRsc.sClass);
+    if (step == 0 && place != WalkPlace::Off) step = walks.Begin();
+    if (step != 0 && !OpensOnWalk(*this, walks, step, place, *pParent, pOut)) return true;
+    const size_t first = pOut->size();
+    fill.OfResource(*pParent);
+    if (step != 0) TakeSteps(*this, walks, step, first, pOut);
     return true;
 }
 

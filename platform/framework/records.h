@@ -154,6 +154,7 @@ struct Struct_DAs_ofDO {
     CString sDOName;
     URI_Ref uDO;
     std::vector<Struct_DAItem> vDAs;
+    CString sStopped;  // where the walk stopped short of every path: its words, else empty
 };
 
 // One link of the graphics view.

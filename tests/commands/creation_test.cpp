@@ -3,6 +3,7 @@
 // members of instance packages, logical devices, nodes, DOIs and DAIs.
 #include <algorithm>
 
+#include "core/type_nesting.h"
 #include "tests/commands/commands_fixture.h"
 
 #include <algorithm>
@@ -439,6 +440,34 @@ TEST_F(Creation, ADAIIsTheRowChosenAlsoAmongMembersThatShareTheirDefinition) {
     const std::vector<CString> offered = LastChoices();
     for (const auto& [path, member] : rows) EXPECT_EQ(std::count(offered.begin(), offered.end(), path), 0) << path;
     EXPECT_EQ(std::count(offered.begin(), offered.end(), CString("phsB.cVal[MX].mag.f")), 1);
+}
+
+TEST_F(Creation, AWideTypeOffersTheDAsItsWalkReachesAndSaysWhereItStopped) {
+    // Two DA types in each of 17 levels: 131,072 attributes, past the budget.
+    URI_Ref inner;
+    for (int i = 16; i >= 0; --i) {
+        URI_Ref w = MakeDAType(m.instPkg, "W" + CString(std::to_string(i).c_str()), 100 + i);
+        MakeBDA(w, "a", 1, inner.IsSet() ? "Struct" : "INT32", inner);
+        MakeBDA(w, "b", 2, inner.IsSet() ? "Struct" : "INT32", inner);
+        inner = w;
+    }
+    URI_Ref wide = MakeDOType(m.instPkg, "Wide", 9);
+    MakeDA(wide, "w", 1, "ST", "Struct", inner);
+    MakeDO(m.p1Ptoc, "Wide", 9, wide);
+    ui.AnswerInputChoice("Wide", "选择DO：");
+    Run(ptoc, "ICD:Add DOI");
+    const URI_Ref doi = Members(ptoc, "sec:LNode.DOIs").back();
+    ASSERT_EQ(Get(doi, "cim:Naming.name"), "Wide");
+    const size_t before = ui.Messages().size();
+    ui.AnswerInputCancel();
+    Run(doi, "ICD:Add DAI");
+    const std::vector<CString> offered = LastChoices();
+    EXPECT_GT(offered.size(), kiln::core::kTypeEntryBudget / 4);
+    EXPECT_LT(offered.size(), kiln::core::kTypeEntryBudget);
+    EXPECT_EQ(offered.front(), "w[ST].a.a.a.a.a.a.a.a.a.a.a.a.a.a.a.a.a");
+    const std::vector<CString> messages = ui.Messages();
+    EXPECT_EQ(std::vector<CString>(messages.begin() + static_cast<long>(before), messages.end()),
+              std::vector<CString>{"类型嵌套展开超过100000条路径"});
 }
 
 }  // namespace

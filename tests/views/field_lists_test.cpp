@@ -206,6 +206,28 @@ TEST_F(AttributeLists, OrderNumbersAndDataReferenceNames) {
     Set(fcda, "sec:DARef.doName", "Mod");
     EXPECT_TRUE(Prepare(fcda, "sec:DARef.daName"));
     EXPECT_EQ(RowsOf(), (Rows{{"  ", "NULL"}, {"stVal[ST,SV]", "stVal"}, {"ctlModel[CF]", "ctlModel"}}));
+    // A type nesting past the walks' bound lists the paths up to it, and a
+    // message before the list says where it stopped.
+    URI_Ref inner;
+    for (int i = 39; i >= 0; --i) {
+        URI_Ref d = MakeDAType(m.instPkg, "D" + CString(std::to_string(i).c_str()), 200 + i);
+        MakeBDA(d, "v", 1, "INT32");
+        if (inner.IsSet()) MakeBDA(d, "b", 2, "Struct", inner);
+        inner = d;
+    }
+    URI_Ref deep = MakeDOType(m.instPkg, "Deep", 9);
+    MakeDA(deep, "d", 1, "ST", "Struct", inner);
+    MakeDO(m.p1Ptoc, "Deep", 9, deep);
+    Set(fcda, "sec:DARef.doName", "Deep");
+    auto messages = ui.Messages();
+    EXPECT_TRUE(Prepare(fcda, "sec:DARef.daName"));
+    messages.push_back("类型嵌套超过32层");
+    EXPECT_EQ(ui.Messages(), messages);
+    const Rows rows = RowsOf();
+    ASSERT_EQ(rows.size(), 32u);  // the blank row, then one "v" in each of the 31 types below the DO type
+    std::string last = "d[ST]";
+    for (int i = 0; i < 30; ++i) last += ".b";
+    EXPECT_EQ(rows.back().first, last + ".v");
 }
 
 }  // namespace

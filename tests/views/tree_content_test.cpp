@@ -1,5 +1,10 @@
 // The content of the model trees: top levels, folders by package kind,
 // children by class in their order, information items by group.
+#include <algorithm>
+#include <functional>
+#include <tuple>
+
+#include "core/type_nesting.h"
 #include "tests/views/views_fixture.h"
 
 using namespace kiln::test;
@@ -167,6 +172,72 @@ TEST_F(TreeContent, TheSortRuleFollowsThePath) {
     out.clear();
     EXPECT_FALSE(app.AddTreeItems_byAssoPath_ICD(&out, stale, "sec:LNodeType.DOs", "", true));
     EXPECT_TRUE(out.empty());
+}
+
+// Every item below `item`, opened as a host opens a tree, at most `levels` deep.
+void OpenAll(ViewsTest& t, std::vector<Struct_ItemDesc>& all, Struct_ItemDesc item, int levels,
+             const std::function<std::vector<Struct_ItemDesc>(Struct_ItemDesc*)>& children) {
+    if (levels == 0) return;
+    for (Struct_ItemDesc& c : children(&item)) {
+        all.push_back(c);
+        OpenAll(t, all, c, levels - 1, children);
+    }
+}
+
+TEST_F(TreeContent, TypesOpenAsOneWalkThatSaysWhereItStopped) {
+    // Two DA types in each of 17 levels (196,607 paths), a chain of 40 and a
+    // type that contains itself.
+    URI_Ref wide, deep;
+    for (int i = 16; i >= 0; --i) {
+        URI_Ref w = MakeDAType(m.instPkg, "W" + CString(std::to_string(i).c_str()), 100 + i);
+        MakeBDA(w, "a", 1, wide.IsSet() ? "Struct" : "INT32", wide);
+        MakeBDA(w, "b", 2, wide.IsSet() ? "Struct" : "INT32", wide);
+        wide = w;
+    }
+    for (int i = 39; i >= 0; --i) {
+        URI_Ref d = MakeDAType(m.instPkg, "D" + CString(std::to_string(i).c_str()), 200 + i);
+        MakeBDA(d, "b", 1, deep.IsSet() ? "Struct" : "INT32", deep);
+        deep = d;
+    }
+    URI_Ref self = MakeDAType(m.instPkg, "Self", 300);
+    MakeBDA(self, "s", 1, "Struct", self);
+    URI_Ref doType = MakeDOType(m.instPkg, "Nest", 7);
+    MakeDA(doType, "w", 1, "ST", "Struct", wide);
+    MakeDA(doType, "d", 2, "ST", "Struct", deep);
+    MakeDA(doType, "s", 3, "ST", "Struct", self);
+    auto children = [&](Struct_ItemDesc* parent) { return Children(kView_TreeUser, parent); };
+    auto count = [](const std::vector<Struct_ItemDesc>& items, const std::string& text) {
+        return std::count_if(items.begin(), items.end(), [&](const Struct_ItemDesc& i) { return i.sText3.str() == text; });
+    };
+    const std::string budget = "类型嵌套展开超过100000条路径";
+    children(nullptr);
+    // The DO type's walk: the wide nesting spends the budget and says so
+    // once, where it stopped; what is listed after it opens nothing.
+    std::vector<Struct_ItemDesc> all;
+    OpenAll(*this, all, ItemOf(doType), 200, children);
+    EXPECT_LE(all.size(), kiln::core::kTypeEntryBudget + 1);
+    EXPECT_EQ(count(all, budget), 1);
+    EXPECT_EQ(count(all, "类型嵌套超过32层") + count(all, "类型嵌套形成闭环：Self"), 0);  // never reached
+    const Struct_ItemDesc spent = all.back();
+    ASSERT_EQ(spent.sText3, "数据属性:s (ST)");
+    // Each DA type of its own walk: the chain stops at the bound, the circle
+    // at the type met again, each with its row.
+    for (const auto& [type, row, types] :
+         {std::tuple{deep, "类型嵌套超过32层", 32}, std::tuple{self, "类型嵌套形成闭环：Self", 1}}) {
+        all.clear();
+        Struct_ItemDesc item = ItemOf(type);
+        OpenAll(*this, all, item, 200, children);
+        EXPECT_EQ(count(all, row), 1) << row;
+        EXPECT_EQ(std::count_if(all.begin(), all.end(), [](const Struct_ItemDesc& i) { return i.uRsc.sClass == "sec:DAType"; }),
+                  types)
+            << row;
+    }
+    // An item listed before its walk spent the budget opens nothing, until
+    // the tree is filled anew: then it begins a walk of its own.
+    Struct_ItemDesc again = spent;
+    EXPECT_TRUE(children(&again).empty());
+    children(nullptr);
+    EXPECT_EQ(Texts(children(&again)), (Texts_t{"DA类型:Self"}));
 }
 
 TEST_F(TreeContent, DescendantsStepByStepWithoutTheExcludedOne) {
