@@ -2,8 +2,9 @@
 // in order by the questions that follow; a question without a queued answer
 // is asked on the terminal when there is one, otherwise it fails. A
 // save-file answer that names one of the workspace's own files (those the
-// run keeps out, see kiln::file::KeptOut) is refused, so that no export
-// writes over saved work or the templates.
+// run keeps out, see kiln::file::KeptOut) or goes into another workspace's
+// document or template folder is refused, so that no export writes over
+// saved work or the templates.
 #pragma once
 
 #include <deque>

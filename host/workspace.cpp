@@ -338,36 +338,24 @@ bool InsideWorkspace(const fs::path& root, const std::string& tail, std::string&
     return false;
 }
 
-// Whether `text` is kiln's manifest: its first element is KilnDocument.
-bool IsKilnManifest(std::string_view text) {
-    constexpr std::string_view kRoot = "<KilnDocument";
-    for (size_t at = text.find('<'); at != std::string_view::npos; at = text.find('<', at + 1)) {
-        if (at + 1 < text.size() && (text[at + 1] == '?' || text[at + 1] == '!')) continue;
-        return text.substr(at, kRoot.size()) == kRoot && at + kRoot.size() < text.size() &&
-               std::string_view(" \t\r\n/>").find(text[at + kRoot.size()]) != std::string_view::npos;
-    }
-    return false;
-}
-
-// A folder at or below a document folder known by what it holds, kiln's
-// manifest, however its path leads there (the target of a linked document
-// folder, a bind mount of one): the folders of its deepest existing folder
-// as that resolves, up to the top. `error` names it, then `tail`.
-bool InsideDocumentByContents(const fs::path& root, const std::string& tail, std::string& error) {
+// A folder at or below a document or template folder known by what it
+// holds (see kiln::file::WorkspaceFolderAt), however its path leads there
+// (the target of a linked document or Template folder, a bind mount of
+// one): the folders of its deepest existing folder as that resolves, up to
+// the top. `error` names it, then `tail`.
+bool InsideWorkspaceByContents(const fs::path& root, const std::string& tail, std::string& error) {
     const auto [named, existing, resolved] = Resolve(root);
     if (resolved.empty()) return false;
     for (fs::path folder = resolved;; folder = folder.parent_path()) {
-        // Its head tells: the rest is not read.
-        kiln::file::Bytes head;
-        std::string reason;
-        if (kiln::file::ReadFile((folder / kManifestFile).string(), head, reason, 4096,
-                                 [](std::string_view) { return false; }) &&
-            IsKilnManifest(head)) {
+        const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        const kiln::file::FdHold closing(fd);
+        if (const kiln::file::FolderMark mark = fd < 0 ? kiln::file::FolderMark{}
+                                                       : kiln::file::WorkspaceFolderAt(fd, folder.string())) {
             error = root.string() +
-                    (folder == resolved && existing == named ? " is the document folder of a workspace"
-                                                             : " is inside the document folder " + folder.string() +
-                                                                   " of a workspace") +
-                    " (it holds kiln's manifest " + (folder / kManifestFile).string() + ")" + tail;
+                    (folder == resolved && existing == named
+                         ? std::string(" is the ") + mark.folder + " of a workspace"
+                         : std::string(" is inside the ") + mark.folder + " " + folder.string() + " of a workspace") +
+                    " (it holds " + mark.holds + ")" + tail;
             return true;
         }
         if (!folder.has_relative_path()) return false;
@@ -454,7 +442,7 @@ bool InitWorkspace(const std::string& dir, const Installation& inst, Transcript&
     }
     const std::string nested = "; no workspace is made inside another, nothing was changed";
     if (IsDocumentFolder(root, error) || InsideWorkspace(root, nested, error) ||
-        InsideDocumentByContents(root, nested, error))
+        InsideWorkspaceByContents(root, nested, error))
         return false;
     // Of two inits, the one whose mkdir makes the folder made it; the other
     // finds it there.

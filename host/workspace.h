@@ -40,8 +40,9 @@ struct Installation {
 // by their paths nor through a link. On failure what it made is removed
 // again, through those folders, while it holds the workspace's lock; a
 // folder that another kiln works in stays as it is. A folder at or below
-// another workspace's document or template folder, by its path or by
-// kiln's manifest in it or above it, is refused before anything is made. `beforeLock`, for
+// another workspace's document or template folder, by its path or by what
+// it or a folder above it holds (kiln's manifest, the templates an init
+// copies), is refused before anything is made. `beforeLock`, for
 // tests, runs between making the folder and taking the lock.
 bool InitWorkspace(const std::string& dir, const Installation& inst, Transcript& out, std::string& error,
                    const std::function<void()>& beforeLock = nullptr);

@@ -94,13 +94,20 @@ const KeptOut* g_keptOut = nullptr;
 
 bool Kept(const struct stat& st) { return g_keptOut && g_keptOut->Holds(st.st_dev, st.st_ino); }
 
-// Whether the folder `dirfd`, or what `name` in it is or leads to, is kept out.
-bool KeptOutAt(int dirfd, const std::string& name) {
+// Whether the folder `dirfd` (named `named`), or what `name` in it is or
+// leads to, is kept out: the run's own, or another workspace's folder, whose
+// mark `other` (when given) receives.
+bool KeptOutAt(int dirfd, const std::string& name, const std::string& named = ".", FolderMark* other = nullptr) {
+    if (!g_keptOut) return false;
     struct stat st {};
     if (::fstat(dirfd, &st) == 0 && Kept(st)) return true;
-    if (name.empty()) return false;
-    if (::fstatat(dirfd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 && Kept(st)) return true;
-    return ::fstatat(dirfd, name.c_str(), &st, 0) == 0 && Kept(st);
+    if (!name.empty() && ((::fstatat(dirfd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 && Kept(st)) ||
+                          (::fstatat(dirfd, name.c_str(), &st, 0) == 0 && Kept(st))))
+        return true;
+    FolderMark mark = WorkspaceFolderAt(dirfd, named);
+    const bool marked = static_cast<bool>(mark);
+    if (other) *other = std::move(mark);
+    return marked;
 }
 
 // The highest process number the system gives (the kernel's limit when it
@@ -340,14 +347,54 @@ bool KeptOut::Holds(dev_t dev, ino_t ino) const {
     return false;
 }
 
-bool IsKeptOut(const std::string& path) {
+bool IsKeptOut(const std::string& path, FolderMark* other) {
     if (!g_keptOut) return false;
     std::string name;
     const int dirfd = OpenFolderOf(path, name);
     if (dirfd < 0) return false;
-    const bool kept = KeptOutAt(dirfd, name);
+    const size_t slash = path.rfind('/');
+    const bool kept = KeptOutAt(dirfd, name, slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash),
+                                other);
     ::close(dirfd);
     return kept;
+}
+
+namespace {
+
+// Whether `text` is kiln's manifest: its first element is KilnDocument.
+bool IsKilnManifest(std::string_view text) {
+    constexpr std::string_view kRoot = "<KilnDocument";
+    for (size_t at = text.find('<'); at != std::string_view::npos; at = text.find('<', at + 1)) {
+        if (at + 1 < text.size() && (text[at + 1] == '?' || text[at + 1] == '!')) continue;
+        return text.substr(at, kRoot.size()) == kRoot && at + kRoot.size() < text.size() &&
+               std::string_view(" \t\r\n/>").find(text[at + kRoot.size()]) != std::string_view::npos;
+    }
+    return false;
+}
+
+}  // namespace
+
+FolderMark WorkspaceFolderAt(int dirfd, const std::string& named) {
+    constexpr const char* kManifest = "document.xml";
+    FolderMark mark;
+    // The manifest's head tells: the rest is not read.
+    Bytes head;
+    std::string reason;
+    if (ReadInto(dirfd, kManifest, head, reason, 4096, [](std::string_view) { return false; }) &&
+        IsKilnManifest(head)) {
+        mark.folder = "document folder";
+        mark.holds = "kiln's manifest " + (named == "/" ? "" : named) + "/" + kManifest;
+        return mark;
+    }
+    std::string names;
+    for (const char* file : kTemplateFiles) {
+        struct stat st {};
+        if (::fstatat(dirfd, file, &st, 0) != 0 || !S_ISREG(st.st_mode)) return mark;
+        names += (names.empty() ? "" : file == std::end(kTemplateFiles)[-1] ? " and " : ", ") + std::string(file);
+    }
+    mark.folder = "template folder";
+    mark.holds = "kiln's templates " + names;
+    return mark;
 }
 
 bool CopyMode(int fd, const std::string& like) { return CopyModeAt(fd, AT_FDCWD, like); }

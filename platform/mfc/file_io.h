@@ -122,7 +122,9 @@ bool ReplaceFileAt(int dirfd, const std::string& name, bool sync, const std::fun
 int OpenFolderOf(const std::string& path, std::string& name);
 
 // The folders into which, and the files over which, no chosen file is
-// written: the workspace's own, which the host names for a run. They are
+// written: the workspace's own, which the host names for a run, and, while
+// one lives, any other workspace's document or template folder (see
+// WorkspaceFolderAt). They are
 // known by what they are (device and inode), so that any path to them,
 // through links or a bind mount, is found: the paths as they were when named
 // and as they lead when asked (a folder put in another's place is kept out
@@ -141,10 +143,28 @@ private:
     std::vector<std::string> m_paths;
     const KeptOut* m_outer;
 };
+// A folder of a workspace known by what it holds, however it is reached (a
+// link's target, a bind mount, where the workspace around it is not seen):
+// a document folder holds kiln's manifest `document.xml` (its first element
+// KilnDocument), a template folder all the templates kiln reads, which an
+// init copies into it (kTemplateFiles, each a regular file): a folder of a
+// user's holds neither.
+struct FolderMark {
+    const char* folder = nullptr;  // "document folder" or "template folder"; null for neither
+    std::string holds;             // what tells: "kiln's manifest DIR/document.xml", "kiln's templates ..."
+    explicit operator bool() const { return folder != nullptr; }
+};
+inline constexpr const char* kTemplateFiles[] = {"ICD_Template.xml", "MICS_Template.xml", "ITB_Template.xml",
+                                                 "M2I_Template.xml", "Report_Template.xml"};
+// The mark of the open folder `dirfd`, named `named` (for `holds`).
+FolderMark WorkspaceFolderAt(int dirfd, const std::string& named);
+
 // Whether a file written at `path` would go into a kept-out folder or over a
 // kept-out file: the folder of `path` as it opens, or what its name is or
-// leads to in it.
-bool IsKeptOut(const std::string& path);
+// leads to in it; or into another workspace's document or template folder,
+// known by its mark, whose mark `other` (when given) then receives (it stays
+// empty for the run's own files).
+bool IsKeptOut(const std::string& path, FolderMark* other = nullptr);
 
 // The temporary file of a replacement: "<target>.tmp<pid>_<n>". True for
 // such a name as ReplaceFileWith writes it (no leading zeros, a process

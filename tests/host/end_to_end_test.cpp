@@ -828,6 +828,19 @@ TEST_F(HostEndToEnd, WhatIsNoRegularFileInTheWorkspaceIsNamed) {
     fs::create_directory_symlink(store, m_dir.path() / "ws2" / kDocumentFolder);
     const std::string holds = " of a workspace (it holds kiln's manifest " + stored.string() +
                               "); no workspace is made inside another, nothing was changed";
+    // A Template folder is known by the templates an init copies into it:
+    // the target of ws2's linked one, ws's bound on `bound` (where nothing
+    // of ws is seen).
+    const fs::path tstore = m_dir.path() / "tstore", bound = m_dir.path() / "bound";
+    fs::rename(m_dir.path() / "ws2" / "Template", tstore);
+    fs::create_directory_symlink(tstore, m_dir.path() / "ws2" / "Template");
+    fs::create_directory(bound);
+    const std::string templates = " of a workspace (it holds kiln's templates ICD_Template.xml, MICS_Template.xml, "
+                                  "ITB_Template.xml, M2I_Template.xml and Report_Template.xml); no workspace is made "
+                                  "inside another, nothing was changed";
+    // What runs under `bound` runs where ws's Template folder is bound there.
+    const std::string binding = "unshare -m sh -c \"mount --bind '" + tmpl.string() + "' '" + bound.string() + "' && ";
+    const bool mounts = std::system((binding + "true\" > /dev/null 2>&1").c_str()) == 0;
     for (const auto& [verb, target, says] :
          {std::tuple{"run", DocFolder() / "", DocFolder().string() + docOf}, {"init", DocFolder(), DocFolder().string() + docOf},
           {"init", inner, inner.string() + inDoc + DocFolder().string() + nested},
@@ -836,9 +849,17 @@ TEST_F(HostEndToEnd, WhatIsNoRegularFileInTheWorkspaceIsNamed) {
           {"run", tmpl, tmpl.string() + " is the template folder of the workspace " + ws.string() + ", not a workspace"},
           {"init", tmpl / "a", (tmpl / "a").string() + " is inside the template folder " + tmpl.string() + nested},
           {"init", store, store.string() + " is the document folder" + holds},
-          {"init", store / "a" / "b", (store / "a" / "b").string() + inDoc + store.string() + holds}}) {
+          {"init", store / "a" / "b", (store / "a" / "b").string() + inDoc + store.string() + holds},
+          {"init", tstore, tstore.string() + " is the template folder" + templates},
+          {"init", bound / "a", (bound / "a").string() + " is inside the template folder " + bound.string() + templates}}) {
+        const bool bind = target.parent_path() == bound;
+        if (bind && !mounts) {
+            std::cout << "[ SKIPPED  ] init " << target << ": this machine does not let the test mount a file system\n";
+            continue;
+        }
         const bool existed = fs::exists(target);
-        Result r = Kiln(m_dir, std::string(verb) + " '" + target.string() + "'" + (*verb == 'r' ? " -e 'tree 1'" : ""));
+        Result r = Kiln(m_dir, std::string(verb) + " '" + target.string() + "'" + (*verb == 'r' ? " -e 'tree 1'" : ""), 0,
+                        [&](const std::string& cmd) { return bind ? binding + cmd + "\"" : cmd; });
         EXPECT_EQ(r.status, 1) << target;
         EXPECT_EQ(r.err, "kiln: error: " + says + "\n");
         EXPECT_TRUE(Tree(ws) == before && fs::exists(target) == existed) << target;
@@ -938,6 +959,11 @@ TEST_F(HostEndToEnd, AnExportWritesItsFileWholeOrFailsTheRunSayingWhy) {
     const fs::path realDoc = DocFolder().string() + ".aside", realTmpl = tmpl.string() + ".aside";
     const fs::path elsewhere = m_dir.path() / "elsewhere";  // no Template beside it
     const std::string own = " is one of the workspace's own files, which no export writes over";
+    // Another workspace, among the files an export may write: its document
+    // and template folders are known by what they hold.
+    const fs::path other = out / "ws2", otherManifest = other / kDocumentFolder / kManifestFile;
+    ASSERT_EQ(Kiln(m_dir, "init '" + other.string() + "'").status, 0);
+    const std::string another = " of another workspace (it holds ";
     struct Row {
         const char* what;
         std::string kind;
@@ -1001,6 +1027,15 @@ TEST_F(HostEndToEnd, AnExportWritesItsFileWholeOrFailsTheRunSayingWhy) {
          inNamespace("mount --bind '" + ws.string() + "' '" + bound.string() + "'"), !mounts},
         {"the manifest through /proc/PID/cwd of another mount namespace", "type", binderCwd / kManifestFile, plain,
          {(binderCwd / kManifestFile).string() + own}, nullptr, !mounts},
+        {"another workspace's manifest", "type", otherManifest, plain,
+         {otherManifest.string() + " is in the document folder" + another + "kiln's manifest " +
+          otherManifest.string() + "), which no export writes into"},
+         nullptr, false},
+        {"another workspace's template through a bind mount", "icd", bound / "ICD_Template.xml", plain,
+         {(bound / "ICD_Template.xml").string() + " is in the template folder" + another +
+          "kiln's templates ICD_Template.xml, MICS_Template.xml, ITB_Template.xml, M2I_Template.xml and "
+          "Report_Template.xml), which no export writes into"},
+         inNamespace("mount --bind '" + (other / "Template").string() + "' '" + bound.string() + "'"), !mounts},
     };
     for (const Row& r : rows) {
         if (r.cannot) {
@@ -1086,10 +1121,11 @@ TEST_F(HostEndToEnd, AnExportWritesItsFileWholeOrFailsTheRunSayingWhy) {
     }
 }
 
-// An answer's folder exchanged with a link to the document folder, again and
-// again while exports run (renameat2 with RENAME_EXCHANGE, in a loop): each
-// export is refused, when it is given or when it is written, or written into
-// the folder it was judged by; none reaches the document folder.
+// An answer's folder exchanged with a link to the document folder, or to
+// another workspace's, again and again while exports run (renameat2 with
+// RENAME_EXCHANGE, in a loop): each export is refused, when it is given or
+// when it is written, or written into the folder it was judged by; none
+// reaches either document folder.
 TEST_F(HostEndToEnd, AnExportWritesIntoTheFolderItJudged) {
     const fs::path out = m_dir.path() / "out", real = out / "real", link = out / "link";
     fs::create_directories(real);
@@ -1099,25 +1135,35 @@ TEST_F(HostEndToEnd, AnExportWritesIntoTheFolderItJudged) {
         std::cout << "[ SKIPPED  ] the file system cannot exchange two names: " << std::strerror(errno) << "\n";
         return;
     }
+    fs::remove(link);
     WriteFile(m_dir.path() / "model.kiln", kExportModel);
     ASSERT_EQ(Kiln(m_dir, "run '" + Workspace() + "' '" + m_dir.str("model.kiln") + "'").status, 0);
+    ASSERT_EQ(Kiln(m_dir, "init '" + m_dir.str("ws2") + "'").status, 0);
     std::string domain;
     for (auto& e : fs::directory_iterator(DocFolder()))
         if (Has(e.path().filename().string(), "domain-")) domain = e.path().filename().string();
-    WriteFile(m_dir.path() / "export.kiln", "view TreeView_User\n" + ExportLines("icd", (real / domain).string()));
-    const auto before = Tree(DocFolder());
-    const pid_t swapper = fork();
-    if (swapper == 0)
-        for (;;) ::renameat2(AT_FDCWD, real.c_str(), AT_FDCWD, link.c_str(), RENAME_EXCHANGE);
-    for (int trial = 0; trial < 24; ++trial) {
-        const Result r = Kiln(m_dir, "run '" + Workspace() + "' '" + m_dir.str("export.kiln") + "'", 20);
-        EXPECT_TRUE(r.status == 0 || (r.status == 1 && (Has(r.err, " is one of the workspace's own files") ||
-                                                        Has(r.err, "：它是工作区自己的文件，导出不能写入"))))
-            << r.status << r.out << r.err;
+    for (const auto& [folder, file, refused] :
+         {std::tuple{DocFolder(), domain, " is one of the workspace's own files"},
+          {m_dir.path() / "ws2" / kDocumentFolder, std::string(kManifestFile), " of another workspace (it holds "}}) {
+        fs::create_directory_symlink(folder, link);
+        WriteFile(m_dir.path() / "export.kiln", "view TreeView_User\n" + ExportLines("icd", (real / file).string()));
+        const auto before = Tree(folder);
+        const pid_t swapper = fork();
+        if (swapper == 0)
+            for (;;) ::renameat2(AT_FDCWD, real.c_str(), AT_FDCWD, link.c_str(), RENAME_EXCHANGE);
+        for (int trial = 0; trial < 24; ++trial) {
+            const Result r = Kiln(m_dir, "run '" + Workspace() + "' '" + m_dir.str("export.kiln") + "'", 20);
+            EXPECT_TRUE(r.status == 0 || (r.status == 1 && (Has(r.err, refused) ||
+                                                            Has(r.err, "：它是工作区自己的文件，导出不能写入"))))
+                << r.status << r.out << r.err;
+        }
+        ::kill(swapper, SIGKILL);
+        ::waitpid(swapper, nullptr, 0);
+        EXPECT_TRUE(Tree(folder) == before) << folder;
+        // The link goes, wherever the exchanges left it; the folder is `real` again.
+        if (fs::is_symlink(real)) fs::remove(real), fs::rename(link, real);
+        fs::remove(link);
     }
-    ::kill(swapper, SIGKILL);
-    ::waitpid(swapper, nullptr, 0);
-    EXPECT_TRUE(Tree(DocFolder()) == before);
 }
 
 // Two runs that export one file many times at once, one of them inside a PID
