@@ -30,6 +30,17 @@ struct NodeRef {
     CString ldInst, prefix, lnClass, lnInst;
 };
 
+// A reference's node fields as every writer gives them: a node of this
+// IED that is an LLN0 (a log block's reference without a class names one)
+// by its class alone, since it is written as LN0, which has neither prefix
+// nor instance; with either, the reference would name no node of the file.
+// A reference to another IED's node stays as its file named it.
+NodeRef InWrittenForm(NodeRef r, bool bOwnIed, bool bLln0WithoutClass = false) {
+    if (bOwnIed && (r.lnClass == "LLN0" || (bLln0WithoutClass && r.lnClass.IsEmpty())))
+        r.prefix = r.lnInst = CString();
+    return r;
+}
+
 NodeRef ReadNodeRef(CKiln_Main* pMain, const URI_Ref& lnode) {
     NodeRef r;
     r.node = lnode;
@@ -41,21 +52,30 @@ NodeRef ReadNodeRef(CKiln_Main* pMain, const URI_Ref& lnode) {
     // left out as one to no node, never given to the device's LLN0.
     if (r.lnClass == "LLN0" && IsSecondLln0(pMain, lnode)) return NodeRef{lnode, {}, {}, {}, {}};
     r.lnInst = Attr(pMain, lnode, "sec:LNode.lnInst");
-    // LLN0 is written as LN0, which has neither prefix nor instance.
-    if (r.lnClass == "LLN0") r.prefix = r.lnInst = CString();
-    return r;
+    return InWrittenForm(r, true);
 }
 
-// A node outside the model, as the file named it in the roles of `cls`
-// ("sec:ClientLN", "sec:ExtRef"); its IED's name goes to `iedName`.
-NodeRef KeptNodeRef(CKiln_Main* pMain, const URI_Ref& member, const CString& cls, CString& iedName) {
+// The names by which a reference names the IED written: the name its file
+// gives it, the model's name of it, and "@" (an input's own IED).
+struct OwnIedNames {
+    CString file, model;
+    bool Name(const CString& iedName) const {
+        return iedName == "@" || (!iedName.IsEmpty() && (iedName == file || iedName == model));
+    }
+};
+
+// A node outside the model, as the file named it (or the user typed it) in
+// the roles of `cls` ("sec:ClientLN", "sec:ExtRef"); its IED's name goes to
+// `iedName`. One that names the IED written is in the written form.
+NodeRef KeptNodeRef(CKiln_Main* pMain, const URI_Ref& member, const CString& cls, const OwnIedNames& own,
+                    CString& iedName) {
     NodeRef r;
     iedName = Attr(pMain, member, cls + ".iedName");
     r.ldInst = Attr(pMain, member, cls + ".ldInst");
     r.prefix = Attr(pMain, member, cls + ".prefix");
     r.lnClass = Attr(pMain, member, cls + ".lnClass");
     r.lnInst = Attr(pMain, member, cls + ".lnInst");
-    return r;
+    return InWrittenForm(r, own.Name(iedName));
 }
 
 // A data reference as the export names it: "doName.daName", or the DO alone.
@@ -169,6 +189,8 @@ NodeRef LogRefOf(CKiln_Main* pMain, const URI_Ref& lcb, const URI_Ref& log) {
         *parts[k] = Attr(pMain, lcb, kiln::core::kLogRefAttrRoles[k].role);
         bKept = bKept || !parts[k]->IsEmpty();
     }
+    // The log of a log control block lies in its own IED.
+    kept = InWrittenForm(kept, true, true);
     const CString ownLd = FirstName(pMain, lcb, "sec:LCB.LNode/sec:LNode.LDevice");
     if (log.IsEmpty()) return kept;
     NodeRef ref = ReadNodeRef(pMain, pMain->DocMtd_getFirstUri_ofAsso(log, "sec:Log.LNode"));
@@ -340,7 +362,9 @@ bool CKiln_Export::Export_ClientLN(const XmlNode& parent, CKiln_Main* pMain, CBa
     // is named as its file named it.
     const URI_Ref lnode = pMain->DocMtd_getFirstUri_ofAsso(client, "sec:ClientLN.LNode");
     CString iedName;
-    const NodeRef ref = lnode.IsSet() ? ReadNodeRef(pMain, lnode) : KeptNodeRef(pMain, client, "sec:ClientLN", iedName);
+    const OwnIedNames own{m_strIedName, Attr(pMain, m_uIed, kiln::core::kRoleName)};
+    const NodeRef ref =
+        lnode.IsSet() ? ReadNodeRef(pMain, lnode) : KeptNodeRef(pMain, client, "sec:ClientLN", own, iedName);
     if (lnode.IsSet()) iedName = IedNameOf(pMain, lnode);
     // A client named by nothing has no place in SCL: it is named instead.
     if (iedName.IsEmpty() || ref.lnClass.IsEmpty()) {
@@ -543,7 +567,8 @@ bool CKiln_Export::Export_ExtRefs(const XmlNode& parent, CKiln_Main* pMain, CBas
     // The source's node in the model names it; a source outside the model
     // is named as its file named it.
     CString iedName;
-    NodeRef ref = lnode.IsSet() ? ReadNodeRef(pMain, lnode) : KeptNodeRef(pMain, extRef, "sec:ExtRef", iedName);
+    const OwnIedNames own{m_strIedName, Attr(pMain, m_uIed, kiln::core::kRoleName)};
+    NodeRef ref = lnode.IsSet() ? ReadNodeRef(pMain, lnode) : KeptNodeRef(pMain, extRef, "sec:ExtRef", own, iedName);
     if (lnode.IsSet()) iedName = IedNameOf(pMain, lnode);
     CString doName = Attr(pMain, extRef, "sec:DARef.doName");
     CString daName = Attr(pMain, extRef, "sec:DARef.daName");

@@ -249,7 +249,9 @@ bool CKiln_Import::Import_BaseLDevices(CKiln_Main* app, URI_Ref ldevice, XmlNode
     CString lnType, inst, abstractLD;
     Get_NodeText(m_pSourceXml->Get_NodePtr(node, "LN0"), "@lnType", lnType);
     node.GetAttribute("inst", inst);
-    const bool hasAbstract = node.GetAttribute("AbstractLD", abstractLD);
+    // An empty AbstractLD, which the type-package export writes for a
+    // device without a base, names no base.
+    const bool hasAbstract = node.GetAttribute("AbstractLD", abstractLD) && !abstractLD.IsEmpty();
     const XmlNode ln0 = m_pSourceXml->Get_NodePtr(node, "LN0");
 
     if (m_mapNewLNodeTypes.count(lnType)) {

@@ -92,7 +92,7 @@ protected:
         EXPECT_TRUE(xml.Set_Default_NameSpase(kiln::exporter::kSclNamespace));
         CKiln_Export exporter;
         EXPECT_TRUE(exporter.Export_Alone_TypePackage(xml.Get_NodePtr(xml.GetDocumentElement(), "DataTypeTemplates"),
-                                                      &app, xml, srcPkg, false));
+                                                      &app, xml, srcPkg, true));
         return Saved(xml);
     }
 
@@ -202,6 +202,10 @@ TEST_F(RoundTripTest, TypeTemplatesComeBackWithTheirMembersAndClasses) {
 }
 
 TEST_F(RoundTripTest, ATypePackageFileComesBack) {
+    // Base devices, one without a base (read back as such) and one based on it.
+    URI_Ref baseLd, derivedLd;
+    ASSERT_TRUE(app.NewRsc_LDevice(&baseLd, srcPkg, lln0T, lphdT, URI_Ref()));
+    ASSERT_TRUE(app.NewRsc_LDevice(&derivedLd, srcPkg, lln0T, URI_Ref(), baseLd));
     ImportTemplates(ExportPackage());
     EXPECT_EQ(AllEntries(), std::vector<ReportEntry>{});
     for (const auto& [id, src] : {std::pair<const char*, URI_Ref>{"MySPS", sps}, {"MyINC", inc}, {"MyCMV", cmv}}) {

@@ -866,7 +866,8 @@ struct ValueRow {
     // as the host stores it; a node's LN type by its id), "add AT" ("增加
     // 预设值"), "delete AT" ("删除 预设值") or "check" ("检查 ICD"). AT:
     // "<DOI>/<DAI>" (the first of the ICD), "<DO type>/<DA>", "<DA type>/<BDA>",
-    // "SGCB" or a node's name, and "#k" for its k-th value.
+    // "SGCB" or a node's name, and "#k" for its k-th value; "ExtRef:NAME" or
+    // "ClientLN:" (the first report client).
     std::vector<std::string> steps;
     std::vector<std::pair<std::string, std::vector<std::string>>> selects;  // XPath: texts or attribute values
     std::vector<std::string> said = {};  // texts the messages hold, the export's and the check report's included
@@ -889,6 +890,9 @@ protected:
     URI_Ref Find(const URI_Ref& icd, const std::string& at) {
         const std::string ied = "sec:ICD.IED/sec:IED.Servers/sec:Server.LDevices/sec:LDevice.LNodes/";
         if (at == "SGCB") return Named(icd, ied + "sec:LNode.SGCB", "");
+        for (const auto& [kind, path] : {std::pair<std::string, std::string>{"ExtRef:", "sec:LNode.ExtRefs"},
+                                         {"ClientLN:", "sec:LNode.RCBs/sec:RCB.ClientLNs"}})
+            if (at.rfind(kind, 0) == 0) return Named(icd, ied + path, at.substr(kind.size()));
         if (at.find('/') == std::string::npos) return Named(icd, ied.substr(0, ied.size() - 1), at);
         const size_t slash = at.find('/'), hash = at.find('#');
         const std::string parent = at.substr(0, slash), member = at.substr(slash + 1, hash - slash - 1);
@@ -1071,7 +1075,23 @@ INSTANTIATE_TEST_SUITE_P(
                            "<DA name=\"d\" fc=\"DC\" bType=\"VisString255\"/></DOType>"),
                  {"edit PVLPDI1 sec:LNode.LNodeType T4", "check"},
                  {{"//LN[@lnClass='GGIO']/DOI[@name='Beh']/DAI/@name", {"stVal"}}},
-                 {"未导出DAI（DO类型中没有该DA）：L/PVGGIO1.Beh.d", "PVGGIO1的DOI: Beh的DAI: d[DC] DO类型中按此路径找不到此DA"}}));
+                 {"未导出DAI（DO类型中没有该DA）：L/PVGGIO1.Beh.d", "PVGGIO1的DOI: Beh的DAI: d[DC] DO类型中按此路径找不到此DA"}},
+        // Named by the model's name of the IED, the file's, "@"; another IED's as it was read.
+        ValueRow{"inputs, a report client and a log block naming this IED's LLN0 with a prefix and an instance",
+                 SparseScl(kDs + "<ReportControl name=\"r\" datSet=\"ds\" confRev=\"1\"><TrgOps dchg=\"true\"/>"
+                           "<OptFields/><RptEnabled max=\"2\"><ClientLN iedName=\"A\" ldInst=\"L9\" prefix=\"Zq\" "
+                           "lnClass=\"LLN0\" lnInst=\"1\"/></RptEnabled></ReportControl><LogControl name=\"c\" "
+                           "datSet=\"ds\" prefix=\"Zq\" lnInst=\"1\" logName=\"L\"/><Inputs><ExtRef iedName=\"A\" "
+                           "ldInst=\"L9\" prefix=\"Zq\" lnClass=\"LLN0\" lnInst=\"1\" doName=\"Mod\" "
+                           "intAddr=\"in1\"/><ExtRef iedName=\"@\" ldInst=\"L\" prefix=\"Zq\" lnClass=\"LLN0\" "
+                           "lnInst=\"1\" intAddr=\"in2\"/><ExtRef iedName=\"B\" ldInst=\"L\" prefix=\"Zq\" "
+                           "lnClass=\"LLN0\" lnInst=\"1\" intAddr=\"in3\"/></Inputs>"),
+                 {"edit ExtRef:in1 sec:ExtRef.ldInst L", "edit ClientLN: sec:ClientLN.ldInst L",
+                  "edit ClientLN: sec:ClientLN.iedName TEMPLATE"},
+                 {{"//ExtRef/@*",
+                   {"A", "L", "LLN0", "Mod", "in1", "@", "L", "LLN0", "in2", "B", "L", "Zq", "LLN0", "1", "in3"}},
+                  {"//ClientLN/@*", {"TEMPLATE", "L", "LLN0", ""}},
+                  {"//LogControl/@prefix|//LogControl/@lnInst", {}}}}));
 
 // The allowed losses are the README's own words, so that the table and the
 // README's list go together.
