@@ -192,7 +192,7 @@ private:
     bool Is_DataSetWritten(CKiln_Main* pMain, const URI_Ref& dataSet);
     // The DOs of the LN type and of its base types by name (the first of a
     // name), read once per export (the model does not change while it is
-    // written).
+    // written); those without a type are noted as they are read.
     const std::map<std::string, URI_Ref>& DOsOf(CKiln_Main* pMain, const URI_Ref& lnType);
     // True when the node's type (or a base type) has the DO a reference's
     // doName begins with, that DO has a type and, below it, the doName's
@@ -279,6 +279,7 @@ private:
     std::set<std::string> m_enumTypeUris;
     std::map<std::string, bool> m_dataSetWritten;  // data set URI -> has members to write
     std::map<std::string, std::map<std::string, URI_Ref>> m_typeDOs;  // see DOsOf()
+    std::set<std::string> m_typelessDOs;  // the DOs DOsOf() met that have no type
     std::map<std::string, std::set<std::string>> m_doPaths;           // see SclPathsOf()
     std::map<std::string, std::map<std::string, std::string>> m_doArrays;  // see ArraysOf()
     std::vector<CString> m_vLeftOut;               // see LeftOut()

@@ -413,7 +413,10 @@ const std::map<std::string, URI_Ref>& CKiln_Export::DOsOf(CKiln_Main* pMain, con
     for (const URI_Ref& t : chain) {
         std::vector<URI_Ref> dos;
         Members(pMain, t, "sec:LNodeType.DOs", dos);
-        for (const URI_Ref& d : dos) byName.emplace(Attr(pMain, d, kiln::core::kRoleName).str(), d);
+        for (const URI_Ref& d : dos) {
+            if (!byName.emplace(Attr(pMain, d, kiln::core::kRoleName).str(), d).second) continue;
+            if (FirstMember(pMain, d, "sec:DO.DefinedBy_DOType").IsEmpty()) m_typelessDOs.insert(d.sUri);
+        }
     }
     return byName;
 }
@@ -425,7 +428,7 @@ bool CKiln_Export::NodeHolds(CKiln_Main* pMain, const URI_Ref& lnode, const CStr
     const auto dataObject = dos.find(StringBefore(doName, ".").str());
     if (dataObject == dos.end()) return false;
     // A DO whose type was cleared holds nothing a reader could resolve.
-    if (FirstMember(pMain, dataObject->second, "sec:DO.DefinedBy_DOType").IsEmpty()) return false;
+    if (m_typelessDOs.count(dataObject->second.sUri)) return false;
     // The path below the DO: the doName's SDOs, then the daName.
     const int dot = doName.Find('.');
     std::string below = dot < 0 ? std::string() : doName.Mid(dot + 1).str();
@@ -454,7 +457,7 @@ CString CKiln_Export::LeftOutCause(CKiln_Main* pMain, const URI_Ref& lnode, cons
     const std::map<std::string, URI_Ref>& dos = DOsOf(pMain, lnType);
     const auto dataObject = dos.find(StringBefore(kiln::core::WithoutElementIndexes(doName.str()).c_str(), ".").str());
     if (dataObject == dos.end()) return "LN类型中没有该DO";
-    if (FirstMember(pMain, dataObject->second, "sec:DO.DefinedBy_DOType").IsEmpty()) return "DO未指定DOType";
+    if (m_typelessDOs.count(dataObject->second.sUri)) return "DO未指定DOType";
     // An element its array lacks, of a path the node's type holds.
     const bool indexed = doName.Find('(') >= 0 || daName.Find('(') >= 0;
     if (indexed && NodeHolds(pMain, lnode, kiln::core::WithoutElementIndexes(doName.str()).c_str(),
