@@ -206,22 +206,23 @@ CString EnumValLiteral(CKiln_Main& app, const URI_Ref& enumVal) {
     return val.IsEmpty() ? app.DocMtd_getValue_ofAttr(enumVal, kRoleName) : val;
 }
 
+const UnitValues::Enumeration& UnitValues::OfType(CKiln_Main& app, const URI_Ref& enumType) {
+    auto [it, added] = m_enumerations.try_emplace(enumType.sUri);
+    if (added && enumType.IsSet()) {
+        std::vector<URI_Ref> values;
+        URI_Ref last;
+        app.DocMtd_get_descendent_BUris(enumType, "sec:EnumType.EnumVals", values, last, kRoleOrd, SortPolicy_ByOrd);
+        for (const URI_Ref& v : values) {
+            it->second.byCode.emplace(EnumValCodeText(app, v), v);
+            it->second.byLiteral.emplace(EnumValLiteral(app, v), v);
+        }
+    }
+    return it->second;
+}
+
 const UnitValues::Enumeration& UnitValues::Of(CKiln_Main& app, const URI_Ref& attribute) {
     auto [at, first] = m_attributes.try_emplace(attribute.sUri, nullptr);
-    if (first) {
-        const URI_Ref type = app.DocMtd_getFirstUri_ofAsso(attribute, "sec:BDA.DefinedBy_EnumType");
-        auto [it, added] = m_enumerations.try_emplace(type.sUri);
-        if (added && type.IsSet()) {
-            std::vector<URI_Ref> values;
-            URI_Ref last;
-            app.DocMtd_get_descendent_BUris(type, "sec:EnumType.EnumVals", values, last, kRoleOrd, SortPolicy_ByOrd);
-            for (const URI_Ref& v : values) {
-                it->second.byCode.emplace(EnumValCodeText(app, v), v);
-                it->second.byLiteral.emplace(EnumValLiteral(app, v), v);
-            }
-        }
-        at->second = &it->second;
-    }
+    if (first) at->second = &OfType(app, app.DocMtd_getFirstUri_ofAsso(attribute, "sec:BDA.DefinedBy_EnumType"));
     return *at->second;
 }
 
@@ -232,17 +233,30 @@ URI_Ref UnitValues::OfCode(CKiln_Main& app, const URI_Ref& attribute, const CStr
     return found == e.byCode.end() ? URI_Ref() : found->second;
 }
 
+URI_Ref UnitValues::Find(const Enumeration& e, const MapItemProperty& p, const CString& stored) const {
+    const CString text = UnitLiteral(stored);
+    CString code = text;
+    if (!IsUnitCodeText(text)) {
+        if (const auto found = e.byLiteral.find(text); found != e.byLiteral.end()) return found->second;
+        if (!p.earlierSymbols) return URI_Ref();
+        const auto symbol = p.earlierSymbols->find(text);
+        if (symbol == p.earlierSymbols->end()) return URI_Ref();
+        code = CString(std::to_string(symbol->second).c_str());
+    }
+    const auto found = e.byCode.find(code);
+    return found == e.byCode.end() ? URI_Ref() : found->second;
+}
+
 URI_Ref UnitValues::OfStored(CKiln_Main& app, const MapItemProperty& p, const URI_Ref& attribute,
                              const CString& stored) {
     if (stored.IsEmpty() || attribute.IsEmpty()) return URI_Ref();
-    const CString text = UnitLiteral(stored);
-    if (IsUnitCodeText(text)) return OfCode(app, attribute, text);
-    const Enumeration& e = Of(app, attribute);
-    if (const auto found = e.byLiteral.find(text); found != e.byLiteral.end()) return found->second;
-    if (!p.earlierSymbols) return URI_Ref();
-    const auto symbol = p.earlierSymbols->find(text);
-    return symbol == p.earlierSymbols->end() ? URI_Ref()
-                                             : OfCode(app, attribute, CString(std::to_string(symbol->second).c_str()));
+    return Find(Of(app, attribute), p, stored);
+}
+
+URI_Ref UnitValues::InEnumeration(CKiln_Main& app, const MapItemProperty& p, const URI_Ref& enumType,
+                                  const CString& stored) {
+    if (stored.IsEmpty() || enumType.IsEmpty()) return URI_Ref();
+    return Find(OfType(app, enumType), p, stored);
 }
 
 URI_Ref MapItemResolver::UnitOf(const MapItemProperty& p, const URI_Ref& attribute, const CString& stored) {

@@ -29,6 +29,9 @@ public:
     // one of the code its symbol stood for ("...#SIUnitEnum.k" is 6); empty
     // when the enumeration has none of these.
     URI_Ref OfStored(CKiln_Main& app, const MapItemProperty& p, const URI_Ref& attribute, const CString& stored);
+    // The same in the enumeration `enumType` (none: empty), whatever
+    // enumeration the unit's attribute has.
+    URI_Ref InEnumeration(CKiln_Main& app, const MapItemProperty& p, const URI_Ref& enumType, const CString& stored);
 
 private:
     struct Enumeration {
@@ -36,6 +39,8 @@ private:
         std::map<CString, URI_Ref> byLiteral;  // by literal, the first of each literal
     };
     const Enumeration& Of(CKiln_Main& app, const URI_Ref& attribute);
+    const Enumeration& OfType(CKiln_Main& app, const URI_Ref& enumType);
+    URI_Ref Find(const Enumeration& e, const MapItemProperty& p, const CString& stored) const;
     std::map<std::string, Enumeration> m_enumerations;             // by enumeration type
     std::unordered_map<std::string, const Enumeration*> m_attributes;  // by attribute
 };

@@ -60,6 +60,22 @@ std::vector<std::string> PathNames(const CString& path) {
     }
 }
 
+// Each unit or multiplier the node's mapping items store, with its property
+// and the attribute of the item's data object it is a value of.
+template <class Fn>
+void EachStoredUnit(CKiln_Main& app, kiln::core::MapItemResolver& resolver, const URI_Ref& node, Fn&& fn) {
+    for (const URI_Ref& item : Along(app, node, "sec:LNode.DARefs")) {
+        if (item.sClass != "sec:MapItem") continue;
+        for (const kiln::core::MapItemProperty& p : kiln::core::MapItemProperties()) {
+            if (!p.unitEnum) continue;
+            const CString stored = app.DocMtd_getValue_ofAttr(item, p.role);
+            if (stored.IsEmpty()) continue;
+            fn(item, p, resolver.AttributeOf(node, app.DocMtd_getValue_ofAttr(item, "sec:DARef.doName"), p.m2iPath),
+               stored);
+        }
+    }
+}
+
 class CUserFinder {
 public:
     CUserFinder(CKiln_Main& app, const URI_Ref& member, const CString& enumText)
@@ -120,19 +136,13 @@ private:
 
     // The node's mapping items whose unit or multiplier is the enumeration value.
     void AddUnits(CMemberUsers& out, const URI_Ref& node, std::set<std::string>& seen) {
-        for (const URI_Ref& item : Along(m_app, node, "sec:LNode.DARefs")) {
-            if (item.sClass != "sec:MapItem") continue;
-            for (const kiln::core::MapItemProperty& p : kiln::core::MapItemProperties()) {
-                if (!p.unitEnum) continue;
-                const CString stored = m_app.DocMtd_getValue_ofAttr(item, p.role);
-                if (stored.IsEmpty()) continue;
-                const URI_Ref attribute =
-                    m_resolver.AttributeOf(node, m_app.DocMtd_getValue_ofAttr(item, "sec:DARef.doName"), p.m2iPath);
-                if (m_resolver.UnitOf(p, attribute, stored) != m_member) continue;
-                out.units.emplace_back(item, p.role);
-                if (seen.insert(item.sUri).second) out.labels[3].push_back(Name(item));
-            }
-        }
+        EachStoredUnit(m_app, m_resolver, node,
+                       [&](const URI_Ref& item, const kiln::core::MapItemProperty& p, const URI_Ref& attribute,
+                           const CString& stored) {
+                           if (m_resolver.UnitOf(p, attribute, stored) != m_member) return;
+                           out.units.emplace_back(item, p.role);
+                           if (seen.insert(item.sUri).second) out.labels[3].push_back(Name(item));
+                       });
     }
 
     static void Add(CMemberUsers& out, int list, const URI_Ref& user, const CString& label, std::set<std::string>& seen) {
@@ -352,6 +362,35 @@ std::vector<CLackedValue> ValuesOutsideEnum(CKiln_Main& app, const URI_Ref& attr
 
 void DropValues(CKiln_Main& app, const std::vector<CLackedValue>& values) {
     for (const CLackedValue& v : values) ReplaceHeldValue(app, v.holder, v.text, CString());
+}
+
+std::vector<CLackedUnit> UnitsOutsideEnum(CKiln_Main& app, const URI_Ref& attribute, const URI_Ref& enumType) {
+    std::vector<CLackedUnit> lacked;
+    kiln::core::MapItemResolver resolver(app);
+    kiln::core::UnitValues units;
+    std::set<std::string> seen;
+    for (const URI_Ref& type : kiln::core::LNodeTypesReaching(app, attribute))
+        for (const URI_Ref& node : Along(app, type, "sec:LNodeType.LNode")) {
+            if (!seen.insert(node.sUri).second) continue;
+            EachStoredUnit(app, resolver, node,
+                           [&](const URI_Ref& item, const kiln::core::MapItemProperty& p, const URI_Ref& at,
+                               const CString& stored) {
+                               if (at != attribute || units.InEnumeration(app, p, enumType, stored).IsSet()) return;
+                               // Named as the page showed it: by the value it is
+                               // of, else by the text it holds.
+                               const URI_Ref held = resolver.UnitOf(p, attribute, stored);
+                               const CString text =
+                                   held.IsSet() ? kiln::core::EnumValLiteral(app, held) : kiln::core::UnitLiteral(stored);
+                               const CString code = held.IsSet() ? kiln::core::EnumValCodeText(app, held) : CString();
+                               lacked.push_back({item, p.role, code, text,
+                                                 app.DocMtd_getValue_ofAttr(item, kRoleName) + ":" + text});
+                           });
+        }
+    return lacked;
+}
+
+void DropUnits(CKiln_Main& app, const std::vector<CLackedUnit>& units) {
+    for (const CLackedUnit& u : units) app.DocMtd_Modify_attribute_value(u.item, u.role, CString());
 }
 
 }  // namespace kiln::editing

@@ -63,4 +63,20 @@ std::vector<CLackedValue> ValuesOutsideEnum(CKiln_Main& app, const URI_Ref& attr
 // Drops each value from its holder, as a deleted enumeration value is dropped.
 void DropValues(CKiln_Main& app, const std::vector<CLackedValue>& values);
 
+// The mapping items whose unit or multiplier is a value of the enumerated DA
+// or BDA `attribute` that the enumeration `enumType` (none: no value) does
+// not hold, each by its role, the code of the value it has now (empty when
+// it has none), the text its page shows and "item:text".
+struct CLackedUnit {
+    URI_Ref item;
+    const char* role;
+    CString code;
+    CString text;
+    CString label;
+};
+std::vector<CLackedUnit> UnitsOutsideEnum(CKiln_Main& app, const URI_Ref& attribute, const URI_Ref& enumType);
+
+// Clears each unit, as a deleted enumeration value clears it.
+void DropUnits(CKiln_Main& app, const std::vector<CLackedUnit>& units);
+
 }  // namespace kiln::editing

@@ -179,22 +179,29 @@ private:
     // The members of the data set that are written (those naming a node and
     // a DO and DA of its type), with `pLeftOut` the others too; false when
     // the members cannot be read.
+    // A member left out, and why.
+    struct LeftOutMember {
+        URI_Ref member;
+        CString cause;
+    };
     bool Collect_FCDAs(CKiln_Main* pMain, const URI_Ref& dataSet, std::vector<FcdaRow>& rows,
-                       std::vector<URI_Ref>* pLeftOut = nullptr);
-    // The member's row, when it is written.
-    void CollectFCDA(CKiln_Main* pMain, const URI_Ref& member, std::vector<FcdaRow>& rows);
+                       std::vector<LeftOutMember>* pLeftOut = nullptr);
+    // The member's row, when it is written; else why it is not.
+    CString CollectFCDA(CKiln_Main* pMain, const URI_Ref& member, std::vector<FcdaRow>& rows);
     // True when the data set is written, i.e. has a member to write.
     bool Is_DataSetWritten(CKiln_Main* pMain, const URI_Ref& dataSet);
     // The DOs of the LN type and of its base types by name (the first of a
     // name), read once per export (the model does not change while it is
-    // written).
+    // written); those without a type are noted as they are read.
     const std::map<std::string, URI_Ref>& DOsOf(CKiln_Main* pMain, const URI_Ref& lnType);
     // True when the node's type (or a base type) has the DO a reference's
-    // doName begins with and, below it, the doName's SDOs and the daName (a
-    // DA, or a struct of attributes); false for a node without a type.
+    // doName begins with, that DO has a type and, below it, the doName's
+    // SDOs and the daName (a DA, or a struct of attributes); false for a
+    // node without a type.
     bool NodeHolds(CKiln_Main* pMain, const URI_Ref& lnode, const CString& doName, const CString& daName);
-    // Why a reference the node does not hold is left out: an element of an
-    // array its type lacks, or no DO of the node.
+    // Why a reference the node does not hold is left out: no node, a node
+    // without a type, a DO its type lacks or one without a type of its own,
+    // an element of an array its type lacks, or an attribute it lacks.
     CString LeftOutCause(CKiln_Main* pMain, const URI_Ref& lnode, const CString& doName, const CString& daName);
     // The attribute paths of the DO as SCL names them, structs included
     // ("origin", "origin.orCat"), read once per DO.
@@ -272,6 +279,7 @@ private:
     std::set<std::string> m_enumTypeUris;
     std::map<std::string, bool> m_dataSetWritten;  // data set URI -> has members to write
     std::map<std::string, std::map<std::string, URI_Ref>> m_typeDOs;  // see DOsOf()
+    std::set<std::string> m_typelessDOs;  // the DOs DOsOf() met that have no type
     std::map<std::string, std::set<std::string>> m_doPaths;           // see SclPathsOf()
     std::map<std::string, std::map<std::string, std::string>> m_doArrays;  // see ArraysOf()
     std::vector<CString> m_vLeftOut;               // see LeftOut()

@@ -398,29 +398,34 @@ bool CKiln_Export::Export_ClientLN(const XmlNode& parent, CKiln_Main* pMain, CBa
 }
 
 bool CKiln_Export::Collect_FCDAs(CKiln_Main* pMain, const URI_Ref& dataSet, std::vector<FcdaRow>& rows,
-                                 std::vector<URI_Ref>* pLeftOut) {
+                                 std::vector<LeftOutMember>* pLeftOut) {
     rows.clear();
     std::vector<URI_Ref> members;
     if (!Members(pMain, dataSet, "sec:DataSet.FCDAs", members)) return false;
     for (const URI_Ref& member : members) {
-        const size_t before = rows.size();
-        CollectFCDA(pMain, member, rows);
-        if (pLeftOut && rows.size() == before) pLeftOut->push_back(member);
+        CString cause = CollectFCDA(pMain, member, rows);
+        if (pLeftOut && !cause.IsEmpty()) pLeftOut->push_back({member, std::move(cause)});
     }
     m_dataSetWritten[dataSet.sUri] = !rows.empty();
     return true;
 }
 
-void CKiln_Export::CollectFCDA(CKiln_Main* pMain, const URI_Ref& member, std::vector<FcdaRow>& rows) {
+CString CKiln_Export::CollectFCDA(CKiln_Main* pMain, const URI_Ref& member, std::vector<FcdaRow>& rows) {
     const CString doName = Attr(pMain, member, "sec:DARef.doName");
     const URI_Ref lnode = FirstMember(pMain, member, "sec:DARef.LNode");
     const CString daName = StringBefore(Attr(pMain, member, "sec:DARef.daName"), "[");
     const CString fc = Reduce(Attr(pMain, member, "sec:FCDA.fc"));
-    if (lnode.IsEmpty() || !NodeHolds(pMain, lnode, doName, daName)) return;
+    if (lnode.IsEmpty() || !NodeHolds(pMain, lnode, doName, daName))
+        return LeftOutCause(pMain, lnode, doName, daName);
+    if (doName.IsEmpty()) return "没有DO名";
     const NodeRef ref = ReadNodeRef(pMain, lnode);
-    if (doName.IsEmpty() || ref.lnClass.IsEmpty()) return;
+    // The node is written with the class of its type: without one, or as a
+    // second LLN0, it is not written as the member would name it.
+    if (ref.lnClass.IsEmpty())
+        return IsSecondLln0(pMain, lnode) ? "逻辑节点是LDevice中的第二个LLN0" : "LN类型未指定lnClass";
     rows.push_back({ref.ldInst, ref.prefix, ref.lnClass, ref.lnInst, doName, daName, fc,
                     Attr(pMain, member, "sec:FCDA.ix")});
+    return CString();
 }
 
 const std::map<std::string, URI_Ref>& CKiln_Export::DOsOf(CKiln_Main* pMain, const URI_Ref& lnType) {
@@ -432,7 +437,10 @@ const std::map<std::string, URI_Ref>& CKiln_Export::DOsOf(CKiln_Main* pMain, con
     for (const URI_Ref& t : chain) {
         std::vector<URI_Ref> dos;
         Members(pMain, t, "sec:LNodeType.DOs", dos);
-        for (const URI_Ref& d : dos) byName.emplace(Attr(pMain, d, kiln::core::kRoleName).str(), d);
+        for (const URI_Ref& d : dos) {
+            if (!byName.emplace(Attr(pMain, d, kiln::core::kRoleName).str(), d).second) continue;
+            if (FirstMember(pMain, d, "sec:DO.DefinedBy_DOType").IsEmpty()) m_typelessDOs.insert(d.sUri);
+        }
     }
     return byName;
 }
@@ -443,6 +451,8 @@ bool CKiln_Export::NodeHolds(CKiln_Main* pMain, const URI_Ref& lnode, const CStr
     const std::map<std::string, URI_Ref>& dos = DOsOf(pMain, lnType);
     const auto dataObject = dos.find(StringBefore(doName, ".").str());
     if (dataObject == dos.end()) return false;
+    // A DO whose type was cleared holds nothing a reader could resolve.
+    if (m_typelessDOs.count(dataObject->second.sUri)) return false;
     // The path below the DO: the doName's SDOs, then the daName.
     const int dot = doName.Find('.');
     std::string below = dot < 0 ? std::string() : doName.Mid(dot + 1).str();
@@ -465,13 +475,19 @@ bool CKiln_Export::NodeHolds(CKiln_Main* pMain, const URI_Ref& lnode, const CStr
 
 CString CKiln_Export::LeftOutCause(CKiln_Main* pMain, const URI_Ref& lnode, const CString& doName,
                                    const CString& daName) {
+    if (lnode.IsEmpty()) return "未指向LNode";
+    const URI_Ref lnType = FirstMember(pMain, lnode, "sec:LNode.LNodeType");
+    if (lnType.IsEmpty()) return "逻辑节点未指定LN类型";
+    const std::map<std::string, URI_Ref>& dos = DOsOf(pMain, lnType);
+    const auto dataObject = dos.find(StringBefore(kiln::core::WithoutElementIndexes(doName.str()).c_str(), ".").str());
+    if (dataObject == dos.end()) return "LN类型中没有该DO";
+    if (m_typelessDOs.count(dataObject->second.sUri)) return "DO未指定DOType";
     // An element its array lacks, of a path the node's type holds.
     const bool indexed = doName.Find('(') >= 0 || daName.Find('(') >= 0;
-    if (indexed && lnode.IsSet() &&
-        NodeHolds(pMain, lnode, kiln::core::WithoutElementIndexes(doName.str()).c_str(),
-                  kiln::core::WithoutElementIndexes(daName.str()).c_str()))
+    if (indexed && NodeHolds(pMain, lnode, kiln::core::WithoutElementIndexes(doName.str()).c_str(),
+                             kiln::core::WithoutElementIndexes(daName.str()).c_str()))
         return "DO类型中没有该数组元素";
-    return "未指向LNode的DO";
+    return "DO类型中没有该DA";
 }
 
 const std::map<std::string, std::string>& CKiln_Export::ArraysOf(CKiln_Main* pMain, const URI_Ref& dataObject) {
@@ -511,19 +527,21 @@ bool CKiln_Export::Export_DataSets(const XmlNode& parent, CKiln_Main* pMain, CBa
     CString name;
     if (!ReadName(pMain, dataSet, name)) return false;
     std::vector<FcdaRow> rows;
-    std::vector<URI_Ref> leftOut;
+    std::vector<LeftOutMember> leftOut;
     if (!Collect_FCDAs(pMain, dataSet, rows, &leftOut)) return false;
-    // A member that names no node (or no DO or DA of its node) is left out, and
-    // so is, as SCL has no data set without members, one with nothing to
-    // write: the control blocks that use it name no data set. Each is named.
+    // A member that names no node (or no DO or DA of its node, or a node
+    // not written as it would name it) is left out, and so is, as SCL has no
+    // data set without members, one with nothing to write: the control
+    // blocks that use it name no data set. Each is named, a member by its
+    // node's name as the file names nodes, then its data.
     const CString where = m_strNodePath + "." + name;
-    for (const URI_Ref& member : leftOut) {
+    for (const auto& [member, cause] : leftOut) {
         const CString doName = Attr(pMain, member, "sec:DARef.doName"), daName = Attr(pMain, member, "sec:DARef.daName");
         CString label = DataRefLabel(doName, daName);
         if (label.IsEmpty()) label = Attr(pMain, member, kiln::core::kRoleName);
         const URI_Ref lnode = FirstMember(pMain, member, "sec:DARef.LNode");
-        m_vLeftOut.push_back("数据集成员（" + LeftOutCause(pMain, lnode, doName, StringBefore(daName, "[")) + "）：" + where +
-                             ":" + label);
+        if (lnode.IsSet()) label = kiln::core::NodeName(*pMain, lnode) + "." + label;
+        m_vLeftOut.push_back("数据集成员（" + cause + "）：" + where + ":" + label);
     }
     if (rows.empty()) {
         m_vLeftOut.push_back("数据集（没有成员）：" + where);

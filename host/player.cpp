@@ -344,7 +344,11 @@ void Player::Edit(const std::string& field, const std::string& value) {
     // pack's second pair list.
     if (daPath || (madeField && field == madeField)) {
         if (field == "sec:LNode.DOIs") pack.vList2.Add(CString(), value.c_str());
-        const bool made = m_app.HtmlMsg_OnPrepareEditField(view, rsc, role, CString(), &pack);
+        // The word is what the store did, as for any edit: what the plug-in
+        // answered does not say whether anything was made.
+        const uint64_t revision = m_app.m_Doc.Revision();
+        m_app.HtmlMsg_OnPrepareEditField(view, rsc, role, CString(), &pack);
+        const bool made = m_app.m_Doc.Revision() != revision;
         m_out.Line("[edit] " + what + (field == "sec:LNode.DOIs" ? " " + Quoted(value) : std::string()) +
                    (made ? ": made on demand" : ": nothing made"));
         view->Mtd_Refresh(0);

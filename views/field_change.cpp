@@ -431,8 +431,25 @@ bool FieldChange::Association() {
         return std::pair{"枚举类型" + (newEnum.IsSet() ? Get(newEnum, kRoleName) : CString()) + "中没有" + Listed(texts),
                          Listed(labels)};
     };
+    // So do the mapping items whose unit or multiplier it lacks, named by
+    // its code, as a deleted value names them.
+    std::vector<kiln::editing::CLackedUnit> lackedUnits;
+    auto lackingUnits = [&](const std::vector<kiln::editing::CLackedUnit>& units) {
+        std::vector<CString> codes, texts, labels;
+        for (const auto& u : units) {
+            std::vector<CString>& list = u.code.IsEmpty() ? texts : codes;
+            const CString& named = u.code.IsEmpty() ? u.text : u.code;
+            if (std::find(list.begin(), list.end(), named) == list.end()) list.push_back(named);
+            labels.push_back(u.label);
+        }
+        CString why = codes.empty() ? CString() : "序号为" + Listed(codes) + "的枚举值";
+        if (!texts.empty()) why += (why.IsEmpty() ? "" : "、") + Listed(texts);
+        return std::pair{"枚举类型" + (newEnum.IsSet() ? Get(newEnum, kRoleName) : CString()) + "中没有" + why,
+                         Listed(labels)};
+    };
     if (m_field == "sec:BDA.DefinedBy_EnumType" && (m_new == "NULL" || newEnum.IsSet())) {
         lacked = kiln::editing::ValuesOutsideEnum(m_app, m_rsc, newEnum);
+        lackedUnits = kiln::editing::UnitsOutsideEnum(m_app, m_rsc, newEnum);
         std::vector<kiln::editing::CLackedValue> locked;
         for (const auto& v : lacked)
             if (!kiln::views::DomainEditable(m_app, v.holder)) locked.push_back(v);
@@ -441,12 +458,26 @@ bool FieldChange::Association() {
             Notice(why + "，不可编辑的域中的预设值不能清除：" + labels + "，不能修改！");
             return false;
         }
+        std::vector<kiln::editing::CLackedUnit> lockedUnits;
+        for (const auto& u : lackedUnits)
+            if (!kiln::views::DomainEditable(m_app, u.item)) lockedUnits.push_back(u);
+        if (!lockedUnits.empty()) {
+            const auto [why, labels] = lackingUnits(lockedUnits);
+            Notice(why + "，不可编辑的域中的映射条目的单位不能清除：" + labels + "，不能修改！");
+            return false;
+        }
     }
     auto dropLacked = [&] {
-        if (lacked.empty()) return;
-        kiln::editing::DropValues(m_app, lacked);
-        const auto [why, labels] = lacking(lacked);
-        Notice(why + "，已清除预设值：" + labels + "！");
+        if (!lacked.empty()) {
+            kiln::editing::DropValues(m_app, lacked);
+            const auto [why, labels] = lacking(lacked);
+            Notice(why + "，已清除预设值：" + labels + "！");
+        }
+        if (!lackedUnits.empty()) {
+            kiln::editing::DropUnits(m_app, lackedUnits);
+            const auto [why, labels] = lackingUnits(lackedUnits);
+            Notice(why + "，已清除映射条目的单位：" + labels + "！");
+        }
     };
     if (m_new == "NULL") {
         // A node is written with its type: one without any no file can hold.

@@ -131,7 +131,7 @@ bool CKiln_Main::HtmlMsg_OnPrepareEditField(CBase_Cmd* pView, URI_Ref rsc, CStri
     if (field == "sec:Val" && (rsc.sClass == "sec:DA" || rsc.sClass == "sec:BDA"))
         if (auto made = OnDemandValue(*this, pView, rsc)) return *made;
     if (field == "sec:LNode.DOIs" && rsc.sClass == "sec:LNode")
-        if (auto failed = OnDemandDOI(*this, pack, rsc, field)) return *failed;
+        if (auto made = OnDemandDOI(*this, pView, pack, rsc)) return *made;
     if (rsc.sClass == "sec:DOI" && ContainsAfterFirst(field, "[") && ContainsAfterFirst(field, "]"))
         return OnDemandDAI(*this, pView, rsc, field);
 

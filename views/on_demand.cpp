@@ -1,6 +1,7 @@
 // Items that a property page shows before they exist, made when the user
 // starts to edit them: the default value of a data attribute, the DOI and
 // DAI of a logical node's data, the mapping item of an information item.
+#include "core/create_pattern.h"
 #include "platform/mfc/text_funcs.h"
 #include "platform/ui/ui_functions.h"
 #include "views/property_editor.h"
@@ -42,13 +43,79 @@ std::optional<bool> OnDemandValue(CKiln_Main& app, CBase_Cmd* view, const URI_Re
     return true;
 }
 
-std::optional<bool> OnDemandDOI(CKiln_Main& app, Struct_EditPack& pack, URI_Ref& rsc, CString& field) {
+namespace {
+
+// Where a DAI is made: the DOI that holds it, or, where the node holds none
+// for the data object yet, the node and the DO that the DOI is made of in
+// the same step as the DAI.
+struct DaiOwner {
+    URI_Ref doi;
+    URI_Ref lnode;
+    URI_Ref dataObject;
+    CString doName;
+};
+
+// Asks, then makes the DAI named by the data-attribute path, and the DOI
+// with it where the owner has none: both or nothing.
+bool MakeDAI(CKiln_Main& app, CBase_Cmd* view, const DaiOwner& owner, const CString& field) {
+    if (!Ask("是否创建" + field + "的值？", "$?$创建当前值？")) return false;
+    std::vector<URI_Ref> dais;
+    URI_Ref last;
+    if (owner.doi.IsSet() &&
+        app.DocMtd_get_descendent_BUris(owner.doi, "sec:DOI.DAIs", dais, last, kRoleOrd, SortPolicy_ByOrd) == 0)
+        return false;
+    auto exists = [&](const CString& name) {
+        for (const URI_Ref& d : dais)
+            if (app.DocMtd_getValue_ofAttr(d, kRoleName) == name) {
+                _AfxMessageBox("已经存在“" + field + "”的当前值，不用创建！", MB_OK, "", nullptr);
+                return true;
+            }
+        return false;
+    };
+    if (exists(field)) return false;
+    // The DO of the DOI's name in its node's type, as the export and the
+    // check judge the DOI: its own link may name the DO of a type the node
+    // had before. A DOI of a node without a type goes by its link.
+    URI_Ref dataObject = owner.dataObject;
+    URI_Ref lnode = owner.lnode;
+    if (app.DocMtd_getFirstUri_ofAsso(lnode, "sec:LNode.LNodeType").IsSet())
+        dataObject = app.Get_DO_Dfn(lnode, owner.doName);
+    CString name = field;
+    URI_Ref dfn = app.Get_DA_Dfn(dataObject, name);
+    if (dfn.IsEmpty()) {
+        // A path from the node's page begins with the data object's name;
+        // the DAI is named without it, and never made twice.
+        name = StringAfter(field, ".");
+        dfn = app.Get_DA_Dfn(dataObject, name);
+        if (dfn.IsSet() && exists(name)) return false;
+    }
+    if (dfn.IsEmpty()) {
+        _AfxMessageBox("不能创建复合结构的值，或不合法的DA/BDA！", MB_OK, "", nullptr);
+        return false;
+    }
+    URI_Ref dai;
+    kiln::core::CNewRsc c(app, &dai, "W0074");
+    const bool made = c.Build([&] {
+        URI_Ref doi = owner.doi;
+        if (doi.IsEmpty()) c.Adopt(app.NewRsc_DOI(&doi, owner.lnode, owner.dataObject), doi);
+        URI_Ref member;
+        c.Adopt(app.NewRsc_DAI(&member, doi, dfn, name), member);
+        return member;
+    });
+    if (!made) return false;
+    Redisplay(view);
+    return true;
+}
+
+}  // namespace
+
+std::optional<bool> OnDemandDOI(CKiln_Main& app, CBase_Cmd* view, const Struct_EditPack& pack, const URI_Ref& lnode) {
     // The page puts the field's path ("Mod.stVal[ST]") into the second pair list.
     const CString path = pack.vList2.vPairs.empty() ? CString() : pack.vList2.vPairs.front().second;
     if (!ContainsAfterFirst(path, ".")) return std::nullopt;
     const CString doName = StringBefore(path, ".");
     std::vector<URI_Ref> chain;
-    app.Get_AbstractTypes(app.DocMtd_getFirstUri_ofAsso(rsc, "sec:LNode.LNodeType"), &chain,
+    app.Get_AbstractTypes(app.DocMtd_getFirstUri_ofAsso(lnode, "sec:LNode.LNodeType"), &chain,
                           "sec:LNodeType.Abstract_Type");
     URI_Ref found;
     for (const URI_Ref& type : chain) {
@@ -67,57 +134,22 @@ std::optional<bool> OnDemandDOI(CKiln_Main& app, Struct_EditPack& pack, URI_Ref&
     if (found.IsEmpty()) return std::nullopt;
     // The node may hold the instance already: it is used, never doubled.
     std::vector<URI_Ref> dois;
-    app.DocMtd_get_Association_BUris(rsc, "sec:LNode.DOIs", dois, kRoleOrd, SortPolicy_ByOrd);
-    URI_Ref doi;
+    app.DocMtd_get_Association_BUris(lnode, "sec:LNode.DOIs", dois, kRoleOrd, SortPolicy_ByOrd);
+    DaiOwner owner{URI_Ref(), lnode, found, app.DocMtd_getValue_ofAttr(found, kRoleName)};
     for (const URI_Ref& d : dois)
-        if (app.DocMtd_getFirstUri_ofAsso(d, "sec:DOI.DO") == found) doi = d;
-    for (size_t k = 0; doi.IsEmpty() && k < dois.size(); ++k)
-        if (app.DocMtd_getValue_ofAttr(dois[k], kRoleName) == doName) doi = dois[k];
-    if (doi.IsEmpty() && !app.NewRsc_DOI(&doi, rsc, found)) return false;
-    rsc = doi;
-    field = path;
-    return std::nullopt;
+        if (app.DocMtd_getFirstUri_ofAsso(d, "sec:DOI.DO") == found) owner.doi = d;
+    for (size_t k = 0; owner.doi.IsEmpty() && k < dois.size(); ++k)
+        if (app.DocMtd_getValue_ofAttr(dois[k], kRoleName) == doName) owner.doi = dois[k];
+    if (!ContainsAfterFirst(path, "[") || !ContainsAfterFirst(path, "]")) return false;
+    if (owner.doi.IsSet()) return OnDemandDAI(app, view, owner.doi, path);
+    return MakeDAI(app, view, owner, path);
 }
 
 bool OnDemandDAI(CKiln_Main& app, CBase_Cmd* view, const URI_Ref& doi, const CString& field) {
-    if (!Ask("是否创建" + field + "的值？", "$?$创建当前值？")) return false;
-    std::vector<URI_Ref> dais;
-    URI_Ref last;
-    if (app.DocMtd_get_descendent_BUris(doi, "sec:DOI.DAIs", dais, last, kRoleOrd, SortPolicy_ByOrd) == 0)
-        return false;
-    auto exists = [&](const CString& name) {
-        for (const URI_Ref& d : dais)
-            if (app.DocMtd_getValue_ofAttr(d, kRoleName) == name) {
-                _AfxMessageBox("已经存在“" + field + "”的当前值，不用创建！", MB_OK, "", nullptr);
-                return true;
-            }
-        return false;
-    };
-    if (exists(field)) return false;
-    // The DO of the DOI's name in its node's type, as the export and the
-    // check judge the DOI: its own link may name the DO of a type the node
-    // had before. A DOI of a node without a type goes by its link.
-    URI_Ref dataObject = app.DocMtd_getFirstUri_ofAsso(doi, "sec:DOI.DO");
-    URI_Ref lnode = app.DocMtd_getFirstUri_ofAsso(doi, "sec:DOI.LNode");
-    if (app.DocMtd_getFirstUri_ofAsso(lnode, "sec:LNode.LNodeType").IsSet())
-        dataObject = app.Get_DO_Dfn(lnode, app.DocMtd_getValue_ofAttr(doi, kRoleName));
-    CString name = field;
-    URI_Ref dfn = app.Get_DA_Dfn(dataObject, name);
-    if (dfn.IsEmpty()) {
-        // A path from the node's page begins with the data object's name;
-        // the DAI is named without it, and never made twice.
-        name = StringAfter(field, ".");
-        dfn = app.Get_DA_Dfn(dataObject, name);
-        if (dfn.IsSet() && exists(name)) return false;
-    }
-    if (dfn.IsEmpty()) {
-        _AfxMessageBox("不能创建复合结构的值，或不合法的DA/BDA！", MB_OK, "", nullptr);
-        return false;
-    }
-    URI_Ref dai;
-    if (!app.NewRsc_DAI(&dai, doi, dfn, name)) return false;
-    Redisplay(view);
-    return true;
+    return MakeDAI(app, view,
+                   {doi, app.DocMtd_getFirstUri_ofAsso(doi, "sec:DOI.LNode"),
+                    app.DocMtd_getFirstUri_ofAsso(doi, "sec:DOI.DO"), app.DocMtd_getValue_ofAttr(doi, kRoleName)},
+                   field);
 }
 
 bool OnDemandMapItem(CKiln_Main& app, CBase_Cmd* view, const URI_Ref& infoItem) {

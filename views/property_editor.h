@@ -12,10 +12,11 @@ namespace kiln::views {
 // Items made on demand (views/on_demand.cpp).
 // The default value of a DA or BDA ("sec:Val"); empty when it has one already.
 std::optional<bool> OnDemandValue(CKiln_Main& app, CBase_Cmd* view, const URI_Ref& attr);
-// The DOI named by the path in the pack's second pair list ("Mod.stVal[ST]")
-// on a logical node's page: when made, it replaces `rsc` and the path
-// replaces `field`. Empty to go on; false when a query failed.
-std::optional<bool> OnDemandDOI(CKiln_Main& app, Struct_EditPack& pack, URI_Ref& rsc, CString& field);
+// The DAI named by the path in the pack's second pair list ("Mod.stVal[ST]")
+// on a logical node's page, in the node's DOI of the path's data object,
+// made with the DAI where the node holds none (never without it). Empty
+// when no data object of the node's type has the path's name.
+std::optional<bool> OnDemandDOI(CKiln_Main& app, CBase_Cmd* view, const Struct_EditPack& pack, const URI_Ref& lnode);
 // The DAI of a DOI named by a data-attribute path.
 bool OnDemandDAI(CKiln_Main& app, CBase_Cmd* view, const URI_Ref& doi, const CString& field);
 // The mapping item of an information item.

@@ -98,13 +98,13 @@ TEST_F(SchemaTest, EmptyDataSetsAndLogControlWithoutLog) {
     const std::string ptoc = "PROT/PPTOC1";  // as the file names it
     EXPECT_EQ(LinesAfterSuccess(),
               (std::vector<std::string>{"未导出LLN0（LDevice中已有LLN0）：PROT/LLN0",
-                                        "未导出数据集成员（未指向LNode的DO）：PROT/LLN0.dsPrt:Str.general",
+                                        "未导出数据集成员（未指向LNode）：PROT/LLN0.dsPrt:Str.general",
                                         "未导出数据集（没有成员）：PROT/LLN0.dsEmpty",
                                         "未导出控制块的数据集引用（数据集未导出）：PROT/LLN0.urcbEmpty:dsEmpty",
                                         "未导出控制块的数据集引用（数据集未导出）：PROT/LLN0." +
                                             Get(c.lcb, "cim:Naming.name").str() + ":dsEmpty",
                                         "未导出GSE控制块（不支持导出）：PROT/LLN0.GSE控制块_1",
-                                        "未导出数据集成员（未指向LNode的DO）：" + ptoc + ".dsLost:Op",
+                                        "未导出数据集成员（未指向LNode）：" + ptoc + ".dsLost:Op",
                                         "未导出数据集（没有成员）：" + ptoc + ".dsLost",
                                         "未导出采样控制块（不支持导出）：" + ptoc + ".采样控制块_1",
                                         "未导出定值控制块（不在LLN0中）：PROT/MMXU1.SGCB",
@@ -328,10 +328,11 @@ const RuleRow kRuleRows[] = {
              t.Link(node, "sec:LNode.LNodeType", empty);
          }
      },
-     {"未导出数据集成员（未指向LNode的DO）：PROT/LLN0.dsPrt:Op.stVal", "未导出数据集成员（未指向LNode的DO）：PROT/LLN0.dsPrt:A.phsA",
+     {"未导出数据集成员（LN类型中没有该DO）：PROT/LLN0.dsPrt:PPTOC1.Op.stVal",
+      "未导出数据集成员（LN类型中没有该DO）：PROT/LLN0.dsPrt:MMXU1.A.phsA",
       "未导出数据集（没有成员）：PROT/LLN0.dsPrt", "未导出控制块的数据集引用（数据集未导出）：PROT/LLN0.brcbPrt:dsPrt",
       "未导出控制块的数据集引用（数据集未导出）：PROT/LLN0.lcbPrt:dsPrt", "未导出DOI（LN类型中没有该DO）：PROT/PPTOC1.Mod",
-      "未导出外部输入量的源（未指向LNode的DO）：PROT/MMXU1.Trip_In:Op.stVal",
+      "未导出外部输入量的源（LN类型中没有该DO）：PROT/MMXU1.Trip_In:Op.stVal",
       "不符合SCL的DataTypeTemplates（没有DOType）：DataTypeTemplates", "不符合SCL的LNodeType（没有DO）：LLN0_E",
       "不符合SCL的LNodeType（没有DO）：PTOC_E", "不符合SCL的LNodeType（没有DO）：MMXU_E"}},
     {"DA type without BDA and enumeration without values",
@@ -404,8 +405,8 @@ const RuleRow kRuleRows[] = {
          t.Set(t.MakeUnder(t.m.ctlModel, "sec:EnumVal", "sbo3", "sec:EnumVal.EnumType"), "e301:OrdNaming.ord", "- 5");
      },
      // A DA without fc is no attribute a member or an input can name.
-     {"未导出数据集成员（未指向LNode的DO）：PROT/LLN0.dsPrt:Op.stVal",
-      "未导出外部输入量的源（未指向LNode的DO）：PROT/MMXU1.Trip_In:Op.stVal",
+     {"未导出数据集成员（DO类型中没有该DA）：PROT/LLN0.dsPrt:PPTOC1.Op.stVal",
+      "未导出外部输入量的源（DO类型中没有该DA）：PROT/MMXU1.Trip_In:Op.stVal",
       "不符合SCL的DO（transient取值错误）：PTOC_T.Str:maybe", "不符合SCL的DA（fc取值错误）：P1_SPS.stVal:",
       "不符合SCL的DA（bType取值错误）：P1_SPS.q:Quality2", "不符合SCL的DA（valKind取值错误）：P1_SPS.q:Fixed",
       "不符合SCL的DA（count取值错误）：P1_SPS.q:q-1",
@@ -431,8 +432,8 @@ const RuleRow kRuleRows[] = {
          t.Set(c.extRef, "sec:DARef.daName", "stVal..q");
      },
      // References the node's type has no DO or DA for are left out and named.
-     {"未导出数据集成员（未指向LNode的DO）：PROT/LLN0.dsPrt:A.phsA.x",
-      "未导出外部输入量的源（未指向LNode的DO）：PROT/MMXU1.Trip_In:Op.x.y.stVal..q",
+     {"未导出数据集成员（DO类型中没有该DA）：PROT/LLN0.dsPrt:MMXU1.A.phsA.x",
+      "未导出外部输入量的源（DO类型中没有该DA）：PROT/MMXU1.Trip_In:Op.x.y.stVal..q",
       "不符合SCL的报告控制块（rptID格式错误）：PROT/LLN0.brcbPrt:保护事件",
       "不符合SCL的报告控制块（bufTime取值错误）：PROT/LLN0.brcbPrt:1.5",
       "不符合SCL的报告控制块（indexed取值错误）：PROT/LLN0.brcbPrt:yes",
@@ -520,6 +521,34 @@ const RuleRow kRuleRows[] = {
       "不符合SCL的DAI（valKind取值错误）：PROT/PPTOC1.Mod.stVal:Fixed",
       "不符合SCL的DAI（valImport取值错误）：PROT/PPTOC1.Mod.stVal:yes", "不符合SCL的SDI（ix取值错误）：PROT/PPTOC1.Mod.origin:+x",
       "不符合SCL的值（INT32取值错误）：PROT/PPTOC1.Mod.stVal:"}},
+    {"members left out or doubtful, each named with its node and why",
+     [](SclRulesTest& t, const CompleteIcd& c) {
+         auto member = [&](const URI_Ref& node, const char* doName, const char* daName, int ord) {
+             const URI_Ref f = t.MakeUnder(c.dataSet, "sec:FCDA", "F", "sec:FCDA.DataSet", ord);
+             t.Link(f, "sec:DARef.LNode", node);
+             t.Set(f, "sec:DARef.doName", doName);
+             t.Set(f, "sec:DARef.daName", daName);
+             t.Set(f, "sec:FCDA.fc", EnumValue("FCType", "ST"));
+         };
+         // Nodes that differ in their instance's text only.
+         member(c.ptoc, "Gone", "", 3);
+         member(t.MakeLNode(c.ld, "P", "", "01", 4, c.ptocT), "Gone", "", 4);
+         // A DO whose type was cleared.
+         t.MakeDO(c.ptocT, "Str", 2, URI_Ref());
+         member(c.ptoc, "Str", "", 5);
+         // A node whose type holds the DO but names no class.
+         const URI_Ref classless = t.MakeLNodeType(c.pkg, "XSWI_T", 4);
+         t.MakeDO(classless, "Pos", 1, t.m.p1Sps);
+         const URI_Ref q1 = t.MakeLNode(c.ld, "Q1", "", "1", 5, classless);
+         t.Set(q1, "cim:Naming.name", "Q1XSWI1");
+         member(q1, "Pos", "stVal", 6);
+     },
+     {"未导出数据集成员（LN类型中没有该DO）：PROT/LLN0.dsPrt:PPTOC1.Gone",
+      "未导出数据集成员（LN类型中没有该DO）：PROT/LLN0.dsPrt:PPTOC01.Gone",
+      "未导出数据集成员（DO未指定DOType）：PROT/LLN0.dsPrt:PPTOC1.Str",
+      "未导出数据集成员（LN类型未指定lnClass）：PROT/LLN0.dsPrt:Q1XSWI1.Pos.stVal",
+      "不符合SCL的LN（lnClass格式错误）：PROT/Q11", "不符合SCL的DO（type未指向DOType）：PTOC_T.Str",
+      "不符合SCL的LNodeType（lnClass格式错误）：XSWI_T"}},
     {"block and log names outside the pattern and twice",
      [](SclRulesTest& t, const CompleteIcd& c) {
          t.Set(c.rcb, "cim:Naming.name", "报告");

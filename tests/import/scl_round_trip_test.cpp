@@ -1032,8 +1032,8 @@ INSTANTIATE_TEST_SUITE_P(
                            "<BDA name=\"f\" bType=\"FLOAT32\"/></DAType>"),
                  {"edit PTOC1 sec:LNode.LNodeType T2"},
                  {{"//FCDA/@doName", {"Mod"}}, {"//ExtRef/@*", {"in1"}}},
-                 {"未导出数据集成员（未指向LNode的DO）：L/LLN0.ds:StrVal",
-                  "未导出外部输入量的源（未指向LNode的DO）：L/LLN0.in1:StrVal.setMag.f"}},
+                 {"未导出数据集成员（LN类型中没有该DO）：L/LLN0.ds:PTOC1.StrVal",
+                  "未导出外部输入量的源（LN类型中没有该DO）：L/LLN0.in1:StrVal.setMag.f"}},
         ValueRow{"a node given a type whose DO lacks the attribute a data-set member and an input name",
                  SparseScl("<DataSet name=\"ds\"><FCDA ldInst=\"L\" lnClass=\"LLN0\" doName=\"Mod\" fc=\"ST\"/>"
                            "<FCDA ldInst=\"L\" lnClass=\"PTOC\" lnInst=\"1\" doName=\"StrVal\" daName=\"setMag\" "
@@ -1046,8 +1046,8 @@ INSTANTIATE_TEST_SUITE_P(
                            "type=\"V_AV\"/></DOType><DAType id=\"V_AV\"><BDA name=\"f\" bType=\"FLOAT32\"/></DAType>"),
                  {"edit PTOC1 sec:LNode.LNodeType T2", "check"},
                  {{"//FCDA/@doName", {"Mod"}}, {"//ExtRef/@*", {"in1"}}},
-                 {"未导出数据集成员（未指向LNode的DO）：L/LLN0.ds:StrVal.setMag",
-                  "未导出外部输入量的源（未指向LNode的DO）：L/LLN0.in1:StrVal.setMag.f",
+                 {"未导出数据集成员（DO类型中没有该DA）：L/LLN0.ds:PTOC1.StrVal.setMag",
+                  "未导出外部输入量的源（DO类型中没有该DA）：L/LLN0.in1:StrVal.setMag.f",
                   "T2/StrVal.setMag lnType下按此路径找不到此DO或DA"}},
         ValueRow{"a data-set member and an input naming an element past its array's count",
                  SparseScl("<DataSet name=\"ds\"><FCDA ldInst=\"L\" lnClass=\"MHAI\" lnInst=\"1\" doName=\"HA\" "
@@ -1062,7 +1062,7 @@ INSTANTIATE_TEST_SUITE_P(
                            "type=\"V_AV\"/></DOType><DAType id=\"V_AV\"><BDA name=\"f\" bType=\"FLOAT32\"/></DAType>"),
                  {"check"},
                  {{"//FCDA/@daName", {"phsAHar(15).cVal"}}, {"//ExtRef/@*", {"in1"}}},
-                 {"未导出数据集成员（DO类型中没有该数组元素）：L/LLN0.ds:HA.phsAHar(16)",
+                 {"未导出数据集成员（DO类型中没有该数组元素）：L/LLN0.ds:MHAI1.HA.phsAHar(16)",
                   "未导出外部输入量的源（DO类型中没有该数组元素）：L/LLN0.in1:HA.phsAHar(16).cVal.f",
                   "T5/HA.phsAHar(16) lnType下按此路径找不到此DO或DA", "T5/HA.phsAHar(16).cVal.f lnType下按此路径找不到此DO或DA"}},
         ValueRow{"a maker's node given a type whose DO lacks an attribute a DAI holds",

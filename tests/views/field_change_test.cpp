@@ -816,6 +816,26 @@ TEST_F(FieldChange, MapItemPropertiesAndInfoItemIds) {
     ui.AnswerYes();
     EXPECT_TRUE(app.Rsc_Delete(*watts, true));
     EXPECT_EQ(Get(totW, unit), "");
+    // So does a new enumeration of the unit's attribute that lacks its code
+    // (refused where the item cannot be changed); one that holds it keeps it.
+    Set(totW, unit, EnumValue("SIUnitEnum", "38"));
+    std::vector<URI_Ref> bdas;
+    Doc().ByClass("sec:BDA", bdas);
+    const auto siUnit = std::find_if(bdas.begin(), bdas.end(), [&](const URI_Ref& b) { return Get(b, "cim:Naming.name") == "SIUnit"; });
+    ASSERT_NE(siUnit, bdas.end());
+    const URI_Ref kept = MakeEnumType(m.instPkg, "Kept", 9, {"x"}), health = MakeEnumType(m.instPkg, "Health", 9, {"Ok"});
+    Set(MakeUnder(kept, "sec:EnumVal", "W", "sec:EnumVal.EnumType", 38), "sec:EnumVal.val", "W");
+    ui.ClearCalls();
+    EXPECT_FALSE(Change(*siUnit, "sec:BDA.DefinedBy_EnumType", CString(kept.sUri)));
+    EXPECT_EQ(Get(totW, unit), EnumValue("SIUnitEnum", "38"));
+    Doc().SetDomainEditable(DomainOf(icd.icd), false);
+    EXPECT_FALSE(Change(*siUnit, "sec:BDA.DefinedBy_EnumType", CString(health.sUri)));
+    Doc().SetDomainEditable(DomainOf(icd.icd), true);
+    EXPECT_EQ(Targets(*siUnit, "sec:BDA.DefinedBy_EnumType"), std::vector<URI_Ref>{kept});
+    EXPECT_FALSE(Change(*siUnit, "sec:BDA.DefinedBy_EnumType", CString(health.sUri)));
+    EXPECT_EQ(ui.Messages(), (std::vector<CString>{"枚举类型Health中没有序号为38的枚举值，不可编辑的域中的映射条目的单位不能清除：MI:W，不能修改！",
+                                                   "枚举类型Health中没有序号为38的枚举值，已清除映射条目的单位：MI:W！"}));
+    EXPECT_EQ(Get(totW, unit), "");
 
     Set(icd.i1, "sec:InfoItem.id", "1");
     ui.ClearCalls();

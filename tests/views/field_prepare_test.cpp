@@ -130,14 +130,26 @@ TEST_F(FieldPrepare, AnInstanceOnTheNodesPageUsesTheDoiItHas) {
     EXPECT_EQ(app.DocMtd_getFirstUri_ofAsso(dais[1], "sec:DAI.BDA"), m.spsD);
 }
 
-TEST_F(FieldPrepare, ADataObjectOfAnAbstractTypeGetsItsDoiBeforeTheQuestion) {
+TEST_F(FieldPrepare, ADataObjectOfAnAbstractTypeGetsItsDoiWithItsValueOnly) {
+    // Declined, or a path its DO does not hold: no DOI either.
+    for (const char* path : {"Str.q[ST]", "Str.bogus[ST]", "Str.origin[ST]"}) {
+        pack.vList2.Clear();
+        pack.vList2.Add("", path);
+        if (path == std::string("Str.q[ST]"))
+            ui.AnswerNo();
+        else
+            ui.AnswerYes();
+        EXPECT_FALSE(Prepare(icd.lnPtoc, "sec:LNode.DOIs")) << path;
+        EXPECT_EQ(Targets(icd.lnPtoc, "sec:LNode.DOIs"), std::vector<URI_Ref>{icd.doiOp}) << path;
+    }
+    pack.vList2.Clear();
     pack.vList2.Add("", "Str.q[ST]");
-    ui.AnswerNo();
-    EXPECT_FALSE(Prepare(icd.lnPtoc, "sec:LNode.DOIs"));
+    ui.AnswerYes();
+    EXPECT_TRUE(Prepare(icd.lnPtoc, "sec:LNode.DOIs"));
     auto dois = Targets(icd.lnPtoc, "sec:LNode.DOIs");
     ASSERT_EQ(dois.size(), 2u);
     EXPECT_EQ(app.DocMtd_getFirstUri_ofAsso(dois[1], "sec:DOI.DO"), m.ptocStr);
-    EXPECT_TRUE(Targets(dois[1], "sec:DOI.DAIs").empty());
+    EXPECT_EQ(Targets(dois[1], "sec:DOI.DAIs").size(), 1u);
     // A structured attribute has no path of its own.
     ui.ClearCalls();
     ui.AnswerYes();
@@ -145,7 +157,7 @@ TEST_F(FieldPrepare, ADataObjectOfAnAbstractTypeGetsItsDoiBeforeTheQuestion) {
     EXPECT_EQ(ui.Messages().back(), "不能创建复合结构的值，或不合法的DA/BDA！");
     ui.AnswerYes();
     EXPECT_TRUE(Prepare(dois[1], "origin[ST].orCat"));
-    EXPECT_EQ(Targets(dois[1], "sec:DOI.DAIs").size(), 1u);
+    EXPECT_EQ(Targets(dois[1], "sec:DOI.DAIs").size(), 2u);
 }
 
 TEST_F(FieldPrepare, APathNoTypeDeclaresMakesNothing) {
