@@ -141,11 +141,11 @@ private:
     // A data-set member, an input or a mapping item: a node's DO and DA by name.
     bool IsDataRef() const { return Is("sec:FCDA") || Is("sec:ExtRef") || Is("sec:MapItem"); }
     CString Get(const URI_Ref& r, const char* role) { return m_app.DocMtd_getValue_ofAttr(r, role); }
-    void Put(const URI_Ref& r, const char* role, const CString& v) { m_app.DocMtd_Modify_attribute_value(r, role, v); }
-    // Empties a field that holds a text; one that holds none is left as it is.
-    void Clear(const URI_Ref& r, const char* role) {
-        if (!Get(r, role).IsEmpty()) Put(r, role, "");
+    // Stores a value the field does not hold already (an empty one where it holds none is none).
+    void Put(const URI_Ref& r, const char* role, const CString& v) {
+        if (Get(r, role) != v) m_app.DocMtd_Modify_attribute_value(r, role, v);
     }
+    void Clear(const URI_Ref& r, const char* role) { Put(r, role, ""); }
 
     CKiln_Main& m_app;
     URI_Ref m_rsc;
@@ -179,6 +179,8 @@ bool FieldChange::Run() {
         if (!m_app.DocMtd_Get_AssoDfn(cls, m_field, asso)) return false;
         return Association();
     }
+    // The value the page shows already: nothing to change.
+    if (m_new == kiln::views::ShownValue(m_app, m_rsc, m_field)) return false;
     if (Is("sec:RCB") && (m_field == "sec:RCB.gi" || m_field == "sec:RCB.rptEna")) return ReportBlockFlag();
     if (kiln::views::ContainsAfterFirst(attr.sText6, ":Boolean")) return true;
     if (m_field == "sec:FCDA.fc" && Is("sec:FCDA") && !MemberConstraint()) return false;
