@@ -179,8 +179,11 @@ bool FieldChange::Run() {
         if (!m_app.DocMtd_Get_AssoDfn(cls, m_field, asso)) return false;
         return Association();
     }
-    // The value the page shows already: nothing to change.
-    if (m_new == kiln::views::ShownValue(m_app, m_rsc, m_field)) return false;
+    // A field that holds nothing shows what its file writes: given that, the
+    // edit changes nothing (and stores no empty value). A value it holds
+    // goes through the checks, which may mend what hangs on it.
+    if (m_app.DocMtd_getValue_ofAttr(m_rsc, m_field).IsEmpty() && m_new == kiln::views::ShownValue(m_app, m_rsc, m_field))
+        return false;
     if (Is("sec:RCB") && (m_field == "sec:RCB.gi" || m_field == "sec:RCB.rptEna")) return ReportBlockFlag();
     if (kiln::views::ContainsAfterFirst(attr.sText6, ":Boolean")) return true;
     if (m_field == "sec:FCDA.fc" && Is("sec:FCDA") && !MemberConstraint()) return false;
