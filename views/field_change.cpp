@@ -182,8 +182,8 @@ bool FieldChange::Run() {
     // A field that holds nothing shows what its file writes: given that, the
     // edit changes nothing (and stores no empty value). A value it holds
     // goes through the checks, which may mend what hangs on it.
-    if (m_app.DocMtd_getValue_ofAttr(m_rsc, m_field).IsEmpty() && m_new == kiln::views::ShownValue(m_app, m_rsc, m_field))
-        return false;
+    const bool holdsNone = m_app.DocMtd_getValue_ofAttr(m_rsc, m_field).IsEmpty();
+    if (holdsNone && m_new == kiln::views::ShownValue(m_app, m_rsc, m_field)) return false;
     if (Is("sec:RCB") && (m_field == "sec:RCB.gi" || m_field == "sec:RCB.rptEna")) return ReportBlockFlag();
     if (kiln::views::ContainsAfterFirst(attr.sText6, ":Boolean")) return true;
     if (m_field == "sec:FCDA.fc" && Is("sec:FCDA") && !MemberConstraint()) return false;

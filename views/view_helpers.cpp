@@ -20,10 +20,10 @@ namespace {
 struct WrittenDefault {
     const char* cls;
     const char* role;
-    CString (*written)(CKiln_Main&, const URI_Ref&);
+    CString (*written)(CKiln_Main&, const URI_Ref&);  // what the file writes
 };
 const WrittenDefault kWrittenDefaults[] = {
-    {"sec:LNode", "sec:LNode.lnClass", [](CKiln_Main& app, const URI_Ref& node) { return core::LnClassOfNode(app, node); }},
+    {"sec:LNode", "sec:LNode.lnClass", core::LnClassOfNode},
 };
 
 }  // namespace
