@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "commands/command_frame.h"
+#include "core/type_classes.h"
 
 namespace kiln::commands {
 namespace {
@@ -91,7 +92,7 @@ Next WriteDODescByLNodeDOI(CommandFrame& f) {
     bool closed = false;
     for (const URI_Ref& node :
          InOrder(app, icd, "sec:ICD.IED/sec:IED.Servers/sec:Server.LDevices/sec:LDevice.LNodes")) {
-        const CString nodeName = Attr(app, node, "cim:Naming.name");
+        const CString nodeName = kiln::core::NodeName(app, node);
         const CString typeName = Attr(app, FirstOf(app, node, "sec:LNode.LNodeType"), "cim:Naming.name");
         bool nodeWritten = false;
         for (const URI_Ref& doi : InOrder(app, node, "sec:LNode.DOIs")) {

@@ -154,13 +154,11 @@ bool CKiln_Main::NewRsc_LDevice(URI_Ref* pOut, URI_Ref parent, URI_Ref lln0Type,
         else
             c.Link(ld, "sec:LDevice.Server", DocMtd_getFirstUri_ofAsso(parent, "sec:IED.Servers"));
         c.Write(ld, "sec:LDevice.isAbstract", BoolText(bTemplate));
-        // LLN0 and LPHD keep their plain names; their instance numbers stay.
-        const std::pair<const URI_Ref*, const char*> kFixedNodes[] = {{&lln0Type, "LLN0"}, {&lphdType, "LPHD"}};
-        for (const auto& [type, nodeName] : kFixedNodes) {
+        // The device's LLN0 and LPHD, named as every other node made.
+        for (const URI_Ref* type : {&lln0Type, &lphdType}) {
             if (type->IsEmpty()) continue;
             URI_Ref node;
             c.Adopt(NewRsc_LNode(&node, ld, *type, true), node);
-            c.Write(node, kRoleName, nodeName);
         }
         if (templateLD.sClass == "sec:LDevice") c.Link(ld, "sec:LDevice.Abstract_LDevice", templateLD);
         return ld;
@@ -171,9 +169,9 @@ bool CKiln_Main::NewRsc_LNode(URI_Ref* pOut, const URI_Ref& ld, const URI_Ref& l
     CNewRsc c(*this, pOut, "W0072");
     if (!c.Admit(ld, {"sec:LDevice"}, "指定 LDevice 错误！")) return false;
     const CString n = Get_NewRscSeq(ld, "sec:LDevice.LNodes");
-    CString name = "LN_" + n, inst;
+    CString name = "LN_" + n, inst, lnClass;
     if (lnType.IsSet()) {
-        const CString lnClass = LnClassOfType(*this, lnType);
+        lnClass = LnClassOfType(*this, lnType);
         if (bInstNo) {
             // The instance number counts the device's nodes of the same class;
             // it does not look for a free number.
@@ -190,9 +188,11 @@ bool CKiln_Main::NewRsc_LNode(URI_Ref* pOut, const URI_Ref& ld, const URI_Ref& l
         c.Link(node, "sec:LNode.LDevice", ld);
         c.Write(node, OrdRole(), n);
         if (lnType.IsSet()) c.Link(node, "sec:LNode.LNodeType", lnType);
+        // The node holds the class its files write, so that its page shows it.
+        if (!lnClass.IsEmpty()) c.Write(node, "sec:LNode.lnClass", lnClass);
         return node;
     });
-    if (made && bInstNo && lnType.IsSet()) NoteNewNode(*this, ld, LnClassOfType(*this, lnType));
+    if (made && bInstNo && lnType.IsSet()) NoteNewNode(*this, ld, lnClass);
     return made;
 }
 

@@ -1,4 +1,5 @@
 #include "core/kiln_main.h"
+#include "core/type_classes.h"
 #include "platform/mfc/text_funcs.h"
 
 using kiln::core::kRoleName;
@@ -16,21 +17,25 @@ CString windingWord(const CString& windingType) {
 
 }  // namespace
 
-CString CKiln_Main::LNodeText(const URI_Ref& lnode, bool bLabelled, const CString& desc) {
-    const CString prefix = DocMtd_getValue_ofAttr(lnode, "sec:LNode.prefix");
+CString CKiln_Main::LNodeText(const URI_Ref& lnode, bool bLabelled, const CString& desc, bool bAsWritten) {
+    CString prefix = DocMtd_getValue_ofAttr(lnode, "sec:LNode.prefix");
     CString lnClass = DocMtd_getValue_ofAttr(lnode, "sec:LNode.lnClass");
-    const CString lnInst = DocMtd_getValue_ofAttr(lnode, "sec:LNode.lnInst");
+    CString lnInst = DocMtd_getValue_ofAttr(lnode, "sec:LNode.lnInst");
     // Without a class of its own the node shows the LN class of its type;
     // the node itself stays as it is.
     if (lnClass.IsEmpty())
         lnClass = DocMtd_getFirstValue_ofAsso(lnode, "sec:LNode.LNodeType/sec:LNodeType.ClassOf_LNType", kRoleName);
+    if (bAsWritten) {
+        const kiln::core::NodeNameParts parts = kiln::core::WrittenNodeParts(*this, lnode);
+        prefix = parts.prefix, lnClass = parts.lnClass, lnInst = parts.inst;
+    }
     CString text = "[" + prefix + "]" + lnClass + "[" + lnInst + "]";
     if (!desc.IsEmpty()) text += "(" + desc + ")";
     if (bLabelled) return "逻辑节点:" + text;
     return DocMtd_getFirstValue_ofAsso(lnode, "sec:LNode.LDevice", kRoleName) + "/" + text;
 }
 
-CString CKiln_Main::GetRscText(URI_Ref& rsc, bool bLabelled) {
+CString CKiln_Main::GetRscText(URI_Ref& rsc, bool bLabelled, bool bAsWritten) {
     Struct_RscInst inst;
     if (!DocMtd_TestBy_RscInst(rsc.sUri, &inst, 0, true)) return "???";
     const CString N = inst.sName;
@@ -53,7 +58,7 @@ CString CKiln_Main::GetRscText(URI_Ref& rsc, bool bLabelled) {
         label = "逻辑装置:";
         if (!D.IsEmpty()) body = N + "(" + D + ")";
     } else if (cls == "sec:LNode") {
-        return LNodeText(self, bLabelled, D);
+        return LNodeText(self, bLabelled, D, bAsWritten);
     } else if (cls == "sec:LNodeType") {
         if (DocMtd_getValue_ofAttr(self, "sec:LNodeType.isInstType") == "true" && !D.IsEmpty())
             body = N + " (" + D + ")";

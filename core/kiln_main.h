@@ -161,8 +161,10 @@ public:
     // ======================================================================
     // The text a resource is shown by: its class label and name, and for some
     // classes further attributes; "???" for a resource the document does not
-    // hold. With bLabelled false the class label is left out. Reads only.
-    CString GetRscText(URI_Ref& rsc, bool bLabelled);
+    // hold. With bLabelled false the class label is left out. With bAsWritten
+    // a logical node shows the parts of the name its files give it (an LLN0
+    // neither prefix nor instance), as messages quote it. Reads only.
+    CString GetRscText(URI_Ref& rsc, bool bLabelled, bool bAsWritten = false);
 
     // ======================================================================
     // Type queries: instance types, inheritance, packages (type_queries.cpp)
@@ -646,5 +648,5 @@ private:
     bool Get_DAs_of_aDO_Walk(URI_Ref& obj, Struct_DAs_ofDO* pOut, const CString& prefix,
                              std::vector<CString>* pConstraints, kiln::core::TypePath& onPath);
     // The logical-node text of GetRscText.
-    CString LNodeText(const URI_Ref& lnode, bool bLabelled, const CString& desc);
+    CString LNodeText(const URI_Ref& lnode, bool bLabelled, const CString& desc, bool bAsWritten);
 };

@@ -43,13 +43,29 @@ inline CString NodeNameText(const CString& prefix, const CString& lnClass, const
     return lnClass == "LLN0" ? lnClass : prefix + lnClass + inst;
 }
 
-// A node's name as above, its class the class of its type (which the ICD
-// writes); a node without one by the name it holds.
+// The parts of a node's name as the ICD writes them: its class the class of
+// its type (else the one it holds), an LLN0 without prefix and instance.
+struct NodeNameParts {
+    CString prefix, lnClass, inst;
+    bool typed = false;  // the class is its type's
+};
+inline NodeNameParts WrittenNodeParts(CKiln_Main& app, const URI_Ref& lnode) {
+    NodeNameParts parts;
+    parts.lnClass = LnClassOfType(app, app.DocMtd_getFirstUri_ofAsso(lnode, "sec:LNode.LNodeType"));
+    parts.typed = !parts.lnClass.IsEmpty();
+    if (!parts.typed) parts.lnClass = app.DocMtd_getValue_ofAttr(lnode, "sec:LNode.lnClass");
+    if (parts.lnClass == "LLN0") return parts;
+    parts.prefix = app.DocMtd_getValue_ofAttr(lnode, "sec:LNode.prefix");
+    parts.inst = app.DocMtd_getValue_ofAttr(lnode, "sec:LNode.lnInst");
+    return parts;
+}
+
+// A node's name made of the parts above; a node without a type by the name
+// it holds.
 inline CString NodeName(CKiln_Main& app, const URI_Ref& lnode) {
-    const CString lnClass = LnClassOfType(app, app.DocMtd_getFirstUri_ofAsso(lnode, "sec:LNode.LNodeType"));
-    if (lnClass.IsEmpty()) return app.DocMtd_getValue_ofAttr(lnode, kRoleName);
-    return NodeNameText(app.DocMtd_getValue_ofAttr(lnode, "sec:LNode.prefix"), lnClass,
-                        app.DocMtd_getValue_ofAttr(lnode, "sec:LNode.lnInst"));
+    const NodeNameParts parts = WrittenNodeParts(app, lnode);
+    if (!parts.typed) return app.DocMtd_getValue_ofAttr(lnode, kRoleName);
+    return NodeNameText(parts.prefix, parts.lnClass, parts.inst);
 }
 
 // A node's reference "LD/name" (its name as above); empty for a node outside

@@ -52,8 +52,9 @@ bool CKiln_Main::Chech_DARef_RepeatORhasDODA(URI_Ref icd) {
     auto name = [this](const URI_Ref& rsc) { return DocMtd_getValue_ofAttr(rsc, kName); };
     // "LD: x的LNode: y的" for the logical node reached from `from` along `toNode`.
     auto placeOf = [this](const URI_Ref& from, const CString& toNode) {
-        return "LD: " + DocMtd_getFirstValue_ofAsso(from, toNode + "/sec:LNode.LDevice", kRoleName) + "的LNode: " +
-               DocMtd_getFirstValue_ofAsso(from, toNode, kRoleName) + "的";
+        const URI_Ref node = DocMtd_getFirstUri_ofAsso(from, toNode);
+        return "LD: " + DocMtd_getFirstValue_ofAsso(node, "sec:LNode.LDevice", kRoleName) + "的LNode: " +
+               kiln::core::NodeName(*this, node) + "的";
     };
 
     // How a finding names a user of the list.

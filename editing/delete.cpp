@@ -280,7 +280,7 @@ private:
 
     bool Confirmed(const URI_Ref& rsc, const kiln::editing::CMemberUsers& users) {
         URI_Ref shown = rsc;
-        const CString question = "确实要删除“" + m_app.GetRscText(shown, true) + "”吗？" + UsersLeft(rsc) +
+        const CString question = "确实要删除“" + m_app.GetRscText(shown, true, true) + "”吗？" + UsersLeft(rsc) +
                                  kiln::editing::UsersQuestionLines(users);
         return _AfxMessageBox(question, MB_YESNO, "$?$删除确认", nullptr) == IDYES;
     }

@@ -137,7 +137,7 @@ bool CKiln_Import::Import_LNode(CKiln_Main* app, URI_Ref ld, XmlNode node, CStri
         AddEntry(m_pLNodesNode, "LNode", "错误：" + fullName, deviceName + "下的LNode:" + fullName + "inst不为空！",
                  &m_nErrors);
     }
-    app->Mtd_SetStatusBarText("正在导入LD:" + ldName + " LNode: " + fullName);
+    app->Mtd_SetStatusBarText("正在导入LD:" + ldName + " LNode: " + kiln::core::NodeNameText(prefix, lnClass, inst));
     auto type = m_mapNewLNodeTypes.find(lnType);
     if (type == m_mapNewLNodeTypes.end() || type->second.m_uShell.IsEmpty()) {
         AddEntry(m_pLNodesNode, "LNode", "错误：" + fullName,

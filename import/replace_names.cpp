@@ -23,6 +23,7 @@
 
 #include "core/member_rename.h"
 #include "core/name_rules.h"
+#include "core/type_classes.h"
 #include "import/import_util.h"
 #include "import/kiln_import.h"
 #include "platform/ui/ui_functions.h"
@@ -140,6 +141,8 @@ public:
         if (rsc.IsEmpty() || m_done.count(rsc.sUri)) return;
         CString value;
         if (!m_app->DocMtd_get_attribute_value(rsc, kRoleName, value)) return;
+        // A node is known by the name its files give it.
+        if (rsc.sClass == "sec:LNode") value = kiln::core::NodeName(*m_app, rsc);
         const Pair* pair = PairFor(value, rsc.sClass);
         if (!pair || !Editable(rsc)) return;
         m_done.insert(rsc.sUri);

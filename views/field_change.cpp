@@ -141,11 +141,11 @@ private:
     // A data-set member, an input or a mapping item: a node's DO and DA by name.
     bool IsDataRef() const { return Is("sec:FCDA") || Is("sec:ExtRef") || Is("sec:MapItem"); }
     CString Get(const URI_Ref& r, const char* role) { return m_app.DocMtd_getValue_ofAttr(r, role); }
-    void Put(const URI_Ref& r, const char* role, const CString& v) { m_app.DocMtd_Modify_attribute_value(r, role, v); }
-    // Empties a field that holds a text; one that holds none is left as it is.
-    void Clear(const URI_Ref& r, const char* role) {
-        if (!Get(r, role).IsEmpty()) Put(r, role, "");
+    // Stores a value the field does not hold already (an empty one where it holds none is none).
+    void Put(const URI_Ref& r, const char* role, const CString& v) {
+        if (Get(r, role) != v) m_app.DocMtd_Modify_attribute_value(r, role, v);
     }
+    void Clear(const URI_Ref& r, const char* role) { Put(r, role, ""); }
 
     CKiln_Main& m_app;
     URI_Ref m_rsc;
@@ -179,6 +179,11 @@ bool FieldChange::Run() {
         if (!m_app.DocMtd_Get_AssoDfn(cls, m_field, asso)) return false;
         return Association();
     }
+    // A field that holds nothing shows what its file writes: given that, the
+    // edit changes nothing (and stores no empty value). A value it holds
+    // goes through the checks, which may mend what hangs on it.
+    const bool holdsNone = m_app.DocMtd_getValue_ofAttr(m_rsc, m_field).IsEmpty();
+    if (holdsNone && m_new == kiln::views::ShownValue(m_app, m_rsc, m_field)) return false;
     if (Is("sec:RCB") && (m_field == "sec:RCB.gi" || m_field == "sec:RCB.rptEna")) return ReportBlockFlag();
     if (kiln::views::ContainsAfterFirst(attr.sText6, ":Boolean")) return true;
     if (m_field == "sec:FCDA.fc" && Is("sec:FCDA") && !MemberConstraint()) return false;
@@ -881,7 +886,8 @@ void FieldChange::ClearWhatTheNodeLacks(const CString& doName, bool doToo) {
     const CString daName = Get(m_rsc, "sec:DARef.daName");
     CString why, cleared;
     if (doToo && !doName.IsEmpty() && !NodeHoldsDo(doName)) {
-        why = "逻辑节点" + m_app.DocMtd_getFirstValue_ofAsso(m_rsc, "sec:DARef.LNode", kRoleName) + "的类型中没有" + doName;
+        why = "逻辑节点" + kiln::core::NodeName(m_app, m_app.DocMtd_getFirstUri_ofAsso(m_rsc, "sec:DARef.LNode")) +
+              "的类型中没有" + doName;
         cleared = "DO: " + doName + (daName.IsEmpty() ? CString() : "和DA: " + daName);
         Put(m_rsc, "sec:DARef.doName", "");
     } else if (!DoHoldsDaName(doName, daName)) {

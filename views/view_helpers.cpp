@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "core/map_item_target.h"
+#include "core/type_classes.h"
 #include "platform/mfc/text_funcs.h"
 
 namespace kiln::views {
@@ -11,6 +12,28 @@ bool DomainEditable(CKiln_Main& app, const URI_Ref& rsc) {
     CString domain;
     app.DocMtd_DEnv_Get_Rsc_Domain(rsc, domain);
     return app.DocMtd_DEnv_IsDomainEditable(domain);
+}
+
+namespace {
+
+// The fields a file writes from elsewhere when the resource holds nothing.
+struct WrittenDefault {
+    const char* cls;
+    const char* role;
+    CString (*written)(CKiln_Main&, const URI_Ref&);  // what the file writes
+};
+const WrittenDefault kWrittenDefaults[] = {
+    {"sec:LNode", "sec:LNode.lnClass", core::LnClassOfNode},
+};
+
+}  // namespace
+
+CString ShownValue(CKiln_Main& app, const URI_Ref& rsc, const CString& role) {
+    const CString stored = app.DocMtd_getValue_ofAttr(rsc, role);
+    if (!stored.IsEmpty()) return stored;
+    for (const WrittenDefault& d : kWrittenDefaults)
+        if (rsc.sClass == d.cls && role == d.role) return d.written(app, rsc);
+    return stored;
 }
 
 bool ContainsAfterFirst(const CString& text, const CString& part) {

@@ -15,6 +15,10 @@ bool IsFolderItem(const Struct_ItemDesc& item);
 // Whether the domain that holds the resource may be changed.
 bool DomainEditable(CKiln_Main& app, const URI_Ref& rsc);
 
+// The value a page shows for an attribute of a resource: the one stored, or
+// where nothing is, the one the files write (a node's class: its type's).
+CString ShownValue(CKiln_Main& app, const URI_Ref& rsc, const CString& role);
+
 // The property editor's "contains": `part` occurs after the first character.
 bool ContainsAfterFirst(const CString& text, const CString& part);
 

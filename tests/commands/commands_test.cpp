@@ -209,23 +209,23 @@ TEST_F(Commands, SwitchingTheBasicTypeClearsTheLinksThatNoLongerFit) {
 TEST_F(Commands, MovesRefreshTheTreesAlsoWhenNothingMoves) {
     const std::vector<URI_Ref> nodes = Members(ld, "sec:LDevice.LNodes");
     Run(nodes[0], "ICD:Move Up");
-    EXPECT_EQ(Names(ld, "sec:LDevice.LNodes"), (std::vector<CString>{"LLN0", "LPHD", "PTOC1"}));
+    EXPECT_EQ(Names(ld, "sec:LDevice.LNodes"), (std::vector<CString>{"LLN0", "LPHD1", "PTOC1"}));
     EXPECT_EQ(Refreshes(), (std::vector<int>{1, 2}));
     ui.ClearCalls();
     Run(nodes[2], "ICD:Move Up");
-    EXPECT_EQ(Names(ld, "sec:LDevice.LNodes"), (std::vector<CString>{"LLN0", "PTOC1", "LPHD"}));
+    EXPECT_EQ(Names(ld, "sec:LDevice.LNodes"), (std::vector<CString>{"LLN0", "PTOC1", "LPHD1"}));
     Run(nodes[2], "ICD:Move Sideways");  // a member of the group without a body of its own
     EXPECT_TRUE(ui.Messages().empty());
     EXPECT_EQ(Refreshes(), (std::vector<int>{1, 2, 1, 2}));
     ui.ClearCalls();
     ui.AnswerInput("3", "请输入序号：");
     Run(nodes[2], "ICD:Move To");
-    EXPECT_EQ(Names(ld, "sec:LDevice.LNodes"), (std::vector<CString>{"LLN0", "LPHD", "PTOC1"}));
+    EXPECT_EQ(Names(ld, "sec:LDevice.LNodes"), (std::vector<CString>{"LLN0", "LPHD1", "PTOC1"}));
     // A place outside the list, however far outside, moves nothing.
     for (const char* place : {"99", "abc", "0", "-1", "4294967297", "-4294967295", "18446744073709551617"}) {
         ui.AnswerInput(place, "请输入序号：");
         Run(nodes[2], "ICD:Move To");
-        EXPECT_EQ(Names(ld, "sec:LDevice.LNodes"), (std::vector<CString>{"LLN0", "LPHD", "PTOC1"})) << place;
+        EXPECT_EQ(Names(ld, "sec:LDevice.LNodes"), (std::vector<CString>{"LLN0", "LPHD1", "PTOC1"})) << place;
     }
     // Without an order number: nothing, not even a refresh.
     ui.ClearCalls();
@@ -292,7 +292,7 @@ TEST_F(Commands, DeletingANodeClearsItsMapItemsAndTheViewsAreRefreshedAlsoAfterN
     ui.ClearCalls();
     ui.AnswerYes("$?$删除确认");
     Run(ptoc, "ICD:Delete");
-    EXPECT_EQ(Names(ld, "sec:LDevice.LNodes"), (std::vector<CString>{"LLN0", "LPHD"}));
+    EXPECT_EQ(Names(ld, "sec:LDevice.LNodes"), (std::vector<CString>{"LLN0", "LPHD1"}));
     EXPECT_EQ(Get(mapItem, "sec:DARef.doName"), "");
     EXPECT_EQ(Get(mapItem, "sec:DARef.daName"), "");
     EXPECT_FALSE(app.m_bBulkDelete);

@@ -271,7 +271,7 @@ TEST_F(Creation, BaseDevicesOfAPackageAndTheirNodes) {
     std::vector<URI_Ref> bases = Members(m.instPkg, "sec:TypePackage.Base_LDevices");
     ASSERT_EQ(bases.size(), 1u);
     EXPECT_EQ(Get(bases[0], "sec:LDevice.isAbstract"), "true");
-    EXPECT_EQ(Names(bases[0], "sec:LDevice.LNodes"), (std::vector<CString>{"LLN0", "LPHD"}));
+    EXPECT_EQ(Names(bases[0], "sec:LDevice.LNodes"), (std::vector<CString>{"LLN0", "LPHD1"}));
     // A node of a base device: the package's own instance types.
     ui.AnswerInputChoice("P1_PTOC  (P1)", "选择逻辑节点类型：");
     Run(bases[0], "ICD:Add LNode");
@@ -288,7 +288,7 @@ TEST_F(Creation, ManyNodesAreNumberedOnWithinTheirClass) {
     ui.AnswerInputChoice("P1_PTOC  (P1)", "选择逻辑节点类型：").AnswerInput("3", "请输入数量：");
     Run(ld, "ICD:Add Many LNodes");
     std::vector<CString> names = Names(ld, "sec:LDevice.LNodes");
-    EXPECT_EQ(names, (std::vector<CString>{"LLN0", "LPHD", "PTOC1", "PTOC2", "PTOC3", "PTOC4"}));
+    EXPECT_EQ(names, (std::vector<CString>{"LLN0", "LPHD1", "PTOC1", "PTOC2", "PTOC3", "PTOC4"}));
     EXPECT_EQ(Get(Members(ld, "sec:LDevice.LNodes").back(), "sec:LNode.lnInst"), "4");
     EXPECT_EQ(Refreshes(), std::vector<int>{0});
     for (const char* count : {"abc", "0", "-2", "2x"}) {
@@ -324,7 +324,7 @@ TEST_F(Creation, ANodeOrDeviceNumberedOntoATakenNameTakesTheFirstFreeOneAndTheSt
     // a second PTOC2.
     ui.AnswerInputChoice("P1_PTOC  (P1)", "选择逻辑节点类型：");
     Run(ld, "ICD:Add LNode");
-    ASSERT_EQ(Names(ld, "sec:LDevice.LNodes"), (std::vector<CString>{"LLN0", "LPHD", "PTOC1", "PTOC2"}));
+    ASSERT_EQ(Names(ld, "sec:LDevice.LNodes"), (std::vector<CString>{"LLN0", "LPHD1", "PTOC1", "PTOC2"}));
     ASSERT_TRUE(app.Rsc_Delete(Members(ld, "sec:LDevice.LNodes")[2], false));
     ui.ClearCalls();
     ui.AnswerInputChoice("P1_PTOC  (P1)", "选择逻辑节点类型：");
@@ -337,7 +337,7 @@ TEST_F(Creation, ANodeOrDeviceNumberedOntoATakenNameTakesTheFirstFreeOneAndTheSt
                                                    "逻辑节点PTOC4已存在，新逻辑节点命名为PTOC5"}));
     const std::vector<URI_Ref> nodes = Members(ld, "sec:LDevice.LNodes");
     EXPECT_EQ(Names(ld, "sec:LDevice.LNodes"),
-              (std::vector<CString>{"LLN0", "LPHD", "PTOC2", "PTOC3", "PTOC4", "PTOC5"}));
+              (std::vector<CString>{"LLN0", "LPHD1", "PTOC2", "PTOC3", "PTOC4", "PTOC5"}));
     EXPECT_EQ(Get(nodes.back(), "sec:LNode.lnInst"), "5");
     // A free number is the counted one, silently: PTOC4 deleted, three
     // PTOCs counted.

@@ -101,7 +101,7 @@ TEST_F(InfoItemCommandsTest, PickedItemsAreMappedOntoTheNodeOfOneNameInSuccessiv
     EXPECT_EQ(std::vector<URI_Ref>{p2}, NodesOf(MapItemsOf(third)[0]));
     EXPECT_EQ(std::vector<URI_Ref>{p3}, NodesOf(firstMap));
     EXPECT_EQ(std::vector<URI_Ref>{p4}, NodesOf(MapItemsOf(second)[0]));
-    EXPECT_EQ((std::vector<CString>{"LLN0", "LPHD", "PTOC1"}), LastChoices());
+    EXPECT_EQ((std::vector<CString>{"LLN0", "LPHD1", "PTOC1"}), LastChoices());
     EXPECT_TRUE(Refreshes().empty());
 
     // Again from device 2 with five items over three devices: an item that

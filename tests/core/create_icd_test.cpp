@@ -99,9 +99,12 @@ TEST_F(LDeviceTest, InstanceDeviceWithLln0AndLphd) {
     const std::vector<URI_Ref> nodes = Targets(dev, "sec:LDevice.LNodes");
     ASSERT_EQ(nodes.size(), 2u);
     const URI_Ref types[] = {lln0Type, lphdType};
-    const char* names[] = {"LLN0", "LPHD"};
+    // Each named and classed as its file writes it.
+    const char* names[] = {"LLN0", "LPHD1"};
+    const char* classes[] = {"LLN0", "LPHD"};
     for (int i = 0; i < 2; ++i) {
         EXPECT_EQ(Get(nodes[i], "cim:Naming.name"), names[i]);
+        EXPECT_EQ(Get(nodes[i], "sec:LNode.lnClass"), classes[i]);
         EXPECT_EQ(Get(nodes[i], "sec:LNode.lnInst"), "1");
         EXPECT_EQ(Get(nodes[i], "e301:OrdNaming.ord"), ToText(i + 1));
         EXPECT_EQ(First(nodes[i], "sec:LNode.LNodeType"), types[i]);

@@ -94,6 +94,7 @@ TEST_F(DARefCheckTest, TargetsResolveInEveryFormTheTypeOffers) {
 }
 
 TEST_F(DARefCheckTest, AMissingTargetNamesAllItsUsersInClassOrder) {
+    Set(ptoc1, "cim:Naming.name", "PTOC");  // stored as an older release did: its files name it PTOC1
     URI_Ref m2i = Make(DomainOf(icd.icd), "sec:M2I", "M2I");
     for (const char* name : {"m1", "m2", "m3"})
         AddRef("sec:MapItem", name, m2i, "sec:MapItem.M2I", ptoc1, "Xyz", "stVal");

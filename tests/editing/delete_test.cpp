@@ -78,6 +78,14 @@ TEST_F(DeleteTest, TheQuestionAndItsAnswer) {
     EXPECT_EQ(question->nType, static_cast<UINT>(MB_YESNO));
     EXPECT_TRUE(Alive(x.ptoc1) && Alive(x.doiOp));
 
+    // An LLN0 is asked for by the name its files give it, whatever prefix and instance it holds.
+    Set(x.lln0, "sec:LNode.prefix", "Zq");
+    Set(x.lln0, "sec:LNode.lnInst", "3");
+    ui.AnswerNo();
+    EXPECT_FALSE(app.Rsc_Delete(x.lln0, true));
+    const CString asked = "确实要删除“逻辑节点:[]LLN0[]”吗？";
+    EXPECT_EQ(ui.LastOf(Enum_UiCall::FrameworkMessageBox)->sText.Left(asked.GetLength()), asked);
+
     ui.AnswerYes();
     EXPECT_TRUE(app.Rsc_Delete(x.ptoc1, true));
     EXPECT_FALSE(Alive(x.ptoc1) || Alive(x.doiOp) || Alive(x.daiStVal));

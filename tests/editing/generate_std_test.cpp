@@ -110,7 +110,7 @@ TEST_F(GenerateStdTest, DataSetsHoldThePredictedMembersOnce) {
     // through paramRev and valRev, which MMXU's optional NamPlt has).
     const URI_Ref rest = NewDataSet();
     EXPECT_TRUE(app.Rsc_AutoCreateFCDA(rest, "ST", CKiln_Main::CREATE_FCD_All, "", true, LNodeUse_None));
-    EXPECT_EQ(DataSetMembers(rest), (Names{"LLN0.Beh", "LPHD.PhyHealth", "LPHD.Proxy", "PTOC1.Beh", "PTOC2.Beh",
+    EXPECT_EQ(DataSetMembers(rest), (Names{"LLN0.Beh", "LPHD1.PhyHealth", "LPHD1.Proxy", "PTOC1.Beh", "PTOC2.Beh",
                                     "MMXU1.NamPlt", "MMXU1.Beh", "MMXU1.Health", "MMXU1.Mod", "GGIO1.Beh"}));
     EXPECT_TRUE(ui.Messages().empty());
 }

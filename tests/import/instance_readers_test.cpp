@@ -641,6 +641,11 @@ TEST_F(ImportTest, LogControlsFindTheLogOfTheirDevice) {
     // An LN0 a maker gave a prefix is the LLN0 the block names without one.
     EXPECT_EQ(Get(Target(lcbs[3], "sec:LCB.Log"), "cim:Naming.name"), "LogC");
     EXPECT_EQ(Entries("other_errors"), std::vector<ReportEntry>{});
+    // The status line names that LN0 as every file does.
+    bool named = false;
+    for (const Struct_UiCall& c : ui.CallsOf(Enum_UiCall::StatusText))
+        named = named || c.sText == "正在导入LD:IC LNode: LLN0";
+    EXPECT_TRUE(named);
 }
 
 // The paths below a DO type are read once for many DOIs; a member added to

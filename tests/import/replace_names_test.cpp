@@ -225,17 +225,23 @@ TEST_F(ReplaceNamesTest, TheWholeDocumentChangesInstancePackagesAndIcdsButNotThe
 // names each pair at the end, once. Two names swapped, both refused,
 // change nothing.
 TEST_F(ReplaceNamesTest, NamesSclDoesNotHoldAreNotGivenAndNamedOnce) {
+    // A node an older release stored under another name is known by its file's.
+    const URI_Ref lphd = Node(ld, "LPHD1");
+    Set(lphd, "cim:Naming.name", "LPHD");
     ASSERT_TRUE(Replace(imported,
                         "<Name name=\"PROT\" type=\"sec:LDevice\" changeto=\"保护\"/>\n"
                         "<Name name=\"PT\" type=\"sec:LNodeType\" changeto=\"L0\"/>\n"
                         "<Name name=\"Op\" type=\"sec:DO\" changeto=\"动作\"/>\n"
+                        "<Name name=\"LPHD1\" changeto=\"LPHD9\"/>\n"
                         "<Name name=\"PTOC1\" type=\"sec:LNode\" changeto=\"过流1\"/>\n"));
     EXPECT_EQ(Boxes(), (std::vector<CString>{
                            "名称PT未替换为L0：类型包中已经存在名为L0的类型，不能修改！\n"
                            "名称Op未替换为动作：DO名必须以大写字母开头，只含字母和数字，最多12个字符！\n"
-                           "名称PROT未替换为保护：逻辑装置名必须以字母或数字开头，只含字母、数字和下划线，最多64个字符！\n" +
+                           "名称PROT未替换为保护：逻辑装置名必须以字母或数字开头，只含字母、数字和下划线，最多64个字符！\n"
+                           "名称LPHD1未替换为LPHD9：逻辑节点的名称由前缀、LN类和实例号组成，不能替换！\n" +
                                kNodeRefused,
                            Done()}));
+    EXPECT_EQ(Name(lphd), "LPHD");
     EXPECT_EQ(Name(ld), "PROT");
     EXPECT_EQ(Name(ptType), "PT");
     EXPECT_EQ(Name(ptOp), "Op");

@@ -72,7 +72,7 @@ TEST_F(FieldChange, IntegersAreTrimmedAndCheckedForTheirSign) {
                    {icd.i1, "sec:InfoItem.p103_typ", "255", "999"},
                    {icd.i1, "sec:InfoItem.p103_fun", "0", "300"},
                    {icd.i1, "sec:InfoItem.p103_inf", "90", "-1"},
-                   {icd.i1, "sec:InfoItem.p103_grp", "", "12345678901234567890123"},
+                   {icd.i1, "sec:InfoItem.p103_grp", "7", "12345678901234567890123"},
                    {icd.i1, "sec:InfoItem.p103_ent", "007", "256"},
                    {icd.i1, "sec:InfoItem.p103_acc", "0", "1000"}};
     for (const auto& row : numbers) {
@@ -426,6 +426,21 @@ TEST_F(FieldChange, GroupNamesAreUniqueAndTheirItemsFollow) {
     EXPECT_EQ(Get(icd.i2, "sec:InfoItem.infoGroup"), "");
 }
 
+// A field given the value its page shows (what it holds, or where it holds
+// nothing what its file writes) changes nothing, the host's store included.
+TEST_F(FieldChange, TheValueAPageShowsChangesNothing) {
+    const URI_Ref classless = MakeLNode(icd.ldA, "", "", "2", 9, m.p1Ptoc);  // as older documents hold nodes
+    for (const auto& [rsc, field, shown] :
+         {std::tuple{classless, "sec:LNode.lnClass", "PTOC"}, {icd.lnPtoc, "sec:LNode.lnInst", "1"},
+          {icd.lnPtoc, "sec:LNode.prefix", ""}, {icd.lnPtoc, "cim:Naming.description", ""},
+          {icd.ied, "sec:IED.engRight", ""}}) {
+        const uint64_t revision = Doc().Revision();
+        if (Change(rsc, field, shown)) Set(rsc, field, value);  // what the host stores
+        EXPECT_EQ(Doc().Revision(), revision) << field;
+        EXPECT_TRUE(ui.Messages().empty()) << field;
+    }
+}
+
 TEST_F(FieldChange, NamesAndTheirParts) {
     EXPECT_TRUE(Change(icd.doiOp, "cim:Naming.name", "Op2"));
     EXPECT_EQ(refresh, 4);
@@ -435,12 +450,12 @@ TEST_F(FieldChange, NamesAndTheirParts) {
     Set(icd.lnPtoc, "sec:LNode.prefix", "A");
     EXPECT_TRUE(Change(icd.lnPtoc, "sec:LNode.lnInst", "7"));
     EXPECT_EQ(Get(icd.lnPtoc, "cim:Naming.name"), "APTOC7");
-    // A node made by the creator carries no class of its own: its type's
-    // class names it, and two such nodes keep apart.
+    // A node made by the creator holds its type's class, which names it,
+    // and two such nodes keep apart.
     URI_Ref made[2];
     for (URI_Ref& node : made) {
         ASSERT_TRUE(app.NewRsc_LNode(&node, icd.ldB, m.p1Ptoc, true));
-        ASSERT_EQ(Get(node, "sec:LNode.lnClass"), "");
+        ASSERT_EQ(Get(node, "sec:LNode.lnClass"), "PTOC");
         EXPECT_TRUE(Change(node, "sec:LNode.prefix", "A"));
     }
     EXPECT_EQ(Get(made[0], "cim:Naming.name"), "APTOC1");
@@ -573,6 +588,7 @@ TEST_F(FieldChange, NamePartsAnSclFileCannotHoldAreRefusedAndTheOldValueKept) {
     EXPECT_EQ(Get(icd.lnPtoc, "cim:Naming.name"), "APTOC123456789012");
     EXPECT_TRUE(Change(icd.lnPtoc, "sec:LNode.prefix", "Ab_1234567x"));
     EXPECT_TRUE(Change(icd.lnPtoc, "sec:LNode.prefix", ""));
+    Set(icd.lnLLN0, "sec:LNode.lnInst", "1");
     EXPECT_TRUE(Change(icd.lnLLN0, "sec:LNode.lnInst", ""));
     EXPECT_TRUE(Change(icd.ldA, "cim:Naming.name", "1_" + CString(std::string(62, 'L'))));
     EXPECT_TRUE(Change(icd.ldA, "sec:LDevice.apName", "1_" + CString(std::string(30, 'G'))));
@@ -590,6 +606,7 @@ TEST_F(FieldChange, NamePartsAnSclFileCannotHoldAreRefusedAndTheOldValueKept) {
     EXPECT_TRUE(Change(icd.lnPtoc, "sec:LNode.lnClass", "PTOC"));
     for (const Case& c : takes) {
         EXPECT_TRUE(Change(c.rsc, c.field, c.value)) << c.field;
+        Set(c.rsc, c.field, c.value);  // what the host stores
         EXPECT_TRUE(Change(c.rsc, c.field, "")) << c.field;
     }
     // Whole numbers are stored without the blanks around them.
@@ -779,6 +796,7 @@ TEST_F(FieldChange, MapItemPropertiesAndInfoItemIds) {
         // TotW holds all but a time stamp.
         EXPECT_EQ(Change(totW, f.field, stored), path != "t") << f.field;
     }
+    Set(op, "sec:MapItem.minVal", "45");
     EXPECT_TRUE(Change(op, "sec:MapItem.minVal", ""));  // clearing is no value
 
     // The unit list: every value of the target's enumeration, stored as
