@@ -444,15 +444,8 @@ TEST_F(Creation, ADAIIsTheRowChosenAlsoAmongMembersThatShareTheirDefinition) {
 
 TEST_F(Creation, AWideTypeOffersTheDAsItsWalkReachesAndSaysWhereItStopped) {
     // Two DA types in each of 17 levels: 131,072 attributes, past the budget.
-    URI_Ref inner;
-    for (int i = 16; i >= 0; --i) {
-        URI_Ref w = MakeDAType(m.instPkg, "W" + CString(std::to_string(i).c_str()), 100 + i);
-        MakeBDA(w, "a", 1, inner.IsSet() ? "Struct" : "INT32", inner);
-        MakeBDA(w, "b", 2, inner.IsSet() ? "Struct" : "INT32", inner);
-        inner = w;
-    }
     URI_Ref wide = MakeDOType(m.instPkg, "Wide", 9);
-    MakeDA(wide, "w", 1, "ST", "Struct", inner);
+    MakeDA(wide, "w", 1, "ST", "Struct", MakeNestedDATypes(m.instPkg, "W", 17, 100, {"a", "b"}));
     MakeDO(m.p1Ptoc, "Wide", 9, wide);
     ui.AnswerInputChoice("Wide", "选择DO：");
     Run(ptoc, "ICD:Add DOI");

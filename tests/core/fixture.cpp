@@ -175,6 +175,18 @@ URI_Ref CoreTest::MakeBDA(const URI_Ref& daType, const CString& name, int ord, c
     return b;
 }
 
+URI_Ref CoreTest::MakeNestedDATypes(const URI_Ref& pkg, const CString& prefix, int levels, int ord,
+                                    const std::vector<CString>& members, const CString& leafType) {
+    URI_Ref inner;
+    for (int i = levels - 1; i >= 0; --i) {
+        URI_Ref t = MakeDAType(pkg, prefix + ToText(i), ord + i);
+        int n = 0;
+        for (const CString& name : members) MakeBDA(t, name, ++n, inner.IsSet() ? "Struct" : leafType, inner);
+        inner = t;
+    }
+    return inner;
+}
+
 URI_Ref CoreTest::MakeLDevice(const CString& domain, const CString& name, int ord) {
     return Make(domain, "sec:LDevice", name, ord);
 }

@@ -65,6 +65,11 @@ protected:
                    const URI_Ref& structOrEnum = URI_Ref());
     URI_Ref MakeBDA(const URI_Ref& daType, const CString& name, int ord, const CString& bType,
                     const URI_Ref& structOrEnum = URI_Ref());
+    // A nesting of `levels` DA types named prefix + level ("W0" the outermost,
+    // returned) and numbered from `ord` on, each holding one BDA of the next
+    // per name in `members`; the innermost's members are of `leafType`.
+    URI_Ref MakeNestedDATypes(const URI_Ref& pkg, const CString& prefix, int levels, int ord,
+                              const std::vector<CString>& members, const CString& leafType = "INT32");
     // A logical device and a logical node of it (no IED around them).
     URI_Ref MakeLDevice(const CString& domain, const CString& name, int ord);
     URI_Ref MakeLNode(const URI_Ref& ld, const CString& prefix, const CString& lnClass, const CString& lnInst, int ord,

@@ -209,27 +209,14 @@ TEST_F(DARefCheckTest, CyclicTypesAreReportedOnceAndTheWalkEnds) {
     Link(a, "sec:LNodeType.Abstract_Type", b);
     // A DO type nesting 40 DA types (D0 > D1 > ... > D39), one past the
     // walks' bound, and a chain of 40 LN types, each based on the one before.
-    URI_Ref inner;
-    for (int i = 39; i >= 0; --i) {
-        URI_Ref d = MakeDAType(m.instPkg, "P1_D" + CString(std::to_string(i).c_str()), 10 + i);
-        MakeBDA(d, "b", 1, inner.IsSet() ? "Struct" : "BOOLEAN", inner);
-        inner = d;
-    }
     URI_Ref deep = MakeDOType(m.instPkg, "P1_Deep", 5);
-    MakeDA(deep, "d", 1, "ST", "Struct", inner);
+    MakeDA(deep, "d", 1, "ST", "Struct", MakeNestedDATypes(m.instPkg, "P1_D", 40, 10, {"b"}, "BOOLEAN"));
     MakeDO(m.p1Ptoc, "Deep", 5, deep);
     URI_Ref base;
     for (int i = 0; i < 40; ++i) base = MakeLNodeType(m.instPkg, "P1_L" + CString(std::to_string(i).c_str()), 60 + i, base);
     // A DO type of 17 DA types, each holding two of the next: 196,607 paths.
-    inner = URI_Ref();
-    for (int i = 16; i >= 0; --i) {
-        URI_Ref w = MakeDAType(m.instPkg, "P1_W" + CString(std::to_string(i).c_str()), 100 + i);
-        MakeBDA(w, "a", 1, inner.IsSet() ? "Struct" : "INT32", inner);
-        MakeBDA(w, "b", 2, inner.IsSet() ? "Struct" : "INT32", inner);
-        inner = w;
-    }
     URI_Ref wide = MakeDOType(m.instPkg, "P1_Wide", 6);
-    MakeDA(wide, "w", 1, "ST", "Struct", inner);
+    MakeDA(wide, "w", 1, "ST", "Struct", MakeNestedDATypes(m.instPkg, "P1_W", 17, 100, {"a", "b"}));
     MakeDO(m.p1Ptoc, "Wide", 6, wide);
 
     std::map<CString, URI_Ref> paths;

@@ -187,18 +187,8 @@ void OpenAll(ViewsTest& t, std::vector<Struct_ItemDesc>& all, Struct_ItemDesc it
 TEST_F(TreeContent, TypesOpenAsOneWalkThatSaysWhereItStopped) {
     // Two DA types in each of 17 levels (196,607 paths), a chain of 40 and a
     // type that contains itself.
-    URI_Ref wide, deep;
-    for (int i = 16; i >= 0; --i) {
-        URI_Ref w = MakeDAType(m.instPkg, "W" + CString(std::to_string(i).c_str()), 100 + i);
-        MakeBDA(w, "a", 1, wide.IsSet() ? "Struct" : "INT32", wide);
-        MakeBDA(w, "b", 2, wide.IsSet() ? "Struct" : "INT32", wide);
-        wide = w;
-    }
-    for (int i = 39; i >= 0; --i) {
-        URI_Ref d = MakeDAType(m.instPkg, "D" + CString(std::to_string(i).c_str()), 200 + i);
-        MakeBDA(d, "b", 1, deep.IsSet() ? "Struct" : "INT32", deep);
-        deep = d;
-    }
+    const URI_Ref wide = MakeNestedDATypes(m.instPkg, "W", 17, 100, {"a", "b"});
+    const URI_Ref deep = MakeNestedDATypes(m.instPkg, "D", 40, 200, {"b"});
     URI_Ref self = MakeDAType(m.instPkg, "Self", 300);
     MakeBDA(self, "s", 1, "Struct", self);
     URI_Ref doType = MakeDOType(m.instPkg, "Nest", 7);
