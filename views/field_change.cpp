@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <climits>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "core/address_103.h"
@@ -455,22 +456,21 @@ bool FieldChange::Association() {
     if (m_field == "sec:BDA.DefinedBy_EnumType" && (m_new == "NULL" || newEnum.IsSet())) {
         lacked = kiln::editing::ValuesOutsideEnum(m_app, m_rsc, newEnum);
         lackedUnits = kiln::editing::UnitsOutsideEnum(m_app, m_rsc, newEnum);
-        std::vector<kiln::editing::CLackedValue> locked;
-        for (const auto& v : lacked)
-            if (!kiln::views::DomainEditable(m_app, v.holder)) locked.push_back(v);
-        if (!locked.empty()) {
-            const auto [why, labels] = lacking(locked);
-            Notice(why + "，不可编辑的域中的预设值不能清除：" + labels + "，不能修改！");
+        // Those held in a domain that cannot be edited refuse the change,
+        // named as `named` names them, before `what`.
+        auto refused = [&](const auto& all, auto holder, const auto& named, const char* what) {
+            std::decay_t<decltype(all)> locked;
+            for (const auto& x : all)
+                if (!kiln::views::DomainEditable(m_app, x.*holder)) locked.push_back(x);
+            if (locked.empty()) return false;
+            const auto [why, labels] = named(locked);
+            Notice(why + what + labels + "，不能修改！");
+            return true;
+        };
+        if (refused(lacked, &kiln::editing::CLackedValue::holder, lacking, "，不可编辑的域中的预设值不能清除：") ||
+            refused(lackedUnits, &kiln::editing::CLackedUnit::item, lackingUnits,
+                    "，不可编辑的域中的映射条目的单位不能清除："))
             return false;
-        }
-        std::vector<kiln::editing::CLackedUnit> lockedUnits;
-        for (const auto& u : lackedUnits)
-            if (!kiln::views::DomainEditable(m_app, u.item)) lockedUnits.push_back(u);
-        if (!lockedUnits.empty()) {
-            const auto [why, labels] = lackingUnits(lockedUnits);
-            Notice(why + "，不可编辑的域中的映射条目的单位不能清除：" + labels + "，不能修改！");
-            return false;
-        }
     }
     auto dropLacked = [&] {
         if (!lacked.empty()) {
