@@ -175,12 +175,12 @@ TEST_F(TreeContent, TheSortRuleFollowsThePath) {
 }
 
 // Every item below `item`, opened as a host opens a tree, at most `levels` deep.
-void OpenAll(ViewsTest& t, std::vector<Struct_ItemDesc>& all, Struct_ItemDesc item, int levels,
+void OpenAll(std::vector<Struct_ItemDesc>& all, Struct_ItemDesc item, int levels,
              const std::function<std::vector<Struct_ItemDesc>(Struct_ItemDesc*)>& children) {
     if (levels == 0) return;
     for (Struct_ItemDesc& c : children(&item)) {
         all.push_back(c);
-        OpenAll(t, all, c, levels - 1, children);
+        OpenAll(all, c, levels - 1, children);
     }
 }
 
@@ -204,7 +204,7 @@ TEST_F(TreeContent, TypesOpenAsOneWalkThatSaysWhereItStopped) {
     // The DO type's walk: the wide nesting spends the budget and says so
     // once, where it stopped; what is listed after it opens nothing.
     std::vector<Struct_ItemDesc> all;
-    OpenAll(*this, all, ItemOf(doType), 200, children);
+    OpenAll(all, ItemOf(doType), 200, children);
     EXPECT_LE(all.size(), kiln::core::kTypeEntryBudget + 1);
     EXPECT_EQ(count(all, budget), 1);
     EXPECT_EQ(count(all, "类型嵌套超过32层") + count(all, "类型嵌套形成闭环：Self"), 0);  // never reached
@@ -216,7 +216,7 @@ TEST_F(TreeContent, TypesOpenAsOneWalkThatSaysWhereItStopped) {
          {std::tuple{deep, "类型嵌套超过32层", 32}, std::tuple{self, "类型嵌套形成闭环：Self", 1}}) {
         all.clear();
         Struct_ItemDesc item = ItemOf(type);
-        OpenAll(*this, all, item, 200, children);
+        OpenAll(all, item, 200, children);
         EXPECT_EQ(count(all, row), 1) << row;
         EXPECT_EQ(std::count_if(all.begin(), all.end(), [](const Struct_ItemDesc& i) { return i.uRsc.sClass == "sec:DAType"; }),
                   types)
