@@ -202,7 +202,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "the import is not clean\n");
         return 1;
     }
-    const bool ok = Verdict("twice the nodes", 2.2, best[0], best[1], "count " + std::to_string(sizeList[0]),
-                            "count " + std::to_string(sizeList[1]));
-    return ok ? 0 : 1;
+    Verdict("twice the nodes", 2.2, best[0], best[1], "count " + std::to_string(sizeList[0]),
+            "count " + std::to_string(sizeList[1]));
+    return Finish();
 }

@@ -176,14 +176,14 @@ private:
     struct FcdaRow {
         CString ldInst, prefix, lnClass, lnInst, doName, daName, fc, ix;
     };
-    // The members of the data set that are written (those naming a node and
-    // a DO and DA of its type), with `pLeftOut` the others too; false when
-    // the members cannot be read.
     // A member left out, and why.
     struct LeftOutMember {
         URI_Ref member;
         CString cause;
     };
+    // The members of the data set that are written (those naming a node and
+    // a DO and DA of its type), with `pLeftOut` the others too; false when
+    // the members cannot be read.
     bool Collect_FCDAs(CKiln_Main* pMain, const URI_Ref& dataSet, std::vector<FcdaRow>& rows,
                        std::vector<LeftOutMember>* pLeftOut = nullptr);
     // The member's row, when it is written; else why it is not.

@@ -342,7 +342,8 @@ std::string_view PrefixOf(const char* name, std::string_view& local) {
 // ("a:x", "b:x" with a and b bound to one namespace), which namespaces do
 // not allow; false when none does. Walked without recursion; each
 // attribute's namespace and local name found among the earlier ones of its
-// element by hash, each prefix resolved once an element.
+// element by hash, each prefix resolved once an element and only for a
+// local part two prefixed names of it share (resolving walks the ancestors).
 bool FindNamespaceRepeat(const pugi::xml_node& root, pugi::xml_attribute& first, pugi::xml_attribute& second,
                          std::string& uri) {
     for (pugi::xml_node n = root; n;) {
@@ -350,12 +351,17 @@ bool FindNamespaceRepeat(const pugi::xml_node& root, pugi::xml_attribute& first,
         // map costs what it once held.
         std::unordered_map<std::string_view, const char*> declared, resolved;
         std::unordered_map<std::string, pugi::xml_attribute> seen;  // namespace, NUL, local name
-        for (pugi::xml_attribute a = n.first_attribute(); a; a = a.next_attribute())
-            if (std::strncmp(a.name(), "xmlns:", 6) == 0) declared.emplace(a.name() + 6, a.value());
+        std::unordered_map<std::string_view, size_t> locals;          // prefixed names by local part
+        for (pugi::xml_attribute a = n.first_attribute(); a; a = a.next_attribute()) {
+            std::string_view local;
+            const std::string_view prefix = PrefixOf(a.name(), local);
+            if (prefix == "xmlns") declared.emplace(local, a.value());
+            else if (!prefix.empty()) ++locals[local];
+        }
         for (pugi::xml_attribute b = n.first_attribute(); b; b = b.next_attribute()) {
             std::string_view local;
             const std::string_view prefix = PrefixOf(b.name(), local);
-            if (prefix.empty() || prefix == "xmlns") continue;
+            if (prefix.empty() || prefix == "xmlns" || locals[local] < 2) continue;
             auto at = resolved.find(prefix);
             if (at == resolved.end()) {
                 const auto own = prefix == "xml" ? declared.end() : declared.find(prefix);
