@@ -18,18 +18,20 @@ CString windingWord(const CString& windingType) {
 }  // namespace
 
 CString CKiln_Main::LNodeText(const URI_Ref& lnode, bool bLabelled, const CString& desc, bool bAsWritten) {
-    CString prefix = DocMtd_getValue_ofAttr(lnode, "sec:LNode.prefix");
-    CString lnClass = DocMtd_getValue_ofAttr(lnode, "sec:LNode.lnClass");
-    CString lnInst = DocMtd_getValue_ofAttr(lnode, "sec:LNode.lnInst");
-    // Without a class of its own the node shows the LN class of its type;
-    // the node itself stays as it is.
-    if (lnClass.IsEmpty())
-        lnClass = DocMtd_getFirstValue_ofAsso(lnode, "sec:LNode.LNodeType/sec:LNodeType.ClassOf_LNType", kRoleName);
+    kiln::core::NodeNameParts parts;
     if (bAsWritten) {
-        const kiln::core::NodeNameParts parts = kiln::core::WrittenNodeParts(*this, lnode);
-        prefix = parts.prefix, lnClass = parts.lnClass, lnInst = parts.inst;
+        parts = kiln::core::WrittenNodeParts(*this, lnode);
+    } else {
+        parts.prefix = DocMtd_getValue_ofAttr(lnode, "sec:LNode.prefix");
+        parts.lnClass = DocMtd_getValue_ofAttr(lnode, "sec:LNode.lnClass");
+        parts.inst = DocMtd_getValue_ofAttr(lnode, "sec:LNode.lnInst");
+        // Without a class of its own the node shows the LN class of its type;
+        // the node itself stays as it is.
+        if (parts.lnClass.IsEmpty())
+            parts.lnClass =
+                DocMtd_getFirstValue_ofAsso(lnode, "sec:LNode.LNodeType/sec:LNodeType.ClassOf_LNType", kRoleName);
     }
-    CString text = "[" + prefix + "]" + lnClass + "[" + lnInst + "]";
+    CString text = "[" + parts.prefix + "]" + parts.lnClass + "[" + parts.inst + "]";
     if (!desc.IsEmpty()) text += "(" + desc + ")";
     if (bLabelled) return "逻辑节点:" + text;
     return DocMtd_getFirstValue_ofAsso(lnode, "sec:LNode.LDevice", kRoleName) + "/" + text;
