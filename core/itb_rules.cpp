@@ -30,11 +30,8 @@ CString CItbTableRules::Address(const int (&numbers)[6], const CString& id, size
     for (int f = 0; f < 5; ++f) address = address << 9 | static_cast<uint64_t>(numbers[f] + 1);
     const auto [first, isNew] = m_addresses.try_emplace(address, Row{id, index});
     if (isNew) return CString();
-    CString finding = "与InfoItem:";
-    finding.str()
-        .append(ItbRowLabel(first->second.id, first->second.index).str())
-        .append("的103地址（typ、fun、inf、grp、itm）相同");
-    return finding;
+    return "与InfoItem:" + ItbRowLabel(first->second.id, first->second.index) +
+           "的103地址（typ、fun、inf、grp、itm）相同";
 }
 
 }  // namespace kiln::core
