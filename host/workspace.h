@@ -6,6 +6,8 @@
 #include <functional>
 #include <string>
 
+#include "platform/mfc/file_io.h"
+
 namespace kiln::host {
 
 class Transcript;
@@ -13,7 +15,7 @@ class Transcript;
 // The name of the document folder inside a workspace.
 constexpr const char* kDocumentFolder = "document";
 // The manifest that marks a document folder.
-constexpr const char* kManifestFile = "document.xml";
+using kiln::file::kManifestFile;
 // The default domain prefix of a new document.
 constexpr const char* kDefaultDomainPrefix = "kiln";
 // The domain type of the standard definitions and the file that holds them.

@@ -135,7 +135,7 @@ std::optional<bool> OnDemandDOI(CKiln_Main& app, CBase_Cmd* view, const Struct_E
     // The node may hold the instance already: it is used, never doubled.
     std::vector<URI_Ref> dois;
     app.DocMtd_get_Association_BUris(lnode, "sec:LNode.DOIs", dois, kRoleOrd, SortPolicy_ByOrd);
-    DaiOwner owner{URI_Ref(), lnode, found, app.DocMtd_getValue_ofAttr(found, kRoleName)};
+    DaiOwner owner{URI_Ref(), lnode, found, doName};
     for (const URI_Ref& d : dois)
         if (app.DocMtd_getFirstUri_ofAsso(d, "sec:DOI.DO") == found) owner.doi = d;
     for (size_t k = 0; owner.doi.IsEmpty() && k < dois.size(); ++k)

@@ -53,19 +53,24 @@ void AddStopRow(CKiln_Main& app, ItemList* out, const CString& text) {
     out->push_back(std::move(item));
 }
 
+// The row that says the walk of `step` has spent its budget, once a walk.
+void SaySpent(CKiln_Main& app, kiln::core::TypeWalkSteps& walks, size_t step, ItemList* out) {
+    if (!walks.SaidSpent(step)) AddStopRow(app, out, kiln::core::TypeBudgetText());
+}
+
 // Whether the item at `step` opens: false, with the row that says why where
 // one is due, once its walk has spent its budget or for a type it cannot
 // enter.
 bool OpensOnWalk(CKiln_Main& app, kiln::core::TypeWalkSteps& walks, size_t step, WalkPlace place,
                  const Struct_ItemDesc& item, ItemList* out) {
     if (walks.Spent(step)) {
-        if (!walks.SaidSpent(step)) AddStopRow(app, out, kiln::core::TypeBudgetText());
+        SaySpent(app, walks, step, out);
         return false;
     }
     if (place != WalkPlace::Type) return true;
     const CString stop = walks.Enter(app, step, item.uRsc);
     if (stop.IsEmpty()) return true;
-    if (stop != kiln::core::TypeBudgetText() || !walks.SaidSpent(step)) AddStopRow(app, out, stop);
+    stop == kiln::core::TypeBudgetText() ? SaySpent(app, walks, step, out) : AddStopRow(app, out, stop);
     return false;
 }
 
@@ -76,7 +81,7 @@ void TakeSteps(CKiln_Main& app, kiln::core::TypeWalkSteps& walks, size_t step, s
         const size_t below = walks.Take(step);
         if (below == 0) {
             out->resize(i);
-            if (!walks.SaidSpent(step)) AddStopRow(app, out, kiln::core::TypeBudgetText());
+            SaySpent(app, walks, step, out);
             return;
         }
         (*out)[i].nInt2 = static_cast<int>(below);

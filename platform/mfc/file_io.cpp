@@ -375,15 +375,14 @@ bool IsKilnManifest(std::string_view text) {
 }  // namespace
 
 FolderMark WorkspaceFolderAt(int dirfd, const std::string& named) {
-    constexpr const char* kManifest = "document.xml";
     FolderMark mark;
     // The manifest's head tells: the rest is not read.
     Bytes head;
     std::string reason;
-    if (ReadInto(dirfd, kManifest, head, reason, 4096, [](std::string_view) { return false; }) &&
+    if (ReadInto(dirfd, kManifestFile, head, reason, 4096, [](std::string_view) { return false; }) &&
         IsKilnManifest(head)) {
         mark.folder = "document folder";
-        mark.holds = "kiln's manifest " + (named == "/" ? "" : named) + "/" + kManifest;
+        mark.holds = "kiln's manifest " + (named == "/" ? "" : named) + "/" + kManifestFile;
         return mark;
     }
     std::string names;

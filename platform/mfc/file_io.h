@@ -143,6 +143,8 @@ private:
     std::vector<std::string> m_paths;
     const KeptOut* m_outer;
 };
+// The manifest that marks a document folder.
+inline constexpr const char* kManifestFile = "document.xml";
 // A folder of a workspace known by what it holds, however it is reached (a
 // link's target, a bind mount, where the workspace around it is not seen):
 // a document folder holds kiln's manifest `document.xml` (its first element
