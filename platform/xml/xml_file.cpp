@@ -67,6 +67,14 @@ bool IsGb2312Name(const std::string& enc) {
     return enc == "GB2312" || enc == "EUC-CN" || enc == "GB_2312-80" || enc == "CSGB2312";
 }
 
+// A byte of the text that is not of its declared encoding, placed at `at`:
+// "文件内容不符合其声明的编码…：<place>：字节0x..<what>".
+std::string ByteFault(std::string_view text, size_t at, char byte, const std::string& declared, const char* what) {
+    char hex[8];
+    std::snprintf(hex, sizeof hex, "0x%02X", static_cast<unsigned char>(byte));
+    return "文件内容不符合其声明的编码" + declared + "：" + PositionText(text, at) + "：字节" + hex + what;
+}
+
 // The offset of the first byte GB2312 does not have (a lead byte outside its
 // rows 1-9 and 16-87, a trail byte outside 0xA1-0xFE, a lead byte at the
 // end), npos when every byte is ASCII or a GB2312 code.
@@ -277,10 +285,7 @@ bool ToUtf8Text(kiln::file::Bytes& data, std::string& error) {
             const auto* const first = std::find_if(data.data(), data.data() + size, [](char c) { return (c & 0x80) != 0; });
             if (first != data.data() + size) {
                 const size_t at = static_cast<size_t>(first - data.data());
-                char hex[8];
-                std::snprintf(hex, sizeof hex, "0x%02X", static_cast<unsigned char>(*first));
-                error = "文件内容不符合其声明的编码" + declaredName.str() + "：" + PositionText(data, at) + "：字节" + hex +
-                        "不是ASCII的字符";
+                error = ByteFault(data, at, *first, declaredName.str(), "不是ASCII的字符");
                 return false;
             }
         }
@@ -291,10 +296,7 @@ bool ToUtf8Text(kiln::file::Bytes& data, std::string& error) {
                     // Placed as the UTF-8 text it is: the character that holds the byte.
                     size_t at = bad;
                     while (at > 0 && (static_cast<unsigned char>(data[at]) & 0xC0) == 0x80) --at;
-                    char hex[8];
-                    std::snprintf(hex, sizeof hex, "0x%02X", static_cast<unsigned char>(data[bad]));
-                    error = "文件内容不符合其声明的编码" + declaredName.str() + "：" + PositionText(data, at) + "：字节" +
-                            hex + "不是GB2312的字符（文件的文本是UTF-8）";
+                    error = ByteFault(data, at, data[bad], declaredName.str(), "不是GB2312的字符（文件的文本是UTF-8）");
                     return false;
                 }
             }
