@@ -556,9 +556,7 @@ bool ParseXmlText(kiln::file::Bytes data, XmlDocState& state, std::string& error
     std::string repeated;
     if (twice != std::string::npos) {
         size_t end = twice;
-        while (end < data.size() && data[end] != '=' && data[end] != ' ' && data[end] != '\t' && data[end] != '\n' &&
-               data[end] != '\r')
-            ++end;
+        while (end < data.size() && data[end] != '=' && !IsBlank(data[end])) ++end;
         repeated = PositionText(data, twice) + "：XML格式错误：属性" + std::string(data.data() + twice, end - twice) + "重复";
     }
     state.buffer = std::move(data);
