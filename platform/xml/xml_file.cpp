@@ -188,15 +188,19 @@ Declaration ReadDeclaration(std::string_view text) {
     static constexpr std::string_view kOrder[] = {"version", "encoding", "standalone"};
     size_t next = 0, i = 5;
     const size_t n = text.size();
-    for (bool first = true;; first = false) {
-        const size_t before = i;
+    auto blanks = [&] {
+        const size_t from = i;
         while (i < n && IsBlank(text[i])) ++i;
+        return i > from;
+    };
+    for (bool first = true;; first = false) {
+        const bool spaced = blanks();
         if (text.substr(i, 2) == "?>") {
             if (next == 0) return fail(0, "XML格式错误：XML声明没有version");
             return d;
         }
         if (i == n || !IsNameStart(static_cast<unsigned char>(text[i]))) return fail(i, "XML格式错误：XML声明没有以“?>”结束");
-        if (i == before) return fail(i, "XML格式错误：XML声明的属性前没有空白");
+        if (!spaced) return fail(i, "XML格式错误：XML声明的属性前没有空白");
         const size_t nameAt = i;
         while (i < n && IsNameChar(static_cast<unsigned char>(text[i]))) ++i;
         const std::string_view name = text.substr(nameAt, i - nameAt);
@@ -204,10 +208,10 @@ Declaration ReadDeclaration(std::string_view text) {
         if (next == 3 || (first && next != 0) || (!first && next == 0))
             return fail(nameAt, "XML格式错误：XML声明的属性依次是version、encoding、standalone（后两者可省），不是" +
                                     kiln::text::Visible(name, true));
-        while (i < n && IsBlank(text[i])) ++i;
+        blanks();
         if (i == n || text[i] != '=') return fail(i, "XML格式错误：XML声明的" + std::string(name) + "后没有“=”");
         ++i;
-        while (i < n && IsBlank(text[i])) ++i;
+        blanks();
         if (i == n || (text[i] != '"' && text[i] != '\'')) return fail(i, "XML格式错误：XML声明的" + std::string(name) + "的值没有引号");
         const size_t valueAt = i + 1;
         // No value of the three holds "?", so the declaration's end stops a value left open.
