@@ -67,6 +67,14 @@ bool IsGb2312Name(const std::string& enc) {
     return enc == "GB2312" || enc == "EUC-CN" || enc == "GB_2312-80" || enc == "CSGB2312";
 }
 
+// A byte of the text that is not of its declared encoding, placed at `at`:
+// "文件内容不符合其声明的编码…：<place>：字节0x..<what>".
+std::string ByteFault(std::string_view text, size_t at, char byte, const std::string& declared, const char* what) {
+    char hex[8];
+    std::snprintf(hex, sizeof hex, "0x%02X", static_cast<unsigned char>(byte));
+    return "文件内容不符合其声明的编码" + declared + "：" + PositionText(text, at) + "：字节" + hex + what;
+}
+
 // The offset of the first byte GB2312 does not have (a lead byte outside its
 // rows 1-9 and 16-87, a trail byte outside 0xA1-0xFE, a lead byte at the
 // end), npos when every byte is ASCII or a GB2312 code.
@@ -180,15 +188,19 @@ Declaration ReadDeclaration(std::string_view text) {
     static constexpr std::string_view kOrder[] = {"version", "encoding", "standalone"};
     size_t next = 0, i = 5;
     const size_t n = text.size();
-    for (bool first = true;; first = false) {
-        const size_t before = i;
+    auto blanks = [&] {
+        const size_t from = i;
         while (i < n && IsBlank(text[i])) ++i;
+        return i > from;
+    };
+    for (bool first = true;; first = false) {
+        const bool spaced = blanks();
         if (text.substr(i, 2) == "?>") {
             if (next == 0) return fail(0, "XML格式错误：XML声明没有version");
             return d;
         }
         if (i == n || !IsNameStart(static_cast<unsigned char>(text[i]))) return fail(i, "XML格式错误：XML声明没有以“?>”结束");
-        if (i == before) return fail(i, "XML格式错误：XML声明的属性前没有空白");
+        if (!spaced) return fail(i, "XML格式错误：XML声明的属性前没有空白");
         const size_t nameAt = i;
         while (i < n && IsNameChar(static_cast<unsigned char>(text[i]))) ++i;
         const std::string_view name = text.substr(nameAt, i - nameAt);
@@ -196,10 +208,10 @@ Declaration ReadDeclaration(std::string_view text) {
         if (next == 3 || (first && next != 0) || (!first && next == 0))
             return fail(nameAt, "XML格式错误：XML声明的属性依次是version、encoding、standalone（后两者可省），不是" +
                                     kiln::text::Visible(name, true));
-        while (i < n && IsBlank(text[i])) ++i;
+        blanks();
         if (i == n || text[i] != '=') return fail(i, "XML格式错误：XML声明的" + std::string(name) + "后没有“=”");
         ++i;
-        while (i < n && IsBlank(text[i])) ++i;
+        blanks();
         if (i == n || (text[i] != '"' && text[i] != '\'')) return fail(i, "XML格式错误：XML声明的" + std::string(name) + "的值没有引号");
         const size_t valueAt = i + 1;
         // No value of the three holds "?", so the declaration's end stops a value left open.
@@ -277,10 +289,7 @@ bool ToUtf8Text(kiln::file::Bytes& data, std::string& error) {
             const auto* const first = std::find_if(data.data(), data.data() + size, [](char c) { return (c & 0x80) != 0; });
             if (first != data.data() + size) {
                 const size_t at = static_cast<size_t>(first - data.data());
-                char hex[8];
-                std::snprintf(hex, sizeof hex, "0x%02X", static_cast<unsigned char>(*first));
-                error = "文件内容不符合其声明的编码" + declaredName.str() + "：" + PositionText(data, at) + "：字节" + hex +
-                        "不是ASCII的字符";
+                error = ByteFault(data, at, *first, declaredName.str(), "不是ASCII的字符");
                 return false;
             }
         }
@@ -291,10 +300,7 @@ bool ToUtf8Text(kiln::file::Bytes& data, std::string& error) {
                     // Placed as the UTF-8 text it is: the character that holds the byte.
                     size_t at = bad;
                     while (at > 0 && (static_cast<unsigned char>(data[at]) & 0xC0) == 0x80) --at;
-                    char hex[8];
-                    std::snprintf(hex, sizeof hex, "0x%02X", static_cast<unsigned char>(data[bad]));
-                    error = "文件内容不符合其声明的编码" + declaredName.str() + "：" + PositionText(data, at) + "：字节" +
-                            hex + "不是GB2312的字符（文件的文本是UTF-8）";
+                    error = ByteFault(data, at, data[bad], declaredName.str(), "不是GB2312的字符（文件的文本是UTF-8）");
                     return false;
                 }
             }
@@ -554,9 +560,7 @@ bool ParseXmlText(kiln::file::Bytes data, XmlDocState& state, std::string& error
     std::string repeated;
     if (twice != std::string::npos) {
         size_t end = twice;
-        while (end < data.size() && data[end] != '=' && data[end] != ' ' && data[end] != '\t' && data[end] != '\n' &&
-               data[end] != '\r')
-            ++end;
+        while (end < data.size() && data[end] != '=' && !IsBlank(data[end])) ++end;
         repeated = PositionText(data, twice) + "：XML格式错误：属性" + std::string(data.data() + twice, end - twice) + "重复";
     }
     state.buffer = std::move(data);
