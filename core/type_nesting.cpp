@@ -25,7 +25,8 @@ CString TypePathStopText(CKiln_Main& app, const TypePath& onPath, const URI_Ref&
 
 void TypeWalkSteps::Clear() {
     m_steps.resize(1);
-    m_walks.clear();
+    m_entries = 0;
+    m_saidSpent = false;
     m_types.clear();
     m_typeIds.clear();
     ++m_generation;
@@ -37,16 +38,14 @@ size_t TypeWalkSteps::Valid(int id, int generation) const {
 }
 
 size_t TypeWalkSteps::Begin() {
-    m_walks.emplace_back();
-    TakeTypeEntry(m_walks.back().entries);
-    m_steps.push_back(Step{0, static_cast<uint32_t>(m_walks.size() - 1), 0});
+    TakeTypeEntry(m_entries);
+    m_steps.push_back(Step{0, 0});
     return m_steps.size() - 1;
 }
 
 size_t TypeWalkSteps::Take(size_t from) {
-    const uint32_t walk = m_steps[from].walk;
-    if (!TakeTypeEntry(m_walks[walk].entries)) return 0;
-    m_steps.push_back(Step{static_cast<uint32_t>(from), walk, 0});
+    if (!TakeTypeEntry(m_entries)) return 0;
+    m_steps.push_back(Step{static_cast<uint32_t>(from), 0});
     return m_steps.size() - 1;
 }
 
@@ -54,14 +53,14 @@ TypePath TypeWalkSteps::PathOf(size_t step) const {
     TypePath path;
     for (size_t s = step; s != 0; s = m_steps[s].above)
         if (m_steps[s].type != 0) path.insert(m_types[m_steps[s].type - 1]);
-    path.entries = m_walks[m_steps[step].walk].entries;
+    path.entries = m_entries;
     return path;
 }
 
 CString TypeWalkSteps::Enter(CKiln_Main& app, size_t step, const URI_Ref& type) {
     TypePath path = PathOf(step);
     const bool entered = EnterTypePath(path, type);
-    m_walks[m_steps[step].walk].entries = path.entries;
+    m_entries = path.entries;
     if (!entered) return TypePathStopText(app, path, type);
     const auto [id, added] = m_typeIds.try_emplace(type.sUri, static_cast<uint32_t>(m_types.size() + 1));
     if (added) m_types.push_back(type.sUri);
@@ -69,10 +68,7 @@ CString TypeWalkSteps::Enter(CKiln_Main& app, size_t step, const URI_Ref& type) 
     return CString();
 }
 
-bool TypeWalkSteps::SaidSpent(size_t step) {
-    Walk& walk = m_walks[m_steps[step].walk];
-    return std::exchange(walk.saidSpent, true);
-}
+bool TypeWalkSteps::SaidSpent() { return std::exchange(m_saidSpent, true); }
 
 namespace {
 

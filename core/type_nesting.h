@@ -57,11 +57,13 @@ CString TypePathStopText(CKiln_Main& app, const TypePath& onPath, const URI_Ref&
 
 // Walks of types taken one step at a time, as a tree opens item by item.
 // Each step is an item of a walk and names the step above it, so the types
-// along a step's path and the entries its walk has spent are those of one
-// walk through EnterTypePath: at most kTypeEntryBudget steps a walk, at
-// most kTypeNestingBound types along a path. Steps are numbered from 1
-// within a generation; Clear begins a new one, after which the steps of
-// earlier generations are no steps.
+// along a step's path are those of one walk through EnterTypePath: at most
+// kTypeNestingBound types along a path. The walks of one generation (a tree
+// filled from its top, and what is opened below it) share one budget of
+// kTypeEntryBudget steps, so that a file of many nested types opens at most
+// that many in all, not that many for each of its types. Steps are
+// numbered from 1 within a generation; Clear begins a new one, after which
+// the steps of earlier generations are no steps.
 class TypeWalkSteps {
 public:
     void Clear();
@@ -70,31 +72,27 @@ public:
     size_t Valid(int id, int generation) const;
     // The first step of a new walk.
     size_t Begin();
-    // A step below `from`, taking one entry of its walk: 0 once the walk has
-    // spent its entries.
+    // A step below `from`, taking one entry of the budget: 0 once the
+    // generation has spent it.
     size_t Take(size_t from);
     // Enters `type` at the step (EnterTypePath along the step's path): the
     // words that name why it is not entered, empty when it is.
     CString Enter(CKiln_Main& app, size_t step, const URI_Ref& type);
-    // Whether the walk of the step has spent its entries.
-    bool Spent(size_t step) const { return m_walks[m_steps[step].walk].entries >= kTypeEntryBudget; }
-    // Whether the walk of the step has said where it stopped at its budget
-    // already; the first call for a walk says false and marks it said.
-    bool SaidSpent(size_t step);
+    // Whether the generation has spent its budget.
+    bool Spent() const { return m_entries >= kTypeEntryBudget; }
+    // Whether the generation has said where it stopped at its budget
+    // already; the first call says false and marks it said.
+    bool SaidSpent();
 
 private:
     struct Step {
         uint32_t above;  // 0 at the first step of a walk
-        uint32_t walk;
-        uint32_t type;  // the type entered at this step (1 + its place in m_types), 0 for none
-    };
-    struct Walk {
-        size_t entries = 0;
-        bool saidSpent = false;
+        uint32_t type;   // the type entered at this step (1 + its place in m_types), 0 for none
     };
     TypePath PathOf(size_t step) const;
-    std::vector<Step> m_steps{Step{0, 0, 0}};  // step 0 stands for none
-    std::vector<Walk> m_walks;
+    std::vector<Step> m_steps{Step{0, 0}};  // step 0 stands for none
+    size_t m_entries = 0;
+    bool m_saidSpent = false;
     std::vector<std::string> m_types;  // the types entered, each once
     std::unordered_map<std::string, uint32_t> m_typeIds;
     int m_generation = 1;

@@ -53,35 +53,35 @@ void AddStopRow(CKiln_Main& app, ItemList* out, const CString& text) {
     out->push_back(std::move(item));
 }
 
-// The row that says the walk of `step` has spent its budget, once a walk.
-void SaySpent(CKiln_Main& app, kiln::core::TypeWalkSteps& walks, size_t step, ItemList* out) {
-    if (!walks.SaidSpent(step)) AddStopRow(app, out, kiln::core::TypeBudgetText());
+// The row that says the walks have spent their budget, once a generation.
+void SaySpent(CKiln_Main& app, kiln::core::TypeWalkSteps& walks, ItemList* out) {
+    if (!walks.SaidSpent()) AddStopRow(app, out, kiln::core::TypeBudgetText());
 }
 
 // Whether the item at `step` opens: false, with the row that says why where
-// one is due, once its walk has spent its budget or for a type it cannot
-// enter.
+// one is due, once the walks have spent their budget or for a type it
+// cannot enter.
 bool OpensOnWalk(CKiln_Main& app, kiln::core::TypeWalkSteps& walks, size_t step, WalkPlace place,
                  const Struct_ItemDesc& item, ItemList* out) {
-    if (walks.Spent(step)) {
-        SaySpent(app, walks, step, out);
+    if (walks.Spent()) {
+        SaySpent(app, walks, out);
         return false;
     }
     if (place != WalkPlace::Type) return true;
     const CString stop = walks.Enter(app, step, item.uRsc);
     if (stop.IsEmpty()) return true;
-    stop == kiln::core::TypeBudgetText() ? SaySpent(app, walks, step, out) : AddStopRow(app, out, stop);
+    stop == kiln::core::TypeBudgetText() ? SaySpent(app, walks, out) : AddStopRow(app, out, stop);
     return false;
 }
 
 // Makes the items from `first` on steps below `step`, each an entry of the
-// walk; where the budget ends, the rest give way to the row that says so.
+// budget; where it ends, the rest give way to the row that says so.
 void TakeSteps(CKiln_Main& app, kiln::core::TypeWalkSteps& walks, size_t step, size_t first, ItemList* out) {
     for (size_t i = first; i < out->size(); ++i) {
         const size_t below = walks.Take(step);
         if (below == 0) {
             out->resize(i);
-            SaySpent(app, walks, step, out);
+            SaySpent(app, walks, out);
             return;
         }
         (*out)[i].nInt2 = static_cast<int>(below);
@@ -318,9 +318,10 @@ bool CKiln_Main::TreeMsg_OnSetChildItems(CBase_Cmd* pView, Struct_ItemDesc* pPar
         return true;
     }
     // Below a member, a type or an instance the tree takes the steps of one
-    // walk of types: each item an entry of the walk's budget, each type
-    // entered along its path. Where the walk stops a row says so: the budget
-    // once a walk, a type past the bound or in a circle at its place.
+    // walk of types: each item an entry of the budget the walks of the tree
+    // share since it was filled from its top, each type entered along its
+    // path. Where a walk stops a row says so: the budget once, a type past
+    // the bound or in a circle at its place.
     kiln::core::TypeWalkSteps& walks = *m_treeWalks;
     size_t step = walks.Valid(pParent->nInt2, pParent->nInt3);
     const WalkPlace place = PlaceOnWalk(pParent->uRsc.sClass);

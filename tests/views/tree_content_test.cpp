@@ -210,10 +210,11 @@ TEST_F(TreeContent, TypesOpenAsOneWalkThatSaysWhereItStopped) {
     EXPECT_EQ(count(all, "类型嵌套超过32层") + count(all, "类型嵌套形成闭环：Self"), 0);  // never reached
     const Struct_ItemDesc spent = all.back();
     ASSERT_EQ(spent.sText3, "数据属性:s (ST)");
-    // Each DA type of its own walk: the chain stops at the bound, the circle
-    // at the type met again, each with its row.
+    // Each DA type of its own walk in a tree filled anew: the chain stops at
+    // the bound, the circle at the type met again, each with its row.
     for (const auto& [type, row, types] :
          {std::tuple{deep, "类型嵌套超过32层", 32}, std::tuple{self, "类型嵌套形成闭环：Self", 1}}) {
+        children(nullptr);
         all.clear();
         Struct_ItemDesc item = ItemOf(type);
         OpenAll(all, item, 200, children);
@@ -222,12 +223,23 @@ TEST_F(TreeContent, TypesOpenAsOneWalkThatSaysWhereItStopped) {
                   types)
             << row;
     }
-    // An item listed before its walk spent the budget opens nothing, until
+    // An item listed before the walks spent the budget opens nothing, until
     // the tree is filled anew: then it begins a walk of its own.
     Struct_ItemDesc again = spent;
+    children(nullptr);
+    OpenAll(all, ItemOf(doType), 200, children);
     EXPECT_TRUE(children(&again).empty());
     children(nullptr);
     EXPECT_EQ(Texts(children(&again)), (Texts_t{"DA类型:Self"}));
+    // A chain of two members a level, seven of its types past the budget:
+    // the whole tree, every type listed and opened, spends one budget, said
+    // once, not one for each type.
+    MakeNestedDATypes(m.instPkg, "C", 23, 500, {"a", "b"});
+    children(nullptr);
+    all.clear();
+    OpenAll(all, ItemOf(m.instPkg), 200, children);
+    EXPECT_EQ(count(all, budget), 1);
+    EXPECT_LE(all.size(), kiln::core::kTypeEntryBudget + 200);
 }
 
 TEST_F(TreeContent, DescendantsStepByStepWithoutTheExcludedOne) {
