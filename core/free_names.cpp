@@ -1,5 +1,6 @@
 #include "core/free_names.h"
 
+#include <algorithm>
 #include <cctype>
 #include <set>
 #include <string>
@@ -32,6 +33,41 @@ std::set<CString> NamesInList(CKiln_Main& app, const URI_Ref& owner, const char*
     for (const URI_Ref& m : members)
         if (!(m == except)) names.insert(app.DocMtd_getValue_ofAttr(m, kRoleName));
     return names;
+}
+
+bool SiblingNames::Taken(const URI_Ref& owner, const char* listPath, const CString& name, const URI_Ref& except) {
+    const auto [at, added] = m_lists.try_emplace(owner.sUri + '\x1f' + listPath);
+    Holders& list = at->second;
+    if (added) {
+        std::vector<URI_Ref> members;
+        URI_Ref last;
+        m_app.DocMtd_get_descendent_BUris(owner, listPath, members, last, kRoleName, SortPolicy_None);
+        for (const URI_Ref& m : members) {
+            std::string text = m_app.DocMtd_getValue_ofAttr(m, kRoleName).str();
+            list[text].push_back(m.sUri);
+            m_entries.emplace(m.sUri, Entry{&list, std::move(text)});
+        }
+    }
+    const auto found = list.find(name.str());
+    if (found == list.end()) return false;
+    for (const std::string& holder : found->second)
+        if (holder != except.sUri) return true;
+    return false;
+}
+
+void SiblingNames::Renamed(const URI_Ref& rsc, const CString& name) {
+    for (auto [at, end] = m_entries.equal_range(rsc.sUri); at != end; ++at) {
+        Entry& entry = at->second;
+        const auto old = entry.list->find(entry.name);
+        if (old != entry.list->end()) {
+            std::vector<std::string>& holders = old->second;
+            if (const auto it = std::find(holders.begin(), holders.end(), rsc.sUri); it != holders.end())
+                holders.erase(it);
+            if (holders.empty()) entry.list->erase(old);
+        }
+        entry.name = name.str();
+        (*entry.list)[entry.name].push_back(rsc.sUri);
+    }
 }
 
 int FirstFreeNumber(int first, const std::function<bool(int)>& taken) {

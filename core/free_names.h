@@ -5,6 +5,9 @@
 
 #include <functional>
 #include <set>
+#include <string>
+#include <unordered_map>
+#include <vector>
 
 #include "core/kiln_main.h"
 
@@ -14,6 +17,31 @@ namespace kiln::core {
 // out (a resource renamed or just made does not take a name from itself).
 std::set<CString> NamesInList(CKiln_Main& app, const URI_Ref& owner, const char* listRole,
                               const URI_Ref& except = URI_Ref());
+
+// The names of the resources owners list, each list read once, when first
+// asked, and kept as names change: a command that asks of many names
+// whether a sibling holds them asks through one index made for the command,
+// not through a reading of the whole list each time. A command that adds
+// or removes members of a list it asked of makes a new one.
+class SiblingNames {
+public:
+    explicit SiblingNames(CKiln_Main& app) : m_app(app) {}
+    // Whether a resource at the end of `listPath` from `owner` (roles
+    // joined by "/"), other than `except`, is named `name`.
+    bool Taken(const URI_Ref& owner, const char* listPath, const CString& name, const URI_Ref& except = URI_Ref());
+    // `rsc` is named `name` now.
+    void Renamed(const URI_Ref& rsc, const CString& name);
+
+private:
+    using Holders = std::unordered_map<std::string, std::vector<std::string>>;  // name -> its resources
+    struct Entry {
+        Holders* list;
+        std::string name;
+    };
+    CKiln_Main& m_app;
+    std::unordered_map<std::string, Holders> m_lists;  // owner and path -> the names of its list
+    std::unordered_multimap<std::string, Entry> m_entries;  // resource -> a list it stands in, by its name
+};
 
 // The first number from `first` on that `taken` does not claim.
 int FirstFreeNumber(int first, const std::function<bool(int)>& taken);

@@ -14,8 +14,6 @@ CString Decimal(int n) {
     return text;
 }
 
-constexpr const char* kDevicesOfIed = "sec:IED.Servers/sec:Server.LDevices";
-
 // The devices of `ld`'s IED other than `ld`; none for a device outside an IED.
 std::vector<URI_Ref> OtherDevices(CKiln_Main& app, const URI_Ref& ld, int* all = nullptr) {
     const URI_Ref ied = app.DocMtd_getFirstUri_ofAsso(ld, "sec:LDevice.Server/sec:Server.IED");
@@ -62,12 +60,6 @@ void CNodeInstances::Free(const URI_Ref& node) {
     }
     ++m_others;
     m_taken[prefix].insert(inst);
-}
-
-bool DeviceNameTaken(CKiln_Main& app, const URI_Ref& ld, const CString& name) {
-    for (const URI_Ref& other : OtherDevices(app, ld))
-        if (app.DocMtd_getValue_ofAttr(other, kRoleName) == name) return true;
-    return false;
 }
 
 void FreeDeviceName(CKiln_Main& app, const URI_Ref& ld) {

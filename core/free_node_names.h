@@ -31,8 +31,8 @@ private:
     std::map<CString, std::set<CString>> m_taken;
 };
 
-// Whether another device of `ld`'s IED is named `name`.
-bool DeviceNameTaken(CKiln_Main& app, const URI_Ref& ld, const CString& name);
+// The path from an IED to its devices.
+inline constexpr const char* kDevicesOfIed = "sec:IED.Servers/sec:Server.LDevices";
 
 // `ld`, new in its IED, keeps its name when free; else it is named as a new
 // device is, "LD_" and the first free number from the count of the IED's

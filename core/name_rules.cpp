@@ -104,10 +104,17 @@ CString LogNameBreach(const CString& name) {
 }
 
 CString NameBreach(CKiln_Main& app, const URI_Ref& rsc, const CString& name) {
+    SiblingNames siblings(app);
+    return NameBreach(siblings, app, rsc, name);
+}
+
+CString NameBreach(SiblingNames& siblings, CKiln_Main& app, const URI_Ref& rsc, const CString& name) {
     // A device's name is its instance, once among all devices of its IED.
     if (rsc.sClass == "sec:LDevice") {
         if (!IsSclLdInst(name.str())) return kBadLdInstText;
-        if (DeviceNameTaken(app, rsc, name)) return "IED中已经存在名为" + name + "的逻辑装置，不能修改！";
+        const URI_Ref ied = app.DocMtd_getFirstUri_ofAsso(rsc, "sec:LDevice.Server/sec:Server.IED");
+        if (ied.IsSet() && siblings.Taken(ied, kDevicesOfIed, name, rsc))
+            return "IED中已经存在名为" + name + "的逻辑装置，不能修改！";
         return CString();
     }
     if (rsc.sClass == "sec:ICD" || rsc.sClass == "sec:TypePackage") return CarriedTypeIdBreach(app, rsc, name);
@@ -122,7 +129,7 @@ CString NameBreach(CKiln_Main& app, const URI_Ref& rsc, const CString& name) {
         const URI_Ref owner = app.DocMtd_getFirstUri_ofAsso(rsc, rule.ownerRole);
         if (owner.IsEmpty()) return CString();
         for (const char* const* list = rule.siblingLists; *list; ++list)
-            if (NamesInList(app, owner, *list, rsc).count(name))
+            if (siblings.Taken(owner, *list, name, rsc))
                 return CString(rule.owner) + "中已经存在名为" + name + "的" + rule.kind + "，不能修改！";
         return CString();
     }

@@ -9,9 +9,13 @@
 
 namespace kiln::core {
 
+class SiblingNames;
+
 // Why `name` cannot be given to `rsc`: outside its kind's pattern or held
-// by a sibling of `rsc`; empty when it can, and for other classes.
+// by a sibling of `rsc`; empty when it can, and for other classes. A
+// command that asks of many names passes its index of the siblings' names.
 CString NameBreach(CKiln_Main& app, const URI_Ref& rsc, const CString& name);
+CString NameBreach(SiblingNames& siblings, CKiln_Main& app, const URI_Ref& rsc, const CString& name);
 
 // Why `ref` is no reference to a DO: a DO name, then its SDOs' names after
 // "."; empty when it is one.

@@ -21,6 +21,7 @@
 #include <string>
 #include <vector>
 
+#include "core/free_names.h"
 #include "core/member_rename.h"
 #include "core/name_rules.h"
 #include "core/type_classes.h"
@@ -119,7 +120,7 @@ ReplacementTable ReadTable(const XmlNode& root, std::vector<CString>& notes) {
 
 class Renamer {
 public:
-    Renamer(CKiln_Main* app, const ReplacementTable& table) : m_app(app), m_table(table) {}
+    Renamer(CKiln_Main* app, const ReplacementTable& table) : m_app(app), m_table(table), m_siblings(*app) {}
 
     // True when the resource's domain may be changed (asked once per domain).
     bool Editable(const URI_Ref& rsc) {
@@ -149,7 +150,7 @@ public:
         // A node is written and shown by its prefix, class and instance,
         // never by this name: a new one would change nothing the user sees.
         CString breach = rsc.sClass == "sec:LNode" ? CString(kNodeNameBreach)
-                                                   : kiln::core::NameBreach(*m_app, rsc, pair->to);
+                                                   : kiln::core::NameBreach(m_siblings, *m_app, rsc, pair->to);
         std::vector<kiln::core::CTextEdit> edits;
         if (breach.IsEmpty() && rsc.sClass == "sec:DO") {
             edits = kiln::core::MemberRenameEdits(*m_app, rsc, value, pair->to);
@@ -160,7 +161,11 @@ public:
             Refuse("名称" + value + "未替换为" + pair->to + "：" + breach);
             return;
         }
-        if (m_app->DocMtd_Modify_attribute_value(rsc, kRoleName, pair->to)) kiln::core::ApplyTextEdits(*m_app, edits);
+        if (!m_app->DocMtd_Modify_attribute_value(rsc, kRoleName, pair->to)) return;
+        kiln::core::ApplyTextEdits(*m_app, edits);
+        m_siblings.Renamed(rsc, pair->to);
+        for (const kiln::core::CTextEdit& e : edits)
+            if (CString(e.role) == kRoleName) m_siblings.Renamed(e.rsc, e.value);
     }
 
     // A line of the message at the run's end, each once.
@@ -209,6 +214,7 @@ private:
 
     CKiln_Main* m_app;
     const ReplacementTable& m_table;
+    kiln::core::SiblingNames m_siblings;  // the names the new ones are compared with
     std::set<std::string> m_done;       // every resource whose name was replaced or refused
     std::map<CString, bool> m_domains;  // domain -> editable
     CString m_refusals;
