@@ -5,10 +5,13 @@
 // instance readers and both instance path indexes, which are timed. Run for
 // 1,000 and 2,000 nodes; twice the nodes may cost at most 2.2 times as much:
 // by the instructions of one run at each size where valgrind runs, else by
-// the best times. The files go into a folder of the run's own.
+// the best times. And the name replacement of a name file that renames each
+// of 5,000 and of 10,000 LN types of an ICD's package, under the same
+// target. The files go into a folder of the run's own.
 //
 //   import_readers_bench [runs=7]     (KILN_BENCH_NODES=N: N and 2N nodes instead)
 //   import_readers_bench count N      one run of N nodes, what the verdict counts
+//   import_readers_bench count names N   one name replacement of N LN types
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -19,6 +22,7 @@
 #include <ctime>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -124,16 +128,51 @@ Result RunOnce(const std::string& file) {
     return r;
 }
 
+// The name replacement of `types` LN types of an ICD's package, each
+// renamed by a pair of the name file; the replacement timed.
+Result RenameOnce(const RunFolder& folder, long types) {
+    CKiln_Main app;
+    BuildStandard(app);
+    URI_Ref icd;
+    Check(app.NewRsc_ICD(&icd, URI_Ref(), "ICD", false, AddProduct(app.m_Doc)), "ICD");
+    const URI_Ref pkg = app.DocMtd_getFirstUri_ofAsso(icd, "sec:ICD.TypePackage");
+    std::string pairs;
+    for (long t = 0; t < types; ++t) {
+        URI_Ref type;
+        Check(app.NewRsc_LNodeType(&type, pkg), "LN type");
+        app.DocMtd_Modify_attribute_value(type, "cim:Naming.name", "T" + Num(t));
+        pairs += "<Name name=\"T" + std::to_string(t) + "\" type=\"sec:LNodeType\" changeto=\"R" +
+                 std::to_string(t) + "\"/>\n";
+    }
+    const std::string file = folder / ("names_" + std::to_string(types) + ".Name");
+    std::ofstream(file, std::ios::binary) << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+                                             "<SCL xmlns=\"http://www.iec.ch/61850/2003/SCL\"><DataTypeTemplates>\n"
+                                          << pairs << "</DataTypeTemplates></SCL>\n";
+    CBase_XML names;
+    Check(names.Load(file.c_str()), "load the name file");
+    CKiln_Import imp;
+    const double start = ThreadCpuSeconds();
+    bool done = false;
+    Counted([&] { done = imp.Replace_Names(&app, &names, CBase_XML(), pkg); });
+    Result r;
+    r.seconds = ThreadCpuSeconds() - start;
+    std::vector<URI_Ref> renamed;
+    app.DocMtd_get_Association_BUris(pkg, "sec:TypePackage.LNodeTypes", renamed, "", SortPolicy_ByName);
+    for (const URI_Ref& t : renamed) r.lnodes += app.DocMtd_getValue_ofAttr(t, "cim:Naming.name").Left(1) == "R";
+    r.errors = done ? 0 : 1;
+    return r;
+}
+
 // One run in a child process, so that each run starts on a fresh heap; the
 // result comes back through a pipe.
-Result RunInChild(const std::string& file) {
+Result RunInChild(const std::function<Result()>& run) {
     int fds[2];
     Check(pipe(fds) == 0, "pipe");
     const pid_t pid = fork();
     Check(pid >= 0, "fork");
     if (pid == 0) {
         close(fds[0]);
-        const Result r = RunOnce(file);
+        const Result r = run();
         const ssize_t n = write(fds[1], &r, sizeof r);
         _exit(n == static_cast<ssize_t>(sizeof r) ? 0 : 1);
     }
@@ -154,6 +193,12 @@ int main(int argc, char** argv) {
     QuietUi quiet;
     CUiServicesScope scope(&quiet);
     const bool phase = argc == 3 && std::strcmp(argv[1], "count") == 0;
+    if (argc == 4 && std::strcmp(argv[1], "count") == 0 && std::strcmp(argv[2], "names") == 0) {
+        const RunFolder folder("kiln_import_readers_bench");
+        const long types = std::max(1L, std::atol(argv[3]));
+        const Result r = RenameOnce(folder, types);
+        return r.lnodes == static_cast<size_t>(types) && r.errors == 0 ? 0 : 1;
+    }
     Args args("import_readers_bench", "SCL instance readers and path indexes, 1,000 and 2,000 nodes");
     const long long& runCount = args.Count("runs", 7);
     if (!phase)
@@ -181,7 +226,7 @@ int main(int argc, char** argv) {
     std::vector<Result> last(sizeList.size());
     for (int i = 0; i < runs; ++i)
         for (size_t k = 0; k < sizeList.size(); ++k) {
-            last[k] = RunInChild(files[k]);
+            last[k] = RunInChild([&] { return RunOnce(files[k]); });
             times[k].push_back(last[k].seconds);
         }
     std::vector<double> best;
@@ -204,5 +249,20 @@ int main(int argc, char** argv) {
     }
     Verdict("twice the nodes", 2.2, best[0], best[1], "count " + std::to_string(sizeList[0]),
             "count " + std::to_string(sizeList[1]));
+
+    // The name replacement: each size's best run, the sizes taking turns.
+    constexpr long kTypes = 5000;
+    std::vector<std::vector<double>> renames(2);
+    for (int i = 0; i < runs; ++i)
+        for (long k = 0; k < 2; ++k) {
+            const Result r = RunInChild([&] { return RenameOnce(folder, kTypes << k); });
+            Require(r.lnodes == static_cast<size_t>(kTypes << k) && r.errors == 0, "every LN type renamed");
+            renames[static_cast<size_t>(k)].push_back(r.seconds);
+        }
+    for (auto& t : renames) std::sort(t.begin(), t.end());
+    std::printf("name replacement of %ld LN types best %.3f s, of %ld best %.3f s CPU of %d runs\n", kTypes,
+                renames[0].front(), 2 * kTypes, renames[1].front(), runs);
+    Verdict("name replacement of twice the LN types", 2.3, renames[0].front(), renames[1].front(),
+            "count names " + std::to_string(kTypes), "count names " + std::to_string(2 * kTypes));
     return Finish();
 }
