@@ -3,6 +3,7 @@
 #include <map>
 #include <set>
 #include <string>
+#include <unordered_map>
 
 namespace kiln::core {
 namespace {
@@ -48,10 +49,15 @@ private:
     URI_Ref First(const URI_Ref& owner, const char* role) {
         return owner.IsSet() ? m_app.DocMtd_getFirstUri_ofAsso(owner, role) : URI_Ref();
     }
-    URI_Ref Named(const std::vector<URI_Ref>& list, const CString& name) {
-        for (const URI_Ref& r : list)
-            if (m_app.DocMtd_getValue_ofAttr(r, kRoleName) == name) return r;
-        return URI_Ref();
+    // The first target of `owner` along `role` named `name`: the list's
+    // names are read once a run, as every text of every node asks of them.
+    URI_Ref Named(const URI_Ref& owner, const char* role, const CString& name) {
+        auto [it, added] = m_names.try_emplace(owner.sUri + "|" + role);
+        if (added)
+            for (const URI_Ref& r : Along(owner, role))
+                it->second.try_emplace(m_app.DocMtd_getValue_ofAttr(r, kRoleName).str(), r);
+        const auto hit = it->second.find(name.str());
+        return hit == it->second.end() ? URI_Ref() : hit->second;
     }
 
     // The member named `name` below `at` (a DO, SDO, DA or BDA): an SDO or
@@ -60,11 +66,11 @@ private:
         if (at.sClass == "sec:DO" || at.sClass == "sec:SDO") {
             const URI_Ref type =
                 First(at, at.sClass == "sec:DO" ? "sec:DO.DefinedBy_DOType" : "sec:SDO.DefinedBy_DOType");
-            const URI_Ref sdo = Named(Along(type, "sec:DOType.Contains_SDOs"), name);
-            return sdo.IsSet() ? sdo : Named(Along(type, "sec:DOType.Contains_DAs"), name);
+            const URI_Ref sdo = Named(type, "sec:DOType.Contains_SDOs", name);
+            return sdo.IsSet() ? sdo : Named(type, "sec:DOType.Contains_DAs", name);
         }
         if (at.sClass == "sec:DA" || at.sClass == "sec:BDA")
-            return Named(Along(First(at, "sec:BDA.DefinedBy_Struct"), "sec:DAType.Contains_BDAs"), name);
+            return Named(First(at, "sec:BDA.DefinedBy_Struct"), "sec:DAType.Contains_BDAs", name);
         return URI_Ref();
     }
 
@@ -92,7 +98,7 @@ private:
             if (chain) {
                 at = URI_Ref();
                 for (const URI_Ref& type : *chain)
-                    if ((at = Named(Along(type, "sec:LNodeType.DOs"), name)).IsSet()) break;
+                    if ((at = Named(type, "sec:LNodeType.DOs", name)).IsSet()) break;
                 chain = nullptr;
             } else {
                 at = at.IsSet() ? Step(at, name) : URI_Ref();
@@ -109,6 +115,7 @@ private:
     URI_Ref m_member;
     CString m_new;
     std::map<std::string, std::vector<URI_Ref>> m_lists;  // owner|role -> targets in order
+    std::unordered_map<std::string, std::unordered_map<std::string, URI_Ref>> m_names;  // owner|role -> name -> first
 };
 
 }  // namespace
