@@ -35,24 +35,35 @@ std::set<CString> NamesInList(CKiln_Main& app, const URI_Ref& owner, const char*
     return names;
 }
 
-bool SiblingNames::Taken(const URI_Ref& owner, const char* listPath, const CString& name, const URI_Ref& except) {
+const std::vector<std::pair<size_t, URI_Ref>>* SiblingNames::Holding(const URI_Ref& owner, const char* listPath,
+                                                                     const CString& name) {
     const auto [at, added] = m_lists.try_emplace(owner.sUri + '\x1f' + listPath);
     Holders& list = at->second;
-    if (added) {
+    if (added && owner.IsSet()) {
         std::vector<URI_Ref> members;
         URI_Ref last;
-        m_app.DocMtd_get_descendent_BUris(owner, listPath, members, last, kRoleName, SortPolicy_None);
-        for (const URI_Ref& m : members) {
-            std::string text = m_app.DocMtd_getValue_ofAttr(m, kRoleName).str();
-            list[text].push_back(m.sUri);
-            m_entries.emplace(m.sUri, Entry{&list, std::move(text)});
+        m_app.DocMtd_get_descendent_BUris(owner, listPath, members, last, kRoleOrd, SortPolicy_ByOrd);
+        for (size_t place = 0; place < members.size(); ++place) {
+            std::string text = m_app.DocMtd_getValue_ofAttr(members[place], kRoleName).str();
+            list[text].emplace_back(place, members[place]);
+            m_entries.emplace(members[place].sUri, Entry{&list, std::move(text), place});
         }
     }
     const auto found = list.find(name.str());
-    if (found == list.end()) return false;
-    for (const std::string& holder : found->second)
-        if (holder != except.sUri) return true;
+    return found == list.end() ? nullptr : &found->second;
+}
+
+bool SiblingNames::Taken(const URI_Ref& owner, const char* listPath, const CString& name, const URI_Ref& except) {
+    const auto* holders = Holding(owner, listPath, name);
+    if (!holders) return false;
+    for (const auto& holder : *holders)
+        if (!(holder.second == except)) return true;
     return false;
+}
+
+URI_Ref SiblingNames::First(const URI_Ref& owner, const char* listPath, const CString& name) {
+    const auto* holders = Holding(owner, listPath, name);
+    return holders && !holders->empty() ? holders->front().second : URI_Ref();
 }
 
 void SiblingNames::Renamed(const URI_Ref& rsc, const CString& name) {
@@ -60,13 +71,17 @@ void SiblingNames::Renamed(const URI_Ref& rsc, const CString& name) {
         Entry& entry = at->second;
         const auto old = entry.list->find(entry.name);
         if (old != entry.list->end()) {
-            std::vector<std::string>& holders = old->second;
-            if (const auto it = std::find(holders.begin(), holders.end(), rsc.sUri); it != holders.end())
-                holders.erase(it);
+            auto& holders = old->second;
+            holders.erase(std::remove_if(holders.begin(), holders.end(),
+                                         [&](const auto& holder) { return holder.second == rsc; }),
+                          holders.end());
             if (holders.empty()) entry.list->erase(old);
         }
         entry.name = name.str();
-        (*entry.list)[entry.name].push_back(rsc.sUri);
+        auto& holders = (*entry.list)[entry.name];
+        const auto place = std::lower_bound(holders.begin(), holders.end(), entry.place,
+                                            [](const auto& holder, size_t p) { return holder.first < p; });
+        holders.emplace(place, entry.place, rsc);
     }
 }
 

@@ -20,24 +20,31 @@ std::set<CString> NamesInList(CKiln_Main& app, const URI_Ref& owner, const char*
 
 // The names of the resources owners list, each list read once, when first
 // asked, and kept as names change: a command that asks of many names
-// whether a sibling holds them asks through one index made for the command,
-// not through a reading of the whole list each time. A command that adds
-// or removes members of a list it asked of makes a new one.
+// whether a sibling holds them, or which member a name stands for, asks
+// through one index made for the command, not through a reading of the
+// whole list each time. A command that adds or removes members of a list it
+// asked of makes a new one.
 class SiblingNames {
 public:
     explicit SiblingNames(CKiln_Main& app) : m_app(app) {}
     // Whether a resource at the end of `listPath` from `owner` (roles
     // joined by "/"), other than `except`, is named `name`.
     bool Taken(const URI_Ref& owner, const char* listPath, const CString& name, const URI_Ref& except = URI_Ref());
+    // The first of them, in sibling order, named `name`; empty when none is.
+    URI_Ref First(const URI_Ref& owner, const char* listPath, const CString& name);
     // `rsc` is named `name` now.
     void Renamed(const URI_Ref& rsc, const CString& name);
 
 private:
-    using Holders = std::unordered_map<std::string, std::vector<std::string>>;  // name -> its resources
+    // name -> the resources of the list that hold it, by their place in it
+    using Holders = std::unordered_map<std::string, std::vector<std::pair<size_t, URI_Ref>>>;
     struct Entry {
         Holders* list;
         std::string name;
+        size_t place;
     };
+    const std::vector<std::pair<size_t, URI_Ref>>* Holding(const URI_Ref& owner, const char* listPath,
+                                                           const CString& name);
     CKiln_Main& m_app;
     std::unordered_map<std::string, Holders> m_lists;  // owner and path -> the names of its list
     std::unordered_multimap<std::string, Entry> m_entries;  // resource -> a list it stands in, by its name

@@ -120,7 +120,8 @@ ReplacementTable ReadTable(const XmlNode& root, std::vector<CString>& notes) {
 
 class Renamer {
 public:
-    Renamer(CKiln_Main* app, const ReplacementTable& table) : m_app(app), m_table(table), m_siblings(*app) {}
+    Renamer(CKiln_Main* app, const ReplacementTable& table)
+        : m_app(app), m_table(table), m_siblings(*app), m_texts(*app, m_siblings) {}
 
     // True when the resource's domain may be changed (asked once per domain).
     bool Editable(const URI_Ref& rsc) {
@@ -153,7 +154,7 @@ public:
                                                    : kiln::core::NameBreach(m_siblings, *m_app, rsc, pair->to);
         std::vector<kiln::core::CTextEdit> edits;
         if (breach.IsEmpty() && rsc.sClass == "sec:DO") {
-            edits = kiln::core::MemberRenameEdits(*m_app, rsc, value, pair->to);
+            edits = m_texts.Edits(rsc, value, pair->to);
             for (const kiln::core::CTextEdit& e : edits)
                 if (breach.IsEmpty() && !Editable(e.rsc)) breach = "引用它的资源所在的域不可编辑！";
         }
@@ -163,9 +164,7 @@ public:
         }
         if (!m_app->DocMtd_Modify_attribute_value(rsc, kRoleName, pair->to)) return;
         kiln::core::ApplyTextEdits(*m_app, edits);
-        m_siblings.Renamed(rsc, pair->to);
-        for (const kiln::core::CTextEdit& e : edits)
-            if (CString(e.role) == kRoleName) m_siblings.Renamed(e.rsc, e.value);
+        m_texts.Renamed(rsc, pair->to, edits);
     }
 
     // A line of the message at the run's end, each once.
@@ -215,6 +214,7 @@ private:
     CKiln_Main* m_app;
     const ReplacementTable& m_table;
     kiln::core::SiblingNames m_siblings;  // the names the new ones are compared with
+    kiln::core::MemberTexts m_texts;      // the texts a DO's new name is carried into
     std::set<std::string> m_done;       // every resource whose name was replaced or refused
     std::map<CString, bool> m_domains;  // domain -> editable
     CString m_refusals;
