@@ -6,8 +6,9 @@
 // 1,000 and 2,000 nodes; twice the nodes may cost at most 2.2 times as much:
 // by the instructions of one run at each size where valgrind runs, else by
 // the best times. And the name replacement of a name file that renames each
-// of 5,000 and of 10,000 LN types of an ICD's package, under the same
-// target. The files go into a folder of the run's own.
+// of 5,000 and of 10,000 LN types of an ICD's package and as many DOs of one
+// of them, each named by a DOI of a node, at most 2.3 times as much at the
+// double size. The files go into a folder of the run's own.
 //
 //   import_readers_bench [runs=7]     (KILN_BENCH_NODES=N: N and 2N nodes instead)
 //   import_readers_bench count N      one run of N nodes, what the verdict counts
@@ -144,6 +145,28 @@ Result RenameOnce(const RunFolder& folder, long types) {
         pairs += "<Name name=\"T" + std::to_string(t) + "\" type=\"sec:LNodeType\" changeto=\"R" +
                  std::to_string(t) + "\"/>\n";
     }
+    // The first type holds as many DOs, and a node of it a DOI of each: the
+    // pairs rename them too, carried into the DOIs.
+    CBase_CimDoc& doc = app.m_Doc;
+    const std::string domain = icd.sUri.substr(0, icd.sUri.find('#') + 1);
+    std::vector<URI_Ref> typeList;
+    app.DocMtd_get_Association_BUris(pkg, "sec:TypePackage.LNodeTypes", typeList, "", SortPolicy_ByName);
+    URI_Ref ld, node;
+    Check(doc.CreateResource(domain.c_str(), "sec:LDevice", ld, "LD1") &&
+              doc.AddLink(ld, "sec:LDevice.Server", app.DocMtd_getFirstUri_ofAsso(icd, "sec:ICD.IED/sec:IED.Servers")) &&
+              doc.CreateResource(domain.c_str(), "sec:LNode", node, "GGIO1") &&
+              doc.AddLink(node, "sec:LNode.LDevice", ld) && doc.AddLink(node, "sec:LNode.LNodeType", typeList.at(0)),
+          "node");
+    for (long d = 0; d < types; ++d) {
+        URI_Ref dataObject, doi;
+        Check(app.NewRsc_DO(&dataObject, typeList[0], ""), "DO");
+        app.DocMtd_Modify_attribute_value(dataObject, "cim:Naming.name", "Ind" + Num(d));
+        Check(doc.CreateResource(domain.c_str(), "sec:DOI", doi, "Ind" + Num(d)) && doc.AddLink(doi, "sec:DOI.LNode", node) &&
+                  doc.AddLink(doi, "sec:DOI.DO", dataObject),
+              "DOI");
+        pairs += "<Name name=\"Ind" + std::to_string(d) + "\" type=\"sec:DO\" changeto=\"Sig" + std::to_string(d) +
+                 "\"/>\n";
+    }
     const std::string file = folder / ("names_" + std::to_string(types) + ".Name");
     std::ofstream(file, std::ios::binary) << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
                                              "<SCL xmlns=\"http://www.iec.ch/61850/2003/SCL\"><DataTypeTemplates>\n"
@@ -159,7 +182,10 @@ Result RenameOnce(const RunFolder& folder, long types) {
     std::vector<URI_Ref> renamed;
     app.DocMtd_get_Association_BUris(pkg, "sec:TypePackage.LNodeTypes", renamed, "", SortPolicy_ByName);
     for (const URI_Ref& t : renamed) r.lnodes += app.DocMtd_getValue_ofAttr(t, "cim:Naming.name").Left(1) == "R";
-    r.errors = done ? 0 : 1;
+    std::vector<URI_Ref> dois;
+    app.DocMtd_get_Association_BUris(node, "sec:LNode.DOIs", dois, "", SortPolicy_ByName);
+    for (const URI_Ref& doi : dois) r.errors += app.DocMtd_getValue_ofAttr(doi, "cim:Naming.name").Left(3) != "Sig";
+    r.errors += (dois.size() != static_cast<size_t>(types)) + (done ? 0 : 1);
     return r;
 }
 
