@@ -1,5 +1,6 @@
 #include "core/type_nesting.h"
 
+#include <algorithm>
 #include <unordered_map>
 #include <utility>
 
@@ -12,7 +13,7 @@ bool PathPassesBound(const CString& path) {
     return false;
 }
 
-CString TypeBudgetText() { return "类型嵌套展开超过" + CString(std::to_string(kTypeEntryBudget).c_str()) + "条路径"; }
+CString TypeBudgetText(size_t budget) { return "类型嵌套展开超过" + CString(std::to_string(budget).c_str()) + "条路径"; }
 
 CString TypeBoundText() { return "类型嵌套超过" + CString(std::to_string(kTypeNestingBound).c_str()) + "层"; }
 
@@ -23,9 +24,10 @@ CString TypePathStopText(CKiln_Main& app, const TypePath& onPath, const URI_Ref&
     return TypeBoundText();
 }
 
-void TypeWalkSteps::Clear() {
+void TypeWalkSteps::Clear(size_t budget) {
     m_steps.resize(1);
     m_entries = 0;
+    m_budget = std::max(budget, kTypeEntryBudget);
     m_saidSpent = false;
     m_types.clear();
     m_typeIds.clear();
@@ -38,13 +40,13 @@ size_t TypeWalkSteps::Valid(int id, int generation) const {
 }
 
 size_t TypeWalkSteps::Begin() {
-    TakeTypeEntry(m_entries);
+    ++m_entries;
     m_steps.push_back(Step{0, 0});
     return m_steps.size() - 1;
 }
 
 size_t TypeWalkSteps::Take(size_t from) {
-    if (!TakeTypeEntry(m_entries)) return 0;
+    if (++m_entries > m_budget) return 0;
     m_steps.push_back(Step{static_cast<uint32_t>(from), 0});
     return m_steps.size() - 1;
 }
@@ -53,15 +55,14 @@ TypePath TypeWalkSteps::PathOf(size_t step) const {
     TypePath path;
     for (size_t s = step; s != 0; s = m_steps[s].above)
         if (m_steps[s].type != 0) path.insert(m_types[m_steps[s].type - 1]);
-    path.entries = m_entries;
     return path;
 }
 
 CString TypeWalkSteps::Enter(CKiln_Main& app, size_t step, const URI_Ref& type) {
+    // The path checks the nesting; the budget is the generation's own.
+    if (++m_entries > m_budget) return SpentText();
     TypePath path = PathOf(step);
-    const bool entered = EnterTypePath(path, type);
-    m_entries = path.entries;
-    if (!entered) return TypePathStopText(app, path, type);
+    if (!EnterTypePath(path, type)) return TypePathStopText(app, path, type);
     const auto [id, added] = m_typeIds.try_emplace(type.sUri, static_cast<uint32_t>(m_types.size() + 1));
     if (added) m_types.push_back(type.sUri);
     m_steps[step].type = id->second;

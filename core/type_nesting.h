@@ -48,25 +48,32 @@ inline bool EnterTypePath(TypePath& onPath, const URI_Ref& type) {
 
 // The words that name where a walk stopped: its entries spent, or the bound
 // of nesting reached (the texts the imports and the checks name types by).
-CString TypeBudgetText();
+CString TypeBudgetText(size_t budget = kTypeEntryBudget);
 CString TypeBoundText();
 // Why EnterTypePath refused `type` on `onPath`: the budget, the bound, or a
 // circle ("类型嵌套形成闭环：" and the type's name); empty for a member
 // without a type.
 CString TypePathStopText(CKiln_Main& app, const TypePath& onPath, const URI_Ref& type);
 
+// The steps the walks of a tree filled from its top share for each resource
+// of the document: a real model lists a few dozen members of its types for
+// each resource (a node and its type's data), so its whole tree opens in
+// full, while a file of few, widely nested types opens steps in proportion
+// to its size, not kTypeEntryBudget for each of its types.
+inline constexpr size_t kTreeStepsPerResource = 32;
+
 // Walks of types taken one step at a time, as a tree opens item by item.
 // Each step is an item of a walk and names the step above it, so the types
 // along a step's path are those of one walk through EnterTypePath: at most
 // kTypeNestingBound types along a path. The walks of one generation (a tree
-// filled from its top, and what is opened below it) share one budget of
-// kTypeEntryBudget steps, so that a file of many nested types opens at most
-// that many in all, not that many for each of its types. Steps are
-// numbered from 1 within a generation; Clear begins a new one, after which
-// the steps of earlier generations are no steps.
+// filled from its top, and what is opened below it) share one budget, at
+// least kTypeEntryBudget steps, so that a file of many nested types opens at
+// most that many in all, not that many for each of its types. Steps are
+// numbered from 1 within a generation; Clear begins a new one with its
+// budget, after which the steps of earlier generations are no steps.
 class TypeWalkSteps {
 public:
-    void Clear();
+    void Clear(size_t budget = kTypeEntryBudget);
     int Generation() const { return m_generation; }
     // The step `id` of generation `generation`, or 0 when it is none.
     size_t Valid(int id, int generation) const;
@@ -79,7 +86,9 @@ public:
     // words that name why it is not entered, empty when it is.
     CString Enter(CKiln_Main& app, size_t step, const URI_Ref& type);
     // Whether the generation has spent its budget.
-    bool Spent() const { return m_entries >= kTypeEntryBudget; }
+    bool Spent() const { return m_entries >= m_budget; }
+    // The words that name the spent budget.
+    CString SpentText() const { return TypeBudgetText(m_budget); }
     // Whether the generation has said where it stopped at its budget
     // already; the first call says false and marks it said.
     bool SaidSpent();
@@ -92,6 +101,7 @@ private:
     TypePath PathOf(size_t step) const;
     std::vector<Step> m_steps{Step{0, 0}};  // step 0 stands for none
     size_t m_entries = 0;
+    size_t m_budget = kTypeEntryBudget;
     bool m_saidSpent = false;
     std::vector<std::string> m_types;  // the types entered, each once
     std::unordered_map<std::string, uint32_t> m_typeIds;

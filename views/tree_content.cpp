@@ -55,7 +55,7 @@ void AddStopRow(CKiln_Main& app, ItemList* out, const CString& text) {
 
 // The row that says the walks have spent their budget, once a generation.
 void SaySpent(CKiln_Main& app, kiln::core::TypeWalkSteps& walks, ItemList* out) {
-    if (!walks.SaidSpent()) AddStopRow(app, out, kiln::core::TypeBudgetText());
+    if (!walks.SaidSpent()) AddStopRow(app, out, walks.SpentText());
 }
 
 // Whether the item at `step` opens: false, with the row that says why where
@@ -70,7 +70,7 @@ bool OpensOnWalk(CKiln_Main& app, kiln::core::TypeWalkSteps& walks, size_t step,
     if (place != WalkPlace::Type) return true;
     const CString stop = walks.Enter(app, step, item.uRsc);
     if (stop.IsEmpty()) return true;
-    stop == kiln::core::TypeBudgetText() ? SaySpent(app, walks, out) : AddStopRow(app, out, stop);
+    stop == walks.SpentText() ? SaySpent(app, walks, out) : AddStopRow(app, out, stop);
     return false;
 }
 
@@ -309,7 +309,7 @@ bool CKiln_Main::TreeMsg_OnSetChildItems(CBase_Cmd* pView, Struct_ItemDesc* pPar
     }
     TreeFiller fill(*this, pOut);
     if (!pParent) {
-        m_treeWalks->Clear();
+        m_treeWalks->Clear(kiln::core::kTreeStepsPerResource * static_cast<size_t>(std::max(m_Doc.ResourceCount(), 0)));
         fill.TopLevel(pView->m_sID);
         return true;
     }
