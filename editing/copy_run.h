@@ -102,11 +102,16 @@ private:
     std::map<std::string, URI_Ref> m_copies;
     // The indexes by package and list, each made at its first search.
     std::map<std::pair<std::string, std::string>, CNamedTypes> m_named;
+    // The nodes of a home (an IED or a base-device package) by device name,
+    // class and, but for an LLN0, prefix and instance: the first in order
+    // of each key. Made at the end of the copy, which makes no node then.
+    using CNodesByKey = std::unordered_map<std::string, URI_Ref>;
     // The node a copied member names when its original's node was not
     // copied: that node where the member's own node lies in its IED (or
     // base-device package), else the node of the same device name, prefix,
-    // class and instance there, else none.
-    URI_Ref NodeWhereMemberLies(const URI_Ref& member, const URI_Ref& node);
+    // class and instance there, else none. `homes` holds the nodes of the
+    // homes met so far.
+    URI_Ref NodeWhereMemberLies(const URI_Ref& member, const URI_Ref& node, std::map<std::string, CNodesByKey>& homes);
 
     // Copied data-set members and the node each original names: at the end
     // of the copy a member names that node's copy, or the node as

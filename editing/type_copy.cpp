@@ -120,10 +120,11 @@ void CCopyRun::NoteCopy(const URI_Ref& source, const URI_Ref& copy) {
 }
 
 bool CCopyRun::Finish() {
+    std::map<std::string, CNodesByKey> homes;
     for (const auto& [member, node] : m_vMemberLinks) {
         if (m_bStopped) break;
         const auto copy = m_copies.find(node.sUri);
-        const URI_Ref named = copy != m_copies.end() ? copy->second : NodeWhereMemberLies(member, node);
+        const URI_Ref named = copy != m_copies.end() ? copy->second : NodeWhereMemberLies(member, node, homes);
         // A member no node of its IED answers names none.
         if (named.IsSet()) m_bStopped = !m_app.DocMtd_add_Association(member, "sec:DARef.LNode", named);
     }
