@@ -181,6 +181,25 @@ CPasteIcd MakePasteIcd(CKiln_Main& app, const char* d, const std::string& name) 
     return out;
 }
 
+// The two ICDs of a paste phase, A (copied from) and B (pasted into), in
+// one domain of the document.
+std::pair<CPasteIcd, CPasteIcd> MakePasteIcds(CKiln_Main& app) {
+    app.m_Doc.SetDomainPrefixDefault("kiln");
+    MakeDomain(app, "kiln.icd#", "二次模型装置ICD包");
+    return {MakePasteIcd(app, "kiln.icd#", "A"), MakePasteIcd(app, "kiln.icd#", "B")};
+}
+
+// Copies `copied` and pastes it onto `target`; the paste is timed.
+double TimedPaste(CKiln_Main& app, const URI_Ref& copied, const URI_Ref& target, const char* what) {
+    app.Rsc_Copy(copied);
+    bool pasted = false;
+    const double start = CpuMs();
+    Counted([&] { pasted = app.Rsc_Paste(target); });
+    const double ms = CpuMs() - start;
+    Require(pasted, what);
+    return ms;
+}
+
 // A type of the package, listed there under `ord`.
 URI_Ref PackageType(CKiln_Main& app, const URI_Ref& pkg, const char* cls, const std::string& name, int ord) {
     const char* d = "kiln.icd#";
@@ -202,10 +221,8 @@ URI_Ref Attribute(CKiln_Main& app, const URI_Ref& owner, const char* cls, const 
 // second ICD, whose package receives a copy of every type. The paste is timed.
 double PasteLd(int nodes) {
     CKiln_Main app;
-    app.m_Doc.SetDomainPrefixDefault("kiln");
     const char* d = "kiln.icd#";
-    MakeDomain(app, d, "二次模型装置ICD包");
-    const CPasteIcd from = MakePasteIcd(app, d, "A"), into = MakePasteIcd(app, d, "B");
+    const auto [from, into] = MakePasteIcds(app);
     URI_Ref sps = PackageType(app, from.pkg, "sec:DOType", "SPS", 1);
     Attribute(app, sps, "sec:DA", "sec:DA.MemberOf_DOType", "stVal", 1, "BOOLEAN");
     for (int n = 0; n < nodes; ++n) {
@@ -217,12 +234,7 @@ double PasteLd(int nodes) {
         URI_Ref node = Under(app, from.ld, d, "sec:LNode", "sec:LNode.LDevice", "GGIO" + std::to_string(n + 1), n + 1);
         app.DocMtd_add_Association(node, "sec:LNode.LNodeType", type);
     }
-    app.Rsc_Copy(from.ld);
-    bool pasted = false;
-    const double start = CpuMs();
-    Counted([&] { pasted = app.Rsc_Paste(into.ld); });
-    const double ms = CpuMs() - start;
-    Require(pasted, "paste the device");
+    const double ms = TimedPaste(app, from.ld, into.ld, "paste the device");
     int types = 0;
     app.DocMtd_GetSeqNumber_byAsso(into.pkg, "sec:TypePackage.LNodeTypes", &types);
     Require(types == nodes, "every LN type copied");
@@ -235,10 +247,8 @@ double PasteLd(int nodes) {
 // timed.
 double PasteLnType(int dos) {
     CKiln_Main app;
-    app.m_Doc.SetDomainPrefixDefault("kiln");
     const char* d = "kiln.icd#";
-    MakeDomain(app, d, "二次模型装置ICD包");
-    const CPasteIcd from = MakePasteIcd(app, d, "A"), into = MakePasteIcd(app, d, "B");
+    const auto [from, into] = MakePasteIcds(app);
     URI_Ref av = PackageType(app, from.pkg, "sec:DAType", "AV", 1);
     Attribute(app, av, "sec:BDA", "sec:BDA.MemberOf_DAType", "f", 1, "FLOAT32");
     URI_Ref sub = PackageType(app, from.pkg, "sec:DOType", "Sub", 1);
@@ -252,12 +262,7 @@ double PasteLnType(int dos) {
         URI_Ref dobj = Under(app, big, d, "sec:DO", "sec:DO.LNodeType", "D" + std::to_string(n + 1), n + 1);
         app.DocMtd_add_Association(dobj, "sec:DO.DefinedBy_DOType", doType);
     }
-    app.Rsc_Copy(big);
-    bool pasted = false;
-    const double start = CpuMs();
-    Counted([&] { pasted = app.Rsc_Paste(into.pkg); });
-    const double ms = CpuMs() - start;
-    Require(pasted, "paste the LN type");
+    const double ms = TimedPaste(app, big, into.pkg, "paste the LN type");
     int types = 0;
     app.DocMtd_GetSeqNumber_byAsso(into.pkg, "sec:TypePackage.DOTypes", &types);
     Require(types == dos + 1, "every DO type copied");
