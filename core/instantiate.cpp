@@ -18,6 +18,7 @@
 #include <map>
 #include <set>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "core/free_names.h"
@@ -464,25 +465,27 @@ bool CKiln_Main::AutoLink_NameSemantic(URI_Ref& package, CString kind) {
     const Pass* passes = kind == "DO" ? kDoPasses : kDaPasses;
     const size_t count = kind == "DO" ? std::size(kDoPasses) : kind == "DA" ? std::size(kDaPasses) : 0;
 
-    Struct_Pairs table;
+    // The entries by name: of one name, the first (the nearer package's).
+    std::unordered_map<std::string, CString> table;
     for (size_t p = 0; p < count; ++p) {
         const Pass& pass = passes[p];
         if (pass.tableRole) {
-            table.Clear();
+            table.clear();
             for (const URI_Ref& pkg : packages) {
                 std::vector<URI_Ref> entries;
                 if (!DocMtd_get_Association_BUris(pkg, pass.tableRole, entries, kRoleOrd, SortPolicy_ByOrd))
                     return false;
-                for (URI_Ref& e : entries) table.Add(DocMtd_getValue_ofAttr(e, kRoleName), CString(e.sUri));
+                for (URI_Ref& e : entries) table.emplace(DocMtd_getValue_ofAttr(e, kRoleName).str(), CString(e.sUri));
             }
         }
-        if (table.GetSize() == 0) continue;
+        if (table.empty()) continue;
         std::vector<URI_Ref> members;
         URI_Ref last;
         if (DocMtd_get_descendent_BUris(package, pass.membersPath, members, last, kRoleOrd, SortPolicy_ByOrd) == 0)
             return false;
         for (const URI_Ref& m : members) {
-            const CString wanted = table.Get_Second_byFirst(DocMtd_getValue_ofAttr(m, kRoleName));
+            const auto entry = table.find(DocMtd_getValue_ofAttr(m, kRoleName).str());
+            const CString wanted = entry != table.end() ? entry->second : CString();
             const CString current(DocMtd_getFirstUri_ofAsso(m, pass.linkRole).sUri);
             if (wanted == current) continue;
             if (!DocMtd_update_Association(m, pass.linkRole, DocMtd_TestBy_URIRef(wanted))) return false;

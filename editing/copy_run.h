@@ -3,11 +3,14 @@
 // the first refused (or failed) creation stops the copy and removes all of
 // them again, and it maps each source type to its copy, so that types which
 // refer to themselves or to each other are copied once each and the walk
-// ends.
+// ends. A type is found by name through an index of its package's list,
+// made once for the run and kept as the run makes and names types there.
 #pragma once
 
 #include <map>
+#include <set>
 #include <string>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -21,8 +24,8 @@ public:
     CCopyRun(const CCopyRun&) = delete;
     CCopyRun& operator=(const CCopyRun&) = delete;
 
-    // The result of a creator: true keeps the new resource on record; false
-    // (or no handle) stops the copy.
+    // The result of a creator: true keeps the new resource on record (and a
+    // new type in its package's index); false (or no handle) stops the copy.
     bool Made(bool ok, const URI_Ref& rsc);
     // `copy` stands for `source` in the rest of this copy.
     void NoteCopy(const URI_Ref& source, const URI_Ref& copy);
@@ -60,6 +63,32 @@ private:
     // a new copy made now.
     bool LinkType(const URI_Ref& type, const CTypeKind& kind, const URI_Ref& package, const URI_Ref& member,
                   const CString& role);
+
+    // The types of one package's list by name. It is read once, in the
+    // list's order (order number, then creation); a type the run makes later
+    // comes after every type of its number read then, and after the types it
+    // made before. A type keeps its number and its place; its name changes
+    // through the run's creators and attribute copies (NoteType).
+    struct CNamedTypes {
+        struct CEntry {
+            std::string name;
+            long long ord = 0;
+            size_t place = 0;
+        };
+        std::vector<URI_Ref> byPlace;
+        std::unordered_map<std::string, CEntry> entries;  // by identifier
+        std::unordered_map<std::string, std::set<std::pair<long long, size_t>>> byName;
+    };
+    // The first type of the name in the package's list of the kind, as the
+    // list in order shows it; none when no type has the name.
+    URI_Ref FirstNamed(const URI_Ref& package, const CTypeKind& kind, const CString& name);
+    // Puts a type under its present name and number in the index.
+    void Place(CNamedTypes& types, const URI_Ref& type);
+    // A type the run made or named: its entry in its package's index, where
+    // one is held, follows its present name.
+    void NoteType(const URI_Ref& type);
+    // A type's attributes from the source, its name among them.
+    void CopyTypeAttributes(const URI_Ref& source, const URI_Ref& target);
     // The DA or BDA's semantic, enumeration and structure links.
     bool AttributeLinks(const URI_Ref& source, const URI_Ref& target, const CString& semanticRole,
                         const URI_Ref& package);
@@ -71,11 +100,18 @@ private:
     CKiln_Main& m_app;
     std::vector<URI_Ref> m_vMade;
     std::map<std::string, URI_Ref> m_copies;
+    // The indexes by package and list, each made at its first search.
+    std::map<std::pair<std::string, std::string>, CNamedTypes> m_named;
+    // The nodes of a home (an IED or a base-device package) by device name,
+    // class and, but for an LLN0, prefix and instance: the first in order
+    // of each key. Made at the end of the copy, which makes no node then.
+    using CNodesByKey = std::unordered_map<std::string, URI_Ref>;
     // The node a copied member names when its original's node was not
     // copied: that node where the member's own node lies in its IED (or
     // base-device package), else the node of the same device name, prefix,
-    // class and instance there, else none.
-    URI_Ref NodeWhereMemberLies(const URI_Ref& member, const URI_Ref& node);
+    // class and instance there, else none. `homes` holds the nodes of the
+    // homes met so far.
+    URI_Ref NodeWhereMemberLies(const URI_Ref& member, const URI_Ref& node, std::map<std::string, CNodesByKey>& homes);
 
     // Copied data-set members and the node each original names: at the end
     // of the copy a member names that node's copy, or the node as

@@ -125,30 +125,41 @@ URI_Ref HomeOfNode(CCopyRun& run, const URI_Ref& node) {
     return ied.IsSet() ? ied : run.First(node, "sec:LNode.LDevice/sec:LDevice.TypePackage");
 }
 
+// The key a node is found by in its home: its device's name, its class
+// and, but for an LLN0, its prefix and instance.
+std::string NodeKey(CKiln_Main& app, const CString& device, const URI_Ref& node) {
+    const CString lnClass = LnClassOfNode(app, node);
+    std::string key = device.str() + '\0' + lnClass.str();
+    if (lnClass != "LLN0")
+        key += '\0' + app.DocMtd_getValue_ofAttr(node, "sec:LNode.prefix").str() + '\0' +
+               app.DocMtd_getValue_ofAttr(node, "sec:LNode.lnInst").str();
+    return key;
+}
+
 }  // namespace
 
-URI_Ref CCopyRun::NodeWhereMemberLies(const URI_Ref& member, const URI_Ref& node) {
+URI_Ref CCopyRun::NodeWhereMemberLies(const URI_Ref& member, const URI_Ref& node,
+                                      std::map<std::string, CNodesByKey>& homes) {
     const URI_Ref home = HomeOfNode(*this, First(member, "sec:FCDA.DataSet/sec:DataSet.LNode"));
     const URI_Ref nodeHome = HomeOfNode(*this, node);
     if (home.IsEmpty() || home == nodeHome) return node;
-    const CString devices = home.sClass == "sec:IED" ? "sec:IED.Servers/sec:Server.LDevices"
-                                                     : "sec:TypePackage.Base_LDevices";
-    const CString deviceName = m_app.DocMtd_getFirstValue_ofAsso(node, "sec:LNode.LDevice", kRoleName, nullptr, false);
-    const CString lnClass = LnClassOfNode(m_app, node);
-    auto same = [&](const URI_Ref& other, const char* role) {
-        return m_app.DocMtd_getValue_ofAttr(other, role) == m_app.DocMtd_getValue_ofAttr(node, role);
-    };
-    std::vector<URI_Ref> lds;
-    URI_Ref last;
-    m_app.DocMtd_get_descendent_BUris(home, devices, lds, last, kRoleOrd, SortPolicy_ByOrd);
-    for (const URI_Ref& ld : lds) {
-        if (m_app.DocMtd_getValue_ofAttr(ld, kRoleName) != deviceName) continue;
-        for (const URI_Ref& other : Members(ld, "sec:LDevice.LNodes"))
-            if (LnClassOfNode(m_app, other) == lnClass &&
-                (lnClass == "LLN0" || (same(other, "sec:LNode.prefix") && same(other, "sec:LNode.lnInst"))))
-                return other;
+    auto [at, fresh] = homes.try_emplace(home.sUri);
+    CNodesByKey& nodes = at->second;
+    if (fresh) {
+        const CString devices = home.sClass == "sec:IED" ? "sec:IED.Servers/sec:Server.LDevices"
+                                                         : "sec:TypePackage.Base_LDevices";
+        std::vector<URI_Ref> lds;
+        URI_Ref last;
+        m_app.DocMtd_get_descendent_BUris(home, devices, lds, last, kRoleOrd, SortPolicy_ByOrd);
+        for (const URI_Ref& ld : lds) {
+            const CString device = m_app.DocMtd_getValue_ofAttr(ld, kRoleName);
+            for (const URI_Ref& other : Members(ld, "sec:LDevice.LNodes"))
+                nodes.emplace(NodeKey(m_app, device, other), other);
+        }
     }
-    return URI_Ref();
+    const CString device = m_app.DocMtd_getFirstValue_ofAsso(node, "sec:LNode.LDevice", kRoleName, nullptr, false);
+    const auto found = nodes.find(NodeKey(m_app, device, node));
+    return found != nodes.end() ? found->second : URI_Ref();
 }
 
 bool CCopyRun::InstanceValues(const URI_Ref& source, const URI_Ref& target) {

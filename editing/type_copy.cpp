@@ -2,6 +2,7 @@
 // with their creators and take the source's values and numbers; the types
 // they refer to are shared, found by name or copied (CCopyRun::LinkType).
 #include "editing/copy_run.h"
+#include "platform/mfc/text_funcs.h"
 
 using kiln::core::kRoleName;
 using kiln::core::kRoleOrd;
@@ -13,6 +14,8 @@ namespace kiln::editing {
 // member is linked to a new copy before that copy is filled, a DO, SDO or
 // logical node after.
 struct CCopyRun::CTypeKind {
+    const char* cls;
+    const char* packageRole;
     const char* packageList;
     const char* icdPath;
     bool (CKiln_Main::*create)(URI_Ref*, URI_Ref);
@@ -22,13 +25,34 @@ struct CCopyRun::CTypeKind {
 
 namespace {
 
-const CCopyRun::CTypeKind kDATypeKind{"sec:TypePackage.DATypes", "sec:DAType.TypePackage/sec:TypePackage.ICD",
-                                      &CKiln_Main::NewRsc_DAType, &CCopyRun::DAType, true};
-const CCopyRun::CTypeKind kDOTypeKind{"sec:TypePackage.DOTypes", "sec:DOType.TypePackage/sec:TypePackage.ICD",
-                                      &CKiln_Main::NewRsc_DOType, &CCopyRun::DOType, false};
-const CCopyRun::CTypeKind kLNodeTypeKind{"sec:TypePackage.LNodeTypes",
+const CCopyRun::CTypeKind kDATypeKind{"sec:DAType",
+                                      "sec:DAType.TypePackage",
+                                      "sec:TypePackage.DATypes",
+                                      "sec:DAType.TypePackage/sec:TypePackage.ICD",
+                                      &CKiln_Main::NewRsc_DAType,
+                                      &CCopyRun::DAType,
+                                      true};
+const CCopyRun::CTypeKind kDOTypeKind{"sec:DOType",
+                                      "sec:DOType.TypePackage",
+                                      "sec:TypePackage.DOTypes",
+                                      "sec:DOType.TypePackage/sec:TypePackage.ICD",
+                                      &CKiln_Main::NewRsc_DOType,
+                                      &CCopyRun::DOType,
+                                      false};
+const CCopyRun::CTypeKind kLNodeTypeKind{"sec:LNodeType",
+                                         "sec:LNodeType.TypePackage",
+                                         "sec:TypePackage.LNodeTypes",
                                          "sec:LNodeType.TypePackage/sec:TypePackage.ICD",
-                                         &CKiln_Main::NewRsc_LNodeType, &CCopyRun::LNodeType, false};
+                                         &CKiln_Main::NewRsc_LNodeType,
+                                         &CCopyRun::LNodeType,
+                                         false};
+
+// The kind of a type class; null for any other class.
+const CCopyRun::CTypeKind* KindOf(const std::string& cls) {
+    for (const CCopyRun::CTypeKind* kind : {&kDATypeKind, &kDOTypeKind, &kLNodeTypeKind})
+        if (cls == kind->cls) return kind;
+    return nullptr;
+}
 
 // The basic type of a DA or BDA: the text after the last "." of its bType.
 CString BasicType(CKiln_Main& app, const URI_Ref& member) {
@@ -46,11 +70,49 @@ bool NamesOrd(const CStringArray& roles) {
 }  // namespace
 
 bool CCopyRun::Made(bool ok, const URI_Ref& rsc) {
-    if (ok && rsc.IsSet())
+    if (ok && rsc.IsSet()) {
         m_vMade.push_back(rsc);
-    else
+        NoteType(rsc);
+    } else {
         m_bStopped = true;
+    }
     return !m_bStopped;
+}
+
+URI_Ref CCopyRun::FirstNamed(const URI_Ref& package, const CTypeKind& kind, const CString& name) {
+    auto [at, fresh] = m_named.try_emplace({package.sUri, kind.packageList});
+    CNamedTypes& types = at->second;
+    if (fresh)
+        for (const URI_Ref& type : Members(package, kind.packageList)) Place(types, type);
+    const auto named = types.byName.find(name.str());
+    if (named == types.byName.end() || named->second.empty()) return URI_Ref();
+    return types.byPlace[named->second.begin()->second];
+}
+
+void CCopyRun::Place(CNamedTypes& types, const URI_Ref& type) {
+    auto [at, fresh] = types.entries.try_emplace(type.sUri);
+    CNamedTypes::CEntry& entry = at->second;
+    if (fresh) {
+        entry.place = types.byPlace.size();
+        types.byPlace.push_back(type);
+    } else {
+        types.byName[entry.name].erase({entry.ord, entry.place});
+    }
+    entry.name = m_app.DocMtd_getValue_ofAttr(type, kRoleName).str();
+    entry.ord = kiln::text::AtoiValue(m_app.DocMtd_getValue_ofAttr(type, kRoleOrd).str());
+    types.byName[entry.name].insert({entry.ord, entry.place});
+}
+
+void CCopyRun::NoteType(const URI_Ref& type) {
+    const CTypeKind* kind = KindOf(type.sClass);
+    if (m_named.empty() || !kind) return;
+    const auto at = m_named.find({First(type, kind->packageRole).sUri, kind->packageList});
+    if (at != m_named.end()) Place(at->second, type);
+}
+
+void CCopyRun::CopyTypeAttributes(const URI_Ref& source, const URI_Ref& target) {
+    m_app.DocMtd_Copy_RscAttributes(source, target, CStringArray(), false, false);
+    NoteType(target);
 }
 
 void CCopyRun::NoteCopy(const URI_Ref& source, const URI_Ref& copy) {
@@ -58,10 +120,11 @@ void CCopyRun::NoteCopy(const URI_Ref& source, const URI_Ref& copy) {
 }
 
 bool CCopyRun::Finish() {
+    std::map<std::string, CNodesByKey> homes;
     for (const auto& [member, node] : m_vMemberLinks) {
         if (m_bStopped) break;
         const auto copy = m_copies.find(node.sUri);
-        const URI_Ref named = copy != m_copies.end() ? copy->second : NodeWhereMemberLies(member, node);
+        const URI_Ref named = copy != m_copies.end() ? copy->second : NodeWhereMemberLies(member, node, homes);
         // A member no node of its IED answers names none.
         if (named.IsSet()) m_bStopped = !m_app.DocMtd_add_Association(member, "sec:DARef.LNode", named);
     }
@@ -70,6 +133,7 @@ bool CCopyRun::Finish() {
     for (auto it = m_vMade.rbegin(); it != m_vMade.rend(); ++it) m_app.DocMtd_delete_a_Rsc(*it);
     m_vMade.clear();
     m_copies.clear();
+    m_named.clear();
     return false;
 }
 
@@ -98,12 +162,9 @@ bool CCopyRun::LinkType(const URI_Ref& type, const CTypeKind& kind, const URI_Re
         m_app.DocMtd_add_Association(member, role, type);
         return true;
     }
-    const CString name = m_app.DocMtd_getValue_ofAttr(type, kRoleName);
-    for (const URI_Ref& candidate : Members(package, kind.packageList)) {
-        if (m_app.DocMtd_getValue_ofAttr(candidate, kRoleName) == name) {
-            m_app.DocMtd_add_Association(member, role, candidate);
-            return true;
-        }
+    if (const URI_Ref named = FirstNamed(package, kind, m_app.DocMtd_getValue_ofAttr(type, kRoleName)); named.IsSet()) {
+        m_app.DocMtd_add_Association(member, role, named);
+        return true;
     }
     // A type copied earlier in this run that its name does not find (a
     // nameless one) is not copied again.
@@ -142,7 +203,7 @@ bool CCopyRun::AttributeLinks(const URI_Ref& source, const URI_Ref& target, cons
 
 bool CCopyRun::DAType(const URI_Ref& source, const URI_Ref& target, const URI_Ref& package) {
     if (m_bStopped) return false;
-    if (source.IsSet()) m_app.DocMtd_Copy_RscAttributes(source, target, CStringArray(), false, false);
+    if (source.IsSet()) CopyTypeAttributes(source, target);
     const URI_Ref cls = First(source, "sec:DAType.ClassOf_DAType");
     if (cls.IsSet()) m_app.DocMtd_add_Association(target, "sec:DAType.ClassOf_DAType", cls);
     for (const URI_Ref& bda : Members(source, "sec:DAType.Contains_BDAs")) {
@@ -156,7 +217,7 @@ bool CCopyRun::DAType(const URI_Ref& source, const URI_Ref& target, const URI_Re
 
 bool CCopyRun::DOType(const URI_Ref& source, const URI_Ref& target, const URI_Ref& package) {
     if (m_bStopped) return false;
-    if (source.IsSet()) m_app.DocMtd_Copy_RscAttributes(source, target, CStringArray(), false, false);
+    if (source.IsSet()) CopyTypeAttributes(source, target);
     const URI_Ref cls = First(source, "sec:DOType.ClassOf_DOType");
     if (cls.IsSet()) m_app.DocMtd_add_Association(target, "sec:DOType.ClassOf_DOType", cls);
     for (const URI_Ref& sdo : Members(source, "sec:DOType.Contains_SDOs")) {
@@ -191,7 +252,7 @@ bool CCopyRun::DO(const URI_Ref& source, const URI_Ref& target, const URI_Ref& l
 
 bool CCopyRun::LNodeType(const URI_Ref& source, const URI_Ref& target, const URI_Ref& /*package*/) {
     if (m_bStopped) return false;
-    if (source.IsSet()) m_app.DocMtd_Copy_RscAttributes(source, target, CStringArray(), false, false);
+    if (source.IsSet()) CopyTypeAttributes(source, target);
     const URI_Ref cls = First(source, "sec:LNodeType.ClassOf_LNType");
     if (cls.IsSet()) m_app.DocMtd_add_Association(target, "sec:LNodeType.ClassOf_LNType", cls);
     for (const URI_Ref& d : Members(source, "sec:LNodeType.DOs")) {

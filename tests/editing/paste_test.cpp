@@ -268,8 +268,11 @@ TEST_F(PasteTest, CopiedMembersNameTheCopiesOfTheirNodesOrTheOriginals) {
     // The originals keep their nodes.
     EXPECT_EQ(First(members[1], "sec:DARef.LNode"), x.ptoc1);
 
-    // Into another ICD, which has an LD2/MMXU1 and no LD1/PTOC1.
+    // Into another ICD, which has an LD2/MMXU1 and no LD1/PTOC1; of its two
+    // devices named LD2 the first by number answers, not the first made.
     const Icd2Model y = BuildIcd2();
+    const URI_Ref ld2Again = MakeUnder(y.server, "sec:LDevice", "LD2", "sec:LDevice.Server", 3);
+    MakeLNode(ld2Again, "", "MMXU", "1", 1, m.mmxu);
     const URI_Ref ld2 = MakeUnder(y.server, "sec:LDevice", "LD2", "sec:LDevice.Server", 2);
     const URI_Ref mmxu1 = MakeLNode(ld2, "", "MMXU", "1", 1, m.mmxu);
     CopyPaste(x.lln0, mmxu1);

@@ -60,6 +60,36 @@ TEST_F(TypeCopyTest, AReferencedTypeOfAnIcdIsFoundByItsExactNameElseCopied) {
     EXPECT_EQ(Names(Along(types[1], "sec:DAType.Contains_BDAs")), Texts{"f"});
     EXPECT_EQ(Get(types[1], "e301:OrdNaming.ord"), "2");
     ExpectTidy(before);
+
+    // Of two types of one name the first by number is found, not the first
+    // made; a type the copy made is found by the name it took, and not by
+    // the name its creator gave it.
+    MakeDAType(y.pkg, "Q_AV", 9);
+    URI_Ref firstByNumber = MakeDAType(y.pkg, "Q_AV", 3);
+    URI_Ref qav = MakeDAType(x.pkg, "Q_AV", 7);
+    URI_Ref dup1 = MakeDOType(x.pkg, "Dup", 5), dup2 = MakeDOType(x.pkg, "Dup", 6);
+    MakeDA(dup1, "mag", 1, "MX", "Struct", qav);
+    const size_t doTypesBefore = Along(y.pkg, "sec:TypePackage.DOTypes").size();
+    URI_Ref creatorNamed = MakeDOType(x.pkg, "DOType_" + ToText(static_cast<int>(doTypesBefore) + 1), 7);
+    URI_Ref ln = MakeLNodeType(x.pkg, "L", 5);
+    MakeDO(ln, "a", 1, dup1);
+    MakeDO(ln, "b", 2, dup2);
+    MakeDO(ln, "c", 3, creatorNamed);
+    before = Take();
+    URI_Ref l = NewType("sec:LNodeType", y.pkg);
+    EXPECT_TRUE(app.Rsc_Copy_LNodeType(ln, l, URI_Ref()));
+    std::vector<URI_Ref> doTypes = Along(y.pkg, "sec:TypePackage.DOTypes");
+    ASSERT_EQ(doTypes.size(), doTypesBefore + 2);
+    const URI_Ref dupCopy = doTypes[doTypesBefore], namedCopy = doTypes[doTypesBefore + 1];
+    EXPECT_EQ(Get(dupCopy, "cim:Naming.name"), "Dup");
+    EXPECT_EQ(Get(namedCopy, "cim:Naming.name"), Get(creatorNamed, "cim:Naming.name"));
+    std::vector<URI_Ref> dos = Along(l, "sec:LNodeType.DOs");
+    ASSERT_EQ(Names(dos), (Texts{"a", "b", "c"}));
+    EXPECT_EQ(First(dos[0], "sec:DO.DefinedBy_DOType"), dupCopy);
+    EXPECT_EQ(First(dos[1], "sec:DO.DefinedBy_DOType"), dupCopy);
+    EXPECT_EQ(First(dos[2], "sec:DO.DefinedBy_DOType"), namedCopy);
+    EXPECT_EQ(First(First(dupCopy, "sec:DOType.Contains_DAs"), "sec:BDA.DefinedBy_Struct"), firstByNumber);
+    ExpectTidy(before);
     EXPECT_TRUE(Messages().empty());
 }
 
