@@ -2,11 +2,13 @@
 // one ITB with their IEC 60870-5-103 addresses, written into the ITB
 // template. The file names its ICD by the root's iedModel and icdVersion.
 #include <iterator>
+#include <map>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "core/address_103.h"
+#include "core/info_item_keys.h"
 #include "core/itb_rules.h"
 #include "core/kiln_main.h"
 #include "export/command_steps.h"
@@ -132,8 +134,18 @@ bool CKiln_Main::Rsc_ITB_Export(URI_Ref itb) {
         Put(xml, element, "name", name);
         Put(xml, element, "desc", Attr(this, g, "cim:Naming.description"));
     }
-    for (size_t k = 0; k < items.size(); ++k)
+    // An item written into the M2I file under the key of another (its order
+    // number another's id) cannot be told from it there: its mapping is left
+    // out of the M2I file. Two items of one id are named above.
+    const std::map<CString, URI_Ref> byKey = kiln::core::InfoItemsByKey(*this, itb);
+    for (size_t k = 0; k < items.size(); ++k) {
         if (!Export_ITB_InfoItem(root, this, xml, items[k], k, rules, breaches)) return false;
+        const CString key = kiln::core::InfoItemKey(*this, items[k]);
+        const URI_Ref other = kiln::core::OtherItemOfKey(byKey, key, items[k]);
+        if (other.IsSet() && (Attr(this, items[k], "sec:InfoItem.id") != key || Attr(this, other, "sec:InfoItem.id") != key))
+            breaches.push_back("M2I中标识相同的信息条目（标识: " + key + "，与" + Attr(this, other, kRoleName) +
+                               "相同，其映射条目不能导出）：" + Attr(this, items[k], kRoleName));
+    }
 
     if (!SaveExport(xml, path)) return false;
     CString done = path + "模板文件导出成功！";
