@@ -142,9 +142,11 @@ bool CKiln_Main::Rsc_ITB_Export(URI_Ref itb) {
         if (!Export_ITB_InfoItem(root, this, xml, items[k], k, rules, breaches)) return false;
         const CString key = kiln::core::InfoItemKey(*this, items[k]);
         const URI_Ref other = kiln::core::OtherItemOfKey(byKey, key, items[k]);
-        if (other.IsSet() && (Attr(this, items[k], "sec:InfoItem.id") != key || Attr(this, other, "sec:InfoItem.id") != key))
-            breaches.push_back("M2I中标识相同的信息条目（标识: " + key + "，与" + Attr(this, other, kRoleName) +
-                               "相同，其映射条目不能导出）：" + Attr(this, items[k], kRoleName));
+        if (other.IsEmpty() ||
+            (Attr(this, items[k], "sec:InfoItem.id") == key && Attr(this, other, "sec:InfoItem.id") == key))
+            continue;
+        breaches.push_back("M2I中标识相同的信息条目（标识: " + key + "，与" + Attr(this, other, kRoleName) +
+                           "相同，其映射条目不能导出）：" + Attr(this, items[k], kRoleName));
     }
 
     if (!SaveExport(xml, path)) return false;

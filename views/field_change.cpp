@@ -1001,8 +1001,9 @@ bool FieldChange::ReportBlockFlag() {
 // The max and desc of a block's RptEnabled are taken only while the block
 // writes one (clearing them always).
 bool FieldChange::RptEnabledPart() {
+    const bool writes = kiln::core::WritesRptEnabled(Get(m_rsc, "sec:RCB.rptEna").str());
     for (const kiln::core::SclAttrRole& r : kiln::core::kRptEnabledAttrRoles)
-        if (m_field == r.role && !m_new.IsEmpty() && !kiln::core::WritesRptEnabled(Get(m_rsc, "sec:RCB.rptEna").str())) {
+        if (m_field == r.role && !m_new.IsEmpty() && !writes) {
             Notice(CString(kRptEnabledOffText) + "，不能修改！");
             return false;
         }

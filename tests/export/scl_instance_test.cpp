@@ -448,7 +448,8 @@ TEST_F(InstanceTest, ReportClientsAndTheirNumber) {
         std::vector<std::string> written, named;
     };
     for (const Row& r : {Row{"", "", {"5"}, {}}, Row{"true", "16", {"16"}, {}}, Row{"", "1", {"1"}, {}},
-                         Row{"false", "", {}, {}}, Row{"false", "3", {}, {"RptEnabled的max（报告控制块没有RptEnabled）：PROT/LLN0.brcbPrt:3"}}}) {
+                         Row{"false", "", {}, {}},
+                         Row{"false", "3", {}, {"RptEnabled的max（报告控制块没有RptEnabled）：PROT/LLN0.brcbPrt:3"}}}) {
         Set(c.rcb, "sec:RCB.rptEna", r.rptEna);
         Set(c.rcb, "sec:RCB.rptEnabledMax", r.max);
         pugi::xml_node rc = LDevice(WriteIcd(c.icd, false)).select_node("LN0/ReportControl").node();
