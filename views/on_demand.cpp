@@ -29,6 +29,10 @@ void NoValue(const CString& path, const CString& why) {
     _AfxMessageBox("不能创建“" + path + "”的值：" + why + "！", MB_OK, "", nullptr);
 }
 
+CString NodeTypeLacks(CKiln_Main& app, const URI_Ref& lnode, const CString& doName) {
+    return "逻辑节点" + kiln::core::NodeName(app, lnode) + "的类型中没有" + doName;
+}
+
 }  // namespace
 
 std::optional<bool> OnDemandValue(CKiln_Main& app, CBase_Cmd* view, const URI_Ref& attr) {
@@ -127,8 +131,10 @@ bool MakeDAI(CKiln_Main& app, CBase_Cmd* view, const DaiOwner& owner, const CStr
     if (dfn.IsEmpty()) {
         const CString head = owner.doName + ".";
         const bool withDo = field.Left(head.GetLength()) == head;
-        NoValue(field, DaPathFault(app, dataObject, owner.doName, withDo ? head : CString(),
-                                   withDo ? field.Mid(head.GetLength()) : field));
+        NoValue(field, dataObject.IsEmpty()
+                           ? NodeTypeLacks(app, lnode, owner.doName)
+                           : DaPathFault(app, dataObject, owner.doName, withDo ? head : CString(),
+                                         withDo ? field.Mid(head.GetLength()) : field));
         return false;
     }
     URI_Ref dai;
@@ -186,7 +192,7 @@ std::optional<bool> OnDemandDOI(CKiln_Main& app, CBase_Cmd* view, const Struct_E
         if (found.IsSet()) break;
     }
     if (found.IsEmpty()) {
-        NoValue(path, "逻辑节点" + kiln::core::NodeName(app, lnode) + "的类型中没有" + doName);
+        NoValue(path, NodeTypeLacks(app, lnode, doName));
         return false;
     }
     // The node may hold the instance already: it is used, never doubled.

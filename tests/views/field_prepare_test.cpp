@@ -188,6 +188,11 @@ TEST_F(FieldPrepare, APathNoTypeDeclaresMakesNothing) {
         EXPECT_EQ(Targets(icd.lnPtoc, "sec:LNode.DOIs").size(), 1u);
         EXPECT_EQ(ui.Messages().back(), "不能创建“" + CString(row.path) + "”的值：" + row.why) << row.path;
     }
+    // On the page of a DOI whose DO the node's type does not hold.
+    const URI_Ref gone = MakeUnder(icd.lnPtoc, "sec:DOI", "Gone", "sec:DOI.LNode", 2);
+    ui.AnswerYes("$?$创建当前值？");
+    EXPECT_FALSE(Prepare(gone, "stVal[ST]"));
+    EXPECT_EQ(ui.Messages().back(), "不能创建“stVal[ST]”的值：逻辑节点PTOC1的类型中没有Gone！");
 }
 
 TEST_F(FieldPrepare, MappingItemsOnDemand) {
