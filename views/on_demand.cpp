@@ -1,6 +1,10 @@
 // Items that a property page shows before they exist, made when the user
 // starts to edit them: the default value of a data attribute, the DOI and
 // DAI of a logical node's data, the mapping item of an information item.
+#include <algorithm>
+#include <string>
+#include <vector>
+
 #include "core/create_pattern.h"
 #include "core/scl_names.h"
 #include "core/type_classes.h"
@@ -64,23 +68,21 @@ CString DaPathFault(CKiln_Main& app, URI_Ref dataObject, const CString& doName, 
                     const CString& rel) {
     Struct_DAs_ofDO das;
     app.Get_DAs_of_aDO(dataObject, &das, "", nullptr);
-    const std::string plain = kiln::core::WithoutConstraints(rel.str());
+    std::vector<std::string> held;  // the type's paths without their constraints
+    for (const Struct_DAItem& item : das.vDAs) held.push_back(kiln::core::WithoutConstraints(item.sPath.str()));
     auto below = [](const std::string& path, const std::string& head) {
         return path.size() > head.size() && path.compare(0, head.size(), head) == 0 && path[head.size()] == '.';
     };
-    for (const Struct_DAItem& item : das.vDAs)
-        if (kiln::core::WithoutConstraints(item.sPath.str()) == plain) return "路径应为" + shown + item.sPath;
-    for (const Struct_DAItem& item : das.vDAs)
-        if (below(kiln::core::WithoutConstraints(item.sPath.str()), plain))
-            return rel + "是复合结构，应指定其成员，如" + shown + item.sPath;
+    const std::string plain = kiln::core::WithoutConstraints(rel.str());
+    for (size_t k = 0; k < held.size(); ++k)
+        if (held[k] == plain) return "路径应为" + shown + das.vDAs[k].sPath;
+    for (size_t k = 0; k < held.size(); ++k)
+        if (below(held[k], plain)) return rel + "是复合结构，应指定其成员，如" + shown + das.vDAs[k].sPath;
     for (size_t end = plain.find('.');; end = plain.find('.', end + 1)) {
         const std::string head = plain.substr(0, end);
-        bool held = false;
-        for (const Struct_DAItem& item : das.vDAs) {
-            const std::string path = kiln::core::WithoutConstraints(item.sPath.str());
-            held = held || path == head || below(path, head);
-        }
-        if (!held || end == std::string::npos) return "DO: " + doName + "的类型中没有" + CString(head);
+        const bool found =
+            std::any_of(held.begin(), held.end(), [&](const std::string& p) { return p == head || below(p, head); });
+        if (!found || end == std::string::npos) return "DO: " + doName + "的类型中没有" + CString(head);
     }
 }
 
