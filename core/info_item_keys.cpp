@@ -7,16 +7,22 @@ namespace kiln::core {
 namespace {
 
 // The id, else the path name.
-CString NameKey(CKiln_Main& app, const URI_Ref& item) {
-    const CString id = app.DocMtd_getValue_ofAttr(item, "sec:InfoItem.id");
+CString NameKey(CKiln_Main& app, const URI_Ref& item, const CString& id) {
     return id.IsEmpty() ? app.DocMtd_getValue_ofAttr(item, "cim:Naming.pathName") : id;
+}
+CString NameKey(CKiln_Main& app, const URI_Ref& item) {
+    return NameKey(app, item, app.DocMtd_getValue_ofAttr(item, "sec:InfoItem.id"));
 }
 
 }  // namespace
 
-CString InfoItemKey(CKiln_Main& app, const URI_Ref& item) {
-    const CString key = NameKey(app, item);
+CString InfoItemKey(CKiln_Main& app, const URI_Ref& item, const CString& id) {
+    const CString key = NameKey(app, item, id);
     return key.IsEmpty() ? app.DocMtd_getValue_ofAttr(item, kRoleOrd) : key;
+}
+
+CString InfoItemKey(CKiln_Main& app, const URI_Ref& item) {
+    return InfoItemKey(app, item, app.DocMtd_getValue_ofAttr(item, "sec:InfoItem.id"));
 }
 
 std::map<CString, URI_Ref> InfoItemsByKey(CKiln_Main& app, const URI_Ref& itb) {
@@ -36,6 +42,11 @@ std::map<CString, URI_Ref> InfoItemsByKey(CKiln_Main& app, const URI_Ref& itb) {
         if (!ord.IsEmpty()) items.emplace(ord, item);
     }
     return items;
+}
+
+URI_Ref OtherItemOfKey(const std::map<CString, URI_Ref>& byKey, const CString& key, const URI_Ref& item) {
+    const auto found = key.IsEmpty() ? byKey.end() : byKey.find(key);
+    return found == byKey.end() || found->second.sUri == item.sUri ? URI_Ref() : found->second;
 }
 
 std::vector<CString> InfoGroupNames(CKiln_Main& app, const URI_Ref& itb) {

@@ -22,7 +22,10 @@ CString CItbTableRules::ItemName(const CString& name) {
     return bare.Trim().IsEmpty() ? "名称为空" : "";
 }
 
-bool CItbTableRules::Id(const CString& id) { return id.IsEmpty() || m_ids.insert(id).second; }
+bool CItbTableRules::Id(const CString& id) {
+    m_withoutId = m_withoutId || id.IsEmpty();
+    return id.IsEmpty() || m_ids.insert(id).second;
+}
 
 CString CItbTableRules::Address(const int (&numbers)[6], const CString& id, size_t index) {
     if (numbers[1] < 0 || numbers[2] < 0) return CString();

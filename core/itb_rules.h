@@ -35,6 +35,9 @@ public:
     // False when the id repeats an earlier item's, which refuses the whole
     // file; items without an id are not keyed and repeat none.
     bool Id(const CString& id);
+    // Whether an item without an id was met: the M2I file keys such an
+    // item by its order number, which may be another item's id.
+    bool MetItemWithoutId() const { return m_withoutId; }
     // An item's 103 address, its numbers as Number103 gives them (-1 for
     // none) in the order of kFields103, the item keyed by `id` at `index`
     // among the items: the item (its label, ItbRowLabel) that gave the same
@@ -51,6 +54,7 @@ private:
     };
     std::set<CString> m_groups;
     std::unordered_set<CString> m_ids;
+    bool m_withoutId = false;
     // By the five numbers, each one more (0 for none) in 9 bits of its own.
     std::unordered_map<uint64_t, Row> m_addresses;
 };

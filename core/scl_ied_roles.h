@@ -5,6 +5,8 @@
 // export writes those a model holds (the IED's over the template's).
 #pragma once
 
+#include <string_view>
+
 namespace kiln::core {
 
 struct SclAttrRole {
@@ -53,5 +55,14 @@ inline constexpr SclAttrRole kLogRefAttrRoles[] = {
 // names its node as its file wrote them, kept in the class's role of the
 // same name ("sec:ExtRef.iedName"): they stand for a node outside the model.
 inline constexpr const char* kNodeRefAttributes[] = {"iedName", "ldInst", "prefix", "lnClass", "lnInst"};
+
+// On a report control block's RptEnabled. A block whose rptEna is off
+// writes no RptEnabled, and a file without one is read so: such a block
+// holds neither.
+inline constexpr SclAttrRole kRptEnabledAttrRoles[] = {
+    {"RptEnabled", "max", "sec:RCB.rptEnabledMax"},
+    {"RptEnabled", "desc", "sec:RCB.rptEnabledDesc"},
+};
+inline bool WritesRptEnabled(std::string_view rptEna) { return rptEna != "false"; }
 
 }  // namespace kiln::core

@@ -2,11 +2,13 @@
 // one ITB with their IEC 60870-5-103 addresses, written into the ITB
 // template. The file names its ICD by the root's iedModel and icdVersion.
 #include <iterator>
+#include <map>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "core/address_103.h"
+#include "core/info_item_keys.h"
 #include "core/itb_rules.h"
 #include "core/kiln_main.h"
 #include "export/command_steps.h"
@@ -134,6 +136,22 @@ bool CKiln_Main::Rsc_ITB_Export(URI_Ref itb) {
     }
     for (size_t k = 0; k < items.size(); ++k)
         if (!Export_ITB_InfoItem(root, this, xml, items[k], k, rules, breaches)) return false;
+    // An item written into the M2I file under the key of another (its order
+    // number another's id) cannot be told from it there: its mapping is left
+    // out of the M2I file. Only an item without an id goes by such a key;
+    // two items of one id are named above.
+    if (rules.MetItemWithoutId()) {
+        const std::map<CString, URI_Ref> byKey = kiln::core::InfoItemsByKey(*this, itb);
+        for (const URI_Ref& item : items) {
+            const CString key = kiln::core::InfoItemKey(*this, item);
+            const URI_Ref other = kiln::core::OtherItemOfKey(byKey, key, item);
+            if (other.IsEmpty() ||
+                (Attr(this, item, "sec:InfoItem.id") == key && Attr(this, other, "sec:InfoItem.id") == key))
+                continue;
+            breaches.push_back("M2I中标识相同的信息条目（标识: " + key + "，与" + Attr(this, other, kRoleName) +
+                               "相同，其映射条目不能导出）：" + Attr(this, item, kRoleName));
+        }
+    }
 
     if (!SaveExport(xml, path)) return false;
     CString done = path + "模板文件导出成功！";

@@ -122,12 +122,9 @@ void Export_M2I_MapItem(const XmlNode& mappings, CBase_XML& xml, const M2IMapIte
     }
     // An item without id whose order number is another item's id (or two
     // items of one id): the file would link the mapping to the other item.
-    if (!idItb.IsEmpty()) {
-        const auto keyed = run.itemKeys.find(idItb);
-        if (keyed != run.itemKeys.end() && keyed->second.sUri != item.info.sUri) {
-            leftOut.push_back("映射条目（InfoItem的标识" + idItb + "与其他InfoItem相同）：" + name);
-            return;
-        }
+    if (kiln::core::OtherItemOfKey(run.itemKeys, idItb, item.info).IsSet()) {
+        leftOut.push_back("映射条目（InfoItem的标识" + idItb + "与其他InfoItem相同）：" + name);
+        return;
     }
 
     if (node.secondLln0) {

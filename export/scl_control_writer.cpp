@@ -280,7 +280,7 @@ bool CKiln_Export::Export_RCBs(const XmlNode& parent, CKiln_Main* pMain, CBase_X
     const bool bGi = Attr(pMain, rcb, "sec:RCB.gi") == "true";
     // RptEnabled stands unless the block was read without one; its max is
     // the block's, 5 for a block that holds none.
-    const bool bEnabled = Attr(pMain, rcb, "sec:RCB.rptEna") != "false";
+    const bool bEnabled = kiln::core::WritesRptEnabled(Attr(pMain, rcb, "sec:RCB.rptEna").str());
     const CString storedMax = Attr(pMain, rcb, "sec:RCB.rptEnabledMax");
     const CString max = storedMax.IsEmpty() ? CString("5") : storedMax;
     const CString enabledDesc = Attr(pMain, rcb, "sec:RCB.rptEnabledDesc");
@@ -338,12 +338,17 @@ bool CKiln_Export::Export_RCBs(const XmlNode& parent, CKiln_Main* pMain, CBase_X
     std::vector<URI_Ref> clients;
     Members(pMain, rcb, "sec:RCB.ClientLNs", clients);
     if (!bEnabled) {
-        // Without RptEnabled the block has no place for its clients.
+        // Without RptEnabled the block has no place for its clients, nor
+        // for the max and desc an older document holds beside them.
         for (const URI_Ref& client : clients) {
             const CString clientName = Attr(pMain, client, kiln::core::kRoleName);
             m_vLeftOut.push_back("客户端LN（报告控制块没有RptEnabled）：" + m_strNodePath + "." + name +
                                  (clientName.IsEmpty() ? CString() : ":" + clientName));
         }
+        for (const kiln::core::SclAttrRole& r : kiln::core::kRptEnabledAttrRoles)
+            if (const CString held = Attr(pMain, rcb, r.role); !held.IsEmpty())
+                m_vLeftOut.push_back("RptEnabled的" + CString(r.attribute) + "（报告控制块没有RptEnabled）：" +
+                                     m_strNodePath + "." + name + ":" + held);
         return true;
     }
     XmlNode enabled = xml.AddNewNode_withAttrs(element, "RptEnabled",

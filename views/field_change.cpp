@@ -87,6 +87,8 @@ constexpr NodeNamingField kNodeNamingFields[] = {
 // a reference that names one holds neither.
 constexpr const char* kLln0PrefixText = "SCL的LN0没有前缀，LLN0不能设置前缀！";
 constexpr const char* kLln0ReferenceText = "SCL的LN0没有前缀和实例号，指向LLN0时前缀和实例号须为空！";
+// A report block whose RptEnabled is off writes none, nor what it holds.
+constexpr const char* kRptEnabledOffText = "RptEnabled为否，文件中没有RptEnabled的max和desc";
 
 // Functional constraints as a message lists them: "ST、SV".
 CString Listed(const std::vector<CString>& fcs) {
@@ -138,6 +140,7 @@ private:
     CString NodePartText(const URI_Ref& node, NodePart part);
     void SharedByAccessPoint();
     bool ReportBlockFlag();
+    bool RptEnabledPart();
     bool Is(const char* cls) const { return m_rsc.sClass == cls; }
     // A data-set member, an input or a mapping item: a node's DO and DA by name.
     bool IsDataRef() const { return Is("sec:FCDA") || Is("sec:ExtRef") || Is("sec:MapItem"); }
@@ -186,6 +189,7 @@ bool FieldChange::Run() {
     const bool holdsNone = m_app.DocMtd_getValue_ofAttr(m_rsc, m_field).IsEmpty();
     if (holdsNone && m_new == kiln::views::ShownValue(m_app, m_rsc, m_field)) return false;
     if (Is("sec:RCB") && (m_field == "sec:RCB.gi" || m_field == "sec:RCB.rptEna")) return ReportBlockFlag();
+    if (Is("sec:RCB") && !RptEnabledPart()) return false;
     if (kiln::views::ContainsAfterFirst(attr.sText6, ":Boolean")) return true;
     if (m_field == "sec:FCDA.fc" && Is("sec:FCDA") && !MemberConstraint()) return false;
     if (!m_new.IsEmpty() && m_new != "NULL") {
@@ -252,16 +256,19 @@ bool FieldChange::Run() {
     if (m_field == kRoleName && Is("sec:LNode")) return NodeRename();
     if (m_field == kRoleName) return Name();
     // An item's id finds it from the mapping and the table's file, which
-    // refuses an id given twice.
-    if (m_field == "sec:InfoItem.id" && Is("sec:InfoItem") && !m_new.IsEmpty()) {
-        std::vector<URI_Ref> items;
-        m_app.DocMtd_get_Association_BUris(m_app.DocMtd_getFirstUri_ofAsso(m_rsc, "sec:InfoItem.ITB"),
-                                           "sec:ITB.InfoItems", items, kRoleOrd, SortPolicy_ByOrd);
-        for (const URI_Ref& item : items)
-            if (item.sUri != m_rsc.sUri && Get(item, "sec:InfoItem.id") == m_new) {
-                Notice("infoitem的id:" + m_new + "重复，不能修改！");
-                return false;
-            }
+    // refuses an id given twice; an item without one is written into the
+    // mapping under its order number: no two items go by one key there.
+    if (m_field == "sec:InfoItem.id" && Is("sec:InfoItem")) {
+        const CString key = kiln::core::InfoItemKey(m_app, m_rsc, m_new);
+        const URI_Ref other = kiln::core::OtherItemOfKey(
+            kiln::core::InfoItemsByKey(m_app, m_app.DocMtd_getFirstUri_ofAsso(m_rsc, "sec:InfoItem.ITB")), key, m_rsc);
+        if (other.IsSet()) {
+            const bool byId = Get(other, "sec:InfoItem.id") == key;
+            Notice((m_new.IsEmpty() ? "infoitem没有id时M2I文件以" + key + "标识它" : "infoitem的id:" + m_new + "重复") +
+                   "，" + (byId ? "它是" : "M2I文件以它标识没有id的") + "信息条目" + Get(other, kRoleName) +
+                   (byId ? "的id" : CString()) + "，不能修改！");
+            return false;
+        }
     }
     // An item's group is none or one its table holds: the ITB file names
     // only the groups it holds.
@@ -957,14 +964,29 @@ void FieldChange::SharedByAccessPoint() {
 
 // A report block's general interrogation is also held by its trigger
 // options: turning it off takes it out of them. A block with report
-// clients keeps its RptEnabled, which holds them.
+// clients keeps its RptEnabled, which holds them; a block without clients
+// turned off loses the max and desc of its RptEnabled, and is told so (a
+// file without RptEnabled is read without them).
 bool FieldChange::ReportBlockFlag() {
     if (m_field == "sec:RCB.rptEna") {
+        if (kiln::core::WritesRptEnabled(m_new.str())) return true;
         std::vector<URI_Ref> clients;
         m_app.DocMtd_get_Association_BUris(m_rsc, "sec:RCB.ClientLNs", clients, kRoleOrd, SortPolicy_ByOrd);
-        if (m_new != "false" || clients.empty()) return true;
-        Notice("报告控制块有" + CString(std::to_string(clients.size())) + "个客户端LN，RptEnabled不能为否，不能修改！");
-        return false;
+        if (!clients.empty()) {
+            Notice("报告控制块有" + CString(std::to_string(clients.size())) + "个客户端LN，RptEnabled不能为否，不能修改！");
+            return false;
+        }
+        CString cleared;
+        for (const kiln::core::SclAttrRole& r : kiln::core::kRptEnabledAttrRoles)
+            if (const CString held = Get(m_rsc, r.role); !held.IsEmpty()) {
+                cleared += (cleared.IsEmpty() ? "" : "、") + CString(r.attribute) + ": " + held;
+                Clear(m_rsc, r.role);
+            }
+        if (!cleared.IsEmpty()) {
+            Refresh(0);
+            Notice(CString(kRptEnabledOffText) + "，已清除" + cleared + "！");
+        }
+        return true;
     }
     // Off is written as the options without GI, none of them included (a
     // block without options would be written without TrgOps: gi on).
@@ -973,6 +995,18 @@ bool FieldChange::ReportBlockFlag() {
         options.Replace("GI", "");
         Put(m_rsc, "sec:RCB.trgOp", CString(kiln::cim::kModelNamespace) + "#TrgOpControlTypeEnum." + options);
     }
+    return true;
+}
+
+// The max and desc of a block's RptEnabled are taken only while the block
+// writes one (clearing them always).
+bool FieldChange::RptEnabledPart() {
+    const bool writes = kiln::core::WritesRptEnabled(Get(m_rsc, "sec:RCB.rptEna").str());
+    for (const kiln::core::SclAttrRole& r : kiln::core::kRptEnabledAttrRoles)
+        if (m_field == r.role && !m_new.IsEmpty() && !writes) {
+            Notice(CString(kRptEnabledOffText) + "，不能修改！");
+            return false;
+        }
     return true;
 }
 

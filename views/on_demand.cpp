@@ -1,7 +1,13 @@
 // Items that a property page shows before they exist, made when the user
 // starts to edit them: the default value of a data attribute, the DOI and
 // DAI of a logical node's data, the mapping item of an information item.
+#include <algorithm>
+#include <string>
+#include <vector>
+
 #include "core/create_pattern.h"
+#include "core/scl_names.h"
+#include "core/type_classes.h"
 #include "platform/mfc/text_funcs.h"
 #include "platform/ui/ui_functions.h"
 #include "views/property_editor.h"
@@ -20,6 +26,15 @@ void Redisplay(CBase_Cmd* view) {
 
 bool Ask(const CString& text, const CString& caption) {
     return _AfxMessageBox(text, MB_YESNO, caption, nullptr) == IDYES;
+}
+
+// The value of a data-attribute path is not made: the path as typed and why.
+void NoValue(const CString& path, const CString& why) {
+    _AfxMessageBox("不能创建“" + path + "”的值：" + why + "！", MB_OK, "", nullptr);
+}
+
+CString NodeTypeLacks(CKiln_Main& app, const URI_Ref& lnode, const CString& doName) {
+    return "逻辑节点" + kiln::core::NodeName(app, lnode) + "的类型中没有" + doName;
 }
 
 }  // namespace
@@ -44,6 +59,32 @@ std::optional<bool> OnDemandValue(CKiln_Main& app, CBase_Cmd* view, const URI_Re
 }
 
 namespace {
+
+// Why the path `rel` below the DO `doName` (as typed, after `shown`: the DO's
+// name and a dot on a node's page) names no value of the DO's type: the
+// path the type holds for it (its constraints elsewhere), a member of the
+// structure it names, or its first part the type lacks.
+CString DaPathFault(CKiln_Main& app, URI_Ref dataObject, const CString& doName, const CString& shown,
+                    const CString& rel) {
+    Struct_DAs_ofDO das;
+    app.Get_DAs_of_aDO(dataObject, &das, "", nullptr);
+    std::vector<std::string> held;  // the type's paths without their constraints
+    for (const Struct_DAItem& item : das.vDAs) held.push_back(kiln::core::WithoutConstraints(item.sPath.str()));
+    auto below = [](const std::string& path, const std::string& head) {
+        return path.size() > head.size() && path.compare(0, head.size(), head) == 0 && path[head.size()] == '.';
+    };
+    const std::string plain = kiln::core::WithoutConstraints(rel.str());
+    for (size_t k = 0; k < held.size(); ++k)
+        if (held[k] == plain) return "路径应为" + shown + das.vDAs[k].sPath;
+    for (size_t k = 0; k < held.size(); ++k)
+        if (below(held[k], plain)) return rel + "是复合结构，应指定其成员，如" + shown + das.vDAs[k].sPath;
+    for (size_t end = plain.find('.');; end = plain.find('.', end + 1)) {
+        const std::string head = plain.substr(0, end);
+        const bool found =
+            std::any_of(held.begin(), held.end(), [&](const std::string& p) { return p == head || below(p, head); });
+        if (!found || end == std::string::npos) return "DO: " + doName + "的类型中没有" + CString(head);
+    }
+}
 
 // Where a DAI is made: the DOI that holds it, or, where the node holds none
 // for the data object yet, the node and the DO that the DOI is made of in
@@ -90,7 +131,12 @@ bool MakeDAI(CKiln_Main& app, CBase_Cmd* view, const DaiOwner& owner, const CStr
         if (dfn.IsSet() && exists(name)) return false;
     }
     if (dfn.IsEmpty()) {
-        _AfxMessageBox("不能创建复合结构的值，或不合法的DA/BDA！", MB_OK, "", nullptr);
+        const CString head = owner.doName + ".";
+        const bool withDo = field.Left(head.GetLength()) == head;
+        NoValue(field, dataObject.IsEmpty()
+                           ? NodeTypeLacks(app, lnode, owner.doName)
+                           : DaPathFault(app, dataObject, owner.doName, withDo ? head : CString(),
+                                         withDo ? field.Mid(head.GetLength()) : field));
         return false;
     }
     URI_Ref dai;
@@ -112,11 +158,27 @@ bool MakeDAI(CKiln_Main& app, CBase_Cmd* view, const DaiOwner& owner, const CStr
 std::optional<bool> OnDemandDOI(CKiln_Main& app, CBase_Cmd* view, const Struct_EditPack& pack, const URI_Ref& lnode) {
     // The page puts the field's path ("Mod.stVal[ST]") into the second pair list.
     const CString path = pack.vList2.vPairs.empty() ? CString() : pack.vList2.vPairs.front().second;
-    if (!ContainsAfterFirst(path, ".")) return std::nullopt;
+    if (path.IsEmpty()) return std::nullopt;
+    // The path names the data object, then its attribute followed by the
+    // attribute's functional constraints: DO.DA[FC].
+    const int dot = path.Find('.'), open = path.Find('['), close = open < 0 ? -1 : path.Find(']', open);
+    const CString form = "，应为DO.DA[FC]的形式，如Mod.stVal[ST]";
+    if (close < 0) {
+        NoValue(path, "路径中没有功能约束[FC]" + form);
+        return false;
+    }
+    if (dot <= 0 || dot > open) {
+        NoValue(path, "路径中没有DO或DA" + form);
+        return false;
+    }
     const CString doName = StringBefore(path, ".");
+    const URI_Ref lnType = app.DocMtd_getFirstUri_ofAsso(lnode, "sec:LNode.LNodeType");
+    if (lnType.IsEmpty()) {
+        NoValue(path, "逻辑节点" + kiln::core::NodeName(app, lnode) + "没有LN类型");
+        return false;
+    }
     std::vector<URI_Ref> chain;
-    app.Get_AbstractTypes(app.DocMtd_getFirstUri_ofAsso(lnode, "sec:LNode.LNodeType"), &chain,
-                          "sec:LNodeType.Abstract_Type");
+    app.Get_AbstractTypes(lnType, &chain, "sec:LNodeType.Abstract_Type");
     URI_Ref found;
     for (const URI_Ref& type : chain) {
         if (type.IsEmpty()) continue;
@@ -131,7 +193,10 @@ std::optional<bool> OnDemandDOI(CKiln_Main& app, CBase_Cmd* view, const Struct_E
             }
         if (found.IsSet()) break;
     }
-    if (found.IsEmpty()) return std::nullopt;
+    if (found.IsEmpty()) {
+        NoValue(path, NodeTypeLacks(app, lnode, doName));
+        return false;
+    }
     // The node may hold the instance already: it is used, never doubled.
     std::vector<URI_Ref> dois;
     app.DocMtd_get_Association_BUris(lnode, "sec:LNode.DOIs", dois, kRoleOrd, SortPolicy_ByOrd);
@@ -140,7 +205,6 @@ std::optional<bool> OnDemandDOI(CKiln_Main& app, CBase_Cmd* view, const Struct_E
         if (app.DocMtd_getFirstUri_ofAsso(d, "sec:DOI.DO") == found) owner.doi = d;
     for (size_t k = 0; owner.doi.IsEmpty() && k < dois.size(); ++k)
         if (app.DocMtd_getValue_ofAttr(dois[k], kRoleName) == doName) owner.doi = dois[k];
-    if (!ContainsAfterFirst(path, "[") || !ContainsAfterFirst(path, "]")) return false;
     if (owner.doi.IsSet()) return OnDemandDAI(app, view, owner.doi, path);
     return MakeDAI(app, view, owner, path);
 }

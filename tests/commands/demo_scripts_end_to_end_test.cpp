@@ -428,7 +428,7 @@ TEST_F(DemoScripts, AModelMadeWithTheMenusHoldsWhatWasChosenAndNamesItsBreaches)
     // goes by the order number another item has as its id is named, not
     // written: read back, it would link to the other item.
     ExpectAll(out, {"menus_round_trip1.m2i\n[message] " + (ws / "menus_round_trip1.m2i").string() + "模板文件导出成功！\n"
-                    "    未导出映射条目（InfoItem的标识6与其他InfoItem相同）：Item6\n",
+                    "    未导出映射条目（InfoItem的标识12与其他InfoItem相同）：Item6\n",
                     "[message] 导入成功!\n[message] " + (ws / "menus_round_trip1.m2i").string() + "模板文件导入完成！",
                     "[message] " + (ws / "menus_round_trip1.Name").string() + "文件替换完成！"});
     for (const char* file : {"menus_round_trip1.m2i", "menus_round_trip1.Name"}) {

@@ -107,9 +107,10 @@ TEST_F(ItbExportTest, GroupsThenItemsInOrderWithAddresses) {
 // Numbers the ITB import refuses (kept by an older document, or an entry
 // renumbered past 255), an id given twice and every other row the import
 // names are written as held and named after the success text; a group the
-// table lacks is left out and named.
+// table lacks is left out and named, as is an item the mapping file could
+// not tell from another.
 TEST_F(ItbExportTest, NumbersPastOneOctetAreNamed) {
-    const URI_Ref a = Item("A", 1), b = Item("B", 2), c = Item("C", 3);
+    const URI_Ref a = Item("A", 1), b = Item("B", 2), c = Item("C", 3), d = Item("D", 4), e = Item("E", 5);
     Group("G1", 1);
     Group("", 2);
     Group("G1", 3);
@@ -125,7 +126,9 @@ TEST_F(ItbExportTest, NumbersPastOneOctetAreNamed) {
                 // What the import names: A's address again, as 103 reads both
                 // (a refused number is none, "09" is 9); an item without a name.
                 {a, "sec:InfoItem.p103_inf", "9"},       {c, "sec:InfoItem.p103_fun", "255"},
-                {c, "sec:InfoItem.p103_inf", "09"},      {c, "cim:Naming.name", " "}};
+                {c, "sec:InfoItem.p103_inf", "09"},      {c, "cim:Naming.name", " "},
+                // D, without an id, goes into the mapping by its order number, E's id.
+                {d, "sec:InfoItem.id", ""},              {e, "sec:InfoItem.id", "4"}};
     for (const auto& h : held) Set(h.item, h.role, h.value);
     ASSERT_TRUE(Export("wide.itb", itb));
     EXPECT_EQ(ui.Messages(), std::vector<CString>{CString(Path("wide.itb").c_str()) +
@@ -141,10 +144,11 @@ TEST_F(ItbExportTest, NumbersPastOneOctetAreNamed) {
                                                   "id重复的信息条目（id: 1，导入时整个文件被拒绝）：B\n"
                                                   "不符合ITB的信息条目（名称为空）：InfoItem:idC\n"
                                                   "不符合ITB的信息条目（与InfoItem:1的103地址（typ、fun、inf、grp、itm）"
-                                                  "相同）：InfoItem:idC"});
+                                                  "相同）：InfoItem:idC\n"
+                                                  "M2I中标识相同的信息条目（标识: 4，与E相同，其映射条目不能导出）：D"});
     pugi::xml_node root = LoadFile(Path("wide.itb")).document_element();
-    EXPECT_EQ(Select(root, "InfoItem/s103:Config/@itm"), (std::vector<std::string>{"256", "", ""}));
-    EXPECT_EQ(Select(root, "InfoItem/@infoGroup"), (std::vector<std::string>{"", "G1", ""}));
+    EXPECT_EQ(Select(root, "InfoItem/s103:Config/@itm"), (std::vector<std::string>{"256", "", "", "", ""}));
+    EXPECT_EQ(Select(root, "InfoItem/@infoGroup"), (std::vector<std::string>{"", "G1", "", "", ""}));
 }
 
 TEST_F(ItbExportTest, TableWithoutItemsStillNamesItsIcdVersion) {

@@ -441,18 +441,22 @@ TEST_F(InstanceTest, ReportAndLogControlAttributes) {
 
 TEST_F(InstanceTest, ReportClientsAndTheirNumber) {
     // RptEnabled: the block's max, 5 when it holds none, no RptEnabled for
-    // a block read without one.
+    // a block read without one (the max an older document holds beside it named).
     struct Row {
         const char* rptEna;
         const char* max;
-        std::vector<std::string> written;
+        std::vector<std::string> written, named;
     };
-    for (const Row& r : {Row{"", "", {"5"}}, Row{"true", "16", {"16"}}, Row{"", "1", {"1"}}, Row{"false", "3", {}}}) {
+    for (const Row& r : {Row{"", "", {"5"}, {}}, Row{"true", "16", {"16"}, {}}, Row{"", "1", {"1"}, {}},
+                         Row{"false", "", {}, {}},
+                         Row{"false", "3", {}, {"RptEnabled的max（报告控制块没有RptEnabled）：PROT/LLN0.brcbPrt:3"}}}) {
         Set(c.rcb, "sec:RCB.rptEna", r.rptEna);
         Set(c.rcb, "sec:RCB.rptEnabledMax", r.max);
         pugi::xml_node rc = LDevice(WriteIcd(c.icd, false)).select_node("LN0/ReportControl").node();
         EXPECT_EQ(Select(rc, "RptEnabled/@max"), r.written) << r.rptEna << "/" << r.max;
+        EXPECT_EQ(writtenWithout, r.named) << r.rptEna << "/" << r.max;
     }
+    Set(c.rcb, "sec:RCB.rptEnabledMax", "");
 
     // Clients: one in the model, named after its node; one outside it, as
     // it was read; one that names nothing is left out.

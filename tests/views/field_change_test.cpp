@@ -487,6 +487,10 @@ TEST_F(FieldChange, NamePartsAnSclFileCannotHoldAreRefusedAndTheOldValueKept) {
     const URI_Ref client = MakeUnder(rcb, "sec:ClientLN", "c1", "sec:ClientLN.RCB", 1);
     Set(icd.extRef, "sec:ExtRef.lnClass", "LLN0");  // a log block without a class names an LLN0 too
     const URI_Ref lcb = MakeUnder(icd.lnPtoc, "sec:LCB", "lcbA", "sec:LCB.LNode", 1);
+    // A report block without RptEnabled holds neither its max nor its desc.
+    const URI_Ref off = MakeUnder(icd.lnPtoc, "sec:RCB", "urcbOff", "sec:RCB.LNode", 2);
+    Set(off, "sec:RCB.rptEna", "false");
+    const CString offText = "RptEnabled为否，文件中没有RptEnabled的max和desc";
     // A data-set member on PTOC1's Op (stVal and q, both ST), and an indexed DAI.
     const URI_Ref member = MakeUnder(MakeUnder(icd.lnLLN0, "sec:DataSet", "dsTrip", "sec:DataSet.LNode", 1),
                                      "sec:FCDA", "f1", "sec:FCDA.DataSet", 1);
@@ -568,6 +572,8 @@ TEST_F(FieldChange, NamePartsAnSclFileCannotHoldAreRefusedAndTheOldValueKept) {
         {dai, "sec:DAI.ix", "x", badIx},
         // A member's functional constraint is one of its data.
         {member, "sec:FCDA.fc", EnumValue("FCType", "MX"), "fc必须是Op具有的功能约束：ST！"},
+        {off, "sec:RCB.rptEnabledMax", "2", offText + "，不能修改！"},
+        {off, "sec:RCB.rptEnabledDesc", "后台", offText + "，不能修改！"},
     };
     for (const Case& c : refused) {
         ui.ClearCalls();
@@ -602,6 +608,7 @@ TEST_F(FieldChange, NamePartsAnSclFileCannotHoldAreRefusedAndTheOldValueKept) {
         {icd.extRef, "sec:ExtRef.iedName", "@", ""},      {icd.extRef, "sec:ExtRef.lnClass", "LLN0", ""},
         {client, "sec:ClientLN.prefix", "Ab_1234567x", ""},
         {untyped, "sec:LNode.lnClass", "GGIO", ""},
+        {rcb, "sec:RCB.rptEnabledMax", "2", ""},
     };
     EXPECT_TRUE(Change(icd.lnPtoc, "sec:LNode.lnClass", "PTOC"));
     for (const Case& c : takes) {
@@ -609,6 +616,18 @@ TEST_F(FieldChange, NamePartsAnSclFileCannotHoldAreRefusedAndTheOldValueKept) {
         Set(c.rsc, c.field, c.value);  // what the host stores
         EXPECT_TRUE(Change(c.rsc, c.field, "")) << c.field;
     }
+    // Turned off, a block without clients loses them, and is told so; one
+    // with clients is refused.
+    Set(off, "sec:RCB.rptEna", "true");
+    Set(off, "sec:RCB.rptEnabledMax", "2");
+    Set(off, "sec:RCB.rptEnabledDesc", "后台");
+    ui.ClearCalls();
+    EXPECT_FALSE(Change(rcb, "sec:RCB.rptEna", "false"));
+    EXPECT_TRUE(Change(off, "sec:RCB.rptEna", "false"));
+    EXPECT_EQ(ui.Messages(), (std::vector<CString>{"报告控制块有1个客户端LN，RptEnabled不能为否，不能修改！",
+                                                   offText + "，已清除max: 2、desc: 后台！"}));
+    EXPECT_EQ(Get(off, "sec:RCB.rptEnabledMax") + Get(off, "sec:RCB.rptEnabledDesc"), "");
+    ui.ClearCalls();
     // Whole numbers are stored without the blanks around them.
     for (const auto& [rsc, field] : {std::pair{icd.ldA, "sec:LDevice.serverTimeout"},
                                      std::pair{icd.ied, "sec:IED.originalSclRelease"},
@@ -855,12 +874,31 @@ TEST_F(FieldChange, MapItemPropertiesAndInfoItemIds) {
                                                    "枚举类型Health中没有序号为38的枚举值，已清除映射条目的单位：MI:W！"}));
     EXPECT_EQ(Get(totW, unit), "");
 
-    Set(icd.i1, "sec:InfoItem.id", "1");
-    ui.ClearCalls();
-    EXPECT_FALSE(Change(icd.i2, "sec:InfoItem.id", "1"));
-    EXPECT_EQ(ui.Messages(), std::vector<CString>{"infoitem的id:1重复，不能修改！"});
-    EXPECT_TRUE(Change(icd.i2, "sec:InfoItem.id", "2"));
-    EXPECT_TRUE(Change(icd.i1, "sec:InfoItem.id", "1"));  // its own id
+    // An item's id is none another item is written under in the mapping:
+    // that one's id, or the order number of one without an id (I1 to I5
+    // hold none; I3 and I4 are given one).
+    Set(icd.i3, "sec:InfoItem.id", "x");
+    Set(icd.i4, "sec:InfoItem.id", "3");
+    const struct {
+        URI_Ref item;
+        const char* id;
+        const char* said;
+    } ids[] = {
+        {icd.i2, "1", "infoitem的id:1重复，M2I文件以它标识没有id的信息条目I1，不能修改！"},
+        {icd.i2, "x", "infoitem的id:x重复，它是信息条目I3的id，不能修改！"},
+        {icd.i2, "4", nullptr},  // I4 goes by its id
+        {icd.i2, "2", nullptr},
+        {icd.i1, "1", nullptr},  // its own order number
+        {icd.i3, "x", nullptr},  // its own id
+        // Without an id, an item goes by its order number.
+        {icd.i3, "", "infoitem没有id时M2I文件以3标识它，它是信息条目I4的id，不能修改！"},
+        {icd.i4, "", nullptr},
+    };
+    for (const auto& r : ids) {
+        ui.ClearCalls();
+        EXPECT_EQ(Change(r.item, "sec:InfoItem.id", r.id), !r.said) << r.id;
+        EXPECT_EQ(ui.Messages(), r.said ? std::vector<CString>{r.said} : std::vector<CString>{}) << r.id;
+    }
 }
 
 }  // namespace

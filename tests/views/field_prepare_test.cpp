@@ -154,21 +154,45 @@ TEST_F(FieldPrepare, ADataObjectOfAnAbstractTypeGetsItsDoiWithItsValueOnly) {
     ui.ClearCalls();
     ui.AnswerYes();
     EXPECT_FALSE(Prepare(dois[1], "origin[ST]"));
-    EXPECT_EQ(ui.Messages().back(), "不能创建复合结构的值，或不合法的DA/BDA！");
+    EXPECT_EQ(ui.Messages().back(), "不能创建“origin[ST]”的值：origin[ST]是复合结构，应指定其成员，如origin[ST].orCat！");
     ui.AnswerYes();
     EXPECT_TRUE(Prepare(dois[1], "origin[ST].orCat"));
     EXPECT_EQ(Targets(dois[1], "sec:DOI.DAIs").size(), 2u);
 }
 
+// A path that names no value of the node's type makes nothing and says
+// which part is wrong: the form, the DO, or the path below the DO (asked
+// about first, as a path that is held).
 TEST_F(FieldPrepare, APathNoTypeDeclaresMakesNothing) {
-    for (const char* path : {"Nope.stVal[ST]", "OpstVal"}) {
+    const CString form = "，应为DO.DA[FC]的形式，如Mod.stVal[ST]！";
+    const struct {
+        const char* path;
+        bool asked;
+        CString why;
+    } rows[] = {
+        {"Nope.stVal[ST]", false, "逻辑节点PTOC1的类型中没有Nope！"},
+        {"OpstVal", false, "路径中没有功能约束[FC]" + form},
+        {"Op.stVal", false, "路径中没有功能约束[FC]" + form},
+        {"Op[ST]", false, "路径中没有DO或DA" + form},
+        {"Str.origin.orCat[ST]", true, "路径应为Str.origin[ST].orCat！"},
+        {"Str.stVal[MX]", true, "路径应为Str.stVal[ST]！"},
+        {"Str.origin[ST].bogus", true, "DO: Str的类型中没有origin.bogus！"},
+        {"Str.bogus[ST]", true, "DO: Str的类型中没有bogus！"},
+    };
+    for (const auto& row : rows) {
         pack.vList2.Clear();
-        pack.vList2.Add("", path);
+        pack.vList2.Add("", row.path);
         ui.ClearCalls();
-        EXPECT_FALSE(Prepare(icd.lnPtoc, "sec:LNode.DOIs")) << path;
+        if (row.asked) ui.AnswerYes("$?$创建当前值？");
+        EXPECT_FALSE(Prepare(icd.lnPtoc, "sec:LNode.DOIs")) << row.path;
         EXPECT_EQ(Targets(icd.lnPtoc, "sec:LNode.DOIs").size(), 1u);
-        EXPECT_EQ(ui.Messages(), std::vector<CString>{"不支持对“LNode.DOIs”关联的编辑！"});
+        EXPECT_EQ(ui.Messages().back(), "不能创建“" + CString(row.path) + "”的值：" + row.why) << row.path;
     }
+    // On the page of a DOI whose DO the node's type does not hold.
+    const URI_Ref gone = MakeUnder(icd.lnPtoc, "sec:DOI", "Gone", "sec:DOI.LNode", 2);
+    ui.AnswerYes("$?$创建当前值？");
+    EXPECT_FALSE(Prepare(gone, "stVal[ST]"));
+    EXPECT_EQ(ui.Messages().back(), "不能创建“stVal[ST]”的值：逻辑节点PTOC1的类型中没有Gone！");
 }
 
 TEST_F(FieldPrepare, MappingItemsOnDemand) {
