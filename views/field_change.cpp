@@ -748,7 +748,7 @@ bool FieldChange::RowConstraint(const CString& doName) {
 
 // A prefix or an instance that an SCL file cannot hold is refused; an LLN0
 // takes neither (SCL's LN0 holds none, so no file could name the node by
-// them), and so has no instance.
+// them) and may be left without an instance.
 bool FieldChange::NodeNamePart(bool prefix, const CString& text) {
     const bool lln0 = kiln::editing::LnClassOfNode(m_app, m_rsc) == "LLN0";
     if (lln0 && !text.IsEmpty()) {

@@ -474,6 +474,13 @@ TEST_F(FieldChange, NamesAndTheirParts) {
     EXPECT_EQ(Get(made[1], "cim:Naming.name"), "APTOC2");
     EXPECT_TRUE(Change(made[1], "sec:LNode.lnInst", "9"));
     EXPECT_EQ(Get(made[1], "cim:Naming.name"), "PTOC9");
+    // An LLN0 a document saved before named LLN01 takes the name its files
+    // give it and keeps the prefix and instance it holds.
+    Set(icd.lnLLN0, "cim:Naming.name", "LLN01");
+    Set(icd.lnLLN0, "sec:LNode.prefix", "Mk");
+    Set(icd.lnLLN0, "sec:LNode.lnInst", "1");
+    EXPECT_TRUE(Change(icd.lnLLN0, "cim:Naming.name", "LLN0"));
+    EXPECT_EQ(Get(icd.lnLLN0, "sec:LNode.prefix") + Get(icd.lnLLN0, "sec:LNode.lnInst"), "Mk1");
     // Renaming a package renames the types named after it.
     EXPECT_TRUE(Change(m.instPkg, "cim:Naming.name", "Q1"));
     EXPECT_EQ(refresh, 3);
