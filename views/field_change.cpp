@@ -83,9 +83,10 @@ constexpr NodeNamingField kNodeNamingFields[] = {
     {"sec:ExtRef", "sec:ExtRef.lnInst", NodePart::Instance},
 };
 
-// SCL's LN0 holds neither prefix nor instance: an LLN0 takes no prefix, and
+// SCL's LN0 holds neither prefix nor instance: an LLN0 takes neither, and
 // a reference that names one holds neither.
 constexpr const char* kLln0PrefixText = "SCL的LN0没有前缀，LLN0不能设置前缀！";
+constexpr const char* kLln0InstText = "SCL的LN0没有实例号，LLN0不能设置实例号！";
 constexpr const char* kLln0ReferenceText = "SCL的LN0没有前缀和实例号，指向LLN0时前缀和实例号须为空！";
 // A report block whose RptEnabled is off writes none, nor what it holds.
 constexpr const char* kRptEnabledOffText = "RptEnabled为否，文件中没有RptEnabled的max和desc";
@@ -183,11 +184,12 @@ bool FieldChange::Run() {
         if (!m_app.DocMtd_Get_AssoDfn(cls, m_field, asso)) return false;
         return Association();
     }
-    // A field that holds nothing shows what its file writes: given that, the
-    // edit changes nothing (and stores no empty value). A value it holds
-    // goes through the checks, which may mend what hangs on it.
-    const bool holdsNone = m_app.DocMtd_getValue_ofAttr(m_rsc, m_field).IsEmpty();
-    if (holdsNone && m_new == kiln::views::ShownValue(m_app, m_rsc, m_field)) return false;
+    // Given the value its page shows (what it holds, or where it holds
+    // nothing what its file writes), a field changes nothing: no check runs
+    // and nothing that hangs on it is rewritten. A value it holds is left to
+    // the host's store, which keeps it as it is; a field that holds none
+    // stays without one.
+    if (m_new == kiln::views::ShownValue(m_app, m_rsc, m_field)) return !Get(m_rsc, m_field).IsEmpty();
     if (Is("sec:RCB") && (m_field == "sec:RCB.gi" || m_field == "sec:RCB.rptEna")) return ReportBlockFlag();
     if (Is("sec:RCB") && !RptEnabledPart()) return false;
     if (kiln::views::ContainsAfterFirst(attr.sText6, ":Boolean")) return true;
@@ -751,23 +753,25 @@ bool FieldChange::RowConstraint(const CString& doName) {
     return false;
 }
 
-// A prefix or an instance that an SCL file cannot hold is refused; an LLN0,
-// whose instance is never written, may also have none, and takes no prefix
-// (SCL's LN0 holds none, so no file could name the node by it).
+// A prefix or an instance that an SCL file cannot hold is refused; an LLN0
+// takes neither (SCL's LN0 holds none, so no file could name the node by
+// them) and may be left without an instance.
 bool FieldChange::NodeNamePart(bool prefix, const CString& text) {
-    if (prefix && !text.IsEmpty() && kiln::editing::LnClassOfNode(m_app, m_rsc) == "LLN0") {
-        Notice(kLln0PrefixText);
+    const bool lln0 = kiln::editing::LnClassOfNode(m_app, m_rsc) == "LLN0";
+    if (lln0 && !text.IsEmpty()) {
+        Notice(prefix ? kLln0PrefixText : kLln0InstText);
         return false;
     }
     if (prefix ? kiln::core::IsSclLnPrefix(text.str()) : kiln::core::IsSclLnInst(text.str())) return true;
-    if (!prefix && text.IsEmpty() && kiln::editing::LnClassOfNode(m_app, m_rsc) == "LLN0") return true;
+    if (!prefix && lln0) return true;
     Notice(prefix ? kiln::core::kBadLnPrefixText : kiln::core::kBadLnInstText);
     return false;
 }
 
 // The node takes the prefix and instance, its name made of them and its
 // class, unless another node of the device has that name: SCL holds the
-// name once (LLN0 is written without both).
+// name once. An LLN0's name holds neither (LN0 is written without both):
+// renamed, it keeps the prefix and instance it holds.
 bool FieldChange::NodeName(const CString& prefix, const CString& inst) {
     const CString lnClass = kiln::editing::LnClassOfNode(m_app, m_rsc);
     const URI_Ref ld = m_app.DocMtd_getFirstUri_ofAsso(m_rsc, "sec:LNode.LDevice");
@@ -776,8 +780,8 @@ bool FieldChange::NodeName(const CString& prefix, const CString& inst) {
         return false;
     }
     // The field edited is stored by the host.
-    if (m_field != "sec:LNode.prefix") Put(m_rsc, "sec:LNode.prefix", prefix);
-    if (m_field != "sec:LNode.lnInst") Put(m_rsc, "sec:LNode.lnInst", inst);
+    if (m_field != "sec:LNode.prefix" && lnClass != "LLN0") Put(m_rsc, "sec:LNode.prefix", prefix);
+    if (m_field != "sec:LNode.lnInst" && lnClass != "LLN0") Put(m_rsc, "sec:LNode.lnInst", inst);
     Put(m_rsc, kRoleName, kiln::core::NodeNameText(prefix, lnClass, inst));
     Refresh(3);
     return true;

@@ -85,6 +85,11 @@ TEST_F(DeleteTest, TheQuestionAndItsAnswer) {
     EXPECT_FALSE(app.Rsc_Delete(x.lln0, true));
     const CString asked = "确实要删除“逻辑节点:[]LLN0[]”吗？";
     EXPECT_EQ(ui.LastOf(Enum_UiCall::FrameworkMessageBox)->sText.Left(asked.GetLength()), asked);
+    // Its menu item names it alike.
+    CCmdUI_Eq item;
+    app.m_uCurRsc = x.lln0;
+    app.Msg_OnAppCommandUpdate("ICD:Delete", &item);
+    EXPECT_EQ(item.sText, "删除逻辑节点:[]LLN0[]");
 
     ui.AnswerYes();
     EXPECT_TRUE(app.Rsc_Delete(x.ptoc1, true));

@@ -212,7 +212,7 @@ TEST_F(HostEndToEnd, TheDemoOpensTheDocumentAndShowsTheStandardPackage) {
           {"-e 'answer text \" \"' -e rclick -e 'menu 新建产品包'", "[message] 名称不能为空，请重新操作并输入名称！\n"},
           {"-e '" + icd + " \"装置信息表: ITB\" 未分组 \"信息条目: Item1\"' -e rclick -e 'menu \"增加 一条映射(MapItem)\"'",
            "[message] 该ICD没有M2I，不能增加映射！请先在ICD上新建或导入M2I。\n"},
-          {"-e 'select \"产品包: 华东电气\"' -e 'edit cim:Naming.name 华东电气'", "\n  -> unchanged: \"华东电气\", refresh 2\n"},
+          {"-e 'select \"产品包: 华东电气\"' -e 'edit cim:Naming.name 华东电气'", "\n  -> unchanged: \"华东电气\"\n"},
           {"-e '" + relay + "逻辑装置:LD0(System) 逻辑节点:[]LLN0[] \"数据集: StatNrml\" \"功能限制DA项: FCDA_1\"' "
            "-e 'edit sec:DARef.daName \"  \"'",
            "\n  -> unchanged: \"\", refresh 0\n"},

@@ -1354,6 +1354,7 @@ const FieldRow kFieldRows[] = {
     {"sec:LNode", "sec:LNode.lnClass", "", "V165", nullptr, "逻辑节点的类由其LN类型决定，只能是LLN0！"},
     {"sec:LNode", "sec:LNode.lnClass", "", "", nullptr, "逻辑节点的类由其LN类型决定，只能是LLN0！"},
     {"sec:LNode", "sec:LNode.lnInst", "LPHD1", "2", "//LN[@lnClass='LPHD' and @inst='2']"},
+    {"sec:LNode", "sec:LNode.lnInst", "", "5", nullptr, "SCL的LN0没有实例号，LLN0不能设置实例号！"},
     {"sec:LNode", "sec:LNode.prefix", "", "V167", nullptr, "SCL的LN0没有前缀，LLN0不能设置前缀！"},
     {"sec:LNode", "sec:LNode.prefix", "LPHD2", "V167", "//LN[@prefix='V167' and @lnClass='LPHD']", nullptr},
     {"sec:LNode", "sec:LNode.MemberOf_LNodeContainer", "", "清除...", ""},

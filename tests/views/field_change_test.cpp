@@ -430,10 +430,22 @@ TEST_F(FieldChange, GroupNamesAreUniqueAndTheirItemsFollow) {
 // nothing what its file writes) changes nothing, the host's store included.
 TEST_F(FieldChange, TheValueAPageShowsChangesNothing) {
     const URI_Ref classless = MakeLNode(icd.ldA, "", "", "2", 9, m.p1Ptoc);  // as older documents hold nodes
+    // An LLN0 with the prefix a maker's LN0 gave it, one with the instance it
+    // was made with; an enumerated value without its description; an input's
+    // node field while it names a node of the model.
+    const URI_Ref made = MakeLNode(icd.ldB, "", "LLN0", "1", 1);
+    Set(made, "cim:Naming.name", "LLN0");
+    Set(icd.lnLLN0, "sec:LNode.prefix", "Mk");
+    const URI_Ref enumerated = ValOf(m.incCtlModel);
+    Set(enumerated, "sec:Val.sValue", "2");
+    Link(icd.extRef, "sec:DARef.LNode", icd.lnPtoc);
+    Set(icd.extRef, "sec:ExtRef.lnClass", "PTOC");
     for (const auto& [rsc, field, shown] :
          {std::tuple{classless, "sec:LNode.lnClass", "PTOC"}, {icd.lnPtoc, "sec:LNode.lnInst", "1"},
           {icd.lnPtoc, "sec:LNode.prefix", ""}, {icd.lnPtoc, "cim:Naming.description", ""},
-          {icd.ied, "sec:IED.engRight", ""}}) {
+          {icd.ied, "sec:IED.engRight", ""}, {icd.lnLLN0, "cim:Naming.name", "LLN0"},
+          {icd.lnLLN0, "sec:LNode.prefix", "Mk"}, {made, "cim:Naming.name", "LLN0"}, {made, "sec:LNode.lnInst", "1"},
+          {enumerated, "sec:Val.sValue", "2"}, {icd.extRef, "sec:ExtRef.lnClass", "PTOC"}}) {
         const uint64_t revision = Doc().Revision();
         if (Change(rsc, field, shown)) Set(rsc, field, value);  // what the host stores
         EXPECT_EQ(Doc().Revision(), revision) << field;
@@ -462,6 +474,13 @@ TEST_F(FieldChange, NamesAndTheirParts) {
     EXPECT_EQ(Get(made[1], "cim:Naming.name"), "APTOC2");
     EXPECT_TRUE(Change(made[1], "sec:LNode.lnInst", "9"));
     EXPECT_EQ(Get(made[1], "cim:Naming.name"), "PTOC9");
+    // An LLN0 a document saved before named LLN01 takes the name its files
+    // give it and keeps the prefix and instance it holds.
+    Set(icd.lnLLN0, "cim:Naming.name", "LLN01");
+    Set(icd.lnLLN0, "sec:LNode.prefix", "Mk");
+    Set(icd.lnLLN0, "sec:LNode.lnInst", "1");
+    EXPECT_TRUE(Change(icd.lnLLN0, "cim:Naming.name", "LLN0"));
+    EXPECT_EQ(Get(icd.lnLLN0, "sec:LNode.prefix") + Get(icd.lnLLN0, "sec:LNode.lnInst"), "Mk1");
     // Renaming a package renames the types named after it.
     EXPECT_TRUE(Change(m.instPkg, "cim:Naming.name", "Q1"));
     EXPECT_EQ(refresh, 3);
@@ -480,6 +499,7 @@ TEST_F(FieldChange, NamePartsAnSclFileCannotHoldAreRefusedAndTheOldValueKept) {
     const CString ldName = Get(icd.ldA, "cim:Naming.name");
     const CString badAp = "访问点名必须以字母或数字开头，只含字母、数字和下划线，最多32个字符！";
     const CString badClass = "逻辑节点类必须是4个大写字母或LLN0！";
+    const CString lln0Inst = "SCL的LN0没有实例号，LLN0不能设置实例号！";
     const CString badIed = "IED名必须以字母开头，只含字母、数字和下划线，最多64个字符，且不能是None！";
     Set(icd.ldA, "sec:LDevice.apName", "S1");
     // A report's client and a log control block name their node as a file did.
@@ -519,7 +539,10 @@ TEST_F(FieldChange, NamePartsAnSclFileCannotHoldAreRefusedAndTheOldValueKept) {
         {icd.lnPtoc, "sec:LNode.lnInst", "", badInst},
         {icd.lnPtoc, "sec:LNode.lnInst", "1a", badInst},
         {icd.lnPtoc, "sec:LNode.lnInst", "1234567890123", badInst},
-        {icd.lnLLN0, "sec:LNode.lnInst", "abc", badInst},
+        // An LLN0 takes no instance, by its field or its name.
+        {icd.lnLLN0, "sec:LNode.lnInst", "abc", lln0Inst},
+        {icd.lnLLN0, "sec:LNode.lnInst", "5", lln0Inst},
+        {icd.lnLLN0, "cim:Naming.name", "LLN05", lln0Inst},
         {icd.lnPtoc, "sec:LNode.prefix", "1A", badPrefix},
         {icd.lnPtoc, "sec:LNode.prefix", "A-B", badPrefix},
         {icd.lnPtoc, "sec:LNode.prefix", "过流", badPrefix},
@@ -649,6 +672,7 @@ TEST_F(FieldChange, NamePartsAnSclFileCannotHoldAreRefusedAndTheOldValueKept) {
           std::tuple{"CF", "Mod", "stVal", "CF", "fc为CF，不是Mod.stVal具有的功能约束：ST、SV，不能修改！"}}) {
         Set(member, "sec:FCDA.fc", *fc ? EnumValue("FCType", fc) : CString());
         Set(member, "sec:DARef.doName", doName);
+        Set(member, "sec:DARef.daName", "");
         ui.ClearCalls();
         EXPECT_EQ(Change(member, "sec:DARef.daName", daName), !*said) << daName;
         EXPECT_EQ(StringAfter(Get(member, "sec:FCDA.fc"), "#", "."), after) << daName;
@@ -845,8 +869,10 @@ TEST_F(FieldChange, MapItemPropertiesAndInfoItemIds) {
         Set(*watts, field, value);
     }
     EXPECT_EQ(Get(totW, unit), EnumValue("SIUnitEnum", "64"));
-    EXPECT_TRUE(Change(totW, unit, Get(totW, unit)));
+    Set(totW, unit, "");  // given again, it is shown by its new text
+    EXPECT_TRUE(Change(totW, unit, EnumValue("SIUnitEnum", "64")));
     EXPECT_EQ(display, "Cust2");
+    Set(totW, unit, value);
     ui.AnswerNo();
     EXPECT_FALSE(app.Rsc_Delete(*watts, true));
     EXPECT_EQ(ui.Messages().back(), "确实要删除“" + app.GetRscText(*watts, true) + "”吗？\n删除后以下映射条目将没有单位：MI");
