@@ -684,30 +684,44 @@ TEST_F(HostEndToEnd, AnInitAtWorkOrStoppedHalfWayIsNamed) {
     }
 
     // Inits traced, one that a full disk fails (a write refused, at a
-    // template or the standard domain) and one that makes the workspace:
-    // after the mkdir of the folder, nothing under it is named by its path,
-    // all is made, filled and removed through the folders made, and the
-    // failed one leaves nothing.
+    // template or the standard domain) and one that makes the workspace two
+    // folders below one that exists: each folder of the path is made in the
+    // one above it and opened there, never through a link; nothing under the
+    // first is named by its path, all is made, filled and removed through
+    // the folders made, and the failed one leaves nothing.
     if (std::system("strace -f -o /dev/null true > /dev/null 2>&1") != 0) {
         std::cout << "[ SKIPPED  ] a traced init: strace is not installed or cannot trace here\n";
         return;
     }
     for (const bool full : {true, false}) {
-        const fs::path t = m_dir.path() / (full ? "traced_full" : "traced");
+        const fs::path t = m_dir.path() / "levels" / "in" / (full ? "traced_full" : "traced");
         const std::string trace = m_dir.str("init_trace.txt");
         Result r = Kiln(m_dir, "init '" + t.string() + "'", 60, [&](const std::string& cmd) {
             return "ASAN_OPTIONS=detect_leaks=0 strace -f -e trace=%file,%desc -o '" + trace + "' sh -c \"" +
                    (full ? "ulimit -f 1; trap '' XFSZ; " : "") + cmd + "\"";
         });
         EXPECT_EQ(r.status, full ? 1 : 0) << r.err;
-        EXPECT_EQ(fs::exists(t), !full);
+        EXPECT_EQ(fs::exists(m_dir.path() / "levels"), !full);
         const std::string log = ReadFile(trace);
-        const size_t made = log.find("mkdir(\"" + t.string() + "\"");
+        EXPECT_FALSE(Has(log, " mkdir(")) << log;
+        size_t made = log.find("mkdirat(");
         ASSERT_NE(made, std::string::npos) << log;
-        const size_t byPath = log.find("\"" + t.string() + "/", made);
+        for (const std::string& level : {std::string("levels"), std::string("in"), t.filename().string()}) {
+            const size_t at = log.find("mkdirat(", made);
+            ASSERT_NE(at, std::string::npos) << level;
+            const std::string mkdir = log.substr(at, log.find('\n', at) - at);
+            const size_t open = log.find("openat(", at);
+            const std::string opened = log.substr(open, log.find('\n', open) - open);
+            EXPECT_TRUE(Has(mkdir, ", \"" + level + "\", ") && !Has(mkdir, "AT_FDCWD")) << mkdir;
+            EXPECT_TRUE(Has(opened, ", \"" + level + "\", ") && !Has(opened, "AT_FDCWD") && Has(opened, "O_NOFOLLOW") &&
+                        Has(opened, "O_DIRECTORY"))
+                << opened;
+            made = open;
+        }
+        const size_t byPath = log.find("\"" + (m_dir.path() / "levels").string() + "/", log.find("mkdirat("));
         EXPECT_EQ(byPath, std::string::npos) << log.substr(log.rfind('\n', byPath) + 1, 200);
     }
-    EXPECT_EQ(Kiln(m_dir, "run '" + m_dir.str("traced") + "' -e 'echo x'").status, 0);
+    EXPECT_EQ(Kiln(m_dir, "run '" + (m_dir.path() / "levels" / "in" / "traced").string() + "' -e 'echo x'").status, 0);
 }
 
 // Two inits of one new folder started together, many times: one makes the

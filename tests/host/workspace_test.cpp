@@ -27,7 +27,7 @@ TEST(HostWorkspace, InitCopiesTemplatesAndImportsTheStandardDefinitionsReadOnly)
     EXPECT_EQ(ReadFile(dir.path() / "ws" / "Template" / "Report_Template.xml"),
               ReadFile(dir.path() / "install" / "Template" / "Report_Template.xml"));
     EXPECT_TRUE(fs::exists(dir.path() / "ws" / "Template" / "ICD_Template.xml"));
-    EXPECT_NE(out.str().find("Template: 2 files"), std::string::npos) << out.str();
+    EXPECT_NE(out.str().find("Template: 5 files"), std::string::npos) << out.str();
 
     std::string folder;
     ASSERT_TRUE(FindDocumentFolder(dir.str("ws"), folder, error)) << error;
