@@ -846,7 +846,7 @@ TEST_F(HostEndToEnd, WhatIsNoRegularFileInTheWorkspaceIsNamed) {
     // a manifest all the same.
     const fs::path pstore = m_dir.path() / "pstore", pstored = pstore / kManifestFile;
     std::string prologued = ReadFile(stored);
-    prologued.insert(prologued.find("<KilnDocument"), "<!-- <KilnDocument> -->" + std::string(5000, ' '));
+    prologued.insert(prologued.find("<KilnDocument"), "<!-- <notes> -->" + std::string(5000, ' '));
     WriteFile(pstored, prologued);
     // A Template folder is known by the templates an init copies into it:
     // the target of ws2's linked one, ws's bound on `bound` (where nothing
@@ -989,7 +989,7 @@ TEST_F(HostEndToEnd, AnExportWritesItsFileWholeOrFailsTheRunSayingWhy) {
     // Its manifest as the document reads it: its root after a comment and a
     // processing instruction that hold "<", and 5 KB of blanks.
     std::string prologued = ReadFile(otherManifest);
-    prologued.insert(prologued.find("<KilnDocument"), "<!-- <KilnDocument> --><?note <?>" + std::string(5000, ' '));
+    prologued.insert(prologued.find("<KilnDocument"), "<!-- <notes> --><?note <?>" + std::string(5000, ' '));
     const fs::path otherDomain = other / kDocumentFolder / "domain-1-g1.xml", otherLock = other / kLockFile;
     struct Row {
         const char* what;
