@@ -152,10 +152,8 @@ bool Answerer::FromQueue(const Question& q, const Answer& a, Reply& reply, std::
                 if (kind != "a regular file") return misfit(reply.text + " is " + kind);
             }
             if (kiln::file::FolderMark other; q.kind == Question::Kind::SaveFile && kiln::file::IsKeptOut(reply.text, &other))
-                return misfit(reply.text + (other ? std::string(" is in the ") + other.folder +
-                                                        " of another workspace (it holds " + other.holds +
-                                                        "), which no export writes into"
-                                                  : " is one of the workspace's own files, which no export writes over"));
+                return misfit(other ? other.Refusal(reply.text)
+                                    : reply.text + " is one of the workspace's own files, which no export writes over");
             return true;
         case Question::Kind::Dialog:
             // OK closes the dialog as it opened; a choice picks one of its rows first.

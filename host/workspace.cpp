@@ -66,6 +66,13 @@ public:
         Note(dirfd, name, fd, true);
         return fd;
     }
+    // Opens the folder `name` of the folder `dirfd` that another made, never
+    // through a link: -1, with errno, when it cannot.
+    int Open(int dirfd, const std::string& name) {
+        const int fd = ::openat(dirfd, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        if (fd >= 0) m_fds.push_back(fd);
+        return fd;
+    }
     // Creates the file `name` in the folder `dirfd` (where nothing had that
     // name) with `bytes`, synced; false, with errno, when it cannot.
     bool File(int dirfd, const std::string& name, const std::string& bytes, mode_t mode) {
@@ -268,6 +275,19 @@ bool HalfMade(int rootFd, const fs::path& root, bool hadLockFile, const Installa
     struct stat st {};
     const bool hasDoc = ::fstatat(rootFd, kDocumentFolder, &st, 0) == 0;
     const bool hasTmpl = ::fstatat(rootFd, "Template", &st, 0) == 0;
+    // A document folder of the user's that no workspace of kiln made: no
+    // lock file or Template beside it, nothing in it that a document writes.
+    auto kilnsFile = [&] {
+        for (const std::string& name : kiln::file::NamesIn(docFd))
+            if (CBase_CimDoc::IsDocumentFileName(name)) return true;
+        return false;
+    };
+    if (saved && fault == "is missing" && !hadLockFile && !hasTmpl && !kilnsFile()) {
+        error = root.string() + " holds " + docFolder.string() + ", a folder that no workspace of kiln made (no " +
+                "manifest " + kManifestFile + " or file of a document in it, no template folder or lock file " +
+                "beside it); nothing was changed";
+        return true;
+    }
     if (saved || fault != "is missing") {
         error = root.string() + " holds a workspace whose manifest " + manifest.string() + " " + fault + "; " +
                 (saved ? "the saved files in " + docFolder.string() + " are kept and " : "") +
@@ -338,28 +358,32 @@ bool InsideWorkspace(const fs::path& root, const std::string& tail, std::string&
     return false;
 }
 
-// A folder at or below a document or template folder known by what it
-// holds (see kiln::file::WorkspaceFolderAt), however its path leads there
-// (the target of a linked document or Template folder, a bind mount of
-// one): the folders of its deepest existing folder as that resolves, up to
-// the top. `error` names it, then `tail`.
-bool InsideWorkspaceByContents(const fs::path& root, const std::string& tail, std::string& error) {
-    const auto [named, existing, resolved] = Resolve(root);
-    if (resolved.empty()) return false;
-    for (fs::path folder = resolved;; folder = folder.parent_path()) {
-        const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        const kiln::file::FdHold closing(fd);
-        if (const kiln::file::FolderMark mark = fd < 0 ? kiln::file::FolderMark{}
-                                                       : kiln::file::WorkspaceFolderAt(fd, folder.string())) {
+// The open folder `fd` at or below a document or template folder known by
+// what it is (see kiln::file::WorkspaceFolderAt), however its path led there
+// (the target of a linked document or Template folder, a bind mount of one,
+// a folder of the path swapped for a link after the path was judged): it and
+// the folders above it, up to the top. `fd` is the deepest existing folder of
+// `root` (`isRoot`: `root` itself). `error` names it, then `tail`.
+bool InsideWorkspaceAt(int fd, bool isRoot, const fs::path& root, const std::string& tail, std::string& error) {
+    int at = ::fcntl(fd, F_DUPFD_CLOEXEC, 0);
+    for (bool first = true; at >= 0; first = false) {
+        const kiln::file::FdHold closing(at);
+        const std::string folder = kiln::file::PathOf(at);
+        if (const kiln::file::FolderMark mark = kiln::file::WorkspaceFolderAt(at, folder)) {
             error = root.string() +
-                    (folder == resolved && existing == named
-                         ? std::string(" is the ") + mark.folder + " of a workspace"
-                         : std::string(" is inside the ") + mark.folder + " " + folder.string() + " of a workspace") +
-                    " (it holds " + mark.holds + ")" + tail;
+                    (first && isRoot ? std::string(" is the ") + mark.folder + " of a workspace"
+                                     : std::string(" is inside the ") + mark.folder + " " + folder + " of a workspace") +
+                    " (" + mark.why + ")" + tail;
             return true;
         }
-        if (!folder.has_relative_path()) return false;
+        const int up = ::openat(at, "..", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        struct stat here {}, above {};
+        const bool top = up < 0 || ::fstat(at, &here) != 0 || ::fstat(up, &above) != 0 ||
+                         (here.st_dev == above.st_dev && here.st_ino == above.st_ino);
+        if (top && up >= 0) ::close(up);
+        at = top ? -1 : up;
     }
+    return false;
 }
 
 // An init at work holds the lock until its manifest is written.
@@ -387,6 +411,18 @@ bool MakeWorkspace(int rootFd, const fs::path& root, bool hadLockFile, const Ins
     const fs::path from = inst.TemplateDir();
     if (!fs::is_directory(from, ec)) {
         error = "the installation has no template folder " + from.string() + " (set KILN_HOME)";
+        return false;
+    }
+    // Every workspace's template folder holds all the templates, by which it
+    // is known wherever it is reached (see kiln::file::WorkspaceFolderAt).
+    std::vector<std::string> lacking;
+    for (const char* file : kiln::file::kTemplateFiles)
+        if (struct stat st {}; ::stat((from / file).c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+            lacking.emplace_back(file);
+    const size_t lacks = lacking.size();
+    if (lacks > 0) {
+        error = "the installation's template folder " + from.string() + " lacks " + (lacks > 1 ? "the templates " : "the template ") +
+                kiln::file::Listed(lacking) + ", which a workspace needs (set KILN_HOME); nothing was changed";
         return false;
     }
     int files = 0;
@@ -433,7 +469,7 @@ bool MakeWorkspace(int rootFd, const fs::path& root, bool hadLockFile, const Ins
 }  // namespace
 
 bool InitWorkspace(const std::string& dir, const Installation& inst, Transcript& out, std::string& error,
-                   const std::function<void()>& beforeLock) {
+                   const std::function<void()>& beforeLock, const std::function<void()>& beforeMake) {
     std::error_code ec;
     const fs::path root = fs::absolute(dir, ec);
     if (fs::exists(root, ec) && !fs::is_directory(root, ec)) {
@@ -441,25 +477,48 @@ bool InitWorkspace(const std::string& dir, const Installation& inst, Transcript&
         return false;
     }
     const std::string nested = "; no workspace is made inside another, nothing was changed";
-    if (IsDocumentFolder(root, error) || InsideWorkspace(root, nested, error) ||
-        InsideWorkspaceByContents(root, nested, error))
-        return false;
-    // Of two inits, the one whose mkdir makes the folder made it; the other
-    // finds it there.
-    const bool madeRoot = fs::create_directories(root, ec);
-    if (ec) {
-        error = "cannot make the folder " + root.string() + ": " + ec.message();
-        return false;
-    }
-    // From here the workspace is the folder opened now (a folder this init
+    if (IsDocumentFolder(root, error) || InsideWorkspace(root, nested, error)) return false;
+    if (beforeMake) beforeMake();
+    // The deepest folder of the path that exists is opened as the path leads
+    // (through the user's links) and judged as it opened; each folder below
+    // it is made and opened through the one above, never through a link.
+    // From here the workspace is the folder opened so (a folder this init
     // made is never reached through a link), whatever its path leads to
     // later: all is made, and a failure removed, through it.
-    const int rootFd = ::open(root.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | (madeRoot ? O_NOFOLLOW : 0));
-    if (rootFd < 0) {
-        error = "cannot open the folder " + root.string() + ": " + std::strerror(errno);
+    const NamedFolder path = Resolve(root);
+    const bool existed = path.existing == path.named;
+    const int top = ::open(path.existing.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (top < 0) {
+        error = "cannot " + std::string(existed ? "open" : "make") + " the folder " + root.string() + ": " +
+                std::strerror(errno);
         return false;
     }
-    const kiln::file::FdHold closing(rootFd);
+    const kiln::file::FdHold closingTop(top);
+    if (InsideWorkspaceAt(top, existed, root, nested, error)) return false;
+    Made folders;
+    int rootFd = top;
+    bool found = false;  // a folder below `top` that another made meanwhile
+    for (const fs::path& part : existed ? fs::path() : path.named.lexically_relative(path.existing)) {
+        // Of two inits, the one whose mkdir makes the folder made it; the
+        // other finds it there.
+        const std::string name = part.string();
+        int sub = folders.Folder(rootFd, name);
+        if (sub < 0 && errno == EEXIST) found = (sub = folders.Open(rootFd, name)) >= 0;
+        if (sub < 0) {
+            struct stat st {};
+            const bool link = ::fstatat(rootFd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(st.st_mode);
+            error = "cannot make the folder " + root.string() + ": " +
+                    (link ? name + " in " + kiln::file::PathOf(rootFd) + " is a link, which an init does not follow"
+                          : std::string(std::strerror(errno)));
+            folders.Remove();
+            return false;
+        }
+        rootFd = sub;
+    }
+    if (found && InsideWorkspaceAt(rootFd, true, root, nested, error)) {
+        folders.Remove();
+        return false;
+    }
     if (beforeLock) beforeLock();
     // Two inits, or an init beside a run, never work on one folder at once;
     // one refused by another's lock leaves the folder to it.
@@ -472,13 +531,13 @@ bool InitWorkspace(const std::string& dir, const Installation& inst, Transcript&
     Made made;
     if (MakeWorkspace(rootFd, root, !lock.MadeFile(), inst, out, made, error)) return true;
     // A failed init removes, while it holds the lock, only what it made: the
-    // folder too when it made it, nothing else came into it meanwhile and
-    // its name still leads to it. The lock file it made stays when another
-    // kiln has made a workspace there since (the file is the workspace's now).
+    // folders of the path too when it made them, nothing else came into them
+    // meanwhile and their names still lead to them. The lock file it made
+    // stays when another kiln has made a workspace there since (the file is
+    // the workspace's now).
     made.Remove();
     if (lock.MadeFile() && !HasManifestAt(rootFd)) ::unlinkat(rootFd, kLockFile, 0);
-    if (madeRoot && kiln::file::NameLeadsTo(AT_FDCWD, root.string(), rootFd))
-        ::rmdir(root.c_str());  // an empty folder only
+    folders.Remove();  // empty folders only
     lock.Release();
     return false;
 }

@@ -13,7 +13,7 @@ namespace kiln::host {
 class Transcript;
 
 // The name of the document folder inside a workspace.
-constexpr const char* kDocumentFolder = "document";
+using kiln::file::kDocumentFolder;
 // The manifest that marks a document folder.
 using kiln::file::kManifestFile;
 // The default domain prefix of a new document.
@@ -44,10 +44,16 @@ struct Installation {
 // folder that another kiln works in stays as it is. A folder at or below
 // another workspace's document or template folder, by its path or by what
 // it or a folder above it holds (kiln's manifest, the templates an init
-// copies), is refused before anything is made. `beforeLock`, for
-// tests, runs between making the folder and taking the lock.
+// copies), is refused before anything is made; the folders of `dir` that
+// do not exist are made one by one, each through the folder above it, never
+// through a link, and the deepest that existed is judged as it was opened,
+// so that nothing lands in another workspace whatever is put in the place of
+// a folder of the path. For tests, `beforeLock` runs between making the
+// folder and taking the lock, and `beforeMake` between judging the path and
+// making its folders.
 bool InitWorkspace(const std::string& dir, const Installation& inst, Transcript& out, std::string& error,
-                   const std::function<void()>& beforeLock = nullptr);
+                   const std::function<void()>& beforeLock = nullptr,
+                   const std::function<void()>& beforeMake = nullptr);
 
 // The document folder of a workspace; false, with a message that says what
 // is missing, or which kiln is still making it, when `dir` is not a

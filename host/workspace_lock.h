@@ -6,11 +6,13 @@
 
 #include <string>
 
+#include "platform/mfc/file_io.h"
+
 namespace kiln::host {
 
 // The lock file inside a workspace folder. It stays (empty) after a run, so
 // that a run that changes nothing leaves the workspace as it was.
-constexpr const char* kLockFile = ".kiln.lock";
+using kiln::file::kLockFile;
 
 class WorkspaceLock {
 public:

@@ -102,6 +102,9 @@ public:
     void NoteUnwrittenFile(const CString& reason);
     CString TakeUnwrittenFile();
     void SetDocPath(const CString& folder);
+    // Whether `name` is one the document gives a file of its folder: a
+    // domain file, a temporary of a save or a copy kept until the next save.
+    static bool IsDocumentFileName(std::string_view name);
 
     // Reads an external CIM-XML file into a new domain of the given domain
     // type; the domain is named by `domain` or, when empty, after the file

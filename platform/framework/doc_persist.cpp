@@ -30,7 +30,18 @@ using namespace kiln::cim;
 
 namespace {
 
-constexpr const char* kManifest = "document.xml";
+constexpr const char* kManifest = kiln::file::kManifestFile;
+
+// The manifest's root element, read as the folders of a workspace are known
+// by it (kiln::file::PrologReader): the first element after the prolog, and
+// KilnDocument; null for any other text.
+pugi::xml_node ManifestRoot(const pugi::xml_document& doc, std::string_view bytes) {
+    const pugi::xml_node root = doc.document_element();
+    return kiln::file::RootElementOf(bytes) == kiln::file::kManifestRoot &&
+                   std::string_view(root.name()) == kiln::file::kManifestRoot
+               ? root
+               : pugi::xml_node();
+}
 
 std::string StripSlash(std::string p) {
     while (p.size() > 1 && p.back() == '/') p.pop_back();
@@ -210,7 +221,7 @@ bool ReadOldManifest(const Folder& dir, OldManifest& m, std::string& error) {
     m.exists = true;
     pugi::xml_document doc;
     pugi::xml_node root;
-    if (doc.load_buffer(m.bytes.data(), m.bytes.size())) root = doc.child("KilnDocument");
+    if (doc.load_buffer(m.bytes.data(), m.bytes.size())) root = ManifestRoot(doc, m.bytes);
     if (!root) {
         // Whatever it is, it is not a document this program wrote: saving over
         // it would destroy a file the user may still need.
@@ -460,6 +471,12 @@ bool KnownManifestContent(const pugi::xml_node& root, const std::string& bytes, 
 
 const CString& CBase_CimDoc::DocPath() const { return m_docPath; }
 
+bool CBase_CimDoc::IsDocumentFileName(std::string_view name) {
+    std::string kept;
+    long long generation = 0;
+    return FileGeneration(name) >= 0 || IsPart(name) || UnsavedCopy(name, kept, generation);
+}
+
 void CBase_CimDoc::SetDocPath(const CString& folder) {
     m_docPath = StripSlash(folder.str());
     HoldFolder(m_docPath.IsEmpty() ? -1 : open(m_docPath.GetString(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
@@ -702,7 +719,7 @@ bool CBase_CimDoc::Open(const CString& folderText, int folderFd) {
         return Fail("不能读取文档清单" + CString(manPath) + "：第" + std::to_string(at.line) + "行第" +
                     std::to_string(at.column) + "列：" + pr.description());
     }
-    pugi::xml_node root = man.child("KilnDocument");
+    pugi::xml_node root = ManifestRoot(man, bytes);
     if (!root) return Fail("文档清单" + CString(manPath) + "格式错误：缺少KilnDocument");
     std::string unknown;
     if (!KnownManifestContent(root, bytes, unknown))

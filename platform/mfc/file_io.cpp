@@ -89,6 +89,73 @@ int CreateTemporary(int dirfd, const std::string& name, std::string& tmp) {
     return -1;
 }
 
+// `file` in the folder named `folder`, for a message.
+std::string In(const std::string& folder, const char* file) { return (folder == "/" ? "" : folder) + "/" + file; }
+
+// Opens the file `path` of the folder `dirfd` to read it, without blocking,
+// so that a FIFO or a device is named, not waited on: -1, with `reason` ("No
+// such file or directory", "is a folder", "is a dangling link"), when it
+// cannot be opened or is no regular file.
+int OpenToRead(int dirfd, const std::string& path, std::string& reason) {
+    // A socket cannot be opened at all and is named by its type, as is a
+    // link that leads nowhere.
+    const int fd = ::openat(dirfd, path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    struct stat st {};
+    if (fd < 0) {
+        const int err = errno;
+        if (err == ENXIO && ::fstatat(dirfd, path.c_str(), &st, 0) == 0 && !S_ISREG(st.st_mode))
+            reason = "is " + KindOf(st.st_mode);
+        else if (err == ENOENT && ::fstatat(dirfd, path.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(st.st_mode))
+            reason = "is a dangling link";
+        else
+            reason = std::strerror(err);
+        return -1;
+    }
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) return fd;
+    reason = "is " + KindOf(st.st_mode);
+    ::close(fd);
+    return -1;
+}
+
+// Whether the open folder `dirfd` holds kiln's manifest, as the document
+// reads it: its prolog is read, piece by piece, up to the root's name, and
+// the rest is not read.
+bool HoldsManifest(int dirfd) {
+    std::string reason;
+    const int fd = dirfd < 0 ? -1 : OpenToRead(dirfd, kManifestFile, reason);
+    if (fd < 0) return false;
+    PrologReader prolog;
+    char piece[4096];
+    for (;;) {
+        const ssize_t n = ::read(fd, piece, sizeof piece);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0 || !prolog.Read(std::string_view(piece, static_cast<size_t>(n)))) break;
+    }
+    ::close(fd);
+    return prolog.Root() == kManifestRoot;
+}
+
+// Whether the document folder in the open folder `dirfd` (named `named`)
+// holds kiln's manifest; `why` then names it.
+bool DocumentFolderIn(int dirfd, const std::string& named, std::string& why) {
+    const int doc = ::openat(dirfd, kDocumentFolder, O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NONBLOCK);
+    const FdHold closing(doc);
+    if (!HoldsManifest(doc)) return false;
+    why = "kiln's manifest " + In(In(named, kDocumentFolder), kManifestFile);
+    return true;
+}
+
+// The open folder `dirfd` (named `named`) as the folder of a workspace whose
+// lock file it holds: its document folder holds kiln's manifest.
+FolderMark LockFolderAt(int dirfd, const std::string& named) {
+    FolderMark mark;
+    if (DocumentFolderIn(dirfd, named, mark.why)) {
+        mark.folder = "workspace folder";
+        mark.why = "its document folder holds " + mark.why;
+    }
+    return mark;
+}
+
 // The kept-out folders and files of the run, when it names them.
 const KeptOut* g_keptOut = nullptr;
 
@@ -104,7 +171,7 @@ bool KeptOutAt(int dirfd, const std::string& name, const std::string& named = ".
     if (!name.empty() && ((::fstatat(dirfd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 && Kept(st)) ||
                           (::fstatat(dirfd, name.c_str(), &st, 0) == 0 && Kept(st))))
         return true;
-    FolderMark mark = WorkspaceFolderAt(dirfd, named);
+    FolderMark mark = name == kLockFile ? LockFolderAt(dirfd, named) : WorkspaceFolderAt(dirfd, named);
     const bool marked = static_cast<bool>(mark);
     if (other) *other = std::move(mark);
     return marked;
@@ -139,13 +206,13 @@ long long WrittenNumber(std::string_view t, long long max) {
 }  // namespace
 
 bool ReplaceFileAt(int dirfd, const std::string& name, bool sync, const std::function<bool(int fd)>& produce,
-                   int* error, Target target, bool* unsynced) {
+                   int* error, Target target, bool* unsynced, FolderMark* other) {
     if (unsynced) *unsynced = false;
     auto fail = [&](int err) {
         if (error) *error = err != 0 ? err : EIO;
         return false;
     };
-    if (target == Target::Chosen && KeptOutAt(dirfd, name)) return fail(kKeptOut);
+    if (target == Target::Chosen && KeptOutAt(dirfd, name, PathOf(dirfd), other)) return fail(kKeptOut);
     if (name.empty()) return fail(EISDIR);
     RemoveDeadTemporaries(dirfd, name);
     std::string tmp;
@@ -234,24 +301,11 @@ namespace {
 template <class Buffer>
 bool ReadInto(int dirfd, const std::string& path, Buffer& out, std::string& reason, size_t head,
               const std::function<bool(std::string_view)>& goOn) {
-    // Without blocking, so that a FIFO or a device is named, not waited on;
-    // a socket cannot be opened at all and is named by its type, as is a
-    // link that leads nowhere.
-    int fd = ::openat(dirfd, path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) {
-        const int err = errno;
-        struct stat st {};
-        if (err == ENXIO && ::fstatat(dirfd, path.c_str(), &st, 0) == 0 && !S_ISREG(st.st_mode))
-            reason = "is " + KindOf(st.st_mode);
-        else if (err == ENOENT && ::fstatat(dirfd, path.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(st.st_mode))
-            reason = "is a dangling link";
-        else
-            reason = std::strerror(err);
-        return false;
-    }
+    const int fd = OpenToRead(dirfd, path, reason);
+    if (fd < 0) return false;
     struct stat st {};
-    bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
-    if (!ok) reason = "is " + KindOf(st.st_mode);
+    bool ok = ::fstat(fd, &st) == 0;
+    if (!ok) reason = std::strerror(errno);
     if (ok) {
         const size_t size = static_cast<size_t>(st.st_size);
         const bool headFirst = goOn && head > 0 && size > head;
@@ -359,40 +413,183 @@ bool IsKeptOut(const std::string& path, FolderMark* other) {
     return kept;
 }
 
-namespace {
+enum class PrologReader::At : unsigned char {
+    Bom,        // the byte-order mark's first m_n bytes read
+    Misc,       // between the parts of the prolog
+    Open,       // after "<"
+    Name,       // the first element's name
+    Pi,         // in a processing instruction (m_n: after a "?")
+    Bang,       // after "<!"
+    BangDash,   // after "<!-"
+    Keyword,    // the first m_n bytes of "DOCTYPE" read
+    Comment,    // in a comment (m_n: the dashes in a row)
+    Doctype,    // in the DOCTYPE
+    DtOpen,     // in the DOCTYPE, after "<"
+    DtBang,     // in the DOCTYPE, after "<!"
+    Quote,      // in a quoted string of the DOCTYPE
+    Done,
+};
 
-// Whether `text` is kiln's manifest: its first element is KilnDocument.
-bool IsKilnManifest(std::string_view text) {
-    constexpr std::string_view kRoot = "<KilnDocument";
-    for (size_t at = text.find('<'); at != std::string_view::npos; at = text.find('<', at + 1)) {
-        if (at + 1 < text.size() && (text[at + 1] == '?' || text[at + 1] == '!')) continue;
-        return text.substr(at, kRoot.size()) == kRoot && at + kRoot.size() < text.size() &&
-               std::string_view(" \t\r\n/>").find(text[at + kRoot.size()]) != std::string_view::npos;
+namespace {
+constexpr std::string_view kBom = "\xEF\xBB\xBF", kDoctype = "DOCTYPE";
+// Longer names are none the reader is asked about.
+constexpr size_t kMaxRootName = 1024;
+}  // namespace
+
+bool PrologReader::Read(std::string_view piece) {
+    for (const char c : piece)
+        if (!Step(c)) return false;
+    return m_at != At::Done;
+}
+
+bool PrologReader::Step(char c) {
+    const bool blank = c == ' ' || c == '\t' || c == '\r' || c == '\n';
+    auto stop = [&] {
+        m_at = At::Done;
+        return false;
+    };
+    // A comment or processing instruction returns to where it stands.
+    const At outer = m_inDoctype ? At::Doctype : At::Misc;
+    switch (m_at) {
+        case At::Bom:
+            if (c == kBom[m_n]) {
+                if (++m_n == kBom.size()) m_at = At::Misc;
+                return true;
+            }
+            if (m_n > 0) return stop();
+            m_at = At::Misc;
+            return Step(c);
+        case At::Misc:
+            if (blank) return true;
+            if (c != '<') return stop();
+            m_at = At::Open;
+            return true;
+        case At::Open:
+            m_n = 0;
+            if (c == '?' || c == '!') {
+                m_at = c == '?' ? At::Pi : At::Bang;
+                return true;
+            }
+            if (blank || c == '/' || c == '>') return stop();
+            m_at = At::Name;
+            m_name.assign(1, c);
+            return true;
+        case At::Name:
+            if (blank || c == '/' || c == '>') {
+                m_root = m_name;
+                return stop();
+            }
+            if (m_name.size() >= kMaxRootName) return stop();
+            m_name += c;
+            return true;
+        case At::Pi:
+            if (c == '>' && m_n == 1) m_at = outer;
+            m_n = c == '?';
+            return true;
+        case At::Bang:
+            if (c == '-') m_at = At::BangDash;
+            else if (c == kDoctype[0] && !m_inDoctype) m_at = At::Keyword, m_n = 1;
+            else return stop();
+            return true;
+        case At::BangDash:
+            if (c != '-') return stop();
+            m_at = At::Comment;
+            m_n = 0;
+            return true;
+        case At::Keyword:
+            if (c != kDoctype[m_n]) return stop();
+            if (++m_n == kDoctype.size()) m_at = At::Doctype, m_inDoctype = true, m_depth = 0;
+            return true;
+        case At::Comment:
+            if (c == '>' && m_n >= 2) m_at = outer;
+            m_n = c == '-' ? m_n + 1 : 0;
+            return true;
+        case At::Doctype:
+            if (c == '"' || c == '\'') m_at = At::Quote, m_quote = c;
+            else if (c == '<') m_at = At::DtOpen;
+            // Its end, or the end of a declaration inside it.
+            else if (c == '>' && m_depth == 0) m_at = At::Misc, m_inDoctype = false;
+            else if (c == '>') --m_depth;
+            return true;
+        case At::DtOpen:
+            m_n = 0;
+            if (c == '?') m_at = At::Pi;
+            else if (c == '!') m_at = At::DtBang;
+            else return stop();
+            return true;
+        case At::DtBang:
+            if (c == '-') {
+                m_at = At::BangDash;
+                return true;
+            }
+            // A conditional section has no place here.
+            if (c == '[') return stop();
+            ++m_depth;
+            m_at = At::Doctype;
+            return Step(c);
+        case At::Quote:
+            if (c == m_quote) m_at = At::Doctype;
+            return true;
+        case At::Done: break;
     }
     return false;
 }
 
-}  // namespace
+std::string RootElementOf(std::string_view text) {
+    PrologReader prolog;
+    prolog.Read(text);
+    return prolog.Root();
+}
+
+std::string PathOf(int fd) {
+    char path[4096];
+    const ssize_t n = ::readlink(("/proc/self/fd/" + std::to_string(fd)).c_str(), path, sizeof path);
+    return n > 0 && static_cast<size_t>(n) < sizeof path ? std::string(path, static_cast<size_t>(n)) : std::string();
+}
+
+std::string Listed(const std::vector<std::string>& names) {
+    std::string text;
+    for (size_t i = 0; i < names.size(); ++i) text += (i == 0 ? "" : i + 1 == names.size() ? " and " : ", ") + names[i];
+    return text;
+}
+
+std::string FolderMark::Refusal(const std::string& path) const {
+    if (std::string_view(folder) == "workspace folder")
+        return path + " is the lock file of another workspace (" + why + "), which no export writes over";
+    return path + " is in the " + folder + " of another workspace (" + why + "), which no export writes into";
+}
 
 FolderMark WorkspaceFolderAt(int dirfd, const std::string& named) {
     FolderMark mark;
-    // The manifest's head tells: the rest is not read.
-    Bytes head;
-    std::string reason;
-    if (ReadInto(dirfd, kManifestFile, head, reason, 4096, [](std::string_view) { return false; }) &&
-        IsKilnManifest(head)) {
+    if (HoldsManifest(dirfd)) {
         mark.folder = "document folder";
-        mark.holds = "kiln's manifest " + (named == "/" ? "" : named) + "/" + kManifestFile;
+        mark.why = "it holds kiln's manifest " + In(named, kManifestFile);
         return mark;
     }
-    std::string names;
-    for (const char* file : kTemplateFiles) {
-        struct stat st {};
-        if (::fstatat(dirfd, file, &st, 0) != 0 || !S_ISREG(st.st_mode)) return mark;
-        names += (names.empty() ? "" : file == std::end(kTemplateFiles)[-1] ? " and " : ", ") + std::string(file);
+    bool all = true;
+    for (const char* file : kTemplateFiles)
+        if (struct stat st {}; ::fstatat(dirfd, file, &st, 0) != 0 || !S_ISREG(st.st_mode)) all = false;
+    if (all) {
+        mark.folder = "template folder";
+        mark.why = "it holds kiln's templates " + Listed({std::begin(kTemplateFiles), std::end(kTemplateFiles)});
+        return mark;
     }
-    mark.folder = "template folder";
-    mark.holds = "kiln's templates " + names;
+    // The Template folder of a workspace, whatever it holds: seen from the
+    // folder above it, and from the folder its path names above it.
+    struct stat self {};
+    if (::fstat(dirfd, &self) != 0) return mark;
+    const size_t slash = named.rfind('/');
+    const std::string above = slash == std::string::npos ? "." : slash == 0 ? "/" : named.substr(0, slash);
+    for (const int up : {::openat(dirfd, "..", O_RDONLY | O_DIRECTORY | O_CLOEXEC),
+                         ::open(above.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)}) {
+        const FdHold closing(up);
+        struct stat tmpl {};
+        if (mark || up < 0 || ::fstatat(up, kTemplateFolder, &tmpl, 0) != 0 || !SameFile(tmpl, self) ||
+            !DocumentFolderIn(up, PathOf(up), mark.why))
+            continue;
+        mark.folder = "template folder";
+        mark.why = "the document folder beside it holds " + mark.why;
+    }
     return mark;
 }
 

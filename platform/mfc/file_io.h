@@ -77,6 +77,8 @@ std::string KindAt(int dirfd, const std::string& name);
 // false on an error (errno says which).
 bool WriteAll(int fd, const char* data, size_t n);
 
+struct FolderMark;
+
 // Whose file a replacement writes: the program's own, or one a user chose
 // (an export's answer), which never goes into a kept-out folder or over a
 // kept-out file (see KeptOut).
@@ -114,9 +116,12 @@ bool ReplaceFileWith(const std::string& path, bool sync, const std::function<boo
 // open: a folder opened (and locked) once takes the file, whatever its path
 // leads to meanwhile. `unsynced` (when given) receives whether a failure
 // came only after the rename, from the folder's sync: the new file then
-// has its name, but may not have reached the disk.
+// has its name, but may not have reached the disk. `other` (when given)
+// receives the mark of another workspace's folder that kept a chosen file
+// out (see IsKeptOut).
 bool ReplaceFileAt(int dirfd, const std::string& name, bool sync, const std::function<bool(int fd)>& produce,
-                   int* error = nullptr, Target target = Target::Own, bool* unsynced = nullptr);
+                   int* error = nullptr, Target target = Target::Own, bool* unsynced = nullptr,
+                   FolderMark* other = nullptr);
 // Opens the folder of `path` ("." when it has no slash) for the writes
 // relative to it, with the file's name in it; -1 with errno.
 int OpenFolderOf(const std::string& path, std::string& name);
@@ -143,29 +148,79 @@ private:
     std::vector<std::string> m_paths;
     const KeptOut* m_outer;
 };
-// The manifest that marks a document folder.
+// The folders and files of a workspace, by their names in it: the document
+// folder, the template folder beside it and the lock file.
+inline constexpr const char* kDocumentFolder = "document";
+inline constexpr const char* kTemplateFolder = "Template";
+inline constexpr const char* kLockFile = ".kiln.lock";
+// The manifest that marks a document folder, and its root element.
 inline constexpr const char* kManifestFile = "document.xml";
-// A folder of a workspace known by what it holds, however it is reached (a
+inline constexpr const char* kManifestRoot = "KilnDocument";
+
+// Reads the prolog of an XML text up to its first element's name, piece by
+// piece, so that a file need not be read whole: a UTF-8 byte-order mark,
+// then blanks, the XML declaration, processing instructions, comments and a
+// DOCTYPE (quoted strings, comments, processing instructions and
+// declarations inside it passed over), as XML lets them stand before the
+// root. Anything else first (text, a CDATA section, a malformed tag, a
+// section the DOCTYPE may not hold) leaves the text without a root for it.
+class PrologReader {
+public:
+    // Reads the next piece; false once the reading is over (the root's name
+    // read, or something else came), when more text changes nothing.
+    bool Read(std::string_view piece);
+    // The first element's name once read whole (a blank, "/" or ">" after
+    // it); empty otherwise.
+    const std::string& Root() const { return m_root; }
+
+private:
+    enum class At : unsigned char;
+    bool Step(char c);
+    At m_at{};
+    size_t m_n = 0;      // what the state counts
+    size_t m_depth = 0;  // the declarations open in the DOCTYPE
+    bool m_inDoctype = false;
+    char m_quote = 0;
+    std::string m_name, m_root;
+};
+// The root element's name of the whole text `text`, as PrologReader reads it.
+std::string RootElementOf(std::string_view text);
+
+// A folder of a workspace known by what it is, however it is reached (a
 // link's target, a bind mount, where the workspace around it is not seen):
-// a document folder holds kiln's manifest `document.xml` (its first element
-// KilnDocument), a template folder all the templates kiln reads, which an
-// init copies into it (kTemplateFiles, each a regular file): a folder of a
-// user's holds neither.
+// a document folder holds kiln's manifest `document.xml` (its root element
+// KilnDocument, as the document reads it), a template folder all the
+// templates kiln reads, which an init copies into it (kTemplateFiles, each a
+// regular file), or is the Template folder beside a document folder (seen
+// from its folder above, or from the folder its path names above it): a
+// folder of a user's is neither.
 struct FolderMark {
-    const char* folder = nullptr;  // "document folder" or "template folder"; null for neither
-    std::string holds;             // what tells: "kiln's manifest DIR/document.xml", "kiln's templates ..."
+    // "document folder", "template folder", or "workspace folder" (whose lock
+    // file it is); null for none.
+    const char* folder = nullptr;
+    std::string why;  // what tells: "it holds kiln's manifest DIR/document.xml", ...
     explicit operator bool() const { return folder != nullptr; }
+    // Why no export writes the file `path` there: "<path> is in the document
+    // folder of another workspace (it holds ...), which no export writes into".
+    std::string Refusal(const std::string& path) const;
 };
 inline constexpr const char* kTemplateFiles[] = {"ICD_Template.xml", "MICS_Template.xml", "ITB_Template.xml",
                                                  "M2I_Template.xml", "Report_Template.xml"};
-// The mark of the open folder `dirfd`, named `named` (for `holds`).
+// Names as a message lists them: "a, b and c".
+std::string Listed(const std::vector<std::string>& names);
+// The mark of the open folder `dirfd`, named `named` (for `why`, and to find
+// the folder above it by its path).
 FolderMark WorkspaceFolderAt(int dirfd, const std::string& named);
+// The path the open file `fd` has now (as the system names it); empty when
+// it cannot be told.
+std::string PathOf(int fd);
 
 // Whether a file written at `path` would go into a kept-out folder or over a
 // kept-out file: the folder of `path` as it opens, or what its name is or
 // leads to in it; or into another workspace's document or template folder,
-// known by its mark, whose mark `other` (when given) then receives (it stays
-// empty for the run's own files).
+// known by its mark, or over its lock file (in a folder whose document folder
+// is marked), whose mark `other` (when given) then receives (it stays empty
+// for the run's own files).
 bool IsKeptOut(const std::string& path, FolderMark* other = nullptr);
 
 // The temporary file of a replacement: "<target>.tmp<pid>_<n>". True for

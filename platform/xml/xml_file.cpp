@@ -744,8 +744,9 @@ bool WriteXmlFile(const XmlDocState& state, int dirfd, const std::string& name, 
         return false;
     };
     // Synced before its rename: a crash leaves the old file or the new one.
+    kiln::file::FolderMark other;
     const bool written = dirfd < 0 ? kiln::file::ReplaceFileWith(path, true, produce, &err, target)
-                                   : kiln::file::ReplaceFileAt(dirfd, name, true, produce, &err, target, unsynced);
+                                   : kiln::file::ReplaceFileAt(dirfd, name, true, produce, &err, target, unsynced, &other);
     if (!written && unsynced && *unsynced) {
         const size_t slash = path.rfind('/');
         error = "不能同步文件夹" + (slash == std::string::npos ? std::string(".") : path.substr(0, slash)) + "：" +
@@ -753,7 +754,7 @@ bool WriteXmlFile(const XmlDocState& state, int dirfd, const std::string& name, 
         return false;
     }
     if (!written) {
-        error = "不能写入文件" + path + "：" + kiln::file::ErrorText(err);
+        error = "不能写入文件" + path + "：" + (other ? other.Refusal(path) : kiln::file::ErrorText(err));
         return false;
     }
     return true;

@@ -239,6 +239,16 @@ TEST_F(HostCli, WorkspacesThatAreNoneSaySoTheSameWayForInitAndRun) {
     EXPECT_TRUE(Has(run.err, says)) << run.err;
     EXPECT_TRUE(Has(init.err, says)) << init.err;
     EXPECT_TRUE(Has(init.err, "run kiln init " + m_dir.str("half") + " again")) << init.err;
+    // A folder document/ of the user's, never a workspace's: named so, left
+    // as it is.
+    WriteFile(m_dir.path() / "mine" / "document" / "mine.txt", "mine");
+    for (const bool isRun : {true, false}) {
+        const Output o = isRun ? Kiln({"run", m_dir.str("mine"), "-e", "tree"}) : Kiln({"init", m_dir.str("mine")});
+        EXPECT_EQ(o.err, "kiln: error: " + m_dir.str("mine") + " holds " + m_dir.str("mine/document") +
+                             ", a folder that no workspace of kiln made (no manifest document.xml or file of a document " +
+                             "in it, no template folder or lock file beside it); nothing was changed\n");
+    }
+    EXPECT_EQ(std::distance(std::filesystem::recursive_directory_iterator(m_dir.path() / "mine"), {}), 2);
 }
 
 TEST_F(HostCli, AnUnknownDomainTypeListsTheKnownOnes) {

@@ -41,6 +41,8 @@ std::string ReadFile(const fs::path& file) {
 void MakeInstallation(const fs::path& root, bool withDomains) {
     WriteFile(root / "Template" / "Report_Template.xml", "<Report><other_errors/></Report>\n");
     WriteFile(root / "Template" / "ICD_Template.xml", "<SCL><DataTypeTemplates/></SCL>\n");
+    for (const char* other : {"MICS_Template.xml", "ITB_Template.xml", "M2I_Template.xml"})
+        WriteFile(root / "Template" / other, "<Template/>\n");
     if (!withDomains) return;
     WriteFile(root / "domains" / "IEC61850_std.xml", R"(<?xml version="1.0" encoding="UTF-8"?>
 <rdf:RDF xmlns:rdf="http://www.w3.org/1999/02/22-rdf-syntax-ns#"

@@ -25,7 +25,7 @@ private:
     std::filesystem::path m_path;
 };
 
-// An installation in `root`: Template/ with two templates and, when
+// An installation in `root`: Template/ with the five templates and, when
 // `withDomains`, domains/IEC61850_std.xml holding a standard package
 // "IEC61850" with the LN types LLN0 and LPHD.
 void MakeInstallation(const std::filesystem::path& root, bool withDomains = true);

@@ -27,7 +27,7 @@ TEST(HostWorkspace, InitCopiesTemplatesAndImportsTheStandardDefinitionsReadOnly)
     EXPECT_EQ(ReadFile(dir.path() / "ws" / "Template" / "Report_Template.xml"),
               ReadFile(dir.path() / "install" / "Template" / "Report_Template.xml"));
     EXPECT_TRUE(fs::exists(dir.path() / "ws" / "Template" / "ICD_Template.xml"));
-    EXPECT_NE(out.str().find("Template: 2 files"), std::string::npos) << out.str();
+    EXPECT_NE(out.str().find("Template: 5 files"), std::string::npos) << out.str();
 
     std::string folder;
     ASSERT_TRUE(FindDocumentFolder(dir.str("ws"), folder, error)) << error;
@@ -77,6 +77,18 @@ TEST(HostWorkspace, AFailedInitLeavesNothingBehind) {
     EXPECT_FALSE(InitWorkspace(dir.str("ws"), Installation{dir.str("install")}, t, error));
     EXPECT_NE(error.find("has no template folder"), std::string::npos) << error;
     EXPECT_FALSE(fs::exists(dir.path() / "ws"));
+    // A template missing: named, and no workspace made whose template
+    // folder nothing would know.
+    MakeInstallation(dir.path() / "install");
+    fs::remove(dir.path() / "install" / "Template" / "M2I_Template.xml");
+    fs::create_directory(dir.path() / "install" / "Template" / "ITB_Template.xml.d");
+    fs::remove(dir.path() / "install" / "Template" / "ITB_Template.xml");
+    fs::rename(dir.path() / "install" / "Template" / "ITB_Template.xml.d", dir.path() / "install" / "Template" / "ITB_Template.xml");
+    EXPECT_FALSE(InitWorkspace(dir.str("ws"), Installation{dir.str("install")}, t, error));
+    EXPECT_EQ(error, "the installation's template folder " + dir.str("install/Template") + " lacks the templates " +
+                         "ITB_Template.xml and M2I_Template.xml, which a workspace needs (set KILN_HOME); nothing was changed");
+    EXPECT_FALSE(fs::exists(dir.path() / "ws"));
+    fs::remove_all(dir.path() / "install");
 
     // Standard definitions that cannot be read: the folders made go again,
     // a folder that was there stays.
@@ -198,4 +210,26 @@ TEST(HostWorkspace, ARefusedInitRemovesOnlyWhatItMade) {
     EXPECT_EQ(Tree(dir.path() / "ws2"), atWork);
     EXPECT_TRUE(fs::exists(dir.path() / "ws2" / "Template" / "Report_Template.xml"));
     other.reset();
+
+    // The folder above swapped for a link to a folder of another workspace
+    // between the judging of the path and the making of its folders: the
+    // init judges the folder as it opened it, and makes nothing there.
+    fs::remove(dir.path() / "ws" / "Template" / "M2I_Template.xml");
+    const fs::path x = dir.path() / "x";
+    const std::string nested = "; no workspace is made inside another, nothing was changed";
+    for (const auto& [folder, why] :
+         {std::pair{std::string(kDocumentFolder), "it holds kiln's manifest " + dir.str("ws/document/document.xml")},
+          {"Template", "the document folder beside it holds kiln's manifest " + dir.str("ws/document/document.xml")}}) {
+        fs::create_directory(x);
+        const auto before = Tree(dir.path() / "ws");
+        EXPECT_FALSE(InitWorkspace((x / "in").string(), inst, t, error, nullptr, [&] {
+            fs::rename(x, dir.path() / "x.aside");
+            fs::create_directory_symlink(dir.path() / "ws" / folder, x);
+        }));
+        EXPECT_EQ(error, (x / "in").string() + " is inside the " + (folder == "Template" ? "template" : "document") +
+                             " folder " + dir.str("ws/" + folder) + " of a workspace (" + why + ")" + nested);
+        EXPECT_EQ(Tree(dir.path() / "ws"), before) << folder;
+        fs::remove(x);
+        fs::remove(dir.path() / "x.aside");
+    }
 }

@@ -228,6 +228,10 @@ TEST_F(SaveTest, ADamagedManifestIsRefusedWithTheFilesName) {
         {"name=\"kiln.icd#\"", "name=\"kiln.icc#\"",
          pkgFile + "：关联目标不存在：kiln.icd#" },
         {"name=\"kiln.icd#\"", "name=\"kiln.icc#\"", "（文档清单" + path + "中没有域kiln.icd#）"},
+        // Its root as the folders of a workspace are known by it: the first
+        // element, after nothing but the prolog.
+        {"<KilnDocument", "<Notes/><KilnDocument", "格式错误：缺少KilnDocument"},
+        {"<KilnDocument", "notes<KilnDocument", "格式错误：缺少KilnDocument"},
     };
     for (const Case& c : cases) {
         std::string text = manifest;

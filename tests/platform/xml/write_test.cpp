@@ -1,6 +1,8 @@
 // Creating elements, writing values and saving.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <unistd.h>
 #include <sys/resource.h>
 
 #include "platform/mfc/gbk.h"
@@ -343,6 +345,22 @@ TEST_F(XmlWrite, SavingGbkInputWritesUtf8AndFailuresLeaveNoFile) {
     CBase_XML empty;
     EXPECT_FALSE(empty.SaveAs(PathOf("e.xml").c_str(), true));
     EXPECT_FALSE(std::filesystem::exists(PathOf("e.xml")));
+    // The folder of a chosen file, as it opened, another workspace's document
+    // folder (its manifest's root after a comment holding "<"): named so.
+    std::filesystem::create_directory(PathOf("doc"));
+    WriteFile("doc/document.xml", "<?xml version=\"1.0\"?>\n<!-- <notes> --><KilnDocument/>\n");
+    {
+        const kiln::file::KeptOut during({});
+        const int doc = ::open(PathOf("doc").c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        EXPECT_FALSE(xml.SaveAt(doc, "x.xml", PathOf("doc/x.xml").c_str(), kiln::file::Target::Chosen));
+        ::close(doc);
+    }
+    EXPECT_NE(xml.LastError().str().find(
+                  "：" + PathOf("doc/x.xml") + " is in the document folder of another workspace (it holds kiln's manifest " +
+                  std::filesystem::canonical(PathOf("doc/document.xml")).string() + "), which no export writes into"),
+              std::string::npos)
+        << xml.LastError();
+    EXPECT_FALSE(std::filesystem::exists(PathOf("doc/x.xml")));
     size_t files = 0;
     for (const auto& entry : std::filesystem::directory_iterator(m_dir)) files += entry.is_regular_file();
     EXPECT_EQ(files, 2u);  // g.xml and u.xml: no temporary file is left
