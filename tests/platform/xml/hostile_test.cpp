@@ -130,6 +130,15 @@ TEST_F(XmlHostile, RefusedFilesSayWhyAndWhereAndLeaveAnEmptyDocument) {
         {"doctype_twice", "<!DOCTYPE r><!DOCTYPE r><r/>", "第1行第13列：XML格式错误：文档类型声明（DOCTYPE）重复"},
         {"doctype_without_a_name", "<?xml version=\"1.0\"?>\n<!DOCTYPE [<!ELEMENT r ANY>]><r/>",
          "第2行第1列：XML格式错误：文档类型声明（DOCTYPE）没有名称"},
+        // One the parser reads to the file's end: named where it is left
+        // open (a literal, the internal subset) or starts; one in the root.
+        {"doctype_system_literal_left_open", "<?xml version=\"1.0\"?>\n<!DOCTYPE SCL SYSTEM \"unterminated>\n<SCL xmlns=\"urn:x\">\n<a b=\"1\"/>\n</SCL>\n",
+         "第2行第22列：XML格式错误：文档类型声明（DOCTYPE）的系统标识没有结束引号"},
+        {"doctype_public_literal_left_open", "<!DOCTYPE r PUBLIC \"-//x\n<r a=\"1\"/>", "第1行第20列：XML格式错误：文档类型声明（DOCTYPE）的公共标识没有结束引号"},
+        {"doctype_subset_left_open", "<!DOCTYPE SCL [\n<!ELEMENT SCL ANY>\n<SCL/>", "第1行第15列：XML格式错误：文档类型声明（DOCTYPE）的内部子集没有以]结束"},
+        {"doctype_comment_left_open", "<!DOCTYPE r [<!-- x ]>\n<r/>", "第1行第14列：XML格式错误：文档类型声明（DOCTYPE）的内部子集中有没有结束的声明"},
+        {"doctype_without_its_end", "<!-- c -->\n<!DOCTYPE r SYSTEM \"r.dtd\"\n<r/>", "第2行第1列：XML格式错误：文档类型声明（DOCTYPE）没有以“>”结束"},
+        {"doctype_in_the_root", "<r>\n<!DOCTYPE r>\n</r>", "第2行第1列：XML格式错误：文档类型声明（DOCTYPE）在根元素之中"},
         {"control", "<r>a&#1;b</r>", "第1行第5列：字符引用&#1;"},
         {"control_raw", "<r>\n\x02</r>", "U+0002"},
         {"entity", "<?xml version=\"1.0\"?>\n<!DOCTYPE r [\n<!ENTITY xxe SYSTEM \"file:///etc/hostname\">\n]>\n<r>&xxe;</r>", "第2行第1列：文档类型声明"},
