@@ -44,7 +44,9 @@ inline bool PlainNamesAllowed(const pugi::xml_document& doc) {
                        (c >= '0' && c <= '9') || (c != 0 && std::strchr("_:.-", c) != nullptr);
             };
             while (end < text.size() && nameByte(text[end])) ++end;
-            if (!PlainNameAllowed(text.substr(0, end))) return false;
+            // One that starts with a digit, "-" or "." is refused after the parse (no name).
+            const bool asciiFirst = end > 0 && std::strchr("0123456789-.", text[0]) != nullptr;
+            if (!asciiFirst && !PlainNameAllowed(text.substr(0, end))) return false;
         }
         if (n.first_child()) {
             n = n.first_child();

@@ -754,9 +754,10 @@ template <bool kText, bool kNames>
         const size_t e = text.find(close, from);
         return e == std::string_view::npos ? p.n : e + close.size();
     };
+    size_t name = std::string_view::npos;  // where the name of a PI or the DOCTYPE starts
     if (text[lt + 1] == '?') {
         end = past(lt + 2, "?>");
-        if (kNames && p.error && !NameAt(p, lt + 2)) return Stop::kBadText;
+        name = lt + 2;
     } else if (StartsAt(text, lt, "<!--")) {
         end = past(lt + 4, "-->");
     } else if (StartsAt(text, lt, "<![CDATA[")) {
@@ -766,11 +767,7 @@ template <bool kText, bool kNames>
         end = DoctypeEnd(text, lt, entities);
         if (kText && entities) return Refuse(p, lt, "文档类型声明（DOCTYPE）声明了实体：不读入声明实体的文档");
         if (end == std::string_view::npos) end = p.n;
-        if (kNames && p.error) {
-            size_t name = lt + 9;
-            while (name < end && IsBlank(p.b[name])) ++name;
-            if (!NameAt(p, name)) return Stop::kBadText;
-        }
+        for (name = lt + 9; name < end && IsBlank(p.b[name]);) ++name;
     } else {
         end = lt + 2;
         return Stop::kEnd;
@@ -782,6 +779,7 @@ template <bool kText, bool kNames>
         const size_t bad = BadCharIn(text, lt, end, &reason);
         if (bad != std::string_view::npos) return Refuse(p, bad, std::move(reason));
     }
+    if (kNames && p.error && name != std::string_view::npos && !NameAt(p, name)) return Stop::kBadText;
     return Stop::kEnd;
 }
 
