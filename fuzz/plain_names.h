@@ -44,9 +44,12 @@ inline bool PlainNamesAllowed(const pugi::xml_document& doc) {
                        (c >= '0' && c <= '9') || (c != 0 && std::strchr("_:.-", c) != nullptr);
             };
             while (end < text.size() && nameByte(text[end])) ++end;
-            // One that starts with a digit, "-" or "." is refused after the parse (no name).
-            const bool asciiFirst = end > 0 && std::strchr("0123456789-.", text[0]) != nullptr;
-            if (!asciiFirst && !PlainNameAllowed(text.substr(0, end))) return false;
+            // One without a blank after "<!DOCTYPE" (its text starts right
+            // after it), or whose name starts with a digit, "-" or ".", is
+            // refused after the parse (no name).
+            const bool named = std::strchr(" \t\r\n", n.value()[-1]) != nullptr &&
+                               (end == 0 || std::strchr("0123456789-.", text[0]) == nullptr);
+            if (named && !PlainNameAllowed(text.substr(0, end))) return false;
         }
         if (n.first_child()) {
             n = n.first_child();

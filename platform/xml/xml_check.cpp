@@ -767,7 +767,11 @@ template <bool kText, bool kNames>
         end = DoctypeEnd(text, lt, entities);
         if (kText && entities) return Refuse(p, lt, "文档类型声明（DOCTYPE）声明了实体：不读入声明实体的文档");
         if (end == std::string_view::npos) end = p.n;
+        // Its name after a blank; the check after the parse refuses one
+        // without a name (no blank, a digit, "-" or "." first).
         for (name = lt + 9; name < end && IsBlank(p.b[name]);) ++name;
+        const unsigned char first = name < end ? p.b[name] : 0;
+        if (name == lt + 9 || (first >= '0' && first <= '9') || first == '-' || first == '.') name = std::string_view::npos;
     } else {
         end = lt + 2;
         return Stop::kEnd;
