@@ -2,7 +2,8 @@
 // GBK, GB18030 or nothing), then a walk of its text and attributes. The
 // GB18030 conversion of the same bytes gives one answer at each vector
 // width, and the same again in a room of the exact size of its text (where
-// the checked way does most of the work); one byte less is refused.
+// the checked way does most of the work); one byte less is refused. A
+// loaded document's names hold only characters XML allows in names.
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -10,6 +11,7 @@
 #include <memory>
 #include <string>
 
+#include "fuzz/plain_names.h"
 #include "platform/xml/gb18030_decode.h"
 #include "platform/xml/xml_doc_state.h"
 #include "platform/xml/xml_file.h"
@@ -66,6 +68,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     kiln::xml::XmlDocState state;
     std::string error;
     if (!kiln::xml::ParseXmlText(kiln::file::Bytes(bytes), state, error)) return 0;
+    Check(kiln::fuzz::PlainNamesAllowed(state.doc), "the names of a loaded document are allowed");
     size_t total = 0;
     for (pugi::xml_node n = state.doc.document_element(); n;) {
         total += std::char_traits<char>::length(n.value());

@@ -3,7 +3,10 @@
 // and in one pass: the repeated-attribute scan finds the first attribute
 // that repeats an earlier one of its element (none when none does), and the
 // namespace of every element and attribute, resolved through the kept
-// scopes in two orders, is the one its declarations in scope give.
+// scopes in two orders, is the one its declarations in scope give; the text
+// is refused for a name's character (which only the one pass checks, where
+// it reads tags) when a name of the parsed document holds one XML does not
+// allow there.
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -12,6 +15,7 @@
 #include <string>
 #include <string_view>
 
+#include "fuzz/plain_names.h"
 #include "platform/xml/xml_check.h"
 #include "platform/xml/xml_doc_state.h"
 #include "platform/xml/xml_file.h"
@@ -74,7 +78,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const size_t scanned = kiln::xml::FirstRepeatedAttribute(text, &sameLocal);
 
     // Each vector width gives the same answers, and the one pass that does
-    // both checks gives what the two give apart.
+    // both checks gives what the two give apart, but where it refuses a
+    // name's character before any fault of the text.
+    kiln::xml::XmlTextError inOne;
+    size_t inOneTwice = 0;
+    bool inOneLocal = false;
+    const bool inOneOk = kiln::xml::CheckXmlTextAndAttributes(text, inOne, inOneTwice, inOneLocal);
+    const bool nameRefused = !inOneOk && inOne.reason.rfind("XML格式错误：名称", 0) == 0;
+    Check(!nameRefused || good || inOne.offset < bad.offset, "a name refused before the text's fault");
     for (const auto width : {kiln::xml::ScanWidth::kWidest, kiln::xml::ScanWidth::kSixteen, kiln::xml::ScanWidth::kOne}) {
         kiln::xml::XmlTextError e;
         const bool ok = kiln::xml::CheckXmlText(text, e, width);
@@ -85,8 +96,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         kiln::xml::XmlTextError both;
         size_t twice = 0;
         const bool bothOk = kiln::xml::CheckXmlTextAndAttributes(text, both, twice, local, width);
-        Check(bothOk == good && (bothOk ? twice == scanned && local == sameLocal
-                                        : both.offset == bad.offset && both.reason == bad.reason),
+        Check(bothOk == inOneOk && (bothOk ? twice == inOneTwice && local == inOneLocal
+                                           : both.offset == inOne.offset && both.reason == inOne.reason),
+              "both checks in one pass at each width");
+        Check(nameRefused || (bothOk == good && (bothOk ? twice == scanned && local == sameLocal
+                                                        : both.offset == bad.offset && both.reason == bad.reason)),
               "both checks in one pass");
     }
     if (!good) return 0;
@@ -99,6 +113,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                              pugi::parse_ws_pcdata_single;
     if (doc.load_buffer_inplace(copy.data(), copy.size(), options, pugi::encoding_utf8).status != pugi::status_ok) return 0;
     Check(scanned == PlainRepeat(doc, copy.data()), "the scan finds the first repeated attribute");
+    // (Past a repeated attribute the pass reads on as the text check.)
+    if (scanned == std::string_view::npos)
+        Check(nameRefused != kiln::fuzz::PlainNamesAllowed(doc), "a text is refused for a name's character when a name holds one");
 
     // The layer's load: refused for a repeat, else namespaces by scope.
     kiln::xml::XmlDocState state;

@@ -1,5 +1,8 @@
 #include "platform/xml/xml_check.h"
 
+#include "platform/mfc/text_funcs.h"
+#include "platform/xml/xml_names.h"
+
 #include <algorithm>
 #include <array>
 #include <bit>
@@ -421,11 +424,13 @@ private:
 // holds "<" but for an end tag's and, for the text check, what it looks at
 // (control characters other than tab, line feed and carriage return,
 // non-ASCII but whole characters the vectors tell, "&"); `tag` the quotes
-// and ">", which matter inside a start tag only. Every other byte is passed
-// over: a text needs a closer look only where one of these stands. A "<"
-// that ends the text is no stop: it starts nothing.
+// and ">", which matter inside a start tag only; `name`, without the text
+// check, the non-ASCII bytes, which matter in a start tag's names (their
+// characters are checked there). Every other byte is passed over: a text
+// needs a closer look only where one of these stands. A "<" that ends the
+// text is no stop: it starts nothing.
 struct Stops {
-    uint64_t look, tag;
+    uint64_t look, tag, name;
 };
 
 // Bit 0: "<"; bit 1: a byte the text check looks at; bit 2: a quote or ">".
@@ -442,13 +447,13 @@ const StopClasses kStopClasses;
 // The bytes the vectors compare with, each filling 32 bytes. Read from
 // memory through a pointer the compiler cannot see through: built again
 // from immediates they would cost three instructions each in every block.
-enum Splat { kLt, kSlash, kSpace, kAmp, kDq, kSq, kGt, kTab, kLf, kCr, kHighBits, kContinuation, kFirstLead, kLeads, kBlanks, kTagBytes, kSplats };
+enum Splat { kLt, kSlash, kSpace, kAmp, kDq, kSq, kGt, kTab, kLf, kCr, kHighBits, kContinuation, kFirstLead, kLeads, kFirstNameLead, kNameLeads, kBlanks, kTagBytes, kSplats };
 struct alignas(32) Bytes32 {
     unsigned char v[32];
 };
 constexpr std::array<Bytes32, kSplats> MakeSplats() {
     std::array<Bytes32, kSplats> s{};
-    const unsigned char bytes[kBlanks] = {'<', '/', 0x20, '&', '"', '\'', '>', '\t', '\n', '\r', 0xC0, 0x80, 0xE1, 0x0B};
+    const unsigned char bytes[kBlanks] = {'<', '/', 0x20, '&', '"', '\'', '>', '\t', '\n', '\r', 0xC0, 0x80, 0xE1, 0x0B, 0xE4, 0x08};
     for (int k = 0; k < kBlanks; ++k)
         for (auto& c : s[k].v) c = bytes[k];
     // Tab, line feed and carriage return are the bytes that a lookup by
@@ -490,12 +495,13 @@ struct OneByte {
     static size_t Characters(const unsigned char*, size_t i, size_t) { return i; }
     template <bool kText>
     static Stops Of(const unsigned char* p, const Bytes32*) {
-        Stops s{0, 0};
+        Stops s{0, 0, 0};
         for (unsigned k = 0; k < 64; ++k) {
             const unsigned c = kStopClasses.of[p[k]];
             const bool endTag = p[k] == '<' && p[k + 1] == '/';
             s.look |= uint64_t{(c & (kText ? 3u : 1u)) != 0 && !endTag} << k;
             s.tag |= uint64_t{(c >> 2) & 1u} << k;
+            if (!kText) s.name |= uint64_t{p[k] >= 0x80} << k;
         }
         return s;
     }
@@ -524,9 +530,10 @@ struct Sixteen {
         const auto* const k = reinterpret_cast<const __m128i*>(splats);
         auto splat = [k](Splat c) { return k[2 * c]; };
         auto bits = [](__m128i x, unsigned at) { return uint64_t{static_cast<unsigned>(_mm_movemask_epi8(x))} << at; };
-        Stops s{0, 0};
+        Stops s{0, 0, 0};
         for (unsigned at = 0; at < 64; at += 16) {
             const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + at));
+            if constexpr (!kText) s.name |= bits(v, at);
             const __m128i slash = _mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + at + 1)), splat(kSlash));
             __m128i look = _mm_andnot_si128(slash, _mm_cmpeq_epi8(v, splat(kLt)));
             if constexpr (kText) {
@@ -571,7 +578,7 @@ struct ThirtyTwo {
         // once for both halves: the compiler would read them again for each.
         __m256i blanks = splat[kBlanks], space = splat[kSpace], tagBytes = splat[kTagBytes];
         __asm__("" : "+x"(blanks), "+x"(space), "+x"(tagBytes));
-        Stops s{0, 0};
+        Stops s{0, 0, 0};
         uint64_t high = 0;
         for (unsigned at = 0; at < 64; at += 32) {
             const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + at));
@@ -585,23 +592,25 @@ struct ThirtyTwo {
             const __m256i tag = _mm256_cmpeq_epi8(_mm256_shuffle_epi8(tagBytes, v), v);
             s.look |= uint64_t{static_cast<uint32_t>(_mm256_movemask_epi8(look))} << at;
             s.tag |= uint64_t{static_cast<uint32_t>(_mm256_movemask_epi8(tag))} << at;
-            if constexpr (kText) high |= uint64_t{static_cast<uint32_t>(_mm256_movemask_epi8(v))} << at;
+            high |= uint64_t{static_cast<uint32_t>(_mm256_movemask_epi8(v))} << at;
         }
-        if (kText && high != 0) s.look &= ~WholeCommonCharacters(p, high, splat);
+        if (!kText) s.name = high;
+        else if (high != 0) s.look &= ~WholeCommonCharacters(p, high, splat);
         return s;
     }
     // Of the non-ASCII bytes `high` of the 64 bytes at `p`, those the text
     // check need not look at: all of them where they are three-byte
-    // characters of the common scripts (leading bytes 0xE1 to 0xEC, always
-    // allowed), none otherwise, the text check then reading them one by one.
-    // A character the 64 bytes cut is left to it as well: its leading byte
-    // in the last two bytes, or its continuation bytes in the first two.
+    // characters of the common scripts (leading bytes 0xE4 to 0xEC, CJK
+    // from U+4000 to U+CFFF, always allowed, in names as well, at their
+    // start too), none otherwise, the text check then reading them one by
+    // one. A character the 64 bytes cut is left to it as well: its leading
+    // byte in the last two bytes, or its continuation bytes in the first two.
     KILN_WIDE static uint64_t WholeCommonCharacters(const unsigned char* p, uint64_t high, const __m256i* splat) {
         uint64_t leads = 0, next = 0;
         for (unsigned at = 0; at < 64; at += 32) {
             const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + at));
-            const __m256i lead = _mm256_sub_epi8(v, splat[kFirstLead]);
-            leads |= uint64_t{static_cast<uint32_t>(_mm256_movemask_epi8(_mm256_cmpeq_epi8(_mm256_min_epu8(lead, splat[kLeads]), lead)))} << at;
+            const __m256i lead = _mm256_sub_epi8(v, splat[kFirstNameLead]);
+            leads |= uint64_t{static_cast<uint32_t>(_mm256_movemask_epi8(_mm256_cmpeq_epi8(_mm256_min_epu8(lead, splat[kNameLeads]), lead)))} << at;
             // Signed: the continuation bytes are those below 0xC0 from 0x80 up.
             next |= uint64_t{static_cast<uint32_t>(_mm256_movemask_epi8(_mm256_cmpgt_epi8(splat[kHighBits], v)))} << at;
         }
@@ -686,19 +695,69 @@ enum class Stop { kEnd, kBadText, kRepeated, kApart };
     return Stop::kBadText;
 }
 
+// Why the character `c` (the bytes `bytes`) may not stand in a name, or at
+// its start: named by its code and, where it shows as itself, the character.
+std::string NameFault(std::string_view bytes, uint32_t c, bool first) {
+    std::string named = Hex(c);
+    if (kiln::text::Visible(bytes) == bytes) named += "“" + std::string(bytes) + "”";
+    return first ? "XML格式错误：名称不能以字符" + named + "开头" : "XML格式错误：名称中不能有字符" + named;
+}
+
+// A run of non-ASCII characters from `i` in a name (of a start tag, outside
+// its values, of a processing instruction or the DOCTYPE): its end; npos,
+// with the error, at a character that is no UTF-8 or that XML forbids (the
+// text check's), or that XML's rules do not allow in a name there (the
+// first of a name, where the byte before the run ends none). ASCII is left
+// to the parser, which holds names to XML's rules on it.
+[[gnu::noinline, gnu::cold]] size_t NameCharacters(Pass& p, size_t i) {
+    const unsigned char* const b = p.b;
+    bool first = i == 0 || !IsNameChar(b[i - 1]);
+    do {
+        uint32_t cp = 0;
+        const size_t len = Decode(b + i, b + p.n, cp);
+        if (len == 0 || !AllowedCodePoint(cp)) {
+            RefuseAt(p, i);
+            return std::string_view::npos;
+        }
+        if (!IsNameCharacter(cp, first)) {
+            Refuse(p, i, NameFault(p.text.substr(i, len), cp, first));
+            return std::string_view::npos;
+        }
+        first = false;
+        i += len;
+    } while (i < p.n && b[i] >= 0x80);
+    return i;
+}
+
+// The name from `i` (the bytes the parser takes into one): false, with the
+// error, where NameCharacters refuses it.
+bool NameAt(Pass& p, size_t i) {
+    while (i < p.n && IsNameChar(p.b[i])) {
+        if (p.b[i] < 0x80) {
+            ++i;
+        } else if ((i = NameCharacters(p, i)) == std::string_view::npos) {
+            return false;
+        }
+    }
+    return true;
+}
+
 // The end of the markup that starts at `lt` with "<!" or "<?" (one past its
 // end, the text's end where it is missing), lt + 2 for a "<!" that starts
 // none; with the text check, its characters are checked, and a DOCTYPE that
-// declares entities refused.
-template <bool kText>
+// declares entities refused; with the scan of tags (and an error to give),
+// the name of a processing instruction or the DOCTYPE is checked.
+template <bool kText, bool kNames>
 [[gnu::noinline]] Stop PassMarkup(Pass& p, size_t lt, size_t& end) {
     const std::string_view text = p.text;
     auto past = [&](size_t from, std::string_view close) {
         const size_t e = text.find(close, from);
         return e == std::string_view::npos ? p.n : e + close.size();
     };
+    size_t name = std::string_view::npos;  // where the name of a PI or the DOCTYPE starts
     if (text[lt + 1] == '?') {
         end = past(lt + 2, "?>");
+        name = lt + 2;
     } else if (StartsAt(text, lt, "<!--")) {
         end = past(lt + 4, "-->");
     } else if (StartsAt(text, lt, "<![CDATA[")) {
@@ -708,6 +767,11 @@ template <bool kText>
         end = DoctypeEnd(text, lt, entities);
         if (kText && entities) return Refuse(p, lt, "文档类型声明（DOCTYPE）声明了实体：不读入声明实体的文档");
         if (end == std::string_view::npos) end = p.n;
+        // Its name after a blank; the check after the parse refuses one
+        // without a name (no blank, a digit, "-" or "." first).
+        for (name = lt + 9; name < end && IsBlank(p.b[name]);) ++name;
+        const unsigned char first = name < end ? p.b[name] : 0;
+        if (name == lt + 9 || (first >= '0' && first <= '9') || first == '-' || first == '.') name = std::string_view::npos;
     } else {
         end = lt + 2;
         return Stop::kEnd;
@@ -719,6 +783,7 @@ template <bool kText>
         const size_t bad = BadCharIn(text, lt, end, &reason);
         if (bad != std::string_view::npos) return Refuse(p, bad, std::move(reason));
     }
+    if (kNames && p.error && name != std::string_view::npos && !NameAt(p, name)) return Stop::kBadText;
     return Stop::kEnd;
 }
 
@@ -866,11 +931,12 @@ Stop Run(Pass& p) {
         } else if (at < n) {
             s = StopsAt<Width, kText>(b, at, n, splats);
         } else {
-            s = Stops{0, 0};
+            s = Stops{0, 0, 0};
             inTag = 0;
             return false;
         }
         inTag = s.look | s.tag;
+        if constexpr (!kText) inTag |= s.name;
         return true;
     };
     // Goes on at `to`, past what the text check looked at.
@@ -895,6 +961,15 @@ Stop Run(Pass& p) {
         p.pos = i;
         return true;
     };
+    // A non-ASCII byte in a start tag outside its values: the characters of
+    // the name there checked, where there is an error to give.
+    auto name = [&] {
+        if (!kText && !p.error) return true;
+        const size_t end = NameCharacters(p, i);
+        if (end == std::string_view::npos) return false;
+        goOnAt(end);
+        return true;
+    };
     // The end of a start tag or of the text inside one: its names compared.
     auto namesRepeat = [&] { return p.count >= 2 && NamesRepeat(p); };
     for (;;) {
@@ -910,7 +985,7 @@ Stop Run(Pass& p) {
         }
         if (b[i + 1] == '!' || b[i + 1] == '?') {
             size_t end = 0;
-            if (PassMarkup<kText>(p, i, end) == Stop::kBadText) return Stop::kBadText;
+            if (PassMarkup<kText, kAttrs>(p, i, end) == Stop::kBadText) return Stop::kBadText;
             goOnAt(end);
             continue;
         }
@@ -918,7 +993,7 @@ Stop Run(Pass& p) {
         // A start tag: quotes, ">", and "<" and what the text check looks at.
         p.tag = i;
         p.count = 0;
-        inTag = (s.look | s.tag) & (~uint64_t{1} << t);
+        inTag = (s.look | s.tag | (kText ? 0 : s.name)) & (~uint64_t{1} << t);
         for (;;) {
             while (inTag == 0)
                 if (!blockAt(base + 64)) return namesRepeat() ? Stop::kRepeated : Stop::kEnd;
@@ -938,14 +1013,18 @@ Stop Run(Pass& p) {
                 if (apart()) return Stop::kApart;
                 continue;
             } else if (c != '"' && c != '\'') {
-                if (!check()) return Stop::kBadText;
+                if (c >= 0x80 ? !name() : !check()) return Stop::kBadText;
                 continue;
             }
-            // A value: its closing quote, and "<" and what the text check looks at.
+            // A value: its closing quote, and "<" and what the text check
+            // looks at; the stops of names are not its.
             const size_t open = i;
+            if constexpr (!kText) inTag &= ~s.name;
             for (;;) {
-                while (inTag == 0)
+                while (inTag == 0) {
                     if (!blockAt(base + 64)) return namesRepeat() ? Stop::kRepeated : Stop::kEnd;
+                    if constexpr (!kText) inTag &= ~s.name;
+                }
                 i = base + static_cast<unsigned>(__builtin_ctzll(inTag));
                 inTag &= inTag - 1;
                 const unsigned char in = b[i];
@@ -956,6 +1035,7 @@ Stop Run(Pass& p) {
                     if (!check()) return Stop::kBadText;
                 }
             }
+            if constexpr (!kText) inTag |= s.name & (~uint64_t{1} << (i - base));
             p.Add(open);
         }
     }
@@ -991,8 +1071,7 @@ bool CheckBoth(Pass& p) {
     case Stop::kApart:
         if (PassAt<Width>::Text(p) == Stop::kBadText) return false;
         p.pos = p.tag;
-        PassAt<Width>::Attributes(p);
-        return true;
+        return PassAt<Width>::Attributes(p) != Stop::kBadText;
     case Stop::kEnd:
         break;
     }

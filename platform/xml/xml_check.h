@@ -87,7 +87,12 @@ size_t FirstRepeatedAttribute(std::string_view text, bool* sameLocal = nullptr, 
 
 // Both checks of a text about to be parsed, in one pass: false with the
 // error CheckXmlText gives; else true, with `repeated` and `sameLocal` as
-// FirstRepeatedAttribute gives them.
+// FirstRepeatedAttribute gives them. The same pass, which reads the tags,
+// checks the names as well (of elements, attributes, processing
+// instructions and the DOCTYPE): false at a character of one that XML's
+// rules do not allow in a name, or not at its start ("XML格式错误：名称…"),
+// where that comes before any fault of the text. (Past a repeated attribute
+// the pass goes on as the text check alone.)
 bool CheckXmlTextAndAttributes(std::string_view text, XmlTextError& error, size_t& repeated, bool& sameLocal,
                                ScanWidth width = ScanWidth::kWidest);
 

@@ -418,8 +418,14 @@ size_t ContentBesideRoot(const pugi::xml_document& doc, std::string_view buffer)
 // (<!ELEMENT, <!ATTLIST, <!ENTITY, <!NOTATION, each to its ">" outside
 // quotes), comments, processing instructions, parameter entity references
 // and blanks. The declarations are read no further: nothing of them is
-// used. Empty when there is none, else why, with `at` its offset in `after`.
-std::string DoctypeFault(std::string_view after, size_t& at) {
+// used. Empty when there is none, else why, with `at` its offset in `after`
+// (npos for the DOCTYPE's own start).
+// `open`: the parser found no end, and `after` runs to the text's end; the
+// ">" is then looked for. Where it is missing, the fault named is a literal
+// left open (its quote), taken for one that holds "<" or ">" (it ran on to
+// a later quote), else the internal subset left open (its "[") where a tag
+// stands in it, else the DOCTYPE.
+std::string DoctypeFault(std::string_view after, size_t& at, bool open = false) {
     const size_t n = after.size();
     size_t i = 0;
     auto blanks = [&] {
@@ -431,39 +437,65 @@ std::string DoctypeFault(std::string_view after, size_t& at) {
         at = where;
         return std::string("XML格式错误：文档类型声明（DOCTYPE）") + why;
     };
-    // A quoted literal after a blank; false at its place when there is none.
+    // The first literal that ran past where it should have ended.
+    size_t leftOpen = std::string_view::npos;
+    const char* leftOpenWhy = nullptr;
+    auto unended = [&] {
+        if (leftOpen != std::string_view::npos) return fail(leftOpen, leftOpenWhy);
+        return fail(std::string_view::npos, "没有以“>”结束");
+    };
+    // A quoted literal after a blank: kNone at its place when there is none.
+    enum class Literal { kRead, kNone, kUnclosed };
     auto literal = [&](bool pubid) {
-        if (!blanks() || i == n || (after[i] != '"' && after[i] != '\'')) return false;
+        if (!blanks() || i == n || (after[i] != '"' && after[i] != '\'')) return Literal::kNone;
         const size_t close = after.find(after[i], i + 1);
-        if (close == std::string_view::npos) return false;
+        const bool suspect = close == std::string_view::npos ||
+                             (open && after.substr(i + 1, close - i - 1).find_first_of("<>") != std::string_view::npos);
+        if (suspect && leftOpen == std::string_view::npos) {
+            leftOpen = i;
+            leftOpenWhy = pubid ? "的公共标识没有结束引号" : "的系统标识没有结束引号";
+        }
+        if (close == std::string_view::npos) return Literal::kUnclosed;
         for (size_t k = i + 1; pubid && k < close; ++k) {
             const char c = after[k];
             const bool id = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
                             std::string_view(" \r\n-'()+,./:=?;!*#@$_%").find(c) != std::string_view::npos;
-            if (!id) return false;
+            if (!id) return suspect ? Literal::kUnclosed : Literal::kNone;
         }
         i = close + 1;
-        return true;
+        return Literal::kRead;
+    };
+    // An identifier's literal, or the fault where it is missing.
+    auto identifier = [&](bool pubid, const char* missing, std::string& fault) {
+        const Literal read = literal(pubid);
+        if (read == Literal::kUnclosed) fault = unended();
+        else if (read == Literal::kNone) fault = fail(i, missing);
+        return read == Literal::kRead;
     };
     const size_t external = (blanks(), i);
+    std::string fault;
     if (after.substr(i, 6) == "SYSTEM") {
         i += 6;
-        if (!literal(false)) return fail(i, "的SYSTEM后没有用引号括起的系统标识");
+        if (!identifier(false, "的SYSTEM后没有用引号括起的系统标识", fault)) return fault;
     } else if (after.substr(i, 6) == "PUBLIC") {
         i += 6;
-        if (!literal(true)) return fail(i, "的PUBLIC后没有用引号括起的公共标识");
-        if (!literal(false)) return fail(i, "的公共标识后没有用引号括起的系统标识");
-    } else if (i < n && after[i] != '[') {
+        if (!identifier(true, "的PUBLIC后没有用引号括起的公共标识", fault) ||
+            !identifier(false, "的公共标识后没有用引号括起的系统标识", fault))
+            return fault;
+    } else if (i < n && after[i] != '[' && !(open && after[i] == '>')) {
         return fail(external, "的名称之后应是SYSTEM、PUBLIC或[");
     }
     blanks();
     if (i < n && after[i] == '[') {
-        const size_t open = i++;
+        const size_t subset = i++;
         for (;;) {
             blanks();
-            if (i == n) return fail(open, "的内部子集没有以]结束");
+            if (i == n) return open && leftOpen != std::string_view::npos ? unended() : fail(subset, "的内部子集没有以]结束");
             if (after[i] == ']') break;
             const std::string_view rest = after.substr(i);
+            // A tag where a declaration should stand: the subset was not closed before the root.
+            if (open && rest.size() > 1 && rest[0] == '<' && (IsNameStart(static_cast<unsigned char>(rest[1])) || rest[1] == '/'))
+                return leftOpen != std::string_view::npos ? unended() : fail(subset, "的内部子集没有以]结束");
             size_t end = std::string_view::npos;
             if (rest.substr(0, 4) == "<!--") {
                 end = after.find("-->", i + 4);
@@ -500,8 +532,29 @@ std::string DoctypeFault(std::string_view after, size_t& at) {
         ++i;
         blanks();
     }
+    if (open) return i < n && after[i] == '>' ? std::string() : unended();
     if (i < n) return fail(i, "在应结束处还有内容");
     return std::string();
+}
+
+// The first fault of the DOCTYPE whose "<!DOCTYPE" stands at `start`: a
+// blank and a name, then the markup DoctypeFault reads, up to `end` (the
+// offset of its ">"), or to the text's end where the parser found none.
+// Empty when there is none, else why, with `at` its offset.
+std::string DoctypeFaultAt(std::string_view buffer, size_t start, size_t end, size_t& at) {
+    const bool open = end == std::string_view::npos;
+    const std::string_view whole = buffer.substr(0, open ? buffer.size() : end);
+    size_t name = start + 9;  // "<!DOCTYPE"
+    const bool blank = name < whole.size() && IsBlank(whole[name]);
+    while (name < whole.size() && IsBlank(whole[name])) ++name;
+    at = start;
+    if (!blank || name == whole.size() || !IsNameStart(static_cast<unsigned char>(whole[name])))
+        return "XML格式错误：文档类型声明（DOCTYPE）没有名称";
+    while (name < whole.size() && IsNameChar(static_cast<unsigned char>(whole[name]))) ++name;
+    size_t in = 0;
+    std::string fault = DoctypeFault(whole.substr(name), in, open);
+    if (!fault.empty() && in != std::string_view::npos) at = name + in;
+    return fault;
 }
 
 // The first fault of the XML declaration and the document type beside the
@@ -525,21 +578,41 @@ std::string PrologFault(const pugi::xml_document& doc, std::string_view buffer, 
             at = buffer.rfind("<!DOCTYPE", value);
             if (rootSeen) return "XML格式错误：文档类型声明（DOCTYPE）在根元素之后";
             if (doctypeSeen) return "XML格式错误：文档类型声明（DOCTYPE）重复";
-            const bool blank = value > at + 9 && IsBlank(buffer[at + 9]);
-            if (!blank || !IsNameStart(static_cast<unsigned char>(*n.value())))
-                return "XML格式错误：文档类型声明（DOCTYPE）没有名称";
-            const std::string_view whole(n.value());
-            size_t name = 0;
-            while (name < whole.size() && IsNameChar(static_cast<unsigned char>(whole[name]))) ++name;
-            size_t in = 0;
-            if (std::string fault = DoctypeFault(whole.substr(name), in); !fault.empty()) {
-                at = value + name + in;
+            if (std::string fault = DoctypeFaultAt(buffer, at, value + std::strlen(n.value()), at); !fault.empty())
                 return fault;
-            }
             doctypeSeen = true;
         }
     }
     return std::string();
+}
+
+// Why the parser refused a DOCTYPE, with `at` where: one inside the root at
+// its start; else the one after the last node the parser read at the top
+// level, read to the text's end (DoctypeFaultAt), at its start where that
+// finds no fault.
+std::string DoctypeRefusal(const pugi::xml_document& doc, std::string_view buffer, size_t errorAt, size_t& at) {
+    at = errorAt;
+    if (buffer.substr(errorAt, 9) == "<!DOCTYPE" && doc.document_element())
+        return "XML格式错误：文档类型声明（DOCTYPE）在根元素之中";
+    // Past the texts of the nodes read before it, which end in the NUL the parse wrote.
+    size_t from = 0;
+    auto past = [&](const char* text) {
+        if (text >= buffer.data() && text < buffer.data() + buffer.size())
+            from = std::max(from, static_cast<size_t>(text - buffer.data()) + std::strlen(text));
+    };
+    for (pugi::xml_node n = doc.first_child(); n; n = n.next_sibling()) {
+        past(n.name());
+        past(n.value());
+        for (pugi::xml_attribute a = n.first_attribute(); a; a = a.next_attribute()) past(a.value());
+    }
+    const size_t start = buffer.find("<!DOCTYPE", from);
+    if (start == std::string_view::npos || start > errorAt) return "XML格式错误：文档类型声明（DOCTYPE）的写法不对";
+    std::string fault = DoctypeFaultAt(buffer, start, std::string_view::npos, at);
+    if (fault.empty()) {
+        at = start;
+        fault = "XML格式错误：文档类型声明（DOCTYPE）的写法不对";
+    }
+    return fault;
 }
 
 }  // namespace
@@ -576,6 +649,11 @@ bool ParseXmlText(kiln::file::Bytes data, XmlDocState& state, std::string& error
         if (std::string fault = PrologFault(state.doc, state.buffer, prologAt); !fault.empty() && prologAt < at) {
             if (parseErrorAt) *parseErrorAt = prologAt;
             error = PositionText(state.buffer, prologAt) + "：" + fault;
+        } else if (result.status == pugi::status_bad_doctype) {
+            size_t where = at;
+            const std::string fault = DoctypeRefusal(state.doc, state.buffer, at, where);
+            if (parseErrorAt) *parseErrorAt = where;
+            error = PositionText(state.buffer, where) + "：" + fault;
         } else {
             if (parseErrorAt) *parseErrorAt = at;
             error = PositionText(state.buffer, at) + "：XML格式错误：" + result.description();

@@ -1,5 +1,6 @@
 #include "platform/xml/xml_names.h"
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 
@@ -24,7 +25,29 @@ constexpr NameTable kName;
 bool IsNameStart(unsigned char c) { return kName.cls[c] & 1; }
 bool IsNameChar(unsigned char c) { return kName.cls[c] & 2; }
 
+// The characters of names as XML's rules give them: NameStartChar, and the
+// ranges NameChar adds to it, each in ascending order.
+struct Range {
+    char32_t first, last;
+};
+constexpr Range kNameStartChars[] = {
+    {':', ':'},       {'A', 'Z'},       {'_', '_'},       {'a', 'z'},       {0xC0, 0xD6},     {0xD8, 0xF6},
+    {0xF8, 0x2FF},    {0x370, 0x37D},   {0x37F, 0x1FFF},  {0x200C, 0x200D}, {0x2070, 0x218F}, {0x2C00, 0x2FEF},
+    {0x3001, 0xD7FF}, {0xF900, 0xFDCF}, {0xFDF0, 0xFFFD}, {0x10000, 0xEFFFF}};
+constexpr Range kOtherNameChars[] = {{'-', '.'}, {'0', '9'}, {0xB7, 0xB7}, {0x300, 0x36F}, {0x203F, 0x2040}};
+
+template <size_t N>
+constexpr bool InRanges(const Range (&ranges)[N], char32_t c) {
+    const Range* const end = ranges + N;
+    const Range* const r = std::upper_bound(ranges, end, c, [](char32_t v, const Range& x) { return v < x.first; });
+    return r != ranges && c <= r[-1].last;
+}
+
 }  // namespace
+
+bool IsNameCharacter(char32_t c, bool first) {
+    return InRanges(kNameStartChars, c) || (!first && InRanges(kOtherNameChars, c));
+}
 
 bool IsXmlName(std::string_view name) {
     if (name.empty()) return false;

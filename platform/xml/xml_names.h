@@ -12,6 +12,10 @@ namespace kiln::xml {
 // one ":" and not at either end ("s103:Config", "zScl:base").
 bool IsXmlName(std::string_view name);
 
+// True for a character XML 1.0 (fifth edition) allows at the start of a
+// name (NameStartChar), or with `first` false anywhere in one (NameChar).
+bool IsNameCharacter(char32_t c, bool first);
+
 // True for "@" and such a name: the path of one attribute of the context node.
 bool IsAttributePath(std::string_view path);
 

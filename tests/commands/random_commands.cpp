@@ -22,6 +22,7 @@
 #include "host/workspace.h"
 #include "platform/framework/view_cmd.h"
 #include "platform/framework/wnd.h"
+#include "platform/xml/xml_file.h"
 #include "tests/host/named_breaches.h"
 #include "tests/host/named_references.h"
 
@@ -48,6 +49,13 @@ const char* const kRefusalMarks[] = {"不能", "已经存在", "已存在", "超
                                      "请先", "请选择"};
 
 bool Contains(const std::string& text, const char* part) { return text.find(part) != std::string::npos; }
+
+// A written file read as kiln reads it (an element's blank-only text, a
+// value " ", is kept); false when the file is refused.
+bool ReadAsKiln(const std::string& file, xml::XmlDocState& state) {
+    std::string error;
+    return xml::LoadXmlFile(file, state, error);
+}
 
 template <size_t N>
 bool AnyIn(const std::string& text, const char* const (&parts)[N]) {
@@ -470,9 +478,10 @@ private:
         if (item == menu.end() || !item->enabled || !Play("menu " + host::QuoteWord(item->text, true), said)) return;
         CheckExports(said);
         for (const std::string& file : m_saved) {
-            pugi::xml_document doc;
+            xml::XmlDocState read;
+            const pugi::xml_document& doc = read.doc;
             bool held = false, written = false;
-            if (fs::path(file).extension() == ".icd" && doc.load_file((fs::path(m_dir) / file).c_str(), pugi::parse_default | pugi::parse_ws_pcdata))
+            if (fs::path(file).extension() == ".icd" && ReadAsKiln((fs::path(m_dir) / file).string(), read))
                 for (const pugi::xpath_node& n : doc.select_nodes(path.c_str())) {
                     std::vector<std::string> got;
                     for (const pugi::xml_node& val : n.node().children("Val")) got.push_back(val.text().get());
@@ -573,9 +582,9 @@ private:
             }
             model[id].push_back(codes);
         }
-        pugi::xml_document doc;
-        if (!doc.load_file(file.c_str())) return;
-        for (const pugi::xpath_node& n : doc.select_nodes("//DataTypeTemplates/EnumType")) {
+        xml::XmlDocState read;
+        if (!ReadAsKiln(file, read)) return;
+        for (const pugi::xpath_node& n : read.doc.select_nodes("//DataTypeTemplates/EnumType")) {
             Codes written;
             for (const pugi::xml_node& v : n.node().children("EnumVal")) written[v.text().get()] = v.attribute("ord").value();
             const auto found = model.find(n.node().attribute("id").value());
@@ -587,12 +596,12 @@ private:
     // The file names no member its own types lack; the Enum values none of
     // their type's are named by the export.
     void CheckReferences(const std::string& file, const std::string& name, const std::string& said) {
-        pugi::xml_document doc;
-        if (!doc.load_file(file.c_str())) {
+        xml::XmlDocState read;
+        if (!ReadAsKiln(file, read)) {
             Fail(name + ": the file does not parse");
             return;
         }
-        for (const std::string& fault : UnnamedReferences(DanglingReferences(doc.document_element()), said))
+        for (const std::string& fault : UnnamedReferences(DanglingReferences(read.doc.document_element()), said))
             Fail(name + ": " + fault);
     }
 

@@ -40,6 +40,12 @@ TEST_F(XmlHostile, DeepDocumentsLoadReadAndSaveInLinearSpace) {
 }
 
 TEST_F(XmlHostile, RefusedFilesSayWhyAndWhereAndLeaveAnEmptyDocument) {
+    const auto utf16le = [](std::u16string_view text) {
+        std::string out = "\xFF\xFE";
+        for (const char16_t c : text) out += {static_cast<char>(c & 0xFF), static_cast<char>(c >> 8)};
+        return out;
+    };
+    const std::string ied = "<SCL>\n<IED name=\"B\" type=\"T\" \u3000desc=\"保护装置\"/>\n</SCL>";
     struct Case {
         const char* name;
         std::string bytes;
@@ -130,6 +136,40 @@ TEST_F(XmlHostile, RefusedFilesSayWhyAndWhereAndLeaveAnEmptyDocument) {
         {"doctype_twice", "<!DOCTYPE r><!DOCTYPE r><r/>", "第1行第13列：XML格式错误：文档类型声明（DOCTYPE）重复"},
         {"doctype_without_a_name", "<?xml version=\"1.0\"?>\n<!DOCTYPE [<!ELEMENT r ANY>]><r/>",
          "第2行第1列：XML格式错误：文档类型声明（DOCTYPE）没有名称"},
+        // One the parser reads to the file's end: named where it is left
+        // open (a literal, the internal subset) or starts; one in the root.
+        {"doctype_system_literal_left_open", "<?xml version=\"1.0\"?>\n<!DOCTYPE SCL SYSTEM \"unterminated>\n<SCL xmlns=\"urn:x\">\n<a b=\"1\"/>\n</SCL>\n",
+         "第2行第22列：XML格式错误：文档类型声明（DOCTYPE）的系统标识没有结束引号"},
+        {"doctype_public_literal_left_open", "<!DOCTYPE r PUBLIC \"-//x\n<r a=\"1\"/>", "第1行第20列：XML格式错误：文档类型声明（DOCTYPE）的公共标识没有结束引号"},
+        {"doctype_subset_left_open", "<!DOCTYPE SCL [\n<!ELEMENT SCL ANY>\n<SCL/>", "第1行第15列：XML格式错误：文档类型声明（DOCTYPE）的内部子集没有以]结束"},
+        {"doctype_comment_left_open", "<!DOCTYPE r [<!-- x ]>\n<r/>", "第1行第14列：XML格式错误：文档类型声明（DOCTYPE）的内部子集中有没有结束的声明"},
+        {"doctype_without_its_end", "<!-- c -->\n<!DOCTYPE r SYSTEM \"r.dtd\"\n<r/>", "第2行第1列：XML格式错误：文档类型声明（DOCTYPE）没有以“>”结束"},
+        {"doctype_in_the_root", "<r>\n<!DOCTYPE r>\n</r>", "第2行第1列：XML格式错误：文档类型声明（DOCTYPE）在根元素之中"},
+        // Names holding characters XML does not allow in names, or not at
+        // their start, in every encoding: in a start tag, a processing
+        // instruction, the DOCTYPE.
+        {"name_middle_dot_first", "<r \u00B7b=\"1\"/>", "第1行第4列：XML格式错误：名称不能以字符U+00B7“·”开头"},
+        {"name_with_a_half", "<DOType id=\"T\">\n<DO name=\"Mod\" ty\u00BDpe=\"INC_1\"/>\n</DOType>",
+         "第2行第18列：XML格式错误：名称中不能有字符U+00BD“½”"},
+        {"name_with_copyright", "<a\u00A9/>", "第1行第3列：XML格式错误：名称中不能有字符U+00A9“©”"},
+        {"name_with_an_em_dash", "<r a\u2014b=\"1\"/>", "第1行第5列：XML格式错误：名称中不能有字符U+2014“—”"},
+        {"name_combining_mark_first", "<r \u0301x=\"1\"/>", "第1行第4列：XML格式错误：名称不能以字符U+0301"},
+        {"name_with_a_greek_question_mark", "<r a\u037Eb=\"1\"/>", "第1行第5列：XML格式错误：名称中不能有字符U+037E"},
+        {"name_no_break_space_first", "<r a=\"1\"\u00A0b=\"2\"/>", "第1行第9列：XML格式错误：名称不能以字符U+00A0开头"},
+        {"name_with_an_em_space", "<r\u2003a=\"1\"/>", "第1行第3列：XML格式错误：名称中不能有字符U+2003"},
+        {"name_with_a_zero_width_space", "<r a\u200Bb=\"1\"/>", "第1行第5列：XML格式错误：名称中不能有字符U+200B"},
+        {"name_with_a_times_sign", "<a\u00D7b/>", "第1行第3列：XML格式错误：名称中不能有字符U+00D7“×”"},
+        {"name_with_a_division_sign", "<r a\u00F7=\"1\"/>", "第1行第5列：XML格式错误：名称中不能有字符U+00F7“÷”"},
+        {"name_ideographic_space_first", ied, "第2行第24列：XML格式错误：名称不能以字符U+3000开头"},
+        {"name_ideographic_space_in_gbk", "<?xml version=\"1.0\" encoding=\"GB2312\"?>\n" + kiln::text::Utf8ToGbk(ied),
+         "第3行第24列：XML格式错误：名称不能以字符U+3000开头"},
+        {"name_with_a_division_sign_in_gbk", "<?xml version=\"1.0\" encoding=\"GBK\"?>\n" + kiln::text::Utf8ToGbk("<r 保护\u00F7=\"1\"/>"),
+         "第2行第6列：XML格式错误：名称中不能有字符U+00F7“÷”"},
+        {"name_with_a_half_in_utf16", utf16le(u"<?xml version=\"1.0\" encoding=\"UTF-16\"?>\n<r ty\u00BDpe=\"1\"/>"),
+         "第2行第6列：XML格式错误：名称中不能有字符U+00BD“½”"},
+        {"name_ideographic_space_in_utf16", utf16le(u"<r>\n<a \u3000b=\"1\"/></r>"), "第2行第4列：XML格式错误：名称不能以字符U+3000开头"},
+        {"pi_target_with_a_half", "<?pi\u00BD x?><r/>", "第1行第5列：XML格式错误：名称中不能有字符U+00BD“½”"},
+        {"doctype_name_middle_dot_first", "<!DOCTYPE \u00B7r><r/>", "第1行第11列：XML格式错误：名称不能以字符U+00B7“·”开头"},
         {"control", "<r>a&#1;b</r>", "第1行第5列：字符引用&#1;"},
         {"control_raw", "<r>\n\x02</r>", "U+0002"},
         {"entity", "<?xml version=\"1.0\"?>\n<!DOCTYPE r [\n<!ENTITY xxe SYSTEM \"file:///etc/hostname\">\n]>\n<r>&xxe;</r>", "第2行第1列：文档类型声明"},
@@ -164,7 +204,9 @@ TEST_F(XmlHostile, RefusedFilesSayWhyAndWhereAndLeaveAnEmptyDocument) {
     for (const char* text : {"<?xml version='1.0' encoding='US-ASCII' standalone='yes' ?>\n<r/>",
                              "<?xml version=\"1.0\" encoding=\"UTF-16\"?>\n<r a=\"过\"/>",
                              "<!DOCTYPE SCL PUBLIC \"-//kiln//SCL (x)//EN\" 'scl.dtd' [\n<!-- c --><?pi x?>\n<!NOTATION n SYSTEM \"a>b\">\n"
-                             "<!ELEMENT SCL ANY>] ><SCL/>"}) {
+                             "<!ELEMENT SCL ANY>] ><SCL/>",
+                             // Names of other scripts, a middle dot and a combining mark after their start.
+                             "<!DOCTYPE 装置><?说明 x?><装置 名称=\"1\" a\u00B7b=\"2\" e\u0301=\"3\" \U00010400=\"4\"/>"}) {
         CBase_XML xml;
         EXPECT_TRUE(xml.Load(WriteFile("read.xml", text).c_str())) << text << ": " << xml.LastError();
     }
