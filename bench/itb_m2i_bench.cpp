@@ -2,15 +2,21 @@
 // (N/10 groups, full 103 addresses) and a mapping of N map items (each with
 // its information item, a range and a unit, on a DA of its node's type),
 // exported through the two
-// commands for N = 10,000 and 20,000.
+// commands for N = 10,000 and 20,000; then a wide mapping, whose N items
+// map onto the N data objects of one node's type, through the commands that
+// resolve the items' targets: the M2I export, the refresh of the M2I and the
+// ICD export's DOIs from the mapping.
 //
 //   itb_m2i_bench [folder=$TMPDIR] [runs=7]   (the files go into a folder of
 //                                              the run's own made under it)
 //   itb_m2i_bench count itb|m2i N              one export of N items, counted
-// Prints the least processor time of each export over the runs and, where
-// valgrind runs, the instructions of one export at each size; exits with 1
-// when the double size costs more than 2.2 times as much (by instructions
-// where counted, else by time).
+//   itb_m2i_bench count m2i-wide|refresh-wide|icd-wide N
+//                                              one command on the wide mapping
+//                                              of N items, counted
+// Prints the least processor time of each command over the runs and, where
+// valgrind runs, the instructions of one run at each size; exits with 1
+// when the double size costs more than 2.2 times as much (2.3 for the wide
+// mapping; by instructions where counted, else by time).
 #include <algorithm>
 #include <ctime>
 #include <cstdio>
@@ -165,7 +171,9 @@ void RunWide(CKiln_Main& app, BenchUi& ui, const Model& m, int kind, const std::
 int main(int argc, char** argv) {
     argc = kiln::bench::Switches(argc, argv);
     const bool phase = argc == 4 && std::strcmp(argv[1], "count") == 0;
-    Args args("itb_m2i_bench", "ITB and M2I exports of 10,000 and 20,000 items, each with its unit and range");
+    Args args("itb_m2i_bench",
+              "ITB and M2I exports of 10,000 and 20,000 items, each with its unit and range; M2I export, refresh "
+              "and ICD export's DOIs of as many items on the data objects of one node");
     const std::string& base = args.Text("folder");
     const long long& runs = args.Count("runs", 7);
     if (!phase)
