@@ -345,23 +345,21 @@ const MapItemResolver::NameIndex& MapItemResolver::Attributes(const URI_Ref& own
 }
 
 URI_Ref MapItemResolver::AttributeAt(const URI_Ref& object, const CString& path) {
-    return MemberAtPath(
-        path, &Attributes(object, false), [](const NameIndex* index, const CString& part) { return Find(*index, part); },
-        [this](const URI_Ref& attribute) { return &Attributes(attribute, true); });
+    return MemberAtPath(path, &Attributes(object, false), Find,
+                        [this](const URI_Ref& attribute) { return &Attributes(attribute, true); });
 }
 
-URI_Ref MapItemResolver::Find(const NameIndex& index, const CString& name) {
-    const auto found = index.find(name.str());
-    return found == index.end() ? URI_Ref() : found->second;
+URI_Ref MapItemResolver::Find(const NameIndex* index, const CString& name) {
+    const auto found = index->find(name.str());
+    return found == index->end() ? URI_Ref() : found->second;
 }
 
 const MapItemResolver::DataObject& MapItemResolver::DataObjectOf(LNType& type, const CString& doName) {
     auto [it, added] = type.byName.try_emplace(doName);
     if (!added) return it->second;
     const NameIndex* dataObjects = &type.dataObjects;
-    it->second.object = MemberAtPath(
-        doName, dataObjects, [](const NameIndex* index, const CString& part) { return Find(*index, part); },
-        [this](const URI_Ref& obj) { return &SubObjects(obj); });
+    it->second.object =
+        MemberAtPath(doName, dataObjects, Find, [this](const URI_Ref& obj) { return &SubObjects(obj); });
     if (it->second.object.IsSet()) {
         const URI_Ref& obj = it->second.object;
         const URI_Ref doType = m_app.DocMtd_getFirstUri_ofAsso(
@@ -406,9 +404,8 @@ MapItemResolver::Target MapItemResolver::Resolve(const URI_Ref& node, const CStr
     URI_Ref start = found.object;
     CString rest;
     URI_Ref lastSDO;
-    if (!path.IsEmpty() && SubObjectsLeading(path, start, rest, lastSDO, [this](const URI_Ref& obj, const CString& name) {
-            return Find(SubObjects(obj), name);
-        })) {
+    auto subObject = [this](const URI_Ref& obj, const CString& name) { return Find(&SubObjects(obj), name); };
+    if (!path.IsEmpty() && SubObjectsLeading(path, start, rest, lastSDO, subObject)) {
         start = lastSDO;
         path = rest;
     }

@@ -99,7 +99,8 @@ private:
     const NameIndex& Attributes(const URI_Ref& owner, bool below);
     // AttributeAtPath among the attributes of the DO or SDO.
     URI_Ref AttributeAt(const URI_Ref& object, const CString& path);
-    static URI_Ref Find(const NameIndex& index, const CString& name);
+    // The member of the name in the index; empty when none.
+    static URI_Ref Find(const NameIndex* index, const CString& name);
 
     CKiln_Main& m_app;
     std::map<std::string, LNType> m_types;

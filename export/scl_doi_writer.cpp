@@ -40,7 +40,8 @@ XmlNode IndexedChild(CKiln_Export::ChildTable& children, const XmlNode& parent, 
         for (const XmlNode& child : parent.ChildElements())
             for (const pugi::xml_attribute& attr : child.PugiNode().attributes())
                 if (std::strcmp(attr.name(), "name") == 0)
-                    it->second.emplace(std::pair(std::string(child.PugiNode().name()), std::string(attr.value())), child);
+                    it->second.emplace(std::pair<std::string, std::string>(child.PugiNode().name(), attr.value()),
+                                       child);
     // A name no XPath literal holds finds none there either.
     if (CBase_XML::XPathLiteral(name).IsEmpty()) return XmlNode();
     const auto found = it->second.find(std::pair(std::string(element), name.str()));

@@ -384,7 +384,8 @@ public:
         if (added)
             for (const pugi::xml_node& child : type.children())
                 for (const pugi::xml_attribute& attr : child.attributes())
-                    if (std::strcmp(attr.name(), "name") == 0) it->second.emplace(std::pair(child.name(), attr.value()), child);
+                    if (std::strcmp(attr.name(), "name") == 0)
+                        it->second.emplace(std::pair(child.name(), attr.value()), child);
         const auto found = it->second.find(std::pair(element, name));
         return found == it->second.end() ? pugi::xml_node() : found->second;
     }
