@@ -2,13 +2,18 @@
 // every DO holds a DOI with three valued DAIs and every device four data
 // sets of 80 members, as devices hold them (an SCL file of about 13 MB), exports it through the exporter (IED
 // instance, data-type templates, save), then loads the written file with
-// bare pugixml and times saving that same DOM.
+// bare pugixml and times saving that same DOM. Then the export's check of
+// SCL's rules on a written ICD whose one data set has 20,000 and 40,000
+// members, each naming a DO of its own of one LN type.
 //
 //   export_bench [--times] [folder=$TMPDIR] [lds=45]   (the files go into a
 //                                   folder of the run's own made under it)
-//   export_bench count export LDS | count save FILE   one export of LDS devices,
-//                                   or one bare save of FILE, counted
-// Exits with 1 when the export costs more than twice the bare save: by the
+//   export_bench count export LDS | count save FILE | count check N
+//                                   one export of LDS devices, one bare save
+//                                   of FILE, or the rule check of a data set
+//                                   of N members on N DOs of one LN type, counted
+// Exits with 1 when the export costs more than twice the bare save, or the
+// rule check of twice the members more than 2.3 times as much: by the
 // instructions of one of each where valgrind runs, else by time.
 #include <chrono>
 #include <cstdio>
@@ -21,6 +26,7 @@
 #include <pugixml.hpp>
 
 #include "bench/bench_util.h"
+#include "bench/import_bench_model.h"
 #include "core/kiln_main.h"
 #include "export/kiln_export.h"
 #include "export/scl_rules_check.h"
@@ -62,6 +68,67 @@ private:
     CKiln_Main& m_app;
 };
 
+// The domain of an ICD in a fresh document.
+CString IcdDomain(CKiln_Main& app) {
+    app.m_Doc.SetDomainPrefixDefault("kiln");
+    return kiln::bench::AddIcdDomain(app);
+}
+
+// The check of SCL's rules on a written ICD whose one data set has `n`
+// members, each naming a DO of its own of the one node's LN type (of n DOs):
+// the model is built and exported, then the check of the written document
+// alone is counted. Its time in seconds, its breaches named and the
+// members written.
+double WideCheck(int n, size_t& breaches, size_t& members) {
+    CKiln_Main app;
+    Builder b(app);
+    const CString dom = IcdDomain(app);
+    const CString ns = CString(kiln::cim::kModelNamespace) + "#";
+    URI_Ref icd = b.Add(dom, "sec:ICD", "Wide_Ver1_Rev1", 0, nullptr, URI_Ref());
+    URI_Ref ied = b.Add(dom, "sec:IED", "TEMPLATE", 0, "sec:IED.ICD", icd);
+    URI_Ref server = b.Add(dom, "sec:Server", "IED_Server", 0, "sec:Server.IED", ied);
+    URI_Ref pkg = b.Add(dom, "sec:TypePackage", "WidePkg", 0, "sec:TypePackage.ICD", icd);
+    b.Set(pkg, "sec:TypePackage.isInstType", "true");
+    URI_Ref doType = b.Add(dom, "sec:DOType", "Wide_SPS", 1, "sec:DOType.TypePackage", pkg);
+    URI_Ref da = b.Add(dom, "sec:DA", "stVal", 1, "sec:DA.MemberOf_DOType", doType);
+    b.Set(da, "sec:DA.fc_0", ns + "FCType.ST");
+    b.Set(da, "sec:BDA.bType", ns + "PreBasicTypeEnum.BOOLEAN");
+    b.Link(doType, "sec:DOType.ClassOf_DOType", b.Add(dom, "sec:DOType", "SPS", 2, nullptr, URI_Ref()));
+    URI_Ref lln0Type = b.Add(dom, "sec:LNodeType", "Wide_LLN0", 2, "sec:LNodeType.TypePackage", pkg);
+    b.Set(lln0Type, "sec:LNodeType.lnClass", "LLN0");
+    b.Link(b.Add(dom, "sec:DO", "Loc", 1, "sec:DO.LNodeType", lln0Type), "sec:DO.DefinedBy_DOType", doType);
+    URI_Ref lnType = b.Add(dom, "sec:LNodeType", "Wide_GGIO", 1, "sec:LNodeType.TypePackage", pkg);
+    b.Set(lnType, "sec:LNodeType.lnClass", "GGIO");
+    URI_Ref ld = b.Add(dom, "sec:LDevice", "LD0", 1, "sec:LDevice.Server", server);
+    b.Link(b.Add(dom, "sec:LNode", "LLN0", 1, "sec:LNode.LDevice", ld), "sec:LNode.LNodeType", lln0Type);
+    URI_Ref ln = b.Add(dom, "sec:LNode", "GGIO1", 2, "sec:LNode.LDevice", ld);
+    b.Set(ln, "sec:LNode.lnInst", "1");
+    b.Link(ln, "sec:LNode.LNodeType", lnType);
+    URI_Ref ds = b.Add(dom, "sec:DataSet", "dsWide", 1, "sec:DataSet.LNode", ln);
+    for (int i = 1; i <= n; ++i) {
+        URI_Ref d = b.Add(dom, "sec:DO", "Ind" + Num(i), i, "sec:DO.LNodeType", lnType);
+        b.Link(d, "sec:DO.DefinedBy_DOType", doType);
+        URI_Ref fcda = b.Add(dom, "sec:FCDA", "FCDA" + Num(i), i, "sec:FCDA.DataSet", ds);
+        b.Link(fcda, "sec:DARef.LNode", ln);
+        b.Set(fcda, "sec:DARef.doName", "Ind" + Num(i));
+        b.Set(fcda, "sec:DARef.daName", "stVal");
+        b.Set(fcda, "sec:FCDA.fc", ns + "FCType.ST");
+    }
+    CBase_XML xml;
+    const std::string tmpl = std::string(KILN_SOURCE_DIR) + "/Template/ICD_Template.xml";
+    b.Check(xml.Load(tmpl.c_str()) && xml.Set_Default_NameSpase(kiln::exporter::kSclNamespace), "template");
+    CKiln_Export exporter;
+    b.Check(exporter.Export_ICD_IED(&app, xml, icd, false), "IED");
+    b.Check(exporter.Export_ICD_TypePackages(xml.Get_NodePtr(xml.GetDocumentElement(), "DataTypeTemplates"), &app,
+                                             xml, icd),
+            "templates");
+    members = xml.GetDocumentElement().PugiNode().select_nodes("//FCDA").size();
+    const double start = kiln::bench::CpuSeconds();
+    kiln::bench::Counted(
+        [&] { breaches = kiln::exporter::SclRuleBreaches(xml.GetDocumentElement().PugiNode()).size(); });
+    return kiln::bench::CpuSeconds() - start;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -77,7 +144,14 @@ int main(int argc, char** argv) {
         });
         return saved ? 0 : 1;
     }
-    kiln::bench::Args args("export_bench", "ICD export of 45 devices with data sets (13 MB) against a bare save");
+    if (phase && std::strcmp(argv[2], "check") == 0) {
+        size_t breaches = 0, members = 0;
+        WideCheck(std::atoi(argv[3]), breaches, members);
+        return 0;
+    }
+    kiln::bench::Args args("export_bench",
+                           "ICD export of 45 devices with data sets (13 MB) against a bare save; the rule check of "
+                           "a data set of 20,000 and 40,000 members on as many DOs of one LN type");
     const std::string& base = args.Text("folder");
     const long long& devices = args.Count("lds", 45);
     if (!phase)
@@ -88,13 +162,9 @@ int main(int argc, char** argv) {
     const std::string resaved = folder / "pugi.icd";
 
     CKiln_Main app;
-    app.m_Doc.SetDomainPrefixDefault("kiln");
     Builder b(app);
     const CString ns = CString(kiln::cim::kModelNamespace) + "#";
-    URI_Ref type;
-    b.Check(app.Proc_FindCreatableType_ByName("二次模型装置ICD包", "", type), "domain type");
-    const CString dom = "kiln.icd#";
-    b.Check(app.Proc_Create_a_Domain_byType(dom, type, "ICD", DomainTypeDfn()), "domain");
+    const CString dom = IcdDomain(app);
 
     const Clock::time_point buildStart = Clock::now();
     URI_Ref icd = b.Add(dom, "sec:ICD", "Bench_Ver1_Rev1", 0, nullptr, URI_Ref());
@@ -235,5 +305,21 @@ int main(int argc, char** argv) {
     std::printf("ratio: %.2f\n", ratio);
     kiln::bench::Verdict("export against a bare save", 2.0, pugiSeconds, exportSeconds, "count save '" + out + "'",
                          "count export " + std::to_string(lds));
+
+    // The rule check of a data set whose members name as many DOs of one
+    // LN type: each member's data looked up by name in the type.
+    const int wide[2] = {20000, 40000};
+    double checkTimes[2];
+    for (int k = 0; k < 2; ++k) {
+        size_t named = 0, members = 0;
+        checkTimes[k] = WideCheck(wide[k], named, members);
+        std::printf("rule check of %zu members on as many DOs of one LN type: %.3f s, %zu breaches named\n", members,
+                    checkTimes[k], named);
+        kiln::bench::Require(members == static_cast<size_t>(wide[k]) && named == 0,
+                             "the wide data set written whole, breaking no rule");
+    }
+    kiln::bench::Verdict("rule check of a data set on one LN type's DOs at the double size", 2.3, checkTimes[0],
+                         checkTimes[1], "count check " + std::to_string(wide[0]),
+                         "count check " + std::to_string(wide[1]));
     return kiln::bench::Finish();
 }

@@ -2,6 +2,8 @@
 // is mapped onto the node of the chosen name in the k-th logical device,
 // counting from the current device in the server's order.
 #include <algorithm>
+#include <string>
+#include <unordered_set>
 
 #include "commands/info_item_commands.h"
 #include "commands/info_item_grid_dlg.h"
@@ -30,8 +32,10 @@ Next MostBayToM2IMapItem(CommandFrame& f) {
     // id: ids are empty until the items are numbered, and may repeat.
     std::vector<URI_Ref> links;
     CString unmapped;
+    std::unordered_set<std::string> inTable;  // the table's items, looked up once per picked row
+    for (const URI_Ref& item : items) inTable.insert(item.sUri);
     for (const URI_Ref& item : dlg.m_vItems) {
-        if (std::find(items.begin(), items.end(), item) == items.end()) continue;
+        if (!inTable.count(item.sUri)) continue;
         const std::vector<URI_Ref> mapItems = InOrder(app, item, "sec:InfoItem.MapItem");
         links.push_back(mapItems.empty() ? URI_Ref() : mapItems.front());
         if (mapItems.empty())

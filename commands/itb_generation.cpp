@@ -10,7 +10,9 @@
 // and no mapping and is named in a message.
 #include <algorithm>
 #include <iterator>
+#include <string>
 #include <string_view>
+#include <unordered_set>
 #include <vector>
 
 #include "commands/command_frame.h"
@@ -105,21 +107,23 @@ bool PickItems(CKiln_Main& app, const URI_Ref& itb, std::vector<CChosenItem>& ch
 // The chosen items that can become DOs of a type whose DOs are named
 // `taken`: a valid SCL data name that no DO of the type and no earlier row
 // has. Each other row gets a line in `refusals`.
-std::vector<CChosenItem> ItemsToMake(const std::vector<CChosenItem>& chosen, std::vector<CString> taken,
+std::vector<CChosenItem> ItemsToMake(const std::vector<CChosenItem>& chosen, const std::vector<CString>& taken,
                                      CString& refusals) {
     std::vector<CChosenItem> out;
+    std::unordered_set<std::string> names;  // looked up once per row
+    for (const CString& name : taken) names.insert(name.str());
     for (const CChosenItem& row : chosen) {
         CString refusal;
         if (!core::IsSclDoName(std::string_view(row.name, static_cast<size_t>(row.name.GetLength()))))
             refusal = "信息“" + row.name + "”的名称不能作为DO名称（应以大写英文字母开头，只含英文字母和数字，"
                       "不超过12个字符），未生成DO！";
-        else if (std::find(taken.begin(), taken.end(), row.name) != taken.end())
+        else if (names.count(row.name.str()))
             refusal = "信息“" + row.name + "”的名称与LN类型中已有的DO重名，未生成DO！";
         if (!refusal.IsEmpty()) {
             refusals += (refusals.IsEmpty() ? "" : "\n") + refusal;
             continue;
         }
-        taken.push_back(row.name);
+        names.insert(row.name.str());
         out.push_back(row);
     }
     return out;

@@ -53,41 +53,68 @@ CString ConstraintText(const CString& value) {
     return dot < 0 ? value : value.Mid(dot + 1);
 }
 
+constexpr const char* kConstraintRoles[] = {"sec:DA.fc_0", "sec:DA.fc_1", "sec:DA.fc_2"};
+
 // Whether `text` names the attribute or member: its name alone, or its name
 // followed by one of its first three functional constraints in brackets.
 bool Matches(CKiln_Main& app, const CString& text, const URI_Ref& element) {
     const CString name = app.DocMtd_getValue_ofAttr(element, kRoleName);
     if (text == name) return true;
-    for (const char* fc : {"sec:DA.fc_0", "sec:DA.fc_1", "sec:DA.fc_2"}) {
+    for (const char* fc : kConstraintRoles) {
         if (text == name + "[" + ConstraintText(app.DocMtd_getValue_ofAttr(element, fc)) + "]") return true;
     }
     return false;
 }
 
-}  // namespace
-
-bool CKiln_Main::isDOName_In_DOSequence(CString name, std::vector<URI_Ref> candidates, URI_Ref& found) {
-    if (name.IsEmpty() || kiln::core::PathPassesBound(name)) return false;
-    const int dot = SplitAt(name);
-    if (dot < 0) {
-        URI_Ref hit = FirstNamed(*this, candidates, name);
-        if (hit.IsEmpty()) return false;
-        found = hit;
-        return true;
-    }
-    URI_Ref head = FirstNamed(*this, candidates, name.Left(dot));
-    if (head.IsEmpty()) return false;
-    return isDOName_In_DOSequence(name.Mid(dot + 1), SubObjectsOf(*this, head), found);
+// The first of the list that `text` names as Matches() takes it; empty when none.
+URI_Ref FirstMatching(CKiln_Main& app, const std::vector<URI_Ref>& list, const CString& text) {
+    for (const URI_Ref& c : list)
+        if (Matches(app, text, c)) return c;
+    return URI_Ref();
 }
 
-bool CKiln_Main::GetSDO_FromDO(CString text, URI_Ref start, CString& rest, URI_Ref& lastSDO) {
+// The members an attribute has below it: a struct's members, else the
+// values of its enumeration (a basic type has neither).
+std::vector<URI_Ref> MembersBelow(CKiln_Main& app, const URI_Ref& attribute) {
+    std::vector<URI_Ref> next;
+    URI_Ref last;
+    const bool isStruct = !app.DocMtd_getFirstUri_ofAsso(attribute, "sec:BDA.DefinedBy_Struct").IsEmpty();
+    app.DocMtd_get_descendent_BUris(attribute,
+                                    isStruct ? "sec:BDA.DefinedBy_Struct/sec:DAType.Contains_BDAs"
+                                             : "sec:BDA.DefinedBy_EnumType/sec:EnumType.EnumVals",
+                                    next, last, kRoleOrd, SortPolicy_ByOrd);
+    return next;
+}
+
+// The member a dotted path names, one part a level: `find(list, part)` finds
+// a part in its level's list, `below(member)` gives the next level's list.
+// Empty for an empty path or part, a path with more parts than a walk of
+// types reaches, or a part not found (only the first member a part names is
+// looked below).
+template <typename List, typename Find, typename Below>
+URI_Ref MemberAtPath(CString path, List list, Find&& find, Below&& below) {
+    for (;;) {
+        if (path.IsEmpty() || kiln::core::PathPassesBound(path)) return URI_Ref();
+        const int dot = SplitAt(path);
+        const URI_Ref member = find(list, dot < 0 ? path : path.Left(dot));
+        if (dot < 0 || member.IsEmpty()) return member;
+        list = below(member);
+        path = path.Mid(dot + 1);
+    }
+}
+
+// The sub-data objects that lead `text` ("phsC.cVal.mag") from `start`, a
+// DO or SDO: `sub(obj, name)` finds an object's sub-data object of the name.
+// The last one goes to `lastSDO`, the text after it to `rest`; false when
+// the text begins with none (its last part is never one).
+template <typename Sub>
+bool SubObjectsLeading(CString text, URI_Ref obj, CString& rest, URI_Ref& lastSDO, Sub&& sub) {
     bool any = false;
-    URI_Ref obj = start;
     for (;;) {
         if (obj.sClass != "sec:DO" && obj.sClass != "sec:SDO") return any;
         const int dot = SplitAt(text);
-        if (dot < 0) return any;  // the last component is never a sub-data object
-        URI_Ref sdo = FirstNamed(*this, SubObjectsOf(*this, obj), text.Left(dot));
+        if (dot < 0) return any;
+        URI_Ref sdo = sub(obj, text.Left(dot));
         if (sdo.IsEmpty()) return any;
         text = text.Mid(dot + 1);
         rest = text;
@@ -97,6 +124,24 @@ bool CKiln_Main::GetSDO_FromDO(CString text, URI_Ref start, CString& rest, URI_R
     }
 }
 
+}  // namespace
+
+bool CKiln_Main::isDOName_In_DOSequence(CString name, std::vector<URI_Ref> candidates, URI_Ref& found) {
+    const URI_Ref hit = MemberAtPath(
+        name, std::move(candidates),
+        [this](const std::vector<URI_Ref>& list, const CString& part) { return FirstNamed(*this, list, part); },
+        [this](const URI_Ref& obj) { return SubObjectsOf(*this, obj); });
+    if (hit.IsEmpty()) return false;
+    found = hit;
+    return true;
+}
+
+bool CKiln_Main::GetSDO_FromDO(CString text, URI_Ref start, CString& rest, URI_Ref& lastSDO) {
+    return SubObjectsLeading(text, start, rest, lastSDO, [this](const URI_Ref& obj, const CString& name) {
+        return FirstNamed(*this, SubObjectsOf(*this, obj), name);
+    });
+}
+
 bool CKiln_Main::isDAName_In_DASequence(CString path, std::vector<URI_Ref> candidates) {
     return kiln::core::AttributeAtPath(*this, path, candidates).IsSet();
 }
@@ -104,28 +149,10 @@ bool CKiln_Main::isDAName_In_DASequence(CString path, std::vector<URI_Ref> candi
 namespace kiln::core {
 
 URI_Ref AttributeAtPath(CKiln_Main& app, const CString& path, const std::vector<URI_Ref>& candidates) {
-    if (path.IsEmpty() || candidates.empty() || PathPassesBound(path)) return URI_Ref();
-    const int dot = SplitAt(path);
-    if (dot < 0) {
-        for (const URI_Ref& c : candidates)
-            if (Matches(app, path, c)) return c;
-        return URI_Ref();
-    }
-    const CString head = path.Left(dot);
-    for (const URI_Ref& c : candidates) {
-        if (!Matches(app, head, c)) continue;
-        // Below a struct come its members, below anything else the values
-        // of its enumeration (a basic type has neither).
-        std::vector<URI_Ref> next;
-        URI_Ref last;
-        const bool isStruct = !app.DocMtd_getFirstUri_ofAsso(c, "sec:BDA.DefinedBy_Struct").IsEmpty();
-        app.DocMtd_get_descendent_BUris(c,
-                                        isStruct ? "sec:BDA.DefinedBy_Struct/sec:DAType.Contains_BDAs"
-                                                 : "sec:BDA.DefinedBy_EnumType/sec:EnumType.EnumVals",
-                                        next, last, kRoleOrd, SortPolicy_ByOrd);
-        return AttributeAtPath(app, path.Mid(dot + 1), next);
-    }
-    return URI_Ref();
+    return MemberAtPath(
+        path, candidates,
+        [&app](const std::vector<URI_Ref>& list, const CString& part) { return FirstMatching(app, list, part); },
+        [&app](const URI_Ref& attribute) { return MembersBelow(app, attribute); });
 }
 
 namespace {
@@ -288,14 +315,52 @@ MapItemResolver::LNType& MapItemResolver::TypeOf(const URI_Ref& lnType) {
     auto [it, added] = m_types.try_emplace(lnType.sUri);
     if (added) {
         // The node's data objects, as the definition lookups see them.
-        it->second.dataObjects = m_app.Get_DOs_ofLNType(lnType);
+        IndexNames(it->second.dataObjects, m_app.Get_DOs_ofLNType(lnType));
     }
     return it->second;
 }
 
+void MapItemResolver::IndexNames(NameIndex& index, const std::vector<URI_Ref>& list) {
+    for (const URI_Ref& r : list) index.emplace(m_app.DocMtd_getValue_ofAttr(r, kRoleName).str(), r);
+}
+
+const MapItemResolver::NameIndex& MapItemResolver::SubObjects(const URI_Ref& object) {
+    auto [it, added] = m_subObjects.try_emplace(object.sUri);
+    if (added) IndexNames(it->second, SubObjectsOf(m_app, object));
+    return it->second;
+}
+
+const MapItemResolver::NameIndex& MapItemResolver::Attributes(const URI_Ref& owner, bool below) {
+    auto [it, added] = (below ? m_membersBelow : m_attributes).try_emplace(owner.sUri);
+    if (added) {
+        // Each of the texts Matches() takes, the first member of each.
+        for (const URI_Ref& c : below ? MembersBelow(m_app, owner) : AttributesOf(m_app, owner)) {
+            const CString name = m_app.DocMtd_getValue_ofAttr(c, kRoleName);
+            it->second.emplace(name.str(), c);
+            for (const char* fc : kConstraintRoles)
+                it->second.emplace((name + "[" + ConstraintText(m_app.DocMtd_getValue_ofAttr(c, fc)) + "]").str(), c);
+        }
+    }
+    return it->second;
+}
+
+URI_Ref MapItemResolver::AttributeAt(const URI_Ref& object, const CString& path) {
+    return MemberAtPath(path, &Attributes(object, false), Find,
+                        [this](const URI_Ref& attribute) { return &Attributes(attribute, true); });
+}
+
+URI_Ref MapItemResolver::Find(const NameIndex* index, const CString& name) {
+    const auto found = index->find(name.str());
+    return found == index->end() ? URI_Ref() : found->second;
+}
+
 const MapItemResolver::DataObject& MapItemResolver::DataObjectOf(LNType& type, const CString& doName) {
     auto [it, added] = type.byName.try_emplace(doName);
-    if (added && m_app.isDOName_In_DOSequence(doName, type.dataObjects, it->second.object)) {
+    if (!added) return it->second;
+    const NameIndex* dataObjects = &type.dataObjects;
+    it->second.object =
+        MemberAtPath(doName, dataObjects, Find, [this](const URI_Ref& obj) { return &SubObjects(obj); });
+    if (it->second.object.IsSet()) {
         const URI_Ref& obj = it->second.object;
         const URI_Ref doType = m_app.DocMtd_getFirstUri_ofAsso(
             obj, obj.sClass == "sec:DO" ? "sec:DO.DefinedBy_DOType" : "sec:SDO.DefinedBy_DOType");
@@ -339,11 +404,12 @@ MapItemResolver::Target MapItemResolver::Resolve(const URI_Ref& node, const CStr
     URI_Ref start = found.object;
     CString rest;
     URI_Ref lastSDO;
-    if (!path.IsEmpty() && m_app.GetSDO_FromDO(path, start, rest, lastSDO)) {
+    auto subObject = [this](const URI_Ref& obj, const CString& name) { return Find(&SubObjects(obj), name); };
+    if (!path.IsEmpty() && SubObjectsLeading(path, start, rest, lastSDO, subObject)) {
         start = lastSDO;
         path = rest;
     }
-    target.state = path.IsEmpty() || m_app.isDAName_In_DASequence(path, AttributesOf(m_app, start))
+    target.state = path.IsEmpty() || AttributeAt(start, path).IsSet()
                        ? CKiln_Main::MapItemTarget::Held
                        : CKiln_Main::MapItemTarget::AttributeGone;
     return target;
@@ -355,7 +421,7 @@ URI_Ref MapItemResolver::AttributeOf(const URI_Ref& node, const CString& doName,
     auto [it, added] = type->attributes.try_emplace(doName + "\n" + path);
     if (added) {
         const URI_Ref& object = DataObjectOf(*type, doName).object;
-        if (object.IsSet()) it->second = AttributeAtPath(m_app, path, AttributesOf(m_app, object));
+        if (object.IsSet()) it->second = AttributeAt(object, path);
     }
     return it->second;
 }

@@ -1,7 +1,11 @@
 // The targets of many mapping items resolved against their nodes' types:
 // each LN type's data objects are read once, and each data-object and
-// attribute name once per LN type. A resolver holds what it read, so it
-// serves while the model does not change (one export, one upkeep run).
+// attribute name once per LN type; each list a name is looked up in (the
+// type's data objects, an object's sub-data objects or attributes, an
+// attribute's members) is read once into an index by name, so that a
+// command's cost grows with its items, not with items times list lengths.
+// A resolver holds what it read, so it serves while the model does not
+// change (one export, one upkeep run).
 #pragma once
 
 #include <map>
@@ -73,8 +77,11 @@ private:
         CString cdc;
         bool keyClass = false;
     };
+    // The members of one list by the texts that name them, the first member
+    // of each text in the list's order (as a search along the list finds it).
+    using NameIndex = std::unordered_map<std::string, URI_Ref>;
     struct LNType {
-        std::vector<URI_Ref> dataObjects;  // of the type, then of its abstract types in turn
+        NameIndex dataObjects;  // of the type, then of its abstract types in turn, by name
         std::map<CString, DataObject> byName;
         std::map<CString, std::map<CString, Target>> targets;  // by DO name, then DA name
         std::map<CString, URI_Ref> attributes;                  // by DO name "\n" path
@@ -82,10 +89,24 @@ private:
     LNType* NodeType(const URI_Ref& node);
     LNType& TypeOf(const URI_Ref& lnType);
     const DataObject& DataObjectOf(LNType& type, const CString& doName);
+    void IndexNames(NameIndex& index, const std::vector<URI_Ref>& list);
+    // The sub-data objects of a DO or SDO by name.
+    const NameIndex& SubObjects(const URI_Ref& object);
+    // The attributes of a DO or SDO (`below` false), or the members below an
+    // attribute (`below` true: a struct's, an enumeration's values), by each
+    // text AttributeAtPath takes for them: the name, the name with one of its
+    // constraints in brackets.
+    const NameIndex& Attributes(const URI_Ref& owner, bool below);
+    // AttributeAtPath among the attributes of the DO or SDO.
+    URI_Ref AttributeAt(const URI_Ref& object, const CString& path);
+    // The member of the name in the index; empty when none.
+    static URI_Ref Find(const NameIndex* index, const CString& name);
 
     CKiln_Main& m_app;
     std::map<std::string, LNType> m_types;
     std::unordered_map<std::string, LNType*> m_nodes;  // each node's type, once looked up
+    // Each looked-up object's or attribute's index, by its URI.
+    std::unordered_map<std::string, NameIndex> m_subObjects, m_attributes, m_membersBelow;
     UnitValues m_units;
 };
 

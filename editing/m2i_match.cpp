@@ -96,9 +96,12 @@ void RegisterNode(CMatchTable& table, const URI_Ref& node, const CString& descri
     }
 }
 
-bool Selected(const CString& id, const CStringArray& excluded, const CStringArray& selected) {
-    if (selected.GetSize() > 0) return Search_StringArray(selected, id) >= 0;
-    return id.IsEmpty() || Search_StringArray(excluded, id) < 0;
+// The ids of a list, each looked up once per item.
+std::set<CString> IdSet(const CStringArray& ids) { return std::set<CString>(ids.begin(), ids.end()); }
+
+bool Selected(const CString& id, const std::set<CString>& excluded, const std::set<CString>& selected) {
+    if (!selected.empty()) return selected.count(id) > 0;
+    return id.IsEmpty() || !excluded.count(id);
 }
 
 // The match table of the nodes of the M2I's ICD (optionally of one device or
@@ -165,8 +168,9 @@ void MatchItems(CKiln_Main& app, const URI_Ref& m2i, const URI_Ref& ldevice, con
 
 bool CKiln_Main::Rsc_MatchM2I_ByDoDesc(URI_Ref m2i, CStringArray& excludedIds, CStringArray& selectedIds,
                                        URI_Ref ldevice, URI_Ref lnode) {
+    const std::set<CString> excluded = IdSet(excludedIds), selected = IdSet(selectedIds);
     MatchItems(*this, m2i, ldevice, lnode, [&](const URI_Ref& item) {
-        return Selected(DocMtd_getValue_ofAttr(item, "sec:InfoItem.id"), excludedIds, selectedIds);
+        return Selected(DocMtd_getValue_ofAttr(item, "sec:InfoItem.id"), excluded, selected);
     });
     return true;
 }

@@ -124,6 +124,9 @@ public:
     // or SDO path to description.
     using NodeTable = std::map<std::string, XmlNode>;
     using DescTable = std::map<std::string, CString>;
+    // The child elements of elements a node's values go into, by element
+    // and name, the first of each.
+    using ChildTable = std::map<pugi::xml_node, std::map<std::pair<std::string, std::string>, XmlNode>>;
 
     CKiln_Export();
     ~CKiln_Export();
@@ -287,6 +290,7 @@ private:
     std::vector<CString> m_vWithoutDataSet;        // see WithoutDataSet()
     CString m_strNodePath;                         // LD inst + "/" + name of the node being written
     XmlElementsText m_values;                      // the value trees of that node, its memory kept for the next
+    ChildTable m_doiChildren;                      // the children of that node's value elements, as asked for
     URI_Ref m_uIed;                                // the IED an ICD export writes
     CString m_strIedName;                          // the name the file gives it
     CStringArray m_saSemanticSpaceAttrs;

@@ -1,5 +1,7 @@
 // DOI, SDI and DAI values of a logical node: the value trees of its DOIs and,
 // with the from-M2I answer, the values, units and ranges of its mapping items.
+#include <cstring>
+
 #include "core/kiln_main.h"
 #include "core/scl_names.h"
 #include "core/type_nesting.h"
@@ -28,15 +30,36 @@ XmlNode AppendDAI(CBase_XML& xml, const XmlNode& parent, const CString& name, co
     return xml.AddNewNode_withAttrValueAndChild(parent, kDai, kName, name, kVal, value);
 }
 
+// The first child `element` of `parent` named `name` (as ChildNamed finds
+// it), through an index of the parent's children made when first asked and
+// kept as FindOrAppend appends: the values of a node may go into many DOIs.
+XmlNode IndexedChild(CKiln_Export::ChildTable& children, const XmlNode& parent, const char* element,
+                     const CString& name) {
+    auto [it, added] = children.try_emplace(parent.PugiNode());
+    if (added)
+        for (const XmlNode& child : parent.ChildElements())
+            for (const pugi::xml_attribute& attr : child.PugiNode().attributes())
+                if (std::strcmp(attr.name(), "name") == 0)
+                    it->second.emplace(std::pair<std::string, std::string>(child.PugiNode().name(), attr.value()),
+                                       child);
+    // A name no XPath literal holds finds none there either.
+    if (CBase_XML::XPathLiteral(name).IsEmpty()) return XmlNode();
+    const auto found = it->second.find(std::pair(std::string(element), name.str()));
+    return found == it->second.end() ? XmlNode() : found->second;
+}
+
 // The element of the path in the table, else the one of its name that
 // `parent` already holds (SCL takes one DOI, SDI or DAI of a name there), or
 // a new one appended to `parent`.
-XmlNode FindOrAppend(CBase_XML& xml, CKiln_Export::NodeTable& nodes, const CString& path, const XmlNode& parent,
-                     const char* element, const CString& name) {
+XmlNode FindOrAppend(CBase_XML& xml, CKiln_Export::NodeTable& nodes, CKiln_Export::ChildTable& children,
+                     const CString& path, const XmlNode& parent, const char* element, const CString& name) {
     auto it = nodes.find(path.str());
     if (it != nodes.end()) return it->second;
-    XmlNode node = ChildNamed(xml, parent, element, name);
-    if (!node) node = xml.AddNewNode_withAttrValue(parent, element, "name", name);
+    XmlNode node = IndexedChild(children, parent, element, name);
+    if (!node) {
+        node = xml.AddNewNode_withAttrValue(parent, element, "name", name);
+        if (node) children[parent.PugiNode()].emplace(std::pair(std::string(element), name.str()), node);
+    }
     if (!node) return XmlNode();
     nodes.emplace(path.str(), node);
     return node;
@@ -352,17 +375,17 @@ namespace {
 
 // The element of the DO path and of the DA path's segments but the last
 // (DOI, then SDIs), each found in the table or appended and entered there.
-XmlNode ElementOf(CBase_XML& xml, CKiln_Export::NodeTable& nodes, const XmlNode& lnElement,
-                  const std::vector<CString>& doParts, const std::vector<CString>& daParts) {
+XmlNode ElementOf(CBase_XML& xml, CKiln_Export::NodeTable& nodes, CKiln_Export::ChildTable& children,
+                  const XmlNode& lnElement, const std::vector<CString>& doParts, const std::vector<CString>& daParts) {
     CString path = doParts[0];
-    XmlNode current = FindOrAppend(xml, nodes, path, lnElement, "DOI", doParts[0]);
+    XmlNode current = FindOrAppend(xml, nodes, children, path, lnElement, "DOI", doParts[0]);
     for (size_t i = 1; current && i < doParts.size(); ++i) {
         path += "." + doParts[i];
-        current = FindOrAppend(xml, nodes, path, current, "SDI", doParts[i]);
+        current = FindOrAppend(xml, nodes, children, path, current, "SDI", doParts[i]);
     }
     for (size_t i = 0; current && i + 1 < daParts.size(); ++i) {
         path += "." + daParts[i];
-        current = FindOrAppend(xml, nodes, path, current, "SDI", daParts[i]);
+        current = FindOrAppend(xml, nodes, children, path, current, "SDI", daParts[i]);
     }
     return current;
 }
@@ -375,7 +398,7 @@ XmlNode CKiln_Export::Write_SDI_and_GET_DAI(const XmlNode& lnElement, CBase_XML&
     // Nothing to write makes no element: a DOI of its name alone says nothing.
     if (value.IsEmpty() && desc.IsEmpty()) return XmlNode();
     const std::vector<CString> doParts = Split(doPath);
-    XmlNode current = ElementOf(xml, nodes, lnElement, doParts, {});
+    XmlNode current = ElementOf(xml, nodes, m_doiChildren, lnElement, doParts, {});
     if (!current) return XmlNode();
     if (!desc.IsEmpty() && !FindDU(xml, current)) AppendDAI(xml, current, "dU", desc);
     if (value.IsEmpty()) return XmlNode();
@@ -386,7 +409,7 @@ XmlNode CKiln_Export::WriteValueDAI(const XmlNode& lnElement, CBase_XML& xml, co
                                     const CString& daPath, NodeTable& nodes, const CString& value, bool* pOther) {
     // SCL names the DAI and its SDIs without the constraints ("mag[MX].f").
     const std::vector<CString> daParts = Split(CString(kiln::core::WithoutConstraints(daPath.str())));
-    XmlNode current = ElementOf(xml, nodes, lnElement, Split(doPath), daParts);
+    XmlNode current = ElementOf(xml, nodes, m_doiChildren, lnElement, Split(doPath), daParts);
     if (!current) return XmlNode();
     // One DAI of a name per element: the first stays.
     const CString& last = daParts.back();

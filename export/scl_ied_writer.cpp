@@ -309,6 +309,7 @@ bool CKiln_Export::Export_LNode(const XmlNode& parent, CKiln_Main* pMain, CBase_
         return true;
     };
     NodeTable doiNodes;
+    m_doiChildren.clear();
     // The node's value trees are written as one text and added in one step;
     // the mapping items find their DOI and SDI elements by path.
     XmlElementsText& values = m_values;

@@ -341,10 +341,9 @@ public:
         const char* member = "DO";
         for (size_t at = 0; at <= doName.size();) {
             const size_t dot = std::min(doName.find('.', at), doName.size());
-            const std::string step = doName.substr(at, std::min(doName.find('(', at), dot) - at);
-            const auto next = doTypeNodes.find(data.find_child_by_attribute(member, "name", step.c_str())
-                                                   .attribute("type")
-                                                   .value());
+            const std::string_view step =
+                std::string_view(doName).substr(at, std::min(doName.find('(', at), dot) - at);
+            const auto next = doTypeNodes.find(Named(data, member, step).attribute("type").value());
             if (next == doTypeNodes.end()) return;
             data = next->second;
             member = "SDO";
@@ -352,10 +351,11 @@ public:
         }
         std::set<std::string> held;
         if (daName.empty()) {
-            DataConstraints(data, held, 0);
+            held = ConstraintsOf(data);
         } else {
-            const std::string first = daName.substr(0, std::min(daName.find('.'), daName.find('(')));
-            const pugi::xml_node da = data.find_child_by_attribute("DA", "name", first.c_str());
+            const std::string_view first =
+                std::string_view(daName).substr(0, std::min(daName.find('.'), daName.find('(')));
+            const pugi::xml_node da = Named(data, "DA", first);
             if (da) held.insert(std::string(SclCollapsed(da.attribute("fc").value())));
         }
         // An fc outside SCL's list, the member's or a DA's, is named by its own rule.
@@ -371,6 +371,30 @@ public:
         return std::string(fcda.attribute("prefix").value()) + fcda.attribute("lnClass").value() +
                fcda.attribute("lnInst").value() + "." + fcda.attribute("doName").value() +
                (daName.empty() ? "" : "." + daName);
+    }
+    // The members of each type the members' data was looked up in, by
+    // element and name, the first of each (as a search of the type's
+    // children finds it): read once per type, as the members of a data set
+    // name many data of one type.
+    using ChildIndex = std::map<std::pair<std::string_view, std::string_view>, pugi::xml_node>;
+    std::map<pugi::xml_node, ChildIndex> typeMembers;
+    // The first child `element` of the type with a name attribute `name`.
+    pugi::xml_node Named(const pugi::xml_node& type, std::string_view element, std::string_view name) {
+        auto [it, added] = typeMembers.try_emplace(type);
+        if (added)
+            for (const pugi::xml_node& child : type.children())
+                for (const pugi::xml_attribute& attr : child.attributes())
+                    if (std::strcmp(attr.name(), "name") == 0)
+                        it->second.emplace(std::pair(child.name(), attr.value()), child);
+        const auto found = it->second.find(std::pair(element, name));
+        return found == it->second.end() ? pugi::xml_node() : found->second;
+    }
+    // The functional constraints of a DO type (DataConstraints), read once per type.
+    std::map<pugi::xml_node, std::set<std::string>> typeConstraints;
+    const std::set<std::string>& ConstraintsOf(const pugi::xml_node& doType) {
+        auto [it, added] = typeConstraints.try_emplace(doType);
+        if (added) DataConstraints(doType, it->second, 0);
+        return it->second;
     }
     // The functional constraints of the DAs of a DO type and of its SDOs'
     // types, a type nested too deep (or in itself) left off.

@@ -47,6 +47,10 @@ struct RefCase {
 
 TEST_F(M2IUpkeepTest, NamesAreKeptExactlyWhenTheyResolve) {
     Set(m.incStVal, "sec:DA.fc_3", EnumValue("FCType", "CO"));  // a fourth constraint does not count
+    // A name twice in one list: the first member of the name counts (the
+    // rows of phsA and origin below).
+    MakeSDO(m.wye, "phsA", 9, m.sps);
+    MakeDA(m.sps, "origin", 9, "ST", "BOOLEAN");
     const RefCase cases[] = {
         // sub-data objects at the head of the attribute name, or in the object name
         {kMmxu, "A", "phsA.cVal.mag.f", true, true},

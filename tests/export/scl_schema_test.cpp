@@ -213,6 +213,9 @@ const RuleRow kRuleRows[] = {
      },
      {"不符合数据类型的数据集成员（fc不是其数据具有的功能约束）：PROT/LLN0.dsPrt:PPTOC1.Op.stVal:MX",
       "不符合数据类型的数据集成员（fc不是其数据具有的功能约束）：PROT/LLN0.dsPrt:MMXU1.A.phsA:ST"}},
+    {"a DA twice: a member's data is the first of the name",
+     [](SclRulesTest& t, const CompleteIcd&) { t.MakeDA(t.m.p1Sps, "stVal", 3, "MX", "BOOLEAN"); },
+     {"不符合SCL的DA（在DOType中重复）：P1_SPS.stVal"}},
     {"DAIs of one name without an index",
      [](SclRulesTest& t, const CompleteIcd& c) {
          t.Set(t.MakeUnder(c.doiMod, "sec:DAI", "stVal", "sec:DAI.DOI", 3), "sec:DAI.valueStr", "2");
