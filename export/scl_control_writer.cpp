@@ -8,6 +8,7 @@
 #include "core/kiln_main.h"
 #include "core/scl_ied_roles.h"
 #include "core/scl_names.h"
+#include "core/type_classes.h"
 #include "export/export_util.h"
 #include "export/kiln_export.h"
 
@@ -536,11 +537,11 @@ bool CKiln_Export::Export_DataSets(const XmlNode& parent, CKiln_Main* pMain, CBa
     // node's name as the file names nodes, then its data.
     const CString where = m_strNodePath + "." + name;
     for (const auto& [member, cause] : leftOut) {
-        const CString doName = Attr(pMain, member, "sec:DARef.doName"), daName = Attr(pMain, member, "sec:DARef.daName");
-        CString label = DataRefLabel(doName, daName);
-        if (label.IsEmpty()) label = Attr(pMain, member, kiln::core::kRoleName);
-        const URI_Ref lnode = FirstMember(pMain, member, "sec:DARef.LNode");
-        if (lnode.IsSet()) label = kiln::core::NodeName(*pMain, lnode) + "." + label;
+        // A member without data is named by its name.
+        const bool data = !Attr(pMain, member, "sec:DARef.doName").IsEmpty() ||
+                          !Attr(pMain, member, "sec:DARef.daName").IsEmpty();
+        const CString label =
+            data ? kiln::core::MemberReference(*pMain, member) : Attr(pMain, member, kiln::core::kRoleName);
         m_vLeftOut.push_back("数据集成员（" + cause + "）：" + where + ":" + label);
     }
     if (rows.empty()) {
