@@ -562,3 +562,11 @@ private:
 }  // namespace
 
 bool CKiln_Main::Rsc_Delete(URI_Ref rsc, bool bAsk) { return CDeletion(*this).Run(rsc, bAsk); }
+
+bool CKiln_Main::Rsc_DeleteEach(const std::vector<URI_Ref>& rscs) {
+    CSiblingGaps gaps(*this);
+    bool all = true;
+    for (const URI_Ref& rsc : rscs) all = CDeletion(*this).Run(rsc, false) && all;
+    gaps.Close();
+    return all;
+}
