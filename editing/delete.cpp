@@ -279,8 +279,8 @@ private:
     // The deletion of a planned resource, its members first, each list as
     // it was planned less the members already gone. `gapNoted`: the
     // resource is a member of its owner's own sibling list, which its
-    // owner's deletion notes once, when members of it stay. `users`: those of the
-    // resource Run found; a member's are found here.
+    // owner's deletion notes once, when members of it stay. `users`: those
+    // of the resource Run found; a member's are found here.
     bool Delete(size_t planned, bool ask, bool gapNoted, const kiln::editing::CMemberUsers* found = nullptr) {
         const CPlanned& p = m_plan[planned];
         const URI_Ref& rsc = p.rsc;
@@ -542,7 +542,8 @@ private:
                 break;
             }
         }
-        // An own list left whole has no gap to close.
+        // An own list whose members all went is empty: only one that keeps
+        // members has a gap to close.
         if (own && !complete) CSiblingGaps::Note(m_plan[owner].rsc, list.path, first.sClass);
         if (!stopped) return true;
         if (ask && stopMessage) _AfxMessageBox(stopMessage, MB_OK, "", nullptr);
