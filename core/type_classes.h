@@ -88,10 +88,12 @@ inline CString MemberReferenceText(const CString& ld, const CString& node, const
 }
 
 // A member of the model (an FCDA) by its reference: its node's device and
-// name when it names a node, else the device and node as its file gave them.
+// name when it names a node, else the device and node as its file gave them;
+// its data, or its own name when it names none.
 inline CString MemberReference(CKiln_Main& app, const URI_Ref& fcda) {
-    const CString doName = app.DocMtd_getValue_ofAttr(fcda, "sec:DARef.doName");
+    CString doName = app.DocMtd_getValue_ofAttr(fcda, "sec:DARef.doName");
     const CString daName = app.DocMtd_getValue_ofAttr(fcda, "sec:DARef.daName");
+    if (doName.IsEmpty() && daName.IsEmpty()) doName = app.DocMtd_getValue_ofAttr(fcda, kRoleName);
     const URI_Ref node = app.DocMtd_getFirstUri_ofAsso(fcda, "sec:DARef.LNode");
     if (node.IsSet())
         return MemberReferenceText(app.DocMtd_getFirstValue_ofAsso(node, "sec:LNode.LDevice", kRoleName),

@@ -534,16 +534,10 @@ bool CKiln_Export::Export_DataSets(const XmlNode& parent, CKiln_Main* pMain, CBa
     // not written as it would name it) is left out, and so is, as SCL has no
     // data set without members, one with nothing to write: the control
     // blocks that use it name no data set. Each is named, a member by its
-    // node's name as the file names nodes, then its data.
+    // own reference.
     const CString where = m_strNodePath + "." + name;
-    for (const auto& [member, cause] : leftOut) {
-        // A member without data is named by its name.
-        const bool data = !Attr(pMain, member, "sec:DARef.doName").IsEmpty() ||
-                          !Attr(pMain, member, "sec:DARef.daName").IsEmpty();
-        const CString label =
-            data ? kiln::core::MemberReference(*pMain, member) : Attr(pMain, member, kiln::core::kRoleName);
-        m_vLeftOut.push_back("数据集成员（" + cause + "）：" + where + ":" + label);
-    }
+    for (const auto& [member, cause] : leftOut)
+        m_vLeftOut.push_back("数据集成员（" + cause + "）：" + where + ":" + kiln::core::MemberReference(*pMain, member));
     if (rows.empty()) {
         m_vLeftOut.push_back("数据集（没有成员）：" + where);
         return true;
