@@ -1,18 +1,20 @@
 // Editing benchmark: deleting a whole ICD of 1,000 and of 2,000 logical
 // nodes (each with DOIs, DAIs, a data set and a report control block, all
-// nodes of a few shared types), renumbering one sibling list of 10,000 and
-// of 20,000 members, and the document's removal of 10,000 and 20,000
-// members of one list one by one. Each figure is the median of nine runs on a fresh
-// document, in processor time (other work on the machine does not count);
-// the larger model may cost at most 2.2 times the smaller one: by the
-// instructions of one run at each size where valgrind runs, else by time.
-// The fourfold model is timed too, to show how the time grows beyond.
+// nodes of a few shared types) and one whose IED holds 1,000 and 2,000
+// logical devices (each an LLN0 and a GGIO), renumbering one sibling list
+// of 10,000 and of 20,000 members, and the document's removal of 10,000 and
+// 20,000 members of one list one by one. Each figure is the median of nine
+// runs on a fresh document, in processor time (other work on the machine
+// does not count); the larger model may cost at most 2.2 times the smaller
+// one (2.3 for the devices' deletion): by the instructions of one run at
+// each size where valgrind runs, else by time. The fourfold model is timed
+// too, to show how the time grows beyond.
 // The pastes into a second ICD, every type copied there: a device of 2,000
 // and of 4,000 nodes, each of an LN type of its own, and an LN type of 2,000
 // and of 4,000 DOs, each of a DO type of its own; at most 2.3 times.
 //
 //   editing_bench          prints the figures, exits with 1 when a ratio is missed
-//   editing_bench count delete|renumber|remove|paste-ld|paste-lntype N
+//   editing_bench count delete|delete-devices|renumber|remove|paste-ld|paste-lntype N
 //                          one run at size N, what the verdict counts
 //   editing_bench delete N deletes one ICD of N logical nodes, for callgrind
 //                          (--toggle-collect=*Rsc_Delete*): at 1,000 nodes the
@@ -110,6 +112,39 @@ double DeleteIcd(int nodes) {
     Require(deleted, "delete the ICD");
     const double ms = CpuMs() - start;
     Require(app.m_Doc.ResourceCount() < before - nodes * 20, "the ICD's resources are gone");
+    return ms;
+}
+
+// An ICD whose IED holds `devices` logical devices, each an LLN0 and a GGIO
+// of the package's two types. The deletion is timed: the devices are one
+// sibling list across the IED's server, which goes with them.
+double DeleteIcdOfDevices(int devices) {
+    CKiln_Main app;
+    app.m_Doc.SetDomainPrefixDefault("kiln");
+    const char* d = "kiln.icd#";
+    MakeDomain(app, d, "二次模型装置ICD包");
+    URI_Ref icd = Make(app, d, "sec:ICD", "ICD");
+    URI_Ref ied = Under(app, icd, d, "sec:IED", "sec:IED.ICD", "IED");
+    URI_Ref server = Under(app, ied, d, "sec:Server", "sec:Server.IED", "S1");
+    URI_Ref pkg = Make(app, d, "sec:TypePackage", "ICDtypes");
+    app.DocMtd_Modify_attribute_value(pkg, "sec:TypePackage.isInstType", "true");
+    app.DocMtd_add_Association(pkg, "sec:TypePackage.ICD", icd);
+    const URI_Ref lln0Type = Under(app, pkg, d, "sec:LNodeType", "sec:LNodeType.TypePackage", "LLN0", 1);
+    const URI_Ref ggioType = Under(app, pkg, d, "sec:LNodeType", "sec:LNodeType.TypePackage", "GGIO", 2);
+    for (int l = 0; l < devices; ++l) {
+        URI_Ref ld = Under(app, server, d, "sec:LDevice", "sec:LDevice.Server", "LD" + std::to_string(l + 1), l + 1);
+        URI_Ref lln0 = Under(app, ld, d, "sec:LNode", "sec:LNode.LDevice", "LLN0", 1);
+        app.DocMtd_add_Association(lln0, "sec:LNode.LNodeType", lln0Type);
+        URI_Ref ggio = Under(app, ld, d, "sec:LNode", "sec:LNode.LDevice", "GGIO1", 2);
+        app.DocMtd_add_Association(ggio, "sec:LNode.LNodeType", ggioType);
+    }
+    const int before = app.m_Doc.ResourceCount();
+    bool deleted = false;
+    const double start = CpuMs();
+    Counted([&] { deleted = app.Rsc_Delete(icd, false); });
+    Require(deleted, "delete the ICD");
+    const double ms = CpuMs() - start;
+    Require(app.m_Doc.ResourceCount() <= before - devices * 3, "the ICD's devices are gone");
     return ms;
 }
 
@@ -289,8 +324,12 @@ void Compare(const char* what, const char* phase, double (*run)(int), int small,
 const struct {
     const char* name;
     double (*run)(int);
-} kPhases[] = {{"delete", DeleteIcd}, {"renumber", Renumber}, {"remove", RemoveOneByOne},
-               {"paste-ld", PasteLd}, {"paste-lntype", PasteLnType}};
+} kPhases[] = {{"delete", DeleteIcd},
+               {"delete-devices", DeleteIcdOfDevices},
+               {"renumber", Renumber},
+               {"remove", RemoveOneByOne},
+               {"paste-ld", PasteLd},
+               {"paste-lntype", PasteLnType}};
 
 }  // namespace
 
@@ -314,10 +353,13 @@ int main(int argc, char** argv) {
             }
         return 2;
     }
-    Args args("editing_bench", "deleting an ICD of 1,000 and 2,000 logical nodes, renumbering 10,000 and 20,000 members, "
-                               "pasting a device of 2,000 and 4,000 nodes and an LN type of 2,000 and 4,000 DOs");
+    Args args("editing_bench",
+              "deleting an ICD of 1,000 and 2,000 logical nodes and one of 1,000 and 2,000 devices, renumbering "
+              "10,000 and 20,000 members, pasting a device of 2,000 and 4,000 nodes and an LN type of 2,000 and "
+              "4,000 DOs");
     if (const int status = args.Read(argc, argv); status != Args::kGo) return status;
     Compare("delete an ICD (logical nodes)", "delete", DeleteIcd, 1000);
+    Compare("delete an ICD (devices)", "delete-devices", DeleteIcdOfDevices, 1000, 2.3);
     Compare("renumber a list (members)", "renumber", Renumber, 10000);
     Compare("remove members one by one", "remove", RemoveOneByOne, 10000);
     Compare("paste a device (nodes, LN types)", "paste-ld", PasteLd, 2000, 2.3);

@@ -71,7 +71,7 @@ Next Log(Creation& c) {
                                         core::kRoleOrd, SortPolicy_ByOrd);
     }
     if (!app.NewRsc_Log(&c.f.newRsc, c.parent)) return Next::Leave;
-    for (const URI_Ref& log : logs) app.Rsc_Delete(log, false);
+    app.Rsc_DeleteEach(logs);
     for (const URI_Ref& lcb : lcbs) app.DocMtd_add_Association(lcb, "sec:LCB.Log", c.f.newRsc);
     return Next::CommonEnd;
 }

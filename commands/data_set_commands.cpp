@@ -201,7 +201,7 @@ Next AutoDelDataSets(CommandFrame& f) {
     std::vector<URI_Ref> doomed;
     for (const char* role : {"sec:LNode.DataSets", "sec:LNode.LCBs", "sec:LNode.RCBs", "sec:LNode.SGCB", "sec:LNode.Log"})
         for (const URI_Ref& r : InOrder(app, lnode, role)) doomed.push_back(r);
-    for (const URI_Ref& r : doomed) app.Rsc_Delete(r, false);
+    app.Rsc_DeleteEach(doomed);
     Refresh(app, 1);
     return Next::CommonEnd;
 }

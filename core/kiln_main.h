@@ -372,6 +372,9 @@ public:
     // confirms first and member failures are reported. The remaining
     // siblings keep contiguous numbers.
     bool Rsc_Delete(URI_Ref rsc, bool bAsk);
+    // Deletes each resource as Rsc_Delete(rsc, false) does, the lists they
+    // leave renumbered once at the end; false when one was not deleted.
+    bool Rsc_DeleteEach(const std::vector<URI_Ref>& rscs);
     // M2I upkeep                                        (editing/m2i_upkeep.cpp)
     // Empties the names of every mapping item of the M2I that no longer
     // resolve in the model. Always true; nothing is shown.

@@ -76,6 +76,35 @@ inline CString NodeReference(CKiln_Main& app, const URI_Ref& lnode) {
     return ld + "/" + NodeName(app, lnode);
 }
 
+// A data-set member named by its own reference, as every line and question
+// names one: "LD/LN.DO[.DA]" from its device, its node's name and its data;
+// "LN.DO[.DA]" without a device, "DO[.DA]" without a node. Members that name
+// different data never read alike.
+inline CString MemberReferenceText(const CString& ld, const CString& node, const CString& doName,
+                                   const CString& daName) {
+    const CString data = daName.IsEmpty() ? doName : doName + "." + daName;
+    if (node.IsEmpty()) return data;
+    return (ld.IsEmpty() ? CString() : ld + "/") + node + "." + data;
+}
+
+// A member of the model (an FCDA) by its reference: its node's device and
+// name when it names a node, else the device and node as its file gave them;
+// its data, or its own name when it names none.
+inline CString MemberReference(CKiln_Main& app, const URI_Ref& fcda) {
+    CString doName = app.DocMtd_getValue_ofAttr(fcda, "sec:DARef.doName");
+    const CString daName = app.DocMtd_getValue_ofAttr(fcda, "sec:DARef.daName");
+    if (doName.IsEmpty() && daName.IsEmpty()) doName = app.DocMtd_getValue_ofAttr(fcda, kRoleName);
+    const URI_Ref node = app.DocMtd_getFirstUri_ofAsso(fcda, "sec:DARef.LNode");
+    if (node.IsSet())
+        return MemberReferenceText(app.DocMtd_getFirstValue_ofAsso(node, "sec:LNode.LDevice", kRoleName),
+                                   NodeName(app, node), doName, daName);
+    return MemberReferenceText(app.DocMtd_getValue_ofAttr(fcda, "sec:FCDA.ldInst"),
+                               app.DocMtd_getValue_ofAttr(fcda, "sec:FCDA.memberRef") +
+                                   app.DocMtd_getValue_ofAttr(fcda, "sec:FCDA.lnClass") +
+                                   app.DocMtd_getValue_ofAttr(fcda, "sec:FCDA.lnInst"),
+                               doName, daName);
+}
+
 // The CDC of a DO type.
 inline CString CdcOfType(CKiln_Main& app, const URI_Ref& doType) {
     return ClassTextOfType(app, doType, "sec:DOType.ClassOf_DOType", "sec:DOType.cdc");

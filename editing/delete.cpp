@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "core/data_values.h"
@@ -153,9 +154,67 @@ const CClassRules& RulesOf(const std::string& cls) {
     return found == byClass.end() ? none : found->second;
 }
 
+// The sibling lists that deleted resources leave a gap in, each renumbered
+// 1..n in its order once when the outermost deletion ends (the deletions a
+// member's users or a run of resources make inside it included), instead of
+// after each resource: a list whose owner went too is left alone. The
+// survivors are numbered as if each deleted one had been moved behind them
+// first.
+class CSiblingGaps {
+public:
+    explicit CSiblingGaps(CKiln_Main& app) : m_app(app), m_outer(s_open == nullptr) {
+        if (m_outer) s_open = this;
+    }
+    ~CSiblingGaps() {
+        if (m_outer) s_open = nullptr;
+    }
+    CSiblingGaps(const CSiblingGaps&) = delete;
+    CSiblingGaps& operator=(const CSiblingGaps&) = delete;
+
+    // Notes the list the resource leaves, before it is deleted.
+    static void Leaves(CKiln_Main& app, const URI_Ref& rsc) {
+        const kiln::editing::CSiblingRow* row = kiln::editing::FindSiblingRow(rsc.sClass);
+        if (!s_open || !row) return;
+        const URI_Ref owner = app.DocMtd_getFirstUri_ofAsso(rsc, row->ownerAsso);
+        Note(owner, row->siblingPath ? CString(row->siblingPath) : app.DocMtd_GetReverseAsso(row->ownerAsso),
+             rsc.sClass);
+    }
+    // Notes the list along `path` from `owner` whose members of class `cls`
+    // are deleted; an enumeration's values keep their codes.
+    static void Note(const URI_Ref& owner, const CString& path, const std::string& cls) {
+        if (!s_open || owner.IsEmpty() || kiln::editing::OrdIsCode(cls)) return;
+        if (s_open->m_seen.insert(owner.sUri + "|" + path.str()).second) s_open->m_lists.push_back({owner, path});
+    }
+
+    // Renumbers the lists noted, when this is the outermost deletion.
+    void Close() {
+        if (!m_outer) return;
+        std::vector<CList> lists;
+        lists.swap(m_lists);
+        m_seen.clear();
+        for (const CList& list : lists) {
+            if (!m_app.m_Doc.Exists(list.owner)) continue;
+            std::vector<URI_Ref> rest;
+            URI_Ref last;
+            if (m_app.DocMtd_get_descendent_BUris(list.owner, list.path, rest, last, kRoleOrd, SortPolicy_ByOrd))
+                m_app.Sort_Reset_Ord(&rest, true, kRoleOrd);
+        }
+    }
+
+private:
+    struct CList {
+        URI_Ref owner;
+        CString path;
+    };
+    static inline CSiblingGaps* s_open = nullptr;
+    CKiln_Main& m_app;
+    const bool m_outer;
+    std::vector<CList> m_lists;
+    std::unordered_set<std::string> m_seen;
+};
+
 // True when the members of the list are a sibling list of their own whose
-// owner is the resource the list starts from: when that resource goes, its
-// members need not be moved behind their siblings one by one.
+// owner is the resource the list starts from.
 bool IsOwnSiblingList(CKiln_Main& app, const CString& path, const URI_Ref& member) {
     const kiln::editing::CSiblingRow* row = kiln::editing::FindSiblingRow(member.sClass);
     return row && !row->siblingPath && app.DocMtd_GetReverseAsso(row->ownerAsso) == path;
@@ -192,7 +251,11 @@ public:
             if (ask && obstacle.inMember && row && row->stopMessage) _AfxMessageBox(row->stopMessage, MB_OK, "", nullptr);
             return false;
         }
-        return Delete(top, ask, false, &users);
+        CSiblingGaps gaps(m_app);
+        const bool done = Delete(top, ask, false, &users);
+        gaps.Close();
+        if (done && ask) m_app.Mtd_AllViews_Refresh(nullptr, nullptr, 0);
+        return done;
     }
 
 private:
@@ -214,11 +277,11 @@ private:
     };
 
     // The deletion of a planned resource, its members first, each list as
-    // it was planned less the members already gone. `ownerGoes`: the
-    // resource is a member of a list its owner deletes whole, so its
-    // siblings are renumbered once afterwards instead. `users`: those of
-    // the resource Run found; a member's are found here.
-    bool Delete(size_t planned, bool ask, bool ownerGoes, const kiln::editing::CMemberUsers* found = nullptr) {
+    // it was planned less the members already gone. `gapNoted`: the
+    // resource is a member of its owner's own sibling list, which its
+    // owner's deletion notes once, when members of it stay. `users`: those
+    // of the resource Run found; a member's are found here.
+    bool Delete(size_t planned, bool ask, bool gapNoted, const kiln::editing::CMemberUsers* found = nullptr) {
         const CPlanned& p = m_plan[planned];
         const URI_Ref& rsc = p.rsc;
         if (!p.editable) {
@@ -243,9 +306,8 @@ private:
         if (!kiln::editing::TakeUsersAway(m_app, users, enumText)) return false;
         if (rsc.sClass == "sec:Log") ForgetLog(rsc);
         const std::vector<URI_Ref> namers = rsc.sClass == "sec:LNode" ? NamersOfNode(rsc) : std::vector<URI_Ref>();
-        // The others close the gap; an enumeration's values keep their codes.
-        if (!ownerGoes && kiln::editing::FindSiblingRow(rsc.sClass) && !kiln::editing::OrdIsCode(rsc.sClass))
-            m_app.Rsc_Adjust_Order(rsc, -1, nullptr);
+        // The others close the gap when the deletion ends.
+        if (!gapNoted) CSiblingGaps::Leaves(m_app, rsc);
         const URI_Ref valueOwner = rsc.sClass == "sec:Val" ? kiln::core::ValOwner(m_app, rsc) : URI_Ref();
         if (!m_app.DocMtd_delete_a_Rsc(rsc)) {
             _AfxMessageBox("删除资源时发生错误！", MB_OK, "", nullptr);
@@ -261,7 +323,6 @@ private:
                 if (!m_app.DocMtd_getValue_ofAttr(user, keptRole).IsEmpty())
                     m_app.DocMtd_Modify_attribute_value(user, keptRole, CString());
             }
-        if (ask) m_app.Mtd_AllViews_Refresh(nullptr, nullptr, 0);
         return true;
     }
 
@@ -481,14 +542,9 @@ private:
                 break;
             }
         }
-        // Members that stay keep contiguous numbers in their order, as if
-        // each deleted one had been moved behind them first.
-        if (own && !complete && !kiln::editing::OrdIsCode(first.sClass)) {
-            std::vector<URI_Ref> rest;
-            URI_Ref last;
-            if (m_app.DocMtd_get_descendent_BUris(m_plan[owner].rsc, list.path, rest, last, kRoleOrd, SortPolicy_ByOrd))
-                m_app.Sort_Reset_Ord(&rest, true, kRoleOrd);
-        }
+        // An own list whose members all went is empty: only one that keeps
+        // members has a gap to close.
+        if (own && !complete) CSiblingGaps::Note(m_plan[owner].rsc, list.path, first.sClass);
         if (!stopped) return true;
         if (ask && stopMessage) _AfxMessageBox(stopMessage, MB_OK, "", nullptr);
         return false;
@@ -507,3 +563,11 @@ private:
 }  // namespace
 
 bool CKiln_Main::Rsc_Delete(URI_Ref rsc, bool bAsk) { return CDeletion(*this).Run(rsc, bAsk); }
+
+bool CKiln_Main::Rsc_DeleteEach(const std::vector<URI_Ref>& rscs) {
+    CSiblingGaps gaps(*this);
+    bool all = true;
+    for (const URI_Ref& rsc : rscs) all = CDeletion(*this).Run(rsc, false) && all;
+    gaps.Close();
+    return all;
+}

@@ -156,10 +156,7 @@ private:
     CString MemberLabel(const URI_Ref& fcda) {
         const URI_Ref set = m_app.DocMtd_getFirstUri_ofAsso(fcda, "sec:FCDA.DataSet");
         const URI_Ref node = m_app.DocMtd_getFirstUri_ofAsso(set, "sec:DataSet.LNode");
-        CString path = m_app.DocMtd_getValue_ofAttr(fcda, "sec:DARef.doName");
-        const CString daName = m_app.DocMtd_getValue_ofAttr(fcda, "sec:DARef.daName");
-        if (!daName.IsEmpty()) path += "." + daName;
-        return NodePath(node) + "." + Name(set) + ":" + path;
+        return NodePath(node) + "." + Name(set) + ":" + kiln::core::MemberReference(m_app, fcda);
     }
     CString ReferenceLabel(const URI_Ref& ref) {
         if (ref.sClass == "sec:ExtRef")

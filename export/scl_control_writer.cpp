@@ -8,6 +8,7 @@
 #include "core/kiln_main.h"
 #include "core/scl_ied_roles.h"
 #include "core/scl_names.h"
+#include "core/type_classes.h"
 #include "export/export_util.h"
 #include "export/kiln_export.h"
 
@@ -538,16 +539,10 @@ bool CKiln_Export::Export_DataSets(const XmlNode& parent, CKiln_Main* pMain, CBa
     // not written as it would name it) is left out, and so is, as SCL has no
     // data set without members, one with nothing to write: the control
     // blocks that use it name no data set. Each is named, a member by its
-    // node's name as the file names nodes, then its data.
+    // own reference.
     const CString where = m_strNodePath + "." + name;
-    for (const auto& [member, cause] : leftOut) {
-        const CString doName = Attr(pMain, member, "sec:DARef.doName"), daName = Attr(pMain, member, "sec:DARef.daName");
-        CString label = DataRefLabel(doName, daName);
-        if (label.IsEmpty()) label = Attr(pMain, member, kiln::core::kRoleName);
-        const URI_Ref lnode = FirstMember(pMain, member, "sec:DARef.LNode");
-        if (lnode.IsSet()) label = kiln::core::NodeName(*pMain, lnode) + "." + label;
-        m_vLeftOut.push_back("数据集成员（" + cause + "）：" + where + ":" + label);
-    }
+    for (const auto& [member, cause] : leftOut)
+        m_vLeftOut.push_back("数据集成员（" + cause + "）：" + where + ":" + kiln::core::MemberReference(*pMain, member));
     if (rows.empty()) {
         m_vLeftOut.push_back("数据集（没有成员）：" + where);
         return true;

@@ -19,6 +19,7 @@
 
 #include "core/scl_names.h"
 #include "core/scl_value_types.h"
+#include "core/type_classes.h"
 
 namespace kiln::exporter {
 namespace {
@@ -365,12 +366,13 @@ public:
             return;
         lines.push_back(CString("不符合数据类型的数据集成员（fc不是其数据具有的功能约束）：") + CString(where + ":" + fc));
     }
-    // The data a member names, as the breach lines name it: "LN.DO.DA".
+    // The data a member names, as every line names a member: "LD/LN.DO.DA".
     static std::string MemberData(const pugi::xml_node& fcda) {
-        const std::string daName = fcda.attribute("daName").value();
-        return std::string(fcda.attribute("prefix").value()) + fcda.attribute("lnClass").value() +
-               fcda.attribute("lnInst").value() + "." + fcda.attribute("doName").value() +
-               (daName.empty() ? "" : "." + daName);
+        const std::string node = std::string(fcda.attribute("prefix").value()) + fcda.attribute("lnClass").value() +
+                                 fcda.attribute("lnInst").value();
+        return kiln::core::MemberReferenceText(fcda.attribute("ldInst").value(), node.c_str(),
+                                               fcda.attribute("doName").value(), fcda.attribute("daName").value())
+            .str();
     }
     // The members of each type the members' data was looked up in, by
     // element and name, the first of each (as a search of the type's

@@ -91,6 +91,20 @@ TEST_F(DeleteTest, TheQuestionAndItsAnswer) {
     app.Msg_OnAppCommandUpdate("ICD:Delete", &item);
     EXPECT_EQ(item.sText, "删除逻辑节点:[]LLN0[]");
 
+    // Data-set members of one DO of two devices' nodes are named apart, each
+    // by its own reference.
+    const URI_Ref ptocOfLd2 = MakeLNode(x.ld2, "", "PTOC", "1", 2, m.p1Ptoc);
+    for (const auto& [node, ord] : {std::pair{x.ptoc1, 3}, std::pair{ptocOfLd2, 4}}) {
+        const URI_Ref member = MakeUnder(x.dataSet, "sec:FCDA", "F", "sec:FCDA.DataSet", ord);
+        Link(member, "sec:DARef.LNode", node);
+        Set(member, "sec:DARef.doName", "Op");
+        Set(member, "sec:DARef.daName", "stVal");
+    }
+    ui.AnswerNo();
+    EXPECT_FALSE(app.Rsc_Delete(m.p1PtocOp, true));
+    const CString members = ui.LastOf(Enum_UiCall::FrameworkMessageBox)->sText;
+    EXPECT_GE(members.Find("、LD1/LLN0.dsAin:LD1/PTOC1.Op.stVal、LD1/LLN0.dsAin:LD2/PTOC1.Op.stVal"), 0) << members;
+
     ui.AnswerYes();
     EXPECT_TRUE(app.Rsc_Delete(x.ptoc1, true));
     EXPECT_FALSE(Alive(x.ptoc1) || Alive(x.doiOp) || Alive(x.daiStVal));

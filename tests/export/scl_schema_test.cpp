@@ -149,8 +149,8 @@ public:
 const RuleRow kRuleRows[] = {
     {"sound", [](SclRulesTest&, const CompleteIcd&) {}, {}},
     {"LD inst pattern", [](SclRulesTest& t, const CompleteIcd& c) { t.Set(c.ld, "cim:Naming.name", "保护1"); },
-     {"不符合SCL的LDevice（inst格式错误）：保护1", "不符合SCL的数据集成员（ldInst格式错误）：保护1/LLN0.dsPrt:PPTOC1.Op.stVal:保护1",
-      "不符合SCL的数据集成员（ldInst格式错误）：保护1/LLN0.dsPrt:MMXU1.A.phsA:保护1", "不符合SCL的ExtRef（ldInst格式错误）：保护1/MMXU1:保护1"}},
+     {"不符合SCL的LDevice（inst格式错误）：保护1", "不符合SCL的数据集成员（ldInst格式错误）：保护1/LLN0.dsPrt:保护1/PPTOC1.Op.stVal:保护1",
+      "不符合SCL的数据集成员（ldInst格式错误）：保护1/LLN0.dsPrt:保护1/MMXU1.A.phsA:保护1", "不符合SCL的ExtRef（ldInst格式错误）：保护1/MMXU1:保护1"}},
     {"LD inst twice",
      [](SclRulesTest& t, const CompleteIcd& c) {
          URI_Ref ld = t.MakeUnder(c.server, "sec:LDevice", "PROT", "sec:LDevice.Server", 2);
@@ -158,10 +158,10 @@ const RuleRow kRuleRows[] = {
      },
      {"不符合SCL的LDevice（inst在IED中重复）：PROT"}},
     {"LN prefix pattern", [](SclRulesTest& t, const CompleteIcd& c) { t.Set(c.ptoc, "sec:LNode.prefix", "1P"); },
-     {"不符合SCL的数据集成员（prefix格式错误）：PROT/LLN0.dsPrt:1PPTOC1.Op.stVal:1P", "不符合SCL的LN（前缀格式错误）：PROT/1PPTOC1",
+     {"不符合SCL的数据集成员（prefix格式错误）：PROT/LLN0.dsPrt:PROT/1PPTOC1.Op.stVal:1P", "不符合SCL的LN（前缀格式错误）：PROT/1PPTOC1",
       "不符合SCL的ExtRef（prefix格式错误）：PROT/MMXU1:1P"}},
     {"LN inst pattern", [](SclRulesTest& t, const CompleteIcd& c) { t.Set(c.mmxu, "sec:LNode.lnInst", "abc"); },
-     {"不符合SCL的数据集成员（lnInst格式错误）：PROT/LLN0.dsPrt:MMXUabc.A.phsA:abc", "不符合SCL的LN（inst格式错误）：PROT/MMXUabc"}},
+     {"不符合SCL的数据集成员（lnInst格式错误）：PROT/LLN0.dsPrt:PROT/MMXUabc.A.phsA:abc", "不符合SCL的LN（inst格式错误）：PROT/MMXUabc"}},
     {"LN class pattern",
      [](SclRulesTest& t, const CompleteIcd& c) {
          URI_Ref type = t.MakeLNodeType(c.pkg, "Ggio_X", 4);
@@ -211,8 +211,8 @@ const RuleRow kRuleRows[] = {
          t.Set(c.fcdaOp, "sec:FCDA.fc", EnumValue("FCType", "MX"));
          t.Set(c.fcdaA, "sec:FCDA.fc", EnumValue("FCType", "ST"));
      },
-     {"不符合数据类型的数据集成员（fc不是其数据具有的功能约束）：PROT/LLN0.dsPrt:PPTOC1.Op.stVal:MX",
-      "不符合数据类型的数据集成员（fc不是其数据具有的功能约束）：PROT/LLN0.dsPrt:MMXU1.A.phsA:ST"}},
+     {"不符合数据类型的数据集成员（fc不是其数据具有的功能约束）：PROT/LLN0.dsPrt:PROT/PPTOC1.Op.stVal:MX",
+      "不符合数据类型的数据集成员（fc不是其数据具有的功能约束）：PROT/LLN0.dsPrt:PROT/MMXU1.A.phsA:ST"}},
     {"a DA twice: a member's data is the first of the name",
      [](SclRulesTest& t, const CompleteIcd&) { t.MakeDA(t.m.p1Sps, "stVal", 3, "MX", "BOOLEAN"); },
      {"不符合SCL的DA（在DOType中重复）：P1_SPS.stVal"}},
@@ -287,7 +287,7 @@ const RuleRow kRuleRows[] = {
          t.Set(c.sgcb, "sec:SGCB.numOfSG", "0");
          t.Set(c.fcdaOp, "sec:FCDA.ix", "x");
      },
-     {"不符合SCL的数据集成员（ix取值错误）：PROT/LLN0.dsPrt:PPTOC1.Op.stVal:x", "不符合SCL的定值组控制块（numOfSGs取值错误）：PROT/LLN0.SGCB:0"}},
+     {"不符合SCL的数据集成员（ix取值错误）：PROT/LLN0.dsPrt:PROT/PPTOC1.Op.stVal:x", "不符合SCL的定值组控制块（numOfSGs取值错误）：PROT/LLN0.SGCB:0"}},
     {"setting groups of the values of types",
      [](SclRulesTest& t, const CompleteIcd&) {
          t.Set(t.MakeUnder(t.m.p1SpsStVal, "sec:Val", "", "sec:Val.BDA", 1), "sec:Val.sGroup", "-1");
@@ -298,14 +298,14 @@ const RuleRow kRuleRows[] = {
       "不符合SCL的值（BOOLEAN取值错误）：P1_SPS.stVal:", "不符合SCL的值（FLOAT32取值错误）：AnalogueValue.f:"}},
     {"member without a functional constraint",
      [](SclRulesTest& t, const CompleteIcd& c) { t.Set(c.fcdaOp, "sec:FCDA.fc", ""); },
-     {"不符合SCL的数据集成员（fc取值错误）：PROT/LLN0.dsPrt:PPTOC1.Op.stVal:"}},
+     {"不符合SCL的数据集成员（fc取值错误）：PROT/LLN0.dsPrt:PROT/PPTOC1.Op.stVal:"}},
     {"member naming a device of no IED",
      [](SclRulesTest& t, const CompleteIcd& c) {
          const URI_Ref far = t.MakeLDevice(t.DomainOf(c.ld), "FAR", 1);
          t.Doc().ClearLinks(c.fcdaA, "sec:DARef.LNode");
          t.Link(c.fcdaA, "sec:DARef.LNode", t.MakeLNode(far, "", "", "1", 1, c.mmxuT));
      },
-     {"不符合SCL的数据集成员（ldInst未指向IED中的LDevice）：PROT/LLN0.dsPrt:MMXU1.A.phsA:FAR"}},
+     {"不符合SCL的数据集成员（ldInst未指向IED中的LDevice）：PROT/LLN0.dsPrt:FAR/MMXU1.A.phsA:FAR"}},
     {"device without LLN0",
      [](SclRulesTest& t, const CompleteIcd& c) {
          const URI_Ref ld = t.MakeUnder(c.server, "sec:LDevice", "MEAS", "sec:LDevice.Server", 2);
@@ -331,8 +331,8 @@ const RuleRow kRuleRows[] = {
              t.Link(node, "sec:LNode.LNodeType", empty);
          }
      },
-     {"未导出数据集成员（LN类型中没有该DO）：PROT/LLN0.dsPrt:PPTOC1.Op.stVal",
-      "未导出数据集成员（LN类型中没有该DO）：PROT/LLN0.dsPrt:MMXU1.A.phsA",
+     {"未导出数据集成员（LN类型中没有该DO）：PROT/LLN0.dsPrt:PROT/PPTOC1.Op.stVal",
+      "未导出数据集成员（LN类型中没有该DO）：PROT/LLN0.dsPrt:PROT/MMXU1.A.phsA",
       "未导出数据集（没有成员）：PROT/LLN0.dsPrt", "未导出控制块的数据集引用（数据集未导出）：PROT/LLN0.brcbPrt:dsPrt",
       "未导出控制块的数据集引用（数据集未导出）：PROT/LLN0.lcbPrt:dsPrt", "未导出DOI（LN类型中没有该DO）：PROT/PPTOC1.Mod",
       "未导出外部输入量的源（LN类型中没有该DO）：PROT/MMXU1.Trip_In:Op.stVal",
@@ -408,7 +408,7 @@ const RuleRow kRuleRows[] = {
          t.Set(t.MakeUnder(t.m.ctlModel, "sec:EnumVal", "sbo3", "sec:EnumVal.EnumType"), "e301:OrdNaming.ord", "- 5");
      },
      // A DA without fc is no attribute a member or an input can name.
-     {"未导出数据集成员（DO类型中没有该DA）：PROT/LLN0.dsPrt:PPTOC1.Op.stVal",
+     {"未导出数据集成员（DO类型中没有该DA）：PROT/LLN0.dsPrt:PROT/PPTOC1.Op.stVal",
       "未导出外部输入量的源（DO类型中没有该DA）：PROT/MMXU1.Trip_In:Op.stVal",
       "不符合SCL的DO（transient取值错误）：PTOC_T.Str:maybe", "不符合SCL的DA（fc取值错误）：P1_SPS.stVal:",
       "不符合SCL的DA（bType取值错误）：P1_SPS.q:Quality2", "不符合SCL的DA（valKind取值错误）：P1_SPS.q:Fixed",
@@ -435,7 +435,7 @@ const RuleRow kRuleRows[] = {
          t.Set(c.extRef, "sec:DARef.daName", "stVal..q");
      },
      // References the node's type has no DO or DA for are left out and named.
-     {"未导出数据集成员（DO类型中没有该DA）：PROT/LLN0.dsPrt:MMXU1.A.phsA.x",
+     {"未导出数据集成员（DO类型中没有该DA）：PROT/LLN0.dsPrt:PROT/MMXU1.A.phsA.x",
       "未导出外部输入量的源（DO类型中没有该DA）：PROT/MMXU1.Trip_In:Op.x.y.stVal..q",
       "不符合SCL的报告控制块（rptID格式错误）：PROT/LLN0.brcbPrt:保护事件",
       "不符合SCL的报告控制块（bufTime取值错误）：PROT/LLN0.brcbPrt:1.5",
@@ -498,10 +498,10 @@ const RuleRow kRuleRows[] = {
          t.Set(member, "sec:DARef.doName", "Ind1");
          t.Set(member, "sec:FCDA.fc", EnumValue("FCType", "ST"));
      },
-     {"不符合SCL的数据集成员（ldInst格式错误）：PROT/LLN0.dsPrt:1PGgio_X7x.Ind1:保护2",
-      "不符合SCL的数据集成员（prefix格式错误）：PROT/LLN0.dsPrt:1PGgio_X7x.Ind1:1P",
-      "不符合SCL的数据集成员（lnClass格式错误）：PROT/LLN0.dsPrt:1PGgio_X7x.Ind1:Ggio_X",
-      "不符合SCL的数据集成员（lnInst格式错误）：PROT/LLN0.dsPrt:1PGgio_X7x.Ind1:7x",
+     {"不符合SCL的数据集成员（ldInst格式错误）：PROT/LLN0.dsPrt:保护2/1PGgio_X7x.Ind1:保护2",
+      "不符合SCL的数据集成员（prefix格式错误）：PROT/LLN0.dsPrt:保护2/1PGgio_X7x.Ind1:1P",
+      "不符合SCL的数据集成员（lnClass格式错误）：PROT/LLN0.dsPrt:保护2/1PGgio_X7x.Ind1:Ggio_X",
+      "不符合SCL的数据集成员（lnInst格式错误）：PROT/LLN0.dsPrt:保护2/1PGgio_X7x.Ind1:7x",
       "不符合SCL的日志控制块（ldInst格式错误）：PROT/LLN0.lcbPrt:保护2",
       "不符合SCL的日志控制块（prefix格式错误）：PROT/LLN0.lcbPrt:1P",
       "不符合SCL的日志控制块（lnClass格式错误）：PROT/LLN0.lcbPrt:Ggio_X",
@@ -545,11 +545,27 @@ const RuleRow kRuleRows[] = {
          const URI_Ref q1 = t.MakeLNode(c.ld, "Q1", "", "1", 5, classless);
          t.Set(q1, "cim:Naming.name", "Q1XSWI1");
          member(q1, "Pos", "stVal", 6);
+         // The same data of another device's node, and of nodes of two devices
+         // the model does not hold, each named by its own reference.
+         const URI_Ref meas = t.MakeUnder(c.server, "sec:LDevice", "MEAS", "sec:LDevice.Server", 2);
+         t.MakeLNode(meas, "", "", "", 1, c.lln0T);
+         member(t.MakeLNode(meas, "P", "", "1", 2, c.ptocT), "Str", "", 7);
+         int ord = 8;
+         for (const char* ld : {"FAR", "NEAR"}) {
+             const URI_Ref f = t.MakeUnder(c.dataSet, "sec:FCDA", "F", "sec:FCDA.DataSet", ord++);
+             for (const auto& [role, value] : {std::pair<const char*, const char*>{"sec:FCDA.ldInst", ld},
+                                               {"sec:FCDA.lnClass", "MMXU"}, {"sec:FCDA.lnInst", "1"},
+                                               {"sec:DARef.doName", "A"}, {"sec:DARef.daName", "phsA"}})
+                 t.Set(f, role, value);
+         }
      },
-     {"未导出数据集成员（LN类型中没有该DO）：PROT/LLN0.dsPrt:PPTOC1.Gone",
-      "未导出数据集成员（LN类型中没有该DO）：PROT/LLN0.dsPrt:PPTOC01.Gone",
-      "未导出数据集成员（DO未指定DOType）：PROT/LLN0.dsPrt:PPTOC1.Str",
-      "未导出数据集成员（LN类型未指定lnClass）：PROT/LLN0.dsPrt:Q1XSWI1.Pos.stVal",
+     {"未导出数据集成员（LN类型中没有该DO）：PROT/LLN0.dsPrt:PROT/PPTOC1.Gone",
+      "未导出数据集成员（LN类型中没有该DO）：PROT/LLN0.dsPrt:PROT/PPTOC01.Gone",
+      "未导出数据集成员（DO未指定DOType）：PROT/LLN0.dsPrt:PROT/PPTOC1.Str",
+      "未导出数据集成员（LN类型未指定lnClass）：PROT/LLN0.dsPrt:PROT/Q1XSWI1.Pos.stVal",
+      "未导出数据集成员（DO未指定DOType）：PROT/LLN0.dsPrt:MEAS/PPTOC1.Str",
+      "未导出数据集成员（未指向LNode）：PROT/LLN0.dsPrt:FAR/MMXU1.A.phsA",
+      "未导出数据集成员（未指向LNode）：PROT/LLN0.dsPrt:NEAR/MMXU1.A.phsA",
       "不符合SCL的LN（lnClass格式错误）：PROT/Q11", "不符合SCL的DO（type未指向DOType）：PTOC_T.Str",
       "不符合SCL的LNodeType（lnClass格式错误）：XSWI_T"}},
     {"block and log names outside the pattern and twice",

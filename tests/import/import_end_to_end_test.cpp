@@ -385,7 +385,7 @@ TEST_F(ImportEndToEnd, APastedDeviceNamesNoNodeOfTheIcdItCameFrom) {
             "\nanswer no\nanswer file " + out.string() + "\nrclick\nmenu \"生成 ICD 文件\"\n" + target +
             "\nanswer no\nrclick\nmenu \"检查ICD是否正确\"\n");
     ASSERT_EQ(status, 0) << text;
-    EXPECT_TRUE(Has(text, "文件导出成功！\n    未导出数据集成员（未指向LNode）：LD_2/LLN0.dsMeas:TotW\n")) << text;
+    EXPECT_TRUE(Has(text, "文件导出成功！\n    未导出数据集成员（未指向LNode）：LD_2/LLN0.dsMeas:MEAS/MMXU1.TotW\n")) << text;
     EXPECT_FALSE(Has(ReadAll(out), "ldInst=\"MEAS\"")) << ReadAll(out);
     EXPECT_TRUE(Has(ReadAll(ws / "document" / "Report.xml"),
                     "LD: LD_2的LNode: LLN0的DataSet: dsMeas的FCDA_1\" error=\" 未指定LNode ！\""));
