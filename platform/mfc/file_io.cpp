@@ -118,18 +118,18 @@ int OpenToRead(int dirfd, const std::string& path, std::string& reason) {
 }
 
 // Whether the open folder `dirfd` holds kiln's manifest, as the document
-// reads it: its prolog is read, piece by piece, up to the root's name, and
+// reads it: its prolog is read, chunk by chunk, up to the root's name, and
 // the rest is not read.
 bool HoldsManifest(int dirfd) {
     std::string reason;
     const int fd = dirfd < 0 ? -1 : OpenToRead(dirfd, kManifestFile, reason);
     if (fd < 0) return false;
     PrologReader prolog;
-    char piece[4096];
+    char chunk[4096];
     for (;;) {
-        const ssize_t n = ::read(fd, piece, sizeof piece);
+        const ssize_t n = ::read(fd, chunk, sizeof chunk);
         if (n < 0 && errno == EINTR) continue;
-        if (n <= 0 || !prolog.Read(std::string_view(piece, static_cast<size_t>(n)))) break;
+        if (n <= 0 || !prolog.Read(std::string_view(chunk, static_cast<size_t>(n)))) break;
     }
     ::close(fd);
     return prolog.Root() == kManifestRoot;
@@ -436,8 +436,8 @@ constexpr std::string_view kBom = "\xEF\xBB\xBF", kDoctype = "DOCTYPE";
 constexpr size_t kMaxRootName = 1024;
 }  // namespace
 
-bool PrologReader::Read(std::string_view piece) {
-    for (const char c : piece)
+bool PrologReader::Read(std::string_view chunk) {
+    for (const char c : chunk)
         if (!Step(c)) return false;
     return m_at != At::Done;
 }

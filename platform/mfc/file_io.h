@@ -157,8 +157,8 @@ inline constexpr const char* kLockFile = ".kiln.lock";
 inline constexpr const char* kManifestFile = "document.xml";
 inline constexpr const char* kManifestRoot = "KilnDocument";
 
-// Reads the prolog of an XML text up to its first element's name, piece by
-// piece, so that a file need not be read whole: a UTF-8 byte-order mark,
+// Reads the prolog of an XML text up to its first element's name, chunk by
+// chunk, so that a file need not be read whole: a UTF-8 byte-order mark,
 // then blanks, the XML declaration, processing instructions, comments and a
 // DOCTYPE (quoted strings, comments, processing instructions and
 // declarations inside it passed over), as XML lets them stand before the
@@ -166,9 +166,9 @@ inline constexpr const char* kManifestRoot = "KilnDocument";
 // section the DOCTYPE may not hold) leaves the text without a root for it.
 class PrologReader {
 public:
-    // Reads the next piece; false once the reading is over (the root's name
+    // Reads the next chunk; false once the reading is over (the root's name
     // read, or something else came), when more text changes nothing.
-    bool Read(std::string_view piece);
+    bool Read(std::string_view chunk);
     // The first element's name once read whole (a blank, "/" or ">" after
     // it); empty otherwise.
     const std::string& Root() const { return m_root; }
