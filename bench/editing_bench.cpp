@@ -56,20 +56,45 @@ void MakeDomain(CKiln_Main& app, const char* name, const char* typeName) {
     Require(app.Proc_Create_a_Domain_byType(name, type, name, DomainTypeDfn()), "domain");
 }
 
+// The ICD a deletion phase deletes, in a domain of its own: its IED's
+// server and its instance package.
+struct CDeletedIcd {
+    URI_Ref icd, server, pkg;
+};
+
+CDeletedIcd MakeDeletedIcd(CKiln_Main& app, const char* d) {
+    app.m_Doc.SetDomainPrefixDefault("kiln");
+    MakeDomain(app, d, "二次模型装置ICD包");
+    CDeletedIcd out;
+    out.icd = Make(app, d, "sec:ICD", "ICD");
+    URI_Ref ied = Under(app, out.icd, d, "sec:IED", "sec:IED.ICD", "IED");
+    out.server = Under(app, ied, d, "sec:Server", "sec:Server.IED", "S1");
+    out.pkg = Make(app, d, "sec:TypePackage", "ICDtypes");
+    app.DocMtd_Modify_attribute_value(out.pkg, "sec:TypePackage.isInstType", "true");
+    app.DocMtd_add_Association(out.pkg, "sec:TypePackage.ICD", out.icd);
+    return out;
+}
+
+// Deletes the ICD; the deletion is timed. At least `gone` resources go with
+// it, as `what` says.
+double TimedDelete(CKiln_Main& app, const URI_Ref& icd, int gone, const char* what) {
+    const int before = app.m_Doc.ResourceCount();
+    bool deleted = false;
+    const double start = CpuMs();
+    Counted([&] { deleted = app.Rsc_Delete(icd, false); });
+    Require(deleted, "delete the ICD");
+    const double ms = CpuMs() - start;
+    Require(app.m_Doc.ResourceCount() <= before - gone, what);
+    return ms;
+}
+
 // An ICD with `nodes` logical nodes over four logical devices; every node
 // of one of four types of the ICD's package, with four DOIs of three DAIs,
 // a data set of four FCDAs and a report control block. The deletion is timed.
 double DeleteIcd(int nodes) {
     CKiln_Main app;
-    app.m_Doc.SetDomainPrefixDefault("kiln");
     const char* d = "kiln.icd#";
-    MakeDomain(app, d, "二次模型装置ICD包");
-    URI_Ref icd = Make(app, d, "sec:ICD", "ICD");
-    URI_Ref ied = Under(app, icd, d, "sec:IED", "sec:IED.ICD", "IED");
-    URI_Ref server = Under(app, ied, d, "sec:Server", "sec:Server.IED", "S1");
-    URI_Ref pkg = Make(app, d, "sec:TypePackage", "ICDtypes");
-    app.DocMtd_Modify_attribute_value(pkg, "sec:TypePackage.isInstType", "true");
-    app.DocMtd_add_Association(pkg, "sec:TypePackage.ICD", icd);
+    const auto [icd, server, pkg] = MakeDeletedIcd(app, d);
     URI_Ref doType = Under(app, pkg, d, "sec:DOType", "sec:DOType.TypePackage", "SPS", 1);
     std::vector<URI_Ref> das;
     for (int a = 0; a < 3; ++a)
@@ -105,14 +130,7 @@ double DeleteIcd(int nodes) {
         for (int f = 0; f < 4; ++f) Under(app, ds, d, "sec:FCDA", "sec:FCDA.DataSet", "f", f + 1);
         Under(app, node, d, "sec:RCB", "sec:RCB.LNode", "rcb", 1);
     }
-    const int before = app.m_Doc.ResourceCount();
-    bool deleted = false;
-    const double start = CpuMs();
-    Counted([&] { deleted = app.Rsc_Delete(icd, false); });
-    Require(deleted, "delete the ICD");
-    const double ms = CpuMs() - start;
-    Require(app.m_Doc.ResourceCount() < before - nodes * 20, "the ICD's resources are gone");
-    return ms;
+    return TimedDelete(app, icd, nodes * 20 + 1, "the ICD's resources are gone");
 }
 
 // An ICD whose IED holds `devices` logical devices, each an LLN0 and a GGIO
@@ -120,15 +138,8 @@ double DeleteIcd(int nodes) {
 // sibling list across the IED's server, which goes with them.
 double DeleteIcdOfDevices(int devices) {
     CKiln_Main app;
-    app.m_Doc.SetDomainPrefixDefault("kiln");
     const char* d = "kiln.icd#";
-    MakeDomain(app, d, "二次模型装置ICD包");
-    URI_Ref icd = Make(app, d, "sec:ICD", "ICD");
-    URI_Ref ied = Under(app, icd, d, "sec:IED", "sec:IED.ICD", "IED");
-    URI_Ref server = Under(app, ied, d, "sec:Server", "sec:Server.IED", "S1");
-    URI_Ref pkg = Make(app, d, "sec:TypePackage", "ICDtypes");
-    app.DocMtd_Modify_attribute_value(pkg, "sec:TypePackage.isInstType", "true");
-    app.DocMtd_add_Association(pkg, "sec:TypePackage.ICD", icd);
+    const auto [icd, server, pkg] = MakeDeletedIcd(app, d);
     const URI_Ref lln0Type = Under(app, pkg, d, "sec:LNodeType", "sec:LNodeType.TypePackage", "LLN0", 1);
     const URI_Ref ggioType = Under(app, pkg, d, "sec:LNodeType", "sec:LNodeType.TypePackage", "GGIO", 2);
     for (int l = 0; l < devices; ++l) {
@@ -138,14 +149,7 @@ double DeleteIcdOfDevices(int devices) {
         URI_Ref ggio = Under(app, ld, d, "sec:LNode", "sec:LNode.LDevice", "GGIO1", 2);
         app.DocMtd_add_Association(ggio, "sec:LNode.LNodeType", ggioType);
     }
-    const int before = app.m_Doc.ResourceCount();
-    bool deleted = false;
-    const double start = CpuMs();
-    Counted([&] { deleted = app.Rsc_Delete(icd, false); });
-    Require(deleted, "delete the ICD");
-    const double ms = CpuMs() - start;
-    Require(app.m_Doc.ResourceCount() <= before - devices * 3, "the ICD's devices are gone");
-    return ms;
+    return TimedDelete(app, icd, devices * 3, "the ICD's devices are gone");
 }
 
 // One list of `members` logical nodes numbered in reverse with gaps; the
@@ -224,14 +228,19 @@ std::pair<CPasteIcd, CPasteIcd> MakePasteIcds(CKiln_Main& app) {
     return {MakePasteIcd(app, "kiln.icd#", "A"), MakePasteIcd(app, "kiln.icd#", "B")};
 }
 
-// Copies `copied` and pastes it onto `target`; the paste is timed.
-double TimedPaste(CKiln_Main& app, const URI_Ref& copied, const URI_Ref& target, const char* what) {
+// Copies `copied` and pastes it onto `target` (`what`); the paste is timed.
+// The package `pkg` then lists `types` types by `role`, as `copiedTypes` says.
+double TimedPaste(CKiln_Main& app, const URI_Ref& copied, const URI_Ref& target, const char* what, const URI_Ref& pkg,
+                  const char* role, int types, const char* copiedTypes) {
     app.Rsc_Copy(copied);
     bool pasted = false;
     const double start = CpuMs();
     Counted([&] { pasted = app.Rsc_Paste(target); });
     const double ms = CpuMs() - start;
     Require(pasted, what);
+    int listed = 0;
+    app.DocMtd_GetSeqNumber_byAsso(pkg, role, &listed);
+    Require(listed == types, copiedTypes);
     return ms;
 }
 
@@ -269,11 +278,8 @@ double PasteLd(int nodes) {
         URI_Ref node = Under(app, from.ld, d, "sec:LNode", "sec:LNode.LDevice", "GGIO" + std::to_string(n + 1), n + 1);
         app.DocMtd_add_Association(node, "sec:LNode.LNodeType", type);
     }
-    const double ms = TimedPaste(app, from.ld, into.ld, "paste the device");
-    int types = 0;
-    app.DocMtd_GetSeqNumber_byAsso(into.pkg, "sec:TypePackage.LNodeTypes", &types);
-    Require(types == nodes, "every LN type copied");
-    return ms;
+    return TimedPaste(app, from.ld, into.ld, "paste the device", into.pkg, "sec:TypePackage.LNodeTypes", nodes,
+                      "every LN type copied");
 }
 
 // ICD:Copy + ICD:Paste of an LN type of `dos` DOs, each of a DO type of its
@@ -297,11 +303,8 @@ double PasteLnType(int dos) {
         URI_Ref dobj = Under(app, big, d, "sec:DO", "sec:DO.LNodeType", "D" + std::to_string(n + 1), n + 1);
         app.DocMtd_add_Association(dobj, "sec:DO.DefinedBy_DOType", doType);
     }
-    const double ms = TimedPaste(app, big, into.pkg, "paste the LN type");
-    int types = 0;
-    app.DocMtd_GetSeqNumber_byAsso(into.pkg, "sec:TypePackage.DOTypes", &types);
-    Require(types == dos + 1, "every DO type copied");
-    return ms;
+    return TimedPaste(app, big, into.pkg, "paste the LN type", into.pkg, "sec:TypePackage.DOTypes", dos + 1,
+                      "every DO type copied");
 }
 
 // Times the small model, its double and, for the record, its fourfold; the

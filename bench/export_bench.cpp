@@ -63,10 +63,40 @@ public:
         std::fprintf(stderr, "failed: %s: %s\n", what, m_app.LastDocError().GetString());
         std::exit(1);
     }
+    // An ICD `name` whose IED TEMPLATE has one server, and its instance
+    // package `pkgName`.
+    struct Icd {
+        URI_Ref icd, server, pkg;
+    };
+    Icd AddIcd(const CString& dom, const CString& name, const CString& pkgName) {
+        Icd out;
+        out.icd = Add(dom, "sec:ICD", name, 0, nullptr, URI_Ref());
+        URI_Ref ied = Add(dom, "sec:IED", "TEMPLATE", 0, "sec:IED.ICD", out.icd);
+        out.server = Add(dom, "sec:Server", "IED_Server", 0, "sec:Server.IED", ied);
+        out.pkg = Add(dom, "sec:TypePackage", pkgName, 0, "sec:TypePackage.ICD", out.icd);
+        Set(out.pkg, "sec:TypePackage.isInstType", "true");
+        return out;
+    }
 
 private:
     CKiln_Main& m_app;
 };
+
+// The ICD template the export command writes into.
+void LoadIcdTemplate(Builder& b, CBase_XML& xml) {
+    const std::string tmpl = std::string(KILN_SOURCE_DIR) + "/Template/ICD_Template.xml";
+    b.Check(xml.Load(tmpl.c_str()) && xml.Set_Default_NameSpase(kiln::exporter::kSclNamespace), "template");
+}
+
+// The export's writers as the command runs them: the IED of `icd`, then its
+// data-type templates.
+void WriteIcd(Builder& b, CKiln_Main& app, CBase_XML& xml, const URI_Ref& icd) {
+    CKiln_Export exporter;
+    b.Check(exporter.Export_ICD_IED(&app, xml, icd, false), "IED");
+    b.Check(exporter.Export_ICD_TypePackages(xml.Get_NodePtr(xml.GetDocumentElement(), "DataTypeTemplates"), &app, xml,
+                                             icd),
+            "templates");
+}
 
 // The domain of an ICD in a fresh document.
 CString IcdDomain(CKiln_Main& app) {
@@ -84,11 +114,7 @@ double WideCheck(int n, size_t& breaches, size_t& members) {
     Builder b(app);
     const CString dom = IcdDomain(app);
     const CString ns = CString(kiln::cim::kModelNamespace) + "#";
-    URI_Ref icd = b.Add(dom, "sec:ICD", "Wide_Ver1_Rev1", 0, nullptr, URI_Ref());
-    URI_Ref ied = b.Add(dom, "sec:IED", "TEMPLATE", 0, "sec:IED.ICD", icd);
-    URI_Ref server = b.Add(dom, "sec:Server", "IED_Server", 0, "sec:Server.IED", ied);
-    URI_Ref pkg = b.Add(dom, "sec:TypePackage", "WidePkg", 0, "sec:TypePackage.ICD", icd);
-    b.Set(pkg, "sec:TypePackage.isInstType", "true");
+    const auto [icd, server, pkg] = b.AddIcd(dom, "Wide_Ver1_Rev1", "WidePkg");
     URI_Ref doType = b.Add(dom, "sec:DOType", "Wide_SPS", 1, "sec:DOType.TypePackage", pkg);
     URI_Ref da = b.Add(dom, "sec:DA", "stVal", 1, "sec:DA.MemberOf_DOType", doType);
     b.Set(da, "sec:DA.fc_0", ns + "FCType.ST");
@@ -115,13 +141,8 @@ double WideCheck(int n, size_t& breaches, size_t& members) {
         b.Set(fcda, "sec:FCDA.fc", ns + "FCType.ST");
     }
     CBase_XML xml;
-    const std::string tmpl = std::string(KILN_SOURCE_DIR) + "/Template/ICD_Template.xml";
-    b.Check(xml.Load(tmpl.c_str()) && xml.Set_Default_NameSpase(kiln::exporter::kSclNamespace), "template");
-    CKiln_Export exporter;
-    b.Check(exporter.Export_ICD_IED(&app, xml, icd, false), "IED");
-    b.Check(exporter.Export_ICD_TypePackages(xml.Get_NodePtr(xml.GetDocumentElement(), "DataTypeTemplates"), &app,
-                                             xml, icd),
-            "templates");
+    LoadIcdTemplate(b, xml);
+    WriteIcd(b, app, xml, icd);
     members = xml.GetDocumentElement().PugiNode().select_nodes("//FCDA").size();
     const double start = kiln::bench::CpuSeconds();
     kiln::bench::Counted(
@@ -167,11 +188,7 @@ int main(int argc, char** argv) {
     const CString dom = IcdDomain(app);
 
     const Clock::time_point buildStart = Clock::now();
-    URI_Ref icd = b.Add(dom, "sec:ICD", "Bench_Ver1_Rev1", 0, nullptr, URI_Ref());
-    URI_Ref ied = b.Add(dom, "sec:IED", "TEMPLATE", 0, "sec:IED.ICD", icd);
-    URI_Ref server = b.Add(dom, "sec:Server", "IED_Server", 0, "sec:Server.IED", ied);
-    URI_Ref pkg = b.Add(dom, "sec:TypePackage", "BenchPkg", 0, "sec:TypePackage.ICD", icd);
-    b.Set(pkg, "sec:TypePackage.isInstType", "true");
+    const auto [icd, server, pkg] = b.AddIcd(dom, "Bench_Ver1_Rev1", "BenchPkg");
 
     // 30 DO types of 14 DAs, 50 LN types of 12 DOs.
     constexpr int kDAs = 14, kDOs = 12, kValued = 3;
@@ -252,16 +269,11 @@ int main(int argc, char** argv) {
 
     // The export as the command runs it, without the questions and the dialog.
     CBase_XML xml;
-    const std::string tmpl = std::string(KILN_SOURCE_DIR) + "/Template/ICD_Template.xml";
-    b.Check(xml.Load(tmpl.c_str()) && xml.Set_Default_NameSpase(kiln::exporter::kSclNamespace), "template");
+    LoadIcdTemplate(b, xml);
     const Clock::time_point exportStart = Clock::now();
     double writeSeconds = 0;
     kiln::bench::Counted([&] {
-        CKiln_Export exporter;
-        b.Check(exporter.Export_ICD_IED(&app, xml, icd, false), "IED");
-        b.Check(exporter.Export_ICD_TypePackages(xml.Get_NodePtr(xml.GetDocumentElement(), "DataTypeTemplates"),
-                                                 &app, xml, icd),
-                "templates");
+        WriteIcd(b, app, xml, icd);
         writeSeconds = Seconds(exportStart);
         b.Check(xml.SaveAs(out.c_str(), true), "save");
     });

@@ -44,11 +44,13 @@ struct Model {
     URI_Ref icd, itb, m2i;
 };
 
-// The ICD, its table and its mapping with n items, in a workspace whose
-// template folder holds the project's templates. `wide`: one node, whose
-// type holds n data objects, each the target of one item (else a node for
-// every 16 items, on a type of 16 data objects).
-Model Build(CKiln_Main& app, int n, bool wide = false) {
+// The ICD, its table and its mapping with n items, in a document of the
+// workspace `ws`, whose template folder holds the project's templates.
+// `wide`: one node, whose type holds n data objects, each the target of one
+// item (else a node for every 16 items, on a type of 16 data objects).
+Model Build(CKiln_Main& app, const std::string& ws, int n, bool wide = false) {
+    app.m_Doc.SetDomainPrefixDefault("kiln");
+    app.m_Doc.SetDocPath((ws + "/document").c_str());
     const CString ns = CString(kiln::cim::kModelNamespace) + "#";
     const CString dom = AddIcdDomain(app);
     Model m;
@@ -187,9 +189,7 @@ int main(int argc, char** argv) {
     CUiServicesScope scope(&ui);
     if (phase && WideKind(argv[2]) >= 0) {
         CKiln_Main app;
-        app.m_Doc.SetDomainPrefixDefault("kiln");
-        app.m_Doc.SetDocPath((ws + "/document").c_str());
-        const Model m = Build(app, std::max(10, std::atoi(argv[3])), true);
+        const Model m = Build(app, ws, std::max(10, std::atoi(argv[3])), true);
         double seconds = 1e300;
         RunWide(app, ui, m, WideKind(argv[2]), ws + "/wide", seconds);
         return 0;
@@ -197,9 +197,7 @@ int main(int argc, char** argv) {
     if (phase) {
         const bool itb = std::strcmp(argv[2], "itb") == 0;
         CKiln_Main app;
-        app.m_Doc.SetDomainPrefixDefault("kiln");
-        app.m_Doc.SetDocPath((ws + "/document").c_str());
-        const Model m = Build(app, std::max(10, std::atoi(argv[3])));
+        const Model m = Build(app, ws, std::max(10, std::atoi(argv[3])));
         ui.path = (ws + (itb ? "/bench.itb" : "/bench.m2i")).c_str();
         double seconds = 1e300;
         Time(seconds, [&] { return itb ? app.Rsc_ITB_Export(m.itb) : app.Rsc_M2I_Export(m.m2i); });
@@ -211,11 +209,7 @@ int main(int argc, char** argv) {
     const int sizes[2] = {10000, 20000};
     CKiln_Main apps[2];
     Model models[2];
-    for (int k = 0; k < 2; ++k) {
-        apps[k].m_Doc.SetDomainPrefixDefault("kiln");
-        apps[k].m_Doc.SetDocPath((ws + "/document").c_str());
-        models[k] = Build(apps[k], sizes[k]);
-    }
+    for (int k = 0; k < 2; ++k) models[k] = Build(apps[k], ws, sizes[k]);
     double itb[2] = {1e300, 1e300}, m2i[2] = {1e300, 1e300};
     for (long long r = 0; r < runs; ++r) {
         for (int k = 0; k < 2; ++k) {
@@ -245,11 +239,7 @@ int main(int argc, char** argv) {
     // one node's type, looked up by name among the type's n objects.
     Model wide[2];
     CKiln_Main wideApps[2];
-    for (int k = 0; k < 2; ++k) {
-        wideApps[k].m_Doc.SetDomainPrefixDefault("kiln");
-        wideApps[k].m_Doc.SetDocPath((ws + "/document").c_str());
-        wide[k] = Build(wideApps[k], sizes[k], true);
-    }
+    for (int k = 0; k < 2; ++k) wide[k] = Build(wideApps[k], ws, sizes[k], true);
     for (int kind = 0; kind < 3; ++kind) {
         double t[2] = {1e300, 1e300};
         for (long long r = 0; r < runs; ++r)

@@ -774,14 +774,15 @@ bool FieldChange::NodeNamePart(bool prefix, const CString& text) {
 // renamed, it keeps the prefix and instance it holds.
 bool FieldChange::NodeName(const CString& prefix, const CString& inst) {
     const CString lnClass = kiln::editing::LnClassOfNode(m_app, m_rsc);
+    const bool lln0 = lnClass == "LLN0";
     const URI_Ref ld = m_app.DocMtd_getFirstUri_ofAsso(m_rsc, "sec:LNode.LDevice");
-    if (lnClass != "LLN0" && kiln::core::CNodeInstances(m_app, ld, lnClass, m_rsc).Taken(prefix, inst)) {
+    if (!lln0 && kiln::core::CNodeInstances(m_app, ld, lnClass, m_rsc).Taken(prefix, inst)) {
         Notice("逻辑装置中已经存在名为" + prefix + lnClass + inst + "的逻辑节点，不能修改！");
         return false;
     }
     // The field edited is stored by the host.
-    if (m_field != "sec:LNode.prefix" && lnClass != "LLN0") Put(m_rsc, "sec:LNode.prefix", prefix);
-    if (m_field != "sec:LNode.lnInst" && lnClass != "LLN0") Put(m_rsc, "sec:LNode.lnInst", inst);
+    if (!lln0 && m_field != "sec:LNode.prefix") Put(m_rsc, "sec:LNode.prefix", prefix);
+    if (!lln0 && m_field != "sec:LNode.lnInst") Put(m_rsc, "sec:LNode.lnInst", inst);
     Put(m_rsc, kRoleName, kiln::core::NodeNameText(prefix, lnClass, inst));
     Refresh(3);
     return true;
