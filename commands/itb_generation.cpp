@@ -8,7 +8,6 @@
 // Only the rows chosen are mapped, whatever their ids. An item whose name
 // is no valid DO name, or one that a DO of the type already has, gets no DO
 // and no mapping and is named in a message.
-#include <algorithm>
 #include <iterator>
 #include <string>
 #include <string_view>

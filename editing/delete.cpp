@@ -172,9 +172,10 @@ public:
     CSiblingGaps& operator=(const CSiblingGaps&) = delete;
 
     // Notes the list the resource leaves, before it is deleted.
-    static void Leaves(CKiln_Main& app, const URI_Ref& rsc) {
+    static void Leaves(const URI_Ref& rsc) {
         const kiln::editing::CSiblingRow* row = kiln::editing::FindSiblingRow(rsc.sClass);
         if (!s_open || !row) return;
+        CKiln_Main& app = s_open->m_app;
         const URI_Ref owner = app.DocMtd_getFirstUri_ofAsso(rsc, row->ownerAsso);
         Note(owner, row->siblingPath ? CString(row->siblingPath) : app.DocMtd_GetReverseAsso(row->ownerAsso),
              rsc.sClass);
@@ -307,7 +308,7 @@ private:
         if (rsc.sClass == "sec:Log") ForgetLog(rsc);
         const std::vector<URI_Ref> namers = rsc.sClass == "sec:LNode" ? NamersOfNode(rsc) : std::vector<URI_Ref>();
         // The others close the gap when the deletion ends.
-        if (!gapNoted) CSiblingGaps::Leaves(m_app, rsc);
+        if (!gapNoted) CSiblingGaps::Leaves(rsc);
         const URI_Ref valueOwner = rsc.sClass == "sec:Val" ? kiln::core::ValOwner(m_app, rsc) : URI_Ref();
         if (!m_app.DocMtd_delete_a_Rsc(rsc)) {
             _AfxMessageBox("删除资源时发生错误！", MB_OK, "", nullptr);

@@ -143,11 +143,10 @@ bool CKiln_Main::Rsc_ITB_Export(URI_Ref itb) {
     if (rules.MetItemWithoutId()) {
         const std::map<CString, URI_Ref> byKey = kiln::core::InfoItemsByKey(*this, itb);
         for (const URI_Ref& item : items) {
-            const CString key = kiln::core::InfoItemKey(*this, item);
+            const CString id = Attr(this, item, "sec:InfoItem.id");
+            const CString key = kiln::core::InfoItemKey(*this, item, id);
             const URI_Ref other = kiln::core::OtherItemOfKey(byKey, key, item);
-            if (other.IsEmpty() ||
-                (Attr(this, item, "sec:InfoItem.id") == key && Attr(this, other, "sec:InfoItem.id") == key))
-                continue;
+            if (other.IsEmpty() || (id == key && Attr(this, other, "sec:InfoItem.id") == key)) continue;
             breaches.push_back("M2I中标识相同的信息条目（标识: " + key + "，与" + Attr(this, other, kRoleName) +
                                "相同，其映射条目不能导出）：" + Attr(this, item, kRoleName));
         }

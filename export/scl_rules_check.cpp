@@ -350,15 +350,14 @@ public:
             member = "SDO";
             at = dot + 1;
         }
-        std::set<std::string> held;
-        if (daName.empty()) {
-            held = ConstraintsOf(data);
-        } else {
+        std::set<std::string> daConstraint;
+        if (!daName.empty()) {
             const std::string_view first =
                 std::string_view(daName).substr(0, std::min(daName.find('.'), daName.find('(')));
             const pugi::xml_node da = Named(data, "DA", first);
-            if (da) held.insert(std::string(SclCollapsed(da.attribute("fc").value())));
+            if (da) daConstraint.insert(std::string(SclCollapsed(da.attribute("fc").value())));
         }
+        const std::set<std::string>& held = daName.empty() ? ConstraintsOf(data) : daConstraint;
         // An fc outside SCL's list, the member's or a DA's, is named by its own rule.
         const std::string fc(SclCollapsed(fcda.attribute("fc").value()));
         if (!IsSclFc(fc) || held.empty() || held.count(fc) ||

@@ -133,6 +133,11 @@ TEST_F(DeleteTest, TheRemainingSiblingsKeepContiguousNumbers) {
     EXPECT_TRUE(Alive(ld));
     EXPECT_FALSE(Alive(nodes[0]));
     EXPECT_EQ(Ords({nodes[2], nodes[3], nodes[4]}), (std::vector<int>{1, 2, 3}));
+
+    // Several deleted at once: the survivors numbered 1..n when the last went.
+    nodes.push_back(MakeLNode(ld, "", "N", "6", 4));
+    EXPECT_TRUE(app.Rsc_DeleteEach({nodes[2], nodes[4]}));
+    EXPECT_EQ(Ords({nodes[3], nodes[5]}), (std::vector<int>{1, 2}));
 }
 
 TEST_F(DeleteTest, AFailedRemovalIsReportedAndCountsAsFailure) {
