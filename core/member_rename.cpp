@@ -195,17 +195,17 @@ void MemberTexts::Add(const URI_Ref& node, const URI_Ref& rsc, const char* role,
 }
 
 std::vector<CTextEdit> MemberTexts::Edits(const URI_Ref& member, const CString& oldName, const CString& newName) {
+    m_pending.clear();
     if (oldName.IsEmpty() || oldName == newName || member.IsEmpty()) return {};
     if (member.sClass != "sec:DO") return CCarry(m_app, m_names, member, newName).Run();
     if (!m_read) Read();
     // Only a text that begins with the DO's name can name it; each is
     // resolved through its node's types as a whole walk would resolve it.
     std::vector<CTextEdit> edits;
-    std::set<std::string> seen;
-    m_pending.clear();
-    CCarry carry(m_app, m_names, member, newName);
     const auto found = m_texts.find(oldName.str());
     if (found == m_texts.end()) return edits;
+    std::set<std::string> seen;
+    CCarry carry(m_app, m_names, member, newName);
     for (const Text& t : found->second) {
         if (!seen.insert(t.rsc.sUri + '|' + t.role).second) continue;
         auto [chain, added] = m_chains.try_emplace(t.node.sUri);

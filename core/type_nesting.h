@@ -34,8 +34,7 @@ struct TypePath : std::set<std::string> {
 };
 
 // Counts one entry of the walk: false once it has reached kTypeEntryBudget.
-inline bool TakeTypeEntry(size_t& entries) { return ++entries <= kTypeEntryBudget; }
-inline bool TakeTypeEntry(TypePath& onPath) { return TakeTypeEntry(onPath.entries); }
+inline bool TakeTypeEntry(TypePath& onPath) { return ++onPath.entries <= kTypeEntryBudget; }
 
 // Counts the member whose type this is as an entry, and enters the type into
 // `onPath`: false, and nothing entered, for a member without a type, for a

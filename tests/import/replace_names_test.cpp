@@ -266,8 +266,8 @@ TEST_F(ReplaceNamesTest, NamesSclDoesNotHoldAreNotGivenAndNamedOnce) {
 // An entry's class ("type") limits what it renames; an entry of a class no
 // pair renames, and a second pair of one old name for a class it already
 // has, are named and change nothing. One old name may have a pair for each
-// of two classes. Elements of another namespace, wherever the run meets
-// them, are named and not read.
+// of two classes; a name one pair gave is taken for the next. Elements of
+// another namespace, wherever the run meets them, are named and not read.
 TEST_F(ReplaceNamesTest, AnEntryRenamesOnlyItsClassAndASecondPairIsNamed) {
     ASSERT_TRUE(Replace(imported,
                         "</DataTypeTemplates><o:DataTypeTemplates xmlns:o=\"urn:other\"><Name name=\"PT\" "
@@ -279,6 +279,7 @@ TEST_F(ReplaceNamesTest, AnEntryRenamesOnlyItsClassAndASecondPairIsNamed) {
                         "<Name name=\"Op\" type=\"sec:DOI\" changeto=\"OpX\"/>\n"
                         "<Name name=\"Op\" changeto=\"OpA\"/>\n"
                         "<Name name=\"Op\" type=\"sec:DO\" changeto=\"OpB\"/>\n"
+                        "<Name name=\"Str\" type=\"sec:DO\" changeto=\"OpA\"/>\n"
                         "<Name name=\"PT\" type=\"sec:LNode\" changeto=\"PTX\"/>\n"
                         "<Name name=\"PT\" type=\"sec:LNodeType\" changeto=\"PT_A\"/>\n"
                         // Entries of another namespace are not read.
@@ -293,7 +294,8 @@ TEST_F(ReplaceNamesTest, AnEntryRenamesOnlyItsClassAndASecondPairIsNamed) {
                                              "名称PROT未替换为MEAS：文件中已有该名称的替换名BAY1！\n"
                                              "名称Op未替换为OpX：类型sec:DOI的名称不能替换！\n"
                                              "名称Op未替换为OpB：文件中已有该名称的替换名OpA！\n"
-                                             "元素Name未导入（changeto=“E”，name为空）",
+                                             "元素Name未导入（changeto=“E”，name为空）\n"
+                                             "名称Str未替换为OpA：LN类型中已经存在名为OpA的DO，不能修改！",
                                              Done()}));
     // The DO Str, the device, the node, the type, the DO Op and its DOI.
     EXPECT_EQ((std::vector<CString>{Name(Member(ptType, "sec:LNodeType.DOs", "Str")), Name(ld), Name(ptoc1),
