@@ -898,12 +898,11 @@ void FieldChange::ClearWhatTheNodeLacks(const CString& doName, bool doToo) {
     const CString daName = Get(m_rsc, "sec:DARef.daName");
     CString why, cleared;
     if (doToo && !doName.IsEmpty() && !NodeHoldsDo(doName)) {
-        why = "逻辑节点" + kiln::core::NodeName(m_app, m_app.DocMtd_getFirstUri_ofAsso(m_rsc, "sec:DARef.LNode")) +
-              "的类型中没有" + doName;
+        why = kiln::views::NodeTypeLacksText(m_app, m_app.DocMtd_getFirstUri_ofAsso(m_rsc, "sec:DARef.LNode"), doName);
         cleared = "DO: " + doName + (daName.IsEmpty() ? CString() : "和DA: " + daName);
         Put(m_rsc, "sec:DARef.doName", "");
     } else if (!DoHoldsDaName(doName, daName)) {
-        why = "DO: " + doName + "的类型中没有" + daName;
+        why = kiln::views::DoTypeLacksText(doName, daName);
         cleared = "DA: " + daName;
     } else {
         return;

@@ -33,9 +33,6 @@ void NoValue(const CString& path, const CString& why) {
     _AfxMessageBox("不能创建“" + path + "”的值：" + why + "！", MB_OK, "", nullptr);
 }
 
-CString NodeTypeLacks(CKiln_Main& app, const URI_Ref& lnode, const CString& doName) {
-    return "逻辑节点" + kiln::core::NodeName(app, lnode) + "的类型中没有" + doName;
-}
 
 }  // namespace
 
@@ -82,7 +79,7 @@ CString DaPathFault(CKiln_Main& app, URI_Ref dataObject, const CString& doName, 
         const std::string head = plain.substr(0, end);
         const bool found =
             std::any_of(held.begin(), held.end(), [&](const std::string& p) { return p == head || below(p, head); });
-        if (!found || end == std::string::npos) return "DO: " + doName + "的类型中没有" + CString(head);
+        if (!found || end == std::string::npos) return kiln::views::DoTypeLacksText(doName, CString(head));
     }
 }
 
@@ -134,7 +131,7 @@ bool MakeDAI(CKiln_Main& app, CBase_Cmd* view, const DaiOwner& owner, const CStr
         const CString head = owner.doName + ".";
         const bool withDo = field.Left(head.GetLength()) == head;
         NoValue(field, dataObject.IsEmpty()
-                           ? NodeTypeLacks(app, lnode, owner.doName)
+                           ? kiln::views::NodeTypeLacksText(app, lnode, owner.doName)
                            : DaPathFault(app, dataObject, owner.doName, withDo ? head : CString(),
                                          withDo ? field.Mid(head.GetLength()) : field));
         return false;
@@ -194,7 +191,7 @@ std::optional<bool> OnDemandDOI(CKiln_Main& app, CBase_Cmd* view, const Struct_E
         if (found.IsSet()) break;
     }
     if (found.IsEmpty()) {
-        NoValue(path, NodeTypeLacks(app, lnode, doName));
+        NoValue(path, kiln::views::NodeTypeLacksText(app, lnode, doName));
         return false;
     }
     // The node may hold the instance already: it is used, never doubled.

@@ -133,8 +133,16 @@ URI_Ref PropertyAttribute(CKiln_Main& app, const URI_Ref& item, const kiln::core
 
 }  // namespace
 
+CString DoTypeLacksText(const CString& doName, const CString& attribute) {
+    return "DO: " + doName + "的类型中没有" + attribute;
+}
+
+CString NodeTypeLacksText(CKiln_Main& app, const URI_Ref& lnode, const CString& doName) {
+    return "逻辑节点" + kiln::core::NodeName(app, lnode) + "的类型中没有" + doName;
+}
+
 CString LackingAttributeText(const CString& doName, const CString& attribute) {
-    return "DO: " + doName + "的类型中没有" + attribute + "，不能修改！";
+    return DoTypeLacksText(doName, attribute) + "，不能修改！";
 }
 
 CString MapItemPropertyRefusal(CKiln_Main& app, const URI_Ref& item, const CString& field) {

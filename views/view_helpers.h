@@ -52,6 +52,10 @@ void ShareSdiParts(CKiln_Main& app, const URI_Ref& dai, const CString& field, co
 
 // The refusal of an attribute the type of the DO `doName` lacks.
 CString LackingAttributeText(const CString& doName, const CString& attribute);
+// What a type lacks, as the refusals and notices say it: "DO: Pos的类型中没有q"
+// and "逻辑节点PTOC1的类型中没有Op".
+CString DoTypeLacksText(const CString& doName, const CString& attribute);
+CString NodeTypeLacksText(CKiln_Main& app, const URI_Ref& lnode, const CString& doName);
 
 // A property of a mapping item (units, range, step, dU, time) is held by an
 // attribute of its data object; the message that refuses one its target
