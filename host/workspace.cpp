@@ -378,8 +378,8 @@ bool InsideWorkspaceAt(int fd, bool isRoot, const fs::path& root, const std::str
         }
         const int up = ::openat(at, "..", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
         struct stat here {}, above {};
-        const bool top = up < 0 || ::fstat(at, &here) != 0 || ::fstat(up, &above) != 0 ||
-                         (here.st_dev == above.st_dev && here.st_ino == above.st_ino);
+        const bool top =
+            up < 0 || ::fstat(at, &here) != 0 || ::fstat(up, &above) != 0 || kiln::file::SameFile(here, above);
         if (top && up >= 0) ::close(up);
         at = top ? -1 : up;
     }

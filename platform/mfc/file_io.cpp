@@ -21,9 +21,9 @@ int OpenFolderOf(const std::string& path, std::string& name) {
     return ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
 }
 
-namespace {
-
 bool SameFile(const struct stat& a, const struct stat& b) { return a.st_dev == b.st_dev && a.st_ino == b.st_ino; }
+
+namespace {
 
 // Opens an entry of `dirfd` to lock it, whatever its permissions let this
 // user open it for; -1 when it cannot be opened or is a link.
@@ -578,10 +578,8 @@ FolderMark WorkspaceFolderAt(int dirfd, const std::string& named) {
     // folder above it, and from the folder its path names above it.
     struct stat self {};
     if (::fstat(dirfd, &self) != 0) return mark;
-    const size_t slash = named.rfind('/');
-    const std::string above = slash == std::string::npos ? "." : slash == 0 ? "/" : named.substr(0, slash);
-    for (const int up : {::openat(dirfd, "..", O_RDONLY | O_DIRECTORY | O_CLOEXEC),
-                         ::open(above.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)}) {
+    std::string name;
+    for (const int up : {::openat(dirfd, "..", O_RDONLY | O_DIRECTORY | O_CLOEXEC), OpenFolderOf(named, name)}) {
         const FdHold closing(up);
         struct stat tmpl {};
         if (mark || up < 0 || ::fstatat(up, kTemplateFolder, &tmpl, 0) != 0 || !SameFile(tmpl, self) ||

@@ -3,6 +3,7 @@
 // so that a reader sees the old file or the new one, never a part of either.
 #pragma once
 
+#include <sys/stat.h>
 #include <sys/types.h>
 #include <unistd.h>
 
@@ -246,6 +247,8 @@ bool SyncFolder(int dirfd);
 // Whether the name `name` in the open folder `dirfd` (a link not followed)
 // still leads to the file open as `fd`.
 bool NameLeadsTo(int dirfd, const std::string& name, int fd);
+// Whether the two statuses are of one file (its device and inode).
+bool SameFile(const struct stat& a, const struct stat& b);
 
 // Closes a descriptor when it goes (none for -1), unless it was taken.
 class FdHold {
