@@ -415,10 +415,9 @@ bool MakeWorkspace(int rootFd, const fs::path& root, bool hadLockFile, const Ins
     }
     // Every workspace's template folder holds all the templates, by which it
     // is known wherever it is reached (see kiln::file::WorkspaceFolderAt).
-    std::vector<std::string> lacking;
-    for (const char* file : kiln::file::kTemplateFiles)
-        if (struct stat st {}; ::stat((from / file).c_str(), &st) != 0 || !S_ISREG(st.st_mode))
-            lacking.emplace_back(file);
+    const int fromFd = ::open(from.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const kiln::file::FdHold closingFrom(fromFd);
+    const std::vector<std::string> lacking = kiln::file::TemplatesLacking(fromFd);
     const size_t lacks = lacking.size();
     if (lacks > 0) {
         error = "the installation's template folder " + from.string() + " lacks " + (lacks > 1 ? "the templates " : "the template ") +

@@ -553,6 +553,13 @@ std::string Listed(const std::vector<std::string>& names) {
     return text;
 }
 
+std::vector<std::string> TemplatesLacking(int dirfd) {
+    std::vector<std::string> lacking;
+    for (const char* file : kTemplateFiles)
+        if (struct stat st {}; ::fstatat(dirfd, file, &st, 0) != 0 || !S_ISREG(st.st_mode)) lacking.emplace_back(file);
+    return lacking;
+}
+
 std::string FolderMark::Refusal(const std::string& path) const {
     if (std::string_view(folder) == "workspace folder")
         return path + " is the lock file of another workspace (" + why + "), which no export writes over";
@@ -566,10 +573,7 @@ FolderMark WorkspaceFolderAt(int dirfd, const std::string& named) {
         mark.why = "it holds kiln's manifest " + In(named, kManifestFile);
         return mark;
     }
-    bool all = true;
-    for (const char* file : kTemplateFiles)
-        if (struct stat st {}; ::fstatat(dirfd, file, &st, 0) != 0 || !S_ISREG(st.st_mode)) all = false;
-    if (all) {
+    if (TemplatesLacking(dirfd).empty()) {
         mark.folder = "template folder";
         mark.why = "it holds kiln's templates " + Listed({std::begin(kTemplateFiles), std::end(kTemplateFiles)});
         return mark;

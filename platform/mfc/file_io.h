@@ -207,6 +207,9 @@ struct FolderMark {
 };
 inline constexpr const char* kTemplateFiles[] = {"ICD_Template.xml", "MICS_Template.xml", "ITB_Template.xml",
                                                  "M2I_Template.xml", "Report_Template.xml"};
+// The templates of kTemplateFiles that the open folder `dirfd` lacks as
+// regular files (a link followed), in their order.
+std::vector<std::string> TemplatesLacking(int dirfd);
 // Names as a message lists them: "a, b and c".
 std::string Listed(const std::vector<std::string>& names);
 // The mark of the open folder `dirfd`, named `named` (for `why`, and to find
