@@ -95,12 +95,12 @@ std::string In(const std::string& folder, const char* file) { return (folder == 
 // Opens the file `path` of the folder `dirfd` to read it, without blocking,
 // so that a FIFO or a device is named, not waited on: -1, with `reason` ("No
 // such file or directory", "is a folder", "is a dangling link"), when it
-// cannot be opened or is no regular file.
-int OpenToRead(int dirfd, const std::string& path, std::string& reason) {
+// cannot be opened or is no regular file; else the descriptor, with `st`
+// its status.
+int OpenToRead(int dirfd, const std::string& path, std::string& reason, struct stat& st) {
     // A socket cannot be opened at all and is named by its type, as is a
     // link that leads nowhere.
     const int fd = ::openat(dirfd, path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    struct stat st {};
     if (fd < 0) {
         const int err = errno;
         if (err == ENXIO && ::fstatat(dirfd, path.c_str(), &st, 0) == 0 && !S_ISREG(st.st_mode))
@@ -122,7 +122,8 @@ int OpenToRead(int dirfd, const std::string& path, std::string& reason) {
 // the rest is not read.
 bool HoldsManifest(int dirfd) {
     std::string reason;
-    const int fd = dirfd < 0 ? -1 : OpenToRead(dirfd, kManifestFile, reason);
+    struct stat st {};
+    const int fd = dirfd < 0 ? -1 : OpenToRead(dirfd, kManifestFile, reason, st);
     if (fd < 0) return false;
     PrologReader prolog;
     char chunk[4096];
@@ -301,34 +302,31 @@ namespace {
 template <class Buffer>
 bool ReadInto(int dirfd, const std::string& path, Buffer& out, std::string& reason, size_t head,
               const std::function<bool(std::string_view)>& goOn) {
-    const int fd = OpenToRead(dirfd, path, reason);
-    if (fd < 0) return false;
     struct stat st {};
-    bool ok = ::fstat(fd, &st) == 0;
-    if (!ok) reason = std::strerror(errno);
-    if (ok) {
-        const size_t size = static_cast<size_t>(st.st_size);
-        const bool headFirst = goOn && head > 0 && size > head;
-        out.resize(headFirst ? head : size);
-        size_t got = 0;
-        for (bool headDone = !headFirst;;) {
-            while (got < out.size()) {
-                ssize_t n = ::read(fd, out.data() + got, out.size() - got);
-                if (n < 0 && errno == EINTR) continue;
-                if (n < 0) {
-                    ok = false;
-                    reason = std::strerror(errno);
-                }
-                if (n <= 0) break;
-                got += static_cast<size_t>(n);
+    const int fd = OpenToRead(dirfd, path, reason, st);
+    if (fd < 0) return false;
+    bool ok = true;
+    const size_t size = static_cast<size_t>(st.st_size);
+    const bool headFirst = goOn && head > 0 && size > head;
+    out.resize(headFirst ? head : size);
+    size_t got = 0;
+    for (bool headDone = !headFirst;;) {
+        while (got < out.size()) {
+            ssize_t n = ::read(fd, out.data() + got, out.size() - got);
+            if (n < 0 && errno == EINTR) continue;
+            if (n < 0) {
+                ok = false;
+                reason = std::strerror(errno);
             }
-            if (headDone || !ok || got < out.size()) break;
-            headDone = true;
-            if (!goOn(std::string_view(out.data(), got))) break;
-            out.resize(size);
+            if (n <= 0) break;
+            got += static_cast<size_t>(n);
         }
-        out.resize(got);  // a file that shrank meanwhile ends where it ends now
+        if (headDone || !ok || got < out.size()) break;
+        headDone = true;
+        if (!goOn(std::string_view(out.data(), got))) break;
+        out.resize(size);
     }
+    out.resize(got);  // a file that shrank meanwhile ends where it ends now
     ::close(fd);
     return ok;
 }
