@@ -502,7 +502,7 @@ bool InitWorkspace(const std::string& dir, const Installation& inst, Transcript&
         // other finds it there.
         const std::string name = part.string();
         int sub = folders.Folder(rootFd, name);
-        if (sub < 0 && errno == EEXIST) found = (sub = folders.Open(rootFd, name)) >= 0;
+        if (sub < 0 && errno == EEXIST && (sub = folders.Open(rootFd, name)) >= 0) found = true;
         if (sub < 0) {
             struct stat st {};
             const bool link = ::fstatat(rootFd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(st.st_mode);
