@@ -257,10 +257,10 @@ bool HoldsSavedFiles(int docFd, const Installation* inst) {
 // The workspace folder is `rootFd`, open, named `root`.
 bool HalfMade(int rootFd, const fs::path& root, bool hadLockFile, const Installation& inst, std::string& error) {
     const fs::path docFolder = root / kDocumentFolder;
-    const fs::path tmplFolder = root / "Template";
+    const fs::path tmplFolder = root / kTemplateFolder;
     // An init makes folders there: anything else is the user's, named as
     // what it is and left alone.
-    for (const auto& [name, what] : {std::pair{kDocumentFolder, "document folder"}, {"Template", "template folder"}})
+    for (const auto& [name, what] : {std::pair{kDocumentFolder, "document folder"}, {kTemplateFolder, "template folder"}})
         if (const std::string kind = kiln::file::KindAt(rootFd, name); !kind.empty() && kind != "a folder") {
             error = root.string() + " holds " + (root / name).string() + ", which is " + kind +
                     ", where a workspace has its " + what + "; nothing was changed";
@@ -274,7 +274,7 @@ bool HalfMade(int rootFd, const fs::path& root, bool hadLockFile, const Installa
     const bool docEmpty = docFd < 0 || kiln::file::NamesIn(docFd).size() <= 2;
     struct stat st {};
     const bool hasDoc = ::fstatat(rootFd, kDocumentFolder, &st, 0) == 0;
-    const bool hasTmpl = ::fstatat(rootFd, "Template", &st, 0) == 0;
+    const bool hasTmpl = ::fstatat(rootFd, kTemplateFolder, &st, 0) == 0;
     // A document folder of the user's that no workspace of kiln made: no
     // lock file or Template beside it, nothing in it that a document writes.
     auto kilnsFile = [&] {
@@ -348,7 +348,7 @@ bool InsideWorkspace(const fs::path& root, const std::string& tail, std::string&
         for (fs::path folder = start; folder.has_relative_path(); folder = folder.parent_path()) {
             const std::string name = folder.filename().string();
             const fs::path workspace = folder.parent_path();
-            if ((name != kDocumentFolder && name != "Template") || !HasManifest(workspace)) continue;
+            if ((name != kDocumentFolder && name != kTemplateFolder) || !HasManifest(workspace)) continue;
             const std::string what = name == kDocumentFolder ? "document folder" : "template folder";
             error = root.string() +
                     (isRoot && folder == start ? " is the " + what : " is inside the " + what + " " + folder.string()) +
@@ -378,8 +378,8 @@ bool InsideWorkspaceAt(int fd, bool isRoot, const fs::path& root, const std::str
         }
         const int up = ::openat(at, "..", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
         struct stat here {}, above {};
-        const bool top = up < 0 || ::fstat(at, &here) != 0 || ::fstat(up, &above) != 0 ||
-                         (here.st_dev == above.st_dev && here.st_ino == above.st_ino);
+        const bool top =
+            up < 0 || ::fstat(at, &here) != 0 || ::fstat(up, &above) != 0 || kiln::file::SameFile(here, above);
         if (top && up >= 0) ::close(up);
         at = top ? -1 : up;
     }
@@ -398,13 +398,13 @@ bool MakeWorkspace(int rootFd, const fs::path& root, bool hadLockFile, const Ins
                    Made& made, std::string& error) {
     std::error_code ec;
     const fs::path docFolder = root / kDocumentFolder;
-    const fs::path tmplFolder = root / "Template";
+    const fs::path tmplFolder = root / kTemplateFolder;
     if (HasManifestAt(rootFd)) {
         error = root.string() + " already holds a workspace (" + (docFolder / kManifestFile).string() + " exists)";
         return false;
     }
     if (HalfMade(rootFd, root, hadLockFile, inst, error)) return false;
-    if (!kiln::file::KindAt(rootFd, "Template").empty()) {
+    if (!kiln::file::KindAt(rootFd, kTemplateFolder).empty()) {
         error = root.string() + " already holds a workspace (" + tmplFolder.string() + " exists)";
         return false;
     }
@@ -415,10 +415,9 @@ bool MakeWorkspace(int rootFd, const fs::path& root, bool hadLockFile, const Ins
     }
     // Every workspace's template folder holds all the templates, by which it
     // is known wherever it is reached (see kiln::file::WorkspaceFolderAt).
-    std::vector<std::string> lacking;
-    for (const char* file : kiln::file::kTemplateFiles)
-        if (struct stat st {}; ::stat((from / file).c_str(), &st) != 0 || !S_ISREG(st.st_mode))
-            lacking.emplace_back(file);
+    const int fromFd = ::open(from.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const kiln::file::FdHold closingFrom(fromFd);
+    const std::vector<std::string> lacking = kiln::file::TemplatesLacking(fromFd);
     const size_t lacks = lacking.size();
     if (lacks > 0) {
         error = "the installation's template folder " + from.string() + " lacks " + (lacks > 1 ? "the templates " : "the template ") +
@@ -426,7 +425,7 @@ bool MakeWorkspace(int rootFd, const fs::path& root, bool hadLockFile, const Ins
         return false;
     }
     int files = 0;
-    const int tmplFd = made.Folder(rootFd, "Template");
+    const int tmplFd = made.Folder(rootFd, kTemplateFolder);
     if (tmplFd < 0) {
         error = "cannot copy the templates from " + from.string() + " to " + tmplFolder.string() + ": " +
                 std::strerror(errno);
@@ -503,7 +502,7 @@ bool InitWorkspace(const std::string& dir, const Installation& inst, Transcript&
         // other finds it there.
         const std::string name = part.string();
         int sub = folders.Folder(rootFd, name);
-        if (sub < 0 && errno == EEXIST) found = (sub = folders.Open(rootFd, name)) >= 0;
+        if (sub < 0 && errno == EEXIST && (sub = folders.Open(rootFd, name)) >= 0) found = true;
         if (sub < 0) {
             struct stat st {};
             const bool link = ::fstatat(rootFd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(st.st_mode);

@@ -12,8 +12,9 @@ namespace kiln::host {
 
 class Transcript;
 
-// The name of the document folder inside a workspace.
+// The names of the document folder and the template folder inside a workspace.
 using kiln::file::kDocumentFolder;
+using kiln::file::kTemplateFolder;
 // The manifest that marks a document folder.
 using kiln::file::kManifestFile;
 // The default domain prefix of a new document.

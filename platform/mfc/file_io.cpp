@@ -21,9 +21,9 @@ int OpenFolderOf(const std::string& path, std::string& name) {
     return ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
 }
 
-namespace {
-
 bool SameFile(const struct stat& a, const struct stat& b) { return a.st_dev == b.st_dev && a.st_ino == b.st_ino; }
+
+namespace {
 
 // Opens an entry of `dirfd` to lock it, whatever its permissions let this
 // user open it for; -1 when it cannot be opened or is a link.
@@ -95,12 +95,12 @@ std::string In(const std::string& folder, const char* file) { return (folder == 
 // Opens the file `path` of the folder `dirfd` to read it, without blocking,
 // so that a FIFO or a device is named, not waited on: -1, with `reason` ("No
 // such file or directory", "is a folder", "is a dangling link"), when it
-// cannot be opened or is no regular file.
-int OpenToRead(int dirfd, const std::string& path, std::string& reason) {
+// cannot be opened or is no regular file; else the descriptor, with `st`
+// its status.
+int OpenToRead(int dirfd, const std::string& path, std::string& reason, struct stat& st) {
     // A socket cannot be opened at all and is named by its type, as is a
     // link that leads nowhere.
     const int fd = ::openat(dirfd, path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    struct stat st {};
     if (fd < 0) {
         const int err = errno;
         if (err == ENXIO && ::fstatat(dirfd, path.c_str(), &st, 0) == 0 && !S_ISREG(st.st_mode))
@@ -122,7 +122,8 @@ int OpenToRead(int dirfd, const std::string& path, std::string& reason) {
 // the rest is not read.
 bool HoldsManifest(int dirfd) {
     std::string reason;
-    const int fd = dirfd < 0 ? -1 : OpenToRead(dirfd, kManifestFile, reason);
+    struct stat st {};
+    const int fd = dirfd < 0 ? -1 : OpenToRead(dirfd, kManifestFile, reason, st);
     if (fd < 0) return false;
     PrologReader prolog;
     char chunk[4096];
@@ -301,34 +302,31 @@ namespace {
 template <class Buffer>
 bool ReadInto(int dirfd, const std::string& path, Buffer& out, std::string& reason, size_t head,
               const std::function<bool(std::string_view)>& goOn) {
-    const int fd = OpenToRead(dirfd, path, reason);
-    if (fd < 0) return false;
     struct stat st {};
-    bool ok = ::fstat(fd, &st) == 0;
-    if (!ok) reason = std::strerror(errno);
-    if (ok) {
-        const size_t size = static_cast<size_t>(st.st_size);
-        const bool headFirst = goOn && head > 0 && size > head;
-        out.resize(headFirst ? head : size);
-        size_t got = 0;
-        for (bool headDone = !headFirst;;) {
-            while (got < out.size()) {
-                ssize_t n = ::read(fd, out.data() + got, out.size() - got);
-                if (n < 0 && errno == EINTR) continue;
-                if (n < 0) {
-                    ok = false;
-                    reason = std::strerror(errno);
-                }
-                if (n <= 0) break;
-                got += static_cast<size_t>(n);
+    const int fd = OpenToRead(dirfd, path, reason, st);
+    if (fd < 0) return false;
+    bool ok = true;
+    const size_t size = static_cast<size_t>(st.st_size);
+    const bool headFirst = goOn && head > 0 && size > head;
+    out.resize(headFirst ? head : size);
+    size_t got = 0;
+    for (bool headDone = !headFirst;;) {
+        while (got < out.size()) {
+            ssize_t n = ::read(fd, out.data() + got, out.size() - got);
+            if (n < 0 && errno == EINTR) continue;
+            if (n < 0) {
+                ok = false;
+                reason = std::strerror(errno);
             }
-            if (headDone || !ok || got < out.size()) break;
-            headDone = true;
-            if (!goOn(std::string_view(out.data(), got))) break;
-            out.resize(size);
+            if (n <= 0) break;
+            got += static_cast<size_t>(n);
         }
-        out.resize(got);  // a file that shrank meanwhile ends where it ends now
+        if (headDone || !ok || got < out.size()) break;
+        headDone = true;
+        if (!goOn(std::string_view(out.data(), got))) break;
+        out.resize(size);
     }
+    out.resize(got);  // a file that shrank meanwhile ends where it ends now
     ::close(fd);
     return ok;
 }
@@ -553,6 +551,13 @@ std::string Listed(const std::vector<std::string>& names) {
     return text;
 }
 
+std::vector<std::string> TemplatesLacking(int dirfd) {
+    std::vector<std::string> lacking;
+    for (const char* file : kTemplateFiles)
+        if (struct stat st {}; ::fstatat(dirfd, file, &st, 0) != 0 || !S_ISREG(st.st_mode)) lacking.emplace_back(file);
+    return lacking;
+}
+
 std::string FolderMark::Refusal(const std::string& path) const {
     if (std::string_view(folder) == "workspace folder")
         return path + " is the lock file of another workspace (" + why + "), which no export writes over";
@@ -566,10 +571,7 @@ FolderMark WorkspaceFolderAt(int dirfd, const std::string& named) {
         mark.why = "it holds kiln's manifest " + In(named, kManifestFile);
         return mark;
     }
-    bool all = true;
-    for (const char* file : kTemplateFiles)
-        if (struct stat st {}; ::fstatat(dirfd, file, &st, 0) != 0 || !S_ISREG(st.st_mode)) all = false;
-    if (all) {
+    if (TemplatesLacking(dirfd).empty()) {
         mark.folder = "template folder";
         mark.why = "it holds kiln's templates " + Listed({std::begin(kTemplateFiles), std::end(kTemplateFiles)});
         return mark;
@@ -578,10 +580,8 @@ FolderMark WorkspaceFolderAt(int dirfd, const std::string& named) {
     // folder above it, and from the folder its path names above it.
     struct stat self {};
     if (::fstat(dirfd, &self) != 0) return mark;
-    const size_t slash = named.rfind('/');
-    const std::string above = slash == std::string::npos ? "." : slash == 0 ? "/" : named.substr(0, slash);
-    for (const int up : {::openat(dirfd, "..", O_RDONLY | O_DIRECTORY | O_CLOEXEC),
-                         ::open(above.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)}) {
+    std::string name;
+    for (const int up : {::openat(dirfd, "..", O_RDONLY | O_DIRECTORY | O_CLOEXEC), OpenFolderOf(named, name)}) {
         const FdHold closing(up);
         struct stat tmpl {};
         if (mark || up < 0 || ::fstatat(up, kTemplateFolder, &tmpl, 0) != 0 || !SameFile(tmpl, self) ||

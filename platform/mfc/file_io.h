@@ -3,6 +3,7 @@
 // so that a reader sees the old file or the new one, never a part of either.
 #pragma once
 
+#include <sys/stat.h>
 #include <sys/types.h>
 #include <unistd.h>
 
@@ -206,6 +207,9 @@ struct FolderMark {
 };
 inline constexpr const char* kTemplateFiles[] = {"ICD_Template.xml", "MICS_Template.xml", "ITB_Template.xml",
                                                  "M2I_Template.xml", "Report_Template.xml"};
+// The templates of kTemplateFiles that the open folder `dirfd` lacks as
+// regular files (a link followed), in their order.
+std::vector<std::string> TemplatesLacking(int dirfd);
 // Names as a message lists them: "a, b and c".
 std::string Listed(const std::vector<std::string>& names);
 // The mark of the open folder `dirfd`, named `named` (for `why`, and to find
@@ -246,6 +250,8 @@ bool SyncFolder(int dirfd);
 // Whether the name `name` in the open folder `dirfd` (a link not followed)
 // still leads to the file open as `fd`.
 bool NameLeadsTo(int dirfd, const std::string& name, int fd);
+// Whether the two statuses are of one file (its device and inode).
+bool SameFile(const struct stat& a, const struct stat& b);
 
 // Closes a descriptor when it goes (none for -1), unless it was taken.
 class FdHold {
