@@ -83,7 +83,7 @@ RunResult RunWorkspace(const RunSettings& settings, const PluginModule& module, 
     // their names lead later, and the document folder the run locked: no
     // file a user chose goes into or over them, however its path reaches
     // them.
-    const kiln::file::KeptOut keptOut({docFolder, (root / "Template").string(), (root / kLockFile).string()},
+    const kiln::file::KeptOut keptOut({docFolder, (root / kTemplateFolder).string(), (root / kLockFile).string()},
                                       {lock.DocumentFolder()});
     Answerer answers;
     answers.SetTerminal(settings.terminalIn, settings.terminalPrompt);
